@@ -1,0 +1,57 @@
+# Helpers that keep each folder's CMakeLists.txt to a line or two.
+#
+# provixa_add_library(NAME [DEPS dep...]): a static library from the .cpp files of the
+#   current folder (an INTERFACE library when the folder holds headers only). Includes are
+#   written from the repository root ("platform/mfc/CString.h").
+# provixa_add_part(NAME [DEPS dep...]): the same, recorded as a part of libprovixa.so.
+# provixa_add_tests(NAME [DEPS dep...]): a GoogleTest program from the .cpp files of the
+#   current folder, registered with CTest.
+
+set(PROVIXA_PARTS "" CACHE INTERNAL "")
+
+function(provixa_add_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+function(provixa_add_part name)
+  provixa_add_library(${name} ${ARGN})
+  get_target_property(kind ${name} TYPE)
+  if(kind STREQUAL "STATIC_LIBRARY")
+    set(PROVIXA_PARTS ${PROVIXA_PARTS} ${name} CACHE INTERNAL "")
+  endif()
+endfunction()
+
+# libprovixa.so: every subsystem part, whole (the schema's load-time registrations live in
+# objects nothing else refers to, so nothing may be dropped by the linker).
+function(provixa_add_shared_library)
+  file(WRITE ${CMAKE_BINARY_DIR}/provixa_empty.cpp "")
+  add_library(provixa SHARED ${CMAKE_BINARY_DIR}/provixa_empty.cpp)
+  target_include_directories(provixa PUBLIC ${PROJECT_SOURCE_DIR})
+  foreach(part IN LISTS PROVIXA_PARTS)
+    target_link_libraries(provixa PUBLIC "$<LINK_LIBRARY:WHOLE_ARCHIVE,${part}>")
+  endforeach()
+  target_link_libraries(provixa PUBLIC platform inhouse)
+endfunction()
+
+include(GoogleTest)
+function(provixa_add_tests name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main Threads::Threads)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "PROVIXA_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
