@@ -49,6 +49,11 @@ using SCODE = std::int32_t;
 using LCID = DWORD;
 using __time32_t = std::int32_t;
 using __time64_t = std::int64_t;
+// OLE automation date: days since 1899-12-30, the fraction is the time of day.
+using DATE = double;
+using VARIANT_BOOL = std::int16_t;
+constexpr VARIANT_BOOL VARIANT_TRUE = -1;
+constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 
 #ifndef TRUE
 #define TRUE 1
