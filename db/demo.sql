@@ -1,0 +1,165 @@
+-- Provixa demo installation: two operators, two segments, two panels with two readers each,
+-- a few cardholders, visitors and badges. Load after schema.sql.
+--
+-- Demo logons (change them before any real use):
+--   sa        password "sa-demo"        the system administrator (USERID -1)
+--   operator  password "operator-demo"  a segment-restricted operator
+-- Hashes are PBKDF2-HMAC-SHA256, 100000 iterations, 16-byte salt, 32-byte hash.
+
+BEGIN;
+
+-- Segments: -1 is all segments (a group of every unit).
+INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES
+    (-1, 'All Segments', 1),
+    (1, 'Headquarters', 0),
+    (2, 'Warehouse', 0);
+INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (-1, 1), (-1, 2);
+
+-- Permission groups of the operator: system (1), cardholder (2), monitoring (3).
+INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
+    (1, 'Demo system operators', -1, 1, 0),
+    (2, 'Demo card operators', -1, 2, 0),
+    (3, 'Demo monitoring operators', -1, 3, 0);
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (1, 0x10000000),   -- view panels
+    (1, 0x10000003),   -- view readers
+    (1, 0x1000000E),   -- view system users
+    (1, 0x100000D0),   -- use the provider
+    (2, 0x20000003),   -- view cardholders
+    (2, 0x20000057),   -- view cardholders (second right)
+    (2, 0x20000023),   -- view visitors
+    (3, 0x10000014);   -- view monitoring zones
+INSERT INTO USER_PTZ_PRIORITY (USER_PERMID, PRIORITY) VALUES (3, 50);
+
+INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
+                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
+                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
+    (-1, 'sa', 'System', 'Administrator', -1, 0,
+     'pbkdf2-sha256$100000$6f6e32a45cfca567205b9abfb0e3733f$97c584a5afc63327648388f1aa1ce0d281dd8c7f13e407b672ff3ff97b1e55d0',
+     1, 0, 0, 0, 0, 0, '2024-01-01 00:00:00', '2024-01-01 00:00:00', 'Demo administrator', 0, 1),
+    (1, 'operator', 'Olive', 'Operator', 1, 1,
+     'pbkdf2-sha256$100000$bf45dc6ba281a578abe6a2035320ac1d$d8aa0ac6cd0b5d537b7b8aa8f6371cf29977949f9cbfe9711e0d9f6676c08bad',
+     1, 1, 3, 2, 0, 0, '2024-01-01 00:00:00', '2024-01-01 00:00:00', 'Demo operator', 0, 1);
+INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (1, 2);
+
+-- The operator's Windows account on this machine (local accounts directory).
+INSERT INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, DIR_USESSL) VALUES
+    (1, 'Local accounts', 3, 'localhost', 0, 0);
+INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
+    (1, 1, 1, 'S-1-5-21-1004336348-1177238915-682003330-1001');
+
+-- Stored configuration parameters, seconds.
+INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES
+    (33, 300),   -- user-cache entry lifetime
+    (34, 60),    -- panel-segment cache span
+    (37, 60),    -- linkage-server re-registration interval
+    (39, 300);   -- class-cache span
+
+-- Hardware.
+INSERT INTO WORLDTZ (WORLDTZID, DisplayName, GMTOFFSET, DST, StandardMonth, StandardDay, StandardWeek,
+                     DaylightMonth, DaylightDay, DaylightWeek, Bias, StandardBias, DaylightBias,
+                     StandardHour, DaylightHour, StandardMinute, DaylightMinute, StandardSecond,
+                     DaylightSecond, WINDOWS_TZID) VALUES
+    (1, '(UTC) Coordinated Universal Time', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'UTC');
+INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (15, 'Access panel', 1);
+INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, HOSTNUM, TERMINALNA,
+                        PRIMARYIP, COMPUTERNAME, PANELTYPE) VALUES
+    (1, 'Lobby panel', 1, 1, 1, 0, 'localhost', 'COM1', 0, 'localhost', 15),
+    (2, 'Dock panel', 2, 1, 1, 0, 'localhost', 'COM2', 0, 'localhost', 15);
+INSERT INTO READER (PANELID, READERID, READERDESC, FRIENDLY_NAME, CTRLTYPE, TIMEATT,
+                    AUX1NAME, AUX2NAME, OUT1NAME, OUT2NAME) VALUES
+    (1, 0, 'Lobby entry', 'Lobby entry', 1, 0, 'Lobby door contact', 'Lobby REX', 'Lobby strike', 'Lobby sounder'),
+    (1, 1, 'Lobby exit', 'Lobby exit', 1, 0, 'Lobby exit contact', 'Lobby exit REX', 'Lobby exit strike', 'Lobby exit sounder'),
+    (2, 0, 'Dock entry', 'Dock entry', 1, 0, 'Dock door contact', 'Dock REX', 'Dock strike', 'Dock sounder'),
+    (2, 1, 'Dock exit', 'Dock exit', 1, 0, 'Dock exit contact', 'Dock exit REX', 'Dock exit strike', 'Dock exit sounder');
+INSERT INTO MONZONE (MZID, SEGMENTID, MZDESCR) VALUES (1, 1, 'Headquarters monitoring');
+INSERT INTO MONDEVLINK (MZID, PANELID, DEVICEID, INPUTOUTPUTID, ENTIREDEVICE) VALUES (1, 1, 0, 0, 1);
+
+-- Access control.
+INSERT INTO TIMEZONE (TZID, DESCRIPT, SEGMENTID) VALUES (1, 'Always', -1), (2, 'Business hours', -1);
+INSERT INTO TZINTERVAL (TZID, INTERVAL, STARTTIME, ENDTIME, MONDAY, TUESDAY, WEDNESDAY, THURSDAY, FRIDAY,
+                        SATURDAY, SUNDAY, TYPE1, TYPE2, TYPE3, TYPE4, TYPE5, TYPE6, TYPE7, TYPE8) VALUES
+    (2, 1, '08:00', '18:00', 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID, AVAILABLE_FOR_REQUEST, COMMAND, DOWNLOAD, FIRST_CARD_UNLOCK) VALUES
+    (1, 'Lobby all hours', 1, 1, 0, 1, 0),
+    (2, 'Dock business hours', 2, 0, 0, 1, 0);
+INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES
+    (1, 1, 0, 1), (1, 1, 1, 1), (2, 2, 0, 2), (2, 2, 1, 2);
+INSERT INTO ACCESSGRP (ACCESSGPID, DESCRIPT, SEGMENTID) VALUES (1, 'Staff', 1);
+INSERT INTO ACCGPLINK (ACCESSGPID, ACCESSLVID) VALUES (1, 1), (1, 2);
+INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, HAS_AAM_VIEWONLY_ACCESS) VALUES (1, 1, 0), (1, 2, 1);
+
+-- Persons: cardholders (VISITOR 0) and visitors (VISITOR 1).
+INSERT INTO EMP (ID, LASTNAME, FIRSTNAME, MIDNAME, SSNO, ALLOWEDVISITORS, LASTCHANGED, SEGMENTID, VISITOR, GUARD) VALUES
+    (1, 'Adler', 'Ada', '', 'E-1001', 1, '2024-01-02 09:00:00', 1, 0, 0),
+    (2, 'Brandt', 'Bruno', '', 'E-1002', 0, '2024-01-02 09:05:00', 1, 0, 1),
+    (3, 'Castell', 'Clara', '', 'E-1003', 1, '2024-01-02 09:10:00', 2, 0, 0),
+    (4, 'Dorn', 'Dina', '', '', 0, '2024-01-03 10:00:00', 1, 1, 0),
+    (5, 'Ebert', 'Emil', '', '', 0, '2024-01-03 10:05:00', 2, 1, 0);
+INSERT INTO UDFEMP (ID) VALUES (1), (2), (3);
+INSERT INTO VISITOR_UDF (ID) VALUES (4), (5);
+INSERT INTO EMP_SEGMENT_LINK (EMPID, SEGMENTID) VALUES (3, 1);
+INSERT INTO CARDHOLDER_ACCOUNT (CARDHOLDER_ACCOUNTID, EMPID, BNT_DIRECTORYID, ACCOUNTID) VALUES
+    (1, 1, 1, 'S-1-5-21-1004336348-1177238915-682003330-1002');
+
+-- Badges.
+INSERT INTO BADGSTAT (ID, NAME) VALUES (1, 'Active'), (2, 'Lost'), (3, 'Returned');
+INSERT INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES
+    (1, 'Employee', 1, 0, 1, -1),
+    (2, 'Visitor', 2, 1, 0, -1);
+INSERT INTO BADGE (BADGEKEY, ID, ISSUECODE, TYPE, STATUS, EMPID, ACTIVATE, DEACTIVATE, USELIMIT, LASTCHANGED) VALUES
+    (1, 100001, 0, 1, 1, 1, '2024-01-02 00:00:00', '2030-12-31 23:59:59', NULL, '2024-01-02 09:00:00'),
+    (2, 100002, 0, 1, 1, 2, '2024-01-02 00:00:00', '2030-12-31 23:59:59', NULL, '2024-01-02 09:05:00'),
+    (3, 100003, 1, 1, 2, 3, '2024-01-02 00:00:00', '2030-12-31 23:59:59', NULL, '2024-01-02 09:10:00'),
+    (4, 100004, 0, 2, 1, 4, '2024-01-03 00:00:00', '2024-01-03 23:59:59', 10, '2024-01-03 10:00:00');
+INSERT INTO BADGELINK (BADGEKEY, ACCLVLID, ACTIVATE, DEACTIVATE) VALUES
+    (1, 1, NULL, NULL), (1, 2, NULL, NULL), (2, 1, NULL, NULL);
+
+-- Visits.
+INSERT INTO VISIT_EVENT_SIGN_IN_LOCATION (ID, NAME, SEGMENTID, WORLDTZID) VALUES (1, 'Main reception', 1, 1);
+INSERT INTO VISIT_EVENT (VISIT_EVENTID, NAME, EMPID, SOURCE_BNT_DBID, SCHEDULED_TIMEIN, SCHEDULED_TIMEOUT,
+                         LASTCHANGED_UTC, VISIT_EVENT_SIGN_IN_LOCATIONID) VALUES
+    (1, 'Supplier meeting', 1, 1, '2024-01-03 10:00:00', '2024-01-03 12:00:00', '2024-01-03 09:00:00', 1);
+INSERT INTO VISIT (VISITID, VISIT_EVENTID, EMPID, VISITORID, TIMEIN_UTC, LASTCHANGED_UTC) VALUES
+    (1, 1, 1, 4, '2024-01-03 10:02:00', '2024-01-03 10:02:00');
+
+-- Catalogue of the user-defined-field tables (display names of the classes that carry them).
+INSERT INTO DDTBL (ID, NAME, TBLNAME) VALUES
+    (1, 'Person', 'EMP'),
+    (2, 'Cardholder', 'UDFEMP'),
+    (3, 'Badge', 'BADGE'),
+    (5, 'Access Level', 'ACCESSLVL'),
+    (6, 'Multimedia Object', 'MMOBJS'),
+    (7, 'Badge Type', 'BADGETYP'),
+    (8, 'Badge Status', 'BADGSTAT'),
+    (100100, 'Visitor', 'VISITOR_UDF'),
+    (100101, 'Visit', 'VISIT'),
+    (100105, 'Visit Event', 'VISIT_EVENT');
+
+-- ID generator: the next value each counter hands out.
+INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES
+    (1, 100005),     -- badge ID
+    (2, 6),          -- person
+    (3, 2),          -- access group
+    (4, 3),          -- panel
+    (11, 1),         -- precision access group
+    (15, 2),         -- system user
+    (23, 2),         -- visit
+    (25, 5),         -- badge key
+    (36, 1),         -- guard tour
+    (40, 1),         -- area
+    (41, 2),         -- cardholder account
+    (53, 1),         -- elevator terminal
+    (54, 1),         -- logical device
+    (55, 1),         -- logical sub-device
+    (83, 1),         -- authentication mode
+    (84, 1),         -- visit self-service station
+    (85, 1),         -- access request
+    (318, 2),        -- visit event
+    (32768, 3),      -- access level
+    (32775, 2),      -- intrusion devices, readers
+    (32780, 4),      -- badge status
+    (32781, 3),      -- badge type
+    (32803, 2);      -- user account
+
+COMMIT;

@@ -1,0 +1,1003 @@
+-- Provixa installation database (SQLite).
+--
+-- Conventions:
+--   integers INTEGER, texts TEXT, date-times TEXT 'YYYY-MM-DD HH:MM:SS', booleans INTEGER 0/1,
+--   byte data BLOB. NOT NULL marks only columns a value is always required for.
+--   Foreign keys are declared on link tables only, with ON DELETE CASCADE, so that where a
+--   connection enforces them a record's links go with it; ordinary records keep their join
+--   columns undeclared because 0 and -1 stand for "none" and "all segments" there.
+--
+-- Tables of our own (not named by the object model), listed here for their readers:
+--   USER_PERM_GRANT       permission ids granted by a permission group (USER_PERMID, PERMISSIONID);
+--                         it replaces the group's packed permission bytes.
+--   CONFIG_VALUE          numeric/text configuration parameters read by number
+--                         (CONFIGID = the configuration type: 33 user-cache entry lifetime,
+--                         34 panel-segment cache span, 37 linkage-server re-registration
+--                         interval, 39 class-cache span; all seconds).
+--   NEXTID                the ID generator: one counter per ID type (TYPE), NEXTVAL the next value
+--                         handed out; drawn and incremented in one statement.
+--   USER_TRANSACTION_LOG  the audit log written for every operator action
+--                         (operation, object kind, text).
+--   REPL_TRANSACTION_LOG  the replication log of cardholder/badge changes (new and old badge
+--                         block), written only when the database server type is not 0.
+--   The columns of the user-defined-field layout (DDTBL, DDFLD, UDFOBJS) and of BDGREQFLDLINK
+--   beyond TBLID, DBOBJTYPE, TBLNAME and LFIELD are ours too.
+--
+-- Passwords (USERS.LOGONPWD) hold "pbkdf2-sha256$ITER$SALT_HEX$HASH_HEX".
+
+------------------------------------------------------------------------------------------------
+-- System users, permission groups, segments, accounts, configuration, ID generator, logs
+------------------------------------------------------------------------------------------------
+
+-- SEGMENTID -1 stands for all segments and is served as a group.
+CREATE TABLE SEGMENT (
+    SEGMENTID INTEGER PRIMARY KEY,
+    NAME      TEXT,
+    TYPE      INTEGER NOT NULL DEFAULT 0   -- 0 segment unit, 1 segment group
+);
+
+CREATE TABLE USER_PERM (
+    USER_PERMID          INTEGER PRIMARY KEY,
+    NAME                 TEXT,
+    SEGMENTID            INTEGER NOT NULL DEFAULT -1,
+    TYPE                 INTEGER,              -- 1 system, 2 cardholder, 3 monitoring
+    DEVICES_ARE_EXCLUDED INTEGER
+);
+
+CREATE TABLE USER_PERM_GRANT (
+    USER_PERMID  INTEGER NOT NULL REFERENCES USER_PERM(USER_PERMID) ON DELETE CASCADE,
+    PERMISSIONID INTEGER NOT NULL,
+    PRIMARY KEY (USER_PERMID, PERMISSIONID)
+);
+
+CREATE TABLE USER_PERM_REPORT (
+    USER_PERM_REPORTID INTEGER PRIMARY KEY,
+    NAME               TEXT NOT NULL,
+    SEGMENTID          INTEGER NOT NULL DEFAULT -1,
+    BNT_DBID           INTEGER NOT NULL DEFAULT 0
+);
+
+CREATE TABLE USER_PERM_UDF (
+    USER_PERM_UDFID INTEGER PRIMARY KEY,
+    NAME            TEXT,
+    SEGMENTID       INTEGER NOT NULL DEFAULT 0
+);
+
+CREATE TABLE USER_PERM_DEVICE_GROUP_LINK (
+    USER_PERMID   INTEGER NOT NULL REFERENCES USER_PERM(USER_PERMID) ON DELETE CASCADE,
+    DEVICEGROUPID INTEGER NOT NULL,
+    PRIMARY KEY (USER_PERMID, DEVICEGROUPID)
+);
+
+-- USERID -1 is the system administrator, who passes every permission-group comparison.
+CREATE TABLE USERS (
+    USERID               INTEGER PRIMARY KEY,
+    LOGONID              TEXT,
+    FIRSTNAME            TEXT NOT NULL,
+    LASTNAME             TEXT NOT NULL,
+    SEGMENTID            INTEGER NOT NULL DEFAULT -1,
+    MZID                 INTEGER,
+    LOGONPWD             TEXT,
+    ISENABLED            INTEGER NOT NULL,
+    SYSTEM_USER_PERMID   INTEGER NOT NULL DEFAULT 0,
+    MONITOR_USER_PERMID  INTEGER NOT NULL DEFAULT 0,
+    CARD_USER_PERMID     INTEGER NOT NULL DEFAULT 0,
+    REPORT_USER_PERMID   INTEGER NOT NULL DEFAULT 0,
+    USER_PERM_UDFID      INTEGER NOT NULL DEFAULT 0,
+    CREATED              TEXT,
+    LASTCHANGED          TEXT,
+    NOTES                TEXT,
+    IS_AUTO_CREATED_USER INTEGER,
+    BNT_DBID             INTEGER NOT NULL
+);
+CREATE UNIQUE INDEX USERS_LOGONID ON USERS (LOGONID COLLATE NOCASE);
+
+CREATE TABLE USER_SEGMENT_LINK (
+    USERID    INTEGER NOT NULL REFERENCES USERS(USERID) ON DELETE CASCADE,
+    SEGMENTID INTEGER NOT NULL REFERENCES SEGMENT(SEGMENTID) ON DELETE CASCADE,
+    PRIMARY KEY (USERID, SEGMENTID)
+);
+
+CREATE TABLE BNT_DIRECTORY (
+    BNT_DIRECTORYID            INTEGER PRIMARY KEY,
+    DIR_NAME                   TEXT NOT NULL,
+    DIR_TYPE                   INTEGER NOT NULL,   -- 0 LDAP, 1 Active Directory, 2 NT 4 domain, 3 local accounts
+    DIR_HOSTNAME               TEXT NOT NULL,
+    DIR_PORT                   INTEGER NOT NULL,
+    DIR_USESSL                 INTEGER NOT NULL,
+    DIR_ACCOUNTCLASS           TEXT,
+    DIR_ACCOUNTCATEGORY        TEXT,
+    DIR_ACCOUNTIDATTR          TEXT,
+    DIR_ACCOUNTUSERNAMEATTR    TEXT,
+    DIR_ACCOUNTDISPLAYNAMEATTR TEXT,
+    DIR_STARTNODE              TEXT,
+    DIR_ISTEMPLATE             INTEGER NOT NULL DEFAULT 0
+);
+
+-- A system user's account in a directory (the Windows account a caller is identified by).
+CREATE TABLE USER_ACCOUNT (
+    USER_ACCOUNTID  INTEGER PRIMARY KEY,
+    USERID          INTEGER NOT NULL REFERENCES USERS(USERID) ON DELETE CASCADE,
+    BNT_DIRECTORYID INTEGER NOT NULL REFERENCES BNT_DIRECTORY(BNT_DIRECTORYID) ON DELETE CASCADE,
+    ACCOUNTID       TEXT NOT NULL
+);
+CREATE UNIQUE INDEX USER_ACCOUNT_ACCOUNT ON USER_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID COLLATE NOCASE);
+
+CREATE TABLE CONFIG_VALUE (
+    CONFIGID    INTEGER PRIMARY KEY,
+    NUMBERVALUE INTEGER,
+    TEXTVALUE   TEXT
+);
+
+CREATE TABLE NEXTID (
+    TYPE    INTEGER PRIMARY KEY,
+    NEXTVAL INTEGER NOT NULL
+);
+
+CREATE TABLE USER_TRANSACTION_LOG (
+    USER_TRANSACTION_LOGID INTEGER PRIMARY KEY AUTOINCREMENT,
+    TRANS_TIME             TEXT NOT NULL,
+    USERID                 INTEGER NOT NULL,
+    OPERATION              INTEGER NOT NULL,   -- 4 add, 6 modify, 7 delete, others per action
+    OBJECT_TYPE            INTEGER NOT NULL,
+    DESCRIPTION            TEXT NOT NULL,
+    BNT_DBID               INTEGER
+);
+
+CREATE TABLE REPL_TRANSACTION_LOG (
+    REPL_TRANSACTION_LOGID INTEGER PRIMARY KEY AUTOINCREMENT,
+    TRANS_TIME             TEXT NOT NULL,
+    USERID                 INTEGER NOT NULL,
+    ACTION                 INTEGER NOT NULL,   -- 1 added, 2 deleted, 3 modified
+    OBJECT_TYPE            INTEGER NOT NULL,
+    OPERATION              INTEGER NOT NULL DEFAULT 0,
+    RECORDID               INTEGER,
+    EMPID                  INTEGER,
+    BADGEKEY               INTEGER,
+    BADGEID                INTEGER,
+    ISSUECODE              INTEGER,
+    OLD_BADGEKEY           INTEGER,
+    OLD_BADGEID            INTEGER,
+    OLD_ISSUECODE          INTEGER
+);
+
+------------------------------------------------------------------------------------------------
+-- Schema of the input and output classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE ALARMINPUT (
+    NAME         TEXT,
+    ALARMINPUTID INTEGER,
+    PANELID      INTEGER,
+    ALARMPID     INTEGER,
+    INPUTID      INTEGER,
+    PRIMARY KEY (ALARMINPUTID)
+);
+
+CREATE TABLE RELAYOUTPT (
+    NAME         TEXT,
+    RELAYOUTPTID INTEGER,
+    PANELID      INTEGER,
+    ALARMPID     INTEGER,
+    OUTPUTID     INTEGER,
+    PULSEDURAT   INTEGER,
+    PRIMARY KEY (RELAYOUTPTID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Schema of the intrusion classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE ACCOUNT_AREA (
+    ACCOUNT_AREAID INTEGER,
+    PANELID        INTEGER,
+    AREANUM        INTEGER,
+    AREATYPE       INTEGER,
+    NAME           TEXT,
+    PRIMARY KEY (ACCOUNT_AREAID)
+);
+
+CREATE TABLE INTRUSION_DEVICE (
+    INTRUSION_DEVICEID INTEGER,
+    DEVICEID           INTEGER,
+    PANELID            INTEGER,
+    NAME               TEXT,
+    DEVTYPE            INTEGER,
+    ZONE_OUTPUT        INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (INTRUSION_DEVICEID, DEVICEID, PANELID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Schema of the video classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE CCTVDEVICE (
+    NAME             TEXT,
+    CCTVDEVICEID     INTEGER,
+    PANELID          INTEGER,
+    CAMERATYPEID     INTEGER,
+    CHANNEL          INTEGER,
+    VIDEO_STANDARD   TEXT,
+    IP_ADDRESS       INTEGER,
+    PORT             INTEGER,
+    RESOLUTIONX      INTEGER,
+    RESOLUTIONY      INTEGER,
+    MOTIONBITRATE    INTEGER,
+    NONMOTIONBITRATE INTEGER,
+    FRAMERATE        INTEGER,
+    TYPENAME         TEXT,
+    PRIMARY KEY (CCTVDEVICEID, PANELID)
+);
+
+CREATE TABLE PTZ_PRESET (
+    PTZ_PRESETID  INTEGER,
+    PANELID       INTEGER,
+    CHANNEL       INTEGER,
+    NAME          TEXT,
+    PRESET_TYPE   INTEGER,
+    PAN           REAL,
+    TILT          REAL,
+    ZOOM          REAL,
+    CAMERA_PRESET INTEGER,
+    DURATION      INTEGER,
+    FOCUS         REAL,
+    IRIS          REAL,
+    PRIMARY KEY (PTZ_PRESETID)
+);
+
+CREATE TABLE VIDEO_LAYOUT (
+    VIDEO_LAYOUTID   INTEGER,
+    NAME             TEXT,
+    VIDEO_TEMPLATEID INTEGER,
+    USERID           INTEGER,
+    WRKSTATIONID     INTEGER,
+    PRIMARY KEY (VIDEO_LAYOUTID, VIDEO_TEMPLATEID, USERID, WRKSTATIONID)
+);
+
+CREATE TABLE VIDEO_SOURCE (
+    VIDEO_SOURCEID INTEGER,
+    PANELID        INTEGER,
+    CCTVDEVICEID   INTEGER,
+    VIDEO_LAYOUTID INTEGER,
+    LAYOUT_CELLID  INTEGER,
+    PRIMARY KEY (VIDEO_SOURCEID, PANELID, CCTVDEVICEID, VIDEO_LAYOUTID, LAYOUT_CELLID)
+);
+
+CREATE TABLE VIDEO_TEMPLATE (
+    VIDEO_TEMPLATEID INTEGER,
+    NAME             TEXT,
+    TEMPLATE_XML     TEXT,
+    PRIMARY KEY (VIDEO_TEMPLATEID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Schema of the elevator terminal and workstation classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE ELEVATOR_KEYPAD_TERMINAL (
+    TERMINALID INTEGER,
+    PANELID    INTEGER,
+    IPADDRESS  INTEGER,
+    NAME       TEXT,
+    PRIMARY KEY (TERMINALID, PANELID, IPADDRESS)
+);
+
+CREATE TABLE WRKSTATION (
+    ID       INTEGER,
+    NAME     TEXT,
+    BNT_DBID INTEGER,
+    PRIMARY KEY (ID, BNT_DBID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Schema of access groups and access levels
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE ACCESSGRP (
+    ACCESSGPID INTEGER,
+    DESCRIPT   TEXT,
+    SEGMENTID  INTEGER,
+    PRIMARY KEY (ACCESSGPID)
+);
+
+CREATE TABLE BADGELINK (
+    ACCLVLID   INTEGER REFERENCES ACCESSLVL(ACCESSLVID) ON DELETE CASCADE,
+    BADGEKEY   INTEGER REFERENCES BADGE(BADGEKEY) ON DELETE CASCADE,
+    ACTIVATE   TEXT,
+    DEACTIVATE TEXT,
+    PRIMARY KEY (ACCLVLID, BADGEKEY)
+);
+
+CREATE TABLE ACCESSLVL (
+    ACCESSLVID            INTEGER,
+    DESCRIPT              TEXT NOT NULL,
+    SEGMENTID             INTEGER NOT NULL DEFAULT 0,
+    AVAILABLE_FOR_REQUEST INTEGER NOT NULL DEFAULT 0,
+    COMMAND               INTEGER,
+    DOWNLOAD              INTEGER,
+    FIRST_CARD_UNLOCK     INTEGER,
+    PRIMARY KEY (ACCESSLVID)
+);
+
+CREATE TABLE ACCLVLINK (
+    ACCESSLVID INTEGER,
+    PANELID    INTEGER,
+    READERID   INTEGER,
+    TZID       INTEGER,
+    PRIMARY KEY (ACCESSLVID, PANELID, READERID)
+);
+
+-- ACCGPLINK: the access levels of an access group.
+CREATE TABLE ACCGPLINK (
+    ACCESSGPID INTEGER REFERENCES ACCESSGRP(ACCESSGPID) ON DELETE CASCADE,
+    ACCESSLVID INTEGER REFERENCES ACCESSLVL(ACCESSLVID) ON DELETE CASCADE,
+    PRIMARY KEY (ACCESSGPID, ACCESSLVID)
+);
+
+-- USERS_ACCESSLEVEL_LINK: the access levels a system user manages (view-only when HAS_AAM_VIEWONLY_ACCESS is 1).
+CREATE TABLE USERS_ACCESSLEVEL_LINK (
+    USERID                  INTEGER REFERENCES USERS(USERID) ON DELETE CASCADE,
+    ACCESSLVID              INTEGER REFERENCES ACCESSLVL(ACCESSLVID) ON DELETE CASCADE,
+    HAS_AAM_VIEWONLY_ACCESS INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (USERID, ACCESSLVID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Schema of access requests
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE ACCESS_REQUEST (
+    ID               INTEGER,
+    TYPE             INTEGER,
+    EMPID            INTEGER NOT NULL,
+    ACCESSLVID       INTEGER,
+    END_DATE         TEXT,
+    START_DATE       TEXT,
+    SUBMITTED_DATE   TEXT,
+    SUBMITTED_USERID INTEGER,
+    DENIED_DATE      TEXT,
+    ONHOLD_DATE      TEXT,
+    APPROVED_DATE    TEXT,
+    APPROVED_USERID  INTEGER,
+    DENIED_USERID    INTEGER,
+    ONHOLD_USERID    INTEGER,
+    SUBMITTED_NOTE   TEXT,
+    APPROVED_NOTE    TEXT,
+    DENIED_NOTE      TEXT,
+    ONHOLD_NOTE      TEXT,
+    SERIALNUM        INTEGER,
+    READERID         INTEGER NOT NULL,
+    PANELID          INTEGER NOT NULL,
+    PRIMARY KEY (ID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Schema of accounts and directories
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE CARDHOLDER_ACCOUNT (
+    CARDHOLDER_ACCOUNTID INTEGER,
+    EMPID                INTEGER NOT NULL REFERENCES EMP(ID) ON DELETE CASCADE,
+    BNT_DIRECTORYID      INTEGER NOT NULL REFERENCES BNT_DIRECTORY(BNT_DIRECTORYID) ON DELETE CASCADE,
+    ACCOUNTID            TEXT NOT NULL,
+    PRIMARY KEY (CARDHOLDER_ACCOUNTID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Schema of alarm panels, alarm definitions, areas and camera groups
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE ALARM (
+    ALID       INTEGER,
+    ALPRIORITY INTEGER,
+    ALDESCR    TEXT,
+    SEGMENTID  INTEGER,
+    TXTID      INTEGER,
+    PRIMARY KEY (ALID)
+);
+
+CREATE TABLE TEXTOBJ (
+    NAME    TEXT,
+    TXTDATA TEXT,
+    TXTID   INTEGER,
+    PRIMARY KEY (TXTID)
+);
+
+CREATE TABLE ALARMPANEL (
+    NAME     TEXT,
+    ALARMPID INTEGER,
+    PANELID  INTEGER,
+    CTRLTYPE INTEGER,
+    PRIMARY KEY (ALARMPID, PANELID)
+);
+
+CREATE TABLE AREAAPB (
+    AREAAPBID    INTEGER,
+    NAME         TEXT,
+    AREAAPB_TYPE INTEGER,
+    PRIMARY KEY (AREAAPBID)
+);
+
+CREATE TABLE PIV_AUTHENTICATION_MODE (
+    PIV_AUTHENTICATION_MODEID INTEGER,
+    NAME                      TEXT,
+    BNT_DBID                  INTEGER,
+    PRIMARY KEY (PIV_AUTHENTICATION_MODEID)
+);
+
+CREATE TABLE DEVICE_GROUP_LINK (
+    DEVICEGROUPID INTEGER REFERENCES DEVICE_GROUP(DEVICEGROUPID) ON DELETE CASCADE,
+    PANELID       INTEGER,
+    DEVICEID      INTEGER,
+    PRIMARY KEY (DEVICEGROUPID, PANELID, DEVICEID)
+);
+
+CREATE TABLE DEVICE_GROUP (
+    DEVICEGROUPID INTEGER,
+    NAME          TEXT,
+    SEGMENTID     INTEGER NOT NULL DEFAULT -1,
+    TYPE          INTEGER,
+    PRIMARY KEY (DEVICEGROUPID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Schema of badges, badge owners, badge types and badge statuses
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE BADGE (
+    BADGEKEY           INTEGER,
+    ID                 INTEGER,
+    ISSUECODE          INTEGER NOT NULL DEFAULT 0,
+    TYPE               INTEGER,
+    STATUS             INTEGER NOT NULL DEFAULT 1,
+    EMPID              INTEGER,
+    ACTIVATE           TEXT,
+    DEACTIVATE         TEXT,
+    USELIMIT           INTEGER,
+    PIN                BLOB,
+    PRINTS             INTEGER NOT NULL DEFAULT 0,
+    APBEXEMPT          INTEGER NOT NULL DEFAULT 0,
+    EXTEND_STRIKE_HELD INTEGER NOT NULL DEFAULT 0,
+    DEADBOLT_OVERRIDE  INTEGER NOT NULL DEFAULT 0,
+    PASSAGE_MODE       INTEGER NOT NULL DEFAULT 0,
+    DEFAULT_DOOR       INTEGER NOT NULL DEFAULT 1,
+    LASTCHANGED        TEXT,
+    SEGMENTID          INTEGER NOT NULL DEFAULT -1,
+    PRIMARY KEY (BADGEKEY)
+);
+
+CREATE TABLE BADGSTAT (
+    ID   INTEGER,
+    NAME TEXT NOT NULL,
+    PRIMARY KEY (ID)
+);
+
+CREATE TABLE BADGETYP (
+    ID          INTEGER,
+    NAME        TEXT,
+    BADGE_CLASS INTEGER,
+    DISPOSABLE  INTEGER,
+    DEFGROUP    INTEGER,
+    SEGMENTID   INTEGER,
+    PRIMARY KEY (ID)
+);
+
+-- BDGREQFLDLINK: person fields a badge type requires to hold a value.
+CREATE TABLE BDGREQFLDLINK (
+    BADGETYPEID INTEGER REFERENCES BADGETYP(ID) ON DELETE CASCADE,
+    DDFLDID     INTEGER REFERENCES DDFLD(DDFLDID) ON DELETE CASCADE,
+    PRIMARY KEY (BADGETYPEID, DDFLDID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Schema of badge detail records
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE BADGE_FIPS201 (
+    BADGEKEY         INTEGER REFERENCES BADGE(BADGEKEY) ON DELETE CASCADE,
+    FASCN            BLOB,
+    TWIC_PRIVACY_KEY BLOB,
+    TPK_ALGORITHM_ID INTEGER,
+    GUID             TEXT,
+    CREDENTIAL_TYPE  INTEGER,
+    PRIMARY KEY (BADGEKEY)
+);
+
+CREATE TABLE LASTLOCATION (
+    PANELID            INTEGER,
+    READERID           INTEGER,
+    CARDNUM            INTEGER,
+    EVENT_TIME_UTC     TEXT,
+    EVENTTYPE          INTEGER,
+    EMPID              INTEGER,
+    EVENTID            INTEGER,
+    ACCESS_FLAG        INTEGER,
+    IS_FROMREPLICATION INTEGER,
+    BNT_DBID_SRC       INTEGER,
+    PRIMARY KEY (CARDNUM, ACCESS_FLAG, BNT_DBID_SRC)
+);
+
+CREATE TABLE BADGEPROPS (
+    BADGEKEY                 INTEGER REFERENCES BADGE(BADGEKEY) ON DELETE CASCADE,
+    CARD_INTERFACE           INTEGER,
+    CARD_TECHNOLOGY          INTEGER,
+    SERIAL_NUMBER            TEXT NOT NULL,
+    DEVICE_TYPE              TEXT,
+    ATR                      TEXT,
+    ISSUING_CMS_ID           INTEGER NOT NULL,
+    ISREG_WITH_ACTIVIDENTITY INTEGER,
+    PRIMARY KEY (BADGEKEY, CARD_INTERFACE, CARD_TECHNOLOGY)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Schema of cardholders and multimedia owners
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE EMP (
+    ID              INTEGER,
+    LASTNAME        TEXT,
+    FIRSTNAME       TEXT,
+    MIDNAME         TEXT,
+    SSNO            TEXT,
+    ALLOWEDVISITORS INTEGER,
+    LASTCHANGED     TEXT,
+    SEGMENTID       INTEGER NOT NULL DEFAULT -1,
+    VISITOR         INTEGER NOT NULL DEFAULT 0,
+    ASSET_GROUPID   INTEGER,
+    GUARD           INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (ID)
+);
+
+-- UDFEMP: cardholders' user-defined fields; columns are added per installation.
+CREATE TABLE UDFEMP (
+    ID INTEGER REFERENCES EMP(ID) ON DELETE CASCADE,
+    PRIMARY KEY (ID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Schema of the event configuration classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE EVTALMLINK (
+    PANELID       INTEGER,
+    DEVICEID      INTEGER,
+    INPUTDEVID    INTEGER,
+    EVTYPEID      INTEGER,
+    EVID          INTEGER,
+    ALID          INTEGER,
+    EVENT_PARAMID INTEGER,
+    PRIMARY KEY (PANELID, DEVICEID, INPUTDEVID, EVTYPEID, EVID, EVENT_PARAMID)
+);
+
+CREATE TABLE EVENT_PARAM (
+    EVENT_PARAMID INTEGER,
+    PARAMVALUE    INTEGER,
+    DESCRIPTION   TEXT,
+    PRIMARY KEY (EVENT_PARAMID)
+);
+
+CREATE TABLE EVENT (
+    EVENTID        INTEGER,
+    EVTYPEID       INTEGER,
+    EVID           INTEGER,
+    EVDESCR        TEXT,
+    SUPPORT_PARAMS INTEGER,
+    CATEGORY       INTEGER,
+    PRIMARY KEY (EVENTID)
+);
+
+CREATE TABLE EVENT_TO_EVENT_PARAM_LINK (
+    EVENTID       INTEGER REFERENCES EVENT(EVENTID) ON DELETE CASCADE,
+    EVENT_PARAMID INTEGER REFERENCES EVENT_PARAM(EVENT_PARAMID) ON DELETE CASCADE,
+    PRIMARY KEY (EVENTID, EVENT_PARAMID)
+);
+
+CREATE TABLE EVENTYPE (
+    EVTYPEID INTEGER,
+    EVTDESCR TEXT,
+    PRIMARY KEY (EVTYPEID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Holiday and time-zone classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE HOLIDAYS (
+    HOLIDAYID INTEGER,
+    SEGMENTID INTEGER,
+    DESCRIPT  TEXT,
+    HDATE     TEXT,
+    EXTEND    INTEGER,
+    PRIMARY KEY (HOLIDAYID)
+);
+
+CREATE TABLE HOLIDAY_LNK (
+    HOLIDAYID INTEGER REFERENCES HOLIDAYS(HOLIDAYID) ON DELETE CASCADE,
+    HTYPE_ID  INTEGER REFERENCES HOLIDAY_TYPE(ID) ON DELETE CASCADE,
+    PRIMARY KEY (HOLIDAYID, HTYPE_ID)
+);
+
+CREATE TABLE HOLIDAY_TYPE (
+    ID        INTEGER,
+    SEGMENTID INTEGER,
+    NAME      TEXT,
+    PRIMARY KEY (ID)
+);
+
+CREATE TABLE TZINTERVAL (
+    INTERVAL  INTEGER,
+    TZID      INTEGER,
+    STARTTIME TEXT,
+    ENDTIME   TEXT,
+    MONDAY    INTEGER,
+    TUESDAY   INTEGER,
+    WEDNESDAY INTEGER,
+    THURSDAY  INTEGER,
+    FRIDAY    INTEGER,
+    SATURDAY  INTEGER,
+    SUNDAY    INTEGER,
+    TYPE1     INTEGER,
+    TYPE2     INTEGER,
+    TYPE3     INTEGER,
+    TYPE4     INTEGER,
+    TYPE5     INTEGER,
+    TYPE6     INTEGER,
+    TYPE7     INTEGER,
+    TYPE8     INTEGER,
+    PRIMARY KEY (INTERVAL, TZID)
+);
+
+CREATE TABLE TIMEZONE (
+    DESCRIPT  TEXT,
+    TZID      INTEGER,
+    SEGMENTID INTEGER,
+    PRIMARY KEY (DESCRIPT, TZID, SEGMENTID)
+);
+
+CREATE TABLE WORLDTZ (
+    WORLDTZID      INTEGER,
+    DisplayName    TEXT,
+    GMTOFFSET      INTEGER,
+    DST            INTEGER,
+    StandardMonth  INTEGER,
+    StandardDay    INTEGER,
+    StandardWeek   INTEGER,
+    DaylightMonth  INTEGER,
+    DaylightDay    INTEGER,
+    DaylightWeek   INTEGER,
+    Bias           INTEGER,
+    StandardBias   INTEGER,
+    DaylightBias   INTEGER,
+    StandardHour   INTEGER,
+    DaylightHour   INTEGER,
+    StandardMinute INTEGER,
+    DaylightMinute INTEGER,
+    StandardSecond INTEGER,
+    DaylightSecond INTEGER,
+    WINDOWS_TZID   TEXT,
+    PRIMARY KEY (WORLDTZID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Logical source, device and incoming-event classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE VEXLET_DEVICE (
+    VEXLET_DEVICEID INTEGER NOT NULL,
+    PANELID         INTEGER NOT NULL,
+    NAME            TEXT NOT NULL,
+    SUB_DEVICEID    INTEGER,
+    PRIMARY KEY (VEXLET_DEVICEID, PANELID, SUB_DEVICEID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Monitoring-zone classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE MONDEVLINK (
+    MZID          INTEGER NOT NULL,
+    PANELID       INTEGER NOT NULL,
+    DEVICEID      INTEGER NOT NULL,
+    INPUTOUTPUTID INTEGER NOT NULL,
+    ENTIREDEVICE  INTEGER NOT NULL,
+    PRIMARY KEY (MZID, PANELID, DEVICEID, INPUTOUTPUTID)
+);
+
+CREATE TABLE MONZONE (
+    MZID      INTEGER,
+    SEGMENTID INTEGER,
+    MZDESCR   TEXT,
+    PRIMARY KEY (MZID, SEGMENTID, MZDESCR)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Panel, reader, reader-request and video-recorder classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE ACCESSPANE (
+    TERMINALNA   TEXT,
+    PANELID      INTEGER,
+    NAME         TEXT NOT NULL,
+    SEGMENTID    INTEGER NOT NULL DEFAULT 0,
+    ONLINE1      INTEGER NOT NULL,
+    PANELTZ      INTEGER NOT NULL,
+    DAYLIGHTSAVE INTEGER NOT NULL,
+    HOSTNUM      TEXT,
+    HOSTNUM2     TEXT,
+    PRIMARYIP    INTEGER,
+    COMPUTERNAME TEXT,
+    PANELTYPE    INTEGER,
+    PRIMARY KEY (PANELID)
+);
+
+CREATE TABLE PANELTYPE (
+    NAME        TEXT,
+    PANELTYPEID INTEGER,
+    PANELCLASS  INTEGER,
+    PRIMARY KEY (PANELTYPEID)
+);
+
+CREATE TABLE READER (
+    READERID      INTEGER,
+    PANELID       INTEGER,
+    AUX1NAME      TEXT,
+    AUX2NAME      TEXT,
+    OUT1NAME      TEXT,
+    OUT2NAME      TEXT,
+    READERDESC    TEXT,
+    FRIENDLY_NAME TEXT,
+    CTRLTYPE      INTEGER,
+    TIMEATT       INTEGER,
+    PRIMARY KEY (READERID, PANELID)
+);
+
+CREATE TABLE ACCESSPANE_CONNECTION (
+    HTTP_PORT  INTEGER,
+    HTTPS_PORT INTEGER,
+    PANELID    INTEGER,
+    PRIMARY KEY (PANELID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Segment classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE EMP_SEGMENT_LINK (
+    EMPID     INTEGER REFERENCES EMP(ID) ON DELETE CASCADE,
+    SEGMENTID INTEGER REFERENCES SEGMENT(SEGMENTID) ON DELETE CASCADE,
+    PRIMARY KEY (EMPID, SEGMENTID)
+);
+
+-- SEGMENT_GROUP_MEMBER: the segment units a segment group gathers.
+CREATE TABLE SEGMENT_GROUP_MEMBER (
+    SEGMENTID        INTEGER REFERENCES SEGMENT(SEGMENTID) ON DELETE CASCADE,
+    SEGMENTID_MEMBER INTEGER REFERENCES SEGMENT(SEGMENTID) ON DELETE CASCADE,
+    PRIMARY KEY (SEGMENTID, SEGMENTID_MEMBER)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- System-user and permission-group classes
+------------------------------------------------------------------------------------------------
+
+-- USER_PTZ_PRIORITY: camera-control priority of a monitoring permission group.
+CREATE TABLE USER_PTZ_PRIORITY (
+    USER_PERMID INTEGER REFERENCES USER_PERM(USER_PERMID) ON DELETE CASCADE,
+    PRIORITY    INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (USER_PERMID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Person, visitor, multimedia-object and logical-system-account classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE LOGICAL_USER_ACCOUNT (
+    EMPID             INTEGER REFERENCES EMP(ID) ON DELETE CASCADE,
+    LOGICAL_SYSTEM    INTEGER NOT NULL,
+    LOGICAL_SYSTEM_ID INTEGER NOT NULL,
+    USERNAME          TEXT NOT NULL,
+    PRIMARY KEY (EMPID, LOGICAL_SYSTEM)
+);
+
+CREATE TABLE MMOBJS (
+    EMPID       INTEGER REFERENCES EMP(ID) ON DELETE CASCADE,
+    OBJECT      INTEGER,
+    TYPE        INTEGER,
+    BNT_BLOB    BLOB,
+    LASTCHANGED TEXT,
+    PRIMARY KEY (EMPID, OBJECT, TYPE)
+);
+
+-- VISITOR_UDF: visitors' user-defined fields; columns are added per installation.
+CREATE TABLE VISITOR_UDF (
+    ID INTEGER REFERENCES EMP(ID) ON DELETE CASCADE,
+    PRIMARY KEY (ID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Visit classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE VISIT_EMAIL_LINK (
+    EMAILID         INTEGER,
+    VISITID         INTEGER,
+    ADDRESS         TEXT,
+    HOST            INTEGER,
+    VISITOR         INTEGER,
+    EMPID           INTEGER,
+    BNT_DIRECTORYID INTEGER,
+    ACCOUNTID       TEXT,
+    SEGMENTID       INTEGER,
+    PRIMARY KEY (EMAILID, VISITID)
+);
+
+CREATE TABLE VISIT_EVENT (
+    VISIT_EVENTID                  INTEGER,
+    NAME                           TEXT NOT NULL,
+    EMPID                          INTEGER NOT NULL,
+    DELEGATE_EMPID                 INTEGER,
+    SOURCE_BNT_DBID                INTEGER NOT NULL,
+    SCHEDULED_TIMEIN               TEXT,
+    SCHEDULED_TIMEOUT              TEXT,
+    LASTCHANGED_UTC                TEXT,
+    VISIT_EVENT_SIGN_IN_LOCATIONID INTEGER,
+    LAST_CHANGED                   TEXT,
+    PRIMARY KEY (VISIT_EVENTID)
+);
+
+CREATE TABLE VISIT (
+    VISITID                     INTEGER,
+    VISIT_EVENTID               INTEGER,
+    EMPID                       INTEGER,
+    VISITORID                   INTEGER,
+    SCHEDULED_TIMEIN            TEXT,
+    SCHEDULED_TIMEOUT           TEXT,
+    TIMEIN                      TEXT,
+    TIMEOUT                     TEXT,
+    LASTCHANGED                 TEXT,
+    TIMEIN_UTC                  TEXT,
+    TIMEOUT_UTC                 TEXT,
+    LASTCHANGED_UTC             TEXT,
+    EMAIL_INCLUDE_DEF_RECIPENTS INTEGER NOT NULL DEFAULT 0,
+    EMAIL_INCLUDE_HOST          INTEGER NOT NULL DEFAULT 0,
+    EMAIL_INCLUDE_VISITOR       INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (VISITID)
+);
+
+CREATE TABLE VISIT_SELF_SERVICE_STATION (
+    ID                             INTEGER,
+    NAME                           TEXT,
+    UNIQUE_IDENTIFIER              TEXT,
+    VISIT_EVENT_SIGN_IN_LOCATIONID INTEGER,
+    PRIMARY KEY (ID)
+);
+
+CREATE TABLE VISIT_EVENT_SIGN_IN_LOCATION (
+    ID        INTEGER,
+    NAME      TEXT,
+    SEGMENTID INTEGER,
+    WORLDTZID INTEGER,
+    PRIMARY KEY (ID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Guard-tour, logged-event, Portavere and precision-access classes
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE TOUR (
+    TOUR_ID   INTEGER,
+    TOUR_NAME TEXT,
+    PRIMARY KEY (TOUR_ID)
+);
+
+CREATE TABLE EVENTS (
+    SERIALNUM        INTEGER,
+    EVENT_TIME_UTC   TEXT,
+    MACHINE          INTEGER,
+    DEVID            INTEGER,
+    INPUTDEVID       INTEGER,
+    EVENTTYPE        INTEGER,
+    EVENTID          INTEGER,
+    EVENT_TEXT       TEXT,
+    CARDNUM          INTEGER,
+    CARD_EXTENDED_ID TEXT,
+    ISSUECODE        INTEGER,
+    ASSETID          INTEGER,
+    EMPID            INTEGER,
+    PRIMARY KEY (SERIALNUM, MACHINE)
+);
+
+CREATE TABLE BDGPRECLINK (
+    PRECGRPID INTEGER REFERENCES PRECACGRP(PRECGRPID) ON DELETE CASCADE,
+    BADGEKEY  INTEGER REFERENCES BADGE(BADGEKEY) ON DELETE CASCADE,
+    PRIMARY KEY (PRECGRPID, BADGEKEY)
+);
+
+CREATE TABLE PRECACGRP (
+    PRECGRPID INTEGER,
+    NAME      TEXT,
+    PRECTYPE  INTEGER,
+    SEGMENTID INTEGER,
+    PRIMARY KEY (PRECGRPID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- User-defined-field layout
+------------------------------------------------------------------------------------------------
+
+-- DDTBL: user-defined-field table catalogue: ID is a class's UDFTableId, NAME its display name, TBLNAME the table holding its fields.
+CREATE TABLE DDTBL (
+    ID      INTEGER,
+    NAME    TEXT NOT NULL,
+    TBLNAME TEXT NOT NULL,
+    PRIMARY KEY (ID)
+);
+
+-- DDFLD: field dictionary: one row per column of a table that carries user-defined fields.
+CREATE TABLE DDFLD (
+    DDFLDID         INTEGER,
+    TBLNAME         TEXT NOT NULL,
+    FLDNAME         TEXT NOT NULL,
+    CIMTYPE         INTEGER NOT NULL,
+    MAXLEN          INTEGER NOT NULL DEFAULT 0,
+    REQUIRED        INTEGER NOT NULL DEFAULT 0,
+    ISUNIQUE        INTEGER NOT NULL DEFAULT 0,
+    POSSIBLE_VALUES TEXT,
+    POSSIBLE_LABELS TEXT,
+    PRIMARY KEY (DDFLDID)
+);
+
+-- UDFOBJS: layout of the user-defined fields a class shows: TBLID names the DDTBL row, DBOBJTYPE 1 cardholder / 9 visitor layout, LFIELD the order.
+CREATE TABLE UDFOBJS (
+    UDFOBJSID INTEGER,
+    TBLID     INTEGER NOT NULL REFERENCES DDTBL(ID) ON DELETE CASCADE,
+    DDFLDID   INTEGER NOT NULL REFERENCES DDFLD(DDFLDID) ON DELETE CASCADE,
+    DBOBJTYPE INTEGER NOT NULL DEFAULT 1,
+    LFIELD    INTEGER NOT NULL DEFAULT 0,
+    LABEL     TEXT,
+    PRIMARY KEY (UDFOBJSID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Message-bus front end
+------------------------------------------------------------------------------------------------
+
+-- BUSINESS_EVENT_SUBSCRIPTION: business-event subscriptions of bus clients; dates are UTC, DISABLED_DATE is NULL while active.
+CREATE TABLE BUSINESS_EVENT_SUBSCRIPTION (
+    BUSINESS_EVENT_SUBSCRIPTIONID INTEGER,
+    USER_ID                       INTEGER NOT NULL REFERENCES USERS(USERID) ON DELETE CASCADE,
+    NAME                          TEXT,
+    DESCRIPTION                   TEXT,
+    EVENT_FILTER                  TEXT,
+    IS_DURABLE                    INTEGER NOT NULL DEFAULT 0,
+    DESTINATION_NAME              TEXT,
+    ROUTING_KEY                   TEXT,
+    MESSAGE_BROKER_HOSTNAME       TEXT,
+    MESSAGE_BROKER_PORT           INTEGER,
+    REQUIRES_SECURE_CONNECTION    INTEGER NOT NULL DEFAULT 0,
+    CREATED_DATE                  TEXT,
+    LAST_UPDATED_DATE             TEXT,
+    DISABLED_DATE                 TEXT,
+    PRIMARY KEY (BUSINESS_EVENT_SUBSCRIPTIONID)
+);
