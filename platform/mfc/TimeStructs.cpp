@@ -1,0 +1,113 @@
+#include "platform/mfc/TimeStructs.h"
+
+#include <ctime>
+
+#include "platform/mfc/Calendar.h"
+
+namespace {
+
+constexpr std::uint64_t kTicksPerMillisecond = 10000;
+constexpr std::uint64_t kTicksPerSecond = 10000000;
+constexpr std::uint64_t kMaxFileTime = 0x7FFFFFFFFFFFFFFFull;
+constexpr std::int64_t kFileTimeEpochDays = mfc_detail::DaysFromCivil(1601, 1, 1);
+
+std::uint64_t FromFileTime(const FILETIME& fileTime)
+{
+    return (static_cast<std::uint64_t>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
+}
+
+FILETIME ToFileTime(std::uint64_t ticks)
+{
+    return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
+}
+
+std::uint64_t CurrentTicks()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t secondsSince1601 =
+        static_cast<std::int64_t>(now.tv_sec) - kFileTimeEpochDays * mfc_detail::kSecondsPerDay;
+    return static_cast<std::uint64_t>(secondsSince1601) * kTicksPerSecond +
+           static_cast<std::uint64_t>(now.tv_nsec) / 100;
+}
+
+} // namespace
+
+BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime)
+{
+    if (systemTime == nullptr || fileTime == nullptr)
+        return FALSE;
+    const SYSTEMTIME& st = *systemTime;
+    if (st.wYear < 1601 || st.wYear > 30827 || !mfc_detail::IsValidDate(st.wYear, st.wMonth, st.wDay) ||
+        st.wHour > 23 || st.wMinute > 59 || st.wSecond > 59 || st.wMilliseconds > 999)
+        return FALSE;
+    const std::uint64_t days =
+        static_cast<std::uint64_t>(mfc_detail::DaysFromCivil(st.wYear, st.wMonth, st.wDay) - kFileTimeEpochDays);
+    const std::uint64_t seconds = days * mfc_detail::kSecondsPerDay + st.wHour * 3600u + st.wMinute * 60u + st.wSecond;
+    *fileTime = ToFileTime(seconds * kTicksPerSecond + st.wMilliseconds * kTicksPerMillisecond);
+    return TRUE;
+}
+
+BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime)
+{
+    if (fileTime == nullptr || systemTime == nullptr)
+        return FALSE;
+    const std::uint64_t ticks = FromFileTime(*fileTime);
+    if (ticks > kMaxFileTime)
+        return FALSE;
+    const std::uint64_t seconds = ticks / kTicksPerSecond;
+    const std::int64_t days = static_cast<std::int64_t>(seconds / mfc_detail::kSecondsPerDay) + kFileTimeEpochDays;
+    const std::uint64_t secondOfDay = seconds % mfc_detail::kSecondsPerDay;
+    const mfc_detail::CivilDate date = mfc_detail::CivilFromDays(days);
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(date.year);
+    st.wMonth = static_cast<WORD>(date.month);
+    st.wDay = static_cast<WORD>(date.day);
+    st.wDayOfWeek = static_cast<WORD>(mfc_detail::DayOfWeek(days));
+    st.wHour = static_cast<WORD>(secondOfDay / 3600);
+    st.wMinute = static_cast<WORD>(secondOfDay / 60 % 60);
+    st.wSecond = static_cast<WORD>(secondOfDay % 60);
+    st.wMilliseconds = static_cast<WORD>(ticks / kTicksPerMillisecond % 1000);
+    *systemTime = st;
+    return TRUE;
+}
+
+void GetSystemTime(SYSTEMTIME* systemTime)
+{
+    if (systemTime == nullptr)
+        return;
+    const FILETIME now = ToFileTime(CurrentTicks());
+    FileTimeToSystemTime(&now, systemTime);
+}
+
+void GetLocalTime(SYSTEMTIME* systemTime)
+{
+    if (systemTime == nullptr)
+        return;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    if (localtime_r(&now.tv_sec, &local) == nullptr)
+    {
+        // Without zone information the wall clock is the UTC clock.
+        GetSystemTime(systemTime);
+        return;
+    }
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(local.tm_year + 1900);
+    st.wMonth = static_cast<WORD>(local.tm_mon + 1);
+    st.wDay = static_cast<WORD>(local.tm_mday);
+    st.wDayOfWeek = static_cast<WORD>(local.tm_wday);
+    st.wHour = static_cast<WORD>(local.tm_hour);
+    st.wMinute = static_cast<WORD>(local.tm_min);
+    st.wSecond = static_cast<WORD>(local.tm_sec > 59 ? 59 : local.tm_sec);
+    st.wMilliseconds = static_cast<WORD>(now.tv_nsec / 1000000);
+    *systemTime = st;
+}
+
+void GetSystemTimeAsFileTime(FILETIME* fileTime)
+{
+    if (fileTime == nullptr)
+        return;
+    *fileTime = ToFileTime(CurrentTicks());
+}
