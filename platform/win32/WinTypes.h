@@ -93,6 +93,8 @@ constexpr HRESULT DISP_E_BADVARTYPE = MAKE_HRESULT_FROM_BITS(0x80020008u);
 constexpr HRESULT DISP_E_BADINDEX = MAKE_HRESULT_FROM_BITS(0x8002000Bu);
 constexpr HRESULT DISP_E_ARRAYISLOCKED = MAKE_HRESULT_FROM_BITS(0x8002000Du);
 constexpr HRESULT RPC_E_CHANGED_MODE = MAKE_HRESULT_FROM_BITS(0x80010106u);
+// No security context is available to allow impersonation (no caller on this thread).
+constexpr HRESULT RPC_E_NO_CONTEXT = MAKE_HRESULT_FROM_BITS(0x8001011Eu);
 
 // Win32 error codes (GetLastError values).
 constexpr DWORD ERROR_SUCCESS = 0;
@@ -106,15 +108,18 @@ constexpr DWORD ERROR_OUTOFMEMORY = 14;
 constexpr DWORD ERROR_NOT_SUPPORTED = 50;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_BROKEN_PIPE = 109;
+constexpr DWORD ERROR_BUFFER_OVERFLOW = 111;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+constexpr DWORD ERROR_NOT_OWNER = 288;
 constexpr DWORD ERROR_NO_TOKEN = 1008;
 constexpr DWORD ERROR_BADKEY = 1010;
 constexpr DWORD ERROR_CANTOPEN = 1011;
 constexpr DWORD ERROR_CANTREAD = 1012;
 constexpr DWORD ERROR_CANTWRITE = 1013;
+constexpr DWORD ERROR_KEY_DELETED = 1018;
 constexpr DWORD ERROR_TIMEOUT = 1460;
 constexpr DWORD ERROR_INVALID_SID = 1337;
 
@@ -130,6 +135,21 @@ constexpr DWORD WAIT_ABANDONED = 0x80;
 constexpr DWORD WAIT_TIMEOUT = 258;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
 constexpr DWORD STILL_ACTIVE = 259;
+constexpr DWORD MAXIMUM_WAIT_OBJECTS = 64;
+
+// Handles never refer to memory here; INVALID_HANDLE_VALUE is the Windows all-ones value.
+inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
+using PHANDLE = HANDLE*;
+using HLOCAL = void*;
+
+// Accepted where Windows takes it; everything here is process-local, so it carries nothing.
+struct SECURITY_ATTRIBUTES
+{
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+};
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 constexpr std::size_t MAX_PATH = 260;
 constexpr std::size_t MAX_COMPUTERNAME_LENGTH = 15;

@@ -1,0 +1,22 @@
+// The PROVIXA_HOME folder: the installation's registry file, profile files, logs and database.
+//
+// The folder is the environment variable PROVIXA_HOME when it is set and not empty, else
+// "var" in the working directory. It is looked up on every call, so a test can give each case
+// its own home. Stateless; thread-safe as long as nobody changes the environment meanwhile.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+class ProvixaHome
+{
+public:
+    // The folder, created (with its parents) when missing. A folder that cannot be created is
+    // still returned; the file operation that uses it then fails with its own error.
+    static std::filesystem::path Folder();
+
+    // The path of `name` in the folder (which is created as above). Backslashes in the name
+    // are folder separators, as the Windows callers write them; an absolute name is returned
+    // as it stands.
+    static std::filesystem::path PathOf(std::wstring_view name);
+};

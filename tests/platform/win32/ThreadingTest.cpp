@@ -1,0 +1,362 @@
+#include "platform/win32/SystemInfo.h"
+#include "platform/win32/Threading.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace
+{
+
+// Closes a handle at the end of a test, whatever it asserted.
+class HandleGuard
+{
+public:
+    explicit HandleGuard(HANDLE handle) : m_handle(handle) {}
+    ~HandleGuard() { CloseHandle(m_handle); }
+    HandleGuard(const HandleGuard&) = delete;
+    HandleGuard& operator=(const HandleGuard&) = delete;
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+// Long enough for a released waiter to wake on a loaded machine, short enough to keep tests quick.
+constexpr DWORD kGenerousMs = 5000;
+constexpr DWORD kShortMs = 50;
+
+long long ElapsedMs(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 since)
+        .count();
+}
+
+} // namespace
+
+TEST(Event, ManualResetStaysSignalledUntilReset)
+{
+    HandleGuard event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_NE(event.Get(), nullptr);
+    EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_TIMEOUT);
+    ASSERT_TRUE(SetEvent(event.Get()));
+    EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_OBJECT_0);
+    ASSERT_TRUE(ResetEvent(event.Get()));
+    EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_TIMEOUT);
+}
+
+TEST(Event, AutoResetIsConsumedByOneWait)
+{
+    HandleGuard event(CreateEventW(nullptr, FALSE, TRUE, nullptr));
+    EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_TIMEOUT);
+    SetEvent(event.Get());
+    SetEvent(event.Get());
+    EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_TIMEOUT);
+}
+
+TEST(Event, NarrowAndWideCreationHonourInitialState)
+{
+    HandleGuard signalled(CreateEventA(nullptr, TRUE, TRUE, nullptr));
+    HandleGuard unsignalled(CreateEventA(nullptr, TRUE, FALSE, ""));
+    EXPECT_EQ(WaitForSingleObject(signalled.Get(), 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(unsignalled.Get(), 0), WAIT_TIMEOUT);
+}
+
+TEST(Event, WaitTimesOutAfterItsTimeLimit)
+{
+    HandleGuard event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(WaitForSingleObject(event.Get(), kShortMs), WAIT_TIMEOUT);
+    EXPECT_GE(ElapsedMs(start), kShortMs);
+}
+
+TEST(Event, WaiterIsReleasedBySetFromAnotherThread)
+{
+    HandleGuard event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    std::atomic<DWORD> result{WAIT_FAILED};
+    std::thread waiter([&] { result = WaitForSingleObject(event.Get(), INFINITE); });
+    Sleep(kShortMs);
+    ASSERT_TRUE(SetEvent(event.Get()));
+    waiter.join();
+    EXPECT_EQ(result.load(), WAIT_OBJECT_0);
+    // The waiter consumed the auto-reset signal.
+    EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_TIMEOUT);
+}
+
+TEST(Event, AutoResetReleasesExactlyOneOfTwoWaiters)
+{
+    HandleGuard event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    std::atomic<int> released{0};
+    std::atomic<int> timedOut{0};
+    std::vector<std::thread> waiters;
+    for (int index = 0; index < 2; ++index)
+    {
+        waiters.emplace_back([&] {
+            if (WaitForSingleObject(event.Get(), 1000) == WAIT_OBJECT_0)
+                ++released;
+            else
+                ++timedOut;
+        });
+    }
+    Sleep(kShortMs);
+    SetEvent(event.Get());
+    for (auto& waiter : waiters)
+        waiter.join();
+    EXPECT_EQ(released.load(), 1);
+    EXPECT_EQ(timedOut.load(), 1);
+}
+
+TEST(Event, ManualResetReleasesEveryWaiter)
+{
+    HandleGuard event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<int> released{0};
+    std::vector<std::thread> waiters;
+    for (int index = 0; index < 4; ++index)
+    {
+        waiters.emplace_back([&] {
+            if (WaitForSingleObject(event.Get(), kGenerousMs) == WAIT_OBJECT_0)
+                ++released;
+        });
+    }
+    Sleep(kShortMs);
+    SetEvent(event.Get());
+    for (auto& waiter : waiters)
+        waiter.join();
+    EXPECT_EQ(released.load(), 4);
+}
+
+TEST(Event, NamedObjectsAreRefused)
+{
+    EXPECT_EQ(CreateEventW(nullptr, TRUE, FALSE, L"Global\\Shared"), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(CreateMutexW(nullptr, FALSE, L"Shared"), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+}
+
+TEST(Handle, BadHandlesAnswerInvalidHandle)
+{
+    HandleGuard mutex(CreateMutexW(nullptr, FALSE, nullptr));
+    HandleGuard event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const HANDLE closed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(CloseHandle(closed));
+
+    const HANDLE notEvents[] = {nullptr, INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(0x1234),
+                                closed, mutex.Get()};
+    for (const HANDLE handle : notEvents)
+    {
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_FALSE(SetEvent(handle));
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+        EXPECT_FALSE(ResetEvent(handle));
+    }
+    EXPECT_FALSE(ReleaseMutex(event.Get()));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(WaitForSingleObject(closed, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(WaitForSingleObject(GetCurrentThread(), 0), WAIT_FAILED);
+}
+
+TEST(Handle, CloseAnswersFailureForASecondClose)
+{
+    const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_TRUE(CloseHandle(event));
+    EXPECT_FALSE(CloseHandle(event));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(CloseHandle(nullptr));
+    EXPECT_TRUE(CloseHandle(GetCurrentThread()));
+}
+
+TEST(Handle, ClosingUnderAWaiterLetsItTimeOut)
+{
+    const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<DWORD> result{WAIT_FAILED};
+    std::thread waiter([&] { result = WaitForSingleObject(event, 200); });
+    Sleep(kShortMs);
+    EXPECT_TRUE(CloseHandle(event));
+    waiter.join();
+    EXPECT_EQ(result.load(), WAIT_TIMEOUT);
+}
+
+TEST(CriticalSection, IsRecursiveForItsOwner)
+{
+    CRITICAL_SECTION section;
+    InitializeCriticalSection(&section);
+    EnterCriticalSection(&section);
+    EnterCriticalSection(&section);
+    EXPECT_TRUE(TryEnterCriticalSection(&section));
+    std::atomic<BOOL> otherEntered{TRUE};
+    std::thread other([&] { otherEntered = TryEnterCriticalSection(&section); });
+    other.join();
+    EXPECT_FALSE(otherEntered.load());
+
+    LeaveCriticalSection(&section);
+    LeaveCriticalSection(&section);
+    LeaveCriticalSection(&section);
+    std::thread after([&] {
+        otherEntered = TryEnterCriticalSection(&section);
+        if (otherEntered)
+            LeaveCriticalSection(&section);
+    });
+    after.join();
+    EXPECT_TRUE(otherEntered.load());
+    DeleteCriticalSection(&section);
+}
+
+TEST(CriticalSection, GuardExcludesOtherThreads)
+{
+    CRITICAL_SECTION section;
+    InitializeCriticalSection(&section);
+    int counter = 0;
+    std::vector<std::thread> threads;
+    for (int index = 0; index < 4; ++index)
+    {
+        threads.emplace_back([&] {
+            for (int step = 0; step < 10000; ++step)
+            {
+                CriticalSectionLock outer(section);
+                CriticalSectionLock inner(section);
+                counter = counter + 1;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(counter, 40000);
+    DeleteCriticalSection(&section);
+}
+
+TEST(CriticalSection, EnteringAnUninitialisedSectionThrows)
+{
+    CRITICAL_SECTION section;
+    EXPECT_THROW(EnterCriticalSection(&section), std::bad_optional_access);
+}
+
+TEST(Mutex, IsOwnedByOneThreadRecursively)
+{
+    HandleGuard mutex(CreateMutexW(nullptr, TRUE, nullptr));
+    ASSERT_NE(mutex.Get(), nullptr);
+    EXPECT_EQ(WaitForSingleObject(mutex.Get(), 0), WAIT_OBJECT_0);
+
+    std::atomic<DWORD> whileOwned{WAIT_FAILED};
+    std::atomic<BOOL> foreignRelease{TRUE};
+    std::atomic<DWORD> foreignError{0};
+    std::thread other([&] {
+        whileOwned = WaitForSingleObject(mutex.Get(), kShortMs);
+        foreignRelease = ReleaseMutex(mutex.Get());
+        foreignError = GetLastError();
+    });
+    other.join();
+    EXPECT_EQ(whileOwned.load(), WAIT_TIMEOUT);
+    EXPECT_FALSE(foreignRelease.load());
+    EXPECT_EQ(foreignError.load(), ERROR_NOT_OWNER);
+
+    // Two levels were taken (creation and the wait); one release still leaves it owned.
+    EXPECT_TRUE(ReleaseMutex(mutex.Get()));
+    std::thread stillOwned([&] { whileOwned = WaitForSingleObject(mutex.Get(), 0); });
+    stillOwned.join();
+    EXPECT_EQ(whileOwned.load(), WAIT_TIMEOUT);
+
+    EXPECT_TRUE(ReleaseMutex(mutex.Get()));
+    EXPECT_FALSE(ReleaseMutex(mutex.Get()));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_OWNER);
+    std::thread taker([&] {
+        whileOwned = WaitForSingleObject(mutex.Get(), kGenerousMs);
+        ReleaseMutex(mutex.Get());
+    });
+    taker.join();
+    EXPECT_EQ(whileOwned.load(), WAIT_OBJECT_0);
+}
+
+TEST(Mutex, WaiterGetsItWhenTheOwnerReleases)
+{
+    HandleGuard mutex(CreateMutexW(nullptr, TRUE, nullptr));
+    std::atomic<DWORD> result{WAIT_FAILED};
+    std::thread waiter([&] {
+        result = WaitForSingleObject(mutex.Get(), kGenerousMs);
+        ReleaseMutex(mutex.Get());
+    });
+    Sleep(kShortMs);
+    EXPECT_TRUE(ReleaseMutex(mutex.Get()));
+    waiter.join();
+    EXPECT_EQ(result.load(), WAIT_OBJECT_0);
+}
+
+TEST(WaitForMultipleObjects, AnyAnswersTheFirstSignalledIndex)
+{
+    HandleGuard first(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HandleGuard second(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    const HANDLE both[] = {first.Get(), second.Get()};
+    EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 0), WAIT_TIMEOUT);
+    SetEvent(second.Get());
+    EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 0), WAIT_OBJECT_0 + 1);
+    EXPECT_EQ(WaitForSingleObject(second.Get(), 0), WAIT_TIMEOUT);
+}
+
+TEST(WaitForMultipleObjects, AllWaitsForEveryObject)
+{
+    HandleGuard first(CreateEventW(nullptr, FALSE, TRUE, nullptr));
+    HandleGuard second(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    const HANDLE both[] = {first.Get(), second.Get()};
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_TIMEOUT);
+    // A failed wait-all consumes nothing.
+    EXPECT_EQ(WaitForSingleObject(first.Get(), 0), WAIT_OBJECT_0);
+    SetEvent(first.Get());
+    SetEvent(second.Get());
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 0), WAIT_TIMEOUT);
+}
+
+TEST(WaitForMultipleObjects, RejectsBadCountsAndHandles)
+{
+    HandleGuard event(CreateEventW(nullptr, TRUE, TRUE, nullptr));
+    std::vector<HANDLE> many(MAXIMUM_WAIT_OBJECTS + 1, event.Get());
+    EXPECT_EQ(WaitForMultipleObjects(0, many.data(), FALSE, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(WaitForMultipleObjects(static_cast<DWORD>(many.size()), many.data(), FALSE, 0),
+              WAIT_FAILED);
+    EXPECT_EQ(WaitForMultipleObjects(MAXIMUM_WAIT_OBJECTS, many.data(), FALSE, 0), WAIT_OBJECT_0);
+    const HANDLE mixed[] = {event.Get(), reinterpret_cast<HANDLE>(0x4321)};
+    EXPECT_EQ(WaitForMultipleObjects(2, mixed, FALSE, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST(Interlocked, UpdatesAreAtomicAcrossThreads)
+{
+    LONG volatile counter = 0;
+    std::vector<std::thread> threads;
+    for (int index = 0; index < 4; ++index)
+    {
+        threads.emplace_back([&] {
+            for (int step = 0; step < 10000; ++step)
+            {
+                InterlockedIncrement(&counter);
+                InterlockedIncrement(&counter);
+                InterlockedDecrement(&counter);
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(counter, 40000);
+}
+
+TEST(Interlocked, ResultsFollowWindows)
+{
+    LONG volatile value = 5;
+    EXPECT_EQ(InterlockedIncrement(&value), 6);
+    EXPECT_EQ(InterlockedDecrement(&value), 5);
+    EXPECT_EQ(InterlockedExchange(&value, 9), 5);
+    EXPECT_EQ(InterlockedCompareExchange(&value, 1, 7), 9);
+    EXPECT_EQ(value, 9);
+    EXPECT_EQ(InterlockedCompareExchange(&value, 1, 9), 9);
+    EXPECT_EQ(value, 1);
+    value = 0x7FFFFFFF;
+    EXPECT_EQ(InterlockedIncrement(&value), static_cast<LONG>(0x80000000u));
+}
