@@ -1,0 +1,286 @@
+#include "inhouse/BntCoreDb/CBntConnection.h"
+
+#include <sqlite3.h>
+
+#include "inhouse/BntCoreDb/CBntStatement.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "platform/mfc/UnicodeText.h"
+
+namespace {
+
+CString FromUtf8(const char* text)
+{
+    return CString(mfc_detail::DecodeUtf8(text != nullptr ? text : "").c_str());
+}
+
+CString EngineMessage(int code, const char* detail)
+{
+    CString message = FromUtf8(detail);
+    CString suffix;
+    suffix.Format(L" (SQLite error %d)", code);
+    return message + suffix;
+}
+
+// The SQLSTATE a primary SQLite result code maps to.
+const wchar_t* StateOf(int primary, bool whilePreparing)
+{
+    switch (primary)
+    {
+    case SQLITE_CONSTRAINT:
+        return L"23000";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return L"HYT00";
+    case SQLITE_NOMEM:
+        return L"HY001";
+    case SQLITE_INTERRUPT:
+        return L"HY008";
+    case SQLITE_TOOBIG:
+        return L"22001";
+    case SQLITE_MISMATCH:
+        return L"22018";
+    case SQLITE_RANGE:
+        return L"07009";
+    case SQLITE_ERROR:
+        return whilePreparing ? L"42000" : L"HY000";
+    default:
+        return L"HY000";
+    }
+}
+
+// Result codes that mean the database itself went away or became unreadable.
+bool MeansConnectionLost(int primary)
+{
+    return primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN || primary == SQLITE_NOTADB;
+}
+
+} // namespace
+
+CBntConnection::~CBntConnection()
+{
+    Close();
+}
+
+void CBntConnection::Open(const std::string& utf8Path)
+{
+    std::lock_guard guard(m_lock);
+    CloseLocked(false);
+    m_lost = false;
+    const std::string name = utf8Path.empty() ? std::string(":memory:") : utf8Path;
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
+    auto fail = [&](const char* what) {
+        CString message;
+        message.Format(L"Unable to open the database \"%s\": %s", static_cast<LPCWSTR>(FromUtf8(name.c_str())),
+                       static_cast<LPCWSTR>(FromUtf8(what)));
+        const int code = rc;
+        sqlite3_close(db);
+        throw CDBException(CDBException::kRetDatabaseError, L"08001", code, message);
+    };
+    if (rc != SQLITE_OK)
+        fail(db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
+    // A double-quoted name must always be an identifier, never silently a string literal.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    // Reading the schema proves the file is a database before anyone relies on it; WAL lets
+    // readers on other connections go on while one connection writes.
+    const char* setup = utf8Path.empty() ? "SELECT count(*) FROM sqlite_schema"
+                                         : "PRAGMA journal_mode=WAL";
+    char* error = nullptr;
+    rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
+    if (rc != SQLITE_OK)
+    {
+        const std::string text = error != nullptr ? error : sqlite3_errstr(rc);
+        sqlite3_free(error);
+        fail(text.c_str());
+    }
+    m_db = db;
+    ++m_generation;
+}
+
+void CBntConnection::Close()
+{
+    std::lock_guard guard(m_lock);
+    CloseLocked(false);
+    m_lost = false;
+}
+
+void CBntConnection::Drop()
+{
+    std::lock_guard guard(m_lock);
+    CloseLocked(true);
+}
+
+bool CBntConnection::IsOpen() const
+{
+    std::lock_guard guard(m_lock);
+    return m_db != nullptr;
+}
+
+bool CBntConnection::IsLost() const
+{
+    std::lock_guard guard(m_lock);
+    return m_lost;
+}
+
+void CBntConnection::CloseLocked(bool lost)
+{
+    if (m_db != nullptr)
+    {
+        // Statements still held by recordsets see the new generation and never touch theirs.
+        while (sqlite3_stmt* stmt = sqlite3_next_stmt(m_db, nullptr))
+            sqlite3_finalize(stmt);
+        // Closing with a transaction open discards it: nothing half-written survives.
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        ++m_generation;
+    }
+    m_lost = lost;
+    // The transaction's hold on the lock belongs to this thread (no other thread can be
+    // inside while it is held), so it is released here with the transaction.
+    for (; m_transactionDepth > 0; --m_transactionDepth)
+        m_lock.unlock();
+    m_faultCount = 0;
+}
+
+sqlite3* CBntConnection::RequireHandleLocked() const
+{
+    if (m_db != nullptr)
+        return m_db;
+    if (m_lost)
+        throw CDBException::ConnectionLost(L"Reopen the database before using it again.");
+    throw CDBException(CDBException::kRetRefused, L"08003", 0, L"The database is not open.");
+}
+
+bool CBntConnection::TakeInjectedFaultLocked(int& sqliteCode)
+{
+    if (m_faultCount <= 0)
+        return false;
+    --m_faultCount;
+    sqliteCode = m_faultCode;
+    return true;
+}
+
+void CBntConnection::ThrowEngineErrorLocked(int sqliteCode, const char* detail, bool whilePreparing)
+{
+    const int primary = sqliteCode & 0xFF;
+    const CString message = EngineMessage(sqliteCode, detail);
+    if (MeansConnectionLost(primary))
+    {
+        CloseLocked(true);
+        throw CDBException::ConnectionLost(message);
+    }
+    throw CDBException(CDBException::kRetDatabaseError, StateOf(primary, whilePreparing), sqliteCode, message);
+}
+
+LONGLONG CBntConnection::Execute(const std::string& sql, const std::vector<CDBValue>& params,
+                                 std::vector<CDBValue>* firstRow)
+{
+    std::lock_guard guard(m_lock);
+    CBntStatement statement(shared_from_this(), sql, params);
+    std::vector<CDBValue> row;
+    bool first = true;
+    if (firstRow != nullptr)
+        firstRow->clear();
+    while (statement.Step(row))
+    {
+        if (first && firstRow != nullptr)
+            *firstRow = row;
+        first = false;
+    }
+    return statement.GetChanges();
+}
+
+void CBntConnection::ExecuteControlLocked(const std::string& sql, bool faultable)
+{
+    CBntStatement statement(shared_from_this(), sql, {}, faultable);
+    std::vector<CDBValue> row;
+    while (statement.Step(row))
+    {
+    }
+}
+
+void CBntConnection::RollbackAllLocked()
+{
+    if (m_db != nullptr && !sqlite3_get_autocommit(m_db))
+    {
+        // Nothing more can be done when the rollback itself fails: closing discards the work.
+        if (sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK)
+            CloseLocked(true);
+    }
+    for (; m_transactionDepth > 0; --m_transactionDepth)
+        m_lock.unlock();
+}
+
+void CBntConnection::BeginTrans()
+{
+    std::lock_guard guard(m_lock);
+    RequireHandleLocked();
+    if (m_transactionDepth == 0)
+        ExecuteControlLocked("BEGIN IMMEDIATE", true);
+    else
+        ExecuteControlLocked("SAVEPOINT bnt_level_" + std::to_string(m_transactionDepth), true);
+    // The transaction keeps the connection for this thread until it ends.
+    m_lock.lock();
+    ++m_transactionDepth;
+}
+
+void CBntConnection::CommitTrans()
+{
+    std::lock_guard guard(m_lock);
+    RequireHandleLocked();
+    if (m_transactionDepth == 0)
+        throw CDBException(CDBException::kRetRefused, L"25000", 0, L"No transaction is active.");
+    try
+    {
+        if (m_transactionDepth == 1)
+            ExecuteControlLocked("COMMIT", true);
+        else
+            ExecuteControlLocked("RELEASE bnt_level_" + std::to_string(m_transactionDepth - 1), true);
+    }
+    catch (const CDBException&)
+    {
+        RollbackAllLocked();
+        throw;
+    }
+    --m_transactionDepth;
+    m_lock.unlock();
+}
+
+void CBntConnection::Rollback()
+{
+    std::lock_guard guard(m_lock);
+    RequireHandleLocked();
+    if (m_transactionDepth == 0)
+        throw CDBException(CDBException::kRetRefused, L"25000", 0, L"No transaction is active.");
+    if (m_transactionDepth == 1)
+    {
+        RollbackAllLocked();
+        return;
+    }
+    const std::string name = "bnt_level_" + std::to_string(m_transactionDepth - 1);
+    try
+    {
+        ExecuteControlLocked("ROLLBACK TO " + name, false);
+        ExecuteControlLocked("RELEASE " + name, false);
+    }
+    catch (const CDBException&)
+    {
+        RollbackAllLocked();
+        throw;
+    }
+    --m_transactionDepth;
+    m_lock.unlock();
+}
+
+void CBntConnection::TestHookFailNextStatements(int count, int sqliteCode)
+{
+    std::lock_guard guard(m_lock);
+    m_faultCount = count > 0 ? count : 0;
+    m_faultCode = sqliteCode;
+}

@@ -1,0 +1,89 @@
+// The SQLite connection behind one CBntDatabase: the handle, its lock, the transaction depth,
+// the lost-connection state and the test fault hooks. Internal to this library; callers use
+// CBntDatabase and the recordset classes.
+//
+// Made with std::make_shared and owned jointly by its CBntDatabase and by the statements
+// prepared on it, so a statement never outlives the handle it was prepared on. Thread-safety: every member takes
+// m_lock (recursive). A transaction keeps m_lock held by its thread from BeginTrans until the
+// matching CommitTrans or Rollback, so other threads sharing the connection wait for it to end.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "inhouse/BntCoreDb/CDBValue.h"
+#include "platform/mfc/CString.h"
+
+struct sqlite3;
+
+class CBntConnection : public std::enable_shared_from_this<CBntConnection>
+{
+public:
+    // Milliseconds a statement waits for another connection's lock on a file database.
+    static constexpr int kBusyTimeoutMs = 5000;
+    // Largest text or byte value the connection stores or reads back.
+    static constexpr int kMaxValueBytes = 64 * 1024 * 1024;
+
+    CBntConnection() = default;
+    ~CBntConnection();
+    CBntConnection(const CBntConnection&) = delete;
+    CBntConnection& operator=(const CBntConnection&) = delete;
+
+    // Opens the database file (UTF-8 path) or, with an empty path, a private in-memory
+    // database. Closes any handle held before. Throws CDBException 08001 when the file cannot
+    // be opened or is not a database.
+    void Open(const std::string& utf8Path);
+
+    // Finalizes every statement, rolls back an open transaction and closes. Never throws.
+    void Close();
+
+    // Drops the handle as a lost connection would (uncommitted work is discarded); the next
+    // use answers the lost-connection exception until Open is called again.
+    void Drop();
+
+    bool IsOpen() const;
+    bool IsLost() const;
+
+    // Runs one statement to its end and returns the number of rows it changed. When firstRow
+    // is given it receives the first result row (empty when there is none). Throws CDBException.
+    LONGLONG Execute(const std::string& sql, const std::vector<CDBValue>& params,
+                     std::vector<CDBValue>* firstRow = nullptr);
+
+    // Nested transactions: the outermost level is BEGIN IMMEDIATE/COMMIT/ROLLBACK, inner
+    // levels are savepoints. A failed commit rolls back every level and throws.
+    void BeginTrans();
+    void CommitTrans();
+    void Rollback();
+
+    // Test hooks: the next `count` statements fail as if the engine had answered `sqliteCode`
+    // (rollbacks excepted, so a caller can always clean up).
+    void TestHookFailNextStatements(int count, int sqliteCode);
+
+    // For CBntStatement: the lock, the handle and the generation it belongs to.
+    std::recursive_mutex& GetLock() { return m_lock; }
+    // Throws 08003 when closed or the lost-connection exception when dropped. Lock held.
+    sqlite3* RequireHandleLocked() const;
+    std::uint64_t GetGenerationLocked() const { return m_generation; }
+    // Consumes one injected fault; true (and the code) when this statement must fail. Lock held.
+    bool TakeInjectedFaultLocked(int& sqliteCode);
+    // Turns an engine result code into the CDBException to throw; a code that means the
+    // database went away drops the connection first. Lock held.
+    [[noreturn]] void ThrowEngineErrorLocked(int sqliteCode, const char* detail, bool whilePreparing);
+
+private:
+    void CloseLocked(bool lost);
+    void ExecuteControlLocked(const std::string& sql, bool faultable);
+    void RollbackAllLocked();
+
+    // Guarded by m_lock.
+    mutable std::recursive_mutex m_lock;
+    sqlite3* m_db = nullptr;
+    std::uint64_t m_generation = 0;
+    bool m_lost = false;
+    int m_transactionDepth = 0;
+    int m_faultCount = 0;
+    int m_faultCode = 0;
+};

@@ -1,0 +1,148 @@
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+
+#include <filesystem>
+#include <string_view>
+
+#include "inhouse/BntCoreDb/CBntConnection.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CSqlText.h"
+#include "platform/registry/ProfileFile.h"
+#include "platform/registry/ProvixaHome.h"
+
+namespace {
+
+constexpr std::wstring_view kSqlitePrefix = L"sqlite:";
+constexpr std::wstring_view kMemoryName = L":memory:";
+// Longest data source text read from ACS.INI, in characters.
+constexpr DWORD kMaxDataSourceLength = 4096;
+
+[[noreturn]] void ThrowBadDataSource(const CString& dataSource)
+{
+    CString message;
+    message.Format(L"\"%s\" is not a data source of this library; expected \"sqlite:PATH\" or \"sqlite::memory:\".",
+                   static_cast<LPCWSTR>(dataSource.Left(256)));
+    throw CDBException(CDBException::kRetRefused, L"08001", 0, message);
+}
+
+} // namespace
+
+CBntDatabase::CBntDatabase() : m_connection(std::make_shared<CBntConnection>()) {}
+
+CBntDatabase::~CBntDatabase()
+{
+    m_connection->Close();
+}
+
+CString CBntDatabase::GetDSNFromINI()
+{
+    const std::wstring file = ProvixaHome::PathOf(kIniFileName).wstring();
+    std::wstring buffer(kMaxDataSourceLength + 1, L'\0');
+    const DWORD length = GetPrivateProfileStringW(kIniSection, kIniKey, L"", buffer.data(),
+                                                  static_cast<DWORD>(buffer.size()), file.c_str());
+    // A value that filled the buffer was cut short and would name the wrong database: answer
+    // a text that Open refuses rather than the default database.
+    if (length >= kMaxDataSourceLength)
+        return CString();
+    CString dataSource(buffer.c_str(), static_cast<int>(length));
+    dataSource.Trim();
+    return dataSource.IsEmpty() ? CString(kDefaultDataSource) : dataSource;
+}
+
+void CBntDatabase::Open(const CString& dataSource)
+{
+    const std::wstring_view text(dataSource.GetString(), static_cast<std::size_t>(dataSource.GetLength()));
+    if (text.size() <= kSqlitePrefix.size() || CString(text.substr(0, kSqlitePrefix.size()).data(),
+                                                       static_cast<int>(kSqlitePrefix.size()))
+                                                       .CompareNoCase(kSqlitePrefix.data()) != 0)
+        ThrowBadDataSource(dataSource);
+    const std::wstring_view path = text.substr(kSqlitePrefix.size());
+    // A NUL would silently cut the file name short.
+    if (path.find(L'\0') != std::wstring_view::npos)
+        ThrowBadDataSource(dataSource);
+    if (path == kMemoryName)
+    {
+        m_connection->Open(std::string());
+        return;
+    }
+    const std::filesystem::path file = ProvixaHome::PathOf(path);
+    m_connection->Open(file.string());
+}
+
+bool CBntDatabase::IsOpen() const
+{
+    return m_connection->IsOpen();
+}
+
+void CBntDatabase::Close()
+{
+    m_connection->Close();
+}
+
+bool CBntDatabase::IsConnectionLost() const
+{
+    return m_connection->IsLost();
+}
+
+LONG CBntDatabase::ExecuteSQL(const CString& sql, const std::vector<CDBValue>& params)
+{
+    const std::string text = CSqlText::CheckRawText(sql, params.size());
+    return static_cast<LONG>(m_connection->Execute(text, params));
+}
+
+LONG CBntDatabase::ExecuteSQL(const CSQLStatement& statement, CSQLStatement::Kind kind)
+{
+    return ExecuteSQL(statement.GetSQL(kind), statement.GetValues(kind));
+}
+
+void CBntDatabase::BeginTrans()
+{
+    m_connection->BeginTrans();
+}
+
+void CBntDatabase::CommitTrans()
+{
+    m_connection->CommitTrans();
+}
+
+void CBntDatabase::Rollback()
+{
+    m_connection->Rollback();
+}
+
+bool CBntDatabase::NameExists(const CString& table, const CString& column, const CString& name)
+{
+    const std::string sql = "SELECT 1 FROM " + CSqlText::QuoteIdentifier(table, false, L"Table") + " WHERE " +
+                            CSqlText::QuoteIdentifier(column, false, L"Column") + " = ? LIMIT 1";
+    std::vector<CDBValue> row;
+    m_connection->Execute(sql, {CDBValue(name)}, &row);
+    return !row.empty();
+}
+
+LONGLONG CBntDatabase::GetNextID(LONG idType)
+{
+    const std::string table = CSqlText::QuoteIdentifier(kIdTable, false, L"Table");
+    const std::string type = CSqlText::QuoteIdentifier(kIdTypeColumn, false, L"Column");
+    const std::string next = CSqlText::QuoteIdentifier(kIdValueColumn, false, L"Column");
+    const std::string sql = "INSERT INTO " + table + " (" + type + ", " + next + ") VALUES (?, 2) ON CONFLICT (" +
+                            type + ") DO UPDATE SET " + next + " = " + next + " + 1 RETURNING " + next + " - 1";
+    std::vector<CDBValue> row;
+    m_connection->Execute(sql, {CDBValue(idType)}, &row);
+    if (row.empty())
+        throw CDBException(CDBException::kRetDatabaseError, L"HY000", 0, L"The ID generator returned no value.");
+    return row[0].AsInteger();
+}
+
+void CBntDatabase::TestHookFailNextStatements(int count, int sqliteCode)
+{
+    m_connection->TestHookFailNextStatements(count, sqliteCode);
+}
+
+void CBntDatabase::TestHookDropConnection()
+{
+    m_connection->Drop();
+}
+
+CString FixupTextForUnicode(const CString& text, const CBntDatabase* /*database*/)
+{
+    return text;
+}

@@ -1,0 +1,110 @@
+// A connection to the installation's database, chosen by a data source text: "sqlite:PATH"
+// (a relative PATH lies under PROVIXA_HOME) or "sqlite::memory:" (a private in-memory
+// database, for tests). Runs the system's own statements with bound values, transactions,
+// the name-uniqueness check and the ID generator; recordsets are opened on it.
+//
+// Owned by its creator (DBConnectionManager keeps one per pooled connection); recordsets hold
+// the connection underneath jointly, so closing or destroying the database while a recordset
+// is still open is safe (the recordset then answers CDBException). Thread-safety: each call is
+// serialised on the connection, so threads may share one database for single statements and
+// recordsets. A transaction holds the connection for its thread from BeginTrans to the
+// matching CommitTrans or Rollback; other threads' calls on the same database wait meanwhile,
+// so a caller must never wait for another thread's use of this database inside a transaction.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "inhouse/BntCoreDb/CDBValue.h"
+#include "inhouse/BntCoreDb/CSQLStatement.h"
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+class CBntConnection;
+
+class CBntDatabase
+{
+public:
+    // The ID generator: one row per ID type, its next value incremented in one statement.
+    static constexpr const wchar_t* kIdTable = L"NEXTID";
+    static constexpr const wchar_t* kIdTypeColumn = L"TYPE";
+    static constexpr const wchar_t* kIdValueColumn = L"NEXTVAL";
+
+    // ACS.INI (under PROVIXA_HOME): section "Database", key "DataSource".
+    static constexpr const wchar_t* kIniFileName = L"ACS.INI";
+    static constexpr const wchar_t* kIniSection = L"Database";
+    static constexpr const wchar_t* kIniKey = L"DataSource";
+    static constexpr const wchar_t* kDefaultDataSource = L"sqlite:provixa.db";
+
+    CBntDatabase();
+    ~CBntDatabase();
+    CBntDatabase(const CBntDatabase&) = delete;
+    CBntDatabase& operator=(const CBntDatabase&) = delete;
+
+    // The data source text from ACS.INI (blanks around it removed), or kDefaultDataSource when
+    // the file or key is missing or empty. A value of 4096 characters or more answers an empty
+    // text, which Open refuses. Reads the file on every call.
+    static CString GetDSNFromINI();
+
+    // Opens the database the data source text names, closing any connection held before.
+    // Throws CDBException: 08001 when the text is not a data source of this library or the
+    // file cannot be opened as a database.
+    void Open(const CString& dataSource);
+
+    // True while a connection is open (false after Close and after a lost connection).
+    bool IsOpen() const;
+
+    // Rolls back an open transaction and closes. Never throws; closing twice is harmless.
+    void Close();
+
+    // True after the connection was lost (an I/O failure of the database file, or the test
+    // hook below) until the next Open or Close. Every call in that state throws the
+    // lost-connection CDBException (see CDBException::IsConnectionLost).
+    bool IsConnectionLost() const;
+
+    // Runs one statement of the system's own text with `params` bound to its '?' markers in
+    // order and returns the number of rows changed. The text must never carry a value: it is
+    // refused (CDBException 42000) when it holds a string literal, a comment, a ';' or a
+    // number of markers other than params.size(). Engine errors throw CDBException.
+    LONG ExecuteSQL(const CString& sql, const std::vector<CDBValue>& params = {});
+
+    // Runs the UPDATE or DELETE that the statement builds. Same results as above.
+    LONG ExecuteSQL(const CSQLStatement& statement, CSQLStatement::Kind kind);
+
+    // Transactions; they nest (inner levels are savepoints). CommitTrans and Rollback end the
+    // innermost level. A failed CommitTrans rolls back every level before it throws. Without
+    // an open transaction CommitTrans and Rollback throw CDBException 25000. Prefer
+    // CBntTransaction, which rolls back on every path that does not commit.
+    void BeginTrans();
+    void CommitTrans();
+    void Rollback();
+
+    // True when a row of `table` has `column` equal to `name` (exact, case-sensitive text
+    // comparison). Throws CDBException for invalid names or engine errors.
+    bool NameExists(const CString& table, const CString& column, const CString& name);
+
+    // The next identifier of the given ID type from the generator table: the first call for a
+    // type answers 1. One atomic statement, so connections and threads never receive the same
+    // value. Throws CDBException (the table must exist).
+    LONGLONG GetNextID(LONG idType);
+
+    // Test hooks; never called by the system. The next `count` statements fail as if the
+    // engine had answered `sqliteCode` (an I/O code such as 10 drops the connection as a lost
+    // one). Rollbacks are exempt.
+    void TestHookFailNextStatements(int count, int sqliteCode);
+    // Drops the connection as a lost connection would; uncommitted work is discarded.
+    void TestHookDropConnection();
+
+    // For the recordset classes of this library: the connection underneath.
+    const std::shared_ptr<CBntConnection>& GetConnection() const { return m_connection; }
+
+private:
+    // Set at construction.
+    const std::shared_ptr<CBntConnection> m_connection;
+};
+
+// Makes a filter or statement text fit for the database before it is run. On a server
+// database this put the N'' Unicode prefix before text literals; SQLite keeps all text as
+// Unicode and this library never lets a literal into SQL text (values are bound), so the text
+// is returned as it stands. The database argument is accepted for callers that pass theirs.
+CString FixupTextForUnicode(const CString& text, const CBntDatabase* database = nullptr);

@@ -1,0 +1,160 @@
+#include "inhouse/BntCoreDb/CBntStatement.h"
+
+#include <sqlite3.h>
+
+#include <limits>
+
+#include "inhouse/BntCoreDb/CBntConnection.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+
+namespace {
+
+bool IsBlank(const char* text)
+{
+    for (; *text != '\0'; ++text)
+    {
+        if (*text != ' ' && *text != '\t' && *text != '\n' && *text != '\r')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CBntStatement::CBntStatement(std::shared_ptr<CBntConnection> connection, const std::string& sql,
+                             const std::vector<CDBValue>& params, bool faultable)
+    : m_connection(std::move(connection))
+{
+    std::lock_guard guard(m_connection->GetLock());
+    sqlite3* db = m_connection->RequireHandleLocked();
+    m_generation = m_connection->GetGenerationLocked();
+    int injected = 0;
+    if (faultable && m_connection->TakeInjectedFaultLocked(injected))
+        m_connection->ThrowEngineErrorLocked(injected, "Injected fault.", false);
+    if (sql.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        throw CDBException(CDBException::kRetRefused, L"42000", 0, L"SQL text is too long.");
+    const char* tail = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
+    if (rc != SQLITE_OK)
+    {
+        sqlite3_finalize(stmt);
+        m_connection->ThrowEngineErrorLocked(rc, sqlite3_errmsg(db), true);
+    }
+    if (stmt == nullptr || (tail != nullptr && !IsBlank(tail)))
+    {
+        // One text, one statement: a second statement hidden in a text is never run.
+        sqlite3_finalize(stmt);
+        throw CDBException(CDBException::kRetRefused, L"42000", 0, L"The SQL text must hold exactly one statement.");
+    }
+    m_stmt = stmt;
+    if (static_cast<std::size_t>(sqlite3_bind_parameter_count(stmt)) != params.size())
+    {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        throw CDBException(CDBException::kRetRefused, L"07002", 0,
+                           L"The number of values does not match the statement's parameters.");
+    }
+    for (std::size_t i = 0; i < params.size(); ++i)
+    {
+        const int index = static_cast<int>(i) + 1;
+        const CDBValue& value = params[i];
+        int bound = SQLITE_OK;
+        switch (value.GetKind())
+        {
+        case CDBValue::Kind::Null:
+            bound = sqlite3_bind_null(stmt, index);
+            break;
+        case CDBValue::Kind::Integer:
+            bound = sqlite3_bind_int64(stmt, index, value.GetInteger());
+            break;
+        case CDBValue::Kind::Real:
+            bound = sqlite3_bind_double(stmt, index, value.GetReal());
+            break;
+        case CDBValue::Kind::Text:
+            bound = sqlite3_bind_text64(stmt, index, value.GetUtf8().data(), value.GetUtf8().size(), SQLITE_TRANSIENT,
+                                        SQLITE_UTF8);
+            break;
+        case CDBValue::Kind::Blob:
+            bound = sqlite3_bind_blob64(stmt, index, value.GetBytes().data(), value.GetBytes().size(), SQLITE_TRANSIENT);
+            break;
+        }
+        if (bound != SQLITE_OK)
+        {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            m_connection->ThrowEngineErrorLocked(bound, sqlite3_errstr(bound), false);
+        }
+    }
+    m_columnCount = sqlite3_column_count(stmt);
+}
+
+CBntStatement::~CBntStatement()
+{
+    std::lock_guard guard(m_connection->GetLock());
+    // A closed or dropped connection has finalized the statement already.
+    if (m_stmt != nullptr && m_connection->GetGenerationLocked() == m_generation)
+        sqlite3_finalize(m_stmt);
+}
+
+bool CBntStatement::Step(std::vector<CDBValue>& row)
+{
+    std::lock_guard guard(m_connection->GetLock());
+    if (m_done)
+        return false;
+    sqlite3* db = m_connection->RequireHandleLocked();
+    if (m_connection->GetGenerationLocked() != m_generation)
+        throw CDBException::ConnectionLost(L"The connection was reopened while the statement was in use.");
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+    {
+        ReadRowLocked(row);
+        return true;
+    }
+    if (rc == SQLITE_DONE)
+    {
+        m_done = true;
+        m_changes = sqlite3_changes64(db);
+        sqlite3_reset(m_stmt);
+        return false;
+    }
+    const std::string message = sqlite3_errmsg(db);
+    m_done = true;
+    m_connection->ThrowEngineErrorLocked(rc, message.c_str(), false);
+}
+
+void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row) const
+{
+    row.clear();
+    row.reserve(static_cast<std::size_t>(m_columnCount));
+    for (int i = 0; i < m_columnCount; ++i)
+    {
+        switch (sqlite3_column_type(m_stmt, i))
+        {
+        case SQLITE_INTEGER:
+            row.emplace_back(static_cast<LONGLONG>(sqlite3_column_int64(m_stmt, i)));
+            break;
+        case SQLITE_FLOAT:
+            row.emplace_back(sqlite3_column_double(m_stmt, i));
+            break;
+        case SQLITE_TEXT:
+        {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
+            const int length = sqlite3_column_bytes(m_stmt, i);
+            row.push_back(CDBValue::FromUtf8(std::string(text != nullptr ? text : "", static_cast<std::size_t>(length))));
+            break;
+        }
+        case SQLITE_BLOB:
+        {
+            const auto* bytes = static_cast<const BYTE*>(sqlite3_column_blob(m_stmt, i));
+            const int length = sqlite3_column_bytes(m_stmt, i);
+            row.push_back(bytes != nullptr ? CDBValue::FromBytes(std::vector<BYTE>(bytes, bytes + length))
+                                           : CDBValue::FromBytes({}));
+            break;
+        }
+        default:
+            row.emplace_back();
+            break;
+        }
+    }
+}

@@ -1,0 +1,3 @@
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+
+CDynamicRecordset::CDynamicRecordset(CBntDatabase* database) : CMultiFilterRecordset(database) {}

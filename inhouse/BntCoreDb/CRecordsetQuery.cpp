@@ -1,0 +1,394 @@
+#include "inhouse/BntCoreDb/CRecordsetQuery.h"
+
+#include <algorithm>
+
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CSqlText.h"
+
+namespace {
+
+constexpr int kInnerJoin = 0;
+constexpr int kLeftOuterJoin = 1;
+constexpr int kAndFilter = 0;
+constexpr int kOrFilter = 1;
+
+[[noreturn]] void Refuse(const wchar_t* state, const CString& message)
+{
+    throw CDBException(CDBException::kRetRefused, state, 0, message);
+}
+
+bool SameName(const CString& left, const CString& right)
+{
+    return left.CompareNoCase(right) == 0;
+}
+
+std::string Qualified(const CString& table, const CString& column)
+{
+    if (table.IsEmpty())
+        return CSqlText::QuoteIdentifier(column, false, L"Column");
+    return CSqlText::QuoteIdentifier(table, false, L"Table") + "." + CSqlText::QuoteIdentifier(column, false, L"Column");
+}
+
+// Splits "TABLE.COLUMN" given as a column with no table of its own.
+void SplitColumn(const CString& column, const CString& table, CString& outTable, CString& outColumn)
+{
+    const int dot = column.Find(L'.');
+    if (table.IsEmpty() && dot >= 0)
+    {
+        outTable = column.Left(dot);
+        outColumn = column.Mid(dot + 1);
+    }
+    else
+    {
+        outTable = table;
+        outColumn = column;
+    }
+    if ((!outTable.IsEmpty() && !CSqlText::IsValidIdentifier(outTable.GetWString(), false)) ||
+        !CSqlText::IsValidIdentifier(outColumn.GetWString(), false))
+    {
+        // Let the quoting helper produce the refusal with the offending text.
+        CSqlText::QuoteIdentifier(table.IsEmpty() ? column : table + L"." + column, true, L"Column");
+    }
+}
+
+} // namespace
+
+CRecordsetQuery::TableRef CRecordsetQuery::MakeRef(const CString& fromText)
+{
+    TableRef ref;
+    CString alias;
+    ref.name = CSqlText::ParseTableReference(fromText, ref.table, alias);
+    ref.quoted = CSqlText::QuoteTableReference(fromText, ref.name);
+    return ref;
+}
+
+int CRecordsetQuery::FindTable(const CString& name) const
+{
+    if (!m_base.name.IsEmpty() && SameName(m_base.name, name))
+        return 0;
+    for (std::size_t i = 0; i < m_joins.size(); ++i)
+    {
+        if (SameName(m_joins[i].ref.name, name))
+            return static_cast<int>(i) + 1;
+    }
+    return -1;
+}
+
+void CRecordsetQuery::SetTable(const CString& table)
+{
+    m_base = MakeRef(table);
+    m_joins.clear();
+}
+
+void CRecordsetQuery::SetupJoin(const CString& table1, const CString& column1, const CString& table2,
+                                const CString& column2, int joinKind)
+{
+    m_base = TableRef();
+    m_joins.clear();
+    AddJoin(table1, column1, table2, column2, joinKind);
+}
+
+void CRecordsetQuery::AddJoin(const CString& table1, const CString& column1, const CString& table2,
+                              const CString& column2, int joinKind)
+{
+    if (joinKind != kInnerJoin && joinKind != kLeftOuterJoin)
+        Refuse(L"42000", L"Unknown join kind; 0 is an inner join, 1 a left outer join.");
+    const TableRef ref1 = MakeRef(table1);
+    const TableRef ref2 = MakeRef(table2);
+    const std::string condition = Qualified(ref1.name, column1) + " = " + Qualified(ref2.name, column2);
+    if (m_base.name.IsEmpty())
+    {
+        m_base = ref1;
+        m_joins.push_back({ref2, joinKind, {condition}});
+        return;
+    }
+    const int at1 = FindTable(ref1.name);
+    const int at2 = FindTable(ref2.name);
+    if (at1 >= 0 && at2 >= 0)
+    {
+        // A second condition between two tables already joined (EVENTS to EVENT on type and on
+        // subtype) narrows the ON clause of the later of the two.
+        const int later = std::max(at1, at2);
+        if (later == 0)
+            Refuse(L"42000", L"A join must name two different tables.");
+        m_joins[static_cast<std::size_t>(later - 1)].conditions.push_back(condition);
+        return;
+    }
+    if (at1 < 0 && at2 < 0)
+        Refuse(L"42000", L"A join must name a table that is already part of the recordset.");
+    m_joins.push_back({at1 < 0 ? ref1 : ref2, joinKind, {condition}});
+}
+
+bool CRecordsetQuery::IsBaseColumn(const Column& column) const
+{
+    return column.table.IsEmpty() || SameName(column.table, m_base.name);
+}
+
+std::vector<std::pair<CString, CString>> CRecordsetQuery::GetTableNames() const
+{
+    std::vector<std::pair<CString, CString>> names;
+    if (!m_base.name.IsEmpty())
+        names.emplace_back(m_base.name, m_base.table);
+    for (const Join& join : m_joins)
+        names.emplace_back(join.ref.name, join.ref.table);
+    return names;
+}
+
+void CRecordsetQuery::AddColumn(const CString& column, const CString& table, bool readOnly, const CString& alias)
+{
+    CString realTable;
+    CString realColumn;
+    SplitColumn(column, table, realTable, realColumn);
+    if (!alias.IsEmpty())
+        CSqlText::QuoteIdentifier(alias, false, L"Column alias");
+    for (const Column& existing : m_columns)
+    {
+        // The same column twice would only shadow itself.
+        if (SameName(existing.table, realTable) && SameName(existing.column, realColumn))
+            return;
+    }
+    m_columns.push_back({realTable, realColumn, alias, readOnly});
+}
+
+void CRecordsetQuery::SetColumnAlias(const CString& column, const CString& table, const CString& alias)
+{
+    CString realTable;
+    CString realColumn;
+    SplitColumn(column, table, realTable, realColumn);
+    CSqlText::QuoteIdentifier(alias, false, L"Column alias");
+    for (Column& existing : m_columns)
+    {
+        if (SameName(existing.table, realTable) && SameName(existing.column, realColumn))
+        {
+            existing.alias = alias;
+            return;
+        }
+    }
+    m_columns.push_back({realTable, realColumn, alias, false});
+}
+
+void CRecordsetQuery::RemoveColumn(const CString& column, const CString& table)
+{
+    CString realTable;
+    CString realColumn;
+    SplitColumn(column, table, realTable, realColumn);
+    std::erase_if(m_columns, [&](const Column& existing) {
+        return SameName(existing.table, realTable) && SameName(existing.column, realColumn);
+    });
+}
+
+void CRecordsetQuery::AddFilterText(std::string sql, std::vector<CDBValue> values, int filterType)
+{
+    if (filterType != kAndFilter && filterType != kOrFilter)
+        Refuse(L"42000", L"Unknown filter type; 0 joins with AND, 1 with OR.");
+    m_filters.push_back({std::move(sql), std::move(values), filterType == kOrFilter});
+}
+
+void CRecordsetQuery::AddFilter(const CString& column, const CDBValue& value, int comparison, int filterType)
+{
+    const std::string name = CSqlText::QuoteIdentifier(column, true, L"Filter column");
+    const char* op = CSqlText::ComparisonText(comparison);
+    if (value.IsNull())
+    {
+        if (comparison != 0 && comparison != 1)
+            Refuse(L"42000", L"NULL can only be compared for equality.");
+        AddFilterText(name + (comparison == 0 ? " IS NULL" : " IS NOT NULL"), {}, filterType);
+        return;
+    }
+    AddFilterText(name + " " + op + " ?", {value}, filterType);
+}
+
+void CRecordsetQuery::AddFilterNull(const CString& column, bool isNull, int filterType)
+{
+    const std::string name = CSqlText::QuoteIdentifier(column, true, L"Filter column");
+    AddFilterText(name + (isNull ? " IS NULL" : " IS NOT NULL"), {}, filterType);
+}
+
+void CRecordsetQuery::AddFilterIn(const CString& column, const std::vector<CDBValue>& values, int filterType)
+{
+    const std::string name = CSqlText::QuoteIdentifier(column, true, L"Filter column");
+    if (values.size() > kMaxInValues)
+        Refuse(L"42000", L"Too many values in one IN filter.");
+    if (values.empty())
+    {
+        // An empty list matches no row.
+        AddFilterText("0 = 1", {}, filterType);
+        return;
+    }
+    std::string sql = name + " IN (";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        sql += i == 0 ? "?" : ", ?";
+    AddFilterText(sql + ")", values, filterType);
+}
+
+void CRecordsetQuery::SetFilter(const CString& text, std::vector<CDBValue> values)
+{
+    CSqlText::CheckRawText(text, values.size());
+    m_filter = text;
+    m_filterValues = std::move(values);
+}
+
+void CRecordsetQuery::AppendFilter(const CString& text, const std::vector<CDBValue>& values)
+{
+    CSqlText::CheckRawText(text, values.size());
+    if (text.IsEmpty())
+        return;
+    if (m_filter.IsEmpty())
+    {
+        m_filter = text;
+        m_filterValues = values;
+        return;
+    }
+    // Each side keeps its own meaning whatever ORs it holds.
+    m_filter = L"(" + m_filter + L") AND (" + text + L")";
+    m_filterValues.insert(m_filterValues.end(), values.begin(), values.end());
+}
+
+void CRecordsetQuery::ClearFilters()
+{
+    m_filters.clear();
+    m_filter.Empty();
+    m_filterValues.clear();
+}
+
+void CRecordsetQuery::AddOrderBy(const CString& column, const CString& table, bool descending)
+{
+    CString realTable;
+    CString realColumn;
+    SplitColumn(column, table, realTable, realColumn);
+    m_orderBy.push_back(Qualified(realTable, realColumn) + (descending ? " DESC" : ""));
+}
+
+void CRecordsetQuery::SetOrderBy(const CString& orderBy)
+{
+    std::vector<std::string> items;
+    CString rest = orderBy;
+    if (!rest.Trim().IsEmpty())
+    {
+        int start = 0;
+        const std::wstring& text = orderBy.GetWString();
+        for (;;)
+        {
+            const std::size_t comma = text.find(L',', static_cast<std::size_t>(start));
+            const std::size_t end = comma == std::wstring::npos ? text.size() : comma;
+            CString item(text.data() + start, static_cast<int>(end - static_cast<std::size_t>(start)));
+            item.Trim();
+            bool descending = false;
+            const int blank = item.FindOneOf(L" \t");
+            if (blank >= 0)
+            {
+                CString direction = item.Mid(blank + 1);
+                direction.Trim();
+                if (direction.CompareNoCase(L"DESC") == 0)
+                    descending = true;
+                else if (direction.CompareNoCase(L"ASC") != 0)
+                    Refuse(L"42000", L"An order-by item must be a column name, optionally followed by ASC or DESC.");
+                item = item.Left(blank);
+            }
+            items.push_back(CSqlText::QuoteIdentifier(item, true, L"Order-by column") + (descending ? " DESC" : ""));
+            if (comma == std::wstring::npos)
+                break;
+            start = static_cast<int>(comma) + 1;
+        }
+    }
+    m_orderBy = std::move(items);
+}
+
+void CRecordsetQuery::SetPaging(LONG firstRow, LONG lastRow)
+{
+    m_paging = lastRow != 0;
+    m_firstRow = firstRow;
+    m_lastRow = lastRow;
+}
+
+std::string CRecordsetQuery::BuildColumns() const
+{
+    std::string sql;
+    for (const Column& column : m_columns)
+    {
+        if (!sql.empty())
+            sql += ", ";
+        sql += Qualified(column.table, column.column);
+        if (!column.alias.IsEmpty())
+            sql += " AS " + CSqlText::QuoteIdentifier(column.alias, false, L"Column alias");
+    }
+    return sql;
+}
+
+std::string CRecordsetQuery::BuildFromWhere(std::vector<CDBValue>& values) const
+{
+    if (m_base.name.IsEmpty())
+        Refuse(L"HY010", L"The recordset has no table.");
+    std::string sql = " FROM " + m_base.quoted;
+    for (const Join& join : m_joins)
+    {
+        sql += join.kind == kLeftOuterJoin ? " LEFT OUTER JOIN " : " INNER JOIN ";
+        sql += join.ref.quoted + " ON ";
+        for (std::size_t i = 0; i < join.conditions.size(); ++i)
+            sql += (i == 0 ? "" : " AND ") + join.conditions[i];
+    }
+    std::string where;
+    for (std::size_t i = 0; i < m_filters.size(); ++i)
+    {
+        const Filter& filter = m_filters[i];
+        const bool opensGroup = i == 0 || !filter.orWithPrevious;
+        const bool closesGroup = i + 1 == m_filters.size() || !m_filters[i + 1].orWithPrevious;
+        if (opensGroup)
+            where += i == 0 ? "(" : " AND (";
+        else
+            where += " OR ";
+        where += filter.sql;
+        if (closesGroup)
+            where += ")";
+        values.insert(values.end(), filter.values.begin(), filter.values.end());
+    }
+    if (!m_filter.IsEmpty())
+    {
+        where += (where.empty() ? "(" : " AND (") + CSqlText::CheckRawText(m_filter, m_filterValues.size()) + ")";
+        values.insert(values.end(), m_filterValues.begin(), m_filterValues.end());
+    }
+    if (!where.empty())
+        sql += " WHERE " + where;
+    return sql;
+}
+
+CRecordsetQuery::BoundText CRecordsetQuery::BuildSelect(bool withRowId) const
+{
+    if (m_columns.empty())
+        Refuse(L"HY010", L"The recordset has no columns.");
+    BoundText result;
+    result.sql = std::string("SELECT ") + (m_distinct ? "DISTINCT " : "") + BuildColumns();
+    if (withRowId)
+        result.sql += ", " + CSqlText::QuoteIdentifier(m_base.name, false, L"Table") + ".rowid";
+    result.sql += BuildFromWhere(result.values);
+    if (!m_orderBy.empty())
+    {
+        result.sql += " ORDER BY ";
+        for (std::size_t i = 0; i < m_orderBy.size(); ++i)
+            result.sql += (i == 0 ? "" : ", ") + m_orderBy[i];
+    }
+    if (m_paging)
+    {
+        // Rows firstRow..lastRow, 1-based and inclusive; a first row below 1 counts as 1 and a
+        // last row before the first gives an empty page.
+        const LONGLONG first = std::max<LONGLONG>(m_firstRow, 1);
+        const LONGLONG count = m_lastRow < first ? 0 : static_cast<LONGLONG>(m_lastRow) - first + 1;
+        result.sql += " LIMIT ? OFFSET ?";
+        result.values.emplace_back(count);
+        result.values.emplace_back(first - 1);
+    }
+    return result;
+}
+
+CRecordsetQuery::BoundText CRecordsetQuery::BuildCount() const
+{
+    BoundText result;
+    if (m_distinct)
+    {
+        result.sql = "SELECT COUNT(*) FROM (SELECT DISTINCT " + (m_columns.empty() ? std::string("*") : BuildColumns()) +
+                     BuildFromWhere(result.values) + ")";
+    }
+    else
+        result.sql = "SELECT COUNT(*)" + BuildFromWhere(result.values);
+    return result;
+}

@@ -1,0 +1,116 @@
+// The shape and filters of one recordset (tables and joins, columns, typed filters, the raw
+// filter with its values, distinct, ordering, paging) and the SELECT and COUNT texts built
+// from them. Every name is validated when it is added; values only ever become '?' markers.
+//
+// Owned by its CMultiFilterRecordset; CRowCountSet builds its COUNT from it. Not shared
+// between threads.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "inhouse/BntCoreDb/CDBValue.h"
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+class CRecordsetQuery
+{
+public:
+    // Most values one IN filter may list.
+    static constexpr std::size_t kMaxInValues = 10000;
+
+    struct Column
+    {
+        CString table;  // the name the column is qualified with (alias or table); may be empty
+        CString column;
+        CString alias;  // empty when the column is read under its own name
+        bool readOnly;
+    };
+
+    // A SELECT or COUNT text with its values in marker order.
+    struct BoundText
+    {
+        std::string sql;
+        std::vector<CDBValue> values;
+    };
+
+    // --- Tables and joins (names "TABLE" or "TABLE ALIAS"). Throw CDBException (42000).
+    void SetTable(const CString& table);
+    void SetupJoin(const CString& table1, const CString& column1, const CString& table2, const CString& column2,
+                   int joinKind);
+    void AddJoin(const CString& table1, const CString& column1, const CString& table2, const CString& column2,
+                 int joinKind);
+    bool HasTable() const { return !m_base.name.IsEmpty(); }
+    const CString& GetBaseTable() const { return m_base.table; }
+    // True when the column's table is the base table (or the column is unqualified).
+    bool IsBaseColumn(const Column& column) const;
+    // Names (aliases or tables) in FROM order, and the real table behind each.
+    std::vector<std::pair<CString, CString>> GetTableNames() const;
+
+    // --- Columns.
+    void AddColumn(const CString& column, const CString& table, bool readOnly, const CString& alias);
+    void SetColumnAlias(const CString& column, const CString& table, const CString& alias);
+    void RemoveColumn(const CString& column, const CString& table);
+    const std::vector<Column>& GetColumns() const { return m_columns; }
+
+    // --- Filters. Column texts may be "COLUMN" or "TABLE.COLUMN".
+    void AddFilter(const CString& column, const CDBValue& value, int comparison, int filterType);
+    void AddFilterNull(const CString& column, bool isNull, int filterType);
+    void AddFilterIn(const CString& column, const std::vector<CDBValue>& values, int filterType);
+    void SetFilter(const CString& text, std::vector<CDBValue> values);
+    void AppendFilter(const CString& text, const std::vector<CDBValue>& values);
+    const CString& GetFilter() const { return m_filter; }
+    const std::vector<CDBValue>& GetFilterValues() const { return m_filterValues; }
+    void ClearFilters();
+
+    // --- Distinct, ordering, paging.
+    void SetDistinct(bool distinct) { m_distinct = distinct; }
+    bool IsDistinct() const { return m_distinct; }
+    void AddOrderBy(const CString& column, const CString& table, bool descending);
+    void SetOrderBy(const CString& orderBy);
+    void SetPaging(LONG firstRow, LONG lastRow);
+
+    // The SELECT of the columns (plus the base table's rowid last when withRowId), and the
+    // COUNT of the rows the same FROM and WHERE select (no ordering or paging). Throw
+    // CDBException (HY010) when no table was set or (SELECT) no column is in the set.
+    BoundText BuildSelect(bool withRowId) const;
+    BoundText BuildCount() const;
+
+private:
+    struct TableRef
+    {
+        CString table;
+        CString name; // alias, or the table when none
+        std::string quoted;
+    };
+    struct Join
+    {
+        TableRef ref;
+        int kind;
+        std::vector<std::string> conditions;
+    };
+    struct Filter
+    {
+        std::string sql;
+        std::vector<CDBValue> values;
+        bool orWithPrevious;
+    };
+
+    static TableRef MakeRef(const CString& fromText);
+    int FindTable(const CString& name) const; // -1 none, 0 base, i+1 join i
+    void AddFilterText(std::string sql, std::vector<CDBValue> values, int filterType);
+    std::string BuildFromWhere(std::vector<CDBValue>& values) const;
+    std::string BuildColumns() const;
+
+    TableRef m_base;
+    std::vector<Join> m_joins;
+    std::vector<Column> m_columns;
+    std::vector<Filter> m_filters;
+    CString m_filter;
+    std::vector<CDBValue> m_filterValues;
+    bool m_distinct = false;
+    std::vector<std::string> m_orderBy;
+    bool m_paging = false;
+    LONG m_firstRow = 0;
+    LONG m_lastRow = 0;
+};

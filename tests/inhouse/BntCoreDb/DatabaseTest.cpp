@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "inhouse/BntCoreDb/CBntTransaction.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CRowCountSet.h"
+#include "tests/inhouse/BntCoreDb/TestHome.h"
+
+namespace {
+
+using Database = TestHome;
+
+CString StateOf(const auto& action)
+{
+    try
+    {
+        action();
+    }
+    catch (const CDBException& e)
+    {
+        return e.GetState();
+    }
+    return L"none";
+}
+
+LONG CountRows(CBntDatabase& db, const wchar_t* table)
+{
+    CRowCountSet count(&db);
+    count.SetTable(table);
+    return count.GetRowCount();
+}
+
+// SQLite's disk I/O error and constraint codes, as the engine reports them.
+constexpr int kIoError = 10;
+constexpr int kConstraint = 19;
+
+} // namespace
+
+TEST_F(Database, DataSourceTextsAreCheckedBeforeAnythingIsOpened)
+{
+    CBntDatabase db;
+    for (const CString& bad : {CString(L""), CString(L"sqlite:"), CString(L"odbc:DSN=x"), CString(L"test.db"),
+                               CString(L"sqlite:a\0b", 10)})
+    {
+        EXPECT_EQ(StateOf([&] { db.Open(bad); }), L"08001") << CStringToUtf8(bad);
+        EXPECT_FALSE(db.IsOpen());
+    }
+    EXPECT_EQ(StateOf([&] { db.Open(L"sqlite:no/such/folder/x.db"); }), L"08001");
+    std::ofstream(m_home / "garbage.db") << std::string(4096, 'x');
+    EXPECT_EQ(StateOf([&] { db.Open(L"sqlite:garbage.db"); }), L"08001");
+    EXPECT_EQ(StateOf([&] { db.ExecuteSQL(L"SELECT 1"); }), L"08003");
+    db.Open(L"SQLite::memory:");
+    EXPECT_TRUE(db.IsOpen());
+    EXPECT_EQ(CountRows(m_db, L"READER"), 6);
+    EXPECT_EQ(StateOf([&] { CountRows(db, L"READER"); }), L"42000");
+    db.Open((L"sqlite:" + m_home.wstring() + L"/test.db").c_str());
+    EXPECT_EQ(CountRows(db, L"READER"), 6);
+}
+
+TEST_F(Database, DataSourceComesFromAcsIniWithADefault)
+{
+    EXPECT_EQ(CBntDatabase::GetDSNFromINI(), L"sqlite:provixa.db");
+    std::ofstream(m_home / "ACS.INI") << "[Service]\nUsePipes=1\n[Database]\nDataSource =  sqlite:test.db  \n";
+    EXPECT_EQ(CBntDatabase::GetDSNFromINI(), L"sqlite:test.db");
+    CBntDatabase db;
+    db.Open(CBntDatabase::GetDSNFromINI());
+    EXPECT_EQ(CountRows(db, L"ACCESSPANE"), 12);
+    std::ofstream(m_home / "ACS.INI") << "[Database]\nDataSource=sqlite:" << std::string(5000, 'a') << "\n";
+    EXPECT_TRUE(CBntDatabase::GetDSNFromINI().IsEmpty());
+}
+
+TEST_F(Database, ExecuteSqlBindsValuesAndRefusesTextsThatCouldCarryThem)
+{
+    EXPECT_EQ(m_db.ExecuteSQL(L"UPDATE ACCESSPANE SET NAME = ? WHERE SEGMENTID = ?", {L"x'; --", 1}), 3);
+    EXPECT_TRUE(m_db.NameExists(L"ACCESSPANE", L"NAME", L"x'; --"));
+    EXPECT_EQ(StateOf([&] { m_db.ExecuteSQL(L"DELETE FROM ACCESSPANE WHERE NAME = 'x'"); }), L"42000");
+    EXPECT_EQ(StateOf([&] { m_db.ExecuteSQL(L"DELETE FROM ACCESSPANE; DELETE FROM READER"); }), L"42000");
+    EXPECT_EQ(StateOf([&] { m_db.ExecuteSQL(L"DELETE FROM ACCESSPANE WHERE PANELID = ?"); }), L"42000");
+    EXPECT_EQ(StateOf([&] { m_db.ExecuteSQL(L"DELETE FROM NOPE"); }), L"42000");
+    EXPECT_EQ(StateOf([&] { m_db.ExecuteSQL(L"INSERT INTO ACCESSPANE (PANELID) VALUES (?)", {1}); }), L"23000");
+    EXPECT_EQ(StateOf([&] { m_db.NameExists(L"ACCESSPANE", L"NAME OR 1=1", L"x"); }), L"42000");
+    EXPECT_EQ(CountRows(m_db, L"ACCESSPANE"), 12);
+
+    CSQLStatement remove;
+    remove.SetFrom(L"READER");
+    remove.AddToWhere(L"READER", L"PANELID", 2);
+    EXPECT_EQ(m_db.ExecuteSQL(remove, CSQLStatement::Kind::Delete), 2);
+    EXPECT_EQ(CountRows(m_db, L"READER"), 4);
+    EXPECT_EQ(FixupTextForUnicode(L"ACCESSPANE.PANELID = ?", &m_db), L"ACCESSPANE.PANELID = ?");
+}
+
+TEST_F(Database, NestedTransactionsCommitAndRollBackByLevel)
+{
+    m_db.BeginTrans();
+    m_db.ExecuteSQL(L"DELETE FROM READER WHERE PANELID = ?", {1});
+    m_db.BeginTrans();
+    m_db.ExecuteSQL(L"DELETE FROM READER WHERE PANELID = ?", {2});
+    m_db.Rollback();
+    m_db.BeginTrans();
+    m_db.ExecuteSQL(L"DELETE FROM READER WHERE PANELID = ?", {3});
+    m_db.CommitTrans();
+    m_db.CommitTrans();
+    EXPECT_EQ(CountRows(m_db, L"READER"), 2);
+    EXPECT_EQ(StateOf([&] { m_db.CommitTrans(); }), L"25000");
+    EXPECT_EQ(StateOf([&] { m_db.Rollback(); }), L"25000");
+}
+
+TEST_F(Database, TransactionGuardRollsBackUnlessCommitted)
+{
+    {
+        CBntTransaction transaction(m_db);
+        m_db.ExecuteSQL(L"DELETE FROM READER");
+    }
+    EXPECT_EQ(CountRows(m_db, L"READER"), 6);
+    {
+        CBntTransaction transaction(m_db);
+        m_db.ExecuteSQL(L"DELETE FROM READER WHERE PANELID = ?", {1});
+        transaction.Commit();
+        EXPECT_EQ(StateOf([&] { transaction.Commit(); }), L"HY010");
+    }
+    EXPECT_EQ(CountRows(m_db, L"READER"), 4);
+}
+
+TEST_F(Database, FailedStatementInsideATransactionLeavesNothingHalfWritten)
+{
+    m_db.TestHookFailNextStatements(0, kConstraint);
+    try
+    {
+        CBntTransaction transaction(m_db);
+        m_db.ExecuteSQL(L"DELETE FROM READER WHERE PANELID = ?", {1});
+        m_db.TestHookFailNextStatements(1, kConstraint);
+        m_db.ExecuteSQL(L"DELETE FROM ACCESSPANE WHERE PANELID = ?", {1});
+        transaction.Commit();
+        FAIL() << "the injected fault was not reported";
+    }
+    catch (const CDBException& e)
+    {
+        EXPECT_EQ(e.GetState(), L"23000");
+        EXPECT_EQ(e.GetNativeError(), kConstraint);
+        EXPECT_FALSE(e.IsConnectionLost());
+    }
+    EXPECT_EQ(CountRows(m_db, L"READER"), 6);
+    EXPECT_EQ(CountRows(m_db, L"ACCESSPANE"), 12);
+}
+
+TEST_F(Database, FailedCommitRollsBackEveryLevel)
+{
+    m_db.BeginTrans();
+    m_db.ExecuteSQL(L"DELETE FROM READER");
+    m_db.TestHookFailNextStatements(1, kConstraint);
+    EXPECT_EQ(StateOf([&] { m_db.CommitTrans(); }), L"23000");
+    EXPECT_EQ(StateOf([&] { m_db.Rollback(); }), L"25000");
+    EXPECT_EQ(CountRows(m_db, L"READER"), 6);
+}
+
+TEST_F(Database, LostConnectionIsReportedAndDiscardsOpenWork)
+{
+    CDynamicRecordset reading(&m_db);
+    reading.SetTable(L"ACCESSPANE");
+    reading.OpenForwardOnly();
+
+    m_db.BeginTrans();
+    m_db.ExecuteSQL(L"DELETE FROM ACCESSPANE");
+    m_db.TestHookFailNextStatements(1, kIoError);
+    try
+    {
+        m_db.ExecuteSQL(L"DELETE FROM READER");
+        FAIL() << "the I/O failure was not reported";
+    }
+    catch (const CDBException& e)
+    {
+        EXPECT_TRUE(e.IsConnectionLost());
+        EXPECT_EQ(e.m_strStateNativeOrigin.Find(L"State:08S01,Native:233,"), 0);
+    }
+    EXPECT_TRUE(m_db.IsConnectionLost());
+    EXPECT_FALSE(m_db.IsOpen());
+    for (const CString& state : {StateOf([&] { m_db.ExecuteSQL(L"SELECT 1"); }),
+                                 StateOf([&] { m_db.Rollback(); }), StateOf([&] { reading.MoveNext(); }),
+                                 StateOf([&] { m_db.GetNextID(1); })})
+        EXPECT_EQ(state, L"08S01");
+
+    CBntDatabase other;
+    other.Open(L"sqlite:test.db");
+    EXPECT_EQ(CountRows(other, L"ACCESSPANE"), 12);
+
+    m_db.Open(L"sqlite:test.db");
+    EXPECT_FALSE(m_db.IsConnectionLost());
+    EXPECT_EQ(CountRows(m_db, L"READER"), 6);
+    m_db.TestHookDropConnection();
+    EXPECT_TRUE(m_db.IsConnectionLost());
+    m_db.Close();
+    EXPECT_FALSE(m_db.IsConnectionLost());
+    EXPECT_EQ(StateOf([&] { m_db.ExecuteSQL(L"SELECT 1"); }), L"08003");
+}
+
+TEST_F(Database, RecordsetOutlivingItsDatabaseAnswersAnError)
+{
+    auto db = std::make_unique<CBntDatabase>();
+    db->Open(L"sqlite:test.db");
+    CDynamicRecordset set(db.get());
+    set.SetTable(L"ACCESSPANE");
+    set.Open();
+    db.reset();
+    EXPECT_EQ(StateOf([&] { set.MoveNext(); }), L"08003");
+    set.Close();
+}
+
+TEST_F(Database, ConcurrentConnectionsNeverReceiveTheSameId)
+{
+    constexpr int kThreads = 6;
+    constexpr int kPerThread = 60;
+    // Type 77 through the database only: a gapless sequence. Type 78 alternates with the
+    // recordset's form, which jumps above the table's keys: unique, not gapless.
+    std::vector<std::vector<LONGLONG>> plain(kThreads);
+    std::vector<std::vector<LONGLONG>> mixed(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+    {
+        threads.emplace_back([&, t] {
+            CBntDatabase db;
+            db.Open(L"sqlite:test.db");
+            CDynamicRecordset set(&db);
+            set.SetTable(L"ACCESSPANE");
+            for (int i = 0; i < kPerThread; ++i)
+            {
+                plain[static_cast<std::size_t>(t)].push_back(db.GetNextID(77));
+                mixed[static_cast<std::size_t>(t)].push_back(i % 2 == 0 ? db.GetNextID(78)
+                                                                        : set.GetNextID(78, L"PANELID"));
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    std::set<LONGLONG> plainIds;
+    std::set<LONGLONG> mixedIds;
+    for (int t = 0; t < kThreads; ++t)
+    {
+        plainIds.insert(plain[static_cast<std::size_t>(t)].begin(), plain[static_cast<std::size_t>(t)].end());
+        mixedIds.insert(mixed[static_cast<std::size_t>(t)].begin(), mixed[static_cast<std::size_t>(t)].end());
+    }
+    ASSERT_EQ(plainIds.size(), static_cast<std::size_t>(kThreads * kPerThread));
+    EXPECT_EQ(*plainIds.begin(), 1);
+    EXPECT_EQ(*plainIds.rbegin(), kThreads * kPerThread);
+    EXPECT_EQ(mixedIds.size(), static_cast<std::size_t>(kThreads * kPerThread));
+}
+
+TEST_F(Database, ThreadsSharingOneDatabaseSeeWholeTransactions)
+{
+    // One thread flips two rows inside transactions; in between the rows agree, so a reader
+    // on the same database that counted inside a transaction would see 0 or 2 instead of 1.
+    m_db.ExecuteSQL(L"CREATE TABLE PAIR (ID INTEGER PRIMARY KEY, SIDE INTEGER)");
+    m_db.ExecuteSQL(L"INSERT INTO PAIR VALUES (1, 0), (2, 1)");
+    std::atomic<bool> done = false;
+    std::atomic<int> torn = 0;
+    std::atomic<int> counted = 0;
+    std::thread writer([&] {
+        for (int i = 0; i < 300; ++i)
+        {
+            CBntTransaction transaction(m_db);
+            m_db.ExecuteSQL(L"UPDATE PAIR SET SIDE = 1 - SIDE WHERE ID = ?", {1});
+            std::this_thread::yield();
+            m_db.ExecuteSQL(L"UPDATE PAIR SET SIDE = 1 - SIDE WHERE ID = ?", {2});
+            transaction.Commit();
+        }
+        done = true;
+    });
+    std::vector<std::thread> readers;
+    for (int r = 0; r < 3; ++r)
+    {
+        readers.emplace_back([&] {
+            CSQLStatement zero;
+            zero.AddToWhere(L"PAIR", L"SIDE", 0);
+            while (!done)
+            {
+                CRowCountSet count(&m_db);
+                count.SetTable(L"PAIR", zero);
+                if (count.GetRowCount() != 1)
+                    ++torn;
+                ++counted;
+            }
+        });
+    }
+    writer.join();
+    for (std::thread& reader : readers)
+        reader.join();
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_GT(counted.load(), 0);
+}
