@@ -1,0 +1,48 @@
+#include "inhouse/BntCommon/CBntApp.h"
+
+#include "inhouse/BntLogin/CAcsUser.h"
+
+namespace {
+
+constexpr wchar_t kSource[] = L"CBntApp";
+
+}  // namespace
+
+CBntApp::CBntApp(bool, bool, LPCWSTR appName) : BaseApp(appName) {}
+
+CBntApp::~CBntApp() = default;
+
+BOOL CBntApp::LoginAsSA(LPCWSTR dataSource)
+{
+    // The login runs without the lock: requests keep using the current connection meanwhile.
+    auto user = std::make_unique<CAcsUser>(false, true, true, true);
+    user->GetExceptionHandler().EnableFileLogging(m_exceptionHandler.GetLogFileName());
+    const bool loggedIn = user->LoginAsSA(dataSource);
+    const std::scoped_lock guard(m_lock);
+    if (!loggedIn) {
+        m_exceptionHandler.LogError(kSource, __LINE__, L"The application could not log in to the database.");
+        m_current = nullptr;
+        return FALSE;
+    }
+    m_current = user.get();
+    m_users.push_back(std::move(user));
+    return TRUE;
+}
+
+BOOL CBntApp::IsLoggedIn() const
+{
+    const std::scoped_lock guard(m_lock);
+    return m_current != nullptr && m_current->IsLoggedIn() ? TRUE : FALSE;
+}
+
+CAcsUser* CBntApp::GetUser() const
+{
+    const std::scoped_lock guard(m_lock);
+    return m_current;
+}
+
+CBntDatabase* CBntApp::GetDatabase() const
+{
+    const std::scoped_lock guard(m_lock);
+    return m_current != nullptr ? m_current->GetDatabase() : nullptr;
+}

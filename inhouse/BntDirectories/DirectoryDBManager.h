@@ -1,0 +1,42 @@
+// The links between directory accounts and the installation's people: which system user
+// (USER_ACCOUNT) or cardholder (CARDHOLDER_ACCOUNT) a directory account belongs to.
+//
+// A per-request object over a database it does not own. Every call stands alone; thread-safe
+// to the extent of its database. Database failures are thrown as CDBException.
+#pragma once
+
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+class CBntDatabase;
+class CBntAcsSystemOptions;
+
+namespace brontel::directories {
+
+class DirectoryDBManager {
+public:
+    // Directory kinds (BNT_DIRECTORY.DIR_TYPE) whose accounts are Windows accounts named by SID.
+    static constexpr LONG kActiveDirectory = 1;
+    static constexpr LONG kNtDomain = 2;
+    static constexpr LONG kLocalAccounts = 3;
+
+    // options may be null; the links need none of them.
+    DirectoryDBManager(CBntDatabase* database, const CBntAcsSystemOptions* options);
+    DirectoryDBManager(const DirectoryDBManager&) = delete;
+    DirectoryDBManager& operator=(const DirectoryDBManager&) = delete;
+
+    // The system user linked to the Windows account with the SID (compared without regard to
+    // case) in a Windows-kind directory. 0 when none is linked, the SID is empty, there is no
+    // database, or the account is linked to more than one user (an ambiguous link grants
+    // nothing; logged to the provider's log).
+    LONG GetUserIDForWindowsAccount(const CString& sid) const;
+    // The cardholder linked to the account with the SID, by the same rules.
+    LONG GetCardholderIDForWindowsAccount(const CString& sid) const;
+
+private:
+    LONG FindLinkedID(const char* sql, const CString& sid) const;
+
+    CBntDatabase* m_database;
+};
+
+}  // namespace brontel::directories

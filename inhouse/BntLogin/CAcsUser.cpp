@@ -1,0 +1,336 @@
+#include "inhouse/BntLogin/CAcsUser.h"
+
+#include <ctime>
+#include <cstdio>
+
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
+#include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntLogin/CPasswordHash.h"
+#include "inhouse/BntUtility/StringConversion.h"
+
+namespace {
+
+constexpr wchar_t kSource[] = L"CAcsUser";
+
+constexpr char kUserColumns[] =
+    "SELECT USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, SYSTEM_USER_PERMID, CARD_USER_PERMID, "
+    "MONITOR_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, BNT_DBID FROM USERS ";
+
+// Checked for an unknown logon id too, so that a refusal takes as long whether or not the
+// name exists.
+constexpr char kUnknownUserHash[] =
+    "pbkdf2-sha256$120000$00000000000000000000000000000000$"
+    "0000000000000000000000000000000000000000000000000000000000000000";
+
+// Longest logon id or password text accepted at login.
+constexpr std::size_t kMaxCredentialChars = 1024;
+
+CString Text(const CLoginQuery::Row& row, std::size_t column)
+{
+    return column < row.size() && !row[column].IsNull() ? row[column].AsText() : CString();
+}
+
+std::string Now()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char buffer[64];
+    std::snprintf(buffer, sizeof(buffer), "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return buffer;
+}
+
+bool IsEmptyText(LPCWSTR text) { return text == nullptr || *text == L'\0'; }
+
+}  // namespace
+
+CAcsUser::CAcsUser(bool, bool, bool, bool) {}
+
+CAcsUser::~CAcsUser() { Logout(); }
+
+void CAcsUser::Clear()
+{
+    m_loggedIn = false;
+    m_userId = 0;
+    m_logonId.Empty();
+    m_firstName.Empty();
+    m_lastName.Empty();
+    m_primarySegmentId = 0;
+    m_databaseId = 0;
+    m_systemGroupId = m_cardholderGroupId = m_monitorGroupId = m_reportGroupId = m_fieldGroupId = 0;
+    m_permissions.clear();
+    m_segmentIds.clear();
+    m_allSegments = false;
+    m_options = CBntAcsSystemOptions();
+}
+
+void CAcsUser::Logout()
+{
+    Clear();
+    if (m_database) {
+        m_database->Close();
+        m_database.reset();
+    }
+}
+
+bool CAcsUser::OpenDatabase(LPCWSTR dataSource)
+{
+    Logout();
+    auto database = std::make_unique<CBntDatabase>();
+    try {
+        database->Open(IsEmptyText(dataSource) ? CBntDatabase::GetDSNFromINI() : CString(dataSource));
+    } catch (const CDBException& e) {
+        m_exceptionHandler.LogError(kSource, __LINE__, L"Unable to open the database.", &e);
+        return false;
+    }
+    m_database = std::move(database);
+    return true;
+}
+
+bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, bool, bool, LONG directoryId,
+                     LONG userId, bool)
+{
+    if (!OpenDatabase(dataSource)) {
+        return false;
+    }
+    try {
+        LONG resolvedId = userId;
+        if (!IsEmptyText(userName)) {
+            const std::wstring_view name(userName);
+            const std::wstring_view secret(password == nullptr ? L"" : password);
+            if (name.size() > kMaxCredentialChars || secret.size() > kMaxCredentialChars) {
+                m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: credentials too long.");
+                Logout();
+                return false;
+            }
+            const CDBValue nameValue(userName);
+            if (directoryId == kInternalDirectoryID) {
+                const auto row = CLoginQuery::FirstRow(
+                    *m_database, "SELECT USERID, LOGONPWD FROM USERS WHERE LOGONID = ? COLLATE NOCASE", {nameValue});
+                const std::string stored = row ? brontel::utility::ConvertCStringToUtf8(Text(*row, 1)) : kUnknownUserHash;
+                const bool matches = CPasswordHash::Verify(brontel::utility::WideToUtf8(secret), stored);
+                if (!row || !matches) {
+                    m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: unknown user or wrong password.");
+                    Logout();
+                    return false;
+                }
+                resolvedId = static_cast<LONG>(CLoginQuery::Integer(*row, 0));
+            } else if (directoryId > 0) {
+                const auto row = CLoginQuery::FirstRow(
+                    *m_database,
+                    "SELECT USERID FROM USER_ACCOUNT WHERE BNT_DIRECTORYID = ? AND ACCOUNTID = ? COLLATE NOCASE",
+                    {directoryId, nameValue});
+                if (!row) {
+                    m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: directory account not linked.");
+                    Logout();
+                    return false;
+                }
+                resolvedId = static_cast<LONG>(CLoginQuery::Integer(*row, 0));
+            } else {
+                m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: no directory given for the name.");
+                Logout();
+                return false;
+            }
+        }
+        if (resolvedId == 0 || !LoadUser(resolvedId)) {
+            m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: no such enabled user.");
+            Logout();
+            return false;
+        }
+        return true;
+    } catch (const CDBException& e) {
+        m_exceptionHandler.LogError(kSource, __LINE__, L"Login failed.", &e);
+        Logout();
+        return false;
+    }
+}
+
+bool CAcsUser::LoginAsSA(LPCWSTR dataSource)
+{
+    return Login(dataSource, nullptr, nullptr, false, false, kInternalDirectoryID, kSystemAdministratorID, false);
+}
+
+bool CAcsUser::LoadUser(LONG userId)
+{
+    const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
+    if (userId == kSystemAdministratorID) {
+        // The administrator needs no row of its own; a row only gives it its names.
+        m_logonId = row ? Text(*row, 1) : CString(L"SA");
+        m_firstName = row ? Text(*row, 2) : CString();
+        m_lastName = row ? Text(*row, 3) : CString(L"System Administrator");
+        m_primarySegmentId = -1;
+        m_databaseId = row ? static_cast<LONG>(CLoginQuery::Integer(*row, 11)) : 0;
+        m_fieldGroupId = -1;
+    } else {
+        if (!row || CLoginQuery::Integer(*row, 5) == 0) {
+            return false;
+        }
+        m_logonId = Text(*row, 1);
+        m_firstName = Text(*row, 2);
+        m_lastName = Text(*row, 3);
+        m_primarySegmentId = static_cast<LONG>(CLoginQuery::Integer(*row, 4, -1));
+        m_systemGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 6));
+        m_cardholderGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 7));
+        m_monitorGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 8));
+        m_reportGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 9));
+        m_fieldGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 10));
+        m_databaseId = static_cast<LONG>(CLoginQuery::Integer(*row, 11));
+    }
+    m_userId = userId;
+    m_options.Load(*m_database);
+    LoadPermissionsAndSegments();
+    m_loggedIn = true;
+    return true;
+}
+
+void CAcsUser::LoadPermissionsAndSegments()
+{
+    std::set<DWORD> permissions;
+    std::set<LONG> segments;
+    bool allSegments = m_userId == kSystemAdministratorID;
+    if (!allSegments) {
+        for (const auto& row : CLoginQuery::Rows(*m_database,
+                                                 "SELECT PERMISSIONID FROM USER_PERM_GRANT WHERE USER_PERMID IN (?, ?, ?)",
+                                                 {m_systemGroupId, m_cardholderGroupId, m_monitorGroupId})) {
+            permissions.insert(static_cast<DWORD>(CLoginQuery::Integer(row, 0)));
+        }
+        segments.insert(m_primarySegmentId);
+        for (const auto& row :
+             CLoginQuery::Rows(*m_database, "SELECT SEGMENTID FROM USER_SEGMENT_LINK WHERE USERID = ?", {m_userId})) {
+            segments.insert(static_cast<LONG>(CLoginQuery::Integer(row, 0)));
+        }
+        allSegments = segments.count(-1) > 0;
+        // A group gives access to its member units.
+        for (const auto& row : CLoginQuery::Rows(
+                 *m_database,
+                 "SELECT M.SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER M JOIN USER_SEGMENT_LINK L "
+                 "ON L.SEGMENTID = M.SEGMENTID WHERE L.USERID = ? "
+                 "UNION SELECT SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = ?",
+                 {m_userId, m_primarySegmentId})) {
+            segments.insert(static_cast<LONG>(CLoginQuery::Integer(row, 0)));
+        }
+    }
+    m_permissions = std::move(permissions);
+    m_segmentIds = std::move(segments);
+    m_allSegments = allSegments;
+}
+
+void CAcsUser::ResetPermissions()
+{
+    if (!m_loggedIn) {
+        return;
+    }
+    const LONG userId = m_userId;
+    const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
+    if (row && userId != kSystemAdministratorID) {
+        m_primarySegmentId = static_cast<LONG>(CLoginQuery::Integer(*row, 4, -1));
+        m_systemGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 6));
+        m_cardholderGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 7));
+        m_monitorGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 8));
+        m_reportGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 9));
+        m_fieldGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 10));
+    }
+    m_options.Load(*m_database);
+    LoadPermissionsAndSegments();
+}
+
+bool CAcsUser::HasPermission(DWORD permissionId) const
+{
+    if (!m_loggedIn) {
+        return false;
+    }
+    if (m_userId == kSystemAdministratorID) {
+        return true;
+    }
+    const DWORD type = permissionId >> 28;
+    if (type < 1 || type > 3) {
+        return false;
+    }
+    return m_permissions.count(permissionId) > 0;
+}
+
+bool CAcsUser::IsAllSegmentsUser() const { return m_loggedIn && m_allSegments; }
+
+bool CAcsUser::HasSegmentAccess(LONG segmentId, int) const
+{
+    if (!m_loggedIn) {
+        return false;
+    }
+    if (!m_options.SegmentsInUse() || m_allSegments) {
+        return true;
+    }
+    return segmentId != -1 && m_segmentIds.count(segmentId) > 0;
+}
+
+void CAcsUser::AddSegmentFilter(CMultiFilterRecordset& recordset, LPCWSTR table) const
+{
+    if (m_loggedIn && (!m_options.SegmentsInUse() || m_allSegments)) {
+        return;
+    }
+    CString column = IsEmptyText(table) ? CString(L"SEGMENTID") : CString(table) + L".SEGMENTID";
+    std::vector<LONG> segments;
+    if (m_loggedIn) {
+        segments.assign(m_segmentIds.begin(), m_segmentIds.end());
+    }
+    recordset.AddFilterLongIn(column, segments, CMultiFilterRecordset::AndFilter);
+}
+
+void CAcsUser::AddSegmentFilter(CMultiFilterRecordset* recordset, LPCWSTR table) const
+{
+    if (recordset != nullptr) {
+        AddSegmentFilter(*recordset, table);
+    }
+}
+
+void CAcsUser::AddSegmentFilterWithTableCheck(CMultiFilterRecordset& recordset) const
+{
+    const auto names = recordset.GetQuery().GetTableNames();
+    if (names.empty()) {
+        return;
+    }
+    const auto& [name, table] = names.front();
+    if (!m_loggedIn || m_database == nullptr) {
+        // Fails closed: a logged-out user's filter matches no row (or the open fails).
+        AddSegmentFilter(recordset, name);
+        return;
+    }
+    const auto segmented = CLoginQuery::FirstRow(
+        *m_database, "SELECT 1 FROM pragma_table_info(?) WHERE name = 'SEGMENTID' COLLATE NOCASE", {CDBValue(table)});
+    if (segmented) {
+        AddSegmentFilter(recordset, name);
+    }
+}
+
+void CAcsUser::AddSegmentFilterWithTableCheck(CMultiFilterRecordset* recordset) const
+{
+    if (recordset != nullptr) {
+        AddSegmentFilterWithTableCheck(*recordset);
+    }
+}
+
+bool CAcsUser::LogTransToDB(LONG operation, LONG objectKind, LPCWSTR text, CBntDatabase* database, LONG,
+                            LPCWSTR extraText) const
+{
+    CBntDatabase* target = database != nullptr ? database : m_database.get();
+    if (!m_loggedIn || target == nullptr) {
+        return false;
+    }
+    CString description(text == nullptr ? L"" : text);
+    if (!IsEmptyText(extraText)) {
+        description += L" ";
+        description += extraText;
+    }
+    try {
+        target->ExecuteSQL(L"INSERT INTO USER_TRANSACTION_LOG (TRANS_TIME, USERID, OPERATION, OBJECT_TYPE, "
+                           L"DESCRIPTION, BNT_DBID) VALUES (?, ?, ?, ?, ?, ?)",
+                           {CDBValue::FromUtf8(Now()), m_userId, operation, objectKind, CDBValue(description),
+                            m_databaseId});
+        return true;
+    } catch (const CDBException& e) {
+        m_exceptionHandler.LogError(kSource, __LINE__, L"Unable to write the audit record.", &e);
+        return false;
+    }
+}

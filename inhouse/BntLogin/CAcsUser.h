@@ -1,0 +1,144 @@
+// A system user logged in to the installation's database: who the user is, the permissions
+// of the user's permission groups, the segments the user may reach, and the audit log the
+// user's actions are written to. Also serves as a pooled database connection
+// (DBConnectionManager hands out users logged in as the system administrator).
+//
+// Owned by its creator (a user-cache entry, the connection manager, the application). Login,
+// LoginAsSA and ResetPermissions change the object and must not run while other threads use
+// it; every other member only reads and may be called from several threads at once (the
+// database serialises its own calls).
+#pragma once
+
+#include <memory>
+#include <set>
+
+#include "inhouse/BntLogin/CBntAcsSystemOptions.h"
+#include "inhouse/BntLogin/CBntExceptionHandler.h"
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+class CBntDatabase;
+class CMultiFilterRecordset;
+
+class CAcsUser {
+public:
+    // The user id of the system administrator, who holds every permission and every segment.
+    static constexpr LONG kSystemAdministratorID = -1;
+    // The directory id that names the installation's own user table in Login.
+    static constexpr LONG kInternalDirectoryID = -1;
+
+    // The four flags are the callers' construction options of the original library; this
+    // login needs none of them.
+    explicit CAcsUser(bool = false, bool = false, bool = false, bool = false);
+    ~CAcsUser();
+    CAcsUser(const CAcsUser&) = delete;
+    CAcsUser& operator=(const CAcsUser&) = delete;
+
+    // Logs in on the database that dataSource names (null: CBntDatabase::GetDSNFromINI):
+    // - with a user name and directory id -1: the USERS row whose LOGONID equals the name
+    //   (case-insensitive), when the password matches its stored hash;
+    // - with a user name and a directory id above 0: the user whose USER_ACCOUNT in that
+    //   directory is the name; the directory has checked the password already;
+    // - without a user name: the user with userId (-1: the system administrator).
+    // A disabled user (ISENABLED 0) never logs in. True on success; false for an unknown
+    // user, a wrong password, a disabled user or a database failure (written to the
+    // exception handler's log); the object is then logged out. The three flags are the
+    // original library's login options; this login needs none of them.
+    bool Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, bool, bool, LONG directoryId, LONG userId,
+               bool);
+    // Logs in as the system administrator. True on success; false when the database cannot
+    // be opened.
+    bool LoginAsSA(LPCWSTR dataSource = nullptr);
+    // Logs out and closes the database.
+    void Logout();
+    bool IsLoggedIn() const { return m_loggedIn; }
+
+    // The identity of the logged-in user (0 and empty texts when logged out).
+    LONG GetUserID() const { return m_userId; }
+    const CString& GetLogonID() const { return m_logonId; }
+    const CString& GetFirstName() const { return m_firstName; }
+    const CString& GetLastName() const { return m_lastName; }
+    LONG GetPrimarySegmentID() const { return m_primarySegmentId; }
+    LONG GetDatabaseID() const { return m_databaseId; }
+    LONG GetSystemPermissionGroupID() const { return m_systemGroupId; }
+    LONG GetCardholderPermissionGroupID() const { return m_cardholderGroupId; }
+    LONG GetMonitorPermissionGroupID() const { return m_monitorGroupId; }
+    LONG GetReportPermissionGroupID() const { return m_reportGroupId; }
+    // The user-defined-field permission group; -1 for the system administrator, who sees
+    // every field.
+    LONG GetFieldPermissionGroupID() const { return m_fieldGroupId; }
+
+    // The database the user is logged in on; null when logged out. Valid until Logout or
+    // the user's end.
+    CBntDatabase* GetDatabase() const { return m_database.get(); }
+    // The system options read at login.
+    const CBntAcsSystemOptions& GetSystemOptions() const { return m_options; }
+    // Where the user's failures are written.
+    CBntExceptionHandler& GetExceptionHandler() const { return m_exceptionHandler; }
+
+    // True when the user holds the permission: the id's top four bits name the permission
+    // group type (1 system, 2 cardholder, 3 monitoring) and the user's group of that type
+    // must grant the id (USER_PERM_GRANT). The system administrator holds every permission;
+    // a logged-out user none.
+    bool HasPermission(DWORD permissionId) const;
+    // Reads the user's permissions and segments again (after a change of the user's groups).
+    // Throws the database's CDBException; the old state stays on failure.
+    void ResetPermissions();
+
+    // True when the user may reach every segment: the system administrator, or a user whose
+    // primary or linked segment is -1.
+    bool IsAllSegmentsUser() const;
+    // True when the user may reach the segment: always when segments are not in use or the
+    // user is an all-segments user; segment -1 only for an all-segments user; otherwise when
+    // the segment is among the user's segments (the primary one, the linked ones and the
+    // members of linked groups). Every access type follows this one rule.
+    bool HasSegmentAccess(LONG segmentId, int accessType) const;
+    // The user's segments (see HasSegmentAccess).
+    const std::set<LONG>& GetSegmentIDs() const { return m_segmentIds; }
+
+    // Restricts the recordset to rows of the user's segments: the filter table.SEGMENTID IN
+    // (the user's segments), joined with AND, unless segments are not in use or the user is an
+    // all-segments user (then nothing is added). A logged-out user's filter matches no row. A
+    // null recordset is ignored. Throws CDBException for an invalid table name.
+    void AddSegmentFilter(CMultiFilterRecordset& recordset, LPCWSTR table) const;
+    void AddSegmentFilter(CMultiFilterRecordset* recordset, LPCWSTR table) const;
+    // The same on the recordset's base table (under its alias when it has one), only when that
+    // table has a SEGMENTID column; a table without one is not segmented and is left alone.
+    // A logged-out user always gets the filter that matches no row. Throws CDBException when
+    // the database fails.
+    void AddSegmentFilterWithTableCheck(CMultiFilterRecordset& recordset) const;
+    void AddSegmentFilterWithTableCheck(CMultiFilterRecordset* recordset) const;
+
+    // Writes one audit row (USER_TRANSACTION_LOG): now, the user, the operation, the object
+    // kind and the text, with extraText after a blank when given. database null: the user's
+    // own. The number is an argument of the original library's log that has no column here.
+    // True on success; false when logged out or the write fails (written to the exception
+    // handler's log).
+    bool LogTransToDB(LONG operation, LONG objectKind, LPCWSTR text, CBntDatabase* database = nullptr, LONG = 0,
+                      LPCWSTR extraText = nullptr) const;
+
+private:
+    bool OpenDatabase(LPCWSTR dataSource);
+    bool LoadUser(LONG userId);
+    void LoadPermissionsAndSegments();
+    void Clear();
+
+    std::unique_ptr<CBntDatabase> m_database;
+    mutable CBntExceptionHandler m_exceptionHandler;
+    CBntAcsSystemOptions m_options;
+    bool m_loggedIn = false;
+    LONG m_userId = 0;
+    CString m_logonId;
+    CString m_firstName;
+    CString m_lastName;
+    LONG m_primarySegmentId = 0;
+    LONG m_databaseId = 0;
+    LONG m_systemGroupId = 0;
+    LONG m_cardholderGroupId = 0;
+    LONG m_monitorGroupId = 0;
+    LONG m_reportGroupId = 0;
+    LONG m_fieldGroupId = 0;
+    std::set<DWORD> m_permissions;
+    std::set<LONG> m_segmentIds;
+    bool m_allSegments = false;
+};

@@ -1,0 +1,74 @@
+// The installation's system options as a logged-in user sees them: whether segments are in
+// use, the database server type, the segmentation switches, and the segments themselves.
+//
+// The options are stored as configuration values of the table CONFIG_VALUE (NUMBERVALUE,
+// 0 when absent) under the numbers below; the segments are the rows of SEGMENT. Read once by
+// Load; a loaded object is read-only, so it may be read from any thread. Owned by its
+// CAcsUser (or by the caller that loads one).
+#pragma once
+
+#include <map>
+
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+class CBntDatabase;
+
+// One row of SEGMENT: a segment unit (type 0) or a segment group (type 1); id -1 stands for
+// all segments.
+class CSegment {
+public:
+    CSegment(LONG id, const CString& name, LONG type) : m_id(id), m_name(name), m_type(type) {}
+
+    LONG GetID() const { return m_id; }
+    const CString& GetName() const { return m_name; }
+    // The kind word: 0 a segment unit, 1 a segment group.
+    LONG GetType() const { return m_type; }
+    bool IsGroup() const { return m_type == 1; }
+    bool IsStandardAllSegmentsSegment() const { return m_id == -1; }
+
+private:
+    LONG m_id;
+    CString m_name;
+    LONG m_type;
+};
+
+class CBntAcsSystemOptions {
+public:
+    // CONFIG_VALUE numbers of the options.
+    static constexpr LONG kSegmentsInUseId = 1001;
+    static constexpr LONG kServerTypeId = 1002;
+    static constexpr LONG kCardholderSegmentationId = 1003;
+    static constexpr LONG kVisitorSegmentationId = 1004;
+    static constexpr LONG kBadgeTypeSegmentationId = 1005;
+
+    CBntAcsSystemOptions() = default;
+
+    // Reads the options and the segments. Throws the database's CDBException.
+    void Load(CBntDatabase& database);
+
+    // Whether segments are in use in the given database (a null database answers false).
+    // Throws the database's CDBException.
+    static bool SegmentsInUse(CBntDatabase* database);
+    // The loaded options.
+    bool SegmentsInUse() const { return m_segmentsInUse; }
+    // The database server type: 0 a stand-alone database (no replication), other values a
+    // database that takes part in replication.
+    LONG ServerType() const { return m_serverType; }
+    bool IsCardholderSegmentationEnabled() const { return m_segmentsInUse && m_cardholderSegmentation; }
+    bool IsVisitorSegmentationEnabled() const { return m_segmentsInUse && m_visitorSegmentation; }
+    bool IsBadgeTypeSegmentationEnabled() const { return m_segmentsInUse && m_badgeTypeSegmentation; }
+
+    // The segment with the id; null when there is none. Valid while this object lives and
+    // is not loaded again.
+    const CSegment* GetSegment(LONG segmentId) const;
+    const std::map<LONG, CSegment>& GetSegments() const { return m_segments; }
+
+private:
+    bool m_segmentsInUse = false;
+    LONG m_serverType = 0;
+    bool m_cardholderSegmentation = false;
+    bool m_visitorSegmentation = false;
+    bool m_badgeTypeSegmentation = false;
+    std::map<LONG, CSegment> m_segments;
+};

@@ -1,0 +1,31 @@
+#include "inhouse/BntLogin/CLoginQuery.h"
+
+#include "inhouse/BntCoreDb/CBntStatement.h"
+
+std::vector<CLoginQuery::Row> CLoginQuery::Rows(CBntDatabase& database, const std::string& sql,
+                                                const std::vector<CDBValue>& params)
+{
+    CBntStatement statement(database.GetConnection(), sql, params);
+    std::vector<Row> rows;
+    Row row;
+    while (rows.size() < kMaxRows && statement.Step(row)) {
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::optional<CLoginQuery::Row> CLoginQuery::FirstRow(CBntDatabase& database, const std::string& sql,
+                                                      const std::vector<CDBValue>& params)
+{
+    CBntStatement statement(database.GetConnection(), sql, params);
+    Row row;
+    if (!statement.Step(row)) {
+        return std::nullopt;
+    }
+    return row;
+}
+
+LONGLONG CLoginQuery::Integer(const Row& row, std::size_t column, LONGLONG fallback)
+{
+    return column < row.size() && !row[column].IsNull() ? row[column].AsInteger() : fallback;
+}

@@ -1,0 +1,73 @@
+// The process's pool of database connections: each connection is a CAcsUser logged in as
+// the system administrator on the installation's database. Callers take one with
+// Connection(0) and give it back with ReleaseConnection on every path.
+//
+// Owned by the application object. Thread-safe: the pool is guarded by m_lock; a caller that
+// finds every connection lent waits (m_available) until one comes back or the connection
+// time-out passes. Connections are made on demand, up to the pool size, outside the lock.
+#pragma once
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+class CAcsUser;
+
+class DBConnectionManager {
+public:
+    static constexpr int kDefaultPoolSize = 8;
+    static constexpr int kDefaultTimeoutSeconds = 300;
+
+    explicit DBConnectionManager(int poolSize = kDefaultPoolSize);
+    // Every connection is closed; the manager must outlive its borrowers.
+    ~DBConnectionManager();
+    DBConnectionManager(const DBConnectionManager&) = delete;
+    DBConnectionManager& operator=(const DBConnectionManager&) = delete;
+
+    // How long Connection waits for a connection to come back, in seconds (negative counts
+    // as 0).
+    void SetConnectionTimeout(int seconds);
+    int GetConnectionTimeout() const;
+
+    // Attaches the database that dataSource names (null or empty:
+    // CBntDatabase::GetDSNFromINI) and checks it with one administrator login, which becomes
+    // the pool's first connection. Non-zero on success (also when the same database is
+    // already attached); 0 when the login fails or another database is attached already.
+    // The flags are the original library's options; this pool needs none.
+    int AddDatabase(LPCWSTR dataSource, int);
+    BOOL IsDatabaseAttached() const;
+
+    // A free connection of the attached database; the argument names the database (0, the
+    // only one). Null when no database is attached, the index is not 0, a new connection
+    // cannot log in, or every connection is lent and none comes back within the time-out
+    // (logged to the provider's log).
+    CAcsUser* Connection(int database);
+    // Gives a connection back. A null, foreign or already returned connection is ignored
+    // (and logged).
+    void ReleaseConnection(const CAcsUser* connection);
+
+    // Connections made so far and connections lent now.
+    int GetConnectionCount() const;
+    int GetLentCount() const;
+
+private:
+    struct Slot {
+        std::unique_ptr<CAcsUser> user;
+        bool lent = false;
+    };
+
+    // Set at construction.
+    const int m_poolSize;
+
+    mutable std::mutex m_lock;
+    std::condition_variable m_available;
+    CString m_dataSource;                      // guarded by m_lock
+    bool m_attached = false;                   // guarded by m_lock
+    int m_timeoutSeconds = kDefaultTimeoutSeconds;  // guarded by m_lock
+    int m_pending = 0;                         // connections being made; guarded by m_lock
+    std::vector<std::unique_ptr<Slot>> m_slots;  // guarded by m_lock
+};

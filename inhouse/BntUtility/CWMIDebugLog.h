@@ -1,0 +1,42 @@
+// The provider's log: one text line per call, appended to the log file.
+//
+// Static functions only. Every call is thread-safe: lines are written whole under one
+// process-wide lock and never interleave. A line reads
+//   "YYYY-MM-DD HH:MM:SS.mmm [tid] LEVEL source(line): text[ | detail]"
+// for information (LEVEL "INFO", or "DEBUG" when the caller's flag is false) and
+//   "YYYY-MM-DD HH:MM:SS.mmm [tid] ERROR source(line): text (0xHRESULT)[ | exception: ...][ | WMI exception: ...]"
+// for errors. Line breaks inside texts are written as blanks so that one call stays one line.
+// A log file that cannot be written loses the line; logging never throws.
+#pragma once
+
+#include "platform/mfc/CException.h"
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+namespace brontel::utility {
+
+class CWMIException;
+
+class CWMIDebugLog {
+public:
+    CWMIDebugLog() = delete;
+
+    // Writes one information line; detail may be null. A true flag marks the line "INFO",
+    // a false one "DEBUG".
+    static void LogInfo(LPCWSTR sourceFile, int line, LPCWSTR text, LPCWSTR detail = nullptr, bool flag = true);
+    // Writes one error line with the code (an HRESULT or 0) and the messages of the given
+    // exceptions, which are only read (never deleted); both may be null.
+    static void LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT code = 0,
+                         const CException* exception = nullptr, const CWMIException* wmiException = nullptr);
+    // The log file: the folder of the registry value "LogFilePath" under
+    // HKEY_LOCAL_MACHINE\SOFTWARE\Brontel\Ivarune (environment references expanded) or, when
+    // the value is absent or empty, the folder "Logs" under the Provixa home (a relative value
+    // lies under the home, backslashes separate folders); the file in it
+    // is "Fluxmere.log". Resolved again whenever the Provixa home changes.
+    static CString GetLogFileName();
+    // The folder that GetLogFileName's file lies in; other logs of the installation
+    // ("BrontelError.log") are written beside it.
+    static CString GetLogFolder();
+};
+
+}  // namespace brontel::utility

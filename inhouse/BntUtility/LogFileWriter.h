@@ -1,0 +1,25 @@
+// Appends whole lines to log files, one process-wide lock for every file, and builds the
+// common line prefix (local time with milliseconds and the thread id).
+//
+// Static functions only; thread-safe. Writing never throws and never creates a partial
+// line: a file that cannot be opened loses the line.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brontel::utility {
+
+class LogFileWriter {
+public:
+    LogFileWriter() = delete;
+
+    // Appends line and a line feed to the file at path, creating missing folders.
+    static void AppendLine(const std::string& path, std::string_view line);
+    // "YYYY-MM-DD HH:MM:SS.mmm [tid]" for the current local time and thread.
+    static std::string LinePrefix();
+    // Text with every CR and LF turned into a blank.
+    static std::string OneLine(std::string text);
+};
+
+}  // namespace brontel::utility

@@ -1,0 +1,39 @@
+#include "inhouse/BntUtility/StringConversion.h"
+
+#include "platform/mfc/UnicodeText.h"
+
+// The codecs are the framework's own, so text converted here and text the string class
+// converts itself agree byte for byte, malformed input included.
+namespace brontel::utility {
+
+std::wstring Utf8ToWide(std::string_view text) { return mfc_detail::DecodeUtf8(text); }
+
+std::string WideToUtf8(std::wstring_view text) { return mfc_detail::EncodeUtf8(text); }
+
+std::string Utf16ToUtf8(std::u16string_view text) { return mfc_detail::EncodeUtf8(mfc_detail::DecodeUtf16(text)); }
+
+std::u16string Utf8ToUtf16(std::string_view text) { return mfc_detail::EncodeUtf16(mfc_detail::DecodeUtf8(text)); }
+
+CString ConvertUtf8ToCString(const std::string& text)
+{
+    const std::wstring wide = Utf8ToWide(text);
+    return CString(wide.c_str(), static_cast<int>(wide.size()));
+}
+
+std::string ConvertCStringToUtf8(const CString& text)
+{
+    return WideToUtf8(std::wstring_view(static_cast<LPCWSTR>(text), static_cast<std::size_t>(text.GetLength())));
+}
+
+std::string ConvertUtf16ToUtf8(const std::wstring& text) { return WideToUtf8(text); }
+
+std::string ConvertUtf16ToUtf8(const wchar_t* text)
+{
+    return text == nullptr ? std::string() : WideToUtf8(std::wstring_view(text));
+}
+
+CString ConvertToCString(const std::string& text) { return ConvertUtf8ToCString(text); }
+
+std::string ConvertToStdString(const CString& text) { return ConvertCStringToUtf8(text); }
+
+}  // namespace brontel::utility

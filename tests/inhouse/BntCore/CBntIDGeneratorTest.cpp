@@ -1,0 +1,91 @@
+#include "inhouse/BntCore/CBntIDGenerator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "tests/inhouse/BntLogin/TestDatabase.h"
+
+namespace {
+
+TEST(CBntIDGenerator, CountsPerTypeFromOne)
+{
+    TestDatabase db;
+    CAcsUser user;
+    ASSERT_TRUE(user.LoginAsSA(db.DataSource()));
+    const CBntIDGenerator generator(&user);
+    EXPECT_EQ(generator.GetNextID(318, -1), 1);
+    EXPECT_EQ(generator.GetNextID(318, -1), 2);
+    EXPECT_EQ(generator.GetNextID(4, -1), 1);
+    EXPECT_EQ(generator.GetNextID(318), 3);
+}
+
+TEST(CBntIDGenerator, ContinuesFromTheStoredCounter)
+{
+    TestDatabase db;
+    db.Exec("INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES (15, 500)");
+    CAcsUser user;
+    ASSERT_TRUE(user.LoginAsSA(db.DataSource()));
+    const LONG first = CBntIDGenerator(&user).GetNextID(15, -1);
+    const LONG second = CBntIDGenerator(&user).GetNextID(15, -1);
+    EXPECT_GE(first, 500);
+    EXPECT_EQ(second, first + 1);
+}
+
+TEST(CBntIDGenerator, FailuresAnswerZero)
+{
+    TestDatabase db;
+    EXPECT_EQ(CBntIDGenerator(static_cast<const CAcsUser*>(nullptr)).GetNextID(4, -1), 0);
+    CAcsUser loggedOut;
+    EXPECT_EQ(CBntIDGenerator(&loggedOut).GetNextID(4, -1), 0);
+
+    db.Exec("INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES (24, 2147483648)");
+    CAcsUser user;
+    ASSERT_TRUE(user.LoginAsSA(db.DataSource()));
+    EXPECT_EQ(CBntIDGenerator(&user).GetNextID(24, -1), 0);
+
+    db.Exec("DROP TABLE NEXTID");
+    EXPECT_EQ(CBntIDGenerator(&user).GetNextID(4, -1), 0);
+    const auto log = TempHome::ReadLines(db.Home().Path() / "Logs" / "Fluxmere.log");
+    ASSERT_FALSE(log.empty());
+    EXPECT_NE(log.back().find("Unable to draw an identifier of type 4."), std::string::npos);
+}
+
+TEST(CBntIDGenerator, ConcurrentConnectionsNeverReceiveTheSameId)
+{
+    TestDatabase db;
+    constexpr int kThreads = 6;
+    constexpr int kIdsEach = 60;
+    std::vector<std::vector<LONG>> drawn(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            CAcsUser user;
+            if (!user.LoginAsSA(db.DataSource())) {
+                return;
+            }
+            const CBntIDGenerator generator(&user);
+            for (int i = 0; i < kIdsEach; ++i) {
+                drawn[t].push_back(generator.GetNextID(329, -1));
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    std::vector<LONG> all;
+    for (const auto& ids : drawn) {
+        ASSERT_EQ(ids.size(), static_cast<std::size_t>(kIdsEach));
+        EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+        all.insert(all.end(), ids.begin(), ids.end());
+    }
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end());
+    EXPECT_EQ(all.front(), 1);
+    EXPECT_EQ(all.back(), kThreads * kIdsEach);
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+#include "inhouse/BntLogin/CAcsUser.h"
+
+#include <gtest/gtest.h>
+
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "tests/inhouse/BntLogin/TestDatabase.h"
+
+namespace {
+
+constexpr DWORD kUseProvider = 0x100000D0;
+constexpr DWORD kViewUsers = 0x1000000E;
+constexpr DWORD kViewCardholders = 0x20000003;
+constexpr DWORD kLiveVideo = 0x30000026;
+
+bool LoginByName(CAcsUser& user, const TestDatabase& db, LPCWSTR name, LPCWSTR password, LONG directory = -1)
+{
+    return user.Login(db.DataSource(), name, password, false, false, directory, 0, false);
+}
+
+TEST(CAcsUserLogin, NamedUserWithRightPasswordLogsIn)
+{
+    TestDatabase db;
+    CAcsUser user(false, false, false, true);
+    ASSERT_TRUE(LoginByName(user, db, L"ALICE", L"Secret1!"));
+    EXPECT_TRUE(user.IsLoggedIn());
+    EXPECT_EQ(user.GetUserID(), 10);
+    EXPECT_EQ(user.GetLogonID(), CString(L"alice"));
+    EXPECT_EQ(user.GetFirstName(), CString(L"Alice"));
+    EXPECT_EQ(user.GetLastName(), CString(L"Archer"));
+    EXPECT_EQ(user.GetSystemPermissionGroupID(), 1);
+    EXPECT_EQ(user.GetCardholderPermissionGroupID(), 2);
+    EXPECT_EQ(user.GetFieldPermissionGroupID(), 4);
+    EXPECT_EQ(user.GetDatabaseID(), 3);
+    EXPECT_NE(user.GetDatabase(), nullptr);
+}
+
+TEST(CAcsUserLogin, RefusalsLeaveTheUserLoggedOut)
+{
+    TestDatabase db;
+    const struct {
+        const char* name;
+        LPCWSTR user;
+        LPCWSTR password;
+        LONG directory;
+    } cases[] = {
+        {"wrong password", L"alice", L"secret1!", -1},
+        {"empty password", L"alice", L"", -1},
+        {"null password", L"alice", nullptr, -1},
+        {"unknown user", L"mallory", L"Secret1!", -1},
+        {"disabled user", L"bob", L"Secret1!", -1},
+        {"other user's password", L"carol", L"Secret1!", -1},
+        {"directory account of another directory", L"carol.cook", L"x", 1},
+        {"directory id 0", L"alice", L"Secret1!", 0},
+    };
+    for (const auto& c : cases) {
+        CAcsUser user;
+        EXPECT_FALSE(LoginByName(user, db, c.user, c.password, c.directory)) << c.name;
+        EXPECT_FALSE(user.IsLoggedIn()) << c.name;
+        EXPECT_EQ(user.GetUserID(), 0) << c.name;
+        EXPECT_EQ(user.GetDatabase(), nullptr) << c.name;
+        EXPECT_FALSE(user.HasPermission(kUseProvider)) << c.name;
+    }
+}
+
+TEST(CAcsUserLogin, OversizedCredentialsAreRefused)
+{
+    TestDatabase db;
+    CAcsUser user;
+    const std::wstring huge(5000, L'a');
+    EXPECT_FALSE(LoginByName(user, db, huge.c_str(), L"Secret1!"));
+    EXPECT_FALSE(LoginByName(user, db, L"alice", huge.c_str()));
+}
+
+TEST(CAcsUserLogin, StoredHashThatIsNotOursNeverMatches)
+{
+    TestDatabase db;
+    db.Exec("UPDATE USERS SET LOGONPWD = 'Secret1!' WHERE USERID = 10");
+    CAcsUser user;
+    EXPECT_FALSE(LoginByName(user, db, L"alice", L"Secret1!"));
+    db.Exec("UPDATE USERS SET LOGONPWD = NULL WHERE USERID = 10");
+    EXPECT_FALSE(LoginByName(user, db, L"alice", L""));
+}
+
+TEST(CAcsUserLogin, WindowsLinkedUserLogsInById)
+{
+    TestDatabase db;
+    CAcsUser user;
+    ASSERT_TRUE(user.Login(db.DataSource(), nullptr, nullptr, false, false, -1, 10, false));
+    EXPECT_EQ(user.GetUserID(), 10);
+    CAcsUser disabled;
+    EXPECT_FALSE(disabled.Login(db.DataSource(), nullptr, nullptr, false, false, -1, 11, false));
+    CAcsUser missing;
+    EXPECT_FALSE(missing.Login(db.DataSource(), nullptr, nullptr, false, false, -1, 999, false));
+    CAcsUser none;
+    EXPECT_FALSE(none.Login(db.DataSource(), nullptr, nullptr, false, false, -1, 0, false));
+}
+
+TEST(CAcsUserLogin, DirectoryAccountLogsInItsLinkedUser)
+{
+    TestDatabase db;
+    CAcsUser user;
+    ASSERT_TRUE(LoginByName(user, db, L"Carol.Cook", L"checked by the directory", 2));
+    EXPECT_EQ(user.GetUserID(), 12);
+}
+
+TEST(CAcsUserLogin, SystemAdministratorHoldsEverything)
+{
+    TestDatabase db;
+    CAcsUser sa(false, true, true, true);
+    ASSERT_TRUE(sa.LoginAsSA(db.DataSource()));
+    EXPECT_EQ(sa.GetUserID(), -1);
+    EXPECT_EQ(sa.GetFieldPermissionGroupID(), -1);
+    EXPECT_TRUE(sa.HasPermission(kUseProvider));
+    EXPECT_TRUE(sa.HasPermission(kLiveVideo));
+    EXPECT_TRUE(sa.IsAllSegmentsUser());
+    EXPECT_TRUE(sa.HasSegmentAccess(-1, 2));
+    EXPECT_TRUE(sa.HasSegmentAccess(20, 2));
+}
+
+TEST(CAcsUserLogin, UnreachableDatabaseFailsCleanly)
+{
+    TestDatabase db;
+    CAcsUser user;
+    EXPECT_FALSE(user.LoginAsSA(L"sqlite:/nonexistent-folder/none.db"));
+    EXPECT_FALSE(user.Login(L"odbc:whatever", L"alice", L"Secret1!", false, false, -1, 0, false));
+    EXPECT_FALSE(user.IsLoggedIn());
+}
+
+TEST(CAcsUserPermissions, GroupsGrantExactlyTheirIds)
+{
+    TestDatabase db;
+    CAcsUser alice;
+    ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
+    EXPECT_TRUE(alice.HasPermission(kUseProvider));
+    EXPECT_TRUE(alice.HasPermission(kViewUsers));
+    EXPECT_TRUE(alice.HasPermission(kViewCardholders));
+    EXPECT_FALSE(alice.HasPermission(kLiveVideo));
+    EXPECT_FALSE(alice.HasPermission(0x1000000F));
+    EXPECT_FALSE(alice.HasPermission(0));
+    EXPECT_FALSE(alice.HasPermission(0xDEADBEEF));
+
+    CAcsUser carol;
+    ASSERT_TRUE(LoginByName(carol, db, L"carol", L"Other2?"));
+    EXPECT_TRUE(carol.HasPermission(kLiveVideo));
+    EXPECT_FALSE(carol.HasPermission(kUseProvider));
+}
+
+TEST(CAcsUserPermissions, ResetPermissionsReadsChangedGroups)
+{
+    TestDatabase db;
+    CAcsUser alice;
+    ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
+    db.Exec("DELETE FROM USER_PERM_GRANT WHERE PERMISSIONID = 268435664;"
+            "UPDATE USERS SET MONITOR_USER_PERMID = 3 WHERE USERID = 10");
+    EXPECT_TRUE(alice.HasPermission(kUseProvider));
+    alice.ResetPermissions();
+    EXPECT_FALSE(alice.HasPermission(kUseProvider));
+    EXPECT_TRUE(alice.HasPermission(kLiveVideo));
+    EXPECT_EQ(alice.GetMonitorPermissionGroupID(), 3);
+}
+
+TEST(CAcsUserSegments, AccessFollowsPrimaryLinkedAndGroupSegments)
+{
+    TestDatabase db;
+    CAcsUser alice;
+    ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
+    EXPECT_FALSE(alice.IsAllSegmentsUser());
+    const struct {
+        LONG segment;
+        bool access;
+    } cases[] = {{5, true}, {6, true}, {7, true}, {8, true}, {9, true}, {20, false}, {-1, false}, {0, false}};
+    for (const auto& c : cases) {
+        for (int accessType : {0, 1, 2}) {
+            EXPECT_EQ(alice.HasSegmentAccess(c.segment, accessType), c.access) << c.segment << "/" << accessType;
+        }
+    }
+    EXPECT_EQ(alice.GetSegmentIDs(), (std::set<LONG>{5, 6, 7, 8, 9}));
+}
+
+TEST(CAcsUserSegments, AllSegmentsUserAndSegmentsNotInUse)
+{
+    TestDatabase db;
+    CAcsUser carol;
+    ASSERT_TRUE(LoginByName(carol, db, L"carol", L"Other2?"));
+    EXPECT_TRUE(carol.IsAllSegmentsUser());
+    EXPECT_TRUE(carol.HasSegmentAccess(-1, 2));
+    EXPECT_TRUE(carol.HasSegmentAccess(5, 2));
+
+    db.Exec("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001");
+    CAcsUser alice;
+    ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
+    EXPECT_FALSE(alice.GetSystemOptions().SegmentsInUse());
+    EXPECT_TRUE(alice.HasSegmentAccess(20, 2));
+    EXPECT_FALSE(alice.IsAllSegmentsUser());
+}
+
+TEST(CAcsUserAudit, LogTransToDBWritesOneRow)
+{
+    TestDatabase db;
+    CAcsUser alice;
+    ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
+    ASSERT_TRUE(alice.LogTransToDB(4, 156, L"Visit event 7: lobby", nullptr, 0, nullptr));
+    ASSERT_TRUE(alice.LogTransToDB(64, 25, L"Reader read", alice.GetDatabase(), 0, L"(extra)"));
+    EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG"), "2");
+    EXPECT_EQ(db.Scalar("SELECT USERID || '/' || OPERATION || '/' || OBJECT_TYPE || '/' || DESCRIPTION || '/' || "
+                        "BNT_DBID FROM USER_TRANSACTION_LOG ORDER BY USER_TRANSACTION_LOGID LIMIT 1"),
+              "10/4/156/Visit event 7: lobby/3");
+    EXPECT_EQ(db.Scalar("SELECT DESCRIPTION FROM USER_TRANSACTION_LOG ORDER BY USER_TRANSACTION_LOGID DESC LIMIT 1"),
+              "Reader read (extra)");
+    const std::string time = db.Scalar("SELECT TRANS_TIME FROM USER_TRANSACTION_LOG LIMIT 1");
+    EXPECT_EQ(time.size(), 19u);
+    EXPECT_EQ(time[10], ' ');
+}
+
+TEST(CAcsUserAudit, FailedWriteAnswersFalseAndIsLogged)
+{
+    TestDatabase db;
+    CAcsUser alice;
+    ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
+    const std::string logFile = (db.Home().Path() / "user-errors.log").string();
+    alice.GetExceptionHandler().EnableFileLogging(CString(logFile.c_str()));
+    db.Exec("DROP TABLE USER_TRANSACTION_LOG");
+    EXPECT_FALSE(alice.LogTransToDB(4, 1, L"lost"));
+    const auto lines = TempHome::ReadLines(logFile);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Unable to write the audit record."), std::string::npos);
+
+    CAcsUser loggedOut;
+    EXPECT_FALSE(loggedOut.LogTransToDB(4, 1, L"nobody"));
+}
+
+}  // namespace
