@@ -4,10 +4,11 @@
 #   current folder (an INTERFACE library when the folder holds headers only). Includes are
 #   written from the repository root ("platform/mfc/CString.h").
 # provixa_add_part(NAME [DEPS dep...]): the same, recorded as a part of libprovixa.so.
-# provixa_add_tests(NAME [DEPS dep...]): a GoogleTest program from the .cpp files of the
-#   current folder, registered with CTest.
+# provixa_add_tests(NAME [DEPS dep...] [LABELS label...]): a GoogleTest program from the .cpp
+#   files of the current folder, registered with CTest (labels such as "fault" or "slow").
 
 set(PROVIXA_PARTS "" CACHE INTERNAL "")
+set(PROVIXA_PART_DEPS "" CACHE INTERNAL "")
 
 function(provixa_add_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
@@ -29,23 +30,37 @@ function(provixa_add_part name)
   if(kind STREQUAL "STATIC_LIBRARY")
     set(PROVIXA_PARTS ${PROVIXA_PARTS} ${name} CACHE INTERNAL "")
   endif()
+  # What a part needs from outside the subsystems (platform, in-house, system libraries) is
+  # linked into libprovixa.so as well; the parts themselves enter it as object files.
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  foreach(dep IN LISTS ARG_DEPS)
+    if(NOT dep MATCHES "^provixa_")
+      set(PROVIXA_PART_DEPS ${PROVIXA_PART_DEPS} ${dep} CACHE INTERNAL "")
+    endif()
+  endforeach()
 endfunction()
 
-# libprovixa.so: every subsystem part, whole (the schema's load-time registrations live in
-# objects nothing else refers to, so nothing may be dropped by the linker).
+# libprovixa.so: the object files of every subsystem part, whole. Linking the object files
+# (rather than the archives) keeps the load-time registrations that nothing else refers to, and
+# lets parts depend on each other as ordinary static libraries for their own tests.
 function(provixa_add_shared_library)
   file(WRITE ${CMAKE_BINARY_DIR}/provixa_empty.cpp "")
-  add_library(provixa SHARED ${CMAKE_BINARY_DIR}/provixa_empty.cpp)
-  target_include_directories(provixa PUBLIC ${PROJECT_SOURCE_DIR})
+  set(objects "")
   foreach(part IN LISTS PROVIXA_PARTS)
-    target_link_libraries(provixa PUBLIC "$<LINK_LIBRARY:WHOLE_ARCHIVE,${part}>")
+    list(APPEND objects $<TARGET_OBJECTS:${part}>)
   endforeach()
-  target_link_libraries(provixa PUBLIC platform inhouse)
+  add_library(provixa SHARED ${CMAKE_BINARY_DIR}/provixa_empty.cpp ${objects})
+  target_include_directories(provixa PUBLIC ${PROJECT_SOURCE_DIR})
+  set(deps ${PROVIXA_PART_DEPS})
+  if(deps)
+    list(REMOVE_DUPLICATES deps)
+  endif()
+  target_link_libraries(provixa PUBLIC platform inhouse ${deps})
 endfunction()
 
 include(GoogleTest)
 function(provixa_add_tests name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;LABELS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -53,5 +68,5 @@ function(provixa_add_tests name)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main Threads::Threads)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "PROVIXA_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    PROPERTIES ENVIRONMENT "PROVIXA_SOURCE_DIR=${PROJECT_SOURCE_DIR}" LABELS "${ARG_LABELS}")
 endfunction()

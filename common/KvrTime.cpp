@@ -1,0 +1,217 @@
+#include "common/KvrTime.h"
+
+#include "common/CBntDateTime.h"
+#include "platform/mfc/Calendar.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <mutex>
+#include <regex>
+
+namespace {
+
+constexpr int kNone = -1;
+
+// One accepted date-time form and where its parts are among the pattern's groups.
+struct DateTimeForm
+{
+    const wchar_t* pattern;
+    int year, month, day, hour, minute, second, fraction, zulu, sign, offsetHours, offsetMinutes;
+};
+
+constexpr std::array<DateTimeForm, 6> kDateTimeForms = {{
+    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(?:\\.([0-9]{1,9}))?(Z)", 1, 2, 3, 4, 5, 6, 7, 8, kNone, kNone, kNone},
+    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(?:\\.([0-9]{1,9}))?([+-])([0-9]{2}):?([0-9]{2})", 1, 2, 3, 4, 5, 6, 7, kNone, 8, 9, 10},
+    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(?:\\.([0-9]{1,9}))?", 1, 2, 3, 4, 5, 6, 7, kNone, kNone, kNone, kNone},
+    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2})(Z)?", 1, 2, 3, 4, 5, kNone, kNone, 6, kNone, kNone, kNone},
+    {L"([0-9]{4})([0-9]{2})([0-9]{2})T([0-9]{2})([0-9]{2})([0-9]{2})(Z)?", 1, 2, 3, 4, 5, 6, kNone, 7,
+     kNone, kNone, kNone},
+    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})", 1, 2, 3, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone},
+}};
+
+constexpr wchar_t kDurationPattern[] =
+    L"(-)?P(?:([0-9]{1,9})D)?(?:T(?:([0-9]{1,9})H)?(?:([0-9]{1,9})M)?(?:([0-9]{1,9})(?:\\.([0-9]{1,9}))?S)?)?";
+
+// The compiled patterns: built once, read-only afterwards, released at exit.
+std::once_flag g_dateTimeOnce;
+std::once_flag g_durationOnce;
+std::unique_ptr<std::array<std::wregex, kDateTimeForms.size()>> g_dateTimeRegexes;
+std::unique_ptr<std::wregex> g_durationRegex;
+
+// The value of a group of ASCII digits (at most 9, so it fits); 0 for a group that did not
+// take part in the match.
+int GroupNumber(const std::wsmatch& match, int group)
+{
+    if (group == kNone || !match[group].matched)
+        return 0;
+    int value = 0;
+    for (const wchar_t digit : match[group].str())
+        value = value * 10 + (digit - L'0');
+    return value;
+}
+
+// The digits of a fraction group as a fraction (".25" -> 0.25).
+double GroupFraction(const std::wsmatch& match, int group)
+{
+    if (group == kNone || !match[group].matched)
+        return 0.0;
+    double value = 0.0;
+    double scale = 0.1;
+    for (const wchar_t digit : match[group].str()) {
+        value += (digit - L'0') * scale;
+        scale /= 10.0;
+    }
+    return value;
+}
+
+bool GroupMatched(const std::wsmatch& match, int group)
+{
+    return group != kNone && match[group].matched;
+}
+
+} // namespace
+
+void InitKvrTimeDurationRegex()
+{
+    std::call_once(g_durationOnce, [] {
+        g_durationRegex = std::make_unique<std::wregex>(kDurationPattern, std::regex::ECMAScript);
+    });
+}
+
+void InitKvrTimeDateTimeRegexes()
+{
+    std::call_once(g_dateTimeOnce, [] {
+        auto regexes = std::make_unique<std::array<std::wregex, kDateTimeForms.size()>>();
+        for (std::size_t i = 0; i < kDateTimeForms.size(); ++i)
+            (*regexes)[i] = std::wregex(kDateTimeForms[i].pattern, std::regex::ECMAScript);
+        g_dateTimeRegexes = std::move(regexes);
+    });
+}
+
+COleDateTime OleDateTimeFromSeconds(LONGLONG seconds)
+{
+    // Far beyond the valid years either way; checked first so no arithmetic below can overflow.
+    constexpr LONGLONG kLimit = 1000000LL * 366 * mfc_detail::kSecondsPerDay;
+    if (seconds < -kLimit || seconds > kLimit) {
+        COleDateTime invalid;
+        invalid.m_dt = 0.0;
+        invalid.SetStatus(COleDateTime::invalid);
+        return invalid;
+    }
+    const LONGLONG days = seconds >= 0 ? seconds / mfc_detail::kSecondsPerDay
+                                       : -((-seconds + mfc_detail::kSecondsPerDay - 1) /
+                                           mfc_detail::kSecondsPerDay);
+    const LONGLONG secondOfDay = seconds - days * mfc_detail::kSecondsPerDay;
+    const mfc_detail::CivilDate date = mfc_detail::CivilFromDays(days);
+    COleDateTime result;
+    // SetDateTime makes the value invalid for a year outside 100-9999.
+    result.SetDateTime(static_cast<int>(std::clamp<LONGLONG>(date.year, 0, 10000)), date.month, date.day,
+                       static_cast<int>(secondOfDay / 3600), static_cast<int>(secondOfDay % 3600 / 60),
+                       static_cast<int>(secondOfDay % 60));
+    return result;
+}
+
+bool SecondsFromOleDateTime(const COleDateTime& dateTime, LONGLONG& seconds)
+{
+    if (dateTime.GetStatus() != COleDateTime::valid)
+        return false;
+    seconds = mfc_detail::DaysFromCivil(dateTime.GetYear(), dateTime.GetMonth(), dateTime.GetDay()) *
+                  mfc_detail::kSecondsPerDay +
+              dateTime.GetHour() * 3600LL + dateTime.GetMinute() * 60LL + dateTime.GetSecond();
+    return true;
+}
+
+COleDateTime Time32ToUTCOleDateTime(__time32_t time)
+{
+    // A negative value has no UTC breakdown here, as with the run-time library's _gmtime32.
+    if (time < 0)
+        return COleDateTime(1970, 1, 1, 0, 0, 0);
+    return OleDateTimeFromSeconds(time);
+}
+
+void ConvertLocalToUTC(COleDateTime& dateTime)
+{
+    if (dateTime.GetStatus() != COleDateTime::valid)
+        return;
+    dateTime = CBntDateTime(dateTime).GetUTC().GetAsOleDateTime();
+}
+
+void GetCurrentUTCTimestamp(TIMESTAMP_STRUCT& timestamp)
+{
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    timestamp.year = static_cast<SQLSMALLINT>(now.wYear);
+    timestamp.month = now.wMonth;
+    timestamp.day = now.wDay;
+    timestamp.hour = now.wHour;
+    timestamp.minute = now.wMinute;
+    timestamp.second = now.wSecond;
+    timestamp.fraction = 0;
+}
+
+bool TimestampToCTime(const TIMESTAMP_STRUCT& timestamp, CTime& time)
+{
+    if (timestamp.year < 1970 || timestamp.year > 3000 ||
+        !mfc_detail::IsValidDate(timestamp.year, timestamp.month, timestamp.day) ||
+        timestamp.hour > 23 || timestamp.minute > 59 || timestamp.second > 59)
+        return false;
+    time = CTime(timestamp.year, timestamp.month, timestamp.day, timestamp.hour, timestamp.minute,
+                 timestamp.second);
+    return true;
+}
+
+bool ParseKvrDateTime(std::wstring_view text, KvrDateTimeText& parts)
+{
+    if (text.size() > kMaxKvrTimeText)
+        return false;
+    InitKvrTimeDateTimeRegexes();
+    const std::wstring subject(text);
+    for (std::size_t i = 0; i < kDateTimeForms.size(); ++i) {
+        std::wsmatch match;
+        if (!std::regex_match(subject, match, (*g_dateTimeRegexes)[i]))
+            continue;
+        const DateTimeForm& form = kDateTimeForms[i];
+        KvrDateTimeText result;
+        result.Year = GroupNumber(match, form.year);
+        result.Month = GroupNumber(match, form.month);
+        result.Day = GroupNumber(match, form.day);
+        result.Hour = GroupNumber(match, form.hour);
+        result.Minute = GroupNumber(match, form.minute);
+        result.Second = GroupNumber(match, form.second);
+        result.Fraction = GroupFraction(match, form.fraction);
+        if (GroupMatched(match, form.sign)) {
+            const int hours = GroupNumber(match, form.offsetHours);
+            const int minutes = GroupNumber(match, form.offsetMinutes);
+            if (hours > 23 || minutes > 59)
+                return false;
+            result.HasZone = true;
+            result.OffsetMinutes = (match[form.sign].str() == L"-" ? -1 : 1) * (hours * 60 + minutes);
+        } else {
+            result.HasZone = GroupMatched(match, form.zulu);
+        }
+        parts = result;
+        return true;
+    }
+    return false;
+}
+
+bool ParseKvrDuration(std::wstring_view text, COleDateTimeSpan& span)
+{
+    // "P", "PT" and a trailing "T" name no part at all.
+    if (text.size() > kMaxKvrTimeText || text.empty() || text.back() == L'T')
+        return false;
+    InitKvrTimeDurationRegex();
+    const std::wstring subject(text);
+    std::wsmatch match;
+    if (!std::regex_match(subject, match, *g_durationRegex) ||
+        !(match[2].matched || match[3].matched || match[4].matched || match[5].matched))
+        return false;
+    const double days = GroupNumber(match, 2) + GroupNumber(match, 3) / 24.0 +
+                        GroupNumber(match, 4) / 1440.0 +
+                        (GroupNumber(match, 5) + GroupFraction(match, 6)) / 86400.0;
+    if (days > COleDateTimeSpan::kMaxDays)
+        return false;
+    span = COleDateTimeSpan(match[1].matched ? -days : days);
+    return true;
+}
