@@ -55,6 +55,11 @@ INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES
     (37, 60),    -- linkage-server re-registration interval
     (39, 300);   -- class-cache span
 
+-- System options kept as configuration rows: segments in use, database server type
+-- (0 = standalone, so no replication), cardholder, visitor and badge-type segmentation.
+INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES
+    (1001, 1), (1002, 0), (1003, 0), (1004, 0), (1005, 0);
+
 -- Hardware.
 INSERT INTO WORLDTZ (WORLDTZID, DisplayName, GMTOFFSET, DST, StandardMonth, StandardDay, StandardWeek,
                      DaylightMonth, DaylightDay, DaylightWeek, Bias, StandardBias, DaylightBias,

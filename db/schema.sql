@@ -10,7 +10,9 @@
 -- Tables of our own (not named by the object model), listed here for their readers:
 --   USER_PERM_GRANT       permission ids granted by a permission group (USER_PERMID, PERMISSIONID);
 --                         it replaces the group's packed permission bytes.
---   CONFIG_VALUE          numeric/text configuration parameters read by number
+--   CONFIG_VALUE          numeric/text configuration parameters read by number; rows 1001-1005
+--                         hold the system options (segments in use, server type, cardholder,
+--                         visitor and badge-type segmentation)
 --                         (CONFIGID = the configuration type: 33 user-cache entry lifetime,
 --                         34 panel-segment cache span, 37 linkage-server re-registration
 --                         interval, 39 class-cache span; all seconds).

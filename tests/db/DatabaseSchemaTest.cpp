@@ -363,9 +363,11 @@ TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
                    "WHERE U.USERID = 1 ORDER BY P.TYPE"),
               (std::vector<std::vector<std::string>>{{"1"}, {"2"}, {"3"}}));
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_PERM_GRANT WHERE PERMISSIONID = 0x100000D0")[0][0], "1");
-    // Stored configuration values read by number.
+    // Stored configuration values read by number, then the system options (standalone server).
     EXPECT_EQ(Rows(m_db.get(), "SELECT CONFIGID, NUMBERVALUE FROM CONFIG_VALUE ORDER BY CONFIGID"),
-              (std::vector<std::vector<std::string>>{{"33", "300"}, {"34", "60"}, {"37", "60"}, {"39", "300"}}));
+              (std::vector<std::vector<std::string>>{{"33", "300"}, {"34", "60"}, {"37", "60"}, {"39", "300"},
+                                                     {"1001", "1"}, {"1002", "0"}, {"1003", "0"},
+                                                     {"1004", "0"}, {"1005", "0"}}));
     // Each counter is past the ids the demo already uses.
     const struct
     {
