@@ -1,0 +1,78 @@
+// Declarations of the records that hang on a badge: credential data, last location and card
+// properties, one registration table per mapper source, each in declaration order.
+//
+// Constant-initialised, read-only tables (see SchemaDeclaration.h).
+#include "schema/DeclarationTables.h"
+
+namespace {
+
+constinit const SchemaDeclaration kBadgeFIPS201Declarations[] = {
+    DeclareClass(L"Bnt_BadgeFIPS201", L"CWmipBadgeFIPS201"),
+    DeclareProperty(L"Bnt_BadgeFIPS201", L"BADGEKEY", CIM_SINT32, L"BADGE_FIPS201", L"BADGEKEY", 1, 0, -2, 0),
+    DeclarePropertyAttribute(L"Bnt_BadgeFIPS201", L"BADGEKEY", L"read", 1),
+    DeclareProperty(L"Bnt_BadgeFIPS201", L"FASCN", CIM_STRING, L"BADGE_FIPS201", L"FASCN", 0, 50, -2, 0),
+    DeclareProperty(L"Bnt_BadgeFIPS201", L"TWICPrivacyKey", CIM_UINT8 | CIM_FLAG_ARRAY,
+                    L"BADGE_FIPS201", L"TWIC_PRIVACY_KEY", 0, 32, -2, 0),
+    DeclareProperty(L"Bnt_BadgeFIPS201", L"TPKAlgorithmId", CIM_SINT32, L"BADGE_FIPS201", L"TPK_ALGORITHM_ID",
+                    0, 0, -2, 0),
+    DeclareProperty(L"Bnt_BadgeFIPS201", L"GUID", CIM_STRING, L"BADGE_FIPS201", L"GUID", 0, 32, -2, 0),
+    DeclareProperty(L"Bnt_BadgeFIPS201", L"CredentialType", CIM_SINT32, L"BADGE_FIPS201", L"CREDENTIAL_TYPE",
+                    0, 0, -2, 0),
+    DeclarePropertyValues(L"Bnt_BadgeFIPS201", L"CredentialType", L"POSSIBLE_VALUES", L"0,1,2,3,4,5",
+                          L"Unknown,PIV,TWIC,CAC EP,CAC,PIV-I/CIV"),
+};
+
+constinit const SchemaDeclaration kBadgeLastLocationDeclarations[] = {
+    DeclareClass(L"Bnt_BadgeLastLocation", L"CWmipBadgeLastLocationMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_BadgeLastLocation", L"noedit", 1),
+    DeclareProperty(L"Bnt_BadgeLastLocation", L"PanelID", CIM_SINT32, L"LASTLOCATION", L"PANELID", 0, 0, -2, 0),
+    DeclareProperty(L"Bnt_BadgeLastLocation", L"ReaderID", CIM_SINT32, L"LASTLOCATION", L"READERID", 0, 0, -2, 0),
+    DeclareProperty(L"Bnt_BadgeLastLocation", L"BadgeID", CIM_SINT64, L"LASTLOCATION", L"CARDNUM", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_BadgeLastLocation", L"EventTime", CIM_DATETIME, L"LASTLOCATION", L"EVENT_TIME_UTC",
+                    0, 0, -2, 0),
+    DeclareProperty(L"Bnt_BadgeLastLocation", L"EventType", CIM_SINT32, L"LASTLOCATION", L"EVENTTYPE", 0, 0, -2, 0),
+    DeclareProperty(L"Bnt_BadgeLastLocation", L"PersonID", CIM_SINT32, L"LASTLOCATION", L"EMPID", 0, 0, -2, 0),
+    DeclareProperty(L"Bnt_BadgeLastLocation", L"EventID", CIM_SINT32, L"LASTLOCATION", L"EVENTID", 0, 0, -2, 0),
+    DeclareProperty(L"Bnt_BadgeLastLocation", L"AccessFlag", CIM_SINT32, L"LASTLOCATION", L"ACCESS_FLAG", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_BadgeLastLocation", L"IsFromReplication", CIM_SINT32, L"LASTLOCATION", L"IS_FROMREPLICATION",
+                    0, 0, -2, 0),
+    DeclareProperty(L"Bnt_BadgeLastLocation", L"DatabaseID", CIM_SINT32, L"LASTLOCATION", L"BNT_DBID_SRC", 1, 0, -2, 0),
+};
+
+constinit const SchemaDeclaration kBadgePropertiesDeclarations[] = {
+    DeclareClass(L"Bnt_BadgeProperties", L"CWmipBadgePropertiesMapper"),
+    DeclareProperty(L"Bnt_BadgeProperties", L"BADGEKEY", CIM_SINT32, L"BADGEPROPS", L"BADGEKEY", 1, 0, -2, 0),
+    DeclarePropertyAttribute(L"Bnt_BadgeProperties", L"BADGEKEY", L"read", 1),
+    DeclareProperty(L"Bnt_BadgeProperties", L"CardInterface", CIM_SINT32, L"BADGEPROPS", L"CARD_INTERFACE",
+                    1, 0, -2, 0),
+    DeclarePropertyAttribute(L"Bnt_BadgeProperties", L"CardInterface", L"read", 1),
+    DeclareProperty(L"Bnt_BadgeProperties", L"CardTechnology", CIM_SINT32, L"BADGEPROPS", L"CARD_TECHNOLOGY",
+                    1, 0, -2, 0),
+    DeclarePropertyAttribute(L"Bnt_BadgeProperties", L"CardTechnology", L"read", 1),
+    DeclareProperty(L"Bnt_BadgeProperties", L"SerialNumber", CIM_STRING, L"BADGEPROPS", L"SERIAL_NUMBER", 0, 64, -2, 0),
+    DeclarePropertyAttribute(L"Bnt_BadgeProperties", L"SerialNumber", L"not_null", 1),
+    DeclareProperty(L"Bnt_BadgeProperties", L"DeviceType", CIM_STRING, L"BADGEPROPS", L"DEVICE_TYPE", 0, 64, -2, 0),
+    DeclareProperty(L"Bnt_BadgeProperties", L"ATR", CIM_STRING, L"BADGEPROPS", L"ATR", 0, 64, -2, 0),
+    DeclareProperty(L"Bnt_BadgeProperties", L"IssuingCmsID", CIM_SINT32, L"BADGEPROPS", L"ISSUING_CMS_ID", 0, 0, -2, 0),
+    DeclarePropertyAttribute(L"Bnt_BadgeProperties", L"IssuingCmsID", L"not_null", 1),
+    DeclareProperty(L"Bnt_BadgeProperties", L"IsRegisteredWithActivIdentity", CIM_BOOLEAN,
+                    L"BADGEPROPS", L"ISREG_WITH_ACTIVIDENTITY", 0, 0, -2, 0),
+    DeclarePropertyAttribute(L"Bnt_BadgeProperties", L"IsRegisteredWithActivIdentity", L"noedit", 1),
+};
+
+constinit const SchemaDeclaration kBadgeTWICPrivacyKeyDeclarations[] = {
+    DeclareClass(L"Bnt_BadgeTWICPrivacyKey", L"CWmipBadgeTWICPrivacyKey"),
+    DeclareProperty(L"Bnt_BadgeTWICPrivacyKey", L"BADGEKEY", CIM_SINT32, L"BADGE_FIPS201", L"BADGEKEY", 1, 0, -2, 0),
+    DeclarePropertyAttribute(L"Bnt_BadgeTWICPrivacyKey", L"BADGEKEY", L"read", 1),
+    DeclareProperty(L"Bnt_BadgeTWICPrivacyKey", L"FASCN", CIM_UINT8 | CIM_FLAG_ARRAY, L"BADGE_FIPS201", L"FASCN",
+                    0, 0, -2, 0),
+    DeclareProperty(L"Bnt_BadgeTWICPrivacyKey", L"TWICPrivacyKey", CIM_UINT8 | CIM_FLAG_ARRAY,
+                    L"BADGE_FIPS201", L"TWIC_PRIVACY_KEY", 0, 0, -2, 0),
+};
+
+}  // namespace
+
+constinit const SchemaDeclarationTable kBadgeFIPS201Table{kBadgeFIPS201Declarations};
+constinit const SchemaDeclarationTable kBadgeLastLocationTable{kBadgeLastLocationDeclarations};
+constinit const SchemaDeclarationTable kBadgePropertiesTable{kBadgePropertiesDeclarations};
+constinit const SchemaDeclarationTable kBadgeTWICPrivacyKeyTable{kBadgeTWICPrivacyKeyDeclarations};

@@ -1,0 +1,35 @@
+// Declarations of the cardholder and the links of multimedia objects to cardholders and
+// visitors, one registration table per mapper source, each in declaration order.
+//
+// Constant-initialised, read-only tables (see SchemaDeclaration.h).
+#include "schema/DeclarationTables.h"
+
+namespace {
+
+constinit const SchemaDeclaration kCardholderMultimediaObjectDeclarations[] = {
+    DeclareClass(L"Bnt_CardholderMultimediaObject", L"Bnt_MultimediaObjectOwner",
+                 L"CWmipAssocCardholderMultimediaObjectMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_CardholderMultimediaObject", L"noedit", 1),
+    DeclareReferenceProperty(L"Bnt_CardholderMultimediaObject", L"Person", L"Bnt_Cardholder"),
+    DeclareReferenceProperty(L"Bnt_CardholderMultimediaObject", L"MultimediaObject", L"Bnt_MultimediaObject"),
+};
+
+constinit const SchemaDeclaration kVisitorMultimediaObjectDeclarations[] = {
+    DeclareClass(L"Bnt_VisitorMultimediaObject", L"Bnt_MultimediaObjectOwner",
+                 L"CWmipAssocVisitorMultimediaObjectMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_VisitorMultimediaObject", L"noedit", 1),
+    DeclareReferenceProperty(L"Bnt_VisitorMultimediaObject", L"Person", L"Bnt_Visitor"),
+    DeclareReferenceProperty(L"Bnt_VisitorMultimediaObject", L"MultimediaObject", L"Bnt_MultimediaObject"),
+};
+
+constinit const SchemaDeclaration kCardholderDeclarations[] = {
+    DeclareClass(L"Bnt_Cardholder", L"", true, L"CWmipCardholderMapper"),
+    DeclareClassAttribute(L"Bnt_Cardholder", L"UDFTableId", 2),
+    DeclareProperty(L"Bnt_Cardholder", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2, 0),
+};
+
+}  // namespace
+
+constinit const SchemaDeclarationTable kCardholderMultimediaObjectTable{kCardholderMultimediaObjectDeclarations};
+constinit const SchemaDeclarationTable kVisitorMultimediaObjectTable{kVisitorMultimediaObjectDeclarations};
+constinit const SchemaDeclarationTable kCardholderTable{kCardholderDeclarations};

@@ -1,0 +1,68 @@
+// Declarations of the event catalogue: event types, subtypes, parameters and their links, one
+// registration table per mapper source, each in declaration order.
+//
+// Constant-initialised, read-only tables (see SchemaDeclaration.h).
+#include "schema/DeclarationTables.h"
+
+namespace {
+
+constinit const SchemaDeclaration kEventAlarmDefinitionLinkDeclarations[] = {
+    DeclareClass(L"Bnt_EventAlarmDefinitionLink", L"CWmipEventAlarmLinkMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_EventAlarmDefinitionLink", L"noedit", 1),
+    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"PanelID", CIM_SINT32, L"EVTALMLINK", L"PANELID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"DeviceID", CIM_SINT32, L"EVTALMLINK", L"DEVICEID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"SecondaryDeviceID", CIM_SINT32, L"EVTALMLINK", L"INPUTDEVID",
+                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"EventTypeID", CIM_SINT32, L"EVTALMLINK", L"EVTYPEID",
+                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"EventSubtypeDefinitionID", CIM_SINT32, L"EVTALMLINK", L"EVID",
+                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"AlarmDefinitionID", CIM_SINT32, L"EVTALMLINK", L"ALID",
+                    0, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"EventParameterID", CIM_SINT32, L"EVTALMLINK", L"EVENT_PARAMID",
+                    1, 0, -2, 0),
+};
+
+constinit const SchemaDeclaration kEventParameterDeclarations[] = {
+    DeclareClass(L"Bnt_EventParameter", L"CWmipEventParameterMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_EventParameter", L"noedit", 1),
+    DeclareProperty(L"Bnt_EventParameter", L"ID", CIM_SINT32, L"EVENT_PARAM", L"EVENT_PARAMID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventParameter", L"Value", CIM_SINT32, L"EVENT_PARAM", L"PARAMVALUE", 0, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventParameter", L"Description", CIM_STRING, L"EVENT_PARAM", L"DESCRIPTION", 0, 128, -2, 0),
+};
+
+constinit const SchemaDeclaration kEventSubtypeDefinitionDeclarations[] = {
+    DeclareClass(L"Bnt_EventSubtypeDefinition", L"CWmipEventSubtypeDefinitionMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_EventSubtypeDefinition", L"noedit", 1),
+    DeclareProperty(L"Bnt_EventSubtypeDefinition", L"ID", CIM_SINT32, L"EVENT", L"EVENTID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventSubtypeDefinition", L"TypeID", CIM_SINT32, L"EVENT", L"EVTYPEID", 0, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventSubtypeDefinition", L"SubtypeID", CIM_SINT32, L"EVENT", L"EVID", 0, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventSubtypeDefinition", L"Description", CIM_STRING, L"EVENT", L"EVDESCR", 0, 128, -2, 0),
+    DeclareProperty(L"Bnt_EventSubtypeDefinition", L"SupportParameters", CIM_SINT32, L"EVENT", L"SUPPORT_PARAMS",
+                    0, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventSubtypeDefinition", L"Category", CIM_SINT32, L"EVENT", L"CATEGORY", 0, 0, -2, 0),
+};
+
+constinit const SchemaDeclaration kEventSubtypeParameterLinkDeclarations[] = {
+    DeclareClass(L"Bnt_EventSubtypeParameterLink", L"CWmipEventSubtypeParameterLinkMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_EventSubtypeParameterLink", L"noedit", 1),
+    DeclareProperty(L"Bnt_EventSubtypeParameterLink", L"EventSubtypeDefinitionID", CIM_SINT32,
+                    L"EVENT_TO_EVENT_PARAM_LINK", L"EVENTID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventSubtypeParameterLink", L"EventParameterID", CIM_SINT32,
+                    L"EVENT_TO_EVENT_PARAM_LINK", L"EVENT_PARAMID", 1, 0, -2, 0),
+};
+
+constinit const SchemaDeclaration kEventTypeDeclarations[] = {
+    DeclareClass(L"Bnt_EventType", L"CWmipEventTypeMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_EventType", L"noedit", 1),
+    DeclareProperty(L"Bnt_EventType", L"ID", CIM_SINT32, L"EVENTYPE", L"EVTYPEID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventType", L"Description", CIM_STRING, L"EVENTYPE", L"EVTDESCR", 0, 128, -2, 0),
+};
+
+}  // namespace
+
+constinit const SchemaDeclarationTable kEventAlarmDefinitionLinkTable{kEventAlarmDefinitionLinkDeclarations};
+constinit const SchemaDeclarationTable kEventParameterTable{kEventParameterDeclarations};
+constinit const SchemaDeclarationTable kEventSubtypeDefinitionTable{kEventSubtypeDefinitionDeclarations};
+constinit const SchemaDeclarationTable kEventSubtypeParameterLinkTable{kEventSubtypeParameterLinkDeclarations};
+constinit const SchemaDeclarationTable kEventTypeTable{kEventTypeDeclarations};

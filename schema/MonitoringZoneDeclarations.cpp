@@ -1,0 +1,65 @@
+// Declarations of the monitoring zones and their camera, device and recorder links, one
+// registration table per mapper source, each in declaration order.
+//
+// Constant-initialised, read-only tables (see SchemaDeclaration.h).
+#include "schema/DeclarationTables.h"
+
+namespace {
+
+constinit const SchemaDeclaration kMonitoringZoneCameraLinkDeclarations[] = {
+    DeclareClass(L"Bnt_MonitoringZoneCameraLink", L"WmipMonitoringZoneCameraLinkMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_MonitoringZoneCameraLink", L"noedit", 1),
+    DeclareProperty(L"Bnt_MonitoringZoneCameraLink", L"MonitoringZoneID", CIM_SINT32, L"MONDEVLINK", L"MZID",
+                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_MonitoringZoneCameraLink", L"PanelID", CIM_SINT32, L"MONDEVLINK", L"PANELID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_MonitoringZoneCameraLink", L"CameraID", CIM_SINT32, L"CCTVDEVICE", L"CCTVDEVICEID",
+                    1, 0, -2, 0),
+};
+
+constinit const SchemaDeclaration kMonitoringZoneDeviceLinkDeclarations[] = {
+    DeclareClass(L"Bnt_MonitoringZoneDeviceLink", L"WmipMonitoringZoneDeviceLinkMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_MonitoringZoneDeviceLink", L"read", 1),
+    DeclareProperty(L"Bnt_MonitoringZoneDeviceLink", L"MonitoringZoneID", CIM_SINT32, L"MONDEVLINK", L"MZID",
+                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_MonitoringZoneDeviceLink", L"PanelID", CIM_SINT32, L"MONDEVLINK", L"PANELID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_MonitoringZoneDeviceLink", L"DeviceID", CIM_SINT32, L"MONDEVLINK", L"DEVICEID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_MonitoringZoneDeviceLink", L"InputOutputID", CIM_SINT32, L"MONDEVLINK", L"INPUTOUTPUTID",
+                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_MonitoringZoneDeviceLink", L"AllDevicesOnPanel", CIM_BOOLEAN, L"MONDEVLINK", L"ENTIREDEVICE",
+                    0, 0, -2, 0),
+    DeclarePropertyAttribute(L"Bnt_MonitoringZoneDeviceLink", L"MonitoringZoneID", L"not_null", 1),
+    DeclarePropertyAttribute(L"Bnt_MonitoringZoneDeviceLink", L"PanelID", L"not_null", 1),
+    DeclarePropertyAttribute(L"Bnt_MonitoringZoneDeviceLink", L"DeviceID", L"not_null", 1),
+    DeclarePropertyAttribute(L"Bnt_MonitoringZoneDeviceLink", L"InputOutputID", L"not_null", 1),
+    DeclarePropertyAttribute(L"Bnt_MonitoringZoneDeviceLink", L"AllDevicesOnPanel", L"not_null", 1),
+};
+
+constinit const SchemaDeclaration kMonitoringZoneDeclarations[] = {
+    DeclareClass(L"Bnt_MonitoringZone", L"CWmipMonitoringZoneMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_MonitoringZone", L"noedit", 1),
+    DeclareProperty(L"Bnt_MonitoringZone", L"ID", CIM_SINT32, L"MONZONE", L"MZID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_MonitoringZone", L"SegmentID", CIM_SINT32, L"MONZONE", L"SEGMENTID", 1, 0, -2, 1),
+    DeclareProperty(L"Bnt_MonitoringZone", L"Name", CIM_STRING, L"MONZONE", L"MZDESCR", 1, 255, -2, 0),
+};
+
+constinit const SchemaDeclaration kMonitoringZoneRecorderLinkDeclarations[] = {
+    DeclareClass(L"Bnt_MonitoringZoneRecorderLink", L"Bnt_MonitoringZoneDeviceLink",
+                 L"WmipMonitoringZoneRecorderLinkMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_MonitoringZoneRecorderLink", L"read", 1),
+    DeclareProperty(L"Bnt_MonitoringZoneRecorderLink", L"MonitoringZoneID", CIM_SINT32, L"MONDEVLINK", L"MZID",
+                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_MonitoringZoneRecorderLink", L"PanelID", CIM_SINT32, L"MONDEVLINK", L"PANELID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_MonitoringZoneRecorderLink", L"DeviceID", CIM_SINT32, L"MONDEVLINK", L"DEVICEID",
+                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_MonitoringZoneRecorderLink", L"InputOutputID", CIM_SINT32, L"MONDEVLINK", L"INPUTOUTPUTID",
+                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_MonitoringZoneRecorderLink", L"AllDevicesOnPanel", CIM_BOOLEAN,
+                    L"MONDEVLINK", L"ENTIREDEVICE", 0, 0, -2, 0),
+};
+
+}  // namespace
+
+constinit const SchemaDeclarationTable kMonitoringZoneCameraLinkTable{kMonitoringZoneCameraLinkDeclarations};
+constinit const SchemaDeclarationTable kMonitoringZoneDeviceLinkTable{kMonitoringZoneDeviceLinkDeclarations};
+constinit const SchemaDeclarationTable kMonitoringZoneTable{kMonitoringZoneDeclarations};
+constinit const SchemaDeclarationTable kMonitoringZoneRecorderLinkTable{kMonitoringZoneRecorderLinkDeclarations};

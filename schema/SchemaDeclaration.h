@@ -1,0 +1,256 @@
+// SchemaDeclaration: one static declaration of the WMI schema (a class, a property, a method,
+// a parameter or a qualifier), as a plain record that the declaration tables hold and that
+// DeclareSchema hands to the matching registrar while the library loads.
+//
+// A literal type: the tables are constant-initialised, so they stand before any dynamic
+// initialiser runs. Every text is a string literal with static storage; a record is never
+// changed and may be read from any thread.
+#pragma once
+
+#include <span>
+
+#include "platform/com/CimTypes.h"
+
+// The kinds of declaration, one per registrar constructor.
+enum class SchemaDeclarationKind {
+    ClassWithFactory,            // className, mapperClass
+    ClassWithSuperclass,         // className, superclass, mapperClass
+    DynamicClass,                // className, superclass, dynamicFlag, mapperClass
+    AbstractClass,               // className, superclass (no factory)
+    RootClass,                   // className (no superclass, no factory)
+    Property,                    // className, name, cimType, table, column, key, maxLength,
+                                 // idType, segmentOption
+    ReferenceProperty,           // className, name, referencedClass
+    DynamicProperty,             // className, name, cimType, maxLength (computed, no column)
+    Method,                      // className, name
+    MethodParameter,             // className, method, input, name, cimType
+    PropertyAttributeInteger,    // className, name (property), attribute, integerValue
+    PropertyAttributeText,       // className, name (property), attribute, text
+    ClassWidePropertyAttribute,  // className, attribute, integerValue
+    ClassAttribute,              // className, attribute, integerValue
+    PropertyValues,              // className, name (property), attribute, values, labels
+};
+
+// ID type of a property whose value is never generated.
+inline constexpr int kNoIdType = -2;
+// Segment option of a property that does not depend on segmentation.
+inline constexpr int kNoSegmentOption = 0;
+
+struct SchemaDeclaration {
+    SchemaDeclarationKind kind = SchemaDeclarationKind::RootClass;
+    const wchar_t* className = L"";
+    // Property, reference property, computed property, method or parameter name.
+    const wchar_t* name = L"";
+    // The method a parameter belongs to.
+    const wchar_t* method = L"";
+    const wchar_t* superclass = L"";
+    // The mapper class whose factory serves a concrete class (see MapperBindings).
+    const wchar_t* mapperClass = L"";
+    const wchar_t* referencedClass = L"";
+    const wchar_t* table = L"";
+    const wchar_t* column = L"";
+    const wchar_t* attribute = L"";
+    const wchar_t* text = L"";
+    const wchar_t* values = L"";
+    const wchar_t* labels = L"";
+    CIMTYPE cimType = CIM_EMPTY;
+    int key = 0;
+    int maxLength = 0;
+    int idType = kNoIdType;
+    int segmentOption = kNoSegmentOption;
+    int integerValue = 0;
+    bool input = false;
+    bool dynamicFlag = false;
+
+    // True for the five class kinds.
+    constexpr bool IsClass() const
+    {
+        return kind == SchemaDeclarationKind::ClassWithFactory ||
+               kind == SchemaDeclarationKind::ClassWithSuperclass ||
+               kind == SchemaDeclarationKind::DynamicClass || kind == SchemaDeclarationKind::AbstractClass ||
+               kind == SchemaDeclarationKind::RootClass;
+    }
+    // True for the three class kinds that are registered with a mapper factory.
+    constexpr bool IsConcreteClass() const
+    {
+        return kind == SchemaDeclarationKind::ClassWithFactory ||
+               kind == SchemaDeclarationKind::ClassWithSuperclass || kind == SchemaDeclarationKind::DynamicClass;
+    }
+};
+
+// One registration table: the declarations of one mapper source, in declaration order.
+using SchemaDeclarationTable = std::span<const SchemaDeclaration>;
+
+// --- Builders, one per registrar constructor, with the constructor's arguments in order ----
+
+constexpr SchemaDeclaration DeclareClass(const wchar_t* className, const wchar_t* mapperClass)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::ClassWithFactory;
+    d.className = className;
+    d.mapperClass = mapperClass;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareClass(const wchar_t* className, const wchar_t* superclass,
+                                         const wchar_t* mapperClass)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::ClassWithSuperclass;
+    d.className = className;
+    d.superclass = superclass;
+    d.mapperClass = mapperClass;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareClass(const wchar_t* className, const wchar_t* superclass, bool dynamicFlag,
+                                         const wchar_t* mapperClass)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::DynamicClass;
+    d.className = className;
+    d.superclass = superclass;
+    d.dynamicFlag = dynamicFlag;
+    d.mapperClass = mapperClass;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareAbstractClass(const wchar_t* className, const wchar_t* superclass)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::AbstractClass;
+    d.className = className;
+    d.superclass = superclass;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareRootClass(const wchar_t* className)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::RootClass;
+    d.className = className;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareProperty(const wchar_t* className, const wchar_t* property, CIMTYPE cimType,
+                                            const wchar_t* table, const wchar_t* column, int key, int maxLength,
+                                            int idType, int segmentOption)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::Property;
+    d.className = className;
+    d.name = property;
+    d.cimType = cimType;
+    d.table = table;
+    d.column = column;
+    d.key = key;
+    d.maxLength = maxLength;
+    d.idType = idType;
+    d.segmentOption = segmentOption;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareReferenceProperty(const wchar_t* className, const wchar_t* property,
+                                                     const wchar_t* referencedClass)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::ReferenceProperty;
+    d.className = className;
+    d.name = property;
+    d.cimType = CIM_REFERENCE;
+    d.referencedClass = referencedClass;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareDynamicProperty(const wchar_t* className, const wchar_t* property,
+                                                   CIMTYPE cimType, int maxLength)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::DynamicProperty;
+    d.className = className;
+    d.name = property;
+    d.cimType = cimType;
+    d.maxLength = maxLength;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareMethod(const wchar_t* className, const wchar_t* method)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::Method;
+    d.className = className;
+    d.name = method;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareMethodParameter(const wchar_t* className, const wchar_t* method, bool input,
+                                                   const wchar_t* parameter, CIMTYPE cimType)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::MethodParameter;
+    d.className = className;
+    d.method = method;
+    d.input = input;
+    d.name = parameter;
+    d.cimType = cimType;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclarePropertyAttribute(const wchar_t* className, const wchar_t* property,
+                                                     const wchar_t* attribute, int value)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::PropertyAttributeInteger;
+    d.className = className;
+    d.name = property;
+    d.attribute = attribute;
+    d.integerValue = value;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclarePropertyAttribute(const wchar_t* className, const wchar_t* property,
+                                                     const wchar_t* attribute, const wchar_t* value)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::PropertyAttributeText;
+    d.className = className;
+    d.name = property;
+    d.attribute = attribute;
+    d.text = value;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareClassWidePropertyAttribute(const wchar_t* className, const wchar_t* attribute,
+                                                              int value)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::ClassWidePropertyAttribute;
+    d.className = className;
+    d.attribute = attribute;
+    d.integerValue = value;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareClassAttribute(const wchar_t* className, const wchar_t* attribute, int value)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::ClassAttribute;
+    d.className = className;
+    d.attribute = attribute;
+    d.integerValue = value;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclarePropertyValues(const wchar_t* className, const wchar_t* property,
+                                                  const wchar_t* attribute, const wchar_t* values,
+                                                  const wchar_t* labels)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::PropertyValues;
+    d.className = className;
+    d.name = property;
+    d.attribute = attribute;
+    d.values = values;
+    d.labels = labels;
+    return d;
+}

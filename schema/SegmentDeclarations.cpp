@@ -1,0 +1,52 @@
+// Declarations of the segments, segment groups and the secondary-segment links of persons and
+// users, one registration table per mapper source, each in declaration order.
+//
+// Constant-initialised, read-only tables (see SchemaDeclaration.h).
+#include "schema/DeclarationTables.h"
+
+namespace {
+
+constinit const SchemaDeclaration kPersonSecondarySegmentsDeclarations[] = {
+    DeclareClass(L"Bnt_PersonSecondarySegments", L"CWmipPersonSecondarySegmentsMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_PersonSecondarySegments", L"read", 1),
+    DeclareProperty(L"Bnt_PersonSecondarySegments", L"PersonID", CIM_SINT32, L"EMP_SEGMENT_LINK", L"EMPID",
+                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_PersonSecondarySegments", L"SegmentID", CIM_SINT32, L"EMP_SEGMENT_LINK", L"SEGMENTID",
+                    1, 0, -2, 0),
+};
+
+constinit const SchemaDeclaration kSegmentDeclarations[] = {
+    DeclareClass(L"Bnt_Segment", L"CWmipSegmentMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_Segment", L"noedit", 1),
+    DeclareProperty(L"Bnt_Segment", L"ID", CIM_SINT32, L"SEGMENT", L"SEGMENTID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_Segment", L"Name", CIM_STRING, L"SEGMENT", L"NAME", 0, 255, -2, 0),
+
+    DeclareClass(L"Bnt_SegmentUnit", L"CWmipSegmentUnitMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_SegmentUnit", L"noedit", 1),
+    DeclareProperty(L"Bnt_SegmentUnit", L"ID", CIM_SINT32, L"SEGMENT", L"SEGMENTID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_SegmentUnit", L"Name", CIM_STRING, L"SEGMENT", L"NAME", 0, 255, -2, 0),
+
+    DeclareClass(L"Bnt_SegmentGroup", L"CWmipSegmentGroupMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_SegmentGroup", L"noedit", 1),
+    DeclareProperty(L"Bnt_SegmentGroup", L"ID", CIM_SINT32, L"SEGMENT", L"SEGMENTID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_SegmentGroup", L"Name", CIM_STRING, L"SEGMENT", L"NAME", 0, 255, -2, 0),
+
+    DeclareClass(L"Bnt_SegmentGroupMember", L"CWmipAssocSegmentGroupMemberMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_SegmentGroupMember", L"noedit", 1),
+    DeclareReferenceProperty(L"Bnt_SegmentGroupMember", L"Group", L"Bnt_SegmentGroup"),
+    DeclareReferenceProperty(L"Bnt_SegmentGroupMember", L"Member", L"Bnt_SegmentUnit"),
+};
+
+constinit const SchemaDeclaration kUserSecondarySegmentDeclarations[] = {
+    DeclareClass(L"Bnt_UserSecondarySegment", L"CWmipUserSecondarySegmentMapper"),
+    DeclareClassWidePropertyAttribute(L"Bnt_UserSecondarySegment", L"read", 1),
+    DeclareProperty(L"Bnt_UserSecondarySegment", L"UserID", CIM_SINT32, L"USER_SEGMENT_LINK", L"USERID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_UserSecondarySegment", L"SegmentID", CIM_SINT32, L"USER_SEGMENT_LINK", L"SEGMENTID",
+                    1, 0, -2, 0),
+};
+
+}  // namespace
+
+constinit const SchemaDeclarationTable kPersonSecondarySegmentsTable{kPersonSecondarySegmentsDeclarations};
+constinit const SchemaDeclarationTable kSegmentTable{kSegmentDeclarations};
+constinit const SchemaDeclarationTable kUserSecondarySegmentTable{kUserSecondarySegmentDeclarations};

@@ -1,0 +1,108 @@
+// Every table and column that a declaration names exists in the installation's database schema.
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/schema/SchemaWalk.h"
+
+using schema_test::Narrow;
+using schema_test::OfKind;
+
+namespace {
+
+struct SqliteCloser {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+using SqlitePtr = std::unique_ptr<sqlite3, SqliteCloser>;
+
+std::string ReadSchemaScript()
+{
+    const char* root = std::getenv("PROVIXA_SOURCE_DIR");
+    if (root == nullptr) {
+        return {};
+    }
+    std::ifstream file(std::string(root) + "/db/schema.sql");
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string Upper(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return text;
+}
+
+// Table name -> its column names, upper-cased (SQLite matches identifiers without regard to case).
+std::map<std::string, std::set<std::string>> LoadColumns(sqlite3* db)
+{
+    std::map<std::string, std::set<std::string>> columns;
+    sqlite3_stmt* raw = nullptr;
+    const char* sql = "SELECT m.name, p.name FROM sqlite_master AS m JOIN pragma_table_info(m.name) AS p "
+                      "WHERE m.type IN ('table', 'view')";
+    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK) {
+        return columns;
+    }
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+        const auto* table = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
+        const auto* column = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 1));
+        columns[Upper(table)].insert(Upper(column));
+    }
+    return columns;
+}
+
+}  // namespace
+
+TEST(SchemaColumns, NamesOnlyTablesAndColumnsOfTheInstallationDatabase)
+{
+    const std::string script = ReadSchemaScript();
+    ASSERT_FALSE(script.empty()) << "db/schema.sql not found below PROVIXA_SOURCE_DIR";
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
+    SqlitePtr db(raw);
+    char* error = nullptr;
+    ASSERT_EQ(sqlite3_exec(db.get(), script.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    const std::map<std::string, std::set<std::string>> columns = LoadColumns(db.get());
+    ASSERT_FALSE(columns.empty());
+
+    std::size_t checked = 0;
+    for (const SchemaDeclaration* d : OfKind(SchemaDeclarationKind::Property)) {
+        const std::string table = Narrow(d->table);
+        if (table.empty()) {
+            continue;
+        }
+        const std::string location = table + "." + Narrow(d->column);
+        const auto found = columns.find(Upper(table));
+        ASSERT_NE(found, columns.end()) << Narrow(d->className) << "." << Narrow(d->name) << ": " << location;
+        EXPECT_TRUE(found->second.contains(Upper(Narrow(d->column))))
+            << Narrow(d->className) << "." << Narrow(d->name) << ": " << location;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 529u - 7u);
+}
+
+TEST(SchemaColumns, WritesTableAndColumnAsUpperCaseIdentifiersExceptTheWorldTimeZoneColumns)
+{
+    for (const SchemaDeclaration* d : OfKind(SchemaDeclarationKind::Property)) {
+        const std::string table = Narrow(d->table);
+        const std::string column = Narrow(d->column);
+        EXPECT_EQ(table, Upper(table));
+        if (table != "WORLDTZ") {
+            EXPECT_EQ(column, Upper(column)) << table << "." << column;
+        }
+    }
+    EXPECT_EQ(std::wstring(schema_test::FindProperty(L"Bnt_WorldTimezone", L"DisplayName")->column), L"DisplayName");
+}
