@@ -1,0 +1,642 @@
+#include "platform/wmi/CimValue.h"
+
+#include "platform/com/SafeArray.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/WbemName.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+
+namespace
+{
+// An integer read from any integral VARIANT form, with the ranges it fits.
+struct Integer
+{
+    bool negative = false;
+    std::uint64_t magnitude = 0;
+
+    bool FitsSigned(std::int64_t low, std::int64_t high) const
+    {
+        if (negative)
+            return low < 0 && magnitude <= static_cast<std::uint64_t>(-(low + 1)) + 1u;
+        return high >= 0 && magnitude <= static_cast<std::uint64_t>(high);
+    }
+    std::int64_t AsSigned() const
+    {
+        return negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
+    }
+};
+
+Integer FromSigned(std::int64_t value)
+{
+    Integer result;
+    result.negative = value < 0;
+    result.magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    return result;
+}
+
+Integer FromUnsigned(std::uint64_t value)
+{
+    Integer result;
+    result.magnitude = value;
+    return result;
+}
+
+// Decimal text "-?[0-9]+" read whole; anything else is not an integer.
+std::optional<Integer> ParseDecimal(const wchar_t* text, UINT length)
+{
+    if (text == nullptr || length == 0 || length > 24)
+        return std::nullopt;
+    std::string narrow;
+    for (UINT i = 0; i < length; ++i)
+    {
+        const wchar_t c = text[i];
+        if (!((c >= L'0' && c <= L'9') || (c == L'-' && i == 0)))
+            return std::nullopt;
+        narrow.push_back(static_cast<char>(c));
+    }
+    Integer result;
+    const char* begin = narrow.data();
+    if (*begin == '-')
+    {
+        result.negative = true;
+        ++begin;
+    }
+    const char* end = narrow.data() + narrow.size();
+    const auto [stop, error] = std::from_chars(begin, end, result.magnitude);
+    if (error != std::errc() || stop != end || begin == end)
+        return std::nullopt;
+    if (result.magnitude == 0)
+        result.negative = false;
+    return result;
+}
+
+std::optional<Integer> ReadInteger(const VARIANT& value)
+{
+    switch (value.vt)
+    {
+    case VT_I1: return FromSigned(value.cVal);
+    case VT_I2: return FromSigned(value.iVal);
+    case VT_I4: return FromSigned(value.lVal);
+    case VT_INT: return FromSigned(value.intVal);
+    case VT_I8: return FromSigned(value.llVal);
+    case VT_UI1: return FromUnsigned(value.bVal);
+    case VT_UI2: return FromUnsigned(value.uiVal);
+    case VT_UI4: return FromUnsigned(value.ulVal);
+    case VT_UINT: return FromUnsigned(value.uintVal);
+    case VT_UI8: return FromUnsigned(value.ullVal);
+    case VT_BSTR: return ParseDecimal(value.bstrVal, SysStringLen(value.bstrVal));
+    default: return std::nullopt;
+    }
+}
+
+std::optional<double> ReadReal(const VARIANT& value)
+{
+    if (value.vt == VT_R4)
+        return static_cast<double>(value.fltVal);
+    if (value.vt == VT_R8)
+        return value.dblVal;
+    if (value.vt == VT_BSTR)
+        return std::nullopt;
+    if (const auto integer = ReadInteger(value))
+    {
+        const double magnitude = static_cast<double>(integer->magnitude);
+        return integer->negative ? -magnitude : magnitude;
+    }
+    return std::nullopt;
+}
+
+HRESULT SetText(VARIANT* result, const std::wstring& text)
+{
+    BSTR copy = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (copy == nullptr)
+        return WBEM_E_OUT_OF_MEMORY;
+    result->vt = VT_BSTR;
+    result->bstrVal = copy;
+    return WBEM_S_NO_ERROR;
+}
+
+std::wstring DecimalText(const Integer& value)
+{
+    std::wstring text = std::to_wstring(value.magnitude);
+    return value.negative ? L"-" + text : text;
+}
+
+// Converts one non-null scalar into the form of the element type `type`.
+HRESULT CoerceScalar(CIMTYPE type, const VARIANT& value, VARIANT* result)
+{
+    switch (type)
+    {
+    case CIM_SINT8:
+    case CIM_SINT16:
+    case CIM_UINT8:
+    case CIM_UINT16:
+    case CIM_SINT32:
+    case CIM_UINT32:
+    case CIM_CHAR16: {
+        const auto integer = ReadInteger(value);
+        if (!integer)
+            return WBEM_E_TYPE_MISMATCH;
+        // uint32 travels in VT_I4: a VT_I4 value is taken bit for bit.
+        if (type == CIM_UINT32 && value.vt == VT_I4)
+        {
+            result->vt = VT_I4;
+            result->lVal = value.lVal;
+            return WBEM_S_NO_ERROR;
+        }
+        struct Range { std::int64_t low; std::int64_t high; };
+        const Range range = type == CIM_SINT8    ? Range{-128, 127}
+                            : type == CIM_SINT16 ? Range{-32768, 32767}
+                            : type == CIM_UINT8  ? Range{0, 255}
+                            : type == CIM_UINT16 ? Range{0, 65535}
+                            : type == CIM_CHAR16 ? Range{0, 65535}
+                            : type == CIM_SINT32 ? Range{INT32_MIN, INT32_MAX}
+                                                 : Range{0, UINT32_MAX};
+        if (!integer->FitsSigned(range.low, range.high))
+            return WBEM_E_TYPE_MISMATCH;
+        const std::int64_t number = integer->AsSigned();
+        result->vt = CimValue::VarTypeOf(type);
+        if (result->vt == VT_UI1)
+            result->bVal = static_cast<BYTE>(number);
+        else if (result->vt == VT_I2)
+            result->iVal = static_cast<SHORT>(static_cast<USHORT>(number));
+        else
+            result->lVal = static_cast<LONG>(static_cast<std::uint32_t>(number));
+        return WBEM_S_NO_ERROR;
+    }
+    case CIM_SINT64:
+    case CIM_UINT64: {
+        const auto integer = ReadInteger(value);
+        if (!integer)
+            return WBEM_E_TYPE_MISMATCH;
+        const bool fits = type == CIM_SINT64 ? integer->FitsSigned(INT64_MIN, INT64_MAX)
+                                             : !integer->negative;
+        if (!fits)
+            return WBEM_E_TYPE_MISMATCH;
+        return SetText(result, DecimalText(*integer));
+    }
+    case CIM_REAL32:
+    case CIM_REAL64: {
+        const auto real = ReadReal(value);
+        if (!real)
+            return WBEM_E_TYPE_MISMATCH;
+        if (type == CIM_REAL64)
+        {
+            result->vt = VT_R8;
+            result->dblVal = *real;
+            return WBEM_S_NO_ERROR;
+        }
+        if (std::isfinite(*real) && std::fabs(*real) > std::numeric_limits<float>::max())
+            return WBEM_E_TYPE_MISMATCH;
+        result->vt = VT_R4;
+        result->fltVal = static_cast<float>(*real);
+        return WBEM_S_NO_ERROR;
+    }
+    case CIM_BOOLEAN: {
+        bool flag = false;
+        if (value.vt == VT_BOOL)
+            flag = value.boolVal != VARIANT_FALSE;
+        else if (value.vt != VT_BSTR && ReadInteger(value))
+            flag = ReadInteger(value)->magnitude != 0;
+        else
+            return WBEM_E_TYPE_MISMATCH;
+        result->vt = VT_BOOL;
+        result->boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
+        return WBEM_S_NO_ERROR;
+    }
+    case CIM_STRING:
+    case CIM_REFERENCE:
+    case CIM_DATETIME: {
+        if (value.vt != VT_BSTR)
+            return WBEM_E_TYPE_MISMATCH;
+        const std::wstring text(value.bstrVal == nullptr ? L"" : value.bstrVal,
+                                SysStringLen(value.bstrVal));
+        if (type == CIM_DATETIME && !CimValue::IsDmtfText(text))
+            return WBEM_E_TYPE_MISMATCH;
+        return SetText(result, text);
+    }
+    case CIM_OBJECT: {
+        if ((value.vt != VT_UNKNOWN && value.vt != VT_DISPATCH) || value.punkVal == nullptr)
+            return WBEM_E_TYPE_MISMATCH;
+        void* raw = nullptr;
+        if (FAILED(value.punkVal->QueryInterface(IWbemClassObject::kIID, &raw)) || raw == nullptr)
+            return WBEM_E_TYPE_MISMATCH;
+        result->vt = VT_UNKNOWN;
+        result->punkVal = static_cast<IWbemClassObject*>(raw);
+        return WBEM_S_NO_ERROR;
+    }
+    default:
+        return WBEM_E_TYPE_MISMATCH;
+    }
+}
+
+// Reads element `index` of a one-dimensional array as a VARIANT the caller clears.
+HRESULT ReadElement(SAFEARRAY* array, VARTYPE elementType, LONG index, VARIANT* element)
+{
+    VariantInit(element);
+    if (elementType == VT_VARIANT)
+        return SafeArrayGetElement(array, &index, element);
+    const HRESULT hr = SafeArrayGetElement(array, &index, &element->llVal);
+    if (SUCCEEDED(hr))
+        element->vt = elementType;
+    return hr;
+}
+
+HRESULT WriteElement(SAFEARRAY* array, LONG index, VARIANT& element)
+{
+    if (element.vt == VT_BSTR)
+        return SafeArrayPutElement(array, &index, element.bstrVal);
+    if (element.vt == VT_UNKNOWN)
+        return SafeArrayPutElement(array, &index, element.punkVal);
+    return SafeArrayPutElement(array, &index, &element.llVal);
+}
+
+struct ArrayShape
+{
+    SAFEARRAY* array = nullptr;
+    VARTYPE elementType = VT_EMPTY;
+    LONG lower = 0;
+    LONG count = 0;
+};
+
+std::optional<ArrayShape> ShapeOf(const VARIANT& value)
+{
+    if ((value.vt & VT_ARRAY) == 0 || (value.vt & VT_BYREF) != 0 || value.parray == nullptr ||
+        SafeArrayGetDim(value.parray) != 1)
+        return std::nullopt;
+    ArrayShape shape;
+    shape.array = value.parray;
+    LONG upper = 0;
+    if (FAILED(SafeArrayGetVartype(shape.array, &shape.elementType)) ||
+        FAILED(SafeArrayGetLBound(shape.array, 1, &shape.lower)) ||
+        FAILED(SafeArrayGetUBound(shape.array, 1, &upper)))
+        return std::nullopt;
+    shape.count = upper - shape.lower + 1;
+    if (shape.count < 0)
+        return std::nullopt;
+    return shape;
+}
+
+// Applies `convert` (element in, fresh element out) to every element of a one-dimensional
+// array into a new array of `targetElementType` with lower bound 0.
+template <class Convert>
+HRESULT MapArray(const ArrayShape& shape, VARTYPE targetElementType, VARIANT* result, Convert convert)
+{
+    SAFEARRAY* target = SafeArrayCreateVector(targetElementType, 0, static_cast<ULONG>(shape.count));
+    if (target == nullptr)
+        return WBEM_E_OUT_OF_MEMORY;
+    for (LONG i = 0; i < shape.count; ++i)
+    {
+        VARIANT element;
+        HRESULT hr = ReadElement(shape.array, shape.elementType, shape.lower + i, &element);
+        VARIANT converted;
+        VariantInit(&converted);
+        if (SUCCEEDED(hr))
+            hr = convert(element, &converted);
+        if (SUCCEEDED(hr))
+            hr = WriteElement(target, i, converted) == S_OK ? WBEM_S_NO_ERROR : WBEM_E_OUT_OF_MEMORY;
+        VariantClear(&element);
+        VariantClear(&converted);
+        if (FAILED(hr))
+        {
+            SafeArrayDestroy(target);
+            return hr == E_OUTOFMEMORY ? WBEM_E_OUT_OF_MEMORY : hr;
+        }
+    }
+    result->vt = static_cast<VARTYPE>(VT_ARRAY | targetElementType);
+    result->parray = target;
+    return WBEM_S_NO_ERROR;
+}
+
+std::wstring Quoted(const std::wstring& text)
+{
+    std::wstring result = L"\"";
+    for (const wchar_t c : text)
+    {
+        if (c == L'"' || c == L'\\')
+            result.push_back(L'\\');
+        result.push_back(c);
+    }
+    result.push_back(L'"');
+    return result;
+}
+
+std::wstring RealText(double value)
+{
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof(buffer), value);
+    if (error != std::errc())
+        return L"0";
+    return std::wstring(buffer, end);
+}
+
+std::wstring BstrText(BSTR text)
+{
+    return std::wstring(text == nullptr ? L"" : text, SysStringLen(text));
+}
+
+// One scalar as text; with mof set an embedded object is written out as its object text.
+std::wstring ScalarText(CIMTYPE type, const VARIANT& value, bool mof)
+{
+    switch (value.vt)
+    {
+    case VT_EMPTY:
+    case VT_NULL: return L"NULL";
+    case VT_BOOL: return value.boolVal != VARIANT_FALSE ? L"TRUE" : L"FALSE";
+    case VT_R4: return RealText(value.fltVal);
+    case VT_R8: return RealText(value.dblVal);
+    case VT_UI1: return std::to_wstring(value.bVal);
+    case VT_I2:
+        return type == CIM_CHAR16 ? std::to_wstring(static_cast<USHORT>(value.iVal))
+                                  : std::to_wstring(value.iVal);
+    case VT_I4:
+        return type == CIM_UINT32 ? std::to_wstring(static_cast<std::uint32_t>(value.lVal))
+                                  : std::to_wstring(value.lVal);
+    case VT_BSTR:
+        if (type == CIM_SINT64 || type == CIM_UINT64)
+            return BstrText(value.bstrVal);
+        return Quoted(BstrText(value.bstrVal));
+    case VT_UNKNOWN: {
+        if (!mof || value.punkVal == nullptr)
+            return L"NULL";
+        ComPtr<IUnknown> unknown(value.punkVal);
+        ComPtr<IWbemClassObject> object = unknown.As<IWbemClassObject>();
+        BSTR text = nullptr;
+        if (object == nullptr || FAILED(object->GetObjectText(0, &text)))
+            return L"NULL";
+        std::wstring result = BstrText(text);
+        SysFreeString(text);
+        while (!result.empty() && (result.back() == L'\n' || result.back() == L';'))
+            result.pop_back();
+        return result;
+    }
+    default: {
+        VARIANT copy;
+        VariantInit(&copy);
+        if (FAILED(VariantChangeType(&copy, &value, 0, VT_BSTR)))
+            return L"NULL";
+        std::wstring result = BstrText(copy.bstrVal);
+        VariantClear(&copy);
+        return result;
+    }
+    }
+}
+} // namespace
+
+bool CimValue::IsValidType(CIMTYPE type)
+{
+    switch (type & ~CIM_FLAG_ARRAY)
+    {
+    case CIM_SINT8: case CIM_UINT8: case CIM_SINT16: case CIM_UINT16: case CIM_SINT32:
+    case CIM_UINT32: case CIM_SINT64: case CIM_UINT64: case CIM_REAL32: case CIM_REAL64:
+    case CIM_BOOLEAN: case CIM_STRING: case CIM_DATETIME: case CIM_REFERENCE: case CIM_CHAR16:
+    case CIM_OBJECT:
+        return (type & ~(CIM_FLAG_ARRAY | 0xFFF)) == 0;
+    default:
+        return false;
+    }
+}
+
+VARTYPE CimValue::VarTypeOf(CIMTYPE type)
+{
+    const VARTYPE arrayBit = (type & CIM_FLAG_ARRAY) != 0 ? VT_ARRAY : 0;
+    VARTYPE element = VT_EMPTY;
+    switch (type & ~CIM_FLAG_ARRAY)
+    {
+    case CIM_SINT8: case CIM_SINT16: case CIM_CHAR16: element = VT_I2; break;
+    case CIM_UINT8: element = VT_UI1; break;
+    case CIM_UINT16: case CIM_SINT32: case CIM_UINT32: element = VT_I4; break;
+    case CIM_REAL32: element = VT_R4; break;
+    case CIM_REAL64: element = VT_R8; break;
+    case CIM_BOOLEAN: element = VT_BOOL; break;
+    case CIM_SINT64: case CIM_UINT64: case CIM_STRING: case CIM_DATETIME: case CIM_REFERENCE:
+        element = VT_BSTR;
+        break;
+    case CIM_OBJECT: element = VT_UNKNOWN; break;
+    default: return VT_EMPTY;
+    }
+    return static_cast<VARTYPE>(arrayBit | element);
+}
+
+HRESULT CimValue::InferType(const VARIANT& value, CIMTYPE* type)
+{
+    const bool isArray = (value.vt & VT_ARRAY) != 0;
+    CIMTYPE element = CIM_EMPTY;
+    switch (value.vt & VT_TYPEMASK)
+    {
+    case VT_I1: element = CIM_SINT8; break;
+    case VT_I2: element = CIM_SINT16; break;
+    case VT_I4: element = CIM_SINT32; break;
+    case VT_UI1: element = CIM_UINT8; break;
+    case VT_R4: element = CIM_REAL32; break;
+    case VT_R8: element = CIM_REAL64; break;
+    case VT_BOOL: element = CIM_BOOLEAN; break;
+    case VT_BSTR: element = CIM_STRING; break;
+    case VT_UNKNOWN: element = CIM_OBJECT; break;
+    default: return WBEM_E_TYPE_MISMATCH;
+    }
+    *type = isArray ? (element | CIM_FLAG_ARRAY) : element;
+    return WBEM_S_NO_ERROR;
+}
+
+HRESULT CimValue::Coerce(CIMTYPE type, const VARIANT* value, VARIANT* result)
+{
+    if (!IsValidType(type))
+        return WBEM_E_TYPE_MISMATCH;
+    if (value == nullptr || IsNull(*value))
+    {
+        result->vt = VT_NULL;
+        return WBEM_S_NO_ERROR;
+    }
+    const CIMTYPE elementType = type & ~CIM_FLAG_ARRAY;
+    if ((type & CIM_FLAG_ARRAY) == 0)
+    {
+        if ((value->vt & (VT_ARRAY | VT_BYREF)) != 0)
+            return WBEM_E_TYPE_MISMATCH;
+        return CoerceScalar(elementType, *value, result);
+    }
+    const auto shape = ShapeOf(*value);
+    if (!shape)
+        return WBEM_E_TYPE_MISMATCH;
+    return MapArray(*shape, VarTypeOf(elementType), result,
+                    [elementType](const VARIANT& element, VARIANT* converted) {
+                        // An array holds values, never gaps.
+                        if (IsNull(element))
+                            return WBEM_E_TYPE_MISMATCH;
+                        return CoerceScalar(elementType, element, converted);
+                    });
+}
+
+bool CimValue::IsNull(const VARIANT& value)
+{
+    return value.vt == VT_EMPTY || value.vt == VT_NULL;
+}
+
+HRESULT CimValue::DeepCopy(const VARIANT& source, VARIANT* target)
+{
+    if (source.vt == VT_UNKNOWN && source.punkVal != nullptr)
+    {
+        ComPtr<IUnknown> unknown(source.punkVal);
+        ComPtr<IWbemClassObject> object = unknown.As<IWbemClassObject>();
+        if (object == nullptr)
+            return VariantCopy(target, &source) == S_OK ? WBEM_S_NO_ERROR : WBEM_E_OUT_OF_MEMORY;
+        IWbemClassObject* copy = nullptr;
+        const HRESULT hr = object->Clone(&copy);
+        if (FAILED(hr))
+            return hr;
+        target->vt = VT_UNKNOWN;
+        target->punkVal = copy;
+        return WBEM_S_NO_ERROR;
+    }
+    if (source.vt == (VT_ARRAY | VT_UNKNOWN))
+    {
+        const auto shape = ShapeOf(source);
+        if (!shape)
+            return WBEM_E_TYPE_MISMATCH;
+        return MapArray(*shape, VT_UNKNOWN, target, [](const VARIANT& element, VARIANT* copy) {
+            return DeepCopy(element, copy);
+        });
+    }
+    return VariantCopy(target, &source) == S_OK ? WBEM_S_NO_ERROR : WBEM_E_OUT_OF_MEMORY;
+}
+
+std::wstring CimValue::ToMofLiteral(CIMTYPE type, const VARIANT& value)
+{
+    const CIMTYPE elementType = type & ~CIM_FLAG_ARRAY;
+    if ((value.vt & VT_ARRAY) == 0)
+        return ScalarText(elementType, value, true);
+    const auto shape = ShapeOf(value);
+    if (!shape)
+        return L"NULL";
+    std::wstring result = L"{";
+    for (LONG i = 0; i < shape->count; ++i)
+    {
+        VARIANT element;
+        if (FAILED(ReadElement(shape->array, shape->elementType, shape->lower + i, &element)))
+            continue;
+        if (i > 0)
+            result += L", ";
+        result += ScalarText(elementType, element, true);
+        VariantClear(&element);
+    }
+    return result + L"}";
+}
+
+std::wstring CimValue::ToKeyText(CIMTYPE type, const VARIANT& value)
+{
+    return ScalarText(type & ~CIM_FLAG_ARRAY, value, false);
+}
+
+std::wstring CimValue::TypeName(CIMTYPE type)
+{
+    switch (type & ~CIM_FLAG_ARRAY)
+    {
+    case CIM_SINT8: return L"sint8";
+    case CIM_UINT8: return L"uint8";
+    case CIM_SINT16: return L"sint16";
+    case CIM_UINT16: return L"uint16";
+    case CIM_SINT32: return L"sint32";
+    case CIM_UINT32: return L"uint32";
+    case CIM_SINT64: return L"sint64";
+    case CIM_UINT64: return L"uint64";
+    case CIM_REAL32: return L"real32";
+    case CIM_REAL64: return L"real64";
+    case CIM_BOOLEAN: return L"boolean";
+    case CIM_STRING: return L"string";
+    case CIM_DATETIME: return L"datetime";
+    case CIM_REFERENCE: return L"ref";
+    case CIM_CHAR16: return L"char16";
+    case CIM_OBJECT: return L"object";
+    default: return L"unknown";
+    }
+}
+
+bool CimValue::Equal(const VARIANT& left, const VARIANT& right, bool ignoreCase, LONG compareFlags)
+{
+    if (IsNull(left) || IsNull(right))
+        return IsNull(left) && IsNull(right);
+    if (left.vt != right.vt)
+        return false;
+    if ((left.vt & VT_ARRAY) != 0)
+    {
+        const auto a = ShapeOf(left);
+        const auto b = ShapeOf(right);
+        if (!a || !b || a->count != b->count)
+            return false;
+        for (LONG i = 0; i < a->count; ++i)
+        {
+            VARIANT x;
+            VARIANT y;
+            const bool read = SUCCEEDED(ReadElement(a->array, a->elementType, a->lower + i, &x)) &&
+                              SUCCEEDED(ReadElement(b->array, b->elementType, b->lower + i, &y));
+            const bool same = read && Equal(x, y, ignoreCase, compareFlags);
+            VariantClear(&x);
+            VariantClear(&y);
+            if (!same)
+                return false;
+        }
+        return true;
+    }
+    switch (left.vt)
+    {
+    case VT_BOOL: return (left.boolVal != VARIANT_FALSE) == (right.boolVal != VARIANT_FALSE);
+    case VT_UI1: return left.bVal == right.bVal;
+    case VT_I2: return left.iVal == right.iVal;
+    case VT_I4: return left.lVal == right.lVal;
+    case VT_R4: return left.fltVal == right.fltVal;
+    case VT_R8: return left.dblVal == right.dblVal;
+    case VT_BSTR: {
+        const std::wstring a = BstrText(left.bstrVal);
+        const std::wstring b = BstrText(right.bstrVal);
+        return ignoreCase ? WbemName::Equal(a, b) : a == b;
+    }
+    case VT_UNKNOWN: {
+        if (left.punkVal == right.punkVal)
+            return true;
+        if (left.punkVal == nullptr || right.punkVal == nullptr)
+            return false;
+        ComPtr<IUnknown> a(left.punkVal);
+        ComPtr<IUnknown> b(right.punkVal);
+        ComPtr<IWbemClassObject> objectA = a.As<IWbemClassObject>();
+        ComPtr<IWbemClassObject> objectB = b.As<IWbemClassObject>();
+        return objectA != nullptr && objectB != nullptr &&
+               objectA->CompareTo(compareFlags, objectB.Get()) == WBEM_S_SAME;
+    }
+    default: {
+        VARIANT a;
+        VARIANT b;
+        VariantInit(&a);
+        VariantInit(&b);
+        const bool same = SUCCEEDED(VariantChangeType(&a, &left, 0, VT_BSTR)) &&
+                          SUCCEEDED(VariantChangeType(&b, &right, 0, VT_BSTR)) &&
+                          BstrText(a.bstrVal) == BstrText(b.bstrVal);
+        VariantClear(&a);
+        VariantClear(&b);
+        return same;
+    }
+    }
+}
+
+bool CimValue::IsDmtfText(const std::wstring& text)
+{
+    if (text.size() != 25 || text[14] != L'.')
+        return false;
+    const auto digitOrStar = [&text](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i)
+        {
+            if (!((text[i] >= L'0' && text[i] <= L'9') || text[i] == L'*'))
+                return false;
+        }
+        return true;
+    };
+    if (!digitOrStar(0, 14) || !digitOrStar(15, 21))
+        return false;
+    if (text[21] == L':')
+        return text.compare(22, 3, L"000") == 0;
+    return (text[21] == L'+' || text[21] == L'-') && digitOrStar(22, 25);
+}
