@@ -1,0 +1,146 @@
+#include "framework/DateTimeText.h"
+
+#include <cstddef>
+#include <cstdlib>
+
+namespace {
+
+// The value of `count` decimal digits at `position`; false when any of them is not 0-9
+// (a sign or a blank where a digit belongs is refused, unlike the C library's %d).
+bool ReadDigits(std::wstring_view text, std::size_t position, std::size_t count, int& value)
+{
+    int result = 0;
+    for (std::size_t i = position; i < position + count; ++i)
+    {
+        const wchar_t character = text[i];
+        if (character < L'0' || character > L'9')
+            return false;
+        result = result * 10 + (character - L'0');
+    }
+    value = result;
+    return true;
+}
+
+bool ReadSign(wchar_t character, int& sign)
+{
+    if (character != L'+' && character != L'-')
+        return false;
+    sign = character == L'-' ? -1 : 1;
+    return true;
+}
+
+bool FieldsFormDate(int year, int month, int day, int hour, int minute, int second)
+{
+    COleDateTime check;
+    return check.SetDateTime(year, month, day, hour, minute, second) == COleDateTime::valid;
+}
+
+} // namespace
+
+bool DateTimeText::ParseDmtf(std::wstring_view text, Parts& parts)
+{
+    if (text.size() != static_cast<std::size_t>(kDmtfLength) || text[14] != L'.')
+        return false;
+    Parts read;
+    int offset = 0;
+    int sign = 1;
+    if (!ReadDigits(text, 0, 4, read.year) || !ReadDigits(text, 4, 2, read.month) ||
+        !ReadDigits(text, 6, 2, read.day) || !ReadDigits(text, 8, 2, read.hour) ||
+        !ReadDigits(text, 10, 2, read.minute) || !ReadDigits(text, 12, 2, read.second) ||
+        !ReadDigits(text, 15, 6, read.microseconds) || !ReadSign(text[21], sign) ||
+        !ReadDigits(text, 22, 3, offset))
+        return false;
+    read.offsetMinutes = sign * offset;
+    parts = read;
+    return true;
+}
+
+bool DateTimeText::ParseIso(std::wstring_view text, Parts& parts)
+{
+    if (text.size() != static_cast<std::size_t>(kIsoLength) || text[4] != L'-' || text[7] != L'-' ||
+        text[10] != L'T' || text[13] != L':' || text[16] != L':' || text[22] != L':')
+        return false;
+    Parts read;
+    int offsetHours = 0;
+    int offsetMinutes = 0;
+    int sign = 1;
+    if (!ReadDigits(text, 0, 4, read.year) || !ReadDigits(text, 5, 2, read.month) ||
+        !ReadDigits(text, 8, 2, read.day) || !ReadDigits(text, 11, 2, read.hour) ||
+        !ReadDigits(text, 14, 2, read.minute) || !ReadDigits(text, 17, 2, read.second) ||
+        !ReadSign(text[19], sign) || !ReadDigits(text, 20, 2, offsetHours) ||
+        !ReadDigits(text, 23, 2, offsetMinutes))
+        return false;
+    if (offsetHours > 23 || offsetMinutes > 59)
+        return false;
+    read.offsetMinutes = sign * (offsetHours * 60 + offsetMinutes);
+    parts = read;
+    return true;
+}
+
+COleDateTime DateTimeText::ToWallClock(const Parts& parts)
+{
+    COleDateTime value;
+    value.SetDateTime(parts.year, parts.month, parts.day, parts.hour, parts.minute, parts.second);
+    return value;
+}
+
+COleDateTime DateTimeText::ToUtc(const Parts& parts)
+{
+    const COleDateTime wallClock = ToWallClock(parts);
+    if (wallClock.GetStatus() != COleDateTime::valid)
+        return wallClock;
+    return wallClock - COleDateTimeSpan(0, 0, parts.offsetMinutes, 0);
+}
+
+bool DateTimeText::FromOleDateTime(const COleDateTime& value, Parts& parts)
+{
+    if (value.GetStatus() != COleDateTime::valid)
+        return false;
+    Parts read;
+    read.year = value.GetYear();
+    read.month = value.GetMonth();
+    read.day = value.GetDay();
+    read.hour = value.GetHour();
+    read.minute = value.GetMinute();
+    read.second = value.GetSecond();
+    parts = read;
+    return true;
+}
+
+bool DateTimeText::FromTimestamp(const TIMESTAMP_STRUCT& timestamp, Parts& parts)
+{
+    constexpr SQLUINTEGER kNanosecondsPerSecond = 1000000000u;
+    if (timestamp.fraction >= kNanosecondsPerSecond ||
+        !FieldsFormDate(timestamp.year, timestamp.month, timestamp.day, timestamp.hour,
+                        timestamp.minute, timestamp.second))
+        return false;
+    Parts read;
+    read.year = timestamp.year;
+    read.month = timestamp.month;
+    read.day = timestamp.day;
+    read.hour = timestamp.hour;
+    read.minute = timestamp.minute;
+    read.second = timestamp.second;
+    read.microseconds = static_cast<int>(timestamp.fraction / 1000u);
+    parts = read;
+    return true;
+}
+
+CString DateTimeText::FormatDmtf(const Parts& parts)
+{
+    CString text;
+    text.Format(L"%04d%02d%02d%02d%02d%02d.%06d%c%03d", parts.year, parts.month, parts.day,
+                parts.hour, parts.minute, parts.second, parts.microseconds,
+                parts.offsetMinutes < 0 ? L'-' : L'+', std::abs(parts.offsetMinutes));
+    return text;
+}
+
+CString DateTimeText::FormatIso(const Parts& parts)
+{
+    const int offset = std::abs(parts.offsetMinutes);
+    CString text;
+    text.Format(L"%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", parts.year, parts.month, parts.day,
+                parts.hour, parts.minute, parts.second, parts.offsetMinutes < 0 ? L'-' : L'+',
+                offset / 60, offset % 60);
+    return text;
+}

@@ -1,0 +1,632 @@
+#include "framework/WMIHelper.h"
+
+#include "framework/DateTimeText.h"
+#include "framework/ICorvessaApplication.h"
+#include "platform/com/CimTypes.h"
+#include "platform/com/ComError.h"
+#include "platform/com/SafeArray.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/mfc/ModuleState.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/IWbemQualifierSet.h"
+
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <ctime>
+#include <limits>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string_view>
+
+namespace {
+
+// Runs a helper's body so that no exception reaches a caller that expects an HRESULT.
+template <class Body>
+HRESULT Guarded(Body&& body) noexcept
+{
+    try
+    {
+        return body();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return WBEM_E_OUT_OF_MEMORY;
+    }
+    catch (const _com_error& error)
+    {
+        return error.Error() == E_OUTOFMEMORY ? WBEM_E_OUT_OF_MEMORY : error.Error();
+    }
+    catch (...)
+    {
+        return WBEM_E_FAILED;
+    }
+}
+
+struct BstrDeleter
+{
+    void operator()(wchar_t* text) const { SysFreeString(text); }
+};
+using BstrHolder = std::unique_ptr<wchar_t, BstrDeleter>;
+
+// Reads a property into `value` (fresh, VT_EMPTY) with its CIM type. 0 with a value; the
+// helpers' codes for a null object, a failed Get and a property without value.
+HRESULT ReadValue(IWbemClassObject* object, const wchar_t* name, _variant_t& value, CIMTYPE& type)
+{
+    if (object == nullptr)
+        return WBEM_E_FAILED;
+    const HRESULT hr = object->Get(name, 0, &value, &type, nullptr);
+    if (FAILED(hr))
+        return hr;
+    if (value.vt == VT_NULL)
+        return WBEM_E_ILLEGAL_NULL;
+    return WBEM_S_NO_ERROR;
+}
+
+// The integer VARIANTs a 32-bit read accepts; unsigned 32-bit values keep their bits.
+std::optional<LONG> ToLong(const VARIANT& value)
+{
+    switch (value.vt)
+    {
+    case VT_I1: return static_cast<signed char>(value.cVal);
+    case VT_UI1: return value.bVal;
+    case VT_I2: return value.iVal;
+    case VT_UI2: return value.uiVal;
+    case VT_BOOL: return value.boolVal;
+    case VT_I4: return value.lVal;
+    case VT_UI4: return static_cast<LONG>(value.ulVal);
+    case VT_INT: return value.intVal;
+    case VT_UINT: return static_cast<LONG>(value.uintVal);
+    default: return std::nullopt;
+    }
+}
+
+// Decimal text of a 64-bit property: an optional '-' then digits, nothing else. A uint64
+// property's text may use the whole unsigned range and keeps its bits.
+std::optional<LONGLONG> ParseInt64Text(std::wstring_view text, bool isUnsigned)
+{
+    constexpr std::size_t kMaxDigits = 20;
+    bool negative = false;
+    if (!text.empty() && text.front() == L'-')
+    {
+        negative = true;
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > kMaxDigits)
+        return std::nullopt;
+    char digits[kMaxDigits];
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        if (text[i] < L'0' || text[i] > L'9')
+            return std::nullopt;
+        digits[i] = static_cast<char>(text[i]);
+    }
+    std::uint64_t magnitude = 0;
+    const auto [end, error] = std::from_chars(digits, digits + text.size(), magnitude);
+    if (error != std::errc() || end != digits + text.size())
+        return std::nullopt;
+    constexpr std::uint64_t kMaxSigned = static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max());
+    if (negative)
+    {
+        if (magnitude > kMaxSigned + 1)
+            return std::nullopt;
+        return static_cast<LONGLONG>(0 - magnitude);
+    }
+    if (!isUnsigned && magnitude > kMaxSigned)
+        return std::nullopt;
+    return static_cast<LONGLONG>(magnitude);
+}
+
+std::wstring_view TextOf(const VARIANT& value)
+{
+    return value.bstrVal == nullptr ? std::wstring_view()
+                                    : std::wstring_view(value.bstrVal, SysStringLen(value.bstrVal));
+}
+
+// The fields of a date-time text of the running mode.
+bool ParseModeText(std::wstring_view text, DateTimeText::Parts& parts)
+{
+    return WMIHelper::IsCorvessaApplication() ? DateTimeText::ParseIso(text, parts)
+                                              : DateTimeText::ParseDmtf(text, parts);
+}
+
+CString FormatModeText(const DateTimeText::Parts& parts)
+{
+    return WMIHelper::IsCorvessaApplication() ? DateTimeText::FormatIso(parts)
+                                              : DateTimeText::FormatDmtf(parts);
+}
+
+HRESULT PutDateTimeParts(IWbemClassObject* object, const wchar_t* name, bool haveParts,
+                         const DateTimeText::Parts& parts)
+{
+    if (object == nullptr)
+        return WBEM_E_FAILED;
+    if (!haveParts)
+        return WBEM_E_INVALID_PARAMETER;
+    return WMIHelper::PutString(object, name, FormatModeText(parts), CIM_EMPTY);
+}
+
+// Removes the quotes a bus client may have put around an ISO text.
+std::wstring_view StripEnclosingQuotes(std::wstring_view text)
+{
+    if (text.size() <= static_cast<std::size_t>(DateTimeText::kIsoLength))
+        return text;
+    const bool doubleQuoted = text.front() == L'"' && text.back() == L'"';
+    const bool singleQuoted = text.front() == L'\'' && text.back() == L'\'' &&
+                              text.find(L'"') == std::wstring_view::npos;
+    if (doubleQuoted || singleQuoted)
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+struct EventClassRule
+{
+    BYTE firstType;
+    BYTE lastType;
+    const wchar_t* className;
+};
+
+// Types whose class does not depend on the subtype (the exceptions are handled first).
+constexpr EventClassRule kEventClassRules[] = {
+    {0, 3, L"Bnt_AccessEvent"},
+    {5, 5, L"Bnt_AccessEvent"},
+    {7, 7, L"Bnt_FireEvent"},
+    {10, 10, L"Bnt_IntercomEvent"},
+    {11, 11, L"Bnt_VideoEvent"},
+    {12, 12, L"Bnt_TransmitterEvent"},
+    {19, 30, L"Bnt_OtherSecurityEvent"},
+};
+
+} // namespace
+
+HRESULT WMIHelper::GetNumber(IWbemClassObject* object, const wchar_t* name, LONG& value)
+{
+    return Guarded([&]() -> HRESULT {
+        _variant_t read;
+        CIMTYPE type = CIM_EMPTY;
+        const HRESULT hr = ReadValue(object, name, read, type);
+        if (FAILED(hr))
+            return hr;
+        const std::optional<LONG> number = ToLong(read);
+        if (!number)
+            return WBEM_E_FAILED;
+        value = *number;
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+HRESULT WMIHelper::GetNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG& value)
+{
+    return Guarded([&]() -> HRESULT {
+        _variant_t read;
+        CIMTYPE type = CIM_EMPTY;
+        const HRESULT hr = ReadValue(object, name, read, type);
+        if (FAILED(hr))
+            return hr;
+        std::optional<LONGLONG> number;
+        if (read.vt == VT_I8)
+            number = read.llVal;
+        else if (read.vt == VT_UI8)
+            number = static_cast<LONGLONG>(read.ullVal);
+        else if (read.vt == VT_BSTR)
+            number = ParseInt64Text(TextOf(read), type == CIM_UINT64);
+        else if (const std::optional<LONG> small = ToLong(read))
+            number = *small;
+        if (!number)
+            return WBEM_E_FAILED;
+        value = *number;
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+HRESULT WMIHelper::GetString(IWbemClassObject* object, const wchar_t* name, CString& value)
+{
+    return Guarded([&]() -> HRESULT {
+        _variant_t read;
+        CIMTYPE type = CIM_EMPTY;
+        const HRESULT hr = ReadValue(object, name, read, type);
+        if (FAILED(hr))
+            return hr;
+        if (read.vt != VT_BSTR)
+            return WBEM_E_FAILED;
+        value = CString(std::wstring(TextOf(read)));
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+HRESULT WMIHelper::GetBool(IWbemClassObject* object, const wchar_t* name, int& value)
+{
+    return Guarded([&]() -> HRESULT {
+        _variant_t read;
+        CIMTYPE type = CIM_EMPTY;
+        const HRESULT hr = ReadValue(object, name, read, type);
+        if (FAILED(hr))
+            return hr;
+        const std::optional<LONG> number = ToLong(read);
+        if (!number)
+            return WBEM_E_FAILED;
+        value = *number != 0 ? TRUE : FALSE;
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+HRESULT WMIHelper::GetDateTime(IWbemClassObject* object, const wchar_t* name, COleDateTime* value)
+{
+    return Guarded([&]() -> HRESULT {
+        if (value == nullptr)
+            return WBEM_E_INVALID_PARAMETER;
+        _variant_t read;
+        CIMTYPE type = CIM_EMPTY;
+        const HRESULT hr = ReadValue(object, name, read, type);
+        if (FAILED(hr))
+            return hr;
+        DateTimeText::Parts parts;
+        if (read.vt != VT_BSTR || !ParseModeText(TextOf(read), parts))
+            return WBEM_E_FAILED;
+        const COleDateTime wallClock = DateTimeText::ToWallClock(parts);
+        if (wallClock.GetStatus() != COleDateTime::valid)
+            return WBEM_E_FAILED;
+        *value = wallClock;
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+HRESULT WMIHelper::GetVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value)
+{
+    return Guarded([&]() -> HRESULT {
+        if (value == nullptr)
+            return WBEM_E_INVALID_PARAMETER;
+        if (object == nullptr)
+            return WBEM_E_FAILED;
+        _variant_t read;
+        const HRESULT hr = object->Get(name, 0, &read, nullptr, nullptr);
+        if (FAILED(hr))
+            return hr;
+        if (read.vt == VT_EMPTY)
+            read.vt = VT_NULL;
+        *value = read.Detach();
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+HRESULT WMIHelper::PutNumber(IWbemClassObject* object, const wchar_t* name, LONG value)
+{
+    return Guarded([&]() -> HRESULT {
+        _variant_t number(value);
+        return PutVariant(object, name, &number, CIM_EMPTY);
+    });
+}
+
+HRESULT WMIHelper::PutUnsignedNumber(IWbemClassObject* object, const wchar_t* name, ULONG value)
+{
+    return Guarded([&]() -> HRESULT {
+        _variant_t number(static_cast<LONG>(value));
+        return PutVariant(object, name, &number, CIM_UINT32);
+    });
+}
+
+HRESULT WMIHelper::PutNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG value)
+{
+    return Guarded([&]() -> HRESULT {
+        _variant_t text(std::to_wstring(value).c_str());
+        return PutVariant(object, name, &text, CIM_EMPTY);
+    });
+}
+
+HRESULT WMIHelper::PutBool(IWbemClassObject* object, const wchar_t* name, bool value)
+{
+    return Guarded([&]() -> HRESULT {
+        _variant_t flag(value);
+        return PutVariant(object, name, &flag, CIM_EMPTY);
+    });
+}
+
+HRESULT WMIHelper::PutString(IWbemClassObject* object, const wchar_t* name, const CString& value,
+                             LONG cimType)
+{
+    return Guarded([&]() -> HRESULT {
+        _variant_t text;
+        text.bstrVal = value.AllocSysString();
+        if (text.bstrVal == nullptr)
+            return WBEM_E_OUT_OF_MEMORY;
+        text.vt = VT_BSTR;
+        return PutVariant(object, name, &text, cimType);
+    });
+}
+
+HRESULT WMIHelper::PutVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value, LONG cimType)
+{
+    return Guarded([&]() -> HRESULT {
+        if (object == nullptr)
+            return WBEM_E_FAILED;
+        return object->Put(name, 0, value, cimType);
+    });
+}
+
+HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, const CByteArray& value)
+{
+    return Guarded([&]() -> HRESULT {
+        if (object == nullptr)
+            return WBEM_E_FAILED;
+        if (value.size() > kMaxSafeArrayElements)
+            return WBEM_E_INVALID_PARAMETER;
+        _variant_t bytes;
+        SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(value.size()));
+        if (array == nullptr)
+            return WBEM_E_OUT_OF_MEMORY;
+        bytes.vt = VT_ARRAY | VT_UI1;
+        bytes.parray = array;
+        if (!value.empty())
+        {
+            void* data = nullptr;
+            const HRESULT hr = SafeArrayAccessData(array, &data);
+            if (FAILED(hr))
+                return hr;
+            std::memcpy(data, value.data(), value.size());
+            SafeArrayUnaccessData(array);
+        }
+        return PutVariant(object, name, &bytes, CIM_UINT8 | CIM_FLAG_ARRAY);
+    });
+}
+
+HRESULT WMIHelper::PutObject(IWbemClassObject* object, const wchar_t* name, IWbemClassObject* embedded)
+{
+    return Guarded([&]() -> HRESULT {
+        _variant_t holder;
+        if (embedded == nullptr)
+            holder.vt = VT_NULL;
+        else
+            holder = _variant_t(static_cast<IUnknown*>(embedded));
+        return PutVariant(object, name, &holder, CIM_OBJECT);
+    });
+}
+
+HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& value)
+{
+    return Guarded([&]() -> HRESULT {
+        DateTimeText::Parts parts;
+        const bool haveParts = DateTimeText::FromTimestamp(value, parts);
+        return PutDateTimeParts(object, name, haveParts, parts);
+    });
+}
+
+HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const COleDateTime& value)
+{
+    return Guarded([&]() -> HRESULT {
+        DateTimeText::Parts parts;
+        const bool haveParts = DateTimeText::FromOleDateTime(value, parts);
+        return PutDateTimeParts(object, name, haveParts, parts);
+    });
+}
+
+HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const CTime& value)
+{
+    return Guarded([&]() -> HRESULT {
+        const std::time_t seconds = static_cast<std::time_t>(value.GetTime());
+        std::tm utc{};
+        DateTimeText::Parts parts;
+        bool haveParts = false;
+        if (gmtime_r(&seconds, &utc) != nullptr)
+        {
+            COleDateTime fields;
+            fields.SetDateTime(utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour,
+                               utc.tm_min, utc.tm_sec);
+            haveParts = DateTimeText::FromOleDateTime(fields, parts);
+        }
+        return PutDateTimeParts(object, name, haveParts, parts);
+    });
+}
+
+HRESULT WMIHelper::GetPropertyQualifierSet(IWbemClassObject* object, const wchar_t* property,
+                                           IWbemQualifierSet** qualifiers)
+{
+    return Guarded([&]() -> HRESULT {
+        if (qualifiers == nullptr)
+            return WBEM_E_INVALID_PARAMETER;
+        *qualifiers = nullptr;
+        if (object == nullptr)
+            return WBEM_E_FAILED;
+        IWbemQualifierSet* set = nullptr;
+        const HRESULT hr = object->GetPropertyQualifierSet(property, &set);
+        if (FAILED(hr))
+        {
+            if (set != nullptr)
+                set->Release();
+            return hr;
+        }
+        *qualifiers = set;
+        return hr;
+    });
+}
+
+HRESULT WMIHelper::PutQualString(IWbemClassObject* object, const wchar_t* property,
+                                 const wchar_t* qualifier, const CString& value, LONG flavor)
+{
+    return Guarded([&]() -> HRESULT {
+        ComPtr<IWbemQualifierSet> set;
+        const HRESULT hr = GetPropertyQualifierSet(object, property, &set);
+        if (FAILED(hr))
+            return hr;
+        if (set == nullptr)
+            return WBEM_E_FAILED;
+        _variant_t text;
+        text.bstrVal = value.AllocSysString();
+        if (text.bstrVal == nullptr)
+            return WBEM_E_OUT_OF_MEMORY;
+        text.vt = VT_BSTR;
+        return set->Put(qualifier, &text, flavor);
+    });
+}
+
+HRESULT WMIHelper::PutQualInt(IWbemQualifierSet* qualifiers, const wchar_t* name, int value, LONG flavor)
+{
+    return Guarded([&]() -> HRESULT {
+        if (qualifiers == nullptr)
+            return WBEM_E_FAILED;
+        _variant_t number(static_cast<LONG>(value));
+        return qualifiers->Put(name, &number, flavor);
+    });
+}
+
+HRESULT WMIHelper::PutQualBool(IWbemQualifierSet* qualifiers, const wchar_t* name, bool value, LONG flavor)
+{
+    return Guarded([&]() -> HRESULT {
+        if (qualifiers == nullptr)
+            return WBEM_E_FAILED;
+        _variant_t flag(value);
+        return qualifiers->Put(name, &flag, flavor);
+    });
+}
+
+HRESULT WMIHelper::PutQualStringArray(IWbemQualifierSet* qualifiers, const wchar_t* name,
+                                      const CStringList& values, LONG flavor)
+{
+    return Guarded([&]() -> HRESULT {
+        if (qualifiers == nullptr)
+            return WBEM_E_FAILED;
+        if (values.size() > kMaxSafeArrayElements)
+            return WBEM_E_INVALID_PARAMETER;
+        _variant_t list;
+        SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(values.size()));
+        if (array == nullptr)
+            return WBEM_E_OUT_OF_MEMORY;
+        list.vt = VT_ARRAY | VT_BSTR;
+        list.parray = array;
+        LONG index = 0;
+        for (const CString& value : values)
+        {
+            const BstrHolder text(value.AllocSysString());
+            if (text == nullptr)
+                return WBEM_E_OUT_OF_MEMORY;
+            const HRESULT hr = SafeArrayPutElement(array, &index, text.get());
+            if (FAILED(hr))
+                return hr;
+            ++index;
+        }
+        return qualifiers->Put(name, &list, flavor);
+    });
+}
+
+bool WMIHelper::DateTimeToString(CString& text, const COleDateTime& value, [[maybe_unused]] int flag)
+{
+    DateTimeText::Parts parts;
+    if (!DateTimeText::FromOleDateTime(value, parts))
+    {
+        text.Empty();
+        return false;
+    }
+    text = FormatModeText(parts);
+    return true;
+}
+
+COleDateTime WMIHelper::ToDateTimeUTC(const CString& text)
+{
+    DateTimeText::Parts parts;
+    bool parsed = false;
+    if (IsCorvessaApplication())
+        parsed = DateTimeText::ParseIso(StripEnclosingQuotes(text.GetWString()), parts);
+    else
+        parsed = DateTimeText::ParseDmtf(text.GetWString(), parts);
+    if (!parsed)
+    {
+        COleDateTime invalid;
+        invalid.SetStatus(COleDateTime::invalid);
+        return invalid;
+    }
+    return DateTimeText::ToUtc(parts);
+}
+
+CString WMIHelper::GetClassName(BYTE eventType, SHORT eventSubtype)
+{
+    constexpr SHORT kFunctionExecutionSubtype = 78;
+    if (eventType == 4)
+        return eventSubtype == kFunctionExecutionSubtype ? L"Bnt_FunctionExecEvent" : L"Bnt_OtherSecurityEvent";
+    if (eventType == 5 && (eventSubtype == 4 || eventSubtype == 5))
+        return CString();
+    if (eventType == 11 && eventSubtype == 0)
+        return CString();
+    for (const EventClassRule& rule : kEventClassRules)
+    {
+        if (eventType >= rule.firstType && eventType <= rule.lastType)
+            return rule.className;
+    }
+    return CString();
+}
+
+int WMIHelper::GetPropertyProcessMethod(const CString& column, const CString& table,
+                                        [[maybe_unused]] bool isVisitor)
+{
+    if (column.IsEmpty())
+        return kProcessSkip;
+    if (table == L"EVENTS" && column == L"EVENTTYPE")
+        return kProcessByMapper;
+    return kProcessByColumnName;
+}
+
+std::vector<CString> WMIHelper::SplitString(const CString& text, const CString& delimiter)
+{
+    std::vector<CString> tokens;
+    int position = 0;
+    CString token = text.Tokenize(delimiter, position);
+    while (position != -1)
+    {
+        tokens.push_back(token);
+        token = text.Tokenize(delimiter, position);
+    }
+    return tokens;
+}
+
+bool WMIHelper::ConvertVectorPairToMap(const std::vector<CString>& keys, const std::vector<CString>& values,
+                                       std::map<CString, CString>& map)
+{
+    map.clear();
+    if (keys.size() != values.size())
+        return false;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+    {
+        CString key = keys[i];
+        CString value = values[i];
+        map[key.Trim()] = value.Trim();
+    }
+    return true;
+}
+
+BSTR WMIHelper::ConvertToBSTR(const std::string& text)
+{
+    try
+    {
+        const CString wide = Utf8ToCString(text);
+        return SysAllocStringLen(wide.GetString(), static_cast<UINT>(wide.GetLength()));
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
+}
+
+CString WMIHelper::ConvertToCString(const wchar_t* text)
+{
+    return CString(text);
+}
+
+std::string WMIHelper::ConvertToStdString(const wchar_t* text)
+{
+    return text == nullptr ? std::string() : CStringToUtf8(CString(text));
+}
+
+bool WMIHelper::IsValidPINCode(const CString& pin)
+{
+    for (const wchar_t character : pin.GetWString())
+    {
+        if (character < L'0' || character > L'9')
+            return false;
+    }
+    return true;
+}
+
+bool WMIHelper::IsCorvessaApplication()
+{
+    CWinApp* app = AfxGetApp();
+    return app != nullptr && dynamic_cast<ICorvessaApplication*>(app) != nullptr;
+}

@@ -1,0 +1,176 @@
+// WMIHelper: the static helpers of the class-mapping framework: typed reads and writes of the
+// properties and qualifiers of WMI objects, the date-time texts of the two modes (DMTF for WMI,
+// ISO 8601 under the bus front end), the event class table, text conversions and small checks.
+//
+// No state of its own; every helper is safe on any thread for objects no other thread uses.
+// The HRESULT helpers never let an exception out: short memory answers WBEM_E_OUT_OF_MEMORY,
+// anything else thrown below them WBEM_E_FAILED. Objects are borrowed, never released.
+// The read helpers leave their output unchanged whenever they fail.
+#pragma once
+
+#include "platform/com/Bstr.h"
+#include "platform/com/Variant.h"
+#include "platform/mfc/COleDateTime.h"
+#include "platform/mfc/CString.h"
+#include "platform/mfc/CTime.h"
+#include "platform/mfc/TimeStructs.h"
+#include "platform/win32/WinTypes.h"
+
+#include <list>
+#include <map>
+#include <string>
+#include <vector>
+
+class IWbemClassObject;
+class IWbemQualifierSet;
+
+// The framework's byte array (MFC's CByteArray): the same type as the byte vectors of the
+// crypto helper, so a PIN cipher passes straight into PutByteArray.
+using CByteArray = std::vector<BYTE>;
+// The framework's list of texts (MFC's CStringList), in insertion order.
+using CStringList = std::list<CString>;
+
+class WMIHelper
+{
+public:
+    // Processing methods of a column (GetPropertyProcessMethod): how a mapper's instance
+    // building treats it.
+    static constexpr int kProcessSkip = 0;
+    static constexpr int kProcessByColumnName = 1;
+    static constexpr int kProcessByMapper = 2;
+
+    WMIHelper() = delete;
+
+    // --- Reads ---------------------------------------------------------------------------
+    // Each read answers 0 with the output set on success. A null object answers 0x80041001
+    // (WBEM_E_FAILED); a property the object does not have answers the object's code
+    // (WBEM_E_NOT_FOUND); a property without value (VT_NULL) answers 0x80041028
+    // (WBEM_E_ILLEGAL_NULL); a value of a type the helper does not read answers 0x80041001.
+
+    // VT_I1, VT_UI1, VT_I2, VT_UI2, VT_BOOL (true is -1), VT_I4, VT_UI4, VT_INT and VT_UINT as a
+    // 32-bit integer; unsigned 32-bit values keep their bits (uint32 travels in VT_I4 too).
+    static HRESULT GetNumber(IWbemClassObject* object, const wchar_t* name, LONG& value);
+    // What GetNumber reads, plus VT_I8, VT_UI8 (bits kept) and the decimal text in which WMI
+    // carries 64-bit properties (an optional '-' and digits only; a uint64 property's text may
+    // reach 2^64-1 and keeps its bits). Text that does not read answers 0x80041001.
+    static HRESULT GetNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG& value);
+    // VT_BSTR (datetime and reference texts included) as it stands; a null BSTR is empty.
+    static HRESULT GetString(IWbemClassObject* object, const wchar_t* name, CString& value);
+    // VT_BOOL, or any integer GetNumber reads (non-zero is true), as TRUE (1) or FALSE (0).
+    static HRESULT GetBool(IWbemClassObject* object, const wchar_t* name, int& value);
+    // The date-time text of the running mode (what PutDateTime writes: DMTF, or ISO 8601 under
+    // the bus front end) as its wall-clock fields, without zone conversion. Text of another
+    // form or fields that are no date answer 0x80041001. A null output answers
+    // WBEM_E_INVALID_PARAMETER.
+    static HRESULT GetDateTime(IWbemClassObject* object, const wchar_t* name, COleDateTime* value);
+    // A copy of the value, VT_NULL for a property without value. *value is fresh storage (as
+    // for IWbemClassObject::Get): the caller clears it after a success. A null output answers
+    // WBEM_E_INVALID_PARAMETER.
+    static HRESULT GetVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value);
+
+    // --- Writes --------------------------------------------------------------------------
+    // Each write answers the HRESULT of IWbemClassObject::Put (WBEM_E_NOT_FOUND for an
+    // instance property the class lacks, WBEM_E_TYPE_MISMATCH for a value the property
+    // refuses, ...) and 0x80041001 for a null object. The CIM type passed is 0 (the
+    // property's own) unless stated.
+
+    // VT_I4.
+    static HRESULT PutNumber(IWbemClassObject* object, const wchar_t* name, LONG value);
+    // The bits in VT_I4 with CIM type 19 (uint32), through PutVariant.
+    static HRESULT PutUnsignedNumber(IWbemClassObject* object, const wchar_t* name, ULONG value);
+    // The decimal text (VT_BSTR) in which WMI carries 64-bit properties.
+    static HRESULT PutNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG value);
+    // VT_BOOL (VARIANT_TRUE or VARIANT_FALSE).
+    static HRESULT PutBool(IWbemClassObject* object, const wchar_t* name, bool value);
+    // VT_BSTR with the given CIM type (8 for a string, 0 for the property's own).
+    static HRESULT PutString(IWbemClassObject* object, const wchar_t* name, const CString& value,
+                             LONG cimType);
+    // The value as given (null or VT_NULL clears the property) with the given CIM type.
+    static HRESULT PutVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value,
+                              LONG cimType);
+    // A one-dimensional VT_UI1 array with CIM type uint8 array, so a class definition gets the
+    // right type too. More than kMaxSafeArrayElements bytes answer WBEM_E_INVALID_PARAMETER.
+    static HRESULT PutByteArray(IWbemClassObject* object, const wchar_t* name, const CByteArray& value);
+    // The embedded object (VT_UNKNOWN, CIM type object); a null object clears the property.
+    static HRESULT PutObject(IWbemClassObject* object, const wchar_t* name, IWbemClassObject* embedded);
+    // The date-time text of the running mode (DateTimeToString) of the fields as they stand,
+    // without zone conversion; the timestamp's fraction becomes DMTF microseconds. Fields that
+    // form no date of the years 100-9999 (an invalid or null COleDateTime included) answer
+    // WBEM_E_INVALID_PARAMETER and write nothing.
+    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name,
+                               const TIMESTAMP_STRUCT& value);
+    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const COleDateTime& value);
+    // A CTime is an instant: it is written as its UTC fields.
+    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const CTime& value);
+
+    // --- Qualifiers ----------------------------------------------------------------------
+    // The flavour is passed through: 3 propagates the qualifier to instances and derived
+    // classes. A null object or set answers 0x80041001.
+
+    // The property's qualifier set in *qualifiers (one reference for the caller) and 0; the
+    // object's code (WBEM_E_NOT_FOUND for an unknown property) with *qualifiers null;
+    // WBEM_E_INVALID_PARAMETER for a null out-pointer.
+    static HRESULT GetPropertyQualifierSet(IWbemClassObject* object, const wchar_t* property,
+                                           IWbemQualifierSet** qualifiers);
+    // Puts the text (VT_BSTR) as qualifier `qualifier` of the property; the code of reaching
+    // the set or of the put.
+    static HRESULT PutQualString(IWbemClassObject* object, const wchar_t* property,
+                                 const wchar_t* qualifier, const CString& value, LONG flavor);
+    // VT_I4, VT_BOOL and a one-dimensional VT_BSTR array (in list order); the set's code.
+    static HRESULT PutQualInt(IWbemQualifierSet* qualifiers, const wchar_t* name, int value, LONG flavor);
+    static HRESULT PutQualBool(IWbemQualifierSet* qualifiers, const wchar_t* name, bool value, LONG flavor);
+    static HRESULT PutQualStringArray(IWbemQualifierSet* qualifiers, const wchar_t* name,
+                                      const CStringList& values, LONG flavor);
+
+    // --- Date-time texts -----------------------------------------------------------------
+    // The value's fields as "yyyy-mm-ddTHH:MM:SS+00:00" under the bus front end, else as DMTF
+    // "yyyymmddHHMMSS.000000+000", without zone conversion (callers pass UTC values): true.
+    // An invalid or null value empties the text: false. `flag` is the callers' 0; no value of
+    // it changes the text.
+    static bool DateTimeToString(CString& text, const COleDateTime& value, int flag = 0);
+    // The UTC instant a date-time text names (wall clock minus its zone offset). Under the bus
+    // front end the text is ISO 8601 "yyyy-mm-ddTHH:MM:SS+hh:mm" (a text longer than 25
+    // characters enclosed in double quotes, or in single quotes when it holds no double quote,
+    // loses the enclosing pair first); otherwise DMTF "yyyymmddHHMMSS.mmmmmmsUUU"
+    // (microseconds dropped). Valid exactly when the text has that form and names a date of
+    // the years 100-9999; anything else gives status invalid.
+    static COleDateTime ToDateTimeUTC(const CString& text);
+
+    // --- Tables and rules ----------------------------------------------------------------
+    // The WMI event class of a hardware event: 0-3 "Bnt_AccessEvent"; 4 "Bnt_FunctionExecEvent"
+    // for subtype 78, else "Bnt_OtherSecurityEvent"; 5 "Bnt_AccessEvent" except subtypes 4 and
+    // 5; 7 "Bnt_FireEvent"; 10 "Bnt_IntercomEvent"; 11 "Bnt_VideoEvent" except subtype 0; 12
+    // "Bnt_TransmitterEvent"; 19-30 "Bnt_OtherSecurityEvent"; empty for everything else.
+    static CString GetClassName(BYTE eventType, SHORT eventSubtype);
+    // The processing method of a column of the current row: kProcessByMapper for table
+    // "EVENTS", column "EVENTTYPE" (exact comparison); kProcessByColumnName for every other
+    // named column; kProcessSkip for an empty column name. `isVisitor` is the mapper's
+    // IsVisitorClass answer; the visitor mapper decides its own columns, so it changes nothing
+    // here.
+    static int GetPropertyProcessMethod(const CString& column, const CString& table,
+                                        bool isVisitor = false);
+
+    // --- Text ----------------------------------------------------------------------------
+    // The tokens CString::Tokenize finds: every character of `delimiter` separates, empty
+    // tokens are skipped; an empty delimiter gives the whole text as one token; an empty text
+    // gives none.
+    static std::vector<CString> SplitString(const CString& text, const CString& delimiter);
+    // Clears `map`; when both vectors have the same number of elements, maps trimmed element i
+    // of `keys` to trimmed element i of `values` (a repeated key keeps its last value) and
+    // answers true; otherwise the map stays empty and the answer is false.
+    static bool ConvertVectorPairToMap(const std::vector<CString>& keys,
+                                       const std::vector<CString>& values,
+                                       std::map<CString, CString>& map);
+    // A new BSTR (the caller frees it) from UTF-8 text, embedded NULs kept; null when memory
+    // is short.
+    static BSTR ConvertToBSTR(const std::string& text);
+    // The wide text as a CString; a null pointer gives the empty text.
+    static CString ConvertToCString(const wchar_t* text);
+    // The wide text as UTF-8; a null pointer gives the empty string.
+    static std::string ConvertToStdString(const wchar_t* text);
+    // True for an empty text or one made only of the digits 0-9.
+    static bool IsValidPINCode(const CString& pin);
+    // True when the calling thread's current application object is the bus front end's (it
+    // carries ICorvessaApplication); false with none or any other.
+    static bool IsCorvessaApplication();
+};
