@@ -1,0 +1,411 @@
+#include "provider/CWmipUserCache.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "inhouse/BntAccessSets/CBntConfigSet.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntDirectories/DirectoryDBManager.h"
+#include "inhouse/BntDirectories/GetCurrentWindowsSID.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/DBConnectionManager.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/mfc/CException.h"
+#include "platform/security/Security.h"
+#include "platform/win32/LocalMemory.h"
+#include "platform/win32/SystemInfo.h"
+#include "provider/CWmipApp.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr wchar_t kSource[] = L"CWmipUserCache.cpp";
+
+// Gives a pooled connection back on every path.
+class PooledConnection {
+public:
+    explicit PooledConnection(DBConnectionManager* manager) : m_manager(manager)
+    {
+        if (m_manager != nullptr) {
+            m_connection = m_manager->Connection(0);
+        }
+    }
+    ~PooledConnection()
+    {
+        if (m_connection != nullptr) {
+            m_manager->ReleaseConnection(m_connection);
+        }
+    }
+    PooledConnection(const PooledConnection&) = delete;
+    PooledConnection& operator=(const PooledConnection&) = delete;
+
+    CAcsUser* Get() const { return m_connection; }
+
+private:
+    DBConnectionManager* m_manager;
+    CAcsUser* m_connection = nullptr;
+};
+
+// Closes a token handle on every path.
+class TokenHandle {
+public:
+    TokenHandle() = default;
+    ~TokenHandle()
+    {
+        if (m_handle != nullptr) {
+            CloseHandle(m_handle);
+        }
+    }
+    TokenHandle(const TokenHandle&) = delete;
+    TokenHandle& operator=(const TokenHandle&) = delete;
+
+    HANDLE* Out() { return &m_handle; }
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle = nullptr;
+};
+
+// Reverts the thread to self when the scope ends, if asked to.
+class RevertToSelfOnExit {
+public:
+    explicit RevertToSelfOnExit(bool active) : m_active(active) {}
+    ~RevertToSelfOnExit()
+    {
+        if (m_active) {
+            CoRevertToSelf();
+        }
+    }
+    RevertToSelfOnExit(const RevertToSelfOnExit&) = delete;
+    RevertToSelfOnExit& operator=(const RevertToSelfOnExit&) = delete;
+
+private:
+    bool m_active;
+};
+
+}  // namespace
+
+CWmipUserCache::CWmipUserCache(bool loginFlag1, bool loginFlag2, Clock clock)
+    : m_loginFlag1(loginFlag1),
+      m_loginFlag2(loginFlag2),
+      m_tickCount(clock.tickCount ? std::move(clock.tickCount) : std::function<ULONGLONG()>(&GetTickCount64)),
+      m_cleanupIntervalMs(clock.cleanupIntervalMs)
+{
+    InitializeCriticalSection(&m_cacheLock);
+    InitializeCriticalSection(&m_entryLock);
+    m_lastCleanup = Now();
+    m_connectionManager = CWmipApp::GetConnectionManager();
+    const LONG lifetimeSeconds =
+        clock.lifetimeSeconds ? *clock.lifetimeSeconds : CWmipApp::GetStoredValue(BntConfigUserCacheLifetime);
+    // A negative stored lifetime cannot be meant; it counts as 0 (every entry expires at once).
+    m_lifetimeMs = static_cast<LONGLONG>(std::max<LONG>(lifetimeSeconds, 0)) * 1000;
+}
+
+CWmipUserCache::~CWmipUserCache()
+{
+    {
+        const CriticalSectionLock guard(m_cacheLock);
+        m_users.clear();
+        m_retiredUsers.clear();
+    }
+    DeleteCriticalSection(&m_entryLock);
+    DeleteCriticalSection(&m_cacheLock);
+}
+
+HRESULT CWmipUserCache::GetUser(CWmipUserCacheEntry** entry)
+{
+    return GetUserImpl(entry, nullptr);
+}
+
+HRESULT CWmipUserCache::GetUserFromSID(CWmipUserCacheEntry** entry, const CString& sid)
+{
+    return GetUserImpl(entry, sid.GetString());
+}
+
+HRESULT CWmipUserCache::GetUserFromSID(CWmipUserCacheEntry** entry, const unsigned char* binarySid)
+{
+    if (entry != nullptr) {
+        *entry = nullptr;
+    }
+    LPWSTR text = nullptr;
+    // The SID's own header gives its length, at most 68 bytes.
+    if (binarySid == nullptr || !ConvertSidToStringSidW(const_cast<unsigned char*>(binarySid), &text)) {
+        return WBEM_E_ACCESS_DENIED;
+    }
+    const CString sid(text);
+    LocalFree(text);
+    return GetUserImpl(entry, sid.GetString());
+}
+
+HRESULT CWmipUserCache::ReleaseUser(CWmipUserCacheEntry* entry)
+{
+    return ReleaseUserImpl(entry, true);
+}
+
+void CWmipUserCache::CheckCache()
+{
+    GarbageCollect();
+}
+
+HRESULT CWmipUserCache::IsImpersonatedClient()
+{
+    const HRESULT impersonated = CoImpersonateClient();
+    if (FAILED(impersonated)) {
+        return impersonated;
+    }
+    const RevertToSelfOnExit revert(true);
+    TokenHandle token;
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.Out())) {
+        return WBEM_E_ACCESS_DENIED;
+    }
+    SECURITY_IMPERSONATION_LEVEL level = SecurityAnonymous;
+    DWORD length = 0;
+    if (!GetTokenInformation(token.Get(), TokenImpersonationLevel, &level, sizeof level, &length)) {
+        return WBEM_E_ACCESS_DENIED;
+    }
+    switch (level) {
+    case SecurityAnonymous:
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Anonymous impersonation level\n", WBEM_E_ACCESS_DENIED);
+        return WBEM_E_ACCESS_DENIED;
+    case SecurityIdentification:
+        return 1;
+    case SecurityImpersonation:
+    case SecurityDelegation:
+        return 0;
+    }
+    CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to determine impersonation level\n", WBEM_E_ACCESS_DENIED);
+    return WBEM_E_ACCESS_DENIED;
+}
+
+void CWmipUserCache::GarbageCollect()
+{
+    const CriticalSectionLock guard(m_cacheLock);
+    const ULONGLONG now = Now();
+    if (now - m_lastCleanup < m_cleanupIntervalMs) {
+        return;
+    }
+    std::erase_if(m_retiredUsers, [](const auto& pair) { return pair.second->GetUseCount() <= 0; });
+    std::erase_if(m_users, [this, now](const auto& pair) {
+        return IsExpired(*pair.second, now) && pair.second->GetUseCount() <= 0;
+    });
+    m_lastCleanup = now;
+}
+
+HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
+{
+    if (entry == nullptr) {
+        return WBEM_E_INVALID_PARAMETER;
+    }
+    *entry = nullptr;
+    LONG userId = 0;
+    CString sidText;
+    const HRESULT found = GetUserSSOInformation(sid, userId, sidText);
+    if (FAILED(found)) {
+        return found;
+    }
+    const RevertToSelfOnExit revert(true);
+    try {
+        const CriticalSectionLock guard(m_cacheLock);
+        CheckIfUserIsTimedOut(sidText);
+        auto cached = m_users.find(sidText);
+        if (cached == m_users.end()) {
+            auto user = std::make_unique<CAcsUser>();
+            // The account was resolved to its linked user above: a login by user id is the
+            // single sign-on of the thread's (or the named) Windows account.
+            if (!user->Login(CBntDatabase::GetDSNFromINI(), nullptr, nullptr, false, false, CAcsUser::kInternalDirectoryID,
+                             userId, false)) {
+                if (sidText == kLocalSystemSid || sidText == kNetworkServiceSid) {
+                    return WBEM_E_ACCESS_DENIED;
+                }
+                throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED);
+            }
+            auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), &m_entryLock, Now());
+            created->SetSID(sidText);
+            cached = m_users.emplace(sidText, std::move(created)).first;
+        }
+        CWmipUserCacheEntry* result = cached->second.get();
+        result->AddRef();
+        GarbageCollect();
+        *entry = result;
+        return found;
+    } catch (const CWMIException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Access denied: unable to login to Ivarune", e.GetHResult(), nullptr,
+                               &e);
+        return e.GetHResult();
+    } catch (const CException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Error while getting user", WBEM_E_FAILED, &e);
+    } catch (...) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while getting user", WBEM_E_FAILED);
+    }
+    return WBEM_E_FAILED;
+}
+
+HRESULT CWmipUserCache::GetUserSSOInformation(LPCWSTR sid, LONG& userId, CString& sidText)
+{
+    return GetUserSSOInformationImpl(sid, userId, sidText, true);
+}
+
+HRESULT CWmipUserCache::GetUserSSOInformationImpl(LPCWSTR sid, LONG& userId, CString& sidText, bool impersonate)
+{
+    HRESULT result = S_OK;
+    if (impersonate) {
+        const HRESULT level = IsImpersonatedClient();
+        if (FAILED(level)) {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"Improper authentication level", level);
+            return level;
+        }
+        if (level == 1) {
+            if (sid == nullptr) {
+                CWMIDebugLog::LogError(kSource, __LINE__, L"Improper authentication level (identification)",
+                                       WBEM_E_ACCESS_DENIED);
+                return WBEM_E_ACCESS_DENIED;
+            }
+            // An identified client named by SID is looked up without impersonating it.
+            result = S_FALSE;
+        } else {
+            const HRESULT impersonated = CoImpersonateClient();
+            if (FAILED(impersonated)) {
+                CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to impersonate client", impersonated);
+                return impersonated;
+            }
+        }
+    }
+    bool found = false;
+    if (sid == nullptr) {
+        found = SUCCEEDED(brontel::directories::GetCurrentWindowsSID(sidText));
+    } else {
+        sidText = sid;
+    }
+    // Resolving needs a database connection; without one the request fails rather than
+    // going on with an unresolved account.
+    const HRESULT lookedUp = found || sid != nullptr ? LookUpLinkedUser(sidText, userId) : S_OK;
+    if (FAILED(lookedUp)) {
+        if (impersonate) {
+            CoRevertToSelf();
+        }
+        return lookedUp;
+    }
+    if (sid != nullptr) {
+        found = userId != 0;
+    }
+    if (found) {
+        return result;
+    }
+    if (impersonate) {
+        CoRevertToSelf();
+    }
+    CWMIDebugLog::LogError(kSource, __LINE__,
+                           CString(L"Access denied: account with SID ") + sidText + L" is not linked to an Ivarune user",
+                           WBEM_E_ACCESS_DENIED);
+    return WBEM_E_ACCESS_DENIED;
+}
+
+HRESULT CWmipUserCache::ReleaseUserImpl(CWmipUserCacheEntry* entry, bool impersonate)
+{
+    if (entry == nullptr) {
+        return S_OK;
+    }
+    HRESULT impersonated = S_OK;
+    if (impersonate) {
+        const HRESULT level = IsImpersonatedClient();
+        if (FAILED(level)) {
+            return level;
+        }
+        impersonated = CoImpersonateClient();
+        if (FAILED(impersonated)) {
+            return impersonated;
+        }
+    }
+    const RevertToSelfOnExit revert(impersonate);
+    const CString sid = entry->GetSID();
+    try {
+        const CriticalSectionLock guard(m_cacheLock);
+        const auto cached = m_users.find(sid);
+        // Only the very entry given is released: another entry under the same SID belongs to
+        // other requests.
+        const bool held =
+            m_retiredUsers.contains(entry) || (cached != m_users.end() && cached->second.get() == entry);
+        if (!held) {
+            return WBEM_E_FAILED;
+        }
+        if (entry->Release() < 0) {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"User object was released more than it was acquired");
+        }
+        GarbageCollect();
+        return impersonated;
+    } catch (const CWMIException& e) {
+        return e.GetHResult();
+    } catch (...) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while releasing user object", WBEM_E_FAILED);
+    }
+    return WBEM_E_FAILED;
+}
+
+void CWmipUserCache::CheckIfUserIsTimedOut(const CString& sid)
+{
+    const CriticalSectionLock guard(m_cacheLock);
+    const auto cached = m_users.find(sid);
+    if (cached == m_users.end() || !IsExpired(*cached->second, Now())) {
+        return;
+    }
+    if (cached->second->GetUseCount() >= 1) {
+        const CWmipUserCacheEntry* key = cached->second.get();
+        m_retiredUsers.emplace(key, std::move(cached->second));
+    }
+    m_users.erase(cached);
+}
+
+std::size_t CWmipUserCache::GetCachedUserCount() const
+{
+    const CriticalSectionLock guard(m_cacheLock);
+    return m_users.size();
+}
+
+std::size_t CWmipUserCache::GetRetiredUserCount() const
+{
+    const CriticalSectionLock guard(m_cacheLock);
+    return m_retiredUsers.size();
+}
+
+ULONGLONG CWmipUserCache::Now() const
+{
+    return m_tickCount();
+}
+
+HRESULT CWmipUserCache::LookUpLinkedUser(const CString& sid, LONG& userId)
+{
+    const PooledConnection connection(m_connectionManager);
+    if (connection.Get() == nullptr) {
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               L"The system was unable to open a database connection to service this request.",
+                               WBEM_E_FAILED);
+        return WBEM_E_FAILED;
+    }
+    try {
+        const brontel::directories::DirectoryDBManager directories(connection.Get()->GetDatabase(), nullptr);
+        userId = directories.GetUserIDForWindowsAccount(sid);
+    } catch (const CException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               CString(L"Error while looking for user with SID ") + sid + L" in database", WBEM_E_FAILED,
+                               &e);
+        userId = 0;
+    } catch (...) {
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               CString(L"Unspecified error while looking for user with SID ") + sid + L" in database",
+                               WBEM_E_FAILED);
+        userId = 0;
+    }
+    return S_OK;
+}
+
+bool CWmipUserCache::IsExpired(const CWmipUserCacheEntry& entry, ULONGLONG now) const
+{
+    // A clock that stands before the creation counts as age 0.
+    const ULONGLONG created = entry.GetCreationTick();
+    const ULONGLONG age = now > created ? now - created : 0;
+    return static_cast<LONGLONG>(age) > m_lifetimeMs;
+}

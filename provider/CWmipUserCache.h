@@ -1,0 +1,137 @@
+// CWmipUserCache: maps the Windows account of a caller, written as SID text, to a logged-in
+// system user (CWmipUserCacheEntry). A request takes an entry (GetUser for the impersonated
+// WMI client, GetUserFromSID for a known account), which raises the entry's use count, and
+// gives it back (ReleaseUser). Entries expire after the configured lifetime (stored value 33);
+// a lookup after expiry logs the user in again. Clean-up runs inside lookups and releases, at
+// most once per clean-up interval (30 s); no thread of its own.
+//
+// One per process, created by CWmipApp::GetUserCache through CWmipApp::CreateUserCache and
+// owned by the application object; the bus front end derives its own cache from this class.
+// Thread-safe: the cache lock (recursive) guards both maps and the last clean-up time and is
+// held across the login of a new user, so logins are serialised; the entry lock, shared by
+// all entries, guards their use counts and is taken only after the cache lock. COM
+// impersonation is per thread: every public operation reverts to self before it returns,
+// except GetUserSSOInformationImpl, whose caller reverts.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "platform/mfc/CString.h"
+#include "platform/win32/Threading.h"
+#include "platform/win32/WinTypes.h"
+#include "provider/CWmipUserCacheEntry.h"
+
+class DBConnectionManager;
+
+// The time base of the user cache's expiry and clean-up; tests drive it without sleeping.
+struct CWmipUserCacheClock {
+    static constexpr DWORD kDefaultCleanupIntervalMs = 30 * 1000;
+
+    // Milliseconds of a steady clock; empty: GetTickCount64.
+    std::function<ULONGLONG()> tickCount;
+    DWORD cleanupIntervalMs = kDefaultCleanupIntervalMs;
+    // The entry lifetime in seconds; empty: CWmipApp::GetStoredValue(33).
+    std::optional<LONG> lifetimeSeconds;
+};
+
+class CWmipUserCache {
+public:
+    // The clean-up runs at most this often.
+    static constexpr DWORD kCleanupIntervalMs = CWmipUserCacheClock::kDefaultCleanupIntervalMs;
+    // The SIDs of Local System and Network Service, whose failed logins are not logged.
+    static constexpr wchar_t kLocalSystemSid[] = L"S-1-5-18";
+    static constexpr wchar_t kNetworkServiceSid[] = L"S-1-5-20";
+
+    using Clock = CWmipUserCacheClock;
+
+    // loginFlag1 and loginFlag2 are kept for derived caches, which pass them on to the users
+    // they log in. Reads the entry lifetime and takes the connection manager of the current
+    // CWmipApp (none: every lookup of a linked account fails).
+    explicit CWmipUserCache(bool loginFlag1 = false, bool loginFlag2 = false, Clock clock = Clock());
+    // Deletes every entry, also those that expired while in use.
+    virtual ~CWmipUserCache();
+    CWmipUserCache(const CWmipUserCache&) = delete;
+    CWmipUserCache& operator=(const CWmipUserCache&) = delete;
+
+    // The caller's entry with its use count raised, in *entry (null on failure). S_OK, or
+    // S_FALSE (1) for a client at identification level found by SID; on failure
+    // 0x80041003 (WBEM_E_ACCESS_DENIED: improper impersonation level, account not linked,
+    // login refused), 0x80041001 (WBEM_E_FAILED: no database connection, other failures),
+    // the impersonation's own code, or WBEM_E_INVALID_PARAMETER for a null out pointer.
+    // GetUser: the impersonated WMI client.
+    virtual HRESULT GetUser(CWmipUserCacheEntry** entry);
+    // The account with the SID text.
+    virtual HRESULT GetUserFromSID(CWmipUserCacheEntry** entry, const CString& sid);
+    // The account with the binary SID; one that is not a valid SID answers 0x80041003.
+    virtual HRESULT GetUserFromSID(CWmipUserCacheEntry** entry, const unsigned char* binarySid);
+    // Gives an entry back (lowers its use count), impersonating the client meanwhile. S_OK
+    // (also for null); 0x80041001 for an entry this cache does not hold; the impersonation's
+    // failure code.
+    virtual HRESULT ReleaseUser(CWmipUserCacheEntry* entry);
+
+    // Runs the clean-up now (still at most once per interval).
+    void CheckCache();
+
+    // The client's impersonation level: 0 for impersonation or delegation, 1 for
+    // identification; 0x80041003 for anonymous, an unknown level or an unreadable token; the
+    // failure of CoImpersonateClient unchanged. Reverts to self before it returns.
+    static HRESULT IsImpersonatedClient();
+
+    bool GetLoginFlag1() const { return m_loginFlag1; }
+    bool GetLoginFlag2() const { return m_loginFlag2; }
+
+protected:
+    // Deletes retired entries no longer in use and expired entries not in use; at most once
+    // per clean-up interval. Takes the cache lock.
+    virtual void GarbageCollect();
+    // Lookup and login of the SID text (null: the impersonated client). Results as GetUser.
+    virtual HRESULT GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid);
+    // The caller's SID text and linked system user id, impersonating the client.
+    virtual HRESULT GetUserSSOInformation(LPCWSTR sid, LONG& userId, CString& sidText);
+
+    // The SID text (the given one, or the current thread's account when null) and the system
+    // user linked to it (0 when none). With impersonate, the client's level is checked and the
+    // thread is left impersonating on success (the caller reverts). S_OK or S_FALSE (1, an
+    // identification-level client named by SID); 0x80041003 for an improper level or an
+    // account given by SID that is not linked; 0x80041001 when no database connection is
+    // available to resolve the account; the impersonation's failure code.
+    HRESULT GetUserSSOInformationImpl(LPCWSTR sid, LONG& userId, CString& sidText, bool impersonate);
+    // The release behind ReleaseUser; results as ReleaseUser.
+    HRESULT ReleaseUserImpl(CWmipUserCacheEntry* entry, bool impersonate);
+    // Retires (when in use) or deletes the SID's entry once it is older than the lifetime, so
+    // that the lookup that follows logs the user in again. The caller holds the cache lock.
+    void CheckIfUserIsTimedOut(const CString& sid);
+
+    // The cache clock, in milliseconds.
+    ULONGLONG Now() const;
+    // The shared entry lock every entry of this cache receives.
+    CRITICAL_SECTION* GetEntryLock() { return &m_entryLock; }
+    // Entries held now: in the main map, and retired (expired while in use).
+    std::size_t GetCachedUserCount() const;
+    std::size_t GetRetiredUserCount() const;
+
+private:
+    // The system user linked to the SID; S_OK with 0 when none, WBEM_E_FAILED when there is
+    // no connection to look it up.
+    HRESULT LookUpLinkedUser(const CString& sid, LONG& userId);
+    bool IsExpired(const CWmipUserCacheEntry& entry, ULONGLONG now) const;
+
+    // Set at construction.
+    const bool m_loginFlag1;
+    const bool m_loginFlag2;
+    const std::function<ULONGLONG()> m_tickCount;
+    const ULONGLONG m_cleanupIntervalMs;
+    LONGLONG m_lifetimeMs = 0;
+    DBConnectionManager* m_connectionManager = nullptr;  // not owned
+
+    mutable CRITICAL_SECTION m_cacheLock;
+    CRITICAL_SECTION m_entryLock;
+    // Guarded by m_cacheLock.
+    std::map<CString, std::unique_ptr<CWmipUserCacheEntry>> m_users;
+    std::map<const CWmipUserCacheEntry*, std::unique_ptr<CWmipUserCacheEntry>> m_retiredUsers;
+    ULONGLONG m_lastCleanup = 0;
+};

@@ -1,0 +1,222 @@
+#include "provider/LWorkerThread.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/mfc/CException.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr wchar_t kSource[] = L"LWorkerThread.cpp";
+
+enum class Gate { Closed, Open, Cancelled };
+
+}  // namespace
+
+struct LWorkerThread::RunState {
+    std::mutex lock;
+    std::condition_variable changed;
+    Gate gate = Gate::Closed;  // guarded by lock
+    bool ended = false;        // guarded by lock
+    DWORD exitStatus = 0;      // guarded by lock; valid once ended
+};
+
+LWorkerThread::LWorkerThread() = default;
+
+LWorkerThread::~LWorkerThread()
+{
+    // The derived part is gone, so Stop cannot be asked any more: only wait, then let go.
+    ReleaseThread(true);
+}
+
+BOOL LWorkerThread::Start(int priority, UINT, DWORD creationFlags, LPSECURITY_ATTRIBUTES)
+{
+    if (m_thread.joinable()) {
+        return FALSE;
+    }
+    auto state = std::make_shared<RunState>();
+    try {
+        m_thread = std::thread([this, state] { ThreadMain(state); });
+    } catch (const std::system_error& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, CString(L"Unable to create a worker thread: ") + CString(e.what()),
+                               E_FAIL);
+        return FALSE;
+    }
+    m_state = std::move(state);
+    m_priority = priority;
+    if ((creationFlags & kCreateSuspended) == 0) {
+        ResumeThread();
+    }
+    return TRUE;
+}
+
+DWORD LWorkerThread::ResumeThread()
+{
+    if (!m_thread.joinable() || !m_state) {
+        return 0xFFFFFFFF;
+    }
+    DWORD previous = 0;
+    {
+        const std::scoped_lock guard(m_state->lock);
+        if (m_state->gate == Gate::Closed) {
+            m_state->gate = Gate::Open;
+            previous = 1;
+        }
+    }
+    m_state->changed.notify_all();
+    return previous;
+}
+
+BOOL LWorkerThread::Kill(DWORD)
+{
+    m_stopGaveUp = false;
+    const BOOL stopped = Stop();
+    // A stop that was accepted without waiting (or a thread that ends on its own) gets the
+    // polling limits; one that already waited them out, or could not stop, gets no more.
+    return ReleaseThread(stopped != FALSE && !m_stopGaveUp);
+}
+
+BOOL LWorkerThread::WaitForExit(DWORD timeoutMs)
+{
+    if (!m_thread.joinable()) {
+        return TRUE;
+    }
+    {
+        std::unique_lock guard(m_state->lock);
+        const auto ended = [this] { return m_state->ended; };
+        if (timeoutMs == INFINITE) {
+            m_state->changed.wait(guard, ended);
+        } else if (!m_state->changed.wait_for(guard, std::chrono::milliseconds(timeoutMs), ended)) {
+            return FALSE;
+        }
+    }
+    m_thread.join();
+    return TRUE;
+}
+
+DWORD LWorkerThread::GetThreadExitCode() const
+{
+    if (!m_state) {
+        return 0;
+    }
+    const std::scoped_lock guard(m_state->lock);
+    return m_state->ended ? m_state->exitStatus : kStillActive;
+}
+
+void LWorkerThread::SetStopPolling(DWORD intervalMs, int maxPolls)
+{
+    m_pollIntervalMs = intervalMs;
+    m_maxPolls = maxPolls < 1 ? 1 : maxPolls;
+}
+
+BOOL LWorkerThread::IsRunning()
+{
+    return GetThreadExitCode() == kStillActive ? TRUE : FALSE;
+}
+
+BOOL LWorkerThread::OnStartup()
+{
+    return TRUE;
+}
+
+UINT LWorkerThread::OnShutdown()
+{
+    return 0;
+}
+
+BOOL LWorkerThread::Stop()
+{
+    return FALSE;
+}
+
+int LWorkerThread::OnError(int)
+{
+    return 0;
+}
+
+BOOL LWorkerThread::WaitForStopped()
+{
+    m_stopGaveUp = !WaitForEnd(m_pollIntervalMs, m_maxPolls);
+    return m_stopGaveUp ? FALSE : TRUE;
+}
+
+void LWorkerThread::ThreadMain(const std::shared_ptr<RunState>& state)
+{
+    bool cancelled = false;
+    {
+        std::unique_lock guard(state->lock);
+        state->changed.wait(guard, [&state] { return state->gate != Gate::Closed; });
+        cancelled = state->gate == Gate::Cancelled;
+    }
+    const DWORD status = cancelled ? 0 : RunSequence();
+    {
+        const std::scoped_lock guard(state->lock);
+        state->ended = true;
+        state->exitStatus = status;
+    }
+    state->changed.notify_all();
+}
+
+DWORD LWorkerThread::RunSequence()
+{
+    // An exception must not leave the thread: std::thread would end the process.
+    try {
+        if (OnStartup() && OnRun() == 0) {
+            return OnShutdown();
+        }
+        OnError(m_exitCode.load());
+        OnShutdown();
+    } catch (const CWMIException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread ended by an exception.", e.GetHResult(), nullptr, &e);
+    } catch (const CException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread ended by an exception.", E_FAIL, &e);
+    } catch (...) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread ended by an unknown exception.", E_FAIL);
+    }
+    return static_cast<DWORD>(m_exitCode.load());
+}
+
+bool LWorkerThread::WaitForEnd(DWORD intervalMs, int polls) const
+{
+    if (!m_state) {
+        return true;
+    }
+    std::unique_lock guard(m_state->lock);
+    for (int poll = 0; poll < polls; ++poll) {
+        if (m_state->changed.wait_for(guard, std::chrono::milliseconds(intervalMs), [this] { return m_state->ended; })) {
+            return true;
+        }
+    }
+    return m_state->ended;
+}
+
+BOOL LWorkerThread::ReleaseThread(bool mayWait)
+{
+    if (!m_thread.joinable()) {
+        return TRUE;
+    }
+    bool atGate = false;
+    {
+        // A thread still at its gate is let out without running anything, so it ends at once.
+        const std::scoped_lock guard(m_state->lock);
+        atGate = m_state->gate == Gate::Closed;
+        if (atGate) {
+            m_state->gate = Gate::Cancelled;
+        }
+    }
+    m_state->changed.notify_all();
+    if (atGate || WaitForEnd(0, 1) || (mayWait && WaitForEnd(m_pollIntervalMs, m_maxPolls))) {
+        m_thread.join();
+        return TRUE;
+    }
+    CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread did not stop; it is left running.", E_FAIL);
+    m_thread.detach();
+    return FALSE;
+}

@@ -1,0 +1,394 @@
+#include "provider/CWmipUserCache.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/DBConnectionManager.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/security/Security.h"
+#include "provider/CWmipApp.h"
+#include "tests/provider/core/ProviderTestInstallation.h"
+#include "tests/provider/core/TestApp.h"
+
+namespace {
+
+constexpr const wchar_t* kOperatorSid = ProviderTestInstallation::kOperatorSid;
+constexpr LONG kLifetimeSeconds = 60;
+constexpr DWORD kUsePermission = 0x100000D0;
+
+// A demo installation, a test application on a fake clock, and the operator as the caller of
+// the test's thread.
+class UserCacheTest : public ::testing::Test {
+protected:
+    UserCacheTest() : m_app(m_clock.Clock(kLifetimeSeconds)) {}
+
+    TestUserCache& Cache()
+    {
+        TestUserCache* cache = TestApp::Cache();
+        EXPECT_NE(cache, nullptr);
+        return *cache;
+    }
+
+    // Takes the operator's entry by SID; fails the test when that fails.
+    CWmipUserCacheEntry* TakeOperator()
+    {
+        CWmipUserCacheEntry* entry = nullptr;
+        EXPECT_EQ(Cache().GetUserFromSID(&entry, CString(kOperatorSid)), S_OK);
+        EXPECT_NE(entry, nullptr);
+        return entry;
+    }
+
+    ProviderTestInstallation m_installation;
+    FakeClock m_clock;
+    TestApp m_app;
+    CallerIdentity::Scope m_caller{CallerIdentity(kOperatorSid, SecurityImpersonation)};
+};
+
+}  // namespace
+
+TEST_F(UserCacheTest, OneCallerSharesOneEntryWhoseCountFollowsTakesAndReleases)
+{
+    CWmipUserCacheEntry* first = TakeOperator();
+    CWmipUserCacheEntry* second = nullptr;
+    ASSERT_EQ(Cache().GetUser(&second), S_OK) << "the impersonated caller is the same account";
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(first->GetUseCount(), 2);
+    EXPECT_EQ(first->GetSID(), CString(kOperatorSid));
+    ASSERT_NE(first->GetUser(), nullptr);
+    EXPECT_EQ(first->GetUser()->GetUserID(), ProviderTestInstallation::kOperatorId);
+    EXPECT_TRUE(first->GetUser()->HasPermission(kUsePermission));
+
+    EXPECT_EQ(Cache().ReleaseUser(first), S_OK);
+    EXPECT_EQ(first->GetUseCount(), 1);
+    EXPECT_EQ(Cache().ReleaseUser(second), S_OK);
+    EXPECT_EQ(first->GetUseCount(), 0);
+    EXPECT_EQ(Cache().GetCachedUserCount(), 1u);
+    EXPECT_FALSE(CallerIdentity::IsImpersonating()) << "every operation reverts to self";
+}
+
+TEST_F(UserCacheTest, ConcurrentLookupsOfOneAccountLogInOnce)
+{
+    constexpr int kThreads = 8;
+    std::vector<CWmipUserCacheEntry*> entries(kThreads, nullptr);
+    std::atomic<bool> go{false};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([this, &entries, &go, i] {
+            const CallerIdentity::Scope caller(CallerIdentity(kOperatorSid, SecurityImpersonation));
+            while (!go.load()) {
+                std::this_thread::yield();
+            }
+            EXPECT_EQ(Cache().GetUser(&entries[i]), S_OK);
+        });
+    }
+    go = true;
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(std::set<CWmipUserCacheEntry*>(entries.begin(), entries.end()).size(), 1u);
+    EXPECT_EQ(entries[0]->GetUseCount(), kThreads);
+    for (CWmipUserCacheEntry* entry : entries) {
+        EXPECT_EQ(Cache().ReleaseUser(entry), S_OK);
+    }
+    EXPECT_EQ(entries[0]->GetUseCount(), 0);
+    EXPECT_EQ(Cache().GetCachedUserCount(), 1u);
+}
+
+TEST_F(UserCacheTest, ReleaseEdgeCases)
+{
+    EXPECT_EQ(Cache().ReleaseUser(nullptr), S_OK);
+
+    CWmipUserCacheEntry* entry = TakeOperator();
+    EXPECT_EQ(Cache().ReleaseUser(entry), S_OK);
+    EXPECT_EQ(Cache().ReleaseUser(entry), S_OK) << "an extra release proceeds";
+    EXPECT_EQ(entry->GetUseCount(), -1);
+    EXPECT_EQ(ProviderTestInstallation::CountLogLines("User object was released more than it was acquired"), 1);
+
+    // An entry under a cached SID that is not the cached entry is not this cache's to release.
+    CWmipUserCacheEntry foreign(std::make_unique<CAcsUser>(), nullptr, 0);
+    foreign.SetSID(CString(kOperatorSid));
+    EXPECT_EQ(Cache().ReleaseUser(&foreign), WBEM_E_FAILED);
+    EXPECT_EQ(foreign.GetUseCount(), 0);
+    EXPECT_EQ(entry->GetUseCount(), -1);
+}
+
+TEST_F(UserCacheTest, ExpiredEntryIsLoggedInAgainWithCurrentPermissions)
+{
+    CWmipUserCacheEntry* entry = TakeOperator();
+    ASSERT_FALSE(entry->GetUser()->HasPermission(0x10000001));
+    ASSERT_EQ(Cache().ReleaseUser(entry), S_OK);
+    m_installation.Exec("INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (1, 268435457);");
+
+    m_clock.AdvanceSeconds(kLifetimeSeconds);
+    CWmipUserCacheEntry* same = TakeOperator();
+    EXPECT_EQ(same, entry) << "an entry exactly at its lifetime has not expired";
+    EXPECT_FALSE(same->GetUser()->HasPermission(0x10000001)) << "a cached entry is not read again";
+    ASSERT_EQ(Cache().ReleaseUser(same), S_OK);
+
+    m_clock.AdvanceSeconds(1);
+    CWmipUserCacheEntry* renewed = TakeOperator();
+    EXPECT_TRUE(renewed->GetUser()->HasPermission(0x10000001)) << "the new login reads the permissions again";
+    EXPECT_EQ(renewed->GetUseCount(), 1);
+    EXPECT_EQ(Cache().GetCachedUserCount(), 1u);
+    EXPECT_EQ(Cache().GetRetiredUserCount(), 0u);
+    EXPECT_EQ(Cache().ReleaseUser(renewed), S_OK);
+}
+
+TEST_F(UserCacheTest, EntryExpiringInUseIsRetiredReleasedThereAndCollectedLater)
+{
+    CWmipUserCacheEntry* held = TakeOperator();
+    m_clock.AdvanceSeconds(kLifetimeSeconds + 1);
+
+    CWmipUserCacheEntry* fresh = TakeOperator();
+    ASSERT_NE(fresh, held);
+    EXPECT_EQ(Cache().GetRetiredUserCount(), 1u);
+    EXPECT_EQ(held->GetUseCount(), 1) << "the retired entry stays usable";
+    EXPECT_EQ(held->GetUser()->GetUserID(), ProviderTestInstallation::kOperatorId);
+
+    EXPECT_EQ(Cache().ReleaseUser(held), S_OK);
+    EXPECT_EQ(held->GetUseCount(), 0);
+    EXPECT_EQ(Cache().GetRetiredUserCount(), 1u) << "collected only by the next clean-up";
+
+    m_clock.AdvanceSeconds(30);
+    Cache().CheckCache();
+    EXPECT_EQ(Cache().GetRetiredUserCount(), 0u);
+    EXPECT_EQ(Cache().GetCachedUserCount(), 1u) << "the fresh entry is in use and young";
+    EXPECT_EQ(Cache().ReleaseUser(fresh), S_OK);
+}
+
+TEST_F(UserCacheTest, CleanUpCollectsExpiredEntriesOnlyOnceUnused)
+{
+    m_installation.Exec("INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID)"
+                        " VALUES (2, -1, 1, 'S-1-5-21-7-7-7-500');");
+    CWmipUserCacheEntry* operatorEntry = TakeOperator();
+    CWmipUserCacheEntry* adminEntry = nullptr;
+    ASSERT_EQ(Cache().GetUserFromSID(&adminEntry, CString(L"S-1-5-21-7-7-7-500")), S_OK);
+    EXPECT_EQ(adminEntry->GetUser()->GetUserID(), CAcsUser::kSystemAdministratorID);
+    ASSERT_EQ(Cache().ReleaseUser(adminEntry), S_OK);
+    EXPECT_EQ(Cache().GetCachedUserCount(), 2u);
+
+    m_clock.AdvanceSeconds(kLifetimeSeconds + 1);
+    Cache().CheckCache();
+    EXPECT_EQ(Cache().GetCachedUserCount(), 1u) << "the expired entry in use stays in the main map";
+    EXPECT_EQ(operatorEntry->GetUseCount(), 1);
+
+    ASSERT_EQ(Cache().ReleaseUser(operatorEntry), S_OK);
+    EXPECT_EQ(Cache().GetCachedUserCount(), 1u) << "the clean-up ran less than 30 s ago";
+    m_clock.AdvanceSeconds(29);
+    Cache().CheckCache();
+    EXPECT_EQ(Cache().GetCachedUserCount(), 1u);
+    m_clock.AdvanceSeconds(1);
+    Cache().CheckCache();
+    EXPECT_EQ(Cache().GetCachedUserCount(), 0u);
+}
+
+TEST(UserCacheCleanUp, IsSkippedRightAfterCreation)
+{
+    ProviderTestInstallation installation;
+    FakeClock clock;
+    TestApp app(clock.Clock(1));
+    const CallerIdentity::Scope caller(CallerIdentity(kOperatorSid, SecurityImpersonation));
+    TestUserCache* cache = TestApp::Cache();
+    ASSERT_NE(cache, nullptr);
+    CWmipUserCacheEntry* entry = nullptr;
+    ASSERT_EQ(cache->GetUserFromSID(&entry, CString(kOperatorSid)), S_OK);
+    ASSERT_EQ(cache->ReleaseUser(entry), S_OK);
+    clock.AdvanceSeconds(29);
+    cache->CheckCache();
+    EXPECT_EQ(cache->GetCachedUserCount(), 1u) << "expired, but less than 30 s since creation";
+    clock.AdvanceSeconds(1);
+    cache->CheckCache();
+    EXPECT_EQ(cache->GetCachedUserCount(), 0u);
+}
+
+TEST(UserCacheLifetime, ComesFromStoredValue33)
+{
+    ProviderTestInstallation installation;
+    installation.Exec("UPDATE CONFIG_VALUE SET NUMBERVALUE = 100 WHERE CONFIGID = 33;");
+    FakeClock clock;
+    CWmipUserCacheClock timing;
+    timing.tickCount = [&clock] { return clock.Now(); };
+    TestApp app(timing);
+    const CallerIdentity::Scope caller(CallerIdentity(kOperatorSid, SecurityImpersonation));
+    TestUserCache* cache = TestApp::Cache();
+    ASSERT_NE(cache, nullptr);
+    CWmipUserCacheEntry* entry = nullptr;
+    ASSERT_EQ(cache->GetUserFromSID(&entry, CString(kOperatorSid)), S_OK);
+    clock.AdvanceSeconds(100);
+    CWmipUserCacheEntry* same = nullptr;
+    ASSERT_EQ(cache->GetUserFromSID(&same, CString(kOperatorSid)), S_OK);
+    EXPECT_EQ(same, entry);
+    clock.AdvanceSeconds(1);
+    CWmipUserCacheEntry* renewed = nullptr;
+    ASSERT_EQ(cache->GetUserFromSID(&renewed, CString(kOperatorSid)), S_OK);
+    EXPECT_NE(renewed, entry);
+    EXPECT_EQ(cache->GetRetiredUserCount(), 1u);
+    for (CWmipUserCacheEntry* taken : {entry, same, renewed}) {
+        EXPECT_EQ(cache->ReleaseUser(taken), S_OK);
+    }
+}
+
+// --- Accounts that cannot be served --------------------------------------------------------
+
+TEST_F(UserCacheTest, AccountsThatCannotBeServedAreRefused)
+{
+    m_installation.Exec("INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED,"
+                        " SYSTEM_USER_PERMID, CARD_USER_PERMID, MONITOR_USER_PERMID, REPORT_USER_PERMID,"
+                        " USER_PERM_UDFID, BNT_DBID) VALUES (7, 'gone', 'Gone', 'Away', 1, 0, 1, 0, 0, 0, 0, 1);"
+                        "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID)"
+                        " VALUES (3, 7, 1, 'S-1-5-21-9-9-9-1007');");
+    const struct {
+        const wchar_t* sid;
+        const char* log;
+    } cases[] = {
+        {L"S-1-5-21-9-9-9-4242", "Access denied: account with SID S-1-5-21-9-9-9-4242 is not linked to an Ivarune user"},
+        {L"", "Access denied: account with SID  is not linked"},
+        {L"S-1-5-21-9-9-9-1007", "Access denied: unable to login to Ivarune"},  // linked to a disabled user
+    };
+    for (const auto& c : cases) {
+        const int before = ProviderTestInstallation::CountLogLines(c.log);
+        CWmipUserCacheEntry* entry = reinterpret_cast<CWmipUserCacheEntry*>(0x1);
+        EXPECT_EQ(Cache().GetUserFromSID(&entry, CString(c.sid)), WBEM_E_ACCESS_DENIED);
+        EXPECT_EQ(entry, nullptr);
+        EXPECT_EQ(ProviderTestInstallation::CountLogLines(c.log), before + 1) << c.log;
+    }
+    EXPECT_EQ(Cache().GetCachedUserCount(), 0u);
+    EXPECT_FALSE(CallerIdentity::IsImpersonating());
+}
+
+TEST(UserCacheCaller, UnlinkedCallerIsRefusedAndLocalSystemSilently)
+{
+    ProviderTestInstallation installation;
+    TestApp app;
+    const struct {
+        const wchar_t* sid;
+        int loggedRefusals;
+    } cases[] = {
+        {L"S-1-5-21-9-9-9-4242", 1},
+        {L"S-1-5-18", 0},
+        {L"S-1-5-20", 0},
+    };
+    for (const auto& c : cases) {
+        const CallerIdentity::Scope caller(CallerIdentity(c.sid, SecurityImpersonation));
+        const int before = ProviderTestInstallation::CountLogLines("Access denied: unable to login to Ivarune");
+        CWmipUserCacheEntry* entry = nullptr;
+        EXPECT_EQ(TestApp::Cache()->GetUser(&entry), WBEM_E_ACCESS_DENIED);
+        EXPECT_EQ(entry, nullptr);
+        EXPECT_EQ(ProviderTestInstallation::CountLogLines("Access denied: unable to login to Ivarune"),
+                  before + c.loggedRefusals);
+        EXPECT_FALSE(CallerIdentity::IsImpersonating());
+    }
+}
+
+TEST(UserCacheCaller, ImpersonationLevelDecidesWhetherTheCallerIsServed)
+{
+    ProviderTestInstallation installation;
+    TestApp app;
+    const struct {
+        SECURITY_IMPERSONATION_LEVEL level;
+        bool bySid;
+        HRESULT expected;
+        const char* log;
+    } cases[] = {
+        {SecurityAnonymous, false, WBEM_E_ACCESS_DENIED, "Anonymous impersonation level"},
+        {SecurityIdentification, false, WBEM_E_ACCESS_DENIED, "Improper authentication level (identification)"},
+        {SecurityIdentification, true, S_FALSE, nullptr},
+        {SecurityImpersonation, false, S_OK, nullptr},
+        {SecurityDelegation, false, S_OK, nullptr},
+        {static_cast<SECURITY_IMPERSONATION_LEVEL>(9), false, WBEM_E_ACCESS_DENIED, "Unable to determine impersonation level"},
+    };
+    for (const auto& c : cases) {
+        const CallerIdentity::Scope caller(CallerIdentity(kOperatorSid, c.level));
+        const int before = c.log != nullptr ? ProviderTestInstallation::CountLogLines(c.log) : 0;
+        CWmipUserCacheEntry* entry = nullptr;
+        const HRESULT hr = c.bySid ? TestApp::Cache()->GetUserFromSID(&entry, CString(kOperatorSid))
+                                   : TestApp::Cache()->GetUser(&entry);
+        EXPECT_EQ(hr, c.expected) << "level " << c.level;
+        EXPECT_EQ(entry != nullptr, SUCCEEDED(c.expected));
+        if (c.log != nullptr) {
+            EXPECT_EQ(ProviderTestInstallation::CountLogLines(c.log), before + 1) << c.log;
+        }
+        if (entry != nullptr) {
+            EXPECT_EQ(entry->GetUser()->GetUserID(), ProviderTestInstallation::kOperatorId);
+            EXPECT_EQ(TestApp::Cache()->ReleaseUser(entry), S_OK);
+        }
+        EXPECT_FALSE(CallerIdentity::IsImpersonating());
+    }
+}
+
+TEST(UserCacheCaller, WithoutACallerTheImpersonationFailureIsReturned)
+{
+    ProviderTestInstallation installation;
+    TestApp app;
+    CWmipUserCacheEntry* entry = nullptr;
+    EXPECT_EQ(TestApp::Cache()->GetUser(&entry), RPC_E_NO_CONTEXT);
+    EXPECT_EQ(entry, nullptr);
+    EXPECT_EQ(TestApp::Cache()->GetUser(nullptr), WBEM_E_INVALID_PARAMETER);
+}
+
+TEST_F(UserCacheTest, BinarySidIsConvertedOrRefused)
+{
+    const unsigned char operatorSid[] = {1, 5, 0, 0, 0, 0, 0, 5,         // S-1-5
+                                         21, 0, 0, 0,                    // 21
+                                         0xDC, 0xF4, 0xDC, 0x3B,         // 1004336348
+                                         0x83, 0x3D, 0x2B, 0x46,         // 1177238915
+                                         0x82, 0x8B, 0xA6, 0x28,         // 682003330
+                                         0xE9, 0x03, 0, 0};              // 1001
+    CWmipUserCacheEntry* entry = nullptr;
+    ASSERT_EQ(Cache().GetUserFromSID(&entry, operatorSid), S_OK);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->GetSID(), CString(kOperatorSid));
+    EXPECT_EQ(Cache().ReleaseUser(entry), S_OK);
+
+    const unsigned char badRevision[] = {2, 1, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0};
+    const unsigned char tooManyParts[] = {1, 16, 0, 0, 0, 0, 0, 5};
+    for (const unsigned char* bad : {badRevision, tooManyParts, static_cast<const unsigned char*>(nullptr)}) {
+        CWmipUserCacheEntry* refused = nullptr;
+        EXPECT_EQ(Cache().GetUserFromSID(&refused, bad), WBEM_E_ACCESS_DENIED);
+        EXPECT_EQ(refused, nullptr);
+    }
+}
+
+TEST(UserCachePool, ExhaustedConnectionPoolFailsTheLookupInsteadOfGuessingAUser)
+{
+    ProviderTestInstallation installation;
+    ProviderTestInstallation::SetRegistryDword(L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere", L"DatabaseTimeout", 0);
+    TestApp app;
+    const CallerIdentity::Scope caller(CallerIdentity(kOperatorSid, SecurityImpersonation));
+    DBConnectionManager* manager = CWmipApp::GetConnectionManager();
+    ASSERT_NE(manager, nullptr);
+    std::vector<CAcsUser*> lent;
+    for (int i = 0; i < DBConnectionManager::kDefaultPoolSize; ++i) {
+        lent.push_back(manager->Connection(0));
+        ASSERT_NE(lent.back(), nullptr);
+    }
+    TestUserCache* cache = TestApp::Cache();
+    ASSERT_NE(cache, nullptr);
+    for (const bool bySid : {true, false}) {
+        CWmipUserCacheEntry* entry = nullptr;
+        const HRESULT hr = bySid ? cache->GetUserFromSID(&entry, CString(kOperatorSid)) : cache->GetUser(&entry);
+        EXPECT_EQ(hr, WBEM_E_FAILED);
+        EXPECT_EQ(entry, nullptr);
+        EXPECT_FALSE(CallerIdentity::IsImpersonating());
+    }
+    EXPECT_EQ(cache->GetCachedUserCount(), 0u);
+    EXPECT_EQ(ProviderTestInstallation::CountLogLines(
+                  "The system was unable to open a database connection to service this request."),
+              2);
+
+    manager->ReleaseConnection(lent.back());
+    CWmipUserCacheEntry* entry = nullptr;
+    ASSERT_EQ(cache->GetUserFromSID(&entry, CString(kOperatorSid)), S_OK);
+    EXPECT_EQ(entry->GetUser()->GetUserID(), ProviderTestInstallation::kOperatorId);
+    EXPECT_EQ(manager->GetLentCount(), DBConnectionManager::kDefaultPoolSize - 1) << "the lookup gave its connection back";
+    EXPECT_EQ(cache->ReleaseUser(entry), S_OK);
+    lent.pop_back();
+    for (CAcsUser* connection : lent) {
+        manager->ReleaseConnection(connection);
+    }
+}

@@ -1,0 +1,90 @@
+// A fresh installation for one test: a temporary PROVIXA_HOME holding the demo database
+// (db/schema.sql and db/demo.sql, at the default data source "sqlite:provixa.db"), with
+// helpers to change rows, write registry values and read the provider's log.
+//
+// The demo's operator (USERID 1, system group 1 granting 0x100000D0) is linked to the Windows
+// account kOperatorSid; CONFIG_VALUE 33 (entry lifetime) is 300 and 37 is 60.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "common/CBntRegistry.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "tests/inhouse/BntUtility/TempHome.h"
+
+class ProviderTestInstallation {
+public:
+    static constexpr wchar_t kOperatorSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
+    static constexpr LONG kOperatorId = 1;
+
+    explicit ProviderTestInstallation(bool withDatabase = true)
+    {
+        if (withDatabase) {
+            CreateDatabase();
+        }
+    }
+
+    // Builds the demo database from db/schema.sql and db/demo.sql.
+    void CreateDatabase() const
+    {
+        Exec(ReadSource("db/schema.sql"));
+        Exec(ReadSource("db/demo.sql"));
+    }
+
+    ProviderTestInstallation(const ProviderTestInstallation&) = delete;
+    ProviderTestInstallation& operator=(const ProviderTestInstallation&) = delete;
+
+    // Runs SQL text on the installation's database; fails the test on an error.
+    void Exec(const std::string& sql) const
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open((m_home.Path() / "provixa.db").c_str(), &db), SQLITE_OK);
+        char* error = nullptr;
+        const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+        EXPECT_EQ(rc, SQLITE_OK) << (error != nullptr ? error : "");
+        sqlite3_free(error);
+        sqlite3_close(db);
+    }
+
+    // Writes a DWORD value under HKEY_LOCAL_MACHINE\subKey.
+    static void SetRegistryDword(const wchar_t* subKey, const wchar_t* name, DWORD value)
+    {
+        CBntRegistry key(false, subKey);
+        ASSERT_TRUE(key.IsOpen());
+        ASSERT_TRUE(key.SetDWORDValue(name, value));
+    }
+
+    // The number of lines of the provider's log that contain the text.
+    static int CountLogLines(const std::string& text)
+    {
+        const std::string file = brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName());
+        const auto lines = TempHome::ReadLines(file);
+        return static_cast<int>(
+            std::count_if(lines.begin(), lines.end(), [&text](const std::string& line) { return line.find(text) != std::string::npos; }));
+    }
+
+    const TempHome& Home() const { return m_home; }
+
+private:
+    static std::string ReadSource(const std::string& relative)
+    {
+        const char* source = std::getenv("PROVIXA_SOURCE_DIR");
+        const std::string root = source != nullptr ? source : ".";
+        std::ifstream in(root + "/" + relative);
+        EXPECT_TRUE(in.good()) << relative << " not found under " << root;
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    TempHome m_home;
+};
