@@ -1,0 +1,223 @@
+#include "provider/CWmipCallerAccess.h"
+
+#include <memory>
+
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntDirectories/DirectoryDBManager.h"
+#include "inhouse/BntDirectories/GetCurrentWindowsSID.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/security/CallerIdentity.h"
+#include "platform/win32/SystemInfo.h"
+#include "provider/CWmipApp.h"
+#include "provider/CWmipMapperLease.h"
+#include "provider/CWmipRequestEnvelope.h"
+#include "provider/CWmipUserCache.h"
+#include "provider/CWmipUserCacheEntry.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr LPCWSTR kSource = CWmipRequestEnvelope::kSourceName;
+
+// Reverts the thread to itself when the scope ends, on every path.
+class RevertOnExit
+{
+public:
+    RevertOnExit() = default;
+    ~RevertOnExit() { CoRevertToSelf(); }
+    RevertOnExit(const RevertOnExit&) = delete;
+    RevertOnExit& operator=(const RevertOnExit&) = delete;
+};
+
+// Gives an entry taken with GetUser back when the scope ends.
+class EntryReturn
+{
+public:
+    EntryReturn(const CWmipCallerAccess& access, CWmipUserCacheEntry* entry) : m_access(access), m_entry(entry) {}
+    ~EntryReturn() { m_access.ReleaseUser(m_entry); }
+    EntryReturn(const EntryReturn&) = delete;
+    EntryReturn& operator=(const EntryReturn&) = delete;
+
+private:
+    const CWmipCallerAccess& m_access;
+    CWmipUserCacheEntry* m_entry;
+};
+
+CString NotLinkedText(const CString& sid)
+{
+    return L"Access denied: account with SID " + sid + L" is not linked to an Ivarune user";
+}
+
+}  // namespace
+
+CWmipCallerAccess::CWmipCallerAccess(CWmipUserCache* userCache, DBConnectionManager* connectionManager)
+    : m_userCache(userCache), m_connectionManager(connectionManager)
+{
+}
+
+void CWmipCallerAccess::EnsureVexletPermission() const
+{
+    CWmipUserCacheEntry* entry = nullptr;
+    HRESULT result = GetUser(&entry);
+    if (FAILED(result) || entry == nullptr)
+    {
+        ReleaseUser(entry);
+        if (SUCCEEDED(result))
+            result = WBEM_E_FAILED;
+        CString sid;
+        if (ReadClientSid(sid) && IsSystemAccountSid(sid))
+            throw CWMIException(kSource, __LINE__, result, L"The client does not have access to use Fluxmere.", false);
+        throw CWMIException(kSource, __LINE__, result,
+                            L"The client does not have access to use Fluxmere. The user account has not been linked.");
+    }
+
+    bool permitted = false;
+    {
+        // The entry is held only for the check, not for the rest of the request.
+        EntryReturn giveBack(*this, entry);
+        const CAcsUser* user = entry->GetUser();
+        permitted = user != nullptr && user->HasPermission(kUseProviderPermission);
+    }
+    if (!permitted)
+        throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED,
+                            L"The client does not have sufficient user permissions to perform the requested "
+                            L"operation. The user does not have permission to use Fluxmere.");
+}
+
+HRESULT CWmipCallerAccess::GetUser(CWmipUserCacheEntry** entry) const
+{
+    if (entry == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *entry = nullptr;
+    if (CWmipApp::DisableConnectionPooling())
+        return CreateUnpooledUser(entry);
+    if (m_userCache == nullptr)
+        return WBEM_E_FAILED;
+    CWmipUserCacheEntry* taken = nullptr;
+    const HRESULT result = m_userCache->GetUser(&taken);
+    if (FAILED(result))
+    {
+        m_userCache->ReleaseUser(taken);
+        return result;
+    }
+    *entry = taken;
+    return result;
+}
+
+void CWmipCallerAccess::ReleaseUser(CWmipUserCacheEntry* entry) const
+{
+    if (entry == nullptr)
+        return;
+    if (CWmipApp::DisableConnectionPooling())
+    {
+        // An entry of this mode was built for the one request and belongs to it alone.
+        std::unique_ptr<CWmipUserCacheEntry> owned(entry);
+        return;
+    }
+    if (m_userCache != nullptr)
+        m_userCache->ReleaseUser(entry);
+}
+
+bool CWmipCallerAccess::ReadClientSid(CString& sid)
+{
+    // Without impersonation the thread's own account would be read, not the client's.
+    if (FAILED(CoImpersonateClient()))
+        return false;
+    RevertOnExit revert;
+    return SUCCEEDED(brontel::directories::GetCurrentWindowsSID(sid));
+}
+
+bool CWmipCallerAccess::IsSystemAccountSid(const CString& sid)
+{
+    return sid == kLocalSystemSid || sid == kNetworkServiceSid;
+}
+
+HRESULT CWmipCallerAccess::CreateUnpooledUser(CWmipUserCacheEntry** entry) const
+{
+    const HRESULT level = CWmipUserCache::IsImpersonatedClient();
+    if (FAILED(level))
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Improper authentication level", level);
+        return level;
+    }
+    if (level == 1)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Improper authentication level (identification)",
+                               WBEM_E_ACCESS_DENIED);
+        return WBEM_E_ACCESS_DENIED;
+    }
+    const HRESULT impersonated = CoImpersonateClient();
+    if (FAILED(impersonated))
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to impersonate client", impersonated);
+        return impersonated;
+    }
+    RevertOnExit revert;
+    try
+    {
+        CString sid;
+        if (FAILED(brontel::directories::GetCurrentWindowsSID(sid)))
+        {
+            CWMIDebugLog::LogError(kSource, __LINE__, NotLinkedText(sid), WBEM_E_ACCESS_DENIED);
+            return WBEM_E_ACCESS_DENIED;
+        }
+        // The login below names its user by id: an account that cannot be resolved must fail
+        // here rather than log in as whatever user id 0 stands for.
+        LONG userId = 0;
+        const HRESULT lookup = LookUpLinkedUser(sid, userId);
+        if (FAILED(lookup))
+        {
+            CWMIDebugLog::LogError(kSource, __LINE__,
+                                   L"The system was unable to open a database connection to service this request.",
+                                   lookup);
+            return lookup;
+        }
+        if (userId == 0)
+        {
+            CWMIDebugLog::LogError(kSource, __LINE__, NotLinkedText(sid), WBEM_E_ACCESS_DENIED);
+            return WBEM_E_ACCESS_DENIED;
+        }
+
+        CWMIDebugLog::LogInfo(kSource, __LINE__, L"CWmipMapper::GetUser - creating new user", nullptr, true);
+        auto user = std::make_unique<CAcsUser>(false, true, true, true);
+        const CString dataSource = CBntDatabase::GetDSNFromINI();
+        if (!user->Login(dataSource, nullptr, nullptr, false, false, -1, userId, false))
+        {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while getting user", WBEM_E_ACCESS_DENIED);
+            return WBEM_E_ACCESS_DENIED;
+        }
+        auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), nullptr, GetTickCount64());
+        created->SetSID(sid);
+        created->AddRef();
+        *entry = created.release();
+        return S_OK;
+    }
+    catch (const CException& failure)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Access denied: unable to login to Ivarune", WBEM_E_ACCESS_DENIED,
+                               &failure);
+        return WBEM_E_ACCESS_DENIED;
+    }
+    catch (...)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while getting user", WBEM_E_ACCESS_DENIED);
+        return WBEM_E_ACCESS_DENIED;
+    }
+}
+
+HRESULT CWmipCallerAccess::LookUpLinkedUser(const CString& sid, LONG& userId) const
+{
+    userId = 0;
+    CWmipMapperLease lease(m_connectionManager);
+    const CAcsUser* connection = lease.TakeConnection();
+    if (connection == nullptr || connection->GetDatabase() == nullptr)
+        return WBEM_E_FAILED;
+    brontel::directories::DirectoryDBManager directory(connection->GetDatabase(), nullptr);
+    userId = directory.GetUserIDForWindowsAccount(sid);
+    return S_OK;
+}

@@ -1,0 +1,61 @@
+// CWmipCallerAccess: who the caller of an instance-provider request is and whether it may use
+// the provider: the caller's user-cache entry (from the process's user cache, or built for the
+// one request when connection pooling is disabled), the caller's Windows SID, and the check of
+// the right to use the data-integration service (permission 0x100000D0).
+//
+// Owned by the instance provider; its members are set at construction and only read, so one
+// object serves every request thread at once. The user cache and the connection manager are
+// borrowed from the application object and outlive it.
+#pragma once
+
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+class CWmipUserCache;
+class CWmipUserCacheEntry;
+class DBConnectionManager;
+
+class CWmipCallerAccess
+{
+public:
+    // The right to use the data-integration service.
+    static constexpr DWORD kUseProviderPermission = 0x100000D0;
+    // The SIDs of Local System and Network Service.
+    static constexpr LPCWSTR kLocalSystemSid = L"S-1-5-18";
+    static constexpr LPCWSTR kNetworkServiceSid = L"S-1-5-20";
+
+    CWmipCallerAccess(CWmipUserCache* userCache, DBConnectionManager* connectionManager);
+    CWmipCallerAccess(const CWmipCallerAccess&) = delete;
+    CWmipCallerAccess& operator=(const CWmipCallerAccess&) = delete;
+
+    // Returns when the caller may use the provider. Throws CWMIException: the failure of
+    // GetUser with "The client does not have access to use Fluxmere." (Local System or Network
+    // Service) or "... The user account has not been linked." (anyone else); 0x80041003 when
+    // the caller's user lacks the permission. The entry is given back before it returns.
+    void EnsureVexletPermission() const;
+
+    // The caller's entry with its use count raised into *entry (null first, set only on
+    // success). Answers S_OK (or S_FALSE from the cache) on success; the failing HRESULT
+    // otherwise (0x80041003 for an unlinked or unresolvable account; WBEM_E_FAILED without a
+    // user cache; WBEM_E_INVALID_PARAMETER for a null out pointer).
+    HRESULT GetUser(CWmipUserCacheEntry** entry) const;
+    // Gives an entry from GetUser back; null is ignored.
+    void ReleaseUser(CWmipUserCacheEntry* entry) const;
+
+    // The Windows SID of the client (impersonating it for the read and reverting after).
+    // True with the SID text on success; false when it cannot be read.
+    static bool ReadClientSid(CString& sid);
+    // True for the SID texts of Local System and Network Service (exact comparison).
+    static bool IsSystemAccountSid(const CString& sid);
+
+private:
+    // GetUser when connection pooling is disabled: a user logged in for this request only.
+    HRESULT CreateUnpooledUser(CWmipUserCacheEntry** entry) const;
+    // The system user linked to the SID through a pooled connection: S_OK with the id (0 when
+    // none is linked); WBEM_E_FAILED when no connection is available to look it up.
+    HRESULT LookUpLinkedUser(const CString& sid, LONG& userId) const;
+
+    // Set at construction.
+    CWmipUserCache* const m_userCache;
+    DBConnectionManager* const m_connectionManager;
+};

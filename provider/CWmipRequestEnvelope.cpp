@@ -1,0 +1,112 @@
+#include "provider/CWmipRequestEnvelope.h"
+
+#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipObjectPath.h"
+#include "framework/CWmipQuery.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/Bstr.h"
+#include "platform/com/Unknown.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "provider/CWmipApp.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
+namespace {
+
+CString CallText(const CString& operation, const CString& argument)
+{
+    return operation + L"(" + argument + L")";
+}
+
+}  // namespace
+
+CWmipRequestEnvelope::CWmipRequestEnvelope(LPCWSTR operation, const CString& argument, IWbemServices* services,
+                                           IWbemContext* context, IWbemObjectSink* sink,
+                                           DBConnectionManager* connectionManager)
+    : m_moduleState(&theApp),
+      m_operation(operation),
+      m_argument(argument),
+      m_services(services),
+      m_context(context),
+      m_reporter(sink),
+      m_lease(connectionManager)
+{
+    CWMIDebugLog::LogInfo(kSourceName, __LINE__, CallText(m_operation, m_argument), nullptr, true);
+}
+
+CWmipRequestEnvelope::~CWmipRequestEnvelope() = default;
+
+HRESULT CWmipRequestEnvelope::Run(const Work& work, FailureMapping mapping)
+{
+    HRESULT result = WBEM_E_FAILED;
+    ComPtr<IWbemClassObject> statusObject;
+    try
+    {
+        try
+        {
+            result = work();
+        }
+        catch (const CWMIException&)
+        {
+            throw;
+        }
+        catch (const CException& failure)
+        {
+            throw CWMIException(kSourceName, __LINE__, WBEM_E_FAILED, &failure);
+        }
+        catch (...)
+        {
+            throw CWMIException(kSourceName, __LINE__, WBEM_E_FAILED);
+        }
+    }
+    catch (const CWMIException& failure)
+    {
+        result = failure.GetHResult();
+        try
+        {
+            statusObject.Attach(failure.CreateExtendedStatus(m_services, m_context));
+        }
+        catch (...)
+        {
+            // Without a status object the failure is still reported by its HRESULT.
+        }
+        if (mapping != nullptr)
+            result = mapping(result);
+    }
+
+    ReleaseResources();
+
+    BSTR text = nullptr;
+    if (SUCCEEDED(result) && m_resultText.has_value())
+        text = SysAllocString(*m_resultText);
+    m_reporter.Complete(result, text, statusObject.Get());
+    SysFreeString(text);
+    statusObject.Reset();
+
+    CWMIDebugLog::LogInfo(kSourceName, __LINE__, L"Leaving " + CallText(m_operation, m_argument), nullptr, true);
+    return result;
+}
+
+HRESULT CWmipRequestEnvelope::AnswerEarly(HRESULT result)
+{
+    ReleaseResources();
+    return m_reporter.Complete(result, nullptr, nullptr);
+}
+
+void CWmipRequestEnvelope::ReleaseResources()
+{
+    // A mapper's destructor may fail like any other code; what it held is gone either way,
+    // and the request still reports once.
+    try
+    {
+        m_lease.Close();
+    }
+    catch (...)
+    {
+    }
+    m_query.reset();
+    m_path.reset();
+}

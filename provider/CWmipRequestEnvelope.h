@@ -1,0 +1,82 @@
+// CWmipRequestEnvelope: the frame every asynchronous entry point of the instance provider runs
+// in, written once: the switch to the library's own module state, the "<operation>(<argument>)"
+// and "Leaving <operation>(<argument>)" log lines, the guarded regions that turn every failure
+// into a CWMIException and its extended status object, the request's resources (object path,
+// query, database connection and mapper) given back before the one final SetStatus.
+//
+// Built on the stack of one entry point and used on that thread only (no lock). The services,
+// context and sink are borrowed from the caller; each may be null (a null sink hears nothing).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "platform/mfc/CString.h"
+#include "platform/mfc/ModuleState.h"
+#include "platform/win32/WinTypes.h"
+#include "provider/CWmipMapperLease.h"
+#include "provider/CWmipStatusReporter.h"
+
+class CWmipObjectPath;
+class CWmipQuery;
+class DBConnectionManager;
+class IWbemContext;
+class IWbemObjectSink;
+class IWbemServices;
+
+class CWmipRequestEnvelope
+{
+public:
+    // The step that differs between entry points: answers the request's HRESULT, or throws.
+    using Work = std::function<HRESULT()>;
+    // Rewrites the HRESULT of a failure caught by the envelope (the extended status still
+    // describes the failure as it was thrown).
+    using FailureMapping = HRESULT (*)(HRESULT);
+
+    // The source name of the provider's log lines and exceptions.
+    static constexpr LPCWSTR kSourceName = L"wpInstanceProvider";
+
+    // Switches the calling thread to the library's module state for the envelope's life and
+    // logs "<operation>(<argument>)".
+    CWmipRequestEnvelope(LPCWSTR operation, const CString& argument, IWbemServices* services,
+                         IWbemContext* context, IWbemObjectSink* sink, DBConnectionManager* connectionManager);
+    ~CWmipRequestEnvelope();
+    CWmipRequestEnvelope(const CWmipRequestEnvelope&) = delete;
+    CWmipRequestEnvelope& operator=(const CWmipRequestEnvelope&) = delete;
+
+    // Runs the work inside the guarded regions; gives back the request's resources; reports
+    // the result (with the result text when it succeeded and one was set, and the extended
+    // status of a caught failure) with SetStatus; logs the leaving line. Answers the reported
+    // HRESULT. Never throws.
+    HRESULT Run(const Work& work, FailureMapping mapping = nullptr);
+    // Reports the result at once, with neither text nor status object, and without the
+    // leaving line (an answer that ends the request before its work begins).
+    HRESULT AnswerEarly(HRESULT result);
+
+    // The request's resources; all are given back by Run before it reports, and by the
+    // destructor on any other way out.
+    std::unique_ptr<CWmipObjectPath>& Path() { return m_path; }
+    std::unique_ptr<CWmipQuery>& Query() { return m_query; }
+    CWmipMapperLease& Lease() { return m_lease; }
+    // The result text reported on success (the put's object path).
+    void SetResultText(const CString& text) { m_resultText = text; }
+
+private:
+    void ReleaseResources();
+
+    // Set at construction. The module state is switched first and restored last.
+    CModuleStateSwitch m_moduleState;
+    const CString m_operation;
+    const CString m_argument;
+    IWbemServices* const m_services;
+    IWbemContext* const m_context;
+    // Declared before the resources so that a guard report comes after they are given back.
+    CWmipStatusReporter m_reporter;
+
+    std::optional<CString> m_resultText;
+    std::unique_ptr<CWmipObjectPath> m_path;
+    std::unique_ptr<CWmipQuery> m_query;
+    // Declared after the query: the mapper refers to the query attached to it.
+    CWmipMapperLease m_lease;
+};

@@ -1,0 +1,138 @@
+// The caller's entry when connection pooling is disabled: built for one request from the
+// account linked to the caller's SID, never from a guess.
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/mfc/ModuleState.h"
+#include "platform/registry/Registry.h"
+#include "provider/CWmipApp.h"
+#include "provider/CWmipCallerAccess.h"
+#include "provider/CWmipUserCacheEntry.h"
+#include "tests/provider/instance/InstanceProviderTestSupport.h"
+
+namespace instancetest {
+namespace {
+
+constexpr const wchar_t* kInstallationKey = L"SOFTWARE\\Brontel\\Ivarune";
+
+// Sets "DisableConnectionPooling" for the scope; a fresh application reads it with its user cache.
+class PoolingSwitch
+{
+public:
+    explicit PoolingSwitch(DWORD value)
+    {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kInstallationKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(RegSetValueExW(key, L"DisableConnectionPooling", 0, REG_DWORD,
+                                 reinterpret_cast<const BYTE*>(&value), sizeof(value)),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+    ~PoolingSwitch()
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kInstallationKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS)
+        {
+            RegDeleteValueW(key, L"DisableConnectionPooling");
+            RegCloseKey(key);
+        }
+    }
+    PoolingSwitch(const PoolingSwitch&) = delete;
+    PoolingSwitch& operator=(const PoolingSwitch&) = delete;
+};
+
+class UnpooledCaller : public ProviderTest
+{
+protected:
+    void SetUp() override
+    {
+        ProviderTest::SetUp();
+        m_switch = std::make_unique<PoolingSwitch>(1);
+        m_app = std::make_unique<CWmipApp>();
+        m_state = std::make_unique<CModuleStateSwitch>(m_app.get());
+        ASSERT_NE(CWmipApp::GetUserCache(), nullptr);
+        ASSERT_EQ(CWmipApp::DisableConnectionPooling(), 1);
+    }
+
+    void TearDown() override
+    {
+        m_state.reset();
+        m_app.reset();
+        m_switch.reset();
+        ProviderTest::TearDown();
+    }
+
+    std::unique_ptr<PoolingSwitch> m_switch;
+    std::unique_ptr<CWmipApp> m_app;
+    std::unique_ptr<CModuleStateSwitch> m_state;
+};
+
+TEST_F(UnpooledCaller, LinkedCallerGetsAnEntryOfItsOwnUser)
+{
+    CWmipCallerAccess access(CWmipApp::GetUserCache(), CWmipApp::GetConnectionManager());
+    CWmipUserCacheEntry* entry = nullptr;
+    ASSERT_EQ(access.GetUser(&entry), S_OK);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->GetUser()->GetUserID(), 1);
+    EXPECT_EQ(entry->GetSID(), CString(kOperatorSid));
+    EXPECT_EQ(entry->GetUseCount(), 1);
+    access.ReleaseUser(entry);
+    EXPECT_FALSE(CallerIdentity::IsImpersonating());
+}
+
+TEST_F(UnpooledCaller, CallerThatCannotBeResolvedWithoutAConnectionIsRefused)
+{
+    // No pool to look the account up in: the request fails rather than log in some user.
+    CWmipCallerAccess access(CWmipApp::GetUserCache(), nullptr);
+    CWmipUserCacheEntry* entry = reinterpret_cast<CWmipUserCacheEntry*>(&access);
+    EXPECT_TRUE(FAILED(access.GetUser(&entry)));
+    EXPECT_EQ(entry, nullptr);
+    EXPECT_THROW(access.EnsureVexletPermission(), brontel::utility::CWMIException);
+    EXPECT_FALSE(CallerIdentity::IsImpersonating());
+}
+
+TEST_F(UnpooledCaller, RefusalsByCause)
+{
+    CWmipCallerAccess access(CWmipApp::GetUserCache(), CWmipApp::GetConnectionManager());
+    const struct
+    {
+        const wchar_t* sid;
+        SECURITY_IMPERSONATION_LEVEL level;
+    } cases[] = {
+        {kStrangerSid, SecurityImpersonation},
+        {kLocalSystemSid, SecurityImpersonation},
+        {kOperatorSid, SecurityIdentification},
+        {kOperatorSid, SecurityAnonymous},
+    };
+    for (const auto& c : cases)
+    {
+        CallAs(c.sid, c.level);
+        CWmipUserCacheEntry* entry = nullptr;
+        EXPECT_EQ(access.GetUser(&entry), WBEM_E_ACCESS_DENIED) << c.sid << " " << c.level;
+        EXPECT_EQ(entry, nullptr);
+        EXPECT_FALSE(CallerIdentity::IsImpersonating());
+    }
+}
+
+TEST_F(UnpooledCaller, PermissionCheckUsesTheCallersOwnRights)
+{
+    CWmipCallerAccess access(CWmipApp::GetUserCache(), CWmipApp::GetConnectionManager());
+    EXPECT_NO_THROW(access.EnsureVexletPermission());
+    CallAs(kNoProviderRightSid);
+    try
+    {
+        access.EnsureVexletPermission();
+        ADD_FAILURE() << "a user without the right passed";
+    }
+    catch (const brontel::utility::CWMIException& refusal)
+    {
+        EXPECT_EQ(refusal.GetHResult(), WBEM_E_ACCESS_DENIED);
+        EXPECT_EQ(refusal.GetText(),
+                  CString(L"The client does not have sufficient user permissions to perform the requested operation. "
+                          L"The user does not have permission to use Fluxmere."));
+    }
+}
+
+}  // namespace
+}  // namespace instancetest

@@ -1,0 +1,354 @@
+#include "tests/provider/instance/InstanceProviderTestSupport.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/com/Bstr.h"
+#include "provider/CWmipApp.h"
+
+namespace instancetest {
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void Execute(sqlite3* db, const std::string& sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK)
+    {
+        const std::string message = error != nullptr ? error : "unknown error";
+        sqlite3_free(error);
+        FAIL() << message;
+    }
+}
+
+// The callers besides the demo operator: one linked user whose system group lacks the right
+// to use the provider, and one whose group grants that right alone.
+constexpr const char* kExtraCallers = R"(
+INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
+    (41, 'Readers only', -1, 1, 0), (42, 'Provider only', -1, 1, 0);
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (41, 268435459), (42, 268435664);
+INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
+                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
+                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
+    (3, 'readers', 'Rita', 'Reader', -1, 0, NULL, 1, 41, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
+    (4, 'provider', 'Pia', 'Provider', -1, 0, NULL, 1, 42, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
+INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
+    (3, 3, 1, 'S-1-5-21-1004336348-1177238915-682003330-1003'),
+    (4, 4, 1, 'S-1-5-21-1004336348-1177238915-682003330-1004');
+)";
+
+// One installation for the whole program: the application's connection pool attaches its
+// database once per process.
+class InstallationEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "instprov-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_home = pattern;
+        setenv("PROVIXA_HOME", m_home.c_str(), 1);
+        const char* source = std::getenv("PROVIXA_SOURCE_DIR");
+        ASSERT_NE(source, nullptr) << "PROVIXA_SOURCE_DIR names the repository";
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open((m_home / "provixa.db").c_str(), &db), SQLITE_OK);
+        Execute(db, ReadFile(std::filesystem::path(source) / "db" / "schema.sql"));
+        Execute(db, ReadFile(std::filesystem::path(source) / "db" / "demo.sql"));
+        Execute(db, kExtraCallers);
+        sqlite3_close(db);
+        theApp.InitInstance();
+        RegisterTestClasses();
+    }
+
+    void TearDown() override
+    {
+        theApp.ExitInstance();
+        std::error_code ignored;
+        std::filesystem::remove_all(m_home, ignored);
+    }
+
+private:
+    std::filesystem::path m_home;
+};
+
+const ::testing::Environment* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new InstallationEnvironment);
+
+}  // namespace
+
+// --- RecordingSink
+
+HRESULT RecordingSink::QueryInterface(REFIID iid, void** object)
+{
+    if (object == nullptr)
+        return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualGUID(iid, IUnknown::kIID) && !IsEqualGUID(iid, IWbemObjectSink::kIID))
+        return E_NOINTERFACE;
+    AddRef();
+    *object = static_cast<IWbemObjectSink*>(this);
+    return S_OK;
+}
+
+HRESULT RecordingSink::Indicate(LONG count, IWbemClassObject** objects)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (LONG i = 0; i < count; ++i)
+        m_objects.emplace_back(objects[i]);
+    return S_OK;
+}
+
+HRESULT RecordingSink::SetStatus(LONG flags, HRESULT result, BSTR param, IWbemClassObject* statusObject)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    StatusCall call;
+    call.flags = flags;
+    call.result = result;
+    call.hasText = param != nullptr;
+    call.text = param != nullptr ? param : L"";
+    call.statusObject = ComPtr<IWbemClassObject>(statusObject);
+    m_statuses.push_back(call);
+    return S_OK;
+}
+
+std::vector<ComPtr<IWbemClassObject>> RecordingSink::Objects() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_objects;
+}
+
+std::vector<StatusCall> RecordingSink::Statuses() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_statuses;
+}
+
+std::vector<StatusCall> RecordingSink::FinalStatuses() const
+{
+    std::vector<StatusCall> finals;
+    for (const StatusCall& call : Statuses())
+        if (call.flags == WBEM_STATUS_COMPLETE)
+            finals.push_back(call);
+    return finals;
+}
+
+int RecordingSink::ProgressCount() const
+{
+    int count = 0;
+    for (const StatusCall& call : Statuses())
+        count += call.flags == WBEM_STATUS_PROGRESS ? 1 : 0;
+    return count;
+}
+
+std::wstring RecordingSink::LastDescription() const
+{
+    const std::vector<StatusCall> finals = FinalStatuses();
+    if (finals.empty() || finals.back().statusObject == nullptr)
+        return std::wstring();
+    return ProviderTestAccess::StringOf(finals.back().statusObject.Get(), L"Description");
+}
+
+// --- RecordingInitSink
+
+HRESULT RecordingInitSink::QueryInterface(REFIID iid, void** object)
+{
+    if (object == nullptr)
+        return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualGUID(iid, IUnknown::kIID) && !IsEqualGUID(iid, IWbemProviderInitSink::kIID))
+        return E_NOINTERFACE;
+    AddRef();
+    *object = static_cast<IWbemProviderInitSink*>(this);
+    return S_OK;
+}
+
+HRESULT RecordingInitSink::SetStatus(LONG status, LONG)
+{
+    statuses.push_back(status);
+    return S_OK;
+}
+
+// --- NullServices
+
+HRESULT NullServices::QueryInterface(REFIID iid, void** object)
+{
+    if (object == nullptr)
+        return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualGUID(iid, IUnknown::kIID) && !IsEqualGUID(iid, IWbemServices::kIID))
+        return E_NOINTERFACE;
+    AddRef();
+    *object = static_cast<IWbemServices*>(this);
+    return S_OK;
+}
+
+ULONG NullServices::CountReferences()
+{
+    AddRef();
+    return Release();
+}
+
+HRESULT NullServices::OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**, IWbemCallResult**)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::CancelAsyncCall(IWbemObjectSink*) { return WBEM_E_NOT_SUPPORTED; }
+HRESULT NullServices::QueryObjectSink(LONG, IWbemObjectSink**) { return WBEM_E_NOT_SUPPORTED; }
+HRESULT NullServices::GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject**, IWbemCallResult**)
+{
+    return WBEM_E_NOT_FOUND;
+}
+HRESULT NullServices::GetObjectAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**) { return WBEM_E_NOT_SUPPORTED; }
+HRESULT NullServices::DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::CreateClassEnum(const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::CreateClassEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::PutInstance(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::DeleteInstance(const BSTR, LONG, IWbemContext*, IWbemCallResult**)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::DeleteInstanceAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::CreateInstanceEnum(const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::ExecQuery(const BSTR, const BSTR, LONG, IWbemContext *, IEnumWbemClassObject **)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext *, IWbemObjectSink *)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext *, IEnumWbemClassObject **)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext *, IWbemObjectSink *)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::ExecMethod(const BSTR, const BSTR, LONG, IWbemContext *, IWbemClassObject *, IWbemClassObject **,
+                                 IWbemCallResult **)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext *, IWbemClassObject *,
+                                      IWbemObjectSink *)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+
+// --- Text
+
+Text::Text(const wchar_t *text) : m_text(SysAllocString(text)) {}
+
+Text::~Text()
+{
+    SysFreeString(m_text);
+}
+
+// --- ProviderTest
+
+void ProviderTest::SetUp()
+{
+    Control() = MapperControl();
+    m_services = MakeComObject<NullServices>();
+    m_sink = MakeComObject<RecordingSink>();
+    CallAs(kOperatorSid);
+    ASSERT_EQ(m_provider.Initialize(nullptr, 0, nullptr, nullptr, m_services.Get(), nullptr, nullptr),
+              WBEM_S_NO_ERROR);
+}
+
+void ProviderTest::TearDown()
+{
+    m_caller.reset();
+    EXPECT_EQ(Control().liveMappers, 0) << "a mapper outlived its request";
+}
+
+void ProviderTest::CallAs(const wchar_t* sid, SECURITY_IMPERSONATION_LEVEL level)
+{
+    m_caller.reset();
+    m_caller = std::make_unique<CallerIdentity::Scope>(CallerIdentity(sid, level));
+}
+
+std::wstring ProviderTest::StringOf(IWbemClassObject* object, const wchar_t* property)
+{
+    return ProviderTestAccess::StringOf(object, property);
+}
+
+LONG ProviderTest::NumberOf(IWbemClassObject* object, const wchar_t* property)
+{
+    _variant_t value;
+    if (object == nullptr || FAILED(object->Get(property, 0, &value, nullptr, nullptr)) || value.vt != VT_I4)
+        return -9999;
+    return value.lVal;
+}
+
+StatusCall ProviderTest::ExpectOneFinalStatus(const RecordingSink& sink, HRESULT result)
+{
+    const std::vector<StatusCall> finals = sink.FinalStatuses();
+    EXPECT_EQ(finals.size(), 1u) << "one final SetStatus per request";
+    if (finals.empty())
+        return StatusCall();
+    EXPECT_EQ(finals.front().result, result) << std::hex << finals.front().result;
+    return finals.front();
+}
+
+std::wstring ProviderTestAccess::StringOf(IWbemClassObject* object, const wchar_t* property)
+{
+    _variant_t value;
+    if (object == nullptr || FAILED(object->Get(property, 0, &value, nullptr, nullptr)) || value.vt != VT_BSTR ||
+        value.bstrVal == nullptr)
+        return std::wstring();
+    return value.bstrVal;
+}
+
+}  // namespace instancetest

@@ -1,0 +1,210 @@
+// Fixtures of the instance provider tests: a recording sink, a namespace stand-in, the
+// test database with its callers, and the test classes with their configurable mappers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/com/Unknown.h"
+#include "platform/com/Variant.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/security/CallerIdentity.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/IWbemObjectSink.h"
+#include "platform/wmi/IWbemProviderInitSink.h"
+#include "platform/wmi/IWbemServices.h"
+#include "provider/CWmipInstanceProvider.h"
+
+namespace instancetest {
+
+// Callers of the test database.
+// The demo operator: may use the provider and view readers.
+inline const wchar_t* const kOperatorSid = L"S-1-5-21-1004336348-1177238915-682003330-1001";
+// Linked, may view readers, lacks the right to use the provider.
+inline const wchar_t* const kNoProviderRightSid = L"S-1-5-21-1004336348-1177238915-682003330-1003";
+// Linked, may use the provider, may view nothing else.
+inline const wchar_t* const kNoViewRightSid = L"S-1-5-21-1004336348-1177238915-682003330-1004";
+// Not linked to any system user.
+inline const wchar_t* const kStrangerSid = L"S-1-5-21-1004336348-1177238915-682003330-1999";
+inline const wchar_t* const kLocalSystemSid = L"S-1-5-18";
+
+// The permission of viewing readers, which guards the reader test class.
+constexpr DWORD kViewReadersPermission = 0x10000003;
+
+// What the test mappers answer; reset before every test.
+struct MapperControl
+{
+    DWORD viewPermission = kViewReadersPermission;
+    BOOL storesClassDefinition = FALSE;
+    HRESULT putResult = S_OK;
+    HRESULT deleteResult = S_OK;
+    HRESULT methodResult = S_OK;
+    // Thrown (as CWMIException) instead of answering, when not S_OK.
+    HRESULT putThrows = S_OK;
+    HRESULT deleteThrows = S_OK;
+    HRESULT methodThrows = S_OK;
+    // Classes of the listing whose view right the caller lacks.
+    std::vector<std::wstring> refusedListedClasses;
+    // Calls seen.
+    int putCalls = 0;
+    int deleteCalls = 0;
+    int methodCalls = 0;
+    LONG lastPutFlags = -1;
+    std::wstring lastMethod;
+    std::wstring lastDeletedClass;
+    // Mappers alive right now.
+    int liveMappers = 0;
+    // For each reader mapper: the connections still lent when it was deleted.
+    std::vector<int> lentAtMapperDeath;
+    // When set, the reader mapper hands out this definition (as a class cache shares one).
+    ComPtr<IWbemClassObject> sharedClass;
+};
+MapperControl& Control();
+
+// The class served by the reader test mapper and its properties.
+inline const wchar_t* const kReaderClass = L"Bnt_TestReader";
+// The definition the reader mapper builds: keys PanelID and ReaderID, Description with the
+// "Values"/"ValueMap" qualifiers, and Parity, computed by the mapper ("even"/"odd" ReaderID).
+ComPtr<IWbemClassObject> BuildReaderClass();
+
+// Registers the test classes with the mapper registry (once per process).
+void RegisterTestClasses();
+
+// Reads of object properties shared by the sink and the tests.
+struct ProviderTestAccess
+{
+    // A string property of an object; empty when it has none.
+    static std::wstring StringOf(IWbemClassObject* object, const wchar_t* property);
+};
+
+// One SetStatus call.
+struct StatusCall
+{
+    LONG flags = 0;
+    HRESULT result = S_OK;
+    std::wstring text;
+    bool hasText = false;
+    ComPtr<IWbemClassObject> statusObject;
+};
+
+class RecordingSink final : public RefCounted<RecordingSink, IWbemObjectSink>
+{
+public:
+    RecordingSink() = default;
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    HRESULT Indicate(LONG count, IWbemClassObject** objects) override;
+    HRESULT SetStatus(LONG flags, HRESULT result, BSTR param, IWbemClassObject* statusObject) override;
+
+    std::vector<ComPtr<IWbemClassObject>> Objects() const;
+    std::vector<StatusCall> Statuses() const;
+    // The final statuses (WBEM_STATUS_COMPLETE) seen.
+    std::vector<StatusCall> FinalStatuses() const;
+    // Progress statuses seen.
+    int ProgressCount() const;
+    // The "Description" of the last final status object; empty when none.
+    std::wstring LastDescription() const;
+
+private:
+    friend class RefCounted<RecordingSink, IWbemObjectSink>;
+    ~RecordingSink() = default;
+
+    mutable std::mutex m_lock;
+    std::vector<ComPtr<IWbemClassObject>> m_objects;
+    std::vector<StatusCall> m_statuses;
+};
+
+class RecordingInitSink final : public RefCounted<RecordingInitSink, IWbemProviderInitSink>
+{
+public:
+    RecordingInitSink() = default;
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    HRESULT SetStatus(LONG status, LONG flags) override;
+    std::vector<LONG> statuses;
+
+private:
+    friend class RefCounted<RecordingInitSink, IWbemProviderInitSink>;
+    ~RecordingInitSink() = default;
+};
+
+// A namespace that supports nothing, counting its references so that a test can see whether
+// the provider gave its reference back.
+class NullServices final : public RefCounted<NullServices, IWbemServices>
+{
+public:
+    NullServices() = default;
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    ULONG CountReferences();
+    HRESULT OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**, IWbemCallResult**) override;
+    HRESULT CancelAsyncCall(IWbemObjectSink*) override;
+    HRESULT QueryObjectSink(LONG, IWbemObjectSink**) override;
+    HRESULT GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject**, IWbemCallResult**) override;
+    HRESULT GetObjectAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override;
+    HRESULT PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override;
+    HRESULT PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) override;
+    HRESULT DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override;
+    HRESULT DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override;
+    HRESULT CreateClassEnum(const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**) override;
+    HRESULT CreateClassEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override;
+    HRESULT PutInstance(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override;
+    HRESULT PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) override;
+    HRESULT DeleteInstance(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override;
+    HRESULT DeleteInstanceAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override;
+    HRESULT CreateInstanceEnum(const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**) override;
+    HRESULT CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override;
+    HRESULT ExecQuery(const BSTR, const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**) override;
+    HRESULT ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override;
+    HRESULT ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**) override;
+    HRESULT ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override;
+    HRESULT ExecMethod(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*, IWbemClassObject**,
+                       IWbemCallResult**) override;
+    HRESULT ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
+                            IWbemObjectSink*) override;
+
+private:
+    friend class RefCounted<NullServices, IWbemServices>;
+    ~NullServices() = default;
+};
+
+// A BSTR that frees itself.
+class Text
+{
+public:
+    explicit Text(const wchar_t* text);
+    ~Text();
+    Text(const Text&) = delete;
+    Text& operator=(const Text&) = delete;
+    operator BSTR() const { return m_text; }
+
+private:
+    BSTR m_text;
+};
+
+// The base of every provider test: an initialised provider on the process's test database,
+// the mapper control reset, and the operator as the caller.
+class ProviderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs as the caller for the rest of the test.
+    void CallAs(const wchar_t* sid, SECURITY_IMPERSONATION_LEVEL level = SecurityImpersonation);
+    // A string property of an object; empty when it has none.
+    static std::wstring StringOf(IWbemClassObject* object, const wchar_t* property);
+    static LONG NumberOf(IWbemClassObject* object, const wchar_t* property);
+    // Expects exactly one final status with the result, and answers it.
+    static StatusCall ExpectOneFinalStatus(const RecordingSink& sink, HRESULT result);
+
+    ComPtr<NullServices> m_services;
+    CWmipInstanceProvider m_provider;
+    ComPtr<RecordingSink> m_sink;
+
+private:
+    std::unique_ptr<CallerIdentity::Scope> m_caller;
+};
+
+}  // namespace instancetest
