@@ -1,0 +1,211 @@
+#include "framework/CWmipQuery.h"
+
+#include <string>
+#include <utility>
+
+#include "framework/CWmipMapper.h"
+#include "framework/WqlParser.h"
+#include "framework/WqlSqlTranslator.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"CWmipQuery.cpp";
+
+bool IsBlank(const CString& text)
+{
+    for (wchar_t c : text.GetWString())
+    {
+        if (c != L' ' && c != L'\t' && c != L'\r' && c != L'\n')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CWmipQuery::CWmipQuery() = default;
+
+CWmipQuery::~CWmipQuery() = default;
+
+CWmipQuery::CWmipQuery(const CWmipQuery& other)
+    : m_kind(other.m_kind), m_className(other.m_className), m_selectAll(other.m_selectAll),
+      m_selectedProperties(other.m_selectedProperties), m_objectPath(other.m_objectPath),
+      m_associationQualifiers(other.m_associationQualifiers), m_whereText(other.m_whereText),
+      m_where(other.m_where ? other.m_where->Clone() : nullptr), m_whereError(other.m_whereError),
+      m_mapper(other.m_mapper), m_columnCheck(other.m_columnCheck), m_whereClause(other.m_whereClause),
+      m_whereParameters(other.m_whereParameters), m_superset(other.m_superset),
+      m_captureWhereValues(other.m_captureWhereValues), m_whereValues(other.m_whereValues)
+{
+}
+
+CWmipQuery& CWmipQuery::operator=(const CWmipQuery& other)
+{
+    if (this != &other)
+    {
+        CWmipQuery copy(other);
+        std::swap(m_kind, copy.m_kind);
+        std::swap(m_className, copy.m_className);
+        std::swap(m_selectAll, copy.m_selectAll);
+        std::swap(m_selectedProperties, copy.m_selectedProperties);
+        std::swap(m_objectPath, copy.m_objectPath);
+        std::swap(m_associationQualifiers, copy.m_associationQualifiers);
+        std::swap(m_whereText, copy.m_whereText);
+        std::swap(m_where, copy.m_where);
+        std::swap(m_whereError, copy.m_whereError);
+        std::swap(m_mapper, copy.m_mapper);
+        std::swap(m_columnCheck, copy.m_columnCheck);
+        std::swap(m_whereClause, copy.m_whereClause);
+        std::swap(m_whereParameters, copy.m_whereParameters);
+        std::swap(m_superset, copy.m_superset);
+        std::swap(m_captureWhereValues, copy.m_captureWhereValues);
+        std::swap(m_whereValues, copy.m_whereValues);
+    }
+    return *this;
+}
+
+std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromQuery(const wchar_t* wql)
+{
+    if (wql == nullptr)
+        return nullptr;
+    WqlParsedQuery parsed;
+    CString error;
+    if (!WqlParser::ParseQuery(wql, parsed, error))
+        return nullptr;
+    auto query = std::make_unique<CWmipQuery>();
+    query->m_kind = parsed.QueryKind;
+    query->m_selectAll = parsed.SelectAll;
+    query->m_selectedProperties = std::move(parsed.SelectedProperties);
+    if (parsed.QueryKind == kSelect)
+    {
+        query->m_className = parsed.ClassName;
+        query->m_whereText = parsed.WhereText;
+        query->m_where = std::move(parsed.Where);
+    }
+    else
+    {
+        auto path = CWmipObjectPath::CreateFromPath(parsed.ObjectPath.GetString());
+        if (!path)
+            return nullptr;
+        query->m_className = path->GetClassName();
+        query->m_objectPath = std::move(*path);
+        query->m_associationQualifiers = std::move(parsed.AssociationQualifiers);
+    }
+    return query;
+}
+
+void CWmipQuery::SetWhereText(const CString& whereText)
+{
+    m_whereText = whereText;
+    m_where.reset();
+    m_whereError.Empty();
+    m_whereClause.Empty();
+    m_whereParameters.clear();
+    m_superset = false;
+    if (!IsBlank(m_whereText))
+        m_where = WqlParser::ParseWhereText(m_whereText.GetWString(), m_whereError);
+}
+
+CWmipQuery::ColumnCheck CWmipQuery::MakeColumnCheck(std::vector<CString> registeredColumns)
+{
+    return [columns = std::move(registeredColumns)](const CString& column) {
+        const bool qualified = column.Find(L'.') >= 0;
+        for (const CString& registered : columns)
+        {
+            if (registered.CompareNoCase(column) == 0)
+                return true;
+            const int dot = registered.Find(L'.');
+            if (!qualified && dot >= 0 && registered.Mid(dot + 1).CompareNoCase(column) == 0)
+                return true;
+        }
+        return false;
+    };
+}
+
+bool CWmipQuery::ProcessComparison(const WqlExpression& comparison, WqlClauseDecision& decision, CString& error)
+{
+    const WqlLiteral& literal = comparison.GetLiteral();
+    const WqlOperator op = comparison.GetOperator();
+    if (m_captureWhereValues && op != WqlOpIsNull && op != WqlOpIsNotNull &&
+        literal.LiteralKind != WqlLiteral::Kind::Null)
+        m_whereValues.emplace(comparison.GetProperty(), literal.ToValueText());
+
+    CString property = comparison.GetProperty();
+    int code = op;
+    const CString wqlLiteral = literal.ToWqlText();
+    CString literalText = wqlLiteral;
+    CString extra;
+    const ProcessClauseResult result = m_mapper->ProcessClause(property, code, literalText, extra);
+
+    if (result == ProcessClauseDrop || code == WqlOpIsa)
+    {
+        decision.Drop = true;
+        return true;
+    }
+    if (result != ProcessClauseKeep && result != ProcessClausePlain)
+    {
+        error.Format(L"unexpected answer %d for property %s", static_cast<int>(result),
+                     comparison.GetProperty().GetString());
+        return false;
+    }
+    if (!IsValidWqlOperator(code))
+    {
+        error = L"unknown operator for property " + comparison.GetProperty();
+        return false;
+    }
+    // A plain comparison names its column with request text: only a registered column passes.
+    if (result == ProcessClausePlain && (!m_columnCheck || !m_columnCheck(property)))
+    {
+        error = L"property " + comparison.GetProperty() + L" is not a registered column of class " + m_className;
+        return false;
+    }
+    decision.Column = property;
+    decision.Operator = static_cast<WqlOperator>(code);
+    if (literalText == wqlLiteral)
+        decision.Value = literal.ToDatabaseValue();
+    else
+    {
+        WqlLiteral reformatted;
+        if (!WqlLiteral::FromWqlText(literalText, reformatted, decision.Value))
+            decision.Value = CDBValue(literalText);
+    }
+    return true;
+}
+
+HRESULT CWmipQuery::TranslateWhereClause()
+{
+    m_whereClause.Empty();
+    m_whereParameters.clear();
+    m_superset = false;
+    if (IsBlank(m_whereText))
+        return S_OK;
+    if (!m_where)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
+                            (L"The WHERE clause could not be parsed: " + m_whereError).GetString());
+    if (m_mapper == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"No mapper is attached to the query.");
+
+    WqlSqlTranslator translator(
+        [this](const WqlExpression& comparison, WqlClauseDecision& decision, CString& error) {
+            return ProcessComparison(comparison, decision, error);
+        });
+    WqlSqlCondition condition;
+    CString error;
+    if (!translator.Translate(*m_where, condition, error))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
+                            (L"The WHERE clause could not be translated: " + error).GetString());
+    m_whereClause = condition.Text;
+    m_whereParameters = std::move(condition.Values);
+    m_superset = condition.Superset;
+    return S_OK;
+}
+
+bool CWmipQuery::Matches(const WqlPropertySource& instance) const
+{
+    if (IsBlank(m_whereText))
+        return true;
+    return m_where != nullptr && WqlEvaluator::Matches(*m_where, instance);
+}

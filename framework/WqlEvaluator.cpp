@@ -1,0 +1,277 @@
+#include "framework/WqlEvaluator.h"
+
+#include <charconv>
+#include <string>
+#include <vector>
+
+namespace {
+
+WqlTruth FromBool(bool value)
+{
+    return value ? WqlTruth::True : WqlTruth::False;
+}
+
+WqlTruth Not(WqlTruth value)
+{
+    switch (value)
+    {
+    case WqlTruth::True:
+        return WqlTruth::False;
+    case WqlTruth::False:
+        return WqlTruth::True;
+    default:
+        return WqlTruth::Unknown;
+    }
+}
+
+bool IsNumber(const CDBValue& value)
+{
+    return value.GetKind() == CDBValue::Kind::Integer || value.GetKind() == CDBValue::Kind::Real;
+}
+
+// A text that a numeric column surely turns into a number: -?digits[.digits].
+bool ReadStrictNumber(const std::string& text, CDBValue& number)
+{
+    std::size_t i = text.empty() || text[0] != '-' ? 0 : 1;
+    const std::size_t digitsStart = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        ++i;
+    if (i == digitsStart)
+        return false;
+    bool isReal = false;
+    if (i < text.size() && text[i] == '.')
+    {
+        isReal = true;
+        const std::size_t fractionStart = ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        if (i == fractionStart)
+            return false;
+    }
+    if (i != text.size())
+        return false;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (!isReal)
+    {
+        LONGLONG integer = 0;
+        const auto [end, error] = std::from_chars(first, last, integer);
+        if (error != std::errc() || end != last)
+            return false;
+        number = CDBValue(integer);
+        return true;
+    }
+    double real = 0.0;
+    const auto [end, error] = std::from_chars(first, last, real);
+    if (error != std::errc() || end != last)
+        return false;
+    number = CDBValue(real);
+    return true;
+}
+
+// <0, 0, >0 for two numbers; exact for every 64-bit integer and double (long double holds both).
+int CompareNumbers(const CDBValue& left, const CDBValue& right)
+{
+    if (left.GetKind() == CDBValue::Kind::Integer && right.GetKind() == CDBValue::Kind::Integer)
+        return left.GetInteger() < right.GetInteger() ? -1 : (left.GetInteger() > right.GetInteger() ? 1 : 0);
+    auto wide = [](const CDBValue& value) -> long double {
+        return value.GetKind() == CDBValue::Kind::Integer ? static_cast<long double>(value.GetInteger())
+                                                          : static_cast<long double>(value.GetReal());
+    };
+    const long double a = wide(left);
+    const long double b = wide(right);
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+template <typename Sequence>
+int CompareBytes(const Sequence& left, const Sequence& right)
+{
+    const std::size_t common = std::min(left.size(), right.size());
+    for (std::size_t i = 0; i < common; ++i)
+    {
+        const auto a = static_cast<unsigned char>(left[i]);
+        const auto b = static_cast<unsigned char>(right[i]);
+        if (a != b)
+            return a < b ? -1 : 1;
+    }
+    return left.size() < right.size() ? -1 : (left.size() > right.size() ? 1 : 0);
+}
+
+WqlTruth Ordered(int order, WqlOperator op)
+{
+    switch (op)
+    {
+    case WqlOpEqual:
+        return FromBool(order == 0);
+    case WqlOpNotEqual:
+        return FromBool(order != 0);
+    case WqlOpLess:
+        return FromBool(order < 0);
+    case WqlOpLessOrEqual:
+        return FromBool(order <= 0);
+    case WqlOpGreater:
+        return FromBool(order > 0);
+    case WqlOpGreaterOrEqual:
+        return FromBool(order >= 0);
+    default:
+        return WqlTruth::Unknown;
+    }
+}
+
+// Decodes UTF-8 into code points; an ill-formed byte stands for itself, as the database
+// treats it as one character too.
+std::vector<char32_t> CodePoints(std::string_view text)
+{
+    std::vector<char32_t> points;
+    points.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();)
+    {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 1;
+        if ((lead >> 5) == 0x6)
+            length = 2;
+        else if ((lead >> 4) == 0xE)
+            length = 3;
+        else if ((lead >> 3) == 0x1E)
+            length = 4;
+        if (i + length > text.size())
+            length = 1;
+        char32_t point = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            point = (point << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        points.push_back(point);
+        i += length;
+    }
+    return points;
+}
+
+char32_t FoldAscii(char32_t c)
+{
+    return c >= U'A' && c <= U'Z' ? c - U'A' + U'a' : c;
+}
+
+} // namespace
+
+std::optional<bool> WqlPropertySource::IsA(const CString&, const CString&) const
+{
+    return std::nullopt;
+}
+
+bool WqlEvaluator::Like(std::string_view text, std::string_view pattern)
+{
+    const std::vector<char32_t> t = CodePoints(text);
+    const std::vector<char32_t> p = CodePoints(pattern);
+    // Greedy matching with one backtrack point: linear in practice, O(n*m) at worst.
+    std::size_t ti = 0;
+    std::size_t pi = 0;
+    std::size_t starPattern = std::string_view::npos;
+    std::size_t starText = 0;
+    while (ti < t.size())
+    {
+        if (pi < p.size() && p[pi] == U'%')
+        {
+            starPattern = pi++;
+            starText = ti;
+        }
+        else if (pi < p.size() && (p[pi] == U'_' || FoldAscii(p[pi]) == FoldAscii(t[ti])))
+        {
+            ++pi;
+            ++ti;
+        }
+        else if (starPattern != std::string_view::npos)
+        {
+            pi = starPattern + 1;
+            ti = ++starText;
+        }
+        else
+            return false;
+    }
+    while (pi < p.size() && p[pi] == U'%')
+        ++pi;
+    return pi == p.size();
+}
+
+WqlTruth WqlEvaluator::Compare(const CDBValue& value, WqlOperator op, const CDBValue& literal)
+{
+    if (value.IsNull() || literal.IsNull())
+        return WqlTruth::Unknown;
+    if (op == WqlOpLike)
+    {
+        if (value.GetKind() != CDBValue::Kind::Text || literal.GetKind() != CDBValue::Kind::Text)
+            return WqlTruth::Unknown;
+        return FromBool(Like(value.GetUtf8(), literal.GetUtf8()));
+    }
+    if (IsNumber(value) && IsNumber(literal))
+        return Ordered(CompareNumbers(value, literal), op);
+    if (IsNumber(value) && literal.GetKind() == CDBValue::Kind::Text)
+    {
+        // A numeric column turns a text that reads as a number into that number.
+        CDBValue number;
+        if (!ReadStrictNumber(literal.GetUtf8(), number))
+            return WqlTruth::Unknown;
+        return Ordered(CompareNumbers(value, number), op);
+    }
+    if (value.GetKind() == CDBValue::Kind::Text && literal.GetKind() == CDBValue::Kind::Text)
+        return Ordered(CompareBytes(value.GetUtf8(), literal.GetUtf8()), op);
+    if (value.GetKind() == CDBValue::Kind::Blob && literal.GetKind() == CDBValue::Kind::Blob)
+        return Ordered(CompareBytes(value.GetBytes(), literal.GetBytes()), op);
+    return WqlTruth::Unknown;
+}
+
+WqlTruth WqlEvaluator::Evaluate(const WqlExpression& expression, const WqlPropertySource& source)
+{
+    switch (expression.GetKind())
+    {
+    case WqlExpression::Kind::Not:
+        return Not(Evaluate(*expression.GetOperands().front(), source));
+    case WqlExpression::Kind::And:
+    {
+        // Every operand is evaluated; the order never changes the answer.
+        WqlTruth result = WqlTruth::True;
+        for (const auto& operand : expression.GetOperands())
+        {
+            const WqlTruth truth = Evaluate(*operand, source);
+            if (truth == WqlTruth::False)
+                result = WqlTruth::False;
+            else if (truth == WqlTruth::Unknown && result == WqlTruth::True)
+                result = WqlTruth::Unknown;
+        }
+        return result;
+    }
+    case WqlExpression::Kind::Or:
+    {
+        WqlTruth result = WqlTruth::False;
+        for (const auto& operand : expression.GetOperands())
+        {
+            const WqlTruth truth = Evaluate(*operand, source);
+            if (truth == WqlTruth::True)
+                result = WqlTruth::True;
+            else if (truth == WqlTruth::Unknown && result == WqlTruth::False)
+                result = WqlTruth::Unknown;
+        }
+        return result;
+    }
+    case WqlExpression::Kind::Comparison:
+        break;
+    }
+
+    const WqlOperator op = expression.GetOperator();
+    if (op == WqlOpIsa)
+    {
+        const std::optional<bool> isA = source.IsA(expression.GetProperty(), expression.GetLiteral().Text);
+        return isA ? FromBool(*isA) : WqlTruth::Unknown;
+    }
+    CDBValue value;
+    if (!source.GetValue(expression.GetProperty(), value))
+        return WqlTruth::Unknown;
+    if (op == WqlOpIsNull)
+        return FromBool(value.IsNull());
+    if (op == WqlOpIsNotNull)
+        return FromBool(!value.IsNull());
+    return Compare(value, op, expression.GetLiteral().ToDatabaseValue());
+}
+
+bool WqlEvaluator::Matches(const WqlExpression& expression, const WqlPropertySource& source)
+{
+    return Evaluate(expression, source) == WqlTruth::True;
+}

@@ -1,0 +1,59 @@
+// The in-memory walk over a WHERE tree: decides whether one instance matches the full WHERE
+// clause, including the comparisons that the SQL translation had to drop. The provider runs it
+// on every row of a superset translation (CWmipQuery::IsWhereClauseSuperset).
+//
+// Three-valued logic as in SQL: a comparison with a NULL or a missing property is Unknown,
+// NOT Unknown is Unknown, AND/OR are Kleene's, and an instance matches only when the whole
+// expression is True. Values compare as the database compares them (WqlEvaluator::Compare):
+// numbers numerically, texts by their UTF-8 bytes, bytes by bytes, LIKE with % and _ and ASCII
+// letters without regard to case. Where the database's answer would depend on a column's
+// declared type (a text against a number that does not read as one, LIKE on a non-text)
+// the answer is Unknown, which can only narrow a result: so every instance the evaluator
+// accepts is one the SQL of the same expression accepts too.
+//
+// Static functions over immutable trees; safe from any thread.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "framework/WqlExpression.h"
+#include "inhouse/BntCoreDb/CDBValue.h"
+#include "platform/mfc/CString.h"
+
+// Gives the evaluator the property values of one instance.
+class WqlPropertySource
+{
+public:
+    virtual ~WqlPropertySource() = default;
+    // True with the value (NULL included) when the instance has the property; false when not.
+    // Date-times are given as their "YYYY-MM-DD HH:MM:SS" text, booleans as 0/1.
+    virtual bool GetValue(const CString& property, CDBValue& value) const = 0;
+    // Whether the object in the property is of the class or derives from it; no value when
+    // that cannot be told (the ISA comparison is then Unknown).
+    virtual std::optional<bool> IsA(const CString& property, const CString& className) const;
+};
+
+enum class WqlTruth
+{
+    False,
+    Unknown,
+    True
+};
+
+class WqlEvaluator
+{
+public:
+    WqlEvaluator() = delete;
+
+    // The truth of the expression for the instance.
+    static WqlTruth Evaluate(const WqlExpression& expression, const WqlPropertySource& source);
+    // True exactly when Evaluate gives True.
+    static bool Matches(const WqlExpression& expression, const WqlPropertySource& source);
+    // One comparison of an instance value with a literal value (operators other than ISA and
+    // IS [NOT] NULL).
+    static WqlTruth Compare(const CDBValue& value, WqlOperator op, const CDBValue& literal);
+    // The database's LIKE on UTF-8 texts: % any run, _ one character, ASCII letters match
+    // without regard to case, no escape character.
+    static bool Like(std::string_view text, std::string_view pattern);
+};

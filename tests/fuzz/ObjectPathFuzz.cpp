@@ -1,0 +1,74 @@
+// Fuzz target for object paths: any byte sequence, read as UTF-8 and as one character per
+// byte, must parse or be refused without a crash; a parsed path must write a path text that
+// reads back to the same class and keys, and a query whose WHERE clause holds exactly one
+// equality per key with the key's value as the literal.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "framework/CWmipObjectPath.h"
+#include "framework/CWmipQuery.h"
+
+namespace {
+
+void Require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+void CheckPath(const CString& text)
+{
+    auto path = CWmipObjectPath::CreateFromPath(text.GetString());
+    if (!path)
+        return;
+    const CString written = path->GetPath();
+    auto again = CWmipObjectPath::CreateFromPath(written.GetString());
+    Require(again != nullptr);
+    Require(again->GetClassName() == path->GetClassName());
+    Require(again->GetKeyNames() == path->GetKeyNames());
+    Require(again->GetKeyValues() == path->GetKeyValues());
+    Require(again->IsSingleton() == path->IsSingleton());
+
+    auto query = path->GetQuery();
+    if (!query)
+        return;
+    Require(query->GetClassName() == path->GetClassName());
+    const WqlExpression* where = query->GetWhereExpression();
+    if (path->GetKeyCount() == 0)
+    {
+        Require(where == nullptr);
+        return;
+    }
+    Require(where != nullptr);
+    const bool single = path->GetKeyCount() == 1;
+    Require(single ? where->GetKind() == WqlExpression::Kind::Comparison
+                   : where->GetKind() == WqlExpression::Kind::And &&
+                         where->GetOperands().size() == static_cast<std::size_t>(path->GetKeyCount()));
+    for (int i = 0; i < path->GetKeyCount(); ++i)
+    {
+        const WqlExpression& comparison = single ? *where : *where->GetOperands()[i];
+        Require(comparison.GetKind() == WqlExpression::Kind::Comparison);
+        Require(comparison.GetOperator() == WqlOpEqual);
+        Require(comparison.GetProperty() == path->GetKeyNames()[i]);
+        Require(comparison.GetLiteral().Text == path->GetKeyValues()[i]);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    CheckPath(Utf8ToCString(bytes));
+    std::wstring wide;
+    for (unsigned char byte : bytes)
+    {
+        if (byte == 0)
+            break;
+        wide.push_back(static_cast<wchar_t>(byte));
+    }
+    CheckPath(CString(wide));
+    return 0;
+}
