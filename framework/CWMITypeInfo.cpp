@@ -1,57 +1,223 @@
 #include "framework/CWMITypeInfo.h"
 
+#include "bus/CCorvessaNamespace.h"
+#include "framework/CWmipClassMapper.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "inhouse/BntUtility/StringConversion.h"
 #include "platform/com/CimTypes.h"
+#include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
+#include "platform/mfc/CException.h"
+#include "platform/win32/SystemInfo.h"
+
+#include <atomic>
+#include <exception>
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
 
 namespace
 {
-void PutPropertyQualifier(CCorvessaClassObject& object, const CString& property, const wchar_t* name,
-                          _variant_t value)
+constexpr wchar_t kSource[] = L"CWMITypeInfo.cpp";
+constexpr wchar_t kDisplayNameQualifier[] = L"DisplayName";
+constexpr wchar_t kUDFTableIdAttribute[] = L"UDFTableId";
+constexpr LONG kStringArrayFlavor = 3;
+
+// Bumped by HandleInvalidDBConnection: a dynamic definition read in an older generation is
+// read again.
+std::atomic<long> g_dbGeneration{0};
+
+struct SAUserState
 {
-    IWbemQualifierSet* qualifiers = nullptr;
-    if (object.GetPropertyQualifierSet(property, &qualifiers) != WBEM_S_NO_ERROR)
-        return;
-    qualifiers->Put(name, &value, 0);
-    qualifiers->Release();
+    std::mutex lock;
+    std::shared_ptr<CAcsUser> user; // guarded by lock
+};
+
+SAUserState& SAUser()
+{
+    static SAUserState state;
+    return state;
 }
 
-CCorvessaClassObject BuildSignature(const CCorvessaMethodDescriptor::ParameterList& parameters, LONG& nextId)
+// A boolean qualifier value holding the low 16 bits of value, as the declarations store them.
+VARIANT BooleanFromInteger(int value)
 {
-    CCorvessaClassObject signature(L"__PARAMETERS");
-    for (const auto& [name, cimType] : parameters)
+    VARIANT result;
+    VariantInit(&result);
+    result.vt = VT_BOOL;
+    result.boolVal = static_cast<VARIANT_BOOL>(value & 0xFFFF);
+    return result;
+}
+
+bool IsTrue(const VARIANT& value)
+{
+    switch (value.vt)
     {
-        signature.Put(name, 0, nullptr, cimType);
-        PutPropertyQualifier(signature, name, L"ID", _variant_t(nextId++));
+    case VT_BOOL:
+        return value.boolVal != 0;
+    case VT_I2:
+        return value.iVal != 0;
+    case VT_I4:
+        return value.lVal != 0;
+    case VT_INT:
+        return value.intVal != 0;
+    default:
+        return false;
     }
-    return signature;
+}
+
+// A new one-dimensional BSTR array of the texts; null when it cannot be built.
+SAFEARRAY* BuildStringArray(const std::vector<CString>& texts)
+{
+    SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(texts.size()));
+    if (array == nullptr)
+        return nullptr;
+    for (LONG i = 0; i < static_cast<LONG>(texts.size()); ++i)
+    {
+        BSTR text = texts[static_cast<std::size_t>(i)].AllocSysString();
+        const HRESULT hr = SafeArrayPutElement(array, &i, text);
+        SysFreeString(text);
+        if (FAILED(hr))
+        {
+            SafeArrayDestroy(array);
+            return nullptr;
+        }
+    }
+    return array;
+}
+
+// The texts of a one-dimensional BSTR array value; false when the value is not one.
+bool ReadStringArray(const VARIANT& value, std::vector<CString>& texts)
+{
+    if (value.vt != (VT_ARRAY | VT_BSTR) || value.parray == nullptr)
+        return false;
+    LONG lower = 0;
+    LONG upper = -1;
+    if (FAILED(SafeArrayGetLBound(value.parray, 1, &lower)) || FAILED(SafeArrayGetUBound(value.parray, 1, &upper)))
+        return false;
+    for (LONG i = lower; i <= upper; ++i)
+    {
+        BSTR text = nullptr;
+        if (FAILED(SafeArrayGetElement(value.parray, &i, &text)))
+            return false;
+        texts.emplace_back(text == nullptr ? L"" : text);
+        SysFreeString(text);
+    }
+    return true;
+}
+
+std::string ToUtf8(const CString& text)
+{
+    return brontel::utility::ConvertCStringToUtf8(text);
 }
 } // namespace
 
 CWMITypeInfo::CWMITypeInfo(const CString& className, const CString& parentTypeName)
-    : m_classObject(className), m_parentTypeName(parentTypeName)
+    : m_className(className), m_parentTypeName(parentTypeName),
+      m_classObject(std::make_shared<CCorvessaClassObject>(className))
 {
 }
 
-void CWMITypeInfo::AddProperty(const CString& property, LONG cimType, const CString& table, const CString& column,
-                               int keyFlag, int maxLength)
+CWMITypeInfo::~CWMITypeInfo() = default;
+
+CWMITypeInfo::ClassObjectPtr CWMITypeInfo::CurrentDefinition() const
 {
-    m_classObject.Put(property, 0, nullptr, cimType);
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_classObject;
+}
+
+HRESULT CWMITypeInfo::PutPropertyQualifier(const CString& property, const wchar_t* name, const VARIANT& value)
+{
+    const ClassObjectPtr definition = CurrentDefinition();
+    IWbemQualifierSet* qualifiers = nullptr;
+    HRESULT hr = definition->GetPropertyQualifierSet(property, &qualifiers);
+    if (FAILED(hr) || qualifiers == nullptr)
+        return FAILED(hr) ? hr : WBEM_E_FAILED;
+    VARIANT copy = value;
+    hr = qualifiers->Put(name, &copy, 0);
+    qualifiers->Release();
+    return hr;
+}
+
+bool CWMITypeInfo::GetPropertyQualifier(const CString& property, const wchar_t* name, _variant_t& value) const
+{
+    const ClassObjectPtr definition = CurrentDefinition();
+    IWbemQualifierSet* qualifiers = nullptr;
+    if (definition->GetPropertyQualifierSet(property, &qualifiers) != WBEM_S_NO_ERROR || qualifiers == nullptr)
+        return false;
+    value.Clear();
+    const HRESULT hr = qualifiers->Get(name, 0, &value, nullptr);
+    qualifiers->Release();
+    return hr == WBEM_S_NO_ERROR;
+}
+
+bool CWMITypeInfo::IsPropertyQualifierTrue(const CString& property, const wchar_t* name) const
+{
+    _variant_t value;
+    return GetPropertyQualifier(property, name, value) && IsTrue(value);
+}
+
+void CWMITypeInfo::CopyClassWideAttributes(const CString& property)
+{
+    for (const auto& [attribute, value] : m_classWideAttributes)
+        PutPropertyQualifier(property, attribute, value);
+}
+
+// --- Registration ---------------------------------------------------------------------------
+
+void CWMITypeInfo::AddProperty(const CString& property, LONG cimType, const CString& table, const CString& column,
+                               int keyFlag, int maxLength, LONG idType, SegmentOption segmentOption)
+{
+    CurrentDefinition()->Put(property, 0, nullptr, cimType);
+
     CString tableColumn;
     if (!table.IsEmpty() && !column.IsEmpty())
     {
         tableColumn.Format(L"%s.%s", table.GetString(), column.GetString());
-        m_propertyToColumn[property] = tableColumn;
+        if (m_propertyToColumn.insert_or_assign(property, tableColumn).second)
+            m_propertyColumns.emplace_back(property, tableColumn);
+        else
+            for (auto& entry : m_propertyColumns)
+                if (entry.first.CompareNoCase(property) == 0)
+                    entry.second = tableColumn;
         m_columnToProperty[tableColumn] = property;
     }
     if (keyFlag != 0)
     {
-        m_keyPropertyToColumn[property] = tableColumn;
-        PutPropertyQualifier(m_classObject, property, L"key", _variant_t(true));
+        if (m_keyPropertyToColumn.insert_or_assign(property, tableColumn).second)
+            m_keyProperties.emplace_back(property, tableColumn);
+        else
+            for (auto& entry : m_keyProperties)
+                if (entry.first.CompareNoCase(property) == 0)
+                    entry.second = tableColumn;
+        if (!m_dynamic)
+            PutPropertyQualifier(property, L"key", _variant_t(true));
     }
     if (cimType != 0)
         m_propertyTypes[property] = cimType;
+    if (idType != kNoIDType)
+        m_propertyIdTypes[property] = idType;
     if (cimType == CIM_STRING || ((cimType & CIM_FLAG_ARRAY) != 0 && maxLength >= 1))
-        PutPropertyQualifier(m_classObject, property, L"maxlen", _variant_t(static_cast<LONG>(maxLength)));
+        PutPropertyQualifier(property, L"maxlen", _variant_t(static_cast<LONG>(maxLength)));
+    SetSegmentationOption(property, segmentOption);
+    CopyClassWideAttributes(property);
+}
+
+void CWMITypeInfo::AddDynamicProperty(const CString& property, LONG cimType, int maxLength)
+{
+    AddProperty(property, cimType, CString(), CString(), 0, maxLength, kNoIDType, SegmentOptionNone);
+}
+
+void CWMITypeInfo::AddReferenceProperty(const CString& property, const CString& referencedClass)
+{
+    CurrentDefinition()->Put(property, 0, nullptr, CIM_REFERENCE);
+    CString reference;
+    reference.Format(L"ref:%s", referencedClass.GetString());
+    PutPropertyQualifier(property, L"CIMTYPE", _variant_t(reference.GetString()));
+    m_referenceProperties[property] = referencedClass;
+    CopyClassWideAttributes(property);
 }
 
 void CWMITypeInfo::AddMethod(const CString& method)
@@ -64,38 +230,485 @@ void CWMITypeInfo::AddMethodParameter(const CString& method, bool isInput, const
     m_methods.try_emplace(method, method).first->second.AddParameter(isInput, parameter, cimType);
 }
 
+void CWMITypeInfo::AddPropertyAttribute(const CString& property, const CString& attribute, const VARIANT& value)
+{
+    IWbemQualifierSet* qualifiers = nullptr;
+    const HRESULT hr = CurrentDefinition()->GetPropertyQualifierSet(property, &qualifiers);
+    if (FAILED(hr) || qualifiers == nullptr)
+    {
+        CString text;
+        text.Format(L"CWMITypeInfo::GetPropertyQualifierSet failed for %s.", property.GetString());
+        CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
+        return;
+    }
+    VARIANT copy = value;
+    qualifiers->Put(attribute, &copy, 0);
+    qualifiers->Release();
+}
+
+void CWMITypeInfo::AddPropertyValues(const CString& property, const std::map<CString, CString>& values)
+{
+    std::vector<CString> keys;
+    std::vector<CString> labels;
+    for (const auto& [value, label] : values)
+    {
+        keys.push_back(value);
+        labels.push_back(label);
+    }
+    HRESULT hr = WBEM_E_OUT_OF_MEMORY;
+    SAFEARRAY* keyArray = BuildStringArray(keys);
+    SAFEARRAY* labelArray = BuildStringArray(labels);
+    if (keyArray != nullptr && labelArray != nullptr)
+    {
+        IWbemQualifierSet* qualifiers = nullptr;
+        hr = CurrentDefinition()->GetPropertyQualifierSet(property, &qualifiers);
+        if (SUCCEEDED(hr) && qualifiers != nullptr)
+        {
+            VARIANT value;
+            VariantInit(&value);
+            value.vt = VT_ARRAY | VT_BSTR;
+            value.parray = keyArray;
+            hr = qualifiers->Put(L"ValueMap", &value, kStringArrayFlavor);
+            if (SUCCEEDED(hr))
+            {
+                value.parray = labelArray;
+                hr = qualifiers->Put(L"Values", &value, kStringArrayFlavor);
+            }
+            qualifiers->Release();
+        }
+    }
+    if (keyArray != nullptr)
+        SafeArrayDestroy(keyArray);
+    if (labelArray != nullptr)
+        SafeArrayDestroy(labelArray);
+    if (FAILED(hr))
+    {
+        CString text;
+        text.Format(L"CWMITypeInfo::AddPropertyValues failed for property %s.", property.GetString());
+        CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
+    }
+}
+
+void CWMITypeInfo::AddClassAttribute(const CString& attribute, int value)
+{
+    IWbemQualifierSet* qualifiers = nullptr;
+    if (CurrentDefinition()->GetQualifierSet(&qualifiers) != WBEM_S_NO_ERROR || qualifiers == nullptr)
+        return;
+    _variant_t number(static_cast<LONG>(value), VT_INT);
+    qualifiers->Put(attribute, &number, 0);
+    qualifiers->Release();
+}
+
+void CWMITypeInfo::AddClassWidePropertyAttribute(const CString& attribute, int value)
+{
+    m_classWideAttributes[attribute] = _variant_t(BooleanFromInteger(value));
+}
+
+void CWMITypeInfo::SetSegmentationOption(const CString& property, SegmentOption option)
+{
+    if (option == SegmentOptionNone)
+        return;
+    m_segmentOptions[property] = option;
+    if (m_dynamic)
+        PutPropertyQualifier(property, L"SegmentOption", _variant_t(static_cast<LONG>(option)));
+}
+
+// --- Registered facts -----------------------------------------------------------------------
+
+bool CWMITypeInfo::GetColumnForProperty(const CString& property, CString& tableDotColumn) const
+{
+    const auto found = m_propertyToColumn.find(property);
+    if (found == m_propertyToColumn.end())
+        return false;
+    tableDotColumn = found->second;
+    return true;
+}
+
+bool CWMITypeInfo::GetPropertyForColumn(const CString& tableDotColumn, CString& property) const
+{
+    const auto found = m_columnToProperty.find(tableDotColumn);
+    if (found == m_columnToProperty.end())
+        return false;
+    property = found->second;
+    return true;
+}
+
+long CWMITypeInfo::GetPropertyIDType(const CString& property) const
+{
+    const auto found = m_propertyIdTypes.find(property);
+    return found == m_propertyIdTypes.end() ? kNoIDType : found->second;
+}
+
+int CWMITypeInfo::GetSegmentationOption(const CString& property) const
+{
+    const auto found = m_segmentOptions.find(property);
+    return found == m_segmentOptions.end() ? SegmentOptionNone : found->second;
+}
+
+// --- Facts of the current definition ---------------------------------------------------------
+
+bool CWMITypeInfo::HasProperty(const CString& property) const
+{
+    return CurrentDefinition()->GetPropertyDescriptor(property) != nullptr;
+}
+
+long CWMITypeInfo::GetPropertyType(const CString& property) const
+{
+    const auto found = m_propertyTypes.find(property);
+    if (found != m_propertyTypes.end())
+        return found->second;
+    const ClassObjectPtr definition = CurrentDefinition();
+    const CCorvessaPropertyDescriptor* descriptor = definition->GetPropertyDescriptor(property);
+    return descriptor == nullptr ? 0 : descriptor->GetCIMType();
+}
+
 bool CWMITypeInfo::IsPropertyAKeyProperty(const CString& property) const
 {
     if (m_keyPropertyToColumn.count(property) != 0)
         return true;
-    const CCorvessaPropertyDescriptor* descriptor = m_classObject.GetPropertyDescriptor(property);
-    if (descriptor == nullptr)
-        return false;
-    IWbemQualifierSet* qualifiers = const_cast<CCorvessaPropertyDescriptor*>(descriptor)->GetQualifierSet();
     _variant_t key;
-    if (qualifiers->Get(L"key", 0, &key, nullptr) != WBEM_S_NO_ERROR)
+    if (!GetPropertyQualifier(property, L"key", key))
         return false;
     return (key.vt == VT_BOOL || key.vt == VT_I2) && key.iVal == 1;
 }
 
-CCorvessaClassObject* CWMITypeInfo::GetTypeInformation()
+int CWMITypeInfo::GetPropertyLength(const CString& property) const
 {
-    if (!m_methods.empty() && m_classObject.MethodNames().empty())
+    _variant_t length;
+    if (!GetPropertyQualifier(property, L"maxlen", length))
+        return 0;
+    switch (length.vt)
     {
-        for (const auto& [name, descriptor] : m_methods)
+    case VT_I4:
+        return length.lVal;
+    case VT_INT:
+        return length.intVal;
+    case VT_I2:
+        return length.iVal;
+    default:
+        return 0;
+    }
+}
+
+bool CWMITypeInfo::IsPropertyRequired(const CString& property) const
+{
+    return IsPropertyQualifierTrue(property, L"not_null");
+}
+
+bool CWMITypeInfo::IsPropertyViewOnly(const CString& property) const
+{
+    return IsPropertyQualifierTrue(property, L"noedit");
+}
+
+bool CWMITypeInfo::IsPropertyReadOnly(const CString& property) const
+{
+    return IsPropertyQualifierTrue(property, L"read");
+}
+
+CString CWMITypeInfo::GetDefaultValue(const CString& property) const
+{
+    _variant_t value;
+    if (!GetPropertyQualifier(property, L"DefaultValue", value) || value.vt != VT_BSTR || value.bstrVal == nullptr)
+        return CString();
+    return CString(value.bstrVal);
+}
+
+std::string CWMITypeInfo::GetPropertyDisplayName(const CString& property) const
+{
+    _variant_t value;
+    if (!GetPropertyQualifier(property, kDisplayNameQualifier, value) || value.vt != VT_BSTR ||
+        value.bstrVal == nullptr)
+        return std::string();
+    return ToUtf8(CString(value.bstrVal));
+}
+
+int CWMITypeInfo::GetUDFTableId() const
+{
+    const ClassObjectPtr definition = CurrentDefinition();
+    IWbemQualifierSet* qualifiers = nullptr;
+    if (definition->GetQualifierSet(&qualifiers) != WBEM_S_NO_ERROR || qualifiers == nullptr)
+        return 0;
+    _variant_t value;
+    const HRESULT hr = qualifiers->Get(kUDFTableIdAttribute, 0, &value, nullptr);
+    qualifiers->Release();
+    if (hr != WBEM_S_NO_ERROR)
+        return 0;
+    switch (value.vt)
+    {
+    case VT_INT:
+        return value.intVal;
+    case VT_I4:
+        return value.lVal;
+    default:
+        return 0;
+    }
+}
+
+std::map<CString, CString> CWMITypeInfo::GetPropertyPossibleValues(CAcsUser* user, const CString& property)
+{
+    ClassObjectPtr definition;
+    if (user != nullptr && m_dynamic)
+        definition = BuildThroughMapper(user);
+    if (definition == nullptr)
+        definition = CurrentDefinition();
+
+    std::map<CString, CString> result;
+    IWbemQualifierSet* qualifiers = nullptr;
+    if (definition->GetPropertyQualifierSet(property, &qualifiers) != WBEM_S_NO_ERROR || qualifiers == nullptr)
+        return result;
+    _variant_t valueMap;
+    _variant_t labels;
+    const bool found = qualifiers->Get(L"ValueMap", 0, &valueMap, nullptr) == WBEM_S_NO_ERROR &&
+                       qualifiers->Get(L"Values", 0, &labels, nullptr) == WBEM_S_NO_ERROR;
+    qualifiers->Release();
+    std::vector<CString> keyTexts;
+    std::vector<CString> labelTexts;
+    if (!found || !ReadStringArray(valueMap, keyTexts) || !ReadStringArray(labels, labelTexts) ||
+        keyTexts.size() != labelTexts.size())
+        return result;
+    for (std::size_t i = 0; i < keyTexts.size(); ++i)
+        result[keyTexts[i]] = labelTexts[i];
+    return result;
+}
+
+std::string CWMITypeInfo::GetTypeDisplayName() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return ToUtf8(m_displayName);
+}
+
+void CWMITypeInfo::SetTypeDisplayName(const CString& displayName)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_displayName = displayName;
+}
+
+// --- The class definition --------------------------------------------------------------------
+
+CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildThroughMapper(const CAcsUser* user) const
+{
+    if (!m_typeConstructor || user == nullptr)
+        return nullptr;
+    try
+    {
+        std::unique_ptr<CWmipClassMapper> mapper(m_typeConstructor(user, nullptr, &GetCorvessaNamespace()));
+        if (mapper == nullptr)
+            return nullptr;
+        IWbemClassObject* built = nullptr;
+        const HRESULT hr = mapper->CreateClass(&built, TRUE);
+        std::unique_ptr<IWbemClassObject, void (*)(IWbemClassObject*)> hold(built, [](IWbemClassObject* object) {
+            if (object != nullptr)
+                object->Release();
+        });
+        const auto* corvessa = dynamic_cast<const CCorvessaClassObject*>(built);
+        if (FAILED(hr) || corvessa == nullptr)
         {
-            LONG nextId = 0;
-            CCorvessaClassObject in = BuildSignature(descriptor.InParameters(), nextId);
-            CCorvessaClassObject out = BuildSignature(descriptor.OutParameters(), nextId);
-            m_classObject.PutMethod(name, 0, &in, &out);
-            IWbemQualifierSet* qualifiers = nullptr;
-            if (m_classObject.GetMethodQualifierSet(name, &qualifiers) == WBEM_S_NO_ERROR)
+            CString text;
+            text.Format(L"CWMITypeInfo could not build the class definition of %s.", m_className.GetString());
+            CWMIDebugLog::LogError(kSource, __LINE__, text, FAILED(hr) ? hr : WBEM_E_FAILED);
+            return nullptr;
+        }
+        // Start from the registered definition so its class qualifiers ("UDFTableId") stay;
+        // assignment takes the built properties and methods and merges the class qualifiers.
+        auto definition = std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
+        *definition = *corvessa;
+        return definition;
+    }
+    catch (const CWMIException& error)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CWMITypeInfo could not build a class definition.",
+                               error.GetHResult(), nullptr, &error);
+    }
+    catch (const CException& error)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CWMITypeInfo could not build a class definition.",
+                               WBEM_E_FAILED, &error);
+    }
+    catch (const std::exception&)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CWMITypeInfo could not build a class definition.",
+                               WBEM_E_FAILED);
+    }
+    return nullptr;
+}
+
+void CWMITypeInfo::AddMethodsTo(CCorvessaClassObject& definition) const
+{
+    for (const auto& [name, descriptor] : m_methods)
+    {
+        LONG nextId = 0;
+        CCorvessaClassObject signatures[2] = {CCorvessaClassObject(L"__PARAMETERS"),
+                                              CCorvessaClassObject(L"__PARAMETERS")};
+        const CCorvessaMethodDescriptor::ParameterList* lists[2] = {&descriptor.InParameters(),
+                                                                    &descriptor.OutParameters()};
+        for (int side = 0; side < 2; ++side)
+        {
+            for (const auto& [parameter, cimType] : *lists[side])
             {
-                _variant_t implemented(true);
-                qualifiers->Put(L"implemented", &implemented, 0);
-                qualifiers->Release();
+                signatures[side].Put(parameter, 0, nullptr, cimType);
+                IWbemQualifierSet* qualifiers = nullptr;
+                if (signatures[side].GetPropertyQualifierSet(parameter, &qualifiers) == WBEM_S_NO_ERROR)
+                {
+                    _variant_t id(nextId++);
+                    qualifiers->Put(L"ID", &id, 0);
+                    qualifiers->Release();
+                }
             }
         }
+        definition.PutMethod(name, 0, &signatures[0], &signatures[1]);
+        IWbemQualifierSet* qualifiers = nullptr;
+        if (definition.GetMethodQualifierSet(name, &qualifiers) == WBEM_S_NO_ERROR)
+        {
+            _variant_t implemented(true);
+            qualifiers->Put(L"implemented", &implemented, 0);
+            qualifiers->Release();
+        }
     }
-    return &m_classObject;
+}
+
+void CWMITypeInfo::Publish(ClassObjectPtr definition)
+{
+    const ULONGLONG now = GetTickCount64();
+    std::erase_if(m_retired, [now](const auto& entry) { return now - entry.first >= kRetiredDefinitionGraceMs; });
+    m_retired.emplace_back(now, std::move(m_classObject));
+    m_classObject = std::move(definition);
+}
+
+CCorvessaClassObject* CWMITypeInfo::GetTypeInformation()
+{
+    const DWORD start = GetTickCount();
+    const long generation = g_dbGeneration.load();
+    bool reread = false;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        // One thread re-reads; others, and a mapper that asks for this class again while it
+        // is being built, take the definition as it is.
+        if (m_dynamic && m_typeConstructor && m_readGeneration != generation && !m_reading)
+        {
+            m_reading = true;
+            reread = true;
+        }
+    }
+    if (reread)
+    {
+        // Built without m_lock: the mapper may reach the registry, whose lock is taken before ours.
+        ClassObjectPtr definition;
+        try
+        {
+            definition = BuildThroughMapper(GetSAUser().get());
+        }
+        catch (...)
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_reading = false;
+            throw;
+        }
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_reading = false;
+        if (definition != nullptr)
+        {
+            Publish(std::move(definition));
+            m_readGeneration = generation;
+        }
+    }
+
+    CCorvessaClassObject* result = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (!m_methods.empty() && m_classObject->MethodNames().empty())
+        {
+            auto withMethods = std::make_shared<CCorvessaClassObject>(*m_classObject);
+            AddMethodsTo(*withMethods);
+            Publish(std::move(withMethods));
+        }
+        result = m_classObject.get();
+    }
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed != 0)
+    {
+        CString text;
+        text.Format(L"CWMITypeInfo::GetTypeInformation took %ld ms for type %s", static_cast<LONG>(elapsed),
+                    m_className.GetString());
+        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+    }
+    return result;
+}
+
+void CWMITypeInfo::UpdateTypeInformation(const std::function<void(CCorvessaClassObject&)>& change)
+{
+    // The change runs without m_lock: it may ask for this type again.
+    auto edited = std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
+    change(*edited);
+    std::lock_guard<std::mutex> guard(m_lock);
+    Publish(std::move(edited));
+}
+
+// --- Process-wide -----------------------------------------------------------------------------
+
+bool CWMITypeInfo::ShouldCorvessaExposeType(const CString& className)
+{
+    return !className.IsEmpty() && className.CompareNoCase(L"Bnt_BadgeTWICPrivacyKey") != 0;
+}
+
+bool CWMITypeInfo::ShouldCorvessaExposeProperty(const CString& property)
+{
+    return !property.IsEmpty() && property.Left(2) != L"__";
+}
+
+bool CWMITypeInfo::ShouldCorvessaExposeMethod(const CString& method)
+{
+    return !method.IsEmpty();
+}
+
+std::shared_ptr<CAcsUser> CWMITypeInfo::GetSAUser()
+{
+    SAUserState& state = SAUser();
+    std::lock_guard<std::mutex> guard(state.lock);
+    if (state.user == nullptr)
+    {
+        auto user = std::make_shared<CAcsUser>();
+        if (!user->LoginAsSA())
+        {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"CWMITypeInfo::GetSAUser could not log in as SA.",
+                                   WBEM_E_FAILED);
+            return nullptr;
+        }
+        state.user = std::move(user);
+    }
+    return state.user;
+}
+
+bool CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOption option)
+{
+    const std::shared_ptr<CAcsUser> administrator = GetSAUser();
+    if (administrator == nullptr)
+        return false;
+    const CBntAcsSystemOptions& options = administrator->GetSystemOptions();
+    switch (option)
+    {
+    case SegmentOptionSegments:
+        return options.SegmentsInUse();
+    case SegmentOptionCardholders:
+        return options.IsCardholderSegmentationEnabled();
+    case SegmentOptionVisitors:
+        return options.IsVisitorSegmentationEnabled();
+    case SegmentOptionBadgeTypes:
+        return options.IsBadgeTypeSegmentationEnabled();
+    default:
+        return false;
+    }
+}
+
+void CWMITypeInfo::HandleInvalidDBConnection()
+{
+    ++g_dbGeneration;
+    SAUserState& state = SAUser();
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.user.reset();
+}
+
+CCorvessaNamespace& CWMITypeInfo::GetCorvessaNamespace()
+{
+    static CCorvessaNamespace services;
+    return services;
 }

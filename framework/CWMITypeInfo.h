@@ -1,56 +1,259 @@
-// CWMITypeInfo: the description of one registered WMI class: its in-process class object
-// (CCorvessaClassObject), its parent type, its properties with the table and column behind
-// them, its keys, CIM types and registered methods.
+// CWMITypeInfo: the description of one registered WMI class: its in-process class definition
+// (CCorvessaClassObject with properties, qualifiers and methods), its parent type, the table and
+// column behind each property, its keys, CIM types, ID types and segment options, its reference
+// properties, its registered methods, the factory of its mapper and its display name.
 //
-// Owned by CWmipMapperRegistry, filled while the module loads on one thread and only read
-// afterwards; no lock. GetTypeInformation adds the registered methods to the class object on
-// its first call and so must not race with itself either.
+// Owned by CWmipMapperRegistry for the life of the process. The Add* registrations run while the
+// library loads, one after another on the loader thread, and take no lock; the maps they fill
+// are only read afterwards. The class definition is replaced, never changed in place, once it
+// has been handed out: GetTypeInformation (methods added on first use, the re-read of a dynamic
+// class) and UpdateTypeInformation build a new definition and publish it under m_lock; an
+// earlier definition stays alive for kRetiredDefinitionGraceMs so that a pointer handed out
+// before keeps working for any request in flight. The process-wide parts (the system
+// administrator user, the in-process services object) have locks of their own.
 #pragma once
 
 #include "bus/CCorvessaClassObject.h"
 #include "bus/CCorvessaMethodDescriptor.h"
+#include "framework/MapperFactory.h"
+#include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
 
+#include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CAcsUser;
+class CCorvessaNamespace;
+
+// The installation-wide segmentation switch a property depends on (0: none).
+enum SegmentOption : int
+{
+    SegmentOptionNone = 0,
+    // Segments are in use (segment checks of device classes such as areas).
+    SegmentOptionSegments = 1,
+    // Cardholder segment filters.
+    SegmentOptionCardholders = 2,
+    // Visitor segment filters and badge types per visitor.
+    SegmentOptionVisitors = 3,
+    // The badge type's segments in the badge number length check.
+    SegmentOptionBadgeTypes = 4
+};
 
 class CWMITypeInfo
 {
 public:
-    // The description of className (its class object carries that name), derived from
-    // parentTypeName (empty for none).
+    // ID type of a property whose value is never generated.
+    static constexpr LONG kNoIDType = -2;
+    // How long a replaced class definition stays alive for readers that still hold it.
+    static constexpr ULONGLONG kRetiredDefinitionGraceMs = 10ULL * 60ULL * 1000ULL;
+
+    // The description of className (its class definition carries that name), derived from
+    // parentTypeName (empty for none); not dynamic, no factory.
     CWMITypeInfo(const CString& className, const CString& parentTypeName);
+    ~CWMITypeInfo();
+    CWMITypeInfo(const CWMITypeInfo&) = delete;
+    CWMITypeInfo& operator=(const CWMITypeInfo&) = delete;
 
-    // The parent class's name; empty for a class without parent.
-    CString GetParentTypeName() const { return m_parentTypeName; }
+    // --- Registration (loader thread) --------------------------------------------------------
 
-    // Defines the property on the class object with the CIM type and no value; records
-    // property <-> "TABLE.COLUMN" when both are given; a non-zero key flag records the
-    // property as a key and sets its qualifier "key" to true; records the CIM type when it is
-    // not 0; sets "maxlen" (32-bit) for strings, and for arrays with a length of at least 1.
+    // The factory that builds the class's mapper; an empty one leaves none.
+    void SetTypeConstructor(MapperFactory factory) { m_typeConstructor = std::move(factory); }
+    // Marks the class dynamic: its keys get no "key" qualifier, its segment options become
+    // "SegmentOption" qualifiers, and its definition is re-read through its mapper.
+    void RegsiterAsADynamicClass(bool dynamic) { m_dynamic = dynamic; }
+    // Records that the schema declares the class concrete even while its mapper has no factory.
+    void SetDeclaredConcrete() { m_declaredConcrete = true; }
+
+    // In this order: defines the property (CIM type, no value); records property <->
+    // "TABLE.COLUMN" when table and column are both given; for a non-zero key flag records the
+    // key column (empty without one) and, unless the class is dynamic, puts "key" = true;
+    // records a non-zero CIM type; records an ID type other than -2; puts "maxlen" (32-bit)
+    // for a string whatever the length, for an array only when the length is at least 1;
+    // SetSegmentationOption; copies the class-wide attributes registered so far.
     void AddProperty(const CString& property, LONG cimType, const CString& table, const CString& column,
-                     int keyFlag, int maxLength);
+                     int keyFlag, int maxLength, LONG idType = kNoIDType,
+                     SegmentOption segmentOption = SegmentOptionNone);
+    // A property without a column, whose value the mapper produces.
+    void AddDynamicProperty(const CString& property, LONG cimType, int maxLength);
+    // A reference property: CIM type 102, qualifier "CIMTYPE" = "ref:" + referencedClass,
+    // recorded as property -> referenced class, with the class-wide attributes so far.
+    void AddReferenceProperty(const CString& property, const CString& referencedClass);
     // Records the method unless one of that name is recorded already.
     void AddMethod(const CString& method);
     // Appends the parameter to the method's in (isInput) or out list, recording the method
     // first when needed.
     void AddMethodParameter(const CString& method, bool isInput, const CString& parameter, LONG cimType);
+    // Puts value as the property's qualifier `attribute`. When the property is not defined the
+    // failure is logged ("CWMITypeInfo::GetPropertyQualifierSet failed for %s.") and nothing
+    // is stored.
+    void AddPropertyAttribute(const CString& property, const CString& attribute, const VARIANT& value);
+    // Puts the string arrays "ValueMap" (the keys) and "Values" (the labels) on the property,
+    // in the map's order; a failure is logged ("CWMITypeInfo::AddPropertyValues failed for
+    // property %s.").
+    void AddPropertyValues(const CString& property, const std::map<CString, CString>& values);
+    // Puts the class qualifier `attribute` with value as a 32-bit integer (VT_INT).
+    void AddClassAttribute(const CString& attribute, int value);
+    // Records attribute -> boolean (low 16 bits of value), replacing an earlier value; every
+    // property registered afterwards receives it as a qualifier.
+    void AddClassWidePropertyAttribute(const CString& attribute, int value);
+    // Nothing for SegmentOptionNone; otherwise records the option and, for a dynamic class
+    // only, puts the qualifier "SegmentOption" as a 32-bit integer.
+    void SetSegmentationOption(const CString& property, SegmentOption option);
 
-    // True when the property is recorded as a key, or when its qualifier "key" on the class
-    // object holds the 16-bit value 1.
+    // --- Registered facts (read-only after load; any thread) -------------------------------
+
+    const CString& GetClassName() const { return m_className; }
+    // The parent class's name; empty for a class without parent.
+    CString GetParentTypeName() const { return m_parentTypeName; }
+    bool IsDynamic() const { return m_dynamic; }
+    bool IsDeclaredConcrete() const { return m_declaredConcrete; }
+    // The factory of the class's mapper; empty for an abstract class or an unbound mapper.
+    const MapperFactory& GetTypeConstructor() const { return m_typeConstructor; }
+
+    // Property -> "TABLE.COLUMN", in registration order.
+    const std::vector<std::pair<CString, CString>>& GetPropertyColumns() const { return m_propertyColumns; }
+    // True with the column of the property (name without regard to case); false, column
+    // untouched, when the property has none.
+    bool GetColumnForProperty(const CString& property, CString& tableDotColumn) const;
+    // True with the property registered for "TABLE.COLUMN" (without regard to case); false,
+    // property untouched, when there is none.
+    bool GetPropertyForColumn(const CString& tableDotColumn, CString& property) const;
+    // Key property -> "TABLE.COLUMN" (empty when the key has no column), registration order.
+    const std::vector<std::pair<CString, CString>>& GetKeyProperties() const { return m_keyProperties; }
+    // Property -> referenced class of the reference properties.
+    const std::map<CString, CString, CStringNoCaseLess>& GetReferenceProperties() const
+    {
+        return m_referenceProperties;
+    }
+    // The ID type of the property; kNoIDType when none.
+    long GetPropertyIDType(const CString& property) const;
+    // The segment option of the property; 0 when none.
+    int GetSegmentationOption(const CString& property) const;
+    // True when a method of exactly that name (case-sensitive) is registered.
+    bool HasMethod(const CString& method) const { return m_methods.count(method) != 0; }
+    // The registered methods by name.
+    const std::map<CString, CCorvessaMethodDescriptor>& GetMethods() const { return m_methods; }
+
+    // --- Facts read from the current class definition (any thread) --------------------------
+
+    // True when the class definition holds the property (registered ones and, for a dynamic
+    // class, those its mapper added).
+    bool HasProperty(const CString& property) const;
+    // The registered CIM type, else the definition's (references, fields added at run time);
+    // 0 when the property is unknown. Array types carry 0x2000.
+    long GetPropertyType(const CString& property) const;
+    // True when the property is a registered key, or its qualifier "key" holds the 16-bit 1.
     bool IsPropertyAKeyProperty(const CString& property) const;
-    // The class object that describes the class, owned by this description (never null).
-    // When methods are recorded and the object has none yet, adds each with "__PARAMETERS"
-    // in and out signatures (parameters numbered by an "ID" qualifier, in parameters first)
-    // and the method qualifier "implemented".
+    // The "maxlen" qualifier; 0 when absent.
+    int GetPropertyLength(const CString& property) const;
+    // The boolean qualifiers "not_null", "noedit" and "read"; false when absent.
+    bool IsPropertyRequired(const CString& property) const;
+    bool IsPropertyViewOnly(const CString& property) const;
+    bool IsPropertyReadOnly(const CString& property) const;
+    // The text of the "DefaultValue" qualifier; empty when absent.
+    CString GetDefaultValue(const CString& property) const;
+    // The "DisplayName" qualifier that class-building mappers put, as UTF-8; empty when none.
+    std::string GetPropertyDisplayName(const CString& property) const;
+    // The class attribute "UDFTableId"; 0 when the class declares none.
+    int GetUDFTableId() const;
+    // Value text -> display text from the "ValueMap" and "Values" qualifiers; empty when the
+    // property declares none or the two lists differ in length. For a dynamic class with a
+    // mapper the lists are those of the definition the mapper builds for user (its segments
+    // decide the entries); otherwise, or when that build fails, those of the current definition.
+    std::map<CString, CString> GetPropertyPossibleValues(CAcsUser* user, const CString& property);
+
+    // The display name (set from the installation's user-defined-field catalogue), as UTF-8;
+    // empty when none was given.
+    std::string GetTypeDisplayName() const;
+    void SetTypeDisplayName(const CString& displayName);
+
+    // The class definition, owned by this description and never null. Before returning it: a
+    // dynamic class whose definition has not been read since load (or since the
+    // last HandleInvalidDBConnection) is re-read through its mapper with the system
+    // administrator user (a failed re-read keeps the definition it has); when methods are
+    // registered and the definition has none, each is added with "__PARAMETERS" in and out
+    // signatures (parameters numbered by an "ID" qualifier, in parameters first) and the method
+    // qualifier "implemented". Logs "CWMITypeInfo::GetTypeInformation took %ld ms for type %s"
+    // when the call took measurable time. The pointer stays valid at least
+    // kRetiredDefinitionGraceMs after a later replacement; read it, do not change it.
     CCorvessaClassObject* GetTypeInformation();
+    // Publishes a copy of the current definition that `change` edited (the value lists of
+    // Bnt_User's permission groups). An exception from `change` publishes nothing and passes on.
+    // Callers serialise their updates (the registry does, under its lock).
+    void UpdateTypeInformation(const std::function<void(CCorvessaClassObject&)>& change);
+
+    // --- Process-wide ------------------------------------------------------------------------
+
+    // False for Bnt_BadgeTWICPrivacyKey (without regard to case), which the bus never shows,
+    // and for an empty name; true otherwise.
+    static bool ShouldCorvessaExposeType(const CString& className);
+    // False for an empty name and for system properties ("__..."); true otherwise.
+    static bool ShouldCorvessaExposeProperty(const CString& property);
+    // False for an empty name; true otherwise.
+    static bool ShouldCorvessaExposeMethod(const CString& method);
+    // The system administrator user, created and logged in (CAcsUser::LoginAsSA) on first use
+    // and kept until HandleInvalidDBConnection or exit; null when the login fails (tried again
+    // on the next call). Holders keep the user alive across a drop.
+    static std::shared_ptr<CAcsUser> GetSAUser();
+    // Whether the installation has the option on, from the system administrator's system
+    // options: 1 segments in use, 2 cardholder, 3 visitor, 4 badge-type segmentation. False for
+    // any other option and when the database cannot be reached.
+    static bool IsSegmentationOptionEnabledInTheSystem(SegmentOption option);
+    // Drops the cached database state after a lost connection: the system administrator user
+    // and the re-read definitions of dynamic classes (read again on their next use).
+    static void HandleInvalidDBConnection();
+    // The process-wide in-process services object handed to the mappers this type builds.
+    static CCorvessaNamespace& GetCorvessaNamespace();
 
 private:
-    CCorvessaClassObject m_classObject;
+    using ClassObjectPtr = std::shared_ptr<CCorvessaClassObject>;
+
+    // The current definition (a counted hold for readers).
+    ClassObjectPtr CurrentDefinition() const;
+    // Puts a qualifier on a property of the current definition; the set's result.
+    HRESULT PutPropertyQualifier(const CString& property, const wchar_t* name, const VARIANT& value);
+    // The property's qualifier `name` from the current definition; false when absent.
+    bool GetPropertyQualifier(const CString& property, const wchar_t* name, _variant_t& value) const;
+    bool IsPropertyQualifierTrue(const CString& property, const wchar_t* name) const;
+    void CopyClassWideAttributes(const CString& property);
+    // A definition built by the class's mapper for user; null when there is no factory, no
+    // mapper, or the build fails (logged).
+    ClassObjectPtr BuildThroughMapper(const CAcsUser* user) const;
+    void AddMethodsTo(CCorvessaClassObject& definition) const;
+    // Replaces the current definition (m_lock held) and retires the old one.
+    void Publish(ClassObjectPtr definition);
+
+    // Set at registration, read-only afterwards.
+    CString m_className;
     CString m_parentTypeName;
-    // Property -> "TABLE.COLUMN" and back; key property -> "TABLE.COLUMN" (empty without one).
+    bool m_dynamic = false;
+    bool m_declaredConcrete = false;
+    MapperFactory m_typeConstructor;
+    std::vector<std::pair<CString, CString>> m_propertyColumns;
     std::map<CString, CString, CStringNoCaseLess> m_propertyToColumn;
     std::map<CString, CString, CStringNoCaseLess> m_columnToProperty;
+    std::vector<std::pair<CString, CString>> m_keyProperties;
     std::map<CString, CString, CStringNoCaseLess> m_keyPropertyToColumn;
     std::map<CString, LONG, CStringNoCaseLess> m_propertyTypes;
+    std::map<CString, LONG, CStringNoCaseLess> m_propertyIdTypes;
+    std::map<CString, SegmentOption, CStringNoCaseLess> m_segmentOptions;
+    std::map<CString, CString, CStringNoCaseLess> m_referenceProperties;
+    std::map<CString, _variant_t> m_classWideAttributes;
     std::map<CString, CCorvessaMethodDescriptor> m_methods;
+
+    // Guarded by m_lock. Lock order: CWmipMapperRegistry's m_lazyLock, then m_lock; nothing
+    // outside this class is called while m_lock is held.
+    mutable std::mutex m_lock;
+    ClassObjectPtr m_classObject;
+    std::vector<std::pair<ULONGLONG, ClassObjectPtr>> m_retired;
+    CString m_displayName;
+    // The generation of HandleInvalidDBConnection the dynamic definition was read in; -1: never.
+    long m_readGeneration = -1;
+    bool m_reading = false;
 };

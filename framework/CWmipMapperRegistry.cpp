@@ -1,14 +1,81 @@
 #include "framework/CWmipMapperRegistry.h"
 
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/mfc/CException.h"
+#include "platform/win32/SystemInfo.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <utility>
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
 namespace
 {
+constexpr wchar_t kSource[] = L"CWmipMapperRegistry.cpp";
+constexpr wchar_t kRootClass[] = L"Bnt_Element";
+constexpr wchar_t kUserClass[] = L"Bnt_User";
+constexpr double kRefreshMinutes = 10.0;
+
 CString UpperName(const CString& name)
 {
     CString upper(name);
     upper.MakeUpper();
     return upper;
 }
+
+struct ChainedMapper
+{
+    CString className;
+    MapperFactory factory;
+};
+
+// The name chain of GetMapper, in the order the mapper modules added themselves.
+std::vector<ChainedMapper>& MapperChain()
+{
+    static std::vector<ChainedMapper> chain;
+    return chain;
+}
+
+CWmipMapperRegistry::ListMapperBuilder& ListBuilder()
+{
+    static CWmipMapperRegistry::ListMapperBuilder builder;
+    return builder;
+}
+
+COleDateTime InvalidStamp()
+{
+    COleDateTime stamp;
+    stamp.SetStatus(COleDateTime::invalid);
+    return stamp;
+}
+
+// The display names of the user-defined-field tables: DDTBL.ID -> DDTBL.NAME. Throws the
+// database's CDBException.
+std::map<LONG, CString> ReadTableCatalogue(CBntDatabase* database)
+{
+    std::map<LONG, CString> names;
+    CDynamicRecordset catalogue(database);
+    catalogue.SetTable(L"DDTBL");
+    catalogue.AddColumnToSet(L"ID");
+    catalogue.AddColumnToSet(L"NAME");
+    catalogue.Open(CMultiFilterRecordset::kReadOnly);
+    for (; !catalogue.IsEOF(); catalogue.MoveNext())
+        names[catalogue.GetLong(L"ID")] = catalogue.GetText(L"NAME");
+    catalogue.Close();
+    return names;
+}
 } // namespace
+
+CWmipMapperRegistry::CWmipMapperRegistry() : m_permissionStamp(InvalidStamp())
+{
+}
 
 CWmipMapperRegistry* CWmipMapperRegistry::Instance()
 {
@@ -16,42 +83,391 @@ CWmipMapperRegistry* CWmipMapperRegistry::Instance()
     return &registry;
 }
 
-std::map<CString, std::unique_ptr<CWMITypeInfo>>::iterator CWmipMapperRegistry::LookupClassInRegistry(
-    const CString& className)
+CWmipMapperRegistry::ClassMap::iterator CWmipMapperRegistry::LookupClassInRegistry(const CString& className)
 {
     return m_classes.find(UpperName(className));
 }
 
+CWMITypeInfo* CWmipMapperRegistry::Find(const CString& className)
+{
+    const auto found = LookupClassInRegistry(className);
+    return found == m_classes.end() ? nullptr : found->second.get();
+}
+
+// --- Registration ----------------------------------------------------------------------------
+
+void CWmipMapperRegistry::RegisterClass(const CString& className, const CString& superclassName, bool dynamic,
+                                        MapperFactory factory)
+{
+    auto typeInfo = std::make_unique<CWMITypeInfo>(className, superclassName);
+    if (factory)
+        typeInfo->SetTypeConstructor(std::move(factory));
+    typeInfo->RegsiterAsADynamicClass(dynamic);
+    m_classes.insert_or_assign(UpperName(className), std::move(typeInfo));
+    AddToDerivedTypesMap(superclassName, className);
+}
+
+void CWmipMapperRegistry::RegisterClass(const CString& className, const CString& superclassName,
+                                        MapperFactory factory)
+{
+    RegisterClass(className, superclassName, false, std::move(factory));
+}
+
+void CWmipMapperRegistry::RegisterClass(const CString& className, MapperFactory factory)
+{
+    RegisterClass(className, CString(), std::move(factory));
+}
+
 void CWmipMapperRegistry::RegisterClass(const CString& className, const CString& superclassName)
 {
-    m_classes.insert_or_assign(UpperName(className), std::make_unique<CWMITypeInfo>(className, superclassName));
+    RegisterClass(className, superclassName, MapperFactory());
+}
+
+void CWmipMapperRegistry::SetClassDeclaredConcrete(const CString& className)
+{
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->SetDeclaredConcrete();
 }
 
 void CWmipMapperRegistry::RegisterProperty(const CString& className, const CString& property, LONG cimType,
-                                           const CString& table, const CString& column, int keyFlag, int maxLength)
+                                           const CString& table, const CString& column, int keyFlag, int maxLength,
+                                           LONG idType, SegmentOption segmentOption)
 {
-    const auto found = LookupClassInRegistry(className);
-    if (found != m_classes.end())
-        found->second->AddProperty(property, cimType, table, column, keyFlag, maxLength);
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddProperty(property, cimType, table, column, keyFlag, maxLength, idType, segmentOption);
+}
+
+void CWmipMapperRegistry::RegisterDynamicProperty(const CString& className, const CString& property, LONG cimType,
+                                                  int maxLength)
+{
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddDynamicProperty(property, cimType, maxLength);
+}
+
+void CWmipMapperRegistry::RegisterReferenceProperty(const CString& className, const CString& property,
+                                                    const CString& referencedClass)
+{
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddReferenceProperty(property, referencedClass);
 }
 
 void CWmipMapperRegistry::RegisterMethod(const CString& className, const CString& method)
 {
-    const auto found = LookupClassInRegistry(className);
-    if (found != m_classes.end())
-        found->second->AddMethod(method);
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddMethod(method);
 }
 
 void CWmipMapperRegistry::RegisterMethodParameter(const CString& className, const CString& method, bool isInput,
                                                   const CString& parameter, LONG cimType)
 {
-    const auto found = LookupClassInRegistry(className);
-    if (found != m_classes.end())
-        found->second->AddMethodParameter(method, isInput, parameter, cimType);
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddMethodParameter(method, isInput, parameter, cimType);
 }
 
-CWMITypeInfo* CWmipMapperRegistry::GetTypeInfo(const CString& className)
+void CWmipMapperRegistry::RegisterPropertyAttribute(const CString& className, const CString& property,
+                                                    const CString& attribute, int value)
 {
-    const auto found = LookupClassInRegistry(className);
-    return found == m_classes.end() ? nullptr : found->second.get();
+    VARIANT boolean;
+    VariantInit(&boolean);
+    boolean.vt = VT_BOOL;
+    boolean.boolVal = static_cast<VARIANT_BOOL>(value & 0xFFFF);
+    RegisterPropertyAttributeImpl(className, property, attribute, boolean);
+}
+
+void CWmipMapperRegistry::RegisterPropertyAttribute(const CString& className, const CString& property,
+                                                    const CString& attribute, const CString& value)
+{
+    const _variant_t text(value.GetString());
+    RegisterPropertyAttributeImpl(className, property, attribute, text);
+}
+
+void CWmipMapperRegistry::RegisterPropertyAttributeImpl(const CString& className, const CString& property,
+                                                        const CString& attribute, const VARIANT& value)
+{
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddPropertyAttribute(property, attribute, value);
+}
+
+void CWmipMapperRegistry::RegisterPropertyValues(const CString& className, const CString& property,
+                                                 const CString& /*attribute*/,
+                                                 const std::map<CString, CString>& values)
+{
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddPropertyValues(property, values);
+}
+
+void CWmipMapperRegistry::RegisterClassAttribute(const CString& className, const CString& attribute, int value)
+{
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddClassAttribute(attribute, value);
+}
+
+void CWmipMapperRegistry::RegisterClassWidePropertyAttribute(const CString& className, const CString& attribute,
+                                                             int value)
+{
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddClassWidePropertyAttribute(attribute, value);
+}
+
+void CWmipMapperRegistry::AddToDerivedTypesMap(const CString& superclassName, const CString& className)
+{
+    if (superclassName.IsEmpty() || superclassName.CompareNoCase(kRootClass) == 0)
+        return;
+    m_derivedTypes[UpperName(superclassName)].push_back(className);
+}
+
+void CWmipMapperRegistry::AddToMapperChain(const CString& className, MapperFactory factory)
+{
+    MapperChain().push_back(ChainedMapper{className, std::move(factory)});
+}
+
+void CWmipMapperRegistry::SetListMapperBuilder(ListMapperBuilder builder)
+{
+    ListBuilder() = std::move(builder);
+}
+
+void CWmipMapperRegistry::SetPermissionGroupRefresh(PermissionGroupRefresh refresh)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
+    m_permissionGroupRefresh = std::move(refresh);
+}
+
+// --- Queries ---------------------------------------------------------------------------------
+
+CWMITypeInfo* CWmipMapperRegistry::GetTypeInfo(const CString& className, bool skipUDFData)
+{
+    const DWORD start = GetTickCount();
+    if (!skipUDFData)
+        RegisterUDFData();
+    CWMITypeInfo* typeInfo = Find(className);
+    if (typeInfo != nullptr && className.CompareNoCase(kUserClass) == 0)
+        RefreshAvailableUserPermissions(typeInfo);
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed != 0)
+    {
+        CString text;
+        text.Format(L"CWmipMapperRegistry::GetTypeInfo took %ld ms for type %s", static_cast<LONG>(elapsed),
+                    className.GetString());
+        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+    }
+    return typeInfo;
+}
+
+bool CWmipMapperRegistry::IsClassAbstract(const CString& className)
+{
+    const CWMITypeInfo* typeInfo = Find(className);
+    if (typeInfo == nullptr)
+        return false;
+    // An unbound mapper leaves a concrete class without a factory; its declared kind decides.
+    return !typeInfo->GetTypeConstructor() && !typeInfo->IsDeclaredConcrete();
+}
+
+void CWmipMapperRegistry::CollectConcreteDerivedTypes(const CString& className, std::vector<CString>& result,
+                                                      std::vector<CString>& visited)
+{
+    const CString key = UpperName(className);
+    // A class met twice (a registration that makes a class its own ancestor) ends the walk.
+    if (std::find(visited.begin(), visited.end(), key) != visited.end())
+        return;
+    visited.push_back(key);
+    const auto found = m_derivedTypes.find(key);
+    if (found == m_derivedTypes.end())
+        return;
+    for (const CString& derived : found->second)
+    {
+        if (Find(derived) != nullptr && !IsClassAbstract(derived))
+            result.push_back(derived);
+        CollectConcreteDerivedTypes(derived, result, visited);
+    }
+}
+
+std::vector<CString> CWmipMapperRegistry::GetConcreteDerivedTypes(const CString& className)
+{
+    std::vector<CString> result;
+    std::vector<CString> visited;
+    CollectConcreteDerivedTypes(className, result, visited);
+    return result;
+}
+
+std::vector<CString> CWmipMapperRegistry::GetTypeNames()
+{
+    std::vector<CString> names;
+    names.reserve(m_classes.size());
+    for (const auto& [key, typeInfo] : m_classes)
+        names.push_back(typeInfo->GetClassName());
+    return names;
+}
+
+CWmipClassMapper* CWmipMapperRegistry::GetMapperUsingRegistry(const CString& className, const CAcsUser* user,
+                                                              IWbemContext* context, IWbemServices* services)
+{
+    const CWMITypeInfo* typeInfo = Find(className);
+    if (typeInfo == nullptr || !typeInfo->GetTypeConstructor())
+        return nullptr;
+    return typeInfo->GetTypeConstructor()(user, context, services);
+}
+
+CWmipClassMapper* CWmipMapperRegistry::GetMapperUsingRegistry(const CAcsUser* user, IWbemContext* context,
+                                                              IWbemServices* services, const wchar_t* className)
+{
+    if (className == nullptr)
+        return nullptr;
+    return GetMapperUsingRegistry(CString(className), user, context, services);
+}
+
+CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemContext* context,
+                                                 IWbemServices* services, const wchar_t* className,
+                                                 CWmipListObjectClassCache* listCache)
+{
+    if (className == nullptr)
+        return nullptr;
+    const CString name(className);
+    for (const ChainedMapper& mapper : MapperChain())
+    {
+        if (mapper.className.CompareNoCase(name) == 0)
+            return mapper.factory ? mapper.factory(user, context, services) : nullptr;
+    }
+    if (listCache != nullptr && ListBuilder())
+        return ListBuilder()(user, context, services, name, listCache);
+    return nullptr;
+}
+
+CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemContext* context,
+                                                 IWbemServices* services, SoftwareEventType eventType)
+{
+    const wchar_t* className = nullptr;
+    switch (eventType)
+    {
+    case SoftwareEventCardholder:
+        className = L"Bnt_Cardholder";
+        break;
+    case SoftwareEventVisitor:
+        className = L"Bnt_Visitor";
+        break;
+    case SoftwareEventBadge:
+        className = L"Bnt_Badge";
+        break;
+    case SoftwareEventAccount:
+        className = L"Bnt_Account";
+        break;
+    case SoftwareEventMultimediaObject:
+        className = L"Bnt_MultimediaObject";
+        break;
+    case SoftwareEventVisit:
+        className = L"Bnt_Visit";
+        break;
+    case SoftwareEventVisitEvent:
+        className = L"Bnt_VisitEvent";
+        break;
+    default:
+        return nullptr;
+    }
+    return GetMapper(user, context, services, className, nullptr);
+}
+
+// --- Lazily loaded database facts ----------------------------------------------------------
+
+bool CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(const COleDateTime& stamp)
+{
+    return DoesCachedItemNeedToBeRefreshed(stamp, COleDateTime::GetCurrentTime());
+}
+
+bool CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(const COleDateTime& stamp, const COleDateTime& now)
+{
+    if (stamp.GetStatus() != COleDateTime::valid)
+        return true;
+    const double seconds = (now - stamp).GetTotalSeconds() + 0.5;
+    return std::trunc(seconds / 60.0) > kRefreshMinutes;
+}
+
+void CWmipMapperRegistry::RegisterUDFData()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
+    if (m_udfDisplayNamesLoaded)
+        return;
+    // Once per process, whatever the outcome: a database that cannot be reached is not asked
+    // again on every look-up; HandleInvalidDBConnection clears the flag.
+    m_udfDisplayNamesLoaded = true;
+    std::vector<std::pair<CWMITypeInfo*, int>> tables;
+    for (const auto& [key, typeInfo] : m_classes)
+    {
+        const int tableId = typeInfo->GetUDFTableId();
+        if (tableId > 0)
+            tables.emplace_back(typeInfo.get(), tableId);
+    }
+    if (tables.empty())
+        return;
+
+    const DWORD start = GetTickCount();
+    try
+    {
+        const std::shared_ptr<CAcsUser> administrator = GetSAUser();
+        if (administrator == nullptr || administrator->GetDatabase() == nullptr)
+            return;
+        const std::map<LONG, CString> names = ReadTableCatalogue(administrator->GetDatabase());
+        for (const auto& [typeInfo, tableId] : tables)
+        {
+            const auto found = names.find(tableId);
+            typeInfo->SetTypeDisplayName(found == names.end() ? CString() : found->second);
+        }
+    }
+    catch (const CException& error)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CWmipMapperRegistry::LoadUDFSystemTypeDisplayNames failed.",
+                               WBEM_E_FAILED, &error);
+        return;
+    }
+    CString text;
+    text.Format(L"CWmipMapperRegistry::LoadUDFSystemTypeDisplayNames took %ld ms",
+                static_cast<LONG>(GetTickCount() - start));
+    CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+}
+
+void CWmipMapperRegistry::RefreshAvailableUserPermissions(CWMITypeInfo* typeInfo)
+{
+    if (typeInfo == nullptr)
+        return;
+    std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
+    // The refresh itself may ask for Bnt_User; that inner request takes the lists as they are.
+    if (m_refreshingPermissions || !m_permissionGroupRefresh || !DoesCachedItemNeedToBeRefreshed(m_permissionStamp))
+        return;
+    const std::shared_ptr<CAcsUser> administrator = GetSAUser();
+    if (administrator == nullptr)
+        return;
+    m_refreshingPermissions = true;
+    try
+    {
+        typeInfo->UpdateTypeInformation([&](CCorvessaClassObject& definition) {
+            m_permissionGroupRefresh(&definition, administrator.get());
+        });
+        m_permissionStamp = COleDateTime::GetCurrentTime();
+    }
+    catch (const CWMIException& error)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CWmipMapperRegistry::RefreshAvailableUserPermissions failed.",
+                               error.GetHResult(), nullptr, &error);
+    }
+    catch (const CException& error)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CWmipMapperRegistry::RefreshAvailableUserPermissions failed.",
+                               WBEM_E_FAILED, &error);
+    }
+    catch (const std::exception&)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CWmipMapperRegistry::RefreshAvailableUserPermissions failed.",
+                               WBEM_E_FAILED);
+    }
+    m_refreshingPermissions = false;
+}
+
+std::shared_ptr<CAcsUser> CWmipMapperRegistry::GetSAUser()
+{
+    return CWMITypeInfo::GetSAUser();
+}
+
+void CWmipMapperRegistry::HandleInvalidDBConnection()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
+    m_udfDisplayNamesLoaded = false;
+    m_permissionStamp = InvalidStamp();
 }

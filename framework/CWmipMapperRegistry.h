@@ -1,46 +1,184 @@
-// CWmipMapperRegistry: the process-wide registry of class descriptions (CWMITypeInfo), keyed
-// by class name without regard to case.
+// CWmipMapperRegistry: the process-wide registry of class descriptions (CWMITypeInfo) keyed by
+// class name without regard to case, with the classes derived from each superclass, the mapper
+// factories, the name chain of GetMapper, and the lazily loaded database facts of the types
+// (display names of the user-defined-field classes, the permission lists of Bnt_User).
 //
-// One instance per process (Instance). Filled by the static registrations while the module
-// loads, one after another on one thread, and only read afterwards: it takes no lock.
-// Registration operations that name a class not registered yet do nothing.
+// One instance per process (Instance). The registrations run while the library loads, one after
+// another on the loader thread, and take no lock; the class map, the derived-class lists and the
+// mapper chain are only read afterwards. The lazily built parts that request threads reach
+// (RegisterUDFData, RefreshAvailableUserPermissions, HandleInvalidDBConnection) are guarded by
+// m_lazyLock. Registration operations that name a class not registered yet do nothing.
 #pragma once
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/MapperFactory.h"
+#include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <vector>
+
+class CAcsUser;
+class CWmipListObjectClassCache;
+class IWbemClassObject;
+class IWbemContext;
+class IWbemServices;
+
+// The record kinds of a software event that GetMapper maps to classes.
+enum SoftwareEventType : int
+{
+    SoftwareEventCardholder = 2,
+    SoftwareEventVisitor = 3,
+    SoftwareEventBadge = 4,
+    SoftwareEventAccount = 5,
+    SoftwareEventMultimediaObject = 6,
+    SoftwareEventVisit = 7,
+    SoftwareEventVisitEvent = 8
+};
 
 class CWmipMapperRegistry
 {
 public:
+    using ClassMap = std::map<CString, std::unique_ptr<CWMITypeInfo>>;
+    // Builds the mapper of a user-defined list class from the list-object cache (the list
+    // module registers it); null when the cache holds no list of that name.
+    using ListMapperBuilder = std::function<CWmipClassMapper*(const CAcsUser*, IWbemContext*, IWbemServices*,
+                                                              const CString& className, CWmipListObjectClassCache*)>;
+    // Refills the permission-group value lists of Bnt_User's class definition as the given
+    // user (CWmipUserMapper::RefreshAvailablePermissionGroups registers itself here).
+    using PermissionGroupRefresh = std::function<void(IWbemClassObject* classObject, const CAcsUser* user)>;
+
     CWmipMapperRegistry(const CWmipMapperRegistry&) = delete;
     CWmipMapperRegistry& operator=(const CWmipMapperRegistry&) = delete;
 
-    // The one registry, built on first use; never null.
+    // The one registry, built on first use (its destruction runs at exit); never null.
     static CWmipMapperRegistry* Instance();
 
-    // Registers a fresh description of className (replacing any earlier one of that name)
-    // derived from superclassName (empty for none).
+    // --- Registration (loader thread) --------------------------------------------------------
+
+    // Registers a fresh description of className (replacing an earlier one of that name and all
+    // its members) with its superclass (empty for none), dynamic flag and factory (stored when
+    // not empty), then AddToDerivedTypesMap(superclass, className).
+    void RegisterClass(const CString& className, const CString& superclassName, bool dynamic, MapperFactory factory);
+    void RegisterClass(const CString& className, const CString& superclassName, MapperFactory factory);
+    void RegisterClass(const CString& className, MapperFactory factory);
+    // The abstract form: no factory.
     void RegisterClass(const CString& className, const CString& superclassName);
-    // Forwards to CWMITypeInfo::AddProperty of the class.
+    // Records that the schema declares className concrete, so that it is not reported abstract
+    // while its mapper has no factory yet.
+    void SetClassDeclaredConcrete(const CString& className);
+
+    // Forward to the class's CWMITypeInfo (AddProperty, AddDynamicProperty, ...).
     void RegisterProperty(const CString& className, const CString& property, LONG cimType, const CString& table,
-                          const CString& column, int keyFlag, int maxLength);
-    // Forward to CWMITypeInfo::AddMethod and AddMethodParameter of the class.
+                          const CString& column, int keyFlag, int maxLength, LONG idType = CWMITypeInfo::kNoIDType,
+                          SegmentOption segmentOption = SegmentOptionNone);
+    void RegisterDynamicProperty(const CString& className, const CString& property, LONG cimType, int maxLength);
+    void RegisterReferenceProperty(const CString& className, const CString& property, const CString& referencedClass);
     void RegisterMethod(const CString& className, const CString& method);
     void RegisterMethodParameter(const CString& className, const CString& method, bool isInput,
                                  const CString& parameter, LONG cimType);
+    // A boolean qualifier holding the low 16 bits of value.
+    void RegisterPropertyAttribute(const CString& className, const CString& property, const CString& attribute,
+                                   int value);
+    // A text (BSTR) qualifier.
+    void RegisterPropertyAttribute(const CString& className, const CString& property, const CString& attribute,
+                                   const CString& value);
+    void RegisterPropertyAttributeImpl(const CString& className, const CString& property, const CString& attribute,
+                                       const VARIANT& value);
+    // attribute is not used; values (value -> label) become "ValueMap" and "Values".
+    void RegisterPropertyValues(const CString& className, const CString& property, const CString& attribute,
+                                const std::map<CString, CString>& values);
+    void RegisterClassAttribute(const CString& className, const CString& attribute, int value);
+    void RegisterClassWidePropertyAttribute(const CString& className, const CString& attribute, int value);
+    // Appends className to the derived-class list of superclassName (created on first use),
+    // unless the superclass is empty or Bnt_Element (without regard to case).
+    void AddToDerivedTypesMap(const CString& superclassName, const CString& className);
 
-    // The description of the class (name matched without regard to case), owned by the
-    // registry and valid for the process's life; null when the class is not registered.
-    CWMITypeInfo* GetTypeInfo(const CString& className);
+    // Adds a mapper class to the name chain of GetMapper: className (its GetWMIClassName) and
+    // the factory that constructs it. Mapper modules call it while the library loads.
+    static void AddToMapperChain(const CString& className, MapperFactory factory);
+    // Installs the builder of list mappers (the list module, while the library loads).
+    static void SetListMapperBuilder(ListMapperBuilder builder);
+    // Installs the refresh of Bnt_User's permission lists (the user mapper, while the library
+    // loads).
+    void SetPermissionGroupRefresh(PermissionGroupRefresh refresh);
+
+    // --- Queries -----------------------------------------------------------------------------
+
+    // The description of the class (name without regard to case), owned by the registry and
+    // valid for the process's life; null when the class is not registered. Unless
+    // skipUDFData, RegisterUDFData runs first; for Bnt_User RefreshAvailableUserPermissions
+    // runs before the description is returned. Logs "CWmipMapperRegistry::GetTypeInfo took
+    // %ld ms for type %s" when the tick count moved during the call.
+    CWMITypeInfo* GetTypeInfo(const CString& className, bool skipUDFData = false);
+    // False for a class that is not registered; otherwise true when it has no factory and was
+    // not declared concrete (the abstract classes and the root).
+    bool IsClassAbstract(const CString& className);
+    // The non-abstract classes below className, depth first in registration order (a concrete
+    // class's own derived classes follow it); empty when there are none.
+    std::vector<CString> GetConcreteDerivedTypes(const CString& className);
+    // The names of all registered classes as registered, in the registry's order.
+    std::vector<CString> GetTypeNames();
+
+    // A new mapper built by the class's factory (the caller owns it); null when the class is
+    // unknown or has no factory, or the factory builds none.
+    CWmipClassMapper* GetMapperUsingRegistry(const CString& className, const CAcsUser* user, IWbemContext* context,
+                                             IWbemServices* services);
+    CWmipClassMapper* GetMapperUsingRegistry(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                             const wchar_t* className);
+    // The first mapper of the name chain whose class name equals className (without regard to
+    // case), constructed with (user, context, services); else, with a list-object cache and a
+    // list builder, the list mapper of that name; else null. The caller owns the mapper.
+    static CWmipClassMapper* GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                       const wchar_t* className, CWmipListObjectClassCache* listCache = nullptr);
+    // The mapper of the class that the software event type names (2 Bnt_Cardholder, 3
+    // Bnt_Visitor, 4 Bnt_Badge, 5 Bnt_Account, 6 Bnt_MultimediaObject, 7 Bnt_Visit, 8
+    // Bnt_VisitEvent) through the name chain; null for any other type.
+    static CWmipClassMapper* GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                       SoftwareEventType eventType);
+
+    // --- Lazily loaded database facts (any thread) -------------------------------------------
+
+    // True when stamp is invalid (never set), or when the whole minutes from stamp to now (the
+    // span plus half a second, cut to whole minutes) are more than 10.
+    static bool DoesCachedItemNeedToBeRefreshed(const COleDateTime& stamp);
+    static bool DoesCachedItemNeedToBeRefreshed(const COleDateTime& stamp, const COleDateTime& now);
+    // Once per process (again after HandleInvalidDBConnection): gives every class whose
+    // "UDFTableId" is above 0 the NAME of its DDTBL row as display name (empty without a row),
+    // read as the system administrator; logs "CWmipMapperRegistry::LoadUDFSystemTypeDisplayNames
+    // took %ld ms". A run that cannot reach the database is logged and not repeated until
+    // HandleInvalidDBConnection.
+    void RegisterUDFData();
+    // When the permission stamp needs a refresh and a refresh is installed: runs it on a copy of
+    // the type's definition as the system administrator, publishes the copy and stamps now. A
+    // failed refresh is logged, keeps the old lists and leaves the stamp unchanged.
+    void RefreshAvailableUserPermissions(CWMITypeInfo* typeInfo);
+    // The system administrator user (CWMITypeInfo::GetSAUser); null when the login fails.
+    std::shared_ptr<CAcsUser> GetSAUser();
+    // Drops the cached database facts after a lost connection: the display names are read
+    // again and the permission lists refreshed on their next use.
+    void HandleInvalidDBConnection();
 
 private:
-    CWmipMapperRegistry() = default;
+    CWmipMapperRegistry();
 
-    std::map<CString, std::unique_ptr<CWMITypeInfo>>::iterator LookupClassInRegistry(const CString& className);
+    ClassMap::iterator LookupClassInRegistry(const CString& className);
+    CWMITypeInfo* Find(const CString& className);
+    void CollectConcreteDerivedTypes(const CString& className, std::vector<CString>& result,
+                                     std::vector<CString>& visited);
 
-    // Keyed by the upper-cased class name.
-    std::map<CString, std::unique_ptr<CWMITypeInfo>> m_classes;
+    // Filled at load, read-only afterwards. Keyed by the upper-cased class name.
+    ClassMap m_classes;
+    std::map<CString, std::vector<CString>> m_derivedTypes;
+
+    // Guarded by m_lazyLock (recursive: a permission refresh may ask for Bnt_User again).
+    std::recursive_mutex m_lazyLock;
+    bool m_udfDisplayNamesLoaded = false;
+    COleDateTime m_permissionStamp;
+    bool m_refreshingPermissions = false;
+    PermissionGroupRefresh m_permissionGroupRefresh;
 };

@@ -1,0 +1,8 @@
+#include "schema/CWmipClassAttributeRegistrar.h"
+
+#include "framework/CWmipMapperRegistry.h"
+
+CWmipClassAttributeRegistrar::CWmipClassAttributeRegistrar(CString className, CString attribute, int value)
+{
+    CWmipMapperRegistry::Instance()->RegisterClassAttribute(className, attribute, value);
+}

@@ -1,0 +1,92 @@
+#include "schema/DeclareSchema.h"
+
+#include <mutex>
+
+#include "schema/CWmipClassAttributeRegistrar.h"
+#include "schema/CWmipClassRegistrar.h"
+#include "schema/CWmipClassWidePropertyAttributeRegistrar.h"
+#include "schema/CWmipDynamicPropertyRegistrar.h"
+#include "schema/CWmipMethodParameterRegistrar.h"
+#include "schema/CWmipMethodRegistrar.h"
+#include "schema/CWmipPropertyAttributeRegistrar.h"
+#include "schema/CWmipPropertyRegistrar.h"
+#include "schema/CWmipPropertyValuesRegistrar.h"
+#include "schema/CWmipReferencePropertyRegistrar.h"
+#include "schema/MapperBindings.h"
+#include "schema/SchemaTables.h"
+
+namespace {
+
+void Declare(const SchemaDeclaration& d)
+{
+    using K = SchemaDeclarationKind;
+    switch (d.kind) {
+    case K::ClassWithFactory:
+        CWmipClassRegistrar(d.className, MapperBindings::FindFactory(d.mapperClass));
+        break;
+    case K::ClassWithSuperclass:
+        CWmipClassRegistrar(d.className, d.superclass, MapperBindings::FindFactory(d.mapperClass));
+        break;
+    case K::DynamicClass:
+        CWmipClassRegistrar(d.className, d.superclass, d.dynamicFlag, MapperBindings::FindFactory(d.mapperClass));
+        break;
+    case K::AbstractClass:
+        CWmipClassRegistrar(d.className, d.superclass);
+        break;
+    case K::RootClass:
+        CWmipClassRegistrar{CString(d.className)};
+        break;
+    case K::Property:
+        CWmipPropertyRegistrar(d.className, d.name, d.cimType, d.table, d.column, d.key, d.maxLength, d.idType,
+                               d.segmentOption);
+        break;
+    case K::ReferenceProperty:
+        CWmipReferencePropertyRegistrar(d.className, d.name, d.referencedClass);
+        break;
+    case K::DynamicProperty:
+        CWmipDynamicPropertyRegistrar(d.className, d.name, d.cimType, d.maxLength);
+        break;
+    case K::Method:
+        CWmipMethodRegistrar(d.className, d.name);
+        break;
+    case K::MethodParameter:
+        CWmipMethodParameterRegistrar(d.className, d.method, d.input, d.name, d.cimType);
+        break;
+    case K::PropertyAttributeInteger:
+        CWmipPropertyAttributeRegistrar(d.className, d.name, d.attribute, d.integerValue);
+        break;
+    case K::PropertyAttributeText:
+        CWmipPropertyAttributeRegistrar(d.className, d.name, d.attribute, CString(d.text));
+        break;
+    case K::ClassWidePropertyAttribute:
+        CWmipClassWidePropertyAttributeRegistrar(d.className, d.attribute, d.integerValue);
+        break;
+    case K::ClassAttribute:
+        CWmipClassAttributeRegistrar(d.className, d.attribute, d.integerValue);
+        break;
+    case K::PropertyValues:
+        CWmipPropertyValuesRegistrar(d.className, d.name, d.attribute, d.values, d.labels);
+        break;
+    }
+}
+
+// The schema's one static initialiser: the whole schema stands before any entry point runs,
+// in table order rather than in whatever order the linker lays out the family files.
+struct SchemaLoader {
+    SchemaLoader() { DeclareSchema(); }
+};
+const SchemaLoader theSchemaLoader;
+
+}  // namespace
+
+void DeclareSchema()
+{
+    static std::once_flag declared;
+    std::call_once(declared, [] {
+        for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables()) {
+            for (const SchemaDeclaration& declaration : *table) {
+                Declare(declaration);
+            }
+        }
+    });
+}

@@ -1,0 +1,168 @@
+#include "schema/MapperBindings.h"
+
+#include <string_view>
+#include <vector>
+
+namespace {
+
+struct MapperBinding {
+    const wchar_t* mapperClass;
+    MapperFactory factory;
+};
+
+// The mapper factories that exist, by mapper class text.
+const std::vector<MapperBinding>& BoundMappers()
+{
+    static const std::vector<MapperBinding> bindings;
+    return bindings;
+}
+
+// Every mapper class that the declarations name and no factory serves yet.
+constexpr const wchar_t* kUnboundMappers[] = {
+    L"CWmipAlarmInputMapper",
+    L"CWmipAlarmOutputMapper",
+    L"CWmipCameraMapper",
+    L"CWmipElevatorTerminal",
+    L"CWmipIntrusionArea",
+    L"CWmipIntrusionDoor",
+    L"CWmipIntrusionOffBoardRelay",
+    L"CWmipIntrusionOnBoardRelay",
+    L"CWmipIntrusionZone",
+    L"CWmipIntrusionZoneOutput",
+    L"CWmipPTZPresetMapper",
+    L"CWmipReaderInput1Mapper",
+    L"CWmipReaderInput2Mapper",
+    L"CWmipReaderOutput1Mapper",
+    L"CWmipReaderOutput2Mapper",
+    L"CWmipVideoLayoutMapper",
+    L"CWmipVideoLayoutSourceMapper",
+    L"CWmipVideoTemplateMapper",
+    L"CWmipWorkStationMapper",
+    L"CWmipAccessGroupMapper",
+    L"CWmipAccessLevelAssignmentMapper",
+    L"CWmipAccessLevelManagedMapper",
+    L"CWmipAccessLevelMapper",
+    L"CWmipAccessLevelReaderAssignmentMapper",
+    L"CWmipAccessLevelRequestMapper",
+    L"CWmipAccessLevelUserMapper",
+    L"CWmipAccountMapper",
+    L"CWmipDirectoryMapper",
+    L"CWmipAssocPersonAccountMapper",
+    L"CWmipAssocCardholderAccountMapper",
+    L"CWmipAssocVisitorAccountMapper",
+    L"CWmipAssocDirectoryAccountMapper",
+    L"CWmipAlarmDefinitionMapper",
+    L"CWmipAlarmPanelMapper",
+    L"CWmipAreaMapper",
+    L"CWmipAssocAccessLevelGroupAssignmentMapper",
+    L"CWmipAssocCardholderBadgeMapper",
+    L"CWmipAssocVisitorBadgeMapper",
+    L"CWmipAssocCardholderMultimediaObjectMapper",
+    L"CWmipAssocVisitorMultimediaObjectMapper",
+    L"CWmipAssocReaderEntersAreaMapper",
+    L"CWmipAssocReaderExitsAreaMapper",
+    L"CWmipAuthenticationModeMapper",
+    L"CWmipBadgeFIPS201",
+    L"CWmipBadgeLastLocationMapper",
+    L"CWmipBadgeMapper",
+    L"CWmipBadgePropertiesMapper",
+    L"CWmipBadgeStatusMapper",
+    L"CWmipBadgeTWICPrivacyKey",
+    L"CWmipBadgeTypeMapper",
+    L"CWmipCameraGroupCameraLinkMapper",
+    L"CWmipCameraGroupMapper",
+    L"CWmipCardholderMapper",
+    L"CWmipEventAlarmLinkMapper",
+    L"CWmipEventParameterMapper",
+    L"CWmipEventSubtypeDefinitionMapper",
+    L"CWmipEventSubtypeParameterLinkMapper",
+    L"CWmipEventTypeMapper",
+    L"CWmipGuardTourMapper",
+    L"CWmipHolidayMapper",
+    L"CWmipHolidayTypeLinkMapper",
+    L"CWmipHolidayTypeMapper",
+    L"CWmipIncomingEventExMapper",
+    L"CWmipLoggedEventMapper",
+    L"CWmipLogicalDeviceMapper",
+    L"CWmipLogicalSourceMapper",
+    L"CWmipLogicalSubDeviceMapper",
+    L"CWmipLogicalUserAccountMapper",
+    L"CWmipPortavereMapper",
+    L"WmipMonitoringZoneCameraLinkMapper",
+    L"WmipMonitoringZoneDeviceLinkMapper",
+    L"CWmipMonitoringZoneMapper",
+    L"WmipMonitoringZoneRecorderLinkMapper",
+    L"CWmipMultimediaObjectMapper",
+    L"CWmipPanelMapper",
+    L"CWmipPermissionDeviceGroupLinkMapper",
+    L"CWmipPersonMapper",
+    L"CWmipPersonSecondarySegmentsMapper",
+    L"CWmipPrecisionAccessGroupAssignmentMapper",
+    L"CWmipPrecisionAccessGroupMapper",
+    L"CWmipReaderMapper",
+    L"CWmipRequestableReaderMapper",
+    L"CWmipReaderRequestMapper",
+    L"CWmipSegmentMapper",
+    L"CWmipSegmentUnitMapper",
+    L"CWmipSegmentGroupMapper",
+    L"CWmipAssocSegmentGroupMemberMapper",
+    L"CWmipTimezoneIntervalMapper",
+    L"CWmipTimezoneMapper",
+    L"CWmipUserAccountMapper",
+    L"CWmipUserFieldPermissionGroupMapper",
+    L"CWmipUserMapper",
+    L"CWmipUserPermissionGroupMapper",
+    L"CWmipUserReportPermissionGroupMapper",
+    L"CWmipUserSecondarySegmentMapper",
+    L"CWmipVideoRecorderMapper",
+    L"CWmipVisitEmailRecipientMapper",
+    L"CWmipVisitEventMapper",
+    L"CWmipVisitMapper",
+    L"CWmipVisitorMapper",
+    L"CWmipVisitSelfServiceStation",
+    L"CWmipVisitSignInLocation",
+    L"CWmipWorldTimezoneMapper",
+};
+
+const MapperBinding* FindBinding(const wchar_t* mapperClass)
+{
+    if (mapperClass == nullptr) {
+        return nullptr;
+    }
+    for (const MapperBinding& binding : BoundMappers()) {
+        if (std::wstring_view(binding.mapperClass) == mapperClass) {
+            return &binding;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+MapperFactory MapperBindings::FindFactory(const wchar_t* mapperClass)
+{
+    const MapperBinding* binding = FindBinding(mapperClass);
+    return binding != nullptr ? binding->factory : MapperFactory();
+}
+
+bool MapperBindings::IsBound(const wchar_t* mapperClass)
+{
+    return FindBinding(mapperClass) != nullptr;
+}
+
+std::span<const wchar_t* const> MapperBindings::GetBoundMapperNames()
+{
+    static const std::vector<const wchar_t*> names = [] {
+        std::vector<const wchar_t*> result;
+        for (const MapperBinding& binding : BoundMappers()) {
+            result.push_back(binding.mapperClass);
+        }
+        return result;
+    }();
+    return names;
+}
+
+std::span<const wchar_t* const> MapperBindings::GetUnboundMapperNames()
+{
+    return kUnboundMappers;
+}

@@ -1,0 +1,30 @@
+// MapperBindings: which mapper class text of the schema declarations has a MapperFactory. A
+// mapper module that lands adds its factory to the bound table in MapperBindings.cpp and takes
+// its name off kUnboundMappers; a class whose mapper is unbound is registered with an empty
+// factory, so the registry builds no mapper for it rather than a made-up one.
+//
+// Static, constant tables built on first use; safe from any thread after the library loaded.
+#pragma once
+
+#include <span>
+
+#include "framework/CWmipMapperRegistry.h"
+
+class MapperBindings {
+public:
+    MapperBindings() = delete;
+
+    // Result: the factory bound to mapperClass (for example L"CWmipAlarmInputMapper"); an empty
+    // factory when the mapper is unbound, unknown or null.
+    static MapperFactory FindFactory(const wchar_t* mapperClass);
+
+    // Result: true when mapperClass has a factory in the bound table.
+    static bool IsBound(const wchar_t* mapperClass);
+
+    // Result: the names of the bound mappers, in table order; valid for the life of the process.
+    static std::span<const wchar_t* const> GetBoundMapperNames();
+
+    // Result: the mapper classes whose factories have not landed yet; valid for the life of the
+    // process.
+    static std::span<const wchar_t* const> GetUnboundMapperNames();
+};

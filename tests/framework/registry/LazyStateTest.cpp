@@ -1,0 +1,197 @@
+// The registry's lazily loaded database facts (the system administrator, the display names of
+// the user-defined-field classes, the permission lists of Bnt_User, the segmentation switches)
+// and their behaviour under concurrent requests.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "tests/framework/registry/RegistryTestSupport.h"
+#include "tests/inhouse/BntLogin/TestDatabase.h"
+
+namespace {
+
+constexpr int kThreads = 8;
+
+CWmipMapperRegistry& Registry()
+{
+    return *CWmipMapperRegistry::Instance();
+}
+
+// Each case works on a fresh installation database; the registry forgets what it read from the
+// database of the case before, as it does after a lost connection.
+class LazyState : public ::testing::Test {
+protected:
+    void SetUp() override { ForgetDatabase(); }
+    void TearDown() override
+    {
+        Registry().SetPermissionGroupRefresh(CWmipMapperRegistry::PermissionGroupRefresh());
+        ForgetDatabase();
+    }
+    static void ForgetDatabase()
+    {
+        Registry().HandleInvalidDBConnection();
+        CWMITypeInfo::HandleInvalidDBConnection();
+    }
+
+    TestDatabase m_database;
+};
+
+template <typename Work>
+void RunConcurrently(Work work)
+{
+    std::atomic<bool> go{false};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            while (!go.load()) {
+                std::this_thread::yield();
+            }
+            work(i);
+        });
+    }
+    go = true;
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+}
+
+}  // namespace
+
+TEST_F(LazyState, SystemAdministratorIsCreatedOnceAndOutlivesADrop)
+{
+    std::shared_ptr<CAcsUser> first = CWMITypeInfo::GetSAUser();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->IsLoggedIn());
+    EXPECT_EQ(first->GetUserID(), CAcsUser::kSystemAdministratorID);
+    EXPECT_EQ(Registry().GetSAUser(), first);
+    CWMITypeInfo::HandleInvalidDBConnection();
+    std::shared_ptr<CAcsUser> second = CWMITypeInfo::GetSAUser();
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, first);
+    // A request that still holds the dropped user keeps a working object.
+    EXPECT_TRUE(first->IsLoggedIn());
+}
+
+TEST_F(LazyState, SystemAdministratorIsCreatedOnceUnderConcurrentFirstUse)
+{
+    std::vector<CAcsUser*> seen(kThreads, nullptr);
+    RunConcurrently([&](int i) { seen[static_cast<std::size_t>(i)] = CWMITypeInfo::GetSAUser().get(); });
+    EXPECT_NE(seen[0], nullptr);
+    EXPECT_EQ(std::set<CAcsUser*>(seen.begin(), seen.end()).size(), 1u);
+}
+
+TEST_F(LazyState, SegmentationSwitchesFollowTheSystemOptions)
+{
+    EXPECT_TRUE(CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOptionSegments));
+    EXPECT_FALSE(CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOptionCardholders));
+    m_database.Exec("INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1003, 1), (1005, 1);");
+    // The options are those read at the administrator's login, until the next drop.
+    EXPECT_FALSE(CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOptionCardholders));
+    CWMITypeInfo::HandleInvalidDBConnection();
+    EXPECT_TRUE(CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOptionCardholders));
+    EXPECT_FALSE(CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOptionVisitors));
+    EXPECT_TRUE(CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOptionBadgeTypes));
+    EXPECT_FALSE(CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(static_cast<SegmentOption>(7)));
+    EXPECT_FALSE(CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOptionNone));
+}
+
+TEST_F(LazyState, UserDefinedFieldClassesTakeTheirDisplayNamesFromTheCatalogueOnce)
+{
+    m_database.Exec("INSERT INTO DDTBL (ID, NAME, TBLNAME) VALUES (2, 'Cardholders', 'UDFEMP'),"
+                    " (3, 'Badges', 'UDFBADGE');");
+    EXPECT_NE(Registry().GetTypeInfo(L"Bnt_Segment"), nullptr);
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_Cardholder", true)->GetTypeDisplayName(), "Cardholders");
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_Badge", true)->GetTypeDisplayName(), "Badges");
+    // No catalogue row: an empty name; a class without "UDFTableId" has none either.
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_Visit", true)->GetTypeDisplayName(), "");
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_Segment", true)->GetTypeDisplayName(), "");
+
+    // Read once per process: a changed catalogue is seen only after a drop.
+    m_database.Exec("UPDATE DDTBL SET NAME = 'Persons' WHERE ID = 2;");
+    Registry().GetTypeInfo(L"Bnt_Segment");
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_Cardholder", true)->GetTypeDisplayName(), "Cardholders");
+    Registry().HandleInvalidDBConnection();
+    Registry().GetTypeInfo(L"Bnt_Segment");
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_Cardholder", true)->GetTypeDisplayName(), "Persons");
+}
+
+TEST_F(LazyState, PermissionListsOfBntUserAreRefreshedOnceAcrossConcurrentRequests)
+{
+    std::atomic<int> refreshes{0};
+    const CAcsUser* refreshedAs = nullptr;
+    Registry().SetPermissionGroupRefresh([&](IWbemClassObject* definition, const CAcsUser* user) {
+        ++refreshes;
+        refreshedAs = user;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        IWbemQualifierSet* qualifiers = nullptr;
+        ASSERT_EQ(definition->GetPropertyQualifierSet(L"LogonID", &qualifiers), WBEM_S_NO_ERROR);
+        _variant_t marker(L"refreshed");
+        qualifiers->Put(L"DisplayName", &marker, 0);
+        qualifiers->Release();
+    });
+    CWMITypeInfo* before = Registry().GetTypeInfo(L"Bnt_User", true);
+    ASSERT_NE(before, nullptr);
+    // Skipping the user-defined-field data does not skip the permission refresh; the refresh
+    // happened above, so reset the stamp for the concurrent round.
+    EXPECT_EQ(refreshes, 1);
+    CCorvessaClassObject* heldDefinition = before->GetTypeInformation();
+    Registry().HandleInvalidDBConnection();
+
+    std::vector<CWMITypeInfo*> seen(kThreads, nullptr);
+    RunConcurrently([&](int i) {
+        seen[static_cast<std::size_t>(i)] = Registry().GetTypeInfo(i % 2 == 0 ? L"Bnt_User" : L"bnt_user");
+    });
+    EXPECT_EQ(refreshes, 2);
+    EXPECT_EQ(std::set<CWMITypeInfo*>(seen.begin(), seen.end()), std::set<CWMITypeInfo*>{before});
+    EXPECT_EQ(refreshedAs, CWMITypeInfo::GetSAUser().get());
+    EXPECT_EQ(before->GetPropertyDisplayName(L"LogonID"), "refreshed");
+    // A definition handed out before the refresh is still a whole object.
+    EXPECT_EQ(heldDefinition->GetClassNameW(), CString(L"Bnt_User"));
+    // A fresh stamp refreshes nothing.
+    Registry().GetTypeInfo(L"Bnt_User");
+    EXPECT_EQ(refreshes, 2);
+}
+
+TEST_F(LazyState, AFailedPermissionRefreshKeepsTheListsAndTriesAgain)
+{
+    int attempts = 0;
+    Registry().SetPermissionGroupRefresh([&](IWbemClassObject* definition, const CAcsUser*) {
+        ++attempts;
+        IWbemQualifierSet* qualifiers = nullptr;
+        definition->GetPropertyQualifierSet(L"LogonID", &qualifiers);
+        _variant_t marker(L"half-written");
+        qualifiers->Put(L"DisplayName", &marker, 0);
+        qualifiers->Release();
+        throw brontel::utility::CWMIException(L"test", __LINE__, WBEM_E_FAILED, L"refresh failed");
+    });
+    CWMITypeInfo* user = Registry().GetTypeInfo(L"Bnt_User", true);
+    ASSERT_NE(user, nullptr);
+    EXPECT_NE(user->GetPropertyDisplayName(L"LogonID"), "half-written");
+    Registry().GetTypeInfo(L"Bnt_User", true);
+    EXPECT_EQ(attempts, 2);
+}
+
+TEST_F(LazyState, ConcurrentTypeInformationAddsTheMethodsOnce)
+{
+    Registry().RegisterClass(L"Test_ConcurrentMethods", MapperFactory());
+    for (const wchar_t* method : {L"Arm", L"Disarm", L"Pulse"}) {
+        Registry().RegisterMethodParameter(L"Test_ConcurrentMethods", method, true, L"Duration", CIM_SINT32);
+    }
+    CWMITypeInfo* type = Registry().GetTypeInfo(L"Test_ConcurrentMethods", true);
+    ASSERT_NE(type, nullptr);
+    std::vector<CCorvessaClassObject*> seen(kThreads, nullptr);
+    RunConcurrently([&](int i) {
+        seen[static_cast<std::size_t>(i)] = Registry().GetTypeInfo(L"test_concurrentmethods")->GetTypeInformation();
+    });
+    EXPECT_EQ(std::set<CCorvessaClassObject*>(seen.begin(), seen.end()).size(), 1u);
+    EXPECT_EQ(seen[0]->MethodNames().size(), 3u);
+    EXPECT_EQ(type->GetTypeInformation(), seen[0]);
+}

@@ -1,0 +1,275 @@
+// The registry's queries: abstract and derived classes, mapper factories and the name chain,
+// the refresh rule of cached items, and the whole schema as the library load declares it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "bus/CCorvessaNamespace.h"
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "platform/mfc/COleDateTime.h"
+#include "tests/framework/registry/RegistryTestSupport.h"
+
+using registry_test::RecordingFactory;
+
+namespace {
+
+CWmipMapperRegistry& Registry()
+{
+    return *CWmipMapperRegistry::Instance();
+}
+
+std::vector<std::wstring> Names(const std::vector<CString>& names)
+{
+    std::vector<std::wstring> result;
+    for (const CString& name : names) {
+        result.push_back(name.GetString());
+    }
+    return result;
+}
+
+bool IsSchemaClass(const CString& name)
+{
+    return name.Left(4) == L"Bnt_";
+}
+
+}  // namespace
+
+TEST(ClassTree, ReportsAbstractnessByDeclaredKindNotByFactoryAlone)
+{
+    RecordingFactory factory;
+    Registry().RegisterClass(L"Test_TreeRoot", MapperFactory());
+    Registry().RegisterClass(L"Test_TreeAbstract", L"Test_TreeRoot");
+    Registry().RegisterClass(L"Test_TreeBound", L"Test_TreeAbstract", factory.Get());
+    Registry().RegisterClass(L"Test_TreeUnbound", L"Test_TreeAbstract", MapperFactory());
+    Registry().SetClassDeclaredConcrete(L"Test_TreeUnbound");
+
+    EXPECT_TRUE(Registry().IsClassAbstract(L"Test_TreeRoot"));
+    EXPECT_TRUE(Registry().IsClassAbstract(L"test_treeabstract"));
+    EXPECT_FALSE(Registry().IsClassAbstract(L"Test_TreeBound"));
+    EXPECT_FALSE(Registry().IsClassAbstract(L"Test_TreeUnbound"));
+    EXPECT_FALSE(Registry().IsClassAbstract(L"Test_TreeNotRegistered"));
+    // A concrete class without a factory builds no mapper: the provider answers invalid class.
+    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_TreeUnbound", nullptr, nullptr, nullptr), nullptr);
+    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_TreeAbstract", nullptr, nullptr, nullptr), nullptr);
+}
+
+TEST(ClassTree, ListsConcreteDerivedTypesRecursivelyInRegistrationOrder)
+{
+    RecordingFactory factory;
+    // The superclass need not be registered first.
+    Registry().RegisterClass(L"Test_DeepLeaf", L"Test_DeepConcrete", factory.Get());
+    Registry().RegisterClass(L"Test_DeepConcrete", L"Test_DeepTop", factory.Get());
+    Registry().RegisterClass(L"Test_DeepMiddle", L"Test_DeepTop");
+    Registry().RegisterClass(L"Test_DeepUnder", L"Test_DeepMiddle", factory.Get());
+    Registry().RegisterClass(L"Test_DeepTop", L"Bnt_Element");
+
+    EXPECT_EQ(Names(Registry().GetConcreteDerivedTypes(L"test_deeptop")),
+              (std::vector<std::wstring>{L"Test_DeepConcrete", L"Test_DeepLeaf", L"Test_DeepUnder"}));
+    EXPECT_EQ(Names(Registry().GetConcreteDerivedTypes(L"Test_DeepMiddle")),
+              (std::vector<std::wstring>{L"Test_DeepUnder"}));
+    EXPECT_TRUE(Registry().GetConcreteDerivedTypes(L"Test_DeepLeaf").empty());
+    EXPECT_TRUE(Registry().GetConcreteDerivedTypes(L"Test_NoSuchClass").empty());
+}
+
+TEST(ClassTree, EndsTheWalkAtAClassThatIsItsOwnAncestor)
+{
+    RecordingFactory factory;
+    Registry().RegisterClass(L"Test_CycleA", L"Test_CycleB", factory.Get());
+    Registry().RegisterClass(L"Test_CycleB", L"Test_CycleA", factory.Get());
+    EXPECT_EQ(Names(Registry().GetConcreteDerivedTypes(L"Test_CycleA")),
+              (std::vector<std::wstring>{L"Test_CycleB", L"Test_CycleA"}));
+}
+
+TEST(MapperFactories, GetMapperUsingRegistryCallsTheRegisteredFactoryWithTheCallersArguments)
+{
+    RecordingFactory factory;
+    Registry().RegisterClass(L"Test_Factory", factory.Get());
+    auto* user = reinterpret_cast<const CAcsUser*>(&factory);
+    IWbemServices* services = &CWMITypeInfo::GetCorvessaNamespace();
+    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"TEST_FACTORY", user, nullptr, services), nullptr);
+    EXPECT_EQ(factory.calls, 1);
+    EXPECT_EQ(factory.user, user);
+    EXPECT_EQ(factory.context, nullptr);
+    EXPECT_EQ(factory.services, services);
+    Registry().GetMapperUsingRegistry(user, nullptr, services, L"test_factory");
+    EXPECT_EQ(factory.calls, 2);
+    EXPECT_EQ(Registry().GetMapperUsingRegistry(user, nullptr, services, nullptr), nullptr);
+    EXPECT_EQ(factory.calls, 2);
+    EXPECT_TRUE(static_cast<bool>(Registry().GetTypeInfo(L"Test_Factory", true)->GetTypeConstructor()));
+}
+
+TEST(MapperFactories, GetMapperWalksTheNameChainThenTheListBuilder)
+{
+    RecordingFactory chained;
+    RecordingFactory visitor;
+    CWmipMapperRegistry::AddToMapperChain(L"Test_Chained", chained.Get());
+    CWmipMapperRegistry::AddToMapperChain(L"Bnt_Visitor", visitor.Get());
+    int listCalls = 0;
+    CString listName;
+    CWmipMapperRegistry::SetListMapperBuilder(
+        [&](const CAcsUser*, IWbemContext*, IWbemServices*, const CString& name, CWmipListObjectClassCache*) {
+            ++listCalls;
+            listName = name;
+            return static_cast<CWmipClassMapper*>(nullptr);
+        });
+
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"test_CHAINED"), nullptr);
+    EXPECT_EQ(chained.calls, 1);
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, SoftwareEventVisitor), nullptr);
+    EXPECT_EQ(visitor.calls, 1);
+    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(9));
+    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(1));
+    EXPECT_EQ(visitor.calls + chained.calls, 2);
+
+    // Without a list-object cache an unknown name finds nothing; with one, the list builder.
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Test_UserList"), nullptr);
+    EXPECT_EQ(listCalls, 0);
+    auto* cache = reinterpret_cast<CWmipListObjectClassCache*>(&listCalls);
+    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Test_UserList", cache);
+    EXPECT_EQ(listCalls, 1);
+    EXPECT_EQ(listName, CString(L"Test_UserList"));
+    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Test_Chained", cache);
+    EXPECT_EQ(listCalls, 1);
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<const wchar_t*>(nullptr)),
+              nullptr);
+    CWmipMapperRegistry::SetListMapperBuilder(CWmipMapperRegistry::ListMapperBuilder());
+}
+
+TEST(CachedItemRefresh, RefreshesNeverSetStampsAndStampsOlderThanTenWholeMinutes)
+{
+    COleDateTime now(2024, 3, 1, 12, 0, 0);
+    COleDateTime never;
+    never.SetStatus(COleDateTime::invalid);
+    EXPECT_TRUE(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(never, now));
+    struct Case {
+        double secondsAgo;
+        bool refresh;
+    };
+    const Case cases[] = {
+        {0, false},      {600, false},   {659.4, false}, {659.6, true},
+        {660, true},     {3600, true},   {-3600, false},
+    };
+    for (const Case& c : cases) {
+        const COleDateTime stamp = now - COleDateTimeSpan(c.secondsAgo / 86400.0);
+        EXPECT_EQ(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(stamp, now), c.refresh) << c.secondsAgo;
+    }
+    EXPECT_FALSE(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(COleDateTime::GetCurrentTime()));
+}
+
+TEST(Exposure, HidesTheTwicPrivacyKeyTypeSystemPropertiesAndEmptyNames)
+{
+    EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeType(L"Bnt_BadgeTWICPrivacyKey"));
+    EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeType(L"bnt_badgetwicprivacykey"));
+    EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeType(L""));
+    EXPECT_TRUE(CWMITypeInfo::ShouldCorvessaExposeType(L"Bnt_BadgeFIPS201"));
+    EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeProperty(L"__CLASS"));
+    EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeProperty(L""));
+    EXPECT_TRUE(CWMITypeInfo::ShouldCorvessaExposeProperty(L"_Single"));
+    EXPECT_TRUE(CWMITypeInfo::ShouldCorvessaExposeMethod(L"Arm"));
+    EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeMethod(L""));
+}
+
+// The library's load declared the whole schema before the first test ran.
+TEST(LoadedSchema, RegistersEveryClassWithItsKind)
+{
+    std::vector<CString> classes;
+    for (const CString& name : Registry().GetTypeNames()) {
+        if (IsSchemaClass(name)) {
+            classes.push_back(name);
+        }
+    }
+    ASSERT_EQ(classes.size(), 112u);
+    int abstract = 0;
+    int dynamic = 0;
+    int withParent = 0;
+    for (const CString& name : classes) {
+        CWMITypeInfo* type = Registry().GetTypeInfo(name, true);
+        ASSERT_NE(type, nullptr);
+        abstract += Registry().IsClassAbstract(name) ? 1 : 0;
+        dynamic += type->IsDynamic() ? 1 : 0;
+        withParent += type->GetParentTypeName().IsEmpty() ? 0 : 1;
+    }
+    EXPECT_EQ(abstract, 9);
+    EXPECT_EQ(dynamic, 5);
+    // 18 concrete and 8 abstract classes name a superclass.
+    EXPECT_EQ(withParent, 26);
+    EXPECT_TRUE(std::is_sorted(classes.begin(), classes.end(), [](const CString& a, const CString& b) {
+        CString upperA = a;
+        CString upperB = b;
+        return upperA.MakeUpper() < upperB.MakeUpper();
+    }));
+}
+
+TEST(LoadedSchema, HoldsTheDeclaredTotalsOfEveryKindOfMember)
+{
+    std::size_t properties = 0;
+    std::size_t references = 0;
+    std::size_t keys = 0;
+    std::size_t columns = 0;
+    std::size_t methods = 0;
+    std::size_t parameters = 0;
+    std::size_t udfTables = 0;
+    std::size_t valueLists = 0;
+    for (const CString& name : Registry().GetTypeNames()) {
+        if (!IsSchemaClass(name)) {
+            continue;
+        }
+        CWMITypeInfo& type = *Registry().GetTypeInfo(name, true);
+        const std::vector<CString> names = type.GetTypeInformation()->GetPropertyNames();
+        properties += names.size();
+        references += type.GetReferenceProperties().size();
+        keys += type.GetKeyProperties().size();
+        columns += type.GetPropertyColumns().size();
+        methods += type.GetMethods().size();
+        for (const auto& [method, descriptor] : type.GetMethods()) {
+            parameters += descriptor.InParameters().size() + descriptor.OutParameters().size();
+        }
+        udfTables += type.GetUDFTableId() > 0 ? 1 : 0;
+        for (const CString& property : names) {
+            valueLists += registry_test::HasPropertyQualifier(type, property, L"ValueMap") ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(properties, 570u);
+    EXPECT_EQ(references, 30u);
+    EXPECT_EQ(keys, 165u);
+    // 529 declared properties, of which the six of Bnt_Input and Bnt_Output and
+    // Bnt_AccessRequest.Name have no column.
+    EXPECT_EQ(columns, 522u);
+    EXPECT_EQ(methods, 84u);
+    EXPECT_EQ(parameters, 88u);
+    EXPECT_EQ(udfTables, 10u);
+    EXPECT_EQ(valueLists, 13u);
+}
+
+TEST(LoadedSchema, FindsClassesWithoutRegardToCaseAndKeepsTheDeclaredTree)
+{
+    CWMITypeInfo* alarmInput = Registry().GetTypeInfo(L"bnt_alarminput", true);
+    ASSERT_NE(alarmInput, nullptr);
+    EXPECT_EQ(alarmInput->GetClassName(), CString(L"Bnt_AlarmInput"));
+    EXPECT_EQ(alarmInput->GetParentTypeName(), CString(L"Bnt_Input"));
+    EXPECT_TRUE(Registry().IsClassAbstract(L"Bnt_Input"));
+    EXPECT_TRUE(Registry().IsClassAbstract(L"Bnt_Element"));
+    EXPECT_FALSE(Registry().IsClassAbstract(L"Bnt_AlarmInput"));
+    EXPECT_FALSE(Registry().IsClassAbstract(L"Bnt_NoSuchClass"));
+    EXPECT_EQ(Names(Registry().GetConcreteDerivedTypes(L"Bnt_Input")),
+              (std::vector<std::wstring>{L"Bnt_AlarmInput", L"Bnt_ReaderInput1", L"Bnt_ReaderInput2"}));
+    EXPECT_EQ(Names(Registry().GetConcreteDerivedTypes(L"Bnt_PersonAccount")),
+              (std::vector<std::wstring>{L"Bnt_CardholderAccount", L"Bnt_VisitorAccount"}));
+    EXPECT_TRUE(Registry().GetConcreteDerivedTypes(L"Bnt_Element").empty());
+
+    CWMITypeInfo& badge = *Registry().GetTypeInfo(L"Bnt_Badge", true);
+    EXPECT_TRUE(badge.IsDynamic());
+    EXPECT_TRUE(badge.IsPropertyAKeyProperty(L"BADGEKEY"));
+    EXPECT_FALSE(registry_test::HasPropertyQualifier(badge, L"BADGEKEY", L"key"));
+    EXPECT_EQ(badge.GetUDFTableId(), 3);
+    EXPECT_EQ(badge.GetPropertyIDType(L"BADGEKEY"), 25);
+    CWMITypeInfo& user = *Registry().GetTypeInfo(L"Bnt_User", true);
+    EXPECT_TRUE(registry_test::HasPropertyQualifier(user, L"ID", L"key"));
+    EXPECT_TRUE(user.IsPropertyViewOnly(L"LogonID"));
+    EXPECT_FALSE(CWMITypeInfo::ShouldCorvessaExposeType(
+        Registry().GetTypeInfo(L"Bnt_BadgeTWICPrivacyKey", true)->GetClassName()));
+}

@@ -1,0 +1,74 @@
+// Helpers of the registry tests: reading qualifiers back from a class definition, and factories
+// that record how they were called instead of building a mapper.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "platform/com/SafeArray.h"
+#include "platform/com/Variant.h"
+#include "platform/com/WbemConstants.h"
+
+namespace registry_test {
+
+// The qualifier of a property of the type's current definition; VT_EMPTY when absent.
+inline _variant_t PropertyQualifier(CWMITypeInfo& type, const wchar_t* property, const wchar_t* name)
+{
+    _variant_t value;
+    IWbemQualifierSet* qualifiers = nullptr;
+    if (type.GetTypeInformation()->GetPropertyQualifierSet(property, &qualifiers) != WBEM_S_NO_ERROR) {
+        return value;
+    }
+    qualifiers->Get(name, 0, &value, nullptr);
+    qualifiers->Release();
+    return value;
+}
+
+inline bool HasPropertyQualifier(CWMITypeInfo& type, const wchar_t* property, const wchar_t* name)
+{
+    return PropertyQualifier(type, property, name).vt != VT_EMPTY;
+}
+
+// The texts of a BSTR array value ({"<not an array>"} otherwise).
+inline std::vector<std::wstring> Strings(const _variant_t& value)
+{
+    if (value.vt != (VT_ARRAY | VT_BSTR)) {
+        return {L"<not an array>"};
+    }
+    std::vector<std::wstring> texts;
+    LONG lower = 0;
+    LONG upper = -1;
+    SafeArrayGetLBound(value.parray, 1, &lower);
+    SafeArrayGetUBound(value.parray, 1, &upper);
+    for (LONG i = lower; i <= upper; ++i) {
+        BSTR text = nullptr;
+        SafeArrayGetElement(value.parray, &i, &text);
+        texts.emplace_back(text == nullptr ? L"" : text);
+        SysFreeString(text);
+    }
+    return texts;
+}
+
+// A factory that builds no mapper but counts its calls and keeps the last arguments.
+struct RecordingFactory {
+    std::atomic<int> calls{0};
+    const CAcsUser* user = nullptr;
+    IWbemContext* context = nullptr;
+    IWbemServices* services = nullptr;
+
+    MapperFactory Get()
+    {
+        return [this](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
+            ++calls;
+            user = u;
+            context = c;
+            services = s;
+            return nullptr;
+        };
+    }
+};
+
+}  // namespace registry_test
