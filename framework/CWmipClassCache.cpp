@@ -1,0 +1,163 @@
+#include "framework/CWmipClassCache.h"
+
+#include "framework/CWmipMapper.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/mfc/CException.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "provider/CWmipApp.h"
+
+#include <exception>
+#include <utility>
+
+namespace {
+
+constexpr LONG kClassCacheSpanId = 39;
+// The badge definition carries the user's PIN settings, so it is cached per user.
+constexpr const wchar_t* kPerUserClass = L"Bnt_Badge";
+constexpr const wchar_t* kSystemPrefix = L"SYSTEM|";
+
+}  // namespace
+
+CWmipClassCache::CWmipClassCache() : CWmipClassCache(CWmipApp::GetStoredValue(kClassCacheSpanId)) {}
+
+CWmipClassCache::CWmipClassCache(LONG spanSeconds)
+    : m_spanSeconds(spanSeconds < 0 ? 0 : spanSeconds), m_stamp(COleDateTime::GetCurrentTime())
+{
+    InitializeCriticalSection(&m_lock);
+}
+
+CWmipClassCache::~CWmipClassCache()
+{
+    m_classes.clear();
+    DeleteCriticalSection(&m_lock);
+}
+
+CString CWmipClassCache::MakeKeyPrefix(const CAcsUser* user)
+{
+    if (user == nullptr)
+        return CString(kSystemPrefix);
+    CString prefix;
+    prefix.Format(L"%d|", user->GetFieldPermissionGroupID());
+    return prefix;
+}
+
+CString CWmipClassCache::MakeKey(const wchar_t* className, const CAcsUser* user)
+{
+    CString name(className != nullptr ? className : L"");
+    CString key = MakeKeyPrefix(user);
+    const bool perUser = user != nullptr && name.CompareNoCase(kPerUserClass) == 0;
+    name.MakeUpper();
+    key += name;
+    if (perUser)
+        key.AppendFormat(L"|%d", user->GetUserID());
+    return key;
+}
+
+void CWmipClassCache::ExpireLocked()
+{
+    const COleDateTime now = COleDateTime::GetCurrentTime();
+    const COleDateTimeSpan age = now - m_stamp;
+    if (age.GetTotalSeconds() >= static_cast<double>(m_spanSeconds))
+    {
+        m_classes.clear();
+        m_stamp = now;
+    }
+}
+
+HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOOL system,
+                                  IWbemClassObject** classObject)
+{
+    if (classObject == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *classObject = nullptr;
+    if (!system && user == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+
+    const CString key = MakeKey(mapper.GetClassName(), system ? nullptr : user);
+    ComPtr<IWbemClassObject> copy;
+    bool found = false;
+    {
+        CriticalSectionLock guard(m_lock);
+        ExpireLocked();
+        auto it = m_classes.find(key);
+        if (it != m_classes.end())
+        {
+            found = true;
+            const HRESULT hr = it->second->Clone(&copy);
+            if (FAILED(hr))
+                return hr;
+        }
+    }
+
+    if (!found)
+    {
+        // Built outside the lock: a build may fetch through WMI and read the database.
+        ComPtr<IWbemClassObject> built;
+        HRESULT hr = mapper.CreateClass(&built, system);
+        if (FAILED(hr))
+            return hr;
+        if (built == nullptr)
+            return WBEM_E_FAILED;
+        CriticalSectionLock guard(m_lock);
+        ExpireLocked();
+        auto [it, inserted] = m_classes.try_emplace(key, built);
+        hr = it->second->Clone(&copy);
+        if (FAILED(hr))
+            return hr;
+    }
+
+    // The copy, never the cached definition, carries the caller's permissions.
+    if (!system)
+        mapper.ProcessClassPermissions(copy.Get());
+    *classObject = copy.Detach();
+    return S_OK;
+}
+
+void CWmipClassCache::RemoveClass(const wchar_t* className, const CAcsUser* user)
+{
+    const CString key = MakeKey(className, user);
+    CriticalSectionLock guard(m_lock);
+    m_classes.erase(key);
+}
+
+void CWmipClassCache::RemoveUserClasses(const CAcsUser* user)
+{
+    if (user == nullptr)
+        return;
+    const CString prefix = MakeKeyPrefix(user);
+    CriticalSectionLock guard(m_lock);
+    for (auto it = m_classes.begin(); it != m_classes.end();)
+    {
+        if (it->first.Left(prefix.GetLength()) == prefix)
+            it = m_classes.erase(it);
+        else
+            ++it;
+    }
+}
+
+void CWmipClassCache::Clear()
+{
+    try
+    {
+        CriticalSectionLock guard(m_lock);
+        m_classes.clear();
+        m_stamp = COleDateTime::GetCurrentTime();
+    }
+    catch (const CException& e)
+    {
+        brontel::utility::CWMIDebugLog::LogError(L"wpClassCache.cpp", __LINE__, L"Unable to clear the class cache.", 0,
+                                                 &e, nullptr);
+    }
+    catch (const std::exception&)
+    {
+        brontel::utility::CWMIDebugLog::LogError(L"wpClassCache.cpp", __LINE__, L"Unable to clear the class cache.");
+    }
+}
+
+size_t CWmipClassCache::GetCount() const
+{
+    CriticalSectionLock guard(m_lock);
+    return m_classes.size();
+}

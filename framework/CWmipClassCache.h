@@ -1,0 +1,71 @@
+// CWmipClassCache: the process's cache of built class definitions (those WMI does not keep in
+// its repository), per user: a definition depends on the user's field-permission group, and
+// the Bnt_Badge definition also on the user's own PIN settings. Definitions are handed out
+// as copies; the caller's permissions shape the copy, never the cached definition. The whole
+// cache is dropped once its span (stored value 39, in seconds) has passed since it was last
+// stamped.
+//
+// One per process, owned by the application object (CWmipApp::GetClassCache). Thread-safe:
+// every map access and every copy of a cached definition is made under m_lock; definitions are
+// built and shaped outside it.
+#pragma once
+
+#include "platform/com/Unknown.h"
+#include "platform/mfc/COleDateTime.h"
+#include "platform/mfc/CString.h"
+#include "platform/win32/Threading.h"
+#include "platform/win32/WinTypes.h"
+
+#include <map>
+
+class CAcsUser;
+class CWmipMapper;
+class IWbemClassObject;
+
+class CWmipClassCache
+{
+public:
+    // An empty cache whose span is stored value 39 (CWmipApp::GetStoredValue; 0 without an
+    // application, so nothing stays cached).
+    CWmipClassCache();
+    // An empty cache with the given span in seconds (negative counts as 0).
+    explicit CWmipClassCache(LONG spanSeconds);
+    virtual ~CWmipClassCache();
+    CWmipClassCache(const CWmipClassCache&) = delete;
+    CWmipClassCache& operator=(const CWmipClassCache&) = delete;
+
+    // A copy of the mapper's class definition for the user into *classObject (nulled first;
+    // one reference for the caller). A definition not cached yet (or dropped because the span
+    // passed) is built with mapper.CreateClass(system) and cached. With system FALSE the copy
+    // is shaped by mapper.ProcessClassPermissions; user must then be the caller's logged-in
+    // user. With system TRUE user is not used and the copy is not shaped. S_OK on success;
+    // WBEM_E_INVALID_PARAMETER for a null out-pointer or a missing user; the failure of
+    // CreateClass or of the copy otherwise (nothing is cached then).
+    HRESULT GetClass(CWmipMapper& mapper, const CAcsUser* user, BOOL system, IWbemClassObject** classObject);
+
+    // Drops the cached definition of one class for one user; nothing when it is not cached.
+    void RemoveClass(const wchar_t* className, const CAcsUser* user);
+    // Drops every cached definition that belongs to the user's field-permission group.
+    void RemoveUserClasses(const CAcsUser* user);
+    // Drops every cached definition and stamps the current time. Never throws: a failure is
+    // logged and swallowed.
+    void Clear();
+
+    // The number of cached definitions.
+    size_t GetCount() const;
+    LONG GetSpanSeconds() const { return m_spanSeconds; }
+
+private:
+    // The part of a key that names the user (system for null).
+    static CString MakeKeyPrefix(const CAcsUser* user);
+    static CString MakeKey(const wchar_t* className, const CAcsUser* user);
+    // Under m_lock: drops everything when the span has passed since the stamp.
+    void ExpireLocked();
+
+    // Set at construction.
+    const LONG m_spanSeconds;
+
+    mutable CRITICAL_SECTION m_lock;
+    std::map<CString, ComPtr<IWbemClassObject>> m_classes;  // guarded by m_lock
+    COleDateTime m_stamp;                                   // guarded by m_lock
+};

@@ -1,0 +1,622 @@
+// The enumeration half of CWmipClassMapper: the instance recordset (shape, filters, query,
+// ordering and paging), the row-by-row reading, counting and keyed reads, and the building of
+// one instance from the current row.
+#include "framework/CWmipClassMapper.h"
+
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipObjectPath.h"
+#include "framework/CWmipQuery.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CRowCountSet.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/CimTypes.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+
+#include <charconv>
+#include <utility>
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
+
+// Splits "TABLE.COLUMN" at its last point; a text without one is a bare column.
+void SplitTableDotColumn(const CString& tableDotColumn, CString& table, CString& column)
+{
+    const int dot = tableDotColumn.ReverseFind(L'.');
+    if (dot < 0)
+    {
+        table.Empty();
+        column = tableDotColumn;
+        return;
+    }
+    table = tableDotColumn.Left(dot);
+    column = tableDotColumn.Mid(dot + 1);
+}
+
+// The real table behind a name the recordset qualifies its columns with (alias or table).
+CString RealTable(const CRecordsetQuery& query, const CString& name)
+{
+    for (const auto& [alias, table] : query.GetTableNames())
+    {
+        if (alias.CompareNoCase(name) == 0)
+            return table;
+    }
+    return name;
+}
+
+// Reads an instance's properties for the in-memory WHERE check: texts as they are, numbers
+// and booleans as integers, date-times as their UTC "YYYY-MM-DD HH:MM:SS" text.
+class InstancePropertySource final : public WqlPropertySource
+{
+public:
+    explicit InstancePropertySource(IWbemClassObject* instance) : m_instance(instance) {}
+
+    bool GetValue(const CString& property, CDBValue& value) const override
+    {
+        _variant_t raw;
+        CIMTYPE type = CIM_EMPTY;
+        if (FAILED(m_instance->Get(property, 0, &raw, &type, nullptr)))
+            return false;
+        const VARIANT& v = raw;
+        switch (v.vt)
+        {
+        case VT_EMPTY:
+        case VT_NULL:
+            value = CDBValue();
+            return true;
+        case VT_BOOL:
+            value = CDBValue(v.boolVal != VARIANT_FALSE ? 1 : 0);
+            return true;
+        case VT_I1:
+        case VT_UI1:
+        case VT_I2:
+        case VT_UI2:
+        case VT_I4:
+        case VT_UI4:
+        case VT_INT:
+        case VT_UINT:
+        case VT_I8:
+        case VT_UI8:
+        {
+            _variant_t wide;
+            if (FAILED(VariantChangeType(&wide, &raw, 0, VT_I8)))
+                return false;
+            value = CDBValue(static_cast<LONGLONG>(static_cast<const VARIANT&>(wide).llVal));
+            return true;
+        }
+        case VT_R4:
+        case VT_R8:
+        {
+            _variant_t real;
+            if (FAILED(VariantChangeType(&real, &raw, 0, VT_R8)))
+                return false;
+            value = CDBValue(static_cast<const VARIANT&>(real).dblVal);
+            return true;
+        }
+        case VT_BSTR:
+        {
+            const CString text(v.bstrVal != nullptr ? v.bstrVal : L"");
+            if ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME)
+            {
+                const COleDateTime utc = WMIHelper::ToDateTimeUTC(text);
+                if (utc.GetStatus() == COleDateTime::valid)
+                {
+                    CString formatted;
+                    formatted.Format(L"%04d-%02d-%02d %02d:%02d:%02d", utc.GetYear(), utc.GetMonth(), utc.GetDay(),
+                                     utc.GetHour(), utc.GetMinute(), utc.GetSecond());
+                    value = CDBValue(formatted);
+                    return true;
+                }
+            }
+            value = CDBValue(text);
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    IWbemClassObject* m_instance;
+};
+
+// The key value of an instance as text, for the comparison with a path's key value.
+bool KeyValueMatches(IWbemClassObject* instance, const CString& key, const CString& expected)
+{
+    _variant_t raw;
+    if (FAILED(instance->Get(key, 0, &raw, nullptr, nullptr)))
+        return false;
+    const VARIANT& v = raw;
+    if (v.vt == VT_EMPTY || v.vt == VT_NULL)
+        return false;
+    if (v.vt == VT_BSTR)
+        return CString(v.bstrVal != nullptr ? v.bstrVal : L"").CompareNoCase(expected) == 0;
+    if (v.vt == VT_BOOL)
+    {
+        const bool flag = v.boolVal != VARIANT_FALSE;
+        return expected.CompareNoCase(flag ? L"TRUE" : L"FALSE") == 0 || expected == (flag ? L"1" : L"0");
+    }
+    _variant_t wide;
+    if (SUCCEEDED(VariantChangeType(&wide, &raw, 0, VT_I8)))
+    {
+        const std::string narrow = CStringToUtf8(expected);
+        LONGLONG parsed = 0;
+        const auto [end, ec] = std::from_chars(narrow.data(), narrow.data() + narrow.size(), parsed);
+        return ec == std::errc() && end == narrow.data() + narrow.size() &&
+               parsed == static_cast<const VARIANT&>(wide).llVal;
+    }
+    _variant_t text;
+    if (FAILED(VariantChangeType(&text, &raw, 0, VT_BSTR)))
+        return false;
+    return CString(static_cast<const VARIANT&>(text).bstrVal).CompareNoCase(expected) == 0;
+}
+
+// Moves the recordset past the current row when the scope ends without having done so.
+class RowAdvance
+{
+public:
+    explicit RowAdvance(CMultiFilterRecordset& recordset) : m_recordset(recordset) {}
+    ~RowAdvance()
+    {
+        if (m_done)
+            return;
+        try
+        {
+            if (m_recordset.IsOpen() && !m_recordset.IsEOF())
+                m_recordset.MoveNext();
+        }
+        catch (const CException&)
+        {
+            m_recordset.Close();
+        }
+    }
+    RowAdvance(const RowAdvance&) = delete;
+    RowAdvance& operator=(const RowAdvance&) = delete;
+    void Advance()
+    {
+        m_done = true;
+        m_recordset.MoveNext();
+    }
+
+private:
+    CMultiFilterRecordset& m_recordset;
+    bool m_done = false;
+};
+
+}  // namespace
+
+HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
+{
+    if (instance == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *instance = nullptr;
+    if (m_recordset == nullptr || !m_recordset->IsOpen() || m_recordset->IsEOF())
+        return WBEM_E_FAILED;
+
+    ComPtr<IWbemClassObject> classObject;
+    HRESULT hr = GetInstanceClass(classObject);
+    if (FAILED(hr))
+        return hr;
+    ComPtr<IWbemClassObject> built;
+    hr = classObject->SpawnInstance(0, &built);
+    if (FAILED(hr))
+        return hr;
+    if (built == nullptr)
+        return WBEM_E_FAILED;
+
+    const CRecordsetQuery& shape = m_recordset->GetQuery();
+    const auto& columns = shape.GetColumns();
+    for (int index = 0; index < static_cast<int>(columns.size()); ++index)
+    {
+        const auto& entry = columns[static_cast<size_t>(index)];
+        const CString column = entry.alias.IsEmpty() ? entry.column : entry.alias;
+        const CString table = RealTable(shape, entry.table);
+        const int method = GetPropertyProcessMethod(column, table);
+        switch (method)
+        {
+        case 0:
+            break;
+        case 1:
+        case 4:
+            hr = PutColumn(built.Get(), column, index);
+            break;
+        case 3:
+        case 5:
+            hr = PutColumn(built.Get(), GetPropertyName(column, table), index);
+            break;
+        default:
+        {
+            IWbemClassObject* target = built.Get();
+            hr = ProcessInstanceProperty(&target, column, table);
+            if (FAILED(hr))
+                throw CWMIException(kSourceFile, __LINE__, hr);
+            hr = S_OK;
+            break;
+        }
+        }
+        if (FAILED(hr))
+            return hr;
+    }
+    *instance = built.Detach();
+    return S_OK;
+}
+
+HRESULT CWmipClassMapper::PutColumn(IWbemClassObject* instance, const CString& property, int index)
+{
+    _variant_t current;
+    CIMTYPE type = CIM_EMPTY;
+    // A column the class defines no property for (a join key, a helper column) is not shown.
+    if (property.IsEmpty() || FAILED(instance->Get(property, 0, &current, &type, nullptr)))
+        return S_OK;
+    if (m_recordset->IsFieldNull(index))
+        return S_OK;
+
+    if ((type & CIM_FLAG_ARRAY) != 0)
+    {
+        if ((type & ~CIM_FLAG_ARRAY) == CIM_UINT8)
+            return WMIHelper::PutByteArray(instance, property, m_recordset->GetBytes(index));
+        return S_OK;
+    }
+    switch (type)
+    {
+    case CIM_BOOLEAN:
+        return WMIHelper::PutBool(instance, property, m_recordset->GetBool(index));
+    case CIM_SINT8:
+    case CIM_UINT8:
+    case CIM_SINT16:
+    case CIM_UINT16:
+    case CIM_SINT32:
+        return WMIHelper::PutNumber(instance, property, m_recordset->GetLong(index));
+    case CIM_UINT32:
+        return WMIHelper::PutUnsignedNumber(instance, property,
+                                            static_cast<ULONG>(m_recordset->GetLongLong(index)));
+    case CIM_SINT64:
+    case CIM_UINT64:
+        return WMIHelper::PutNumber64(instance, property, m_recordset->GetLongLong(index));
+    case CIM_REAL32:
+    case CIM_REAL64:
+    {
+        _variant_t value(m_recordset->GetDouble(index));
+        return WMIHelper::PutVariant(instance, property, &value, 0);
+    }
+    case CIM_DATETIME:
+    {
+        // Date-time columns hold local wall-clock time unless the class keeps UTC.
+        COleDateTime value = m_recordset->GetDateTime(index);
+        if (!IsUseUTC())
+            value = LocalToUtc(value);
+        if (value.GetStatus() != COleDateTime::valid)
+            return S_OK;
+        return WMIHelper::PutDateTime(instance, property, value);
+    }
+    default:
+        return WMIHelper::PutString(instance, property, m_recordset->GetText(index), 0);
+    }
+}
+
+CMultiFilterRecordset* CWmipClassMapper::GetInstanceRecordset() const
+{
+    return m_recordset.get();
+}
+
+HRESULT CWmipClassMapper::GetInstanceClass(ComPtr<IWbemClassObject>& classObject)
+{
+    if (m_instanceClass == nullptr)
+    {
+        IWbemClassObject* raw = nullptr;
+        const HRESULT hr = GetClass(&raw, FALSE);
+        if (FAILED(hr))
+            return hr;
+        if (raw == nullptr)
+            return WBEM_E_FAILED;
+        // A definition WMI keeps is lent by the mapper; a cached one is the caller's copy.
+        if (WMIStoresClassDefinition())
+            m_instanceClass = ComPtr<IWbemClassObject>(raw);
+        else
+            m_instanceClass.Attach(raw);
+    }
+    classObject = m_instanceClass;
+    return S_OK;
+}
+
+std::unique_ptr<CDynamicRecordset> CWmipClassMapper::PrepareRecordset()
+{
+    CBntDatabase* database = GetDatabase();
+    if (database == nullptr)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                               CString(L"No database connection to enumerate the class ") + GetClassName() + L".");
+        return nullptr;
+    }
+    auto recordset = std::make_unique<CDynamicRecordset>(database);
+    SetupInstanceRecordset(recordset.get());
+    const CRecordsetQuery& shape = recordset->GetQuery();
+    if (!shape.HasTable() || shape.GetColumns().empty())
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                               CString(L"The class ") + GetClassName() +
+                                   L" has no table or no properties to enumerate.");
+        return nullptr;
+    }
+    FilterInstanceRecordset(recordset.get());
+    FilterInstanceRecordsetBySegment(recordset.get());
+    const CWmipQuery* query = GetQuery();
+    if (query != nullptr && !query->GetWhereClause().IsEmpty())
+        recordset->AppendFilter(query->GetWhereClause(), query->GetWhereParameters());
+    return recordset;
+}
+
+void CWmipClassMapper::ApplyOrdering(CDynamicRecordset& recordset)
+{
+    std::vector<CString> columns;
+    bool valid = true;
+    int position = 0;
+    for (CString token = m_orderByFields.Tokenize(L",", position); position >= 0;
+         token = m_orderByFields.Tokenize(L",", position))
+    {
+        token.Trim();
+        if (token.IsEmpty())
+            continue;
+        const CString column = GetTableDotColumn(token);
+        if (column.IsEmpty())
+        {
+            valid = false;
+            break;
+        }
+        columns.push_back(column);
+    }
+    if (!valid)
+        columns.clear();
+
+    // The keys close the ordering so that pages never overlap or skip rows of equal values.
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
+    if (typeInfo != nullptr)
+    {
+        for (const auto& [key, keyColumn] : typeInfo->GetKeyProperties())
+        {
+            const CString column = keyColumn.IsEmpty() ? GetTableDotColumn(key) : keyColumn;
+            if (column.IsEmpty())
+                continue;
+            bool present = false;
+            for (const CString& existing : columns)
+                present = present || existing.CompareNoCase(column) == 0;
+            if (!present)
+                columns.push_back(column);
+        }
+    }
+    for (const CString& tableDotColumn : columns)
+    {
+        CString table;
+        CString column;
+        SplitTableDotColumn(tableDotColumn, table, column);
+        recordset.AddOrderBy(column, table, m_sortDescending);
+    }
+}
+
+BOOL CWmipClassMapper::BeginEnumeration()
+{
+    EndEnumeration();
+    m_instanceClass = nullptr;
+    try
+    {
+        std::unique_ptr<CDynamicRecordset> recordset = PrepareRecordset();
+        if (recordset == nullptr)
+            return FALSE;
+        const CWmipQuery* query = GetQuery();
+        const bool superset = query != nullptr && query->IsWhereClauseSuperset();
+        if (!m_orderByFields.IsEmpty() || m_endingRecord != 0)
+            ApplyOrdering(*recordset);
+        m_rowsToSkip = 0;
+        m_rowsLeft = -1;
+        if (m_endingRecord != 0)
+        {
+            const LONG first = m_startingRecord < 1 ? 1 : m_startingRecord;
+            if (superset)
+            {
+                // Pages count matching rows, which only the in-memory check can tell.
+                m_rowsToSkip = first - 1;
+                m_rowsLeft = m_endingRecord >= first ? m_endingRecord - first + 1 : 0;
+            }
+            else
+            {
+                recordset->SetPaging(first, m_endingRecord);
+            }
+        }
+        recordset->Open(CMultiFilterRecordset::kReadOnly);
+        m_recordset = std::move(recordset);
+        return TRUE;
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                               CString(L"Unable to open the instances of ") + GetClassName() + L".", 0, &e);
+        return FALSE;
+    }
+}
+
+bool CWmipClassMapper::HasMoreInstances() const
+{
+    try
+    {
+        return m_recordset != nullptr && m_recordset->IsOpen() && !m_recordset->IsEOF() && m_rowsLeft != 0;
+    }
+    catch (const CException&)
+    {
+        return false;
+    }
+}
+
+bool CWmipClassMapper::InstanceMatchesQuery(IWbemClassObject* instance) const
+{
+    const CWmipQuery* query = GetQuery();
+    if (query == nullptr || !query->IsWhereClauseSuperset())
+        return true;
+    return query->Matches(InstancePropertySource(instance));
+}
+
+HRESULT CWmipClassMapper::NextInstance(IWbemClassObject** instance, LONG /*flags*/)
+{
+    if (instance == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *instance = nullptr;
+    if (!HasMoreInstances())
+        return WBEM_S_NO_MORE_DATA;
+    try
+    {
+        while (HasMoreInstances())
+        {
+            ComPtr<IWbemClassObject> built;
+            HRESULT hr = S_OK;
+            {
+                RowAdvance advance(*m_recordset);
+                hr = CreateInstance(&built);
+                advance.Advance();
+            }
+            if (FAILED(hr))
+                return hr;
+            if (built == nullptr || !InstanceMatchesQuery(built.Get()))
+                continue;
+            if (m_rowsToSkip > 0)
+            {
+                --m_rowsToSkip;
+                continue;
+            }
+            if (m_rowsLeft > 0)
+                --m_rowsLeft;
+            *instance = built.Detach();
+            return S_OK;
+        }
+        return S_FALSE;
+    }
+    catch (const CWMIException& e)
+    {
+        return FAILED(e.GetHResult()) ? e.GetHResult() : WBEM_E_FAILED;
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                               CString(L"Unable to read an instance of ") + GetClassName() + L".", 0, &e);
+        EndEnumeration();
+        return WBEM_E_FAILED;
+    }
+}
+
+void CWmipClassMapper::EndEnumeration()
+{
+    if (m_recordset != nullptr)
+    {
+        m_recordset->Close();
+        m_recordset.reset();
+    }
+}
+
+LONG CWmipClassMapper::GetTotalRowCount(bool log)
+{
+    try
+    {
+        std::unique_ptr<CDynamicRecordset> recordset = PrepareRecordset();
+        if (recordset == nullptr)
+            return 0;
+        const CWmipQuery* query = GetQuery();
+        if (query == nullptr || !query->IsWhereClauseSuperset())
+        {
+            CRowCountSet counter(GetDatabase());
+            counter.SetRecordset(*recordset);
+            return counter.GetRowCount();
+        }
+        // The SQL selects a superset: only the built instances can be counted. The pass runs
+        // on its own recordset so an enumeration in progress is left as it stands.
+        recordset->Open(CMultiFilterRecordset::kReadOnly);
+        std::swap(m_recordset, recordset);
+        struct Restore
+        {
+            std::unique_ptr<CDynamicRecordset>& current;
+            std::unique_ptr<CDynamicRecordset>& saved;
+            ~Restore()
+            {
+                if (current != nullptr)
+                    current->Close();
+                std::swap(current, saved);
+            }
+        } restore{m_recordset, recordset};
+        LONG count = 0;
+        while (m_recordset->IsOpen() && !m_recordset->IsEOF())
+        {
+            ComPtr<IWbemClassObject> built;
+            HRESULT hr = S_OK;
+            {
+                RowAdvance advance(*m_recordset);
+                hr = CreateInstance(&built);
+                advance.Advance();
+            }
+            if (SUCCEEDED(hr) && built != nullptr && InstanceMatchesQuery(built.Get()))
+                ++count;
+        }
+        return count;
+    }
+    catch (const CDBException& e)
+    {
+        if (e.IsConnectionLost())
+            throw;
+        if (log)
+            CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                                   CString(L"Unable to count the instances of ") + GetClassName() + L".", 0, &e);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY);
+    }
+}
+
+IWbemClassObject* CWmipClassMapper::GetCurrentInstance(CWmipObjectPath* path)
+{
+    if (path == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
+    std::unique_ptr<CWmipQuery> query = path->GetQuery();
+    if (query == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_OBJECT_PATH);
+    CWmipQuery* previous = GetQuery();
+    struct Detach
+    {
+        CWmipClassMapper& mapper;
+        CWmipQuery* previous;
+        ~Detach()
+        {
+            mapper.EndEnumeration();
+            mapper.SetQueryAttachment(previous);
+        }
+    } detach{*this, previous};
+
+    SetQuery(query.get());
+    if (!BeginEnumeration())
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+    // Only a row that carries the path's own key values is the instance: a row the SQL let
+    // through for another reason (a dropped comparison, a duplicate of a join) is not.
+    while (HasMoreInstances())
+    {
+        IWbemClassObject* raw = nullptr;
+        const HRESULT hr = NextInstance(&raw, 0);
+        if (FAILED(hr))
+            throw CWMIException(kSourceFile, __LINE__, hr);
+        ComPtr<IWbemClassObject> candidate;
+        candidate.Attach(raw);
+        if (candidate == nullptr)
+            continue;
+        bool matches = true;
+        for (int i = 0; i < path->GetKeyCount() && matches; ++i)
+        {
+            matches = KeyValueMatches(candidate.Get(), path->GetKeyNames()[static_cast<size_t>(i)],
+                                      path->GetKeyValues()[static_cast<size_t>(i)]);
+        }
+        if (matches)
+            return candidate.Detach();
+    }
+    return nullptr;
+}
+

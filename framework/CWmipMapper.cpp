@@ -1,0 +1,583 @@
+#include "framework/CWmipMapper.h"
+
+#include "common/DateTimeZoneInfo.h"
+#include "framework/CWmipClassCache.h"
+#include "framework/CWmipQuery.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntDirectories/GetCurrentWindowsSID.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/Bstr.h"
+#include "platform/com/Variant.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/mfc/CException.h"
+#include "platform/security/CallerIdentity.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/IWbemContext.h"
+#include "platform/wmi/IWbemServices.h"
+#include "platform/wmi/WbemContext.h"
+#include "provider/CWmipApp.h"
+#include "provider/CWmipUserCache.h"
+#include "provider/CWmipUserCacheEntry.h"
+
+#include <exception>
+#include <memory>
+#include <new>
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpmapper.cpp";
+
+// Raises the internal trust counter for the scope of a nested call made as the system.
+class BackdoorScope
+{
+public:
+    BackdoorScope() { CWmipApp::SetBackdoorEnabled(1); }
+    ~BackdoorScope() { CWmipApp::SetBackdoorEnabled(0); }
+    BackdoorScope(const BackdoorScope&) = delete;
+    BackdoorScope& operator=(const BackdoorScope&) = delete;
+};
+
+// Owns a BSTR for the length of a call.
+class BstrHolder
+{
+public:
+    explicit BstrHolder(const CString& text) : m_text(text.IsEmpty() ? nullptr : SysAllocString(text)) {}
+    ~BstrHolder() { SysFreeString(m_text); }
+    BstrHolder(const BstrHolder&) = delete;
+    BstrHolder& operator=(const BstrHolder&) = delete;
+    BSTR Get() const { return m_text; }
+    bool Failed(const CString& text) const { return !text.IsEmpty() && m_text == nullptr; }
+
+private:
+    BSTR m_text;
+};
+
+// Runs the call with the thread's identity chosen for it and restores the identity after.
+// asSystem: the process's own identity (any client impersonation is suspended); otherwise the
+// calling client's.
+class IdentityScope
+{
+public:
+    explicit IdentityScope(bool asSystem) : m_wasImpersonating(CallerIdentity::IsImpersonating())
+    {
+        if (asSystem)
+        {
+            if (!m_wasImpersonating)
+                return;
+            if (FAILED(CoRevertToSelf()))
+            {
+                CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to impersonate self.");
+                return;
+            }
+            m_restoreClient = true;
+            return;
+        }
+        // A thread that has no client (the bus front end, an internal thread) runs as itself.
+        const HRESULT hr = CoImpersonateClient();
+        m_revertClient = SUCCEEDED(hr) && !m_wasImpersonating;
+        if (FAILED(hr) && hr != RPC_E_NO_CONTEXT)
+            CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to impersonate client", hr);
+    }
+    ~IdentityScope()
+    {
+        if (m_restoreClient)
+            CoImpersonateClient();
+        if (m_revertClient)
+            CoRevertToSelf();
+    }
+    IdentityScope(const IdentityScope&) = delete;
+    IdentityScope& operator=(const IdentityScope&) = delete;
+
+private:
+    const bool m_wasImpersonating;
+    bool m_restoreClient = false;
+    bool m_revertClient = false;
+};
+
+// Days since 1970-01-01 of a proleptic Gregorian date, and back.
+LONGLONG DaysFromCivil(LONGLONG year, unsigned month, unsigned day)
+{
+    year -= month <= 2 ? 1 : 0;
+    const LONGLONG era = (year >= 0 ? year : year - 399) / 400;
+    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<LONGLONG>(dayOfEra) - 719468;
+}
+
+void CivilFromDays(LONGLONG days, int& year, int& month, int& day)
+{
+    days += 719468;
+    const LONGLONG era = (days >= 0 ? days : days - 146096) / 146097;
+    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
+    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned mp = (5 * dayOfYear + 2) / 153;
+    day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(static_cast<LONGLONG>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+LONGLONG ToSeconds(const COleDateTime& value)
+{
+    return DaysFromCivil(value.GetYear(), static_cast<unsigned>(value.GetMonth()), static_cast<unsigned>(value.GetDay())) *
+               86400 +
+           value.GetHour() * 3600LL + value.GetMinute() * 60LL + value.GetSecond();
+}
+
+COleDateTime FromSeconds(LONGLONG seconds)
+{
+    LONGLONG days = seconds / 86400;
+    LONGLONG rest = seconds % 86400;
+    if (rest < 0)
+    {
+        rest += 86400;
+        --days;
+    }
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    CivilFromDays(days, year, month, day);
+    COleDateTime result;
+    result.SetStatus(COleDateTime::invalid);
+    if (year < 100 || year > 9999)
+        return result;
+    result.SetDateTime(year, month, day, static_cast<int>(rest / 3600), static_cast<int>(rest % 3600 / 60),
+                       static_cast<int>(rest % 60));
+    return result;
+}
+
+}  // namespace
+
+CWmipMapper::CWmipMapper(IWbemContext* context, IWbemServices* services, const wchar_t* className)
+    : m_context(context), m_services(services), m_className(className != nullptr ? className : L""),
+      m_classCache(CWmipApp::GetClassCache()), m_connectionManager(CWmipApp::GetConnectionManager()),
+      m_userCache(CWmipApp::GetUserCache())
+{
+}
+
+CWmipMapper::~CWmipMapper()
+{
+    SetUserEntry(nullptr);
+}
+
+BOOL CWmipMapper::WMIStoresClassDefinition()
+{
+    return FALSE;
+}
+
+ProcessClauseResult CWmipMapper::ProcessClause(CString& /*property*/, int& wqlOperator, CString& literal,
+                                               CString& /*extra*/)
+{
+    // Date-time columns hold "YYYY-MM-DD HH:MM:SS" wall-clock text: a date literal (DMTF, or
+    // ISO 8601 under the bus front end, naming a UTC instant) is turned into that form.
+    if (wqlOperator == WqlOpIsNull || wqlOperator == WqlOpIsNotNull || wqlOperator == WqlOpIsa)
+        return ProcessClausePlain;
+    CString text;
+    if (!UnquoteWqlLiteral(literal, text))
+        return ProcessClausePlain;
+    COleDateTime value = WMIHelper::ToDateTimeUTC(text);
+    if (value.GetStatus() != COleDateTime::valid)
+        return ProcessClausePlain;
+    if (!IsUseUTC())
+        value = UtcToLocal(value);
+    if (value.GetStatus() != COleDateTime::valid)
+        return ProcessClausePlain;
+    literal.Format(L"\"%04d-%02d-%02d %02d:%02d:%02d\"", value.GetYear(), value.GetMonth(), value.GetDay(),
+                   value.GetHour(), value.GetMinute(), value.GetSecond());
+    return ProcessClausePlain;
+}
+
+HRESULT CWmipMapper::ProcessClassPermissions(IWbemClassObject* /*classObject*/)
+{
+    return S_OK;
+}
+
+HRESULT CWmipMapper::CreateClass(IWbemClassObject** classObject, BOOL /*system*/)
+{
+    return GetObject(m_className, classObject, 1, 0);
+}
+
+bool CWmipMapper::IsUseUTC()
+{
+    return false;
+}
+
+bool CWmipMapper::IsUseByteArray()
+{
+    return false;
+}
+
+bool CWmipMapper::HasPerPropertyPermissions()
+{
+    return false;
+}
+
+bool CWmipMapper::CanAccessProperty(const CString& /*property*/)
+{
+    return true;
+}
+
+HRESULT CWmipMapper::FetchStoredClassDefinition()
+{
+    BackdoorScope trust;
+    ComPtr<IWbemClassObject> fetched;
+    const HRESULT hr = CWmipMapper::CreateClass(&fetched, TRUE);
+    if (SUCCEEDED(hr) && fetched == nullptr)
+        return WBEM_E_FAILED;
+    if (SUCCEEDED(hr))
+        m_storedClass = std::move(fetched);
+    return hr;
+}
+
+HRESULT CWmipMapper::GetClass(IWbemClassObject** classObject, BOOL system)
+{
+    if (classObject == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *classObject = nullptr;
+
+    if (WMIStoresClassDefinition())
+    {
+        if (!m_storedClassFetched)
+        {
+            m_storedClassResult = FetchStoredClassDefinition();
+            m_storedClassFetched = true;
+        }
+        if (FAILED(m_storedClassResult))
+            return m_storedClassResult;
+        *classObject = m_storedClass.Get();
+        return m_storedClassResult;
+    }
+
+    CAcsUser* user = nullptr;
+    if (!system)
+    {
+        const HRESULT hr = GetUser(&user);
+        if (FAILED(hr))
+            return hr;
+    }
+
+    if (m_classCache != nullptr)
+    {
+        if (system)
+        {
+            BackdoorScope trust;
+            return m_classCache->GetClass(*this, nullptr, TRUE, classObject);
+        }
+        return m_classCache->GetClass(*this, user, FALSE, classObject);
+    }
+
+    // Without a class cache the definition is built for this call alone.
+    ComPtr<IWbemClassObject> built;
+    HRESULT hr = S_OK;
+    if (system)
+    {
+        BackdoorScope trust;
+        hr = CreateClass(&built, TRUE);
+    }
+    else
+    {
+        hr = CreateClass(&built, FALSE);
+    }
+    if (FAILED(hr))
+        return hr;
+    if (built == nullptr)
+        return WBEM_E_FAILED;
+    if (!system)
+        ProcessClassPermissions(built.Get());
+    *classObject = built.Detach();
+    return S_OK;
+}
+
+HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, int asSystem, int shellOnly)
+{
+    if (object == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *object = nullptr;
+    const CString pathText(path != nullptr ? path : L"");
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, CString(L"GetObject(") + pathText + L")");
+    if (m_services == nullptr)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Failed to retrieve class", WBEM_E_FAILED);
+        return WBEM_E_FAILED;
+    }
+
+    // The values for the nested call go into a copy of the context, so the caller's context
+    // never carries them (or loses values of its own).
+    ComPtr<IWbemContext> context = m_context;
+    if (asSystem != 0 || shellOnly != 0)
+    {
+        ComPtr<IWbemContext> copy;
+        if (m_context != nullptr)
+        {
+            if (FAILED(m_context->Clone(&copy)))
+                copy = nullptr;
+        }
+        else
+        {
+            copy = ComPtr<IWbemContext>(WbemContext::Create());
+        }
+        if (copy == nullptr)
+            return WBEM_E_FAILED;
+        context = std::move(copy);
+    }
+
+    std::unique_ptr<BackdoorScope> trust;
+    if (asSystem != 0)
+    {
+        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Acting as system");
+        trust = std::make_unique<BackdoorScope>();
+        _variant_t value(static_cast<LONG>(CWmipApp::GetBackdoorValue()));
+        if (FAILED(context->SetValue(L"BackDoor", 0, &value)))
+            return WBEM_E_FAILED;
+    }
+    if (shellOnly != 0)
+    {
+        _variant_t value(true);
+        if (FAILED(context->SetValue(L"ShellOnly", 0, &value)))
+            return WBEM_E_FAILED;
+    }
+
+    const BstrHolder bstrPath(pathText);
+    if (bstrPath.Failed(pathText))
+        return WBEM_E_OUT_OF_MEMORY;
+    HRESULT hr = S_OK;
+    {
+        IdentityScope identity(asSystem != 0);
+        hr = m_services->GetObject(bstrPath.Get(), 0, context.Get(), object, nullptr);
+    }
+    if (SUCCEEDED(hr))
+    {
+        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, CString(L"Retrieved class ") + pathText);
+    }
+    else
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Failed to retrieve class", hr);
+        if (*object != nullptr)
+        {
+            (*object)->Release();
+            *object = nullptr;
+        }
+    }
+    return hr;
+}
+
+HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
+{
+    if (m_query != nullptr && m_query != query && m_query->GetMapper() == this)
+        m_query->SetMapper(nullptr);
+    m_query = query;
+    if (query == nullptr)
+        return S_OK;
+    query->SetMapper(this);
+    query->SetRegisteredColumnCheck(CWmipQuery::MakeColumnCheck(
+        m_registeredColumnSource ? m_registeredColumnSource() : std::vector<CString>()));
+    try
+    {
+        query->TranslateWhereClause();
+    }
+    catch (const CWMIException& e)
+    {
+        // Every refusal of the WHERE clause reaches the caller as an invalid query.
+        if (e.GetHResult() == WBEM_E_INVALID_QUERY)
+            throw;
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY, e.GetText());
+    }
+    return S_OK;
+}
+
+void CWmipMapper::SetQueryAttachment(CWmipQuery* query)
+{
+    if (m_query != nullptr && m_query != query && m_query->GetMapper() == this)
+        m_query->SetMapper(nullptr);
+    m_query = query;
+    if (query != nullptr)
+        query->SetMapper(this);
+}
+
+void CWmipMapper::SetUserEntry(CWmipUserCacheEntry* entry)
+{
+    if (entry == nullptr)
+    {
+        if (m_userEntry != nullptr)
+        {
+            m_userEntry->Release();
+            m_userEntry = nullptr;
+        }
+        return;
+    }
+    if (m_userEntry != nullptr)
+        return;
+    entry->AddRef();
+    m_userEntry = entry;
+}
+
+HRESULT CWmipMapper::GetUser(CAcsUser** user)
+{
+    if (user == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *user = nullptr;
+    if (m_userEntry == nullptr)
+    {
+        CWmipUserCacheEntry* entry = nullptr;
+        const HRESULT hr = GetUser(&entry);
+        if (FAILED(hr))
+            return hr;
+        if (entry == nullptr)
+            return WBEM_E_FAILED;
+        // Held from now on for the mapper's life; the lookup's own reference goes back.
+        SetUserEntry(entry);
+        ReleaseUser(entry);
+    }
+    CAcsUser* held = m_userEntry->GetUser();
+    if (held == nullptr)
+        return WBEM_E_FAILED;
+    *user = held;
+    return S_OK;
+}
+
+HRESULT CWmipMapper::GetUser(CWmipUserCacheEntry** entry)
+{
+    if (entry == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *entry = nullptr;
+    if (m_userEntry != nullptr)
+    {
+        m_userEntry->AddRef();
+        *entry = m_userEntry;
+        return S_OK;
+    }
+    if (CWmipApp::DisableConnectionPooling() == 0)
+    {
+        if (m_userCache == nullptr)
+            return WBEM_E_FAILED;
+        return m_userCache->GetUser(entry);
+    }
+    if (m_ownedEntry != nullptr)
+    {
+        m_ownedEntry->AddRef();
+        *entry = m_ownedEntry.get();
+        return S_OK;
+    }
+    const HRESULT hr = CreatePrivateEntry();
+    if (FAILED(hr))
+        return hr;
+    m_ownedEntry->AddRef();
+    *entry = m_ownedEntry.get();
+    return S_OK;
+}
+
+HRESULT CWmipMapper::CreatePrivateEntry()
+{
+    HRESULT hr = CWmipUserCache::IsImpersonatedClient();
+    if (FAILED(hr))
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Improper authentication level", hr);
+        return hr;
+    }
+    if (hr == 1)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Improper authentication level (identification)");
+        return WBEM_E_ACCESS_DENIED;
+    }
+    hr = CoImpersonateClient();
+    if (FAILED(hr))
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to impersonate client", hr);
+        return hr;
+    }
+    HRESULT result = WBEM_E_ACCESS_DENIED;
+    try
+    {
+        CString sid;
+        if (FAILED(brontel::directories::GetCurrentWindowsSID(sid)))
+        {
+            CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                                   CString(L"Access denied: account with SID ") + sid +
+                                       L" is not linked to an Ivarune user");
+        }
+        else
+        {
+            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipMapper::GetUser - creating new user");
+            auto user = std::make_unique<CAcsUser>(false, true, true, true);
+            const CString dataSource = CBntDatabase::GetDSNFromINI();
+            if (user->Login(dataSource, nullptr, nullptr, false, false, -1, 0, false))
+            {
+                m_ownedEntry = std::make_unique<CWmipUserCacheEntry>(std::move(user), nullptr, 0);
+                result = S_OK;
+            }
+            else
+            {
+                CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unspecified error while getting user");
+            }
+        }
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Access denied: unable to login to Ivarune", 0, &e);
+    }
+    catch (const std::exception&)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unspecified error while getting user");
+    }
+    CoRevertToSelf();
+    return result;
+}
+
+void CWmipMapper::ReleaseUser(CWmipUserCacheEntry* entry)
+{
+    if (entry == nullptr)
+        return;
+    if (entry == m_userEntry || entry == m_ownedEntry.get())
+    {
+        entry->Release();
+        return;
+    }
+    if (m_userCache != nullptr)
+        m_userCache->ReleaseUser(entry);
+}
+
+COleDateTime CWmipMapper::LocalToUtc(const COleDateTime& local)
+{
+    if (local.GetStatus() != COleDateTime::valid)
+        return local;
+    return FromSeconds(DefaultTimeZoneInfo.LocalToUtcSeconds(ToSeconds(local)));
+}
+
+COleDateTime CWmipMapper::UtcToLocal(const COleDateTime& utc)
+{
+    if (utc.GetStatus() != COleDateTime::valid)
+        return utc;
+    return FromSeconds(DefaultTimeZoneInfo.UtcToLocalSeconds(ToSeconds(utc)));
+}
+
+bool CWmipMapper::UnquoteWqlLiteral(const CString& literal, CString& text)
+{
+    const int length = literal.GetLength();
+    if (length < 2 || literal[0] != L'"' || literal[length - 1] != L'"')
+        return false;
+    CString result;
+    for (int i = 1; i < length - 1; ++i)
+    {
+        wchar_t ch = literal[i];
+        if (ch == L'\\')
+        {
+            if (i + 1 >= length - 1)
+                return false;
+            ch = literal[++i];
+        }
+        else if (ch == L'"')
+        {
+            return false;
+        }
+        result += ch;
+    }
+    text = result;
+    return true;
+}

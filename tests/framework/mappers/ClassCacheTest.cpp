@@ -1,0 +1,218 @@
+#include "tests/framework/mappers/MapperTestFixture.h"
+
+#include "framework/CWmipClassCache.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemQualifierSet.h"
+#include "platform/wmi/WbemClassObject.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace mappertest;
+
+namespace {
+
+// A mapper whose class definition the provider builds: each build is counted and carries the
+// qualifier "Secret" on its property, which the caller's permissions strip from the copy.
+class BuiltClassMapper : public CWmipDynamicClassMapper
+{
+public:
+    BuiltClassMapper(const CAcsUser* user, const wchar_t* className, std::atomic<int>& builds)
+        : CWmipDynamicClassMapper(user, nullptr, nullptr, className), m_builds(builds)
+    {
+    }
+    BOOL WMIStoresClassDefinition() override { return FALSE; }
+    HRESULT CreateClass(IWbemClassObject** classObject, BOOL /*system*/) override
+    {
+        ++m_builds;
+        ComPtr<WbemClassObject> created = WbemClassObject::CreateEmptyClass();
+        _variant_t name(static_cast<const wchar_t*>(GetClassName()));
+        created->Put(L"__CLASS", 0, &name, CIM_STRING);
+        created->Put(L"Name", 0, nullptr, CIM_STRING);
+        ComPtr<IWbemQualifierSet> qualifiers;
+        created->GetPropertyQualifierSet(L"Name", &qualifiers);
+        _variant_t flag(true);
+        qualifiers->Put(L"Secret", &flag, 0);
+        *classObject = created.Detach();
+        return S_OK;
+    }
+    HRESULT ProcessClassPermissions(IWbemClassObject* classObject) override
+    {
+        ComPtr<IWbemQualifierSet> qualifiers;
+        if (SUCCEEDED(classObject->GetPropertyQualifierSet(L"Name", &qualifiers)))
+            qualifiers->Delete(L"Secret");
+        return S_OK;
+    }
+
+private:
+    std::atomic<int>& m_builds;
+};
+
+bool HasSecret(IWbemClassObject* classObject)
+{
+    ComPtr<IWbemQualifierSet> qualifiers;
+    if (FAILED(classObject->GetPropertyQualifierSet(L"Name", &qualifiers)))
+        return false;
+    _variant_t value;
+    return SUCCEEDED(qualifiers->Get(L"Secret", 0, &value, nullptr));
+}
+
+class ClassCache : public MapperTest
+{
+protected:
+    void SetUp() override
+    {
+        MapperTest::SetUp();
+        ASSERT_TRUE(m_alice.Login(m_db.DataSource(), L"alice", L"Secret1!", false, false, -1, 0, false));
+        ASSERT_TRUE(m_carol.Login(m_db.DataSource(), L"carol", L"Other2?", false, false, -1, 0, false));
+        ASSERT_NE(m_alice.GetFieldPermissionGroupID(), m_carol.GetFieldPermissionGroupID());
+    }
+
+    ComPtr<IWbemClassObject> Get(CWmipClassCache& cache, const wchar_t* className, const CAcsUser* user,
+                                 BOOL system = FALSE)
+    {
+        BuiltClassMapper mapper(m_connection.get(), className, m_builds);
+        ComPtr<IWbemClassObject> result;
+        EXPECT_EQ(cache.GetClass(mapper, user, system, &result), S_OK);
+        return result;
+    }
+
+    CAcsUser m_alice;
+    CAcsUser m_carol;
+    std::atomic<int> m_builds{0};
+};
+
+TEST_F(ClassCache, BuildsOncePerUserGroupAndHandsOutCopies)
+{
+    CWmipClassCache cache(3600);
+    auto first = Get(cache, L"Tst_Built", &m_alice);
+    auto second = Get(cache, L"Tst_Built", &m_alice);
+    EXPECT_EQ(m_builds, 1);
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(first.Get(), second.Get());
+    Get(cache, L"Tst_Built", &m_carol);
+    EXPECT_EQ(m_builds, 2);
+    EXPECT_EQ(cache.GetCount(), 2u);
+}
+
+TEST_F(ClassCache, PermissionsShapeTheCopyNeverTheCachedDefinition)
+{
+    CWmipClassCache cache(3600);
+    auto shaped = Get(cache, L"Tst_Built", &m_alice);
+    EXPECT_FALSE(HasSecret(shaped.Get()));
+    // Changing a handed-out copy leaves the cache alone too.
+    shaped->Delete(L"Name");
+    auto system = Get(cache, L"Tst_Built", nullptr, TRUE);
+    EXPECT_TRUE(HasSecret(system.Get()));
+    auto again = Get(cache, L"Tst_Built", &m_alice);
+    _variant_t value;
+    EXPECT_EQ(again->Get(L"Name", 0, &value, nullptr, nullptr), S_OK);
+}
+
+TEST_F(ClassCache, BadgeDefinitionsAreKeptPerUser)
+{
+    CWmipClassCache cache(3600);
+    m_db.Exec("UPDATE USERS SET USER_PERM_UDFID = 4 WHERE USERID = 12");
+    CAcsUser carolSameGroup;
+    ASSERT_TRUE(carolSameGroup.Login(m_db.DataSource(), L"carol", L"Other2?", false, false, -1, 0, false));
+    ASSERT_EQ(carolSameGroup.GetFieldPermissionGroupID(), m_alice.GetFieldPermissionGroupID());
+
+    Get(cache, L"Tst_Built", &m_alice);
+    Get(cache, L"Tst_Built", &carolSameGroup);
+    EXPECT_EQ(m_builds, 1);
+    Get(cache, L"Bnt_Badge", &m_alice);
+    Get(cache, L"Bnt_Badge", &carolSameGroup);
+    EXPECT_EQ(m_builds, 3);
+    Get(cache, L"BNT_BADGE", &m_alice);
+    EXPECT_EQ(m_builds, 3);
+}
+
+TEST_F(ClassCache, RemoveClassAndRemoveUserClassesDropOnlyTheirEntries)
+{
+    CWmipClassCache cache(3600);
+    Get(cache, L"Tst_Built", &m_alice);
+    Get(cache, L"Tst_Other", &m_alice);
+    Get(cache, L"Tst_Built", &m_carol);
+    ASSERT_EQ(cache.GetCount(), 3u);
+    cache.RemoveClass(L"Tst_Built", &m_alice);
+    EXPECT_EQ(cache.GetCount(), 2u);
+    cache.RemoveClass(L"Tst_Missing", &m_alice);
+    EXPECT_EQ(cache.GetCount(), 2u);
+    cache.RemoveUserClasses(&m_carol);
+    EXPECT_EQ(cache.GetCount(), 1u);
+    cache.RemoveUserClasses(nullptr);
+    cache.Clear();
+    EXPECT_EQ(cache.GetCount(), 0u);
+    Get(cache, L"Tst_Built", &m_alice);
+    EXPECT_EQ(m_builds, 4);
+}
+
+TEST_F(ClassCache, EverythingIsRebuiltOnceTheSpanHasPassed)
+{
+    CWmipClassCache cache(1);
+    Get(cache, L"Tst_Built", &m_alice);
+    Get(cache, L"Tst_Built", &m_alice);
+    EXPECT_EQ(m_builds, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    Get(cache, L"Tst_Built", &m_alice);
+    EXPECT_EQ(m_builds, 2);
+
+    CWmipClassCache uncached(0);
+    Get(uncached, L"Tst_Built", &m_alice);
+    Get(uncached, L"Tst_Built", &m_alice);
+    EXPECT_EQ(m_builds, 4);
+}
+
+TEST_F(ClassCache, RefusesMissingCallerAndPassesBuildFailuresOn)
+{
+    CWmipClassCache cache(3600);
+    BuiltClassMapper mapper(m_connection.get(), L"Tst_Built", m_builds);
+    IWbemClassObject* result = nullptr;
+    EXPECT_EQ(cache.GetClass(mapper, nullptr, FALSE, &result), WBEM_E_INVALID_PARAMETER);
+    EXPECT_EQ(result, nullptr);
+    EXPECT_EQ(cache.GetClass(mapper, &m_alice, FALSE, nullptr), WBEM_E_INVALID_PARAMETER);
+
+    class FailingMapper : public CWmipDynamicClassMapper
+    {
+    public:
+        explicit FailingMapper(const CAcsUser* user) : CWmipDynamicClassMapper(user, nullptr, nullptr, L"Tst_Fail") {}
+        BOOL WMIStoresClassDefinition() override { return FALSE; }
+        HRESULT CreateClass(IWbemClassObject** classObject, BOOL) override
+        {
+            *classObject = nullptr;
+            return WBEM_E_ACCESS_DENIED;
+        }
+    } failing(m_connection.get());
+    EXPECT_EQ(cache.GetClass(failing, &m_alice, FALSE, &result), WBEM_E_ACCESS_DENIED);
+    EXPECT_EQ(cache.GetCount(), 0u);
+}
+
+TEST_F(ClassCache, ConcurrentLookupsShareOneCache)
+{
+    CWmipClassCache cache(3600);
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 4; ++t)
+    {
+        threads.emplace_back([&, t] {
+            CModuleStateSwitch noApplication(static_cast<CWinApp*>(nullptr));
+            for (int i = 0; i < 50; ++i)
+            {
+                BuiltClassMapper mapper(m_connection.get(), (i % 2) == 0 ? L"Tst_A" : L"Tst_B", m_builds);
+                ComPtr<IWbemClassObject> result;
+                if (cache.GetClass(mapper, (t % 2) == 0 ? &m_alice : &m_carol, FALSE, &result) != S_OK ||
+                    result == nullptr || HasSecret(result.Get()))
+                    ++failures;
+                if (i == 25)
+                    cache.RemoveUserClasses(&m_alice);
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_LE(cache.GetCount(), 4u);
+}
+
+}  // namespace

@@ -1,0 +1,249 @@
+#include "tests/framework/mappers/MapperTestFixture.h"
+
+#include "framework/CWmipObjectPath.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+
+#include <algorithm>
+
+using brontel::utility::CWMIException;
+using namespace mappertest;
+
+namespace {
+
+class Enumeration : public MapperTest
+{
+protected:
+    void SetUp() override
+    {
+        MapperTest::SetUp();
+        LoginCaller();
+    }
+};
+
+TEST_F(Enumeration, JoinsTablesAndReadsEveryRegisteredColumn)
+{
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    // Badge 3 lies in segment 20, which alice cannot reach.
+    EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), Strings({L"1", L"2", L"4", L"5"}));
+    EXPECT_EQ(Enumerate(*mapper, L"", L"OwnerName"), Strings({L"Adams", L"Davis", L"Adams", L"Davis"}));
+}
+
+TEST_F(Enumeration, QueryConditionsSelectOnlyMatchingRows)
+{
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    const struct
+    {
+        const wchar_t* wql;
+        std::vector<CString> keys;
+    } cases[] = {
+        {L"SELECT * FROM Tst_Badge WHERE Status = 0", Strings({L"2"})},
+        {L"SELECT * FROM Tst_Badge WHERE OwnerName = 'Adams'", Strings({L"1", L"4"})},
+        {L"SELECT * FROM Tst_Badge WHERE BadgeKey > 1 AND OwnerName <> 'Adams'", Strings({L"2", L"5"})},
+        {L"SELECT * FROM Tst_Badge WHERE BadgeKey = \"4\"", Strings({L"4"})},
+        {L"SELECT * FROM Tst_Badge WHERE OwnerName LIKE 'D%'", Strings({L"2", L"5"})},
+        {L"SELECT * FROM Tst_Badge WHERE Activate IS NULL", Strings({L"5"})},
+        // Values are bound, never pasted into SQL: quotes and SQL text inside a literal match nothing.
+        {L"SELECT * FROM Tst_Badge WHERE OwnerName = \"x' OR '1'='1\"", Strings({})},
+        {L"SELECT * FROM Tst_Badge WHERE OwnerName = \"Adams\\\" OR 1=1 --\"", Strings({})},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Enumerate(*mapper, c.wql, L"BadgeKey"), c.keys) << CStringToUtf8(c.wql);
+}
+
+TEST_F(Enumeration, UnregisteredOrMalformedConditionsAreRefusedAsInvalidQueries)
+{
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    for (const wchar_t* wql : {L"SELECT * FROM Tst_Badge WHERE NoSuchProperty = 1",
+                               L"SELECT * FROM Tst_Badge WHERE SEGMENTID = 20"})
+    {
+        auto query = CWmipQuery::CreateFromQuery(wql);
+        ASSERT_NE(query, nullptr);
+        try
+        {
+            mapper->SetQuery(query.get());
+            ADD_FAILURE() << "accepted " << CStringToUtf8(wql);
+        }
+        catch (const CWMIException& e)
+        {
+            EXPECT_EQ(e.GetHResult(), WBEM_E_INVALID_QUERY);
+        }
+        mapper->SetQuery(nullptr);
+    }
+}
+
+TEST_F(Enumeration, SegmentFilterFollowsTheCallersSegments)
+{
+    m_db.Exec("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001");
+    LoginCaller();
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), Strings({L"1", L"2", L"3", L"4", L"5"}));
+}
+
+TEST_F(Enumeration, PersonFilterFollowsTheCardholderAndVisitorPermissions)
+{
+    const struct
+    {
+        std::vector<DWORD> grants;
+        std::vector<CString> ids;
+    } cases[] = {
+        // 0x20000003 only: neither right is complete, so EMP.VISITOR = 2 matches no row.
+        {{}, Strings({})},
+        {{kSecondCardholderPermission}, Strings({L"1", L"4"})},
+        {{kVisitorPermission}, Strings({L"2"})},
+        {{kSecondCardholderPermission, kVisitorPermission}, Strings({L"1", L"2", L"4"})},
+    };
+    for (const auto& c : cases)
+    {
+        m_db.Exec("DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 2 AND PERMISSIONID <> 536870915");
+        for (DWORD grant : c.grants)
+            Grant(grant);
+        m_caller.reset();
+        LoginCaller();
+        auto mapper = MakeMapper(L"Tst_Person");
+        ASSERT_NE(mapper, nullptr);
+        EXPECT_EQ(Enumerate(*mapper, L"", L"ID"), c.ids) << c.grants.size();
+    }
+}
+
+TEST_F(Enumeration, OrdersByPropertiesAndFallsBackToKeysForUnknownNames)
+{
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    mapper->SetOrderByFields(L"OwnerName, ID");
+    mapper->SetSortDescending(true);
+    EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), Strings({L"5", L"2", L"4", L"1"}));
+
+    mapper->SetOrderByFields(L"OwnerName, NoSuchProperty");
+    mapper->SetSortDescending(false);
+    EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), Strings({L"1", L"2", L"4", L"5"}));
+}
+
+TEST_F(Enumeration, PagesAreSlicesOfTheOrderedRows)
+{
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    mapper->SetOrderByFields(L"OwnerName");
+    const std::vector<CString> all = Enumerate(*mapper, L"", L"BadgeKey");
+    ASSERT_EQ(all.size(), 4u);
+    for (LONG first = 0; first <= 5; ++first)
+    {
+        for (LONG last = 1; last <= 6; ++last)
+        {
+            mapper->SetStartingRecord(first);
+            mapper->SetEndingRecord(last);
+            const size_t from = static_cast<size_t>(std::max<LONG>(first, 1) - 1);
+            const size_t to = std::min(all.size(), static_cast<size_t>(last));
+            const std::vector<CString> expected =
+                from < to ? std::vector<CString>(all.begin() + static_cast<long>(from), all.begin() + static_cast<long>(to))
+                          : std::vector<CString>();
+            EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), expected) << first << ".." << last;
+        }
+    }
+    mapper->SetEndingRecord(0);
+    EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), all);
+}
+
+TEST_F(Enumeration, PagesCountMatchingRowsWhenTheSqlIsOnlyASuperset)
+{
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    static_cast<TestBadgeMapper&>(*mapper).m_dropKey = true;
+    mapper->SetStartingRecord(2);
+    mapper->SetEndingRecord(2);
+    EXPECT_EQ(Enumerate(*mapper, L"SELECT * FROM Tst_Badge WHERE BadgeKey >= 2", L"BadgeKey"), Strings({L"4"}));
+}
+
+TEST_F(Enumeration, TotalRowCountIgnoresPagingAndFollowsTheQuery)
+{
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    mapper->SetEndingRecord(1);
+    EXPECT_EQ(mapper->GetTotalRowCount(false), 4);
+    auto query = CWmipQuery::CreateFromQuery(L"SELECT * FROM Tst_Badge WHERE OwnerName = 'Adams'");
+    ASSERT_NE(query, nullptr);
+    mapper->SetQuery(query.get());
+    EXPECT_EQ(mapper->GetTotalRowCount(true), 2);
+
+    static_cast<TestBadgeMapper&>(*mapper).m_dropKey = true;
+    auto dropped = CWmipQuery::CreateFromQuery(L"SELECT * FROM Tst_Badge WHERE BadgeKey = 4 OR Status = 0");
+    ASSERT_NE(dropped, nullptr);
+    mapper->SetQuery(dropped.get());
+    EXPECT_EQ(mapper->GetTotalRowCount(false), 2);
+    mapper->SetQuery(nullptr);
+}
+
+TEST_F(Enumeration, KeyedReadGivesOnlyTheNamedInstance)
+{
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    // The key comparison is dropped from the SQL, which then selects every badge: the read
+    // must still answer badge 4 and nothing else.
+    static_cast<TestBadgeMapper&>(*mapper).m_dropKey = true;
+    CWmipObjectPath path(L"Tst_Badge");
+    path.AddKey(L"BadgeKey", 4);
+    IWbemClassObject* instance = mapper->GetCurrentInstance(&path);
+    ASSERT_NE(instance, nullptr);
+    EXPECT_EQ(Text(instance, L"BadgeKey"), L"4");
+    instance->Release();
+
+    CWmipObjectPath missing(L"Tst_Badge");
+    missing.AddKey(L"BadgeKey", 3);  // exists, but outside alice's segments
+    EXPECT_EQ(mapper->GetCurrentInstance(&missing), nullptr);
+    EXPECT_FALSE(mapper->HasMoreInstances());
+}
+
+TEST_F(Enumeration, ClassWithoutTableOrPropertiesEnumeratesNothing)
+{
+    auto mapper = MakeMapper(L"Tst_Empty");
+    ASSERT_NE(mapper, nullptr);
+    EXPECT_FALSE(mapper->BeginEnumeration());
+    EXPECT_FALSE(mapper->HasMoreInstances());
+    IWbemClassObject* instance = nullptr;
+    EXPECT_EQ(mapper->NextInstance(&instance, 0), WBEM_S_NO_MORE_DATA);
+    EXPECT_EQ(instance, nullptr);
+    EXPECT_EQ(mapper->GetTotalRowCount(false), 0);
+    mapper->EndEnumeration();
+}
+
+TEST_F(Enumeration, DatabaseFailuresAreReportedNotSwallowed)
+{
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    m_connection->GetDatabase()->TestHookFailNextStatements(1, 1);
+    EXPECT_FALSE(mapper->BeginEnumeration());
+    EXPECT_FALSE(mapper->HasMoreInstances());
+
+    m_connection->GetDatabase()->TestHookFailNextStatements(1, 1);
+    try
+    {
+        mapper->GetTotalRowCount(true);
+        ADD_FAILURE() << "a failed count was answered";
+    }
+    catch (const CWMIException& e)
+    {
+        EXPECT_EQ(e.GetHResult(), WBEM_E_INVALID_QUERY);
+    }
+
+    // A lost connection reaches the caller as the database's own exception.
+    m_connection->GetDatabase()->TestHookFailNextStatements(1, 10);
+    EXPECT_THROW(mapper->GetTotalRowCount(false), CDBException);
+}
+
+TEST_F(Enumeration, MapperBeginsAgainAfterAnEndedEnumeration)
+{
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    ASSERT_TRUE(mapper->BeginEnumeration());
+    ASSERT_TRUE(mapper->HasMoreInstances());
+    // Beginning again while rows are open replaces the open recordset.
+    EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), Strings({L"1", L"2", L"4", L"5"}));
+}
+
+}  // namespace
