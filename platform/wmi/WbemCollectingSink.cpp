@@ -1,0 +1,95 @@
+#include "platform/wmi/WbemCollectingSink.h"
+
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/WbemCall.h"
+
+#include <algorithm>
+
+ComPtr<WbemCollectingSink> WbemCollectingSink::Create()
+{
+    return MakeComObject<WbemCollectingSink>();
+}
+
+HRESULT WbemCollectingSink::QueryInterface(REFIID iid, void** object)
+{
+    if (object == nullptr)
+        return E_POINTER;
+    *object = nullptr;
+    if (iid != IUnknown::kIID && iid != IWbemObjectSink::kIID)
+        return E_NOINTERFACE;
+    *object = static_cast<IWbemObjectSink*>(this);
+    AddRef();
+    return S_OK;
+}
+
+HRESULT WbemCollectingSink::Indicate(LONG count, IWbemClassObject** objects)
+{
+    if (count < 0 || (count > 0 && objects == nullptr))
+        return WBEM_E_INVALID_PARAMETER;
+    if (count > 0 && std::any_of(objects, objects + count, [](IWbemClassObject* one) { return one == nullptr; }))
+        return WBEM_E_INVALID_PARAMETER;
+    return WbemCall::Run([&]() -> HRESULT {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        if (m_complete)
+            return WBEM_E_INVALID_OPERATION;
+        m_objects.reserve(m_objects.size() + static_cast<std::size_t>(count));
+        for (LONG i = 0; i < count; ++i)
+            m_objects.emplace_back(objects[i]);
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+HRESULT WbemCollectingSink::SetStatus(LONG flags, HRESULT result, BSTR param, IWbemClassObject* statusObject)
+{
+    if (flags != WBEM_STATUS_COMPLETE)
+        return WBEM_S_NO_ERROR;
+    return WbemCall::Run([&]() -> HRESULT {
+        {
+            const std::lock_guard<std::mutex> guard(m_lock);
+            if (m_complete)
+                return WBEM_E_INVALID_OPERATION;
+            m_resultText = param == nullptr ? std::wstring() : std::wstring(param, SysStringLen(param));
+            m_statusObject = statusObject;
+            m_result = result;
+            m_complete = true;
+        }
+        m_completed.notify_all();
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+bool WbemCollectingSink::Wait(std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> guard(m_lock);
+    return m_completed.wait_for(guard, timeout, [this] { return m_complete; });
+}
+
+bool WbemCollectingSink::IsComplete() const
+{
+    const std::lock_guard<std::mutex> guard(m_lock);
+    return m_complete;
+}
+
+HRESULT WbemCollectingSink::Result() const
+{
+    const std::lock_guard<std::mutex> guard(m_lock);
+    return m_result;
+}
+
+std::wstring WbemCollectingSink::ResultText() const
+{
+    const std::lock_guard<std::mutex> guard(m_lock);
+    return m_resultText;
+}
+
+ComPtr<IWbemClassObject> WbemCollectingSink::StatusObject() const
+{
+    const std::lock_guard<std::mutex> guard(m_lock);
+    return m_statusObject;
+}
+
+std::vector<ComPtr<IWbemClassObject>> WbemCollectingSink::Objects() const
+{
+    const std::lock_guard<std::mutex> guard(m_lock);
+    return m_objects;
+}

@@ -1,0 +1,626 @@
+#include "platform/wmi/WbemServiceNamespace.h"
+
+#include "platform/com/ComError.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemProviderInit.h"
+#include "platform/wmi/WbemCall.h"
+#include "platform/wmi/WbemCallResult.h"
+#include "platform/wmi/WbemClassObject.h"
+#include "platform/wmi/WbemCollectingSink.h"
+#include "platform/wmi/WbemEnumerator.h"
+#include "platform/wmi/WbemErrorInfo.h"
+#include "platform/wmi/WbemForwardingSink.h"
+#include "platform/wmi/WbemInitSink.h"
+#include "platform/wmi/WbemName.h"
+#include "platform/wmi/WbemPathParser.h"
+#include "platform/wmi/WbemQueryParser.h"
+
+#include <new>
+
+namespace
+{
+// Indicates the objects in one call and ends the request with success.
+void SendAll(const std::vector<ComPtr<WbemClassObject>>& objects, WbemForwardingSink& reply)
+{
+    std::vector<IWbemClassObject*> raw;
+    raw.reserve(objects.size());
+    for (const ComPtr<WbemClassObject>& object : objects)
+        raw.push_back(object.Get());
+    if (!raw.empty())
+        reply.Indicate(static_cast<LONG>(raw.size()), raw.data());
+    reply.Finish(WBEM_S_NO_ERROR, nullptr);
+}
+
+// The text of a property of an instance; empty when it has none.
+std::wstring TextProperty(IWbemClassObject* object, LPCWSTR name)
+{
+    _variant_t value;
+    if (FAILED(object->Get(name, 0, &value, nullptr, nullptr)) || value.vt != VT_BSTR || value.bstrVal == nullptr)
+        return std::wstring();
+    return std::wstring(value.bstrVal, SysStringLen(value.bstrVal));
+}
+
+template <class T>
+void Clear(T** out)
+{
+    if (out != nullptr)
+        *out = nullptr;
+}
+} // namespace
+
+ComPtr<WbemServiceNamespace> WbemServiceNamespace::Create(std::shared_ptr<WbemRepository> repository)
+{
+    return MakeComObject<WbemServiceNamespace>(std::move(repository));
+}
+
+WbemServiceNamespace::WbemServiceNamespace(std::shared_ptr<WbemRepository> repository)
+    : m_repository(std::move(repository))
+{
+}
+
+HRESULT WbemServiceNamespace::RegisterProvider(const std::wstring& name, IUnknown* provider, LPCWSTR user,
+                                               LPCWSTR locale, IWbemContext* context)
+{
+    if (name.empty() || provider == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    return WbemCall::Run([&]() -> HRESULT {
+        const ComPtr<IUnknown> object(provider);
+        const ComPtr<IWbemServices> services = object.As<IWbemServices>();
+        const ComPtr<IWbemProviderInit> init = object.As<IWbemProviderInit>();
+        if (!services || !init)
+            return WBEM_E_INVALID_PARAMETER;
+        const std::wstring key = WbemName::Upper(name);
+        {
+            const std::lock_guard<std::mutex> guard(m_lock);
+            if (m_providers.count(key) != 0)
+                return WBEM_E_ALREADY_EXISTS;
+        }
+        // Initialize takes writable texts; it gets copies of its own.
+        std::wstring userText = user == nullptr ? std::wstring() : std::wstring(user);
+        std::wstring localeText = locale == nullptr ? std::wstring() : std::wstring(locale);
+        std::wstring nsText = m_repository->Namespace();
+        const ComPtr<WbemInitSink> initSink = WbemInitSink::Create();
+        const HRESULT hr = init->Initialize(user == nullptr ? nullptr : userText.data(), 0, nsText.data(),
+                                            locale == nullptr ? nullptr : localeText.data(), this, context,
+                                            initSink.Get());
+        if (FAILED(hr))
+            return hr;
+        const std::optional<LONG> status = initSink->Wait(Timeout());
+        if (!status)
+            return WBEM_E_PROVIDER_TIMED_OUT;
+        if (*status != WBEM_S_INITIALIZED)
+            return FAILED(*status) ? static_cast<HRESULT>(*status) : WBEM_E_PROVIDER_LOAD_FAILURE;
+        const std::lock_guard<std::mutex> guard(m_lock);
+        if (!m_providers.emplace(key, services).second)
+            return WBEM_E_ALREADY_EXISTS;
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+void WbemServiceNamespace::ReleaseProviders()
+{
+    std::map<std::wstring, ComPtr<IWbemServices>> released;
+    {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        released.swap(m_providers);
+    }
+    // The providers are released here, outside the lock: a provider's last Release may call
+    // back into the namespace.
+}
+
+void WbemServiceNamespace::SetProviderTimeout(std::chrono::milliseconds timeout)
+{
+    const std::lock_guard<std::mutex> guard(m_lock);
+    m_timeout = timeout;
+}
+
+std::chrono::milliseconds WbemServiceNamespace::Timeout() const
+{
+    const std::lock_guard<std::mutex> guard(m_lock);
+    return m_timeout;
+}
+
+ComPtr<IWbemServices> WbemServiceNamespace::FindProvider(const std::wstring& name) const
+{
+    const std::lock_guard<std::mutex> guard(m_lock);
+    const auto found = m_providers.find(WbemName::Upper(name));
+    return found == m_providers.end() ? nullptr : found->second;
+}
+
+HRESULT WbemServiceNamespace::QueryInterface(REFIID iid, void** object)
+{
+    if (object == nullptr)
+        return E_POINTER;
+    *object = nullptr;
+    if (iid != IUnknown::kIID && iid != IWbemServices::kIID)
+        return E_NOINTERFACE;
+    *object = static_cast<IWbemServices*>(this);
+    AddRef();
+    return S_OK;
+}
+
+void WbemServiceNamespace::Start(const Request& request, WbemForwardingSink& reply)
+{
+    try
+    {
+        request(reply);
+    }
+    catch (const std::bad_alloc&)
+    {
+        reply.Finish(WBEM_E_OUT_OF_MEMORY, nullptr);
+    }
+    catch (const _com_error& error)
+    {
+        reply.Finish(error.Error(), nullptr);
+    }
+    catch (...)
+    {
+        // Whatever a provider lets escape must not cross the interface; the request fails.
+        reply.Finish(WBEM_E_PROVIDER_FAILURE, nullptr);
+    }
+}
+
+HRESULT WbemServiceNamespace::Answer(IWbemObjectSink* sink, const Request& request)
+{
+    return WbemCall::Run([&]() -> HRESULT {
+        const ComPtr<WbemForwardingSink> reply =
+            WbemForwardingSink::Create(sink, m_repository->Server(), m_repository->Namespace());
+        Start(request, *reply);
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+WbemServiceNamespace::Outcome WbemServiceNamespace::Collect(const Request& request)
+{
+    Outcome outcome;
+    const HRESULT hr = WbemCall::Run([&]() -> HRESULT {
+        const ComPtr<WbemCollectingSink> collector = WbemCollectingSink::Create();
+        const ComPtr<WbemForwardingSink> reply =
+            WbemForwardingSink::Create(collector.Get(), m_repository->Server(), m_repository->Namespace());
+        Start(request, *reply);
+        // A provider that never reports is cut off; whatever it sends later is refused.
+        if (!collector->Wait(Timeout()))
+            reply->Finish(WBEM_E_PROVIDER_TIMED_OUT, nullptr);
+        outcome.result = collector->Result();
+        outcome.objects = collector->Objects();
+        outcome.resultText = collector->ResultText();
+        WbemErrorInfo::Set(FAILED(outcome.result) ? collector->StatusObject().Get() : nullptr);
+        return WBEM_S_NO_ERROR;
+    });
+    if (FAILED(hr))
+    {
+        WbemErrorInfo::Set(nullptr);
+        outcome = Outcome{hr, {}, {}};
+    }
+    return outcome;
+}
+
+HRESULT WbemServiceNamespace::ParsePath(std::wstring_view path, std::wstring* className, bool* instance) const
+{
+    WbemPathParser::Result parsed;
+    const HRESULT hr = WbemPathParser::Parse(path, &parsed);
+    if (FAILED(hr))
+        return hr;
+    if (!parsed.ns.empty() && !WbemName::Equal(parsed.ns, m_repository->Namespace()))
+        return WBEM_E_INVALID_NAMESPACE;
+    *className = std::move(parsed.className);
+    *instance = parsed.instance;
+    return WBEM_S_NO_ERROR;
+}
+
+void WbemServiceNamespace::Route(std::wstring_view className, HRESULT unprovided, WbemForwardingSink& reply,
+                                 const ProviderCall& call)
+{
+    std::wstring providerName;
+    const HRESULT hr = m_repository->GetInstanceProvider(className, &providerName);
+    if (FAILED(hr))
+    {
+        reply.Finish(hr == WBEM_E_NOT_FOUND ? WBEM_E_INVALID_CLASS : hr, nullptr);
+        return;
+    }
+    if (providerName.empty())
+    {
+        reply.Finish(unprovided, nullptr);
+        return;
+    }
+    const ComPtr<IWbemServices> provider = FindProvider(providerName);
+    if (!provider)
+    {
+        reply.Finish(WBEM_E_PROVIDER_NOT_FOUND, nullptr);
+        return;
+    }
+    // A provider that fails its call reports nothing; the failure becomes the final status.
+    const HRESULT called = call(provider.Get(), &reply);
+    if (FAILED(called))
+        reply.Finish(called, nullptr);
+}
+
+void WbemServiceNamespace::GetObjectRequest(std::wstring_view path, BSTR pathText, LONG flags,
+                                            IWbemContext* context, WbemForwardingSink& reply)
+{
+    if (path.empty())
+    {
+        SendAll({WbemClassObject::CreateEmptyClass()}, reply);
+        return;
+    }
+    std::wstring className;
+    bool instance = false;
+    HRESULT hr = ParsePath(path, &className, &instance);
+    if (FAILED(hr))
+    {
+        reply.Finish(hr, nullptr);
+        return;
+    }
+    if (!instance)
+    {
+        ComPtr<WbemClassObject> copy;
+        hr = m_repository->GetClass(className, &copy);
+        if (FAILED(hr))
+            reply.Finish(hr, nullptr);
+        else
+            SendAll({copy}, reply);
+        return;
+    }
+    Route(className, WBEM_E_NOT_FOUND, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
+        return provider->GetObjectAsync(pathText, flags, context, sink);
+    });
+}
+
+void WbemServiceNamespace::ClassEnumRequest(std::wstring_view superclass, LONG flags, WbemForwardingSink& reply)
+{
+    std::vector<ComPtr<WbemClassObject>> classes;
+    const HRESULT hr = m_repository->EnumerateClasses(superclass, (flags & WBEM_FLAG_SHALLOW) == 0, &classes);
+    if (FAILED(hr))
+        reply.Finish(hr, nullptr);
+    else
+        SendAll(classes, reply);
+}
+
+void WbemServiceNamespace::InstanceEnumRequest(BSTR className, LONG flags, IWbemContext* context,
+                                               WbemForwardingSink& reply)
+{
+    const std::wstring_view name = WbemName::View(className);
+    if (!WbemName::IsValidIdentifier(name))
+    {
+        reply.Finish(WBEM_E_INVALID_CLASS, nullptr);
+        return;
+    }
+    Route(name, WBEM_S_NO_ERROR, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
+        return provider->CreateInstanceEnumAsync(className, flags, context, sink);
+    });
+}
+
+void WbemServiceNamespace::QueryRequest(BSTR language, BSTR query, LONG flags, IWbemContext* context,
+                                        WbemForwardingSink& reply)
+{
+    if (!WbemQueryParser::IsWql(WbemName::View(language)))
+    {
+        reply.Finish(WBEM_E_INVALID_QUERY_TYPE, nullptr);
+        return;
+    }
+    std::wstring className;
+    const HRESULT hr = WbemQueryParser::SelectedClass(WbemName::View(query), &className);
+    if (FAILED(hr))
+    {
+        reply.Finish(hr, nullptr);
+        return;
+    }
+    Route(className, WBEM_S_NO_ERROR, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
+        return provider->ExecQueryAsync(language, query, flags, context, sink);
+    });
+}
+
+void WbemServiceNamespace::PutInstanceRequest(IWbemClassObject* instance, LONG flags, IWbemContext* context,
+                                              WbemForwardingSink& reply)
+{
+    _variant_t genus;
+    const std::wstring className = TextProperty(instance, L"__CLASS");
+    if (FAILED(instance->Get(L"__GENUS", 0, &genus, nullptr, nullptr)) || genus.vt != VT_I4 ||
+        genus.lVal != WBEM_GENUS_INSTANCE || className.empty())
+    {
+        reply.Finish(WBEM_E_INVALID_PARAMETER, nullptr);
+        return;
+    }
+    Route(className, WBEM_E_NOT_SUPPORTED, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
+        return provider->PutInstanceAsync(instance, flags, context, sink);
+    });
+}
+
+void WbemServiceNamespace::DeleteInstanceRequest(BSTR path, LONG flags, IWbemContext* context,
+                                                 WbemForwardingSink& reply)
+{
+    std::wstring className;
+    bool instance = false;
+    HRESULT hr = ParsePath(WbemName::View(path), &className, &instance);
+    if (SUCCEEDED(hr) && !instance)
+        hr = WBEM_E_INVALID_OBJECT_PATH;
+    if (FAILED(hr))
+    {
+        reply.Finish(hr, nullptr);
+        return;
+    }
+    Route(className, WBEM_E_NOT_FOUND, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
+        return provider->DeleteInstanceAsync(path, flags, context, sink);
+    });
+}
+
+void WbemServiceNamespace::ExecMethodRequest(BSTR path, BSTR method, LONG flags, IWbemContext* context,
+                                             IWbemClassObject* inParams, WbemForwardingSink& reply)
+{
+    std::wstring className;
+    bool instance = false;
+    HRESULT hr = ParsePath(WbemName::View(path), &className, &instance);
+    if (FAILED(hr))
+    {
+        reply.Finish(hr, nullptr);
+        return;
+    }
+    ComPtr<WbemClassObject> definition;
+    hr = m_repository->GetClass(className, &definition);
+    if (FAILED(hr))
+    {
+        reply.Finish(hr == WBEM_E_NOT_FOUND ? WBEM_E_INVALID_CLASS : hr, nullptr);
+        return;
+    }
+    if (!WbemName::IsValidIdentifier(WbemName::View(method)) ||
+        FAILED(definition->GetMethod(method, 0, nullptr, nullptr)))
+    {
+        reply.Finish(WBEM_E_INVALID_METHOD, nullptr);
+        return;
+    }
+    Route(className, WBEM_E_NOT_SUPPORTED, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
+        return provider->ExecMethodAsync(path, method, flags, context, inParams, sink);
+    });
+}
+
+HRESULT WbemServiceNamespace::OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices** workingNamespace,
+                                            IWbemCallResult** result)
+{
+    Clear(workingNamespace);
+    Clear(result);
+    return WBEM_E_NOT_SUPPORTED;
+}
+
+HRESULT WbemServiceNamespace::CancelAsyncCall(IWbemObjectSink*)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+
+HRESULT WbemServiceNamespace::QueryObjectSink(LONG, IWbemObjectSink** responseHandler)
+{
+    Clear(responseHandler);
+    return WBEM_E_NOT_SUPPORTED;
+}
+
+HRESULT WbemServiceNamespace::GetObject(const BSTR objectPath, LONG flags, IWbemContext* context,
+                                        IWbemClassObject** object, IWbemCallResult** callResult)
+{
+    Clear(object);
+    Clear(callResult);
+    Outcome outcome = Collect([&](WbemForwardingSink& reply) {
+        GetObjectRequest(WbemName::View(objectPath), objectPath, flags, context, reply);
+    });
+    ComPtr<IWbemClassObject> found;
+    if (SUCCEEDED(outcome.result))
+    {
+        if (outcome.objects.empty())
+            outcome.result = outcome.result == WBEM_S_ACCESS_DENIED ? WBEM_E_ACCESS_DENIED : WBEM_E_NOT_FOUND;
+        else
+            found = outcome.objects.front();
+    }
+    return WbemCall::Run([&]() -> HRESULT {
+        if (callResult != nullptr)
+            *callResult = WbemCallResult::Create(outcome.result, found.Get(), std::wstring()).Detach();
+        if (object != nullptr)
+            *object = found.Detach();
+        return outcome.result;
+    });
+}
+
+HRESULT WbemServiceNamespace::GetObjectAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
+                                             IWbemObjectSink* responseHandler)
+{
+    if (responseHandler == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    return Answer(responseHandler, [&](WbemForwardingSink& reply) {
+        GetObjectRequest(WbemName::View(objectPath), objectPath, flags, context, reply);
+    });
+}
+
+HRESULT WbemServiceNamespace::PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult** callResult)
+{
+    Clear(callResult);
+    return WBEM_E_NOT_SUPPORTED;
+}
+
+HRESULT WbemServiceNamespace::PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+
+HRESULT WbemServiceNamespace::DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult** callResult)
+{
+    Clear(callResult);
+    return WBEM_E_NOT_SUPPORTED;
+}
+
+HRESULT WbemServiceNamespace::DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+
+HRESULT WbemServiceNamespace::CreateClassEnum(const BSTR superclass, LONG flags, IWbemContext*,
+                                              IEnumWbemClassObject** enumerator)
+{
+    if (enumerator == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *enumerator = nullptr;
+    Outcome outcome = Collect(
+        [&](WbemForwardingSink& reply) { ClassEnumRequest(WbemName::View(superclass), flags, reply); });
+    if (FAILED(outcome.result))
+        return outcome.result;
+    return WbemCall::Run([&]() -> HRESULT {
+        *enumerator = WbemEnumerator::Create(std::move(outcome.objects)).Detach();
+        return outcome.result;
+    });
+}
+
+HRESULT WbemServiceNamespace::CreateClassEnumAsync(const BSTR superclass, LONG flags, IWbemContext*,
+                                                   IWbemObjectSink* responseHandler)
+{
+    if (responseHandler == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    return Answer(responseHandler,
+                  [&](WbemForwardingSink& reply) { ClassEnumRequest(WbemName::View(superclass), flags, reply); });
+}
+
+HRESULT WbemServiceNamespace::PutInstance(IWbemClassObject* instance, LONG flags, IWbemContext* context,
+                                          IWbemCallResult** callResult)
+{
+    Clear(callResult);
+    if (instance == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    const Outcome outcome =
+        Collect([&](WbemForwardingSink& reply) { PutInstanceRequest(instance, flags, context, reply); });
+    return WbemCall::Run([&]() -> HRESULT {
+        if (callResult != nullptr)
+            *callResult = WbemCallResult::Create(outcome.result, nullptr, outcome.resultText).Detach();
+        return outcome.result;
+    });
+}
+
+HRESULT WbemServiceNamespace::PutInstanceAsync(IWbemClassObject* instance, LONG flags, IWbemContext* context,
+                                               IWbemObjectSink* responseHandler)
+{
+    if (instance == nullptr || responseHandler == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    return Answer(responseHandler,
+                  [&](WbemForwardingSink& reply) { PutInstanceRequest(instance, flags, context, reply); });
+}
+
+HRESULT WbemServiceNamespace::DeleteInstance(const BSTR objectPath, LONG flags, IWbemContext* context,
+                                             IWbemCallResult** callResult)
+{
+    Clear(callResult);
+    if (objectPath == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    const Outcome outcome =
+        Collect([&](WbemForwardingSink& reply) { DeleteInstanceRequest(objectPath, flags, context, reply); });
+    return WbemCall::Run([&]() -> HRESULT {
+        if (callResult != nullptr)
+            *callResult = WbemCallResult::Create(outcome.result, nullptr, std::wstring()).Detach();
+        return outcome.result;
+    });
+}
+
+HRESULT WbemServiceNamespace::DeleteInstanceAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
+                                                  IWbemObjectSink* responseHandler)
+{
+    if (objectPath == nullptr || responseHandler == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    return Answer(responseHandler,
+                  [&](WbemForwardingSink& reply) { DeleteInstanceRequest(objectPath, flags, context, reply); });
+}
+
+HRESULT WbemServiceNamespace::CreateInstanceEnum(const BSTR filter, LONG flags, IWbemContext* context,
+                                                 IEnumWbemClassObject** enumerator)
+{
+    if (enumerator == nullptr || filter == nullptr)
+    {
+        Clear(enumerator);
+        return WBEM_E_INVALID_PARAMETER;
+    }
+    *enumerator = nullptr;
+    Outcome outcome =
+        Collect([&](WbemForwardingSink& reply) { InstanceEnumRequest(filter, flags, context, reply); });
+    if (FAILED(outcome.result))
+        return outcome.result;
+    return WbemCall::Run([&]() -> HRESULT {
+        *enumerator = WbemEnumerator::Create(std::move(outcome.objects)).Detach();
+        return outcome.result;
+    });
+}
+
+HRESULT WbemServiceNamespace::CreateInstanceEnumAsync(const BSTR filter, LONG flags, IWbemContext* context,
+                                                      IWbemObjectSink* responseHandler)
+{
+    if (filter == nullptr || responseHandler == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    return Answer(responseHandler,
+                  [&](WbemForwardingSink& reply) { InstanceEnumRequest(filter, flags, context, reply); });
+}
+
+HRESULT WbemServiceNamespace::ExecQuery(const BSTR queryLanguage, const BSTR query, LONG flags,
+                                        IWbemContext* context, IEnumWbemClassObject** enumerator)
+{
+    if (enumerator == nullptr || queryLanguage == nullptr || query == nullptr)
+    {
+        Clear(enumerator);
+        return WBEM_E_INVALID_PARAMETER;
+    }
+    *enumerator = nullptr;
+    Outcome outcome =
+        Collect([&](WbemForwardingSink& reply) { QueryRequest(queryLanguage, query, flags, context, reply); });
+    if (FAILED(outcome.result))
+        return outcome.result;
+    return WbemCall::Run([&]() -> HRESULT {
+        *enumerator = WbemEnumerator::Create(std::move(outcome.objects)).Detach();
+        return outcome.result;
+    });
+}
+
+HRESULT WbemServiceNamespace::ExecQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags,
+                                             IWbemContext* context, IWbemObjectSink* responseHandler)
+{
+    if (queryLanguage == nullptr || query == nullptr || responseHandler == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    return Answer(responseHandler,
+                  [&](WbemForwardingSink& reply) { QueryRequest(queryLanguage, query, flags, context, reply); });
+}
+
+HRESULT WbemServiceNamespace::ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
+                                                    IEnumWbemClassObject** enumerator)
+{
+    Clear(enumerator);
+    return WBEM_E_NOT_SUPPORTED;
+}
+
+HRESULT WbemServiceNamespace::ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
+                                                         IWbemObjectSink*)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+
+HRESULT WbemServiceNamespace::ExecMethod(const BSTR objectPath, const BSTR methodName, LONG flags,
+                                         IWbemContext* context, IWbemClassObject* inParams,
+                                         IWbemClassObject** outParams, IWbemCallResult** callResult)
+{
+    Clear(outParams);
+    Clear(callResult);
+    if (objectPath == nullptr || methodName == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    const Outcome outcome = Collect([&](WbemForwardingSink& reply) {
+        ExecMethodRequest(objectPath, methodName, flags, context, inParams, reply);
+    });
+    ComPtr<IWbemClassObject> out;
+    if (SUCCEEDED(outcome.result) && !outcome.objects.empty())
+        out = outcome.objects.front();
+    return WbemCall::Run([&]() -> HRESULT {
+        if (callResult != nullptr)
+            *callResult = WbemCallResult::Create(outcome.result, out.Get(), std::wstring()).Detach();
+        if (outParams != nullptr)
+            *outParams = out.Detach();
+        return outcome.result;
+    });
+}
+
+HRESULT WbemServiceNamespace::ExecMethodAsync(const BSTR objectPath, const BSTR methodName, LONG flags,
+                                              IWbemContext* context, IWbemClassObject* inParams,
+                                              IWbemObjectSink* responseHandler)
+{
+    if (objectPath == nullptr || methodName == nullptr || responseHandler == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    return Answer(responseHandler, [&](WbemForwardingSink& reply) {
+        ExecMethodRequest(objectPath, methodName, flags, context, inParams, reply);
+    });
+}

@@ -1,0 +1,187 @@
+// WbemServiceNamespace: one namespace of the WMI service stand-in, as an IWbemServices. Class
+// requests (GetObject with a class path, CreateClassEnum, and their asynchronous forms) are
+// answered from the namespace's WbemRepository. Instance requests (GetObject with a keyed
+// path, CreateInstanceEnum, ExecQuery in WQL, PutInstance, DeleteInstance, ExecMethod, each
+// synchronous or asynchronous) go to the provider that the class's "Provider" qualifier
+// names, through the provider's asynchronous method and a forwarding sink; a synchronous call
+// waits for the provider's single final status. Calls are made on the caller's own thread,
+// so the caller identity of that thread (platform/security) stays in effect for the
+// provider, and the caller's context reaches the provider unchanged.
+//
+// A provider is any object implementing IWbemServices and IWbemProviderInit; RegisterProvider
+// initialises it with this namespace as its services. Errors found by the namespace itself
+// are those the WMI service gives: WBEM_E_NOT_FOUND for an unknown class path,
+// WBEM_E_INVALID_CLASS for an instance request on an unknown class or an enumeration below
+// one, WBEM_E_INVALID_OBJECT_PATH, WBEM_E_INVALID_QUERY, WBEM_E_INVALID_QUERY_TYPE,
+// WBEM_E_INVALID_METHOD, WBEM_E_INVALID_NAMESPACE for a path of another namespace,
+// WBEM_E_PROVIDER_NOT_FOUND when the named provider is not registered. A class that no
+// provider serves has no instances: its enumerations are empty, a keyed get or a delete is
+// WBEM_E_NOT_FOUND, a put or a method WBEM_E_NOT_SUPPORTED.
+//
+// The asynchronous forms return WBEM_E_INVALID_PARAMETER for a null sink or a null required
+// argument (nothing reported); otherwise they return WBEM_S_NO_ERROR and the sink receives
+// the objects and exactly one final status, with the provider's status object. A failed
+// synchronous call leaves the status object in WbemErrorInfo. OpenNamespace, CancelAsyncCall,
+// QueryObjectSink, the class-writing methods and the notification queries are not offered:
+// WBEM_E_NOT_SUPPORTED.
+//
+// Owned through its reference count (atomic). A registered provider holds a reference to the
+// namespace and the namespace one to the provider: the owner calls ReleaseProviders before
+// letting go. Thread-safe: the provider table is guarded by m_lock, which is never held while
+// a provider runs, so providers may call back into the namespace (nested requests).
+#pragma once
+
+#include "platform/com/Unknown.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemServices.h"
+#include "platform/wmi/WbemRepository.h"
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class WbemForwardingSink;
+
+class WbemServiceNamespace final : public RefCounted<WbemServiceNamespace, IWbemServices>
+{
+public:
+    // How long a synchronous call or a provider's initialisation waits for its status.
+    static constexpr std::chrono::milliseconds kDefaultProviderTimeout = std::chrono::minutes(5);
+
+    // A namespace answering from `repository` (not null), named as the repository is.
+    static ComPtr<WbemServiceNamespace> Create(std::shared_ptr<WbemRepository> repository);
+
+    // Use Create; public only for MakeComObject.
+    explicit WbemServiceNamespace(std::shared_ptr<WbemRepository> repository);
+
+    // The repository the namespace answers from; lives as long as the namespace.
+    WbemRepository& Repository() const { return *m_repository; }
+
+    // Initialises `provider` (IWbemProviderInit::Initialize with `user`, flags 0, this
+    // namespace's name, `locale`, this namespace as its services, `context` and an init sink),
+    // waits for its status and, when it is WBEM_S_INITIALIZED, serves the classes whose
+    // "Provider" qualifier is `name` (compared without regard to case) through it.
+    // WBEM_S_NO_ERROR; WBEM_E_INVALID_PARAMETER for an empty name, a null provider or one
+    // without IWbemServices and IWbemProviderInit; WBEM_E_ALREADY_EXISTS for a name in use;
+    // the HRESULT Initialize returned or the failure it reported; WBEM_E_PROVIDER_TIMED_OUT
+    // when it reported nothing in time.
+    HRESULT RegisterProvider(const std::wstring& name, IUnknown* provider, LPCWSTR user, LPCWSTR locale,
+                             IWbemContext* context);
+    // Gives back every registered provider; their classes answer WBEM_E_PROVIDER_NOT_FOUND
+    // from then on.
+    void ReleaseProviders();
+    // Changes how long synchronous calls and initialisations wait (kDefaultProviderTimeout).
+    void SetProviderTimeout(std::chrono::milliseconds timeout);
+
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    HRESULT OpenNamespace(const BSTR ns, LONG flags, IWbemContext* context, IWbemServices** workingNamespace,
+                          IWbemCallResult** result) override;
+    HRESULT CancelAsyncCall(IWbemObjectSink* sink) override;
+    HRESULT QueryObjectSink(LONG flags, IWbemObjectSink** responseHandler) override;
+    // An empty or null path gives a new empty class; a class path a copy of the class; a
+    // keyed path the provider's instance (WBEM_E_NOT_FOUND when it sends none).
+    HRESULT GetObject(const BSTR objectPath, LONG flags, IWbemContext* context, IWbemClassObject** object,
+                      IWbemCallResult** callResult) override;
+    HRESULT GetObjectAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
+                           IWbemObjectSink* responseHandler) override;
+    HRESULT PutClass(IWbemClassObject* object, LONG flags, IWbemContext* context,
+                     IWbemCallResult** callResult) override;
+    HRESULT PutClassAsync(IWbemClassObject* object, LONG flags, IWbemContext* context,
+                          IWbemObjectSink* responseHandler) override;
+    HRESULT DeleteClass(const BSTR className, LONG flags, IWbemContext* context,
+                        IWbemCallResult** callResult) override;
+    HRESULT DeleteClassAsync(const BSTR className, LONG flags, IWbemContext* context,
+                             IWbemObjectSink* responseHandler) override;
+    // Copies of the classes below the superclass (null or empty: the root); WBEM_FLAG_SHALLOW
+    // gives direct subclasses only.
+    HRESULT CreateClassEnum(const BSTR superclass, LONG flags, IWbemContext* context,
+                            IEnumWbemClassObject** enumerator) override;
+    HRESULT CreateClassEnumAsync(const BSTR superclass, LONG flags, IWbemContext* context,
+                                 IWbemObjectSink* responseHandler) override;
+    // The call result (when asked for) carries the written instance's path as its string.
+    HRESULT PutInstance(IWbemClassObject* instance, LONG flags, IWbemContext* context,
+                        IWbemCallResult** callResult) override;
+    HRESULT PutInstanceAsync(IWbemClassObject* instance, LONG flags, IWbemContext* context,
+                             IWbemObjectSink* responseHandler) override;
+    HRESULT DeleteInstance(const BSTR objectPath, LONG flags, IWbemContext* context,
+                           IWbemCallResult** callResult) override;
+    HRESULT DeleteInstanceAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
+                                IWbemObjectSink* responseHandler) override;
+    HRESULT CreateInstanceEnum(const BSTR filter, LONG flags, IWbemContext* context,
+                               IEnumWbemClassObject** enumerator) override;
+    HRESULT CreateInstanceEnumAsync(const BSTR filter, LONG flags, IWbemContext* context,
+                                    IWbemObjectSink* responseHandler) override;
+    HRESULT ExecQuery(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
+                      IEnumWbemClassObject** enumerator) override;
+    HRESULT ExecQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
+                           IWbemObjectSink* responseHandler) override;
+    HRESULT ExecNotificationQuery(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
+                                  IEnumWbemClassObject** enumerator) override;
+    HRESULT ExecNotificationQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags,
+                                       IWbemContext* context, IWbemObjectSink* responseHandler) override;
+    // *outParams receives the object the method indicated (null when it sent none).
+    HRESULT ExecMethod(const BSTR objectPath, const BSTR methodName, LONG flags, IWbemContext* context,
+                       IWbemClassObject* inParams, IWbemClassObject** outParams,
+                       IWbemCallResult** callResult) override;
+    HRESULT ExecMethodAsync(const BSTR objectPath, const BSTR methodName, LONG flags, IWbemContext* context,
+                            IWbemClassObject* inParams, IWbemObjectSink* responseHandler) override;
+
+private:
+    friend class RefCounted<WbemServiceNamespace, IWbemServices>;
+    ~WbemServiceNamespace() = default;
+
+    // Starts one request that reports to the sink; it ends the request itself or leaves the
+    // ending to a provider.
+    using Request = std::function<void(WbemForwardingSink& reply)>;
+    // The provider's asynchronous call for a routed request.
+    using ProviderCall = std::function<HRESULT(IWbemServices* provider, IWbemObjectSink* sink)>;
+
+    struct Outcome
+    {
+        HRESULT result = WBEM_S_NO_ERROR;
+        std::vector<ComPtr<IWbemClassObject>> objects;
+        std::wstring resultText;
+    };
+
+    // The asynchronous skeleton: runs the request against the caller's sink.
+    HRESULT Answer(IWbemObjectSink* sink, const Request& request);
+    // The synchronous skeleton: runs the request, waits for its final status and records the
+    // status object of a failure in WbemErrorInfo.
+    Outcome Collect(const Request& request);
+    // Starts the request inside a guard that ends it with WBEM_E_OUT_OF_MEMORY or
+    // WBEM_E_PROVIDER_FAILURE when something is thrown.
+    static void Start(const Request& request, WbemForwardingSink& reply);
+
+    // The requests.
+    void GetObjectRequest(std::wstring_view path, BSTR pathText, LONG flags, IWbemContext* context,
+                          WbemForwardingSink& reply);
+    void ClassEnumRequest(std::wstring_view superclass, LONG flags, WbemForwardingSink& reply);
+    void InstanceEnumRequest(BSTR className, LONG flags, IWbemContext* context, WbemForwardingSink& reply);
+    void QueryRequest(BSTR language, BSTR query, LONG flags, IWbemContext* context, WbemForwardingSink& reply);
+    void PutInstanceRequest(IWbemClassObject* instance, LONG flags, IWbemContext* context, WbemForwardingSink& reply);
+    void DeleteInstanceRequest(BSTR path, LONG flags, IWbemContext* context, WbemForwardingSink& reply);
+    void ExecMethodRequest(BSTR path, BSTR method, LONG flags, IWbemContext* context, IWbemClassObject* inParams,
+                           WbemForwardingSink& reply);
+
+    // Hands an instance request on `className` to the class's provider. A class no provider
+    // serves ends with `unprovided`.
+    void Route(std::wstring_view className, HRESULT unprovided, WbemForwardingSink& reply, const ProviderCall& call);
+    // The class named by a path; fails as GetObject would. WBEM_S_NO_ERROR.
+    HRESULT ParsePath(std::wstring_view path, std::wstring* className, bool* instance) const;
+    // The registered provider of that name; null when there is none.
+    ComPtr<IWbemServices> FindProvider(const std::wstring& name) const;
+    std::chrono::milliseconds Timeout() const;
+
+    // Set at construction.
+    const std::shared_ptr<WbemRepository> m_repository;
+
+    mutable std::mutex m_lock;
+    // Guarded by m_lock: providers by upper-cased name, and the wait limit.
+    std::map<std::wstring, ComPtr<IWbemServices>> m_providers;
+    std::chrono::milliseconds m_timeout = kDefaultProviderTimeout;
+};

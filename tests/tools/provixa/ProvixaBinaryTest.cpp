@@ -1,0 +1,178 @@
+// Runs the built provixa program on a temporary PROVIXA_HOME, as a person would.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace
+{
+struct Outcome
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& arg)
+{
+    std::string quoted = "'";
+    for (const char c : arg)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string ReadAll(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ProvixaBinary : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "provixa-cli-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_root = pattern;
+        m_home = m_root / "home";
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_root, ignored);
+    }
+
+    Outcome Provixa(const std::vector<std::string>& args) const
+    {
+        std::string command = "PROVIXA_HOME=" + Quote(m_home.string()) + " " + Quote(PROVIXA_BINARY);
+        for (const std::string& arg : args)
+            command += " " + Quote(arg);
+        command += " >" + Quote((m_root / "out").string()) + " 2>" + Quote((m_root / "err").string());
+        Outcome run;
+        const int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = ReadAll(m_root / "out");
+        run.err = ReadAll(m_root / "err");
+        return run;
+    }
+
+    void Init() const
+    {
+        const Outcome init = Provixa({"init"});
+        ASSERT_EQ(init.status, 0) << init.err;
+    }
+
+    std::filesystem::path m_root;
+    std::filesystem::path m_home;
+};
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+} // namespace
+
+TEST_F(ProvixaBinary, InitCreatesTheInstallationThenClassesAndAQueryAnswer)
+{
+    const Outcome init = Provixa({"init"});
+    ASSERT_EQ(init.status, 0) << init.err;
+    EXPECT_TRUE(Contains(init.out, "database created")) << init.out;
+    EXPECT_TRUE(std::filesystem::exists(m_home / "provixa.db"));
+    EXPECT_FALSE(std::filesystem::exists(m_home / "provixa.db.building"));
+    EXPECT_TRUE(Contains(ReadAll(m_home / "ACS.INI"), "DataSource=sqlite:provixa.db"));
+    const std::string registry = ReadAll(m_home / "registry.ini");
+    EXPECT_TRUE(Contains(registry, "[SOFTWARE\\Brontel\\Ivarune]")) << registry;
+    EXPECT_TRUE(Contains(registry, "DefaultKeyLength=dword:00000080")) << registry;
+    EXPECT_TRUE(Contains(registry, "LogFilePath=sz:")) << registry;
+
+    const Outcome classes = Provixa({"classes"});
+    ASSERT_EQ(classes.status, 0) << classes.err;
+    EXPECT_TRUE(Contains(classes.out, "__ExtendedStatus : __NotifyStatus\n")) << classes.out;
+    EXPECT_TRUE(Contains(classes.out, "\nBnt_Reader\n")) << classes.out;
+    EXPECT_TRUE(Contains(classes.out, "\nBnt_AlarmInput : Bnt_Input\n")) << classes.out;
+
+    // A caller whose account is linked to no user is refused by the provider itself.
+    const Outcome refused = Provixa({"--sid", "S-1-5-21-1-2-3-4242", "query", "SELECT * FROM Bnt_Reader"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.out.empty()) << refused.out;
+    EXPECT_TRUE(Contains(refused.err, "Error 0x80041003 (WBEM_E_ACCESS_DENIED): ")) << refused.err;
+    EXPECT_TRUE(Contains(refused.err, "The user account has not been linked.")) << refused.err;
+
+    // A query on a class the service keeps itself succeeds with no instances.
+    const Outcome empty = Provixa({"--as", "operator", "--json", "query", "SELECT * FROM __ExtendedStatus"});
+    EXPECT_EQ(empty.status, 0) << empty.err;
+    EXPECT_EQ(empty.out, "[]\n");
+}
+
+TEST_F(ProvixaBinary, InitKeepsAnExistingInstallation)
+{
+    Init();
+    const Outcome again = Provixa({"init"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_TRUE(Contains(again.out, "database kept")) << again.out;
+    EXPECT_TRUE(Contains(again.out, "ACS.INI kept")) << again.out;
+}
+
+TEST_F(ProvixaBinary, ShowsClassesAsMofTextOrJson)
+{
+    Init();
+    const Outcome text = Provixa({"get", "Bnt_Reader"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_TRUE(Contains(text.out, "[Dynamic, Provider(\"BntProvider\")]")) << text.out;
+    EXPECT_TRUE(Contains(text.out, "class Bnt_Reader")) << text.out;
+    EXPECT_TRUE(Contains(text.out, "[key, noedit] sint32 PanelID;")) << text.out;
+    const Outcome json = Provixa({"--json", "get", "Bnt_Reader"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_TRUE(Contains(json.out, "{\"class\":\"Bnt_Reader\",\"superclass\":\"\",\"properties\":{")) << json.out;
+    EXPECT_TRUE(Contains(json.out, "\"PanelID\":\"sint32\"")) << json.out;
+    EXPECT_TRUE(Contains(json.out, "\"SetMode\"")) << json.out;
+}
+
+TEST_F(ProvixaBinary, FailuresNameTheirStatusAndExitNonZero)
+{
+    struct Case
+    {
+        std::vector<std::string> args;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"get", "Bnt_Nothing"}, 1, "Error 0x80041002 (WBEM_E_NOT_FOUND)"},
+        {{"get", "Bnt_Reader.PanelID="}, 1, "Error 0x8004103A (WBEM_E_INVALID_OBJECT_PATH)"},
+        {{"enum", "Bnt_Nothing"}, 1, "Error 0x80041010 (WBEM_E_INVALID_CLASS)"},
+        {{"query", "SELECT Bnt_Reader"}, 1, "Error 0x80041017 (WBEM_E_INVALID_QUERY)"},
+        {{"--as", "operator", "exec", "Bnt_Reader.PanelID=1,ReaderID=1", "Explode"}, 1,
+         "Error 0x8004102E (WBEM_E_INVALID_METHOD)"},
+        {{"--as", "operator", "put", "Bnt_Reader", "PanelID=abc"}, 2, "not a number of that size: abc"},
+        {{"--as", "operator", "put", "Bnt_Reader", "Colour=red"}, 2, "no property or parameter Colour"},
+        {{"--as", "nobody", "classes"}, 2, "no Windows account is linked to the user nobody"},
+        {{"--sid", "S-1-5-xx", "classes"}, 2, "not a SID: S-1-5-xx"},
+        {{"frobnicate"}, 2, "unknown command frobnicate"},
+        {{"get"}, 2, "get takes 1 operand"},
+    };
+    Init();
+    for (const Case& one : cases)
+    {
+        const Outcome run = Provixa(one.args);
+        EXPECT_EQ(run.status, one.status) << one.args.back() << "\n" << run.err;
+        EXPECT_TRUE(Contains(run.err, one.message)) << one.args.back() << "\n" << run.err;
+    }
+}
+
+TEST_F(ProvixaBinary, RequestsBeforeInitAskForIt)
+{
+    const Outcome run = Provixa({"classes"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(Contains(run.err, "run 'provixa init' first")) << run.err;
+    const Outcome help = Provixa({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(Contains(help.out, "Usage: provixa")) << help.out;
+}

@@ -1,0 +1,87 @@
+#include "tools/provixa/ProvixaOutput.h"
+#include "tools/provixa/WbemStatusName.h"
+
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/WbemClassObject.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+ComPtr<IWbemClassObject> Status(const wchar_t* description)
+{
+    ComPtr<IWbemClassObject> statusClass;
+    EXPECT_EQ(CreateWbemClass(L"__ExtendedStatus", nullptr, &statusClass), WBEM_S_NO_ERROR);
+    EXPECT_EQ(statusClass->Put(L"Description", 0, nullptr, CIM_STRING), WBEM_S_NO_ERROR);
+    ComPtr<IWbemClassObject> status;
+    EXPECT_EQ(statusClass->SpawnInstance(0, &status), WBEM_S_NO_ERROR);
+    if (description != nullptr)
+    {
+        _variant_t text(description);
+        EXPECT_EQ(status->Put(L"Description", 0, &text, 0), WBEM_S_NO_ERROR);
+    }
+    return status;
+}
+} // namespace
+
+TEST(ProvixaOutput, ErrorLinesCarryHexNameAndDescription)
+{
+    EXPECT_EQ(ProvixaOutput::Error(WBEM_E_NOT_FOUND, nullptr), "Error 0x80041002 (WBEM_E_NOT_FOUND)");
+    EXPECT_EQ(ProvixaOutput::Error(WBEM_E_ACCESS_DENIED, Status(L"Denied \u00e9").Get()),
+              "Error 0x80041003 (WBEM_E_ACCESS_DENIED): Denied \xc3\xa9");
+    EXPECT_EQ(ProvixaOutput::Error(WBEM_E_FAILED, Status(nullptr).Get()), "Error 0x80041001 (WBEM_E_FAILED)");
+    EXPECT_EQ(ProvixaOutput::Error(static_cast<HRESULT>(0x80990001u), nullptr), "Error 0x80990001");
+}
+
+TEST(ProvixaOutput, KnowsTheNamesOfTheStatusesWmiAnswers)
+{
+    EXPECT_STREQ(WbemStatusName::Of(WBEM_E_INVALID_OBJECT_PATH), "WBEM_E_INVALID_OBJECT_PATH");
+    EXPECT_STREQ(WbemStatusName::Of(WBEM_S_ACCESS_DENIED), "WBEM_S_ACCESS_DENIED");
+    EXPECT_STREQ(WbemStatusName::Of(WBEM_E_PROVIDER_TIMED_OUT), "WBEM_E_PROVIDER_TIMED_OUT");
+    EXPECT_STREQ(WbemStatusName::Of(E_INVALIDARG), "E_INVALIDARG");
+    EXPECT_EQ(WbemStatusName::Of(static_cast<HRESULT>(0x80990001u)), nullptr);
+}
+
+TEST(ProvixaOutput, JsonStringsEscapeWhatJsonCannotHold)
+{
+    EXPECT_EQ(ProvixaOutput::JsonString(L"plain"), "\"plain\"");
+    EXPECT_EQ(ProvixaOutput::JsonString(L"a\"b\\c\nd\te\x01"), "\"a\\\"b\\\\c\\nd\\te\\u0001\"");
+    EXPECT_EQ(ProvixaOutput::JsonString(L"\u20ac"), "\"\xe2\x82\xac\"");
+}
+
+TEST(ProvixaOutput, InstancesBecomeJsonWithTypedValues)
+{
+    ComPtr<IWbemClassObject> badgeClass;
+    ASSERT_EQ(CreateWbemClass(L"Bnt_Badge", nullptr, &badgeClass), WBEM_S_NO_ERROR);
+    badgeClass->Put(L"ID", 0, nullptr, CIM_SINT32);
+    badgeClass->Put(L"Name", 0, nullptr, CIM_STRING);
+    badgeClass->Put(L"Active", 0, nullptr, CIM_BOOLEAN);
+    badgeClass->Put(L"Serial", 0, nullptr, CIM_UINT64);
+    badgeClass->Put(L"Notes", 0, nullptr, CIM_STRING);
+    badgeClass->Put(L"Owner", 0, nullptr, CIM_OBJECT);
+    ComPtr<IWbemClassObject> badge;
+    ASSERT_EQ(badgeClass->SpawnInstance(0, &badge), WBEM_S_NO_ERROR);
+    _variant_t id(LONG(-7));
+    _variant_t name(L"say \"hi\"");
+    _variant_t active(true);
+    _variant_t serial(L"18446744073709551615");
+    badge->Put(L"ID", 0, &id, 0);
+    badge->Put(L"Name", 0, &name, 0);
+    badge->Put(L"Active", 0, &active, 0);
+    badge->Put(L"Serial", 0, &serial, 0);
+    ComPtr<IWbemClassObject> owner;
+    ASSERT_EQ(badgeClass->SpawnInstance(0, &owner), WBEM_S_NO_ERROR);
+    _variant_t ownerId(LONG(1));
+    owner->Put(L"ID", 0, &ownerId, 0);
+    _variant_t embedded(static_cast<IUnknown*>(owner.Get()));
+    ASSERT_EQ(badge->Put(L"Owner", 0, &embedded, 0), WBEM_S_NO_ERROR);
+
+    const std::string json = ProvixaOutput::Json(badge.Get());
+    EXPECT_EQ(json.rfind("{\"class\":\"Bnt_Badge\",\"path\":", 0), 0u) << json;
+    EXPECT_NE(json.find("\"properties\":{\"ID\":-7,\"Name\":\"say \\\"hi\\\"\",\"Active\":true,"
+                        "\"Serial\":\"18446744073709551615\",\"Notes\":null,\"Owner\":{\"class\":\"Bnt_Badge\""),
+              std::string::npos)
+        << json;
+    EXPECT_EQ(ProvixaOutput::List({}, true), "[]\n");
+    EXPECT_EQ(ProvixaOutput::List({badge, badge}, true), "[" + json + "," + json + "]\n");
+}

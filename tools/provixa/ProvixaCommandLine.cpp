@@ -1,0 +1,152 @@
+#include "tools/provixa/ProvixaCommandLine.h"
+
+#include "tools/provixa/ProvixaText.h"
+#include "platform/security/Sid.h"
+
+#include <cstddef>
+
+namespace
+{
+struct CommandSpec
+{
+    const char* name;
+    ProvixaCommandLine::Command command;
+    // Operands before the NAME=VALUE assignments, and whether assignments may follow.
+    std::size_t fixedOperands;
+    bool assignments;
+};
+
+const CommandSpec kCommands[] = {
+    {"init", ProvixaCommandLine::Command::Init, 0, false},
+    {"classes", ProvixaCommandLine::Command::Classes, 0, false},
+    {"get", ProvixaCommandLine::Command::Get, 1, false},
+    {"enum", ProvixaCommandLine::Command::Enum, 1, false},
+    {"query", ProvixaCommandLine::Command::Query, 1, false},
+    {"put", ProvixaCommandLine::Command::Put, 1, true},
+    {"delete", ProvixaCommandLine::Command::Delete, 1, false},
+    {"exec", ProvixaCommandLine::Command::Exec, 2, true},
+};
+} // namespace
+
+std::string ProvixaCommandLine::Usage()
+{
+    return "Usage: provixa [--as NAME | --sid SID] [--json] COMMAND [OPERANDS]\n"
+           "\n"
+           "Plays the WMI service for the Provixa provider on the installation in PROVIXA_HOME\n"
+           "(default ./var).\n"
+           "\n"
+           "Commands:\n"
+           "  init                          create PROVIXA_HOME with registry.ini, ACS.INI and the\n"
+           "                                demo database (an existing database is kept)\n"
+           "  classes                       list the classes of the namespace\n"
+           "  get PATH                      show a class (Bnt_Badge) or an instance (Bnt_Badge.ID=1)\n"
+           "  enum CLASS                    show every instance of a class\n"
+           "  query WQL                     run a WQL SELECT query\n"
+           "  put CLASS PROP=VALUE ...      create or update an instance\n"
+           "  delete PATH                   delete an instance\n"
+           "  exec PATH METHOD [PARAM=VALUE ...]\n"
+           "                                run a method of a class or instance\n"
+           "\n"
+           "Options:\n"
+           "  --as NAME    call as the Windows account linked to the demo user NAME (for example\n"
+           "               operator); --as sa calls as the local system account S-1-5-18\n"
+           "  --sid SID    call as the Windows account with this SID\n"
+           "               (default: the account this process runs as)\n"
+           "  --json       print objects as JSON instead of MOF text\n"
+           "  --help       show this text\n"
+           "\n"
+           "A failed request prints its HRESULT, the WBEM_E_* name and the provider's message and\n"
+           "exits with status 1; a usage error exits with status 2.\n";
+}
+
+bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaCommandLine* result, std::string* error)
+{
+    ProvixaCommandLine parsed;
+    std::vector<std::string> words;
+    bool help = args.empty();
+    for (std::size_t i = 0; i < args.size(); ++i)
+    {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h")
+        {
+            help = true;
+        }
+        else if (arg == "--json")
+        {
+            parsed.json = true;
+        }
+        else if (arg == "--as" || arg == "--sid")
+        {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+            {
+                *error = arg + " needs a value";
+                return false;
+            }
+            (arg == "--as" ? parsed.callerName : parsed.callerSid) = args[++i];
+        }
+        else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0)
+        {
+            *error = "unknown option " + arg;
+            return false;
+        }
+        else
+        {
+            words.push_back(arg);
+        }
+    }
+    if (!parsed.callerName.empty() && !parsed.callerSid.empty())
+    {
+        *error = "give either --as or --sid, not both";
+        return false;
+    }
+    if (!parsed.callerSid.empty() && !SidCodec::FromText(ProvixaText::FromUtf8(parsed.callerSid)))
+    {
+        *error = "not a SID: " + parsed.callerSid;
+        return false;
+    }
+    if (help)
+    {
+        parsed.command = Command::Help;
+        *result = std::move(parsed);
+        return true;
+    }
+    if (words.empty())
+    {
+        *error = "no command given";
+        return false;
+    }
+    const CommandSpec* spec = nullptr;
+    for (const CommandSpec& candidate : kCommands)
+    {
+        if (words.front() == candidate.name)
+            spec = &candidate;
+    }
+    if (spec == nullptr)
+    {
+        *error = "unknown command " + words.front();
+        return false;
+    }
+    parsed.command = spec->command;
+    parsed.operands.assign(words.begin() + 1, words.end());
+    const std::size_t count = parsed.operands.size();
+    if (count < spec->fixedOperands || (!spec->assignments && count != spec->fixedOperands))
+    {
+        *error = std::string(spec->name) + " takes " + std::to_string(spec->fixedOperands) + " operand" +
+                 (spec->fixedOperands == 1 ? "" : "s") + (spec->assignments ? " and NAME=VALUE pairs" : "");
+        return false;
+    }
+    for (std::size_t i = spec->fixedOperands; i < count; ++i)
+    {
+        const std::string& assignment = parsed.operands[i];
+        const std::size_t equals = assignment.find('=');
+        if (equals == std::string::npos || equals == 0)
+        {
+            *error = "expected NAME=VALUE, got " + assignment;
+            return false;
+        }
+        parsed.assignments.emplace_back(assignment.substr(0, equals), assignment.substr(equals + 1));
+    }
+    parsed.operands.resize(spec->fixedOperands);
+    *result = std::move(parsed);
+    return true;
+}

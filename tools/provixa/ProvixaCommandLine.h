@@ -1,0 +1,47 @@
+// ProvixaCommandLine: the arguments of the provixa host, read into a command, its operands and
+// the options (--as NAME, --sid SID, --json, --help), with the usage text.
+//
+// A value object; not shared between threads.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class ProvixaCommandLine
+{
+public:
+    enum class Command
+    {
+        Help,
+        Init,
+        Classes,
+        Get,
+        Enum,
+        Query,
+        Put,
+        Delete,
+        Exec,
+    };
+
+    // Reads the arguments (without the program name). True with *result filled; false with
+    // *error saying what is wrong (unknown command or option, wrong operand count, a missing
+    // option value, both --as and --sid, a --sid that is not a SID, an assignment without
+    // '=' or without a name). Options may stand anywhere; "--help" or no arguments ask for help.
+    static bool Parse(const std::vector<std::string>& args, ProvixaCommandLine* result, std::string* error);
+    // The help text.
+    static std::string Usage();
+
+    Command command = Command::Help;
+    // The operands after the command, in order.
+    std::vector<std::string> operands;
+    bool json = false;
+    // --as: a demo account name (LOGONID); empty when not given.
+    std::string callerName;
+    // --sid: the caller's SID text; empty when not given.
+    std::string callerSid;
+
+    // The NAME=VALUE operands that follow the fixed operands (put, exec), split at the first
+    // "=", in order; the operands above hold only the fixed ones.
+    std::vector<std::pair<std::string, std::string>> assignments;
+};

@@ -1,0 +1,418 @@
+#include "tools/provixa/ProvixaHost.h"
+
+#include "platform/com/Bstr.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/mfc/ModuleState.h"
+#include "tools/provixa/ProvixaText.h"
+#include "platform/security/CallerIdentity.h"
+#include "platform/win32/SystemInfo.h"
+#include "platform/wmi/IEnumWbemClassObject.h"
+#include "platform/wmi/IWbemCallResult.h"
+#include "platform/wmi/WbemErrorInfo.h"
+#include "platform/wmi/WbemName.h"
+#include "platform/wmi/WbemPathParser.h"
+#include "platform/wmi/WbemRepository.h"
+#include "platform/wmi/WbemServiceNamespace.h"
+#include "provider/CWmipApp.h"
+#include "tools/provixa/ProvixaInstallation.h"
+#include "tools/provixa/ProvixaOutput.h"
+#include "tools/provixa/ProvixaProviderShell.h"
+#include "tools/provixa/ProvixaSchemaLoader.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+namespace
+{
+constexpr wchar_t kLocalSystemSid[] = L"S-1-5-18";
+
+// A BSTR that frees itself.
+class Text
+{
+public:
+    explicit Text(const std::string& utf8) : m_text(SysAllocString(ProvixaText::FromUtf8(utf8).c_str())) {}
+    explicit Text(const wchar_t* text) : m_text(SysAllocString(text)) {}
+    ~Text() { SysFreeString(m_text); }
+    Text(const Text&) = delete;
+    Text& operator=(const Text&) = delete;
+    operator BSTR() const { return m_text; }
+
+private:
+    BSTR m_text;
+};
+
+// The library's application object for the length of a command, as the library's start-up
+// and unloading give it to the WMI service's process.
+class ApplicationScope
+{
+public:
+    ApplicationScope() : m_switch(&theApp) { theApp.InitInstance(); }
+    ~ApplicationScope() { theApp.ExitInstance(); }
+    ApplicationScope(const ApplicationScope&) = delete;
+    ApplicationScope& operator=(const ApplicationScope&) = delete;
+
+private:
+    CModuleStateSwitch m_switch;
+};
+
+// Gives the provider back when the command ends: it holds the namespace, which holds it.
+class ProviderScope
+{
+public:
+    explicit ProviderScope(WbemServiceNamespace& services) : m_services(services) {}
+    ~ProviderScope() { m_services.ReleaseProviders(); }
+    ProviderScope(const ProviderScope&) = delete;
+    ProviderScope& operator=(const ProviderScope&) = delete;
+
+private:
+    WbemServiceNamespace& m_services;
+};
+
+std::wstring ComputerName()
+{
+    wchar_t buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    return GetComputerNameW(buffer, &size) ? std::wstring(buffer, size) : std::wstring(L"localhost");
+}
+
+// A failure line of a request, with the status object the call left.
+int RequestFailed(std::ostream& err, HRESULT status)
+{
+    const ComPtr<IWbemClassObject> statusObject = WbemErrorInfo::Take();
+    err << ProvixaOutput::Error(status, statusObject.Get()) << "\n";
+    return ProvixaHost::kRequestFailed;
+}
+
+int UsageFailed(std::ostream& err, const std::string& message)
+{
+    err << "provixa: " << message << "\n";
+    return ProvixaHost::kUsageError;
+}
+
+std::vector<ComPtr<IWbemClassObject>> Drain(IEnumWbemClassObject* enumerator)
+{
+    std::vector<ComPtr<IWbemClassObject>> objects;
+    for (;;)
+    {
+        IWbemClassObject* object = nullptr;
+        ULONG returned = 0;
+        enumerator->Next(WBEM_INFINITE, 1, &object, &returned);
+        if (returned == 0)
+            return objects;
+        ComPtr<IWbemClassObject> owned;
+        owned.Attach(object);
+        objects.push_back(std::move(owned));
+    }
+}
+
+// The caller named on the command line: its SID text, or false with *error.
+bool ResolveCaller(const ProvixaCommandLine& commandLine, std::wstring* sid, std::string* error)
+{
+    if (!commandLine.callerSid.empty())
+    {
+        *sid = ProvixaText::FromUtf8(commandLine.callerSid);
+        return true;
+    }
+    if (commandLine.callerName.empty())
+    {
+        *sid = CallerIdentity::ProcessAccountSid();
+        return true;
+    }
+    // The system administrator has no Windows account of its own: the system runs as local
+    // system.
+    if (WbemName::Equal(ProvixaText::FromUtf8(commandLine.callerName), L"sa"))
+    {
+        *sid = kLocalSystemSid;
+        return true;
+    }
+    return ProvixaInstallation::LinkedAccount(commandLine.callerName, sid, error);
+}
+
+// The VARIANT that carries `text` for a property of CIM type `type`; false with *error when
+// the text does not fit the type.
+bool ValueFor(CIMTYPE type, const std::string& text, _variant_t* value, std::string* error)
+{
+    if ((type & CIM_FLAG_ARRAY) != 0 || type == CIM_OBJECT)
+    {
+        *error = "arrays and embedded objects cannot be given on the command line";
+        return false;
+    }
+    switch (type)
+    {
+    case CIM_BOOLEAN: {
+        const std::wstring word = WbemName::Upper(ProvixaText::FromUtf8(text));
+        if (word != L"TRUE" && word != L"FALSE" && word != L"1" && word != L"0")
+        {
+            *error = "not a boolean: " + text;
+            return false;
+        }
+        *value = _variant_t(word == L"TRUE" || word == L"1");
+        return true;
+    }
+    case CIM_SINT8:
+    case CIM_UINT8:
+    case CIM_SINT16:
+    case CIM_UINT16:
+    case CIM_SINT32:
+    case CIM_UINT32:
+    case CIM_CHAR16: {
+        long long number = 0;
+        const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), number);
+        const bool isUnsigned = type == CIM_UINT8 || type == CIM_UINT16 || type == CIM_UINT32 || type == CIM_CHAR16;
+        const long long lowest = isUnsigned ? 0 : -2147483648LL;
+        const long long highest = isUnsigned ? 4294967295LL : 2147483647LL;
+        // The object checks the narrower types against their own ranges.
+        if (status != std::errc() || end != text.data() + text.size() || number < lowest || number > highest)
+        {
+            *error = "not a number of that size: " + text;
+            return false;
+        }
+        *value = _variant_t(static_cast<LONG>(static_cast<std::uint32_t>(number)));
+        return true;
+    }
+    case CIM_REAL32:
+    case CIM_REAL64: {
+        char* end = nullptr;
+        errno = 0;
+        const double number = std::strtod(text.c_str(), &end);
+        if (text.empty() || end != text.c_str() + text.size() || errno != 0 || !std::isfinite(number))
+        {
+            *error = "not a real number: " + text;
+            return false;
+        }
+        *value = _variant_t(number);
+        return true;
+    }
+    default:
+        // Strings, 64-bit numbers, date-times and references travel as text; the object
+        // checks them against the type.
+        *value = _variant_t(ProvixaText::FromUtf8(text).c_str());
+        return true;
+    }
+}
+
+// Puts each NAME=VALUE on the object, typed by the property's CIM type.
+bool PutAssignments(IWbemClassObject* object, const ProvixaCommandLine& commandLine, std::string* error)
+{
+    for (const auto& [name, text] : commandLine.assignments)
+    {
+        const std::wstring property = ProvixaText::FromUtf8(name);
+        CIMTYPE type = CIM_EMPTY;
+        if (FAILED(object->Get(property.c_str(), 0, nullptr, &type, nullptr)) || WbemName::IsSystemName(property))
+        {
+            *error = "no property or parameter " + name;
+            return false;
+        }
+        _variant_t value;
+        if (!ValueFor(type, text, &value, error))
+            return false;
+        const HRESULT hr = object->Put(property.c_str(), 0, &value, 0);
+        if (FAILED(hr))
+        {
+            *error = name + ": " + ProvixaOutput::Error(hr, nullptr);
+            return false;
+        }
+    }
+    return true;
+}
+
+int ListClasses(IWbemServices* services, bool json, std::ostream& out, std::ostream& err)
+{
+    ComPtr<IEnumWbemClassObject> enumerator;
+    const HRESULT hr = services->CreateClassEnum(nullptr, WBEM_FLAG_DEEP, nullptr, &enumerator);
+    if (FAILED(hr))
+        return RequestFailed(err, hr);
+    std::string text = json ? "[" : "";
+    bool first = true;
+    for (const ComPtr<IWbemClassObject>& one : Drain(enumerator.Get()))
+    {
+        _variant_t name;
+        _variant_t superclass;
+        one->Get(L"__CLASS", 0, &name, nullptr, nullptr);
+        one->Get(L"__SUPERCLASS", 0, &superclass, nullptr, nullptr);
+        const std::wstring className = name.vt == VT_BSTR && name.bstrVal != nullptr ? name.bstrVal : L"";
+        const std::wstring parent =
+            superclass.vt == VT_BSTR && superclass.bstrVal != nullptr ? superclass.bstrVal : L"";
+        if (json)
+            text += std::string(first ? "" : ",") + "{\"class\":" + ProvixaOutput::JsonString(className) +
+                    ",\"superclass\":" + ProvixaOutput::JsonString(parent) + "}";
+        else
+            text += ProvixaText::ToUtf8(className) + (parent.empty() ? "" : " : " + ProvixaText::ToUtf8(parent)) +
+                    "\n";
+        first = false;
+    }
+    out << text << (json ? "]\n" : "");
+    return ProvixaHost::kSuccess;
+}
+
+int ShowObject(IWbemClassObject* object, bool json, std::ostream& out)
+{
+    out << (json ? ProvixaOutput::Json(object) + "\n" : ProvixaOutput::Text(object));
+    return ProvixaHost::kSuccess;
+}
+
+int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
+{
+    ComPtr<IWbemClassObject> classObject;
+    HRESULT hr = services->GetObject(Text(commandLine.operands[0]), 0, nullptr, &classObject, nullptr);
+    if (FAILED(hr))
+        return RequestFailed(err, hr);
+    ComPtr<IWbemClassObject> instance;
+    hr = classObject->SpawnInstance(0, &instance);
+    if (FAILED(hr))
+        return RequestFailed(err, hr);
+    std::string error;
+    if (!PutAssignments(instance.Get(), commandLine, &error))
+        return UsageFailed(err, error);
+    ComPtr<IWbemCallResult> callResult;
+    hr = services->PutInstance(instance.Get(), WBEM_FLAG_CREATE_OR_UPDATE, nullptr, &callResult);
+    if (FAILED(hr))
+        return RequestFailed(err, hr);
+    BSTR path = nullptr;
+    const std::wstring written = SUCCEEDED(callResult->GetResultString(0, &path)) && path != nullptr ? path : L"";
+    SysFreeString(path);
+    if (commandLine.json)
+        out << "{\"path\":" << ProvixaOutput::JsonString(written) << "}\n";
+    else
+        out << "Written " << ProvixaText::ToUtf8(written) << "\n";
+    return ProvixaHost::kSuccess;
+}
+
+int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
+{
+    const std::wstring path = ProvixaText::FromUtf8(commandLine.operands[0]);
+    const std::wstring method = ProvixaText::FromUtf8(commandLine.operands[1]);
+    WbemPathParser::Result parsed;
+    HRESULT hr = WbemPathParser::Parse(path, &parsed);
+    if (FAILED(hr))
+        return RequestFailed(err, hr);
+    ComPtr<IWbemClassObject> classObject;
+    hr = services->GetObject(Text(parsed.className.c_str()), 0, nullptr, &classObject, nullptr);
+    if (FAILED(hr))
+        return RequestFailed(err, hr);
+    ComPtr<IWbemClassObject> inSignature;
+    hr = classObject->GetMethod(method.c_str(), 0, &inSignature, nullptr);
+    if (FAILED(hr))
+        return RequestFailed(err, hr == WBEM_E_NOT_FOUND ? WBEM_E_INVALID_METHOD : hr);
+    ComPtr<IWbemClassObject> inParams;
+    if (inSignature)
+    {
+        hr = inSignature->SpawnInstance(0, &inParams);
+        if (FAILED(hr))
+            return RequestFailed(err, hr);
+    }
+    std::string error;
+    if (!commandLine.assignments.empty() && !inParams)
+        return UsageFailed(err, "the method takes no parameters");
+    if (inParams && !PutAssignments(inParams.Get(), commandLine, &error))
+        return UsageFailed(err, error);
+    ComPtr<IWbemClassObject> outParams;
+    hr = services->ExecMethod(Text(path.c_str()), Text(method.c_str()), 0, nullptr, inParams.Get(), &outParams,
+                              nullptr);
+    if (FAILED(hr))
+        return RequestFailed(err, hr);
+    if (!outParams)
+    {
+        out << (commandLine.json ? "null\n" : "Done\n");
+        return ProvixaHost::kSuccess;
+    }
+    return ShowObject(outParams.Get(), commandLine.json, out);
+}
+
+int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
+{
+    const bool json = commandLine.json;
+    switch (commandLine.command)
+    {
+    case ProvixaCommandLine::Command::Classes:
+        return ListClasses(services, json, out, err);
+    case ProvixaCommandLine::Command::Get: {
+        ComPtr<IWbemClassObject> object;
+        const HRESULT hr = services->GetObject(Text(commandLine.operands[0]), 0, nullptr, &object, nullptr);
+        return FAILED(hr) ? RequestFailed(err, hr) : ShowObject(object.Get(), json, out);
+    }
+    case ProvixaCommandLine::Command::Enum:
+    case ProvixaCommandLine::Command::Query: {
+        ComPtr<IEnumWbemClassObject> enumerator;
+        const HRESULT hr =
+            commandLine.command == ProvixaCommandLine::Command::Enum
+                ? services->CreateInstanceEnum(Text(commandLine.operands[0]), 0, nullptr, &enumerator)
+                : services->ExecQuery(Text(L"WQL"), Text(commandLine.operands[0]), 0, nullptr, &enumerator);
+        if (FAILED(hr))
+            return RequestFailed(err, hr);
+        out << ProvixaOutput::List(Drain(enumerator.Get()), json);
+        // A refusal that WMI reports as success (WBEM_S_ACCESS_DENIED) is still worth a line.
+        if (hr != WBEM_S_NO_ERROR)
+            err << ProvixaOutput::Error(hr, nullptr) << "\n";
+        return ProvixaHost::kSuccess;
+    }
+    case ProvixaCommandLine::Command::Put:
+        return Put(services, commandLine, out, err);
+    case ProvixaCommandLine::Command::Delete: {
+        const HRESULT hr = services->DeleteInstance(Text(commandLine.operands[0]), 0, nullptr, nullptr);
+        if (FAILED(hr))
+            return RequestFailed(err, hr);
+        const std::string& path = commandLine.operands[0];
+        out << (json ? "{\"deleted\":" + ProvixaOutput::JsonString(ProvixaText::FromUtf8(path)) + "}\n"
+                     : "Deleted " + path + "\n");
+        return ProvixaHost::kSuccess;
+    }
+    case ProvixaCommandLine::Command::Exec:
+        return Exec(services, commandLine, out, err);
+    default:
+        return UsageFailed(err, "not a request command");
+    }
+}
+} // namespace
+
+int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
+{
+    if (commandLine.command == ProvixaCommandLine::Command::Help)
+    {
+        out << ProvixaCommandLine::Usage();
+        return kSuccess;
+    }
+    if (commandLine.command == ProvixaCommandLine::Command::Init)
+    {
+        std::string report;
+        const bool created = ProvixaInstallation::Create(&report);
+        (created ? out : err) << report << (report.empty() || report.back() == '\n' ? "" : "\n");
+        return created ? kSuccess : kRequestFailed;
+    }
+    std::filesystem::path database;
+    std::string error;
+    std::error_code ignored;
+    if (!ProvixaInstallation::DatabaseFile(&database, &error))
+        return UsageFailed(err, error);
+    if (!std::filesystem::exists(database, ignored))
+        return UsageFailed(err, "no installation database at " + database.string() + ": run 'provixa init' first");
+    std::wstring callerSid;
+    if (!ResolveCaller(commandLine, &callerSid, &error))
+        return UsageFailed(err, error);
+
+    const ApplicationScope application;
+    auto repository = std::make_shared<WbemRepository>(ComputerName(), kNamespace);
+    std::wstring failedClass;
+    HRESULT hr = ProvixaSchemaLoader::Load(*repository, &failedClass);
+    if (FAILED(hr))
+    {
+        err << ProvixaOutput::Error(hr, nullptr) << " while loading the class " << ProvixaText::ToUtf8(failedClass)
+            << "\n";
+        return kRequestFailed;
+    }
+    const ComPtr<WbemServiceNamespace> services = WbemServiceNamespace::Create(repository);
+    const ProviderScope providers(*services);
+    const ComPtr<ProvixaProviderShell> shell = ProvixaProviderShell::Create();
+    hr = services->RegisterProvider(ProvixaSchemaLoader::kProviderName, static_cast<IWbemServices*>(shell.Get()),
+                                    L"NT AUTHORITY\\SYSTEM", L"MS_409", nullptr);
+    if (FAILED(hr))
+    {
+        err << ProvixaOutput::Error(hr, nullptr) << " while loading the provider\n";
+        return kRequestFailed;
+    }
+    const CallerIdentity::Scope caller(CallerIdentity(callerSid, SecurityImpersonation));
+    return Request(services.Get(), commandLine, out, err);
+}

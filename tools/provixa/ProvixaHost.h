@@ -1,0 +1,32 @@
+// ProvixaHost: runs one provixa command. For every command but init and help it plays the WMI
+// service for the library: it fills a class repository with the system classes and the Bnt_
+// classes of the registered declarations, loads the library's instance provider through the
+// provider shell into a namespace "root\Brontel", names the caller of the thread (--as, --sid
+// or the process's own account) and sends the request through the namespace, as a WMI client
+// would.
+//
+// One per process, on the main thread; the library's application object is initialised for
+// the length of Run.
+#pragma once
+
+#include "tools/provixa/ProvixaCommandLine.h"
+
+#include <ostream>
+
+class ProvixaHost
+{
+public:
+    // Exit statuses of Run.
+    static constexpr int kSuccess = 0;
+    static constexpr int kRequestFailed = 1;
+    static constexpr int kUsageError = 2;
+
+    // The namespace the host serves.
+    static constexpr wchar_t kNamespace[] = L"root\\Brontel";
+
+    ProvixaHost() = delete;
+
+    // Runs the command; objects and reports go to `out`, failures to `err` (one line each:
+    // the HRESULT in hex, its name and the provider's description). The exit status above.
+    static int Run(const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err);
+};

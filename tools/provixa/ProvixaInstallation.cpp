@@ -1,0 +1,244 @@
+#include "tools/provixa/ProvixaInstallation.h"
+
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "tools/provixa/ProvixaText.h"
+#include "platform/registry/ProfileFile.h"
+#include "platform/registry/ProvixaHome.h"
+#include "platform/registry/Registry.h"
+#include "provider/CWmipApp.h"
+#include "tools/provixa/EmbeddedInstallation.h"
+
+#include <sqlite3.h>
+
+#include <cwctype>
+#include <memory>
+#include <string_view>
+#include <system_error>
+
+namespace
+{
+constexpr wchar_t kProductKey[] = L"SOFTWARE\\Brontel\\Ivarune";
+constexpr wchar_t kFluxmereKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere";
+constexpr wchar_t kSqlitePrefix[] = L"sqlite:";
+constexpr wchar_t kDataSource[] = L"sqlite:provixa.db";
+// The key length the crypto helper uses unless the installation chose 40 bits.
+constexpr DWORD kDefaultKeyLength = 128;
+
+// Closes a registry key on every path.
+class RegistryKey
+{
+public:
+    RegistryKey() = default;
+    ~RegistryKey()
+    {
+        if (m_key != nullptr)
+            RegCloseKey(m_key);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    PHKEY Receive() { return &m_key; }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+bool HasValue(HKEY key, LPCWSTR name)
+{
+    return RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == static_cast<LSTATUS>(ERROR_SUCCESS);
+}
+
+// Writes a value unless the key already has one of that name.
+bool EnsureDword(HKEY key, LPCWSTR name, DWORD value)
+{
+    if (HasValue(key, name))
+        return true;
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+           static_cast<LSTATUS>(ERROR_SUCCESS);
+}
+
+bool EnsureText(HKEY key, LPCWSTR name, const std::wstring& value)
+{
+    if (HasValue(key, name))
+        return true;
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
+           static_cast<LSTATUS>(ERROR_SUCCESS);
+}
+
+bool OpenKey(LPCWSTR path, RegistryKey& key)
+{
+    return RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                           key.Receive(), nullptr) == static_cast<LSTATUS>(ERROR_SUCCESS);
+}
+
+bool WriteRegistry(std::string* report)
+{
+    RegistryKey product;
+    RegistryKey fluxmere;
+    const std::wstring logFolder = (ProvixaHome::Folder() / "Logs").wstring();
+    if (!OpenKey(kProductKey, product) || !OpenKey(kFluxmereKey, fluxmere) ||
+        !EnsureText(product.Get(), L"LogFilePath", logFolder) ||
+        !EnsureDword(product.Get(), L"DefaultKeyLength", kDefaultKeyLength) ||
+        !EnsureDword(product.Get(), L"InstallInProgress", 0) ||
+        !EnsureDword(product.Get(), L"SkipLocalSystemAuthentication", 0) ||
+        !EnsureDword(product.Get(), L"DisableConnectionPooling", 0) ||
+        !EnsureDword(fluxmere.Get(), L"DatabaseTimeout", CWmipApp::kDefaultDatabaseTimeout))
+    {
+        *report = "cannot write registry.ini in " + ProvixaHome::Folder().string();
+        return false;
+    }
+    *report += "registry.ini ready\n";
+    return true;
+}
+
+bool WriteDataSource(std::string* report)
+{
+    const std::wstring file = ProvixaHome::PathOf(CBntDatabase::kIniFileName).wstring();
+    wchar_t present[2] = {};
+    if (GetPrivateProfileStringW(CBntDatabase::kIniSection, CBntDatabase::kIniKey, L"", present, 2, file.c_str()) >
+        0)
+    {
+        *report += "ACS.INI kept\n";
+        return true;
+    }
+    if (!WritePrivateProfileStringW(CBntDatabase::kIniSection, CBntDatabase::kIniKey, kDataSource, file.c_str()))
+    {
+        *report = "cannot write " + ProvixaText::ToUtf8(file);
+        return false;
+    }
+    *report += "ACS.INI written\n";
+    return true;
+}
+
+// Closes the database on every path.
+struct SqliteCloser
+{
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
+
+bool Execute(sqlite3* db, std::string_view sql, std::string* error)
+{
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db, std::string(sql).c_str(), nullptr, nullptr, &message);
+    if (rc != SQLITE_OK)
+        *error = message != nullptr ? message : sqlite3_errstr(rc);
+    sqlite3_free(message);
+    return rc == SQLITE_OK;
+}
+
+bool BuildDatabase(const std::filesystem::path& file, std::string* report)
+{
+    std::error_code exists;
+    if (std::filesystem::exists(file, exists))
+    {
+        *report += "database kept: " + file.string() + "\n";
+        return true;
+    }
+    // Built under another name and renamed when complete: a half-built database would be
+    // taken for a finished one by the next run. (The demo script keeps its own transaction.)
+    std::filesystem::path building = file;
+    building += ".building";
+    std::error_code ignored;
+    std::filesystem::remove(building, ignored);
+    std::string error;
+    bool built = false;
+    {
+        sqlite3* raw = nullptr;
+        const int rc = sqlite3_open_v2(building.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        SqliteHandle db(raw);
+        if (rc != SQLITE_OK)
+            error = sqlite3_errstr(rc);
+        else
+            built = Execute(db.get(), "BEGIN", &error) &&
+                    Execute(db.get(), EmbeddedInstallation::SchemaSql(), &error) &&
+                    Execute(db.get(), "COMMIT", &error) && Execute(db.get(), EmbeddedInstallation::DemoSql(), &error);
+    }
+    std::error_code renamed;
+    if (built)
+        std::filesystem::rename(building, file, renamed);
+    if (built && !renamed)
+    {
+        *report += "database created: " + file.string() + "\n";
+        return true;
+    }
+    std::filesystem::remove(building, ignored);
+    *report = "cannot create the database " + file.string() + ": " + (built ? renamed.message() : error);
+    return false;
+}
+} // namespace
+
+bool ProvixaInstallation::DatabaseFile(std::filesystem::path* file, std::string* error)
+{
+    const CString dataSource = CBntDatabase::GetDSNFromINI();
+    const std::wstring_view text(dataSource.GetString(), static_cast<std::size_t>(dataSource.GetLength()));
+    const std::wstring_view prefix(kSqlitePrefix);
+    bool sqlite = text.size() > prefix.size();
+    for (std::size_t i = 0; sqlite && i < prefix.size(); ++i)
+        sqlite = std::towlower(static_cast<std::wint_t>(text[i])) == static_cast<std::wint_t>(prefix[i]);
+    const std::wstring_view path = sqlite ? text.substr(prefix.size()) : std::wstring_view();
+    if (!sqlite || path == L":memory:" || path.find(L'\0') != std::wstring_view::npos)
+    {
+        *error = "the data source of ACS.INI is not a SQLite file: " + ProvixaText::ToUtf8(text);
+        return false;
+    }
+    *file = ProvixaHome::PathOf(path);
+    return true;
+}
+
+bool ProvixaInstallation::Create(std::string* report)
+{
+    report->clear();
+    std::error_code created;
+    const std::filesystem::path home = ProvixaHome::Folder();
+    if (!std::filesystem::is_directory(home, created))
+    {
+        *report = "cannot create " + home.string();
+        return false;
+    }
+    *report = "PROVIXA_HOME " + std::filesystem::absolute(home, created).string() + "\n";
+    std::filesystem::path database;
+    std::string error;
+    if (!WriteRegistry(report) || !WriteDataSource(report))
+        return false;
+    if (!DatabaseFile(&database, &error))
+    {
+        *report = error;
+        return false;
+    }
+    return BuildDatabase(database, report);
+}
+
+bool ProvixaInstallation::LinkedAccount(const std::string& logonId, std::wstring* sid, std::string* error)
+{
+    std::filesystem::path file;
+    if (!DatabaseFile(&file, error))
+        return false;
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    SqliteHandle db(raw);
+    if (rc != SQLITE_OK)
+    {
+        *error = "cannot open the database " + file.string() + ": " + sqlite3_errstr(rc);
+        return false;
+    }
+    sqlite3_stmt* statement = nullptr;
+    const char* sql = "SELECT USER_ACCOUNT.ACCOUNTID FROM USERS "
+                      "JOIN USER_ACCOUNT ON USER_ACCOUNT.USERID = USERS.USERID "
+                      "WHERE USERS.LOGONID = ? COLLATE NOCASE ORDER BY USER_ACCOUNT.USER_ACCOUNTID";
+    if (sqlite3_prepare_v2(db.get(), sql, -1, &statement, nullptr) != SQLITE_OK)
+    {
+        *error = std::string("cannot read the linked accounts: ") + sqlite3_errmsg(db.get());
+        return false;
+    }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owned(statement, sqlite3_finalize);
+    sqlite3_bind_text(statement, 1, logonId.data(), static_cast<int>(logonId.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(statement) != SQLITE_ROW || sqlite3_column_text(statement, 0) == nullptr)
+    {
+        *error = "no Windows account is linked to the user " + logonId;
+        return false;
+    }
+    *sid = ProvixaText::FromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    return true;
+}

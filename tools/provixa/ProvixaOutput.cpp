@@ -1,0 +1,282 @@
+#include "tools/provixa/ProvixaOutput.h"
+
+#include "platform/com/SafeArray.h"
+#include "platform/com/WbemConstants.h"
+#include "tools/provixa/ProvixaText.h"
+#include "platform/wmi/CimValue.h"
+#include "tools/provixa/WbemStatusName.h"
+
+#include <cstdio>
+
+namespace
+{
+// Embedded objects nest; deeper ones are cut off rather than followed without end.
+constexpr int kMaxDepth = 16;
+
+std::wstring TextValue(const VARIANT& value)
+{
+    if (value.vt != VT_BSTR || value.bstrVal == nullptr)
+        return std::wstring();
+    return std::wstring(value.bstrVal, SysStringLen(value.bstrVal));
+}
+
+std::wstring StringProperty(IWbemClassObject* object, LPCWSTR name)
+{
+    _variant_t value;
+    if (object == nullptr || FAILED(object->Get(name, 0, &value, nullptr, nullptr)))
+        return std::wstring();
+    return TextValue(value);
+}
+
+std::string ObjectJson(IWbemClassObject* object, int depth);
+
+// One VARIANT element as JSON.
+std::string ScalarJson(const VARIANT& value, int depth)
+{
+    switch (value.vt)
+    {
+    case VT_EMPTY:
+    case VT_NULL:
+        return "null";
+    case VT_BOOL:
+        return value.boolVal != VARIANT_FALSE ? "true" : "false";
+    case VT_I1:
+    case VT_I2:
+    case VT_I4:
+    case VT_INT:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_UINT:
+    case VT_I8:
+    case VT_UI8:
+    case VT_R4:
+    case VT_R8: {
+        _variant_t copy;
+        if (FAILED(VariantChangeType(&copy, &value, 0, VT_BSTR)))
+            return "null";
+        return ProvixaText::ToUtf8(TextValue(copy));
+    }
+    case VT_BSTR:
+        return ProvixaOutput::JsonString(TextValue(value));
+    case VT_UNKNOWN: {
+        if (value.punkVal == nullptr)
+            return "null";
+        ComPtr<IUnknown> unknown(value.punkVal);
+        const ComPtr<IWbemClassObject> embedded = unknown.As<IWbemClassObject>();
+        return embedded ? ObjectJson(embedded.Get(), depth + 1) : "null";
+    }
+    default:
+        return "null";
+    }
+}
+
+std::string ValueJson(const VARIANT& value, int depth)
+{
+    if ((value.vt & VT_ARRAY) == 0)
+        return ScalarJson(value, depth);
+    SAFEARRAY* array = value.parray;
+    if (array == nullptr)
+        return "null";
+    LONG lower = 0;
+    LONG upper = -1;
+    if (FAILED(SafeArrayGetLBound(array, 1, &lower)) || FAILED(SafeArrayGetUBound(array, 1, &upper)))
+        return "null";
+    std::string json = "[";
+    for (LONG i = lower; i <= upper; ++i)
+    {
+        _variant_t element;
+        const VARTYPE type = static_cast<VARTYPE>(value.vt & ~VT_ARRAY);
+        if (type == VT_BSTR)
+        {
+            BSTR text = nullptr;
+            if (SUCCEEDED(SafeArrayGetElement(array, &i, &text)))
+                element = _variant_t(text == nullptr ? L"" : text);
+            SysFreeString(text);
+        }
+        else if (type == VT_UNKNOWN)
+        {
+            IUnknown* unknown = nullptr;
+            if (SUCCEEDED(SafeArrayGetElement(array, &i, &unknown)) && unknown != nullptr)
+            {
+                element.vt = VT_UNKNOWN;
+                element.punkVal = unknown;
+            }
+        }
+        else if (type == VT_BOOL)
+        {
+            VARIANT_BOOL flag = VARIANT_FALSE;
+            if (SUCCEEDED(SafeArrayGetElement(array, &i, &flag)))
+            {
+                element.vt = VT_BOOL;
+                element.boolVal = flag;
+            }
+        }
+        else
+        {
+            VARIANT raw;
+            VariantInit(&raw);
+            raw.vt = type;
+            if (SUCCEEDED(SafeArrayGetElement(array, &i, &raw.llVal)))
+                element = raw;
+        }
+        if (i > lower)
+            json += ",";
+        json += ScalarJson(element, depth);
+    }
+    return json + "]";
+}
+
+std::string ObjectJson(IWbemClassObject* object, int depth)
+{
+    if (depth > kMaxDepth)
+        return "null";
+    _variant_t genus;
+    const bool isClass = SUCCEEDED(object->Get(L"__GENUS", 0, &genus, nullptr, nullptr)) && genus.vt == VT_I4 &&
+                         genus.lVal == WBEM_GENUS_CLASS;
+    std::string json = "{\"class\":" + ProvixaOutput::JsonString(StringProperty(object, L"__CLASS"));
+    if (isClass)
+        json += ",\"superclass\":" + ProvixaOutput::JsonString(StringProperty(object, L"__SUPERCLASS"));
+    else
+        json += ",\"path\":" + ProvixaOutput::JsonString(StringProperty(object, L"__PATH"));
+    json += ",\"properties\":{";
+    bool first = true;
+    if (SUCCEEDED(object->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
+    {
+        for (;;)
+        {
+            BSTR name = nullptr;
+            _variant_t value;
+            CIMTYPE type = CIM_EMPTY;
+            if (object->Next(0, &name, &value, &type, nullptr) != WBEM_S_NO_ERROR)
+                break;
+            const std::wstring propertyName = name == nullptr ? L"" : name;
+            SysFreeString(name);
+            if (!first)
+                json += ",";
+            first = false;
+            json += ProvixaOutput::JsonString(propertyName) + ":";
+            if (isClass)
+            {
+                std::wstring typeName = CimValue::TypeName(type & ~CIM_FLAG_ARRAY);
+                if ((type & CIM_FLAG_ARRAY) != 0)
+                    typeName += L"[]";
+                json += ProvixaOutput::JsonString(typeName);
+            }
+            else
+            {
+                json += ValueJson(value, depth);
+            }
+        }
+        object->EndEnumeration();
+    }
+    json += "}";
+    if (isClass)
+    {
+        json += ",\"methods\":[";
+        bool firstMethod = true;
+        if (SUCCEEDED(object->BeginMethodEnumeration(0)))
+        {
+            for (;;)
+            {
+                BSTR name = nullptr;
+                if (object->NextMethod(0, &name, nullptr, nullptr) != WBEM_S_NO_ERROR)
+                    break;
+                json += (firstMethod ? "" : ",") + ProvixaOutput::JsonString(name == nullptr ? L"" : name);
+                firstMethod = false;
+                SysFreeString(name);
+            }
+            object->EndMethodEnumeration();
+        }
+        json += "]";
+    }
+    return json + "}";
+}
+} // namespace
+
+std::string ProvixaOutput::JsonString(const std::wstring& text)
+{
+    const std::string utf8 = ProvixaText::ToUtf8(text);
+    std::string json = "\"";
+    for (const char c : utf8)
+    {
+        switch (c)
+        {
+        case '"':
+            json += "\\\"";
+            break;
+        case '\\':
+            json += "\\\\";
+            break;
+        case '\n':
+            json += "\\n";
+            break;
+        case '\r':
+            json += "\\r";
+            break;
+        case '\t':
+            json += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20)
+            {
+                char escape[8];
+                std::snprintf(escape, sizeof(escape), "\\u%04x", static_cast<unsigned>(c));
+                json += escape;
+            }
+            else
+            {
+                json += c;
+            }
+        }
+    }
+    return json + "\"";
+}
+
+std::string ProvixaOutput::Text(IWbemClassObject* object)
+{
+    BSTR text = nullptr;
+    if (object == nullptr)
+        return std::string();
+    if (FAILED(object->GetObjectText(0, &text)) || text == nullptr)
+        return "instance of " + ProvixaText::ToUtf8(StringProperty(object, L"__CLASS")) + "\n";
+    std::string result = ProvixaText::ToUtf8(std::wstring(text, SysStringLen(text)));
+    SysFreeString(text);
+    return result;
+}
+
+std::string ProvixaOutput::Json(IWbemClassObject* object)
+{
+    return object == nullptr ? "null" : ObjectJson(object, 0);
+}
+
+std::string ProvixaOutput::List(const std::vector<ComPtr<IWbemClassObject>>& objects, bool json)
+{
+    std::string result = json ? "[" : "";
+    for (std::size_t i = 0; i < objects.size(); ++i)
+    {
+        if (json)
+            result += (i == 0 ? "" : ",") + Json(objects[i].Get());
+        else
+            result += (i == 0 ? "" : "\n") + Text(objects[i].Get());
+    }
+    return json ? result + "]\n" : result;
+}
+
+std::string ProvixaOutput::Description(IWbemClassObject* statusObject)
+{
+    return ProvixaText::ToUtf8(StringProperty(statusObject, L"Description"));
+}
+
+std::string ProvixaOutput::Error(HRESULT status, IWbemClassObject* statusObject)
+{
+    char code[16];
+    std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(status));
+    std::string line = std::string("Error ") + code;
+    if (const char* name = WbemStatusName::Of(status))
+        line += std::string(" (") + name + ")";
+    const std::string description = Description(statusObject);
+    if (!description.empty())
+        line += ": " + description;
+    return line;
+}

@@ -1,0 +1,35 @@
+// ProvixaOutput: how the provixa host shows WMI objects and failures to a person: the MOF text
+// of an object (IWbemClassObject::GetObjectText) or JSON, and the error line with the HRESULT
+// in hex, its WBEM_E_* name and the description of the extended status object.
+//
+// Stateless; safe on any thread for objects no other thread changes. Texts are UTF-8.
+#pragma once
+
+#include "platform/wmi/IWbemClassObject.h"
+
+#include <string>
+#include <vector>
+
+class ProvixaOutput
+{
+public:
+    ProvixaOutput() = delete;
+
+    // The object's MOF text; for an object that offers none, a line naming its class.
+    static std::string Text(IWbemClassObject* object);
+    // An instance as {"class": ..., "path": ..., "properties": {name: value, ...}}; a class as
+    // {"class": ..., "superclass": ..., "properties": {name: "cim type", ...}, "methods": [...]}.
+    // Values: strings (64-bit numbers and date-times as WMI carries them, as text), numbers,
+    // true/false, null, arrays, and embedded objects in the same form.
+    static std::string Json(IWbemClassObject* object);
+    // The objects as one JSON array, or their MOF texts one after another.
+    static std::string List(const std::vector<ComPtr<IWbemClassObject>>& objects, bool json);
+
+    // "Error 0x80041002 (WBEM_E_NOT_FOUND): description" -- the name and the description only
+    // when known; statusObject is the call's __ExtendedStatus (may be null).
+    static std::string Error(HRESULT status, IWbemClassObject* statusObject);
+    // The "Description" of a status object; empty when it has none.
+    static std::string Description(IWbemClassObject* statusObject);
+    // A JSON string literal of the text, with quotes.
+    static std::string JsonString(const std::wstring& text);
+};

@@ -1,0 +1,222 @@
+#include "tools/provixa/ProvixaSchemaLoader.h"
+
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "platform/com/ComError.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemQualifierSet.h"
+#include "platform/wmi/WbemCall.h"
+#include "platform/wmi/WbemClassObject.h"
+#include "platform/wmi/WbemName.h"
+#include "platform/wmi/WbemRepository.h"
+
+#include <map>
+#include <set>
+
+namespace
+{
+// Throws a failed step so that the class being copied fails as a whole.
+void Check(HRESULT hr)
+{
+    if (FAILED(hr))
+        throw _com_error(hr);
+}
+
+// Frees a BSTR handed out by an enumeration.
+class OwnedText
+{
+public:
+    OwnedText() = default;
+    ~OwnedText() { SysFreeString(m_text); }
+    OwnedText(const OwnedText&) = delete;
+    OwnedText& operator=(const OwnedText&) = delete;
+    BSTR* operator&() { return &m_text; }
+    LPCWSTR Get() const { return m_text == nullptr ? L"" : m_text; }
+
+private:
+    BSTR m_text = nullptr;
+};
+
+// Copies every qualifier of one set into another. The registry keeps integer qualifiers as
+// VT_INT, which WMI carries as VT_I4.
+void CopyQualifiers(IWbemQualifierSet* source, IWbemQualifierSet* target)
+{
+    Check(source->BeginEnumeration(0));
+    for (;;)
+    {
+        OwnedText name;
+        _variant_t value;
+        LONG flavor = 0;
+        const HRESULT hr = source->Next(0, &name, &value, &flavor);
+        if (hr == WBEM_S_NO_MORE_DATA)
+            break;
+        Check(hr);
+        if (value.vt == VT_INT)
+            value = _variant_t(static_cast<LONG>(value.intVal));
+        Check(target->Put(name.Get(), &value, flavor & ~WBEM_FLAVOR_MASK_ORIGIN));
+    }
+    source->EndEnumeration();
+}
+
+// Copies the properties the target does not have yet (with their defaults) and the qualifiers
+// of every property of the source.
+void CopyProperties(IWbemClassObject* source, IWbemClassObject* target)
+{
+    Check(source->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY));
+    for (;;)
+    {
+        OwnedText name;
+        _variant_t value;
+        CIMTYPE type = CIM_EMPTY;
+        const HRESULT hr = source->Next(0, &name, &value, &type, nullptr);
+        if (hr == WBEM_S_NO_MORE_DATA)
+            break;
+        Check(hr);
+        if (FAILED(target->Get(name.Get(), 0, nullptr, nullptr, nullptr)))
+            Check(target->Put(name.Get(), 0, value.vt == VT_EMPTY ? nullptr : &value, type));
+        ComPtr<IWbemQualifierSet> from;
+        ComPtr<IWbemQualifierSet> to;
+        Check(source->GetPropertyQualifierSet(name.Get(), &from));
+        Check(target->GetPropertyQualifierSet(name.Get(), &to));
+        CopyQualifiers(from.Get(), to.Get());
+    }
+    source->EndEnumeration();
+}
+
+// A "__PARAMETERS" class of this implementation holding the source signature's parameters.
+// The registered definitions number every parameter, "ReturnValue" included; WMI keeps the
+// return value out of the numbering, so its "ID" is left out here.
+ComPtr<IWbemClassObject> CopySignature(IWbemClassObject* source)
+{
+    ComPtr<IWbemClassObject> copy;
+    if (source == nullptr)
+        return copy;
+    Check(CreateWbemClass(L"__PARAMETERS", nullptr, &copy));
+    CopyProperties(source, copy.Get());
+    ComPtr<IWbemQualifierSet> returnValue;
+    if (SUCCEEDED(copy->GetPropertyQualifierSet(L"ReturnValue", &returnValue)))
+        returnValue->Delete(L"ID");
+    return copy;
+}
+
+void CopyMethods(IWbemClassObject* source, IWbemClassObject* target)
+{
+    Check(source->BeginMethodEnumeration(0));
+    for (;;)
+    {
+        OwnedText name;
+        ComPtr<IWbemClassObject> in;
+        ComPtr<IWbemClassObject> out;
+        const HRESULT hr = source->NextMethod(0, &name, &in, &out);
+        if (hr == WBEM_S_NO_MORE_DATA)
+            break;
+        Check(hr);
+        const ComPtr<IWbemClassObject> inCopy = CopySignature(in.Get());
+        const ComPtr<IWbemClassObject> outCopy = CopySignature(out.Get());
+        Check(target->PutMethod(name.Get(), 0, inCopy.Get(), outCopy.Get()));
+        ComPtr<IWbemQualifierSet> from;
+        ComPtr<IWbemQualifierSet> to;
+        Check(source->GetMethodQualifierSet(name.Get(), &from));
+        Check(target->GetMethodQualifierSet(name.Get(), &to));
+        CopyQualifiers(from.Get(), to.Get());
+    }
+    source->EndMethodEnumeration();
+}
+
+void PutClassQualifier(IWbemClassObject* target, LPCWSTR name, _variant_t value)
+{
+    ComPtr<IWbemQualifierSet> qualifiers;
+    Check(target->GetQualifierSet(&qualifiers));
+    Check(qualifiers->Put(name, &value, 0));
+}
+
+// Copies the classes of the registry into the repository, each after its superclass.
+class SchemaCopy
+{
+public:
+    SchemaCopy(WbemRepository& repository, CWmipMapperRegistry& registry)
+        : m_repository(repository), m_registry(registry)
+    {
+    }
+
+    HRESULT CopyAll(std::wstring* failedClass)
+    {
+        for (const CString& name : m_registry.GetTypeNames())
+        {
+            const HRESULT hr = Copy(name);
+            if (FAILED(hr))
+            {
+                *failedClass = m_failedClass;
+                return hr;
+            }
+        }
+        return WBEM_S_NO_ERROR;
+    }
+
+private:
+    HRESULT Copy(const CString& name)
+    {
+        const std::wstring key = WbemName::Upper(static_cast<LPCWSTR>(name));
+        if (m_done.count(key) != 0)
+            return WBEM_S_NO_ERROR;
+        m_failedClass = static_cast<LPCWSTR>(name);
+        // A superclass chain that comes back to a class being copied cannot be built.
+        if (!m_inProgress.insert(key).second)
+            return WBEM_E_CIRCULAR_REFERENCE;
+        CWMITypeInfo* typeInfo = m_registry.GetTypeInfo(name, true);
+        if (typeInfo == nullptr)
+            return WBEM_E_INVALID_CLASS;
+        const CString superclass = typeInfo->GetParentTypeName();
+        ComPtr<WbemClassObject> parent;
+        if (!superclass.IsEmpty())
+        {
+            if (m_registry.GetTypeInfo(superclass, true) == nullptr)
+                return WBEM_E_INVALID_SUPERCLASS;
+            const HRESULT hr = Copy(superclass);
+            if (FAILED(hr))
+                return hr;
+            m_failedClass = static_cast<LPCWSTR>(name);
+            Check(m_repository.GetClass(static_cast<LPCWSTR>(superclass), &parent));
+        }
+        const HRESULT hr = WbemCall::Run([&]() -> HRESULT {
+            ComPtr<IWbemClassObject> created;
+            Check(CreateWbemClass(name, parent.Get(), &created));
+            IWbemClassObject* definition = typeInfo->GetTypeInformation();
+            ComPtr<IWbemQualifierSet> from;
+            ComPtr<IWbemQualifierSet> to;
+            Check(definition->GetQualifierSet(&from));
+            Check(created->GetQualifierSet(&to));
+            CopyQualifiers(from.Get(), to.Get());
+            CopyProperties(definition, created.Get());
+            CopyMethods(definition, created.Get());
+            PutClassQualifier(created.Get(), L"Dynamic", _variant_t(true));
+            PutClassQualifier(created.Get(), L"Provider", _variant_t(ProvixaSchemaLoader::kProviderName));
+            if (m_registry.IsClassAbstract(name))
+                PutClassQualifier(created.Get(), L"abstract", _variant_t(true));
+            return m_repository.PutClass(created.Get(), WBEM_FLAG_CREATE_ONLY);
+        });
+        if (FAILED(hr))
+            return hr;
+        m_inProgress.erase(key);
+        m_done.insert(key);
+        return WBEM_S_NO_ERROR;
+    }
+
+    WbemRepository& m_repository;
+    CWmipMapperRegistry& m_registry;
+    std::set<std::wstring> m_done;
+    std::set<std::wstring> m_inProgress;
+    std::wstring m_failedClass;
+};
+} // namespace
+
+HRESULT ProvixaSchemaLoader::Load(WbemRepository& repository, std::wstring* failedClass)
+{
+    if (failedClass == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    failedClass->clear();
+    return WbemCall::Run([&]() -> HRESULT {
+        SchemaCopy copy(repository, *CWmipMapperRegistry::Instance());
+        return copy.CopyAll(failedClass);
+    });
+}

@@ -1,0 +1,14 @@
+#include "tools/provixa/ProvixaText.h"
+
+#include "platform/mfc/CString.h"
+
+std::string ProvixaText::ToUtf8(std::wstring_view text)
+{
+    return CStringToUtf8(CString(text.data(), static_cast<int>(text.size())));
+}
+
+std::wstring ProvixaText::FromUtf8(std::string_view text)
+{
+    const CString converted = Utf8ToCString(text);
+    return std::wstring(converted.GetString(), static_cast<std::size_t>(converted.GetLength()));
+}
