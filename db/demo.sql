@@ -84,7 +84,7 @@ INSERT INTO MONDEVLINK (MZID, PANELID, DEVICEID, INPUTOUTPUTID, ENTIREDEVICE) VA
 INSERT INTO TIMEZONE (TZID, DESCRIPT, SEGMENTID) VALUES (1, 'Always', -1), (2, 'Business hours', -1);
 INSERT INTO TZINTERVAL (TZID, INTERVAL, STARTTIME, ENDTIME, MONDAY, TUESDAY, WEDNESDAY, THURSDAY, FRIDAY,
                         SATURDAY, SUNDAY, TYPE1, TYPE2, TYPE3, TYPE4, TYPE5, TYPE6, TYPE7, TYPE8) VALUES
-    (2, 1, '08:00', '18:00', 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    (2, 1, '1899-12-30 08:00:00', '1899-12-30 18:00:00', 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
 INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID, AVAILABLE_FOR_REQUEST, COMMAND, DOWNLOAD, FIRST_CARD_UNLOCK) VALUES
     (1, 'Lobby all hours', 1, 1, 0, 1, 0),
     (2, 'Dock business hours', 2, 0, 0, 1, 0);
@@ -127,6 +127,86 @@ INSERT INTO VISIT_EVENT (VISIT_EVENTID, NAME, EMPID, SOURCE_BNT_DBID, SCHEDULED_
     (1, 'Supplier meeting', 1, 1, '2024-01-03 10:00:00', '2024-01-03 12:00:00', '2024-01-03 09:00:00', 1);
 INSERT INTO VISIT (VISITID, VISIT_EVENTID, EMPID, VISITORID, TIMEIN_UTC, LASTCHANGED_UTC) VALUES
     (1, 1, 1, 4, '2024-01-03 10:02:00', '2024-01-03 10:02:00');
+
+-- Calendar. Interval times are times of day on the zero date (1899-12-30); HDATE is the first
+-- day of a holiday and EXTEND the number of days it lasts.
+INSERT INTO TIMEZONE (TZID, DESCRIPT, SEGMENTID) VALUES
+    (3, 'Warehouse night shift', 2),
+    (4, 'Headquarters weekend cleaning', 1);
+INSERT INTO TZINTERVAL (TZID, INTERVAL, STARTTIME, ENDTIME, MONDAY, TUESDAY, WEDNESDAY, THURSDAY, FRIDAY,
+                        SATURDAY, SUNDAY, TYPE1, TYPE2, TYPE3, TYPE4, TYPE5, TYPE6, TYPE7, TYPE8) VALUES
+    (1, 1, '1899-12-30 00:00:00', '1899-12-30 23:59:00', 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1),
+    (3, 1, '1899-12-30 22:00:00', '1899-12-30 23:59:00', 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0),
+    (3, 2, '1899-12-30 00:00:00', '1899-12-30 06:00:00', 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0),
+    (4, 1, '1899-12-30 06:00:00', '1899-12-30 10:00:00', 0, 0, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0);
+INSERT INTO HOLIDAY_TYPE (ID, SEGMENTID, NAME) VALUES
+    (1, -1, 'Public holidays'),
+    (2, 1, 'Headquarters closures'),
+    (3, 2, 'Warehouse stocktaking');
+INSERT INTO HOLIDAYS (HOLIDAYID, SEGMENTID, DESCRIPT, HDATE, EXTEND) VALUES
+    (1, -1, 'New Year''s Day', '2025-01-01 00:00:00', 1),
+    (2, -1, 'Labour Day', '2025-05-01 00:00:00', 1),
+    (3, -1, 'Christmas', '2025-12-25 00:00:00', 2),
+    (4, 1, 'Headquarters winter closure', '2025-12-29 00:00:00', 3),
+    (5, 2, 'Midyear stocktake', '2025-06-30 00:00:00', 1);
+INSERT INTO HOLIDAY_LNK (HOLIDAYID, HTYPE_ID) VALUES
+    (1, 1), (2, 1), (3, 1), (3, 2), (4, 2), (5, 3);
+-- World time zones: offsets and biases in minutes (bias = -offset); a transition is the day of
+-- week (0 Sunday) in the week of the month (5 the last) at the given time.
+INSERT INTO WORLDTZ (WORLDTZID, DisplayName, GMTOFFSET, DST, StandardMonth, StandardDay, StandardWeek,
+                     DaylightMonth, DaylightDay, DaylightWeek, Bias, StandardBias, DaylightBias,
+                     StandardHour, DaylightHour, StandardMinute, DaylightMinute, StandardSecond,
+                     DaylightSecond, WINDOWS_TZID) VALUES
+    (2, '(UTC-05:00) Eastern Time (US & Canada)', -300, 1, 11, 0, 1, 3, 0, 2, 300, 0, -60,
+     2, 2, 0, 0, 0, 0, 'Eastern Standard Time'),
+    (3, '(UTC+01:00) Amsterdam, Berlin, Rome, Stockholm, Vienna', 60, 1, 10, 0, 5, 3, 0, 5, -60, 0, -60,
+     3, 2, 0, 0, 0, 0, 'W. Europe Standard Time'),
+    (4, '(UTC+09:00) Osaka, Sapporo, Tokyo', 540, 0, 0, 0, 0, 0, 0, 0, -540, 0, 0,
+     0, 0, 0, 0, 0, 0, 'Tokyo Standard Time');
+
+-- Event catalogue: event types, the subtype definitions of each type (EVID is the subtype code
+-- within its type), the parameters some subtypes carry and which subtype supports which.
+INSERT INTO EVENTYPE (EVTYPEID, EVTDESCR) VALUES
+    (0, 'Access Granted'),
+    (1, 'Access Denied'),
+    (2, 'Duress'),
+    (4, 'System'),
+    (7, 'Fire'),
+    (11, 'Video');
+INSERT INTO EVENT (EVENTID, EVTYPEID, EVID, EVDESCR, SUPPORT_PARAMS, CATEGORY) VALUES
+    (1, 0, 0, 'Access Granted', 0, 1),
+    (2, 0, 2, 'Access Granted - No Entry Made', 0, 1),
+    (3, 1, 0, 'Access Denied: Invalid Badge', 0, 1),
+    (4, 1, 1, 'Access Denied: Outside Time Zone', 0, 1),
+    (5, 2, 0, 'Granted Under Duress', 0, 1),
+    (6, 4, 5, 'Door Forced Open', 0, 2),
+    (7, 4, 6, 'Door Held Open', 0, 2),
+    (8, 4, 78, 'Function Execution', 0, 2),
+    (9, 7, 1, 'Fire Alarm', 1, 3),
+    (10, 7, 2, 'Fire Trouble', 1, 3),
+    (11, 11, 1, 'Motion Detected', 0, 4);
+INSERT INTO EVENT_PARAM (EVENT_PARAMID, PARAMVALUE, DESCRIPTION) VALUES
+    (1, 1, 'Smoke detector'),
+    (2, 2, 'Heat detector'),
+    (3, 3, 'Manual pull station'),
+    (4, 10, 'Ground fault'),
+    (5, 11, 'Low battery');
+INSERT INTO EVENT_TO_EVENT_PARAM_LINK (EVENTID, EVENT_PARAMID) VALUES
+    (9, 1), (9, 2), (9, 3), (10, 4), (10, 5);
+-- Alarm definitions and the events that raise them: panel, reader, input (INPUTDEVID), event
+-- type and subtype code, and the event parameter (0 for events without one).
+INSERT INTO ALARM (ALID, ALPRIORITY, ALDESCR, SEGMENTID) VALUES
+    (1, 20, 'Door forced open', -1),
+    (2, 50, 'Door held open', -1),
+    (3, 1, 'Duress', -1),
+    (4, 1, 'Fire', -1);
+INSERT INTO EVTALMLINK (PANELID, DEVICEID, INPUTDEVID, EVTYPEID, EVID, ALID, EVENT_PARAMID) VALUES
+    (1, 0, 0, 4, 5, 1, 0),
+    (1, 0, 0, 4, 6, 2, 0),
+    (2, 0, 0, 4, 5, 1, 0),
+    (1, 1, 0, 2, 0, 3, 0),
+    (2, 0, 1, 7, 1, 4, 1),
+    (2, 0, 1, 7, 1, 4, 3);
 
 -- Catalogue of the user-defined-field tables (display names of the classes that carry them).
 INSERT INTO DDTBL (ID, NAME, TBLNAME) VALUES

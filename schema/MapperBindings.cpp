@@ -3,6 +3,18 @@
 #include <string_view>
 #include <vector>
 
+#include "mappers/records/CWmipHolidayMapper.h"
+#include "mappers/records/CWmipHolidayTypeLinkMapper.h"
+#include "mappers/records/CWmipHolidayTypeMapper.h"
+#include "mappers/records/CWmipTimezoneIntervalMapper.h"
+#include "mappers/records/CWmipTimezoneMapper.h"
+#include "mappers/records/CWmipWorldTimezoneMapper.h"
+#include "provider/CWmipEventAlarmLinkMapper.h"
+#include "provider/CWmipEventParameterMapper.h"
+#include "provider/CWmipEventSubtypeDefinitionMapper.h"
+#include "provider/CWmipEventSubtypeParameterLinkMapper.h"
+#include "provider/CWmipEventTypeMapper.h"
+
 namespace {
 
 struct MapperBinding {
@@ -13,7 +25,19 @@ struct MapperBinding {
 // The mapper factories that exist, by mapper class text.
 const std::vector<MapperBinding>& BoundMappers()
 {
-    static const std::vector<MapperBinding> bindings;
+    static const std::vector<MapperBinding> bindings = {
+        {L"CWmipEventAlarmLinkMapper", &CWmipEventAlarmLinkMapper::CreateMapper},
+        {L"CWmipEventParameterMapper", &CWmipEventParameterMapper::CreateMapper},
+        {L"CWmipEventSubtypeDefinitionMapper", &CWmipEventSubtypeDefinitionMapper::CreateMapper},
+        {L"CWmipEventSubtypeParameterLinkMapper", &CWmipEventSubtypeParameterLinkMapper::CreateMapper},
+        {L"CWmipEventTypeMapper", &CWmipEventTypeMapper::CreateMapper},
+        {L"CWmipHolidayMapper", &CWmipHolidayMapper::CreateMapper},
+        {L"CWmipHolidayTypeLinkMapper", &CWmipHolidayTypeLinkMapper::CreateMapper},
+        {L"CWmipHolidayTypeMapper", &CWmipHolidayTypeMapper::CreateMapper},
+        {L"CWmipTimezoneIntervalMapper", &CWmipTimezoneIntervalMapper::CreateMapper},
+        {L"CWmipTimezoneMapper", &CWmipTimezoneMapper::CreateMapper},
+        {L"CWmipWorldTimezoneMapper", &CWmipWorldTimezoneMapper::CreateMapper},
+    };
     return bindings;
 }
 
@@ -72,15 +96,7 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipCameraGroupCameraLinkMapper",
     L"CWmipCameraGroupMapper",
     L"CWmipCardholderMapper",
-    L"CWmipEventAlarmLinkMapper",
-    L"CWmipEventParameterMapper",
-    L"CWmipEventSubtypeDefinitionMapper",
-    L"CWmipEventSubtypeParameterLinkMapper",
-    L"CWmipEventTypeMapper",
     L"CWmipGuardTourMapper",
-    L"CWmipHolidayMapper",
-    L"CWmipHolidayTypeLinkMapper",
-    L"CWmipHolidayTypeMapper",
     L"CWmipIncomingEventExMapper",
     L"CWmipLoggedEventMapper",
     L"CWmipLogicalDeviceMapper",
@@ -106,8 +122,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipSegmentUnitMapper",
     L"CWmipSegmentGroupMapper",
     L"CWmipAssocSegmentGroupMemberMapper",
-    L"CWmipTimezoneIntervalMapper",
-    L"CWmipTimezoneMapper",
     L"CWmipUserAccountMapper",
     L"CWmipUserFieldPermissionGroupMapper",
     L"CWmipUserMapper",
@@ -121,7 +135,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipVisitorMapper",
     L"CWmipVisitSelfServiceStation",
     L"CWmipVisitSignInLocation",
-    L"CWmipWorldTimezoneMapper",
 };
 
 const MapperBinding* FindBinding(const wchar_t* mapperClass)

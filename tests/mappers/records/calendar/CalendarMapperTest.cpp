@@ -1,0 +1,366 @@
+// The six calendar mappers (holidays, holiday types and their links, access time zones with
+// their intervals, world time zones) on the demo installation: how each is built and found,
+// what it reads, keyed reads and filters, the callers' segments, and the view and write rules.
+#include "tests/provider/eventconfig/DemoMapperTest.h"
+
+#include <algorithm>
+
+#include "framework/CWmipMapper.h"
+#include "framework/WMIHelper.h"
+#include "mappers/records/CWmipHolidayMapper.h"
+#include "mappers/records/CWmipHolidayTypeLinkMapper.h"
+#include "mappers/records/CWmipHolidayTypeMapper.h"
+#include "mappers/records/CWmipTimezoneIntervalMapper.h"
+#include "mappers/records/CWmipTimezoneMapper.h"
+#include "mappers/records/CWmipWorldTimezoneMapper.h"
+#include "platform/mfc/COleDateTime.h"
+
+using namespace demomapper;
+
+namespace {
+
+constexpr DWORD kViewCalendar = 0x10000011;
+
+struct CalendarClass
+{
+    const wchar_t* className;
+    const wchar_t* (*wmiClassName)();
+    DWORD viewPermission;
+    // The registered properties, keys first; the same columns as SQL in key order.
+    std::vector<const wchar_t*> properties;
+    size_t keyCount;
+    const char* sql;
+};
+
+const std::vector<CalendarClass>& CalendarClasses()
+{
+    static const std::vector<CalendarClass> classes = {
+        {L"Bnt_Holiday", &CWmipHolidayMapper::GetWMIClassName, kViewCalendar,
+         {L"ID", L"SegmentID", L"Name", L"ExtentDays"}, 1,
+         "SELECT HOLIDAYID, SEGMENTID, DESCRIPT, EXTEND FROM HOLIDAYS ORDER BY HOLIDAYID"},
+        {L"Bnt_HolidayTypeLink", &CWmipHolidayTypeLinkMapper::GetWMIClassName, kViewCalendar,
+         {L"HolidayID", L"HolidayTypeID"}, 2, "SELECT HOLIDAYID, HTYPE_ID FROM HOLIDAY_LNK ORDER BY HOLIDAYID, HTYPE_ID"},
+        {L"Bnt_HolidayType", &CWmipHolidayTypeMapper::GetWMIClassName, kViewCalendar,
+         {L"ID", L"SegmentID", L"Name"}, 1, "SELECT ID, SEGMENTID, NAME FROM HOLIDAY_TYPE ORDER BY ID"},
+        {L"Bnt_Timezone", &CWmipTimezoneMapper::GetWMIClassName, kViewCalendar,
+         {L"ID", L"SegmentID", L"Name"}, 2, "SELECT TZID, SEGMENTID, DESCRIPT FROM TIMEZONE ORDER BY TZID, SEGMENTID"},
+        {L"Bnt_TimezoneInterval", &CWmipTimezoneIntervalMapper::GetWMIClassName, kViewCalendar,
+         {L"TimezoneID", L"ID", L"Monday", L"Tuesday", L"Wednesday", L"Thursday", L"Friday", L"Saturday", L"Sunday",
+          L"HolidayType1", L"HolidayType2", L"HolidayType3", L"HolidayType4", L"HolidayType5", L"HolidayType6",
+          L"HolidayType7", L"HolidayType8"},
+         2,
+         "SELECT TZID, INTERVAL, MONDAY, TUESDAY, WEDNESDAY, THURSDAY, FRIDAY, SATURDAY, SUNDAY, TYPE1, TYPE2, "
+         "TYPE3, TYPE4, TYPE5, TYPE6, TYPE7, TYPE8 FROM TZINTERVAL ORDER BY TZID, INTERVAL"},
+        {L"Bnt_WorldTimezone", &CWmipWorldTimezoneMapper::GetWMIClassName, CWmipClassMapper::kNoPermissionCheck,
+         {L"ID", L"DisplayName", L"GMTOffset", L"IsDaylightSaving", L"StandardMonth", L"StandardDay",
+          L"StandardWeek", L"DaylightMonth", L"DaylightDay", L"DaylightWeek", L"Bias", L"StandardBias",
+          L"DaylightBias", L"StandardHour", L"DaylightHour", L"StandardMinute", L"DaylightMinute", L"StandardSecond",
+          L"DaylightSecond", L"Windows_TZID"},
+         1,
+         "SELECT WORLDTZID, DisplayName, GMTOFFSET, DST, StandardMonth, StandardDay, StandardWeek, DaylightMonth, "
+         "DaylightDay, DaylightWeek, Bias, StandardBias, DaylightBias, StandardHour, DaylightHour, StandardMinute, "
+         "DaylightMinute, StandardSecond, DaylightSecond, WINDOWS_TZID FROM WORLDTZ ORDER BY WORLDTZID"},
+    };
+    return classes;
+}
+
+std::vector<std::string> Column(const Table& table)
+{
+    std::vector<std::string> values;
+    for (const auto& row : table)
+        values.push_back(row.at(0));
+    std::sort(values.begin(), values.end());
+    return values;
+}
+
+// The DMTF text the framework gives a date-time column stored as local wall-clock time.
+std::string DmtfOfLocal(int year, int month, int day, int hour, int minute)
+{
+    const COleDateTime utc = CWmipMapper::LocalToUtc(COleDateTime(year, month, day, hour, minute, 0));
+    CString text;
+    EXPECT_TRUE(WMIHelper::DateTimeToString(text, utc, 0));
+    return CStringToUtf8(text);
+}
+
+class CalendarMappers : public DemoMapperTest {
+};
+
+TEST_F(CalendarMappers, EachClassIsServedByItsOwnMapperWithItsViewRightAndNoWrites)
+{
+    for (const CalendarClass& c : CalendarClasses()) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        EXPECT_STREQ(c.wmiClassName(), c.className);
+        for (const bool chain : {false, true}) {
+            auto mapper = chain ? ChainMapper(c.className) : FactoryMapper(c.className);
+            ASSERT_NE(mapper, nullptr);
+            EXPECT_EQ(mapper->GetClassName(), CString(c.className));
+            EXPECT_EQ(mapper->GetViewPermission(), c.viewPermission);
+            EXPECT_EQ(mapper->GetAddPermission(), 0u);
+            EXPECT_EQ(mapper->GetModifyPermission(), 0u);
+            EXPECT_EQ(mapper->GetDeletePermission(), 0u);
+        }
+    }
+    EXPECT_NE(dynamic_cast<CWmipHolidayMapper*>(ChainMapper(L"BNT_HOLIDAY").get()), nullptr);
+    EXPECT_NE(dynamic_cast<CWmipHolidayTypeMapper*>(ChainMapper(L"bnt_holidaytype").get()), nullptr);
+    EXPECT_NE(dynamic_cast<CWmipHolidayTypeLinkMapper*>(ChainMapper(L"Bnt_HolidayTypeLink").get()), nullptr);
+    EXPECT_NE(dynamic_cast<CWmipTimezoneMapper*>(ChainMapper(L"Bnt_Timezone").get()), nullptr);
+    EXPECT_NE(dynamic_cast<CWmipTimezoneIntervalMapper*>(ChainMapper(L"Bnt_TimezoneInterval").get()), nullptr);
+    EXPECT_NE(dynamic_cast<CWmipWorldTimezoneMapper*>(ChainMapper(L"Bnt_WorldTimezone").get()), nullptr);
+}
+
+TEST_F(CalendarMappers, EnumerationCopiesEveryRowOfTheTableIntoItsProperties)
+{
+    LoginAdministrator();
+    for (const CalendarClass& c : CalendarClasses()) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        auto mapper = ChainMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        const Table expected = Rows(c.sql);
+        ASSERT_FALSE(expected.empty()) << "the demo has rows";
+        EXPECT_EQ(Sorted(Values(Query(*mapper, L""), c.properties), c.keyCount), expected);
+    }
+}
+
+TEST_F(CalendarMappers, DateTimesAreTheStoredLocalTimesAsUtcText)
+{
+    LoginAdministrator();
+    auto holidays = ChainMapper(L"Bnt_Holiday");
+    ASSERT_NE(holidays, nullptr);
+    const Instance christmas = Get(*holidays, L"Bnt_Holiday.ID=3");
+    ASSERT_NE(christmas, nullptr);
+    EXPECT_EQ(Values({christmas}, {L"Name", L"StartDate", L"ExtentDays"}),
+              (Table{{"Christmas", DmtfOfLocal(2025, 12, 25, 0, 0), "2"}}));
+
+    auto intervals = ChainMapper(L"Bnt_TimezoneInterval");
+    ASSERT_NE(intervals, nullptr);
+    const Instance nightStart = Get(*intervals, L"Bnt_TimezoneInterval.ID=1,TimezoneID=3");
+    ASSERT_NE(nightStart, nullptr);
+    EXPECT_EQ(Values({nightStart}, {L"StartTime", L"EndTime", L"Monday", L"Saturday", L"HolidayType1"}),
+              (Table{{DmtfOfLocal(1899, 12, 30, 22, 0), DmtfOfLocal(1899, 12, 30, 23, 59), "1", "0", "0"}}));
+    const Instance business = Get(*intervals, L"Bnt_TimezoneInterval.ID=1,TimezoneID=2");
+    ASSERT_NE(business, nullptr);
+    EXPECT_EQ(Values({business}, {L"StartTime", L"EndTime"}),
+              (Table{{DmtfOfLocal(1899, 12, 30, 8, 0), DmtfOfLocal(1899, 12, 30, 18, 0)}}));
+}
+
+TEST_F(CalendarMappers, KeyedReadsNeedEveryKeyOfTheClass)
+{
+    LoginAdministrator();
+    auto intervals = ChainMapper(L"Bnt_TimezoneInterval");
+    ASSERT_NE(intervals, nullptr);
+    // Interval 2 exists only in the night shift time zone.
+    EXPECT_NE(Get(*intervals, L"Bnt_TimezoneInterval.ID=2,TimezoneID=3"), nullptr);
+    EXPECT_EQ(Get(*intervals, L"Bnt_TimezoneInterval.ID=2,TimezoneID=1"), nullptr);
+
+    auto links = ChainMapper(L"Bnt_HolidayTypeLink");
+    ASSERT_NE(links, nullptr);
+    EXPECT_NE(Get(*links, L"Bnt_HolidayTypeLink.HolidayID=3,HolidayTypeID=2"), nullptr);
+    EXPECT_EQ(Get(*links, L"Bnt_HolidayTypeLink.HolidayID=5,HolidayTypeID=1"), nullptr);
+
+    auto timezones = ChainMapper(L"Bnt_Timezone");
+    ASSERT_NE(timezones, nullptr);
+    const Instance night = Get(*timezones, L"Bnt_Timezone.ID=3,SegmentID=2,Name=\"Warehouse night shift\"");
+    ASSERT_NE(night, nullptr);
+    EXPECT_EQ(Values({night}, {L"ID", L"SegmentID", L"Name"}), (Table{{"3", "2", "Warehouse night shift"}}));
+    EXPECT_EQ(Get(*timezones, L"Bnt_Timezone.ID=3,SegmentID=2,Name=\"Night shift\""), nullptr);
+    EXPECT_EQ(Get(*timezones, L"Bnt_Timezone.ID=3,SegmentID=1,Name=\"Warehouse night shift\""), nullptr);
+
+    auto world = ChainMapper(L"Bnt_WorldTimezone");
+    ASSERT_NE(world, nullptr);
+    const Instance tokyo = Get(*world, L"Bnt_WorldTimezone.ID=4");
+    ASSERT_NE(tokyo, nullptr);
+    EXPECT_EQ(Values({tokyo}, {L"DisplayName", L"GMTOffset", L"IsDaylightSaving", L"Bias", L"Windows_TZID"}),
+              (Table{{"(UTC+09:00) Osaka, Sapporo, Tokyo", "540", "0", "-540", "Tokyo Standard Time"}}));
+    EXPECT_EQ(Get(*world, L"Bnt_WorldTimezone.ID=99"), nullptr);
+}
+
+TEST_F(CalendarMappers, WqlConditionsOnPropertiesFilterTheirColumns)
+{
+    LoginAdministrator();
+    const struct
+    {
+        const wchar_t* className;
+        const wchar_t* wql;
+        const wchar_t* property;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {L"Bnt_Holiday", L"SELECT * FROM Bnt_Holiday WHERE SegmentID = -1", L"ID", {"1", "2", "3"}},
+        {L"Bnt_Holiday", L"SELECT * FROM Bnt_Holiday WHERE ExtentDays > 1", L"Name",
+         {"Christmas", "Headquarters winter closure"}},
+        {L"Bnt_Holiday", L"SELECT * FROM Bnt_Holiday WHERE Name LIKE '%Day'", L"ID", {"1", "2"}},
+        {L"Bnt_HolidayTypeLink", L"SELECT * FROM Bnt_HolidayTypeLink WHERE HolidayTypeID = 2", L"HolidayID",
+         {"3", "4"}},
+        {L"Bnt_HolidayType", L"SELECT * FROM Bnt_HolidayType WHERE Name = 'Public holidays'", L"ID", {"1"}},
+        {L"Bnt_Timezone", L"SELECT * FROM Bnt_Timezone WHERE SegmentID <> -1", L"Name",
+         {"Headquarters weekend cleaning", "Warehouse night shift"}},
+        {L"Bnt_TimezoneInterval", L"SELECT * FROM Bnt_TimezoneInterval WHERE Saturday = TRUE", L"TimezoneID",
+         {"1", "3", "4"}},
+        {L"Bnt_TimezoneInterval", L"SELECT * FROM Bnt_TimezoneInterval WHERE TimezoneID = 3 AND Sunday = FALSE",
+         L"ID", {"1", "2"}},
+        {L"Bnt_WorldTimezone", L"SELECT * FROM Bnt_WorldTimezone WHERE IsDaylightSaving = TRUE", L"Windows_TZID",
+         {"Eastern Standard Time", "W. Europe Standard Time"}},
+        {L"Bnt_WorldTimezone", L"SELECT * FROM Bnt_WorldTimezone WHERE GMTOffset < 0", L"ID", {"2"}},
+        {L"Bnt_WorldTimezone", L"SELECT * FROM Bnt_WorldTimezone WHERE DisplayName = 'UTC' OR Windows_TZID = 'UTC'",
+         L"ID", {"1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(CStringToUtf8(c.wql));
+        auto mapper = ChainMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        EXPECT_EQ(Column(Values(Query(*mapper, c.wql), {c.property})), c.expected);
+    }
+}
+
+TEST_F(CalendarMappers, ConditionOnAPropertyTheClassDoesNotRegisterIsAnInvalidQuery)
+{
+    LoginAdministrator();
+    const struct
+    {
+        const wchar_t* className;
+        const wchar_t* wql;
+    } cases[] = {
+        {L"Bnt_Holiday", L"SELECT * FROM Bnt_Holiday WHERE HOLIDAY_TYPE.NAME = 'Public holidays'"},
+        {L"Bnt_Timezone", L"SELECT * FROM Bnt_Timezone WHERE Description = 'Always'"},
+        {L"Bnt_TimezoneInterval", L"SELECT * FROM Bnt_TimezoneInterval WHERE HolidayType9 = TRUE"},
+        {L"Bnt_WorldTimezone", L"SELECT * FROM Bnt_WorldTimezone WHERE USERS.LOGONPWD = 'x'"},
+        {L"Bnt_HolidayTypeLink", L"SELECT * FROM Bnt_HolidayTypeLink WHERE HOLIDAYS.DESCRIPT = 'Christmas'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(CStringToUtf8(c.wql));
+        auto mapper = ChainMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        const std::unique_ptr<CWmipQuery> query = CWmipQuery::CreateFromQuery(c.wql);
+        if (query == nullptr)
+            continue;  // refused by the parser already
+        EXPECT_EQ(Outcome([&] { return mapper->SetQuery(query.get()); }), WBEM_E_INVALID_QUERY);
+    }
+}
+
+TEST_F(CalendarMappers, SegmentedClassesShowOnlyTheCallersSegments)
+{
+    GrantOperator(kViewCalendar);
+    LoginOperator();
+    // The operator works in segments 1 and 2.
+    const struct
+    {
+        const wchar_t* className;
+        const char* sql;
+    } cases[] = {
+        {L"Bnt_Holiday", "SELECT HOLIDAYID FROM HOLIDAYS WHERE SEGMENTID IN (1, 2)"},
+        {L"Bnt_HolidayType", "SELECT ID FROM HOLIDAY_TYPE WHERE SEGMENTID IN (1, 2)"},
+        {L"Bnt_Timezone", "SELECT TZID FROM TIMEZONE WHERE SEGMENTID IN (1, 2)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        auto mapper = ChainMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        const std::vector<std::string> expected = Column(Rows(c.sql));
+        ASSERT_FALSE(expected.empty());
+        EXPECT_EQ(Column(Values(Query(*mapper, L""), {L"ID"})), expected);
+    }
+    // The unsegmented tables are read whole.
+    auto links = ChainMapper(L"Bnt_HolidayTypeLink");
+    ASSERT_NE(links, nullptr);
+    EXPECT_EQ(Query(*links, L"").size(), 6u);
+}
+
+TEST_F(CalendarMappers, CallerWithoutTheViewRightIsRefusedAllButWorldTimezones)
+{
+    LoginOperator();
+    for (const CalendarClass& c : CalendarClasses()) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        auto mapper = ChainMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        const HRESULT expected = c.viewPermission == kViewCalendar ? WBEM_E_ACCESS_DENIED : S_OK;
+        EXPECT_EQ(mapper->CanView(), expected);
+        EXPECT_EQ(Outcome([&] {
+                      mapper->CanViewAll();
+                      return S_OK;
+                  }),
+                  expected);
+    }
+    auto world = ChainMapper(L"Bnt_WorldTimezone");
+    ASSERT_NE(world, nullptr);
+    EXPECT_EQ(Query(*world, L"").size(), 4u);
+}
+
+TEST_F(CalendarMappers, WorldTimezonesNeedNoPermissionAtAll)
+{
+    // A caller whose groups grant nothing.
+    Exec("DELETE FROM USER_PERM_GRANT");
+    LoginOperator();
+    auto world = ChainMapper(L"Bnt_WorldTimezone");
+    ASSERT_NE(world, nullptr);
+    EXPECT_EQ(world->CanView(), S_OK);
+    EXPECT_EQ(Column(Values(Query(*world, L""), {L"ID"})), (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(ChainMapper(L"Bnt_Holiday")->CanView(), WBEM_E_ACCESS_DENIED);
+}
+
+TEST_F(CalendarMappers, WritesAreNotSupportedEvenForTheAdministrator)
+{
+    LoginAdministrator();
+    for (const CalendarClass& c : CalendarClasses()) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        auto mapper = ChainMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        const std::vector<Instance> instances = Query(*mapper, L"");
+        ASSERT_FALSE(instances.empty());
+        IWbemClassObject* instance = instances.front().Get();
+        for (auto check : {&CWmipClassMapper::CanAdd, &CWmipClassMapper::CanModify, &CWmipClassMapper::CanDelete}) {
+            EXPECT_EQ(Outcome([&] {
+                          (mapper.get()->*check)(instance);
+                          return S_OK;
+                      }),
+                      WBEM_E_NOT_SUPPORTED);
+        }
+        CString path;
+        EXPECT_EQ(Outcome([&] { return mapper->PutInstance(instance, 0, path); }), WBEM_E_NOT_SUPPORTED);
+        const Instance added = WithNumber(instance, c.properties.front(), 999);
+        ASSERT_NE(added, nullptr);
+        EXPECT_EQ(Outcome([&] { return mapper->PutInstance(added.Get(), WBEM_FLAG_CREATE_ONLY, path); }),
+                  WBEM_E_NOT_SUPPORTED);
+        EXPECT_EQ(Sorted(Values(Query(*mapper, L""), c.properties), c.keyCount), Rows(c.sql)) << "nothing written";
+    }
+    auto holidays = ChainMapper(L"Bnt_Holiday");
+    ASSERT_NE(holidays, nullptr);
+    const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(L"Bnt_Holiday.ID=1");
+    ASSERT_NE(path, nullptr);
+    EXPECT_EQ(Outcome([&] { return holidays->DeleteInstance(path.get()); }), WBEM_E_NOT_SUPPORTED);
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM HOLIDAYS")[0][0], "5") << "nothing deleted";
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM HOLIDAY_LNK")[0][0], "6");
+}
+
+TEST_F(CalendarMappers, ClassDefinitionsMarkEveryPropertyNotEditableAndTheirKeys)
+{
+    LoginAdministrator();
+    const struct
+    {
+        const wchar_t* className;
+        std::vector<std::string> keys;
+        size_t propertyCount;
+    } cases[] = {
+        {L"Bnt_Holiday", {"ID"}, 5},
+        {L"Bnt_HolidayTypeLink", {"HolidayID", "HolidayTypeID"}, 2},
+        {L"Bnt_HolidayType", {"ID"}, 3},
+        {L"Bnt_Timezone", {"ID", "Name", "SegmentID"}, 3},
+        {L"Bnt_TimezoneInterval", {"ID", "TimezoneID"}, 19},
+        {L"Bnt_WorldTimezone", {"ID"}, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        auto mapper = ChainMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        IWbemClassObject* raw = nullptr;
+        ASSERT_EQ(mapper->GetClass(&raw, TRUE), S_OK);
+        // A definition kept by the mapper is not the caller's to release.
+        ComPtr<IWbemClassObject> owned;
+        if (!mapper->WMIStoresClassDefinition())
+            owned.Attach(raw);
+        std::vector<std::string> keys = PropertiesWithQualifier(raw, L"key");
+        std::sort(keys.begin(), keys.end());
+        EXPECT_EQ(keys, c.keys);
+        EXPECT_EQ(PropertiesWithQualifier(raw, L"noedit").size(), c.propertyCount);
+    }
+}
+
+}  // namespace

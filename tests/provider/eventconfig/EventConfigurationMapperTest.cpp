@@ -1,0 +1,362 @@
+// The five event configuration mappers on the demo installation: how each is built and found,
+// what it reads, how keyed reads and WQL filters select rows, and that the classes can be
+// viewed only with their right and never written.
+#include "tests/provider/eventconfig/DemoMapperTest.h"
+
+#include <algorithm>
+
+#include "provider/CWmipEventAlarmLinkMapper.h"
+#include "provider/CWmipEventParameterMapper.h"
+#include "provider/CWmipEventSubtypeDefinitionMapper.h"
+#include "provider/CWmipEventSubtypeParameterLinkMapper.h"
+#include "provider/CWmipEventTypeMapper.h"
+
+using namespace demomapper;
+
+namespace {
+
+constexpr DWORD kViewEventConfiguration = 0x10000017;
+
+struct EventClass
+{
+    const wchar_t* className;
+    const wchar_t* mapperName;
+    const wchar_t* (*wmiClassName)();
+    bool inNameChain;
+    // The registered properties, keys first, and the same columns as SQL in key order.
+    std::vector<const wchar_t*> properties;
+    size_t keyCount;
+    const char* sql;
+};
+
+const std::vector<EventClass>& EventClasses()
+{
+    static const std::vector<EventClass> classes = {
+        {L"Bnt_EventType", L"CWmipEventTypeMapper", &CWmipEventTypeMapper::GetWMIClassName, true,
+         {L"ID", L"Description"}, 1,
+         "SELECT EVTYPEID, EVTDESCR FROM EVENTYPE ORDER BY EVTYPEID"},
+        {L"Bnt_EventSubtypeDefinition", L"CWmipEventSubtypeDefinitionMapper",
+         &CWmipEventSubtypeDefinitionMapper::GetWMIClassName, true,
+         {L"ID", L"TypeID", L"SubtypeID", L"Description", L"SupportParameters", L"Category"}, 1,
+         "SELECT EVENTID, EVTYPEID, EVID, EVDESCR, SUPPORT_PARAMS, CATEGORY FROM EVENT ORDER BY EVENTID"},
+        {L"Bnt_EventParameter", L"CWmipEventParameterMapper", &CWmipEventParameterMapper::GetWMIClassName, true,
+         {L"ID", L"Value", L"Description"}, 1,
+         "SELECT EVENT_PARAMID, PARAMVALUE, DESCRIPTION FROM EVENT_PARAM ORDER BY EVENT_PARAMID"},
+        {L"Bnt_EventSubtypeParameterLink", L"CWmipEventSubtypeParameterLinkMapper",
+         &CWmipEventSubtypeParameterLinkMapper::GetWMIClassName, false,
+         {L"EventSubtypeDefinitionID", L"EventParameterID"}, 2,
+         "SELECT EVENTID, EVENT_PARAMID FROM EVENT_TO_EVENT_PARAM_LINK ORDER BY EVENTID, EVENT_PARAMID"},
+        {L"Bnt_EventAlarmDefinitionLink", L"CWmipEventAlarmLinkMapper", &CWmipEventAlarmLinkMapper::GetWMIClassName,
+         true,
+         {L"PanelID", L"DeviceID", L"SecondaryDeviceID", L"EventTypeID", L"EventSubtypeDefinitionID",
+          L"EventParameterID", L"AlarmDefinitionID"},
+         6,
+         "SELECT PANELID, DEVICEID, INPUTDEVID, EVTYPEID, EVID, EVENT_PARAMID, ALID FROM EVTALMLINK "
+         "ORDER BY PANELID, DEVICEID, INPUTDEVID, EVTYPEID, EVID, EVENT_PARAMID"},
+    };
+    return classes;
+}
+
+class EventConfigurationMappers : public DemoMapperTest {
+};
+
+TEST_F(EventConfigurationMappers, EachClassIsServedByItsOwnMapperWithViewRightAndNoWrites)
+{
+    for (const EventClass& c : EventClasses()) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        EXPECT_STREQ(c.wmiClassName(), c.className);
+        auto mapper = FactoryMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        EXPECT_EQ(mapper->GetClassName(), CString(c.className));
+        EXPECT_EQ(mapper->GetViewPermission(), kViewEventConfiguration);
+        EXPECT_EQ(mapper->GetAddPermission(), 0u);
+        EXPECT_EQ(mapper->GetModifyPermission(), 0u);
+        EXPECT_EQ(mapper->GetDeletePermission(), 0u);
+        EXPECT_NE(dynamic_cast<CWmipDynamicClassMapper*>(mapper.get()), nullptr);
+    }
+    EXPECT_NE(dynamic_cast<CWmipEventTypeMapper*>(FactoryMapper(L"Bnt_EventType").get()), nullptr);
+    EXPECT_NE(dynamic_cast<CWmipEventAlarmLinkMapper*>(FactoryMapper(L"Bnt_EventAlarmDefinitionLink").get()), nullptr);
+    EXPECT_NE(dynamic_cast<CWmipEventSubtypeParameterLinkMapper*>(FactoryMapper(L"Bnt_EventSubtypeParameterLink").get()),
+              nullptr);
+}
+
+TEST_F(EventConfigurationMappers, NameChainBuildsFourClassesButNotTheSubtypeParameterLink)
+{
+    for (const EventClass& c : EventClasses()) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        CString upper(c.className);
+        upper.MakeUpper();
+        auto mapper = ChainMapper(upper);
+        if (!c.inNameChain) {
+            EXPECT_EQ(mapper, nullptr);
+            continue;
+        }
+        ASSERT_NE(mapper, nullptr) << "names match without regard to case";
+        EXPECT_EQ(mapper->GetClassName(), CString(c.className));
+    }
+    EXPECT_NE(dynamic_cast<CWmipEventSubtypeDefinitionMapper*>(ChainMapper(L"bnt_eventsubtypedefinition").get()),
+              nullptr);
+    EXPECT_NE(dynamic_cast<CWmipEventParameterMapper*>(ChainMapper(L"Bnt_EventParameter").get()), nullptr);
+    EXPECT_EQ(ChainMapper(L"Bnt_EventTypes"), nullptr);
+}
+
+TEST_F(EventConfigurationMappers, EnumerationCopiesEveryRowOfTheTableIntoItsProperties)
+{
+    GrantOperator(kViewEventConfiguration);
+    LoginOperator();
+    for (const EventClass& c : EventClasses()) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        auto mapper = FactoryMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        const Table expected = Rows(c.sql);
+        ASSERT_FALSE(expected.empty()) << "the demo has rows";
+        EXPECT_EQ(Sorted(Values(Query(*mapper, L""), c.properties), c.keyCount), expected);
+    }
+}
+
+TEST_F(EventConfigurationMappers, DemoCatalogueReadsAsConfigured)
+{
+    LoginAdministrator();
+    auto subtypes = ChainMapper(L"Bnt_EventSubtypeDefinition");
+    ASSERT_NE(subtypes, nullptr);
+    const Instance fire = Get(*subtypes, L"Bnt_EventSubtypeDefinition.ID=9");
+    ASSERT_NE(fire, nullptr);
+    EXPECT_EQ(Values({fire}, {L"ID", L"TypeID", L"SubtypeID", L"Description", L"SupportParameters", L"Category"}),
+              (Table{{"9", "7", "1", "Fire Alarm", "1", "3"}}));
+
+    auto types = ChainMapper(L"Bnt_EventType");
+    ASSERT_NE(types, nullptr);
+    EXPECT_EQ(Values({Get(*types, L"Bnt_EventType.ID=0")}, {L"ID", L"Description"}),
+              (Table{{"0", "Access Granted"}}));
+    EXPECT_EQ(Get(*types, L"Bnt_EventType.ID=3"), nullptr) << "no event type 3 in the demo";
+
+    auto parameters = ChainMapper(L"Bnt_EventParameter");
+    ASSERT_NE(parameters, nullptr);
+    EXPECT_EQ(Values({Get(*parameters, L"Bnt_EventParameter.ID=3")}, {L"ID", L"Value", L"Description"}),
+              (Table{{"3", "3", "Manual pull station"}}));
+}
+
+TEST_F(EventConfigurationMappers, SubtypeParameterLinkIsAddressedByBothKeys)
+{
+    LoginAdministrator();
+    auto links = FactoryMapper(L"Bnt_EventSubtypeParameterLink");
+    ASSERT_NE(links, nullptr);
+    const Instance link =
+        Get(*links, L"Bnt_EventSubtypeParameterLink.EventSubtypeDefinitionID=10,EventParameterID=5");
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(Values({link}, {L"EventSubtypeDefinitionID", L"EventParameterID"}), (Table{{"10", "5"}}));
+    EXPECT_EQ(Get(*links, L"Bnt_EventSubtypeParameterLink.EventSubtypeDefinitionID=10,EventParameterID=1"), nullptr)
+        << "parameter 1 belongs to subtype 9";
+    // The fire alarm subtype supports three parameters, the fire trouble subtype two.
+    EXPECT_EQ(Query(*links, L"SELECT * FROM Bnt_EventSubtypeParameterLink WHERE EventSubtypeDefinitionID = 9").size(),
+              3u);
+}
+
+TEST_F(EventConfigurationMappers, AlarmLinkIsAddressedBySixKeysAndNotByItsAlarm)
+{
+    LoginAdministrator();
+    auto links = ChainMapper(L"Bnt_EventAlarmDefinitionLink");
+    ASSERT_NE(links, nullptr);
+    const wchar_t* manualPullStation = L"Bnt_EventAlarmDefinitionLink.PanelID=2,DeviceID=0,SecondaryDeviceID=1,"
+                                       L"EventTypeID=7,EventSubtypeDefinitionID=1,EventParameterID=3";
+    const Instance link = Get(*links, manualPullStation);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(Values({link}, {L"PanelID", L"DeviceID", L"SecondaryDeviceID", L"EventTypeID",
+                              L"EventSubtypeDefinitionID", L"EventParameterID", L"AlarmDefinitionID"}),
+              (Table{{"2", "0", "1", "7", "1", "3", "4"}}));
+
+    // The smoke detector link differs from it in the parameter only.
+    const Instance smoke = Get(*links, L"Bnt_EventAlarmDefinitionLink.PanelID=2,DeviceID=0,SecondaryDeviceID=1,"
+                                       L"EventTypeID=7,EventSubtypeDefinitionID=1,EventParameterID=1");
+    ASSERT_NE(smoke, nullptr);
+    EXPECT_EQ(Text(smoke.Get(), L"EventParameterID"), "1");
+
+    // No link of that subtype names the heat detector.
+    EXPECT_EQ(Get(*links, L"Bnt_EventAlarmDefinitionLink.PanelID=2,DeviceID=0,SecondaryDeviceID=1,"
+                          L"EventTypeID=7,EventSubtypeDefinitionID=1,EventParameterID=2"),
+              nullptr);
+
+    // Two demo links raise alarm 4; the alarm alone names neither.
+    EXPECT_EQ(Query(*links, L"SELECT * FROM Bnt_EventAlarmDefinitionLink WHERE AlarmDefinitionID = 4").size(), 2u);
+}
+
+TEST_F(EventConfigurationMappers, WqlConditionsOnPropertiesFilterTheirColumns)
+{
+    LoginAdministrator();
+    const struct
+    {
+        const wchar_t* className;
+        const wchar_t* wql;
+        const wchar_t* property;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {L"Bnt_EventSubtypeDefinition", L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE TypeID = 4", L"ID",
+         {"6", "7", "8"}},
+        {L"Bnt_EventSubtypeDefinition", L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE TypeID = \"1\"", L"ID",
+         {"3", "4"}},
+        {L"Bnt_EventSubtypeDefinition",
+         L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE SupportParameters = 1 AND Category = 3", L"ID",
+         {"10", "9"}},  // in text order
+        {L"Bnt_EventSubtypeDefinition", L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE Description LIKE 'Door%'",
+         L"ID", {"6", "7"}},
+        {L"Bnt_EventSubtypeDefinition",
+         L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE TypeID = 0 OR SubtypeID = 78", L"ID", {"1", "2", "8"}},
+        {L"Bnt_EventType", L"SELECT * FROM Bnt_EventType WHERE ID >= 7", L"Description", {"Fire", "Video"}},
+        {L"Bnt_EventType", L"SELECT * FROM Bnt_EventType WHERE Description = 'Duress'", L"ID", {"2"}},
+        {L"Bnt_EventType", L"SELECT * FROM Bnt_EventType WHERE Description = \"Duress'; DROP TABLE EVENT; --\"",
+         L"ID", {}},
+        {L"Bnt_EventParameter", L"SELECT * FROM Bnt_EventParameter WHERE Value > 3", L"ID", {"4", "5"}},
+        {L"Bnt_EventAlarmDefinitionLink",
+         L"SELECT * FROM Bnt_EventAlarmDefinitionLink WHERE PanelID = 1 AND EventTypeID <> 2",
+         L"EventSubtypeDefinitionID", {"5", "6"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(CStringToUtf8(c.wql));
+        auto mapper = FactoryMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        std::vector<std::string> values;
+        for (const auto& row : Values(Query(*mapper, c.wql), {c.property}))
+            values.push_back(row[0]);
+        std::sort(values.begin(), values.end());
+        EXPECT_EQ(values, c.expected);
+    }
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM EVENT")[0][0], "11") << "the quoted text stayed a value";
+}
+
+TEST_F(EventConfigurationMappers, ConditionOnAPropertyTheClassDoesNotRegisterIsAnInvalidQuery)
+{
+    LoginAdministrator();
+    const struct
+    {
+        const wchar_t* className;
+        const wchar_t* wql;
+    } cases[] = {
+        {L"Bnt_EventType", L"SELECT * FROM Bnt_EventType WHERE EVENTID = 1"},
+        {L"Bnt_EventParameter", L"SELECT * FROM Bnt_EventParameter WHERE ParameterValue = 1"},
+        {L"Bnt_EventAlarmDefinitionLink", L"SELECT * FROM Bnt_EventAlarmDefinitionLink WHERE USERS.LOGONPWD = 'x'"},
+        {L"Bnt_EventSubtypeDefinition", L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE EVENTYPE.EVTDESCR = 'Fire'"},
+        {L"Bnt_EventSubtypeParameterLink", L"SELECT * FROM Bnt_EventSubtypeParameterLink WHERE Description = 'x'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(CStringToUtf8(c.wql));
+        auto mapper = FactoryMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        const std::unique_ptr<CWmipQuery> query = CWmipQuery::CreateFromQuery(c.wql);
+        if (query == nullptr)
+            continue;  // refused by the parser already
+        EXPECT_EQ(Outcome([&] { return mapper->SetQuery(query.get()); }), WBEM_E_INVALID_QUERY);
+    }
+}
+
+TEST_F(EventConfigurationMappers, CallerWithoutTheViewRightIsRefusedEveryClass)
+{
+    LoginOperator();
+    for (const EventClass& c : EventClasses()) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        auto mapper = FactoryMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        EXPECT_EQ(mapper->CanView(), WBEM_E_ACCESS_DENIED);
+        EXPECT_EQ(Outcome([&] {
+                      mapper->CanViewAll();
+                      return S_OK;
+                  }),
+                  WBEM_E_ACCESS_DENIED);
+    }
+}
+
+TEST_F(EventConfigurationMappers, ViewRightOrAdministratorMayViewEveryClass)
+{
+    GrantOperator(kViewEventConfiguration);
+    LoginOperator();
+    for (const EventClass& c : EventClasses())
+        EXPECT_EQ(FactoryMapper(c.className)->CanView(), S_OK) << CStringToUtf8(c.className);
+    LoginAdministrator();
+    for (const EventClass& c : EventClasses())
+        EXPECT_EQ(FactoryMapper(c.className)->CanView(), S_OK) << CStringToUtf8(c.className);
+}
+
+TEST_F(EventConfigurationMappers, WritesAreNotSupportedEvenForTheAdministrator)
+{
+    LoginAdministrator();
+    for (const EventClass& c : EventClasses()) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        auto mapper = FactoryMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        const std::vector<Instance> instances = Query(*mapper, L"");
+        ASSERT_FALSE(instances.empty());
+        IWbemClassObject* instance = instances.front().Get();
+        EXPECT_EQ(mapper->CanPerformOperation(0, instance), WBEM_E_NOT_SUPPORTED);
+        EXPECT_EQ(Outcome([&] {
+                      mapper->CanAdd(instance);
+                      return S_OK;
+                  }),
+                  WBEM_E_NOT_SUPPORTED);
+        EXPECT_EQ(Outcome([&] {
+                      mapper->CanModify(instance);
+                      return S_OK;
+                  }),
+                  WBEM_E_NOT_SUPPORTED);
+        EXPECT_EQ(Outcome([&] {
+                      mapper->CanDelete(instance);
+                      return S_OK;
+                  }),
+                  WBEM_E_NOT_SUPPORTED);
+        CString path;
+        EXPECT_EQ(Outcome([&] { return mapper->PutInstance(instance, 0, path); }), WBEM_E_NOT_SUPPORTED);
+        EXPECT_EQ(Outcome([&] { return mapper->PutInstance(instance, WBEM_FLAG_UPDATE_ONLY, path); }),
+                  WBEM_E_NOT_SUPPORTED);
+        const Instance added = WithNumber(instance, c.properties.front(), 999);
+        ASSERT_NE(added, nullptr);
+        EXPECT_EQ(Outcome([&] { return mapper->PutInstance(added.Get(), WBEM_FLAG_CREATE_ONLY, path); }),
+                  WBEM_E_NOT_SUPPORTED);
+        EXPECT_EQ(Sorted(Values(Query(*mapper, L""), c.properties), c.keyCount), Rows(c.sql)) << "nothing written";
+    }
+    auto types = ChainMapper(L"Bnt_EventType");
+    ASSERT_NE(types, nullptr);
+    const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(L"Bnt_EventType.ID=7");
+    ASSERT_NE(path, nullptr);
+    EXPECT_EQ(Outcome([&] { return types->DeleteInstance(path.get()); }), WBEM_E_NOT_SUPPORTED);
+    const Table before = {{"7", "Fire"}};
+    EXPECT_EQ(Rows("SELECT EVTYPEID, EVTDESCR FROM EVENTYPE WHERE EVTYPEID = 7"), before) << "nothing written";
+}
+
+TEST_F(EventConfigurationMappers, NoMethodIsSupported)
+{
+    LoginAdministrator();
+    for (const EventClass& c : EventClasses()) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        auto mapper = FactoryMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        EXPECT_FALSE(mapper->IsMethodSupported(L"Refresh"));
+        EXPECT_FALSE(mapper->IsMethodSupported(nullptr));
+        EXPECT_EQ(mapper->ExecuteMethod(nullptr, L"Refresh", 0, nullptr, nullptr, nullptr), WBEM_E_NOT_SUPPORTED);
+    }
+}
+
+TEST_F(EventConfigurationMappers, ClassDefinitionsMarkEveryPropertyNotEditableAndTheirKeys)
+{
+    LoginAdministrator();
+    for (const EventClass& c : EventClasses()) {
+        SCOPED_TRACE(CStringToUtf8(c.className));
+        auto mapper = FactoryMapper(c.className);
+        ASSERT_NE(mapper, nullptr);
+        IWbemClassObject* raw = nullptr;
+        ASSERT_EQ(mapper->GetClass(&raw, TRUE), S_OK);
+        // A definition kept by the mapper is not the caller's to release.
+        ComPtr<IWbemClassObject> owned;
+        if (!mapper->WMIStoresClassDefinition())
+            owned.Attach(raw);
+        std::vector<std::string> properties;
+        for (const wchar_t* property : c.properties)
+            properties.push_back(CStringToUtf8(property));
+        std::vector<std::string> keys(properties.begin(), properties.begin() + static_cast<long>(c.keyCount));
+        std::vector<std::string> noedit = PropertiesWithQualifier(raw, L"noedit");
+        std::vector<std::string> keyed = PropertiesWithQualifier(raw, L"key");
+        for (auto* list : {&properties, &keys, &noedit, &keyed})
+            std::sort(list->begin(), list->end());
+        EXPECT_EQ(noedit, properties);
+        EXPECT_EQ(keyed, keys);
+    }
+}
+
+}  // namespace
