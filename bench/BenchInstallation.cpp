@@ -1,0 +1,124 @@
+#include "bench/BenchInstallation.h"
+
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+#include "bench/SqliteStatement.h"
+#include "platform/mfc/ModuleState.h"
+#include "provider/CWmipApp.h"
+
+namespace
+{
+
+constexpr const wchar_t* kAdministratorSid = L"S-1-5-21-1004336348-1177238915-682003330-1500";
+
+// Links the benchmark's caller to the system administrator through the demo's local directory.
+constexpr const char* kAdministratorAccount =
+    "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES "
+    "(1500, -1, 1, 'S-1-5-21-1004336348-1177238915-682003330-1500');";
+
+std::string ReadText(const std::filesystem::path& file)
+{
+    std::ifstream stream(file, std::ios::binary);
+    if (!stream)
+        throw std::runtime_error("cannot read " + file.string());
+    std::ostringstream text;
+    text << stream.rdbuf();
+    return text.str();
+}
+
+void Execute(sqlite3* database, const std::string& sql, const std::string& what)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(database, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK)
+    {
+        const std::string message = error != nullptr ? error : sqlite3_errmsg(database);
+        sqlite3_free(error);
+        throw std::runtime_error(what + ": " + message);
+    }
+}
+
+}  // namespace
+
+void BenchInstallation::DatabaseCloser::operator()(sqlite3* database) const
+{
+    sqlite3_close(database);
+}
+
+BenchInstallation::BenchInstallation()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "provixa-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot create a temporary PROVIXA_HOME below " +
+                                 std::filesystem::temp_directory_path().string());
+    m_home = pattern;
+    m_databaseFile = m_home / "provixa.db";
+    if (setenv("PROVIXA_HOME", m_home.c_str(), 1) != 0)
+        throw std::runtime_error("cannot set PROVIXA_HOME");
+
+    sqlite3* database = nullptr;
+    const int opened = sqlite3_open_v2(m_databaseFile.c_str(), &database,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    m_database.reset(database);
+    if (opened != SQLITE_OK)
+        throw std::runtime_error("cannot create " + m_databaseFile.string());
+    const std::filesystem::path source(PROVIXA_BENCH_SOURCE_DIR);
+    Execute(database, ReadText(source / "db" / "schema.sql"), "db/schema.sql");
+    Execute(database, ReadText(source / "db" / "demo.sql"), "db/demo.sql");
+    Execute(database, kAdministratorAccount, "linking the benchmark's caller");
+
+    m_applicationSwitch = std::make_unique<CModuleStateSwitch>(&theApp);
+    theApp.InitInstance();
+}
+
+BenchInstallation::~BenchInstallation()
+{
+    theApp.ExitInstance();
+    m_applicationSwitch.reset();
+    m_database.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(m_home, ignored);
+}
+
+const wchar_t* BenchInstallation::AdministratorSid()
+{
+    return kAdministratorSid;
+}
+
+void BenchInstallation::FillEventTypes(int rowCount)
+{
+    if (rowCount < 1)
+        throw std::runtime_error("the benched table needs at least one row");
+    if (rowCount == m_eventTypeRows)
+        return;
+    sqlite3* database = m_database.get();
+    Execute(database, "BEGIN", "starting the fill");
+    try
+    {
+        Execute(database, "DELETE FROM EVENTYPE", "emptying EVENTYPE");
+        SqliteStatement insert(database, "INSERT INTO EVENTYPE (EVTYPEID, EVTDESCR) VALUES (?, ?)");
+        for (int id = 1; id <= rowCount; ++id)
+        {
+            const std::string description = "Generated event type " + std::to_string(id);
+            sqlite3_bind_int(insert.Get(), 1, id);
+            sqlite3_bind_text(insert.Get(), 2, description.c_str(), static_cast<int>(description.size()),
+                              SQLITE_TRANSIENT);
+            if (sqlite3_step(insert.Get()) != SQLITE_DONE)
+                throw std::runtime_error(std::string("cannot insert an event type: ") + sqlite3_errmsg(database));
+            sqlite3_reset(insert.Get());
+        }
+        Execute(database, "COMMIT", "committing the fill");
+    }
+    catch (const std::runtime_error&)
+    {
+        sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    m_eventTypeRows = rowCount;
+}

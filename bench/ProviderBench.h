@@ -1,0 +1,58 @@
+// ProviderBench: the two measurements of provixa_bench. Each pairs the instance provider with
+// the raw SQLite baseline (RawEventTypeReader) on the same Bnt_EventType rows in the same
+// iterations, alternating which side runs first:
+//   Enumeration/N  "SELECT * FROM Bnt_EventType" through ExecQueryAsync into a counting sink,
+//                  versus one raw SELECT of the same columns over the N rows;
+//   KeyedGet/N     GetObjectAsync of "Bnt_EventType.ID=<key>" for random keys, versus one raw
+//                  keyed SELECT per key.
+// Each reports the counters provider_ns_per_row and raw_ns_per_row (per row enumerated, or per
+// object got) and their ratio, provider / raw.
+//
+// Owned by main, after the installation it measures, which must outlive it. Register hands
+// Google Benchmark callbacks that refer to this object, so it must outlive the run. Not
+// thread-safe: the benchmarks run on the thread that built it (the caller identity is per
+// thread).
+#pragma once
+
+#include "bench/RawEventTypeReader.h"
+#include "platform/com/Unknown.h"
+#include "platform/security/CallerIdentity.h"
+#include "provider/CWmipInstanceProvider.h"
+
+namespace benchmark
+{
+class State;
+}
+
+class BenchInstallation;
+class WbemServiceNamespace;
+
+class ProviderBench
+{
+public:
+    // The benchmark families, as the summary names them.
+    static constexpr const char* kEnumerationName = "Enumeration";
+    static constexpr const char* kKeyedGetName = "KeyedGet";
+
+    // Initialises the provider on a namespace of its own, with the installation's system
+    // administrator as the caller of this thread. Throws std::runtime_error when the
+    // provider's Initialize fails or the database cannot be opened for the raw reads.
+    explicit ProviderBench(BenchInstallation& installation);
+    ~ProviderBench();
+    ProviderBench(const ProviderBench&) = delete;
+    ProviderBench& operator=(const ProviderBench&) = delete;
+
+    // Registers both families for 10,000 and 100,000 rows.
+    void Register();
+
+private:
+    void Enumeration(benchmark::State& state);
+    void KeyedGet(benchmark::State& state);
+
+    // Set at construction.
+    BenchInstallation& m_installation;
+    CallerIdentity::Scope m_caller;
+    ComPtr<WbemServiceNamespace> m_services;
+    CWmipInstanceProvider m_provider;
+    RawEventTypeReader m_raw;
+};

@@ -1,0 +1,51 @@
+// SummaryReporter: the console reporter of provixa_bench. Prints every run as the tabular
+// console reporter does, keeps the counters of the measured families (ratio,
+// provider_ns_per_row, raw_ns_per_row) and, once every benchmark has run, prints one summary
+// line per family and row count, for example
+//   "enumeration ratio: 2.4x (target <= 3x), 10000 rows: provider 812 ns/row, raw 338 ns/row".
+// Time per unit is in nanoseconds.
+// Runs of a family measured more than once (repetitions) are averaged; failed runs are left out.
+//
+// Owned by main for the duration of benchmark::RunSpecifiedBenchmarks; called on one thread.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+class SummaryReporter : public benchmark::ConsoleReporter
+{
+public:
+    // One summarised family: the benchmark's name, the summary's label, the ratio target and
+    // what one unit of the per-row counters is ("row", "get").
+    struct Measurement
+    {
+        std::string family;
+        std::string label;
+        double target = 0;
+        std::string unit;
+    };
+
+    explicit SummaryReporter(std::vector<Measurement> measurements);
+
+    void ReportRuns(const std::vector<Run>& reports) override;
+    // Prints the summary lines, in the order the runs were reported.
+    void Finalize() override;
+
+private:
+    struct Result
+    {
+        std::size_t measurement = 0;
+        std::string rows;
+        int runs = 0;
+        double ratio = 0;
+        double providerNs = 0;
+        double rawNs = 0;
+    };
+
+    // Set at construction.
+    std::vector<Measurement> m_measurements;
+
+    std::vector<Result> m_results;
+};
