@@ -1,29 +1,22 @@
 #include "inhouse/BntUtility/StringConversion.h"
 
-#include "platform/mfc/UnicodeText.h"
+#include "platform/win32/UnicodeConversion.h"
 
-// The codecs are the framework's own, so text converted here and text the string class
-// converts itself agree byte for byte, malformed input included.
+// The codec is the platform's one, so text converted here and text the string class converts
+// itself agree byte for byte, malformed input included.
 namespace brontel::utility {
 
-std::wstring Utf8ToWide(std::string_view text) { return mfc_detail::DecodeUtf8(text); }
+std::wstring Utf8ToWide(std::string_view text) { return UnicodeConversion::DecodeUtf8(text); }
 
-std::string WideToUtf8(std::wstring_view text) { return mfc_detail::EncodeUtf8(text); }
+std::string WideToUtf8(std::wstring_view text) { return UnicodeConversion::EncodeUtf8(text); }
 
-std::string Utf16ToUtf8(std::u16string_view text) { return mfc_detail::EncodeUtf8(mfc_detail::DecodeUtf16(text)); }
+std::string Utf16ToUtf8(std::u16string_view text) { return UnicodeConversion::EncodeUtf8(UnicodeConversion::DecodeUtf16(text)); }
 
-std::u16string Utf8ToUtf16(std::string_view text) { return mfc_detail::EncodeUtf16(mfc_detail::DecodeUtf8(text)); }
+std::u16string Utf8ToUtf16(std::string_view text) { return UnicodeConversion::EncodeUtf16(UnicodeConversion::DecodeUtf8(text)); }
 
-CString ConvertUtf8ToCString(const std::string& text)
-{
-    const std::wstring wide = Utf8ToWide(text);
-    return CString(wide.c_str(), static_cast<int>(wide.size()));
-}
+CString ConvertUtf8ToCString(const std::string& text) { return Utf8ToCString(text); }
 
-std::string ConvertCStringToUtf8(const CString& text)
-{
-    return WideToUtf8(std::wstring_view(static_cast<LPCWSTR>(text), static_cast<std::size_t>(text.GetLength())));
-}
+std::string ConvertCStringToUtf8(const CString& text) { return CStringToUtf8(text); }
 
 std::string ConvertUtf16ToUtf8(const std::wstring& text) { return WideToUtf8(text); }
 

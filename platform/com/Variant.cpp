@@ -3,77 +3,13 @@
 #include "platform/com/ComError.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/VariantConverter.h"
+#include "platform/win32/UnicodeConversion.h"
 
 #include <memory>
 #include <string_view>
 
 namespace
 {
-
-static_assert(sizeof(wchar_t) == 4, "wide text is UTF-32 on this platform");
-
-constexpr wchar_t kReplacementCharacter = 0xFFFD;
-
-// UTF-8 to wide text; each malformed, overlong, surrogate or out-of-range sequence becomes one
-// U+FFFD so hostile bytes never stop or overrun the decoder.
-std::wstring DecodeUtf8(std::string_view text)
-{
-    std::wstring result;
-    result.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size())
-    {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80)
-        {
-            result.push_back(static_cast<wchar_t>(lead));
-            ++i;
-            continue;
-        }
-        std::size_t extra = 0;
-        char32_t codePoint = 0;
-        char32_t smallest = 0;
-        if ((lead & 0xE0) == 0xC0)
-        {
-            extra = 1;
-            codePoint = lead & 0x1F;
-            smallest = 0x80;
-        }
-        else if ((lead & 0xF0) == 0xE0)
-        {
-            extra = 2;
-            codePoint = lead & 0x0F;
-            smallest = 0x800;
-        }
-        else if ((lead & 0xF8) == 0xF0)
-        {
-            extra = 3;
-            codePoint = lead & 0x07;
-            smallest = 0x10000;
-        }
-        else
-        {
-            result.push_back(kReplacementCharacter);
-            ++i;
-            continue;
-        }
-        std::size_t taken = 1;
-        while (taken <= extra && i + taken < text.size() &&
-               (static_cast<unsigned char>(text[i + taken]) & 0xC0) == 0x80)
-        {
-            codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[i + taken]) & 0x3F);
-            ++taken;
-        }
-        const bool complete = taken == extra + 1;
-        if (!complete || codePoint < smallest || codePoint > 0x10FFFF ||
-            (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-            result.push_back(kReplacementCharacter);
-        else
-            result.push_back(static_cast<wchar_t>(codePoint));
-        i += taken;
-    }
-    return result;
-}
 
 void Check(HRESULT result)
 {
@@ -282,7 +218,7 @@ _variant_t::_variant_t(const char* text) : VARIANT{}
 {
     if (text != nullptr)
     {
-        const std::wstring wide = DecodeUtf8(text);
+        const std::wstring wide = UnicodeConversion::DecodeUtf8(text);
         bstrVal = AllocateOrThrow(wide.data(), wide.size());
     }
     vt = VT_BSTR;

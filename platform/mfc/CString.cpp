@@ -6,10 +6,11 @@
 #include <cwctype>
 #include <locale.h>
 #include <new>
+#include <ostream>
 
 #include "platform/mfc/CException.h"
 #include "platform/mfc/CStringFormatter.h"
-#include "platform/mfc/UnicodeText.h"
+#include "platform/win32/UnicodeConversion.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ CString::CString(const wchar_t* text, int length)
 CString::CString(const char* text)
 {
     if (text != nullptr)
-        m_text = mfc_detail::DecodeUtf8(text);
+        m_text = UnicodeConversion::DecodeUtf8(text);
 }
 
 CString::CString(wchar_t character, int count)
@@ -150,7 +151,7 @@ CString& CString::operator=(const wchar_t* text)
 
 CString& CString::operator=(const char* text)
 {
-    m_text = text == nullptr ? std::wstring() : mfc_detail::DecodeUtf8(text);
+    m_text = text == nullptr ? std::wstring() : UnicodeConversion::DecodeUtf8(text);
     return *this;
 }
 
@@ -195,7 +196,7 @@ CString& CString::operator+=(wchar_t character)
 CString& CString::operator+=(const char* text)
 {
     if (text != nullptr)
-        m_text += mfc_detail::DecodeUtf8(text);
+        m_text += UnicodeConversion::DecodeUtf8(text);
     return *this;
 }
 
@@ -521,10 +522,15 @@ CString operator+(wchar_t left, const CString& right)
     return result;
 }
 
-std::string CStringToUtf8(const CString& text) { return mfc_detail::EncodeUtf8(text.GetWString()); }
+std::string CStringToUtf8(const CString& text) { return UnicodeConversion::EncodeUtf8(text.GetWString()); }
 
-CString Utf8ToCString(std::string_view text) { return CString(mfc_detail::DecodeUtf8(text)); }
+CString Utf8ToCString(std::string_view text) { return CString(UnicodeConversion::DecodeUtf8(text)); }
 
-std::u16string ToUtf16(const CString& text) { return mfc_detail::EncodeUtf16(text.GetWString()); }
+std::u16string ToUtf16(const CString& text) { return UnicodeConversion::EncodeUtf16(text.GetWString()); }
 
-CString FromUtf16(std::u16string_view text) { return CString(mfc_detail::DecodeUtf16(text)); }
+CString FromUtf16(std::u16string_view text) { return CString(UnicodeConversion::DecodeUtf16(text)); }
+
+std::ostream& operator<<(std::ostream& stream, const CString& text)
+{
+    return stream << CStringToUtf8(text);
+}

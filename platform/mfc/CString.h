@@ -19,6 +19,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <functional>
+#include <iosfwd>
 #include <span>
 #include <string>
 #include <string_view>
@@ -226,6 +227,9 @@ CString Utf8ToCString(std::string_view text);
 std::u16string ToUtf16(const CString& text);
 // Text from UTF-16; an unpaired surrogate becomes U+FFFD.
 CString FromUtf16(std::u16string_view text);
+
+// Writes the text as UTF-8 (diagnostics and test failure messages).
+std::ostream& operator<<(std::ostream& stream, const CString& text);
 
 // Orders strings as CompareNoCase does (for ordered maps keyed without regard to case).
 struct CStringNoCaseLess

@@ -1,31 +1,21 @@
-// Conversions between the process's wide text (wchar_t holding code points) and the UTF-8 and
-// UTF-16 encodings used at the edges (narrow text, byte layouts).
-//
-// Pure functions; safe from any thread. Every decoder takes a view, never reads past it and
-// replaces malformed input with U+FFFD instead of failing.
+// The string classes' names for the process's one Unicode codec (platform/win32/
+// UnicodeConversion.h), so CString, its formatter and their callers convert exactly as the
+// rest of the platform does. Pure functions; safe from any thread. See UnicodeConversion for
+// how malformed input is replaced.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "platform/win32/UnicodeConversion.h"
+
 namespace mfc_detail {
 
-constexpr wchar_t kReplacementCharacter = 0xFFFD;
+constexpr wchar_t kReplacementCharacter = UnicodeConversion::kReplacementCharacter;
 
-// UTF-8 to wide text. An invalid or truncated sequence gives one U+FFFD for each maximal
-// ill-formed part (overlong forms, surrogates and values above U+10FFFF are ill-formed).
-std::wstring DecodeUtf8(std::string_view text);
-
-// Wide text to UTF-8. A high surrogate directly followed by a low surrogate is taken as one
-// character; any other surrogate or a value above U+10FFFF becomes U+FFFD.
-std::string EncodeUtf8(std::wstring_view text);
-
-// UTF-16 to wide text; surrogate pairs become one character, an unpaired surrogate U+FFFD.
-std::wstring DecodeUtf16(std::u16string_view text);
-
-// Wide text to UTF-16; characters above U+FFFF become surrogate pairs, a pair already split
-// in the wide text passes through, and an unpaired surrogate or a value above U+10FFFF
-// becomes U+FFFD.
-std::u16string EncodeUtf16(std::wstring_view text);
+inline std::wstring DecodeUtf8(std::string_view text) { return UnicodeConversion::DecodeUtf8(text); }
+inline std::string EncodeUtf8(std::wstring_view text) { return UnicodeConversion::EncodeUtf8(text); }
+inline std::wstring DecodeUtf16(std::u16string_view text) { return UnicodeConversion::DecodeUtf16(text); }
+inline std::u16string EncodeUtf16(std::wstring_view text) { return UnicodeConversion::EncodeUtf16(text); }
 
 } // namespace mfc_detail

@@ -1,8 +1,9 @@
 // Conversions and comparisons of the registry layer's wide text.
 //
-// Files are UTF-8 on disk; wide text is wchar_t (UTF-32 here). Malformed UTF-8 and wide
-// values that are not Unicode scalar values become U+FFFD rather than failing, so a hostile
-// byte never stops a read. Case-insensitive comparison upper-cases each character with the
+// Files are UTF-8 on disk; wide text is wchar_t (UTF-32 here). The conversions are the
+// process's one codec (platform/win32/UnicodeConversion.h): malformed UTF-8 and wide values
+// that are not Unicode scalar values become U+FFFD rather than failing, so a hostile byte
+// never stops a read. Case-insensitive comparison upper-cases each character with the
 // C library (ASCII letters in the default locale). Stateless; thread-safe.
 #pragma once
 

@@ -243,9 +243,10 @@ TEST(VariantT, NarrowTextIsUtf8)
         {"a\xFF" "b", L"a\xFFFD" L"b"},
         {"\xE2\x82", L"\xFFFD"},
         {"\xE2\x82x", L"\xFFFDx"},
-        {"\xC0\xAF", L"\xFFFD"},
-        {"\xED\xA0\x80", L"\xFFFD"},
-        {"\xF4\x90\x80\x80", L"\xFFFD"},
+        // One replacement per maximal ill-formed run, as everywhere else in the system.
+        {"\xC0\xAF", L"\xFFFD\xFFFD"},
+        {"\xED\xA0\x80", L"\xFFFD\xFFFD\xFFFD"},
+        {"\xF4\x90\x80\x80", L"\xFFFD\xFFFD\xFFFD\xFFFD"},
         {"\x80", L"\xFFFD"},
     };
     for (const Sample& sample : samples)
