@@ -948,17 +948,19 @@ CREATE TABLE PRECACGRP (
 ------------------------------------------------------------------------------------------------
 
 -- DDTBL: user-defined-field table catalogue: ID is a class's UDFTableId, NAME its display name, TBLNAME the table holding its fields.
+-- ISLIST 1 marks a user-defined list: TBLNAME is the list table (ID, NAME and optionally SEGMENTID), served as the class Bnt_<TBLNAME>.
 CREATE TABLE DDTBL (
     ID      INTEGER,
     NAME    TEXT NOT NULL,
     TBLNAME TEXT NOT NULL,
+    ISLIST  INTEGER NOT NULL DEFAULT 0,
     PRIMARY KEY (ID)
 );
 
--- DDFLD: field dictionary: one row per column of a table that carries user-defined fields.
+-- DDFLD: field dictionary: one row per user-defined field; its table is the DDTBL row of the layout (UDFOBJS.TBLID).
+-- POSSIBLE_VALUES and POSSIBLE_LABELS: a value list separated by '|'; LISTID: the DDTBL list whose rows give the values.
 CREATE TABLE DDFLD (
     DDFLDID         INTEGER,
-    TBLNAME         TEXT NOT NULL,
     FLDNAME         TEXT NOT NULL,
     CIMTYPE         INTEGER NOT NULL,
     MAXLEN          INTEGER NOT NULL DEFAULT 0,
@@ -966,17 +968,20 @@ CREATE TABLE DDFLD (
     ISUNIQUE        INTEGER NOT NULL DEFAULT 0,
     POSSIBLE_VALUES TEXT,
     POSSIBLE_LABELS TEXT,
+    LISTID          INTEGER REFERENCES DDTBL(ID) ON DELETE SET NULL,
     PRIMARY KEY (DDFLDID)
 );
 
 -- UDFOBJS: layout of the user-defined fields a class shows: TBLID names the DDTBL row, DBOBJTYPE 1 cardholder / 9 visitor layout, LFIELD the order.
+-- USER_PERM_UDFID: the field permission group that alone may use the field (0: every group).
 CREATE TABLE UDFOBJS (
-    UDFOBJSID INTEGER,
-    TBLID     INTEGER NOT NULL REFERENCES DDTBL(ID) ON DELETE CASCADE,
-    DDFLDID   INTEGER NOT NULL REFERENCES DDFLD(DDFLDID) ON DELETE CASCADE,
-    DBOBJTYPE INTEGER NOT NULL DEFAULT 1,
-    LFIELD    INTEGER NOT NULL DEFAULT 0,
-    LABEL     TEXT,
+    UDFOBJSID       INTEGER,
+    TBLID           INTEGER NOT NULL REFERENCES DDTBL(ID) ON DELETE CASCADE,
+    DDFLDID         INTEGER NOT NULL REFERENCES DDFLD(DDFLDID) ON DELETE CASCADE,
+    DBOBJTYPE       INTEGER NOT NULL DEFAULT 1,
+    LFIELD          INTEGER NOT NULL DEFAULT 0,
+    LABEL           TEXT,
+    USER_PERM_UDFID INTEGER NOT NULL DEFAULT 0,
     PRIMARY KEY (UDFOBJSID)
 );
 

@@ -7,6 +7,7 @@
 
 #include "common/CBntRegistry.h"
 #include "framework/CWmipClassCache.h"
+#include "framework/CWmipListObjectClassCache.h"
 #include "inhouse/BntAccessSets/CBntConfigSet.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
@@ -105,6 +106,8 @@ CWmipApp::~CWmipApp()
     // The user cache uses the connection manager, so it goes first.
     m_userCache.Reset();
     m_classCache.Reset();
+    // The list-object cache gives its connection back, so it goes before the manager.
+    m_listObjectCache.Reset();
     m_connectionManager.Reset();
     m_hardwareStatusCache.Reset();
     DeleteCriticalSection(&m_lock);
@@ -148,6 +151,29 @@ CWmipClassCache* CWmipApp::GetClassCache()
     CWmipApp* app = GetCurrentApp();
     return app != nullptr ? app->GetOrCreate(app->m_classCache, [] { return std::make_unique<CWmipClassCache>(); })
                           : nullptr;
+}
+
+CWmipListObjectClassCache* CWmipApp::GetListObjectCache()
+{
+    CWmipApp* app = GetCurrentApp();
+    if (app == nullptr) {
+        return nullptr;
+    }
+    if (CWmipListObjectClassCache* existing = app->m_listObjectCache.Get()) {
+        return existing;
+    }
+    DBConnectionManager* manager = app->ConnectionManager();
+    if (manager == nullptr) {
+        return nullptr;
+    }
+    return app->GetOrCreate(app->m_listObjectCache, [manager]() -> std::unique_ptr<CWmipListObjectClassCache> {
+        CAcsUser* connection = manager->Connection(0);
+        if (connection == nullptr) {
+            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
+                                L"The system was unable to open a database connection to service this request.");
+        }
+        return std::make_unique<CWmipListObjectClassCache>(connection, manager);
+    });
 }
 
 CWimpHardwareStatusCache* CWmipApp::GetHardwareStatusCache()

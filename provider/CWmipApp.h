@@ -27,6 +27,7 @@
 #include "provider/CWmipUserCache.h"
 
 class CWmipClassCache;
+class CWmipListObjectClassCache;
 class DBConnectionManager;
 
 namespace brontel::utility {
@@ -39,8 +40,8 @@ public:
     static constexpr DWORD kDefaultDatabaseTimeout = 300;
 
     CWmipApp();
-    // Destroys the services: the user cache, the class cache, the connection manager, the
-    // hardware status cache, in that order.
+    // Destroys the services: the user cache, the class cache, the list-object cache, the
+    // connection manager, the hardware status cache, in that order.
     ~CWmipApp() override;
 
     // Turns on file logging of the exception handler, logs "Fluxmere application
@@ -64,6 +65,11 @@ public:
     // The class cache, created empty on first use. Null without an app or when creation
     // failed (the next call tries again). Valid until the app is destroyed.
     static CWmipClassCache* GetClassCache();
+    // The list-object cache, created on first use with a pooled connection of the connection
+    // manager, which the cache keeps (and gives back when destroyed). Null without an app, or
+    // when no connection can be had (the next call tries again). Valid until the app is
+    // destroyed.
+    static CWmipListObjectClassCache* GetListObjectCache();
     // The hardware status cache, created empty on first use. Null without an app. Valid until
     // the app is destroyed.
     static CWimpHardwareStatusCache* GetHardwareStatusCache();
@@ -131,6 +137,7 @@ private:
     LazyService<DBConnectionManager> m_connectionManager;
     LazyService<CWmipUserCache> m_userCache;
     LazyService<CWmipClassCache> m_classCache;
+    LazyService<CWmipListObjectClassCache> m_listObjectCache;
     LazyService<CWimpHardwareStatusCache> m_hardwareStatusCache;
 
     // Written under m_lock, read without it.

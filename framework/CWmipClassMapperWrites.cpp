@@ -1,0 +1,339 @@
+// The write side of CWmipClassMapper: PutInstance and DeleteInstance (through
+// CWmipInstanceWriter), the defaults and value checks of a write, the audit and replication
+// entries, and PutProperty for the mappers that build class definitions.
+#include "framework/CWmipClassMapper.h"
+
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipInstanceWriter.h"
+#include "framework/CWmipObjectPath.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/DBConnectionManager.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/CimTypes.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/IWbemQualifierSet.h"
+
+#include <limits>
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
+constexpr const wchar_t* kIdentityMessage = L"The system was unable to retrieve the client's identity.";
+constexpr const wchar_t* kNoConnectionMessage =
+    L"The system was unable to open a database connection to service this request.";
+constexpr const wchar_t* kReplicationMessage = L"Unable to log a replicator transaction for this operation.";
+constexpr const wchar_t* kAuditMessage = L"The system was unable to record the audit entry of this operation.";
+constexpr const wchar_t* kGenerateMessage =
+    L"The operation cannot be completed because the system was unable to generate an ID for the property %s.";
+// Qualifiers of a class definition that travel on to instances and derived classes.
+constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
+
+// The property's qualifier `name` of the object; false when it has none.
+bool GetQualifier(IWbemClassObject* object, const CString& property, const wchar_t* name, _variant_t& value)
+{
+    if (object == nullptr)
+        return false;
+    ComPtr<IWbemQualifierSet> qualifiers;
+    if (FAILED(object->GetPropertyQualifierSet(property, &qualifiers)) || qualifiers == nullptr)
+        return false;
+    return SUCCEEDED(qualifiers->Get(name, 0, &value, nullptr));
+}
+
+HRESULT PutQualifier(IWbemQualifierSet* qualifiers, const wchar_t* name, _variant_t value)
+{
+    return qualifiers->Put(name, &value, kPropagated);
+}
+
+}  // namespace
+
+HRESULT CWmipClassMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
+{
+    return CWmipInstanceWriter(*this).Put(instance, flags, path);
+}
+
+HRESULT CWmipClassMapper::DeleteInstance(CWmipObjectPath* path)
+{
+    return CWmipInstanceWriter(*this).Delete(path);
+}
+
+HRESULT CWmipClassMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
+{
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
+    CString text;
+    _variant_t qualifier;
+    if (GetQualifier(instance, property, L"DefaultValue", qualifier) && qualifier.vt == VT_BSTR &&
+        qualifier.bstrVal != nullptr)
+        text = qualifier.bstrVal;
+    else if (typeInfo != nullptr)
+        text = typeInfo->GetDefaultValue(property);
+    if (!text.IsEmpty())
+    {
+        _variant_t result(static_cast<const wchar_t*>(text));
+        VariantClear(&value);
+        value = result.Detach();
+        return S_OK;
+    }
+
+    const LONG idType = typeInfo != nullptr ? static_cast<LONG>(typeInfo->GetPropertyIDType(property)) : -2;
+    if (idType == CWMITypeInfo::kNoIDType)
+        return WBEM_E_NOT_FOUND;
+    const CString tableDotColumn = GetTableDotColumn(property);
+    const int dot = tableDotColumn.Find(L'.');
+    CString message;
+    message.Format(kGenerateMessage, static_cast<const wchar_t*>(property));
+    if (dot <= 0 || GetDatabase() == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, message);
+    LONGLONG id = 0;
+    try
+    {
+        // Kept above the values already stored, so a counter behind the table never repeats a key.
+        CDynamicRecordset recordset(GetDatabase());
+        recordset.SetTable(tableDotColumn.Left(dot));
+        id = recordset.GetNextID(idType, tableDotColumn.Mid(dot + 1));
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, message, 0, &e);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, message);
+    }
+    const LONG type = typeInfo->GetPropertyType(property) & ~CIM_FLAG_ARRAY;
+    const bool wide = type == CIM_SINT64 || type == CIM_UINT64;
+    if (id <= 0 || (!wide && id > std::numeric_limits<LONG>::max()))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, message);
+    VariantClear(&value);
+    if (wide)
+    {
+        CString decimal;
+        decimal.Format(L"%I64d", id);
+        _variant_t result(static_cast<const wchar_t*>(decimal));
+        value = result.Detach();
+    }
+    else
+    {
+        value.vt = VT_I4;
+        value.lVal = static_cast<LONG>(id);
+    }
+    return S_OK;
+}
+
+HRESULT CWmipClassMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
+{
+    if (value.vt != VT_BSTR || value.bstrVal == nullptr)
+        return S_OK;
+    _variant_t maxlen;
+    LONG limit = 0;
+    if (GetQualifier(instance, property, L"maxlen", maxlen))
+    {
+        _variant_t number;
+        if (SUCCEEDED(VariantChangeType(&number, &maxlen, 0, VT_I4)))
+            limit = number.lVal;
+    }
+    else if (const CWMITypeInfo* typeInfo = GetTypeInfo())
+    {
+        if ((typeInfo->GetPropertyType(property) & ~CIM_FLAG_ARRAY) == CIM_STRING)
+            limit = typeInfo->GetPropertyLength(property);
+    }
+    if (limit > 0 && SysStringLen(value.bstrVal) > static_cast<UINT>(limit))
+        return WBEM_E_INVALID_PARAMETER;
+    return S_OK;
+}
+
+HRESULT CWmipClassMapper::ValidateValuesForGeneratedProperties(IWbemClassObject* instance, bool create,
+                                                               CString& propertyName)
+{
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
+    if (typeInfo == nullptr || instance == nullptr)
+        return S_OK;
+    ComPtr<IWbemClassObject> current;
+    bool currentRead = false;
+    for (const auto& [property, column] : typeInfo->GetPropertyColumns())
+    {
+        if (typeInfo->GetPropertyIDType(property) == CWMITypeInfo::kNoIDType)
+            continue;
+        _variant_t given;
+        if (FAILED(instance->Get(property, 0, &given, nullptr, nullptr)) || IsEmptyValue(given))
+            continue;
+        if (create)
+        {
+            if (!HasAutoGeneratedKeys())
+                continue;
+            propertyName = property;
+            return WBEM_E_INVALID_PARAMETER;
+        }
+        if (typeInfo->IsPropertyAKeyProperty(property))
+            continue;
+        if (!currentRead)
+        {
+            currentRead = true;
+            CWmipObjectPath path(GetClassName());
+            bool complete = true;
+            for (const auto& [key, keyColumn] : typeInfo->GetKeyProperties())
+            {
+                _variant_t keyValue;
+                _variant_t text;
+                complete = complete && SUCCEEDED(instance->Get(key, 0, &keyValue, nullptr, nullptr)) &&
+                           !IsEmptyValue(keyValue) && SUCCEEDED(VariantChangeType(&text, &keyValue, 0, VT_BSTR)) &&
+                           path.AddKey(key, text.bstrVal);
+            }
+            if (complete)
+                current.Attach(GetCurrentInstance(&path));
+        }
+        if (current == nullptr)
+            continue;
+        _variant_t stored;
+        _variant_t givenText;
+        _variant_t storedText;
+        current->Get(property, 0, &stored, nullptr, nullptr);
+        const bool same = !IsEmptyValue(stored) && SUCCEEDED(VariantChangeType(&givenText, &given, 0, VT_BSTR)) &&
+                          SUCCEEDED(VariantChangeType(&storedText, &stored, 0, VT_BSTR)) &&
+                          CString(givenText.bstrVal) == CString(storedText.bstrVal);
+        if (!same)
+        {
+            propertyName = property;
+            return WBEM_E_INVALID_PARAMETER;
+        }
+    }
+    return S_OK;
+}
+
+void CWmipClassMapper::AddAdditionalFields(CWmideFieldSet& /*fieldSet*/)
+{
+}
+
+void CWmipClassMapper::LogTransaction(Operation operation, IWbemClassObject* instance)
+{
+    CAcsUser* user = nullptr;
+    const HRESULT hr = GetUser(&user);
+    if (FAILED(hr) || user == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, FAILED(hr) ? hr : WBEM_E_FAILED, kIdentityMessage);
+
+    const brontel::UserTranObject::UserTransactionObject object = GetTransactionObject();
+    if (object != 0)
+    {
+        const CString text = GetTransactionValues(operation, instance);
+        // An unaudited write must not stand: inside a write this undoes the whole write.
+        if (!user->LogTransToDB(operation, object, text, GetDatabase()))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kAuditMessage);
+    }
+
+    const LONG replicated = GetReplTransactionObject();
+    if (replicated == 0 || user->GetSystemOptions().ServerType() == 0)
+        return;
+    const LONG action = operation == Operation::Add      ? CBntCardholderTrans::kAdded
+                        : operation == Operation::Delete ? CBntCardholderTrans::kDeleted
+                                                         : CBntCardholderTrans::kModified;
+    const COleDateTime now = COleDateTime::GetCurrentTime();
+    auto transaction = std::make_unique<CBntCardholderTrans>(action, replicated, &now);
+    transaction->SetUserID(user->GetUserID());
+    SetupReplTransaction(*transaction, operation, instance);
+    // The connection is taken while the write can still roll back when none is to be had.
+    CAcsUser* connection = TakeReplicationConnection();
+    if (m_writeInProgress)
+    {
+        m_pendingReplications.push_back(PendingReplication{std::move(transaction), connection});
+        return;
+    }
+    LogReplication(*transaction, connection);
+    GetConnectionManager()->ReleaseConnection(connection);
+}
+
+CAcsUser* CWmipClassMapper::TakeReplicationConnection()
+{
+    DBConnectionManager* manager = GetConnectionManager();
+    CAcsUser* connection = manager != nullptr ? manager->Connection(0) : nullptr;
+    if (connection == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoConnectionMessage);
+    return connection;
+}
+
+void CWmipClassMapper::LogReplication(const CBntCardholderTrans& transaction, CAcsUser* connection)
+{
+    try
+    {
+        if (!transaction.Log(connection))
+            CWMIDebugLog::LogError(kSourceFile, __LINE__, kReplicationMessage);
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, kReplicationMessage, 0, &e);
+    }
+}
+
+void CWmipClassMapper::FinishPendingReplications(bool committed)
+{
+    std::vector<PendingReplication> pending;
+    pending.swap(m_pendingReplications);
+    for (PendingReplication& entry : pending)
+    {
+        if (committed)
+            LogReplication(*entry.transaction, entry.connection);
+        GetConnectionManager()->ReleaseConnection(entry.connection);
+    }
+}
+
+BOOL CWmipClassMapper::IsEmptyValue(VARIANT& value)
+{
+    if (value.vt == VT_EMPTY || value.vt == VT_NULL)
+        return TRUE;
+    return value.vt == VT_BSTR && (value.bstrVal == nullptr || SysStringLen(value.bstrVal) == 0) ? TRUE : FALSE;
+}
+
+HRESULT CWmipClassMapper::PutProperty(IWbemClassObject* classObject, const wchar_t* name, LONG cimType, int flags,
+                                      int maxlen, const wchar_t* displayName, const wchar_t* refClass, LONG fieldId,
+                                      const wchar_t* defaultValue)
+{
+    if (classObject == nullptr || name == nullptr || *name == L'\0')
+        return WBEM_E_INVALID_PARAMETER;
+    const bool reference = refClass != nullptr && *refClass != L'\0';
+    HRESULT hr = classObject->Put(name, 0, nullptr, reference ? CIM_REFERENCE : cimType);
+    if (FAILED(hr))
+        return hr;
+    ComPtr<IWbemQualifierSet> qualifiers;
+    hr = classObject->GetPropertyQualifierSet(name, &qualifiers);
+    if (FAILED(hr))
+        return hr;
+    if (qualifiers == nullptr)
+        return WBEM_E_FAILED;
+
+    struct FlagQualifier
+    {
+        int bits;
+        const wchar_t* name;
+    };
+    static constexpr FlagQualifier kFlags[] = {
+        {kPropertyNotNull, L"not_null"},
+        {kPropertyKey, L"key"},
+        {kPropertyOptional, L"optional"},
+        {kPropertyRead, L"read"},
+        {kPropertyRead | kPropertyNoEdit, L"noedit"},
+        {kPropertyWeak, L"weak"},
+        {kPropertyUnique, L"Unique"},
+        {kPropertyEncrypted, L"EncryptedTextField"},
+    };
+    for (const FlagQualifier& flag : kFlags)
+    {
+        if ((flags & flag.bits) == flag.bits && SUCCEEDED(hr))
+            hr = PutQualifier(qualifiers.Get(), flag.name, _variant_t(true));
+    }
+    if (SUCCEEDED(hr) && maxlen > 0)
+        hr = PutQualifier(qualifiers.Get(), L"maxlen", _variant_t(static_cast<LONG>(maxlen)));
+    if (SUCCEEDED(hr) && displayName != nullptr && *displayName != L'\0')
+        hr = PutQualifier(qualifiers.Get(), L"DisplayName", _variant_t(displayName));
+    if (SUCCEEDED(hr) && reference)
+        hr = PutQualifier(qualifiers.Get(), L"CIMTYPE", _variant_t(static_cast<const wchar_t*>(CString(L"ref:") + refClass)));
+    if (SUCCEEDED(hr) && fieldId > 0)
+        hr = PutQualifier(qualifiers.Get(), L"FieldID", _variant_t(fieldId));
+    if (SUCCEEDED(hr) && defaultValue != nullptr && *defaultValue != L'\0')
+        hr = PutQualifier(qualifiers.Get(), L"DefaultValue", _variant_t(defaultValue));
+    return hr;
+}

@@ -1,0 +1,102 @@
+// CWmipInstanceWriter: the write algorithm of CWmipClassMapper's PutInstance and
+// DeleteInstance. It reads the class definition for the properties, their qualifiers ("key",
+// "read", "noedit", "not_null", "EncryptedTextField") and their columns, decides between
+// create and update, asks the mapper's virtual operations in their fixed order (permission
+// checks, generated-property check, defaults and value checks per property,
+// AddAdditionalFields, final permission check, BeforeWriteInstance), writes every table of
+// the instance and the audit entry in one transaction (main table first), and ends with
+// AfterWriteInstance.
+//
+// Tables: the main table is the table of the first key property's column; a further table is
+// written only when it is linked to the main table's key (a key property maps to a column of
+// it too, through the foreign-key mappings or a join on the key column). Columns of other
+// joined tables are lookups and are never written.
+//
+// Built on the stack for one call and used on the mapper's thread only; borrows the mapper.
+#pragma once
+
+#include "framework/CWmideStage.h"
+#include "framework/CWmideUnit.h"
+#include "platform/com/CimTypes.h"
+#include "platform/com/Unknown.h"
+#include "platform/com/Variant.h"
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+#include <vector>
+
+class CWmipClassMapper;
+class CWmipObjectPath;
+class IWbemClassObject;
+
+class CWmipInstanceWriter
+{
+public:
+    // Messages of the write's refusals, used exactly.
+    static constexpr const wchar_t* kRequiredMessage =
+        L"The required property %s had no value and no default was provided.";
+    static constexpr const wchar_t* kInvalidValueMessage = L"The property %s did not exist or contained an invalid value.";
+    static constexpr const wchar_t* kNotEditableMessage =
+        L"The property %s is not editable, but a value was specified that was different from the current value.";
+    static constexpr const wchar_t* kNotFoundMessage = L"The requested instance could not be retrieved or does not exist.";
+    static constexpr const wchar_t* kAlreadyExistsMessage = L"An instance with the specified keys already exists.";
+    static constexpr const wchar_t* kDatabaseMessage = L"The system was unable to write the instance to the database.";
+    static constexpr const wchar_t* kNoTableMessage = L"The class has no table to write to.";
+    static constexpr const wchar_t* kEncryptMessage = L"The system was unable to encrypt the value of the property %s.";
+
+    explicit CWmipInstanceWriter(CWmipClassMapper& mapper);
+    CWmipInstanceWriter(const CWmipInstanceWriter&) = delete;
+    CWmipInstanceWriter& operator=(const CWmipInstanceWriter&) = delete;
+
+    // PutInstance: see CWmipClassMapper::PutInstance.
+    HRESULT Put(IWbemClassObject* instance, LONG flags, CString& path);
+    // DeleteInstance: see CWmipClassMapper::DeleteInstance.
+    HRESULT Delete(CWmipObjectPath* path);
+
+    // The staged unit of one column for a property value (VT_NULL/VT_EMPTY give a null unit):
+    // the badge PIN (BADGE.PIN) encrypted when IsValidPINCode accepts it, else null; an
+    // "EncryptedTextField" text encrypted; byte arrays as bytes; with the mapper's
+    // IsUseByteArray, text as the bytes its hexadecimal digits spell; date-times from the
+    // mode's text, converted to local time unless the mapper keeps UTC; numbers in their CIM
+    // type's range. Throws CWMIException 0x80041008 (kInvalidValueMessage) for a value that
+    // does not convert, 0x80041001 when encryption fails.
+    CWmideUnit MakeUnit(const CString& property, const CString& table, const CString& column, const VARIANT& value,
+                        CIMTYPE cimType, bool encrypted) const;
+
+private:
+    struct Property
+    {
+        CString name;
+        CIMTYPE type = CIM_EMPTY;
+        bool key = false;
+        bool read = false;
+        bool noEdit = false;
+        bool notNull = false;
+        bool encrypted = false;
+        // "TABLE.COLUMN" texts the property is written to, the first being its own.
+        std::vector<CString> columns;
+    };
+
+    void LoadProperties();
+    void AddColumn(Property& property, const CString& tableDotColumn) const;
+    void AddJoinLinks();
+    bool IsWritableTable(const CString& table) const;
+    // The object path of the keys the instance gives; false when a key has no value.
+    bool BuildKeyPath(IWbemClassObject* instance, CWmipObjectPath& path, const Property** missing) const;
+    ComPtr<IWbemClassObject> ReadCurrent(IWbemClassObject* instance, const Property** missing) const;
+    void StageProperty(IWbemClassObject* instance, const Property& property, bool create,
+                       IWbemClassObject* current);
+    void StageLinkedTables(IWbemClassObject* instance, bool create);
+    // True when the row of the field set's key units exists.
+    bool RowExists(const CString& table, const std::vector<CWmideUnit>& keys) const;
+    // Writes the stage (or runs the delete) and the audit in one transaction.
+    template <typename Work>
+    void RunInTransaction(Work work);
+    [[noreturn]] void ThrowProperty(int line, HRESULT hr, const wchar_t* message, const CString& property) const;
+
+    CWmipClassMapper& m_mapper;
+    ComPtr<IWbemClassObject> m_class;
+    std::vector<Property> m_properties;
+    CString m_mainTable;
+    CWmideStage m_stage;
+};

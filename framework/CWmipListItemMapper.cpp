@@ -1,0 +1,92 @@
+#include "framework/CWmipListItemMapper.h"
+
+#include "framework/CWmipMapperRegistry.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "platform/com/CimTypes.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/IWbemQualifierSet.h"
+
+namespace {
+
+// Lets CWmipMapperRegistry::GetMapper build list mappers while the library loads.
+const bool kListMapperBuilderInstalled = [] {
+    CWmipMapperRegistry::SetListMapperBuilder(
+        [](const CAcsUser* user, IWbemContext* context, IWbemServices* services, const CString& className,
+           CWmipListObjectClassCache* cache) -> CWmipClassMapper* {
+            const CWmipListDescriptor* descriptor = cache != nullptr ? cache->Find(className) : nullptr;
+            return descriptor != nullptr ? new CWmipListItemMapper(*descriptor, user, context, services) : nullptr;
+        });
+    return true;
+}();
+
+}  // namespace
+
+CWmipListItemMapper::CWmipListItemMapper(const CWmipListDescriptor& descriptor, const CAcsUser* user,
+                                         IWbemContext* context, IWbemServices* services)
+    : CWmipClassMapper(user, context, services, descriptor.className), m_descriptor(descriptor)
+{
+    (void)kListMapperBuilderInstalled;
+    AddForeignKeyPropertyMapping(L"ID", L"ID", m_descriptor.table);
+    AddForeignKeyPropertyMapping(L"Name", L"NAME", m_descriptor.table);
+}
+
+CWmipListItemMapper::~CWmipListItemMapper() = default;
+
+BOOL CWmipListItemMapper::WMIStoresClassDefinition()
+{
+    return FALSE;
+}
+
+CString CWmipListItemMapper::GetSuperclassName()
+{
+    return L"Bnt_Element";
+}
+
+HRESULT CWmipListItemMapper::CreateClass(IWbemClassObject** classObject, BOOL /*system*/)
+{
+    if (classObject == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *classObject = nullptr;
+    ComPtr<IWbemClassObject> created;
+    HRESULT hr = CreateClassImpl(&created);
+    if (SUCCEEDED(hr))
+        hr = PutProperty(created.Get(), L"ID", CIM_SINT32, kPropertyKey | kPropertyRead | kPropertyNoEdit, 0, nullptr,
+                         nullptr, 0, nullptr);
+    if (SUCCEEDED(hr))
+        hr = PutProperty(created.Get(), L"Name", CIM_STRING, kPropertyNotNull, kNameLength, nullptr, nullptr, 0, nullptr);
+    ComPtr<IWbemQualifierSet> qualifiers;
+    if (SUCCEEDED(hr))
+        hr = created->GetQualifierSet(&qualifiers);
+    if (SUCCEEDED(hr))
+    {
+        _variant_t name(static_cast<const wchar_t*>(m_descriptor.displayName));
+        hr = qualifiers->Put(L"DisplayName", &name, 0);
+    }
+    if (FAILED(hr))
+        return hr;
+    *classObject = created.Detach();
+    return S_OK;
+}
+
+ProcessClauseResult CWmipListItemMapper::ProcessClause(CString& property, int& wqlOperator, CString& literal,
+                                                       CString& extra)
+{
+    const ProcessClauseResult result = CWmipClassMapper::ProcessClause(property, wqlOperator, literal, extra);
+    if (result != ProcessClausePlain)
+        return result;
+    const CString column = GetTableDotColumn(property);
+    if (column.IsEmpty())
+        return result;
+    property = column;
+    return ProcessClauseKeep;
+}
+
+void CWmipListItemMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
+{
+    if (recordset == nullptr)
+        return;
+    recordset->SetTable(m_descriptor.table);
+    recordset->AddColumnToSet(L"ID", m_descriptor.table);
+    recordset->AddColumnToSet(L"NAME", m_descriptor.table);
+}

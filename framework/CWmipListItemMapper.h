@@ -1,0 +1,41 @@
+// CWmipListItemMapper: the mapper of one user-defined list class: one instance per row of the
+// list table, with the properties ID (key) and Name; the class derives from Bnt_Element and
+// its definition is built from the list's descriptor. Lists are read through the provider:
+// the mapper keeps the framework's permissions (view without check, writes not supported).
+//
+// Built per request (through CWmipMapperRegistry::GetMapper with the list-object cache) and
+// owned by the caller; the descriptor is copied. One request on one thread.
+#pragma once
+
+#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipListObjectClassCache.h"
+
+class CWmipListItemMapper : public CWmipClassMapper
+{
+public:
+    // Length of a list entry's name.
+    static constexpr int kNameLength = 255;
+
+    CWmipListItemMapper(const CWmipListDescriptor& descriptor, const CAcsUser* user, IWbemContext* context,
+                        IWbemServices* services);
+    ~CWmipListItemMapper() override;
+
+    // FALSE: the definition comes from the installation's lists.
+    BOOL WMIStoresClassDefinition() override;
+    // CreateClassImpl, then ID (sint32; "key", "read", "noedit") and Name (string; "not_null",
+    // "maxlen" 255) and the class qualifier "DisplayName" with the list's name. S_OK; the first
+    // failure.
+    HRESULT CreateClass(IWbemClassObject** classObject, BOOL system) override;
+    // ID and Name become their columns (answer 1); other properties as the base.
+    ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
+    // The list table with its ID and NAME columns.
+    void SetupInstanceRecordset(CDynamicRecordset* recordset) override;
+    // "Bnt_Element".
+    CString GetSuperclassName() override;
+
+    const CWmipListDescriptor& GetDescriptor() const { return m_descriptor; }
+
+private:
+    // Set at construction.
+    const CWmipListDescriptor m_descriptor;
+};

@@ -1,0 +1,106 @@
+// CWmipUDFClassMapper: base of the mappers whose classes carry user-defined fields (persons,
+// badges, visits). The class definition is built at run time: the registered properties of the
+// class, then the fields of the installation's user-defined-field layout (UDFOBJS joined with
+// DDFLD and DDTBL, restricted by the subclass's FilterUDFLayoutRecordset, in LFIELD order). The
+// layout also gives the value checks of a write (value lists, list tables, uniqueness) and the
+// per-property permissions (a layout row restricted to one field permission group).
+//
+// Built per request like every class mapper and owned by its caller; one request on one
+// thread. The layout is read once per mapper, on first use.
+#pragma once
+
+#include "framework/CWmipClassMapper.h"
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+#include <vector>
+
+class CAcsUser;
+class CMultiFilterRecordset;
+
+class CWmipUDFClassMapper : public CWmipClassMapper
+{
+public:
+    // Separator of the value texts and labels of a layout field's value list.
+    static constexpr const wchar_t* kValueListSeparator = L"|";
+    static constexpr const wchar_t* kNonUniqueMessage = L"The property %s contained an non-unique value.";
+
+    // One field of the layout.
+    struct LayoutField
+    {
+        LONG fieldId = 0;
+        // The property (the column's name unless the mapper names it otherwise).
+        CString property;
+        CString column;
+        CString table;
+        LONG cimType = 0;
+        int maxLength = 0;
+        bool required = false;
+        bool unique = false;
+        CString label;
+        std::vector<CString> possibleValues;
+        std::vector<CString> possibleLabels;
+        // The list table whose rows give the field's values; empty for none.
+        CString listTable;
+        // The field permission group that alone may use the field; 0 for every group.
+        LONG fieldPermissionGroup = 0;
+    };
+
+    // The class mapper of className (view without check; add, modify and delete not supported
+    // until the subclass sets its ids).
+    CWmipUDFClassMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, const wchar_t* className);
+    ~CWmipUDFClassMapper() override;
+
+    // FALSE: the definition depends on the installation's layout.
+    BOOL WMIStoresClassDefinition() override;
+    // Builds the definition into *classObject (nulled first): CreateClassImpl, the registered
+    // properties, then each layout field whose property the class does not hold yet (process
+    // method 0 skips a field; 2 hands it to ProcessClassProperty). S_OK; the first failure.
+    HRESULT CreateClass(IWbemClassObject** classObject, BOOL system) override;
+    // True when a layout field is restricted to one field permission group.
+    bool HasPerPropertyPermissions() override;
+    // False for a layout field restricted to another field permission group than the caller's
+    // (the system administrator passes) and when the caller cannot be resolved; true otherwise.
+    bool CanAccessProperty(const CString& property) override;
+    // Refuses with CWMIException 0x80041003 a value for a field the caller may not access,
+    // then writes as CWmipClassMapper::PutInstance.
+    HRESULT PutInstance(IWbemClassObject* instance, LONG flags, CString& path) override;
+    // The base check, then for a layout field: a value list must hold the value, a list table
+    // must hold a row of that ID the caller's segments allow (WBEM_E_INVALID_PARAMETER
+    // otherwise); a unique field must not hold the value in another row (CWMIException
+    // 0x80041001 kNonUniqueMessage).
+    HRESULT IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
+
+    // Restricts the layout rows to this class's fields.
+    virtual void FilterUDFLayoutRecordset(CMultiFilterRecordset& recordset) = 0;
+    // The CIM type of a layout column when the mapper knows better than the layout; 0 for none.
+    virtual LONG GetPropertyType(const CString& column, const CString& table);
+    // Adds the property of a column whose process method is 2 to the class definition. The
+    // base: WBEM_E_NOT_SUPPORTED (the field is added as an ordinary one).
+    virtual HRESULT ProcessClassProperty(IWbemClassObject* classObject, const CString& column, const CString& table);
+
+    // Returns when the instance has a value for every person field the badge type requires
+    // (BDGREQFLDLINK); otherwise throws CWMIException 0x80041028 "The required property %s
+    // had no value and no default was provided." naming the first missing field. A database
+    // failure throws 0x80041001.
+    void CheckBadgeTypeRequiredFields(IWbemClassObject* instance, LONG badgeType);
+
+    // Puts the "ValueMap" (ID texts) and "Values" (NAME texts) qualifiers of the property from
+    // the rows of the list table that the user's segments allow (every row for a null user),
+    // ordered by ID, or by NAME when flag is non-zero; extra, when not empty, is a further
+    // filter of the system's own text. S_OK; the failing HRESULT of a put; WBEM_E_FAILED when
+    // the table cannot be read (logged); WBEM_E_INVALID_PARAMETER for null arguments.
+    static HRESULT PutListValueQualifiers(IWbemClassObject* classObject, const wchar_t* property, const wchar_t* table,
+                                          CString& extra, CAcsUser* user, int flag);
+
+    // The layout fields, read on first use (empty when the layout cannot be read, logged).
+    const std::vector<LayoutField>& GetLayout();
+
+private:
+    const LayoutField* FindField(const CString& property);
+    bool ListHoldsValue(const LayoutField& field, const VARIANT& value);
+    void CheckUnique(IWbemClassObject* instance, const LayoutField& field, const VARIANT& value);
+
+    bool m_layoutRead = false;
+    std::vector<LayoutField> m_layout;
+};
