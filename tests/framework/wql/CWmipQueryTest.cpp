@@ -343,7 +343,8 @@ TEST(CWmipQueryCopy, CopiesAreDeepAndIndependent)
 
     CWmipQuery assigned;
     assigned = copy;
-    assigned = assigned;
+    const CWmipQuery& self = assigned;
+    assigned = self;
     copy.SetWhereText(L"WHERE ID = 3");
     EXPECT_EQ(assigned.GetWhereExpression()->ToString(), text);
     EXPECT_EQ(copy.GetWhereExpression()->ToString(), L"ID = 3");

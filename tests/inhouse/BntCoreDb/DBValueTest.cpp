@@ -30,7 +30,7 @@ TEST(DBValue, IntegersConvertOnlyWhenWholeAndInRange)
     EXPECT_EQ(CDBValue(L"-42").AsInteger(), -42);
     EXPECT_EQ(CDBValue(12.0).AsInteger(), 12);
     EXPECT_EQ(CDBValue().AsInteger(), 0);
-    EXPECT_EQ(StateOf([] { CDBValue(std::numeric_limits<std::uint64_t>::max()); }), L"22003");
+    EXPECT_EQ(StateOf([] { CDBValue{std::numeric_limits<std::uint64_t>::max()}; }), L"22003");
     EXPECT_EQ(StateOf([] { CDBValue(L"99999999999999999999").AsInteger(); }), L"22003");
     EXPECT_EQ(StateOf([] { CDBValue(1e19).AsInteger(); }), L"22003");
     for (const wchar_t* text : {L"", L"12x", L" 12", L"0x10", L"1.5"})

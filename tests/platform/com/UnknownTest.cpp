@@ -47,7 +47,8 @@ TEST(ComPtr, CopyAddsReferenceAndDestructionGivesItBack)
         ComPtr<IProbe> third;
         third = second;
         EXPECT_EQ(object.Count(), 3u);
-        third = third;
+        const auto& self = third;
+        third = self;
         EXPECT_EQ(object.Count(), 3u);
     }
     EXPECT_EQ(object.Count(), 0u);

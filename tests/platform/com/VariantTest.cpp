@@ -262,7 +262,8 @@ TEST(VariantT, CopyIsDeepAndMoveLeavesSourceEmpty)
     _variant_t assigned;
     assigned = original;
     EXPECT_NE(assigned.bstrVal, original.bstrVal);
-    assigned = assigned;
+    const _variant_t& self = assigned;
+    assigned = self;
     EXPECT_EQ(static_cast<std::wstring>(assigned), L"text");
 
     _variant_t moved(std::move(copy));
