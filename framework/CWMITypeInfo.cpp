@@ -176,17 +176,17 @@ void CWMITypeInfo::AddProperty(const CString& property, LONG cimType, const CStr
     if (!table.IsEmpty() && !column.IsEmpty())
     {
         tableColumn.Format(L"%s.%s", table.GetString(), column.GetString());
-        if (m_propertyToColumn.insert_or_assign(property, tableColumn).second)
+        if (m_propertyToColumn.insert_or_assign(FoldName(property), tableColumn).second)
             m_propertyColumns.emplace_back(property, tableColumn);
         else
             for (auto& entry : m_propertyColumns)
                 if (entry.first.CompareNoCase(property) == 0)
                     entry.second = tableColumn;
-        m_columnToProperty[tableColumn] = property;
+        m_columnToProperty[FoldName(tableColumn)] = property;
     }
     if (keyFlag != 0)
     {
-        if (m_keyPropertyToColumn.insert_or_assign(property, tableColumn).second)
+        if (m_keyPropertyToColumn.insert_or_assign(FoldName(property), tableColumn).second)
             m_keyProperties.emplace_back(property, tableColumn);
         else
             for (auto& entry : m_keyProperties)
@@ -196,9 +196,9 @@ void CWMITypeInfo::AddProperty(const CString& property, LONG cimType, const CStr
             PutPropertyQualifier(property, L"key", _variant_t(true));
     }
     if (cimType != 0)
-        m_propertyTypes[property] = cimType;
+        m_propertyTypes[FoldName(property)] = cimType;
     if (idType != kNoIDType)
-        m_propertyIdTypes[property] = idType;
+        m_propertyIdTypes[FoldName(property)] = idType;
     if (cimType == CIM_STRING || ((cimType & CIM_FLAG_ARRAY) != 0 && maxLength >= 1))
         PutPropertyQualifier(property, L"maxlen", _variant_t(static_cast<LONG>(maxLength)));
     SetSegmentationOption(property, segmentOption);
@@ -308,16 +308,34 @@ void CWMITypeInfo::SetSegmentationOption(const CString& property, SegmentOption 
 {
     if (option == SegmentOptionNone)
         return;
-    m_segmentOptions[property] = option;
+    m_segmentOptions[FoldName(property)] = option;
     if (m_dynamic)
         PutPropertyQualifier(property, L"SegmentOption", _variant_t(static_cast<LONG>(option)));
 }
 
 // --- Registered facts -----------------------------------------------------------------------
 
+std::wstring CWMITypeInfo::FoldName(const CString& name)
+{
+    std::wstring folded = name.GetWString();
+    for (wchar_t& c : folded)
+    {
+        if (c >= 0x80)
+        {
+            // Beyond ASCII the case rules are CString's own.
+            CString lowered(name);
+            lowered.MakeLower();
+            return lowered.GetWString();
+        }
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return folded;
+}
+
 bool CWMITypeInfo::GetColumnForProperty(const CString& property, CString& tableDotColumn) const
 {
-    const auto found = m_propertyToColumn.find(property);
+    const auto found = m_propertyToColumn.find(FoldName(property));
     if (found == m_propertyToColumn.end())
         return false;
     tableDotColumn = found->second;
@@ -326,7 +344,7 @@ bool CWMITypeInfo::GetColumnForProperty(const CString& property, CString& tableD
 
 bool CWMITypeInfo::GetPropertyForColumn(const CString& tableDotColumn, CString& property) const
 {
-    const auto found = m_columnToProperty.find(tableDotColumn);
+    const auto found = m_columnToProperty.find(FoldName(tableDotColumn));
     if (found == m_columnToProperty.end())
         return false;
     property = found->second;
@@ -335,13 +353,13 @@ bool CWMITypeInfo::GetPropertyForColumn(const CString& tableDotColumn, CString& 
 
 long CWMITypeInfo::GetPropertyIDType(const CString& property) const
 {
-    const auto found = m_propertyIdTypes.find(property);
+    const auto found = m_propertyIdTypes.find(FoldName(property));
     return found == m_propertyIdTypes.end() ? kNoIDType : found->second;
 }
 
 int CWMITypeInfo::GetSegmentationOption(const CString& property) const
 {
-    const auto found = m_segmentOptions.find(property);
+    const auto found = m_segmentOptions.find(FoldName(property));
     return found == m_segmentOptions.end() ? SegmentOptionNone : found->second;
 }
 
@@ -354,7 +372,7 @@ bool CWMITypeInfo::HasProperty(const CString& property) const
 
 long CWMITypeInfo::GetPropertyType(const CString& property) const
 {
-    const auto found = m_propertyTypes.find(property);
+    const auto found = m_propertyTypes.find(FoldName(property));
     if (found != m_propertyTypes.end())
         return found->second;
     const ClassObjectPtr definition = CurrentDefinition();
@@ -364,7 +382,7 @@ long CWMITypeInfo::GetPropertyType(const CString& property) const
 
 bool CWMITypeInfo::IsPropertyAKeyProperty(const CString& property) const
 {
-    if (m_keyPropertyToColumn.count(property) != 0)
+    if (m_keyPropertyToColumn.count(FoldName(property)) != 0)
         return true;
     _variant_t key;
     if (!GetPropertyQualifier(property, L"key", key))
@@ -536,7 +554,9 @@ void CWMITypeInfo::AddMethodsTo(CCorvessaClassObject& definition) const
 {
     for (const auto& [name, descriptor] : m_methods)
     {
-        LONG nextId = 0;
+        // WMI numbers the real parameters only, without gaps: the out "ReturnValue" carries no
+        // ID, and a name listed again (in and out) keeps the ID it was given first.
+        std::map<CString, LONG, CStringNoCaseLess> ids;
         CCorvessaClassObject signatures[2] = {CCorvessaClassObject(L"__PARAMETERS"),
                                               CCorvessaClassObject(L"__PARAMETERS")};
         const CCorvessaMethodDescriptor::ParameterList* lists[2] = {&descriptor.InParameters(),
@@ -546,10 +566,13 @@ void CWMITypeInfo::AddMethodsTo(CCorvessaClassObject& definition) const
             for (const auto& [parameter, cimType] : *lists[side])
             {
                 signatures[side].Put(parameter, 0, nullptr, cimType);
+                if (side == 1 && parameter.CompareNoCase(L"ReturnValue") == 0)
+                    continue;
                 IWbemQualifierSet* qualifiers = nullptr;
                 if (signatures[side].GetPropertyQualifierSet(parameter, &qualifiers) == WBEM_S_NO_ERROR)
                 {
-                    _variant_t id(nextId++);
+                    const LONG nextId = static_cast<LONG>(ids.size());
+                    _variant_t id(ids.try_emplace(parameter, nextId).first->second);
                     qualifiers->Put(L"ID", &id, 0);
                     qualifiers->Release();
                 }

@@ -25,6 +25,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -178,7 +179,8 @@ public:
     // last HandleInvalidDBConnection) is re-read through its mapper with the system
     // administrator user (a failed re-read keeps the definition it has); when methods are
     // registered and the definition has none, each is added with "__PARAMETERS" in and out
-    // signatures (parameters numbered by an "ID" qualifier, in parameters first) and the method
+    // signatures (parameters numbered by an "ID" qualifier, in parameters first, one ID per
+    // name, none on the out "ReturnValue") and the method
     // qualifier "implemented". Logs "CWMITypeInfo::GetTypeInformation took %ld ms for type %s"
     // when the call took measurable time. The pointer stays valid at least
     // kRetiredDefinitionGraceMs after a later replacement; read it, do not change it.
@@ -211,8 +213,16 @@ public:
     // The process-wide in-process services object handed to the mappers this type builds.
     static CCorvessaNamespace& GetCorvessaNamespace();
 
+    // The key under which a name is found without regard to case: every character lowered as
+    // CString::CompareNoCase lowers it, so two names fold alike exactly when they compare equal.
+    static std::wstring FoldName(const CString& name);
+
 private:
     using ClassObjectPtr = std::shared_ptr<CCorvessaClassObject>;
+    // Keyed by FoldName: a look-up hashes the folded name once instead of comparing without
+    // regard to case at every node of a tree.
+    template <typename Value>
+    using FoldedMap = std::unordered_map<std::wstring, Value>;
 
     // The current definition (a counted hold for readers).
     ClassObjectPtr CurrentDefinition() const;
@@ -236,13 +246,13 @@ private:
     bool m_declaredConcrete = false;
     MapperFactory m_typeConstructor;
     std::vector<std::pair<CString, CString>> m_propertyColumns;
-    std::map<CString, CString, CStringNoCaseLess> m_propertyToColumn;
-    std::map<CString, CString, CStringNoCaseLess> m_columnToProperty;
+    FoldedMap<CString> m_propertyToColumn;
+    FoldedMap<CString> m_columnToProperty;
     std::vector<std::pair<CString, CString>> m_keyProperties;
-    std::map<CString, CString, CStringNoCaseLess> m_keyPropertyToColumn;
-    std::map<CString, LONG, CStringNoCaseLess> m_propertyTypes;
-    std::map<CString, LONG, CStringNoCaseLess> m_propertyIdTypes;
-    std::map<CString, SegmentOption, CStringNoCaseLess> m_segmentOptions;
+    FoldedMap<CString> m_keyPropertyToColumn;
+    FoldedMap<LONG> m_propertyTypes;
+    FoldedMap<LONG> m_propertyIdTypes;
+    FoldedMap<SegmentOption> m_segmentOptions;
     std::map<CString, CString, CStringNoCaseLess> m_referenceProperties;
     std::map<CString, _variant_t> m_classWideAttributes;
     std::map<CString, CCorvessaMethodDescriptor> m_methods;

@@ -6,6 +6,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
 #include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/IWbemServices.h"
 #include "provider/CWmipApp.h"
 
 #include <exception>
@@ -31,6 +32,7 @@ CWmipClassCache::CWmipClassCache(LONG spanSeconds)
 CWmipClassCache::~CWmipClassCache()
 {
     m_classes.clear();
+    m_storedClasses.clear();
     DeleteCriticalSection(&m_lock);
 }
 
@@ -62,6 +64,7 @@ void CWmipClassCache::ExpireLocked()
     if (age.GetTotalSeconds() >= static_cast<double>(m_spanSeconds))
     {
         m_classes.clear();
+        m_storedClasses.clear();
         m_stamp = now;
     }
 }
@@ -115,6 +118,49 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
     return S_OK;
 }
 
+HRESULT CWmipClassCache::GetStoredClass(const CString& className, IWbemServices* services,
+                                        const std::function<HRESULT(ComPtr<IWbemClassObject>&)>& fetch,
+                                        IWbemClassObject** classObject)
+{
+    if (classObject == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *classObject = nullptr;
+    CString key(className);
+    key.MakeUpper();
+    ComPtr<IWbemClassObject> copy;
+    {
+        CriticalSectionLock guard(m_lock);
+        ExpireLocked();
+        const auto it = m_storedClasses.find(key);
+        if (it != m_storedClasses.end() && it->second.services.Get() == services)
+        {
+            const HRESULT hr = it->second.definition->Clone(&copy);
+            if (FAILED(hr))
+                return hr;
+            *classObject = copy.Detach();
+            return S_OK;
+        }
+    }
+
+    // Fetched outside the lock: the fetch is a nested WMI call.
+    ComPtr<IWbemClassObject> fetched;
+    HRESULT hr = fetch(fetched);
+    if (FAILED(hr))
+        return hr;
+    if (fetched == nullptr)
+        return WBEM_E_FAILED;
+    hr = fetched->Clone(&copy);
+    if (FAILED(hr))
+        return hr;
+    {
+        CriticalSectionLock guard(m_lock);
+        ExpireLocked();
+        m_storedClasses.insert_or_assign(key, StoredClass{ComPtr<IWbemServices>(services), std::move(fetched)});
+    }
+    *classObject = copy.Detach();
+    return S_OK;
+}
+
 void CWmipClassCache::RemoveClass(const wchar_t* className, const CAcsUser* user)
 {
     const CString key = MakeKey(className, user);
@@ -143,6 +189,7 @@ void CWmipClassCache::Clear()
     {
         CriticalSectionLock guard(m_lock);
         m_classes.clear();
+        m_storedClasses.clear();
         m_stamp = COleDateTime::GetCurrentTime();
     }
     catch (const CException& e)
@@ -159,5 +206,5 @@ void CWmipClassCache::Clear()
 size_t CWmipClassCache::GetCount() const
 {
     CriticalSectionLock guard(m_lock);
-    return m_classes.size();
+    return m_classes.size() + m_storedClasses.size();
 }

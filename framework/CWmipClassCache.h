@@ -1,9 +1,10 @@
-// CWmipClassCache: the process's cache of built class definitions (those WMI does not keep in
-// its repository), per user: a definition depends on the user's field-permission group, and
-// the Bnt_Badge definition also on the user's own PIN settings. Definitions are handed out
-// as copies; the caller's permissions shape the copy, never the cached definition. The whole
-// cache is dropped once its span (stored value 39, in seconds) has passed since it was last
-// stamped.
+// CWmipClassCache: the process's cache of class definitions. Built definitions (those WMI does
+// not keep in its repository) are kept per user: a definition depends on the user's
+// field-permission group, and the Bnt_Badge definition also on the user's own PIN settings.
+// Definitions WMI keeps are kept once for everybody, as they are fetched as the system.
+// Definitions are handed out as copies; the caller's permissions shape the copy, never the
+// cached definition. The whole cache is dropped once its span (stored value 39, in seconds)
+// has passed since it was last stamped.
 //
 // One per process, owned by the application object (CWmipApp::GetClassCache). Thread-safe:
 // every map access and every copy of a cached definition is made under m_lock; definitions are
@@ -16,11 +17,13 @@
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
 
+#include <functional>
 #include <map>
 
 class CAcsUser;
 class CWmipMapper;
 class IWbemClassObject;
+class IWbemServices;
 
 class CWmipClassCache
 {
@@ -43,6 +46,15 @@ public:
     // CreateClass or of the copy otherwise (nothing is cached then).
     HRESULT GetClass(CWmipMapper& mapper, const CAcsUser* user, BOOL system, IWbemClassObject** classObject);
 
+    // A copy of the definition of className that WMI keeps in its repository, as services
+    // answer it, into *classObject (nulled first; one reference for the caller). A definition
+    // not cached yet for those services (or dropped because the span passed) is fetched with
+    // fetch and cached. S_OK on success; WBEM_E_INVALID_PARAMETER for a null out-pointer; the
+    // failure of fetch or of the copy otherwise (nothing is cached then).
+    HRESULT GetStoredClass(const CString& className, IWbemServices* services,
+                           const std::function<HRESULT(ComPtr<IWbemClassObject>&)>& fetch,
+                           IWbemClassObject** classObject);
+
     // Drops the cached definition of one class for one user; nothing when it is not cached.
     void RemoveClass(const wchar_t* className, const CAcsUser* user);
     // Drops every cached definition that belongs to the user's field-permission group.
@@ -51,7 +63,7 @@ public:
     // logged and swallowed.
     void Clear();
 
-    // The number of cached definitions.
+    // The number of cached definitions, built and stored.
     size_t GetCount() const;
     LONG GetSpanSeconds() const { return m_spanSeconds; }
 
@@ -65,7 +77,16 @@ private:
     // Set at construction.
     const LONG m_spanSeconds;
 
+    // A definition WMI keeps, with the services it came from (held, so that no other services
+    // object can take its address while the entry lives).
+    struct StoredClass
+    {
+        ComPtr<IWbemServices> services;
+        ComPtr<IWbemClassObject> definition;
+    };
+
     mutable CRITICAL_SECTION m_lock;
     std::map<CString, ComPtr<IWbemClassObject>> m_classes;  // guarded by m_lock
+    std::map<CString, StoredClass> m_storedClasses;         // guarded by m_lock; upper-cased names
     COleDateTime m_stamp;                                   // guarded by m_lock
 };

@@ -338,7 +338,12 @@ CBntDatabase* CWmipClassMapper::GetDatabase() const
 
 CWMITypeInfo* CWmipClassMapper::GetTypeInfo() const
 {
-    return CWmipMapperRegistry::Instance()->GetTypeInfo(GetClassName(), true);
+    if (!m_typeInfoResolved)
+    {
+        m_typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(GetClassName(), true);
+        m_typeInfoResolved = true;
+    }
+    return m_typeInfo;
 }
 
 HRESULT CWmipClassMapper::CreateClassShell(IWbemClassObject** classObject, BOOL system)

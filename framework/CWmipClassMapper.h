@@ -13,6 +13,7 @@
 #pragma once
 
 #include "framework/CWmipMapper.h"
+#include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
@@ -264,7 +265,8 @@ public:
     // The mapper's connection and its database (null when the connection has none).
     CBntDatabase* GetDatabase() const;
     const CAcsUser* GetDatabaseUser() const { return m_databaseUser; }
-    // The class's registered description; null when the class is not registered.
+    // The class's registered description; null when the class is not registered. Looked up
+    // in the registry once per mapper (registered descriptions live as long as the process).
     CWMITypeInfo* GetTypeInfo() const;
 
     // True for VT_EMPTY, VT_NULL and an empty text.
@@ -325,7 +327,22 @@ private:
     CAcsUser* RequireUser();
     // The class definition for instances (a reference for the caller).
     HRESULT GetInstanceClass(ComPtr<IWbemClassObject>& classObject);
-    HRESULT PutColumn(IWbemClassObject* instance, const CString& property, int index);
+    // How CreateInstance reads one column of the open recordset: what GetPropertyProcessMethod
+    // answers for it, and for methods 1, 3, 4 and 5 the property it goes into with that
+    // property's CIM type from the class definition (no property: the column is not shown).
+    struct ColumnPlan
+    {
+        CString column;
+        CString table;
+        int method = 0;
+        CString property;
+        bool shown = false;
+        CIMTYPE type = 0;
+    };
+    // The plan of every column of the open recordset, made on the first row of an enumeration:
+    // a mapper's answers depend on the column and its table only, never on the row.
+    const std::vector<ColumnPlan>& GetColumnPlans(IWbemClassObject* classObject);
+    HRESULT PutColumn(IWbemClassObject* instance, const ColumnPlan& plan, int index);
     // True when the attached query's full WHERE clause accepts the instance (always when the
     // SQL selected exactly the matching rows).
     bool InstanceMatchesQuery(IWbemClassObject* instance) const;
@@ -354,6 +371,13 @@ private:
     LONG m_rowsLeft = -1;
     // The class definition instances are spawned from, fetched once per enumeration.
     ComPtr<IWbemClassObject> m_instanceClass;
+    // The column plans of the open recordset (made for m_planRecordset; rebuilt when another
+    // recordset is read).
+    std::vector<ColumnPlan> m_columnPlans;
+    const CMultiFilterRecordset* m_planRecordset = nullptr;
+    // GetTypeInfo's answer, looked up once.
+    mutable CWMITypeInfo* m_typeInfo = nullptr;
+    mutable bool m_typeInfoResolved = false;
 
     // Set by CWmipInstanceWriter while a write's transaction is open.
     bool m_writeInProgress = false;

@@ -213,30 +213,24 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
     if (built == nullptr)
         return WBEM_E_FAILED;
 
-    const CRecordsetQuery& shape = m_recordset->GetQuery();
-    const auto& columns = shape.GetColumns();
-    for (int index = 0; index < static_cast<int>(columns.size()); ++index)
+    const std::vector<ColumnPlan>& plans = GetColumnPlans(classObject.Get());
+    for (int index = 0; index < static_cast<int>(plans.size()); ++index)
     {
-        const auto& entry = columns[static_cast<size_t>(index)];
-        const CString column = entry.alias.IsEmpty() ? entry.column : entry.alias;
-        const CString table = RealTable(shape, entry.table);
-        const int method = GetPropertyProcessMethod(column, table);
-        switch (method)
+        const ColumnPlan& plan = plans[static_cast<size_t>(index)];
+        switch (plan.method)
         {
         case 0:
             break;
         case 1:
-        case 4:
-            hr = PutColumn(built.Get(), column, index);
-            break;
         case 3:
+        case 4:
         case 5:
-            hr = PutColumn(built.Get(), GetPropertyName(column, table), index);
+            hr = PutColumn(built.Get(), plan, index);
             break;
         default:
         {
             IWbemClassObject* target = built.Get();
-            hr = ProcessInstanceProperty(&target, column, table);
+            hr = ProcessInstanceProperty(&target, plan.column, plan.table);
             if (FAILED(hr))
                 throw CWMIException(kSourceFile, __LINE__, hr);
             hr = S_OK;
@@ -250,16 +244,47 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
     return S_OK;
 }
 
-HRESULT CWmipClassMapper::PutColumn(IWbemClassObject* instance, const CString& property, int index)
+const std::vector<CWmipClassMapper::ColumnPlan>& CWmipClassMapper::GetColumnPlans(IWbemClassObject* classObject)
 {
-    _variant_t current;
-    CIMTYPE type = CIM_EMPTY;
-    // A column the class defines no property for (a join key, a helper column) is not shown.
-    if (property.IsEmpty() || FAILED(instance->Get(property, 0, &current, &type, nullptr)))
-        return S_OK;
-    if (m_recordset->IsFieldNull(index))
+    if (m_planRecordset == m_recordset.get() && m_planRecordset != nullptr)
+        return m_columnPlans;
+    m_columnPlans.clear();
+    m_planRecordset = nullptr;
+    const CRecordsetQuery& shape = m_recordset->GetQuery();
+    const auto& columns = shape.GetColumns();
+    std::vector<ColumnPlan> plans;
+    plans.reserve(columns.size());
+    for (const auto& entry : columns)
+    {
+        ColumnPlan plan;
+        plan.column = entry.alias.IsEmpty() ? entry.column : entry.alias;
+        plan.table = RealTable(shape, entry.table);
+        plan.method = GetPropertyProcessMethod(plan.column, plan.table);
+        if (plan.method == 1 || plan.method == 4)
+            plan.property = plan.column;
+        else if (plan.method == 3 || plan.method == 5)
+            plan.property = GetPropertyName(plan.column, plan.table);
+        if (!plan.property.IsEmpty())
+        {
+            // A column the class defines no property for (a join key, a helper column) is not
+            // shown; an instance has exactly the properties of the class it is spawned from.
+            _variant_t unused;
+            plan.shown = SUCCEEDED(classObject->Get(plan.property, 0, &unused, &plan.type, nullptr));
+        }
+        plans.push_back(std::move(plan));
+    }
+    m_columnPlans = std::move(plans);
+    m_planRecordset = m_recordset.get();
+    return m_columnPlans;
+}
+
+HRESULT CWmipClassMapper::PutColumn(IWbemClassObject* instance, const ColumnPlan& plan, int index)
+{
+    if (!plan.shown || m_recordset->IsFieldNull(index))
         return S_OK;
 
+    const CString& property = plan.property;
+    const CIMTYPE type = plan.type;
     if ((type & CIM_FLAG_ARRAY) != 0)
     {
         if ((type & ~CIM_FLAG_ARRAY) == CIM_UINT8)
@@ -512,6 +537,8 @@ HRESULT CWmipClassMapper::NextInstance(IWbemClassObject** instance, LONG /*flags
 
 void CWmipClassMapper::EndEnumeration()
 {
+    m_columnPlans.clear();
+    m_planRecordset = nullptr;
     if (m_recordset != nullptr)
     {
         m_recordset->Close();
@@ -537,17 +564,25 @@ LONG CWmipClassMapper::GetTotalRowCount(bool log)
         // on its own recordset so an enumeration in progress is left as it stands.
         recordset->Open(CMultiFilterRecordset::kReadOnly);
         std::swap(m_recordset, recordset);
+        // The plans of the enumeration in progress are left for it; the pass makes its own.
+        std::vector<ColumnPlan> savedPlans;
+        std::swap(m_columnPlans, savedPlans);
+        const CMultiFilterRecordset* savedPlanRecordset = std::exchange(m_planRecordset, nullptr);
         struct Restore
         {
-            std::unique_ptr<CDynamicRecordset>& current;
+            CWmipClassMapper& mapper;
             std::unique_ptr<CDynamicRecordset>& saved;
+            std::vector<ColumnPlan>& savedPlans;
+            const CMultiFilterRecordset* savedPlanRecordset;
             ~Restore()
             {
-                if (current != nullptr)
-                    current->Close();
-                std::swap(current, saved);
+                if (mapper.m_recordset != nullptr)
+                    mapper.m_recordset->Close();
+                std::swap(mapper.m_recordset, saved);
+                std::swap(mapper.m_columnPlans, savedPlans);
+                mapper.m_planRecordset = savedPlanRecordset;
             }
-        } restore{m_recordset, recordset};
+        } restore{*this, recordset, savedPlans, savedPlanRecordset};
         LONG count = 0;
         while (m_recordset->IsOpen() && !m_recordset->IsEOF())
         {

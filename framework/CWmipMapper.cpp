@@ -226,9 +226,24 @@ bool CWmipMapper::CanAccessProperty(const CString& /*property*/)
 
 HRESULT CWmipMapper::FetchStoredClassDefinition()
 {
-    BackdoorScope trust;
+    auto fetch = [this](ComPtr<IWbemClassObject>& fetched) -> HRESULT {
+        BackdoorScope trust;
+        return CWmipMapper::CreateClass(&fetched, TRUE);
+    };
     ComPtr<IWbemClassObject> fetched;
-    const HRESULT hr = CWmipMapper::CreateClass(&fetched, TRUE);
+    HRESULT hr = S_OK;
+    // Fetched as the system, the definition is the same for every caller: the class cache
+    // keeps it for its span, so that each request does not fetch it again.
+    if (m_classCache != nullptr)
+    {
+        IWbemClassObject* copy = nullptr;
+        hr = m_classCache->GetStoredClass(m_className, m_services.Get(), fetch, &copy);
+        fetched.Attach(copy);
+    }
+    else
+    {
+        hr = fetch(fetched);
+    }
     if (SUCCEEDED(hr) && fetched == nullptr)
         return WBEM_E_FAILED;
     if (SUCCEEDED(hr))

@@ -76,7 +76,8 @@ public:
     // is built as the system. When WMIStoresClassDefinition answers TRUE the definition is
     // fetched once through WMI and kept by this mapper, which owns it: the caller takes no
     // reference, releases nothing, and the pointer stays valid for the mapper's life; a failed
-    // fetch is kept too and its code is answered again on every later call.
+    // fetch is kept too and its code is answered again on every later call. The fetch goes
+    // through the class cache, which keeps what WMI answered for its span.
     HRESULT GetClass(IWbemClassObject** classObject, BOOL system);
 
     // Fetches a class or object through the mapper's IWbemServices into *object (nulled first;

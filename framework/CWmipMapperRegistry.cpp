@@ -382,12 +382,19 @@ bool CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(const COleDateTime& st
 
 void CWmipMapperRegistry::RegisterUDFData()
 {
+    if (m_udfDisplayNamesReady.load(std::memory_order_acquire))
+        return;
     std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
     if (m_udfDisplayNamesLoaded)
         return;
     // Once per process, whatever the outcome: a database that cannot be reached is not asked
     // again on every look-up; HandleInvalidDBConnection clears the flag.
     m_udfDisplayNamesLoaded = true;
+    struct ReadyOnExit
+    {
+        std::atomic<bool>& ready;
+        ~ReadyOnExit() { ready.store(true, std::memory_order_release); }
+    } ready{m_udfDisplayNamesReady};
     std::vector<std::pair<CWMITypeInfo*, int>> tables;
     for (const auto& [key, typeInfo] : m_classes)
     {
@@ -469,5 +476,6 @@ void CWmipMapperRegistry::HandleInvalidDBConnection()
 {
     std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
     m_udfDisplayNamesLoaded = false;
+    m_udfDisplayNamesReady.store(false, std::memory_order_release);
     m_permissionStamp = InvalidStamp();
 }

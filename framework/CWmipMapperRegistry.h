@@ -16,6 +16,7 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -178,6 +179,9 @@ private:
     // Guarded by m_lazyLock (recursive: a permission refresh may ask for Bnt_User again).
     std::recursive_mutex m_lazyLock;
     bool m_udfDisplayNamesLoaded = false;
+    // Set under m_lazyLock once the load has finished (whatever its outcome) and read without
+    // it, so that the look-ups after the one load take no lock.
+    std::atomic<bool> m_udfDisplayNamesReady{false};
     COleDateTime m_permissionStamp;
     bool m_refreshingPermissions = false;
     PermissionGroupRefresh m_permissionGroupRefresh;

@@ -221,8 +221,9 @@ HRESULT CWmipInstanceProvider::GetObjectAsync(const BSTR objectPath, LONG flags,
     return envelope.Run([&]() -> HRESULT {
         if (objectPath == nullptr || sink == nullptr || m_services == nullptr)
             Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
-        envelope.Path() = CWmipObjectPath::CreateFromPath(objectPath);
-        if (envelope.Path() == nullptr)
+        // A path whose keys are not exactly its class's keys names no instance: it takes the
+        // road of a path that cannot be parsed.
+        if (!envelope.ParsePath(objectPath))
         {
             if (!trusted)
                 EnsureVexletPermission();
@@ -477,8 +478,7 @@ HRESULT CWmipInstanceProvider::DeleteInstanceAsync(const BSTR objectPath, LONG, 
             EnsureVexletPermission();
             if (objectPath == nullptr || sink == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
-            envelope.Path() = CWmipObjectPath::CreateFromPath(objectPath);
-            if (envelope.Path() == nullptr || envelope.Path()->GetKeyCount() <= 0)
+            if (!envelope.ParsePath(objectPath) || envelope.Path()->GetKeyCount() <= 0)
                 Fail(__LINE__, WBEM_E_INVALID_OBJECT_PATH);
 
             const CAcsUser* connection = envelope.Lease().TakeConnection();
@@ -511,8 +511,7 @@ HRESULT CWmipInstanceProvider::ExecMethodAsync(const BSTR objectPath, const BSTR
             EnsureVexletPermission();
             if (objectPath == nullptr || sink == nullptr || methodName == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
-            envelope.Path() = CWmipObjectPath::CreateFromPath(objectPath);
-            if (envelope.Path() == nullptr)
+            if (!envelope.ParsePath(objectPath))
                 Fail(__LINE__, WBEM_E_INVALID_OBJECT_PATH);
 
             const CAcsUser* connection = envelope.Lease().TakeConnection();

@@ -51,9 +51,11 @@ public:
     // The asynchronous entry points. Each reports once through the sink's SetStatus (when a
     // sink is given) and answers the HRESULT it reported. Results by cause are those of the
     // data-integration service: 0x80041008 for a null argument or before Initialize, the
-    // permission check's failure, 0x8004103A for a bad path, 0x80041010 or 0x80041002 for an
-    // unknown class, 0x80041002 when no instance matches, the mapper's HRESULT otherwise.
-    // A class path answers its definition; an instance path the first instance with its keys.
+    // permission check's failure, 0x8004103A for a bad path (one that cannot be parsed, or a
+    // keyed path whose keys are not exactly the key properties of its registered class),
+    // 0x80041010 or 0x80041002 for an unknown class, 0x80041002 when no instance matches, the
+    // mapper's HRESULT otherwise. A class path answers its definition; an instance path the
+    // instance with its keys.
     virtual HRESULT GetObjectAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
                                    IWbemObjectSink* sink);
     // The class definitions that depend on the installation's data below the superclass
@@ -65,8 +67,8 @@ public:
     // instance's object path. 0x80041024 when the context asks for a partial put.
     virtual HRESULT PutInstanceAsync(IWbemClassObject* instance, LONG flags, IWbemContext* context,
                                      IWbemObjectSink* sink);
-    // Deletes the instance of a keyed path. 0x8004103A for a path without keys; a mapper's
-    // 0x8004100C is reported as 0x80041016.
+    // Deletes the instance of a keyed path. 0x8004103A for a path without keys or whose keys
+    // are not exactly its class's; a mapper's 0x8004100C is reported as 0x80041016.
     virtual HRESULT DeleteInstanceAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
                                         IWbemObjectSink* sink);
     // Every instance of the class. A caller refused the provider or the class's view right
@@ -79,8 +81,8 @@ public:
     virtual HRESULT ExecQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
                                    IWbemObjectSink* sink);
     // Runs a method of a class or instance; the mapper indicates the out-parameters itself.
-    // 0x80041055 for a method the class does not have; a mapper's 0x8004100C is reported as
-    // 0x80041016.
+    // 0x8004103A for an instance path whose keys are not exactly its class's; 0x80041055 for
+    // a method the class does not have; a mapper's 0x8004100C is reported as 0x80041016.
     virtual HRESULT ExecMethodAsync(const BSTR objectPath, const BSTR methodName, LONG flags, IWbemContext* context,
                                     IWbemClassObject* inParams, IWbemObjectSink* sink);
 

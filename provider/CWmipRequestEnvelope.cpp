@@ -1,6 +1,11 @@
 #include "provider/CWmipRequestEnvelope.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -19,6 +24,27 @@ namespace {
 CString CallText(const CString& operation, const CString& argument)
 {
     return operation + L"(" + argument + L")";
+}
+
+// True when a keyed path names every key property of its class exactly once and nothing else.
+// A path naming part of the keys, or a property that is no key, would otherwise select an
+// arbitrary matching row. A class that is not registered is left to the mapper lookup, and a
+// class without key properties cannot be judged.
+bool NamesExactlyTheKeys(const CWmipObjectPath& path)
+{
+    if (path.GetKeyCount() == 0)
+        return true;
+    const CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(path.GetClassName(), true);
+    if (typeInfo == nullptr || typeInfo->GetKeyProperties().empty())
+        return true;
+    const auto& keys = typeInfo->GetKeyProperties();
+    const std::vector<CString>& names = path.GetKeyNames();
+    if (names.size() != keys.size())
+        return false;
+    return std::all_of(keys.begin(), keys.end(), [&names](const auto& key) {
+        return std::count_if(names.begin(), names.end(),
+                             [&key](const CString& name) { return name.CompareNoCase(key.first) == 0; }) == 1;
+    });
 }
 
 }  // namespace
@@ -94,6 +120,14 @@ HRESULT CWmipRequestEnvelope::AnswerEarly(HRESULT result)
 {
     ReleaseResources();
     return m_reporter.Complete(result, nullptr, nullptr);
+}
+
+bool CWmipRequestEnvelope::ParsePath(const wchar_t* text)
+{
+    m_path = CWmipObjectPath::CreateFromPath(text);
+    if (m_path != nullptr && !NamesExactlyTheKeys(*m_path))
+        m_path.reset();
+    return m_path != nullptr;
 }
 
 void CWmipRequestEnvelope::ReleaseResources()

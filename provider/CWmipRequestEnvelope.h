@@ -54,6 +54,14 @@ public:
     // leaving line (an answer that ends the request before its work begins).
     HRESULT AnswerEarly(HRESULT result);
 
+    // Parses the request's object path into Path(). True when the text parses and, for a path
+    // with keys, the keys are exactly the key properties of the path's registered class, each
+    // once (names compared without regard to case): only such a path names one instance. False,
+    // with Path() null, otherwise. Class and singleton paths, and the paths of a class that is
+    // not registered or has no key properties, are taken as parsed (the entry point answers for
+    // them as before).
+    bool ParsePath(const wchar_t* text);
+
     // The request's resources; all are given back by Run before it reports, and by the
     // destructor on any other way out.
     std::unique_ptr<CWmipObjectPath>& Path() { return m_path; }

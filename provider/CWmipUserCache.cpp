@@ -213,6 +213,14 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
         CheckIfUserIsTimedOut(sidText);
         auto cached = m_users.find(sidText);
         if (cached == m_users.end()) {
+            // The caller's own account is resolved only when it has to be logged in: a cached
+            // entry is handed out without touching the database.
+            if (sid == nullptr && userId == 0) {
+                const HRESULT lookedUp = LookUpLinkedUser(sidText, userId);
+                if (FAILED(lookedUp)) {
+                    return lookedUp;
+                }
+            }
             auto user = std::make_unique<CAcsUser>();
             // The account was resolved to its linked user above: a login by user id is the
             // single sign-on of the thread's (or the named) Windows account.
@@ -276,20 +284,19 @@ HRESULT CWmipUserCache::GetUserSSOInformationImpl(LPCWSTR sid, LONG& userId, CSt
     }
     bool found = false;
     if (sid == nullptr) {
+        // The thread's account; GetUserImpl resolves it to its user when it logs it in.
         found = SUCCEEDED(brontel::directories::GetCurrentWindowsSID(sidText));
     } else {
         sidText = sid;
-    }
-    // Resolving needs a database connection; without one the request fails rather than
-    // going on with an unresolved account.
-    const HRESULT lookedUp = found || sid != nullptr ? LookUpLinkedUser(sidText, userId) : S_OK;
-    if (FAILED(lookedUp)) {
-        if (impersonate) {
-            CoRevertToSelf();
+        // Resolving needs a database connection; without one the request fails rather than
+        // going on with an unresolved account.
+        const HRESULT lookedUp = LookUpLinkedUser(sidText, userId);
+        if (FAILED(lookedUp)) {
+            if (impersonate) {
+                CoRevertToSelf();
+            }
+            return lookedUp;
         }
-        return lookedUp;
-    }
-    if (sid != nullptr) {
         found = userId != 0;
     }
     if (found) {

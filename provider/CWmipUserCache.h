@@ -57,7 +57,8 @@ public:
     CWmipUserCache(const CWmipUserCache&) = delete;
     CWmipUserCache& operator=(const CWmipUserCache&) = delete;
 
-    // The caller's entry with its use count raised, in *entry (null on failure). S_OK, or
+    // The caller's entry with its use count raised, in *entry (null on failure). An account
+    // already cached (and not expired) is handed out without a database read. S_OK, or
     // S_FALSE (1) for a client at identification level found by SID; on failure
     // 0x80041003 (WBEM_E_ACCESS_DENIED: improper impersonation level, account not linked,
     // login refused), 0x80041001 (WBEM_E_FAILED: no database connection, other failures),
@@ -93,12 +94,14 @@ protected:
     // The caller's SID text and linked system user id, impersonating the client.
     virtual HRESULT GetUserSSOInformation(LPCWSTR sid, LONG& userId, CString& sidText);
 
-    // The SID text (the given one, or the current thread's account when null) and the system
-    // user linked to it (0 when none). With impersonate, the client's level is checked and the
-    // thread is left impersonating on success (the caller reverts). S_OK or S_FALSE (1, an
-    // identification-level client named by SID); 0x80041003 for an improper level or an
-    // account given by SID that is not linked; 0x80041001 when no database connection is
-    // available to resolve the account; the impersonation's failure code.
+    // The SID text (the given one, or the current thread's account when null) and, for a given
+    // SID, the system user linked to it (0 when none; the thread's account is resolved by
+    // GetUserImpl only when it has to be logged in). With impersonate, the client's level is
+    // checked and the thread is left impersonating on success (the caller reverts). S_OK or
+    // S_FALSE (1, an identification-level client named by SID); 0x80041003 for an improper
+    // level, an unreadable thread account or an account given by SID that is not linked;
+    // 0x80041001 when no database connection is available to resolve a given SID; the
+    // impersonation's failure code.
     HRESULT GetUserSSOInformationImpl(LPCWSTR sid, LONG& userId, CString& sidText, bool impersonate);
     // The release behind ReleaseUser; results as ReleaseUser.
     HRESULT ReleaseUserImpl(CWmipUserCacheEntry* entry, bool impersonate);

@@ -13,6 +13,8 @@
 namespace {
 
 constexpr wchar_t kSource[] = L"CAcsUser";
+// The installation's tables are a few hundred; the table check remembers at most this many.
+constexpr std::size_t kMaxRememberedTables = 1024;
 
 constexpr char kUserColumns[] =
     "SELECT USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, SYSTEM_USER_PERMID, CARD_USER_PERMID, "
@@ -65,6 +67,8 @@ void CAcsUser::Clear()
     m_segmentIds.clear();
     m_allSegments = false;
     m_options = CBntAcsSystemOptions();
+    const std::scoped_lock guard(m_segmentedTablesLock);
+    m_segmentedTables.clear();
 }
 
 void CAcsUser::Logout()
@@ -297,11 +301,36 @@ void CAcsUser::AddSegmentFilterWithTableCheck(CMultiFilterRecordset& recordset) 
         AddSegmentFilter(recordset, name);
         return;
     }
-    const auto segmented = CLoginQuery::FirstRow(
-        *m_database, "SELECT 1 FROM pragma_table_info(?) WHERE name = 'SEGMENTID' COLLATE NOCASE", {CDBValue(table)});
-    if (segmented) {
+    // A user no segment filter restricts needs no look at the table.
+    if (!m_options.SegmentsInUse() || m_allSegments) {
+        return;
+    }
+    if (IsSegmentedTable(table)) {
         AddSegmentFilter(recordset, name);
     }
+}
+
+bool CAcsUser::IsSegmentedTable(const CString& table) const
+{
+    {
+        const std::scoped_lock guard(m_segmentedTablesLock);
+        const auto known = m_segmentedTables.find(table);
+        if (known != m_segmentedTables.end()) {
+            return known->second;
+        }
+    }
+    // Asked outside the lock: the database serialises its own calls. A failure is thrown and
+    // nothing is remembered.
+    const bool segmented = CLoginQuery::FirstRow(*m_database,
+                                                 "SELECT 1 FROM pragma_table_info(?) WHERE name = 'SEGMENTID' COLLATE NOCASE",
+                                                 {CDBValue(table)})
+                               .has_value();
+    const std::scoped_lock guard(m_segmentedTablesLock);
+    if (m_segmentedTables.size() >= kMaxRememberedTables) {
+        m_segmentedTables.clear();
+    }
+    m_segmentedTables.emplace(table, segmented);
+    return segmented;
 }
 
 void CAcsUser::AddSegmentFilterWithTableCheck(CMultiFilterRecordset* recordset) const

@@ -9,7 +9,9 @@
 // database serialises its own calls).
 #pragma once
 
+#include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
@@ -104,6 +106,7 @@ public:
     void AddSegmentFilter(CMultiFilterRecordset* recordset, LPCWSTR table) const;
     // The same on the recordset's base table (under its alias when it has one), only when that
     // table has a SEGMENTID column; a table without one is not segmented and is left alone.
+    // Which tables have the column is read once per table while the user stays logged in.
     // A logged-out user always gets the filter that matches no row. Throws CDBException when
     // the database fails.
     void AddSegmentFilterWithTableCheck(CMultiFilterRecordset& recordset) const;
@@ -122,6 +125,8 @@ private:
     bool LoadUser(LONG userId);
     void LoadPermissionsAndSegments();
     void Clear();
+    // True when the table has a SEGMENTID column (remembered per table). Throws CDBException.
+    bool IsSegmentedTable(const CString& table) const;
 
     std::unique_ptr<CBntDatabase> m_database;
     mutable CBntExceptionHandler m_exceptionHandler;
@@ -141,4 +146,9 @@ private:
     std::set<DWORD> m_permissions;
     std::set<LONG> m_segmentIds;
     bool m_allSegments = false;
+
+    // Table name -> whether it has a SEGMENTID column; guarded by m_segmentedTablesLock, as the
+    // readers of a logged-in user run on several threads.
+    mutable std::mutex m_segmentedTablesLock;
+    mutable std::map<CString, bool, CStringNoCaseLess> m_segmentedTables;
 };

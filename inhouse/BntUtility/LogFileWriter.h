@@ -1,5 +1,7 @@
 // Appends whole lines to log files, one process-wide lock for every file, and builds the
-// common line prefix (local time with milliseconds and the thread id).
+// common line prefix (local time with milliseconds and the thread id). A file stays open
+// between lines; it is opened anew (its folders created again) once the file was removed, and
+// within a second once another file took its path, as log rotation does.
 //
 // Static functions only; thread-safe. Writing never throws and never creates a partial
 // line: a file that cannot be opened loses the line.
@@ -14,7 +16,8 @@ class LogFileWriter {
 public:
     LogFileWriter() = delete;
 
-    // Appends line and a line feed to the file at path, creating missing folders.
+    // Appends line and a line feed to the file at path, creating missing folders when the
+    // file is opened.
     static void AppendLine(const std::string& path, std::string_view line);
     // "YYYY-MM-DD HH:MM:SS.mmm [tid]" for the current local time and thread.
     static std::string LinePrefix();

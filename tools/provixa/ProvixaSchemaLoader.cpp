@@ -83,9 +83,8 @@ void CopyProperties(IWbemClassObject* source, IWbemClassObject* target)
     source->EndEnumeration();
 }
 
-// A "__PARAMETERS" class of this implementation holding the source signature's parameters.
-// The registered definitions number every parameter, "ReturnValue" included; WMI keeps the
-// return value out of the numbering, so its "ID" is left out here.
+// A "__PARAMETERS" class of this implementation holding the source signature's parameters
+// with their qualifiers ("ID" numbering included) as registered.
 ComPtr<IWbemClassObject> CopySignature(IWbemClassObject* source)
 {
     ComPtr<IWbemClassObject> copy;
@@ -93,9 +92,6 @@ ComPtr<IWbemClassObject> CopySignature(IWbemClassObject* source)
         return copy;
     Check(CreateWbemClass(L"__PARAMETERS", nullptr, &copy));
     CopyProperties(source, copy.Get());
-    ComPtr<IWbemQualifierSet> returnValue;
-    if (SUCCEEDED(copy->GetPropertyQualifierSet(L"ReturnValue", &returnValue)))
-        returnValue->Delete(L"ID");
     return copy;
 }
 

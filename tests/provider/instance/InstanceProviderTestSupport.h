@@ -67,9 +67,12 @@ MapperControl& Control();
 
 // The class served by the reader test mapper and its properties.
 inline const wchar_t* const kReaderClass = L"Bnt_TestReader";
-// The definition the reader mapper builds: keys PanelID and ReaderID, Description with the
-// "Values"/"ValueMap" qualifiers, and Parity, computed by the mapper ("even"/"odd" ReaderID).
-ComPtr<IWbemClassObject> BuildReaderClass();
+// The same rows as a class registered without key properties.
+inline const wchar_t* const kKeylessReaderClass = L"Bnt_TestReaderLog";
+// The definition the reader mapper builds: keys PanelID and ReaderID (of kReaderClass only),
+// Description with the "Values"/"ValueMap" qualifiers, and Parity, computed by the mapper
+// ("even"/"odd" ReaderID).
+ComPtr<IWbemClassObject> BuildReaderClass(const wchar_t* className = kReaderClass);
 
 // Registers the test classes with the mapper registry (once per process).
 void RegisterTestClasses();

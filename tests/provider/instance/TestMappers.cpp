@@ -2,6 +2,7 @@
 // of the reader test class.
 #include <algorithm>
 #include <memory>
+#include <string>
 
 #include "framework/CWmipDynamicClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
@@ -62,12 +63,12 @@ public:
     LiveMapper& operator=(const LiveMapper&) = delete;
 };
 
-// Reads READER rows; drops every comparison on the computed Parity from the SQL.
+// Reads READER rows as its class; drops every comparison on the computed Parity from the SQL.
 class TestReaderMapper final : public CWmipDynamicClassMapper
 {
 public:
-    TestReaderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-        : CWmipDynamicClassMapper(user, context, services, kReaderClass)
+    TestReaderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, const wchar_t* className)
+        : CWmipDynamicClassMapper(user, context, services, className)
     {
         SetPermissions(Control().viewPermission, kNoPermissionCheck, kNoPermissionCheck, kNoPermissionCheck);
     }
@@ -87,7 +88,7 @@ public:
             *classObject = ComPtr<IWbemClassObject>(Control().sharedClass).Detach();
             return S_OK;
         }
-        *classObject = BuildReaderClass().Detach();
+        *classObject = BuildReaderClass(GetClassName()).Detach();
         return *classObject != nullptr ? S_OK : WBEM_E_FAILED;
     }
 
@@ -188,17 +189,20 @@ MapperControl& Control()
     return control;
 }
 
-ComPtr<IWbemClassObject> BuildReaderClass()
+ComPtr<IWbemClassObject> BuildReaderClass(const wchar_t* className)
 {
     ComPtr<IWbemClassObject> built;
-    if (FAILED(CreateWbemClass(kReaderClass, nullptr, &built)))
+    if (FAILED(CreateWbemClass(className, nullptr, &built)))
         return nullptr;
     built->Put(L"PanelID", 0, nullptr, CIM_SINT32);
     built->Put(L"ReaderID", 0, nullptr, CIM_SINT32);
     built->Put(L"Description", 0, nullptr, CIM_STRING);
     built->Put(L"Parity", 0, nullptr, CIM_STRING);
-    PutQualifier(built.Get(), L"PanelID", L"key", _variant_t(true));
-    PutQualifier(built.Get(), L"ReaderID", L"key", _variant_t(true));
+    if (std::wstring(className) == kReaderClass)
+    {
+        PutQualifier(built.Get(), L"PanelID", L"key", _variant_t(true));
+        PutQualifier(built.Get(), L"ReaderID", L"key", _variant_t(true));
+    }
     PutQualifier(built.Get(), L"Description", L"ValueMap", StringArray({L"0", L"1"}));
     PutQualifier(built.Get(), L"Description", L"Values", StringArray({L"Entry", L"Exit"}));
     return built;
@@ -211,16 +215,21 @@ void RegisterTestClasses()
         return;
     registered = true;
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
-    const MapperFactory readerFactory = [](const CAcsUser* user, IWbemContext* context,
-                                           IWbemServices* services) -> CWmipClassMapper* {
-        return std::make_unique<TestReaderMapper>(user, context, services).release();
-    };
-    registry->RegisterClass(kReaderClass, L"", readerFactory);
-    CWmipMapperRegistry::AddToMapperChain(kReaderClass, readerFactory);
-    registry->RegisterProperty(kReaderClass, L"PanelID", CIM_SINT32, L"READER", L"PANELID", 1, 0);
-    registry->RegisterProperty(kReaderClass, L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0);
-    registry->RegisterProperty(kReaderClass, L"Description", CIM_STRING, L"READER", L"READERDESC", 0, 64);
-    registry->RegisterMethod(kReaderClass, L"Pulse");
+    for (const wchar_t* readerClass : {kReaderClass, kKeylessReaderClass})
+    {
+        const std::wstring name(readerClass);
+        const MapperFactory readerFactory = [name](const CAcsUser* user, IWbemContext* context,
+                                                   IWbemServices* services) -> CWmipClassMapper* {
+            return std::make_unique<TestReaderMapper>(user, context, services, name.c_str()).release();
+        };
+        const int keyFlag = name == kReaderClass ? 1 : 0;
+        registry->RegisterClass(readerClass, L"", readerFactory);
+        CWmipMapperRegistry::AddToMapperChain(readerClass, readerFactory);
+        registry->RegisterProperty(readerClass, L"PanelID", CIM_SINT32, L"READER", L"PANELID", keyFlag, 0);
+        registry->RegisterProperty(readerClass, L"ReaderID", CIM_SINT32, L"READER", L"READERID", keyFlag, 0);
+        registry->RegisterProperty(readerClass, L"Description", CIM_STRING, L"READER", L"READERDESC", 0, 64);
+        registry->RegisterMethod(readerClass, L"Pulse");
+    }
     for (const wchar_t* listed : kListedClasses)
     {
         const std::wstring name(listed);

@@ -1,0 +1,120 @@
+#include "inhouse/BntUtility/LogFileWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/inhouse/BntUtility/TempHome.h"
+
+using brontel::utility::LogFileWriter;
+
+namespace {
+
+std::vector<std::string> Lines(const std::filesystem::path& file) { return TempHome::ReadLines(file); }
+
+using Texts = std::vector<std::string>;
+
+class LogFile : public ::testing::Test {
+protected:
+    std::filesystem::path Path(const std::string& relative) const { return m_home.Path() / relative; }
+
+    TempHome m_home;
+};
+
+TEST_F(LogFile, KeepsAppendingWholeLinesToOneFile)
+{
+    const auto file = Path("Logs/Fluxmere.log");
+    LogFileWriter::AppendLine(file.string(), "first");
+    LogFileWriter::AppendLine(file.string(), "second");
+    EXPECT_EQ(Lines(file), (Texts{"first", "second"}));
+}
+
+TEST_F(LogFile, RemovedFileAndFolderAreCreatedAgainForTheNextLine)
+{
+    const auto file = Path("Logs/Fluxmere.log");
+    LogFileWriter::AppendLine(file.string(), "before");
+    std::filesystem::remove(file);
+    LogFileWriter::AppendLine(file.string(), "after removal");
+    EXPECT_EQ(Lines(file), (Texts{"after removal"}));
+
+    std::filesystem::remove_all(Path("Logs"));
+    LogFileWriter::AppendLine(file.string(), "after the folder went");
+    EXPECT_EQ(Lines(file), (Texts{"after the folder went"}));
+}
+
+TEST_F(LogFile, TruncatedFileGetsTheNextLineAtItsNewEnd)
+{
+    const auto file = Path("Fluxmere.log");
+    LogFileWriter::AppendLine(file.string(), "old");
+    std::ofstream(file, std::ios::trunc).close();
+    LogFileWriter::AppendLine(file.string(), "new");
+    EXPECT_EQ(Lines(file), (Texts{"new"}));
+}
+
+TEST_F(LogFile, RotatedFileIsLeftForTheNewOneWithinASecond)
+{
+    const auto file = Path("Fluxmere.log");
+    const auto rotated = Path("Fluxmere.log.1");
+    LogFileWriter::AppendLine(file.string(), "one");
+    std::filesystem::rename(file, rotated);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    LogFileWriter::AppendLine(file.string(), "two");
+    EXPECT_EQ(Lines(rotated), (Texts{"one"}));
+    EXPECT_EQ(Lines(file), (Texts{"two"}));
+}
+
+TEST_F(LogFile, ManyFilesEachGetTheirOwnLines)
+{
+    // More files than are kept open at once.
+    constexpr int kFiles = 40;
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < kFiles; ++i) {
+            LogFileWriter::AppendLine(Path("many/" + std::to_string(i) + ".log").string(), "round " + std::to_string(round));
+        }
+    }
+    for (int i = 0; i < kFiles; ++i) {
+        EXPECT_EQ(Lines(Path("many/" + std::to_string(i) + ".log")), (Texts{"round 0", "round 1"})) << i;
+    }
+}
+
+TEST_F(LogFile, ConcurrentWritersNeverInterleaveLines)
+{
+    const auto file = Path("Logs/Fluxmere.log");
+    constexpr int kThreads = 4;
+    constexpr int kLinesEach = 200;
+    const std::string body(300, 'x');
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kLinesEach; ++i) {
+                LogFileWriter::AppendLine(file.string(), std::to_string(t) + body);
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    const auto lines = Lines(file);
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLinesEach));
+    for (const auto& line : lines) {
+        ASSERT_EQ(line.size(), body.size() + 1);
+        EXPECT_EQ(line.substr(1), body);
+    }
+}
+
+TEST_F(LogFile, UnopenablePathLosesTheLineQuietly)
+{
+    // A folder stands where the file should be.
+    std::filesystem::create_directories(Path("taken.log"));
+    LogFileWriter::AppendLine(Path("taken.log").string(), "lost");
+    EXPECT_TRUE(std::filesystem::is_directory(Path("taken.log")));
+    LogFileWriter::AppendLine(Path("fine.log").string(), "kept");
+    EXPECT_EQ(Lines(Path("fine.log")), (Texts{"kept"}));
+}
+
+}  // namespace
