@@ -12,6 +12,7 @@
 #include "platform/mfc/CException.h"
 #include "platform/win32/SystemInfo.h"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 
@@ -734,4 +735,16 @@ CCorvessaNamespace& CWMITypeInfo::GetCorvessaNamespace()
 {
     static CCorvessaNamespace services;
     return services;
+}
+
+bool CWMITypeInfo::NamesExactlyTheKeys(const std::vector<CString>& names) const
+{
+    if (m_keyProperties.empty())
+        return true;
+    if (names.size() != m_keyProperties.size())
+        return false;
+    return std::all_of(m_keyProperties.begin(), m_keyProperties.end(), [&names](const auto& key) {
+        return std::count_if(names.begin(), names.end(),
+                             [&key](const CString& name) { return name.CompareNoCase(key.first) == 0; }) == 1;
+    });
 }

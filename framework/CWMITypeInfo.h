@@ -127,6 +127,10 @@ public:
     bool GetPropertyForColumn(const CString& tableDotColumn, CString& property) const;
     // Key property -> "TABLE.COLUMN" (empty when the key has no column), registration order.
     const std::vector<std::pair<CString, CString>>& GetKeyProperties() const { return m_keyProperties; }
+    // True when the names are exactly the class's key properties, each once, without regard to
+    // case (any order); always true for a class without key properties, which cannot be judged.
+    // A keyed path naming fewer keys or a non-key property identifies no instance.
+    bool NamesExactlyTheKeys(const std::vector<CString>& names) const;
     // Property -> referenced class of the reference properties.
     const std::map<CString, CString, CStringNoCaseLess>& GetReferenceProperties() const
     {

@@ -613,6 +613,10 @@ IWbemClassObject* CWmipClassMapper::GetCurrentInstance(CWmipObjectPath* path)
 {
     if (path == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
+    // A path that names part of the keys, or a property that is no key, identifies no instance.
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
+    if (path->GetKeyCount() > 0 && typeInfo != nullptr && !typeInfo->NamesExactlyTheKeys(path->GetKeyNames()))
+        return nullptr;
     std::unique_ptr<CWmipQuery> query = path->GetQuery();
     if (query == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_OBJECT_PATH);

@@ -1,6 +1,5 @@
 #include "provider/CWmipRequestEnvelope.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "framework/CWMITypeInfo.h"
@@ -35,16 +34,7 @@ bool NamesExactlyTheKeys(const CWmipObjectPath& path)
     if (path.GetKeyCount() == 0)
         return true;
     const CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(path.GetClassName(), true);
-    if (typeInfo == nullptr || typeInfo->GetKeyProperties().empty())
-        return true;
-    const auto& keys = typeInfo->GetKeyProperties();
-    const std::vector<CString>& names = path.GetKeyNames();
-    if (names.size() != keys.size())
-        return false;
-    return std::all_of(keys.begin(), keys.end(), [&names](const auto& key) {
-        return std::count_if(names.begin(), names.end(),
-                             [&key](const CString& name) { return name.CompareNoCase(key.first) == 0; }) == 1;
-    });
+    return typeInfo == nullptr || typeInfo->NamesExactlyTheKeys(path.GetKeyNames());
 }
 
 }  // namespace

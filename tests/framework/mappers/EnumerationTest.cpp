@@ -199,6 +199,25 @@ TEST_F(Enumeration, KeyedReadGivesOnlyTheNamedInstance)
     EXPECT_FALSE(mapper->HasMoreInstances());
 }
 
+TEST_F(Enumeration, KeyedReadNeedsExactlyTheClassKeys)
+{
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    CWmipObjectPath upperCase(L"Tst_Badge");
+    upperCase.AddKey(L"BADGEKEY", 4);
+    IWbemClassObject* instance = mapper->GetCurrentInstance(&upperCase);
+    ASSERT_NE(instance, nullptr);
+    instance->Release();
+    // A non-key property names no instance, even though a row matches it.
+    CWmipObjectPath byStatus(L"Tst_Badge");
+    byStatus.AddKey(L"Status", 0);
+    EXPECT_EQ(mapper->GetCurrentInstance(&byStatus), nullptr);
+    CWmipObjectPath extra(L"Tst_Badge");
+    extra.AddKey(L"BadgeKey", 4);
+    extra.AddKey(L"Status", 0);
+    EXPECT_EQ(mapper->GetCurrentInstance(&extra), nullptr);
+}
+
 TEST_F(Enumeration, ClassWithoutTableOrPropertiesEnumeratesNothing)
 {
     auto mapper = MakeMapper(L"Tst_Empty");
