@@ -1,0 +1,233 @@
+// GetObject through the WMI door: class paths answered from the repository the host fills,
+// keyed paths answered by the instance provider from the demo rows, and the paths that find
+// nothing or cannot name an instance.
+#include "tests/e2e/DoorTest.h"
+#include "tests/e2e/ServedClass.h"
+
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "platform/wmi/IWbemQualifierSet.h"
+#include "tools/provixa/ProvixaText.h"
+
+#include <fstream>
+
+using namespace e2e;
+
+namespace
+{
+std::string QualifierText(IWbemClassObject* object, const wchar_t* qualifier)
+{
+    ComPtr<IWbemQualifierSet> qualifiers;
+    _variant_t value;
+    if (object == nullptr || FAILED(object->GetQualifierSet(&qualifiers)) ||
+        FAILED(qualifiers->Get(qualifier, 0, &value, nullptr)))
+        return "<missing>";
+    const VARIANT& raw = value;
+    if (raw.vt == VT_BOOL)
+        return raw.boolVal != VARIANT_FALSE ? "1" : "0";
+    return raw.vt == VT_BSTR && raw.bstrVal != nullptr ? DoorTest::Utf8(raw.bstrVal) : "<other>";
+}
+
+// The lines of the provider's log that contain the text.
+int LogLines(const std::wstring& text)
+{
+    const CString file = brontel::utility::CWMIDebugLog::GetLogFileName();
+    std::ifstream log(DoorTest::Utf8(static_cast<LPCWSTR>(file)));
+    const std::string wanted = DoorTest::Utf8(text);
+    int count = 0;
+    for (std::string line; std::getline(log, line);)
+        count += line.find(wanted) != std::string::npos ? 1 : 0;
+    return count;
+}
+
+class DoorGetObject : public DoorTest
+{
+};
+} // namespace
+
+TEST_F(DoorGetObject, ClassPathAnswersTheDeclaredDefinitionServedByTheProvider)
+{
+    // Class definitions come from the repository, whoever asks.
+    for (const wchar_t* caller : {Callers::kViewer, Callers::kStranger})
+    {
+        CallAs(caller);
+        for (const ServedClass& served : ServedClass::All())
+            for (const Form form : kBothForms)
+            {
+                SCOPED_TRACE(Utf8(served.name) + " " + NameOf(form));
+                const Reply reply = Get(form, served.name);
+                ASSERT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result);
+                ASSERT_EQ(reply.objects.size(), 1u);
+                IWbemClassObject* definition = reply.objects.front().Get();
+                EXPECT_EQ(Text(definition, L"__GENUS"), "1");
+                EXPECT_EQ(Text(definition, L"__CLASS"), Utf8(served.name));
+                EXPECT_EQ(QualifierText(definition, L"Dynamic"), "1");
+                EXPECT_EQ(QualifierText(definition, L"Provider"), "BntProvider");
+                for (const wchar_t* property : served.properties)
+                    EXPECT_EQ(definition->Get(property, 0, nullptr, nullptr, nullptr), WBEM_S_NO_ERROR)
+                        << Utf8(property);
+            }
+    }
+    // Class names are not case-sensitive.
+    const Reply other = Get(Form::Sync, L"bnt_worldtimezone");
+    ASSERT_EQ(other.result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Text(other.objects.front().Get(), L"__CLASS"), "Bnt_WorldTimezone");
+}
+
+TEST_F(DoorGetObject, KeyedPathAnswersTheDemoRowWithEveryProperty)
+{
+    CallAs(Callers::kViewer);
+    for (const ServedClass& served : ServedClass::All())
+    {
+        const Table expected = DoorInstallation::Rows("SELECT " + served.columns + " FROM " + served.table + " WHERE " +
+                                                      served.foundCondition);
+        ASSERT_EQ(expected.size(), 1u) << served.foundCondition;
+        for (const Form form : kBothForms)
+        {
+            SCOPED_TRACE(Utf8(served.foundPath) + " " + NameOf(form));
+            const Reply reply = Get(form, served.foundPath);
+            ASSERT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject);
+            ASSERT_EQ(reply.objects.size(), 1u);
+            EXPECT_EQ(Values(reply.objects, served.properties), expected);
+            EXPECT_EQ(Text(reply.objects.front().Get(), L"__GENUS"), "2");
+            EXPECT_EQ(Text(reply.objects.front().Get(), L"__CLASS"), Utf8(served.name));
+            EXPECT_EQ(Text(reply.objects.front().Get(), L"__NAMESPACE"), "root\\Brontel");
+            EXPECT_EQ(Text(reply.objects.front().Get(), L"__SERVER"), "E2EHOST");
+        }
+    }
+}
+
+TEST_F(DoorGetObject, EveryEnumeratedInstanceIsFoundAgainByItsPath)
+{
+    // The paths the door hands out (quoted names with blanks and apostrophes, several keys,
+    // negative numbers) name the same instance when they come back.
+    CallAs(Callers::kViewer);
+    for (const ServedClass& served : ServedClass::All())
+    {
+        const Reply all = Enum(Form::Sync, served.name);
+        ASSERT_EQ(all.result, WBEM_S_NO_ERROR) << Utf8(served.name);
+        ASSERT_FALSE(all.objects.empty()) << Utf8(served.name);
+        for (const ComPtr<IWbemClassObject>& instance : all.objects)
+        {
+            const std::string path = Text(instance.Get(), L"__PATH");
+            const std::string relative = Text(instance.Get(), L"__RELPATH");
+            SCOPED_TRACE(path);
+            EXPECT_EQ(path, "\\\\E2EHOST\\root\\Brontel:" + relative);
+            const Reply again = Get(Form::Sync, ProvixaText::FromUtf8(path));
+            ASSERT_EQ(again.result, WBEM_S_NO_ERROR) << Hex(again.result);
+            ASSERT_EQ(again.objects.size(), 1u);
+            EXPECT_EQ(Values(again.objects, served.properties), Values({instance}, served.properties));
+            EXPECT_EQ(Text(again.objects.front().Get(), L"__RELPATH"), relative);
+        }
+    }
+}
+
+TEST_F(DoorGetObject, KeyedPathOfNoRowIsNotFound)
+{
+    CallAs(Callers::kViewer);
+    for (const ServedClass& served : ServedClass::All())
+        for (const Form form : kBothForms)
+        {
+            SCOPED_TRACE(Utf8(served.missingPath) + " " + NameOf(form));
+            const Reply reply = Get(form, served.missingPath);
+            EXPECT_EQ(reply.result, WBEM_E_NOT_FOUND) << Hex(reply.result);
+            EXPECT_TRUE(reply.objects.empty());
+        }
+}
+
+TEST_F(DoorGetObject, MalformedPathsAreInvalidObjectPaths)
+{
+    CallAs(Callers::kViewer);
+    const wchar_t* const malformed[] = {
+        L"Bnt_EventType.ID=",
+        L"Bnt_EventType.ID",
+        L"Bnt_EventType.=7",
+        L"Bnt_EventType.ID=7,",
+        L"Bnt_EventType.ID=7,,ID=8",
+        L"Bnt_EventType..ID=7",
+        L"Bnt_EventType.ID=\"7",
+        L"Bnt_EventType.ID=7\"",
+        L"Bnt_EventType.ID=7 OR 1=1",
+        L"Bnt_EventType.ID='7'",
+        L".ID=7",
+        L"=7",
+        L"Bnt Event.ID=7",
+        L"Bnt_EventType.ID=7;DROP TABLE EVENTYPE",
+        L"Bnt_Timezone.ID=3,SegmentID=2,Name=\"Warehouse night shift",
+        L"\\\\E2EHOST\\root\\Brontel",
+        L"\\\\E2EHOST\\root\\Brontel:",
+    };
+    for (const wchar_t* path : malformed)
+        for (const Form form : kBothForms)
+        {
+            SCOPED_TRACE(Utf8(path) + " " + NameOf(form));
+            const Reply reply = Get(form, path);
+            EXPECT_EQ(reply.result, WBEM_E_INVALID_OBJECT_PATH) << Hex(reply.result);
+            EXPECT_TRUE(reply.objects.empty());
+        }
+    EXPECT_EQ(DoorInstallation::Rows("SELECT COUNT(*) FROM EVENTYPE"), (Table{{"6"}}));
+}
+
+TEST_F(DoorGetObject, KeysThatAreNotExactlyTheClassKeysAreInvalidObjectPaths)
+{
+    CallAs(Callers::kViewer);
+    std::vector<std::wstring> paths;
+    for (const ServedClass& served : ServedClass::All())
+        paths.emplace_back(served.wrongKeysPath);
+    // An extra key, a key named twice, a key of another class, an unknown property.
+    paths.emplace_back(L"Bnt_EventType.ID=7,Description=\"Fire\"");
+    paths.emplace_back(L"Bnt_EventType.ID=7,ID=7");
+    paths.emplace_back(L"Bnt_EventType.PanelID=7");
+    paths.emplace_back(L"Bnt_WorldTimezone.Nothing=1");
+    // Five of the six keys of an alarm link.
+    paths.emplace_back(L"Bnt_EventAlarmDefinitionLink.PanelID=2,DeviceID=0,SecondaryDeviceID=1,EventTypeID=7,"
+                       L"EventSubtypeDefinitionID=1");
+    for (const std::wstring& path : paths)
+        for (const Form form : kBothForms)
+        {
+            SCOPED_TRACE(Utf8(path) + " " + NameOf(form));
+            const Reply reply = Get(form, path);
+            EXPECT_EQ(reply.result, WBEM_E_INVALID_OBJECT_PATH) << Hex(reply.result);
+            EXPECT_TRUE(reply.objects.empty());
+        }
+}
+
+TEST_F(DoorGetObject, UnknownClassIsNotFoundAsAClassAndInvalidAsAnInstance)
+{
+    CallAs(Callers::kViewer);
+    for (const Form form : kBothForms)
+    {
+        SCOPED_TRACE(NameOf(form));
+        EXPECT_EQ(Get(form, L"Bnt_Nothing").result, WBEM_E_NOT_FOUND);
+        EXPECT_EQ(Get(form, L"Bnt_Nothing.ID=1").result, WBEM_E_INVALID_CLASS);
+        // A path of another namespace is not this door's.
+        EXPECT_EQ(Get(form, L"\\\\E2EHOST\\root\\Other:Bnt_EventType.ID=7").result, WBEM_E_INVALID_NAMESPACE);
+    }
+}
+
+TEST_F(DoorGetObject, ErrorPathIsNotFoundForEveryCallerWithoutAStatusObject)
+{
+    // A caller linked to nobody: the answer does not depend on the caller.
+    CallAs(Callers::kStranger);
+    for (const Form form : kBothForms)
+    {
+        SCOPED_TRACE(NameOf(form));
+        const Reply reply = Get(form, L"Bnt_Error");
+        EXPECT_EQ(reply.result, WBEM_E_NOT_FOUND) << Hex(reply.result);
+        EXPECT_TRUE(reply.objects.empty());
+        EXPECT_EQ(reply.statusObject, nullptr);
+    }
+    // The provider answers the exact text at once, before it looks at the caller.
+    const Reply early = ProviderGet(L"Bnt_Error");
+    EXPECT_EQ(early.result, WBEM_E_NOT_FOUND) << Hex(early.result);
+    EXPECT_TRUE(early.objects.empty());
+    EXPECT_EQ(early.statusObject, nullptr);
+    // Another spelling takes the ordinary road (no such class) and is logged as it leaves;
+    // the early answer leaves no such line.
+    const int leftBefore = LogLines(L"Leaving GetObjectAsync(bnt_error)");
+    const Reply ordinary = ProviderGet(L"bnt_error");
+    EXPECT_EQ(ordinary.result, WBEM_E_NOT_FOUND) << Hex(ordinary.result);
+    EXPECT_TRUE(ordinary.objects.empty());
+    EXPECT_EQ(LogLines(L"Leaving GetObjectAsync(bnt_error)"), leftBefore + 1);
+    EXPECT_GT(LogLines(L"GetObjectAsync(Bnt_Error)"), 0);
+    EXPECT_EQ(LogLines(L"Leaving GetObjectAsync(Bnt_Error)"), 0);
+}

@@ -1,0 +1,162 @@
+#include "tests/e2e/DoorInstallation.h"
+
+#include "provider/CWmipApp.h"
+#include "tools/provixa/ProvixaInstallation.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace e2e
+{
+namespace
+{
+// The callers besides the demo operator, and the system administrator's linked account.
+// Group 51 grants everything the viewer and clerk need, 52 the calendar only, 53 both view
+// rights without the right to use the provider.
+constexpr const char* kExtraCallers = R"(
+INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
+    (51, 'E2E viewers', -1, 1, 0), (52, 'E2E calendar clerks', -1, 1, 0), (53, 'E2E guests', -1, 1, 0);
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (51, 0x100000D0), (51, 0x10000017), (51, 0x10000011),
+    (52, 0x100000D0), (52, 0x10000011),
+    (53, 0x10000017), (53, 0x10000011);
+INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
+                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
+                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
+    (11, 'viewer', 'Vera', 'Viewer', -1, 0, NULL, 1, 51, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
+    (12, 'clerk', 'Carl', 'Clerk', 1, 0, NULL, 1, 52, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
+    (13, 'guest', 'Gus', 'Guest', -1, 0, NULL, 1, 53, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
+INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (12, 2);
+INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
+    (10, -1, 1, 'S-1-5-21-1004336348-1177238915-682003330-2000'),
+    (11, 11, 1, 'S-1-5-21-1004336348-1177238915-682003330-2001'),
+    (12, 12, 1, 'S-1-5-21-1004336348-1177238915-682003330-2002'),
+    (13, 13, 1, 'S-1-5-21-1004336348-1177238915-682003330-2003');
+)";
+
+std::filesystem::path& HomeFolder()
+{
+    static std::filesystem::path home;
+    return home;
+}
+
+struct SqliteCloser
+{
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+struct StatementCloser
+{
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+
+class DoorEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override { DoorInstallation::Create(); }
+    void TearDown() override { DoorInstallation::Remove(); }
+};
+
+const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new DoorEnvironment);
+} // namespace
+
+std::filesystem::path DoorInstallation::Home()
+{
+    return HomeFolder();
+}
+
+std::filesystem::path DoorInstallation::DatabaseFile()
+{
+    return HomeFolder() / "provixa.db";
+}
+
+void DoorInstallation::Create()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "provixa-e2e-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    HomeFolder() = pattern;
+    setenv("PROVIXA_HOME", pattern.c_str(), 1);
+
+    std::string report;
+    ASSERT_TRUE(ProvixaInstallation::Create(&report)) << report;
+    std::filesystem::path database;
+    std::string error;
+    ASSERT_TRUE(ProvixaInstallation::DatabaseFile(&database, &error)) << error;
+    ASSERT_EQ(database, DatabaseFile());
+
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(database.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    const std::unique_ptr<sqlite3, SqliteCloser> db(raw);
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db.get(), kExtraCallers, nullptr, nullptr, &message);
+    const std::string text = message != nullptr ? message : "";
+    sqlite3_free(message);
+    ASSERT_EQ(rc, SQLITE_OK) << text;
+
+    theApp.InitInstance();
+}
+
+void DoorInstallation::Remove()
+{
+    theApp.ExitInstance();
+    std::error_code ignored;
+    std::filesystem::remove_all(HomeFolder(), ignored);
+}
+
+Table DoorInstallation::Rows(const std::string& sql, const std::vector<std::string>& parameters)
+{
+    Table rows;
+    sqlite3* raw = nullptr;
+    const int opened = sqlite3_open_v2(DatabaseFile().c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    const std::unique_ptr<sqlite3, SqliteCloser> db(raw);
+    if (opened != SQLITE_OK)
+    {
+        ADD_FAILURE() << "cannot open " << DatabaseFile();
+        return rows;
+    }
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &prepared, nullptr) != SQLITE_OK)
+    {
+        ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db.get());
+        return rows;
+    }
+    const std::unique_ptr<sqlite3_stmt, StatementCloser> statement(prepared);
+    for (std::size_t i = 0; i < parameters.size(); ++i)
+        sqlite3_bind_text(statement.get(), static_cast<int>(i + 1), parameters[i].data(),
+                          static_cast<int>(parameters[i].size()), SQLITE_TRANSIENT);
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(statement.get())) == SQLITE_ROW)
+    {
+        Row row;
+        for (int i = 0; i < sqlite3_column_count(statement.get()); ++i)
+        {
+            const unsigned char* value = sqlite3_column_text(statement.get(), i);
+            row.emplace_back(value != nullptr ? reinterpret_cast<const char*>(value) : "<null>");
+        }
+        rows.push_back(std::move(row));
+    }
+    if (step != SQLITE_DONE)
+        ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db.get());
+    return rows;
+}
+
+Table DoorInstallation::Snapshot(const std::string& table)
+{
+    // Every column of every row, ordered by all of them, so that equal tables compare equal.
+    const Table columns = Rows("SELECT name FROM pragma_table_info(?)", {table});
+    std::string order;
+    for (std::size_t i = 1; i <= columns.size(); ++i)
+        order += (i == 1 ? "" : ", ") + std::to_string(i);
+    return Rows("SELECT * FROM " + table + (order.empty() ? "" : " ORDER BY " + order));
+}
+
+std::vector<Table> DoorInstallation::WholeDatabase()
+{
+    std::vector<Table> tables;
+    for (const Row& table : Rows("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))
+        tables.push_back(Snapshot(table.front()));
+    return tables;
+}
+} // namespace e2e

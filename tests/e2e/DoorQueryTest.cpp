@@ -1,0 +1,286 @@
+// Enumerations and WQL queries through the WMI door, compared with plain SQL on the demo rows:
+// every row of each served class, the caller's segments, WHERE clauses with AND, OR, NOT and
+// LIKE, quoted values that try to break out of their string, and the queries the door refuses.
+#include "tests/e2e/DoorTest.h"
+#include "tests/e2e/ServedClass.h"
+
+#include <algorithm>
+
+using namespace e2e;
+
+namespace
+{
+// The rows of the served class that SQL selects with the condition (every row when empty).
+Table SqlRows(const ServedClass& served, const std::string& condition = std::string(),
+              const std::vector<std::string>& parameters = {})
+{
+    Table rows = DoorInstallation::Rows("SELECT " + served.columns + " FROM " + served.table +
+                                            (condition.empty() ? "" : " WHERE " + condition),
+                                        parameters);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+class DoorEnumeration : public DoorTest
+{
+};
+
+class DoorQuery : public DoorTest
+{
+};
+} // namespace
+
+TEST_F(DoorEnumeration, EveryRowOfTheTableForAnAllSegmentsCaller)
+{
+    for (const wchar_t* caller : {Callers::kViewer, Callers::kAdministrator})
+    {
+        CallAs(caller);
+        for (const ServedClass& served : ServedClass::All())
+        {
+            const Table expected = SqlRows(served);
+            ASSERT_FALSE(expected.empty()) << served.table;
+            for (const Form form : kBothForms)
+            {
+                SCOPED_TRACE(Utf8(served.name) + " " + NameOf(form) + " " + Utf8(caller));
+                const Reply reply = Enum(form, served.name);
+                EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject);
+                EXPECT_EQ(Values(reply.objects, served.properties), expected);
+                for (const ComPtr<IWbemClassObject>& instance : reply.objects)
+                    EXPECT_EQ(Text(instance.Get(), L"__CLASS"), Utf8(served.name));
+                // SELECT * reads the same rows.
+                const Reply all = Query(form, std::wstring(L"SELECT * FROM ") + served.name);
+                EXPECT_EQ(all.result, WBEM_S_NO_ERROR) << Hex(all.result);
+                EXPECT_EQ(Values(all.objects, served.properties), expected);
+            }
+        }
+    }
+}
+
+TEST_F(DoorEnumeration, SegmentedClassesShowOnlyTheCallersSegments)
+{
+    // The clerk works in segments 1 and 2; rows of "all segments" (-1) are not among them.
+    CallAs(Callers::kClerk);
+    for (const ServedClass& served : ServedClass::All())
+    {
+        if (served.viewPermission != kViewCalendarPermission && served.viewPermission != 0)
+            continue;
+        const Table expected = SqlRows(served, served.segmented ? "SEGMENTID IN (1, 2)" : "");
+        ASSERT_FALSE(expected.empty()) << served.table;
+        if (served.segmented)
+        {
+            ASSERT_LT(expected.size(), SqlRows(served).size()) << served.table;
+        }
+        for (const Form form : kBothForms)
+        {
+            SCOPED_TRACE(Utf8(served.name) + " " + NameOf(form));
+            const Reply reply = Enum(form, served.name);
+            EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result);
+            EXPECT_EQ(Values(reply.objects, served.properties), expected);
+            const Reply query = Query(form, std::wstring(L"SELECT * FROM ") + served.name + L" WHERE SegmentID <> 2");
+            if (served.segmented)
+            {
+                EXPECT_EQ(query.result, WBEM_S_NO_ERROR) << Hex(query.result);
+                EXPECT_EQ(Values(query.objects, served.properties), SqlRows(served, "SEGMENTID = 1"));
+            }
+        }
+    }
+    // A row of another segment cannot be fetched by its path either.
+    EXPECT_EQ(Get(Form::Sync, L"Bnt_Holiday.ID=1").result, WBEM_E_NOT_FOUND);
+    EXPECT_EQ(Get(Form::Sync, L"Bnt_Holiday.ID=5").result, WBEM_S_NO_ERROR);
+}
+
+TEST_F(DoorEnumeration, SendStatusReportsProgressAfterEachInstance)
+{
+    CallAs(Callers::kViewer);
+    const Reply enumeration = Enum(Form::Async, L"Bnt_EventSubtypeDefinition", WBEM_FLAG_SEND_STATUS);
+    EXPECT_EQ(enumeration.result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(enumeration.objects.size(), 11u);
+    EXPECT_EQ(enumeration.progress, 11);
+    const Reply query = Query(Form::Async, L"SELECT * FROM Bnt_EventType WHERE ID > 2", WBEM_FLAG_SEND_STATUS);
+    EXPECT_EQ(query.result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(query.objects.size(), 3u);
+    EXPECT_EQ(query.progress, 3);
+    // Without the flag there is no progress.
+    EXPECT_EQ(Enum(Form::Async, L"Bnt_EventType").progress, 0);
+}
+
+TEST_F(DoorQuery, WhereClausesSelectTheRowsSqlSelects)
+{
+    CallAs(Callers::kViewer);
+    const struct
+    {
+        const wchar_t* className;
+        const wchar_t* where;
+        std::string condition;
+    } cases[] = {
+        {L"Bnt_EventSubtypeDefinition", L"TypeID = 4 AND Category = 2", "EVTYPEID = 4 AND CATEGORY = 2"},
+        {L"Bnt_EventSubtypeDefinition", L"TypeID = 7 OR SubtypeID = 6", "EVTYPEID = 7 OR EVID = 6"},
+        {L"Bnt_EventSubtypeDefinition", L"NOT TypeID = 0 AND NOT (Category = 3)",
+         "NOT EVTYPEID = 0 AND NOT (CATEGORY = 3)"},
+        {L"Bnt_EventSubtypeDefinition", L"NOT (TypeID = 4 OR TypeID = 7)", "NOT (EVTYPEID = 4 OR EVTYPEID = 7)"},
+        {L"Bnt_EventSubtypeDefinition", L"TypeID = 4 OR TypeID = 7 AND Category = 3",
+         "EVTYPEID = 4 OR (EVTYPEID = 7 AND CATEGORY = 3)"},
+        {L"Bnt_EventSubtypeDefinition", L"(TypeID = 1 OR TypeID = 2) AND SupportParameters = 0",
+         "(EVTYPEID = 1 OR EVTYPEID = 2) AND SUPPORT_PARAMS = 0"},
+        {L"Bnt_EventSubtypeDefinition", L"ID >= 3 AND ID < 8 AND ID <> 5",
+         "EVENTID >= 3 AND EVENTID < 8 AND EVENTID <> 5"},
+        {L"Bnt_EventSubtypeDefinition", L"Description LIKE 'Access%'", "EVDESCR LIKE 'Access%'"},
+        {L"Bnt_EventSubtypeDefinition", L"Description LIKE '%door%'", "EVDESCR LIKE '%door%'"},
+        {L"Bnt_EventSubtypeDefinition", L"Description LIKE '_ire %'", "EVDESCR LIKE '_ire %'"},
+        {L"Bnt_EventSubtypeDefinition", L"NOT Description LIKE '%Access%' AND Category < 4",
+         "NOT EVDESCR LIKE '%Access%' AND CATEGORY < 4"},
+        {L"Bnt_EventSubtypeDefinition", L"Description = 'Fire Alarm' OR Description = 'Door Held Open'",
+         "EVDESCR = 'Fire Alarm' OR EVDESCR = 'Door Held Open'"},
+        {L"Bnt_EventType", L"Description <> 'System' AND ID <= 7", "EVTDESCR <> 'System' AND EVTYPEID <= 7"},
+        {L"Bnt_EventType", L"ID = 99", "EVTYPEID = 99"},
+        {L"Bnt_EventParameter", L"Value >= 10 OR Description LIKE '%detector'",
+         "PARAMVALUE >= 10 OR DESCRIPTION LIKE '%detector'"},
+        {L"Bnt_EventAlarmDefinitionLink", L"AlarmDefinitionID = 4", "ALID = 4"},
+        {L"Bnt_EventAlarmDefinitionLink", L"PanelID = 1 AND NOT EventTypeID = 2", "PANELID = 1 AND NOT EVTYPEID = 2"},
+        {L"Bnt_Holiday", L"Name LIKE \"%'%\"", "DESCRIPT LIKE '%''%'"},
+        {L"Bnt_Holiday", L"SegmentID = -1 AND NOT ExtentDays = 1", "SEGMENTID = -1 AND NOT EXTEND = 1"},
+        {L"Bnt_HolidayTypeLink", L"HolidayTypeID = 1 OR HolidayID = 4", "HTYPE_ID = 1 OR HOLIDAYID = 4"},
+        {L"Bnt_Timezone", L"Name LIKE '%shift' OR ID < 2", "DESCRIPT LIKE '%shift' OR TZID < 2"},
+        {L"Bnt_TimezoneInterval", L"Saturday = TRUE AND NOT Sunday = FALSE", "SATURDAY = 1 AND NOT SUNDAY = 0"},
+        {L"Bnt_TimezoneInterval", L"Monday = FALSE OR HolidayType1 = TRUE", "MONDAY = 0 OR TYPE1 = 1"},
+        {L"Bnt_WorldTimezone", L"IsDaylightSaving = TRUE AND GMTOffset > 0", "DST = 1 AND GMTOFFSET > 0"},
+        {L"Bnt_WorldTimezone", L"Windows_TZID = 'UTC' OR Bias < -100", "WINDOWS_TZID = 'UTC' OR BIAS < -100"},
+        {L"Bnt_WorldTimezone", L"DisplayName LIKE '(UTC+%' AND NOT IsDaylightSaving = TRUE",
+         "DisplayName LIKE '(UTC+%' AND NOT DST = 1"},
+    };
+    for (const auto& c : cases)
+    {
+        const ServedClass& served = ServedClass::Named(c.className);
+        const std::wstring wql = std::wstring(L"SELECT * FROM ") + c.className + L" WHERE " + c.where;
+        const Table expected = SqlRows(served, c.condition);
+        for (const Form form : kBothForms)
+        {
+            SCOPED_TRACE(Utf8(wql) + " " + NameOf(form));
+            const Reply reply = Query(form, wql);
+            EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject);
+            EXPECT_EQ(Values(reply.objects, served.properties), expected);
+        }
+    }
+}
+
+TEST_F(DoorQuery, QuotedValuesAreComparedAsValuesNeverAsSql)
+{
+    CallAs(Callers::kViewer);
+    const ServedClass& types = ServedClass::Named(L"Bnt_EventType");
+    // The WQL literal as a client writes it, and the value it stands for.
+    const struct
+    {
+        const wchar_t* literal;
+        std::string value;
+    } cases[] = {
+        {L"'Fire'", "Fire"},
+        {L"\"x' OR '1'='1\"", "x' OR '1'='1"},
+        {L"'x\\' OR \\'1\\'=\\'1'", "x' OR '1'='1"},
+        {L"'Fire\\' --'", "Fire' --"},
+        {L"\"'; DROP TABLE EVENTYPE; --\"", "'; DROP TABLE EVENTYPE; --"},
+        {L"'Fire\" OR \"\"=\"'", "Fire\" OR \"\"=\""},
+        {L"'%'", "%"},
+        {L"'Fire\\\\'", "Fire\\"},
+        {L"'Fire) OR (1=1'", "Fire) OR (1=1"},
+        {L"'Vid\u00e9o \u2603'", "Vid\xc3\xa9o \xe2\x98\x83"},
+        {L"''", ""},
+    };
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    for (const auto& c : cases)
+    {
+        for (const wchar_t* op : {L" = ", L" LIKE ", L" <> "})
+        {
+            const std::wstring wql = std::wstring(L"SELECT * FROM Bnt_EventType WHERE Description") + op + c.literal;
+            const std::string sqlOperator = Utf8(op);
+            const Table expected = SqlRows(types, "EVTDESCR" + sqlOperator + "?", {c.value});
+            for (const Form form : kBothForms)
+            {
+                SCOPED_TRACE(Utf8(wql) + " " + NameOf(form));
+                const Reply reply = Query(form, wql);
+                EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject);
+                EXPECT_EQ(Values(reply.objects, types.properties), expected);
+            }
+        }
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+}
+
+TEST_F(DoorQuery, HostileTextInKeysOfPathsIsAValue)
+{
+    CallAs(Callers::kViewer);
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    const wchar_t* const paths[] = {
+        L"Bnt_Timezone.ID=3,SegmentID=2,Name=\"x' OR '1'='1\"",
+        L"Bnt_Timezone.ID=3,SegmentID=2,Name=\"Warehouse night shift' --\"",
+        L"Bnt_Timezone.ID=3,SegmentID=2,Name=\"'; DROP TABLE TIMEZONE; --\"",
+        L"Bnt_Timezone.ID=3,SegmentID=2,Name=\"%\"",
+    };
+    for (const wchar_t* path : paths)
+        for (const Form form : kBothForms)
+        {
+            SCOPED_TRACE(Utf8(path) + " " + NameOf(form));
+            const Reply reply = Get(form, path);
+            EXPECT_EQ(reply.result, WBEM_E_NOT_FOUND) << Hex(reply.result);
+            EXPECT_TRUE(reply.objects.empty());
+        }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+}
+
+TEST_F(DoorQuery, RefusedQueriesAnswerTheirStatus)
+{
+    CallAs(Callers::kViewer);
+    const struct
+    {
+        std::wstring wql;
+        HRESULT expected;
+    } cases[] = {
+        // Properties the class does not register, and columns of other tables.
+        {L"SELECT * FROM Bnt_EventType WHERE Nothing = 1", WBEM_E_INVALID_QUERY},
+        {L"SELECT * FROM Bnt_EventType WHERE LOGONPWD = 'x'", WBEM_E_INVALID_QUERY},
+        {L"SELECT * FROM Bnt_WorldTimezone WHERE USERS.LOGONPWD = 'x'", WBEM_E_INVALID_QUERY},
+        // Text the provider's parser cannot read.
+        {L"SELECT * FROM Bnt_EventType WHERE", WBEM_E_PROVIDER_NOT_CAPABLE},
+        {L"SELECT * FROM Bnt_EventType WHERE ID = 1 garbage", WBEM_E_PROVIDER_NOT_CAPABLE},
+        {L"SELECT * FROM Bnt_EventType WHERE ID = 1; DROP TABLE EVENTYPE", WBEM_E_PROVIDER_NOT_CAPABLE},
+        {L"SELECT * FROM Bnt_EventType WHERE (ID = 1", WBEM_E_PROVIDER_NOT_CAPABLE},
+        // Text the service cannot route.
+        {L"SELECT * FROM Bnt_EventType WHERE Description = 'open", WBEM_E_INVALID_QUERY},
+        {L"SELECT Bnt_EventType", WBEM_E_INVALID_QUERY},
+        {L"DELETE FROM Bnt_EventType", WBEM_E_INVALID_QUERY},
+        {L"", WBEM_E_INVALID_QUERY},
+        {L"SELECT * FROM Bnt_EventType " + std::wstring(40000, L' ') + L"WHERE ID = 1", WBEM_E_INVALID_QUERY},
+        {L"ASSOCIATORS OF {Bnt_EventType.ID=7}", WBEM_E_NOT_SUPPORTED},
+        {L"REFERENCES OF {Bnt_EventType.ID=7}", WBEM_E_NOT_SUPPORTED},
+        // Classes: unknown to the service, declared without a built mapper.
+        {L"SELECT * FROM Bnt_Nothing", WBEM_E_INVALID_CLASS},
+        {L"SELECT * FROM Bnt_Reader", WBEM_E_NOT_FOUND},
+    };
+    for (const auto& c : cases)
+        for (const Form form : kBothForms)
+        {
+            SCOPED_TRACE(Utf8(c.wql.substr(0, 80)) + " " + NameOf(form));
+            const Reply reply = Query(form, c.wql);
+            EXPECT_EQ(reply.result, c.expected) << Hex(reply.result) << " " << Description(reply.statusObject);
+            EXPECT_TRUE(reply.objects.empty());
+        }
+    // Only WQL is understood.
+    EXPECT_EQ(Query(Form::Sync, L"SELECT * FROM Bnt_EventType", 0, L"SQL").result, WBEM_E_INVALID_QUERY_TYPE);
+    EXPECT_EQ(Query(Form::Async, L"SELECT * FROM Bnt_EventType", 0, L"SQL").result, WBEM_E_INVALID_QUERY_TYPE);
+    EXPECT_EQ(DoorInstallation::Rows("SELECT COUNT(*) FROM EVENTYPE"), (Table{{"6"}}));
+}
+
+TEST_F(DoorQuery, RefusalOfAnUnregisteredPropertyNamesIt)
+{
+    CallAs(Callers::kViewer);
+    for (const Form form : kBothForms)
+    {
+        SCOPED_TRACE(NameOf(form));
+        const Reply reply = Query(form, L"SELECT * FROM Bnt_WorldTimezone WHERE Nope = 1");
+        EXPECT_EQ(reply.result, WBEM_E_INVALID_QUERY);
+        EXPECT_NE(Description(reply.statusObject)
+                      .find("property Nope is not a registered column of class "
+                            "Bnt_WorldTimezone"),
+                  std::string::npos)
+            << Description(reply.statusObject);
+    }
+}
