@@ -14,6 +14,10 @@
 // ("Bnt_Person"), an integer or real as decimal text (-5, 2.5), TRUE, FALSE or NULL. A literal
 // handed back unchanged is bound as parsed; a changed one is read again in the same forms, plus
 // 0x followed by hexadecimal digits (bytes); any other text is bound as that text.
+// A comparison other than LIKE of a property with a string literal compares without regard to
+// ASCII case: when the value bound for it is a text, the SQL follows its placeholder with
+// COLLATE NOCASE, and the in-memory evaluator folds ASCII letters the same way. A string the
+// mapper turns into a number or bytes, and every other literal, compares exactly.
 //
 // Header only; plain enumerations.
 #pragma once

@@ -1,5 +1,6 @@
 #include "framework/WqlEvaluator.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 #include <vector>
@@ -150,6 +151,16 @@ char32_t FoldAscii(char32_t c)
     return c >= U'A' && c <= U'Z' ? c - U'A' + U'a' : c;
 }
 
+int FoldByte(char c)
+{
+    return static_cast<int>(FoldAscii(static_cast<unsigned char>(c)));
+}
+
+int CompareLengths(std::size_t left, std::size_t right)
+{
+    return left < right ? -1 : (left > right ? 1 : 0);
+}
+
 } // namespace
 
 std::optional<bool> WqlPropertySource::IsA(const CString&, const CString&) const
@@ -191,7 +202,24 @@ bool WqlEvaluator::Like(std::string_view text, std::string_view pattern)
     return pi == p.size();
 }
 
-WqlTruth WqlEvaluator::Compare(const CDBValue& value, WqlOperator op, const CDBValue& literal)
+int WqlEvaluator::CompareFoldingAsciiCase(std::string_view left, std::string_view right)
+{
+    const std::size_t common = std::min(left.size(), right.size());
+    for (std::size_t i = 0; i < common; ++i)
+    {
+        const int a = FoldByte(left[i]);
+        const int b = FoldByte(right[i]);
+        if (a != b)
+            return a < b ? -1 : 1;
+        // The database's NOCASE collation stops at a NUL as a C string would; the lengths
+        // decide from there.
+        if (a == 0)
+            break;
+    }
+    return CompareLengths(left.size(), right.size());
+}
+
+WqlTruth WqlEvaluator::Compare(const CDBValue& value, WqlOperator op, const CDBValue& literal, WqlTextOrder order)
 {
     if (value.IsNull() || literal.IsNull())
         return WqlTruth::Unknown;
@@ -212,7 +240,12 @@ WqlTruth WqlEvaluator::Compare(const CDBValue& value, WqlOperator op, const CDBV
         return Ordered(CompareNumbers(value, number), op);
     }
     if (value.GetKind() == CDBValue::Kind::Text && literal.GetKind() == CDBValue::Kind::Text)
-        return Ordered(CompareBytes(value.GetUtf8(), literal.GetUtf8()), op);
+    {
+        const int textOrder = order == WqlTextOrder::FoldAsciiCase
+                                  ? CompareFoldingAsciiCase(value.GetUtf8(), literal.GetUtf8())
+                                  : CompareBytes(value.GetUtf8(), literal.GetUtf8());
+        return Ordered(textOrder, op);
+    }
     if (value.GetKind() == CDBValue::Kind::Blob && literal.GetKind() == CDBValue::Kind::Blob)
         return Ordered(CompareBytes(value.GetBytes(), literal.GetBytes()), op);
     return WqlTruth::Unknown;
@@ -268,7 +301,11 @@ WqlTruth WqlEvaluator::Evaluate(const WqlExpression& expression, const WqlProper
         return FromBool(value.IsNull());
     if (op == WqlOpIsNotNull)
         return FromBool(!value.IsNull());
-    return Compare(value, op, expression.GetLiteral().ToDatabaseValue());
+    const WqlLiteral& literal = expression.GetLiteral();
+    // Only a string literal compares without regard to case; a date-time text compares exactly.
+    const WqlTextOrder order =
+        literal.LiteralKind == WqlLiteral::Kind::String ? WqlTextOrder::FoldAsciiCase : WqlTextOrder::Exact;
+    return Compare(value, op, literal.ToDatabaseValue(), order);
 }
 
 bool WqlEvaluator::Matches(const WqlExpression& expression, const WqlPropertySource& source)

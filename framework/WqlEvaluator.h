@@ -6,10 +6,13 @@
 // NOT Unknown is Unknown, AND/OR are Kleene's, and an instance matches only when the whole
 // expression is True. Values compare as the database compares them (WqlEvaluator::Compare):
 // numbers numerically, texts by their UTF-8 bytes, bytes by bytes, LIKE with % and _ and ASCII
-// letters without regard to case. Where the database's answer would depend on a column's
-// declared type (a text against a number that does not read as one, LIKE on a non-text)
-// the answer is Unknown, which can only narrow a result: so every instance the evaluator
-// accepts is one the SQL of the same expression accepts too.
+// letters without regard to case. A comparison with a string literal compares texts without
+// regard to case as the translation has the database do it (its NOCASE collation): ASCII
+// letters are folded, every other character is compared as it is; a date-time literal
+// compares its text exactly. Where the database's answer would depend on a column's declared
+// type (a text against a number that does not read as one, LIKE on a non-text) the answer is
+// Unknown, which can only narrow a result: so every instance the evaluator accepts is one the
+// SQL of the same expression accepts too.
 //
 // Static functions over immutable trees; safe from any thread.
 #pragma once
@@ -34,6 +37,16 @@ public:
     virtual std::optional<bool> IsA(const CString& property, const CString& className) const;
 };
 
+// How two texts are ordered.
+enum class WqlTextOrder
+{
+    // By their UTF-8 bytes (the database's BINARY collation).
+    Exact,
+    // By their UTF-8 bytes with ASCII letters folded to lower case (the database's NOCASE
+    // collation): "Holiday" equals "holiday", "É" does not equal "é".
+    FoldAsciiCase
+};
+
 enum class WqlTruth
 {
     False,
@@ -51,8 +64,12 @@ public:
     // True exactly when Evaluate gives True.
     static bool Matches(const WqlExpression& expression, const WqlPropertySource& source);
     // One comparison of an instance value with a literal value (operators other than ISA and
-    // IS [NOT] NULL).
-    static WqlTruth Compare(const CDBValue& value, WqlOperator op, const CDBValue& literal);
+    // IS [NOT] NULL); two texts are ordered as `order` says (LIKE always folds ASCII case).
+    static WqlTruth Compare(const CDBValue& value, WqlOperator op, const CDBValue& literal, WqlTextOrder order);
+    // The order of two texts under the database's NOCASE collation: <0, 0 or >0. Like the
+    // database, the comparison of the common part ends at a NUL in both texts at the same
+    // place, and the longer text then orders after the shorter.
+    static int CompareFoldingAsciiCase(std::string_view left, std::string_view right);
     // The database's LIKE on UTF-8 texts: % any run, _ one character, ASCII letters match
     // without regard to case, no escape character.
     static bool Like(std::string_view text, std::string_view pattern);

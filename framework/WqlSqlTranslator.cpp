@@ -49,6 +49,27 @@ const wchar_t* SqlOperator(WqlOperator op)
     return nullptr;
 }
 
+// WQL compares a property with a string without regard to case; the database's NOCASE
+// collation folds ASCII letters as WqlEvaluator does. LIKE folds them by itself, and a number,
+// date-time or boolean literal (or a string the mapper turned into bytes or a number) must
+// compare exactly.
+bool ComparesWithoutCase(const WqlExpression& comparison, const WqlClauseDecision& decision)
+{
+    switch (decision.Operator)
+    {
+    case WqlOpEqual:
+    case WqlOpNotEqual:
+    case WqlOpLess:
+    case WqlOpLessOrEqual:
+    case WqlOpGreater:
+    case WqlOpGreaterOrEqual:
+        return comparison.GetLiteral().LiteralKind == WqlLiteral::Kind::String &&
+               decision.Value.GetKind() == CDBValue::Kind::Text;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 WqlSqlTranslator::WqlSqlTranslator(ClauseProcessor processor) : m_processor(std::move(processor))
@@ -143,6 +164,8 @@ bool WqlSqlTranslator::Walk(const WqlExpression& node, bool negated, CString& te
     }
     text += decision.Column;
     text += sqlOperator;
+    if (ComparesWithoutCase(node, decision))
+        text += L" COLLATE NOCASE";
     if (decision.Operator != WqlOpIsNull && decision.Operator != WqlOpIsNotNull)
         m_condition.Values.push_back(std::move(decision.Value));
     return true;

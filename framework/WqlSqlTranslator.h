@@ -8,6 +8,12 @@
 // NOT are monotone in that sense). The result then says Superset, and the rows must be checked
 // against the full expression with WqlEvaluator.
 //
+// A comparison (=, <>, <, <=, >, >=) of a property with a string literal compares without
+// regard to case, as WQL does: when the value bound for it is a text, the placeholder is
+// followed by " COLLATE NOCASE" (ASCII letters folded; WqlEvaluator folds the same way).
+// Number, date-time, boolean and NULL literals, and a string the processor turned into bytes
+// or a number, compare exactly; LIKE folds ASCII letters by itself.
+//
 // Column texts reach the SQL only when they are identifiers (COLUMN or TABLE.COLUMN); values
 // only as bound parameters. One translator per translation; not thread-safe.
 #pragma once

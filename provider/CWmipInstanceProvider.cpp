@@ -201,7 +201,8 @@ HRESULT CWmipInstanceProvider::GetObjectAsync(const BSTR objectPath, LONG flags,
 {
     const CString path = TextOf(objectPath);
     CWmipRequestEnvelope envelope(L"GetObjectAsync", path, m_services.Get(), context, sink, m_connectionManager);
-    if (objectPath != nullptr && path == L"Bnt_Error")
+    // Only the whole text "Bnt_Error" is answered early; one that goes on past a NUL is malformed.
+    if (objectPath != nullptr && path == L"Bnt_Error" && !CWmipRequestEnvelope::HasEmbeddedNul(objectPath))
         return envelope.AnswerEarly(WBEM_E_NOT_FOUND);
 
     bool trusted = false;
@@ -221,9 +222,10 @@ HRESULT CWmipInstanceProvider::GetObjectAsync(const BSTR objectPath, LONG flags,
     return envelope.Run([&]() -> HRESULT {
         if (objectPath == nullptr || sink == nullptr || m_services == nullptr)
             Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
-        // A path whose keys are not exactly its class's keys names no instance: it takes the
-        // road of a path that cannot be parsed.
-        if (!envelope.ParsePath(objectPath))
+        // A path whose keys are not exactly its class's keys names no instance, and a path
+        // holding a NUL would be read without its rest: both take the road of a path that
+        // cannot be parsed.
+        if (CWmipRequestEnvelope::HasEmbeddedNul(objectPath) || !envelope.ParsePath(objectPath))
         {
             if (!trusted)
                 EnsureVexletPermission();
@@ -253,10 +255,11 @@ HRESULT CWmipInstanceProvider::GetClassObject(const CString& className, IWbemCon
     if (connection == nullptr)
         Fail(__LINE__, WBEM_E_FAILED, kNoConnectionMessage);
     envelope.Lease().SetMapper(GetMapper(connection, className, context));
+    // Thrown like every other failure of the class road, so it carries its status object.
     if (envelope.Lease().GetMapper() == nullptr || envelope.Lease().GetMapper()->WMIStoresClassDefinition())
     {
         envelope.Lease().DeleteMapper();
-        return WBEM_E_NOT_FOUND;
+        Fail(__LINE__, WBEM_E_NOT_FOUND);
     }
 
     CString sid;
@@ -331,8 +334,8 @@ HRESULT CWmipInstanceProvider::CreateInstanceEnumAsync(const BSTR className, LON
         AccessDeniedIsSuccess);
 }
 
-HRESULT CWmipInstanceProvider::ExecQueryAsync(const BSTR, const BSTR query, LONG flags, IWbemContext* context,
-                                              IWbemObjectSink* sink)
+HRESULT CWmipInstanceProvider::ExecQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags,
+                                              IWbemContext* context, IWbemObjectSink* sink)
 {
     const CString text = TextOf(query);
     CWmipRequestEnvelope envelope(L"ExecQueryAsync", text, m_services.Get(), context, sink, m_connectionManager);
@@ -344,6 +347,10 @@ HRESULT CWmipInstanceProvider::ExecQueryAsync(const BSTR, const BSTR query, LONG
         // Nothing can be answered without a sink.
         if (sink == nullptr)
             Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
+        // A text holding a NUL would be read without its rest (its WHERE clause, say) and
+        // select more than was asked: it is refused like a query that cannot be parsed.
+        if (CWmipRequestEnvelope::HasEmbeddedNul(queryLanguage) || CWmipRequestEnvelope::HasEmbeddedNul(query))
+            Fail(__LINE__, WBEM_E_PROVIDER_NOT_CAPABLE);
         envelope.Query() = CWmipQuery::CreateFromQuery(query);
         if (envelope.Query() == nullptr || envelope.Query()->GetKind() != CWmipQuery::kSelect)
             Fail(__LINE__, WBEM_E_PROVIDER_NOT_CAPABLE);
@@ -478,7 +485,8 @@ HRESULT CWmipInstanceProvider::DeleteInstanceAsync(const BSTR objectPath, LONG, 
             EnsureVexletPermission();
             if (objectPath == nullptr || sink == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
-            if (!envelope.ParsePath(objectPath) || envelope.Path()->GetKeyCount() <= 0)
+            if (CWmipRequestEnvelope::HasEmbeddedNul(objectPath) || !envelope.ParsePath(objectPath) ||
+                envelope.Path()->GetKeyCount() <= 0)
                 Fail(__LINE__, WBEM_E_INVALID_OBJECT_PATH);
 
             const CAcsUser* connection = envelope.Lease().TakeConnection();
@@ -511,7 +519,7 @@ HRESULT CWmipInstanceProvider::ExecMethodAsync(const BSTR objectPath, const BSTR
             EnsureVexletPermission();
             if (objectPath == nullptr || sink == nullptr || methodName == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
-            if (!envelope.ParsePath(objectPath))
+            if (CWmipRequestEnvelope::HasEmbeddedNul(objectPath) || !envelope.ParsePath(objectPath))
                 Fail(__LINE__, WBEM_E_INVALID_OBJECT_PATH);
 
             const CAcsUser* connection = envelope.Lease().TakeConnection();
@@ -521,7 +529,8 @@ HRESULT CWmipInstanceProvider::ExecMethodAsync(const BSTR objectPath, const BSTR
             CWmipClassMapper* mapper = envelope.Lease().GetMapper();
             if (mapper == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_CLASS);
-            if (!mapper->IsMethodSupported(methodName))
+            // A name holding a NUL is no method of any class, whatever its first part names.
+            if (CWmipRequestEnvelope::HasEmbeddedNul(methodName) || !mapper->IsMethodSupported(methodName))
                 Fail(__LINE__, WBEM_E_METHOD_NOT_IMPLEMENTED);
 
             const HRESULT result =

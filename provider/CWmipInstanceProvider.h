@@ -51,11 +51,13 @@ public:
     // The asynchronous entry points. Each reports once through the sink's SetStatus (when a
     // sink is given) and answers the HRESULT it reported. Results by cause are those of the
     // data-integration service: 0x80041008 for a null argument or before Initialize, the
-    // permission check's failure, 0x8004103A for a bad path (one that cannot be parsed, or a
-    // keyed path whose keys are not exactly the key properties of its registered class),
-    // 0x80041010 or 0x80041002 for an unknown class, 0x80041002 when no instance matches, the
-    // mapper's HRESULT otherwise. A class path answers its definition; an instance path the
-    // instance with its keys.
+    // permission check's failure, 0x8004103A for a bad path (one that cannot be parsed, a
+    // BSTR holding a NUL before its end, or a keyed path whose keys are not exactly the key
+    // properties of its registered class), 0x80041010 or 0x80041002 for an unknown class,
+    // 0x80041002 when no instance matches, the mapper's HRESULT otherwise. A class path
+    // answers its definition; an instance path the instance with its keys. A class path of
+    // an unknown class (or one whose definition WMI stores) fails with 0x80041002 and its
+    // extended status object.
     virtual HRESULT GetObjectAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
                                    IWbemObjectSink* sink);
     // The class definitions that depend on the installation's data below the superclass
@@ -67,22 +69,24 @@ public:
     // instance's object path. 0x80041024 when the context asks for a partial put.
     virtual HRESULT PutInstanceAsync(IWbemClassObject* instance, LONG flags, IWbemContext* context,
                                      IWbemObjectSink* sink);
-    // Deletes the instance of a keyed path. 0x8004103A for a path without keys or whose keys
-    // are not exactly its class's; a mapper's 0x8004100C is reported as 0x80041016.
+    // Deletes the instance of a keyed path. 0x8004103A for a path without keys, whose keys
+    // are not exactly its class's, or holding a NUL; a mapper's 0x8004100C is reported as
+    // 0x80041016.
     virtual HRESULT DeleteInstanceAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
                                         IWbemObjectSink* sink);
     // Every instance of the class. A caller refused the provider or the class's view right
     // completes with 0x40009 (WBEM_S_ACCESS_DENIED) and no instances.
     virtual HRESULT CreateInstanceEnumAsync(const BSTR className, LONG flags, IWbemContext* context,
                                             IWbemObjectSink* sink);
-    // The instances a WQL SELECT query selects (the query language is not examined).
-    // 0x80041024 for a query that cannot be parsed or is not a SELECT; 0x80041002 for an
-    // unknown class.
+    // The instances a WQL SELECT query selects (the query language is not examined beyond
+    // refusing a NUL in it). 0x80041024 for a query that cannot be parsed, holds a NUL or is
+    // not a SELECT; 0x80041002 for an unknown class.
     virtual HRESULT ExecQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
                                    IWbemObjectSink* sink);
     // Runs a method of a class or instance; the mapper indicates the out-parameters itself.
-    // 0x8004103A for an instance path whose keys are not exactly its class's; 0x80041055 for
-    // a method the class does not have; a mapper's 0x8004100C is reported as 0x80041016.
+    // 0x8004103A for a path holding a NUL or an instance path whose keys are not exactly its
+    // class's; 0x80041055 for a method the class does not have (a name holding a NUL included);
+    // a mapper's 0x8004100C is reported as 0x80041016.
     virtual HRESULT ExecMethodAsync(const BSTR objectPath, const BSTR methodName, LONG flags, IWbemContext* context,
                                     IWbemClassObject* inParams, IWbemObjectSink* sink);
 

@@ -1,5 +1,6 @@
 #include "provider/CWmipRequestEnvelope.h"
 
+#include <string_view>
 #include <vector>
 
 #include "framework/CWMITypeInfo.h"
@@ -118,6 +119,14 @@ bool CWmipRequestEnvelope::ParsePath(const wchar_t* text)
     if (m_path != nullptr && !NamesExactlyTheKeys(*m_path))
         m_path.reset();
     return m_path != nullptr;
+}
+
+bool CWmipRequestEnvelope::HasEmbeddedNul(const BSTR text)
+{
+    if (text == nullptr)
+        return false;
+    const std::wstring_view whole(text, SysStringLen(text));
+    return whole.find(L'\0') != std::wstring_view::npos;
 }
 
 void CWmipRequestEnvelope::ReleaseResources()

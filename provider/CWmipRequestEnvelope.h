@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/com/Bstr.h"
 #include "platform/mfc/CString.h"
 #include "platform/mfc/ModuleState.h"
 #include "platform/win32/WinTypes.h"
@@ -61,6 +62,12 @@ public:
     // not registered or has no key properties, are taken as parsed (the entry point answers for
     // them as before).
     bool ParsePath(const wchar_t* text);
+
+    // True when the BSTR holds a NUL before its end (SysStringLen reaches past the first NUL):
+    // read as a C string it would lose its rest, a WHERE clause for one, so every entry point
+    // refuses such an argument as malformed. False for a null BSTR and for a text without an
+    // embedded NUL. The argument must be a BSTR: its length prefix is read.
+    static bool HasEmbeddedNul(const BSTR text);
 
     // The request's resources; all are given back by Run before it reports, and by the
     // destructor on any other way out.

@@ -227,7 +227,43 @@ TEST_F(DoorGetObject, ErrorPathIsNotFoundForEveryCallerWithoutAStatusObject)
     const Reply ordinary = ProviderGet(L"bnt_error");
     EXPECT_EQ(ordinary.result, WBEM_E_NOT_FOUND) << Hex(ordinary.result);
     EXPECT_TRUE(ordinary.objects.empty());
+    // Thrown like every failure of the class road, so it carries a status object.
+    EXPECT_EQ(StatusCode(ordinary.statusObject.Get()), WBEM_E_NOT_FOUND);
     EXPECT_EQ(LogLines(L"Leaving GetObjectAsync(bnt_error)"), leftBefore + 1);
     EXPECT_GT(LogLines(L"GetObjectAsync(Bnt_Error)"), 0);
     EXPECT_EQ(LogLines(L"Leaving GetObjectAsync(Bnt_Error)"), 0);
+}
+
+TEST_F(DoorGetObject, StringKeysMatchWithoutRegardToCase)
+{
+    CallAs(Callers::kViewer);
+    for (const Form form : kBothForms)
+    {
+        SCOPED_TRACE(NameOf(form));
+        const Reply reply = Get(form, L"Bnt_Timezone.ID=3,SegmentID=2,Name=\"WAREHOUSE NIGHT SHIFT\"");
+        EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject);
+        ASSERT_EQ(reply.objects.size(), 1u);
+        EXPECT_EQ(Text(reply.objects[0].Get(), L"Name"), "Warehouse night shift");
+    }
+}
+
+TEST_F(DoorGetObject, PathCutByANulIsAMalformedPath)
+{
+    using namespace std::string_literals;
+    CallAs(Callers::kAdministrator);
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    for (const Form form : kBothForms)
+    {
+        SCOPED_TRACE(NameOf(form));
+        const Reply get = Get(form, L"Bnt_EventType.ID=2\0,ID=7"s);
+        EXPECT_EQ(get.result, WBEM_E_INVALID_OBJECT_PATH) << Hex(get.result);
+        EXPECT_TRUE(get.objects.empty());
+        const Reply deletion = Delete(form, L"Bnt_Holiday.ID=4\0"s);
+        EXPECT_EQ(deletion.result, WBEM_E_INVALID_OBJECT_PATH) << Hex(deletion.result);
+    }
+    // Not the whole text "Bnt_Error": the ordinary road refuses it, with a status object.
+    const Reply error = ProviderGet(L"Bnt_Error\0"s);
+    EXPECT_EQ(error.result, WBEM_E_INVALID_OBJECT_PATH) << Hex(error.result);
+    EXPECT_EQ(StatusCode(error.statusObject.Get()), WBEM_E_INVALID_OBJECT_PATH);
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
 }

@@ -284,3 +284,59 @@ TEST_F(DoorQuery, RefusalOfAnUnregisteredPropertyNamesIt)
             << Description(reply.statusObject);
     }
 }
+
+TEST_F(DoorQuery, StringsCompareWithoutRegardToCaseAsTheServerDatabaseDoes)
+{
+    CallAs(Callers::kViewer);
+    const struct
+    {
+        const wchar_t* className;
+        const wchar_t* where;
+        std::string condition;
+    } cases[] = {
+        {L"Bnt_EventType", L"Description = 'fire'", "EVTDESCR = 'fire' COLLATE NOCASE"},
+        {L"Bnt_EventType", L"Description = \"ACCESS DENIED\" OR ID = 11",
+         "EVTDESCR = 'ACCESS DENIED' COLLATE NOCASE OR EVTYPEID = 11"},
+        {L"Bnt_EventType", L"Description <> 'SYSTEM' AND ID <= 7",
+         "EVTDESCR <> 'SYSTEM' COLLATE NOCASE AND EVTYPEID <= 7"},
+        // Binary order would put every capitalised text before "duress".
+        {L"Bnt_EventType", L"Description < 'duress'", "EVTDESCR < 'duress' COLLATE NOCASE"},
+        {L"Bnt_EventType", L"Description >= 'VIDEO' OR Description <= 'access granted'",
+         "EVTDESCR >= 'VIDEO' COLLATE NOCASE OR EVTDESCR <= 'access granted' COLLATE NOCASE"},
+        {L"Bnt_EventType", L"NOT Description > 'fIRE'", "NOT EVTDESCR > 'fIRE' COLLATE NOCASE"},
+        {L"Bnt_Holiday", L"Name = 'christmas'", "DESCRIPT = 'christmas' COLLATE NOCASE"},
+        {L"Bnt_Timezone", L"Name = 'ALWAYS'", "DESCRIPT = 'ALWAYS' COLLATE NOCASE"},
+    };
+    for (const auto& c : cases)
+    {
+        const ServedClass& served = ServedClass::Named(c.className);
+        const std::wstring wql = std::wstring(L"SELECT * FROM ") + c.className + L" WHERE " + c.where;
+        const Table expected = SqlRows(served, c.condition);
+        ASSERT_FALSE(expected.empty()) << Utf8(wql);
+        for (const Form form : kBothForms)
+        {
+            SCOPED_TRACE(Utf8(wql) + " " + NameOf(form));
+            const Reply reply = Query(form, wql);
+            EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject);
+            EXPECT_EQ(Values(reply.objects, served.properties), expected);
+        }
+    }
+}
+
+TEST_F(DoorQuery, QueryCutByANulIsRefusedRatherThanReadWithoutItsWhereClause)
+{
+    CallAs(Callers::kViewer);
+    using namespace std::string_literals;
+    for (const Form form : kBothForms)
+    {
+        SCOPED_TRACE(NameOf(form));
+        const Reply cut = Query(form, L"SELECT * FROM Bnt_EventType\0 WHERE ID = 2"s);
+        EXPECT_EQ(cut.result, WBEM_E_PROVIDER_NOT_CAPABLE) << Hex(cut.result);
+        EXPECT_TRUE(cut.objects.empty());
+        const Reply language = Query(form, L"SELECT * FROM Bnt_EventType WHERE ID = 2", 0, L"WQL\0SQL"s);
+        EXPECT_EQ(language.result, WBEM_E_PROVIDER_NOT_CAPABLE) << Hex(language.result);
+        EXPECT_TRUE(language.objects.empty());
+        // The same query whole selects its one row.
+        EXPECT_EQ(Query(form, L"SELECT * FROM Bnt_EventType WHERE ID = 2").objects.size(), 1u);
+    }
+}

@@ -148,7 +148,8 @@ TEST(CWmipQueryTranslation, ProducesSqlAndBoundValuesThroughTheMapper)
         {L"SELECT * FROM Bnt_Test WHERE Fascn = 'AB'", L"Fascn = ?", {CDBValue::FromBytes({0x0A, 0x1B})}, false},
         {L"SELECT * FROM Bnt_Test WHERE Stamp > '20240102030405.000000+000'", L"Stamp > ?",
          {CDBValue(L"2024-01-02 03:04:05")}, false},
-        {L"SELECT * FROM Bnt_Test WHERE Raw = 'a'", L"Raw = ?", {CDBValue(L"x' OR '1'='1")}, false},
+        {L"SELECT * FROM Bnt_Test WHERE Raw = 'a'", L"Raw = ? COLLATE NOCASE", {CDBValue(L"x' OR '1'='1")},
+         false},
         {L"SELECT * FROM Bnt_Test WHERE Flip = 3", L"Flip <> ?", {CDBValue(3)}, false},
         {L"SELECT * FROM Bnt_Test WHERE ID IS NULL OR ID = NULL", L"(BADGE.BADGEKEY IS NULL OR BADGE.BADGEKEY IS NULL)",
          {}, false},
@@ -219,7 +220,7 @@ TEST(CWmipQueryTranslation, RefusesPlainComparisonsOnColumnsTheClassDoesNotRegis
     EXPECT_EQ(TranslationError(*query), WBEM_E_INVALID_QUERY);
     query->SetRegisteredColumnCheck(CWmipQuery::MakeColumnCheck({L"emp.lastname"}));
     EXPECT_EQ(TranslationError(*query), S_OK);
-    EXPECT_EQ(query->GetWhereClause(), L"EMP.LASTNAME = ?");
+    EXPECT_EQ(query->GetWhereClause(), L"EMP.LASTNAME = ? COLLATE NOCASE");
 }
 
 TEST(CWmipQueryTranslation, ReportsWhereTextsThatCannotBeTranslated)

@@ -1,7 +1,9 @@
 // Model-based test: random WHERE clauses over the same rows, evaluated in memory and run as
 // translated SQL on the database through CDynamicRecordset::SetFilter. Without dropped
 // terms both must select exactly the same rows; with a dropped term the SQL must select a
-// superset, and filtering it with the evaluator must give the evaluator's answer.
+// superset, and filtering it with the evaluator must give the evaluator's answer. Names mix
+// the case of ASCII and other letters, so string comparisons must fold case exactly as the
+// database's NOCASE collation does.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -119,7 +121,9 @@ private:
             if (kind == 1)
                 return OneOf<std::wstring>({L"Name IS NULL", L"Name IS NOT NULL", L"Name = NULL", L"Name <> NULL"});
             return L"Name " + Operator() + L" " +
-                   OneOf<std::wstring>({L"'alpha'", L"'Alpha'", L"\"beta\"", L"'gamma'", L"''", L"'b'", L"NULL"});
+                   OneOf<std::wstring>({L"'alpha'", L"'Alpha'", L"\"beta\"", L"'gamma'", L"''", L"'b'", L"NULL",
+                                        L"'ALPHA'", L"'bEtA'", L"'GaMmA'", L"'B'", L"'_'", L"'émile'", L"'ÉMILE'",
+                                        L"'Z'", L"'a_'"});
         }
         case 2:
             if (Pick(5) == 0)
@@ -148,22 +152,25 @@ protected:
         m_database.Open(L"sqlite::memory:");
         m_database.ExecuteSQL(L"CREATE TABLE T (ID INTEGER PRIMARY KEY, NAME TEXT, SCORE REAL, FLAG INTEGER)");
         std::mt19937 random(7);
-        const std::vector<std::optional<std::wstring>> names = {L"alpha", L"Alpha", L"beta",  L"gamma",
-                                                                 L"",      L"b",     L"gAmma", std::nullopt};
+        const std::vector<std::optional<std::wstring>> names = {
+            L"alpha", L"Alpha", L"beta",  L"gamma", L"",   L"b",  L"gAmma", std::nullopt, L"ALPHA", L"BETA",
+            L"B",     L"_",     L"A_",    L"a_",    L"Z",  L"[", L"émile", L"Émile",      L"ÉMILE"};
         const std::vector<std::optional<double>> scores = {-1.0, 0.5, 1.5, 2.0, -0.25, std::nullopt};
         const std::vector<std::optional<int>> flags = {0, 1, std::nullopt};
         auto pick = [&random](std::size_t count) {
             return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
         };
         for (LONGLONG id = 1; id <= 40; ++id)
-        {
-            Row row{id, names[pick(names.size())], scores[pick(scores.size())], flags[pick(flags.size())]};
-            m_rows.push_back(row);
-            m_database.ExecuteSQL(L"INSERT INTO T (ID, NAME, SCORE, FLAG) VALUES (?, ?, ?, ?)",
-                                  {CDBValue(row.Id), row.Name ? CDBValue(CString(*row.Name)) : CDBValue(),
-                                   row.Score ? CDBValue(*row.Score) : CDBValue(),
-                                   row.Flag ? CDBValue(*row.Flag) : CDBValue()});
-        }
+            AddRow({id, names[pick(names.size())], scores[pick(scores.size())], flags[pick(flags.size())]});
+    }
+
+    void AddRow(const Row& row)
+    {
+        m_rows.push_back(row);
+        m_database.ExecuteSQL(L"INSERT INTO T (ID, NAME, SCORE, FLAG) VALUES (?, ?, ?, ?)",
+                              {CDBValue(row.Id), row.Name ? CDBValue(CString(*row.Name)) : CDBValue(),
+                               row.Score ? CDBValue(*row.Score) : CDBValue(),
+                               row.Flag ? CDBValue(*row.Flag) : CDBValue()});
     }
 
     static bool Process(const WqlExpression& comparison, WqlClauseDecision& decision, CString&)
@@ -257,4 +264,101 @@ TEST_F(WqlModel, TranslatedSqlSelectsExactlyWhatTheEvaluatorAccepts)
 TEST_F(WqlModel, DroppedTermsNeverLoseARowUnderNotOrOr)
 {
     RunModel(400, true);
+}
+
+// Every ordering operator against texts that sit where folding changes the answer: letters of
+// both cases, the characters between 'Z' and 'a', letters outside ASCII, embedded NULs.
+TEST_F(WqlModel, StringComparisonsFoldCaseExactlyAsTheDatabase)
+{
+    using namespace std::string_literals;
+    const std::vector<std::wstring> texts = {L"Holiday"s, L"holiday"s, L"HOLIDAY"s, L"holidays"s, L"Holi"s,
+                                             L"_"s,       L"["s,       L"`"s,       L"@"s,        L"{"s,
+                                             L"É"s,       L"é"s,       L"Émile"s,   L"émile"s,    L"ÉMILE"s,
+                                             L"a\0B"s,    L"A\0c"s,    L"a\0"s,     L"a"s,         L""s};
+    LONGLONG id = 1000;
+    for (const std::wstring& text : texts)
+        AddRow({++id, text, std::nullopt, std::nullopt});
+
+    for (const std::wstring& text : texts)
+    {
+        WqlLiteral literal;
+        literal.LiteralKind = WqlLiteral::Kind::String;
+        literal.Text = CString(text);
+        for (WqlOperator op : {WqlOpEqual, WqlOpNotEqual, WqlOpLess, WqlOpLessOrEqual, WqlOpGreater,
+                               WqlOpGreaterOrEqual})
+        {
+            const auto comparison = WqlExpression::MakeComparison(L"Name", op, literal);
+            SCOPED_TRACE(CStringToUtf8(comparison->ToString()));
+            WqlSqlTranslator translator(&WqlModel::Process);
+            WqlSqlCondition condition;
+            CString error;
+            ASSERT_TRUE(translator.Translate(*comparison, condition, error)) << CStringToUtf8(error);
+            EXPECT_EQ(SqlRows(condition), EvaluatorRows(*comparison));
+        }
+    }
+}
+
+TEST(WqlEvaluation, StringLiteralsAloneCompareWithoutAsciiCase)
+{
+    using namespace std::string_literals;
+    struct Case
+    {
+        CDBValue Value;
+        WqlOperator Operator;
+        CDBValue Literal;
+        WqlTextOrder Order;
+        WqlTruth Truth;
+    };
+    const std::vector<Case> cases = {
+        {CDBValue(L"Holiday"), WqlOpEqual, CDBValue(L"holiday"), WqlTextOrder::FoldAsciiCase, WqlTruth::True},
+        {CDBValue(L"Holiday"), WqlOpEqual, CDBValue(L"holiday"), WqlTextOrder::Exact, WqlTruth::False},
+        {CDBValue(L"Émile"), WqlOpEqual, CDBValue(L"émile"), WqlTextOrder::FoldAsciiCase, WqlTruth::False},
+        // '_' lies between 'Z' and 'a': folding moves the letter to the other side of it.
+        {CDBValue(L"A"), WqlOpLess, CDBValue(L"_"), WqlTextOrder::Exact, WqlTruth::True},
+        {CDBValue(L"A"), WqlOpLess, CDBValue(L"_"), WqlTextOrder::FoldAsciiCase, WqlTruth::False},
+        {CDBValue(L"abc"), WqlOpLess, CDBValue(L"ABCD"), WqlTextOrder::FoldAsciiCase, WqlTruth::True},
+        {CDBValue(CString(L"a\0b"s)), WqlOpEqual, CDBValue(CString(L"A\0c"s)), WqlTextOrder::FoldAsciiCase,
+         WqlTruth::True},
+        {CDBValue(CString(L"a\0b"s)), WqlOpEqual, CDBValue(CString(L"a\0c"s)), WqlTextOrder::Exact,
+         WqlTruth::False},
+        {CDBValue(5), WqlOpEqual, CDBValue(L"5"), WqlTextOrder::FoldAsciiCase, WqlTruth::True},
+        {CDBValue(L"x"), WqlOpEqual, CDBValue(), WqlTextOrder::FoldAsciiCase, WqlTruth::Unknown},
+        {CDBValue(L"HOL"), WqlOpLike, CDBValue(L"hol%"), WqlTextOrder::Exact, WqlTruth::True},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i)
+    {
+        const Case& c = cases[i];
+        EXPECT_EQ(WqlEvaluator::Compare(c.Value, c.Operator, c.Literal, c.Order), c.Truth) << "case " << i;
+    }
+}
+
+// Through the tree: every comparison with a string literal folds case, and a date-time literal
+// still compares with the database's date-time text.
+TEST(WqlEvaluation, TreeComparisonsWithStringLiteralsFoldCase)
+{
+    class Source : public WqlPropertySource
+    {
+    public:
+        bool GetValue(const CString& property, CDBValue& value) const override
+        {
+            value = property == L"Stamp" ? CDBValue(L"2024-01-01 12:00:00") : CDBValue(L"Holiday");
+            return true;
+        }
+    };
+    const std::vector<std::pair<const wchar_t*, bool>> cases = {
+        {L"WHERE Name = 'holiday'", true},
+        {L"WHERE Name = \"HOLIDAY\"", true},
+        {L"WHERE Name <> 'hOLIDAY'", false},
+        {L"WHERE Name > 'holiday'", false},
+        {L"WHERE Name >= 'HOLIDAY'", true},
+        {L"WHERE Name = 'holidays'", false},
+        {L"WHERE Stamp = '20240101120000.000000+000'", true},
+    };
+    for (const auto& [where, matches] : cases)
+    {
+        CString error;
+        auto tree = WqlParser::ParseWhereText(where, error);
+        ASSERT_NE(tree, nullptr) << CStringToUtf8(error);
+        EXPECT_EQ(WqlEvaluator::Matches(*tree, Source()), matches) << CStringToUtf8(where);
+    }
 }

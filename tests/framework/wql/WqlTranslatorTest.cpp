@@ -61,7 +61,7 @@ TEST(WqlTranslation, WritesEveryOperatorWithABoundValue)
     };
     const std::vector<Case> cases = {
         {L"WHERE A = 5", L"T.A = ?", {CDBValue(5)}},
-        {L"WHERE A <> 'x'", L"T.A <> ?", {CDBValue(L"x")}},
+        {L"WHERE A <> 'x'", L"T.A <> ? COLLATE NOCASE", {CDBValue(L"x")}},
         {L"WHERE A != 2.5", L"T.A <> ?", {CDBValue(2.5)}},
         {L"WHERE A < -1", L"T.A < ?", {CDBValue(-1)}},
         {L"WHERE A <= TRUE", L"T.A <= ?", {CDBValue(1)}},
@@ -91,8 +91,68 @@ TEST(WqlTranslation, LiteralsNeverEnterTheSqlText)
 {
     const Translation t = Translate(L"WHERE Name = 'x\\' OR 1=1 --' OR Name = \"a\\\" OR \\\"b\" OR N = 5");
     ASSERT_TRUE(t.Ok) << CStringToUtf8(t.Error);
-    EXPECT_EQ(t.Condition.Text, L"(T.Name = ? OR T.Name = ? OR T.N = ?)");
+    EXPECT_EQ(t.Condition.Text, L"(T.Name = ? COLLATE NOCASE OR T.Name = ? COLLATE NOCASE OR T.N = ?)");
     EXPECT_EQ(t.Condition.Values, (std::vector<CDBValue>{CDBValue(L"x' OR 1=1 --"), CDBValue(L"a\" OR \"b"), CDBValue(5)}));
+}
+
+TEST(WqlTranslation, StringLiteralsAloneCompareWithoutCase)
+{
+    const std::vector<std::pair<const wchar_t*, const wchar_t*>> cases = {
+        {L"WHERE A = 'Holiday'", L"T.A = ? COLLATE NOCASE"},
+        {L"WHERE A <> \"x\"", L"T.A <> ? COLLATE NOCASE"},
+        {L"WHERE A < 'm'", L"T.A < ? COLLATE NOCASE"},
+        {L"WHERE A <= 'm'", L"T.A <= ? COLLATE NOCASE"},
+        {L"WHERE A > 'm'", L"T.A > ? COLLATE NOCASE"},
+        {L"WHERE A >= ''", L"T.A >= ? COLLATE NOCASE"},
+        {L"WHERE 'm' < A", L"T.A > ? COLLATE NOCASE"},
+        {L"WHERE A = '5'", L"T.A = ? COLLATE NOCASE"},
+        {L"WHERE NOT A = 'x'", L"NOT (T.A = ? COLLATE NOCASE)"},
+        {L"WHERE A LIKE 'Hol%'", L"T.A LIKE ?"},
+        {L"WHERE A = 5", L"T.A = ?"},
+        {L"WHERE A = 2.5", L"T.A = ?"},
+        {L"WHERE A = TRUE", L"T.A = ?"},
+        {L"WHERE A < NULL", L"T.A < ?"},
+        {L"WHERE A = '20240101120000.000000+000'", L"T.A = ?"},
+        {L"WHERE A = NULL", L"T.A IS NULL"},
+    };
+    for (const auto& [where, sql] : cases)
+    {
+        SCOPED_TRACE(CStringToUtf8(where));
+        const Translation t = Translate(where);
+        ASSERT_TRUE(t.Ok) << CStringToUtf8(t.Error);
+        EXPECT_EQ(t.Condition.Text, sql);
+    }
+}
+
+TEST(WqlTranslation, StringTurnedIntoBytesOrNumberComparesExactly)
+{
+    const struct
+    {
+        CDBValue Value;
+        WqlOperator Operator;
+        const wchar_t* Sql;
+    } cases[] = {
+        {CDBValue::FromBytes({0x0A, 0x1B}), WqlOpEqual, L"T.A = ?"},
+        {CDBValue(7), WqlOpEqual, L"T.A = ?"},
+        {CDBValue(L"reformatted"), WqlOpEqual, L"T.A = ? COLLATE NOCASE"},
+        {CDBValue(L"reformatted"), WqlOpLike, L"T.A LIKE ?"},
+        {CDBValue(L"reformatted"), WqlOpIsNull, L"T.A IS NULL"},
+    };
+    for (const auto& c : cases)
+    {
+        CString error;
+        auto tree = WqlParser::ParseWhereText(L"WHERE A = 'AB'", error);
+        ASSERT_NE(tree, nullptr);
+        WqlSqlTranslator translator([&](const WqlExpression&, WqlClauseDecision& decision, CString&) {
+            decision.Column = L"T.A";
+            decision.Operator = c.Operator;
+            decision.Value = c.Value;
+            return true;
+        });
+        WqlSqlCondition condition;
+        ASSERT_TRUE(translator.Translate(*tree, condition, error)) << CStringToUtf8(error);
+        EXPECT_EQ(condition.Text, c.Sql);
+    }
 }
 
 TEST(WqlTranslation, DroppedTermsWidenByPolarity)

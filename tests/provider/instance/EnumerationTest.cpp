@@ -89,6 +89,11 @@ TEST_F(Enumeration, QueriesSelectOnlyTheMatchingInstances)
     } cases[] = {
         {L"SELECT * FROM Bnt_TestReader WHERE PanelID = 1", {L"1.0", L"1.1"}},
         {L"select * from bnt_testreader where Description = 'Dock entry'", {L"2.0"}},
+        // Strings compare without regard to case, in the SQL and in memory alike.
+        {L"SELECT * FROM Bnt_TestReader WHERE Description = 'dock ENTRY'", {L"2.0"}},
+        {L"SELECT * FROM Bnt_TestReader WHERE Description <> 'LOBBY ENTRY' AND Description > 'lobby'", {L"1.1"}},
+        {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'EVEN' AND Description >= 'DOCK'", {L"1.0", L"2.0"}},
+        {L"SELECT * FROM Bnt_TestReader WHERE NOT (Parity = 'Odd')", {L"1.0", L"2.0"}},
         {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'even'", {L"1.0", L"2.0"}},
         {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'even' AND PanelID = 2", {L"2.0"}},
         {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'odd' OR PanelID = 1", {L"1.0", L"1.1", L"2.1"}},

@@ -172,17 +172,25 @@ TEST_F(GetObject, ShellOnlyIsHonouredOnlyForTheValueOne)
     }
 }
 
-TEST_F(GetObject, ClassPathResultsByCause)
+TEST_F(GetObject, ClassPathNotFoundIsThrownWithItsStatusObject)
 {
     EXPECT_EQ(Get(L"Bnt_NoSuchClass"), WBEM_E_NOT_FOUND);
-    ExpectOneFinalStatus(*m_sink, WBEM_E_NOT_FOUND);
+    EXPECT_NE(ExpectOneFinalStatus(*m_sink, WBEM_E_NOT_FOUND).statusObject, nullptr);
+    EXPECT_TRUE(m_sink->Objects().empty());
 
     Control().storesClassDefinition = TRUE;
     auto sink = MakeComObject<RecordingSink>();
     Text path(kReaderClass);
     EXPECT_EQ(m_provider.GetObjectAsync(path, 0, nullptr, sink.Get()), WBEM_E_NOT_FOUND);
-    ExpectOneFinalStatus(*sink, WBEM_E_NOT_FOUND);
+    EXPECT_NE(ExpectOneFinalStatus(*sink, WBEM_E_NOT_FOUND).statusObject, nullptr);
     EXPECT_TRUE(sink->Objects().empty());
+    EXPECT_EQ(Control().liveMappers, 0);
+
+    // The early answer for "Bnt_Error" still carries none.
+    auto errorSink = MakeComObject<RecordingSink>();
+    Text error(L"Bnt_Error");
+    EXPECT_EQ(m_provider.GetObjectAsync(error, 0, nullptr, errorSink.Get()), WBEM_E_NOT_FOUND);
+    EXPECT_EQ(ExpectOneFinalStatus(*errorSink, WBEM_E_NOT_FOUND).statusObject, nullptr);
 }
 
 TEST_F(GetObject, BackDoorValueIsIgnoredWhileTheTrustCounterIsDown)

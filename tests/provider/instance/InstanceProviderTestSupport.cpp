@@ -290,6 +290,8 @@ HRESULT NullServices::ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext
 
 Text::Text(const wchar_t *text) : m_text(SysAllocString(text)) {}
 
+Text::Text(const std::wstring &text) : m_text(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+
 Text::~Text()
 {
     SysFreeString(m_text);

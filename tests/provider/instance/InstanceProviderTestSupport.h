@@ -177,6 +177,8 @@ class Text
 {
 public:
     explicit Text(const wchar_t* text);
+    // Every character of the text, embedded NULs included.
+    explicit Text(const std::wstring& text);
     ~Text();
     Text(const Text&) = delete;
     Text& operator=(const Text&) = delete;
