@@ -7,6 +7,7 @@
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
 #include "framework/WMIHelper.h"
+#include "framework/WqlEvaluator.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -138,8 +139,13 @@ bool KeyValueMatches(IWbemClassObject* instance, const CString& key, const CStri
     const VARIANT& v = raw;
     if (v.vt == VT_EMPTY || v.vt == VT_NULL)
         return false;
+    // Text keys compare as the database compares them: ASCII letters folded, nothing else, and
+    // over the whole stored text (a NUL inside it does not end the comparison).
     if (v.vt == VT_BSTR)
-        return CString(v.bstrVal != nullptr ? v.bstrVal : L"").CompareNoCase(expected) == 0;
+    {
+        const std::wstring stored(v.bstrVal != nullptr ? v.bstrVal : L"", SysStringLen(v.bstrVal));
+        return WqlEvaluator::CompareFoldingAsciiCase(CStringToUtf8(CString(stored)), CStringToUtf8(expected)) == 0;
+    }
     if (v.vt == VT_BOOL)
     {
         const bool flag = v.boolVal != VARIANT_FALSE;
@@ -324,7 +330,7 @@ HRESULT CWmipClassMapper::PutColumn(IWbemClassObject* instance, const ColumnPlan
         return WMIHelper::PutDateTime(instance, property, value);
     }
     default:
-        return WMIHelper::PutString(instance, property, m_recordset->GetText(index), 0);
+        return WMIHelper::PutText(instance, property, m_recordset->GetTextView(index), 0);
     }
 }
 

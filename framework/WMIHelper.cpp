@@ -9,6 +9,7 @@
 #include "platform/mfc/ModuleState.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
+#include "platform/wmi/WbemClassObject.h"
 
 #include <charconv>
 #include <cstdint>
@@ -325,13 +326,25 @@ HRESULT WMIHelper::PutBool(IWbemClassObject* object, const wchar_t* name, bool v
 HRESULT WMIHelper::PutString(IWbemClassObject* object, const wchar_t* name, const CString& value,
                              LONG cimType)
 {
+    return PutText(object, name, std::wstring_view(value.GetString(), static_cast<std::size_t>(value.GetLength())),
+                   cimType);
+}
+
+HRESULT WMIHelper::PutText(IWbemClassObject* object, const wchar_t* name, std::wstring_view value, LONG cimType)
+{
     return Guarded([&]() -> HRESULT {
+        if (object == nullptr)
+            return WBEM_E_FAILED;
+        if (value.size() > kMaxBstrLength)
+            return WBEM_E_OUT_OF_MEMORY;
         _variant_t text;
-        text.bstrVal = value.AllocSysString();
+        text.bstrVal = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
         if (text.bstrVal == nullptr)
             return WBEM_E_OUT_OF_MEMORY;
         text.vt = VT_BSTR;
-        return PutVariant(object, name, &text, cimType);
+        if (WbemClassObject* own = WbemClassObject::FromInterface(object))
+            return own->PutTaking(name, &text, cimType);
+        return object->Put(name, 0, &text, cimType);
     });
 }
 

@@ -19,6 +19,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class IWbemClassObject;
@@ -85,6 +86,10 @@ public:
     // VT_BSTR with the given CIM type (8 for a string, 0 for the property's own).
     static HRESULT PutString(IWbemClassObject* object, const wchar_t* name, const CString& value,
                              LONG cimType);
+    // What PutString writes, from a view of the text (embedded NULs kept); an object of the
+    // WMI-service stand-in keeps the one copy made here instead of copying it again.
+    static HRESULT PutText(IWbemClassObject* object, const wchar_t* name, std::wstring_view value,
+                           LONG cimType);
     // The value as given (null or VT_NULL clears the property) with the given CIM type.
     static HRESULT PutVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value,
                               LONG cimType);

@@ -68,7 +68,9 @@ void CBntConnection::Open(const std::string& utf8Path)
     m_lost = false;
     const std::string name = utf8Path.empty() ? std::string(":memory:") : utf8Path;
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    // Every use of the handle and of its statements holds m_lock, so the engine's own lock
+    // around each call would only be paid a second time.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
     auto fail = [&](const char* what) {
         CString message;

@@ -125,35 +125,37 @@ bool CBntStatement::Step(std::vector<CDBValue>& row)
 
 void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row) const
 {
-    row.clear();
-    row.reserve(static_cast<std::size_t>(m_columnCount));
+    // The values of the row read before are overwritten in place, so texts reuse their storage.
+    row.resize(static_cast<std::size_t>(m_columnCount));
     for (int i = 0; i < m_columnCount; ++i)
     {
+        CDBValue& value = row[static_cast<std::size_t>(i)];
         switch (sqlite3_column_type(m_stmt, i))
         {
         case SQLITE_INTEGER:
-            row.emplace_back(static_cast<LONGLONG>(sqlite3_column_int64(m_stmt, i)));
+            value = CDBValue(static_cast<LONGLONG>(sqlite3_column_int64(m_stmt, i)));
             break;
         case SQLITE_FLOAT:
-            row.emplace_back(sqlite3_column_double(m_stmt, i));
+            value = CDBValue(sqlite3_column_double(m_stmt, i));
             break;
         case SQLITE_TEXT:
         {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
             const int length = sqlite3_column_bytes(m_stmt, i);
-            row.push_back(CDBValue::FromUtf8(std::string(text != nullptr ? text : "", static_cast<std::size_t>(length))));
+            value.AssignUtf8(text != nullptr ? std::string_view(text, static_cast<std::size_t>(length))
+                                             : std::string_view());
             break;
         }
         case SQLITE_BLOB:
         {
             const auto* bytes = static_cast<const BYTE*>(sqlite3_column_blob(m_stmt, i));
             const int length = sqlite3_column_bytes(m_stmt, i);
-            row.push_back(bytes != nullptr ? CDBValue::FromBytes(std::vector<BYTE>(bytes, bytes + length))
-                                           : CDBValue::FromBytes({}));
+            value.AssignBytes(bytes != nullptr ? std::span<const BYTE>(bytes, static_cast<std::size_t>(length))
+                                               : std::span<const BYTE>());
             break;
         }
         default:
-            row.emplace_back();
+            value = CDBValue();
             break;
         }
     }

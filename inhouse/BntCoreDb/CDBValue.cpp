@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -47,6 +48,38 @@ bool ReadDigits(std::string_view text, std::size_t pos, std::size_t digits, unsi
     return true;
 }
 
+// The UTF-8 text as wide text, as mfc_detail::DecodeUtf8 gives it, into `wide`. An ASCII
+// byte always stands for itself, so the leading ASCII run is copied as it is and only what
+// follows it is decoded.
+void DecodeText(std::string_view utf8, std::wstring& wide)
+{
+    wide.resize(utf8.size());
+    wchar_t* out = wide.data();
+    std::size_t at = 0;
+    // Eight bytes at a time while none of them has its high bit set.
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    for (; at + 8 <= utf8.size(); at += 8)
+    {
+        std::uint64_t chunk = 0;
+        std::memcpy(&chunk, utf8.data() + at, sizeof chunk);
+        if ((chunk & kHighBits) != 0)
+            break;
+        for (std::size_t i = 0; i < 8; ++i)
+            out[at + i] = static_cast<wchar_t>(static_cast<unsigned char>(utf8[at + i]));
+    }
+    for (; at < utf8.size(); ++at)
+    {
+        const auto byte = static_cast<unsigned char>(utf8[at]);
+        if (byte >= 0x80)
+            break;
+        out[at] = static_cast<wchar_t>(byte);
+    }
+    if (at == utf8.size())
+        return;
+    wide.resize(at);
+    wide += mfc_detail::DecodeUtf8(utf8.substr(at));
+}
+
 } // namespace
 
 CDBValue::CDBValue(const CString& text) : m_value(ToUtf8(text)) {}
@@ -69,6 +102,22 @@ CDBValue CDBValue::FromBytes(std::vector<BYTE> bytes)
     CDBValue value;
     value.m_value = std::move(bytes);
     return value;
+}
+
+void CDBValue::AssignUtf8(std::string_view text)
+{
+    if (auto* held = std::get_if<std::string>(&m_value))
+        held->assign(text);
+    else
+        m_value.emplace<std::string>(text);
+}
+
+void CDBValue::AssignBytes(std::span<const BYTE> bytes)
+{
+    if (auto* held = std::get_if<std::vector<BYTE>>(&m_value))
+        held->assign(bytes.begin(), bytes.end());
+    else
+        m_value.emplace<std::vector<BYTE>>(bytes.begin(), bytes.end());
 }
 
 CDBValue CDBValue::FromTimestamp(const TIMESTAMP_STRUCT& timestamp)
@@ -152,6 +201,12 @@ double CDBValue::AsReal() const
 
 CString CDBValue::AsText() const
 {
+    if (GetKind() == Kind::Text)
+    {
+        std::wstring wide;
+        DecodeText(GetUtf8(), wide);
+        return CString(std::move(wide));
+    }
     switch (GetKind())
     {
     case Kind::Null:
@@ -169,14 +224,18 @@ CString CDBValue::AsText() const
         return CString(mfc_detail::DecodeUtf8(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer))).c_str());
     }
     case Kind::Text:
-    {
-        const std::wstring wide = mfc_detail::DecodeUtf8(GetUtf8());
-        return CString(wide.data(), static_cast<int>(wide.size()));
-    }
     case Kind::Blob:
         break;
     }
     ThrowConversion(L"Bytes cannot be read as a text.");
+}
+
+void CDBValue::AsText(std::wstring& text) const
+{
+    if (GetKind() == Kind::Text)
+        DecodeText(GetUtf8(), text);
+    else
+        text = AsText().GetWString();
 }
 
 std::vector<BYTE> CDBValue::AsBytes() const

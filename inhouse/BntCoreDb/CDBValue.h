@@ -8,7 +8,9 @@
 #include <concepts>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <variant>
 #include <vector>
@@ -48,6 +50,11 @@ public:
     static CDBValue FromUtf8(std::string text);
     static CDBValue FromBytes(std::vector<BYTE> bytes);
 
+    // Replace the value by a text or bytes, reusing the storage of a text or bytes value held
+    // before (a row read into the same values again allocates nothing new).
+    void AssignUtf8(std::string_view text);
+    void AssignBytes(std::span<const BYTE> bytes);
+
     // The date-time as the text "YYYY-MM-DD HH:MM:SS" that date-time columns hold (the fraction
     // is not stored). Throws CDBException (22007) when a field is out of range (year 1-9999).
     static CDBValue FromTimestamp(const TIMESTAMP_STRUCT& timestamp);
@@ -62,6 +69,8 @@ public:
     LONGLONG AsInteger() const;
     double AsReal() const;
     CString AsText() const;
+    // The text AsText gives, written into `text` (its storage reused). Throws as AsText.
+    void AsText(std::wstring& text) const;
     std::vector<BYTE> AsBytes() const;
 
     // A date-time text "YYYY-MM-DD HH:MM:SS" with an optional fraction of up to nine digits

@@ -189,6 +189,7 @@ void CMultiFilterRecordset::Requery()
 
 void CMultiFilterRecordset::Close()
 {
+    RowChanged();
     m_statement.reset();
     m_row.clear();
     m_hasRow = false;
@@ -231,6 +232,7 @@ void CMultiFilterRecordset::OpenQuery()
 
 void CMultiFilterRecordset::Fetch()
 {
+    RowChanged();
     m_deleted = false;
     m_editMode = EditMode::None;
     m_hasRow = m_statement->Step(m_row);
@@ -322,7 +324,24 @@ double CMultiFilterRecordset::GetDouble(int index) const { return ValueAt(index)
 bool CMultiFilterRecordset::GetBool(const CString& column) const { return ValueOf(column).AsInteger() != 0; }
 bool CMultiFilterRecordset::GetBool(int index) const { return ValueAt(index).AsInteger() != 0; }
 CString CMultiFilterRecordset::GetText(const CString& column) const { return ValueOf(column).AsText(); }
-CString CMultiFilterRecordset::GetText(int index) const { return ValueAt(index).AsText(); }
+CString CMultiFilterRecordset::GetText(int index) const { return CString(std::wstring(GetTextView(index))); }
+
+std::wstring_view CMultiFilterRecordset::GetTextView(int index) const
+{
+    const CDBValue& value = ValueAt(index);
+    const auto slot = static_cast<std::size_t>(index);
+    if (slot >= m_texts.size())
+    {
+        m_texts.resize(slot + 1);
+        m_textVersions.resize(slot + 1, 0);
+    }
+    if (m_textVersions[slot] != m_rowVersion)
+    {
+        value.AsText(m_texts[slot]);
+        m_textVersions[slot] = m_rowVersion;
+    }
+    return m_texts[slot];
+}
 COleDateTime CMultiFilterRecordset::GetDateTime(const CString& column) const { return ToDateTime(ValueOf(column)); }
 COleDateTime CMultiFilterRecordset::GetDateTime(int index) const { return ToDateTime(ValueAt(index)); }
 TIMESTAMP_STRUCT CMultiFilterRecordset::GetTimestamp(const CString& column) const { return ValueOf(column).AsTimestamp(); }
@@ -356,6 +375,7 @@ void CMultiFilterRecordset::Edit()
     RequireWritable();
     if (!m_hasRow || m_deleted)
         Refuse(L"24000", L"There is no current row to edit.");
+    RowChanged();
     m_editMode = EditMode::Edit;
     m_editRow = m_row;
     m_dirty.assign(m_row.size(), false);
@@ -364,6 +384,7 @@ void CMultiFilterRecordset::Edit()
 void CMultiFilterRecordset::AddNew()
 {
     RequireWritable();
+    RowChanged();
     m_editMode = EditMode::AddNew;
     m_editRow.assign(m_query.GetColumns().size(), CDBValue());
     m_dirty.assign(m_editRow.size(), false);
@@ -377,6 +398,7 @@ void CMultiFilterRecordset::SetValue(const CString& column, const CDBValue& valu
     const CRecordsetQuery::Column& spec = m_query.GetColumns()[static_cast<std::size_t>(index)];
     if (spec.readOnly || !m_query.IsBaseColumn(spec))
         Refuse(L"HY092", L"The column " + spec.column + L" cannot be written through this recordset.");
+    RowChanged();
     m_editRow[static_cast<std::size_t>(index)] = value;
     m_dirty[static_cast<std::size_t>(index)] = true;
 }
@@ -396,6 +418,7 @@ bool CMultiFilterRecordset::Update()
     if (m_editMode == EditMode::None)
         Refuse(L"HY010", L"Call Edit or AddNew before Update.");
     RequireWritable();
+    RowChanged();
     const std::vector<CRecordsetQuery::Column>& columns = m_query.GetColumns();
     const std::string table = CSqlText::QuoteIdentifier(m_query.GetBaseTable(), false, L"Table");
     std::vector<CDBValue> values;
@@ -445,6 +468,7 @@ void CMultiFilterRecordset::Delete()
     const std::string table = CSqlText::QuoteIdentifier(m_query.GetBaseTable(), false, L"Table");
     if (m_connection->Execute("DELETE FROM " + table + " WHERE rowid = ?", {CDBValue(m_rowId)}) == 0)
         Refuse(L"HY000", L"The row to delete no longer exists.");
+    RowChanged();
     m_deleted = true;
 }
 

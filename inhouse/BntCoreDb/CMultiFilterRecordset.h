@@ -14,7 +14,10 @@
 // next call throw CDBException (08003 or the lost-connection exception).
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "inhouse/BntCoreDb/CDBValue.h"
@@ -140,6 +143,9 @@ public:
     bool GetBool(int index) const;
     CString GetText(const CString& column) const;
     CString GetText(int index) const;
+    // The text GetText(index) gives, converted once per row: the view stays valid until the
+    // recordset moves, is requeried or closed, or the row is edited, added, updated or deleted.
+    std::wstring_view GetTextView(int index) const;
     COleDateTime GetDateTime(const CString& column) const;
     COleDateTime GetDateTime(int index) const;
     TIMESTAMP_STRUCT GetTimestamp(const CString& column) const;
@@ -213,6 +219,8 @@ private:
     void Fetch();
     int FindColumn(const CString& column) const;
     const CDBValue& ValueAt(int index) const;
+    // The values ValueAt answers changed: texts converted before are stale.
+    void RowChanged() { ++m_rowVersion; }
     const CDBValue& ValueOf(const CString& column) const;
     void RequireWritable() const;
 
@@ -232,4 +240,9 @@ private:
     EditMode m_editMode = EditMode::None;
     std::vector<CDBValue> m_editRow;
     std::vector<bool> m_dirty;
+    // The texts of the current row's columns converted by GetTextView, each valid while its
+    // version is m_rowVersion; the storage is reused from row to row.
+    std::uint64_t m_rowVersion = 1;
+    mutable std::vector<std::wstring> m_texts;
+    mutable std::vector<std::uint64_t> m_textVersions;
 };

@@ -1,7 +1,11 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 
+#include <unistd.h>
+
 #include <array>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -58,29 +62,54 @@ std::wstring ReadLogFolderValue()
     return value;
 }
 
-// The resolved folder, kept for the home it was resolved under: reading the registry file
-// for every line would cost more than the line.
+// The resolved folder and log file, kept for the home they were resolved under: reading the
+// registry file and building paths for every line would cost more than the line. The home is
+// named without touching the disk; the log writer creates the folders when it opens the file.
 class LogFolderCache {
 public:
-    std::filesystem::path Get()
+    struct Resolved {
+        std::filesystem::path folder;
+        std::string file;
+    };
+
+    // The folder and the log file's path for the current home.
+    Resolved Get()
     {
-        const std::filesystem::path home = ProvixaHome::Folder();
+        const std::filesystem::path home = ProvixaHome::Location();
         const std::scoped_lock guard(m_lock);
-        if (!m_resolved || home != m_home) {
-            const std::wstring configured = ReadLogFolderValue();
-            // Backslashes in the value are folder separators; a relative value lies under the home.
-            m_folder = configured.empty() ? home / kDefaultFolder : ProvixaHome::PathOf(configured);
-            m_home = home;
-            m_resolved = true;
-        }
-        return m_folder;
+        Refresh(home);
+        return m_resolved;
+    }
+
+    // Only the log file's path, copied into `file` (its storage reused).
+    void GetFile(std::string& file)
+    {
+        const std::filesystem::path home = ProvixaHome::Location();
+        const std::scoped_lock guard(m_lock);
+        Refresh(home);
+        file = m_resolved.file;
     }
 
 private:
+    void Refresh(const std::filesystem::path& home)
+    {
+        if (m_valid && home.native() == m_home.native()) {
+            return;
+        }
+        // The home is made as it was when the folder was resolved on every line.
+        const std::filesystem::path created = ProvixaHome::Folder();
+        const std::wstring configured = ReadLogFolderValue();
+        // Backslashes in the value are folder separators; a relative value lies under the home.
+        m_resolved.folder = configured.empty() ? created / kDefaultFolder : ProvixaHome::PathOf(configured);
+        m_resolved.file = (m_resolved.folder / kLogFileName).string();
+        m_home = home;
+        m_valid = true;
+    }
+
     std::mutex m_lock;
-    bool m_resolved = false;               // guarded by m_lock
+    bool m_valid = false;                  // guarded by m_lock
     std::filesystem::path m_home;          // guarded by m_lock
-    std::filesystem::path m_folder;        // guarded by m_lock
+    Resolved m_resolved;                   // guarded by m_lock
 };
 
 LogFolderCache& Folders()
@@ -89,25 +118,104 @@ LogFolderCache& Folders()
     return cache;
 }
 
-std::string Narrow(LPCWSTR text) { return text == nullptr ? std::string() : WideToUtf8(text); }
+// Appends the text as UTF-8. Log texts are nearly always ASCII, which is copied as it
+// stands; the encoder sees only what follows the first other character.
+void AppendNarrow(std::string& out, LPCWSTR text)
+{
+    if (text == nullptr) {
+        return;
+    }
+    const wchar_t* at = text;
+    for (; *at != L'\0' && static_cast<unsigned>(*at) < 0x80u; ++at) {
+        out.push_back(static_cast<char>(*at));
+    }
+    if (*at != L'\0') {
+        out += WideToUtf8(at);
+    }
+}
+
+void AppendDigits(std::string& out, unsigned value, int width)
+{
+    char digits[10];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0 && count < 10);
+    for (int i = count; i < width; ++i) {
+        out.push_back('0');
+    }
+    while (count > 0) {
+        out.push_back(digits[--count]);
+    }
+}
+
+// The prefix LogFileWriter::LinePrefix gives, "YYYY-MM-DD HH:MM:SS.mmm [tid]", built from a
+// per-thread copy of the thread id and of the current second's local time text (the time zone
+// is looked up once per second, not once per line).
+void AppendLinePrefix(std::string& out)
+{
+    thread_local const std::string threadId = " [" + std::to_string(static_cast<long>(gettid())) + "]";
+    thread_local std::time_t formattedSecond = -1;
+    thread_local std::string secondText;
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    if (seconds != formattedSecond) {
+        std::tm local{};
+        localtime_r(&seconds, &local);
+        secondText.clear();
+        AppendDigits(secondText, static_cast<unsigned>(local.tm_year + 1900), 4);
+        secondText.push_back('-');
+        AppendDigits(secondText, static_cast<unsigned>(local.tm_mon + 1), 2);
+        secondText.push_back('-');
+        AppendDigits(secondText, static_cast<unsigned>(local.tm_mday), 2);
+        secondText.push_back(' ');
+        AppendDigits(secondText, static_cast<unsigned>(local.tm_hour), 2);
+        secondText.push_back(':');
+        AppendDigits(secondText, static_cast<unsigned>(local.tm_min), 2);
+        secondText.push_back(':');
+        AppendDigits(secondText, static_cast<unsigned>(local.tm_sec), 2);
+        formattedSecond = seconds;
+    }
+    out += secondText;
+    out.push_back('.');
+    AppendDigits(out, static_cast<unsigned>(millis), 3);
+    out += threadId;
+}
 
 std::string Head(const char* level, LPCWSTR sourceFile, int line)
 {
-    return LogFileWriter::LinePrefix() + " " + level + " " + Narrow(sourceFile) + "(" + std::to_string(line) + "): ";
+    std::string out;
+    out.reserve(160);
+    AppendLinePrefix(out);
+    out.push_back(' ');
+    out += level;
+    out.push_back(' ');
+    AppendNarrow(out, sourceFile);
+    out.push_back('(');
+    out += std::to_string(line);
+    out += "): ";
+    return out;
 }
 
 void Write(std::string line)
 {
-    LogFileWriter::AppendLine((Folders().Get() / kLogFileName).string(), LogFileWriter::OneLine(std::move(line)));
+    thread_local std::string file;
+    Folders().GetFile(file);
+    LogFileWriter::AppendLine(file, LogFileWriter::OneLine(std::move(line)));
 }
 
 }  // namespace
 
 void CWMIDebugLog::LogInfo(LPCWSTR sourceFile, int line, LPCWSTR text, LPCWSTR detail, bool flag)
 {
-    std::string out = Head(flag ? "INFO" : "DEBUG", sourceFile, line) + Narrow(text);
+    std::string out = Head(flag ? "INFO" : "DEBUG", sourceFile, line);
+    AppendNarrow(out, text);
     if (detail != nullptr && *detail != L'\0') {
-        out += " | " + Narrow(detail);
+        out += " | ";
+        AppendNarrow(out, detail);
     }
     Write(std::move(out));
 }
@@ -117,12 +225,15 @@ void CWMIDebugLog::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT 
 {
     char codeText[24];
     std::snprintf(codeText, sizeof(codeText), " (0x%08X)", static_cast<unsigned>(code));
-    std::string out = Head("ERROR", sourceFile, line) + Narrow(text) + codeText;
+    std::string out = Head("ERROR", sourceFile, line);
+    AppendNarrow(out, text);
+    out += codeText;
     if (exception != nullptr) {
         std::array<wchar_t, kExceptionMessageChars> buffer{};
         if (exception->GetErrorMessage(buffer.data(), kExceptionMessageChars, nullptr)) {
             buffer.back() = L'\0';
-            out += " | exception: " + Narrow(buffer.data());
+            out += " | exception: ";
+            AppendNarrow(out, buffer.data());
         }
     }
     if (wmiException != nullptr) {
@@ -133,11 +244,8 @@ void CWMIDebugLog::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT 
     Write(std::move(out));
 }
 
-CString CWMIDebugLog::GetLogFileName()
-{
-    return ConvertUtf8ToCString((Folders().Get() / kLogFileName).string());
-}
+CString CWMIDebugLog::GetLogFileName() { return ConvertUtf8ToCString(Folders().Get().file); }
 
-CString CWMIDebugLog::GetLogFolder() { return ConvertUtf8ToCString(Folders().Get().string()); }
+CString CWMIDebugLog::GetLogFolder() { return ConvertUtf8ToCString(Folders().Get().folder.string()); }
 
 }  // namespace brontel::utility

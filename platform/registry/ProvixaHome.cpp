@@ -3,22 +3,56 @@
 #include "platform/registry/WideText.h"
 
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <system_error>
 
-std::filesystem::path ProvixaHome::Folder()
+namespace
 {
-    std::filesystem::path folder;
+
+// The path last made from a PROVIXA_HOME text: building a path costs more than comparing the
+// text it came from.
+class ConfiguredHome
+{
+public:
+    std::filesystem::path PathOf(const char* configured)
+    {
+        const std::scoped_lock guard(m_lock);
+        if (m_text != configured)
+        {
+            m_folder = configured;
+            m_text = configured;
+        }
+        return m_folder;
+    }
+
+private:
+    std::mutex m_lock;
+    std::string m_text;              // guarded by m_lock
+    std::filesystem::path m_folder;  // guarded by m_lock
+};
+
+ConfiguredHome& Configured()
+{
+    static ConfiguredHome home;
+    return home;
+}
+
+} // namespace
+
+std::filesystem::path ProvixaHome::Location()
+{
     const char* configured = std::getenv("PROVIXA_HOME");
     if (configured != nullptr && *configured != '\0')
-    {
-        folder = configured;
-    }
-    else
-    {
-        std::error_code error;
-        folder = std::filesystem::current_path(error) / "var";
-    }
+        return Configured().PathOf(configured);
+    // The working directory may change between calls: it is asked every time.
+    std::error_code error;
+    return std::filesystem::current_path(error) / "var";
+}
+
+std::filesystem::path ProvixaHome::Folder()
+{
+    std::filesystem::path folder = Location();
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     return folder;

@@ -2,7 +2,8 @@
 //
 // The folder is the environment variable PROVIXA_HOME when it is set and not empty, else
 // "var" in the working directory. It is looked up on every call, so a test can give each case
-// its own home. Stateless; thread-safe as long as nobody changes the environment meanwhile.
+// its own home; the path made from a PROVIXA_HOME text is kept until the text changes.
+// Thread-safe as long as nobody changes the environment meanwhile.
 #pragma once
 
 #include <filesystem>
@@ -14,6 +15,10 @@ public:
     // The folder, created (with its parents) when missing. A folder that cannot be created is
     // still returned; the file operation that uses it then fails with its own error.
     static std::filesystem::path Folder();
+
+    // The folder Folder() names, without looking at the disk: for callers that run often and
+    // create what they write themselves.
+    static std::filesystem::path Location();
 
     // The path of `name` in the folder (which is created as above). Backslashes in the name
     // are folder separators, as the Windows callers write them; an absolute name is returned

@@ -127,6 +127,11 @@ std::wstring DecimalText(const Integer& value)
     return value.negative ? L"-" + text : text;
 }
 
+bool IsDmtfBstr(BSTR text)
+{
+    return CimValue::IsDmtfText(std::wstring(text == nullptr ? L"" : text, SysStringLen(text)));
+}
+
 // Converts one non-null scalar into the form of the element type `type`.
 HRESULT CoerceScalar(CIMTYPE type, const VARIANT& value, VARIANT* result)
 {
@@ -214,11 +219,15 @@ HRESULT CoerceScalar(CIMTYPE type, const VARIANT& value, VARIANT* result)
     case CIM_DATETIME: {
         if (value.vt != VT_BSTR)
             return WBEM_E_TYPE_MISMATCH;
-        const std::wstring text(value.bstrVal == nullptr ? L"" : value.bstrVal,
-                                SysStringLen(value.bstrVal));
-        if (type == CIM_DATETIME && !CimValue::IsDmtfText(text))
+        if (type == CIM_DATETIME && !IsDmtfBstr(value.bstrVal))
             return WBEM_E_TYPE_MISMATCH;
-        return SetText(result, text);
+        // A null BSTR gives the empty text.
+        BSTR copy = SysAllocStringLen(value.bstrVal, SysStringLen(value.bstrVal));
+        if (copy == nullptr)
+            return WBEM_E_OUT_OF_MEMORY;
+        result->vt = VT_BSTR;
+        result->bstrVal = copy;
+        return WBEM_S_NO_ERROR;
     }
     case CIM_OBJECT: {
         if ((value.vt != VT_UNKNOWN && value.vt != VT_DISPATCH) || value.punkVal == nullptr)
@@ -470,6 +479,19 @@ HRESULT CimValue::Coerce(CIMTYPE type, const VARIANT* value, VARIANT* result)
                             return WBEM_E_TYPE_MISMATCH;
                         return CoerceScalar(elementType, element, converted);
                     });
+}
+
+HRESULT CimValue::CoerceTaking(CIMTYPE type, VARIANT* value, VARIANT* result)
+{
+    const bool text = type == CIM_STRING || type == CIM_REFERENCE || type == CIM_DATETIME;
+    if (!text || value == nullptr || value->vt != VT_BSTR || value->bstrVal == nullptr)
+        return Coerce(type, value, result);
+    if (type == CIM_DATETIME && !IsDmtfBstr(value->bstrVal))
+        return WBEM_E_TYPE_MISMATCH;
+    *result = *value;
+    value->vt = VT_EMPTY;
+    value->bstrVal = nullptr;
+    return WBEM_S_NO_ERROR;
 }
 
 bool CimValue::IsNull(const VARIANT& value)

@@ -29,6 +29,9 @@ public:
     // does not fit the type (wrong kind, out of range, malformed DMTF text, multi-dimensional
     // array); WBEM_E_OUT_OF_MEMORY.
     static HRESULT Coerce(CIMTYPE type, const VARIANT* value, VARIANT* result);
+    // As Coerce, but a VT_BSTR value for a scalar string, reference or date-time type is moved
+    // into *result (value is left VT_EMPTY) instead of copied. On failure value is unchanged.
+    static HRESULT CoerceTaking(CIMTYPE type, VARIANT* value, VARIANT* result);
     // True for VT_EMPTY and VT_NULL.
     static bool IsNull(const VARIANT& value);
     // Copies source into *target (VT_EMPTY) with every embedded object cloned, so the copy

@@ -5,12 +5,14 @@
 #include "platform/wmi/CimValue.h"
 #include "platform/wmi/WbemCall.h"
 #include "platform/wmi/WbemName.h"
+#include "platform/wmi/WbemNameCursor.h"
 #include "platform/wmi/WbemObjectText.h"
 #include "platform/wmi/WbemSignature.h"
 
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <typeinfo>
 
 namespace
 {
@@ -65,26 +67,6 @@ HRESULT SetTextOrNull(VARIANT* value, const std::wstring& text)
         return WBEM_S_NO_ERROR;
     }
     return SetText(value, text);
-}
-
-HRESULT NamesToArray(const std::vector<std::wstring>& names, SAFEARRAY** result)
-{
-    SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(names.size()));
-    if (array == nullptr)
-        return WBEM_E_OUT_OF_MEMORY;
-    for (LONG i = 0; i < static_cast<LONG>(names.size()); ++i)
-    {
-        BSTR name = SysAllocString(names[static_cast<std::size_t>(i)].c_str());
-        const HRESULT hr = name == nullptr ? E_OUTOFMEMORY : SafeArrayPutElement(array, &i, name);
-        SysFreeString(name);
-        if (FAILED(hr))
-        {
-            SafeArrayDestroy(array);
-            return WBEM_E_OUT_OF_MEMORY;
-        }
-    }
-    *result = array;
-    return WBEM_S_NO_ERROR;
 }
 
 HRESULT CopyOut(const VARIANT& source, VARIANT* target)
@@ -183,18 +165,32 @@ bool AnyEmbedded(const VARIANT& value, Visit visit)
 }
 } // namespace
 
-WbemClassObject::WbemClassObject() : m_qualifiers(WbemQualifierSet::Create()) {}
+WbemClassObject::WbemClassObject() = default;
 
 WbemClassObject::~WbemClassObject() = default;
 
 ComPtr<WbemClassObject> WbemClassObject::CreateEmptyClass()
 {
-    return MakeComObject<WbemClassObject>();
+    ComPtr<WbemClassObject> created = MakeComObject<WbemClassObject>();
+    created->m_qualifiers = WbemQualifierSet::Create();
+    return created;
+}
+
+const ComPtr<WbemQualifierSet>& WbemClassObject::Qualifiers() const
+{
+    // Most instances are built, sent and released without anyone reading their qualifiers.
+    if (m_qualifiers == nullptr)
+        m_qualifiers = WbemQualifierSet::CreateView(m_class->m_qualifiers, WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE);
+    return m_qualifiers;
 }
 
 WbemClassObject* WbemClassObject::FromInterface(IWbemClassObject* object)
 {
-    return dynamic_cast<WbemClassObject*>(object);
+    // The class is final: an object whose dynamic type is this class is one of ours, and the
+    // type comparison costs far less than a dynamic_cast on every property put.
+    if (object == nullptr || typeid(*object) != typeid(WbemClassObject))
+        return nullptr;
+    return static_cast<WbemClassObject*>(object);
 }
 
 std::wstring WbemClassObject::ClassName() const
@@ -213,14 +209,41 @@ void WbemClassObject::SetLocation(const std::wstring& server, const std::wstring
     m_namespace = ns;
 }
 
+WbemClassObject::PropertyIndex& WbemClassObject::MutableIndex()
+{
+    if (m_index == nullptr)
+        m_index = std::make_shared<PropertyIndex>();
+    else if (m_index.use_count() > 1)
+        m_index = std::make_shared<PropertyIndex>(*m_index);
+    return *m_index;
+}
+
+void WbemClassObject::IndexPositions()
+{
+    PropertyIndex& index = MutableIndex();
+    std::fill(index.positions.begin(), index.positions.end(), PropertyIndex::kNoPosition);
+    for (std::size_t i = 0; i < m_properties.size(); ++i)
+        index.positions[m_properties[i].slot] = i;
+}
+
+const VARIANT* WbemClassObject::InstanceValue(const PropertyDef& property) const
+{
+    if (property.slot >= m_values.size() || m_values[property.slot].vt == VT_EMPTY)
+        return nullptr;
+    return &m_values[property.slot];
+}
+
 const WbemClassObject::PropertyDef* WbemClassObject::FindProperty(std::wstring_view name) const
 {
-    for (const auto& property : Definition().m_properties)
-    {
-        if (WbemName::Equal(property.name, name))
-            return &property;
-    }
-    return nullptr;
+    const WbemClassObject& definition = Definition();
+    if (definition.m_index == nullptr)
+        return nullptr;
+    const PropertyIndex& index = *definition.m_index;
+    const auto found = index.slots.find(name);
+    if (found == index.slots.end())
+        return nullptr;
+    const std::size_t position = index.positions[found->second];
+    return position == PropertyIndex::kNoPosition ? nullptr : &definition.m_properties[position];
 }
 
 WbemClassObject::PropertyDef* WbemClassObject::FindProperty(std::wstring_view name)
@@ -245,11 +268,10 @@ bool WbemClassObject::IsKey(const PropertyDef& property) const
 
 bool WbemClassObject::IsLocalInstanceProperty(const PropertyDef& property) const
 {
-    const std::wstring key = WbemName::Upper(property.name);
-    if (m_values.count(key) != 0)
+    if (InstanceValue(property) != nullptr)
         return true;
-    const auto view = m_propertyQualifiers.find(key);
-    return view != m_propertyQualifiers.end() && view->second->HasLocal();
+    return property.slot < m_propertyQualifiers.size() && m_propertyQualifiers[property.slot] != nullptr &&
+           m_propertyQualifiers[property.slot]->HasLocal();
 }
 
 std::vector<WbemClassObject::PropertyInfo> WbemClassObject::Properties() const
@@ -269,13 +291,11 @@ std::vector<WbemClassObject::PropertyInfo> WbemClassObject::Properties() const
         }
         else
         {
-            const std::wstring key = WbemName::Upper(property.name);
-            const auto value = m_values.find(key);
-            info.value = value != m_values.end() ? value->second : property.value;
+            const VARIANT* value = InstanceValue(property);
+            info.value = value != nullptr ? *value : static_cast<const VARIANT&>(property.value);
             info.local = IsLocalInstanceProperty(property);
-            const auto view = m_propertyQualifiers.find(key);
-            if (view != m_propertyQualifiers.end())
-                info.qualifiers = view->second;
+            if (property.slot < m_propertyQualifiers.size())
+                info.qualifiers = m_propertyQualifiers[property.slot];
         }
         result.push_back(std::move(info));
     }
@@ -316,7 +336,7 @@ bool WbemClassObject::RelativePath(std::wstring* path) const
     }
     if (keys.empty())
     {
-        if (!m_class->m_qualifiers->IsTrue(L"singleton"))
+        if (!m_class->Qualifiers()->IsTrue(L"singleton"))
             return false;
         *path = className + L"=@";
         return true;
@@ -327,8 +347,8 @@ bool WbemClassObject::RelativePath(std::wstring* path) const
     std::wstring result = className;
     for (std::size_t i = 0; i < keys.size(); ++i)
     {
-        const auto value = m_values.find(WbemName::Upper(keys[i]->name));
-        const VARIANT& current = value != m_values.end() ? value->second : keys[i]->value;
+        const VARIANT* value = InstanceValue(*keys[i]);
+        const VARIANT& current = value != nullptr ? *value : keys[i]->value;
         // An instance whose key has no value has no path yet.
         if (CimValue::IsNull(current))
             return false;
@@ -377,7 +397,7 @@ HRESULT WbemClassObject::GetSystemProperty(std::wstring_view name, VARIANT* valu
     if (which == L"__DERIVATION")
     {
         SAFEARRAY* names = nullptr;
-        const HRESULT hr = NamesToArray(definition.m_derivation, &names);
+        const HRESULT hr = WbemNameCursor::NamesToArray(definition.m_derivation, &names);
         if (FAILED(hr))
             return hr;
         value->vt = VT_ARRAY | VT_BSTR;
@@ -416,8 +436,10 @@ HRESULT WbemClassObject::GetQualifierSet(IWbemQualifierSet** qualifiers)
 {
     if (qualifiers == nullptr)
         return WBEM_E_INVALID_PARAMETER;
-    *qualifiers = ComPtr<WbemQualifierSet>(m_qualifiers).Detach();
-    return WBEM_S_NO_ERROR;
+    return WbemCall::Run([&]() -> HRESULT {
+        *qualifiers = ComPtr<WbemQualifierSet>(Qualifiers()).Detach();
+        return WBEM_S_NO_ERROR;
+    });
 }
 
 HRESULT WbemClassObject::Get(LPCWSTR name, LONG, VARIANT* value, CIMTYPE* type, LONG* flavor)
@@ -439,9 +461,8 @@ HRESULT WbemClassObject::Get(LPCWSTR name, LONG, VARIANT* value, CIMTYPE* type, 
         bool local = !property->inherited;
         if (!IsClass())
         {
-            const auto found = m_values.find(WbemName::Upper(property->name));
-            if (found != m_values.end())
-                current = &found->second;
+            if (const VARIANT* own = InstanceValue(*property))
+                current = own;
             local = IsLocalInstanceProperty(*property);
         }
         if (value != nullptr)
@@ -460,6 +481,16 @@ HRESULT WbemClassObject::Get(LPCWSTR name, LONG, VARIANT* value, CIMTYPE* type, 
 
 HRESULT WbemClassObject::Put(LPCWSTR name, LONG, VARIANT* value, CIMTYPE type)
 {
+    return PutProperty(name, value, type, false);
+}
+
+HRESULT WbemClassObject::PutTaking(LPCWSTR name, VARIANT* value, CIMTYPE type)
+{
+    return PutProperty(name, value, type, true);
+}
+
+HRESULT WbemClassObject::PutProperty(LPCWSTR name, VARIANT* value, CIMTYPE type, bool taking)
+{
     const std::wstring_view text = WbemName::View(name);
     if (text.empty() || text.size() > WbemName::kMaxNameLength)
         return WBEM_E_INVALID_PARAMETER;
@@ -471,7 +502,7 @@ HRESULT WbemClassObject::Put(LPCWSTR name, LONG, VARIANT* value, CIMTYPE type)
         if (value != nullptr &&
             AnyEmbedded(*value, [this](const WbemClassObject* inner) { return inner->Reaches(this); }))
             return WBEM_E_INVALID_PARAMETER;
-        return IsClass() ? PutClassProperty(text, value, type) : PutInstanceProperty(text, value, type);
+        return IsClass() ? PutClassProperty(text, value, type) : PutInstanceProperty(text, value, type, taking);
     });
 }
 
@@ -537,22 +568,43 @@ HRESULT WbemClassObject::PutClassProperty(std::wstring_view name, const VARIANT*
     added.name = std::wstring(name);
     added.type = newType;
     added.qualifiers = WbemQualifierSet::Create();
+    PropertyIndex& index = MutableIndex();
+    const auto [entry, fresh] = index.slots.try_emplace(added.name, index.positions.size());
+    if (fresh)
+        index.positions.push_back(PropertyIndex::kNoPosition);
+    added.slot = entry->second;
     m_properties.push_back(std::move(added));
+    index.positions[entry->second] = m_properties.size() - 1;
     return WBEM_S_NO_ERROR;
 }
 
-HRESULT WbemClassObject::PutInstanceProperty(std::wstring_view name, const VARIANT* value, CIMTYPE type)
+HRESULT WbemClassObject::PutInstanceProperty(std::wstring_view name, VARIANT* value, CIMTYPE type, bool taking)
 {
     const PropertyDef* property = FindProperty(name);
     if (property == nullptr)
         return WBEM_E_NOT_FOUND;
     if (type != CIM_EMPTY && type != property->type)
         return WBEM_E_TYPE_MISMATCH;
+    if (property->slot >= m_values.size())
+        m_values.resize(m_class->m_index->positions.size());
+    const auto coerce = [&](VARIANT* result) {
+        return taking ? CimValue::CoerceTaking(property->type, value, result)
+                      : CimValue::Coerce(property->type, value, result);
+    };
+    _variant_t& stored = m_values[property->slot];
+    if (stored.vt == VT_EMPTY)
+    {
+        // A first value is converted in place; a failure leaves the slot without value.
+        const HRESULT hr = coerce(&stored);
+        if (FAILED(hr))
+            stored.Clear();
+        return hr;
+    }
     _variant_t coerced;
-    const HRESULT hr = CimValue::Coerce(property->type, value, &coerced);
+    const HRESULT hr = coerce(&coerced);
     if (FAILED(hr))
         return hr;
-    m_values[WbemName::Upper(property->name)] = coerced;
+    stored = std::move(coerced);
     return WBEM_S_NO_ERROR;
 }
 
@@ -568,9 +620,10 @@ HRESULT WbemClassObject::Delete(LPCWSTR name)
             return WBEM_E_NOT_FOUND;
         if (!IsClass())
         {
-            const std::wstring key = WbemName::Upper(property->name);
-            m_values.erase(key);
-            m_propertyQualifiers.erase(key);
+            if (property->slot < m_values.size())
+                m_values[property->slot].Clear();
+            if (property->slot < m_propertyQualifiers.size())
+                m_propertyQualifiers[property->slot] = nullptr;
             return WBEM_S_RESET_TO_DEFAULT;
         }
         if (property->inherited)
@@ -582,6 +635,7 @@ HRESULT WbemClassObject::Delete(LPCWSTR name)
             return WBEM_S_RESET_TO_DEFAULT;
         }
         std::erase_if(m_properties, [property](const PropertyDef& p) { return &p == property; });
+        IndexPositions();
         return WBEM_S_NO_ERROR;
     });
 }
@@ -654,7 +708,7 @@ HRESULT WbemClassObject::GetNames(LPCWSTR qualifierName, LONG flags, VARIANT* qu
             hr = FilterByQualifier(qualifierName, flags & kConditionMask, qualifierValue, &selected);
         if (FAILED(hr))
             return hr;
-        return NamesToArray(selected, names);
+        return WbemNameCursor::NamesToArray(selected, names);
     });
 }
 
@@ -713,17 +767,13 @@ HRESULT WbemClassObject::EndEnumeration()
     return WBEM_S_NO_ERROR;
 }
 
-ComPtr<WbemQualifierSet> WbemClassObject::InstanceView(
-    std::map<std::wstring, ComPtr<WbemQualifierSet>>& views, const std::wstring& key,
-    const ComPtr<WbemQualifierSet>& source)
+ComPtr<WbemQualifierSet> WbemClassObject::InstanceView(ComPtr<WbemQualifierSet>& view,
+                                                       const ComPtr<WbemQualifierSet>& source)
 {
-    auto found = views.find(key);
     // A view over a property or method the class has since redefined starts again.
-    if (found != views.end() && found->second->Source() == source)
-        return found->second;
-    ComPtr<WbemQualifierSet> view =
-        WbemQualifierSet::CreateView(source, WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE);
-    views[key] = view;
+    if (view != nullptr && view->Source() == source)
+        return view;
+    view = WbemQualifierSet::CreateView(source, WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE);
     return view;
 }
 
@@ -738,9 +788,10 @@ HRESULT WbemClassObject::GetPropertyQualifierSet(LPCWSTR property, IWbemQualifie
         const PropertyDef* found = FindProperty(property);
         if (found == nullptr)
             return WBEM_E_NOT_FOUND;
+        if (!IsClass() && found->slot >= m_propertyQualifiers.size())
+            m_propertyQualifiers.resize(m_class->m_index->positions.size());
         ComPtr<WbemQualifierSet> set =
-            IsClass() ? found->qualifiers
-                      : InstanceView(m_propertyQualifiers, WbemName::Upper(found->name), found->qualifiers);
+            IsClass() ? found->qualifiers : InstanceView(m_propertyQualifiers[found->slot], found->qualifiers);
         *qualifiers = set.Detach();
         return WBEM_S_NO_ERROR;
     });
@@ -756,6 +807,7 @@ ComPtr<WbemClassObject> WbemClassObject::CopyObject() const
     {
         PropertyDef duplicate;
         duplicate.name = property.name;
+        duplicate.slot = property.slot;
         duplicate.type = property.type;
         duplicate.value = DeepCopied(property.value);
         duplicate.origin = property.origin;
@@ -771,14 +823,18 @@ ComPtr<WbemClassObject> WbemClassObject::CopyObject() const
         duplicate.qualifiers = method.qualifiers->Copy();
         copy->m_methods.push_back(std::move(duplicate));
     }
+    copy->m_index = m_index;
     copy->m_class = m_class;
-    for (const auto& [key, value] : m_values)
-        copy->m_values[key] = DeepCopied(value);
-    for (const auto& [key, view] : m_propertyQualifiers)
-        copy->m_propertyQualifiers[key] = view->Copy();
+    copy->m_values.reserve(m_values.size());
+    for (const auto& value : m_values)
+        copy->m_values.push_back(DeepCopied(value));
+    copy->m_propertyQualifiers.reserve(m_propertyQualifiers.size());
+    for (const auto& view : m_propertyQualifiers)
+        copy->m_propertyQualifiers.push_back(view == nullptr ? nullptr : view->Copy());
     for (const auto& [key, view] : m_methodQualifiers)
         copy->m_methodQualifiers[key] = view->Copy();
-    copy->m_qualifiers = m_qualifiers->Copy();
+    // An instance whose view was never asked for makes its own when it is.
+    copy->m_qualifiers = m_qualifiers == nullptr ? nullptr : m_qualifiers->Copy();
     copy->m_server = m_server;
     copy->m_namespace = m_namespace;
     return copy;
@@ -803,16 +859,24 @@ HRESULT WbemClassObject::GetObjectText(LONG flags, BSTR* objectText)
     return WbemCall::Run([&]() { return GiveText(WbemObjectText::Format(*this, flags), objectText); });
 }
 
-HRESULT WbemClassObject::SpawnDerivedClass(LONG, IWbemClassObject** newClass)
+HRESULT WbemClassObject::Spawn(IWbemClassObject** spawned, const std::function<ComPtr<WbemClassObject>()>& make) const
 {
-    if (newClass == nullptr)
+    if (spawned == nullptr)
         return WBEM_E_INVALID_PARAMETER;
-    *newClass = nullptr;
+    *spawned = nullptr;
     if (!IsClass())
         return WBEM_E_INVALID_OPERATION;
     if (m_className.empty())
         return WBEM_E_INCOMPLETE_CLASS;
     return WbemCall::Run([&]() -> HRESULT {
+        *spawned = make().Detach();
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+HRESULT WbemClassObject::SpawnDerivedClass(LONG, IWbemClassObject** newClass)
+{
+    return Spawn(newClass, [this] {
         ComPtr<WbemClassObject> derived = MakeComObject<WbemClassObject>();
         derived->m_superclassName = m_className;
         derived->m_derivation.push_back(m_className);
@@ -821,6 +885,7 @@ HRESULT WbemClassObject::SpawnDerivedClass(LONG, IWbemClassObject** newClass)
         {
             PropertyDef inherited;
             inherited.name = property.name;
+            inherited.slot = property.slot;
             inherited.type = property.type;
             inherited.value = DeepCopied(property.value);
             inherited.parentDefault = DeepCopied(property.value);
@@ -837,28 +902,20 @@ HRESULT WbemClassObject::SpawnDerivedClass(LONG, IWbemClassObject** newClass)
             inherited.qualifiers = method.qualifiers->CopyForDerivedClass();
             derived->m_methods.push_back(std::move(inherited));
         }
+        // The derived class finds its inherited properties where this class does; it shares the
+        // index until it changes its own properties.
+        derived->m_index = m_index;
         derived->m_qualifiers = m_qualifiers->CopyForDerivedClass();
-        *newClass = derived.Detach();
-        return WBEM_S_NO_ERROR;
+        return derived;
     });
 }
 
 HRESULT WbemClassObject::SpawnInstance(LONG, IWbemClassObject** newInstance)
 {
-    if (newInstance == nullptr)
-        return WBEM_E_INVALID_PARAMETER;
-    *newInstance = nullptr;
-    if (!IsClass())
-        return WBEM_E_INVALID_OPERATION;
-    if (m_className.empty())
-        return WBEM_E_INCOMPLETE_CLASS;
-    return WbemCall::Run([&]() -> HRESULT {
+    return Spawn(newInstance, [this] {
         ComPtr<WbemClassObject> instance = MakeComObject<WbemClassObject>();
         instance->m_class = ComPtr<WbemClassObject>(this);
-        instance->m_qualifiers =
-            WbemQualifierSet::CreateView(m_qualifiers, WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE);
-        *newInstance = instance.Detach();
-        return WBEM_S_NO_ERROR;
+        return instance;
     });
 }
 
@@ -892,7 +949,7 @@ bool WbemClassObject::SameAs(const WbemClassObject& other, LONG flags) const
         if (compareQualifiers && !QualifiersEqual(property.qualifiers.Get(), match->qualifiers.Get(), flags))
             return false;
     }
-    if (compareQualifiers && !QualifiersEqual(m_qualifiers.Get(), other.m_qualifiers.Get(), flags))
+    if (compareQualifiers && !QualifiersEqual(Qualifiers().Get(), other.Qualifiers().Get(), flags))
         return false;
     if (!IsClass())
         return true;
@@ -1089,8 +1146,7 @@ HRESULT WbemClassObject::GetMethodQualifierSet(LPCWSTR method, IWbemQualifierSet
         if (found == nullptr)
             return WBEM_E_NOT_FOUND;
         ComPtr<WbemQualifierSet> set =
-            IsClass() ? found->qualifiers
-                      : InstanceView(m_methodQualifiers, WbemName::Upper(found->name), found->qualifiers);
+            IsClass() ? found->qualifiers : InstanceView(m_methodQualifiers[WbemName::Upper(found->name)], found->qualifiers);
         *qualifiers = set.Detach();
         return WBEM_S_NO_ERROR;
     });
@@ -1123,7 +1179,7 @@ bool WbemClassObject::Reaches(const WbemClassObject* target) const
         if (reachesThrough(property.value))
             return true;
     }
-    for (const auto& [key, value] : m_values)
+    for (const auto& value : m_values)
     {
         if (reachesThrough(value))
             return true;

@@ -16,11 +16,15 @@
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
 #include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/WbemName.h"
 #include "platform/wmi/WbemQualifierSet.h"
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class WbemClassObject final : public RefCounted<WbemClassObject, IWbemClassObject>
@@ -67,11 +71,16 @@ public:
     std::vector<PropertyInfo> Properties() const;
     // The methods in declaration order (an instance shows its class's).
     std::vector<MethodInfo> Methods() const;
-    // The class or instance qualifier set (never null).
-    const ComPtr<WbemQualifierSet>& Qualifiers() const { return m_qualifiers; }
+    // The class or instance qualifier set (never null). Throws std::bad_alloc on short memory.
+    const ComPtr<WbemQualifierSet>& Qualifiers() const;
     // Sets what __SERVER and __NAMESPACE answer (and so __PATH); the repository calls it when
     // it stores or hands out an object.
     void SetLocation(const std::wstring& server, const std::wstring& ns);
+
+    // Put for a caller that gives its value up: as Put, but a text that already has the
+    // property's form is taken over rather than copied. *value is VT_EMPTY or unchanged
+    // afterwards; the caller clears it as after Put.
+    HRESULT PutTaking(LPCWSTR name, VARIANT* value, CIMTYPE type);
 
     HRESULT QueryInterface(REFIID iid, void** object) override;
     HRESULT GetQualifierSet(IWbemQualifierSet** qualifiers) override;
@@ -110,6 +119,8 @@ private:
     struct PropertyDef
     {
         std::wstring name;
+        // The property's place in the class's PropertyIndex and in an instance's values.
+        std::size_t slot = 0;
         CIMTYPE type = CIM_EMPTY;
         _variant_t value;
         // Empty for a property this class defines (it follows a later rename of the class).
@@ -129,6 +140,31 @@ private:
         ComPtr<WbemClassObject> outSignature;
         ComPtr<WbemQualifierSet> qualifiers;
     };
+    // Where each property name of a class is found. A name keeps its slot for the life of the
+    // index, also once its property is deleted, so a name defined again finds the values its
+    // instances kept under it. Shared by copies of a class until one of them changes its
+    // properties (copied then); read through the class by its instances.
+    struct PropertyIndex
+    {
+        static constexpr std::size_t kNoPosition = static_cast<std::size_t>(-1);
+        struct NameHash
+        {
+            using is_transparent = void;
+            std::size_t operator()(std::wstring_view name) const { return WbemName::Hash(name); }
+        };
+        struct NameEqual
+        {
+            using is_transparent = void;
+            bool operator()(std::wstring_view left, std::wstring_view right) const
+            {
+                return WbemName::Equal(left, right);
+            }
+        };
+        // Name (as first defined) to slot.
+        std::unordered_map<std::wstring, std::size_t, NameHash, NameEqual> slots;
+        // Slot to position in m_properties; kNoPosition for a deleted property.
+        std::vector<std::size_t> positions;
+    };
     struct Cursor
     {
         bool active = false;
@@ -137,6 +173,12 @@ private:
     };
 
     const WbemClassObject& Definition() const { return IsClass() ? *this : *m_class; }
+    // The index of a class, made unique to this class first (and created when missing).
+    PropertyIndex& MutableIndex();
+    // Rebuilds the index's positions after a property was removed.
+    void IndexPositions();
+    // The instance's own value of the property; null when it has none.
+    const VARIANT* InstanceValue(const PropertyDef& property) const;
     const PropertyDef* FindProperty(std::wstring_view name) const;
     PropertyDef* FindProperty(std::wstring_view name);
     const MethodDef* FindMethod(std::wstring_view name) const;
@@ -145,16 +187,20 @@ private:
     HRESULT GetSystemProperty(std::wstring_view name, VARIANT* value, CIMTYPE* type) const;
     bool RelativePath(std::wstring* path) const;
     HRESULT PutClassProperty(std::wstring_view name, const VARIANT* value, CIMTYPE type);
-    HRESULT PutInstanceProperty(std::wstring_view name, const VARIANT* value, CIMTYPE type);
+    HRESULT PutInstanceProperty(std::wstring_view name, VARIANT* value, CIMTYPE type, bool taking);
+    HRESULT PutProperty(LPCWSTR name, VARIANT* value, CIMTYPE type, bool taking);
     HRESULT PutSystemProperty(std::wstring_view name, const VARIANT* value, CIMTYPE type);
     HRESULT SelectNames(LONG flags, std::vector<std::wstring>* names) const;
     HRESULT FilterByQualifier(LPCWSTR qualifierName, LONG condition, const VARIANT* qualifierValue,
                               std::vector<std::wstring>* names);
-    ComPtr<WbemQualifierSet> InstanceView(std::map<std::wstring, ComPtr<WbemQualifierSet>>& views,
-                                          const std::wstring& key,
-                                          const ComPtr<WbemQualifierSet>& source);
+    static ComPtr<WbemQualifierSet> InstanceView(ComPtr<WbemQualifierSet>& view,
+                                                 const ComPtr<WbemQualifierSet>& source);
     bool Reaches(const WbemClassObject* target) const;
     ComPtr<WbemClassObject> CopyObject() const;
+    // The skeleton of SpawnDerivedClass and SpawnInstance: hands out in *spawned what `make`
+    // builds. WBEM_E_INVALID_PARAMETER for a null spawned; WBEM_E_INVALID_OPERATION on an
+    // instance; WBEM_E_INCOMPLETE_CLASS for an unnamed class.
+    HRESULT Spawn(IWbemClassObject** spawned, const std::function<ComPtr<WbemClassObject>()>& make) const;
     bool SameAs(const WbemClassObject& other, LONG flags) const;
 
     // Class data (a class definition; an instance reads its class's).
@@ -163,15 +209,18 @@ private:
     // Ancestors, nearest first.
     std::vector<std::wstring> m_derivation;
     std::vector<PropertyDef> m_properties;
+    // Null while the class has never had a property.
+    std::shared_ptr<PropertyIndex> m_index;
     std::vector<MethodDef> m_methods;
-    // Instance data: the class (null for a class), the values put on the instance by
-    // upper-cased name, and the qualifier views handed out for its properties and methods.
+    // Instance data: the class (null for a class), the values put on the instance by slot
+    // (VT_EMPTY where none was put: a value put is never VT_EMPTY), the qualifier views handed
+    // out for its properties by slot and for its methods by upper-cased name.
     ComPtr<WbemClassObject> m_class;
-    std::map<std::wstring, _variant_t> m_values;
-    std::map<std::wstring, ComPtr<WbemQualifierSet>> m_propertyQualifiers;
+    std::vector<_variant_t> m_values;
+    std::vector<ComPtr<WbemQualifierSet>> m_propertyQualifiers;
     std::map<std::wstring, ComPtr<WbemQualifierSet>> m_methodQualifiers;
-    // Both kinds.
-    ComPtr<WbemQualifierSet> m_qualifiers;
+    // Both kinds. An instance makes its view of the class's qualifiers when first asked.
+    mutable ComPtr<WbemQualifierSet> m_qualifiers;
     std::wstring m_server;
     std::wstring m_namespace;
     Cursor m_propertyCursor;

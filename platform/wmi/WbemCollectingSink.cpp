@@ -3,31 +3,15 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemCall.h"
 
-#include <algorithm>
-
 ComPtr<WbemCollectingSink> WbemCollectingSink::Create()
 {
     return MakeComObject<WbemCollectingSink>();
 }
 
-HRESULT WbemCollectingSink::QueryInterface(REFIID iid, void** object)
-{
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemObjectSink::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemObjectSink*>(this);
-    AddRef();
-    return S_OK;
-}
-
 HRESULT WbemCollectingSink::Indicate(LONG count, IWbemClassObject** objects)
 {
-    if (count < 0 || (count > 0 && objects == nullptr))
-        return WBEM_E_INVALID_PARAMETER;
-    if (count > 0 && std::any_of(objects, objects + count, [](IWbemClassObject* one) { return one == nullptr; }))
-        return WBEM_E_INVALID_PARAMETER;
+    if (const HRESULT checked = CheckObjects(count, objects); FAILED(checked))
+        return checked;
     return WbemCall::Run([&]() -> HRESULT {
         const std::lock_guard<std::mutex> guard(m_lock);
         if (m_complete)

@@ -11,6 +11,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemObjectSink.h"
+#include "platform/wmi/WbemObjectSinkBase.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -19,7 +20,7 @@
 #include <string>
 #include <vector>
 
-class WbemCollectingSink final : public RefCounted<WbemCollectingSink, IWbemObjectSink>
+class WbemCollectingSink final : public WbemObjectSinkBase<WbemCollectingSink>
 {
 public:
     static ComPtr<WbemCollectingSink> Create();
@@ -27,7 +28,6 @@ public:
     // Use Create; public only for MakeComObject.
     WbemCollectingSink() = default;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
     // Keeps a reference to each object. WBEM_S_NO_ERROR; WBEM_E_INVALID_PARAMETER (nothing
     // kept) for a negative count, a null array or a null object; WBEM_E_INVALID_OPERATION
     // (nothing kept) once the final status has arrived.

@@ -1,6 +1,5 @@
 #include "platform/wmi/WbemContext.h"
 
-#include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemCall.h"
 #include "platform/wmi/WbemName.h"
@@ -16,6 +15,15 @@ std::vector<std::pair<std::wstring, _variant_t>>::iterator WbemContext::Find(LPC
 {
     return std::find_if(m_values.begin(), m_values.end(),
                         [name](const auto& entry) { return WbemName::Equal(entry.first, name); });
+}
+
+std::vector<std::wstring> WbemContext::Names() const
+{
+    std::vector<std::wstring> names;
+    names.reserve(m_values.size());
+    for (const auto& entry : m_values)
+        names.push_back(entry.first);
+    return names;
 }
 
 HRESULT WbemContext::QueryInterface(REFIID iid, void** object)
@@ -48,72 +56,38 @@ HRESULT WbemContext::GetNames(LONG, SAFEARRAY** names)
     if (names == nullptr)
         return WBEM_E_INVALID_PARAMETER;
     *names = nullptr;
-    SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(m_values.size()));
-    if (array == nullptr)
-        return WBEM_E_OUT_OF_MEMORY;
-    for (LONG i = 0; i < static_cast<LONG>(m_values.size()); ++i)
-    {
-        BSTR name = SysAllocString(m_values[static_cast<std::size_t>(i)].first.c_str());
-        const HRESULT hr = name == nullptr ? E_OUTOFMEMORY : SafeArrayPutElement(array, &i, name);
-        SysFreeString(name);
-        if (FAILED(hr))
-        {
-            SafeArrayDestroy(array);
-            return WBEM_E_OUT_OF_MEMORY;
-        }
-    }
-    *names = array;
-    return WBEM_S_NO_ERROR;
+    return WbemCall::Run([&]() { return WbemNameCursor::NamesToArray(Names(), names); });
 }
 
 HRESULT WbemContext::BeginEnumeration(LONG)
 {
     return WbemCall::Run([&]() -> HRESULT {
-        std::vector<std::wstring> names;
-        for (const auto& entry : m_values)
-            names.push_back(entry.first);
-        m_enumNames = std::move(names);
-        m_enumPosition = 0;
-        m_enumerating = true;
+        m_cursor.Begin(Names());
         return WBEM_S_NO_ERROR;
     });
 }
 
 HRESULT WbemContext::Next(LONG, BSTR* name, VARIANT* value)
 {
-    if (!m_enumerating)
-        return WBEM_E_UNEXPECTED;
-    return WbemCall::Run([&]() -> HRESULT {
-        while (m_enumPosition < m_enumNames.size())
-        {
-            const std::wstring& current = m_enumNames[m_enumPosition++];
-            const auto entry = Find(current.c_str());
-            // A value deleted since BeginEnumeration is passed over.
-            if (entry == m_values.end())
-                continue;
-            _variant_t copy(entry->second);
-            if (name != nullptr)
-            {
-                *name = SysAllocString(current.c_str());
-                if (*name == nullptr)
-                    return WBEM_E_OUT_OF_MEMORY;
-            }
-            if (value != nullptr)
-            {
-                VariantInit(value);
-                *value = copy.Detach();
-            }
-            return WBEM_S_NO_ERROR;
-        }
-        return WBEM_S_NO_MORE_DATA;
+    _variant_t copy;
+    const HRESULT hr = m_cursor.Next(name, [&](const std::wstring& current) {
+        const auto entry = Find(current.c_str());
+        if (entry == m_values.end())
+            return false;
+        copy = entry->second;
+        return true;
     });
+    if (hr == WBEM_S_NO_ERROR && value != nullptr)
+    {
+        VariantInit(value);
+        *value = copy.Detach();
+    }
+    return hr;
 }
 
 HRESULT WbemContext::EndEnumeration()
 {
-    m_enumerating = false;
-    m_enumNames.clear();
-    m_enumPosition = 0;
+    m_cursor.End();
     return WBEM_S_NO_ERROR;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
 #include "platform/wmi/IWbemContext.h"
+#include "platform/wmi/WbemNameCursor.h"
 
 #include <string>
 #include <utility>
@@ -46,9 +47,9 @@ private:
     ~WbemContext() = default;
 
     std::vector<std::pair<std::wstring, _variant_t>>::iterator Find(LPCWSTR name);
+    // The names in the order they were first set.
+    std::vector<std::wstring> Names() const;
 
     std::vector<std::pair<std::wstring, _variant_t>> m_values;
-    bool m_enumerating = false;
-    std::vector<std::wstring> m_enumNames;
-    std::size_t m_enumPosition = 0;
+    WbemNameCursor m_cursor;
 };

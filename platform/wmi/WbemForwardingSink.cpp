@@ -4,8 +4,6 @@
 #include "platform/wmi/WbemCall.h"
 #include "platform/wmi/WbemClassObject.h"
 
-#include <algorithm>
-
 ComPtr<WbemForwardingSink> WbemForwardingSink::Create(IWbemObjectSink* target, std::wstring server, std::wstring ns)
 {
     return MakeComObject<WbemForwardingSink>(target, std::move(server), std::move(ns));
@@ -16,24 +14,10 @@ WbemForwardingSink::WbemForwardingSink(IWbemObjectSink* target, std::wstring ser
 {
 }
 
-HRESULT WbemForwardingSink::QueryInterface(REFIID iid, void** object)
-{
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemObjectSink::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemObjectSink*>(this);
-    AddRef();
-    return S_OK;
-}
-
 HRESULT WbemForwardingSink::Indicate(LONG count, IWbemClassObject** objects)
 {
-    if (count < 0 || (count > 0 && objects == nullptr))
-        return WBEM_E_INVALID_PARAMETER;
-    if (count > 0 && std::any_of(objects, objects + count, [](IWbemClassObject* one) { return one == nullptr; }))
-        return WBEM_E_INVALID_PARAMETER;
+    if (const HRESULT checked = CheckObjects(count, objects); FAILED(checked))
+        return checked;
     return WbemCall::Run([&]() -> HRESULT {
         const std::lock_guard<std::mutex> guard(m_lock);
         if (!m_target)

@@ -14,11 +14,12 @@
 #include "platform/com/Unknown.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemObjectSink.h"
+#include "platform/wmi/WbemObjectSinkBase.h"
 
 #include <mutex>
 #include <string>
 
-class WbemForwardingSink final : public RefCounted<WbemForwardingSink, IWbemObjectSink>
+class WbemForwardingSink final : public WbemObjectSinkBase<WbemForwardingSink>
 {
 public:
     // A sink reporting to `target` (not null) for a request of namespace `ns` on `server`.
@@ -27,7 +28,6 @@ public:
     // Use Create; public only for MakeComObject.
     WbemForwardingSink(IWbemObjectSink* target, std::wstring server, std::wstring ns);
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
     // Passes the objects on and answers the target's HRESULT. WBEM_E_INVALID_PARAMETER for a
     // negative count, a null array or a null object; WBEM_E_INVALID_OPERATION after the
     // final status (nothing passed on).

@@ -1,20 +1,22 @@
 #include "platform/wmi/WbemName.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cwctype>
 
-namespace
-{
-wchar_t UpperChar(wchar_t c)
+wchar_t WbemName::UpperNonAscii(wchar_t c)
 {
     return static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
 }
-} // namespace
 
 bool WbemName::Equal(std::wstring_view left, std::wstring_view right)
 {
-    return left.size() == right.size() &&
-           std::equal(left.begin(), left.end(), right.begin(),
+    if (left.size() != right.size())
+        return false;
+    // Callers mostly spell a name as it was defined.
+    if (left == right)
+        return true;
+    return std::equal(left.begin(), left.end(), right.begin(),
                       [](wchar_t a, wchar_t b) { return UpperChar(a) == UpperChar(b); });
 }
 
@@ -30,6 +32,18 @@ std::wstring WbemName::Upper(std::wstring_view name)
     std::wstring result(name);
     std::transform(result.begin(), result.end(), result.begin(), UpperChar);
     return result;
+}
+
+std::size_t WbemName::Hash(std::wstring_view name)
+{
+    // FNV-1a over the upper-cased characters.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const wchar_t c : name)
+    {
+        hash ^= static_cast<std::uint32_t>(UpperChar(c));
+        hash *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(hash);
 }
 
 bool WbemName::IsSystemName(std::wstring_view name)

@@ -73,26 +73,6 @@ HRESULT NormaliseValue(const VARIANT& value, _variant_t& result)
         return WBEM_E_INVALID_QUALIFIER_TYPE;
     }
 }
-
-HRESULT NamesToArray(const std::vector<WbemQualifierSet::Entry>& entries, SAFEARRAY** names)
-{
-    SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(entries.size()));
-    if (array == nullptr)
-        return WBEM_E_OUT_OF_MEMORY;
-    for (LONG i = 0; i < static_cast<LONG>(entries.size()); ++i)
-    {
-        BSTR name = SysAllocString(entries[static_cast<std::size_t>(i)].name.c_str());
-        const HRESULT hr = name == nullptr ? E_OUTOFMEMORY : SafeArrayPutElement(array, &i, name);
-        SysFreeString(name);
-        if (FAILED(hr))
-        {
-            SafeArrayDestroy(array);
-            return WBEM_E_OUT_OF_MEMORY;
-        }
-    }
-    *names = array;
-    return WBEM_S_NO_ERROR;
-}
 } // namespace
 
 ComPtr<WbemQualifierSet> WbemQualifierSet::Create()
@@ -177,6 +157,14 @@ std::vector<WbemQualifierSet::Entry> WbemQualifierSet::Select(LONG flags) const
         std::erase_if(result, [wantPropagated](const Entry& e) { return e.propagated != wantPropagated; });
     }
     return result;
+}
+
+std::vector<std::wstring> WbemQualifierSet::SelectNames(LONG flags) const
+{
+    std::vector<std::wstring> names;
+    for (auto& entry : Select(flags))
+        names.push_back(std::move(entry.name));
+    return names;
 }
 
 bool WbemQualifierSet::IsTrue(std::wstring_view name) const
@@ -274,7 +262,7 @@ HRESULT WbemQualifierSet::GetNames(LONG flags, SAFEARRAY** names)
     if (names == nullptr || !ValidSelection(flags))
         return WBEM_E_INVALID_PARAMETER;
     *names = nullptr;
-    return WbemCall::Run([&]() { return NamesToArray(Select(flags), names); });
+    return WbemCall::Run([&]() { return WbemNameCursor::NamesToArray(SelectNames(flags), names); });
 }
 
 HRESULT WbemQualifierSet::BeginEnumeration(LONG flags)
@@ -282,55 +270,29 @@ HRESULT WbemQualifierSet::BeginEnumeration(LONG flags)
     if (!ValidSelection(flags))
         return WBEM_E_INVALID_PARAMETER;
     return WbemCall::Run([&]() -> HRESULT {
-        std::vector<std::wstring> names;
-        for (const auto& entry : Select(flags))
-            names.push_back(entry.name);
-        m_enumNames = std::move(names);
-        m_enumPosition = 0;
-        m_enumerating = true;
+        m_cursor.Begin(SelectNames(flags));
         return WBEM_S_NO_ERROR;
     });
 }
 
 HRESULT WbemQualifierSet::Next(LONG, BSTR* name, VARIANT* value, LONG* flavor)
 {
-    if (!m_enumerating)
-        return WBEM_E_UNEXPECTED;
-    return WbemCall::Run([&]() -> HRESULT {
-        while (m_enumPosition < m_enumNames.size())
-        {
-            const std::wstring& current = m_enumNames[m_enumPosition++];
-            VARIANT copy;
-            VariantInit(&copy);
-            LONG currentFlavor = 0;
-            // A qualifier deleted since BeginEnumeration is passed over.
-            if (Get(current.c_str(), 0, &copy, &currentFlavor) != WBEM_S_NO_ERROR)
-                continue;
-            if (name != nullptr)
-            {
-                *name = SysAllocString(current.c_str());
-                if (*name == nullptr)
-                {
-                    VariantClear(&copy);
-                    return WBEM_E_OUT_OF_MEMORY;
-                }
-            }
-            if (value != nullptr)
-                *value = copy;
-            else
-                VariantClear(&copy);
-            if (flavor != nullptr)
-                *flavor = currentFlavor;
-            return WBEM_S_NO_ERROR;
-        }
-        return WBEM_S_NO_MORE_DATA;
+    _variant_t copy;
+    LONG currentFlavor = 0;
+    const HRESULT hr = m_cursor.Next(name, [&](const std::wstring& current) {
+        return Get(current.c_str(), 0, copy.GetAddress(), &currentFlavor) == WBEM_S_NO_ERROR;
     });
+    if (hr != WBEM_S_NO_ERROR)
+        return hr;
+    if (value != nullptr)
+        *value = copy.Detach();
+    if (flavor != nullptr)
+        *flavor = currentFlavor;
+    return hr;
 }
 
 HRESULT WbemQualifierSet::EndEnumeration()
 {
-    m_enumerating = false;
-    m_enumNames.clear();
-    m_enumPosition = 0;
+    m_cursor.End();
     return WBEM_S_NO_ERROR;
 }

@@ -13,6 +13,7 @@
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
 #include "platform/wmi/IWbemQualifierSet.h"
+#include "platform/wmi/WbemNameCursor.h"
 
 #include <string>
 #include <string_view>
@@ -71,6 +72,8 @@ private:
 
     std::vector<Entry> Propagated() const;
     std::vector<Entry> Select(LONG flags) const;
+    // The names of the qualifiers Select shows.
+    std::vector<std::wstring> SelectNames(LONG flags) const;
 
     // Set at construction (views) or when copied for a derived class.
     ComPtr<WbemQualifierSet> m_source;
@@ -79,7 +82,5 @@ private:
     // Changed by Put and Delete.
     std::vector<Entry> m_local;
     // Enumeration state: the names taken at BeginEnumeration.
-    bool m_enumerating = false;
-    std::vector<std::wstring> m_enumNames;
-    std::size_t m_enumPosition = 0;
+    WbemNameCursor m_cursor;
 };

@@ -46,6 +46,21 @@ void Clear(T** out)
     if (out != nullptr)
         *out = nullptr;
 }
+
+// Hands out what a synchronous call gives back: a call result carrying `result`, `object` and
+// `text` in *callResult and `object` in *out, each when asked for. `result`;
+// WBEM_E_OUT_OF_MEMORY when the call result cannot be made.
+HRESULT GiveBack(HRESULT result, ComPtr<IWbemClassObject> object, const std::wstring& text, IWbemClassObject** out,
+                 IWbemCallResult** callResult)
+{
+    return WbemCall::Run([&]() -> HRESULT {
+        if (callResult != nullptr)
+            *callResult = WbemCallResult::Create(result, object.Get(), text).Detach();
+        if (out != nullptr)
+            *out = object.Detach();
+        return result;
+    });
+}
 } // namespace
 
 ComPtr<WbemServiceNamespace> WbemServiceNamespace::Create(std::shared_ptr<WbemRepository> repository)
@@ -193,6 +208,18 @@ WbemServiceNamespace::Outcome WbemServiceNamespace::Collect(const Request& reque
         outcome = Outcome{hr, {}, {}};
     }
     return outcome;
+}
+
+HRESULT WbemServiceNamespace::Enumerate(const Request& request, IEnumWbemClassObject** enumerator)
+{
+    *enumerator = nullptr;
+    Outcome outcome = Collect(request);
+    if (FAILED(outcome.result))
+        return outcome.result;
+    return WbemCall::Run([&]() -> HRESULT {
+        *enumerator = WbemEnumerator::Create(std::move(outcome.objects)).Detach();
+        return outcome.result;
+    });
 }
 
 HRESULT WbemServiceNamespace::ParsePath(std::wstring_view path, std::wstring* className, bool* instance) const
@@ -373,25 +400,6 @@ void WbemServiceNamespace::ExecMethodRequest(BSTR path, BSTR method, LONG flags,
     });
 }
 
-HRESULT WbemServiceNamespace::OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices** workingNamespace,
-                                            IWbemCallResult** result)
-{
-    Clear(workingNamespace);
-    Clear(result);
-    return WBEM_E_NOT_SUPPORTED;
-}
-
-HRESULT WbemServiceNamespace::CancelAsyncCall(IWbemObjectSink*)
-{
-    return WBEM_E_NOT_SUPPORTED;
-}
-
-HRESULT WbemServiceNamespace::QueryObjectSink(LONG, IWbemObjectSink** responseHandler)
-{
-    Clear(responseHandler);
-    return WBEM_E_NOT_SUPPORTED;
-}
-
 HRESULT WbemServiceNamespace::GetObject(const BSTR objectPath, LONG flags, IWbemContext* context,
                                         IWbemClassObject** object, IWbemCallResult** callResult)
 {
@@ -408,13 +416,7 @@ HRESULT WbemServiceNamespace::GetObject(const BSTR objectPath, LONG flags, IWbem
         else
             found = outcome.objects.front();
     }
-    return WbemCall::Run([&]() -> HRESULT {
-        if (callResult != nullptr)
-            *callResult = WbemCallResult::Create(outcome.result, found.Get(), std::wstring()).Detach();
-        if (object != nullptr)
-            *object = found.Detach();
-        return outcome.result;
-    });
+    return GiveBack(outcome.result, std::move(found), std::wstring(), object, callResult);
 }
 
 HRESULT WbemServiceNamespace::GetObjectAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
@@ -427,42 +429,13 @@ HRESULT WbemServiceNamespace::GetObjectAsync(const BSTR objectPath, LONG flags, 
     });
 }
 
-HRESULT WbemServiceNamespace::PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult** callResult)
-{
-    Clear(callResult);
-    return WBEM_E_NOT_SUPPORTED;
-}
-
-HRESULT WbemServiceNamespace::PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*)
-{
-    return WBEM_E_NOT_SUPPORTED;
-}
-
-HRESULT WbemServiceNamespace::DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult** callResult)
-{
-    Clear(callResult);
-    return WBEM_E_NOT_SUPPORTED;
-}
-
-HRESULT WbemServiceNamespace::DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
-{
-    return WBEM_E_NOT_SUPPORTED;
-}
-
 HRESULT WbemServiceNamespace::CreateClassEnum(const BSTR superclass, LONG flags, IWbemContext*,
                                               IEnumWbemClassObject** enumerator)
 {
     if (enumerator == nullptr)
         return WBEM_E_INVALID_PARAMETER;
-    *enumerator = nullptr;
-    Outcome outcome = Collect(
-        [&](WbemForwardingSink& reply) { ClassEnumRequest(WbemName::View(superclass), flags, reply); });
-    if (FAILED(outcome.result))
-        return outcome.result;
-    return WbemCall::Run([&]() -> HRESULT {
-        *enumerator = WbemEnumerator::Create(std::move(outcome.objects)).Detach();
-        return outcome.result;
-    });
+    return Enumerate(
+        [&](WbemForwardingSink& reply) { ClassEnumRequest(WbemName::View(superclass), flags, reply); }, enumerator);
 }
 
 HRESULT WbemServiceNamespace::CreateClassEnumAsync(const BSTR superclass, LONG flags, IWbemContext*,
@@ -482,11 +455,7 @@ HRESULT WbemServiceNamespace::PutInstance(IWbemClassObject* instance, LONG flags
         return WBEM_E_INVALID_PARAMETER;
     const Outcome outcome =
         Collect([&](WbemForwardingSink& reply) { PutInstanceRequest(instance, flags, context, reply); });
-    return WbemCall::Run([&]() -> HRESULT {
-        if (callResult != nullptr)
-            *callResult = WbemCallResult::Create(outcome.result, nullptr, outcome.resultText).Detach();
-        return outcome.result;
-    });
+    return GiveBack(outcome.result, nullptr, outcome.resultText, nullptr, callResult);
 }
 
 HRESULT WbemServiceNamespace::PutInstanceAsync(IWbemClassObject* instance, LONG flags, IWbemContext* context,
@@ -506,11 +475,7 @@ HRESULT WbemServiceNamespace::DeleteInstance(const BSTR objectPath, LONG flags, 
         return WBEM_E_INVALID_PARAMETER;
     const Outcome outcome =
         Collect([&](WbemForwardingSink& reply) { DeleteInstanceRequest(objectPath, flags, context, reply); });
-    return WbemCall::Run([&]() -> HRESULT {
-        if (callResult != nullptr)
-            *callResult = WbemCallResult::Create(outcome.result, nullptr, std::wstring()).Detach();
-        return outcome.result;
-    });
+    return GiveBack(outcome.result, nullptr, std::wstring(), nullptr, callResult);
 }
 
 HRESULT WbemServiceNamespace::DeleteInstanceAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
@@ -525,20 +490,11 @@ HRESULT WbemServiceNamespace::DeleteInstanceAsync(const BSTR objectPath, LONG fl
 HRESULT WbemServiceNamespace::CreateInstanceEnum(const BSTR filter, LONG flags, IWbemContext* context,
                                                  IEnumWbemClassObject** enumerator)
 {
+    Clear(enumerator);
     if (enumerator == nullptr || filter == nullptr)
-    {
-        Clear(enumerator);
         return WBEM_E_INVALID_PARAMETER;
-    }
-    *enumerator = nullptr;
-    Outcome outcome =
-        Collect([&](WbemForwardingSink& reply) { InstanceEnumRequest(filter, flags, context, reply); });
-    if (FAILED(outcome.result))
-        return outcome.result;
-    return WbemCall::Run([&]() -> HRESULT {
-        *enumerator = WbemEnumerator::Create(std::move(outcome.objects)).Detach();
-        return outcome.result;
-    });
+    return Enumerate([&](WbemForwardingSink& reply) { InstanceEnumRequest(filter, flags, context, reply); },
+                     enumerator);
 }
 
 HRESULT WbemServiceNamespace::CreateInstanceEnumAsync(const BSTR filter, LONG flags, IWbemContext* context,
@@ -553,20 +509,11 @@ HRESULT WbemServiceNamespace::CreateInstanceEnumAsync(const BSTR filter, LONG fl
 HRESULT WbemServiceNamespace::ExecQuery(const BSTR queryLanguage, const BSTR query, LONG flags,
                                         IWbemContext* context, IEnumWbemClassObject** enumerator)
 {
+    Clear(enumerator);
     if (enumerator == nullptr || queryLanguage == nullptr || query == nullptr)
-    {
-        Clear(enumerator);
         return WBEM_E_INVALID_PARAMETER;
-    }
-    *enumerator = nullptr;
-    Outcome outcome =
-        Collect([&](WbemForwardingSink& reply) { QueryRequest(queryLanguage, query, flags, context, reply); });
-    if (FAILED(outcome.result))
-        return outcome.result;
-    return WbemCall::Run([&]() -> HRESULT {
-        *enumerator = WbemEnumerator::Create(std::move(outcome.objects)).Detach();
-        return outcome.result;
-    });
+    return Enumerate(
+        [&](WbemForwardingSink& reply) { QueryRequest(queryLanguage, query, flags, context, reply); }, enumerator);
 }
 
 HRESULT WbemServiceNamespace::ExecQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags,
@@ -576,19 +523,6 @@ HRESULT WbemServiceNamespace::ExecQueryAsync(const BSTR queryLanguage, const BST
         return WBEM_E_INVALID_PARAMETER;
     return Answer(responseHandler,
                   [&](WbemForwardingSink& reply) { QueryRequest(queryLanguage, query, flags, context, reply); });
-}
-
-HRESULT WbemServiceNamespace::ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                    IEnumWbemClassObject** enumerator)
-{
-    Clear(enumerator);
-    return WBEM_E_NOT_SUPPORTED;
-}
-
-HRESULT WbemServiceNamespace::ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                         IWbemObjectSink*)
-{
-    return WBEM_E_NOT_SUPPORTED;
 }
 
 HRESULT WbemServiceNamespace::ExecMethod(const BSTR objectPath, const BSTR methodName, LONG flags,
@@ -605,13 +539,7 @@ HRESULT WbemServiceNamespace::ExecMethod(const BSTR objectPath, const BSTR metho
     ComPtr<IWbemClassObject> out;
     if (SUCCEEDED(outcome.result) && !outcome.objects.empty())
         out = outcome.objects.front();
-    return WbemCall::Run([&]() -> HRESULT {
-        if (callResult != nullptr)
-            *callResult = WbemCallResult::Create(outcome.result, out.Get(), std::wstring()).Detach();
-        if (outParams != nullptr)
-            *outParams = out.Detach();
-        return outcome.result;
-    });
+    return GiveBack(outcome.result, std::move(out), std::wstring(), outParams, callResult);
 }
 
 HRESULT WbemServiceNamespace::ExecMethodAsync(const BSTR objectPath, const BSTR methodName, LONG flags,

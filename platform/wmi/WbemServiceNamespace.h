@@ -23,7 +23,7 @@
 // the objects and exactly one final status, with the provider's status object. A failed
 // synchronous call leaves the status object in WbemErrorInfo. OpenNamespace, CancelAsyncCall,
 // QueryObjectSink, the class-writing methods and the notification queries are not offered:
-// WBEM_E_NOT_SUPPORTED.
+// they clear their out-pointers and answer WBEM_E_NOT_SUPPORTED (WbemServicesBase).
 //
 // Owned through its reference count (atomic). A registered provider holds a reference to the
 // namespace and the namespace one to the provider: the owner calls ReleaseProviders before
@@ -35,6 +35,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemServices.h"
 #include "platform/wmi/WbemRepository.h"
+#include "platform/wmi/WbemServicesBase.h"
 
 #include <chrono>
 #include <functional>
@@ -47,7 +48,7 @@
 
 class WbemForwardingSink;
 
-class WbemServiceNamespace final : public RefCounted<WbemServiceNamespace, IWbemServices>
+class WbemServiceNamespace final : public RefCounted<WbemServiceNamespace, WbemServicesBase>
 {
 public:
     // How long a synchronous call or a provider's initialisation waits for its status.
@@ -79,24 +80,12 @@ public:
     void SetProviderTimeout(std::chrono::milliseconds timeout);
 
     HRESULT QueryInterface(REFIID iid, void** object) override;
-    HRESULT OpenNamespace(const BSTR ns, LONG flags, IWbemContext* context, IWbemServices** workingNamespace,
-                          IWbemCallResult** result) override;
-    HRESULT CancelAsyncCall(IWbemObjectSink* sink) override;
-    HRESULT QueryObjectSink(LONG flags, IWbemObjectSink** responseHandler) override;
     // An empty or null path gives a new empty class; a class path a copy of the class; a
     // keyed path the provider's instance (WBEM_E_NOT_FOUND when it sends none).
     HRESULT GetObject(const BSTR objectPath, LONG flags, IWbemContext* context, IWbemClassObject** object,
                       IWbemCallResult** callResult) override;
     HRESULT GetObjectAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
                            IWbemObjectSink* responseHandler) override;
-    HRESULT PutClass(IWbemClassObject* object, LONG flags, IWbemContext* context,
-                     IWbemCallResult** callResult) override;
-    HRESULT PutClassAsync(IWbemClassObject* object, LONG flags, IWbemContext* context,
-                          IWbemObjectSink* responseHandler) override;
-    HRESULT DeleteClass(const BSTR className, LONG flags, IWbemContext* context,
-                        IWbemCallResult** callResult) override;
-    HRESULT DeleteClassAsync(const BSTR className, LONG flags, IWbemContext* context,
-                             IWbemObjectSink* responseHandler) override;
     // Copies of the classes below the superclass (null or empty: the root); WBEM_FLAG_SHALLOW
     // gives direct subclasses only.
     HRESULT CreateClassEnum(const BSTR superclass, LONG flags, IWbemContext* context,
@@ -120,10 +109,6 @@ public:
                       IEnumWbemClassObject** enumerator) override;
     HRESULT ExecQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
                            IWbemObjectSink* responseHandler) override;
-    HRESULT ExecNotificationQuery(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
-                                  IEnumWbemClassObject** enumerator) override;
-    HRESULT ExecNotificationQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags,
-                                       IWbemContext* context, IWbemObjectSink* responseHandler) override;
     // *outParams receives the object the method indicated (null when it sent none).
     HRESULT ExecMethod(const BSTR objectPath, const BSTR methodName, LONG flags, IWbemContext* context,
                        IWbemClassObject* inParams, IWbemClassObject** outParams,
@@ -132,7 +117,7 @@ public:
                             IWbemClassObject* inParams, IWbemObjectSink* responseHandler) override;
 
 private:
-    friend class RefCounted<WbemServiceNamespace, IWbemServices>;
+    friend class RefCounted<WbemServiceNamespace, WbemServicesBase>;
     ~WbemServiceNamespace() = default;
 
     // Starts one request that reports to the sink; it ends the request itself or leaves the
@@ -153,6 +138,9 @@ private:
     // The synchronous skeleton: runs the request, waits for its final status and records the
     // status object of a failure in WbemErrorInfo.
     Outcome Collect(const Request& request);
+    // The synchronous skeleton of an enumeration: collects the request and hands its objects
+    // out in a new enumerator (*enumerator null on failure; enumerator not null).
+    HRESULT Enumerate(const Request& request, IEnumWbemClassObject** enumerator);
     // Starts the request inside a guard that ends it with WBEM_E_OUT_OF_MEMORY or
     // WBEM_E_PROVIDER_FAILURE when something is thrown.
     static void Start(const Request& request, WbemForwardingSink& reply);

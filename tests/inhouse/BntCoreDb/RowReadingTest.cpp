@@ -1,0 +1,174 @@
+// Reading rows: values read into reused storage and texts converted once per row stay those of
+// the current row through moves, requeries, edits and concurrent readers.
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "tests/inhouse/BntCoreDb/TestHome.h"
+
+namespace {
+
+using RowReading = TestHome;
+
+// Texts of differing lengths and kinds in one column, so each row overwrites the storage
+// the row before left: long, short, NULL, integer, real, bytes, non-ASCII and malformed UTF-8.
+void FillMixedColumn(CBntDatabase& db)
+{
+    db.ExecuteSQL(L"CREATE TABLE MIXED (ID INTEGER PRIMARY KEY, VALUE)");
+    db.ExecuteSQL(L"INSERT INTO MIXED VALUES (1, ?)", {L"a rather long text that needs its own storage"});
+    db.ExecuteSQL(L"INSERT INTO MIXED VALUES (2, ?)", {L"short"});
+    db.ExecuteSQL(L"INSERT INTO MIXED VALUES (3, NULL)");
+    db.ExecuteSQL(L"INSERT INTO MIXED VALUES (4, 42)");
+    db.ExecuteSQL(L"INSERT INTO MIXED VALUES (5, 2.5)");
+    db.ExecuteSQL(L"INSERT INTO MIXED VALUES (6, ?)", {CDBValue::FromBytes({1, 2, 3})});
+    db.ExecuteSQL(L"INSERT INTO MIXED VALUES (7, ?)", {L"T\u00fcr 12 \u2013 Eingang Nord \U0001F6AA"});
+    db.ExecuteSQL(L"INSERT INTO MIXED VALUES (8, ?)", {CDBValue::FromUtf8(std::string("ok \xC3 then \xFF end", 15))});
+    db.ExecuteSQL(L"INSERT INTO MIXED VALUES (9, ?)", {CDBValue::FromUtf8(std::string("nul\0inside", 10))});
+}
+
+CDynamicRecordset& OpenMixed(CDynamicRecordset& set)
+{
+    set.SetTable(L"MIXED");
+    set.AddColumnToSet(L"ID");
+    set.AddColumnToSet(L"VALUE");
+    set.AddOrderBy(L"ID");
+    set.OpenForwardOnly();
+    return set;
+}
+
+} // namespace
+
+TEST_F(RowReading, EachRowShowsItsOwnValuesInReusedStorage)
+{
+    FillMixedColumn(m_db);
+    CDynamicRecordset set(&m_db);
+    OpenMixed(set);
+    const std::vector<std::wstring> expected = {
+        L"a rather long text that needs its own storage",
+        L"short",
+        L"",
+        L"42",
+        L"2.5",
+        L"",
+        L"T\u00fcr 12 \u2013 Eingang Nord \U0001F6AA",
+        L"ok \uFFFD then \uFFFD end",
+        std::wstring(L"nul\0inside", 10),
+    };
+    std::vector<std::wstring> views;
+    std::vector<CString> texts;
+    std::vector<bool> nulls;
+    for (; !set.IsEOF(); set.MoveNext())
+    {
+        nulls.push_back(set.IsFieldNull(1));
+        if (set.GetValue(1).GetKind() == CDBValue::Kind::Blob)
+        {
+            EXPECT_EQ(set.GetBytes(1), (std::vector<BYTE>{1, 2, 3}));
+            views.emplace_back();
+            texts.emplace_back();
+            continue;
+        }
+        views.emplace_back(set.GetTextView(1));
+        // Asked twice in one row: the same text, the conversion kept.
+        EXPECT_EQ(std::wstring(set.GetTextView(1)), views.back());
+        texts.push_back(set.GetText(L"VALUE"));
+    }
+    EXPECT_EQ(views, expected);
+    ASSERT_EQ(texts.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(texts[i].GetWString(), expected[i]) << i;
+    EXPECT_EQ(nulls, (std::vector<bool>{false, false, true, false, false, false, false, false, false}));
+}
+
+TEST_F(RowReading, TextViewAgreesWithTheValueConversionsAndRefusesBytes)
+{
+    FillMixedColumn(m_db);
+    CDynamicRecordset set(&m_db);
+    OpenMixed(set);
+    for (; !set.IsEOF(); set.MoveNext())
+    {
+        const CDBValue value = set.GetValue(1);
+        if (value.GetKind() == CDBValue::Kind::Blob)
+        {
+            EXPECT_THROW(set.GetTextView(1), CDBException);
+            continue;
+        }
+        EXPECT_EQ(std::wstring(set.GetTextView(1)), value.AsText().GetWString());
+    }
+    EXPECT_THROW(set.GetTextView(1), CDBException) << "past the last row there is no text";
+}
+
+TEST_F(RowReading, TextViewFollowsRequeryEditAndUpdate)
+{
+    CDynamicRecordset set(&m_db);
+    set.SetTable(L"ACCESSPANE");
+    set.AddFilterLong(L"PANELID", 4, CMultiFilterRecordset::LessOrEqual);
+    set.AddOrderBy(L"PANELID");
+    set.Open();
+    const int name = 1;
+    ASSERT_EQ(set.GetColumnName(name), L"NAME");
+    EXPECT_EQ(set.GetTextView(name), L"Panel 01");
+    set.MoveNext();
+    EXPECT_EQ(set.GetTextView(name), L"Panel 02");
+
+    set.Edit();
+    EXPECT_EQ(set.GetTextView(name), L"Panel 02");
+    set.SetValue(L"NAME", L"Renamed 02");
+    EXPECT_EQ(set.GetTextView(name), L"Renamed 02") << "the row being edited shows its new value";
+    EXPECT_TRUE(set.Update());
+    EXPECT_EQ(set.GetTextView(name), L"Renamed 02");
+
+    set.ClearFilters();
+    set.AddFilterLong(L"PANELID", 3, CMultiFilterRecordset::GreaterOrEqual);
+    set.Requery();
+    EXPECT_EQ(set.GetTextView(name), L"Panel 03");
+    set.AddNew();
+    EXPECT_EQ(set.GetTextView(name), L"") << "a new row starts with every field NULL";
+    set.SetValue(L"NAME", L"Added");
+    EXPECT_EQ(set.GetTextView(name), L"Added");
+    EXPECT_TRUE(set.Update());
+    EXPECT_EQ(set.GetTextView(name), L"Panel 03") << "after AddNew the current row is shown again";
+    set.Delete();
+    EXPECT_THROW(set.GetTextView(name), CDBException);
+    set.Close();
+    EXPECT_THROW(set.GetTextView(name), CDBException);
+}
+
+TEST_F(RowReading, ReadersOnOneConnectionReadTheirOwnRowsAtOnce)
+{
+    // Every use of the connection holds its lock: readers on several threads share it safely.
+    constexpr int kThreads = 4;
+    constexpr int kPasses = 40;
+    std::vector<std::thread> threads;
+    std::vector<int> mismatches(kThreads, 0);
+    for (int t = 0; t < kThreads; ++t)
+    {
+        threads.emplace_back([this, t, &mismatches] {
+            for (int pass = 0; pass < kPasses; ++pass)
+            {
+                CDynamicRecordset set(&m_db);
+                set.SetTable(L"ACCESSPANE");
+                set.AddColumnToSet(L"PANELID");
+                set.AddColumnToSet(L"NAME");
+                set.AddOrderBy(L"PANELID");
+                set.OpenForwardOnly();
+                int expected = 1;
+                for (; !set.IsEOF(); set.MoveNext(), ++expected)
+                {
+                    wchar_t name[16];
+                    std::swprintf(name, 16, L"Panel %02d", expected);
+                    if (set.GetLong(0) != expected || set.GetTextView(1) != name)
+                        ++mismatches[static_cast<std::size_t>(t)];
+                }
+                if (expected != 13)
+                    ++mismatches[static_cast<std::size_t>(t)];
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches, std::vector<int>(kThreads, 0));
+}
