@@ -26,8 +26,8 @@ constexpr char kInstallation[] =
 
 TEST(BntRegistry, ReadsPresentValuesOfTheDefaultKey)
 {
-    ScopedProvixaHome home;
-    home.WriteRegistry(kInstallation);
+    support::TemporaryHome home;
+    home.WriteFile("registry.ini", kInstallation);
     ScopedEnvironmentVariable root("PROVIXA_TEST_ROOT", "/srv/ivarune");
     for (const wchar_t* subKey : {static_cast<const wchar_t*>(nullptr), L""}) {
         CBntRegistry registry(true, subKey);
@@ -45,8 +45,8 @@ TEST(BntRegistry, ReadsPresentValuesOfTheDefaultKey)
 
 TEST(BntRegistry, MissingKeysAndValuesLeaveOutputsAlone)
 {
-    ScopedProvixaHome home;
-    home.WriteRegistry(kInstallation);
+    support::TemporaryHome home;
+    home.WriteFile("registry.ini", kInstallation);
     CBntRegistry registry(true, CBntRegistry::kDefaultKey);
     CString text(L"unchanged");
     DWORD number = 77;
@@ -67,7 +67,7 @@ TEST(BntRegistry, MissingKeysAndValuesLeaveOutputsAlone)
 
 TEST(BntRegistry, NoRegistryFileAtAll)
 {
-    ScopedProvixaHome home;
+    support::TemporaryHome home;
     CBntRegistry registry(true, nullptr);
     EXPECT_FALSE(registry.IsOpen());
     EXPECT_TRUE(GetInstalledProductName().IsEmpty());
@@ -75,8 +75,8 @@ TEST(BntRegistry, NoRegistryFileAtAll)
 
 TEST(BntRegistry, OpenReplacesTheKeyAndFailureLeavesItClosed)
 {
-    ScopedProvixaHome home;
-    home.WriteRegistry(kInstallation);
+    support::TemporaryHome home;
+    home.WriteFile("registry.ini", kInstallation);
     CBntRegistry registry(true);
     EXPECT_FALSE(registry.IsOpen());
     DWORD number = 0;
@@ -94,8 +94,8 @@ TEST(BntRegistry, OpenReplacesTheKeyAndFailureLeavesItClosed)
 
 TEST(BntRegistry, WritesNeedAWritableKey)
 {
-    ScopedProvixaHome home;
-    home.WriteRegistry(kInstallation);
+    support::TemporaryHome home;
+    home.WriteFile("registry.ini", kInstallation);
     CBntRegistry reader(true, nullptr);
     EXPECT_FALSE(reader.SetDWORDValue(L"DefaultKeyLength", 40));
     EXPECT_FALSE(reader.SetStringValue(L"ProductVersion", L"7.0"));
@@ -120,8 +120,8 @@ TEST(BntRegistry, WritesNeedAWritableKey)
 
 TEST(BntRegistry, EnumeratesValuesAndSubKeys)
 {
-    ScopedProvixaHome home;
-    home.WriteRegistry(kInstallation);
+    support::TemporaryHome home;
+    home.WriteFile("registry.ini", kInstallation);
     CBntRegistry registry(true, nullptr);
     std::set<std::string> values;
     CString name;
@@ -140,8 +140,8 @@ TEST(BntRegistry, EnumeratesValuesAndSubKeys)
 
 TEST(BntRegistry, OverlongTextIsRefused)
 {
-    ScopedProvixaHome home;
-    home.WriteRegistry(std::string("[SOFTWARE\\Brontel\\Ivarune]\nHuge=sz:") + std::string(100000, 'x') + "\n");
+    support::TemporaryHome home;
+    home.WriteFile("registry.ini", std::string("[SOFTWARE\\Brontel\\Ivarune]\nHuge=sz:") + std::string(100000, 'x') + "\n");
     CBntRegistry registry(true, nullptr);
     CString text(L"kept");
     EXPECT_FALSE(registry.GetStringValue(L"Huge", text));
@@ -150,18 +150,18 @@ TEST(BntRegistry, OverlongTextIsRefused)
 
 TEST(RegAccess, InstalledProductNameOrEmpty)
 {
-    ScopedProvixaHome home;
-    home.WriteRegistry(kInstallation);
+    support::TemporaryHome home;
+    home.WriteFile("registry.ini", kInstallation);
     EXPECT_EQ(CString(L"Ivarune Access"), GetInstalledProductName());
-    home.WriteRegistry("[SOFTWARE\\Brontel\\Ivarune]\nProductVersion=sz:1\n");
+    home.WriteFile("registry.ini", "[SOFTWARE\\Brontel\\Ivarune]\nProductVersion=sz:1\n");
     EXPECT_TRUE(GetInstalledProductName().IsEmpty());
-    home.WriteRegistry("this is not a registry file\n");
+    home.WriteFile("registry.ini", "this is not a registry file\n");
     EXPECT_TRUE(GetInstalledProductName().IsEmpty());
 }
 
 TEST(RegAccess, PassPhraseIsCreatedOnceAndKept)
 {
-    ScopedProvixaHome home;
+    support::TemporaryHome home;
     CString first;
     ASSERT_TRUE(GetInstallationPassPhrase(L"TestPhrase", first));
     EXPECT_EQ(64, first.GetLength());
@@ -176,8 +176,8 @@ TEST(RegAccess, PassPhraseIsCreatedOnceAndKept)
 
 TEST(RegAccess, EmptyStoredPassPhraseIsRefusedNotReplaced)
 {
-    ScopedProvixaHome home;
-    home.WriteRegistry("[SOFTWARE\\Brontel\\Ivarune\\Crypto]\nTestPhrase=sz:\n");
+    support::TemporaryHome home;
+    home.WriteFile("registry.ini", "[SOFTWARE\\Brontel\\Ivarune\\Crypto]\nTestPhrase=sz:\n");
     CString phrase(L"kept");
     EXPECT_FALSE(GetInstallationPassPhrase(L"TestPhrase", phrase));
     EXPECT_EQ(CString(L"kept"), phrase);
@@ -186,7 +186,7 @@ TEST(RegAccess, EmptyStoredPassPhraseIsRefusedNotReplaced)
 
 TEST(RegAccess, ConcurrentFirstUseAgreesOnOnePhrase)
 {
-    ScopedProvixaHome home;
+    support::TemporaryHome home;
     std::vector<CString> phrases(8);
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < phrases.size(); ++i)

@@ -62,8 +62,8 @@ TEST(CryptoPin, StoredFormIsTwentyUtf16BytesUnderTheConfiguredKey)
 {
     const std::pair<DWORD, DWORD> settings[] = {{0, 128}, {128, 128}, {40, 40}, {56, 128}};
     for (const auto& [configured, used] : settings) {
-        ScopedProvixaHome home;
-        home.WriteRegistry(Registry(configured));
+        support::TemporaryHome home;
+        home.WriteFile("registry.ini", Registry(configured));
         Bytes cipher;
         ASSERT_TRUE(Crypto().EncryptPinString(L"0042", cipher));
         EXPECT_EQ(24u, cipher.size());
@@ -78,7 +78,7 @@ TEST(CryptoPin, StoredFormIsTwentyUtf16BytesUnderTheConfiguredKey)
 
 TEST(CryptoPin, RoundTripsTypicalPins)
 {
-    ScopedProvixaHome home;
+    support::TemporaryHome home;
     for (const wchar_t* pin : {L"", L"0", L"1234", L"000000", L"123456789", L"0123456789"}) {
         Crypto crypto;
         Bytes cipher;
@@ -91,7 +91,7 @@ TEST(CryptoPin, RoundTripsTypicalPins)
 
 TEST(CryptoPin, TooLongPinIsRefused)
 {
-    ScopedProvixaHome home;
+    support::TemporaryHome home;
     Bytes cipher{1, 2, 3};
     EXPECT_FALSE(Crypto().EncryptPinString(L"01234567890", cipher));
     EXPECT_TRUE(cipher.empty());
@@ -99,8 +99,8 @@ TEST(CryptoPin, TooLongPinIsRefused)
 
 TEST(CryptoPin, OnlyATwentyBytePlaintextUnderExactlyOneKeyIsAccepted)
 {
-    ScopedProvixaHome home;
-    home.WriteRegistry(Registry(0));
+    support::TemporaryHome home;
+    home.WriteFile("registry.ini", Registry(0));
     Crypto crypto;
     Bytes pin;
     ASSERT_TRUE(crypto.EncryptPinString(L"9876", pin));
@@ -125,11 +125,11 @@ TEST(CryptoPin, OnlyATwentyBytePlaintextUnderExactlyOneKeyIsAccepted)
 
 TEST(CryptoPin, PinsWrittenWithEitherKeyLengthStayReadable)
 {
-    ScopedProvixaHome home;
-    home.WriteRegistry(Registry(40));
+    support::TemporaryHome home;
+    home.WriteFile("registry.ini", Registry(40));
     Bytes old;
     ASSERT_TRUE(Crypto().EncryptPinString(L"4711", old));
-    home.WriteRegistry(Registry(128));
+    home.WriteFile("registry.ini", Registry(128));
     Bytes current;
     ASSERT_TRUE(Crypto().EncryptPinString(L"4711", current));
     EXPECT_NE(old, current);
@@ -142,8 +142,8 @@ TEST(CryptoPin, PinsWrittenWithEitherKeyLengthStayReadable)
 
 TEST(CryptoString, RoundTripsUnicodeTextAndRefusesForeignCipher)
 {
-    ScopedProvixaHome home;
-    home.WriteRegistry(Registry(0));
+    support::TemporaryHome home;
+    home.WriteFile("registry.ini", Registry(0));
     const CString text(L"Grüße \u20AC \U0001F600 line\none");
     Bytes cipher;
     ASSERT_TRUE(Crypto().EncryptString(text, cipher));
@@ -160,7 +160,7 @@ TEST(CryptoString, RoundTripsUnicodeTextAndRefusesForeignCipher)
     ASSERT_TRUE(Crypto().DecryptString(empty, back));
     EXPECT_TRUE(back.IsEmpty());
 
-    ScopedProvixaHome otherInstallation;
+    support::TemporaryHome otherInstallation;
     CString foreign(L"stale");
     EXPECT_FALSE(Crypto().DecryptString(cipher, foreign));
     EXPECT_TRUE(foreign.IsEmpty());
@@ -168,7 +168,7 @@ TEST(CryptoString, RoundTripsUnicodeTextAndRefusesForeignCipher)
 
 TEST(CryptoString, HostileCipherTextsFailCleanly)
 {
-    ScopedProvixaHome home;
+    support::TemporaryHome home;
     const Bytes cases[] = {Bytes(), Bytes(1, 0), Bytes(7, 0xFF), Bytes(9, 0), Bytes(Crypto::kMaxBytes + 8, 0)};
     for (const Bytes& cipher : cases) {
         CString text(L"stale");
@@ -179,8 +179,8 @@ TEST(CryptoString, HostileCipherTextsFailCleanly)
 
 TEST(CryptoKeys, UnusablePassPhraseMakesEveryOperationFail)
 {
-    ScopedProvixaHome home;
-    home.WriteRegistry("[SOFTWARE\\Brontel\\Ivarune\\Crypto]\nFieldKeyPhrase=sz:\n");
+    support::TemporaryHome home;
+    home.WriteFile("registry.ini", "[SOFTWARE\\Brontel\\Ivarune\\Crypto]\nFieldKeyPhrase=sz:\n");
     Crypto crypto;
     Bytes cipher{1};
     EXPECT_FALSE(crypto.EncryptString(L"x", cipher));

@@ -23,9 +23,9 @@ constexpr char kExchangePhrase[] = "Zq7 recorder exchange phrase";
 const Bytes kRecorderKey = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE,
                             0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
 
-void WriteExchangePhrase(const ScopedProvixaHome& home, const char* phrase)
+void WriteExchangePhrase(const support::TemporaryHome& home, const char* phrase)
 {
-    home.WriteRegistry(std::string("[SOFTWARE\\Brontel\\Ivarune\\Crypto]\nKeyExchangePhrase=sz:") + phrase + "\n");
+    home.WriteFile("registry.ini", std::string("[SOFTWARE\\Brontel\\Ivarune\\Crypto]\nKeyExchangePhrase=sz:") + phrase + "\n");
 }
 
 // The recorder's side: its key wrapped with the exchange key derived from `phrase`.
@@ -117,7 +117,7 @@ private:
 
 TEST(TwCryptEngine, EncryptsUtf8WithTheImportedKeyAsBase64Lines)
 {
-    ScopedProvixaHome home;
+    support::TemporaryHome home;
     WriteExchangePhrase(home, kExchangePhrase);
     const Bytes blob = MakeKeyBlob(kExchangePhrase, kRecorderKey);
     TwCryptEngine engine;
@@ -148,7 +148,7 @@ TEST(TwCryptEngine, EncryptsUtf8WithTheImportedKeyAsBase64Lines)
 
 TEST(TwCryptEngine, ShortTextIsOneLine)
 {
-    ScopedProvixaHome home;
+    support::TemporaryHome home;
     WriteExchangePhrase(home, kExchangePhrase);
     const Bytes blob = MakeKeyBlob(kExchangePhrase, kRecorderKey);
     TwCryptEngine engine;
@@ -162,7 +162,7 @@ TEST(TwCryptEngine, ShortTextIsOneLine)
 
 TEST(TwCryptEngine, RefusesCallsWithoutAUsableKey)
 {
-    ScopedProvixaHome home;
+    support::TemporaryHome home;
     WriteExchangePhrase(home, kExchangePhrase);
     TwCryptEngine engine;
     const BstrHolder text(L"secret document");
@@ -193,7 +193,7 @@ TEST(TwCryptEngine, RefusesCallsWithoutAUsableKey)
 
 TEST(TwCryptEngine, UninitializeDropsTheKeyAndTheEngineCanStartAgain)
 {
-    ScopedProvixaHome home;
+    support::TemporaryHome home;
     WriteExchangePhrase(home, kExchangePhrase);
     const Bytes blob = MakeKeyBlob(kExchangePhrase, kRecorderKey);
     TwCryptEngine engine;
@@ -209,7 +209,7 @@ TEST(TwCryptEngine, UninitializeDropsTheKeyAndTheEngineCanStartAgain)
 
 TEST(TwCryptEngine, TraceLogNeverHoldsKeyMaterial)
 {
-    ScopedProvixaHome home;
+    support::TemporaryHome home;
     WriteExchangePhrase(home, kExchangePhrase);
     const Bytes blob = MakeKeyBlob(kExchangePhrase, kRecorderKey);
     const Bytes foreign = MakeKeyBlob("another phrase", kRecorderKey);
@@ -233,7 +233,7 @@ TEST(TwCryptEngine, TraceLogNeverHoldsKeyMaterial)
 
 TEST(BntVideoLog, OneWholeLinePerCallFromManyThreads)
 {
-    ScopedProvixaHome home;
+    support::TemporaryHome home;
     std::vector<std::thread> threads;
     for (int t = 0; t < 8; ++t)
         threads.emplace_back([t] {
@@ -252,10 +252,10 @@ TEST(BntVideoLog, OneWholeLinePerCallFromManyThreads)
 
 TEST(BntVideoLog, UnwritableHomeIsSkippedSilently)
 {
-    ScopedProvixaHome home;
-    std::filesystem::create_directory(home.Folder() / "bntVideo.log");
+    support::TemporaryHome home;
+    std::filesystem::create_directory(home.Path() / "bntVideo.log");
     BntVideoLog::Write(L"nowhere to go");
-    EXPECT_TRUE(std::filesystem::is_directory(home.Folder() / "bntVideo.log"));
+    EXPECT_TRUE(std::filesystem::is_directory(home.Path() / "bntVideo.log"));
 }
 
 TEST(BytesToHexString, UpperCaseDigitsInByteOrder)

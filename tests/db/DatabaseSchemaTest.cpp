@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/InstallationDatabase.h"
 
 namespace
 {
@@ -27,25 +27,6 @@ struct StatementFinalizer
 
 using Database = std::unique_ptr<sqlite3, SqliteCloser>;
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
-
-std::string ReadSourceFile(const std::string& relativePath)
-{
-    const char* root = std::getenv("PROVIXA_SOURCE_DIR");
-    if (root == nullptr)
-    {
-        ADD_FAILURE() << "PROVIXA_SOURCE_DIR is not set";
-        return {};
-    }
-    std::ifstream in(std::string(root) + "/" + relativePath, std::ios::binary);
-    if (!in)
-    {
-        ADD_FAILURE() << "cannot open " << relativePath;
-        return {};
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 Database OpenMemoryDatabase()
 {
@@ -130,8 +111,8 @@ protected:
     {
         m_db = OpenMemoryDatabase();
         ASSERT_TRUE(m_db);
-        ASSERT_EQ(Execute(m_db.get(), ReadSourceFile("db/schema.sql")), "");
-        ASSERT_EQ(Execute(m_db.get(), ReadSourceFile("db/demo.sql")), "");
+        ASSERT_EQ(Execute(m_db.get(), support::InstallationDatabase::SourceText("db/schema.sql")), "");
+        ASSERT_EQ(Execute(m_db.get(), support::InstallationDatabase::SourceText("db/demo.sql")), "");
     }
 
     Database m_db;
@@ -140,7 +121,7 @@ protected:
 TEST(DatabaseScripts, SchemaLoadsTwiceOnlyIntoFreshDatabases)
 {
     Database db = OpenMemoryDatabase();
-    const std::string schema = ReadSourceFile("db/schema.sql");
+    const std::string schema = support::InstallationDatabase::SourceText("db/schema.sql");
     ASSERT_FALSE(schema.empty());
     EXPECT_EQ(Execute(db.get(), schema), "");
     // A second run must fail rather than silently merge into an existing installation.

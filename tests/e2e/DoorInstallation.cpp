@@ -1,13 +1,14 @@
 #include "tests/e2e/DoorInstallation.h"
 
 #include "provider/CWmipApp.h"
+#include "tests/support/TemporaryHome.h"
 #include "tools/provixa/ProvixaInstallation.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cstdlib>
 #include <memory>
+#include <optional>
 
 namespace e2e
 {
@@ -37,9 +38,9 @@ INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VA
     (13, 13, 1, 'S-1-5-21-1004336348-1177238915-682003330-2003');
 )";
 
-std::filesystem::path& HomeFolder()
+std::optional<support::TemporaryHome>& Temporary()
 {
-    static std::filesystem::path home;
+    static std::optional<support::TemporaryHome> home;
     return home;
 }
 
@@ -64,20 +65,17 @@ const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvir
 
 std::filesystem::path DoorInstallation::Home()
 {
-    return HomeFolder();
+    return Temporary() ? Temporary()->Path() : std::filesystem::path();
 }
 
 std::filesystem::path DoorInstallation::DatabaseFile()
 {
-    return HomeFolder() / "provixa.db";
+    return Home() / "provixa.db";
 }
 
 void DoorInstallation::Create()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "provixa-e2e-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    HomeFolder() = pattern;
-    setenv("PROVIXA_HOME", pattern.c_str(), 1);
+    Temporary().emplace();
 
     std::string report;
     ASSERT_TRUE(ProvixaInstallation::Create(&report)) << report;
@@ -101,8 +99,7 @@ void DoorInstallation::Create()
 void DoorInstallation::Remove()
 {
     theApp.ExitInstance();
-    std::error_code ignored;
-    std::filesystem::remove_all(HomeFolder(), ignored);
+    Temporary().reset();
 }
 
 Table DoorInstallation::Rows(const std::string& sql, const std::vector<std::string>& parameters)

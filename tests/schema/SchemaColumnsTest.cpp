@@ -1,10 +1,7 @@
 // Every table and column that a declaration names exists in the installation's database schema.
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include <sqlite3.h>
@@ -12,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/schema/SchemaWalk.h"
+#include "tests/support/InstallationDatabase.h"
 
 using schema_test::Narrow;
 using schema_test::OfKind;
@@ -22,18 +20,6 @@ struct SqliteCloser {
     void operator()(sqlite3* db) const { sqlite3_close(db); }
 };
 using SqlitePtr = std::unique_ptr<sqlite3, SqliteCloser>;
-
-std::string ReadSchemaScript()
-{
-    const char* root = std::getenv("PROVIXA_SOURCE_DIR");
-    if (root == nullptr) {
-        return {};
-    }
-    std::ifstream file(std::string(root) + "/db/schema.sql");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 std::string Upper(std::string text)
 {
@@ -68,7 +54,7 @@ std::map<std::string, std::set<std::string>> LoadColumns(sqlite3* db)
 
 TEST(SchemaColumns, NamesOnlyTablesAndColumnsOfTheInstallationDatabase)
 {
-    const std::string script = ReadSchemaScript();
+    const std::string script = support::InstallationDatabase::SourceText("db/schema.sql");
     ASSERT_FALSE(script.empty()) << "db/schema.sql not found below PROVIXA_SOURCE_DIR";
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);

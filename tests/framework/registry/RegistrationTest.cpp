@@ -10,7 +10,7 @@
 #include "platform/com/CimTypes.h"
 #include "schema/PropertyValueMap.h"
 #include "tests/framework/registry/RegistryTestSupport.h"
-#include "tests/inhouse/BntUtility/TempHome.h"
+#include "tests/support/TemporaryHome.h"
 
 using registry_test::HasPropertyQualifier;
 using registry_test::PropertyQualifier;
@@ -186,7 +186,7 @@ TEST(RegisterReferenceProperty, DefinesAReferenceWithItsCimtypeQualifierAndNoCol
 
 TEST(RegisterPropertyAttribute, StoresBooleansTextsAndLosesAttributesOfUndefinedProperties)
 {
-    TempHome home;
+    support::TemporaryHome home;
     Registry().RegisterClass(L"Test_Attributes", MapperFactory());
     Registry().RegisterProperty(L"Test_Attributes", L"Count", CIM_SINT32, L"T", L"COUNT", 0, 0);
     Registry().RegisterPropertyAttribute(L"Test_Attributes", L"Count", L"not_null", 1);
@@ -204,7 +204,7 @@ TEST(RegisterPropertyAttribute, StoresBooleansTextsAndLosesAttributesOfUndefined
     EXPECT_EQ(type.GetDefaultValue(L"Missing"), CString());
 
     bool logged = false;
-    for (const std::string& line : TempHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log")) {
+    for (const std::string& line : support::TemporaryHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log")) {
         logged = logged || line.find("CWMITypeInfo::GetPropertyQualifierSet failed for Missing.") != std::string::npos;
     }
     EXPECT_TRUE(logged);

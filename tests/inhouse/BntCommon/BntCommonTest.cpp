@@ -44,7 +44,7 @@ TEST(CBntApp, FailedLoginLogsOutAndIsWrittenToTheLog)
     EXPECT_FALSE(app.LoginAsSA(L"sqlite:/nonexistent-folder/none.db"));
     EXPECT_FALSE(app.IsLoggedIn());
     EXPECT_EQ(app.GetDatabase(), nullptr);
-    const auto lines = TempHome::ReadLines(logFile);
+    const auto lines = support::TemporaryHome::ReadLines(logFile);
     ASSERT_GE(lines.size(), 2u);
     EXPECT_NE(lines.front().find("Unable to open the database."), std::string::npos);
     EXPECT_NE(lines.back().find("The application could not log in to the database."), std::string::npos);

@@ -49,7 +49,7 @@ TEST(CBntIDGenerator, FailuresAnswerZero)
 
     db.Exec("DROP TABLE NEXTID");
     EXPECT_EQ(CBntIDGenerator(&user).GetNextID(4, -1), 0);
-    const auto log = TempHome::ReadLines(db.Home().Path() / "Logs" / "Fluxmere.log");
+    const auto log = support::TemporaryHome::ReadLines(db.Home().Path() / "Logs" / "Fluxmere.log");
     ASSERT_FALSE(log.empty());
     EXPECT_NE(log.back().find("Unable to draw an identifier of type 4."), std::string::npos);
 }

@@ -5,23 +5,7 @@
 
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
-
-namespace {
-
-CString StateOf(const auto& action)
-{
-    try
-    {
-        action();
-    }
-    catch (const CDBException& e)
-    {
-        return e.GetState();
-    }
-    return L"none";
-}
-
-} // namespace
+#include "tests/inhouse/BntCoreDb/ExceptionState.h"
 
 TEST(DBValue, IntegersConvertOnlyWhenWholeAndInRange)
 {

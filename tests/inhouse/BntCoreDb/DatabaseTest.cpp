@@ -9,24 +9,12 @@
 #include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntCoreDb/CRowCountSet.h"
+#include "tests/inhouse/BntCoreDb/ExceptionState.h"
 #include "tests/inhouse/BntCoreDb/TestHome.h"
 
 namespace {
 
 using Database = TestHome;
-
-CString StateOf(const auto& action)
-{
-    try
-    {
-        action();
-    }
-    catch (const CDBException& e)
-    {
-        return e.GetState();
-    }
-    return L"none";
-}
 
 LONG CountRows(CBntDatabase& db, const wchar_t* table)
 {

@@ -6,24 +6,12 @@
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntCoreDb/CRowCountSet.h"
 #include "inhouse/BntCoreDb/CSQLStatement.h"
+#include "tests/inhouse/BntCoreDb/ExceptionState.h"
 #include "tests/inhouse/BntCoreDb/TestHome.h"
 
 namespace {
 
 using Recordset = TestHome;
-
-CString StateOf(const auto& action)
-{
-    try
-    {
-        action();
-    }
-    catch (const CDBException& e)
-    {
-        return e.GetState();
-    }
-    return L"none";
-}
 
 std::vector<LONG> ReadLongs(CMultiFilterRecordset& set, const wchar_t* column)
 {

@@ -5,23 +5,7 @@
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CSQLStatement.h"
 #include "inhouse/BntCoreDb/CSqlText.h"
-
-namespace {
-
-CString StateOf(const auto& action)
-{
-    try
-    {
-        action();
-    }
-    catch (const CDBException& e)
-    {
-        return e.GetState();
-    }
-    return L"none";
-}
-
-} // namespace
+#include "tests/inhouse/BntCoreDb/ExceptionState.h"
 
 TEST(SqlIdentifier, AcceptsPlainAndQualifiedNamesOnly)
 {

@@ -4,26 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <string>
+#include <optional>
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "tests/support/TemporaryHome.h"
 
 class TestHome : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "bntcoredb-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_home = pattern;
-        const char* previous = std::getenv("PROVIXA_HOME");
-        m_hadHome = previous != nullptr;
-        if (m_hadHome)
-            m_previousHome = previous;
-        setenv("PROVIXA_HOME", m_home.c_str(), 1);
+        m_temporary.emplace();
+        m_home = m_temporary->Path();
         m_db.Open(L"sqlite:test.db");
         CreateTables(m_db);
     }
@@ -31,12 +25,7 @@ protected:
     void TearDown() override
     {
         m_db.Close();
-        if (m_hadHome)
-            setenv("PROVIXA_HOME", m_previousHome.c_str(), 1);
-        else
-            unsetenv("PROVIXA_HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(m_home, ignored);
+        m_temporary.reset();
     }
 
     static void CreateTables(CBntDatabase& db)
@@ -76,6 +65,5 @@ protected:
     std::filesystem::path m_home;
 
 private:
-    bool m_hadHome = false;
-    std::string m_previousHome;
+    std::optional<support::TemporaryHome> m_temporary;
 };

@@ -221,7 +221,7 @@ TEST(CAcsUserAudit, FailedWriteAnswersFalseAndIsLogged)
     alice.GetExceptionHandler().EnableFileLogging(CString(logFile.c_str()));
     db.Exec("DROP TABLE USER_TRANSACTION_LOG");
     EXPECT_FALSE(alice.LogTransToDB(4, 1, L"lost"));
-    const auto lines = TempHome::ReadLines(logFile);
+    const auto lines = support::TemporaryHome::ReadLines(logFile);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("Unable to write the audit record."), std::string::npos);
 

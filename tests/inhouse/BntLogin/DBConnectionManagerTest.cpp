@@ -60,7 +60,7 @@ TEST(DBConnectionManager, ExhaustedPoolWaitsForTheTimeOutThenFails)
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(950));
     EXPECT_LT(waited, std::chrono::seconds(5));
-    const auto log = TempHome::ReadLines(db.Home().Path() / "Logs" / "Fluxmere.log");
+    const auto log = support::TemporaryHome::ReadLines(db.Home().Path() / "Logs" / "Fluxmere.log");
     ASSERT_FALSE(log.empty());
     EXPECT_NE(log.back().find("the wait for one timed out"), std::string::npos);
 

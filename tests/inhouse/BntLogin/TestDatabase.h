@@ -10,29 +10,21 @@
 
 #include <sqlite3.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "inhouse/BntLogin/CPasswordHash.h"
 #include "platform/mfc/CString.h"
-#include "tests/inhouse/BntUtility/TempHome.h"
+#include "tests/support/InstallationDatabase.h"
+#include "tests/support/TemporaryHome.h"
 
 class TestDatabase {
 public:
     TestDatabase()
     {
         m_path = (m_home.Path() / "provixa.db").string();
-        const char* source = std::getenv("PROVIXA_SOURCE_DIR");
-        const std::string root = source != nullptr ? source : ".";
-        std::ifstream in(root + "/db/schema.sql");
-        EXPECT_TRUE(in.good()) << "db/schema.sql not found under " << root;
-        std::stringstream schema;
-        schema << in.rdbuf();
-        Exec(schema.str());
+        support::InstallationDatabase::CreateSchema(m_path);
         const std::string alice = CPasswordHash::Hash("Secret1!", CPasswordHash::kMinIterations);
         const std::string carol = CPasswordHash::Hash("Other2?", CPasswordHash::kMinIterations);
         Exec("INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (-1, 'All', 1), (5, 'North', 0), (6, 'South', 0),"
@@ -59,16 +51,7 @@ public:
     TestDatabase& operator=(const TestDatabase&) = delete;
 
     // Runs SQL text (several statements allowed) on the file; fails the test on an error.
-    void Exec(const std::string& sql) const
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(m_path.c_str(), &db), SQLITE_OK);
-        char* error = nullptr;
-        const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-        EXPECT_EQ(rc, SQLITE_OK) << (error != nullptr ? error : "");
-        sqlite3_free(error);
-        sqlite3_close(db);
-    }
+    void Exec(const std::string& sql) const { support::InstallationDatabase::Execute(m_path, sql); }
 
     // The first column of the first row of a query, as text ("" when there is no row).
     std::string Scalar(const std::string& sql) const
@@ -88,9 +71,9 @@ public:
     }
 
     CString DataSource() const { return CString(("sqlite:" + m_path).c_str()); }
-    const TempHome& Home() const { return m_home; }
+    const support::TemporaryHome& Home() const { return m_home; }
 
 private:
-    TempHome m_home;
+    support::TemporaryHome m_home;
     std::string m_path;
 };

@@ -11,7 +11,7 @@
 
 #include "inhouse/BntUtility/LogFileWriter.h"
 #include "inhouse/BntUtility/StringConversion.h"
-#include "tests/inhouse/BntUtility/TempHome.h"
+#include "tests/support/TemporaryHome.h"
 
 using brontel::utility::ConvertCStringToUtf8;
 using brontel::utility::CWMIDebugLog;
@@ -19,25 +19,25 @@ using brontel::utility::LogFileWriter;
 
 namespace {
 
-std::filesystem::path LogOf(const TempHome& home) { return home.Path() / "Logs" / "Fluxmere.log"; }
+std::filesystem::path LogOf(const support::TemporaryHome& home) { return home.Path() / "Logs" / "Fluxmere.log"; }
 
 }  // namespace
 
 TEST(CWMIDebugLogHome, LinesFollowTheHomeBackAndForth)
 {
-    TempHome first;
+    support::TemporaryHome first;
     CWMIDebugLog::LogInfo(L"src", 1, L"one");
     {
-        TempHome second;
+        support::TemporaryHome second;
         EXPECT_EQ(ConvertCStringToUtf8(CWMIDebugLog::GetLogFileName()), LogOf(second).string());
         CWMIDebugLog::LogInfo(L"src", 2, L"two");
-        const auto lines = TempHome::ReadLines(LogOf(second));
+        const auto lines = support::TemporaryHome::ReadLines(LogOf(second));
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_NE(lines[0].find("src(2): two"), std::string::npos);
     }
     CWMIDebugLog::LogError(L"src", 3, L"three", E_FAIL);
     EXPECT_EQ(ConvertCStringToUtf8(CWMIDebugLog::GetLogFolder()), (first.Path() / "Logs").string());
-    const auto lines = TempHome::ReadLines(LogOf(first));
+    const auto lines = support::TemporaryHome::ReadLines(LogOf(first));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[0].find("src(1): one"), std::string::npos);
     EXPECT_NE(lines[1].find("src(3): three (0x80004005)"), std::string::npos);
@@ -45,22 +45,22 @@ TEST(CWMIDebugLogHome, LinesFollowTheHomeBackAndForth)
 
 TEST(CWMIDebugLogHome, ARemovedHomeIsMadeAgainForTheNextLine)
 {
-    TempHome home;
+    support::TemporaryHome home;
     CWMIDebugLog::LogInfo(L"src", 1, L"before");
     std::error_code ignored;
     std::filesystem::remove_all(home.Path(), ignored);
     CWMIDebugLog::LogInfo(L"src", 2, L"after");
-    const auto lines = TempHome::ReadLines(LogOf(home));
+    const auto lines = support::TemporaryHome::ReadLines(LogOf(home));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("src(2): after"), std::string::npos);
 }
 
 TEST(CWMIDebugLogHome, PrefixMatchesTheCommonLinePrefixAndKeepsNonAsciiText)
 {
-    TempHome home;
+    support::TemporaryHome home;
     const std::string common = LogFileWriter::LinePrefix() + " INFO ";
     CWMIDebugLog::LogInfo(L"wp\u00dcbersicht", 7, L"T\u00fcr \u2013 ok", L"d\u00e9tail \U0001F6AA");
-    const auto lines = TempHome::ReadLines(LogOf(home));
+    const auto lines = support::TemporaryHome::ReadLines(LogOf(home));
     ASSERT_EQ(lines.size(), 1u);
     const std::regex shape(R"(^(\d{4}-\d{2}-\d{2} \d{2}:\d{2}):\d{2}\.\d{3} (\[\d+\]) INFO )");
     std::smatch ours;

@@ -10,7 +10,7 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/registry/Registry.h"
-#include "tests/inhouse/BntUtility/TempHome.h"
+#include "tests/support/TemporaryHome.h"
 
 using brontel::utility::ConvertCStringToUtf8;
 using brontel::utility::CWMIDebugLog;
@@ -20,7 +20,7 @@ namespace {
 
 const std::regex kPrefix(R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} \[\d+\] )");
 
-std::filesystem::path DefaultLog(const TempHome& home) { return home.Path() / "Logs" / "Fluxmere.log"; }
+std::filesystem::path DefaultLog(const support::TemporaryHome& home) { return home.Path() / "Logs" / "Fluxmere.log"; }
 
 class TextException : public CException {
 public:
@@ -36,10 +36,10 @@ private:
 
 TEST(CWMIDebugLog, InformationLineCarriesTimeThreadSourceAndText)
 {
-    TempHome home;
+    support::TemporaryHome home;
     CWMIDebugLog::LogInfo(L"wpInstanceProvider", 120, L"GetObjectAsync(Bnt_Badge.ID=5)", nullptr, true);
     CWMIDebugLog::LogInfo(L"wpApp", 7, L"Retrieving", L"id 33", false);
-    const auto lines = TempHome::ReadLines(DefaultLog(home));
+    const auto lines = support::TemporaryHome::ReadLines(DefaultLog(home));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_TRUE(std::regex_search(lines[0], kPrefix)) << lines[0];
     EXPECT_NE(lines[0].find(" INFO wpInstanceProvider(120): GetObjectAsync(Bnt_Badge.ID=5)"), std::string::npos);
@@ -49,12 +49,12 @@ TEST(CWMIDebugLog, InformationLineCarriesTimeThreadSourceAndText)
 
 TEST(CWMIDebugLog, ErrorLineCarriesCodeAndBothExceptions)
 {
-    TempHome home;
+    support::TemporaryHome home;
     const TextException database(L"disk I/O error");
     const CWMIException wmi(L"wpBadgeMapper", 42, static_cast<HRESULT>(0x80041002u), L"Not there.");
     CWMIDebugLog::LogError(L"wpUserCache", 9, L"Error while getting user", static_cast<HRESULT>(0x80041001u), &database,
                            &wmi);
-    const auto lines = TempHome::ReadLines(DefaultLog(home));
+    const auto lines = support::TemporaryHome::ReadLines(DefaultLog(home));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(std::regex_search(lines[0], kPrefix));
     EXPECT_NE(lines[0].find(" ERROR wpUserCache(9): Error while getting user (0x80041001)"
@@ -66,19 +66,19 @@ TEST(CWMIDebugLog, ErrorLineCarriesCodeAndBothExceptions)
 
 TEST(CWMIDebugLog, LineBreaksInTextStayOnOneLine)
 {
-    TempHome home;
+    support::TemporaryHome home;
     CWMIDebugLog::LogInfo(L"src", 1, L"first\nsecond\r\nthird", L"x\ny", true);
-    const auto lines = TempHome::ReadLines(DefaultLog(home));
+    const auto lines = support::TemporaryHome::ReadLines(DefaultLog(home));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("first second  third | x y"), std::string::npos);
 }
 
 TEST(CWMIDebugLog, LogFileFollowsRegistryValueAndHome)
 {
-    TempHome home;
+    support::TemporaryHome home;
     EXPECT_EQ(ConvertCStringToUtf8(CWMIDebugLog::GetLogFileName()), DefaultLog(home).string());
 
-    TempHome configured;
+    support::TemporaryHome configured;
     const std::wstring folder = (configured.Path() / L"custom logs").wstring();
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Brontel\\Ivarune", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -91,12 +91,12 @@ TEST(CWMIDebugLog, LogFileFollowsRegistryValueAndHome)
     EXPECT_EQ(ConvertCStringToUtf8(CWMIDebugLog::GetLogFileName()),
               (configured.Path() / "custom logs" / "Fluxmere.log").string());
     CWMIDebugLog::LogInfo(L"src", 2, L"into the configured folder");
-    EXPECT_EQ(TempHome::ReadLines(configured.Path() / "custom logs" / "Fluxmere.log").size(), 1u);
+    EXPECT_EQ(support::TemporaryHome::ReadLines(configured.Path() / "custom logs" / "Fluxmere.log").size(), 1u);
 }
 
 TEST(CWMIDebugLog, ConcurrentCallsWriteWholeLines)
 {
-    TempHome home;
+    support::TemporaryHome home;
     constexpr int kThreads = 8;
     constexpr int kLinesEach = 150;
     std::vector<std::thread> threads;
@@ -115,7 +115,7 @@ TEST(CWMIDebugLog, ConcurrentCallsWriteWholeLines)
     for (auto& thread : threads) {
         thread.join();
     }
-    const auto lines = TempHome::ReadLines(DefaultLog(home));
+    const auto lines = support::TemporaryHome::ReadLines(DefaultLog(home));
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLinesEach));
     const std::regex whole(R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} \[\d+\] (INFO|ERROR) worker\((\d)\): thread (\d) line (\d+) end( \(0x80004005\))?$)");
     std::set<std::string> seen;
@@ -130,21 +130,21 @@ TEST(CWMIDebugLog, ConcurrentCallsWriteWholeLines)
 
 TEST(CLogger, WritesBesideTheProviderLogWithResultCode)
 {
-    TempHome home;
+    support::TemporaryHome home;
     const TextException failure(L"lock timeout");
     CLogger::LogError(L"BrontelError.log", CResult(0x20010001u), L"EventToAlarmLink", 126, &failure, false);
     CLogger::LogError(L"BrontelError.log", CResult(0x20010001u), L"EventToAlarmLink", 99, false);
-    const auto lines = TempHome::ReadLines(home.Path() / "Logs" / "BrontelError.log");
+    const auto lines = support::TemporaryHome::ReadLines(home.Path() / "Logs" / "BrontelError.log");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_TRUE(std::regex_search(lines[0], kPrefix));
     EXPECT_NE(lines[0].find(" ERROR EventToAlarmLink(126): result 0x20010001 | exception: lock timeout"),
               std::string::npos)
         << lines[0];
     EXPECT_NE(lines[1].find(" ERROR EventToAlarmLink(99): result 0x20010001"), std::string::npos);
-    EXPECT_TRUE(TempHome::ReadLines(DefaultLog(home)).empty());
+    EXPECT_TRUE(support::TemporaryHome::ReadLines(DefaultLog(home)).empty());
 
     CLogger::LogError(L"BrontelError.log", CResult(0x20010001u), L"EventToAlarmLink", 439, true);
-    EXPECT_EQ(TempHome::ReadLines(DefaultLog(home)).size(), 1u);
+    EXPECT_EQ(support::TemporaryHome::ReadLines(DefaultLog(home)).size(), 1u);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "inhouse/BntUtility/StringConversion.h"
-#include "tests/inhouse/BntUtility/TempHome.h"
+#include "tests/support/TemporaryHome.h"
 
 using brontel::utility::ConvertCStringToUtf8;
 using brontel::utility::CWMIException;
@@ -59,12 +59,12 @@ TEST(CWMIException, GetErrorMessageTruncatesAndTerminates)
 
 TEST(CWMIException, LoggingFormWritesOnlyWhenAsked)
 {
-    TempHome home;
+    support::TemporaryHome home;
     const CWMIException quiet(L"wpInstanceProvider", 3, E_ACCESSDENIED, L"The client does not have access to use Fluxmere.",
                               false);
-    EXPECT_TRUE(TempHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log").empty());
+    EXPECT_TRUE(support::TemporaryHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log").empty());
     const CWMIException loud(L"wpInstanceProvider", 4, E_ACCESSDENIED, L"Logged.", true);
-    const auto lines = TempHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log");
+    const auto lines = support::TemporaryHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("ERROR wpInstanceProvider(4): Logged. (0x80070005)"), std::string::npos);
 }
@@ -107,12 +107,12 @@ TEST(CWMIException, ExtendedStatusDescribesTheFailure)
 
 TEST(DynLinkLibraryLocaleObserver, LogsWhileItObservesALibrary)
 {
-    TempHome home;
+    support::TemporaryHome home;
     {
         const brontel::utility::DynLinkLibraryLocaleObserver observer(nullptr, L"BntCommonResources");
         EXPECT_EQ(observer.GetLibraryName(), CString(L"BntCommonResources"));
     }
-    const auto lines = TempHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log");
+    const auto lines = support::TemporaryHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[0].find("Observing the locale for resource library BntCommonResources"), std::string::npos);
     EXPECT_NE(lines[1].find("Stopped observing the locale for resource library BntCommonResources"),

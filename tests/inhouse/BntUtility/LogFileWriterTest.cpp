@@ -9,13 +9,13 @@
 #include <thread>
 #include <vector>
 
-#include "tests/inhouse/BntUtility/TempHome.h"
+#include "tests/support/TemporaryHome.h"
 
 using brontel::utility::LogFileWriter;
 
 namespace {
 
-std::vector<std::string> Lines(const std::filesystem::path& file) { return TempHome::ReadLines(file); }
+std::vector<std::string> Lines(const std::filesystem::path& file) { return support::TemporaryHome::ReadLines(file); }
 
 using Texts = std::vector<std::string>;
 
@@ -23,7 +23,7 @@ class LogFile : public ::testing::Test {
 protected:
     std::filesystem::path Path(const std::string& relative) const { return m_home.Path() / relative; }
 
-    TempHome m_home;
+    support::TemporaryHome m_home;
 };
 
 TEST_F(LogFile, KeepsAppendingWholeLinesToOneFile)

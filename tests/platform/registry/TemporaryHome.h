@@ -1,5 +1,5 @@
-// A fresh PROVIXA_HOME for one test: a new temporary folder, removed with its files and the
-// previous setting restored when the test ends. Tests in one program run one at a time, so
+// A fresh PROVIXA_HOME for one test (tests/support's TemporaryHome, made in SetUp and removed
+// with the previous setting restored in TearDown). Tests in one program run one at a time, so
 // changing the environment here is safe.
 #pragma once
 
@@ -9,19 +9,25 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/TemporaryHome.h"
+
 class TemporaryHome : public ::testing::Test
 {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        m_temporary.emplace();
+        m_home = m_temporary->Path();
+    }
+    void TearDown() override { m_temporary.reset(); }
 
     // Writes a file in the home with exactly these bytes.
-    void WriteFile(const std::string& name, const std::string& bytes) const;
+    void WriteFile(const std::string& name, const std::string& bytes) const { m_temporary->WriteFile(name, bytes); }
     // The bytes of a file in the home ("" when missing).
-    std::string ReadFile(const std::string& name) const;
+    std::string ReadFile(const std::string& name) const { return m_temporary->ReadFile(name); }
 
     std::filesystem::path m_home;
 
 private:
-    std::optional<std::string> m_previous;
+    std::optional<support::TemporaryHome> m_temporary;
 };

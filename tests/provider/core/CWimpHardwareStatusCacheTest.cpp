@@ -73,14 +73,15 @@ TEST(HardwareStatusCache, ConcurrentReadersAndWritersSeeEveryWrite)
     for (int r = 0; r < kReaders; ++r) {
         threads.emplace_back([&cache, &writing, &reads, r] {
             // Readers also create records (reads insert), on panels the writers never touch.
-            while (writing.load()) {
+            // Each reader makes at least one pass, even when the writers finish first.
+            do {
                 for (int k = 0; k < 50; ++k) {
                     const int status = cache.GetReaderStatus(k % kWriters, k);
                     EXPECT_TRUE(status == 0 || status == k + 1);
                     cache.GetInputStatus(100 + r, k, k);
                     ++reads;
                 }
-            }
+            } while (writing.load());
         });
     }
     for (int w = 0; w < kWriters; ++w) {

@@ -19,7 +19,8 @@
 #include "common/CBntRegistry.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
-#include "tests/inhouse/BntUtility/TempHome.h"
+#include "tests/support/InstallationDatabase.h"
+#include "tests/support/TemporaryHome.h"
 
 class ProviderTestInstallation {
 public:
@@ -36,24 +37,14 @@ public:
     // Builds the demo database from db/schema.sql and db/demo.sql.
     void CreateDatabase() const
     {
-        Exec(ReadSource("db/schema.sql"));
-        Exec(ReadSource("db/demo.sql"));
+        support::InstallationDatabase::CreateDemo(m_home.Path() / "provixa.db");
     }
 
     ProviderTestInstallation(const ProviderTestInstallation&) = delete;
     ProviderTestInstallation& operator=(const ProviderTestInstallation&) = delete;
 
     // Runs SQL text on the installation's database; fails the test on an error.
-    void Exec(const std::string& sql) const
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((m_home.Path() / "provixa.db").c_str(), &db), SQLITE_OK);
-        char* error = nullptr;
-        const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-        EXPECT_EQ(rc, SQLITE_OK) << (error != nullptr ? error : "");
-        sqlite3_free(error);
-        sqlite3_close(db);
-    }
+    void Exec(const std::string& sql) const { support::InstallationDatabase::Execute(m_home.Path() / "provixa.db", sql); }
 
     // Writes a DWORD value under HKEY_LOCAL_MACHINE\subKey.
     static void SetRegistryDword(const wchar_t* subKey, const wchar_t* name, DWORD value)
@@ -67,24 +58,13 @@ public:
     static int CountLogLines(const std::string& text)
     {
         const std::string file = brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName());
-        const auto lines = TempHome::ReadLines(file);
+        const auto lines = support::TemporaryHome::ReadLines(file);
         return static_cast<int>(
             std::count_if(lines.begin(), lines.end(), [&text](const std::string& line) { return line.find(text) != std::string::npos; }));
     }
 
-    const TempHome& Home() const { return m_home; }
+    const support::TemporaryHome& Home() const { return m_home; }
 
 private:
-    static std::string ReadSource(const std::string& relative)
-    {
-        const char* source = std::getenv("PROVIXA_SOURCE_DIR");
-        const std::string root = source != nullptr ? source : ".";
-        std::ifstream in(root + "/" + relative);
-        EXPECT_TRUE(in.good()) << relative << " not found under " << root;
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    TempHome m_home;
+    support::TemporaryHome m_home;
 };

@@ -35,7 +35,8 @@
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 #include "provider/CWmipUserCacheEntry.h"
-#include "tests/inhouse/BntUtility/TempHome.h"
+#include "tests/support/InstallationDatabase.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace demomapper {
 
@@ -79,8 +80,7 @@ protected:
     void SetUp() override
     {
         m_path = (m_home.Path() / "provixa.db").string();
-        Exec(ReadSource("db/schema.sql"));
-        Exec(ReadSource("db/demo.sql"));
+        support::InstallationDatabase::CreateDemo(m_path);
         m_connection = std::make_unique<CAcsUser>();
         ASSERT_TRUE(m_connection->LoginAsSA(DataSource()));
     }
@@ -88,16 +88,7 @@ protected:
     CString DataSource() const { return CString(("sqlite:" + m_path).c_str()); }
 
     // Runs SQL text on the installation's database; fails the test on an error.
-    void Exec(const std::string& sql) const
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(m_path.c_str(), &db), SQLITE_OK);
-        char* error = nullptr;
-        const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-        EXPECT_EQ(rc, SQLITE_OK) << sql << ": " << (error != nullptr ? error : "");
-        sqlite3_free(error);
-        sqlite3_close(db);
-    }
+    void Exec(const std::string& sql) const { support::InstallationDatabase::Execute(m_path, sql); }
 
     // The rows of a query with every value as text ("<null>" for NULL).
     Table Rows(const std::string& sql) const
@@ -273,17 +264,6 @@ protected:
     const CAcsUser* Connection() const { return m_connection.get(); }
 
 private:
-    static std::string ReadSource(const std::string& relative)
-    {
-        const char* source = std::getenv("PROVIXA_SOURCE_DIR");
-        const std::string root = source != nullptr ? source : ".";
-        std::ifstream in(root + "/" + relative);
-        EXPECT_TRUE(in.good()) << relative << " not found under " << root;
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
     std::unique_ptr<CWmipClassMapper> ForCaller(CWmipClassMapper* raw)
     {
         std::unique_ptr<CWmipClassMapper> mapper(raw);
@@ -309,7 +289,7 @@ private:
     }
 
     CModuleStateSwitch m_noApplication;
-    TempHome m_home;
+    support::TemporaryHome m_home;
     std::string m_path;
     CCorvessaNamespace m_services;
     std::unique_ptr<CAcsUser> m_connection;

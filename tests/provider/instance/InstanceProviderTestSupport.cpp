@@ -1,36 +1,15 @@
 #include "tests/provider/instance/InstanceProviderTestSupport.h"
 
-#include <sqlite3.h>
-
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 #include "platform/com/Bstr.h"
 #include "provider/CWmipApp.h"
+#include "tests/support/InstallationDatabase.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace instancetest {
 namespace {
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void Execute(sqlite3* db, const std::string& sql)
-{
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK)
-    {
-        const std::string message = error != nullptr ? error : "unknown error";
-        sqlite3_free(error);
-        FAIL() << message;
-    }
-}
 
 // The callers besides the demo operator: one linked user whose system group lacks the right
 // to use the provider, and one whose group grants that right alone.
@@ -56,18 +35,10 @@ class InstallationEnvironment : public ::testing::Environment
 public:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "instprov-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_home = pattern;
-        setenv("PROVIXA_HOME", m_home.c_str(), 1);
-        const char* source = std::getenv("PROVIXA_SOURCE_DIR");
-        ASSERT_NE(source, nullptr) << "PROVIXA_SOURCE_DIR names the repository";
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((m_home / "provixa.db").c_str(), &db), SQLITE_OK);
-        Execute(db, ReadFile(std::filesystem::path(source) / "db" / "schema.sql"));
-        Execute(db, ReadFile(std::filesystem::path(source) / "db" / "demo.sql"));
-        Execute(db, kExtraCallers);
-        sqlite3_close(db);
+        m_home.emplace();
+        const std::filesystem::path database = m_home->Path() / "provixa.db";
+        support::InstallationDatabase::CreateDemo(database);
+        support::InstallationDatabase::Execute(database, kExtraCallers);
         theApp.InitInstance();
         RegisterTestClasses();
     }
@@ -75,90 +46,17 @@ public:
     void TearDown() override
     {
         theApp.ExitInstance();
-        std::error_code ignored;
-        std::filesystem::remove_all(m_home, ignored);
+        m_home.reset();
     }
 
 private:
-    std::filesystem::path m_home;
+    std::optional<support::TemporaryHome> m_home;
 };
 
 const ::testing::Environment* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new InstallationEnvironment);
 
 }  // namespace
-
-// --- RecordingSink
-
-HRESULT RecordingSink::QueryInterface(REFIID iid, void** object)
-{
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualGUID(iid, IUnknown::kIID) && !IsEqualGUID(iid, IWbemObjectSink::kIID))
-        return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IWbemObjectSink*>(this);
-    return S_OK;
-}
-
-HRESULT RecordingSink::Indicate(LONG count, IWbemClassObject** objects)
-{
-    std::lock_guard<std::mutex> guard(m_lock);
-    for (LONG i = 0; i < count; ++i)
-        m_objects.emplace_back(objects[i]);
-    return S_OK;
-}
-
-HRESULT RecordingSink::SetStatus(LONG flags, HRESULT result, BSTR param, IWbemClassObject* statusObject)
-{
-    std::lock_guard<std::mutex> guard(m_lock);
-    StatusCall call;
-    call.flags = flags;
-    call.result = result;
-    call.hasText = param != nullptr;
-    call.text = param != nullptr ? param : L"";
-    call.statusObject = ComPtr<IWbemClassObject>(statusObject);
-    m_statuses.push_back(call);
-    return S_OK;
-}
-
-std::vector<ComPtr<IWbemClassObject>> RecordingSink::Objects() const
-{
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_objects;
-}
-
-std::vector<StatusCall> RecordingSink::Statuses() const
-{
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_statuses;
-}
-
-std::vector<StatusCall> RecordingSink::FinalStatuses() const
-{
-    std::vector<StatusCall> finals;
-    for (const StatusCall& call : Statuses())
-        if (call.flags == WBEM_STATUS_COMPLETE)
-            finals.push_back(call);
-    return finals;
-}
-
-int RecordingSink::ProgressCount() const
-{
-    int count = 0;
-    for (const StatusCall& call : Statuses())
-        count += call.flags == WBEM_STATUS_PROGRESS ? 1 : 0;
-    return count;
-}
-
-std::wstring RecordingSink::LastDescription() const
-{
-    const std::vector<StatusCall> finals = FinalStatuses();
-    if (finals.empty() || finals.back().statusObject == nullptr)
-        return std::wstring();
-    return ProviderTestAccess::StringOf(finals.back().statusObject.Get(), L"Description");
-}
 
 // --- RecordingInitSink
 

@@ -18,6 +18,7 @@
 #include "platform/wmi/IWbemProviderInitSink.h"
 #include "platform/wmi/IWbemServices.h"
 #include "provider/CWmipInstanceProvider.h"
+#include "tests/support/RecordingSink.h"
 
 namespace instancetest {
 
@@ -77,48 +78,16 @@ ComPtr<IWbemClassObject> BuildReaderClass(const wchar_t* className = kReaderClas
 // Registers the test classes with the mapper registry (once per process).
 void RegisterTestClasses();
 
-// Reads of object properties shared by the sink and the tests.
+// Reads of object properties for the tests.
 struct ProviderTestAccess
 {
     // A string property of an object; empty when it has none.
     static std::wstring StringOf(IWbemClassObject* object, const wchar_t* property);
 };
 
-// One SetStatus call.
-struct StatusCall
-{
-    LONG flags = 0;
-    HRESULT result = S_OK;
-    std::wstring text;
-    bool hasText = false;
-    ComPtr<IWbemClassObject> statusObject;
-};
-
-class RecordingSink final : public RefCounted<RecordingSink, IWbemObjectSink>
-{
-public:
-    RecordingSink() = default;
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    HRESULT Indicate(LONG count, IWbemClassObject** objects) override;
-    HRESULT SetStatus(LONG flags, HRESULT result, BSTR param, IWbemClassObject* statusObject) override;
-
-    std::vector<ComPtr<IWbemClassObject>> Objects() const;
-    std::vector<StatusCall> Statuses() const;
-    // The final statuses (WBEM_STATUS_COMPLETE) seen.
-    std::vector<StatusCall> FinalStatuses() const;
-    // Progress statuses seen.
-    int ProgressCount() const;
-    // The "Description" of the last final status object; empty when none.
-    std::wstring LastDescription() const;
-
-private:
-    friend class RefCounted<RecordingSink, IWbemObjectSink>;
-    ~RecordingSink() = default;
-
-    mutable std::mutex m_lock;
-    std::vector<ComPtr<IWbemClassObject>> m_objects;
-    std::vector<StatusCall> m_statuses;
-};
+// The recording sink and its status records come from tests/support.
+using StatusCall = support::StatusReport;
+using RecordingSink = support::RecordingSink;
 
 class RecordingInitSink final : public RefCounted<RecordingInitSink, IWbemProviderInitSink>
 {

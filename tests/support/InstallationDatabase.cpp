@@ -1,0 +1,50 @@
+#include "tests/support/InstallationDatabase.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace support
+{
+std::string InstallationDatabase::SourceText(const std::string& relative)
+{
+    const char* source = std::getenv("PROVIXA_SOURCE_DIR");
+    const std::string root = source != nullptr ? source : ".";
+    std::ifstream in(root + "/" + relative);
+    EXPECT_TRUE(in.good()) << relative << " not found under " << root;
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void InstallationDatabase::Execute(const std::filesystem::path& database, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    const int opened = sqlite3_open(database.c_str(), &db);
+    if (opened != SQLITE_OK)
+    {
+        sqlite3_close(db);
+        ADD_FAILURE() << "cannot open " << database;
+        return;
+    }
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+    EXPECT_EQ(rc, SQLITE_OK) << (error != nullptr ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+void InstallationDatabase::CreateSchema(const std::filesystem::path& database)
+{
+    Execute(database, SourceText("db/schema.sql"));
+}
+
+void InstallationDatabase::CreateDemo(const std::filesystem::path& database)
+{
+    CreateSchema(database);
+    Execute(database, SourceText("db/demo.sql"));
+}
+} // namespace support

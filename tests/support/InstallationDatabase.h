@@ -1,0 +1,27 @@
+// The installation database of a test, as a file: built from the repository's db/schema.sql
+// (and db/demo.sql for the demo installation), found through PROVIXA_SOURCE_DIR (the current
+// folder when unset). Static helpers only; each call opens and closes its own connection, so
+// they are safe on any thread as SQLite allows.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace support
+{
+class InstallationDatabase
+{
+public:
+    InstallationDatabase() = delete;
+
+    // The text of a file of the repository; fails the calling test and answers "" when missing.
+    static std::string SourceText(const std::string& relative);
+    // Runs SQL text (several statements allowed) on the database file, creating it when new;
+    // fails the calling test on an error.
+    static void Execute(const std::filesystem::path& database, const std::string& sql);
+    // Creates the installation's tables, empty.
+    static void CreateSchema(const std::filesystem::path& database);
+    // Creates the installation's tables holding the demo data.
+    static void CreateDemo(const std::filesystem::path& database);
+};
+} // namespace support

@@ -1,0 +1,53 @@
+#include "tests/support/TemporaryHome.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace support
+{
+TemporaryHome::TemporaryHome()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "provixa-home-XXXXXX").string();
+    const char* made = mkdtemp(pattern.data());
+    EXPECT_NE(made, nullptr) << "cannot make a temporary PROVIXA_HOME";
+    m_path = pattern;
+    if (const char* previous = std::getenv("PROVIXA_HOME"))
+        m_previous = previous;
+    setenv("PROVIXA_HOME", m_path.c_str(), 1);
+}
+
+TemporaryHome::~TemporaryHome()
+{
+    if (m_previous)
+        setenv("PROVIXA_HOME", m_previous->c_str(), 1);
+    else
+        unsetenv("PROVIXA_HOME");
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+void TemporaryHome::WriteFile(const std::string& name, const std::string& bytes) const
+{
+    std::ofstream(m_path / name, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string TemporaryHome::ReadFile(const std::string& name) const
+{
+    std::ifstream stream(m_path / name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << stream.rdbuf();
+    return bytes.str();
+}
+
+std::vector<std::string> TemporaryHome::ReadLines(const std::filesystem::path& file)
+{
+    std::ifstream in(file);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+} // namespace support
