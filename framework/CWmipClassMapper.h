@@ -17,6 +17,7 @@
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
+#include "platform/wmi/WbemClassObject.h"
 
 #include <map>
 #include <memory>
@@ -329,7 +330,9 @@ private:
     HRESULT GetInstanceClass(ComPtr<IWbemClassObject>& classObject);
     // How CreateInstance reads one column of the open recordset: what GetPropertyProcessMethod
     // answers for it, and for methods 1, 3, 4 and 5 the property it goes into with that
-    // property's CIM type from the class definition (no property: the column is not shown).
+    // property's CIM type from the class definition (no property: the column is not shown),
+    // and its slot when the definition is a WbemClassObject (instances spawned from it take
+    // the value without a name lookup; any other object goes by the property's name).
     struct ColumnPlan
     {
         CString column;
@@ -338,6 +341,7 @@ private:
         CString property;
         bool shown = false;
         CIMTYPE type = 0;
+        WbemClassObject::PropertySlot slot;
     };
     // The plan of every column of the open recordset, made on the first row of an enumeration:
     // a mapper's answers depend on the column and its table only, never on the row.

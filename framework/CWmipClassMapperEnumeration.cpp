@@ -208,18 +208,24 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
     if (m_recordset == nullptr || !m_recordset->IsOpen() || m_recordset->IsEOF())
         return WBEM_E_FAILED;
 
-    ComPtr<IWbemClassObject> classObject;
-    HRESULT hr = GetInstanceClass(classObject);
-    if (FAILED(hr))
-        return hr;
+    // The class is fetched on the first row; the mapper holds it for the rest of the
+    // enumeration, so later rows borrow it without a reference of their own.
+    if (m_instanceClass == nullptr)
+    {
+        ComPtr<IWbemClassObject> fetched;
+        const HRESULT fetchResult = GetInstanceClass(fetched);
+        if (FAILED(fetchResult))
+            return fetchResult;
+    }
+    IWbemClassObject* const classObject = m_instanceClass.Get();
     ComPtr<IWbemClassObject> built;
-    hr = classObject->SpawnInstance(0, &built);
+    HRESULT hr = classObject->SpawnInstance(0, &built);
     if (FAILED(hr))
         return hr;
     if (built == nullptr)
         return WBEM_E_FAILED;
 
-    const std::vector<ColumnPlan>& plans = GetColumnPlans(classObject.Get());
+    const std::vector<ColumnPlan>& plans = GetColumnPlans(classObject);
     for (int index = 0; index < static_cast<int>(plans.size()); ++index)
     {
         const ColumnPlan& plan = plans[static_cast<size_t>(index)];
@@ -276,6 +282,10 @@ const std::vector<CWmipClassMapper::ColumnPlan>& CWmipClassMapper::GetColumnPlan
             // shown; an instance has exactly the properties of the class it is spawned from.
             _variant_t unused;
             plan.shown = SUCCEEDED(classObject->Get(plan.property, 0, &unused, &plan.type, nullptr));
+            // A column left without a slot is put by name, as on any other class object.
+            const WbemClassObject* definition = WbemClassObject::FromInterface(classObject);
+            if (plan.shown && definition != nullptr)
+                definition->FindSlot(plan.property, &plan.slot);
         }
         plans.push_back(std::move(plan));
     }
@@ -291,33 +301,34 @@ HRESULT CWmipClassMapper::PutColumn(IWbemClassObject* instance, const ColumnPlan
 
     const CString& property = plan.property;
     const CIMTYPE type = plan.type;
+    const WbemClassObject::PropertySlot* slot = &plan.slot;
     if ((type & CIM_FLAG_ARRAY) != 0)
     {
         if ((type & ~CIM_FLAG_ARRAY) == CIM_UINT8)
-            return WMIHelper::PutByteArray(instance, property, m_recordset->GetBytes(index));
+            return WMIHelper::PutByteArray(instance, property, m_recordset->GetBytes(index), slot);
         return S_OK;
     }
     switch (type)
     {
     case CIM_BOOLEAN:
-        return WMIHelper::PutBool(instance, property, m_recordset->GetBool(index));
+        return WMIHelper::PutBool(instance, property, m_recordset->GetBool(index), slot);
     case CIM_SINT8:
     case CIM_UINT8:
     case CIM_SINT16:
     case CIM_UINT16:
     case CIM_SINT32:
-        return WMIHelper::PutNumber(instance, property, m_recordset->GetLong(index));
+        return WMIHelper::PutNumber(instance, property, m_recordset->GetLong(index), slot);
     case CIM_UINT32:
         return WMIHelper::PutUnsignedNumber(instance, property,
-                                            static_cast<ULONG>(m_recordset->GetLongLong(index)));
+                                            static_cast<ULONG>(m_recordset->GetLongLong(index)), slot);
     case CIM_SINT64:
     case CIM_UINT64:
-        return WMIHelper::PutNumber64(instance, property, m_recordset->GetLongLong(index));
+        return WMIHelper::PutNumber64(instance, property, m_recordset->GetLongLong(index), slot);
     case CIM_REAL32:
     case CIM_REAL64:
     {
         _variant_t value(m_recordset->GetDouble(index));
-        return WMIHelper::PutVariant(instance, property, &value, 0);
+        return WMIHelper::PutVariant(instance, property, &value, 0, slot);
     }
     case CIM_DATETIME:
     {
@@ -327,10 +338,10 @@ HRESULT CWmipClassMapper::PutColumn(IWbemClassObject* instance, const ColumnPlan
             value = LocalToUtc(value);
         if (value.GetStatus() != COleDateTime::valid)
             return S_OK;
-        return WMIHelper::PutDateTime(instance, property, value);
+        return WMIHelper::PutDateTime(instance, property, value, slot);
     }
     default:
-        return WMIHelper::PutText(instance, property, m_recordset->GetTextView(index), 0);
+        return WMIHelper::PutText(instance, property, m_recordset->GetTextView(index), 0, slot);
     }
 }
 

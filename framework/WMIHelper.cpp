@@ -45,6 +45,30 @@ HRESULT Guarded(Body&& body) noexcept
     }
 }
 
+// Puts a value the caller gives up (*value is VT_EMPTY or unchanged afterwards): by slot when
+// the object accepts the slot, otherwise by name through the interface.
+HRESULT PutGiven(IWbemClassObject* object, const wchar_t* name, VARIANT* value, LONG cimType,
+                 const WbemClassObject::PropertySlot* slot)
+{
+    if (object == nullptr)
+        return WBEM_E_FAILED;
+    if (slot != nullptr)
+    {
+        WbemClassObject* own = WbemClassObject::FromInterface(object);
+        if (own != nullptr && own->AcceptsSlot(*slot))
+            return own->PutBySlot(*slot, value, cimType);
+    }
+    return object->Put(name, 0, value, cimType);
+}
+
+// A scalar that owns nothing, so it needs no clearing after the put.
+VARIANT PlainScalar(VARTYPE type)
+{
+    VARIANT value{};
+    value.vt = type;
+    return value;
+}
+
 struct BstrDeleter
 {
     void operator()(wchar_t* text) const { SysFreeString(text); }
@@ -139,13 +163,16 @@ CString FormatModeText(const DateTimeText::Parts& parts)
 }
 
 HRESULT PutDateTimeParts(IWbemClassObject* object, const wchar_t* name, bool haveParts,
-                         const DateTimeText::Parts& parts)
+                         const DateTimeText::Parts& parts, const WbemClassObject::PropertySlot* slot = nullptr)
 {
     if (object == nullptr)
         return WBEM_E_FAILED;
     if (!haveParts)
         return WBEM_E_INVALID_PARAMETER;
-    return WMIHelper::PutString(object, name, FormatModeText(parts), CIM_EMPTY);
+    const CString text = FormatModeText(parts);
+    return WMIHelper::PutText(object, name,
+                              std::wstring_view(text.GetString(), static_cast<std::size_t>(text.GetLength())),
+                              CIM_EMPTY, slot);
 }
 
 // Removes the quotes a bus client may have put around an ISO text.
@@ -291,35 +318,38 @@ HRESULT WMIHelper::GetVariant(IWbemClassObject* object, const wchar_t* name, VAR
     });
 }
 
-HRESULT WMIHelper::PutNumber(IWbemClassObject* object, const wchar_t* name, LONG value)
+HRESULT WMIHelper::PutNumber(IWbemClassObject* object, const wchar_t* name, LONG value, const WbemClassObject::PropertySlot* slot)
 {
     return Guarded([&]() -> HRESULT {
-        _variant_t number(value);
-        return PutVariant(object, name, &number, CIM_EMPTY);
+        VARIANT number = PlainScalar(VT_I4);
+        number.lVal = value;
+        return PutGiven(object, name, &number, CIM_EMPTY, slot);
     });
 }
 
-HRESULT WMIHelper::PutUnsignedNumber(IWbemClassObject* object, const wchar_t* name, ULONG value)
+HRESULT WMIHelper::PutUnsignedNumber(IWbemClassObject* object, const wchar_t* name, ULONG value, const WbemClassObject::PropertySlot* slot)
 {
     return Guarded([&]() -> HRESULT {
-        _variant_t number(static_cast<LONG>(value));
-        return PutVariant(object, name, &number, CIM_UINT32);
+        VARIANT number = PlainScalar(VT_I4);
+        number.lVal = static_cast<LONG>(value);
+        return PutGiven(object, name, &number, CIM_UINT32, slot);
     });
 }
 
-HRESULT WMIHelper::PutNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG value)
+HRESULT WMIHelper::PutNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG value, const WbemClassObject::PropertySlot* slot)
 {
     return Guarded([&]() -> HRESULT {
         _variant_t text(std::to_wstring(value).c_str());
-        return PutVariant(object, name, &text, CIM_EMPTY);
+        return PutVariant(object, name, &text, CIM_EMPTY, slot);
     });
 }
 
-HRESULT WMIHelper::PutBool(IWbemClassObject* object, const wchar_t* name, bool value)
+HRESULT WMIHelper::PutBool(IWbemClassObject* object, const wchar_t* name, bool value, const WbemClassObject::PropertySlot* slot)
 {
     return Guarded([&]() -> HRESULT {
-        _variant_t flag(value);
-        return PutVariant(object, name, &flag, CIM_EMPTY);
+        VARIANT flag = PlainScalar(VT_BOOL);
+        flag.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+        return PutGiven(object, name, &flag, CIM_EMPTY, slot);
     });
 }
 
@@ -330,7 +360,8 @@ HRESULT WMIHelper::PutString(IWbemClassObject* object, const wchar_t* name, cons
                    cimType);
 }
 
-HRESULT WMIHelper::PutText(IWbemClassObject* object, const wchar_t* name, std::wstring_view value, LONG cimType)
+HRESULT WMIHelper::PutText(IWbemClassObject* object, const wchar_t* name, std::wstring_view value, LONG cimType,
+                           const WbemClassObject::PropertySlot* slot)
 {
     return Guarded([&]() -> HRESULT {
         if (object == nullptr)
@@ -343,21 +374,25 @@ HRESULT WMIHelper::PutText(IWbemClassObject* object, const wchar_t* name, std::w
             return WBEM_E_OUT_OF_MEMORY;
         text.vt = VT_BSTR;
         if (WbemClassObject* own = WbemClassObject::FromInterface(object))
+        {
+            if (slot != nullptr && own->AcceptsSlot(*slot))
+                return own->PutBySlot(*slot, &text, cimType);
             return own->PutTaking(name, &text, cimType);
+        }
         return object->Put(name, 0, &text, cimType);
     });
 }
 
-HRESULT WMIHelper::PutVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value, LONG cimType)
+HRESULT WMIHelper::PutVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value, LONG cimType,
+                              const WbemClassObject::PropertySlot* slot)
 {
     return Guarded([&]() -> HRESULT {
-        if (object == nullptr)
-            return WBEM_E_FAILED;
-        return object->Put(name, 0, value, cimType);
+        return PutGiven(object, name, value, cimType, slot);
     });
 }
 
-HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, const CByteArray& value)
+HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, const CByteArray& value,
+                                const WbemClassObject::PropertySlot* slot)
 {
     return Guarded([&]() -> HRESULT {
         if (object == nullptr)
@@ -379,7 +414,7 @@ HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, c
             std::memcpy(data, value.data(), value.size());
             SafeArrayUnaccessData(array);
         }
-        return PutVariant(object, name, &bytes, CIM_UINT8 | CIM_FLAG_ARRAY);
+        return PutVariant(object, name, &bytes, CIM_UINT8 | CIM_FLAG_ARRAY, slot);
     });
 }
 
@@ -404,12 +439,13 @@ HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, co
     });
 }
 
-HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const COleDateTime& value)
+HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const COleDateTime& value,
+                               const WbemClassObject::PropertySlot* slot)
 {
     return Guarded([&]() -> HRESULT {
         DateTimeText::Parts parts;
         const bool haveParts = DateTimeText::FromOleDateTime(value, parts);
-        return PutDateTimeParts(object, name, haveParts, parts);
+        return PutDateTimeParts(object, name, haveParts, parts, slot);
     });
 }
 

@@ -15,6 +15,7 @@
 #include "platform/mfc/CTime.h"
 #include "platform/mfc/TimeStructs.h"
 #include "platform/win32/WinTypes.h"
+#include "platform/wmi/WbemClassObject.h"
 
 #include <list>
 #include <map>
@@ -73,29 +74,39 @@ public:
     // Each write answers the HRESULT of IWbemClassObject::Put (WBEM_E_NOT_FOUND for an
     // instance property the class lacks, WBEM_E_TYPE_MISMATCH for a value the property
     // refuses, ...) and 0x80041001 for a null object. The CIM type passed is 0 (the
-    // property's own) unless stated.
+    // property's own) unless stated. A slot, when given, is where the property sits in the
+    // class the object was spawned from (WbemClassObject::FindSlot): an object that accepts it
+    // takes the value by slot, with the same result, and any other object (one of the bus, of
+    // another class) by name.
 
     // VT_I4.
-    static HRESULT PutNumber(IWbemClassObject* object, const wchar_t* name, LONG value);
+    static HRESULT PutNumber(IWbemClassObject* object, const wchar_t* name, LONG value,
+                             const WbemClassObject::PropertySlot* slot = nullptr);
     // The bits in VT_I4 with CIM type 19 (uint32), through PutVariant.
-    static HRESULT PutUnsignedNumber(IWbemClassObject* object, const wchar_t* name, ULONG value);
+    static HRESULT PutUnsignedNumber(IWbemClassObject* object, const wchar_t* name, ULONG value,
+                                     const WbemClassObject::PropertySlot* slot = nullptr);
     // The decimal text (VT_BSTR) in which WMI carries 64-bit properties.
-    static HRESULT PutNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG value);
+    static HRESULT PutNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG value,
+                               const WbemClassObject::PropertySlot* slot = nullptr);
     // VT_BOOL (VARIANT_TRUE or VARIANT_FALSE).
-    static HRESULT PutBool(IWbemClassObject* object, const wchar_t* name, bool value);
+    static HRESULT PutBool(IWbemClassObject* object, const wchar_t* name, bool value,
+                           const WbemClassObject::PropertySlot* slot = nullptr);
     // VT_BSTR with the given CIM type (8 for a string, 0 for the property's own).
     static HRESULT PutString(IWbemClassObject* object, const wchar_t* name, const CString& value,
                              LONG cimType);
     // What PutString writes, from a view of the text (embedded NULs kept); an object of the
     // WMI-service stand-in keeps the one copy made here instead of copying it again.
     static HRESULT PutText(IWbemClassObject* object, const wchar_t* name, std::wstring_view value,
-                           LONG cimType);
-    // The value as given (null or VT_NULL clears the property) with the given CIM type.
+                           LONG cimType, const WbemClassObject::PropertySlot* slot = nullptr);
+    // The value as given (null or VT_NULL clears the property) with the given CIM type. A put
+    // by slot takes the value over as WbemClassObject::PutTaking does (*value is VT_EMPTY or
+    // unchanged afterwards).
     static HRESULT PutVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value,
-                              LONG cimType);
+                              LONG cimType, const WbemClassObject::PropertySlot* slot = nullptr);
     // A one-dimensional VT_UI1 array with CIM type uint8 array, so a class definition gets the
     // right type too. More than kMaxSafeArrayElements bytes answer WBEM_E_INVALID_PARAMETER.
-    static HRESULT PutByteArray(IWbemClassObject* object, const wchar_t* name, const CByteArray& value);
+    static HRESULT PutByteArray(IWbemClassObject* object, const wchar_t* name, const CByteArray& value,
+                                const WbemClassObject::PropertySlot* slot = nullptr);
     // The embedded object (VT_UNKNOWN, CIM type object); a null object clears the property.
     static HRESULT PutObject(IWbemClassObject* object, const wchar_t* name, IWbemClassObject* embedded);
     // The date-time text of the running mode (DateTimeToString) of the fields as they stand,
@@ -104,7 +115,8 @@ public:
     // WBEM_E_INVALID_PARAMETER and write nothing.
     static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name,
                                const TIMESTAMP_STRUCT& value);
-    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const COleDateTime& value);
+    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const COleDateTime& value,
+                               const WbemClassObject::PropertySlot* slot = nullptr);
     // A CTime is an instant: it is written as its UTC fields.
     static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const CTime& value);
 

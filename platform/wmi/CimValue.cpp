@@ -144,16 +144,16 @@ HRESULT CoerceScalar(CIMTYPE type, const VARIANT& value, VARIANT* result)
     case CIM_SINT32:
     case CIM_UINT32:
     case CIM_CHAR16: {
-        const auto integer = ReadInteger(value);
-        if (!integer)
-            return WBEM_E_TYPE_MISMATCH;
-        // uint32 travels in VT_I4: a VT_I4 value is taken bit for bit.
-        if (type == CIM_UINT32 && value.vt == VT_I4)
+        // sint32 is held in VT_I4, and uint32 travels in it: a VT_I4 value is taken bit for bit.
+        if ((type == CIM_SINT32 || type == CIM_UINT32) && value.vt == VT_I4)
         {
             result->vt = VT_I4;
             result->lVal = value.lVal;
             return WBEM_S_NO_ERROR;
         }
+        const auto integer = ReadInteger(value);
+        if (!integer)
+            return WBEM_E_TYPE_MISMATCH;
         struct Range { std::int64_t low; std::int64_t high; };
         const Range range = type == CIM_SINT8    ? Range{-128, 127}
                             : type == CIM_SINT16 ? Range{-32768, 32767}

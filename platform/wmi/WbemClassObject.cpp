@@ -499,10 +499,61 @@ HRESULT WbemClassObject::PutProperty(LPCWSTR name, VARIANT* value, CIMTYPE type,
             return PutSystemProperty(text, value, type);
         // Embedding an object in itself, or in anything it holds, would make a cycle that no
         // reference count could free.
-        if (value != nullptr &&
-            AnyEmbedded(*value, [this](const WbemClassObject* inner) { return inner->Reaches(this); }))
+        if (WouldEmbedItself(value))
             return WBEM_E_INVALID_PARAMETER;
         return IsClass() ? PutClassProperty(text, value, type) : PutInstanceProperty(text, value, type, taking);
+    });
+}
+
+bool WbemClassObject::WouldEmbedItself(const VARIANT* value) const
+{
+    // Only objects embed anything; most puts carry numbers and texts.
+    if (value == nullptr || (value->vt != VT_UNKNOWN && value->vt != (VT_ARRAY | VT_UNKNOWN)))
+        return false;
+    return AnyEmbedded(*value, [this](const WbemClassObject* inner) { return inner->Reaches(this); });
+}
+
+HRESULT WbemClassObject::FindSlot(LPCWSTR name, PropertySlot* slot) const
+{
+    if (slot == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *slot = PropertySlot();
+    const std::wstring_view text = WbemName::View(name);
+    if (text.empty() || text.size() > WbemName::kMaxNameLength)
+        return WBEM_E_INVALID_PARAMETER;
+    if (!IsClass())
+        return WBEM_E_INVALID_OPERATION;
+    if (WbemName::IsSystemName(text))
+        return WBEM_E_NOT_FOUND;
+    const PropertyDef* property = FindProperty(text);
+    if (property == nullptr)
+        return WBEM_E_NOT_FOUND;
+    slot->m_class = this;
+    slot->m_index = m_index;
+    slot->m_slot = property->slot;
+    return WBEM_S_NO_ERROR;
+}
+
+bool WbemClassObject::AcceptsSlot(const PropertySlot& slot) const
+{
+    // The index pointer, which the slot keeps alive, tells a class that took the address of a
+    // released one, and a class that changed its properties, from the one the slot came from.
+    return !IsClass() && slot.m_index != nullptr && slot.m_class == m_class.Get() &&
+           slot.m_index.get() == m_class->m_index.get();
+}
+
+HRESULT WbemClassObject::PutBySlot(const PropertySlot& slot, VARIANT* value, CIMTYPE type)
+{
+    if (!AcceptsSlot(slot))
+        return WBEM_E_INVALID_PARAMETER;
+    return WbemCall::Run([&]() -> HRESULT {
+        if (WouldEmbedItself(value))
+            return WBEM_E_INVALID_PARAMETER;
+        const WbemClassObject& definition = *m_class;
+        const std::size_t position = definition.m_index->positions[slot.m_slot];
+        if (position == PropertyIndex::kNoPosition)
+            return WBEM_E_NOT_FOUND;
+        return PutInstanceValue(definition.m_properties[position], value, type, true);
     });
 }
 
@@ -583,15 +634,20 @@ HRESULT WbemClassObject::PutInstanceProperty(std::wstring_view name, VARIANT* va
     const PropertyDef* property = FindProperty(name);
     if (property == nullptr)
         return WBEM_E_NOT_FOUND;
-    if (type != CIM_EMPTY && type != property->type)
+    return PutInstanceValue(*property, value, type, taking);
+}
+
+HRESULT WbemClassObject::PutInstanceValue(const PropertyDef& property, VARIANT* value, CIMTYPE type, bool taking)
+{
+    if (type != CIM_EMPTY && type != property.type)
         return WBEM_E_TYPE_MISMATCH;
-    if (property->slot >= m_values.size())
+    if (property.slot >= m_values.size())
         m_values.resize(m_class->m_index->positions.size());
     const auto coerce = [&](VARIANT* result) {
-        return taking ? CimValue::CoerceTaking(property->type, value, result)
-                      : CimValue::Coerce(property->type, value, result);
+        return taking ? CimValue::CoerceTaking(property.type, value, result)
+                      : CimValue::Coerce(property.type, value, result);
     };
-    _variant_t& stored = m_values[property->slot];
+    _variant_t& stored = m_values[property.slot];
     if (stored.vt == VT_EMPTY)
     {
         // A first value is converted in place; a failure leaves the slot without value.
@@ -859,7 +915,8 @@ HRESULT WbemClassObject::GetObjectText(LONG flags, BSTR* objectText)
     return WbemCall::Run([&]() { return GiveText(WbemObjectText::Format(*this, flags), objectText); });
 }
 
-HRESULT WbemClassObject::Spawn(IWbemClassObject** spawned, const std::function<ComPtr<WbemClassObject>()>& make) const
+template <class Make>
+HRESULT WbemClassObject::Spawn(IWbemClassObject** spawned, Make&& make) const
 {
     if (spawned == nullptr)
         return WBEM_E_INVALID_PARAMETER;

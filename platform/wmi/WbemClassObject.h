@@ -53,6 +53,23 @@ public:
         ComPtr<WbemQualifierSet> qualifiers;
     };
 
+    // Where one property of a class sits, as FindSlot resolves it once so that instances
+    // spawned from that class take values without a name lookup. Copyable; a default one
+    // belongs to no class. It keeps the class's name index alive, never the class.
+    class PropertySlot
+    {
+    public:
+        PropertySlot() = default;
+        // True when it was resolved by FindSlot.
+        bool IsResolved() const { return m_index != nullptr; }
+
+    private:
+        friend class WbemClassObject;
+        const WbemClassObject* m_class = nullptr;
+        std::shared_ptr<const void> m_index;
+        std::size_t m_slot = 0;
+    };
+
     // A new, unnamed class without superclass: what a namespace gives for an empty path.
     static ComPtr<WbemClassObject> CreateEmptyClass();
     // The implementation behind an interface pointer; null for another implementation.
@@ -81,6 +98,20 @@ public:
     // property's form is taken over rather than copied. *value is VT_EMPTY or unchanged
     // afterwards; the caller clears it as after Put.
     HRESULT PutTaking(LPCWSTR name, VARIANT* value, CIMTYPE type);
+
+    // The slot of a non-system property of this class definition into *slot: WBEM_S_NO_ERROR;
+    // WBEM_E_NOT_FOUND for a name the class has no property of; WBEM_E_INVALID_OPERATION on
+    // an instance; WBEM_E_INVALID_PARAMETER for a null slot or name. *slot is unresolved on
+    // failure. The slot stays valid while the class keeps its properties unchanged.
+    HRESULT FindSlot(LPCWSTR name, PropertySlot* slot) const;
+    // True when slot was resolved on the class this instance was spawned from and the class
+    // has not changed its properties since.
+    bool AcceptsSlot(const PropertySlot& slot) const;
+    // PutTaking for the property at slot: the same checks and result as a put by the
+    // property's name. WBEM_E_INVALID_PARAMETER for a slot that AcceptsSlot refuses (one of
+    // another class, an unresolved one) and on a class definition; WBEM_E_NOT_FOUND when the
+    // property was deleted since.
+    HRESULT PutBySlot(const PropertySlot& slot, VARIANT* value, CIMTYPE type);
 
     HRESULT QueryInterface(REFIID iid, void** object) override;
     HRESULT GetQualifierSet(IWbemQualifierSet** qualifiers) override;
@@ -188,6 +219,9 @@ private:
     bool RelativePath(std::wstring* path) const;
     HRESULT PutClassProperty(std::wstring_view name, const VARIANT* value, CIMTYPE type);
     HRESULT PutInstanceProperty(std::wstring_view name, VARIANT* value, CIMTYPE type, bool taking);
+    HRESULT PutInstanceValue(const PropertyDef& property, VARIANT* value, CIMTYPE type, bool taking);
+    // True when value embeds an object that holds this one (a put would make a cycle).
+    bool WouldEmbedItself(const VARIANT* value) const;
     HRESULT PutProperty(LPCWSTR name, VARIANT* value, CIMTYPE type, bool taking);
     HRESULT PutSystemProperty(std::wstring_view name, const VARIANT* value, CIMTYPE type);
     HRESULT SelectNames(LONG flags, std::vector<std::wstring>* names) const;
@@ -200,7 +234,8 @@ private:
     // The skeleton of SpawnDerivedClass and SpawnInstance: hands out in *spawned what `make`
     // builds. WBEM_E_INVALID_PARAMETER for a null spawned; WBEM_E_INVALID_OPERATION on an
     // instance; WBEM_E_INCOMPLETE_CLASS for an unnamed class.
-    HRESULT Spawn(IWbemClassObject** spawned, const std::function<ComPtr<WbemClassObject>()>& make) const;
+    template <class Make>
+    HRESULT Spawn(IWbemClassObject** spawned, Make&& make) const;
     bool SameAs(const WbemClassObject& other, LONG flags) const;
 
     // Class data (a class definition; an instance reads its class's).

@@ -1,0 +1,197 @@
+// Puts by a property slot resolved once on the class: the same instance as puts by name, and a
+// slot that does not belong to the instance's class is refused.
+#include "WbemTestSupport.h"
+
+#include "platform/com/Bstr.h"
+
+#include <string>
+
+using namespace wmitest;
+
+namespace
+{
+ComPtr<IWbemClassObject> SampleClass(const wchar_t* name)
+{
+    ComPtr<IWbemClassObject> cls = MakeClass(name);
+    PutProperty(cls.Get(), L"ID", CIM_SINT32);
+    MarkKey(cls.Get(), L"ID", WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE);
+    PutProperty(cls.Get(), L"Name", CIM_STRING);
+    PutProperty(cls.Get(), L"Flags", CIM_UINT32);
+    PutProperty(cls.Get(), L"When", CIM_DATETIME);
+    return cls;
+}
+
+WbemClassObject* Own(IWbemClassObject* object)
+{
+    return WbemClassObject::FromInterface(object);
+}
+
+WbemClassObject::PropertySlot SlotOf(IWbemClassObject* cls, const wchar_t* name)
+{
+    WbemClassObject::PropertySlot slot;
+    EXPECT_EQ(Own(cls)->FindSlot(name, &slot), WBEM_S_NO_ERROR);
+    return slot;
+}
+
+_variant_t TextValue(const wchar_t* text)
+{
+    _variant_t value;
+    value.bstrVal = SysAllocString(text);
+    value.vt = VT_BSTR;
+    return value;
+}
+
+std::wstring ObjectText(IWbemClassObject* object)
+{
+    BSTR text = nullptr;
+    EXPECT_EQ(object->GetObjectText(0, &text), WBEM_S_NO_ERROR);
+    std::wstring result = text == nullptr ? L"" : text;
+    SysFreeString(text);
+    return result;
+}
+
+std::wstring RelativePath(IWbemClassObject* object)
+{
+    return Text(object, L"__RELPATH");
+}
+} // namespace
+
+TEST(WbemPropertySlot, PutBySlotBuildsTheSameInstanceAsPutByName)
+{
+    ComPtr<IWbemClassObject> cls = SampleClass(L"Bnt_SlotSample");
+    ComPtr<IWbemClassObject> byName = Spawn(cls.Get());
+    ComPtr<IWbemClassObject> bySlot = Spawn(cls.Get());
+
+    // Put in another order than declared, as the columns of a query may come.
+    const struct
+    {
+        const wchar_t* name;
+        _variant_t value;
+    } puts[] = {
+        {L"Name", TextValue(L"Front door")},
+        {L"When", TextValue(L"20240102030405.000000+000")},
+        {L"ID", _variant_t(LONG{42})},
+        {L"Flags", _variant_t(LONG{-1})},
+    };
+    for (const auto& put : puts)
+    {
+        _variant_t first = put.value;
+        ASSERT_EQ(byName->Put(put.name, 0, &first, 0), WBEM_S_NO_ERROR);
+        _variant_t second = put.value;
+        ASSERT_EQ(Own(bySlot.Get())->PutBySlot(SlotOf(cls.Get(), put.name), &second, 0), WBEM_S_NO_ERROR);
+    }
+
+    EXPECT_EQ(ObjectText(bySlot.Get()), ObjectText(byName.Get()));
+    EXPECT_EQ(Names(bySlot.Get(), 0), Names(byName.Get(), 0));
+    EXPECT_EQ(RelativePath(bySlot.Get()), L"Bnt_SlotSample.ID=42");
+    EXPECT_EQ(RelativePath(bySlot.Get()), RelativePath(byName.Get()));
+    EXPECT_EQ(bySlot->CompareTo(0, byName.Get()), WBEM_S_SAME);
+    for (IWbemClassObject* instance : {bySlot.Get(), byName.Get()})
+    {
+        ComPtr<IWbemQualifierSet> qualifiers;
+        ASSERT_EQ(instance->GetPropertyQualifierSet(L"ID", &qualifiers), WBEM_S_NO_ERROR);
+        _variant_t key;
+        LONG flavor = 0;
+        EXPECT_EQ(qualifiers->Get(L"key", 0, &key, &flavor), WBEM_S_NO_ERROR);
+        EXPECT_EQ(flavor & WBEM_FLAVOR_ORIGIN_PROPAGATED, WBEM_FLAVOR_ORIGIN_PROPAGATED);
+    }
+}
+
+TEST(WbemPropertySlot, PutBySlotAnswersWhatPutByNameAnswers)
+{
+    ComPtr<IWbemClassObject> cls = SampleClass(L"Bnt_SlotAnswers");
+    const struct
+    {
+        const wchar_t* property;
+        _variant_t value;
+        CIMTYPE type;
+    } cases[] = {
+        {L"ID", TextValue(L"not a number"), 0},
+        {L"ID", _variant_t(LONG{7}), CIM_STRING},
+        {L"When", TextValue(L"yesterday"), 0},
+        {L"Name", _variant_t(LONG{5}), 0},
+        {L"Name", _variant_t(), 0},
+    };
+    for (const auto& c : cases)
+    {
+        ComPtr<IWbemClassObject> byName = Spawn(cls.Get());
+        ComPtr<IWbemClassObject> bySlot = Spawn(cls.Get());
+        _variant_t first = c.value;
+        _variant_t second = c.value;
+        const HRESULT named = byName->Put(c.property, 0, &first, c.type);
+        EXPECT_EQ(Own(bySlot.Get())->PutBySlot(SlotOf(cls.Get(), c.property), &second, c.type), named)
+            << std::wstring(c.property);
+        EXPECT_EQ(ObjectText(bySlot.Get()), ObjectText(byName.Get())) << std::wstring(c.property);
+    }
+}
+
+TEST(WbemPropertySlot, SlotOfAnotherClassIsRefused)
+{
+    ComPtr<IWbemClassObject> mine = SampleClass(L"Bnt_SlotMine");
+    ComPtr<IWbemClassObject> other = SampleClass(L"Bnt_SlotOther");
+    ComPtr<IWbemClassObject> instance = Spawn(mine.Get());
+    const WbemClassObject::PropertySlot foreign = SlotOf(other.Get(), L"ID");
+
+    EXPECT_FALSE(Own(instance.Get())->AcceptsSlot(foreign));
+    _variant_t value(LONG{9});
+    EXPECT_EQ(Own(instance.Get())->PutBySlot(foreign, &value, 0), WBEM_E_INVALID_PARAMETER);
+    _variant_t read;
+    ASSERT_EQ(instance->Get(L"ID", 0, &read, nullptr, nullptr), WBEM_S_NO_ERROR);
+    EXPECT_EQ(read.vt, VT_NULL);
+
+    // A derived class shares its parent's name index, yet its instances take only its own slots.
+    ComPtr<IWbemClassObject> derived;
+    ASSERT_EQ(mine->SpawnDerivedClass(0, &derived), WBEM_S_NO_ERROR);
+    _variant_t derivedName = TextValue(L"Bnt_SlotDerived");
+    ASSERT_EQ(derived->Put(L"__CLASS", 0, &derivedName, 0), WBEM_S_NO_ERROR);
+    ComPtr<IWbemClassObject> derivedInstance = Spawn(derived.Get());
+    EXPECT_FALSE(Own(derivedInstance.Get())->AcceptsSlot(SlotOf(mine.Get(), L"ID")));
+    EXPECT_TRUE(Own(derivedInstance.Get())->AcceptsSlot(SlotOf(derived.Get(), L"ID")));
+}
+
+TEST(WbemPropertySlot, UnresolvedAndStaleSlotsAreRefused)
+{
+    ComPtr<IWbemClassObject> cls = SampleClass(L"Bnt_SlotStale");
+    ComPtr<IWbemClassObject> instance = Spawn(cls.Get());
+    _variant_t value(LONG{3});
+    EXPECT_EQ(Own(instance.Get())->PutBySlot(WbemClassObject::PropertySlot(), &value, 0), WBEM_E_INVALID_PARAMETER);
+
+    // Once the class changes its properties, a slot resolved before no longer speaks for it.
+    const WbemClassObject::PropertySlot before = SlotOf(cls.Get(), L"ID");
+    PutProperty(cls.Get(), L"Added", CIM_SINT32);
+    EXPECT_FALSE(Own(instance.Get())->AcceptsSlot(before));
+    EXPECT_EQ(Own(instance.Get())->PutBySlot(before, &value, 0), WBEM_E_INVALID_PARAMETER);
+    EXPECT_TRUE(Own(instance.Get())->AcceptsSlot(SlotOf(cls.Get(), L"ID")));
+
+    // A class definition takes no puts by slot.
+    EXPECT_FALSE(Own(cls.Get())->AcceptsSlot(SlotOf(cls.Get(), L"ID")));
+    EXPECT_EQ(Own(cls.Get())->PutBySlot(SlotOf(cls.Get(), L"ID"), &value, 0), WBEM_E_INVALID_PARAMETER);
+}
+
+TEST(WbemPropertySlot, FindSlotRefusesWhatNamesNoPropertyOfAClass)
+{
+    ComPtr<IWbemClassObject> cls = SampleClass(L"Bnt_SlotFind");
+    ComPtr<IWbemClassObject> instance = Spawn(cls.Get());
+    const std::wstring tooLong(WbemName::kMaxNameLength + 1, L'A');
+    const struct
+    {
+        IWbemClassObject* object;
+        const wchar_t* name;
+        HRESULT expected;
+    } cases[] = {
+        {cls.Get(), L"id", WBEM_S_NO_ERROR},
+        {cls.Get(), L"Missing", WBEM_E_NOT_FOUND},
+        {cls.Get(), L"__RELPATH", WBEM_E_NOT_FOUND},
+        {cls.Get(), L"", WBEM_E_INVALID_PARAMETER},
+        {cls.Get(), nullptr, WBEM_E_INVALID_PARAMETER},
+        {cls.Get(), tooLong.c_str(), WBEM_E_INVALID_PARAMETER},
+        {instance.Get(), L"ID", WBEM_E_INVALID_OPERATION},
+    };
+    for (const auto& c : cases)
+    {
+        WbemClassObject::PropertySlot slot;
+        EXPECT_EQ(Own(c.object)->FindSlot(c.name, &slot), c.expected) << (c.name == nullptr ? L"(null)" : c.name);
+        EXPECT_EQ(slot.IsResolved(), c.expected == WBEM_S_NO_ERROR);
+    }
+    EXPECT_EQ(Own(cls.Get())->FindSlot(L"ID", nullptr), WBEM_E_INVALID_PARAMETER);
+}
