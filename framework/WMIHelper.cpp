@@ -206,9 +206,9 @@ constexpr EventClassRule kEventClassRules[] = {
     {19, 30, L"Bnt_OtherSecurityEvent"},
 };
 
-} // namespace
-
-HRESULT WMIHelper::GetNumber(IWbemClassObject* object, const wchar_t* name, LONG& value)
+// Reads one property and converts it; the output is written only when both steps succeed.
+template <typename T, typename Convert>
+HRESULT ReadConverted(IWbemClassObject* object, const wchar_t* name, T& value, Convert convert)
 {
     return Guarded([&]() -> HRESULT {
         _variant_t read;
@@ -216,87 +216,67 @@ HRESULT WMIHelper::GetNumber(IWbemClassObject* object, const wchar_t* name, LONG
         const HRESULT hr = ReadValue(object, name, read, type);
         if (FAILED(hr))
             return hr;
-        const std::optional<LONG> number = ToLong(read);
-        if (!number)
+        std::optional<T> converted = convert(read, type);
+        if (!converted)
             return WBEM_E_FAILED;
-        value = *number;
+        value = std::move(*converted);
         return WBEM_S_NO_ERROR;
     });
 }
 
+} // namespace
+
+HRESULT WMIHelper::GetNumber(IWbemClassObject* object, const wchar_t* name, LONG& value)
+{
+    return ReadConverted(object, name, value, [](const _variant_t& read, CIMTYPE) { return ToLong(read); });
+}
+
 HRESULT WMIHelper::GetNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG& value)
 {
-    return Guarded([&]() -> HRESULT {
-        _variant_t read;
-        CIMTYPE type = CIM_EMPTY;
-        const HRESULT hr = ReadValue(object, name, read, type);
-        if (FAILED(hr))
-            return hr;
-        std::optional<LONGLONG> number;
+    return ReadConverted(object, name, value, [](const _variant_t& read, CIMTYPE type) -> std::optional<LONGLONG> {
         if (read.vt == VT_I8)
-            number = read.llVal;
-        else if (read.vt == VT_UI8)
-            number = static_cast<LONGLONG>(read.ullVal);
-        else if (read.vt == VT_BSTR)
-            number = ParseInt64Text(TextOf(read), type == CIM_UINT64);
-        else if (const std::optional<LONG> small = ToLong(read))
-            number = *small;
-        if (!number)
-            return WBEM_E_FAILED;
-        value = *number;
-        return WBEM_S_NO_ERROR;
+            return read.llVal;
+        if (read.vt == VT_UI8)
+            return static_cast<LONGLONG>(read.ullVal);
+        if (read.vt == VT_BSTR)
+            return ParseInt64Text(TextOf(read), type == CIM_UINT64);
+        if (const std::optional<LONG> small = ToLong(read))
+            return *small;
+        return std::nullopt;
     });
 }
 
 HRESULT WMIHelper::GetString(IWbemClassObject* object, const wchar_t* name, CString& value)
 {
-    return Guarded([&]() -> HRESULT {
-        _variant_t read;
-        CIMTYPE type = CIM_EMPTY;
-        const HRESULT hr = ReadValue(object, name, read, type);
-        if (FAILED(hr))
-            return hr;
+    return ReadConverted(object, name, value, [](const _variant_t& read, CIMTYPE) -> std::optional<CString> {
         if (read.vt != VT_BSTR)
-            return WBEM_E_FAILED;
-        value = CString(std::wstring(TextOf(read)));
-        return WBEM_S_NO_ERROR;
+            return std::nullopt;
+        return CString(std::wstring(TextOf(read)));
     });
 }
 
 HRESULT WMIHelper::GetBool(IWbemClassObject* object, const wchar_t* name, int& value)
 {
-    return Guarded([&]() -> HRESULT {
-        _variant_t read;
-        CIMTYPE type = CIM_EMPTY;
-        const HRESULT hr = ReadValue(object, name, read, type);
-        if (FAILED(hr))
-            return hr;
+    return ReadConverted(object, name, value, [](const _variant_t& read, CIMTYPE) -> std::optional<int> {
         const std::optional<LONG> number = ToLong(read);
         if (!number)
-            return WBEM_E_FAILED;
-        value = *number != 0 ? TRUE : FALSE;
-        return WBEM_S_NO_ERROR;
+            return std::nullopt;
+        return *number != 0 ? TRUE : FALSE;
     });
 }
 
 HRESULT WMIHelper::GetDateTime(IWbemClassObject* object, const wchar_t* name, COleDateTime* value)
 {
-    return Guarded([&]() -> HRESULT {
-        if (value == nullptr)
-            return WBEM_E_INVALID_PARAMETER;
-        _variant_t read;
-        CIMTYPE type = CIM_EMPTY;
-        const HRESULT hr = ReadValue(object, name, read, type);
-        if (FAILED(hr))
-            return hr;
+    if (value == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    return ReadConverted(object, name, *value, [](const _variant_t& read, CIMTYPE) -> std::optional<COleDateTime> {
         DateTimeText::Parts parts;
         if (read.vt != VT_BSTR || !ParseModeText(TextOf(read), parts))
-            return WBEM_E_FAILED;
+            return std::nullopt;
         const COleDateTime wallClock = DateTimeText::ToWallClock(parts);
         if (wallClock.GetStatus() != COleDateTime::valid)
-            return WBEM_E_FAILED;
-        *value = wallClock;
-        return WBEM_S_NO_ERROR;
+            return std::nullopt;
+        return wallClock;
     });
 }
 
