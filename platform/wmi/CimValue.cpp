@@ -483,6 +483,14 @@ HRESULT CimValue::Coerce(CIMTYPE type, const VARIANT* value, VARIANT* result)
 
 HRESULT CimValue::CoerceTaking(CIMTYPE type, VARIANT* value, VARIANT* result)
 {
+    // A 32-bit integer for a 32-bit property is the most frequent put of all and is taken
+    // bit for bit, as CoerceScalar would.
+    if ((type == CIM_SINT32 || type == CIM_UINT32) && value != nullptr && value->vt == VT_I4)
+    {
+        result->vt = VT_I4;
+        result->lVal = value->lVal;
+        return WBEM_S_NO_ERROR;
+    }
     const bool text = type == CIM_STRING || type == CIM_REFERENCE || type == CIM_DATETIME;
     if (!text || value == nullptr || value->vt != VT_BSTR || value->bstrVal == nullptr)
         return Coerce(type, value, result);
