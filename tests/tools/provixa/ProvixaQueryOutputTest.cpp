@@ -1,6 +1,8 @@
 // Runs the built provixa program on a fresh installation and reads what a person sees of a
 // query: the instances as MOF text, and the same instances as JSON that parses and matches
 // the database.
+#include "tests/tools/provixa/ProvixaProgramTest.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -16,28 +18,9 @@
 
 namespace
 {
-struct ProgramRun
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ShellQuote(const std::string& arg)
-{
-    std::string quoted = "'";
-    for (const char c : arg)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string FileText(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using ProgramRun = provixa_program::Outcome;
+using provixa_program::Quote;
+using provixa_program::ReadAll;
 
 // A JSON value read by JsonReader.
 struct Json
@@ -335,36 +318,9 @@ std::size_t Occurrences(const std::string& text, const std::string& part)
     return count;
 }
 
-class ProvixaQueryBinary : public ::testing::Test
+class ProvixaQueryBinary : public provixa_program::ProvixaProgramTest
 {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "provixa-query-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_root = pattern;
-        m_home = m_root / "home";
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_root, ignored);
-    }
-
-    ProgramRun Provixa(const std::vector<std::string>& args) const
-    {
-        std::string command = "PROVIXA_HOME=" + ShellQuote(m_home.string()) + " " + ShellQuote(PROVIXA_BINARY);
-        for (const std::string& arg : args)
-            command += " " + ShellQuote(arg);
-        command += " >" + ShellQuote((m_root / "out").string()) + " 2>" + ShellQuote((m_root / "err").string());
-        ProgramRun run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = FileText(m_root / "out");
-        run.err = FileText(m_root / "err");
-        return run;
-    }
-
     // The world time zones of the installation's database: ID -> display name.
     std::map<long long, std::string> WorldTimezones() const
     {
@@ -386,8 +342,6 @@ protected:
         return zones;
     }
 
-    std::filesystem::path m_root;
-    std::filesystem::path m_home;
 };
 } // namespace
 

@@ -1,0 +1,74 @@
+// Runs the built provixa program on a temporary PROVIXA_HOME, as a person would: a fixture
+// that owns the folder, and the outcome of one run (exit status and what it printed).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace provixa_program
+{
+struct Outcome
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string Quote(const std::string& arg)
+{
+    std::string quoted = "'";
+    for (const char c : arg)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+inline std::string ReadAll(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Each test gets its own folder (removed afterwards); the installation lives in its "home".
+class ProvixaProgramTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "provixa-cli-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_root = pattern;
+        m_home = m_root / "home";
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_root, ignored);
+    }
+
+    Outcome Provixa(const std::vector<std::string>& args) const
+    {
+        std::string command = "PROVIXA_HOME=" + Quote(m_home.string()) + " " + Quote(PROVIXA_BINARY);
+        for (const std::string& arg : args)
+            command += " " + Quote(arg);
+        command += " >" + Quote((m_root / "out").string()) + " 2>" + Quote((m_root / "err").string());
+        Outcome run;
+        const int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = ReadAll(m_root / "out");
+        run.err = ReadAll(m_root / "err");
+        return run;
+    }
+
+    std::filesystem::path m_root;
+    std::filesystem::path m_home;
+};
+} // namespace provixa_program
