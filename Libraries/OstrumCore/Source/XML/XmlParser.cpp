@@ -1,6 +1,8 @@
 #include "Libraries/OstrumCore/Source/XML/XmlParser.h"
 
 #include "Libraries/OstrumCore/Source/IO/StreamTokenizer.h"
+#include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
+#include "Libraries/OstrumCore/Source/Utils/Logger.h"
 #include "Libraries/OstrumCore/Source/XML/XmlAttributeList.h"
 #include "Libraries/OstrumCore/Source/XML/XmlParserCallback.h"
 
@@ -61,6 +63,7 @@ const std::vector<std::string>& XmlParser::GetErrors() const
 bool XmlParser::Fail(const std::string& text)
 {
     m_errors.push_back(text);
+    OSTRUM_LOG(utils::logging::Logger::getLogger("XmlParser"), utils::logging::LogLevel::ERROR, text);
     return false;
 }
 
