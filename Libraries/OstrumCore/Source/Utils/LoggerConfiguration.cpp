@@ -1,7 +1,10 @@
 #include "Libraries/OstrumCore/Source/Utils/LoggerConfiguration.h"
 
+#include "Libraries/OstrumCore/Source/IO/BufferedInputStream.h"
+#include "Libraries/OstrumCore/Source/IO/FileInputStream.h"
 #include "Libraries/OstrumCore/Source/IO/IOException.h"
 #include "Libraries/OstrumCore/Source/Utils/ConsoleLogAppender.h"
+#include "Libraries/OstrumCore/Source/Utils/FileLogAppender.h"
 #include "Libraries/OstrumCore/Source/Utils/LogConfigResult.h"
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
 #include "Libraries/OstrumCore/Source/Utils/Logger.h"
@@ -34,9 +37,10 @@ std::shared_ptr<LogAppender> createAppender()
     return std::make_shared<T>();
 }
 
-const std::array<AppenderType, 2> kAppenderTypes = {{
+const std::array<AppenderType, 3> kAppenderTypes = {{
     {"ostrum.ConsoleLogAppender", &createAppender<ConsoleLogAppender>},
     {"ostrum.OutputDebugStringAppender", &createAppender<OutputDebugStringAppender>},
+    {"ostrum.FileLogAppender", &createAppender<FileLogAppender>},
 }};
 
 bool readText(const XmlTreeNode& element, const char* name, std::string& value)
@@ -126,6 +130,19 @@ std::int32_t configureLogger(const XmlTreeNode& element, std::set<std::string>& 
 }
 
 }  // namespace
+
+std::int32_t LoggerConfiguration::configureFromFile(const std::string& path)
+{
+    constexpr int kReadBufferSize = 256;
+    std::unique_ptr<ostrum::io::FileInputStream> file;
+    try {
+        file = std::make_unique<ostrum::io::FileInputStream>(path, false);
+    } catch (const ostrum::io::IOException&) {
+        return LogConfigResult::FILE_NOT_FOUND;
+    }
+    ostrum::io::BufferedInputStream buffered(file.get(), kReadBufferSize);
+    return configureFromStream(buffered);
+}
 
 std::int32_t LoggerConfiguration::configureFromStream(ostrum::io::InputStream& stream)
 {

@@ -30,6 +30,8 @@ class LoggerConfiguration {
 public:
     LoggerConfiguration() = delete;
 
+    // Reads the file through a buffered file stream; 1 when it cannot be opened.
+    static std::int32_t configureFromFile(const std::string& path);
     // 3 for a document that does not parse (the XML declaration is required), 4 without a "logger-config" element below the
     // root, 2 when reading fails; otherwise the result of configure.
     static std::int32_t configureFromStream(ostrum::io::InputStream& stream);

@@ -158,6 +158,11 @@ TEST(LoggerConfiguration, ResultCodesOfMalformedConfigurations)
          LogConfigResult::UNKNOWN_TYPE},
         {wrap("<appender name=\"bp\" " + std::string("type=\"ostrum.ConsoleLogAppender\" pattern=\"%\"/>")),
          LogConfigResult::MISSING_FIELD_NAME},
+        {wrap("<appender name=\"fl\" type=\"ostrum.FileLogAppender\" pattern=\"x\"/>"),
+         LogConfigResult::MISSING_APPENDER_DATA},
+        {wrap("<appender name=\"fb\" type=\"ostrum.FileLogAppender\" pattern=\"x\" "
+              "file=\"/no/such/dir/x.log\"/>"),
+         LogConfigResult::INVALID_APPENDER_DATA},
         {wrap("<logger level=\"info\"/>"), LogConfigResult::MISSING_NAME},
         {wrap("<logger name=\"cfg.dup\" level=\"info\"/><logger name=\"cfg.dup\" level=\"info\"/>"),
          LogConfigResult::NAME_NOT_UNIQUE},
@@ -176,6 +181,8 @@ TEST(LoggerConfiguration, ResultCodesOfMalformedConfigurations)
     EXPECT_THROW(configureText(wrap("<appender name=\"bf\" type=\"ostrum.ConsoleLogAppender\" "
                                     "pattern=\"%bogus\"/>")),
                  std::runtime_error);
+    EXPECT_EQ(LoggerConfiguration::configureFromFile("/no/such/file.xml"),
+              LogConfigResult::FILE_NOT_FOUND);
 }
 
 TEST(LoggerConfiguration, SettingsBeforeAFailureStay)
