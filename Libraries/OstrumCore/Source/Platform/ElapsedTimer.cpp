@@ -1,8 +1,7 @@
 #include "Libraries/OstrumCore/Source/Platform/ElapsedTimer.h"
 
 #include "Libraries/OstrumCore/Source/Platform/Clock.h"
-
-#include <cstdio>
+#include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 
 namespace ostrum {
 
@@ -17,10 +16,8 @@ std::int64_t ElapsedTimer::elapsedMillis() const
 
 const std::string& ElapsedTimer::elapsedText()
 {
-    char text[64];
-    const int length = std::snprintf(text, sizeof text, "%f",
-                                     static_cast<double>(elapsedMillis()) / 1000.0);
-    m_text.assign(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+    const double seconds = static_cast<double>(elapsedMillis()) / 1000.0;
+    m_text = ostrum::utils::StringUtils::format("%f", seconds);
     return m_text;
 }
 

@@ -287,7 +287,8 @@ void FileLogAppender::rollLocked(const Time& eventTime)
 {
     // A time roll happens at or after the boundary and names the file by the interval the
     // record falls in, however many intervals passed without a record.
-    const bool byTime = m_rollMode == kRollByInterval && eventTime.getMillis() >= m_nextRoll.getMillis();
+    const bool byTime =
+        m_rollMode == kRollByInterval && eventTime.getMillis() >= m_nextRoll.getMillis();
     const bool bySize = m_maxSize != 0 && m_currentSize >= m_maxSize;
     if (byTime) {
         m_currentFile = fileName(intervalStart(eventTime, m_interval), -1);

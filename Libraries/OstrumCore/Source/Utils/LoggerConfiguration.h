@@ -32,8 +32,9 @@ public:
 
     // Reads the file through a buffered file stream; 1 when it cannot be opened.
     static std::int32_t configureFromFile(const std::string& path);
-    // 3 for a document that does not parse (the XML declaration is required), 4 without a "logger-config" element below the
-    // root, 2 when reading fails; otherwise the result of configure.
+    // 3 for a document that does not parse (the XML declaration is required), 4 without a
+    // "logger-config" element below the root, 2 when reading fails; otherwise the result of
+    // configure.
     static std::int32_t configureFromStream(ostrum::io::InputStream& stream);
     // Applies a "logger-config" element: first its "appender" children, then its "logger"
     // children. A pattern with an unknown field name throws the layout's std::runtime_error.

@@ -67,8 +67,9 @@ LoggerPatternLayout::LoggerPatternLayout(const std::string& pattern)
 
 LoggerPatternLayout::LoggerPatternLayout(const LoggerPatternLayout& other)
     : m_fields(other.m_fields),
-      m_timeFormatter(other.m_timeFormatter ? std::make_unique<TimeFormatter>(*other.m_timeFormatter)
-                                            : nullptr)
+      m_timeFormatter(other.m_timeFormatter
+                          ? std::make_unique<TimeFormatter>(*other.m_timeFormatter)
+                          : nullptr)
 {
 }
 
@@ -92,7 +93,8 @@ std::int32_t LoggerPatternLayout::setPattern(const std::string& pattern)
         if (pattern[i] != '%') {
             const std::size_t next = pattern.find('%', i);
             Field literal;
-            literal.text = pattern.substr(i, next == std::string::npos ? std::string::npos : next - i);
+            literal.text =
+                pattern.substr(i, next == std::string::npos ? std::string::npos : next - i);
             m_fields.push_back(std::move(literal));
             i = next == std::string::npos ? pattern.size() : next;
             continue;

@@ -68,7 +68,8 @@ std::string_view viewOf(const char* text, int length)
     if (text == nullptr || length == 0) {
         return {};
     }
-    return length < 0 ? std::string_view(text) : std::string_view(text, static_cast<std::size_t>(length));
+    return length < 0 ? std::string_view(text)
+                      : std::string_view(text, static_cast<std::size_t>(length));
 }
 
 bool allDigits(std::string_view part)
@@ -374,7 +375,8 @@ bool StringUtils::hexDecode(std::string_view text, unsigned char* output, int ou
     if (text.size() % 2 != 0 || outputLength < 0 ||
         text.size() != static_cast<std::size_t>(outputLength) * 2 ||
         (output == nullptr && outputLength > 0)) {
-        OSTRUM_LOG(log(), LogLevel::ERROR, "hex target buffer length does match source buffer length");
+        OSTRUM_LOG(log(), LogLevel::ERROR,
+                   "hex target buffer length does match source buffer length");
         return false;
     }
     for (std::size_t i = 0; i < text.size(); i += 2) {
@@ -483,7 +485,8 @@ void StringUtils::hexDump(io::DataOutputStream* sink, const unsigned char* data,
     }
     constexpr int kBytesPerLine = 16;
     const int lengthDigits = static_cast<int>(format("%X", static_cast<unsigned>(length)).size());
-    const int width = addressWidth > 0 && addressWidth >= lengthDigits ? addressWidth : lengthDigits;
+    const int width =
+        addressWidth > 0 && addressWidth >= lengthDigits ? addressWidth : lengthDigits;
     for (int offset = 0; offset < length; offset += kBytesPerLine) {
         const int count = std::min(kBytesPerLine, length - offset);
         std::string line(static_cast<std::size_t>(std::max(indent, 0)), ' ');
