@@ -1,0 +1,44 @@
+// A filter that reads Base64 text from the input stream it wraps and returns the decoded
+// bytes.
+//
+// TAB, LF, FF and SPACE are skipped; "=" ends the data (the bits of an unfinished byte are
+// dropped); every other character outside the alphabet, CR and every byte from 0x80 up among
+// them, raises IOException. The wrapped stream is borrowed and must outlive this one;
+// positioning, skip, isEOF and close are forwarded to it (so they count characters of the
+// text). Not thread-safe.
+#pragma once
+
+#include "Libraries/OstrumCore/Source/IO/InputStream.h"
+
+#include <cstdint>
+
+namespace ostrum::io {
+
+class Base64InputStream : public InputStream {
+public:
+    explicit Base64InputStream(InputStream& in);
+
+    using InputStream::read;
+
+    bool isSeekable() override;
+    void seek(int origin, int offset) override;
+    int getPosition() override;
+    // The number of bytes stored from buffer[offset] on (0 when the data ended at once or
+    // `length` is below 1). IOException for a negative offset or invalid text.
+    int read(unsigned char* buffer, int offset, int length) override;
+    int read(unsigned char* buffer, int length) override;
+    // The next byte (0..255); -1 at "=" or the wrapped stream's negative result at its end.
+    int read() override;
+    int skip(int count) override;
+    int isEOF() override;
+    void close() override;
+    // Forgets the bits collected for an unfinished byte.
+    virtual void resetDecoder();
+
+private:
+    InputStream& m_in;
+    std::uint8_t m_pendingBits = 0;
+    std::int32_t m_pendingCount = 0;
+};
+
+}  // namespace ostrum::io

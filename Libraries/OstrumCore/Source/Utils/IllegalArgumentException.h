@@ -1,0 +1,16 @@
+// Raised by constructors given invalid arguments (the memory streams); empty message.
+//
+// Adds nothing to its base but its own run-time type, so that handlers can tell it apart.
+// Thrown by value, caught by reference.
+#pragma once
+
+#include "Libraries/OstrumCore/Source/Utils/Exception.h"
+
+namespace ostrum {
+
+class IllegalArgumentException : public Exception {
+public:
+    using Exception::Exception;
+};
+
+}  // namespace ostrum

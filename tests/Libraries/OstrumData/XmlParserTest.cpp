@@ -1,0 +1,237 @@
+// The XML parser, the tree reader and the typed attribute reads.
+#include "Libraries/OstrumCore/Source/XML/XmlAttributeAccess.h"
+#include "Libraries/OstrumCore/Source/XML/XmlParser.h"
+#include "Libraries/OstrumCore/Source/XML/XmlTree.h"
+#include "Libraries/OstrumCore/Source/XML/XmlTreeReader.h"
+#include "StreamTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using ostrum::xml::XmlAttributeList;
+using ostrum::xml::XmlTree;
+using ostrum::xml::XmlTreeReader;
+
+namespace {
+
+struct ParseCase {
+    const char* name;
+    std::string document;
+    bool skipHeader;
+    bool ok;
+    const char* error;  // the last error text when the parse fails
+};
+
+const std::string kDecl = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+
+class XmlParseTable : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(XmlParseTable, ResultAndErrorText)
+{
+    const ParseCase& c = GetParam();
+    ostrum_test::BytesInput input(c.document);
+    XmlTree tree;
+    XmlTreeReader reader;
+    EXPECT_EQ(reader.Read(&tree, input.Stream(), true, c.skipHeader), c.ok);
+    if (c.ok) {
+        EXPECT_TRUE(reader.GetParser().GetErrors().empty());
+    } else {
+        ASSERT_FALSE(reader.GetParser().GetErrors().empty());
+        EXPECT_EQ(reader.GetParser().GetErrors().back(), c.error);
+    }
+}
+
+std::string Nested(int depth)
+{
+    std::string open;
+    std::string close;
+    for (int i = 0; i < depth; ++i) {
+        open += "<e>";
+        close += "</e>";
+    }
+    return open + close;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, XmlParseTable,
+    testing::Values(
+        ParseCase{"DeclarationAndSelfClosingRoot", kDecl + "<root/>", false, true, ""},
+        ParseCase{"NoDeclaration", "<root/>", false, false, "Invalid header"},
+        ParseCase{"NoDeclarationSkipped", "<root/>", true, true, ""},
+        ParseCase{"EmptyInput", "", false, false, "Unexpected EOF"},
+        ParseCase{"WrongDeclarationName", "<?xsl x=\"1\"?><a/>", false, false, "Invalid header"},
+        ParseCase{"MismatchedEndTag", kDecl + "<a></b>", false, false, "Mismatched element nesting!"},
+        ParseCase{"EndTagFirst", kDecl + "</a>", false, false, "Invalid element nesting!"},
+        ParseCase{"UnquotedValue", kDecl + "<a x=10/>", false, false, "Attribute missing enclosing quote pair!"},
+        ParseCase{"EmptyQuotedValue", kDecl + "<a x=\"\"/>", false, true, ""},
+        ParseCase{"NameAndEqualsOnly", kDecl + "<a x= />", false, false, "Attribute missing value!"},
+        ParseCase{"NoEquals", kDecl + "<a x/>", false, false, "Attribute without equals delimiter!"},
+        ParseCase{"NoName", kDecl + "<a =\"1\"/>", false, false, "Attribute missing name!"},
+        ParseCase{"EntityWithoutSemicolon", kDecl + "<a x=\"&amp\"/>", false, false,
+                  "missing closing semicolon for attribute entity"},
+        ParseCase{"TextBeforeRoot", kDecl + "hello<a/>", false, false, "Unexpected body text before any element"},
+        ParseCase{"EndsInsideRoot", kDecl + "<a><b/>", false, false, "Unexpected EOF"},
+        ParseCase{"TextRunsToEnd", kDecl + "<a>text", false, false, "Read error during body text"},
+        ParseCase{"CommentHoldingGreaterThan", kDecl + "<a><!-- x > y --><b/></a>", false, true, ""},
+        ParseCase{"CommentHoldingTags", kDecl + "<!-- <a> </b> --><a/>", false, true, ""},
+        ParseCase{"UnterminatedComment", kDecl + "<a><!-- never ends > </a>", false, false, "Unexpected EOF"},
+        ParseCase{"DoctypeIsPassedOver", kDecl + "<!DOCTYPE a [<!ENTITY x \"y\">]><a/>", false, true, ""},
+        ParseCase{"NestingAtTheLimit", kDecl + Nested(256), false, true, ""},
+        ParseCase{"NestingBeyondTheLimit", kDecl + Nested(257), false, false, "Element nesting too deep!"}),
+    [](const testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
+
+TEST(XmlParser, DeclarationWithSkipHeaderIsReadAsElement)
+{
+    ostrum_test::BytesInput input(kDecl + "<a/>");
+    XmlTree tree;
+    XmlTreeReader reader;
+    EXPECT_FALSE(reader.Read(&tree, input.Stream(), true, true));
+    EXPECT_EQ(reader.GetParser().GetErrors().back(), "Attribute missing enclosing quote pair!");
+}
+
+TEST(XmlParser, DecodesPredefinedEntitiesAndKeepsUnknownOnes)
+{
+    XmlTree tree;
+    ASSERT_TRUE(ostrum::xml::ParseXmlText(kDecl + "<a v=\"&lt;b&gt; &amp; &foo;\" q=\"&quot;&apos;\"/>", &tree, false));
+    EXPECT_EQ(tree.FindAttribute("v")->second, "<b> & &foo");
+    EXPECT_EQ(tree.FindAttribute("q")->second, "\"'");
+}
+
+TEST(XmlParser, QuotedValuesKeepBlanksAndEquals)
+{
+    XmlTree tree;
+    ASSERT_TRUE(ostrum::xml::ParseXmlText("<a v=\"x = y z\"/>", &tree, true));
+    EXPECT_EQ(tree.FindAttribute("v")->second, "x = y z");
+}
+
+TEST(XmlParser, NothingAfterTheRootIsRead)
+{
+    ostrum_test::BytesInput input("<a/>rest");
+    XmlTree tree;
+    XmlTreeReader reader;
+    ASSERT_TRUE(reader.Read(&tree, input.Stream(), true, true));
+    EXPECT_EQ(input.Stream().read(), 'r');
+}
+
+TEST(XmlTreeReader, BuildsTreeWithAttributesChildrenAndText)
+{
+    XmlTree tree;
+    ASSERT_TRUE(ostrum::xml::ParseXmlText("<root a=\"1\"><child/>text</root>", &tree, true));
+    EXPECT_EQ(tree.GetName(), "root");
+    EXPECT_EQ(tree.FindAttribute("a")->second, "1");
+    ASSERT_EQ(tree.GetChildren().size(), 1u);
+    EXPECT_EQ(tree.GetChildren()[0]->GetName(), "child");
+    EXPECT_EQ(tree.GetChildren()[0]->GetParent(), &tree);
+    EXPECT_EQ(tree.GetText(), "text");
+}
+
+TEST(XmlTreeReader, KeepsOnlyTheLastTextRunAndTrailingBlanks)
+{
+    XmlTree tree;
+    ASSERT_TRUE(ostrum::xml::ParseXmlText("<r>  first <c/> last  </r>", &tree, true));
+    EXPECT_EQ(tree.GetText(), "last  ");
+}
+
+TEST(XmlTreeReader, WithoutKeepTextDropsText)
+{
+    ostrum_test::BytesInput input("<r>body<c/></r>");
+    XmlTree tree;
+    XmlTreeReader reader;
+    ASSERT_TRUE(reader.Read(&tree, input.Stream(), false, true));
+    EXPECT_EQ(tree.GetText(), "");
+    EXPECT_EQ(tree.GetChildren().size(), 1u);
+}
+
+TEST(XmlTreeReader, AppendsAfterExistingChildren)
+{
+    XmlTree tree;
+    tree.AddChild("old", XmlAttributeList());
+    ASSERT_TRUE(ostrum::xml::ParseXmlText("<r><new/></r>", &tree, true));
+    ASSERT_EQ(tree.GetChildren().size(), 2u);
+    EXPECT_EQ(tree.GetChildren()[0]->GetName(), "old");
+    EXPECT_EQ(tree.GetChildren()[1]->GetName(), "new");
+}
+
+TEST(XmlTreeReader, FailedParseKeepsTheBuiltPart)
+{
+    XmlTree tree;
+    EXPECT_FALSE(ostrum::xml::ParseXmlText("<r><a/><b></c></r>", &tree, true));
+    EXPECT_NE(tree.FindChild("a"), nullptr);
+    EXPECT_NE(tree.FindChild("b"), nullptr);
+}
+
+XmlAttributeList Attributes(std::initializer_list<std::pair<const char*, const char*>> pairs)
+{
+    XmlAttributeList list;
+    for (const auto& [name, value] : pairs) {
+        list.Add(name, value);
+    }
+    return list;
+}
+
+TEST(XmlAttributeAccess, NumbersReadFromTheStartWithinRange)
+{
+    const XmlAttributeList list = Attributes(
+        {{"mixed", "12abc"}, {"word", "abc"}, {"big", "70000"}, {"neg", "-5"}, {"f", "2.5x"}, {"huge", "99999999999"}});
+    int32_t i = 0;
+    EXPECT_TRUE(ostrum::xml::GetAttribute(list, "mixed", i));
+    EXPECT_EQ(i, 12);
+    EXPECT_FALSE(ostrum::xml::GetAttribute(list, "word", i));
+    EXPECT_FALSE(ostrum::xml::GetAttribute(list, "missing", i));
+    EXPECT_FALSE(ostrum::xml::GetAttribute(list, "huge", i));
+    int16_t s = 0;
+    EXPECT_FALSE(ostrum::xml::GetAttribute(list, "big", s));
+    uint32_t u = 0;
+    EXPECT_FALSE(ostrum::xml::GetAttribute(list, "neg", u));
+    float f = 0;
+    EXPECT_TRUE(ostrum::xml::GetAttribute(list, "f", f));
+    EXPECT_FLOAT_EQ(f, 2.5f);
+}
+
+TEST(XmlAttributeAccess, BooleansAndStrings)
+{
+    const XmlAttributeList list = Attributes({{"a", "yes"}, {"b", "true"}, {"c", "T"}, {"d", "false"}, {"e", ""}});
+    bool value = false;
+    EXPECT_FALSE(ostrum::xml::GetAttribute(list, "a", value));
+    EXPECT_TRUE(ostrum::xml::GetAttribute(list, "b", value));
+    EXPECT_TRUE(value);
+    EXPECT_TRUE(ostrum::xml::GetAttribute(list, "c", value));
+    EXPECT_TRUE(value);
+    EXPECT_TRUE(ostrum::xml::GetAttribute(list, "d", value));
+    EXPECT_FALSE(value);
+    EXPECT_FALSE(ostrum::xml::GetAttribute(list, "e", value));
+    std::string text = "x";
+    EXPECT_TRUE(ostrum::xml::GetAttribute(list, "e", text, false));
+    EXPECT_FALSE(ostrum::xml::GetAttribute(list, "e", text, true));
+}
+
+TEST(XmlAttributeAccess, EnumsFlagsAndFormatting)
+{
+    const char* const names[] = {"off", "on", nullptr};
+    const XmlAttributeList list = Attributes({{"mode", "on"}, {"bad", "maybe"}});
+    int index = -1;
+    std::string raw;
+    EXPECT_TRUE(ostrum::xml::GetEnumAttribute(list, "mode", names, index, &raw));
+    EXPECT_EQ(index, 1);
+    EXPECT_FALSE(ostrum::xml::GetEnumAttribute(list, "bad", names, index, &raw));
+    EXPECT_EQ(raw, "maybe");
+    EXPECT_EQ(index, 1);
+
+    unsigned flags = 0;
+    std::string error;
+    EXPECT_TRUE(ostrum::xml::GetFlagsAttribute(list, "mode", names, flags, true, 4, &error));
+    EXPECT_EQ(flags, 1u << 4);
+    const XmlAttributeList modeMaybe = Attributes({{"mode", "maybe"}});
+    EXPECT_FALSE(ostrum::xml::GetFlagsAttribute(modeMaybe, "mode", names, flags, false, 0, &error));
+    EXPECT_EQ(error, "invalid \"mode\" attribute value \"maybe\"");
+    EXPECT_TRUE(ostrum::xml::GetFlagsAttribute(list, "absent", names, flags, false, 0, &error));
+    EXPECT_FALSE(ostrum::xml::GetFlagsAttribute(list, "absent", names, flags, true, 0, &error));
+    EXPECT_EQ(error, "missing required attribute \"absent\"");
+
+    EXPECT_EQ(ostrum::xml::FormatEnumAttribute("mode", names, 0, false), "");
+    EXPECT_EQ(ostrum::xml::FormatEnumAttribute("mode", names, 0, true), " mode=\"off\"");
+    EXPECT_EQ(ostrum::xml::FormatEnumAttribute("mode", names, 1, false), " mode=\"on\"");
+}
+
+}  // namespace
