@@ -2,6 +2,7 @@
 
 #include "Libraries/OstrumCore/Source/IO/Base64InputStream.h"
 #include "Libraries/OstrumCore/Source/IO/Base64OutputStream.h"
+#include "Libraries/OstrumCore/Source/IO/DataOutputStream.h"
 #include "Libraries/OstrumCore/Source/IO/MemoryInputStream.h"
 #include "Libraries/OstrumCore/Source/IO/MemoryOutputStream.h"
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
@@ -471,6 +472,36 @@ bool StringUtils::parseFieldValues(std::string_view text, FieldValueList* list)
             return true;
         }
         start = next;
+    }
+}
+
+void StringUtils::hexDump(io::DataOutputStream* sink, const unsigned char* data, int length,
+                          int indent, int addressWidth)
+{
+    if (data == nullptr || length < 1) {
+        return;
+    }
+    constexpr int kBytesPerLine = 16;
+    const int lengthDigits = static_cast<int>(format("%X", static_cast<unsigned>(length)).size());
+    const int width = addressWidth > 0 && addressWidth >= lengthDigits ? addressWidth : lengthDigits;
+    for (int offset = 0; offset < length; offset += kBytesPerLine) {
+        const int count = std::min(kBytesPerLine, length - offset);
+        std::string line(static_cast<std::size_t>(std::max(indent, 0)), ' ');
+        line += format("%0*X : ", width, static_cast<unsigned>(offset));
+        for (int i = 0; i < kBytesPerLine; ++i) {
+            line += i < count ? format("%02X ", data[offset + i]) : std::string("-- ");
+        }
+        line += ": ";
+        for (int i = 0; i < count; ++i) {
+            const unsigned char byte = data[offset + i];
+            line.push_back(std::isprint(byte) != 0 ? static_cast<char>(byte) : '.');
+        }
+        if (sink != nullptr) {
+            sink->writeLine(line);
+        } else {
+            line.push_back('\n');
+            std::fwrite(line.data(), 1, line.size(), stdout);
+        }
     }
 }
 

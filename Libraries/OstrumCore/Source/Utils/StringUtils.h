@@ -16,6 +16,10 @@
 #include <utility>
 #include <vector>
 
+namespace ostrum::io {
+class DataOutputStream;
+}
+
 namespace ostrum::utils {
 
 class StringUtils {
@@ -88,6 +92,13 @@ public:
     static bool urlDecode(std::string_view input, std::string& output);
     // Appends the (field, value) pairs of "a=1; b = 2 &c=\"x;y\"" to `list`.
     static bool parseFieldValues(std::string_view text, FieldValueList* list);
+
+    // Lines of up to 16 bytes: `indent` spaces, the offset, the bytes in hexadecimal ("--" for
+    // the missing ones of a short last line) and as printable characters ("." otherwise); to
+    // `sink` one line each (CR LF ended) or, without one, to the standard output. Nothing for
+    // a length below 1. Lines have no length limit.
+    static void hexDump(ostrum::io::DataOutputStream* sink, const unsigned char* data, int length,
+                        int indent, int addressWidth);
 
     // Orders rolled file names by their dot-separated parts before the extension: digit-only
     // parts by number, ahead of other parts, which compare by bytes; fewer parts first. A

@@ -1,3 +1,5 @@
+#include "Libraries/OstrumCore/Source/IO/DataOutputStream.h"
+#include "Libraries/OstrumCore/Source/IO/MemoryOutputStream.h"
 #include "Libraries/OstrumCore/Source/Utils/LogAppender.h"
 #include "Libraries/OstrumCore/Source/Utils/LogEvent.h"
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
@@ -258,6 +260,32 @@ TEST(StringUtils, DottedPartsIsAStrictWeakOrder)
     }
     std::sort(names.begin(), names.end(), less);
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end(), less));
+}
+
+TEST(StringUtils, HexDumpLines)
+{
+    ostrum::io::MemoryOutputStream memory;
+    ostrum::io::DataOutputStream sink(&memory, 0);
+    std::string data = "0123456789abcdef%\x01\xff";
+    StringUtils::hexDump(&sink, reinterpret_cast<const unsigned char*>(data.data()),
+                         static_cast<int>(data.size()), 2, 4);
+    const std::string written(reinterpret_cast<char*>(memory.getBuffer(false)),
+                              static_cast<std::size_t>(memory.getSize()));
+    EXPECT_EQ(written,
+              "  0000 : 30 31 32 33 34 35 36 37 38 39 61 62 63 64 65 66 : 0123456789abcdef\r\n"
+              "  0010 : 25 01 FF -- -- -- -- -- -- -- -- -- -- -- -- -- : %..\r\n");
+
+    memory.clear();
+    const std::string wide(300, 'x');
+    StringUtils::hexDump(&sink, reinterpret_cast<const unsigned char*>(wide.data()), 300, 120, 1);
+    const std::string first(reinterpret_cast<char*>(memory.getBuffer(false)), 130);
+    EXPECT_EQ(first.substr(118, 12), "  000 : 78 7");
+    StringUtils::hexDump(&sink, reinterpret_cast<const unsigned char*>(wide.data()), 0, 0, 0);
+
+    testing::internal::CaptureStdout();
+    StringUtils::hexDump(nullptr, reinterpret_cast<const unsigned char*>("%d"), 2, 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "0 : 25 64 -- -- -- -- -- -- -- -- -- -- -- -- -- -- : %d\n");
 }
 
 TEST(StringUtils, PasswordStrengthScores)

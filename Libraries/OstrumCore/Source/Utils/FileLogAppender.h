@@ -1,0 +1,96 @@
+// The appender of type "ostrum.FileLogAppender": appends each formatted line to a text file,
+// and can roll the file over when a calendar interval ends or when it reaches a size, keeping
+// a bounded list of earlier files named with a time stamp and a sequence number:
+// directory + base name + "20240301T14.00.00Z" [+ "." number] + suffix.
+//
+// The configuration sets the file ("file", required) and "append"; the rolling settings are
+// set through the setters before the first record and default to no rolling and no limits.
+// The file is opened and closed for every record. Only files whose names have this
+// appender's form are ever listed or deleted. A file that cannot be written is reported on the
+// logger "FileLogAppender" and the record is lost; append never throws for it. Thread-safe
+// (see LogAppender); several appenders on one file are not coordinated.
+#pragma once
+
+#include "Libraries/OstrumCore/Source/Utils/LogAppender.h"
+#include "Libraries/OstrumCore/Source/Utils/Time.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ostrum::utils::logging {
+
+class FileLogAppender : public LogAppender {
+public:
+    // Rolling modes.
+    static constexpr std::int32_t kRollNone = 0;
+    static constexpr std::int32_t kRollByInterval = 2;
+    // Intervals; any other value is no interval.
+    static constexpr std::int32_t kIntervalNone = 0;
+    static constexpr std::int32_t kIntervalYear = 1;
+    static constexpr std::int32_t kIntervalMonth = 2;
+    static constexpr std::int32_t kIntervalDay = 3;
+    static constexpr std::int32_t kIntervalHour = 4;
+    static constexpr std::int32_t kIntervalMinute = 5;
+    static constexpr std::int32_t kIntervalSecond = 6;
+
+    FileLogAppender() = default;
+    explicit FileLogAppender(std::string filePattern, bool appendToFile = false);
+
+    // Reads "file" (missing: 12) and "append"; 13 when the file cannot be opened.
+    std::int32_t configure(const ostrum::xml::XmlTreeNode& element) override;
+    void append(const LogEvent& event) override;
+
+    // 0: no time rolling, an existing file is replaced unless appending; 2: roll when the
+    // interval ends; others: no time rolling, an existing file stays and its sequence resumes.
+    void setRollMode(std::int32_t rollMode);
+    void setInterval(std::int32_t interval);
+    // The number of files kept; below 1 means no limit.
+    void setMaxFiles(std::int32_t maxFiles);
+    // The size at which the file rolls over; 0 means no limit.
+    void setMaxSize(std::int32_t maxSize);
+    // With the file limit reached: false removes the oldest file before adding the new one,
+    // true adds it first and then removes the oldest beyond the limit.
+    void setEvictAfterAdd(bool evictAfterAdd);
+
+    // "none", "year", "month", "day", "hour", "minute", "second", or "[interval]".
+    static std::string getIntervalName(std::int32_t interval);
+    // The start of the interval holding `time` (fields in UTC) and the start of the next one;
+    // an interval outside 1..6 leaves the time unchanged.
+    static ostrum::utils::Time intervalStart(const ostrum::utils::Time& time, std::int32_t interval);
+    static ostrum::utils::Time intervalEnd(const ostrum::utils::Time& time, std::int32_t interval);
+
+private:
+    std::string fileName(const ostrum::utils::Time& time, std::int32_t number) const;
+    // Whether `name` (a file name without directory) has this appender's form.
+    bool isOwnFileName(const std::string& name) const;
+    void setUpLocked(const ostrum::utils::Time& eventTime);
+    void rollLocked(const ostrum::utils::Time& eventTime);
+    void removeOldestLocked();
+    void writeLocked(const std::string& line);
+
+    // Settings, set before logging starts.
+    std::string m_filePattern;
+    bool m_appendToFile = false;
+    std::int32_t m_rollMode = kRollNone;
+    std::int32_t m_interval = kIntervalNone;
+    std::int32_t m_maxFiles = 0;
+    std::int32_t m_maxSize = 0;
+    bool m_evictAfterAdd = false;
+
+    // Guarded by m_lock.
+    bool m_initPending = true;
+    ostrum::utils::Time m_nextRoll{static_cast<std::int64_t>(0)};
+    std::string m_directory;
+    std::string m_baseName;
+    std::string m_suffix;
+    std::string m_currentFile;
+    std::vector<std::string> m_oldFiles;
+    std::int64_t m_currentSize = 0;
+    std::int32_t m_sequence = 0;
+    // Set while a write failure is being reported, so that the report cannot recurse into
+    // this appender.
+    bool m_reportingFailure = false;
+};
+
+}  // namespace ostrum::utils::logging
