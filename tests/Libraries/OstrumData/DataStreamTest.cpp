@@ -1,5 +1,6 @@
 // The data streams: byte orders, variable-length integers, lines, C strings and the two
 // length-prefixed string forms.
+#include "Libraries/OstrumCore/Source/IO/ByteOrder.h"
 #include "Libraries/OstrumCore/Source/IO/DataInputStream.h"
 #include "Libraries/OstrumCore/Source/IO/DataOutputStream.h"
 #include "Libraries/OstrumCore/Source/IO/EndOfStreamException.h"
@@ -114,6 +115,18 @@ TEST(DataStream, FixedWidthsInBothByteOrders)
     EXPECT_TRUE(in.readBoolean());
     EXPECT_EQ(in.readByte(), -7);
     EXPECT_THROW(in.readUnsignedByte(), ostrum::io::EndOfStreamException);
+}
+
+TEST(ByteOrder, RotationsAndReversals)
+{
+    EXPECT_EQ(ostrum::io::rotateLeft16(0x8001, 1), 0x0003);
+    EXPECT_EQ(ostrum::io::rotateLeft32(0x80000001u, 4), 0x00000018u);
+    EXPECT_EQ(ostrum::io::rotateRight32(0x00000018u, 4), 0x80000001u);
+    EXPECT_EQ(ostrum::io::swapBytes16(0x1234), 0x3412);
+    EXPECT_EQ(ostrum::io::swapBytes32(0x12345678u), 0x78563412u);
+    EXPECT_EQ(ostrum::io::swapBytes64(0x0102030405060708ull), 0x0807060504030201ull);
+    EXPECT_FALSE(ostrum::io::needsSwap(ostrum::io::kMachineByteOrder));
+    EXPECT_TRUE(ostrum::io::needsSwap(ostrum::io::kBigEndianByteOrder));
 }
 
 TEST(DataStream, ShortFixedValueRaisesEndOfStream)

@@ -126,6 +126,25 @@ TEST(XmlTreeReader, BuildsTreeWithAttributesChildrenAndText)
     EXPECT_EQ(tree.GetText(), "text");
 }
 
+TEST(XmlTreeReader, ReadsASettingsDocumentWithCommentsAndNesting)
+{
+    const std::string document = kDecl +
+        "\r\n<!-- logging settings -->\r\n<configuration>\r\n"
+        "  <appender name=\"file\" type=\"ostrum.FileLogAppender\" file=\"app.log\" append=\"true\"/>\r\n"
+        "  <!-- the root logs errors -->\r\n"
+        "  <logger name=\"a.b\" level=\"debug\">\r\n    <appender-ref name=\"file\" />\r\n  </logger>\r\n"
+        "</configuration>\r\n";
+    XmlTree tree;
+    ASSERT_TRUE(ostrum::xml::ParseXmlText(document, &tree, false));
+    EXPECT_EQ(tree.GetName(), "configuration");
+    ASSERT_EQ(tree.GetChildren().size(), 2u);
+    EXPECT_EQ(tree.FindChild("appender")->FindAttribute("append")->second, "true");
+    const auto* ref = tree.FindNode("/configuration/logger/appender-ref", '/');
+    ASSERT_NE(ref, nullptr);
+    EXPECT_EQ(ref->FindAttribute("name")->second, "file");
+    EXPECT_EQ(tree.FindElement("logger", "level", "debug", true, false)->GetPath(), "configuration/logger");
+}
+
 TEST(XmlTreeReader, KeepsOnlyTheLastTextRunAndTrailingBlanks)
 {
     XmlTree tree;

@@ -5,37 +5,20 @@
 // thread.
 #pragma once
 
+#include "Libraries/OstrumCore/Source/IO/TokenizerCore.h"
 #include "Libraries/OstrumCore/Source/IO/UnicodePushbackInputStream.h"
-
-#include <string>
-#include <vector>
 
 namespace ostrum::io {
 
-class UnicodeStreamTokenizer : public UnicodePushbackInputStream {
+class UnicodeStreamTokenizer : public UnicodePushbackInputStream, public TokenizerCore<wchar_t, UnicodeStreamTokenizer> {
 public:
     UnicodeStreamTokenizer(InputStream* in, int pushbackSize);
     ~UnicodeStreamTokenizer() override = default;
 
-    void addStopString(const wchar_t* stop);
-    void addStopStrings(const std::vector<const wchar_t*>& stops);
-    void addStopChars(const wchar_t* chars);
-    bool isDelimiter(wchar_t c) const;
-
-    bool hasMoreTokens();
-    // The next token, NUL-terminated and valid until the next scan; null when none remains.
-    const wchar_t* nextToken();
-
-    bool quoteMode = false;
-
 private:
-    bool scan();
-
-    bool m_tokenPending = false;
-    bool m_endReached = false;
-    std::wstring m_delimiters;
-    std::vector<std::wstring> m_stopStrings;
-    std::wstring m_token;
+    friend class TokenizerCore<wchar_t, UnicodeStreamTokenizer>;
+    int readTokenChar();
+    void unreadTokenChar(wchar_t c);
 };
 
 }  // namespace ostrum::io
