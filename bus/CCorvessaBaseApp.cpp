@@ -73,7 +73,9 @@ int CCorvessaBaseApp::ExitInstance()
 
 std::unique_ptr<CWmipUserCache> CCorvessaBaseApp::CreateUserCache()
 {
-    return std::make_unique<CCorvessaUserCache>();
+    CWmipUserCacheClock clock;
+    clock.tickCount = m_tickSource;
+    return std::make_unique<CCorvessaUserCache>(false, false, std::move(clock));
 }
 
 CCorvessaUserCache* CCorvessaBaseApp::GetBusUserCache()

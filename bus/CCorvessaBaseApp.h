@@ -72,7 +72,8 @@ public:
     // The kind of record a directory account must be linked to.
     enum PersonType { PersonTypeSystemUser = 0, PersonTypeCardholder = 1 };
 
-    // A steady clock in milliseconds (empty: GetTickCount64); tests drive token ages with it.
+    // A steady clock in milliseconds (empty: GetTickCount64) for token ages and the user
+    // cache's permission refreshes; tests drive it.
     using TickSource = std::function<ULONGLONG()>;
 
     static constexpr char kInternalSidPrefix[] = "INTERNAL_SID_FOR_";
