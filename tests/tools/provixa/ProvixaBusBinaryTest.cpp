@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,7 +12,6 @@ namespace
 {
 using provixa_program::Outcome;
 using provixa_program::Quote;
-using provixa_program::ReadAll;
 
 class ProvixaBusBinary : public provixa_program::ProvixaProgramTest
 {
@@ -28,21 +26,9 @@ protected:
     // provixa bus ARGS with the text on standard input and, when given, PROVIXA_PASSWORD.
     Outcome Bus(const std::vector<std::string>& args, const std::string& input, const std::string& password = "") const
     {
-        std::ofstream(m_root / "in", std::ios::binary) << input;
         std::vector<std::string> words{"bus"};
         words.insert(words.end(), args.begin(), args.end());
-        std::string prefix = password.empty() ? "" : "PROVIXA_PASSWORD=" + Quote(password) + " ";
-        std::string command = prefix + "PROVIXA_HOME=" + Quote(m_home.string()) + " " + Quote(PROVIXA_BINARY);
-        for (const std::string& word : words)
-            command += " " + Quote(word);
-        command += " <" + Quote((m_root / "in").string()) + " >" + Quote((m_root / "out").string()) + " 2>" +
-                   Quote((m_root / "err").string());
-        Outcome run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadAll(m_root / "out");
-        run.err = ReadAll(m_root / "err");
-        return run;
+        return Provixa(words, input, password.empty() ? "" : "PROVIXA_PASSWORD=" + Quote(password));
     }
 };
 
