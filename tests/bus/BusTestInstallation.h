@@ -36,6 +36,7 @@ public:
     using CCorvessaBaseApp::ConvertToCorvessaException;
     using CCorvessaBaseApp::GenerateSIDForInternalAccount;
     using CCorvessaBaseApp::GetBusUserCache;
+    using CCorvessaBaseApp::GetMapperForType;
     using CCorvessaBaseApp::GetTokenApplicationIds;
     using CCorvessaBaseApp::GetUserCacheEntryForToken;
     using CCorvessaBaseApp::IsCachedUserInUseByMultipleSessions;

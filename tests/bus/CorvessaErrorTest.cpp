@@ -4,6 +4,7 @@
 
 #include "bus/CCorvessaBaseApp.h"
 #include "bus/CCorvessaException.h"
+#include "framework/CWmipClassMapper.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/com/WbemConstants.h"
@@ -120,6 +121,25 @@ TEST_F(CorvessaConversion, VersionAndPageCounts)
     EXPECT_EQ(CCorvessaBaseApp::CalculateNumberOfPages(0, 5), 0);
     EXPECT_EQ(CCorvessaBaseApp::CalculateNumberOfPages(2147483647, 1), 2147483647);
     EXPECT_EQ(CCorvessaBaseApp::CalculateNumberOfPages(5, 0), 0);
+}
+
+TEST_F(CorvessaConversion, MappersAreFoundOnlyForExposedTypesAndBoundToTheEntry)
+{
+    CWmipUserCacheEntry* entry = nullptr;
+    ASSERT_EQ(Cache().GetUser(&entry), S_OK);
+    std::unique_ptr<CWmipClassMapper> mapper;
+    EXPECT_EQ(m_app->GetMapperForType(L"Bnt_WorldTimezone", nullptr, mapper, true), WBEM_E_INVALID_PARAMETER);
+    EXPECT_EQ(m_app->GetMapperForType(L"Bnt_BadgeTWICPrivacyKey", entry, mapper, true),
+              static_cast<HRESULT>(0x80040522u));
+    EXPECT_EQ(m_app->GetMapperForType(L"Bnt_NoSuchClass", entry, mapper, true), static_cast<HRESULT>(0x80040522u));
+    EXPECT_EQ(mapper, nullptr);
+    ASSERT_EQ(m_app->GetMapperForType(L"bnt_worldtimezone", entry, mapper, true), S_OK);
+    ASSERT_NE(mapper, nullptr);
+    EXPECT_EQ(mapper->GetUserEntry(), entry);
+    EXPECT_EQ(entry->GetUseCount(), 2);
+    mapper.reset();
+    EXPECT_EQ(entry->GetUseCount(), 1);
+    EXPECT_EQ(Cache().ReleaseUser(entry), S_OK);
 }
 
 }  // namespace

@@ -108,6 +108,9 @@ TEST_F(CorvessaSession, LogOutKeepsTheEntryWhileAnotherTokenUsesIt)
 
 TEST_F(CorvessaSession, DroppedUsersFailTheirTokensUntilTheyLogInAgain)
 {
+    const std::string lost = Login(kOperator, kPassword);
+    m_app->HandleInvalidDBConnection();
+    EXPECT_EQ(Check(lost, true), static_cast<HRESULT>(0x80040520u));
     const std::string token = Login(kOperator, kPassword);
     m_app->InvalidateUsers();
     EXPECT_EQ(Check(token, false), WBEM_E_NOT_FOUND);
