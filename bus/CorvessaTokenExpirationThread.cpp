@@ -5,6 +5,7 @@
 #include "bus/CCorvessaBaseApp.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/mfc/CException.h"
+#include "platform/mfc/ModuleState.h"
 
 using brontel::utility::CWMIDebugLog;
 
@@ -23,6 +24,9 @@ UINT CorvessaTokenExpirationThread::OnRun()
     if (m_owner == nullptr) {
         return 0;
     }
+    // The sweep reaches the user cache through the application object: its owner's, whichever
+    // object the process takes as current.
+    const CModuleStateSwitch current(m_owner);
     std::unique_lock guard(m_lock);
     int turns = 0;
     for (;;) {
