@@ -109,7 +109,16 @@ HRESULT CCorvessaUserCache::GetUserSSOInformation(LPCWSTR sid, LONG& userId, CSt
     return GetUserSSOInformationImpl(sid, userId, sidText, false);
 }
 
-void CCorvessaUserCache::GarbageCollect() {}
+void CCorvessaUserCache::GarbageCollect()
+{
+    const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+    PurgeRetiredLocked();
+}
+
+void CCorvessaUserCache::PurgeRetiredLocked()
+{
+    std::erase_if(m_retired, [](const auto& pair) { return pair.second->GetUseCount() <= 0; });
+}
 
 HRESULT CCorvessaUserCache::ReleaseUser(CWmipUserCacheEntry* entry)
 {
@@ -120,9 +129,9 @@ HRESULT CCorvessaUserCache::ReleaseUser(CWmipUserCacheEntry* entry)
     // Found by address alone: an entry given back twice may already be freed.
     const auto retired = m_retired.find(entry);
     if (retired != m_retired.end()) {
-        if (entry->Release() <= 0) {
-            m_retired.erase(retired);
-        }
+        entry->Release();
+        // Also those whose last holder (a mapper) lowered the count without the cache.
+        PurgeRetiredLocked();
         return S_OK;
     }
     const bool cached = std::any_of(m_entries.begin(), m_entries.end(),
@@ -135,6 +144,7 @@ HRESULT CCorvessaUserCache::ReleaseUser(CWmipUserCacheEntry* entry)
     if (entry->Release() < 0) {
         CWMIDebugLog::LogError(kSource, __LINE__, L"User object was released more than it was acquired");
     }
+    PurgeRetiredLocked();
     return S_OK;
 }
 

@@ -7,8 +7,8 @@
 // Made by CCorvessaBaseApp::CreateUserCache and owned by the application object.
 // Every entry handed out (LoginUser, GetCachedUser, GetUser) has its use count raised and is
 // given back with ReleaseUser. An entry removed (RemoveUser, InvalidateUsers) while a request
-// still holds it leaves the maps at once but is deleted only by the last ReleaseUser, so a
-// request never works on a freed user.
+// still holds it leaves the maps at once but is deleted only once its use count is 0 (at a
+// ReleaseUser or clean-up), so a request never works on a freed user.
 //
 // Thread-safe: the cache lock (recursive) guards both maps and the retired entries and is
 // held across a login, so logins are serialised. Callers may hold the application's
@@ -84,7 +84,7 @@ public:
     std::size_t GetRetiredEntryCount() const;
 
 protected:
-    // Entries are never aged out by time.
+    // Entries are never aged out by time; removed entries no longer in use are deleted.
     void GarbageCollect() override;
     // Refused: 0x80041003, *entry null.
     HRESULT GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid) override;
@@ -94,6 +94,9 @@ protected:
 private:
     // Reads the user's permissions again. The caller holds the cache lock.
     void RefreshPermissionsLocked(CAcsUser& user);
+    // Deletes the removed entries whose use count has come down to 0. The caller holds the
+    // cache lock.
+    void PurgeRetiredLocked();
     // Moves the entry under the key out of the maps: deleted, or retired while in use.
     void TakeOutLocked(std::map<CString, std::unique_ptr<CWmipUserCacheEntry>>::iterator position);
 

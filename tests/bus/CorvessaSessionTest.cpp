@@ -132,6 +132,17 @@ TEST_F(CorvessaSession, EntryRemovedWhileInUseStaysUntilGivenBack)
     EXPECT_EQ(held->GetUser()->GetUserID(), 1);  // still a live user
     EXPECT_EQ(m_app->ReleaseUserCacheEntry(held), S_OK);
     EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
+
+    // A mapper holds its entry by its own count and may let go after the request gave it back.
+    const std::string other = Login(kOperator, kPassword);
+    ASSERT_EQ(m_app->GetUserCacheEntryForToken(other, kApplication, &held, true), S_OK);
+    held->AddRef();
+    ASSERT_EQ(m_app->DeleteAuthentication(other, kApplication), S_OK);
+    EXPECT_EQ(m_app->ReleaseUserCacheEntry(held), S_OK);
+    EXPECT_EQ(Cache().GetRetiredEntryCount(), 1u);
+    held->Release();
+    Cache().CheckCache();
+    EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
 }
 
 // Logins, requests and log-outs of one SID on several threads, with sweeps running: every
