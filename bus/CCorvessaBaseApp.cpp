@@ -289,7 +289,8 @@ HRESULT CCorvessaBaseApp::GetUserCacheEntryForToken(const std::string& token, co
         throw CCorvessaException(CCorvessaException::kInvalidSessionTokenKey, std::string(kUnknownTokenMessage));
     }
     auto& ids = record.applicationIds;
-    if (std::find(ids.begin(), ids.end(), applicationId) == ids.end()) {
+    if (ids.size() < kMaxApplicationIdsPerToken && applicationId.size() <= kMaxApplicationIdBytes &&
+        std::find(ids.begin(), ids.end(), applicationId) == ids.end()) {
         ids.push_back(applicationId);
     }
     const HRESULT hr = LookUpEntryLocked(record, entry, &asked);

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -84,6 +85,10 @@ public:
     // Configuration value: non-zero when clients send their credentials encrypted.
     static constexpr LONG kEncryptedCredentialsConfigId = 241;
     static constexpr LONG kSystemAdministratorPtzPriority = 1000;
+    // A token records at most this many application ids of at most this many bytes: a client
+    // cannot grow the token table without bound by inventing ids.
+    static constexpr std::size_t kMaxApplicationIdsPerToken = 64;
+    static constexpr std::size_t kMaxApplicationIdBytes = 256;
 
     // Starts the token expiration thread and makes the in-process namespace.
     explicit CCorvessaBaseApp(TickSource tickSource = TickSource());
@@ -165,7 +170,7 @@ protected:
                         const COleDateTime& authenticationTime);
     void RemoveTokenFromMaps(const std::string& token);
     // The token check: the token's user entry with its use count raised, in *entry; the
-    // application id is added to the token's list when new. S_OK; with report set, any
+    // application id is added to the token's list when new (within the limits above). S_OK; with report set, any
     // failure is logged and becomes 0x80040520; without it the cache's HRESULT (0x80041002
     // for a user no longer cached) or 0x80041001. Throws CCorvessaException
     // "corvessa.general.invalidsessiontoken" for an unknown token, and for an aged one,

@@ -86,6 +86,17 @@ TEST_F(CorvessaSession, ApplicationIdsAreAddedOnceInOrderOfFirstUse)
         m_app->ReleaseUserCacheEntry(entry);
     }
     EXPECT_EQ(m_app->GetTokenApplicationIds(token), (std::vector<std::string>{kApplication, "second", "third"}));
+
+    // Invented ids are served but not recorded past the limits.
+    EXPECT_EQ(m_app->GetUserCacheEntryForToken(token, std::string(257, 'x'), &entry, true), S_OK);
+    m_app->ReleaseUserCacheEntry(entry);
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(m_app->GetUserCacheEntryForToken(token, "app-" + std::to_string(i), &entry, true), S_OK);
+        m_app->ReleaseUserCacheEntry(entry);
+    }
+    const std::vector<std::string> ids = m_app->GetTokenApplicationIds(token);
+    EXPECT_EQ(ids.size(), CCorvessaBaseApp::kMaxApplicationIdsPerToken);
+    EXPECT_EQ(ids.front(), kApplication);
 }
 
 TEST_F(CorvessaSession, LogOutKeepsTheEntryWhileAnotherTokenUsesIt)
