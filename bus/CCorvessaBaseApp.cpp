@@ -443,6 +443,8 @@ HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int dir
                                                  "details."));
         }
         Initialize();
+        // Made (with its keys) before the token-map lock is taken.
+        const CorvessaAuthenticationUtility* utility = GetAuthenticationUtility();
         // The login and the issue of its token under one hold: a log-out of another session of
         // the same user cannot remove the entry in between.
         const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
@@ -450,7 +452,7 @@ HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int dir
         const HRESULT hr = AuthenticateCredential(directoryId, userName, password, sid);
         if (SUCCEEDED(hr) && !sid.IsEmpty()) {
             const COleDateTime now = COleDateTime::GetCurrentTime();
-            const std::string issued = GetAuthenticationUtility()->GenerateToken();
+            const std::string issued = utility->GenerateToken();
             AddTokenToMaps(issued, applicationId, sid, now);
             token = issued;
             authenticationTime = now;
