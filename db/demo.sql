@@ -248,3 +248,13 @@ INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES
     (32803, 2);      -- user account
 
 COMMIT;
+
+-- Bus sign-on: the local accounts directory takes manual single sign-on, and the operator's
+-- Windows account signs on there as "olive" with password "olive-demo". Credentials travel in
+-- plain text: configuration value 241 is absent (0); a row (241, 1) asks bus clients to encrypt them.
+BEGIN;
+INSERT INTO BNT_DIRECTORY_SSO (BNT_DIRECTORYID, USE_MANUAL_SSO) VALUES (1, 1);
+INSERT INTO BNT_DIRECTORY_LOGON (BNT_DIRECTORY_LOGONID, BNT_DIRECTORYID, USER_NAME, ACCOUNTID, PASSWORD_HASH) VALUES
+    (1, 1, 'olive', 'S-1-5-21-1004336348-1177238915-682003330-1001',
+     'pbkdf2-sha256$100000$360911ffb1835cdb47bb2df45a948dc2$3b20654009353b9e873f83daed11278773977bc6e59a66e9141ab2d07bdfbabe');
+COMMIT;

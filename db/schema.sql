@@ -1011,3 +1011,22 @@ CREATE TABLE BUSINESS_EVENT_SUBSCRIPTION (
     DISABLED_DATE                 TEXT,
     PRIMARY KEY (BUSINESS_EVENT_SUBSCRIPTIONID)
 );
+
+------------------------------------------------------------------------------------------------
+-- Directory sign-on of bus clients: which directories take manual single sign-on, and the
+-- directory accounts that sign on with a user name and password (in place of a directory server).
+------------------------------------------------------------------------------------------------
+
+CREATE TABLE BNT_DIRECTORY_SSO (
+    BNT_DIRECTORYID INTEGER PRIMARY KEY REFERENCES BNT_DIRECTORY(BNT_DIRECTORYID) ON DELETE CASCADE,
+    USE_MANUAL_SSO  INTEGER NOT NULL DEFAULT 0
+);
+
+CREATE TABLE BNT_DIRECTORY_LOGON (
+    BNT_DIRECTORY_LOGONID INTEGER PRIMARY KEY,
+    BNT_DIRECTORYID       INTEGER NOT NULL REFERENCES BNT_DIRECTORY(BNT_DIRECTORYID) ON DELETE CASCADE,
+    USER_NAME             TEXT NOT NULL,
+    ACCOUNTID             TEXT NOT NULL,   -- the account's id in its directory (a SID for Windows directories)
+    PASSWORD_HASH         TEXT NOT NULL    -- pbkdf2-sha256$ITERATIONS$SALT_HEX$HASH_HEX
+);
+CREATE UNIQUE INDEX BNT_DIRECTORY_LOGON_NAME ON BNT_DIRECTORY_LOGON (BNT_DIRECTORYID, USER_NAME COLLATE NOCASE);

@@ -6,6 +6,7 @@
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
+#include "inhouse/BntLogin/CDirectoryLogon.h"
 #include "inhouse/BntLogin/CLoginQuery.h"
 #include "inhouse/BntLogin/CPasswordHash.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -123,10 +124,21 @@ bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, boo
                 }
                 resolvedId = static_cast<LONG>(CLoginQuery::Integer(*row, 0));
             } else if (directoryId > 0) {
+                // An account that signs on with a password in the installation is found by its
+                // user name and must give that password; any other is named by its account id.
+                CDBValue accountValue = nameValue;
+                if (const auto logon = CDirectoryLogon::Find(*m_database, directoryId, CString(userName))) {
+                    if (!logon->Verify(brontel::utility::WideToUtf8(secret))) {
+                        m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: wrong directory password.");
+                        Logout();
+                        return false;
+                    }
+                    accountValue = CDBValue(logon->GetAccountID());
+                }
                 const auto row = CLoginQuery::FirstRow(
                     *m_database,
                     "SELECT USERID FROM USER_ACCOUNT WHERE BNT_DIRECTORYID = ? AND ACCOUNTID = ? COLLATE NOCASE",
-                    {directoryId, nameValue});
+                    {directoryId, accountValue});
                 if (!row) {
                     m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: directory account not linked.");
                     Logout();

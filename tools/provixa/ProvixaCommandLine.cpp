@@ -46,6 +46,7 @@ std::string ProvixaCommandLine::Usage()
            "  delete PATH                   delete an instance\n"
            "  exec PATH METHOD [PARAM=VALUE ...]\n"
            "                                run a method of a class or instance\n"
+           "  bus COMMAND ...               call the bus front end (provixa bus --help)\n"
            "\n"
            "Options:\n"
            "  --as NAME    call as the Windows account linked to the demo user NAME (for example\n"
@@ -62,6 +63,14 @@ std::string ProvixaCommandLine::Usage()
 bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaCommandLine* result, std::string* error)
 {
     ProvixaCommandLine parsed;
+    // The bus commands read their own words (ProvixaBusHost).
+    if (!args.empty() && args.front() == "bus")
+    {
+        parsed.command = Command::Bus;
+        parsed.operands.assign(args.begin() + 1, args.end());
+        *result = std::move(parsed);
+        return true;
+    }
     std::vector<std::string> words;
     bool help = args.empty();
     for (std::size_t i = 0; i < args.size(); ++i)

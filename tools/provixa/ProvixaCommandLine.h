@@ -22,6 +22,7 @@ public:
         Put,
         Delete,
         Exec,
+        Bus,
     };
 
     // Reads the arguments (without the program name). True with *result filled; false with
@@ -33,7 +34,7 @@ public:
     static std::string Usage();
 
     Command command = Command::Help;
-    // The operands after the command, in order.
+    // The operands after the command, in order (for bus: every word after "bus", options too).
     std::vector<std::string> operands;
     bool json = false;
     // --as: a demo account name (LOGONID); empty when not given.

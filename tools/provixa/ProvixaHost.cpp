@@ -14,6 +14,7 @@
 #include "platform/wmi/WbemRepository.h"
 #include "platform/wmi/WbemServiceNamespace.h"
 #include "provider/CWmipApp.h"
+#include "tools/provixa/ProvixaBusHost.h"
 #include "tools/provixa/ProvixaInstallation.h"
 #include "tools/provixa/ProvixaOutput.h"
 #include "tools/provixa/ProvixaProviderShell.h"
@@ -23,6 +24,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 
 namespace
@@ -375,6 +377,8 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         out << ProvixaCommandLine::Usage();
         return kSuccess;
     }
+    if (commandLine.command == ProvixaCommandLine::Command::Bus)
+        return ProvixaBusHost::Run(commandLine.operands, std::cin, out, err);
     if (commandLine.command == ProvixaCommandLine::Command::Init)
     {
         std::string report;

@@ -83,6 +83,8 @@ bool WriteRegistry(std::string* report)
         !EnsureDword(product.Get(), L"InstallInProgress", 0) ||
         !EnsureDword(product.Get(), L"SkipLocalSystemAuthentication", 0) ||
         !EnsureDword(product.Get(), L"DisableConnectionPooling", 0) ||
+        !EnsureText(product.Get(), L"InstalledProductName", L"Provixa") ||
+        !EnsureText(product.Get(), L"ProductVersion", L"1.0") ||
         !EnsureDword(fluxmere.Get(), L"DatabaseTimeout", CWmipApp::kDefaultDatabaseTimeout))
     {
         *report = "cannot write registry.ini in " + ProvixaHome::Folder().string();

@@ -54,12 +54,17 @@ protected:
         std::filesystem::remove_all(m_root, ignored);
     }
 
-    Outcome Provixa(const std::vector<std::string>& args) const
+    // Runs the program with the arguments, `input` on its standard input and `environment`
+    // (NAME=VALUE words, quoted by the caller) before it.
+    Outcome Provixa(const std::vector<std::string>& args, const std::string& input = "",
+                    const std::string& environment = "") const
     {
-        std::string command = "PROVIXA_HOME=" + Quote(m_home.string()) + " " + Quote(PROVIXA_BINARY);
+        std::ofstream(m_root / "in", std::ios::binary) << input;
+        std::string command = environment + " PROVIXA_HOME=" + Quote(m_home.string()) + " " + Quote(PROVIXA_BINARY);
         for (const std::string& arg : args)
             command += " " + Quote(arg);
-        command += " >" + Quote((m_root / "out").string()) + " 2>" + Quote((m_root / "err").string());
+        command += " <" + Quote((m_root / "in").string()) + " >" + Quote((m_root / "out").string()) + " 2>" +
+                   Quote((m_root / "err").string());
         Outcome run;
         const int raw = std::system(command.c_str());
         run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

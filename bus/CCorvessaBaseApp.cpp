@@ -1,0 +1,693 @@
+#include "bus/CCorvessaBaseApp.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "bus/CCorvessaException.h"
+#include "bus/CCorvessaHelper.h"
+#include "bus/CCorvessaNamespace.h"
+#include "bus/CCorvessaUserCache.h"
+#include "bus/CorvessaAuthenticationUtility.h"
+#include "bus/CorvessaTokenExpirationThread.h"
+#include "bus/GenericException.h"
+#include "common/CBntRegistry.h"
+#include "common/RegAccess.h"
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "inhouse/BntAccessSets/CBntConfigSet.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CSQLStatement.h"
+#include "inhouse/BntDirectories/SignOnDirectory.h"
+#include "inhouse/BntDirectories/SignOnDirectoryException.h"
+#include "inhouse/BntDirectories/SignOnDirectoryManager.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CDirectoryLogon.h"
+#include "inhouse/BntResources/BntResourceStrings.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/Unknown.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/win32/SystemInfo.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr wchar_t kSource[] = L"CorvessaBaseApp";
+constexpr wchar_t kInstallationKey[] = L"SOFTWARE\\Brontel\\Ivarune";
+constexpr wchar_t kCorvessaKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Corvessa";
+constexpr char kUnknownTokenMessage[] = "An add authentication request must be called prior to use of this session token.";
+constexpr LONGLONG kMillisecondsPerHour = 60LL * 60 * 1000;
+
+}  // namespace
+
+CCorvessaBaseApp::CCorvessaBaseApp(TickSource tickSource)
+    : m_tickSource(tickSource ? std::move(tickSource) : TickSource(&GetTickCount64))
+{
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    InitializeCriticalSection(&m_tokenLock);
+    m_tokenLifetimeMs.store(GetAuthenticatedTokenTimeoutInHours() * kMillisecondsPerHour);
+    m_namespace = std::make_shared<CCorvessaNamespace>();
+    m_tokenThread = std::make_unique<CorvessaTokenExpirationThread>(this);
+    m_tokenThread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr);
+}
+
+CCorvessaBaseApp::~CCorvessaBaseApp()
+{
+    // A sweep reaches into the token table and the user cache: it must be over before they go.
+    m_tokenThread->Kill(0);
+    m_tokenThread.reset();
+    DeleteCriticalSection(&m_tokenLock);
+    CoUninitialize();
+}
+
+int CCorvessaBaseApp::ExitInstance()
+{
+    m_tokenThread->Stop();
+    return CWmipApp::ExitInstance();
+}
+
+std::unique_ptr<CWmipUserCache> CCorvessaBaseApp::CreateUserCache()
+{
+    CWmipUserCacheClock clock;
+    clock.tickCount = m_tickSource;
+    return std::make_unique<CCorvessaUserCache>(false, false, std::move(clock));
+}
+
+CCorvessaUserCache* CCorvessaBaseApp::GetBusUserCache()
+{
+    return dynamic_cast<CCorvessaUserCache*>(GetUserCache());
+}
+
+ULONGLONG CCorvessaBaseApp::Now() const
+{
+    return m_tickSource();
+}
+
+void CCorvessaBaseApp::SetQpidWrapper(sms::qpid::wrapper::IQpidWrapper* wrapper)
+{
+    m_qpidWrapper.store(wrapper);
+}
+
+sms::qpid::wrapper::IQpidWrapper* CCorvessaBaseApp::GetQpidWrapper() const
+{
+    return m_qpidWrapper.load();
+}
+
+void CCorvessaBaseApp::Initialize()
+{
+    if (!IsLoggedIn()) {
+        LoginAsSA(CBntDatabase::GetDSNFromINI());
+    }
+    if (!IsLoggedIn()) {
+        throw GenericException(L"CCorvessaProvixaApp::Initialize - Failed to authenticate to the database.");
+    }
+}
+
+HRESULT CCorvessaBaseApp::GetMapperForType(const CString& typeName, CWmipUserCacheEntry* entry,
+                                           std::unique_ptr<CWmipClassMapper>& mapper, bool log)
+{
+    if (entry == nullptr) {
+        return WBEM_E_INVALID_PARAMETER;
+    }
+    if (!CWMITypeInfo::ShouldCorvessaExposeType(typeName)) {
+        return corvessa::kInvalidTypeName;
+    }
+    mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(entry->GetUser(), nullptr, m_namespace.get(),
+                                                                         typeName.GetString()));
+    if (!mapper) {
+        if (log) {
+            CString text;
+            text.Format(L"CCorvessaProvixaApp::GetMapperForType - Failed to get mapper for requested type name [%s].",
+                        typeName.GetString());
+            CWMIDebugLog::LogError(kSource, __LINE__, text, corvessa::kInvalidTypeName);
+        }
+        return corvessa::kInvalidTypeName;
+    }
+    mapper->SetUserEntry(entry);
+    return S_OK;
+}
+
+HRESULT CCorvessaBaseApp::ReleaseUserCacheEntry(CWmipUserCacheEntry* entry)
+{
+    CCorvessaUserCache* cache = GetBusUserCache();
+    return cache != nullptr ? cache->ReleaseUser(entry) : E_UNEXPECTED;
+}
+
+void CCorvessaBaseApp::InvalidateUsers()
+{
+    if (CCorvessaUserCache* cache = GetBusUserCache()) {
+        cache->InvalidateUsers();
+    }
+}
+
+void CCorvessaBaseApp::HandleInvalidDBConnection()
+{
+    LoginAsSA(CBntDatabase::GetDSNFromINI());
+    CWmipMapperRegistry::Instance()->HandleInvalidDBConnection();
+    CWMITypeInfo::HandleInvalidDBConnection();
+    InvalidateUsers();
+}
+
+int CCorvessaBaseApp::CalculateNumberOfPages(std::int32_t total, std::int32_t pageSize)
+{
+    // A page size of 0 or less fills no page; the division would give no number.
+    if (pageSize <= 0 || total <= 0) {
+        return 0;
+    }
+    return static_cast<int>((static_cast<double>(total) + pageSize - 1) / pageSize);
+}
+
+HRESULT CCorvessaBaseApp::GetVersion(std::map<std::string, qpid::types::Variant>& result)
+{
+    CString version;
+    const CBntRegistry key(true, kInstallationKey);
+    if (!key.GetStringValue(L"ProductVersion", version)) {
+        version.Empty();
+    }
+    result["product_name"] = qpid::types::Variant(brontel::utility::ConvertCStringToUtf8(GetInstalledProductName()));
+    result["product_version"] = qpid::types::Variant(brontel::utility::ConvertCStringToUtf8(version));
+    return S_OK;
+}
+
+CCorvessaException CCorvessaBaseApp::ConvertToCorvessaException(const CWMIException& source,
+                                                                 const std::string& defaultKey) const
+{
+    CWMIDebugLog::LogError(kSource, __LINE__, source.GetMessage(), source.GetHResult(), nullptr, &source);
+    std::string key = defaultKey;
+    switch (source.GetHResult()) {
+    case WBEM_E_MISSING_PARAMETER_ID:
+    case WBEM_E_ILLEGAL_NULL:
+        key = CCorvessaException::kMissingRequestItemKey;
+        break;
+    case WBEM_E_INVALID_PARAMETER:
+        key = CCorvessaException::kInvalidRequestItemKey;
+        break;
+    default:
+        break;
+    }
+    return CCorvessaException(key, source);
+}
+
+// --- Session tokens ----------------------------------------------------------------------
+
+int CCorvessaBaseApp::GetAuthenticatedTokenTimeoutInHours()
+{
+    const CBntRegistry key(true, kCorvessaKey);
+    DWORD hours = 0;
+    if (key.GetDWORDValue(L"AuthenticatedTokenTimeout", &hours) && hours >= kMinTokenTimeoutHours &&
+        hours <= kMaxTokenTimeoutHours) {
+        return static_cast<int>(hours);
+    }
+    return kDefaultTokenTimeoutHours;
+}
+
+void CCorvessaBaseApp::AddTokenToMaps(const std::string& token, const std::string& applicationId, const CString& sid,
+                                      const COleDateTime& authenticationTime)
+{
+    const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+    m_tokens[token] = TokenRecord{sid, {applicationId}, authenticationTime, Now()};
+}
+
+void CCorvessaBaseApp::RemoveTokenFromMaps(const std::string& token)
+{
+    const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+    m_tokens.erase(token);
+}
+
+std::vector<std::string> CCorvessaBaseApp::GetTokenApplicationIds(const std::string& token)
+{
+    const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+    const auto found = m_tokens.find(token);
+    return found != m_tokens.end() ? found->second.applicationIds : std::vector<std::string>();
+}
+
+bool CCorvessaBaseApp::IsCachedUserInUseByMultipleSessions(const CString& sid)
+{
+    const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+    const auto sessions = std::count_if(m_tokens.begin(), m_tokens.end(),
+                                        [&sid](const auto& pair) { return pair.second.sid == sid; });
+    return sessions > 1;
+}
+
+bool CCorvessaBaseApp::IsAgedLocked(const TokenRecord& record) const
+{
+    // A clock that stands before the issue counts as age 0.
+    const ULONGLONG now = Now();
+    const ULONGLONG age = now > record.issuedTick ? now - record.issuedTick : 0;
+    return static_cast<LONGLONG>(age) > m_tokenLifetimeMs.load();
+}
+
+HRESULT CCorvessaBaseApp::LookUpEntryLocked(const TokenRecord& record, CWmipUserCacheEntry** entry, bool* asked)
+{
+    *asked = false;
+    CCorvessaUserCache* cache = GetBusUserCache();
+    if (cache == nullptr) {
+        return WBEM_E_FAILED;
+    }
+    *asked = true;
+    return IsInternalAccountSID(record.sid) ? cache->GetCachedUser(entry, record.sid)
+                                            : cache->GetUserFromSID(entry, record.sid);
+}
+
+void CCorvessaBaseApp::EndSessionLocked(const std::string& token, CWmipUserCacheEntry* entry)
+{
+    if (entry != nullptr) {
+        CCorvessaUserCache* cache = GetBusUserCache();
+        if (cache != nullptr && !IsCachedUserInUseByMultipleSessions(entry->GetSID())) {
+            cache->RemoveUser(entry);
+        }
+        ReleaseUserCacheEntry(entry);
+    }
+    RemoveTokenFromMaps(token);
+}
+
+HRESULT CCorvessaBaseApp::GetUserCacheEntryForToken(const std::string& token, const std::string& applicationId,
+                                                    CWmipUserCacheEntry** entry, bool report)
+{
+    if (entry == nullptr) {
+        return WBEM_E_INVALID_PARAMETER;
+    }
+    *entry = nullptr;
+    const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+    const auto found = m_tokens.find(token);
+    if (found == m_tokens.end() || found->second.applicationIds.empty()) {
+        throw CCorvessaException(CCorvessaException::kInvalidSessionTokenKey, std::string(kUnknownTokenMessage));
+    }
+    TokenRecord& record = found->second;
+    bool asked = false;
+    if (IsAgedLocked(record)) {
+        // Use does not renew a token: past its lifetime it is refused at once, not only at
+        // the next sweep.
+        CWmipUserCacheEntry* aged = nullptr;
+        LookUpEntryLocked(record, &aged, &asked);
+        EndSessionLocked(token, aged);
+        throw CCorvessaException(CCorvessaException::kInvalidSessionTokenKey, std::string(kUnknownTokenMessage));
+    }
+    auto& ids = record.applicationIds;
+    if (ids.size() < kMaxApplicationIdsPerToken && applicationId.size() <= kMaxApplicationIdBytes &&
+        std::find(ids.begin(), ids.end(), applicationId) == ids.end()) {
+        ids.push_back(applicationId);
+    }
+    const HRESULT hr = LookUpEntryLocked(record, entry, &asked);
+    if (SUCCEEDED(hr) || !report) {
+        return hr;
+    }
+    if (asked) {
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               L"CCorvessaProvixaApp::GetUserCacheEntryForToken - The user cache did not find the user.",
+                               hr);
+    }
+    CWMIDebugLog::LogError(
+        kSource, __LINE__,
+        L"CCorvessaProvixaApp::GetUserCacheEntryForToken - Failed, invalid authentication token. User must authenticate.",
+        corvessa::kInvalidSessionToken);
+    return corvessa::kInvalidSessionToken;
+}
+
+HRESULT CCorvessaBaseApp::DeleteAuthentication(const std::string& token, const std::string& applicationId)
+{
+    // One hold for the whole log-out: two log-outs of one SID, or a log-out and a login,
+    // cannot both see a second session and so leave the entry behind, or remove a live one.
+    const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+    CWmipUserCacheEntry* entry = nullptr;
+    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, false);
+    if (FAILED(hr)) {
+        CWMIDebugLog::LogInfo(
+            kSource, __LINE__,
+            L"CCorvessaProvixaApp::DeleteAuthentication - Warning - was not able to find corresponding user for token.");
+    }
+    EndSessionLocked(token, entry);
+    return hr;
+}
+
+void CCorvessaBaseApp::RemoveStaleAuthenticationTokens()
+{
+    m_tokenLifetimeMs.store(GetAuthenticatedTokenTimeoutInHours() * kMillisecondsPerHour);
+    std::vector<std::string> stale;
+    {
+        const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+        for (const auto& [token, record] : m_tokens) {
+            if (IsAgedLocked(record)) {
+                stale.push_back(token);
+            }
+        }
+    }
+    for (const std::string& token : stale) {
+        const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+        const auto found = m_tokens.find(token);
+        // Another thread may have ended the session since.
+        if (found == m_tokens.end()) {
+            continue;
+        }
+        CWmipUserCacheEntry* entry = nullptr;
+        bool asked = false;
+        LookUpEntryLocked(found->second, &entry, &asked);
+        EndSessionLocked(token, entry);
+    }
+}
+
+// --- Authentication ----------------------------------------------------------------------
+
+std::shared_ptr<CorvessaAuthenticationUtility> CCorvessaBaseApp::CreateAuthenticationUtility()
+{
+    return std::make_shared<CorvessaAuthenticationUtility>();
+}
+
+CorvessaAuthenticationUtility* CCorvessaBaseApp::GetAuthenticationUtility()
+{
+    // Serialised, so that requests arriving together at a fresh object see one key pair.
+    const std::scoped_lock guard(m_authenticationLock);
+    if (!m_authentication) {
+        std::shared_ptr<CorvessaAuthenticationUtility> created = CreateAuthenticationUtility();
+        const HRESULT hr = created->GenerateEncryptionKeys();
+        if (FAILED(hr)) {
+            throw CWMIException(kSource, __LINE__, hr,
+                                L"CCorvessaBaseApp::GetAuthenticationUtility - Failed to generate encryption keys.");
+        }
+        m_authentication = std::move(created);
+    }
+    return m_authentication.get();
+}
+
+HRESULT CCorvessaBaseApp::GetAuthenticationPublicKey(std::string& publicKey)
+{
+    try {
+        publicKey = GetAuthenticationUtility()->GetPublicKey();
+        return S_OK;
+    } catch (const CWMIException& e) {
+        // A client told "success" would go on without a key to encrypt with.
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               L"CCorvessaProvixaApp::GetAuthenticationPublicKey: Unexpected exception.",
+                               e.GetHResult(), nullptr, &e);
+        return e.GetHResult();
+    } catch (const CException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetAuthenticationPublicKey", E_FAIL, &e);
+    } catch (...) {
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               L"CCorvessaProvixaApp::GetAuthenticationPublicKey: Unexpected exception.", E_FAIL);
+    }
+    return E_FAIL;
+}
+
+bool CCorvessaBaseApp::AreCredentialsEncrypted()
+{
+    Initialize();
+    LONG value = 0;
+    CBntConfigSet config(GetDatabase());
+    config.GetValue(kEncryptedCredentialsConfigId, &value, nullptr, false);
+    return value != 0;
+}
+
+CString CCorvessaBaseApp::GenerateSIDForInternalAccount(const std::string& userName)
+{
+    CString name = brontel::utility::ConvertToCString(userName);
+    name.MakeUpper();
+    return CString(kInternalSidPrefix) + name;
+}
+
+BOOL CCorvessaBaseApp::IsInternalAccountSID(const CString& sid)
+{
+    return brontel::utility::ConvertToStdString(sid).starts_with(kInternalSidPrefix) ? TRUE : FALSE;
+}
+
+HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int directoryId, std::string userName,
+                                       std::string password, std::string& token, COleDateTime& authenticationTime)
+{
+    authenticationTime = COleDateTime();
+    authenticationTime.SetStatus(COleDateTime::invalid);
+    token.clear();
+    try {
+        if (AreCredentialsEncrypted()) {
+            const CorvessaAuthenticationUtility* utility = GetAuthenticationUtility();
+            std::string plain;
+            HRESULT hr = utility->Decrypt(userName, plain);
+            if (FAILED(hr)) {
+                return hr;
+            }
+            userName = std::move(plain);
+            plain.clear();
+            hr = utility->Decrypt(password, plain);
+            if (FAILED(hr)) {
+                return hr;
+            }
+            password = std::move(plain);
+        }
+        if (userName.empty()) {
+            throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
+                                     std::string("Failed to decrypt provided credentials, check server error logs for "
+                                                 "details."));
+        }
+        Initialize();
+        // Made (with its keys) before the token-map lock is taken.
+        const CorvessaAuthenticationUtility* utility = GetAuthenticationUtility();
+        // The login and the issue of its token under one hold: a log-out of another session of
+        // the same user cannot remove the entry in between.
+        const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+        CString sid;
+        const HRESULT hr = AuthenticateCredential(directoryId, userName, password, sid);
+        if (SUCCEEDED(hr) && !sid.IsEmpty()) {
+            const COleDateTime now = COleDateTime::GetCurrentTime();
+            const std::string issued = utility->GenerateToken();
+            AddTokenToMaps(issued, applicationId, sid, now);
+            token = issued;
+            authenticationTime = now;
+        }
+        return hr;
+    } catch (const CWMIException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
+        throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey, e);
+    }
+}
+
+HRESULT CCorvessaBaseApp::AuthenticateCredential(int directoryId, const std::string& userName,
+                                                 const std::string& password, CString& sid)
+{
+    const CString name = brontel::utility::ConvertToCString(userName);
+    if (directoryId == kInternalDirectoryId) {
+        sid = GenerateSIDForInternalAccount(userName);
+    } else {
+        brontel::directories::SignOnDirectoryManager manager(GetDatabase());
+        sid = GetSIDForDirectoryAccount(&manager, directoryId, name, password, PersonTypeSystemUser);
+    }
+    if (sid.IsEmpty()) {
+        throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
+                                 std::string("Failed to retrieve SID for provided credentials, check server error logs "
+                                             "for details."));
+    }
+    CCorvessaUserCache* cache = GetBusUserCache();
+    HRESULT hr = E_UNEXPECTED;
+    if (cache != nullptr) {
+        CWmipUserCacheEntry* entry = nullptr;
+        hr = cache->LoginUser(&entry, sid, name, brontel::utility::ConvertToCString(password), directoryId);
+        cache->ReleaseUser(entry);
+    }
+    if (cache == nullptr || FAILED(hr)) {
+        sid.Empty();
+        throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
+                                 std::string("Failed to create user cache entry, check server error logs for details."));
+    }
+    return hr;
+}
+
+CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::SignOnDirectoryManager* manager,
+                                                    LONG directoryId, const CString& userName,
+                                                    const std::string& password, PersonType personType)
+{
+    using brontel::directories::SignOnDirectoryException;
+    CString result;
+    const auto loadResource = [](UINT id) {
+        CString text;
+        brontel::resources::LoadResourceString(id, text);
+        return text;
+    };
+    try {
+        const std::unique_ptr<brontel::directories::SignOnDirectory> directory = manager->LoadDirectory(directoryId);
+        if (!directory) {
+            CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11683));
+            throw CCorvessaException(CCorvessaException::kInvalidDirectoryIdKey, std::string("Invalid directory Id"));
+        }
+        if (!directory->GetUseManualSSO()) {
+            return result;
+        }
+        const std::unique_ptr<CDirectoryLogon> account = directory->FindAccountByName(userName);
+        const CString accountId = account ? account->GetAccountID() : CString();
+        // An account id in the internal accounts' form would share an internal user's session.
+        if (account && !accountId.IsEmpty() && !IsInternalAccountSID(accountId)) {
+            std::vector<brontel::directories::LinkedAccount> linked;
+            if (personType == PersonTypeSystemUser) {
+                const LONG userId = manager->GetUserIDForLinkedAccount(*account);
+                if (userId == -1 || userId > 0) {
+                    manager->LoadLinkedUserAccounts(userId, linked, brontel::directories::SignOnAccountStatus::AllLinked);
+                }
+            } else {
+                const LONG cardholderId = manager->GetCardholderIDForLinkedAccount(*account);
+                if (cardholderId > 0) {
+                    manager->LoadLinkedCardholderAccounts(cardholderId, linked,
+                                                          brontel::directories::SignOnAccountStatus::AllLinked);
+                }
+            }
+            const bool isLinked = std::any_of(linked.begin(), linked.end(), [directoryId](const auto& one) {
+                return one.GetDirectoryID() == directoryId;
+            });
+            if (!isLinked) {
+                CWMIDebugLog::LogInfo(kSource, __LINE__,
+                                      L"CCorvessaBaseApp::GetSIDForDirectoryAccount - Matching directory account is not "
+                                      L"associated with an Ivarune person.");
+            } else if (directory->CheckCredentials(*account, password)) {
+                result = accountId;
+            }
+        }
+        if (result.IsEmpty()) {
+            CWMIDebugLog::LogInfo(kSource, __LINE__,
+                                  L"CCorvessaBaseApp::GetSIDForDirectoryAccount - Unable to find corresponding Ivarune "
+                                  L"person for specified directory information.");
+        }
+    } catch (const SignOnDirectoryException& e) {
+        if (e.GetKind() == SignOnDirectoryException::Kind::Directory) {
+            CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11678));
+        } else if (e.GetKind() == SignOnDirectoryException::Kind::AccountLinkedMoreThanOnce) {
+            CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11755));
+        }
+    } catch (const CCorvessaException&) {
+        throw;
+    } catch (const CException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetSIDForDirectoryAccount", E_FAIL, &e);
+    } catch (...) {
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               L"CCorvessaProvixaApp::GetSIDForDirectoryAccount: Unexpected exception.", E_FAIL);
+    }
+    return result;
+}
+
+// --- Logged-in user information ------------------------------------------------------------
+
+namespace {
+
+struct PermissionKey {
+    const char* key;
+    DWORD permissionId;
+};
+
+constexpr PermissionKey kPermissionKeys[] = {
+    {"access.apm.manage_policies", 0x1000014A},   {"access.apm.manage_violations", 0x1000014B},
+    {"video.ir.view_live_video", 0x30000026},     {"video.ir.view_recorded_video", 0x3000002E},
+    {"video.ir.search_video", 0x30000031},        {"video.ir.export_video", 0x30000030},
+    {"video.ir.transmit_audio", 0x30000038},      {"access.ir.modify_system_options", 0x1000002B},
+};
+
+}  // namespace
+
+CCorvessaBaseApp::EntryLease CCorvessaBaseApp::LeaseEntry(CWmipUserCacheEntry* entry)
+{
+    return EntryLease(entry, [this](CWmipUserCacheEntry* held) { ReleaseUserCacheEntry(held); });
+}
+
+void CCorvessaBaseApp::PopulatePermissionMap(const CAcsUser* user, std::map<std::string, bool>& permissions)
+{
+    for (const PermissionKey& permission : kPermissionKeys) {
+        permissions.emplace(permission.key, user != nullptr && user->HasPermission(permission.permissionId));
+    }
+}
+
+LONG CCorvessaBaseApp::GetGroupPTZPriority(const CAcsUser* user)
+{
+    if (user->GetUserID() == CAcsUser::kSystemAdministratorID) {
+        return kSystemAdministratorPtzPriority;
+    }
+    try {
+        CDynamicRecordset recordset(GetDatabase());
+        recordset.SetTable(L"USER_PTZ_PRIORITY");
+        recordset.AddColumnToSet(L"USER_PERMID");
+        recordset.AddColumnToSet(L"PRIORITY");
+        recordset.AddFilterLong(L"USER_PERMID", user->GetMonitorPermissionGroupID(), CMultiFilterRecordset::Equal,
+                                CMultiFilterRecordset::AndFilter);
+        recordset.OpenForwardOnly();
+        const LONG priority = recordset.IsEOF() ? 0 : recordset.GetInt(L"PRIORITY");
+        recordset.Close();
+        return priority;
+    } catch (const CException& e) {
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, &e);
+    }
+}
+
+HRESULT CCorvessaBaseApp::GetLoggedInUserInformation(const std::string& token, const std::string& applicationId,
+                                                     UserInfo& info)
+{
+    CWmipUserCacheEntry* entry = nullptr;
+    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const EntryLease lease = LeaseEntry(entry);
+    const CAcsUser* user = entry->GetUser();
+    info.userId = 0;
+    info.ptzPriority = 0;
+    info.firstName.clear();
+    info.lastName.clear();
+    info.logonId.clear();
+    try {
+        CDynamicRecordset recordset(GetDatabase());
+        recordset.SetTable(L"USERS");
+        for (const wchar_t* column : {L"USERID", L"LOGONID", L"FIRSTNAME", L"LASTNAME"}) {
+            recordset.AddColumnToSet(column);
+        }
+        recordset.AddFilterLong(L"USERID", user->GetUserID(), CMultiFilterRecordset::Equal,
+                                CMultiFilterRecordset::AndFilter);
+        recordset.OpenForwardOnly();
+        if (!recordset.IsEOF()) {
+            info.userId = user->GetUserID();
+            info.logonId = brontel::utility::ConvertCStringToUtf8(recordset.GetText(L"LOGONID"));
+            info.firstName = brontel::utility::ConvertCStringToUtf8(recordset.GetText(L"FIRSTNAME"));
+            info.lastName = brontel::utility::ConvertCStringToUtf8(recordset.GetText(L"LASTNAME"));
+        }
+        recordset.Close();
+        info.ptzPriority = GetGroupPTZPriority(user);
+        PopulatePermissionMap(user, info.permissions);
+    } catch (const CWMIException& e) {
+        // The WMI side's failure never reaches the bus host as such.
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetLoggedInUserInformation", e.GetHResult(),
+                               nullptr, &e);
+        return e.GetHResult();
+    } catch (const CException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetLoggedInUserInformation", WBEM_E_FAILED, &e);
+        return WBEM_E_FAILED;
+    }
+    return hr;
+}
+
+HRESULT CCorvessaBaseApp::GetManagedAccessLevels(const std::string& token, const std::string& applicationId,
+                                                 std::vector<AccessLevel>& levels)
+{
+    CWmipUserCacheEntry* entry = nullptr;
+    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const EntryLease lease = LeaseEntry(entry);
+    try {
+        CDynamicRecordset recordset(GetDatabase());
+        recordset.SetTable(L"USERS");
+        recordset.AddJoin(L"USERS", L"USERID", L"USERS_ACCESSLEVEL_LINK", L"USERID", CMultiFilterRecordset::InnerJoin);
+        recordset.AddJoin(L"USERS_ACCESSLEVEL_LINK", L"ACCESSLVID", L"ACCESSLVL", L"ACCESSLVID",
+                          CMultiFilterRecordset::InnerJoin);
+        recordset.AddColumnToSet(L"ACCESSLVID", L"ACCESSLVL");
+        recordset.AddColumnToSet(L"DESCRIPT", L"ACCESSLVL");
+        recordset.AddFilterLong(CSQLStatement::ConcatenateTableAndColumn(L"USERS", L"USERID"),
+                                entry->GetUser()->GetUserID(), CMultiFilterRecordset::Equal,
+                                CMultiFilterRecordset::AndFilter);
+        recordset.OpenForwardOnly();
+        for (; !recordset.IsEOF(); recordset.MoveNext()) {
+            levels.push_back({recordset.GetLong(0), brontel::utility::ConvertCStringToUtf8(recordset.GetText(1))});
+        }
+        recordset.Close();
+    } catch (const CException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetManagedAccessLevels", WBEM_E_FAILED, &e);
+        return WBEM_E_FAILED;
+    }
+    return hr;
+}

@@ -1,0 +1,248 @@
+// CCorvessaBaseApp: the application object of the message-bus front end. The bus-hosting
+// service constructs one, hands it its bus interface (SetQpidWrapper) and calls the exported
+// operations with a session token and an application id from threads of its own. Being the
+// current CWmipApp, it makes the WMI side's services (connection manager, class cache, user
+// cache, mapper registry) run in the host with a CCorvessaUserCache as the user cache.
+//
+// Sessions: Authenticate logs a user in and issues a token (the text of a random UUID) that
+// maps to the SID under which the user's entry sits in the user cache; every request turns
+// its token into that entry (GetUserCacheEntryForToken) and gives it back after its work.
+// A token lives from its authentication until it is older than the lifetime (registry value
+// "AuthenticatedTokenTimeout", 1 to 24 hours, default 8), measured on a steady clock: a
+// request with an aged token is refused at once, and the expiration thread sweeps aged tokens
+// out about every 300 seconds. A log-out (DeleteAuthentication) removes the user's entry when
+// no other token uses it.
+//
+// Thread-safe. The token-map lock (recursive) guards the token table and is held across each
+// whole token step: the check, the count of a SID's tokens together with the removal of the
+// entry and the token, and the login of Authenticate together with the issue of its token.
+// It may be held while the user cache's lock is taken, never the other way round. The
+// expiration thread is stopped and joined before the token table goes.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/mfc/COleDateTime.h"
+#include "platform/mfc/CString.h"
+#include "platform/qpid/IQpidWrapper.h"
+#include "platform/qpid/Variant.h"
+#include "platform/win32/Threading.h"
+#include "platform/win32/WinTypes.h"
+#include "provider/CWmipApp.h"
+
+class CAcsUser;
+class CCorvessaException;
+class CCorvessaNamespace;
+class CCorvessaUserCache;
+class CWmipClassMapper;
+class CWmipUserCacheEntry;
+class CorvessaAuthenticationUtility;
+class CorvessaTokenExpirationThread;
+
+namespace brontel::utility {
+class CWMIException;
+}
+namespace brontel::directories {
+class SignOnDirectoryManager;
+}
+
+class CCorvessaBaseApp : public CWmipApp {
+public:
+    // The user behind a session token (GetLoggedInUserInformation).
+    struct UserInfo {
+        LONG userId = 0;
+        std::string firstName;
+        std::string lastName;
+        std::string logonId;
+        std::map<std::string, bool> permissions;
+        LONG ptzPriority = 0;
+    };
+    // An access level the user manages (GetManagedAccessLevels).
+    struct AccessLevel {
+        LONG accessLevelId = 0;
+        std::string description;
+    };
+    // The kind of record a directory account must be linked to.
+    enum PersonType { PersonTypeSystemUser = 0, PersonTypeCardholder = 1 };
+
+    // A steady clock in milliseconds (empty: GetTickCount64) for token ages and the user
+    // cache's permission refreshes; tests drive it.
+    using TickSource = std::function<ULONGLONG()>;
+
+    static constexpr char kInternalSidPrefix[] = "INTERNAL_SID_FOR_";
+    static constexpr LONG kInternalDirectoryId = -1;
+    static constexpr int kDefaultTokenTimeoutHours = 8;
+    static constexpr int kMinTokenTimeoutHours = 1;
+    static constexpr int kMaxTokenTimeoutHours = 24;
+    // Configuration value: non-zero when clients send their credentials encrypted.
+    static constexpr LONG kEncryptedCredentialsConfigId = 241;
+    static constexpr LONG kSystemAdministratorPtzPriority = 1000;
+    // A token records at most this many application ids of at most this many bytes: a client
+    // cannot grow the token table without bound by inventing ids.
+    static constexpr std::size_t kMaxApplicationIdsPerToken = 64;
+    static constexpr std::size_t kMaxApplicationIdBytes = 256;
+
+    // Starts the token expiration thread and makes the in-process namespace.
+    explicit CCorvessaBaseApp(TickSource tickSource = TickSource());
+    // Stops and joins the expiration thread first, then lets the rest go.
+    ~CCorvessaBaseApp() override;
+
+    // Asks the expiration thread to stop (without waiting), then the base's exit.
+    int ExitInstance() override;
+
+    // Stores the host's bus interface (not owned), replacing an earlier one.
+    void SetQpidWrapper(sms::qpid::wrapper::IQpidWrapper* wrapper);
+    sms::qpid::wrapper::IQpidWrapper* GetQpidWrapper() const;
+
+    // "product_name" and "product_version" of the installation (UTF-8; empty when absent).
+    // Always S_OK; needs no token.
+    HRESULT GetVersion(std::map<std::string, qpid::types::Variant>& result);
+    // After a lost database connection: logs the system account in again and drops the
+    // registry's, the type descriptions' and the user cache's cached state.
+    void HandleInvalidDBConnection();
+    // Drops every cached user; existing tokens then fail until their users log in again.
+    void InvalidateUsers();
+    // The number of pages of pageSize rows that total rows fill (0 for 0 rows).
+    static int CalculateNumberOfPages(std::int32_t total, std::int32_t pageSize);
+
+    // Logs a user in (directory id -1: an internal account; otherwise a directory account)
+    // and issues a session token. token and authenticationTime (local time) are emptied
+    // first and set only on success. S_OK; the decryption's failure HRESULT for encrypted
+    // credentials that do not decrypt. Throws CCorvessaException
+    // "corvessa.authentication.failedtoauthenticate" for every refused login,
+    // "corvessa.getdirectories.invaliddirectoryId" for an unknown directory, and
+    // GenericException when the database cannot be reached.
+    HRESULT Authenticate(const std::string& applicationId, int directoryId, std::string userName,
+                         std::string password, std::string& token, COleDateTime& authenticationTime);
+    // The public key text with which clients encrypt their credentials. S_OK; the key
+    // generation's failure HRESULT (logged; publicKey unchanged). Needs no token.
+    HRESULT GetAuthenticationPublicKey(std::string& publicKey);
+    // Configuration value 241, read anew; runs Initialize first.
+    bool AreCredentialsEncrypted();
+    // Ends the token's session. The token check's HRESULT (S_OK, or the cache's failure for
+    // a token whose user is no longer cached; the token goes in both cases). Throws
+    // CCorvessaException "corvessa.general.invalidsessiontoken" for an unknown or aged token.
+    HRESULT DeleteAuthentication(const std::string& token, const std::string& applicationId);
+    // The token lifetime from the registry, 1 to 24 hours; 8 when absent or out of range.
+    static int GetAuthenticatedTokenTimeoutInHours();
+
+    // The identity, permission keys and PTZ priority of the token's user. S_OK; the token
+    // check's failure; 0x80041001 for a database failure (logged). Throws as the token check.
+    HRESULT GetLoggedInUserInformation(const std::string& token, const std::string& applicationId, UserInfo& info);
+    // Appends the access levels the token's user manages. S_OK; the token check's failure;
+    // 0x80041001 for a database failure (the levels read before it stay). Throws as the token
+    // check.
+    HRESULT GetManagedAccessLevels(const std::string& token, const std::string& applicationId,
+                                   std::vector<AccessLevel>& levels);
+
+protected:
+    friend class CorvessaTokenExpirationThread;
+
+    std::unique_ptr<CWmipUserCache> CreateUserCache() override;
+    // The user cache as the bus cache; null when it is of another kind or cannot be made.
+    static CCorvessaUserCache* GetBusUserCache();
+
+    // Logs the application in to the database when it is not; throws GenericException when
+    // that fails.
+    void Initialize();
+    // A mapper of the type bound to the entry, in mapper. S_OK; 0x80041008 without an entry;
+    // 0x80040522 for a type that is not exposed or has no mapper (logged when log is set).
+    HRESULT GetMapperForType(const CString& typeName, CWmipUserCacheEntry* entry,
+                             std::unique_ptr<CWmipClassMapper>& mapper, bool log);
+    // Gives a token check's entry back. The cache's result; 0x8000FFFF without a bus cache.
+    HRESULT ReleaseUserCacheEntry(CWmipUserCacheEntry* entry);
+    // The bus error for a mapper's failure (logged): its HRESULT chooses the key
+    // (0x80041036 and 0x80041028 "corvessa.general.missingrequestitem", 0x80041008
+    // "corvessa.general.invalidrequestitem", any other defaultKey); its message, rewritten.
+    CCorvessaException ConvertToCorvessaException(const brontel::utility::CWMIException& source,
+                                                  const std::string& defaultKey) const;
+
+    // --- Session tokens ------------------------------------------------------------------
+    void AddTokenToMaps(const std::string& token, const std::string& applicationId, const CString& sid,
+                        const COleDateTime& authenticationTime);
+    void RemoveTokenFromMaps(const std::string& token);
+    // The token check: the token's user entry with its use count raised, in *entry; the
+    // application id is added to the token's list when new (within the limits above). S_OK; with report set, any
+    // failure is logged and becomes 0x80040520; without it the cache's HRESULT (0x80041002
+    // for a user no longer cached) or 0x80041001. Throws CCorvessaException
+    // "corvessa.general.invalidsessiontoken" for an unknown token, and for an aged one,
+    // whose session is ended first.
+    HRESULT GetUserCacheEntryForToken(const std::string& token, const std::string& applicationId,
+                                      CWmipUserCacheEntry** entry, bool report);
+    // True when more than one token carries exactly this SID.
+    bool IsCachedUserInUseByMultipleSessions(const CString& sid);
+    // Ends the session of every token older than the lifetime (read anew here).
+    void RemoveStaleAuthenticationTokens();
+    // The application ids that used the token, the first first; empty for an unknown token.
+    std::vector<std::string> GetTokenApplicationIds(const std::string& token);
+
+    // --- Authentication ------------------------------------------------------------------
+    // The SID of the credentials and the login of its user into the cache. The login's
+    // HRESULT; throws as Authenticate.
+    HRESULT AuthenticateCredential(int directoryId, const std::string& userName, const std::string& password,
+                                   CString& sid);
+    // "INTERNAL_SID_FOR_" and the upper-cased user name.
+    static CString GenerateSIDForInternalAccount(const std::string& userName);
+    static BOOL IsInternalAccountSID(const CString& sid);
+    // The id of the directory account that the credentials name, when it takes manual
+    // single sign-on, is linked to a person of the kind and the password is right; empty
+    // otherwise. Throws CCorvessaException "corvessa.getdirectories.invaliddirectoryId" for
+    // an unknown directory.
+    CString GetSIDForDirectoryAccount(brontel::directories::SignOnDirectoryManager* manager, LONG directoryId,
+                                      const CString& userName, const std::string& password, PersonType personType);
+    // The authentication utility, made with its key pair on first use (serialised). Throws
+    // CWMIException when the keys cannot be made; the next call tries again.
+    CorvessaAuthenticationUtility* GetAuthenticationUtility();
+    // A new, not yet keyed utility.
+    virtual std::shared_ptr<CorvessaAuthenticationUtility> CreateAuthenticationUtility();
+
+    // --- Logged-in user information -----------------------------------------------------
+    LONG GetGroupPTZPriority(const CAcsUser* user);
+    static void PopulatePermissionMap(const CAcsUser* user, std::map<std::string, bool>& permissions);
+
+private:
+    // Gives a token check's entry back when the request ends, whatever way it ends.
+    using EntryLease = std::unique_ptr<CWmipUserCacheEntry, std::function<void(CWmipUserCacheEntry*)>>;
+    EntryLease LeaseEntry(CWmipUserCacheEntry* entry);
+
+    struct TokenRecord {
+        CString sid;
+        std::vector<std::string> applicationIds;
+        COleDateTime authenticationTime;
+        ULONGLONG issuedTick = 0;  // steady clock, milliseconds
+    };
+    using TokenMap = std::map<std::string, TokenRecord>;
+
+    ULONGLONG Now() const;
+    bool IsAgedLocked(const TokenRecord& record) const;
+    // The entry of the record's SID from the bus cache, use count raised. The caller holds
+    // the token-map lock.
+    HRESULT LookUpEntryLocked(const TokenRecord& record, CWmipUserCacheEntry** entry, bool* asked);
+    // Removes the entry (unless another token uses its SID), gives it back and removes the
+    // token. The caller holds the token-map lock.
+    void EndSessionLocked(const std::string& token, CWmipUserCacheEntry* entry);
+
+    // Set at construction.
+    const TickSource m_tickSource;
+
+    // Declared before the thread: the thread is joined (in the destructor) before they go.
+    mutable CRITICAL_SECTION m_tokenLock;
+    TokenMap m_tokens;  // guarded by m_tokenLock
+    std::atomic<LONGLONG> m_tokenLifetimeMs{0};
+
+    std::mutex m_authenticationLock;
+    std::shared_ptr<CorvessaAuthenticationUtility> m_authentication;  // guarded by m_authenticationLock
+
+    std::shared_ptr<CCorvessaNamespace> m_namespace;
+    std::atomic<sms::qpid::wrapper::IQpidWrapper*> m_qpidWrapper{nullptr};
+
+    std::unique_ptr<CorvessaTokenExpirationThread> m_tokenThread;
+};

@@ -1,0 +1,78 @@
+// CCorvessaException: a failure of the bus front end as the bus-hosting service receives it:
+// an error key "corvessa." area "." reason that bus clients act on, and a readable message.
+// Also the rules that turn the WMI side's failures (HRESULTs, CWMIException messages) into
+// bus errors.
+//
+// Thrown by value and caught by reference; a value type, immutable after construction.
+#pragma once
+
+#include <string>
+
+#include "platform/mfc/CException.h"
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+namespace brontel::utility {
+class CWMIException;
+}
+
+// The front end's own HRESULTs.
+namespace corvessa {
+constexpr HRESULT kInvalidSessionToken = static_cast<HRESULT>(0x80040520u);
+constexpr HRESULT kInvalidFilter = static_cast<HRESULT>(0x80040521u);
+constexpr HRESULT kInvalidTypeName = static_cast<HRESULT>(0x80040522u);
+constexpr HRESULT kMissingRequestItem = static_cast<HRESULT>(0x80040523u);
+constexpr HRESULT kDecodingFailed = static_cast<HRESULT>(0x80040524u);
+constexpr HRESULT kFailedToAuthenticate = static_cast<HRESULT>(0x80040525u);
+constexpr HRESULT kInvalidParameter = static_cast<HRESULT>(0x80040526u);
+}  // namespace corvessa
+
+class CCorvessaException : public CException {
+public:
+    // The error keys.
+    static constexpr char kInvalidSessionTokenKey[] = "corvessa.general.invalidsessiontoken";
+    static constexpr char kInvalidFilterKey[] = "corvessa.general.invalidfilter";
+    static constexpr char kInvalidTypeNameKey[] = "corvessa.general.invalidtypename";
+    static constexpr char kMissingRequestItemKey[] = "corvessa.general.missingrequestitem";
+    static constexpr char kDecodingFailedKey[] = "corvessa.general.decodingfailed";
+    static constexpr char kFailedToAuthenticateKey[] = "corvessa.authentication.failedtoauthenticate";
+    static constexpr char kInvalidParameterKey[] = "corvessa.invalidparameter.error";
+    static constexpr char kGeneralExceptionKey[] = "corvessa.general.exception";
+    static constexpr char kInvalidRequestItemKey[] = "corvessa.general.invalidrequestitem";
+    static constexpr char kEditInstanceErrorKey[] = "corvessa.editinstance.error";
+    static constexpr char kExecuteMethodErrorKey[] = "corvessa.executemethod.error";
+    static constexpr char kInvalidDBConnectionKey[] = "corvessa.general.invaliddbconnection";
+    static constexpr char kInvalidDirectoryIdKey[] = "corvessa.getdirectories.invaliddirectoryId";
+
+    // Key and UTF-8 message.
+    CCorvessaException(const std::string& errorCode, const std::string& message);
+    CCorvessaException(const std::string& errorCode, const CString& message);
+    // Key and the rewritten message of a WMI-side failure (GetCorvessaErrorMessageFromWMIException).
+    CCorvessaException(const std::string& errorCode, const brontel::utility::CWMIException& source);
+    // Key and message of the front end's table for the HRESULT; "corvessa.general.exception"
+    // for any HRESULT outside it.
+    explicit CCorvessaException(long hr);
+
+    // Copies the message into the buffer (truncated and terminated); *helpContext = 0 when
+    // given. Always TRUE.
+    BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, PUINT helpContext = nullptr) const override;
+
+    std::string ErrorCode() const { return m_errorCode; }
+    // The message as UTF-8.
+    std::string ErrorMessage() const;
+    CString ErrorMessageCString() const { return m_message; }
+    bool IsInvalidDBConnectionException() const { return m_errorCode == kInvalidDBConnectionKey; }
+
+    // The source's message with WMI wording replaced; for HRESULT 0x8004100C (not supported)
+    // the part after the first "):" becomes the front end's own not-supported sentence.
+    static CString GetCorvessaErrorMessageFromWMIException(const brontel::utility::CWMIException& source);
+    // Every "WMI", then every "Fluxmere", becomes "Corvessa" (case-sensitive).
+    static CString ReplaceMentionOfWMIWithCorvessa(const CString& text);
+    // The text up to and including its first "):", a blank and the new text; a text without
+    // "):" becomes the new text alone.
+    static CString ReplaceWMIErrorMessageWithCorvessaMessage(const CString& text, const CString& newText);
+
+private:
+    std::string m_errorCode;
+    CString m_message;
+};

@@ -1,0 +1,61 @@
+#include "bus/CorvessaTokenExpirationThread.h"
+
+#include <chrono>
+
+#include "bus/CCorvessaBaseApp.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "platform/mfc/CException.h"
+#include "platform/mfc/ModuleState.h"
+
+using brontel::utility::CWMIDebugLog;
+
+namespace {
+
+constexpr wchar_t kSource[] = L"CorvessaTokenExpirationThread";
+
+}  // namespace
+
+CorvessaTokenExpirationThread::CorvessaTokenExpirationThread(CCorvessaBaseApp* owner) : m_owner(owner) {}
+
+CorvessaTokenExpirationThread::~CorvessaTokenExpirationThread() = default;
+
+UINT CorvessaTokenExpirationThread::OnRun()
+{
+    if (m_owner == nullptr) {
+        return 0;
+    }
+    // The sweep reaches the user cache through the application object: its owner's, whichever
+    // object the process takes as current.
+    const CModuleStateSwitch current(m_owner);
+    std::unique_lock guard(m_lock);
+    int turns = 0;
+    for (;;) {
+        if (m_wake.wait_for(guard, std::chrono::milliseconds(kTurnMs), [this] { return m_stop; })) {
+            return 0;
+        }
+        if (++turns < kTurnsPerSweep) {
+            continue;
+        }
+        turns = 0;
+        // The sweep runs without the stop lock, so a stop request never waits for it.
+        guard.unlock();
+        try {
+            m_owner->RemoveStaleAuthenticationTokens();
+        } catch (const CException& e) {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"The session token sweep failed.", E_FAIL, &e);
+        } catch (...) {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"The session token sweep failed.", E_FAIL);
+        }
+        guard.lock();
+    }
+}
+
+BOOL CorvessaTokenExpirationThread::Stop()
+{
+    {
+        const std::scoped_lock guard(m_lock);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    return TRUE;
+}

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bus/CCorvessaException.h"
+#include "bus/CorvessaTokenExpirationThread.h"
+#include "platform/com/WbemConstants.h"
+#include "tests/bus/BusTestInstallation.h"
+
+namespace {
+
+constexpr char kOperator[] = "operator";
+constexpr char kPassword[] = "operator-demo";
+
+class CorvessaSession : public BusTestInstallation {
+protected:
+    // The key of the exception the token check throws; empty when it throws none.
+    std::string Refusal(const std::string& token)
+    {
+        try {
+            Check(token);
+        } catch (const CCorvessaException& e) {
+            return e.ErrorCode();
+        }
+        return std::string();
+    }
+};
+
+TEST_F(CorvessaSession, LifetimeComesFromTheRegistryWithinItsRange)
+{
+    EXPECT_EQ(CCorvessaBaseApp::GetAuthenticatedTokenTimeoutInHours(), 8);
+    const struct {
+        DWORD stored;
+        int expected;
+    } cases[] = {{0, 8}, {25, 8}, {1, 1}, {24, 24}, {0xFFFFFFFF, 8}};
+    for (const auto& c : cases) {
+        SetTokenTimeout(c.stored);
+        EXPECT_EQ(CCorvessaBaseApp::GetAuthenticatedTokenTimeoutInHours(), c.expected) << c.stored;
+    }
+}
+
+TEST_F(CorvessaSession, TokenLivesExactlyItsLifetimeAndUseDoesNotRenewIt)
+{
+    SetTokenTimeout(1);
+    m_app->RemoveStaleAuthenticationTokens();  // reads the new lifetime
+    const std::string token = Login(kOperator, kPassword);
+    for (int minute = 0; minute < 60; ++minute) {
+        ASSERT_EQ(Check(token), S_OK) << minute;
+        Advance(60 * 1000);
+    }
+    // Exactly one lifetime old: a sweep keeps it and it still works.
+    m_app->RemoveStaleAuthenticationTokens();
+    EXPECT_EQ(Check(token), S_OK);
+    EXPECT_EQ(Cache().GetEntryCount(), 1u);
+    // One millisecond more: refused at use, before any sweep, and its session is gone.
+    Advance(1);
+    EXPECT_EQ(Refusal(token), CCorvessaException::kInvalidSessionTokenKey);
+    EXPECT_EQ(Cache().GetEntryCount(), 0u);
+    EXPECT_EQ(Refusal(token), CCorvessaException::kInvalidSessionTokenKey);
+}
+
+TEST_F(CorvessaSession, SweepRemovesOnlyAgedTokens)
+{
+    SetTokenTimeout(1);
+    const std::string old = Login(kOperator, kPassword);
+    Advance(30 * 60 * 1000);
+    const std::string young = Login(kOperator, kPassword);
+    Advance(30 * 60 * 1000 + 1);
+    m_app->RemoveStaleAuthenticationTokens();
+    EXPECT_TRUE(m_app->GetTokenApplicationIds(old).empty());
+    EXPECT_EQ(m_app->GetTokenApplicationIds(young), std::vector<std::string>{kApplication});
+    EXPECT_EQ(Check(young), S_OK);
+    EXPECT_EQ(Cache().GetEntryCount(), 1u);
+}
+
+TEST_F(CorvessaSession, ApplicationIdsAreAddedOnceInOrderOfFirstUse)
+{
+    const std::string token = Login(kOperator, kPassword);
+    CWmipUserCacheEntry* entry = nullptr;
+    for (const char* application : {"second", "test-app", "second", "third"}) {
+        ASSERT_EQ(m_app->GetUserCacheEntryForToken(token, application, &entry, true), S_OK);
+        m_app->ReleaseUserCacheEntry(entry);
+    }
+    EXPECT_EQ(m_app->GetTokenApplicationIds(token), (std::vector<std::string>{kApplication, "second", "third"}));
+
+    // Invented ids are served but not recorded past the limits.
+    EXPECT_EQ(m_app->GetUserCacheEntryForToken(token, std::string(257, 'x'), &entry, true), S_OK);
+    m_app->ReleaseUserCacheEntry(entry);
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(m_app->GetUserCacheEntryForToken(token, "app-" + std::to_string(i), &entry, true), S_OK);
+        m_app->ReleaseUserCacheEntry(entry);
+    }
+    const std::vector<std::string> ids = m_app->GetTokenApplicationIds(token);
+    EXPECT_EQ(ids.size(), CCorvessaBaseApp::kMaxApplicationIdsPerToken);
+    EXPECT_EQ(ids.front(), kApplication);
+}
+
+TEST_F(CorvessaSession, LogOutKeepsTheEntryWhileAnotherTokenUsesIt)
+{
+    const std::string first = Login(kOperator, kPassword);
+    const std::string second = Login("OPERATOR", kPassword);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(Cache().GetEntryCount(), 1u);
+    EXPECT_TRUE(m_app->IsCachedUserInUseByMultipleSessions(L"INTERNAL_SID_FOR_OPERATOR"));
+    EXPECT_EQ(m_app->DeleteAuthentication(first, kApplication), S_OK);
+    EXPECT_EQ(Refusal(first), CCorvessaException::kInvalidSessionTokenKey);
+    EXPECT_EQ(Check(second), S_OK);
+    EXPECT_EQ(Cache().GetEntryCount(), 1u);
+    EXPECT_EQ(m_app->DeleteAuthentication(second, kApplication), S_OK);
+    EXPECT_EQ(Cache().GetEntryCount(), 0u);
+    EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
+    EXPECT_THROW(m_app->DeleteAuthentication(second, kApplication), CCorvessaException);
+    EXPECT_THROW(m_app->DeleteAuthentication("never-issued", kApplication), CCorvessaException);
+}
+
+TEST_F(CorvessaSession, DroppedUsersFailTheirTokensUntilTheyLogInAgain)
+{
+    const std::string lost = Login(kOperator, kPassword);
+    m_app->HandleInvalidDBConnection();
+    EXPECT_EQ(Check(lost, true), static_cast<HRESULT>(0x80040520u));
+    const std::string token = Login(kOperator, kPassword);
+    m_app->InvalidateUsers();
+    EXPECT_EQ(Check(token, false), WBEM_E_NOT_FOUND);
+    EXPECT_EQ(Check(token, true), static_cast<HRESULT>(0x80040520u));
+    EXPECT_EQ(Cache().GetEntryCount(), 0u);
+    const std::string again = Login(kOperator, kPassword);
+    EXPECT_EQ(Check(token), S_OK);
+    EXPECT_EQ(Check(again), S_OK);
+}
+
+TEST_F(CorvessaSession, EntryRemovedWhileInUseStaysUntilGivenBack)
+{
+    const std::string token = Login(kOperator, kPassword);
+    CWmipUserCacheEntry* held = nullptr;
+    ASSERT_EQ(m_app->GetUserCacheEntryForToken(token, kApplication, &held, true), S_OK);
+    ASSERT_EQ(m_app->DeleteAuthentication(token, kApplication), S_OK);
+    EXPECT_EQ(Cache().GetEntryCount(), 0u);
+    EXPECT_EQ(Cache().GetRetiredEntryCount(), 1u);
+    EXPECT_EQ(held->GetUser()->GetUserID(), 1);  // still a live user
+    EXPECT_EQ(m_app->ReleaseUserCacheEntry(held), S_OK);
+    EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
+
+    // A mapper holds its entry by its own count and may let go after the request gave it back.
+    const std::string other = Login(kOperator, kPassword);
+    ASSERT_EQ(m_app->GetUserCacheEntryForToken(other, kApplication, &held, true), S_OK);
+    held->AddRef();
+    ASSERT_EQ(m_app->DeleteAuthentication(other, kApplication), S_OK);
+    EXPECT_EQ(m_app->ReleaseUserCacheEntry(held), S_OK);
+    EXPECT_EQ(Cache().GetRetiredEntryCount(), 1u);
+    held->Release();
+    Cache().CheckCache();
+    EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
+}
+
+// Logins, requests and log-outs of one SID on several threads, with sweeps running: every
+// entry a request holds stays alive, and no entry is left behind or leaked.
+TEST_F(CorvessaSession, ParallelSessionsOfOneUserNeitherLeakNorFreeLiveEntries)
+{
+    constexpr int kThreads = 6;
+    constexpr int kRounds = 8;
+    std::atomic<int> failures{0};
+    std::atomic<bool> stop{false};
+    std::thread sweeper([&] {
+        while (!stop.load()) {
+            m_app->RemoveStaleAuthenticationTokens();
+            std::this_thread::yield();
+        }
+    });
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&] {
+            for (int round = 0; round < kRounds; ++round) {
+                try {
+                    std::string token;
+                    COleDateTime when;
+                    if (m_app->Authenticate(kApplication, -1, kOperator, kPassword, token, when) != S_OK) {
+                        ++failures;
+                        continue;
+                    }
+                    CWmipUserCacheEntry* entry = nullptr;
+                    if (m_app->GetUserCacheEntryForToken(token, kApplication, &entry, false) == S_OK) {
+                        if (entry->GetUser()->GetUserID() != 1) {
+                            ++failures;
+                        }
+                        m_app->ReleaseUserCacheEntry(entry);
+                    }
+                    m_app->DeleteAuthentication(token, kApplication);
+                } catch (...) {
+                    ++failures;
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    stop = true;
+    sweeper.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(Cache().GetEntryCount(), 0u);
+    EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
+}
+
+TEST_F(CorvessaSession, ExpirationThreadEndsPromptlyWhenAskedAndAtDestruction)
+{
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(m_app->ExitInstance(), 0);
+    m_app.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+
+    CorvessaTokenExpirationThread orphan(nullptr);
+    ASSERT_TRUE(orphan.Start());
+    EXPECT_TRUE(orphan.WaitForExit(2000));
+}
+
+}  // namespace

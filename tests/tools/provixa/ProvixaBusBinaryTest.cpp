@@ -1,0 +1,95 @@
+// Runs `provixa bus` as a person would: passwords from the environment or standard input,
+// answers as JSON, failures with their error key and a non-zero status.
+#include "tests/tools/provixa/ProvixaProgramTest.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+using provixa_program::Outcome;
+using provixa_program::Quote;
+
+class ProvixaBusBinary : public provixa_program::ProvixaProgramTest
+{
+protected:
+    void SetUp() override
+    {
+        ProvixaProgramTest::SetUp();
+        const Outcome init = Provixa({"init"});
+        ASSERT_EQ(init.status, 0) << init.err;
+    }
+
+    // provixa bus ARGS with the text on standard input and, when given, PROVIXA_PASSWORD.
+    Outcome Bus(const std::vector<std::string>& args, const std::string& input, const std::string& password = "") const
+    {
+        std::vector<std::string> words{"bus"};
+        words.insert(words.end(), args.begin(), args.end());
+        return Provixa(words, input, password.empty() ? "" : "PROVIXA_PASSWORD=" + Quote(password));
+    }
+};
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+} // namespace
+
+TEST_F(ProvixaBusBinary, LoginThenWhoamiInOneShellSession)
+{
+    const Outcome run = Bus({"shell"}, "version\nlogin operator\nwhoami\naccesslevels\nlogout\nwhoami\n", "operator-demo");
+    EXPECT_EQ(run.status, 1) << run.err; // the last whoami follows the log-out
+    EXPECT_TRUE(Contains(run.out, "{\"product_name\":\"Provixa\",\"product_version\":\"1.0\"}")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"token\":\"")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"logon_id\":\"operator\"")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"ptz_priority\":50")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "{\"description\":\"Lobby all hours\",\"id\":1}")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "{\"logged_out\":true}")) << run.out;
+    EXPECT_TRUE(Contains(run.err, "log in first")) << run.err;
+}
+
+TEST_F(ProvixaBusBinary, PasswordFromStandardInputAndDirectoryAccounts)
+{
+    const Outcome internal = Bus({"whoami", "operator"}, "operator-demo\n");
+    EXPECT_EQ(internal.status, 0) << internal.err;
+    EXPECT_TRUE(Contains(internal.out, "\"first_name\":\"Olive\"")) << internal.out;
+    const Outcome directory = Bus({"whoami", "--directory", "1", "olive"}, "olive-demo\n");
+    EXPECT_EQ(directory.status, 0) << directory.err;
+    EXPECT_TRUE(Contains(directory.out, "\"user_id\":1")) << directory.out;
+}
+
+TEST_F(ProvixaBusBinary, RefusalsPrintTheirKeyAndExitOne)
+{
+    const Outcome wrong = Bus({"login", "operator"}, "wrong\n");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_TRUE(Contains(wrong.err, "{\"error\":\"corvessa.authentication.failedtoauthenticate\","
+                                    "\"message\":\"Authentication failed.\"}"))
+        << wrong.err;
+    const Outcome directory = Bus({"login", "--directory", "42", "olive"}, "olive-demo\n");
+    EXPECT_EQ(directory.status, 1);
+    EXPECT_TRUE(Contains(directory.err, "corvessa.getdirectories.invaliddirectoryId")) << directory.err;
+    const Outcome noPassword = Bus({"login", "operator"}, "");
+    EXPECT_EQ(noPassword.status, 2);
+    EXPECT_TRUE(Contains(noPassword.err, "PROVIXA_PASSWORD")) << noPassword.err;
+    const Outcome unknown = Bus({"frobnicate"}, "");
+    EXPECT_EQ(unknown.status, 2);
+}
+
+TEST_F(ProvixaBusBinary, EncryptedCredentialsAreSentAsAClientWould)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((m_home / "provixa.db").string().c_str(), &db), SQLITE_OK);
+    const int rc = sqlite3_exec(db, "INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (241, 1)", nullptr, nullptr,
+                                nullptr);
+    sqlite3_close(db);
+    ASSERT_EQ(rc, SQLITE_OK);
+    const Outcome key = Bus({"publickey"}, "");
+    EXPECT_EQ(key.status, 0) << key.err;
+    EXPECT_TRUE(Contains(key.out, "BEGIN PUBLIC KEY")) << key.out;
+    const Outcome whoami = Bus({"whoami", "operator"}, "operator-demo\n");
+    EXPECT_EQ(whoami.status, 0) << whoami.err;
+    EXPECT_TRUE(Contains(whoami.out, "\"logon_id\":\"operator\"")) << whoami.out;
+}

@@ -1,0 +1,383 @@
+#include "tools/provixa/ProvixaBusHost.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "bus/CCorvessaBaseApp.h"
+#include "bus/CCorvessaException.h"
+#include "bus/GenericException.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "inhouse/BntUtility/PublicPrivateKeyEncryptionUtility.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "platform/mfc/ModuleState.h"
+#include "platform/qpid/Exception.h"
+#include "tools/provixa/ProvixaBusJson.h"
+#include "tools/provixa/ProvixaBusWrapper.h"
+#include "tools/provixa/ProvixaInstallation.h"
+#include "tools/provixa/ProvixaText.h"
+
+namespace
+{
+using qpid::types::Variant;
+
+constexpr int kSuccess = 0;
+constexpr int kRequestFailed = 1;
+constexpr int kUsageError = 2;
+
+// A usage error of one command.
+struct UsageFailure
+{
+    std::string message;
+};
+
+// A request the front end refused with an HRESULT.
+struct RequestFailure
+{
+    HRESULT hr;
+};
+
+std::string HexCode(HRESULT hr)
+{
+    std::ostringstream text;
+    text << "0x" << std::hex << static_cast<unsigned long>(static_cast<std::uint32_t>(hr));
+    return text.str();
+}
+
+std::string Utf8(const CString& text)
+{
+    return brontel::utility::ConvertCStringToUtf8(text);
+}
+
+std::string Message(const CException& failure)
+{
+    wchar_t buffer[1024] = {};
+    failure.GetErrorMessage(buffer, 1024);
+    return ProvixaText::ToUtf8(buffer);
+}
+
+// The words of one command: the operands, and the value of --directory (default -1).
+struct BusCommand
+{
+    std::string name;
+    std::vector<std::string> operands;
+    int directoryId = CCorvessaBaseApp::kInternalDirectoryId;
+};
+
+BusCommand ParseCommand(const std::vector<std::string>& words)
+{
+    BusCommand command;
+    for (std::size_t i = 0; i < words.size(); ++i)
+    {
+        const std::string& word = words[i];
+        if (word == "--directory")
+        {
+            const std::string value = i + 1 < words.size() ? words[++i] : std::string();
+            const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), command.directoryId);
+            if (value.empty() || status != std::errc() || end != value.data() + value.size())
+                throw UsageFailure{"--directory needs a directory id"};
+        }
+        else if (word.size() > 2 && word.compare(0, 2, "--") == 0)
+            throw UsageFailure{"unknown option " + word};
+        else if (command.name.empty())
+            command.name = word;
+        else
+            command.operands.push_back(word);
+    }
+    if (command.name.empty())
+        throw UsageFailure{"no bus command given"};
+    return command;
+}
+
+// One bus client of the front end: its session token and the commands it runs.
+class BusClient
+{
+public:
+    BusClient(CCorvessaBaseApp& app, std::istream& in, std::ostream& out, bool shell)
+        : m_app(app), m_in(in), m_out(out), m_shell(shell)
+    {
+    }
+
+    void Execute(const BusCommand& command)
+    {
+        const std::size_t count = command.operands.size();
+        const auto expect = [&](std::size_t least, std::size_t most) {
+            if (count < least || count > most)
+                throw UsageFailure{command.name + " takes " + (least == most ? std::to_string(least) : "at most " + std::to_string(most)) +
+                                   " operand" + (most == 1 ? "" : "s")};
+        };
+        if (command.name == "version")
+        {
+            expect(0, 0);
+            Variant::Map version;
+            m_app.GetVersion(version);
+            Print(version);
+        }
+        else if (command.name == "publickey")
+        {
+            expect(0, 0);
+            Print({{"public_key", Variant(PublicKey())}});
+        }
+        else if (command.name == "login")
+        {
+            expect(1, 1);
+            const COleDateTime when = Login(command.operands[0], command.directoryId);
+            Print({{"token", Variant(m_token)},
+                   {"authenticated", Variant(Utf8(when.Format(L"%Y-%m-%d %H:%M:%S")))}});
+        }
+        else if (command.name == "whoami")
+        {
+            expect(0, 1);
+            UseToken(command);
+            CCorvessaBaseApp::UserInfo info;
+            Check(m_app.GetLoggedInUserInformation(m_token, ProvixaBusHost::kApplicationId, info));
+            Variant::Map permissions;
+            for (const auto& [key, granted] : info.permissions)
+                permissions[key] = Variant(granted);
+            Print({{"user_id", Variant(static_cast<std::int32_t>(info.userId))},
+                   {"logon_id", Variant(info.logonId)},
+                   {"first_name", Variant(info.firstName)},
+                   {"last_name", Variant(info.lastName)},
+                   {"ptz_priority", Variant(static_cast<std::int32_t>(info.ptzPriority))},
+                   {"permissions", Variant(permissions)}});
+        }
+        else if (command.name == "accesslevels")
+        {
+            expect(0, 1);
+            UseToken(command);
+            std::vector<CCorvessaBaseApp::AccessLevel> levels;
+            Check(m_app.GetManagedAccessLevels(m_token, ProvixaBusHost::kApplicationId, levels));
+            Variant::List list;
+            for (const auto& level : levels)
+                list.push_back(Variant(Variant::Map{{"id", Variant(static_cast<std::int32_t>(level.accessLevelId))},
+                                                    {"description", Variant(level.description)}}));
+            m_out << ProvixaBusJson::Json(Variant(list)) << "\n";
+        }
+        else if (command.name == "logout")
+        {
+            expect(0, 0);
+            if (m_token.empty())
+                throw UsageFailure{"not logged in"};
+            const std::string token = std::move(m_token);
+            m_token.clear();
+            Check(m_app.DeleteAuthentication(token, ProvixaBusHost::kApplicationId));
+            Print({{"logged_out", Variant(true)}});
+        }
+        else
+            throw UsageFailure{"unknown bus command " + command.name};
+    }
+
+private:
+    void Print(const Variant::Map& map) { m_out << ProvixaBusJson::Json(map) << "\n"; }
+
+    static void Check(HRESULT hr)
+    {
+        if (FAILED(hr))
+            throw RequestFailure{hr};
+    }
+
+    std::string PublicKey()
+    {
+        std::string key;
+        Check(m_app.GetAuthenticationPublicKey(key));
+        return key;
+    }
+
+    // A one-shot command logs its user in first; in the shell the session's login is used.
+    void UseToken(const BusCommand& command)
+    {
+        if (!command.operands.empty())
+            Login(command.operands[0], command.directoryId);
+        else if (m_token.empty())
+            throw UsageFailure{m_shell ? "log in first (login USER)" : "name the user: " + command.name + " USER"};
+    }
+
+    std::string Password()
+    {
+        if (const char* password = std::getenv(ProvixaBusHost::kPasswordVariable))
+            return password;
+        std::string line;
+        // In the shell standard input carries the commands.
+        if (m_shell || !std::getline(m_in, line))
+            throw UsageFailure{std::string("set ") + ProvixaBusHost::kPasswordVariable +
+                               (m_shell ? "" : " or give the password on standard input")};
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return line;
+    }
+
+    COleDateTime Login(std::string user, int directoryId)
+    {
+        std::string password = Password();
+        if (m_app.AreCredentialsEncrypted())
+        {
+            const std::string key = PublicKey();
+            using brontel::utility::PublicPrivateKeyEncryptionUtility;
+            std::string cipher;
+            Check(PublicPrivateKeyEncryptionUtility::Encrypt(key, user, cipher));
+            user = cipher;
+            Check(PublicPrivateKeyEncryptionUtility::Encrypt(key, password, cipher));
+            password = cipher;
+        }
+        COleDateTime when;
+        std::string token;
+        Check(m_app.Authenticate(ProvixaBusHost::kApplicationId, directoryId, user, password, token, when));
+        m_token = token;
+        return when;
+    }
+
+    CCorvessaBaseApp& m_app;
+    std::istream& m_in;
+    std::ostream& m_out;
+    const bool m_shell;
+    std::string m_token;
+};
+
+void PrintError(std::ostream& err, const std::string& key, const std::string& message, const std::string& hresult = "")
+{
+    Variant::Map error{{"error", Variant(key)}, {"message", Variant(message)}};
+    if (!hresult.empty())
+        error["hresult"] = Variant(hresult);
+    err << ProvixaBusJson::Json(error) << "\n";
+}
+
+// Runs one command; the exit status. Every failure is printed here.
+int RunOne(BusClient& client, const BusCommand& command, std::ostream& err)
+{
+    try
+    {
+        client.Execute(command);
+        return kSuccess;
+    }
+    catch (const UsageFailure& failure)
+    {
+        err << "provixa: " << failure.message << "\n";
+        return kUsageError;
+    }
+    catch (const RequestFailure& failure)
+    {
+        const CCorvessaException described(failure.hr);
+        PrintError(err, described.ErrorCode(), described.ErrorMessage(), HexCode(failure.hr));
+    }
+    catch (const CCorvessaException& failure)
+    {
+        PrintError(err, failure.ErrorCode(), failure.ErrorMessage());
+    }
+    catch (const GenericException& failure)
+    {
+        PrintError(err, CCorvessaException::kGeneralExceptionKey, Utf8(failure.GetMessage()));
+    }
+    catch (const brontel::utility::CWMIException& failure)
+    {
+        const CCorvessaException described(failure.GetHResult());
+        PrintError(err, described.ErrorCode(), Utf8(failure.GetMessage()), HexCode(failure.GetHResult()));
+    }
+    catch (const CException& failure)
+    {
+        PrintError(err, CCorvessaException::kGeneralExceptionKey, Message(failure));
+    }
+    catch (const std::exception& failure)
+    {
+        PrintError(err, CCorvessaException::kGeneralExceptionKey, failure.what());
+    }
+    return kRequestFailed;
+}
+
+std::vector<std::string> Words(const std::string& line)
+{
+    std::istringstream stream(line);
+    std::vector<std::string> words;
+    for (std::string word; stream >> word;)
+        words.push_back(word);
+    return words;
+}
+
+int RunShell(BusClient& client, std::istream& in, std::ostream& out, std::ostream& err)
+{
+    int status = kSuccess;
+    for (std::string line; std::getline(in, line);)
+    {
+        const std::vector<std::string> words = Words(line);
+        if (words.empty() || words.front().starts_with("#"))
+            continue;
+        if (words.front() == "exit" || words.front() == "quit")
+            break;
+        int one = kSuccess;
+        try
+        {
+            one = RunOne(client, ParseCommand(words), err);
+        }
+        catch (const UsageFailure& failure)
+        {
+            err << "provixa: " << failure.message << "\n";
+            one = kUsageError;
+        }
+        if (one != kSuccess)
+            status = kRequestFailed;
+        out << std::flush;
+    }
+    return status;
+}
+} // namespace
+
+std::string ProvixaBusHost::Usage()
+{
+    return "Bus commands (provixa bus COMMAND), answers as JSON:\n"
+           "  version                       the product name and version\n"
+           "  publickey                     the key clients encrypt their credentials with\n"
+           "  login [--directory ID] USER   log in (directory -1, the default: an internal account)\n"
+           "  whoami [--directory ID] [USER]       the logged-in user's identity and permissions\n"
+           "  accesslevels [--directory ID] [USER] the access levels the user manages\n"
+           "  logout                        end the session\n"
+           "  shell                         read one command a line; a login's token lives for the session\n"
+           "The password comes from PROVIXA_PASSWORD or, outside the shell, from standard input.\n";
+}
+
+int ProvixaBusHost::Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err)
+{
+    if (args.empty() || std::find(args.begin(), args.end(), "--help") != args.end())
+    {
+        out << Usage();
+        return kSuccess;
+    }
+    BusCommand command;
+    try
+    {
+        command = ParseCommand(args);
+    }
+    catch (const UsageFailure& failure)
+    {
+        err << "provixa: " << failure.message << "\n" << Usage();
+        return kUsageError;
+    }
+    std::filesystem::path database;
+    std::string error;
+    std::error_code ignored;
+    if (!ProvixaInstallation::DatabaseFile(&database, &error))
+    {
+        err << "provixa: " << error << "\n";
+        return kUsageError;
+    }
+    if (!std::filesystem::exists(database, ignored))
+    {
+        err << "provixa: no installation database at " << database.string() << ": run 'provixa init' first\n";
+        return kUsageError;
+    }
+    const bool shell = command.name == "shell";
+    if (shell && (!command.operands.empty() || command.directoryId != CCorvessaBaseApp::kInternalDirectoryId))
+    {
+        err << "provixa: shell takes no operands\n";
+        return kUsageError;
+    }
+    ProvixaBusWrapper wrapper(out);
+    CCorvessaBaseApp app;
+    const CModuleStateSwitch current(&app);
+    app.InitInstance();
+    app.SetQpidWrapper(&wrapper);
+    BusClient client(app, in, out, shell);
+    const int status = shell ? RunShell(client, in, out, err) : RunOne(client, command, err);
+    app.ExitInstance();
+    return status;
+}

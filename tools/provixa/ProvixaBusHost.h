@@ -1,0 +1,37 @@
+// ProvixaBusHost: runs `provixa bus COMMAND`. It plays the bus-hosting service for a person:
+// it constructs the front end's application object on the installation in PROVIXA_HOME,
+// hands it a bus interface that prints every message as a JSON line, and calls the exported
+// operations as a bus client would, printing each answer as JSON.
+//
+// Commands: version, publickey, login USER, whoami [USER], accesslevels [USER], logout, and
+// shell, which reads one command a line from standard input so that the token of a login
+// lives for the whole session. Passwords come from the environment variable PROVIXA_PASSWORD
+// or, outside the shell, from the first line of standard input; never from the command line.
+// When the installation asks for encrypted credentials (configuration value 241), the user
+// name and password are encrypted with the front end's public key, as a client would.
+//
+// One run per process, on the main thread.
+#pragma once
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+class ProvixaBusHost
+{
+public:
+    // The environment variable that holds the password.
+    static constexpr char kPasswordVariable[] = "PROVIXA_PASSWORD";
+    // The application id the host presents with every request.
+    static constexpr char kApplicationId[] = "provixa";
+
+    ProvixaBusHost() = delete;
+
+    // Runs the command in args (the words after "bus"). A failure prints
+    // {"error": KEY, "message": TEXT} (with "hresult" when the front end answered one) to err.
+    // Exit status: 0 success, 1 failed request (in the shell: any failed), 2 usage error.
+    static int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+    // The help text of the bus commands.
+    static std::string Usage();
+};

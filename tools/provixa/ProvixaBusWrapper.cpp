@@ -1,0 +1,17 @@
+#include "tools/provixa/ProvixaBusWrapper.h"
+
+#include "tools/provixa/ProvixaBusJson.h"
+
+long ProvixaBusWrapper::Send(const std::string& address, const qpid::types::Variant::Map& properties,
+                             const qpid::types::Variant::Map& content, int)
+{
+    const qpid::types::Variant::Map message{
+        {"address", qpid::types::Variant(address)},
+        {"properties", qpid::types::Variant(properties)},
+        {"content", qpid::types::Variant(content)},
+    };
+    const std::string line = ProvixaBusJson::Json(message);
+    const std::scoped_lock guard(m_lock);
+    m_out << line << "\n" << std::flush;
+    return 0;
+}
