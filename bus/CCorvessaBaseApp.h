@@ -161,7 +161,8 @@ protected:
     HRESULT ReleaseUserCacheEntry(CWmipUserCacheEntry* entry);
     // The bus error for a mapper's failure (logged): its HRESULT chooses the key
     // (0x80041036 and 0x80041028 "corvessa.general.missingrequestitem", 0x80041008
-    // "corvessa.general.invalidrequestitem", any other defaultKey); its message, rewritten.
+    // "corvessa.general.invalidrequestitem", 0x80040524 "corvessa.general.decodingfailed", any
+    // other defaultKey); its message, rewritten.
     CCorvessaException ConvertToCorvessaException(const brontel::utility::CWMIException& source,
                                                   const std::string& defaultKey) const;
 
