@@ -43,7 +43,6 @@
 
 class CAcsUser;
 class CCorvessaException;
-class CCorvessaNamespace;
 class CCorvessaUserCache;
 class CWmipClassMapper;
 class CWmipQuery;
@@ -105,7 +104,7 @@ public:
     static constexpr std::size_t kMaxApplicationIdsPerToken = 64;
     static constexpr std::size_t kMaxApplicationIdBytes = 256;
 
-    // Starts the token expiration thread and makes the in-process namespace.
+    // Starts the token expiration thread.
     explicit CCorvessaBaseApp(TickSource tickSource = TickSource());
     // Stops and joins the expiration thread first, then lets the rest go.
     ~CCorvessaBaseApp() override;
@@ -320,7 +319,6 @@ private:
     std::mutex m_authenticationLock;
     std::shared_ptr<CorvessaAuthenticationUtility> m_authentication;  // guarded by m_authenticationLock
 
-    std::shared_ptr<CCorvessaNamespace> m_namespace;
     std::atomic<sms::qpid::wrapper::IQpidWrapper*> m_qpidWrapper{nullptr};
 
     std::unique_ptr<CorvessaTokenExpirationThread> m_tokenThread;

@@ -14,6 +14,7 @@
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/mfc/ModuleState.h"
 #include "platform/qpid/Exception.h"
+#include "tools/provixa/ProvixaBusInstanceCommands.h"
 #include "tools/provixa/ProvixaBusJson.h"
 #include "tools/provixa/ProvixaBusWrapper.h"
 #include "tools/provixa/ProvixaInstallation.h"
@@ -79,6 +80,8 @@ BusCommand ParseCommand(const std::vector<std::string>& words)
             if (value.empty() || status != std::errc() || end != value.data() + value.size())
                 throw UsageFailure{"--directory needs a directory id"};
         }
+        else if (ProvixaBusInstanceCommands::Handles(command.name))
+            command.operands.push_back(word);
         else if (word.size() > 2 && word.compare(0, 2, "--") == 0)
             throw UsageFailure{"unknown option " + word};
         else if (command.name.empty())
@@ -154,6 +157,26 @@ public:
                 list.push_back(Variant(Variant::Map{{"id", Variant(static_cast<std::int32_t>(level.accessLevelId))},
                                                     {"description", Variant(level.description)}}));
             m_out << ProvixaBusJson::Json(Variant(list)) << "\n";
+        }
+        else if (ProvixaBusInstanceCommands::Handles(command.name))
+        {
+            const auto token = [&](const std::string& user) {
+                if (!user.empty())
+                    Login(user, command.directoryId);
+                else if (m_token.empty() && m_shell)
+                    throw UsageFailure{"log in first (login USER)"};
+                else if (m_token.empty())
+                    Login(ProvixaBusInstanceCommands::kDefaultUser, command.directoryId);
+                return m_token;
+            };
+            try
+            {
+                Check(ProvixaBusInstanceCommands::Run(m_app, command.name, command.operands, token, m_out));
+            }
+            catch (const ProvixaBusInstanceCommands::UsageError& failure)
+            {
+                throw UsageFailure{failure.message};
+            }
         }
         else if (command.name == "logout")
         {
@@ -331,7 +354,8 @@ std::string ProvixaBusHost::Usage()
            "  whoami [--directory ID] [USER]       the logged-in user's identity and permissions\n"
            "  accesslevels [--directory ID] [USER] the access levels the user manages\n"
            "  logout                        end the session\n"
-           "  shell                         read one command a line; a login's token lives for the session\n"
+           "  shell                         read one command a line; a login's token lives for the session\n" +
+           ProvixaBusInstanceCommands::Usage() +
            "The password comes from PROVIXA_PASSWORD or, outside the shell, from standard input.\n";
 }
 
