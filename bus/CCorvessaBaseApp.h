@@ -39,6 +39,7 @@
 #include "platform/qpid/Variant.h"
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
+#include "framework/ICorvessaApplication.h"
 #include "provider/CWmipApp.h"
 
 class CAcsUser;
@@ -57,7 +58,7 @@ namespace brontel::directories {
 class SignOnDirectoryManager;
 }
 
-class CCorvessaBaseApp : public CWmipApp {
+class CCorvessaBaseApp : public CWmipApp, public ICorvessaApplication {
 public:
     // The user behind a session token (GetLoggedInUserInformation).
     struct UserInfo {
