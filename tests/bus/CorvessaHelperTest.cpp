@@ -170,6 +170,20 @@ TEST_F(CorvessaHelperTest, InboundArraysTakeTheirElementTypeFromTheProperty)
     }
 }
 
+TEST_F(CorvessaHelperTest, BinaryValuesBeyondTheArrayLimitAreInvalidValues)
+{
+    const long binary = CIM_UINT8 | CIM_FLAG_ARRAY;
+    const std::string raw(kMaxSafeArrayElements + 1, 'A');
+    EXPECT_EQ(Attempt([&] { CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", Variant(raw), binary, false); }),
+              Outcome::InvalidItem);
+    const std::string encoded((kMaxSafeArrayElements / 3 + 1) * 4, 'A');
+    EXPECT_EQ(Attempt([&] { CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", Variant(encoded), binary, true); }),
+              Outcome::InvalidItem);
+    const std::string largest(kMaxSafeArrayElements, 'A');
+    EXPECT_EQ(Attempt([&] { CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", Variant(largest), binary, false); }),
+              Outcome::Ok);
+}
+
 TEST_F(CorvessaHelperTest, Base64DecodingAgreesWithOpenSslOnRandomData)
 {
     std::mt19937 random(7);
