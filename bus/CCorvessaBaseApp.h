@@ -33,13 +33,13 @@
 #include "bus/CCorvessaQpidInstance.h"
 #include "bus/CCorvessaQpidMethodParameter.h"
 #include "bus/PagingParameters.h"
+#include "framework/ICorvessaApplication.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/CString.h"
 #include "platform/qpid/IQpidWrapper.h"
 #include "platform/qpid/Variant.h"
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
-#include "framework/ICorvessaApplication.h"
 #include "provider/CWmipApp.h"
 
 class CAcsUser;
