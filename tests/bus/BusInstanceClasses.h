@@ -1,8 +1,10 @@
 // Classes the instance tests of the bus front end declare for themselves, registered once per
 // process, and the fixture that reads and writes them through the front end:
-//   Pag_Base                      abstract: ID (key), Name
+//   Pag_Base                      abstract: ID (key), Name, Label (which no derived type maps)
 //   Pag_Alpha, Pag_Beta, Pag_Gamma  concrete, derived from Pag_Base (registered Gamma first),
 //                                 each on its own table PAG_<NAME>: ID (key), Name, Extra
+//   Pag_Delta                     concrete, derived from Pag_Base, on PAG_DELTA: ID (key), Extra
+//                                 only; viewing it takes a permission the demo operator lacks
 //   Bpw_Person                    EMP: ID (key, generated), LastName (not_null), FirstName,
 //                                 SegmentID (possible values -1 and 1), Photo (binary, EMP.PHOTO);
 //                                 method Echo (class method, in Text, out Result), no permission checks
@@ -28,6 +30,16 @@ public:
     PageMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, const wchar_t* className)
         : CWmipDynamicClassMapper(user, context, services, className)
     {
+    }
+};
+
+class HiddenPageMapper : public CWmipDynamicClassMapper {
+public:
+    static constexpr DWORD kHiddenPermission = 0x2000FFFF;
+    HiddenPageMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+        : CWmipDynamicClassMapper(user, context, services, L"Pag_Delta")
+    {
+        SetCanView(kHiddenPermission);
     }
 };
 
@@ -70,6 +82,7 @@ inline void RegisterBusTestClasses()
         registry->RegisterClass(L"Pag_Base", L"");
         registry->RegisterProperty(L"Pag_Base", L"ID", CIM_SINT32, L"", L"", 1, 0);
         registry->RegisterProperty(L"Pag_Base", L"Name", CIM_STRING, L"", L"", 0, 40);
+        registry->RegisterProperty(L"Pag_Base", L"Label", CIM_STRING, L"", L"", 0, 40);
         for (const wchar_t* name : {L"Gamma", L"Alpha", L"Beta"}) {
             const CString className = CString(L"Pag_") + name;
             CString table = CString(L"PAG_") + name;
@@ -82,6 +95,12 @@ inline void RegisterBusTestClasses()
             registry->RegisterProperty(className, L"Name", CIM_STRING, table, L"NAME", 0, 40);
             registry->RegisterProperty(className, L"Extra", CIM_SINT32, table, L"EXTRA", 0, 0);
         }
+        registry->RegisterClass(L"Pag_Delta", L"Pag_Base", false,
+                                [](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
+                                    return new HiddenPageMapper(u, c, s);
+                                });
+        registry->RegisterProperty(L"Pag_Delta", L"ID", CIM_SINT32, L"PAG_DELTA", L"ID", 1, 0);
+        registry->RegisterProperty(L"Pag_Delta", L"Extra", CIM_SINT32, L"PAG_DELTA", L"EXTRA", 0, 0);
         registry->RegisterClass(L"Bpw_Person", L"", false,
                                 [](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
                                     return new PersonMapper(u, c, s);
@@ -110,6 +129,7 @@ protected:
         Exec("CREATE TABLE PAG_ALPHA (ID INTEGER PRIMARY KEY, NAME TEXT, EXTRA INTEGER);"
              "CREATE TABLE PAG_BETA (ID INTEGER PRIMARY KEY, NAME TEXT, EXTRA INTEGER);"
              "CREATE TABLE PAG_GAMMA (ID INTEGER PRIMARY KEY, NAME TEXT, EXTRA INTEGER);"
+             "CREATE TABLE PAG_DELTA (ID INTEGER PRIMARY KEY, EXTRA INTEGER);"
              "ALTER TABLE EMP ADD COLUMN PHOTO BLOB;");
         m_token = Login("sa", "sa-demo");
     }

@@ -169,6 +169,32 @@ TEST_F(CorvessaGetInstance, FiltersAreCheckedAgainstTheRequestedType)
     EXPECT_EQ(UseCount(), 0);
 }
 
+TEST_F(CorvessaGetInstance, DerivedTypesThatRejectTheFilterOrMayNotBeViewedCountNoRows)
+{
+    Fill("Alpha", 2);
+    Exec("INSERT INTO PAG_DELTA (ID, EXTRA) VALUES (1, 0), (2, 0), (3, 0);");
+    const Page all = Read("Pag_Base", 1, 10);
+    EXPECT_EQ(all.info.totalCount, 5);
+    EXPECT_EQ(all.classes, (std::vector<std::string>{"Pag_Alpha", "Pag_Alpha", "Pag_Delta", "Pag_Delta", "Pag_Delta"}));
+    // Pag_Delta has no Name: its SQL is refused and it counts no rows; the others still answer.
+    const Page named = Read("Pag_Base", 1, 10, "Name = 'Alpha2'");
+    EXPECT_EQ(named.hr, S_OK);
+    EXPECT_EQ(named.names, (std::vector<std::string>{"Alpha2"}));
+    EXPECT_EQ(named.info.totalCount, 1);
+    // No derived type maps Label: every one refuses the filter.
+    EXPECT_EQ(Read("Pag_Base", 1, 10, "Label = 'x'").hr, corvessa::kInvalidFilter);
+    EXPECT_EQ(UseCount(), 0);
+
+    // The operator may not view Pag_Delta: it is left out of counts and pages alike.
+    m_token = Login("operator", "operator-demo");
+    const Page visible = Read("Pag_Base", 1, 10);
+    EXPECT_EQ(visible.hr, S_OK);
+    EXPECT_EQ(visible.info.totalCount, 2);
+    EXPECT_EQ(visible.names, (std::vector<std::string>{"Alpha1", "Alpha2"}));
+    EXPECT_EQ(Read("Pag_Delta", 1, 10).instances.size(), 0u);
+    EXPECT_EQ(UseCount(), 0);
+}
+
 TEST_F(CorvessaGetInstance, DemoClassesReadPageByPageAndAnUnknownTokenIsRefused)
 {
     const Page second = Read("Bnt_WorldTimezone", 2, 3);
