@@ -17,26 +17,35 @@
 
 namespace {
 
-struct MapperBinding {
-    const wchar_t* mapperClass;
-    MapperFactory factory;
-};
+// Every bound mapper joins GetMapper's name chain unless it is reached only through its
+// registered factory.
+template <typename Mapper>
+MapperBinding Bind(const wchar_t* mapperClass)
+{
+    return MapperBinding{mapperClass, Mapper::GetWMIClassName(), &Mapper::CreateMapper, true};
+}
+
+template <typename Mapper>
+MapperBinding BindOutsideChain(const wchar_t* mapperClass)
+{
+    return MapperBinding{mapperClass, Mapper::GetWMIClassName(), &Mapper::CreateMapper, false};
+}
 
 // The mapper factories that exist, by mapper class text.
 const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
-        {L"CWmipEventAlarmLinkMapper", &CWmipEventAlarmLinkMapper::CreateMapper},
-        {L"CWmipEventParameterMapper", &CWmipEventParameterMapper::CreateMapper},
-        {L"CWmipEventSubtypeDefinitionMapper", &CWmipEventSubtypeDefinitionMapper::CreateMapper},
-        {L"CWmipEventSubtypeParameterLinkMapper", &CWmipEventSubtypeParameterLinkMapper::CreateMapper},
-        {L"CWmipEventTypeMapper", &CWmipEventTypeMapper::CreateMapper},
-        {L"CWmipHolidayMapper", &CWmipHolidayMapper::CreateMapper},
-        {L"CWmipHolidayTypeLinkMapper", &CWmipHolidayTypeLinkMapper::CreateMapper},
-        {L"CWmipHolidayTypeMapper", &CWmipHolidayTypeMapper::CreateMapper},
-        {L"CWmipTimezoneIntervalMapper", &CWmipTimezoneIntervalMapper::CreateMapper},
-        {L"CWmipTimezoneMapper", &CWmipTimezoneMapper::CreateMapper},
-        {L"CWmipWorldTimezoneMapper", &CWmipWorldTimezoneMapper::CreateMapper},
+        Bind<CWmipEventAlarmLinkMapper>(L"CWmipEventAlarmLinkMapper"),
+        Bind<CWmipEventParameterMapper>(L"CWmipEventParameterMapper"),
+        Bind<CWmipEventSubtypeDefinitionMapper>(L"CWmipEventSubtypeDefinitionMapper"),
+        BindOutsideChain<CWmipEventSubtypeParameterLinkMapper>(L"CWmipEventSubtypeParameterLinkMapper"),
+        Bind<CWmipEventTypeMapper>(L"CWmipEventTypeMapper"),
+        Bind<CWmipHolidayMapper>(L"CWmipHolidayMapper"),
+        Bind<CWmipHolidayTypeLinkMapper>(L"CWmipHolidayTypeLinkMapper"),
+        Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
+        Bind<CWmipTimezoneIntervalMapper>(L"CWmipTimezoneIntervalMapper"),
+        Bind<CWmipTimezoneMapper>(L"CWmipTimezoneMapper"),
+        Bind<CWmipWorldTimezoneMapper>(L"CWmipWorldTimezoneMapper"),
     };
     return bindings;
 }
@@ -173,6 +182,15 @@ std::span<const wchar_t* const> MapperBindings::GetBoundMapperNames()
         return result;
     }();
     return names;
+}
+
+void MapperBindings::AddBoundMappersToChain()
+{
+    for (const MapperBinding& binding : BoundMappers()) {
+        if (binding.inNameChain) {
+            CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
+        }
+    }
 }
 
 std::span<const wchar_t* const> MapperBindings::GetUnboundMapperNames()
