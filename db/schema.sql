@@ -3,8 +3,8 @@
 -- Conventions:
 --   integers INTEGER, texts TEXT, date-times TEXT 'YYYY-MM-DD HH:MM:SS', booleans INTEGER 0/1,
 --   byte data BLOB. NOT NULL marks only columns a value is always required for.
---   Foreign keys are declared on link tables only, with ON DELETE CASCADE, so that where a
---   connection enforces them a record's links go with it; ordinary records keep their join
+--   Foreign keys are declared on link tables only, with ON DELETE CASCADE; every connection
+--   enforces them, so a record's links go with it; ordinary records keep their join
 --   columns undeclared because 0 and -1 stand for "none" and "all segments" there.
 --
 -- Tables of our own (not named by the object model), listed here for their readers:
