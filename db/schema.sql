@@ -1011,3 +1011,34 @@ CREATE TABLE BUSINESS_EVENT_SUBSCRIPTION (
     DISABLED_DATE                 TEXT,
     PRIMARY KEY (BUSINESS_EVENT_SUBSCRIPTIONID)
 );
+
+
+------------------------------------------------------------------------------------------------
+-- Record mappers: segment units, directory accounts, one link per directory account
+------------------------------------------------------------------------------------------------
+
+-- SEGMENT_UNIT: limits and options of a segment unit (0 = no limit). DYNAMIC_OPTION 0 is a
+-- static segment (any other value: membership is derived, never assigned by hand); HIDDEN 1
+-- keeps the unit out of selection lists. The unit of segment -1 is the system-wide unit.
+CREATE TABLE SEGMENT_UNIT (
+    SEGMENTID                   INTEGER PRIMARY KEY REFERENCES SEGMENT(SEGMENTID) ON DELETE CASCADE,
+    MAX_BADGE_NUMBER_LENGTH     INTEGER NOT NULL DEFAULT 0,
+    MAX_ACCESS_LEVELS           INTEGER NOT NULL DEFAULT 0,
+    MAX_TEMPORARY_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0,
+    MAX_STANDARD_ACCESS_LEVELS  INTEGER NOT NULL DEFAULT 0,
+    DYNAMIC_OPTION              INTEGER NOT NULL DEFAULT 0,
+    HIDDEN                      INTEGER NOT NULL DEFAULT 0
+);
+
+-- BNT_DIRECTORY_ACCOUNT: the accounts a directory holds, kept in the installation database (no
+-- directory server is reached): the account's identifier, user name and display name.
+CREATE TABLE BNT_DIRECTORY_ACCOUNT (
+    BNT_DIRECTORYID INTEGER NOT NULL REFERENCES BNT_DIRECTORY(BNT_DIRECTORYID) ON DELETE CASCADE,
+    ACCOUNTID       TEXT NOT NULL,
+    USERNAME        TEXT,
+    DISPLAYNAME     TEXT,
+    PRIMARY KEY (BNT_DIRECTORYID, ACCOUNTID)
+);
+
+-- A directory account is linked to one person at most.
+CREATE UNIQUE INDEX CARDHOLDER_ACCOUNT_LINK ON CARDHOLDER_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID COLLATE NOCASE);
