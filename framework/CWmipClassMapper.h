@@ -264,7 +264,7 @@ public:
     // Adds EMP.VISITOR = 0 (cardholders only), 1 (visitors only) or 2 (no row) unless the
     // caller may see both. Throws CWMIException "The system was unable to retrieve the
     // client's identity." when the caller cannot be resolved.
-    void AddAdditionalPersonFilter(CDynamicRecordset& recordset);
+    void AddAdditionalPersonFilter(CMultiFilterRecordset& recordset);
 
     // The mapper's connection and its database (null when the connection has none).
     CBntDatabase* GetDatabase() const;
@@ -301,6 +301,14 @@ public:
     const std::map<CString, CString, CStringNoCaseLess>& GetForeignKeyMappings() const { return m_foreignKeys; }
 
 protected:
+    // The caller; throws CWMIException with the lookup's HRESULT and "The system was unable to
+    // retrieve the client's identity." when the caller cannot be resolved. Valid while the
+    // mapper holds its user-cache entry.
+    CAcsUser* RequireUser();
+    // Writes a replication entry on the mapper's connection inside a savepoint of its own: a
+    // failure is logged ("Unable to log a replicator transaction for this operation.") and
+    // undoes only the entry, never the write it belongs to.
+    void LogReplication(const CBntCardholderTrans& transaction);
     // The recordset being enumerated (null when none is open); valid until EndEnumeration.
     CMultiFilterRecordset* GetInstanceRecordset() const;
     // The "TABLE.COLUMN" texts the query may name: the registered columns and the foreign-key
@@ -310,16 +318,10 @@ protected:
 private:
     friend class CWmipInstanceWriter;
 
-    // Writes a replication entry on the mapper's connection inside a savepoint of its own: a
-    // failure is logged ("Unable to log a replicator transaction for this operation.") and
-    // undoes only the entry, never the write it belongs to.
-    void LogReplication(const CBntCardholderTrans& transaction);
 
     // The shaped and filtered instance recordset, not yet ordered, paged or open.
     std::unique_ptr<CDynamicRecordset> PrepareRecordset();
     void ApplyOrdering(CDynamicRecordset& recordset);
-    // Throws the identity failure when the caller cannot be resolved.
-    CAcsUser* RequireUser();
     // The class definition for instances (a reference for the caller).
     HRESULT GetInstanceClass(ComPtr<IWbemClassObject>& classObject);
     // How CreateInstance reads one column of the open recordset: what GetPropertyProcessMethod

@@ -3,11 +3,14 @@
 #include <string_view>
 #include <vector>
 
+#include "mappers/records/CWmipCardholderMapper.h"
 #include "mappers/records/CWmipHolidayMapper.h"
 #include "mappers/records/CWmipHolidayTypeLinkMapper.h"
 #include "mappers/records/CWmipHolidayTypeMapper.h"
+#include "mappers/records/CWmipPersonMapper.h"
 #include "mappers/records/CWmipTimezoneIntervalMapper.h"
 #include "mappers/records/CWmipTimezoneMapper.h"
+#include "mappers/records/CWmipVisitorMapper.h"
 #include "mappers/records/CWmipWorldTimezoneMapper.h"
 #include "provider/CWmipEventAlarmLinkMapper.h"
 #include "provider/CWmipEventParameterMapper.h"
@@ -35,6 +38,7 @@ MapperBinding BindOutsideChain(const wchar_t* mapperClass)
 const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
+        Bind<CWmipCardholderMapper>(L"CWmipCardholderMapper"),
         Bind<CWmipEventAlarmLinkMapper>(L"CWmipEventAlarmLinkMapper"),
         Bind<CWmipEventParameterMapper>(L"CWmipEventParameterMapper"),
         Bind<CWmipEventSubtypeDefinitionMapper>(L"CWmipEventSubtypeDefinitionMapper"),
@@ -45,6 +49,8 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
         Bind<CWmipTimezoneIntervalMapper>(L"CWmipTimezoneIntervalMapper"),
         Bind<CWmipTimezoneMapper>(L"CWmipTimezoneMapper"),
+        Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
+        Bind<CWmipVisitorMapper>(L"CWmipVisitorMapper"),
         Bind<CWmipWorldTimezoneMapper>(L"CWmipWorldTimezoneMapper"),
     };
     return bindings;
@@ -104,7 +110,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipBadgeTypeMapper",
     L"CWmipCameraGroupCameraLinkMapper",
     L"CWmipCameraGroupMapper",
-    L"CWmipCardholderMapper",
     L"CWmipGuardTourMapper",
     L"CWmipIncomingEventExMapper",
     L"CWmipLoggedEventMapper",
@@ -120,7 +125,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipMultimediaObjectMapper",
     L"CWmipPanelMapper",
     L"CWmipPermissionDeviceGroupLinkMapper",
-    L"CWmipPersonMapper",
     L"CWmipPersonSecondarySegmentsMapper",
     L"CWmipPrecisionAccessGroupAssignmentMapper",
     L"CWmipPrecisionAccessGroupMapper",
@@ -141,7 +145,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipVisitEmailRecipientMapper",
     L"CWmipVisitEventMapper",
     L"CWmipVisitMapper",
-    L"CWmipVisitorMapper",
     L"CWmipVisitSelfServiceStation",
     L"CWmipVisitSignInLocation",
 };
