@@ -3,11 +3,15 @@
 #include <string_view>
 #include <vector>
 
+#include "mappers/records/CWmipAssocSegmentGroupMemberMapper.h"
 #include "mappers/records/CWmipCardholderMapper.h"
 #include "mappers/records/CWmipHolidayMapper.h"
 #include "mappers/records/CWmipHolidayTypeLinkMapper.h"
 #include "mappers/records/CWmipHolidayTypeMapper.h"
 #include "mappers/records/CWmipPersonMapper.h"
+#include "mappers/records/CWmipSegmentGroupMapper.h"
+#include "mappers/records/CWmipSegmentMapper.h"
+#include "mappers/records/CWmipSegmentUnitMapper.h"
 #include "mappers/records/CWmipTimezoneIntervalMapper.h"
 #include "mappers/records/CWmipTimezoneMapper.h"
 #include "mappers/records/CWmipVisitorMapper.h"
@@ -38,6 +42,7 @@ MapperBinding BindOutsideChain(const wchar_t* mapperClass)
 const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
+        Bind<CWmipAssocSegmentGroupMemberMapper>(L"CWmipAssocSegmentGroupMemberMapper"),
         Bind<CWmipCardholderMapper>(L"CWmipCardholderMapper"),
         Bind<CWmipEventAlarmLinkMapper>(L"CWmipEventAlarmLinkMapper"),
         Bind<CWmipEventParameterMapper>(L"CWmipEventParameterMapper"),
@@ -47,9 +52,12 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipHolidayMapper>(L"CWmipHolidayMapper"),
         Bind<CWmipHolidayTypeLinkMapper>(L"CWmipHolidayTypeLinkMapper"),
         Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
+        Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
+        Bind<CWmipSegmentGroupMapper>(L"CWmipSegmentGroupMapper"),
+        Bind<CWmipSegmentMapper>(L"CWmipSegmentMapper"),
+        Bind<CWmipSegmentUnitMapper>(L"CWmipSegmentUnitMapper"),
         Bind<CWmipTimezoneIntervalMapper>(L"CWmipTimezoneIntervalMapper"),
         Bind<CWmipTimezoneMapper>(L"CWmipTimezoneMapper"),
-        Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
         Bind<CWmipVisitorMapper>(L"CWmipVisitorMapper"),
         Bind<CWmipWorldTimezoneMapper>(L"CWmipWorldTimezoneMapper"),
     };
@@ -131,10 +139,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipReaderMapper",
     L"CWmipRequestableReaderMapper",
     L"CWmipReaderRequestMapper",
-    L"CWmipSegmentMapper",
-    L"CWmipSegmentUnitMapper",
-    L"CWmipSegmentGroupMapper",
-    L"CWmipAssocSegmentGroupMemberMapper",
     L"CWmipUserAccountMapper",
     L"CWmipUserFieldPermissionGroupMapper",
     L"CWmipUserMapper",
