@@ -317,20 +317,25 @@ bool CWmipInstanceWriter::IsWritableTable(const CString& table) const
 {
     if (table.CompareNoCase(m_mainTable) == 0)
         return true;
+    // A further table holds the instance's own row only when every key names its row there
+    // too; a table joined on part of the key (the owner of a multi-key row) is a lookup, and
+    // writing or deleting it would touch another record.
+    int keys = 0;
+    int linked = 0;
     for (const Property& property : m_properties)
     {
         if (!property.key)
             continue;
-        for (const CString& column : property.columns)
-        {
+        ++keys;
+        const bool inTable = std::any_of(property.columns.begin(), property.columns.end(), [&](const CString& column) {
             CString keyTable;
             CString keyColumn;
             SplitColumn(column, keyTable, keyColumn);
-            if (keyTable.CompareNoCase(table) == 0)
-                return true;
-        }
+            return keyTable.CompareNoCase(table) == 0;
+        });
+        linked += inTable ? 1 : 0;
     }
-    return false;
+    return keys > 0 && linked == keys;
 }
 
 CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString& table, const CString& column,
@@ -528,6 +533,8 @@ void CWmipInstanceWriter::StageLinkedTables(IWbemClassObject* instance, bool cre
             CString table;
             CString column;
             SplitColumn(tableDotColumn, table, column);
+            if (!IsWritableTable(table))
+                continue;
             auto entry = std::find_if(keyUnits.begin(), keyUnits.end(),
                                       [&](const auto& item) { return item.first.CompareNoCase(table) == 0; });
             if (entry == keyUnits.end())

@@ -12,9 +12,10 @@
 // writes inside the same transaction (a savepoint).
 //
 // Tables: the main table is the table of the first key property's column; a further table is
-// written only when it is linked to the main table's key (a key property maps to a column of
-// it too, through the foreign-key mappings or a join on the key column). Columns of other
-// joined tables are lookups and are never written.
+// written only when it is linked to the main table's whole key (every key property maps to a
+// column of it too, through the foreign-key mappings or a join on the key column). Columns of
+// other joined tables (an owner joined on part of a key among them) are lookups and are never
+// written or deleted.
 //
 // Built on the stack for one call and used on the mapper's thread only; borrows the mapper.
 #pragma once

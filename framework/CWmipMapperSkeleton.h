@@ -20,6 +20,7 @@
 #include "framework/CWmipDynamicClassMapper.h"
 
 #include <memory>
+#include <utility>
 
 template <typename Mapper, typename Base = CWmipDynamicClassMapper>
 class CWmipMapperSkeleton : public Base
@@ -34,11 +35,18 @@ public:
     }
 
 protected:
-    // The base mapper of className (a derived mapper class names its own class) on the database
-    // of user, the pooled connection that must outlive the mapper.
+    // The base mapper of the class on the database of user, the pooled connection that must
+    // outlive the mapper.
+    CWmipMapperSkeleton(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+        : Base(user, context, services, Mapper::kWMIClassName)
+    {
+    }
+    // The same for a base that takes more (a derived mapper class naming its own class, a base
+    // with options of its own): className and the rest are handed to Base.
+    template <typename... Options>
     CWmipMapperSkeleton(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                        const wchar_t* className = Mapper::kWMIClassName)
-        : Base(user, context, services, className)
+                        const wchar_t* className, Options&&... options)
+        : Base(user, context, services, className, std::forward<Options>(options)...)
     {
     }
 };

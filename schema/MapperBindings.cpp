@@ -3,11 +3,14 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/CWmipAssocCardholderMultimediaObjectMapper.h"
+#include "framework/CWmipAssocVisitorMultimediaObjectMapper.h"
 #include "mappers/records/CWmipAssocSegmentGroupMemberMapper.h"
 #include "mappers/records/CWmipCardholderMapper.h"
 #include "mappers/records/CWmipHolidayMapper.h"
 #include "mappers/records/CWmipHolidayTypeLinkMapper.h"
 #include "mappers/records/CWmipHolidayTypeMapper.h"
+#include "mappers/records/CWmipMultimediaObjectMapper.h"
 #include "mappers/records/CWmipPersonMapper.h"
 #include "mappers/records/CWmipSegmentGroupMapper.h"
 #include "mappers/records/CWmipSegmentMapper.h"
@@ -42,7 +45,9 @@ MapperBinding BindOutsideChain(const wchar_t* mapperClass)
 const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
+        Bind<CWmipAssocCardholderMultimediaObjectMapper>(L"CWmipAssocCardholderMultimediaObjectMapper"),
         Bind<CWmipAssocSegmentGroupMemberMapper>(L"CWmipAssocSegmentGroupMemberMapper"),
+        Bind<CWmipAssocVisitorMultimediaObjectMapper>(L"CWmipAssocVisitorMultimediaObjectMapper"),
         Bind<CWmipCardholderMapper>(L"CWmipCardholderMapper"),
         Bind<CWmipEventAlarmLinkMapper>(L"CWmipEventAlarmLinkMapper"),
         Bind<CWmipEventParameterMapper>(L"CWmipEventParameterMapper"),
@@ -52,6 +57,7 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipHolidayMapper>(L"CWmipHolidayMapper"),
         Bind<CWmipHolidayTypeLinkMapper>(L"CWmipHolidayTypeLinkMapper"),
         Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
+        Bind<CWmipMultimediaObjectMapper>(L"CWmipMultimediaObjectMapper"),
         Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
         Bind<CWmipSegmentGroupMapper>(L"CWmipSegmentGroupMapper"),
         Bind<CWmipSegmentMapper>(L"CWmipSegmentMapper"),
@@ -104,8 +110,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipAssocAccessLevelGroupAssignmentMapper",
     L"CWmipAssocCardholderBadgeMapper",
     L"CWmipAssocVisitorBadgeMapper",
-    L"CWmipAssocCardholderMultimediaObjectMapper",
-    L"CWmipAssocVisitorMultimediaObjectMapper",
     L"CWmipAssocReaderEntersAreaMapper",
     L"CWmipAssocReaderExitsAreaMapper",
     L"CWmipAuthenticationModeMapper",
@@ -130,7 +134,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"WmipMonitoringZoneDeviceLinkMapper",
     L"CWmipMonitoringZoneMapper",
     L"WmipMonitoringZoneRecorderLinkMapper",
-    L"CWmipMultimediaObjectMapper",
     L"CWmipPanelMapper",
     L"CWmipPermissionDeviceGroupLinkMapper",
     L"CWmipPersonSecondarySegmentsMapper",

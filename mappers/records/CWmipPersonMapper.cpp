@@ -19,6 +19,7 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/CWmipPersonRecord.h"
+#include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/COleDateTime.h"
@@ -31,11 +32,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpPersonMapper.cpp";
-constexpr const wchar_t* kSegmentAccessMessage =
-    L"The client does not have sufficient segment access to perform the requested operation.";
-constexpr const wchar_t* kPermissionMessage =
-    L"The client does not have sufficient user permissions to perform the requested operation.";
-constexpr const wchar_t* kRequiredMessage = L"The required property %s had no value and no default was provided.";
 constexpr const wchar_t* kInvalidTypeMessage = L"The property %s contained an invalid value type.";
 constexpr const wchar_t* kBadgeFailureMessage = L"Unable to delete badge while deleting cardholder.";
 constexpr const wchar_t* kAccountFailureMessage = L"Unable to delete account while deleting cardholder.";
@@ -65,21 +61,6 @@ bool IsEmpProperty(const CString& property)
             return true;
     }
     return false;
-}
-
-[[noreturn]] void ThrowNamed(int line, HRESULT hr, const wchar_t* format, const wchar_t* property)
-{
-    CString text;
-    text.Format(format, property);
-    throw CWMIException(kSourceFile, line, hr, text);
-}
-
-LONG RequireNumber(IWbemClassObject* instance, const wchar_t* property)
-{
-    LONG value = 0;
-    if (FAILED(WMIHelper::GetNumber(instance, property, value)))
-        ThrowNamed(__LINE__, WBEM_E_ILLEGAL_NULL, kRequiredMessage, property);
-    return value;
 }
 
 // The keys of the rows of table whose EMPID is the person, read in full before any is deleted.
@@ -315,9 +296,10 @@ HRESULT CWmipPersonMapper::IsValidValue(IWbemClassObject* instance, const CStrin
     {
         const CAcsUser* user = RequireUser();
         if (value.vt != VT_I4)
-            ThrowNamed(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidTypeMessage, kPrimarySegmentProperty);
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, kInvalidTypeMessage,
+                                          kPrimarySegmentProperty);
         if (!user->HasSegmentAccess(value.lVal, CPerson::kWriteSegmentAccess))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kSegmentAccessMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
         return S_OK;
     }
     return CWmipUDFClassMapper::IsValidValue(instance, property, value);
@@ -371,14 +353,14 @@ void CWmipPersonMapper::CanViewAll()
     if (user->IsAllSegmentsUser())
         return;
     if (IsSegmentationEnabled(user->GetSystemOptions()))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kSegmentAccessMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
 }
 
 void CWmipPersonMapper::CheckPersonWriteAccess(bool isModify, IWbemClassObject* instance)
 {
     if (instance == nullptr)
         return;
-    const LONG personId = RequireNumber(instance, L"ID");
+    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID");
     const CAcsUser* user = RequireUser();
     try
     {
@@ -386,7 +368,7 @@ void CWmipPersonMapper::CheckPersonWriteAccess(bool isModify, IWbemClassObject* 
         person.Read(GetDatabaseUser(), kOwnDatabase);
         const CUserAction action(isModify ? CUserAction::kModify : CUserAction::kDelete, false);
         if (!person.PermissionGranted(user, action, false))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kPermissionMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
         if (!isModify || GetDatabase() == nullptr)
             return;
         std::set<LONG> badgeTypes;
@@ -439,7 +421,7 @@ void CWmipPersonMapper::SetupReplTransaction(CBntCardholderTrans& transaction, O
 void CWmipPersonMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
 {
     if (operation == Operation::Delete)
-        DeleteDependents(RequireNumber(instance, L"ID"));
+        DeleteDependents(CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID"));
     else if (operation == Operation::Modify)
         ChangePrimarySegment(instance);
 }
@@ -501,7 +483,7 @@ void CWmipPersonMapper::DeleteThroughMapper(const wchar_t* className, const wcha
 
 void CWmipPersonMapper::ChangePrimarySegment(IWbemClassObject* instance)
 {
-    const LONG personId = RequireNumber(instance, L"ID");
+    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID");
     LONG newSegment = 0;
     if (FAILED(WMIHelper::GetNumber(instance, kPrimarySegmentProperty, newSegment)))
         return;
