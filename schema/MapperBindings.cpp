@@ -5,8 +5,14 @@
 
 #include "framework/CWmipAssocCardholderMultimediaObjectMapper.h"
 #include "framework/CWmipAssocVisitorMultimediaObjectMapper.h"
+#include "mappers/records/CWmipAccountMapper.h"
+#include "mappers/records/CWmipAssocCardholderAccountMapper.h"
+#include "mappers/records/CWmipAssocDirectoryAccountMapper.h"
+#include "mappers/records/CWmipAssocPersonAccountMapper.h"
 #include "mappers/records/CWmipAssocSegmentGroupMemberMapper.h"
+#include "mappers/records/CWmipAssocVisitorAccountMapper.h"
 #include "mappers/records/CWmipCardholderMapper.h"
+#include "mappers/records/CWmipDirectoryMapper.h"
 #include "mappers/records/CWmipHolidayMapper.h"
 #include "mappers/records/CWmipHolidayTypeLinkMapper.h"
 #include "mappers/records/CWmipHolidayTypeMapper.h"
@@ -45,10 +51,16 @@ MapperBinding BindOutsideChain(const wchar_t* mapperClass)
 const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
+        Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
+        Bind<CWmipAssocCardholderAccountMapper>(L"CWmipAssocCardholderAccountMapper"),
         Bind<CWmipAssocCardholderMultimediaObjectMapper>(L"CWmipAssocCardholderMultimediaObjectMapper"),
+        Bind<CWmipAssocDirectoryAccountMapper>(L"CWmipAssocDirectoryAccountMapper"),
+        Bind<CWmipAssocPersonAccountMapper>(L"CWmipAssocPersonAccountMapper"),
         Bind<CWmipAssocSegmentGroupMemberMapper>(L"CWmipAssocSegmentGroupMemberMapper"),
+        Bind<CWmipAssocVisitorAccountMapper>(L"CWmipAssocVisitorAccountMapper"),
         Bind<CWmipAssocVisitorMultimediaObjectMapper>(L"CWmipAssocVisitorMultimediaObjectMapper"),
         Bind<CWmipCardholderMapper>(L"CWmipCardholderMapper"),
+        Bind<CWmipDirectoryMapper>(L"CWmipDirectoryMapper"),
         Bind<CWmipEventAlarmLinkMapper>(L"CWmipEventAlarmLinkMapper"),
         Bind<CWmipEventParameterMapper>(L"CWmipEventParameterMapper"),
         Bind<CWmipEventSubtypeDefinitionMapper>(L"CWmipEventSubtypeDefinitionMapper"),
@@ -98,12 +110,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipAccessLevelReaderAssignmentMapper",
     L"CWmipAccessLevelRequestMapper",
     L"CWmipAccessLevelUserMapper",
-    L"CWmipAccountMapper",
-    L"CWmipDirectoryMapper",
-    L"CWmipAssocPersonAccountMapper",
-    L"CWmipAssocCardholderAccountMapper",
-    L"CWmipAssocVisitorAccountMapper",
-    L"CWmipAssocDirectoryAccountMapper",
     L"CWmipAlarmDefinitionMapper",
     L"CWmipAlarmPanelMapper",
     L"CWmipAreaMapper",

@@ -1,6 +1,7 @@
 #include "mappers/records/CWmipRecordChecks.h"
 
 #include "framework/WMIHelper.h"
+#include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CString.h"
@@ -21,4 +22,14 @@ void CWmipRecordChecks::ThrowNamed(const wchar_t* sourceFile, int line, HRESULT 
     CString text;
     text.Format(format, property);
     throw CWMIException(sourceFile, line, hr, text);
+}
+
+HRESULT CWmipRecordChecks::HoldsAll(const CAcsUser& user, std::initializer_list<DWORD> permissions)
+{
+    for (const DWORD permission : permissions)
+    {
+        if (!user.HasPermission(permission))
+            return WBEM_E_ACCESS_DENIED;
+    }
+    return S_OK;
 }

@@ -4,8 +4,11 @@
 // Static functions only; thread-safe.
 #pragma once
 
+#include <initializer_list>
+
 #include "platform/win32/WinTypes.h"
 
+class CAcsUser;
 class IWbemClassObject;
 
 class CWmipRecordChecks {
@@ -24,6 +27,8 @@ public:
     // The property as a 32-bit number; throws CWMIException 0x80041028 (kRequiredMessage naming
     // the property) when the instance has no such value. sourceFile names the caller's source.
     static LONG RequireNumber(const wchar_t* sourceFile, IWbemClassObject* instance, const wchar_t* property);
+    // S_OK when the user holds every permission id; 0x80041003 otherwise.
+    static HRESULT HoldsAll(const CAcsUser& user, std::initializer_list<DWORD> permissions);
     // Throws CWMIException with hr and format ("%s" is the property).
     [[noreturn]] static void ThrowNamed(const wchar_t* sourceFile, int line, HRESULT hr, const wchar_t* format,
                                         const wchar_t* property);
