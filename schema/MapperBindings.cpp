@@ -18,6 +18,7 @@
 #include "mappers/records/CWmipHolidayTypeMapper.h"
 #include "mappers/records/CWmipMultimediaObjectMapper.h"
 #include "mappers/records/CWmipPersonMapper.h"
+#include "mappers/records/CWmipPersonSecondarySegmentsMapper.h"
 #include "mappers/records/CWmipSegmentGroupMapper.h"
 #include "mappers/records/CWmipSegmentMapper.h"
 #include "mappers/records/CWmipSegmentUnitMapper.h"
@@ -71,6 +72,7 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
         Bind<CWmipMultimediaObjectMapper>(L"CWmipMultimediaObjectMapper"),
         Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
+        Bind<CWmipPersonSecondarySegmentsMapper>(L"CWmipPersonSecondarySegmentsMapper"),
         Bind<CWmipSegmentGroupMapper>(L"CWmipSegmentGroupMapper"),
         Bind<CWmipSegmentMapper>(L"CWmipSegmentMapper"),
         Bind<CWmipSegmentUnitMapper>(L"CWmipSegmentUnitMapper"),
@@ -142,7 +144,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"WmipMonitoringZoneRecorderLinkMapper",
     L"CWmipPanelMapper",
     L"CWmipPermissionDeviceGroupLinkMapper",
-    L"CWmipPersonSecondarySegmentsMapper",
     L"CWmipPrecisionAccessGroupAssignmentMapper",
     L"CWmipPrecisionAccessGroupMapper",
     L"CWmipReaderMapper",
