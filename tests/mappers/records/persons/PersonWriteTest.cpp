@@ -245,6 +245,7 @@ TEST_F(PersonWrites, MultimediaObjectsNeedTheOwnersModifyRightOnBothWrites)
     CallAs(RecordsCallers::kHeadquartersClerk);
     EXPECT_EQ(Delete(Form::Sync, path).result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Count("MMOBJS", "EMPID = " + id), "1");
+    EXPECT_EQ(Count("EMP", "ID = " + id), "1") << "the owner, joined on part of the key, is not the object's row";
     EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 23 AND DESCRIPTION = 'Pictured,  (" + id +
                                                 "), Photo Image'"),
               "3");
