@@ -207,13 +207,11 @@ LONG CWmipAccountMapper::GetReplTransactionObject()
     return kAccountReplicationObject;
 }
 
-void CWmipAccountMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation /*operation*/,
+void CWmipAccountMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation operation,
                                               IWbemClassObject* instance)
 {
-    LONG personId = 0;
+    CWmipPersonPartMapper::SetupReplTransaction(transaction, operation, instance);
     LONG linkId = 0;
-    WMIHelper::GetNumber(instance, L"PersonID", personId);
     WMIHelper::GetNumber(instance, L"ID", linkId);
-    transaction.SetPersonID(personId);
     transaction.SetRecordID(linkId);
 }

@@ -148,11 +148,9 @@ LONG CWmipMultimediaObjectMapper::GetReplTransactionObject()
     return kMultimediaReplicationObject;
 }
 
-void CWmipMultimediaObjectMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation /*operation*/,
+void CWmipMultimediaObjectMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation operation,
                                                        IWbemClassObject* instance)
 {
-    LONG personId = 0;
-    WMIHelper::GetNumber(instance, L"PersonID", personId);
-    transaction.SetPersonID(personId);
+    CWmipPersonPartMapper::SetupReplTransaction(transaction, operation, instance);
     transaction.SetKind(CBntCardholderTrans::kModified);
 }

@@ -85,3 +85,11 @@ CString CWmipPersonPartMapper::FormatPersonAuditText(IWbemClassObject* instance,
         row = CWmipPersonRecord::Read(*GetDatabase(), personId);
     return CWmipPersonRecord::FormatAuditText(personId, CWmipPersonRecord::NameOf(row, withMiddleName));
 }
+
+void CWmipPersonPartMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation /*operation*/,
+                                                 IWbemClassObject* instance)
+{
+    LONG personId = 0;
+    WMIHelper::GetNumber(instance, L"PersonID", personId);
+    transaction.SetPersonID(personId);
+}

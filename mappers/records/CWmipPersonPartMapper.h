@@ -22,6 +22,11 @@ public:
     void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
                             IWbemClassObject* instance) override;
 
+    // Records the person of PersonID in the replication entry.
+    void SetupReplTransaction(CBntCardholderTrans& transaction,
+                              brontel::UserTranOperation::UserTransactionOperation operation,
+                              IWbemClassObject* instance) override;
+
 protected:
     // mapperName names the mapper in the log; replicatePerson: whether AfterWriteInstance
     // records the person as modified for the replicator.

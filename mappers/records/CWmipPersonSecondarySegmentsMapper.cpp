@@ -1,7 +1,6 @@
 #include "mappers/records/CWmipPersonSecondarySegmentsMapper.h"
 
 #include "framework/WMIHelper.h"
-#include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -123,12 +122,4 @@ CString CWmipPersonSecondarySegmentsMapper::GetTransactionValues(Operation /*ope
 LONG CWmipPersonSecondarySegmentsMapper::GetReplTransactionObject()
 {
     return kPersonReplicationObject;
-}
-
-void CWmipPersonSecondarySegmentsMapper::SetupReplTransaction(CBntCardholderTrans& transaction,
-                                                              Operation /*operation*/, IWbemClassObject* instance)
-{
-    LONG personId = 0;
-    WMIHelper::GetNumber(instance, L"PersonID", personId);
-    transaction.SetPersonID(personId);
 }

@@ -32,11 +32,8 @@ public:
     // Resource 20702 with PersonID and "LASTNAME, FIRSTNAME MIDNAME".
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
-    // 1: a person.
+    // 1: a person (recorded by PersonID).
     LONG GetReplTransactionObject() override;
-    void SetupReplTransaction(CBntCardholderTrans& transaction,
-                              brontel::UserTranOperation::UserTransactionOperation operation,
-                              IWbemClassObject* instance) override;
 
     // The rules of an add (isAdd) or a delete, thrown as CWMIException: 0x80041028 without
     // PersonID or SegmentID; 0x80041008 for an unknown person or segment; 0x80041001 when the
