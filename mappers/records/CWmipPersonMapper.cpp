@@ -332,6 +332,15 @@ bool CWmipPersonMapper::IsAbstractClass()
     return GetPersonType() == kAnyPerson;
 }
 
+HRESULT CWmipPersonMapper::GetSuperclassDefinition(IWbemClassObject** parent)
+{
+    if (GetPersonType() == kAnyPerson)
+        return CWmipUDFClassMapper::GetSuperclassDefinition(parent);
+    CWmipPersonMapper person(GetDatabaseUser(), GetContext(), GetServices());
+    person.SetUserEntry(GetUserEntry());
+    return person.CreateClass(parent, TRUE);
+}
+
 void CWmipPersonMapper::CanModify(IWbemClassObject* instance)
 {
     CWmipUDFClassMapper::CanModify(instance);
