@@ -37,7 +37,8 @@ TEST_F(PersonViews, EachCallerSeesThePersonsOfItsKindsAndSegments)
         const char* sql;
     } cases[] = {
         {"every person", RecordsCallers::kRecordsAdmin, L"Bnt_Person", L"ID", "SELECT ID FROM EMP"},
-        {"every cardholder", RecordsCallers::kRecordsAdmin, L"Bnt_Cardholder", L"ID", "SELECT ID FROM EMP WHERE VISITOR = 0"},
+        {"every cardholder", RecordsCallers::kRecordsAdmin, L"Bnt_Cardholder", L"ID",
+         "SELECT ID FROM EMP WHERE VISITOR = 0"},
         {"visitors only", RecordsCallers::kVisitorClerk, L"Bnt_Person", L"ID", "SELECT ID FROM EMP WHERE VISITOR = 1"},
         {"visitors' accounts only", RecordsCallers::kVisitorClerk, L"Bnt_Account", L"ID",
          "SELECT CARDHOLDER_ACCOUNTID FROM CARDHOLDER_ACCOUNT A JOIN EMP E ON E.ID = A.EMPID WHERE E.VISITOR = 1"},
