@@ -48,6 +48,10 @@ TEST_F(ProvixaBusInstanceCommand, GetReadsOnePageOrTheCount)
     EXPECT_EQ(cardholders.status, 0) << cardholders.err;
     EXPECT_TRUE(Contains(cardholders.out, "\"LASTNAME\":\"Castell\"")) << cardholders.out;
     EXPECT_TRUE(Contains(cardholders.out, "\"total_count\":3,\"total_pages\":2")) << cardholders.out;
+    // The cardholder's properties come from its layout: the filter check reads them first.
+    const Outcome named = Bus({"get", "Bnt_Cardholder", "--filter", "LASTNAME = 'Castell'", "--size", "5"});
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_TRUE(Contains(named.out, "\"total_count\":1,")) << named.out;
     const Outcome past = Bus({"get", "Bnt_Cardholder", "--page", "2", "--size", "5"});
     EXPECT_EQ(past.status, 1);
     EXPECT_TRUE(Contains(past.err, "corvessa.general.invalidrequestitem")) << past.err;
