@@ -69,8 +69,8 @@ INSERT INTO WORLDTZ (WORLDTZID, DisplayName, GMTOFFSET, DST, StandardMonth, Stan
 INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (15, 'Access panel', 1);
 INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, HOSTNUM, TERMINALNA,
                         PRIMARYIP, COMPUTERNAME, PANELTYPE) VALUES
-    (1, 'Lobby panel', 1, 1, 1, 0, 'localhost', 'COM1', 0, 'localhost', 15),
-    (2, 'Dock panel', 2, 1, 1, 0, 'localhost', 'COM2', 0, 'localhost', 15);
+    (1, 'Lobby panel', 1, 1, 1, 0, 'localhost', 'localhost', 0, 'localhost', 15),
+    (2, 'Dock panel', 2, 1, 1, 0, 'localhost', 'localhost', 0, 'localhost', 15);
 INSERT INTO READER (PANELID, READERID, READERDESC, FRIENDLY_NAME, CTRLTYPE, TIMEATT,
                     AUX1NAME, AUX2NAME, OUT1NAME, OUT2NAME) VALUES
     (1, 0, 'Lobby entry', 'Lobby entry', 1, 0, 'Lobby door contact', 'Lobby REX', 'Lobby strike', 'Lobby sounder'),

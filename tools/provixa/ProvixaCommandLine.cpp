@@ -25,6 +25,7 @@ const CommandSpec kCommands[] = {
     {"put", ProvixaCommandLine::Command::Put, 1, true},
     {"delete", ProvixaCommandLine::Command::Delete, 1, false},
     {"exec", ProvixaCommandLine::Command::Exec, 2, true},
+    {"batch", ProvixaCommandLine::Command::Batch, 1, false},
 };
 } // namespace
 
@@ -46,6 +47,8 @@ std::string ProvixaCommandLine::Usage()
            "  delete PATH                   delete an instance\n"
            "  exec PATH METHOD [PARAM=VALUE ...]\n"
            "                                run a method of a class or instance\n"
+           "  batch FILE|-                  run the command lines of FILE (or standard input) in\n"
+           "                                one process, so caches and servers live between them\n"
            "\n"
            "Options:\n"
            "  --as NAME    call as the Windows account linked to the demo user NAME (for example\n"
@@ -53,6 +56,8 @@ std::string ProvixaCommandLine::Usage()
            "  --sid SID    call as the Windows account with this SID\n"
            "               (default: the account this process runs as)\n"
            "  --json       print objects as JSON instead of MOF text\n"
+           "  --simulate   answer hardware calls with simulated servers (every panel online)\n"
+           "               and print each call a server receives\n"
            "  --help       show this text\n"
            "\n"
            "A failed request prints its HRESULT, the WBEM_E_* name and the provider's message and\n"
@@ -74,6 +79,10 @@ bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaComm
         else if (arg == "--json")
         {
             parsed.json = true;
+        }
+        else if (arg == "--simulate")
+        {
+            parsed.simulate = true;
         }
         else if (arg == "--as" || arg == "--sid")
         {
