@@ -68,7 +68,7 @@ HRESULT TakeUserEntry(CWmipUserCache& cache, LONG sidLength, const BYTE* sid, CW
 }
 }  // namespace
 
-CWmipHardwareEventProvider::CWmipHardwareEventProvider(const CString& providerId)
+CWmipHardwareEventProvider::CWmipHardwareEventProvider(const CString& providerId) : m_providerId(providerId)
 {
     AFX_MANAGE_STATE(&theApp);
     m_queue = std::make_unique<ThreadSafeQueue<BntMessageEx>>(true);
@@ -91,7 +91,7 @@ CWmipHardwareEventProvider::~CWmipHardwareEventProvider()
 
 CString CWmipHardwareEventProvider::GetEventProviderID()
 {
-    return m_queries->GetProviderID();
+    return m_providerId;
 }
 
 HRESULT CWmipHardwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, LPWSTR /*ns*/, LPWSTR /*locale*/,

@@ -73,7 +73,10 @@ private:
     // Steps 4 to 7 of the access check: the query's panels against the user's segments.
     HRESULT CheckQuerySegments(LPCWSTR query, const CAcsUser& user);
 
-    // Members in destruction order: the processor (which uses the queue) goes first.
+    // Members in destruction order: the processor (which uses the queue) goes first. The
+    // identifier is the provider's own, so the bookkeeping's last unregistration can read it
+    // while the bookkeeping is being destroyed.
+    const CString m_providerId;
     std::unique_ptr<ThreadSafeQueue<bnt::utility::BntMessageEx>> m_queue;
     std::unique_ptr<CWmipEventProviderImpl> m_queries;
     ComPtr<IWbemServices> m_services;

@@ -23,6 +23,9 @@ public:
         Delete,
         Exec,
         Batch,
+        Watch,
+        HwEvent,
+        Wait,
     };
 
     // Reads the arguments (without the program name). True with *result filled; false with

@@ -19,6 +19,7 @@
 #include "tools/provixa/ProvixaProviderShell.h"
 #include "tools/provixa/ProvixaSchemaLoader.h"
 #include "tools/provixa/ProvixaBatch.h"
+#include "tools/provixa/ProvixaEvents.h"
 #include "tools/provixa/ProvixaSimulation.h"
 
 #include <cerrno>
@@ -419,12 +420,15 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         err << ProvixaOutput::Error(hr, nullptr) << " while loading the provider\n";
         return kRequestFailed;
     }
-    const auto runOne = [&services, &out, &err](const ProvixaCommandLine& one) {
+    ProvixaEvents events(*services, out, err);
+    const auto runOne = [&services, &events, &out, &err](const ProvixaCommandLine& one) {
         std::wstring sid;
         std::string callerError;
         if (!ResolveCaller(one, &sid, &callerError))
             return UsageFailed(err, callerError);
         const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+        if (ProvixaEvents::Handles(one.command))
+            return events.Run(one);
         return Request(services.Get(), one, out, err);
     };
     if (commandLine.command == ProvixaCommandLine::Command::Batch)
