@@ -1,5 +1,7 @@
 #include "provider/CWmipApp.h"
 
+#include "provider/CWmipServerRpcThreads.h"
+
 #include <openssl/rand.h>
 
 #include <climits>
@@ -99,10 +101,13 @@ CWmipApp::CWmipApp() : CBntApp(false, false, nullptr)
 {
     // Ready before any accessor can run, whether or not the host calls InitInstance.
     InitializeCriticalSection(&m_lock);
+    m_serverRpcThreads = std::make_unique<CWmipServerRpcThreads>(m_lock);
 }
 
 CWmipApp::~CWmipApp()
 {
+    // The server RPC threads hold pooled connections, so they go before everything else.
+    m_serverRpcThreads.reset();
     // The user cache uses the connection manager, so it goes first.
     m_userCache.Reset();
     m_classCache.Reset();
