@@ -248,3 +248,17 @@ INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES
     (32803, 2);      -- user account
 
 COMMIT;
+
+-- Hardware commands: the demo operators may command and query panels, readers and their
+-- inputs and outputs; the panel types of intrusion and elevator dispatching panels.
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (1, 0x30000010),   -- reader outputs
+    (1, 0x30000011),   -- device status
+    (1, 0x30000012),   -- panel control
+    (1, 0x30000015),   -- mask reader inputs
+    (1, 0x3000001A),   -- unmask reader inputs
+    (1, 0x3000001E);   -- panel downloads
+INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES
+    (30, 'Intrusion panel', 7),
+    (31, 'Small intrusion panel', 7),
+    (50, 'Elevator dispatching panel', 20);
