@@ -262,3 +262,11 @@ INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES
     (30, 'Intrusion panel', 7),
     (31, 'Small intrusion panel', 7),
     (50, 'Elevator dispatching panel', 20);
+INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, HOSTNUM, TERMINALNA,
+                        PRIMARYIP, COMPUTERNAME, PANELTYPE) VALUES
+    (3, 'Vault intrusion panel', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 30),
+    (4, 'Kiosk intrusion panel', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 31),
+    (5, 'Tower elevator panel', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 50);
+INSERT INTO ALARMPANEL (NAME, ALARMPID, PANELID, CTRLTYPE) VALUES
+    ('Lobby alarm board', 65, 1, 0),
+    ('Lobby extension board', 193, 1, 0);
