@@ -8,6 +8,7 @@
 #include "hardware/RpcBlock.h"
 #include "mappers/devices/IntrusionStatusKey.h"
 #include "provider/CWmipApp.h"
+#include "tests/support/BlockBytes.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/SimulatedInstallation.h"
 
@@ -20,6 +21,7 @@ namespace
 {
 
 using support::SimulatedAnswer;
+using support::Words;
 
 // A caller who may use the provider and view panels and readers, and command nothing.
 constexpr wchar_t kLooker[] = L"S-1-5-21-1004336348-1177238915-682003330-2004";
@@ -40,17 +42,6 @@ INSERT OR IGNORE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACC
     (14, 14, 1, 'S-1-5-21-1004336348-1177238915-682003330-2004'),
     (15, 15, 1, 'S-1-5-21-1004336348-1177238915-682003330-2005');
 )";
-
-std::vector<BYTE> Words(std::initializer_list<LONG> words)
-{
-    std::vector<BYTE> block(words.size() * 4);
-    std::size_t offset = 0;
-    for (const LONG word : words) {
-        RpcBlock::PutLong(block, offset, word);
-        offset += 4;
-    }
-    return block;
-}
 
 std::vector<BYTE> Set(std::vector<BYTE> block, std::size_t offset, BYTE value)
 {
@@ -432,6 +423,40 @@ TEST_F(DoorHardware, ConnectionsWithoutDialUpNumbersSendNothingAndSucceed)
     EXPECT_EQ(Exec(Form::Sync, L"Bnt_Panel.ID=3", L"Disconnect").result, WBEM_S_NO_ERROR);
     EXPECT_TRUE(Driver().Calls().empty());
     EXPECT_EQ(AuditCount(), audits);
+}
+
+TEST_F(DoorHardware, WithBothDialUpNumbersConnectUsesTheFirstAndDisconnectTheSecond)
+{
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE ACCESSPANE SET HOSTNUM2 = '555-0101' WHERE PANELID = 2");
+    EXPECT_EQ(Exec(Form::Sync, L"Bnt_Panel.ID=2", L"Connect").result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Exec(Form::Sync, L"Bnt_Panel.ID=2", L"Disconnect").result, WBEM_S_NO_ERROR);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE ACCESSPANE SET HOSTNUM2 = NULL WHERE PANELID = 2");
+    const auto calls = Driver().Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].block, Words({2, 1}));
+    EXPECT_EQ(calls[1].block, Words({2, 3}));
+}
+
+TEST_F(DoorHardware, ARecorderPanelIsAskedDirectlyAndAFailedAnswerReadsOffline)
+{
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE PANELTYPE SET NAME = 'bnvr' WHERE PANELTYPEID = 15");
+    Cache().SetPanelStatus(2, 5);
+    Driver().SetAnswer(Procedure(AapProcedure::GetDeviceStatus), SimulatedAnswer::Patched({{8, {1}}}));
+    const std::string online = Status(L"Bnt_Panel.ID=2");
+    Driver().SetAnswer(Procedure(AapProcedure::GetDeviceStatus), SimulatedAnswer::Failing());
+    const std::string failed = Status(L"Bnt_Panel.ID=2");
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE PANELTYPE SET NAME = 'Access panel' WHERE PANELTYPEID = 15");
+    EXPECT_EQ(online, "1");
+    EXPECT_EQ(failed, "0");
+    const auto calls = Driver().CallsOf(Procedure(AapProcedure::GetDeviceStatus));
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].block, Words({2, -1, 0}));
+    // Any other type answers from the cache.
+    EXPECT_EQ(Status(L"Bnt_Panel.ID=2"), "5");
 }
 
 }  // namespace
