@@ -159,6 +159,20 @@ TEST_F(RpcEndpointTableTest, BindingOrderFollowsTheServiceSection)
     }
 }
 
+TEST_F(RpcEndpointTableTest, AServerWithoutAPortKeyIsNeverReachedOverTcp)
+{
+    constexpr RpcServiceEndpoints localOnly{L"Cfg", L"\\pipe\\Cfg", nullptr, 0};
+    WriteService("");
+    EXPECT_TRUE(RpcBindingOrder::ForHost(L"farhost", localOnly).empty());
+    const auto local = RpcBindingOrder::ForHost(L"", localOnly);
+    ASSERT_EQ(local.size(), 1u);
+    EXPECT_EQ(local[0].ProtocolSequence(), L"ncalrpc");
+    WriteService("UsePipes=1\n");
+    EXPECT_EQ(RpcBindingOrder::ForHost(L"farhost", localOnly).size(), 1u);
+    RpcEndpointTable::Resolved resolved;
+    EXPECT_EQ(m_table.Bind(L"farhost", localOnly, &resolved), RPC_S_SERVER_UNAVAILABLE);
+}
+
 TEST_F(RpcEndpointTableTest, ABindingAnswersAtTheFirstTransportThatHasAServer)
 {
     WriteService("UsePipes=1\n");
