@@ -96,10 +96,18 @@ template <class T, class Archive>
 void LoadAlternative(Archive& archive, Variant::Value& value)
 {
     T loaded{};
-    if constexpr (std::is_same_v<T, std::string>)
+    if constexpr (std::is_same_v<T, std::string>) {
         LoadString(archive, loaded);
-    else
+    } else if constexpr (std::is_same_v<T, bool>) {
+        // A bool is one byte, 0 or 1; any other byte is refused rather than read as a bool.
+        unsigned char byte = 0;
+        archive >> byte;
+        if (byte > 1)
+            Refuse(boost::archive::archive_exception::input_stream_error);
+        loaded = byte != 0;
+    } else {
         archive >> loaded;
+    }
     value = std::move(loaded);
 }
 

@@ -99,6 +99,16 @@ TEST(VariantArchive, AStoredIndexOutsideTheAlternativesIsRefused)
     }
 }
 
+TEST(VariantArchive, ABoolByteOtherThanZeroOrOneIsRefused)
+{
+    std::vector<std::uint8_t> bytes = VariantArchive::Save({{"b", Variant(true)}});
+    ASSERT_EQ(bytes.back(), 1);
+    bytes.back() = 4;
+    Variant::Map map;
+    EXPECT_THROW(VariantArchive::Load(bytes, &map), boost::archive::archive_exception);
+    EXPECT_TRUE(map.empty());
+}
+
 TEST(VariantArchive, CountsLargerThanTheBytesLeftAndTruncationsAreRefused)
 {
     const std::vector<std::uint8_t> good = VariantArchive::Save({{"list", Variant(Variant::List{Variant(1)})},
@@ -121,6 +131,25 @@ TEST(VariantArchive, CountsLargerThanTheBytesLeftAndTruncationsAreRefused)
                      boost::archive::archive_exception)
             << size;
         EXPECT_TRUE(map.empty());
+    }
+}
+
+TEST(VariantArchive, EveryChangedByteEitherLoadsOrIsRefused)
+{
+    const std::vector<std::uint8_t> good = VariantArchive::Save(EveryAlternative());
+    for (std::size_t at = 0; at < good.size(); ++at) {
+        for (const std::uint8_t value : {0x00, 0x01, 0x0B, 0x7F, 0x80, 0xFF}) {
+            std::vector<std::uint8_t> bytes = good;
+            bytes[at] = value;
+            Variant::Map map;
+            try {
+                VariantArchive::Load(bytes, &map);
+            } catch (const boost::archive::archive_exception&) {
+                EXPECT_TRUE(map.empty());
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << "byte " << at << " = " << int(value) << ": " << e.what();
+            }
+        }
     }
 }
 
