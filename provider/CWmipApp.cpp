@@ -1,7 +1,5 @@
 #include "provider/CWmipApp.h"
 
-#include "provider/CWmipServerRpcThreads.h"
-
 #include <openssl/rand.h>
 
 #include <climits>
@@ -18,6 +16,7 @@
 #include "inhouse/BntUtility/DynLinkLibraryLocaleObserver.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
+#include "provider/CWmipServerRpcThreads.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;

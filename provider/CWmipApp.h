@@ -29,11 +29,11 @@
 class CfgMessage;
 class CLSLRpcComClass;
 class CWmipClassCache;
+class CWmipListObjectClassCache;
 class CWmipServerRpcThreads;
+class DBConnectionManager;
 class LCRSRpcComClass;
 class LRpcComClass;
-class CWmipListObjectClassCache;
-class DBConnectionManager;
 
 namespace brontel::utility {
 class DynLinkLibraryLocaleObserver;

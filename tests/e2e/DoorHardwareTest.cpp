@@ -459,5 +459,29 @@ TEST_F(DoorHardware, ARecorderPanelIsAskedDirectlyAndAFailedAnswerReadsOffline)
     EXPECT_EQ(Status(L"Bnt_Panel.ID=2"), "5");
 }
 
+TEST_F(DoorHardware, AReaderIdBeyondSixteenBitsIsRefusedBeforeAnyCall)
+{
+    support::InstallationDatabase::Execute(
+        DoorInstallation::DatabaseFile(),
+        "INSERT INTO READER (PANELID, READERID, AUX1NAME, OUT1NAME) VALUES (2, 65536, 'Far contact', 'Far strike')");
+    const Reply masked = Exec(Form::Sync, L"Bnt_ReaderInput1.PanelID=2,ReaderID=65536", L"Mask");
+    const Reply pulsed = Exec(Form::Sync, L"Bnt_ReaderOutput1.PanelID=2,ReaderID=65536", L"Pulse");
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM READER WHERE READERID = 65536");
+    // Its low 16 bits would address reader 0 of the panel.
+    EXPECT_EQ(masked.result, WBEM_E_INVALID_PARAMETER) << Hex(masked.result);
+    EXPECT_EQ(pulsed.result, WBEM_E_INVALID_PARAMETER) << Hex(pulsed.result);
+    EXPECT_TRUE(Driver().Calls().empty());
+}
+
+TEST_F(DoorHardware, PanelsShowTheirOwnNameApartFromTheirTypesName)
+{
+    const Reply panel = Get(Form::Sync, L"Bnt_Panel.ID=1");
+    ASSERT_EQ(panel.objects.size(), 1u);
+    EXPECT_EQ(Text(panel.objects[0].Get(), L"Name"), "Lobby panel");
+    EXPECT_EQ(Text(panel.objects[0].Get(), L"PanelType"), "Access panel");
+    EXPECT_EQ(Text(panel.objects[0].Get(), L"Workstation"), "localhost");
+}
+
 }  // namespace
 }  // namespace e2e
