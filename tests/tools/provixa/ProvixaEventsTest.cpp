@@ -92,12 +92,14 @@ TEST_F(ProvixaEventBatch, BadRecordsAndQueriesAreReported)
 {
     const Outcome run = Batch("hwevent Record=0000\n"
                               "hwevent NoSuchField=1\n"
+                              "hwevent Record=00 EventType=1\n"
                               "hwevent EventType=x\n"
                               "watch \"SELECT * FROM Bnt_Alarm\"\n"
                               "wait 70000\n");
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(Contains(run.err, "Error 0x80004005")) << run.err;
     EXPECT_TRUE(Contains(run.err, "unknown record field NoSuchField")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "Record cannot be combined with record fields")) << run.err;
     EXPECT_TRUE(Contains(run.err, "not a number: EventType=x")) << run.err;
     EXPECT_TRUE(Contains(run.err, "Error 0x80041059")) << run.err;
     EXPECT_TRUE(Contains(run.err, "wait takes a number of milliseconds")) << run.err;
