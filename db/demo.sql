@@ -69,8 +69,8 @@ INSERT INTO WORLDTZ (WORLDTZID, DisplayName, GMTOFFSET, DST, StandardMonth, Stan
 INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (15, 'Access panel', 1);
 INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, HOSTNUM, TERMINALNA,
                         PRIMARYIP, COMPUTERNAME, PANELTYPE) VALUES
-    (1, 'Lobby panel', 1, 1, 1, 0, 'localhost', 'COM1', 0, 'localhost', 15),
-    (2, 'Dock panel', 2, 1, 1, 0, 'localhost', 'COM2', 0, 'localhost', 15);
+    (1, 'Lobby panel', 1, 1, 1, 0, 'localhost', 'localhost', 0, 'localhost', 15),
+    (2, 'Dock panel', 2, 1, 1, 0, 'localhost', 'localhost', 0, 'localhost', 15);
 INSERT INTO READER (PANELID, READERID, READERDESC, FRIENDLY_NAME, CTRLTYPE, TIMEATT,
                     AUX1NAME, AUX2NAME, OUT1NAME, OUT2NAME) VALUES
     (1, 0, 'Lobby entry', 'Lobby entry', 1, 0, 'Lobby door contact', 'Lobby REX', 'Lobby strike', 'Lobby sounder'),
@@ -257,4 +257,44 @@ INSERT INTO BNT_DIRECTORY_SSO (BNT_DIRECTORYID, USE_MANUAL_SSO) VALUES (1, 1);
 INSERT INTO BNT_DIRECTORY_LOGON (BNT_DIRECTORY_LOGONID, BNT_DIRECTORYID, USER_NAME, ACCOUNTID, PASSWORD_HASH) VALUES
     (1, 1, 'olive', 'S-1-5-21-1004336348-1177238915-682003330-1001',
      'pbkdf2-sha256$100000$360911ffb1835cdb47bb2df45a948dc2$3b20654009353b9e873f83daed11278773977bc6e59a66e9141ab2d07bdfbabe');
+COMMIT;
+
+-- Hardware commands: the demo operators may command and query panels, readers and their
+-- inputs and outputs; the panel types of intrusion and elevator dispatching panels.
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (1, 0x30000010),   -- reader outputs
+    (1, 0x30000011),   -- device status
+    (1, 0x30000012),   -- panel control
+    (1, 0x30000015),   -- mask reader inputs
+    (1, 0x3000001A),   -- unmask reader inputs
+    (1, 0x3000001E);   -- panel downloads
+INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES
+    (30, 'Intrusion panel', 7),
+    (31, 'Small intrusion panel', 7),
+    (50, 'Elevator dispatching panel', 20);
+INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, HOSTNUM, TERMINALNA,
+                        PRIMARYIP, COMPUTERNAME, PANELTYPE) VALUES
+    (3, 'Vault intrusion panel', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 30),
+    (4, 'Kiosk intrusion panel', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 31),
+    (5, 'Tower elevator panel', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 50);
+INSERT INTO ALARMPANEL (NAME, ALARMPID, PANELID, CTRLTYPE) VALUES
+    ('Lobby alarm board', 65, 1, 0),
+    ('Lobby extension board', 193, 1, 0);
+
+-- Hardware events: alarm definition details, an audio clip and the areas of the lobby readers.
+BEGIN;
+INSERT INTO AUDIO (AUDIOID, AUDIOTYPE, NAME, PLAYLENGTH) VALUES
+    (1, 0, 'Siren', 4);
+UPDATE ALARM SET NOTIFTYPE = 136, AUDIONOTIFID = 1, AUDNOTREPEATFREQ = 10 WHERE ALID = 1;
+UPDATE ALARM SET NOTIFTYPE = 128 WHERE ALID = 2;
+UPDATE ALARM SET NOTIFTYPE = 136, ACKPASSWORD = 'duress' WHERE ALID = 3;
+UPDATE ALARM SET NOTIFTYPE = 8200 WHERE ALID = 4;
+INSERT INTO AREAAPB (AREAAPBID, NAME, AREAAPB_TYPE) VALUES
+    (1, 'Outside', 0),
+    (2, 'Lobby', 0);
+UPDATE READER SET AREAENTER = 2, AREALEAVE = 1 WHERE PANELID = 1 AND READERID = 0;
+UPDATE READER SET AREAENTER = 1, AREALEAVE = 2 WHERE PANELID = 1 AND READERID = 1;
+-- The linkage server runs on this workstation.
+INSERT INTO WRKSTATION (ID, NAME, BNT_DBID) VALUES (1, 'localhost', 0);
+INSERT INTO LINKAGE_SERVER (LINKAGE_SERVERID, BNT_DBID, WRKSTATIONID) VALUES (1, 0, 1);
 COMMIT;

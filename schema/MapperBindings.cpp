@@ -3,6 +3,11 @@
 #include <string_view>
 #include <vector>
 
+#include "mappers/devices/CWmipPanelMapper.h"
+#include "mappers/devices/CWmipReaderInput1Mapper.h"
+#include "mappers/devices/CWmipReaderInput2Mapper.h"
+#include "mappers/devices/CWmipReaderOutput1Mapper.h"
+#include "mappers/devices/CWmipReaderOutput2Mapper.h"
 #include "mappers/records/CWmipHolidayMapper.h"
 #include "mappers/records/CWmipHolidayTypeLinkMapper.h"
 #include "mappers/records/CWmipHolidayTypeMapper.h"
@@ -37,6 +42,11 @@ const std::vector<MapperBinding>& BoundMappers()
         {L"CWmipTimezoneIntervalMapper", &CWmipTimezoneIntervalMapper::CreateMapper},
         {L"CWmipTimezoneMapper", &CWmipTimezoneMapper::CreateMapper},
         {L"CWmipWorldTimezoneMapper", &CWmipWorldTimezoneMapper::CreateMapper},
+        {L"CWmipPanelMapper", &CWmipPanelMapper::CreateMapper},
+        {L"CWmipReaderInput1Mapper", &CWmipReaderInput1Mapper::CreateMapper},
+        {L"CWmipReaderInput2Mapper", &CWmipReaderInput2Mapper::CreateMapper},
+        {L"CWmipReaderOutput1Mapper", &CWmipReaderOutput1Mapper::CreateMapper},
+        {L"CWmipReaderOutput2Mapper", &CWmipReaderOutput2Mapper::CreateMapper},
     };
     return bindings;
 }
@@ -54,10 +64,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipIntrusionZone",
     L"CWmipIntrusionZoneOutput",
     L"CWmipPTZPresetMapper",
-    L"CWmipReaderInput1Mapper",
-    L"CWmipReaderInput2Mapper",
-    L"CWmipReaderOutput1Mapper",
-    L"CWmipReaderOutput2Mapper",
     L"CWmipVideoLayoutMapper",
     L"CWmipVideoLayoutSourceMapper",
     L"CWmipVideoTemplateMapper",
@@ -109,7 +115,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipMonitoringZoneMapper",
     L"WmipMonitoringZoneRecorderLinkMapper",
     L"CWmipMultimediaObjectMapper",
-    L"CWmipPanelMapper",
     L"CWmipPermissionDeviceGroupLinkMapper",
     L"CWmipPersonMapper",
     L"CWmipPersonSecondarySegmentsMapper",
