@@ -15,6 +15,7 @@
 #include "framework/CWmipClassMapper.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/devices/MapperMethodEntry.h"
+#include "platform/com/Unknown.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CString.h"
 

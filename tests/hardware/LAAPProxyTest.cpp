@@ -2,7 +2,10 @@
 // result rule, the out-data it hands back, and the refusals made before any call.
 #include "hardware/LAAPProxy.h"
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 #include <string>
 
 #include "Libraries/BntIRUtility/VariantArchive.h"
@@ -300,6 +303,35 @@ TEST_F(SimulatedServersTest, CommandMapsTravelAsVariantArchives)
     EXPECT_EQ(openDoor.at("CommandId"), Bnt::IR::Utility::Variant("OpenDoor"));
     EXPECT_EQ(openDoor.at("ReaderId"), Bnt::IR::Utility::Variant(-3));
     EXPECT_EQ(openDoor.size(), 3u);
+}
+
+TEST_F(SimulatedServersTest, CallsOfOneProxyNeverOverlap)
+{
+    std::atomic<int> inFlight{0};
+    std::atomic<int> overlaps{0};
+    support::SimulatedAnswer answer;
+    answer.fill = [&](std::span<BYTE>) {
+        if (inFlight.fetch_add(1) != 0)
+            ++overlaps;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        inFlight.fetch_sub(1);
+    };
+    Driver().SetDefaultAnswer(answer);
+    LAAPProxy shared;
+    shared.SetHostName(kHost);
+    std::vector<std::thread> threads;
+    std::atomic<int> succeeded{0};
+    for (int t = 0; t < 6; ++t) {
+        threads.emplace_back([&shared, &succeeded, t] {
+            for (int i = 0; i < 20; ++i)
+                succeeded += shared.SetPanelConnection(t, i) ? 1 : 0;
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(succeeded.load(), 120);
+    EXPECT_EQ(overlaps.load(), 0);
+    EXPECT_EQ(Driver().Calls().size(), 120u);
 }
 
 TEST_F(SimulatedServersTest, AChangeOfHostDropsTheBinding)

@@ -211,6 +211,27 @@ TEST_F(CommServerReconnect, AConnectionStillLostAfterTheReconnectIsNotTriedAThir
     EXPECT_FALSE(thread.UpdateCommDriver(13, nullptr));
 }
 
+TEST_F(CommServerReconnect, WithoutANewConnectionTheMessageIsNotSentAgain)
+{
+    CAcsUser* lost = m_manager.Connection(0);
+    ASSERT_NE(lost, nullptr);
+    lost->GetDatabase()->TestHookDropConnection();
+    // A pool with no database attached has no connection to hand out.
+    DBConnectionManager empty;
+    {
+        WmipCommServerRpcClass thread(lost, &empty);
+        CfgMessage message(13, 0, 0);
+        EXPECT_FALSE(thread.UpdateCommDriver(13, &message));
+        EXPECT_EQ(thread.GetAcsUser(), nullptr);
+        EXPECT_EQ(LostLines(), 1);
+        EXPECT_TRUE(m_servers.CommServer().Calls().empty());
+        // The next message finds no connection at all and is not sent either.
+        EXPECT_FALSE(thread.UpdateCommDriver(13, &message));
+        EXPECT_EQ(LostLines(), 2);
+    }
+    m_manager.ReleaseConnection(lost);
+}
+
 TEST_F(CommServerReconnect, UndeliveredMessagesWaitInTheStoreUntilTheThreadDeliversThem)
 {
     m_servers.CommServer().SetDefaultAnswer(support::SimulatedAnswer::Status(1));
