@@ -69,8 +69,8 @@ INSERT INTO WORLDTZ (WORLDTZID, DisplayName, GMTOFFSET, DST, StandardMonth, Stan
 INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (15, 'Access panel', 1);
 INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, HOSTNUM, TERMINALNA,
                         PRIMARYIP, COMPUTERNAME, PANELTYPE) VALUES
-    (1, 'Lobby panel', 1, 1, 1, 0, 'localhost', 'COM1', 0, 'localhost', 15),
-    (2, 'Dock panel', 2, 1, 1, 0, 'localhost', 'COM2', 0, 'localhost', 15);
+    (1, 'Lobby panel', 1, 1, 1, 0, 'localhost', 'localhost', 0, 'localhost', 15),
+    (2, 'Dock panel', 2, 1, 1, 0, 'localhost', 'localhost', 0, 'localhost', 15);
 INSERT INTO READER (PANELID, READERID, READERDESC, FRIENDLY_NAME, CTRLTYPE, TIMEATT,
                     AUX1NAME, AUX2NAME, OUT1NAME, OUT2NAME) VALUES
     (1, 0, 'Lobby entry', 'Lobby entry', 1, 0, 'Lobby door contact', 'Lobby REX', 'Lobby strike', 'Lobby sounder'),
@@ -247,4 +247,22 @@ INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES
     (32781, 3),      -- badge type
     (32803, 2);      -- user account
 
+COMMIT;
+
+-- Hardware events: alarm definition details, an audio clip and the areas of the lobby readers.
+BEGIN;
+INSERT INTO AUDIO (AUDIOID, AUDIOTYPE, NAME, PLAYLENGTH) VALUES
+    (1, 0, 'Siren', 4);
+UPDATE ALARM SET NOTIFTYPE = 136, AUDIONOTIFID = 1, AUDNOTREPEATFREQ = 10 WHERE ALID = 1;
+UPDATE ALARM SET NOTIFTYPE = 128 WHERE ALID = 2;
+UPDATE ALARM SET NOTIFTYPE = 136, ACKPASSWORD = 'duress' WHERE ALID = 3;
+UPDATE ALARM SET NOTIFTYPE = 8200 WHERE ALID = 4;
+INSERT INTO AREAAPB (AREAAPBID, NAME, AREAAPB_TYPE) VALUES
+    (1, 'Outside', 0),
+    (2, 'Lobby', 0);
+UPDATE READER SET AREAENTER = 2, AREALEAVE = 1 WHERE PANELID = 1 AND READERID = 0;
+UPDATE READER SET AREAENTER = 1, AREALEAVE = 2 WHERE PANELID = 1 AND READERID = 1;
+-- The linkage server runs on this workstation.
+INSERT INTO WRKSTATION (ID, NAME, BNT_DBID) VALUES (1, 'localhost', 0);
+INSERT INTO LINKAGE_SERVER (LINKAGE_SERVERID, BNT_DBID, WRKSTATIONID) VALUES (1, 0, 1);
 COMMIT;

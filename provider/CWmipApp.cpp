@@ -16,6 +16,7 @@
 #include "inhouse/BntUtility/DynLinkLibraryLocaleObserver.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
+#include "provider/CWmipLSConnectThread.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -103,6 +104,12 @@ CWmipApp::CWmipApp() : CBntApp(false, false, nullptr)
 
 CWmipApp::~CWmipApp()
 {
+    // The connect thread reads the database while it unregisters, so it stops before the
+    // services it uses go.
+    if (CWmipLSConnectThread* thread = m_lsConnectThread.Get()) {
+        thread->Kill(0);
+    }
+    m_lsConnectThread.Reset();
     // The user cache uses the connection manager, so it goes first.
     m_userCache.Reset();
     m_classCache.Reset();
@@ -189,6 +196,22 @@ CWimpHardwareStatusCache* CWmipApp::GetHardwareStatusCache()
     });
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Returning from GetHardwareStatusCache");
     return cache;
+}
+
+CWmipLSConnectThread* CWmipApp::GetLSConnectThread()
+{
+    CWmipApp* app = GetCurrentApp();
+    if (app == nullptr) {
+        return nullptr;
+    }
+    return app->GetOrCreate(app->m_lsConnectThread, [] {
+        CWMIDebugLog::LogInfo(kSource, __LINE__, L"Starting GetLSConnectThread");
+        auto thread = std::make_unique<CWmipLSConnectThread>();
+        if (!thread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr)) {
+            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, L"Unable to start the linkage-server connect thread.");
+        }
+        return thread;
+    });
 }
 
 LONG CWmipApp::GetStoredValue(LONG id)

@@ -28,6 +28,7 @@
 
 class CWmipClassCache;
 class CWmipListObjectClassCache;
+class CWmipLSConnectThread;
 class DBConnectionManager;
 
 namespace brontel::utility {
@@ -73,6 +74,10 @@ public:
     // The hardware status cache, created empty on first use. Null without an app. Valid until
     // the app is destroyed.
     static CWimpHardwareStatusCache* GetHardwareStatusCache();
+    // The linkage-server connect thread, created and started on first use. Null without an
+    // app or when it cannot be created or started (the next call tries again). Valid until the
+    // app is destroyed, which stops it first.
+    static CWmipLSConnectThread* GetLSConnectThread();
 
     // One numeric configuration parameter from the database; its default during an
     // installation or when the database cannot be read; 0 for a parameter the database does
@@ -139,6 +144,7 @@ private:
     LazyService<CWmipClassCache> m_classCache;
     LazyService<CWmipListObjectClassCache> m_listObjectCache;
     LazyService<CWimpHardwareStatusCache> m_hardwareStatusCache;
+    LazyService<CWmipLSConnectThread> m_lsConnectThread;
 
     // Written under m_lock, read without it.
     std::atomic<int> m_databaseAttached{0};

@@ -18,11 +18,15 @@
 #include "tools/provixa/ProvixaOutput.h"
 #include "tools/provixa/ProvixaProviderShell.h"
 #include "tools/provixa/ProvixaSchemaLoader.h"
+#include "tools/provixa/ProvixaBatch.h"
+#include "tools/provixa/ProvixaEvents.h"
+#include "tools/provixa/ProvixaSimulation.h"
 
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 
 namespace
@@ -393,6 +397,9 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
     if (!ResolveCaller(commandLine, &callerSid, &error))
         return UsageFailed(err, error);
 
+    std::unique_ptr<ProvixaSimulation> simulation;
+    if (commandLine.simulate)
+        simulation = std::make_unique<ProvixaSimulation>(out);
     const ApplicationScope application;
     auto repository = std::make_shared<WbemRepository>(ComputerName(), kNamespace);
     std::wstring failedClass;
@@ -413,6 +420,18 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         err << ProvixaOutput::Error(hr, nullptr) << " while loading the provider\n";
         return kRequestFailed;
     }
-    const CallerIdentity::Scope caller(CallerIdentity(callerSid, SecurityImpersonation));
-    return Request(services.Get(), commandLine, out, err);
+    ProvixaEvents events(*services, out, err);
+    const auto runOne = [&services, &events, &out, &err](const ProvixaCommandLine& one) {
+        std::wstring sid;
+        std::string callerError;
+        if (!ResolveCaller(one, &sid, &callerError))
+            return UsageFailed(err, callerError);
+        const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+        if (ProvixaEvents::Handles(one.command))
+            return events.Run(one);
+        return Request(services.Get(), one, out, err);
+    };
+    if (commandLine.command == ProvixaCommandLine::Command::Batch)
+        return ProvixaBatch::Run(commandLine, std::cin, runOne, out, err);
+    return runOne(commandLine);
 }
