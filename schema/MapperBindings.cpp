@@ -14,6 +14,7 @@
 #include "provider/CWmipEventSubtypeDefinitionMapper.h"
 #include "provider/CWmipEventSubtypeParameterLinkMapper.h"
 #include "provider/CWmipEventTypeMapper.h"
+#include "provider/CWmipLoggedEventMapper.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ const std::vector<MapperBinding>& BoundMappers()
         {L"CWmipEventSubtypeParameterLinkMapper", &CWmipEventSubtypeParameterLinkMapper::CreateMapper},
         {L"CWmipEventTypeMapper", &CWmipEventTypeMapper::CreateMapper},
         {L"CWmipHolidayMapper", &CWmipHolidayMapper::CreateMapper},
+        {L"CWmipLoggedEventMapper", &CWmipLoggedEventMapper::CreateMapper},
         {L"CWmipHolidayTypeLinkMapper", &CWmipHolidayTypeLinkMapper::CreateMapper},
         {L"CWmipHolidayTypeMapper", &CWmipHolidayTypeMapper::CreateMapper},
         {L"CWmipTimezoneIntervalMapper", &CWmipTimezoneIntervalMapper::CreateMapper},
@@ -98,7 +100,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipCardholderMapper",
     L"CWmipGuardTourMapper",
     L"CWmipIncomingEventExMapper",
-    L"CWmipLoggedEventMapper",
     L"CWmipLogicalDeviceMapper",
     L"CWmipLogicalSourceMapper",
     L"CWmipLogicalSubDeviceMapper",
