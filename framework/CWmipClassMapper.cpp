@@ -319,7 +319,7 @@ void CWmipClassMapper::AddForeignKeyPropertyMapping(const wchar_t* property, con
     m_foreignKeys[CString(property)] = CString(table) + L"." + CString(column);
 }
 
-void CWmipClassMapper::AddAdditionalPersonFilter(CDynamicRecordset& recordset)
+void CWmipClassMapper::AddAdditionalPersonFilter(CMultiFilterRecordset& recordset)
 {
     const CAcsUser* user = RequireUser();
     const bool cardholders =

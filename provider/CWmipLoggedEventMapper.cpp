@@ -1,8 +1,5 @@
 #include "provider/CWmipLoggedEventMapper.h"
 
-#include <memory>
-
-#include "framework/CWmipMapperRegistry.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "platform/com/WbemConstants.h"
@@ -16,17 +13,6 @@ constexpr DWORD kViewLoggedEventsPermission = 0x30000000;
 constexpr LONG kAccessGranted = 2;
 constexpr LONG kAccessDenied = 3;
 
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipLoggedEventMapper::GetWMIClassName(),
-                                              &CWmipLoggedEventMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
-
 bool IsComputedProperty(const CString& property)
 {
     return property.CompareNoCase(L"AccessResult") == 0 || property.CompareNoCase(L"CardholderEntered") == 0 ||
@@ -36,26 +22,13 @@ bool IsComputedProperty(const CString& property)
 } // namespace
 
 CWmipLoggedEventMapper::CWmipLoggedEventMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+    : CWmipMapperSkeleton(user, context, services)
 {
     AddJoin(L"EVENTS", L"EVENTTYPE", L"EVENT", L"EVTYPEID");
     AddJoin(L"EVENTS", L"EVENTID", L"EVENT", L"EVID");
     AddJoin(L"EVENTS", L"MACHINE", L"ACCESSPANE", L"PANELID");
     // The event history is only read through the provider: writes carry id 0.
     SetPermissions(kViewLoggedEventsPermission, 0, 0, 0);
-}
-
-CWmipLoggedEventMapper::~CWmipLoggedEventMapper() = default;
-
-const wchar_t* CWmipLoggedEventMapper::GetWMIClassName()
-{
-    return L"Bnt_LoggedEvent";
-}
-
-CWmipClassMapper* CWmipLoggedEventMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                       IWbemServices* services)
-{
-    return std::make_unique<CWmipLoggedEventMapper>(user, context, services).release();
 }
 
 CWmipLoggedEventMapper::AccessValues CWmipLoggedEventMapper::DeriveAccessValues(LONG type, LONG subtype)

@@ -8,11 +8,13 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
-class CWmipLoggedEventMapper : public CWmipDynamicClassMapper
+class CWmipLoggedEventMapper : public CWmipMapperSkeleton<CWmipLoggedEventMapper>
 {
 public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_LoggedEvent";
+
     // The derived access values of one event (type t, subtype s); written is false when the
     // type and subtype carry none.
     struct AccessValues
@@ -26,12 +28,6 @@ public:
     // The mapper on the database of user (the pooled connection, which must outlive the
     // mapper), with its three joins and its permission ids.
     CWmipLoggedEventMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipLoggedEventMapper() override;
-
-    // "Bnt_LoggedEvent".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
     // The rule that derives the three computed properties from the type and subtype.
     static AccessValues DeriveAccessValues(LONG type, LONG subtype);
 
