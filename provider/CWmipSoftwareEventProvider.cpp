@@ -207,16 +207,20 @@ HRESULT CWmipSoftwareEventProvider::CheckQueryClasses(LPCWSTR query, CWmipUserCa
     const ClassListLease lease(*mapper);
     parsed->TranslateWhereClause();
     std::vector<CString> classes = mapper->GetClassList();
-    if (classes.empty())
+    const bool named = !classes.empty();
+    if (!named)
         classes.assign(std::begin(kDefaultClasses), std::end(kDefaultClasses));
 
     for (const CString& className : classes)
     {
         const std::unique_ptr<CWmipClassMapper> classMapper(
             CWmipMapperRegistry::GetMapper(connection.Get(), nullptr, m_services.Get(), className.GetString()));
-        // A named class that no mapper serves cannot be shown to be visible.
         if (classMapper == nullptr)
         {
+            // A class the query names but no mapper serves cannot be shown to be visible; a
+            // default class without a mapper has no records to show.
+            if (!named)
+                continue;
             CWMIDebugLog::LogError(kSource, __LINE__, CString(L"No mapper for event query class ") + className,
                                    WBEM_E_FAILED);
             return WBEM_E_FAILED;

@@ -54,9 +54,10 @@ public:
     // May the consumer with this SID (the impersonated caller when none) subscribe to the
     // query? 0; 0x80041003 for an account without the permission to use the service or
     // without view permission on a class the query names with TargetInstance/PreviousInstance
-    // ISA (six record classes when it names none); 0x80041001 for any other failure (an
-    // unlinked account, a query that is not a SELECT, no database connection, a named class
-    // without a mapper).
+    // ISA (six record classes when it names none, those without a mapper skipped), and for
+    // an account the user cache refuses with 0x80041003; 0x80041001 for any other failure
+    // (another failure of the user cache, a query that is not a SELECT, no database
+    // connection, a named class without a mapper).
     virtual HRESULT AccessCheck(LPCWSTR language, LPCWSTR query, LONG sidLength, const BYTE* sid);
     // Forwarded to the query bookkeeping: 0.
     virtual HRESULT NewQuery(ULONG queryId, LPWSTR language, LPWSTR query);
