@@ -313,6 +313,28 @@ INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE, TEXTVALUE) VALUES (1010, 2, NUL
 
 COMMIT;
 
+-- Hardware commands: the demo operators may command and query panels, readers and their
+-- inputs and outputs; the panel types of intrusion and elevator dispatching panels.
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (1, 0x30000010),   -- reader outputs
+    (1, 0x30000011),   -- device status
+    (1, 0x30000012),   -- panel control
+    (1, 0x30000015),   -- mask reader inputs
+    (1, 0x3000001A),   -- unmask reader inputs
+    (1, 0x3000001E);   -- panel downloads
+INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES
+    (30, 'Intrusion panel', 7),
+    (31, 'Small intrusion panel', 7),
+    (50, 'Elevator dispatching panel', 20);
+INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, HOSTNUM, TERMINALNA,
+                        PRIMARYIP, COMPUTERNAME, PANELTYPE) VALUES
+    (3, 'Vault intrusion panel', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 30),
+    (4, 'Kiosk intrusion panel', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 31),
+    (5, 'Tower elevator panel', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 50);
+INSERT INTO ALARMPANEL (NAME, ALARMPID, PANELID, CTRLTYPE) VALUES
+    ('Lobby alarm board', 65, 1, 0),
+    ('Lobby extension board', 193, 1, 0);
+
 -- Hardware events: alarm definition details, an audio clip and the areas of the lobby readers.
 BEGIN;
 INSERT INTO AUDIO (AUDIOID, AUDIOTYPE, NAME, PLAYLENGTH) VALUES

@@ -49,7 +49,8 @@ LONG ClslRPCServerProxy::GetLastStatus()
 
 IClslLinkageServer* ClslRPCServerProxy::ServerLocked()
 {
-    if (m_server == nullptr)
+    // A proxy aimed at no host binds to nothing.
+    if (m_server == nullptr && !m_host.IsEmpty())
         m_server = RpcEndpointTable::Instance().BindInterface<IClslLinkageServer>(m_host.GetWString(), kLinkageServerEndpoints);
     return m_server.get();
 }

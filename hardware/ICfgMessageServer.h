@@ -4,7 +4,8 @@
 // word and the text as UTF-16 with its terminator). *answer receives the server's status (0
 // accepted); the return value is the transport's.
 //
-// Each server registers under its host with its own endpoints below.
+// The servers run on this computer: each registers with its own endpoints below, reached
+// locally (and through its pipe when "UsePipes" is 1), never over TCP.
 #pragma once
 
 #include <span>
@@ -15,11 +16,11 @@
 #include "platform/win32/WinTypes.h"
 
 inline constexpr RpcServiceEndpoints kCommServerCfgEndpoints{L"BntCommServerCfg", L"\\pipe\\BntCommServerCfg",
-                                                              L"CommServerCfgRpcPort", 5153};
+                                                              nullptr, 0};
 inline constexpr RpcServiceEndpoints kLinkageServerCfgEndpoints{L"BntLinkageServerCfg", L"\\pipe\\BntLinkageServerCfg",
-                                                                 L"LinkageServerCfgRpcPort", 5154};
+                                                                 nullptr, 0};
 inline constexpr RpcServiceEndpoints kArchiveServerCfgEndpoints{L"BntArchiveServerCfg", L"\\pipe\\BntArchiveServerCfg",
-                                                                 L"ArchiveServerCfgRpcPort", 5155};
+                                                                 nullptr, 0};
 
 class ICfgMessageServer : public RpcServer
 {

@@ -94,7 +94,8 @@ CString LAAPProxy::GetHostName()
 
 IAapDriverServer* LAAPProxy::ServerLocked()
 {
-    if (m_server == nullptr)
+    // A proxy aimed at no host binds to nothing.
+    if (m_server == nullptr && !m_host.IsEmpty())
         m_server = RpcEndpointTable::Instance().BindInterface<IAapDriverServer>(m_host.GetWString(), kDriverServerEndpoints);
     return m_server.get();
 }

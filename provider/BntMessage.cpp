@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <new>
 #include <vector>
 
 #include "platform/win32/UnicodeConversion.h"
@@ -464,7 +465,12 @@ bool BntMessage::Write(BntMessageStream& stream) const
     if (units.size() > kMaxTextUnits) {
         return false;
     }
-    std::vector<BYTE> block(kRecordSize + 4 + 2 * units.size());
+    std::vector<BYTE> block;
+    try {
+        block.resize(kRecordSize + 4 + 2 * units.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     std::copy(m_record.begin(), m_record.end(), block.begin());
     StoreLittleEndian(&block[kRecordSize], 4, units.size());
     for (std::size_t i = 0; i < units.size(); ++i) {

@@ -17,6 +17,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
 #include "provider/CWmipLSConnectThread.h"
+#include "provider/CWmipServerRpcThreads.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -100,10 +101,13 @@ CWmipApp::CWmipApp() : CBntApp(false, false, nullptr)
 {
     // Ready before any accessor can run, whether or not the host calls InitInstance.
     InitializeCriticalSection(&m_lock);
+    m_serverRpcThreads = std::make_unique<CWmipServerRpcThreads>(m_lock);
 }
 
 CWmipApp::~CWmipApp()
 {
+    // The server RPC threads hold pooled connections, so they go before everything else.
+    m_serverRpcThreads.reset();
     // The connect thread reads the database while it unregisters, so it stops before the
     // services it uses go.
     if (CWmipLSConnectThread* thread = m_lsConnectThread.Get()) {
@@ -133,6 +137,12 @@ BOOL CWmipApp::InitInstance()
 int CWmipApp::ExitInstance()
 {
     m_localeObservers.clear();
+    // The connect thread must not outlive the module's static objects it uses (text
+    // conversion, the log), which go right after ExitInstance: it is stopped here already;
+    // the destructor then finds it ended.
+    if (CWmipLSConnectThread* thread = m_lsConnectThread.Get()) {
+        thread->Kill(0);
+    }
     return CBntApp::ExitInstance();
 }
 

@@ -64,12 +64,18 @@ HRESULT CWmipHardwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
 {
     AFX_MANAGE_STATE(&theApp);
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Initializing hardware event provider...");
-    if (services != nullptr) {
-        m_services = ComPtr<IWbemServices>(services);
+    {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        // A processor that may be running is never replaced under its thread.
+        if (m_processor == nullptr) {
+            if (services != nullptr) {
+                m_services = ComPtr<IWbemServices>(services);
+            }
+            auto processor = std::make_unique<CWmipHardwareEventProcessor>(*m_queue);
+            processor->CreateMappers(context, services);
+            m_processor = std::move(processor);
+        }
     }
-    auto processor = std::make_unique<CWmipHardwareEventProcessor>(*m_queue);
-    processor->CreateMappers(context, services);
-    m_processor = std::move(processor);
     if (initSink != nullptr) {
         initSink->SetStatus(0, 0);
     }

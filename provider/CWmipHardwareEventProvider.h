@@ -28,7 +28,7 @@ class IWbemObjectSink;
 class IWbemProviderInitSink;
 class IWbemServices;
 
-class CWmipHardwareEventProvider : public IWmipEventProviderInfo {
+class CWmipHardwareEventProvider final : public IWmipEventProviderInfo {
 public:
     // The permission to use the data-integration service.
     static constexpr DWORD kUsePermission = CWmipEventSubscriber::kUsePermission;
@@ -44,8 +44,8 @@ public:
     CString GetEventProviderID() override;
     EventProviderType GetEventProviderType() override { return HardwareEventProvider; }
 
-    // Keeps the services, creates the processor with its eight mappers and reports success to
-    // the init sink. 0.
+    // Keeps the services, creates the processor with its eight mappers (a second call keeps
+    // the first processor) and reports success to the init sink. 0.
     virtual HRESULT Initialize(LPWSTR user, LONG flags, LPWSTR ns, LPWSTR locale, IWbemServices* services,
                                IWbemContext* context, IWbemProviderInitSink* initSink);
     // Keeps the sink and starts the processor thread. 0 (also when a sink is held already);
@@ -83,9 +83,8 @@ private:
     ComPtr<IWbemServices> m_services;
 
     std::mutex m_lock;
-    // Guarded by m_lock.
+    // Guarded by m_lock while Initialize and ProvideEvents run; set once, then read freely.
     ComPtr<IWbemObjectSink> m_sink;
     bool m_started = false;
-
     std::unique_ptr<CWmipHardwareEventProcessor> m_processor;
 };

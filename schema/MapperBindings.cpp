@@ -5,6 +5,11 @@
 
 #include "framework/CWmipAssocCardholderMultimediaObjectMapper.h"
 #include "framework/CWmipAssocVisitorMultimediaObjectMapper.h"
+#include "mappers/devices/CWmipPanelMapper.h"
+#include "mappers/devices/CWmipReaderInput1Mapper.h"
+#include "mappers/devices/CWmipReaderInput2Mapper.h"
+#include "mappers/devices/CWmipReaderOutput1Mapper.h"
+#include "mappers/devices/CWmipReaderOutput2Mapper.h"
 #include "mappers/records/CWmipAccountMapper.h"
 #include "mappers/records/CWmipAssocCardholderAccountMapper.h"
 #include "mappers/records/CWmipAssocDirectoryAccountMapper.h"
@@ -50,6 +55,7 @@ MapperBinding BindOutsideChain(const wchar_t* mapperClass)
 }
 
 // The mapper factories that exist, by mapper class text.
+// The device mappers join the name chain themselves, so they are bound outside it.
 const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
@@ -73,8 +79,13 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
         Bind<CWmipLoggedEventMapper>(L"CWmipLoggedEventMapper"),
         Bind<CWmipMultimediaObjectMapper>(L"CWmipMultimediaObjectMapper"),
+        BindOutsideChain<CWmipPanelMapper>(L"CWmipPanelMapper"),
         Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
         Bind<CWmipPersonSecondarySegmentsMapper>(L"CWmipPersonSecondarySegmentsMapper"),
+        BindOutsideChain<CWmipReaderInput1Mapper>(L"CWmipReaderInput1Mapper"),
+        BindOutsideChain<CWmipReaderInput2Mapper>(L"CWmipReaderInput2Mapper"),
+        BindOutsideChain<CWmipReaderOutput1Mapper>(L"CWmipReaderOutput1Mapper"),
+        BindOutsideChain<CWmipReaderOutput2Mapper>(L"CWmipReaderOutput2Mapper"),
         Bind<CWmipSegmentGroupMapper>(L"CWmipSegmentGroupMapper"),
         Bind<CWmipSegmentMapper>(L"CWmipSegmentMapper"),
         Bind<CWmipSegmentUnitMapper>(L"CWmipSegmentUnitMapper"),
@@ -99,10 +110,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipIntrusionZone",
     L"CWmipIntrusionZoneOutput",
     L"CWmipPTZPresetMapper",
-    L"CWmipReaderInput1Mapper",
-    L"CWmipReaderInput2Mapper",
-    L"CWmipReaderOutput1Mapper",
-    L"CWmipReaderOutput2Mapper",
     L"CWmipVideoLayoutMapper",
     L"CWmipVideoLayoutSourceMapper",
     L"CWmipVideoTemplateMapper",
@@ -143,7 +150,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"WmipMonitoringZoneDeviceLinkMapper",
     L"CWmipMonitoringZoneMapper",
     L"WmipMonitoringZoneRecorderLinkMapper",
-    L"CWmipPanelMapper",
     L"CWmipPermissionDeviceGroupLinkMapper",
     L"CWmipPrecisionAccessGroupAssignmentMapper",
     L"CWmipPrecisionAccessGroupMapper",

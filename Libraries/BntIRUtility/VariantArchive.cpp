@@ -1,6 +1,8 @@
 #include "Libraries/BntIRUtility/VariantArchive.h"
 
+#include <cstring>
 #include <istream>
+#include <string_view>
 #include <sstream>
 #include <ostream>
 #include <streambuf>
@@ -9,6 +11,7 @@
 #include <boost/archive/archive_exception.hpp>
 #include <boost/archive/binary_iarchive.hpp>
 #include <boost/archive/binary_oarchive.hpp>
+#include <boost/archive/basic_archive.hpp>
 #include <boost/serialization/collection_size_type.hpp>
 #include <boost/serialization/detail/stack_constructor.hpp>
 #include <boost/serialization/item_version_type.hpp>
@@ -93,10 +96,18 @@ template <class T, class Archive>
 void LoadAlternative(Archive& archive, Variant::Value& value)
 {
     T loaded{};
-    if constexpr (std::is_same_v<T, std::string>)
+    if constexpr (std::is_same_v<T, std::string>) {
         LoadString(archive, loaded);
-    else
+    } else if constexpr (std::is_same_v<T, bool>) {
+        // A bool is one byte, 0 or 1; any other byte is refused rather than read as a bool.
+        unsigned char byte = 0;
+        archive >> byte;
+        if (byte > 1)
+            Refuse(boost::archive::archive_exception::input_stream_error);
+        loaded = byte != 0;
+    } else {
         archive >> loaded;
+    }
     value = std::move(loaded);
 }
 
@@ -238,6 +249,17 @@ std::vector<std::uint8_t> VariantArchive::Save(const Variant::Map& map)
 
 void VariantArchive::Load(std::span<const std::uint8_t> bytes, Variant::Map* map)
 {
+    // The archive opens with the signature text behind its length: checked here, since the
+    // archive itself would size the text from whatever length the bytes name.
+    const std::string_view signature = boost::archive::BOOST_ARCHIVE_SIGNATURE();
+    std::size_t length = 0;
+    if (bytes.size() < sizeof(length) + signature.size())
+        Refuse(boost::archive::archive_exception::invalid_signature);
+    std::memcpy(&length, bytes.data(), sizeof(length));
+    if (length != signature.size() ||
+        std::memcmp(bytes.data() + sizeof(length), signature.data(), signature.size()) != 0)
+        Refuse(boost::archive::archive_exception::invalid_signature);
+
     ByteSource source(bytes);
     std::istream stream(&source);
     try {

@@ -30,8 +30,9 @@ public:
 
     // Reads archive bytes into *map (changed only on success). Throws
     // boost::archive::archive_exception: unsupported_version for an index outside 0..10,
-    // input_stream_error for a count larger than the bytes left or truncated input, and the
-    // archive's own exceptions for a malformed header.
+    // input_stream_error for a count larger than the bytes left or truncated input,
+    // invalid_signature for bytes that do not open with the archive's signature, and the
+    // archive's own exceptions for the rest of a malformed header.
     static void Load(std::span<const std::uint8_t> bytes, Variant::Map* map);
 };
 

@@ -45,6 +45,8 @@ std::vector<RpcStringBinding> RpcBindingOrder::ForHost(const std::wstring& host,
         order.emplace_back(RpcStringBinding::kLocal, address, service.localEndpoint);
     if (GetPrivateProfileIntW(kServiceSection, kUsePipesKey, 0, kProfileFile) == 1)
         order.emplace_back(RpcStringBinding::kNamedPipe, address, service.pipeEndpoint);
+    if (service.portKey == nullptr)
+        return order;
     UINT port = GetPrivateProfileIntW(kServiceSection, service.portKey, static_cast<INT>(service.defaultPort),
                                       kProfileFile);
     if (port == 0 || port > kMaxPort)

@@ -4,7 +4,8 @@
 //      without regard to case, "localhost", "." or empty);
 //   2. ncacn_np at the server's pipe, when "UsePipes" is 1;
 //   3. ncacn_ip_tcp at the port of the server's key ("DriverRpcPort", "LinkageServerRpcPort");
-//      a missing key, 0 or a value above 65535 gives the server's default port.
+//      a missing key, 0 or a value above 65535 gives the server's default port. A server
+//      without a port key is not reached over TCP.
 // The host goes into the bindings upper-cased (the local host as this computer's name).
 //
 // Stateless; reads ACS.INI on every call, so a changed file takes effect on the next binding.
@@ -26,7 +27,8 @@ public:
 
     RpcBindingOrder() = delete;
 
-    // The bindings for the server on host, in the order above; never empty.
+    // The bindings for the server on host, in the order above; empty only for a server
+    // without a port key on another computer without pipes.
     static std::vector<RpcStringBinding> ForHost(const std::wstring& host, const RpcServiceEndpoints& service);
 
     // This computer's name, upper-cased ("LOCALHOST" when it cannot be had).

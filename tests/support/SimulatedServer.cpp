@@ -14,6 +14,29 @@ constexpr std::size_t kDescribedBytes = 64;
 
 }  // namespace
 
+SimulatedAnswer SimulatedAnswer::Status(LONG first, LONG second)
+{
+    SimulatedAnswer answer;
+    answer.first = first;
+    answer.second = second;
+    return answer;
+}
+
+SimulatedAnswer SimulatedAnswer::Failing(RPC_STATUS transport)
+{
+    SimulatedAnswer answer;
+    answer.transport = transport;
+    return answer;
+}
+
+SimulatedAnswer SimulatedAnswer::Patched(std::vector<std::pair<std::size_t, std::vector<BYTE>>> patches, LONG first)
+{
+    SimulatedAnswer answer;
+    answer.first = first;
+    answer.patches = std::move(patches);
+    return answer;
+}
+
 SimulatedServer::SimulatedServer(std::wstring serverName) : m_serverName(std::move(serverName)) {}
 
 SimulatedServer::~SimulatedServer() = default;

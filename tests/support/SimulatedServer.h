@@ -40,6 +40,13 @@ struct SimulatedAnswer
     std::vector<std::pair<std::size_t, std::vector<BYTE>>> patches;
     // Runs last on the block (may be empty).
     std::function<void(std::span<BYTE>)> fill;
+
+    // An answer with these status words.
+    static SimulatedAnswer Status(LONG first, LONG second = 0);
+    // A call that does not complete.
+    static SimulatedAnswer Failing(RPC_STATUS transport = RPC_S_CALL_FAILED);
+    // A success that writes the patches, with the first status word given.
+    static SimulatedAnswer Patched(std::vector<std::pair<std::size_t, std::vector<BYTE>>> patches, LONG first = 0);
 };
 
 class SimulatedServer

@@ -150,6 +150,7 @@ struct HandedRecord
 
 bool BuildRecord(const ProvixaCommandLine& commandLine, HandedRecord* record, std::string* error)
 {
+    bool fieldsSet = false;
     for (const auto& [name, value] : commandLine.assignments)
     {
         LONGLONG number = 0;
@@ -187,16 +188,23 @@ bool BuildRecord(const ProvixaCommandLine& commandLine, HandedRecord* record, st
             for (std::size_t i = 0; i < width; ++i)
                 bytes[i] = static_cast<BYTE>(static_cast<ULONGLONG>(number) >> (8 * i));
             record->message.WriteBytes(offset, std::span<const BYTE>(bytes.data(), width));
+            fieldsSet = true;
         }
         else if (const auto* field = BntMessage::FindField(ProvixaText::FromUtf8(name)))
         {
             record->message.Set(*field, number);
+            fieldsSet = true;
         }
         else
         {
             *error = "unknown record field " + name;
             return false;
         }
+    }
+    if (!record->raw.empty() && fieldsSet)
+    {
+        *error = "Record cannot be combined with record fields";
+        return false;
     }
     // HasText follows the text unless the record was given whole.
     if (record->raw.empty())

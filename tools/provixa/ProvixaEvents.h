@@ -10,8 +10,8 @@
 //
 // hwevent names: a record field (BntMessage::Fields, for example EventType=0), U8@N, U16@N,
 // U32@N or U64@N for the little-endian value at record offset N, Text, HostName, AlarmID, and
-// Record=HEX for the raw bytes (any length, so a short record can be tried). Numbers are
-// decimal or 0x hexadecimal.
+// Record=HEX for the raw bytes (any length, so a short record can be tried; not combined with
+// fields). Numbers are decimal or 0x hexadecimal.
 //
 // One per host run, on the host's one thread; it must go before the namespace releases its
 // providers (its watches are cancelled then).

@@ -75,7 +75,9 @@ ProvixaSimulation::ProvixaSimulation(std::ostream& out)
     m_servers = std::make_unique<support::SimulatedInstallation>(hosts);
     AnswerOnline(m_servers->Driver());
     for (support::SimulatedServer* server : m_servers->Servers()) {
-        server->SetObserver([&out](const support::SimulatedServer& self, const support::SimulatedCall& call) {
+        server->SetObserver([this, &out](const support::SimulatedServer& self, const support::SimulatedCall& call) {
+            // Calls may arrive on the configuration threads as well as on the request thread.
+            const std::lock_guard<std::mutex> lock(m_outputLock);
             out << ProvixaText::ToUtf8(self.Describe(call)) << "\n";
         });
     }

@@ -4,10 +4,12 @@
 // answered with a fixed pattern in which every panel and device is online. Every call a
 // server receives is printed on the host's output as one line (procedure, block bytes).
 //
-// One per host run, on the host's one thread; the servers unregister when it goes.
+// One per host run, built and destroyed on the host's thread; the servers unregister when it
+// goes. The printing is serialised by m_outputLock.
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -32,5 +34,7 @@ public:
     static std::vector<std::wstring> PanelHosts();
 
 private:
+    // Serialises the lines the servers print; declared first so it outlives the servers.
+    std::mutex m_outputLock;
     std::unique_ptr<support::SimulatedInstallation> m_servers;
 };

@@ -14,6 +14,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/rpc/RpcEndpointTable.h"
 #include "platform/security/CallerIdentity.h"
+#include "provider/CWmipApp.h"
 #include "provider/CWmipEventProviderImpl.h"
 #include "provider/CWmipHardwareEventProvider.h"
 #include "provider/CWmipLSConnectThread.h"
@@ -310,4 +311,24 @@ TEST(LSConnectThread, WithoutALinkageServerTheProvidersStayRecorded)
     }
     hwtest::Exec("UPDATE WRKSTATION SET NAME = 'localhost' WHERE ID = 1;");
     EXPECT_TRUE(LinkageServer().RegistrationsOf(L"Unreachable").empty());
+}
+
+TEST(LSConnectThread, TheApplicationStartsOneAndStopsItWhenItGoes)
+{
+    FakeProvider provider(L"AppOwnedProvider", IWmipEventProviderInfo::HardwareEventProvider);
+    {
+        // While it lives, this application object is the process's current one.
+        CWmipApp app;
+        CWmipLSConnectThread* thread = CWmipApp::GetLSConnectThread();
+        ASSERT_NE(thread, nullptr);
+        EXPECT_EQ(CWmipApp::GetLSConnectThread(), thread);
+        EXPECT_EQ(thread->GetThreadExitCode(), LWorkerThread::kStillActive);
+        thread->SetStopPolling(10, 500);
+        thread->Register(&provider);
+    }
+    // Going, the application stopped the thread, whose last pass unregistered the provider.
+    const auto calls = LinkageServer().RegistrationsOf(L"AppOwnedProvider");
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls.front().flag, 1);
+    EXPECT_EQ(calls.back().flag, 0);
 }
