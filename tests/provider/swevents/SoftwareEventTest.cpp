@@ -244,6 +244,20 @@ TEST_F(SoftwareEvents, AFailedTranslationLeavesTheClassListFree)
     other.join();
 }
 
+TEST_F(SoftwareEvents, TheMapperSpawnsAnInstanceOfItsOwnClassOnlyIntoAnEmptyPointer)
+{
+    CWmipIntrinsicEventMapper* mapper = m_shell->Provider().GetProcessor()->GetMapper();
+    ASSERT_NE(mapper, nullptr);
+    ComPtr<IWbemClassObject> spawned;
+    ASSERT_EQ(mapper->SpawnEventInstance(&spawned), S_OK);
+    EXPECT_EQ(ClassOf(spawned.Get()), "__InstanceOperationEvent");
+    IWbemClassObject* held = spawned.Get();
+    IWbemClassObject* kept = held;
+    EXPECT_EQ(mapper->SpawnEventInstance(&kept), S_OK);
+    EXPECT_EQ(kept, held);
+    EXPECT_EQ(mapper->SpawnEventInstance(nullptr), WBEM_E_INVALID_PARAMETER);
+}
+
 TEST(IntrinsicEventMapper, ProcessClauseCollectsTheClassesNamedWithIsa)
 {
     struct Case {
