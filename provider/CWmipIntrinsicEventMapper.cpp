@@ -69,9 +69,19 @@ public:
     // Fills the instance from the node that xpath selects in document.
     void Fill(ComPtr<IWbemClassObject>& instance, const wchar_t* xpath, const XmlDocument& document)
     {
-        IWbemClassObject* raw = instance.Detach();
         const XmlNode node = document.SelectSingleNode(xpath);
-        const HRESULT hr = m_mapper.CreateInstanceFromXML(&raw, node, m_mapper.IsVisitorClass());
+        IWbemClassObject* raw = instance.Detach();
+        HRESULT hr = S_OK;
+        try
+        {
+            hr = m_mapper.CreateInstanceFromXML(&raw, node, m_mapper.IsVisitorClass());
+        }
+        catch (...)
+        {
+            // The instance may have been spawned before the fill failed: it is ours to release.
+            instance.Attach(raw);
+            throw;
+        }
         instance.Attach(raw);
         if (FAILED(hr))
             throw FillFailure{hr};

@@ -65,14 +65,6 @@ TEST(XmlDocument, NodesGiveTheirChildrenAttributesAndXml)
     EXPECT_TRUE(XmlNode().GetChildElements().empty());
 }
 
-TEST(XmlDocument, OnlyTheXPathSelectionLanguageIsOffered)
-{
-    XmlDocument document;
-    EXPECT_TRUE(document.SetProperty(L"SelectionLanguage", L"XPath"));
-    EXPECT_FALSE(document.SetProperty(L"SelectionLanguage", L"XSLPattern"));
-    EXPECT_FALSE(document.SetProperty(L"ProhibitDTD", L"false"));
-}
-
 TEST(XmlDocument, MalformedAndHostileTextsAreParseErrors)
 {
     struct Case
