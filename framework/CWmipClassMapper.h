@@ -155,6 +155,11 @@ public:
     virtual CString GetSuperclassName();
     // True when GetSuperclassName is not empty.
     virtual bool HasSuperclass();
+    // The definition of the superclass into *parent (nulled first; the caller releases it), for
+    // CreateClassImpl. The base fetches it through WMI as the system; a mapper whose superclass
+    // is itself built at run time builds it on its own connection, so that one request never
+    // takes a second pooled connection for it. The HRESULT of the fetch.
+    virtual HRESULT GetSuperclassDefinition(IWbemClassObject** parent);
     // True for an abstract class (one registered without a mapper factory); the base: false.
     virtual bool IsAbstractClass();
     // S_OK when the caller may view the class: CanPerformOperation with the view id.

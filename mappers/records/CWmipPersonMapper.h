@@ -36,7 +36,8 @@ public:
 
     // ID, PRIMARYSEGMENTID, the EMP columns and the kind's layout fields become their columns
     // (ProcessClauseKeep); IsGrant, which no column holds, is decided in memory
-    // (ProcessClauseDrop); any other property is left to the framework's check.
+    // (ProcessClauseDrop); a field the caller may not access and any other property are left to
+    // the framework's check, which refuses them.
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
     // The layout's definition with ID as key; cardholders and visitors add PRIMARYSEGMENTID
     // ("not_null") when their kind's segmentation is enabled, cardholders IsGrant outside the
@@ -71,6 +72,9 @@ public:
     bool HasSuperclass() override;
     // Only Bnt_Person is abstract.
     bool IsAbstractClass() override;
+    // Cardholders and visitors: the Bnt_Person definition built by a person mapper on this
+    // mapper's connection, as the system; Bnt_Person: the framework's fetch of Bnt_Element.
+    HRESULT GetSuperclassDefinition(IWbemClassObject** parent) override;
     // The framework's check of the modify or delete id, then, with an instance, the per-person
     // check (CheckPersonWriteAccess).
     void CanModify(IWbemClassObject* instance) override;

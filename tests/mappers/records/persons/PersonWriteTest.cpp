@@ -3,9 +3,15 @@
 // an account once, and the checks of multimedia objects and secondary segments.
 #include "tests/mappers/records/persons/PersonRecordsTest.h"
 
+#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "inhouse/BntLogin/DBConnectionManager.h"
+#include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/Variant.h"
+#include "provider/CWmipApp.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,7 +66,8 @@ TEST_F(PersonWrites, AFailingDependentDeleteLeavesThePersonWhole)
 
     const Reply refused = Delete(Form::Sync, L"Bnt_Cardholder.ID=" + std::to_wstring(person));
     EXPECT_TRUE(FAILED(refused.result)) << Hex(refused.result);
-    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()), "Unable to delete account while deleting cardholder."))
+    EXPECT_TRUE(
+        EndsWith(Description(refused.statusObject.Get()), "Unable to delete account while deleting cardholder."))
         << Description(refused.statusObject.Get());
     EXPECT_EQ(Count("EMP", "ID = " + id), "1");
     EXPECT_EQ(Count("UDFEMP", "ID = " + id), "1");
@@ -165,8 +172,9 @@ TEST_F(PersonWrites, APrimarySegmentChangeRemovesTheAccessOfTheLostUnit)
     const long person = NewPerson(L"Bnt_Cardholder", L"Mover", 1);
     const std::string id = std::to_string(person);
     // A badge with one access level of each segment.
-    ExecSql("INSERT INTO BADGE (BADGEKEY, ID, TYPE, STATUS, EMPID) VALUES (900 + " + id + ", 990000 + " + id + ", 1, 2, " +
-         id + "); INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (900 + " + id + ", 1), (900 + " + id + ", 2);");
+    ExecSql("INSERT INTO BADGE (BADGEKEY, ID, TYPE, STATUS, EMPID) VALUES (900 + " + id + ", 990000 + " + id +
+            ", 1, 2, " + id + "); INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (900 + " + id + ", 1), (900 + " +
+            id + ", 2);");
     ComPtr<IWbemClassObject> change = Make(L"Bnt_Cardholder", {{L"ID", _variant_t(person)},
                                                                 {L"PRIMARYSEGMENTID", _variant_t(2L)}});
     const Reply moved = Put(Form::Sync, change.Get(), WBEM_FLAG_UPDATE_ONLY);
@@ -199,7 +207,8 @@ TEST_F(PersonWrites, OneAccountIsLinkedOnceUnderConcurrentPuts)
         threads.emplace_back(
             [&, i]
             {
-                const CallerIdentity::Scope caller(CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
+                const CallerIdentity::Scope caller(
+                    CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
                 const Reply reply = Link(i % 2 == 0 ? first : second, 2, wideAccount.c_str());
                 if (reply.result == WBEM_S_NO_ERROR)
                     ++linked;
@@ -270,4 +279,43 @@ TEST_F(PersonWrites, SecondarySegmentsAreAuditedAsAChangeOfThePerson)
     EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 43 AND OPERATION = 6 AND DESCRIPTION = 'Person " + id +
                                                 ": Spread,  '"),
               "2");
+}
+
+TEST_F(PersonWrites, APrimarySegmentOfAnotherTypeIsRefusedBeforeItsAccess)
+{
+    // A client's value reaches the mapper in the type the class gives it; the mapper still
+    // refuses any other type on its own (asked directly, as the bus front end may ask it).
+    CallAs(RecordsCallers::kHeadquartersClerk);
+    DBConnectionManager* manager = CWmipApp::GetConnectionManager();
+    CAcsUser* connection = manager->Connection(0);
+    ASSERT_NE(connection, nullptr);
+    {
+        const std::unique_ptr<CWmipClassMapper> mapper(
+            CWmipMapperRegistry::GetMapper(connection, nullptr, Services(), L"Bnt_Cardholder"));
+        ASSERT_NE(mapper, nullptr);
+        const struct
+        {
+            _variant_t value;
+            HRESULT expected;
+        } cases[] = {{_variant_t(L"1"), WBEM_E_INVALID_PARAMETER},
+                     {_variant_t(1.0), WBEM_E_INVALID_PARAMETER},
+                     {_variant_t(static_cast<LONG>(2)), WBEM_E_ACCESS_DENIED},
+                     {_variant_t(static_cast<LONG>(1)), S_OK},
+                     {_variant_t(static_cast<LONGLONG>(1)), WBEM_E_INVALID_PARAMETER}};
+        for (const auto& c : cases)
+        {
+            _variant_t value(c.value);
+            HRESULT result = S_OK;
+            try
+            {
+                result = mapper->IsValidValue(nullptr, L"PRIMARYSEGMENTID", value.GetVARIANT());
+            }
+            catch (const brontel::utility::CWMIException& e)
+            {
+                result = e.GetHResult();
+            }
+            EXPECT_EQ(result, c.expected) << Hex(c.expected);
+        }
+    }
+    manager->ReleaseConnection(connection);
 }
