@@ -1073,6 +1073,7 @@ CREATE TABLE LINKAGE_SERVER (
     PRIMARY KEY (LINKAGE_SERVERID)
 );
 
+
 ------------------------------------------------------------------------------------------------
 -- Record mappers: segment units, directory accounts, one link per directory account
 ------------------------------------------------------------------------------------------------

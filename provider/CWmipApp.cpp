@@ -137,6 +137,12 @@ BOOL CWmipApp::InitInstance()
 int CWmipApp::ExitInstance()
 {
     m_localeObservers.clear();
+    // The connect thread must not outlive the module's static objects it uses (text
+    // conversion, the log), which go right after ExitInstance: it is stopped here already;
+    // the destructor then finds it ended.
+    if (CWmipLSConnectThread* thread = m_lsConnectThread.Get()) {
+        thread->Kill(0);
+    }
     return CBntApp::ExitInstance();
 }
 

@@ -53,7 +53,8 @@ public:
     // Turns on file logging of the exception handler, logs "Fluxmere application
     // initialized." and creates the resource libraries' locale observers. The base's result.
     BOOL InitInstance() override;
-    // Destroys the locale observers. The base's result.
+    // Destroys the locale observers and stops the linkage-server connect thread. The base's
+    // result.
     int ExitInstance() override;
 
     // The current application object; null when the current one is not a CWmipApp.

@@ -36,6 +36,7 @@
 #include "provider/CWmipEventSubtypeDefinitionMapper.h"
 #include "provider/CWmipEventSubtypeParameterLinkMapper.h"
 #include "provider/CWmipEventTypeMapper.h"
+#include "provider/CWmipLoggedEventMapper.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ MapperBinding BindOutsideChain(const wchar_t* mapperClass)
 }
 
 // The mapper factories that exist, by mapper class text.
+// The device mappers join the name chain themselves, so they are bound outside it.
 const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
@@ -75,6 +77,7 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipHolidayMapper>(L"CWmipHolidayMapper"),
         Bind<CWmipHolidayTypeLinkMapper>(L"CWmipHolidayTypeLinkMapper"),
         Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
+        Bind<CWmipLoggedEventMapper>(L"CWmipLoggedEventMapper"),
         Bind<CWmipMultimediaObjectMapper>(L"CWmipMultimediaObjectMapper"),
         Bind<CWmipPanelMapper>(L"CWmipPanelMapper"),
         Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
@@ -138,7 +141,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipCameraGroupMapper",
     L"CWmipGuardTourMapper",
     L"CWmipIncomingEventExMapper",
-    L"CWmipLoggedEventMapper",
     L"CWmipLogicalDeviceMapper",
     L"CWmipLogicalSourceMapper",
     L"CWmipLogicalSubDeviceMapper",

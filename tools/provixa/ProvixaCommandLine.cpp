@@ -31,6 +31,7 @@ const CommandSpec kCommands[] = {
     {"watch", ProvixaCommandLine::Command::Watch, 1, false},
     {"hwevent", ProvixaCommandLine::Command::HwEvent, 0, true},
     {"wait", ProvixaCommandLine::Command::Wait, 0, false, 1},
+    {"swevent", ProvixaCommandLine::Command::SwEvent, 4, false},
 };
 } // namespace
 
@@ -61,6 +62,10 @@ std::string ProvixaCommandLine::Usage()
            "                                or U64@N at record offset N, Text, HostName, AlarmID,\n"
            "                                or Record=HEX for the raw bytes\n"
            "  wait [MILLISECONDS]           let events arrive (default 1000) and print them\n"
+           "  swevent TYPE TRANSACTION FLAGS FILE\n"
+           "                                hand the software event in the XML FILE to the library:\n"
+           "                                record type (2 cardholder, ...), transaction (1 created,\n"
+           "                                2 modified, 3 deleted) and flags\n"
            "\n"
            "Options:\n"
            "  --as NAME    call as the Windows account linked to the demo user NAME (for example\n"

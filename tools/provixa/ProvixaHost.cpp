@@ -21,6 +21,7 @@
 #include "tools/provixa/ProvixaSchemaLoader.h"
 #include "tools/provixa/ProvixaBatch.h"
 #include "tools/provixa/ProvixaEvents.h"
+#include "tools/provixa/ProvixaSoftwareEvents.h"
 #include "tools/provixa/ProvixaSimulation.h"
 
 #include <cerrno>
@@ -424,14 +425,18 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         return kRequestFailed;
     }
     ProvixaEvents events(*services, out, err);
-    const auto runOne = [&services, &events, &out, &err](const ProvixaCommandLine& one) {
+    ProvixaSoftwareEvents softwareEvents(*services, out, err);
+    const auto runOne = [&services, &events, &softwareEvents, &out, &err](const ProvixaCommandLine& one) {
         std::wstring sid;
         std::string callerError;
         if (!ResolveCaller(one, &sid, &callerError))
             return UsageFailed(err, callerError);
         const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+        if (ProvixaSoftwareEvents::Handles(one.command))
+            return softwareEvents.Run(one);
+        // A watch may select instance operation events, so their provider is loaded first.
         if (ProvixaEvents::Handles(one.command))
-            return events.Run(one);
+            return FAILED(softwareEvents.EnsureProvider()) ? kRequestFailed : events.Run(one);
         return Request(services.Get(), one, out, err);
     };
     if (commandLine.command == ProvixaCommandLine::Command::Batch)
