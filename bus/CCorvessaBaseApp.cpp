@@ -9,6 +9,7 @@
 #include "bus/CCorvessaUserCache.h"
 #include "bus/CorvessaAuthenticationUtility.h"
 #include "bus/CorvessaTokenExpirationThread.h"
+#include "bus/EventSubscriptionManager.h"
 #include "bus/GenericException.h"
 #include "common/CBntRegistry.h"
 #include "common/RegAccess.h"
@@ -690,4 +691,73 @@ HRESULT CCorvessaBaseApp::GetManagedAccessLevels(const std::string& token, const
         return WBEM_E_FAILED;
     }
     return hr;
+}
+
+// --- Business-event subscriptions --------------------------------------------------------
+
+corvessa::EventSubscriptionManager* CCorvessaBaseApp::GetEventSubscriptionManager()
+{
+    const std::scoped_lock guard(m_subscriptionLock);
+    if (!m_subscriptionManager) {
+        m_subscriptionManager = std::make_unique<corvessa::EventSubscriptionManager>(GetDatabase(), GetQpidWrapper());
+    }
+    return m_subscriptionManager.get();
+}
+
+template <typename Work>
+auto CCorvessaBaseApp::RunSubscriptionOperation(const std::string& token, const std::string& applicationId, Work work)
+{
+    Initialize();
+    CWmipUserCacheEntry* entry = nullptr;
+    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+    if (FAILED(hr)) {
+        throw CCorvessaException(static_cast<long>(hr));
+    }
+    // Given back also when the manager throws.
+    const EntryLease lease = LeaseEntry(entry);
+    return work(*GetEventSubscriptionManager(), *entry->GetUser());
+}
+
+corvessa::EventSubscription CCorvessaBaseApp::GetEventSubscriptionById(int id, const std::string& token,
+                                                                       const std::string& applicationId)
+{
+    return RunSubscriptionOperation(token, applicationId, [id](auto& manager, const CAcsUser& caller) {
+        return manager.GetEventSubscriptionById(id, caller);
+    });
+}
+
+corvessa::PaginatedItems<corvessa::EventSubscription> CCorvessaBaseApp::GetEventSubscriptions(
+    const std::string& token, const std::string& applicationId, boost::optional<bool> active,
+    const corvessa::PagingParameters& paging)
+{
+    return RunSubscriptionOperation(token, applicationId, [&](auto& manager, const CAcsUser& caller) {
+        return manager.GetEventSubscriptions(caller, active, paging);
+    });
+}
+
+corvessa::EventSubscription CCorvessaBaseApp::AddEventSubscription(const corvessa::EventSubscription& subscription,
+                                                                   const std::string& token,
+                                                                   const std::string& applicationId)
+{
+    return RunSubscriptionOperation(token, applicationId, [&](auto& manager, const CAcsUser& caller) {
+        return manager.AddEventSubscription(subscription, caller);
+    });
+}
+
+corvessa::EventSubscription CCorvessaBaseApp::ModifyEventSubscription(const corvessa::EventSubscription& subscription,
+                                                                      const std::string& token,
+                                                                      const std::string& applicationId)
+{
+    return RunSubscriptionOperation(token, applicationId, [&](auto& manager, const CAcsUser& caller) {
+        return manager.ModifyEventSubscription(subscription, caller);
+    });
+}
+
+corvessa::EventSubscription CCorvessaBaseApp::DisableEventSubscription(const corvessa::EventSubscription& subscription,
+                                                                       const std::string& token,
+                                                                       const std::string& applicationId)
+{
+    return RunSubscriptionOperation(token, applicationId, [&](auto& manager, const CAcsUser& caller) {
+        return manager.DisableEventSubscription(subscription, caller);
+    });
 }

@@ -30,6 +30,11 @@
 #include <string>
 #include <vector>
 
+#include <boost/optional.hpp>
+
+#include "bus/EventSubscription.h"
+#include "bus/PaginatedItems.h"
+#include "bus/PagingParameters.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/CString.h"
 #include "platform/qpid/IQpidWrapper.h"
@@ -52,6 +57,9 @@ class CWMIException;
 }
 namespace brontel::directories {
 class SignOnDirectoryManager;
+}
+namespace corvessa {
+class EventSubscriptionManager;
 }
 
 class CCorvessaBaseApp : public CWmipApp {
@@ -143,6 +151,24 @@ public:
     HRESULT GetManagedAccessLevels(const std::string& token, const std::string& applicationId,
                                    std::vector<AccessLevel>& levels);
 
+    // --- Business-event subscriptions ----------------------------------------------------
+    // Each checks the token and hands the work to the subscription manager with the token's
+    // user as the caller; the manager's result. Throws CCorvessaException: from the token's
+    // HRESULT (0x80040520 "corvessa.general.invalidsessiontoken") and the manager's errors;
+    // GenericException when the database cannot be reached. The token's entry is given back
+    // on every path.
+    corvessa::EventSubscription GetEventSubscriptionById(int id, const std::string& token,
+                                                         const std::string& applicationId);
+    corvessa::PaginatedItems<corvessa::EventSubscription> GetEventSubscriptions(
+        const std::string& token, const std::string& applicationId, boost::optional<bool> active,
+        const corvessa::PagingParameters& paging);
+    corvessa::EventSubscription AddEventSubscription(const corvessa::EventSubscription& subscription,
+                                                     const std::string& token, const std::string& applicationId);
+    corvessa::EventSubscription ModifyEventSubscription(const corvessa::EventSubscription& subscription,
+                                                        const std::string& token, const std::string& applicationId);
+    corvessa::EventSubscription DisableEventSubscription(const corvessa::EventSubscription& subscription,
+                                                         const std::string& token, const std::string& applicationId);
+
 protected:
     friend class CorvessaTokenExpirationThread;
 
@@ -204,6 +230,12 @@ protected:
     // A new, not yet keyed utility.
     virtual std::shared_ptr<CorvessaAuthenticationUtility> CreateAuthenticationUtility();
 
+    // --- Business-event subscriptions ----------------------------------------------------
+    // The one manager, made on the first call (with the application's database and the bus
+    // interface stored at that moment) under m_subscriptionLock, so that first calls that
+    // meet share one manager. Valid as long as the application object.
+    corvessa::EventSubscriptionManager* GetEventSubscriptionManager();
+
     // --- Logged-in user information -----------------------------------------------------
     LONG GetGroupPTZPriority(const CAcsUser* user);
     static void PopulatePermissionMap(const CAcsUser* user, std::map<std::string, bool>& permissions);
@@ -212,6 +244,10 @@ private:
     // Gives a token check's entry back when the request ends, whatever way it ends.
     using EntryLease = std::unique_ptr<CWmipUserCacheEntry, std::function<void(CWmipUserCacheEntry*)>>;
     EntryLease LeaseEntry(CWmipUserCacheEntry* entry);
+    // Initialize, the token's user (the token's failure HRESULT thrown as CCorvessaException),
+    // then work(manager, user) with the entry held until it returns or throws.
+    template <typename Work>
+    auto RunSubscriptionOperation(const std::string& token, const std::string& applicationId, Work work);
 
     struct TokenRecord {
         CString sid;
@@ -240,6 +276,9 @@ private:
 
     std::mutex m_authenticationLock;
     std::shared_ptr<CorvessaAuthenticationUtility> m_authentication;  // guarded by m_authenticationLock
+
+    std::mutex m_subscriptionLock;
+    std::unique_ptr<corvessa::EventSubscriptionManager> m_subscriptionManager;  // guarded by m_subscriptionLock
 
     std::shared_ptr<CCorvessaNamespace> m_namespace;
     std::atomic<sms::qpid::wrapper::IQpidWrapper*> m_qpidWrapper{nullptr};

@@ -36,9 +36,11 @@ public:
     using CCorvessaBaseApp::ConvertToCorvessaException;
     using CCorvessaBaseApp::GenerateSIDForInternalAccount;
     using CCorvessaBaseApp::GetBusUserCache;
+    using CCorvessaBaseApp::GetEventSubscriptionManager;
     using CCorvessaBaseApp::GetMapperForType;
     using CCorvessaBaseApp::GetTokenApplicationIds;
     using CCorvessaBaseApp::GetUserCacheEntryForToken;
+    using CCorvessaBaseApp::Initialize;
     using CCorvessaBaseApp::IsCachedUserInUseByMultipleSessions;
     using CCorvessaBaseApp::PopulatePermissionMap;
     using CCorvessaBaseApp::ReleaseUserCacheEntry;

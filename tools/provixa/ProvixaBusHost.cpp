@@ -15,6 +15,8 @@
 #include "platform/mfc/ModuleState.h"
 #include "platform/qpid/Exception.h"
 #include "tools/provixa/ProvixaBusJson.h"
+#include "tools/provixa/ProvixaBusSession.h"
+#include "tools/provixa/ProvixaBusSubscriptionCommands.h"
 #include "tools/provixa/ProvixaBusWrapper.h"
 #include "tools/provixa/ProvixaInstallation.h"
 #include "tools/provixa/ProvixaText.h"
@@ -58,12 +60,13 @@ std::string Message(const CException& failure)
     return ProvixaText::ToUtf8(buffer);
 }
 
-// The words of one command: the operands, and the value of --directory (default -1).
+// The words of one command: the operands, the value of --directory (default -1) and of --user.
 struct BusCommand
 {
     std::string name;
     std::vector<std::string> operands;
     int directoryId = CCorvessaBaseApp::kInternalDirectoryId;
+    std::string user;
 };
 
 BusCommand ParseCommand(const std::vector<std::string>& words)
@@ -78,6 +81,12 @@ BusCommand ParseCommand(const std::vector<std::string>& words)
             const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), command.directoryId);
             if (value.empty() || status != std::errc() || end != value.data() + value.size())
                 throw UsageFailure{"--directory needs a directory id"};
+        }
+        else if (word == "--user")
+        {
+            command.user = i + 1 < words.size() ? words[++i] : std::string();
+            if (command.user.empty())
+                throw UsageFailure{"--user needs a user name"};
         }
         else if (word.size() > 2 && word.compare(0, 2, "--") == 0)
             throw UsageFailure{"unknown option " + word};
@@ -165,11 +174,31 @@ public:
             Check(m_app.DeleteAuthentication(token, ProvixaBusHost::kApplicationId));
             Print({{"logged_out", Variant(true)}});
         }
+        else if (command.name == "subs")
+        {
+            ProvixaBusSession session = Session(command);
+            ProvixaBusSubscriptionCommands::Execute(session, command.operands);
+        }
         else
             throw UsageFailure{"unknown bus command " + command.name};
     }
 
 private:
+    // The session of a command group in its own file: the named user logs in first.
+    ProvixaBusSession Session(const BusCommand& command)
+    {
+        return ProvixaBusSession{m_app,
+                                 [this, command] {
+                                     if (!command.user.empty())
+                                         Login(command.user, command.directoryId);
+                                     else if (m_token.empty())
+                                         throw UsageFailure{m_shell ? "log in first (login USER)"
+                                                                    : "name the user: --user USER"};
+                                     return m_token;
+                                 },
+                                 m_out, [](const std::string& message) { throw UsageFailure{message}; }};
+    }
+
     void Print(const Variant::Map& map) { m_out << ProvixaBusJson::Json(map) << "\n"; }
 
     static void Check(HRESULT hr)
@@ -330,7 +359,8 @@ std::string ProvixaBusHost::Usage()
            "  login [--directory ID] USER   log in (directory -1, the default: an internal account)\n"
            "  whoami [--directory ID] [USER]       the logged-in user's identity and permissions\n"
            "  accesslevels [--directory ID] [USER] the access levels the user manages\n"
-           "  logout                        end the session\n"
+           "  logout                        end the session\n" +
+           ProvixaBusSubscriptionCommands::Usage() +
            "  shell                         read one command a line; a login's token lives for the session\n"
            "The password comes from PROVIXA_PASSWORD or, outside the shell, from standard input.\n";
 }

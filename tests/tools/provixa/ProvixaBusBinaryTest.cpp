@@ -93,3 +93,31 @@ TEST_F(ProvixaBusBinary, EncryptedCredentialsAreSentAsAClientWould)
     EXPECT_EQ(whoami.status, 0) << whoami.err;
     EXPECT_TRUE(Contains(whoami.out, "\"logon_id\":\"operator\"")) << whoami.out;
 }
+
+TEST_F(ProvixaBusBinary, SubscriptionAddListAndDisableWithTheirNotices)
+{
+    const Outcome run = Bus({"shell"},
+                            "login operator\nsubs add description=Doors filter=EventType=4 durable=true\n"
+                            "subs list active=true order=id desc=true size=1\nsubs disable 3\nsubs disable 3\n"
+                            "subs list active=false order=id\nsubs list page=0\n",
+                            "operator-demo");
+    EXPECT_EQ(run.status, 1) << run.err; // the second disable and the page 0 are refused
+    const std::string notice = "{\"address\":\"bnt.ir.internal.event_subscription_events\",\"content\":{\"change_type\":";
+    EXPECT_TRUE(Contains(run.out, notice + "1,\"subscription_id\":3},\"properties\":{}}")) << run.out;
+    // A disable within half a second of the creation is announced as new: two notices of type 1.
+    EXPECT_NE(run.out.find(notice + "1,\"subscription_id\":3}", run.out.find(notice) + 1), std::string::npos) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"disabled_date\":\"2")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"exchange_name\":\"amq.topic\",\"filter\":\"EventType=4\",\"id\":3,\"is_durable\":true"))
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"page_number\":1,\"page_size\":1,\"total_count\":2}")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"page_number\":1,\"page_size\":20,\"total_count\":2}")) << run.out;
+    EXPECT_TRUE(Contains(run.err, "corvessa.eventsubscription.subscriptionisdisabled")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "property 'page_number'")) << run.err;
+
+    const Outcome oneShot = Bus({"subs", "get", "1", "--user", "operator"}, "operator-demo\n");
+    EXPECT_EQ(oneShot.status, 0) << oneShot.err;
+    EXPECT_TRUE(Contains(oneShot.out, "\"description\":\"Lobby door alarms\"")) << oneShot.out;
+    const Outcome noUser = Bus({"subs", "list"}, "");
+    EXPECT_EQ(noUser.status, 2);
+    EXPECT_TRUE(Contains(noUser.err, "--user USER")) << noUser.err;
+}
