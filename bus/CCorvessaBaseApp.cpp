@@ -188,6 +188,9 @@ CCorvessaException CCorvessaBaseApp::ConvertToCorvessaException(const CWMIExcept
     case WBEM_E_INVALID_PARAMETER:
         key = CCorvessaException::kInvalidRequestItemKey;
         break;
+    case corvessa::kDecodingFailed:
+        key = CCorvessaException::kDecodingFailedKey;
+        break;
     default:
         break;
     }

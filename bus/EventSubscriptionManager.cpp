@@ -230,7 +230,7 @@ PaginatedItems<EventSubscription> EventSubscriptionManager::GetEventSubscription
                                                                                   boost::optional<bool> active,
                                                                                   const PagingParameters& paging)
 {
-    const std::string orderBy = ToOrderByColumns(paging.orderBy, paging.sortDescending);
+    const std::string orderBy = ToOrderByColumns(paging.orderBy, paging.descending);
     ValidatePagingParameters(paging);
     PaginatedItems<EventSubscription> page;
     page.pageNumber = paging.pageNumber;

@@ -1,8 +1,6 @@
-// corvessa::PagingParameters: which page of a listing a bus client asks for: the page number
-// (the first page is 1), the page size, an order-by text of property names separated by
-// commas, and whether every ordering column runs descending.
-//
-// A plain value type.
+// corvessa::PagingParameters: the paging of a bus read: which page (from 1) of how many rows
+// (in the instance read 0 asks for the count only), ordered by which properties and in which
+// direction. A plain value.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +11,9 @@ namespace corvessa {
 struct PagingParameters {
     std::int32_t pageNumber = 1;
     std::int32_t pageSize = 0;
+    // Comma-separated property names; empty orders by the keys.
     std::string orderBy;
-    bool sortDescending = false;
+    bool descending = false;
 };
 
 }  // namespace corvessa

@@ -14,6 +14,7 @@
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/mfc/ModuleState.h"
 #include "platform/qpid/Exception.h"
+#include "tools/provixa/ProvixaBusCatalogCommands.h"
 #include "tools/provixa/ProvixaBusJson.h"
 #include "tools/provixa/ProvixaBusSession.h"
 #include "tools/provixa/ProvixaBusSubscriptionCommands.h"
@@ -180,7 +181,11 @@ public:
             ProvixaBusSubscriptionCommands::Execute(session, command.operands);
         }
         else
-            throw UsageFailure{"unknown bus command " + command.name};
+        {
+            ProvixaBusSession session = Session(command);
+            if (!ProvixaBusCatalogCommands::Execute(session, command.name, command.operands))
+                throw UsageFailure{"unknown bus command " + command.name};
+        }
     }
 
 private:
@@ -196,7 +201,8 @@ private:
                                                                     : "name the user: --user USER"};
                                      return m_token;
                                  },
-                                 m_out, [](const std::string& message) { throw UsageFailure{message}; }};
+                                 m_out, [](const std::string& message) { throw UsageFailure{message}; },
+                                 [](HRESULT hr) { throw RequestFailure{hr}; }};
     }
 
     void Print(const Variant::Map& map) { m_out << ProvixaBusJson::Json(map) << "\n"; }
@@ -360,7 +366,7 @@ std::string ProvixaBusHost::Usage()
            "  whoami [--directory ID] [USER]       the logged-in user's identity and permissions\n"
            "  accesslevels [--directory ID] [USER] the access levels the user manages\n"
            "  logout                        end the session\n" +
-           ProvixaBusSubscriptionCommands::Usage() +
+           ProvixaBusCatalogCommands::Usage() + ProvixaBusSubscriptionCommands::Usage() +
            "  shell                         read one command a line; a login's token lives for the session\n"
            "The password comes from PROVIXA_PASSWORD or, outside the shell, from standard input.\n";
 }

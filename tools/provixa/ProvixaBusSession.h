@@ -9,6 +9,8 @@
 #include <ostream>
 #include <string>
 
+#include "platform/win32/WinTypes.h"
+
 class CCorvessaBaseApp;
 
 struct ProvixaBusSession
@@ -19,4 +21,6 @@ struct ProvixaBusSession
     std::ostream& out;
     // Throws the usage error with the message; never returns.
     std::function<void(const std::string&)> usage;
+    // Throws the request failure of a front-end HRESULT; never returns.
+    std::function<void(HRESULT)> failed;
 };

@@ -109,7 +109,7 @@ void List(ProvixaBusSession& session, const std::vector<std::string>& operands)
     paging.pageNumber = fields.Has("page") ? fields.Number("page") : 1;
     paging.pageSize = fields.Has("size") ? fields.Number("size") : 20;
     paging.orderBy = fields.Text("order");
-    paging.sortDescending = fields.Has("desc") && fields.Flag("desc");
+    paging.descending = fields.Has("desc") && fields.Flag("desc");
     const auto page = session.app.GetEventSubscriptions(session.token(), kApplicationId, active, paging);
     Variant::List items;
     for (const corvessa::EventSubscription& subscription : page.items)

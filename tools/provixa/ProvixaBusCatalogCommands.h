@@ -1,0 +1,23 @@
+// ProvixaBusCatalogCommands: the `provixa bus` commands that read the installation's catalogue
+// as a bus client does: `types` (every exposed type and its parent) and `type CLASS` (one
+// type's properties and methods). Answers are printed as JSON.
+//
+// Stateless; runs on the bus command run's thread.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/provixa/ProvixaBusSession.h"
+
+class ProvixaBusCatalogCommands
+{
+public:
+    ProvixaBusCatalogCommands() = delete;
+
+    // True when name is one of these commands (it has then run); false for any other name.
+    // Front-end failures pass on as thrown.
+    static bool Execute(ProvixaBusSession& session, const std::string& name, const std::vector<std::string>& operands);
+    // The help lines of the commands.
+    static std::string Usage();
+};
