@@ -398,6 +398,23 @@ HRESULT CCorvessaBaseApp::GetAuthenticationPublicKey(std::string& publicKey)
     return E_FAIL;
 }
 
+HRESULT CCorvessaBaseApp::DecryptCredentials(std::string& userName, std::string& password)
+{
+    if (!AreCredentialsEncrypted()) {
+        return S_OK;
+    }
+    const CorvessaAuthenticationUtility* utility = GetAuthenticationUtility();
+    for (std::string* text : {&userName, &password}) {
+        std::string plain;
+        const HRESULT hr = utility->Decrypt(*text, plain);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        *text = std::move(plain);
+    }
+    return S_OK;
+}
+
 bool CCorvessaBaseApp::AreCredentialsEncrypted()
 {
     Initialize();
@@ -426,20 +443,9 @@ HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int dir
     authenticationTime.SetStatus(COleDateTime::invalid);
     token.clear();
     try {
-        if (AreCredentialsEncrypted()) {
-            const CorvessaAuthenticationUtility* utility = GetAuthenticationUtility();
-            std::string plain;
-            HRESULT hr = utility->Decrypt(userName, plain);
-            if (FAILED(hr)) {
-                return hr;
-            }
-            userName = std::move(plain);
-            plain.clear();
-            hr = utility->Decrypt(password, plain);
-            if (FAILED(hr)) {
-                return hr;
-            }
-            password = std::move(plain);
+        const HRESULT decrypted = DecryptCredentials(userName, password);
+        if (FAILED(decrypted)) {
+            return decrypted;
         }
         if (userName.empty()) {
             throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,

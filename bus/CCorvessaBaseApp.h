@@ -178,6 +178,32 @@ public:
     HRESULT GetType(const std::string& token, const std::string& applicationId, std::string typeName,
                     CCorvessaQpidType& result);
 
+    // --- Multimedia objects and directories ---------------------------------------------
+    // The stored bytes of the person's multimedia object of the object and data type (the
+    // first one the mapper reads) as a string in data, and their MIME type in contentType;
+    // both untouched when there is none or the caller may not view multimedia objects.
+    // S_OK; the token check's failure; 0x80040522 without a mapper; the filter check's
+    // failure. Throws CCorvessaException "corvessa.general.invalidfilter" for a failing read;
+    // GenericException without a database.
+    HRESULT GetMultimediaObjectData(const std::string& token, const std::string& applicationId, LONG personId,
+                                    int objectType, int dataType, qpid::types::Variant& contentType,
+                                    qpid::types::Variant& data);
+    // Every directory the system administrator may view that matches the filter (a WQL
+    // condition on Bnt_Directory, UTF-8; empty or blank for all), in directories (emptied
+    // first). Needs no token. S_OK; 0x80041001 without the system administrator; the view
+    // check's failure (no directories); 0x80040521 for a filter the query translation
+    // refuses. Throws CCorvessaException "corvessa.general.invalidtypename" without a mapper,
+    // "corvessa.general.exception" for any other failing read.
+    HRESULT GetDirectories(const std::string& filter, InstanceList& directories);
+    // The cardholder linked to the directory account the credentials name, in *cardholderId.
+    // The token check's (or the decryption's) HRESULT. Throws CCorvessaException:
+    // "corvessa.general.exception" for empty credentials and failures,
+    // "corvessa.getdirectories.invaliddirectoryId", "corvessa.general.invalidcredentials"
+    // when the account, its cardholder link or the password does not hold, and
+    // "corvessa.general.notfound" when no cardholder has the account's SID.
+    HRESULT GetCardholderFromDirectory(const std::string& token, const std::string& applicationId, int directoryId,
+                                       std::string userName, std::string password, LONG* cardholderId);
+
     // --- Business-event subscriptions ----------------------------------------------------
     // Each checks the token and hands the work to the subscription manager with the token's
     // user as the caller; the manager's result. Throws CCorvessaException: from the token's
@@ -311,6 +337,10 @@ protected:
     CorvessaAuthenticationUtility* GetAuthenticationUtility();
     // A new, not yet keyed utility.
     virtual std::shared_ptr<CorvessaAuthenticationUtility> CreateAuthenticationUtility();
+    // When the installation asks for encrypted credentials, decrypts the user name and then
+    // the password in place. S_OK; the first failing decryption's HRESULT (the texts are then
+    // unchanged from that one on). Throws CWMIException when the keys cannot be made.
+    HRESULT DecryptCredentials(std::string& userName, std::string& password);
 
     // --- Business-event subscriptions ----------------------------------------------------
     // The one manager, made on the first call (with the application's database and the bus

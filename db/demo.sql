@@ -247,6 +247,70 @@ INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES
     (32781, 3),      -- badge type
     (32803, 2);      -- user account
 
+-- Record mappers: the person layout and user-defined fields, photos, directory accounts,
+-- segment units and a segment group, mobile verification settings.
+ALTER TABLE UDFEMP ADD COLUMN DEPARTMENT TEXT;
+ALTER TABLE UDFEMP ADD COLUMN THREATLEVEL INTEGER;
+ALTER TABLE VISITOR_UDF ADD COLUMN COMPANY TEXT;
+UPDATE UDFEMP SET DEPARTMENT = 'Engineering', THREATLEVEL = 3 WHERE ID = 1;
+UPDATE UDFEMP SET DEPARTMENT = 'Security', THREATLEVEL = 5 WHERE ID = 2;
+UPDATE UDFEMP SET DEPARTMENT = 'Logistics', THREATLEVEL = 1 WHERE ID = 3;
+UPDATE VISITOR_UDF SET COMPANY = 'Dorn Supplies' WHERE ID = 4;
+UPDATE VISITOR_UDF SET COMPANY = 'Ebert Freight' WHERE ID = 5;
+-- Fields (CIMTYPE 8 text, 3 sint32, 101 datetime); layouts 1 (cardholders) and 9 (visitors).
+INSERT INTO DDFLD (DDFLDID, FLDNAME, CIMTYPE, MAXLEN, REQUIRED) VALUES
+    (1, 'LASTNAME', 8, 64, 1),
+    (2, 'FIRSTNAME', 8, 64, 0),
+    (3, 'MIDNAME', 8, 64, 0),
+    (4, 'SSNO', 8, 32, 0),
+    (5, 'ALLOWEDVISITORS', 3, 0, 0),
+    (6, 'LASTCHANGED', 101, 0, 0),
+    (7, 'DEPARTMENT', 8, 64, 0),
+    (8, 'THREATLEVEL', 3, 0, 0),
+    (9, 'COMPANY', 8, 64, 0);
+INSERT INTO UDFOBJS (UDFOBJSID, TBLID, DDFLDID, DBOBJTYPE, LFIELD, LABEL) VALUES
+    (1, 1, 1, 1, 1, 'Last name'),
+    (2, 1, 2, 1, 2, 'First name'),
+    (3, 1, 3, 1, 3, 'Middle name'),
+    (4, 1, 4, 1, 4, 'Employee number'),
+    (5, 1, 5, 1, 5, 'Allowed visitors'),
+    (6, 1, 6, 1, 6, 'Last changed'),
+    (7, 2, 7, 1, 7, 'Department'),
+    (8, 2, 8, 1, 8, 'Threat level clearance'),
+    (9, 1, 1, 9, 1, 'Last name'),
+    (10, 1, 2, 9, 2, 'First name'),
+    (11, 1, 3, 9, 3, 'Middle name'),
+    (12, 1, 4, 9, 4, 'Document number'),
+    (13, 1, 6, 9, 5, 'Last changed'),
+    (14, 100100, 9, 9, 6, 'Company');
+-- Photos (object 1, data type 0) of a cardholder and a visitor: tiny PNG headers.
+INSERT INTO MMOBJS (EMPID, OBJECT, TYPE, BNT_BLOB, LASTCHANGED) VALUES
+    (1, 1, 0, X'89504E470D0A1A0A0000000D49484452', '2024-01-02 09:00:00'),
+    (4, 1, 0, X'89504E470D0A1A0A0000000D49484452', '2024-01-03 10:00:00'),
+    (4, 513, 13, X'255044462D312E340A', '2024-01-03 10:00:00');
+-- The accounts the local-accounts directory holds, and an LDAP directory with one account.
+INSERT INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, DIR_USESSL,
+                           DIR_ACCOUNTCLASS, DIR_ACCOUNTIDATTR, DIR_ACCOUNTUSERNAMEATTR,
+                           DIR_ACCOUNTDISPLAYNAMEATTR, DIR_STARTNODE, DIR_ISTEMPLATE) VALUES
+    (2, 'Corporate LDAP', 0, 'ldap.example.com', 636, 1, 'person', 'uid', 'uid', 'cn', 'dc=example,dc=com', 0),
+    (3, 'LDAP template', 0, '', 389, 0, 'person', 'uid', 'uid', 'cn', '', 1);
+INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID, USERNAME, DISPLAYNAME) VALUES
+    (1, 'S-1-5-21-1004336348-1177238915-682003330-1002', 'aadler', 'Ada Adler'),
+    (1, 'S-1-5-21-1004336348-1177238915-682003330-1003', 'bbrandt', 'Bruno Brandt'),
+    (2, 'cclara', 'cclara', 'Clara Castell'),
+    (2, 'ddorn', 'ddorn', 'Dina Dorn');
+-- Segment units (limits 0: none), the all-segments unit, and the group Campus of both units.
+INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (10, 'Campus', 1);
+INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (10, 1), (10, 2);
+INSERT INTO SEGMENT_UNIT (SEGMENTID, MAX_BADGE_NUMBER_LENGTH, MAX_ACCESS_LEVELS, MAX_TEMPORARY_ACCESS_LEVELS,
+                          MAX_STANDARD_ACCESS_LEVELS, DYNAMIC_OPTION, HIDDEN) VALUES
+    (-1, 12, 32, 8, 32, 0, 1),
+    (1, 10, 16, 4, 16, 0, 0),
+    (2, 10, 8, 2, 8, 0, 0);
+-- Mobile verification: the system's threat level setting and the cardholder field holding a
+-- cardholder's clearance.
+INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE, TEXTVALUE) VALUES (1010, 2, NULL), (1011, NULL, 'THREATLEVEL');
+
 COMMIT;
 
 -- Bus sign-on: the local accounts directory takes manual single sign-on, and the operator's
@@ -272,4 +336,11 @@ INSERT INTO BUSINESS_EVENT_SUBSCRIPTION (BUSINESS_EVENT_SUBSCRIPTIONID, USER_ID,
     (2, 1, 'e8d4b2a6-1c9f-4d3e-b7a0-5f2c8e1d6b94', 'Old visitor sign-ins', '', 0, 'amq.topic',
      '0f6c3a9e-8b2d-4c71-9e45-a3d7b1f0c286', 'broker.demo.local', 5671, 1,
      '2026-11-20 09:30:00', '2026-11-22 17:45:00', '2026-11-22 17:45:00');
+COMMIT;
+
+-- Bus cardholder look-up: cardholder 1's local account signs on as "aadler" with password "ada-demo".
+BEGIN;
+INSERT INTO BNT_DIRECTORY_LOGON (BNT_DIRECTORY_LOGONID, BNT_DIRECTORYID, USER_NAME, ACCOUNTID, PASSWORD_HASH) VALUES
+    (2, 1, 'aadler', 'S-1-5-21-1004336348-1177238915-682003330-1002',
+     'pbkdf2-sha256$100000$5a17c0de9b3e4f21a6d8e0c2b4f61937$e07a956e1b05253bd147a2152e9696c260d418261bb9d7f88e656156811fed3d');
 COMMIT;

@@ -319,7 +319,7 @@ void CWmipClassMapper::AddForeignKeyPropertyMapping(const wchar_t* property, con
     m_foreignKeys[CString(property)] = CString(table) + L"." + CString(column);
 }
 
-void CWmipClassMapper::AddAdditionalPersonFilter(CDynamicRecordset& recordset)
+void CWmipClassMapper::AddAdditionalPersonFilter(CMultiFilterRecordset& recordset)
 {
     const CAcsUser* user = RequireUser();
     const bool cardholders =
@@ -384,6 +384,11 @@ HRESULT CWmipClassMapper::CreateClassShell(IWbemClassObject** classObject, BOOL 
     return S_OK;
 }
 
+HRESULT CWmipClassMapper::GetSuperclassDefinition(IWbemClassObject** parent)
+{
+    return GetObject(GetSuperclassName(), parent, 1, 0);
+}
+
 HRESULT CWmipClassMapper::CreateClassImpl(IWbemClassObject** classObject)
 {
     if (classObject == nullptr)
@@ -394,7 +399,7 @@ HRESULT CWmipClassMapper::CreateClassImpl(IWbemClassObject** classObject)
     if (HasSuperclass())
     {
         ComPtr<IWbemClassObject> parent;
-        hr = GetObject(GetSuperclassName(), &parent, 1, 0);
+        hr = GetSuperclassDefinition(&parent);
         if (FAILED(hr))
             return hr;
         if (parent == nullptr)

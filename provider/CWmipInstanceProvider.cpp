@@ -28,6 +28,8 @@ namespace {
 constexpr LPCWSTR kSource = CWmipRequestEnvelope::kSourceName;
 constexpr LPCWSTR kNoConnectionMessage =
     L"The system was unable to open a database connection to service this request.";
+constexpr LPCWSTR kViewDeniedMessage =
+    L"The client does not have sufficient user permissions to perform the requested operation.";
 
 // The context values that ask for a partial or extended put (compared exactly).
 constexpr LPCWSTR kPutExtensionNames[] = {L"__PUT_EXTENSIONS", L"__PUT_EXT_STRICT_NULLS", L"__PUT_EXT_PROPERTIES",
@@ -529,6 +531,12 @@ HRESULT CWmipInstanceProvider::ExecMethodAsync(const BSTR objectPath, const BSTR
             CWmipClassMapper* mapper = envelope.Lease().GetMapper();
             if (mapper == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_CLASS);
+            // No method runs for a caller who may not even view the class.
+            const HRESULT view = mapper->CanView();
+            if (view == WBEM_E_ACCESS_DENIED)
+                Fail(__LINE__, view, kViewDeniedMessage);
+            if (FAILED(view))
+                Fail(__LINE__, view);
             // A name holding a NUL is no method of any class, whatever its first part names.
             if (CWmipRequestEnvelope::HasEmbeddedNul(methodName) || !mapper->IsMethodSupported(methodName))
                 Fail(__LINE__, WBEM_E_METHOD_NOT_IMPLEMENTED);

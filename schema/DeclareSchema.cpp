@@ -88,5 +88,6 @@ void DeclareSchema()
                 Declare(declaration);
             }
         }
+        MapperBindings::AddBoundMappersToChain();
     });
 }

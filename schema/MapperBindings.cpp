@@ -3,11 +3,28 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/CWmipAssocCardholderMultimediaObjectMapper.h"
+#include "framework/CWmipAssocVisitorMultimediaObjectMapper.h"
+#include "mappers/records/CWmipAccountMapper.h"
+#include "mappers/records/CWmipAssocCardholderAccountMapper.h"
+#include "mappers/records/CWmipAssocDirectoryAccountMapper.h"
+#include "mappers/records/CWmipAssocPersonAccountMapper.h"
+#include "mappers/records/CWmipAssocSegmentGroupMemberMapper.h"
+#include "mappers/records/CWmipAssocVisitorAccountMapper.h"
+#include "mappers/records/CWmipCardholderMapper.h"
+#include "mappers/records/CWmipDirectoryMapper.h"
 #include "mappers/records/CWmipHolidayMapper.h"
 #include "mappers/records/CWmipHolidayTypeLinkMapper.h"
 #include "mappers/records/CWmipHolidayTypeMapper.h"
+#include "mappers/records/CWmipMultimediaObjectMapper.h"
+#include "mappers/records/CWmipPersonMapper.h"
+#include "mappers/records/CWmipPersonSecondarySegmentsMapper.h"
+#include "mappers/records/CWmipSegmentGroupMapper.h"
+#include "mappers/records/CWmipSegmentMapper.h"
+#include "mappers/records/CWmipSegmentUnitMapper.h"
 #include "mappers/records/CWmipTimezoneIntervalMapper.h"
 #include "mappers/records/CWmipTimezoneMapper.h"
+#include "mappers/records/CWmipVisitorMapper.h"
 #include "mappers/records/CWmipWorldTimezoneMapper.h"
 #include "provider/CWmipEventAlarmLinkMapper.h"
 #include "provider/CWmipEventParameterMapper.h"
@@ -17,26 +34,52 @@
 
 namespace {
 
-struct MapperBinding {
-    const wchar_t* mapperClass;
-    MapperFactory factory;
-};
+// Every bound mapper joins GetMapper's name chain unless it is reached only through its
+// registered factory.
+template <typename Mapper>
+MapperBinding Bind(const wchar_t* mapperClass)
+{
+    return MapperBinding{mapperClass, Mapper::GetWMIClassName(), &Mapper::CreateMapper, true};
+}
+
+template <typename Mapper>
+MapperBinding BindOutsideChain(const wchar_t* mapperClass)
+{
+    return MapperBinding{mapperClass, Mapper::GetWMIClassName(), &Mapper::CreateMapper, false};
+}
 
 // The mapper factories that exist, by mapper class text.
 const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
-        {L"CWmipEventAlarmLinkMapper", &CWmipEventAlarmLinkMapper::CreateMapper},
-        {L"CWmipEventParameterMapper", &CWmipEventParameterMapper::CreateMapper},
-        {L"CWmipEventSubtypeDefinitionMapper", &CWmipEventSubtypeDefinitionMapper::CreateMapper},
-        {L"CWmipEventSubtypeParameterLinkMapper", &CWmipEventSubtypeParameterLinkMapper::CreateMapper},
-        {L"CWmipEventTypeMapper", &CWmipEventTypeMapper::CreateMapper},
-        {L"CWmipHolidayMapper", &CWmipHolidayMapper::CreateMapper},
-        {L"CWmipHolidayTypeLinkMapper", &CWmipHolidayTypeLinkMapper::CreateMapper},
-        {L"CWmipHolidayTypeMapper", &CWmipHolidayTypeMapper::CreateMapper},
-        {L"CWmipTimezoneIntervalMapper", &CWmipTimezoneIntervalMapper::CreateMapper},
-        {L"CWmipTimezoneMapper", &CWmipTimezoneMapper::CreateMapper},
-        {L"CWmipWorldTimezoneMapper", &CWmipWorldTimezoneMapper::CreateMapper},
+        Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
+        Bind<CWmipAssocCardholderAccountMapper>(L"CWmipAssocCardholderAccountMapper"),
+        Bind<CWmipAssocCardholderMultimediaObjectMapper>(L"CWmipAssocCardholderMultimediaObjectMapper"),
+        Bind<CWmipAssocDirectoryAccountMapper>(L"CWmipAssocDirectoryAccountMapper"),
+        Bind<CWmipAssocPersonAccountMapper>(L"CWmipAssocPersonAccountMapper"),
+        Bind<CWmipAssocSegmentGroupMemberMapper>(L"CWmipAssocSegmentGroupMemberMapper"),
+        Bind<CWmipAssocVisitorAccountMapper>(L"CWmipAssocVisitorAccountMapper"),
+        Bind<CWmipAssocVisitorMultimediaObjectMapper>(L"CWmipAssocVisitorMultimediaObjectMapper"),
+        Bind<CWmipCardholderMapper>(L"CWmipCardholderMapper"),
+        Bind<CWmipDirectoryMapper>(L"CWmipDirectoryMapper"),
+        Bind<CWmipEventAlarmLinkMapper>(L"CWmipEventAlarmLinkMapper"),
+        Bind<CWmipEventParameterMapper>(L"CWmipEventParameterMapper"),
+        Bind<CWmipEventSubtypeDefinitionMapper>(L"CWmipEventSubtypeDefinitionMapper"),
+        BindOutsideChain<CWmipEventSubtypeParameterLinkMapper>(L"CWmipEventSubtypeParameterLinkMapper"),
+        Bind<CWmipEventTypeMapper>(L"CWmipEventTypeMapper"),
+        Bind<CWmipHolidayMapper>(L"CWmipHolidayMapper"),
+        Bind<CWmipHolidayTypeLinkMapper>(L"CWmipHolidayTypeLinkMapper"),
+        Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
+        Bind<CWmipMultimediaObjectMapper>(L"CWmipMultimediaObjectMapper"),
+        Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
+        Bind<CWmipPersonSecondarySegmentsMapper>(L"CWmipPersonSecondarySegmentsMapper"),
+        Bind<CWmipSegmentGroupMapper>(L"CWmipSegmentGroupMapper"),
+        Bind<CWmipSegmentMapper>(L"CWmipSegmentMapper"),
+        Bind<CWmipSegmentUnitMapper>(L"CWmipSegmentUnitMapper"),
+        Bind<CWmipTimezoneIntervalMapper>(L"CWmipTimezoneIntervalMapper"),
+        Bind<CWmipTimezoneMapper>(L"CWmipTimezoneMapper"),
+        Bind<CWmipVisitorMapper>(L"CWmipVisitorMapper"),
+        Bind<CWmipWorldTimezoneMapper>(L"CWmipWorldTimezoneMapper"),
     };
     return bindings;
 }
@@ -69,20 +112,12 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipAccessLevelReaderAssignmentMapper",
     L"CWmipAccessLevelRequestMapper",
     L"CWmipAccessLevelUserMapper",
-    L"CWmipAccountMapper",
-    L"CWmipDirectoryMapper",
-    L"CWmipAssocPersonAccountMapper",
-    L"CWmipAssocCardholderAccountMapper",
-    L"CWmipAssocVisitorAccountMapper",
-    L"CWmipAssocDirectoryAccountMapper",
     L"CWmipAlarmDefinitionMapper",
     L"CWmipAlarmPanelMapper",
     L"CWmipAreaMapper",
     L"CWmipAssocAccessLevelGroupAssignmentMapper",
     L"CWmipAssocCardholderBadgeMapper",
     L"CWmipAssocVisitorBadgeMapper",
-    L"CWmipAssocCardholderMultimediaObjectMapper",
-    L"CWmipAssocVisitorMultimediaObjectMapper",
     L"CWmipAssocReaderEntersAreaMapper",
     L"CWmipAssocReaderExitsAreaMapper",
     L"CWmipAuthenticationModeMapper",
@@ -95,7 +130,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipBadgeTypeMapper",
     L"CWmipCameraGroupCameraLinkMapper",
     L"CWmipCameraGroupMapper",
-    L"CWmipCardholderMapper",
     L"CWmipGuardTourMapper",
     L"CWmipIncomingEventExMapper",
     L"CWmipLoggedEventMapper",
@@ -108,20 +142,13 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"WmipMonitoringZoneDeviceLinkMapper",
     L"CWmipMonitoringZoneMapper",
     L"WmipMonitoringZoneRecorderLinkMapper",
-    L"CWmipMultimediaObjectMapper",
     L"CWmipPanelMapper",
     L"CWmipPermissionDeviceGroupLinkMapper",
-    L"CWmipPersonMapper",
-    L"CWmipPersonSecondarySegmentsMapper",
     L"CWmipPrecisionAccessGroupAssignmentMapper",
     L"CWmipPrecisionAccessGroupMapper",
     L"CWmipReaderMapper",
     L"CWmipRequestableReaderMapper",
     L"CWmipReaderRequestMapper",
-    L"CWmipSegmentMapper",
-    L"CWmipSegmentUnitMapper",
-    L"CWmipSegmentGroupMapper",
-    L"CWmipAssocSegmentGroupMemberMapper",
     L"CWmipUserAccountMapper",
     L"CWmipUserFieldPermissionGroupMapper",
     L"CWmipUserMapper",
@@ -132,7 +159,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipVisitEmailRecipientMapper",
     L"CWmipVisitEventMapper",
     L"CWmipVisitMapper",
-    L"CWmipVisitorMapper",
     L"CWmipVisitSelfServiceStation",
     L"CWmipVisitSignInLocation",
 };
@@ -173,6 +199,15 @@ std::span<const wchar_t* const> MapperBindings::GetBoundMapperNames()
         return result;
     }();
     return names;
+}
+
+void MapperBindings::AddBoundMappersToChain()
+{
+    for (const MapperBinding& binding : BoundMappers()) {
+        if (binding.inNameChain) {
+            CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
+        }
+    }
 }
 
 std::span<const wchar_t* const> MapperBindings::GetUnboundMapperNames()

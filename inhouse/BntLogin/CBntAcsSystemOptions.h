@@ -1,5 +1,6 @@
 // The installation's system options as a logged-in user sees them: whether segments are in
-// use, the database server type, the segmentation switches, and the segments themselves.
+// use, the database server type, the segmentation switches, the segments themselves and the
+// limits and options of their units (SEGMENT_UNIT).
 //
 // The options are stored as configuration values of the table CONFIG_VALUE (NUMBERVALUE,
 // 0 when absent) under the numbers below; the segments are the rows of SEGMENT. Read once by
@@ -9,6 +10,8 @@
 
 #include <map>
 
+#include "inhouse/BntLogin/CSegmentUnit.h"
+#include "inhouse/BntLogin/CSegmentationUtility.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
@@ -64,6 +67,16 @@ public:
     const CSegment* GetSegment(LONG segmentId) const;
     const std::map<LONG, CSegment>& GetSegments() const { return m_segments; }
 
+    // The visible unit of the segment; null when the segment has none or only a hidden one.
+    const CSegmentUnit* GetSegmentUnit(LONG segmentId) const;
+    // The hidden unit of the segment; null when the segment has none or only a visible one.
+    const CSegmentUnit* GetHiddenSegmentUnit(LONG segmentId) const;
+    // The system-wide unit that stands for an installation without segments: the unit of the
+    // all-segments segment (-1); null when there is none.
+    const CSegmentUnit* GetSystemSegmentUnit() const;
+    // The selection rules over these options; valid while this object lives.
+    CSegmentationUtility GetSegmentationUtility() const { return CSegmentationUtility(*this); }
+
 private:
     bool m_segmentsInUse = false;
     LONG m_serverType = 0;
@@ -71,4 +84,5 @@ private:
     bool m_visitorSegmentation = false;
     bool m_badgeTypeSegmentation = false;
     std::map<LONG, CSegment> m_segments;
+    std::map<LONG, CSegmentUnit> m_segmentUnits;
 };

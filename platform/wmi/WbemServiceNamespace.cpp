@@ -3,6 +3,7 @@
 #include "platform/com/ComError.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemProviderInit.h"
+#include "platform/wmi/IWbemQualifierSet.h"
 #include "platform/wmi/WbemCall.h"
 #include "platform/wmi/WbemCallResult.h"
 #include "platform/wmi/WbemClassObject.h"
@@ -222,6 +223,19 @@ HRESULT WbemServiceNamespace::Enumerate(const Request& request, IEnumWbemClassOb
     });
 }
 
+bool WbemServiceNamespace::IsDefinedByProvider(IWbemClassObject* classObject)
+{
+    ComPtr<IWbemQualifierSet> qualifiers;
+    if (classObject == nullptr || FAILED(classObject->GetQualifierSet(&qualifiers)) || qualifiers == nullptr)
+        return false;
+    VARIANT value;
+    VariantInit(&value);
+    const bool defined = SUCCEEDED(qualifiers->Get(L"ClassProvider", 0, &value, nullptr)) && value.vt == VT_BOOL &&
+                         value.boolVal != VARIANT_FALSE;
+    VariantClear(&value);
+    return defined;
+}
+
 HRESULT WbemServiceNamespace::ParsePath(std::wstring_view path, std::wstring* className, bool* instance) const
 {
     WbemPathParser::Result parsed;
@@ -284,6 +298,10 @@ void WbemServiceNamespace::GetObjectRequest(std::wstring_view path, BSTR pathTex
         hr = m_repository->GetClass(className, &copy);
         if (FAILED(hr))
             reply.Finish(hr, nullptr);
+        else if (IsDefinedByProvider(copy.Get()))
+            Route(className, WBEM_E_NOT_FOUND, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
+                return provider->GetObjectAsync(pathText, flags, context, sink);
+            });
         else
             SendAll({copy}, reply);
         return;

@@ -347,7 +347,8 @@ TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
     EXPECT_EQ(Rows(m_db.get(), "SELECT CONFIGID, NUMBERVALUE FROM CONFIG_VALUE ORDER BY CONFIGID"),
               (std::vector<std::vector<std::string>>{{"33", "300"}, {"34", "60"}, {"37", "60"}, {"39", "300"},
                                                      {"1001", "1"}, {"1002", "0"}, {"1003", "0"},
-                                                     {"1004", "0"}, {"1005", "0"}}));
+                                                     {"1004", "0"}, {"1005", "0"}, {"1010", "2"},
+                                                     {"1011", "<null>"}}));
     // Each counter is past the ids the demo already uses.
     const struct
     {

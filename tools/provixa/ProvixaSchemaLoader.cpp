@@ -189,6 +189,9 @@ private:
             PutClassQualifier(created.Get(), L"Provider", _variant_t(ProvixaSchemaLoader::kProviderName));
             if (m_registry.IsClassAbstract(name))
                 PutClassQualifier(created.Get(), L"abstract", _variant_t(true));
+            // The provider builds these definitions per caller (user-defined fields, rights).
+            if (typeInfo->IsDynamic())
+                PutClassQualifier(created.Get(), L"ClassProvider", _variant_t(true));
             return m_repository.PutClass(created.Get(), WBEM_FLAG_CREATE_ONLY);
         });
         if (FAILED(hr))

@@ -17,6 +17,7 @@ protected:
     {
         WritesTest::SetUp();
         m_installation.Exec(
+            "DELETE FROM UDFOBJS; DELETE FROM DDFLD;"  // this test's own layout only
             "ALTER TABLE UDFEMP ADD COLUMN DEPT INTEGER; ALTER TABLE UDFEMP ADD COLUMN COLOR TEXT;"
             "ALTER TABLE UDFEMP ADD COLUMN EMPNO TEXT; ALTER TABLE UDFEMP ADD COLUMN SECRET TEXT;"
             "INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Elsewhere', 0);"
