@@ -47,12 +47,12 @@ constexpr LONGLONG kMillisecondsPerHour = 60LL * 60 * 1000;
 }  // namespace
 
 CCorvessaBaseApp::CCorvessaBaseApp(TickSource tickSource)
-    : m_tickSource(tickSource ? std::move(tickSource) : TickSource(&GetTickCount64))
+    : m_tickSource(tickSource ? std::move(tickSource) : TickSource(&GetTickCount64)),
+      m_namespace(&CWMITypeInfo::GetCorvessaNamespace())
 {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     InitializeCriticalSection(&m_tokenLock);
     m_tokenLifetimeMs.store(GetAuthenticatedTokenTimeoutInHours() * kMillisecondsPerHour);
-    m_namespace = std::make_shared<CCorvessaNamespace>();
     m_tokenThread = std::make_unique<CorvessaTokenExpirationThread>(this);
     m_tokenThread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr);
 }
@@ -118,7 +118,7 @@ HRESULT CCorvessaBaseApp::GetMapperForType(const CString& typeName, CWmipUserCac
     if (!CWMITypeInfo::ShouldCorvessaExposeType(typeName)) {
         return corvessa::kInvalidTypeName;
     }
-    mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(entry->GetUser(), nullptr, m_namespace.get(),
+    mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(entry->GetUser(), nullptr, m_namespace,
                                                                          typeName.GetString()));
     if (!mapper) {
         if (log) {

@@ -400,7 +400,9 @@ private:
     std::mutex m_subscriptionLock;
     std::unique_ptr<corvessa::EventSubscriptionManager> m_subscriptionManager;  // guarded by m_subscriptionLock
 
-    std::shared_ptr<CCorvessaNamespace> m_namespace;
+    // The process-wide services object the mappers are given. The base's class cache keeps
+    // it past this object's members (until the base goes), so it must outlive the application.
+    CCorvessaNamespace* const m_namespace;
     std::atomic<sms::qpid::wrapper::IQpidWrapper*> m_qpidWrapper{nullptr};
 
     std::unique_ptr<CorvessaTokenExpirationThread> m_tokenThread;

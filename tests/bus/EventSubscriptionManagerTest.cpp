@@ -29,15 +29,6 @@ CBntDateTime Utc(int year, int month, int day, int hour, int minute, double seco
     return value;
 }
 
-std::string ErrorKey(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const CCorvessaException& e) {
-        return e.ErrorCode() + " | " + e.ErrorMessage();
-    }
-    return "no error";
-}
 
 void SetPeriod(const wchar_t* name, DWORD minutes)
 {
@@ -165,7 +156,7 @@ TEST(EventSubscriptionRecord, OrderByTable)
     for (const Case& test : cases) {
         const std::string expected = test.expected;
         if (expected.starts_with("invalid:")) {
-            EXPECT_EQ(ErrorKey([&] { EventSubscriptionManager::ToOrderByColumns(test.orderBy, test.descending); }),
+            EXPECT_EQ(BusErrorOf([&] { EventSubscriptionManager::ToOrderByColumns(test.orderBy, test.descending); }),
                       "corvessa.general.invalidrequestitem | Request contains an invalid value for the property '" +
                           expected.substr(8) + "'.")
                 << test.orderBy;
@@ -251,8 +242,8 @@ TEST_F(EventSubscriptions, ModifyAndDisableAnnounceTheirChangesAndDisablingIsFin
     EXPECT_EQ(m_bus.Notices(), (std::vector<std::pair<int, int>>{{3, 1}, {3, 2}, {3, 2}, {3, 3}}));
 
     const std::string isDisabled = "corvessa.eventsubscription.subscriptionisdisabled | The event subscription is disabled.";
-    EXPECT_EQ(ErrorKey([&] { Manager().DisableEventSubscription(change, *m_operator); }), isDisabled);
-    EXPECT_EQ(ErrorKey([&] { Manager().ModifyEventSubscription(change, *m_operator); }), isDisabled);
+    EXPECT_EQ(BusErrorOf([&] { Manager().DisableEventSubscription(change, *m_operator); }), isDisabled);
+    EXPECT_EQ(BusErrorOf([&] { Manager().ModifyEventSubscription(change, *m_operator); }), isDisabled);
     // A disabled subscription is still read by id.
     EXPECT_TRUE(Manager().GetEventSubscriptionById(3, *m_operator).IsDisabled());
     EXPECT_EQ(m_bus.Notices().size(), 4u);
@@ -270,16 +261,16 @@ TEST_F(EventSubscriptions, OwnershipAndExistenceChecks)
     const EventSubscription mine = Add(*m_operator);
     const std::string notOwner =
         "corvessa.eventsubscription.userisnotsubscriptionowner | User 2 is not the owner of event subscription 3.";
-    EXPECT_EQ(ErrorKey([&] { Manager().GetEventSubscriptionById(3, *m_guard); }), notOwner);
-    EXPECT_EQ(ErrorKey([&] { Manager().ModifyEventSubscription(mine, *m_guard); }), notOwner);
-    EXPECT_EQ(ErrorKey([&] { Manager().DisableEventSubscription(mine, *m_guard); }), notOwner);
+    EXPECT_EQ(BusErrorOf([&] { Manager().GetEventSubscriptionById(3, *m_guard); }), notOwner);
+    EXPECT_EQ(BusErrorOf([&] { Manager().ModifyEventSubscription(mine, *m_guard); }), notOwner);
+    EXPECT_EQ(BusErrorOf([&] { Manager().DisableEventSubscription(mine, *m_guard); }), notOwner);
     EXPECT_EQ(Manager().GetEventSubscriptionById(3, *m_admin).userId, 1);
     const std::string missing =
         "corvessa.eventsubscription.subscriptiondoesnotexist | The event subscription does not exist.";
-    EXPECT_EQ(ErrorKey([&] { Manager().GetEventSubscriptionById(404, *m_admin); }), missing);
+    EXPECT_EQ(BusErrorOf([&] { Manager().GetEventSubscriptionById(404, *m_admin); }), missing);
     EventSubscription unknown;
     unknown.id = -1;
-    EXPECT_EQ(ErrorKey([&] { Manager().DisableEventSubscription(unknown, *m_admin); }), missing);
+    EXPECT_EQ(BusErrorOf([&] { Manager().DisableEventSubscription(unknown, *m_admin); }), missing);
     // Refused requests changed nothing and announced nothing.
     EXPECT_FALSE(Manager().GetEventSubscriptionById(3, *m_operator).IsDisabled());
     EXPECT_EQ(m_bus.Notices().size(), 1u);
@@ -318,7 +309,7 @@ TEST_F(EventSubscriptions, DescriptionAndFilterLimits)
         EventSubscription request;
         request.description = test.description;
         request.filter = test.filter;
-        EXPECT_EQ(ErrorKey([&] { Manager().AddEventSubscription(request, *m_operator); }), test.expected) << test.name;
+        EXPECT_EQ(BusErrorOf([&] { Manager().AddEventSubscription(request, *m_operator); }), test.expected) << test.name;
         EXPECT_EQ(m_checker.script.created.load() - before, test.checkerCalls) << test.name;
         EXPECT_EQ(m_checker.script.live.load(), 0) << test.name;
     }
@@ -332,7 +323,7 @@ TEST_F(EventSubscriptions, CheckerVerdictsAndFailures)
     // The host's thread runs multithreaded (the application object made it so).
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
     m_checker.script.answer = VARIANT_FALSE;
-    EXPECT_EQ(ErrorKey([&] { Manager().AddEventSubscription(request, *m_operator); }),
+    EXPECT_EQ(BusErrorOf([&] { Manager().AddEventSubscription(request, *m_operator); }),
               "corvessa.general.invalidfilter | Invalid filter specified.");
     EXPECT_EQ(m_checker.script.filters.back(), L"EventType = \u00e9");
     m_checker.script.answer = 1;  // any value but VARIANT_FALSE accepts
@@ -437,7 +428,7 @@ TEST_F(EventSubscriptions, PagesBelowOneOrBeyondTheRowRangeAreRefused)
         {{0x10000, 0x10000, "", false}, "page_number"},
     };
     for (const Case& test : cases) {
-        EXPECT_EQ(ErrorKey([&] { Manager().GetEventSubscriptions(*m_operator, {}, test.paging); }),
+        EXPECT_EQ(BusErrorOf([&] { Manager().GetEventSubscriptions(*m_operator, {}, test.paging); }),
                   std::string("corvessa.general.invalidrequestitem | Request contains an invalid value for the property '") +
                       test.property + "'.")
             << test.paging.pageNumber << " x " << test.paging.pageSize;
@@ -471,7 +462,7 @@ TEST_F(EventSubscriptions, ExpiryAtItsBoundaryOnTheInjectedClock)
     // A modify of an expired subscription fails and leaves it disabled in the table.
     EventSubscription change;
     change.id = 3;
-    EXPECT_EQ(ErrorKey([&] { Manager().ModifyEventSubscription(change, *m_operator); }),
+    EXPECT_EQ(BusErrorOf([&] { Manager().ModifyEventSubscription(change, *m_operator); }),
               "corvessa.eventsubscription.subscriptionisdisabled | The event subscription is disabled.");
     EXPECT_EQ(Ids(Manager().GetEventSubscriptions(*m_operator, false, {1, 10, "id", false})),
               (std::vector<int>{2, 3, 4, 5}));
@@ -526,9 +517,9 @@ TEST_F(EventSubscriptions, DatabaseFailuresBecomeTheGeneralError)
 {
     Exec("DROP TABLE BUSINESS_EVENT_SUBSCRIPTION;");
     const std::string general = "corvessa.general.exception | Exception occurred, check server logs for details.";
-    EXPECT_EQ(ErrorKey([&] { Manager().GetEventSubscriptionById(1, *m_operator); }), general);
-    EXPECT_EQ(ErrorKey([&] { Manager().GetEventSubscriptions(*m_operator, {}, {1, 10, "", false}); }), general);
-    EXPECT_EQ(ErrorKey([&] { Manager().AddEventSubscription(EventSubscription(), *m_operator); }), general);
+    EXPECT_EQ(BusErrorOf([&] { Manager().GetEventSubscriptionById(1, *m_operator); }), general);
+    EXPECT_EQ(BusErrorOf([&] { Manager().GetEventSubscriptions(*m_operator, {}, {1, 10, "", false}); }), general);
+    EXPECT_EQ(BusErrorOf([&] { Manager().AddEventSubscription(EventSubscription(), *m_operator); }), general);
     // A failed insert sends no notice.
     EXPECT_TRUE(m_bus.Messages().empty());
 }

@@ -121,3 +121,29 @@ TEST_F(ProvixaBusBinary, SubscriptionAddListAndDisableWithTheirNotices)
     EXPECT_EQ(noUser.status, 2);
     EXPECT_TRUE(Contains(noUser.err, "--user USER")) << noUser.err;
 }
+
+TEST_F(ProvixaBusBinary, TypesMediaDirectoriesAndTheCardholderOfAnAccount)
+{
+    const Outcome run = Bus({"shell"}, "login operator\ntypes\ntype Bnt_Directory\nmedia 1 1 0\nmedia 3 1 0\ntype nope\n",
+                            "operator-demo");
+    EXPECT_EQ(run.status, 1) << run.err; // the unknown type
+    EXPECT_TRUE(Contains(run.out, "\"Bnt_AccessLevelRequest\":\"Bnt_AccessRequest\"")) << run.out;
+    EXPECT_FALSE(Contains(run.out, "Bnt_BadgeTWICPrivacyKey")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "{\"class_name\":\"Bnt_Directory\"")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"possible_values\":{\"0\":\"LDAP\"")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "{\"content_type\":\"image/png\",\"data_base64\":\"iVBORw0KGgoAAAANSUhEUg==\","
+                                  "\"found\":true,\"size\":16}"))
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "{\"found\":false}")) << run.out;
+    EXPECT_TRUE(Contains(run.err, "Failed to get details for type nope")) << run.err;
+
+    const Outcome directories = Bus({"directories", "Type", "=", "3"}, "");
+    EXPECT_EQ(directories.status, 0) << directories.err;
+    EXPECT_TRUE(Contains(directories.out, "\"Name\":\"Local accounts\"")) << directories.out;
+    EXPECT_FALSE(Contains(directories.out, "Corporate LDAP")) << directories.out;
+
+    const Outcome cardholder = Provixa({"bus", "cardholder", "1", "aadler", "--user", "operator"}, "",
+                                       "PROVIXA_PASSWORD=operator-demo PROVIXA_DIRECTORY_PASSWORD=ada-demo");
+    EXPECT_EQ(cardholder.status, 0) << cardholder.err;
+    EXPECT_TRUE(Contains(cardholder.out, "{\"cardholder_id\":1}")) << cardholder.out;
+}
