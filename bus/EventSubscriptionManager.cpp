@@ -52,10 +52,10 @@ void ShapeTable(CDynamicRecordset& recordset)
 }
 
 // A recordset on the one row of the id (none for -1), every column.
-void ShapeRow(CDynamicRecordset& recordset, long id)
+void ShapeRow(CDynamicRecordset& recordset, LONG id)
 {
     ShapeTable(recordset);
-    recordset.AddFilterLong(EventSubscriptionTable::kIdColumn, static_cast<LONG>(id));
+    recordset.AddFilterLong(EventSubscriptionTable::kIdColumn, id);
 }
 
 }  // namespace
@@ -88,7 +88,7 @@ CCorvessaException EventSubscriptionManager::DatabaseFailure(const CException& f
 
 // --- Reading -----------------------------------------------------------------------------
 
-EventSubscription EventSubscriptionManager::GetEventSubscription(long id)
+EventSubscription EventSubscriptionManager::GetEventSubscription(LONG id)
 {
     EventSubscription record;
     bool found = false;
@@ -111,7 +111,7 @@ EventSubscription EventSubscriptionManager::GetEventSubscription(long id)
     return record;
 }
 
-EventSubscription EventSubscriptionManager::GetActiveEventSubscription(long id)
+EventSubscription EventSubscriptionManager::GetActiveEventSubscription(LONG id)
 {
     EventSubscription record = GetEventSubscription(id);
     if (record.IsDisabled()) {
@@ -120,7 +120,7 @@ EventSubscription EventSubscriptionManager::GetActiveEventSubscription(long id)
     return record;
 }
 
-EventSubscription EventSubscriptionManager::GetEventSubscriptionById(long id, const CAcsUser& caller)
+EventSubscription EventSubscriptionManager::GetEventSubscriptionById(LONG id, const CAcsUser& caller)
 {
     EventSubscription record = GetEventSubscription(id);
     ValidateEventSubscriptionOwnershipOrAdministrator(record, caller);

@@ -63,7 +63,7 @@ public:
 
     // The subscription, disabled first when it has expired. Throws "subscriptiondoesnotexist"
     // and "userisnotsubscriptionowner".
-    EventSubscription GetEventSubscriptionById(long id, const CAcsUser& caller);
+    EventSubscription GetEventSubscriptionById(LONG id, const CAcsUser& caller);
     // One page of the caller's subscriptions (every user's for the administrator), all of them
     // or only the active (true) or disabled (false) ones, in the order asked for (default:
     // ascending creation date), with the count of all that match. No expiry is applied.
@@ -90,8 +90,8 @@ public:
     static std::string ToOrderByColumns(const std::string& orderBy, bool descending);
 
 private:
-    EventSubscription GetEventSubscription(long id);
-    EventSubscription GetActiveEventSubscription(long id);
+    EventSubscription GetEventSubscription(LONG id);
+    EventSubscription GetActiveEventSubscription(LONG id);
     std::int32_t GetEventSubscriptionsCount(const CAcsUser& caller, boost::optional<bool> active);
     static void AddEventSubscriptionFilters(CMultiFilterRecordset& recordset, const CAcsUser& caller,
                                             boost::optional<bool> active);
