@@ -44,11 +44,19 @@ constexpr wchar_t kCorvessaKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Corvessa";
 constexpr char kUnknownTokenMessage[] = "An add authentication request must be called prior to use of this session token.";
 constexpr LONGLONG kMillisecondsPerHour = 60LL * 60 * 1000;
 
+// The namespace the mappers fetch class definitions through. The class cache keeps it and is
+// destroyed by the base class, after this object's members: so it lives for the process (it
+// holds no data and counts no references).
+CCorvessaNamespace* BusNamespace()
+{
+    static CCorvessaNamespace instance;
+    return &instance;
+}
+
 }  // namespace
 
 CCorvessaBaseApp::CCorvessaBaseApp(TickSource tickSource)
-    : m_tickSource(tickSource ? std::move(tickSource) : TickSource(&GetTickCount64)),
-      m_namespace(&CWMITypeInfo::GetCorvessaNamespace())
+    : m_tickSource(tickSource ? std::move(tickSource) : TickSource(&GetTickCount64))
 {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     InitializeCriticalSection(&m_tokenLock);
@@ -118,7 +126,7 @@ HRESULT CCorvessaBaseApp::GetMapperForType(const CString& typeName, CWmipUserCac
     if (!CWMITypeInfo::ShouldCorvessaExposeType(typeName)) {
         return corvessa::kInvalidTypeName;
     }
-    mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(entry->GetUser(), nullptr, m_namespace,
+    mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(entry->GetUser(), nullptr, BusNamespace(),
                                                                          typeName.GetString()));
     if (!mapper) {
         if (log) {

@@ -37,6 +37,7 @@
 #include "bus/CCorvessaQpidInstance.h"
 #include "bus/CCorvessaQpidMethodParameter.h"
 #include "bus/PagingParameters.h"
+#include "framework/ICorvessaApplication.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/CString.h"
 #include "platform/qpid/IQpidWrapper.h"
@@ -47,7 +48,6 @@
 
 class CAcsUser;
 class CCorvessaException;
-class CCorvessaNamespace;
 class CCorvessaQpidType;
 class CCorvessaUserCache;
 class CWmipClassMapper;
@@ -66,7 +66,7 @@ namespace corvessa {
 class EventSubscriptionManager;
 }
 
-class CCorvessaBaseApp : public CWmipApp {
+class CCorvessaBaseApp : public CWmipApp, public ICorvessaApplication {
 public:
     // The user behind a session token (GetLoggedInUserInformation).
     struct UserInfo {
@@ -113,7 +113,7 @@ public:
     static constexpr std::size_t kMaxApplicationIdsPerToken = 64;
     static constexpr std::size_t kMaxApplicationIdBytes = 256;
 
-    // Starts the token expiration thread and makes the in-process namespace.
+    // Starts the token expiration thread.
     explicit CCorvessaBaseApp(TickSource tickSource = TickSource());
     // Stops and joins the expiration thread first, then lets the rest go.
     ~CCorvessaBaseApp() override;
@@ -400,9 +400,6 @@ private:
     std::mutex m_subscriptionLock;
     std::unique_ptr<corvessa::EventSubscriptionManager> m_subscriptionManager;  // guarded by m_subscriptionLock
 
-    // The process-wide services object the mappers are given. The base's class cache keeps
-    // it past this object's members (until the base goes), so it must outlive the application.
-    CCorvessaNamespace* const m_namespace;
     std::atomic<sms::qpid::wrapper::IQpidWrapper*> m_qpidWrapper{nullptr};
 
     std::unique_ptr<CorvessaTokenExpirationThread> m_tokenThread;

@@ -373,8 +373,17 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
     try {
         if ((cimType & CIM_FLAG_ARRAY) != 0) {
             const long elementType = cimType & ~CIM_FLAG_ARRAY;
+            // An array holds at most kMaxSafeArrayElements elements; a longer value is the
+            // client's invalid value, not a failure to allocate (Base64 text decodes to 3/4).
             if (elementType == CIM_UINT8 && value.getType() == qpid::types::VAR_STRING) {
+                const std::size_t bytes = isBase64 ? value.getString().size() / 4 * 3 : value.getString().size();
+                if (bytes > kMaxSafeArrayElements) {
+                    ThrowInvalidValue(propertyName);
+                }
                 return CreateSafeArrayVariantFromBinaryString(value.getString(), isBase64);
+            }
+            if (value.asList().size() > kMaxSafeArrayElements) {
+                ThrowInvalidValue(propertyName);
             }
             std::vector<_variant_t> items;
             for (const Variant& element : value.asList()) {

@@ -15,6 +15,7 @@
 #include "platform/mfc/ModuleState.h"
 #include "platform/qpid/Exception.h"
 #include "tools/provixa/ProvixaBusCatalogCommands.h"
+#include "tools/provixa/ProvixaBusInstanceCommands.h"
 #include "tools/provixa/ProvixaBusJson.h"
 #include "tools/provixa/ProvixaBusSession.h"
 #include "tools/provixa/ProvixaBusSubscriptionCommands.h"
@@ -83,6 +84,8 @@ BusCommand ParseCommand(const std::vector<std::string>& words)
             if (value.empty() || status != std::errc() || end != value.data() + value.size())
                 throw UsageFailure{"--directory needs a directory id"};
         }
+        else if (ProvixaBusInstanceCommands::Handles(command.name))
+            command.operands.push_back(word);
         else if (word == "--user")
         {
             command.user = i + 1 < words.size() ? words[++i] : std::string();
@@ -164,6 +167,26 @@ public:
                 list.push_back(Variant(Variant::Map{{"id", Variant(static_cast<std::int32_t>(level.accessLevelId))},
                                                     {"description", Variant(level.description)}}));
             m_out << ProvixaBusJson::Json(Variant(list)) << "\n";
+        }
+        else if (ProvixaBusInstanceCommands::Handles(command.name))
+        {
+            const auto token = [&](const std::string& user) {
+                if (!user.empty())
+                    Login(user, command.directoryId);
+                else if (m_token.empty() && m_shell)
+                    throw UsageFailure{"log in first (login USER)"};
+                else if (m_token.empty())
+                    Login(ProvixaBusInstanceCommands::kDefaultUser, command.directoryId);
+                return m_token;
+            };
+            try
+            {
+                Check(ProvixaBusInstanceCommands::Run(m_app, command.name, command.operands, token, m_out));
+            }
+            catch (const ProvixaBusInstanceCommands::UsageError& failure)
+            {
+                throw UsageFailure{failure.message};
+            }
         }
         else if (command.name == "logout")
         {
@@ -365,9 +388,10 @@ std::string ProvixaBusHost::Usage()
            "  login [--directory ID] USER   log in (directory -1, the default: an internal account)\n"
            "  whoami [--directory ID] [USER]       the logged-in user's identity and permissions\n"
            "  accesslevels [--directory ID] [USER] the access levels the user manages\n"
-           "  logout                        end the session\n" +
-           ProvixaBusCatalogCommands::Usage() + ProvixaBusSubscriptionCommands::Usage() +
-           "  shell                         read one command a line; a login's token lives for the session\n"
+           "  logout                        end the session\n"
+           "  shell                         read one command a line; a login's token lives for the session\n" +
+           ProvixaBusInstanceCommands::Usage() + ProvixaBusCatalogCommands::Usage() +
+           ProvixaBusSubscriptionCommands::Usage() +
            "The password comes from PROVIXA_PASSWORD or, outside the shell, from standard input.\n";
 }
 
