@@ -95,7 +95,8 @@ void CWmipMultimediaObjectMapper::CheckMultimediaObjectWrite(bool isDelete, IWbe
     {
         const CWmipPersonRecord::Row owner = CWmipPersonRecord::Read(*GetDatabase(), personId);
         if (!owner.exists)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipRecordChecks::kInvalidValueMessage, L"PersonID");
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"PersonID");
         if (!user->HasPermission(owner.visitor ? CPerson::kModifyVisitorPermission
                                                : CPerson::kModifyCardholderPermission))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);

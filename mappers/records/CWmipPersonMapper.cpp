@@ -146,6 +146,9 @@ ProcessClauseResult CWmipPersonMapper::ProcessClause(CString& property, int& wql
         return result;
     if (property.CompareNoCase(kIsGrantProperty) == 0)
         return ProcessClauseDrop;
+    // A field the caller may not see may not be probed through a condition either.
+    if (!CanAccessProperty(property))
+        return result;
     const CString column = GetTableDotColumn(property);
     if (column.IsEmpty())
         return result;

@@ -36,7 +36,8 @@ public:
 
     // ID, PRIMARYSEGMENTID, the EMP columns and the kind's layout fields become their columns
     // (ProcessClauseKeep); IsGrant, which no column holds, is decided in memory
-    // (ProcessClauseDrop); any other property is left to the framework's check.
+    // (ProcessClauseDrop); a field the caller may not access and any other property are left to
+    // the framework's check, which refuses them.
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
     // The layout's definition with ID as key; cardholders and visitors add PRIMARYSEGMENTID
     // ("not_null") when their kind's segmentation is enabled, cardholders IsGrant outside the

@@ -12,5 +12,6 @@ void CWmipSegmentUnitMapper::FilterInstanceRecordset(CMultiFilterRecordset* reco
     if (recordset == nullptr)
         return;
     recordset->AddFilterLong(L"SEGMENT.TYPE", 0);
-    recordset->AddFilterLong(L"SEGMENT.SEGMENTID", -1, CMultiFilterRecordset::NotEqual, CMultiFilterRecordset::AndFilter);
+    recordset->AddFilterLong(L"SEGMENT.SEGMENTID", -1, CMultiFilterRecordset::NotEqual,
+                             CMultiFilterRecordset::AndFilter);
 }

@@ -8,7 +8,8 @@ constexpr DWORD kViewCalendarPermission = 0x10000011;
 
 }  // namespace
 
-CWmipTimezoneIntervalMapper::CWmipTimezoneIntervalMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipTimezoneIntervalMapper::CWmipTimezoneIntervalMapper(const CAcsUser* user, IWbemContext* context,
+                                                         IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
     // The calendar is only read through the provider: writes carry id 0.

@@ -90,6 +90,11 @@ public:
     void AfterWriteInstance(Operation operation, IWbemClassObject*) override
     {
         m_log.calls.push_back("After " + std::to_string(static_cast<int>(operation)));
+        // A write of the hook's own, which must stand or fall with the instance's rows.
+        if (m_hookWrites)
+            GetDatabase()->ExecuteSQL(L"INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (7777, 1)");
+        if (m_throwAfter)
+            throw CWMIException(L"test", 0, WBEM_E_FAILED);
     }
     void LogTransaction(Operation operation, IWbemClassObject* instance) override
     {
@@ -121,6 +126,9 @@ public:
     bool m_failAudit = false;
     // BeforeWriteInstance refuses the write.
     bool m_throwBefore = false;
+    // AfterWriteInstance writes a row of its own, and then fails.
+    bool m_hookWrites = false;
+    bool m_throwAfter = false;
 };
 
 class TestBadgeMapper : public CWmipDynamicClassMapper

@@ -4,7 +4,9 @@
 
 #include "platform/com/Variant.h"
 
+#include <algorithm>
 #include <chrono>
+#include <string>
 
 using namespace e2e;
 using records_test::RecordsCallers;
@@ -35,7 +37,8 @@ TEST_F(PersonViews, EachCallerSeesThePersonsOfItsKindsAndSegments)
         const char* sql;
     } cases[] = {
         {"every person", RecordsCallers::kRecordsAdmin, L"Bnt_Person", L"ID", "SELECT ID FROM EMP"},
-        {"every cardholder", RecordsCallers::kRecordsAdmin, L"Bnt_Cardholder", L"ID", "SELECT ID FROM EMP WHERE VISITOR = 0"},
+        {"every cardholder", RecordsCallers::kRecordsAdmin, L"Bnt_Cardholder", L"ID",
+         "SELECT ID FROM EMP WHERE VISITOR = 0"},
         {"visitors only", RecordsCallers::kVisitorClerk, L"Bnt_Person", L"ID", "SELECT ID FROM EMP WHERE VISITOR = 1"},
         {"visitors' accounts only", RecordsCallers::kVisitorClerk, L"Bnt_Account", L"ID",
          "SELECT CARDHOLDER_ACCOUNTID FROM CARDHOLDER_ACCOUNT A JOIN EMP E ON E.ID = A.EMPID WHERE E.VISITOR = 1"},
@@ -130,4 +133,49 @@ TEST_F(PersonViews, TheCardholderDefinitionFollowsTheInstallation)
     ASSERT_EQ(castell.objects.size(), 1u);
     EXPECT_EQ(Text(adler.objects.front().Get(), L"IsGrant"), "1");
     EXPECT_EQ(Text(castell.objects.front().Get(), L"IsGrant"), "0");
+}
+
+TEST_F(PersonViews, QueriesComparePersonPropertiesOnTheirOwnColumns)
+{
+    const struct
+    {
+        const wchar_t* wql;
+        const char* sql;
+    } cases[] = {
+        {L"SELECT * FROM Bnt_Cardholder WHERE PRIMARYSEGMENTID = 2",
+         "SELECT ID FROM EMP WHERE VISITOR = 0 AND SEGMENTID = 2"},
+        {L"SELECT * FROM Bnt_Cardholder WHERE DEPARTMENT = 'security'",
+         "SELECT E.ID FROM EMP E JOIN UDFEMP U ON U.ID = E.ID WHERE U.DEPARTMENT = 'Security'"},
+        {L"SELECT * FROM Bnt_Cardholder WHERE IsGrant = TRUE AND THREATLEVEL < 5",
+         "SELECT E.ID FROM EMP E JOIN UDFEMP U ON U.ID = E.ID WHERE U.THREATLEVEL >= 2 AND U.THREATLEVEL < 5"},
+        {L"SELECT * FROM Bnt_Visitor WHERE COMPANY LIKE 'Dorn%' OR ID = 5",
+         "SELECT E.ID FROM EMP E JOIN VISITOR_UDF V ON V.ID = E.ID WHERE V.COMPANY LIKE 'Dorn%' OR E.ID = 5"},
+        {L"SELECT * FROM Bnt_Person WHERE LASTNAME = 'Adler'", "SELECT ID FROM EMP WHERE LASTNAME = 'Adler'"},
+        {L"SELECT * FROM Bnt_SegmentGroupMember WHERE Group = 'Bnt_SegmentGroup.ID=10'",
+         "SELECT SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = 10"},
+    };
+    CallAs(RecordsCallers::kRecordsAdmin);
+    for (const auto& c : cases)
+    {
+        const Reply reply = Query(Form::Sync, c.wql);
+        ASSERT_EQ(reply.result, WBEM_S_NO_ERROR) << Utf8(c.wql) << " " << Description(reply.statusObject.Get());
+        const bool association = std::wstring(c.wql).find(L"GroupMember") != std::wstring::npos;
+        Table keys;
+        for (const ComPtr<IWbemClassObject>& object : reply.objects)
+        {
+            std::string key = Text(object.Get(), association ? L"Member" : L"ID");
+            if (association)
+                key = key.substr(key.find('=') + 1);
+            key.erase(std::remove(key.begin(), key.end(), '"'), key.end());
+            keys.push_back({key});
+        }
+        EXPECT_EQ(Sorted(keys), Sorted(DoorInstallation::Rows(c.sql))) << Utf8(c.wql);
+    }
+    // Only the class's own properties are columns: no other column of the tables behind it.
+    for (const wchar_t* wql : {L"SELECT * FROM Bnt_Cardholder WHERE GUARD = 1",
+                               L"SELECT * FROM Bnt_Visitor WHERE DEPARTMENT = 'Security'"})
+    {
+        const Reply refused = Query(Form::Sync, wql);
+        EXPECT_EQ(refused.result, WBEM_E_INVALID_QUERY) << Utf8(wql) << " " << Hex(refused.result);
+    }
 }

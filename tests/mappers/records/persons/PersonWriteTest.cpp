@@ -66,7 +66,8 @@ TEST_F(PersonWrites, AFailingDependentDeleteLeavesThePersonWhole)
 
     const Reply refused = Delete(Form::Sync, L"Bnt_Cardholder.ID=" + std::to_wstring(person));
     EXPECT_TRUE(FAILED(refused.result)) << Hex(refused.result);
-    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()), "Unable to delete account while deleting cardholder."))
+    EXPECT_TRUE(
+        EndsWith(Description(refused.statusObject.Get()), "Unable to delete account while deleting cardholder."))
         << Description(refused.statusObject.Get());
     EXPECT_EQ(Count("EMP", "ID = " + id), "1");
     EXPECT_EQ(Count("UDFEMP", "ID = " + id), "1");
@@ -171,8 +172,9 @@ TEST_F(PersonWrites, APrimarySegmentChangeRemovesTheAccessOfTheLostUnit)
     const long person = NewPerson(L"Bnt_Cardholder", L"Mover", 1);
     const std::string id = std::to_string(person);
     // A badge with one access level of each segment.
-    ExecSql("INSERT INTO BADGE (BADGEKEY, ID, TYPE, STATUS, EMPID) VALUES (900 + " + id + ", 990000 + " + id + ", 1, 2, " +
-         id + "); INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (900 + " + id + ", 1), (900 + " + id + ", 2);");
+    ExecSql("INSERT INTO BADGE (BADGEKEY, ID, TYPE, STATUS, EMPID) VALUES (900 + " + id + ", 990000 + " + id +
+            ", 1, 2, " + id + "); INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (900 + " + id + ", 1), (900 + " +
+            id + ", 2);");
     ComPtr<IWbemClassObject> change = Make(L"Bnt_Cardholder", {{L"ID", _variant_t(person)},
                                                                 {L"PRIMARYSEGMENTID", _variant_t(2L)}});
     const Reply moved = Put(Form::Sync, change.Get(), WBEM_FLAG_UPDATE_ONLY);
@@ -205,7 +207,8 @@ TEST_F(PersonWrites, OneAccountIsLinkedOnceUnderConcurrentPuts)
         threads.emplace_back(
             [&, i]
             {
-                const CallerIdentity::Scope caller(CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
+                const CallerIdentity::Scope caller(
+                    CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
                 const Reply reply = Link(i % 2 == 0 ? first : second, 2, wideAccount.c_str());
                 if (reply.result == WBEM_S_NO_ERROR)
                     ++linked;
