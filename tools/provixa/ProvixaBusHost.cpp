@@ -212,16 +212,18 @@ public:
     }
 
 private:
-    // The session of a command group in its own file: the named user logs in first.
+    // The session of a command group in its own file: the named user logs in first; outside the
+    // shell the instance commands' default user does when none is named.
     ProvixaBusSession Session(const BusCommand& command)
     {
         return ProvixaBusSession{m_app,
                                  [this, command] {
                                      if (!command.user.empty())
                                          Login(command.user, command.directoryId);
+                                     else if (m_token.empty() && m_shell)
+                                         throw UsageFailure{"log in first (login USER)"};
                                      else if (m_token.empty())
-                                         throw UsageFailure{m_shell ? "log in first (login USER)"
-                                                                    : "name the user: --user USER"};
+                                         Login(ProvixaBusInstanceCommands::kDefaultUser, command.directoryId);
                                      return m_token;
                                  },
                                  m_out, [](const std::string& message) { throw UsageFailure{message}; },

@@ -128,7 +128,7 @@ std::string ProvixaBusSubscriptionCommands::Usage()
            "  subs get ID                   one business-event subscription\n"
            "  subs add [description=TEXT] [filter=TEXT] [durable=true] [host=NAME] [port=N] [secure=true]\n"
            "  subs modify ID [queue=NAME] [description=TEXT] [filter=TEXT]\n"
-           "  subs disable ID               (subs commands take --user USER outside the shell)\n";
+           "  subs disable ID               (these commands take --user USER; outside the shell sa by default)\n";
 }
 
 void ProvixaBusSubscriptionCommands::Execute(ProvixaBusSession& session, const std::vector<std::string>& operands)
