@@ -12,6 +12,7 @@
 
 #include "bench/BenchInstallation.h"
 #include "bench/CountingSink.h"
+#include "bench/PairTiming.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
@@ -23,7 +24,7 @@
 namespace
 {
 
-using Clock = std::chrono::steady_clock;
+using Clock = PairTiming::Clock;
 
 constexpr const wchar_t* kQuery = L"SELECT * FROM Bnt_EventType";
 constexpr const wchar_t* kPathPrefix = L"Bnt_EventType.ID=";
@@ -90,50 +91,6 @@ LONG IdOf(IWbemClassObject* object)
     return id.lVal;
 }
 
-template <typename Step>
-Clock::duration Timed(Step&& step)
-{
-    const Clock::time_point start = Clock::now();
-    step();
-    return Clock::now() - start;
-}
-
-// Runs both sides once, provider first on even iterations and raw first on odd ones, so that
-// neither always finds the caches warmed by the other; adds each side's time to its total and
-// gives the pair's time to the benchmark as the iteration's time.
-template <typename Provider, typename Raw>
-void RunPair(benchmark::State& state, Provider&& provider, Raw&& raw, Clock::duration& providerTotal,
-             Clock::duration& rawTotal)
-{
-    Clock::duration providerTime{};
-    Clock::duration rawTime{};
-    if (state.iterations() % 2 == 0)
-    {
-        providerTime = Timed(provider);
-        rawTime = Timed(raw);
-    }
-    else
-    {
-        rawTime = Timed(raw);
-        providerTime = Timed(provider);
-    }
-    providerTotal += providerTime;
-    rawTotal += rawTime;
-    state.SetIterationTime(std::chrono::duration<double>(providerTime + rawTime).count());
-}
-
-// The per-row counters and their ratio; units is the number of rows (or gets) per side.
-void ReportCounters(benchmark::State& state, Clock::duration providerTime, Clock::duration rawTime, double units)
-{
-    if (units <= 0)
-        return;
-    const double providerNs = std::chrono::duration<double, std::nano>(providerTime).count() / units;
-    const double rawNs = std::chrono::duration<double, std::nano>(rawTime).count() / units;
-    state.counters["provider_ns_per_row"] = providerNs;
-    state.counters["raw_ns_per_row"] = rawNs;
-    state.counters["ratio"] = rawNs > 0 ? providerNs / rawNs : 0.0;
-}
-
 }  // namespace
 
 ProviderBench::ProviderBench(BenchInstallation& installation)
@@ -191,9 +148,9 @@ void ProviderBench::Enumeration(benchmark::State& state)
         Clock::duration providerTime{};
         Clock::duration rawTime{};
         for (auto _ : state)
-            RunPair(state, provider, raw, providerTime, rawTime);
+            PairTiming::RunPair(state, provider, raw, providerTime, rawTime);
         benchmark::DoNotOptimize(m_raw.Checksum());
-        ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations()) * rows);
+        PairTiming::ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations()) * rows);
     }
     catch (const std::exception& error)
     {
@@ -253,11 +210,11 @@ void ProviderBench::KeyedGet(benchmark::State& state)
         Clock::duration rawTime{};
         for (auto _ : state)
         {
-            RunPair(state, provider, raw, providerTime, rawTime);
+            PairTiming::RunPair(state, provider, raw, providerTime, rawTime);
             first = (first + kGetsPerIteration) % kKeyPoolSize;
         }
         benchmark::DoNotOptimize(m_raw.Checksum());
-        ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations()) * kGetsPerIteration);
+        PairTiming::ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations()) * kGetsPerIteration);
     }
     catch (const std::exception& error)
     {

@@ -372,3 +372,26 @@ INSERT INTO EVENTS (SERIALNUM, EVENT_TIME_UTC, MACHINE, DEVID, INPUTDEVID, EVENT
     (103, '2026-12-07 07:10:00', 2, 1, 0, 1, 0, '', 9999, '', 0, 0, 0),
     (104, '2026-12-07 07:15:00', 1, 1, 0, 2, 0, '', 1003, '', 1, 0, 3),
     (105, '2026-12-07 07:20:00', 2, 2, 0, 4, 5, '', 0, '', 0, 0, 0);
+
+-- Business-event subscriptions of bus clients: the operator's active durable subscription 1 (it
+-- expires seven days after its last update) and disabled subscription 2; new ids are drawn from 3.
+BEGIN;
+INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES (329, 3);
+INSERT INTO BUSINESS_EVENT_SUBSCRIPTION (BUSINESS_EVENT_SUBSCRIPTIONID, USER_ID, NAME, DESCRIPTION, EVENT_FILTER,
+    IS_DURABLE, DESTINATION_NAME, ROUTING_KEY, MESSAGE_BROKER_HOSTNAME, MESSAGE_BROKER_PORT,
+    REQUIRES_SECURE_CONNECTION, CREATED_DATE, LAST_UPDATED_DATE, DISABLED_DATE) VALUES
+    (1, 1, '5b1f0f7e-3c1d-4a8e-9d2b-7c4e1a6f9b30', 'Lobby door alarms', 'EventType = 4', 1, 'amq.topic',
+     'c2a8e4d1-7f3b-4e69-8a15-0d9b6c3e2f47', 'broker.demo.local', 5671, 1,
+     '2026-12-01 08:00:00', '2026-12-06 10:00:00', NULL),
+    (2, 1, 'e8d4b2a6-1c9f-4d3e-b7a0-5f2c8e1d6b94', 'Old visitor sign-ins', '', 0, 'amq.topic',
+     '0f6c3a9e-8b2d-4c71-9e45-a3d7b1f0c286', 'broker.demo.local', 5671, 1,
+     '2026-11-20 09:30:00', '2026-11-22 17:45:00', '2026-11-22 17:45:00');
+COMMIT;
+
+-- Bus cardholder look-up: cardholder 1's local account signs on as "aadler" with password "ada-demo".
+BEGIN;
+INSERT INTO BNT_DIRECTORY_LOGON (BNT_DIRECTORY_LOGONID, BNT_DIRECTORYID, USER_NAME, ACCOUNTID, PASSWORD_HASH) VALUES
+    (2, 1, 'aadler', 'S-1-5-21-1004336348-1177238915-682003330-1002',
+     'pbkdf2-sha256$100000$5a17c0de9b3e4f21a6d8e0c2b4f61937$e07a956e1b05253bd147a2152e9696c260d418261bb9d7f88e656156811fed3d');
+COMMIT;
+
