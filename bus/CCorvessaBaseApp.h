@@ -30,6 +30,10 @@
 #include <string>
 #include <vector>
 
+#include <boost/optional.hpp>
+
+#include "bus/EventSubscription.h"
+#include "bus/PaginatedItems.h"
 #include "bus/CCorvessaQpidInstance.h"
 #include "bus/CCorvessaQpidMethodParameter.h"
 #include "bus/PagingParameters.h"
@@ -44,6 +48,7 @@
 
 class CAcsUser;
 class CCorvessaException;
+class CCorvessaQpidType;
 class CCorvessaUserCache;
 class CWmipClassMapper;
 class CWmipQuery;
@@ -56,6 +61,9 @@ class CWMIException;
 }
 namespace brontel::directories {
 class SignOnDirectoryManager;
+}
+namespace corvessa {
+class EventSubscriptionManager;
 }
 
 class CCorvessaBaseApp : public CWmipApp, public ICorvessaApplication {
@@ -158,6 +166,61 @@ public:
     HRESULT GetManagedAccessLevels(const std::string& token, const std::string& applicationId,
                                    std::vector<AccessLevel>& levels);
 
+    // --- Types ---------------------------------------------------------------------------
+    // Every type the bus exposes -> its parent's name (empty for none), UTF-8, in result.
+    // S_OK; the token check's failure HRESULT. Throws as the token check.
+    HRESULT GetTypes(const std::string& token, const std::string& applicationId,
+                     std::map<std::string, qpid::types::Variant>& result);
+    // The full description of the type (UTF-8 name) for the token's user, in result (which
+    // then describes that type alone). S_OK; the token check's failure HRESULT. Throws
+    // CCorvessaException "corvessa.general.invalidtypename" for an unknown or hidden type and
+    // for a failure of the type description; GenericException without a database.
+    HRESULT GetType(const std::string& token, const std::string& applicationId, std::string typeName,
+                    CCorvessaQpidType& result);
+
+    // --- Multimedia objects and directories ---------------------------------------------
+    // The stored bytes of the person's multimedia object of the object and data type (the
+    // first one the mapper reads) as a string in data, and their MIME type in contentType;
+    // both untouched when there is none or the caller may not view multimedia objects.
+    // S_OK; the token check's failure; 0x80040522 without a mapper; the filter check's
+    // failure. Throws CCorvessaException "corvessa.general.invalidfilter" for a failing read;
+    // GenericException without a database.
+    HRESULT GetMultimediaObjectData(const std::string& token, const std::string& applicationId, LONG personId,
+                                    int objectType, int dataType, qpid::types::Variant& contentType,
+                                    qpid::types::Variant& data);
+    // Every directory the system administrator may view that matches the filter (a WQL
+    // condition on Bnt_Directory, UTF-8; empty or blank for all), in directories (emptied
+    // first). Needs no token. S_OK; 0x80041001 without the system administrator; the view
+    // check's failure (no directories); 0x80040521 for a filter the query translation
+    // refuses. Throws CCorvessaException "corvessa.general.invalidtypename" without a mapper,
+    // "corvessa.general.exception" for any other failing read.
+    HRESULT GetDirectories(const std::string& filter, InstanceList& directories);
+    // The cardholder linked to the directory account the credentials name, in *cardholderId.
+    // The token check's (or the decryption's) HRESULT. Throws CCorvessaException:
+    // "corvessa.general.exception" for empty credentials and failures,
+    // "corvessa.getdirectories.invaliddirectoryId", "corvessa.general.invalidcredentials"
+    // when the account, its cardholder link or the password does not hold, and
+    // "corvessa.general.notfound" when no cardholder has the account's SID.
+    HRESULT GetCardholderFromDirectory(const std::string& token, const std::string& applicationId, int directoryId,
+                                       std::string userName, std::string password, LONG* cardholderId);
+
+    // --- Business-event subscriptions ----------------------------------------------------
+    // Each checks the token and hands the work to the subscription manager with the token's
+    // user as the caller; the manager's result. Throws CCorvessaException: from the token's
+    // HRESULT (0x80040520 "corvessa.general.invalidsessiontoken") and the manager's errors;
+    // GenericException when the database cannot be reached. The token's entry is given back
+    // on every path.
+    corvessa::EventSubscription GetEventSubscriptionById(int id, const std::string& token,
+                                                         const std::string& applicationId);
+    corvessa::PaginatedItems<corvessa::EventSubscription> GetEventSubscriptions(
+        const std::string& token, const std::string& applicationId, boost::optional<bool> active,
+        const corvessa::PagingParameters& paging);
+    corvessa::EventSubscription AddEventSubscription(const corvessa::EventSubscription& subscription,
+                                                     const std::string& token, const std::string& applicationId);
+    corvessa::EventSubscription ModifyEventSubscription(const corvessa::EventSubscription& subscription,
+                                                        const std::string& token, const std::string& applicationId);
+    corvessa::EventSubscription DisableEventSubscription(const corvessa::EventSubscription& subscription,
+                                                         const std::string& token, const std::string& applicationId);
     // --- Instances -----------------------------------------------------------------------
     // One page of the type's instances matching the filter (a WQL condition, UTF-8), or with
     // page size 0 only their count in info. An abstract type is read over its concrete derived
@@ -274,6 +337,16 @@ protected:
     CorvessaAuthenticationUtility* GetAuthenticationUtility();
     // A new, not yet keyed utility.
     virtual std::shared_ptr<CorvessaAuthenticationUtility> CreateAuthenticationUtility();
+    // When the installation asks for encrypted credentials, decrypts the user name and then
+    // the password in place. S_OK; the first failing decryption's HRESULT (the texts are then
+    // unchanged from that one on). Throws CWMIException when the keys cannot be made.
+    HRESULT DecryptCredentials(std::string& userName, std::string& password);
+
+    // --- Business-event subscriptions ----------------------------------------------------
+    // The one manager, made on the first call (with the application's database and the bus
+    // interface stored at that moment) under m_subscriptionLock, so that first calls that
+    // meet share one manager. Valid as long as the application object.
+    corvessa::EventSubscriptionManager* GetEventSubscriptionManager();
 
     // --- Logged-in user information -----------------------------------------------------
     LONG GetGroupPTZPriority(const CAcsUser* user);
@@ -291,6 +364,10 @@ private:
     // Gives a token check's entry back when the request ends, whatever way it ends.
     using EntryLease = std::unique_ptr<CWmipUserCacheEntry, std::function<void(CWmipUserCacheEntry*)>>;
     EntryLease LeaseEntry(CWmipUserCacheEntry* entry);
+    // Initialize, the token's user (the token's failure HRESULT thrown as CCorvessaException),
+    // then work(manager, user) with the entry held until it returns or throws.
+    template <typename Work>
+    auto RunSubscriptionOperation(const std::string& token, const std::string& applicationId, Work work);
 
     struct TokenRecord {
         CString sid;
@@ -319,6 +396,9 @@ private:
 
     std::mutex m_authenticationLock;
     std::shared_ptr<CorvessaAuthenticationUtility> m_authentication;  // guarded by m_authenticationLock
+
+    std::mutex m_subscriptionLock;
+    std::unique_ptr<corvessa::EventSubscriptionManager> m_subscriptionManager;  // guarded by m_subscriptionLock
 
     std::atomic<sms::qpid::wrapper::IQpidWrapper*> m_qpidWrapper{nullptr};
 

@@ -7,6 +7,7 @@
 
 #include "bus/CCorvessaBaseApp.h"
 #include "bus/CCorvessaClassObject.h"
+#include "bus/CCorvessaEnumerationScope.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaHelper.h"
 #include "bus/CorvessaPagePlanner.h"
@@ -32,18 +33,6 @@ namespace {
 constexpr wchar_t kSource[] = L"CorvessaBaseApp";
 // Requests that take longer are logged with their timing.
 constexpr DWORD kTimingThresholdMs = 10;
-
-// Ends an open enumeration when the read is left, whatever way.
-class EnumerationScope {
-public:
-    explicit EnumerationScope(CWmipClassMapper* mapper) : m_mapper(mapper) {}
-    ~EnumerationScope() { m_mapper->EndEnumeration(); }
-    EnumerationScope(const EnumerationScope&) = delete;
-    EnumerationScope& operator=(const EnumerationScope&) = delete;
-
-private:
-    CWmipClassMapper* m_mapper;
-};
 
 std::int32_t ClampToInt32(std::int64_t value)
 {
@@ -191,7 +180,7 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
         populationType = query->GetClassName();
     }
     if (mapper->BeginEnumeration()) {
-        const EnumerationScope scope(mapper);
+        const CCorvessaEnumerationScope scope(mapper);
         while (mapper->HasMoreInstances()) {
             ComPtr<IWbemClassObject> object;
             const HRESULT hr = mapper->NextInstance(&object, 0);

@@ -69,8 +69,8 @@ INSERT INTO WORLDTZ (WORLDTZID, DisplayName, GMTOFFSET, DST, StandardMonth, Stan
 INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (15, 'Access panel', 1);
 INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, HOSTNUM, TERMINALNA,
                         PRIMARYIP, COMPUTERNAME, PANELTYPE) VALUES
-    (1, 'Lobby panel', 1, 1, 1, 0, 'localhost', 'COM1', 0, 'localhost', 15),
-    (2, 'Dock panel', 2, 1, 1, 0, 'localhost', 'COM2', 0, 'localhost', 15);
+    (1, 'Lobby panel', 1, 1, 1, 0, 'localhost', 'localhost', 0, 'localhost', 15),
+    (2, 'Dock panel', 2, 1, 1, 0, 'localhost', 'localhost', 0, 'localhost', 15);
 INSERT INTO READER (PANELID, READERID, READERDESC, FRIENDLY_NAME, CTRLTYPE, TIMEATT,
                     AUX1NAME, AUX2NAME, OUT1NAME, OUT2NAME) VALUES
     (1, 0, 'Lobby entry', 'Lobby entry', 1, 0, 'Lobby door contact', 'Lobby REX', 'Lobby strike', 'Lobby sounder'),
@@ -322,3 +322,76 @@ INSERT INTO BNT_DIRECTORY_LOGON (BNT_DIRECTORY_LOGONID, BNT_DIRECTORYID, USER_NA
     (1, 1, 'olive', 'S-1-5-21-1004336348-1177238915-682003330-1001',
      'pbkdf2-sha256$100000$360911ffb1835cdb47bb2df45a948dc2$3b20654009353b9e873f83daed11278773977bc6e59a66e9141ab2d07bdfbabe');
 COMMIT;
+
+-- Hardware commands: the demo operators may command and query panels, readers and their
+-- inputs and outputs; the panel types of intrusion and elevator dispatching panels.
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (1, 0x30000010),   -- reader outputs
+    (1, 0x30000011),   -- device status
+    (1, 0x30000012),   -- panel control
+    (1, 0x30000015),   -- mask reader inputs
+    (1, 0x3000001A),   -- unmask reader inputs
+    (1, 0x3000001E);   -- panel downloads
+INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES
+    (30, 'Intrusion panel', 7),
+    (31, 'Small intrusion panel', 7),
+    (50, 'Elevator dispatching panel', 20);
+INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, HOSTNUM, TERMINALNA,
+                        PRIMARYIP, COMPUTERNAME, PANELTYPE) VALUES
+    (3, 'Vault intrusion panel', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 30),
+    (4, 'Kiosk intrusion panel', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 31),
+    (5, 'Tower elevator panel', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 50);
+INSERT INTO ALARMPANEL (NAME, ALARMPID, PANELID, CTRLTYPE) VALUES
+    ('Lobby alarm board', 65, 1, 0),
+    ('Lobby extension board', 193, 1, 0);
+
+-- Hardware events: alarm definition details, an audio clip and the areas of the lobby readers.
+BEGIN;
+INSERT INTO AUDIO (AUDIOID, AUDIOTYPE, NAME, PLAYLENGTH) VALUES
+    (1, 0, 'Siren', 4);
+UPDATE ALARM SET NOTIFTYPE = 136, AUDIONOTIFID = 1, AUDNOTREPEATFREQ = 10 WHERE ALID = 1;
+UPDATE ALARM SET NOTIFTYPE = 128 WHERE ALID = 2;
+UPDATE ALARM SET NOTIFTYPE = 136, ACKPASSWORD = 'duress' WHERE ALID = 3;
+UPDATE ALARM SET NOTIFTYPE = 8200 WHERE ALID = 4;
+INSERT INTO AREAAPB (AREAAPBID, NAME, AREAAPB_TYPE) VALUES
+    (1, 'Outside', 0),
+    (2, 'Lobby', 0);
+UPDATE READER SET AREAENTER = 2, AREALEAVE = 1 WHERE PANELID = 1 AND READERID = 0;
+UPDATE READER SET AREAENTER = 1, AREALEAVE = 2 WHERE PANELID = 1 AND READERID = 1;
+-- The linkage server runs on this workstation.
+INSERT INTO WRKSTATION (ID, NAME, BNT_DBID) VALUES (1, 'localhost', 0);
+INSERT INTO LINKAGE_SERVER (LINKAGE_SERVERID, BNT_DBID, WRKSTATIONID) VALUES (1, 0, 1);
+COMMIT;
+
+-- Logged events: the event history of the demo panels, and the operators' right to view it.
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (1, 0x30000000);
+INSERT INTO EVENTS (SERIALNUM, EVENT_TIME_UTC, MACHINE, DEVID, INPUTDEVID, EVENTTYPE, EVENTID, EVENT_TEXT, CARDNUM,
+                    CARD_EXTENDED_ID, ISSUECODE, ASSETID, EMPID) VALUES
+    (101, '2026-12-07 07:00:00', 1, 1, 0, 0, 0, '', 1001, '', 0, 0, 1),
+    (102, '2026-12-07 07:05:00', 1, 1, 0, 0, 2, '', 1002, '', 0, 0, 2),
+    (103, '2026-12-07 07:10:00', 2, 1, 0, 1, 0, '', 9999, '', 0, 0, 0),
+    (104, '2026-12-07 07:15:00', 1, 1, 0, 2, 0, '', 1003, '', 1, 0, 3),
+    (105, '2026-12-07 07:20:00', 2, 2, 0, 4, 5, '', 0, '', 0, 0, 0);
+
+-- Business-event subscriptions of bus clients: the operator's active durable subscription 1 (it
+-- expires seven days after its last update) and disabled subscription 2; new ids are drawn from 3.
+BEGIN;
+INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES (329, 3);
+INSERT INTO BUSINESS_EVENT_SUBSCRIPTION (BUSINESS_EVENT_SUBSCRIPTIONID, USER_ID, NAME, DESCRIPTION, EVENT_FILTER,
+    IS_DURABLE, DESTINATION_NAME, ROUTING_KEY, MESSAGE_BROKER_HOSTNAME, MESSAGE_BROKER_PORT,
+    REQUIRES_SECURE_CONNECTION, CREATED_DATE, LAST_UPDATED_DATE, DISABLED_DATE) VALUES
+    (1, 1, '5b1f0f7e-3c1d-4a8e-9d2b-7c4e1a6f9b30', 'Lobby door alarms', 'EventType = 4', 1, 'amq.topic',
+     'c2a8e4d1-7f3b-4e69-8a15-0d9b6c3e2f47', 'broker.demo.local', 5671, 1,
+     '2026-12-01 08:00:00', '2026-12-06 10:00:00', NULL),
+    (2, 1, 'e8d4b2a6-1c9f-4d3e-b7a0-5f2c8e1d6b94', 'Old visitor sign-ins', '', 0, 'amq.topic',
+     '0f6c3a9e-8b2d-4c71-9e45-a3d7b1f0c286', 'broker.demo.local', 5671, 1,
+     '2026-11-20 09:30:00', '2026-11-22 17:45:00', '2026-11-22 17:45:00');
+COMMIT;
+
+-- Bus cardholder look-up: cardholder 1's local account signs on as "aadler" with password "ada-demo".
+BEGIN;
+INSERT INTO BNT_DIRECTORY_LOGON (BNT_DIRECTORY_LOGONID, BNT_DIRECTORYID, USER_NAME, ACCOUNTID, PASSWORD_HASH) VALUES
+    (2, 1, 'aadler', 'S-1-5-21-1004336348-1177238915-682003330-1002',
+     'pbkdf2-sha256$100000$5a17c0de9b3e4f21a6d8e0c2b4f61937$e07a956e1b05253bd147a2152e9696c260d418261bb9d7f88e656156811fed3d');
+COMMIT;
+

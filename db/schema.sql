@@ -1032,6 +1032,49 @@ CREATE TABLE BNT_DIRECTORY_LOGON (
 CREATE UNIQUE INDEX BNT_DIRECTORY_LOGON_NAME ON BNT_DIRECTORY_LOGON (BNT_DIRECTORYID, USER_NAME COLLATE NOCASE);
 
 ------------------------------------------------------------------------------------------------
+-- Hardware events: alarm definition details, audio clips, reader areas, link texts
+------------------------------------------------------------------------------------------------
+
+-- ALARM: notification flags (bit 3 must acknowledge, bit 7 active, bits 12-13 display mode),
+-- audio and instruction links, passwords and acknowledge rules of an alarm definition.
+ALTER TABLE ALARM ADD COLUMN NOTIFTYPE INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ALARM ADD COLUMN AUDIONOTIFID INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ALARM ADD COLUMN AUDNOTREPEATFREQ INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ALARM ADD COLUMN TEXTINSTRID INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ALARM ADD COLUMN AUDIOINSTRID INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ALARM ADD COLUMN CCTVCONTROLID INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ALARM ADD COLUMN VIEWPASSWORD TEXT;
+ALTER TABLE ALARM ADD COLUMN ACKPASSWORD TEXT;
+ALTER TABLE ALARM ADD COLUMN ACKACTIONTIMELIMIT INTEGER;
+ALTER TABLE ALARM ADD COLUMN ACKFAILURETIMEOUT INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE ALARM ADD COLUMN ACKFAILUREACTION INTEGER NOT NULL DEFAULT 0;
+
+-- AUDIO: audio clips; AUDIOTYPE 0 is a notification clip, PLAYLENGTH in seconds.
+CREATE TABLE AUDIO (
+    AUDIOID    INTEGER,
+    AUDIOTYPE  INTEGER NOT NULL DEFAULT 0,
+    NAME       TEXT,
+    PLAYLENGTH INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (AUDIOID)
+);
+
+-- READER: the areas a granted access at the reader enters and leaves.
+ALTER TABLE READER ADD COLUMN AREAENTER INTEGER;
+ALTER TABLE READER ADD COLUMN AREALEAVE INTEGER;
+
+-- EVTALMLINK: the event text a link is bound to (0: any text).
+ALTER TABLE EVTALMLINK ADD COLUMN TEXTID INTEGER NOT NULL DEFAULT 0;
+
+-- LINKAGE_SERVER: the linkage server of each database and the workstation it runs on.
+CREATE TABLE LINKAGE_SERVER (
+    LINKAGE_SERVERID INTEGER,
+    BNT_DBID         INTEGER NOT NULL DEFAULT 0,
+    WRKSTATIONID     INTEGER NOT NULL,
+    PRIMARY KEY (LINKAGE_SERVERID)
+);
+
+
+------------------------------------------------------------------------------------------------
 -- Record mappers: segment units, directory accounts, one link per directory account
 ------------------------------------------------------------------------------------------------
 

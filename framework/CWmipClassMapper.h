@@ -31,6 +31,7 @@ class CWMITypeInfo;
 class CWmideFieldSet;
 class CWmipObjectPath;
 class IWbemObjectSink;
+class XmlNode;
 
 namespace brontel {
 namespace UserTranOperation {
@@ -100,6 +101,12 @@ public:
     virtual HRESULT GetObjectPath(CMultiFilterRecordset& recordset, CString& path);
     // True for the mappers of visitor records; the base: false.
     virtual bool IsVisitorClass();
+    // Fills *instance from the data element of a software event's XML text (see
+    // WMIHelper::CreateInstanceFromXML), spawning an instance of this mapper's class into it
+    // first when it is null (the caller releases it). Column names are resolved through
+    // GetPropertyProcessMethod and GetPropertyName. S_OK; the failure of the class fetch or
+    // spawn; throws what WMIHelper::CreateInstanceFromXML throws.
+    HRESULT CreateInstanceFromXML(IWbemClassObject** instance, const XmlNode& node, bool isVisitor);
     // The "TABLE.COLUMN" behind a property: the foreign-key mapping first, then the
     // registered column; empty when there is none.
     virtual CString GetTableDotColumn(const CString& property);

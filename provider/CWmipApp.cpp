@@ -16,6 +16,8 @@
 #include "inhouse/BntUtility/DynLinkLibraryLocaleObserver.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
+#include "provider/CWmipLSConnectThread.h"
+#include "provider/CWmipServerRpcThreads.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -99,10 +101,19 @@ CWmipApp::CWmipApp() : CBntApp(false, false, nullptr)
 {
     // Ready before any accessor can run, whether or not the host calls InitInstance.
     InitializeCriticalSection(&m_lock);
+    m_serverRpcThreads = std::make_unique<CWmipServerRpcThreads>(m_lock);
 }
 
 CWmipApp::~CWmipApp()
 {
+    // The server RPC threads hold pooled connections, so they go before everything else.
+    m_serverRpcThreads.reset();
+    // The connect thread reads the database while it unregisters, so it stops before the
+    // services it uses go.
+    if (CWmipLSConnectThread* thread = m_lsConnectThread.Get()) {
+        thread->Kill(0);
+    }
+    m_lsConnectThread.Reset();
     // The user cache uses the connection manager, so it goes first.
     m_userCache.Reset();
     m_classCache.Reset();
@@ -126,6 +137,12 @@ BOOL CWmipApp::InitInstance()
 int CWmipApp::ExitInstance()
 {
     m_localeObservers.clear();
+    // The connect thread must not outlive the module's static objects it uses (text
+    // conversion, the log), which go right after ExitInstance: it is stopped here already;
+    // the destructor then finds it ended.
+    if (CWmipLSConnectThread* thread = m_lsConnectThread.Get()) {
+        thread->Kill(0);
+    }
     return CBntApp::ExitInstance();
 }
 
@@ -189,6 +206,22 @@ CWimpHardwareStatusCache* CWmipApp::GetHardwareStatusCache()
     });
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Returning from GetHardwareStatusCache");
     return cache;
+}
+
+CWmipLSConnectThread* CWmipApp::GetLSConnectThread()
+{
+    CWmipApp* app = GetCurrentApp();
+    if (app == nullptr) {
+        return nullptr;
+    }
+    return app->GetOrCreate(app->m_lsConnectThread, [] {
+        CWMIDebugLog::LogInfo(kSource, __LINE__, L"Starting GetLSConnectThread");
+        auto thread = std::make_unique<CWmipLSConnectThread>();
+        if (!thread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr)) {
+            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, L"Unable to start the linkage-server connect thread.");
+        }
+        return thread;
+    });
 }
 
 LONG CWmipApp::GetStoredValue(LONG id)

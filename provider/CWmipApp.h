@@ -26,9 +26,15 @@
 #include "provider/CWimpHardwareStatusCache.h"
 #include "provider/CWmipUserCache.h"
 
+class CfgMessage;
+class CLSLRpcComClass;
 class CWmipClassCache;
 class CWmipListObjectClassCache;
+class CWmipLSConnectThread;
+class CWmipServerRpcThreads;
 class DBConnectionManager;
+class LCRSRpcComClass;
+class LRpcComClass;
 
 namespace brontel::utility {
 class DynLinkLibraryLocaleObserver;
@@ -47,7 +53,8 @@ public:
     // Turns on file logging of the exception handler, logs "Fluxmere application
     // initialized." and creates the resource libraries' locale observers. The base's result.
     BOOL InitInstance() override;
-    // Destroys the locale observers. The base's result.
+    // Destroys the locale observers and stops the linkage-server connect thread. The base's
+    // result.
     int ExitInstance() override;
 
     // The current application object; null when the current one is not a CWmipApp.
@@ -73,6 +80,10 @@ public:
     // The hardware status cache, created empty on first use. Null without an app. Valid until
     // the app is destroyed.
     static CWimpHardwareStatusCache* GetHardwareStatusCache();
+    // The linkage-server connect thread, created and started on first use. Null without an
+    // app or when it cannot be created or started (the next call tries again). Valid until the
+    // app is destroyed, which stops it first.
+    static CWmipLSConnectThread* GetLSConnectThread();
 
     // One numeric configuration parameter from the database; its default during an
     // installation or when the database cannot be read; 0 for a parameter the database does
@@ -93,6 +104,16 @@ public:
     static int IsBackdoorEnabled();
     // The trust value in force (0 without an app or before the first rise).
     static LONG GetBackdoorValue();
+
+    // Configuration messages: each hands the message with the code to its server's RPC thread
+    // (created on first use); without the thread it logs "Unable to retrieve RPC
+    // communication thread for <server>." and returns. Nothing without an app.
+    static void UpdateCommServer(int code, CfgMessage& message);
+    static void UpdateLinkageServer(int code, CfgMessage& message);
+    static void UpdateArchiveServer(int code, CfgMessage& message);
+    // The message to the communication, linkage and archive servers in that order, with the
+    // message's own code; a server that cannot be reached does not stop the others.
+    static void SendCfgMessage(CfgMessage& message);
 
 protected:
     // The user cache of this kind of application; the bus front end builds its own.
@@ -125,6 +146,12 @@ private:
     template <typename T, typename Create>
     T* GetOrCreate(LazyService<T>& service, Create create);
 
+    // The server RPC threads, created on first use; null without an app or when one cannot be
+    // created (logged; tried again on the next call).
+    static LRpcComClass* GetCommServerRpcThread();
+    static CLSLRpcComClass* GetLinkageServerRpcThread();
+    static LCRSRpcComClass* GetArchiveServerRpcThread();
+
     DBConnectionManager* ConnectionManager();
     CWmipUserCache* UserCache();
     LONG StoredValue(LONG id);
@@ -133,12 +160,15 @@ private:
     void AttachDatabase(DBConnectionManager& manager);
 
     CRITICAL_SECTION m_lock;
+    // Made in the constructor with m_lock; destroyed first.
+    std::unique_ptr<CWmipServerRpcThreads> m_serverRpcThreads;
 
     LazyService<DBConnectionManager> m_connectionManager;
     LazyService<CWmipUserCache> m_userCache;
     LazyService<CWmipClassCache> m_classCache;
     LazyService<CWmipListObjectClassCache> m_listObjectCache;
     LazyService<CWimpHardwareStatusCache> m_hardwareStatusCache;
+    LazyService<CWmipLSConnectThread> m_lsConnectThread;
 
     // Written under m_lock, read without it.
     std::atomic<int> m_databaseAttached{0};

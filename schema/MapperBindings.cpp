@@ -5,6 +5,11 @@
 
 #include "framework/CWmipAssocCardholderMultimediaObjectMapper.h"
 #include "framework/CWmipAssocVisitorMultimediaObjectMapper.h"
+#include "mappers/devices/CWmipPanelMapper.h"
+#include "mappers/devices/CWmipReaderInput1Mapper.h"
+#include "mappers/devices/CWmipReaderInput2Mapper.h"
+#include "mappers/devices/CWmipReaderOutput1Mapper.h"
+#include "mappers/devices/CWmipReaderOutput2Mapper.h"
 #include "mappers/records/CWmipAccountMapper.h"
 #include "mappers/records/CWmipAssocCardholderAccountMapper.h"
 #include "mappers/records/CWmipAssocDirectoryAccountMapper.h"
@@ -31,6 +36,7 @@
 #include "provider/CWmipEventSubtypeDefinitionMapper.h"
 #include "provider/CWmipEventSubtypeParameterLinkMapper.h"
 #include "provider/CWmipEventTypeMapper.h"
+#include "provider/CWmipLoggedEventMapper.h"
 
 namespace {
 
@@ -49,6 +55,7 @@ MapperBinding BindOutsideChain(const wchar_t* mapperClass)
 }
 
 // The mapper factories that exist, by mapper class text.
+// The device mappers join the name chain themselves, so they are bound outside it.
 const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
@@ -70,9 +77,15 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipHolidayMapper>(L"CWmipHolidayMapper"),
         Bind<CWmipHolidayTypeLinkMapper>(L"CWmipHolidayTypeLinkMapper"),
         Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
+        Bind<CWmipLoggedEventMapper>(L"CWmipLoggedEventMapper"),
         Bind<CWmipMultimediaObjectMapper>(L"CWmipMultimediaObjectMapper"),
+        Bind<CWmipPanelMapper>(L"CWmipPanelMapper"),
         Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
         Bind<CWmipPersonSecondarySegmentsMapper>(L"CWmipPersonSecondarySegmentsMapper"),
+        Bind<CWmipReaderInput1Mapper>(L"CWmipReaderInput1Mapper"),
+        Bind<CWmipReaderInput2Mapper>(L"CWmipReaderInput2Mapper"),
+        Bind<CWmipReaderOutput1Mapper>(L"CWmipReaderOutput1Mapper"),
+        Bind<CWmipReaderOutput2Mapper>(L"CWmipReaderOutput2Mapper"),
         Bind<CWmipSegmentGroupMapper>(L"CWmipSegmentGroupMapper"),
         Bind<CWmipSegmentMapper>(L"CWmipSegmentMapper"),
         Bind<CWmipSegmentUnitMapper>(L"CWmipSegmentUnitMapper"),
@@ -97,10 +110,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipIntrusionZone",
     L"CWmipIntrusionZoneOutput",
     L"CWmipPTZPresetMapper",
-    L"CWmipReaderInput1Mapper",
-    L"CWmipReaderInput2Mapper",
-    L"CWmipReaderOutput1Mapper",
-    L"CWmipReaderOutput2Mapper",
     L"CWmipVideoLayoutMapper",
     L"CWmipVideoLayoutSourceMapper",
     L"CWmipVideoTemplateMapper",
@@ -132,7 +141,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipCameraGroupMapper",
     L"CWmipGuardTourMapper",
     L"CWmipIncomingEventExMapper",
-    L"CWmipLoggedEventMapper",
     L"CWmipLogicalDeviceMapper",
     L"CWmipLogicalSourceMapper",
     L"CWmipLogicalSubDeviceMapper",
@@ -142,7 +150,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"WmipMonitoringZoneDeviceLinkMapper",
     L"CWmipMonitoringZoneMapper",
     L"WmipMonitoringZoneRecorderLinkMapper",
-    L"CWmipPanelMapper",
     L"CWmipPermissionDeviceGroupLinkMapper",
     L"CWmipPrecisionAccessGroupAssignmentMapper",
     L"CWmipPrecisionAccessGroupMapper",

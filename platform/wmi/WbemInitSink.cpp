@@ -1,6 +1,7 @@
 #include "platform/wmi/WbemInitSink.h"
 
 #include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemProviderInit.h"
 
 ComPtr<WbemInitSink> WbemInitSink::Create()
 {
@@ -36,4 +37,26 @@ std::optional<LONG> WbemInitSink::Wait(std::chrono::milliseconds timeout)
     std::unique_lock<std::mutex> guard(m_lock);
     m_reported.wait_for(guard, timeout, [this] { return m_status.has_value(); });
     return m_status;
+}
+
+HRESULT WbemInitSink::InitializeProvider(IWbemProviderInit* init, LPCWSTR user, const std::wstring& ns, LPCWSTR locale,
+                                         IWbemServices* services, IWbemContext* context,
+                                         std::chrono::milliseconds timeout)
+{
+    // Initialize takes writable texts; it gets copies of its own.
+    std::wstring userText = user == nullptr ? std::wstring() : std::wstring(user);
+    std::wstring localeText = locale == nullptr ? std::wstring() : std::wstring(locale);
+    std::wstring nsText = ns;
+    const ComPtr<WbemInitSink> initSink = Create();
+    const HRESULT hr = init->Initialize(user == nullptr ? nullptr : userText.data(), 0, nsText.data(),
+                                        locale == nullptr ? nullptr : localeText.data(), services, context,
+                                        initSink.Get());
+    if (FAILED(hr))
+        return hr;
+    const std::optional<LONG> status = initSink->Wait(timeout);
+    if (!status)
+        return WBEM_E_PROVIDER_TIMED_OUT;
+    if (*status != WBEM_S_INITIALIZED)
+        return FAILED(*status) ? static_cast<HRESULT>(*status) : WBEM_E_PROVIDER_LOAD_FAILURE;
+    return WBEM_S_NO_ERROR;
 }

@@ -8,6 +8,12 @@
 #include "platform/com/Unknown.h"
 #include "platform/wmi/IWbemProviderInitSink.h"
 
+#include <string>
+
+class IWbemContext;
+class IWbemProviderInit;
+class IWbemServices;
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -28,6 +34,15 @@ public:
 
     // The reported status, waiting at most `timeout` for it; nothing when none came.
     std::optional<LONG> Wait(std::chrono::milliseconds timeout);
+
+    // Loads a provider as the WMI service does: IWbemProviderInit::Initialize (user, flags 0,
+    // the namespace's name, locale, the namespace as its services, the context, a new init
+    // sink), then waits up to `timeout` for its status. WBEM_S_NO_ERROR when it reported
+    // WBEM_S_INITIALIZED; the HRESULT Initialize returned or the failure it reported;
+    // WBEM_E_PROVIDER_TIMED_OUT when it reported nothing in time.
+    static HRESULT InitializeProvider(IWbemProviderInit* init, LPCWSTR user, const std::wstring& ns,
+                                      LPCWSTR locale, IWbemServices* services, IWbemContext* context,
+                                      std::chrono::milliseconds timeout);
 
 private:
     friend class RefCounted<WbemInitSink, IWbemProviderInitSink>;

@@ -70,7 +70,7 @@ ComPtr<WbemServiceNamespace> WbemServiceNamespace::Create(std::shared_ptr<WbemRe
 }
 
 WbemServiceNamespace::WbemServiceNamespace(std::shared_ptr<WbemRepository> repository)
-    : m_repository(std::move(repository))
+    : m_repository(std::move(repository)), m_events(*m_repository)
 {
 }
 
@@ -91,21 +91,10 @@ HRESULT WbemServiceNamespace::RegisterProvider(const std::wstring& name, IUnknow
             if (m_providers.count(key) != 0)
                 return WBEM_E_ALREADY_EXISTS;
         }
-        // Initialize takes writable texts; it gets copies of its own.
-        std::wstring userText = user == nullptr ? std::wstring() : std::wstring(user);
-        std::wstring localeText = locale == nullptr ? std::wstring() : std::wstring(locale);
-        std::wstring nsText = m_repository->Namespace();
-        const ComPtr<WbemInitSink> initSink = WbemInitSink::Create();
-        const HRESULT hr = init->Initialize(user == nullptr ? nullptr : userText.data(), 0, nsText.data(),
-                                            locale == nullptr ? nullptr : localeText.data(), this, context,
-                                            initSink.Get());
+        const HRESULT hr =
+            WbemInitSink::InitializeProvider(init.Get(), user, m_repository->Namespace(), locale, this, context, Timeout());
         if (FAILED(hr))
             return hr;
-        const std::optional<LONG> status = initSink->Wait(Timeout());
-        if (!status)
-            return WBEM_E_PROVIDER_TIMED_OUT;
-        if (*status != WBEM_S_INITIALIZED)
-            return FAILED(*status) ? static_cast<HRESULT>(*status) : WBEM_E_PROVIDER_LOAD_FAILURE;
         const std::lock_guard<std::mutex> guard(m_lock);
         if (!m_providers.emplace(key, services).second)
             return WBEM_E_ALREADY_EXISTS;
@@ -113,8 +102,27 @@ HRESULT WbemServiceNamespace::RegisterProvider(const std::wstring& name, IUnknow
     });
 }
 
+HRESULT WbemServiceNamespace::RegisterEventProvider(const std::wstring& name, IUnknown* provider,
+                                                    const std::wstring& eventClass, LPCWSTR user, LPCWSTR locale,
+                                                    IWbemContext* context)
+{
+    return m_events.RegisterEventProvider(name, provider, eventClass, this, user, locale, context, Timeout());
+}
+
+HRESULT WbemServiceNamespace::ExecNotificationQueryAsync(const BSTR queryLanguage, const BSTR query, LONG,
+                                                         IWbemContext*, IWbemObjectSink* responseHandler)
+{
+    return m_events.Subscribe(queryLanguage, query, responseHandler);
+}
+
+HRESULT WbemServiceNamespace::CancelAsyncCall(IWbemObjectSink* sink)
+{
+    return m_events.Cancel(sink);
+}
+
 void WbemServiceNamespace::ReleaseProviders()
 {
+    m_events.ReleaseProviders();
     std::map<std::wstring, ComPtr<IWbemServices>> released;
     {
         const std::lock_guard<std::mutex> guard(m_lock);

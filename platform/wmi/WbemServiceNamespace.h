@@ -23,9 +23,11 @@
 // The asynchronous forms return WBEM_E_INVALID_PARAMETER for a null sink or a null required
 // argument (nothing reported); otherwise they return WBEM_S_NO_ERROR and the sink receives
 // the objects and exactly one final status, with the provider's status object. A failed
-// synchronous call leaves the status object in WbemErrorInfo. OpenNamespace, CancelAsyncCall,
-// QueryObjectSink, the class-writing methods and the notification queries are not offered:
-// they clear their out-pointers and answer WBEM_E_NOT_SUPPORTED (WbemServicesBase).
+// synchronous call leaves the status object in WbemErrorInfo. Event subscriptions
+// (ExecNotificationQueryAsync, CancelAsyncCall) go to the event providers (WbemEventRouter).
+// OpenNamespace, QueryObjectSink, the class-writing methods and the synchronous notification
+// query are not offered: they clear their out-pointers and answer WBEM_E_NOT_SUPPORTED
+// (WbemServicesBase).
 //
 // Owned through its reference count (atomic). A registered provider holds a reference to the
 // namespace and the namespace one to the provider: the owner calls ReleaseProviders before
@@ -36,6 +38,7 @@
 #include "platform/com/Unknown.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemServices.h"
+#include "platform/wmi/WbemEventRouter.h"
 #include "platform/wmi/WbemRepository.h"
 #include "platform/wmi/WbemServicesBase.h"
 
@@ -75,8 +78,14 @@ public:
     // when it reported nothing in time.
     HRESULT RegisterProvider(const std::wstring& name, IUnknown* provider, LPCWSTR user, LPCWSTR locale,
                              IWbemContext* context);
-    // Gives back every registered provider; their classes answer WBEM_E_PROVIDER_NOT_FOUND
-    // from then on.
+    // Loads an event provider for `eventClass` and its subclasses (WbemEventRouter); results
+    // as WbemEventRouter::RegisterEventProvider.
+    HRESULT RegisterEventProvider(const std::wstring& name, IUnknown* provider, const std::wstring& eventClass,
+                                  LPCWSTR user, LPCWSTR locale, IWbemContext* context);
+    // The event side of the namespace; lives as long as the namespace.
+    WbemEventRouter& Events() { return m_events; }
+    // Gives back every registered provider, event providers included (their subscriptions are
+    // cancelled first); their classes answer WBEM_E_PROVIDER_NOT_FOUND from then on.
     void ReleaseProviders();
     // Changes how long synchronous calls and initialisations wait (kDefaultProviderTimeout).
     void SetProviderTimeout(std::chrono::milliseconds timeout);
@@ -118,6 +127,10 @@ public:
                        IWbemCallResult** callResult) override;
     HRESULT ExecMethodAsync(const BSTR objectPath, const BSTR methodName, LONG flags, IWbemContext* context,
                             IWbemClassObject* inParams, IWbemObjectSink* responseHandler) override;
+    // Event subscriptions (WbemEventRouter::Subscribe and Cancel).
+    HRESULT ExecNotificationQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
+                                       IWbemObjectSink* responseHandler) override;
+    HRESULT CancelAsyncCall(IWbemObjectSink* sink) override;
 
 private:
     friend class RefCounted<WbemServiceNamespace, WbemServicesBase>;
@@ -172,6 +185,7 @@ private:
 
     // Set at construction.
     const std::shared_ptr<WbemRepository> m_repository;
+    WbemEventRouter m_events;
 
     mutable std::mutex m_lock;
     // Guarded by m_lock: providers by upper-cased name, and the wait limit.

@@ -63,7 +63,7 @@ TEST_F(CorvessaAuthentication, AccountsOfBothKindsAndTheirRefusals)
          "INSERT INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, DIR_USESSL, "
          "DIR_ISTEMPLATE) VALUES (9, 'Template', 1, 'dc', 389, 0, 1);"
          "INSERT INTO BNT_DIRECTORY_SSO VALUES (9, 1);");
-    // Directory ids above the demo's own.
+    // Directories 2 and 3 are the demo's LDAP directory and template.
     AddDirectoryAccount(13, "nosso", "S-1-5-21-9-9-9-3001", 1, false);
     AddDirectoryAccount(14, "unlinked", "S-1-5-21-9-9-9-4001", 1);
     Exec("DELETE FROM USER_ACCOUNT WHERE BNT_DIRECTORYID = 14");

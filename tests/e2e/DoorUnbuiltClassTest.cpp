@@ -68,8 +68,8 @@ TEST_F(DoorUnbuiltClass, InstanceRequestsAreInvalidClassAndQueriesNotFound)
 {
     CallAs(Callers::kAdministrator);
     // A class whose mapper is not built, one the provider's name chain knows but cannot build
-    // yet, one with a mapper that only its registered factory reaches, and the panels.
-    for (const wchar_t* className : {L"Bnt_Reader", L"Bnt_LoggedEvent", L"Bnt_EventSubtypeParameterLink", L"Bnt_Panel"})
+    // yet, one with a mapper that only its registered factory reaches, and the alarm panels.
+    for (const wchar_t* className : {L"Bnt_Reader", L"Bnt_GuardTour", L"Bnt_EventSubtypeParameterLink", L"Bnt_AlarmPanel"})
     {
         const std::wstring path = KeyedPath(className);
         ASSERT_NE(path, className) << "no keys";

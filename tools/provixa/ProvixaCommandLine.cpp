@@ -14,6 +14,8 @@ struct CommandSpec
     // Operands before the NAME=VALUE assignments, and whether assignments may follow.
     std::size_t fixedOperands;
     bool assignments;
+    // Operands that may follow the fixed ones of a command without assignments.
+    std::size_t optionalOperands = 0;
 };
 
 const CommandSpec kCommands[] = {
@@ -25,6 +27,11 @@ const CommandSpec kCommands[] = {
     {"put", ProvixaCommandLine::Command::Put, 1, true},
     {"delete", ProvixaCommandLine::Command::Delete, 1, false},
     {"exec", ProvixaCommandLine::Command::Exec, 2, true},
+    {"batch", ProvixaCommandLine::Command::Batch, 1, false},
+    {"watch", ProvixaCommandLine::Command::Watch, 1, false},
+    {"hwevent", ProvixaCommandLine::Command::HwEvent, 0, true},
+    {"wait", ProvixaCommandLine::Command::Wait, 0, false, 1},
+    {"swevent", ProvixaCommandLine::Command::SwEvent, 4, false},
 };
 } // namespace
 
@@ -47,6 +54,18 @@ std::string ProvixaCommandLine::Usage()
            "  exec PATH METHOD [PARAM=VALUE ...]\n"
            "                                run a method of a class or instance\n"
            "  bus COMMAND ...               call the bus front end (provixa bus --help)\n"
+           "  batch FILE|-                  run the command lines of FILE (or standard input) in\n"
+           "                                one process, so caches and servers live between them\n"
+           "  watch WQL                     subscribe to the hardware events the query selects\n"
+           "  hwevent NAME=VALUE ...        hand one hardware event record to the library: record\n"
+           "                                fields (EventType=0, PanelID=2, ...), U8@N, U16@N, U32@N\n"
+           "                                or U64@N at record offset N, Text, HostName, AlarmID,\n"
+           "                                or Record=HEX for the raw bytes\n"
+           "  wait [MILLISECONDS]           let events arrive (default 1000) and print them\n"
+           "  swevent TYPE TRANSACTION FLAGS FILE\n"
+           "                                hand the software event in the XML FILE to the library:\n"
+           "                                record type (2 cardholder, ...), transaction (1 created,\n"
+           "                                2 modified, 3 deleted) and flags\n"
            "\n"
            "Options:\n"
            "  --as NAME    call as the Windows account linked to the demo user NAME (for example\n"
@@ -54,6 +73,8 @@ std::string ProvixaCommandLine::Usage()
            "  --sid SID    call as the Windows account with this SID\n"
            "               (default: the account this process runs as)\n"
            "  --json       print objects as JSON instead of MOF text\n"
+           "  --simulate   answer hardware calls with simulated servers (every panel online)\n"
+           "               and print each call a server receives\n"
            "  --help       show this text\n"
            "\n"
            "A failed request prints its HRESULT, the WBEM_E_* name and the provider's message and\n"
@@ -83,6 +104,10 @@ bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaComm
         else if (arg == "--json")
         {
             parsed.json = true;
+        }
+        else if (arg == "--simulate")
+        {
+            parsed.simulate = true;
         }
         else if (arg == "--as" || arg == "--sid")
         {
@@ -138,13 +163,14 @@ bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaComm
     parsed.command = spec->command;
     parsed.operands.assign(words.begin() + 1, words.end());
     const std::size_t count = parsed.operands.size();
-    if (count < spec->fixedOperands || (!spec->assignments && count != spec->fixedOperands))
+    if (count < spec->fixedOperands ||
+        (!spec->assignments && count > spec->fixedOperands + spec->optionalOperands))
     {
         *error = std::string(spec->name) + " takes " + std::to_string(spec->fixedOperands) + " operand" +
                  (spec->fixedOperands == 1 ? "" : "s") + (spec->assignments ? " and NAME=VALUE pairs" : "");
         return false;
     }
-    for (std::size_t i = spec->fixedOperands; i < count; ++i)
+    for (std::size_t i = spec->fixedOperands; spec->assignments && i < count; ++i)
     {
         const std::string& assignment = parsed.operands[i];
         const std::size_t equals = assignment.find('=');
@@ -155,7 +181,8 @@ bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaComm
         }
         parsed.assignments.emplace_back(assignment.substr(0, equals), assignment.substr(equals + 1));
     }
-    parsed.operands.resize(spec->fixedOperands);
+    if (spec->assignments)
+        parsed.operands.resize(spec->fixedOperands);
     *result = std::move(parsed);
     return true;
 }

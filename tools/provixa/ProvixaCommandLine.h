@@ -1,5 +1,5 @@
 // ProvixaCommandLine: the arguments of the provixa host, read into a command, its operands and
-// the options (--as NAME, --sid SID, --json, --help), with the usage text.
+// the options (--as NAME, --sid SID, --json, --simulate, --help), with the usage text.
 //
 // A value object; not shared between threads.
 #pragma once
@@ -23,6 +23,11 @@ public:
         Delete,
         Exec,
         Bus,
+        Batch,
+        Watch,
+        HwEvent,
+        Wait,
+        SwEvent,
     };
 
     // Reads the arguments (without the program name). True with *result filled; false with
@@ -37,6 +42,8 @@ public:
     // The operands after the command, in order (for bus: every word after "bus", options too).
     std::vector<std::string> operands;
     bool json = false;
+    // --simulate: serve hardware calls with the simulated servers (ProvixaSimulation).
+    bool simulate = false;
     // --as: a demo account name (LOGONID); empty when not given.
     std::string callerName;
     // --sid: the caller's SID text; empty when not given.

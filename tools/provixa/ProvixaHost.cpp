@@ -19,6 +19,10 @@
 #include "tools/provixa/ProvixaOutput.h"
 #include "tools/provixa/ProvixaProviderShell.h"
 #include "tools/provixa/ProvixaSchemaLoader.h"
+#include "tools/provixa/ProvixaBatch.h"
+#include "tools/provixa/ProvixaEvents.h"
+#include "tools/provixa/ProvixaSoftwareEvents.h"
+#include "tools/provixa/ProvixaSimulation.h"
 
 #include <cerrno>
 #include <charconv>
@@ -397,6 +401,9 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
     if (!ResolveCaller(commandLine, &callerSid, &error))
         return UsageFailed(err, error);
 
+    std::unique_ptr<ProvixaSimulation> simulation;
+    if (commandLine.simulate)
+        simulation = std::make_unique<ProvixaSimulation>(out);
     const ApplicationScope application;
     auto repository = std::make_shared<WbemRepository>(ComputerName(), kNamespace);
     std::wstring failedClass;
@@ -417,6 +424,22 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         err << ProvixaOutput::Error(hr, nullptr) << " while loading the provider\n";
         return kRequestFailed;
     }
-    const CallerIdentity::Scope caller(CallerIdentity(callerSid, SecurityImpersonation));
-    return Request(services.Get(), commandLine, out, err);
+    ProvixaEvents events(*services, out, err);
+    ProvixaSoftwareEvents softwareEvents(*services, out, err);
+    const auto runOne = [&services, &events, &softwareEvents, &out, &err](const ProvixaCommandLine& one) {
+        std::wstring sid;
+        std::string callerError;
+        if (!ResolveCaller(one, &sid, &callerError))
+            return UsageFailed(err, callerError);
+        const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+        if (ProvixaSoftwareEvents::Handles(one.command))
+            return softwareEvents.Run(one);
+        // A watch may select instance operation events, so their provider is loaded first.
+        if (ProvixaEvents::Handles(one.command))
+            return FAILED(softwareEvents.EnsureProvider()) ? kRequestFailed : events.Run(one);
+        return Request(services.Get(), one, out, err);
+    };
+    if (commandLine.command == ProvixaCommandLine::Command::Batch)
+        return ProvixaBatch::Run(commandLine, std::cin, runOne, out, err);
+    return runOne(commandLine);
 }

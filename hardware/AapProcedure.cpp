@@ -1,0 +1,80 @@
+#include "hardware/AapProcedure.h"
+
+const wchar_t* AapProcedureName(AapProcedure procedure)
+{
+    switch (procedure) {
+    case AapProcedure::SetPanelClock:
+        return L"SetPanelClock";
+    case AapProcedure::GetAlarmPanelOutputStatus:
+        return L"GetAlarmPanelOutputStatus";
+    case AapProcedure::SetAlarmInputMask:
+        return L"SetAlarmInputMask";
+    case AapProcedure::PulseAlarmOutput:
+        return L"PulseAlarmOutput";
+    case AapProcedure::DownloadDatabase:
+        return L"DownloadDatabase";
+    case AapProcedure::ActivateAlarmOutput:
+        return L"ActivateAlarmOutput";
+    case AapProcedure::DeactivateAlarmOutput:
+        return L"DeactivateAlarmOutput";
+    case AapProcedure::GetPanelDeviceStatus:
+        return L"GetPanelDeviceStatus";
+    case AapProcedure::GetAlarmPanelInputStatus:
+        return L"GetAlarmPanelInputStatus";
+    case AapProcedure::ControlReaderOutput:
+        return L"ControlReaderOutput";
+    case AapProcedure::SetReaderInputMask:
+        return L"SetReaderInputMask";
+    case AapProcedure::GetPanelAuxStatus:
+        return L"GetPanelAuxStatus";
+    case AapProcedure::GetPanelDeviceStatusTable:
+        return L"GetPanelDeviceStatusTable";
+    case AapProcedure::DownloadFirmware:
+        return L"DownloadFirmware";
+    case AapProcedure::ResetUseLimit:
+        return L"ResetUseLimit";
+    case AapProcedure::SetPanelConnection:
+        return L"SetPanelConnection";
+    case AapProcedure::DownloadReaderFirmware:
+        return L"DownloadReaderFirmware";
+    case AapProcedure::BypassIntrusionZone:
+        return L"BypassIntrusionZone";
+    case AapProcedure::SetIntrusionZoneOutput:
+        return L"SetIntrusionZoneOutput";
+    case AapProcedure::SetIntrusionAreaArmState:
+        return L"SetIntrusionAreaArmState";
+    case AapProcedure::SilenceIntrusionArea:
+        return L"SilenceIntrusionArea";
+    case AapProcedure::SetIntrusionOnboardRelay:
+        return L"SetIntrusionOnboardRelay";
+    case AapProcedure::SetIntrusionOffboardRelay:
+        return L"SetIntrusionOffboardRelay";
+    case AapProcedure::OpenIntrusionDoor:
+        return L"OpenIntrusionDoor";
+    case AapProcedure::SetIntrusionDoorMode:
+        return L"SetIntrusionDoorMode";
+    case AapProcedure::GetIntrusionPanelStatus:
+        return L"GetIntrusionPanelStatus";
+    case AapProcedure::GetIntrusionZoneStatus:
+        return L"GetIntrusionZoneStatus";
+    case AapProcedure::GetIntrusionOnboardRelayStatus:
+        return L"GetIntrusionOnboardRelayStatus";
+    case AapProcedure::GetIntrusionOffboardRelayStatus:
+        return L"GetIntrusionOffboardRelayStatus";
+    case AapProcedure::GetIntrusionDoorStatus:
+        return L"GetIntrusionDoorStatus";
+    case AapProcedure::GetIntrusionAreaStatus:
+        return L"GetIntrusionAreaStatus";
+    case AapProcedure::GetElevatorTerminalStatus:
+        return L"GetElevatorTerminalStatus";
+    case AapProcedure::SendElevatorTerminalCommand:
+        return L"SendElevatorTerminalCommand";
+    case AapProcedure::GetDeviceStatus:
+        return L"GetDeviceStatus";
+    case AapProcedure::AcknowledgeAlarm:
+        return L"AcknowledgeAlarm";
+    case AapProcedure::SendCommandMap:
+        return L"SendCommandMap";
+    }
+    return L"unknown";
+}

@@ -1,0 +1,118 @@
+#include "mappers/devices/CWmipDeviceMethod.h"
+
+#include "framework/WMIHelper.h"
+#include "hardware/LAAPProxy.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntResources/BntResourceStrings.h"
+#include "platform/wmi/IWbemObjectSink.h"
+
+using brontel::utility::CWMIException;
+
+namespace
+{
+
+constexpr wchar_t kSource[] = L"CWmipDeviceMethod";
+constexpr wchar_t kStatusMethod[] = L"GetHardwareStatus";
+constexpr wchar_t kStatusProperty[] = L"Status";
+
+}  // namespace
+
+HRESULT CWmipDeviceMethod::CheckCaller(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
+                                       IWbemClassObject* instance, CAcsUser** user)
+{
+    const HRESULT found = mapper.GetUser(user);
+    if (FAILED(found))
+        throw CWMIException(source, __LINE__, found, kNoIdentity);
+    const HRESULT allowed = mapper.CanPerformOperation(permission, instance);
+    if (allowed == WBEM_E_ACCESS_DENIED)
+        throw CWMIException(source, __LINE__, WBEM_E_ACCESS_DENIED, kAccessDenied);
+    if (FAILED(allowed))
+        throw CWMIException(source, __LINE__, allowed);
+    return allowed;
+}
+
+HRESULT CWmipDeviceMethod::RunCommand(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
+                                      IWbemClassObject* instance, const wchar_t* hostProperty,
+                                      const DeviceAudit& audit, const Command& command)
+{
+    CAcsUser* user = nullptr;
+    const HRESULT allowed = CheckCaller(mapper, source, permission, instance, &user);
+    try {
+        const CString host = Text(instance, hostProperty);
+        const CString name = Text(instance, L"Name");
+        LAAPProxy proxy;
+        proxy.SetHostName(host);
+        const HRESULT sent = command(proxy);
+        if (sent == kNothingSent)
+            return allowed;
+        if (sent != S_OK)
+            return sent;
+        Audit(user, audit, name);
+        return allowed;
+    } catch (...) {
+        // Whatever fails after the permission check is a failed command, never an exception.
+        return WBEM_E_FAILED;
+    }
+}
+
+HRESULT CWmipDeviceMethod::RunStatus(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
+                                     IWbemClassObject* instance, IWbemObjectSink* sink, const DeviceAudit& audit,
+                                     const StatusRead& status)
+{
+    CAcsUser* user = nullptr;
+    CheckCaller(mapper, source, permission, instance, &user);
+    try {
+        const CString name = Text(instance, L"Name");
+        if (AnswerStatus(mapper, sink, status()) != S_OK)
+            return WBEM_E_FAILED;
+        Audit(user, audit, name);
+        return S_OK;
+    } catch (...) {
+        // As for commands: the handler answers a plain failure.
+        return WBEM_E_FAILED;
+    }
+}
+
+HRESULT CWmipDeviceMethod::AnswerStatus(CWmipClassMapper& mapper, IWbemObjectSink* sink, ULONG status)
+{
+    if (sink == nullptr)
+        return WBEM_E_FAILED;
+    ComPtr<IWbemClassObject> classObject;
+    if (FAILED(mapper.GetObject(mapper.GetClassName(), &classObject, 0, 0)) || classObject == nullptr)
+        return WBEM_E_FAILED;
+    ComPtr<IWbemClassObject> signature;
+    if (FAILED(classObject->GetMethod(kStatusMethod, 0, nullptr, &signature)) || signature == nullptr)
+        return WBEM_E_FAILED;
+    ComPtr<IWbemClassObject> output;
+    if (FAILED(signature->SpawnInstance(0, &output)) || output == nullptr)
+        return WBEM_E_FAILED;
+    WMIHelper::PutUnsignedNumber(output.Get(), kStatusProperty, status);
+    IWbemClassObject* objects[] = {output.Get()};
+    return sink->Indicate(1, objects) == WBEM_S_NO_ERROR ? S_OK : WBEM_E_FAILED;
+}
+
+void CWmipDeviceMethod::Audit(CAcsUser* user, const DeviceAudit& audit, const CString& name)
+{
+    if (user == nullptr)
+        return;
+    CString format;
+    brontel::resources::LoadResourceString(audit.textResource, format);
+    CString text;
+    text.FormatMessage(format, name.GetString());
+    user->LogTransToDB(audit.operation, audit.objectKind, text, nullptr, 0, nullptr);
+}
+
+LONG CWmipDeviceMethod::Number(IWbemClassObject* instance, const wchar_t* property)
+{
+    LONG value = 0;
+    if (FAILED(WMIHelper::GetNumber(instance, property, value)))
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+    return value;
+}
+
+CString CWmipDeviceMethod::Text(IWbemClassObject* instance, const wchar_t* property)
+{
+    CString value;
+    WMIHelper::GetString(instance, property, value);
+    return value;
+}

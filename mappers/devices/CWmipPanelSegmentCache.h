@@ -1,0 +1,42 @@
+// CWmipPanelSegmentCache: which segment each panel belongs to, for the hardware event road: the
+// whole panel-to-segment table of the database in memory, reloaded by the first lookup after
+// the configured span (stored value 34, seconds) has passed.
+//
+// Owned by one security event mapper, whose processor thread is its only user: no lock.
+#pragma once
+
+#include <functional>
+#include <map>
+
+#include "platform/mfc/COleDateTime.h"
+#include "platform/win32/WinTypes.h"
+
+class CWmipPanelSegmentCache {
+public:
+    // Where the cache reads the time; tests move it by hand.
+    using Clock = std::function<COleDateTime()>;
+
+    // Last load time now, the span from stored value 34, then a load.
+    CWmipPanelSegmentCache();
+    explicit CWmipPanelSegmentCache(Clock clock);
+    virtual ~CWmipPanelSegmentCache() = default;
+    CWmipPanelSegmentCache(const CWmipPanelSegmentCache&) = delete;
+    CWmipPanelSegmentCache& operator=(const CWmipPanelSegmentCache&) = delete;
+
+    // The panel's segment; -1 when segments are not in use, for a panel id of 0 or less (an
+    // event without a controller, logged as information) and for a panel the cache does not
+    // hold (logged as an error; the cache is not reloaded for a miss). Reloads first when the
+    // span has passed since the last load.
+    LONG GetSegmentID(LONG panelId);
+
+private:
+    void Load();
+
+    // Set at construction.
+    Clock m_clock;
+    COleDateTimeSpan m_span;
+
+    COleDateTime m_lastLoad;
+    std::map<LONG, LONG> m_panels;
+    bool m_segmentsInUse = false;
+};

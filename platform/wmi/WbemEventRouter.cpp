@@ -1,0 +1,272 @@
+#include "platform/wmi/WbemEventRouter.h"
+
+#include "platform/com/WbemConstants.h"
+#include "platform/security/CallerIdentity.h"
+#include "platform/security/Sid.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/IWbemEventProvider.h"
+#include "platform/wmi/IWbemEventProviderQuerySink.h"
+#include "platform/wmi/IWbemEventProviderSecurity.h"
+#include "platform/wmi/IWbemObjectSink.h"
+#include "platform/wmi/IWbemProviderInit.h"
+#include "platform/wmi/WbemCall.h"
+#include "platform/wmi/WbemClassObject.h"
+#include "platform/wmi/WbemInitSink.h"
+#include "platform/wmi/WbemName.h"
+#include "platform/wmi/WbemObjectSinkBase.h"
+#include "platform/wmi/WbemQueryParser.h"
+#include "platform/wmi/WbemRepository.h"
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace
+{
+constexpr wchar_t kEventRoot[] = L"__Event";
+
+struct ProviderEntry
+{
+    std::wstring eventClass;
+    ComPtr<IWbemEventProviderQuerySink> queries;
+    ComPtr<IWbemEventProviderSecurity> security; // null when the provider checks nothing
+};
+
+struct Subscription
+{
+    ULONG id = 0;
+    std::wstring className;
+    ComPtr<IWbemObjectSink> sink;
+    std::shared_ptr<ProviderEntry> provider;
+};
+
+// True when the class is `ancestor` or derives from it.
+bool IsOrDerivesFrom(IWbemClassObject* object, const std::wstring& className, const std::wstring& ancestor)
+{
+    return WbemName::Equal(className, ancestor) || object->InheritsFrom(ancestor.c_str()) == WBEM_S_NO_ERROR;
+}
+
+// Tells each ended subscription's provider and consumer; called without the state's lock.
+void EndSubscriptions(const std::vector<Subscription>& ended)
+{
+    for (const Subscription& subscription : ended)
+        subscription.provider->queries->CancelQuery(subscription.id);
+    for (const Subscription& subscription : ended)
+        subscription.sink->SetStatus(WBEM_STATUS_COMPLETE, WBEM_E_CALL_CANCELLED, nullptr, nullptr);
+}
+} // namespace
+
+struct WbemEventRouter::State
+{
+    mutable std::mutex lock;
+    // Guarded by lock: providers by upper-cased name, the subscriptions, the next query id.
+    std::map<std::wstring, std::shared_ptr<ProviderEntry>> providers;
+    std::vector<Subscription> subscriptions;
+    ULONG nextId = 1;
+
+    // Hands each event to the sinks of the subscriptions its class matches.
+    void Deliver(LONG count, IWbemClassObject** objects)
+    {
+        for (LONG i = 0; i < count; ++i)
+        {
+            IWbemClassObject* event = objects[i];
+            const WbemClassObject* typed = WbemClassObject::FromInterface(event);
+            const std::wstring className = typed != nullptr ? typed->ClassName() : std::wstring();
+            std::vector<ComPtr<IWbemObjectSink>> targets;
+            {
+                const std::lock_guard<std::mutex> guard(lock);
+                for (const Subscription& subscription : subscriptions)
+                {
+                    if (IsOrDerivesFrom(event, className, subscription.className))
+                        targets.push_back(subscription.sink);
+                }
+            }
+            for (const ComPtr<IWbemObjectSink>& target : targets)
+                target->Indicate(1, &event);
+        }
+    }
+};
+
+namespace
+{
+// The sink a provider indicates its events to. It holds the router's state weakly: the
+// provider keeps the sink, and the state keeps the provider.
+class DeliverySink final : public WbemObjectSinkBase<DeliverySink>
+{
+public:
+    explicit DeliverySink(std::weak_ptr<WbemEventRouter::State> state) : m_state(std::move(state)) {}
+
+    HRESULT Indicate(LONG count, IWbemClassObject** objects) override
+    {
+        const HRESULT checked = CheckObjects(count, objects);
+        if (FAILED(checked))
+            return checked;
+        if (const auto state = m_state.lock())
+            state->Deliver(count, objects);
+        return WBEM_S_NO_ERROR;
+    }
+    HRESULT SetStatus(LONG, HRESULT, BSTR, IWbemClassObject*) override { return WBEM_S_NO_ERROR; }
+
+private:
+    friend class RefCounted<DeliverySink, IWbemObjectSink>;
+    ~DeliverySink() = default;
+
+    const std::weak_ptr<WbemEventRouter::State> m_state;
+};
+} // namespace
+
+WbemEventRouter::WbemEventRouter(const WbemRepository& repository)
+    : m_repository(repository), m_state(std::make_shared<State>())
+{
+}
+
+WbemEventRouter::~WbemEventRouter()
+{
+    ReleaseProviders();
+}
+
+HRESULT WbemEventRouter::RegisterEventProvider(const std::wstring& name, IUnknown* provider,
+                                               const std::wstring& eventClass, IWbemServices* services, LPCWSTR user,
+                                               LPCWSTR locale, IWbemContext* context,
+                                               std::chrono::milliseconds timeout)
+{
+    if (name.empty() || provider == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    return WbemCall::Run([&]() -> HRESULT {
+        const ComPtr<IUnknown> object(provider);
+        const ComPtr<IWbemProviderInit> init = object.As<IWbemProviderInit>();
+        const ComPtr<IWbemEventProvider> events = object.As<IWbemEventProvider>();
+        auto entry = std::make_shared<ProviderEntry>();
+        entry->eventClass = eventClass;
+        entry->queries = object.As<IWbemEventProviderQuerySink>();
+        entry->security = object.As<IWbemEventProviderSecurity>();
+        if (!init || !events || !entry->queries)
+            return WBEM_E_INVALID_PARAMETER;
+        ComPtr<WbemClassObject> definition;
+        if (FAILED(m_repository.GetClass(eventClass, &definition)) ||
+            definition->InheritsFrom(kEventRoot) != WBEM_S_NO_ERROR)
+            return WBEM_E_INVALID_CLASS;
+        const std::wstring key = WbemName::Upper(name);
+        {
+            const std::lock_guard<std::mutex> guard(m_state->lock);
+            if (m_state->providers.count(key) != 0)
+                return WBEM_E_ALREADY_EXISTS;
+        }
+        HRESULT hr = WbemInitSink::InitializeProvider(init.Get(), user, m_repository.Namespace(), locale, services,
+                                                      context, timeout);
+        if (FAILED(hr))
+            return hr;
+        const ComPtr<IWbemObjectSink> sink = MakeComObject<DeliverySink>(std::weak_ptr<State>(m_state));
+        hr = events->ProvideEvents(sink.Get(), 0);
+        if (FAILED(hr))
+            return hr;
+        const std::lock_guard<std::mutex> guard(m_state->lock);
+        if (!m_state->providers.emplace(key, std::move(entry)).second)
+            return WBEM_E_ALREADY_EXISTS;
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+void WbemEventRouter::ReleaseProviders()
+{
+    std::vector<Subscription> ended;
+    std::map<std::wstring, std::shared_ptr<ProviderEntry>> released;
+    {
+        const std::lock_guard<std::mutex> guard(m_state->lock);
+        ended.swap(m_state->subscriptions);
+        released.swap(m_state->providers);
+    }
+    EndSubscriptions(ended);
+    // The providers go here, outside the lock: a provider's last Release stops its threads,
+    // which may still be indicating.
+}
+
+HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query, IWbemObjectSink* sink)
+{
+    if (language == nullptr || query == nullptr || sink == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    if (!WbemQueryParser::IsWql(language))
+        return WBEM_E_INVALID_QUERY_TYPE;
+    return WbemCall::Run([&]() -> HRESULT {
+        std::wstring className;
+        HRESULT hr = WbemQueryParser::SelectedClass(query, &className);
+        if (FAILED(hr))
+            return hr == WBEM_E_NOT_SUPPORTED ? WBEM_E_INVALID_QUERY : hr;
+        ComPtr<WbemClassObject> definition;
+        if (FAILED(m_repository.GetClass(className, &definition)))
+            return WBEM_E_INVALID_CLASS;
+        if (definition->InheritsFrom(kEventRoot) != WBEM_S_NO_ERROR)
+            return WBEM_E_NOT_EVENT_CLASS;
+
+        std::shared_ptr<ProviderEntry> provider;
+        {
+            const std::lock_guard<std::mutex> guard(m_state->lock);
+            for (const auto& [name, entry] : m_state->providers)
+            {
+                if (IsOrDerivesFrom(definition.Get(), className, entry->eventClass))
+                {
+                    provider = entry;
+                    break;
+                }
+            }
+        }
+        if (provider == nullptr)
+            return WBEM_E_PROVIDER_NOT_FOUND;
+
+        if (provider->security != nullptr)
+        {
+            std::vector<BYTE> sid;
+            if (const auto caller = CallerIdentity::Current())
+                sid = SidCodec::FromText(caller->Sid()).value_or(std::vector<BYTE>());
+            hr = provider->security->AccessCheck(language, query, static_cast<LONG>(sid.size()),
+                                                 sid.empty() ? nullptr : sid.data());
+            if (FAILED(hr))
+                return hr;
+        }
+
+        ULONG id = 0;
+        {
+            const std::lock_guard<std::mutex> guard(m_state->lock);
+            id = m_state->nextId++;
+            m_state->subscriptions.push_back(Subscription{id, className, ComPtr<IWbemObjectSink>(sink), provider});
+        }
+        std::wstring languageText(language);
+        std::wstring queryText(query);
+        provider->queries->NewQuery(id, languageText.data(), queryText.data());
+        return WBEM_S_NO_ERROR;
+    });
+}
+
+HRESULT WbemEventRouter::Cancel(IWbemObjectSink* sink)
+{
+    if (sink == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    std::vector<Subscription> ended;
+    {
+        const std::lock_guard<std::mutex> guard(m_state->lock);
+        auto& subscriptions = m_state->subscriptions;
+        for (auto it = subscriptions.begin(); it != subscriptions.end();)
+        {
+            if (it->sink.Get() == sink)
+            {
+                ended.push_back(std::move(*it));
+                it = subscriptions.erase(it);
+            }
+            else
+            {
+                ++it;
+            }
+        }
+    }
+    if (ended.empty())
+        return WBEM_E_NOT_FOUND;
+    EndSubscriptions(ended);
+    return WBEM_S_NO_ERROR;
+}
+
+std::size_t WbemEventRouter::GetSubscriptionCount() const
+{
+    const std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->subscriptions.size();
+}

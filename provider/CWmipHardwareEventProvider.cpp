@@ -1,0 +1,223 @@
+#include "provider/CWmipHardwareEventProvider.h"
+
+#include <vector>
+
+#include "framework/CWmipQuery.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/mfc/CException.h"
+#include "platform/mfc/ModuleState.h"
+#include "platform/wmi/IWbemObjectSink.h"
+#include "platform/wmi/IWbemProviderInitSink.h"
+#include "platform/wmi/IWbemServices.h"
+#include "provider/CWmipAccessEventMapper.h"
+#include "provider/CWmipApp.h"
+#include "provider/CWmipEventProviderImpl.h"
+#include "provider/CWmipEventSubscriber.h"
+#include "provider/CWmipHardwareEventProcessor.h"
+#include "provider/CWmipPooledConnection.h"
+
+using bnt::utility::BntMessage;
+using bnt::utility::BntMessageEx;
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
+namespace {
+constexpr wchar_t kSource[] = L"wpHardwareEventProvider";
+constexpr LONG kPanelClassAccess = 1;
+constexpr int kSegmentViewAccess = 0;
+}  // namespace
+
+CWmipHardwareEventProvider::CWmipHardwareEventProvider(const CString& providerId) : m_providerId(providerId)
+{
+    AFX_MANAGE_STATE(&theApp);
+    m_queue = std::make_unique<ThreadSafeQueue<BntMessageEx>>(true);
+    m_queries = std::make_unique<CWmipEventProviderImpl>(this, providerId);
+}
+
+CWmipHardwareEventProvider::~CWmipHardwareEventProvider()
+{
+    AFX_MANAGE_STATE(&theApp);
+    // Stopped whenever it was started, whatever the thread's own flag says at this moment.
+    if (m_processor != nullptr && m_started) {
+        m_processor->Kill(0);
+    }
+    m_processor.reset();
+    m_queries.reset();
+    m_queue.reset();
+    m_sink = nullptr;
+    m_services = nullptr;
+}
+
+CString CWmipHardwareEventProvider::GetEventProviderID()
+{
+    return m_providerId;
+}
+
+HRESULT CWmipHardwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, LPWSTR /*ns*/, LPWSTR /*locale*/,
+                                               IWbemServices* services, IWbemContext* context,
+                                               IWbemProviderInitSink* initSink)
+{
+    AFX_MANAGE_STATE(&theApp);
+    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Initializing hardware event provider...");
+    {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        // A processor that may be running is never replaced under its thread.
+        if (m_processor == nullptr) {
+            if (services != nullptr) {
+                m_services = ComPtr<IWbemServices>(services);
+            }
+            auto processor = std::make_unique<CWmipHardwareEventProcessor>(*m_queue);
+            processor->CreateMappers(context, services);
+            m_processor = std::move(processor);
+        }
+    }
+    if (initSink != nullptr) {
+        initSink->SetStatus(0, 0);
+    }
+    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event provider successfully initialized.");
+    return S_OK;
+}
+
+HRESULT CWmipHardwareEventProvider::ProvideEvents(IWbemObjectSink* sink, LONG /*flags*/)
+{
+    AFX_MANAGE_STATE(&theApp);
+    const std::lock_guard<std::mutex> guard(m_lock);
+    if (m_sink != nullptr) {
+        return S_OK;
+    }
+    if (m_processor == nullptr) {
+        return WBEM_E_FAILED;
+    }
+    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event provider preparing to provide events...");
+    m_processor->SetSink(sink);
+    if (!m_processor->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr)) {
+        // Nothing is kept, so WMI may hand the sink again.
+        m_processor->SetSink(nullptr);
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to start the hardware event processor thread",
+                               WBEM_E_FAILED);
+        return WBEM_E_FAILED;
+    }
+    m_started = true;
+    m_sink = ComPtr<IWbemObjectSink>(sink);
+    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event provider successfully prepared to provide events.");
+    return S_OK;
+}
+
+HRESULT CWmipHardwareEventProvider::NewQuery(ULONG queryId, LPWSTR language, LPWSTR query)
+{
+    AFX_MANAGE_STATE(&theApp);
+    return m_queries->NewQuery(queryId, language, query);
+}
+
+HRESULT CWmipHardwareEventProvider::CancelQuery(ULONG queryId)
+{
+    AFX_MANAGE_STATE(&theApp);
+    return m_queries->CancelQuery(queryId);
+}
+
+HRESULT CWmipHardwareEventProvider::ReceiveHardwareEvent(DWORD size, const BYTE* record, LPCWSTR text,
+                                                         LPCWSTR hostName, LONG alarmId)
+{
+    AFX_MANAGE_STATE(&theApp);
+    if (size != BntMessage::kRecordSize) {
+        CString message;
+        message.Format(L"Invalid hardware event size of %d!", static_cast<int>(size));
+        CWMIDebugLog::LogError(kSource, __LINE__, message);
+        if (size < BntMessage::kRecordSize) {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"Size is too small, exiting...");
+            return E_FAIL;
+        }
+    }
+    if (record == nullptr) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Hardware event without record bytes");
+        return E_FAIL;
+    }
+    const BntMessageEx message(std::span<const BYTE, BntMessage::kRecordSize>(record, BntMessage::kRecordSize),
+                               CString(text != nullptr ? text : L""), CString(hostName != nullptr ? hostName : L""),
+                               alarmId);
+    if (!m_queue->Push(message)) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Hardware event queue is full; the event is dropped", E_FAIL);
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+HRESULT CWmipHardwareEventProvider::AccessCheck(LPCWSTR /*language*/, LPCWSTR query, LONG sidLength, const BYTE* sid)
+{
+    AFX_MANAGE_STATE(&theApp);
+    const CString queryText(query != nullptr ? query : L"");
+    CWMIDebugLog::LogInfo(kSource, __LINE__, CString(L"Hardware event provider access check on query ") + queryText);
+
+    const CWmipEventSubscriber subscriber(sidLength, sid);
+    HRESULT hr = subscriber.Check(kSource);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const CAcsUser& user = *subscriber.GetUser();
+    try {
+        hr = CheckQuerySegments(query, user);
+    } catch (const CWMIException& e) {
+        hr = e.GetHResult();
+    } catch (const CException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Error processing hardware event query", E_FAIL, &e);
+        hr = WBEM_E_FAILED;
+    } catch (...) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error processing hardware event query", E_FAIL);
+        hr = WBEM_E_FAILED;
+    }
+    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Leaving hardware event provider access check");
+    return hr;
+}
+
+HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcsUser& user)
+{
+    const std::unique_ptr<CWmipQuery> parsed = CWmipQuery::CreateFromQuery(query);
+    if (parsed == nullptr || parsed->GetKind() != CWmipQuery::kSelect) {
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               L"Hardware event query was not a SELECT statement or was not able to be parsed");
+        return WBEM_E_ACCESS_DENIED;
+    }
+    if (!user.GetSystemOptions().SegmentsInUse()) {
+        return S_OK;
+    }
+    DBConnectionManager* manager = CWmipApp::GetConnectionManager();
+    if (manager == nullptr) {
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+    }
+    const CWmipPooledConnection connection(manager);
+    if (connection.GetDatabase() == nullptr) {
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
+                            L"The system was unable to open a database connection to service this request.");
+    }
+    CDynamicRecordset panels(connection.GetDatabase());
+    panels.SetupJoin(L"ACCESSPANE", L"PANELID", L"READER", L"PANELID");
+    panels.AddJoin(L"ACCESSPANE", L"PANELTYPE", L"PANELTYPE", L"PANELTYPEID");
+    panels.AddFilterLong(L"PANELTYPE.PANELCLASS", kPanelClassAccess);
+    panels.AddColumnToSet(L"SEGMENTID", L"ACCESSPANE");
+
+    // The access mapper only names columns for the query; it keeps nothing of it.
+    CWmipAccessEventMapper* mapper = m_processor != nullptr ? m_processor->GetAccessMapper() : nullptr;
+    if (mapper == nullptr) {
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+    }
+    parsed->SetMapper(mapper);
+    parsed->TranslateWhereClause();
+    const CString clause = parsed->GetWhereClause();
+    if (!clause.IsEmpty()) {
+        panels.AppendFilter(FixupTextForUnicode(clause, connection.GetDatabase()), parsed->GetWhereParameters());
+    }
+    panels.OpenForwardOnly();
+    HRESULT hr = S_OK;
+    for (; hr == S_OK && !panels.IsEOF(); panels.MoveNext()) {
+        if (!user.HasSegmentAccess(panels.GetLong(0), kSegmentViewAccess)) {
+            hr = WBEM_E_ACCESS_DENIED;
+        }
+    }
+    panels.Close();
+    return hr;
+}

@@ -1,0 +1,134 @@
+#include "provider/LCfgRpcSender.h"
+
+#include <exception>
+
+#include "hardware/ICfgMessageServer.h"
+#include "platform/mfc/CString.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "platform/rpc/RpcEndpointTable.h"
+#include "provider/CfgMessage.h"
+
+using brontel::utility::CWMIDebugLog;
+
+namespace
+{
+
+constexpr wchar_t kSource[] = L"LCfgRpcSender";
+
+}  // namespace
+
+LCfgRpcSender::LCfgRpcSender(const RpcServiceEndpoints& endpoints, const wchar_t* serverName)
+    : m_endpoints(endpoints), m_serverName(serverName)
+{
+}
+
+LCfgRpcSender::~LCfgRpcSender() = default;
+
+void LCfgRpcSender::WriteAllCommandsToStore()
+{
+    const std::lock_guard<std::mutex> lock(m_lock);
+    m_directToStore = true;
+}
+
+void LCfgRpcSender::SetRetryInterval(DWORD milliseconds)
+{
+    const std::lock_guard<std::mutex> lock(m_lock);
+    m_retryIntervalMs = milliseconds;
+}
+
+std::size_t LCfgRpcSender::GetStoredCount() const
+{
+    const std::lock_guard<std::mutex> lock(m_lock);
+    return m_store.size();
+}
+
+bool LCfgRpcSender::Send(int code, const std::vector<BYTE>& block)
+{
+    const std::lock_guard<std::mutex> lock(m_sendLock);
+    const auto server = RpcEndpointTable::Instance().BindInterface<ICfgMessageServer>(L"", m_endpoints);
+    if (server == nullptr)
+        return false;
+    LONG answer = -1;
+    try {
+        return server->UpdateConfiguration(code, block, &answer) == RPC_S_OK && answer == 0;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void LCfgRpcSender::Store(StoredMessage message)
+{
+    const std::lock_guard<std::mutex> lock(m_lock);
+    if (m_store.size() >= kMaxStoredMessages) {
+        m_store.pop_front();
+        const CString text = CString(L"Failed-command store of the ") + m_serverName + L" full: the oldest message was dropped.";
+        CWMIDebugLog::LogError(kSource, __LINE__, text);
+    }
+    m_store.push_back(std::move(message));
+}
+
+BOOL LCfgRpcSender::Deliver(int code, const CfgMessage& message, bool keepOnFailure)
+{
+    StoredMessage stored{code, message.ToBlock()};
+    bool direct = false;
+    {
+        const std::lock_guard<std::mutex> lock(m_lock);
+        direct = m_directToStore;
+    }
+    if (!direct && Send(code, stored.block))
+        return TRUE;
+    if (direct || keepOnFailure)
+        Store(std::move(stored));
+    else
+        CWMIDebugLog::LogError(kSource, __LINE__, CString(L"A configuration message could not be delivered to the ") +
+                                                      m_serverName + L".");
+    return FALSE;
+}
+
+void LCfgRpcSender::RetryStored()
+{
+    std::deque<StoredMessage> pending;
+    {
+        const std::lock_guard<std::mutex> lock(m_lock);
+        pending.swap(m_store);
+    }
+    std::deque<StoredMessage> failed;
+    for (StoredMessage& message : pending) {
+        if (!Send(message.code, message.block))
+            failed.push_back(std::move(message));
+    }
+    if (failed.empty())
+        return;
+    const std::lock_guard<std::mutex> lock(m_lock);
+    // Messages stored while this pass ran come after the older ones that failed again.
+    for (StoredMessage& message : m_store)
+        failed.push_back(std::move(message));
+    while (failed.size() > kMaxStoredMessages)
+        failed.pop_front();
+    m_store.swap(failed);
+}
+
+UINT LCfgRpcSender::OnRun()
+{
+    std::unique_lock<std::mutex> lock(m_lock);
+    while (!m_stopRequested) {
+        m_wake.wait_for(lock, std::chrono::milliseconds(m_retryIntervalMs), [this] { return m_stopRequested; });
+        if (m_stopRequested)
+            break;
+        // The pass sends without m_lock, so request threads can store meanwhile.
+        lock.unlock();
+        RetryStored();
+        lock.lock();
+    }
+    return 0;
+}
+
+BOOL LCfgRpcSender::Stop()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_lock);
+        m_stopRequested = true;
+    }
+    m_wake.notify_all();
+    return WaitForStopped();
+}

@@ -1,0 +1,76 @@
+// LCfgRpcSender: the common base of the configuration-message RPC classes (LRpcComClass,
+// CLSLRpcComClass, LCRSRpcComClass): delivers one message to its server (the server's
+// configuration door on this computer, reached through the endpoint table) and keeps the
+// messages that could not be delivered in a failed-command store, which its thread sends again
+// every retry interval until they are delivered or the thread stops. In direct-to-store mode
+// every message goes to the store and only the thread sends.
+//
+// Owned by the application object. Thread-safe: request threads send while the worker thread
+// retries; m_sendLock serialises the remote calls, m_lock guards the store and the flags.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+#include "platform/rpc/RpcServiceEndpoints.h"
+#include "provider/LWorkerThread.h"
+
+class CfgMessage;
+
+class LCfgRpcSender : public LWorkerThread
+{
+public:
+    // The most messages the store keeps; a new one beyond it pushes out the oldest (logged).
+    static constexpr std::size_t kMaxStoredMessages = 1000;
+    // How long the thread waits between two passes over the store.
+    static constexpr DWORD kDefaultRetryIntervalMs = 30000;
+
+    // serverName names the server in log lines ("Communication Server").
+    LCfgRpcSender(const RpcServiceEndpoints& endpoints, const wchar_t* serverName);
+    ~LCfgRpcSender() override;
+
+    // Switches to direct-to-store mode: every message goes to the store.
+    void WriteAllCommandsToStore();
+    // Replaces the retry interval (tests use short ones).
+    void SetRetryInterval(DWORD milliseconds);
+    // The messages waiting in the store.
+    std::size_t GetStoredCount() const;
+
+    // The thread: a pass over the store every retry interval until stopped. 0.
+    UINT OnRun() override;
+    // Stops the thread loop and waits within the polling limits; TRUE when it ended.
+    BOOL Stop() override;
+
+protected:
+    // Sends the message with its code. TRUE when the server accepted it now; FALSE when it was
+    // not delivered, in which case it is stored when keepOnFailure is set (or always in
+    // direct-to-store mode, where nothing is sent here).
+    BOOL Deliver(int code, const CfgMessage& message, bool keepOnFailure);
+
+private:
+    struct StoredMessage
+    {
+        int code;
+        std::vector<BYTE> block;
+    };
+
+    // One remote call; true when the server accepted the block.
+    bool Send(int code, const std::vector<BYTE>& block);
+    void Store(StoredMessage message);
+    // Sends the stored messages in order and keeps those that still fail.
+    void RetryStored();
+
+    const RpcServiceEndpoints m_endpoints;
+    const wchar_t* const m_serverName;
+
+    std::mutex m_sendLock;
+    mutable std::mutex m_lock;
+    std::condition_variable m_wake;
+    // Guarded by m_lock.
+    std::deque<StoredMessage> m_store;
+    bool m_directToStore = false;
+    bool m_stopRequested = false;
+    DWORD m_retryIntervalMs = kDefaultRetryIntervalMs;
+};

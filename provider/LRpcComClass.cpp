@@ -1,0 +1,54 @@
+#include "provider/LRpcComClass.h"
+
+#include "hardware/ICfgMessageServer.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "provider/CfgMessage.h"
+
+LRpcComClass::LRpcComClass(const CAcsUser* user)
+    : LCfgRpcSender(kCommServerCfgEndpoints, L"Communication Server"), m_user(user)
+{
+}
+
+LRpcComClass::~LRpcComClass() = default;
+
+void LRpcComClass::SetAcsUser(const CAcsUser* user)
+{
+    const std::lock_guard<std::mutex> lock(m_userLock);
+    m_user = user;
+}
+
+const CAcsUser* LRpcComClass::GetAcsUser() const
+{
+    const std::lock_guard<std::mutex> lock(m_userLock);
+    return m_user;
+}
+
+void LRpcComClass::WriteAllCommandsDirectlyToFailedRpc()
+{
+    WriteAllCommandsToStore();
+}
+
+BOOL LRpcComClass::KeepsFailedCommands()
+{
+    return FALSE;
+}
+
+BOOL LRpcComClass::UpdateCommDriver(int code, CfgMessage* message)
+{
+    m_lostDatabaseConnection.store(0);
+    if (message == nullptr)
+        return FALSE;
+    const CAcsUser* user = GetAcsUser();
+    const CBntDatabase* database = user != nullptr ? user->GetDatabase() : nullptr;
+    if (database == nullptr || database->IsConnectionLost() || !database->IsOpen()) {
+        m_lostDatabaseConnection.store(1);
+        return FALSE;
+    }
+    return Deliver(code, *message, KeepsFailedCommands() != FALSE);
+}
+
+BOOL LRpcComClass::ShutdownThread(int, int, bool)
+{
+    return Kill(0);
+}

@@ -1,0 +1,269 @@
+// Configuration messages: the packed message block, the three server RPC threads of the
+// application with their order, codes and failed-command stores, the one reconnect of the
+// communication server, and the logging when no database can be had.
+#include "provider/CfgMessage.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "hardware/RpcBlock.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/DBConnectionManager.h"
+#include "platform/registry/ProfileFile.h"
+#include "provider/CWmipApp.h"
+#include "provider/WmipArchiveServerRpcClass.h"
+#include "provider/WmipCommServerRpcClass.h"
+#include "tests/provider/core/ProviderTestInstallation.h"
+#include "tests/provider/core/TestApp.h"
+#include "tests/support/SimulatedInstallation.h"
+
+namespace
+{
+
+using support::SimulatedCfgServer;
+
+TEST(CfgMessage, ConstructorLaysOutThePackedBlock)
+{
+    const CfgMessage message(-11, 0x01020304, 77);
+    std::array<BYTE, CfgMessage::kBlockSize> expected{};
+    RpcBlock::PutLong(expected, 4, -11);
+    RpcBlock::PutLong(expected, 8, 0x01020304);
+    RpcBlock::PutLong(expected, 92, 77);
+    RpcBlock::PutLong(expected, 104, -1);
+    EXPECT_EQ(message.Block(), expected);
+    EXPECT_EQ(message.GetCode(), -11);
+    EXPECT_TRUE(message.GetText().IsEmpty());
+}
+
+TEST(CfgMessage, FieldsStayInsideTheBlockAndClearDataZeroesOnlyTheData)
+{
+    CfgMessage message(13, 0, 0);
+    EXPECT_TRUE(message.SetLongLong(148, 0x1122334455667788LL));
+    EXPECT_EQ(message.GetLongLong(148), 0x1122334455667788LL);
+    EXPECT_TRUE(message.SetLong(412, 5));
+    EXPECT_FALSE(message.SetLong(413, 5));
+    EXPECT_FALSE(message.SetByte(416, 1));
+    EXPECT_FALSE(message.SetLongLong(static_cast<std::size_t>(-1), 1));
+    EXPECT_EQ(message.GetLong(414), 0);
+    EXPECT_TRUE(message.SetByte(143, 9));
+    message.Data()[0] = 1;
+    message.ClearData();
+    EXPECT_EQ(message.GetLongLong(148), 0);
+    EXPECT_EQ(message.GetLong(412), 0);
+    EXPECT_EQ(message.Block()[143], 9);
+    EXPECT_EQ(message.GetLong(104), -1);
+    EXPECT_EQ(message.Data().size(), CfgMessage::kDataSize);
+}
+
+TEST(CfgMessage, TheServersReceiveTheBlockThenTheTextWithItsByteCount)
+{
+    CfgMessage message(8, 0, 0);
+    ASSERT_TRUE(message.SetText(L"Ab"));
+    EXPECT_FALSE(message.SetText(CString(std::wstring(CfgMessage::kMaxTextLength + 1, L'x'))));
+    const std::vector<BYTE> block = message.ToBlock();
+    ASSERT_EQ(block.size(), CfgMessage::kBlockSize + 4 + 6);
+    EXPECT_TRUE(std::equal(message.Block().begin(), message.Block().end(), block.begin()));
+    EXPECT_EQ(RpcBlock::Long(block, CfgMessage::kBlockSize), 6);
+    EXPECT_EQ(std::vector<BYTE>(block.end() - 6, block.end()), (std::vector<BYTE>{'A', 0, 'b', 0, 0, 0}));
+}
+
+// What a configuration server received: the code and the message bytes.
+struct Received
+{
+    LONG code;
+    std::vector<BYTE> message;
+};
+
+std::vector<Received> ReceivedBy(const SimulatedCfgServer& server)
+{
+    std::vector<Received> received;
+    for (const auto& call : server.Calls())
+        received.push_back({RpcBlock::Long(call.block, 0), std::vector<BYTE>(call.block.begin() + 4, call.block.end())});
+    return received;
+}
+
+class ServerRpcThreads : public ::testing::Test
+{
+protected:
+    ProviderTestInstallation m_installation;
+    TestApp m_app;
+};
+
+TEST_F(ServerRpcThreads, SendCfgMessageReachesTheThreeServersWithTheMessagesOwnCode)
+{
+    support::SimulatedInstallation servers({});
+    CfgMessage message(13, 0, 0);
+    message.SetCode(211);
+    CWmipApp::SendCfgMessage(message);
+    for (SimulatedCfgServer* server : {&servers.CommServer(), &servers.LinkageCfgServer(), &servers.ArchiveServer()}) {
+        SCOPED_TRACE(std::string(server->ServerName().begin(), server->ServerName().end()));
+        const auto received = ReceivedBy(*server);
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(received[0].code, 211);
+        EXPECT_EQ(received[0].message, message.ToBlock());
+    }
+    // A badge notice goes to the communication server alone, under the code it is given.
+    CfgMessage notice(0, 0, 0);
+    CWmipApp::UpdateCommServer(-11, notice);
+    EXPECT_EQ(ReceivedBy(servers.CommServer()).back().code, -11);
+    EXPECT_EQ(ReceivedBy(servers.LinkageCfgServer()).size(), 1u);
+    EXPECT_EQ(ReceivedBy(servers.ArchiveServer()).size(), 1u);
+}
+
+TEST_F(ServerRpcThreads, AServerThatCannotBeReachedDoesNotStopTheOthers)
+{
+    support::SimulatedInstallation servers({});
+    servers.LinkageCfgServer().SetDefaultAnswer(support::SimulatedAnswer::Failing());
+    CfgMessage message(290, 0, 0);
+    CWmipApp::SendCfgMessage(message);
+    EXPECT_EQ(ReceivedBy(servers.CommServer()).size(), 1u);
+    EXPECT_EQ(ReceivedBy(servers.LinkageCfgServer()).size(), 1u);
+    EXPECT_EQ(ReceivedBy(servers.ArchiveServer()).size(), 1u);
+}
+
+TEST_F(ServerRpcThreads, OnlyTheValueOneSendsTheCommunicationServersMessagesThroughItsStore)
+{
+    support::SimulatedInstallation servers({});
+    ASSERT_TRUE(WritePrivateProfileStringW(L"RPCCom", L"APIDirectToFailedRPC", L"2", L"ACS.INI"));
+    CfgMessage message(13, 0, 0);
+    CWmipApp::UpdateCommServer(13, message);
+    EXPECT_EQ(ReceivedBy(servers.CommServer()).size(), 1u);
+}
+
+TEST(ServerRpcThreadsDirect, ValueOneKeepsEveryMessageForTheThread)
+{
+    ProviderTestInstallation installation;
+    ASSERT_TRUE(WritePrivateProfileStringW(L"RPCCom", L"APIDirectToFailedRPC", L"1", L"ACS.INI"));
+    TestApp app;
+    support::SimulatedInstallation servers({});
+    CfgMessage message(13, 0, 0);
+    CWmipApp::UpdateCommServer(13, message);
+    EXPECT_TRUE(ReceivedBy(servers.CommServer()).empty());
+}
+
+TEST(ServerRpcThreadsWithoutDatabase, EverySendLogsBothLinesPerServerAndTriesAgainLater)
+{
+    ProviderTestInstallation installation(false);
+    TestApp app;
+    CfgMessage message(13, 0, 0);
+    CWmipApp::SendCfgMessage(message);
+    CWmipApp::SendCfgMessage(message);
+    EXPECT_EQ(ProviderTestInstallation::CountLogLines(
+                  "The system was unable to open a database connection to service this request."),
+              6);
+    for (const char* server : {"Communication Server.", "Linkage Server.", "Archive Server."})
+        EXPECT_EQ(ProviderTestInstallation::CountLogLines(std::string("Unable to retrieve RPC communication thread for ") +
+                                                          server),
+                  2)
+            << server;
+}
+
+// The communication server's class on connections of a pool of its own.
+class CommServerReconnect : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_NE(m_manager.AddDatabase(nullptr, 0), 0); }
+
+    static int LostLines()
+    {
+        return ProviderTestInstallation::CountLogLines("Lost connection to the database! Will attempt one reconnect...");
+    }
+
+    ProviderTestInstallation m_installation;
+    DBConnectionManager m_manager;
+    support::SimulatedInstallation m_servers{{}};
+};
+
+TEST_F(CommServerReconnect, ALostConnectionIsReplacedOnceAndTheMessageSentAgain)
+{
+    CAcsUser* healthy = m_manager.Connection(0);
+    CAcsUser* lost = m_manager.Connection(0);
+    ASSERT_NE(lost, nullptr);
+    lost->GetDatabase()->TestHookDropConnection();
+    m_manager.ReleaseConnection(healthy);
+    {
+        WmipCommServerRpcClass thread(lost, &m_manager);
+        CfgMessage message(13, 0, 0);
+        EXPECT_TRUE(thread.UpdateCommDriver(13, &message));
+        EXPECT_EQ(thread.GetAcsUser(), healthy);
+        EXPECT_EQ(LostLines(), 1);
+        EXPECT_EQ(ReceivedBy(m_servers.CommServer()).size(), 1u);
+        EXPECT_EQ(m_manager.GetLentCount(), 1);
+    }
+    // The connection the object held went back when it was destroyed.
+    EXPECT_EQ(m_manager.GetLentCount(), 0);
+}
+
+TEST_F(CommServerReconnect, AConnectionStillLostAfterTheReconnectIsNotTriedAThirdTime)
+{
+    CAcsUser* lost = m_manager.Connection(0);
+    ASSERT_NE(lost, nullptr);
+    lost->GetDatabase()->TestHookDropConnection();
+    WmipCommServerRpcClass thread(lost, &m_manager);
+    CfgMessage message(13, 0, 0);
+    EXPECT_FALSE(thread.UpdateCommDriver(13, &message));
+    EXPECT_EQ(LostLines(), 1);
+    EXPECT_EQ(thread.GetLostDatabaseConnection(), 1);
+    EXPECT_TRUE(m_servers.CommServer().Calls().empty());
+    EXPECT_FALSE(thread.UpdateCommDriver(13, nullptr));
+}
+
+TEST_F(CommServerReconnect, WithoutANewConnectionTheMessageIsNotSentAgain)
+{
+    CAcsUser* lost = m_manager.Connection(0);
+    ASSERT_NE(lost, nullptr);
+    lost->GetDatabase()->TestHookDropConnection();
+    // A pool with no database attached has no connection to hand out.
+    DBConnectionManager empty;
+    {
+        WmipCommServerRpcClass thread(lost, &empty);
+        CfgMessage message(13, 0, 0);
+        EXPECT_FALSE(thread.UpdateCommDriver(13, &message));
+        EXPECT_EQ(thread.GetAcsUser(), nullptr);
+        EXPECT_EQ(LostLines(), 1);
+        EXPECT_TRUE(m_servers.CommServer().Calls().empty());
+        // The next message finds no connection at all and is not sent either.
+        EXPECT_FALSE(thread.UpdateCommDriver(13, &message));
+        EXPECT_EQ(LostLines(), 2);
+    }
+    m_manager.ReleaseConnection(lost);
+}
+
+TEST_F(CommServerReconnect, UndeliveredMessagesWaitInTheStoreUntilTheThreadDeliversThem)
+{
+    m_servers.CommServer().SetDefaultAnswer(support::SimulatedAnswer::Status(1));
+    WmipCommServerRpcClass thread(m_manager.Connection(0), &m_manager);
+    thread.SetRetryInterval(5);
+    CfgMessage first(13, 0, 0);
+    CfgMessage second(211, 0, 0);
+    EXPECT_FALSE(thread.UpdateCommDriver(13, &first));
+    EXPECT_FALSE(thread.UpdateCommDriver(211, &second));
+    EXPECT_EQ(thread.GetStoredCount(), 2u);
+    m_servers.CommServer().ClearCalls();
+    m_servers.CommServer().SetDefaultAnswer(support::SimulatedAnswer());
+    ASSERT_TRUE(thread.Start());
+    for (int i = 0; i < 400 && thread.GetStoredCount() != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(thread.ShutdownThread(0, 0, false));
+    EXPECT_EQ(thread.GetStoredCount(), 0u);
+    const auto received = ReceivedBy(m_servers.CommServer());
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0].code, 13);
+    EXPECT_EQ(received[1].code, 211);
+}
+
+TEST_F(CommServerReconnect, TheStoreKeepsItsNewestMessagesWithinItsLimit)
+{
+    WmipArchiveServerRpcClass thread(m_manager.Connection(0), &m_manager);
+    m_servers.ArchiveServer().SetDefaultAnswer(support::SimulatedAnswer::Failing());
+    CfgMessage message(13, 0, 0);
+    for (std::size_t i = 0; i < LCfgRpcSender::kMaxStoredMessages + 5; ++i)
+        EXPECT_FALSE(thread.UpdateCommDriver(static_cast<int>(i), &message));
+    EXPECT_EQ(thread.GetStoredCount(), LCfgRpcSender::kMaxStoredMessages);
+    EXPECT_EQ(ProviderTestInstallation::CountLogLines("full: the oldest message was dropped."), 5);
+}
+
+}  // namespace

@@ -1,0 +1,334 @@
+// Subscriptions end to end: the WMI service stand-in's event routing with the real hardware
+// event provider behind its shell, the query bookkeeping, and the linkage-server connect
+// thread against a simulated linkage server.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+#include "hardware/IClslLinkageServer.h"
+#include "platform/com/Bstr.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/rpc/RpcEndpointTable.h"
+#include "platform/security/CallerIdentity.h"
+#include "provider/CWmipApp.h"
+#include "provider/CWmipEventProviderImpl.h"
+#include "provider/CWmipHardwareEventProvider.h"
+#include "provider/CWmipLSConnectThread.h"
+#include "provider/IWmipEventProviderInfo.h"
+#include "tests/provider/hwevents/HwEventTestSupport.h"
+#include "tests/support/RecordingSink.h"
+#include "tests/support/SimulatedLinkageServer.h"
+#include "tools/provixa/ProvixaEventProviderShell.h"
+
+using bnt::utility::BntMessage;
+
+namespace {
+
+constexpr LONG kHardwareProcedure = static_cast<LONG>(ClslProcedure::RegisterHardwareEventProvider);
+constexpr LONG kSoftwareProcedure = static_cast<LONG>(ClslProcedure::RegisterSoftwareEventProvider);
+
+// What one registration call carried.
+struct Registration {
+    LONG procedure;
+    BYTE flag;
+    std::wstring providerId;
+    std::wstring computerName;
+};
+
+std::wstring TextAt(const std::vector<BYTE>& block, std::size_t offset, std::size_t bytes)
+{
+    std::wstring text;
+    for (std::size_t i = offset; i + 1 < offset + bytes && i + 1 < block.size(); i += 2) {
+        const auto unit = static_cast<wchar_t>(block[i] | (block[i + 1] << 8));
+        if (unit == 0) {
+            break;
+        }
+        text.push_back(unit);
+    }
+    return text;
+}
+
+// The registration calls of the program's simulated linkage server, by provider.
+class LinkageServer {
+public:
+    // The registration calls naming the provider, in order.
+    std::vector<Registration> RegistrationsOf(const std::wstring& providerId) const
+    {
+        std::vector<Registration> result;
+        for (const auto& call : hwtest::LinkageServer().Calls()) {
+            if (call.procedure != kHardwareProcedure && call.procedure != kSoftwareProcedure) {
+                continue;
+            }
+            DWORD idBytes = 0;
+            DWORD nameBytes = 0;
+            std::memcpy(&idBytes, call.block.data() + 4, 4);
+            std::memcpy(&nameBytes, call.block.data() + 8, 4);
+            Registration registration{call.procedure, call.block[0], TextAt(call.block, 12, idBytes),
+                                      TextAt(call.block, 12 + idBytes, nameBytes)};
+            if (registration.providerId == providerId) {
+                result.push_back(registration);
+            }
+        }
+        return result;
+    }
+};
+
+class FakeProvider : public IWmipEventProviderInfo {
+public:
+    FakeProvider(const wchar_t* id, EventProviderType type) : m_id(id), m_type(type) {}
+    CString GetEventProviderID() override { return m_id; }
+    EventProviderType GetEventProviderType() override { return m_type; }
+
+private:
+    CString m_id;
+    EventProviderType m_type;
+};
+
+// A subscription's WQL texts as BSTRs.
+class Query {
+public:
+    explicit Query(const wchar_t* text, const wchar_t* language = L"WQL")
+        : m_language(SysAllocString(language)), m_text(SysAllocString(text))
+    {
+    }
+    ~Query()
+    {
+        SysFreeString(m_language);
+        SysFreeString(m_text);
+    }
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+    HRESULT Subscribe(WbemServiceNamespace& services, IWbemObjectSink* sink) const
+    {
+        return services.ExecNotificationQueryAsync(m_language, m_text, 0, nullptr, sink);
+    }
+
+private:
+    BSTR m_language;
+    BSTR m_text;
+};
+
+// The namespace with the host's hardware event provider loaded, and the operator calling.
+class RoutingTest : public ::testing::Test {
+protected:
+    RoutingTest()
+        : m_namespace(hwtest::MakeNamespace()), m_shell(ProvixaEventProviderShell::Create()),
+          m_caller(CallerIdentity(hwtest::kOperatorSid, SecurityImpersonation))
+    {
+        EXPECT_EQ(m_namespace->RegisterEventProvider(ProvixaEventProviderShell::kProviderId,
+                                                     static_cast<IWbemProviderInit*>(m_shell.Get()),
+                                                     L"Bnt_SecurityEvent", nullptr, nullptr, nullptr),
+                  WBEM_S_NO_ERROR);
+    }
+    ~RoutingTest() override { m_namespace->ReleaseProviders(); }
+
+    HRESULT HandIn(const BntMessage& message)
+    {
+        return m_shell->Provider().ReceiveHardwareEvent(BntMessage::kRecordSize, message.Record().data(), L"", L"", 0);
+    }
+
+    LinkageServer m_linkage;
+    ComPtr<WbemServiceNamespace> m_namespace;
+    ComPtr<ProvixaEventProviderShell> m_shell;
+    CallerIdentity::Scope m_caller;
+};
+
+}  // namespace
+
+TEST_F(RoutingTest, TwoQueriesRegisterOnceAndTheLastCancelUnregisters)
+{
+    const std::wstring id = ProvixaEventProviderShell::kProviderId;
+    const std::size_t before = m_linkage.RegistrationsOf(id).size();
+    const ComPtr<support::RecordingSink> first = support::RecordingSink::Create();
+    const ComPtr<support::RecordingSink> second = support::RecordingSink::Create();
+    ASSERT_EQ(Query(L"SELECT * FROM Bnt_AccessEvent").Subscribe(*m_namespace, first.Get()), WBEM_S_NO_ERROR);
+    ASSERT_EQ(Query(L"SELECT * FROM Bnt_FireEvent").Subscribe(*m_namespace, second.Get()), WBEM_S_NO_ERROR);
+    auto calls = m_linkage.RegistrationsOf(id);
+    ASSERT_EQ(calls.size(), before + 1);
+    EXPECT_EQ(calls[before].procedure, kHardwareProcedure);
+    EXPECT_EQ(calls[before].flag, 1);
+    EXPECT_FALSE(calls[before].computerName.empty());
+
+    EXPECT_EQ(m_namespace->CancelAsyncCall(first.Get()), WBEM_S_NO_ERROR);
+    EXPECT_EQ(m_linkage.RegistrationsOf(id).size(), before + 1);
+    ASSERT_TRUE(first->WaitForFinalStatus(std::chrono::milliseconds(0)));
+    EXPECT_EQ(first->Statuses().back().result, WBEM_E_CALL_CANCELLED);
+
+    EXPECT_EQ(m_namespace->CancelAsyncCall(second.Get()), WBEM_S_NO_ERROR);
+    calls = m_linkage.RegistrationsOf(id);
+    ASSERT_EQ(calls.size(), before + 2);
+    EXPECT_EQ(calls[before + 1].flag, 0);
+    EXPECT_EQ(m_namespace->CancelAsyncCall(second.Get()), WBEM_E_NOT_FOUND);
+    EXPECT_EQ(m_namespace->CancelAsyncCall(nullptr), WBEM_E_INVALID_PARAMETER);
+}
+
+TEST_F(RoutingTest, EventsReachTheSubscriptionsOfTheirClassAndItsSuperclasses)
+{
+    const ComPtr<support::RecordingSink> fire = support::RecordingSink::Create();
+    const ComPtr<support::RecordingSink> access = support::RecordingSink::Create();
+    const ComPtr<support::RecordingSink> any = support::RecordingSink::Create();
+    ASSERT_EQ(Query(L"SELECT * FROM Bnt_FireEvent").Subscribe(*m_namespace, fire.Get()), WBEM_S_NO_ERROR);
+    ASSERT_EQ(Query(L"SELECT * FROM Bnt_AccessEvent").Subscribe(*m_namespace, access.Get()), WBEM_S_NO_ERROR);
+    ASSERT_EQ(Query(L"SELECT * FROM Bnt_SecurityEvent").Subscribe(*m_namespace, any.Get()), WBEM_S_NO_ERROR);
+    ASSERT_EQ(HandIn(hwtest::Record(7, 1)), S_OK);
+    ASSERT_EQ(HandIn(hwtest::Record(0, 0, 1)), S_OK);
+    ASSERT_TRUE(hwtest::WaitForObjects(*any, 2));
+    ASSERT_TRUE(hwtest::WaitForObjects(*fire, 1));
+    ASSERT_TRUE(hwtest::WaitForObjects(*access, 1));
+    EXPECT_EQ(fire->Objects().size(), 1u);
+    EXPECT_EQ(access->Objects().size(), 1u);
+    for (const auto& sink : {fire, access, any}) {
+        EXPECT_EQ(m_namespace->CancelAsyncCall(sink.Get()), WBEM_S_NO_ERROR);
+    }
+}
+
+TEST_F(RoutingTest, RefusedSubscriptionsReportNothingToTheirSink)
+{
+    struct RefusalCase {
+        const char* rule;
+        const wchar_t* query;
+        const wchar_t* language;
+        HRESULT expected;
+    };
+    const RefusalCase cases[] = {
+        {"not WQL", L"SELECT * FROM Bnt_AccessEvent", L"SQL", WBEM_E_INVALID_QUERY_TYPE},
+        {"malformed", L"SELECT * FROM", L"WQL", WBEM_E_INVALID_QUERY},
+        {"unknown class", L"SELECT * FROM Bnt_NoSuchEvent", L"WQL", WBEM_E_INVALID_CLASS},
+        {"not an event class", L"SELECT * FROM Bnt_Alarm", L"WQL", WBEM_E_NOT_EVENT_CLASS},
+        {"an event no provider serves", L"SELECT * FROM __InstanceCreationEvent", L"WQL", WBEM_E_PROVIDER_NOT_FOUND},
+    };
+    for (const RefusalCase& c : cases) {
+        const ComPtr<support::RecordingSink> sink = support::RecordingSink::Create();
+        EXPECT_EQ(Query(c.query, c.language).Subscribe(*m_namespace, sink.Get()), c.expected) << c.rule;
+        EXPECT_TRUE(sink->Statuses().empty()) << c.rule;
+    }
+    // The provider's own refusal: the dock user may not see the lobby panel.
+    const CallerIdentity::Scope dock(CallerIdentity(hwtest::kDockSid, SecurityImpersonation));
+    const ComPtr<support::RecordingSink> sink = support::RecordingSink::Create();
+    EXPECT_EQ(Query(L"SELECT * FROM Bnt_AccessEvent").Subscribe(*m_namespace, sink.Get()), WBEM_E_ACCESS_DENIED);
+    EXPECT_EQ(m_namespace->Events().GetSubscriptionCount(), 0u);
+    EXPECT_EQ(Query(L"SELECT * FROM Bnt_AccessEvent WHERE PanelID = 2").Subscribe(*m_namespace, sink.Get()),
+              WBEM_S_NO_ERROR);
+    EXPECT_EQ(m_namespace->Events().GetSubscriptionCount(), 1u);
+}
+
+TEST(EventProviderImpl, QueriesDriveTheRegistration)
+{
+    LinkageServer linkage;
+    FakeProvider owner(L"ImplTestProvider", IWmipEventProviderInfo::SoftwareEventProvider);
+    CWmipEventProviderImpl queries(&owner, L"ImplTestProvider");
+    const auto count = [&linkage] { return linkage.RegistrationsOf(L"ImplTestProvider").size(); };
+
+    EXPECT_EQ(queries.NewQuery(1, L"WQL", L"SELECT * FROM A"), S_OK);
+    EXPECT_EQ(queries.NewQuery(2, L"WQL", L"SELECT * FROM B"), S_OK);
+    EXPECT_EQ(queries.NewQuery(2, L"WQL", L"SELECT * FROM C"), S_OK);
+    EXPECT_EQ(queries.GetQueryCount(), 2u);
+    EXPECT_EQ(count(), 1u);
+    EXPECT_EQ(linkage.RegistrationsOf(L"ImplTestProvider")[0].procedure, kSoftwareProcedure);
+
+    EXPECT_EQ(queries.CancelQuery(99), S_OK);
+    EXPECT_EQ(queries.CancelQuery(1), S_OK);
+    EXPECT_EQ(count(), 1u);
+    EXPECT_EQ(queries.CancelQuery(2), S_OK);
+    EXPECT_EQ(count(), 2u);
+    EXPECT_EQ(linkage.RegistrationsOf(L"ImplTestProvider")[1].flag, 0);
+    // With no query left, another cancellation asks again; the thread holds nothing to send.
+    EXPECT_EQ(queries.CancelQuery(2), S_OK);
+    EXPECT_EQ(count(), 2u);
+}
+
+TEST(LSConnectThread, RegistersEachProviderOnceAndUnregistersAllWhenStopped)
+{
+    LinkageServer linkage;
+    FakeProvider hardware(L"B-hardware", IWmipEventProviderInfo::HardwareEventProvider);
+    FakeProvider software(L"A-software", IWmipEventProviderInfo::SoftwareEventProvider);
+    CWmipLSConnectThread thread;
+    thread.SetStopPolling(10, 500);
+    thread.Register(&hardware);
+    thread.Register(&hardware);
+    thread.Register(&software);
+    thread.Unregister(nullptr);
+    FakeProvider stranger(L"C-never", IWmipEventProviderInfo::HardwareEventProvider);
+    thread.Unregister(&stranger);
+    EXPECT_EQ(linkage.RegistrationsOf(L"B-hardware").size(), 1u);
+    EXPECT_EQ(linkage.RegistrationsOf(L"A-software").size(), 1u);
+    EXPECT_TRUE(linkage.RegistrationsOf(L"C-never").empty());
+
+    // A pass registers both again; the stop unregisters both and keeps them recorded.
+    ASSERT_TRUE(thread.Start());
+    EXPECT_TRUE(thread.Kill(0));
+    for (const wchar_t* id : {L"A-software", L"B-hardware"}) {
+        const auto calls = linkage.RegistrationsOf(id);
+        ASSERT_EQ(calls.size(), 3u) << id;
+        EXPECT_EQ(calls[1].flag, 1) << id;
+        EXPECT_EQ(calls[2].flag, 0) << id;
+    }
+    EXPECT_EQ(linkage.RegistrationsOf(L"A-software")[0].procedure, kSoftwareProcedure);
+    EXPECT_EQ(linkage.RegistrationsOf(L"B-hardware")[0].procedure, kHardwareProcedure);
+    EXPECT_EQ(thread.GetRegistrationCount(), 2u);
+
+    CString upper = thread.GetComputerName();
+    upper.MakeUpper();
+    EXPECT_EQ(thread.GetComputerName(), upper);
+    EXPECT_FALSE(thread.GetComputerName().IsEmpty());
+    EXPECT_EQ(linkage.RegistrationsOf(L"A-software")[0].computerName, std::wstring(upper.GetString()));
+}
+
+TEST(LSConnectThread, TheIntervalNeitherSpinsNorOverflows)
+{
+    FakeProvider provider(L"IntervalProvider", IWmipEventProviderInfo::HardwareEventProvider);
+    struct IntervalCase {
+        const char* stored;
+        DWORD expectedMs;
+    };
+    for (const IntervalCase& c : {IntervalCase{"0", 60000}, IntervalCase{"-5", 60000}, IntervalCase{"2", 2000},
+                                  IntervalCase{"2147483647", 0xFFFFFFFEu}}) {
+        hwtest::Exec(std::string("UPDATE CONFIG_VALUE SET NUMBERVALUE = ") + c.stored + " WHERE CONFIGID = 37;");
+        CWmipLSConnectThread thread;
+        // Before the first setup the installation's default holds.
+        EXPECT_EQ(thread.GetPassIntervalMs(), 60000u);
+        thread.Register(&provider);
+        EXPECT_EQ(thread.GetPassIntervalMs(), c.expectedMs) << c.stored;
+    }
+    hwtest::Exec("UPDATE CONFIG_VALUE SET NUMBERVALUE = 60 WHERE CONFIGID = 37;");
+}
+
+TEST(LSConnectThread, WithoutALinkageServerTheProvidersStayRecorded)
+{
+    // The linkage server's workstation is one where no server answers.
+    hwtest::Exec("UPDATE WRKSTATION SET NAME = 'nowhere' WHERE ID = 1;");
+    FakeProvider provider(L"Unreachable", IWmipEventProviderInfo::HardwareEventProvider);
+    {
+        CWmipLSConnectThread thread;
+        thread.Register(&provider);
+        EXPECT_EQ(thread.GetRegistrationCount(), 1u);
+        thread.Unregister(&provider);
+        EXPECT_EQ(thread.GetRegistrationCount(), 0u);
+    }
+    hwtest::Exec("UPDATE WRKSTATION SET NAME = 'localhost' WHERE ID = 1;");
+    EXPECT_TRUE(LinkageServer().RegistrationsOf(L"Unreachable").empty());
+}
+
+TEST(LSConnectThread, TheApplicationStartsOneAndStopsItWhenItGoes)
+{
+    FakeProvider provider(L"AppOwnedProvider", IWmipEventProviderInfo::HardwareEventProvider);
+    {
+        // While it lives, this application object is the process's current one.
+        CWmipApp app;
+        CWmipLSConnectThread* thread = CWmipApp::GetLSConnectThread();
+        ASSERT_NE(thread, nullptr);
+        EXPECT_EQ(CWmipApp::GetLSConnectThread(), thread);
+        EXPECT_EQ(thread->GetThreadExitCode(), LWorkerThread::kStillActive);
+        thread->SetStopPolling(10, 500);
+        thread->Register(&provider);
+    }
+    // Going, the application stopped the thread, whose last pass unregistered the provider.
+    const auto calls = LinkageServer().RegistrationsOf(L"AppOwnedProvider");
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls.front().flag, 1);
+    EXPECT_EQ(calls.back().flag, 0);
+}

@@ -1,0 +1,152 @@
+#include "tests/provider/hwevents/HwEventTestSupport.h"
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <thread>
+
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "hardware/IClslLinkageServer.h"
+#include "platform/rpc/RpcEndpointTable.h"
+#include "platform/wmi/WbemRepository.h"
+#include "platform/wmi/WbemSecurityEventClasses.h"
+#include "provider/CWmipApp.h"
+#include "tests/support/InstallationDatabase.h"
+#include "tests/support/TemporaryHome.h"
+
+namespace hwtest {
+namespace {
+
+// A user of the dock panel's segment only, and a user without the right to use the provider.
+constexpr const char* kExtraCallers = R"(
+INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES (43, 'No provider', -1, 1, 0);
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (43, 268435459);
+INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
+                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
+                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
+    (5, 'dock', 'Dora', 'Dock', 2, 0, NULL, 1, 1, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
+    (6, 'noright', 'Nora', 'None', -1, 0, NULL, 1, 43, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
+INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
+    (5, 5, 1, 'S-1-5-21-1004336348-1177238915-682003330-1005'),
+    (6, 6, 1, 'S-1-5-21-1004336348-1177238915-682003330-1006');
+)";
+
+class InstallationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        m_home.emplace();
+        Home() = m_home->Path();
+        support::InstallationDatabase::CreateDemo(Database());
+        support::InstallationDatabase::Execute(Database(), kExtraCallers);
+        theApp.InitInstance();
+        Linkage() = std::make_shared<support::SimulatedLinkageServer>();
+        ASSERT_EQ(RpcEndpointTable::Instance().RegisterService(L"localhost", kLinkageServerEndpoints, Linkage()),
+                  RPC_S_OK);
+        SettleConnectThread();
+    }
+
+    void TearDown() override
+    {
+        RpcEndpointTable::Instance().Unregister(Linkage().get());
+        theApp.ExitInstance();
+        m_home.reset();
+    }
+
+    // The process's connect thread registers every recorded provider once when it starts; it
+    // is started here and given time for that pass, so no test sees it.
+    static void SettleConnectThread()
+    {
+        ASSERT_NE(CWmipApp::GetLSConnectThread(), nullptr);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (CountProviderLogLines("Starting CWmipLSConnectThread::OnRun()") == 0 &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+
+    static std::shared_ptr<support::SimulatedLinkageServer>& Linkage()
+    {
+        static std::shared_ptr<support::SimulatedLinkageServer> server;
+        return server;
+    }
+
+    static std::filesystem::path& Home()
+    {
+        static std::filesystem::path home;
+        return home;
+    }
+
+private:
+    std::optional<support::TemporaryHome> m_home;
+};
+
+const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new InstallationEnvironment);
+
+}  // namespace
+
+support::SimulatedLinkageServer& LinkageServer()
+{
+    return *InstallationEnvironment::Linkage();
+}
+
+std::filesystem::path Database()
+{
+    return InstallationEnvironment::Home() / "provixa.db";
+}
+
+void Exec(const std::string& sql)
+{
+    support::InstallationDatabase::Execute(Database(), sql);
+}
+
+int CountLines(const std::wstring& logFile, const std::string& text)
+{
+    const std::filesystem::path folder(
+        brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFolder()));
+    const auto lines = support::TemporaryHome::ReadLines(folder / std::filesystem::path(logFile));
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&text](const std::string& line) {
+        return line.find(text) != std::string::npos;
+    }));
+}
+
+int CountProviderLogLines(const std::string& text)
+{
+    return CountLines(L"Fluxmere.log", text);
+}
+
+bool WaitForObjects(support::RecordingSink& sink, std::size_t count)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (sink.Objects().size() < count) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+ComPtr<WbemServiceNamespace> MakeNamespace()
+{
+    auto repository = std::make_shared<WbemRepository>(L"TESTHOST", L"root\\Brontel");
+    EXPECT_EQ(WbemSecurityEventClasses::AddTo(*repository), WBEM_S_NO_ERROR);
+    return WbemServiceNamespace::Create(repository);
+}
+
+bnt::utility::BntMessageEx Record(LONG eventType, LONG eventSubtype, LONG dataType, LONG panelId, LONG deviceId,
+                                  LONG messageType)
+{
+    using bnt::utility::BntMessage;
+    BntMessage message(static_cast<SHORT>(panelId), 0, 7);
+    message.Set(BntMessage::MessageType, messageType);
+    message.Set(BntMessage::EventType, eventType);
+    message.Set(BntMessage::EventSubtype, eventSubtype);
+    message.Set(BntMessage::DataType, dataType);
+    message.Set(BntMessage::DeviceID, deviceId);
+    return bnt::utility::BntMessageEx(message.Record(), CString(), CString(L"COMMHOST"), 0);
+}
+
+}  // namespace hwtest

@@ -1,0 +1,48 @@
+// Fixtures of the hardware event tests: one demo installation for the program (the
+// application's connection pool attaches its database once per process) with two more
+// callers, a namespace stand-in holding the security event classes, and record builders.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/com/Unknown.h"
+#include "platform/wmi/WbemServiceNamespace.h"
+#include "provider/BntMessageEx.h"
+#include "tests/support/RecordingSink.h"
+#include "tests/support/SimulatedLinkageServer.h"
+
+namespace hwtest {
+
+// The demo operator: may use the provider; segments 1 and 2.
+inline constexpr wchar_t kOperatorSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
+// May use the provider; segment 2 only (the dock panel).
+inline constexpr wchar_t kDockSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1005";
+// Linked, lacks the right to use the provider.
+inline constexpr wchar_t kNoRightSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1006";
+
+// The installation's database file, and SQL run on it (a failure fails the test).
+std::filesystem::path Database();
+void Exec(const std::string& sql);
+// The number of lines of a log file of the installation holding the text.
+int CountLines(const std::wstring& logFile, const std::string& text);
+int CountProviderLogLines(const std::string& text);
+
+// The demo installation's linkage server (its workstation is "localhost"), simulated and
+// registered for the whole program: the process's connect thread keeps the binding it made.
+support::SimulatedLinkageServer& LinkageServer();
+
+// Waits (at most 20 s) until the sink holds at least `count` objects; false when it does not.
+bool WaitForObjects(support::RecordingSink& sink, std::size_t count);
+
+// A namespace of the stand-in whose repository holds the security event classes.
+ComPtr<WbemServiceNamespace> MakeNamespace();
+
+// An event record (message type 0) of the type and subtype on the panel and device, with
+// serial number 7, the data type given and a current time.
+bnt::utility::BntMessageEx Record(LONG eventType, LONG eventSubtype, LONG dataType = 0, LONG panelId = 1,
+                                  LONG deviceId = 0, LONG messageType = 0);
+
+}  // namespace hwtest

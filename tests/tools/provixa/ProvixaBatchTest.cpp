@@ -1,0 +1,113 @@
+// The host's batch command and --simulate: line splitting, reading a batch, and a run in which
+// the status cache and the simulated servers live from one command to the next.
+#include "tools/provixa/ProvixaBatch.h"
+
+#include <sstream>
+
+#include "tests/tools/provixa/ProvixaProgramTest.h"
+
+namespace
+{
+
+using provixa_program::Outcome;
+
+struct SplitCase
+{
+    const char* line;
+    bool ok;
+    std::vector<std::string> words;
+};
+
+TEST(ProvixaBatch, SplitsLinesIntoWordsWithQuotes)
+{
+    const SplitCase cases[] = {
+        {"get Bnt_Panel.ID=1", true, {"get", "Bnt_Panel.ID=1"}},
+        {"  exec\t\"Bnt_ReaderInput1.PanelID=1,ReaderID=0\"  Mask \r", true,
+         {"exec", "Bnt_ReaderInput1.PanelID=1,ReaderID=0", "Mask"}},
+        {"query 'SELECT * FROM Bnt_Panel WHERE Name = \"x\"'", true, {"query", "SELECT * FROM Bnt_Panel WHERE Name = \"x\""}},
+        {"put C Name=\"a \\\"b\\\" \\\\ c\"", true, {"put", "C", "Name=a \"b\" \\ c"}},
+        {"put C Note=''", true, {"put", "C", "Note="}},
+        {"", true, {}},
+        {"get \"unterminated", false, {}},
+        {"get 'unterminated", false, {}},
+    };
+    for (const SplitCase& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::vector<std::string> words{"stale"};
+        std::string error;
+        EXPECT_EQ(ProvixaBatch::SplitLine(c.line, &words, &error), c.ok);
+        if (c.ok)
+            EXPECT_EQ(words, c.words);
+        else
+            EXPECT_NE(error.find("unterminated quote"), std::string::npos) << error;
+    }
+}
+
+TEST(ProvixaBatch, ReadsCommandsSkippingBlanksAndCommentsAndKeepsLineNumbers)
+{
+    std::istringstream input("# a comment\n\nget A\n   # indented comment\nenum B\n");
+    std::vector<ProvixaBatch::Command> commands;
+    std::string error;
+    ASSERT_TRUE(ProvixaBatch::ReadCommands(input, &commands, &error)) << error;
+    ASSERT_EQ(commands.size(), 2u);
+    EXPECT_EQ(commands[0].line, 3u);
+    EXPECT_EQ(commands[1].line, 5u);
+    EXPECT_EQ(commands[1].words, (std::vector<std::string>{"enum", "B"}));
+
+    std::istringstream broken("get A\nget \"B\n");
+    EXPECT_FALSE(ProvixaBatch::ReadCommands(broken, &commands, &error));
+    EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
+    std::istringstream tooLong(std::string(ProvixaBatch::kMaxLineLength + 1, 'x'));
+    EXPECT_FALSE(ProvixaBatch::ReadCommands(tooLong, &commands, &error));
+}
+
+class ProvixaBatchRun : public provixa_program::ProvixaProgramTest
+{
+protected:
+    Outcome Batch(const std::string& text, std::vector<std::string> options)
+    {
+        const std::filesystem::path file = m_root / "commands.txt";
+        std::ofstream(file) << text;
+        options.push_back("batch");
+        options.push_back(file.string());
+        return Provixa(options);
+    }
+};
+
+TEST_F(ProvixaBatchRun, SimulatedPanelCommandsReachTheDriverServerAndTheCacheLivesBetweenCommands)
+{
+    ASSERT_EQ(Provixa({"init"}).status, 0);
+    const Outcome run = Batch("exec Bnt_Panel.ID=1 SetClock\n"
+                              "exec Bnt_Panel.ID=1 UpdateHardwareStatus\n"
+                              "exec Bnt_Panel.ID=1 GetHardwareStatus\n",
+                              {"--as", "operator", "--simulate", "--json"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("driver server received procedure 5 SetPanelClock, 4 bytes: 01 00 00 00\n"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("received procedure 27 GetPanelDeviceStatus"), std::string::npos);
+    // Online panel record and online header: status bit 0 and header byte 1 at bit 4.
+    EXPECT_NE(run.out.find("\"Status\":17"), std::string::npos) << run.out;
+}
+
+TEST_F(ProvixaBatchRun, WithoutSimulationAHardwareCommandFailsAndTheBatchGoesOn)
+{
+    ASSERT_EQ(Provixa({"init"}).status, 0);
+    const Outcome run = Batch("exec Bnt_Panel.ID=1 SetClock\nfrobnicate\ninit\nexec Bnt_Panel.ID=1 GetHardwareStatus\n",
+                              {"--as", "operator"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("0x80041001"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("provixa: line 2: unknown command frobnicate"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("provixa: line 3: init and batch cannot run inside a batch"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("Status = 0;"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("received procedure"), std::string::npos);
+}
+
+TEST_F(ProvixaBatchRun, AnUnreadableBatchIsAUsageError)
+{
+    ASSERT_EQ(Provixa({"init"}).status, 0);
+    const Outcome run = Provixa({"batch", (m_root / "missing.txt").string()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("cannot read"), std::string::npos) << run.err;
+}
+
+}  // namespace

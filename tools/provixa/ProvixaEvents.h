@@ -1,0 +1,70 @@
+// ProvixaEvents: the host's event commands, which play a WMI event consumer and the
+// communication server for a person:
+//   watch WQL                 subscribes to the events the query selects;
+//   hwevent NAME=VALUE ...    hands one 216-byte hardware record to the library's hardware
+//                             event provider, as the communication server does;
+//   wait [MILLISECONDS]       lets events arrive (default 1000 ms) and prints them.
+// The first event command loads the hardware event provider (with the security event classes)
+// into the namespace. Events arrive on the provider's thread and are printed on the host's
+// thread by wait and when the host ends, so output never interleaves.
+//
+// hwevent names: a record field (BntMessage::Fields, for example EventType=0), U8@N, U16@N,
+// U32@N or U64@N for the little-endian value at record offset N, Text, HostName, AlarmID, and
+// Record=HEX for the raw bytes (any length, so a short record can be tried; not combined with
+// fields). Numbers are decimal or 0x hexadecimal.
+//
+// One per host run, on the host's one thread; it must go before the namespace releases its
+// providers (its watches are cancelled then).
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/com/Unknown.h"
+#include "tools/provixa/ProvixaCommandLine.h"
+
+class IWbemObjectSink;
+class ProvixaEventProviderShell;
+class WbemServiceNamespace;
+
+class ProvixaEvents
+{
+public:
+    // The longest wait and the longest raw record a command may ask for.
+    static constexpr int kMaxWaitMs = 60000;
+    static constexpr int kDefaultWaitMs = 1000;
+    static constexpr std::size_t kMaxRecordBytes = 4096;
+
+    ProvixaEvents(WbemServiceNamespace& services, std::ostream& out, std::ostream& err);
+    // Cancels the watches and prints the events that arrived and were not printed yet.
+    ~ProvixaEvents();
+    ProvixaEvents(const ProvixaEvents&) = delete;
+    ProvixaEvents& operator=(const ProvixaEvents&) = delete;
+
+    // True for watch, hwevent and wait.
+    static bool Handles(ProvixaCommandLine::Command command);
+    // Runs one of them; the host's exit status.
+    int Run(const ProvixaCommandLine& commandLine);
+
+    // The arrived events, printed.
+    struct Inbox;
+
+private:
+    // Loads the hardware event provider on first use; its failure.
+    HRESULT EnsureProvider();
+    int Watch(const ProvixaCommandLine& commandLine);
+    int HandIn(const ProvixaCommandLine& commandLine);
+    int Wait(const ProvixaCommandLine& commandLine);
+    // Prints the events that arrived since the last print.
+    void PrintArrived();
+
+    WbemServiceNamespace& m_services;
+    std::ostream& m_out;
+    std::ostream& m_err;
+    const std::shared_ptr<Inbox> m_inbox;
+    ComPtr<ProvixaEventProviderShell> m_shell;
+    std::vector<ComPtr<IWbemObjectSink>> m_watches;
+};
