@@ -207,6 +207,8 @@ HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(CAcsUser* user, const CString& 
     if (typeInfo == nullptr) {
         return WBEM_E_NOT_FOUND;
     }
+    // A dynamic class knows its properties only once its description has been read.
+    typeInfo->GetTypeInformation();
     for (const auto& [name, literal] : query->GetWhereValues()) {
         property = name;
         if (!typeInfo->HasProperty(name)) {

@@ -80,6 +80,39 @@ TEST_F(CorvessaInstanceWrite, AddModifyAndDeleteGiveTheEntryBack)
     EXPECT_EQ(UseCount(), 0);
 }
 
+TEST_F(CorvessaInstanceWrite, DemoCardholdersAreAddedChangedAndDeleted)
+{
+    CCorvessaQpidInstance cardholder;
+    cardholder.PopulateInstanceData("Bnt_Cardholder", {{"LASTNAME", Variant("Zed")}, {"FIRSTNAME", Variant("Ann")}});
+    CCorvessaQpidInstance added;
+    ASSERT_EQ(m_app->AddInstance(m_token, kApplication, cardholder, added, false), S_OK);
+    ASSERT_EQ(added.GetInstanceValues().count("ID"), 1u);
+    const Variant id = added.GetInstanceValues().at("ID");
+    EXPECT_EQ(UseCount(), 0);
+
+    CCorvessaQpidInstance change;
+    change.PopulateInstanceData("Bnt_Cardholder", {{"ID", id}, {"LASTNAME", Variant("Young")}});
+    CCorvessaQpidInstance changed;
+    ASSERT_EQ(m_app->ModifyInstance(m_token, kApplication, change, changed, false), S_OK);
+    std::string type = "Bnt_Cardholder";
+    corvessa::PagingParameters paging;
+    paging.pageSize = 5;
+    CCorvessaBaseApp::CorvessaPaginatedInfo info;
+    CCorvessaBaseApp::InstanceList found;
+    ASSERT_EQ(m_app->GetInstance(m_token, kApplication, type, "LASTNAME = 'Young'", paging, info, found), S_OK);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_TRUE(found[0]->GetInstanceValues().at("ID").isEqualTo(id));
+    EXPECT_EQ(UseCount(), 0);
+
+    CCorvessaQpidInstance key;
+    key.PopulateInstanceData("Bnt_Cardholder", {{"ID", id}});
+    ASSERT_EQ(m_app->DeleteInstance(m_token, kApplication, key), S_OK);
+    found.clear();
+    ASSERT_EQ(m_app->GetInstance(m_token, kApplication, type, "LASTNAME = 'Young'", paging, info, found), S_OK);
+    EXPECT_TRUE(found.empty());
+    EXPECT_EQ(UseCount(), 0);
+}
+
 TEST_F(CorvessaInstanceWrite, RefusedWritesNameTheirItemAndLeaveNothingBehind)
 {
     const struct {

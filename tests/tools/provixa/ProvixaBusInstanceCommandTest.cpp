@@ -43,6 +43,19 @@ TEST_F(ProvixaBusInstanceCommand, GetReadsOnePageOrTheCount)
     EXPECT_EQ(count.status, 0) << count.err;
     EXPECT_TRUE(Contains(count.out, "\"instances\":[],\"page_number\":1,\"page_size\":0,\"total_count\":1")) << count.out;
 
+    // The demo's three cardholders: page 2 of 2 holds the third; page 2 of 5 lies past the end.
+    const Outcome cardholders = Bus({"get", "Bnt_Cardholder", "--page", "2", "--size", "2"});
+    EXPECT_EQ(cardholders.status, 0) << cardholders.err;
+    EXPECT_TRUE(Contains(cardholders.out, "\"LASTNAME\":\"Castell\"")) << cardholders.out;
+    EXPECT_TRUE(Contains(cardholders.out, "\"total_count\":3,\"total_pages\":2")) << cardholders.out;
+    // The cardholder's properties come from its layout: the filter check reads them first.
+    const Outcome named = Bus({"get", "Bnt_Cardholder", "--filter", "LASTNAME = 'Castell'", "--size", "5"});
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_TRUE(Contains(named.out, "\"total_count\":1,")) << named.out;
+    const Outcome past = Bus({"get", "Bnt_Cardholder", "--page", "2", "--size", "5"});
+    EXPECT_EQ(past.status, 1);
+    EXPECT_TRUE(Contains(past.err, "corvessa.general.invalidrequestitem")) << past.err;
+
     const Outcome dates = Bus({"get", "Bnt_Holiday", "--size", "1", "--order", "StartDate", "--desc"});
     EXPECT_TRUE(Contains(dates.out, "\"StartDate\":\"20")) << dates.out;
     EXPECT_TRUE(Contains(dates.out, "T00:00:00+00:00\"")) << dates.out;
