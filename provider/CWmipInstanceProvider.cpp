@@ -1,6 +1,7 @@
 #include "provider/CWmipInstanceProvider.h"
 
 #include "framework/CWmipClassMapper.h"
+#include "framework/CWmipListObjectClassCache.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -108,7 +109,8 @@ HRESULT CWmipInstanceProvider::Initialize(LPWSTR, LONG, LPWSTR, LPWSTR, IWbemSer
         m_services = services;
         m_connectionManager = CWmipApp::GetConnectionManager();
         m_userCache = CWmipApp::GetUserCache();
-        if (m_connectionManager == nullptr || m_userCache == nullptr)
+        m_listCache = CWmipApp::GetListObjectCache();
+        if (m_connectionManager == nullptr || m_userCache == nullptr || m_listCache == nullptr)
             result = WBEM_E_FAILED;
         if (SUCCEEDED(result))
         {
@@ -140,7 +142,7 @@ std::unique_ptr<CWmipClassMapper> CWmipInstanceProvider::GetMapper(const CAcsUse
                                                                    const CString& className,
                                                                    IWbemContext* context) const
 {
-    return CWmipResultSender(m_services.Get(), m_connectionManager).GetMapper(databaseUser, className, context);
+    return CWmipResultSender(m_services.Get(), m_connectionManager, m_listCache).GetMapper(databaseUser, className, context);
 }
 
 void CWmipInstanceProvider::EnsureVexletPermission() const
@@ -161,14 +163,14 @@ void CWmipInstanceProvider::ReleaseUser(CWmipUserCacheEntry* entry) const
 HRESULT CWmipInstanceProvider::SendClassDefinition(std::unique_ptr<CWmipClassMapper> mapper, IWbemObjectSink* sink,
                                                    BOOL trusted, BOOL systemAccount, BOOL shellOnly) const
 {
-    return CWmipResultSender(m_services.Get(), m_connectionManager)
+    return CWmipResultSender(m_services.Get(), m_connectionManager, m_listCache)
         .SendClassDefinition(std::move(mapper), sink, trusted, systemAccount, shellOnly);
 }
 
 HRESULT CWmipInstanceProvider::SendQueryResults(const CString& className, CWmipQuery* query, IWbemContext* context,
                                                 IWbemObjectSink* sink, LONG flags, BOOL all) const
 {
-    return CWmipResultSender(m_services.Get(), m_connectionManager)
+    return CWmipResultSender(m_services.Get(), m_connectionManager, m_listCache)
         .SendQueryResults(className, query, context, sink, flags, all);
 }
 
@@ -399,8 +401,10 @@ HRESULT CWmipInstanceProvider::CreateClassEnumAsync(const BSTR superclass, LONG 
         };
         auto send = [&](LPCWSTR className) -> HRESULT {
             std::unique_ptr<CWmipClassMapper> mapper = GetMapper(useDatabase(), className, context);
+            // A class whose mapper this library does not build has no definition to list; the
+            // listing goes on with the classes that have one.
             if (mapper == nullptr)
-                return WBEM_E_INVALID_CLASS;
+                return WBEM_S_NO_ERROR;
             return SendClassDefinition(std::move(mapper), sink, FALSE, FALSE, FALSE);
         };
         auto sendAll = [&](std::initializer_list<LPCWSTR> classNames) {
@@ -417,9 +421,13 @@ HRESULT CWmipInstanceProvider::CreateClassEnumAsync(const BSTR superclass, LONG 
         if (element || (deep && root))
         {
             sendAll({kPersonClass, kBadgeClass});
-            const CAcsUser* database = useDatabase();
-            if (database->GetSystemOptions().ServerType() != kServerTypeWithoutVisits)
+            const CBntAcsSystemOptions& options = useDatabase()->GetSystemOptions();
+            if (options.ServerType() != kServerTypeWithoutVisits ||
+                (options.GetFlagWord() & CBntAcsSystemOptions::kVisitsOnAnyServerFlag) != 0)
                 sendAll({kVisitClass});
+            // The lists stay in the cache's key order; the first failure ends the listing.
+            for (const auto& [listClass, descriptor] : m_listCache->GetDescriptors())
+                sendAll({listClass.GetString()});
         }
         if ((segment || (deep && root)) && segmentsInUse())
             sendAll({kSegmentUnitClass, kSegmentGroupClass});

@@ -29,8 +29,9 @@ HRESULT IndicateOne(IWbemObjectSink* sink, IWbemClassObject* object)
 
 }  // namespace
 
-CWmipResultSender::CWmipResultSender(IWbemServices* services, DBConnectionManager* connectionManager)
-    : m_services(services), m_connectionManager(connectionManager)
+CWmipResultSender::CWmipResultSender(IWbemServices* services, DBConnectionManager* connectionManager,
+                                     CWmipListObjectClassCache* listCache)
+    : m_services(services), m_connectionManager(connectionManager), m_listCache(listCache)
 {
 }
 
@@ -39,7 +40,7 @@ std::unique_ptr<CWmipClassMapper> CWmipResultSender::GetMapper(const CAcsUser* d
                                                                 IWbemContext* context) const
 {
     return std::unique_ptr<CWmipClassMapper>(
-        CWmipMapperRegistry::GetMapper(databaseUser, context, m_services, className, nullptr));
+        CWmipMapperRegistry::GetMapper(databaseUser, context, m_services, className, m_listCache));
 }
 
 HRESULT CWmipResultSender::SendClassDefinition(std::unique_ptr<CWmipClassMapper> mapper, IWbemObjectSink* sink,

@@ -41,6 +41,9 @@ public:
     static constexpr LONG kCardholderSegmentationId = 1003;
     static constexpr LONG kVisitorSegmentationId = 1004;
     static constexpr LONG kBadgeTypeSegmentationId = 1005;
+    static constexpr LONG kFlagWordId = 1006;
+    // Bit of the flag word: visits are served also on a server of type 2.
+    static constexpr LONG kVisitsOnAnyServerFlag = 0x4;
 
     CBntAcsSystemOptions() = default;
 
@@ -55,6 +58,8 @@ public:
     // The database server type: 0 a stand-alone database (no replication), other values a
     // database that takes part in replication.
     LONG ServerType() const { return m_serverType; }
+    // The installation's option bits (kVisitsOnAnyServerFlag); 0 when none is stored.
+    LONG GetFlagWord() const { return m_flagWord; }
     bool IsCardholderSegmentationEnabled() const { return m_segmentsInUse && m_cardholderSegmentation; }
     bool IsVisitorSegmentationEnabled() const { return m_segmentsInUse && m_visitorSegmentation; }
     bool IsBadgeTypeSegmentationEnabled() const { return m_segmentsInUse && m_badgeTypeSegmentation; }
@@ -67,6 +72,7 @@ public:
 private:
     bool m_segmentsInUse = false;
     LONG m_serverType = 0;
+    LONG m_flagWord = 0;
     bool m_cardholderSegmentation = false;
     bool m_visitorSegmentation = false;
     bool m_badgeTypeSegmentation = false;
