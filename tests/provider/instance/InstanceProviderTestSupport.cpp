@@ -12,8 +12,10 @@ namespace instancetest {
 namespace {
 
 // The callers besides the demo operator: one linked user whose system group lacks the right
-// to use the provider, and one whose group grants that right alone.
+// to use the provider, and one whose group grants that right alone. The demo's user-defined
+// lists are dropped: this namespace does not hold Bnt_Element, from which their classes derive.
 constexpr const char* kExtraCallers = R"(
+DELETE FROM DDTBL WHERE ISLIST = 1;
 INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
     (41, 'Readers only', -1, 1, 0), (42, 'Provider only', -1, 1, 0);
 INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
