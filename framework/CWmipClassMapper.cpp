@@ -1,5 +1,7 @@
 #include "framework/CWmipClassMapper.h"
 
+#include "framework/CWmipMessages.h"
+
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
@@ -25,8 +27,7 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 constexpr const wchar_t* kIdentityMessage = L"The system was unable to retrieve the client's identity.";
-constexpr const wchar_t* kPermissionMessage =
-    L"The client does not have sufficient user permissions to perform the requested operation.";
+constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
 
 }  // namespace
 
@@ -192,7 +193,7 @@ void CWmipClassMapper::ThrowIfDenied(HRESULT hr)
     if (hr == WBEM_E_ACCESS_DENIED)
         throw CWMIException(kSourceFile, __LINE__, hr, kPermissionMessage);
     if (FAILED(hr))
-        throw CWMIException(kSourceFile, __LINE__, hr);
+        throw CWMIException(kSourceFile, __LINE__, hr, CWmipMessages::ForResult(hr));
 }
 
 void CWmipClassMapper::CanAdd(IWbemClassObject* instance)

@@ -69,10 +69,19 @@ CWmipQuery& CWmipQuery::operator=(const CWmipQuery& other)
 
 std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromQuery(const wchar_t* wql)
 {
-    if (wql == nullptr)
-        return nullptr;
-    WqlParsedQuery parsed;
     CString error;
+    return CreateFromQuery(wql, error);
+}
+
+std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromQuery(const wchar_t* wql, CString& error)
+{
+    error.Empty();
+    if (wql == nullptr)
+    {
+        error = L"no query text";
+        return nullptr;
+    }
+    WqlParsedQuery parsed;
     if (!WqlParser::ParseQuery(wql, parsed, error))
         return nullptr;
     auto query = std::make_unique<CWmipQuery>();
@@ -89,7 +98,10 @@ std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromQuery(const wchar_t* wql)
     {
         auto path = CWmipObjectPath::CreateFromPath(parsed.ObjectPath.GetString());
         if (!path)
+        {
+            error = L"the object path of the association is not valid";
             return nullptr;
+        }
         query->m_className = path->GetClassName();
         query->m_objectPath = std::move(*path);
         query->m_associationQualifiers = std::move(parsed.AssociationQualifiers);

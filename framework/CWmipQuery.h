@@ -51,6 +51,8 @@ public:
     // Parses a whole WQL query. A new query on success; null for a null, malformed or
     // over-long text (WqlLimits.h), or an ASSOCIATORS/REFERENCES path that is not a path.
     static std::unique_ptr<CWmipQuery> CreateFromQuery(const wchar_t* wql);
+    // As above; on failure `error` says why ("... at offset N"), else it is emptied.
+    static std::unique_ptr<CWmipQuery> CreateFromQuery(const wchar_t* wql, CString& error);
 
     // 1 SELECT, 2 ASSOCIATORS OF, 3 REFERENCES OF; 0 for a query built by hand.
     int GetKind() const { return m_kind; }

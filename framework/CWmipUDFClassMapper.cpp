@@ -1,6 +1,7 @@
 #include "framework/CWmipUDFClassMapper.h"
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -20,8 +21,7 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUDFClassMapper.cpp";
-constexpr const wchar_t* kPermissionMessage =
-    L"The client does not have sufficient user permissions to perform the requested operation.";
+constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
 constexpr const wchar_t* kRequiredMessage = L"The required property %s had no value and no default was provided.";
 constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
 

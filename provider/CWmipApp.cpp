@@ -1,5 +1,7 @@
 #include "provider/CWmipApp.h"
 
+#include "framework/CWmipMessages.h"
+
 #include <openssl/rand.h>
 
 #include <climits>
@@ -170,7 +172,7 @@ CWmipListObjectClassCache* CWmipApp::GetListObjectCache()
         CAcsUser* connection = manager->Connection(0);
         if (connection == nullptr) {
             throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
-                                L"The system was unable to open a database connection to service this request.");
+                                CWmipMessages::kNoConnection);
         }
         return std::make_unique<CWmipListObjectClassCache>(connection, manager);
     });

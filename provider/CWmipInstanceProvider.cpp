@@ -2,6 +2,7 @@
 
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipListObjectClassCache.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -27,8 +28,6 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr LPCWSTR kSource = CWmipRequestEnvelope::kSourceName;
-constexpr LPCWSTR kNoConnectionMessage =
-    L"The system was unable to open a database connection to service this request.";
 
 // The context values that ask for a partial or extended put (compared exactly).
 constexpr LPCWSTR kPutExtensionNames[] = {L"__PUT_EXTENSIONS", L"__PUT_EXT_STRICT_NULLS", L"__PUT_EXT_PROPERTIES",
@@ -53,9 +52,11 @@ CString TextOf(const BSTR text)
     return text != nullptr ? CString(text) : CString();
 }
 
+// A failure raised without a text of its own carries the standard text of its result, so that
+// no refusal reaches the caller without a reason.
 [[noreturn]] void Fail(int line, HRESULT result)
 {
-    throw CWMIException(kSource, line, result);
+    throw CWMIException(kSource, line, result, CWmipMessages::ForResult(result));
 }
 
 [[noreturn]] void Fail(int line, HRESULT result, LPCWSTR message)
@@ -255,7 +256,7 @@ HRESULT CWmipInstanceProvider::GetClassObject(const CString& className, IWbemCon
 
     const CAcsUser* connection = envelope.Lease().TakeConnection();
     if (connection == nullptr)
-        Fail(__LINE__, WBEM_E_FAILED, kNoConnectionMessage);
+        Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     envelope.Lease().SetMapper(GetMapper(connection, className, context));
     // Thrown like every other failure of the class road, so it carries its status object.
     if (envelope.Lease().GetMapper() == nullptr || envelope.Lease().GetMapper()->WMIStoresClassDefinition())
@@ -353,8 +354,13 @@ HRESULT CWmipInstanceProvider::ExecQueryAsync(const BSTR queryLanguage, const BS
         // select more than was asked: it is refused like a query that cannot be parsed.
         if (CWmipRequestEnvelope::HasEmbeddedNul(queryLanguage) || CWmipRequestEnvelope::HasEmbeddedNul(query))
             Fail(__LINE__, WBEM_E_PROVIDER_NOT_CAPABLE);
-        envelope.Query() = CWmipQuery::CreateFromQuery(query);
-        if (envelope.Query() == nullptr || envelope.Query()->GetKind() != CWmipQuery::kSelect)
+        // A text that is no WQL is an invalid query; valid WQL other than SELECT is beyond
+        // this provider.
+        CString parseError;
+        envelope.Query() = CWmipQuery::CreateFromQuery(query, parseError);
+        if (envelope.Query() == nullptr)
+            Fail(__LINE__, WBEM_E_INVALID_QUERY, CString(CWmipMessages::kInvalidQuery) + parseError);
+        if (envelope.Query()->GetKind() != CWmipQuery::kSelect)
             Fail(__LINE__, WBEM_E_PROVIDER_NOT_CAPABLE);
         HRESULT result = SendQueryResults(envelope.Query()->GetClassName(), envelope.Query().get(), context, sink,
                                           flags, TRUE);
@@ -392,7 +398,7 @@ HRESULT CWmipInstanceProvider::CreateClassEnumAsync(const BSTR superclass, LONG 
                 EnsureVexletPermission();
                 connection = envelope.Lease().TakeConnection();
                 if (connection == nullptr)
-                    Fail(__LINE__, WBEM_E_FAILED, kNoConnectionMessage);
+                    Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
             }
             return connection;
         };
@@ -464,7 +470,7 @@ HRESULT CWmipInstanceProvider::PutInstanceAsync(IWbemClassObject* instance, LONG
 
         const CAcsUser* connection = envelope.Lease().TakeConnection();
         if (connection == nullptr)
-            Fail(__LINE__, WBEM_E_FAILED, kNoConnectionMessage);
+            Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
         envelope.Lease().SetMapper(GetMapper(connection, className, context));
         CWmipClassMapper* mapper = envelope.Lease().GetMapper();
         if (mapper == nullptr)
@@ -499,7 +505,7 @@ HRESULT CWmipInstanceProvider::DeleteInstanceAsync(const BSTR objectPath, LONG, 
 
             const CAcsUser* connection = envelope.Lease().TakeConnection();
             if (connection == nullptr)
-                Fail(__LINE__, WBEM_E_FAILED, kNoConnectionMessage);
+                Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
             envelope.Lease().SetMapper(GetMapper(connection, envelope.Path()->GetClassName(), context));
             CWmipClassMapper* mapper = envelope.Lease().GetMapper();
             if (mapper == nullptr)
@@ -532,7 +538,7 @@ HRESULT CWmipInstanceProvider::ExecMethodAsync(const BSTR objectPath, const BSTR
 
             const CAcsUser* connection = envelope.Lease().TakeConnection();
             if (connection == nullptr)
-                Fail(__LINE__, WBEM_E_FAILED, kNoConnectionMessage);
+                Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
             envelope.Lease().SetMapper(GetMapper(connection, envelope.Path()->GetClassName(), context));
             CWmipClassMapper* mapper = envelope.Lease().GetMapper();
             if (mapper == nullptr)

@@ -1,6 +1,7 @@
 #include "provider/CWmipResultSender.h"
 
 #include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipQuery.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -141,7 +142,7 @@ HRESULT CWmipResultSender::SendQueryResults(const CString& className, CWmipQuery
     CWmipMapperLease lease(m_connectionManager);
     const CAcsUser* connection = lease.TakeConnection();
     if (connection == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
 
     lease.SetMapper(GetMapper(connection, className, context));
     CWmipClassMapper* mapper = lease.GetMapper();
@@ -154,8 +155,9 @@ HRESULT CWmipResultSender::SendQueryResults(const CString& className, CWmipQuery
 
     if (query != nullptr)
         mapper->SetQuery(query);
+    // The database's own reason is in the provider log.
     if (!mapper->BeginEnumeration())
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kDatabaseRefused);
 
     // When the SQL had to drop a comparison, NextInstance checks each built instance against the
     // full WHERE clause and passes over the rows it rejects: a null instance is no match.

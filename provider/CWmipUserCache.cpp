@@ -1,5 +1,7 @@
 #include "provider/CWmipUserCache.h"
 
+#include "framework/CWmipMessages.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -433,7 +435,7 @@ HRESULT CWmipUserCache::LookUpLinkedUser(const CString& sid, LONG& userId)
     const PooledConnection connection(m_connectionManager);
     if (connection.Get() == nullptr) {
         CWMIDebugLog::LogError(kSource, __LINE__,
-                               L"The system was unable to open a database connection to service this request.",
+                               CWmipMessages::kNoConnection,
                                WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }

@@ -238,11 +238,12 @@ TEST_F(DoorQuery, RefusedQueriesAnswerTheirStatus)
         {L"SELECT * FROM Bnt_EventType WHERE Nothing = 1", WBEM_E_INVALID_QUERY},
         {L"SELECT * FROM Bnt_EventType WHERE LOGONPWD = 'x'", WBEM_E_INVALID_QUERY},
         {L"SELECT * FROM Bnt_WorldTimezone WHERE USERS.LOGONPWD = 'x'", WBEM_E_INVALID_QUERY},
-        // Text the provider's parser cannot read.
-        {L"SELECT * FROM Bnt_EventType WHERE", WBEM_E_PROVIDER_NOT_CAPABLE},
-        {L"SELECT * FROM Bnt_EventType WHERE ID = 1 garbage", WBEM_E_PROVIDER_NOT_CAPABLE},
-        {L"SELECT * FROM Bnt_EventType WHERE ID = 1; DROP TABLE EVENTYPE", WBEM_E_PROVIDER_NOT_CAPABLE},
-        {L"SELECT * FROM Bnt_EventType WHERE (ID = 1", WBEM_E_PROVIDER_NOT_CAPABLE},
+        // Text the provider's parser cannot read: an invalid query, not one beyond the provider.
+        {L"SELECT * FROM Bnt_EventType WHERE", WBEM_E_INVALID_QUERY},
+        {L"SELECT * FROM Bnt_EventType WHERE ID = 1 garbage", WBEM_E_INVALID_QUERY},
+        {L"SELECT * FROM Bnt_EventType WHERE ID = 1; DROP TABLE EVENTYPE", WBEM_E_INVALID_QUERY},
+        {L"SELECT * FROM Bnt_EventType WHERE (ID = 1", WBEM_E_INVALID_QUERY},
+        {L"SELECT * FROM Bnt_EventType WHERE ID = 1 -- x", WBEM_E_INVALID_QUERY},
         // Text the service cannot route.
         {L"SELECT * FROM Bnt_EventType WHERE Description = 'open", WBEM_E_INVALID_QUERY},
         {L"SELECT Bnt_EventType", WBEM_E_INVALID_QUERY},

@@ -139,7 +139,7 @@ TEST_F(ProviderFrame, NullSinkOrArgumentsNeverCrash)
          WBEM_E_INVALID_PARAMETER},
         {"query null text",
          [&](IWbemObjectSink* s) { return m_provider.ExecQueryAsync(nullptr, nullptr, 0, nullptr, s); },
-         WBEM_E_PROVIDER_NOT_CAPABLE},
+         WBEM_E_INVALID_QUERY},
         {"put null instance",
          [&](IWbemObjectSink* s) { return m_provider.PutInstanceAsync(nullptr, 0, nullptr, s); },
          WBEM_E_INVALID_PARAMETER},
