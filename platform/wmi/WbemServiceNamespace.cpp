@@ -199,7 +199,8 @@ WbemServiceNamespace::Outcome WbemServiceNamespace::Collect(const Request& reque
         outcome.result = collector->Result();
         outcome.objects = collector->Objects();
         outcome.resultText = collector->ResultText();
-        WbemErrorInfo::Set(FAILED(outcome.result) ? collector->StatusObject().Get() : nullptr);
+        // A refusal reported as success (WBEM_S_ACCESS_DENIED) keeps its status object too.
+        WbemErrorInfo::Set(outcome.result != WBEM_S_NO_ERROR ? collector->StatusObject().Get() : nullptr);
         return WBEM_S_NO_ERROR;
     });
     if (FAILED(hr))

@@ -344,7 +344,10 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
         if (FAILED(hr))
             return RequestFailed(err, hr);
         out << ProvixaOutput::List(Drain(enumerator.Get()), json);
-        // A refusal that WMI reports as success (WBEM_S_ACCESS_DENIED) is still worth a line.
+        // A refusal that WMI reports as success (WBEM_S_ACCESS_DENIED) is no empty class: the
+        // reason is printed and the exit status tells a script so.
+        if (hr == WBEM_S_ACCESS_DENIED)
+            return RequestFailed(err, hr);
         if (hr != WBEM_S_NO_ERROR)
             err << ProvixaOutput::Error(hr, nullptr) << "\n";
         return ProvixaHost::kSuccess;
