@@ -123,6 +123,14 @@ CString CWmipClassMapper::GetTableDotColumn(const CString& property)
     return CString();
 }
 
+bool CWmipClassMapper::IsQueryableProperty(const CString& property)
+{
+    if (property.CompareNoCase(L"__CLASS") == 0 || m_foreignKeys.contains(property))
+        return true;
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
+    return typeInfo != nullptr && typeInfo->HasProperty(property);
+}
+
 void CWmipClassMapper::SetupInstanceRecordset(CDynamicRecordset* /*recordset*/)
 {
 }

@@ -103,6 +103,9 @@ public:
     // The "TABLE.COLUMN" behind a property: the foreign-key mapping first, then the
     // registered column; empty when there is none.
     virtual CString GetTableDotColumn(const CString& property);
+    // The system property __CLASS, the class's registered properties and those the mapper maps
+    // to a column of its own.
+    bool IsQueryableProperty(const CString& property) override;
     // Shapes the instance recordset; the base adds nothing (CWmipDynamicClassMapper adds the
     // class's tables, joins and columns).
     virtual void SetupInstanceRecordset(CDynamicRecordset* recordset);

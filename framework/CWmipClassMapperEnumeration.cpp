@@ -4,6 +4,7 @@
 #include "framework/CWmipClassMapper.h"
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
 #include "framework/WMIHelper.h"
@@ -20,6 +21,8 @@
 #include "platform/wmi/IWbemClassObject.h"
 
 #include <charconv>
+#include <memory>
+#include <optional>
 #include <utility>
 
 using brontel::utility::CWMIDebugLog;
@@ -126,7 +129,60 @@ public:
         }
     }
 
+    // __CLASS tells the instance's own class; an embedded object or a reference tells the
+    // class of the object it holds. Any other value is of no class.
+    std::optional<bool> IsA(const CString& property, const CString& className) const override
+    {
+        if (property.CompareNoCase(L"__CLASS") == 0)
+            return ObjectIsA(m_instance, className);
+        _variant_t raw;
+        CIMTYPE type = CIM_EMPTY;
+        if (FAILED(m_instance->Get(property, 0, &raw, &type, nullptr)))
+            return std::nullopt;
+        const VARIANT& v = raw;
+        if (v.vt == VT_UNKNOWN && v.punkVal != nullptr)
+        {
+            ComPtr<IWbemClassObject> embedded;
+            if (FAILED(v.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&embedded))) ||
+                embedded == nullptr)
+                return false;
+            return ObjectIsA(embedded.Get(), className);
+        }
+        if (v.vt == VT_BSTR && v.bstrVal != nullptr && (type & ~CIM_FLAG_ARRAY) == CIM_REFERENCE)
+        {
+            const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(v.bstrVal);
+            return path != nullptr && ClassIsA(path->GetClassName(), className);
+        }
+        return false;
+    }
+
 private:
+    static bool ObjectIsA(IWbemClassObject* object, const CString& className)
+    {
+        _variant_t own;
+        if (SUCCEEDED(object->Get(L"__CLASS", 0, &own, nullptr, nullptr)) && own.vt == VT_BSTR &&
+            own.bstrVal != nullptr && className.CompareNoCase(own.bstrVal) == 0)
+            return true;
+        return object->InheritsFrom(className) == WBEM_S_NO_ERROR;
+    }
+
+    // Walks the registered superclasses of the class (a chain longer than any schema's ends
+    // the walk, should the registrations ever form a loop).
+    static bool ClassIsA(CString name, const CString& className)
+    {
+        constexpr int kDeepestChain = 32;
+        for (int step = 0; step < kDeepestChain && !name.IsEmpty(); ++step)
+        {
+            if (name.CompareNoCase(className) == 0)
+                return true;
+            const CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(name, true);
+            if (typeInfo == nullptr)
+                return false;
+            name = typeInfo->GetParentTypeName();
+        }
+        return false;
+    }
+
     IWbemClassObject* m_instance;
 };
 

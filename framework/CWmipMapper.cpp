@@ -224,6 +224,25 @@ bool CWmipMapper::CanAccessProperty(const CString& /*property*/)
     return true;
 }
 
+bool CWmipMapper::IsQueryableProperty(const CString& /*property*/)
+{
+    return true;
+}
+
+bool CWmipMapper::ClassDefinitionHasProperty(const CString& property)
+{
+    IWbemClassObject* definition = nullptr;
+    if (FAILED(GetClass(&definition, FALSE)) || definition == nullptr)
+        return false;
+    // A definition WMI stores stays the mapper's; any other is handed to the caller.
+    ComPtr<IWbemClassObject> held;
+    if (WMIStoresClassDefinition())
+        held = definition;
+    else
+        held.Attach(definition);
+    return SUCCEEDED(held->Get(property, 0, nullptr, nullptr, nullptr));
+}
+
 HRESULT CWmipMapper::FetchStoredClassDefinition()
 {
     auto fetch = [this](ComPtr<IWbemClassObject>& fetched) -> HRESULT {
@@ -393,6 +412,16 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
     query->SetMapper(this);
     query->SetRegisteredColumnCheck(CWmipQuery::MakeColumnCheck(
         m_registeredColumnSource ? m_registeredColumnSource() : std::vector<CString>()));
+    // A query names the class's properties only: a bare column name could otherwise probe
+    // columns no property exposes (a stored password hash, say).
+    query->SetPropertyCheck([this](const CString& property) { return IsQueryableProperty(property); });
+    for (const CString& selected : query->GetSelectedProperties())
+    {
+        if (!IsQueryableProperty(selected) && !ClassDefinitionHasProperty(selected))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
+                                CString(L"The select list names ") + selected + L", which is not a property of class " +
+                                    m_className + L".");
+    }
     try
     {
         query->TranslateWhereClause();

@@ -168,7 +168,14 @@ bool CWmipQuery::ProcessComparison(const WqlExpression& comparison, WqlClauseDec
         error = L"unknown operator for property " + comparison.GetProperty();
         return false;
     }
-    // A plain comparison names its column with request text: only a registered column passes.
+    // A plain comparison names its column with request text: only a property of the class
+    // passes (a bare column name could probe columns no property exposes), and only when it
+    // is a registered column.
+    if (result == ProcessClausePlain && m_propertyCheck && !m_propertyCheck(comparison.GetProperty()))
+    {
+        error = L"property " + comparison.GetProperty() + L" is not a property of class " + m_className;
+        return false;
+    }
     if (result == ProcessClausePlain && (!m_columnCheck || !m_columnCheck(property)))
     {
         error = L"property " + comparison.GetProperty() + L" is not a registered column of class " + m_className;

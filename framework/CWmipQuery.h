@@ -87,6 +87,10 @@ public:
     // The test for plain comparisons (ProcessClausePlain): the column must pass it. Without a
     // check every plain comparison is refused, since no column can be shown to be registered.
     void SetRegisteredColumnCheck(ColumnCheck check) { m_columnCheck = std::move(check); }
+    // The test for the property of a plain comparison (one the mapper leaves as written);
+    // none set: every name passes on to the column check.
+    using PropertyCheck = std::function<bool(const CString& property)>;
+    void SetPropertyCheck(PropertyCheck check) { m_propertyCheck = std::move(check); }
     // A check that accepts a registered "TABLE.COLUMN" (without regard to case) and a bare
     // COLUMN that is the column part of a registered one.
     static ColumnCheck MakeColumnCheck(std::vector<CString> registeredColumns);
@@ -97,7 +101,8 @@ public:
     // returns: a failure is thrown, so it can never be mistaken for "no condition". Throws
     // CWMIException:
     // 0x80041017 (WBEM_E_INVALID_QUERY) when the text does not parse or starts otherwise than
-    // with WHERE, when the mapper hands back a column that is not an identifier or an unknown
+    // with WHERE, when a plain comparison names a property the property check refuses, when
+    // the mapper hands back a column that is not an identifier or an unknown
     // operator, or when a plain comparison's column is not registered; 0x80041001
     // (WBEM_E_FAILED) when no mapper is attached to a non-empty WHERE text. A failure leaves
     // an empty translation.
@@ -136,6 +141,7 @@ private:
 
     CWmipMapper* m_mapper = nullptr;
     ColumnCheck m_columnCheck;
+    PropertyCheck m_propertyCheck;
 
     CString m_whereClause;
     std::vector<CDBValue> m_whereParameters;

@@ -264,6 +264,11 @@ bool CWmipUDFClassMapper::CanAccessProperty(const CString& property)
     return HasFieldRight(property, FALSE);
 }
 
+bool CWmipUDFClassMapper::IsQueryableProperty(const CString& property)
+{
+    return CWmipClassMapper::IsQueryableProperty(property) || FindField(property) != nullptr;
+}
+
 bool CWmipUDFClassMapper::HasFieldRight(const CString& property, BOOL forEdit)
 {
     const LayoutField* field = FindField(property);

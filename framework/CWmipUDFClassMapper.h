@@ -63,6 +63,8 @@ public:
     // (CWmipUserCache::HasUDFPermission); false when the caller cannot be resolved; true for a
     // property that is no layout field.
     bool CanAccessProperty(const CString& property) override;
+    // The class mapper's properties and the layout's fields.
+    bool IsQueryableProperty(const CString& property) override;
     // Refuses with CWMIException 0x80041003 a value for a field the caller's group may not
     // edit, then writes as CWmipClassMapper::PutInstance.
     HRESULT PutInstance(IWbemClassObject* instance, LONG flags, CString& path) override;

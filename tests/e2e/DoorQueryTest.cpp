@@ -279,7 +279,7 @@ TEST_F(DoorQuery, RefusalOfAnUnregisteredPropertyNamesIt)
         const Reply reply = Query(form, L"SELECT * FROM Bnt_WorldTimezone WHERE Nope = 1");
         EXPECT_EQ(reply.result, WBEM_E_INVALID_QUERY);
         EXPECT_NE(Description(reply.statusObject)
-                      .find("property Nope is not a registered column of class "
+                      .find("property Nope is not a property of class "
                             "Bnt_WorldTimezone"),
                   std::string::npos)
             << Description(reply.statusObject);
