@@ -25,6 +25,7 @@
 
 class CBntCardholderTrans;
 class CBntDatabase;
+class CException;
 class CDynamicRecordset;
 class CMultiFilterRecordset;
 class CWMITypeInfo;
@@ -382,6 +383,13 @@ private:
     // recordset is read).
     std::vector<ColumnPlan> m_columnPlans;
     const CMultiFilterRecordset* m_planRecordset = nullptr;
+    // True for the results of building an instance that come from one row's stored values
+    // (a value that does not fit its property's type or range).
+    static bool IsRowValueFailure(HRESULT result);
+    // Logs that the current row is passed over, naming it by its object path when its keys
+    // can be read.
+    void LogSkippedRow(const CException* error);
+
     // GetTypeInfo's answer, looked up once.
     mutable CWMITypeInfo* m_typeInfo = nullptr;
     mutable bool m_typeInfoResolved = false;

@@ -576,9 +576,26 @@ HRESULT CWmipClassMapper::NextInstance(IWbemClassObject** instance, LONG /*flags
             HRESULT hr = S_OK;
             {
                 RowAdvance advance(*m_recordset);
-                hr = CreateInstance(&built);
+                try
+                {
+                    hr = CreateInstance(&built);
+                }
+                catch (const CDBException& e)
+                {
+                    // A stored value that fits no property (text in a number column, a number
+                    // too large) spoils its own row only: the row is named in the log and
+                    // passed over, the enumeration goes on.
+                    if (e.GetState().Left(2) != L"22")
+                        throw;
+                    LogSkippedRow(&e);
+                    built = nullptr;
+                }
+                if (IsRowValueFailure(hr))
+                    LogSkippedRow(nullptr);
                 advance.Advance();
             }
+            if (IsRowValueFailure(hr))
+                continue;
             if (FAILED(hr))
                 return hr;
             if (built == nullptr || !InstanceMatchesQuery(built.Get()))
@@ -606,6 +623,22 @@ HRESULT CWmipClassMapper::NextInstance(IWbemClassObject** instance, LONG /*flags
         EndEnumeration();
         return WBEM_E_FAILED;
     }
+}
+
+bool CWmipClassMapper::IsRowValueFailure(HRESULT result)
+{
+    return result == WBEM_E_TYPE_MISMATCH || result == WBEM_E_VALUE_OUT_OF_RANGE;
+}
+
+void CWmipClassMapper::LogSkippedRow(const CException* error)
+{
+    CString path;
+    // The row is named by its keys when they can be read, else by its class alone.
+    if (m_recordset == nullptr || FAILED(GetObjectPath(*m_recordset, path)))
+        path = GetClassName() + L" (keys unreadable)";
+    CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                           L"Row skipped: a stored value of " + path + L" does not fit its property.",
+                           WBEM_E_TYPE_MISMATCH, error);
 }
 
 void CWmipClassMapper::EndEnumeration()

@@ -125,3 +125,20 @@ TEST_F(ProvixaHostFault, TheAdministratorEnumeratesEveryServedClassAndParallelHo
     for (const Outcome& run : runs)
         EXPECT_EQ(run.status, 0) << run.err;
 }
+
+TEST_F(ProvixaHostFault, AStoredValueThatFitsNoPropertySpoilsOnlyItsRow)
+{
+    Init();
+    Exec("UPDATE WORLDTZ SET BIAS = 'abc' WHERE WORLDTZID = (SELECT MIN(WORLDTZID) FROM WORLDTZ);"
+         "UPDATE WORLDTZ SET DAYLIGHTBIAS = 99999999999 WHERE WORLDTZID = (SELECT MAX(WORLDTZID) FROM WORLDTZ);");
+    const Outcome run = Provixa({"--as", "admin", "enum", "Bnt_WorldTimezone"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::size_t instances = 0;
+    for (std::size_t at = run.out.find("instance of"); at != std::string::npos; at = run.out.find("instance of", at + 1))
+        ++instances;
+    EXPECT_EQ(instances, 2u) << "the two good rows of four";
+    const std::string log = provixa_program::ReadAll(m_home / "Logs" / "Fluxmere.log");
+    EXPECT_TRUE(Contains(log, "Row skipped: a stored value of Bnt_WorldTimezone.ID=")) << log;
+    EXPECT_TRUE(Contains(log, "The text is not an integer.")) << log;
+    EXPECT_TRUE(Contains(log, "does not fit a 32-bit integer")) << log;
+}
