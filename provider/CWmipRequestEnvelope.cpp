@@ -21,9 +21,17 @@ using brontel::utility::CWMIException;
 
 namespace {
 
+// The longest path or query text the log shows of a request; a longer one (a query may be 32K
+// characters) is cut, with its length, so that every request does not write it whole twice.
+constexpr int kMaxLoggedArgument = 512;
+
 CString CallText(const CString& operation, const CString& argument)
 {
-    return operation + L"(" + argument + L")";
+    if (argument.GetLength() <= kMaxLoggedArgument)
+        return operation + L"(" + argument + L")";
+    CString length;
+    length.Format(L"... (%d characters)", argument.GetLength());
+    return operation + L"(" + argument.Left(kMaxLoggedArgument) + length + L")";
 }
 
 // True when a keyed path names every key property of its class exactly once and nothing else.

@@ -374,10 +374,11 @@ TEST(WorkerThreadStop, AThreadLeftRunningOwnsItsObjectUntilItEnds)
     EXPECT_EQ(destroyed.load(), 1) << "the thread deleted its object when it ended";
     EXPECT_EQ(lastSeen.load(), 7);
 
-    // A thread that stops is joined and its object deleted at once.
+    // A thread that has ended is joined and its object deleted at once.
     {
         LWorkerThread::Ptr<LingeringThread> thread(new LingeringThread(release, destroyed, lastSeen));
         ASSERT_TRUE(thread->Start());
+        WaitUntilEnded(*thread);
     }
     EXPECT_EQ(destroyed.load(), 2);
     LWorkerThread::Ptr<LingeringThread> none;

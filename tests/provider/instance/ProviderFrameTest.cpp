@@ -231,6 +231,22 @@ TEST_F(ProviderFrame, RequestsLogTheirCallAndLeavingLines)
     EXPECT_EQ(log.find("DeleteInstance("), std::string::npos);
 }
 
+TEST_F(ProviderFrame, ALongQueryIsLoggedCutWithItsLength)
+{
+    const std::wstring marker(L"LONGQUERYMARK");
+    const std::wstring wql = L"SELECT * FROM Bnt_TestReader WHERE Description = '" + std::wstring(30000, L'q') + marker + L"'";
+    Text query(wql.c_str());
+    m_provider.ExecQueryAsync(nullptr, query, 0, nullptr, m_sink.Get());
+    std::ifstream file(CStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName()));
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string log = text.str();
+    const std::string cut = "... (" + std::to_string(wql.size()) + " characters))";
+    EXPECT_NE(log.find("ExecQueryAsync(SELECT * FROM Bnt_TestReader WHERE Description = 'qqq"), std::string::npos);
+    EXPECT_NE(log.find(cut), std::string::npos);
+    EXPECT_EQ(log.find("LONGQUERYMARK"), std::string::npos) << "the whole text is never written";
+}
+
 TEST_F(ProviderFrame, ConcurrentRequestsEachReportOnce)
 {
     constexpr int kThreads = 4;
