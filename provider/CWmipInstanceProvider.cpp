@@ -1,10 +1,13 @@
 #include "provider/CWmipInstanceProvider.h"
 
+#include <optional>
+
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipListObjectClassCache.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -402,9 +405,20 @@ HRESULT CWmipInstanceProvider::CreateClassEnumAsync(const BSTR superclass, LONG 
             }
             return connection;
         };
-        auto segmentsInUse = [&]() -> bool {
-            return CBntAcsSystemOptions::SegmentsInUse(useDatabase()->GetDatabase());
+        // The installation's options as they stand now, read once per listing.
+        std::optional<CBntAcsSystemOptions> options;
+        auto systemOptions = [&]() -> const CBntAcsSystemOptions& {
+            if (!options)
+            {
+                CBntDatabase* database = useDatabase()->GetDatabase();
+                if (database == nullptr)
+                    Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+                options.emplace();
+                options->Load(*database);
+            }
+            return *options;
         };
+        auto segmentsInUse = [&]() -> bool { return systemOptions().SegmentsInUse(); };
         auto send = [&](LPCWSTR className) -> HRESULT {
             std::unique_ptr<CWmipClassMapper> mapper = GetMapper(useDatabase(), className, context);
             // A class whose mapper this library does not build has no definition to list; the
@@ -427,9 +441,9 @@ HRESULT CWmipInstanceProvider::CreateClassEnumAsync(const BSTR superclass, LONG 
         if (element || (deep && root))
         {
             sendAll({kPersonClass, kBadgeClass});
-            const CBntAcsSystemOptions& options = useDatabase()->GetSystemOptions();
-            if (options.ServerType() != kServerTypeWithoutVisits ||
-                (options.GetFlagWord() & CBntAcsSystemOptions::kVisitsOnAnyServerFlag) != 0)
+            const CBntAcsSystemOptions& current = systemOptions();
+            if (current.ServerType() != kServerTypeWithoutVisits ||
+                (current.GetFlagWord() & CBntAcsSystemOptions::kVisitsOnAnyServerFlag) != 0)
                 sendAll({kVisitClass});
             // The lists stay in the cache's key order; the first failure ends the listing.
             for (const auto& [listClass, descriptor] : m_listCache->GetDescriptors())

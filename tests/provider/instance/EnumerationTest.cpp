@@ -3,6 +3,10 @@
 #include <set>
 
 #include "framework/WqlLimits.h"
+#include "provider/CWmipApp.h"
+#include "inhouse/BntLogin/DBConnectionManager.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "tests/provider/instance/InstanceProviderTestSupport.h"
 
 namespace instancetest {
@@ -212,6 +216,57 @@ TEST_F(ClassListing, ListsFollowTheSuperclassAndDepth)
         ExpectOneFinalStatus(*m_sink, WBEM_S_NO_ERROR);
         EXPECT_EQ(Classes(), c.classes) << c.superclass << " flags " << c.flags;
     }
+}
+
+TEST_F(ClassListing, OptionsOfTheInstallationDecideSegmentsAndVisits)
+{
+    DBConnectionManager* manager = CWmipApp::GetConnectionManager();
+    const CAcsUser* connection = manager->Connection(0);
+    ASSERT_NE(connection, nullptr);
+    struct GiveBack
+    {
+        DBConnectionManager* manager;
+        const CAcsUser* connection;
+        ~GiveBack() { manager->ReleaseConnection(connection); }
+    } giveBack{manager, connection};
+    CBntDatabase* database = connection->GetDatabase();
+    ASSERT_NE(database, nullptr);
+    auto setOption = [&](LONG id, LONG value) {
+        database->ExecuteSQL(L"DELETE FROM CONFIG_VALUE WHERE CONFIGID = ?", {id});
+        database->ExecuteSQL(L"INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (?, ?)", {id, value});
+    };
+    const struct
+    {
+        LONG segmentsInUse;
+        LONG serverType;
+        LONG flagWord;
+        const wchar_t* superclass;
+        LONG flags;
+        std::vector<std::wstring> classes;
+    } cases[] = {
+        // Without segments a shallow root listing sends nothing and succeeds.
+        {0, 0, 0, L"", WBEM_FLAG_SHALLOW, {}},
+        {0, 0, 0, L"", 0, {L"Bnt_Person", L"Bnt_Badge", L"Bnt_Visit", L"Bnt_Cardholder", L"Bnt_Visitor"}},
+        {0, 0, 0, L"Bnt_Segment", 0, {}},
+        // Server type 2 serves no visits, unless bit 0x4 of the flag word says otherwise.
+        {1, 2, 0, L"Bnt_Element", WBEM_FLAG_SHALLOW, {L"Bnt_Person", L"Bnt_Badge"}},
+        {1, 2, 0x3, L"Bnt_Element", WBEM_FLAG_SHALLOW, {L"Bnt_Person", L"Bnt_Badge"}},
+        {1, 2, 0x4, L"Bnt_Element", WBEM_FLAG_SHALLOW, {L"Bnt_Person", L"Bnt_Badge", L"Bnt_Visit"}},
+        {1, 1, 0, L"Bnt_Element", WBEM_FLAG_SHALLOW, {L"Bnt_Person", L"Bnt_Badge", L"Bnt_Visit"}},
+    };
+    for (const auto& c : cases)
+    {
+        setOption(1001, c.segmentsInUse);
+        setOption(1002, c.serverType);
+        setOption(1006, c.flagWord);
+        m_sink = MakeComObject<RecordingSink>();
+        EXPECT_EQ(List(c.superclass, c.flags), WBEM_S_NO_ERROR);
+        EXPECT_EQ(Classes(), c.classes) << c.superclass << " segments " << c.segmentsInUse << " server "
+                                        << c.serverType << " flags " << c.flagWord;
+    }
+    setOption(1001, 1);
+    setOption(1002, 0);
+    setOption(1006, 0);
 }
 
 TEST_F(ClassListing, AClassTheCallerMayNotViewIsLeftOut)
