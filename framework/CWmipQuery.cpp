@@ -88,13 +88,15 @@ std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromQuery(const wchar_t* wql, CStr
     query->m_kind = parsed.QueryKind;
     query->m_selectAll = parsed.SelectAll;
     query->m_selectedProperties = std::move(parsed.SelectedProperties);
-    if (parsed.QueryKind == kSelect)
+    switch (parsed.QueryKind)
     {
+    case WqlQueryKind::Select:
         query->m_className = parsed.ClassName;
         query->m_whereText = parsed.WhereText;
         query->m_where = std::move(parsed.Where);
-    }
-    else
+        return query;
+    case WqlQueryKind::Associators:
+    case WqlQueryKind::References:
     {
         auto path = CWmipObjectPath::CreateFromPath(parsed.ObjectPath.GetString());
         if (!path)
@@ -105,8 +107,14 @@ std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromQuery(const wchar_t* wql, CStr
         query->m_className = path->GetClassName();
         query->m_objectPath = std::move(*path);
         query->m_associationQualifiers = std::move(parsed.AssociationQualifiers);
+        return query;
     }
-    return query;
+    case WqlQueryKind::None:
+        break;
+    }
+    // A kind the parser does not name is an error, never taken for one it knows.
+    error = L"the text is no query of a known kind";
+    return nullptr;
 }
 
 void CWmipQuery::SetWhereText(const CString& whereText)

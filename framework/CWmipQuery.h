@@ -24,6 +24,7 @@
 #include "framework/CWmipObjectPath.h"
 #include "framework/WqlEvaluator.h"
 #include "framework/WqlExpression.h"
+#include "framework/WqlParser.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
@@ -35,9 +36,9 @@ class CWmipQuery
 {
 public:
     // Query kinds (GetKind).
-    static constexpr int kSelect = 1;
-    static constexpr int kAssociators = 2;
-    static constexpr int kReferences = 3;
+    static constexpr WqlQueryKind kSelect = WqlQueryKind::Select;
+    static constexpr WqlQueryKind kAssociators = WqlQueryKind::Associators;
+    static constexpr WqlQueryKind kReferences = WqlQueryKind::References;
 
     // Tells whether a column text is one the class registers.
     using ColumnCheck = std::function<bool(const CString& column)>;
@@ -54,8 +55,8 @@ public:
     // As above; on failure `error` says why ("... at offset N"), else it is emptied.
     static std::unique_ptr<CWmipQuery> CreateFromQuery(const wchar_t* wql, CString& error);
 
-    // 1 SELECT, 2 ASSOCIATORS OF, 3 REFERENCES OF; 0 for a query built by hand.
-    int GetKind() const { return m_kind; }
+    // SELECT, ASSOCIATORS OF or REFERENCES OF; None for a query built by hand.
+    WqlQueryKind GetKind() const { return m_kind; }
     // SELECT: the class after FROM; ASSOCIATORS/REFERENCES: the class of the path.
     CString GetClassName() const { return m_className; }
     void SetClassName(const CString& className) { m_className = className; }
@@ -128,7 +129,7 @@ public:
 private:
     bool ProcessComparison(const WqlExpression& comparison, WqlClauseDecision& decision, CString& error);
 
-    int m_kind = 0;
+    WqlQueryKind m_kind = WqlQueryKind::None;
     CString m_className;
     bool m_selectAll = false;
     std::vector<CString> m_selectedProperties;
