@@ -1,5 +1,7 @@
 #include "framework/CWmipMapper.h"
 
+#include "framework/IWmipFrameworkHost.h"
+
 #include "common/DateTimeZoneInfo.h"
 #include "framework/CWmipClassCache.h"
 #include "framework/CWmipQuery.h"
@@ -18,7 +20,6 @@
 #include "platform/wmi/IWbemContext.h"
 #include "platform/wmi/IWbemServices.h"
 #include "platform/wmi/WbemContext.h"
-#include "provider/CWmipApp.h"
 #include "provider/CWmipUserCache.h"
 #include "provider/CWmipUserCacheEntry.h"
 
@@ -37,11 +38,30 @@ constexpr const wchar_t* kSourceFile = L"wpmapper.cpp";
 class BackdoorScope
 {
 public:
-    BackdoorScope() { CWmipApp::SetBackdoorEnabled(1); }
-    ~BackdoorScope() { CWmipApp::SetBackdoorEnabled(0); }
+    BackdoorScope() : m_host(IWmipFrameworkHost::Current())
+    {
+        if (m_host != nullptr)
+            m_host->SetHostTrust(1);
+    }
+    ~BackdoorScope()
+    {
+        if (m_host != nullptr)
+            m_host->SetHostTrust(0);
+    }
     BackdoorScope(const BackdoorScope&) = delete;
     BackdoorScope& operator=(const BackdoorScope&) = delete;
+
+private:
+    IWmipFrameworkHost* const m_host;
 };
+
+// The host's service, or null without a host.
+template <typename Service>
+Service* FromHost(Service* (IWmipFrameworkHost::*get)())
+{
+    IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
+    return host != nullptr ? (host->*get)() : nullptr;
+}
 
 // Owns a BSTR for the length of a call.
 class BstrHolder
@@ -157,8 +177,9 @@ COleDateTime FromSeconds(LONGLONG seconds)
 
 CWmipMapper::CWmipMapper(IWbemContext* context, IWbemServices* services, const wchar_t* className)
     : m_context(context), m_services(services), m_className(className != nullptr ? className : L""),
-      m_classCache(CWmipApp::GetClassCache()), m_connectionManager(CWmipApp::GetConnectionManager()),
-      m_userCache(CWmipApp::GetUserCache())
+      m_classCache(FromHost(&IWmipFrameworkHost::GetHostClassCache)),
+      m_connectionManager(FromHost(&IWmipFrameworkHost::GetHostConnectionManager)),
+      m_userCache(FromHost(&IWmipFrameworkHost::GetHostUserCache))
 {
 }
 
@@ -367,7 +388,8 @@ HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, i
     {
         CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Acting as system");
         trust = std::make_unique<BackdoorScope>();
-        _variant_t value(static_cast<LONG>(CWmipApp::GetBackdoorValue()));
+        IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
+        _variant_t value(static_cast<LONG>(host != nullptr ? host->GetHostTrustValue() : 0));
         if (FAILED(context->SetValue(L"BackDoor", 0, &value)))
             return WBEM_E_FAILED;
     }
@@ -497,7 +519,8 @@ HRESULT CWmipMapper::GetUser(CWmipUserCacheEntry** entry)
         *entry = m_userEntry;
         return S_OK;
     }
-    if (CWmipApp::DisableConnectionPooling() == 0)
+    IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
+    if (host == nullptr || host->IsConnectionPoolingDisabled() == 0)
     {
         if (m_userCache == nullptr)
             return WBEM_E_FAILED;

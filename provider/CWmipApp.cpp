@@ -136,6 +136,41 @@ CWmipApp* CWmipApp::GetCurrentApp()
     return dynamic_cast<CWmipApp*>(AfxGetApp());
 }
 
+CWmipClassCache* CWmipApp::GetHostClassCache()
+{
+    return GetClassCache();
+}
+
+DBConnectionManager* CWmipApp::GetHostConnectionManager()
+{
+    return GetConnectionManager();
+}
+
+CWmipUserCache* CWmipApp::GetHostUserCache()
+{
+    return GetUserCache();
+}
+
+LONG CWmipApp::GetHostStoredValue(LONG id)
+{
+    return GetStoredValue(id);
+}
+
+int CWmipApp::IsConnectionPoolingDisabled()
+{
+    return DisableConnectionPooling();
+}
+
+void CWmipApp::SetHostTrust(int enable)
+{
+    SetBackdoorEnabled(enable);
+}
+
+LONG CWmipApp::GetHostTrustValue()
+{
+    return GetBackdoorValue();
+}
+
 DBConnectionManager* CWmipApp::GetConnectionManager()
 {
     CWmipApp* app = GetCurrentApp();

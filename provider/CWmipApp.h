@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/IWmipFrameworkHost.h"
 #include "inhouse/BntCommon/CBntApp.h"
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
@@ -34,7 +35,7 @@ namespace brontel::utility {
 class DynLinkLibraryLocaleObserver;
 }
 
-class CWmipApp : public CBntApp {
+class CWmipApp : public CBntApp, public IWmipFrameworkHost {
 public:
     // The database time-out when the registry names none, in seconds.
     static constexpr DWORD kDefaultDatabaseTimeout = 300;
@@ -93,6 +94,15 @@ public:
     static int IsBackdoorEnabled();
     // The trust value in force (0 without an app or before the first rise).
     static LONG GetBackdoorValue();
+
+    // The framework's view of the application: the static accessors above.
+    CWmipClassCache* GetHostClassCache() override;
+    DBConnectionManager* GetHostConnectionManager() override;
+    CWmipUserCache* GetHostUserCache() override;
+    LONG GetHostStoredValue(LONG id) override;
+    int IsConnectionPoolingDisabled() override;
+    void SetHostTrust(int enable) override;
+    LONG GetHostTrustValue() override;
 
 protected:
     // The user cache of this kind of application; the bus front end builds its own.
