@@ -253,13 +253,7 @@ TEST_F(GetObject, LinkedPermittedLocalSystemKeepsTheValueLists)
 {
     // Linked to the operator, whose groups grant the use of the provider, Local System passes the
     // check by itself: it is not marked as a system account, so nothing is removed.
-    DBConnectionManager* manager = CWmipApp::GetConnectionManager();
-    const CAcsUser* connection = manager->Connection(0);
-    ASSERT_NE(connection, nullptr);
-    connection->GetDatabase()->ExecuteSQL(
-        L"INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES (18, 1, 1, ?)",
-        {kLocalSystemSid});
-    manager->ReleaseConnection(connection);
+    LinkAccount(kLocalSystemSid, 1);
     CallAs(kLocalSystemSid);
     EXPECT_EQ(Get(kReaderClass), WBEM_S_NO_ERROR);
     ExpectOneFinalStatus(*m_sink, WBEM_S_NO_ERROR);

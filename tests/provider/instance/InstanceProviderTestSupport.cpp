@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/DBConnectionManager.h"
 #include "platform/com/Bstr.h"
 #include "provider/CWmipApp.h"
 #include "tests/support/InstallationDatabase.h"
@@ -219,6 +222,17 @@ void ProviderTest::CallAs(const wchar_t* sid, SECURITY_IMPERSONATION_LEVEL level
 {
     m_caller.reset();
     m_caller = std::make_unique<CallerIdentity::Scope>(CallerIdentity(sid, level));
+}
+
+void ProviderTest::LinkAccount(const wchar_t* sid, LONG userId)
+{
+    DBConnectionManager* manager = CWmipApp::GetConnectionManager();
+    const CAcsUser* connection = manager->Connection(0);
+    ASSERT_NE(connection, nullptr);
+    connection->GetDatabase()->ExecuteSQL(L"INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) "
+                                          L"VALUES ((SELECT MAX(USER_ACCOUNTID) + 1 FROM USER_ACCOUNT), ?, 1, ?)",
+                                          {userId, sid});
+    manager->ReleaseConnection(connection);
 }
 
 std::wstring ProviderTest::StringOf(IWbemClassObject* object, const wchar_t* property)

@@ -91,13 +91,7 @@ TEST_F(TrustedLocalSystem, LocalSystemIsTrustedWithoutAPermissionCheckAndLosesTh
 {
     // Linked and permitted, Local System would keep the value lists by its own right; trusted
     // through the switch it is marked as a system account and never checked.
-    DBConnectionManager* manager = CWmipApp::GetConnectionManager();
-    const CAcsUser* connection = manager->Connection(0);
-    ASSERT_NE(connection, nullptr);
-    connection->GetDatabase()->ExecuteSQL(
-        L"INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES (18, 1, 1, ?)",
-        {kLocalSystemSid});
-    manager->ReleaseConnection(connection);
+    LinkAccount(kLocalSystemSid, 1);
     const std::size_t logged = ProviderLog().size();
 
     CallAs(kLocalSystemSid);
