@@ -7,6 +7,9 @@
 #include "inhouse/BntUserDb/CBntAcsDBMgrCardholder.h"
 #include "inhouse/BntUserDb/CBntAssignedAcLvlList.h"
 #include "platform/security/Security.h"
+#include "framework/CWmipClassCache.h"
+#include "framework/CWmipMapper.h"
+#include "platform/wmi/WbemClassObject.h"
 #include "provider/CWmipApp.h"
 #include "tests/provider/core/ProviderTestInstallation.h"
 #include "tests/provider/core/TestApp.h"
@@ -49,7 +52,8 @@ protected:
     }
 
     ProviderTestInstallation m_installation;
-    TestApp m_app;
+    FakeClock m_clock;
+    TestApp m_app{m_clock.Clock(60)};
     CallerIdentity::Scope m_caller{CallerIdentity(kOperatorSid, SecurityImpersonation)};
 };
 
@@ -133,4 +137,50 @@ TEST_F(UserCacheEntryTest, CardholderManagerIsBuiltOnceOnABorrowedConnectionAndG
             << "every object type, in layout order";
     }
     EXPECT_EQ(connections->GetLentCount(), lent) << "the entry gives its connection back";
+}
+
+namespace {
+
+// A mapper whose definition is an empty class, so that the class cache can hold one per user.
+class EmptyClassMapper : public CWmipMapper {
+public:
+    EmptyClassMapper() : CWmipMapper(nullptr, nullptr, L"Tst_Fields") {}
+    HRESULT CreateClass(IWbemClassObject** classObject, BOOL) override
+    {
+        *classObject = WbemClassObject::CreateEmptyClass().Detach();
+        return S_OK;
+    }
+};
+
+}  // namespace
+
+TEST_F(UserCacheEntryTest, ChangedFieldRightsDropTheUsersCachedClassesAndUnchangedOnesKeepThem)
+{
+    m_installation.Exec("INSERT INTO USER_PERM_UDF (USER_PERM_UDFID, NAME) VALUES (5, 'Clerks');"
+                        "UPDATE USERS SET USER_PERM_UDFID = 5 WHERE USERID = 1;");
+    CWmipClassCache* classes = CWmipApp::GetClassCache();
+    ASSERT_NE(classes, nullptr);
+    auto cacheClassFor = [&](CWmipUserCacheEntry* entry) {
+        EmptyClassMapper mapper;
+        IWbemClassObject* copy = nullptr;
+        ASSERT_EQ(classes->GetClass(mapper, entry->GetUser(), FALSE, &copy), S_OK);
+        copy->Release();
+    };
+    auto relogin = [&](const char* sql) {
+        // An expired entry is logged in again by the next lookup, which refreshes the rights.
+        CWmipUserCacheEntry* entry = TakeOperator();
+        cacheClassFor(entry);
+        EXPECT_EQ(TestApp::Cache()->ReleaseUser(entry), S_OK);
+        m_installation.Exec(sql);
+        m_clock.AdvanceSeconds(400);
+        entry = TakeOperator();
+        EXPECT_EQ(TestApp::Cache()->ReleaseUser(entry), S_OK);
+    };
+    relogin("SELECT 1;");
+    EXPECT_EQ(classes->GetCount(), 1u) << "unchanged rights keep the cached class";
+    relogin("INSERT INTO USER_PERM_UDF_FIELD (USER_PERM_UDFID, DDFLDID, CANVIEW, CANEDIT) VALUES (5, 77, 0, 0);");
+    EXPECT_EQ(classes->GetCount(), 0u) << "changed rights drop the user's cached class";
+    CWmipUserCacheEntry* entry = TakeOperator();
+    EXPECT_FALSE(TestApp::Cache()->HasUDFPermission(entry->GetUser(), 77, FALSE));
+    EXPECT_EQ(TestApp::Cache()->ReleaseUser(entry), S_OK);
 }
