@@ -229,18 +229,13 @@ void CWmipClassMapper::CanViewAll()
     const HRESULT hr = GetInstanceClass(classObject);
     if (FAILED(hr))
         throw CWMIException(kSourceFile, __LINE__, hr);
-    if (FAILED(classObject->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
-    BSTR name = nullptr;
     bool allowed = true;
-    while (allowed && classObject->Next(0, &name, nullptr, nullptr, nullptr) == S_OK)
-    {
-        const CString property(name != nullptr ? name : L"");
-        SysFreeString(name);
-        name = nullptr;
-        allowed = CanAccessProperty(property);
-    }
-    classObject->EndEnumeration();
+    if (FAILED(WMIHelper::ForEachProperty(classObject.Get(), WBEM_FLAG_NONSYSTEM_ONLY,
+                                          [&](const CString& property, const VARIANT&, CIMTYPE) {
+                                              allowed = CanAccessProperty(property);
+                                              return allowed;
+                                          })))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
     if (!allowed)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kPermissionMessage);
 }
@@ -376,17 +371,10 @@ HRESULT CWmipClassMapper::CreateClassShell(IWbemClassObject** classObject, BOOL 
     if (FAILED(hr))
         return hr;
     std::vector<CString> names;
-    if (SUCCEEDED(shell->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
-    {
-        BSTR name = nullptr;
-        while (shell->Next(0, &name, nullptr, nullptr, nullptr) == S_OK)
-        {
-            names.emplace_back(name != nullptr ? name : L"");
-            SysFreeString(name);
-            name = nullptr;
-        }
-        shell->EndEnumeration();
-    }
+    WMIHelper::ForEachProperty(shell.Get(), WBEM_FLAG_NONSYSTEM_ONLY, [&](const CString& name, const VARIANT&, CIMTYPE) {
+        names.push_back(name);
+        return true;
+    });
     for (const CString& name : names)
         shell->Delete(name);
     *classObject = shell.Detach();

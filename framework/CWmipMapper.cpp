@@ -1,6 +1,7 @@
 #include "framework/CWmipMapper.h"
 
 #include "framework/IWmipFrameworkHost.h"
+#include "platform/com/BstrOwner.h"
 
 #include "common/DateTimeZoneInfo.h"
 #include "framework/CWmipClassCache.h"
@@ -62,21 +63,6 @@ Service* FromHost(Service* (IWmipFrameworkHost::*get)())
     IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
     return host != nullptr ? (host->*get)() : nullptr;
 }
-
-// Owns a BSTR for the length of a call.
-class BstrHolder
-{
-public:
-    explicit BstrHolder(const CString& text) : m_text(text.IsEmpty() ? nullptr : SysAllocString(text)) {}
-    ~BstrHolder() { SysFreeString(m_text); }
-    BstrHolder(const BstrHolder&) = delete;
-    BstrHolder& operator=(const BstrHolder&) = delete;
-    BSTR Get() const { return m_text; }
-    bool Failed(const CString& text) const { return !text.IsEmpty() && m_text == nullptr; }
-
-private:
-    BSTR m_text;
-};
 
 // Runs the call with the thread's identity chosen for it and restores the identity after.
 // asSystem: the process's own identity (any client impersonation is suspended); otherwise the
@@ -400,8 +386,8 @@ HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, i
             return WBEM_E_FAILED;
     }
 
-    const BstrHolder bstrPath(pathText);
-    if (bstrPath.Failed(pathText))
+    const BstrOwner bstrPath = BstrOwner::Copy(pathText.IsEmpty() ? nullptr : pathText.GetString());
+    if (!pathText.IsEmpty() && !bstrPath)
         return WBEM_E_OUT_OF_MEMORY;
     HRESULT hr = S_OK;
     {

@@ -8,6 +8,8 @@
 // The read helpers leave their output unchanged whenever they fail.
 #pragma once
 
+#include <functional>
+
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/COleDateTime.h"
@@ -42,6 +44,13 @@ public:
     static constexpr int kProcessByMapper = 2;
 
     WMIHelper() = delete;
+
+    // The one walk over an object's properties: BeginEnumeration(flags), Next until
+    // WBEM_S_NO_MORE_DATA, EndEnumeration (also after a failure). Each property's name, value
+    // and CIM type go to visit, which answers false to stop the walk. S_OK when the walk ended
+    // or visit stopped it; the first failure of BeginEnumeration or Next otherwise.
+    using PropertyVisitor = std::function<bool(const CString& name, const VARIANT& value, CIMTYPE type)>;
+    static HRESULT ForEachProperty(IWbemClassObject* object, LONG flags, const PropertyVisitor& visit);
 
     // --- Reads ---------------------------------------------------------------------------
     // Each read answers 0 with the output set on success. A null object answers 0x80041001

@@ -12,6 +12,7 @@
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/ModuleState.h"
@@ -186,15 +187,14 @@ BOOL CWmipInstanceProvider::HasPartialInstanceOperations(IWbemContext* context) 
     HRESULT result = context->BeginEnumeration(0);
     while (SUCCEEDED(result) && result != WBEM_S_NO_MORE_DATA && !matched)
     {
-        BSTR name = nullptr;
+        BstrOwner name;
         _variant_t value;
-        result = context->Next(0, &name, &value);
-        if (SUCCEEDED(result) && result != WBEM_S_NO_MORE_DATA && name != nullptr)
+        result = context->Next(0, name.Receive(), &value);
+        if (SUCCEEDED(result) && result != WBEM_S_NO_MORE_DATA && name)
         {
             for (LPCWSTR extension : kPutExtensionNames)
-                matched = matched || wcscmp(name, extension) == 0;
+                matched = matched || wcscmp(name.Get(), extension) == 0;
         }
-        SysFreeString(name);
     }
     context->EndEnumeration();
     return matched ? TRUE : FALSE;

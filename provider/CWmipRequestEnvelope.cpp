@@ -1,5 +1,7 @@
 #include "provider/CWmipRequestEnvelope.h"
 
+#include "platform/com/BstrOwner.h"
+
 #include <string_view>
 #include <vector>
 
@@ -104,11 +106,10 @@ HRESULT CWmipRequestEnvelope::Run(const Work& work, FailureMapping mapping)
 
     ReleaseResources();
 
-    BSTR text = nullptr;
+    BstrOwner text;
     if (SUCCEEDED(result) && m_resultText.has_value())
-        text = SysAllocString(*m_resultText);
-    m_reporter.Complete(result, text, statusObject.Get());
-    SysFreeString(text);
+        text = BstrOwner::Copy(m_resultText->GetString());
+    m_reporter.Complete(result, text.Get(), statusObject.Get());
     statusObject.Reset();
 
     CWMIDebugLog::LogInfo(kSourceName, __LINE__, L"Leaving " + CallText(m_operation, m_argument), nullptr, true);

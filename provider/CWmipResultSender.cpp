@@ -2,6 +2,7 @@
 
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMessages.h"
+#include "framework/WMIHelper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipQuery.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -108,28 +109,19 @@ HRESULT CWmipResultSender::SendClassDefinition(std::unique_ptr<CWmipClassMapper>
 
 HRESULT CWmipResultSender::RemoveValueQualifiers(IWbemClassObject* classObject)
 {
-    HRESULT result = classObject->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY);
-    while (SUCCEEDED(result))
-    {
-        BSTR name = nullptr;
-        result = classObject->Next(0, &name, nullptr, nullptr, nullptr);
-        if (result == WBEM_S_NO_MORE_DATA || FAILED(result))
-        {
-            SysFreeString(name);
-            break;
-        }
-        ComPtr<IWbemQualifierSet> qualifiers;
-        result = classObject->GetPropertyQualifierSet(name, &qualifiers);
-        SysFreeString(name);
-        if (SUCCEEDED(result) && qualifiers != nullptr)
-        {
+    HRESULT failure = S_OK;
+    const HRESULT walked =
+        WMIHelper::ForEachProperty(classObject, WBEM_FLAG_NONSYSTEM_ONLY, [&](const CString& name, const VARIANT&, CIMTYPE) {
+            ComPtr<IWbemQualifierSet> qualifiers;
+            failure = classObject->GetPropertyQualifierSet(name, &qualifiers);
+            if (FAILED(failure))
+                return false;
             // A property without these qualifiers simply has nothing to remove.
             qualifiers->Delete(L"Values");
             qualifiers->Delete(L"ValueMap");
-        }
-    }
-    classObject->EndEnumeration();
-    return result == WBEM_S_NO_MORE_DATA ? WBEM_S_NO_ERROR : result;
+            return true;
+        });
+    return FAILED(failure) ? failure : walked;
 }
 
 HRESULT CWmipResultSender::SendQueryResults(const CString& className, CWmipQuery* query, IWbemContext* context,
