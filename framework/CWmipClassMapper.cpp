@@ -151,7 +151,7 @@ int CWmipClassMapper::GetPropertyProcessMethod(const CString& column, const CStr
     if (method != WMIHelper::kProcessByColumnName || table.IsEmpty())
         return method;
     const CString property = GetPropertyName(column, table);
-    return property.CompareNoCase(column) == 0 ? method : 5;
+    return property.CompareNoCase(column) == 0 ? method : WMIHelper::kProcessByRegisteredName;
 }
 
 CString CWmipClassMapper::GetPropertyName(const CString& column, const CString& table)

@@ -287,15 +287,17 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
         const ColumnPlan& plan = plans[static_cast<size_t>(index)];
         switch (plan.method)
         {
-        case 0:
+        case WMIHelper::kProcessSkip:
             break;
-        case 1:
-        case 3:
-        case 4:
-        case 5:
+        case WMIHelper::kProcessByColumnName:
+        case WMIHelper::kProcessByPropertyName:
+        case WMIHelper::kProcessByOwnColumnName:
+        case WMIHelper::kProcessByRegisteredName:
             hr = PutColumn(built.Get(), plan, index);
             break;
-        default:
+        case WMIHelper::kProcessByMapper:
+        case WMIHelper::kProcessByMapperSecond:
+        case WMIHelper::kProcessByMapperThird:
         {
             IWbemClassObject* target = built.Get();
             hr = ProcessInstanceProperty(&target, plan.column, plan.table);
@@ -303,6 +305,13 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
                 throw CWMIException(kSourceFile, __LINE__, hr);
             hr = S_OK;
             break;
+        }
+        default:
+        {
+            // A number no processing method has is a mapper's fault, never a column to guess at.
+            CString text;
+            text.Format(L"The column %s has the unknown processing method %d.", plan.column.GetString(), plan.method);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, text);
         }
         }
         if (FAILED(hr))
@@ -328,9 +337,9 @@ const std::vector<CWmipClassMapper::ColumnPlan>& CWmipClassMapper::GetColumnPlan
         plan.column = entry.alias.IsEmpty() ? entry.column : entry.alias;
         plan.table = RealTable(shape, entry.table);
         plan.method = GetPropertyProcessMethod(plan.column, plan.table);
-        if (plan.method == 1 || plan.method == 4)
+        if (plan.method == WMIHelper::kProcessByColumnName || plan.method == WMIHelper::kProcessByOwnColumnName)
             plan.property = plan.column;
-        else if (plan.method == 3 || plan.method == 5)
+        else if (plan.method == WMIHelper::kProcessByPropertyName || plan.method == WMIHelper::kProcessByRegisteredName)
             plan.property = GetPropertyName(plan.column, plan.table);
         if (!plan.property.IsEmpty())
         {

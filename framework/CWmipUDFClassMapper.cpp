@@ -216,7 +216,8 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
             if (hr != WBEM_E_NOT_SUPPORTED)
                 return hr;
         }
-        const CString property = (method == 3 || method == 5) ? GetPropertyName(field.column, field.table) : field.column;
+        const bool byName = method == WMIHelper::kProcessByPropertyName || method == WMIHelper::kProcessByRegisteredName;
+        const CString property = byName ? GetPropertyName(field.column, field.table) : field.column;
         if (has(property))
             continue;
         const LONG ownType = GetPropertyType(field.column, field.table);

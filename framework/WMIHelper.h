@@ -38,10 +38,20 @@ class WMIHelper
 {
 public:
     // Processing methods of a column (GetPropertyProcessMethod): how a mapper's instance
-    // building treats it.
-    static constexpr int kProcessSkip = 0;
-    static constexpr int kProcessByColumnName = 1;
-    static constexpr int kProcessByMapper = 2;
+    // building treats it. 1 and 4 read the column under its own name, 3 and 5 under the
+    // property GetPropertyName gives, 2, 6 and 7 hand it to the mapper's
+    // ProcessInstanceProperty; any other number is an error.
+    enum ProcessMethod : int
+    {
+        kProcessSkip = 0,
+        kProcessByColumnName = 1,
+        kProcessByMapper = 2,
+        kProcessByPropertyName = 3,
+        kProcessByOwnColumnName = 4,
+        kProcessByRegisteredName = 5,
+        kProcessByMapperSecond = 6,
+        kProcessByMapperThird = 7
+    };
 
     WMIHelper() = delete;
 
