@@ -399,13 +399,14 @@ void CWmipMapperRegistry::RegisterListClassesLocked()
     const CWmipListObjectClassCache lists(administrator.get(), nullptr);
     for (auto& [name, listClass] : m_listClasses)
         listClass.current = false;
-    for (const auto& [className, descriptor] : lists.GetDescriptors())
+    for (const auto& entry : lists.GetDescriptors())
     {
-        ListClass& listClass = m_listClasses[UpperName(className)];
+        const CWmipListDescriptor& descriptor = entry.second;
+        ListClass& listClass = m_listClasses[UpperName(entry.first)];
         listClass.current = true;
         if (listClass.typeInfo != nullptr)
             continue;
-        auto typeInfo = std::make_unique<CWMITypeInfo>(className, CString(kRootClass));
+        auto typeInfo = std::make_unique<CWMITypeInfo>(entry.first, CString(kRootClass));
         typeInfo->SetTypeConstructor([descriptor](const CAcsUser* user, IWbemContext* context,
                                                   IWbemServices* services) -> CWmipClassMapper* {
             return new CWmipListItemMapper(descriptor, user, context, services);
