@@ -13,6 +13,7 @@
 #include "bench/BenchInstallation.h"
 #include "bench/CountingSink.h"
 #include "bench/PairTiming.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
@@ -37,16 +38,10 @@ constexpr std::size_t kGetsPerIteration = 64;
 constexpr unsigned kKeySeed = 20240101;
 static_assert(kKeyPoolSize % kGetsPerIteration == 0, "a batch never runs past the key pool");
 
-struct BstrFree
+BstrOwner MakeBstr(const std::wstring& text)
 {
-    void operator()(wchar_t* text) const { SysFreeString(text); }
-};
-using OwnedBstr = std::unique_ptr<wchar_t, BstrFree>;
-
-OwnedBstr MakeBstr(const std::wstring& text)
-{
-    OwnedBstr owned(SysAllocString(text.c_str()));
-    if (owned == nullptr)
+    BstrOwner owned = BstrOwner::Copy(text.c_str());
+    if (!owned)
         throw std::runtime_error("out of memory for a request text");
     return owned;
 }
@@ -127,13 +122,13 @@ void ProviderBench::Enumeration(benchmark::State& state)
     {
         const int rows = static_cast<int>(state.range(0));
         m_installation.FillEventTypes(rows);
-        const OwnedBstr language = MakeBstr(L"WQL");
-        const OwnedBstr query = MakeBstr(kQuery);
+        const BstrOwner language = MakeBstr(L"WQL");
+        const BstrOwner query = MakeBstr(kQuery);
         const ComPtr<CountingSink> sink = MakeComObject<CountingSink>();
 
         auto provider = [&] {
             sink->Reset();
-            const HRESULT result = m_provider.ExecQueryAsync(language.get(), query.get(), 0, nullptr, sink.Get());
+            const HRESULT result = m_provider.ExecQueryAsync(language.Get(), query.Get(), 0, nullptr, sink.Get());
             ExpectAnswered("ExecQueryAsync", result, *sink, rows);
         };
         auto raw = [&] {
@@ -167,7 +162,7 @@ void ProviderBench::KeyedGet(benchmark::State& state)
         std::mt19937 random(kKeySeed);
         std::uniform_int_distribution<int> pick(1, rows);
         std::vector<int> keys;
-        std::vector<OwnedBstr> paths;
+        std::vector<BstrOwner> paths;
         keys.reserve(kKeyPoolSize);
         paths.reserve(kKeyPoolSize);
         for (std::size_t i = 0; i < kKeyPoolSize; ++i)
@@ -182,7 +177,7 @@ void ProviderBench::KeyedGet(benchmark::State& state)
             for (std::size_t i = first; i < first + kGetsPerIteration; ++i)
             {
                 sink->Reset();
-                const HRESULT result = m_provider.GetObjectAsync(paths[i].get(), 0, nullptr, sink.Get());
+                const HRESULT result = m_provider.GetObjectAsync(paths[i].Get(), 0, nullptr, sink.Get());
                 ExpectAnswered("GetObjectAsync", result, *sink, 1);
             }
         };
@@ -198,7 +193,7 @@ void ProviderBench::KeyedGet(benchmark::State& state)
         for (std::size_t i = 0; i < kGetsPerIteration; ++i)
         {
             sink->Reset();
-            const HRESULT result = m_provider.GetObjectAsync(paths[i].get(), 0, nullptr, sink.Get());
+            const HRESULT result = m_provider.GetObjectAsync(paths[i].Get(), 0, nullptr, sink.Get());
             ExpectAnswered("GetObjectAsync", result, *sink, 1);
             if (IdOf(sink->LastObject()) != keys[i])
                 throw std::runtime_error("GetObjectAsync of event type " + std::to_string(keys[i]) +

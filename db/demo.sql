@@ -395,3 +395,42 @@ INSERT INTO BNT_DIRECTORY_LOGON (BNT_DIRECTORY_LOGONID, BNT_DIRECTORYID, USER_NA
      'pbkdf2-sha256$100000$5a17c0de9b3e4f21a6d8e0c2b4f61937$e07a956e1b05253bd147a2152e9696c260d418261bb9d7f88e656156811fed3d');
 COMMIT;
 
+-- The provider's administrator and the user-defined lists:
+--   admin     password "admin-demo"     every right of every permission group type, every field
+BEGIN;
+
+INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES
+    (200, 'Department', 'DEPARTMENT', 1),
+    (201, 'Job Title', 'JOBTITLE', 1);
+INSERT INTO DEPARTMENT (ID, NAME, SEGMENTID) VALUES
+    (1, 'Security', -1),
+    (2, 'Facilities', 1),
+    (3, 'Logistics', 2);
+INSERT INTO JOBTITLE (ID, NAME) VALUES
+    (1, 'Guard'),
+    (2, 'Engineer');
+
+-- Permission groups granting every permission id of their type (system 1, cardholder 2,
+-- monitoring 3): the low twelve bits of every id the classes ask for.
+INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
+    (90, 'Demo system administrators', -1, 1, 0),
+    (91, 'Demo card administrators', -1, 2, 0),
+    (92, 'Demo monitoring administrators', -1, 3, 0);
+WITH RECURSIVE LOWBITS(N) AS (SELECT 0 UNION ALL SELECT N + 1 FROM LOWBITS WHERE N < 4095)
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID)
+    SELECT 90, 0x10000000 + N FROM LOWBITS
+    UNION ALL SELECT 91, 0x20000000 + N FROM LOWBITS
+    UNION ALL SELECT 92, 0x30000000 + N FROM LOWBITS;
+
+-- USER_PERM_UDFID -1: every user-defined field without a permission list.
+INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
+                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
+                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
+    (90, 'admin', 'Adrian', 'Admin', -1, 0,
+     'pbkdf2-sha256$100000$5a1d7e0c93b24f6a8e21c7d04b9f3a61$017c30857b420166b1464154f0db60498e7ecfa2bf22464dee448be4e0f0840c',
+     1, 90, 92, 91, 0, -1, '2024-01-01 00:00:00', '2024-01-01 00:00:00', 'Demo provider administrator', 0, 1);
+INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
+    (90, 90, 1, 'S-1-5-21-1004336348-1177238915-682003330-1090');
+UPDATE NEXTID SET NEXTVAL = 91 WHERE TYPE IN (15, 32803);
+
+COMMIT;

@@ -1103,3 +1103,31 @@ CREATE TABLE BNT_DIRECTORY_ACCOUNT (
 
 -- A directory account is linked to one person at most.
 CREATE UNIQUE INDEX CARDHOLDER_ACCOUNT_LINK ON CARDHOLDER_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID COLLATE NOCASE);
+
+------------------------------------------------------------------------------------------------
+-- User-defined lists of the demo installation and the per-field rights of field permission groups
+------------------------------------------------------------------------------------------------
+
+-- DEPARTMENT, JOBTITLE: user-defined lists (DDTBL rows with ISLIST 1), served as Bnt_DEPARTMENT and Bnt_JOBTITLE.
+CREATE TABLE DEPARTMENT (
+    ID        INTEGER,
+    NAME      TEXT,
+    SEGMENTID INTEGER,
+    PRIMARY KEY (ID)
+);
+
+CREATE TABLE JOBTITLE (
+    ID   INTEGER,
+    NAME TEXT,
+    PRIMARY KEY (ID)
+);
+
+-- USER_PERM_UDF_FIELD: the view and edit right of a field permission group on one user-defined field (DDFLD);
+-- a field without a row is visible and editable for the group.
+CREATE TABLE USER_PERM_UDF_FIELD (
+    USER_PERM_UDFID INTEGER NOT NULL REFERENCES USER_PERM_UDF(USER_PERM_UDFID) ON DELETE CASCADE,
+    DDFLDID         INTEGER NOT NULL REFERENCES DDFLD(DDFLDID) ON DELETE CASCADE,
+    CANVIEW         INTEGER NOT NULL DEFAULT 1,
+    CANEDIT         INTEGER NOT NULL DEFAULT 1,
+    PRIMARY KEY (USER_PERM_UDFID, DDFLDID)
+);

@@ -25,6 +25,7 @@
 
 class CBntCardholderTrans;
 class CBntDatabase;
+class CException;
 class CDynamicRecordset;
 class CMultiFilterRecordset;
 class CWMITypeInfo;
@@ -110,6 +111,9 @@ public:
     // The "TABLE.COLUMN" behind a property: the foreign-key mapping first, then the
     // registered column; empty when there is none.
     virtual CString GetTableDotColumn(const CString& property);
+    // The system property __CLASS, the class's registered properties and those the mapper maps
+    // to a column of its own.
+    bool IsQueryableProperty(const CString& property) override;
     // Shapes the instance recordset; the base adds nothing (CWmipDynamicClassMapper adds the
     // class's tables, joins and columns).
     virtual void SetupInstanceRecordset(CDynamicRecordset* recordset);
@@ -387,6 +391,13 @@ private:
     // recordset is read).
     std::vector<ColumnPlan> m_columnPlans;
     const CMultiFilterRecordset* m_planRecordset = nullptr;
+    // True for the results of building an instance that come from one row's stored values
+    // (a value that does not fit its property's type or range).
+    static bool IsRowValueFailure(HRESULT result);
+    // Logs that the current row is passed over, naming it by its object path when its keys
+    // can be read.
+    void LogSkippedRow(const CException* error);
+
     // GetTypeInfo's answer, looked up once.
     mutable CWMITypeInfo* m_typeInfo = nullptr;
     mutable bool m_typeInfoResolved = false;

@@ -4,6 +4,7 @@
 #include "framework/CWmipClassMapper.h"
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
 #include "framework/WMIHelper.h"
@@ -20,6 +21,8 @@
 #include "platform/wmi/IWbemClassObject.h"
 
 #include <charconv>
+#include <memory>
+#include <optional>
 #include <utility>
 
 using brontel::utility::CWMIDebugLog;
@@ -126,7 +129,60 @@ public:
         }
     }
 
+    // __CLASS tells the instance's own class; an embedded object or a reference tells the
+    // class of the object it holds. Any other value is of no class.
+    std::optional<bool> IsA(const CString& property, const CString& className) const override
+    {
+        if (property.CompareNoCase(L"__CLASS") == 0)
+            return ObjectIsA(m_instance, className);
+        _variant_t raw;
+        CIMTYPE type = CIM_EMPTY;
+        if (FAILED(m_instance->Get(property, 0, &raw, &type, nullptr)))
+            return std::nullopt;
+        const VARIANT& v = raw;
+        if (v.vt == VT_UNKNOWN && v.punkVal != nullptr)
+        {
+            ComPtr<IWbemClassObject> embedded;
+            if (FAILED(v.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&embedded))) ||
+                embedded == nullptr)
+                return false;
+            return ObjectIsA(embedded.Get(), className);
+        }
+        if (v.vt == VT_BSTR && v.bstrVal != nullptr && (type & ~CIM_FLAG_ARRAY) == CIM_REFERENCE)
+        {
+            const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(v.bstrVal);
+            return path != nullptr && ClassIsA(path->GetClassName(), className);
+        }
+        return false;
+    }
+
 private:
+    static bool ObjectIsA(IWbemClassObject* object, const CString& className)
+    {
+        _variant_t own;
+        if (SUCCEEDED(object->Get(L"__CLASS", 0, &own, nullptr, nullptr)) && own.vt == VT_BSTR &&
+            own.bstrVal != nullptr && className.CompareNoCase(own.bstrVal) == 0)
+            return true;
+        return object->InheritsFrom(className) == WBEM_S_NO_ERROR;
+    }
+
+    // Walks the registered superclasses of the class (a chain longer than any schema's ends
+    // the walk, should the registrations ever form a loop).
+    static bool ClassIsA(CString name, const CString& className)
+    {
+        constexpr int kDeepestChain = 32;
+        for (int step = 0; step < kDeepestChain && !name.IsEmpty(); ++step)
+        {
+            if (name.CompareNoCase(className) == 0)
+                return true;
+            const CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(name, true);
+            if (typeInfo == nullptr)
+                return false;
+            name = typeInfo->GetParentTypeName();
+        }
+        return false;
+    }
+
     IWbemClassObject* m_instance;
 };
 
@@ -231,15 +287,17 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
         const ColumnPlan& plan = plans[static_cast<size_t>(index)];
         switch (plan.method)
         {
-        case 0:
+        case WMIHelper::kProcessSkip:
             break;
-        case 1:
-        case 3:
-        case 4:
-        case 5:
+        case WMIHelper::kProcessByColumnName:
+        case WMIHelper::kProcessByPropertyName:
+        case WMIHelper::kProcessByOwnColumnName:
+        case WMIHelper::kProcessByRegisteredName:
             hr = PutColumn(built.Get(), plan, index);
             break;
-        default:
+        case WMIHelper::kProcessByMapper:
+        case WMIHelper::kProcessByMapperSecond:
+        case WMIHelper::kProcessByMapperThird:
         {
             IWbemClassObject* target = built.Get();
             hr = ProcessInstanceProperty(&target, plan.column, plan.table);
@@ -247,6 +305,13 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
                 throw CWMIException(kSourceFile, __LINE__, hr);
             hr = S_OK;
             break;
+        }
+        default:
+        {
+            // A number no processing method has is a mapper's fault, never a column to guess at.
+            CString text;
+            text.Format(L"The column %s has the unknown processing method %d.", plan.column.GetString(), plan.method);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, text);
         }
         }
         if (FAILED(hr))
@@ -272,9 +337,9 @@ const std::vector<CWmipClassMapper::ColumnPlan>& CWmipClassMapper::GetColumnPlan
         plan.column = entry.alias.IsEmpty() ? entry.column : entry.alias;
         plan.table = RealTable(shape, entry.table);
         plan.method = GetPropertyProcessMethod(plan.column, plan.table);
-        if (plan.method == 1 || plan.method == 4)
+        if (plan.method == WMIHelper::kProcessByColumnName || plan.method == WMIHelper::kProcessByOwnColumnName)
             plan.property = plan.column;
-        else if (plan.method == 3 || plan.method == 5)
+        else if (plan.method == WMIHelper::kProcessByPropertyName || plan.method == WMIHelper::kProcessByRegisteredName)
             plan.property = GetPropertyName(plan.column, plan.table);
         if (!plan.property.IsEmpty())
         {
@@ -520,9 +585,26 @@ HRESULT CWmipClassMapper::NextInstance(IWbemClassObject** instance, LONG /*flags
             HRESULT hr = S_OK;
             {
                 RowAdvance advance(*m_recordset);
-                hr = CreateInstance(&built);
+                try
+                {
+                    hr = CreateInstance(&built);
+                }
+                catch (const CDBException& e)
+                {
+                    // A stored value that fits no property (text in a number column, a number
+                    // too large) spoils its own row only: the row is named in the log and
+                    // passed over, the enumeration goes on.
+                    if (e.GetState().Left(2) != L"22")
+                        throw;
+                    LogSkippedRow(&e);
+                    built = nullptr;
+                }
+                if (IsRowValueFailure(hr))
+                    LogSkippedRow(nullptr);
                 advance.Advance();
             }
+            if (IsRowValueFailure(hr))
+                continue;
             if (FAILED(hr))
                 return hr;
             if (built == nullptr || !InstanceMatchesQuery(built.Get()))
@@ -550,6 +632,22 @@ HRESULT CWmipClassMapper::NextInstance(IWbemClassObject** instance, LONG /*flags
         EndEnumeration();
         return WBEM_E_FAILED;
     }
+}
+
+bool CWmipClassMapper::IsRowValueFailure(HRESULT result)
+{
+    return result == WBEM_E_TYPE_MISMATCH || result == WBEM_E_VALUE_OUT_OF_RANGE;
+}
+
+void CWmipClassMapper::LogSkippedRow(const CException* error)
+{
+    CString path;
+    // The row is named by its keys when they can be read, else by its class alone.
+    if (m_recordset == nullptr || FAILED(GetObjectPath(*m_recordset, path)))
+        path = GetClassName() + L" (keys unreadable)";
+    CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                           L"Row skipped: a stored value of " + path + L" does not fit its property.",
+                           WBEM_E_TYPE_MISMATCH, error);
 }
 
 void CWmipClassMapper::EndEnumeration()

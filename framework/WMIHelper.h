@@ -39,12 +39,29 @@ class WMIHelper
 {
 public:
     // Processing methods of a column (GetPropertyProcessMethod): how a mapper's instance
-    // building treats it.
-    static constexpr int kProcessSkip = 0;
-    static constexpr int kProcessByColumnName = 1;
-    static constexpr int kProcessByMapper = 2;
+    // building treats it. 1 and 4 read the column under its own name, 3 and 5 under the
+    // property GetPropertyName gives, 2, 6 and 7 hand it to the mapper's
+    // ProcessInstanceProperty; any other number is an error.
+    enum ProcessMethod : int
+    {
+        kProcessSkip = 0,
+        kProcessByColumnName = 1,
+        kProcessByMapper = 2,
+        kProcessByPropertyName = 3,
+        kProcessByOwnColumnName = 4,
+        kProcessByRegisteredName = 5,
+        kProcessByMapperSecond = 6,
+        kProcessByMapperThird = 7
+    };
 
     WMIHelper() = delete;
+
+    // The one walk over an object's properties: BeginEnumeration(flags), Next until
+    // WBEM_S_NO_MORE_DATA, EndEnumeration (also after a failure). Each property's name, value
+    // and CIM type go to visit, which answers false to stop the walk. S_OK when the walk ended
+    // or visit stopped it; the first failure of BeginEnumeration or Next otherwise.
+    using PropertyVisitor = std::function<bool(const CString& name, const VARIANT& value, CIMTYPE type)>;
+    static HRESULT ForEachProperty(IWbemClassObject* object, LONG flags, const PropertyVisitor& visit);
 
     // --- Reads ---------------------------------------------------------------------------
     // Each read answers 0 with the output set on success. A null object answers 0x80041001

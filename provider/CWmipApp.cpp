@@ -1,5 +1,7 @@
 #include "provider/CWmipApp.h"
 
+#include "framework/CWmipMessages.h"
+
 #include <openssl/rand.h>
 
 #include <climits>
@@ -151,6 +153,41 @@ CWmipApp* CWmipApp::GetCurrentApp()
     return dynamic_cast<CWmipApp*>(AfxGetApp());
 }
 
+CWmipClassCache* CWmipApp::GetHostClassCache()
+{
+    return GetClassCache();
+}
+
+DBConnectionManager* CWmipApp::GetHostConnectionManager()
+{
+    return GetConnectionManager();
+}
+
+CWmipUserCache* CWmipApp::GetHostUserCache()
+{
+    return GetUserCache();
+}
+
+LONG CWmipApp::GetHostStoredValue(LONG id)
+{
+    return GetStoredValue(id);
+}
+
+int CWmipApp::IsConnectionPoolingDisabled()
+{
+    return DisableConnectionPooling();
+}
+
+void CWmipApp::SetHostTrust(int enable)
+{
+    SetBackdoorEnabled(enable);
+}
+
+LONG CWmipApp::GetHostTrustValue()
+{
+    return GetBackdoorValue();
+}
+
 DBConnectionManager* CWmipApp::GetConnectionManager()
 {
     CWmipApp* app = GetCurrentApp();
@@ -187,7 +224,7 @@ CWmipListObjectClassCache* CWmipApp::GetListObjectCache()
         CAcsUser* connection = manager->Connection(0);
         if (connection == nullptr) {
             throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
-                                L"The system was unable to open a database connection to service this request.");
+                                CWmipMessages::kNoConnection);
         }
         return std::make_unique<CWmipListObjectClassCache>(connection, manager);
     });

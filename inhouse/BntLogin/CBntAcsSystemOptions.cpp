@@ -23,6 +23,8 @@ void CBntAcsSystemOptions::Load(CBntDatabase& database)
 {
     m_segmentsInUse = ReadOption(database, kSegmentsInUseId) != 0;
     m_serverType = ReadOption(database, kServerTypeId);
+    m_flagWord = ReadOption(database, kFlagWordId);
+    m_onityLocks = ReadOption(database, kOnityLocksId) != 0;
     m_cardholderSegmentation = ReadOption(database, kCardholderSegmentationId) != 0;
     m_visitorSegmentation = ReadOption(database, kVisitorSegmentationId) != 0;
     m_badgeTypeSegmentation = ReadOption(database, kBadgeTypeSegmentationId) != 0;

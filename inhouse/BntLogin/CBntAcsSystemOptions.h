@@ -44,6 +44,10 @@ public:
     static constexpr LONG kCardholderSegmentationId = 1003;
     static constexpr LONG kVisitorSegmentationId = 1004;
     static constexpr LONG kBadgeTypeSegmentationId = 1005;
+    static constexpr LONG kFlagWordId = 1006;
+    static constexpr LONG kOnityLocksId = 1007;
+    // Bit of the flag word: visits are served also on a server of type 2.
+    static constexpr LONG kVisitsOnAnyServerFlag = 0x4;
 
     CBntAcsSystemOptions() = default;
 
@@ -58,6 +62,11 @@ public:
     // The database server type: 0 a stand-alone database (no replication), other values a
     // database that takes part in replication.
     LONG ServerType() const { return m_serverType; }
+    // The installation's option bits (kVisitsOnAnyServerFlag); 0 when none is stored.
+    LONG GetFlagWord() const { return m_flagWord; }
+    // Whether the installation drives Onity locks (their readers may not overlap between the
+    // access levels of one badge).
+    bool BntSupportOnityLocks() const { return m_onityLocks; }
     bool IsCardholderSegmentationEnabled() const { return m_segmentsInUse && m_cardholderSegmentation; }
     bool IsVisitorSegmentationEnabled() const { return m_segmentsInUse && m_visitorSegmentation; }
     bool IsBadgeTypeSegmentationEnabled() const { return m_segmentsInUse && m_badgeTypeSegmentation; }
@@ -80,6 +89,8 @@ public:
 private:
     bool m_segmentsInUse = false;
     LONG m_serverType = 0;
+    LONG m_flagWord = 0;
+    bool m_onityLocks = false;
     bool m_cardholderSegmentation = false;
     bool m_visitorSegmentation = false;
     bool m_badgeTypeSegmentation = false;

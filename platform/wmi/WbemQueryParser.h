@@ -6,6 +6,8 @@
 // end. Stateless; safe on any thread.
 #pragma once
 
+#include "platform/wmi/WbemLimits.h"
+
 #include "platform/win32/WinTypes.h"
 
 #include <cstddef>
@@ -27,5 +29,5 @@ public:
     // WBEM_E_INVALID_PARAMETER for a null className. *className is unchanged on failure.
     static HRESULT SelectedClass(std::wstring_view query, std::wstring* className);
 
-    static constexpr std::size_t kMaxQueryLength = 32 * 1024;
+    static constexpr std::size_t kMaxQueryLength = WbemLimits::kMaxQueryLength;
 };

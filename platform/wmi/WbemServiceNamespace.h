@@ -177,6 +177,13 @@ private:
     void Route(std::wstring_view className, HRESULT unprovided, WbemForwardingSink& reply, const ProviderCall& call);
     // True when the class carries the qualifier "ClassProvider" = true.
     static bool IsDefinedByProvider(IWbemClassObject* classObject);
+    // The classes the registered providers build at run time below `superclass` (their
+    // CreateClassEnumAsync with `flags`), each with the name of the provider that listed it. A
+    // provider whose listing fails or times out contributes none.
+    std::vector<std::pair<std::wstring, ComPtr<IWbemClassObject>>> RuntimeClasses(std::wstring_view superclass,
+                                                                                 LONG flags) const;
+    // The provider that builds the class at run time; empty when none lists it.
+    std::wstring RuntimeClassProvider(std::wstring_view className) const;
     // The class named by a path; fails as GetObject would. WBEM_S_NO_ERROR.
     HRESULT ParsePath(std::wstring_view path, std::wstring* className, bool* instance) const;
     // The registered provider of that name; null when there is none.
