@@ -9,6 +9,7 @@
 #include "framework/CWmipQuery.h"
 #include "framework/WMIHelper.h"
 #include "framework/WqlEvaluator.h"
+#include "framework/WqlInstancePropertySource.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -56,135 +57,6 @@ CString RealTable(const CRecordsetQuery& query, const CString& name)
     }
     return name;
 }
-
-// Reads an instance's properties for the in-memory WHERE check: texts as they are, numbers
-// and booleans as integers, date-times as their UTC "YYYY-MM-DD HH:MM:SS" text.
-class InstancePropertySource final : public WqlPropertySource
-{
-public:
-    explicit InstancePropertySource(IWbemClassObject* instance) : m_instance(instance) {}
-
-    bool GetValue(const CString& property, CDBValue& value) const override
-    {
-        _variant_t raw;
-        CIMTYPE type = CIM_EMPTY;
-        if (FAILED(m_instance->Get(property, 0, &raw, &type, nullptr)))
-            return false;
-        const VARIANT& v = raw;
-        switch (v.vt)
-        {
-        case VT_EMPTY:
-        case VT_NULL:
-            value = CDBValue();
-            return true;
-        case VT_BOOL:
-            value = CDBValue(v.boolVal != VARIANT_FALSE ? 1 : 0);
-            return true;
-        case VT_I1:
-        case VT_UI1:
-        case VT_I2:
-        case VT_UI2:
-        case VT_I4:
-        case VT_UI4:
-        case VT_INT:
-        case VT_UINT:
-        case VT_I8:
-        case VT_UI8:
-        {
-            _variant_t wide;
-            if (FAILED(VariantChangeType(&wide, &raw, 0, VT_I8)))
-                return false;
-            value = CDBValue(static_cast<LONGLONG>(static_cast<const VARIANT&>(wide).llVal));
-            return true;
-        }
-        case VT_R4:
-        case VT_R8:
-        {
-            _variant_t real;
-            if (FAILED(VariantChangeType(&real, &raw, 0, VT_R8)))
-                return false;
-            value = CDBValue(static_cast<const VARIANT&>(real).dblVal);
-            return true;
-        }
-        case VT_BSTR:
-        {
-            const CString text(v.bstrVal != nullptr ? v.bstrVal : L"");
-            if ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME)
-            {
-                const COleDateTime utc = WMIHelper::ToDateTimeUTC(text);
-                if (utc.GetStatus() == COleDateTime::valid)
-                {
-                    CString formatted;
-                    formatted.Format(L"%04d-%02d-%02d %02d:%02d:%02d", utc.GetYear(), utc.GetMonth(), utc.GetDay(),
-                                     utc.GetHour(), utc.GetMinute(), utc.GetSecond());
-                    value = CDBValue(formatted);
-                    return true;
-                }
-            }
-            value = CDBValue(text);
-            return true;
-        }
-        default:
-            return false;
-        }
-    }
-
-    // __CLASS tells the instance's own class; an embedded object or a reference tells the
-    // class of the object it holds. Any other value is of no class.
-    std::optional<bool> IsA(const CString& property, const CString& className) const override
-    {
-        if (property.CompareNoCase(L"__CLASS") == 0)
-            return ObjectIsA(m_instance, className);
-        _variant_t raw;
-        CIMTYPE type = CIM_EMPTY;
-        if (FAILED(m_instance->Get(property, 0, &raw, &type, nullptr)))
-            return std::nullopt;
-        const VARIANT& v = raw;
-        if (v.vt == VT_UNKNOWN && v.punkVal != nullptr)
-        {
-            ComPtr<IWbemClassObject> embedded;
-            if (FAILED(v.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&embedded))) ||
-                embedded == nullptr)
-                return false;
-            return ObjectIsA(embedded.Get(), className);
-        }
-        if (v.vt == VT_BSTR && v.bstrVal != nullptr && (type & ~CIM_FLAG_ARRAY) == CIM_REFERENCE)
-        {
-            const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(v.bstrVal);
-            return path != nullptr && ClassIsA(path->GetClassName(), className);
-        }
-        return false;
-    }
-
-private:
-    static bool ObjectIsA(IWbemClassObject* object, const CString& className)
-    {
-        _variant_t own;
-        if (SUCCEEDED(object->Get(L"__CLASS", 0, &own, nullptr, nullptr)) && own.vt == VT_BSTR &&
-            own.bstrVal != nullptr && className.CompareNoCase(own.bstrVal) == 0)
-            return true;
-        return object->InheritsFrom(className) == WBEM_S_NO_ERROR;
-    }
-
-    // Walks the registered superclasses of the class (a chain longer than any schema's ends
-    // the walk, should the registrations ever form a loop).
-    static bool ClassIsA(CString name, const CString& className)
-    {
-        constexpr int kDeepestChain = 32;
-        for (int step = 0; step < kDeepestChain && !name.IsEmpty(); ++step)
-        {
-            if (name.CompareNoCase(className) == 0)
-                return true;
-            const CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(name, true);
-            if (typeInfo == nullptr)
-                return false;
-            name = typeInfo->GetParentTypeName();
-        }
-        return false;
-    }
-
-    IWbemClassObject* m_instance;
-};
 
 // The key value of an instance as text, for the comparison with a path's key value.
 bool KeyValueMatches(IWbemClassObject* instance, const CString& key, const CString& expected)
@@ -567,7 +439,7 @@ bool CWmipClassMapper::InstanceMatchesQuery(IWbemClassObject* instance) const
     const CWmipQuery* query = GetQuery();
     if (query == nullptr || !query->IsWhereClauseSuperset())
         return true;
-    return query->Matches(InstancePropertySource(instance));
+    return query->Matches(WqlInstancePropertySource(instance));
 }
 
 HRESULT CWmipClassMapper::NextInstance(IWbemClassObject** instance, LONG /*flags*/)

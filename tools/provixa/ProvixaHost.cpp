@@ -1,5 +1,6 @@
 #include "tools/provixa/ProvixaHost.h"
 
+#include "framework/WqlEventFilterFactory.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"
@@ -415,6 +416,7 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         return kRequestFailed;
     }
     const ComPtr<WbemServiceNamespace> services = WbemServiceNamespace::Create(repository);
+    services->Events().SetFilterFactory(std::make_shared<WqlEventFilterFactory>());
     const ProviderScope providers(*services);
     const ComPtr<ProvixaProviderShell> shell = ProvixaProviderShell::Create();
     hr = services->RegisterProvider(ProvixaSchemaLoader::kProviderName, static_cast<IWbemServices*>(shell.Get()),

@@ -353,3 +353,82 @@ TEST(SoftwareEventProvider, TheProcessorStartsOnceAndStopsWhenTheProviderGoes)
 }
 
 }  // namespace
+
+TEST_F(SoftwareEvents, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelects)
+{
+    struct Case {
+        const char* rule;
+        const wchar_t* query;
+        const char* expected;
+    };
+    // The events handed in: a cardholder's modification, a visitor's, a cardholder's creation
+    // reported as a modification (no department before), a cardholder's deletion. A visitor has
+    // no department at all: a comparison on it is unknown, IS NULL included.
+    const Case cases[] = {
+        {"cardholders only", L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Cardholder'",
+         "M/Bnt_Cardholder/OldDept M/Bnt_Cardholder/<null>"},
+        {"visitors only", L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Visitor'",
+         "M/Bnt_Visitor/<missing>"},
+        {"the superclass", L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Person'",
+         "M/Bnt_Cardholder/OldDept M/Bnt_Visitor/<missing> M/Bnt_Cardholder/<null>"},
+        {"deletions", L"SELECT * FROM __InstanceDeletionEvent WHERE TargetInstance ISA 'Bnt_Person'",
+         "D/Bnt_Cardholder/"},
+        {"an embedded property, any case",
+         L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA 'Bnt_Person' AND "
+         L"TargetInstance.LastName = 'NEW'",
+         "M/Bnt_Cardholder/OldDept M/Bnt_Visitor/<missing> M/Bnt_Cardholder/<null>"},
+        {"NULL in an embedded object",
+         L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Person' AND "
+         L"PreviousInstance.DEPARTMENT IS NULL",
+         "M/Bnt_Cardholder/<null>"},
+        {"NOT over NULL is unknown",
+         L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Person' AND NOT "
+         L"PreviousInstance.DEPARTMENT = 'olddept'",
+         ""},
+        {"NOT ISA", L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Person' AND NOT "
+                    L"TargetInstance ISA 'Bnt_Cardholder'",
+         "M/Bnt_Visitor/<missing>"},
+    };
+    std::vector<ComPtr<support::RecordingSink>> sinks;
+    for (const Case& c : cases) {
+        sinks.push_back(Subscribe(c.query));
+        ASSERT_NE(sinks.back(), nullptr) << c.rule;
+    }
+    // Subscribed last, so once it holds every event the others have had their turn at each.
+    const ComPtr<support::RecordingSink> all =
+        Subscribe(L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA 'Bnt_Person'");
+    ASSERT_NE(all, nullptr);
+    HandIn(2, 2, 0, PersonXml());
+    HandIn(1, 2, 0, PersonXml(L"1"));
+    HandIn(2, 1, 1, PersonXml());
+    HandIn(2, 3, 0, PersonXml());
+    ASSERT_TRUE(all->WaitForObjects(4, swtest::kEventTimeout));
+
+    // "M" or "D", the target's class, the department before ("" when the event has no before).
+    const auto signatures = [](support::RecordingSink& sink) {
+        std::string text;
+        for (const auto& event : sink.Objects()) {
+            const std::string kind = ClassOf(event.Get()) == "__InstanceModificationEvent" ? "M" : "D";
+            const ComPtr<IWbemClassObject> previous = Embedded(event.Get(), L"PreviousInstance");
+            text += (text.empty() ? "" : " ") + kind + "/" + ClassOf(Embedded(event.Get(), L"TargetInstance").Get()) +
+                    "/" + (previous == nullptr ? "" : Text(previous.Get(), L"DEPARTMENT"));
+        }
+        return text;
+    };
+    for (std::size_t i = 0; i < sinks.size(); ++i) {
+        EXPECT_EQ(signatures(*sinks[i]), cases[i].expected) << cases[i].rule;
+        EXPECT_EQ(m_namespace->CancelAsyncCall(sinks[i].Get()), WBEM_S_NO_ERROR);
+    }
+    EXPECT_EQ(m_namespace->CancelAsyncCall(all.Get()), WBEM_S_NO_ERROR);
+}
+
+TEST_F(SoftwareEvents, APropertyTheEventClassLacksIsRefused)
+{
+    // Only a modification carries the instance before the change.
+    HRESULT result = S_OK;
+    EXPECT_EQ(Subscribe(L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA 'Bnt_Person' AND "
+                        L"PreviousInstance IS NULL",
+                        &result),
+              nullptr);
+    EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
+}

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "hardware/IClslLinkageServer.h"
+#include "framework/WqlEventFilterFactory.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/com/Bstr.h"
@@ -124,6 +125,7 @@ SoftwareEventTest::SoftwareEventTest()
     std::wstring failedClass;
     EXPECT_EQ(ProvixaSchemaLoader::Load(*repository, &failedClass), WBEM_S_NO_ERROR);
     m_namespace = WbemServiceNamespace::Create(repository);
+    m_namespace->Events().SetFilterFactory(std::make_shared<WqlEventFilterFactory>());
     EXPECT_EQ(m_namespace->RegisterProvider(ProvixaSchemaLoader::kProviderName,
                                             static_cast<IWbemServices*>(m_instanceShell.Get()),
                                             L"NT AUTHORITY\\SYSTEM", L"MS_409", nullptr),
