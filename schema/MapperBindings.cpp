@@ -16,6 +16,7 @@
 #include "mappers/records/CWmipAssocPersonAccountMapper.h"
 #include "mappers/records/CWmipAssocSegmentGroupMemberMapper.h"
 #include "mappers/records/CWmipAssocVisitorAccountMapper.h"
+#include "mappers/records/CWmipBadgeMapper.h"
 #include "mappers/records/CWmipCardholderMapper.h"
 #include "mappers/records/CWmipDirectoryMapper.h"
 #include "mappers/records/CWmipHolidayMapper.h"
@@ -65,6 +66,7 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipAssocSegmentGroupMemberMapper>(L"CWmipAssocSegmentGroupMemberMapper"),
         Bind<CWmipAssocVisitorAccountMapper>(L"CWmipAssocVisitorAccountMapper"),
         Bind<CWmipAssocVisitorMultimediaObjectMapper>(L"CWmipAssocVisitorMultimediaObjectMapper"),
+        Bind<CWmipBadgeMapper>(L"CWmipBadgeMapper"),
         Bind<CWmipCardholderMapper>(L"CWmipCardholderMapper"),
         Bind<CWmipDirectoryMapper>(L"CWmipDirectoryMapper"),
         Bind<CWmipEventAlarmLinkMapper>(L"CWmipEventAlarmLinkMapper"),
@@ -129,7 +131,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipAuthenticationModeMapper",
     L"CWmipBadgeFIPS201",
     L"CWmipBadgeLastLocationMapper",
-    L"CWmipBadgeMapper",
     L"CWmipBadgePropertiesMapper",
     L"CWmipBadgeStatusMapper",
     L"CWmipBadgeTWICPrivacyKey",
