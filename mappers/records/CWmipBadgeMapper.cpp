@@ -172,6 +172,13 @@ void CWmipBadgeMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* r
     recordset->AppendFilter(filter, values);
 }
 
+int CWmipBadgeMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+{
+    if (table.CompareNoCase(L"BADGE") == 0 && column.CompareNoCase(L"PIN") == 0)
+        return WMIHelper::kProcessByMapper;
+    return CWmipUDFClassMapper::GetPropertyProcessMethod(column, table);
+}
+
 HRESULT CWmipBadgeMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
                                                   const CString& table)
 {
