@@ -52,8 +52,6 @@ LONG CBntIDGenerator::GetNextID(LONG idType, LONG) const
 
 bool CBntIDGenerator::IsValidBadgeID(LONGLONG badgeId, LONG badgeTypeId, const CBadgeIDConfig* config) const
 {
-    if (badgeId == 0)
-        return false;
     if (config != nullptr && config->AreRangesRead())
         return config->Allows(badgeId);
     CBadgeIDConfig read;

@@ -24,8 +24,8 @@ public:
     // fails, or the counter has passed the 32-bit range (all logged to the provider's log).
     LONG GetNextID(LONG idType, LONG = -1) const;
 
-    // True when the badge ID may be used by a badge of the type: it is not 0 and lies in one
-    // of the type's badge ID ranges (any ID when the type has none). config null: the type's
+    // True when the badge ID may be used by a badge of the type: it lies in one of the type's
+    // badge ID ranges (any ID when the type has none). config null: the type's
     // ranges are read here. False when the ranges cannot be read.
     bool IsValidBadgeID(LONGLONG badgeId, LONG badgeTypeId, const CBadgeIDConfig* config) const;
     // The next badge ID of the ranges that no badge carries yet: drawn from the ranges in

@@ -368,6 +368,17 @@ HRESULT CWmipBadgeMapper::IsValidValue(IWbemClassObject* instance, const CString
     return CWmipUDFClassMapper::IsValidValue(instance, property, value);
 }
 
+HRESULT CWmipBadgeMapper::ValidateValuesForGeneratedProperties(IWbemClassObject* instance, bool create,
+                                                               CString& propertyName)
+{
+    ComPtr<IWbemClassObject> withoutId;
+    if (instance == nullptr || FAILED(instance->Clone(&withoutId)) || withoutId == nullptr)
+        return CWmipUDFClassMapper::ValidateValuesForGeneratedProperties(instance, create, propertyName);
+    _variant_t empty;
+    withoutId->Put(L"ID", 0, &empty, 0);
+    return CWmipUDFClassMapper::ValidateValuesForGeneratedProperties(withoutId.Get(), create, propertyName);
+}
+
 void CWmipBadgeMapper::AddAdditionalFields(CWmideFieldSet& fieldSet)
 {
     if (fieldSet.GetTableName().CompareNoCase(L"BADGE") != 0)

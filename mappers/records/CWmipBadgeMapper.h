@@ -61,6 +61,10 @@ public:
     HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
     // LASTCHANGED becomes now; USELIMIT 0..255 and ISSUECODE 0 or more (0x80041008).
     HRESULT IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
+    // The framework's rule for generated properties, except ID: a badge ID may be entered by
+    // hand or changed where the badge type allows it, which ValidateBadge decides.
+    HRESULT ValidateValuesForGeneratedProperties(IWbemClassObject* instance, bool create,
+                                                 CString& propertyName) override;
     // A new BADGE row gets SEGMENTID -1 and, unless given, PASSAGE_MODE 0.
     void AddAdditionalFields(CWmideFieldSet& fieldSet) override;
     CString GetSuperclassName() override;
