@@ -209,7 +209,7 @@ CBadgeType& CWmipBadgeMapper::GetBadgeType(IWbemClassObject* instance)
     auto type = std::make_unique<CBadgeType>(typeId);
     const HRESULT hr = type->Read(GetDatabaseUser(), -1);
     if (hr == CBadgeType::kNotFound)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"TYPE");
     if (hr != S_OK)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
@@ -225,7 +225,7 @@ CPerson& CWmipBadgeMapper::GetPerson(IWbemClassObject* instance)
     const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PERSONID");
     auto person = std::make_unique<CPerson>(personId, nullptr, -9999, 101);
     if (!person->Read(GetDatabaseUser(), -1))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"PERSONID");
     person->ReadSegmentAssignments(GetDatabaseUser());
     m_person = std::move(person);
@@ -291,7 +291,7 @@ LONGLONG CWmipBadgeMapper::DefaultBadgeId(IWbemClassObject* instance)
         id = GenerateBadgeId(type);
     }
     if (id == -1)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY_TYPE, kGenerateMessage, L"ID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, kGenerateMessage, L"ID");
     return id;
 }
 
@@ -345,7 +345,7 @@ HRESULT CWmipBadgeMapper::IsValidValue(IWbemClassObject* instance, const CString
         _variant_t number;
         const bool read = SUCCEEDED(VariantChangeType(&number, &value, 0, VT_I4));
         if (!read || number.lVal < 0 || (useLimit && number.lVal > kMaxUseLimit))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipRecordChecks::kInvalidValueMessage, property);
     }
     if (property.CompareNoCase(L"TYPE") == 0 && !IsEmptyValue(value))

@@ -54,20 +54,20 @@ std::vector<LONG> LevelsOf(const VARIANT& value)
     const VARTYPE element = value.vt & ~VT_ARRAY;
     const bool integers = element == VT_I4 || element == VT_UI4 || element == VT_INT || element == VT_UINT;
     if ((value.vt & VT_ARRAY) == 0 || !integers || value.parray == nullptr || SafeArrayGetDim(value.parray) != 1)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
     LONG lower = 0;
     LONG upper = -1;
     SafeArrayGetLBound(value.parray, 1, &lower);
     SafeArrayGetUBound(value.parray, 1, &upper);
     if (upper >= lower && static_cast<LONGLONG>(upper) - lower + 1 > kMaxLevelsPerCall)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
     for (LONG index = lower; index <= upper; ++index)
     {
         LONG level = 0;
         if (FAILED(SafeArrayGetElement(value.parray, &index, &level)))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
         levels.push_back(level);
     }
@@ -129,11 +129,11 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
         CBntAssignedAcLvlList list;
         manager.GetAccessLevelsForBadge(list, badgeKey, false, false);
         if (inParams == nullptr)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
         _variant_t levelIn;
         if (FAILED(inParams->Get(L"LevelIn", 0, &levelIn, nullptr, nullptr)))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
         const std::vector<LONG> levels = LevelsOf(levelIn);
         int added = 0;
@@ -143,7 +143,7 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
                 throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipRecordChecks::kPermissionMessage);
             const std::optional<LONG> segment = SegmentOfLevel(GetDatabase(), level);
             if (!segment)
-                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                               CWmipRecordChecks::kInvalidValueMessage, L"AccessLevelID");
             bool duplicate = false;
             LONG standard = 0;

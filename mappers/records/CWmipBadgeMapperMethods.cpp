@@ -183,7 +183,7 @@ HRESULT CWmipBadgeMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* me
                             L"The requested instance could not be retrieved or does not exist.");
     if (name.CompareNoCase(L"AssignAccessLevel") == 0)
         return AssignAccessLevel(instance.Get(), inParams, sink);
-    return WBEM_E_INVALID_METHOD;
+    return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
 HRESULT CWmipBadgeMapper::AddBadge(IWbemClassObject* inParams, IWbemObjectSink* sink)

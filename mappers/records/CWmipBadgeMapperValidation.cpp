@@ -262,7 +262,7 @@ void CWmipBadgeMapper::CheckRequiredPersonFields(LONG personId, bool visitor, LO
     ComPtr<IWbemClassObject> person;
     person.Attach(mapper->GetCurrentInstance(&path));
     if (person == nullptr)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"PERSONID");
     auto* personMapper = dynamic_cast<CWmipUDFClassMapper*>(mapper.get());
     if (personMapper == nullptr)

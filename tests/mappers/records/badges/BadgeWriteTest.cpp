@@ -394,10 +394,9 @@ TEST_F(BadgeWrites, ANoticeThePanelsDoNotReceiveFailsTheWrite)
 
 TEST_F(BadgeWrites, AnOverLimitLevelFailsTheWholeAssignment)
 {
-    // The unit's limits are read when the caller logs in: set before the first request.
-    ExecSql("INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (91, 'Limit A', 2), "
-            "(92, 'Limit B', 2), (93, 'Limit C', 2);"
-            "UPDATE SEGMENT_UNIT SET MAX_STANDARD_ACCESS_LEVELS = 2 WHERE SEGMENTID = 2;");
+    // Segment 2's unit allows 8 levels per badge: nine of them break the limit with the last.
+    ExecSql("INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (91, 'L1', 2), (92, 'L2', 2), "
+            "(93, 'L3', 2), (94, 'L4', 2), (95, 'L5', 2), (96, 'L6', 2), (97, 'L7', 2), (98, 'L8', 2), (99, 'L9', 2);");
     const long owner = NewPerson(L"Bnt_Cardholder", L"Levels", 1);
     CallAs(RecordsCallers::kRecordsAdmin);
     const Reply added = Add(owner, 1, 770001);
@@ -407,7 +406,7 @@ TEST_F(BadgeWrites, AnOverLimitLevelFailsTheWholeAssignment)
     const std::string links = Count("BADGELINK", "BADGEKEY = " + key);
     m_servers->CommServer().ClearCalls();
 
-    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({91, 92, 93})), WBEM_E_FAILED);
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({91, 92, 93, 94, 95, 96, 97, 98, 99})), WBEM_E_FAILED);
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key), links) << "the accepted levels are not written either";
     EXPECT_TRUE(Notices().empty());
 
@@ -417,8 +416,7 @@ TEST_F(BadgeWrites, AnOverLimitLevelFailsTheWholeAssignment)
     EXPECT_EQ(Notices()[0].action, 2);
     EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({})), WBEM_S_NO_ERROR);
     EXPECT_EQ(Notices().size(), 1u) << "an empty array changes nothing";
-    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({999})), WBEM_E_INVALID_PROPERTY);
-    ExecSql("UPDATE SEGMENT_UNIT SET MAX_STANDARD_ACCESS_LEVELS = 8 WHERE SEGMENTID = 2;");
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({999})), WBEM_E_INVALID_PARAMETER);
 }
 
 TEST_F(BadgeWrites, APersonDeleteDeletesTheBadgesThroughTheBadgeMapper)
@@ -494,7 +492,41 @@ TEST_F(BadgeWrites, BadgeRecordsShowBytesAndRefuseNonHexLiterals)
         record->Put(L"IssuingCmsID", 0, &cms, 0);
         return record;
     }().Get(), WBEM_FLAG_CREATE_ONLY);
-    EXPECT_EQ(noBadge.result, WBEM_E_INVALID_PARAMETER);
+    EXPECT_EQ(noBadge.result, WBEM_E_INVALID_PARAMETER) << Description(noBadge.statusObject.Get());
     EXPECT_TRUE(EndsWith(Description(noBadge.statusObject.Get()),
                          "The property BADGEKEY did not exist or contained an invalid value."));
+}
+
+TEST_F(BadgeWrites, APersonNumberIdIsADecimalNumberOrNoIdAtAll)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES "
+            "(40, 'Numbered', 1, 0, 0, -1);"
+            "INSERT OR IGNORE INTO BADGETYP_IDCONFIG (BADGETYPEID, ID_MODE, MANUAL_ID) VALUES (40, 2, 0);");
+    const struct
+    {
+        const char* number;
+        const char* id;
+    } cases[] = {
+        {"4242", "4242"},
+        {"E-1002", nullptr},
+        {"99999999999", nullptr},
+        {"", nullptr},
+        {"12 ", nullptr},
+    };
+    for (const auto& test : cases)
+    {
+        const long owner = NewPerson(L"Bnt_Cardholder", L"Numbered", 1);
+        ExecSql("UPDATE EMP SET SSNO = '" + std::string(test.number) + "' WHERE ID = " + std::to_string(owner) + ";");
+        CallAs(RecordsCallers::kRecordsAdmin);
+        const Reply reply = Add(owner, 40, std::nullopt);
+        if (test.id != nullptr)
+        {
+            ASSERT_EQ(reply.result, WBEM_S_NO_ERROR) << Description(reply.statusObject.Get());
+            EXPECT_EQ(Count("BADGE", "EMPID = " + std::to_string(owner) + " AND ID = " + test.id), "1");
+            continue;
+        }
+        EXPECT_EQ(reply.result, WBEM_E_UNEXPECTED) << test.number;
+        EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()), "unable to generate an ID for the property ID."))
+            << Description(reply.statusObject.Get());
+    }
 }
