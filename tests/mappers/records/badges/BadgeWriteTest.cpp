@@ -530,3 +530,20 @@ TEST_F(BadgeWrites, APersonNumberIdIsADecimalNumberOrNoIdAtAll)
             << Description(reply.statusObject.Get());
     }
 }
+
+TEST_F(BadgeWrites, AnActiveBadgeNeedsThePersonFieldsItsTypeRequires)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES "
+            "(41, 'Numbered staff', 1, 0, 0, -1);"
+            "INSERT OR IGNORE INTO BDGREQFLDLINK (BADGETYPEID, DDFLDID) VALUES (41, 4);");
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Unnumbered", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply refused = Add(owner, 41, 795001);
+    EXPECT_EQ(refused.result, WBEM_E_ILLEGAL_NULL);
+    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                         "The required property SSNO had no value and no default was provided."))
+        << Description(refused.statusObject.Get());
+    EXPECT_EQ(Add(owner, 41, 795001, 0, 2).result, WBEM_S_NO_ERROR) << "an inactive badge needs none";
+    ExecSql("UPDATE EMP SET SSNO = 'N-1' WHERE ID = " + std::to_string(owner) + ";");
+    EXPECT_EQ(Add(owner, 41, 795002).result, WBEM_S_NO_ERROR);
+}
