@@ -21,11 +21,13 @@ using records_test::RecordsCallers;
 
 namespace
 {
-// The records administrator may also work on badges and assign any access level.
+// The records administrator may also work on badges and badge statuses and assign any access
+// level (granted before the program's first login: a logged-in user keeps its rights).
 constexpr const char* kBadgeRights = R"(
 INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
     (61, 0x20000006), (61, 0x20000007), (61, 0x20000008), (61, 0x2000000A), (61, 0x20000002),
-    (61, 0x20000013);
+    (61, 0x20000013),
+    (63, 0x10000026), (63, 0x10000027), (63, 0x10000028), (63, 0x10000029);
 )";
 
 // A BSTR for one call.
@@ -438,7 +440,6 @@ TEST_F(BadgeWrites, APersonDeleteDeletesTheBadgesThroughTheBadgeMapper)
 
 TEST_F(BadgeWrites, ASegmentCallerSeesTheBadgesOfThePersonsItMaySee)
 {
-    ExecSql("INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (61, 0x20000006);");
     const long mine = NewPerson(L"Bnt_Cardholder", L"Mine", 1);
     const long theirs = NewPerson(L"Bnt_Cardholder", L"Theirs", 2);
     CallAs(RecordsCallers::kRecordsAdmin);
@@ -546,4 +547,51 @@ TEST_F(BadgeWrites, AnActiveBadgeNeedsThePersonFieldsItsTypeRequires)
     EXPECT_EQ(Add(owner, 41, 795001, 0, 2).result, WBEM_S_NO_ERROR) << "an inactive badge needs none";
     ExecSql("UPDATE EMP SET SSNO = 'N-1' WHERE ID = " + std::to_string(owner) + ";");
     EXPECT_EQ(Add(owner, 41, 795002).result, WBEM_S_NO_ERROR);
+}
+
+TEST_F(BadgeWrites, BadgeStatusesProtectTheSystemOnesAndThoseInUse)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGSTAT (ID, NAME) VALUES (20, 'Spare'), (21, 'Damaged');");
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const auto rename = [&](LONG id, const wchar_t* name) {
+        ComPtr<IWbemClassObject> status = Instance(L"Bnt_BadgeStatus.ID=" + std::to_wstring(id));
+        if (status == nullptr)
+            return Reply{};
+        _variant_t text(name);
+        status->Put(L"Name", 0, &text, 0);
+        return Put(Form::Sync, status.Get(), WBEM_FLAG_UPDATE_ONLY);
+    };
+    EXPECT_EQ(rename(20, L"Spare").result, WBEM_S_NO_ERROR) << "its own name";
+    EXPECT_TRUE(EndsWith(Description(rename(20, L"Damaged").statusObject.Get()), "This badge status name already exists."));
+    EXPECT_TRUE(EndsWith(Description(rename(1, L"Enabled").statusObject.Get()),
+                         "This item is a system field and cannot be changed."));
+    const struct
+    {
+        const wchar_t* path;
+        const char* message;
+    } deletes[] = {
+        {L"Bnt_BadgeStatus.ID=0", "This badge status is a system field and cannot be deleted."},
+        {L"Bnt_BadgeStatus.ID=1", "This badge status is a system field and cannot be deleted."},
+        {L"Bnt_BadgeStatus.ID=2", "Please reassign badges before attempting to delete the status since it is required."},
+    };
+    for (const auto& test : deletes)
+    {
+        const Reply refused = Delete(Form::Sync, test.path);
+        EXPECT_EQ(refused.result, WBEM_E_FAILED) << Utf8(test.path);
+        EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()), test.message))
+            << Description(refused.statusObject.Get());
+    }
+    EXPECT_EQ(Delete(Form::Sync, L"Bnt_BadgeStatus.ID=21").result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("BADGSTAT", "ID IN (0, 1, 2, 21)"), "3");
+}
+
+TEST_F(BadgeWrites, BadgeTypeClassesAreShownShiftedThroughWmi)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES "
+            "(42, 'Special', 4, 0, 0, -1);");
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply types = Query(Form::Sync, L"SELECT * FROM Bnt_BadgeType WHERE ID = 1 OR ID = 2 OR ID = 42");
+    ASSERT_EQ(types.result, WBEM_S_NO_ERROR) << Description(types.statusObject.Get());
+    EXPECT_EQ(Values(types.objects, {L"Name", L"BadgeTypeClass"}),
+              (Table{{"Employee", "2"}, {"Special", "0"}, {"Visitor", "3"}}));
 }
