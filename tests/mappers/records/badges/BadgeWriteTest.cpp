@@ -595,3 +595,25 @@ TEST_F(BadgeWrites, BadgeTypeClassesAreShownShiftedThroughWmi)
     EXPECT_EQ(Values(types.objects, {L"Name", L"BadgeTypeClass"}),
               (Table{{"Employee", "2"}, {"Special", "0"}, {"Visitor", "3"}}));
 }
+
+TEST_F(BadgeWrites, LevelsSharingAnOfflineLockReaderAreNotBothAssigned)
+{
+    ExecSql("INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (81, 'Lock A', 1), "
+            "(82, 'Lock B', 1), (83, 'Lobby too', 1);"
+            "INSERT OR IGNORE INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (81, 2, 0, 1), "
+            "(82, 2, 0, 1), (83, 2, 1, 1);"
+            "INSERT OR IGNORE INTO OFFLINE_LOCK_READER (PANELID, READERID) VALUES (2, 0);");
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Locked", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply added = Add(owner, 1, 796001);
+    ASSERT_EQ(added.result, WBEM_S_NO_ERROR);
+    const std::string key = std::to_string(KeyOf(added));
+    const std::wstring path = L"Bnt_Badge.BADGEKEY=" + std::to_wstring(KeyOf(added));
+    // 82 shares the lock reader with 81, accepted before it in the same call: it is passed over.
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({81, 82, 83})), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key + " AND ACCLVLID IN (81, 82, 83)"), "2");
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key + " AND ACCLVLID = 82"), "0");
+    m_servers->CommServer().ClearCalls();
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({82})), WBEM_S_NO_ERROR);
+    EXPECT_TRUE(Notices().empty()) << "nothing assigned, nothing sent";
+}
