@@ -223,7 +223,8 @@ TEST_F(BadgeWrites, ConcurrentAddsOfOneIdAndIssueCodeGiveExactlyOneSuccess)
         for (int i = 0; i < kThreads; ++i)
         {
             threads.emplace_back([&, i] {
-                const CallerIdentity::Scope caller(CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
+                const CallerIdentity::Scope caller(
+                    CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
                 if (Put(Form::Sync, badges[static_cast<std::size_t>(i)].Get(), WBEM_FLAG_CREATE_ONLY).result ==
                     WBEM_S_NO_ERROR)
                     ++successes;
@@ -408,7 +409,8 @@ TEST_F(BadgeWrites, AnOverLimitLevelFailsTheWholeAssignment)
     const std::string links = Count("BADGELINK", "BADGEKEY = " + key);
     m_servers->CommServer().ClearCalls();
 
-    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({91, 92, 93, 94, 95, 96, 97, 98, 99})), WBEM_E_FAILED);
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({91, 92, 93, 94, 95, 96, 97, 98, 99})),
+              WBEM_E_FAILED);
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key), links) << "the accepted levels are not written either";
     EXPECT_TRUE(Notices().empty());
 
@@ -562,7 +564,8 @@ TEST_F(BadgeWrites, BadgeStatusesProtectTheSystemOnesAndThoseInUse)
         return Put(Form::Sync, status.Get(), WBEM_FLAG_UPDATE_ONLY);
     };
     EXPECT_EQ(rename(20, L"Spare").result, WBEM_S_NO_ERROR) << "its own name";
-    EXPECT_TRUE(EndsWith(Description(rename(20, L"Damaged").statusObject.Get()), "This badge status name already exists."));
+    EXPECT_TRUE(
+        EndsWith(Description(rename(20, L"Damaged").statusObject.Get()), "This badge status name already exists."));
     EXPECT_TRUE(EndsWith(Description(rename(1, L"Enabled").statusObject.Get()),
                          "This item is a system field and cannot be changed."));
     const struct
@@ -572,7 +575,8 @@ TEST_F(BadgeWrites, BadgeStatusesProtectTheSystemOnesAndThoseInUse)
     } deletes[] = {
         {L"Bnt_BadgeStatus.ID=0", "This badge status is a system field and cannot be deleted."},
         {L"Bnt_BadgeStatus.ID=1", "This badge status is a system field and cannot be deleted."},
-        {L"Bnt_BadgeStatus.ID=2", "Please reassign badges before attempting to delete the status since it is required."},
+        {L"Bnt_BadgeStatus.ID=2",
+         "Please reassign badges before attempting to delete the status since it is required."},
     };
     for (const auto& test : deletes)
     {
