@@ -108,7 +108,7 @@ CBntAcsDBMgrCardholder* CWmipUserCacheEntry::GetCardholderAcsDbManager()
 bool CWmipUserCacheEntry::CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList& assigned, LONG accessLevelId)
 {
     CBntAssignedAcLvlList added;
-    added.Add(accessLevelId);
+    added.AddStandard(accessLevelId, 0);
     return CanOnityILSLevelBeAssigned(assigned, added);
 }
 
@@ -124,10 +124,10 @@ bool CWmipUserCacheEntry::CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList
                               L"In CWmipAccessLevelAssignmentMapper::CanOnityILSLevelBeAssigned...");
         const DWORD start = GetTickCount();
         bool overlap = false;
-        for (const LONG level : added.GetLevels()) {
-            for (const LONG held : assigned.GetLevels()) {
-                overlap = DoReaderInformationListsOverlap(GetReaderInformationForAccessLevel(level),
-                                                          GetReaderInformationForAccessLevel(held));
+        for (const CBntAssignedAcLvlList::Entry& level : added.GetEntries()) {
+            for (const CBntAssignedAcLvlList::Entry& held : assigned.GetEntries()) {
+                overlap = DoReaderInformationListsOverlap(GetReaderInformationForAccessLevel(level.levelId),
+                                                          GetReaderInformationForAccessLevel(held.levelId));
                 if (overlap) {
                     break;
                 }

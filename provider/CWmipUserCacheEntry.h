@@ -72,6 +72,10 @@ public:
     bool CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList& assigned, const CBntAssignedAcLvlList& added);
     bool CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList& assigned, LONG accessLevelId);
 
+protected:
+    // Gives up ownership of the user (for an entry that only wraps a user owned elsewhere).
+    CAcsUser* ReleaseUser() { return m_user.release(); }
+
 private:
     // The Onity readers of the level, read once per entry and level; an empty list, not kept,
     // when no connection can be borrowed. Throws the database's CDBException. The caller holds

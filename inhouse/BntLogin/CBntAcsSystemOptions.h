@@ -48,6 +48,8 @@ public:
     static constexpr LONG kOnityLocksId = 1007;
     // Bit of the flag word: visits are served also on a server of type 2.
     static constexpr LONG kVisitsOnAnyServerFlag = 0x4;
+    // Non-zero when this system is a region of an enterprise, not its root.
+    static constexpr LONG kEnterpriseRegionId = 1608;
 
     CBntAcsSystemOptions() = default;
 
@@ -70,6 +72,7 @@ public:
     bool IsCardholderSegmentationEnabled() const { return m_segmentsInUse && m_cardholderSegmentation; }
     bool IsVisitorSegmentationEnabled() const { return m_segmentsInUse && m_visitorSegmentation; }
     bool IsBadgeTypeSegmentationEnabled() const { return m_segmentsInUse && m_badgeTypeSegmentation; }
+    bool IsEquivalentToEnterpriseRegion() const { return m_enterpriseRegion; }
 
     // The segment with the id; null when there is none. Valid while this object lives and
     // is not loaded again.
@@ -94,6 +97,7 @@ private:
     bool m_cardholderSegmentation = false;
     bool m_visitorSegmentation = false;
     bool m_badgeTypeSegmentation = false;
+    bool m_enterpriseRegion = false;
     std::map<LONG, CSegment> m_segments;
     std::map<LONG, CSegmentUnit> m_segmentUnits;
 };

@@ -47,7 +47,7 @@ protected:
     {
         CBntAssignedAcLvlList list;
         for (const LONG id : ids)
-            list.Add(id);
+            list.AddStandard(id, 0);
         return list;
     }
 
