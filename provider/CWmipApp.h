@@ -109,8 +109,8 @@ public:
     // Configuration messages: each hands the message with the code to its server's RPC thread
     // (created on first use); without the thread it logs "Unable to retrieve RPC
     // communication thread for <server>." and returns. Nothing without an app.
-    // UpdateCommServer answers whether the server accepted the message at once (false without
-    // an app or thread, or when the message was only stored for the thread's retry).
+    // UpdateCommServer answers whether the message will reach the server: accepted now, or kept
+    // for the thread's retry (false without an app or thread, or when it was dropped).
     static bool UpdateCommServer(int code, CfgMessage& message);
     static void UpdateLinkageServer(int code, CfgMessage& message);
     static void UpdateArchiveServer(int code, CfgMessage& message);

@@ -41,7 +41,7 @@ bool CWmipApp::UpdateCommServer(int code, CfgMessage& message)
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to retrieve RPC communication thread for Communication Server.");
         return false;
     }
-    return thread->UpdateCommDriver(code, &message) != FALSE;
+    return thread->UpdateCommDriverOrKeep(code, &message);
 }
 
 void CWmipApp::UpdateLinkageServer(int code, CfgMessage& message)

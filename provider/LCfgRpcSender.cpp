@@ -67,7 +67,7 @@ void LCfgRpcSender::Store(StoredMessage message)
     m_store.push_back(std::move(message));
 }
 
-BOOL LCfgRpcSender::Deliver(int code, const CfgMessage& message, bool keepOnFailure)
+LCfgRpcSender::Delivery LCfgRpcSender::DeliverMessage(int code, const CfgMessage& message, bool keepOnFailure)
 {
     StoredMessage stored{code, message.ToBlock()};
     bool direct = false;
@@ -76,13 +76,19 @@ BOOL LCfgRpcSender::Deliver(int code, const CfgMessage& message, bool keepOnFail
         direct = m_directToStore;
     }
     if (!direct && Send(code, stored.block))
-        return TRUE;
-    if (direct || keepOnFailure)
+        return Delivery::Sent;
+    if (direct || keepOnFailure) {
         Store(std::move(stored));
-    else
-        CWMIDebugLog::LogError(kSource, __LINE__, CString(L"A configuration message could not be delivered to the ") +
-                                                      m_serverName + L".");
-    return FALSE;
+        return Delivery::Stored;
+    }
+    CWMIDebugLog::LogError(kSource, __LINE__, CString(L"A configuration message could not be delivered to the ") +
+                                                  m_serverName + L".");
+    return Delivery::Dropped;
+}
+
+BOOL LCfgRpcSender::Deliver(int code, const CfgMessage& message, bool keepOnFailure)
+{
+    return DeliverMessage(code, message, keepOnFailure) == Delivery::Sent ? TRUE : FALSE;
 }
 
 void LCfgRpcSender::RetryStored()

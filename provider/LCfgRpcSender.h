@@ -44,9 +44,18 @@ public:
     BOOL Stop() override;
 
 protected:
-    // Sends the message with its code. TRUE when the server accepted it now; FALSE when it was
-    // not delivered, in which case it is stored when keepOnFailure is set (or always in
-    // direct-to-store mode, where nothing is sent here).
+    // What became of a message handed to DeliverMessage.
+    enum class Delivery
+    {
+        Sent,     // the server accepted it now
+        Stored,   // it waits in the store for the thread to send it
+        Dropped,  // neither: it was logged and is gone
+    };
+
+    // Sends the message with its code; an undelivered message is stored when keepOnFailure is
+    // set (or always in direct-to-store mode, where nothing is sent here), else dropped.
+    Delivery DeliverMessage(int code, const CfgMessage& message, bool keepOnFailure);
+    // DeliverMessage, TRUE only when the server accepted the message now.
     BOOL Deliver(int code, const CfgMessage& message, bool keepOnFailure);
 
 private:

@@ -34,18 +34,28 @@ BOOL LRpcComClass::KeepsFailedCommands()
     return FALSE;
 }
 
-BOOL LRpcComClass::UpdateCommDriver(int code, CfgMessage* message)
+LCfgRpcSender::Delivery LRpcComClass::UpdateMessage(int code, CfgMessage* message)
 {
     m_lostDatabaseConnection.store(0);
     if (message == nullptr)
-        return FALSE;
+        return Delivery::Dropped;
     const CAcsUser* user = GetAcsUser();
     const CBntDatabase* database = user != nullptr ? user->GetDatabase() : nullptr;
     if (database == nullptr || database->IsConnectionLost() || !database->IsOpen()) {
         m_lostDatabaseConnection.store(1);
-        return FALSE;
+        return Delivery::Dropped;
     }
-    return Deliver(code, *message, KeepsFailedCommands() != FALSE);
+    return DeliverMessage(code, *message, KeepsFailedCommands() != FALSE);
+}
+
+BOOL LRpcComClass::UpdateCommDriver(int code, CfgMessage* message)
+{
+    return UpdateMessage(code, message) == Delivery::Sent ? TRUE : FALSE;
+}
+
+bool LRpcComClass::UpdateCommDriverOrKeep(int code, CfgMessage* message)
+{
+    return UpdateMessage(code, message) != Delivery::Dropped;
 }
 
 BOOL LRpcComClass::ShutdownThread(int, int, bool)

@@ -33,7 +33,12 @@ public:
     virtual BOOL KeepsFailedCommands();
     // Delivers one message with its code. TRUE when the server accepted it; FALSE for a null
     // message, a lost connection (the indicator then reads 1) or an undelivered message.
-    virtual BOOL UpdateCommDriver(int code, CfgMessage* message);
+    BOOL UpdateCommDriver(int code, CfgMessage* message);
+    // Delivers one message as UpdateCommDriver does; true when the server accepted it or it
+    // waits in the failed-command store for the thread, which will deliver it. A write that
+    // must not stand unless its panels learn of it asks this, so that a message it gives up on
+    // is never kept and sent after the write was rolled back.
+    bool UpdateCommDriverOrKeep(int code, CfgMessage* message);
 
     // 1 when the last UpdateCommDriver found the database connection lost, else 0.
     int GetLostDatabaseConnection() const { return m_lostDatabaseConnection.load(); }
@@ -42,7 +47,12 @@ public:
     // arguments are the original library's options, which this class needs not.
     BOOL ShutdownThread(int, int, bool);
 
+protected:
+    // The checks and the delivery behind both update calls.
+    virtual Delivery UpdateMessage(int code, CfgMessage* message);
+
 private:
+
     mutable std::mutex m_userLock;
     const CAcsUser* m_user;  // guarded by m_userLock; lent, not owned
     std::atomic<int> m_lostDatabaseConnection{0};

@@ -32,28 +32,28 @@ BOOL WmipCommServerRpcClass::KeepsFailedCommands()
     return TRUE;
 }
 
-BOOL WmipCommServerRpcClass::UpdateCommDriver(int code, CfgMessage* message)
+LCfgRpcSender::Delivery WmipCommServerRpcClass::UpdateMessage(int code, CfgMessage* message)
 {
     const CriticalSectionLock guard(m_lock);
     try {
-        BOOL sent = LRpcComClass::UpdateCommDriver(code, message);
+        const Delivery sent = LRpcComClass::UpdateMessage(code, message);
         if (GetLostDatabaseConnection() != 1)
             return sent;
         CWMIDebugLog::LogError(kSource, __LINE__, L"Lost connection to the database! Will attempt one reconnect...");
         if (m_manager == nullptr)
-            return FALSE;
+            return Delivery::Dropped;
         if (m_connection != nullptr)
             m_manager->ReleaseConnection(m_connection);
         m_connection = m_manager->Connection(0);
         SetAcsUser(m_connection);
         // Without a new connection there is nothing to send from: the message is not resent.
         if (m_connection == nullptr)
-            return FALSE;
-        return LRpcComClass::UpdateCommDriver(code, message);
+            return Delivery::Dropped;
+        return LRpcComClass::UpdateMessage(code, message);
     } catch (const CException& e) {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL, &e);
     } catch (...) {
         CWMIDebugLog::LogError(kSource, __LINE__, L"");
     }
-    return FALSE;
+    return Delivery::Dropped;
 }

@@ -22,9 +22,10 @@ public:
 
     // TRUE: undelivered messages wait in the store for the thread.
     BOOL KeepsFailedCommands() override;
-    // The base's send under this object's lock, with the one reconnect; exceptions are logged
-    // and answered FALSE. When no new connection can be had the message is not sent again.
-    BOOL UpdateCommDriver(int code, CfgMessage* message) override;
+    // The base's delivery under this object's lock, with the one reconnect; an exception is
+    // logged and the message dropped. When no new connection can be had the message is not
+    // sent again.
+    Delivery UpdateMessage(int code, CfgMessage* message) override;
 
 private:
     DBConnectionManager* const m_manager;

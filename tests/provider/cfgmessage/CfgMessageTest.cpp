@@ -255,6 +255,29 @@ TEST_F(CommServerReconnect, UndeliveredMessagesWaitInTheStoreUntilTheThreadDeliv
     EXPECT_EQ(received[1].code, 211);
 }
 
+TEST_F(CommServerReconnect, AMessageKeptForTheThreadWillReachTheServerAndADroppedOneWillNot)
+{
+    CAcsUser* lost = m_manager.Connection(0);
+    ASSERT_NE(lost, nullptr);
+    lost->GetDatabase()->TestHookDropConnection();
+    DBConnectionManager empty;
+    WmipCommServerRpcClass dropping(lost, &empty);
+    WmipCommServerRpcClass keeping(m_manager.Connection(0), &m_manager);
+    CfgMessage message(13, 0, 0);
+    m_servers.CommServer().SetDefaultAnswer(support::SimulatedAnswer::Status(1));
+    // Refused now but kept: the write that sent it may stand.
+    EXPECT_TRUE(keeping.UpdateCommDriverOrKeep(13, &message));
+    EXPECT_EQ(keeping.GetStoredCount(), 1u);
+    // No connection to send from: nothing is kept, so the write must not stand.
+    EXPECT_FALSE(dropping.UpdateCommDriverOrKeep(13, &message));
+    EXPECT_EQ(dropping.GetStoredCount(), 0u);
+    EXPECT_FALSE(keeping.UpdateCommDriverOrKeep(13, nullptr));
+    m_servers.CommServer().SetDefaultAnswer(support::SimulatedAnswer());
+    EXPECT_TRUE(keeping.UpdateCommDriverOrKeep(13, &message));
+    EXPECT_EQ(keeping.GetStoredCount(), 1u) << "accepted at once, not stored";
+    m_manager.ReleaseConnection(lost);
+}
+
 TEST_F(CommServerReconnect, TheStoreKeepsItsNewestMessagesWithinItsLimit)
 {
     WmipArchiveServerRpcClass thread(m_manager.Connection(0), &m_manager);
