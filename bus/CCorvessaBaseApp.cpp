@@ -20,11 +20,10 @@
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntCoreDb/CSQLStatement.h"
-#include "inhouse/BntDirectories/SignOnDirectory.h"
-#include "inhouse/BntDirectories/SignOnDirectoryException.h"
-#include "inhouse/BntDirectories/SignOnDirectoryManager.h"
+#include "inhouse/BntDirectories/Directory.h"
+#include "inhouse/BntDirectories/DirectoryDBManager.h"
+#include "inhouse/BntDirectories/DirectoryException.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntLogin/CDirectoryLogon.h"
 #include "inhouse/BntResources/BntResourceStrings.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -489,7 +488,7 @@ HRESULT CCorvessaBaseApp::AuthenticateCredential(int directoryId, const std::str
     if (directoryId == kInternalDirectoryId) {
         sid = GenerateSIDForInternalAccount(userName);
     } else {
-        brontel::directories::SignOnDirectoryManager manager(GetDatabase());
+        brontel::directories::DirectoryDBManager manager(GetDatabase(), nullptr);
         sid = GetSIDForDirectoryAccount(&manager, directoryId, name, password, PersonTypeSystemUser);
     }
     if (sid.IsEmpty()) {
@@ -512,11 +511,11 @@ HRESULT CCorvessaBaseApp::AuthenticateCredential(int directoryId, const std::str
     return hr;
 }
 
-CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::SignOnDirectoryManager* manager,
+CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::DirectoryDBManager* manager,
                                                     LONG directoryId, const CString& userName,
                                                     const std::string& password, PersonType personType)
 {
-    using brontel::directories::SignOnDirectoryException;
+    namespace directories = brontel::directories;
     CString result;
     const auto loadResource = [](UINT id) {
         CString text;
@@ -524,7 +523,7 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::SignOn
         return text;
     };
     try {
-        const std::unique_ptr<brontel::directories::SignOnDirectory> directory = manager->LoadDirectory(directoryId);
+        const std::unique_ptr<directories::Directory> directory = manager->LoadDirectory(directoryId);
         if (!directory) {
             CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11683));
             throw CCorvessaException(CCorvessaException::kInvalidDirectoryIdKey, std::string("Invalid directory Id"));
@@ -532,21 +531,21 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::SignOn
         if (!directory->GetUseManualSSO()) {
             return result;
         }
-        const std::unique_ptr<CDirectoryLogon> account = directory->FindAccountByName(userName);
-        const CString accountId = account ? account->GetAccountID() : CString();
+        const std::unique_ptr<directories::DirectoryAccount> account = directory->FindAccountByName(userName);
+        const CString accountId = account ? account->GetID() : CString();
         // An account id in the internal accounts' form would share an internal user's session.
         if (account && !accountId.IsEmpty() && !IsInternalAccountSID(accountId)) {
-            std::vector<brontel::directories::LinkedAccount> linked;
+            std::vector<directories::DirectoryAccount> linked;
             if (personType == PersonTypeSystemUser) {
                 const LONG userId = manager->GetUserIDForLinkedAccount(*account);
                 if (userId == -1 || userId > 0) {
-                    manager->LoadLinkedUserAccounts(userId, linked, brontel::directories::SignOnAccountStatus::AllLinked);
+                    manager->LoadLinkedUserAccounts(userId, linked, directories::DirectoryAccountStatus::AllLinked);
                 }
             } else {
                 const LONG cardholderId = manager->GetCardholderIDForLinkedAccount(*account);
                 if (cardholderId > 0) {
                     manager->LoadLinkedCardholderAccounts(cardholderId, linked,
-                                                          brontel::directories::SignOnAccountStatus::AllLinked);
+                                                          directories::DirectoryAccountStatus::AllLinked);
                 }
             }
             const bool isLinked = std::any_of(linked.begin(), linked.end(), [directoryId](const auto& one) {
@@ -565,12 +564,12 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::SignOn
                                   L"CCorvessaBaseApp::GetSIDForDirectoryAccount - Unable to find corresponding Ivarune "
                                   L"person for specified directory information.");
         }
-    } catch (const SignOnDirectoryException& e) {
-        if (e.GetKind() == SignOnDirectoryException::Kind::Directory) {
-            CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11678));
-        } else if (e.GetKind() == SignOnDirectoryException::Kind::AccountLinkedMoreThanOnce) {
-            CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11755));
-        }
+    } catch (const directories::NoAccountsFoundException&) {
+        // A person without linked accounts is not signed on, and that is no error.
+    } catch (const directories::AccountLinkedMoreThanOnceException&) {
+        CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11755));
+    } catch (const directories::DirectoryException&) {
+        CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11678));
     } catch (const CCorvessaException&) {
         throw;
     } catch (const CException& e) {

@@ -60,7 +60,7 @@ namespace brontel::utility {
 class CWMIException;
 }
 namespace brontel::directories {
-class SignOnDirectoryManager;
+class DirectoryDBManager;
 }
 namespace corvessa {
 class EventSubscriptionManager;
@@ -330,7 +330,7 @@ protected:
     // single sign-on, is linked to a person of the kind and the password is right; empty
     // otherwise. Throws CCorvessaException "corvessa.getdirectories.invaliddirectoryId" for
     // an unknown directory.
-    CString GetSIDForDirectoryAccount(brontel::directories::SignOnDirectoryManager* manager, LONG directoryId,
+    CString GetSIDForDirectoryAccount(brontel::directories::DirectoryDBManager* manager, LONG directoryId,
                                       const CString& userName, const std::string& password, PersonType personType);
     // The authentication utility, made with its key pair on first use (serialised). Throws
     // CWMIException when the keys cannot be made; the next call tries again.

@@ -12,7 +12,6 @@
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipQuery.h"
 #include "inhouse/BntDirectories/DirectoryDBManager.h"
-#include "inhouse/BntDirectories/SignOnDirectoryManager.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -220,16 +219,15 @@ HRESULT CCorvessaBaseApp::GetCardholderFromDirectory(const std::string& token, c
                                                  "details."));
         }
         Initialize();
-        brontel::directories::SignOnDirectoryManager signOn(GetDatabase());
-        const CString sid = GetSIDForDirectoryAccount(&signOn, directoryId, ConvertUtf8ToCString(userName), password,
+        brontel::directories::DirectoryDBManager directories(GetDatabase(), nullptr);
+        const CString sid = GetSIDForDirectoryAccount(&directories, directoryId, ConvertUtf8ToCString(userName), password,
                                                       PersonTypeCardholder);
         if (sid.IsEmpty()) {
             throw CCorvessaException(CCorvessaException::kInvalidCredentialsKey,
                                      std::string("Failed to retrieve SID for provided credentials, check server error "
                                                  "logs for details."));
         }
-        const brontel::directories::DirectoryDBManager links(GetDatabase(), nullptr);
-        const LONG found = links.GetCardholderIDForWindowsAccount(sid);
+        const LONG found = directories.GetCardholderIDForWindowsAccount(sid);
         if (cardholderId != nullptr) {
             *cardholderId = found;
         }

@@ -289,16 +289,21 @@ INSERT INTO MMOBJS (EMPID, OBJECT, TYPE, BNT_BLOB, LASTCHANGED) VALUES
     (4, 1, 0, X'89504E470D0A1A0A0000000D49484452', '2024-01-03 10:00:00'),
     (4, 513, 13, X'255044462D312E340A', '2024-01-03 10:00:00');
 -- The accounts the local-accounts directory holds, and an LDAP directory with one account.
+-- Two local accounts sign on to the bus with a password: the operator as "olive" ("olive-demo")
+-- and cardholder 1 as "aadler" ("ada-demo").
 INSERT INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, DIR_USESSL,
                            DIR_ACCOUNTCLASS, DIR_ACCOUNTIDATTR, DIR_ACCOUNTUSERNAMEATTR,
                            DIR_ACCOUNTDISPLAYNAMEATTR, DIR_STARTNODE, DIR_ISTEMPLATE) VALUES
     (2, 'Corporate LDAP', 0, 'ldap.example.com', 636, 1, 'person', 'uid', 'uid', 'cn', 'dc=example,dc=com', 0),
     (3, 'LDAP template', 0, '', 389, 0, 'person', 'uid', 'uid', 'cn', '', 1);
-INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID, USERNAME, DISPLAYNAME) VALUES
-    (1, 'S-1-5-21-1004336348-1177238915-682003330-1002', 'aadler', 'Ada Adler'),
-    (1, 'S-1-5-21-1004336348-1177238915-682003330-1003', 'bbrandt', 'Bruno Brandt'),
-    (2, 'cclara', 'cclara', 'Clara Castell'),
-    (2, 'ddorn', 'ddorn', 'Dina Dorn');
+INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID, USERNAME, DISPLAYNAME, PASSWORD_HASH) VALUES
+    (1, 'S-1-5-21-1004336348-1177238915-682003330-1001', 'olive', 'Olive Operator',
+     'pbkdf2-sha256$100000$360911ffb1835cdb47bb2df45a948dc2$3b20654009353b9e873f83daed11278773977bc6e59a66e9141ab2d07bdfbabe'),
+    (1, 'S-1-5-21-1004336348-1177238915-682003330-1002', 'aadler', 'Ada Adler',
+     'pbkdf2-sha256$100000$5a17c0de9b3e4f21a6d8e0c2b4f61937$e07a956e1b05253bd147a2152e9696c260d418261bb9d7f88e656156811fed3d'),
+    (1, 'S-1-5-21-1004336348-1177238915-682003330-1003', 'bbrandt', 'Bruno Brandt', NULL),
+    (2, 'cclara', 'cclara', 'Clara Castell', NULL),
+    (2, 'ddorn', 'ddorn', 'Dina Dorn', NULL);
 -- Segment units (limits 0: none), the all-segments unit, and the group Campus of both units.
 INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (10, 'Campus', 1);
 INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (10, 1), (10, 2);
@@ -313,14 +318,11 @@ INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE, TEXTVALUE) VALUES (1010, 2, NUL
 
 COMMIT;
 
--- Bus sign-on: the local accounts directory takes manual single sign-on, and the operator's
--- Windows account signs on there as "olive" with password "olive-demo". Credentials travel in
--- plain text: configuration value 241 is absent (0); a row (241, 1) asks bus clients to encrypt them.
+-- Bus sign-on: the local accounts directory takes manual single sign-on (its password accounts are
+-- in BNT_DIRECTORY_ACCOUNT). Credentials travel in plain text: configuration value 241 is absent
+-- (0); a row (241, 1) asks bus clients to encrypt them.
 BEGIN;
 INSERT INTO BNT_DIRECTORY_SSO (BNT_DIRECTORYID, USE_MANUAL_SSO) VALUES (1, 1);
-INSERT INTO BNT_DIRECTORY_LOGON (BNT_DIRECTORY_LOGONID, BNT_DIRECTORYID, USER_NAME, ACCOUNTID, PASSWORD_HASH) VALUES
-    (1, 1, 'olive', 'S-1-5-21-1004336348-1177238915-682003330-1001',
-     'pbkdf2-sha256$100000$360911ffb1835cdb47bb2df45a948dc2$3b20654009353b9e873f83daed11278773977bc6e59a66e9141ab2d07bdfbabe');
 COMMIT;
 
 -- Hardware commands: the demo operators may command and query panels, readers and their
@@ -386,13 +388,6 @@ INSERT INTO BUSINESS_EVENT_SUBSCRIPTION (BUSINESS_EVENT_SUBSCRIPTIONID, USER_ID,
     (2, 1, 'e8d4b2a6-1c9f-4d3e-b7a0-5f2c8e1d6b94', 'Old visitor sign-ins', '', 0, 'amq.topic',
      '0f6c3a9e-8b2d-4c71-9e45-a3d7b1f0c286', 'broker.demo.local', 5671, 1,
      '2026-11-20 09:30:00', '2026-11-22 17:45:00', '2026-11-22 17:45:00');
-COMMIT;
-
--- Bus cardholder look-up: cardholder 1's local account signs on as "aadler" with password "ada-demo".
-BEGIN;
-INSERT INTO BNT_DIRECTORY_LOGON (BNT_DIRECTORY_LOGONID, BNT_DIRECTORYID, USER_NAME, ACCOUNTID, PASSWORD_HASH) VALUES
-    (2, 1, 'aadler', 'S-1-5-21-1004336348-1177238915-682003330-1002',
-     'pbkdf2-sha256$100000$5a17c0de9b3e4f21a6d8e0c2b4f61937$e07a956e1b05253bd147a2152e9696c260d418261bb9d7f88e656156811fed3d');
 COMMIT;
 
 -- The provider's administrator and the user-defined lists:

@@ -1013,23 +1013,14 @@ CREATE TABLE BUSINESS_EVENT_SUBSCRIPTION (
 );
 
 ------------------------------------------------------------------------------------------------
--- Directory sign-on of bus clients: which directories take manual single sign-on, and the
--- directory accounts that sign on with a user name and password (in place of a directory server).
+-- Directory sign-on of bus clients: which directories take manual single sign-on (their accounts
+-- are in BNT_DIRECTORY_ACCOUNT, with the record mappers' block).
 ------------------------------------------------------------------------------------------------
 
 CREATE TABLE BNT_DIRECTORY_SSO (
     BNT_DIRECTORYID INTEGER PRIMARY KEY REFERENCES BNT_DIRECTORY(BNT_DIRECTORYID) ON DELETE CASCADE,
     USE_MANUAL_SSO  INTEGER NOT NULL DEFAULT 0
 );
-
-CREATE TABLE BNT_DIRECTORY_LOGON (
-    BNT_DIRECTORY_LOGONID INTEGER PRIMARY KEY,
-    BNT_DIRECTORYID       INTEGER NOT NULL REFERENCES BNT_DIRECTORY(BNT_DIRECTORYID) ON DELETE CASCADE,
-    USER_NAME             TEXT NOT NULL,
-    ACCOUNTID             TEXT NOT NULL,   -- the account's id in its directory (a SID for Windows directories)
-    PASSWORD_HASH         TEXT NOT NULL    -- pbkdf2-sha256$ITERATIONS$SALT_HEX$HASH_HEX
-);
-CREATE UNIQUE INDEX BNT_DIRECTORY_LOGON_NAME ON BNT_DIRECTORY_LOGON (BNT_DIRECTORYID, USER_NAME COLLATE NOCASE);
 
 ------------------------------------------------------------------------------------------------
 -- Hardware events: alarm definition details, audio clips, reader areas, link texts
@@ -1092,14 +1083,18 @@ CREATE TABLE SEGMENT_UNIT (
 );
 
 -- BNT_DIRECTORY_ACCOUNT: the accounts a directory holds, kept in the installation database (no
--- directory server is reached): the account's identifier, user name and display name.
+-- directory server is reached): the account's identifier (a SID for Windows directories), user
+-- name (unique in its directory, ignoring case), display name, and the salted hash of the password
+-- it signs on with (pbkdf2-sha256$ITERATIONS$SALT_HEX$HASH_HEX; NULL: no password sign-on).
 CREATE TABLE BNT_DIRECTORY_ACCOUNT (
     BNT_DIRECTORYID INTEGER NOT NULL REFERENCES BNT_DIRECTORY(BNT_DIRECTORYID) ON DELETE CASCADE,
     ACCOUNTID       TEXT NOT NULL,
     USERNAME        TEXT,
     DISPLAYNAME     TEXT,
+    PASSWORD_HASH   TEXT,
     PRIMARY KEY (BNT_DIRECTORYID, ACCOUNTID)
 );
+CREATE UNIQUE INDEX BNT_DIRECTORY_ACCOUNT_NAME ON BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, USERNAME COLLATE NOCASE);
 
 -- A directory account is linked to one person at most.
 CREATE UNIQUE INDEX CARDHOLDER_ACCOUNT_LINK ON CARDHOLDER_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID COLLATE NOCASE);

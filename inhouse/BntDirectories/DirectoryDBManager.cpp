@@ -26,6 +26,18 @@ constexpr char kCardholderQuery[] =
     "SELECT DISTINCT A.EMPID FROM CARDHOLDER_ACCOUNT A JOIN BNT_DIRECTORY D ON D.BNT_DIRECTORYID = A.BNT_DIRECTORYID "
     "WHERE A.ACCOUNTID = ? COLLATE NOCASE AND D.DIR_TYPE IN (1, 2, 3) LIMIT 2";
 
+constexpr char kLinkedUser[] =
+    "SELECT DISTINCT USERID FROM USER_ACCOUNT WHERE BNT_DIRECTORYID = ? AND ACCOUNTID = ? COLLATE NOCASE LIMIT 2";
+constexpr char kLinkedCardholder[] =
+    "SELECT DISTINCT EMPID FROM CARDHOLDER_ACCOUNT WHERE BNT_DIRECTORYID = ? AND ACCOUNTID = ? COLLATE NOCASE LIMIT 2";
+constexpr char kUserAccounts[] = "SELECT BNT_DIRECTORYID, ACCOUNTID FROM USER_ACCOUNT WHERE USERID = ?";
+constexpr char kCardholderAccounts[] = "SELECT BNT_DIRECTORYID, ACCOUNTID FROM CARDHOLDER_ACCOUNT WHERE EMPID = ?";
+
+CString TextOf(const CDBValue& value)
+{
+    return value.IsNull() ? CString() : value.AsText();
+}
+
 // ID type of the links of persons to directory accounts.
 constexpr LONG kCardholderAccountIDType = 41;
 
@@ -59,14 +71,67 @@ std::unique_ptr<Directory> DirectoryDBManager::LoadDirectory(LONG directoryId) c
     if (m_database == nullptr) {
         return nullptr;
     }
-    const auto row = CLoginQuery::FirstRow(
-        *m_database,
-        "SELECT DIR_NAME, DIR_TYPE FROM BNT_DIRECTORY WHERE BNT_DIRECTORYID = ? AND DIR_ISTEMPLATE = 0", {directoryId});
+    const auto row = CLoginQuery::FirstRow(*m_database,
+                                           "SELECT D.DIR_NAME, D.DIR_TYPE, S.USE_MANUAL_SSO FROM BNT_DIRECTORY D "
+                                           "LEFT JOIN BNT_DIRECTORY_SSO S ON S.BNT_DIRECTORYID = D.BNT_DIRECTORYID "
+                                           "WHERE D.BNT_DIRECTORYID = ? AND D.DIR_ISTEMPLATE = 0",
+                                           {directoryId});
     if (!row) {
         return nullptr;
     }
-    return std::make_unique<Directory>(*m_database, directoryId, (*row)[0].IsNull() ? CString() : (*row)[0].AsText(),
-                                       static_cast<LONG>(CLoginQuery::Integer(*row, 1)));
+    return std::make_unique<Directory>(*m_database, directoryId, TextOf((*row)[0]),
+                                       static_cast<LONG>(CLoginQuery::Integer(*row, 1)),
+                                       CLoginQuery::Integer(*row, 2) != 0);
+}
+
+LONG DirectoryDBManager::FindLinkedPerson(const char* sql, const DirectoryAccount& account) const
+{
+    if (m_database == nullptr) {
+        return 0;
+    }
+    const auto rows = CLoginQuery::Rows(*m_database, sql, {account.GetDirectoryID(), CDBValue(account.GetID())});
+    if (rows.size() > 1) {
+        throw AccountLinkedMoreThanOnceException();
+    }
+    return rows.empty() ? 0 : static_cast<LONG>(CLoginQuery::Integer(rows.front(), 0));
+}
+
+LONG DirectoryDBManager::GetUserIDForLinkedAccount(const DirectoryAccount& account) const
+{
+    return FindLinkedPerson(kLinkedUser, account);
+}
+
+LONG DirectoryDBManager::GetCardholderIDForLinkedAccount(const DirectoryAccount& account) const
+{
+    return FindLinkedPerson(kLinkedCardholder, account);
+}
+
+void DirectoryDBManager::LoadLinkedAccounts(const char* sql, LONG personId, std::vector<DirectoryAccount>& accounts,
+                                            DirectoryAccountStatus::Enum status) const
+{
+    if (status != DirectoryAccountStatus::AllLinked) {
+        throw DirectoryException("Unknown account status.");
+    }
+    const auto rows = m_database != nullptr ? CLoginQuery::Rows(*m_database, sql, {personId})
+                                            : std::vector<CLoginQuery::Row>();
+    if (rows.empty()) {
+        throw NoAccountsFoundException();
+    }
+    for (const auto& row : rows) {
+        accounts.emplace_back(static_cast<LONG>(CLoginQuery::Integer(row, 0)), TextOf(row[1]), CString(), CString());
+    }
+}
+
+void DirectoryDBManager::LoadLinkedUserAccounts(LONG userId, std::vector<DirectoryAccount>& accounts,
+                                                DirectoryAccountStatus::Enum status) const
+{
+    LoadLinkedAccounts(kUserAccounts, userId, accounts, status);
+}
+
+void DirectoryDBManager::LoadLinkedCardholderAccounts(LONG cardholderId, std::vector<DirectoryAccount>& accounts,
+                                                      DirectoryAccountStatus::Enum status) const
+{
+    LoadLinkedAccounts(kCardholderAccounts, cardholderId, accounts, status);
 }
 
 void DirectoryDBManager::LinkCardholderAccount(LONG personId, DirectoryAccount& account) const
@@ -78,7 +143,7 @@ void DirectoryDBManager::LinkCardholderAccount(LONG personId, DirectoryAccount& 
         if (CLoginQuery::FirstRow(*m_database,
                                   "SELECT 1 FROM CARDHOLDER_ACCOUNT WHERE BNT_DIRECTORYID = ? "
                                   "AND ACCOUNTID = ? COLLATE NOCASE",
-                                  {CDBValue(account.GetDirectoryID()), CDBValue(account.GetAccountID())})) {
+                                  {CDBValue(account.GetDirectoryID()), CDBValue(account.GetID())})) {
             throw AccountAlreadyLinkedException();
         }
         CDynamicRecordset links(m_database);
@@ -90,7 +155,7 @@ void DirectoryDBManager::LinkCardholderAccount(LONG personId, DirectoryAccount& 
         m_database->ExecuteSQL(L"INSERT INTO CARDHOLDER_ACCOUNT (CARDHOLDER_ACCOUNTID, EMPID, BNT_DIRECTORYID, "
                                L"ACCOUNTID) VALUES (?, ?, ?, ?)",
                                {CDBValue(key), CDBValue(personId), CDBValue(account.GetDirectoryID()),
-                                CDBValue(account.GetAccountID())});
+                                CDBValue(account.GetID())});
         account.SetPrimaryKey(static_cast<LONG>(key));
     }
     catch (const CDBException& e) {

@@ -1,12 +1,16 @@
-// The links between directory accounts and the installation's people: which system user
-// (USER_ACCOUNT) or cardholder (CARDHOLDER_ACCOUNT) a directory account belongs to.
+// The directories of the installation and the links between their accounts and the
+// installation's people: which system user (USER_ACCOUNT) or cardholder (CARDHOLDER_ACCOUNT) a
+// directory account belongs to.
 //
 // A per-request object over a database it does not own. Every call stands alone; thread-safe
-// to the extent of its database. Database failures are thrown as CDBException.
+// to the extent of its database. Database failures are thrown as CDBException; the library's
+// own refusals as DirectoryException and its kinds.
 #pragma once
 
 #include <memory>
+#include <vector>
 
+#include "inhouse/BntDirectories/DirectoryAccount.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
@@ -16,7 +20,6 @@ class CBntAcsSystemOptions;
 namespace brontel::directories {
 
 class Directory;
-class DirectoryAccount;
 
 class DirectoryDBManager {
 public:
@@ -41,6 +44,21 @@ public:
     // The directory with the id; null when there is none, it is a template, or there is no
     // database. Throws the database's CDBException.
     std::unique_ptr<Directory> LoadDirectory(LONG directoryId) const;
+
+    // The system user (USER_ACCOUNT; -1 is the system administrator) or the cardholder
+    // (CARDHOLDER_ACCOUNT) linked to the account in its directory; 0 when none or there is no
+    // database. Throws AccountLinkedMoreThanOnceException when the account is linked to more
+    // than one person.
+    LONG GetUserIDForLinkedAccount(const DirectoryAccount& account) const;
+    LONG GetCardholderIDForLinkedAccount(const DirectoryAccount& account) const;
+
+    // Appends the accounts linked to the user or cardholder to `accounts` (their directory and
+    // id only). Throws NoAccountsFoundException when the person has none, DirectoryException
+    // for a status it does not know.
+    void LoadLinkedUserAccounts(LONG userId, std::vector<DirectoryAccount>& accounts,
+                                DirectoryAccountStatus::Enum status) const;
+    void LoadLinkedCardholderAccounts(LONG cardholderId, std::vector<DirectoryAccount>& accounts,
+                                      DirectoryAccountStatus::Enum status) const;
     // Links the account to the person: a new CARDHOLDER_ACCOUNT row (key from the ID generator,
     // type 41), whose key is then the account's primary key. Runs on the manager's database,
     // inside the caller's transaction when one is open. Throws AccountAlreadyLinkedException
@@ -49,6 +67,9 @@ public:
 
 private:
     LONG FindLinkedID(const char* sql, const CString& sid) const;
+    LONG FindLinkedPerson(const char* sql, const DirectoryAccount& account) const;
+    void LoadLinkedAccounts(const char* sql, LONG personId, std::vector<DirectoryAccount>& accounts,
+                            DirectoryAccountStatus::Enum status) const;
 
     CBntDatabase* m_database;
 };

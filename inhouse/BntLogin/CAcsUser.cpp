@@ -6,7 +6,9 @@
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
-#include "inhouse/BntLogin/CDirectoryLogon.h"
+#include "inhouse/BntDirectories/Directory.h"
+#include "inhouse/BntDirectories/DirectoryDBManager.h"
+#include "inhouse/BntDirectories/DirectoryException.h"
 #include "inhouse/BntLogin/CLoginQuery.h"
 #include "inhouse/BntLogin/CPasswordHash.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -127,13 +129,16 @@ bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, boo
                 // An account that signs on with a password in the installation is found by its
                 // user name and must give that password; any other is named by its account id.
                 CDBValue accountValue = nameValue;
-                if (const auto logon = CDirectoryLogon::Find(*m_database, directoryId, CString(userName))) {
-                    if (!logon->Verify(brontel::utility::WideToUtf8(secret))) {
+                const brontel::directories::DirectoryDBManager directories(m_database.get(), nullptr);
+                const auto directory = directories.LoadDirectory(directoryId);
+                const auto account = directory ? directory->FindAccountByName(CString(userName)) : nullptr;
+                if (account && account->HasPassword()) {
+                    if (!directory->CheckCredentials(*account, brontel::utility::WideToUtf8(secret))) {
                         m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: wrong directory password.");
                         Logout();
                         return false;
                     }
-                    accountValue = CDBValue(logon->GetAccountID());
+                    accountValue = CDBValue(account->GetID());
                 }
                 const auto row = CLoginQuery::FirstRow(
                     *m_database,
@@ -159,6 +164,10 @@ bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, boo
         return true;
     } catch (const CDBException& e) {
         m_exceptionHandler.LogError(kSource, __LINE__, L"Login failed.", &e);
+        Logout();
+        return false;
+    } catch (const brontel::directories::DirectoryException&) {
+        m_exceptionHandler.LogError(kSource, __LINE__, L"Login failed: the directory could not be read.");
         Logout();
         return false;
     }

@@ -40,10 +40,10 @@ public:
     // Logs in on the database that dataSource names (null: CBntDatabase::GetDSNFromINI):
     // - with a user name and directory id -1: the USERS row whose LOGONID equals the name
     //   (case-insensitive), when the password matches its stored hash;
-    // - with a user name and a directory id above 0: an account that signs on with a password
-    //   in the installation (CDirectoryLogon) must match it, and its account id names the
-    //   USER_ACCOUNT; any other name is itself the account id, its directory having checked
-    //   the password already;
+    // - with a user name and a directory id above 0: a directory account that signs on with a
+    //   password (Directory::FindAccountByName, one with a hash) must match it, and its account
+    //   id names the USER_ACCOUNT; any other name is itself the account id, its directory
+    //   having checked the password already;
     // - without a user name: the user with userId (-1: the system administrator).
     // A disabled user (ISENABLED 0) never logs in. True on success; false for an unknown
     // user, a wrong password, a disabled user or a database failure (written to the

@@ -132,20 +132,7 @@ DWORD ProfileFile::Load(const std::filesystem::path& path, ProfileFile& file)
     const DWORD error = TextFile::Read(path, content);
     if (error != ERROR_SUCCESS)
         return error;
-    std::string_view bytes(content);
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
-    const std::wstring text = WideText::FromUtf8(bytes);
-    std::wstring_view rest(text);
-    while (!rest.empty())
-    {
-        const std::size_t end = rest.find(L'\n');
-        std::wstring_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::wstring_view::npos ? rest.size() : end + 1);
-        if (line.ends_with(L'\r'))
-            line.remove_suffix(1);
-        file.m_lines.emplace_back(line);
-    }
+    file.m_lines = WideText::Lines(content);
     return ERROR_SUCCESS;
 }
 

@@ -211,19 +211,11 @@ bool RegistryKey::DeleteValue(std::wstring_view name)
 
 std::optional<RegistryFile> RegistryFile::Parse(std::string_view utf8)
 {
-    if (utf8.starts_with("\xEF\xBB\xBF"))
-        utf8.remove_prefix(3);
-    const std::wstring text = WideText::FromUtf8(utf8);
     RegistryFile file;
     RegistryKey* current = nullptr;
-    std::wstring_view rest(text);
-    while (!rest.empty())
+    for (const std::wstring& text : WideText::Lines(utf8))
     {
-        const std::size_t end = rest.find(L'\n');
-        std::wstring_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::wstring_view::npos ? rest.size() : end + 1);
-        if (line.ends_with(L'\r'))
-            line.remove_suffix(1);
+        const std::wstring_view line(text);
         if (line.find_first_not_of(L" \t") == std::wstring_view::npos || line.starts_with(L';'))
             continue;
         if (line.starts_with(L'['))

@@ -9,12 +9,16 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class WideText
 {
 public:
     static std::string ToUtf8(std::wstring_view text);
     static std::wstring FromUtf8(std::string_view bytes);
+    // The lines of a UTF-8 file's content (a leading byte-order mark dropped), each without its
+    // "\n" or "\r\n"; a last line without a line end is kept, an empty content has none.
+    static std::vector<std::wstring> Lines(std::string_view bytes);
     static std::wstring Upper(std::wstring_view text);
     static bool EqualNoCase(std::wstring_view left, std::wstring_view right);
 };

@@ -49,7 +49,7 @@ protected:
              "DIR_USESSL) VALUES (" + std::to_string(directory) + ", 'Dir', 1, 'dc', 389, 0);"
              "INSERT OR REPLACE INTO BNT_DIRECTORY_SSO VALUES (" + std::to_string(directory) + ", " +
              (manualSso ? "1" : "0") + ");"
-             "INSERT INTO BNT_DIRECTORY_LOGON (BNT_DIRECTORYID, USER_NAME, ACCOUNTID, PASSWORD_HASH) VALUES (" +
+             "INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, USERNAME, ACCOUNTID, PASSWORD_HASH) VALUES (" +
              std::to_string(directory) + ", '" + name + "', '" + accountId + "', '" + hash + "');"
              "INSERT INTO USER_ACCOUNT (USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES (" + std::to_string(userId) + ", " +
              std::to_string(directory) + ", '" + accountId + "');");

@@ -125,8 +125,8 @@ TEST_F(CorvessaRecordReads, CardholderOfADirectoryAccount)
     // The LDAP directory signs on "cclara" (linked to cardholder 3), but its accounts are not
     // Windows accounts, so no cardholder is found by their SID.
     Exec("INSERT INTO BNT_DIRECTORY_SSO VALUES (2, 1);"
-         "INSERT INTO BNT_DIRECTORY_LOGON (BNT_DIRECTORYID, USER_NAME, ACCOUNTID, PASSWORD_HASH) VALUES (2, 'cclara', "
-         "'cclara', '" + CPasswordHash::Hash("clara-pw", CPasswordHash::kMinIterations) + "');"
+         "UPDATE BNT_DIRECTORY_ACCOUNT SET PASSWORD_HASH = '" +
+         CPasswordHash::Hash("clara-pw", CPasswordHash::kMinIterations) + "' WHERE BNT_DIRECTORYID = 2 AND ACCOUNTID = 'cclara';"
          "INSERT INTO CARDHOLDER_ACCOUNT (CARDHOLDER_ACCOUNTID, EMPID, BNT_DIRECTORYID, ACCOUNTID) VALUES (7, 3, 2, "
          "'cclara');");
     const std::string token = Login("operator", "operator-demo");

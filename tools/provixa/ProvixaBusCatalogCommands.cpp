@@ -31,14 +31,14 @@ void ExpectOperands(ProvixaBusSession& session, const std::string& name, const s
 void Types(ProvixaBusSession& session)
 {
     Variant::Map types;
-    Check(session, session.app.GetTypes(session.token(), ProvixaBusHost::kApplicationId, types));
+    Check(session, session.app.GetTypes(session.token({}), ProvixaBusHost::kApplicationId, types));
     session.out << ProvixaBusJson::Json(types) << "\n";
 }
 
 void Type(ProvixaBusSession& session, const std::string& typeName)
 {
     CCorvessaQpidType type;
-    Check(session, session.app.GetType(session.token(), ProvixaBusHost::kApplicationId, typeName, type));
+    Check(session, session.app.GetType(session.token({}), ProvixaBusHost::kApplicationId, typeName, type));
     const auto list = [](const std::list<Variant>& items) { return Variant(Variant::List(items.begin(), items.end())); };
     session.out << ProvixaBusJson::Json(Variant::Map{{"class_name", Variant(type.GetClassNameW())},
                                                      {"display_name", Variant(type.GetClassDisplayName())},
@@ -59,7 +59,7 @@ void Media(ProvixaBusSession& session, const std::vector<std::string>& operands)
 {
     Variant contentType;
     Variant data;
-    Check(session, session.app.GetMultimediaObjectData(session.token(), ProvixaBusHost::kApplicationId,
+    Check(session, session.app.GetMultimediaObjectData(session.token({}), ProvixaBusHost::kApplicationId,
                                                        Number(session, operands[0], "the person id"),
                                                        Number(session, operands[1], "the object type"),
                                                        Number(session, operands[2], "the data type"), contentType, data));
@@ -94,7 +94,7 @@ void Cardholder(ProvixaBusSession& session, const std::vector<std::string>& oper
     if (password == nullptr)
         session.usage(std::string("set ") + ProvixaBusCatalogCommands::kDirectoryPasswordVariable);
     LONG cardholderId = 0;
-    Check(session, session.app.GetCardholderFromDirectory(session.token(), ProvixaBusHost::kApplicationId,
+    Check(session, session.app.GetCardholderFromDirectory(session.token({}), ProvixaBusHost::kApplicationId,
                                                           Number(session, operands[0], "the directory id"), operands[1],
                                                           password, &cardholderId));
     session.out << ProvixaBusJson::Json(Variant::Map{{"cardholder_id", Variant(static_cast<std::int32_t>(cardholderId))}})

@@ -170,23 +170,8 @@ public:
         }
         else if (ProvixaBusInstanceCommands::Handles(command.name))
         {
-            const auto token = [&](const std::string& user) {
-                if (!user.empty())
-                    Login(user, command.directoryId);
-                else if (m_token.empty() && m_shell)
-                    throw UsageFailure{"log in first (login USER)"};
-                else if (m_token.empty())
-                    Login(ProvixaBusInstanceCommands::kDefaultUser, command.directoryId);
-                return m_token;
-            };
-            try
-            {
-                Check(ProvixaBusInstanceCommands::Run(m_app, command.name, command.operands, token, m_out));
-            }
-            catch (const ProvixaBusInstanceCommands::UsageError& failure)
-            {
-                throw UsageFailure{failure.message};
-            }
+            ProvixaBusSession session = Session(command);
+            ProvixaBusInstanceCommands::Run(session, command.name, command.operands);
         }
         else if (command.name == "logout")
         {
@@ -213,17 +198,18 @@ public:
 
 private:
     // The session of a command group in its own file: the named user logs in first; outside the
-    // shell the instance commands' default user does when none is named.
+    // shell the default user does when none is named.
     ProvixaBusSession Session(const BusCommand& command)
     {
         return ProvixaBusSession{m_app,
-                                 [this, command] {
-                                     if (!command.user.empty())
-                                         Login(command.user, command.directoryId);
+                                 [this, command](const std::string& user) {
+                                     const std::string& named = user.empty() ? command.user : user;
+                                     if (!named.empty())
+                                         Login(named, command.directoryId);
                                      else if (m_token.empty() && m_shell)
                                          throw UsageFailure{"log in first (login USER)"};
                                      else if (m_token.empty())
-                                         Login(ProvixaBusInstanceCommands::kDefaultUser, command.directoryId);
+                                         Login(ProvixaBusSession::kDefaultUser, command.directoryId);
                                      return m_token;
                                  },
                                  m_out, [](const std::string& message) { throw UsageFailure{message}; },

@@ -7,6 +7,7 @@
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 #include "bus/CCorvessaBaseApp.h"
 #include "inhouse/BntUtility/StringConversion.h"
+#include "tools/provixa/ProvixaBusHost.h"
 #include "tools/provixa/ProvixaBusJson.h"
 
 namespace
@@ -14,6 +15,12 @@ namespace
 using qpid::types::Variant;
 
 constexpr std::array<const char*, 5> kCommands{"get", "add", "modify", "delete", "exec"};
+
+// Words that do not say what to do; handed to the session's usage error by Run.
+struct UsageError
+{
+    std::string message;
+};
 
 // The words of one instance command: operands, NAME=VALUE pairs and options.
 struct InstanceCommand
@@ -31,7 +38,7 @@ std::int32_t Number(const std::string& option, const std::string& text)
     std::int32_t value = 0;
     const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || status != std::errc() || end != text.data() + text.size())
-        throw ProvixaBusInstanceCommands::UsageError{option + " needs a number"};
+        throw UsageError{option + " needs a number"};
     return value;
 }
 
@@ -39,7 +46,7 @@ void AddPair(Variant::Map& map, const std::string& word)
 {
     const std::size_t equals = word.find('=');
     if (equals == 0 || equals == std::string::npos)
-        throw ProvixaBusInstanceCommands::UsageError{"expected NAME=VALUE, not " + word};
+        throw UsageError{"expected NAME=VALUE, not " + word};
     map[word.substr(0, equals)] = Variant(word.substr(equals + 1));
 }
 
@@ -54,7 +61,7 @@ InstanceCommand Parse(const std::string& name, const std::vector<std::string>& w
         const std::string& word = words[i];
         const auto value = [&]() -> const std::string& {
             if (i + 1 >= words.size())
-                throw ProvixaBusInstanceCommands::UsageError{word + " needs a value"};
+                throw UsageError{word + " needs a value"};
             return words[++i];
         };
         if (word == "--user")
@@ -75,7 +82,7 @@ InstanceCommand Parse(const std::string& name, const std::vector<std::string>& w
         else if (name == "exec" && word == "--param")
             AddPair(command.parameters, value());
         else if (word.starts_with("--"))
-            throw ProvixaBusInstanceCommands::UsageError{"unknown option " + word + " for " + name};
+            throw UsageError{"unknown option " + word + " for " + name};
         else if (word.find('=') != std::string::npos && !command.operands.empty())
             AddPair(command.values, word);
         else
@@ -86,11 +93,11 @@ InstanceCommand Parse(const std::string& name, const std::vector<std::string>& w
         command.paging.pageSize = 100;
     const std::size_t wanted = name == "exec" ? 2 : 1;
     if (command.operands.size() != wanted)
-        throw ProvixaBusInstanceCommands::UsageError{name + (wanted == 2 ? " takes CLASS METHOD" : " takes CLASS")};
+        throw UsageError{name + (wanted == 2 ? " takes CLASS METHOD" : " takes CLASS")};
     if ((name == "add" || name == "modify" || name == "delete") && command.values.empty())
-        throw ProvixaBusInstanceCommands::UsageError{name + " needs NAME=VALUE words"};
+        throw UsageError{name + " needs NAME=VALUE words"};
     if (name == "get" && !command.values.empty())
-        throw ProvixaBusInstanceCommands::UsageError{"get takes no NAME=VALUE words (use --filter)"};
+        throw UsageError{"get takes no NAME=VALUE words (use --filter)"};
     return command;
 }
 
@@ -137,13 +144,15 @@ std::string ProvixaBusInstanceCommands::Usage()
            "  Each takes [--user USER]; outside the shell the default user is sa.\n";
 }
 
-HRESULT ProvixaBusInstanceCommands::Run(CCorvessaBaseApp& app, const std::string& name,
-                                        const std::vector<std::string>& words, const TokenSource& token,
-                                        std::ostream& out)
+namespace
 {
-    InstanceCommand command = Parse(name, words);
-    const std::string session = token(command.user);
-    const std::string application = "provixa";
+// The command's request and its answer; the front end's HRESULT.
+HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const InstanceCommand& command)
+{
+    CCorvessaBaseApp& app = busSession.app;
+    std::ostream& out = busSession.out;
+    const std::string session = busSession.token(command.user);
+    const std::string application = ProvixaBusHost::kApplicationId;
     std::string className = command.operands[0];
     CCorvessaQpidInstance instance;
     instance.PopulateInstanceData(className, command.values);
@@ -194,4 +203,23 @@ HRESULT ProvixaBusInstanceCommands::Run(CCorvessaBaseApp& app, const std::string
     if (SUCCEEDED(hr))
         out << ProvixaBusJson::Json(InstanceJson(written)) << "\n";
     return hr;
+}
+} // namespace
+
+void ProvixaBusInstanceCommands::Run(ProvixaBusSession& session, const std::string& name,
+                                     const std::vector<std::string>& words)
+{
+    HRESULT hr = S_OK;
+    try
+    {
+        InstanceCommand command = Parse(name, words);
+        hr = RunParsed(session, name, command);
+    }
+    catch (const UsageError& failure)
+    {
+        session.usage(failure.message);
+        return;
+    }
+    if (FAILED(hr))
+        session.failed(hr);
 }

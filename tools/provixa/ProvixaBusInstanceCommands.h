@@ -8,42 +8,27 @@
 //   add CLASS NAME=VALUE...            modify CLASS NAME=VALUE...      delete CLASS KEY=VALUE...
 //   exec CLASS METHOD [KEY=VALUE...] [--param NAME=VALUE]...
 // Each takes [--user USER] to log in first; without it the session's login is used, or
-// outside the shell the system administrator's ("sa").
+// outside the shell ProvixaBusSession::kDefaultUser's.
 //
 // Stateless; one command at a time on the host's thread.
 #pragma once
 
-#include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "platform/win32/WinTypes.h"
-
-class CCorvessaBaseApp;
+#include "tools/provixa/ProvixaBusSession.h"
 
 class ProvixaBusInstanceCommands
 {
 public:
-    // A command line that does not say what to do.
-    struct UsageError
-    {
-        std::string message;
-    };
-    // The session token after logging in the named user (empty: the session's own or the
-    // default user). Throws as the host's login does.
-    using TokenSource = std::function<std::string(const std::string& user)>;
-
-    static constexpr char kDefaultUser[] = "sa";
-
     ProvixaBusInstanceCommands() = delete;
 
     // True for the commands this class runs.
     static bool Handles(const std::string& name);
-    // Runs the command on the words after its name (options included); prints the answer as
-    // JSON. The front end's HRESULT; throws UsageError and what the front end throws.
-    static HRESULT Run(CCorvessaBaseApp& app, const std::string& name, const std::vector<std::string>& words,
-                       const TokenSource& token, std::ostream& out);
+    // Runs the command on the words after its name (options included) and prints the answer
+    // as JSON. Words that do not say what to do go to the session's usage error, a failed
+    // HRESULT to its failure; what the front end throws is thrown on.
+    static void Run(ProvixaBusSession& session, const std::string& name, const std::vector<std::string>& words);
     // The help lines of the commands.
     static std::string Usage();
 };

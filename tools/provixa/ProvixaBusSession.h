@@ -1,6 +1,7 @@
 // ProvixaBusSession: what a group of `provixa bus` commands needs of the session it runs in:
 // the application object, the session's token (the command's user logs in first when one is
-// named), the output, and the way to refuse a command's words as a usage error.
+// named), the output, and the ways to refuse a command's words as a usage error or to report
+// a front-end failure.
 //
 // Owned by the bus command run, on its one thread.
 #pragma once
@@ -15,9 +16,14 @@ class CCorvessaBaseApp;
 
 struct ProvixaBusSession
 {
+    // Who a command runs as outside the shell when it names no user.
+    static constexpr char kDefaultUser[] = "sa";
+
     CCorvessaBaseApp& app;
-    // The session token; throws a usage error when no user is logged in or named.
-    std::function<std::string()> token;
+    // The session token after logging in the user (empty: the command line's --user when
+    // given, else the session's login, else outside the shell kDefaultUser). Throws a usage
+    // error in the shell when no user is logged in or named, and as the host's login does.
+    std::function<std::string(const std::string& user)> token;
     std::ostream& out;
     // Throws the usage error with the message; never returns.
     std::function<void(const std::string&)> usage;

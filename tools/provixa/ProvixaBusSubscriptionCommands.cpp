@@ -110,7 +110,7 @@ void List(ProvixaBusSession& session, const std::vector<std::string>& operands)
     paging.pageSize = fields.Has("size") ? fields.Number("size") : 20;
     paging.orderBy = fields.Text("order");
     paging.descending = fields.Has("desc") && fields.Flag("desc");
-    const auto page = session.app.GetEventSubscriptions(session.token(), kApplicationId, active, paging);
+    const auto page = session.app.GetEventSubscriptions(session.token({}), kApplicationId, active, paging);
     Variant::List items;
     for (const corvessa::EventSubscription& subscription : page.items)
         items.push_back(Variant(ToMap(subscription)));
@@ -140,7 +140,7 @@ void ProvixaBusSubscriptionCommands::Execute(ProvixaBusSession& session, const s
     {
         const corvessa::EventSubscription wanted = Identified(session, operands);
         const Fields none(session, operands, 2, {});
-        Print(session, session.app.GetEventSubscriptionById(wanted.id, session.token(), kApplicationId));
+        Print(session, session.app.GetEventSubscriptionById(wanted.id, session.token({}), kApplicationId));
     }
     else if (verb == "add")
     {
@@ -152,7 +152,7 @@ void ProvixaBusSubscriptionCommands::Execute(ProvixaBusSession& session, const s
         request.messageBrokerHostname = fields.Text("host");
         request.messageBrokerPort = fields.Has("port") ? fields.Number("port") : 0;
         request.requiresSecureConnection = fields.Has("secure") && fields.Flag("secure");
-        Print(session, session.app.AddEventSubscription(request, session.token(), kApplicationId));
+        Print(session, session.app.AddEventSubscription(request, session.token({}), kApplicationId));
     }
     else if (verb == "modify")
     {
@@ -161,13 +161,13 @@ void ProvixaBusSubscriptionCommands::Execute(ProvixaBusSession& session, const s
         request.queueName = fields.Text("queue");
         request.description = fields.Text("description");
         request.filter = fields.Text("filter");
-        Print(session, session.app.ModifyEventSubscription(request, session.token(), kApplicationId));
+        Print(session, session.app.ModifyEventSubscription(request, session.token({}), kApplicationId));
     }
     else if (verb == "disable")
     {
         const corvessa::EventSubscription request = Identified(session, operands);
         const Fields none(session, operands, 2, {});
-        Print(session, session.app.DisableEventSubscription(request, session.token(), kApplicationId));
+        Print(session, session.app.DisableEventSubscription(request, session.token({}), kApplicationId));
     }
     else
         session.usage("subs takes list, get, add, modify or disable");

@@ -25,9 +25,9 @@
 
 #include "platform/com/Unknown.h"
 #include "tools/provixa/ProvixaCommandLine.h"
+#include "tools/provixa/ProvixaEventProviderShell.h"
 
 class IWbemObjectSink;
-class ProvixaEventProviderShell;
 class WbemServiceNamespace;
 
 class ProvixaEvents

@@ -15,8 +15,8 @@
 
 #include "platform/com/Unknown.h"
 #include "tools/provixa/ProvixaCommandLine.h"
+#include "tools/provixa/ProvixaSoftwareEventProviderShell.h"
 
-class ProvixaSoftwareEventProviderShell;
 class WbemServiceNamespace;
 
 class ProvixaSoftwareEvents

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntDirectories/Directory.h"
+#include "inhouse/BntDirectories/DirectoryException.h"
 #include "inhouse/BntDirectories/GetCurrentWindowsSID.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "platform/security/CallerIdentity.h"
 #include "tests/inhouse/BntLogin/TestDatabase.h"
 
+using brontel::directories::DirectoryAccount;
+using brontel::directories::DirectoryAccountStatus;
 using brontel::directories::DirectoryDBManager;
 using brontel::directories::GetCurrentWindowsSID;
 
@@ -63,6 +67,55 @@ TEST(DirectoryDBManager, CardholderLinkAndDatabaseFailure)
     EXPECT_EQ(manager.GetCardholderIDForWindowsAccount(L"S-1-5-21-1-2-3-1001"), 0);
     db.Exec("DROP TABLE USER_ACCOUNT");
     EXPECT_THROW(manager.GetUserIDForWindowsAccount(L"S-1-5-21-1-2-3-1001"), CException);
+}
+
+TEST(DirectoryDBManager, LinkedAccountsOfAPersonAndTheirRefusals)
+{
+    TestDatabase db;
+    CAcsUser sa;
+    ASSERT_TRUE(sa.LoginAsSA(db.DataSource()));
+    const DirectoryDBManager manager(sa.GetDatabase(), nullptr);
+    const DirectoryAccount carol(2, L"CAROL.COOK", L"", L"");
+    EXPECT_EQ(manager.GetUserIDForLinkedAccount(carol), 12);
+    EXPECT_EQ(manager.GetUserIDForLinkedAccount(DirectoryAccount(1, L"carol.cook", L"", L"")), 0);
+    EXPECT_EQ(manager.GetCardholderIDForLinkedAccount(carol), 0);
+
+    std::vector<DirectoryAccount> linked;
+    manager.LoadLinkedUserAccounts(12, linked, DirectoryAccountStatus::AllLinked);
+    ASSERT_EQ(linked.size(), 1u);
+    EXPECT_EQ(linked[0].GetDirectoryID(), 2);
+    EXPECT_EQ(linked[0].GetID(), CString(L"carol.cook"));
+    EXPECT_THROW(manager.LoadLinkedUserAccounts(99, linked, DirectoryAccountStatus::AllLinked),
+                 brontel::directories::NoAccountsFoundException);
+    EXPECT_THROW(manager.LoadLinkedCardholderAccounts(77, linked, DirectoryAccountStatus::AllLinked),
+                 brontel::directories::NoAccountsFoundException);
+    try {
+        manager.LoadLinkedUserAccounts(12, linked, static_cast<DirectoryAccountStatus::Enum>(7));
+        ADD_FAILURE() << "an unknown status was taken";
+    } catch (const brontel::directories::NoAccountsFoundException&) {
+        ADD_FAILURE() << "an unknown status is a directory failure";
+    } catch (const brontel::directories::DirectoryException&) {
+    }
+    EXPECT_EQ(linked.size(), 1u);
+
+    // An installation older than the unique link rule may hold a second link.
+    db.Exec("DROP INDEX USER_ACCOUNT_ACCOUNT;"
+            "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES (5, 10, 2, 'carol.cook')");
+    EXPECT_THROW(manager.GetUserIDForLinkedAccount(carol), brontel::directories::AccountLinkedMoreThanOnceException);
+}
+
+TEST(DirectoryDBManager, DirectoryTakesManualSignOnOnlyWhenSwitchedOn)
+{
+    TestDatabase db;
+    CAcsUser sa;
+    ASSERT_TRUE(sa.LoginAsSA(db.DataSource()));
+    const DirectoryDBManager manager(sa.GetDatabase(), nullptr);
+    ASSERT_NE(manager.LoadDirectory(2), nullptr);
+    EXPECT_FALSE(manager.LoadDirectory(2)->GetUseManualSSO());
+    db.Exec("INSERT INTO BNT_DIRECTORY_SSO (BNT_DIRECTORYID, USE_MANUAL_SSO) VALUES (2, 1)");
+    EXPECT_TRUE(manager.LoadDirectory(2)->GetUseManualSSO());
+    EXPECT_EQ(manager.LoadDirectory(42), nullptr);
+    EXPECT_EQ(DirectoryDBManager(nullptr, nullptr).LoadDirectory(2), nullptr);
 }
 
 TEST(GetCurrentWindowsSID, ImpersonatedClientOrProcessAccount)

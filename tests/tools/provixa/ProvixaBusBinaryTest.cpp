@@ -148,3 +148,31 @@ TEST_F(ProvixaBusBinary, TypesMediaDirectoriesAndTheCardholderOfAnAccount)
     EXPECT_EQ(cardholder.status, 0) << cardholder.err;
     EXPECT_TRUE(Contains(cardholder.out, "{\"cardholder_id\":1}")) << cardholder.out;
 }
+
+TEST_F(ProvixaBusBinary, InstanceCommandsShareTheSessionOfTheOtherGroups)
+{
+    const struct
+    {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {"named user", {"get", "Bnt_Directory", "--size", "0", "--user", "operator"}, 0, "\"total_count\":", ""},
+        {"default user outside the shell", {"get", "Bnt_Directory", "--size", "0"}, 1, "", "corvessa."},
+        {"bad number", {"get", "Bnt_Directory", "--size", "x"}, 2, "", "--size needs a number"},
+        {"missing class", {"add", "--user", "operator"}, 2, "", "add takes CLASS"},
+        {"unknown class", {"get", "Bnt_Nothing", "--user", "operator"}, 1, "", "\"error\":"},
+    };
+    for (const auto& c : cases)
+    {
+        const Outcome run = Bus(c.args, "", "operator-demo");
+        EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
+        EXPECT_TRUE(Contains(run.out, c.out)) << c.name << ": " << run.out;
+        EXPECT_TRUE(Contains(run.err, c.err)) << c.name << ": " << run.err;
+    }
+    const Outcome shell = Bus({"shell"}, "get Bnt_Directory\n", "operator-demo");
+    EXPECT_NE(shell.status, 0) << shell.err;
+    EXPECT_TRUE(Contains(shell.err, "log in first")) << shell.err;
+}
