@@ -362,3 +362,33 @@ UPDATE READER SET AREAENTER = 1, AREALEAVE = 2 WHERE PANELID = 1 AND READERID = 
 INSERT INTO WRKSTATION (ID, NAME, BNT_DBID) VALUES (1, 'localhost', 0);
 INSERT INTO LINKAGE_SERVER (LINKAGE_SERVERID, BNT_DBID, WRKSTATIONID) VALUES (1, 0, 1);
 COMMIT;
+
+-- Access levels, assignments and requests: the operator may view, add, change and delete levels
+-- and assign them to badges; a lock panel whose readers take a download; an unassigned level;
+-- access level requests in each stage (submitted, approved, on hold, denied).
+BEGIN;
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (1, 0x1000000B),   -- view access levels
+    (1, 0x1000000C),   -- add access levels, write access requests
+    (1, 0x1000000D),   -- change access levels
+    (1, 0x1000001E),   -- delete access levels
+    (2, 0x20000000),   -- view access level assignments
+    (2, 0x20000002);   -- assign access levels
+INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (18, 'Lock panel', 1);
+INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, HOSTNUM, TERMINALNA,
+                        PRIMARYIP, COMPUTERNAME, PANELTYPE) VALUES
+    (20, 'Office locks', 1, 1, 1, 0, 'localhost', 'localhost', 0, 'localhost', 18);
+INSERT INTO READER (PANELID, READERID, READERDESC, FRIENDLY_NAME, CTRLTYPE, TIMEATT) VALUES
+    (20, 0, 'Office 101', 'Office 101', 1, 0);
+INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID, AVAILABLE_FOR_REQUEST, COMMAND, DOWNLOAD, FIRST_CARD_UNLOCK) VALUES
+    (3, 'Office locks', 1, 1, 0, 1, 0);
+INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (3, 20, 0, 1);
+INSERT INTO ACCESS_REQUEST (ID, TYPE, EMPID, ACCESSLVID, SUBMITTED_DATE, SUBMITTED_USERID, SUBMITTED_NOTE,
+                            APPROVED_DATE, APPROVED_USERID, ONHOLD_DATE, ONHOLD_USERID, DENIED_DATE, DENIED_USERID,
+                            READERID, PANELID) VALUES
+    (1, 1, 2, 3, '2024-02-01 09:00:00', 1, 'Needs the office', NULL, NULL, NULL, NULL, NULL, NULL, 0, 0),
+    (2, 1, 1, 1, '2024-02-01 09:10:00', 1, NULL, '2024-02-01 10:00:00', 1, NULL, NULL, NULL, NULL, 0, 0),
+    (3, 1, 3, 1, '2024-02-01 09:20:00', 1, NULL, NULL, NULL, '2024-02-01 10:05:00', 1, NULL, NULL, 0, 0),
+    (4, 1, 2, 2, '2024-02-01 09:30:00', 1, NULL, NULL, NULL, NULL, NULL, '2024-02-01 10:10:00', 1, 0, 0);
+INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, HAS_AAM_VIEWONLY_ACCESS) VALUES (1, 3, 0);
+COMMIT;

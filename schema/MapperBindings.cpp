@@ -11,6 +11,11 @@
 #include "mappers/devices/CWmipReaderOutput1Mapper.h"
 #include "mappers/devices/CWmipReaderOutput2Mapper.h"
 #include "mappers/records/CWmipAccountMapper.h"
+#include "mappers/records/CWmipAccessLevelAssignmentMapper.h"
+#include "mappers/records/CWmipAccessLevelRequestMapper.h"
+#include "mappers/records/CWmipAccessLevelReaderAssignmentMapper.h"
+#include "mappers/records/CWmipAccessLevelManagedMapper.h"
+#include "mappers/records/CWmipAccessLevelMapper.h"
 #include "mappers/records/CWmipAssocCardholderAccountMapper.h"
 #include "mappers/records/CWmipAssocDirectoryAccountMapper.h"
 #include "mappers/records/CWmipAssocPersonAccountMapper.h"
@@ -58,6 +63,11 @@ const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
         Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
+        Bind<CWmipAccessLevelAssignmentMapper>(L"CWmipAccessLevelAssignmentMapper"),
+        Bind<CWmipAccessLevelRequestMapper>(L"CWmipAccessLevelRequestMapper"),
+        Bind<CWmipAccessLevelReaderAssignmentMapper>(L"CWmipAccessLevelReaderAssignmentMapper"),
+        Bind<CWmipAccessLevelManagedMapper>(L"CWmipAccessLevelManagedMapper"),
+        Bind<CWmipAccessLevelMapper>(L"CWmipAccessLevelMapper"),
         Bind<CWmipAssocCardholderAccountMapper>(L"CWmipAssocCardholderAccountMapper"),
         Bind<CWmipAssocCardholderMultimediaObjectMapper>(L"CWmipAssocCardholderMultimediaObjectMapper"),
         Bind<CWmipAssocDirectoryAccountMapper>(L"CWmipAssocDirectoryAccountMapper"),
@@ -112,11 +122,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipVideoTemplateMapper",
     L"CWmipWorkStationMapper",
     L"CWmipAccessGroupMapper",
-    L"CWmipAccessLevelAssignmentMapper",
-    L"CWmipAccessLevelManagedMapper",
-    L"CWmipAccessLevelMapper",
-    L"CWmipAccessLevelReaderAssignmentMapper",
-    L"CWmipAccessLevelRequestMapper",
     L"CWmipAccessLevelUserMapper",
     L"CWmipAlarmDefinitionMapper",
     L"CWmipAlarmPanelMapper",

@@ -1,0 +1,177 @@
+#include "mappers/records/CWmipAccessRules.h"
+
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/WbemConstants.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CBntAcsSystemOptions.h"
+#include "provider/CWmipApp.h"
+#include "provider/CfgMessage.h"
+
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpAccessRules.cpp";
+constexpr LONG kActiveBadge = 1;
+
+// The badge download notice: message type and code -11, action 2 (badge changed), the 64-bit
+// badge id at byte 72.
+constexpr int kBadgeDownloadCode = -11;
+constexpr int kBadgeChanged = 2;
+constexpr std::size_t kBadgeIdOffset = 72;
+
+// A date column of the current row; null status for a NULL field.
+COleDateTime ReadDate(const CMultiFilterRecordset& recordset, int index)
+{
+    if (!recordset.IsFieldNull(index))
+        return recordset.GetDateTime(index);
+    COleDateTime none;
+    none.SetStatus(COleDateTime::null);
+    return none;
+}
+
+}  // namespace
+
+bool CWmipAccessRules::AssignedLevel::IsTemporary() const
+{
+    return activate.GetStatus() == COleDateTime::valid || deactivate.GetStatus() == COleDateTime::valid;
+}
+
+const CSegmentUnit* CWmipAccessRules::FindSegmentUnit(const CAcsUser& user, LONG segmentId)
+{
+    const CBntAcsSystemOptions& options = user.GetSystemOptions();
+    const CSegmentUnit* unit =
+        options.SegmentsInUse() ? options.GetSegmentUnit(segmentId) : options.GetSystemSegmentUnit();
+    if (unit == nullptr)
+        unit = options.GetHiddenSegmentUnit(segmentId);
+    return unit;
+}
+
+std::vector<CWmipAccessRules::AssignedLevel> CWmipAccessRules::ReadBadgeLevels(CBntDatabase& database, LONG badgeKey)
+{
+    CDynamicRecordset links(&database);
+    links.SetTable(L"BADGELINK");
+    links.AddJoin(L"BADGELINK", L"ACCLVLID", L"ACCESSLVL", L"ACCESSLVID");
+    links.AddColumnToSet(L"ACCLVLID", L"BADGELINK");
+    links.AddColumnToSet(L"ACTIVATE", L"BADGELINK");
+    links.AddColumnToSet(L"DEACTIVATE", L"BADGELINK");
+    links.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
+    links.AddFilterLong(L"BADGELINK.BADGEKEY", badgeKey);
+    links.AddOrderBy(L"ACCLVLID", L"BADGELINK");
+    links.Open(CMultiFilterRecordset::kReadOnly);
+    std::vector<AssignedLevel> levels;
+    for (; !links.IsEOF(); links.MoveNext())
+    {
+        AssignedLevel level;
+        level.levelId = links.GetLong(0);
+        level.activate = ReadDate(links, 1);
+        level.deactivate = ReadDate(links, 2);
+        level.segmentId = links.GetLong(3);
+        levels.push_back(level);
+    }
+    return levels;
+}
+
+void CWmipAccessRules::SendBadgeDownloadNotice(LONGLONG badgeId)
+{
+    if (badgeId <= 0)
+        return;
+    CfgMessage message(kBadgeDownloadCode, kBadgeChanged, 0);
+    message.SetLongLong(kBadgeIdOffset, badgeId);
+    CWmipApp::UpdateCommServer(kBadgeDownloadCode, message);
+}
+
+LONG CWmipAccessRules::NumberOr(IWbemClassObject* instance, const wchar_t* property, LONG fallback)
+{
+    LONG value = fallback;
+    WMIHelper::GetNumber(instance, property, value);
+    return value;
+}
+
+bool CWmipAccessRules::ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& badge, LONG& status)
+{
+    CDynamicRecordset row(&database);
+    row.SetTable(L"BADGE");
+    row.AddAllColumnsToSet(L"BADGE");
+    row.AddFilterLong(L"BADGEKEY", badgeKey);
+    row.OpenForwardOnly();
+    if (row.IsEOF())
+        return false;
+    badge.key = badgeKey;
+    badge.id = row.IsFieldNull(L"ID") ? 0 : row.GetLongLong(L"ID");
+    badge.issueCode = row.IsFieldNull(L"ISSUECODE") ? 0 : row.GetLong(L"ISSUECODE");
+    badge.type = row.IsFieldNull(L"TYPE") ? 0 : row.GetLong(L"TYPE");
+    badge.personId = row.IsFieldNull(L"EMPID") ? 0 : row.GetLong(L"EMPID");
+    status = row.IsFieldNull(L"STATUS") ? 0 : row.GetLong(L"STATUS");
+    return true;
+}
+
+CWmipAccessRules::Badge CWmipAccessRules::ReadAssignableBadge(CBntDatabase& database, LONG badgeKey)
+{
+    Badge badge;
+    LONG status = 0;
+    if (!ReadBadge(database, badgeKey, badge, status))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"BadgeKey");
+    if (status != kActiveBadge)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
+                            L"Access level assignments can only be made to active badges.");
+    CDynamicRecordset type(&database);
+    type.SetTable(L"BADGETYP");
+    type.AddColumnToSet(L"DISPOSABLE");
+    type.AddFilterLong(L"ID", badge.type);
+    type.OpenForwardOnly();
+    if (!type.IsEOF() && !type.IsFieldNull(0) && type.GetLong(0) != 0)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
+                            L"Access level assignments can only be made to badges that are not disposable.");
+    return badge;
+}
+
+void CWmipAccessRules::WriteBadgeLevels(CBntDatabase& database, const Badge& badge,
+                                        const std::vector<AssignedLevel>& levels)
+{
+    const std::vector<AssignedLevel> held = ReadBadgeLevels(database, badge.key);
+    for (const AssignedLevel& level : levels)
+    {
+        bool alreadyHeld = false;
+        for (const AssignedLevel& current : held)
+            alreadyHeld = alreadyHeld || current.levelId == level.levelId;
+        if (alreadyHeld)
+            continue;
+        CDynamicRecordset link(&database);
+        link.SetTable(L"BADGELINK");
+        link.AddAllColumnsToSet(L"BADGELINK");
+        link.AddFilterLong(L"BADGEKEY", badge.key);
+        link.AddFilterLong(L"ACCLVLID", level.levelId);
+        link.Open();
+        link.AddNew();
+        link.SetValue(L"ACCLVLID", CDBValue(level.levelId));
+        link.SetValue(L"BADGEKEY", CDBValue(badge.key));
+        link.SetDateTime(L"ACTIVATE", level.activate);
+        link.SetDateTime(L"DEACTIVATE", level.deactivate);
+        link.Update();
+    }
+    LONGLONG id = 0;
+    TouchBadge(database, badge.key, id);
+}
+
+bool CWmipAccessRules::TouchBadge(CBntDatabase& database, LONG badgeKey, LONGLONG& id)
+{
+    CDynamicRecordset row(&database);
+    row.SetTable(L"BADGE");
+    row.AddColumnToSet(L"BADGEKEY");
+    row.AddColumnToSet(L"ID");
+    row.AddColumnToSet(L"LASTCHANGED");
+    row.AddFilterLong(L"BADGEKEY", badgeKey);
+    row.Open();
+    if (row.IsEOF())
+        return false;
+    id = row.IsFieldNull(1) ? 0 : row.GetLongLong(1);
+    row.Edit();
+    row.SetDateTime(L"LASTCHANGED", COleDateTime::GetCurrentTime());
+    row.Update();
+    return true;
+}
