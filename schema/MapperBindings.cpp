@@ -11,6 +11,7 @@
 #include "mappers/devices/CWmipReaderOutput1Mapper.h"
 #include "mappers/devices/CWmipReaderOutput2Mapper.h"
 #include "mappers/records/CWmipAccountMapper.h"
+#include "mappers/records/CWmipAccessGroupMapper.h"
 #include "mappers/records/CWmipAccessLevelAssignmentMapper.h"
 #include "mappers/records/CWmipAccessLevelRequestMapper.h"
 #include "mappers/records/CWmipAccessLevelReaderAssignmentMapper.h"
@@ -63,6 +64,7 @@ const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
         Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
+        Bind<CWmipAccessGroupMapper>(L"CWmipAccessGroupMapper"),
         Bind<CWmipAccessLevelAssignmentMapper>(L"CWmipAccessLevelAssignmentMapper"),
         Bind<CWmipAccessLevelRequestMapper>(L"CWmipAccessLevelRequestMapper"),
         Bind<CWmipAccessLevelReaderAssignmentMapper>(L"CWmipAccessLevelReaderAssignmentMapper"),
@@ -121,7 +123,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipVideoLayoutSourceMapper",
     L"CWmipVideoTemplateMapper",
     L"CWmipWorkStationMapper",
-    L"CWmipAccessGroupMapper",
     L"CWmipAccessLevelUserMapper",
     L"CWmipAlarmDefinitionMapper",
     L"CWmipAlarmPanelMapper",

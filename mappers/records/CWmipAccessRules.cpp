@@ -23,8 +23,9 @@ constexpr int kBadgeDownloadCode = -11;
 constexpr int kBadgeChanged = 2;
 constexpr std::size_t kBadgeIdOffset = 72;
 
-// A date column of the current row; null status for a NULL field.
-COleDateTime ReadDate(const CMultiFilterRecordset& recordset, int index)
+}  // namespace
+
+COleDateTime CWmipAccessRules::ReadDate(const CMultiFilterRecordset& recordset, int index)
 {
     if (!recordset.IsFieldNull(index))
         return recordset.GetDateTime(index);
@@ -32,8 +33,6 @@ COleDateTime ReadDate(const CMultiFilterRecordset& recordset, int index)
     none.SetStatus(COleDateTime::null);
     return none;
 }
-
-}  // namespace
 
 bool CWmipAccessRules::AssignedLevel::IsTemporary() const
 {

@@ -12,6 +12,7 @@
 
 class CAcsUser;
 class CBntDatabase;
+class CMultiFilterRecordset;
 class CSegmentUnit;
 class IWbemClassObject;
 
@@ -47,6 +48,8 @@ public:
     // segment's visible unit, else the system-wide unit; failing that the segment's hidden
     // unit. Null when there is none. Valid while user lives.
     static const CSegmentUnit* FindSegmentUnit(const CAcsUser& user, LONG segmentId);
+    // A date column of the recordset's current row; null status for a NULL field.
+    static COleDateTime ReadDate(const CMultiFilterRecordset& recordset, int index);
     // The levels assigned to the badge, in level id order. Throws CDBException.
     static std::vector<AssignedLevel> ReadBadgeLevels(CBntDatabase& database, LONG badgeKey);
     // The property as a 32-bit number; fallback when it has none.
