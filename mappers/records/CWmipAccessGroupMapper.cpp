@@ -136,11 +136,7 @@ CWmipAccessGroupMapper::CWmipAccessGroupMapper(const CAcsUser* user, IWbemContex
 HRESULT CWmipAccessGroupMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG,
                                               IWbemContext*, IWbemClassObject* inParams, IWbemObjectSink*)
 {
-    ComPtr<IWbemClassObject> instance;
-    instance.Attach(GetCurrentInstance(path));
-    if (!instance)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND,
-                            L"The requested instance could not be retrieved or does not exist.");
+    const ComPtr<IWbemClassObject> instance = CWmipAccessRules::RequireInstance(*this, path);
     if (CString(methodName != nullptr ? methodName : L"").CompareNoCase(kMethodName) != 0)
         return WBEM_E_METHOD_NOT_IMPLEMENTED;
     return AssignGroup(instance.Get(), inParams);
@@ -157,17 +153,7 @@ std::vector<Level> CWmipAccessGroupMapper::ReadGroupLevels(LONG groupId)
     links.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
     links.AddFilterLong(L"ACCGPLINK.ACCESSGPID", groupId);
     links.Open(CMultiFilterRecordset::kReadOnly);
-    std::vector<Level> levels;
-    for (; !links.IsEOF(); links.MoveNext())
-    {
-        Level level;
-        level.levelId = links.GetLong(0);
-        level.activate = CWmipAccessRules::ReadDate(links, 1);
-        level.deactivate = CWmipAccessRules::ReadDate(links, 2);
-        level.segmentId = links.GetLong(3);
-        levels.push_back(level);
-    }
-    return levels;
+    return CWmipAccessRules::ReadLevels(links);
 }
 
 HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassObject* inParams)

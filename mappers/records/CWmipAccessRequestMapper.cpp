@@ -9,6 +9,7 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipAccessRules.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
@@ -147,11 +148,7 @@ HRESULT CWmipAccessRequestMapper::ProcessInstanceProperty(IWbemClassObject** ins
 HRESULT CWmipAccessRequestMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG,
                                                 IWbemContext*, IWbemClassObject* inParams, IWbemObjectSink*)
 {
-    ComPtr<IWbemClassObject> instance;
-    instance.Attach(GetCurrentInstance(path));
-    if (!instance)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND,
-                            L"The requested instance could not be retrieved or does not exist.");
+    const ComPtr<IWbemClassObject> instance = CWmipAccessRules::RequireInstance(*this, path);
     const CString name(methodName != nullptr ? methodName : L"");
     for (const StageMethod& method : kMethods)
     {

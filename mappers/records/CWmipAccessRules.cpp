@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipAccessRules.h"
 
+#include "framework/CWmipClassMapper.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -61,17 +62,32 @@ std::vector<CWmipAccessRules::AssignedLevel> CWmipAccessRules::ReadBadgeLevels(C
     links.AddFilterLong(L"BADGELINK.BADGEKEY", badgeKey);
     links.AddOrderBy(L"ACCLVLID", L"BADGELINK");
     links.Open(CMultiFilterRecordset::kReadOnly);
+    return ReadLevels(links);
+}
+
+std::vector<CWmipAccessRules::AssignedLevel> CWmipAccessRules::ReadLevels(CMultiFilterRecordset& recordset)
+{
     std::vector<AssignedLevel> levels;
-    for (; !links.IsEOF(); links.MoveNext())
+    for (; !recordset.IsEOF(); recordset.MoveNext())
     {
         AssignedLevel level;
-        level.levelId = links.GetLong(0);
-        level.activate = ReadDate(links, 1);
-        level.deactivate = ReadDate(links, 2);
-        level.segmentId = links.GetLong(3);
+        level.levelId = recordset.GetLong(0);
+        level.activate = ReadDate(recordset, 1);
+        level.deactivate = ReadDate(recordset, 2);
+        level.segmentId = recordset.GetLong(3);
         levels.push_back(level);
     }
     return levels;
+}
+
+ComPtr<IWbemClassObject> CWmipAccessRules::RequireInstance(CWmipClassMapper& mapper, CWmipObjectPath* path)
+{
+    ComPtr<IWbemClassObject> instance;
+    instance.Attach(mapper.GetCurrentInstance(path));
+    if (!instance)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND,
+                            L"The requested instance could not be retrieved or does not exist.");
+    return instance;
 }
 
 void CWmipAccessRules::SendBadgeDownloadNotice(LONGLONG badgeId)

@@ -7,11 +7,14 @@
 
 #include <vector>
 
+#include "platform/com/Unknown.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/win32/WinTypes.h"
 
 class CAcsUser;
 class CBntDatabase;
+class CWmipClassMapper;
+class CWmipObjectPath;
 class CMultiFilterRecordset;
 class CSegmentUnit;
 class IWbemClassObject;
@@ -48,6 +51,12 @@ public:
     // segment's visible unit, else the system-wide unit; failing that the segment's hidden
     // unit. Null when there is none. Valid while user lives.
     static const CSegmentUnit* FindSegmentUnit(const CAcsUser& user, LONG segmentId);
+    // The instance the keyed path names (a reference the caller owns); throws CWMIException
+    // 0x80041002 "The requested instance could not be retrieved or does not exist." when none.
+    static ComPtr<IWbemClassObject> RequireInstance(CWmipClassMapper& mapper, CWmipObjectPath* path);
+    // The levels of an open recordset whose columns are the level id, the activate and
+    // deactivate dates and the level's segment, in that order. Throws CDBException.
+    static std::vector<AssignedLevel> ReadLevels(CMultiFilterRecordset& recordset);
     // A date column of the recordset's current row; null status for a NULL field.
     static COleDateTime ReadDate(const CMultiFilterRecordset& recordset, int index);
     // The levels assigned to the badge, in level id order. Throws CDBException.
