@@ -11,6 +11,8 @@
 #include "mappers/devices/CWmipReaderOutput1Mapper.h"
 #include "mappers/devices/CWmipReaderOutput2Mapper.h"
 #include "mappers/records/CWmipAccountMapper.h"
+#include "mappers/records/CWmipUserAccountMapper.h"
+#include "mappers/records/CWmipUserMapper.h"
 #include "mappers/records/CWmipAccessGroupMapper.h"
 #include "mappers/records/CWmipAccessLevelAssignmentMapper.h"
 #include "mappers/records/CWmipAccessLevelRequestMapper.h"
@@ -64,6 +66,8 @@ const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
         Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
+        Bind<CWmipUserAccountMapper>(L"CWmipUserAccountMapper"),
+        Bind<CWmipUserMapper>(L"CWmipUserMapper"),
         Bind<CWmipAccessGroupMapper>(L"CWmipAccessGroupMapper"),
         Bind<CWmipAccessLevelAssignmentMapper>(L"CWmipAccessLevelAssignmentMapper"),
         Bind<CWmipAccessLevelRequestMapper>(L"CWmipAccessLevelRequestMapper"),
@@ -160,9 +164,7 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipReaderMapper",
     L"CWmipRequestableReaderMapper",
     L"CWmipReaderRequestMapper",
-    L"CWmipUserAccountMapper",
     L"CWmipUserFieldPermissionGroupMapper",
-    L"CWmipUserMapper",
     L"CWmipUserPermissionGroupMapper",
     L"CWmipUserReportPermissionGroupMapper",
     L"CWmipUserSecondarySegmentMapper",
@@ -214,6 +216,7 @@ std::span<const wchar_t* const> MapperBindings::GetBoundMapperNames()
 
 void MapperBindings::AddBoundMappersToChain()
 {
+    CWmipMapperRegistry::Instance()->SetPermissionGroupRefresh(&CWmipUserMapper::RefreshAvailablePermissionGroups);
     for (const MapperBinding& binding : BoundMappers()) {
         if (binding.inNameChain) {
             CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
