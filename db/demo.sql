@@ -372,6 +372,7 @@ INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
     (1, 0x1000000C),   -- add access levels, write access requests
     (1, 0x1000000D),   -- change access levels
     (1, 0x1000001E),   -- delete access levels
+    (1, 0x10000031),   -- view permission groups
     (2, 0x20000000),   -- view access level assignments
     (2, 0x20000002);   -- assign access levels
 INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (18, 'Lock panel', 1);

@@ -11,6 +11,13 @@
 #include "mappers/devices/CWmipReaderOutput1Mapper.h"
 #include "mappers/devices/CWmipReaderOutput2Mapper.h"
 #include "mappers/records/CWmipAccountMapper.h"
+#include "mappers/records/CWmipMonitoringZoneMapper.h"
+#include "mappers/records/CWmipPrecisionAccessGroupMapper.h"
+#include "mappers/records/CWmipUserSecondarySegmentMapper.h"
+#include "mappers/records/CWmipPermissionDeviceGroupLinkMapper.h"
+#include "mappers/records/CWmipUserReportPermissionGroupMapper.h"
+#include "mappers/records/CWmipUserFieldPermissionGroupMapper.h"
+#include "mappers/records/CWmipUserPermissionGroupMapper.h"
 #include "mappers/records/CWmipUserAccountMapper.h"
 #include "mappers/records/CWmipUserMapper.h"
 #include "mappers/records/CWmipAccessGroupMapper.h"
@@ -66,6 +73,13 @@ const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
         Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
+        Bind<CWmipMonitoringZoneMapper>(L"CWmipMonitoringZoneMapper"),
+        Bind<CWmipPrecisionAccessGroupMapper>(L"CWmipPrecisionAccessGroupMapper"),
+        Bind<CWmipUserSecondarySegmentMapper>(L"CWmipUserSecondarySegmentMapper"),
+        Bind<CWmipPermissionDeviceGroupLinkMapper>(L"CWmipPermissionDeviceGroupLinkMapper"),
+        Bind<CWmipUserReportPermissionGroupMapper>(L"CWmipUserReportPermissionGroupMapper"),
+        Bind<CWmipUserFieldPermissionGroupMapper>(L"CWmipUserFieldPermissionGroupMapper"),
+        Bind<CWmipUserPermissionGroupMapper>(L"CWmipUserPermissionGroupMapper"),
         Bind<CWmipUserAccountMapper>(L"CWmipUserAccountMapper"),
         Bind<CWmipUserMapper>(L"CWmipUserMapper"),
         Bind<CWmipAccessGroupMapper>(L"CWmipAccessGroupMapper"),
@@ -156,18 +170,11 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipPortavereMapper",
     L"WmipMonitoringZoneCameraLinkMapper",
     L"WmipMonitoringZoneDeviceLinkMapper",
-    L"CWmipMonitoringZoneMapper",
     L"WmipMonitoringZoneRecorderLinkMapper",
-    L"CWmipPermissionDeviceGroupLinkMapper",
     L"CWmipPrecisionAccessGroupAssignmentMapper",
-    L"CWmipPrecisionAccessGroupMapper",
     L"CWmipReaderMapper",
     L"CWmipRequestableReaderMapper",
     L"CWmipReaderRequestMapper",
-    L"CWmipUserFieldPermissionGroupMapper",
-    L"CWmipUserPermissionGroupMapper",
-    L"CWmipUserReportPermissionGroupMapper",
-    L"CWmipUserSecondarySegmentMapper",
     L"CWmipVideoRecorderMapper",
     L"CWmipVisitEmailRecipientMapper",
     L"CWmipVisitEventMapper",
