@@ -11,6 +11,9 @@
 #include "mappers/devices/CWmipReaderOutput1Mapper.h"
 #include "mappers/devices/CWmipReaderOutput2Mapper.h"
 #include "mappers/records/CWmipAccountMapper.h"
+#include "mappers/records/WmipMonitoringZoneCameraLinkMapper.h"
+#include "mappers/records/WmipMonitoringZoneRecorderLinkMapper.h"
+#include "mappers/records/WmipMonitoringZoneDeviceLinkMapper.h"
 #include "mappers/records/CWmipMonitoringZoneMapper.h"
 #include "mappers/records/CWmipPrecisionAccessGroupMapper.h"
 #include "mappers/records/CWmipUserSecondarySegmentMapper.h"
@@ -73,6 +76,9 @@ const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
         Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
+        Bind<WmipMonitoringZoneCameraLinkMapper>(L"WmipMonitoringZoneCameraLinkMapper"),
+        Bind<WmipMonitoringZoneRecorderLinkMapper>(L"WmipMonitoringZoneRecorderLinkMapper"),
+        Bind<WmipMonitoringZoneDeviceLinkMapper>(L"WmipMonitoringZoneDeviceLinkMapper"),
         Bind<CWmipMonitoringZoneMapper>(L"CWmipMonitoringZoneMapper"),
         Bind<CWmipPrecisionAccessGroupMapper>(L"CWmipPrecisionAccessGroupMapper"),
         Bind<CWmipUserSecondarySegmentMapper>(L"CWmipUserSecondarySegmentMapper"),
@@ -168,9 +174,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipLogicalSubDeviceMapper",
     L"CWmipLogicalUserAccountMapper",
     L"CWmipPortavereMapper",
-    L"WmipMonitoringZoneCameraLinkMapper",
-    L"WmipMonitoringZoneDeviceLinkMapper",
-    L"WmipMonitoringZoneRecorderLinkMapper",
     L"CWmipPrecisionAccessGroupAssignmentMapper",
     L"CWmipReaderMapper",
     L"CWmipRequestableReaderMapper",
