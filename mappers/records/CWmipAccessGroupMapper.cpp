@@ -142,20 +142,6 @@ HRESULT CWmipAccessGroupMapper::ExecuteMethod(CWmipObjectPath* path, const wchar
     return AssignGroup(instance.Get(), inParams);
 }
 
-std::vector<Level> CWmipAccessGroupMapper::ReadGroupLevels(LONG groupId)
-{
-    CDynamicRecordset links(GetDatabase());
-    links.SetTable(L"ACCGPLINK");
-    links.AddJoin(L"ACCGPLINK", L"ACCESSLVID", L"ACCESSLVL", L"ACCESSLVID");
-    links.AddColumnToSet(L"ACCESSLVID", L"ACCGPLINK");
-    links.AddColumnToSet(L"ACTIVATE", L"ACCGPLINK");
-    links.AddColumnToSet(L"DEACTIVATE", L"ACCGPLINK");
-    links.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
-    links.AddFilterLong(L"ACCGPLINK.ACCESSGPID", groupId);
-    links.Open(CMultiFilterRecordset::kReadOnly);
-    return CWmipAccessRules::ReadLevels(links);
-}
-
 HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassObject* inParams)
 {
     const HRESULT allowed = CanPerformOperation(kAssignLevels, group);
@@ -174,7 +160,7 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassO
         // assignment to the same badge cannot slip past them.
         CBntTransaction transaction(*GetDatabase());
         badge = CWmipAccessRules::ReadAssignableBadge(*GetDatabase(), badgeKey);
-        std::vector<Level> groupLevels = ReadGroupLevels(groupId);
+        std::vector<Level> groupLevels = CWmipAccessRules::ReadGroupLevels(*GetDatabase(), groupId);
         std::vector<Level> badgeLevels = CWmipAccessRules::ReadBadgeLevels(*GetDatabase(), badgeKey);
         if (!segmented)
         {

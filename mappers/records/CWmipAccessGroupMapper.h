@@ -41,6 +41,4 @@ public:
 
 private:
     HRESULT AssignGroup(IWbemClassObject* group, IWbemClassObject* inParams);
-    // The levels of the group, in link order. Throws CDBException.
-    std::vector<CWmipAccessRules::AssignedLevel> ReadGroupLevels(LONG groupId);
 };

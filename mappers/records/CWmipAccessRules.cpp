@@ -24,6 +24,45 @@ constexpr int kBadgeDownloadCode = -11;
 constexpr int kBadgeChanged = 2;
 constexpr std::size_t kBadgeIdOffset = 72;
 
+// A table linking levels to their holders: its level column, its holder column, and whether the
+// levels are read in level order (a group's are read in the order they were linked).
+struct LevelLinkTable
+{
+    const wchar_t* table;
+    const wchar_t* levelColumn;
+    const wchar_t* holderColumn;
+    bool byLevel;
+};
+constexpr LevelLinkTable kBadgeLinks{L"BADGELINK", L"ACCLVLID", L"BADGEKEY", true};
+constexpr LevelLinkTable kGroupLinks{L"ACCGPLINK", L"ACCESSLVID", L"ACCESSGPID", false};
+
+std::vector<CWmipAccessRules::AssignedLevel> ReadLinkedLevels(CBntDatabase& database, const LevelLinkTable& links,
+                                                              LONG holder)
+{
+    CDynamicRecordset rows(&database);
+    rows.SetTable(links.table);
+    rows.AddJoin(links.table, links.levelColumn, L"ACCESSLVL", L"ACCESSLVID");
+    rows.AddColumnToSet(links.levelColumn, links.table);
+    rows.AddColumnToSet(L"ACTIVATE", links.table);
+    rows.AddColumnToSet(L"DEACTIVATE", links.table);
+    rows.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
+    rows.AddFilterLong(CString(links.table) + L"." + links.holderColumn, holder);
+    if (links.byLevel)
+        rows.AddOrderBy(links.levelColumn, links.table);
+    rows.Open(CMultiFilterRecordset::kReadOnly);
+    std::vector<CWmipAccessRules::AssignedLevel> levels;
+    for (; !rows.IsEOF(); rows.MoveNext())
+    {
+        CWmipAccessRules::AssignedLevel level;
+        level.levelId = rows.GetLong(0);
+        level.activate = CWmipAccessRules::ReadDate(rows, 1);
+        level.deactivate = CWmipAccessRules::ReadDate(rows, 2);
+        level.segmentId = rows.GetLong(3);
+        levels.push_back(level);
+    }
+    return levels;
+}
+
 }  // namespace
 
 COleDateTime CWmipAccessRules::ReadDate(const CMultiFilterRecordset& recordset, int index)
@@ -52,32 +91,12 @@ const CSegmentUnit* CWmipAccessRules::FindSegmentUnit(const CAcsUser& user, LONG
 
 std::vector<CWmipAccessRules::AssignedLevel> CWmipAccessRules::ReadBadgeLevels(CBntDatabase& database, LONG badgeKey)
 {
-    CDynamicRecordset links(&database);
-    links.SetTable(L"BADGELINK");
-    links.AddJoin(L"BADGELINK", L"ACCLVLID", L"ACCESSLVL", L"ACCESSLVID");
-    links.AddColumnToSet(L"ACCLVLID", L"BADGELINK");
-    links.AddColumnToSet(L"ACTIVATE", L"BADGELINK");
-    links.AddColumnToSet(L"DEACTIVATE", L"BADGELINK");
-    links.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
-    links.AddFilterLong(L"BADGELINK.BADGEKEY", badgeKey);
-    links.AddOrderBy(L"ACCLVLID", L"BADGELINK");
-    links.Open(CMultiFilterRecordset::kReadOnly);
-    return ReadLevels(links);
+    return ReadLinkedLevels(database, kBadgeLinks, badgeKey);
 }
 
-std::vector<CWmipAccessRules::AssignedLevel> CWmipAccessRules::ReadLevels(CMultiFilterRecordset& recordset)
+std::vector<CWmipAccessRules::AssignedLevel> CWmipAccessRules::ReadGroupLevels(CBntDatabase& database, LONG groupId)
 {
-    std::vector<AssignedLevel> levels;
-    for (; !recordset.IsEOF(); recordset.MoveNext())
-    {
-        AssignedLevel level;
-        level.levelId = recordset.GetLong(0);
-        level.activate = ReadDate(recordset, 1);
-        level.deactivate = ReadDate(recordset, 2);
-        level.segmentId = recordset.GetLong(3);
-        levels.push_back(level);
-    }
-    return levels;
+    return ReadLinkedLevels(database, kGroupLinks, groupId);
 }
 
 ComPtr<IWbemClassObject> CWmipAccessRules::RequireInstance(CWmipClassMapper& mapper, CWmipObjectPath* path)

@@ -54,9 +54,8 @@ public:
     // The instance the keyed path names (a reference the caller owns); throws CWMIException
     // 0x80041002 "The requested instance could not be retrieved or does not exist." when none.
     static ComPtr<IWbemClassObject> RequireInstance(CWmipClassMapper& mapper, CWmipObjectPath* path);
-    // The levels of an open recordset whose columns are the level id, the activate and
-    // deactivate dates and the level's segment, in that order. Throws CDBException.
-    static std::vector<AssignedLevel> ReadLevels(CMultiFilterRecordset& recordset);
+    // The levels of a group, in link order. Throws CDBException.
+    static std::vector<AssignedLevel> ReadGroupLevels(CBntDatabase& database, LONG groupId);
     // A date column of the recordset's current row; null status for a NULL field.
     static COleDateTime ReadDate(const CMultiFilterRecordset& recordset, int index);
     // The levels assigned to the badge, in level id order. Throws CDBException.
