@@ -11,6 +11,7 @@
 #include "mappers/devices/CWmipReaderOutput1Mapper.h"
 #include "mappers/devices/CWmipReaderOutput2Mapper.h"
 #include "mappers/records/CWmipAccountMapper.h"
+#include "mappers/records/CWmipPrecisionAccessGroupAssignmentMapper.h"
 #include "mappers/records/WmipMonitoringZoneCameraLinkMapper.h"
 #include "mappers/records/WmipMonitoringZoneRecorderLinkMapper.h"
 #include "mappers/records/WmipMonitoringZoneDeviceLinkMapper.h"
@@ -76,6 +77,7 @@ const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
         Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
+        Bind<CWmipPrecisionAccessGroupAssignmentMapper>(L"CWmipPrecisionAccessGroupAssignmentMapper"),
         Bind<WmipMonitoringZoneCameraLinkMapper>(L"WmipMonitoringZoneCameraLinkMapper"),
         Bind<WmipMonitoringZoneRecorderLinkMapper>(L"WmipMonitoringZoneRecorderLinkMapper"),
         Bind<WmipMonitoringZoneDeviceLinkMapper>(L"WmipMonitoringZoneDeviceLinkMapper"),
@@ -174,7 +176,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipLogicalSubDeviceMapper",
     L"CWmipLogicalUserAccountMapper",
     L"CWmipPortavereMapper",
-    L"CWmipPrecisionAccessGroupAssignmentMapper",
     L"CWmipReaderMapper",
     L"CWmipRequestableReaderMapper",
     L"CWmipReaderRequestMapper",

@@ -30,8 +30,6 @@ constexpr DWORD kViewAssignments = 0x20000000;
 constexpr DWORD kAssignLevels = 0x20000002;
 constexpr LONG kAssignmentAuditObject = 14;
 constexpr LONG kAssignmentReplicationObject = 8;
-constexpr LONG kBadgeReplicationKind = 3;
-constexpr const wchar_t* kAuditText = L"Badge %1 (issue code %2!d!) of person %3!d! %4";
 
 constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
 // Decimal digits of a badge id (a negative id counts its sign as no digit).
@@ -195,23 +193,7 @@ brontel::UserTranObject::UserTransactionObject CWmipAccessLevelAssignmentMapper:
 
 CString CWmipAccessLevelAssignmentMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
 {
-    CDynamicRecordset badge(GetDatabase());
-    badge.SetTable(L"EMP");
-    badge.AddJoin(L"EMP", L"ID", L"BADGE", L"EMPID");
-    badge.AddColumnToSet(L"ID", L"BADGE");
-    badge.AddColumnToSet(L"ISSUECODE", L"BADGE");
-    badge.AddColumnToSet(L"EMPID", L"BADGE");
-    badge.AddColumnToSet(L"LASTNAME", L"EMP");
-    badge.AddColumnToSet(L"FIRSTNAME", L"EMP");
-    badge.AddFilterLong(L"BADGE.BADGEKEY", NumberOr(instance, L"BadgeKey", 0));
-    badge.OpenForwardOnly();
-    CString text;
-    if (badge.IsEOF())
-        return text;
-    const CString badgeId(std::to_wstring(badge.GetLongLong(0)).c_str());
-    text.FormatMessage(kAuditText, badgeId, badge.GetLong(1), badge.GetLong(2),
-                       badge.GetText(3) + L", " + badge.GetText(4));
-    return text;
+    return CWmipAccessRules::BadgeAuditText(*GetDatabase(), NumberOr(instance, L"BadgeKey", 0));
 }
 
 LONG CWmipAccessLevelAssignmentMapper::GetReplTransactionObject()
@@ -222,14 +204,7 @@ LONG CWmipAccessLevelAssignmentMapper::GetReplTransactionObject()
 void CWmipAccessLevelAssignmentMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation,
                                                             IWbemClassObject* instance)
 {
-    CWmipAccessRules::Badge badge;
-    LONG status = 0;
-    if (CWmipAccessRules::ReadBadge(*GetDatabase(), NumberOr(instance, L"BadgeKey", 0), badge, status))
-    {
-        transaction.SetPersonID(badge.personId);
-        transaction.SetBadge(badge.key, badge.id, badge.issueCode);
-    }
-    transaction.SetKind(kBadgeReplicationKind);
+    CWmipAccessRules::SetupBadgeReplication(*GetDatabase(), transaction, NumberOr(instance, L"BadgeKey", 0));
 }
 
 void CWmipAccessLevelAssignmentMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)

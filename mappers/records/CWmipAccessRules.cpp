@@ -1,7 +1,10 @@
 #include "mappers/records/CWmipAccessRules.h"
 
+#include <string>
+
 #include "framework/CWmipClassMapper.h"
 #include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/CWmipRecordChecks.h"
@@ -17,6 +20,8 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessRules.cpp";
 constexpr LONG kActiveBadge = 1;
+constexpr LONG kBadgeReplicationKind = 3;
+constexpr const wchar_t* kBadgeAuditText = L"Badge %1 (issue code %2!d!) of person %3!d! %4";
 
 // The badge download notice: message type and code -11, action 2 (badge changed), the 64-bit
 // badge id at byte 72.
@@ -208,4 +213,37 @@ bool CWmipAccessRules::TouchBadge(CBntDatabase& database, LONG badgeKey, LONGLON
     row.SetDateTime(L"LASTCHANGED", COleDateTime::GetCurrentTime());
     row.Update();
     return true;
+}
+
+CString CWmipAccessRules::BadgeAuditText(CBntDatabase& database, LONG badgeKey)
+{
+    CDynamicRecordset badge(&database);
+    badge.SetTable(L"EMP");
+    badge.AddJoin(L"EMP", L"ID", L"BADGE", L"EMPID");
+    badge.AddColumnToSet(L"ID", L"BADGE");
+    badge.AddColumnToSet(L"ISSUECODE", L"BADGE");
+    badge.AddColumnToSet(L"EMPID", L"BADGE");
+    badge.AddColumnToSet(L"LASTNAME", L"EMP");
+    badge.AddColumnToSet(L"FIRSTNAME", L"EMP");
+    badge.AddFilterLong(L"BADGE.BADGEKEY", badgeKey);
+    badge.OpenForwardOnly();
+    CString text;
+    if (badge.IsEOF())
+        return text;
+    const CString badgeId(std::to_wstring(badge.GetLongLong(0)).c_str());
+    text.FormatMessage(kBadgeAuditText, badgeId, badge.GetLong(1), badge.GetLong(2),
+                       badge.GetText(3) + L", " + badge.GetText(4));
+    return text;
+}
+
+void CWmipAccessRules::SetupBadgeReplication(CBntDatabase& database, CBntCardholderTrans& transaction, LONG badgeKey)
+{
+    Badge badge;
+    LONG status = 0;
+    if (ReadBadge(database, badgeKey, badge, status))
+    {
+        transaction.SetPersonID(badge.personId);
+        transaction.SetBadge(badge.key, badge.id, badge.issueCode);
+    }
+    transaction.SetKind(kBadgeReplicationKind);
 }

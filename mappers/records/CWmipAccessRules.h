@@ -9,9 +9,11 @@
 
 #include "platform/com/Unknown.h"
 #include "platform/mfc/COleDateTime.h"
+#include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
 class CAcsUser;
+class CBntCardholderTrans;
 class CBntDatabase;
 class CWmipClassMapper;
 class CWmipObjectPath;
@@ -74,6 +76,12 @@ public:
     // Stamps the badge's LASTCHANGED with the current local time; false when there is no such
     // badge, with id set to its 64-bit id otherwise. Throws CDBException.
     static bool TouchBadge(CBntDatabase& database, LONG badgeKey, LONGLONG& id);
+    // The audit text of a change of the badge's access: its id, issue code, holder and the
+    // holder's name; empty when there is no such badge. Throws CDBException.
+    static CString BadgeAuditText(CBntDatabase& database, LONG badgeKey);
+    // Fills a replication entry with the badge's holder and badge block (when the badge exists)
+    // and gives it the badge kind 3. Throws CDBException.
+    static void SetupBadgeReplication(CBntDatabase& database, CBntCardholderTrans& transaction, LONG badgeKey);
     // Sends the badge download notice (type -11, action 2) for the badge id with code -11 to
     // the communication server; nothing for an id that is not above 0.
     static void SendBadgeDownloadNotice(LONGLONG badgeId);
