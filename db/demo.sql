@@ -364,8 +364,8 @@ INSERT INTO LINKAGE_SERVER (LINKAGE_SERVERID, BNT_DBID, WRKSTATIONID) VALUES (1,
 COMMIT;
 
 -- Access levels, assignments and requests: the operator may view, add, change and delete levels
--- and assign them to badges; a lock panel whose readers take a download; an unassigned level;
--- access level requests in each stage (submitted, approved, on hold, denied).
+-- and assign them to badges; a lock panel whose readers take a download and its level, held by
+-- no badge; access level requests in each stage (submitted, approved, on hold, denied).
 BEGIN;
 INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
     (1, 0x1000000B),   -- view access levels
@@ -387,9 +387,81 @@ INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (3, 20, 0, 1)
 INSERT INTO ACCESS_REQUEST (ID, TYPE, EMPID, ACCESSLVID, SUBMITTED_DATE, SUBMITTED_USERID, SUBMITTED_NOTE,
                             APPROVED_DATE, APPROVED_USERID, ONHOLD_DATE, ONHOLD_USERID, DENIED_DATE, DENIED_USERID,
                             READERID, PANELID) VALUES
-    (1, 1, 2, 3, '2024-02-01 09:00:00', 1, 'Needs the office', NULL, NULL, NULL, NULL, NULL, NULL, 0, 0),
+    (1, 1, 2, 1, '2024-02-01 09:00:00', 1, 'Needs the lobby', NULL, NULL, NULL, NULL, NULL, NULL, 0, 0),
     (2, 1, 1, 1, '2024-02-01 09:10:00', 1, NULL, '2024-02-01 10:00:00', 1, NULL, NULL, NULL, NULL, 0, 0),
     (3, 1, 3, 1, '2024-02-01 09:20:00', 1, NULL, NULL, NULL, '2024-02-01 10:05:00', 1, NULL, NULL, 0, 0),
     (4, 1, 2, 2, '2024-02-01 09:30:00', 1, NULL, NULL, NULL, NULL, NULL, '2024-02-01 10:10:00', 1, 0, 0);
-INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, HAS_AAM_VIEWONLY_ACCESS) VALUES (1, 3, 0);
+UPDATE NEXTID SET NEXTVAL = 4 WHERE TYPE = 32768;
+INSERT OR IGNORE INTO NEXTID (TYPE, NEXTVAL) VALUES (85, 5);
+COMMIT;
+
+-- Badges: the badge layout, badge ID settings, badges of several types and statuses, and the
+-- card operators' badge rights.
+BEGIN;
+INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES
+    (1601, 1),   -- system-wide badge ID mode: generated
+    (1602, 1),   -- badge IDs may be entered by hand
+    (1603, 0),   -- default issue code
+    (1604, 2),   -- active badges per person
+    (1605, 4),   -- PIN length kind (6, 9, else 4 digits)
+    (1606, 1),   -- PINs may be edited
+    (1607, 0);   -- PINs need not be unique
+INSERT INTO DDFLD (DDFLDID, FLDNAME, CIMTYPE, MAXLEN, REQUIRED, LISTID) VALUES
+    (101, 'ISSUECODE', 3, 0, 0, NULL),
+    (102, 'TYPE', 3, 0, 1, 7),
+    (103, 'STATUS', 3, 0, 0, 8),
+    (104, 'ACTIVATE', 101, 0, 0, NULL),
+    (105, 'DEACTIVATE', 101, 0, 0, NULL),
+    (106, 'USELIMIT', 3, 0, 0, NULL),
+    (107, 'PIN', 8, 9, 0, NULL),
+    (108, 'PRINTS', 3, 0, 0, NULL),
+    (109, 'APBEXEMPT', 3, 0, 0, NULL),
+    (110, 'EXTEND_STRIKE_HELD', 3, 0, 0, NULL),
+    (111, 'DEADBOLT_OVERRIDE', 3, 0, 0, NULL),
+    (112, 'PASSAGE_MODE', 3, 0, 0, NULL),
+    (113, 'DEFAULT_DOOR', 3, 0, 0, NULL),
+    (114, 'LASTCHANGED', 101, 0, 0, NULL);
+INSERT INTO UDFOBJS (UDFOBJSID, TBLID, DDFLDID, DBOBJTYPE, LFIELD, LABEL) VALUES
+    (101, 3, 101, 3, 1, 'Issue code'),
+    (102, 3, 102, 3, 2, 'Badge type'),
+    (103, 3, 103, 3, 3, 'Status'),
+    (104, 3, 104, 3, 4, 'Activate'),
+    (105, 3, 105, 3, 5, 'Deactivate'),
+    (106, 3, 106, 3, 6, 'Use limit'),
+    (107, 3, 107, 3, 7, 'PIN'),
+    (108, 3, 108, 3, 8, 'Prints'),
+    (109, 3, 109, 3, 9, 'Anti-passback exempt'),
+    (110, 3, 110, 3, 10, 'Extended strike held'),
+    (111, 3, 111, 3, 11, 'Deadbolt override'),
+    (112, 3, 112, 3, 12, 'Passage mode'),
+    (113, 3, 113, 3, 13, 'Default door'),
+    (114, 3, 114, 3, 14, 'Last changed');
+INSERT INTO BADGSTAT (ID, NAME) VALUES (0, 'Inactive');
+INSERT INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES
+    (3, 'Contractor', 3, 0, 0, -1),
+    (4, 'Temporary', 1, 0, 1, -1);
+INSERT INTO BADGETYP_IDCONFIG (BADGETYPEID, ID_MODE, MANUAL_ID, DEFAULT_ISSUECODE, NEGATIVE_ID, VALID_DAYS) VALUES
+    (2, 5, 0, 0, 0, 1),
+    (3, 3, 1, 1, 0, 0),
+    (4, 4, 0, 0, 0, 30);
+INSERT INTO BADGEID_RANGE (BADGEID_RANGEID, BADGETYPEID, RANGE_START, RANGE_END, NEXT_ID) VALUES
+    (1, 4, 200000, 299999, 200001);
+INSERT INTO BADGE (BADGEKEY, ID, ISSUECODE, TYPE, STATUS, EMPID, ACTIVATE, DEACTIVATE, USELIMIT, PIN, PRINTS,
+                   LASTCHANGED) VALUES
+    (5, 300001, 1, 3, 1, 3, '2024-02-01 00:00:00', NULL, NULL, NULL, 1, '2024-02-01 08:00:00'),
+    (6, 200000, 0, 4, 3, 1, '2024-02-01 00:00:00', '2024-03-02 00:00:00', 5, NULL, 0, '2024-02-01 08:05:00');
+INSERT INTO BADGE_FIPS201 (BADGEKEY, FASCN, TWIC_PRIVACY_KEY, TPK_ALGORITHM_ID, GUID, CREDENTIAL_TYPE) VALUES
+    (5, X'0AFF', NULL, 0, NULL, 1);
+INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES (24, 1);
+UPDATE NEXTID SET NEXTVAL = 7 WHERE TYPE = 25;
+UPDATE NEXTID SET NEXTVAL = 300002 WHERE TYPE = 1;
+UPDATE NEXTID SET NEXTVAL = 5 WHERE TYPE = 32781;
+INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (2, 0x20000006),   -- view badges
+    (2, 0x20000007),   -- add badges
+    (2, 0x20000008),   -- modify badges
+    (2, 0x2000000A),   -- delete badges
+    (2, 0x20000005),   -- modify cardholders (a badge changes its owner)
+    (2, 0x20000013),   -- view badge types
+    (2, 0x10000026);   -- view badge statuses
 COMMIT;

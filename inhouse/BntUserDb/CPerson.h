@@ -40,6 +40,8 @@ public:
     LONG GetID() const { return m_id; }
     LONG GetPrimarySegmentID() const { return m_primarySegmentId; }
     bool IsVisitor() const { return m_visitor; }
+    // The person's number text (EMP.SSNO; empty when null), which badge ID mode 2 uses.
+    const CString& GetNumberText() const { return m_numberText; }
     // The segments assigned now: the primary one and the secondary ones read or assigned since.
     const std::set<LONG>& GetSegmentAssignments() const { return m_segments; }
     // Changes the assignments in memory; the second argument is the original library's option.
@@ -73,5 +75,6 @@ private:
     bool m_read = false;
     LONG m_primarySegmentId = 0;
     bool m_visitor = false;
+    CString m_numberText;
     std::set<LONG> m_segments;
 };
