@@ -1,5 +1,5 @@
 // CBntAcsDBMgrCardholder: the cardholder database manager's badge access calls: whether a badge
-// type is disposable, the access levels of a badge, and the assignment of further levels to a
+// type is disposable, the access levels of a badge or of an access group, and the assignment of further levels to a
 // badge. Works on the connection of the user it is given (inside that connection's open
 // transaction, when there is one).
 //
@@ -23,6 +23,10 @@ public:
     // two flags are the original library's options. True on success; false without a database.
     // Throws the database's CDBException.
     bool GetAccessLevelsForBadge(CBntAssignedAcLvlList& list, LONG badgeKey, bool, bool) const;
+    // The group's levels with their segments and dates (ACCGPLINK) into list (replacing its
+    // entries), in the order they were linked. True on success; false without a database.
+    // Throws the database's CDBException.
+    bool GetAccessLevelsForGroup(CBntAssignedAcLvlList& list, LONG groupId) const;
     // Links the badge to every level of the list it is not linked to yet, with the entry's
     // dates. The badge type and the person are the original library's context. True on
     // success; false without a database or when a write fails (logged), in which case the
@@ -31,5 +35,8 @@ public:
                                    const CPerson& person) const;
 
 private:
+    // The levels the query (level, segment, activate, deactivate; one parameter) selects.
+    bool ReadLevels(CBntAssignedAcLvlList& list, const char* sql, LONG holder) const;
+
     const CAcsUser* m_user;
 };

@@ -13,6 +13,7 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntLogin/CSegmentUnit.h"
+#include "inhouse/BntUserDb/CBntAcsDBMgrCardholder.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/CWmipRecordChecks.h"
@@ -21,7 +22,7 @@
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
-using Level = CWmipAccessRules::AssignedLevel;
+using Level = CBntAssignedAcLvlList::Entry;
 
 namespace {
 
@@ -97,20 +98,21 @@ std::vector<Level> CWmipAccessGroupMapper::SelectLevels(const std::vector<Level>
             continue;
         }
         // A level that is left out uses up no limit, so the levels after it still see the room.
-        if (tally->total >= tally->unit->GetMaxAccessLevels())
+        if (CWmipAccessRules::LimitReached(tally->total, tally->unit->GetMaxAccessLevels()))
         {
             LogDropped(L"The max number of access levels for this badge has been reached. Segment: %d, AccessLevel: %d.",
                        *tally->unit, level.levelId);
             continue;
         }
-        if (!level.IsTemporary() && tally->standard >= tally->unit->GetMaxStandardAccessLevels())
+        if (!level.IsTemporary() && CWmipAccessRules::LimitReached(tally->standard, tally->unit->GetMaxStandardAccessLevels()))
         {
             LogDropped(L"The max number of standard access levels for this badge has been reached. Segment: %d, "
                        L"AccessLevel: %d.",
                        *tally->unit, level.levelId);
             continue;
         }
-        if (level.IsTemporary() && tally->temporary >= tally->unit->GetMaxTemporaryAccessLevels())
+        if (level.IsTemporary() &&
+            CWmipAccessRules::LimitReached(tally->temporary, tally->unit->GetMaxTemporaryAccessLevels()))
         {
             LogDropped(L"The max number of temporary access levels for this badge has been reached. Segment: %d, "
                        L"AccessLevel: %d.",
@@ -159,9 +161,17 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassO
         // The limits are counted and the levels written in one transaction, so a concurrent
         // assignment to the same badge cannot slip past them.
         CBntTransaction transaction(*GetDatabase());
-        badge = CWmipAccessRules::ReadAssignableBadge(*GetDatabase(), badgeKey);
-        std::vector<Level> groupLevels = CWmipAccessRules::ReadGroupLevels(*GetDatabase(), groupId);
-        std::vector<Level> badgeLevels = CWmipAccessRules::ReadBadgeLevels(*GetDatabase(), badgeKey);
+        const CAcsUser& connection = *GetDatabaseUser();
+        badge = CWmipAccessRules::ReadAssignableBadge(connection, badgeKey);
+        CBntAssignedAcLvlList groupList;
+        CBntAssignedAcLvlList badgeList;
+        const CBntAcsDBMgrCardholder manager(&connection);
+        if (!manager.GetAccessLevelsForGroup(groupList, groupId) ||
+            !manager.GetAccessLevelsForBadge(badgeList, badgeKey, false, false))
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"ID");
+        std::vector<Level> groupLevels = groupList.GetEntries();
+        std::vector<Level> badgeLevels = badgeList.GetEntries();
         if (!segmented)
         {
             // Without segments every level falls under the one system-wide tally.
@@ -174,7 +184,10 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassO
             groupLevels, badgeLevels, [&](LONG key) { return CWmipAccessRules::FindSegmentUnit(*user, key); });
         if (levels.empty())
             return WBEM_E_FAILED;
-        CWmipAccessRules::WriteBadgeLevels(*GetDatabase(), badge, levels);
+        CBntAssignedAcLvlList newList;
+        for (const Level& level : levels)
+            newList.Add(level);
+        CWmipAccessRules::AssignLevels(connection, badge, newList);
         if (user->GetSystemOptions().ServerType() != 0)
         {
             const COleDateTime now = COleDateTime::GetCurrentTime();

@@ -34,9 +34,9 @@ public:
     // segments (those the badge holds already are left out; each dropped level is logged). The
     // group's levels are added in ascending level id order. Only a level that is kept uses up
     // a limit. Each level's unit comes from unitOf (null: the level is dropped).
-    static std::vector<CWmipAccessRules::AssignedLevel> SelectLevels(
-        const std::vector<CWmipAccessRules::AssignedLevel>& group,
-        const std::vector<CWmipAccessRules::AssignedLevel>& badge,
+    static std::vector<CBntAssignedAcLvlList::Entry> SelectLevels(
+        const std::vector<CBntAssignedAcLvlList::Entry>& group,
+        const std::vector<CBntAssignedAcLvlList::Entry>& badge,
         const std::function<const CSegmentUnit*(LONG segmentKey)>& unitOf);
 
 private:

@@ -5,6 +5,7 @@
 #include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
@@ -14,6 +15,7 @@
 #include "inhouse/BntCoreDb/CSQLStatement.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CSegmentUnit.h"
+#include "inhouse/BntUserDb/CBntAcsDBMgrCardholder.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/CWmipRecordChecks.h"
@@ -32,15 +34,6 @@ constexpr LONG kAssignmentAuditObject = 14;
 constexpr LONG kAssignmentReplicationObject = 8;
 
 constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
-// Decimal digits of a badge id (a negative id counts its sign as no digit).
-LONG DigitCount(LONGLONG id)
-{
-    LONG digits = 1;
-    for (unsigned long long rest = id < 0 ? 0ULL - static_cast<unsigned long long>(id) : id; rest >= 10; rest /= 10)
-        ++digits;
-    return digits;
-}
-
 void Refuse(int line, const wchar_t* message)
 {
     throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
@@ -130,6 +123,7 @@ HRESULT CWmipAccessLevelAssignmentMapper::PutInstance(IWbemClassObject* instance
 CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObject* instance, const CAcsUser& user)
 {
     CBntDatabase& database = *GetDatabase();
+    const CAcsUser& connection = *GetDatabaseUser();
     const LONG levelId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"AccessLevelID");
     const LONG badgeKey = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"BadgeKey");
     CSQLStatement duplicate;
@@ -141,7 +135,7 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
     if (duplicates.GetRowCount() > 0)
         Refuse(__LINE__, L"There is already an access level assignment for this access level and badge.");
 
-    CWmipAccessRules::AssignedLevel added;
+    CBntAssignedAcLvlList::Entry added;
     added.levelId = levelId;
     added.activate = ReadDate(instance, L"Activate");
     added.deactivate = ReadDate(instance, L"Deactivate");
@@ -149,7 +143,7 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
         !(added.activate < added.deactivate))
         Refuse(__LINE__, L"The specified access level assignment activate date must come before the deactivate date.");
 
-    const CWmipAccessRules::Badge badge = CWmipAccessRules::ReadAssignableBadge(database, badgeKey);
+    const CWmipAccessRules::Badge badge = CWmipAccessRules::ReadAssignableBadge(connection, badgeKey);
     CDynamicRecordset level(&database);
     level.SetTable(L"ACCESSLVL");
     level.AddColumnToSet(L"SEGMENTID");
@@ -161,9 +155,11 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
     added.segmentId = level.GetLong(0);
     level.Close();
 
+    CBntAssignedAcLvlList levels;
+    CBntAcsDBMgrCardholder(&connection).GetAccessLevelsForBadge(levels, badgeKey, false, false);
     LONG temporary = 0;
     LONG standard = 0;
-    for (const CWmipAccessRules::AssignedLevel& held : CWmipAccessRules::ReadBadgeLevels(database, badgeKey))
+    for (const CBntAssignedAcLvlList::Entry& held : levels.GetEntries())
     {
         if (held.segmentId != added.segmentId)
             continue;
@@ -174,15 +170,16 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
     const CSegmentUnit* unit = CWmipAccessRules::FindSegmentUnit(user, added.segmentId);
     if (unit == nullptr)
         Refuse(__LINE__, CWmipAccessRules::kNoSegmentUnitMessage);
-    if (DigitCount(badge.id) > unit->GetMaxBadgeNumberLength())
+    if (unit->GetMaxBadgeNumberLength() > 0 && CBntBadgeKey::GetNumDigits(badge.id) > unit->GetMaxBadgeNumberLength())
         Refuse(__LINE__, L"The number of digits in the badge ID specified exceeds the maximum allowed.");
-    if (temporary + standard >= unit->GetMaxAccessLevels())
+    if (CWmipAccessRules::LimitReached(temporary + standard, unit->GetMaxAccessLevels()))
         Refuse(__LINE__, L"The max number of access levels for this badge has been reached.");
-    if (added.IsTemporary() && temporary >= unit->GetMaxTemporaryAccessLevels())
+    if (added.IsTemporary() && CWmipAccessRules::LimitReached(temporary, unit->GetMaxTemporaryAccessLevels()))
         Refuse(__LINE__, L"The max number of temporary access levels for this badge has been reached.");
-    if (standard >= unit->GetMaxStandardAccessLevels())
+    if (CWmipAccessRules::LimitReached(standard, unit->GetMaxStandardAccessLevels()))
         Refuse(__LINE__, L"The max number of standard access levels for this badge has been reached.");
-    CWmipAccessRules::WriteBadgeLevels(database, badge, {added});
+    levels.Add(added);
+    CWmipAccessRules::AssignLevels(connection, badge, levels);
     return badge;
 }
 

@@ -151,7 +151,7 @@ void CWmipAccessLevelMapper::CheckLevelCount(const CAcsUser& user, LONG segmentI
         count.SetTable(L"ACCESSLVL");
     }
     // The count runs inside the write's transaction, so two adds cannot both take the last place.
-    if (count.GetRowCount() >= unit->GetMaxAccessLevelRecords())
+    if (CWmipAccessRules::LimitReached(count.GetRowCount(), unit->GetMaxAccessLevelRecords()))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
                             L"The max number of access levels allowed has already been reached.");
 }

@@ -79,7 +79,7 @@ HRESULT CWmipPrecisionAccessGroupAssignmentMapper::PutInstance(IWbemClassObject*
         if (duplicates.GetRowCount() > 0)
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
                                 L"There is already a precision access group assignment for this group and badge.");
-        badge = CWmipAccessRules::ReadAssignableBadge(*database, badgeKey);
+        badge = CWmipAccessRules::ReadAssignableBadge(*GetDatabaseUser(), badgeKey);
         CDynamicRecordset group(database);
         group.SetTable(L"PRECACGRP");
         group.AddColumnToSet(L"PRECGRPID");

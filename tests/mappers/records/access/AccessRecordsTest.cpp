@@ -14,7 +14,8 @@ namespace
 {
 // Group 81 (system): provider, levels, users; 82 (cardholder): assignments; 83: provider and
 // level viewing only. Segment 3 has a unit of at most 3 levels per badge, 1 standard and 2
-// temporary; segment 4 a unit that holds at most 2 level records; segment 5 takes no level on a badge.
+// temporary; segment 4 a unit that holds at most 2 level records; segment 5 has no unit, so
+// its levels cannot be assigned.
 constexpr const char* kSetup = R"(
 INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
     (81, 'Access: system', -1, 1, 0), (82, 'Access: cards', -1, 2, 0), (83, 'Access: viewer', -1, 1, 0);
@@ -34,7 +35,7 @@ INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VA
 INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Quota', 0), (4, 'Small', 0), (5, 'Closed', 0);
 INSERT INTO SEGMENT_UNIT (SEGMENTID, MAX_BADGE_NUMBER_LENGTH, MAX_ACCESS_LEVELS, MAX_TEMPORARY_ACCESS_LEVELS,
                           MAX_STANDARD_ACCESS_LEVELS, DYNAMIC_OPTION, HIDDEN, MAX_ACCESS_LEVEL_RECORDS) VALUES
-    (3, 10, 3, 2, 1, 0, 0, 100), (4, 10, 8, 8, 8, 0, 0, 2), (5, 10, 0, 0, 0, 0, 0, 100);
+    (3, 10, 3, 2, 1, 0, 0, 100), (4, 10, 8, 8, 8, 0, 0, 2);
 )";
 
 constexpr auto kNoticeWait = std::chrono::seconds(10);
