@@ -364,8 +364,8 @@ INSERT INTO LINKAGE_SERVER (LINKAGE_SERVERID, BNT_DBID, WRKSTATIONID) VALUES (1,
 COMMIT;
 
 -- Access levels, assignments and requests: the operator may view, add, change and delete levels
--- and assign them to badges; a lock panel whose readers take a download and its level, held by
--- no badge; access level requests in each stage (submitted, approved, on hold, denied).
+-- and assign them to badges; a level held by no badge; access level requests in each stage
+-- (submitted, approved, on hold, denied).
 BEGIN;
 INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
     (1, 0x1000000B),   -- view access levels
@@ -375,15 +375,8 @@ INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
     (1, 0x10000031),   -- view permission groups
     (2, 0x20000000),   -- view access level assignments
     (2, 0x20000002);   -- assign access levels
-INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (18, 'Lock panel', 1);
-INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, HOSTNUM, TERMINALNA,
-                        PRIMARYIP, COMPUTERNAME, PANELTYPE) VALUES
-    (20, 'Office locks', 1, 1, 1, 0, 'localhost', 'localhost', 0, 'localhost', 18);
-INSERT INTO READER (PANELID, READERID, READERDESC, FRIENDLY_NAME, CTRLTYPE, TIMEATT) VALUES
-    (20, 0, 'Office 101', 'Office 101', 1, 0);
 INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID, AVAILABLE_FOR_REQUEST, COMMAND, DOWNLOAD, FIRST_CARD_UNLOCK) VALUES
-    (3, 'Office locks', 1, 1, 0, 1, 0);
-INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (3, 20, 0, 1);
+    (3, 'Night shift', 1, 1, 0, 1, 0);
 INSERT INTO ACCESS_REQUEST (ID, TYPE, EMPID, ACCESSLVID, SUBMITTED_DATE, SUBMITTED_USERID, SUBMITTED_NOTE,
                             APPROVED_DATE, APPROVED_USERID, ONHOLD_DATE, ONHOLD_USERID, DENIED_DATE, DENIED_USERID,
                             READERID, PANELID) VALUES

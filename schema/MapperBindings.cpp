@@ -11,6 +11,7 @@
 #include "mappers/devices/CWmipReaderOutput1Mapper.h"
 #include "mappers/devices/CWmipReaderOutput2Mapper.h"
 #include "mappers/records/CWmipAccountMapper.h"
+#include "mappers/records/CWmipAccessLevelUserMapper.h"
 #include "mappers/records/CWmipPrecisionAccessGroupAssignmentMapper.h"
 #include "mappers/records/WmipMonitoringZoneCameraLinkMapper.h"
 #include "mappers/records/WmipMonitoringZoneRecorderLinkMapper.h"
@@ -84,6 +85,7 @@ const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
         Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
+        Bind<CWmipAccessLevelUserMapper>(L"CWmipAccessLevelUserMapper"),
         Bind<CWmipPrecisionAccessGroupAssignmentMapper>(L"CWmipPrecisionAccessGroupAssignmentMapper"),
         Bind<WmipMonitoringZoneCameraLinkMapper>(L"WmipMonitoringZoneCameraLinkMapper"),
         Bind<WmipMonitoringZoneRecorderLinkMapper>(L"WmipMonitoringZoneRecorderLinkMapper"),
@@ -163,7 +165,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipVideoLayoutSourceMapper",
     L"CWmipVideoTemplateMapper",
     L"CWmipWorkStationMapper",
-    L"CWmipAccessLevelUserMapper",
     L"CWmipAlarmDefinitionMapper",
     L"CWmipAlarmPanelMapper",
     L"CWmipAreaMapper",

@@ -12,8 +12,8 @@ namespace access_test
 {
 namespace
 {
-// Group 81 (system): provider, levels, users; 82 (cardholder): assignments; 83: provider and
-// level viewing only. Segment 3 has a unit of at most 3 levels per badge, 1 standard and 2
+// Panel 20 is a lock panel (type 18) with one reader. Group 81 (system): provider, levels, users;
+// 82 (cardholder): assignments; 83: provider and level viewing only. Segment 3 has a unit of at most 3 levels per badge, 1 standard and 2
 // temporary; segment 4 a unit that holds at most 2 level records; segment 5 has no unit, so
 // its levels cannot be assigned.
 constexpr const char* kSetup = R"(
@@ -32,6 +32,10 @@ INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONP
 INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
     (31, 31, 1, 'S-1-5-21-1004336348-1177238915-682003330-3101'),
     (32, 32, 1, 'S-1-5-21-1004336348-1177238915-682003330-3102');
+INSERT OR IGNORE INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (18, 'Lock panel', 1);
+INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) VALUES
+    (20, 'Office locks', 1, 1, 1, 0, 18);
+INSERT INTO READER (PANELID, READERID, READERDESC, CTRLTYPE, TIMEATT) VALUES (20, 0, 'Office 101', 1, 0);
 INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Quota', 0), (4, 'Small', 0), (5, 'Closed', 0);
 INSERT INTO SEGMENT_UNIT (SEGMENTID, MAX_BADGE_NUMBER_LENGTH, MAX_ACCESS_LEVELS, MAX_TEMPORARY_ACCESS_LEVELS,
                           MAX_STANDARD_ACCESS_LEVELS, DYNAMIC_OPTION, HIDDEN, MAX_ACCESS_LEVEL_RECORDS) VALUES
