@@ -4,6 +4,7 @@
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUserDb/CUserPermDBSet.h"
 
 namespace {
 
@@ -19,11 +20,9 @@ enum PermissionType : LONG
 bool CPermission::ReadPermissionLevel(CBntDatabase& database, LONG groupId)
 {
     m_permissions.clear();
-    CDynamicRecordset group(&database);
-    group.SetTable(L"USER_PERM");
-    group.AddColumnToSet(L"USER_PERMID");
-    group.AddFilterLong(L"USER_PERMID", groupId);
-    group.AddFilterLong(L"TYPE", m_type);
+    CUserPermDBSet group(&database);
+    group.SetIDFilter(groupId);
+    group.SetTypeFilter(m_type);
     group.OpenForwardOnly();
     if (group.IsEOF())
         return false;

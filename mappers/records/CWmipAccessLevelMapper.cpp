@@ -1,6 +1,9 @@
 #include "mappers/records/CWmipAccessLevelMapper.h"
 
 #include "framework/WMIHelper.h"
+#include "inhouse/BntAccessSets/CAccessPanelNameSet.h"
+#include "inhouse/BntAccessSets/CReaderNameSet.h"
+#include "inhouse/BntAccessSets/LAccessLevelLinkSet.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -178,15 +181,11 @@ void CWmipAccessLevelMapper::BeforeWriteInstance(Operation operation, IWbemClass
     const LONG levelId = NumberOr(instance, L"ID", 0);
     m_badgeDownloadList.clear();
     m_readerLinks.clear();
-    CDynamicRecordset readers(GetDatabase());
-    readers.SetTable(L"ACCLVLINK");
-    readers.AddColumnToSet(L"PANELID");
-    readers.AddColumnToSet(L"READERID");
-    readers.AddFilterLong(L"ACCESSLVID", levelId);
-    readers.Open(CMultiFilterRecordset::kReadOnly);
+    LAccessLevelLinkSet readers(GetDatabase());
+    readers.SetAccessLevelIDFilter(levelId);
+    readers.Open();
     for (; !readers.IsEOF(); readers.MoveNext())
-        m_readerLinks.push_back(ReaderLink{readers.GetLong(0), readers.GetLong(1)});
-    readers.Close();
+        m_readerLinks.push_back(ReaderLink{readers.GetPanelID(), readers.GetReaderID()});
     CDynamicRecordset badges(GetDatabase());
     badges.SetTable(L"BADGELINK");
     badges.AddJoin(L"BADGELINK", L"BADGEKEY", L"BADGE", L"BADGEKEY");
@@ -240,35 +239,27 @@ void CWmipAccessLevelMapper::MarkLockHardwareForDownload()
 {
     for (const ReaderLink& link : m_readerLinks)
     {
-        CDynamicRecordset panel(GetDatabase());
-        panel.SetTable(L"ACCESSPANE");
-        panel.AddColumnToSet(L"PANELID");
-        panel.AddColumnToSet(L"PANELTYPE");
-        panel.AddColumnToSet(L"DOWNLOAD_REQUIRED");
-        panel.AddFilterLong(L"PANELID", link.panelId);
+        CAccessPanelNameSet panel(GetDatabase());
+        panel.AddPanelIDFilter(link.panelId);
         panel.Open();
-        if (panel.IsEOF() || !IsLockPanelType(panel.GetLong(1)))
+        if (panel.IsEOF() || !IsLockPanelType(panel.GetPanelType()))
             continue;
-        if (!panel.GetBool(2))
+        if (!panel.IsDownloadRequired())
         {
             panel.Edit();
-            panel.SetValue(L"DOWNLOAD_REQUIRED", CDBValue(1));
+            panel.SetDownloadRequired(true);
             panel.Update();
         }
         panel.Close();
-        CDynamicRecordset reader(GetDatabase());
-        reader.SetTable(L"READER");
-        reader.AddColumnToSet(L"PANELID");
-        reader.AddColumnToSet(L"READERID");
-        reader.AddColumnToSet(L"REQUIRE_DOWNLOAD");
-        reader.AddFilterLong(L"PANELID", link.panelId);
-        reader.AddFilterLong(L"READERID", link.readerId);
-        reader.AddFilterLong(L"REQUIRE_DOWNLOAD", 1, CMultiFilterRecordset::NotEqual);
+        CReaderNameSet reader(GetDatabase());
+        reader.AddPanelIDFilter(link.panelId);
+        reader.AddReaderIDFilter(link.readerId);
+        reader.AddRequireDownloadFilter(true, CMultiFilterRecordset::NotEqual);
         reader.Open();
         if (!reader.IsEOF())
         {
             reader.Edit();
-            reader.SetValue(L"REQUIRE_DOWNLOAD", CDBValue(1));
+            reader.SetRequireDownload(true);
             reader.Update();
         }
     }
