@@ -375,8 +375,8 @@ CREATE TABLE ACCESS_REQUEST (
     DENIED_NOTE      TEXT,
     ONHOLD_NOTE      TEXT,
     SERIALNUM        INTEGER,
-    READERID         INTEGER NOT NULL,
-    PANELID          INTEGER NOT NULL,
+    READERID         INTEGER NOT NULL DEFAULT 0,   -- 0 for a request that names no reader
+    PANELID          INTEGER NOT NULL DEFAULT 0,
     PRIMARY KEY (ID)
 );
 

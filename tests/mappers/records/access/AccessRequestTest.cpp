@@ -142,3 +142,19 @@ TEST_F(AccessRequests, AStatusConditionSelectsByTheDerivedStatus)
     }
     EXPECT_TRUE(sawApproved);
 }
+
+TEST_F(AccessRequests, APutIsALevelRequestStampedAsSubmittedByTheWriter)
+{
+    const Reply written = Put(Form::Sync,
+                              NewInstance(L"Bnt_AccessLevelRequest", {{L"PersonID", _variant_t(static_cast<LONG>(3))},
+                                                                      {L"AccessLevelID", _variant_t(static_cast<LONG>(1))},
+                                                                      {L"SubmittedNote", _variant_t(L"night work")}})
+                                  .Get(),
+                              WBEM_FLAG_CREATE_ONLY);
+    ASSERT_EQ(written.result, WBEM_S_NO_ERROR) << Description(written.statusObject.Get());
+    const e2e::Table rows = DoorInstallation::Rows(
+        "SELECT TYPE, SUBMITTED_USERID, SUBMITTED_NOTE, SUBMITTED_DATE IS NOT NULL FROM ACCESS_REQUEST "
+        "WHERE EMPID = 3 AND SUBMITTED_NOTE = 'night work'");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (e2e::Row{"1", "31", "night work", "1"})) << "type 1, the writer, the time";
+}
