@@ -100,11 +100,13 @@ std::vector<Level> CWmipAccessGroupMapper::SelectLevels(const std::vector<Level>
         // A level that is left out uses up no limit, so the levels after it still see the room.
         if (CWmipAccessRules::LimitReached(tally->total, tally->unit->GetMaxAccessLevels()))
         {
-            LogDropped(L"The max number of access levels for this badge has been reached. Segment: %d, AccessLevel: %d.",
-                       *tally->unit, level.levelId);
+            LogDropped(
+                L"The max number of access levels for this badge has been reached. Segment: %d, AccessLevel: %d.",
+                *tally->unit, level.levelId);
             continue;
         }
-        if (!level.IsTemporary() && CWmipAccessRules::LimitReached(tally->standard, tally->unit->GetMaxStandardAccessLevels()))
+        if (!level.IsTemporary() &&
+            CWmipAccessRules::LimitReached(tally->standard, tally->unit->GetMaxStandardAccessLevels()))
         {
             LogDropped(L"The max number of standard access levels for this badge has been reached. Segment: %d, "
                        L"AccessLevel: %d.",
@@ -135,8 +137,8 @@ CWmipAccessGroupMapper::CWmipAccessGroupMapper(const CAcsUser* user, IWbemContex
     SetPermissions(kViewLevels, 0, 0, 0);
 }
 
-HRESULT CWmipAccessGroupMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG,
-                                              IWbemContext*, IWbemClassObject* inParams, IWbemObjectSink*)
+HRESULT CWmipAccessGroupMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
+                                              IWbemClassObject* inParams, IWbemObjectSink*)
 {
     const ComPtr<IWbemClassObject> instance = CWmipAccessRules::RequireInstance(*this, path);
     if (CString(methodName != nullptr ? methodName : L"").CompareNoCase(kMethodName) != 0)

@@ -118,7 +118,8 @@ void CWmipAccessLevelMapper::ValidateLevel(IWbemClassObject* instance, Validatio
         const bool taken = !levels.IsEOF();
         levels.Close();
         if (taken)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"An Access Level with this name already exists.");
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
+                                L"An Access Level with this name already exists.");
         if (kind == ValidationKind::Add)
             CheckLevelCount(*user, segmentId);
     }

@@ -24,7 +24,8 @@ class CWmipAccessRules
 public:
     CWmipAccessRules() = delete;
 
-    static constexpr const wchar_t* kNoSegmentUnitMessage = L"Cannot find the segment that this Access Level belongs to.";
+    static constexpr const wchar_t* kNoSegmentUnitMessage =
+        L"Cannot find the segment that this Access Level belongs to.";
 
     // The badge an assignment is made to (a row of BADGE).
     struct Badge

@@ -1,5 +1,6 @@
-// CWmipMonitoringZoneMapper: the read-only mapper of Bnt_MonitoringZone, the monitoring zones (MONZONE). Viewing needs permission 0x10000014; adding, modifying and deleting
-// are not supported.
+// CWmipMonitoringZoneMapper: the read-only mapper of Bnt_MonitoringZone, the monitoring zones
+// (MONZONE). Viewing needs permission 0x10000014; adding, modifying and deleting are not
+// supported.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

@@ -104,8 +104,8 @@ HRESULT CWmipPrecisionAccessGroupAssignmentMapper::PutInstance(IWbemClassObject*
         catch (const CDBException& e)
         {
             // A write that did not happen is a failure, never a success with nothing sent.
-            CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to assign access levels to the specified badgeKey.", 0,
-                                   &e);
+            CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to assign access levels to the specified badgeKey.",
+                                   0, &e);
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
                                 L"Unable to assign access levels to the specified badgeKey.");
         }

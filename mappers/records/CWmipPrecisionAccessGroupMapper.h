@@ -1,4 +1,5 @@
-// CWmipPrecisionAccessGroupMapper: the read-only mapper of Bnt_PrecisionAccessGroup, the precision access groups (PRECACGRP). Viewing needs permission 0x1000000B; adding, modifying and deleting
+// CWmipPrecisionAccessGroupMapper: the read-only mapper of Bnt_PrecisionAccessGroup, the precision
+// access groups (PRECACGRP). Viewing needs permission 0x1000000B; adding, modifying and deleting
 // are not supported.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.

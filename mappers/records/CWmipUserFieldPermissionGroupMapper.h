@@ -1,5 +1,6 @@
-// CWmipUserFieldPermissionGroupMapper: the read-only mapper of Bnt_UserFieldPermissionGroup, the field permission groups (USER_PERM_UDF). Viewing needs permission 0x10000031; adding, modifying and deleting
-// are not supported.
+// CWmipUserFieldPermissionGroupMapper: the read-only mapper of Bnt_UserFieldPermissionGroup, the
+// field permission groups (USER_PERM_UDF). Viewing needs permission 0x10000031; adding, modifying
+// and deleting are not supported.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

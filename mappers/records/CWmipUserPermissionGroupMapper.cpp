@@ -68,7 +68,8 @@ HRESULT CWmipUserPermissionGroupMapper::ProcessInstanceProperty(IWbemClassObject
         const CAcsUser* user = RequireUser();
         CPermission permission(type);
         // A group whose permissions cannot be read shows none of its rights.
-        const bool read = user->GetDatabase() != nullptr && permission.ReadPermissionLevel(*user->GetDatabase(), groupId);
+        const bool read =
+            user->GetDatabase() != nullptr && permission.ReadPermissionLevel(*user->GetDatabase(), groupId);
         for (const ComputedRight& right : kComputedRights)
             if (right.groupType == type)
                 WMIHelper::PutBool(*instance, right.property, read && permission.HasPermission(right.permissionId));

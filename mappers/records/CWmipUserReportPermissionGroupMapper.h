@@ -1,5 +1,6 @@
-// CWmipUserReportPermissionGroupMapper: the read-only mapper of Bnt_UserReportPermissionGroup, the report permission groups (USER_PERM_REPORT). Viewing needs permission 0x10000031; adding, modifying and deleting
-// are not supported.
+// CWmipUserReportPermissionGroupMapper: the read-only mapper of Bnt_UserReportPermissionGroup, the
+// report permission groups (USER_PERM_REPORT). Viewing needs permission 0x10000031; adding,
+// modifying and deleting are not supported.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

@@ -13,9 +13,9 @@ namespace access_test
 namespace
 {
 // Panel 20 is a lock panel (type 18) with one reader. Group 81 (system): provider, levels, users;
-// 82 (cardholder): assignments; 83: provider and level viewing only. Segment 3 has a unit of at most 3 levels per badge, 1 standard and 2
-// temporary; segment 4 a unit that holds at most 2 level records; segment 5 has no unit, so
-// its levels cannot be assigned.
+// 82 (cardholder): assignments; 83: provider and level viewing only. Segment 3 has a unit of at
+// most 3 levels per badge, 1 standard and 2 temporary; segment 4 a unit that holds at most 2
+// level records; segment 5 has no unit, so its levels cannot be assigned.
 constexpr const char* kSetup = R"(
 INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
     (81, 'Access: system', -1, 1, 0), (82, 'Access: cards', -1, 2, 0), (83, 'Access: viewer', -1, 1, 0);

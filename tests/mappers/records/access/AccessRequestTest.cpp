@@ -145,12 +145,11 @@ TEST_F(AccessRequests, AStatusConditionSelectsByTheDerivedStatus)
 
 TEST_F(AccessRequests, APutIsALevelRequestStampedAsSubmittedByTheWriter)
 {
-    const Reply written = Put(Form::Sync,
-                              NewInstance(L"Bnt_AccessLevelRequest", {{L"PersonID", _variant_t(static_cast<LONG>(3))},
-                                                                      {L"AccessLevelID", _variant_t(static_cast<LONG>(1))},
-                                                                      {L"SubmittedNote", _variant_t(L"night work")}})
-                                  .Get(),
-                              WBEM_FLAG_CREATE_ONLY);
+    const ComPtr<IWbemClassObject> request =
+        NewInstance(L"Bnt_AccessLevelRequest", {{L"PersonID", _variant_t(static_cast<LONG>(3))},
+                                                {L"AccessLevelID", _variant_t(static_cast<LONG>(1))},
+                                                {L"SubmittedNote", _variant_t(L"night work")}});
+    const Reply written = Put(Form::Sync, request.Get(), WBEM_FLAG_CREATE_ONLY);
     ASSERT_EQ(written.result, WBEM_S_NO_ERROR) << Description(written.statusObject.Get());
     const e2e::Table rows = DoorInstallation::Rows(
         "SELECT TYPE, SUBMITTED_USERID, SUBMITTED_NOTE, SUBMITTED_DATE IS NOT NULL FROM ACCESS_REQUEST "
