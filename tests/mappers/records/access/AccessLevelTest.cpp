@@ -5,7 +5,9 @@
 
 #include "platform/com/Variant.h"
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -165,4 +167,32 @@ TEST_F(AccessLevels, AssignmentLimitsCountOnlyTheLevelsOfTheSameSegment)
     const Reply unprivileged = Assign(elsewhere, NewBadge(720003));
     EXPECT_EQ(unprivileged.result, WBEM_E_FAILED);
     EXPECT_EQ(Count("BADGELINK", "ACCLVLID = " + std::to_string(elsewhere)), "1");
+}
+
+TEST_F(AccessLevels, ConcurrentAssignmentsCannotBothTakeTheLastPlace)
+{
+    // Segment 3 takes one standard level per badge: of two assignments racing for the badge,
+    // one is written and the other refused.
+    const long first = NewLevel("Race standard 1", 3);
+    const long second = NewLevel("Race standard 2", 3);
+    const long badge = NewBadge(780001);
+    std::atomic<int> written{0};
+    std::atomic<int> refused{0};
+    std::vector<std::thread> threads;
+    for (long level : {first, second, first, second})
+        threads.emplace_back(
+            [&, level]
+            {
+                const CallerIdentity::Scope caller(CallerIdentity(AccessCallers::kLevelClerk, SecurityImpersonation));
+                const Reply reply = Assign(level, badge);
+                if (reply.result == WBEM_S_NO_ERROR)
+                    ++written;
+                else if (reply.result == WBEM_E_FAILED)
+                    ++refused;
+            });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(written.load(), 1);
+    EXPECT_EQ(refused.load(), 3);
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "1");
 }
