@@ -1137,3 +1137,11 @@ CREATE TABLE BADGEID_RANGE (
     RANGE_END       INTEGER NOT NULL,
     NEXT_ID         INTEGER NOT NULL
 );
+
+-- OFFLINE_LOCK_READER: the readers of Onity/ILS offline locks. A lock keeps one access entry
+-- per badge, so two access levels of one badge must not both grant the same lock reader.
+CREATE TABLE OFFLINE_LOCK_READER (
+    PANELID  INTEGER NOT NULL,
+    READERID INTEGER NOT NULL,
+    PRIMARY KEY (PANELID, READERID)
+);

@@ -73,8 +73,8 @@ bool CBntAcsDBMgrCardholder::ReadLevels(CBntAssignedAcLvlList& list, const char*
     return true;
 }
 
-bool CBntAcsDBMgrCardholder::AssignAccessLevelsToBadge(const CBntBadgeKey& badge, LONG, const CBntAssignedAcLvlList& list,
-                                                       const CPerson&) const
+bool CBntAcsDBMgrCardholder::AssignAccessLevelsToBadge(const CBntBadgeKey& badge, LONG,
+                                                       const CBntAssignedAcLvlList& list, const CPerson&) const
 {
     CBntDatabase* database = m_user != nullptr ? m_user->GetDatabase() : nullptr;
     if (database == nullptr)

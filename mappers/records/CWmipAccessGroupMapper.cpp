@@ -19,6 +19,7 @@
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
+#include "provider/CWmipUserCacheEntry.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -186,6 +187,16 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassO
             groupLevels, badgeLevels, [&](LONG key) { return CWmipAccessRules::FindSegmentUnit(*user, key); });
         if (levels.empty())
             return WBEM_E_FAILED;
+        // Only the levels being added are checked against the badge's: a group level the badge
+        // already holds does not overlap with itself.
+        CBntAssignedAcLvlList added;
+        for (std::size_t i = badgeLevels.size(); i < levels.size(); ++i)
+            added.Add(levels[i]);
+        if (CWmipUserCacheEntry* entry = GetUserEntry();
+            entry != nullptr && !entry->CanOnityILSLevelBeAssigned(badgeList, added))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
+                                L"The levels cannot be assigned due to Onity/ILS reader assignment overlap of the "
+                                L"access levels.");
         CBntAssignedAcLvlList newList;
         for (const Level& level : levels)
             newList.Add(level);

@@ -20,6 +20,7 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
+#include "provider/CWmipUserCacheEntry.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -178,6 +179,15 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
         Refuse(__LINE__, L"The max number of temporary access levels for this badge has been reached.");
     if (CWmipAccessRules::LimitReached(standard, unit->GetMaxStandardAccessLevels()))
         Refuse(__LINE__, L"The max number of standard access levels for this badge has been reached.");
+    CWmipUserCacheEntry* entry = GetUserEntry();
+    if (entry != nullptr && !entry->CanOnityILSLevelBeAssigned(levels, levelId))
+    {
+        CString message;
+        message.Format(L"The level %ld cannot be assigned to the badge %ld due to Onity/ILS reader assignment overlap "
+                       L"of the access levels.",
+                       levelId, badgeKey);
+        Refuse(__LINE__, message);
+    }
     levels.Add(added);
     CWmipAccessRules::AssignLevels(connection, badge, levels);
     return badge;

@@ -67,7 +67,7 @@ void CWmipBadgeExtensionMapper::CanAdd(IWbemClassObject* instance)
 {
     CWmipDynamicClassMapper::CanAdd(instance);
     if (instance != nullptr && !ReadBadge(instance))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"BADGEKEY");
 }
 

@@ -93,6 +93,25 @@ std::optional<LONG> NumberTextAsId(const CString& text)
     return number;
 }
 
+// What the audit and replication values name of a badge (0 where the instance has none).
+struct BadgeValues
+{
+    LONG badgeKey = 0;
+    LONGLONG id = 0;
+    LONG issueCode = 0;
+    LONG personId = 0;
+};
+
+BadgeValues BadgeValuesOf(IWbemClassObject* instance)
+{
+    BadgeValues values;
+    WMIHelper::GetNumber(instance, L"BADGEKEY", values.badgeKey);
+    WMIHelper::GetNumber64(instance, L"ID", values.id);
+    WMIHelper::GetNumber(instance, L"ISSUECODE", values.issueCode);
+    WMIHelper::GetNumber(instance, L"PERSONID", values.personId);
+    return values;
+}
+
 }  // namespace
 
 CWmipBadgeMapper::CWmipBadgeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
@@ -210,7 +229,7 @@ CBadgeType& CWmipBadgeMapper::GetBadgeType(IWbemClassObject* instance)
     auto type = std::make_unique<CBadgeType>(typeId);
     const HRESULT hr = type->Read(GetDatabaseUser(), -1);
     if (hr == CBadgeType::kNotFound)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"TYPE");
     if (hr != S_OK)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
@@ -226,7 +245,7 @@ CPerson& CWmipBadgeMapper::GetPerson(IWbemClassObject* instance)
     const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PERSONID");
     auto person = std::make_unique<CPerson>(personId, nullptr, -9999, 101);
     if (!person->Read(GetDatabaseUser(), -1))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"PERSONID");
     person->ReadSegmentAssignments(GetDatabaseUser());
     m_person = std::move(person);
@@ -292,7 +311,7 @@ LONGLONG CWmipBadgeMapper::DefaultBadgeId(IWbemClassObject* instance)
         id = GenerateBadgeId(type);
     }
     if (id == -1)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY_TYPE, kGenerateMessage, L"ID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, kGenerateMessage, L"ID");
     return id;
 }
 
@@ -346,7 +365,7 @@ HRESULT CWmipBadgeMapper::IsValidValue(IWbemClassObject* instance, const CString
         _variant_t number;
         const bool read = SUCCEEDED(VariantChangeType(&number, &value, 0, VT_I4));
         if (!read || number.lVal < 0 || (useLimit && number.lVal > kMaxUseLimit))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipRecordChecks::kInvalidValueMessage, property);
     }
     if (property.CompareNoCase(L"TYPE") == 0 && !IsEmptyValue(value))
@@ -462,12 +481,7 @@ LONG CWmipBadgeMapper::GetReplTransactionObject()
 
 CString CWmipBadgeMapper::GetTransactionValues(Operation operation, IWbemClassObject* instance)
 {
-    LONGLONG id = 0;
-    LONG issueCode = 0;
-    LONG personId = 0;
-    WMIHelper::GetNumber64(instance, L"ID", id);
-    WMIHelper::GetNumber(instance, L"ISSUECODE", issueCode);
-    WMIHelper::GetNumber(instance, L"PERSONID", personId);
+    const auto [badgeKey, id, issueCode, personId] = BadgeValuesOf(instance);
     const CString name = GetDatabase() != nullptr ? CWmipBadgeRecord::OwnerName(*GetDatabase(), personId) : CString();
     if (operation != Operation::Modify)
         return CWmipBadgeRecord::FormatAuditText(id, issueCode, personId, name);
@@ -483,14 +497,7 @@ CString CWmipBadgeMapper::GetTransactionValues(Operation operation, IWbemClassOb
 void CWmipBadgeMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation operation,
                                             IWbemClassObject* instance)
 {
-    LONG badgeKey = 0;
-    LONGLONG id = 0;
-    LONG issueCode = 0;
-    LONG personId = 0;
-    WMIHelper::GetNumber(instance, L"BADGEKEY", badgeKey);
-    WMIHelper::GetNumber64(instance, L"ID", id);
-    WMIHelper::GetNumber(instance, L"ISSUECODE", issueCode);
-    WMIHelper::GetNumber(instance, L"PERSONID", personId);
+    const auto [badgeKey, id, issueCode, personId] = BadgeValuesOf(instance);
     transaction.SetPersonID(personId);
     transaction.SetBadge(badgeKey, id, issueCode);
     if (operation == Operation::Modify)

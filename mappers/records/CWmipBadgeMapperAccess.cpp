@@ -24,6 +24,7 @@
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
+#include "provider/CWmipUserCacheEntry.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -54,20 +55,20 @@ std::vector<LONG> LevelsOf(const VARIANT& value)
     const VARTYPE element = value.vt & ~VT_ARRAY;
     const bool integers = element == VT_I4 || element == VT_UI4 || element == VT_INT || element == VT_UINT;
     if ((value.vt & VT_ARRAY) == 0 || !integers || value.parray == nullptr || SafeArrayGetDim(value.parray) != 1)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
     LONG lower = 0;
     LONG upper = -1;
     SafeArrayGetLBound(value.parray, 1, &lower);
     SafeArrayGetUBound(value.parray, 1, &upper);
     if (upper >= lower && static_cast<LONGLONG>(upper) - lower + 1 > kMaxLevelsPerCall)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
     for (LONG index = lower; index <= upper; ++index)
     {
         LONG level = 0;
         if (FAILED(SafeArrayGetElement(value.parray, &index, &level)))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
         levels.push_back(level);
     }
@@ -129,11 +130,11 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
         CBntAssignedAcLvlList list;
         manager.GetAccessLevelsForBadge(list, badgeKey, false, false);
         if (inParams == nullptr)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
         _variant_t levelIn;
         if (FAILED(inParams->Get(L"LevelIn", 0, &levelIn, nullptr, nullptr)))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
         const std::vector<LONG> levels = LevelsOf(levelIn);
         int added = 0;
@@ -143,7 +144,7 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
                 throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipRecordChecks::kPermissionMessage);
             const std::optional<LONG> segment = SegmentOfLevel(GetDatabase(), level);
             if (!segment)
-                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                               CWmipRecordChecks::kInvalidValueMessage, L"AccessLevelID");
             bool duplicate = false;
             LONG standard = 0;
@@ -171,6 +172,16 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
                 Refuse(__LINE__, L"The max number of access levels for this badge has been reached.");
             if (unit->GetMaxStandardAccessLevels() > 0 && standard >= unit->GetMaxStandardAccessLevels())
                 Refuse(__LINE__, L"The max number of standard access levels for this badge has been reached.");
+            if (CWmipUserCacheEntry* entry = GetUserEntry();
+                entry != nullptr && !entry->CanOnityILSLevelBeAssigned(list, level))
+            {
+                CString line;
+                line.Format(L"The level %ld cannot be assigned to the badge %ld due to Onity/ILS reader assignment "
+                            L"overlap of the access levels.",
+                            level, badgeKey);
+                CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
+                continue;
+            }
             list.AddStandard(level, *segment);
             ++added;
         }

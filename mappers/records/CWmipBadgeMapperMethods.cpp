@@ -183,7 +183,7 @@ HRESULT CWmipBadgeMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* me
                             L"The requested instance could not be retrieved or does not exist.");
     if (name.CompareNoCase(L"AssignAccessLevel") == 0)
         return AssignAccessLevel(instance.Get(), inParams, sink);
-    return WBEM_E_INVALID_METHOD;
+    return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
 HRESULT CWmipBadgeMapper::AddBadge(IWbemClassObject* inParams, IWbemObjectSink* sink)
@@ -250,7 +250,8 @@ void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
     WMIHelper::GetNumber64(instance, L"ID", id);
     if (operation == Operation::Add)
     {
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. AssignDefaultAccessLevels.");
+        CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+                              L"CWmipBadgeMapper::AfterWriteInstance. AssignDefaultAccessLevels.");
         AssignDefaultAccessLevels(instance);
         Download(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
     }

@@ -24,6 +24,7 @@
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
+#include "provider/CWmipPooledUserEntry.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -60,7 +61,8 @@ constexpr const wchar_t* kOtherOwnerMessage =
 constexpr const wchar_t* kActiveIdMessage =
     L"An active badge with this ID and a different issue code already exists. Only one active badge may have a "
     L"particular badge ID.";
-constexpr const wchar_t* kDigitsMessage = L"The number of digits in the badge ID specified exceeds the maximum allowed.";
+constexpr const wchar_t* kDigitsMessage =
+    L"The number of digits in the badge ID specified exceeds the maximum allowed.";
 constexpr const wchar_t* kDatesMessage = L"The specified badge activate date must come before the deactivate date.";
 constexpr const wchar_t* kPinMessage = L"The specified PIN code is not valid";
 
@@ -249,20 +251,21 @@ void CWmipBadgeMapper::CompareWithStoredBadge(IWbemClassObject* instance, LONG b
 void CWmipBadgeMapper::CheckRequiredPersonFields(LONG personId, bool visitor, LONG badgeType)
 {
     const wchar_t* className = visitor ? L"Bnt_Visitor" : L"Bnt_Cardholder";
-    // On this mapper's connection, as the caller with its rights set aside: the person is read
-    // whole so that every field the badge type requires can be seen.
+    // As the database user, on this mapper's connection: the person is read whole, whatever the
+    // caller may see of it, so that every field the badge type requires can be checked. The
+    // entry and the nested mapper go before this function returns.
+    CWmipPooledUserEntry databaseEntry(const_cast<CAcsUser*>(GetDatabaseUser()));
     std::unique_ptr<CWmipClassMapper> mapper(
         CWmipMapperRegistry::GetMapper(GetDatabaseUser(), GetContext(), GetServices(), className));
     if (mapper == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
-    mapper->SetUserEntry(GetUserEntry());
-    mapper->SetBypassAuthorization(1);
+    mapper->SetUserEntry(&databaseEntry);
     CWmipObjectPath path(className);
     path.AddKey(L"ID", personId);
     ComPtr<IWbemClassObject> person;
     person.Attach(mapper->GetCurrentInstance(&path));
     if (person == nullptr)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"PERSONID");
     auto* personMapper = dynamic_cast<CWmipUDFClassMapper*>(mapper.get());
     if (personMapper == nullptr)

@@ -72,7 +72,7 @@ HRESULT CWmipBadgeStatusMapper::GetDefaultValue(IWbemClassObject* instance, cons
     catch (const CDBException& e)
     {
         CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to draw a badge status ID.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PROPERTY_TYPE,
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED,
                             L"The operation cannot be completed because the system was unable to generate an ID for "
                             L"the property ID.");
     }

@@ -196,3 +196,22 @@ TEST_F(AccessLevels, ConcurrentAssignmentsCannotBothTakeTheLastPlace)
     EXPECT_EQ(refused.load(), 3);
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "1");
 }
+
+TEST_F(AccessLevels, ALevelReachingALockTheBadgeReachesAlreadyIsRefused)
+{
+    ExecSql("INSERT OR IGNORE INTO OFFLINE_LOCK_READER (PANELID, READERID) VALUES (20, 0);");
+    const long held = NewLevel("Lock door A", 1);
+    const long overlapping = NewLevel("Lock door B", 1);
+    ExecSql("INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (" + std::to_string(held) +
+            ", 20, 0, 1), (" + std::to_string(overlapping) + ", 20, 0, 2);");
+    const long badge = NewBadge(790001);
+    ASSERT_EQ(Assign(held, badge).result, WBEM_S_NO_ERROR);
+    const Reply refused = Assign(overlapping, badge);
+    EXPECT_EQ(refused.result, WBEM_E_FAILED);
+    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                         "The level " + std::to_string(overlapping) + " cannot be assigned to the badge " +
+                             std::to_string(badge) +
+                             " due to Onity/ILS reader assignment overlap of the access levels."))
+        << Description(refused.statusObject.Get());
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "1");
+}

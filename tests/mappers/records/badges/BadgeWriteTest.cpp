@@ -21,11 +21,13 @@ using records_test::RecordsCallers;
 
 namespace
 {
-// The records administrator may also work on badges and assign any access level.
+// The records administrator may also work on badges and badge statuses and assign any access
+// level (granted before the program's first login: a logged-in user keeps its rights).
 constexpr const char* kBadgeRights = R"(
 INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
     (61, 0x20000006), (61, 0x20000007), (61, 0x20000008), (61, 0x2000000A), (61, 0x20000002),
-    (61, 0x20000013);
+    (61, 0x20000013),
+    (63, 0x10000026), (63, 0x10000027), (63, 0x10000028), (63, 0x10000029);
 )";
 
 // A BSTR for one call.
@@ -221,7 +223,8 @@ TEST_F(BadgeWrites, ConcurrentAddsOfOneIdAndIssueCodeGiveExactlyOneSuccess)
         for (int i = 0; i < kThreads; ++i)
         {
             threads.emplace_back([&, i] {
-                const CallerIdentity::Scope caller(CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
+                const CallerIdentity::Scope caller(
+                    CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
                 if (Put(Form::Sync, badges[static_cast<std::size_t>(i)].Get(), WBEM_FLAG_CREATE_ONLY).result ==
                     WBEM_S_NO_ERROR)
                     ++successes;
@@ -394,10 +397,9 @@ TEST_F(BadgeWrites, ANoticeThePanelsDoNotReceiveFailsTheWrite)
 
 TEST_F(BadgeWrites, AnOverLimitLevelFailsTheWholeAssignment)
 {
-    // The unit's limits are read when the caller logs in: set before the first request.
-    ExecSql("INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (91, 'Limit A', 2), "
-            "(92, 'Limit B', 2), (93, 'Limit C', 2);"
-            "UPDATE SEGMENT_UNIT SET MAX_STANDARD_ACCESS_LEVELS = 2 WHERE SEGMENTID = 2;");
+    // Segment 2's unit allows 8 levels per badge: nine of them break the limit with the last.
+    ExecSql("INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (91, 'L1', 2), (92, 'L2', 2), "
+            "(93, 'L3', 2), (94, 'L4', 2), (95, 'L5', 2), (96, 'L6', 2), (97, 'L7', 2), (98, 'L8', 2), (99, 'L9', 2);");
     const long owner = NewPerson(L"Bnt_Cardholder", L"Levels", 1);
     CallAs(RecordsCallers::kRecordsAdmin);
     const Reply added = Add(owner, 1, 770001);
@@ -407,7 +409,8 @@ TEST_F(BadgeWrites, AnOverLimitLevelFailsTheWholeAssignment)
     const std::string links = Count("BADGELINK", "BADGEKEY = " + key);
     m_servers->CommServer().ClearCalls();
 
-    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({91, 92, 93})), WBEM_E_FAILED);
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({91, 92, 93, 94, 95, 96, 97, 98, 99})),
+              WBEM_E_FAILED);
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key), links) << "the accepted levels are not written either";
     EXPECT_TRUE(Notices().empty());
 
@@ -417,8 +420,7 @@ TEST_F(BadgeWrites, AnOverLimitLevelFailsTheWholeAssignment)
     EXPECT_EQ(Notices()[0].action, 2);
     EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({})), WBEM_S_NO_ERROR);
     EXPECT_EQ(Notices().size(), 1u) << "an empty array changes nothing";
-    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({999})), WBEM_E_INVALID_PROPERTY);
-    ExecSql("UPDATE SEGMENT_UNIT SET MAX_STANDARD_ACCESS_LEVELS = 8 WHERE SEGMENTID = 2;");
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({999})), WBEM_E_INVALID_PARAMETER);
 }
 
 TEST_F(BadgeWrites, APersonDeleteDeletesTheBadgesThroughTheBadgeMapper)
@@ -440,7 +442,6 @@ TEST_F(BadgeWrites, APersonDeleteDeletesTheBadgesThroughTheBadgeMapper)
 
 TEST_F(BadgeWrites, ASegmentCallerSeesTheBadgesOfThePersonsItMaySee)
 {
-    ExecSql("INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (61, 0x20000006);");
     const long mine = NewPerson(L"Bnt_Cardholder", L"Mine", 1);
     const long theirs = NewPerson(L"Bnt_Cardholder", L"Theirs", 2);
     CallAs(RecordsCallers::kRecordsAdmin);
@@ -494,7 +495,129 @@ TEST_F(BadgeWrites, BadgeRecordsShowBytesAndRefuseNonHexLiterals)
         record->Put(L"IssuingCmsID", 0, &cms, 0);
         return record;
     }().Get(), WBEM_FLAG_CREATE_ONLY);
-    EXPECT_EQ(noBadge.result, WBEM_E_INVALID_PARAMETER);
+    EXPECT_EQ(noBadge.result, WBEM_E_INVALID_PARAMETER) << Description(noBadge.statusObject.Get());
     EXPECT_TRUE(EndsWith(Description(noBadge.statusObject.Get()),
                          "The property BADGEKEY did not exist or contained an invalid value."));
+}
+
+TEST_F(BadgeWrites, APersonNumberIdIsADecimalNumberOrNoIdAtAll)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES "
+            "(40, 'Numbered', 1, 0, 0, -1);"
+            "INSERT OR IGNORE INTO BADGETYP_IDCONFIG (BADGETYPEID, ID_MODE, MANUAL_ID) VALUES (40, 2, 0);");
+    const struct
+    {
+        const char* number;
+        const char* id;
+    } cases[] = {
+        {"4242", "4242"},
+        {"E-1002", nullptr},
+        {"99999999999", nullptr},
+        {"", nullptr},
+        {"12 ", nullptr},
+    };
+    for (const auto& test : cases)
+    {
+        const long owner = NewPerson(L"Bnt_Cardholder", L"Numbered", 1);
+        ExecSql("UPDATE EMP SET SSNO = '" + std::string(test.number) + "' WHERE ID = " + std::to_string(owner) + ";");
+        CallAs(RecordsCallers::kRecordsAdmin);
+        const Reply reply = Add(owner, 40, std::nullopt);
+        if (test.id != nullptr)
+        {
+            ASSERT_EQ(reply.result, WBEM_S_NO_ERROR) << Description(reply.statusObject.Get());
+            EXPECT_EQ(Count("BADGE", "EMPID = " + std::to_string(owner) + " AND ID = " + test.id), "1");
+            continue;
+        }
+        EXPECT_EQ(reply.result, WBEM_E_UNEXPECTED) << test.number;
+        EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()), "unable to generate an ID for the property ID."))
+            << Description(reply.statusObject.Get());
+    }
+}
+
+TEST_F(BadgeWrites, AnActiveBadgeNeedsThePersonFieldsItsTypeRequires)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES "
+            "(41, 'Numbered staff', 1, 0, 0, -1);"
+            "INSERT OR IGNORE INTO BDGREQFLDLINK (BADGETYPEID, DDFLDID) VALUES (41, 4);");
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Unnumbered", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply refused = Add(owner, 41, 795001);
+    EXPECT_EQ(refused.result, WBEM_E_ILLEGAL_NULL);
+    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                         "The required property SSNO had no value and no default was provided."))
+        << Description(refused.statusObject.Get());
+    EXPECT_EQ(Add(owner, 41, 795001, 0, 2).result, WBEM_S_NO_ERROR) << "an inactive badge needs none";
+    ExecSql("UPDATE EMP SET SSNO = 'N-1' WHERE ID = " + std::to_string(owner) + ";");
+    EXPECT_EQ(Add(owner, 41, 795002).result, WBEM_S_NO_ERROR);
+}
+
+TEST_F(BadgeWrites, BadgeStatusesProtectTheSystemOnesAndThoseInUse)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGSTAT (ID, NAME) VALUES (20, 'Spare'), (21, 'Damaged');");
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const auto rename = [&](LONG id, const wchar_t* name) {
+        ComPtr<IWbemClassObject> status = Instance(L"Bnt_BadgeStatus.ID=" + std::to_wstring(id));
+        if (status == nullptr)
+            return Reply{};
+        _variant_t text(name);
+        status->Put(L"Name", 0, &text, 0);
+        return Put(Form::Sync, status.Get(), WBEM_FLAG_UPDATE_ONLY);
+    };
+    EXPECT_EQ(rename(20, L"Spare").result, WBEM_S_NO_ERROR) << "its own name";
+    EXPECT_TRUE(
+        EndsWith(Description(rename(20, L"Damaged").statusObject.Get()), "This badge status name already exists."));
+    EXPECT_TRUE(EndsWith(Description(rename(1, L"Enabled").statusObject.Get()),
+                         "This item is a system field and cannot be changed."));
+    const struct
+    {
+        const wchar_t* path;
+        const char* message;
+    } deletes[] = {
+        {L"Bnt_BadgeStatus.ID=0", "This badge status is a system field and cannot be deleted."},
+        {L"Bnt_BadgeStatus.ID=1", "This badge status is a system field and cannot be deleted."},
+        {L"Bnt_BadgeStatus.ID=2",
+         "Please reassign badges before attempting to delete the status since it is required."},
+    };
+    for (const auto& test : deletes)
+    {
+        const Reply refused = Delete(Form::Sync, test.path);
+        EXPECT_EQ(refused.result, WBEM_E_FAILED) << Utf8(test.path);
+        EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()), test.message))
+            << Description(refused.statusObject.Get());
+    }
+    EXPECT_EQ(Delete(Form::Sync, L"Bnt_BadgeStatus.ID=21").result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("BADGSTAT", "ID IN (0, 1, 2, 21)"), "3");
+}
+
+TEST_F(BadgeWrites, BadgeTypeClassesAreShownShiftedThroughWmi)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES "
+            "(42, 'Special', 4, 0, 0, -1);");
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply types = Query(Form::Sync, L"SELECT * FROM Bnt_BadgeType WHERE ID = 1 OR ID = 2 OR ID = 42");
+    ASSERT_EQ(types.result, WBEM_S_NO_ERROR) << Description(types.statusObject.Get());
+    EXPECT_EQ(Values(types.objects, {L"Name", L"BadgeTypeClass"}),
+              (Table{{"Employee", "2"}, {"Special", "0"}, {"Visitor", "3"}}));
+}
+
+TEST_F(BadgeWrites, LevelsSharingAnOfflineLockReaderAreNotBothAssigned)
+{
+    ExecSql("INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (81, 'Lock A', 1), "
+            "(82, 'Lock B', 1), (83, 'Lobby too', 1);"
+            "INSERT OR IGNORE INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (81, 2, 0, 1), "
+            "(82, 2, 0, 1), (83, 2, 1, 1);"
+            "INSERT OR IGNORE INTO OFFLINE_LOCK_READER (PANELID, READERID) VALUES (2, 0);");
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Locked", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply added = Add(owner, 1, 796001);
+    ASSERT_EQ(added.result, WBEM_S_NO_ERROR);
+    const std::string key = std::to_string(KeyOf(added));
+    const std::wstring path = L"Bnt_Badge.BADGEKEY=" + std::to_wstring(KeyOf(added));
+    // 82 shares the lock reader with 81, accepted before it in the same call: it is passed over.
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({81, 82, 83})), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key + " AND ACCLVLID IN (81, 82, 83)"), "2");
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key + " AND ACCLVLID = 82"), "0");
+    m_servers->CommServer().ClearCalls();
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({82})), WBEM_S_NO_ERROR);
+    EXPECT_TRUE(Notices().empty()) << "nothing assigned, nothing sent";
 }
