@@ -500,3 +500,28 @@ INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
     (2, 0x20000013),   -- view badge types
     (2, 0x10000026);   -- view badge statuses
 COMMIT;
+
+-- Access levels, assignments and requests: the operator may view, add, change and delete levels
+-- and assign them to badges; a level held by no badge; access level requests in each stage
+-- (submitted, approved, on hold, denied).
+BEGIN;
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (1, 0x1000000B),   -- view access levels
+    (1, 0x1000000C),   -- add access levels, write access requests
+    (1, 0x1000000D),   -- change access levels
+    (1, 0x1000001E),   -- delete access levels
+    (1, 0x10000031),   -- view permission groups
+    (2, 0x20000000),   -- view access level assignments
+    (2, 0x20000002);   -- assign access levels
+INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID, AVAILABLE_FOR_REQUEST, COMMAND, DOWNLOAD, FIRST_CARD_UNLOCK) VALUES
+    (3, 'Night shift', 1, 1, 0, 1, 0);
+INSERT INTO ACCESS_REQUEST (ID, TYPE, EMPID, ACCESSLVID, SUBMITTED_DATE, SUBMITTED_USERID, SUBMITTED_NOTE,
+                            APPROVED_DATE, APPROVED_USERID, ONHOLD_DATE, ONHOLD_USERID, DENIED_DATE, DENIED_USERID,
+                            READERID, PANELID) VALUES
+    (1, 1, 2, 1, '2024-02-01 09:00:00', 1, 'Needs the lobby', NULL, NULL, NULL, NULL, NULL, NULL, 0, 0),
+    (2, 1, 1, 1, '2024-02-01 09:10:00', 1, NULL, '2024-02-01 10:00:00', 1, NULL, NULL, NULL, NULL, 0, 0),
+    (3, 1, 3, 1, '2024-02-01 09:20:00', 1, NULL, NULL, NULL, '2024-02-01 10:05:00', 1, NULL, NULL, 0, 0),
+    (4, 1, 2, 2, '2024-02-01 09:30:00', 1, NULL, NULL, NULL, NULL, NULL, '2024-02-01 10:10:00', 1, 0, 0);
+UPDATE NEXTID SET NEXTVAL = 4 WHERE TYPE = 32768;
+INSERT OR IGNORE INTO NEXTID (TYPE, NEXTVAL) VALUES (85, 5);
+COMMIT;

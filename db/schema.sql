@@ -375,8 +375,8 @@ CREATE TABLE ACCESS_REQUEST (
     DENIED_NOTE      TEXT,
     ONHOLD_NOTE      TEXT,
     SERIALNUM        INTEGER,
-    READERID         INTEGER NOT NULL,
-    PANELID          INTEGER NOT NULL,
+    READERID         INTEGER NOT NULL DEFAULT 0,   -- 0 for a request that names no reader
+    PANELID          INTEGER NOT NULL DEFAULT 0,
     PRIMARY KEY (ID)
 );
 
@@ -1098,6 +1098,14 @@ CREATE UNIQUE INDEX BNT_DIRECTORY_ACCOUNT_NAME ON BNT_DIRECTORY_ACCOUNT (BNT_DIR
 
 -- A directory account is linked to one person at most.
 CREATE UNIQUE INDEX CARDHOLDER_ACCOUNT_LINK ON CARDHOLDER_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID COLLATE NOCASE);
+
+-- Access levels, assignments, requests, users and monitoring zones: the download flags of lock
+-- hardware, the number of access level records a segment unit may hold, the dates of a group's levels.
+ALTER TABLE ACCESSPANE ADD COLUMN DOWNLOAD_REQUIRED INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE READER ADD COLUMN REQUIRE_DOWNLOAD INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE SEGMENT_UNIT ADD COLUMN MAX_ACCESS_LEVEL_RECORDS INTEGER NOT NULL DEFAULT 32767;
+ALTER TABLE ACCGPLINK ADD COLUMN ACTIVATE TEXT;
+ALTER TABLE ACCGPLINK ADD COLUMN DEACTIVATE TEXT;
 
 ------------------------------------------------------------------------------------------------
 -- User-defined lists of the demo installation and the per-field rights of field permission groups

@@ -11,6 +11,26 @@
 #include "mappers/devices/CWmipReaderOutput1Mapper.h"
 #include "mappers/devices/CWmipReaderOutput2Mapper.h"
 #include "mappers/records/CWmipAccountMapper.h"
+#include "mappers/records/CWmipAccessLevelUserMapper.h"
+#include "mappers/records/CWmipPrecisionAccessGroupAssignmentMapper.h"
+#include "mappers/records/WmipMonitoringZoneCameraLinkMapper.h"
+#include "mappers/records/WmipMonitoringZoneRecorderLinkMapper.h"
+#include "mappers/records/WmipMonitoringZoneDeviceLinkMapper.h"
+#include "mappers/records/CWmipMonitoringZoneMapper.h"
+#include "mappers/records/CWmipPrecisionAccessGroupMapper.h"
+#include "mappers/records/CWmipUserSecondarySegmentMapper.h"
+#include "mappers/records/CWmipPermissionDeviceGroupLinkMapper.h"
+#include "mappers/records/CWmipUserReportPermissionGroupMapper.h"
+#include "mappers/records/CWmipUserFieldPermissionGroupMapper.h"
+#include "mappers/records/CWmipUserPermissionGroupMapper.h"
+#include "mappers/records/CWmipUserAccountMapper.h"
+#include "mappers/records/CWmipUserMapper.h"
+#include "mappers/records/CWmipAccessGroupMapper.h"
+#include "mappers/records/CWmipAccessLevelAssignmentMapper.h"
+#include "mappers/records/CWmipAccessLevelRequestMapper.h"
+#include "mappers/records/CWmipAccessLevelReaderAssignmentMapper.h"
+#include "mappers/records/CWmipAccessLevelManagedMapper.h"
+#include "mappers/records/CWmipAccessLevelMapper.h"
 #include "mappers/records/CWmipAssocCardholderAccountMapper.h"
 #include "mappers/records/CWmipAssocDirectoryAccountMapper.h"
 #include "mappers/records/CWmipAssocPersonAccountMapper.h"
@@ -67,6 +87,26 @@ const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
         Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
+        Bind<CWmipAccessLevelUserMapper>(L"CWmipAccessLevelUserMapper"),
+        Bind<CWmipPrecisionAccessGroupAssignmentMapper>(L"CWmipPrecisionAccessGroupAssignmentMapper"),
+        Bind<WmipMonitoringZoneCameraLinkMapper>(L"WmipMonitoringZoneCameraLinkMapper"),
+        Bind<WmipMonitoringZoneRecorderLinkMapper>(L"WmipMonitoringZoneRecorderLinkMapper"),
+        Bind<WmipMonitoringZoneDeviceLinkMapper>(L"WmipMonitoringZoneDeviceLinkMapper"),
+        Bind<CWmipMonitoringZoneMapper>(L"CWmipMonitoringZoneMapper"),
+        Bind<CWmipPrecisionAccessGroupMapper>(L"CWmipPrecisionAccessGroupMapper"),
+        Bind<CWmipUserSecondarySegmentMapper>(L"CWmipUserSecondarySegmentMapper"),
+        Bind<CWmipPermissionDeviceGroupLinkMapper>(L"CWmipPermissionDeviceGroupLinkMapper"),
+        Bind<CWmipUserReportPermissionGroupMapper>(L"CWmipUserReportPermissionGroupMapper"),
+        Bind<CWmipUserFieldPermissionGroupMapper>(L"CWmipUserFieldPermissionGroupMapper"),
+        Bind<CWmipUserPermissionGroupMapper>(L"CWmipUserPermissionGroupMapper"),
+        Bind<CWmipUserAccountMapper>(L"CWmipUserAccountMapper"),
+        Bind<CWmipUserMapper>(L"CWmipUserMapper"),
+        Bind<CWmipAccessGroupMapper>(L"CWmipAccessGroupMapper"),
+        Bind<CWmipAccessLevelAssignmentMapper>(L"CWmipAccessLevelAssignmentMapper"),
+        Bind<CWmipAccessLevelRequestMapper>(L"CWmipAccessLevelRequestMapper"),
+        Bind<CWmipAccessLevelReaderAssignmentMapper>(L"CWmipAccessLevelReaderAssignmentMapper"),
+        Bind<CWmipAccessLevelManagedMapper>(L"CWmipAccessLevelManagedMapper"),
+        Bind<CWmipAccessLevelMapper>(L"CWmipAccessLevelMapper"),
         Bind<CWmipAssocCardholderAccountMapper>(L"CWmipAssocCardholderAccountMapper"),
         Bind<CWmipAssocCardholderMultimediaObjectMapper>(L"CWmipAssocCardholderMultimediaObjectMapper"),
         Bind<CWmipAssocDirectoryAccountMapper>(L"CWmipAssocDirectoryAccountMapper"),
@@ -128,13 +168,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipVideoLayoutSourceMapper",
     L"CWmipVideoTemplateMapper",
     L"CWmipWorkStationMapper",
-    L"CWmipAccessGroupMapper",
-    L"CWmipAccessLevelAssignmentMapper",
-    L"CWmipAccessLevelManagedMapper",
-    L"CWmipAccessLevelMapper",
-    L"CWmipAccessLevelReaderAssignmentMapper",
-    L"CWmipAccessLevelRequestMapper",
-    L"CWmipAccessLevelUserMapper",
     L"CWmipAlarmDefinitionMapper",
     L"CWmipAlarmPanelMapper",
     L"CWmipAreaMapper",
@@ -153,22 +186,9 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipLogicalSubDeviceMapper",
     L"CWmipLogicalUserAccountMapper",
     L"CWmipPortavereMapper",
-    L"WmipMonitoringZoneCameraLinkMapper",
-    L"WmipMonitoringZoneDeviceLinkMapper",
-    L"CWmipMonitoringZoneMapper",
-    L"WmipMonitoringZoneRecorderLinkMapper",
-    L"CWmipPermissionDeviceGroupLinkMapper",
-    L"CWmipPrecisionAccessGroupAssignmentMapper",
-    L"CWmipPrecisionAccessGroupMapper",
     L"CWmipReaderMapper",
     L"CWmipRequestableReaderMapper",
     L"CWmipReaderRequestMapper",
-    L"CWmipUserAccountMapper",
-    L"CWmipUserFieldPermissionGroupMapper",
-    L"CWmipUserMapper",
-    L"CWmipUserPermissionGroupMapper",
-    L"CWmipUserReportPermissionGroupMapper",
-    L"CWmipUserSecondarySegmentMapper",
     L"CWmipVideoRecorderMapper",
     L"CWmipVisitEmailRecipientMapper",
     L"CWmipVisitEventMapper",
@@ -217,6 +237,7 @@ std::span<const wchar_t* const> MapperBindings::GetBoundMapperNames()
 
 void MapperBindings::AddBoundMappersToChain()
 {
+    CWmipMapperRegistry::Instance()->SetPermissionGroupRefresh(&CWmipUserMapper::RefreshAvailablePermissionGroups);
     for (const MapperBinding& binding : BoundMappers()) {
         if (binding.inNameChain) {
             CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);

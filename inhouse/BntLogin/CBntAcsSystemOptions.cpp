@@ -9,7 +9,7 @@ constexpr char kOptionQuery[] = "SELECT NUMBERVALUE FROM CONFIG_VALUE WHERE CONF
 
 constexpr char kSegmentUnitQuery[] =
     "SELECT SEGMENTID, MAX_BADGE_NUMBER_LENGTH, MAX_ACCESS_LEVELS, MAX_TEMPORARY_ACCESS_LEVELS, "
-    "MAX_STANDARD_ACCESS_LEVELS, DYNAMIC_OPTION, HIDDEN FROM SEGMENT_UNIT";
+    "MAX_STANDARD_ACCESS_LEVELS, DYNAMIC_OPTION, HIDDEN, MAX_ACCESS_LEVEL_RECORDS FROM SEGMENT_UNIT";
 
 LONG ReadOption(CBntDatabase& database, LONG id)
 {
@@ -43,6 +43,7 @@ void CBntAcsSystemOptions::Load(CBntDatabase& database)
         limits.maxAccessLevels = static_cast<LONG>(CLoginQuery::Integer(row, 2));
         limits.maxTemporaryAccessLevels = static_cast<LONG>(CLoginQuery::Integer(row, 3));
         limits.maxStandardAccessLevels = static_cast<LONG>(CLoginQuery::Integer(row, 4));
+        limits.maxAccessLevelRecords = static_cast<LONG>(CLoginQuery::Integer(row, 7));
         m_segmentUnits.emplace(id, CSegmentUnit(id, limits, static_cast<LONG>(CLoginQuery::Integer(row, 5)),
                                                 CLoginQuery::Integer(row, 6) != 0));
     }

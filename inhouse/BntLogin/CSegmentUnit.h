@@ -15,6 +15,8 @@ public:
         LONG maxAccessLevels = 0;
         LONG maxTemporaryAccessLevels = 0;
         LONG maxStandardAccessLevels = 0;
+        // Access level records the segment may hold (not per badge).
+        LONG maxAccessLevelRecords = 0;
     };
 
     CSegmentUnit(LONG segmentId, const Limits& limits, LONG dynamicSegmentOption, bool hidden)
@@ -27,6 +29,7 @@ public:
     LONG GetMaxAccessLevels() const { return m_limits.maxAccessLevels; }
     LONG GetMaxTemporaryAccessLevels() const { return m_limits.maxTemporaryAccessLevels; }
     LONG GetMaxStandardAccessLevels() const { return m_limits.maxStandardAccessLevels; }
+    LONG GetMaxAccessLevelRecords() const { return m_limits.maxAccessLevelRecords; }
     // 0 for a static segment; any other value names how the segment's membership is derived, and
     // such a segment is never assigned by hand.
     LONG GetDynamicSegmentOption() const { return m_dynamicSegmentOption; }

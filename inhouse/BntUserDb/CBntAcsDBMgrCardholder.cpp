@@ -44,14 +44,25 @@ bool CBntAcsDBMgrCardholder::BadgeTypeIsDisposable(LONG badgeTypeId) const
 
 bool CBntAcsDBMgrCardholder::GetAccessLevelsForBadge(CBntAssignedAcLvlList& list, LONG badgeKey, bool, bool) const
 {
+    return ReadLevels(list, "SELECT L.ACCLVLID, A.SEGMENTID, L.ACTIVATE, L.DEACTIVATE FROM BADGELINK L "
+                            "JOIN ACCESSLVL A ON A.ACCESSLVID = L.ACCLVLID WHERE L.BADGEKEY = ? ORDER BY L.ACCLVLID",
+                      badgeKey);
+}
+
+bool CBntAcsDBMgrCardholder::GetAccessLevelsForGroup(CBntAssignedAcLvlList& list, LONG groupId) const
+{
+    return ReadLevels(list, "SELECT L.ACCESSLVID, A.SEGMENTID, L.ACTIVATE, L.DEACTIVATE FROM ACCGPLINK L "
+                            "JOIN ACCESSLVL A ON A.ACCESSLVID = L.ACCESSLVID WHERE L.ACCESSGPID = ? ORDER BY L.rowid",
+                      groupId);
+}
+
+bool CBntAcsDBMgrCardholder::ReadLevels(CBntAssignedAcLvlList& list, const char* sql, LONG holder) const
+{
     list.Clear();
     CBntDatabase* database = m_user != nullptr ? m_user->GetDatabase() : nullptr;
     if (database == nullptr)
         return false;
-    constexpr char kLevelsQuery[] = "SELECT L.ACCLVLID, A.SEGMENTID, L.ACTIVATE, L.DEACTIVATE FROM BADGELINK L "
-                                    "JOIN ACCESSLVL A ON A.ACCESSLVID = L.ACCLVLID WHERE L.BADGEKEY = ? "
-                                    "ORDER BY L.ACCLVLID";
-    for (const auto& row : CLoginQuery::Rows(*database, kLevelsQuery, {badgeKey})) {
+    for (const auto& row : CLoginQuery::Rows(*database, sql, {holder})) {
         CBntAssignedAcLvlList::Entry entry;
         entry.levelId = static_cast<LONG>(CLoginQuery::Integer(row, 0));
         entry.segmentId = static_cast<LONG>(CLoginQuery::Integer(row, 1));

@@ -1,7 +1,7 @@
 // CBntAcsDBMgrCardholder: the cardholder database manager of a logged-in user: the database it
 // works on, the user on whose behalf it works and the user-defined-field layout it uses, and its
-// badge access calls (whether a badge type is disposable, the access levels of a badge, the
-// assignment of further levels to a badge), which work on the user's connection (inside that
+// badge access calls (whether a badge type is disposable, the access levels of a badge or of an
+// access group, the assignment of further levels to a badge), which work on the user's connection (inside that
 // connection's open transaction, when there is one).
 //
 // Either owned by a user-cache entry, which sets it up once under its entry lock and afterwards
@@ -43,6 +43,10 @@ public:
     // two flags are the original library's options. True on success; false without a database.
     // Throws the database's CDBException.
     bool GetAccessLevelsForBadge(CBntAssignedAcLvlList& list, LONG badgeKey, bool, bool) const;
+    // The group's levels with their segments and dates (ACCGPLINK) into list (replacing its
+    // entries), in the order they were linked. True on success; false without a database.
+    // Throws the database's CDBException.
+    bool GetAccessLevelsForGroup(CBntAssignedAcLvlList& list, LONG groupId) const;
     // Links the badge to every level of the list it is not linked to yet, with the entry's
     // dates. The badge type and the person are the original library's context. True on
     // success; false without a database or when a write fails (logged), in which case the
@@ -51,6 +55,9 @@ public:
                                    const CPerson& person) const;
 
 private:
+    // The levels the query (level, segment, activate, deactivate; one parameter) selects.
+    bool ReadLevels(CBntAssignedAcLvlList& list, const char* sql, LONG holder) const;
+
     CBntDatabase* m_database = nullptr;
     const CAcsUser* m_user = nullptr;
     std::unique_ptr<LUDFDbMgr> m_layout;

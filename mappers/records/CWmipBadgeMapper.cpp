@@ -25,6 +25,7 @@
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipAccessRules.h"
 #include "mappers/records/CWmipBadgeRecord.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/CimTypes.h"
@@ -507,10 +508,7 @@ void CWmipBadgeMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Op
 
 const CSegmentUnit* CWmipBadgeMapper::FindSegmentUnit(LONG segmentId)
 {
-    const CBntAcsSystemOptions& options = RequireUser()->GetSystemOptions();
-    const CSegmentUnit* unit = options.SegmentsInUse() ? options.GetSegmentUnit(segmentId)
-                                                       : options.GetSystemSegmentUnit();
-    return unit != nullptr ? unit : options.GetHiddenSegmentUnit(segmentId);
+    return CWmipAccessRules::FindSegmentUnit(*RequireUser(), segmentId);
 }
 
 void CWmipBadgeMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)

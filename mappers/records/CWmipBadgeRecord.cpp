@@ -14,9 +14,9 @@ constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
 constexpr UINT kBadgeAuditResource = 20704;
 // Type word and server code of a badge download notice.
 constexpr int kBadgeDownload = -11;
-// The notice's 64-bit badge ID (start of the data block) and its old use limit (the word a
-// fresh message holds at -1).
-constexpr std::size_t kBadgeIdOffset = CfgMessage::kDataOffset;
+// The notice's 64-bit badge ID (bytes 72 to 79, where the communication server reads it) and its
+// old use limit (the word a fresh message holds at -1).
+constexpr std::size_t kBadgeIdOffset = 72;
 constexpr std::size_t kUseLimitOffset = CfgMessage::kMinusOneOffset;
 
 }  // namespace

@@ -279,6 +279,20 @@ ComPtr<IWbemClassObject> DoorTest::NewInstance(const std::wstring& className)
     return instance;
 }
 
+ComPtr<IWbemClassObject> DoorTest::NewInstance(const std::wstring& className,
+                                               const std::vector<std::pair<const wchar_t*, _variant_t>>& values)
+{
+    ComPtr<IWbemClassObject> instance = NewInstance(className);
+    for (const auto& [name, value] : values)
+    {
+        if (instance == nullptr)
+            break;
+        _variant_t copy(value);
+        EXPECT_EQ(instance->Put(name, 0, &copy, 0), WBEM_S_NO_ERROR) << Utf8(name);
+    }
+    return instance;
+}
+
 std::string DoorTest::Text(IWbemClassObject* object, const wchar_t* property)
 {
     if (object == nullptr)

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "platform/com/Unknown.h"
+#include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/ModuleState.h"
 #include "platform/security/CallerIdentity.h"
@@ -27,6 +28,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e
@@ -110,6 +112,10 @@ protected:
     ComPtr<IWbemClassObject> Instance(const std::wstring& path);
     // A new instance of the class (from the stand-in's class definition); null on failure.
     ComPtr<IWbemClassObject> NewInstance(const std::wstring& className);
+    // The same with the properties set (numbers as VT_I4, texts as BSTR); a refused value fails
+    // the test.
+    ComPtr<IWbemClassObject> NewInstance(const std::wstring& className,
+                                         const std::vector<std::pair<const wchar_t*, _variant_t>>& values);
 
 private:
     Reply Await(HRESULT returned, DoorSink& sink);

@@ -74,7 +74,7 @@ protected:
             Notice notice;
             std::memcpy(&notice.action, call.block.data() + 4 + 8, 4);
             std::memcpy(&notice.oldUseLimit, call.block.data() + 4 + 104, 4);
-            std::memcpy(&notice.badgeId, call.block.data() + 4 + 144, 8);
+            std::memcpy(&notice.badgeId, call.block.data() + 4 + 72, 8);
             notices.push_back(notice);
         }
         return notices;

@@ -28,13 +28,7 @@ protected:
     ComPtr<IWbemClassObject> Make(const wchar_t* className,
                                   const std::vector<std::pair<const wchar_t*, _variant_t>>& values)
     {
-        ComPtr<IWbemClassObject> instance = NewInstance(className);
-        for (const auto& [name, value] : values)
-        {
-            _variant_t copy(value);
-            EXPECT_EQ(instance->Put(name, 0, &copy, 0), WBEM_S_NO_ERROR) << Utf8(name);
-        }
-        return instance;
+        return NewInstance(className, values);
     }
     Reply Link(long personId, long directoryId, const wchar_t* accountId)
     {

@@ -1,0 +1,228 @@
+#include "mappers/records/CWmipAccessGroupMapper.h"
+
+#include <algorithm>
+#include <map>
+
+#include "framework/CWmipObjectPath.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CBntTransaction.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CBntAcsSystemOptions.h"
+#include "inhouse/BntLogin/CSegmentUnit.h"
+#include "inhouse/BntUserDb/CBntAcsDBMgrCardholder.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "provider/CWmipUserCacheEntry.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using Level = CBntAssignedAcLvlList::Entry;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpAccessGroupMapper.cpp";
+constexpr DWORD kViewLevels = 0x1000000B;
+constexpr DWORD kAssignLevels = 0x20000002;
+constexpr const wchar_t* kMethodName = L"AssignGroup";
+// Audit of a group assignment: operation 41 on object kind 1; replication kind 3, operation 8.
+constexpr LONG kAssignGroupOperation = 41;
+constexpr LONG kBadgeAuditObject = 1;
+constexpr LONG kBadgeReplicationKind = 3;
+constexpr LONG kAssignGroupReplicationOperation = 8;
+constexpr LONG kNoSegmentsKey = -1;
+
+// The running counts of one segment while the levels are selected.
+struct Tally
+{
+    const CSegmentUnit* unit = nullptr;
+    LONG total = 0;
+    LONG standard = 0;
+    LONG temporary = 0;
+};
+
+void LogDropped(const wchar_t* format, const CSegmentUnit& unit, LONG levelId)
+{
+    CString text;
+    text.Format(format, static_cast<LONG>(unit.GetSegmentID()), levelId);
+    CWMIDebugLog::LogError(kSourceFile, __LINE__, text);
+}
+
+}  // namespace
+
+std::vector<Level> CWmipAccessGroupMapper::SelectLevels(const std::vector<Level>& group,
+                                                        const std::vector<Level>& badge,
+                                                        const std::function<const CSegmentUnit*(LONG)>& unitOf)
+{
+    // One tally per key; the key that files a tally is the key that finds it again.
+    std::map<LONG, Tally> tallies;
+    const auto tallyOf = [&](LONG key) -> Tally* {
+        auto found = tallies.find(key);
+        if (found == tallies.end())
+        {
+            const CSegmentUnit* unit = unitOf(key);
+            if (unit == nullptr)
+                return nullptr;
+            found = tallies.emplace(key, Tally{unit}).first;
+        }
+        return &found->second;
+    };
+    std::map<LONG, const Level*> candidates;
+    for (const Level& level : group)
+        candidates.emplace(level.levelId, &level);
+    for (const Level& held : badge)
+    {
+        if (Tally* tally = tallyOf(held.segmentId))
+        {
+            ++tally->total;
+            ++(held.IsTemporary() ? tally->temporary : tally->standard);
+        }
+        candidates.erase(held.levelId);
+    }
+    std::vector<Level> added;
+    for (const Level& level : group)
+    {
+        const auto candidate = candidates.find(level.levelId);
+        if (candidate == candidates.end() || candidate->second != &level)
+            continue;
+        candidates.erase(candidate);
+        Tally* tally = tallyOf(level.segmentId);
+        if (tally == nullptr)
+        {
+            CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipAccessRules::kNoSegmentUnitMessage);
+            continue;
+        }
+        // A level that is left out uses up no limit, so the levels after it still see the room.
+        if (CWmipAccessRules::LimitReached(tally->total, tally->unit->GetMaxAccessLevels()))
+        {
+            LogDropped(
+                L"The max number of access levels for this badge has been reached. Segment: %d, AccessLevel: %d.",
+                *tally->unit, level.levelId);
+            continue;
+        }
+        if (!level.IsTemporary() &&
+            CWmipAccessRules::LimitReached(tally->standard, tally->unit->GetMaxStandardAccessLevels()))
+        {
+            LogDropped(L"The max number of standard access levels for this badge has been reached. Segment: %d, "
+                       L"AccessLevel: %d.",
+                       *tally->unit, level.levelId);
+            continue;
+        }
+        if (level.IsTemporary() &&
+            CWmipAccessRules::LimitReached(tally->temporary, tally->unit->GetMaxTemporaryAccessLevels()))
+        {
+            LogDropped(L"The max number of temporary access levels for this badge has been reached. Segment: %d, "
+                       L"AccessLevel: %d.",
+                       *tally->unit, level.levelId);
+            continue;
+        }
+        ++tally->total;
+        ++(level.IsTemporary() ? tally->temporary : tally->standard);
+        added.push_back(level);
+    }
+    std::sort(added.begin(), added.end(), [](const Level& a, const Level& b) { return a.levelId < b.levelId; });
+    std::vector<Level> levels = badge;
+    levels.insert(levels.end(), added.begin(), added.end());
+    return levels;
+}
+
+CWmipAccessGroupMapper::CWmipAccessGroupMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services)
+{
+    SetPermissions(kViewLevels, 0, 0, 0);
+}
+
+HRESULT CWmipAccessGroupMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
+                                              IWbemClassObject* inParams, IWbemObjectSink*)
+{
+    const ComPtr<IWbemClassObject> instance = CWmipAccessRules::RequireInstance(*this, path);
+    if (CString(methodName != nullptr ? methodName : L"").CompareNoCase(kMethodName) != 0)
+        return WBEM_E_METHOD_NOT_IMPLEMENTED;
+    return AssignGroup(instance.Get(), inParams);
+}
+
+HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassObject* inParams)
+{
+    const HRESULT allowed = CanPerformOperation(kAssignLevels, group);
+    if (allowed == WBEM_E_ACCESS_DENIED)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+    if (FAILED(allowed))
+        throw CWMIException(kSourceFile, __LINE__, allowed);
+    CAcsUser* user = RequireUser();
+    const LONG groupId = CWmipAccessRules::NumberOr(group, L"ID", 0);
+    const LONG badgeKey = CWmipAccessRules::NumberOr(inParams, L"BadgeKey", 0);
+    const bool segmented = user->GetSystemOptions().SegmentsInUse();
+    CWmipAccessRules::Badge badge;
+    try
+    {
+        // The limits are counted and the levels written in one transaction, so a concurrent
+        // assignment to the same badge cannot slip past them.
+        CBntTransaction transaction(*GetDatabase());
+        const CAcsUser& connection = *GetDatabaseUser();
+        badge = CWmipAccessRules::ReadAssignableBadge(connection, badgeKey);
+        CBntAssignedAcLvlList groupList;
+        CBntAssignedAcLvlList badgeList;
+        const CBntAcsDBMgrCardholder manager(&connection);
+        if (!manager.GetAccessLevelsForGroup(groupList, groupId) ||
+            !manager.GetAccessLevelsForBadge(badgeList, badgeKey, false, false))
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"ID");
+        std::vector<Level> groupLevels = groupList.GetEntries();
+        std::vector<Level> badgeLevels = badgeList.GetEntries();
+        if (!segmented)
+        {
+            // Without segments every level falls under the one system-wide tally.
+            for (Level& level : groupLevels)
+                level.segmentId = kNoSegmentsKey;
+            for (Level& level : badgeLevels)
+                level.segmentId = kNoSegmentsKey;
+        }
+        const std::vector<Level> levels = SelectLevels(
+            groupLevels, badgeLevels, [&](LONG key) { return CWmipAccessRules::FindSegmentUnit(*user, key); });
+        if (levels.empty())
+            return WBEM_E_FAILED;
+        // Only the levels being added are checked against the badge's: a group level the badge
+        // already holds does not overlap with itself.
+        CBntAssignedAcLvlList added;
+        for (std::size_t i = badgeLevels.size(); i < levels.size(); ++i)
+            added.Add(levels[i]);
+        if (CWmipUserCacheEntry* entry = GetUserEntry();
+            entry != nullptr && !entry->CanOnityILSLevelBeAssigned(badgeList, added))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
+                                L"The levels cannot be assigned due to Onity/ILS reader assignment overlap of the "
+                                L"access levels.");
+        CBntAssignedAcLvlList newList;
+        for (const Level& level : levels)
+            newList.Add(level);
+        CWmipAccessRules::AssignLevels(connection, badge, newList);
+        if (user->GetSystemOptions().ServerType() != 0)
+        {
+            const COleDateTime now = COleDateTime::GetCurrentTime();
+            CBntCardholderTrans replication(kBadgeReplicationKind, 0, &now);
+            replication.SetOperation(kAssignGroupReplicationOperation);
+            replication.SetPersonID(badge.personId);
+            replication.SetBadge(badge.key, badge.id, badge.issueCode);
+            LogReplication(replication);
+        }
+        CString name;
+        WMIHelper::GetString(group, L"Name", name);
+        CString text;
+        text.FormatMessage(L"Fluxmere: request to assign access group %1 to badgekey %2!d!", name, badgeKey);
+        if (!user->LogTransToDB(kAssignGroupOperation, kBadgeAuditObject, text, GetDatabase()))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to write the audit entry.");
+        transaction.Commit();
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipAccessGroupMapper::AssignGroup failed.", 0, &e);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+    }
+    CWmipAccessRules::SendBadgeDownloadNotice(badge.id);
+    return S_OK;
+}

@@ -1,0 +1,228 @@
+#include "mappers/records/CWmipAccessLevelAssignmentMapper.h"
+
+#include <string>
+
+#include "framework/CWmipInstanceWriter.h"
+#include "framework/CWmipObjectPath.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntBadgeKey.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CBntTransaction.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CRowCountSet.h"
+#include "inhouse/BntCoreDb/CSQLStatement.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CSegmentUnit.h"
+#include "inhouse/BntUserDb/CBntAcsDBMgrCardholder.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/WbemConstants.h"
+#include "provider/CWmipUserCacheEntry.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpAccessLevelAssignmentMapper.cpp";
+constexpr DWORD kViewAssignments = 0x20000000;
+constexpr DWORD kAssignLevels = 0x20000002;
+constexpr LONG kAssignmentAuditObject = 14;
+constexpr LONG kAssignmentReplicationObject = 8;
+
+constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
+void Refuse(int line, const wchar_t* message)
+{
+    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
+}
+
+}  // namespace
+
+CWmipAccessLevelAssignmentMapper::CWmipAccessLevelAssignmentMapper(const CAcsUser* user, IWbemContext* context,
+                                                                   IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services)
+{
+    SetPermissions(kViewAssignments, kAssignLevels, 0, kAssignLevels);
+}
+
+void CWmipAccessLevelAssignmentMapper::CanAdd(IWbemClassObject* instance)
+{
+    const LONG levelId = NumberOr(instance, L"AccessLevelID", 0);
+    if (CanPerformOperation(kAssignLevels, instance) == S_OK)
+        return;
+    const CAcsUser* user = RequireUser();
+    CDynamicRecordset managed(GetDatabase());
+    managed.SetTable(L"USERS_ACCESSLEVEL_LINK");
+    managed.AddColumnToSet(L"ACCESSLVID");
+    managed.AddFilterLong(L"USERID", user->GetUserID());
+    managed.AddFilterLong(L"ACCESSLVID", levelId);
+    managed.AddFilterLong(L"HAS_AAM_VIEWONLY_ACCESS", 0);
+    managed.OpenForwardOnly();
+    if (managed.IsEOF())
+        Refuse(__LINE__, CWmipRecordChecks::kPermissionMessage);
+}
+
+COleDateTime CWmipAccessLevelAssignmentMapper::ReadDate(IWbemClassObject* instance, const wchar_t* property)
+{
+    COleDateTime none;
+    none.SetStatus(COleDateTime::null);
+    CString text;
+    if (FAILED(WMIHelper::GetString(instance, property, text)) || text.IsEmpty())
+        return none;
+    const COleDateTime utc = WMIHelper::ToDateTimeUTC(text);
+    // A date that cannot be read would otherwise make the assignment permanent.
+    if (utc.GetStatus() != COleDateTime::valid)
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, property);
+    return IsUseUTC() ? utc : UtcToLocal(utc);
+}
+
+HRESULT CWmipAccessLevelAssignmentMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
+{
+    if (instance == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
+    if ((flags & WBEM_FLAG_UPDATE_ONLY) != 0)
+        CanModify(nullptr);
+    else
+        CanAdd(instance);
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed preliminary authorization checks.");
+    const CAcsUser* user = RequireUser();
+    if (GetDatabase() == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
+                            L"The system was unable to open a database connection to service this request.");
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
+    CWmipAccessRules::Badge badge;
+    try
+    {
+        CBntTransaction transaction(*GetDatabase());
+        badge = Assign(instance, *user);
+        LogTransaction(Operation::Modify, instance);
+        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"PutInstance: AfterWriteInstance.");
+        AfterWriteInstance(Operation::Add, instance);
+        transaction.Commit();
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipAccessLevelAssignmentMapper::PutInstance failed.", 0, &e);
+        if (e.IsConnectionLost())
+            throw;
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipInstanceWriter::kDatabaseMessage);
+    }
+    // The panels learn of the badge only once its new level is stored.
+    CWmipAccessRules::SendBadgeDownloadNotice(badge.id);
+    CWmipObjectPath written(GetClassName());
+    written.AddKey(L"AccessLevelID", NumberOr(instance, L"AccessLevelID", 0));
+    written.AddKey(L"BadgeKey", badge.key);
+    written.GetPath(path);
+    return S_OK;
+}
+
+CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObject* instance, const CAcsUser& user)
+{
+    CBntDatabase& database = *GetDatabase();
+    const CAcsUser& connection = *GetDatabaseUser();
+    const LONG levelId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"AccessLevelID");
+    const LONG badgeKey = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"BadgeKey");
+    CSQLStatement duplicate;
+    duplicate.SetFrom(L"BADGELINK");
+    duplicate.AddToWhere(CString(), L"ACCLVLID", CDBValue(levelId));
+    duplicate.AddToWhere(CString(), L"BADGEKEY", CDBValue(badgeKey));
+    CRowCountSet duplicates(&database);
+    duplicates.SetSQL(duplicate);
+    if (duplicates.GetRowCount() > 0)
+        Refuse(__LINE__, L"There is already an access level assignment for this access level and badge.");
+
+    CBntAssignedAcLvlList::Entry added;
+    added.levelId = levelId;
+    added.activate = ReadDate(instance, L"Activate");
+    added.deactivate = ReadDate(instance, L"Deactivate");
+    if (added.activate.GetStatus() == COleDateTime::valid && added.deactivate.GetStatus() == COleDateTime::valid &&
+        !(added.activate < added.deactivate))
+        Refuse(__LINE__, L"The specified access level assignment activate date must come before the deactivate date.");
+
+    const CWmipAccessRules::Badge badge = CWmipAccessRules::ReadAssignableBadge(connection, badgeKey);
+    CDynamicRecordset level(&database);
+    level.SetTable(L"ACCESSLVL");
+    level.AddColumnToSet(L"SEGMENTID");
+    level.AddFilterLong(L"ACCESSLVID", levelId);
+    level.OpenForwardOnly();
+    if (level.IsEOF())
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"AccessLevelID");
+    added.segmentId = level.GetLong(0);
+    level.Close();
+
+    CBntAssignedAcLvlList levels;
+    CBntAcsDBMgrCardholder(&connection).GetAccessLevelsForBadge(levels, badgeKey, false, false);
+    LONG temporary = 0;
+    LONG standard = 0;
+    for (const CBntAssignedAcLvlList::Entry& held : levels.GetEntries())
+    {
+        if (held.segmentId != added.segmentId)
+            continue;
+        if (held.levelId == levelId)
+            Refuse(__LINE__, L"The specified access level assignment already exists.");
+        ++(held.IsTemporary() ? temporary : standard);
+    }
+    const CSegmentUnit* unit = CWmipAccessRules::FindSegmentUnit(user, added.segmentId);
+    if (unit == nullptr)
+        Refuse(__LINE__, CWmipAccessRules::kNoSegmentUnitMessage);
+    if (unit->GetMaxBadgeNumberLength() > 0 && CBntBadgeKey::GetNumDigits(badge.id) > unit->GetMaxBadgeNumberLength())
+        Refuse(__LINE__, L"The number of digits in the badge ID specified exceeds the maximum allowed.");
+    if (CWmipAccessRules::LimitReached(temporary + standard, unit->GetMaxAccessLevels()))
+        Refuse(__LINE__, L"The max number of access levels for this badge has been reached.");
+    if (added.IsTemporary() && CWmipAccessRules::LimitReached(temporary, unit->GetMaxTemporaryAccessLevels()))
+        Refuse(__LINE__, L"The max number of temporary access levels for this badge has been reached.");
+    if (CWmipAccessRules::LimitReached(standard, unit->GetMaxStandardAccessLevels()))
+        Refuse(__LINE__, L"The max number of standard access levels for this badge has been reached.");
+    CWmipUserCacheEntry* entry = GetUserEntry();
+    if (entry != nullptr && !entry->CanOnityILSLevelBeAssigned(levels, levelId))
+    {
+        CString message;
+        message.Format(L"The level %ld cannot be assigned to the badge %ld due to Onity/ILS reader assignment overlap "
+                       L"of the access levels.",
+                       levelId, badgeKey);
+        Refuse(__LINE__, message);
+    }
+    levels.Add(added);
+    CWmipAccessRules::AssignLevels(connection, badge, levels);
+    return badge;
+}
+
+brontel::UserTranObject::UserTransactionObject CWmipAccessLevelAssignmentMapper::GetTransactionObject()
+{
+    return kAssignmentAuditObject;
+}
+
+CString CWmipAccessLevelAssignmentMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
+{
+    return CWmipAccessRules::BadgeAuditText(*GetDatabase(), NumberOr(instance, L"BadgeKey", 0));
+}
+
+LONG CWmipAccessLevelAssignmentMapper::GetReplTransactionObject()
+{
+    return kAssignmentReplicationObject;
+}
+
+void CWmipAccessLevelAssignmentMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation,
+                                                            IWbemClassObject* instance)
+{
+    CWmipAccessRules::SetupBadgeReplication(*GetDatabase(), transaction, NumberOr(instance, L"BadgeKey", 0));
+}
+
+void CWmipAccessLevelAssignmentMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
+{
+    if (operation != Operation::Delete)
+        return;
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessLevelAssignmentMapper::AfterWriteInstance. Begin.");
+    LONGLONG badgeId = 0;
+    if (CWmipAccessRules::TouchBadge(*GetDatabase(), NumberOr(instance, L"BadgeKey", 0), badgeId))
+    {
+        CWmipAccessRules::SendBadgeDownloadNotice(badgeId);
+        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessLevelAssignmentMapper::AfterWriteInstance. Done.");
+    }
+}

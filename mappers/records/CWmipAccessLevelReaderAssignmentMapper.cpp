@@ -1,0 +1,27 @@
+#include "mappers/records/CWmipAccessLevelReaderAssignmentMapper.h"
+
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+
+namespace {
+
+constexpr DWORD kViewLevels = 0x1000000B;
+
+}  // namespace
+
+CWmipAccessLevelReaderAssignmentMapper::CWmipAccessLevelReaderAssignmentMapper(const CAcsUser* user,
+                                                                               IWbemContext* context,
+                                                                               IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services)
+{
+    AddJoin(L"ACCLVLINK", L"ACCESSLVID", L"ACCESSLVL", L"ACCESSLVID");
+    AddJoin(L"ACCLVLINK", L"PANELID", L"READER", L"PANELID");
+    AddJoin(L"ACCLVLINK", L"READERID", L"READER", L"READERID");
+    AddJoin(L"ACCLVLINK", L"TZID", L"TIMEZONE", L"TZID");
+    SetPermissions(kViewLevels, 0, 0, 0);
+}
+
+void CWmipAccessLevelReaderAssignmentMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
+{
+    if (auto* dynamic = dynamic_cast<CDynamicRecordset*>(recordset))
+        dynamic->AddAliasToColumn(L"DESCRIPT", L"TIMEZONE", L"TIMEZONENAME");
+}

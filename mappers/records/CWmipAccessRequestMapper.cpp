@@ -1,0 +1,232 @@
+#include "mappers/records/CWmipAccessRequestMapper.h"
+
+#include "framework/CWmipObjectPath.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CBntTransaction.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipAccessRules.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpAccessRequestMapper.cpp";
+constexpr DWORD kViewRequests = 0x1000000B;
+constexpr DWORD kWriteRequests = 0x1000000C;
+constexpr LONG kRequestAuditObject = 171;
+constexpr const wchar_t* kAuditText = L"Access request of person %1!d!: %2 by user %3!d!";
+
+// One stage: its columns, its audit word and the stages from which it may be reached.
+struct StageColumns
+{
+    CWmipAccessRequestMapper::Stage stage;
+    const wchar_t* userColumn;
+    const wchar_t* noteColumn;
+    const wchar_t* dateColumn;
+    const wchar_t* actionWord;
+    const wchar_t* refusal; // null: no transition check
+    bool fromOnHold;        // whether an on-hold request may take this stage
+};
+constexpr StageColumns kStages[] = {
+    {CWmipAccessRequestMapper::Submitted, L"SUBMITTED_USERID", L"SUBMITTED_NOTE", L"SUBMITTED_DATE", L"submitted",
+     nullptr, true},
+    {CWmipAccessRequestMapper::Approved, L"APPROVED_USERID", L"APPROVED_NOTE", L"APPROVED_DATE", L"approved",
+     L"Cannot approve an access request that has already been approved or denied", true},
+    {CWmipAccessRequestMapper::OnHold, L"ONHOLD_USERID", L"ONHOLD_NOTE", L"ONHOLD_DATE", L"put on hold",
+     L"Cannot put on hold an access request that has already been approved or denied or put on hold", false},
+    {CWmipAccessRequestMapper::Denied, L"DENIED_USERID", L"DENIED_NOTE", L"DENIED_DATE", L"denied",
+     L"Cannot deny an access request that has already been approved or denied", true},
+};
+
+// The methods, in lookup order.
+struct StageMethod
+{
+    const wchar_t* name;
+    CWmipAccessRequestMapper::Stage stage;
+};
+constexpr StageMethod kMethods[] = {
+    {L"Approve", CWmipAccessRequestMapper::Approved},
+    {L"Deny", CWmipAccessRequestMapper::Denied},
+    {L"Hold", CWmipAccessRequestMapper::OnHold},
+};
+
+const StageColumns& ColumnsOf(CWmipAccessRequestMapper::Stage stage)
+{
+    for (const StageColumns& columns : kStages)
+        if (columns.stage == stage)
+            return columns;
+    throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
+}
+
+LONG RowNumber(const CMultiFilterRecordset& row, const wchar_t* column)
+{
+    return row.IsFieldNull(column) ? 0 : row.GetLong(column);
+}
+
+bool MayEnter(const StageColumns& target, LONG current)
+{
+    if (target.refusal == nullptr)
+        return true;
+    if (current == CWmipAccessRequestMapper::Submitted)
+        return true;
+    return current == CWmipAccessRequestMapper::OnHold && target.fromOnHold;
+}
+
+}  // namespace
+
+CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context,
+                                                   IWbemServices* services)
+    : CWmipAccessRequestMapper(user, context, services, kWMIClassName)
+{
+}
+
+CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context,
+                                                   IWbemServices* services, const wchar_t* className)
+    : CWmipMapperSkeleton(user, context, services, className)
+{
+    SetPermissions(kViewRequests, kWriteRequests, kWriteRequests, 0);
+}
+
+LONG CWmipAccessRequestMapper::DeriveStatus(LONG approvedBy, LONG deniedBy, LONG onHoldBy)
+{
+    if (deniedBy != 0)
+        return Denied;
+    if (approvedBy != 0)
+        return Approved;
+    if (onHoldBy > 0)
+        return OnHold;
+    return Submitted;
+}
+
+bool CWmipAccessRequestMapper::IsAbstractClass()
+{
+    return true;
+}
+
+ProcessClauseResult CWmipAccessRequestMapper::ProcessClause(CString& property, int& wqlOperator, CString& literal,
+                                                            CString& extra)
+{
+    if (property.CompareNoCase(L"Status") == 0)
+        return ProcessClauseDrop;
+    return CWmipMapperSkeleton::ProcessClause(property, wqlOperator, literal, extra);
+}
+
+int CWmipAccessRequestMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+{
+    if (table == L"ACCESS_REQUEST" && column == L"SUBMITTED_USERID")
+        return 2;
+    return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
+}
+
+HRESULT CWmipAccessRequestMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
+                                                          const CString& table)
+{
+    if (!(table == L"ACCESS_REQUEST" && column == L"SUBMITTED_USERID"))
+        return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
+    const CMultiFilterRecordset* row = GetInstanceRecordset();
+    if (row == nullptr || instance == nullptr || *instance == nullptr)
+        return WBEM_E_FAILED;
+    if (row->IsFieldNull(L"ID"))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipRecordChecks::kRequiredMessage,
+                                      L"ID");
+    WMIHelper::PutNumber(*instance, L"SubmittedByUserID", RowNumber(*row, L"SUBMITTED_USERID"));
+    return WMIHelper::PutNumber(*instance, L"Status",
+                                DeriveStatus(RowNumber(*row, L"APPROVED_USERID"), RowNumber(*row, L"DENIED_USERID"),
+                                             RowNumber(*row, L"ONHOLD_USERID")));
+}
+
+HRESULT CWmipAccessRequestMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG,
+                                                IWbemContext*, IWbemClassObject* inParams, IWbemObjectSink*)
+{
+    const ComPtr<IWbemClassObject> instance = CWmipAccessRules::RequireInstance(*this, path);
+    const CString name(methodName != nullptr ? methodName : L"");
+    for (const StageMethod& method : kMethods)
+    {
+        if (name.CompareNoCase(method.name) == 0)
+        {
+            CanChangeStage(instance.Get());
+            return ChangeStage(instance.Get(), inParams, method.stage);
+        }
+    }
+    return WBEM_E_METHOD_NOT_IMPLEMENTED;
+}
+
+void CWmipAccessRequestMapper::CanChangeStage(IWbemClassObject*)
+{
+    if (CanView() != S_OK)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+}
+
+HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemClassObject* parameters, Stage stage)
+{
+    LONG requestId = 0;
+    if (FAILED(WMIHelper::GetNumber(instance, L"ID", requestId)))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipRecordChecks::kRequiredMessage,
+                                      L"ID");
+    const StageColumns& columns = ColumnsOf(stage);
+    CAcsUser* user = RequireUser();
+    CBntDatabase* database = GetDatabase();
+    try
+    {
+        // The stored row is read and stamped in one transaction: the status that is checked is
+        // the one the stamp replaces, whatever another caller did since the instance was read.
+        CBntTransaction transaction(*database);
+        CDynamicRecordset request(database);
+        request.SetTable(L"ACCESS_REQUEST");
+        request.AddAllColumnsToSet(L"ACCESS_REQUEST");
+        request.AddFilterLong(L"ID", requestId);
+        request.Open();
+        if (request.IsEOF())
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"ID");
+        const LONG current = DeriveStatus(RowNumber(request, L"APPROVED_USERID"), RowNumber(request, L"DENIED_USERID"),
+                                          RowNumber(request, L"ONHOLD_USERID"));
+        if (!MayEnter(columns, current))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_OPERATION, columns.refusal);
+        request.Edit();
+        CString note;
+        if (parameters != nullptr && SUCCEEDED(WMIHelper::GetString(parameters, L"Note", note)))
+            request.SetValue(columns.noteColumn, CDBValue(note));
+        request.SetValue(columns.userColumn, CDBValue(user->GetUserID()));
+        request.SetDateTime(columns.dateColumn, LocalToUtc(COleDateTime::GetCurrentTime()));
+        LONG type = 0;
+        if (SUCCEEDED(WMIHelper::GetNumber(instance, L"Type", type)))
+            request.SetValue(L"TYPE", CDBValue(type));
+        request.Update();
+        const LONG personId = RowNumber(request, L"EMPID");
+        request.Close();
+        CString text;
+        text.FormatMessage(kAuditText, personId, columns.actionWord, user->GetUserID());
+        if (!user->LogTransToDB(stage == Submitted ? Operation::Add : Operation::Modify, kRequestAuditObject, text,
+                                database))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to write the audit entry.");
+        transaction.Commit();
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipAccessRequestMapper: stage change failed.", 0, &e);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+    }
+    return S_OK;
+}
+
+brontel::UserTranObject::UserTransactionObject CWmipAccessRequestMapper::GetTransactionObject()
+{
+    return kRequestAuditObject;
+}
+
+void CWmipAccessRequestMapper::AfterWriteInstance(Operation, IWbemClassObject* instance)
+{
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessRequestMapper::AfterWriteInstance. Begin.");
+    ChangeStage(instance, nullptr, Submitted);
+}

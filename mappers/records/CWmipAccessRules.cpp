@@ -1,0 +1,147 @@
+#include "mappers/records/CWmipAccessRules.h"
+
+#include "framework/CWmipClassMapper.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntBadgeKey.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CBntAcsSystemOptions.h"
+#include "inhouse/BntUserDb/CBntAcsDBMgrCardholder.h"
+#include "inhouse/BntUserDb/CPerson.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipBadgeRecord.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/WbemConstants.h"
+
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpAccessRules.cpp";
+constexpr LONG kActiveBadge = 1;
+constexpr LONG kBadgeReplicationKind = 3;
+constexpr const wchar_t* kBadgeAuditText = L"Badge %1 (issue code %2!d!) of person %3!d! %4";
+
+}  // namespace
+
+const CSegmentUnit* CWmipAccessRules::FindSegmentUnit(const CAcsUser& user, LONG segmentId)
+{
+    const CBntAcsSystemOptions& options = user.GetSystemOptions();
+    const CSegmentUnit* unit =
+        options.SegmentsInUse() ? options.GetSegmentUnit(segmentId) : options.GetSystemSegmentUnit();
+    if (unit == nullptr)
+        unit = options.GetHiddenSegmentUnit(segmentId);
+    return unit;
+}
+
+LONG CWmipAccessRules::NumberOr(IWbemClassObject* instance, const wchar_t* property, LONG fallback)
+{
+    LONG value = fallback;
+    WMIHelper::GetNumber(instance, property, value);
+    return value;
+}
+
+ComPtr<IWbemClassObject> CWmipAccessRules::RequireInstance(CWmipClassMapper& mapper, CWmipObjectPath* path)
+{
+    ComPtr<IWbemClassObject> instance;
+    instance.Attach(mapper.GetCurrentInstance(path));
+    if (!instance)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND,
+                            L"The requested instance could not be retrieved or does not exist.");
+    return instance;
+}
+
+bool CWmipAccessRules::ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& badge, LONG& status)
+{
+    CDynamicRecordset row(&database);
+    row.SetTable(L"BADGE");
+    row.AddAllColumnsToSet(L"BADGE");
+    row.AddFilterLong(L"BADGEKEY", badgeKey);
+    row.OpenForwardOnly();
+    if (row.IsEOF())
+        return false;
+    badge.key = badgeKey;
+    badge.id = row.IsFieldNull(L"ID") ? 0 : row.GetLongLong(L"ID");
+    badge.issueCode = row.IsFieldNull(L"ISSUECODE") ? 0 : row.GetLong(L"ISSUECODE");
+    badge.type = row.IsFieldNull(L"TYPE") ? 0 : row.GetLong(L"TYPE");
+    badge.personId = row.IsFieldNull(L"EMPID") ? 0 : row.GetLong(L"EMPID");
+    status = row.IsFieldNull(L"STATUS") ? 0 : row.GetLong(L"STATUS");
+    return true;
+}
+
+CWmipAccessRules::Badge CWmipAccessRules::ReadAssignableBadge(const CAcsUser& user, LONG badgeKey)
+{
+    Badge badge;
+    LONG status = 0;
+    if (!ReadBadge(*user.GetDatabase(), badgeKey, badge, status))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"BadgeKey");
+    if (status != kActiveBadge)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
+                            L"Access level assignments can only be made to active badges.");
+    if (CBntAcsDBMgrCardholder(&user).BadgeTypeIsDisposable(badge.type))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
+                            L"Access level assignments can only be made to badges that are not disposable.");
+    return badge;
+}
+
+void CWmipAccessRules::AssignLevels(const CAcsUser& user, const Badge& badge, const CBntAssignedAcLvlList& levels)
+{
+    CPerson person(badge.personId, nullptr, -9999, 101);
+    person.Read(&user, -1);
+    person.ReadSegmentAssignments(&user);
+    if (!CBntAcsDBMgrCardholder(&user).AssignAccessLevelsToBadge(CBntBadgeKey(badge.key, badge.id, badge.issueCode),
+                                                                  badge.type, levels, person))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
+                            L"Unable to assign access levels to the specified badgeKey.");
+    LONGLONG id = 0;
+    TouchBadge(*user.GetDatabase(), badge.key, id);
+}
+
+bool CWmipAccessRules::TouchBadge(CBntDatabase& database, LONG badgeKey, LONGLONG& id)
+{
+    CDynamicRecordset row(&database);
+    row.SetTable(L"BADGE");
+    row.AddColumnToSet(L"BADGEKEY");
+    row.AddColumnToSet(L"ID");
+    row.AddColumnToSet(L"LASTCHANGED");
+    row.AddFilterLong(L"BADGEKEY", badgeKey);
+    row.Open();
+    if (row.IsEOF())
+        return false;
+    id = row.IsFieldNull(1) ? 0 : row.GetLongLong(1);
+    row.Edit();
+    row.SetDateTime(L"LASTCHANGED", COleDateTime::GetCurrentTime());
+    row.Update();
+    return true;
+}
+
+CString CWmipAccessRules::BadgeAuditText(CBntDatabase& database, LONG badgeKey)
+{
+    Badge badge;
+    LONG status = 0;
+    CString text;
+    if (ReadBadge(database, badgeKey, badge, status))
+        text.FormatMessage(kBadgeAuditText, CWmipBadgeRecord::IdText(badge.id), badge.issueCode, badge.personId,
+                           CWmipBadgeRecord::OwnerName(database, badge.personId));
+    return text;
+}
+
+void CWmipAccessRules::SetupBadgeReplication(CBntDatabase& database, CBntCardholderTrans& transaction, LONG badgeKey)
+{
+    Badge badge;
+    LONG status = 0;
+    if (ReadBadge(database, badgeKey, badge, status))
+    {
+        transaction.SetPersonID(badge.personId);
+        transaction.SetBadge(badge.key, badge.id, badge.issueCode);
+    }
+    transaction.SetKind(kBadgeReplicationKind);
+}
+
+void CWmipAccessRules::SendBadgeDownloadNotice(LONGLONG badgeId)
+{
+    // The write stands even when the server does not take the notice at once; it is logged.
+    CWmipBadgeRecord::DownloadBadgeToPanel(badgeId, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
+}

@@ -1,0 +1,73 @@
+// CWmipAccessRules: what the access level, assignment and group mappers share: the segment unit
+// whose limits govern a level's segment, the badge an assignment is made to, the write of a
+// badge's new level list through the cardholder database manager, the audit and replication of
+// a badge's access, and the lookup of a method's instance.
+//
+// Static functions only; thread-safe as far as the database is.
+#pragma once
+
+#include "inhouse/BntUserDb/CBntAssignedAcLvlList.h"
+#include "platform/com/Unknown.h"
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+class CAcsUser;
+class CBntCardholderTrans;
+class CBntDatabase;
+class CSegmentUnit;
+class CWmipClassMapper;
+class CWmipObjectPath;
+class IWbemClassObject;
+
+class CWmipAccessRules
+{
+public:
+    CWmipAccessRules() = delete;
+
+    static constexpr const wchar_t* kNoSegmentUnitMessage =
+        L"Cannot find the segment that this Access Level belongs to.";
+
+    // The badge an assignment is made to (a row of BADGE).
+    struct Badge
+    {
+        LONG key = 0;
+        LONGLONG id = 0;
+        LONG issueCode = 0;
+        LONG type = 0;
+        LONG personId = 0;
+    };
+
+    // Whether a count has reached a unit's limit; a limit of 0 or below is no limit.
+    static bool LimitReached(LONG count, LONG limit) { return limit > 0 && count >= limit; }
+    // The unit whose limits apply to segment: with segments enabled in the user's options the
+    // segment's visible unit, else the system-wide unit; failing that the segment's hidden
+    // unit. Null when there is none. Valid while user lives.
+    static const CSegmentUnit* FindSegmentUnit(const CAcsUser& user, LONG segmentId);
+    // The property as a 32-bit number; fallback when it has none.
+    static LONG NumberOr(IWbemClassObject* instance, const wchar_t* property, LONG fallback);
+    // The instance the keyed path names (a reference the caller owns); throws CWMIException
+    // 0x80041002 "The requested instance could not be retrieved or does not exist." when none.
+    static ComPtr<IWbemClassObject> RequireInstance(CWmipClassMapper& mapper, CWmipObjectPath* path);
+
+    // The badge with the key into badge; false when there is none. Throws CDBException.
+    static bool ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& badge, LONG& status);
+    // The badge with the key, when it may take access levels. Throws CWMIException: 0x80041008
+    // naming BadgeKey when there is no such badge; 0x80041001 when it is not active or its type
+    // is disposable. Throws CDBException.
+    static Badge ReadAssignableBadge(const CAcsUser& user, LONG badgeKey);
+    // Hands the badge's new level list (its levels and the new ones) to the cardholder database
+    // manager, on user's connection. Throws CWMIException 0x80041001 "Unable to assign access
+    // levels to the specified badgeKey." when the write fails.
+    static void AssignLevels(const CAcsUser& user, const Badge& badge, const CBntAssignedAcLvlList& levels);
+    // Stamps the badge's LASTCHANGED with the current local time; false when there is no such
+    // badge, with id set to its 64-bit id otherwise. Throws CDBException.
+    static bool TouchBadge(CBntDatabase& database, LONG badgeKey, LONGLONG& id);
+    // The audit text of a change of the badge's access: its id, issue code, holder and the
+    // holder's name; empty when there is no such badge. Throws CDBException.
+    static CString BadgeAuditText(CBntDatabase& database, LONG badgeKey);
+    // Fills a replication entry with the badge's holder and badge block (when the badge exists)
+    // and gives it the badge kind 3. Throws CDBException.
+    static void SetupBadgeReplication(CBntDatabase& database, CBntCardholderTrans& transaction, LONG badgeKey);
+    // Tells the communication server that the badge changed (nothing for an id not above 0).
+    static void SendBadgeDownloadNotice(LONGLONG badgeId);
+};

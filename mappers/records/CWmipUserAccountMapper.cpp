@@ -1,0 +1,33 @@
+#include "mappers/records/CWmipUserAccountMapper.h"
+
+#include "framework/WMIHelper.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipAccessRules.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/CWmipUserRules.h"
+#include "platform/com/WbemConstants.h"
+
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpUserAccountMapper.cpp";
+
+}  // namespace
+
+CWmipUserAccountMapper::CWmipUserAccountMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services)
+{
+    CWmipUserRules::SetUserPermissions(*this);
+}
+
+void CWmipUserAccountMapper::BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation,
+                                                 IWbemClassObject* instance)
+{
+    const CAcsUser* caller = RequireUser();
+    const LONG userId = CWmipAccessRules::NumberOr(instance, L"UserID", 0);
+    if (userId == CWmipUserRules::kAllRightsUser || userId == caller->GetUserID() ||
+        !CWmipUserRules::CanManageUser(*caller, *GetDatabase(), userId))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipRecordChecks::kPermissionMessage);
+}

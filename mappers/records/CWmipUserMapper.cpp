@@ -1,0 +1,317 @@
+#include "mappers/records/CWmipUserMapper.h"
+
+#include <string>
+
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CRowCountSet.h"
+#include "inhouse/BntCoreDb/CSQLStatement.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CPasswordHash.h"
+#include "inhouse/BntUserDb/CUserDBSet.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipAccessRules.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/CWmipUserRules.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/IWbemQualifierSet.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpUserMapper.cpp";
+constexpr LONG kUserAuditObject = 48;
+constexpr LONG kUserReplicationObject = 1024;
+constexpr int kSegmentWriteAccess = 2;
+constexpr int kProcessByMapper = 2;
+constexpr LONG kQualifierFlavor = 3;
+constexpr const wchar_t* kNonUniqueMessage = L"The property %s contained an non-unique value.";
+constexpr const wchar_t* kNotEditableMessage =
+    L"The property %s is not editable, but a value was specified that was different from the current value.";
+
+constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
+
+// The permission groups written with a user, in the order they are compared.
+struct GroupProperty
+{
+    CWmipUserRules::PermissionType type;
+    const wchar_t* property;
+};
+constexpr GroupProperty kGroupProperties[] = {
+    {CWmipUserRules::System, L"SystemPermissionGroupID"},
+    {CWmipUserRules::Cardholder, L"CardPermissionGroupID"},
+    {CWmipUserRules::Monitoring, L"MonitoringPermissionGroupID"},
+    {CWmipUserRules::Report, L"ReportPermissionGroupID"},
+    {CWmipUserRules::Field, L"FieldPermissionID"},
+};
+
+bool IsPasswordColumn(const CString& column, const CString& table)
+{
+    return table == L"USERS" && column == L"LOGONPWD";
+}
+
+void Refuse(int line)
+{
+    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, CWmipRecordChecks::kPermissionMessage);
+}
+
+// Writes the names and ids of the rows as the property's value lists.
+void FillValueLists(IWbemClassObject* classObject, const wchar_t* property, CMultiFilterRecordset& rows,
+                    const wchar_t* idColumn)
+{
+    IWbemQualifierSet* raw = nullptr;
+    if (FAILED(WMIHelper::GetPropertyQualifierSet(classObject, property, &raw)) || raw == nullptr)
+        return;
+    ComPtr<IWbemQualifierSet> qualifiers;
+    qualifiers.Attach(raw);
+    CStringList names;
+    CStringList ids;
+    for (; !rows.IsEOF(); rows.MoveNext())
+    {
+        names.push_back(rows.GetText(L"NAME"));
+        ids.push_back(CString(std::to_wstring(rows.GetLong(idColumn)).c_str()));
+    }
+    WMIHelper::PutQualStringArray(qualifiers.Get(), L"Values", names, kQualifierFlavor);
+    WMIHelper::PutQualStringArray(qualifiers.Get(), L"ValueMap", ids, kQualifierFlavor);
+}
+
+}  // namespace
+
+CWmipUserMapper::CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services)
+{
+    CWmipUserRules::SetUserPermissions(*this);
+}
+
+int CWmipUserMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+{
+    if (IsPasswordColumn(column, table))
+        return kProcessByMapper;
+    return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
+}
+
+HRESULT CWmipUserMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
+                                                 const CString& table)
+{
+    if (IsPasswordColumn(column, table))
+        return S_OK;
+    return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
+}
+
+HRESULT CWmipUserMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
+{
+    if (property == L"AutomaticallyCreated")
+    {
+        VariantClear(&value);
+        value.vt = VT_BOOL;
+        value.boolVal = VARIANT_FALSE;
+        return S_OK;
+    }
+    if (property == L"DatabaseID" || property == L"ReportPermissionGroupID")
+    {
+        VariantClear(&value);
+        value.vt = VT_I4;
+        value.lVal = property == L"DatabaseID" ? RequireUser()->GetDatabaseID() : 0;
+        return S_OK;
+    }
+    return CWmipMapperSkeleton::GetDefaultValue(instance, property, value);
+}
+
+HRESULT CWmipUserMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
+{
+    if (property.CompareNoCase(L"Password") != 0)
+        return CWmipMapperSkeleton::IsValidValue(instance, property, value);
+    if (value.vt != VT_BSTR || value.bstrVal == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    const CString password(value.bstrVal);
+    if (password.GetLength() < kMinPasswordLength || password.GetLength() > kMaxPasswordLength)
+        return WBEM_E_INVALID_PARAMETER;
+    // Stored as the salted hash the login verifies, never as given.
+    const CString hash = Utf8ToCString(CPasswordHash::Hash(CStringToUtf8(password)));
+    VariantClear(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = SysAllocStringLen(hash.GetString(), static_cast<UINT>(hash.GetLength()));
+    return value.bstrVal != nullptr ? S_OK : WBEM_E_OUT_OF_MEMORY;
+}
+
+void CWmipUserMapper::CanAdd(IWbemClassObject* instance)
+{
+    CWmipMapperSkeleton::CanAdd(instance);
+    int automatic = 0;
+    if (instance != nullptr && SUCCEEDED(WMIHelper::GetBool(instance, L"AutomaticallyCreated", automatic)) &&
+        automatic != 0)
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, kNotEditableMessage,
+                                      L"AutomaticallyCreated");
+}
+
+brontel::UserTranObject::UserTransactionObject CWmipUserMapper::GetTransactionObject()
+{
+    return kUserAuditObject;
+}
+
+CString CWmipUserMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
+{
+    CString logonId;
+    WMIHelper::GetString(instance, L"LogonID", logonId);
+    CString text;
+    text.Format(L"%s(%d)", logonId.GetString(), NumberOr(instance, L"ID", 0));
+    return text;
+}
+
+LONG CWmipUserMapper::GetReplTransactionObject()
+{
+    return kUserReplicationObject;
+}
+
+void CWmipUserMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation, IWbemClassObject* instance)
+{
+    transaction.SetRecordID(NumberOr(instance, L"ID", 0));
+}
+
+void CWmipUserMapper::BeforeWriteInstance(Operation, IWbemClassObject* instance)
+{
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserMapper::BeforeWriteInstance. Begin.");
+    try
+    {
+        CheckUser(instance);
+    }
+    catch (const CWMIException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, CString(L"Error while checking the user. ") + e.GetMessage());
+        throw;
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Error while checking the user.", 0, &e);
+        throw;
+    }
+    catch (...)
+    {
+        // A check that could not run must not let the write through.
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Error while checking the user.");
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+    }
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserMapper::BeforeWriteInstance. Done.");
+}
+
+void CWmipUserMapper::CheckUser(IWbemClassObject* instance)
+{
+    const CAcsUser* caller = RequireUser();
+    CBntDatabase& database = *GetDatabase();
+    const LONG userId = NumberOr(instance, L"ID", 0);
+    for (const GroupProperty& group : kGroupProperties)
+        if (!CWmipUserRules::CanGrantPermissionGroup(*caller, database, group.type,
+                                                     NumberOr(instance, group.property, 0), userId))
+            Refuse(__LINE__);
+    if (!caller->HasSegmentAccess(NumberOr(instance, L"PrimarySegmentID", 0), kSegmentWriteAccess))
+        Refuse(__LINE__);
+
+    CString logonId;
+    WMIHelper::GetString(instance, L"LogonID", logonId);
+    CUserDBSet stored(&database);
+    stored.AddFilterUserID(userId);
+    stored.OpenForwardOnly();
+    const bool renamed = stored.IsEOF() || stored.GetText(L"LOGONID").CompareNoCase(logonId) != 0;
+    stored.Close();
+    if (renamed && !IsLogonIDUnused(logonId))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, kNonUniqueMessage, L"LogonID");
+
+    const LONG databaseId = NumberOr(instance, L"DatabaseID", 0);
+    if (databaseId != -1 && databaseId != 0 && databaseId != caller->GetDatabaseID())
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipRecordChecks::kInvalidValueMessage,
+                                      L"DatabaseID");
+    const LONG zoneId = NumberOr(instance, L"MonitoringZoneID", 0);
+    if (zoneId > 0)
+    {
+        CSQLStatement zone;
+        zone.SetFrom(L"MONZONE");
+        zone.AddToWhere(CString(), L"MZID", CDBValue(zoneId));
+        CRowCountSet zones(&database);
+        zones.SetSQL(zone);
+        if (zones.GetRowCount() == 0)
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"MonitoringZoneID");
+    }
+}
+
+bool CWmipUserMapper::IsLogonIDUnused(const CString& logonId)
+{
+    CUserDBSet users(GetDatabase());
+    users.AddFilterLogonID(logonId);
+    users.OpenForwardOnly();
+    return users.IsEOF();
+}
+
+void CWmipUserMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
+{
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserMapper::AfterWriteInstance. Begin.");
+    const LONG userId = NumberOr(instance, L"ID", 0);
+    if (operation == Operation::Delete)
+    {
+        CSQLStatement accounts;
+        accounts.SetFrom(L"USER_ACCOUNT");
+        accounts.AddToWhere(CString(), L"USERID", CDBValue(userId));
+        GetDatabase()->ExecuteSQL(accounts, CSQLStatement::Kind::Delete);
+    }
+    else if (operation == Operation::Modify)
+    {
+        CUserDBSet user(GetDatabase());
+        user.AddFilterUserID(userId);
+        user.Open();
+        if (!user.IsEOF())
+        {
+            user.Edit();
+            user.SetDateTime(L"LASTCHANGED", COleDateTime::GetCurrentTime());
+            user.Update();
+        }
+    }
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserMapper::AfterWriteInstance. Done.");
+}
+
+void CWmipUserMapper::RefreshAvailablePermissionGroups(IWbemClassObject* classObject, const CAcsUser* user)
+{
+    if (classObject == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED);
+    if (user == nullptr || user->GetDatabase() == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
+                            L"The system was unable to retrieve the client's identity.");
+    const GroupProperty typed[] = {{CWmipUserRules::System, L"SystemPermissionGroupID"},
+                                   {CWmipUserRules::Cardholder, L"CardPermissionGroupID"},
+                                   {CWmipUserRules::Monitoring, L"MonitoringPermissionGroupID"}};
+    for (const GroupProperty& group : typed)
+    {
+        CDynamicRecordset rows(user->GetDatabase());
+        rows.SetTable(L"USER_PERM");
+        rows.AddColumnToSet(L"USER_PERMID");
+        rows.AddColumnToSet(L"TYPE");
+        rows.AddColumnToSet(L"NAME");
+        rows.AddFilterLong(L"TYPE", group.type);
+        rows.AddOrderBy(L"USER_PERMID");
+        rows.Open(CMultiFilterRecordset::kReadOnly);
+        FillValueLists(classObject, group.property, rows, L"USER_PERMID");
+    }
+    const struct
+    {
+        const wchar_t* table;
+        const wchar_t* idColumn;
+        const wchar_t* property;
+    } others[] = {{L"USER_PERM_REPORT", L"USER_PERM_REPORTID", L"ReportPermissionGroupID"},
+                  {L"USER_PERM_UDF", L"USER_PERM_UDFID", L"FieldPermissionID"}};
+    for (const auto& other : others)
+    {
+        CDynamicRecordset rows(user->GetDatabase());
+        rows.SetTable(other.table);
+        rows.AddAllColumnsToSet(other.table);
+        rows.AddOrderBy(other.idColumn);
+        rows.Open(CMultiFilterRecordset::kReadOnly);
+        FillValueLists(classObject, other.property, rows, other.idColumn);
+    }
+}

@@ -1,0 +1,58 @@
+// CWmipUserMapper: the mapper of Bnt_User (USERS), the operators who log in. A caller may write a
+// user only when its own rights cover each of the user's permission groups, it has access to the
+// user's primary segment, and the user is not the caller itself (CWmipUserRules); logon ids are
+// unique without regard to case. A password given on create is stored as the salted hash the
+// login checks, never as given, and is never served. Deleting a user removes its accounts.
+// Under the bus front end users are read-only.
+//
+// Built per request by its factory; the caller owns it. One request on one thread: no lock.
+#pragma once
+
+#include "framework/CWmipMapperSkeleton.h"
+
+class CWmipUserMapper : public CWmipMapperSkeleton<CWmipUserMapper>
+{
+public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_User";
+    // Length limits of a password as given (characters).
+    static constexpr int kMinPasswordLength = 8;
+    static constexpr int kMaxPasswordLength = 50;
+
+    // The mapper on the database of user (the pooled connection, which must outlive the mapper).
+    CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+
+    // The password column is handled here, and never shown.
+    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
+    // AutomaticallyCreated false, DatabaseID the caller's database, ReportPermissionGroupID 0.
+    HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
+    // A Password of kMinPasswordLength to kMaxPasswordLength characters becomes its salted hash;
+    // another length is refused (WBEM_E_INVALID_PARAMETER).
+    HRESULT IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
+    // The base check (0x1000000F); a user cannot be created as automatically created.
+    void CanAdd(IWbemClassObject* instance) override;
+    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
+    CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
+                                 IWbemClassObject* instance) override;
+    LONG GetReplTransactionObject() override;
+    void SetupReplTransaction(CBntCardholderTrans& transaction,
+                              brontel::UserTranOperation::UserTransactionOperation operation,
+                              IWbemClassObject* instance) override;
+    // The caller-versus-target checks, the logon id, database and monitoring zone checks; any
+    // failure refuses the write.
+    void BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
+                             IWbemClassObject* instance) override;
+    // Delete: removes the user's accounts. Modify: stamps LASTCHANGED.
+    void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
+                            IWbemClassObject* instance) override;
+
+    // Refills the "Values" and "ValueMap" qualifiers of the five permission-group properties of
+    // the Bnt_User class object from the groups user's database holds. Throws CWMIException
+    // 0x8004101D without a class object, 0x80041001 without a user.
+    static void RefreshAvailablePermissionGroups(IWbemClassObject* classObject, const CAcsUser* user);
+
+private:
+    void CheckUser(IWbemClassObject* instance);
+    // Whether no user holds the logon id (compared without regard to case).
+    bool IsLogonIDUnused(const CString& logonId);
+};

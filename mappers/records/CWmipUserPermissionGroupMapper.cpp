@@ -1,0 +1,98 @@
+#include "mappers/records/CWmipUserPermissionGroupMapper.h"
+
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUserDb/CPermission.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpUserPermissionGroupMapper.cpp";
+constexpr DWORD kViewPermissionGroups = 0x10000031;
+constexpr int kProcessByMapper = 2;
+constexpr LONG kSystemGroup = 1;
+constexpr LONG kMonitoringGroup = 3;
+
+// The rights a group of a type shows as computed properties.
+struct ComputedRight
+{
+    LONG groupType;
+    DWORD permissionId;
+    const wchar_t* property;
+};
+constexpr ComputedRight kComputedRights[] = {
+    {kSystemGroup, 0x100000D0, L"CanLoginToFluxmere"},
+    {kMonitoringGroup, 0x30000026, L"CanViewLiveVideo"},
+    {kMonitoringGroup, 0x3000002E, L"CanViewRecordedVideo"},
+    {kMonitoringGroup, 0x30000031, L"CanSearchVideo"},
+};
+
+bool IsTypeColumn(const CString& column, const CString& table)
+{
+    return table == L"USER_PERM" && column == L"TYPE";
+}
+
+}  // namespace
+
+CWmipUserPermissionGroupMapper::CWmipUserPermissionGroupMapper(const CAcsUser* user, IWbemContext* context,
+                                                               IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services)
+{
+    SetPermissions(kViewPermissionGroups, 0, 0, 0);
+}
+
+int CWmipUserPermissionGroupMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+{
+    if (IsTypeColumn(column, table))
+        return kProcessByMapper;
+    return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
+}
+
+HRESULT CWmipUserPermissionGroupMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
+                                                                const CString& table)
+{
+    if (!IsTypeColumn(column, table))
+        return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
+    const CMultiFilterRecordset* row = GetInstanceRecordset();
+    if (row == nullptr || instance == nullptr || *instance == nullptr)
+        return WBEM_E_FAILED;
+    const LONG type = row->IsFieldNull(L"TYPE") ? 0 : row->GetLong(L"TYPE");
+    const LONG groupId = row->GetLong(L"USER_PERMID");
+    if (type == kSystemGroup || type == kMonitoringGroup)
+    {
+        const CAcsUser* user = RequireUser();
+        CPermission permission(type);
+        // A group whose permissions cannot be read shows none of its rights.
+        const bool read =
+            user->GetDatabase() != nullptr && permission.ReadPermissionLevel(*user->GetDatabase(), groupId);
+        for (const ComputedRight& right : kComputedRights)
+            if (right.groupType == type)
+                WMIHelper::PutBool(*instance, right.property, read && permission.HasPermission(right.permissionId));
+        if (type == kMonitoringGroup)
+            WMIHelper::PutNumber(*instance, L"PTZPriority", GetPTZPriority(*user, groupId));
+    }
+    return WMIHelper::PutNumber(*instance, L"Type", type);
+}
+
+LONG CWmipUserPermissionGroupMapper::GetPTZPriority(const CAcsUser& user, LONG groupId)
+{
+    try
+    {
+        CDynamicRecordset priority(user.GetDatabase());
+        priority.SetTable(L"USER_PTZ_PRIORITY");
+        priority.AddColumnToSet(L"USER_PERMID");
+        priority.AddColumnToSet(L"PRIORITY");
+        priority.AddFilterLong(L"USER_PERMID", groupId);
+        priority.Open(CMultiFilterRecordset::kReadOnly);
+        return priority.IsEOF() || priority.IsFieldNull(1) ? 0 : priority.GetLong(1);
+    }
+    catch (const CDBException& e)
+    {
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, &e);
+    }
+}

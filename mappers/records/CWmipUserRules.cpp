@@ -1,0 +1,74 @@
+#include "mappers/records/CWmipUserRules.h"
+
+#include "framework/CWmipClassMapper.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUserDb/CBaseUser.h"
+#include "inhouse/BntUserDb/CPermission.h"
+#include "inhouse/BntUserDb/CUserDBSet.h"
+
+namespace {
+
+constexpr int kSegmentWriteAccess = 2;
+constexpr DWORD kViewUsers = 0x1000000E;
+constexpr DWORD kAddUsers = 0x1000000F;
+constexpr DWORD kModifyUsers = 0x10000010;
+constexpr DWORD kDeleteUsers = 0x1000001D;
+
+}  // namespace
+
+void CWmipUserRules::SetUserPermissions(CWmipClassMapper& mapper)
+{
+    if (WMIHelper::IsCorvessaApplication())
+        mapper.SetPermissions(kViewUsers, 0, 0, 0);
+    else
+        mapper.SetPermissions(kViewUsers, kAddUsers, kModifyUsers, kDeleteUsers);
+}
+
+bool CWmipUserRules::CanGrantPermissionGroup(const CAcsUser& caller, CBntDatabase& database, LONG type, LONG groupId,
+                                             LONG userId)
+{
+    if (userId == kAllRightsUser || userId == caller.GetUserID())
+        return false;
+    if (caller.GetUserID() == kAllRightsUser)
+        return true;
+    switch (type)
+    {
+    case System:
+    case Cardholder:
+    case Monitoring:
+    {
+        CPermission group(type);
+        if (!group.ReadPermissionLevel(database, groupId))
+            return true;
+        CPermission own(type);
+        own.ReadUserPermissions(caller);
+        return own >= group;
+    }
+    case Field:
+        return CBaseUser::HasUDFAuthority(&database, caller.GetFieldPermissionGroupID(), groupId);
+    case Report:
+        return CBaseUser::HasReportAuthority(&database, caller.GetReportPermissionGroupID(), groupId);
+    default:
+        return true;
+    }
+}
+
+bool CWmipUserRules::CanManageUser(const CAcsUser& caller, CBntDatabase& database, LONG userId)
+{
+    CUserDBSet target(&database);
+    target.AddFilterUserID(userId);
+    target.OpenForwardOnly();
+    if (target.IsEOF())
+        return false;
+    const LONG groups[][2] = {{System, target.GetLong(L"SYSTEM_USER_PERMID")},
+                              {Cardholder, target.GetLong(L"CARD_USER_PERMID")},
+                              {Monitoring, target.GetLong(L"MONITOR_USER_PERMID")},
+                              {Field, target.GetLong(L"USER_PERM_UDFID")}};
+    const LONG segmentId = target.GetLong(L"SEGMENTID");
+    target.Close();
+    for (const auto& [type, groupId] : groups)
+        if (!CanGrantPermissionGroup(caller, database, type, groupId, userId))
+            return false;
+    return caller.HasSegmentAccess(segmentId, kSegmentWriteAccess);
+}

@@ -1,0 +1,44 @@
+// CWmipUserRules: the caller-versus-target rules of the system user mappers: a caller may write a
+// user (or the user's accounts and secondary segments) only when its own rights cover each of
+// the user's permission groups, never for its own user record, and never for user -1 unless the
+// caller is user -1 passing every comparison.
+//
+// Static functions only; thread-safe as far as the database is.
+#pragma once
+
+#include "platform/win32/WinTypes.h"
+
+class CAcsUser;
+class CBntDatabase;
+class CWmipClassMapper;
+
+class CWmipUserRules
+{
+public:
+    CWmipUserRules() = delete;
+
+    static constexpr LONG kAllRightsUser = -1;
+    // Permission group types.
+    enum PermissionType : LONG
+    {
+        System = 1,
+        Cardholder = 2,
+        Monitoring = 3,
+        Field = 4,
+        Report = 5
+    };
+
+    // Sets the permission ids of the user and user account classes: view 0x1000000E, add
+    // 0x1000000F, modify 0x10000010, delete 0x1000001D; view only under the bus front end.
+    static void SetUserPermissions(CWmipClassMapper& mapper);
+    // Whether the caller may give the user userId the group groupId of the type: false for user
+    // -1 and for the caller's own record; true for caller -1; otherwise the caller's rights of
+    // the type must cover the group's (a group that does not exist asks nothing). Throws
+    // CDBException.
+    static bool CanGrantPermissionGroup(const CAcsUser& caller, CBntDatabase& database, LONG type, LONG groupId,
+                                        LONG userId);
+    // Whether the caller may manage the stored user userId: the user exists, the caller's rights
+    // cover its system, cardholder, monitoring and field groups, and the caller has access to its
+    // primary segment. Throws CDBException.
+    static bool CanManageUser(const CAcsUser& caller, CBntDatabase& database, LONG userId);
+};

@@ -1,0 +1,149 @@
+#include "mappers/records/CWmipUserSecondarySegmentMapper.h"
+
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CRowCountSet.h"
+#include "inhouse/BntCoreDb/CSQLStatement.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CBntAcsSystemOptions.h"
+#include "inhouse/BntUserDb/CUserDBSet.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipAccessRules.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/CWmipUserRules.h"
+#include "platform/com/WbemConstants.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpUserSecondarySegmentMapper.cpp";
+constexpr DWORD kViewUsers = 0x1000000E;
+constexpr DWORD kAddUsers = 0x1000000F;
+constexpr DWORD kDeleteUsers = 0x1000001D;
+constexpr LONG kUserAuditObject = 48;
+constexpr LONG kUserReplicationObject = 1024;
+constexpr int kSegmentWriteAccess = 2;
+constexpr LONG kAllSegments = -1;
+constexpr const wchar_t* kAssignedMessage = L"This segment is already assigned.";
+constexpr const wchar_t* kRulesMessage = L"Cannot assign this segment based on segmentation rules.";
+
+void RefuseRule(int line, const wchar_t* message)
+{
+    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
+}
+
+}  // namespace
+
+CWmipUserSecondarySegmentMapper::CWmipUserSecondarySegmentMapper(const CAcsUser* user, IWbemContext* context,
+                                                                 IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services)
+{
+    SetPermissions(kViewUsers, kAddUsers, 0, kDeleteUsers);
+}
+
+void CWmipUserSecondarySegmentMapper::CanAdd(IWbemClassObject* instance)
+{
+    CWmipMapperSkeleton::CanAdd(instance);
+    if (instance != nullptr)
+        CheckSegmentAssignment(true, instance);
+}
+
+void CWmipUserSecondarySegmentMapper::CanDelete(IWbemClassObject* instance)
+{
+    CWmipMapperSkeleton::CanDelete(instance);
+    if (instance != nullptr)
+        CheckSegmentAssignment(false, instance);
+}
+
+void CWmipUserSecondarySegmentMapper::CheckSegmentAssignment(bool adding, IWbemClassObject* instance)
+{
+    const CAcsUser* caller = RequireUser();
+    const LONG userId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"UserID");
+    const LONG segmentId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"SegmentID");
+    CUserDBSet user(GetDatabase());
+    user.AddFilterUserID(userId);
+    user.OpenForwardOnly();
+    if (user.IsEOF())
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"UserID");
+    const LONG primarySegment = user.GetLong(L"SEGMENTID");
+    user.Close();
+    if (caller->GetSystemOptions().GetSegment(segmentId) == nullptr)
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"SegmentID");
+    if (!caller->HasSegmentAccess(primarySegment, kSegmentWriteAccess) ||
+        !caller->HasSegmentAccess(segmentId, kSegmentWriteAccess))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+    // A user's segments are part of what the caller must be able to manage:
+    // nobody widens its own reach, nor that of a user whose rights exceed its
+    // own.
+    if (!CWmipUserRules::CanManageUser(*caller, *GetDatabase(), userId))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+    if (!adding)
+        return;
+    CSQLStatement link;
+    link.SetFrom(L"USER_SEGMENT_LINK");
+    link.AddToWhere(CString(), L"USERID", CDBValue(userId));
+    link.AddToWhere(CString(), L"SEGMENTID", CDBValue(segmentId));
+    CRowCountSet links(GetDatabase());
+    links.SetSQL(link);
+    if (segmentId == primarySegment || links.GetRowCount() > 0)
+        RefuseRule(__LINE__, kAssignedMessage);
+    if (segmentId == kAllSegments
+            ? !caller->IsAllSegmentsUser()
+            : !caller->GetSystemOptions().GetSegmentationUtility().ShouldDisplaySegmentInSelectionUI(segmentId))
+        RefuseRule(__LINE__, kRulesMessage);
+}
+
+void CWmipUserSecondarySegmentMapper::LogTransaction(Operation, IWbemClassObject* instance)
+{
+    CWmipMapperSkeleton::LogTransaction(Operation::Modify, instance);
+}
+
+brontel::UserTranObject::UserTransactionObject CWmipUserSecondarySegmentMapper::GetTransactionObject()
+{
+    return kUserAuditObject;
+}
+
+CString CWmipUserSecondarySegmentMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
+{
+    const LONG userId = CWmipAccessRules::NumberOr(instance, L"UserID", 0);
+    CUserDBSet user(GetDatabase());
+    user.AddFilterUserID(userId);
+    user.OpenForwardOnly();
+    CString text;
+    if (!user.IsEOF())
+        text.FormatMessage(L"%1(%2!ld!)", user.GetText(L"FIRSTNAME") + L" " + user.GetText(L"LASTNAME"), userId);
+    return text;
+}
+
+LONG CWmipUserSecondarySegmentMapper::GetReplTransactionObject()
+{
+    return kUserReplicationObject;
+}
+
+void CWmipUserSecondarySegmentMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation,
+                                                           IWbemClassObject* instance)
+{
+    transaction.SetRecordID(CWmipAccessRules::NumberOr(instance, L"UserID", 0));
+}
+
+void CWmipUserSecondarySegmentMapper::AfterWriteInstance(Operation, IWbemClassObject* instance)
+{
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserSecondarySegmentMapper::AfterWriteInstance. Begin.");
+    CUserDBSet user(GetDatabase());
+    user.AddFilterUserID(CWmipAccessRules::NumberOr(instance, L"UserID", 0));
+    user.Open();
+    if (!user.IsEOF())
+    {
+        user.Edit();
+        user.SetDateTime(L"LASTCHANGED", COleDateTime::GetCurrentTime());
+        user.Update();
+    }
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserSecondarySegmentMapper::AfterWriteInstance. Done.");
+}

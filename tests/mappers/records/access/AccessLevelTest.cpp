@@ -1,0 +1,222 @@
+// Access levels and their assignments, end to end through the door: the notices and the link
+// clean-up of a delete in one transaction, the name and count rules, and an assignment's dates
+// and per-badge limits.
+#include "tests/mappers/records/access/AccessRecordsTest.h"
+
+#include "platform/com/Variant.h"
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+using namespace e2e;
+using access_test::AccessCallers;
+using access_test::Notice;
+
+namespace
+{
+class AccessLevels : public access_test::AccessRecordsTest
+{
+protected:
+    ComPtr<IWbemClassObject> Make(const wchar_t* className,
+                                  const std::vector<std::pair<const wchar_t*, _variant_t>>& values)
+    {
+        return NewInstance(className, values);
+    }
+    Reply AddLevel(const wchar_t* name, long segment)
+    {
+        return Put(Form::Sync,
+                   Make(L"Bnt_AccessLevel", {{L"Name", _variant_t(name)},
+                                             {L"SegmentID", _variant_t(static_cast<LONG>(segment))}})
+                       .Get(),
+                   WBEM_FLAG_CREATE_ONLY);
+    }
+    Reply Assign(long level, long badge, const wchar_t* activate = nullptr, const wchar_t* deactivate = nullptr)
+    {
+        std::vector<std::pair<const wchar_t*, _variant_t>> values = {
+            {L"AccessLevelID", _variant_t(static_cast<LONG>(level))},
+            {L"BadgeKey", _variant_t(static_cast<LONG>(badge))}};
+        if (activate != nullptr)
+            values.emplace_back(L"Activate", _variant_t(activate));
+        if (deactivate != nullptr)
+            values.emplace_back(L"Deactivate", _variant_t(deactivate));
+        return Put(Form::Sync, Make(L"Bnt_AccessLevelAssignment", values).Get(), WBEM_FLAG_CREATE_ONLY);
+    }
+    static std::string Count(const std::string& table, const std::string& where)
+    {
+        return Scalar("SELECT COUNT(*) FROM " + table + " WHERE " + where);
+    }
+};
+} // namespace
+
+TEST_F(AccessLevels, DeletingALevelNotifiesItsActiveBadgesAndLeavesNoLink)
+{
+    const long level = NewLevel("Doomed level", 1);
+    const std::string id = std::to_string(level);
+    const long badges[] = {NewBadge(700001), NewBadge(700002), NewBadge(700003), NewBadge(700004, false)};
+    for (long badge : badges)
+        ExecSql("INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (" + std::to_string(badge) + ", " + id + ");");
+    ExecSql("INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (" + id + ", 20, 0, 1), (" + id +
+            ", 1, 0, 1);"
+            "INSERT INTO ACCGPLINK (ACCESSGPID, ACCESSLVID) VALUES (1, " + id + ");"
+            "INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, HAS_AAM_VIEWONLY_ACCESS) VALUES (1, " + id +
+            ", 0);"
+            "UPDATE ACCESSPANE SET DOWNLOAD_REQUIRED = 0; UPDATE READER SET REQUIRE_DOWNLOAD = 0;");
+
+    const Reply deleted = Delete(Form::Sync, L"Bnt_AccessLevel.ID=" + std::to_wstring(level));
+    ASSERT_EQ(deleted.result, WBEM_S_NO_ERROR) << Description(deleted.statusObject.Get());
+
+    const std::vector<Notice> notices = CommNotices(4);
+    ASSERT_EQ(notices.size(), 4u);
+    EXPECT_EQ(notices[0].code, 8);
+    EXPECT_EQ(notices[0].action, 3);
+    EXPECT_EQ(notices[0].level, level);
+    EXPECT_EQ(notices[0].value, 1) << "the level's segment";
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_EQ(notices[i + 1].code, -11);
+        EXPECT_EQ(notices[i + 1].action, 2);
+        EXPECT_EQ(notices[i + 1].badgeKey, badges[i]) << "one notice per active badge, none for the inactive one";
+    }
+    for (const char* table : {"ACCLVLINK", "ACCGPLINK", "USERS_ACCESSLEVEL_LINK"})
+        EXPECT_EQ(Count(table, "ACCESSLVID = " + id), "0") << table;
+    EXPECT_EQ(Count("BADGELINK", "ACCLVLID = " + id), "0");
+    EXPECT_EQ(Scalar("SELECT DOWNLOAD_REQUIRED FROM ACCESSPANE WHERE PANELID = 20"), "1") << "lock panel marked";
+    EXPECT_EQ(Scalar("SELECT REQUIRE_DOWNLOAD FROM READER WHERE PANELID = 20 AND READERID = 0"), "1");
+    EXPECT_EQ(Scalar("SELECT DOWNLOAD_REQUIRED FROM ACCESSPANE WHERE PANELID = 1"), "0") << "not a lock panel";
+}
+
+TEST_F(AccessLevels, AFailingLinkDeleteFailsTheLevelDeleteAndKeepsEverything)
+{
+    const long level = NewLevel("Kept level", 1);
+    const std::string id = std::to_string(level);
+    ExecSql("INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (" + id + ", 1, 0, 1);"
+            "INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (1, " + id + ");"
+            "CREATE TRIGGER FAIL_LINK_DELETE BEFORE DELETE ON ACCLVLINK WHEN OLD.ACCESSLVID = " + id +
+            " BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    const Reply refused = Delete(Form::Sync, L"Bnt_AccessLevel.ID=" + std::to_wstring(level));
+    ExecSql("DROP TRIGGER FAIL_LINK_DELETE;");
+    EXPECT_TRUE(FAILED(refused.result)) << Hex(refused.result);
+    EXPECT_EQ(Count("ACCESSLVL", "ACCESSLVID = " + id), "1");
+    EXPECT_EQ(Count("ACCLVLINK", "ACCESSLVID = " + id), "1");
+    EXPECT_EQ(Count("BADGELINK", "ACCLVLID = " + id), "1");
+}
+
+TEST_F(AccessLevels, NamesAreUniquePerSegmentAndASegmentHoldsItsUnitsNumberOfLevels)
+{
+    ASSERT_EQ(AddLevel(L"Twin", 1).result, WBEM_S_NO_ERROR);
+    const Reply twin = AddLevel(L"Twin", 1);
+    EXPECT_EQ(twin.result, WBEM_E_FAILED);
+    EXPECT_TRUE(EndsWith(Description(twin.statusObject.Get()), "An Access Level with this name already exists."));
+    EXPECT_EQ(AddLevel(L"Twin", 2).result, WBEM_S_NO_ERROR) << "another segment may use the name";
+
+    // Segment 4 holds at most two level records.
+    EXPECT_EQ(AddLevel(L"Small one", 4).result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(AddLevel(L"Small two", 4).result, WBEM_S_NO_ERROR);
+    const Reply full = AddLevel(L"Small three", 4);
+    EXPECT_EQ(full.result, WBEM_E_FAILED);
+    EXPECT_TRUE(EndsWith(Description(full.statusObject.Get()),
+                         "The max number of access levels allowed has already been reached."));
+    EXPECT_EQ(Count("ACCESSLVL", "SEGMENTID = 4"), "2");
+}
+
+TEST_F(AccessLevels, AnAssignmentWithAMalformedOrReversedDateIsRefused)
+{
+    const long level = NewLevel("Dated level", 1);
+    const long badge = NewBadge(710001);
+    const Reply malformed = Assign(level, badge, L"20251345990000.000000+000");
+    EXPECT_EQ(malformed.result, WBEM_E_INVALID_PARAMETER) << Hex(malformed.result);
+    EXPECT_TRUE(EndsWith(Description(malformed.statusObject.Get()),
+                         "The property Activate did not exist or contained an invalid value."));
+    const Reply reversed = Assign(level, badge, L"20250102000000.000000+000", L"20250101000000.000000+000");
+    EXPECT_EQ(reversed.result, WBEM_E_FAILED);
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "0") << "nothing written";
+
+    ASSERT_EQ(Assign(level, badge, L"20250101000000.000000+000", L"20250101000001.000000+000").result,
+              WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge) + " AND DEACTIVATE IS NOT NULL"), "1");
+    const std::vector<Notice> notices = CommNotices(1);
+    ASSERT_FALSE(notices.empty());
+    EXPECT_EQ(notices.back().code, -11);
+    EXPECT_EQ(notices.back().badgeId, 710001);
+}
+
+TEST_F(AccessLevels, AssignmentLimitsCountOnlyTheLevelsOfTheSameSegment)
+{
+    // Segment 3: one standard level per badge at most.
+    const long first = NewLevel("Quota standard 1", 3);
+    const long second = NewLevel("Quota standard 2", 3);
+    const long elsewhere = NewLevel("Elsewhere", 1);
+    const long badge = NewBadge(720001);
+    ASSERT_EQ(Assign(elsewhere, badge).result, WBEM_S_NO_ERROR);
+    ASSERT_EQ(Assign(first, badge).result, WBEM_S_NO_ERROR) << "a level of another segment does not count";
+    const Reply refused = Assign(second, badge);
+    EXPECT_EQ(refused.result, WBEM_E_FAILED);
+    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                         "The max number of standard access levels for this badge has been reached."));
+    const Reply twice = Assign(first, badge);
+    EXPECT_TRUE(EndsWith(Description(twice.statusObject.Get()),
+                         "There is already an access level assignment for this access level and badge."));
+    const Reply inactive = Assign(first, NewBadge(720002, false));
+    EXPECT_TRUE(EndsWith(Description(inactive.statusObject.Get()),
+                         "Access level assignments can only be made to active badges."));
+
+    CallAs(AccessCallers::kLevelViewer);
+    const Reply unprivileged = Assign(elsewhere, NewBadge(720003));
+    EXPECT_EQ(unprivileged.result, WBEM_E_FAILED);
+    EXPECT_EQ(Count("BADGELINK", "ACCLVLID = " + std::to_string(elsewhere)), "1");
+}
+
+TEST_F(AccessLevels, ConcurrentAssignmentsCannotBothTakeTheLastPlace)
+{
+    // Segment 3 takes one standard level per badge: of two assignments racing for the badge,
+    // one is written and the other refused.
+    const long first = NewLevel("Race standard 1", 3);
+    const long second = NewLevel("Race standard 2", 3);
+    const long badge = NewBadge(780001);
+    std::atomic<int> written{0};
+    std::atomic<int> refused{0};
+    std::vector<std::thread> threads;
+    for (long level : {first, second, first, second})
+        threads.emplace_back(
+            [&, level]
+            {
+                const CallerIdentity::Scope caller(CallerIdentity(AccessCallers::kLevelClerk, SecurityImpersonation));
+                const Reply reply = Assign(level, badge);
+                if (reply.result == WBEM_S_NO_ERROR)
+                    ++written;
+                else if (reply.result == WBEM_E_FAILED)
+                    ++refused;
+            });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(written.load(), 1);
+    EXPECT_EQ(refused.load(), 3);
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "1");
+}
+
+TEST_F(AccessLevels, ALevelReachingALockTheBadgeReachesAlreadyIsRefused)
+{
+    // Panel 20 drives Onity locks (panel type 67); the installation supports them (option 1007).
+    ExecSql("INSERT OR REPLACE INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1007, 1);"
+            "INSERT OR IGNORE INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) "
+            "VALUES (20, 'Onity lock', 1, 1, 1, 0, 67);"
+            "UPDATE ACCESSPANE SET PANELTYPE = 67 WHERE PANELID = 20;"
+            "INSERT OR IGNORE INTO READER (PANELID, READERID, READERDESC) VALUES (20, 0, 'Lock');");
+    const long held = NewLevel("Lock door A", 1);
+    const long overlapping = NewLevel("Lock door B", 1);
+    ExecSql("INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (" + std::to_string(held) +
+            ", 20, 0, 1), (" + std::to_string(overlapping) + ", 20, 0, 2);");
+    const long badge = NewBadge(790001);
+    ASSERT_EQ(Assign(held, badge).result, WBEM_S_NO_ERROR);
+    const Reply refused = Assign(overlapping, badge);
+    EXPECT_EQ(refused.result, WBEM_E_FAILED);
+    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                         "The level " + std::to_string(overlapping) + " cannot be assigned to the badge " +
+                             std::to_string(badge) +
+                             " due to Onity/ILS reader assignment overlap of the access levels."))
+        << Description(refused.statusObject.Get());
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "1");
+}

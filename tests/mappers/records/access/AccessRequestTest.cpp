@@ -1,0 +1,159 @@
+// Access level requests, end to end through the door: who may approve, deny or hold, the
+// transitions between stages (one winner among concurrent approvals), and the derived Status in
+// queries.
+#include "tests/mappers/records/access/AccessRecordsTest.h"
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace e2e;
+using access_test::AccessCallers;
+
+namespace
+{
+// The demo operator: manages levels 1 and 3 with full rights and level 2 view-only.
+constexpr wchar_t kOperator[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
+
+class AccessRequests : public access_test::AccessRecordsTest
+{
+protected:
+    // A submitted request of person 2 for the level; answers its id.
+    static long NewRequest(long level)
+    {
+        const long id = std::stol(Scalar("SELECT COALESCE(MAX(ID), 0) + 1 FROM ACCESS_REQUEST"));
+        ExecSql("INSERT INTO ACCESS_REQUEST (ID, TYPE, EMPID, ACCESSLVID, SUBMITTED_USERID, READERID, PANELID) "
+                "VALUES (" + std::to_string(id) + ", 1, 2, " + std::to_string(level) + ", 1, 0, 0);");
+        return id;
+    }
+    Reply Stage(long request, const wchar_t* method)
+    {
+        return Exec(Form::Sync, L"Bnt_AccessLevelRequest.ID=" + std::to_wstring(request), method);
+    }
+    static std::string Column(long request, const std::string& column)
+    {
+        return Scalar("SELECT COALESCE(" + column + ", '') FROM ACCESS_REQUEST WHERE ID = " + std::to_string(request));
+    }
+};
+
+struct TransitionCase
+{
+    const wchar_t* first;
+    const wchar_t* second;
+    HRESULT secondResult;
+    const char* message;
+};
+} // namespace
+
+TEST_F(AccessRequests, StagesMoveOnlyFromSubmittedOrOnHold)
+{
+    const TransitionCase cases[] = {
+        {L"Approve", L"Approve", WBEM_E_INVALID_OPERATION,
+         "Cannot approve an access request that has already been approved or denied"},
+        {L"Deny", L"Approve", WBEM_E_INVALID_OPERATION,
+         "Cannot approve an access request that has already been approved or denied"},
+        {L"Hold", L"Hold", WBEM_E_INVALID_OPERATION,
+         "Cannot put on hold an access request that has already been approved or denied or put on hold"},
+        {L"Approve", L"Deny", WBEM_E_INVALID_OPERATION,
+         "Cannot deny an access request that has already been approved or denied"},
+        {L"Hold", L"Deny", WBEM_S_NO_ERROR, nullptr},
+        {L"Hold", L"Approve", WBEM_S_NO_ERROR, nullptr},
+    };
+    for (const TransitionCase& c : cases)
+    {
+        const long request = NewRequest(1);
+        const Reply first = Stage(request, c.first);
+        ASSERT_EQ(first.result, WBEM_S_NO_ERROR) << Utf8(c.first) << " " << Description(first.statusObject.Get());
+        const Reply second = Stage(request, c.second);
+        EXPECT_EQ(second.result, c.secondResult) << Utf8(c.first) << " then " << Utf8(c.second);
+        if (c.message != nullptr)
+        {
+            EXPECT_TRUE(EndsWith(Description(second.statusObject.Get()), c.message))
+                << Description(second.statusObject.Get());
+        }
+    }
+    const long request = NewRequest(1);
+    ASSERT_EQ(Stage(request, L"Approve").result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Column(request, "APPROVED_USERID"), "31") << "the caller";
+    EXPECT_NE(Column(request, "APPROVED_DATE"), "");
+    EXPECT_TRUE(FAILED(Stage(request, L"Cancel").result));
+}
+
+TEST_F(AccessRequests, OnlyACallerWhoMayActOnTheRequestsLevelChangesItsStage)
+{
+    const long managed = NewRequest(1);
+    const long viewOnly = NewRequest(2);
+    CallAs(AccessCallers::kLevelViewer);
+    const Reply refused = Stage(managed, L"Approve");
+    EXPECT_EQ(refused.result, WBEM_E_ACCESS_DENIED) << Hex(refused.result);
+    EXPECT_EQ(Column(managed, "APPROVED_USERID"), "") << "nothing stamped";
+
+    CallAs(kOperator);
+    const Reply notManaged = Stage(viewOnly, L"Deny");
+    EXPECT_TRUE(FAILED(notManaged.result)) << "a level the operator only views";
+    EXPECT_EQ(Column(viewOnly, "DENIED_USERID"), "");
+    EXPECT_EQ(Stage(managed, L"Approve").result, WBEM_S_NO_ERROR);
+}
+
+TEST_F(AccessRequests, OfConcurrentApprovalsExactlyOneStamps)
+{
+    const long request = NewRequest(1);
+    const std::string audits = Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG WHERE OBJECT_TYPE = 171");
+    constexpr int kThreads = 6;
+    std::atomic<int> approved{0};
+    std::atomic<int> refused{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i)
+        threads.emplace_back(
+            [&]
+            {
+                const CallerIdentity::Scope caller(CallerIdentity(kOperator, SecurityImpersonation));
+                const Reply reply = Stage(request, L"Approve");
+                if (reply.result == WBEM_S_NO_ERROR)
+                    ++approved;
+                else if (reply.result == WBEM_E_INVALID_OPERATION)
+                    ++refused;
+            });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(approved.load(), 1);
+    EXPECT_EQ(refused.load(), kThreads - 1);
+    EXPECT_EQ(std::stol(Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG WHERE OBJECT_TYPE = 171")),
+              std::stol(audits) + 1);
+}
+
+TEST_F(AccessRequests, AStatusConditionSelectsByTheDerivedStatus)
+{
+    const long approved = NewRequest(1);
+    const long denied = NewRequest(1);
+    ASSERT_EQ(Stage(approved, L"Approve").result, WBEM_S_NO_ERROR);
+    ASSERT_EQ(Stage(denied, L"Deny").result, WBEM_S_NO_ERROR);
+    // Both stamps set: the denial wins.
+    ExecSql("UPDATE ACCESS_REQUEST SET APPROVED_USERID = 1 WHERE ID = " + std::to_string(denied) + ";");
+    const Reply reply = Query(Form::Sync, L"SELECT * FROM Bnt_AccessLevelRequest WHERE Status = 1");
+    ASSERT_EQ(reply.result, WBEM_S_NO_ERROR);
+    bool sawApproved = false;
+    for (const auto& object : reply.objects)
+    {
+        EXPECT_EQ(Text(object.Get(), L"Status"), "1");
+        sawApproved = sawApproved || Text(object.Get(), L"ID") == std::to_string(approved);
+        EXPECT_NE(Text(object.Get(), L"ID"), std::to_string(denied));
+    }
+    EXPECT_TRUE(sawApproved);
+}
+
+TEST_F(AccessRequests, APutIsALevelRequestStampedAsSubmittedByTheWriter)
+{
+    const ComPtr<IWbemClassObject> request =
+        NewInstance(L"Bnt_AccessLevelRequest", {{L"PersonID", _variant_t(static_cast<LONG>(3))},
+                                                {L"AccessLevelID", _variant_t(static_cast<LONG>(1))},
+                                                {L"SubmittedNote", _variant_t(L"night work")}});
+    const Reply written = Put(Form::Sync, request.Get(), WBEM_FLAG_CREATE_ONLY);
+    ASSERT_EQ(written.result, WBEM_S_NO_ERROR) << Description(written.statusObject.Get());
+    const e2e::Table rows = DoorInstallation::Rows(
+        "SELECT TYPE, SUBMITTED_USERID, SUBMITTED_NOTE, SUBMITTED_DATE IS NOT NULL FROM ACCESS_REQUEST "
+        "WHERE EMPID = 3 AND SUBMITTED_NOTE = 'night work'");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (e2e::Row{"1", "31", "night work", "1"})) << "type 1, the writer, the time";
+}
