@@ -1072,3 +1072,6 @@ CREATE TABLE LINKAGE_SERVER (
     WRKSTATIONID     INTEGER NOT NULL,
     PRIMARY KEY (LINKAGE_SERVERID)
 );
+
+-- Device mappers II: the reader a two-reader door's slave reader belongs to.
+ALTER TABLE READER ADD COLUMN SLAVEID INTEGER;

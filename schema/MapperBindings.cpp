@@ -3,6 +3,17 @@
 #include <string_view>
 #include <vector>
 
+#include "mappers/devices/CWmipAlarmDefinitionMapper.h"
+#include "mappers/devices/CWmipAlarmInputMapper.h"
+#include "mappers/devices/CWmipAlarmOutputMapper.h"
+#include "mappers/devices/CWmipAlarmPanelMapper.h"
+#include "mappers/devices/CWmipIntrusionArea.h"
+#include "mappers/devices/CWmipIntrusionDoor.h"
+#include "mappers/devices/CWmipIntrusionOffBoardRelay.h"
+#include "mappers/devices/CWmipIntrusionOnBoardRelay.h"
+#include "mappers/devices/CWmipIntrusionZone.h"
+#include "mappers/devices/CWmipIntrusionZoneOutput.h"
+#include "mappers/devices/CWmipReaderMapper.h"
 #include "mappers/devices/CWmipPanelMapper.h"
 #include "mappers/devices/CWmipReaderInput1Mapper.h"
 #include "mappers/devices/CWmipReaderInput2Mapper.h"
@@ -47,22 +58,25 @@ const std::vector<MapperBinding>& BoundMappers()
         {L"CWmipReaderInput2Mapper", &CWmipReaderInput2Mapper::CreateMapper},
         {L"CWmipReaderOutput1Mapper", &CWmipReaderOutput1Mapper::CreateMapper},
         {L"CWmipReaderOutput2Mapper", &CWmipReaderOutput2Mapper::CreateMapper},
+        {L"CWmipReaderMapper", &CWmipReaderMapper::CreateMapper},
+        {L"CWmipAlarmPanelMapper", &CWmipAlarmPanelMapper::CreateMapper},
+        {L"CWmipAlarmInputMapper", &CWmipAlarmInputMapper::CreateMapper},
+        {L"CWmipAlarmOutputMapper", &CWmipAlarmOutputMapper::CreateMapper},
+        {L"CWmipAlarmDefinitionMapper", &CWmipAlarmDefinitionMapper::CreateMapper},
+        {L"CWmipIntrusionArea", &CWmipIntrusionArea::CreateMapper},
+        {L"CWmipIntrusionDoor", &CWmipIntrusionDoor::CreateMapper},
+        {L"CWmipIntrusionOffBoardRelay", &CWmipIntrusionOffBoardRelay::CreateMapper},
+        {L"CWmipIntrusionOnBoardRelay", &CWmipIntrusionOnBoardRelay::CreateMapper},
+        {L"CWmipIntrusionZone", &CWmipIntrusionZone::CreateMapper},
+        {L"CWmipIntrusionZoneOutput", &CWmipIntrusionZoneOutput::CreateMapper},
     };
     return bindings;
 }
 
 // Every mapper class that the declarations name and no factory serves yet.
 constexpr const wchar_t* kUnboundMappers[] = {
-    L"CWmipAlarmInputMapper",
-    L"CWmipAlarmOutputMapper",
     L"CWmipCameraMapper",
     L"CWmipElevatorTerminal",
-    L"CWmipIntrusionArea",
-    L"CWmipIntrusionDoor",
-    L"CWmipIntrusionOffBoardRelay",
-    L"CWmipIntrusionOnBoardRelay",
-    L"CWmipIntrusionZone",
-    L"CWmipIntrusionZoneOutput",
     L"CWmipPTZPresetMapper",
     L"CWmipVideoLayoutMapper",
     L"CWmipVideoLayoutSourceMapper",
@@ -81,8 +95,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipAssocCardholderAccountMapper",
     L"CWmipAssocVisitorAccountMapper",
     L"CWmipAssocDirectoryAccountMapper",
-    L"CWmipAlarmDefinitionMapper",
-    L"CWmipAlarmPanelMapper",
     L"CWmipAreaMapper",
     L"CWmipAssocAccessLevelGroupAssignmentMapper",
     L"CWmipAssocCardholderBadgeMapper",
@@ -120,7 +132,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipPersonSecondarySegmentsMapper",
     L"CWmipPrecisionAccessGroupAssignmentMapper",
     L"CWmipPrecisionAccessGroupMapper",
-    L"CWmipReaderMapper",
     L"CWmipRequestableReaderMapper",
     L"CWmipReaderRequestMapper",
     L"CWmipSegmentMapper",
