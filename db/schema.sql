@@ -1075,3 +1075,14 @@ CREATE TABLE LINKAGE_SERVER (
 
 -- Device mappers II: the reader a two-reader door's slave reader belongs to.
 ALTER TABLE READER ADD COLUMN SLAVEID INTEGER;
+-- Device mappers II: the allowed floor lists of the elevator keypad terminals.
+CREATE TABLE ELEVATOR_FLOOR_LIST (
+    FLOOR_LISTID INTEGER,
+    NAME         TEXT,
+    PRIMARY KEY (FLOOR_LISTID)
+);
+CREATE TABLE ELEVATOR_FLOOR_LIST_FLOOR (
+    FLOOR_LISTID INTEGER,
+    FLOOR        INTEGER,
+    PRIMARY KEY (FLOOR_LISTID, FLOOR)
+);

@@ -7,6 +7,8 @@
 #include "mappers/devices/CWmipAlarmInputMapper.h"
 #include "mappers/devices/CWmipAlarmOutputMapper.h"
 #include "mappers/devices/CWmipAlarmPanelMapper.h"
+#include "mappers/devices/CWmipCameraMapper.h"
+#include "mappers/devices/CWmipElevatorTerminal.h"
 #include "mappers/devices/CWmipIntrusionArea.h"
 #include "mappers/devices/CWmipIntrusionDoor.h"
 #include "mappers/devices/CWmipIntrusionOffBoardRelay.h"
@@ -59,6 +61,8 @@ const std::vector<MapperBinding>& BoundMappers()
         {L"CWmipReaderOutput1Mapper", &CWmipReaderOutput1Mapper::CreateMapper},
         {L"CWmipReaderOutput2Mapper", &CWmipReaderOutput2Mapper::CreateMapper},
         {L"CWmipReaderMapper", &CWmipReaderMapper::CreateMapper},
+        {L"CWmipCameraMapper", &CWmipCameraMapper::CreateMapper},
+        {L"CWmipElevatorTerminal", &CWmipElevatorTerminal::CreateMapper},
         {L"CWmipAlarmPanelMapper", &CWmipAlarmPanelMapper::CreateMapper},
         {L"CWmipAlarmInputMapper", &CWmipAlarmInputMapper::CreateMapper},
         {L"CWmipAlarmOutputMapper", &CWmipAlarmOutputMapper::CreateMapper},
@@ -75,8 +79,6 @@ const std::vector<MapperBinding>& BoundMappers()
 
 // Every mapper class that the declarations name and no factory serves yet.
 constexpr const wchar_t* kUnboundMappers[] = {
-    L"CWmipCameraMapper",
-    L"CWmipElevatorTerminal",
     L"CWmipPTZPresetMapper",
     L"CWmipVideoLayoutMapper",
     L"CWmipVideoLayoutSourceMapper",
