@@ -305,6 +305,9 @@ COMMIT;
 -- source with a device and a sub-device; and the operators' rights to command them.
 BEGIN;
 INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (1, 0x1000002A),   -- view authentication modes
+    (1, 0x10000035),   -- view camera groups
+    (1, 0x10000042),   -- view anti-passback areas
     (1, 0x1000006D),   -- view cameras and recorders
     (1, 0x100000EA),   -- view intrusion zones
     (1, 0x100000ED),   -- view on-board relays
@@ -351,6 +354,13 @@ INSERT INTO INTRUSION_DEVICE (INTRUSION_DEVICEID, DEVICEID, PANELID, NAME, DEVTY
     (3, 1, 3, 'Vault strobe relay', 2, 0),
     (4, 1, 3, 'Vault motion zone', 1, 0),
     (5, 2, 3, 'Vault beacon output', 1, 1);
+INSERT INTO DEVICE_GROUP (DEVICEGROUPID, NAME, SEGMENTID, TYPE) VALUES
+    (1, 'Annex cameras', 1, 3),
+    (2, 'Annex readers', 1, 1);
+INSERT INTO DEVICE_GROUP_LINK (DEVICEGROUPID, PANELID, DEVICEID) VALUES (1, 6, 1), (2, 6, 0);
+UPDATE AREAAPB SET SEGMENTID = 1 WHERE AREAAPBID IN (1, 2);
+INSERT INTO AREAAPB (AREAAPBID, NAME, AREAAPB_TYPE, PANELID, SEGMENTID) VALUES
+    (3, 'Annex', 0, 6, 1);
 INSERT INTO ELEVATOR_KEYPAD_TERMINAL (TERMINALID, PANELID, IPADDRESS, NAME) VALUES
     (1, 5, 2, 'Tower lobby keypad');
 INSERT INTO ELEVATOR_FLOOR_LIST (FLOOR_LISTID, NAME) VALUES (1, 'Tower offices');

@@ -7,7 +7,16 @@
 #include "mappers/devices/CWmipAlarmInputMapper.h"
 #include "mappers/devices/CWmipAlarmOutputMapper.h"
 #include "mappers/devices/CWmipAlarmPanelMapper.h"
+#include "mappers/devices/CWmipAreaMapper.h"
 #include "mappers/devices/CWmipCameraMapper.h"
+#include "mappers/devices/CWmipAuthenticationModeMapper.h"
+#include "mappers/devices/CWmipCameraGroupCameraLinkMapper.h"
+#include "mappers/devices/CWmipCameraGroupMapper.h"
+#include "mappers/devices/CWmipPTZPresetMapper.h"
+#include "mappers/devices/CWmipVideoLayoutMapper.h"
+#include "mappers/devices/CWmipVideoLayoutSourceMapper.h"
+#include "mappers/devices/CWmipVideoTemplateMapper.h"
+#include "mappers/devices/CWmipWorkStationMapper.h"
 #include "mappers/devices/CWmipElevatorTerminal.h"
 #include "mappers/devices/CWmipIntrusionArea.h"
 #include "mappers/devices/CWmipIntrusionDoor.h"
@@ -61,6 +70,15 @@ const std::vector<MapperBinding>& BoundMappers()
         {L"CWmipReaderOutput1Mapper", &CWmipReaderOutput1Mapper::CreateMapper},
         {L"CWmipReaderOutput2Mapper", &CWmipReaderOutput2Mapper::CreateMapper},
         {L"CWmipReaderMapper", &CWmipReaderMapper::CreateMapper},
+        {L"CWmipAreaMapper", &CWmipAreaMapper::CreateMapper},
+        {L"CWmipPTZPresetMapper", &CWmipPTZPresetMapper::CreateMapper},
+        {L"CWmipVideoLayoutMapper", &CWmipVideoLayoutMapper::CreateMapper},
+        {L"CWmipVideoLayoutSourceMapper", &CWmipVideoLayoutSourceMapper::CreateMapper},
+        {L"CWmipVideoTemplateMapper", &CWmipVideoTemplateMapper::CreateMapper},
+        {L"CWmipWorkStationMapper", &CWmipWorkStationMapper::CreateMapper},
+        {L"CWmipCameraGroupMapper", &CWmipCameraGroupMapper::CreateMapper},
+        {L"CWmipCameraGroupCameraLinkMapper", &CWmipCameraGroupCameraLinkMapper::CreateMapper},
+        {L"CWmipAuthenticationModeMapper", &CWmipAuthenticationModeMapper::CreateMapper},
         {L"CWmipCameraMapper", &CWmipCameraMapper::CreateMapper},
         {L"CWmipElevatorTerminal", &CWmipElevatorTerminal::CreateMapper},
         {L"CWmipAlarmPanelMapper", &CWmipAlarmPanelMapper::CreateMapper},
@@ -79,11 +97,6 @@ const std::vector<MapperBinding>& BoundMappers()
 
 // Every mapper class that the declarations name and no factory serves yet.
 constexpr const wchar_t* kUnboundMappers[] = {
-    L"CWmipPTZPresetMapper",
-    L"CWmipVideoLayoutMapper",
-    L"CWmipVideoLayoutSourceMapper",
-    L"CWmipVideoTemplateMapper",
-    L"CWmipWorkStationMapper",
     L"CWmipAccessGroupMapper",
     L"CWmipAccessLevelAssignmentMapper",
     L"CWmipAccessLevelManagedMapper",
@@ -97,7 +110,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipAssocCardholderAccountMapper",
     L"CWmipAssocVisitorAccountMapper",
     L"CWmipAssocDirectoryAccountMapper",
-    L"CWmipAreaMapper",
     L"CWmipAssocAccessLevelGroupAssignmentMapper",
     L"CWmipAssocCardholderBadgeMapper",
     L"CWmipAssocVisitorBadgeMapper",
@@ -105,7 +117,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipAssocVisitorMultimediaObjectMapper",
     L"CWmipAssocReaderEntersAreaMapper",
     L"CWmipAssocReaderExitsAreaMapper",
-    L"CWmipAuthenticationModeMapper",
     L"CWmipBadgeFIPS201",
     L"CWmipBadgeLastLocationMapper",
     L"CWmipBadgeMapper",
@@ -113,8 +124,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipBadgeStatusMapper",
     L"CWmipBadgeTWICPrivacyKey",
     L"CWmipBadgeTypeMapper",
-    L"CWmipCameraGroupCameraLinkMapper",
-    L"CWmipCameraGroupMapper",
     L"CWmipCardholderMapper",
     L"CWmipGuardTourMapper",
     L"CWmipIncomingEventExMapper",

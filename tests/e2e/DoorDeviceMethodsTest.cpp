@@ -9,6 +9,7 @@
 #include "hardware/AapBlocks.h"
 #include "hardware/AapProcedure.h"
 #include "hardware/RpcBlock.h"
+#include "mappers/devices/CWmipAreaMapper.h"
 #include "mappers/devices/IntrusionStatusKey.h"
 #include "provider/CWmipApp.h"
 #include "tests/support/BlockBytes.h"
@@ -452,6 +453,94 @@ TEST_F(DoorDeviceMethods, CameraStatusAsksTheDriverServerAndReadsOfflineWhenItCa
     CallAs(kStatusReader);
     EXPECT_EQ(Call(camera, L"GetHardwareStatus").result, WBEM_E_ACCESS_DENIED);
     EXPECT_EQ(Driver().CallsOf(Procedure(AapProcedure::GetDeviceStatus)).size(), 2u);
+}
+
+TEST(AreaType, FollowsTheAreasTypeAndPanel)
+{
+    const struct
+    {
+        LONG type;
+        LONG panel;
+        LONG expected;
+    } cases[] = {{0, 6, 2}, {0, 0, 3}, {1, 0, 4}, {1, 6, 4}, {2, 6, 5}, {7, 0, 1}, {-1, 6, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CWmipAreaMapper::AreaTypeOf(c.type, c.panel), c.expected) << c.type << " " << c.panel;
+}
+
+TEST_F(DoorDeviceMethods, PlainVideoClassesListOnlyTheirOwnRows)
+{
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        INSERT INTO PIV_AUTHENTICATION_MODE (PIV_AUTHENTICATION_MODEID, NAME, BNT_DBID) VALUES
+            (1, 'Card only', 1), (2, 'Card and PIN', 1), (3, 'Other database', 2);)");
+    const Table groups = Values(Enum(Form::Sync, L"Bnt_CameraGroup").objects, {L"ID", L"Name"});
+    const Table links = Values(Enum(Form::Sync, L"Bnt_CameraGroupCameraLink").objects, {L"CameraGroupID", L"CameraID"});
+    const Table modes = Values(Enum(Form::Sync, L"Bnt_AuthenticationMode").objects, {L"ID"});
+    const Table areas = Values(Enum(Form::Sync, L"Bnt_Area").objects, {L"ID", L"AreaType"});
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), "DELETE FROM PIV_AUTHENTICATION_MODE");
+    // The reader group (type 1) is no camera group.
+    EXPECT_EQ(groups, (Table{{"1", "Annex cameras"}}));
+    EXPECT_EQ(links, (Table{{"1", "1"}}));
+    // The operator works on database 1.
+    EXPECT_EQ(modes, (Table{{"1"}, {"2"}}));
+    EXPECT_EQ(areas, (Table{{"1", "3"}, {"2", "3"}, {"3", "2"}}));
+}
+
+TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight)
+{
+    const auto move = [&](LONG area, const wchar_t* badge, LONG panel, LONG reader, LONG segment) {
+        Params params{{L"AreaID", _variant_t(area)}, {L"PanelID", _variant_t(panel)}, {L"ReaderID", _variant_t(reader)},
+                      {L"SegmentID", _variant_t(segment)}, {L"UTCTime", _variant_t(L"20261207083000.000000+000")}};
+        if (badge != nullptr)
+            params.emplace_back(L"BadgeID", _variant_t(badge));
+        return Call(L"Bnt_Area", L"MoveBadge", params).result;
+    };
+    const auto location = [] {
+        return DoorInstallation::Rows("SELECT BADGEID, SEGMENTID, AREAAPBID, PANELID, READERID, MOVED_UTC "
+                                      "FROM APB_BADGE_LOCATION ORDER BY BADGEID");
+    };
+    const std::size_t audits = AuditCount();
+    const HRESULT kInvalid = static_cast<HRESULT>(0x80040526);
+    EXPECT_EQ(move(2, L"999", 1, 0, 1), kInvalid);
+    EXPECT_EQ(move(2, L"100001", 1, 7, 1), kInvalid);
+    EXPECT_EQ(move(2, L"100001", 1, 0, 2), kInvalid);
+    EXPECT_EQ(move(42, L"100001", 1, 0, 1), kInvalid);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE ACCESSPANE SET SEGMENTID = 2 WHERE PANELID = 6");
+    // The panel is of segment 2, the area of segment 1: a plain failure.
+    EXPECT_EQ(move(3, L"100001", 6, 0, 2), WBEM_E_FAILED);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE ACCESSPANE SET SEGMENTID = 1 WHERE PANELID = 6");
+    EXPECT_EQ(Call(L"Bnt_Area", L"MoveBadge", {{L"BadgeID", _variant_t(L"100001")}}).result, WBEM_E_INVALID_PARAMETER);
+    EXPECT_TRUE(location().empty());
+
+    EXPECT_EQ(move(2, L"100001", 1, 0, 1), WBEM_S_NO_ERROR);
+    EXPECT_EQ(move(3, L"100002", 6, 0, 1), WBEM_S_NO_ERROR);
+    EXPECT_EQ(location(), (Table{{"100001", "1", "2", "1", "0", "2026-12-07 08:30:00"},
+                                 {"100002", "1", "3", "6", "0", "2026-12-07 08:30:00"}}));
+    // A badge moves: its one row per segment follows it.
+    EXPECT_EQ(move(1, L"100001", 1, 1, 1), WBEM_S_NO_ERROR);
+    EXPECT_EQ(location().at(0).at(2), "1");
+    EXPECT_EQ(AuditCount(), audits);
+
+    // A caller whose group excludes the annex readers may not move badges through them.
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 1 WHERE USER_PERMID = 56;
+        INSERT INTO USER_PERM_DEVICE_GROUP_LINK (USER_PERMID, DEVICEGROUPID) VALUES (56, 2);)");
+    CallAs(kOnlooker);
+    const HRESULT excluded = move(3, L"100003", 6, 0, 1);
+    const HRESULT elsewhere = move(2, L"100003", 1, 0, 1);
+    // Listed alone (not excluded), the group allows the listed readers only.
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 0 WHERE USER_PERMID = 56");
+    const HRESULT included = move(3, L"100004", 6, 0, 1);
+    const HRESULT unlisted = move(2, L"100004", 1, 1, 1);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        DELETE FROM USER_PERM_DEVICE_GROUP_LINK WHERE USER_PERMID = 56;
+        DELETE FROM APB_BADGE_LOCATION;)");
+    EXPECT_EQ(excluded, WBEM_E_ACCESS_DENIED);
+    EXPECT_EQ(elsewhere, WBEM_S_NO_ERROR);
+    EXPECT_EQ(included, WBEM_S_NO_ERROR);
+    EXPECT_EQ(unlisted, WBEM_E_ACCESS_DENIED);
 }
 
 }  // namespace
