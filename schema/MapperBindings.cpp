@@ -18,6 +18,7 @@
 #include "mappers/devices/CWmipVideoTemplateMapper.h"
 #include "mappers/devices/CWmipWorkStationMapper.h"
 #include "mappers/devices/CWmipElevatorTerminal.h"
+#include "mappers/devices/CWmipIncomingEventExMapper.h"
 #include "mappers/devices/CWmipIntrusionArea.h"
 #include "mappers/devices/CWmipIntrusionDoor.h"
 #include "mappers/devices/CWmipIntrusionOffBoardRelay.h"
@@ -71,6 +72,7 @@ const std::vector<MapperBinding>& BoundMappers()
         {L"CWmipReaderOutput2Mapper", &CWmipReaderOutput2Mapper::CreateMapper},
         {L"CWmipReaderMapper", &CWmipReaderMapper::CreateMapper},
         {L"CWmipAreaMapper", &CWmipAreaMapper::CreateMapper},
+        {L"CWmipIncomingEventExMapper", &CWmipIncomingEventExMapper::CreateMapper},
         {L"CWmipPTZPresetMapper", &CWmipPTZPresetMapper::CreateMapper},
         {L"CWmipVideoLayoutMapper", &CWmipVideoLayoutMapper::CreateMapper},
         {L"CWmipVideoLayoutSourceMapper", &CWmipVideoLayoutSourceMapper::CreateMapper},
@@ -126,7 +128,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipBadgeTypeMapper",
     L"CWmipCardholderMapper",
     L"CWmipGuardTourMapper",
-    L"CWmipIncomingEventExMapper",
     L"CWmipLoggedEventMapper",
     L"CWmipLogicalDeviceMapper",
     L"CWmipLogicalSourceMapper",

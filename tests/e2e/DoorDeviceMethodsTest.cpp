@@ -543,5 +543,142 @@ TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight
     EXPECT_EQ(unlisted, WBEM_E_ACCESS_DENIED);
 }
 
+TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesThem)
+{
+    const auto events = [] {
+        return DoorInstallation::Rows("SELECT MACHINE, DEVID, INPUTDEVID, EVENTTYPE, EVENTID, EVENT_TEXT, CARDNUM, "
+                                      "CARD_EXTENDED_ID FROM EVENTS ORDER BY rowid");
+    };
+    const Table before = events();
+    const std::wstring longId(65, L'x');
+    const std::wstring fullId(64, L'y');
+    const struct
+    {
+        Params params;
+        HRESULT expected;
+        Row logged;
+    } cases[] = {
+        // A logical source, device and sub-device with a card: event type 30, the text kept.
+        {{{L"Source", _variant_t(L"Building management")}, {L"Device", _variant_t(L"Chiller")},
+          {L"SubDevice", _variant_t(L"Chiller pump  ")}, {L"Description", _variant_t(L"Overheat")},
+          {L"BadgeID", _variant_t(L"77")}, {L"ExtendedID", _variant_t(L"ext-1")}},
+         WBEM_S_NO_ERROR,
+         {"8", "1", "1", "30", "0", "Overheat", "77", "ext-1"}},
+        // The source alone, no card (0 and below carry none).
+        {{{L"Source", _variant_t(L"Building management ")}, {L"BadgeID", _variant_t(L"0")}},
+         WBEM_S_NO_ERROR,
+         {"8", "0", "0", "30", "0", "<null>", "<null>", "<null>"}},
+        {{{L"Source", _variant_t(L"Building management")}, {L"ExtendedID", _variant_t(fullId.c_str())}},
+         WBEM_S_NO_ERROR,
+         {"8", "0", "0", "30", "0", "<null>", "<null>", Utf8(fullId)}},
+        // An access denied at a reader: type 1, subtype 65, no text.
+        {{{L"Source", _variant_t(L"Lobby panel")}, {L"Device", _variant_t(L"Lobby exit")},
+          {L"IsAccessDeny", _variant_t(true)}, {L"Description", _variant_t(L"dropped")}},
+         WBEM_S_NO_ERROR,
+         {"1", "1", "0", "1", "65", "<null>", "<null>", "<null>"}},
+        {{{L"Source", _variant_t(L"Lobby panel")}, {L"Device", _variant_t(L"Lobby entry")},
+          {L"IsAccessGrant", _variant_t(true)}, {L"BadgeID", _variant_t(L"100001")}},
+         WBEM_S_NO_ERROR,
+         {"1", "0", "0", "0", "0", "<null>", "100001", "<null>"}},
+        // Refusals: nothing is logged.
+        {{{L"Source", _variant_t(L"Lobby panel")}, {L"IsAccessGrant", _variant_t(true)},
+          {L"IsAccessDeny", _variant_t(true)}},
+         WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Lobby panel")}, {L"IsAccessGrant", _variant_t(true)}}, WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Lobby panel")}, {L"Device", _variant_t(L"Nowhere")}, {L"IsAccessGrant", _variant_t(true)}},
+         WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"No panel")}, {L"Device", _variant_t(L"Lobby entry")}, {L"IsAccessGrant", _variant_t(true)}},
+         WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Lobby panel")}}, WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"   ")}}, WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Building management")}, {L"Device", _variant_t(L"Boiler")}}, WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Building management")}, {L"Device", _variant_t(L"Chiller")},
+          {L"SubDevice", _variant_t(L"Valve")}},
+         WBEM_E_INVALID_PARAMETER, {}},
+        // An identifier beyond the record's 64 characters, a time the record cannot carry.
+        {{{L"Source", _variant_t(L"Building management")}, {L"ExtendedID", _variant_t(longId.c_str())}},
+         WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Building management")}, {L"Time", _variant_t(L"19600101000000.000000+000")}},
+         WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Description", _variant_t(L"no source")}}, WBEM_E_FAILED, {}},
+    };
+    Table expected = before;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Hex(c.expected) + " " + (c.logged.empty() ? std::string("refused") : c.logged.front()));
+        EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", c.params).result, c.expected);
+        if (!c.logged.empty())
+            expected.push_back(c.logged);
+        EXPECT_EQ(events(), expected);
+    }
+    // The time given is the event's time; logical-source events are numbered per source.
+    EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"SendIncomingEvent",
+                   {{L"Source", _variant_t(L"Building management")}, {L"Time", _variant_t(L"20261207081530.000000+000")}})
+                  .result,
+              WBEM_S_NO_ERROR);
+    const Table last = DoorInstallation::Rows(
+        "SELECT SERIALNUM, EVENT_TIME_UTC FROM EVENTS WHERE MACHINE = 8 ORDER BY rowid DESC LIMIT 1");
+    EXPECT_EQ(last, (Table{{"4", "2026-12-07 08:15:30"}}));
+    EXPECT_TRUE(Driver().Calls().empty());
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), "DELETE FROM EVENTS WHERE MACHINE IN (1, 8)");
+}
+
+TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalServerThatAccepts)
+{
+    const auto acknowledge = [&](LONG panel, const wchar_t* host) {
+        Params params{{L"CurrentAckStatus", _variant_t(2L)}, {L"SerialNumber", _variant_t(41L)},
+                      {L"PanelID", _variant_t(panel)}, {L"AlarmID", _variant_t(3L)}, {L"AckStatus", _variant_t(1L)},
+                      {L"AckNotes", _variant_t(L"seen  ")}, {L"AlarmTime", _variant_t(L"20261207080000.000000+000")}};
+        if (host != nullptr)
+            params.emplace_back(L"CommServerHostName", _variant_t(host));
+        return Call(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", params);
+    };
+    Driver().SetAnswer(Procedure(AapProcedure::AcknowledgeAlarm), SimulatedAnswer::Patched({{32, {9}}}));
+    const Reply accepted = acknowledge(1, nullptr);
+    EXPECT_EQ(accepted.result, WBEM_S_NO_ERROR) << Hex(accepted.result);
+    ASSERT_EQ(accepted.objects.size(), 1u);
+    EXPECT_EQ(Text(accepted.objects[0].Get(), L"SimultaneousAckStatus"), "9");
+    auto calls = Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm));
+    ASSERT_EQ(calls.size(), 1u);
+    // Current status, serial, panel, alarm, the operator's user id, the alarm time in seconds
+    // since 1970 (2026-12-07 08:00:00 UTC), status, then the panel-host flag 0.
+    EXPECT_EQ(std::vector<BYTE>(calls[0].block.begin(), calls[0].block.begin() + 32),
+              Words({2, 41, 1, 3, 1, 1796630400, 1, 0}));
+    EXPECT_EQ(RpcBlock::Long(calls[0].block, 36), 10);
+
+    // Refused by the server: still S_OK, with no simultaneous status.
+    Driver().SetAnswer(Procedure(AapProcedure::AcknowledgeAlarm), SimulatedAnswer::Status(1));
+    const Reply rejected = acknowledge(1, nullptr);
+    EXPECT_EQ(rejected.result, WBEM_S_NO_ERROR);
+    ASSERT_EQ(rejected.objects.size(), 1u);
+    EXPECT_EQ(Text(rejected.objects[0].Get(), L"SimultaneousAckStatus"), "0");
+    // A logical source has no host: the local servers are tried, the no-host flag is set.
+    Driver().ClearCalls();
+    Driver().SetAnswer(Procedure(AapProcedure::AcknowledgeAlarm), SimulatedAnswer());
+    EXPECT_EQ(acknowledge(8, nullptr).result, WBEM_S_NO_ERROR);
+    calls = Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(RpcBlock::Long(calls[0].block, 28), 1);
+    // A host that does not answer: S_OK without a call reaching the simulated server.
+    Driver().ClearCalls();
+    EXPECT_EQ(acknowledge(1, L"FARAWAY").result, WBEM_S_NO_ERROR);
+    EXPECT_TRUE(Driver().Calls().empty());
+
+    // A missing number is refused, and so is a caller outside the panel's devices.
+    EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", {{L"PanelID", _variant_t(1L)}}).result,
+              WBEM_E_INVALID_PARAMETER);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 1 WHERE USER_PERMID = 56;
+        INSERT INTO USER_PERM_DEVICE_GROUP_LINK (USER_PERMID, DEVICEGROUPID) VALUES (56, 2);)");
+    CallAs(kOnlooker);
+    const HRESULT excluded = acknowledge(6, nullptr).result;
+    const HRESULT other = acknowledge(1, nullptr).result;
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 0 WHERE USER_PERMID = 56;
+        DELETE FROM USER_PERM_DEVICE_GROUP_LINK WHERE USER_PERMID = 56;)");
+    EXPECT_EQ(excluded, WBEM_E_ACCESS_DENIED);
+    EXPECT_EQ(other, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm)).size(), 1u);
+}
+
 }  // namespace
 }  // namespace e2e
