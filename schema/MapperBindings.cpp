@@ -26,6 +26,7 @@
 #include "mappers/devices/CWmipIntrusionZone.h"
 #include "mappers/devices/CWmipIntrusionZoneOutput.h"
 #include "mappers/devices/CWmipReaderMapper.h"
+#include "mappers/devices/CWmipRequestableReaderMapper.h"
 #include "mappers/devices/CWmipPanelMapper.h"
 #include "mappers/devices/CWmipReaderInput1Mapper.h"
 #include "mappers/devices/CWmipReaderInput2Mapper.h"
@@ -72,6 +73,7 @@ const std::vector<MapperBinding>& BoundMappers()
         {L"CWmipReaderOutput2Mapper", &CWmipReaderOutput2Mapper::CreateMapper},
         {L"CWmipReaderMapper", &CWmipReaderMapper::CreateMapper},
         {L"CWmipAreaMapper", &CWmipAreaMapper::CreateMapper},
+        {L"CWmipRequestableReaderMapper", &CWmipRequestableReaderMapper::CreateMapper},
         {L"CWmipIncomingEventExMapper", &CWmipIncomingEventExMapper::CreateMapper},
         {L"CWmipPTZPresetMapper", &CWmipPTZPresetMapper::CreateMapper},
         {L"CWmipVideoLayoutMapper", &CWmipVideoLayoutMapper::CreateMapper},
@@ -144,7 +146,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipPersonSecondarySegmentsMapper",
     L"CWmipPrecisionAccessGroupAssignmentMapper",
     L"CWmipPrecisionAccessGroupMapper",
-    L"CWmipRequestableReaderMapper",
     L"CWmipReaderRequestMapper",
     L"CWmipSegmentMapper",
     L"CWmipSegmentUnitMapper",

@@ -680,5 +680,23 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     EXPECT_EQ(Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm)).size(), 1u);
 }
 
+TEST_F(DoorDeviceMethods, RequestableReadersAreThoseOfOpenLevelsEachListedOnce)
+{
+    const auto listed = [&] {
+        return Values(Enum(Form::Sync, L"Bnt_RequestableReader").objects, {L"PanelID", L"ReaderID"});
+    };
+    // Level 1 (open to requests) links the lobby readers; level 2 (closed) the dock readers.
+    EXPECT_EQ(listed(), (Table{{"1", "0"}, {"1", "1"}}));
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID, AVAILABLE_FOR_REQUEST, COMMAND, DOWNLOAD,
+                               FIRST_CARD_UNLOCK) VALUES (90, 'Lobby nights', 1, 1, 0, 1, 0);
+        INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (90, 1, 0, 1), (90, 2, 1, 1);)");
+    const Table withSecondLevel = listed();
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        DELETE FROM ACCLVLINK WHERE ACCESSLVID = 90;
+        DELETE FROM ACCESSLVL WHERE ACCESSLVID = 90;)");
+    EXPECT_EQ(withSecondLevel, (Table{{"1", "0"}, {"1", "1"}, {"2", "1"}}));
+}
+
 }  // namespace
 }  // namespace e2e
