@@ -10,6 +10,7 @@
 #include "hardware/AapProcedure.h"
 #include "hardware/RpcBlock.h"
 #include "mappers/devices/CWmipAreaMapper.h"
+#include "mappers/devices/CWmipReaderMapper.h"
 #include "mappers/devices/IntrusionStatusKey.h"
 #include "provider/CWmipApp.h"
 #include "tests/support/BlockBytes.h"
@@ -696,6 +697,32 @@ TEST_F(DoorDeviceMethods, RequestableReadersAreThoseOfOpenLevelsEachListedOnce)
         DELETE FROM ACCLVLINK WHERE ACCESSLVID = 90;
         DELETE FROM ACCESSLVL WHERE ACCESSLVID = 90;)");
     EXPECT_EQ(withSecondLevel, (Table{{"1", "0"}, {"1", "1"}, {"2", "1"}}));
+}
+
+TEST_F(DoorDeviceMethods, IntrusionClassesListOnlyTheirDeviceType)
+{
+    const auto names = [&](const wchar_t* className) {
+        return Values(Enum(Form::Sync, className).objects, {L"Name"});
+    };
+    EXPECT_EQ(names(L"Bnt_IntrusionDoor"), (Table{{"Vault door"}}));
+    EXPECT_EQ(names(L"Bnt_OffBoardRelay"), (Table{{"Vault siren relay"}}));
+    EXPECT_EQ(names(L"Bnt_OnBoardRelay"), (Table{{"Vault strobe relay"}}));
+    // Zone outputs are zones too.
+    EXPECT_EQ(names(L"Bnt_IntrusionZone"), (Table{{"Vault beacon output"}, {"Vault motion zone"}}));
+    EXPECT_EQ(names(L"Bnt_IntrusionZoneOutput"), (Table{{"Vault beacon output"}}));
+    EXPECT_EQ(names(L"Bnt_IntrusionArea"), (Table{{"Vault"}, {"Vault antechamber"}}));
+}
+
+TEST_F(DoorDeviceMethods, AReadersAuditTextNamesItAndItsKeys)
+{
+    const ComPtr<IWbemClassObject> reader = Instance(L"Bnt_Reader.PanelID=6,ReaderID=2");
+    ASSERT_TRUE(reader);
+    CWmipReaderMapper mapper(nullptr, nullptr, nullptr);
+    EXPECT_EQ(mapper.GetTransactionObject(), 25);
+    EXPECT_EQ(Utf8(mapper.GetTransactionValues(brontel::UserTranOperation::Modify, reader.Get()).GetString()),
+              "Annex onboard out(6,2)");
+    // Under the provider readers are read-only.
+    EXPECT_EQ(mapper.GetModifyPermission(), 0u);
 }
 
 }  // namespace
