@@ -314,6 +314,10 @@ INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
     (1, 0x100000EE),   -- view off-board relays
     (1, 0x100000F0),   -- view intrusion doors
     (1, 0x100000F2),   -- view intrusion areas
+    (1, 0x1000010C),   -- view logical sources and devices
+    (1, 0x1000010D),   -- add logical sources and devices
+    (1, 0x1000010E),   -- modify logical sources and devices
+    (1, 0x1000010F),   -- delete logical sources and devices
     (1, 0x10000131),   -- view elevator terminals
     (1, 0x3000002B),   -- arm areas, remove zone bypasses
     (1, 0x3000002C),   -- disarm areas, bypass zones
@@ -368,4 +372,8 @@ INSERT INTO ELEVATOR_FLOOR_LIST_FLOOR (FLOOR_LISTID, FLOOR) VALUES (1, 1), (1, 9
 INSERT INTO VEXLET_DEVICE (VEXLET_DEVICEID, PANELID, NAME, SUB_DEVICEID) VALUES
     (1, 8, 'Chiller', 0),
     (1, 8, 'Chiller pump', 1);
+-- The counters pass the rows above.
+UPDATE NEXTID SET NEXTVAL = 9 WHERE TYPE = 4;
+UPDATE NEXTID SET NEXTVAL = 4 WHERE TYPE = 40;
+UPDATE NEXTID SET NEXTVAL = 2 WHERE TYPE IN (53, 54, 55);
 COMMIT;

@@ -27,6 +27,10 @@
 #include "mappers/devices/CWmipIntrusionZoneOutput.h"
 #include "mappers/devices/CWmipReaderMapper.h"
 #include "mappers/devices/CWmipRequestableReaderMapper.h"
+#include "mappers/devices/CWmipLogicalDeviceMapper.h"
+#include "mappers/devices/CWmipLogicalSourceMapper.h"
+#include "mappers/devices/CWmipLogicalSubDeviceMapper.h"
+#include "mappers/devices/CWmipLogicalUserAccountMapper.h"
 #include "mappers/devices/CWmipPanelMapper.h"
 #include "mappers/devices/CWmipReaderInput1Mapper.h"
 #include "mappers/devices/CWmipReaderInput2Mapper.h"
@@ -73,6 +77,10 @@ const std::vector<MapperBinding>& BoundMappers()
         {L"CWmipReaderOutput2Mapper", &CWmipReaderOutput2Mapper::CreateMapper},
         {L"CWmipReaderMapper", &CWmipReaderMapper::CreateMapper},
         {L"CWmipAreaMapper", &CWmipAreaMapper::CreateMapper},
+        {L"CWmipLogicalSourceMapper", &CWmipLogicalSourceMapper::CreateMapper},
+        {L"CWmipLogicalDeviceMapper", &CWmipLogicalDeviceMapper::CreateMapper},
+        {L"CWmipLogicalSubDeviceMapper", &CWmipLogicalSubDeviceMapper::CreateMapper},
+        {L"CWmipLogicalUserAccountMapper", &CWmipLogicalUserAccountMapper::CreateMapper},
         {L"CWmipRequestableReaderMapper", &CWmipRequestableReaderMapper::CreateMapper},
         {L"CWmipIncomingEventExMapper", &CWmipIncomingEventExMapper::CreateMapper},
         {L"CWmipPTZPresetMapper", &CWmipPTZPresetMapper::CreateMapper},
@@ -131,10 +139,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipCardholderMapper",
     L"CWmipGuardTourMapper",
     L"CWmipLoggedEventMapper",
-    L"CWmipLogicalDeviceMapper",
-    L"CWmipLogicalSourceMapper",
-    L"CWmipLogicalSubDeviceMapper",
-    L"CWmipLogicalUserAccountMapper",
     L"CWmipPortavereMapper",
     L"WmipMonitoringZoneCameraLinkMapper",
     L"WmipMonitoringZoneDeviceLinkMapper",
