@@ -26,6 +26,7 @@
 #include "mappers/devices/CWmipIntrusionZone.h"
 #include "mappers/devices/CWmipIntrusionZoneOutput.h"
 #include "mappers/devices/CWmipReaderMapper.h"
+#include "mappers/devices/CWmipVideoRecorderMapper.h"
 #include "mappers/devices/CWmipRequestableReaderMapper.h"
 #include "mappers/devices/CWmipLogicalDeviceMapper.h"
 #include "mappers/devices/CWmipLogicalSourceMapper.h"
@@ -77,6 +78,7 @@ const std::vector<MapperBinding>& BoundMappers()
         {L"CWmipReaderOutput2Mapper", &CWmipReaderOutput2Mapper::CreateMapper},
         {L"CWmipReaderMapper", &CWmipReaderMapper::CreateMapper},
         {L"CWmipAreaMapper", &CWmipAreaMapper::CreateMapper},
+        {L"CWmipVideoRecorderMapper", &CWmipVideoRecorderMapper::CreateMapper},
         {L"CWmipLogicalSourceMapper", &CWmipLogicalSourceMapper::CreateMapper},
         {L"CWmipLogicalDeviceMapper", &CWmipLogicalDeviceMapper::CreateMapper},
         {L"CWmipLogicalSubDeviceMapper", &CWmipLogicalSubDeviceMapper::CreateMapper},
@@ -161,7 +163,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipUserPermissionGroupMapper",
     L"CWmipUserReportPermissionGroupMapper",
     L"CWmipUserSecondarySegmentMapper",
-    L"CWmipVideoRecorderMapper",
     L"CWmipVisitEmailRecipientMapper",
     L"CWmipVisitEventMapper",
     L"CWmipVisitMapper",

@@ -15,6 +15,11 @@ void AccessPanelTypeJoinSet::SetPanelIDFilter(LONG panelId)
     m_panelId = panelId;
 }
 
+void AccessPanelTypeJoinSet::SetPanelTypeFilter(LONG panelType)
+{
+    m_panelType = panelType;
+}
+
 void AccessPanelTypeJoinSet::SetNameFilter(const CString& name)
 {
     m_name = name;
@@ -22,7 +27,7 @@ void AccessPanelTypeJoinSet::SetNameFilter(const CString& name)
 
 void AccessPanelTypeJoinSet::Open()
 {
-    std::string sql = "SELECT A.PANELID, T.PANELCLASS FROM ACCESSPANE A JOIN PANELTYPE T ON T.PANELTYPEID = A.PANELTYPE "
+    std::string sql = "SELECT A.PANELID, T.PANELCLASS, A.LOGIN_USER, A.LOGIN_PASSWORD FROM ACCESSPANE A JOIN PANELTYPE T ON T.PANELTYPEID = A.PANELTYPE "
                       "WHERE 1 = 1";
     std::vector<CDBValue> params;
     if (m_panelClass) {
@@ -32,6 +37,10 @@ void AccessPanelTypeJoinSet::Open()
     if (m_panelId) {
         sql += " AND A.PANELID = ?";
         params.emplace_back(*m_panelId);
+    }
+    if (m_panelType) {
+        sql += " AND A.PANELTYPE = ?";
+        params.emplace_back(*m_panelType);
     }
     if (m_name) {
         sql += " AND A.NAME = ?";

@@ -49,3 +49,10 @@ CString CBntRowSet::Text(std::size_t column) const
         return CString();
     return m_rows[m_current][column].AsText();
 }
+
+std::vector<BYTE> CBntRowSet::Bytes(std::size_t column) const
+{
+    if (IsEOF() || column >= m_rows[m_current].size() || m_rows[m_current][column].IsNull())
+        return {};
+    return m_rows[m_current][column].AsBytes();
+}

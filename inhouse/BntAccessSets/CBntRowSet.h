@@ -37,6 +37,8 @@ protected:
     LONG Long(std::size_t column) const;
     // The column of the current row as text; empty past the end or for NULL.
     CString Text(std::size_t column) const;
+    // The column of the current row as bytes; empty past the end or for NULL.
+    std::vector<BYTE> Bytes(std::size_t column) const;
 
 private:
     CBntDatabase* m_database;
