@@ -7,6 +7,8 @@
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/SimulatedInstallation.h"
 
+#include <atomic>
+#include <thread>
 #include <utility>
 
 namespace e2e
@@ -201,6 +203,43 @@ TEST_F(DoorLogicalDevices, WritesDrawIdsAuditAndTellTheServers)
     EXPECT_EQ(Delete(Form::Sync, L"Bnt_LogicalSource.ID=9").result, WBEM_S_NO_ERROR);
     EXPECT_EQ(LastMessage({8, 12}), (std::vector<LONG>{211, 3, 9}));
     EXPECT_EQ(Devices(), (Table{{"8", "1", "0", "Chiller"}, {"8", "1", "1", "Chiller pump"}}));
+}
+
+TEST_F(DoorLogicalDevices, OfTwoWritersOfOneNameOnlyOneSucceeds)
+{
+    constexpr int kWriters = 6;
+    std::atomic<int> written{0};
+    std::atomic<int> refused{0};
+    std::vector<std::thread> writers;
+    for (int i = 0; i < kWriters; ++i)
+        writers.emplace_back([&] {
+            const CallerIdentity::Scope caller(CallerIdentity(Callers::kOperator, SecurityImpersonation));
+            const Reply reply =
+                Write(L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(8L)}, {L"Name", _variant_t(L"Twin")}});
+            (reply.result == WBEM_S_NO_ERROR ? written : refused)++;
+        });
+    for (std::thread& writer : writers)
+        writer.join();
+    EXPECT_EQ(written.load(), 1);
+    EXPECT_EQ(refused.load(), kWriters - 1);
+    EXPECT_EQ(DoorInstallation::Rows("SELECT COUNT(*) FROM VEXLET_DEVICE WHERE NAME = 'Twin'"), (Table{{"1"}}));
+}
+
+TEST_F(DoorLogicalDevices, SystemAccountsAreAuditedWithThePersonsName)
+{
+    CallAs(Callers::kAdministrator);
+    const auto account = [&](LONG person) {
+        return Props{{L"PersonID", _variant_t(person)}, {L"LogicalSystemType", _variant_t(1L)},
+                     {L"LogicalSystemID", _variant_t(5L)}, {L"UserName", _variant_t(L"aadler")}};
+    };
+    ASSERT_EQ(Write(L"Bnt_LogicalSystemAccount", account(1)).result, WBEM_S_NO_ERROR);
+    const Table audit = DoorInstallation::Rows(
+        "SELECT OPERATION, OBJECT_TYPE, DESCRIPTION FROM USER_TRANSACTION_LOG ORDER BY rowid DESC LIMIT 1");
+    EXPECT_EQ(audit, (Table{{"4", "48", "Person 1: Adler, Ada"}}));
+    EXPECT_EQ(Delete(Form::Sync, L"Bnt_LogicalSystemAccount.LogicalSystemType=1,PersonID=1").result, WBEM_S_NO_ERROR);
+    // A viewer without the accounts' rights may not write them.
+    CallAs(Callers::kViewer);
+    EXPECT_EQ(Write(L"Bnt_LogicalSystemAccount", account(2)).result, WBEM_E_ACCESS_DENIED);
 }
 
 }  // namespace
