@@ -12,6 +12,8 @@
 
 #include "bench/BenchInstallation.h"
 #include "bench/CountingSink.h"
+#include "bench/PairTiming.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
@@ -23,7 +25,7 @@
 namespace
 {
 
-using Clock = std::chrono::steady_clock;
+using Clock = PairTiming::Clock;
 
 constexpr const wchar_t* kQuery = L"SELECT * FROM Bnt_EventType";
 constexpr const wchar_t* kPathPrefix = L"Bnt_EventType.ID=";
@@ -36,16 +38,10 @@ constexpr std::size_t kGetsPerIteration = 64;
 constexpr unsigned kKeySeed = 20240101;
 static_assert(kKeyPoolSize % kGetsPerIteration == 0, "a batch never runs past the key pool");
 
-struct BstrFree
+BstrOwner MakeBstr(const std::wstring& text)
 {
-    void operator()(wchar_t* text) const { SysFreeString(text); }
-};
-using OwnedBstr = std::unique_ptr<wchar_t, BstrFree>;
-
-OwnedBstr MakeBstr(const std::wstring& text)
-{
-    OwnedBstr owned(SysAllocString(text.c_str()));
-    if (owned == nullptr)
+    BstrOwner owned = BstrOwner::Copy(text.c_str());
+    if (!owned)
         throw std::runtime_error("out of memory for a request text");
     return owned;
 }
@@ -90,50 +86,6 @@ LONG IdOf(IWbemClassObject* object)
     return id.lVal;
 }
 
-template <typename Step>
-Clock::duration Timed(Step&& step)
-{
-    const Clock::time_point start = Clock::now();
-    step();
-    return Clock::now() - start;
-}
-
-// Runs both sides once, provider first on even iterations and raw first on odd ones, so that
-// neither always finds the caches warmed by the other; adds each side's time to its total and
-// gives the pair's time to the benchmark as the iteration's time.
-template <typename Provider, typename Raw>
-void RunPair(benchmark::State& state, Provider&& provider, Raw&& raw, Clock::duration& providerTotal,
-             Clock::duration& rawTotal)
-{
-    Clock::duration providerTime{};
-    Clock::duration rawTime{};
-    if (state.iterations() % 2 == 0)
-    {
-        providerTime = Timed(provider);
-        rawTime = Timed(raw);
-    }
-    else
-    {
-        rawTime = Timed(raw);
-        providerTime = Timed(provider);
-    }
-    providerTotal += providerTime;
-    rawTotal += rawTime;
-    state.SetIterationTime(std::chrono::duration<double>(providerTime + rawTime).count());
-}
-
-// The per-row counters and their ratio; units is the number of rows (or gets) per side.
-void ReportCounters(benchmark::State& state, Clock::duration providerTime, Clock::duration rawTime, double units)
-{
-    if (units <= 0)
-        return;
-    const double providerNs = std::chrono::duration<double, std::nano>(providerTime).count() / units;
-    const double rawNs = std::chrono::duration<double, std::nano>(rawTime).count() / units;
-    state.counters["provider_ns_per_row"] = providerNs;
-    state.counters["raw_ns_per_row"] = rawNs;
-    state.counters["ratio"] = rawNs > 0 ? providerNs / rawNs : 0.0;
-}
-
 }  // namespace
 
 ProviderBench::ProviderBench(BenchInstallation& installation)
@@ -170,13 +122,13 @@ void ProviderBench::Enumeration(benchmark::State& state)
     {
         const int rows = static_cast<int>(state.range(0));
         m_installation.FillEventTypes(rows);
-        const OwnedBstr language = MakeBstr(L"WQL");
-        const OwnedBstr query = MakeBstr(kQuery);
+        const BstrOwner language = MakeBstr(L"WQL");
+        const BstrOwner query = MakeBstr(kQuery);
         const ComPtr<CountingSink> sink = MakeComObject<CountingSink>();
 
         auto provider = [&] {
             sink->Reset();
-            const HRESULT result = m_provider.ExecQueryAsync(language.get(), query.get(), 0, nullptr, sink.Get());
+            const HRESULT result = m_provider.ExecQueryAsync(language.Get(), query.Get(), 0, nullptr, sink.Get());
             ExpectAnswered("ExecQueryAsync", result, *sink, rows);
         };
         auto raw = [&] {
@@ -191,9 +143,9 @@ void ProviderBench::Enumeration(benchmark::State& state)
         Clock::duration providerTime{};
         Clock::duration rawTime{};
         for (auto _ : state)
-            RunPair(state, provider, raw, providerTime, rawTime);
+            PairTiming::RunPair(state, provider, raw, providerTime, rawTime);
         benchmark::DoNotOptimize(m_raw.Checksum());
-        ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations()) * rows);
+        PairTiming::ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations()) * rows);
     }
     catch (const std::exception& error)
     {
@@ -210,7 +162,7 @@ void ProviderBench::KeyedGet(benchmark::State& state)
         std::mt19937 random(kKeySeed);
         std::uniform_int_distribution<int> pick(1, rows);
         std::vector<int> keys;
-        std::vector<OwnedBstr> paths;
+        std::vector<BstrOwner> paths;
         keys.reserve(kKeyPoolSize);
         paths.reserve(kKeyPoolSize);
         for (std::size_t i = 0; i < kKeyPoolSize; ++i)
@@ -225,7 +177,7 @@ void ProviderBench::KeyedGet(benchmark::State& state)
             for (std::size_t i = first; i < first + kGetsPerIteration; ++i)
             {
                 sink->Reset();
-                const HRESULT result = m_provider.GetObjectAsync(paths[i].get(), 0, nullptr, sink.Get());
+                const HRESULT result = m_provider.GetObjectAsync(paths[i].Get(), 0, nullptr, sink.Get());
                 ExpectAnswered("GetObjectAsync", result, *sink, 1);
             }
         };
@@ -241,7 +193,7 @@ void ProviderBench::KeyedGet(benchmark::State& state)
         for (std::size_t i = 0; i < kGetsPerIteration; ++i)
         {
             sink->Reset();
-            const HRESULT result = m_provider.GetObjectAsync(paths[i].get(), 0, nullptr, sink.Get());
+            const HRESULT result = m_provider.GetObjectAsync(paths[i].Get(), 0, nullptr, sink.Get());
             ExpectAnswered("GetObjectAsync", result, *sink, 1);
             if (IdOf(sink->LastObject()) != keys[i])
                 throw std::runtime_error("GetObjectAsync of event type " + std::to_string(keys[i]) +
@@ -253,11 +205,11 @@ void ProviderBench::KeyedGet(benchmark::State& state)
         Clock::duration rawTime{};
         for (auto _ : state)
         {
-            RunPair(state, provider, raw, providerTime, rawTime);
+            PairTiming::RunPair(state, provider, raw, providerTime, rawTime);
             first = (first + kGetsPerIteration) % kKeyPoolSize;
         }
         benchmark::DoNotOptimize(m_raw.Checksum());
-        ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations()) * kGetsPerIteration);
+        PairTiming::ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations()) * kGetsPerIteration);
     }
     catch (const std::exception& error)
     {

@@ -11,6 +11,8 @@ namespace
 {
 
 constexpr const char* kSelectAll = "SELECT EVTYPEID, EVTDESCR FROM EVENTYPE";
+constexpr const char* kCount = "SELECT COUNT(*) FROM EVENTYPE";
+constexpr const char* kSelectPage = "SELECT EVTYPEID, EVTDESCR FROM EVENTYPE ORDER BY EVTYPEID LIMIT ? OFFSET ?";
 constexpr const char* kSelectOne = "SELECT EVTYPEID, EVTDESCR FROM EVENTYPE WHERE EVTYPEID = ?";
 
 // Reads both columns of the current row: the id, the description's length and last byte, summed.
@@ -44,16 +46,33 @@ RawEventTypeReader::~RawEventTypeReader() = default;
 std::int64_t RawEventTypeReader::ReadAll()
 {
     SqliteStatement select(m_database.get(), kSelectAll);
+    return ReadRows(select.Get(), "raw enumeration failed: ");
+}
+
+std::int64_t RawEventTypeReader::ReadRows(sqlite3_stmt* statement, const char* failure)
+{
     std::int64_t rows = 0;
     int step = SQLITE_ROW;
-    while ((step = sqlite3_step(select.Get())) == SQLITE_ROW)
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW)
     {
-        m_checksum += ReadRow(select.Get());
+        m_checksum += ReadRow(statement);
         ++rows;
     }
     if (step != SQLITE_DONE)
-        throw std::runtime_error(std::string("raw enumeration failed: ") + sqlite3_errmsg(m_database.get()));
+        throw std::runtime_error(failure + std::string(sqlite3_errmsg(m_database.get())));
     return rows;
+}
+
+std::int64_t RawEventTypeReader::ReadPage(std::int64_t offset, std::int64_t limit)
+{
+    SqliteStatement count(m_database.get(), kCount);
+    if (sqlite3_step(count.Get()) != SQLITE_ROW)
+        throw std::runtime_error(std::string("raw count failed: ") + sqlite3_errmsg(m_database.get()));
+    m_checksum += static_cast<std::uint64_t>(sqlite3_column_int64(count.Get(), 0));
+    SqliteStatement select(m_database.get(), kSelectPage);
+    sqlite3_bind_int64(select.Get(), 1, limit);
+    sqlite3_bind_int64(select.Get(), 2, offset);
+    return ReadRows(select.Get(), "raw page read failed: ");
 }
 
 int RawEventTypeReader::ReadOne(int key)

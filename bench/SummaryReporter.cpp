@@ -57,8 +57,9 @@ void SummaryReporter::Finalize()
         const Measurement& measurement = m_measurements[result.measurement];
         const double runs = result.runs;
         char line[256] = {};
-        std::snprintf(line, sizeof line, "%s: %.1fx (target <= %gx), %s rows: provider %.0f ns/%s, raw %.0f ns/%s",
+        std::snprintf(line, sizeof line, "%s: %.1fx (target <= %gx), %s%s: provider %.0f ns/%s, raw %.0f ns/%s",
                       measurement.label.c_str(), result.ratio / runs, measurement.target, result.rows.c_str(),
+                      measurement.argument.c_str(),
                       result.providerNs / runs, measurement.unit.c_str(), result.rawNs / runs,
                       measurement.unit.c_str());
         out << line << '\n';

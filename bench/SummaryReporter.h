@@ -18,13 +18,15 @@ class SummaryReporter : public benchmark::ConsoleReporter
 {
 public:
     // One summarised family: the benchmark's name, the summary's label, the ratio target and
-    // what one unit of the per-row counters is ("row", "get").
+    // what one unit of the per-row counters is ("row", "get", "page").
     struct Measurement
     {
         std::string family;
         std::string label;
         double target = 0;
         std::string unit;
+        // What the benchmark's argument counts, printed after it.
+        std::string argument = " rows";
     };
 
     explicit SummaryReporter(std::vector<Measurement> measurements);

@@ -9,6 +9,7 @@
 #include "bus/CCorvessaUserCache.h"
 #include "bus/CorvessaAuthenticationUtility.h"
 #include "bus/CorvessaTokenExpirationThread.h"
+#include "bus/EventSubscriptionManager.h"
 #include "bus/GenericException.h"
 #include "common/CBntRegistry.h"
 #include "common/RegAccess.h"
@@ -43,6 +44,15 @@ constexpr wchar_t kCorvessaKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Corvessa";
 constexpr char kUnknownTokenMessage[] = "An add authentication request must be called prior to use of this session token.";
 constexpr LONGLONG kMillisecondsPerHour = 60LL * 60 * 1000;
 
+// The namespace the mappers fetch class definitions through. The class cache keeps it and is
+// destroyed by the base class, after this object's members: so it lives for the process (it
+// holds no data and counts no references).
+CCorvessaNamespace* BusNamespace()
+{
+    static CCorvessaNamespace instance;
+    return &instance;
+}
+
 }  // namespace
 
 CCorvessaBaseApp::CCorvessaBaseApp(TickSource tickSource)
@@ -51,7 +61,6 @@ CCorvessaBaseApp::CCorvessaBaseApp(TickSource tickSource)
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     InitializeCriticalSection(&m_tokenLock);
     m_tokenLifetimeMs.store(GetAuthenticatedTokenTimeoutInHours() * kMillisecondsPerHour);
-    m_namespace = std::make_shared<CCorvessaNamespace>();
     m_tokenThread = std::make_unique<CorvessaTokenExpirationThread>(this);
     m_tokenThread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr);
 }
@@ -117,7 +126,7 @@ HRESULT CCorvessaBaseApp::GetMapperForType(const CString& typeName, CWmipUserCac
     if (!CWMITypeInfo::ShouldCorvessaExposeType(typeName)) {
         return corvessa::kInvalidTypeName;
     }
-    mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(entry->GetUser(), nullptr, m_namespace.get(),
+    mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(entry->GetUser(), nullptr, BusNamespace(),
                                                                          typeName.GetString()));
     if (!mapper) {
         if (log) {
@@ -186,6 +195,9 @@ CCorvessaException CCorvessaBaseApp::ConvertToCorvessaException(const CWMIExcept
         break;
     case WBEM_E_INVALID_PARAMETER:
         key = CCorvessaException::kInvalidRequestItemKey;
+        break;
+    case corvessa::kDecodingFailed:
+        key = CCorvessaException::kDecodingFailedKey;
         break;
     default:
         break;
@@ -394,6 +406,23 @@ HRESULT CCorvessaBaseApp::GetAuthenticationPublicKey(std::string& publicKey)
     return E_FAIL;
 }
 
+HRESULT CCorvessaBaseApp::DecryptCredentials(std::string& userName, std::string& password)
+{
+    if (!AreCredentialsEncrypted()) {
+        return S_OK;
+    }
+    const CorvessaAuthenticationUtility* utility = GetAuthenticationUtility();
+    for (std::string* text : {&userName, &password}) {
+        std::string plain;
+        const HRESULT hr = utility->Decrypt(*text, plain);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        *text = std::move(plain);
+    }
+    return S_OK;
+}
+
 bool CCorvessaBaseApp::AreCredentialsEncrypted()
 {
     Initialize();
@@ -422,20 +451,9 @@ HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int dir
     authenticationTime.SetStatus(COleDateTime::invalid);
     token.clear();
     try {
-        if (AreCredentialsEncrypted()) {
-            const CorvessaAuthenticationUtility* utility = GetAuthenticationUtility();
-            std::string plain;
-            HRESULT hr = utility->Decrypt(userName, plain);
-            if (FAILED(hr)) {
-                return hr;
-            }
-            userName = std::move(plain);
-            plain.clear();
-            hr = utility->Decrypt(password, plain);
-            if (FAILED(hr)) {
-                return hr;
-            }
-            password = std::move(plain);
+        const HRESULT decrypted = DecryptCredentials(userName, password);
+        if (FAILED(decrypted)) {
+            return decrypted;
         }
         if (userName.empty()) {
             throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
@@ -690,4 +708,73 @@ HRESULT CCorvessaBaseApp::GetManagedAccessLevels(const std::string& token, const
         return WBEM_E_FAILED;
     }
     return hr;
+}
+
+// --- Business-event subscriptions --------------------------------------------------------
+
+corvessa::EventSubscriptionManager* CCorvessaBaseApp::GetEventSubscriptionManager()
+{
+    const std::scoped_lock guard(m_subscriptionLock);
+    if (!m_subscriptionManager) {
+        m_subscriptionManager = std::make_unique<corvessa::EventSubscriptionManager>(GetDatabase(), GetQpidWrapper());
+    }
+    return m_subscriptionManager.get();
+}
+
+template <typename Work>
+auto CCorvessaBaseApp::RunSubscriptionOperation(const std::string& token, const std::string& applicationId, Work work)
+{
+    Initialize();
+    CWmipUserCacheEntry* entry = nullptr;
+    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+    if (FAILED(hr)) {
+        throw CCorvessaException(static_cast<long>(hr));
+    }
+    // Given back also when the manager throws.
+    const EntryLease lease = LeaseEntry(entry);
+    return work(*GetEventSubscriptionManager(), *entry->GetUser());
+}
+
+corvessa::EventSubscription CCorvessaBaseApp::GetEventSubscriptionById(int id, const std::string& token,
+                                                                       const std::string& applicationId)
+{
+    return RunSubscriptionOperation(token, applicationId, [id](auto& manager, const CAcsUser& caller) {
+        return manager.GetEventSubscriptionById(id, caller);
+    });
+}
+
+corvessa::PaginatedItems<corvessa::EventSubscription> CCorvessaBaseApp::GetEventSubscriptions(
+    const std::string& token, const std::string& applicationId, boost::optional<bool> active,
+    const corvessa::PagingParameters& paging)
+{
+    return RunSubscriptionOperation(token, applicationId, [&](auto& manager, const CAcsUser& caller) {
+        return manager.GetEventSubscriptions(caller, active, paging);
+    });
+}
+
+corvessa::EventSubscription CCorvessaBaseApp::AddEventSubscription(const corvessa::EventSubscription& subscription,
+                                                                   const std::string& token,
+                                                                   const std::string& applicationId)
+{
+    return RunSubscriptionOperation(token, applicationId, [&](auto& manager, const CAcsUser& caller) {
+        return manager.AddEventSubscription(subscription, caller);
+    });
+}
+
+corvessa::EventSubscription CCorvessaBaseApp::ModifyEventSubscription(const corvessa::EventSubscription& subscription,
+                                                                      const std::string& token,
+                                                                      const std::string& applicationId)
+{
+    return RunSubscriptionOperation(token, applicationId, [&](auto& manager, const CAcsUser& caller) {
+        return manager.ModifyEventSubscription(subscription, caller);
+    });
+}
+
+corvessa::EventSubscription CCorvessaBaseApp::DisableEventSubscription(const corvessa::EventSubscription& subscription,
+                                                                       const std::string& token,
+                                                                       const std::string& applicationId)
+{
+    return RunSubscriptionOperation(token, applicationId, [&](auto& manager, const CAcsUser& caller) {
+        return manager.DisableEventSubscription(subscription, caller);
+    });
 }

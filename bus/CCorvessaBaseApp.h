@@ -30,6 +30,14 @@
 #include <string>
 #include <vector>
 
+#include <boost/optional.hpp>
+
+#include "bus/EventSubscription.h"
+#include "bus/PaginatedItems.h"
+#include "bus/CCorvessaQpidInstance.h"
+#include "bus/CCorvessaQpidMethodParameter.h"
+#include "bus/PagingParameters.h"
+#include "framework/ICorvessaApplication.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/CString.h"
 #include "platform/qpid/IQpidWrapper.h"
@@ -40,9 +48,10 @@
 
 class CAcsUser;
 class CCorvessaException;
-class CCorvessaNamespace;
+class CCorvessaQpidType;
 class CCorvessaUserCache;
 class CWmipClassMapper;
+class CWmipQuery;
 class CWmipUserCacheEntry;
 class CorvessaAuthenticationUtility;
 class CorvessaTokenExpirationThread;
@@ -53,8 +62,11 @@ class CWMIException;
 namespace brontel::directories {
 class SignOnDirectoryManager;
 }
+namespace corvessa {
+class EventSubscriptionManager;
+}
 
-class CCorvessaBaseApp : public CWmipApp {
+class CCorvessaBaseApp : public CWmipApp, public ICorvessaApplication {
 public:
     // The user behind a session token (GetLoggedInUserInformation).
     struct UserInfo {
@@ -73,6 +85,17 @@ public:
     // The kind of record a directory account must be linked to.
     enum PersonType { PersonTypeSystemUser = 0, PersonTypeCardholder = 1 };
 
+    // The paging of a read's reply: rows over all pages, pages (0 for a count), and the
+    // request's page number and size.
+    struct CorvessaPaginatedInfo {
+        std::int32_t totalCount = 0;
+        std::int32_t totalPages = 0;
+        std::int32_t pageNumber = 0;
+        std::int32_t pageSize = 0;
+    };
+    // The instances of a read; the caller owns them.
+    using InstanceList = std::vector<std::unique_ptr<CCorvessaQpidInstance>>;
+
     // A steady clock in milliseconds (empty: GetTickCount64) for token ages and the user
     // cache's permission refreshes; tests drive it.
     using TickSource = std::function<ULONGLONG()>;
@@ -90,7 +113,7 @@ public:
     static constexpr std::size_t kMaxApplicationIdsPerToken = 64;
     static constexpr std::size_t kMaxApplicationIdBytes = 256;
 
-    // Starts the token expiration thread and makes the in-process namespace.
+    // Starts the token expiration thread.
     explicit CCorvessaBaseApp(TickSource tickSource = TickSource());
     // Stops and joins the expiration thread first, then lets the rest go.
     ~CCorvessaBaseApp() override;
@@ -143,8 +166,118 @@ public:
     HRESULT GetManagedAccessLevels(const std::string& token, const std::string& applicationId,
                                    std::vector<AccessLevel>& levels);
 
+    // --- Types ---------------------------------------------------------------------------
+    // Every type the bus exposes -> its parent's name (empty for none), UTF-8, in result.
+    // S_OK; the token check's failure HRESULT. Throws as the token check.
+    HRESULT GetTypes(const std::string& token, const std::string& applicationId,
+                     std::map<std::string, qpid::types::Variant>& result);
+    // The full description of the type (UTF-8 name) for the token's user, in result (which
+    // then describes that type alone). S_OK; the token check's failure HRESULT. Throws
+    // CCorvessaException "corvessa.general.invalidtypename" for an unknown or hidden type and
+    // for a failure of the type description; GenericException without a database.
+    HRESULT GetType(const std::string& token, const std::string& applicationId, std::string typeName,
+                    CCorvessaQpidType& result);
+
+    // --- Multimedia objects and directories ---------------------------------------------
+    // The stored bytes of the person's multimedia object of the object and data type (the
+    // first one the mapper reads) as a string in data, and their MIME type in contentType;
+    // both untouched when there is none or the caller may not view multimedia objects.
+    // S_OK; the token check's failure; 0x80040522 without a mapper; the filter check's
+    // failure. Throws CCorvessaException "corvessa.general.invalidfilter" for a failing read;
+    // GenericException without a database.
+    HRESULT GetMultimediaObjectData(const std::string& token, const std::string& applicationId, LONG personId,
+                                    int objectType, int dataType, qpid::types::Variant& contentType,
+                                    qpid::types::Variant& data);
+    // Every directory the system administrator may view that matches the filter (a WQL
+    // condition on Bnt_Directory, UTF-8; empty or blank for all), in directories (emptied
+    // first). Needs no token. S_OK; 0x80041001 without the system administrator; the view
+    // check's failure (no directories); 0x80040521 for a filter the query translation
+    // refuses. Throws CCorvessaException "corvessa.general.invalidtypename" without a mapper,
+    // "corvessa.general.exception" for any other failing read.
+    HRESULT GetDirectories(const std::string& filter, InstanceList& directories);
+    // The cardholder linked to the directory account the credentials name, in *cardholderId.
+    // The token check's (or the decryption's) HRESULT. Throws CCorvessaException:
+    // "corvessa.general.exception" for empty credentials and failures,
+    // "corvessa.getdirectories.invaliddirectoryId", "corvessa.general.invalidcredentials"
+    // when the account, its cardholder link or the password does not hold, and
+    // "corvessa.general.notfound" when no cardholder has the account's SID.
+    HRESULT GetCardholderFromDirectory(const std::string& token, const std::string& applicationId, int directoryId,
+                                       std::string userName, std::string password, LONG* cardholderId);
+
+    // --- Business-event subscriptions ----------------------------------------------------
+    // Each checks the token and hands the work to the subscription manager with the token's
+    // user as the caller; the manager's result. Throws CCorvessaException: from the token's
+    // HRESULT (0x80040520 "corvessa.general.invalidsessiontoken") and the manager's errors;
+    // GenericException when the database cannot be reached. The token's entry is given back
+    // on every path.
+    corvessa::EventSubscription GetEventSubscriptionById(int id, const std::string& token,
+                                                         const std::string& applicationId);
+    corvessa::PaginatedItems<corvessa::EventSubscription> GetEventSubscriptions(
+        const std::string& token, const std::string& applicationId, boost::optional<bool> active,
+        const corvessa::PagingParameters& paging);
+    corvessa::EventSubscription AddEventSubscription(const corvessa::EventSubscription& subscription,
+                                                     const std::string& token, const std::string& applicationId);
+    corvessa::EventSubscription ModifyEventSubscription(const corvessa::EventSubscription& subscription,
+                                                        const std::string& token, const std::string& applicationId);
+    corvessa::EventSubscription DisableEventSubscription(const corvessa::EventSubscription& subscription,
+                                                         const std::string& token, const std::string& applicationId);
+    // --- Instances -----------------------------------------------------------------------
+    // One page of the type's instances matching the filter (a WQL condition, UTF-8), or with
+    // page size 0 only their count in info. An abstract type is read over its concrete derived
+    // types laid end to end by name. S_OK; the token check's failure; 0x80040522 for a type
+    // that is not exposed or has no mapper; 0x80040521 for a filter the parser or database
+    // refuses, a filter naming an unknown property or an invalid value, or a failing read.
+    // Throws CCorvessaException "corvessa.general.invalidrequestitem" for paging that names no
+    // page (page below 1, negative size, last row beyond 32 bits) or a page from 2 on past the
+    // last; "corvessa.general.invalidsessiontoken"; GenericException without a database.
+    HRESULT GetInstance(const std::string& token, const std::string& applicationId, std::string& typeName,
+                        const std::string& filter, const corvessa::PagingParameters& paging,
+                        CorvessaPaginatedInfo& info, InstanceList& instances);
+    // Writes a new instance (AddInstance) or changes one (ModifyInstance); result then holds
+    // the written instance's class and keys. isBase64: binary values arrive as Base64 text.
+    // The mapper's HRESULT; the token check's and GetMapperForType's failures. Throws
+    // CCorvessaException for the mapper's refusals ("corvessa.editinstance.error" unless the
+    // failure names a missing or invalid item) and for invalid values.
+    HRESULT AddInstance(const std::string& token, const std::string& applicationId,
+                        const CCorvessaQpidInstance& instance, CCorvessaQpidInstance& result, bool isBase64);
+    HRESULT ModifyInstance(const std::string& token, const std::string& applicationId,
+                           const CCorvessaQpidInstance& instance, CCorvessaQpidInstance& result, bool isBase64);
+    // Deletes the instance its type and keys name. Results as for AddInstance.
+    HRESULT DeleteInstance(const std::string& token, const std::string& applicationId,
+                           const CCorvessaQpidInstance& instance);
+    // Runs a method of the target's type (a target without values) or of the instance its keys
+    // name; output receives the method's out-parameters when it indicates some. Results as
+    // for AddInstance, with "corvessa.executemethod.error".
+    HRESULT ExecuteMethod(const std::string& token, const std::string& applicationId,
+                          const CCorvessaQpidInstance& target, const std::string& methodName,
+                          const CCorvessaQpidMethodParameter& input, CCorvessaQpidMethodParameter& output);
+
 protected:
     friend class CorvessaTokenExpirationThread;
+
+    // --- Instances -----------------------------------------------------------------------
+    // One page (or the count) of one mapper's type; entry and mapper are only used. S_OK (also
+    // when the caller may not view the type: no instances); 0x80040520 without an entry,
+    // 0x80040522 without a mapper; CheckGetInstanceFilter's failure. Throws CWMIException for
+    // a filter the mapper refuses and a failing read.
+    HRESULT GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClassMapper* mapper, CWmipQuery* query,
+                            const corvessa::PagingParameters& paging, CorvessaPaginatedInfo& info,
+                            InstanceList& instances, const std::string& typeName);
+    // The filter's property = literal pairs checked against the type: S_OK; 0x80041002 for a
+    // type without description; 0x80040521 with property (and value, when the value is at
+    // fault) set for an unknown property or a value the property does not take.
+    HRESULT CheckGetInstanceFilter(CAcsUser* user, const CString& typeName, CWmipQuery* query, CString& value,
+                                   CString& property);
+    // The page (or the count) over the derived types, laid end to end by name; types without
+    // mapper or view permission count no rows. Results as GetInstanceImpl's (its last call's);
+    // throws the first rejection of the filter when every type rejects it.
+    HRESULT GetInstancesOfDerivedTypes(const std::vector<CString>& derivedTypes, CWmipUserCacheEntry* entry,
+                                       CWmipQuery* query, const corvessa::PagingParameters& paging,
+                                       CorvessaPaginatedInfo& info, InstanceList& instances, std::string& typeName);
+    // AddInstance (add set) and ModifyInstance.
+    HRESULT AddOrModifyInstanceImpl(const std::string& token, const std::string& applicationId, bool add,
+                                    const CCorvessaQpidInstance& instance, CCorvessaQpidInstance& result,
+                                    bool isBase64);
 
     std::unique_ptr<CWmipUserCache> CreateUserCache() override;
     // The user cache as the bus cache; null when it is of another kind or cannot be made.
@@ -161,7 +294,8 @@ protected:
     HRESULT ReleaseUserCacheEntry(CWmipUserCacheEntry* entry);
     // The bus error for a mapper's failure (logged): its HRESULT chooses the key
     // (0x80041036 and 0x80041028 "corvessa.general.missingrequestitem", 0x80041008
-    // "corvessa.general.invalidrequestitem", any other defaultKey); its message, rewritten.
+    // "corvessa.general.invalidrequestitem", 0x80040524 "corvessa.general.decodingfailed", any
+    // other defaultKey); its message, rewritten.
     CCorvessaException ConvertToCorvessaException(const brontel::utility::CWMIException& source,
                                                   const std::string& defaultKey) const;
 
@@ -203,15 +337,37 @@ protected:
     CorvessaAuthenticationUtility* GetAuthenticationUtility();
     // A new, not yet keyed utility.
     virtual std::shared_ptr<CorvessaAuthenticationUtility> CreateAuthenticationUtility();
+    // When the installation asks for encrypted credentials, decrypts the user name and then
+    // the password in place. S_OK; the first failing decryption's HRESULT (the texts are then
+    // unchanged from that one on). Throws CWMIException when the keys cannot be made.
+    HRESULT DecryptCredentials(std::string& userName, std::string& password);
+
+    // --- Business-event subscriptions ----------------------------------------------------
+    // The one manager, made on the first call (with the application's database and the bus
+    // interface stored at that moment) under m_subscriptionLock, so that first calls that
+    // meet share one manager. Valid as long as the application object.
+    corvessa::EventSubscriptionManager* GetEventSubscriptionManager();
 
     // --- Logged-in user information -----------------------------------------------------
     LONG GetGroupPTZPriority(const CAcsUser* user);
     static void PopulatePermissionMap(const CAcsUser* user, std::map<std::string, bool>& permissions);
 
 private:
+    // The skeleton of the writes and method execution: Initialize, the token's entry (given
+    // back on every path), the type's mapper (failure logged), then work(entry, mapper). The
+    // failures of the token check and the mapper look-up are returned; a CWMIException is
+    // thrown as the bus error of errorKey (ConvertToCorvessaException).
+    template <typename Work>
+    HRESULT RunWithMapper(const std::string& token, const std::string& applicationId, const CString& typeName,
+                          const std::string& errorKey, Work work);
+
     // Gives a token check's entry back when the request ends, whatever way it ends.
     using EntryLease = std::unique_ptr<CWmipUserCacheEntry, std::function<void(CWmipUserCacheEntry*)>>;
     EntryLease LeaseEntry(CWmipUserCacheEntry* entry);
+    // Initialize, the token's user (the token's failure HRESULT thrown as CCorvessaException),
+    // then work(manager, user) with the entry held until it returns or throws.
+    template <typename Work>
+    auto RunSubscriptionOperation(const std::string& token, const std::string& applicationId, Work work);
 
     struct TokenRecord {
         CString sid;
@@ -241,7 +397,9 @@ private:
     std::mutex m_authenticationLock;
     std::shared_ptr<CorvessaAuthenticationUtility> m_authentication;  // guarded by m_authenticationLock
 
-    std::shared_ptr<CCorvessaNamespace> m_namespace;
+    std::mutex m_subscriptionLock;
+    std::unique_ptr<corvessa::EventSubscriptionManager> m_subscriptionManager;  // guarded by m_subscriptionLock
+
     std::atomic<sms::qpid::wrapper::IQpidWrapper*> m_qpidWrapper{nullptr};
 
     std::unique_ptr<CorvessaTokenExpirationThread> m_tokenThread;

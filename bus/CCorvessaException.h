@@ -43,6 +43,8 @@ public:
     static constexpr char kExecuteMethodErrorKey[] = "corvessa.executemethod.error";
     static constexpr char kInvalidDBConnectionKey[] = "corvessa.general.invaliddbconnection";
     static constexpr char kInvalidDirectoryIdKey[] = "corvessa.getdirectories.invaliddirectoryId";
+    static constexpr char kInvalidCredentialsKey[] = "corvessa.general.invalidcredentials";
+    static constexpr char kNotFoundKey[] = "corvessa.general.notfound";
 
     // Key and UTF-8 message.
     CCorvessaException(const std::string& errorCode, const std::string& message);

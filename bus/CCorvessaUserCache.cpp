@@ -193,6 +193,7 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
         created->SetSID(sid);
         CWmipUserCacheEntry* added = created.get();
         AddUserEntry(sid, std::move(created));
+        RefreshPermissions(added->GetUser());
         added->AddRef();
         *entry = added;
         return S_OK;
@@ -273,5 +274,6 @@ std::size_t CCorvessaUserCache::GetRetiredEntryCount() const
 
 void CCorvessaUserCache::RefreshPermissionsLocked(CAcsUser& user)
 {
+    RefreshPermissions(&user);
     user.ResetPermissions();
 }

@@ -92,7 +92,8 @@ protected:
     HRESULT GetUserSSOInformation(LPCWSTR sid, LONG& userId, CString& sidText) override;
 
 private:
-    // Reads the user's permissions again. The caller holds the cache lock.
+    // Reads the user's field permission list and permissions again. The caller holds the
+    // cache lock.
     void RefreshPermissionsLocked(CAcsUser& user);
     // Deletes the removed entries whose use count has come down to 0. The caller holds the
     // cache lock.

@@ -247,6 +247,70 @@ INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES
     (32781, 3),      -- badge type
     (32803, 2);      -- user account
 
+-- Record mappers: the person layout and user-defined fields, photos, directory accounts,
+-- segment units and a segment group, mobile verification settings.
+ALTER TABLE UDFEMP ADD COLUMN DEPARTMENT TEXT;
+ALTER TABLE UDFEMP ADD COLUMN THREATLEVEL INTEGER;
+ALTER TABLE VISITOR_UDF ADD COLUMN COMPANY TEXT;
+UPDATE UDFEMP SET DEPARTMENT = 'Engineering', THREATLEVEL = 3 WHERE ID = 1;
+UPDATE UDFEMP SET DEPARTMENT = 'Security', THREATLEVEL = 5 WHERE ID = 2;
+UPDATE UDFEMP SET DEPARTMENT = 'Logistics', THREATLEVEL = 1 WHERE ID = 3;
+UPDATE VISITOR_UDF SET COMPANY = 'Dorn Supplies' WHERE ID = 4;
+UPDATE VISITOR_UDF SET COMPANY = 'Ebert Freight' WHERE ID = 5;
+-- Fields (CIMTYPE 8 text, 3 sint32, 101 datetime); layouts 1 (cardholders) and 9 (visitors).
+INSERT INTO DDFLD (DDFLDID, FLDNAME, CIMTYPE, MAXLEN, REQUIRED) VALUES
+    (1, 'LASTNAME', 8, 64, 1),
+    (2, 'FIRSTNAME', 8, 64, 0),
+    (3, 'MIDNAME', 8, 64, 0),
+    (4, 'SSNO', 8, 32, 0),
+    (5, 'ALLOWEDVISITORS', 3, 0, 0),
+    (6, 'LASTCHANGED', 101, 0, 0),
+    (7, 'DEPARTMENT', 8, 64, 0),
+    (8, 'THREATLEVEL', 3, 0, 0),
+    (9, 'COMPANY', 8, 64, 0);
+INSERT INTO UDFOBJS (UDFOBJSID, TBLID, DDFLDID, DBOBJTYPE, LFIELD, LABEL) VALUES
+    (1, 1, 1, 1, 1, 'Last name'),
+    (2, 1, 2, 1, 2, 'First name'),
+    (3, 1, 3, 1, 3, 'Middle name'),
+    (4, 1, 4, 1, 4, 'Employee number'),
+    (5, 1, 5, 1, 5, 'Allowed visitors'),
+    (6, 1, 6, 1, 6, 'Last changed'),
+    (7, 2, 7, 1, 7, 'Department'),
+    (8, 2, 8, 1, 8, 'Threat level clearance'),
+    (9, 1, 1, 9, 1, 'Last name'),
+    (10, 1, 2, 9, 2, 'First name'),
+    (11, 1, 3, 9, 3, 'Middle name'),
+    (12, 1, 4, 9, 4, 'Document number'),
+    (13, 1, 6, 9, 5, 'Last changed'),
+    (14, 100100, 9, 9, 6, 'Company');
+-- Photos (object 1, data type 0) of a cardholder and a visitor: tiny PNG headers.
+INSERT INTO MMOBJS (EMPID, OBJECT, TYPE, BNT_BLOB, LASTCHANGED) VALUES
+    (1, 1, 0, X'89504E470D0A1A0A0000000D49484452', '2024-01-02 09:00:00'),
+    (4, 1, 0, X'89504E470D0A1A0A0000000D49484452', '2024-01-03 10:00:00'),
+    (4, 513, 13, X'255044462D312E340A', '2024-01-03 10:00:00');
+-- The accounts the local-accounts directory holds, and an LDAP directory with one account.
+INSERT INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, DIR_USESSL,
+                           DIR_ACCOUNTCLASS, DIR_ACCOUNTIDATTR, DIR_ACCOUNTUSERNAMEATTR,
+                           DIR_ACCOUNTDISPLAYNAMEATTR, DIR_STARTNODE, DIR_ISTEMPLATE) VALUES
+    (2, 'Corporate LDAP', 0, 'ldap.example.com', 636, 1, 'person', 'uid', 'uid', 'cn', 'dc=example,dc=com', 0),
+    (3, 'LDAP template', 0, '', 389, 0, 'person', 'uid', 'uid', 'cn', '', 1);
+INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID, USERNAME, DISPLAYNAME) VALUES
+    (1, 'S-1-5-21-1004336348-1177238915-682003330-1002', 'aadler', 'Ada Adler'),
+    (1, 'S-1-5-21-1004336348-1177238915-682003330-1003', 'bbrandt', 'Bruno Brandt'),
+    (2, 'cclara', 'cclara', 'Clara Castell'),
+    (2, 'ddorn', 'ddorn', 'Dina Dorn');
+-- Segment units (limits 0: none), the all-segments unit, and the group Campus of both units.
+INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (10, 'Campus', 1);
+INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (10, 1), (10, 2);
+INSERT INTO SEGMENT_UNIT (SEGMENTID, MAX_BADGE_NUMBER_LENGTH, MAX_ACCESS_LEVELS, MAX_TEMPORARY_ACCESS_LEVELS,
+                          MAX_STANDARD_ACCESS_LEVELS, DYNAMIC_OPTION, HIDDEN) VALUES
+    (-1, 12, 32, 8, 32, 0, 1),
+    (1, 10, 16, 4, 16, 0, 0),
+    (2, 10, 8, 2, 8, 0, 0);
+-- Mobile verification: the system's threat level setting and the cardholder field holding a
+-- cardholder's clearance.
+INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE, TEXTVALUE) VALUES (1010, 2, NULL), (1011, NULL, 'THREATLEVEL');
+
 COMMIT;
 
 -- Bus sign-on: the local accounts directory takes manual single sign-on, and the operator's
@@ -297,6 +361,78 @@ UPDATE READER SET AREAENTER = 1, AREALEAVE = 2 WHERE PANELID = 1 AND READERID = 
 -- The linkage server runs on this workstation.
 INSERT INTO WRKSTATION (ID, NAME, BNT_DBID) VALUES (1, 'localhost', 0);
 INSERT INTO LINKAGE_SERVER (LINKAGE_SERVERID, BNT_DBID, WRKSTATIONID) VALUES (1, 0, 1);
+COMMIT;
+
+-- Logged events: the event history of the demo panels, and the operators' right to view it.
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (1, 0x30000000);
+INSERT INTO EVENTS (SERIALNUM, EVENT_TIME_UTC, MACHINE, DEVID, INPUTDEVID, EVENTTYPE, EVENTID, EVENT_TEXT, CARDNUM,
+                    CARD_EXTENDED_ID, ISSUECODE, ASSETID, EMPID) VALUES
+    (101, '2026-12-07 07:00:00', 1, 1, 0, 0, 0, '', 1001, '', 0, 0, 1),
+    (102, '2026-12-07 07:05:00', 1, 1, 0, 0, 2, '', 1002, '', 0, 0, 2),
+    (103, '2026-12-07 07:10:00', 2, 1, 0, 1, 0, '', 9999, '', 0, 0, 0),
+    (104, '2026-12-07 07:15:00', 1, 1, 0, 2, 0, '', 1003, '', 1, 0, 3),
+    (105, '2026-12-07 07:20:00', 2, 2, 0, 4, 5, '', 0, '', 0, 0, 0);
+
+-- Business-event subscriptions of bus clients: the operator's active durable subscription 1 (it
+-- expires seven days after its last update) and disabled subscription 2; new ids are drawn from 3.
+BEGIN;
+INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES (329, 3);
+INSERT INTO BUSINESS_EVENT_SUBSCRIPTION (BUSINESS_EVENT_SUBSCRIPTIONID, USER_ID, NAME, DESCRIPTION, EVENT_FILTER,
+    IS_DURABLE, DESTINATION_NAME, ROUTING_KEY, MESSAGE_BROKER_HOSTNAME, MESSAGE_BROKER_PORT,
+    REQUIRES_SECURE_CONNECTION, CREATED_DATE, LAST_UPDATED_DATE, DISABLED_DATE) VALUES
+    (1, 1, '5b1f0f7e-3c1d-4a8e-9d2b-7c4e1a6f9b30', 'Lobby door alarms', 'EventType = 4', 1, 'amq.topic',
+     'c2a8e4d1-7f3b-4e69-8a15-0d9b6c3e2f47', 'broker.demo.local', 5671, 1,
+     '2026-12-01 08:00:00', '2026-12-06 10:00:00', NULL),
+    (2, 1, 'e8d4b2a6-1c9f-4d3e-b7a0-5f2c8e1d6b94', 'Old visitor sign-ins', '', 0, 'amq.topic',
+     '0f6c3a9e-8b2d-4c71-9e45-a3d7b1f0c286', 'broker.demo.local', 5671, 1,
+     '2026-11-20 09:30:00', '2026-11-22 17:45:00', '2026-11-22 17:45:00');
+COMMIT;
+
+-- Bus cardholder look-up: cardholder 1's local account signs on as "aadler" with password "ada-demo".
+BEGIN;
+INSERT INTO BNT_DIRECTORY_LOGON (BNT_DIRECTORY_LOGONID, BNT_DIRECTORYID, USER_NAME, ACCOUNTID, PASSWORD_HASH) VALUES
+    (2, 1, 'aadler', 'S-1-5-21-1004336348-1177238915-682003330-1002',
+     'pbkdf2-sha256$100000$5a17c0de9b3e4f21a6d8e0c2b4f61937$e07a956e1b05253bd147a2152e9696c260d418261bb9d7f88e656156811fed3d');
+COMMIT;
+
+-- The provider's administrator and the user-defined lists:
+--   admin     password "admin-demo"     every right of every permission group type, every field
+BEGIN;
+
+INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES
+    (200, 'Department', 'DEPARTMENT', 1),
+    (201, 'Job Title', 'JOBTITLE', 1);
+INSERT INTO DEPARTMENT (ID, NAME, SEGMENTID) VALUES
+    (1, 'Security', -1),
+    (2, 'Facilities', 1),
+    (3, 'Logistics', 2);
+INSERT INTO JOBTITLE (ID, NAME) VALUES
+    (1, 'Guard'),
+    (2, 'Engineer');
+
+-- Permission groups granting every permission id of their type (system 1, cardholder 2,
+-- monitoring 3): the low twelve bits of every id the classes ask for.
+INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
+    (90, 'Demo system administrators', -1, 1, 0),
+    (91, 'Demo card administrators', -1, 2, 0),
+    (92, 'Demo monitoring administrators', -1, 3, 0);
+WITH RECURSIVE LOWBITS(N) AS (SELECT 0 UNION ALL SELECT N + 1 FROM LOWBITS WHERE N < 4095)
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID)
+    SELECT 90, 0x10000000 + N FROM LOWBITS
+    UNION ALL SELECT 91, 0x20000000 + N FROM LOWBITS
+    UNION ALL SELECT 92, 0x30000000 + N FROM LOWBITS;
+
+-- USER_PERM_UDFID -1: every user-defined field without a permission list.
+INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
+                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
+                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
+    (90, 'admin', 'Adrian', 'Admin', -1, 0,
+     'pbkdf2-sha256$100000$5a1d7e0c93b24f6a8e21c7d04b9f3a61$017c30857b420166b1464154f0db60498e7ecfa2bf22464dee448be4e0f0840c',
+     1, 90, 92, 91, 0, -1, '2024-01-01 00:00:00', '2024-01-01 00:00:00', 'Demo provider administrator', 0, 1);
+INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
+    (90, 90, 1, 'S-1-5-21-1004336348-1177238915-682003330-1090');
+UPDATE NEXTID SET NEXTVAL = 91 WHERE TYPE IN (15, 32803);
+
 COMMIT;
 
 -- Device mappers II: the annex panel with a reader of each kind, an alarm board and an

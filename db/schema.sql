@@ -3,8 +3,8 @@
 -- Conventions:
 --   integers INTEGER, texts TEXT, date-times TEXT 'YYYY-MM-DD HH:MM:SS', booleans INTEGER 0/1,
 --   byte data BLOB. NOT NULL marks only columns a value is always required for.
---   Foreign keys are declared on link tables only, with ON DELETE CASCADE, so that where a
---   connection enforces them a record's links go with it; ordinary records keep their join
+--   Foreign keys are declared on link tables only, with ON DELETE CASCADE; every connection
+--   enforces them, so a record's links go with it; ordinary records keep their join
 --   columns undeclared because 0 and -1 stand for "none" and "all segments" there.
 --
 -- Tables of our own (not named by the object model), listed here for their readers:
@@ -1071,6 +1071,65 @@ CREATE TABLE LINKAGE_SERVER (
     BNT_DBID         INTEGER NOT NULL DEFAULT 0,
     WRKSTATIONID     INTEGER NOT NULL,
     PRIMARY KEY (LINKAGE_SERVERID)
+);
+
+
+------------------------------------------------------------------------------------------------
+-- Record mappers: segment units, directory accounts, one link per directory account
+------------------------------------------------------------------------------------------------
+
+-- SEGMENT_UNIT: limits and options of a segment unit (0 = no limit). DYNAMIC_OPTION 0 is a
+-- static segment (any other value: membership is derived, never assigned by hand); HIDDEN 1
+-- keeps the unit out of selection lists. The unit of segment -1 is the system-wide unit.
+CREATE TABLE SEGMENT_UNIT (
+    SEGMENTID                   INTEGER PRIMARY KEY REFERENCES SEGMENT(SEGMENTID) ON DELETE CASCADE,
+    MAX_BADGE_NUMBER_LENGTH     INTEGER NOT NULL DEFAULT 0,
+    MAX_ACCESS_LEVELS           INTEGER NOT NULL DEFAULT 0,
+    MAX_TEMPORARY_ACCESS_LEVELS INTEGER NOT NULL DEFAULT 0,
+    MAX_STANDARD_ACCESS_LEVELS  INTEGER NOT NULL DEFAULT 0,
+    DYNAMIC_OPTION              INTEGER NOT NULL DEFAULT 0,
+    HIDDEN                      INTEGER NOT NULL DEFAULT 0
+);
+
+-- BNT_DIRECTORY_ACCOUNT: the accounts a directory holds, kept in the installation database (no
+-- directory server is reached): the account's identifier, user name and display name.
+CREATE TABLE BNT_DIRECTORY_ACCOUNT (
+    BNT_DIRECTORYID INTEGER NOT NULL REFERENCES BNT_DIRECTORY(BNT_DIRECTORYID) ON DELETE CASCADE,
+    ACCOUNTID       TEXT NOT NULL,
+    USERNAME        TEXT,
+    DISPLAYNAME     TEXT,
+    PRIMARY KEY (BNT_DIRECTORYID, ACCOUNTID)
+);
+
+-- A directory account is linked to one person at most.
+CREATE UNIQUE INDEX CARDHOLDER_ACCOUNT_LINK ON CARDHOLDER_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID COLLATE NOCASE);
+
+------------------------------------------------------------------------------------------------
+-- User-defined lists of the demo installation and the per-field rights of field permission groups
+------------------------------------------------------------------------------------------------
+
+-- DEPARTMENT, JOBTITLE: user-defined lists (DDTBL rows with ISLIST 1), served as Bnt_DEPARTMENT and Bnt_JOBTITLE.
+CREATE TABLE DEPARTMENT (
+    ID        INTEGER,
+    NAME      TEXT,
+    SEGMENTID INTEGER,
+    PRIMARY KEY (ID)
+);
+
+CREATE TABLE JOBTITLE (
+    ID   INTEGER,
+    NAME TEXT,
+    PRIMARY KEY (ID)
+);
+
+-- USER_PERM_UDF_FIELD: the view and edit right of a field permission group on one user-defined field (DDFLD);
+-- a field without a row is visible and editable for the group.
+CREATE TABLE USER_PERM_UDF_FIELD (
+    USER_PERM_UDFID INTEGER NOT NULL REFERENCES USER_PERM_UDF(USER_PERM_UDFID) ON DELETE CASCADE,
+    DDFLDID         INTEGER NOT NULL REFERENCES DDFLD(DDFLDID) ON DELETE CASCADE,
+    CANVIEW         INTEGER NOT NULL DEFAULT 1,
+    CANEDIT         INTEGER NOT NULL DEFAULT 1,
+    PRIMARY KEY (USER_PERM_UDFID, DDFLDID)
 );
 
 -- Device mappers II: the reader a two-reader door's slave reader belongs to.

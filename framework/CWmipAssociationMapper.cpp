@@ -9,6 +9,8 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 
+#include <algorithm>
+
 using brontel::utility::CWMIDebugLog;
 
 namespace {
@@ -108,8 +110,29 @@ void CWmipAssociationMapper::SetupInstanceRecordset(CDynamicRecordset* recordset
     for (const auto& [property, referencedClass] : typeInfo->GetReferenceProperties())
     {
         CWmipClassMapper* referenced = GetReferencedClassMapper(property);
-        if (referenced != nullptr)
-            referenced->SetupAssociationRecordset(recordset);
+        if (referenced == nullptr)
+            continue;
+        referenced->SetupAssociationRecordset(recordset);
+        AddKeyColumns(*referenced, *recordset);
+    }
+}
+
+void CWmipAssociationMapper::AddKeyColumns(CWmipClassMapper& referenced, CDynamicRecordset& recordset)
+{
+    const CWMITypeInfo* typeInfo = referenced.GetTypeInfo();
+    if (typeInfo == nullptr)
+        return;
+    const auto tables = recordset.GetQuery().GetTableNames();
+    for (const auto& [key, tableDotColumn] : typeInfo->GetKeyProperties())
+    {
+        const int dot = tableDotColumn.Find(L'.');
+        if (dot <= 0)
+            continue;
+        const CString table = tableDotColumn.Left(dot);
+        const bool joined = std::any_of(tables.begin(), tables.end(),
+                                        [&](const auto& named) { return named.first.CompareNoCase(table) == 0; });
+        if (joined)
+            recordset.AddColumnToSet(tableDotColumn.Mid(dot + 1), table, true);
     }
 }
 

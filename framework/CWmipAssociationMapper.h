@@ -25,7 +25,9 @@ public:
     // another class or that does not parse is dropped (ProcessClauseDrop) and the rows are
     // checked in memory. Other properties: CWmipDynamicClassMapper::ProcessClause.
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
-    // The dynamic mapper's shape, then each referenced mapper's SetupAssociationRecordset.
+    // The dynamic mapper's shape, then each referenced mapper's SetupAssociationRecordset and
+    // the key columns of the referenced class that lie in the joined tables, from which the
+    // referenced mapper builds its end's path.
     void SetupInstanceRecordset(CDynamicRecordset* recordset) override;
     // The base instance, with each reference property set to the referenced instance's object
     // path (GetObjectPath on the current row); a reference whose path cannot be built is left
@@ -38,5 +40,7 @@ public:
     virtual CWmipClassMapper* GetReferencedClassMapper(const CString& property);
 
 private:
+    static void AddKeyColumns(CWmipClassMapper& referenced, CDynamicRecordset& recordset);
+
     std::map<CString, std::unique_ptr<CWmipClassMapper>, CStringNoCaseLess> m_referencedMappers;
 };

@@ -7,7 +7,7 @@
 #include "platform/mfc/CException.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemServices.h"
-#include "provider/CWmipApp.h"
+#include "framework/IWmipFrameworkHost.h"
 
 #include <exception>
 #include <utility>
@@ -21,7 +21,13 @@ constexpr const wchar_t* kSystemPrefix = L"SYSTEM|";
 
 }  // namespace
 
-CWmipClassCache::CWmipClassCache() : CWmipClassCache(CWmipApp::GetStoredValue(kClassCacheSpanId)) {}
+CWmipClassCache::CWmipClassCache() : CWmipClassCache(StoredSpan()) {}
+
+LONG CWmipClassCache::StoredSpan()
+{
+    IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
+    return host != nullptr ? host->GetHostStoredValue(kClassCacheSpanId) : 0;
+}
 
 CWmipClassCache::CWmipClassCache(LONG spanSeconds)
     : m_spanSeconds(spanSeconds < 0 ? 0 : spanSeconds), m_stamp(COleDateTime::GetCurrentTime())

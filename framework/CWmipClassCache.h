@@ -68,6 +68,8 @@ public:
     LONG GetSpanSeconds() const { return m_spanSeconds; }
 
 private:
+    // The span of stored value 39 from the hosting application (0 without one).
+    static LONG StoredSpan();
     // The part of a key that names the user (system for null).
     static CString MakeKeyPrefix(const CAcsUser* user);
     static CString MakeKey(const wchar_t* className, const CAcsUser* user);

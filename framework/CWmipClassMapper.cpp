@@ -1,5 +1,7 @@
 #include "framework/CWmipClassMapper.h"
 
+#include "framework/CWmipMessages.h"
+
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
@@ -25,8 +27,7 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 constexpr const wchar_t* kIdentityMessage = L"The system was unable to retrieve the client's identity.";
-constexpr const wchar_t* kPermissionMessage =
-    L"The client does not have sufficient user permissions to perform the requested operation.";
+constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
 
 }  // namespace
 
@@ -122,6 +123,14 @@ CString CWmipClassMapper::GetTableDotColumn(const CString& property)
     return CString();
 }
 
+bool CWmipClassMapper::IsQueryableProperty(const CString& property)
+{
+    if (property.CompareNoCase(L"__CLASS") == 0 || m_foreignKeys.contains(property))
+        return true;
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
+    return typeInfo != nullptr && typeInfo->HasProperty(property);
+}
+
 void CWmipClassMapper::SetupInstanceRecordset(CDynamicRecordset* /*recordset*/)
 {
 }
@@ -142,7 +151,7 @@ int CWmipClassMapper::GetPropertyProcessMethod(const CString& column, const CStr
     if (method != WMIHelper::kProcessByColumnName || table.IsEmpty())
         return method;
     const CString property = GetPropertyName(column, table);
-    return property.CompareNoCase(column) == 0 ? method : 5;
+    return property.CompareNoCase(column) == 0 ? method : WMIHelper::kProcessByRegisteredName;
 }
 
 CString CWmipClassMapper::GetPropertyName(const CString& column, const CString& table)
@@ -192,7 +201,7 @@ void CWmipClassMapper::ThrowIfDenied(HRESULT hr)
     if (hr == WBEM_E_ACCESS_DENIED)
         throw CWMIException(kSourceFile, __LINE__, hr, kPermissionMessage);
     if (FAILED(hr))
-        throw CWMIException(kSourceFile, __LINE__, hr);
+        throw CWMIException(kSourceFile, __LINE__, hr, CWmipMessages::ForResult(hr));
 }
 
 void CWmipClassMapper::CanAdd(IWbemClassObject* instance)
@@ -220,18 +229,13 @@ void CWmipClassMapper::CanViewAll()
     const HRESULT hr = GetInstanceClass(classObject);
     if (FAILED(hr))
         throw CWMIException(kSourceFile, __LINE__, hr);
-    if (FAILED(classObject->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
-    BSTR name = nullptr;
     bool allowed = true;
-    while (allowed && classObject->Next(0, &name, nullptr, nullptr, nullptr) == S_OK)
-    {
-        const CString property(name != nullptr ? name : L"");
-        SysFreeString(name);
-        name = nullptr;
-        allowed = CanAccessProperty(property);
-    }
-    classObject->EndEnumeration();
+    if (FAILED(WMIHelper::ForEachProperty(classObject.Get(), WBEM_FLAG_NONSYSTEM_ONLY,
+                                          [&](const CString& property, const VARIANT&, CIMTYPE) {
+                                              allowed = CanAccessProperty(property);
+                                              return allowed;
+                                          })))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
     if (!allowed)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kPermissionMessage);
 }
@@ -319,7 +323,7 @@ void CWmipClassMapper::AddForeignKeyPropertyMapping(const wchar_t* property, con
     m_foreignKeys[CString(property)] = CString(table) + L"." + CString(column);
 }
 
-void CWmipClassMapper::AddAdditionalPersonFilter(CDynamicRecordset& recordset)
+void CWmipClassMapper::AddAdditionalPersonFilter(CMultiFilterRecordset& recordset)
 {
     const CAcsUser* user = RequireUser();
     const bool cardholders =
@@ -367,21 +371,19 @@ HRESULT CWmipClassMapper::CreateClassShell(IWbemClassObject** classObject, BOOL 
     if (FAILED(hr))
         return hr;
     std::vector<CString> names;
-    if (SUCCEEDED(shell->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
-    {
-        BSTR name = nullptr;
-        while (shell->Next(0, &name, nullptr, nullptr, nullptr) == S_OK)
-        {
-            names.emplace_back(name != nullptr ? name : L"");
-            SysFreeString(name);
-            name = nullptr;
-        }
-        shell->EndEnumeration();
-    }
+    WMIHelper::ForEachProperty(shell.Get(), WBEM_FLAG_NONSYSTEM_ONLY, [&](const CString& name, const VARIANT&, CIMTYPE) {
+        names.push_back(name);
+        return true;
+    });
     for (const CString& name : names)
         shell->Delete(name);
     *classObject = shell.Detach();
     return S_OK;
+}
+
+HRESULT CWmipClassMapper::GetSuperclassDefinition(IWbemClassObject** parent)
+{
+    return GetObject(GetSuperclassName(), parent, 1, 0);
 }
 
 HRESULT CWmipClassMapper::CreateClassImpl(IWbemClassObject** classObject)
@@ -394,7 +396,7 @@ HRESULT CWmipClassMapper::CreateClassImpl(IWbemClassObject** classObject)
     if (HasSuperclass())
     {
         ComPtr<IWbemClassObject> parent;
-        hr = GetObject(GetSuperclassName(), &parent, 1, 0);
+        hr = GetSuperclassDefinition(&parent);
         if (FAILED(hr))
             return hr;
         if (parent == nullptr)

@@ -4,10 +4,12 @@
 #include "framework/CWmipClassMapper.h"
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
 #include "framework/WMIHelper.h"
 #include "framework/WqlEvaluator.h"
+#include "framework/WqlInstancePropertySource.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -20,6 +22,8 @@
 #include "platform/wmi/IWbemClassObject.h"
 
 #include <charconv>
+#include <memory>
+#include <optional>
 #include <utility>
 
 using brontel::utility::CWMIDebugLog;
@@ -53,82 +57,6 @@ CString RealTable(const CRecordsetQuery& query, const CString& name)
     }
     return name;
 }
-
-// Reads an instance's properties for the in-memory WHERE check: texts as they are, numbers
-// and booleans as integers, date-times as their UTC "YYYY-MM-DD HH:MM:SS" text.
-class InstancePropertySource final : public WqlPropertySource
-{
-public:
-    explicit InstancePropertySource(IWbemClassObject* instance) : m_instance(instance) {}
-
-    bool GetValue(const CString& property, CDBValue& value) const override
-    {
-        _variant_t raw;
-        CIMTYPE type = CIM_EMPTY;
-        if (FAILED(m_instance->Get(property, 0, &raw, &type, nullptr)))
-            return false;
-        const VARIANT& v = raw;
-        switch (v.vt)
-        {
-        case VT_EMPTY:
-        case VT_NULL:
-            value = CDBValue();
-            return true;
-        case VT_BOOL:
-            value = CDBValue(v.boolVal != VARIANT_FALSE ? 1 : 0);
-            return true;
-        case VT_I1:
-        case VT_UI1:
-        case VT_I2:
-        case VT_UI2:
-        case VT_I4:
-        case VT_UI4:
-        case VT_INT:
-        case VT_UINT:
-        case VT_I8:
-        case VT_UI8:
-        {
-            _variant_t wide;
-            if (FAILED(VariantChangeType(&wide, &raw, 0, VT_I8)))
-                return false;
-            value = CDBValue(static_cast<LONGLONG>(static_cast<const VARIANT&>(wide).llVal));
-            return true;
-        }
-        case VT_R4:
-        case VT_R8:
-        {
-            _variant_t real;
-            if (FAILED(VariantChangeType(&real, &raw, 0, VT_R8)))
-                return false;
-            value = CDBValue(static_cast<const VARIANT&>(real).dblVal);
-            return true;
-        }
-        case VT_BSTR:
-        {
-            const CString text(v.bstrVal != nullptr ? v.bstrVal : L"");
-            if ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME)
-            {
-                const COleDateTime utc = WMIHelper::ToDateTimeUTC(text);
-                if (utc.GetStatus() == COleDateTime::valid)
-                {
-                    CString formatted;
-                    formatted.Format(L"%04d-%02d-%02d %02d:%02d:%02d", utc.GetYear(), utc.GetMonth(), utc.GetDay(),
-                                     utc.GetHour(), utc.GetMinute(), utc.GetSecond());
-                    value = CDBValue(formatted);
-                    return true;
-                }
-            }
-            value = CDBValue(text);
-            return true;
-        }
-        default:
-            return false;
-        }
-    }
-
-private:
-    IWbemClassObject* m_instance;
-};
 
 // The key value of an instance as text, for the comparison with a path's key value.
 bool KeyValueMatches(IWbemClassObject* instance, const CString& key, const CString& expected)
@@ -231,15 +159,17 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
         const ColumnPlan& plan = plans[static_cast<size_t>(index)];
         switch (plan.method)
         {
-        case 0:
+        case WMIHelper::kProcessSkip:
             break;
-        case 1:
-        case 3:
-        case 4:
-        case 5:
+        case WMIHelper::kProcessByColumnName:
+        case WMIHelper::kProcessByPropertyName:
+        case WMIHelper::kProcessByOwnColumnName:
+        case WMIHelper::kProcessByRegisteredName:
             hr = PutColumn(built.Get(), plan, index);
             break;
-        default:
+        case WMIHelper::kProcessByMapper:
+        case WMIHelper::kProcessByMapperSecond:
+        case WMIHelper::kProcessByMapperThird:
         {
             IWbemClassObject* target = built.Get();
             hr = ProcessInstanceProperty(&target, plan.column, plan.table);
@@ -247,6 +177,13 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
                 throw CWMIException(kSourceFile, __LINE__, hr);
             hr = S_OK;
             break;
+        }
+        default:
+        {
+            // A number no processing method has is a mapper's fault, never a column to guess at.
+            CString text;
+            text.Format(L"The column %s has the unknown processing method %d.", plan.column.GetString(), plan.method);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, text);
         }
         }
         if (FAILED(hr))
@@ -272,9 +209,9 @@ const std::vector<CWmipClassMapper::ColumnPlan>& CWmipClassMapper::GetColumnPlan
         plan.column = entry.alias.IsEmpty() ? entry.column : entry.alias;
         plan.table = RealTable(shape, entry.table);
         plan.method = GetPropertyProcessMethod(plan.column, plan.table);
-        if (plan.method == 1 || plan.method == 4)
+        if (plan.method == WMIHelper::kProcessByColumnName || plan.method == WMIHelper::kProcessByOwnColumnName)
             plan.property = plan.column;
-        else if (plan.method == 3 || plan.method == 5)
+        else if (plan.method == WMIHelper::kProcessByPropertyName || plan.method == WMIHelper::kProcessByRegisteredName)
             plan.property = GetPropertyName(plan.column, plan.table);
         if (!plan.property.IsEmpty())
         {
@@ -502,7 +439,7 @@ bool CWmipClassMapper::InstanceMatchesQuery(IWbemClassObject* instance) const
     const CWmipQuery* query = GetQuery();
     if (query == nullptr || !query->IsWhereClauseSuperset())
         return true;
-    return query->Matches(InstancePropertySource(instance));
+    return query->Matches(WqlInstancePropertySource(instance));
 }
 
 HRESULT CWmipClassMapper::NextInstance(IWbemClassObject** instance, LONG /*flags*/)
@@ -520,9 +457,26 @@ HRESULT CWmipClassMapper::NextInstance(IWbemClassObject** instance, LONG /*flags
             HRESULT hr = S_OK;
             {
                 RowAdvance advance(*m_recordset);
-                hr = CreateInstance(&built);
+                try
+                {
+                    hr = CreateInstance(&built);
+                }
+                catch (const CDBException& e)
+                {
+                    // A stored value that fits no property (text in a number column, a number
+                    // too large) spoils its own row only: the row is named in the log and
+                    // passed over, the enumeration goes on.
+                    if (e.GetState().Left(2) != L"22")
+                        throw;
+                    LogSkippedRow(&e);
+                    built = nullptr;
+                }
+                if (IsRowValueFailure(hr))
+                    LogSkippedRow(nullptr);
                 advance.Advance();
             }
+            if (IsRowValueFailure(hr))
+                continue;
             if (FAILED(hr))
                 return hr;
             if (built == nullptr || !InstanceMatchesQuery(built.Get()))
@@ -550,6 +504,22 @@ HRESULT CWmipClassMapper::NextInstance(IWbemClassObject** instance, LONG /*flags
         EndEnumeration();
         return WBEM_E_FAILED;
     }
+}
+
+bool CWmipClassMapper::IsRowValueFailure(HRESULT result)
+{
+    return result == WBEM_E_TYPE_MISMATCH || result == WBEM_E_VALUE_OUT_OF_RANGE;
+}
+
+void CWmipClassMapper::LogSkippedRow(const CException* error)
+{
+    CString path;
+    // The row is named by its keys when they can be read, else by its class alone.
+    if (m_recordset == nullptr || FAILED(GetObjectPath(*m_recordset, path)))
+        path = GetClassName() + L" (keys unreadable)";
+    CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                           L"Row skipped: a stored value of " + path + L" does not fit its property.",
+                           WBEM_E_TYPE_MISMATCH, error);
 }
 
 void CWmipClassMapper::EndEnumeration()

@@ -8,10 +8,11 @@
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntLogin/DBConnectionManager.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/CimTypes.h"
@@ -29,8 +30,6 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 constexpr const wchar_t* kIdentityMessage = L"The system was unable to retrieve the client's identity.";
-constexpr const wchar_t* kNoConnectionMessage =
-    L"The system was unable to open a database connection to service this request.";
 constexpr const wchar_t* kReplicationMessage = L"Unable to log a replicator transaction for this operation.";
 constexpr const wchar_t* kAuditMessage = L"The system was unable to record the audit entry of this operation.";
 constexpr const wchar_t* kGenerateMessage =
@@ -233,51 +232,33 @@ void CWmipClassMapper::LogTransaction(Operation operation, IWbemClassObject* ins
                         : operation == Operation::Delete ? CBntCardholderTrans::kDeleted
                                                          : CBntCardholderTrans::kModified;
     const COleDateTime now = COleDateTime::GetCurrentTime();
-    auto transaction = std::make_unique<CBntCardholderTrans>(action, replicated, &now);
-    transaction->SetUserID(user->GetUserID());
-    SetupReplTransaction(*transaction, operation, instance);
-    // The connection is taken while the write can still roll back when none is to be had.
-    CAcsUser* connection = TakeReplicationConnection();
-    if (m_writeInProgress)
+    CBntCardholderTrans transaction(action, replicated, &now);
+    transaction.SetUserID(user->GetUserID());
+    SetupReplTransaction(transaction, operation, instance);
+    LogReplication(transaction);
+}
+
+void CWmipClassMapper::LogReplication(const CBntCardholderTrans& transaction)
+{
+    CBntDatabase* database = GetDatabase();
+    if (database == nullptr || m_databaseUser == nullptr)
     {
-        m_pendingReplications.push_back(PendingReplication{std::move(transaction), connection});
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, kReplicationMessage);
         return;
     }
-    LogReplication(*transaction, connection);
-    GetConnectionManager()->ReleaseConnection(connection);
-}
-
-CAcsUser* CWmipClassMapper::TakeReplicationConnection()
-{
-    DBConnectionManager* manager = GetConnectionManager();
-    CAcsUser* connection = manager != nullptr ? manager->Connection(0) : nullptr;
-    if (connection == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoConnectionMessage);
-    return connection;
-}
-
-void CWmipClassMapper::LogReplication(const CBntCardholderTrans& transaction, CAcsUser* connection)
-{
     try
     {
-        if (!transaction.Log(connection))
+        CBntTransaction savepoint(*database);
+        if (!transaction.Log(m_databaseUser))
+        {
             CWMIDebugLog::LogError(kSourceFile, __LINE__, kReplicationMessage);
+            return;
+        }
+        savepoint.Commit();
     }
     catch (const CException& e)
     {
         CWMIDebugLog::LogError(kSourceFile, __LINE__, kReplicationMessage, 0, &e);
-    }
-}
-
-void CWmipClassMapper::FinishPendingReplications(bool committed)
-{
-    std::vector<PendingReplication> pending;
-    pending.swap(m_pendingReplications);
-    for (PendingReplication& entry : pending)
-    {
-        if (committed)
-            LogReplication(*entry.transaction, entry.connection);
-        GetConnectionManager()->ReleaseConnection(entry.connection);
     }
 }
 

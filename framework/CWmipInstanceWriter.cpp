@@ -317,20 +317,25 @@ bool CWmipInstanceWriter::IsWritableTable(const CString& table) const
 {
     if (table.CompareNoCase(m_mainTable) == 0)
         return true;
+    // A further table holds the instance's own row only when every key names its row there
+    // too; a table joined on part of the key (the owner of a multi-key row) is a lookup, and
+    // writing or deleting it would touch another record.
+    int keys = 0;
+    int linked = 0;
     for (const Property& property : m_properties)
     {
         if (!property.key)
             continue;
-        for (const CString& column : property.columns)
-        {
+        ++keys;
+        const bool inTable = std::any_of(property.columns.begin(), property.columns.end(), [&](const CString& column) {
             CString keyTable;
             CString keyColumn;
             SplitColumn(column, keyTable, keyColumn);
-            if (keyTable.CompareNoCase(table) == 0)
-                return true;
-        }
+            return keyTable.CompareNoCase(table) == 0;
+        });
+        linked += inTable ? 1 : 0;
     }
-    return false;
+    return keys > 0 && linked == keys;
 }
 
 CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString& table, const CString& column,
@@ -528,6 +533,8 @@ void CWmipInstanceWriter::StageLinkedTables(IWbemClassObject* instance, bool cre
             CString table;
             CString column;
             SplitColumn(tableDotColumn, table, column);
+            if (!IsWritableTable(table))
+                continue;
             auto entry = std::find_if(keyUnits.begin(), keyUnits.end(),
                                       [&](const auto& item) { return item.first.CompareNoCase(table) == 0; });
             if (entry == keyUnits.end())
@@ -629,25 +636,82 @@ void CWmipInstanceWriter::RunInTransaction(Work work)
     CBntDatabase* database = m_mapper.GetDatabase();
     if (database == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoConnectionMessage);
-    // Marks the mapper's write as in progress while the transaction is open and settles the
-    // replication entries gathered meanwhile on every path out (logged only after a commit).
-    struct WriteScope
-    {
-        explicit WriteScope(CWmipClassMapper& mapper) : mapper(mapper) { mapper.m_writeInProgress = true; }
-        ~WriteScope()
-        {
-            mapper.m_writeInProgress = false;
-            mapper.FinishPendingReplications(committed);
-        }
-        WriteScope(const WriteScope&) = delete;
-        WriteScope& operator=(const WriteScope&) = delete;
-        CWmipClassMapper& mapper;
-        bool committed = false;
-    } scope(m_mapper);
+    // BEGIN IMMEDIATE takes the write lock first, so the checks made inside see no other write
+    // between them and the commit.
     CBntTransaction transaction(*database);
     work(*database);
     transaction.Commit();
-    scope.committed = true;
+}
+
+void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, CBntDatabase& database)
+{
+    // Create or update: the flags decide; a put without either is an update exactly when
+    // the instance names every key and that instance exists.
+    bool create = (flags & WBEM_FLAG_CREATE_ONLY) != 0;
+    ComPtr<IWbemClassObject> current;
+    const Property* missing = nullptr;
+    if ((flags & WBEM_FLAG_UPDATE_ONLY) != 0)
+    {
+        current = ReadCurrent(instance, &missing);
+        if (missing != nullptr)
+            ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, kRequiredMessage, missing->name);
+        if (current == nullptr)
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, kNotFoundMessage);
+    }
+    else
+    {
+        current = ReadCurrent(instance, &missing);
+        if (create && current != nullptr)
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ALREADY_EXISTS, kAlreadyExistsMessage);
+        create = current == nullptr;
+    }
+    const Operation operation = create ? Operation::Add : Operation::Modify;
+    if (create)
+        m_mapper.CanAdd(nullptr);
+    else
+        m_mapper.CanModify(nullptr);
+
+    CString offending;
+    if (FAILED(m_mapper.ValidateValuesForGeneratedProperties(instance, create, offending)))
+        ThrowProperty(__LINE__, WBEM_E_FAILED, kNotEditableMessage, offending);
+
+    if (create)
+    {
+        m_stage.GetFieldSet(m_mainTable, CWmideFieldSet::Mode::Insert);
+        // Keys first: a key left empty takes its default before the other properties.
+        for (const Property& property : m_properties)
+        {
+            if (!property.key)
+                continue;
+            Property asValue = property;
+            asValue.key = false;
+            StageProperty(instance, asValue, true, nullptr);
+            _variant_t value;
+            instance->Get(property.name, 0, &value, nullptr, nullptr);
+            if (CWmipClassMapper::IsEmptyValue(value))
+                ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, kRequiredMessage, property.name);
+        }
+    }
+    else
+    {
+        StageLinkedTables(instance, false);
+    }
+    for (const Property& property : m_properties)
+        StageProperty(instance, property, create, current.Get());
+
+    for (const auto& fieldSet : m_stage.GetFieldSets())
+    {
+        if (fieldSet->IsInsert())
+            m_mapper.AddAdditionalFields(*fieldSet);
+    }
+    if (create)
+        m_mapper.CanAdd(instance);
+    else
+        m_mapper.CanModify(instance);
+    m_mapper.BeforeWriteInstance(operation, instance);
+    m_stage.Write(database);
+    m_mapper.LogTransaction(operation, instance);
+    m_mapper.AfterWriteInstance(operation, instance);
 }
 
 HRESULT CWmipInstanceWriter::Put(IWbemClassObject* instance, LONG flags, CString& path)
@@ -659,77 +723,10 @@ HRESULT CWmipInstanceWriter::Put(IWbemClassObject* instance, LONG flags, CString
     try
     {
         LoadProperties();
-
-        // Create or update: the flags decide; a put without either is an update exactly when
-        // the instance names every key and that instance exists.
-        bool create = (flags & WBEM_FLAG_CREATE_ONLY) != 0;
-        ComPtr<IWbemClassObject> current;
-        const Property* missing = nullptr;
-        if ((flags & WBEM_FLAG_UPDATE_ONLY) != 0)
-        {
-            current = ReadCurrent(instance, &missing);
-            if (missing != nullptr)
-                ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, kRequiredMessage, missing->name);
-            if (current == nullptr)
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, kNotFoundMessage);
-        }
-        else
-        {
-            current = ReadCurrent(instance, &missing);
-            if (create && current != nullptr)
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_ALREADY_EXISTS, kAlreadyExistsMessage);
-            create = current == nullptr;
-        }
-        const Operation operation = create ? Operation::Add : Operation::Modify;
-        if (create)
-            m_mapper.CanAdd(nullptr);
-        else
-            m_mapper.CanModify(nullptr);
-
-        CString offending;
-        if (FAILED(m_mapper.ValidateValuesForGeneratedProperties(instance, create, offending)))
-            ThrowProperty(__LINE__, WBEM_E_FAILED, kNotEditableMessage, offending);
-
-        if (create)
-        {
-            m_stage.GetFieldSet(m_mainTable, CWmideFieldSet::Mode::Insert);
-            // Keys first: a key left empty takes its default before the other properties.
-            for (const Property& property : m_properties)
-            {
-                if (!property.key)
-                    continue;
-                Property asValue = property;
-                asValue.key = false;
-                StageProperty(instance, asValue, true, nullptr);
-                _variant_t value;
-                instance->Get(property.name, 0, &value, nullptr, nullptr);
-                if (CWmipClassMapper::IsEmptyValue(value))
-                    ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, kRequiredMessage, property.name);
-            }
-        }
-        else
-        {
-            StageLinkedTables(instance, false);
-        }
-        for (const Property& property : m_properties)
-            StageProperty(instance, property, create, current.Get());
-
-        for (const auto& fieldSet : m_stage.GetFieldSets())
-        {
-            if (fieldSet->IsInsert())
-                m_mapper.AddAdditionalFields(*fieldSet);
-        }
-        if (create)
-            m_mapper.CanAdd(instance);
-        else
-            m_mapper.CanModify(instance);
-        m_mapper.BeforeWriteInstance(operation, instance);
-
-        RunInTransaction([&](CBntDatabase& database) {
-            m_stage.Write(database);
-            m_mapper.LogTransaction(operation, instance);
-        });
-        m_mapper.AfterWriteInstance(operation, instance);
+        // From the read of the current instance to the audit, the write is one transaction on the
+        // mapper's connection: the checks, defaults, the mapper's own writes (BeforeWriteInstance,
+        // AfterWriteInstance) and the rows stand or fall together.
+        RunInTransaction([&](CBntDatabase& database) { WriteInstance(instance, flags, database); });
 
         CWmipObjectPath written(m_mapper.GetClassName());
         if (!BuildKeyPath(instance, written, nullptr))
@@ -755,16 +752,15 @@ HRESULT CWmipInstanceWriter::Delete(CWmipObjectPath* path)
     try
     {
         m_mapper.CanDelete(nullptr);
-        ComPtr<IWbemClassObject> current;
-        current.Attach(m_mapper.GetCurrentInstance(path));
-        if (current == nullptr)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, kNotFoundMessage);
-        m_mapper.CanDelete(current.Get());
-        m_mapper.BeforeWriteInstance(Operation::Delete, current.Get());
-
         LoadProperties();
-        StageLinkedTables(current.Get(), true);
         RunInTransaction([&](CBntDatabase& database) {
+            ComPtr<IWbemClassObject> current;
+            current.Attach(m_mapper.GetCurrentInstance(path));
+            if (current == nullptr)
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, kNotFoundMessage);
+            m_mapper.CanDelete(current.Get());
+            m_mapper.BeforeWriteInstance(Operation::Delete, current.Get());
+            StageLinkedTables(current.Get(), true);
             // Rows that hang on the main row go first, the main row last.
             const auto& fieldSets = m_stage.GetFieldSets();
             for (auto it = fieldSets.rbegin(); it != fieldSets.rend(); ++it)
@@ -778,8 +774,8 @@ HRESULT CWmipInstanceWriter::Delete(CWmipObjectPath* path)
                     throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, kNotFoundMessage);
             }
             m_mapper.LogTransaction(Operation::Delete, current.Get());
+            m_mapper.AfterWriteInstance(Operation::Delete, current.Get());
         });
-        m_mapper.AfterWriteInstance(Operation::Delete, current.Get());
     }
     catch (const CDBException& e)
     {

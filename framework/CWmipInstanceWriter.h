@@ -4,13 +4,18 @@
 // create and update, asks the mapper's virtual operations in their fixed order (permission
 // checks, generated-property check, defaults and value checks per property,
 // AddAdditionalFields, final permission check, BeforeWriteInstance), writes every table of
-// the instance and the audit entry in one transaction (main table first), and ends with
-// AfterWriteInstance.
+// the instance (main table first), the audit entry, and ends with AfterWriteInstance. Everything
+// from the read of the stored instance to AfterWriteInstance runs in one transaction on the
+// mapper's own connection, begun with the write lock: the mapper's extra writes and the checks
+// that guard the write (counts, uniqueness, limits) commit or roll back with it, and two
+// concurrent writes cannot both pass a check. A nested mapper built on the same connection
+// writes inside the same transaction (a savepoint).
 //
 // Tables: the main table is the table of the first key property's column; a further table is
-// written only when it is linked to the main table's key (a key property maps to a column of
-// it too, through the foreign-key mappings or a join on the key column). Columns of other
-// joined tables are lookups and are never written.
+// written only when it is linked to the main table's whole key (every key property maps to a
+// column of it too, through the foreign-key mappings or a join on the key column). Columns of
+// other joined tables (an owner joined on part of a key among them) are lookups and are never
+// written or deleted.
 //
 // Built on the stack for one call and used on the mapper's thread only; borrows the mapper.
 #pragma once
@@ -25,6 +30,7 @@
 
 #include <vector>
 
+class CBntDatabase;
 class CWmipClassMapper;
 class CWmipObjectPath;
 class IWbemClassObject;
@@ -89,9 +95,13 @@ private:
     void StageLinkedTables(IWbemClassObject* instance, bool create);
     // True when the row of the field set's key units exists.
     bool RowExists(const CString& table, const std::vector<CWmideUnit>& keys) const;
-    // Writes the stage (or runs the delete) and the audit in one transaction.
+    // Runs work in one transaction on the mapper's connection (a savepoint inside an open one):
+    // committed when work returns, rolled back when it throws.
     template <typename Work>
     void RunInTransaction(Work work);
+    // The put inside its transaction: create or update, checks, defaults, staging,
+    // BeforeWriteInstance, the rows, the audit and AfterWriteInstance.
+    void WriteInstance(IWbemClassObject* instance, LONG flags, CBntDatabase& database);
     [[noreturn]] void ThrowProperty(int line, HRESULT hr, const wchar_t* message, const CString& property) const;
 
     CWmipClassMapper& m_mapper;

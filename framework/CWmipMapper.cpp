@@ -1,5 +1,8 @@
 #include "framework/CWmipMapper.h"
 
+#include "framework/IWmipFrameworkHost.h"
+#include "platform/com/BstrOwner.h"
+
 #include "common/DateTimeZoneInfo.h"
 #include "framework/CWmipClassCache.h"
 #include "framework/CWmipQuery.h"
@@ -18,7 +21,6 @@
 #include "platform/wmi/IWbemContext.h"
 #include "platform/wmi/IWbemServices.h"
 #include "platform/wmi/WbemContext.h"
-#include "provider/CWmipApp.h"
 #include "provider/CWmipUserCache.h"
 #include "provider/CWmipUserCacheEntry.h"
 
@@ -37,26 +39,30 @@ constexpr const wchar_t* kSourceFile = L"wpmapper.cpp";
 class BackdoorScope
 {
 public:
-    BackdoorScope() { CWmipApp::SetBackdoorEnabled(1); }
-    ~BackdoorScope() { CWmipApp::SetBackdoorEnabled(0); }
+    BackdoorScope() : m_host(IWmipFrameworkHost::Current())
+    {
+        if (m_host != nullptr)
+            m_host->SetHostTrust(1);
+    }
+    ~BackdoorScope()
+    {
+        if (m_host != nullptr)
+            m_host->SetHostTrust(0);
+    }
     BackdoorScope(const BackdoorScope&) = delete;
     BackdoorScope& operator=(const BackdoorScope&) = delete;
-};
-
-// Owns a BSTR for the length of a call.
-class BstrHolder
-{
-public:
-    explicit BstrHolder(const CString& text) : m_text(text.IsEmpty() ? nullptr : SysAllocString(text)) {}
-    ~BstrHolder() { SysFreeString(m_text); }
-    BstrHolder(const BstrHolder&) = delete;
-    BstrHolder& operator=(const BstrHolder&) = delete;
-    BSTR Get() const { return m_text; }
-    bool Failed(const CString& text) const { return !text.IsEmpty() && m_text == nullptr; }
 
 private:
-    BSTR m_text;
+    IWmipFrameworkHost* const m_host;
 };
+
+// The host's service, or null without a host.
+template <typename Service>
+Service* FromHost(Service* (IWmipFrameworkHost::*get)())
+{
+    IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
+    return host != nullptr ? (host->*get)() : nullptr;
+}
 
 // Runs the call with the thread's identity chosen for it and restores the identity after.
 // asSystem: the process's own identity (any client impersonation is suspended); otherwise the
@@ -157,8 +163,9 @@ COleDateTime FromSeconds(LONGLONG seconds)
 
 CWmipMapper::CWmipMapper(IWbemContext* context, IWbemServices* services, const wchar_t* className)
     : m_context(context), m_services(services), m_className(className != nullptr ? className : L""),
-      m_classCache(CWmipApp::GetClassCache()), m_connectionManager(CWmipApp::GetConnectionManager()),
-      m_userCache(CWmipApp::GetUserCache())
+      m_classCache(FromHost(&IWmipFrameworkHost::GetHostClassCache)),
+      m_connectionManager(FromHost(&IWmipFrameworkHost::GetHostConnectionManager)),
+      m_userCache(FromHost(&IWmipFrameworkHost::GetHostUserCache))
 {
 }
 
@@ -222,6 +229,25 @@ bool CWmipMapper::HasPerPropertyPermissions()
 bool CWmipMapper::CanAccessProperty(const CString& /*property*/)
 {
     return true;
+}
+
+bool CWmipMapper::IsQueryableProperty(const CString& /*property*/)
+{
+    return true;
+}
+
+bool CWmipMapper::ClassDefinitionHasProperty(const CString& property)
+{
+    IWbemClassObject* definition = nullptr;
+    if (FAILED(GetClass(&definition, FALSE)) || definition == nullptr)
+        return false;
+    // A definition WMI stores stays the mapper's; any other is handed to the caller.
+    ComPtr<IWbemClassObject> held;
+    if (WMIStoresClassDefinition())
+        held = definition;
+    else
+        held.Attach(definition);
+    return SUCCEEDED(held->Get(property, 0, nullptr, nullptr, nullptr));
 }
 
 HRESULT CWmipMapper::FetchStoredClassDefinition()
@@ -348,7 +374,8 @@ HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, i
     {
         CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Acting as system");
         trust = std::make_unique<BackdoorScope>();
-        _variant_t value(static_cast<LONG>(CWmipApp::GetBackdoorValue()));
+        IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
+        _variant_t value(static_cast<LONG>(host != nullptr ? host->GetHostTrustValue() : 0));
         if (FAILED(context->SetValue(L"BackDoor", 0, &value)))
             return WBEM_E_FAILED;
     }
@@ -359,8 +386,8 @@ HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, i
             return WBEM_E_FAILED;
     }
 
-    const BstrHolder bstrPath(pathText);
-    if (bstrPath.Failed(pathText))
+    const BstrOwner bstrPath = BstrOwner::Copy(pathText.IsEmpty() ? nullptr : pathText.GetString());
+    if (!pathText.IsEmpty() && !bstrPath)
         return WBEM_E_OUT_OF_MEMORY;
     HRESULT hr = S_OK;
     {
@@ -393,6 +420,16 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
     query->SetMapper(this);
     query->SetRegisteredColumnCheck(CWmipQuery::MakeColumnCheck(
         m_registeredColumnSource ? m_registeredColumnSource() : std::vector<CString>()));
+    // A query names the class's properties only: a bare column name could otherwise probe
+    // columns no property exposes (a stored password hash, say).
+    query->SetPropertyCheck([this](const CString& property) { return IsQueryableProperty(property); });
+    for (const CString& selected : query->GetSelectedProperties())
+    {
+        if (!IsQueryableProperty(selected) && !ClassDefinitionHasProperty(selected))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
+                                CString(L"The select list names ") + selected + L", which is not a property of class " +
+                                    m_className + L".");
+    }
     try
     {
         query->TranslateWhereClause();
@@ -468,7 +505,8 @@ HRESULT CWmipMapper::GetUser(CWmipUserCacheEntry** entry)
         *entry = m_userEntry;
         return S_OK;
     }
-    if (CWmipApp::DisableConnectionPooling() == 0)
+    IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
+    if (host == nullptr || host->IsConnectionPoolingDisabled() == 0)
     {
         if (m_userCache == nullptr)
             return WBEM_E_FAILED;

@@ -1,5 +1,9 @@
 #include "framework/CWmipMapperRegistry.h"
 
+#include "framework/CWmipListItemMapper.h"
+#include "framework/CWmipListObjectClassCache.h"
+#include "platform/com/CimTypes.h"
+
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -73,7 +77,7 @@ std::map<LONG, CString> ReadTableCatalogue(CBntDatabase* database)
 }
 } // namespace
 
-CWmipMapperRegistry::CWmipMapperRegistry() : m_permissionStamp(InvalidStamp())
+CWmipMapperRegistry::CWmipMapperRegistry() : m_permissionStamp(InvalidStamp()), m_listStamp(InvalidStamp())
 {
 }
 
@@ -91,7 +95,11 @@ CWmipMapperRegistry::ClassMap::iterator CWmipMapperRegistry::LookupClassInRegist
 CWMITypeInfo* CWmipMapperRegistry::Find(const CString& className)
 {
     const auto found = LookupClassInRegistry(className);
-    return found == m_classes.end() ? nullptr : found->second.get();
+    if (found != m_classes.end())
+        return found->second.get();
+    std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
+    const auto list = m_listClasses.find(UpperName(className));
+    return list != m_listClasses.end() && list->second.current ? list->second.typeInfo.get() : nullptr;
 }
 
 // --- Registration ----------------------------------------------------------------------------
@@ -380,8 +388,53 @@ bool CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(const COleDateTime& st
     return std::trunc(seconds / 60.0) > kRefreshMinutes;
 }
 
+void CWmipMapperRegistry::RegisterListClassesLocked()
+{
+    m_listStamp = COleDateTime::GetCurrentTime();
+    const std::shared_ptr<CAcsUser> administrator = GetSAUser();
+    // Without the database the lists registered so far stay as they are.
+    if (administrator == nullptr || administrator->GetDatabase() == nullptr)
+        return;
+    // The list cache's own reading: the same lists, the same checks of their table names.
+    const CWmipListObjectClassCache lists(administrator.get(), nullptr);
+    for (auto& [name, listClass] : m_listClasses)
+        listClass.current = false;
+    for (const auto& entry : lists.GetDescriptors())
+    {
+        const CWmipListDescriptor& descriptor = entry.second;
+        ListClass& listClass = m_listClasses[UpperName(entry.first)];
+        listClass.current = true;
+        if (listClass.typeInfo != nullptr)
+            continue;
+        auto typeInfo = std::make_unique<CWMITypeInfo>(entry.first, CString(kRootClass));
+        typeInfo->SetTypeConstructor([descriptor](const CAcsUser* user, IWbemContext* context,
+                                                  IWbemServices* services) -> CWmipClassMapper* {
+            return new CWmipListItemMapper(descriptor, user, context, services);
+        });
+        typeInfo->AddProperty(L"ID", CIM_SINT32, descriptor.table, L"ID", 1, 0);
+        typeInfo->AddProperty(L"Name", CIM_STRING, descriptor.table, L"NAME", 0, CWmipListItemMapper::kNameLength);
+        typeInfo->SetTypeDisplayName(descriptor.displayName);
+        listClass.typeInfo = std::move(typeInfo);
+    }
+}
+
 void CWmipMapperRegistry::RegisterUDFData()
 {
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
+        if (DoesCachedItemNeedToBeRefreshed(m_listStamp))
+        {
+            try
+            {
+                RegisterListClassesLocked();
+            }
+            catch (const CException& error)
+            {
+                CWMIDebugLog::LogError(kSource, __LINE__, L"CWmipMapperRegistry::RegisterUDFData failed.",
+                                       WBEM_E_FAILED, &error);
+            }
+        }
+    }
     if (m_udfDisplayNamesReady.load(std::memory_order_acquire))
         return;
     std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
@@ -478,4 +531,5 @@ void CWmipMapperRegistry::HandleInvalidDBConnection()
     m_udfDisplayNamesLoaded = false;
     m_udfDisplayNamesReady.store(false, std::memory_order_release);
     m_permissionStamp = InvalidStamp();
+    m_listStamp = InvalidStamp();
 }

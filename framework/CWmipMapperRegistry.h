@@ -148,11 +148,15 @@ public:
     // span plus half a second, cut to whole minutes) are more than 10.
     static bool DoesCachedItemNeedToBeRefreshed(const COleDateTime& stamp);
     static bool DoesCachedItemNeedToBeRefreshed(const COleDateTime& stamp, const COleDateTime& now);
-    // Once per process (again after HandleInvalidDBConnection): gives every class whose
-    // "UDFTableId" is above 0 the NAME of its DDTBL row as display name (empty without a row),
-    // read as the system administrator; logs "CWmipMapperRegistry::LoadUDFSystemTypeDisplayNames
-    // took %ld ms". A run that cannot reach the database is logged and not repeated until
-    // HandleInvalidDBConnection.
+    // Registers the user-defined list classes again (Bnt_ + list table, below Bnt_Element, with
+    // ID and Name on the list table and a list mapper as factory) when their stamp needs a
+    // refresh; a list gone from the catalogue is no longer found, but its description stays
+    // valid. Then, once per process (again after HandleInvalidDBConnection), gives every class
+    // whose "UDFTableId" is above 0 the NAME of its DDTBL row as display name (empty without a
+    // row). Both read as the system administrator; logs
+    // "CWmipMapperRegistry::LoadUDFSystemTypeDisplayNames took %ld ms". A run that cannot reach
+    // the database is logged and not repeated until its stamp (lists) or
+    // HandleInvalidDBConnection (display names) says so.
     void RegisterUDFData();
     // When the permission stamp needs a refresh and a refresh is installed: runs it on a copy of
     // the type's definition as the system administrator, publishes the copy and stamps now. A
@@ -168,7 +172,11 @@ private:
     CWmipMapperRegistry();
 
     ClassMap::iterator LookupClassInRegistry(const CString& className);
+    // The registered class, else the current user-defined list class of that name; null when
+    // neither exists.
     CWMITypeInfo* Find(const CString& className);
+    // The refresh of the list classes behind RegisterUDFData; the caller holds m_lazyLock.
+    void RegisterListClassesLocked();
     void CollectConcreteDerivedTypes(const CString& className, std::vector<CString>& result,
                                      std::vector<CString>& visited);
 
@@ -183,6 +191,15 @@ private:
     // it, so that the look-ups after the one load take no lock.
     std::atomic<bool> m_udfDisplayNamesReady{false};
     COleDateTime m_permissionStamp;
+    // The user-defined list classes by upper-cased name; `current` is cleared for a list the
+    // catalogue no longer holds (the description is kept: pointers to it were handed out).
+    struct ListClass
+    {
+        std::unique_ptr<CWMITypeInfo> typeInfo;
+        bool current = false;
+    };
+    std::map<CString, ListClass> m_listClasses;
+    COleDateTime m_listStamp;
     bool m_refreshingPermissions = false;
     PermissionGroupRefresh m_permissionGroupRefresh;
 };

@@ -69,32 +69,52 @@ CWmipQuery& CWmipQuery::operator=(const CWmipQuery& other)
 
 std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromQuery(const wchar_t* wql)
 {
-    if (wql == nullptr)
-        return nullptr;
-    WqlParsedQuery parsed;
     CString error;
+    return CreateFromQuery(wql, error);
+}
+
+std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromQuery(const wchar_t* wql, CString& error)
+{
+    error.Empty();
+    if (wql == nullptr)
+    {
+        error = L"no query text";
+        return nullptr;
+    }
+    WqlParsedQuery parsed;
     if (!WqlParser::ParseQuery(wql, parsed, error))
         return nullptr;
     auto query = std::make_unique<CWmipQuery>();
     query->m_kind = parsed.QueryKind;
     query->m_selectAll = parsed.SelectAll;
     query->m_selectedProperties = std::move(parsed.SelectedProperties);
-    if (parsed.QueryKind == kSelect)
+    switch (parsed.QueryKind)
     {
+    case WqlQueryKind::Select:
         query->m_className = parsed.ClassName;
         query->m_whereText = parsed.WhereText;
         query->m_where = std::move(parsed.Where);
-    }
-    else
+        return query;
+    case WqlQueryKind::Associators:
+    case WqlQueryKind::References:
     {
         auto path = CWmipObjectPath::CreateFromPath(parsed.ObjectPath.GetString());
         if (!path)
+        {
+            error = L"the object path of the association is not valid";
             return nullptr;
+        }
         query->m_className = path->GetClassName();
         query->m_objectPath = std::move(*path);
         query->m_associationQualifiers = std::move(parsed.AssociationQualifiers);
+        return query;
     }
-    return query;
+    case WqlQueryKind::None:
+        break;
+    }
+    // A kind the parser does not name is an error, never taken for one it knows.
+    error = L"the text is no query of a known kind";
+    return nullptr;
 }
 
 void CWmipQuery::SetWhereText(const CString& whereText)
@@ -156,7 +176,14 @@ bool CWmipQuery::ProcessComparison(const WqlExpression& comparison, WqlClauseDec
         error = L"unknown operator for property " + comparison.GetProperty();
         return false;
     }
-    // A plain comparison names its column with request text: only a registered column passes.
+    // A plain comparison names its column with request text: only a property of the class
+    // passes (a bare column name could probe columns no property exposes), and only when it
+    // is a registered column.
+    if (result == ProcessClausePlain && m_propertyCheck && !m_propertyCheck(comparison.GetProperty()))
+    {
+        error = L"property " + comparison.GetProperty() + L" is not a property of class " + m_className;
+        return false;
+    }
     if (result == ProcessClausePlain && (!m_columnCheck || !m_columnCheck(property)))
     {
         error = L"property " + comparison.GetProperty() + L" is not a registered column of class " + m_className;

@@ -24,6 +24,7 @@
 #include "framework/CWmipObjectPath.h"
 #include "framework/WqlEvaluator.h"
 #include "framework/WqlExpression.h"
+#include "framework/WqlParser.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
@@ -35,9 +36,9 @@ class CWmipQuery
 {
 public:
     // Query kinds (GetKind).
-    static constexpr int kSelect = 1;
-    static constexpr int kAssociators = 2;
-    static constexpr int kReferences = 3;
+    static constexpr WqlQueryKind kSelect = WqlQueryKind::Select;
+    static constexpr WqlQueryKind kAssociators = WqlQueryKind::Associators;
+    static constexpr WqlQueryKind kReferences = WqlQueryKind::References;
 
     // Tells whether a column text is one the class registers.
     using ColumnCheck = std::function<bool(const CString& column)>;
@@ -51,9 +52,11 @@ public:
     // Parses a whole WQL query. A new query on success; null for a null, malformed or
     // over-long text (WqlLimits.h), or an ASSOCIATORS/REFERENCES path that is not a path.
     static std::unique_ptr<CWmipQuery> CreateFromQuery(const wchar_t* wql);
+    // As above; on failure `error` says why ("... at offset N"), else it is emptied.
+    static std::unique_ptr<CWmipQuery> CreateFromQuery(const wchar_t* wql, CString& error);
 
-    // 1 SELECT, 2 ASSOCIATORS OF, 3 REFERENCES OF; 0 for a query built by hand.
-    int GetKind() const { return m_kind; }
+    // SELECT, ASSOCIATORS OF or REFERENCES OF; None for a query built by hand.
+    WqlQueryKind GetKind() const { return m_kind; }
     // SELECT: the class after FROM; ASSOCIATORS/REFERENCES: the class of the path.
     CString GetClassName() const { return m_className; }
     void SetClassName(const CString& className) { m_className = className; }
@@ -85,6 +88,10 @@ public:
     // The test for plain comparisons (ProcessClausePlain): the column must pass it. Without a
     // check every plain comparison is refused, since no column can be shown to be registered.
     void SetRegisteredColumnCheck(ColumnCheck check) { m_columnCheck = std::move(check); }
+    // The test for the property of a plain comparison (one the mapper leaves as written);
+    // none set: every name passes on to the column check.
+    using PropertyCheck = std::function<bool(const CString& property)>;
+    void SetPropertyCheck(PropertyCheck check) { m_propertyCheck = std::move(check); }
     // A check that accepts a registered "TABLE.COLUMN" (without regard to case) and a bare
     // COLUMN that is the column part of a registered one.
     static ColumnCheck MakeColumnCheck(std::vector<CString> registeredColumns);
@@ -95,7 +102,8 @@ public:
     // returns: a failure is thrown, so it can never be mistaken for "no condition". Throws
     // CWMIException:
     // 0x80041017 (WBEM_E_INVALID_QUERY) when the text does not parse or starts otherwise than
-    // with WHERE, when the mapper hands back a column that is not an identifier or an unknown
+    // with WHERE, when a plain comparison names a property the property check refuses, when
+    // the mapper hands back a column that is not an identifier or an unknown
     // operator, or when a plain comparison's column is not registered; 0x80041001
     // (WBEM_E_FAILED) when no mapper is attached to a non-empty WHERE text. A failure leaves
     // an empty translation.
@@ -121,7 +129,7 @@ public:
 private:
     bool ProcessComparison(const WqlExpression& comparison, WqlClauseDecision& decision, CString& error);
 
-    int m_kind = 0;
+    WqlQueryKind m_kind = WqlQueryKind::None;
     CString m_className;
     bool m_selectAll = false;
     std::vector<CString> m_selectedProperties;
@@ -134,6 +142,7 @@ private:
 
     CWmipMapper* m_mapper = nullptr;
     ColumnCheck m_columnCheck;
+    PropertyCheck m_propertyCheck;
 
     CString m_whereClause;
     std::vector<CDBValue> m_whereParameters;

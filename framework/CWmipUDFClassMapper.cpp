@@ -1,6 +1,7 @@
 #include "framework/CWmipUDFClassMapper.h"
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -12,6 +13,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
+#include "provider/CWmipUserCache.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -19,8 +21,7 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUDFClassMapper.cpp";
-constexpr const wchar_t* kPermissionMessage =
-    L"The client does not have sufficient user permissions to perform the requested operation.";
+constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
 constexpr const wchar_t* kRequiredMessage = L"The required property %s had no value and no default was provided.";
 constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
 
@@ -120,7 +121,6 @@ const std::vector<CWmipUDFClassMapper::LayoutField>& CWmipUDFClassMapper::GetLay
             field.label = layout.GetText(L"UDFOBJS.LABEL");
             field.possibleValues = SplitList(layout.GetText(L"DDFLD.POSSIBLE_VALUES"));
             field.possibleLabels = SplitList(layout.GetText(L"DDFLD.POSSIBLE_LABELS"));
-            field.fieldPermissionGroup = layout.GetLong(L"UDFOBJS.USER_PERM_UDFID");
             listIds.push_back(layout.GetLong(L"DDFLD.LISTID"));
             m_layout.push_back(std::move(field));
         }
@@ -216,7 +216,8 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
             if (hr != WBEM_E_NOT_SUPPORTED)
                 return hr;
         }
-        const CString property = (method == 3 || method == 5) ? GetPropertyName(field.column, field.table) : field.column;
+        const bool byName = method == WMIHelper::kProcessByPropertyName || method == WMIHelper::kProcessByRegisteredName;
+        const CString property = byName ? GetPropertyName(field.column, field.table) : field.column;
         if (has(property))
             continue;
         const LONG ownType = GetPropertyType(field.column, field.table);
@@ -255,24 +256,30 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
 
 bool CWmipUDFClassMapper::HasPerPropertyPermissions()
 {
-    for (const LayoutField& field : GetLayout())
-    {
-        if (field.fieldPermissionGroup > 0)
-            return true;
-    }
-    return false;
+    // Every layout field may be restricted by the field permission group's list.
+    return !GetLayout().empty();
 }
 
 bool CWmipUDFClassMapper::CanAccessProperty(const CString& property)
 {
+    return HasFieldRight(property, FALSE);
+}
+
+bool CWmipUDFClassMapper::IsQueryableProperty(const CString& property)
+{
+    return CWmipClassMapper::IsQueryableProperty(property) || FindField(property) != nullptr;
+}
+
+bool CWmipUDFClassMapper::HasFieldRight(const CString& property, BOOL forEdit)
+{
     const LayoutField* field = FindField(property);
-    if (field == nullptr || field->fieldPermissionGroup <= 0)
+    if (field == nullptr)
         return true;
     CAcsUser* user = nullptr;
-    if (FAILED(GetUser(&user)) || user == nullptr)
+    CWmipUserCache* cache = GetUserCache();
+    if (cache == nullptr || FAILED(GetUser(&user)) || user == nullptr)
         return false;
-    const LONG group = user->GetFieldPermissionGroupID();
-    return group == -1 || group == field->fieldPermissionGroup;
+    return cache->HasUDFPermission(user, field->fieldId, forEdit) != FALSE;
 }
 
 HRESULT CWmipUDFClassMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
@@ -282,10 +289,9 @@ HRESULT CWmipUDFClassMapper::PutInstance(IWbemClassObject* instance, LONG flags,
         for (const LayoutField& field : GetLayout())
         {
             _variant_t value;
-            if (field.fieldPermissionGroup <= 0 || FAILED(instance->Get(field.property, 0, &value, nullptr, nullptr)) ||
-                IsEmptyValue(value))
+            if (FAILED(instance->Get(field.property, 0, &value, nullptr, nullptr)) || IsEmptyValue(value))
                 continue;
-            if (!CanAccessProperty(field.property))
+            if (!HasFieldRight(field.property, TRUE))
                 throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kPermissionMessage);
         }
     }

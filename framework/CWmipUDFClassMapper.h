@@ -3,7 +3,8 @@
 // class, then the fields of the installation's user-defined-field layout (UDFOBJS joined with
 // DDFLD and DDTBL, restricted by the subclass's FilterUDFLayoutRecordset, in LFIELD order). The
 // layout also gives the value checks of a write (value lists, list tables, uniqueness) and the
-// per-property permissions (a layout row restricted to one field permission group).
+// per-property permissions (the view and edit rights of the caller's field permission group,
+// kept by the user cache).
 //
 // Built per request like every class mapper and owned by its caller; one request on one
 // thread. The layout is read once per mapper, on first use.
@@ -42,8 +43,6 @@ public:
         std::vector<CString> possibleLabels;
         // The list table whose rows give the field's values; empty for none.
         CString listTable;
-        // The field permission group that alone may use the field; 0 for every group.
-        LONG fieldPermissionGroup = 0;
     };
 
     // The class mapper of className (view without check; add, modify and delete not supported
@@ -57,13 +56,17 @@ public:
     // properties, then each layout field whose property the class does not hold yet (process
     // method 0 skips a field; 2 hands it to ProcessClassProperty). S_OK; the first failure.
     HRESULT CreateClass(IWbemClassObject** classObject, BOOL system) override;
-    // True when a layout field is restricted to one field permission group.
+    // True when the class has layout fields (each may be restricted by the caller's field
+    // permission group).
     bool HasPerPropertyPermissions() override;
-    // False for a layout field restricted to another field permission group than the caller's
-    // (the system administrator passes) and when the caller cannot be resolved; true otherwise.
+    // The view right of the caller's field permission group on a layout field
+    // (CWmipUserCache::HasUDFPermission); false when the caller cannot be resolved; true for a
+    // property that is no layout field.
     bool CanAccessProperty(const CString& property) override;
-    // Refuses with CWMIException 0x80041003 a value for a field the caller may not access,
-    // then writes as CWmipClassMapper::PutInstance.
+    // The class mapper's properties and the layout's fields.
+    bool IsQueryableProperty(const CString& property) override;
+    // Refuses with CWMIException 0x80041003 a value for a field the caller's group may not
+    // edit, then writes as CWmipClassMapper::PutInstance.
     HRESULT PutInstance(IWbemClassObject* instance, LONG flags, CString& path) override;
     // The base check, then for a layout field: a value list must hold the value, a list table
     // must hold a row of that ID the caller's segments allow (WBEM_E_INVALID_PARAMETER
@@ -98,6 +101,8 @@ public:
 
 private:
     const LayoutField* FindField(const CString& property);
+    // The caller's view (or edit) right on the property's layout field, as CanAccessProperty.
+    bool HasFieldRight(const CString& property, BOOL forEdit);
     bool ListHoldsValue(const LayoutField& field, const VARIANT& value);
     void CheckUnique(IWbemClassObject* instance, const LayoutField& field, const VARIANT& value);
 

@@ -2,6 +2,7 @@
 
 #include "framework/DateTimeText.h"
 #include "framework/ICorvessaApplication.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/ComError.h"
 #include "platform/com/SafeArray.h"
@@ -68,12 +69,6 @@ VARIANT PlainScalar(VARTYPE type)
     value.vt = type;
     return value;
 }
-
-struct BstrDeleter
-{
-    void operator()(wchar_t* text) const { SysFreeString(text); }
-};
-using BstrHolder = std::unique_ptr<wchar_t, BstrDeleter>;
 
 // Reads a property into `value` (fresh, VT_EMPTY) with its CIM type. 0 with a value; the
 // helpers' codes for a null object, a failed Get and a property without value.
@@ -525,10 +520,10 @@ HRESULT WMIHelper::PutQualStringArray(IWbemQualifierSet* qualifiers, const wchar
         LONG index = 0;
         for (const CString& value : values)
         {
-            const BstrHolder text(value.AllocSysString());
-            if (text == nullptr)
+            const BstrOwner text(value.AllocSysString());
+            if (!text)
                 return WBEM_E_OUT_OF_MEMORY;
-            const HRESULT hr = SafeArrayPutElement(array, &index, text.get());
+            const HRESULT hr = SafeArrayPutElement(array, &index, text.Get());
             if (FAILED(hr))
                 return hr;
             ++index;
@@ -591,6 +586,26 @@ int WMIHelper::GetPropertyProcessMethod(const CString& column, const CString& ta
     if (table == L"EVENTS" && column == L"EVENTTYPE")
         return kProcessByMapper;
     return kProcessByColumnName;
+}
+
+HRESULT WMIHelper::ForEachProperty(IWbemClassObject* object, LONG flags, const PropertyVisitor& visit)
+{
+    if (object == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    HRESULT result = object->BeginEnumeration(flags);
+    while (SUCCEEDED(result))
+    {
+        BstrOwner name;
+        _variant_t value;
+        CIMTYPE type = CIM_EMPTY;
+        result = object->Next(0, name.Receive(), &value, &type, nullptr);
+        if (result == WBEM_S_NO_MORE_DATA || FAILED(result))
+            break;
+        if (!visit(CString(name.Get() != nullptr ? name.Get() : L""), value, type))
+            break;
+    }
+    object->EndEnumeration();
+    return FAILED(result) ? result : S_OK;
 }
 
 std::vector<CString> WMIHelper::SplitString(const CString& text, const CString& delimiter)

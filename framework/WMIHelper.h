@@ -8,6 +8,8 @@
 // The read helpers leave their output unchanged whenever they fail.
 #pragma once
 
+#include <functional>
+
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/COleDateTime.h"
@@ -25,6 +27,7 @@
 
 class IWbemClassObject;
 class IWbemQualifierSet;
+class XmlNode;
 
 // The framework's byte array (MFC's CByteArray): the same type as the byte vectors of the
 // crypto helper, so a PIN cipher passes straight into PutByteArray.
@@ -36,12 +39,29 @@ class WMIHelper
 {
 public:
     // Processing methods of a column (GetPropertyProcessMethod): how a mapper's instance
-    // building treats it.
-    static constexpr int kProcessSkip = 0;
-    static constexpr int kProcessByColumnName = 1;
-    static constexpr int kProcessByMapper = 2;
+    // building treats it. 1 and 4 read the column under its own name, 3 and 5 under the
+    // property GetPropertyName gives, 2, 6 and 7 hand it to the mapper's
+    // ProcessInstanceProperty; any other number is an error.
+    enum ProcessMethod : int
+    {
+        kProcessSkip = 0,
+        kProcessByColumnName = 1,
+        kProcessByMapper = 2,
+        kProcessByPropertyName = 3,
+        kProcessByOwnColumnName = 4,
+        kProcessByRegisteredName = 5,
+        kProcessByMapperSecond = 6,
+        kProcessByMapperThird = 7
+    };
 
     WMIHelper() = delete;
+
+    // The one walk over an object's properties: BeginEnumeration(flags), Next until
+    // WBEM_S_NO_MORE_DATA, EndEnumeration (also after a failure). Each property's name, value
+    // and CIM type go to visit, which answers false to stop the walk. S_OK when the walk ended
+    // or visit stopped it; the first failure of BeginEnumeration or Next otherwise.
+    using PropertyVisitor = std::function<bool(const CString& name, const VARIANT& value, CIMTYPE type)>;
+    static HRESULT ForEachProperty(IWbemClassObject* object, LONG flags, const PropertyVisitor& visit);
 
     // --- Reads ---------------------------------------------------------------------------
     // Each read answers 0 with the output set on success. A null object answers 0x80041001
@@ -190,4 +210,22 @@ public:
     // True when the calling thread's current application object is the bus front end's (it
     // carries ICorvessaApplication); false with none or any other.
     static bool IsCorvessaApplication();
+    // --- Instances from XML ----------------------------------------------------------------
+    // The property of the instance's class that a column element names ("TABLE", "COLUMN");
+    // empty to skip the column.
+    using XmlPropertyNames = std::function<CString(const CString& column, const CString& table)>;
+    // Fills the instance's properties from a data element whose child elements are tables and
+    // whose grandchild elements are columns: each column's trimmed text converted by the
+    // property's CIM type (numbers, 64-bit numbers, reals, booleans "1"/"0"/"true"/"false",
+    // strings, date-times "YYYY-MM-DD HH:MM:SS" read as local time unless useUTC, byte arrays
+    // as hexadecimal, "EncryptedTextField" strings decrypted from hexadecimal); a column
+    // element carrying the attribute "N" (or "n") = "1" or "true" is NULL and clears the
+    // property. Property names come from `names` (default: the class's registered column, then
+    // the column's own name; isVisitor as GetPropertyProcessMethod takes it); a column the
+    // class has no property for, embedded objects and unhandled types are skipped (the last
+    // two logged). S_OK; WBEM_E_INVALID_PARAMETER (logged) for a null instance. Throws
+    // _com_error E_POINTER for a null node and, for a value that does not convert,
+    // CWMIException WBEM_E_INVALID_PARAMETER with "An error occurred while processing the property %s.".
+    static HRESULT CreateInstanceFromXML(IWbemClassObject* instance, const XmlNode& node, bool isVisitor,
+                                         bool useUTC, const XmlPropertyNames& names = {});
 };

@@ -168,10 +168,100 @@ std::optional<bool> WqlPropertySource::IsA(const CString&, const CString&) const
     return std::nullopt;
 }
 
+namespace
+{
+// One element of a WQL LIKE pattern: any run (%), any one character (_), a set ([abc], [a-z],
+// [^abc]) or one character.
+struct LikeElement
+{
+    enum class Kind
+    {
+        AnyRun,
+        AnyOne,
+        Set,
+        Char
+    };
+    Kind kind = Kind::Char;
+    char32_t ch = 0;
+    bool negated = false;
+    std::vector<std::pair<char32_t, char32_t>> ranges;
+
+    bool Matches(char32_t c) const
+    {
+        switch (kind)
+        {
+        case Kind::AnyOne:
+            return true;
+        case Kind::Char:
+            return FoldAscii(ch) == FoldAscii(c);
+        case Kind::Set:
+        {
+            bool inSet = false;
+            for (const auto& [low, high] : ranges)
+                inSet = inSet || (FoldAscii(c) >= FoldAscii(low) && FoldAscii(c) <= FoldAscii(high));
+            return inSet != negated;
+        }
+        case Kind::AnyRun:
+            break;
+        }
+        return false;
+    }
+};
+
+// The elements of a pattern. A '[' without its ']' stands for itself.
+std::vector<LikeElement> LikeElements(const std::vector<char32_t>& p)
+{
+    std::vector<LikeElement> elements;
+    for (std::size_t i = 0; i < p.size(); ++i)
+    {
+        LikeElement element;
+        if (p[i] == U'%')
+            element.kind = LikeElement::Kind::AnyRun;
+        else if (p[i] == U'_')
+            element.kind = LikeElement::Kind::AnyOne;
+        else if (p[i] == U'[')
+        {
+            std::size_t j = i + 1;
+            LikeElement set;
+            set.kind = LikeElement::Kind::Set;
+            if (j < p.size() && p[j] == U'^')
+            {
+                set.negated = true;
+                ++j;
+            }
+            // A ']' right after the opening (or its '^') is a member, not the end.
+            bool first = true;
+            for (; j < p.size() && (p[j] != U']' || first); ++j)
+            {
+                first = false;
+                if (j + 2 < p.size() && p[j + 1] == U'-' && p[j + 2] != U']')
+                {
+                    set.ranges.emplace_back(p[j], p[j + 2]);
+                    j += 2;
+                }
+                else
+                    set.ranges.emplace_back(p[j], p[j]);
+            }
+            if (j < p.size())
+            {
+                elements.push_back(std::move(set));
+                i = j;
+                continue;
+            }
+            element.ch = p[i];
+        }
+        else
+            element.ch = p[i];
+        elements.push_back(std::move(element));
+    }
+    return elements;
+}
+} // namespace
+
 bool WqlEvaluator::Like(std::string_view text, std::string_view pattern)
 {
     const std::vector<char32_t> t = CodePoints(text);
-    const std::vector<char32_t> p = CodePoints(pattern);
+    const std::vector<LikeElement> p = LikeElements(CodePoints(pattern));
     // Greedy matching with one backtrack point: linear in practice, O(n*m) at worst.
     std::size_t ti = 0;
     std::size_t pi = 0;
@@ -179,12 +269,12 @@ bool WqlEvaluator::Like(std::string_view text, std::string_view pattern)
     std::size_t starText = 0;
     while (ti < t.size())
     {
-        if (pi < p.size() && p[pi] == U'%')
+        if (pi < p.size() && p[pi].kind == LikeElement::Kind::AnyRun)
         {
             starPattern = pi++;
             starText = ti;
         }
-        else if (pi < p.size() && (p[pi] == U'_' || FoldAscii(p[pi]) == FoldAscii(t[ti])))
+        else if (pi < p.size() && p[pi].Matches(t[ti]))
         {
             ++pi;
             ++ti;
@@ -197,9 +287,14 @@ bool WqlEvaluator::Like(std::string_view text, std::string_view pattern)
         else
             return false;
     }
-    while (pi < p.size() && p[pi] == U'%')
+    while (pi < p.size() && p[pi].kind == LikeElement::Kind::AnyRun)
         ++pi;
     return pi == p.size();
+}
+
+bool WqlEvaluator::LikeNeedsEvaluator(std::string_view pattern)
+{
+    return pattern.find('[') != std::string_view::npos;
 }
 
 int WqlEvaluator::CompareFoldingAsciiCase(std::string_view left, std::string_view right)

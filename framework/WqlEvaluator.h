@@ -70,7 +70,11 @@ public:
     // database, the comparison of the common part ends at a NUL in both texts at the same
     // place, and the longer text then orders after the shorter.
     static int CompareFoldingAsciiCase(std::string_view left, std::string_view right);
-    // The database's LIKE on UTF-8 texts: % any run, _ one character, ASCII letters match
-    // without regard to case, no escape character.
+    // WQL's LIKE on UTF-8 texts: % any run, _ one character, [abc] [a-z] [^abc] one character
+    // of (or not of) the set, a '[' without its ']' itself; ASCII letters match without regard
+    // to case, no escape character. Without a set it is the database's LIKE.
     static bool Like(std::string_view text, std::string_view pattern);
+    // True when the pattern holds a set ([abc], [a-z], [^abc]), which the database's LIKE reads
+    // as plain characters: such a comparison is left to Like.
+    static bool LikeNeedsEvaluator(std::string_view pattern);
 };

@@ -179,7 +179,7 @@ bool WqlParser::ReadPropertyName(const WqlToken& token, CString& name)
 
 bool WqlParser::ParseSelect(WqlParsedQuery& query)
 {
-    query.QueryKind = 1;
+    query.QueryKind = WqlQueryKind::Select;
     WqlToken token = m_lexer.Next();
     if (token.Kind == WqlTokenKind::Star)
         query.SelectAll = true;
@@ -232,7 +232,7 @@ bool WqlParser::ParseSelect(WqlParsedQuery& query)
 
 bool WqlParser::ParseAssociation(WqlParsedQuery& query, bool references)
 {
-    query.QueryKind = references ? 3 : 2;
+    query.QueryKind = references ? WqlQueryKind::References : WqlQueryKind::Associators;
     WqlToken token = m_lexer.Next();
     if (!token.IsKeyword(L"OF"))
         return Fail(token, L"OF expected");

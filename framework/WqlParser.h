@@ -24,10 +24,18 @@
 #include "framework/WqlLexer.h"
 #include "platform/mfc/CString.h"
 
+// The kinds of WQL query, numbered as WMI numbers them; None for a query built by hand.
+enum class WqlQueryKind : int
+{
+    None = 0,
+    Select = 1,
+    Associators = 2,
+    References = 3
+};
+
 struct WqlParsedQuery
 {
-    // 1 SELECT, 2 ASSOCIATORS OF, 3 REFERENCES OF.
-    int QueryKind = 0;
+    WqlQueryKind QueryKind = WqlQueryKind::None;
     // SELECT: the class after FROM. ASSOCIATORS/REFERENCES: empty (the path names the class).
     CString ClassName;
     bool SelectAll = false;

@@ -1,5 +1,7 @@
 #include "framework/WqlSqlTranslator.h"
 
+#include "framework/WqlEvaluator.h"
+
 #include <utility>
 
 #include "framework/WqlLimits.h"
@@ -145,7 +147,10 @@ bool WqlSqlTranslator::Walk(const WqlExpression& node, bool negated, CString& te
             m_error = L"comparison refused: " + node.GetProperty();
         return false;
     }
-    if (decision.Drop || decision.Operator == WqlOpIsa)
+    // A LIKE set ('[(]%') means something else to the database: the rows are checked in memory.
+    const bool likeSet = decision.Operator == WqlOpLike && decision.Value.GetKind() == CDBValue::Kind::Text &&
+                         WqlEvaluator::LikeNeedsEvaluator(decision.Value.GetUtf8());
+    if (decision.Drop || decision.Operator == WqlOpIsa || likeSet)
     {
         AppendConstant(negated, text);
         return true;

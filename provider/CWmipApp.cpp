@@ -1,5 +1,7 @@
 #include "provider/CWmipApp.h"
 
+#include "framework/CWmipMessages.h"
+
 #include <openssl/rand.h>
 
 #include <climits>
@@ -137,12 +139,53 @@ BOOL CWmipApp::InitInstance()
 int CWmipApp::ExitInstance()
 {
     m_localeObservers.clear();
+    // The connect thread must not outlive the module's static objects it uses (text
+    // conversion, the log), which go right after ExitInstance: it is stopped here already;
+    // the destructor then finds it ended.
+    if (CWmipLSConnectThread* thread = m_lsConnectThread.Get()) {
+        thread->Kill(0);
+    }
     return CBntApp::ExitInstance();
 }
 
 CWmipApp* CWmipApp::GetCurrentApp()
 {
     return dynamic_cast<CWmipApp*>(AfxGetApp());
+}
+
+CWmipClassCache* CWmipApp::GetHostClassCache()
+{
+    return GetClassCache();
+}
+
+DBConnectionManager* CWmipApp::GetHostConnectionManager()
+{
+    return GetConnectionManager();
+}
+
+CWmipUserCache* CWmipApp::GetHostUserCache()
+{
+    return GetUserCache();
+}
+
+LONG CWmipApp::GetHostStoredValue(LONG id)
+{
+    return GetStoredValue(id);
+}
+
+int CWmipApp::IsConnectionPoolingDisabled()
+{
+    return DisableConnectionPooling();
+}
+
+void CWmipApp::SetHostTrust(int enable)
+{
+    SetBackdoorEnabled(enable);
+}
+
+LONG CWmipApp::GetHostTrustValue()
+{
+    return GetBackdoorValue();
 }
 
 DBConnectionManager* CWmipApp::GetConnectionManager()
@@ -181,7 +224,7 @@ CWmipListObjectClassCache* CWmipApp::GetListObjectCache()
         CAcsUser* connection = manager->Connection(0);
         if (connection == nullptr) {
             throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
-                                L"The system was unable to open a database connection to service this request.");
+                                CWmipMessages::kNoConnection);
         }
         return std::make_unique<CWmipListObjectClassCache>(connection, manager);
     });

@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/IWmipFrameworkHost.h"
 #include "inhouse/BntCommon/CBntApp.h"
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
@@ -40,7 +41,7 @@ namespace brontel::utility {
 class DynLinkLibraryLocaleObserver;
 }
 
-class CWmipApp : public CBntApp {
+class CWmipApp : public CBntApp, public IWmipFrameworkHost {
 public:
     // The database time-out when the registry names none, in seconds.
     static constexpr DWORD kDefaultDatabaseTimeout = 300;
@@ -53,7 +54,8 @@ public:
     // Turns on file logging of the exception handler, logs "Fluxmere application
     // initialized." and creates the resource libraries' locale observers. The base's result.
     BOOL InitInstance() override;
-    // Destroys the locale observers. The base's result.
+    // Destroys the locale observers and stops the linkage-server connect thread. The base's
+    // result.
     int ExitInstance() override;
 
     // The current application object; null when the current one is not a CWmipApp.
@@ -113,6 +115,15 @@ public:
     // The message to the communication, linkage and archive servers in that order, with the
     // message's own code; a server that cannot be reached does not stop the others.
     static void SendCfgMessage(CfgMessage& message);
+
+    // The framework's view of the application: the static accessors above.
+    CWmipClassCache* GetHostClassCache() override;
+    DBConnectionManager* GetHostConnectionManager() override;
+    CWmipUserCache* GetHostUserCache() override;
+    LONG GetHostStoredValue(LONG id) override;
+    int IsConnectionPoolingDisabled() override;
+    void SetHostTrust(int enable) override;
+    LONG GetHostTrustValue() override;
 
 protected:
     // The user cache of this kind of application; the bus front end builds its own.

@@ -1,5 +1,7 @@
 #include "provider/CWmipCallerAccess.h"
 
+#include "framework/CWmipMessages.h"
+
 #include <memory>
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -85,8 +87,7 @@ void CWmipCallerAccess::EnsureVexletPermission() const
     }
     if (!permitted)
         throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED,
-                            L"The client does not have sufficient user permissions to perform the requested "
-                            L"operation. The user does not have permission to use Fluxmere.");
+                            CString(CWmipMessages::kAccessDenied) + L" The user does not have permission to use Fluxmere.");
 }
 
 HRESULT CWmipCallerAccess::GetUser(CWmipUserCacheEntry** entry) const
@@ -173,7 +174,7 @@ HRESULT CWmipCallerAccess::CreateUnpooledUser(CWmipUserCacheEntry** entry) const
         if (FAILED(lookup))
         {
             CWMIDebugLog::LogError(kSource, __LINE__,
-                                   L"The system was unable to open a database connection to service this request.",
+                                   CWmipMessages::kNoConnection,
                                    lookup);
             return lookup;
         }

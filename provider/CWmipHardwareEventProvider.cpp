@@ -11,17 +11,15 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
 #include "platform/mfc/ModuleState.h"
-#include "platform/security/Sid.h"
 #include "platform/wmi/IWbemObjectSink.h"
 #include "platform/wmi/IWbemProviderInitSink.h"
 #include "platform/wmi/IWbemServices.h"
 #include "provider/CWmipAccessEventMapper.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipEventProviderImpl.h"
+#include "provider/CWmipEventSubscriber.h"
 #include "provider/CWmipHardwareEventProcessor.h"
 #include "provider/CWmipPooledConnection.h"
-#include "provider/CWmipUserCache.h"
-#include "provider/CWmipUserCacheEntry.h"
 
 using bnt::utility::BntMessage;
 using bnt::utility::BntMessageEx;
@@ -32,40 +30,6 @@ namespace {
 constexpr wchar_t kSource[] = L"wpHardwareEventProvider";
 constexpr LONG kPanelClassAccess = 1;
 constexpr int kSegmentViewAccess = 0;
-
-// Gives a user-cache entry back on every path.
-class UserEntryLease {
-public:
-    UserEntryLease(CWmipUserCache* cache, CWmipUserCacheEntry* entry) : m_cache(cache), m_entry(entry) {}
-    ~UserEntryLease()
-    {
-        if (m_entry != nullptr) {
-            m_cache->ReleaseUser(m_entry);
-        }
-    }
-    UserEntryLease(const UserEntryLease&) = delete;
-    UserEntryLease& operator=(const UserEntryLease&) = delete;
-
-private:
-    CWmipUserCache* const m_cache;
-    CWmipUserCacheEntry* const m_entry;
-};
-
-// The caller's user-cache entry: the account of the SID when one is given (a SID whose bytes
-// do not form exactly one valid SID is refused), else the impersonated caller.
-HRESULT TakeUserEntry(CWmipUserCache& cache, LONG sidLength, const BYTE* sid, CWmipUserCacheEntry** entry)
-{
-    if (sid == nullptr || sidLength <= 0) {
-        return cache.GetUser(entry);
-    }
-    const std::span<const BYTE> bytes(sid, static_cast<std::size_t>(sidLength));
-    const auto length = SidCodec::Length(bytes);
-    const auto text = SidCodec::ToText(bytes);
-    if (!length || *length != bytes.size() || !text) {
-        return WBEM_E_ACCESS_DENIED;
-    }
-    return cache.GetUserFromSID(entry, CString(*text));
-}
 }  // namespace
 
 CWmipHardwareEventProvider::CWmipHardwareEventProvider(const CString& providerId) : m_providerId(providerId)
@@ -189,30 +153,12 @@ HRESULT CWmipHardwareEventProvider::AccessCheck(LPCWSTR /*language*/, LPCWSTR qu
     const CString queryText(query != nullptr ? query : L"");
     CWMIDebugLog::LogInfo(kSource, __LINE__, CString(L"Hardware event provider access check on query ") + queryText);
 
-    CWmipUserCache* cache = CWmipApp::GetUserCache();
-    CWmipUserCacheEntry* entry = nullptr;
-    HRESULT hr = cache != nullptr ? TakeUserEntry(*cache, sidLength, sid, &entry) : WBEM_E_FAILED;
-    if (SUCCEEDED(hr) && (entry == nullptr || entry->GetUser() == nullptr)) {
-        if (entry != nullptr) {
-            cache->ReleaseUser(entry);
-        }
-        hr = WBEM_E_FAILED;
-    }
+    const CWmipEventSubscriber subscriber(sidLength, sid);
+    HRESULT hr = subscriber.Check(kSource);
     if (FAILED(hr)) {
-        CWMIDebugLog::LogError(kSource, __LINE__,
-                               L"The client does not have access to use Fluxmere. The user account has not been linked.",
-                               hr);
         return hr;
     }
-    const UserEntryLease lease(cache, entry);
-    const CAcsUser& user = *entry->GetUser();
-    if (!user.HasPermission(kUsePermission)) {
-        CWMIDebugLog::LogError(kSource, __LINE__,
-                               L"The client does not have sufficient user permissions to perform the requested "
-                               L"operation. The user does not have permission to use Fluxmere.",
-                               WBEM_E_ACCESS_DENIED);
-        return WBEM_E_ACCESS_DENIED;
-    }
+    const CAcsUser& user = *subscriber.GetUser();
     try {
         hr = CheckQuerySegments(query, user);
     } catch (const CWMIException& e) {

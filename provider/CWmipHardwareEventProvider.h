@@ -16,6 +16,7 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 #include "provider/BntMessageEx.h"
+#include "provider/CWmipEventSubscriber.h"
 #include "provider/IWmipEventProviderInfo.h"
 #include "provider/ThreadSafeQueue.h"
 
@@ -30,7 +31,7 @@ class IWbemServices;
 class CWmipHardwareEventProvider final : public IWmipEventProviderInfo {
 public:
     // The permission to use the data-integration service.
-    static constexpr DWORD kUsePermission = 0x100000D0;
+    static constexpr DWORD kUsePermission = CWmipEventSubscriber::kUsePermission;
 
     // The queue and the query bookkeeping; no processor until Initialize.
     explicit CWmipHardwareEventProvider(const CString& providerId);

@@ -1,12 +1,18 @@
 #include "provider/CWmipInstanceProvider.h"
 
+#include <optional>
+
 #include "framework/CWmipClassMapper.h"
+#include "framework/CWmipListObjectClassCache.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/ModuleState.h"
@@ -26,8 +32,6 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr LPCWSTR kSource = CWmipRequestEnvelope::kSourceName;
-constexpr LPCWSTR kNoConnectionMessage =
-    L"The system was unable to open a database connection to service this request.";
 
 // The context values that ask for a partial or extended put (compared exactly).
 constexpr LPCWSTR kPutExtensionNames[] = {L"__PUT_EXTENSIONS", L"__PUT_EXT_STRICT_NULLS", L"__PUT_EXT_PROPERTIES",
@@ -52,9 +56,11 @@ CString TextOf(const BSTR text)
     return text != nullptr ? CString(text) : CString();
 }
 
+// A failure raised without a text of its own carries the standard text of its result, so that
+// no refusal reaches the caller without a reason.
 [[noreturn]] void Fail(int line, HRESULT result)
 {
-    throw CWMIException(kSource, line, result);
+    throw CWMIException(kSource, line, result, CWmipMessages::ForResult(result));
 }
 
 [[noreturn]] void Fail(int line, HRESULT result, LPCWSTR message)
@@ -108,7 +114,8 @@ HRESULT CWmipInstanceProvider::Initialize(LPWSTR, LONG, LPWSTR, LPWSTR, IWbemSer
         m_services = services;
         m_connectionManager = CWmipApp::GetConnectionManager();
         m_userCache = CWmipApp::GetUserCache();
-        if (m_connectionManager == nullptr || m_userCache == nullptr)
+        m_listCache = CWmipApp::GetListObjectCache();
+        if (m_connectionManager == nullptr || m_userCache == nullptr || m_listCache == nullptr)
             result = WBEM_E_FAILED;
         if (SUCCEEDED(result))
         {
@@ -140,7 +147,7 @@ std::unique_ptr<CWmipClassMapper> CWmipInstanceProvider::GetMapper(const CAcsUse
                                                                    const CString& className,
                                                                    IWbemContext* context) const
 {
-    return CWmipResultSender(m_services.Get(), m_connectionManager).GetMapper(databaseUser, className, context);
+    return CWmipResultSender(m_services.Get(), m_connectionManager, m_listCache).GetMapper(databaseUser, className, context);
 }
 
 void CWmipInstanceProvider::EnsureVexletPermission() const
@@ -161,14 +168,14 @@ void CWmipInstanceProvider::ReleaseUser(CWmipUserCacheEntry* entry) const
 HRESULT CWmipInstanceProvider::SendClassDefinition(std::unique_ptr<CWmipClassMapper> mapper, IWbemObjectSink* sink,
                                                    BOOL trusted, BOOL systemAccount, BOOL shellOnly) const
 {
-    return CWmipResultSender(m_services.Get(), m_connectionManager)
+    return CWmipResultSender(m_services.Get(), m_connectionManager, m_listCache)
         .SendClassDefinition(std::move(mapper), sink, trusted, systemAccount, shellOnly);
 }
 
 HRESULT CWmipInstanceProvider::SendQueryResults(const CString& className, CWmipQuery* query, IWbemContext* context,
                                                 IWbemObjectSink* sink, LONG flags, BOOL all) const
 {
-    return CWmipResultSender(m_services.Get(), m_connectionManager)
+    return CWmipResultSender(m_services.Get(), m_connectionManager, m_listCache)
         .SendQueryResults(className, query, context, sink, flags, all);
 }
 
@@ -180,15 +187,14 @@ BOOL CWmipInstanceProvider::HasPartialInstanceOperations(IWbemContext* context) 
     HRESULT result = context->BeginEnumeration(0);
     while (SUCCEEDED(result) && result != WBEM_S_NO_MORE_DATA && !matched)
     {
-        BSTR name = nullptr;
+        BstrOwner name;
         _variant_t value;
-        result = context->Next(0, &name, &value);
-        if (SUCCEEDED(result) && result != WBEM_S_NO_MORE_DATA && name != nullptr)
+        result = context->Next(0, name.Receive(), &value);
+        if (SUCCEEDED(result) && result != WBEM_S_NO_MORE_DATA && name)
         {
             for (LPCWSTR extension : kPutExtensionNames)
-                matched = matched || wcscmp(name, extension) == 0;
+                matched = matched || wcscmp(name.Get(), extension) == 0;
         }
-        SysFreeString(name);
     }
     context->EndEnumeration();
     return matched ? TRUE : FALSE;
@@ -253,7 +259,7 @@ HRESULT CWmipInstanceProvider::GetClassObject(const CString& className, IWbemCon
 
     const CAcsUser* connection = envelope.Lease().TakeConnection();
     if (connection == nullptr)
-        Fail(__LINE__, WBEM_E_FAILED, kNoConnectionMessage);
+        Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     envelope.Lease().SetMapper(GetMapper(connection, className, context));
     // Thrown like every other failure of the class road, so it carries its status object.
     if (envelope.Lease().GetMapper() == nullptr || envelope.Lease().GetMapper()->WMIStoresClassDefinition())
@@ -351,8 +357,13 @@ HRESULT CWmipInstanceProvider::ExecQueryAsync(const BSTR queryLanguage, const BS
         // select more than was asked: it is refused like a query that cannot be parsed.
         if (CWmipRequestEnvelope::HasEmbeddedNul(queryLanguage) || CWmipRequestEnvelope::HasEmbeddedNul(query))
             Fail(__LINE__, WBEM_E_PROVIDER_NOT_CAPABLE);
-        envelope.Query() = CWmipQuery::CreateFromQuery(query);
-        if (envelope.Query() == nullptr || envelope.Query()->GetKind() != CWmipQuery::kSelect)
+        // A text that is no WQL is an invalid query; valid WQL other than SELECT is beyond
+        // this provider.
+        CString parseError;
+        envelope.Query() = CWmipQuery::CreateFromQuery(query, parseError);
+        if (envelope.Query() == nullptr)
+            Fail(__LINE__, WBEM_E_INVALID_QUERY, CString(CWmipMessages::kInvalidQuery) + parseError);
+        if (envelope.Query()->GetKind() != CWmipQuery::kSelect)
             Fail(__LINE__, WBEM_E_PROVIDER_NOT_CAPABLE);
         HRESULT result = SendQueryResults(envelope.Query()->GetClassName(), envelope.Query().get(), context, sink,
                                           flags, TRUE);
@@ -390,17 +401,30 @@ HRESULT CWmipInstanceProvider::CreateClassEnumAsync(const BSTR superclass, LONG 
                 EnsureVexletPermission();
                 connection = envelope.Lease().TakeConnection();
                 if (connection == nullptr)
-                    Fail(__LINE__, WBEM_E_FAILED, kNoConnectionMessage);
+                    Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
             }
             return connection;
         };
-        auto segmentsInUse = [&]() -> bool {
-            return CBntAcsSystemOptions::SegmentsInUse(useDatabase()->GetDatabase());
+        // The installation's options as they stand now, read once per listing.
+        std::optional<CBntAcsSystemOptions> options;
+        auto systemOptions = [&]() -> const CBntAcsSystemOptions& {
+            if (!options)
+            {
+                CBntDatabase* database = useDatabase()->GetDatabase();
+                if (database == nullptr)
+                    Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+                options.emplace();
+                options->Load(*database);
+            }
+            return *options;
         };
+        auto segmentsInUse = [&]() -> bool { return systemOptions().SegmentsInUse(); };
         auto send = [&](LPCWSTR className) -> HRESULT {
             std::unique_ptr<CWmipClassMapper> mapper = GetMapper(useDatabase(), className, context);
+            // A class whose mapper this library does not build has no definition to list; the
+            // listing goes on with the classes that have one.
             if (mapper == nullptr)
-                return WBEM_E_INVALID_CLASS;
+                return WBEM_S_NO_ERROR;
             return SendClassDefinition(std::move(mapper), sink, FALSE, FALSE, FALSE);
         };
         auto sendAll = [&](std::initializer_list<LPCWSTR> classNames) {
@@ -417,9 +441,13 @@ HRESULT CWmipInstanceProvider::CreateClassEnumAsync(const BSTR superclass, LONG 
         if (element || (deep && root))
         {
             sendAll({kPersonClass, kBadgeClass});
-            const CAcsUser* database = useDatabase();
-            if (database->GetSystemOptions().ServerType() != kServerTypeWithoutVisits)
+            const CBntAcsSystemOptions& current = systemOptions();
+            if (current.ServerType() != kServerTypeWithoutVisits ||
+                (current.GetFlagWord() & CBntAcsSystemOptions::kVisitsOnAnyServerFlag) != 0)
                 sendAll({kVisitClass});
+            // The lists stay in the cache's key order; the first failure ends the listing.
+            for (const auto& [listClass, descriptor] : m_listCache->GetDescriptors())
+                sendAll({listClass.GetString()});
         }
         if ((segment || (deep && root)) && segmentsInUse())
             sendAll({kSegmentUnitClass, kSegmentGroupClass});
@@ -456,7 +484,7 @@ HRESULT CWmipInstanceProvider::PutInstanceAsync(IWbemClassObject* instance, LONG
 
         const CAcsUser* connection = envelope.Lease().TakeConnection();
         if (connection == nullptr)
-            Fail(__LINE__, WBEM_E_FAILED, kNoConnectionMessage);
+            Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
         envelope.Lease().SetMapper(GetMapper(connection, className, context));
         CWmipClassMapper* mapper = envelope.Lease().GetMapper();
         if (mapper == nullptr)
@@ -491,7 +519,7 @@ HRESULT CWmipInstanceProvider::DeleteInstanceAsync(const BSTR objectPath, LONG, 
 
             const CAcsUser* connection = envelope.Lease().TakeConnection();
             if (connection == nullptr)
-                Fail(__LINE__, WBEM_E_FAILED, kNoConnectionMessage);
+                Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
             envelope.Lease().SetMapper(GetMapper(connection, envelope.Path()->GetClassName(), context));
             CWmipClassMapper* mapper = envelope.Lease().GetMapper();
             if (mapper == nullptr)
@@ -524,11 +552,17 @@ HRESULT CWmipInstanceProvider::ExecMethodAsync(const BSTR objectPath, const BSTR
 
             const CAcsUser* connection = envelope.Lease().TakeConnection();
             if (connection == nullptr)
-                Fail(__LINE__, WBEM_E_FAILED, kNoConnectionMessage);
+                Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
             envelope.Lease().SetMapper(GetMapper(connection, envelope.Path()->GetClassName(), context));
             CWmipClassMapper* mapper = envelope.Lease().GetMapper();
             if (mapper == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_CLASS);
+            // No method runs for a caller who may not even view the class.
+            const HRESULT view = mapper->CanView();
+            if (view == WBEM_E_ACCESS_DENIED)
+                Fail(__LINE__, view, CWmipMessages::kAccessDenied);
+            if (FAILED(view))
+                Fail(__LINE__, view);
             // A name holding a NUL is no method of any class, whatever its first part names.
             if (CWmipRequestEnvelope::HasEmbeddedNul(methodName) || !mapper->IsMethodSupported(methodName))
                 Fail(__LINE__, WBEM_E_METHOD_NOT_IMPLEMENTED);

@@ -20,6 +20,7 @@
 
 class CAcsUser;
 class CWmipClassMapper;
+class CWmipListObjectClassCache;
 class CWmipQuery;
 class CWmipRequestEnvelope;
 class CWmipUserCache;
@@ -43,7 +44,8 @@ public:
     CWmipInstanceProvider& operator=(const CWmipInstanceProvider&) = delete;
 
     // Keeps the namespace (a reference; one kept by an earlier call is released) and takes
-    // the process-wide services of the application object. Reports WBEM_S_INITIALIZED (0) or
+    // the process-wide services of the application object (connection manager, user cache,
+    // list-object cache; any of them missing fails). Reports WBEM_S_INITIALIZED (0) or
     // WBEM_E_FAILED to the init sink (when given) and answers the same.
     virtual HRESULT Initialize(LPWSTR user, LONG flags, LPWSTR ns, LPWSTR locale, IWbemServices* services,
                                IWbemContext* context, IWbemProviderInitSink* initSink);
@@ -61,7 +63,8 @@ public:
     virtual HRESULT GetObjectAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
                                    IWbemObjectSink* sink);
     // The class definitions that depend on the installation's data below the superclass
-    // (empty: the root; WBEM_FLAG_SHALLOW: direct children only). Success when nothing fails.
+    // (empty: the root; WBEM_FLAG_SHALLOW: direct children only), the user-defined list
+    // classes among the element children. Success when nothing fails.
     virtual HRESULT CreateClassEnumAsync(const BSTR superclass, LONG flags, IWbemContext* context,
                                          IWbemObjectSink* sink);
     // Writes the instance through its class's mapper (flags WBEM_FLAG_UPDATE_ONLY,
@@ -151,4 +154,5 @@ private:
     ComPtr<IWbemServices> m_services;
     DBConnectionManager* m_connectionManager = nullptr;
     CWmipUserCache* m_userCache = nullptr;
+    CWmipListObjectClassCache* m_listCache = nullptr;
 };

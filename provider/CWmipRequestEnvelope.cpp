@@ -1,5 +1,7 @@
 #include "provider/CWmipRequestEnvelope.h"
 
+#include "platform/com/BstrOwner.h"
+
 #include <string_view>
 #include <vector>
 
@@ -21,9 +23,17 @@ using brontel::utility::CWMIException;
 
 namespace {
 
+// The longest path or query text the log shows of a request; a longer one (a query may be 32K
+// characters) is cut, with its length, so that every request does not write it whole twice.
+constexpr int kMaxLoggedArgument = 512;
+
 CString CallText(const CString& operation, const CString& argument)
 {
-    return operation + L"(" + argument + L")";
+    if (argument.GetLength() <= kMaxLoggedArgument)
+        return operation + L"(" + argument + L")";
+    CString length;
+    length.Format(L"... (%d characters)", argument.GetLength());
+    return operation + L"(" + argument.Left(kMaxLoggedArgument) + length + L")";
 }
 
 // True when a keyed path names every key property of its class exactly once and nothing else.
@@ -96,11 +106,10 @@ HRESULT CWmipRequestEnvelope::Run(const Work& work, FailureMapping mapping)
 
     ReleaseResources();
 
-    BSTR text = nullptr;
+    BstrOwner text;
     if (SUCCEEDED(result) && m_resultText.has_value())
-        text = SysAllocString(*m_resultText);
-    m_reporter.Complete(result, text, statusObject.Get());
-    SysFreeString(text);
+        text = BstrOwner::Copy(m_resultText->GetString());
+    m_reporter.Complete(result, text.Get(), statusObject.Get());
     statusObject.Reset();
 
     CWMIDebugLog::LogInfo(kSourceName, __LINE__, L"Leaving " + CallText(m_operation, m_argument), nullptr, true);

@@ -1,6 +1,8 @@
 #include "provider/CWmipResultSender.h"
 
 #include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMessages.h"
+#include "framework/WMIHelper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipQuery.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -29,8 +31,9 @@ HRESULT IndicateOne(IWbemObjectSink* sink, IWbemClassObject* object)
 
 }  // namespace
 
-CWmipResultSender::CWmipResultSender(IWbemServices* services, DBConnectionManager* connectionManager)
-    : m_services(services), m_connectionManager(connectionManager)
+CWmipResultSender::CWmipResultSender(IWbemServices* services, DBConnectionManager* connectionManager,
+                                     CWmipListObjectClassCache* listCache)
+    : m_services(services), m_connectionManager(connectionManager), m_listCache(listCache)
 {
 }
 
@@ -39,7 +42,7 @@ std::unique_ptr<CWmipClassMapper> CWmipResultSender::GetMapper(const CAcsUser* d
                                                                 IWbemContext* context) const
 {
     return std::unique_ptr<CWmipClassMapper>(
-        CWmipMapperRegistry::GetMapper(databaseUser, context, m_services, className, nullptr));
+        CWmipMapperRegistry::GetMapper(databaseUser, context, m_services, className, m_listCache));
 }
 
 HRESULT CWmipResultSender::SendClassDefinition(std::unique_ptr<CWmipClassMapper> mapper, IWbemObjectSink* sink,
@@ -106,28 +109,19 @@ HRESULT CWmipResultSender::SendClassDefinition(std::unique_ptr<CWmipClassMapper>
 
 HRESULT CWmipResultSender::RemoveValueQualifiers(IWbemClassObject* classObject)
 {
-    HRESULT result = classObject->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY);
-    while (SUCCEEDED(result))
-    {
-        BSTR name = nullptr;
-        result = classObject->Next(0, &name, nullptr, nullptr, nullptr);
-        if (result == WBEM_S_NO_MORE_DATA || FAILED(result))
-        {
-            SysFreeString(name);
-            break;
-        }
-        ComPtr<IWbemQualifierSet> qualifiers;
-        result = classObject->GetPropertyQualifierSet(name, &qualifiers);
-        SysFreeString(name);
-        if (SUCCEEDED(result) && qualifiers != nullptr)
-        {
+    HRESULT failure = S_OK;
+    const HRESULT walked =
+        WMIHelper::ForEachProperty(classObject, WBEM_FLAG_NONSYSTEM_ONLY, [&](const CString& name, const VARIANT&, CIMTYPE) {
+            ComPtr<IWbemQualifierSet> qualifiers;
+            failure = classObject->GetPropertyQualifierSet(name, &qualifiers);
+            if (FAILED(failure))
+                return false;
             // A property without these qualifiers simply has nothing to remove.
             qualifiers->Delete(L"Values");
             qualifiers->Delete(L"ValueMap");
-        }
-    }
-    classObject->EndEnumeration();
-    return result == WBEM_S_NO_MORE_DATA ? WBEM_S_NO_ERROR : result;
+            return true;
+        });
+    return FAILED(failure) ? failure : walked;
 }
 
 HRESULT CWmipResultSender::SendQueryResults(const CString& className, CWmipQuery* query, IWbemContext* context,
@@ -140,7 +134,7 @@ HRESULT CWmipResultSender::SendQueryResults(const CString& className, CWmipQuery
     CWmipMapperLease lease(m_connectionManager);
     const CAcsUser* connection = lease.TakeConnection();
     if (connection == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
 
     lease.SetMapper(GetMapper(connection, className, context));
     CWmipClassMapper* mapper = lease.GetMapper();
@@ -153,8 +147,9 @@ HRESULT CWmipResultSender::SendQueryResults(const CString& className, CWmipQuery
 
     if (query != nullptr)
         mapper->SetQuery(query);
+    // The database's own reason is in the provider log.
     if (!mapper->BeginEnumeration())
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kDatabaseRefused);
 
     // When the SQL had to drop a comparison, NextInstance checks each built instance against the
     // full WHERE clause and passes over the rows it rejects: a null instance is no match.

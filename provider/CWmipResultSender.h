@@ -13,6 +13,7 @@
 
 class CAcsUser;
 class CWmipClassMapper;
+class CWmipListObjectClassCache;
 class CWmipQuery;
 class DBConnectionManager;
 class IWbemClassObject;
@@ -23,10 +24,13 @@ class IWbemServices;
 class CWmipResultSender
 {
 public:
-    CWmipResultSender(IWbemServices* services, DBConnectionManager* connectionManager);
+    // listCache (may be null) resolves the user-defined list classes.
+    CWmipResultSender(IWbemServices* services, DBConnectionManager* connectionManager,
+                      CWmipListObjectClassCache* listCache);
 
     // The class's mapper built on the database user (a pooled connection, which must outlive
-    // the mapper), the context and the services; null when the class has none.
+    // the mapper), the context and the services (a user-defined list class through the list
+    // cache); null when the class has none.
     std::unique_ptr<CWmipClassMapper> GetMapper(const CAcsUser* databaseUser, const CString& className,
                                                 IWbemContext* context) const;
 
@@ -58,4 +62,5 @@ private:
     // Set at construction.
     IWbemServices* const m_services;
     DBConnectionManager* const m_connectionManager;
+    CWmipListObjectClassCache* const m_listCache;
 };

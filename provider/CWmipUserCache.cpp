@@ -1,5 +1,7 @@
 #include "provider/CWmipUserCache.h"
 
+#include "framework/CWmipMessages.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -9,6 +11,8 @@
 #include "inhouse/BntDirectories/GetCurrentWindowsSID.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
+#include "inhouse/BntUserDb/CBntUDFPermissionListNoGui.h"
+#include "framework/CWmipClassCache.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
@@ -234,6 +238,7 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
             auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), &m_entryLock, Now());
             created->SetSID(sidText);
             cached = m_users.emplace(sidText, std::move(created)).first;
+            RefreshPermissions(cached->second->GetUser());
         }
         CWmipUserCacheEntry* result = cached->second.get();
         result->AddRef();
@@ -366,6 +371,48 @@ void CWmipUserCache::CheckIfUserIsTimedOut(const CString& sid)
     m_users.erase(cached);
 }
 
+void CWmipUserCache::RefreshPermissions(CAcsUser* user)
+{
+    if (user == nullptr || user->GetDatabase() == nullptr) {
+        return;
+    }
+    const CriticalSectionLock guard(m_cacheLock);
+    const LONG group = user->GetFieldPermissionGroupID();
+    auto list = std::make_unique<CBntUDFPermissionListNoGui>();
+    list->Fill(*user->GetDatabase(), group);
+    const auto kept = m_permissionLists.find(group);
+    const bool changed = kept == m_permissionLists.end() || !(*kept->second == *list);
+    m_permissionLists[group] = std::move(list);
+    if (changed) {
+        if (CWmipClassCache* classes = CWmipApp::GetClassCache()) {
+            classes->RemoveUserClasses(user);
+        }
+    }
+}
+
+BOOL CWmipUserCache::HasUDFPermission(const CAcsUser* user, LONG fieldId, BOOL forEdit)
+{
+    if (user == nullptr) {
+        return FALSE;
+    }
+    const LONG group = user->GetFieldPermissionGroupID();
+    if (group == -1) {
+        return TRUE;
+    }
+    const CriticalSectionLock guard(m_cacheLock);
+    const auto list = m_permissionLists.find(group);
+    if (list == m_permissionLists.end()) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"UDF permission not found", WBEM_E_ACCESS_DENIED);
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error checking UDF permissions", WBEM_E_ACCESS_DENIED);
+        return FALSE;
+    }
+    const CBntUDFPermissionItem* item = list->second->GetItem(fieldId);
+    if (item == nullptr) {
+        return TRUE;
+    }
+    return (forEdit ? item->canEdit : item->canView) ? TRUE : FALSE;
+}
+
 std::size_t CWmipUserCache::GetCachedUserCount() const
 {
     const CriticalSectionLock guard(m_cacheLock);
@@ -388,7 +435,7 @@ HRESULT CWmipUserCache::LookUpLinkedUser(const CString& sid, LONG& userId)
     const PooledConnection connection(m_connectionManager);
     if (connection.Get() == nullptr) {
         CWMIDebugLog::LogError(kSource, __LINE__,
-                               L"The system was unable to open a database connection to service this request.",
+                               CWmipMessages::kNoConnection,
                                WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }

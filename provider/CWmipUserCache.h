@@ -7,7 +7,8 @@
 //
 // One per process, created by CWmipApp::GetUserCache through CWmipApp::CreateUserCache and
 // owned by the application object; the bus front end derives its own cache from this class.
-// Thread-safe: the cache lock (recursive) guards both maps and the last clean-up time and is
+// Thread-safe: the cache lock (recursive) guards the maps (users, retired users, the field
+// permission lists by group) and the last clean-up time and is
 // held across the login of a new user, so logins are serialised; the entry lock, shared by
 // all entries, guards their use counts and is taken only after the cache lock. COM
 // impersonation is per thread: every public operation reverts to self before it returns,
@@ -25,6 +26,7 @@
 #include "platform/win32/WinTypes.h"
 #include "provider/CWmipUserCacheEntry.h"
 
+class CBntUDFPermissionListNoGui;
 class DBConnectionManager;
 
 // The time base of the user cache's expiry and clean-up; tests drive it without sleeping.
@@ -82,6 +84,12 @@ public:
     // failure of CoImpersonateClient unchanged. Reverts to self before it returns.
     static HRESULT IsImpersonatedClient();
 
+    // Whether the user may see (or, with forEdit, change) the user-defined field: FALSE for a
+    // null user; TRUE for field permission group -1 (every field); otherwise the item of the
+    // field in the group's permission list (a field without an item: TRUE). A group whose list
+    // was never loaded (no login through this cache) answers FALSE, logged.
+    BOOL HasUDFPermission(const CAcsUser* user, LONG fieldId, BOOL forEdit);
+
     bool GetLoginFlag1() const { return m_loginFlag1; }
     bool GetLoginFlag2() const { return m_loginFlag2; }
 
@@ -108,6 +116,11 @@ protected:
     // Retires (when in use) or deletes the SID's entry once it is older than the lifetime, so
     // that the lookup that follows logs the user in again. The caller holds the cache lock.
     void CheckIfUserIsTimedOut(const CString& sid);
+    // Loads the field permission list of the user's group again and keeps it for the group;
+    // when it differs from the one kept before, the user's cached class definitions are
+    // dropped (their properties depend on it). Throws the database's CDBException. Takes the
+    // cache lock.
+    void RefreshPermissions(CAcsUser* user);
 
     // The cache clock, in milliseconds.
     ULONGLONG Now() const;
@@ -136,5 +149,6 @@ private:
     // Guarded by m_cacheLock.
     std::map<CString, std::unique_ptr<CWmipUserCacheEntry>> m_users;
     std::map<const CWmipUserCacheEntry*, std::unique_ptr<CWmipUserCacheEntry>> m_retiredUsers;
+    std::map<LONG, std::unique_ptr<CBntUDFPermissionListNoGui>> m_permissionLists;
     ULONGLONG m_lastCleanup = 0;
 };

@@ -26,6 +26,8 @@ struct LWorkerThread::RunState {
     Gate gate = Gate::Closed;  // guarded by lock
     bool ended = false;        // guarded by lock
     DWORD exitStatus = 0;      // guarded by lock; valid once ended
+    // Guarded by lock: the object was handed to its detached thread, which deletes it at its end.
+    LWorkerThread* orphan = nullptr;
 };
 
 LWorkerThread::LWorkerThread() = default;
@@ -34,6 +36,39 @@ LWorkerThread::~LWorkerThread()
 {
     // The derived part is gone, so Stop cannot be asked any more: only wait, then let go.
     ReleaseThread(true);
+    // A thread left running (detached) still reads this object's members until it ends.
+    if (m_state) {
+        std::unique_lock guard(m_state->lock);
+        if (!m_state->ended && m_state->orphan == nullptr) {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread destroyed while its thread runs; waiting for it.",
+                                   E_FAIL);
+            m_state->changed.wait(guard, [this] { return m_state->ended; });
+        }
+    }
+}
+
+void LWorkerThread::Deleter::operator()(LWorkerThread* thread) const
+{
+    if (thread != nullptr) {
+        thread->Dispose();
+    }
+}
+
+void LWorkerThread::Dispose()
+{
+    if (Kill(0) || !m_state) {
+        delete this;
+        return;
+    }
+    {
+        const std::scoped_lock guard(m_state->lock);
+        if (!m_state->ended) {
+            // The running thread owns the object from here on.
+            m_state->orphan = this;
+            return;
+        }
+    }
+    delete this;
 }
 
 BOOL LWorkerThread::Start(int priority, UINT, DWORD creationFlags, LPSECURITY_ATTRIBUTES)
@@ -156,12 +191,17 @@ void LWorkerThread::ThreadMain(const std::shared_ptr<RunState>& state)
         cancelled = state->gate == Gate::Cancelled;
     }
     const DWORD status = cancelled ? 0 : RunSequence();
+    LWorkerThread* orphan = nullptr;
     {
         const std::scoped_lock guard(state->lock);
         state->ended = true;
         state->exitStatus = status;
+        orphan = state->orphan;
     }
     state->changed.notify_all();
+    // The owner let go of the object while this thread ran: it goes with the thread. The
+    // state lives on through this thread's own reference.
+    delete orphan;
 }
 
 DWORD LWorkerThread::RunSequence()

@@ -10,12 +10,15 @@
 // (60); a thread that has not ended by then is detached and logged, never terminated. A
 // joinable std::thread is never destroyed.
 //
-// Owned by whoever constructs it (an event provider, the application object). Start, Stop,
-// Kill, WaitForExit and ResumeThread run on the owning thread; OnStartup, OnRun, OnShutdown
-// and OnError run on the worker thread. The run state and the exit codes are shared between
-// the two and guarded internally; a derived class guards its own shared state. An owner stops
-// the thread (Kill) before it destroys the object: the destructor only waits, because the
-// derived part is already gone by then.
+// Owned by whoever constructs it (an event provider, the application object), through
+// LWorkerThread::Ptr: its deleter stops the thread (Kill) and, when the thread is left running,
+// hands the object to that thread, which deletes it when it ends; so a thread that did not stop
+// never runs on a freed object. Start, Stop, Kill, WaitForExit and ResumeThread run on the
+// owning thread; OnStartup, OnRun, OnShutdown and OnError run on the worker thread. The run
+// state and the exit codes are shared between the two and guarded internally; a derived class
+// guards its own shared state. An object destroyed otherwise (on the stack, by a plain delete)
+// must have its thread stopped first: the destructor then waits for a thread still running,
+// however long, because going on would free memory that thread uses.
 #pragma once
 
 #include <atomic>
@@ -35,6 +38,13 @@ public:
     // The stop convention: poll for the end of the thread once a second, at most 60 times.
     static constexpr DWORD kStopPollIntervalMs = 1000;
     static constexpr int kMaxStopPolls = 60;
+
+    // Deletes a worker thread as described above; null is ignored.
+    struct Deleter {
+        void operator()(LWorkerThread* thread) const;
+    };
+    template <class T>
+    using Ptr = std::unique_ptr<T, Deleter>;
 
     LWorkerThread();
     virtual ~LWorkerThread();
@@ -107,6 +117,9 @@ private:
     // Joins an ended (or never resumed) thread, or detaches and logs one still running after
     // the optional wait. TRUE when joined.
     BOOL ReleaseThread(bool mayWait);
+
+    // The deleter's work: Kill, then delete now or let the running thread delete the object.
+    void Dispose();
 
     // Touched only by the owning thread.
     std::thread m_thread;

@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "common/KvrTime.h"
+
 #include "schema/CWmipClassAttributeRegistrar.h"
 #include "schema/CWmipClassRegistrar.h"
 #include "schema/CWmipClassWidePropertyAttributeRegistrar.h"
@@ -70,10 +72,16 @@ void Declare(const SchemaDeclaration& d)
     }
 }
 
-// The schema's one static initialiser: the whole schema stands before any entry point runs,
-// in table order rather than in whatever order the linker lays out the family files.
+// The schema's one static initialiser: the date-time text patterns first, then the whole
+// schema, before any entry point runs, in table order rather than in whatever order the linker
+// lays out the family files.
 struct SchemaLoader {
-    SchemaLoader() { DeclareSchema(); }
+    SchemaLoader()
+    {
+        InitKvrTimeDurationRegex();
+        InitKvrTimeDateTimeRegexes();
+        DeclareSchema();
+    }
 };
 const SchemaLoader theSchemaLoader;
 
@@ -88,5 +96,6 @@ void DeclareSchema()
                 Declare(declaration);
             }
         }
+        MapperBindings::AddBoundMappersToChain();
     });
 }

@@ -3,20 +3,17 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/CWmipAssocCardholderMultimediaObjectMapper.h"
+#include "framework/CWmipAssocVisitorMultimediaObjectMapper.h"
 #include "mappers/devices/CWmipAlarmDefinitionMapper.h"
 #include "mappers/devices/CWmipAlarmInputMapper.h"
 #include "mappers/devices/CWmipAlarmOutputMapper.h"
 #include "mappers/devices/CWmipAlarmPanelMapper.h"
 #include "mappers/devices/CWmipAreaMapper.h"
-#include "mappers/devices/CWmipCameraMapper.h"
 #include "mappers/devices/CWmipAuthenticationModeMapper.h"
 #include "mappers/devices/CWmipCameraGroupCameraLinkMapper.h"
 #include "mappers/devices/CWmipCameraGroupMapper.h"
-#include "mappers/devices/CWmipPTZPresetMapper.h"
-#include "mappers/devices/CWmipVideoLayoutMapper.h"
-#include "mappers/devices/CWmipVideoLayoutSourceMapper.h"
-#include "mappers/devices/CWmipVideoTemplateMapper.h"
-#include "mappers/devices/CWmipWorkStationMapper.h"
+#include "mappers/devices/CWmipCameraMapper.h"
 #include "mappers/devices/CWmipElevatorTerminal.h"
 #include "mappers/devices/CWmipIncomingEventExMapper.h"
 #include "mappers/devices/CWmipIntrusionArea.h"
@@ -25,86 +22,134 @@
 #include "mappers/devices/CWmipIntrusionOnBoardRelay.h"
 #include "mappers/devices/CWmipIntrusionZone.h"
 #include "mappers/devices/CWmipIntrusionZoneOutput.h"
-#include "mappers/devices/CWmipReaderMapper.h"
-#include "mappers/devices/CWmipVideoRecorderMapper.h"
-#include "mappers/devices/CWmipRequestableReaderMapper.h"
 #include "mappers/devices/CWmipLogicalDeviceMapper.h"
 #include "mappers/devices/CWmipLogicalSourceMapper.h"
 #include "mappers/devices/CWmipLogicalSubDeviceMapper.h"
 #include "mappers/devices/CWmipLogicalUserAccountMapper.h"
+#include "mappers/devices/CWmipPTZPresetMapper.h"
+#include "mappers/devices/CWmipReaderMapper.h"
+#include "mappers/devices/CWmipRequestableReaderMapper.h"
+#include "mappers/devices/CWmipVideoLayoutMapper.h"
+#include "mappers/devices/CWmipVideoLayoutSourceMapper.h"
+#include "mappers/devices/CWmipVideoRecorderMapper.h"
+#include "mappers/devices/CWmipVideoTemplateMapper.h"
+#include "mappers/devices/CWmipWorkStationMapper.h"
 #include "mappers/devices/CWmipPanelMapper.h"
 #include "mappers/devices/CWmipReaderInput1Mapper.h"
 #include "mappers/devices/CWmipReaderInput2Mapper.h"
 #include "mappers/devices/CWmipReaderOutput1Mapper.h"
 #include "mappers/devices/CWmipReaderOutput2Mapper.h"
+#include "mappers/records/CWmipAccountMapper.h"
+#include "mappers/records/CWmipAssocCardholderAccountMapper.h"
+#include "mappers/records/CWmipAssocDirectoryAccountMapper.h"
+#include "mappers/records/CWmipAssocPersonAccountMapper.h"
+#include "mappers/records/CWmipAssocSegmentGroupMemberMapper.h"
+#include "mappers/records/CWmipAssocVisitorAccountMapper.h"
+#include "mappers/records/CWmipCardholderMapper.h"
+#include "mappers/records/CWmipDirectoryMapper.h"
 #include "mappers/records/CWmipHolidayMapper.h"
 #include "mappers/records/CWmipHolidayTypeLinkMapper.h"
 #include "mappers/records/CWmipHolidayTypeMapper.h"
+#include "mappers/records/CWmipMultimediaObjectMapper.h"
+#include "mappers/records/CWmipPersonMapper.h"
+#include "mappers/records/CWmipPersonSecondarySegmentsMapper.h"
+#include "mappers/records/CWmipSegmentGroupMapper.h"
+#include "mappers/records/CWmipSegmentMapper.h"
+#include "mappers/records/CWmipSegmentUnitMapper.h"
 #include "mappers/records/CWmipTimezoneIntervalMapper.h"
 #include "mappers/records/CWmipTimezoneMapper.h"
+#include "mappers/records/CWmipVisitorMapper.h"
 #include "mappers/records/CWmipWorldTimezoneMapper.h"
 #include "provider/CWmipEventAlarmLinkMapper.h"
 #include "provider/CWmipEventParameterMapper.h"
 #include "provider/CWmipEventSubtypeDefinitionMapper.h"
 #include "provider/CWmipEventSubtypeParameterLinkMapper.h"
 #include "provider/CWmipEventTypeMapper.h"
+#include "provider/CWmipLoggedEventMapper.h"
 
 namespace {
 
-struct MapperBinding {
-    const wchar_t* mapperClass;
-    MapperFactory factory;
-};
+// Every bound mapper joins GetMapper's name chain unless it is reached only through its
+// registered factory.
+template <typename Mapper>
+MapperBinding Bind(const wchar_t* mapperClass)
+{
+    return MapperBinding{mapperClass, Mapper::GetWMIClassName(), &Mapper::CreateMapper, true};
+}
+
+template <typename Mapper>
+MapperBinding BindOutsideChain(const wchar_t* mapperClass)
+{
+    return MapperBinding{mapperClass, Mapper::GetWMIClassName(), &Mapper::CreateMapper, false};
+}
 
 // The mapper factories that exist, by mapper class text.
 const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
-        {L"CWmipEventAlarmLinkMapper", &CWmipEventAlarmLinkMapper::CreateMapper},
-        {L"CWmipEventParameterMapper", &CWmipEventParameterMapper::CreateMapper},
-        {L"CWmipEventSubtypeDefinitionMapper", &CWmipEventSubtypeDefinitionMapper::CreateMapper},
-        {L"CWmipEventSubtypeParameterLinkMapper", &CWmipEventSubtypeParameterLinkMapper::CreateMapper},
-        {L"CWmipEventTypeMapper", &CWmipEventTypeMapper::CreateMapper},
-        {L"CWmipHolidayMapper", &CWmipHolidayMapper::CreateMapper},
-        {L"CWmipHolidayTypeLinkMapper", &CWmipHolidayTypeLinkMapper::CreateMapper},
-        {L"CWmipHolidayTypeMapper", &CWmipHolidayTypeMapper::CreateMapper},
-        {L"CWmipTimezoneIntervalMapper", &CWmipTimezoneIntervalMapper::CreateMapper},
-        {L"CWmipTimezoneMapper", &CWmipTimezoneMapper::CreateMapper},
-        {L"CWmipWorldTimezoneMapper", &CWmipWorldTimezoneMapper::CreateMapper},
-        {L"CWmipPanelMapper", &CWmipPanelMapper::CreateMapper},
-        {L"CWmipReaderInput1Mapper", &CWmipReaderInput1Mapper::CreateMapper},
-        {L"CWmipReaderInput2Mapper", &CWmipReaderInput2Mapper::CreateMapper},
-        {L"CWmipReaderOutput1Mapper", &CWmipReaderOutput1Mapper::CreateMapper},
-        {L"CWmipReaderOutput2Mapper", &CWmipReaderOutput2Mapper::CreateMapper},
-        {L"CWmipReaderMapper", &CWmipReaderMapper::CreateMapper},
-        {L"CWmipAreaMapper", &CWmipAreaMapper::CreateMapper},
-        {L"CWmipVideoRecorderMapper", &CWmipVideoRecorderMapper::CreateMapper},
-        {L"CWmipLogicalSourceMapper", &CWmipLogicalSourceMapper::CreateMapper},
-        {L"CWmipLogicalDeviceMapper", &CWmipLogicalDeviceMapper::CreateMapper},
-        {L"CWmipLogicalSubDeviceMapper", &CWmipLogicalSubDeviceMapper::CreateMapper},
-        {L"CWmipLogicalUserAccountMapper", &CWmipLogicalUserAccountMapper::CreateMapper},
-        {L"CWmipRequestableReaderMapper", &CWmipRequestableReaderMapper::CreateMapper},
-        {L"CWmipIncomingEventExMapper", &CWmipIncomingEventExMapper::CreateMapper},
-        {L"CWmipPTZPresetMapper", &CWmipPTZPresetMapper::CreateMapper},
-        {L"CWmipVideoLayoutMapper", &CWmipVideoLayoutMapper::CreateMapper},
-        {L"CWmipVideoLayoutSourceMapper", &CWmipVideoLayoutSourceMapper::CreateMapper},
-        {L"CWmipVideoTemplateMapper", &CWmipVideoTemplateMapper::CreateMapper},
-        {L"CWmipWorkStationMapper", &CWmipWorkStationMapper::CreateMapper},
-        {L"CWmipCameraGroupMapper", &CWmipCameraGroupMapper::CreateMapper},
-        {L"CWmipCameraGroupCameraLinkMapper", &CWmipCameraGroupCameraLinkMapper::CreateMapper},
-        {L"CWmipAuthenticationModeMapper", &CWmipAuthenticationModeMapper::CreateMapper},
-        {L"CWmipCameraMapper", &CWmipCameraMapper::CreateMapper},
-        {L"CWmipElevatorTerminal", &CWmipElevatorTerminal::CreateMapper},
-        {L"CWmipAlarmPanelMapper", &CWmipAlarmPanelMapper::CreateMapper},
-        {L"CWmipAlarmInputMapper", &CWmipAlarmInputMapper::CreateMapper},
-        {L"CWmipAlarmOutputMapper", &CWmipAlarmOutputMapper::CreateMapper},
-        {L"CWmipAlarmDefinitionMapper", &CWmipAlarmDefinitionMapper::CreateMapper},
-        {L"CWmipIntrusionArea", &CWmipIntrusionArea::CreateMapper},
-        {L"CWmipIntrusionDoor", &CWmipIntrusionDoor::CreateMapper},
-        {L"CWmipIntrusionOffBoardRelay", &CWmipIntrusionOffBoardRelay::CreateMapper},
-        {L"CWmipIntrusionOnBoardRelay", &CWmipIntrusionOnBoardRelay::CreateMapper},
-        {L"CWmipIntrusionZone", &CWmipIntrusionZone::CreateMapper},
-        {L"CWmipIntrusionZoneOutput", &CWmipIntrusionZoneOutput::CreateMapper},
+        Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
+        Bind<CWmipAlarmDefinitionMapper>(L"CWmipAlarmDefinitionMapper"),
+        Bind<CWmipAlarmInputMapper>(L"CWmipAlarmInputMapper"),
+        Bind<CWmipAlarmOutputMapper>(L"CWmipAlarmOutputMapper"),
+        Bind<CWmipAlarmPanelMapper>(L"CWmipAlarmPanelMapper"),
+        Bind<CWmipAreaMapper>(L"CWmipAreaMapper"),
+        Bind<CWmipAssocCardholderAccountMapper>(L"CWmipAssocCardholderAccountMapper"),
+        Bind<CWmipAssocCardholderMultimediaObjectMapper>(L"CWmipAssocCardholderMultimediaObjectMapper"),
+        Bind<CWmipAssocDirectoryAccountMapper>(L"CWmipAssocDirectoryAccountMapper"),
+        Bind<CWmipAssocPersonAccountMapper>(L"CWmipAssocPersonAccountMapper"),
+        Bind<CWmipAssocSegmentGroupMemberMapper>(L"CWmipAssocSegmentGroupMemberMapper"),
+        Bind<CWmipAssocVisitorAccountMapper>(L"CWmipAssocVisitorAccountMapper"),
+        Bind<CWmipAssocVisitorMultimediaObjectMapper>(L"CWmipAssocVisitorMultimediaObjectMapper"),
+        Bind<CWmipAuthenticationModeMapper>(L"CWmipAuthenticationModeMapper"),
+        Bind<CWmipCameraGroupCameraLinkMapper>(L"CWmipCameraGroupCameraLinkMapper"),
+        Bind<CWmipCameraGroupMapper>(L"CWmipCameraGroupMapper"),
+        Bind<CWmipCameraMapper>(L"CWmipCameraMapper"),
+        Bind<CWmipCardholderMapper>(L"CWmipCardholderMapper"),
+        Bind<CWmipDirectoryMapper>(L"CWmipDirectoryMapper"),
+        Bind<CWmipElevatorTerminal>(L"CWmipElevatorTerminal"),
+        Bind<CWmipEventAlarmLinkMapper>(L"CWmipEventAlarmLinkMapper"),
+        Bind<CWmipEventParameterMapper>(L"CWmipEventParameterMapper"),
+        Bind<CWmipEventSubtypeDefinitionMapper>(L"CWmipEventSubtypeDefinitionMapper"),
+        BindOutsideChain<CWmipEventSubtypeParameterLinkMapper>(L"CWmipEventSubtypeParameterLinkMapper"),
+        Bind<CWmipEventTypeMapper>(L"CWmipEventTypeMapper"),
+        Bind<CWmipHolidayMapper>(L"CWmipHolidayMapper"),
+        Bind<CWmipHolidayTypeLinkMapper>(L"CWmipHolidayTypeLinkMapper"),
+        Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
+        Bind<CWmipIncomingEventExMapper>(L"CWmipIncomingEventExMapper"),
+        Bind<CWmipIntrusionArea>(L"CWmipIntrusionArea"),
+        Bind<CWmipIntrusionDoor>(L"CWmipIntrusionDoor"),
+        Bind<CWmipIntrusionOffBoardRelay>(L"CWmipIntrusionOffBoardRelay"),
+        Bind<CWmipIntrusionOnBoardRelay>(L"CWmipIntrusionOnBoardRelay"),
+        Bind<CWmipIntrusionZone>(L"CWmipIntrusionZone"),
+        Bind<CWmipIntrusionZoneOutput>(L"CWmipIntrusionZoneOutput"),
+        Bind<CWmipLoggedEventMapper>(L"CWmipLoggedEventMapper"),
+        Bind<CWmipLogicalDeviceMapper>(L"CWmipLogicalDeviceMapper"),
+        Bind<CWmipLogicalSourceMapper>(L"CWmipLogicalSourceMapper"),
+        Bind<CWmipLogicalSubDeviceMapper>(L"CWmipLogicalSubDeviceMapper"),
+        Bind<CWmipLogicalUserAccountMapper>(L"CWmipLogicalUserAccountMapper"),
+        Bind<CWmipMultimediaObjectMapper>(L"CWmipMultimediaObjectMapper"),
+        Bind<CWmipPanelMapper>(L"CWmipPanelMapper"),
+        Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
+        Bind<CWmipPersonSecondarySegmentsMapper>(L"CWmipPersonSecondarySegmentsMapper"),
+        BindOutsideChain<CWmipPTZPresetMapper>(L"CWmipPTZPresetMapper"),
+        Bind<CWmipReaderInput1Mapper>(L"CWmipReaderInput1Mapper"),
+        Bind<CWmipReaderInput2Mapper>(L"CWmipReaderInput2Mapper"),
+        Bind<CWmipReaderMapper>(L"CWmipReaderMapper"),
+        Bind<CWmipReaderOutput1Mapper>(L"CWmipReaderOutput1Mapper"),
+        Bind<CWmipReaderOutput2Mapper>(L"CWmipReaderOutput2Mapper"),
+        Bind<CWmipRequestableReaderMapper>(L"CWmipRequestableReaderMapper"),
+        Bind<CWmipSegmentGroupMapper>(L"CWmipSegmentGroupMapper"),
+        Bind<CWmipSegmentMapper>(L"CWmipSegmentMapper"),
+        Bind<CWmipSegmentUnitMapper>(L"CWmipSegmentUnitMapper"),
+        Bind<CWmipTimezoneIntervalMapper>(L"CWmipTimezoneIntervalMapper"),
+        Bind<CWmipTimezoneMapper>(L"CWmipTimezoneMapper"),
+        BindOutsideChain<CWmipVideoLayoutMapper>(L"CWmipVideoLayoutMapper"),
+        BindOutsideChain<CWmipVideoLayoutSourceMapper>(L"CWmipVideoLayoutSourceMapper"),
+        BindOutsideChain<CWmipVideoRecorderMapper>(L"CWmipVideoRecorderMapper"),
+        BindOutsideChain<CWmipVideoTemplateMapper>(L"CWmipVideoTemplateMapper"),
+        Bind<CWmipVisitorMapper>(L"CWmipVisitorMapper"),
+        BindOutsideChain<CWmipWorkStationMapper>(L"CWmipWorkStationMapper"),
+        Bind<CWmipWorldTimezoneMapper>(L"CWmipWorldTimezoneMapper"),
     };
     return bindings;
 }
@@ -118,17 +163,9 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipAccessLevelReaderAssignmentMapper",
     L"CWmipAccessLevelRequestMapper",
     L"CWmipAccessLevelUserMapper",
-    L"CWmipAccountMapper",
-    L"CWmipDirectoryMapper",
-    L"CWmipAssocPersonAccountMapper",
-    L"CWmipAssocCardholderAccountMapper",
-    L"CWmipAssocVisitorAccountMapper",
-    L"CWmipAssocDirectoryAccountMapper",
     L"CWmipAssocAccessLevelGroupAssignmentMapper",
     L"CWmipAssocCardholderBadgeMapper",
     L"CWmipAssocVisitorBadgeMapper",
-    L"CWmipAssocCardholderMultimediaObjectMapper",
-    L"CWmipAssocVisitorMultimediaObjectMapper",
     L"CWmipAssocReaderEntersAreaMapper",
     L"CWmipAssocReaderExitsAreaMapper",
     L"CWmipBadgeFIPS201",
@@ -138,25 +175,16 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipBadgeStatusMapper",
     L"CWmipBadgeTWICPrivacyKey",
     L"CWmipBadgeTypeMapper",
-    L"CWmipCardholderMapper",
     L"CWmipGuardTourMapper",
-    L"CWmipLoggedEventMapper",
     L"CWmipPortavereMapper",
     L"WmipMonitoringZoneCameraLinkMapper",
     L"WmipMonitoringZoneDeviceLinkMapper",
     L"CWmipMonitoringZoneMapper",
     L"WmipMonitoringZoneRecorderLinkMapper",
-    L"CWmipMultimediaObjectMapper",
     L"CWmipPermissionDeviceGroupLinkMapper",
-    L"CWmipPersonMapper",
-    L"CWmipPersonSecondarySegmentsMapper",
     L"CWmipPrecisionAccessGroupAssignmentMapper",
     L"CWmipPrecisionAccessGroupMapper",
     L"CWmipReaderRequestMapper",
-    L"CWmipSegmentMapper",
-    L"CWmipSegmentUnitMapper",
-    L"CWmipSegmentGroupMapper",
-    L"CWmipAssocSegmentGroupMemberMapper",
     L"CWmipUserAccountMapper",
     L"CWmipUserFieldPermissionGroupMapper",
     L"CWmipUserMapper",
@@ -166,7 +194,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipVisitEmailRecipientMapper",
     L"CWmipVisitEventMapper",
     L"CWmipVisitMapper",
-    L"CWmipVisitorMapper",
     L"CWmipVisitSelfServiceStation",
     L"CWmipVisitSignInLocation",
 };
@@ -207,6 +234,15 @@ std::span<const wchar_t* const> MapperBindings::GetBoundMapperNames()
         return result;
     }();
     return names;
+}
+
+void MapperBindings::AddBoundMappersToChain()
+{
+    for (const MapperBinding& binding : BoundMappers()) {
+        if (binding.inNameChain) {
+            CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
+        }
+    }
 }
 
 std::span<const wchar_t* const> MapperBindings::GetUnboundMapperNames()

@@ -1,5 +1,5 @@
 // MapperBindings: which mapper class text of the schema declarations has a MapperFactory. A
-// mapper module that lands adds its factory to the bound table in MapperBindings.cpp and takes
+// mapper module that lands adds its binding (Bind<Mapper>) to the bound table in MapperBindings.cpp and takes
 // its name off kUnboundMappers; a class whose mapper is unbound is registered with an empty
 // factory, so the registry builds no mapper for it rather than a made-up one.
 //
@@ -9,6 +9,15 @@
 #include <span>
 
 #include "framework/CWmipMapperRegistry.h"
+
+// One bound mapper: its class text in the declarations, the WMI class it serves, its factory,
+// and whether GetMapper's name chain builds it.
+struct MapperBinding {
+    const wchar_t* mapperClass;
+    const wchar_t* wmiClass;
+    MapperFactory factory;
+    bool inNameChain;
+};
 
 class MapperBindings {
 public:
@@ -23,6 +32,10 @@ public:
 
     // Result: the names of the bound mappers, in table order; valid for the life of the process.
     static std::span<const wchar_t* const> GetBoundMapperNames();
+
+    // Puts every bound mapper of the name chain into CWmipMapperRegistry's chain, in table
+    // order. Called once, by the schema's one initialiser.
+    static void AddBoundMappersToChain();
 
     // Result: the mapper classes whose factories have not landed yet; valid for the life of the
     // process.

@@ -101,6 +101,15 @@ void CBntConnection::Open(const std::string& utf8Path)
         sqlite3_free(error);
         fail(text.c_str());
     }
+    // Link rows go with the record they hang on (ON DELETE CASCADE) inside the same statement,
+    // and a link to a missing record is refused rather than left dangling.
+    rc = sqlite3_exec(db, "PRAGMA foreign_keys=ON", nullptr, nullptr, &error);
+    if (rc != SQLITE_OK)
+    {
+        const std::string text = error != nullptr ? error : sqlite3_errstr(rc);
+        sqlite3_free(error);
+        fail(text.c_str());
+    }
     m_db = db;
     ++m_generation;
 }

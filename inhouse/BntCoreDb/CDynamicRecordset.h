@@ -17,6 +17,7 @@ public:
     explicit CDynamicRecordset(CBntDatabase* database);
 
     using CMultiFilterRecordset::AddAliasToColumn;
+    using CMultiFilterRecordset::AddAllColumnsToSet;
     using CMultiFilterRecordset::AddColumnToSet;
     using CMultiFilterRecordset::AddJoin;
     using CMultiFilterRecordset::RemoveColumnFromSet;

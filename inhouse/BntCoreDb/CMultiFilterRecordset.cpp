@@ -203,18 +203,34 @@ void CMultiFilterRecordset::Close()
 void CMultiFilterRecordset::ExpandAllColumns()
 {
     for (const auto& [name, table] : m_query.GetTableNames())
+        AddColumnsOf(name, table);
+}
+
+void CMultiFilterRecordset::AddColumnsOf(const CString& name, const CString& table)
+{
+    CBntStatement columns(m_connection, "SELECT name FROM pragma_table_info(?)", {CDBValue(table)});
+    std::vector<CDBValue> row;
+    bool any = false;
+    while (columns.Step(row))
     {
-        CBntStatement columns(m_connection, "SELECT name FROM pragma_table_info(?)", {CDBValue(table)});
-        std::vector<CDBValue> row;
-        bool any = false;
-        while (columns.Step(row))
-        {
-            any = true;
-            m_query.AddColumn(row[0].AsText(), name, false, CString());
-        }
-        if (!any)
-            Refuse(L"42S02", L"The table " + table + L" does not exist.");
+        any = true;
+        m_query.AddColumn(row[0].AsText(), name, false, CString());
     }
+    if (!any)
+        Refuse(L"42S02", L"The table " + table + L" does not exist.");
+}
+
+void CMultiFilterRecordset::AddAllColumnsToSet(const CString& table)
+{
+    for (const auto& [name, real] : m_query.GetTableNames())
+    {
+        if (name.CompareNoCase(table) == 0)
+        {
+            AddColumnsOf(name, real);
+            return;
+        }
+    }
+    Refuse(L"42000", L"The table " + table + L" is not in the recordset.");
 }
 
 void CMultiFilterRecordset::OpenQuery()

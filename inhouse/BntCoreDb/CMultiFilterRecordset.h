@@ -202,6 +202,10 @@ protected:
     // written; a non-null alias names the column in the result.
     void AddColumnToSet(const CString& column, const CString& table = CString(), bool readOnly = false,
                         const wchar_t* alias = nullptr);
+    // Adds every column of the table ("TABLE" or "TABLE ALIAS", which must be in the set), in
+    // the table's order. Throws CDBException: 42000 for an invalid name, 42S02 for a table that
+    // does not exist.
+    void AddAllColumnsToSet(const CString& table);
     // Reads table.column under the alias (adds the column when it is not in the set).
     void AddAliasToColumn(const CString& column, const CString& table, const CString& alias);
     void RemoveColumnFromSet(const CString& column, const CString& table = CString());
@@ -216,6 +220,8 @@ private:
 
     void OpenQuery();
     void ExpandAllColumns();
+    // Adds the columns of table (the recordset's name for it: the alias, or the table itself).
+    void AddColumnsOf(const CString& name, const CString& table);
     void Fetch();
     int FindColumn(const CString& column) const;
     const CDBValue& ValueAt(int index) const;

@@ -1,6 +1,11 @@
 #include "inhouse/BntDirectories/DirectoryDBManager.h"
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntDirectories/Directory.h"
+#include "inhouse/BntDirectories/DirectoryAccount.h"
+#include "inhouse/BntDirectories/DirectoryException.h"
 #include "inhouse/BntLogin/CLoginQuery.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 
@@ -20,6 +25,9 @@ constexpr char kUserQuery[] =
 constexpr char kCardholderQuery[] =
     "SELECT DISTINCT A.EMPID FROM CARDHOLDER_ACCOUNT A JOIN BNT_DIRECTORY D ON D.BNT_DIRECTORYID = A.BNT_DIRECTORYID "
     "WHERE A.ACCOUNTID = ? COLLATE NOCASE AND D.DIR_TYPE IN (1, 2, 3) LIMIT 2";
+
+// ID type of the links of persons to directory accounts.
+constexpr LONG kCardholderAccountIDType = 41;
 
 }  // namespace
 
@@ -44,6 +52,54 @@ LONG DirectoryDBManager::GetUserIDForWindowsAccount(const CString& sid) const { 
 LONG DirectoryDBManager::GetCardholderIDForWindowsAccount(const CString& sid) const
 {
     return FindLinkedID(kCardholderQuery, sid);
+}
+
+std::unique_ptr<Directory> DirectoryDBManager::LoadDirectory(LONG directoryId) const
+{
+    if (m_database == nullptr) {
+        return nullptr;
+    }
+    const auto row = CLoginQuery::FirstRow(
+        *m_database,
+        "SELECT DIR_NAME, DIR_TYPE FROM BNT_DIRECTORY WHERE BNT_DIRECTORYID = ? AND DIR_ISTEMPLATE = 0", {directoryId});
+    if (!row) {
+        return nullptr;
+    }
+    return std::make_unique<Directory>(*m_database, directoryId, (*row)[0].IsNull() ? CString() : (*row)[0].AsText(),
+                                       static_cast<LONG>(CLoginQuery::Integer(*row, 1)));
+}
+
+void DirectoryDBManager::LinkCardholderAccount(LONG personId, DirectoryAccount& account) const
+{
+    if (m_database == nullptr) {
+        throw DirectoryException("There is no database.");
+    }
+    try {
+        if (CLoginQuery::FirstRow(*m_database,
+                                  "SELECT 1 FROM CARDHOLDER_ACCOUNT WHERE BNT_DIRECTORYID = ? "
+                                  "AND ACCOUNTID = ? COLLATE NOCASE",
+                                  {CDBValue(account.GetDirectoryID()), CDBValue(account.GetAccountID())})) {
+            throw AccountAlreadyLinkedException();
+        }
+        CDynamicRecordset links(m_database);
+        links.SetTable(L"CARDHOLDER_ACCOUNT");
+        const LONGLONG key = links.GetNextID(kCardholderAccountIDType, L"CARDHOLDER_ACCOUNTID");
+        if (key <= 0 || key > 0x7FFFFFFF) {
+            throw DirectoryException("No key could be generated for the link.");
+        }
+        m_database->ExecuteSQL(L"INSERT INTO CARDHOLDER_ACCOUNT (CARDHOLDER_ACCOUNTID, EMPID, BNT_DIRECTORYID, "
+                               L"ACCOUNTID) VALUES (?, ?, ?, ?)",
+                               {CDBValue(key), CDBValue(personId), CDBValue(account.GetDirectoryID()),
+                                CDBValue(account.GetAccountID())});
+        account.SetPrimaryKey(static_cast<LONG>(key));
+    }
+    catch (const CDBException& e) {
+        // The unique index holds where two links raced past the look-up on other connections.
+        if (e.GetState() == L"23000") {
+            throw AccountAlreadyLinkedException();
+        }
+        throw DirectoryException("The account could not be linked.");
+    }
 }
 
 }  // namespace brontel::directories

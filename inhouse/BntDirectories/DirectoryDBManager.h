@@ -5,6 +5,8 @@
 // to the extent of its database. Database failures are thrown as CDBException.
 #pragma once
 
+#include <memory>
+
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
@@ -12,6 +14,9 @@ class CBntDatabase;
 class CBntAcsSystemOptions;
 
 namespace brontel::directories {
+
+class Directory;
+class DirectoryAccount;
 
 class DirectoryDBManager {
 public:
@@ -32,6 +37,15 @@ public:
     LONG GetUserIDForWindowsAccount(const CString& sid) const;
     // The cardholder linked to the account with the SID, by the same rules.
     LONG GetCardholderIDForWindowsAccount(const CString& sid) const;
+
+    // The directory with the id; null when there is none, it is a template, or there is no
+    // database. Throws the database's CDBException.
+    std::unique_ptr<Directory> LoadDirectory(LONG directoryId) const;
+    // Links the account to the person: a new CARDHOLDER_ACCOUNT row (key from the ID generator,
+    // type 41), whose key is then the account's primary key. Runs on the manager's database,
+    // inside the caller's transaction when one is open. Throws AccountAlreadyLinkedException
+    // when the account is linked already (to anyone), DirectoryException for any other failure.
+    void LinkCardholderAccount(LONG personId, DirectoryAccount& account) const;
 
 private:
     LONG FindLinkedID(const char* sql, const CString& sid) const;

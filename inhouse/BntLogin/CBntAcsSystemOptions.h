@@ -1,5 +1,6 @@
 // The installation's system options as a logged-in user sees them: whether segments are in
-// use, the database server type, the segmentation switches, and the segments themselves.
+// use, the database server type, the segmentation switches, the segments themselves and the
+// limits and options of their units (SEGMENT_UNIT).
 //
 // The options are stored as configuration values of the table CONFIG_VALUE (NUMBERVALUE,
 // 0 when absent) under the numbers below; the segments are the rows of SEGMENT. Read once by
@@ -9,6 +10,8 @@
 
 #include <map>
 
+#include "inhouse/BntLogin/CSegmentUnit.h"
+#include "inhouse/BntLogin/CSegmentationUtility.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
@@ -41,6 +44,10 @@ public:
     static constexpr LONG kCardholderSegmentationId = 1003;
     static constexpr LONG kVisitorSegmentationId = 1004;
     static constexpr LONG kBadgeTypeSegmentationId = 1005;
+    static constexpr LONG kFlagWordId = 1006;
+    static constexpr LONG kOnityLocksId = 1007;
+    // Bit of the flag word: visits are served also on a server of type 2.
+    static constexpr LONG kVisitsOnAnyServerFlag = 0x4;
 
     CBntAcsSystemOptions() = default;
 
@@ -55,6 +62,11 @@ public:
     // The database server type: 0 a stand-alone database (no replication), other values a
     // database that takes part in replication.
     LONG ServerType() const { return m_serverType; }
+    // The installation's option bits (kVisitsOnAnyServerFlag); 0 when none is stored.
+    LONG GetFlagWord() const { return m_flagWord; }
+    // Whether the installation drives Onity locks (their readers may not overlap between the
+    // access levels of one badge).
+    bool BntSupportOnityLocks() const { return m_onityLocks; }
     bool IsCardholderSegmentationEnabled() const { return m_segmentsInUse && m_cardholderSegmentation; }
     bool IsVisitorSegmentationEnabled() const { return m_segmentsInUse && m_visitorSegmentation; }
     bool IsBadgeTypeSegmentationEnabled() const { return m_segmentsInUse && m_badgeTypeSegmentation; }
@@ -64,11 +76,24 @@ public:
     const CSegment* GetSegment(LONG segmentId) const;
     const std::map<LONG, CSegment>& GetSegments() const { return m_segments; }
 
+    // The visible unit of the segment; null when the segment has none or only a hidden one.
+    const CSegmentUnit* GetSegmentUnit(LONG segmentId) const;
+    // The hidden unit of the segment; null when the segment has none or only a visible one.
+    const CSegmentUnit* GetHiddenSegmentUnit(LONG segmentId) const;
+    // The system-wide unit that stands for an installation without segments: the unit of the
+    // all-segments segment (-1); null when there is none.
+    const CSegmentUnit* GetSystemSegmentUnit() const;
+    // The selection rules over these options; valid while this object lives.
+    CSegmentationUtility GetSegmentationUtility() const { return CSegmentationUtility(*this); }
+
 private:
     bool m_segmentsInUse = false;
     LONG m_serverType = 0;
+    LONG m_flagWord = 0;
+    bool m_onityLocks = false;
     bool m_cardholderSegmentation = false;
     bool m_visitorSegmentation = false;
     bool m_badgeTypeSegmentation = false;
     std::map<LONG, CSegment> m_segments;
+    std::map<LONG, CSegmentUnit> m_segmentUnits;
 };

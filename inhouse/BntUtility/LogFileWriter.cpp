@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -29,6 +30,9 @@ std::mutex& WriteLock()
     static std::mutex lock;
     return lock;
 }
+
+// The size at which a log file is rolled over.
+std::atomic<std::uintmax_t> g_maxFileBytes{LogFileWriter::kDefaultMaxFileBytes};
 
 // Set once the open files have been closed at exit: a line written after that (by another
 // static's destructor) opens, writes and closes its file on its own.
@@ -125,6 +129,15 @@ public:
         if (!WriteAll(found->second.fd.Get(), data)) {
             // The next line opens the file again.
             m_files.erase(found);
+            return;
+        }
+        // A full file is rolled over: it becomes PATH.1 (replacing the one before), and the next
+        // line starts a new file, so the logs never hold more than twice the limit.
+        struct stat written {};
+        if (fstat(found->second.fd.Get(), &written) == 0 &&
+            static_cast<std::uintmax_t>(written.st_size) >= g_maxFileBytes.load()) {
+            m_files.erase(found);
+            std::rename(path.c_str(), (path + ".1").c_str());
         }
     }
 
@@ -177,6 +190,11 @@ void LogFileWriter::AppendLine(const std::string& path, std::string_view line)
     if (fd.Get() >= 0) {
         WriteAll(fd.Get(), whole);
     }
+}
+
+void LogFileWriter::SetMaxFileBytes(std::uintmax_t bytes)
+{
+    g_maxFileBytes.store(bytes == 0 ? kDefaultMaxFileBytes : bytes);
 }
 
 std::string LogFileWriter::LinePrefix()

@@ -1,12 +1,15 @@
 // Appends whole lines to log files, one process-wide lock for every file, and builds the
 // common line prefix (local time with milliseconds and the thread id). A file stays open
 // between lines; it is opened anew (its folders created again) once the file was removed, and
-// within a second once another file took its path, as log rotation does.
+// within a second once another file took its path, as log rotation does. A file that reaches
+// the size limit is rolled over to PATH.1 (the one before is replaced), so the logs cannot
+// fill the disk.
 //
 // Static functions only; thread-safe. Writing never throws and never creates a partial
 // line: a file that cannot be opened loses the line.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,7 +17,12 @@ namespace brontel::utility {
 
 class LogFileWriter {
 public:
+    // The size at which a file is rolled over.
+    static constexpr std::uintmax_t kDefaultMaxFileBytes = 16 * 1024 * 1024;
+
     LogFileWriter() = delete;
+    // Replaces the roll-over size (0: the default); tests use small sizes.
+    static void SetMaxFileBytes(std::uintmax_t bytes);
 
     // Appends line and a line feed to the file at path, creating missing folders when the
     // file is opened.

@@ -2,22 +2,10 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
-
 namespace
 {
 
 constexpr DWORD kViewAlarmDefinitionsPermission = 0x10000017;
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipAlarmDefinitionMapper::GetWMIClassName(), &CWmipAlarmDefinitionMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
-
 #include "hardware/LAAPProxy.h"
 #include "mappers/devices/AlarmInputBlock.h"
 #include "mappers/devices/CWmipAlarmPanelMapper.h"
@@ -25,16 +23,6 @@ constexpr DWORD kStatusPermission = 0x30000011;
 constexpr DeviceAudit kMaskAudit{16, 7, 10221};
 constexpr DeviceAudit kUnmaskAudit{24, 7, 10222};
 constexpr DeviceAudit kStatusAudit{64, 7, 10223};
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipAlarmInputMapper::GetWMIClassName(), &CWmipAlarmInputMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
-
 #include "hardware/LAAPProxy.h"
 #include "mappers/devices/CWmipAlarmPanelMapper.h"
 #include "provider/CWmipApp.h"
@@ -24,16 +22,6 @@ constexpr DeviceAudit kActivateAudit{22, 9, 10224};
 constexpr DeviceAudit kDeactivateAudit{23, 9, 10225};
 constexpr DeviceAudit kPulseAudit{26, 9, 10226};
 constexpr DeviceAudit kStatusAudit{64, 9, 10227};
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipAlarmOutputMapper::GetWMIClassName(), &CWmipAlarmOutputMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
-
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntPanelModel/BntHardwarePredicates.h"
 #include "provider/CWmipApp.h"
@@ -18,16 +16,6 @@ constexpr wchar_t kSource[] = L"wpAlarmPanelMapper";
 constexpr DWORD kViewAlarmPanelsPermission = 0x10000000;
 constexpr DWORD kStatusPermission = 0x30000011;
 constexpr DeviceAudit kStatusAudit{64, 76, 10227};
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipAlarmPanelMapper::GetWMIClassName(), &CWmipAlarmPanelMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

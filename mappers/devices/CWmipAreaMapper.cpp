@@ -4,7 +4,6 @@
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapper.h"
-#include "framework/CWmipMapperRegistry.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/CUserDevicePermission.h"
 #include "inhouse/BntAccessSets/GlobalAPBUtil.h"
@@ -26,15 +25,6 @@ constexpr DWORD kViewAreasPermission = 0x10000042;
 constexpr wchar_t kMoveBadge[] = L"MoveBadge";
 // The answer to a badge, reader or area that does not exist.
 constexpr HRESULT kInvalidMoveParameter = static_cast<HRESULT>(0x80040526);
-
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipAreaMapper::GetWMIClassName(), &CWmipAreaMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 // True when the recordset over the table finds a row for the filters set by `filter`.
 template <class Filter>

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 
@@ -10,16 +9,6 @@ namespace
 {
 
 constexpr DWORD kViewPermission = 0x1000002A;
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipAuthenticationModeMapper::GetWMIClassName(), &CWmipAuthenticationModeMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
 namespace
@@ -12,16 +11,6 @@ constexpr DWORD kViewPermission = 0x10000035;
 
 // The device group type of camera groups.
 constexpr int kCameraGroupType = 3;
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipCameraGroupCameraLinkMapper::GetWMIClassName(), &CWmipCameraGroupCameraLinkMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

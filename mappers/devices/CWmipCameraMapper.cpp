@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
-
 #include "hardware/LAAPProxy.h"
 
 namespace
@@ -14,16 +12,6 @@ constexpr wchar_t kSource[] = L"WmipCameraMapper";
 // Viewing cameras is also what reading their status needs.
 constexpr DWORD kViewCamerasPermission = 0x1000006D;
 constexpr DeviceAudit kStatusAudit{64, 15, 10227};
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipCameraMapper::GetWMIClassName(), &CWmipCameraMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
-
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "inhouse/BntPanelModel/CElevatorTerminalCmd.h"
@@ -35,16 +33,6 @@ UINT ModeText(LONG mode)
 {
     return mode >= 1 && mode <= static_cast<LONG>(std::size(kModeTexts)) ? kModeTexts[mode - 1] : kNoText;
 }
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipElevatorTerminal::GetWMIClassName(), &CWmipElevatorTerminal::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

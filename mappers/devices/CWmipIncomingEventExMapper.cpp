@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "framework/CWmipMapper.h"
-#include "framework/CWmipMapperRegistry.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "inhouse/BntAccessSets/AccessPanelTypeJoinSet.h"
@@ -36,16 +35,6 @@ constexpr LONG kWholePanel = -1;
 // OLE automation day of 1970-01-01.
 constexpr double kUnixEpochDay = 25569.0;
 constexpr double kSecondsPerDay = 86400.0;
-
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipIncomingEventExMapper::GetWMIClassName(),
-                                              &CWmipIncomingEventExMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 void Info(const CString& text)
 {

@@ -3,7 +3,6 @@
 #include <limits>
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "mappers/devices/IntrusionStatusKey.h"
@@ -31,15 +30,6 @@ constexpr DeviceAudit kStatusAudit{64, kAreaObject, 10241};
 
 // Where "ArmState" starts, so that a missing parameter is refused.
 constexpr LONG kNoArmState = -1;
-
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipIntrusionArea::GetWMIClassName(), &CWmipIntrusionArea::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

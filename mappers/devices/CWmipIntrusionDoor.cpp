@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
-
 const CWmipIntrusionDoor::MethodEntry CWmipIntrusionDoor::kMethods[] = {
     {L"Open", &CWmipIntrusionDeviceMapper::Open},
     {L"SetMode", &CWmipIntrusionDeviceMapper::SetMode},
@@ -16,16 +14,6 @@ namespace
 
 const CWmipIntrusionDeviceMapper::Layout kLayout{
     L"WmipIntrusionDoor", IntrusionCategory::Door, false, 0x100000F0, 121, {64, 121, 10237}, nullptr, CWmipIntrusionDoor::kMethods};
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipIntrusionDoor::GetWMIClassName(), &CWmipIntrusionDoor::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

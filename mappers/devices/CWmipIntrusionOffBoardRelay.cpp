@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
-
 const CWmipIntrusionOffBoardRelay::MethodEntry CWmipIntrusionOffBoardRelay::kMethods[] = {
     {L"Activate", &CWmipIntrusionDeviceMapper::Activate},
     {L"Deactivate", &CWmipIntrusionDeviceMapper::Deactivate},
@@ -17,16 +15,6 @@ namespace
 
 const CWmipIntrusionDeviceMapper::Layout kLayout{
     L"WmipIntrusionOffBoardRelay", IntrusionCategory::OffboardRelay, false, 0x100000EE, 120, {64, 120, 10231}, &LAAPProxy::SetIntrusionOffboardRelay, CWmipIntrusionOffBoardRelay::kMethods};
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipIntrusionOffBoardRelay::GetWMIClassName(), &CWmipIntrusionOffBoardRelay::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

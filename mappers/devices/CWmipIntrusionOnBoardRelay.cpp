@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
-
 const CWmipIntrusionOnBoardRelay::MethodEntry CWmipIntrusionOnBoardRelay::kMethods[] = {
     {L"Activate", &CWmipIntrusionDeviceMapper::Activate},
     {L"Deactivate", &CWmipIntrusionDeviceMapper::Deactivate},
@@ -16,16 +14,6 @@ namespace
 
 const CWmipIntrusionDeviceMapper::Layout kLayout{
     L"WmipIntrusionOnBoardRelay", IntrusionCategory::OnboardRelay, false, 0x100000ED, 119, {64, 119, 10231}, &LAAPProxy::SetIntrusionOnboardRelay, CWmipIntrusionOnBoardRelay::kMethods};
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipIntrusionOnBoardRelay::GetWMIClassName(), &CWmipIntrusionOnBoardRelay::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
-
 const CWmipIntrusionZone::MethodEntry CWmipIntrusionZone::kMethods[] = {
     {L"Bypass", &CWmipIntrusionDeviceMapper::Bypass},
     {L"UnBypass", &CWmipIntrusionDeviceMapper::UnBypass},
@@ -16,16 +14,6 @@ namespace
 
 const CWmipIntrusionDeviceMapper::Layout kLayout{
     L"WmipIntrusionZone", IntrusionCategory::Zone, false, 0x100000EA, 118, {6, 118, 10234}, nullptr, CWmipIntrusionZone::kMethods};
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipIntrusionZone::GetWMIClassName(), &CWmipIntrusionZone::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

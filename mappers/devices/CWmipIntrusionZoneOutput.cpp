@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
-
 const CWmipIntrusionZoneOutput::MethodEntry CWmipIntrusionZoneOutput::kMethods[] = {
     {L"Activate", &CWmipIntrusionDeviceMapper::Activate},
     {L"Deactivate", &CWmipIntrusionDeviceMapper::Deactivate},
@@ -16,16 +14,6 @@ namespace
 
 const CWmipIntrusionDeviceMapper::Layout kLayout{
     L"WmipIntrusionZoneOutput", IntrusionCategory::Zone, true, 0x100000EA, 118, {64, 120, 10231}, &LAAPProxy::SetIntrusionZoneOutput, CWmipIntrusionZoneOutput::kMethods};
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipIntrusionZoneOutput::GetWMIClassName(), &CWmipIntrusionZoneOutput::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCore/CBntIDGenerator.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -30,16 +29,6 @@ constexpr LONG kDeviceIdType = 54;
 constexpr int kDeviceChanged = 290;
 constexpr std::size_t kSourceWord = 12;
 constexpr std::size_t kDeviceWord = 52;
-
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipLogicalDeviceMapper::GetWMIClassName(),
-                                              &CWmipLogicalDeviceMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/CAccessPanelSet.h"
 #include "inhouse/BntCore/CBntIDGenerator.h"
@@ -38,16 +37,6 @@ constexpr UINT kServerTypeText = 11349;
 // Segment access needed to place a source in a segment.
 constexpr int kSegmentWriteAccess = 2;
 constexpr wchar_t kWorkstation[] = L"WORKSTATION";
-
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipLogicalSourceMapper::GetWMIClassName(),
-                                              &CWmipLogicalSourceMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 LONG Flag(const wchar_t* property, IWbemClassObject* instance)
 {

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntPanelModel/CBntAcDBTrigger.h"
@@ -25,16 +24,6 @@ constexpr int kSubDeviceChanged = 292;
 constexpr std::size_t kSourceWord = 12;
 constexpr std::size_t kSubDeviceWord = 28;
 constexpr std::size_t kDeviceWord = 52;
-
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipLogicalSubDeviceMapper::GetWMIClassName(),
-                                              &CWmipLogicalSubDeviceMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -16,16 +15,6 @@ constexpr DWORD kWrite = 0x20000056;
 constexpr LONG kAuditObject = 48;
 constexpr LONG kReplicationObject = 1;
 constexpr UINT kPersonText = 20702;
-
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipLogicalUserAccountMapper::GetWMIClassName(),
-                                              &CWmipLogicalUserAccountMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 LONG PersonOf(IWbemClassObject* instance)
 {

@@ -3,7 +3,6 @@
 #include <array>
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "hardware/AapBlocks.h"
 #include "hardware/LAAPProxy.h"
 #include "hardware/RpcBlock.h"
@@ -48,16 +47,6 @@ constexpr LONG kDisconnectPrimary = 0;
 constexpr std::size_t kResetUseLimitFirstAll = 8;
 constexpr std::size_t kResetUseLimitSecondAll = 12;
 constexpr BYTE kResetUseLimitFlag = 1;
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipPanelMapper::GetWMIClassName(), &CWmipPanelMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 HRESULT Sent(BOOL succeeded)
 {

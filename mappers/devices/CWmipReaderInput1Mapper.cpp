@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "mappers/devices/ReaderDeviceBlock.h"
 
 namespace
@@ -10,16 +9,6 @@ namespace
 
 constexpr CWmipReaderDeviceMapper::Layout kLayout{L"WmipReaderInput1Mapper", false,
                                                   ReaderDeviceBlock::kInput1, 0};
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipReaderInput1Mapper::GetWMIClassName(), &CWmipReaderInput1Mapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "mappers/devices/ReaderDeviceBlock.h"
 
 namespace
@@ -10,16 +9,6 @@ namespace
 
 constexpr CWmipReaderDeviceMapper::Layout kLayout{L"WmipReaderInput2Mapper", false,
                                                   ReaderDeviceBlock::kInput2, 1};
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipReaderInput2Mapper::GetWMIClassName(), &CWmipReaderInput2Mapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "inhouse/BntAccessSets/CReaderSet.h"
@@ -31,15 +30,6 @@ constexpr DeviceAudit kStatusAudit{64, kReaderObject, 10195};
 
 // The flag DownloadReaderFirmware is given.
 constexpr LONG kFirmwareFlag = 1;
-
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipReaderMapper::GetWMIClassName(), &CWmipReaderMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

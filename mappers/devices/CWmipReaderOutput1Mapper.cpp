@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "mappers/devices/ReaderDeviceBlock.h"
 
 namespace
@@ -10,16 +9,6 @@ namespace
 
 constexpr CWmipReaderDeviceMapper::Layout kLayout{L"WmipReaderOutput1Mapper", true,
                                                   ReaderDeviceBlock::kOutput1, 17};
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipReaderOutput1Mapper::GetWMIClassName(), &CWmipReaderOutput1Mapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
 namespace
@@ -10,17 +9,6 @@ namespace
 
 constexpr DWORD kViewReadersPermission = 0x10000003;
 constexpr int kAvailableForRequest = 1;
-
-// Puts the mapper into GetMapper's name chain while the library loads.
-struct NameChainEntry
-{
-    NameChainEntry()
-    {
-        CWmipMapperRegistry::AddToMapperChain(CWmipRequestableReaderMapper::GetWMIClassName(),
-                                              &CWmipRequestableReaderMapper::CreateMapper);
-    }
-};
-const NameChainEntry theNameChainEntry;
 
 }  // namespace
 

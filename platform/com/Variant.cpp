@@ -1,5 +1,7 @@
 #include "platform/com/Variant.h"
 
+#include "platform/com/BstrOwner.h"
+
 #include "platform/com/ComError.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/VariantConverter.h"
@@ -32,11 +34,6 @@ std::wstring TextOf(BSTR text)
 {
     return text == nullptr ? std::wstring() : std::wstring(text, SysStringLen(text));
 }
-
-struct BstrFree
-{
-    void operator()(OLECHAR* text) const { SysFreeString(text); }
-};
 
 } // namespace
 
@@ -342,8 +339,7 @@ _variant_t::operator std::wstring() const
 {
     if (vt == VT_BSTR)
         return TextOf(bstrVal);
-    const std::unique_ptr<OLECHAR, BstrFree> text(Converted(VT_BSTR).bstrVal);
-    return TextOf(text.get());
+    return BstrOwner(Converted(VT_BSTR).bstrVal).Text();
 }
 
 void _variant_t::Attach(VARIANT& source)

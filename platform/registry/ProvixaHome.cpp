@@ -20,7 +20,11 @@ public:
         const std::scoped_lock guard(m_lock);
         if (m_text != configured)
         {
-            m_folder = configured;
+            // A relative home is taken from the working directory once, so that every file
+            // below it (the profile files included) is named by one absolute path.
+            std::error_code error;
+            const std::filesystem::path absolute = std::filesystem::absolute(configured, error);
+            m_folder = error ? std::filesystem::path(configured) : absolute;
             m_text = configured;
         }
         return m_folder;

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cwchar>
 #include <limits>
 #include <optional>
 #include <string>
@@ -322,14 +323,41 @@ HRESULT MapArray(const ArrayShape& shape, VARTYPE targetElementType, VARIANT* re
     return WBEM_S_NO_ERROR;
 }
 
+// A MOF string literal. Line breaks and other control characters are escaped, so that a stored
+// value can never end the literal's line and print as text of its own (a forged instance).
 std::wstring Quoted(const std::wstring& text)
 {
     std::wstring result = L"\"";
     for (const wchar_t c : text)
     {
-        if (c == L'"' || c == L'\\')
+        switch (c)
+        {
+        case L'"':
+        case L'\\':
             result.push_back(L'\\');
-        result.push_back(c);
+            result.push_back(c);
+            break;
+        case L'\n':
+            result += L"\\n";
+            break;
+        case L'\r':
+            result += L"\\r";
+            break;
+        case L'\t':
+            result += L"\\t";
+            break;
+        default:
+            if ((c >= 0 && c < 0x20) || c == 0x7F || c == 0x2028 || c == 0x2029 || (c >= 0x80 && c < 0xA0))
+            {
+                wchar_t escape[8];
+                std::swprintf(escape, 8, L"\\x%04X", static_cast<unsigned>(c));
+                result += escape;
+            }
+            else
+            {
+                result.push_back(c);
+            }
+        }
     }
     result.push_back(L'"');
     return result;

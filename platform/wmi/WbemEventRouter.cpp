@@ -39,6 +39,15 @@ struct Subscription
     std::wstring className;
     ComPtr<IWbemObjectSink> sink;
     std::shared_ptr<ProviderEntry> provider;
+    // The test of the query's WHERE clause; empty when the query has none.
+    WbemEventFilterFactory::Filter filter;
+};
+
+// A subscription's sink with the test an event must pass before it gets there.
+struct Delivery
+{
+    ComPtr<IWbemObjectSink> sink;
+    WbemEventFilterFactory::Filter filter;
 };
 
 // True when the class is `ancestor` or derives from it.
@@ -64,8 +73,11 @@ struct WbemEventRouter::State
     std::map<std::wstring, std::shared_ptr<ProviderEntry>> providers;
     std::vector<Subscription> subscriptions;
     ULONG nextId = 1;
+    std::shared_ptr<const WbemEventFilterFactory> filters;
 
-    // Hands each event to the sinks of the subscriptions its class matches.
+    // Hands each event to the sinks of the subscriptions whose class it is of and whose WHERE
+    // clause it satisfies. The tests run outside the lock: they may be slow, and a consumer
+    // may subscribe meanwhile.
     void Deliver(LONG count, IWbemClassObject** objects)
     {
         for (LONG i = 0; i < count; ++i)
@@ -73,17 +85,20 @@ struct WbemEventRouter::State
             IWbemClassObject* event = objects[i];
             const WbemClassObject* typed = WbemClassObject::FromInterface(event);
             const std::wstring className = typed != nullptr ? typed->ClassName() : std::wstring();
-            std::vector<ComPtr<IWbemObjectSink>> targets;
+            std::vector<Delivery> targets;
             {
                 const std::lock_guard<std::mutex> guard(lock);
                 for (const Subscription& subscription : subscriptions)
                 {
                     if (IsOrDerivesFrom(event, className, subscription.className))
-                        targets.push_back(subscription.sink);
+                        targets.push_back(Delivery{subscription.sink, subscription.filter});
                 }
             }
-            for (const ComPtr<IWbemObjectSink>& target : targets)
-                target->Indicate(1, &event);
+            for (const Delivery& target : targets)
+            {
+                if (!target.filter || target.filter(event))
+                    target.sink->Indicate(1, &event);
+            }
         }
     }
 };
@@ -190,7 +205,8 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
         return WBEM_E_INVALID_QUERY_TYPE;
     return WbemCall::Run([&]() -> HRESULT {
         std::wstring className;
-        HRESULT hr = WbemQueryParser::SelectedClass(query, &className);
+        bool hasWhere = false;
+        HRESULT hr = WbemQueryParser::SelectedClass(query, &className, &hasWhere);
         if (FAILED(hr))
             return hr == WBEM_E_NOT_SUPPORTED ? WBEM_E_INVALID_QUERY : hr;
         ComPtr<WbemClassObject> definition;
@@ -198,6 +214,23 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
             return WBEM_E_INVALID_CLASS;
         if (definition->InheritsFrom(kEventRoot) != WBEM_S_NO_ERROR)
             return WBEM_E_NOT_EVENT_CLASS;
+
+        // A WHERE clause nobody can evaluate is refused: the consumer would otherwise receive
+        // every event of the class, the ones the clause excludes included.
+        WbemEventFilterFactory::Filter filter;
+        if (hasWhere)
+        {
+            std::shared_ptr<const WbemEventFilterFactory> filters;
+            {
+                const std::lock_guard<std::mutex> guard(m_state->lock);
+                filters = m_state->filters;
+            }
+            if (filters == nullptr)
+                return WBEM_E_INVALID_QUERY;
+            hr = filters->CreateFilter(query, definition.Get(), &filter);
+            if (FAILED(hr))
+                return hr;
+        }
 
         std::shared_ptr<ProviderEntry> provider;
         {
@@ -229,7 +262,8 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
         {
             const std::lock_guard<std::mutex> guard(m_state->lock);
             id = m_state->nextId++;
-            m_state->subscriptions.push_back(Subscription{id, className, ComPtr<IWbemObjectSink>(sink), provider});
+            m_state->subscriptions.push_back(
+                Subscription{id, className, ComPtr<IWbemObjectSink>(sink), provider, std::move(filter)});
         }
         std::wstring languageText(language);
         std::wstring queryText(query);
@@ -263,6 +297,12 @@ HRESULT WbemEventRouter::Cancel(IWbemObjectSink* sink)
         return WBEM_E_NOT_FOUND;
     EndSubscriptions(ended);
     return WBEM_S_NO_ERROR;
+}
+
+void WbemEventRouter::SetFilterFactory(std::shared_ptr<const WbemEventFilterFactory> factory)
+{
+    const std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->filters = std::move(factory);
 }
 
 std::size_t WbemEventRouter::GetSubscriptionCount() const

@@ -4,7 +4,8 @@
 // the calling account may subscribe (IWbemEventProviderSecurity::AccessCheck with the
 // caller's SID), tells it of each query (IWbemEventProviderQuerySink::NewQuery, CancelQuery),
 // and hands every event a provider indicates to each subscription whose class is the event's
-// class or one of its superclasses.
+// class or one of its superclasses and whose WHERE clause the event satisfies (the test made by
+// the registered WbemEventFilterFactory).
 //
 // Owned by its namespace. Thread-safe: the providers and the subscriptions live in a state
 // shared with the sinks handed to the providers (so a provider thread that indicates late
@@ -14,6 +15,7 @@
 
 #include "platform/com/Unknown.h"
 #include "platform/win32/WinTypes.h"
+#include "platform/wmi/WbemEventFilterFactory.h"
 
 #include <chrono>
 #include <memory>
@@ -52,12 +54,18 @@ public:
     // WBEM_E_INVALID_PARAMETER for a null query or sink; WBEM_E_INVALID_QUERY_TYPE for another
     // language; WBEM_E_INVALID_QUERY; WBEM_E_INVALID_CLASS for a class that is not stored;
     // WBEM_E_NOT_EVENT_CLASS; WBEM_E_PROVIDER_NOT_FOUND when no provider serves the class;
-    // the provider's refusal from AccessCheck. Nothing is reported to the sink on failure.
+    // the provider's refusal from AccessCheck. WBEM_E_INVALID_QUERY too for a WHERE clause the
+    // filter factory cannot evaluate, or any WHERE clause while no factory is registered.
+    // Nothing is reported to the sink on failure.
     HRESULT Subscribe(const wchar_t* language, const wchar_t* query, IWbemObjectSink* sink);
     // Ends every subscription of the sink: the provider's CancelQuery, then the sink's final
     // status WBEM_E_CALL_CANCELLED. WBEM_S_NO_ERROR; WBEM_E_NOT_FOUND when the sink holds no
     // subscription; WBEM_E_INVALID_PARAMETER for a null sink.
     HRESULT Cancel(IWbemObjectSink* sink);
+
+    // Makes the WHERE clauses of later subscriptions tests by `factory` (null: no factory, so
+    // queries with a WHERE clause are refused). Subscriptions already made keep their test.
+    void SetFilterFactory(std::shared_ptr<const WbemEventFilterFactory> factory);
 
     // The number of active subscriptions.
     std::size_t GetSubscriptionCount() const;

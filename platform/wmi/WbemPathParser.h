@@ -6,6 +6,8 @@
 // its end. Stateless; safe on any thread.
 #pragma once
 
+#include "platform/wmi/WbemLimits.h"
+
 #include "platform/win32/WinTypes.h"
 
 #include <cstddef>
@@ -33,7 +35,7 @@ public:
     // for a null result. *result is left unchanged on failure.
     static HRESULT Parse(std::wstring_view path, Result* result);
 
-    // Bounds on hostile paths.
-    static constexpr std::size_t kMaxPathLength = 8 * 1024;
-    static constexpr std::size_t kMaxKeys = 64;
+    // Bounds on hostile paths (those of the provider's own path reader).
+    static constexpr std::size_t kMaxPathLength = WbemLimits::kMaxPathLength;
+    static constexpr std::size_t kMaxKeys = WbemLimits::kMaxPathKeys;
 };

@@ -84,7 +84,7 @@ bool WbemQueryParser::IsWql(std::wstring_view language)
     return WbemName::Equal(language, L"WQL");
 }
 
-HRESULT WbemQueryParser::SelectedClass(std::wstring_view query, std::wstring* className)
+HRESULT WbemQueryParser::SelectedClass(std::wstring_view query, std::wstring* className, bool* hasWhere)
 {
     if (className == nullptr)
         return WBEM_E_INVALID_PARAMETER;
@@ -121,12 +121,16 @@ HRESULT WbemQueryParser::SelectedClass(std::wstring_view query, std::wstring* cl
     if (after->kind != TokenKind::End && !IsKeyword(*after, L"WHERE") && !IsKeyword(*after, L"WITHIN"))
         return WBEM_E_INVALID_QUERY;
     // The rest must still be well formed text: an unterminated string is refused here too.
+    bool where = false;
     for (std::optional<Token> rest = after; rest->kind != TokenKind::End;)
     {
+        where = where || IsKeyword(*rest, L"WHERE");
         rest = tokens.Next();
         if (!rest)
             return WBEM_E_INVALID_QUERY;
     }
     className->assign(classToken->text);
+    if (hasWhere != nullptr)
+        *hasWhere = where;
     return WBEM_S_NO_ERROR;
 }

@@ -6,6 +6,8 @@
 // end. Stateless; safe on any thread.
 #pragma once
 
+#include "platform/wmi/WbemLimits.h"
+
 #include "platform/win32/WinTypes.h"
 
 #include <cstddef>
@@ -24,8 +26,9 @@ public:
     // ASSOCIATORS OF and REFERENCES OF queries, which this service does not resolve;
     // WBEM_E_INVALID_QUERY for any other text (no SELECT, no FROM, no class, an unterminated
     // string, text after the class other than WITHIN or WHERE, longer than kMaxQueryLength);
-    // WBEM_E_INVALID_PARAMETER for a null className. *className is unchanged on failure.
-    static HRESULT SelectedClass(std::wstring_view query, std::wstring* className);
+    // WBEM_E_INVALID_PARAMETER for a null className. *className is unchanged on failure. When
+    // hasWhere is given, it tells on success whether the query carries a WHERE clause.
+    static HRESULT SelectedClass(std::wstring_view query, std::wstring* className, bool* hasWhere = nullptr);
 
-    static constexpr std::size_t kMaxQueryLength = 32 * 1024;
+    static constexpr std::size_t kMaxQueryLength = WbemLimits::kMaxQueryLength;
 };

@@ -3,6 +3,7 @@
 #include "platform/com/ComError.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemProviderInit.h"
+#include "platform/wmi/IWbemQualifierSet.h"
 #include "platform/wmi/WbemCall.h"
 #include "platform/wmi/WbemCallResult.h"
 #include "platform/wmi/WbemClassObject.h"
@@ -207,7 +208,8 @@ WbemServiceNamespace::Outcome WbemServiceNamespace::Collect(const Request& reque
         outcome.result = collector->Result();
         outcome.objects = collector->Objects();
         outcome.resultText = collector->ResultText();
-        WbemErrorInfo::Set(FAILED(outcome.result) ? collector->StatusObject().Get() : nullptr);
+        // A refusal reported as success (WBEM_S_ACCESS_DENIED) keeps its status object too.
+        WbemErrorInfo::Set(outcome.result != WBEM_S_NO_ERROR ? collector->StatusObject().Get() : nullptr);
         return WBEM_S_NO_ERROR;
     });
     if (FAILED(hr))
@@ -230,6 +232,19 @@ HRESULT WbemServiceNamespace::Enumerate(const Request& request, IEnumWbemClassOb
     });
 }
 
+bool WbemServiceNamespace::IsDefinedByProvider(IWbemClassObject* classObject)
+{
+    ComPtr<IWbemQualifierSet> qualifiers;
+    if (classObject == nullptr || FAILED(classObject->GetQualifierSet(&qualifiers)) || qualifiers == nullptr)
+        return false;
+    VARIANT value;
+    VariantInit(&value);
+    const bool defined = SUCCEEDED(qualifiers->Get(L"ClassProvider", 0, &value, nullptr)) && value.vt == VT_BOOL &&
+                         value.boolVal != VARIANT_FALSE;
+    VariantClear(&value);
+    return defined;
+}
+
 HRESULT WbemServiceNamespace::ParsePath(std::wstring_view path, std::wstring* className, bool* instance) const
 {
     WbemPathParser::Result parsed;
@@ -247,7 +262,14 @@ void WbemServiceNamespace::Route(std::wstring_view className, HRESULT unprovided
                                  const ProviderCall& call)
 {
     std::wstring providerName;
-    const HRESULT hr = m_repository->GetInstanceProvider(className, &providerName);
+    HRESULT hr = m_repository->GetInstanceProvider(className, &providerName);
+    // A class the repository does not keep may be one a provider builds at run time.
+    if (hr == WBEM_E_NOT_FOUND)
+    {
+        providerName = RuntimeClassProvider(className);
+        if (!providerName.empty())
+            hr = WBEM_S_NO_ERROR;
+    }
     if (FAILED(hr))
     {
         reply.Finish(hr == WBEM_E_NOT_FOUND ? WBEM_E_INVALID_CLASS : hr, nullptr);
@@ -292,6 +314,10 @@ void WbemServiceNamespace::GetObjectRequest(std::wstring_view path, BSTR pathTex
         hr = m_repository->GetClass(className, &copy);
         if (FAILED(hr))
             reply.Finish(hr, nullptr);
+        else if (IsDefinedByProvider(copy.Get()))
+            Route(className, WBEM_E_NOT_FOUND, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
+                return provider->GetObjectAsync(pathText, flags, context, sink);
+            });
         else
             SendAll({copy}, reply);
         return;
@@ -306,9 +332,71 @@ void WbemServiceNamespace::ClassEnumRequest(std::wstring_view superclass, LONG f
     std::vector<ComPtr<WbemClassObject>> classes;
     const HRESULT hr = m_repository->EnumerateClasses(superclass, (flags & WBEM_FLAG_SHALLOW) == 0, &classes);
     if (FAILED(hr))
+    {
         reply.Finish(hr, nullptr);
-    else
-        SendAll(classes, reply);
+        return;
+    }
+    // The repository's classes first, then those the providers build from the installation's
+    // data. A class the repository keeps is placed by its stored superclass, never by where a
+    // provider's listing happens to name it, and is not sent twice.
+    std::vector<IWbemClassObject*> raw;
+    std::vector<std::wstring> names;
+    for (const ComPtr<WbemClassObject>& stored : classes)
+    {
+        raw.push_back(stored.Get());
+        names.push_back(stored->ClassName());
+    }
+    const auto runtime = RuntimeClasses(superclass, flags & WBEM_FLAG_SHALLOW);
+    for (const auto& [provider, definition] : runtime)
+    {
+        const std::wstring name = TextProperty(definition.Get(), L"__CLASS");
+        bool listed = false;
+        for (const std::wstring& known : names)
+            listed = listed || WbemName::Equal(known, name);
+        std::wstring storedProvider;
+        if (listed || name.empty() || m_repository->GetInstanceProvider(name, &storedProvider) != WBEM_E_NOT_FOUND)
+            continue;
+        names.push_back(name);
+        raw.push_back(definition.Get());
+    }
+    if (!raw.empty())
+        reply.Indicate(static_cast<LONG>(raw.size()), raw.data());
+    reply.Finish(WBEM_S_NO_ERROR, nullptr);
+}
+
+std::vector<std::pair<std::wstring, ComPtr<IWbemClassObject>>>
+WbemServiceNamespace::RuntimeClasses(std::wstring_view superclass, LONG flags) const
+{
+    std::map<std::wstring, ComPtr<IWbemServices>> providers;
+    {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        providers = m_providers;
+    }
+    std::vector<std::pair<std::wstring, ComPtr<IWbemClassObject>>> result;
+    const std::wstring parentText(superclass);
+    // The provider takes a BSTR: a null one for the root.
+    BSTR parent = parentText.empty() ? nullptr : SysAllocString(parentText.c_str());
+    for (const auto& [name, provider] : providers)
+    {
+        const ComPtr<WbemCollectingSink> collector = WbemCollectingSink::Create();
+        const HRESULT called = provider->CreateClassEnumAsync(parent, flags, nullptr, collector.Get());
+        if (FAILED(called) || !collector->Wait(Timeout()) || FAILED(collector->Result()))
+            continue;
+        for (ComPtr<IWbemClassObject>& definition : collector->Objects())
+            result.emplace_back(name, std::move(definition));
+    }
+    SysFreeString(parent);
+    return result;
+}
+
+std::wstring WbemServiceNamespace::RuntimeClassProvider(std::wstring_view className) const
+{
+    for (const auto& [provider, definition] : RuntimeClasses(std::wstring_view(), WBEM_FLAG_DEEP))
+    {
+        if (WbemName::Equal(TextProperty(definition.Get(), L"__CLASS"), className))
+            return provider;
+    }
+    return std::wstring();
 }
 
 void WbemServiceNamespace::InstanceEnumRequest(BSTR className, LONG flags, IWbemContext* context,

@@ -1,6 +1,8 @@
 // WbemServiceNamespace: one namespace of the WMI service stand-in, as an IWbemServices. Class
 // requests (GetObject with a class path, CreateClassEnum, and their asynchronous forms) are
-// answered from the namespace's WbemRepository. Instance requests (GetObject with a keyed
+// answered from the namespace's WbemRepository, except a class path whose class carries the
+// qualifier "ClassProvider" (true): its provider builds that definition for each caller, so the
+// request goes to the provider as an instance request would. Instance requests (GetObject with a keyed
 // path, CreateInstanceEnum, ExecQuery in WQL, PutInstance, DeleteInstance, ExecMethod, each
 // synchronous or asynchronous) go to the provider that the class's "Provider" qualifier
 // names, through the provider's asynchronous method and a forwarding sink; a synchronous call
@@ -89,8 +91,9 @@ public:
     void SetProviderTimeout(std::chrono::milliseconds timeout);
 
     HRESULT QueryInterface(REFIID iid, void** object) override;
-    // An empty or null path gives a new empty class; a class path a copy of the class; a
-    // keyed path the provider's instance (WBEM_E_NOT_FOUND when it sends none).
+    // An empty or null path gives a new empty class; a class path a copy of the class (the
+    // provider's definition for a "ClassProvider" class); a keyed path the provider's instance
+    // (WBEM_E_NOT_FOUND when it sends none).
     HRESULT GetObject(const BSTR objectPath, LONG flags, IWbemContext* context, IWbemClassObject** object,
                       IWbemCallResult** callResult) override;
     HRESULT GetObjectAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
@@ -172,6 +175,15 @@ private:
     // Hands an instance request on `className` to the class's provider. A class no provider
     // serves ends with `unprovided`.
     void Route(std::wstring_view className, HRESULT unprovided, WbemForwardingSink& reply, const ProviderCall& call);
+    // True when the class carries the qualifier "ClassProvider" = true.
+    static bool IsDefinedByProvider(IWbemClassObject* classObject);
+    // The classes the registered providers build at run time below `superclass` (their
+    // CreateClassEnumAsync with `flags`), each with the name of the provider that listed it. A
+    // provider whose listing fails or times out contributes none.
+    std::vector<std::pair<std::wstring, ComPtr<IWbemClassObject>>> RuntimeClasses(std::wstring_view superclass,
+                                                                                 LONG flags) const;
+    // The provider that builds the class at run time; empty when none lists it.
+    std::wstring RuntimeClassProvider(std::wstring_view className) const;
     // The class named by a path; fails as GetObject would. WBEM_S_NO_ERROR.
     HRESULT ParsePath(std::wstring_view path, std::wstring* className, bool* instance) const;
     // The registered provider of that name; null when there is none.

@@ -8,12 +8,14 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "bus/CCorvessaBaseApp.h"
+#include "bus/CCorvessaException.h"
 #include "bus/CCorvessaUserCache.h"
 #include "bus/CorvessaAuthenticationUtility.h"
 #include "common/CBntRegistry.h"
@@ -21,6 +23,17 @@
 #include "provider/CWmipUserCacheEntry.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/TemporaryHome.h"
+
+// "KEY | MESSAGE" of the CCorvessaException the call throws; "no error" when it throws none.
+inline std::string BusErrorOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const CCorvessaException& e) {
+        return e.ErrorCode() + " | " + e.ErrorMessage();
+    }
+    return "no error";
+}
 
 // A key generator that always fails.
 class FailingAuthenticationUtility : public CorvessaAuthenticationUtility {
@@ -36,9 +49,11 @@ public:
     using CCorvessaBaseApp::ConvertToCorvessaException;
     using CCorvessaBaseApp::GenerateSIDForInternalAccount;
     using CCorvessaBaseApp::GetBusUserCache;
+    using CCorvessaBaseApp::GetEventSubscriptionManager;
     using CCorvessaBaseApp::GetMapperForType;
     using CCorvessaBaseApp::GetTokenApplicationIds;
     using CCorvessaBaseApp::GetUserCacheEntryForToken;
+    using CCorvessaBaseApp::Initialize;
     using CCorvessaBaseApp::IsCachedUserInUseByMultipleSessions;
     using CCorvessaBaseApp::PopulatePermissionMap;
     using CCorvessaBaseApp::ReleaseUserCacheEntry;

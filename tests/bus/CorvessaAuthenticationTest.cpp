@@ -63,9 +63,10 @@ TEST_F(CorvessaAuthentication, AccountsOfBothKindsAndTheirRefusals)
          "INSERT INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, DIR_USESSL, "
          "DIR_ISTEMPLATE) VALUES (9, 'Template', 1, 'dc', 389, 0, 1);"
          "INSERT INTO BNT_DIRECTORY_SSO VALUES (9, 1);");
-    AddDirectoryAccount(3, "nosso", "S-1-5-21-9-9-9-3001", 1, false);
-    AddDirectoryAccount(4, "unlinked", "S-1-5-21-9-9-9-4001", 1);
-    Exec("DELETE FROM USER_ACCOUNT WHERE BNT_DIRECTORYID = 4");
+    // Directories 2 and 3 are the demo's LDAP directory and template.
+    AddDirectoryAccount(13, "nosso", "S-1-5-21-9-9-9-3001", 1, false);
+    AddDirectoryAccount(14, "unlinked", "S-1-5-21-9-9-9-4001", 1);
+    Exec("DELETE FROM USER_ACCOUNT WHERE BNT_DIRECTORYID = 14");
     const struct {
         const char* name;
         int directory;
@@ -90,9 +91,9 @@ TEST_F(CorvessaAuthentication, AccountsOfBothKindsAndTheirRefusals)
         {"unknown directory account", 1, "nobody", "x", "corvessa.authentication.failedtoauthenticate", kRetrieveSid},
         {"internal name in a directory", 1, "operator", "operator-demo",
          "corvessa.authentication.failedtoauthenticate", kRetrieveSid},
-        {"directory without manual sign-on", 3, "nosso", "pw-nosso", "corvessa.authentication.failedtoauthenticate",
+        {"directory without manual sign-on", 13, "nosso", "pw-nosso", "corvessa.authentication.failedtoauthenticate",
          kRetrieveSid},
-        {"account linked to nobody", 4, "unlinked", "pw-unlinked", "corvessa.authentication.failedtoauthenticate",
+        {"account linked to nobody", 14, "unlinked", "pw-unlinked", "corvessa.authentication.failedtoauthenticate",
          kRetrieveSid},
         {"unknown directory", 7, "olive", "olive-demo", "corvessa.getdirectories.invaliddirectoryId",
          "Invalid directory Id"},

@@ -156,3 +156,30 @@ TEST(KvrPatterns, InitialisersAreIdempotentAndSafeFromManyThreads)
 }
 
 } // namespace
+
+TEST(KvrTimeSeconds, TimesBefore1970PartWayThroughADayKeepTheirDay)
+{
+    // Division rounds towards zero: a negative remainder must still fall on the day before.
+    const struct
+    {
+        LONGLONG seconds;
+        const char* text;
+    } cases[] = {
+        {0, "1970-01-01"},
+        {-1, "1969-12-31 23:59:59"},
+        {-86399, "1969-12-31 00:00:01"},
+        {-86400, "1969-12-31"},
+        {-86401, "1969-12-30 23:59:59"},
+        {-2209226400LL, "1899-12-29 06:00:00"},
+        {-2209096800LL, "18:00:00"},  // day 0 of the OLE calendar shows its time only
+        {-11644428600LL, "1601-01-01 12:30:00"},
+    };
+    for (const auto& one : cases)
+    {
+        const COleDateTime value = OleDateTimeFromSeconds(one.seconds);
+        EXPECT_EQ(Text(value), one.text) << one.seconds;
+        LONGLONG back = 0;
+        ASSERT_TRUE(SecondsFromOleDateTime(value, back)) << one.seconds;
+        EXPECT_EQ(back, one.seconds);
+    }
+}

@@ -289,7 +289,8 @@ TEST_F(InstallationDatabase, DeletingAUserRemovesItsLinksWhenForeignKeysAreEnfor
 {
     ASSERT_EQ(Execute(m_db.get(), "PRAGMA foreign_keys = ON"), "");
     ASSERT_EQ(Execute(m_db.get(), "DELETE FROM USERS WHERE USERID = 1"), "");
-    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_ACCOUNT")[0][0], "0");
+    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_ACCOUNT WHERE USERID = 1")[0][0], "0");
+    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_ACCOUNT")[0][0], "1") << "the administrator's stays";
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_SEGMENT_LINK")[0][0], "0");
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USERS_ACCESSLEVEL_LINK")[0][0], "0");
     EXPECT_NE(Execute(m_db.get(), "INSERT INTO USER_SEGMENT_LINK VALUES (777, 1)"), "");
@@ -303,9 +304,10 @@ bool IsLowerHex(const std::string& text, size_t length)
 TEST_F(InstallationDatabase, DemoPasswordsAreSaltedPbkdf2Hashes)
 {
     const auto rows = Rows(m_db.get(), "SELECT LOGONID, LOGONPWD FROM USERS ORDER BY USERID");
-    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0][0], "sa");
     EXPECT_EQ(rows[1][0], "operator");
+    EXPECT_EQ(rows[2][0], "admin");
     std::set<std::string> salts;
     for (const auto& row : rows)
     {
@@ -323,7 +325,7 @@ TEST_F(InstallationDatabase, DemoPasswordsAreSaltedPbkdf2Hashes)
         EXPECT_TRUE(IsLowerHex(parts[3], 64)) << parts[3];
         salts.insert(parts[2]);
     }
-    EXPECT_EQ(salts.size(), 2u) << "each user has its own salt";
+    EXPECT_EQ(salts.size(), 3u) << "each user has its own salt";
 }
 
 TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
@@ -342,12 +344,22 @@ TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
                    "(U.SYSTEM_USER_PERMID, U.CARD_USER_PERMID, U.MONITOR_USER_PERMID) "
                    "WHERE U.USERID = 1 ORDER BY P.TYPE"),
               (std::vector<std::vector<std::string>>{{"1"}, {"2"}, {"3"}}));
-    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_PERM_GRANT WHERE PERMISSIONID = 0x100000D0")[0][0], "1");
+    // The operator's system group and the administrator's grant the use of the provider.
+    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_PERM_GRANT WHERE PERMISSIONID = 0x100000D0")[0][0], "2");
+    // The administrator's Windows account resolves to a user whose three groups grant every
+    // right the classes ask for, among them the highest system id.
+    EXPECT_EQ(Rows(m_db.get(),
+                   "SELECT COUNT(*) FROM USER_ACCOUNT A JOIN USERS U ON U.USERID = A.USERID "
+                   "JOIN USER_PERM_GRANT G ON G.USER_PERMID IN (U.SYSTEM_USER_PERMID, U.CARD_USER_PERMID, "
+                   "U.MONITOR_USER_PERMID) WHERE A.ACCOUNTID = 'S-1-5-21-1004336348-1177238915-682003330-1090' "
+                   "AND G.PERMISSIONID IN (0x100000D0, 0x20000057, 0x10000FFF, 0x30000014)")[0][0],
+              "4");
     // Stored configuration values read by number, then the system options (standalone server).
     EXPECT_EQ(Rows(m_db.get(), "SELECT CONFIGID, NUMBERVALUE FROM CONFIG_VALUE ORDER BY CONFIGID"),
               (std::vector<std::vector<std::string>>{{"33", "300"}, {"34", "60"}, {"37", "60"}, {"39", "300"},
                                                      {"1001", "1"}, {"1002", "0"}, {"1003", "0"},
-                                                     {"1004", "0"}, {"1005", "0"}}));
+                                                     {"1004", "0"}, {"1005", "0"}, {"1010", "2"},
+                                                     {"1011", "<null>"}}));
     // Each counter is past the ids the demo already uses.
     const struct
     {
@@ -381,8 +393,8 @@ TEST_F(InstallationDatabase, IdGeneratorIncrementsInOneStatement)
 {
     const auto next = Rows(m_db.get(), "UPDATE NEXTID SET NEXTVAL = NEXTVAL + 1 WHERE TYPE = 15 RETURNING NEXTVAL - 1");
     ASSERT_EQ(next.size(), 1u);
-    EXPECT_EQ(next[0][0], "2");
-    EXPECT_EQ(Rows(m_db.get(), "SELECT NEXTVAL FROM NEXTID WHERE TYPE = 15")[0][0], "3");
+    EXPECT_EQ(next[0][0], "91");
+    EXPECT_EQ(Rows(m_db.get(), "SELECT NEXTVAL FROM NEXTID WHERE TYPE = 15")[0][0], "92");
 }
 
 } // namespace

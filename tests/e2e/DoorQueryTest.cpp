@@ -238,11 +238,12 @@ TEST_F(DoorQuery, RefusedQueriesAnswerTheirStatus)
         {L"SELECT * FROM Bnt_EventType WHERE Nothing = 1", WBEM_E_INVALID_QUERY},
         {L"SELECT * FROM Bnt_EventType WHERE LOGONPWD = 'x'", WBEM_E_INVALID_QUERY},
         {L"SELECT * FROM Bnt_WorldTimezone WHERE USERS.LOGONPWD = 'x'", WBEM_E_INVALID_QUERY},
-        // Text the provider's parser cannot read.
-        {L"SELECT * FROM Bnt_EventType WHERE", WBEM_E_PROVIDER_NOT_CAPABLE},
-        {L"SELECT * FROM Bnt_EventType WHERE ID = 1 garbage", WBEM_E_PROVIDER_NOT_CAPABLE},
-        {L"SELECT * FROM Bnt_EventType WHERE ID = 1; DROP TABLE EVENTYPE", WBEM_E_PROVIDER_NOT_CAPABLE},
-        {L"SELECT * FROM Bnt_EventType WHERE (ID = 1", WBEM_E_PROVIDER_NOT_CAPABLE},
+        // Text the provider's parser cannot read: an invalid query, not one beyond the provider.
+        {L"SELECT * FROM Bnt_EventType WHERE", WBEM_E_INVALID_QUERY},
+        {L"SELECT * FROM Bnt_EventType WHERE ID = 1 garbage", WBEM_E_INVALID_QUERY},
+        {L"SELECT * FROM Bnt_EventType WHERE ID = 1; DROP TABLE EVENTYPE", WBEM_E_INVALID_QUERY},
+        {L"SELECT * FROM Bnt_EventType WHERE (ID = 1", WBEM_E_INVALID_QUERY},
+        {L"SELECT * FROM Bnt_EventType WHERE ID = 1 -- x", WBEM_E_INVALID_QUERY},
         // Text the service cannot route.
         {L"SELECT * FROM Bnt_EventType WHERE Description = 'open", WBEM_E_INVALID_QUERY},
         {L"SELECT Bnt_EventType", WBEM_E_INVALID_QUERY},
@@ -278,7 +279,7 @@ TEST_F(DoorQuery, RefusalOfAnUnregisteredPropertyNamesIt)
         const Reply reply = Query(form, L"SELECT * FROM Bnt_WorldTimezone WHERE Nope = 1");
         EXPECT_EQ(reply.result, WBEM_E_INVALID_QUERY);
         EXPECT_NE(Description(reply.statusObject)
-                      .find("property Nope is not a registered column of class "
+                      .find("property Nope is not a property of class "
                             "Bnt_WorldTimezone"),
                   std::string::npos)
             << Description(reply.statusObject);

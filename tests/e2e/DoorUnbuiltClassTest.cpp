@@ -69,7 +69,7 @@ TEST_F(DoorUnbuiltClass, InstanceRequestsAreInvalidClassAndQueriesNotFound)
     CallAs(Callers::kAdministrator);
     // A class whose mapper is not built, one the provider's name chain knows but cannot build
     // yet, one with a mapper that only its registered factory reaches, and the user report groups.
-    for (const wchar_t* className : {L"Bnt_PrecisionAccessGroup", L"Bnt_LoggedEvent", L"Bnt_EventSubtypeParameterLink",
+    for (const wchar_t* className : {L"Bnt_PrecisionAccessGroup", L"Bnt_GuardTour", L"Bnt_EventSubtypeParameterLink",
                                      L"Bnt_UserReportPermissionGroup"})
     {
         const std::wstring path = KeyedPath(className);

@@ -34,6 +34,7 @@ HRESULT RecordingSink::Indicate(LONG count, IWbemClassObject** objects)
         m_objects.emplace_back(objects[i]);
         m_objectsAfterFinal += finished ? 1 : 0;
     }
+    m_indicated.notify_all();
     return WBEM_S_NO_ERROR;
 }
 
@@ -58,6 +59,12 @@ bool RecordingSink::WaitForFinalStatus(std::chrono::milliseconds timeout)
     std::unique_lock<std::mutex> guard(m_lock);
     return m_finished.wait_for(guard, timeout,
                                [this] { return std::any_of(m_statuses.begin(), m_statuses.end(), IsFinal); });
+}
+
+bool RecordingSink::WaitForObjects(std::size_t count, std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> guard(m_lock);
+    return m_indicated.wait_for(guard, timeout, [this, count] { return m_objects.size() >= count; });
 }
 
 std::vector<ComPtr<IWbemClassObject>> RecordingSink::Objects() const

@@ -45,6 +45,8 @@ public:
 
     // True once a final status (WBEM_STATUS_COMPLETE) arrived; waits at most `timeout`.
     bool WaitForFinalStatus(std::chrono::milliseconds timeout);
+    // True once at least `count` objects were indicated; waits at most `timeout`.
+    bool WaitForObjects(std::size_t count, std::chrono::milliseconds timeout);
     // The objects indicated so far, in order.
     std::vector<ComPtr<IWbemClassObject>> Objects() const;
     // Every status received so far, in order.
@@ -64,6 +66,7 @@ private:
 
     mutable std::mutex m_lock;
     std::condition_variable m_finished;
+    std::condition_variable m_indicated;
     // Guarded by m_lock.
     std::vector<ComPtr<IWbemClassObject>> m_objects;
     std::vector<StatusReport> m_statuses;

@@ -14,7 +14,11 @@
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/mfc/ModuleState.h"
 #include "platform/qpid/Exception.h"
+#include "tools/provixa/ProvixaBusCatalogCommands.h"
+#include "tools/provixa/ProvixaBusInstanceCommands.h"
 #include "tools/provixa/ProvixaBusJson.h"
+#include "tools/provixa/ProvixaBusSession.h"
+#include "tools/provixa/ProvixaBusSubscriptionCommands.h"
 #include "tools/provixa/ProvixaBusWrapper.h"
 #include "tools/provixa/ProvixaInstallation.h"
 #include "tools/provixa/ProvixaText.h"
@@ -58,12 +62,13 @@ std::string Message(const CException& failure)
     return ProvixaText::ToUtf8(buffer);
 }
 
-// The words of one command: the operands, and the value of --directory (default -1).
+// The words of one command: the operands, the value of --directory (default -1) and of --user.
 struct BusCommand
 {
     std::string name;
     std::vector<std::string> operands;
     int directoryId = CCorvessaBaseApp::kInternalDirectoryId;
+    std::string user;
 };
 
 BusCommand ParseCommand(const std::vector<std::string>& words)
@@ -78,6 +83,14 @@ BusCommand ParseCommand(const std::vector<std::string>& words)
             const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), command.directoryId);
             if (value.empty() || status != std::errc() || end != value.data() + value.size())
                 throw UsageFailure{"--directory needs a directory id"};
+        }
+        else if (ProvixaBusInstanceCommands::Handles(command.name))
+            command.operands.push_back(word);
+        else if (word == "--user")
+        {
+            command.user = i + 1 < words.size() ? words[++i] : std::string();
+            if (command.user.empty())
+                throw UsageFailure{"--user needs a user name"};
         }
         else if (word.size() > 2 && word.compare(0, 2, "--") == 0)
             throw UsageFailure{"unknown option " + word};
@@ -155,6 +168,26 @@ public:
                                                     {"description", Variant(level.description)}}));
             m_out << ProvixaBusJson::Json(Variant(list)) << "\n";
         }
+        else if (ProvixaBusInstanceCommands::Handles(command.name))
+        {
+            const auto token = [&](const std::string& user) {
+                if (!user.empty())
+                    Login(user, command.directoryId);
+                else if (m_token.empty() && m_shell)
+                    throw UsageFailure{"log in first (login USER)"};
+                else if (m_token.empty())
+                    Login(ProvixaBusInstanceCommands::kDefaultUser, command.directoryId);
+                return m_token;
+            };
+            try
+            {
+                Check(ProvixaBusInstanceCommands::Run(m_app, command.name, command.operands, token, m_out));
+            }
+            catch (const ProvixaBusInstanceCommands::UsageError& failure)
+            {
+                throw UsageFailure{failure.message};
+            }
+        }
         else if (command.name == "logout")
         {
             expect(0, 0);
@@ -165,11 +198,38 @@ public:
             Check(m_app.DeleteAuthentication(token, ProvixaBusHost::kApplicationId));
             Print({{"logged_out", Variant(true)}});
         }
+        else if (command.name == "subs")
+        {
+            ProvixaBusSession session = Session(command);
+            ProvixaBusSubscriptionCommands::Execute(session, command.operands);
+        }
         else
-            throw UsageFailure{"unknown bus command " + command.name};
+        {
+            ProvixaBusSession session = Session(command);
+            if (!ProvixaBusCatalogCommands::Execute(session, command.name, command.operands))
+                throw UsageFailure{"unknown bus command " + command.name};
+        }
     }
 
 private:
+    // The session of a command group in its own file: the named user logs in first; outside the
+    // shell the instance commands' default user does when none is named.
+    ProvixaBusSession Session(const BusCommand& command)
+    {
+        return ProvixaBusSession{m_app,
+                                 [this, command] {
+                                     if (!command.user.empty())
+                                         Login(command.user, command.directoryId);
+                                     else if (m_token.empty() && m_shell)
+                                         throw UsageFailure{"log in first (login USER)"};
+                                     else if (m_token.empty())
+                                         Login(ProvixaBusInstanceCommands::kDefaultUser, command.directoryId);
+                                     return m_token;
+                                 },
+                                 m_out, [](const std::string& message) { throw UsageFailure{message}; },
+                                 [](HRESULT hr) { throw RequestFailure{hr}; }};
+    }
+
     void Print(const Variant::Map& map) { m_out << ProvixaBusJson::Json(map) << "\n"; }
 
     static void Check(HRESULT hr)
@@ -331,7 +391,9 @@ std::string ProvixaBusHost::Usage()
            "  whoami [--directory ID] [USER]       the logged-in user's identity and permissions\n"
            "  accesslevels [--directory ID] [USER] the access levels the user manages\n"
            "  logout                        end the session\n"
-           "  shell                         read one command a line; a login's token lives for the session\n"
+           "  shell                         read one command a line; a login's token lives for the session\n" +
+           ProvixaBusInstanceCommands::Usage() + ProvixaBusCatalogCommands::Usage() +
+           ProvixaBusSubscriptionCommands::Usage() +
            "The password comes from PROVIXA_PASSWORD or, outside the shell, from standard input.\n";
 }
 

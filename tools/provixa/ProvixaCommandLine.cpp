@@ -31,6 +31,7 @@ const CommandSpec kCommands[] = {
     {"watch", ProvixaCommandLine::Command::Watch, 1, false},
     {"hwevent", ProvixaCommandLine::Command::HwEvent, 0, true},
     {"wait", ProvixaCommandLine::Command::Wait, 0, false, 1},
+    {"swevent", ProvixaCommandLine::Command::SwEvent, 4, false},
 };
 } // namespace
 
@@ -61,10 +62,14 @@ std::string ProvixaCommandLine::Usage()
            "                                or U64@N at record offset N, Text, HostName, AlarmID,\n"
            "                                or Record=HEX for the raw bytes\n"
            "  wait [MILLISECONDS]           let events arrive (default 1000) and print them\n"
+           "  swevent TYPE TRANSACTION FLAGS FILE\n"
+           "                                hand the software event in the XML FILE to the library:\n"
+           "                                record type (2 cardholder, ...), transaction (1 created,\n"
+           "                                2 modified, 3 deleted) and flags\n"
            "\n"
            "Options:\n"
-           "  --as NAME    call as the Windows account linked to the demo user NAME (for example\n"
-           "               operator); --as sa calls as the local system account S-1-5-18\n"
+           "  --as NAME    call as the Windows account linked to the demo user NAME (operator,\n"
+           "               admin); --as sa calls as the local system account S-1-5-18\n"
            "  --sid SID    call as the Windows account with this SID\n"
            "               (default: the account this process runs as)\n"
            "  --json       print objects as JSON instead of MOF text\n"
@@ -72,8 +77,8 @@ std::string ProvixaCommandLine::Usage()
            "               and print each call a server receives\n"
            "  --help       show this text\n"
            "\n"
-           "A failed request prints its HRESULT, the WBEM_E_* name and the provider's message and\n"
-           "exits with status 1; a usage error exits with status 2.\n";
+           "A failed or refused request prints its HRESULT, its WBEM_* name and the provider's\n"
+           "message and exits with status 1; a usage error exits with status 2.\n";
 }
 
 bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaCommandLine* result, std::string* error)
@@ -111,7 +116,15 @@ bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaComm
                 *error = arg + " needs a value";
                 return false;
             }
-            (arg == "--as" ? parsed.callerName : parsed.callerSid) = args[++i];
+            std::string& caller = arg == "--as" ? parsed.callerName : parsed.callerSid;
+            // A second caller would silently replace the first: the request could run as an
+            // account the person did not mean.
+            if (!caller.empty())
+            {
+                *error = arg + " given twice";
+                return false;
+            }
+            caller = args[++i];
         }
         else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0)
         {
@@ -164,6 +177,15 @@ bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaComm
         *error = std::string(spec->name) + " takes " + std::to_string(spec->fixedOperands) + " operand" +
                  (spec->fixedOperands == 1 ? "" : "s") + (spec->assignments ? " and NAME=VALUE pairs" : "");
         return false;
+    }
+    // A path, class or query is never empty (an empty path would name a new, empty class).
+    for (std::size_t i = 0; i < spec->fixedOperands; ++i)
+    {
+        if (parsed.operands[i].empty())
+        {
+            *error = std::string(spec->name) + " takes a non-empty operand";
+            return false;
+        }
     }
     for (std::size_t i = spec->fixedOperands; spec->assignments && i < count; ++i)
     {

@@ -27,6 +27,7 @@ public:
         Watch,
         HwEvent,
         Wait,
+        SwEvent,
     };
 
     // Reads the arguments (without the program name). True with *result filled; false with

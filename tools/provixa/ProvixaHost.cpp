@@ -1,6 +1,8 @@
 #include "tools/provixa/ProvixaHost.h"
 
+#include "framework/WqlEventFilterFactory.h"
 #include "platform/com/Bstr.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/ModuleState.h"
 #include "tools/provixa/ProvixaText.h"
@@ -21,6 +23,7 @@
 #include "tools/provixa/ProvixaSchemaLoader.h"
 #include "tools/provixa/ProvixaBatch.h"
 #include "tools/provixa/ProvixaEvents.h"
+#include "tools/provixa/ProvixaSoftwareEvents.h"
 #include "tools/provixa/ProvixaSimulation.h"
 
 #include <cerrno>
@@ -34,20 +37,16 @@ namespace
 {
 constexpr wchar_t kLocalSystemSid[] = L"S-1-5-18";
 
-// A BSTR that frees itself.
-class Text
+// A BSTR of the text for one call, freed when the owner goes.
+BstrOwner Text(const std::string& utf8)
 {
-public:
-    explicit Text(const std::string& utf8) : m_text(SysAllocString(ProvixaText::FromUtf8(utf8).c_str())) {}
-    explicit Text(const wchar_t* text) : m_text(SysAllocString(text)) {}
-    ~Text() { SysFreeString(m_text); }
-    Text(const Text&) = delete;
-    Text& operator=(const Text&) = delete;
-    operator BSTR() const { return m_text; }
+    return BstrOwner::Copy(ProvixaText::FromUtf8(utf8).c_str());
+}
 
-private:
-    BSTR m_text;
-};
+BstrOwner Text(const wchar_t* text)
+{
+    return BstrOwner::Copy(text);
+}
 
 // The library's application object for the length of a command, as the library's start-up
 // and unloading give it to the WMI service's process.
@@ -262,7 +261,7 @@ int ShowObject(IWbemClassObject* object, bool json, std::ostream& out)
 int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
 {
     ComPtr<IWbemClassObject> classObject;
-    HRESULT hr = services->GetObject(Text(commandLine.operands[0]), 0, nullptr, &classObject, nullptr);
+    HRESULT hr = services->GetObject(Text(commandLine.operands[0]).Get(), 0, nullptr, &classObject, nullptr);
     if (FAILED(hr))
         return RequestFailed(err, hr);
     ComPtr<IWbemClassObject> instance;
@@ -295,7 +294,7 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
     if (FAILED(hr))
         return RequestFailed(err, hr);
     ComPtr<IWbemClassObject> classObject;
-    hr = services->GetObject(Text(parsed.className.c_str()), 0, nullptr, &classObject, nullptr);
+    hr = services->GetObject(Text(parsed.className.c_str()).Get(), 0, nullptr, &classObject, nullptr);
     if (FAILED(hr))
         return RequestFailed(err, hr);
     ComPtr<IWbemClassObject> inSignature;
@@ -315,7 +314,7 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
     if (inParams && !PutAssignments(inParams.Get(), commandLine, &error))
         return UsageFailed(err, error);
     ComPtr<IWbemClassObject> outParams;
-    hr = services->ExecMethod(Text(path.c_str()), Text(method.c_str()), 0, nullptr, inParams.Get(), &outParams,
+    hr = services->ExecMethod(Text(path.c_str()).Get(), Text(method.c_str()).Get(), 0, nullptr, inParams.Get(), &outParams,
                               nullptr);
     if (FAILED(hr))
         return RequestFailed(err, hr);
@@ -336,7 +335,7 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
         return ListClasses(services, json, out, err);
     case ProvixaCommandLine::Command::Get: {
         ComPtr<IWbemClassObject> object;
-        const HRESULT hr = services->GetObject(Text(commandLine.operands[0]), 0, nullptr, &object, nullptr);
+        const HRESULT hr = services->GetObject(Text(commandLine.operands[0]).Get(), 0, nullptr, &object, nullptr);
         return FAILED(hr) ? RequestFailed(err, hr) : ShowObject(object.Get(), json, out);
     }
     case ProvixaCommandLine::Command::Enum:
@@ -344,12 +343,15 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
         ComPtr<IEnumWbemClassObject> enumerator;
         const HRESULT hr =
             commandLine.command == ProvixaCommandLine::Command::Enum
-                ? services->CreateInstanceEnum(Text(commandLine.operands[0]), 0, nullptr, &enumerator)
-                : services->ExecQuery(Text(L"WQL"), Text(commandLine.operands[0]), 0, nullptr, &enumerator);
+                ? services->CreateInstanceEnum(Text(commandLine.operands[0]).Get(), 0, nullptr, &enumerator)
+                : services->ExecQuery(Text(L"WQL").Get(), Text(commandLine.operands[0]).Get(), 0, nullptr, &enumerator);
         if (FAILED(hr))
             return RequestFailed(err, hr);
         out << ProvixaOutput::List(Drain(enumerator.Get()), json);
-        // A refusal that WMI reports as success (WBEM_S_ACCESS_DENIED) is still worth a line.
+        // A refusal that WMI reports as success (WBEM_S_ACCESS_DENIED) is no empty class: the
+        // reason is printed and the exit status tells a script so.
+        if (hr == WBEM_S_ACCESS_DENIED)
+            return RequestFailed(err, hr);
         if (hr != WBEM_S_NO_ERROR)
             err << ProvixaOutput::Error(hr, nullptr) << "\n";
         return ProvixaHost::kSuccess;
@@ -357,7 +359,7 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
     case ProvixaCommandLine::Command::Put:
         return Put(services, commandLine, out, err);
     case ProvixaCommandLine::Command::Delete: {
-        const HRESULT hr = services->DeleteInstance(Text(commandLine.operands[0]), 0, nullptr, nullptr);
+        const HRESULT hr = services->DeleteInstance(Text(commandLine.operands[0]).Get(), 0, nullptr, nullptr);
         if (FAILED(hr))
             return RequestFailed(err, hr);
         const std::string& path = commandLine.operands[0];
@@ -414,6 +416,7 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         return kRequestFailed;
     }
     const ComPtr<WbemServiceNamespace> services = WbemServiceNamespace::Create(repository);
+    services->Events().SetFilterFactory(std::make_shared<WqlEventFilterFactory>());
     const ProviderScope providers(*services);
     const ComPtr<ProvixaProviderShell> shell = ProvixaProviderShell::Create();
     hr = services->RegisterProvider(ProvixaSchemaLoader::kProviderName, static_cast<IWbemServices*>(shell.Get()),
@@ -424,14 +427,18 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         return kRequestFailed;
     }
     ProvixaEvents events(*services, out, err);
-    const auto runOne = [&services, &events, &out, &err](const ProvixaCommandLine& one) {
+    ProvixaSoftwareEvents softwareEvents(*services, out, err);
+    const auto runOne = [&services, &events, &softwareEvents, &out, &err](const ProvixaCommandLine& one) {
         std::wstring sid;
         std::string callerError;
         if (!ResolveCaller(one, &sid, &callerError))
             return UsageFailed(err, callerError);
         const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+        if (ProvixaSoftwareEvents::Handles(one.command))
+            return softwareEvents.Run(one);
+        // A watch may select instance operation events, so their provider is loaded first.
         if (ProvixaEvents::Handles(one.command))
-            return events.Run(one);
+            return FAILED(softwareEvents.EnsureProvider()) ? kRequestFailed : events.Run(one);
         return Request(services.Get(), one, out, err);
     };
     if (commandLine.command == ProvixaCommandLine::Command::Batch)

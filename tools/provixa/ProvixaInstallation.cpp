@@ -1,5 +1,6 @@
 #include "tools/provixa/ProvixaInstallation.h"
 
+#include "inhouse/BntCoreDb/CBntConnection.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "tools/provixa/ProvixaText.h"
 #include "platform/registry/ProfileFile.h"
@@ -218,13 +219,16 @@ bool ProvixaInstallation::LinkedAccount(const std::string& logonId, std::wstring
     if (!DatabaseFile(&file, error))
         return false;
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    // Opened as the provider opens it (not read-only, which a database in WAL mode may refuse
+    // while others write) and waiting for a busy database as long as the provider does.
+    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     SqliteHandle db(raw);
     if (rc != SQLITE_OK)
     {
         *error = "cannot open the database " + file.string() + ": " + sqlite3_errstr(rc);
         return false;
     }
+    sqlite3_busy_timeout(db.get(), CBntConnection::kBusyTimeoutMs);
     sqlite3_stmt* statement = nullptr;
     const char* sql = "SELECT USER_ACCOUNT.ACCOUNTID FROM USERS "
                       "JOIN USER_ACCOUNT ON USER_ACCOUNT.USERID = USERS.USERID "
@@ -236,7 +240,14 @@ bool ProvixaInstallation::LinkedAccount(const std::string& logonId, std::wstring
     }
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owned(statement, sqlite3_finalize);
     sqlite3_bind_text(statement, 1, logonId.data(), static_cast<int>(logonId.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(statement) != SQLITE_ROW || sqlite3_column_text(statement, 0) == nullptr)
+    const int stepped = sqlite3_step(statement);
+    // Only a query that ran to its end without a row means that no account is linked.
+    if (stepped != SQLITE_ROW && stepped != SQLITE_DONE)
+    {
+        *error = std::string("cannot read the linked accounts: ") + sqlite3_errmsg(db.get());
+        return false;
+    }
+    if (stepped != SQLITE_ROW || sqlite3_column_text(statement, 0) == nullptr)
     {
         *error = "no Windows account is linked to the user " + logonId;
         return false;

@@ -2,6 +2,7 @@
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/ComError.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemQualifierSet.h"
@@ -22,21 +23,6 @@ void Check(HRESULT hr)
         throw _com_error(hr);
 }
 
-// Frees a BSTR handed out by an enumeration.
-class OwnedText
-{
-public:
-    OwnedText() = default;
-    ~OwnedText() { SysFreeString(m_text); }
-    OwnedText(const OwnedText&) = delete;
-    OwnedText& operator=(const OwnedText&) = delete;
-    BSTR* operator&() { return &m_text; }
-    LPCWSTR Get() const { return m_text == nullptr ? L"" : m_text; }
-
-private:
-    BSTR m_text = nullptr;
-};
-
 // Copies every qualifier of one set into another. The registry keeps integer qualifiers as
 // VT_INT, which WMI carries as VT_I4.
 void CopyQualifiers(IWbemQualifierSet* source, IWbemQualifierSet* target)
@@ -44,10 +30,10 @@ void CopyQualifiers(IWbemQualifierSet* source, IWbemQualifierSet* target)
     Check(source->BeginEnumeration(0));
     for (;;)
     {
-        OwnedText name;
+        BstrOwner name;
         _variant_t value;
         LONG flavor = 0;
-        const HRESULT hr = source->Next(0, &name, &value, &flavor);
+        const HRESULT hr = source->Next(0, name.Receive(), &value, &flavor);
         if (hr == WBEM_S_NO_MORE_DATA)
             break;
         Check(hr);
@@ -65,10 +51,10 @@ void CopyProperties(IWbemClassObject* source, IWbemClassObject* target)
     Check(source->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY));
     for (;;)
     {
-        OwnedText name;
+        BstrOwner name;
         _variant_t value;
         CIMTYPE type = CIM_EMPTY;
-        const HRESULT hr = source->Next(0, &name, &value, &type, nullptr);
+        const HRESULT hr = source->Next(0, name.Receive(), &value, &type, nullptr);
         if (hr == WBEM_S_NO_MORE_DATA)
             break;
         Check(hr);
@@ -100,10 +86,10 @@ void CopyMethods(IWbemClassObject* source, IWbemClassObject* target)
     Check(source->BeginMethodEnumeration(0));
     for (;;)
     {
-        OwnedText name;
+        BstrOwner name;
         ComPtr<IWbemClassObject> in;
         ComPtr<IWbemClassObject> out;
-        const HRESULT hr = source->NextMethod(0, &name, &in, &out);
+        const HRESULT hr = source->NextMethod(0, name.Receive(), &in, &out);
         if (hr == WBEM_S_NO_MORE_DATA)
             break;
         Check(hr);
@@ -189,6 +175,9 @@ private:
             PutClassQualifier(created.Get(), L"Provider", _variant_t(ProvixaSchemaLoader::kProviderName));
             if (m_registry.IsClassAbstract(name))
                 PutClassQualifier(created.Get(), L"abstract", _variant_t(true));
+            // The provider builds these definitions per caller (user-defined fields, rights).
+            if (typeInfo->IsDynamic())
+                PutClassQualifier(created.Get(), L"ClassProvider", _variant_t(true));
             return m_repository.PutClass(created.Get(), WBEM_FLAG_CREATE_ONLY);
         });
         if (FAILED(hr))

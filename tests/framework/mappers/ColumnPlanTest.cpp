@@ -25,6 +25,8 @@ public:
             return 2;
         if (column.CompareNoCase(L"ACTIVATE") == 0)
             return 0;
+        if (column.CompareNoCase(L"ID") == 0 && unknownMethodForId != 0)
+            return unknownMethodForId;
         return TestBadgeMapper::GetPropertyProcessMethod(column, table);
     }
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override
@@ -39,6 +41,7 @@ public:
 
     std::map<std::string, int> asked;
     int processed = 0;
+    int unknownMethodForId = 0;
 };
 
 class ColumnPlan : public MapperTest
@@ -130,3 +133,18 @@ TEST_F(ColumnPlan, CountingDuringAnEnumerationLeavesItsPlanAlone)
 }
 
 }  // namespace
+
+TEST_F(ColumnPlan, AnUnknownProcessingMethodFailsTheInstanceNamingTheColumn)
+{
+    for (const int method : {8, -1, 99})
+    {
+        auto mapper = MakePlanned();
+        mapper->unknownMethodForId = method;
+        ASSERT_TRUE(mapper->BeginEnumeration());
+        IWbemClassObject* instance = nullptr;
+        EXPECT_EQ(mapper->NextInstance(&instance, 0), WBEM_E_FAILED) << method;
+        EXPECT_EQ(instance, nullptr);
+        EXPECT_EQ(mapper->processed, 0) << "an unknown number is never taken for the mapper's own method";
+        mapper->EndEnumeration();
+    }
+}

@@ -150,6 +150,25 @@ TEST_F(Enumeration, PagesAreSlicesOfTheOrderedRows)
     EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), all);
 }
 
+TEST_F(Enumeration, PagesWithoutAnOrderAreStillOrderedByTheKeys)
+{
+    // An index the database prefers for the condition hands the rows out in its own order:
+    // only an ORDER BY on the keys keeps the pages slices of one order.
+    m_db.Exec("CREATE INDEX BADGE_STATUS_DESC ON BADGE (STATUS DESC, BADGEKEY DESC)");
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    const wchar_t* wql = L"SELECT * FROM Tst_Badge WHERE Status >= 0";
+    std::vector<CString> pages;
+    for (LONG first = 1; first <= 4; first += 2)
+    {
+        mapper->SetStartingRecord(first);
+        mapper->SetEndingRecord(first + 1);
+        for (const CString& key : Enumerate(*mapper, wql, L"BadgeKey"))
+            pages.push_back(key);
+    }
+    EXPECT_EQ(pages, Strings({L"1", L"2", L"4", L"5"}));
+}
+
 TEST_F(Enumeration, PagesCountMatchingRowsWhenTheSqlIsOnlyASuperset)
 {
     auto mapper = MakeMapper(L"Tst_Badge");

@@ -195,3 +195,33 @@ TEST_F(LazyState, ConcurrentTypeInformationAddsTheMethodsOnce)
     EXPECT_EQ(seen[0]->MethodNames().size(), 3u);
     EXPECT_EQ(type->GetTypeInformation(), seen[0]);
 }
+
+TEST_F(LazyState, UserDefinedListClassesAreRegisteredAndRegisteredAgainWhenTheirStampExpires)
+{
+    m_database.Exec("CREATE TABLE SHIFT (ID INTEGER PRIMARY KEY, NAME TEXT);"
+                    "INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES (60, 'Shifts', 'SHIFT', 1),"
+                    " (61, 'Bad', 'A B', 1);");
+    CWMITypeInfo* shifts = Registry().GetTypeInfo(L"bnt_shift");
+    ASSERT_NE(shifts, nullptr);
+    EXPECT_EQ(shifts->GetTypeDisplayName(), "Shifts");
+    EXPECT_EQ(shifts->GetParentTypeName(), "Bnt_Element");
+    EXPECT_TRUE(static_cast<bool>(shifts->GetTypeConstructor())) << "served by a list mapper";
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_A B"), nullptr) << "a table that is no identifier is no class";
+
+    // Within the stamp's ten minutes a new list is not seen; once it expires it is, and a list
+    // gone from the catalogue is no longer found while its description stays valid.
+    m_database.Exec("CREATE TABLE CREW (ID INTEGER PRIMARY KEY, NAME TEXT);"
+                    "INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES (62, 'Crews', 'CREW', 1);"
+                    "DELETE FROM DDTBL WHERE ID = 60;");
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_CREW"), nullptr);
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_SHIFT"), shifts);
+    ForgetDatabase();
+    EXPECT_NE(Registry().GetTypeInfo(L"Bnt_CREW"), nullptr);
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_SHIFT"), nullptr);
+    EXPECT_EQ(shifts->GetTypeDisplayName(), "Shifts");
+    // Skipping the user-defined-field data reads nothing.
+    m_database.Exec("INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES (60, 'Shifts', 'SHIFT', 1);");
+    ForgetDatabase();
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_SHIFT", true), nullptr);
+    EXPECT_EQ(Registry().GetTypeInfo(L"Bnt_SHIFT"), shifts) << "the same description again";
+}

@@ -107,7 +107,7 @@ TEST(MapperFactories, GetMapperWalksTheNameChainThenTheListBuilder)
     RecordingFactory chained;
     RecordingFactory visitor;
     CWmipMapperRegistry::AddToMapperChain(L"Test_Chained", chained.Get());
-    CWmipMapperRegistry::AddToMapperChain(L"Bnt_Visitor", visitor.Get());
+    CWmipMapperRegistry::AddToMapperChain(L"Bnt_VisitEvent", visitor.Get());
     int listCalls = 0;
     CString listName;
     CWmipMapperRegistry::SetListMapperBuilder(
@@ -119,7 +119,7 @@ TEST(MapperFactories, GetMapperWalksTheNameChainThenTheListBuilder)
 
     EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"test_CHAINED"), nullptr);
     EXPECT_EQ(chained.calls, 1);
-    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, SoftwareEventVisitor), nullptr);
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, SoftwareEventVisitEvent), nullptr);
     EXPECT_EQ(visitor.calls, 1);
     CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(9));
     CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(1));

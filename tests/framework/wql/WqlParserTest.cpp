@@ -28,22 +28,22 @@ TEST(WqlParser, ReadsKindClassAndSelectList)
     struct Case
     {
         const wchar_t* Text;
-        int Kind;
+        WqlQueryKind Kind;
         const wchar_t* ClassName;
         bool SelectAll;
         std::vector<CString> Properties;
     };
     const std::vector<Case> cases = {
-        {L"SELECT * FROM Bnt_Badge", 1, L"Bnt_Badge", true, {}},
-        {L"select * from Bnt_Badge", 1, L"Bnt_Badge", true, {}},
-        {L"  SeLeCt\t*\nFrOm Bnt_Badge  ", 1, L"Bnt_Badge", true, {}},
-        {L"SELECT ID, Name,Status FROM Bnt_Badge", 1, L"Bnt_Badge", false, {L"ID", L"Name", L"Status"}},
-        {L"SELECT * FROM __InstanceOperationEvent WITHIN 5 WHERE TargetInstance ISA 'Bnt_Badge'", 1,
+        {L"SELECT * FROM Bnt_Badge", WqlQueryKind::Select, L"Bnt_Badge", true, {}},
+        {L"select * from Bnt_Badge", WqlQueryKind::Select, L"Bnt_Badge", true, {}},
+        {L"  SeLeCt\t*\nFrOm Bnt_Badge  ", WqlQueryKind::Select, L"Bnt_Badge", true, {}},
+        {L"SELECT ID, Name,Status FROM Bnt_Badge", WqlQueryKind::Select, L"Bnt_Badge", false, {L"ID", L"Name", L"Status"}},
+        {L"SELECT * FROM __InstanceOperationEvent WITHIN 5 WHERE TargetInstance ISA 'Bnt_Badge'", WqlQueryKind::Select,
          L"__InstanceOperationEvent", true, {}},
-        {L"ASSOCIATORS OF {Bnt_Badge.BADGEKEY=5}", 2, L"Bnt_Badge", false, {}},
-        {L"associators of { Bnt_Badge.BADGEKEY=5 } WHERE ResultClass = Bnt_Person ClassDefsOnly", 2,
+        {L"ASSOCIATORS OF {Bnt_Badge.BADGEKEY=5}", WqlQueryKind::Associators, L"Bnt_Badge", false, {}},
+        {L"associators of { Bnt_Badge.BADGEKEY=5 } WHERE ResultClass = Bnt_Person ClassDefsOnly", WqlQueryKind::Associators,
          L"Bnt_Badge", false, {}},
-        {L"REFERENCES OF {Bnt_Person.ID=\"a}b\"} WHERE Role = Owner", 3, L"Bnt_Person", false, {}},
+        {L"REFERENCES OF {Bnt_Person.ID=\"a}b\"} WHERE Role = Owner", WqlQueryKind::References, L"Bnt_Person", false, {}},
     };
     for (const auto& c : cases)
     {

@@ -14,7 +14,9 @@ protected:
     void SetUp() override
     {
         WritesTest::SetUp();
+        // Only this test's lists: the demo's own are dropped.
         m_installation.Exec(
+            "DELETE FROM DDTBL WHERE ISLIST = 1;"
             "INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Elsewhere', 0);"
             "CREATE TABLE DEPT (ID INTEGER PRIMARY KEY, NAME TEXT, SEGMENTID INTEGER);"
             "INSERT INTO DEPT VALUES (1, 'Sales', 1), (2, 'Operations', 2), (3, 'Hidden', 3);"

@@ -1,6 +1,7 @@
 #include "tests/framework/writes/WritesTestFixture.h"
 
 #include "common/Crypto.h"
+#include "framework/CWmipObjectPath.h"
 #include "platform/com/SafeArray.h"
 
 using namespace writestest;
@@ -224,6 +225,39 @@ TEST_F(PutInstance, AnExceptionOfAHookBeforeTheWriteWritesNothing)
     ComPtr<IWbemClassObject> person = NewPerson(*mapper);
     EXPECT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY).first, WBEM_E_ACCESS_DENIED);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "5");
+}
+
+TEST_F(PutInstance, TheHooksWriteInsideTheWritesTransaction)
+{
+    const std::string nextId = Scalar("SELECT NEXTVAL FROM NEXTID WHERE TYPE = 2");
+    const struct
+    {
+        bool throwAfter;
+        const char* persons;
+        const char* hookRows;
+    } cases[] = {{true, "5", "0"}, {false, "6", "1"}};
+    for (const auto& c : cases)
+    {
+        auto mapper = MakeMapper<TestPersonMapper>(L"Wrt_Person");
+        mapper->m_hookWrites = true;
+        mapper->m_throwAfter = c.throwAfter;
+        ComPtr<IWbemClassObject> person = NewPerson(*mapper);
+        EXPECT_EQ(SUCCEEDED(Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY).first), !c.throwAfter);
+        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), c.persons) << c.throwAfter;
+        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM CONFIG_VALUE WHERE CONFIGID = 7777"), c.hookRows) << c.throwAfter;
+        if (c.throwAfter)
+        {
+            EXPECT_EQ(Scalar("SELECT NEXTVAL FROM NEXTID WHERE TYPE = 2"), nextId) << "the drawn key went back too";
+        }
+    }
+    // A delete's hooks are inside its transaction as well.
+    auto mapper = MakeMapper<TestPersonMapper>(L"Wrt_Person");
+    mapper->m_throwAfter = true;
+    CWmipObjectPath path(L"Wrt_Person");
+    path.AddKey(L"ID", 6L);
+    EXPECT_THROW(mapper->DeleteInstance(&path), CWMIException);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP WHERE ID = 6"), "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM UDFEMP WHERE ID = 6"), "1");
 }
 
 TEST_F(PutInstance, AuditAndReplicationRowsFollowTheWrite)

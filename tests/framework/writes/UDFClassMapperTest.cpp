@@ -17,6 +17,7 @@ protected:
     {
         WritesTest::SetUp();
         m_installation.Exec(
+            "DELETE FROM UDFOBJS; DELETE FROM DDFLD;"  // this test's own layout only
             "ALTER TABLE UDFEMP ADD COLUMN DEPT INTEGER; ALTER TABLE UDFEMP ADD COLUMN COLOR TEXT;"
             "ALTER TABLE UDFEMP ADD COLUMN EMPNO TEXT; ALTER TABLE UDFEMP ADD COLUMN SECRET TEXT;"
             "INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Elsewhere', 0);"
@@ -141,25 +142,66 @@ TEST_F(UDFClassMapper, WritesCheckValueListsListTablesAndUniqueness)
     EXPECT_EQ(Scalar("SELECT COLOR FROM UDFEMP WHERE ID = " + id), "B");
 }
 
-TEST_F(UDFClassMapper, RestrictedFieldsNeedTheFieldPermissionGroup)
+TEST_F(UDFClassMapper, FieldRightsComeFromTheFieldPermissionGroup)
 {
-    auto mapper = MakeMapper<TestCardholderMapper>(L"Wrt_Cardholder");
-    EXPECT_TRUE(mapper->HasPerPropertyPermissions());
-    EXPECT_TRUE(mapper->CanAccessProperty(L"EMPNO"));
-    EXPECT_FALSE(mapper->CanAccessProperty(L"SECRET")) << "the operator has no field group 7";
-    ComPtr<IWbemClassObject> person = NewCardholder(*mapper, L"E3");
-    Set(person.Get(), L"SECRET", _variant_t(L"x"));
-    EXPECT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY).first, WBEM_E_ACCESS_DENIED);
+    // Group 6 may neither see nor change SECRET; group 7 may see it but not change it, and may
+    // not see COLOR; every other field has no item and is open to both.
+    m_installation.Exec(
+        "INSERT INTO USER_PERM_UDF (USER_PERM_UDFID, NAME) VALUES (6, 'Clerks'), (7, 'Secret readers');"
+        "INSERT INTO USER_PERM_UDF_FIELD (USER_PERM_UDFID, DDFLDID, CANVIEW, CANEDIT) VALUES"
+        " (6, 104, 0, 0), (7, 104, 1, 0), (7, 102, 0, 0);"
+        "INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, SYSTEM_USER_PERMID,"
+        " MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, BNT_DBID) VALUES"
+        " (21, 'clerk6', 'C', 'Six', -1, 1, 1, 3, 2, 0, 6, 1), (22, 'reader7', 'R', 'Seven', -1, 1, 1, 3, 2, 0, 7, 1);"
+        "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES"
+        " (21, 21, 1, 'S-1-5-21-7-7-7-21'), (22, 22, 1, 'S-1-5-21-7-7-7-22');");
+    LoadFieldRights(L"S-1-5-21-7-7-7-21");
+    LoadFieldRights(L"S-1-5-21-7-7-7-22");
+    auto entryOf = [](LONG userId) {
+        auto user = std::make_unique<CAcsUser>();
+        EXPECT_TRUE(user->Login(nullptr, nullptr, nullptr, false, false, -1, userId, false));
+        return std::make_unique<CWmipUserCacheEntry>(std::move(user), nullptr, 0);
+    };
+    const auto clerk = entryOf(21);
+    const auto reader = entryOf(22);
+    auto asClerk = MakeMapper<TestCardholderMapper>(L"Wrt_Cardholder");
+    asClerk->SetUserEntry(nullptr);
+    asClerk->SetUserEntry(clerk.get());
+    auto asReader = MakeMapper<TestCardholderMapper>(L"Wrt_Cardholder");
+    asReader->SetUserEntry(nullptr);
+    asReader->SetUserEntry(reader.get());
 
-    m_installation.Exec("UPDATE USERS SET USER_PERM_UDFID = 7 WHERE USERID = 1;");
-    auto member = std::make_unique<CAcsUser>();
-    ASSERT_TRUE(member->Login(nullptr, nullptr, nullptr, false, false, -1, 1, false));
-    CWmipUserCacheEntry entry(std::move(member), nullptr, 0);
-    auto allowed = MakeMapper<TestCardholderMapper>(L"Wrt_Cardholder");
-    allowed->SetUserEntry(nullptr);
-    allowed->SetUserEntry(&entry);
-    EXPECT_TRUE(allowed->CanAccessProperty(L"SECRET"));
-    EXPECT_EQ(Put(*allowed, person.Get(), WBEM_FLAG_CREATE_ONLY).first, S_OK);
+    const struct {
+        const wchar_t* property;
+        bool clerkSees;
+        bool readerSees;
+    } rights[] = {{L"EMPNO", true, true}, {L"SECRET", false, true}, {L"COLOR", true, false}, {L"LASTNAME", true, true}};
+    for (const auto& right : rights) {
+        EXPECT_EQ(asClerk->CanAccessProperty(right.property), right.clerkSees) << right.property;
+        EXPECT_EQ(asReader->CanAccessProperty(right.property), right.readerSees) << right.property;
+    }
+    EXPECT_TRUE(asClerk->HasPerPropertyPermissions());
+
+    // A value for a field the group may see but not change is refused; without it the write goes through.
+    ComPtr<IWbemClassObject> person = NewCardholder(*asReader, L"E3");
+    Set(person.Get(), L"SECRET", _variant_t(L"x"));
+    EXPECT_EQ(Put(*asReader, person.Get(), WBEM_FLAG_CREATE_ONLY).first, WBEM_E_ACCESS_DENIED);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM UDFEMP WHERE EMPNO = 'E3'"), "0") << "nothing written";
+    ComPtr<IWbemClassObject> plain = NewCardholder(*asReader, L"E3");
+    EXPECT_EQ(Put(*asReader, plain.Get(), WBEM_FLAG_CREATE_ONLY).first, S_OK);
+
+    // The system administrator's group -1 has every right without a list; the demo operator's
+    // group 0 has an empty list.
+    auto asOperator = MakeMapper<TestCardholderMapper>(L"Wrt_Cardholder");
+    EXPECT_TRUE(asOperator->CanAccessProperty(L"SECRET"));
+    CWmipUserCache* cache = CWmipApp::GetUserCache();
+    const auto administrator = entryOf(-1);
+    EXPECT_TRUE(cache->HasUDFPermission(administrator->GetUser(), 104, TRUE));
+    EXPECT_FALSE(cache->HasUDFPermission(nullptr, 104, FALSE));
+    // A group whose rights were never loaded is refused.
+    m_installation.Exec("UPDATE USERS SET USER_PERM_UDFID = 9 WHERE USERID = 21;");
+    const auto unloaded = entryOf(21);
+    EXPECT_FALSE(cache->HasUDFPermission(unloaded->GetUser(), 101, FALSE));
 }
 
 TEST_F(UDFClassMapper, BadgeTypeRequiredFieldsMustHaveValues)

@@ -28,6 +28,8 @@
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "platform/security/CallerIdentity.h"
+#include "provider/CWmipUserCache.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/CimTypes.h"
@@ -90,6 +92,11 @@ public:
     void AfterWriteInstance(Operation operation, IWbemClassObject*) override
     {
         m_log.calls.push_back("After " + std::to_string(static_cast<int>(operation)));
+        // A write of the hook's own, which must stand or fall with the instance's rows.
+        if (m_hookWrites)
+            GetDatabase()->ExecuteSQL(L"INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (7777, 1)");
+        if (m_throwAfter)
+            throw CWMIException(L"test", 0, WBEM_E_FAILED);
     }
     void LogTransaction(Operation operation, IWbemClassObject* instance) override
     {
@@ -121,6 +128,9 @@ public:
     bool m_failAudit = false;
     // BeforeWriteInstance refuses the write.
     bool m_throwBefore = false;
+    // AfterWriteInstance writes a row of its own, and then fails.
+    bool m_hookWrites = false;
+    bool m_throwAfter = false;
 };
 
 class TestBadgeMapper : public CWmipDynamicClassMapper
@@ -295,6 +305,19 @@ protected:
         auto caller = std::make_unique<CAcsUser>();
         ASSERT_TRUE(caller->Login(nullptr, nullptr, nullptr, false, false, -1, 1, false));
         m_caller = std::make_unique<CWmipUserCacheEntry>(std::move(caller), nullptr, 0);
+        LoadFieldRights(L"S-1-5-21-1004336348-1177238915-682003330-1001");
+    }
+
+    // Logs the account in through the application's user cache and gives it back, so that the
+    // cache holds the field rights of its field permission group.
+    static void LoadFieldRights(const wchar_t* sid)
+    {
+        const CallerIdentity::Scope scope(CallerIdentity(sid, SecurityImpersonation));
+        CWmipUserCache* cache = CWmipApp::GetUserCache();
+        ASSERT_NE(cache, nullptr);
+        CWmipUserCacheEntry* entry = nullptr;
+        ASSERT_EQ(cache->GetUserFromSID(&entry, CString(sid)), S_OK) << sid;
+        EXPECT_EQ(cache->ReleaseUser(entry), S_OK);
     }
     void TearDown() override
     {

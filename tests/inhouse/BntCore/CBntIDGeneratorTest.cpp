@@ -47,6 +47,13 @@ TEST(CBntIDGenerator, FailuresAnswerZero)
     ASSERT_TRUE(user.LoginAsSA(db.DataSource()));
     EXPECT_EQ(CBntIDGenerator(&user).GetNextID(24, -1), 0);
 
+    // A counter at 0 or below would hand out an id that means "none" or "all": refused.
+    for (const char* stored : {"0", "-7"}) {
+        db.Exec(std::string("DELETE FROM NEXTID WHERE TYPE = 25; INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES (25, ") +
+                stored + ")");
+        EXPECT_EQ(CBntIDGenerator(&user).GetNextID(25, -1), 0) << stored;
+    }
+
     db.Exec("DROP TABLE NEXTID");
     EXPECT_EQ(CBntIDGenerator(&user).GetNextID(4, -1), 0);
     const auto log = support::TemporaryHome::ReadLines(db.Home().Path() / "Logs" / "Fluxmere.log");

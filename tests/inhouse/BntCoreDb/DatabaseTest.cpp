@@ -279,3 +279,32 @@ TEST_F(Database, ThreadsSharingOneDatabaseSeeWholeTransactions)
     EXPECT_EQ(torn.load(), 0);
     EXPECT_GT(counted.load(), 0);
 }
+
+TEST_F(Database, AStatementNeedsExactlyOneValuePerPlaceholder)
+{
+    // Too few values would bind NULLs silently: a condition that matches nothing, or a row
+    // written with holes. Every mismatch is refused before the statement runs.
+    const struct
+    {
+        const wchar_t* sql;
+        std::vector<CDBValue> values;
+    } mismatches[] = {
+        {L"UPDATE ACCESSPANE SET NAME = ? WHERE SEGMENTID = ?", {L"x"}},
+        {L"UPDATE ACCESSPANE SET NAME = ? WHERE SEGMENTID = ?", {}},
+        {L"UPDATE ACCESSPANE SET NAME = ? WHERE SEGMENTID = ?", {L"x", 1, 2}},
+        {L"UPDATE ACCESSPANE SET NAME = 'y' WHERE SEGMENTID = 1", {1}},
+    };
+    for (const auto& one : mismatches)
+        EXPECT_EQ(StateOf([&] { m_db.ExecuteSQL(one.sql, one.values); }), L"42000") << one.values.size();
+    EXPECT_FALSE(m_db.NameExists(L"ACCESSPANE", L"NAME", L"x"));
+    EXPECT_FALSE(m_db.NameExists(L"ACCESSPANE", L"NAME", L"y"));
+
+    CDynamicRecordset panels(&m_db);
+    panels.SetTable(L"ACCESSPANE");
+    panels.AddColumnToSet(L"PANELID");
+    EXPECT_EQ(StateOf([&] {
+                  panels.SetFilter(L"SEGMENTID = ? AND NAME <> ?", {1});
+                  panels.Open(CMultiFilterRecordset::kReadOnly);
+              }),
+              L"42000");
+}

@@ -1,8 +1,11 @@
 #include "inhouse/BntLogin/CPasswordHash.h"
 
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
 
+#include <cstdio>
 #include <regex>
+#include <string>
 
 namespace {
 
@@ -55,6 +58,38 @@ TEST(CPasswordHash, MalformedStoredTextsNeverVerify)
     };
     for (const auto& stored : cases) {
         EXPECT_FALSE(CPasswordHash::Verify("pw", stored)) << stored;
+    }
+}
+
+TEST(CPasswordHash, AGenuineHashWithTooFewIterationsNeverVerifies)
+{
+    // Hashes that are right for their iteration counts: only the count decides.
+    const unsigned char salt[] = "0123456789abcdef";
+    const struct
+    {
+        unsigned iterations;
+        bool verifies;
+    } cases[] = {{CPasswordHash::kMinIterations - 1, false}, {1, false}, {CPasswordHash::kMinIterations, true}};
+    for (const auto& one : cases)
+    {
+        unsigned char hash[32];
+        ASSERT_EQ(PKCS5_PBKDF2_HMAC("pw", 2, salt, 16, static_cast<int>(one.iterations), EVP_sha256(), sizeof hash,
+                                    hash),
+                  1);
+        std::string stored = "pbkdf2-sha256$" + std::to_string(one.iterations) + "$";
+        char hex[3];
+        for (int i = 0; i < 16; ++i)
+        {
+            std::snprintf(hex, sizeof hex, "%02x", salt[i]);
+            stored += hex;
+        }
+        stored += "$";
+        for (const unsigned char byte : hash)
+        {
+            std::snprintf(hex, sizeof hex, "%02x", byte);
+            stored += hex;
+        }
+        EXPECT_EQ(CPasswordHash::Verify("pw", stored), one.verifies) << one.iterations;
     }
 }
 

@@ -56,6 +56,21 @@ TEST_F(LogFile, TruncatedFileGetsTheNextLineAtItsNewEnd)
     EXPECT_EQ(Lines(file), (Texts{"new"}));
 }
 
+TEST_F(LogFile, AFullFileRollsOverSoTheLogsStayBounded)
+{
+    const auto file = Path("Logs/Fluxmere.log");
+    LogFileWriter::SetMaxFileBytes(20);
+    const std::string line(9, 'x');  // ten bytes with its line feed
+    for (int i = 0; i < 7; ++i)
+        LogFileWriter::AppendLine(file.string(), line);
+    LogFileWriter::AppendLine(file.string(), "last");
+    LogFileWriter::SetMaxFileBytes(0);
+    // Lines 1-2, 3-4 and 5-6 each filled a file; PATH.1 keeps only the latest full one.
+    EXPECT_EQ(Lines(file), (Texts{line, "last"}));
+    EXPECT_EQ(Lines(file.string() + ".1"), (Texts{line, line}));
+    EXPECT_FALSE(std::filesystem::exists(file.string() + ".2"));
+}
+
 TEST_F(LogFile, RotatedFileIsLeftForTheNewOneWithinASecond)
 {
     const auto file = Path("Fluxmere.log");

@@ -85,6 +85,9 @@ TEST(CStringFormat, FlagsWidthAndPrecisionShapeNumbers)
         {L"%5d", 42, L"   42"},   {L"%-5d|", 42, L"42   |"}, {L"%05d", -42, L"-0042"}, {L"%+d", 42, L"+42"},
         {L"% d", 42, L" 42"},     {L"%.3d", 7, L"007"},     {L"%.0d", 0, L""},        {L"%08.3d", 7, L"     007"},
         {L"%-05d|", 3, L"3    |"}, {L"%#06x", 255, L"0x00ff"},
+        // Unsigned conversions never carry a sign, whatever the flags ask.
+        {L"%+u", 42, L"42"},      {L"% u", 42, L"42"},      {L"%+x", 255, L"ff"},     {L"% X", 255, L"FF"},
+        {L"%+o", 8, L"10"},       {L"%+u", -1, L"4294967295"},
     };
     for (const Case& c : cases)
     {

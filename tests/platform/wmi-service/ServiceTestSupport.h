@@ -299,10 +299,25 @@ public:
     {
         return Unexpected(L"CreateClassEnum");
     }
-    HRESULT CreateClassEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override
+    // The listing of the classes the provider builds at run time, which the service asks for
+    // besides its own classes; kept apart from the routed calls.
+    HRESULT CreateClassEnumAsync(const BSTR superclass, LONG, IWbemContext*, IWbemObjectSink* sink) override
     {
-        return Unexpected(L"CreateClassEnumAsync");
+        {
+            const std::lock_guard<std::mutex> guard(m_lock);
+            classListings.push_back(superclass == nullptr ? L"" : superclass);
+        }
+        std::vector<IWbemClassObject*> raw;
+        for (const ComPtr<IWbemClassObject>& one : runtimeClasses)
+            raw.push_back(one.Get());
+        if (!raw.empty())
+            sink->Indicate(static_cast<LONG>(raw.size()), raw.data());
+        sink->SetStatus(WBEM_STATUS_COMPLETE, WBEM_S_NO_ERROR, nullptr, nullptr);
+        return WBEM_S_NO_ERROR;
     }
+    // The classes the provider lists as built at run time, and the superclasses it was asked for.
+    std::vector<ComPtr<IWbemClassObject>> runtimeClasses;
+    std::vector<std::wstring> classListings;
     HRESULT PutInstance(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override
     {
         return Unexpected(L"PutInstance");

@@ -11,15 +11,17 @@ struct GoodQuery
 {
     const wchar_t* text;
     const wchar_t* className;
+    bool hasWhere;
 };
 
 const GoodQuery kGoodQueries[] = {
-    {L"SELECT * FROM Bnt_Badge", L"Bnt_Badge"},
-    {L"select Name, ID from bnt_badge where ID > 3", L"bnt_badge"},
-    {L"  SELECT *\tFROM\nBnt_Badge  ", L"Bnt_Badge"},
-    {L"SELECT * FROM Bnt_Badge WHERE Name = 'FROM x' OR Name = \"it\\\"s\"", L"Bnt_Badge"},
+    {L"SELECT * FROM Bnt_Badge", L"Bnt_Badge", false},
+    {L"select Name, ID from bnt_badge where ID > 3", L"bnt_badge", true},
+    {L"  SELECT *\tFROM\nBnt_Badge  ", L"Bnt_Badge", false},
+    {L"SELECT * FROM Bnt_Badge WHERE Name = 'FROM x' OR Name = \"it\\\"s\"", L"Bnt_Badge", true},
     {L"SELECT * FROM __InstanceCreationEvent WITHIN 5 WHERE TargetInstance ISA 'Bnt_Badge'",
-     L"__InstanceCreationEvent"},
+     L"__InstanceCreationEvent", true},
+    {L"SELECT * FROM __InstanceCreationEvent WITHIN 5", L"__InstanceCreationEvent", false},
 };
 
 struct BadQuery
@@ -51,8 +53,10 @@ TEST(WbemQueryParser, FindsTheSelectedClass)
     for (const GoodQuery& good : kGoodQueries)
     {
         std::wstring className;
-        ASSERT_EQ(WbemQueryParser::SelectedClass(good.text, &className), WBEM_S_NO_ERROR) << good.text;
+        bool hasWhere = !good.hasWhere;
+        ASSERT_EQ(WbemQueryParser::SelectedClass(good.text, &className, &hasWhere), WBEM_S_NO_ERROR) << good.text;
         EXPECT_EQ(className, good.className) << good.text;
+        EXPECT_EQ(hasWhere, good.hasWhere) << good.text;
     }
 }
 

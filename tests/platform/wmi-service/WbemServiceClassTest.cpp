@@ -159,3 +159,37 @@ TEST_F(WbemServiceClasses, UnofferedMethodsAnswerNotSupportedAndClearTheirOutput
     EXPECT_EQ(services->QueryObjectSink(0, &handler), WBEM_E_NOT_SUPPORTED);
     EXPECT_TRUE(Stored(*repository, L"Bnt_Note"));
 }
+
+TEST_F(WbemServiceClasses, ClassesTheProviderBuildsAtRunTimeAreListedAndRouted)
+{
+    // A class the repository does not keep, as a provider builds it from its data.
+    ComPtr<IWbemClassObject> element;
+    ASSERT_EQ(services->GetObject(Text(L"Bnt_Element"), 0, nullptr, &element, nullptr), WBEM_S_NO_ERROR);
+    ComPtr<IWbemClassObject> list;
+    ASSERT_EQ(element->SpawnDerivedClass(0, &list), WBEM_S_NO_ERROR);
+    _variant_t name(L"Bnt_DEPARTMENT");
+    ASSERT_EQ(list->Put(L"__CLASS", 0, &name, 0), WBEM_S_NO_ERROR);
+    provider->runtimeClasses.push_back(list);
+
+    ComPtr<IEnumWbemClassObject> enumerator;
+    ASSERT_EQ(services->CreateClassEnum(Text(L"Bnt_Element"), WBEM_FLAG_SHALLOW, nullptr, &enumerator),
+              WBEM_S_NO_ERROR);
+    EXPECT_EQ(Drain(enumerator.Get()), (std::vector<std::wstring>{L"Bnt_Badge", L"Bnt_DEPARTMENT"}));
+    EXPECT_EQ(provider->classListings, (std::vector<std::wstring>{L"Bnt_Element"}));
+
+    // A class the repository keeps is not listed twice when the provider lists it too.
+    ComPtr<IWbemClassObject> badge;
+    ASSERT_EQ(services->GetObject(Text(L"Bnt_Badge"), 0, nullptr, &badge, nullptr), WBEM_S_NO_ERROR);
+    provider->runtimeClasses.push_back(badge);
+    ASSERT_EQ(services->CreateClassEnum(Text(L"Bnt_Element"), WBEM_FLAG_SHALLOW, nullptr, &enumerator),
+              WBEM_S_NO_ERROR);
+    EXPECT_EQ(Drain(enumerator.Get()), (std::vector<std::wstring>{L"Bnt_Badge", L"Bnt_DEPARTMENT"}));
+
+    // An instance request on the run-time class reaches the provider that lists it; one on a
+    // class nobody lists stays unknown.
+    ASSERT_EQ(services->CreateInstanceEnum(Text(L"bnt_department"), 0, nullptr, &enumerator), WBEM_S_NO_ERROR);
+    ASSERT_EQ(provider->Calls().size(), 1u);
+    EXPECT_EQ(provider->Calls()[0].operation, L"CreateInstanceEnumAsync");
+    EXPECT_EQ(services->CreateInstanceEnum(Text(L"Bnt_Nothing"), 0, nullptr, &enumerator), WBEM_E_INVALID_CLASS);
+    EXPECT_EQ(provider->Calls().size(), 1u);
+}

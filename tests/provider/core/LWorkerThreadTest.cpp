@@ -9,6 +9,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/provider/core/ProviderTestInstallation.h"
@@ -328,4 +329,57 @@ TEST(WorkerThreadStop, WaitForExitTimesOutWhileRunningAndJoinsOnceEnded)
     thread.release.Open();
     EXPECT_TRUE(thread.WaitForExit(INFINITE));
     EXPECT_TRUE(thread.WaitForExit(0));
+}
+
+// A thread that keeps using its own members after a stop that timed out, and tells when it is
+// destroyed.
+class LingeringThread : public LWorkerThread {
+public:
+    LingeringThread(Latch& release, std::atomic<int>& destroyed, std::atomic<int>& lastSeen)
+        : m_release(release), m_destroyed(destroyed), m_lastSeen(lastSeen)
+    {
+        SetStopPolling(5, 2);
+    }
+    ~LingeringThread() override { ++m_destroyed; }
+    UINT OnRun() override
+    {
+        m_release.Wait();
+        // Members of the derived object, read after the owner let go.
+        m_lastSeen = static_cast<int>(m_counters.size());
+        return 0;
+    }
+
+private:
+    Latch& m_release;
+    std::atomic<int>& m_destroyed;
+    std::atomic<int>& m_lastSeen;
+    std::vector<int> m_counters = std::vector<int>(7, 1);
+};
+
+TEST(WorkerThreadStop, AThreadLeftRunningOwnsItsObjectUntilItEnds)
+{
+    ProviderTestInstallation installation(false);
+    Latch release;
+    std::atomic<int> destroyed{0};
+    std::atomic<int> lastSeen{0};
+    {
+        LWorkerThread::Ptr<LingeringThread> thread(new LingeringThread(release, destroyed, lastSeen));
+        ASSERT_TRUE(thread->Start());
+    }
+    EXPECT_EQ(destroyed.load(), 0) << "the owner let go, but the thread still runs on the object";
+    release.Open();
+    for (int i = 0; i < 5000 && destroyed.load() == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(destroyed.load(), 1) << "the thread deleted its object when it ended";
+    EXPECT_EQ(lastSeen.load(), 7);
+
+    // A thread that has ended is joined and its object deleted at once.
+    {
+        LWorkerThread::Ptr<LingeringThread> thread(new LingeringThread(release, destroyed, lastSeen));
+        ASSERT_TRUE(thread->Start());
+        WaitUntilEnded(*thread);
+    }
+    EXPECT_EQ(destroyed.load(), 2);
+    LWorkerThread::Ptr<LingeringThread> none;
 }

@@ -126,9 +126,10 @@ protected:
     }
     ~RoutingTest() override { m_namespace->ReleaseProviders(); }
 
-    HRESULT HandIn(const BntMessage& message)
+    HRESULT HandIn(const BntMessage& message, LONG alarmId = 0)
     {
-        return m_shell->Provider().ReceiveHardwareEvent(BntMessage::kRecordSize, message.Record().data(), L"", L"", 0);
+        return m_shell->Provider().ReceiveHardwareEvent(BntMessage::kRecordSize, message.Record().data(), L"", L"",
+                                                        alarmId);
     }
 
     LinkageServer m_linkage;
@@ -331,4 +332,114 @@ TEST(LSConnectThread, TheApplicationStartsOneAndStopsItWhenItGoes)
     ASSERT_GE(calls.size(), 2u);
     EXPECT_EQ(calls.front().flag, 1);
     EXPECT_EQ(calls.back().flag, 0);
+}
+
+namespace {
+
+// An event as "class/panel", to tell which events a subscription received.
+std::string Signature(IWbemClassObject* event)
+{
+    _variant_t className;
+    _variant_t panel;
+    event->Get(L"__CLASS", 0, &className, nullptr, nullptr);
+    event->Get(L"PanelID", 0, &panel, nullptr, nullptr);
+    std::string text;
+    for (const wchar_t* c = static_cast<const VARIANT&>(className).bstrVal; c != nullptr && *c != 0; ++c) {
+        text.push_back(static_cast<char>(*c));
+    }
+    return text + "/" + std::to_string(static_cast<const VARIANT&>(panel).lVal);
+}
+
+std::string Signatures(support::RecordingSink& sink)
+{
+    std::string text;
+    for (const auto& event : sink.Objects()) {
+        text += (text.empty() ? "" : " ") + Signature(event.Get());
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST_F(RoutingTest, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelects)
+{
+    struct Case {
+        const char* rule;
+        const wchar_t* query;
+        const char* expected;
+    };
+    // The events handed in: access on panels 1 and 2, a forced door with its alarm on panel 1,
+    // a fire on panel 2 without an alarm.
+    const Case cases[] = {
+        {"one panel", L"SELECT * FROM Bnt_AccessEvent WHERE PanelID = 2", "Bnt_AccessEvent/2"},
+        {"no WHERE clause", L"SELECT * FROM Bnt_AccessEvent", "Bnt_AccessEvent/1 Bnt_AccessEvent/2"},
+        {"a property of the embedded alarm, any case",
+         L"SELECT * FROM Bnt_SecurityEvent WHERE Alarm.Description = 'DOOR FORCED OPEN'", "Bnt_OtherSecurityEvent/1"},
+        {"embedded number and own property",
+         L"SELECT * FROM Bnt_SecurityEvent WHERE Alarm.Priority >= 20 AND PanelID = 1", "Bnt_OtherSecurityEvent/1"},
+        {"ISA on the embedded object", L"SELECT * FROM Bnt_SecurityEvent WHERE Alarm ISA 'Bnt_Alarm'",
+         "Bnt_OtherSecurityEvent/1"},
+        {"the event's own class", L"SELECT * FROM Bnt_SecurityEvent WHERE __CLASS ISA 'Bnt_AccessEvent'",
+         "Bnt_AccessEvent/1 Bnt_AccessEvent/2"},
+        {"no alarm", L"SELECT * FROM Bnt_SecurityEvent WHERE Alarm IS NULL",
+         "Bnt_AccessEvent/1 Bnt_AccessEvent/2 Bnt_FireEvent/2"},
+        {"NOT of a property of a missing object stays unknown",
+         L"SELECT * FROM Bnt_SecurityEvent WHERE NOT Alarm.Priority = 20", ""},
+        {"NOT", L"SELECT * FROM Bnt_SecurityEvent WHERE NOT PanelID = 2",
+         "Bnt_AccessEvent/1 Bnt_OtherSecurityEvent/1"},
+        {"OR over an unknown side", L"SELECT * FROM Bnt_SecurityEvent WHERE PanelID = 2 OR Alarm.Priority = 20",
+         "Bnt_AccessEvent/2 Bnt_OtherSecurityEvent/1 Bnt_FireEvent/2"},
+    };
+    std::vector<ComPtr<support::RecordingSink>> sinks;
+    for (const Case& c : cases) {
+        sinks.push_back(support::RecordingSink::Create());
+        ASSERT_EQ(Query(c.query).Subscribe(*m_namespace, sinks.back().Get()), WBEM_S_NO_ERROR) << c.rule;
+    }
+    // Subscribed last, so once it holds every event the others have had their turn at each.
+    const ComPtr<support::RecordingSink> all = support::RecordingSink::Create();
+    ASSERT_EQ(Query(L"SELECT * FROM Bnt_SecurityEvent").Subscribe(*m_namespace, all.Get()), WBEM_S_NO_ERROR);
+
+    ASSERT_EQ(HandIn(hwtest::Record(0, 0, 1, 1)), S_OK);
+    ASSERT_EQ(HandIn(hwtest::Record(0, 0, 1, 2)), S_OK);
+    ASSERT_EQ(HandIn(hwtest::Record(4, 5), 1), S_OK);
+    ASSERT_EQ(HandIn(hwtest::Record(7, 1, 0, 2)), S_OK);
+    ASSERT_TRUE(hwtest::WaitForObjects(*all, 4));
+    EXPECT_EQ(Signatures(*all), "Bnt_AccessEvent/1 Bnt_AccessEvent/2 Bnt_OtherSecurityEvent/1 Bnt_FireEvent/2");
+    for (std::size_t i = 0; i < sinks.size(); ++i) {
+        EXPECT_EQ(Signatures(*sinks[i]), cases[i].expected) << cases[i].rule;
+        EXPECT_EQ(m_namespace->CancelAsyncCall(sinks[i].Get()), WBEM_S_NO_ERROR);
+    }
+    EXPECT_EQ(m_namespace->CancelAsyncCall(all.Get()), WBEM_S_NO_ERROR);
+}
+
+TEST_F(RoutingTest, AWhereClauseThatCannotBeEvaluatedIsRefused)
+{
+    struct Case {
+        const char* rule;
+        const wchar_t* query;
+    };
+    const Case cases[] = {
+        {"unknown property", L"SELECT * FROM Bnt_AccessEvent WHERE NoSuchProperty = 2"},
+        {"property of a subclass", L"SELECT * FROM Bnt_SecurityEvent WHERE CardNumber = 2"},
+        {"dotted name on a number", L"SELECT * FROM Bnt_AccessEvent WHERE PanelID.Name = 'x'"},
+        {"missing literal", L"SELECT * FROM Bnt_AccessEvent WHERE PanelID ="},
+        {"open parenthesis", L"SELECT * FROM Bnt_AccessEvent WHERE (PanelID = 2"},
+        {"empty clause", L"SELECT * FROM Bnt_AccessEvent WHERE"},
+        {"two literals", L"SELECT * FROM Bnt_AccessEvent WHERE 1 = 2"},
+    };
+    for (const Case& c : cases) {
+        const ComPtr<support::RecordingSink> sink = support::RecordingSink::Create();
+        EXPECT_EQ(Query(c.query).Subscribe(*m_namespace, sink.Get()), WBEM_E_INVALID_QUERY) << c.rule;
+        EXPECT_TRUE(sink->Statuses().empty()) << c.rule;
+    }
+    EXPECT_EQ(m_namespace->Events().GetSubscriptionCount(), 0u);
+
+    // Without a filter factory a WHERE clause is refused, never ignored; a query without one
+    // still subscribes.
+    m_namespace->Events().SetFilterFactory(nullptr);
+    const ComPtr<support::RecordingSink> sink = support::RecordingSink::Create();
+    EXPECT_EQ(Query(L"SELECT * FROM Bnt_AccessEvent WHERE PanelID = 2").Subscribe(*m_namespace, sink.Get()),
+              WBEM_E_INVALID_QUERY);
+    EXPECT_EQ(Query(L"SELECT * FROM Bnt_AccessEvent WITHIN 5").Subscribe(*m_namespace, sink.Get()), WBEM_S_NO_ERROR);
+    EXPECT_EQ(m_namespace->Events().GetSubscriptionCount(), 1u);
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <thread>
 
+#include "framework/WqlEventFilterFactory.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "hardware/IClslLinkageServer.h"
@@ -133,7 +134,9 @@ ComPtr<WbemServiceNamespace> MakeNamespace()
 {
     auto repository = std::make_shared<WbemRepository>(L"TESTHOST", L"root\\Brontel");
     EXPECT_EQ(WbemSecurityEventClasses::AddTo(*repository), WBEM_S_NO_ERROR);
-    return WbemServiceNamespace::Create(repository);
+    ComPtr<WbemServiceNamespace> services = WbemServiceNamespace::Create(repository);
+    services->Events().SetFilterFactory(std::make_shared<WqlEventFilterFactory>());
+    return services;
 }
 
 bnt::utility::BntMessageEx Record(LONG eventType, LONG eventSubtype, LONG dataType, LONG panelId, LONG deviceId,

@@ -2,6 +2,11 @@
 #include <algorithm>
 #include <set>
 
+#include "framework/WqlLimits.h"
+#include "provider/CWmipApp.h"
+#include "inhouse/BntLogin/DBConnectionManager.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "tests/provider/instance/InstanceProviderTestSupport.h"
 
 namespace instancetest {
@@ -114,22 +119,50 @@ TEST_F(Enumeration, QueriesSelectOnlyTheMatchingInstances)
 
 TEST_F(Enumeration, QueriesThatAreNotPlainSelectsAreNotCapable)
 {
-    const wchar_t* const refused[] = {
-        L"ASSOCIATORS OF {Bnt_TestReader.PanelID=1,ReaderID=0}",
-        L"REFERENCES OF {Bnt_TestReader.PanelID=1,ReaderID=0}",
-        L"SELECT FROM",
-        L"SELECT * FROM Bnt_TestReader WHERE (PanelID = 1",
-        L"DELETE FROM Bnt_TestReader",
-        L"",
+    // Valid WQL beyond the provider, then text that is no WQL at all; each with its reason.
+    const struct
+    {
+        const wchar_t* wql;
+        HRESULT expected;
+        const wchar_t* reason;
+    } refused[] = {
+        {L"ASSOCIATORS OF {Bnt_TestReader.PanelID=1,ReaderID=0}", WBEM_E_PROVIDER_NOT_CAPABLE, L"SELECT queries"},
+        {L"REFERENCES OF {Bnt_TestReader.PanelID=1,ReaderID=0}", WBEM_E_PROVIDER_NOT_CAPABLE, L"SELECT queries"},
+        {L"SELECT FROM", WBEM_E_INVALID_QUERY, L"not valid WQL"},
+        {L"SELECT * FROM Bnt_TestReader WHERE (PanelID = 1", WBEM_E_INVALID_QUERY, L"at offset"},
+        {L"SELECT * FROM Bnt_TestReader WHERE PanelID = 1 -- x", WBEM_E_INVALID_QUERY, L"at offset"},
+        {L"DELETE FROM Bnt_TestReader", WBEM_E_INVALID_QUERY, L"not valid WQL"},
+        {L"", WBEM_E_INVALID_QUERY, L"not valid WQL"},
     };
-    for (const wchar_t* wql : refused)
+    for (const auto& one : refused)
     {
         m_sink = MakeComObject<RecordingSink>();
-        EXPECT_EQ(Query(wql), WBEM_E_PROVIDER_NOT_CAPABLE) << wql;
-        const StatusCall status = ExpectOneFinalStatus(*m_sink, WBEM_E_PROVIDER_NOT_CAPABLE);
-        EXPECT_NE(status.statusObject, nullptr);
+        EXPECT_EQ(Query(one.wql), one.expected) << one.wql;
+        const StatusCall status = ExpectOneFinalStatus(*m_sink, one.expected);
+        ASSERT_NE(status.statusObject, nullptr);
+        _variant_t description;
+        EXPECT_EQ(status.statusObject->Get(L"Description", 0, &description, nullptr, nullptr), S_OK);
+        EXPECT_TRUE(description.vt == VT_BSTR && wcsstr(description.bstrVal, one.reason) != nullptr) << one.wql;
         EXPECT_TRUE(m_sink->Objects().empty());
     }
+}
+
+TEST_F(Enumeration, EveryWhereClauseTheParserTakesTheDatabaseTakesToo)
+{
+    // The most comparisons, inside the deepest nesting: the database runs it.
+    std::wstring wql = L"SELECT * FROM Bnt_TestReader WHERE " + std::wstring(WqlLimits::kMaxNestingDepth - 1, L'(') +
+                       L"ReaderID = 0";
+    for (std::size_t i = 1; i < WqlLimits::kMaxComparisons; ++i)
+        wql += L" OR ReaderID = " + std::to_wstring(i);
+    wql += std::wstring(WqlLimits::kMaxNestingDepth - 1, L')');
+    EXPECT_EQ(Query(wql.c_str()), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Readers(), (std::set<std::wstring>{L"1.0", L"1.1", L"2.0", L"2.1", L"6.0", L"6.1", L"6.2", L"6.3"}));
+
+    // One comparison more is refused by the parser, with its reason, before the database.
+    m_sink = MakeComObject<RecordingSink>();
+    const std::wstring tooMany = wql.substr(0, wql.size() - (WqlLimits::kMaxNestingDepth - 1)) + L" OR ReaderID = 9" +
+                                 std::wstring(WqlLimits::kMaxNestingDepth - 1, L')');
+    EXPECT_EQ(Query(tooMany.c_str()), WBEM_E_INVALID_QUERY);
 }
 
 TEST_F(Enumeration, QueryOnAPropertyTheClassDoesNotRegisterFails)
@@ -184,6 +217,57 @@ TEST_F(ClassListing, ListsFollowTheSuperclassAndDepth)
         ExpectOneFinalStatus(*m_sink, WBEM_S_NO_ERROR);
         EXPECT_EQ(Classes(), c.classes) << c.superclass << " flags " << c.flags;
     }
+}
+
+TEST_F(ClassListing, OptionsOfTheInstallationDecideSegmentsAndVisits)
+{
+    DBConnectionManager* manager = CWmipApp::GetConnectionManager();
+    const CAcsUser* connection = manager->Connection(0);
+    ASSERT_NE(connection, nullptr);
+    struct GiveBack
+    {
+        DBConnectionManager* manager;
+        const CAcsUser* connection;
+        ~GiveBack() { manager->ReleaseConnection(connection); }
+    } giveBack{manager, connection};
+    CBntDatabase* database = connection->GetDatabase();
+    ASSERT_NE(database, nullptr);
+    auto setOption = [&](LONG id, LONG value) {
+        database->ExecuteSQL(L"DELETE FROM CONFIG_VALUE WHERE CONFIGID = ?", {id});
+        database->ExecuteSQL(L"INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (?, ?)", {id, value});
+    };
+    const struct
+    {
+        LONG segmentsInUse;
+        LONG serverType;
+        LONG flagWord;
+        const wchar_t* superclass;
+        LONG flags;
+        std::vector<std::wstring> classes;
+    } cases[] = {
+        // Without segments a shallow root listing sends nothing and succeeds.
+        {0, 0, 0, L"", WBEM_FLAG_SHALLOW, {}},
+        {0, 0, 0, L"", 0, {L"Bnt_Person", L"Bnt_Badge", L"Bnt_Visit", L"Bnt_Cardholder", L"Bnt_Visitor"}},
+        {0, 0, 0, L"Bnt_Segment", 0, {}},
+        // Server type 2 serves no visits, unless bit 0x4 of the flag word says otherwise.
+        {1, 2, 0, L"Bnt_Element", WBEM_FLAG_SHALLOW, {L"Bnt_Person", L"Bnt_Badge"}},
+        {1, 2, 0x3, L"Bnt_Element", WBEM_FLAG_SHALLOW, {L"Bnt_Person", L"Bnt_Badge"}},
+        {1, 2, 0x4, L"Bnt_Element", WBEM_FLAG_SHALLOW, {L"Bnt_Person", L"Bnt_Badge", L"Bnt_Visit"}},
+        {1, 1, 0, L"Bnt_Element", WBEM_FLAG_SHALLOW, {L"Bnt_Person", L"Bnt_Badge", L"Bnt_Visit"}},
+    };
+    for (const auto& c : cases)
+    {
+        setOption(1001, c.segmentsInUse);
+        setOption(1002, c.serverType);
+        setOption(1006, c.flagWord);
+        m_sink = MakeComObject<RecordingSink>();
+        EXPECT_EQ(List(c.superclass, c.flags), WBEM_S_NO_ERROR);
+        EXPECT_EQ(Classes(), c.classes) << c.superclass << " segments " << c.segmentsInUse << " server "
+                                        << c.serverType << " flags " << c.flagWord;
+    }
+    setOption(1001, 1);
+    setOption(1002, 0);
+    setOption(1006, 0);
 }
 
 TEST_F(ClassListing, AClassTheCallerMayNotViewIsLeftOut)

@@ -2,6 +2,9 @@
 // class definition, and the caller checks of both roads.
 #include "platform/wmi/IWbemQualifierSet.h"
 #include "platform/wmi/WbemContext.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/DBConnectionManager.h"
 #include "provider/CWmipApp.h"
 #include "tests/provider/instance/InstanceProviderTestSupport.h"
 
@@ -244,6 +247,20 @@ TEST_F(GetObject, UnlinkedLocalSystemIsRefusedOnAnInstancePath)
     ExpectOneFinalStatus(*m_sink, result);
     EXPECT_TRUE(EndsWith(m_sink->LastDescription(), L"The client does not have access to use Fluxmere."));
     EXPECT_TRUE(m_sink->Objects().empty());
+}
+
+TEST_F(GetObject, LinkedPermittedLocalSystemKeepsTheValueLists)
+{
+    // Linked to the operator, whose groups grant the use of the provider, Local System passes the
+    // check by itself: it is not marked as a system account, so nothing is removed.
+    LinkAccount(kLocalSystemSid, 1);
+    CallAs(kLocalSystemSid);
+    EXPECT_EQ(Get(kReaderClass), WBEM_S_NO_ERROR);
+    ExpectOneFinalStatus(*m_sink, WBEM_S_NO_ERROR);
+    const auto objects = m_sink->Objects();
+    ASSERT_EQ(objects.size(), 1u);
+    EXPECT_TRUE(HasQualifier(objects[0].Get(), L"Description", L"ValueMap"));
+    EXPECT_TRUE(HasQualifier(objects[0].Get(), L"Description", L"Values"));
 }
 
 }  // namespace

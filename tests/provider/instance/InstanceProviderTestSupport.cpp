@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/DBConnectionManager.h"
 #include "platform/com/Bstr.h"
 #include "provider/CWmipApp.h"
 #include "tests/support/InstallationDatabase.h"
@@ -12,8 +15,10 @@ namespace instancetest {
 namespace {
 
 // The callers besides the demo operator: one linked user whose system group lacks the right
-// to use the provider, and one whose group grants that right alone.
+// to use the provider, and one whose group grants that right alone. The demo's user-defined
+// lists are dropped: this namespace does not hold Bnt_Element, from which their classes derive.
 constexpr const char* kExtraCallers = R"(
+DELETE FROM DDTBL WHERE ISLIST = 1;
 INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
     (41, 'Readers only', -1, 1, 0), (42, 'Provider only', -1, 1, 0);
 INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
@@ -217,6 +222,17 @@ void ProviderTest::CallAs(const wchar_t* sid, SECURITY_IMPERSONATION_LEVEL level
 {
     m_caller.reset();
     m_caller = std::make_unique<CallerIdentity::Scope>(CallerIdentity(sid, level));
+}
+
+void ProviderTest::LinkAccount(const wchar_t* sid, LONG userId)
+{
+    DBConnectionManager* manager = CWmipApp::GetConnectionManager();
+    const CAcsUser* connection = manager->Connection(0);
+    ASSERT_NE(connection, nullptr);
+    connection->GetDatabase()->ExecuteSQL(L"INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) "
+                                          L"VALUES ((SELECT MAX(USER_ACCOUNTID) + 1 FROM USER_ACCOUNT), ?, 1, ?)",
+                                          {userId, sid});
+    manager->ReleaseConnection(connection);
 }
 
 std::wstring ProviderTest::StringOf(IWbemClassObject* object, const wchar_t* property)

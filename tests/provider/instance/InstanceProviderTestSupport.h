@@ -172,6 +172,8 @@ protected:
     static LONG NumberOf(IWbemClassObject* object, const wchar_t* property);
     // Expects exactly one final status with the result, and answers it.
     static StatusCall ExpectOneFinalStatus(const RecordingSink& sink, HRESULT result);
+    // Links the Windows account to the system user in the test database.
+    static void LinkAccount(const wchar_t* sid, LONG userId);
 
     ComPtr<NullServices> m_services;
     CWmipInstanceProvider m_provider;

@@ -139,7 +139,7 @@ TEST_F(ProviderFrame, NullSinkOrArgumentsNeverCrash)
          WBEM_E_INVALID_PARAMETER},
         {"query null text",
          [&](IWbemObjectSink* s) { return m_provider.ExecQueryAsync(nullptr, nullptr, 0, nullptr, s); },
-         WBEM_E_PROVIDER_NOT_CAPABLE},
+         WBEM_E_INVALID_QUERY},
         {"put null instance",
          [&](IWbemObjectSink* s) { return m_provider.PutInstanceAsync(nullptr, 0, nullptr, s); },
          WBEM_E_INVALID_PARAMETER},
@@ -182,6 +182,8 @@ TEST_F(ProviderFrame, EveryRequestGivesItsConnectionBack)
 {
     DBConnectionManager* manager = CWmipApp::GetConnectionManager();
     ASSERT_NE(manager, nullptr);
+    // The list-object cache keeps the one connection it was built with.
+    const int lent = manager->GetLentCount();
     Text path(L"Bnt_TestReader.PanelID=1,ReaderID=0");
     Text className(kReaderClass);
     Text query(L"SELECT * FROM Bnt_TestReader WHERE Parity = \"even\"");
@@ -190,7 +192,7 @@ TEST_F(ProviderFrame, EveryRequestGivesItsConnectionBack)
     EXPECT_EQ(m_provider.CreateInstanceEnumAsync(className, 0, nullptr, m_sink.Get()), WBEM_S_NO_ERROR);
     EXPECT_EQ(m_provider.ExecQueryAsync(nullptr, query, 0, nullptr, m_sink.Get()), WBEM_S_NO_ERROR);
     EXPECT_TRUE(FAILED(m_provider.ExecQueryAsync(nullptr, badQuery, 0, nullptr, m_sink.Get())));
-    EXPECT_EQ(manager->GetLentCount(), 0);
+    EXPECT_EQ(manager->GetLentCount(), lent);
     EXPECT_EQ(m_sink->FinalStatuses().size(), 4u);
 }
 
@@ -229,6 +231,22 @@ TEST_F(ProviderFrame, RequestsLogTheirCallAndLeavingLines)
     EXPECT_EQ(log.find("DeleteInstance("), std::string::npos);
 }
 
+TEST_F(ProviderFrame, ALongQueryIsLoggedCutWithItsLength)
+{
+    const std::wstring marker(L"LONGQUERYMARK");
+    const std::wstring wql = L"SELECT * FROM Bnt_TestReader WHERE Description = '" + std::wstring(30000, L'q') + marker + L"'";
+    Text query(wql.c_str());
+    m_provider.ExecQueryAsync(nullptr, query, 0, nullptr, m_sink.Get());
+    std::ifstream file(CStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName()));
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string log = text.str();
+    const std::string cut = "... (" + std::to_string(wql.size()) + " characters))";
+    EXPECT_NE(log.find("ExecQueryAsync(SELECT * FROM Bnt_TestReader WHERE Description = 'qqq"), std::string::npos);
+    EXPECT_NE(log.find(cut), std::string::npos);
+    EXPECT_EQ(log.find("LONGQUERYMARK"), std::string::npos) << "the whole text is never written";
+}
+
 TEST_F(ProviderFrame, ConcurrentRequestsEachReportOnce)
 {
     constexpr int kThreads = 4;
@@ -258,7 +276,8 @@ TEST_F(ProviderFrame, ConcurrentRequestsEachReportOnce)
             EXPECT_EQ(status.result, i % 2 == 0 ? WBEM_S_NO_ERROR : WBEM_S_ACCESS_DENIED);
         EXPECT_EQ(sinks[i]->Objects().size(), i % 2 == 0 ? 8u * kRounds : 0u);
     }
-    EXPECT_EQ(CWmipApp::GetConnectionManager()->GetLentCount(), 0);
+    // Only the list-object cache's own connection stays lent.
+    EXPECT_EQ(CWmipApp::GetConnectionManager()->GetLentCount(), 1);
 }
 
 }  // namespace

@@ -93,3 +93,58 @@ TEST_F(ProvixaBusBinary, EncryptedCredentialsAreSentAsAClientWould)
     EXPECT_EQ(whoami.status, 0) << whoami.err;
     EXPECT_TRUE(Contains(whoami.out, "\"logon_id\":\"operator\"")) << whoami.out;
 }
+
+TEST_F(ProvixaBusBinary, SubscriptionAddListAndDisableWithTheirNotices)
+{
+    const Outcome run = Bus({"shell"},
+                            "login operator\nsubs add description=Doors filter=EventType=4 durable=true\n"
+                            "subs list active=true order=id desc=true size=1\nsubs disable 3\nsubs disable 3\n"
+                            "subs list active=false order=id\nsubs list page=0\n",
+                            "operator-demo");
+    EXPECT_EQ(run.status, 1) << run.err; // the second disable and the page 0 are refused
+    const std::string notice = "{\"address\":\"bnt.ir.internal.event_subscription_events\",\"content\":{\"change_type\":";
+    EXPECT_TRUE(Contains(run.out, notice + "1,\"subscription_id\":3},\"properties\":{}}")) << run.out;
+    // A disable within half a second of the creation is announced as new: two notices of type 1.
+    EXPECT_NE(run.out.find(notice + "1,\"subscription_id\":3}", run.out.find(notice) + 1), std::string::npos) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"disabled_date\":\"2")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"exchange_name\":\"amq.topic\",\"filter\":\"EventType=4\",\"id\":3,\"is_durable\":true"))
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"page_number\":1,\"page_size\":1,\"total_count\":2}")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"page_number\":1,\"page_size\":20,\"total_count\":2}")) << run.out;
+    EXPECT_TRUE(Contains(run.err, "corvessa.eventsubscription.subscriptionisdisabled")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "property 'page_number'")) << run.err;
+
+    const Outcome oneShot = Bus({"subs", "get", "1", "--user", "operator"}, "operator-demo\n");
+    EXPECT_EQ(oneShot.status, 0) << oneShot.err;
+    EXPECT_TRUE(Contains(oneShot.out, "\"description\":\"Lobby door alarms\"")) << oneShot.out;
+    // Without a user the system administrator lists every user's subscriptions.
+    const Outcome administrator = Bus({"subs", "list"}, "sa-demo\n");
+    EXPECT_EQ(administrator.status, 0) << administrator.err;
+    EXPECT_TRUE(Contains(administrator.out, "\"total_count\":3}")) << administrator.out;
+}
+
+TEST_F(ProvixaBusBinary, TypesMediaDirectoriesAndTheCardholderOfAnAccount)
+{
+    const Outcome run = Bus({"shell"}, "login operator\ntypes\ntype Bnt_Directory\nmedia 1 1 0\nmedia 3 1 0\ntype nope\n",
+                            "operator-demo");
+    EXPECT_EQ(run.status, 1) << run.err; // the unknown type
+    EXPECT_TRUE(Contains(run.out, "\"Bnt_AccessLevelRequest\":\"Bnt_AccessRequest\"")) << run.out;
+    EXPECT_FALSE(Contains(run.out, "Bnt_BadgeTWICPrivacyKey")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "{\"class_name\":\"Bnt_Directory\"")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"possible_values\":{\"0\":\"LDAP\"")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "{\"content_type\":\"image/png\",\"data_base64\":\"iVBORw0KGgoAAAANSUhEUg==\","
+                                  "\"found\":true,\"size\":16}"))
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "{\"found\":false}")) << run.out;
+    EXPECT_TRUE(Contains(run.err, "Failed to get details for type nope")) << run.err;
+
+    const Outcome directories = Bus({"directories", "Type", "=", "3"}, "");
+    EXPECT_EQ(directories.status, 0) << directories.err;
+    EXPECT_TRUE(Contains(directories.out, "\"Name\":\"Local accounts\"")) << directories.out;
+    EXPECT_FALSE(Contains(directories.out, "Corporate LDAP")) << directories.out;
+
+    const Outcome cardholder = Provixa({"bus", "cardholder", "1", "aadler", "--user", "operator"}, "",
+                                       "PROVIXA_PASSWORD=operator-demo PROVIXA_DIRECTORY_PASSWORD=ada-demo");
+    EXPECT_EQ(cardholder.status, 0) << cardholder.err;
+    EXPECT_TRUE(Contains(cardholder.out, "{\"cardholder_id\":1}")) << cardholder.out;
+}

@@ -53,6 +53,11 @@ const BadLine kBadLines[] = {
     {{"--as", "operator", "--sid", "S-1-5-18", "classes"}, "give either --as or --sid, not both"},
     {{"--sid", "S-1-5-", "classes"}, "not a SID: S-1-5-"},
     {{"--sid", "operator", "classes"}, "not a SID: operator"},
+    {{"--as", "admin", "--as", "operator", "classes"}, "--as given twice"},
+    {{"--sid", "S-1-5-18", "--sid", "S-1-5-20", "classes"}, "--sid given twice"},
+    {{"get", ""}, "get takes a non-empty operand"},
+    {{"enum", ""}, "enum takes a non-empty operand"},
+    {{"exec", "Bnt_Reader.PanelID=1,ReaderID=2", ""}, "exec takes a non-empty operand"},
 };
 } // namespace
 

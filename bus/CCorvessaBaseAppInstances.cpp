@@ -1,0 +1,302 @@
+// CCorvessaBaseApp: the paged instance read (GetInstance), over one type's mapper or over the
+// concrete types derived from an abstract type.
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+#include "bus/CCorvessaBaseApp.h"
+#include "bus/CCorvessaClassObject.h"
+#include "bus/CCorvessaEnumerationScope.h"
+#include "bus/CCorvessaException.h"
+#include "bus/CCorvessaHelper.h"
+#include "bus/CorvessaPagePlanner.h"
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "framework/CWmipQuery.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/Unknown.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/win32/SystemInfo.h"
+#include "provider/CWmipUserCacheEntry.h"
+
+using brontel::utility::ConvertCStringToUtf8;
+using brontel::utility::ConvertUtf8ToCString;
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr wchar_t kSource[] = L"CorvessaBaseApp";
+// Requests that take longer are logged with their timing.
+constexpr DWORD kTimingThresholdMs = 10;
+
+std::int32_t ClampToInt32(std::int64_t value)
+{
+    return static_cast<std::int32_t>(std::min<std::int64_t>(value, std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::string& applicationId,
+                                      std::string& typeName, const std::string& filter,
+                                      const corvessa::PagingParameters& paging, CorvessaPaginatedInfo& info,
+                                      InstanceList& instances)
+{
+    const DWORD start = GetTickCount();
+    info = CorvessaPaginatedInfo{0, 0, paging.pageNumber, paging.pageSize};
+    instances.clear();
+    CorvessaPagePlanner::Validate(paging);
+    HRESULT hr = S_OK;
+    try {
+        Initialize();
+        CWmipQuery query;
+        query.SetClassName(ConvertUtf8ToCString(typeName));
+        CString where = ConvertUtf8ToCString(filter);
+        where.Trim();
+        if (!where.IsEmpty()) {
+            query.SetWhereText(CString(L"where (") + where + L")");
+        }
+        CWmipUserCacheEntry* entry = nullptr;
+        hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        const EntryLease lease = LeaseEntry(entry);
+        std::unique_ptr<CWmipClassMapper> mapper;
+        hr = GetMapperForType(query.GetClassName(), entry, mapper, false);
+        CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+        if (FAILED(hr) && !registry->IsClassAbstract(query.GetClassName())) {
+            CString text;
+            text.Format(L"CCorvessaProvixaApp::GetInstance - Failed to get mapper for requested query/object, class "
+                        L"name is [%S], filter is [%S].",
+                        typeName.c_str(), filter.c_str());
+            CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
+            return hr;
+        }
+        hr = mapper ? GetInstanceImpl(entry, mapper.get(), &query, paging, info, instances, typeName)
+                    : GetInstancesOfDerivedTypes(registry->GetConcreteDerivedTypes(query.GetClassName()), entry, &query,
+                                                 paging, info, instances, typeName);
+        // A count has no page to be past.
+        if (paging.pageSize != 0 && paging.pageNumber >= 2 && paging.pageNumber > info.totalPages) {
+            instances.clear();
+            throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey,
+                                     std::string("Request contains an invalid value for the property 'page_number'."));
+        }
+    } catch (const CWMIException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
+        CString text;
+        text.Format(L"CCorvessaProvixaApp::GetInstance - The specified filter is invalid, type name is [%S], filter "
+                    L"is [%S].",
+                    typeName.c_str(), filter.c_str());
+        CWMIDebugLog::LogError(kSource, __LINE__, text, corvessa::kInvalidFilter);
+        // A failed read hands back no part of a page.
+        instances.clear();
+        hr = corvessa::kInvalidFilter;
+    }
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed > kTimingThresholdMs) {
+        CString text;
+        text.Format(L"CCorvessaBaseApp::GetInstance took %ld ms for %ld result(s) from query where class name is "
+                    L"[%S] and filter is [%S].",
+                    static_cast<long>(elapsed), static_cast<long>(instances.size()), typeName.c_str(), filter.c_str());
+        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+    }
+    return hr;
+}
+
+HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClassMapper* mapper, CWmipQuery* query,
+                                          const corvessa::PagingParameters& paging, CorvessaPaginatedInfo& info,
+                                          InstanceList& instances, const std::string& typeName)
+{
+    const DWORD start = GetTickCount();
+    if (entry == nullptr) {
+        return corvessa::kInvalidSessionToken;
+    }
+    if (mapper == nullptr) {
+        return corvessa::kInvalidTypeName;
+    }
+    info = CorvessaPaginatedInfo{0, 0, paging.pageNumber, paging.pageSize};
+    instances.clear();
+    const auto logTiming = [&] {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed > kTimingThresholdMs) {
+            CString text;
+            text.Format(L"CCorvessaBaseApp::GetInstanceImpl took %ld ms for %ld result(s) for type %s",
+                        static_cast<long>(elapsed), static_cast<long>(instances.size()),
+                        query->GetClassName().GetString());
+            CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        }
+    };
+    if (FAILED(mapper->CanView())) {
+        CString text;
+        text.Format(L"CCorvessaProvixaApp::GetInstance - Failed, cannot view requested type: %s.",
+                    mapper->GetClassName().GetString());
+        CWMIDebugLog::LogError(kSource, __LINE__, text, 0);
+        logTiming();
+        return S_OK;
+    }
+    query->EnableWhereValueCapture();
+    mapper->SetQuery(query);
+    query->DisableWhereValueCapture();
+    if (paging.pageSize != 0 && !query->GetWhereText().IsEmpty()) {
+        CString value;
+        CString property;
+        const HRESULT hr = CheckGetInstanceFilter(entry->GetUser(), ConvertUtf8ToCString(typeName), query, value,
+                                                  property);
+        if (FAILED(hr)) {
+            CString text;
+            if (value.IsEmpty()) {
+                text.Format(L"CCorvessaProvixaApp::GetInstance - Invalid property [%s] in filter.", property.GetString());
+            } else {
+                text.Format(L"CCorvessaProvixaApp::GetInstance - Invalid value [%s] for property [%s] in filter.",
+                            value.GetString(), property.GetString());
+            }
+            CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
+            return hr;
+        }
+    }
+    info.totalCount = mapper->GetTotalRowCount(true);
+    if (paging.pageSize == 0) {
+        CString text;
+        text.Format(L"CCorvessaProvixaApp::GetInstanceImpl - handled GetCount request; returning total row count (%d).",
+                    static_cast<int>(info.totalCount));
+        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        return S_OK;
+    }
+    info.totalPages = CalculateNumberOfPages(info.totalCount, paging.pageSize);
+    const std::int64_t lastRow = static_cast<std::int64_t>(paging.pageNumber) * paging.pageSize;
+    mapper->SetStartingRecord(ClampToInt32(lastRow - paging.pageSize + 1));
+    mapper->SetEndingRecord(ClampToInt32(lastRow));
+    mapper->SetOrderByFields(ConvertUtf8ToCString(paging.orderBy));
+    mapper->SetSortDescending(paging.descending);
+    // Rows of a concrete mapper read for an abstract type carry only the abstract type's properties.
+    CString populationType;
+    if (mapper->GetClassName().CompareNoCase(query->GetClassName()) != 0 &&
+        CWmipMapperRegistry::Instance()->IsClassAbstract(query->GetClassName())) {
+        populationType = query->GetClassName();
+    }
+    if (mapper->BeginEnumeration()) {
+        const CCorvessaEnumerationScope scope(mapper);
+        while (mapper->HasMoreInstances()) {
+            ComPtr<IWbemClassObject> object;
+            const HRESULT hr = mapper->NextInstance(&object, 0);
+            if (FAILED(hr)) {
+                throw CWMIException(kSource, __LINE__, hr);
+            }
+            auto* source = dynamic_cast<CCorvessaClassObject*>(object.Get());
+            if (source == nullptr) {
+                continue;
+            }
+            auto instance = std::make_unique<CCorvessaQpidInstance>();
+            instance->PopulateInstanceData(source, populationType);
+            instances.push_back(std::move(instance));
+        }
+    }
+    logTiming();
+    return S_OK;
+}
+
+HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(CAcsUser* user, const CString& typeName, CWmipQuery* query,
+                                                 CString& value, CString& property)
+{
+    CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(typeName);
+    if (typeInfo == nullptr) {
+        return WBEM_E_NOT_FOUND;
+    }
+    // A dynamic class knows its properties only once its description has been read.
+    typeInfo->GetTypeInformation();
+    for (const auto& [name, literal] : query->GetWhereValues()) {
+        property = name;
+        if (!typeInfo->HasProperty(name)) {
+            value.Empty();
+            return corvessa::kInvalidFilter;
+        }
+        value = literal;
+        if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(typeInfo, name, literal, user) ||
+            !CCorvessaHelper::IsValidValue(qpid::types::Variant(ConvertCStringToUtf8(literal)),
+                                           typeInfo->GetPropertyType(name))) {
+            return corvessa::kInvalidFilter;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT CCorvessaBaseApp::GetInstancesOfDerivedTypes(const std::vector<CString>& derivedTypes,
+                                                     CWmipUserCacheEntry* entry, CWmipQuery* query,
+                                                     const corvessa::PagingParameters& paging,
+                                                     CorvessaPaginatedInfo& info, InstanceList& instances,
+                                                     std::string& typeName)
+{
+    if (entry == nullptr) {
+        return corvessa::kInvalidSessionToken;
+    }
+    if (derivedTypes.empty()) {
+        return S_OK;
+    }
+    // Laid end to end by ascending name, whatever order the registry gives.
+    std::map<CString, std::int32_t> counts;
+    std::int64_t total = 0;
+    std::optional<CWMIException> firstRejection;
+    std::size_t rejections = 0;
+    for (const CString& type : derivedTypes) {
+        CWmipQuery copy(*query);
+        std::unique_ptr<CWmipClassMapper> mapper;
+        if (FAILED(GetMapperForType(type, entry, mapper, false)) || FAILED(mapper->CanView())) {
+            continue;
+        }
+        LONG count = 0;
+        try {
+            mapper->SetQuery(&copy);
+            count = mapper->GetTotalRowCount(false);
+        } catch (const CWMIException& e) {
+            if (e.GetHResult() != WBEM_E_INVALID_QUERY) {
+                throw;
+            }
+            ++rejections;
+            if (!firstRejection) {
+                firstRejection.emplace(e);
+            }
+        }
+        counts[type] = count;
+        total += count;
+    }
+    if (firstRejection && rejections == counts.size()) {
+        throw *firstRejection;
+    }
+    if (paging.pageSize == 0) {
+        info = CorvessaPaginatedInfo{ClampToInt32(total), 0, paging.pageNumber, paging.pageSize};
+        CString text;
+        text.Format(L"CCorvessaProvixaApp::GetInstancesOfDerivedTypes - handled GetCount request; returning total row "
+                    L"count (%d).",
+                    static_cast<int>(info.totalCount));
+        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        return S_OK;
+    }
+    const std::vector<CorvessaPagePlanner::TypeCount> layout(counts.begin(), counts.end());
+    HRESULT result = S_OK;
+    for (const CorvessaPagePlanner::Request& request : CorvessaPagePlanner::Plan(layout, paging)) {
+        CWmipQuery copy(*query);
+        std::unique_ptr<CWmipClassMapper> mapper;
+        GetMapperForType(request.typeName, entry, mapper, false);
+        InstanceList partial;
+        result = GetInstanceImpl(entry, mapper.get(), &copy, request.paging, info, partial, typeName);
+        partial.erase(partial.begin(), partial.begin() + static_cast<std::ptrdiff_t>(
+                                                             std::min(request.skip, partial.size())));
+        if (partial.size() > request.keep) {
+            partial.resize(request.keep);
+        }
+        std::move(partial.begin(), partial.end(), std::back_inserter(instances));
+        if (FAILED(result)) {
+            break;
+        }
+    }
+    typeName = ConvertCStringToUtf8(query->GetClassName());
+    const std::int32_t totalCount = ClampToInt32(total);
+    info = CorvessaPaginatedInfo{totalCount, CalculateNumberOfPages(totalCount, paging.pageSize), paging.pageNumber,
+                                 paging.pageSize};
+    return result;
+}

@@ -1,0 +1,818 @@
+#include "bus/CCorvessaHelper.h"
+
+#include <charconv>
+#include <climits>
+#include <cstdint>
+#include <cwchar>
+#include <cwctype>
+#include <limits>
+#include <regex>
+#include <utility>
+
+#include <boost/algorithm/string/predicate.hpp>
+
+#include "Libraries/OstrumCore/Source/Utils/Exception.h"
+#include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
+#include "bus/CCorvessaClassObject.h"
+#include "bus/CCorvessaException.h"
+#include "bus/GenericException.h"
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntImage/CImageBlobInfo.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/ComError.h"
+#include "platform/com/SafeArray.h"
+#include "platform/qpid/Exception.h"
+#include "platform/win32/SystemInfo.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using qpid::types::Variant;
+
+namespace {
+
+constexpr wchar_t kSource[] = L"CorvessaHelper";
+
+[[noreturn]] void ThrowInvalidValue(const CString& propertyName)
+{
+    CString message;
+    message.Format(L"Request contains an invalid value for the property '%s'.", propertyName.GetString());
+    throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey, message);
+}
+
+[[noreturn]] void ThrowGeneric(const wchar_t* format, long value)
+{
+    CString message;
+    message.Format(format, value);
+    throw GenericException(message);
+}
+
+[[noreturn]] void ThrowNotConvertible(const CString& propertyName, long cimType)
+{
+    CString message;
+    message.Format(L"CCorvessaHelper::ConvertToQpidVariant - The value of property %s does not convert to type %ld.",
+                   propertyName.GetString(), cimType);
+    throw GenericException(message);
+}
+
+// Logs an exception passing through a conversion and lets it go on unchanged.
+template <typename Work>
+auto LogPassingExceptions(const wchar_t* operation, int line, Work work) -> decltype(work())
+{
+    try {
+        return work();
+    } catch (const CException& failure) {
+        CWMIDebugLog::LogError(kSource, line, L"", 0, &failure);
+        throw;
+    } catch (...) {
+        CString text;
+        text.Format(L"%s: Unexpected exception.", operation);
+        CWMIDebugLog::LogError(kSource, line, text);
+        throw;
+    }
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool AllDigits(std::string_view text)
+{
+    for (const char c : text) {
+        if (!IsDigit(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The value as the VARIANT member type asks, after VariantChangeType when it is of another type.
+_variant_t Coerced(const _variant_t& value, VARTYPE type, const CString& propertyName, long cimType)
+{
+    _variant_t converted;
+    if (FAILED(VariantChangeType(&converted, &value, 0, type))) {
+        ThrowNotConvertible(propertyName, cimType);
+    }
+    return converted;
+}
+
+// An integer of any integer VARIANT type, read from the member its type names.
+std::int64_t IntegerOf(const _variant_t& value, const CString& propertyName, long cimType)
+{
+    switch (value.vt) {
+    case VT_I1:
+        return value.cVal;
+    case VT_UI1:
+        return value.bVal;
+    case VT_I2:
+        return value.iVal;
+    case VT_UI2:
+        return value.uiVal;
+    case VT_BOOL:
+        return value.boolVal;
+    case VT_I4:
+    case VT_INT:
+        return value.lVal;
+    case VT_UI4:
+    case VT_UINT:
+        return value.ulVal;
+    case VT_I8:
+        return value.llVal;
+    case VT_UI8:
+        return static_cast<std::int64_t>(value.ullVal);
+    default:
+        return Coerced(value, VT_I8, propertyName, cimType).llVal;
+    }
+}
+
+double RealOf(const _variant_t& value, const CString& propertyName, long cimType)
+{
+    switch (value.vt) {
+    case VT_R4:
+        return value.fltVal;
+    case VT_R8:
+        return value.dblVal;
+    default:
+        return Coerced(value, VT_R8, propertyName, cimType).dblVal;
+    }
+}
+
+std::wstring TextOf(const _variant_t& value, const CString& propertyName, long cimType)
+{
+    if (value.vt != VT_BSTR) {
+        return TextOf(Coerced(value, VT_BSTR, propertyName, cimType), propertyName, cimType);
+    }
+    return value.bstrVal == nullptr ? std::wstring() : std::wstring(value.bstrVal, SysStringLen(value.bstrVal));
+}
+
+// Decimal text read as the run-time library's wide 64-bit conversion reads it: leading blanks,
+// an optional sign, digits up to the first other character; 0 without digits; the largest or
+// smallest value on overflow.
+std::int64_t WideToInt64(std::wstring_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && std::iswspace(static_cast<wint_t>(text[i]))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) {
+        negative = text[i] == L'-';
+        ++i;
+    }
+    std::uint64_t magnitude = 0;
+    bool overflow = false;
+    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+        const auto digit = static_cast<std::uint64_t>(text[i] - L'0');
+        if (magnitude > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) {
+            overflow = true;
+            break;
+        }
+        magnitude = magnitude * 10 + digit;
+    }
+    constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    if (negative) {
+        return overflow || magnitude > kMax + 1 ? std::numeric_limits<std::int64_t>::min()
+                                                : static_cast<std::int64_t>(0 - magnitude);
+    }
+    return overflow || magnitude > kMax ? std::numeric_limits<std::int64_t>::max()
+                                        : static_cast<std::int64_t>(magnitude);
+}
+
+// The 32-bit reading of the same text (saturating at the 32-bit limits).
+LONG WideToLong(std::wstring_view text)
+{
+    const std::int64_t value = WideToInt64(text);
+    if (value > std::numeric_limits<LONG>::max()) {
+        return std::numeric_limits<LONG>::max();
+    }
+    if (value < std::numeric_limits<LONG>::min()) {
+        return std::numeric_limits<LONG>::min();
+    }
+    return static_cast<LONG>(value);
+}
+
+// A real read from the leading part of the text that forms a number; 0 when none does.
+double WideToDouble(const CString& text)
+{
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(text.GetString(), &end);
+    return end == text.GetString() ? 0.0 : value;
+}
+
+// A real from validated text ("-?digits*[.]?digits"); a value beyond the type's range is invalid.
+template <typename Real>
+Real RealFromText(const std::string& text, const CString& propertyName)
+{
+    Real value{};
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (status != std::errc() || end != text.data() + text.size()) {
+        ThrowInvalidValue(propertyName);
+    }
+    return value;
+}
+
+// The VARIANT type that an element of an array of elementType becomes.
+VARTYPE ElementVarType(long elementType)
+{
+    switch (elementType) {
+    case CIM_SINT32:
+    case CIM_UINT32:
+        return VT_I4;
+    case CIM_UINT8:
+        return VT_UI1;
+    case CIM_BOOLEAN:
+        return VT_BOOL;
+    case CIM_REAL32:
+        return VT_R4;
+    case CIM_REAL64:
+        return VT_R8;
+    default:
+        return VT_BSTR;
+    }
+}
+
+// A one-dimensional array owned by the returned value.
+_variant_t NewArrayVariant(VARTYPE elementType, std::size_t count)
+{
+    if (count > kMaxSafeArrayElements) {
+        _com_issue_error(E_OUTOFMEMORY);
+    }
+    SAFEARRAY* array = SafeArrayCreateVector(elementType, 0, static_cast<ULONG>(count));
+    if (array == nullptr) {
+        _com_issue_error(E_OUTOFMEMORY);
+    }
+    _variant_t result;
+    result.vt = static_cast<VARTYPE>(VT_ARRAY | elementType);
+    result.parray = array;
+    return result;
+}
+
+// Writes the elements between SafeArrayAccessData and SafeArrayUnaccessData.
+template <typename Element, typename Fill>
+void FillArray(SAFEARRAY* array, Fill fill)
+{
+    void* data = nullptr;
+    if (FAILED(SafeArrayAccessData(array, &data))) {
+        return;
+    }
+    fill(static_cast<Element*>(data));
+    SafeArrayUnaccessData(array);
+}
+
+// The elements of a one-dimensional array of one of the accepted element types, read in order.
+template <typename Element, typename Result, typename Convert>
+std::vector<Result> ReadArray(SAFEARRAY* array, std::initializer_list<VARTYPE> accepted, const wchar_t* operation,
+                              Convert convert)
+{
+    std::vector<Result> result;
+    if (array == nullptr) {
+        return result;
+    }
+    VARTYPE type = VT_EMPTY;
+    bool known = false;
+    if (SUCCEEDED(SafeArrayGetVartype(array, &type))) {
+        for (const VARTYPE candidate : accepted) {
+            known = known || candidate == type;
+        }
+    }
+    // Reading elements of another size or kind would run past the storage or misread it.
+    if (!known || SafeArrayGetDim(array) != 1) {
+        CString message;
+        message.Format(L"%s - Unexpected array of element type %ld.", operation, static_cast<long>(type));
+        throw GenericException(message);
+    }
+    LONG lower = 0;
+    LONG upper = -1;
+    if (FAILED(SafeArrayGetLBound(array, 1, &lower)) || FAILED(SafeArrayGetUBound(array, 1, &upper))) {
+        return result;
+    }
+    void* data = nullptr;
+    if (FAILED(SafeArrayAccessData(array, &data))) {
+        return result;
+    }
+    const auto count = static_cast<std::int64_t>(upper) - lower + 1;
+    const auto* elements = static_cast<const Element*>(data);
+    result.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
+    for (std::int64_t i = 0; i < count; ++i) {
+        result.push_back(convert(elements[i]));
+    }
+    SafeArrayUnaccessData(array);
+    return result;
+}
+
+// The bus's text checks; written out rather than as regular expressions, whose matcher recurses
+// per character and could exhaust the stack on a long hostile text.
+bool MatchesInteger(std::string_view text)
+{
+    if (!text.empty() && text.front() == '-') {
+        text.remove_prefix(1);
+    }
+    return !text.empty() && AllDigits(text);
+}
+
+bool MatchesFloat(std::string_view text)
+{
+    if (!text.empty() && text.front() == '-') {
+        text.remove_prefix(1);
+    }
+    const std::size_t point = text.find('.');
+    if (point == std::string_view::npos) {
+        return !text.empty() && AllDigits(text);
+    }
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction = text.substr(point + 1);
+    return AllDigits(whole) && !fraction.empty() && AllDigits(fraction);
+}
+
+}  // namespace
+
+const std::map<std::string, std::string> CCorvessaHelper::webContentTypeMap = CCorvessaHelper::InitWebContentTypeMap();
+
+std::map<std::string, std::string> CCorvessaHelper::InitWebContentTypeMap()
+{
+    return {{"jpg", "image/jpeg"}, {"jpeg", "image/jpeg"}, {"gif", "image/gif"},     {"png", "image/png"},
+            {"tif", "image/tiff"}, {"ico", "image/x-icon"}, {"bmp", "image/x-ms-bmp"}};
+}
+
+// --- Values --------------------------------------------------------------------------------
+
+bool CCorvessaHelper::IsVariantEmpty(const _variant_t& value)
+{
+    return value.vt == VT_EMPTY || value.vt == VT_NULL;
+}
+
+_variant_t CCorvessaHelper::GetNullVariant()
+{
+    _variant_t value;
+    value.vt = VT_NULL;
+    return value;
+}
+
+bool CCorvessaHelper::IsCIMTypeConsideredBinary(const long& cimType)
+{
+    return (cimType & CIM_FLAG_ARRAY) != 0 && (cimType & 0x01) != 0 && (cimType & 0x10) != 0;
+}
+
+_variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& propertyName, const Variant& value,
+                                                               long cimType, bool isBase64)
+{
+    const std::string text = value.asString();
+    if (text.empty()) {
+        return GetNullVariant();
+    }
+    if (!IsValidValue(value, cimType)) {
+        ThrowInvalidValue(propertyName);
+    }
+    // A value the bus library cannot read as the type (out of range, a list for a scalar) is the
+    // client's invalid value, not a failure of the front end.
+    try {
+        if ((cimType & CIM_FLAG_ARRAY) != 0) {
+            const long elementType = cimType & ~CIM_FLAG_ARRAY;
+            // An array holds at most kMaxSafeArrayElements elements; a longer value is the
+            // client's invalid value, not a failure to allocate (Base64 text decodes to 3/4).
+            if (elementType == CIM_UINT8 && value.getType() == qpid::types::VAR_STRING) {
+                const std::size_t bytes = isBase64 ? value.getString().size() / 4 * 3 : value.getString().size();
+                if (bytes > kMaxSafeArrayElements) {
+                    ThrowInvalidValue(propertyName);
+                }
+                return CreateSafeArrayVariantFromBinaryString(value.getString(), isBase64);
+            }
+            if (value.asList().size() > kMaxSafeArrayElements) {
+                ThrowInvalidValue(propertyName);
+            }
+            std::vector<_variant_t> items;
+            for (const Variant& element : value.asList()) {
+                _variant_t item = ConvertFromQpidVariantToWMIVariant(propertyName, element, elementType, false);
+                // An empty element has no number to carry in an integer array.
+                if (IsVariantEmpty(item)) {
+                    ThrowInvalidValue(propertyName);
+                }
+                items.push_back(std::move(item));
+            }
+            // The element type comes from the property, whatever the elements turned into.
+            return CreateSafeArraryVariantFromVariantVector(items, ElementVarType(elementType));
+        }
+        switch (cimType) {
+        case CIM_STRING:
+            return _variant_t(brontel::utility::ConvertUtf8ToCString(text).GetString());
+        case CIM_DATETIME:
+        case CIM_REFERENCE:
+            return _variant_t(brontel::utility::ConvertToCString(text).GetString());
+        case CIM_BOOLEAN:
+            return _variant_t(value.asBool());
+        case CIM_SINT32:
+            return _variant_t(static_cast<LONG>(value.asInt32()));
+        case CIM_UINT32:
+            // Unsigned 32-bit values travel in the signed member, as the mappers read them.
+            return _variant_t(static_cast<LONG>(static_cast<std::int32_t>(value.asUint32())));
+        case CIM_REAL32:
+            return _variant_t(RealFromText<float>(text, propertyName));
+        case CIM_REAL64:
+            return _variant_t(RealFromText<double>(text, propertyName));
+        case CIM_SINT64:
+        case CIM_UINT64:
+            return _variant_t(brontel::utility::ConvertToCString(std::to_string(value.asInt64())).GetString());
+        case CIM_UINT8:
+            return _variant_t(static_cast<BYTE>(value.asUint8()));
+        default:
+            ThrowGeneric(L"CCorvessaHelper::ConvertFromQpidVariantToWMIVariant doesn't support type %ld", cimType);
+        }
+    } catch (const qpid::types::Exception&) {
+        ThrowInvalidValue(propertyName);
+    }
+}
+
+_variant_t CCorvessaHelper::CreateSafeArraryVariantFromVariantVector(const std::vector<_variant_t>& items,
+                                                                     VARTYPE elementType)
+{
+    if (items.empty() || elementType == VT_NULL) {
+        return GetNullVariant();
+    }
+    switch (elementType) {
+    case VT_I4:
+        return CreateNumericSafeArrayVariantFromVariantVector(items);
+    case VT_UI1:
+        return CreateByteSafeArrayVariantFromVariantVector(items);
+    default:
+        ThrowGeneric(L"CCorvessaHelper::CreateSafeArraryVariantFromVariantVector doesn't support type %ld", elementType);
+    }
+}
+
+_variant_t CCorvessaHelper::CreateNumericSafeArrayVariantFromVariantVector(const std::vector<_variant_t>& items)
+{
+    return LogPassingExceptions(L"CCorvessaHelper::CreateNumericSafeArrayVariantFromVariantVector", __LINE__, [&] {
+        for (const _variant_t& item : items) {
+            if (item.vt != VT_I4) {
+                ThrowGeneric(L"CCorvessaHelper::CreateSafeArraryVariantFromVariantVector doesn't support type %ld",
+                             item.vt);
+            }
+        }
+        _variant_t result = NewArrayVariant(VT_I4, items.size());
+        FillArray<LONG>(result.parray, [&](LONG* data) {
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                data[i] = items[i].lVal;
+            }
+        });
+        return result;
+    });
+}
+
+_variant_t CCorvessaHelper::CreateByteSafeArrayVariantFromVariantVector(const std::vector<_variant_t>& items)
+{
+    return LogPassingExceptions(L"CCorvessaHelper::CreateByteSafeArrayVariantFromVariantVector", __LINE__, [&] {
+        for (const _variant_t& item : items) {
+            if (item.vt != VT_UI1) {
+                ThrowGeneric(L"CCorvessaHelper::CreateSafeArraryVariantFromVariantVector doesn't support type %ld",
+                             item.vt);
+            }
+        }
+        _variant_t result = NewArrayVariant(VT_UI1, items.size());
+        FillArray<BYTE>(result.parray, [&](BYTE* data) {
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                data[i] = items[i].bVal;
+            }
+        });
+        return result;
+    });
+}
+
+_variant_t CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(const std::string& text, bool isBase64)
+{
+    return LogPassingExceptions(L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString", __LINE__, [&] {
+        std::string bytes = text;
+        if (isBase64 && !text.empty()) {
+            bool decoded = text.size() <= static_cast<std::size_t>(std::numeric_limits<int>::max());
+            int length = static_cast<int>(bytes.size());
+            // A character Base64 text may not hold is the same client error as text that does
+            // not decode.
+            try {
+                decoded = decoded && ostrum::utils::StringUtils::base64Decode(
+                                         text, reinterpret_cast<unsigned char*>(bytes.data()), &length);
+            } catch (const ostrum::Exception&) {
+                decoded = false;
+            }
+            if (!decoded) {
+                throw CWMIException(kSource, __LINE__, corvessa::kDecodingFailed,
+                                    L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString: Failed to decode binary "
+                                    L"string.");
+            }
+            bytes.resize(static_cast<std::size_t>(length));
+        }
+        _variant_t result = NewArrayVariant(VT_UI1, bytes.size());
+        FillArray<char>(result.parray, [&](char* data) { std::copy(bytes.begin(), bytes.end(), data); });
+        return result;
+    });
+}
+
+Variant CCorvessaHelper::ConvertToQpidVariant(const CString& className, const CString& propertyName,
+                                              const _variant_t& value, const long& cimType)
+{
+    if ((cimType & CIM_FLAG_ARRAY) != 0) {
+        return BuildQpidListFromVariantArray(className, propertyName, value, cimType);
+    }
+    if (IsVariantEmpty(value)) {
+        return Variant();
+    }
+    switch (cimType) {
+    case CIM_SINT32:
+        return Variant(static_cast<std::int32_t>(IntegerOf(value, propertyName, cimType)));
+    case CIM_UINT32:
+        return Variant(static_cast<std::uint32_t>(IntegerOf(value, propertyName, cimType)));
+    case CIM_REAL32:
+        return Variant(static_cast<float>(RealOf(value, propertyName, cimType)));
+    case CIM_REAL64:
+        return Variant(RealOf(value, propertyName, cimType));
+    case CIM_STRING:
+        return Variant(brontel::utility::ConvertUtf16ToUtf8(TextOf(value, propertyName, cimType)));
+    case CIM_BOOLEAN:
+        // Only the all-ones value is true, as the automation boolean defines it.
+        if (value.vt == VT_BOOL) {
+            return Variant(value.boolVal == VARIANT_TRUE);
+        }
+        return Variant((IntegerOf(value, propertyName, cimType) & 0xFFFF) == 0xFFFF);
+    case CIM_UINT8:
+        return Variant(static_cast<std::uint8_t>(IntegerOf(value, propertyName, cimType)));
+    case CIM_SINT64:
+    case CIM_UINT64:
+        if (value.vt == VT_BSTR) {
+            return Variant(WideToInt64(TextOf(value, propertyName, cimType)));
+        }
+        return Variant(IntegerOf(value, propertyName, cimType));
+    case CIM_DATETIME:
+        return Variant(WMIHelper::ConvertToStdString(TextOf(value, propertyName, cimType).c_str()));
+    case CIM_REFERENCE:
+        return RemoveExtraQuotesFromReferenceString(
+            WMIHelper::ConvertToStdString(TextOf(value, propertyName, cimType).c_str()));
+    default:
+        ThrowGeneric(L"CCorvessaHelper::ConvertToQpidVariant doesn't support type %ld", cimType);
+    }
+}
+
+Variant CCorvessaHelper::ConvertToQpidVariant(const CString& className, const CString& propertyName,
+                                              const CString& text, const long& cimType)
+{
+    if (text.IsEmpty()) {
+        return Variant();
+    }
+    switch (cimType) {
+    case CIM_SINT32:
+    case CIM_UINT32:
+    case CIM_BOOLEAN:
+        return ConvertToQpidVariant(className, propertyName, _variant_t(WideToLong(text.GetWString())), cimType);
+    case CIM_REAL32:
+    case CIM_REAL64:
+        return ConvertToQpidVariant(className, propertyName, _variant_t(WideToDouble(text)), cimType);
+    case CIM_STRING:
+    case CIM_DATETIME:
+    case CIM_REFERENCE:
+        return ConvertToQpidVariant(className, propertyName, _variant_t(text.GetString()), cimType);
+    case CIM_SINT64:
+    case CIM_UINT64:
+        return Variant(WideToInt64(text.GetWString()));
+    default:
+        ThrowGeneric(L"CCorvessaHelper::ConvertToQpidVariant doesn't support type %ld", cimType);
+    }
+}
+
+Variant CCorvessaHelper::BuildQpidListFromVariantArray(const CString& className, const CString& propertyName,
+                                                       const _variant_t& value, const long& cimType)
+{
+    const long elementType = cimType & ~CIM_FLAG_ARRAY;
+    const bool empty = IsVariantEmpty(value);
+    if (!empty && (value.vt & VT_ARRAY) == 0) {
+        ThrowNotConvertible(propertyName, cimType);
+    }
+    SAFEARRAY* array = empty ? nullptr : value.parray;
+    switch (elementType) {
+    case CIM_SINT32: {
+        Variant::List list;
+        for (const long number : GetLongsFromSafeArray(array)) {
+            list.push_back(ConvertToQpidVariant(className, propertyName, _variant_t(static_cast<LONG>(number)),
+                                                CIM_SINT32));
+        }
+        return Variant(list);
+    }
+    case CIM_STRING: {
+        Variant::List list;
+        for (const CString& text : GetStringsFromSafeArray(array)) {
+            list.push_back(ConvertToQpidVariant(className, propertyName, _variant_t(text.GetString()), CIM_STRING));
+        }
+        return Variant(list);
+    }
+    case CIM_UINT8: {
+        const std::vector<unsigned char> bytes = GetBytesFromSafeArray(array);
+        std::string data(bytes.begin(), bytes.end());
+        Variant::Map binary;
+        binary["content_type"] = Variant(GetContentTypeForProperty(className, propertyName, data));
+        binary["data"] = Variant(std::move(data));
+        return Variant(binary);
+    }
+    default:
+        ThrowGeneric(L"CCorvessaHelper::BuildQpidListFromVariantArray does not handle array type %ld.", elementType);
+    }
+}
+
+Variant CCorvessaHelper::RemoveExtraQuotesFromReferenceString(const std::string& text)
+{
+    std::string unquoted;
+    unquoted.reserve(text.size());
+    for (const char c : text) {
+        if (c != '"') {
+            unquoted.push_back(c);
+        }
+    }
+    return Variant(unquoted);
+}
+
+std::vector<long> CCorvessaHelper::GetLongsFromSafeArray(SAFEARRAY* array)
+{
+    return LogPassingExceptions(L"CCorvessaHelper::GetLongsFromSafeArray", __LINE__, [&] {
+        return ReadArray<LONG, long>(array, {VT_I4, VT_UI4, VT_INT, VT_UINT}, L"CCorvessaHelper::GetLongsFromSafeArray",
+                                     [](LONG element) { return static_cast<long>(element); });
+    });
+}
+
+std::vector<unsigned char> CCorvessaHelper::GetBytesFromSafeArray(SAFEARRAY* array)
+{
+    return LogPassingExceptions(L"CCorvessaHelper::GetBytesFromSafeArray", __LINE__, [&] {
+        return ReadArray<BYTE, unsigned char>(array, {VT_UI1, VT_I1}, L"CCorvessaHelper::GetBytesFromSafeArray",
+                                              [](BYTE element) { return static_cast<unsigned char>(element); });
+    });
+}
+
+std::vector<CString> CCorvessaHelper::GetStringsFromSafeArray(SAFEARRAY* array)
+{
+    return LogPassingExceptions(L"CCorvessaHelper::GetStringsFromSafeArray", __LINE__, [&] {
+        return ReadArray<BSTR, CString>(array, {VT_BSTR}, L"CCorvessaHelper::GetStringsFromSafeArray",
+                                        [](BSTR element) {
+                                            return element == nullptr ? CString()
+                                                                      : CString(element, static_cast<int>(
+                                                                                             SysStringLen(element)));
+                                        });
+    });
+}
+
+std::map<std::string, Variant> CCorvessaHelper::ConvertToQpidMap(const std::map<CString, CString>& texts)
+{
+    std::map<std::string, Variant> result;
+    for (const auto& [key, text] : texts) {
+        result[brontel::utility::ConvertCStringToUtf8(key)] = Variant(brontel::utility::ConvertCStringToUtf8(text));
+    }
+    return result;
+}
+
+// --- Checks and look-ups -------------------------------------------------------------------
+
+bool CCorvessaHelper::IsValidValue(const Variant& value, long cimType)
+{
+    switch (cimType) {
+    case CIM_SINT32:
+    case CIM_UINT8:
+    case CIM_UINT32:
+    case CIM_SINT64:
+    case CIM_UINT64:
+        return IsValidIntegerValue(value);
+    case CIM_REAL32:
+    case CIM_REAL64:
+        return IsValidFloatValue(value);
+    case CIM_BOOLEAN:
+        return IsValidBooleanValue(value);
+    case CIM_DATETIME:
+        return IsValidDateTimeValue(value);
+    default:
+        return true;
+    }
+}
+
+bool CCorvessaHelper::IsValidIntegerValue(const Variant& value)
+{
+    return MatchesInteger(value.asString());
+}
+
+bool CCorvessaHelper::IsValidFloatValue(const Variant& value)
+{
+    return MatchesFloat(value.asString());
+}
+
+bool CCorvessaHelper::IsValidBooleanValue(const Variant& value)
+{
+    const std::string text = value.asString();
+    return boost::algorithm::iequals(text, "true") || boost::algorithm::iequals(text, "false") || text == "0" || text == "1";
+}
+
+bool CCorvessaHelper::IsValidDateTimeValue(const Variant& value)
+{
+    return WMIHelper::ToDateTimeUTC(brontel::utility::ConvertUtf8ToCString(value.asString())).GetStatus() ==
+           COleDateTime::valid;
+}
+
+bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CWMITypeInfo* typeInfo, const CString& propertyName,
+                                                       const _variant_t& value, CAcsUser* user)
+{
+    if (IsVariantEmpty(value)) {
+        return true;
+    }
+    if (value.vt == VT_I4) {
+        CString text;
+        text.Format(L"%ld", static_cast<long>(value.lVal));
+        return IsSpecifiedValueInPossibleValues(typeInfo, propertyName, text, user);
+    }
+    if (typeInfo != nullptr && typeInfo->GetPropertyPossibleValues(user, propertyName).empty()) {
+        return true;
+    }
+    CString text;
+    const CString className = typeInfo != nullptr ? typeInfo->GetTypeInformation()->GetClassNameW() : CString();
+    text.Format(L"CCorvessaHelper::IsSpecifiedValueInPossibleValues - Unexpected value type for property: %s::%s.",
+                className.GetString(), propertyName.GetString());
+    CWMIDebugLog::LogError(kSource, __LINE__, text);
+    return true;
+}
+
+bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CWMITypeInfo* typeInfo, const CString& propertyName,
+                                                       const CString& valueText, CAcsUser* user)
+{
+    if (typeInfo == nullptr) {
+        return true;
+    }
+    const std::map<CString, CString> possible = typeInfo->GetPropertyPossibleValues(user, propertyName);
+    return possible.empty() || possible.count(valueText) != 0;
+}
+
+CCorvessaClassObject* CCorvessaHelper::GetTypeInformation(const CString& typeName)
+{
+    CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(typeName);
+    CString message;
+    if (typeInfo == nullptr) {
+        message.Format(L"CCorvessaHelper::GetTypeInformation - Failed to find type %s in the registry.",
+                       typeName.GetString());
+        throw GenericException(message);
+    }
+    CCorvessaClassObject* definition = typeInfo->GetTypeInformation();
+    if (definition == nullptr) {
+        message.Format(L"CCorvessaHelper::GetTypeInformation - Failed to build WMI class for type %s.",
+                       typeName.GetString());
+        throw GenericException(message);
+    }
+    return definition;
+}
+
+std::string CCorvessaHelper::GetContentTypeForProperty(const CString& className, const CString& /*propertyName*/,
+                                                       std::string bytes)
+{
+    if (className.CompareNoCase(kMultimediaClass) == 0) {
+        return GetMimeContentType(bytes);
+    }
+    return kDefaultContentType;
+}
+
+std::string CCorvessaHelper::GetMimeContentType(const std::string& bytes)
+{
+    std::string result = kDefaultContentType;
+    const DWORD start = GetTickCount();
+    try {
+        CImageBlobInfo blob;
+        if (blob.LoadFromBlob(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), -1, 1)) {
+            std::string extension;
+            for (const wchar_t* unit = CImageBlobInfo::FileExtensionFromFileFormatCode(blob.GetFileFormatCode());
+                 *unit != L'\0'; ++unit) {
+                extension.push_back(static_cast<char>(*unit));
+            }
+            const auto found = webContentTypeMap.find(extension);
+            if (found != webContentTypeMap.end()) {
+                result = found->second;
+            }
+        }
+    } catch (const CException& failure) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"", 0, &failure);
+    } catch (...) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"");
+    }
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed != 0) {
+        CString text;
+        text.Format(L"CCorvessaHelper::GetMimeContentType took %ld ms to determine content type",
+                    static_cast<long>(elapsed));
+        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+    }
+    return result;
+}
+
+bool CCorvessaHelper::IsInvalidDBConnectionException(const CException& exception)
+{
+    const auto* database = dynamic_cast<const CDBException*>(&exception);
+    if (database == nullptr) {
+        return false;
+    }
+    const std::string state = brontel::utility::ConvertToStdString(database->m_strStateNativeOrigin);
+    static const std::regex pattern("State:([\\w]+),Native:([-\\d]+),");
+    std::smatch match;
+    if (!std::regex_search(state, match, pattern)) {
+        return false;
+    }
+    return (match[1] == "08S01" && match[2] == "233") || (match[1] == "08S02" && match[2] == "-1");
+}

@@ -1,0 +1,329 @@
+#include "bus/CCorvessaQpidInstance.h"
+
+#include <boost/algorithm/string/predicate.hpp>
+
+#include "bus/CCorvessaClassObject.h"
+#include "bus/CCorvessaException.h"
+#include "bus/CCorvessaHelper.h"
+#include "bus/CCorvessaPropertyCursor.h"
+#include "bus/GenericException.h"
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "framework/CWmipObjectPath.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemQualifierSet.h"
+
+using brontel::utility::ConvertCStringToUtf8;
+using brontel::utility::ConvertUtf8ToCString;
+
+namespace {
+
+constexpr wchar_t kSource[] = L"CorvessaQpidInstance";
+constexpr int kValidationLine = 427;
+
+CWMITypeInfo* TypeInfoOf(const CString& className)
+{
+    return CWmipMapperRegistry::Instance()->GetTypeInfo(className);
+}
+
+[[noreturn]] void ThrowUnknownType(const wchar_t* format, const CString& className)
+{
+    CString message;
+    message.Format(format, className.GetString());
+    throw GenericException(message);
+}
+
+// Releases a qualifier set when the scope ends.
+struct QualifierSetHolder {
+    IWbemQualifierSet* set = nullptr;
+    ~QualifierSetHolder()
+    {
+        if (set != nullptr) {
+            set->Release();
+        }
+    }
+};
+
+}  // namespace
+
+CString CCorvessaQpidInstance::ToXml() const
+{
+    CString xml = L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n";
+    CString line;
+    line.Format(L"<Object ClassName=\"%s\">\r\n", m_className.GetString());
+    xml += line;
+    for (const auto& [name, value] : m_values) {
+        line.Format(L"\t<Property name=\"%s\">%s</Property>\r\n", ConvertUtf8ToCString(name).GetString(),
+                    ConvertUtf8ToCString(value.asString()).GetString());
+        xml += line;
+    }
+    xml += L"</Object>";
+    return xml;
+}
+
+void CCorvessaQpidInstance::Clear()
+{
+    m_className.Empty();
+    m_values.clear();
+}
+
+bool CCorvessaQpidInstance::ContainsBinaryData() const
+{
+    if (TypeInfoOf(m_className) == nullptr) {
+        ThrowUnknownType(L"CCorvessaQpidInstance::ContainsBinaryData - Failed to find type %s in the registry.",
+                         m_className);
+    }
+    CCorvessaClassObject definition(*CCorvessaHelper::GetTypeInformation(m_className));
+    CCorvessaPropertyCursor cursor(&definition, WBEM_FLAG_NONSYSTEM_ONLY);
+    CString name;
+    _variant_t value;
+    CIMTYPE type = 0;
+    while (cursor.Next(name, value, type)) {
+        const long cimType = type;
+        if (CCorvessaHelper::IsCIMTypeConsideredBinary(cimType)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+CCorvessaQpidInstance::ValueMap::const_iterator CCorvessaQpidInstance::FindProperty(const ValueMap& values,
+                                                                                   const std::string& name)
+{
+    const auto exact = values.find(name);
+    if (exact != values.end()) {
+        return exact;
+    }
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        if (boost::algorithm::iequals(it->first, name)) {
+            return it;
+        }
+    }
+    return values.end();
+}
+
+_variant_t CCorvessaQpidInstance::ConvertedValue(ValueMap& values, const CString& name, long cimType, bool isBase64,
+                                                 bool take)
+{
+    const auto found = FindProperty(values, ConvertCStringToUtf8(name));
+    if (found == values.end()) {
+        return CCorvessaHelper::GetNullVariant();
+    }
+    _variant_t value = CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(name, found->second, cimType, isBase64);
+    if (take) {
+        values.erase(found);
+    }
+    return value;
+}
+
+void CCorvessaQpidInstance::PopulateInstanceData(CCorvessaClassObject* source, const CString& populationType)
+{
+    if (source == nullptr) {
+        throw GenericException(L"CCorvessaQpidInstance::PopulateInstanceData - Expected valid parameter: source");
+    }
+    m_className = source->GetClassNameW();
+    CCorvessaPropertyCursor cursor(source, 0);
+    CWMITypeInfo* typeInfo = TypeInfoOf(m_className);
+    if (typeInfo == nullptr) {
+        ThrowUnknownType(L"CCorvessaQpidInstance::PopulateInstanceData - Failed to find type %s in the registry.",
+                         m_className);
+    }
+    CWMITypeInfo* populationInfo = nullptr;
+    if (!populationType.IsEmpty()) {
+        populationInfo = TypeInfoOf(populationType);
+        if (populationInfo == nullptr) {
+            ThrowUnknownType(
+                L"CCorvessaQpidInstance::PopulateInstanceData - Failed to find population type %s in the registry.",
+                populationType);
+        }
+    }
+    CString name;
+    _variant_t value;
+    CIMTYPE type = 0;
+    while (cursor.Next(name, value, type)) {
+        const std::string utf8Name = ConvertCStringToUtf8(name);
+        if (utf8Name.empty() || utf8Name.front() == '_' || !CWMITypeInfo::ShouldCorvessaExposeProperty(name) ||
+            (populationInfo != nullptr && !populationInfo->HasProperty(name))) {
+            continue;
+        }
+        const long cimType = type;
+        m_values[utf8Name] = CCorvessaHelper::ConvertToQpidVariant(m_className, name, value, cimType);
+    }
+}
+
+void CCorvessaQpidInstance::PopulateInstanceData(const std::string& className, const ValueMap& values)
+{
+    m_className = ConvertUtf8ToCString(className);
+    for (const auto& [name, value] : values) {
+        m_values[name] = value;
+    }
+}
+
+void CCorvessaQpidInstance::PopulateInstanceData(CWmipObjectPath* path)
+{
+    if (path == nullptr) {
+        throw GenericException(L"CCorvessaQpidInstance::PopulateInstanceData - Expected valid parameter: path");
+    }
+    m_className = path->GetClassName();
+    CWMITypeInfo* typeInfo = TypeInfoOf(m_className);
+    if (typeInfo == nullptr) {
+        ThrowUnknownType(L"CCorvessaQpidInstance::PopulateInstanceData - Failed to find type %s in the registry.",
+                         m_className);
+    }
+    const std::vector<CString>& names = path->GetKeyNames();
+    const std::vector<CString>& texts = path->GetKeyValues();
+    for (std::size_t i = 0; i < names.size() && i < texts.size(); ++i) {
+        const long cimType = typeInfo->GetPropertyType(names[i]);
+        m_values[ConvertCStringToUtf8(names[i])] =
+            CCorvessaHelper::ConvertToQpidVariant(m_className, names[i], texts[i], cimType);
+    }
+}
+
+std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipClassMapper* mapper, CAcsUser* user,
+                                                                         bool isBase64)
+{
+    auto object = std::make_unique<CCorvessaClassObject>(m_className);
+    CString message;
+    if (mapper == nullptr) {
+        message.Format(L"CCorvessaQpidInstance::AsWMIObject - Failed, invalid mapper specified for type: %s.",
+                       m_className.GetString());
+        throw GenericException(message);
+    }
+    if (user == nullptr) {
+        throw GenericException(L"CCorvessaQpidInstance::AsWMIObject - Failed, invalid user specified.");
+    }
+    CCorvessaClassObject definition(*CCorvessaHelper::GetTypeInformation(m_className));
+    ValidatePropertyValues(mapper, &definition, user, isBase64);
+    {
+        CCorvessaPropertyCursor cursor(&definition, WBEM_FLAG_NONSYSTEM_ONLY);
+        CString name;
+        _variant_t ignored;
+        CIMTYPE type = 0;
+        while (cursor.Next(name, ignored, type)) {
+            _variant_t value = ConvertedValue(m_values, name, type, isBase64, true);
+            if (FAILED(object->Put(name, 0, &value, type)) ||
+                FAILED(CopyPropertyQualifierSets(&definition, object.get(), name))) {
+                message.Format(L"CCorvessaQpidInstance::AsWMIObject - Failed setting property %s.%s.",
+                               m_className.GetString(), name.GetString());
+                throw GenericException(message);
+            }
+        }
+    }
+    mapper->ProcessClassPermissions(object.get());
+    if (!m_values.empty()) {
+        message.Format(L"Request contains invalid property '%s'.",
+                       ConvertUtf8ToCString(m_values.begin()->first).GetString());
+        throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey, message);
+    }
+    return object;
+}
+
+void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* /*mapper*/, CCorvessaClassObject* definition,
+                                                   CAcsUser* user, bool isBase64)
+{
+    CWMITypeInfo* typeInfo = TypeInfoOf(m_className);
+    if (typeInfo == nullptr) {
+        ThrowUnknownType(L"CCorvessaQpidInstance::ValidatePropertyValues - Failed, invalid type information for type: %s.",
+                         m_className);
+    }
+    CCorvessaPropertyCursor cursor(definition, WBEM_FLAG_NONSYSTEM_ONLY);
+    CString name;
+    _variant_t ignored;
+    CIMTYPE type = 0;
+    while (cursor.Next(name, ignored, type)) {
+        const _variant_t value = ConvertedValue(m_values, name, type, isBase64, false);
+        if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(typeInfo, name, value, user)) {
+            CString message;
+            message.Format(L"The property %s did not exist or contained an invalid value.", name.GetString());
+            throw brontel::utility::CWMIException(kSource, kValidationLine, WBEM_E_INVALID_PARAMETER, message);
+        }
+    }
+}
+
+HRESULT CCorvessaQpidInstance::CopyPropertyQualifierSets(CCorvessaClassObject* source, CCorvessaClassObject* target,
+                                                         const CString& propertyName)
+{
+    QualifierSetHolder from;
+    QualifierSetHolder to;
+    HRESULT hr = source->GetPropertyQualifierSet(propertyName, &from.set);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = target->GetPropertyQualifierSet(propertyName, &to.set);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = from.set->BeginEnumeration(0);
+    while (SUCCEEDED(hr)) {
+        BSTR name = nullptr;
+        _variant_t value;
+        LONG flavor = 0;
+        hr = from.set->Next(0, &name, value.GetAddress(), &flavor);
+        if (hr != WBEM_S_NO_ERROR) {
+            SysFreeString(name);
+            break;
+        }
+        hr = to.set->Put(name, &value, 0);
+        SysFreeString(name);
+    }
+    from.set->EndEnumeration();
+    return hr == WBEM_S_NO_MORE_DATA ? S_OK : hr;
+}
+
+std::unique_ptr<CWmipObjectPath> CCorvessaQpidInstance::GetObjectPath() const
+{
+    auto path = std::make_unique<CWmipObjectPath>(m_className.GetString());
+    CCorvessaClassObject definition(*CCorvessaHelper::GetTypeInformation(m_className));
+    CCorvessaPropertyCursor cursor(&definition, WBEM_FLAG_KEYS_ONLY);
+    CString name;
+    _variant_t ignored;
+    CIMTYPE type = 0;
+    while (cursor.Next(name, ignored, type)) {
+        const auto found = FindProperty(m_values, ConvertCStringToUtf8(name));
+        _variant_t value;
+        if (found != m_values.end()) {
+            value = CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(name, found->second, type, false);
+        }
+        if (found == m_values.end() || CCorvessaHelper::IsVariantEmpty(value)) {
+            CString message;
+            message.Format(L"Missing expected item in request: %s.", name.GetString());
+            throw CCorvessaException(CCorvessaException::kMissingRequestItemKey, message);
+        }
+        // Each value by the member its type names: a byte or boolean key is not a 32-bit integer.
+        bool added = false;
+        if (value.vt == VT_I4) {
+            added = path->AddKey(name, value.lVal);
+        } else if (value.vt == VT_UI1) {
+            added = path->AddKey(name, static_cast<LONG>(value.bVal));
+        } else {
+            if (value.vt != VT_BSTR) {
+                value.ChangeType(VT_BSTR);
+            }
+            added = path->AddKey(name, value.bstrVal == nullptr ? L"" : value.bstrVal);
+        }
+        if (!added) {
+            CString message;
+            message.Format(L"Request contains an invalid value for the property '%s'.", name.GetString());
+            throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey, message);
+        }
+    }
+    return path;
+}
+
+CCorvessaQpidInstance::ValueMap CCorvessaQpidInstance::GetInstanceKeyValues() const
+{
+    ValueMap keys;
+    CWMITypeInfo* typeInfo = TypeInfoOf(m_className);
+    if (typeInfo == nullptr) {
+        return keys;
+    }
+    for (const auto& [name, value] : m_values) {
+        if (typeInfo->IsPropertyAKeyProperty(ConvertUtf8ToCString(name))) {
+            keys[name] = value;
+        }
+    }
+    return keys;
+}

@@ -1,0 +1,248 @@
+#include "bus/CCorvessaQpidType.h"
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+
+#include "bus/CCorvessaClassObject.h"
+#include "bus/CCorvessaHelper.h"
+#include "bus/CCorvessaPropertyCursor.h"
+#include "bus/GenericException.h"
+#include "framework/CWMITypeInfo.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/CimTypes.h"
+#include "platform/com/WbemConstants.h"
+#include "schema/UnsupportedWmiTypeError.h"
+#include "schema/WmiTypeNameTable.h"
+
+using brontel::utility::ConvertCStringToUtf8;
+using qpid::types::Variant;
+
+namespace {
+
+constexpr wchar_t kSource[] = L"CorvessaQpidType";
+constexpr int kUnsupportedTypeLine = 167;
+
+// Releases a signature object that NextMethod handed out.
+struct ReleaseObject {
+    void operator()(IWbemClassObject* object) const
+    {
+        if (object != nullptr) {
+            object->Release();
+        }
+    }
+};
+using SignaturePtr = std::unique_ptr<IWbemClassObject, ReleaseObject>;
+
+struct XmlEntity {
+    wchar_t character;
+    const wchar_t* entity;
+};
+constexpr XmlEntity kXmlEntities[] = {
+    {L'&', L"&amp;"}, {L'<', L"&lt;"}, {L'>', L"&gt;"}, {L'"', L"&quot;"}, {L'\'', L"&apos;"},
+};
+
+// The text with the characters that end or open XML markup written as entities: a name or
+// type never breaks the document it is written into.
+CString EscapeXml(const CString& text)
+{
+    CString escaped;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        const wchar_t c = text[i];
+        const auto* found = std::find_if(std::begin(kXmlEntities), std::end(kXmlEntities),
+                                         [c](const XmlEntity& entity) { return entity.character == c; });
+        if (found != std::end(kXmlEntities)) {
+            escaped += found->entity;
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+CString XmlText(const std::string& utf8)
+{
+    return EscapeXml(brontel::utility::ConvertUtf8ToCString(utf8));
+}
+
+std::string MapText(const Variant& map, const char* key)
+{
+    const Variant::Map& entries = map.asMap();
+    const auto found = entries.find(key);
+    return found != entries.end() ? found->second.asString() : std::string();
+}
+
+}  // namespace
+
+void CCorvessaQpidType::Clear()
+{
+    // Everything goes: a result that is filled again never repeats the methods it held.
+    m_className.clear();
+    m_classDisplayName.clear();
+    m_parentClassName.clear();
+    m_properties.clear();
+    m_methods.clear();
+}
+
+std::string CCorvessaQpidType::GetQpidTypeString(const long& cimType)
+{
+    // Array types are named by GetPropertyTypeStr; here only scalars have names.
+    if ((cimType & CIM_FLAG_ARRAY) == 0) {
+        try {
+            return std::string(LookupWmiTypeName(static_cast<CIMTYPE>(cimType)));
+        } catch (const UnsupportedWmiTypeError&) {
+        }
+    }
+    CString text;
+    text.Format(L"CCorvessaQpidType::GetQpidTypeString doesn't support type %ld", cimType);
+    brontel::utility::CWMIDebugLog::LogInfo(kSource, kUnsupportedTypeLine, text);
+    return std::string();
+}
+
+std::string CCorvessaQpidType::GetPropertyTypeStr(CCorvessaClassObject* object, const wchar_t* const& name,
+                                                  const long& cimType)
+{
+    const bool isArray = (cimType & CIM_FLAG_ARRAY) != 0;
+    const long baseType = cimType & ~CIM_FLAG_ARRAY;
+    std::string type;
+    if (!isArray && cimType == CIM_REFERENCE) {
+        IWbemQualifierSet* qualifiers = nullptr;
+        if (object != nullptr && SUCCEEDED(object->GetPropertyQualifierSet(name, &qualifiers)) &&
+            qualifiers != nullptr) {
+            _variant_t value;
+            if (SUCCEEDED(qualifiers->Get(L"CIMTYPE", 0, &value, nullptr)) && value.vt == VT_BSTR) {
+                type = brontel::utility::ConvertUtf16ToUtf8(value.bstrVal);
+            }
+            qualifiers->Release();
+        }
+    } else if (!isArray) {
+        type = GetQpidTypeString(cimType);
+    } else if (baseType == CIM_UINT8) {
+        type = std::string(WmiTypeNameTable[6]);
+    } else {
+        type = "list(" + GetQpidTypeString(baseType) + ")";
+    }
+    if (type.empty()) {
+        CString message;
+        message.Format(L"CCorvessaQpidType::GetPropertyTypeStr failed to determine property type for %s.%s",
+                       object != nullptr ? object->GetClassNameW().GetString() : L"", name);
+        throw GenericException(message);
+    }
+    return type;
+}
+
+std::string CCorvessaQpidType::GetPropertyAccess(CWMITypeInfo* typeInfo, CString name)
+{
+    if (typeInfo->IsPropertyViewOnly(name)) {
+        return "view";
+    }
+    return typeInfo->IsPropertyReadOnly(name) ? "read" : "edit";
+}
+
+void CCorvessaQpidType::PopulateTypeDetails(CAcsUser* user, CWMITypeInfo* typeInfo)
+{
+    if (typeInfo == nullptr) {
+        throw GenericException(L"CCorvessaQpidType::PopulateTypeDetails - Expected valid parameter: typeInfo");
+    }
+    const CCorvessaClassObject* shared = typeInfo->GetTypeInformation();
+    if (shared == nullptr) {
+        throw GenericException(L"CCorvessaQpidType::PopulateTypeDetails - Failed to get type information.");
+    }
+    // The definition is shared by every request: its enumerations run on a copy of our own.
+    CCorvessaClassObject definition(*shared);
+    Clear();
+    m_className = ConvertCStringToUtf8(definition.GetClassNameW());
+    m_classDisplayName = typeInfo->GetTypeDisplayName();
+
+    CCorvessaPropertyCursor cursor(&definition, WBEM_FLAG_NONSYSTEM_ONLY);
+    CString name;
+    _variant_t value;
+    CIMTYPE cimType = 0;
+    while (cursor.Next(name, value, cimType)) {
+        if (!CWMITypeInfo::ShouldCorvessaExposeProperty(name)) {
+            continue;
+        }
+        Variant::Map property;
+        property["name"] = Variant(ConvertCStringToUtf8(name));
+        const std::string displayName = typeInfo->GetPropertyDisplayName(name);
+        if (!displayName.empty()) {
+            property["display_name"] = Variant(displayName);
+        }
+        const wchar_t* const rawName = name.GetString();
+        property["type"] = Variant(GetPropertyTypeStr(&definition, rawName, cimType));
+        property["is_key"] = Variant(typeInfo->IsPropertyAKeyProperty(name));
+        if (cimType == CIM_STRING || (cimType & CIM_FLAG_ARRAY) != 0) {
+            property["max_length"] = Variant(static_cast<std::int32_t>(typeInfo->GetPropertyLength(name)));
+        }
+        property["is_required"] = Variant(typeInfo->IsPropertyRequired(name));
+        property["access"] = Variant(GetPropertyAccess(typeInfo, name));
+        const CString defaultValue = typeInfo->GetDefaultValue(name);
+        if (!defaultValue.IsEmpty()) {
+            property["default_value"] = Variant(ConvertCStringToUtf8(defaultValue));
+        }
+        const std::map<CString, CString> possibleValues = typeInfo->GetPropertyPossibleValues(user, name);
+        if (!possibleValues.empty()) {
+            property["possible_values"] = Variant(CCorvessaHelper::ConvertToQpidMap(possibleValues));
+        }
+        m_properties.emplace_back(property);
+    }
+    PopulateMethodInformation(definition);
+}
+
+void CCorvessaQpidType::PopulateMethodInformation(CCorvessaClassObject& definition)
+{
+    definition.BeginMethodEnumeration(0);
+    for (;;) {
+        BSTR rawName = nullptr;
+        IWbemClassObject* in = nullptr;
+        IWbemClassObject* out = nullptr;
+        if (definition.NextMethod(0, &rawName, &in, &out) != WBEM_S_NO_ERROR) {
+            break;
+        }
+        // Both signatures go back after each method, whatever way it ends.
+        const SignaturePtr inSignature(in);
+        const SignaturePtr outSignature(out);
+        const CString name(rawName != nullptr ? rawName : L"");
+        SysFreeString(rawName);
+        if (!CWMITypeInfo::ShouldCorvessaExposeMethod(name)) {
+            continue;
+        }
+        Variant::Map method;
+        method["name"] = Variant(ConvertCStringToUtf8(name));
+        method["in_parameters"] = Variant(BuildParameterList(static_cast<CCorvessaClassObject*>(inSignature.get())));
+        method["out_parameters"] = Variant(BuildParameterList(static_cast<CCorvessaClassObject*>(outSignature.get())));
+        m_methods.emplace_back(method);
+    }
+    definition.EndMethodEnumeration();
+}
+
+Variant::List CCorvessaQpidType::BuildParameterList(CCorvessaClassObject* signature)
+{
+    Variant::List parameters;
+    if (signature == nullptr) {
+        return parameters;
+    }
+    CCorvessaPropertyCursor cursor(signature, 0);
+    CString name;
+    _variant_t value;
+    CIMTYPE cimType = 0;
+    while (cursor.Next(name, value, cimType)) {
+        const wchar_t* const rawName = name.GetString();
+        parameters.push_back(Variant(Variant::Map{{"name", Variant(ConvertCStringToUtf8(name))},
+                                                  {"type", Variant(GetPropertyTypeStr(signature, rawName, cimType))}}));
+    }
+    return parameters;
+}
+
+CString CCorvessaQpidType::ToXml()
+{
+    CString xml = L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n";
+    xml += L"<Object ClassName=\"" + XmlText(m_className) + L"\">\r\n";
+    for (const Variant& property : m_properties) {
+        xml += L"\t<Property name=\"" + XmlText(MapText(property, "name")) + L"\" type=\"" +
+               XmlText(MapText(property, "type")) + L"\"></Property>\r\n";
+    }
+    xml += L"</Object>";
+    return xml;
+}

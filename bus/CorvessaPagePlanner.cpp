@@ -1,0 +1,74 @@
+#include "bus/CorvessaPagePlanner.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "bus/CCorvessaException.h"
+
+namespace {
+
+[[noreturn]] void ThrowInvalidItem(const char* item)
+{
+    throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey,
+                             std::string("Request contains an invalid value for the property '") + item + "'.");
+}
+
+}  // namespace
+
+void CorvessaPagePlanner::Validate(const corvessa::PagingParameters& paging)
+{
+    if (paging.pageSize < 0) {
+        ThrowInvalidItem("page_size");
+    }
+    if (paging.pageSize == 0) {
+        return;
+    }
+    // The mapper numbers rows in 32 bits: the page's last row must be one of them.
+    const std::int64_t lastRow = static_cast<std::int64_t>(paging.pageNumber) * paging.pageSize;
+    if (paging.pageNumber < 1 || lastRow > std::numeric_limits<std::int32_t>::max()) {
+        ThrowInvalidItem("page_number");
+    }
+}
+
+std::vector<CorvessaPagePlanner::Request> CorvessaPagePlanner::Plan(const std::vector<TypeCount>& counts,
+                                                                   const corvessa::PagingParameters& paging)
+{
+    std::vector<Request> requests;
+    const std::int64_t size = paging.pageSize;
+    const std::int64_t first = (static_cast<std::int64_t>(paging.pageNumber) - 1) * size;
+    const std::int64_t end = first + size;
+    const auto add = [&](const CString& type, std::int64_t page, std::int64_t pageSize, std::int64_t skip,
+                         std::int64_t keep) {
+        Request request;
+        request.typeName = type;
+        request.paging = paging;
+        request.paging.pageNumber = static_cast<std::int32_t>(page);
+        request.paging.pageSize = static_cast<std::int32_t>(pageSize);
+        request.skip = static_cast<std::size_t>(skip);
+        request.keep = static_cast<std::size_t>(keep);
+        requests.push_back(std::move(request));
+    };
+    std::int64_t base = 0;
+    for (const auto& [type, count] : counts) {
+        const std::int64_t low = std::max(first, base) - base;
+        const std::int64_t high = std::min(end, base + std::max<std::int64_t>(count, 0)) - base;
+        base += std::max<std::int32_t>(count, 0);
+        if (low >= high) {
+            continue;
+        }
+        if (low == 0) {
+            // The page starts at the type's first row: one page of exactly the rows wanted.
+            add(type, 1, high, 0, high);
+            continue;
+        }
+        // The rows [low, high) lie on at most two of the type's pages of the request's size.
+        const std::int64_t firstPage = low / size + 1;
+        const std::int64_t lastPage = (high - 1) / size + 1;
+        const std::int64_t firstPageEnd = std::min(high, firstPage * size);
+        add(type, firstPage, size, low - (firstPage - 1) * size, firstPageEnd - low);
+        if (lastPage != firstPage) {
+            add(type, lastPage, size, 0, high - (lastPage - 1) * size);
+        }
+    }
+    return requests;
+}

@@ -1,0 +1,409 @@
+#include "bus/EventSubscriptionManager.h"
+
+#include <limits>
+#include <vector>
+
+#include <boost/algorithm/string/classification.hpp>
+#include <boost/algorithm/string/split.hpp>
+
+#include "bus/CCorvessaException.h"
+#include "bus/EventFilterCheck.h"
+#include "bus/EventSubscriptionTable.h"
+#include "common/CBntRegistry.h"
+#include "inhouse/BntCore/CBntIDGenerator.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CRowCountSet.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/qpid/IQpidWrapper.h"
+#include "platform/qpid/Uuid.h"
+#include "platform/qpid/Variant.h"
+
+namespace corvessa {
+
+namespace {
+
+constexpr wchar_t kSource[] = L"EventSubscriptionManager";
+constexpr wchar_t kCorvessaKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Corvessa";
+
+constexpr char kDoesNotExistKey[] = "corvessa.eventsubscription.subscriptiondoesnotexist";
+constexpr char kIsDisabledKey[] = "corvessa.eventsubscription.subscriptionisdisabled";
+constexpr char kNotOwnerKey[] = "corvessa.eventsubscription.userisnotsubscriptionowner";
+
+std::int32_t ReadPeriod(const wchar_t* name, std::int32_t fallback)
+{
+    const CBntRegistry key(true, kCorvessaKey);
+    DWORD minutes = 0;
+    return key.GetDWORDValue(name, &minutes) ? static_cast<std::int32_t>(minutes) : fallback;
+}
+
+CCorvessaException InvalidRequestItem(const std::string& property)
+{
+    return CCorvessaException(CCorvessaException::kInvalidRequestItemKey,
+                              "Request contains an invalid value for the property '" + property + "'.");
+}
+
+// A recordset on the whole table, every column.
+void ShapeTable(CDynamicRecordset& recordset)
+{
+    recordset.SetTable(EventSubscriptionTable::kTableName);
+}
+
+// A recordset on the one row of the id (none for -1), every column.
+void ShapeRow(CDynamicRecordset& recordset, LONG id)
+{
+    ShapeTable(recordset);
+    recordset.AddFilterLong(EventSubscriptionTable::kIdColumn, id);
+}
+
+}  // namespace
+
+EventSubscriptionManager::EventSubscriptionManager(CBntDatabase* database, sms::qpid::wrapper::IQpidWrapper* wrapper,
+                                                   Clock clock)
+    : m_database(database),
+      m_wrapper(wrapper),
+      m_clock(clock ? std::move(clock) : Clock([] { return CBntDateTime::GetCurrentTime().GetUTC(); })),
+      m_transientMinutes(ReadPeriod(L"TransientEventSubscriptionExpiration",
+                                    DEFAULT_TRANSIENT_EVENT_SUBSCRIPTION_EXPIRATION_MINUTES)),
+      m_durableMinutes(
+          ReadPeriod(L"DurableEventSubscriptionExpiration", DEFAULT_DURABLE_EVENT_SUBSCRIPTION_EXPIRATION_MINUTES))
+{
+}
+
+EventSubscriptionManager::~EventSubscriptionManager() = default;
+
+CBntDateTime EventSubscriptionManager::Now() const
+{
+    return m_clock();
+}
+
+CCorvessaException EventSubscriptionManager::DatabaseFailure(const CException& failure, int line)
+{
+    brontel::utility::CWMIDebugLog::LogError(kSource, line, L"EventSubscriptionManager - database failure",
+                                             WBEM_E_FAILED, &failure);
+    return CCorvessaException(static_cast<long>(WBEM_E_FAILED));
+}
+
+// --- Reading -----------------------------------------------------------------------------
+
+EventSubscription EventSubscriptionManager::GetEventSubscription(LONG id)
+{
+    EventSubscription record;
+    bool found = false;
+    try {
+        CDynamicRecordset recordset(m_database);
+        ShapeRow(recordset, id);
+        recordset.OpenForwardOnly();
+        if (!recordset.IsEOF()) {
+            EventSubscriptionTable::CopyRecordToEventSubscription(recordset, record);
+            found = true;
+        }
+        recordset.Close();
+    } catch (const CException& e) {
+        throw DatabaseFailure(e, __LINE__);
+    }
+    if (!found) {
+        throw CCorvessaException(kDoesNotExistKey, std::string("The event subscription does not exist."));
+    }
+    HandleExpiration(record);
+    return record;
+}
+
+EventSubscription EventSubscriptionManager::GetActiveEventSubscription(LONG id)
+{
+    EventSubscription record = GetEventSubscription(id);
+    if (record.IsDisabled()) {
+        throw CCorvessaException(kIsDisabledKey, std::string("The event subscription is disabled."));
+    }
+    return record;
+}
+
+EventSubscription EventSubscriptionManager::GetEventSubscriptionById(LONG id, const CAcsUser& caller)
+{
+    EventSubscription record = GetEventSubscription(id);
+    ValidateEventSubscriptionOwnershipOrAdministrator(record, caller);
+    return record;
+}
+
+// --- Expiry ------------------------------------------------------------------------------
+
+bool EventSubscriptionManager::IsExpiredButNotYetDisabled(const EventSubscription& record,
+                                                          const CBntDateTime& now) const
+{
+    // A row written by other means may lack the last-updated date: its age is then taken
+    // from its creation, and a row with neither date cannot be judged and stays active.
+    const EventSubscription::OptionalDate& since =
+        record.lastUpdatedDate.has_value() ? record.lastUpdatedDate : record.createdDate;
+    if (record.IsDisabled() || !since.has_value()) {
+        return false;
+    }
+    const COleDateTimeSpan elapsed = now - *since;
+    if (elapsed.GetStatus() != COleDateTimeSpan::valid) {
+        return false;
+    }
+    const double period = record.isDurable ? m_durableMinutes : m_transientMinutes;
+    return elapsed.GetTotalMinutes() >= period;
+}
+
+void EventSubscriptionManager::HandleExpiration(EventSubscription& record)
+{
+    const CBntDateTime now = Now();
+    if (!IsExpiredButNotYetDisabled(record, now)) {
+        return;
+    }
+    record.lastUpdatedDate = now;
+    record.disabledDate = now;
+    ModifyEventSubscriptionRecord(record);
+}
+
+// --- Listing -----------------------------------------------------------------------------
+
+void EventSubscriptionManager::ValidateOrderByProperty(const std::string& property)
+{
+    if (EventSubscriptionTable::ToTableAndColumn(property).empty()) {
+        throw InvalidRequestItem(property);
+    }
+}
+
+std::string EventSubscriptionManager::ToOrderByColumn(const std::string& property, bool descending)
+{
+    return EventSubscriptionTable::ToTableAndColumn(property) + (descending ? " DESC" : "");
+}
+
+std::string EventSubscriptionManager::ToOrderByColumns(const std::string& orderBy, bool descending)
+{
+    if (orderBy.empty()) {
+        return EventSubscriptionTable::DefaultOrderByColumns();
+    }
+    std::vector<std::string> names;
+    boost::split(names, orderBy, boost::is_any_of(","), boost::token_compress_on);
+    for (const std::string& name : names) {
+        ValidateOrderByProperty(name);
+    }
+    std::string columns;
+    for (const std::string& name : names) {
+        columns += (columns.empty() ? "" : ",") + ToOrderByColumn(name, descending);
+    }
+    return columns;
+}
+
+void EventSubscriptionManager::ValidatePagingParameters(const PagingParameters& paging)
+{
+    // A page below 1, or one whose last row leaves the 32-bit range, names no rows: refused
+    // rather than handed to the recordset as a reversed or wrapped range.
+    if (paging.pageNumber < 1) {
+        throw InvalidRequestItem("page_number");
+    }
+    if (paging.pageSize < 1) {
+        throw InvalidRequestItem("page_size");
+    }
+    if (static_cast<std::int64_t>(paging.pageNumber) * paging.pageSize > std::numeric_limits<LONG>::max()) {
+        throw InvalidRequestItem("page_number");
+    }
+}
+
+void EventSubscriptionManager::AddEventSubscriptionFilters(CMultiFilterRecordset& recordset, const CAcsUser& caller,
+                                                           boost::optional<bool> active)
+{
+    if (caller.GetUserID() != CAcsUser::kSystemAdministratorID) {
+        recordset.AddFilterLong(EventSubscriptionTable::kUserIdColumn, caller.GetUserID());
+    }
+    if (active.has_value()) {
+        recordset.AddFilterNull(EventSubscriptionTable::kDisabledDateColumn, *active);
+    }
+}
+
+std::int32_t EventSubscriptionManager::GetEventSubscriptionsCount(const CAcsUser& caller,
+                                                                  boost::optional<bool> active)
+{
+    CDynamicRecordset recordset(m_database);
+    ShapeTable(recordset);
+    AddEventSubscriptionFilters(recordset, caller, active);
+    CRowCountSet count(m_database);
+    count.SetRecordset(recordset);
+    return count.GetRowCount();
+}
+
+PaginatedItems<EventSubscription> EventSubscriptionManager::GetEventSubscriptions(const CAcsUser& caller,
+                                                                                  boost::optional<bool> active,
+                                                                                  const PagingParameters& paging)
+{
+    const std::string orderBy = ToOrderByColumns(paging.orderBy, paging.descending);
+    ValidatePagingParameters(paging);
+    PaginatedItems<EventSubscription> page;
+    page.pageNumber = paging.pageNumber;
+    page.pageSize = paging.pageSize;
+    try {
+        CDynamicRecordset recordset(m_database);
+        ShapeTable(recordset);
+        recordset.SetOrderBy(brontel::utility::ConvertUtf8ToCString(orderBy));
+        recordset.SetPaging((paging.pageNumber - 1) * paging.pageSize + 1, paging.pageNumber * paging.pageSize);
+        AddEventSubscriptionFilters(recordset, caller, active);
+        recordset.OpenForwardOnly();
+        for (; !recordset.IsEOF(); recordset.MoveNext()) {
+            EventSubscriptionTable::CopyRecordToEventSubscription(recordset, page.items.emplace_back());
+        }
+        recordset.Close();
+        page.totalCount = GetEventSubscriptionsCount(caller, active);
+    } catch (const CException& e) {
+        throw DatabaseFailure(e, __LINE__);
+    }
+    return page;
+}
+
+// --- Writing -----------------------------------------------------------------------------
+
+std::string EventSubscriptionManager::GetUuid()
+{
+    return qpid::types::Uuid(true).str();
+}
+
+void EventSubscriptionManager::WriteEventSubscriptionRecord(const EventSubscription& record, bool adding)
+{
+    try {
+        CDynamicRecordset recordset(m_database);
+        // A new row is added on a set that fetches none.
+        ShapeRow(recordset, adding ? -1 : record.id);
+        recordset.Open();
+        if (adding) {
+            recordset.AddNew();
+        } else {
+            recordset.Edit();
+        }
+        EventSubscriptionTable::CopyEventSubscriptionToRecord(record, recordset);
+        recordset.Update();
+        recordset.Close();
+    } catch (const CException& e) {
+        throw DatabaseFailure(e, __LINE__);
+    }
+}
+
+void EventSubscriptionManager::AddEventSubscriptionRecord(const EventSubscription& record)
+{
+    WriteEventSubscriptionRecord(record, true);
+}
+
+void EventSubscriptionManager::ModifyEventSubscriptionRecord(const EventSubscription& record)
+{
+    WriteEventSubscriptionRecord(record, false);
+}
+
+void EventSubscriptionManager::SendEventSubscriptionToEventContextProvider(const EventSubscription& record)
+{
+    // A host that has not handed over its bus interface yet gets no notice; the change
+    // itself stands.
+    if (m_wrapper == nullptr) {
+        brontel::utility::CWMIDebugLog::LogInfo(
+            kSource, __LINE__,
+            L"EventSubscriptionManager::SendEventSubscriptionToEventContextProvider - Warning - no bus interface; "
+            L"the change notice is not sent.");
+        return;
+    }
+    const qpid::types::Variant::Map content{
+        {"subscription_id", qpid::types::Variant(static_cast<std::int32_t>(record.id))},
+        {"change_type", qpid::types::Variant(static_cast<std::int32_t>(record.GetChangeType()))},
+    };
+    m_wrapper->Send(kNoticeAddress, qpid::types::Variant::Map(), content, 0);
+}
+
+EventSubscription EventSubscriptionManager::AddEventSubscription(const EventSubscription& request,
+                                                                 const CAcsUser& caller)
+{
+    ValidateEventSubscriptionFields(request);
+    EventSubscription result = request;
+    result.id = CBntIDGenerator(&caller).GetNextID(kSubscriptionIdType, -1);
+    if (result.id == 0) {
+        // The generator has logged why; a subscription without an id could never be found.
+        throw CCorvessaException(static_cast<long>(WBEM_E_FAILED));
+    }
+    result.userId = caller.GetUserID();
+    result.exchangeName = kExchangeName;
+    result.bindingKey = GetUuid();
+    result.queueName = GetUuid();
+    const CBntDateTime now = Now();
+    result.lastUpdatedDate = now;
+    result.createdDate = now;
+    AddEventSubscriptionRecord(result);
+    SendEventSubscriptionToEventContextProvider(result);
+    return result;
+}
+
+EventSubscription EventSubscriptionManager::ModifyEventSubscription(const EventSubscription& request,
+                                                                    const CAcsUser& caller)
+{
+    ValidateEventSubscriptionFields(request);
+    EventSubscription stored = GetActiveEventSubscription(request.id);
+    ValidateEventSubscriptionOwnershipOrAdministrator(stored, caller);
+    if (!request.queueName.empty()) {
+        stored.queueName = request.queueName;
+    }
+    stored.description = request.description;
+    stored.filter = request.filter;
+    stored.lastUpdatedDate = Now();
+    ModifyEventSubscriptionRecord(stored);
+    SendEventSubscriptionToEventContextProvider(stored);
+    return stored;
+}
+
+EventSubscription EventSubscriptionManager::DisableEventSubscription(const EventSubscription& request,
+                                                                     const CAcsUser& caller)
+{
+    EventSubscription stored = GetActiveEventSubscription(request.id);
+    ValidateEventSubscriptionOwnershipOrAdministrator(stored, caller);
+    const CBntDateTime now = Now();
+    stored.lastUpdatedDate = now;
+    stored.disabledDate = now;
+    ModifyEventSubscriptionRecord(stored);
+    SendEventSubscriptionToEventContextProvider(stored);
+    return stored;
+}
+
+// --- Checks ------------------------------------------------------------------------------
+
+void EventSubscriptionManager::ValidateEventSubscriptionFields(const EventSubscription& record)
+{
+    ValidateEventSubscriptionDescription(record.description);
+    ValidateEventSubscriptionFilter(record.filter);
+}
+
+void EventSubscriptionManager::ValidateEventSubscriptionDescription(const std::string& description)
+{
+    if (description.size() > kMaxDescriptionBytes) {
+        throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey,
+                                 std::string("The event subscription description exceeds the maximum allowable length."));
+    }
+}
+
+void EventSubscriptionManager::ValidateEventSubscriptionFilter(const std::string& filter)
+{
+    if (filter.size() > kMaxFilterBytes) {
+        throw CCorvessaException(CCorvessaException::kInvalidFilterKey,
+                                 std::string("Invalid filter specified. The event subscription filter exceeds the "
+                                             "maximum allowable length."));
+    }
+    if (!EventFilterCheck::IsFilterAccepted(filter)) {
+        throw CCorvessaException(CCorvessaException::kInvalidFilterKey, std::string("Invalid filter specified."));
+    }
+}
+
+void EventSubscriptionManager::ValidateEventSubscriptionOwnership(const EventSubscription& record,
+                                                                  const CAcsUser& caller)
+{
+    if (caller.GetUserID() != record.userId) {
+        CString message;
+        message.Format(L"User %d is not the owner of event subscription %d.", caller.GetUserID(), record.id);
+        throw CCorvessaException(kNotOwnerKey, message);
+    }
+}
+
+void EventSubscriptionManager::ValidateEventSubscriptionOwnershipOrAdministrator(const EventSubscription& record,
+                                                                                 const CAcsUser& caller)
+{
+    if (caller.GetUserID() != CAcsUser::kSystemAdministratorID) {
+        ValidateEventSubscriptionOwnership(record, caller);
+    }
+}
+
+}  // namespace corvessa

@@ -1,0 +1,37 @@
+// CWmipClassMapper: instances filled from the XML text of a software event.
+#include "framework/CWmipClassMapper.h"
+
+#include "framework/WMIHelper.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+
+HRESULT CWmipClassMapper::CreateInstanceFromXML(IWbemClassObject** instance, const XmlNode& node, bool isVisitor)
+{
+    if (instance == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    if (*instance == nullptr)
+    {
+        IWbemClassObject* raw = nullptr;
+        HRESULT hr = GetClass(&raw, TRUE);
+        if (FAILED(hr))
+            return hr;
+        if (raw == nullptr)
+            return WBEM_E_FAILED;
+        // A definition WMI keeps is lent by the mapper; a built one is this call's copy.
+        ComPtr<IWbemClassObject> classObject;
+        if (WMIStoresClassDefinition())
+            classObject = ComPtr<IWbemClassObject>(raw);
+        else
+            classObject.Attach(raw);
+        hr = classObject->SpawnInstance(0, instance);
+        if (FAILED(hr))
+            return hr;
+        if (*instance == nullptr)
+            return WBEM_E_FAILED;
+    }
+    const auto names = [this](const CString& column, const CString& table) {
+        return GetPropertyProcessMethod(column, table) == WMIHelper::kProcessSkip ? CString()
+                                                                                   : GetPropertyName(column, table);
+    };
+    return WMIHelper::CreateInstanceFromXML(*instance, node, isVisitor, IsUseUTC(), names);
+}

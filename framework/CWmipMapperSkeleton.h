@@ -1,0 +1,52 @@
+// CWmipMapperSkeleton<Mapper, Base>: what every mapper class has in common, written once: the
+// WMI class name getter, the MapperFactory, and the constructor that hands the class name to the
+// mapper base. A mapper derives from it naming itself and its base, declares kWMIClassName, and
+// keeps only its permission ids and its own rules:
+//
+//     class CWmipHolidayMapper : public CWmipMapperSkeleton<CWmipHolidayMapper>
+//     {
+//     public:
+//         static constexpr const wchar_t* kWMIClassName = L"Bnt_Holiday";
+//         CWmipHolidayMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+//     };
+//
+// The name chain of CWmipMapperRegistry::GetMapper is filled from the bound factories in one
+// ordered pass while the schema is declared (schema/MapperBindings), never by objects that
+// register themselves.
+//
+// Built per request by its factory; the caller owns the mapper. One request on one thread.
+#pragma once
+
+#include "framework/CWmipDynamicClassMapper.h"
+
+#include <memory>
+#include <utility>
+
+template <typename Mapper, typename Base = CWmipDynamicClassMapper>
+class CWmipMapperSkeleton : public Base
+{
+public:
+    // The WMI class the mapper serves: Mapper::kWMIClassName.
+    static const wchar_t* GetWMIClassName() { return Mapper::kWMIClassName; }
+    // The MapperFactory of the class: a new mapper that the caller owns; never null.
+    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+    {
+        return std::make_unique<Mapper>(user, context, services).release();
+    }
+
+protected:
+    // The base mapper of the class on the database of user, the pooled connection that must
+    // outlive the mapper.
+    CWmipMapperSkeleton(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+        : Base(user, context, services, Mapper::kWMIClassName)
+    {
+    }
+    // The same for a base that takes more (a derived mapper class naming its own class, a base
+    // with options of its own): className and the rest are handed to Base.
+    template <typename... Options>
+    CWmipMapperSkeleton(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                        const wchar_t* className, Options&&... options)
+        : Base(user, context, services, className, std::forward<Options>(options)...)
+    {
+    }
+};

@@ -1,0 +1,34 @@
+// CWmipMessages: the texts the provider and the mappers report with a refused or failed
+// request, each written once, and the text a failure carries when it was raised without one
+// of its own (so that no refusal reaches the caller without a reason).
+//
+// Constants and one pure function; any thread.
+#pragma once
+
+#include "platform/win32/WinTypes.h"
+
+class CWmipMessages
+{
+public:
+    static constexpr const wchar_t* kNoConnection =
+        L"The system was unable to open a database connection to service this request.";
+    static constexpr const wchar_t* kAccessDenied =
+        L"The client does not have sufficient user permissions to perform the requested operation.";
+    static constexpr const wchar_t* kNotFound = L"The requested instance could not be retrieved or does not exist.";
+    static constexpr const wchar_t* kNotSupported = L"The requested operation is not supported by this class.";
+    static constexpr const wchar_t* kInvalidClass = L"The class is not served by this provider.";
+    static constexpr const wchar_t* kInvalidParameter =
+        L"A required argument is missing, or the provider has not been initialized.";
+    static constexpr const wchar_t* kInvalidObjectPath =
+        L"The object path cannot be parsed or does not name exactly the keys of its class.";
+    static constexpr const wchar_t* kInvalidQuery = L"The query is not valid WQL: ";
+    static constexpr const wchar_t* kSelectOnly = L"Only WQL SELECT queries are supported.";
+    static constexpr const wchar_t* kMethodNotImplemented = L"The class has no method of that name.";
+    static constexpr const wchar_t* kDatabaseRefused =
+        L"The database could not read the instances of the class (the query may be too complex).";
+    static constexpr const wchar_t* kFailed = L"The request failed; the provider log holds the details.";
+
+    // The text for a failure of `result` raised without a text; kFailed for a result without
+    // a text of its own.
+    static const wchar_t* ForResult(HRESULT result);
+};

@@ -1,0 +1,42 @@
+// IWmipFrameworkHost: what the class-mapping framework needs of the application object that
+// hosts it (the provider's application object, or the bus front end's derived from it): the
+// process-wide services and the internal trust counter. The framework finds its host through
+// the calling thread's current application object, so it never names the provider's
+// application class and the libraries depend one way.
+//
+// Implemented by the application object; every operation is thread-safe as the application's
+// own static accessors are.
+#pragma once
+
+#include "platform/win32/WinTypes.h"
+
+class CWmipClassCache;
+class CWmipUserCache;
+class DBConnectionManager;
+
+class IWmipFrameworkHost
+{
+public:
+    // The host behind the calling thread's current application object; null when that object
+    // is no host (or there is none). Valid while the application object lives.
+    static IWmipFrameworkHost* Current();
+
+    // The services; each may be null (not created, or creation failed). Valid while the
+    // application object lives.
+    virtual CWmipClassCache* GetHostClassCache() = 0;
+    virtual DBConnectionManager* GetHostConnectionManager() = 0;
+    virtual CWmipUserCache* GetHostUserCache() = 0;
+    // A numeric configuration parameter stored in the database.
+    virtual LONG GetHostStoredValue(LONG id) = 0;
+    // Non-zero while each request builds its own user entry instead of taking a cached one.
+    virtual int IsConnectionPoolingDisabled() = 0;
+    // Raises (non-zero) or lowers (zero) the internal trust counter; the trust value in force.
+    virtual void SetHostTrust(int enable) = 0;
+    virtual LONG GetHostTrustValue() = 0;
+
+protected:
+    IWmipFrameworkHost() = default;
+    ~IWmipFrameworkHost() = default;
+    IWmipFrameworkHost(const IWmipFrameworkHost&) = default;
+    IWmipFrameworkHost& operator=(const IWmipFrameworkHost&) = default;
+};

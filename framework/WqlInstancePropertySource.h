@@ -1,0 +1,33 @@
+// WqlInstancePropertySource: the property values of one WMI object for the in-memory WHERE
+// check (WqlEvaluator): texts as they are, numbers and booleans as integers, date-times as
+// their UTC "YYYY-MM-DD HH:MM:SS" text. A dotted name ("TargetInstance.LastName") reads the
+// property of the object embedded in the first property, at any depth. ISA on __CLASS tells
+// the object's own class; on an embedded object or a reference, the class of what it holds.
+//
+// Borrows the object, which must outlive the source. Reads only; safe on any thread the
+// object may be read from.
+#pragma once
+
+#include <optional>
+
+#include "framework/WqlEvaluator.h"
+
+class IWbemClassObject;
+
+class WqlInstancePropertySource final : public WqlPropertySource
+{
+public:
+    explicit WqlInstancePropertySource(IWbemClassObject* instance) : m_instance(instance) {}
+
+    // True with the value when the object (or the embedded object a dotted name leads to) has
+    // the property; false when it lacks it, holds a value of no comparable type, or a step of
+    // a dotted name holds no embedded object.
+    bool GetValue(const CString& property, CDBValue& value) const override;
+    // Whether the object named by the property is of the class or derives from it; false for a
+    // value that holds no object; no value when a step of a dotted name is missing.
+    std::optional<bool> IsA(const CString& property, const CString& className) const override;
+
+private:
+    // Set at construction.
+    IWbemClassObject* m_instance;
+};

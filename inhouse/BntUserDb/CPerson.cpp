@@ -1,0 +1,184 @@
+#include "inhouse/BntUserDb/CPerson.h"
+
+#include <string>
+#include <vector>
+
+#include "inhouse/BntCore/CUserAction.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+
+using brontel::utility::CWMIDebugLog;
+
+namespace {
+
+constexpr wchar_t kSource[] = L"CPerson";
+
+// Lists of segment units are bound one value per placeholder; an installation has far fewer.
+constexpr std::size_t kMaxSegmentUnits = 500;
+
+CBntDatabase* DatabaseOf(const CAcsUser* user)
+{
+    return user != nullptr ? user->GetDatabase() : nullptr;
+}
+
+// "?, ?, ..." for count values.
+std::string Placeholders(std::size_t count)
+{
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        text += i == 0 ? "?" : ", ?";
+    }
+    return text;
+}
+
+// The units a set of segments stands for: each unit itself and the member units of each group.
+std::set<LONG> UnitsOf(CBntDatabase& database, const std::set<LONG>& segments)
+{
+    std::set<LONG> units;
+    for (const LONG segment : segments) {
+        const auto type = CLoginQuery::FirstRow(database, "SELECT TYPE FROM SEGMENT WHERE SEGMENTID = ?", {segment});
+        if (!type || CLoginQuery::Integer(*type, 0) == 0) {
+            units.insert(segment);
+            continue;
+        }
+        for (const auto& row : CLoginQuery::Rows(
+                 database, "SELECT SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = ?", {segment})) {
+            units.insert(static_cast<LONG>(CLoginQuery::Integer(row, 0)));
+        }
+    }
+    return units;
+}
+
+}  // namespace
+
+CPerson::CPerson(LONG personId, LPCWSTR, LONG, LONG) : m_id(personId) {}
+
+bool CPerson::Read(const CAcsUser* databaseUser, LONG)
+{
+    m_read = false;
+    m_segments.clear();
+    CBntDatabase* database = DatabaseOf(databaseUser);
+    if (database == nullptr) {
+        return false;
+    }
+    const auto row = CLoginQuery::FirstRow(*database, "SELECT SEGMENTID, VISITOR FROM EMP WHERE ID = ?", {m_id});
+    if (!row) {
+        return false;
+    }
+    m_read = true;
+    m_primarySegmentId = static_cast<LONG>(CLoginQuery::Integer(*row, 0, -1));
+    m_visitor = CLoginQuery::Integer(*row, 1) != 0;
+    m_segments.insert(m_primarySegmentId);
+    return true;
+}
+
+bool CPerson::ReadSegmentAssignments(const CAcsUser* databaseUser)
+{
+    CBntDatabase* database = DatabaseOf(databaseUser);
+    if (database == nullptr) {
+        return false;
+    }
+    for (const auto& row :
+         CLoginQuery::Rows(*database, "SELECT SEGMENTID FROM EMP_SEGMENT_LINK WHERE EMPID = ?", {m_id})) {
+        m_segments.insert(static_cast<LONG>(CLoginQuery::Integer(row, 0)));
+    }
+    return true;
+}
+
+void CPerson::RemoveSegmentAssignment(LONG segmentId, bool)
+{
+    m_segments.erase(segmentId);
+}
+
+void CPerson::AssignSegment(LONG segmentId)
+{
+    m_segments.insert(segmentId);
+}
+
+bool CPerson::PermissionGranted(const CAcsUser* user, const CUserAction& action, bool) const
+{
+    if (user == nullptr || !user->IsLoggedIn()) {
+        return false;
+    }
+    DWORD permission = 0;
+    switch (action.GetActionType()) {
+    case CUserAction::kModify:
+    case CUserAction::kChangeAccounts:
+        permission = m_visitor ? kModifyVisitorPermission : kModifyCardholderPermission;
+        break;
+    case CUserAction::kDelete:
+        permission = m_visitor ? kDeleteVisitorPermission : kDeleteCardholderPermission;
+        break;
+    default:
+        return false;
+    }
+    if (!m_read) {
+        return true;
+    }
+    if (!user->HasPermission(permission)) {
+        return false;
+    }
+    const CBntAcsSystemOptions& options = user->GetSystemOptions();
+    const bool segmented =
+        m_visitor ? options.IsVisitorSegmentationEnabled() : options.IsCardholderSegmentationEnabled();
+    return !segmented || user->HasSegmentAccess(m_primarySegmentId, kWriteSegmentAccess);
+}
+
+bool CPerson::DetermineRemovedSegmentUnitIDs(std::set<LONG>& removedUnits, const std::set<LONG>& removedSegments,
+                                             const CAcsUser* databaseUser) const
+{
+    removedUnits.clear();
+    CBntDatabase* database = DatabaseOf(databaseUser);
+    if (database == nullptr) {
+        return false;
+    }
+    try {
+        const std::set<LONG> kept = UnitsOf(*database, m_segments);
+        for (const LONG unit : UnitsOf(*database, removedSegments)) {
+            if (kept.count(unit) == 0) {
+                removedUnits.insert(unit);
+            }
+        }
+    }
+    catch (const CDBException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to determine the removed segment units.", 0, &e);
+        removedUnits.clear();
+        return false;
+    }
+    return true;
+}
+
+void CPerson::DeleteInvalidAccess(LONG personId, const CAcsUser* databaseUser, const std::set<LONG>& removedUnits,
+                                  bool accessLevels, bool precisionGroups)
+{
+    CBntDatabase* database = DatabaseOf(databaseUser);
+    if (database == nullptr) {
+        throw CDBException(CDBException::kRetRefused, L"08003", 0, L"The connection has no database.");
+    }
+    if (removedUnits.empty()) {
+        return;
+    }
+    if (removedUnits.size() > kMaxSegmentUnits) {
+        throw CDBException(CDBException::kRetRefused, L"54000", 0, L"Too many segment units.");
+    }
+    std::vector<CDBValue> values{CDBValue(personId)};
+    for (const LONG unit : removedUnits) {
+        values.emplace_back(unit);
+    }
+    const std::string units = Placeholders(removedUnits.size());
+    if (accessLevels) {
+        database->ExecuteSQL(CString(("DELETE FROM BADGELINK WHERE BADGEKEY IN (SELECT BADGEKEY FROM BADGE WHERE "
+                                      "EMPID = ?) AND ACCLVLID IN (SELECT ACCESSLVID FROM ACCESSLVL WHERE SEGMENTID "
+                                      "IN (" + units + "))").c_str()),
+                             values);
+    }
+    if (precisionGroups) {
+        database->ExecuteSQL(CString(("DELETE FROM BDGPRECLINK WHERE BADGEKEY IN (SELECT BADGEKEY FROM BADGE WHERE "
+                                      "EMPID = ?) AND PRECGRPID IN (SELECT PRECGRPID FROM PRECACGRP WHERE SEGMENTID "
+                                      "IN (" + units + "))").c_str()),
+                             values);
+    }
+}

@@ -1,0 +1,217 @@
+#include "mappers/records/CWmipAccountMapper.h"
+
+#include <memory>
+
+#include "framework/CWmipInstanceWriter.h"
+#include "framework/CWmipObjectPath.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
+#include "inhouse/BntCore/CUserAction.h"
+#include "inhouse/BntCoreDb/CBntTransaction.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntDirectories/Directory.h"
+#include "inhouse/BntDirectories/DirectoryAccount.h"
+#include "inhouse/BntDirectories/DirectoryDBManager.h"
+#include "inhouse/BntDirectories/DirectoryException.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUserDb/CPerson.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipPersonRecord.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+namespace directories = brontel::directories;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpAccountMapper.cpp";
+constexpr const wchar_t* kNoAccountMessage =
+    L"An account with the specified account ID does not exist, or there was a problem connecting to the directory.";
+constexpr const wchar_t* kAlreadyLinkedMessage = L"This account is already linked to an existing person.";
+constexpr DWORD kViewAccounts = 0x20000049;
+constexpr DWORD kChangeAccounts = 0x2000004A;
+// Audit and replication kinds of an account link.
+constexpr LONG kAccountAuditObject = 58;
+constexpr LONG kAccountReplicationObject = 512;
+
+}  // namespace
+
+CWmipAccountMapper::CWmipAccountMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services, kWMIClassName, L"CWmipAccountMapper", true)
+{
+    AddJoin(L"EMP", L"ID", L"CARDHOLDER_ACCOUNT", L"EMPID");
+    SetPermissions(kViewAccounts, kChangeAccounts, 0, kChangeAccounts);
+}
+
+void CWmipAccountMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
+{
+    CWmipPersonPartMapper::SetupInstanceRecordset(recordset);
+    if (recordset != nullptr)
+        recordset->AddColumnToSet(L"VISITOR", L"EMP", true);
+}
+
+void CWmipAccountMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
+{
+    if (recordset != nullptr)
+        AddAdditionalPersonFilter(*recordset);
+}
+
+void CWmipAccountMapper::CanAdd(IWbemClassObject* instance)
+{
+    CWmipPersonPartMapper::CanAdd(instance);
+    CheckPersonAccountAccess(instance);
+}
+
+void CWmipAccountMapper::CanDelete(IWbemClassObject* instance)
+{
+    CWmipPersonPartMapper::CanDelete(instance);
+    CheckPersonAccountAccess(instance);
+}
+
+void CWmipAccountMapper::CheckPersonAccountAccess(IWbemClassObject* instance)
+{
+    if (instance == nullptr)
+        return;
+    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");
+    const CAcsUser* user = RequireUser();
+    try
+    {
+        CPerson person(personId, nullptr, -9999, 101);
+        person.Read(GetDatabaseUser(), -1);
+        if (!person.PermissionGranted(user, CUserAction(CUserAction::kChangeAccounts, false), false))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CheckPersonAccountAccess failed.", 0, &e);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+    }
+}
+
+HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
+{
+    if (instance == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
+    // A link is only ever created: an update-only put meets the unsupported modify.
+    if ((flags & WBEM_FLAG_UPDATE_ONLY) != 0)
+        CanModify(nullptr);
+    else
+        CanAdd(nullptr);
+    CString offending;
+    if (FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipInstanceWriter::kNotEditableMessage,
+                                      offending);
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed preliminary authorization checks.");
+    RequireUser();
+    if (GetDatabase() == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
+                            L"The system was unable to open a database connection to service this request.");
+
+    const LONG directoryId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"DirectoryID");
+    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");
+    _variant_t accountValue;
+    if (FAILED(WMIHelper::GetVariant(instance, L"AccountID", &accountValue.GetVARIANT())) ||
+        IsEmptyValue(accountValue.GetVARIANT()))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipRecordChecks::kRequiredMessage,
+                                      L"AccountID");
+    // The value checks of every write hold here too (AccountID is at most 128 characters).
+    if (FAILED(IsValidValue(instance, L"AccountID", accountValue.GetVARIANT())))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"AccountID");
+    CString accountId;
+    WMIHelper::GetString(instance, L"AccountID", accountId);
+
+    LONG key = 0;
+    try
+    {
+        CBntTransaction transaction(*GetDatabase());
+        key = Link(instance, directoryId, personId, accountId);
+        transaction.Commit();
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipAccountMapper::PutInstance failed.", 0, &e);
+        if (e.IsConnectionLost())
+            throw;
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipInstanceWriter::kDatabaseMessage);
+    }
+    CWmipObjectPath written(GetClassName());
+    written.AddKey(L"ID", key);
+    written.GetPath(path);
+    return S_OK;
+}
+
+LONG CWmipAccountMapper::Link(IWbemClassObject* instance, LONG directoryId, LONG personId, const CString& accountId)
+{
+    CanAdd(instance);
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
+    const CAcsUser* user = RequireUser();
+    const directories::DirectoryDBManager manager(GetDatabase(), &user->GetSystemOptions());
+    const std::unique_ptr<directories::Directory> directory = manager.LoadDirectory(directoryId);
+    if (directory == nullptr)
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"DirectoryID");
+    std::unique_ptr<directories::DirectoryAccount> account;
+    try
+    {
+        account = directory->GetAccount(accountId);
+    }
+    catch (const directories::DirectoryException&)
+    {
+        account.reset();
+    }
+    if (account == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoAccountMessage);
+    if (!CWmipPersonRecord::Read(*GetDatabase(), personId).exists)
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"PersonID");
+    try
+    {
+        manager.LinkCardholderAccount(personId, *account);
+    }
+    catch (const directories::AccountAlreadyLinkedException&)
+    {
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kAlreadyLinkedMessage);
+    }
+    catch (const directories::DirectoryException&)
+    {
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+    }
+    const HRESULT put = WMIHelper::PutNumber(instance, L"ID", account->GetPrimaryKey());
+    if (FAILED(put))
+        throw CWMIException(kSourceFile, __LINE__, put);
+    LogTransaction(Operation::Add, instance);
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"PutInstance: AfterWriteInstance.");
+    AfterWriteInstance(Operation::Add, instance);
+    return account->GetPrimaryKey();
+}
+
+brontel::UserTranObject::UserTransactionObject CWmipAccountMapper::GetTransactionObject()
+{
+    return kAccountAuditObject;
+}
+
+CString CWmipAccountMapper::GetTransactionValues(Operation /*operation*/, IWbemClassObject* instance)
+{
+    return FormatPersonAuditText(instance, false);
+}
+
+LONG CWmipAccountMapper::GetReplTransactionObject()
+{
+    return kAccountReplicationObject;
+}
+
+void CWmipAccountMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation operation,
+                                              IWbemClassObject* instance)
+{
+    CWmipPersonPartMapper::SetupReplTransaction(transaction, operation, instance);
+    LONG linkId = 0;
+    WMIHelper::GetNumber(instance, L"ID", linkId);
+    transaction.SetRecordID(linkId);
+}

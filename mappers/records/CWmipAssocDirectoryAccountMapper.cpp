@@ -1,0 +1,22 @@
+#include "mappers/records/CWmipAssocDirectoryAccountMapper.h"
+
+#include "mappers/records/CWmipRecordChecks.h"
+
+namespace {
+
+constexpr DWORD kViewDirectories = 0x100000BB;
+constexpr DWORD kViewAccounts = 0x20000049;
+
+}  // namespace
+
+CWmipAssocDirectoryAccountMapper::CWmipAssocDirectoryAccountMapper(const CAcsUser* user, IWbemContext* context,
+                                                                   IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services)
+{
+    AddJoin(L"CARDHOLDER_ACCOUNT", L"BNT_DIRECTORYID", L"BNT_DIRECTORY", L"BNT_DIRECTORYID");
+}
+
+HRESULT CWmipAssocDirectoryAccountMapper::CanView()
+{
+    return CWmipRecordChecks::HoldsAll(*RequireUser(), {kViewDirectories, kViewAccounts});
+}

@@ -1,0 +1,43 @@
+#include "mappers/records/CWmipAssocPersonAccountMapper.h"
+
+#include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
+#include "mappers/records/CWmipRecordChecks.h"
+
+namespace {
+
+constexpr DWORD kViewAccounts = 0x20000049;
+
+}  // namespace
+
+CWmipAssocPersonAccountMapper::CWmipAssocPersonAccountMapper(const CAcsUser* user, IWbemContext* context,
+                                                             IWbemServices* services)
+    : CWmipAssocPersonAccountMapper(user, context, services, kWMIClassName, -1)
+{
+}
+
+CWmipAssocPersonAccountMapper::CWmipAssocPersonAccountMapper(const CAcsUser* user, IWbemContext* context,
+                                                             IWbemServices* services, const wchar_t* className,
+                                                             int visitor)
+    : CWmipMapperSkeleton(user, context, services, className), m_visitor(visitor)
+{
+    AddJoin(L"CARDHOLDER_ACCOUNT", L"EMPID", L"EMP", L"ID");
+}
+
+void CWmipAssocPersonAccountMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
+{
+    if (recordset == nullptr)
+        return;
+    AddAdditionalPersonFilter(*recordset);
+    if (m_visitor >= 0)
+        recordset->AddFilterInt(L"EMP.VISITOR", m_visitor);
+}
+
+HRESULT CWmipAssocPersonAccountMapper::CanView()
+{
+    if (m_visitor < 0)
+        return CWmipAssociationMapper::CanView();
+    if (m_visitor == 0)
+        return CWmipRecordChecks::HoldsAll(
+            *RequireUser(), {kViewAccounts, kViewCardholdersPermission, kViewCardholdersSecondPermission});
+    return CWmipRecordChecks::HoldsAll(*RequireUser(), {kViewAccounts, kViewVisitorsPermission});
+}

@@ -1,0 +1,125 @@
+#include "mappers/records/CWmipPersonSecondarySegmentsMapper.h"
+
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CSegmentationUtility.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipPersonRecord.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/WbemConstants.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpPersonSecondarySegmentsMapper.cpp";
+constexpr const wchar_t* kAlreadyAssignedMessage = L"This segment is already assigned.";
+constexpr const wchar_t* kRulesMessage = L"Cannot assign this segment based on segmentation rules.";
+constexpr DWORD kViewSecondarySegments = 0x20000045;
+constexpr DWORD kChangeSecondarySegments = 0x20000046;
+constexpr LONG kSecondarySegmentAuditObject = 43;
+constexpr LONG kPersonReplicationObject = 1;
+// Segment access types: to read a segment's records, and to write them.
+constexpr int kReadSegmentAccess = 1;
+constexpr int kWriteSegmentAccess = 2;
+
+}  // namespace
+
+CWmipPersonSecondarySegmentsMapper::CWmipPersonSecondarySegmentsMapper(const CAcsUser* user, IWbemContext* context,
+                                                                       IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services, kWMIClassName, L"CWmipPersonSecondarySegmentsMapper", false)
+{
+    SetPermissions(kViewSecondarySegments, kChangeSecondarySegments, 0, kChangeSecondarySegments);
+}
+
+HRESULT CWmipPersonSecondarySegmentsMapper::CanView()
+{
+    return CWmipDynamicClassMapper::CanView();
+}
+
+void CWmipPersonSecondarySegmentsMapper::CanAdd(IWbemClassObject* instance)
+{
+    CWmipPersonPartMapper::CanAdd(instance);
+    if (instance != nullptr)
+        CheckSecondarySegment(true, instance);
+}
+
+void CWmipPersonSecondarySegmentsMapper::CanDelete(IWbemClassObject* instance)
+{
+    CWmipPersonPartMapper::CanDelete(instance);
+    if (instance != nullptr)
+        CheckSecondarySegment(false, instance);
+}
+
+void CWmipPersonSecondarySegmentsMapper::CheckSecondarySegment(bool isAdd, IWbemClassObject* instance)
+{
+    const CAcsUser* user = RequireUser();
+    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");
+    const LONG segmentId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"SegmentID");
+    try
+    {
+        const CWmipPersonRecord::Row person = CWmipPersonRecord::Read(*GetDatabase(), personId);
+        if (!person.exists)
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"PersonID");
+        const CBntAcsSystemOptions& options = user->GetSystemOptions();
+        if (options.GetSegment(segmentId) == nullptr)
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"SegmentID");
+        if (!person.visitor && !options.IsCardholderSegmentationEnabled())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Cardholder segmentation is not enabled.");
+        if (person.visitor && !options.IsVisitorSegmentationEnabled())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Visitor segmentation is not enabled.");
+        if (!user->HasSegmentAccess(person.segmentId, kWriteSegmentAccess) ||
+            !user->HasSegmentAccess(segmentId, kReadSegmentAccess))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+        if (!isAdd)
+            return;
+
+        CDynamicRecordset links(GetDatabase());
+        links.SetTable(L"EMP_SEGMENT_LINK");
+        links.AddColumnToSet(L"EMPID", L"EMP_SEGMENT_LINK");
+        links.AddFilterLong(L"EMP_SEGMENT_LINK.EMPID", personId);
+        links.AddFilterLong(L"EMP_SEGMENT_LINK.SEGMENTID", segmentId);
+        links.OpenForwardOnly();
+        if (segmentId == person.segmentId || !links.IsEOF())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kAlreadyAssignedMessage);
+
+        const CSegmentUnit* unit = options.GetSegmentUnit(segmentId);
+        if (unit == nullptr)
+            unit = options.GetHiddenSegmentUnit(segmentId);
+        if (segmentId == -1 || (unit != nullptr && unit->GetDynamicSegmentOption() != 0) ||
+            !options.GetSegmentationUtility().ShouldDisplaySegmentInSelectionUI(segmentId))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kRulesMessage);
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CheckSecondarySegment failed.", 0, &e);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+    }
+}
+
+void CWmipPersonSecondarySegmentsMapper::LogTransaction(Operation /*operation*/, IWbemClassObject* instance)
+{
+    CWmipPersonPartMapper::LogTransaction(Operation::Modify, instance);
+}
+
+brontel::UserTranObject::UserTransactionObject CWmipPersonSecondarySegmentsMapper::GetTransactionObject()
+{
+    return kSecondarySegmentAuditObject;
+}
+
+CString CWmipPersonSecondarySegmentsMapper::GetTransactionValues(Operation /*operation*/, IWbemClassObject* instance)
+{
+    return FormatPersonAuditText(instance, true);
+}
+
+LONG CWmipPersonSecondarySegmentsMapper::GetReplTransactionObject()
+{
+    return kPersonReplicationObject;
+}

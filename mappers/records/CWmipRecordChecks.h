@@ -1,0 +1,35 @@
+// CWmipRecordChecks: the refusals the record mappers share when they read a write's instance: a
+// required number that is missing, and a refusal naming a property.
+//
+// Static functions only; thread-safe.
+#pragma once
+
+#include <initializer_list>
+
+#include "platform/win32/WinTypes.h"
+
+class CAcsUser;
+class IWbemClassObject;
+
+class CWmipRecordChecks {
+public:
+    CWmipRecordChecks() = delete;
+
+    static constexpr const wchar_t* kRequiredMessage =
+        L"The required property %s had no value and no default was provided.";
+    static constexpr const wchar_t* kInvalidValueMessage =
+        L"The property %s did not exist or contained an invalid value.";
+    static constexpr const wchar_t* kPermissionMessage =
+        L"The client does not have sufficient user permissions to perform the requested operation.";
+    static constexpr const wchar_t* kSegmentAccessMessage =
+        L"The client does not have sufficient segment access to perform the requested operation.";
+
+    // The property as a 32-bit number; throws CWMIException 0x80041028 (kRequiredMessage naming
+    // the property) when the instance has no such value. sourceFile names the caller's source.
+    static LONG RequireNumber(const wchar_t* sourceFile, IWbemClassObject* instance, const wchar_t* property);
+    // S_OK when the user holds every permission id; 0x80041003 otherwise.
+    static HRESULT HoldsAll(const CAcsUser& user, std::initializer_list<DWORD> permissions);
+    // Throws CWMIException with hr and format ("%s" is the property).
+    [[noreturn]] static void ThrowNamed(const wchar_t* sourceFile, int line, HRESULT hr, const wchar_t* format,
+                                        const wchar_t* property);
+};

@@ -1,0 +1,70 @@
+#include "provider/CWmipEventSubscriber.h"
+
+#include <span>
+
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/security/Sid.h"
+#include "provider/CWmipApp.h"
+#include "provider/CWmipUserCache.h"
+#include "provider/CWmipUserCacheEntry.h"
+
+using brontel::utility::CWMIDebugLog;
+
+namespace
+{
+
+HRESULT TakeUserEntry(CWmipUserCache& cache, LONG sidLength, const BYTE* sid, CWmipUserCacheEntry** entry)
+{
+    if (sid == nullptr || sidLength <= 0)
+        return cache.GetUser(entry);
+    const std::span<const BYTE> bytes(sid, static_cast<std::size_t>(sidLength));
+    const auto length = SidCodec::Length(bytes);
+    const auto text = SidCodec::ToText(bytes);
+    if (!length || *length != bytes.size() || !text)
+        return WBEM_E_ACCESS_DENIED;
+    return cache.GetUserFromSID(entry, CString(*text));
+}
+
+} // namespace
+
+CWmipEventSubscriber::CWmipEventSubscriber(LONG sidLength, const BYTE* sid)
+    : m_cache(CWmipApp::GetUserCache()), m_result(WBEM_E_FAILED)
+{
+    if (m_cache != nullptr)
+        m_result = TakeUserEntry(*m_cache, sidLength, sid, &m_entry);
+    if (SUCCEEDED(m_result) && (m_entry == nullptr || m_entry->GetUser() == nullptr))
+        m_result = WBEM_E_FAILED;
+}
+
+CWmipEventSubscriber::~CWmipEventSubscriber()
+{
+    if (m_entry != nullptr)
+        m_cache->ReleaseUser(m_entry);
+}
+
+HRESULT CWmipEventSubscriber::Check(const wchar_t* source) const
+{
+    if (FAILED(m_result))
+    {
+        CWMIDebugLog::LogError(source, __LINE__,
+                               L"The client does not have access to use Fluxmere. The user account has not been linked.",
+                               m_result);
+        return m_result;
+    }
+    if (!m_entry->GetUser()->HasPermission(kUsePermission))
+    {
+        CWMIDebugLog::LogError(source, __LINE__,
+                               L"The client does not have sufficient user permissions to perform the requested "
+                               L"operation. The user does not have permission to use Fluxmere.",
+                               WBEM_E_ACCESS_DENIED);
+        return WBEM_E_ACCESS_DENIED;
+    }
+    return S_OK;
+}
+
+const CAcsUser* CWmipEventSubscriber::GetUser() const
+{
+    return SUCCEEDED(m_result) ? m_entry->GetUser() : nullptr;
+}

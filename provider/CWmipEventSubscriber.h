@@ -1,0 +1,43 @@
+// CWmipEventSubscriber: the consumer an event provider's access check is about: the user-cache
+// entry of the SID WMI hands over (the impersonated caller when none), given back when the
+// object goes, and the check that the account is linked and may use the data-integration
+// service.
+//
+// Lives for one access check on one WMI thread; the user cache is the application's.
+#pragma once
+
+#include "platform/win32/WinTypes.h"
+
+class CAcsUser;
+class CWmipUserCache;
+class CWmipUserCacheEntry;
+
+class CWmipEventSubscriber
+{
+public:
+    // The permission to use the data-integration service.
+    static constexpr DWORD kUsePermission = 0x100000D0;
+
+    // Takes the entry of the SID (sidLength bytes; none or a length below 1: the impersonated
+    // caller). A SID whose bytes do not form exactly one valid SID is refused (0x80041003).
+    CWmipEventSubscriber(LONG sidLength, const BYTE* sid);
+    // Gives the entry back.
+    ~CWmipEventSubscriber();
+    CWmipEventSubscriber(const CWmipEventSubscriber&) = delete;
+    CWmipEventSubscriber& operator=(const CWmipEventSubscriber&) = delete;
+
+    // S_OK when the account is linked to a system user holding kUsePermission. Otherwise logs
+    // (under the caller's source name) and answers: the user cache's failure (WBEM_E_FAILED
+    // without a cache or user) with "The client does not have access to use Fluxmere. The user
+    // account has not been linked."; 0x80041003 with the permission message.
+    HRESULT Check(const wchar_t* source) const;
+    // The entry and its user; null until Check has passed.
+    CWmipUserCacheEntry* GetEntry() const { return SUCCEEDED(m_result) ? m_entry : nullptr; }
+    const CAcsUser* GetUser() const;
+
+private:
+    // Set at construction; the entry is given back by the destructor.
+    CWmipUserCache* const m_cache;
+    CWmipUserCacheEntry* m_entry = nullptr;
+    HRESULT m_result;
+};

@@ -1,0 +1,71 @@
+// CWmipSoftwareEventProcessor: the worker thread of the software event provider: reads each
+// software event (header block, then text block) from its in-process pipe, lets the
+// intrinsic event mapper build the WMI event object and indicates it to the sink. A stop
+// packet (a header of zeros) ends the thread.
+//
+// Owned by the software event provider, which stops it (Kill) before deleting it. The mapper
+// and the sink are set before the thread starts; afterwards only the thread uses the sink and
+// MapEvent, while the provider's access check uses the mapper between Lock and Unlock.
+// Submit may be called from any thread: the pipe keeps each packet's two blocks together.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "platform/com/Unknown.h"
+#include "provider/LWorkerThread.h"
+#include "provider/SoftwareEventPacket.h"
+
+class CLocalNamedPipe;
+class CWmipIntrinsicEventMapper;
+class IWbemContext;
+class IWbemObjectSink;
+class IWbemServices;
+
+class CWmipSoftwareEventProcessor : public LWorkerThread
+{
+public:
+    // Characters of the text buffer before the first long text arrives.
+    static constexpr std::size_t kInitialTextCapacity = 1500;
+
+    CWmipSoftwareEventProcessor();
+    // Releases the sink, deletes the pipe and the mapper.
+    ~CWmipSoftwareEventProcessor() override;
+
+    // Creates the intrinsic event mapper with the context and the services. 0.
+    HRESULT CreateMapper(IWbemServices* services, IWbemContext* context);
+    // Keeps the sink (with its own reference) and starts the thread. TRUE; FALSE when the
+    // thread cannot be started (the sink is let go again).
+    BOOL StartProcessing(IWbemObjectSink* sink);
+    // Writes the packet into the pipe: its header and its text as one unit. TRUE when both
+    // blocks were queued.
+    BOOL Submit(const SoftwareEventPacket& packet);
+
+    // The mapper; null before CreateMapper.
+    CWmipIntrinsicEventMapper* GetMapper() const { return m_mapper.get(); }
+    // 1 while OnRun runs.
+    int IsProcessing() const { return m_running.load(); }
+    // The characters the text buffer holds now (it only grows).
+    std::size_t GetTextCapacity() const { return m_textCapacity.load(); }
+
+    // The thread: reads packets until the stop packet.
+    UINT OnRun() override;
+    // Writes the stop packet and polls for the end of the thread: TRUE when it ended, FALSE
+    // (logged) when it is still running after the last poll.
+    BOOL Stop() override;
+    // One packet: the mapper builds the event, which goes to the sink; every failure is logged
+    // and the packet dropped.
+    void ProcessEvent(const SoftwareEventPacket& packet);
+
+private:
+    // One pass of OnRun: false when the stop packet was read.
+    bool ReadAndProcess(std::vector<char16_t>& text);
+
+    // Members in destruction order: the mapper and the sink go before the pipe.
+    const std::unique_ptr<CLocalNamedPipe> m_pipe;
+    ComPtr<IWbemObjectSink> m_sink;
+    std::unique_ptr<CWmipIntrinsicEventMapper> m_mapper;
+    std::atomic<int> m_running{0};
+    std::atomic<std::size_t> m_textCapacity{kInitialTextCapacity};
+};

@@ -1,0 +1,87 @@
+// CWmipSoftwareEventProvider: the exported software event provider. An outside COM shell
+// constructs it and forwards the WMI calls (Initialize, ProvideEvents, NewQuery, CancelQuery,
+// AccessCheck); the installation's services hand it software events (ReceiveSoftwareEvent:
+// a few numbers and a UTF-16 XML text), which its processor thread turns into WMI instance
+// creation, modification and deletion events.
+//
+// Owned by the shell. Thread-safe: WMI and the event source call on their own threads; the
+// pipe and the query bookkeeping guard themselves, Initialize is called once by WMI before
+// events are asked for, and m_lock guards the sink and the thread's start. The processor is
+// stopped whenever it was started, before it is deleted (Delete or the destructor).
+#pragma once
+
+#include <memory>
+#include <mutex>
+
+#include "platform/com/Unknown.h"
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+#include "provider/IWmipEventProviderInfo.h"
+
+class CWmipEventProviderImpl;
+class CWmipSoftwareEventProcessor;
+class CWmipUserCacheEntry;
+class IWbemContext;
+class IWbemObjectSink;
+class IWbemProviderInitSink;
+class IWbemServices;
+
+class CWmipSoftwareEventProvider : public IWmipEventProviderInfo
+{
+public:
+    // The query bookkeeping; no processor until Initialize.
+    explicit CWmipSoftwareEventProvider(const CString& providerId);
+    // Delete.
+    virtual ~CWmipSoftwareEventProvider();
+    CWmipSoftwareEventProvider(const CWmipSoftwareEventProvider&) = delete;
+    CWmipSoftwareEventProvider& operator=(const CWmipSoftwareEventProvider&) = delete;
+
+    CString GetEventProviderID() override;
+    EventProviderType GetEventProviderType() override { return SoftwareEventProvider; }
+
+    // Queues the event for the processor: a packet of the numbers and the text (a null text
+    // travels as an empty one). Always 0: an event that cannot be queued (before Initialize, a
+    // text longer than SoftwareEventPacket::kMaxTextLength bytes) is logged and dropped.
+    virtual HRESULT ReceiveSoftwareEvent(LONG eventId, SHORT eventType, SHORT transactionType, LONG flags,
+                                         LPCWSTR text);
+    // Keeps the services, creates the processor with its mapper and reports success to the
+    // init sink. 0.
+    virtual HRESULT Initialize(LPWSTR user, LONG flags, LPWSTR ns, LPWSTR locale, IWbemServices* services,
+                               IWbemContext* context, IWbemProviderInitSink* initSink);
+    // Keeps the sink and starts the processor thread. 0 (also when a sink is held already);
+    // 0x80041001 before Initialize or when the thread cannot be started (nothing kept then).
+    virtual HRESULT ProvideEvents(IWbemObjectSink* sink, LONG flags);
+    // May the consumer with this SID (the impersonated caller when none) subscribe to the
+    // query? 0; 0x80041003 for an account without the permission to use the service or
+    // without view permission on a class the query names with TargetInstance/PreviousInstance
+    // ISA (six record classes when it names none, those without a mapper skipped), and for
+    // an account the user cache refuses with 0x80041003; 0x80041001 for any other failure
+    // (another failure of the user cache, a query that is not a SELECT, no database
+    // connection, a named class without a mapper).
+    virtual HRESULT AccessCheck(LPCWSTR language, LPCWSTR query, LONG sidLength, const BYTE* sid);
+    // Forwarded to the query bookkeeping: 0.
+    virtual HRESULT NewQuery(ULONG queryId, LPWSTR language, LPWSTR query);
+    virtual HRESULT CancelQuery(ULONG queryId);
+    // Stops (when started) and deletes the processor, deletes the query bookkeeping and lets
+    // the sink and the services go. Safe to call twice.
+    void Delete();
+
+    // The processor; null before Initialize and after Delete.
+    CWmipSoftwareEventProcessor* GetProcessor() const { return m_processor.get(); }
+
+private:
+    // Steps of the access check after the caller's checks; throws on failure.
+    HRESULT CheckQueryClasses(LPCWSTR query, CWmipUserCacheEntry* entry);
+
+    // Members in destruction order.
+    const CString m_providerId;
+    std::unique_ptr<CWmipEventProviderImpl> m_queries;
+    ComPtr<IWbemServices> m_services;
+
+    std::mutex m_lock;
+    // Guarded by m_lock.
+    ComPtr<IWbemObjectSink> m_sink;
+    bool m_started = false;
+
+    std::unique_ptr<CWmipSoftwareEventProcessor> m_processor;
+};

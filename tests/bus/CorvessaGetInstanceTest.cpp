@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bus/CCorvessaBaseApp.h"
+#include "bus/CCorvessaException.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "tests/bus/BusInstanceClasses.h"
+
+using qpid::types::Variant;
+
+namespace {
+
+using bustest::BusInstanceTest;
+
+class CorvessaGetInstance : public BusInstanceTest {
+protected:
+    struct Page {
+        HRESULT hr = S_OK;
+        CCorvessaBaseApp::CorvessaPaginatedInfo info;
+        std::vector<std::string> names;
+        std::vector<std::string> classes;
+        CCorvessaBaseApp::InstanceList instances;
+    };
+
+    Page Read(std::string type, std::int32_t page, std::int32_t size, const std::string& filter = "")
+    {
+        corvessa::PagingParameters paging;
+        paging.pageNumber = page;
+        paging.pageSize = size;
+        Page result;
+        result.hr = m_app->GetInstance(m_token, kApplication, type, filter, paging, result.info, result.instances);
+        for (const auto& instance : result.instances) {
+            const auto& values = instance->GetInstanceValues();
+            const auto name = values.find("Name");
+            result.names.push_back(name == values.end() ? "?" : name->second.asString());
+            result.classes.push_back(brontel::utility::ConvertCStringToUtf8(instance->GetClassNameW()));
+        }
+        return result;
+    }
+
+    // The key of the error a read throws ("" when it throws none).
+    std::string ThrownKey(const std::string& type, std::int32_t page, std::int32_t size)
+    {
+        try {
+            Read(type, page, size);
+        } catch (const CCorvessaException& e) {
+            return e.ErrorCode();
+        }
+        return "";
+    }
+};
+
+TEST_F(CorvessaGetInstance, AbstractTypePagesEqualTheSliceOfItsTypesLaidEndToEndByName)
+{
+    std::mt19937 random(42);
+    std::uniform_int_distribution<int> rows(0, 9);
+    const int alpha = rows(random);
+    const int beta = rows(random) + 1;
+    const int gamma = rows(random);
+    Fill("Alpha", alpha);
+    Fill("Beta", beta);
+    Fill("Gamma", gamma);
+    std::vector<std::string> all;
+    for (const auto& [type, count] : {std::pair{"Alpha", alpha}, {"Beta", beta}, {"Gamma", gamma}}) {
+        for (int row = 1; row <= count; ++row) {
+            all.push_back(type + std::to_string(row));
+        }
+    }
+    const int total = static_cast<int>(all.size());
+    for (int size = 1; size <= total + 1; ++size) {
+        const int pages = (total + size - 1) / size;
+        for (int page = 1; page <= std::max(pages, 1); ++page) {
+            const Page read = Read("Pag_Base", page, size);
+            ASSERT_EQ(read.hr, S_OK);
+            std::vector<std::string> slice;
+            for (int i = (page - 1) * size; i < total && i < page * size; ++i) {
+                slice.push_back(all[static_cast<std::size_t>(i)]);
+            }
+            ASSERT_EQ(read.names, slice) << "page " << page << " size " << size;
+            EXPECT_EQ(read.info.totalCount, total);
+            EXPECT_EQ(read.info.totalPages, pages);
+            EXPECT_EQ(read.info.pageNumber, page);
+            EXPECT_EQ(read.info.pageSize, size);
+        }
+        EXPECT_EQ(ThrownKey("Pag_Base", pages + 1, size), CCorvessaException::kInvalidRequestItemKey);
+    }
+    EXPECT_EQ(UseCount(), 0);
+}
+
+TEST_F(CorvessaGetInstance, RowsOfDerivedTypesCarryOnlyTheRequestedTypesProperties)
+{
+    Fill("Beta", 2);
+    const Page read = Read("Pag_Base", 1, 5);
+    ASSERT_EQ(read.hr, S_OK);
+    ASSERT_EQ(read.instances.size(), 2u);
+    EXPECT_EQ(read.classes[0], "Pag_Beta");
+    const auto& values = read.instances[0]->GetInstanceValues();
+    EXPECT_EQ(values.count("Extra"), 0u);
+    EXPECT_EQ(values.at("ID").asInt32(), 1);
+    // Read as itself, the concrete type shows all its properties.
+    const Page own = Read("Pag_Beta", 1, 5);
+    EXPECT_EQ(own.instances[0]->GetInstanceValues().at("Extra").asInt32(), 7);
+}
+
+TEST_F(CorvessaGetInstance, CountsAndPagingRefusals)
+{
+    Fill("Alpha", 3);
+    Fill("Gamma", 8);
+    const Page count = Read("Pag_Base", 1, 0);
+    EXPECT_EQ(count.hr, S_OK);
+    EXPECT_EQ(count.info.totalCount, 11);
+    EXPECT_EQ(count.info.totalPages, 0);
+    EXPECT_TRUE(count.instances.empty());
+    const Page last = Read("Pag_Gamma", 2, 5);
+    EXPECT_EQ(last.names, (std::vector<std::string>{"Gamma6", "Gamma7", "Gamma8"}));
+    EXPECT_EQ(last.info.totalPages, 2);
+    const Page filtered = Read("Pag_Base", 1, 0, "Name = 'Gamma2'");
+    EXPECT_EQ(filtered.info.totalCount, 1);
+
+    const struct {
+        std::int32_t page;
+        std::int32_t size;
+    } refused[] = {{0, 5}, {-1, 5}, {1, -1}, {4, 5}, {1073741824, 2}, {2147483647, 2147483647}};
+    for (const auto& r : refused) {
+        EXPECT_EQ(ThrownKey("Pag_Base", r.page, r.size), CCorvessaException::kInvalidRequestItemKey)
+            << r.page << "/" << r.size;
+        EXPECT_EQ(ThrownKey("Pag_Gamma", r.page, r.size), CCorvessaException::kInvalidRequestItemKey)
+            << r.page << "/" << r.size;
+    }
+    // Page 1 of nothing is an empty page; page 2 of nothing is past the end.
+    EXPECT_EQ(Read("Pag_Beta", 1, 5).hr, S_OK);
+    EXPECT_EQ(ThrownKey("Pag_Beta", 2, 5), CCorvessaException::kInvalidRequestItemKey);
+    EXPECT_EQ(UseCount(), 0);
+}
+
+TEST_F(CorvessaGetInstance, FiltersAreCheckedAgainstTheRequestedType)
+{
+    Fill("Alpha", 4);
+    // The demo's own rows, whatever their number.
+    constexpr std::size_t kAnyRows = ~std::size_t{0};
+    const struct {
+        const char* type;
+        const char* filter;
+        HRESULT hr;
+        std::size_t rows;
+    } cases[] = {
+        {"Pag_Alpha", "  ", S_OK, 4},
+        {"Pag_Alpha", "Name = 'Alpha3'", S_OK, 1},
+        {"Pag_Base", "Name = 'Alpha3' OR ID = 1", S_OK, 2},
+        {"Pag_Alpha", "Nope = 1", corvessa::kInvalidFilter, 0},
+        {"Pag_Alpha", "ID = 'abc'", corvessa::kInvalidFilter, 0},
+        {"Pag_Alpha", "ID = = 1", corvessa::kInvalidFilter, 0},
+        {"Pag_Alpha", "Name = 'x') OR (1 = 1", corvessa::kInvalidFilter, 0},
+        {"Pag_Base", "Extra = 7", corvessa::kInvalidFilter, 0},
+        {"Bpw_Person", "SegmentID = 5", corvessa::kInvalidFilter, 0},
+        {"Bpw_Person", "SegmentID = 1", S_OK, kAnyRows},
+        {"Bnt_NoSuchType", "", corvessa::kInvalidTypeName, 0},
+    };
+    for (const auto& c : cases) {
+        const Page read = Read(c.type, 1, 10, c.filter);
+        EXPECT_EQ(read.hr, c.hr) << c.type << " " << c.filter;
+        if (c.rows != kAnyRows) {
+            EXPECT_EQ(read.instances.size(), c.rows) << c.type << " " << c.filter;
+        }
+    }
+    EXPECT_EQ(UseCount(), 0);
+}
+
+TEST_F(CorvessaGetInstance, DerivedTypesThatRejectTheFilterOrMayNotBeViewedCountNoRows)
+{
+    Fill("Alpha", 2);
+    Exec("INSERT INTO PAG_DELTA (ID, EXTRA) VALUES (1, 0), (2, 0), (3, 0);");
+    const Page all = Read("Pag_Base", 1, 10);
+    EXPECT_EQ(all.info.totalCount, 5);
+    EXPECT_EQ(all.classes, (std::vector<std::string>{"Pag_Alpha", "Pag_Alpha", "Pag_Delta", "Pag_Delta", "Pag_Delta"}));
+    // Pag_Delta has no Name: its SQL is refused and it counts no rows; the others still answer.
+    const Page named = Read("Pag_Base", 1, 10, "Name = 'Alpha2'");
+    EXPECT_EQ(named.hr, S_OK);
+    EXPECT_EQ(named.names, (std::vector<std::string>{"Alpha2"}));
+    EXPECT_EQ(named.info.totalCount, 1);
+    // No derived type maps Label: every one refuses the filter.
+    EXPECT_EQ(Read("Pag_Base", 1, 10, "Label = 'x'").hr, corvessa::kInvalidFilter);
+    EXPECT_EQ(UseCount(), 0);
+
+    // The operator may not view Pag_Delta: it is left out of counts and pages alike.
+    m_token = Login("operator", "operator-demo");
+    const Page visible = Read("Pag_Base", 1, 10);
+    EXPECT_EQ(visible.hr, S_OK);
+    EXPECT_EQ(visible.info.totalCount, 2);
+    EXPECT_EQ(visible.names, (std::vector<std::string>{"Alpha1", "Alpha2"}));
+    EXPECT_EQ(Read("Pag_Delta", 1, 10).instances.size(), 0u);
+    EXPECT_EQ(UseCount(), 0);
+}
+
+TEST_F(CorvessaGetInstance, DemoClassesReadPageByPageAndAnUnknownTokenIsRefused)
+{
+    const Page second = Read("Bnt_WorldTimezone", 2, 3);
+    EXPECT_EQ(second.hr, S_OK);
+    EXPECT_EQ(second.info.totalCount, 4);
+    EXPECT_EQ(second.info.totalPages, 2);
+    EXPECT_EQ(second.instances.size(), 1u);
+    std::string type = "Bnt_WorldTimezone";
+    corvessa::PagingParameters paging;
+    paging.pageSize = 2;
+    CCorvessaBaseApp::CorvessaPaginatedInfo info;
+    CCorvessaBaseApp::InstanceList instances;
+    try {
+        m_app->GetInstance("00000000-0000-0000-0000-000000000000", kApplication, type, "", paging, info, instances);
+        ADD_FAILURE() << "unknown token accepted";
+    } catch (const CCorvessaException& e) {
+        EXPECT_EQ(e.ErrorCode(), CCorvessaException::kInvalidSessionTokenKey);
+    }
+    EXPECT_EQ(UseCount(), 0);
+}
+
+}  // namespace

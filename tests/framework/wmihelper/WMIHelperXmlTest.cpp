@@ -1,0 +1,126 @@
+// Instances filled from the data element of a software event: each column converted by the
+// property's CIM type, NULL markers, columns without a property, and values that do not convert.
+#include "framework/WMIHelper.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/ComError.h"
+#include "platform/xml/XmlDocument.h"
+#include "tests/framework/wmihelper/WMIHelperTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace wmihelpertest;
+
+namespace {
+
+// The data element of "<ROOT><NEWDATA><T>" + columns + "</T></NEWDATA></ROOT>".
+XmlNode DataElement(XmlDocument& document, const std::wstring& columns)
+{
+    EXPECT_TRUE(document.LoadXML(L"<ROOT><NEWDATA><T>" + columns + L"</T></NEWDATA></ROOT>"));
+    return document.SelectSingleNode(L"/ROOT/NEWDATA");
+}
+
+std::string ValueText(IWbemClassObject* object, const wchar_t* name)
+{
+    _variant_t value;
+    if (FAILED(object->Get(name, 0, &value, nullptr, nullptr)))
+        return "<missing>";
+    const VARIANT& raw = value;
+    if (raw.vt == VT_NULL || raw.vt == VT_EMPTY)
+        return "<null>";
+    if (raw.vt == VT_BOOL)
+        return raw.boolVal != VARIANT_FALSE ? "True" : "False";
+    if (raw.vt == (VT_ARRAY | VT_UI1))
+        return "bytes:" + std::to_string(raw.parray->rgsabound[0].cElements);
+    _variant_t text;
+    if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)))
+        return "<unconvertible>";
+    return CStringToUtf8(CString(static_cast<const VARIANT&>(text).bstrVal));
+}
+
+TEST(WMIHelperXml, ColumnsAreConvertedByTheirPropertysType)
+{
+    struct Case {
+        const wchar_t* column;
+        const wchar_t* property;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {L"<Number> -42 </Number>", L"Number", "-42"},
+        // An unsigned 32-bit value travels as VT_I4, as WMI keeps it.
+        {L"<Unsigned>4000000000</Unsigned>", L"Unsigned", "-294967296"},
+        {L"<Small>65535</Small>", L"Small", "65535"},
+        {L"<Big>9000000000</Big>", L"Big", "9000000000"},
+        {L"<Flag>true</Flag>", L"Flag", "True"},
+        {L"<Flag>0</Flag>", L"Flag", "False"},
+        {L"<Text>  two words  </Text>", L"Text", "two words"},
+        {L"<Text>R&amp;D</Text>", L"Text", "R&D"},
+        {L"<When>2026-12-07 09:30:05</When>", L"When", "20261207093005.000000+000"},
+        {L"<Bytes>00ff10</Bytes>", L"Bytes", "bytes:3"},
+        {L"<Real>2.5</Real>", L"Real", "2.5"},
+        {L"<Number N=\"1\">5</Number>", L"Number", "<null>"},
+        {L"<Text n=\"true\">x</Text>", L"Text", "<null>"},
+        {L"<Number N=\"0\">5</Number>", L"Number", "5"},
+        {L"<Embedded>x</Embedded>", L"Embedded", "<null>"},
+    };
+    for (const Case& c : cases)
+    {
+        SampleObjects sample = MakeSample();
+        XmlDocument document;
+        EXPECT_EQ(WMIHelper::CreateInstanceFromXML(sample.instance.Get(), DataElement(document, c.column), false, true),
+                  S_OK)
+            << CStringToUtf8(CString(c.column));
+        EXPECT_EQ(ValueText(sample.instance.Get(), c.property), c.expected) << CStringToUtf8(CString(c.column));
+    }
+}
+
+TEST(WMIHelperXml, ValuesThatDoNotConvertNameTheirProperty)
+{
+    const wchar_t* cases[] = {
+        L"<Number>12x</Number>",    L"<Number>99999999999</Number>", L"<Unsigned>-1</Unsigned>",
+        L"<Small>65536</Small>",    L"<Flag>yes</Flag>",             L"<When>yesterday</When>",
+        L"<Bytes>0g</Bytes>",       L"<Bytes>abc</Bytes>",           L"<Real>1e</Real>",
+        L"<Number></Number>",
+    };
+    for (const wchar_t* column : cases)
+    {
+        SampleObjects sample = MakeSample();
+        XmlDocument document;
+        try
+        {
+            WMIHelper::CreateInstanceFromXML(sample.instance.Get(), DataElement(document, column), false, true);
+            ADD_FAILURE() << "accepted " << CStringToUtf8(CString(column));
+        }
+        catch (const brontel::utility::CWMIException& e)
+        {
+            EXPECT_EQ(e.GetHResult(), WBEM_E_INVALID_PARAMETER);
+            EXPECT_NE(CStringToUtf8(e.GetMessage()).find("An error occurred while processing the property "),
+                      std::string::npos);
+        }
+    }
+}
+
+TEST(WMIHelperXml, UnknownColumnsAreSkippedAndMissingArgumentsRefused)
+{
+    SampleObjects sample = MakeSample();
+    XmlDocument document;
+    const XmlNode data = DataElement(document, L"<NoSuchColumn>1</NoSuchColumn><Number>7</Number>");
+    EXPECT_EQ(WMIHelper::CreateInstanceFromXML(sample.instance.Get(), data, false, true), S_OK);
+    EXPECT_EQ(ValueText(sample.instance.Get(), L"Number"), "7");
+    EXPECT_EQ(ValueText(sample.instance.Get(), L"NoSuchColumn"), "<missing>");
+
+    EXPECT_EQ(WMIHelper::CreateInstanceFromXML(nullptr, data, false, true), WBEM_E_INVALID_PARAMETER);
+    EXPECT_THROW(WMIHelper::CreateInstanceFromXML(sample.instance.Get(), XmlNode(), false, true), _com_error);
+
+    // A name resolver decides the property of each column; an empty name skips it.
+    const auto names = [](const CString& column, const CString& table) {
+        return table == L"T" && column == L"Number" ? CString(L"Big") : CString();
+    };
+    SampleObjects other = MakeSample();
+    EXPECT_EQ(WMIHelper::CreateInstanceFromXML(other.instance.Get(), data, false, true, names), S_OK);
+    EXPECT_EQ(ValueText(other.instance.Get(), L"Big"), "7");
+    EXPECT_EQ(ValueText(other.instance.Get(), L"Number"), "<null>");
+}
+
+} // namespace

@@ -1,0 +1,165 @@
+#include "tests/provider/swevents/SwEventTestSupport.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "hardware/IClslLinkageServer.h"
+#include "framework/WqlEventFilterFactory.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/Bstr.h"
+#include "platform/com/Variant.h"
+#include "platform/rpc/RpcEndpointTable.h"
+#include "platform/wmi/WbemRepository.h"
+#include "provider/CWmipApp.h"
+#include "provider/CWmipSoftwareEventProvider.h"
+#include "tests/support/InstallationDatabase.h"
+#include "tests/support/SimulatedLinkageServer.h"
+#include "tests/support/TemporaryHome.h"
+#include "tools/provixa/ProvixaHost.h"
+#include "tools/provixa/ProvixaSchemaLoader.h"
+
+namespace swtest {
+namespace {
+
+// A permission group with only the right to use the provider, and its user.
+constexpr const char* kExtraCallers = R"(
+INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
+    (43, 'No provider', -1, 1, 0),
+    (44, 'Provider only', -1, 1, 0);
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (43, 268435459), (44, 268435664);
+INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
+                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
+                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
+    (6, 'noright', 'Nora', 'None', -1, 0, NULL, 1, 43, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
+    (7, 'noview', 'Nils', 'View', -1, 0, NULL, 1, 44, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
+INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
+    (6, 6, 1, 'S-1-5-21-1004336348-1177238915-682003330-1006'),
+    (7, 7, 1, 'S-1-5-21-1004336348-1177238915-682003330-1007');
+)";
+
+class InstallationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        m_home.emplace();
+        support::InstallationDatabase::CreateDemo(m_home->Path() / "provixa.db");
+        support::InstallationDatabase::Execute(m_home->Path() / "provixa.db", kExtraCallers);
+        theApp.InitInstance();
+        // The queries register the provider with the demo linkage server, which answers here.
+        m_linkage = std::make_shared<support::SimulatedLinkageServer>();
+        ASSERT_EQ(RpcEndpointTable::Instance().RegisterService(L"localhost", kLinkageServerEndpoints, m_linkage),
+                  RPC_S_OK);
+    }
+
+    void TearDown() override
+    {
+        RpcEndpointTable::Instance().Unregister(m_linkage.get());
+        theApp.ExitInstance();
+        m_home.reset();
+    }
+
+private:
+    std::optional<support::TemporaryHome> m_home;
+    std::shared_ptr<support::SimulatedLinkageServer> m_linkage;
+};
+
+const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new InstallationEnvironment);
+
+}  // namespace
+
+int CountProviderLogLines(const std::string& text)
+{
+    const std::filesystem::path folder(
+        brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFolder()));
+    const auto lines = support::TemporaryHome::ReadLines(folder / "Fluxmere.log");
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&text](const std::string& line) {
+        return line.find(text) != std::string::npos;
+    }));
+}
+
+std::string Text(IWbemClassObject* object, const wchar_t* property)
+{
+    _variant_t value;
+    if (object == nullptr || FAILED(object->Get(property, 0, &value, nullptr, nullptr))) {
+        return "<missing>";
+    }
+    const VARIANT& raw = value;
+    if (raw.vt == VT_NULL || raw.vt == VT_EMPTY) {
+        return "<null>";
+    }
+    if (raw.vt == VT_BOOL) {
+        return raw.boolVal != VARIANT_FALSE ? "1" : "0";
+    }
+    _variant_t text;
+    if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR))) {
+        return "<unconvertible>";
+    }
+    return brontel::utility::WideToUtf8(static_cast<const VARIANT&>(text).bstrVal);
+}
+
+ComPtr<IWbemClassObject> Embedded(IWbemClassObject* event, const wchar_t* property)
+{
+    _variant_t value;
+    ComPtr<IWbemClassObject> object;
+    if (event != nullptr && SUCCEEDED(event->Get(property, 0, &value, nullptr, nullptr)) &&
+        static_cast<const VARIANT&>(value).vt == VT_UNKNOWN && static_cast<const VARIANT&>(value).punkVal != nullptr) {
+        IWbemClassObject* raw = nullptr;
+        static_cast<const VARIANT&>(value).punkVal->QueryInterface(IWbemClassObject::kIID,
+                                                                  reinterpret_cast<void**>(&raw));
+        object.Attach(raw);
+    }
+    return object;
+}
+
+std::string ClassOf(IWbemClassObject* object)
+{
+    return Text(object, L"__CLASS");
+}
+
+SoftwareEventTest::SoftwareEventTest()
+    : m_instanceShell(ProvixaProviderShell::Create()), m_shell(ProvixaSoftwareEventProviderShell::Create()),
+      m_caller(std::make_unique<CallerIdentity::Scope>(CallerIdentity(kOperatorSid, SecurityImpersonation)))
+{
+    auto repository = std::make_shared<WbemRepository>(L"TESTHOST", ProvixaHost::kNamespace);
+    std::wstring failedClass;
+    EXPECT_EQ(ProvixaSchemaLoader::Load(*repository, &failedClass), WBEM_S_NO_ERROR);
+    m_namespace = WbemServiceNamespace::Create(repository);
+    m_namespace->Events().SetFilterFactory(std::make_shared<WqlEventFilterFactory>());
+    EXPECT_EQ(m_namespace->RegisterProvider(ProvixaSchemaLoader::kProviderName,
+                                            static_cast<IWbemServices*>(m_instanceShell.Get()),
+                                            L"NT AUTHORITY\\SYSTEM", L"MS_409", nullptr),
+              WBEM_S_NO_ERROR);
+    EXPECT_EQ(m_namespace->RegisterEventProvider(ProvixaSoftwareEventProviderShell::kProviderId,
+                                                 static_cast<IWbemProviderInit*>(m_shell.Get()),
+                                                 ProvixaSoftwareEventProviderShell::kEventClass, L"NT AUTHORITY\\SYSTEM",
+                                                 L"MS_409", nullptr),
+              WBEM_S_NO_ERROR);
+}
+
+SoftwareEventTest::~SoftwareEventTest()
+{
+    // The providers hold the namespace and the namespace the providers.
+    m_namespace->ReleaseProviders();
+}
+
+ComPtr<support::RecordingSink> SoftwareEventTest::Subscribe(const wchar_t* query, HRESULT* result)
+{
+    const ComPtr<support::RecordingSink> sink = support::RecordingSink::Create();
+    BSTR language = SysAllocString(L"WQL");
+    BSTR text = SysAllocString(query);
+    const HRESULT hr = m_namespace->ExecNotificationQueryAsync(language, text, 0, nullptr, sink.Get());
+    SysFreeString(language);
+    SysFreeString(text);
+    if (result != nullptr) {
+        *result = hr;
+    }
+    return SUCCEEDED(hr) ? sink : ComPtr<support::RecordingSink>();
+}
+
+void SoftwareEventTest::HandIn(SHORT eventType, SHORT transactionType, LONG flags, const std::wstring& text)
+{
+    EXPECT_EQ(m_shell->Provider().ReceiveSoftwareEvent(1, eventType, transactionType, flags, text.c_str()), S_OK);
+}
+
+}  // namespace swtest

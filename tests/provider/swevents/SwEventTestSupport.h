@@ -1,0 +1,60 @@
+// Fixtures of the software event tests: one demo installation for the program (the
+// application's connection pool attaches its database once per process), and a namespace of
+// the WMI service stand-in built as the host builds it (the declared classes, the instance
+// provider) with the software event provider loaded behind its shell.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "platform/com/Unknown.h"
+#include "platform/security/CallerIdentity.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/WbemServiceNamespace.h"
+#include "provider/SoftwareEventPacket.h"
+#include "tests/support/RecordingSink.h"
+#include "tools/provixa/ProvixaProviderShell.h"
+#include "tools/provixa/ProvixaSoftwareEventProviderShell.h"
+
+namespace swtest {
+
+// The demo operator: may use the provider and view cardholders, visitors and the event history.
+inline constexpr wchar_t kOperatorSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
+// Linked, lacks the right to use the provider.
+inline constexpr wchar_t kNoRightSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1006";
+// Linked, may use the provider but view no record class.
+inline constexpr wchar_t kNoViewSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1007";
+
+// The number of lines of the provider's log holding the text.
+int CountProviderLogLines(const std::string& text);
+// The longest wait for an event.
+inline constexpr std::chrono::seconds kEventTimeout(20);
+// One property as text: "<missing>", "<null>", or its value (UTF-8).
+std::string Text(IWbemClassObject* object, const wchar_t* property);
+// The embedded object of an event property; null when there is none.
+ComPtr<IWbemClassObject> Embedded(IWbemClassObject* event, const wchar_t* property);
+// The class name of an object (UTF-8).
+std::string ClassOf(IWbemClassObject* object);
+
+// The namespace as the host builds it, with the software event provider loaded and the
+// operator calling.
+class SoftwareEventTest : public ::testing::Test {
+protected:
+    SoftwareEventTest();
+    ~SoftwareEventTest() override;
+
+    // A subscription of a new sink to the query; the sink, or null when refused (result set).
+    ComPtr<support::RecordingSink> Subscribe(const wchar_t* query, HRESULT* result = nullptr);
+    // Hands the event to the provider as the installation's services do.
+    void HandIn(SHORT eventType, SHORT transactionType, LONG flags, const std::wstring& text);
+
+    ComPtr<WbemServiceNamespace> m_namespace;
+    ComPtr<ProvixaProviderShell> m_instanceShell;
+    ComPtr<ProvixaSoftwareEventProviderShell> m_shell;
+    std::unique_ptr<CallerIdentity::Scope> m_caller;
+};
+
+}  // namespace swtest

@@ -1,0 +1,90 @@
+// Runs the instance commands of `provixa bus` on the demo installation as a person would.
+#include "tests/tools/provixa/ProvixaProgramTest.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+using provixa_program::Outcome;
+
+class ProvixaBusInstanceCommand : public provixa_program::ProvixaProgramTest
+{
+protected:
+    void SetUp() override
+    {
+        ProvixaProgramTest::SetUp();
+        ASSERT_EQ(Provixa({"init"}).status, 0);
+    }
+    // provixa bus ARGS as the default user, whose password comes on standard input.
+    Outcome Bus(std::vector<std::string> args, const std::string& input = "sa-demo\n") const
+    {
+        args.insert(args.begin(), "bus");
+        return Provixa(args, input);
+    }
+};
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+} // namespace
+
+TEST_F(ProvixaBusInstanceCommand, GetReadsOnePageOrTheCount)
+{
+    const Outcome page = Bus({"get", "Bnt_WorldTimezone", "--page", "2", "--size", "3"});
+    EXPECT_EQ(page.status, 0) << page.err;
+    EXPECT_TRUE(Contains(page.out, "\"page_number\":2,\"page_size\":3,\"total_count\":4,\"total_pages\":2")) << page.out;
+    EXPECT_TRUE(Contains(page.out, "\"class\":\"Bnt_WorldTimezone\"")) << page.out;
+
+    const Outcome count = Bus({"get", "Bnt_WorldTimezone", "--size", "0", "--filter", "GMTOffset = 540"});
+    EXPECT_EQ(count.status, 0) << count.err;
+    EXPECT_TRUE(Contains(count.out, "\"instances\":[],\"page_number\":1,\"page_size\":0,\"total_count\":1")) << count.out;
+
+    // The demo's three cardholders: page 2 of 2 holds the third; page 2 of 5 lies past the end.
+    const Outcome cardholders = Bus({"get", "Bnt_Cardholder", "--page", "2", "--size", "2"});
+    EXPECT_EQ(cardholders.status, 0) << cardholders.err;
+    EXPECT_TRUE(Contains(cardholders.out, "\"LASTNAME\":\"Castell\"")) << cardholders.out;
+    EXPECT_TRUE(Contains(cardholders.out, "\"total_count\":3,\"total_pages\":2")) << cardholders.out;
+    // The cardholder's properties come from its layout: the filter check reads them first.
+    const Outcome named = Bus({"get", "Bnt_Cardholder", "--filter", "LASTNAME = 'Castell'", "--size", "5"});
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_TRUE(Contains(named.out, "\"total_count\":1,")) << named.out;
+    const Outcome past = Bus({"get", "Bnt_Cardholder", "--page", "2", "--size", "5"});
+    EXPECT_EQ(past.status, 1);
+    EXPECT_TRUE(Contains(past.err, "corvessa.general.invalidrequestitem")) << past.err;
+
+    const Outcome dates = Bus({"get", "Bnt_Holiday", "--size", "1", "--order", "StartDate", "--desc"});
+    EXPECT_TRUE(Contains(dates.out, "\"StartDate\":\"20")) << dates.out;
+    EXPECT_TRUE(Contains(dates.out, "T00:00:00+00:00\"")) << dates.out;
+}
+
+TEST_F(ProvixaBusInstanceCommand, RefusalsCarryTheirErrorKeys)
+{
+    const struct
+    {
+        std::vector<std::string> args;
+        int status;
+        const char* text;
+    } cases[] = {
+        {{"get", "Bnt_WorldTimezone", "--page", "3", "--size", "3"}, 1, "corvessa.general.invalidrequestitem"},
+        {{"get", "Bnt_WorldTimezone", "--page", "0", "--size", "3"}, 1, "'page_number'"},
+        {{"get", "Bnt_WorldTimezone", "--size", "-2"}, 1, "'page_size'"},
+        {{"get", "Bnt_WorldTimezone", "--filter", "Nope = 1"}, 1, "corvessa.general.invalidfilter"},
+        {{"get", "Bnt_NoSuchType"}, 1, "corvessa.general.invalidtypename"},
+        {{"add", "Bnt_Holiday", "Name=x"}, 1, "corvessa.editinstance.error"},
+        {{"delete", "Bnt_Holiday", "Name=x"}, 1, "corvessa.general.missingrequestitem"},
+        {{"get", "Bnt_WorldTimezone", "--size", "x"}, 2, "--size needs a number"},
+        {{"get"}, 2, "get takes CLASS"},
+        {{"add", "Bnt_Holiday"}, 2, "add needs NAME=VALUE words"},
+        {{"get", "Bnt_Holiday", "--param", "a=b"}, 2, "unknown option --param"},
+    };
+    for (const auto& c : cases)
+    {
+        const Outcome run = Bus(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args[0] << " " << run.err;
+        EXPECT_TRUE(Contains(run.err, c.text)) << run.err;
+    }
+}

@@ -1,0 +1,144 @@
+// What a person or a script sees of refusals, hostile stored values and the installation's home.
+#include "tests/tools/provixa/ProvixaProgramTest.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+using provixa_program::Outcome;
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+class ProvixaHostFault : public provixa_program::ProvixaProgramTest
+{
+protected:
+    void Init() const
+    {
+        const Outcome init = Provixa({"init"});
+        ASSERT_EQ(init.status, 0) << init.err;
+    }
+    void Exec(const std::string& sql) const
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open((m_home / "provixa.db").c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
+};
+} // namespace
+
+TEST_F(ProvixaHostFault, ARefusedEnumerationExitsNonZeroWithItsReason)
+{
+    Init();
+    const Outcome refused = Provixa({"--as", "operator", "enum", "Bnt_EventType"});
+    EXPECT_EQ(refused.status, 1) << "a script must tell a refusal from a class without rows";
+    EXPECT_TRUE(refused.out.empty()) << refused.out;
+    EXPECT_TRUE(Contains(refused.err, "WBEM_S_ACCESS_DENIED")) << refused.err;
+    EXPECT_TRUE(Contains(refused.err, "sufficient user permissions")) << refused.err;
+    const Outcome empty = Provixa({"--as", "admin", "query", "SELECT * FROM Bnt_EventType WHERE ID = -5"});
+    EXPECT_EQ(empty.status, 0) << empty.err;
+    EXPECT_TRUE(empty.out.empty());
+}
+
+TEST_F(ProvixaHostFault, RefusalsNeverEndWithoutTheirMessage)
+{
+    Init();
+    const struct
+    {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"--as", "operator", "query", "SELECT * FROM Bnt_EventType"}, "sufficient user permissions"},
+        {{"--as", "admin", "delete", "Bnt_EventType.ID=1"}, "not supported by this class"},
+        {{"--as", "admin", "query", "SELECT * FROM Bnt_WorldTimezone WHERE ID = 1 -- x"},
+         "WBEM_E_INVALID_QUERY): wpInstanceProvider"},
+        {{"--as", "admin", "query", "SELECT * FROM Bnt_WorldTimezone WHERE ID = 1 -- x"}, "at offset"},
+    };
+    for (const auto& one : cases)
+    {
+        const Outcome run = Provixa(one.args);
+        EXPECT_EQ(run.status, 1) << one.args.back();
+        EXPECT_TRUE(Contains(run.err, one.message)) << one.args.back() << "\n" << run.err;
+        EXPECT_FALSE(Contains(run.err, "): \n")) << "a location without a text: " << run.err;
+    }
+}
+
+TEST_F(ProvixaHostFault, StoredLineBreaksCannotForgeAnInstance)
+{
+    Init();
+    Exec("UPDATE HOLIDAY_TYPE SET NAME = 'Easter\";' || char(10) || '};' || char(10) || 'instance of Bnt_User' || "
+         "char(10) || '{' || char(9) || char(7) WHERE ROWID = (SELECT MIN(ROWID) FROM HOLIDAY_TYPE);");
+    const Outcome run = Provixa({"--as", "admin", "enum", "Bnt_HolidayType"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(Contains(run.out, "\ninstance of Bnt_User")) << "a line of its own: " << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"Easter\\\";\\n};\\ninstance of Bnt_User\\n{\\t\\x0007\"")) << run.out;
+}
+
+TEST_F(ProvixaHostFault, ARelativeHomeWorksForInitAndRequests)
+{
+    const std::string command = "cd " + provixa_program::Quote(m_root.string()) +
+                                " && PROVIXA_HOME=relative " + provixa_program::Quote(PROVIXA_BINARY);
+    ASSERT_EQ(std::system((command + " init >/dev/null 2>&1").c_str()), 0);
+    EXPECT_TRUE(std::filesystem::exists(m_root / "relative" / "ACS.INI"));
+    EXPECT_TRUE(std::filesystem::exists(m_root / "relative" / "provixa.db"));
+    EXPECT_EQ(std::system((command + " --as admin enum Bnt_HolidayType >/dev/null 2>&1").c_str()), 0);
+}
+
+TEST_F(ProvixaHostFault, TheAdministratorEnumeratesEveryServedClassAndParallelHostsResolveTheirCaller)
+{
+    Init();
+    const Outcome classes = Provixa({"--as", "admin", "classes"});
+    ASSERT_EQ(classes.status, 0) << classes.err;
+    EXPECT_TRUE(Contains(classes.out, "Bnt_DEPARTMENT : Bnt_Element")) << "the demo's user-defined lists";
+    for (const char* served : {"Bnt_WorldTimezone", "Bnt_EventType", "Bnt_Holiday", "Bnt_DEPARTMENT", "Bnt_JOBTITLE"})
+    {
+        const Outcome run = Provixa({"--as", "admin", "enum", served});
+        EXPECT_EQ(run.status, 0) << served << "\n" << run.err;
+        EXPECT_TRUE(Contains(run.out, std::string("instance of ") + served)) << served;
+    }
+    // Eight hosts at once: each resolves its caller, however busy the database is.
+    std::vector<Outcome> runs(8);
+    std::vector<std::thread> hosts;
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        hosts.emplace_back([&, i] {
+            std::string root = (m_root / ("run" + std::to_string(i))).string();
+            std::filesystem::create_directories(root);
+            const std::string command = "PROVIXA_HOME=" + provixa_program::Quote(m_home.string()) + " " +
+                                        provixa_program::Quote(PROVIXA_BINARY) +
+                                        " --as admin enum Bnt_WorldTimezone >" + root + "/out 2>" + root + "/err";
+            const int raw = std::system(command.c_str());
+            runs[i].status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+            runs[i].err = provixa_program::ReadAll(std::filesystem::path(root) / "err");
+        });
+    for (std::thread& host : hosts)
+        host.join();
+    for (const Outcome& run : runs)
+        EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST_F(ProvixaHostFault, AStoredValueThatFitsNoPropertySpoilsOnlyItsRow)
+{
+    Init();
+    Exec("UPDATE WORLDTZ SET BIAS = 'abc' WHERE WORLDTZID = (SELECT MIN(WORLDTZID) FROM WORLDTZ);"
+         "UPDATE WORLDTZ SET DAYLIGHTBIAS = 99999999999 WHERE WORLDTZID = (SELECT MAX(WORLDTZID) FROM WORLDTZ);");
+    const Outcome run = Provixa({"--as", "admin", "enum", "Bnt_WorldTimezone"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::size_t instances = 0;
+    for (std::size_t at = run.out.find("instance of"); at != std::string::npos; at = run.out.find("instance of", at + 1))
+        ++instances;
+    EXPECT_EQ(instances, 2u) << "the two good rows of four";
+    const std::string log = provixa_program::ReadAll(m_home / "Logs" / "Fluxmere.log");
+    EXPECT_TRUE(Contains(log, "Row skipped: a stored value of Bnt_WorldTimezone.ID=")) << log;
+    EXPECT_TRUE(Contains(log, "The text is not an integer.")) << log;
+    EXPECT_TRUE(Contains(log, "does not fit a 32-bit integer")) << log;
+}

@@ -1,0 +1,66 @@
+// The host's swevent command inside batch: a watch on cardholder modifications prints the
+// event that a software event text produces; bad operands are usage errors.
+#include "tests/tools/provixa/ProvixaProgramTest.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+namespace
+{
+using provixa_program::Outcome;
+
+class ProvixaSoftwareEvent : public provixa_program::ProvixaProgramTest
+{
+protected:
+    void Write(const std::string& name, const std::string& text) const
+    {
+        std::ofstream(m_root / name, std::ios::binary) << text;
+    }
+    std::string PathOf(const std::string& name) const { return (m_root / name).string(); }
+};
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+TEST_F(ProvixaSoftwareEvent, ABatchPrintsTheModificationOfADemoCardholder)
+{
+    ASSERT_EQ(Provixa({"init"}).status, 0);
+    Write("change.xml", "<ROOT><NEWDATA><EMP><ID>1</ID><LASTNAME>Adler-Weiss</LASTNAME><VISITOR>0</VISITOR></EMP>"
+                        "</NEWDATA><OLDDATA><EMP><ID>1</ID><LASTNAME>Adler</LASTNAME><VISITOR>0</VISITOR></EMP>"
+                        "</OLDDATA></ROOT>");
+    Write("script.txt", "watch \"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA "
+                        "'Bnt_Cardholder'\"\n"
+                        "swevent 2 2 0 " + PathOf("change.xml") + "\n"
+                        "wait 3000\n");
+    const Outcome run = Provixa({"--as", "operator", "batch", PathOf("script.txt")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "Handed in: software event 1 (type 2, transaction 2, flags 0")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "instance of __InstanceModificationEvent")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "TargetInstance = \ninstance of Bnt_Cardholder")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "LASTNAME = \"Adler-Weiss\";")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "PreviousInstance = \ninstance of Bnt_Cardholder")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "LASTNAME = \"Adler\";")) << run.out;
+}
+
+TEST_F(ProvixaSoftwareEvent, BadOperandsAreUsageErrors)
+{
+    ASSERT_EQ(Provixa({"init"}).status, 0);
+    Write("change.xml", "<ROOT/>");
+    const std::string file = PathOf("change.xml");
+    const std::vector<std::vector<std::string>> cases = {
+        {"swevent", "2", "x", "0", file},
+        {"swevent", "70000", "1", "0", file},
+        {"swevent", "2", "1", "0", PathOf("missing.xml")},
+        {"swevent", "2", "1", "0"},
+    };
+    for (const auto& args : cases)
+    {
+        const Outcome run = Provixa(args);
+        EXPECT_EQ(run.status, 2) << args[1] << " " << args[2] << " " << run.err;
+    }
+}
+} // namespace

@@ -1,0 +1,143 @@
+#include "tools/provixa/ProvixaBusCatalogCommands.h"
+
+#include <charconv>
+#include <cstdlib>
+
+#include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
+#include "bus/CCorvessaBaseApp.h"
+#include "bus/CCorvessaQpidInstance.h"
+#include "bus/CCorvessaQpidType.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "tools/provixa/ProvixaBusHost.h"
+#include "tools/provixa/ProvixaBusJson.h"
+
+namespace
+{
+using qpid::types::Variant;
+
+void Check(ProvixaBusSession& session, HRESULT hr)
+{
+    if (FAILED(hr))
+        session.failed(hr);
+}
+
+void ExpectOperands(ProvixaBusSession& session, const std::string& name, const std::vector<std::string>& operands,
+                    std::size_t count, const char* what)
+{
+    if (operands.size() != count)
+        session.usage(name + " takes " + what);
+}
+
+void Types(ProvixaBusSession& session)
+{
+    Variant::Map types;
+    Check(session, session.app.GetTypes(session.token(), ProvixaBusHost::kApplicationId, types));
+    session.out << ProvixaBusJson::Json(types) << "\n";
+}
+
+void Type(ProvixaBusSession& session, const std::string& typeName)
+{
+    CCorvessaQpidType type;
+    Check(session, session.app.GetType(session.token(), ProvixaBusHost::kApplicationId, typeName, type));
+    const auto list = [](const std::list<Variant>& items) { return Variant(Variant::List(items.begin(), items.end())); };
+    session.out << ProvixaBusJson::Json(Variant::Map{{"class_name", Variant(type.GetClassNameW())},
+                                                     {"display_name", Variant(type.GetClassDisplayName())},
+                                                     {"properties", list(type.GetProperties())},
+                                                     {"methods", list(type.GetMethods())}})
+                << "\n";
+}
+int Number(ProvixaBusSession& session, const std::string& text, const char* what)
+{
+    int value = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || status != std::errc() || end != text.data() + text.size())
+        session.usage(std::string(what) + " must be a number");
+    return value;
+}
+
+void Media(ProvixaBusSession& session, const std::vector<std::string>& operands)
+{
+    Variant contentType;
+    Variant data;
+    Check(session, session.app.GetMultimediaObjectData(session.token(), ProvixaBusHost::kApplicationId,
+                                                       Number(session, operands[0], "the person id"),
+                                                       Number(session, operands[1], "the object type"),
+                                                       Number(session, operands[2], "the data type"), contentType, data));
+    Variant::Map answer{{"found", Variant(data.getType() != qpid::types::VAR_VOID)}};
+    if (data.getType() != qpid::types::VAR_VOID)
+    {
+        const std::string bytes = data.asString();
+        answer["content_type"] = contentType;
+        answer["size"] = Variant(static_cast<std::int32_t>(bytes.size()));
+        answer["data_base64"] = Variant(ostrum::utils::StringUtils::base64Encode(
+            reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()), true));
+    }
+    session.out << ProvixaBusJson::Json(answer) << "\n";
+}
+
+void Directories(ProvixaBusSession& session, const std::vector<std::string>& operands)
+{
+    std::string filter;
+    for (const std::string& word : operands)
+        filter += (filter.empty() ? "" : " ") + word;
+    CCorvessaBaseApp::InstanceList directories;
+    Check(session, session.app.GetDirectories(filter, directories));
+    Variant::List list;
+    for (const auto& directory : directories)
+        list.push_back(Variant(Variant::Map(directory->GetInstanceValues().begin(), directory->GetInstanceValues().end())));
+    session.out << ProvixaBusJson::Json(Variant(list)) << "\n";
+}
+
+void Cardholder(ProvixaBusSession& session, const std::vector<std::string>& operands)
+{
+    const char* password = std::getenv(ProvixaBusCatalogCommands::kDirectoryPasswordVariable);
+    if (password == nullptr)
+        session.usage(std::string("set ") + ProvixaBusCatalogCommands::kDirectoryPasswordVariable);
+    LONG cardholderId = 0;
+    Check(session, session.app.GetCardholderFromDirectory(session.token(), ProvixaBusHost::kApplicationId,
+                                                          Number(session, operands[0], "the directory id"), operands[1],
+                                                          password, &cardholderId));
+    session.out << ProvixaBusJson::Json(Variant::Map{{"cardholder_id", Variant(static_cast<std::int32_t>(cardholderId))}})
+                << "\n";
+}
+} // namespace
+
+std::string ProvixaBusCatalogCommands::Usage()
+{
+    return "  types                         every type the bus exposes, with its parent\n"
+           "  type CLASS                    one type's properties and methods\n"
+           "  media PERSON OBJECT DATA      a person's stored multimedia data (Base64) and its MIME type\n"
+           "  directories [FILTER]          the directories (a WQL condition on Bnt_Directory); needs no login\n"
+           "  cardholder DIRECTORY USER     the cardholder of a directory account (password: " +
+           std::string(kDirectoryPasswordVariable) + ")\n";
+}
+
+bool ProvixaBusCatalogCommands::Execute(ProvixaBusSession& session, const std::string& name,
+                                        const std::vector<std::string>& operands)
+{
+    if (name == "types")
+    {
+        ExpectOperands(session, name, operands, 0, "no operands");
+        Types(session);
+    }
+    else if (name == "type")
+    {
+        ExpectOperands(session, name, operands, 1, "the class name");
+        Type(session, operands[0]);
+    }
+    else if (name == "media")
+    {
+        ExpectOperands(session, name, operands, 3, "the person id, object type and data type");
+        Media(session, operands);
+    }
+    else if (name == "directories")
+        Directories(session, operands);
+    else if (name == "cardholder")
+    {
+        ExpectOperands(session, name, operands, 2, "the directory id and the account's user name");
+        Cardholder(session, operands);
+    }
+    else
+        return false;
+    return true;
+}

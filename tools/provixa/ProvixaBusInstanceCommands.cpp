@@ -1,0 +1,197 @@
+#include "tools/provixa/ProvixaBusInstanceCommands.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
+#include "bus/CCorvessaBaseApp.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "tools/provixa/ProvixaBusJson.h"
+
+namespace
+{
+using qpid::types::Variant;
+
+constexpr std::array<const char*, 5> kCommands{"get", "add", "modify", "delete", "exec"};
+
+// The words of one instance command: operands, NAME=VALUE pairs and options.
+struct InstanceCommand
+{
+    std::vector<std::string> operands;
+    Variant::Map values;
+    Variant::Map parameters;
+    std::string user;
+    std::string filter;
+    corvessa::PagingParameters paging;
+};
+
+std::int32_t Number(const std::string& option, const std::string& text)
+{
+    std::int32_t value = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || status != std::errc() || end != text.data() + text.size())
+        throw ProvixaBusInstanceCommands::UsageError{option + " needs a number"};
+    return value;
+}
+
+void AddPair(Variant::Map& map, const std::string& word)
+{
+    const std::size_t equals = word.find('=');
+    if (equals == 0 || equals == std::string::npos)
+        throw ProvixaBusInstanceCommands::UsageError{"expected NAME=VALUE, not " + word};
+    map[word.substr(0, equals)] = Variant(word.substr(equals + 1));
+}
+
+InstanceCommand Parse(const std::string& name, const std::vector<std::string>& words)
+{
+    InstanceCommand command;
+    command.paging.pageNumber = 1;
+    command.paging.pageSize = 0;
+    bool sized = false;
+    for (std::size_t i = 0; i < words.size(); ++i)
+    {
+        const std::string& word = words[i];
+        const auto value = [&]() -> const std::string& {
+            if (i + 1 >= words.size())
+                throw ProvixaBusInstanceCommands::UsageError{word + " needs a value"};
+            return words[++i];
+        };
+        if (word == "--user")
+            command.user = value();
+        else if (name == "get" && word == "--filter")
+            command.filter = value();
+        else if (name == "get" && word == "--page")
+            command.paging.pageNumber = Number(word, value());
+        else if (name == "get" && word == "--size")
+        {
+            command.paging.pageSize = Number(word, value());
+            sized = true;
+        }
+        else if (name == "get" && word == "--order")
+            command.paging.orderBy = value();
+        else if (name == "get" && word == "--desc")
+            command.paging.descending = true;
+        else if (name == "exec" && word == "--param")
+            AddPair(command.parameters, value());
+        else if (word.starts_with("--"))
+            throw ProvixaBusInstanceCommands::UsageError{"unknown option " + word + " for " + name};
+        else if (word.find('=') != std::string::npos && !command.operands.empty())
+            AddPair(command.values, word);
+        else
+            command.operands.push_back(word);
+    }
+    // Without a size a read shows the first page of all rows, up to a screenful.
+    if (name == "get" && !sized)
+        command.paging.pageSize = 100;
+    const std::size_t wanted = name == "exec" ? 2 : 1;
+    if (command.operands.size() != wanted)
+        throw ProvixaBusInstanceCommands::UsageError{name + (wanted == 2 ? " takes CLASS METHOD" : " takes CLASS")};
+    if ((name == "add" || name == "modify" || name == "delete") && command.values.empty())
+        throw ProvixaBusInstanceCommands::UsageError{name + " needs NAME=VALUE words"};
+    if (name == "get" && !command.values.empty())
+        throw ProvixaBusInstanceCommands::UsageError{"get takes no NAME=VALUE words (use --filter)"};
+    return command;
+}
+
+// Binary values shown in Base64: their raw bytes are no text.
+Variant Printable(const Variant& value)
+{
+    if (value.getType() != qpid::types::VAR_MAP)
+        return value;
+    Variant::Map map = value.asMap();
+    const auto data = map.find("data");
+    if (map.size() == 2 && data != map.end() && map.count("content_type") != 0 &&
+        data->second.getType() == qpid::types::VAR_STRING)
+    {
+        const std::string& bytes = data->second.getString();
+        data->second = Variant(ostrum::utils::StringUtils::base64Encode(
+            reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()), true));
+    }
+    return Variant(map);
+}
+
+Variant InstanceJson(const CCorvessaQpidInstance& instance)
+{
+    Variant::Map values;
+    for (const auto& [name, value] : instance.GetInstanceValues())
+        values[name] = Printable(value);
+    return Variant(Variant::Map{{"class", Variant(brontel::utility::ConvertCStringToUtf8(instance.GetClassNameW()))},
+                                {"values", Variant(values)}});
+}
+} // namespace
+
+bool ProvixaBusInstanceCommands::Handles(const std::string& name)
+{
+    return std::find(kCommands.begin(), kCommands.end(), name) != kCommands.end();
+}
+
+std::string ProvixaBusInstanceCommands::Usage()
+{
+    return "  get CLASS [--filter COND] [--page N] [--size M] [--order a,b] [--desc]\n"
+           "                                a page of instances (size 0: the count; default size 100)\n"
+           "  add CLASS NAME=VALUE...       add an instance (binary values in Base64)\n"
+           "  modify CLASS NAME=VALUE...    change an instance named by its keys\n"
+           "  delete CLASS KEY=VALUE...     delete an instance\n"
+           "  exec CLASS METHOD [KEY=VALUE...] [--param NAME=VALUE]...  run a method\n"
+           "  Each takes [--user USER]; outside the shell the default user is sa.\n";
+}
+
+HRESULT ProvixaBusInstanceCommands::Run(CCorvessaBaseApp& app, const std::string& name,
+                                        const std::vector<std::string>& words, const TokenSource& token,
+                                        std::ostream& out)
+{
+    InstanceCommand command = Parse(name, words);
+    const std::string session = token(command.user);
+    const std::string application = "provixa";
+    std::string className = command.operands[0];
+    CCorvessaQpidInstance instance;
+    instance.PopulateInstanceData(className, command.values);
+    HRESULT hr = S_OK;
+    if (name == "get")
+    {
+        CCorvessaBaseApp::CorvessaPaginatedInfo info;
+        CCorvessaBaseApp::InstanceList instances;
+        hr = app.GetInstance(session, application, className, command.filter, command.paging, info, instances);
+        if (FAILED(hr))
+            return hr;
+        Variant::List list;
+        for (const auto& found : instances)
+            list.push_back(InstanceJson(*found));
+        out << ProvixaBusJson::Json(Variant::Map{{"total_count", Variant(info.totalCount)},
+                                                 {"total_pages", Variant(info.totalPages)},
+                                                 {"page_number", Variant(info.pageNumber)},
+                                                 {"page_size", Variant(info.pageSize)},
+                                                 {"instances", Variant(list)}})
+            << "\n";
+        return hr;
+    }
+    if (name == "exec")
+    {
+        CCorvessaQpidMethodParameter input(true);
+        input.PopulateUsingVariantMapData(command.parameters);
+        CCorvessaQpidMethodParameter output(false);
+        hr = app.ExecuteMethod(session, application, instance, command.operands[1], input, output);
+        if (SUCCEEDED(hr))
+        {
+            Variant::Map values;
+            for (const auto& [parameter, value] : output.GetValueMap())
+                values[parameter] = Printable(value);
+            out << ProvixaBusJson::Json(values) << "\n";
+        }
+        return hr;
+    }
+    if (name == "delete")
+    {
+        hr = app.DeleteInstance(session, application, instance);
+        if (SUCCEEDED(hr))
+            out << ProvixaBusJson::Json(Variant::Map{{"deleted", Variant(true)}}) << "\n";
+        return hr;
+    }
+    CCorvessaQpidInstance written;
+    hr = name == "add" ? app.AddInstance(session, application, instance, written, true)
+                       : app.ModifyInstance(session, application, instance, written, true);
+    if (SUCCEEDED(hr))
+        out << ProvixaBusJson::Json(InstanceJson(written)) << "\n";
+    return hr;
+}
