@@ -439,6 +439,26 @@ TEST_F(DoorDeviceMethods, StatusMethodsAnswerWhatTheStatusUpdateStored)
     EXPECT_TRUE(Driver().Calls().empty());
 }
 
+TEST_F(DoorDeviceMethods, AlarmCommandsNeedTheirAlarmPanelAndSlaveReadersAddTheirMastersDoor)
+{
+    // An output whose alarm panel row is gone: refused as a plain failure, nothing sent.
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        INSERT INTO RELAYOUTPT (NAME, RELAYOUTPTID, PANELID, ALARMPID, OUTPUTID, PULSEDURAT) VALUES
+            ('Orphan output', 90, 6, 99, 1, 1);
+        UPDATE READER SET SLAVEID = 3 WHERE PANELID = 6 AND READERID = 0;)");
+    const HRESULT orphan = Call(L"Bnt_AlarmOutput.ID=90", L"Activate").result;
+    Cache().SetReaderStatus(6, 3, 0x20);
+    Cache().SetReaderStatus(6, 0, 0x1F);
+    const std::string slave = Status(L"Bnt_Reader.PanelID=6,ReaderID=3");
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        DELETE FROM RELAYOUTPT WHERE RELAYOUTPTID = 90;
+        UPDATE READER SET SLAVEID = NULL WHERE PANELID = 6 AND READERID = 0;)");
+    EXPECT_EQ(orphan, WBEM_E_FAILED);
+    EXPECT_TRUE(Driver().Calls().empty());
+    // Reader 3 is a logical slave whose master is reader 0: only the master's four door bits.
+    EXPECT_EQ(slave, std::to_string(0x20 | 0xF));
+}
+
 TEST_F(DoorDeviceMethods, CameraStatusAsksTheDriverServerAndReadsOfflineWhenItCannot)
 {
     const std::wstring camera = L"Bnt_Camera.ID=1,PanelID=6";
