@@ -525,3 +525,85 @@ INSERT INTO ACCESS_REQUEST (ID, TYPE, EMPID, ACCESSLVID, SUBMITTED_DATE, SUBMITT
 UPDATE NEXTID SET NEXTVAL = 4 WHERE TYPE = 32768;
 INSERT OR IGNORE INTO NEXTID (TYPE, NEXTVAL) VALUES (85, 5);
 COMMIT;
+
+-- Device mappers II: the annex panel with a reader of each kind, an alarm board and an
+-- elevator alarm panel with their inputs and outputs, and a camera; the vault's intrusion
+-- areas, doors, relays and zones; a tower elevator terminal; a video recorder; a logical
+-- source with a device and a sub-device; and the operators' rights to command them.
+BEGIN;
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (1, 0x1000002A),   -- view authentication modes
+    (1, 0x10000035),   -- view camera groups
+    (1, 0x10000042),   -- view anti-passback areas
+    (1, 0x1000006D),   -- view cameras and recorders
+    (1, 0x100000EA),   -- view intrusion zones
+    (1, 0x100000ED),   -- view on-board relays
+    (1, 0x100000EE),   -- view off-board relays
+    (1, 0x100000F0),   -- view intrusion doors
+    (1, 0x100000F2),   -- view intrusion areas
+    (1, 0x1000010C),   -- view logical sources and devices
+    (1, 0x1000010D),   -- add logical sources and devices
+    (1, 0x1000010E),   -- modify logical sources and devices
+    (1, 0x1000010F),   -- delete logical sources and devices
+    (1, 0x10000131),   -- view elevator terminals
+    (1, 0x3000002B),   -- arm areas, remove zone bypasses
+    (1, 0x3000002C),   -- disarm areas, bypass zones
+    (1, 0x3000002D),   -- silence areas
+    (1, 0x30000036);   -- elevator terminal modes and floors
+INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES
+    (36, 'BNVR', 0),
+    (39, 'Logical source', 0);
+INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, HOSTNUM, TERMINALNA,
+                        PRIMARYIP, COMPUTERNAME, PANELTYPE) VALUES
+    (6, 'Annex panel', 1, 1, 1, 0, 'localhost', 'localhost', 0, 'localhost', 15),
+    (7, 'Annex recorder', 1, 1, 1, 0, NULL, 'localhost', 0, 'localhost', 36),
+    (8, 'Building management', 1, 1, 1, 0, NULL, 'WORKSTATION', 0, 'localhost', 39);
+INSERT INTO READER (PANELID, READERID, READERDESC, FRIENDLY_NAME, CTRLTYPE, TIMEATT, SLAVEID) VALUES
+    (6, 0, 'Annex entry', 'Annex entry', 1, 0, NULL),
+    (6, 1, 'Annex onboard in', 'Annex onboard in', 20, 0, 2),
+    (6, 2, 'Annex onboard out', 'Annex onboard out', 21, 0, 1),
+    (6, 3, 'Annex slave', 'Annex slave', 30, 0, NULL);
+INSERT INTO ALARMPANEL (NAME, ALARMPID, PANELID, CTRLTYPE) VALUES
+    ('Annex alarm board', 66, 6, 0),
+    ('Annex elevator board', 67, 6, 40);
+INSERT INTO ALARMINPUT (NAME, ALARMINPUTID, PANELID, ALARMPID, INPUTID) VALUES
+    ('Annex window', 1, 6, 66, 3),
+    ('Annex roof hatch', 2, 6, 66, 32),
+    ('Annex car alarm', 3, 6, 67, 1);
+INSERT INTO RELAYOUTPT (NAME, RELAYOUTPTID, PANELID, ALARMPID, OUTPUTID, PULSEDURAT) VALUES
+    ('Annex siren', 1, 6, 66, 17, 5),
+    ('Annex car bell', 2, 6, 67, 17, 3);
+INSERT INTO CCTVDEVICE (NAME, CCTVDEVICEID, PANELID, CAMERATYPEID, CHANNEL, VIDEO_STANDARD, IP_ADDRESS, PORT,
+                        RESOLUTIONX, RESOLUTIONY, MOTIONBITRATE, NONMOTIONBITRATE, FRAMERATE, TYPENAME) VALUES
+    ('Annex entrance camera', 1, 6, 1, 1, 'PAL', 0, 80, 1920, 1080, 4096, 1024, 25, 'Fixed dome');
+INSERT INTO ACCOUNT_AREA (ACCOUNT_AREAID, PANELID, AREANUM, AREATYPE, NAME) VALUES
+    (1, 3, 1, 0, 'Vault'),
+    (2, 3, 2, 0, 'Vault antechamber');
+INSERT INTO INTRUSION_DEVICE (INTRUSION_DEVICEID, DEVICEID, PANELID, NAME, DEVTYPE, ZONE_OUTPUT) VALUES
+    (1, 1, 3, 'Vault door', 4, 0),
+    (2, 2, 3, 'Vault siren relay', 3, 0),
+    (3, 1, 3, 'Vault strobe relay', 2, 0),
+    (4, 1, 3, 'Vault motion zone', 1, 0),
+    (5, 2, 3, 'Vault beacon output', 1, 1);
+INSERT INTO DEVICE_GROUP (DEVICEGROUPID, NAME, SEGMENTID, TYPE) VALUES
+    (1, 'Annex cameras', 1, 3),
+    (2, 'Annex readers', 1, 1);
+INSERT INTO DEVICE_GROUP_LINK (DEVICEGROUPID, PANELID, DEVICEID) VALUES (1, 6, 1), (2, 6, 0);
+UPDATE AREAAPB SET SEGMENTID = 1 WHERE AREAAPBID IN (1, 2);
+INSERT INTO AREAAPB (AREAAPBID, NAME, AREAAPB_TYPE, PANELID, SEGMENTID) VALUES
+    (3, 'Annex', 0, 6, 1);
+INSERT INTO ELEVATOR_KEYPAD_TERMINAL (TERMINALID, PANELID, IPADDRESS, NAME) VALUES
+    (1, 5, 2, 'Tower lobby keypad');
+INSERT INTO ELEVATOR_FLOOR_LIST (FLOOR_LISTID, NAME) VALUES (1, 'Tower offices');
+INSERT INTO ELEVATOR_FLOOR_LIST_FLOOR (FLOOR_LISTID, FLOOR) VALUES (1, 1), (1, 9), (1, 12);
+INSERT INTO VEXLET_DEVICE (VEXLET_DEVICEID, PANELID, NAME, SUB_DEVICEID) VALUES
+    (1, 8, 'Chiller', 0),
+    (1, 8, 'Chiller pump', 1);
+-- The recorder's login (its connection key is the recorder's to hand out).
+UPDATE ACCESSPANE SET LOGIN_USER = 'ANNEX\nvr', LOGIN_PASSWORD = 'nvr-demo' WHERE PANELID = 7;
+INSERT INTO ACCESSPANE_CONNECTION (HTTP_PORT, HTTPS_PORT, PANELID) VALUES (80, 443, 7);
+-- The counters pass the rows above.
+UPDATE NEXTID SET NEXTVAL = 9 WHERE TYPE = 4;
+UPDATE NEXTID SET NEXTVAL = 4 WHERE TYPE = 40;
+UPDATE NEXTID SET NEXTVAL = 2 WHERE TYPE IN (53, 54, 55);
+COMMIT;

@@ -1162,3 +1162,36 @@ CREATE TABLE BADGEID_RANGE (
     NEXT_ID         INTEGER NOT NULL
 );
 
+
+-- Device mappers II: the reader a two-reader door's slave reader belongs to.
+ALTER TABLE READER ADD COLUMN SLAVEID INTEGER;
+-- Device mappers II: the allowed floor lists of the elevator keypad terminals.
+CREATE TABLE ELEVATOR_FLOOR_LIST (
+    FLOOR_LISTID INTEGER,
+    NAME         TEXT,
+    PRIMARY KEY (FLOOR_LISTID)
+);
+CREATE TABLE ELEVATOR_FLOOR_LIST_FLOOR (
+    FLOOR_LISTID INTEGER,
+    FLOOR        INTEGER,
+    PRIMARY KEY (FLOOR_LISTID, FLOOR)
+);
+-- Device mappers II: the area of each badge per segment, as anti-passback places it.
+CREATE TABLE APB_BADGE_LOCATION (
+    BADGEID            INTEGER NOT NULL,
+    SEGMENTID          INTEGER NOT NULL,
+    AREAAPBID          INTEGER NOT NULL,
+    PANELID            INTEGER,
+    READERID           INTEGER,
+    MOVED_UTC          TEXT,
+    MOVED_BY           INTEGER,
+    IS_FROMREPLICATION INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (BADGEID, SEGMENTID)
+);
+-- Device mappers II: the panel an area belongs to (0: global) and its segment.
+ALTER TABLE AREAAPB ADD COLUMN PANELID INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE AREAAPB ADD COLUMN SEGMENTID INTEGER NOT NULL DEFAULT 0;
+-- Device mappers II: the login and connection key of a recorder's own software.
+ALTER TABLE ACCESSPANE ADD COLUMN LOGIN_USER TEXT;
+ALTER TABLE ACCESSPANE ADD COLUMN LOGIN_PASSWORD TEXT;
+ALTER TABLE ACCESSPANE_CONNECTION ADD COLUMN CONNECTION_KEY BLOB;

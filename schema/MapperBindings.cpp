@@ -5,6 +5,35 @@
 
 #include "framework/CWmipAssocCardholderMultimediaObjectMapper.h"
 #include "framework/CWmipAssocVisitorMultimediaObjectMapper.h"
+#include "mappers/devices/CWmipAlarmDefinitionMapper.h"
+#include "mappers/devices/CWmipAlarmInputMapper.h"
+#include "mappers/devices/CWmipAlarmOutputMapper.h"
+#include "mappers/devices/CWmipAlarmPanelMapper.h"
+#include "mappers/devices/CWmipAreaMapper.h"
+#include "mappers/devices/CWmipAuthenticationModeMapper.h"
+#include "mappers/devices/CWmipCameraGroupCameraLinkMapper.h"
+#include "mappers/devices/CWmipCameraGroupMapper.h"
+#include "mappers/devices/CWmipCameraMapper.h"
+#include "mappers/devices/CWmipElevatorTerminal.h"
+#include "mappers/devices/CWmipIncomingEventExMapper.h"
+#include "mappers/devices/CWmipIntrusionArea.h"
+#include "mappers/devices/CWmipIntrusionDoor.h"
+#include "mappers/devices/CWmipIntrusionOffBoardRelay.h"
+#include "mappers/devices/CWmipIntrusionOnBoardRelay.h"
+#include "mappers/devices/CWmipIntrusionZone.h"
+#include "mappers/devices/CWmipIntrusionZoneOutput.h"
+#include "mappers/devices/CWmipLogicalDeviceMapper.h"
+#include "mappers/devices/CWmipLogicalSourceMapper.h"
+#include "mappers/devices/CWmipLogicalSubDeviceMapper.h"
+#include "mappers/devices/CWmipLogicalUserAccountMapper.h"
+#include "mappers/devices/CWmipPTZPresetMapper.h"
+#include "mappers/devices/CWmipReaderMapper.h"
+#include "mappers/devices/CWmipRequestableReaderMapper.h"
+#include "mappers/devices/CWmipVideoLayoutMapper.h"
+#include "mappers/devices/CWmipVideoLayoutSourceMapper.h"
+#include "mappers/devices/CWmipVideoRecorderMapper.h"
+#include "mappers/devices/CWmipVideoTemplateMapper.h"
+#include "mappers/devices/CWmipWorkStationMapper.h"
 #include "mappers/devices/CWmipPanelMapper.h"
 #include "mappers/devices/CWmipReaderInput1Mapper.h"
 #include "mappers/devices/CWmipReaderInput2Mapper.h"
@@ -82,31 +111,35 @@ MapperBinding BindOutsideChain(const wchar_t* mapperClass)
 }
 
 // The mapper factories that exist, by mapper class text.
-// The device mappers join the name chain themselves, so they are bound outside it.
 const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
         Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
-        Bind<CWmipAccessLevelUserMapper>(L"CWmipAccessLevelUserMapper"),
-        Bind<CWmipPrecisionAccessGroupAssignmentMapper>(L"CWmipPrecisionAccessGroupAssignmentMapper"),
-        Bind<WmipMonitoringZoneCameraLinkMapper>(L"WmipMonitoringZoneCameraLinkMapper"),
-        Bind<WmipMonitoringZoneRecorderLinkMapper>(L"WmipMonitoringZoneRecorderLinkMapper"),
-        Bind<WmipMonitoringZoneDeviceLinkMapper>(L"WmipMonitoringZoneDeviceLinkMapper"),
-        Bind<CWmipMonitoringZoneMapper>(L"CWmipMonitoringZoneMapper"),
-        Bind<CWmipPrecisionAccessGroupMapper>(L"CWmipPrecisionAccessGroupMapper"),
-        Bind<CWmipUserSecondarySegmentMapper>(L"CWmipUserSecondarySegmentMapper"),
-        Bind<CWmipPermissionDeviceGroupLinkMapper>(L"CWmipPermissionDeviceGroupLinkMapper"),
-        Bind<CWmipUserReportPermissionGroupMapper>(L"CWmipUserReportPermissionGroupMapper"),
-        Bind<CWmipUserFieldPermissionGroupMapper>(L"CWmipUserFieldPermissionGroupMapper"),
-        Bind<CWmipUserPermissionGroupMapper>(L"CWmipUserPermissionGroupMapper"),
-        Bind<CWmipUserAccountMapper>(L"CWmipUserAccountMapper"),
-        Bind<CWmipUserMapper>(L"CWmipUserMapper"),
         Bind<CWmipAccessGroupMapper>(L"CWmipAccessGroupMapper"),
         Bind<CWmipAccessLevelAssignmentMapper>(L"CWmipAccessLevelAssignmentMapper"),
-        Bind<CWmipAccessLevelRequestMapper>(L"CWmipAccessLevelRequestMapper"),
-        Bind<CWmipAccessLevelReaderAssignmentMapper>(L"CWmipAccessLevelReaderAssignmentMapper"),
         Bind<CWmipAccessLevelManagedMapper>(L"CWmipAccessLevelManagedMapper"),
         Bind<CWmipAccessLevelMapper>(L"CWmipAccessLevelMapper"),
+        Bind<CWmipAccessLevelReaderAssignmentMapper>(L"CWmipAccessLevelReaderAssignmentMapper"),
+        Bind<CWmipAccessLevelRequestMapper>(L"CWmipAccessLevelRequestMapper"),
+        Bind<CWmipAccessLevelUserMapper>(L"CWmipAccessLevelUserMapper"),
+        Bind<CWmipAlarmDefinitionMapper>(L"CWmipAlarmDefinitionMapper"),
+        Bind<CWmipAlarmInputMapper>(L"CWmipAlarmInputMapper"),
+        Bind<CWmipAlarmOutputMapper>(L"CWmipAlarmOutputMapper"),
+        Bind<CWmipAlarmPanelMapper>(L"CWmipAlarmPanelMapper"),
+        Bind<CWmipAreaMapper>(L"CWmipAreaMapper"),
+        Bind<WmipMonitoringZoneCameraLinkMapper>(L"WmipMonitoringZoneCameraLinkMapper"),
+        Bind<WmipMonitoringZoneDeviceLinkMapper>(L"WmipMonitoringZoneDeviceLinkMapper"),
+        Bind<CWmipMonitoringZoneMapper>(L"CWmipMonitoringZoneMapper"),
+        Bind<WmipMonitoringZoneRecorderLinkMapper>(L"WmipMonitoringZoneRecorderLinkMapper"),
+        Bind<CWmipPermissionDeviceGroupLinkMapper>(L"CWmipPermissionDeviceGroupLinkMapper"),
+        Bind<CWmipPrecisionAccessGroupAssignmentMapper>(L"CWmipPrecisionAccessGroupAssignmentMapper"),
+        Bind<CWmipPrecisionAccessGroupMapper>(L"CWmipPrecisionAccessGroupMapper"),
+        Bind<CWmipUserAccountMapper>(L"CWmipUserAccountMapper"),
+        Bind<CWmipUserFieldPermissionGroupMapper>(L"CWmipUserFieldPermissionGroupMapper"),
+        Bind<CWmipUserMapper>(L"CWmipUserMapper"),
+        Bind<CWmipUserPermissionGroupMapper>(L"CWmipUserPermissionGroupMapper"),
+        Bind<CWmipUserReportPermissionGroupMapper>(L"CWmipUserReportPermissionGroupMapper"),
+        Bind<CWmipUserSecondarySegmentMapper>(L"CWmipUserSecondarySegmentMapper"),
         Bind<CWmipAssocCardholderAccountMapper>(L"CWmipAssocCardholderAccountMapper"),
         Bind<CWmipAssocCardholderMultimediaObjectMapper>(L"CWmipAssocCardholderMultimediaObjectMapper"),
         Bind<CWmipAssocDirectoryAccountMapper>(L"CWmipAssocDirectoryAccountMapper"),
@@ -114,6 +147,7 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipAssocSegmentGroupMemberMapper>(L"CWmipAssocSegmentGroupMemberMapper"),
         Bind<CWmipAssocVisitorAccountMapper>(L"CWmipAssocVisitorAccountMapper"),
         Bind<CWmipAssocVisitorMultimediaObjectMapper>(L"CWmipAssocVisitorMultimediaObjectMapper"),
+        Bind<CWmipAuthenticationModeMapper>(L"CWmipAuthenticationModeMapper"),
         Bind<CWmipBadgeFIPS201>(L"CWmipBadgeFIPS201"),
         Bind<CWmipBadgeLastLocationMapper>(L"CWmipBadgeLastLocationMapper"),
         Bind<CWmipBadgeMapper>(L"CWmipBadgeMapper"),
@@ -121,8 +155,12 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipBadgeStatusMapper>(L"CWmipBadgeStatusMapper"),
         Bind<CWmipBadgeTWICPrivacyKey>(L"CWmipBadgeTWICPrivacyKey"),
         Bind<CWmipBadgeTypeMapper>(L"CWmipBadgeTypeMapper"),
+        Bind<CWmipCameraGroupCameraLinkMapper>(L"CWmipCameraGroupCameraLinkMapper"),
+        Bind<CWmipCameraGroupMapper>(L"CWmipCameraGroupMapper"),
+        Bind<CWmipCameraMapper>(L"CWmipCameraMapper"),
         Bind<CWmipCardholderMapper>(L"CWmipCardholderMapper"),
         Bind<CWmipDirectoryMapper>(L"CWmipDirectoryMapper"),
+        Bind<CWmipElevatorTerminal>(L"CWmipElevatorTerminal"),
         Bind<CWmipEventAlarmLinkMapper>(L"CWmipEventAlarmLinkMapper"),
         Bind<CWmipEventParameterMapper>(L"CWmipEventParameterMapper"),
         Bind<CWmipEventSubtypeDefinitionMapper>(L"CWmipEventSubtypeDefinitionMapper"),
@@ -131,21 +169,40 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipHolidayMapper>(L"CWmipHolidayMapper"),
         Bind<CWmipHolidayTypeLinkMapper>(L"CWmipHolidayTypeLinkMapper"),
         Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
+        Bind<CWmipIncomingEventExMapper>(L"CWmipIncomingEventExMapper"),
+        Bind<CWmipIntrusionArea>(L"CWmipIntrusionArea"),
+        Bind<CWmipIntrusionDoor>(L"CWmipIntrusionDoor"),
+        Bind<CWmipIntrusionOffBoardRelay>(L"CWmipIntrusionOffBoardRelay"),
+        Bind<CWmipIntrusionOnBoardRelay>(L"CWmipIntrusionOnBoardRelay"),
+        Bind<CWmipIntrusionZone>(L"CWmipIntrusionZone"),
+        Bind<CWmipIntrusionZoneOutput>(L"CWmipIntrusionZoneOutput"),
         Bind<CWmipLoggedEventMapper>(L"CWmipLoggedEventMapper"),
+        Bind<CWmipLogicalDeviceMapper>(L"CWmipLogicalDeviceMapper"),
+        Bind<CWmipLogicalSourceMapper>(L"CWmipLogicalSourceMapper"),
+        Bind<CWmipLogicalSubDeviceMapper>(L"CWmipLogicalSubDeviceMapper"),
+        Bind<CWmipLogicalUserAccountMapper>(L"CWmipLogicalUserAccountMapper"),
         Bind<CWmipMultimediaObjectMapper>(L"CWmipMultimediaObjectMapper"),
         Bind<CWmipPanelMapper>(L"CWmipPanelMapper"),
         Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
         Bind<CWmipPersonSecondarySegmentsMapper>(L"CWmipPersonSecondarySegmentsMapper"),
+        BindOutsideChain<CWmipPTZPresetMapper>(L"CWmipPTZPresetMapper"),
         Bind<CWmipReaderInput1Mapper>(L"CWmipReaderInput1Mapper"),
         Bind<CWmipReaderInput2Mapper>(L"CWmipReaderInput2Mapper"),
+        Bind<CWmipReaderMapper>(L"CWmipReaderMapper"),
         Bind<CWmipReaderOutput1Mapper>(L"CWmipReaderOutput1Mapper"),
         Bind<CWmipReaderOutput2Mapper>(L"CWmipReaderOutput2Mapper"),
+        Bind<CWmipRequestableReaderMapper>(L"CWmipRequestableReaderMapper"),
         Bind<CWmipSegmentGroupMapper>(L"CWmipSegmentGroupMapper"),
         Bind<CWmipSegmentMapper>(L"CWmipSegmentMapper"),
         Bind<CWmipSegmentUnitMapper>(L"CWmipSegmentUnitMapper"),
         Bind<CWmipTimezoneIntervalMapper>(L"CWmipTimezoneIntervalMapper"),
         Bind<CWmipTimezoneMapper>(L"CWmipTimezoneMapper"),
+        BindOutsideChain<CWmipVideoLayoutMapper>(L"CWmipVideoLayoutMapper"),
+        BindOutsideChain<CWmipVideoLayoutSourceMapper>(L"CWmipVideoLayoutSourceMapper"),
+        BindOutsideChain<CWmipVideoRecorderMapper>(L"CWmipVideoRecorderMapper"),
+        BindOutsideChain<CWmipVideoTemplateMapper>(L"CWmipVideoTemplateMapper"),
         Bind<CWmipVisitorMapper>(L"CWmipVisitorMapper"),
+        BindOutsideChain<CWmipWorkStationMapper>(L"CWmipWorkStationMapper"),
         Bind<CWmipWorldTimezoneMapper>(L"CWmipWorldTimezoneMapper"),
     };
     return bindings;
@@ -153,43 +210,14 @@ const std::vector<MapperBinding>& BoundMappers()
 
 // Every mapper class that the declarations name and no factory serves yet.
 constexpr const wchar_t* kUnboundMappers[] = {
-    L"CWmipAlarmInputMapper",
-    L"CWmipAlarmOutputMapper",
-    L"CWmipCameraMapper",
-    L"CWmipElevatorTerminal",
-    L"CWmipIntrusionArea",
-    L"CWmipIntrusionDoor",
-    L"CWmipIntrusionOffBoardRelay",
-    L"CWmipIntrusionOnBoardRelay",
-    L"CWmipIntrusionZone",
-    L"CWmipIntrusionZoneOutput",
-    L"CWmipPTZPresetMapper",
-    L"CWmipVideoLayoutMapper",
-    L"CWmipVideoLayoutSourceMapper",
-    L"CWmipVideoTemplateMapper",
-    L"CWmipWorkStationMapper",
-    L"CWmipAlarmDefinitionMapper",
-    L"CWmipAlarmPanelMapper",
-    L"CWmipAreaMapper",
     L"CWmipAssocAccessLevelGroupAssignmentMapper",
     L"CWmipAssocCardholderBadgeMapper",
     L"CWmipAssocVisitorBadgeMapper",
     L"CWmipAssocReaderEntersAreaMapper",
     L"CWmipAssocReaderExitsAreaMapper",
-    L"CWmipAuthenticationModeMapper",
-    L"CWmipCameraGroupCameraLinkMapper",
-    L"CWmipCameraGroupMapper",
     L"CWmipGuardTourMapper",
-    L"CWmipIncomingEventExMapper",
-    L"CWmipLogicalDeviceMapper",
-    L"CWmipLogicalSourceMapper",
-    L"CWmipLogicalSubDeviceMapper",
-    L"CWmipLogicalUserAccountMapper",
     L"CWmipPortavereMapper",
-    L"CWmipReaderMapper",
-    L"CWmipRequestableReaderMapper",
     L"CWmipReaderRequestMapper",
-    L"CWmipVideoRecorderMapper",
     L"CWmipVisitEmailRecipientMapper",
     L"CWmipVisitEventMapper",
     L"CWmipVisitMapper",

@@ -42,3 +42,17 @@ LONG CBntRowSet::Long(std::size_t column) const
         return 0;
     return static_cast<LONG>(value);
 }
+
+CString CBntRowSet::Text(std::size_t column) const
+{
+    if (IsEOF() || column >= m_rows[m_current].size() || m_rows[m_current][column].IsNull())
+        return CString();
+    return m_rows[m_current][column].AsText();
+}
+
+std::vector<BYTE> CBntRowSet::Bytes(std::size_t column) const
+{
+    if (IsEOF() || column >= m_rows[m_current].size() || m_rows[m_current][column].IsNull())
+        return {};
+    return m_rows[m_current][column].AsBytes();
+}

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "inhouse/BntCoreDb/CDBValue.h"
+#include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
 class CBntDatabase;
@@ -34,6 +35,10 @@ protected:
     // The column of the current row as a 32-bit number; 0 past the end, for NULL or for a
     // number outside the 32-bit range.
     LONG Long(std::size_t column) const;
+    // The column of the current row as text; empty past the end or for NULL.
+    CString Text(std::size_t column) const;
+    // The column of the current row as bytes; empty past the end or for NULL.
+    std::vector<BYTE> Bytes(std::size_t column) const;
 
 private:
     CBntDatabase* m_database;

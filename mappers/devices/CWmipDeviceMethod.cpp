@@ -59,11 +59,21 @@ HRESULT CWmipDeviceMethod::RunStatus(CWmipClassMapper& mapper, const wchar_t* so
                                      IWbemClassObject* instance, IWbemObjectSink* sink, const DeviceAudit& audit,
                                      const StatusRead& status)
 {
+    return RunOutput(mapper, source, permission, instance, sink, audit, kStatusMethod,
+                     [&](IWbemClassObject* output) {
+                         WMIHelper::PutUnsignedNumber(output, kStatusProperty, status());
+                     });
+}
+
+HRESULT CWmipDeviceMethod::RunOutput(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
+                                     IWbemClassObject* instance, IWbemObjectSink* sink, const DeviceAudit& audit,
+                                     const wchar_t* method, const OutputFill& fill)
+{
     CAcsUser* user = nullptr;
     CheckCaller(mapper, source, permission, instance, &user);
     try {
         const CString name = Text(instance, L"Name");
-        if (AnswerStatus(mapper, sink, status()) != S_OK)
+        if (AnswerOutput(mapper, sink, method, fill) != S_OK)
             return WBEM_E_FAILED;
         Audit(user, audit, name);
         return S_OK;
@@ -73,7 +83,8 @@ HRESULT CWmipDeviceMethod::RunStatus(CWmipClassMapper& mapper, const wchar_t* so
     }
 }
 
-HRESULT CWmipDeviceMethod::AnswerStatus(CWmipClassMapper& mapper, IWbemObjectSink* sink, ULONG status)
+HRESULT CWmipDeviceMethod::AnswerOutput(CWmipClassMapper& mapper, IWbemObjectSink* sink, const wchar_t* method,
+                                        const OutputFill& fill)
 {
     if (sink == nullptr)
         return WBEM_E_FAILED;
@@ -81,12 +92,12 @@ HRESULT CWmipDeviceMethod::AnswerStatus(CWmipClassMapper& mapper, IWbemObjectSin
     if (FAILED(mapper.GetObject(mapper.GetClassName(), &classObject, 0, 0)) || classObject == nullptr)
         return WBEM_E_FAILED;
     ComPtr<IWbemClassObject> signature;
-    if (FAILED(classObject->GetMethod(kStatusMethod, 0, nullptr, &signature)) || signature == nullptr)
+    if (FAILED(classObject->GetMethod(method, 0, nullptr, &signature)) || signature == nullptr)
         return WBEM_E_FAILED;
     ComPtr<IWbemClassObject> output;
     if (FAILED(signature->SpawnInstance(0, &output)) || output == nullptr)
         return WBEM_E_FAILED;
-    WMIHelper::PutUnsignedNumber(output.Get(), kStatusProperty, status);
+    fill(output.Get());
     IWbemClassObject* objects[] = {output.Get()};
     return sink->Indicate(1, objects) == WBEM_S_NO_ERROR ? S_OK : WBEM_E_FAILED;
 }

@@ -53,6 +53,8 @@ public:
     using Command = std::function<HRESULT(LAAPProxy& proxy)>;
     // A status step: the status word to answer.
     using StatusRead = std::function<ULONG()>;
+    // Fills the output-parameter object of a method.
+    using OutputFill = std::function<void(IWbemClassObject* output)>;
 
     CWmipDeviceMethod() = delete;
 
@@ -93,16 +95,23 @@ public:
                               IWbemClassObject* instance, const wchar_t* hostProperty, const DeviceAudit& audit,
                               const Command& command);
 
-    // A GetHardwareStatus handler: CheckCaller, then under the catch-all reads "Name", takes the
-    // status step's word and answers it (AnswerStatus); audits once it was handed over.
+    // A GetHardwareStatus handler: RunOutput answering the status step's word as "Status".
     static HRESULT RunStatus(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
                              IWbemClassObject* instance, IWbemObjectSink* sink, const DeviceAudit& audit,
                              const StatusRead& status);
 
-    // The output of GetHardwareStatus: an instance of the method's output signature of the
-    // mapper's class holding "Status", indicated to the sink. S_OK; WBEM_E_FAILED when the
+    // A handler with output parameters (GetMode and the like): CheckCaller, then under the
+    // catch-all reads "Name", answers the object that fill completes (AnswerOutput) and audits
+    // once it was handed over. S_OK; WBEM_E_FAILED without audit otherwise.
+    static HRESULT RunOutput(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
+                             IWbemClassObject* instance, IWbemObjectSink* sink, const DeviceAudit& audit,
+                             const wchar_t* method, const OutputFill& fill);
+
+    // The output of a method of the mapper's class: an instance of the method's output
+    // signature, completed by fill and indicated to the sink. S_OK; WBEM_E_FAILED when the
     // class, signature or instance cannot be had or Indicate fails.
-    static HRESULT AnswerStatus(CWmipClassMapper& mapper, IWbemObjectSink* sink, ULONG status);
+    static HRESULT AnswerOutput(CWmipClassMapper& mapper, IWbemObjectSink* sink, const wchar_t* method,
+                                const OutputFill& fill);
 
     // Writes the audit record (its answer is not examined).
     static void Audit(CAcsUser* user, const DeviceAudit& audit, const CString& name);

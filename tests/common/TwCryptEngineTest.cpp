@@ -5,6 +5,7 @@
 #include "common/StringHelpers.h"
 #include "platform/mfc/CString.h"
 #include "tests/common/TestEnvironment.h"
+#include "tests/support/RecorderKeyBlob.h"
 
 #include <gtest/gtest.h>
 
@@ -31,25 +32,7 @@ void WriteExchangePhrase(const support::TemporaryHome& home, const char* phrase)
 // The recorder's side: its key wrapped with the exchange key derived from `phrase`.
 Bytes MakeKeyBlob(const char* phrase, const Bytes& key)
 {
-    CryptProviderHandle provider;
-    CryptHashHandle hash;
-    CryptKeyHandle exchange;
-    EXPECT_TRUE(CryptAcquireContextW(provider.Receive(), nullptr, MS_ENHANCED_PROV, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT));
-    EXPECT_TRUE(CryptCreateHash(provider.Get(), CALG_SHA1, 0, 0, hash.Receive()));
-    EXPECT_TRUE(CryptHashData(hash.Get(), reinterpret_cast<const BYTE*>(phrase), static_cast<DWORD>(std::strlen(phrase)), 0));
-    EXPECT_TRUE(CryptDeriveKey(provider.Get(), CALG_RC2, hash.Get(), 128u << 16, exchange.Receive()));
-    Bytes wrapped(key);
-    wrapped.resize(key.size() + 8);
-    DWORD length = static_cast<DWORD>(key.size());
-    EXPECT_TRUE(CryptEncrypt(exchange.Get(), 0, TRUE, 0, wrapped.data(), &length, static_cast<DWORD>(wrapped.size())));
-    wrapped.resize(length);
-    Bytes blob(sizeof(BLOBHEADER) + sizeof(ALG_ID));
-    const BLOBHEADER header{SIMPLEBLOB, CUR_BLOB_VERSION, 0, CALG_RC2};
-    std::memcpy(blob.data(), &header, sizeof(header));
-    const ALG_ID wrapAlg = CALG_RC2;
-    std::memcpy(blob.data() + sizeof(header), &wrapAlg, sizeof(wrapAlg));
-    blob.insert(blob.end(), wrapped.begin(), wrapped.end());
-    return blob;
+    return support::MakeRecorderKeyBlob(phrase, key);
 }
 
 Bytes DecodeBase64(const std::string& text)

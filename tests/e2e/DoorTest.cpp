@@ -223,17 +223,17 @@ Reply DoorTest::Delete(Form form, const std::wstring& path)
     return Finish(m_services->DeleteInstance(text, 0, nullptr, nullptr), {});
 }
 
-Reply DoorTest::Exec(Form form, const std::wstring& path, const std::wstring& method)
+Reply DoorTest::Exec(Form form, const std::wstring& path, const std::wstring& method, IWbemClassObject* inParams)
 {
     const Bstr text(path);
     const Bstr methodText(method);
     if (form == Form::Async)
     {
         const ComPtr<DoorSink> sink = DoorSink::Create();
-        return Await(m_services->ExecMethodAsync(text, methodText, 0, nullptr, nullptr, sink.Get()), *sink);
+        return Await(m_services->ExecMethodAsync(text, methodText, 0, nullptr, inParams, sink.Get()), *sink);
     }
     ComPtr<IWbemClassObject> out;
-    const HRESULT hr = m_services->ExecMethod(text, methodText, 0, nullptr, nullptr, &out, nullptr);
+    const HRESULT hr = m_services->ExecMethod(text, methodText, 0, nullptr, inParams, &out, nullptr);
     std::vector<ComPtr<IWbemClassObject>> objects;
     if (out)
         objects.push_back(out);

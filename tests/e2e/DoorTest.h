@@ -101,7 +101,7 @@ protected:
     Reply ClassEnum(Form form, const std::wstring& superclass, LONG flags);
     Reply Put(Form form, IWbemClassObject* instance, LONG flags, IWbemContext* context = nullptr);
     Reply Delete(Form form, const std::wstring& path);
-    Reply Exec(Form form, const std::wstring& path, const std::wstring& method);
+    Reply Exec(Form form, const std::wstring& path, const std::wstring& method, IWbemClassObject* inParams = nullptr);
     // An asynchronous GetObject sent straight to the provider shell, as the WMI service sends
     // requests for the provider's classes; checked like the other asynchronous calls, and its
     // returned HRESULT must equal its final status.

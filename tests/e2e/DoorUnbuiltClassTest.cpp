@@ -68,8 +68,9 @@ TEST_F(DoorUnbuiltClass, InstanceRequestsAreInvalidClassAndQueriesNotFound)
 {
     CallAs(Callers::kAdministrator);
     // A class whose mapper is not built, one the provider's name chain knows but cannot build
-    // yet, one with a mapper that only its registered factory reaches, and the alarm panels.
-    for (const wchar_t* className : {L"Bnt_Reader", L"Bnt_GuardTour", L"Bnt_EventSubtypeParameterLink", L"Bnt_AlarmPanel"})
+    // yet, one with a mapper that only its registered factory reaches, and the user report groups.
+    for (const wchar_t* className : {L"Bnt_PrecisionAccessGroup", L"Bnt_GuardTour", L"Bnt_EventSubtypeParameterLink",
+                                     L"Bnt_UserReportPermissionGroup"})
     {
         const std::wstring path = KeyedPath(className);
         ASSERT_NE(path, className) << "no keys";
@@ -91,7 +92,7 @@ TEST_F(DoorUnbuiltClass, InstanceRequestsAreInvalidClassAndQueriesNotFound)
     }
     // A declared method passes the service and reaches the provider, which has no mapper.
     for (const Form form : kBothForms)
-        EXPECT_EQ(Exec(form, KeyedPath(L"Bnt_Reader"), L"SetMode").result, WBEM_E_INVALID_CLASS);
+        EXPECT_EQ(Exec(form, KeyedPath(L"Bnt_GuardTour"), L"LaunchTour").result, WBEM_E_INVALID_CLASS);
 }
 
 TEST_F(DoorUnbuiltClass, RefusalOfTheCallerComesBeforeTheClass)

@@ -38,7 +38,7 @@ TEST_F(Enumeration, EnumerationIndicatesEveryInstance)
     Text className(kReaderClass);
     EXPECT_EQ(m_provider.CreateInstanceEnumAsync(className, 0, nullptr, m_sink.Get()), WBEM_S_NO_ERROR);
     ExpectOneFinalStatus(*m_sink, WBEM_S_NO_ERROR);
-    EXPECT_EQ(Readers(), (std::set<std::wstring>{L"1.0", L"1.1", L"2.0", L"2.1"}));
+    EXPECT_EQ(Readers(), (std::set<std::wstring>{L"1.0", L"1.1", L"2.0", L"2.1", L"6.0", L"6.1", L"6.2", L"6.3"}));
     EXPECT_EQ(m_sink->ProgressCount(), 0);
 }
 
@@ -47,7 +47,7 @@ TEST_F(Enumeration, SendStatusFollowsEachInstanceWithProgress)
     Text className(kReaderClass);
     EXPECT_EQ(m_provider.CreateInstanceEnumAsync(className, WBEM_FLAG_SEND_STATUS, nullptr, m_sink.Get()),
               WBEM_S_NO_ERROR);
-    EXPECT_EQ(m_sink->ProgressCount(), 4);
+    EXPECT_EQ(m_sink->ProgressCount(), 8);
     const auto statuses = m_sink->Statuses();
     ASSERT_FALSE(statuses.empty());
     EXPECT_EQ(statuses.back().flags, WBEM_STATUS_COMPLETE);
@@ -98,12 +98,13 @@ TEST_F(Enumeration, QueriesSelectOnlyTheMatchingInstances)
         {L"SELECT * FROM Bnt_TestReader WHERE Description = 'dock ENTRY'", {L"2.0"}},
         {L"SELECT * FROM Bnt_TestReader WHERE Description <> 'LOBBY ENTRY' AND Description > 'lobby'", {L"1.1"}},
         {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'EVEN' AND Description >= 'DOCK'", {L"1.0", L"2.0"}},
-        {L"SELECT * FROM Bnt_TestReader WHERE NOT (Parity = 'Odd')", {L"1.0", L"2.0"}},
-        {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'even'", {L"1.0", L"2.0"}},
+        {L"SELECT * FROM Bnt_TestReader WHERE NOT (Parity = 'Odd')", {L"1.0", L"2.0", L"6.0", L"6.2"}},
+        {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'even'", {L"1.0", L"2.0", L"6.0", L"6.2"}},
         {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'even' AND PanelID = 2", {L"2.0"}},
-        {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'odd' OR PanelID = 1", {L"1.0", L"1.1", L"2.1"}},
-        {L"SELECT * FROM Bnt_TestReader WHERE NOT (Parity = 'odd')", {L"1.0", L"2.0"}},
-        {L"SELECT * FROM Bnt_TestReader WHERE NOT (Parity = 'odd' OR PanelID = 2)", {L"1.0"}},
+        {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'odd' OR PanelID = 1",
+         {L"1.0", L"1.1", L"2.1", L"6.1", L"6.3"}},
+        {L"SELECT * FROM Bnt_TestReader WHERE NOT (Parity = 'odd')", {L"1.0", L"2.0", L"6.0", L"6.2"}},
+        {L"SELECT * FROM Bnt_TestReader WHERE NOT (Parity = 'odd' OR PanelID = 2)", {L"1.0", L"6.0", L"6.2"}},
         {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'none'", {}},
         {L"SELECT * FROM Bnt_TestReader WHERE PanelID = 7", {}},
     };
@@ -155,7 +156,7 @@ TEST_F(Enumeration, EveryWhereClauseTheParserTakesTheDatabaseTakesToo)
         wql += L" OR ReaderID = " + std::to_wstring(i);
     wql += std::wstring(WqlLimits::kMaxNestingDepth - 1, L')');
     EXPECT_EQ(Query(wql.c_str()), WBEM_S_NO_ERROR);
-    EXPECT_EQ(Readers(), (std::set<std::wstring>{L"1.0", L"1.1", L"2.0", L"2.1"}));
+    EXPECT_EQ(Readers(), (std::set<std::wstring>{L"1.0", L"1.1", L"2.0", L"2.1", L"6.0", L"6.1", L"6.2", L"6.3"}));
 
     // One comparison more is refused by the parser, with its reason, before the database.
     m_sink = MakeComObject<RecordingSink>();

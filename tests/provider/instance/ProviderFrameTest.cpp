@@ -274,7 +274,7 @@ TEST_F(ProviderFrame, ConcurrentRequestsEachReportOnce)
         ASSERT_EQ(finals.size(), static_cast<std::size_t>(kRounds));
         for (const StatusCall& status : finals)
             EXPECT_EQ(status.result, i % 2 == 0 ? WBEM_S_NO_ERROR : WBEM_S_ACCESS_DENIED);
-        EXPECT_EQ(sinks[i]->Objects().size(), i % 2 == 0 ? 4u * kRounds : 0u);
+        EXPECT_EQ(sinks[i]->Objects().size(), i % 2 == 0 ? 8u * kRounds : 0u);
     }
     // Only the list-object cache's own connection stays lent.
     EXPECT_EQ(CWmipApp::GetConnectionManager()->GetLentCount(), 1);

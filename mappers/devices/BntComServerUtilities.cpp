@@ -1,0 +1,119 @@
+#include "mappers/devices/BntComServerUtilities.h"
+
+#include <array>
+#include <ctime>
+
+#include "inhouse/BntAccessSets/CBntRowSet.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "platform/win32/SystemInfo.h"
+#include "provider/BntMessage.h"
+
+using bnt::utility::BntMessage;
+
+namespace
+{
+
+// The panel type of logical sources, which have no communication server.
+constexpr LONG kLogicalSourcePanelType = 39;
+
+// The rows of one query of this helper.
+class QuerySet : public CBntRowSet
+{
+public:
+    QuerySet(CBntDatabase* database, const std::string& sql, const std::vector<CDBValue>& params)
+        : CBntRowSet(database)
+    {
+        OpenQuery(sql, params);
+    }
+    using CBntRowSet::Long;
+    using CBntRowSet::Text;
+};
+
+CString ThisComputer()
+{
+    std::array<wchar_t, MAX_COMPUTERNAME_LENGTH + 1> name{};
+    DWORD size = static_cast<DWORD>(name.size());
+    return GetComputerNameW(name.data(), &size) ? CString(name.data()) : CString();
+}
+
+// Seconds since 1970 as the event log's UTC text.
+CString UtcText(std::time_t seconds)
+{
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    std::array<char, 32> text{};
+    std::strftime(text.data(), text.size(), "%Y-%m-%d %H:%M:%S", &utc);
+    return CString(text.data());
+}
+
+bool LogEvent(CBntDatabase* database, const BntMessage& record, LONG serialNumber)
+{
+    if (database == nullptr)
+        return false;
+    try {
+        const ULONGLONG card = record.ReadU64(BntMessage::kDataOffset);
+        const CString extendedId = record.GetExtendedID();
+        database->ExecuteSQL(
+            L"INSERT INTO EVENTS (SERIALNUM, EVENT_TIME_UTC, MACHINE, DEVID, INPUTDEVID, EVENTTYPE, EVENTID, "
+            L"EVENT_TEXT, CARDNUM, CARD_EXTENDED_ID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+            {CDBValue(serialNumber), CDBValue(UtcText(static_cast<std::time_t>(record.Get(BntMessage::Time)))), CDBValue(record.Get(BntMessage::PanelID)),
+             CDBValue(record.Get(BntMessage::DeviceID)), CDBValue(record.Get(BntMessage::InputID)),
+             CDBValue(record.Get(BntMessage::EventType)), CDBValue(record.Get(BntMessage::EventSubtype)),
+             record.GetText().IsEmpty() ? CDBValue() : CDBValue(record.GetText()),
+             card != 0 ? CDBValue(static_cast<LONGLONG>(card)) : CDBValue(),
+             extendedId.IsEmpty() ? CDBValue() : CDBValue(extendedId)});
+        return true;
+    } catch (const CDBException&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+LONG BntComServerUtilities::GetEventSerialNumber(CBntDatabase* database, LONG panelId)
+{
+    if (database == nullptr)
+        return 0;
+    const QuerySet highest(database, "SELECT COALESCE(MAX(SERIALNUM), 0) + 1 FROM EVENTS WHERE MACHINE = ?",
+                           {CDBValue(panelId)});
+    return highest.Long(0);
+}
+
+bool BntComServerUtilities::LogAndSendControllerWithoutACommServerBasedEvent(CBntDatabase* database,
+                                                                             const BntMessage& record)
+{
+    return LogEvent(database, record, static_cast<LONG>(record.Get(BntMessage::SerialNumber)));
+}
+
+bool BntComServerUtilities::LogAndSendControllerBasedEvent(CBntDatabase* database, const BntMessage& record)
+{
+    try {
+        const LONG panelId = static_cast<LONG>(record.Get(BntMessage::PanelID));
+        return LogEvent(database, record, GetEventSerialNumber(database, panelId));
+    } catch (const CDBException&) {
+        return false;
+    }
+}
+
+std::vector<CString> BntComServerUtilities::FindAllLocalCommServersForOnlinePanels(CBntDatabase* database)
+{
+    std::vector<CString> hosts;
+    if (database == nullptr)
+        return hosts;
+    QuerySet panels(database,
+                    "SELECT TERMINALNA FROM ACCESSPANE WHERE ONLINE1 = 1 AND PANELTYPE <> ? AND TERMINALNA IS NOT NULL "
+                    "AND LENGTH(TERMINALNA) > 0 ORDER BY PANELID",
+                    {CDBValue(kLogicalSourcePanelType)});
+    const CString computer = ThisComputer();
+    for (; !panels.IsEOF(); panels.MoveNext()) {
+        const CString host = panels.Text(0);
+        const bool local = host.CompareNoCase(L"localhost") == 0 || (!computer.IsEmpty() && host.CompareNoCase(computer) == 0);
+        bool known = false;
+        for (const CString& listed : hosts)
+            known = known || listed.CompareNoCase(host) == 0;
+        if (local && !known)
+            hosts.push_back(host);
+    }
+    return hosts;
+}

@@ -1,0 +1,41 @@
+// BntComServerUtilities: what the device mappers ask of the installation's communication
+// servers: event serial numbers, the hand-over of an injected hardware event (the server logs
+// it in the event log, EVENTS, from which it is relayed), and the communication servers of
+// this computer that serve online panels.
+//
+// Stateless helpers over a caller's database; each call runs on the caller's thread.
+#pragma once
+
+#include <vector>
+
+#include "platform/mfc/CString.h"
+#include "platform/win32/WinTypes.h"
+
+class CBntDatabase;
+
+namespace bnt::utility {
+class BntMessage;
+}
+
+class BntComServerUtilities
+{
+public:
+    BntComServerUtilities() = delete;
+
+    // The next serial number of the panel's events: one above the highest logged, 1 for the
+    // first. Database failures pass out as CDBException; 0 without a database.
+    static LONG GetEventSerialNumber(CBntDatabase* database, LONG panelId);
+
+    // Hands over an event of a source that has no communication server of its own (a logical
+    // source): logged with the record's serial number. True when it was logged.
+    static bool LogAndSendControllerWithoutACommServerBasedEvent(CBntDatabase* database,
+                                                                 const bnt::utility::BntMessage& record);
+    // Hands over an event of an access panel: its communication server numbers it (the next
+    // serial number of the panel) as it logs it. True when it was logged.
+    static bool LogAndSendControllerBasedEvent(CBntDatabase* database, const bnt::utility::BntMessage& record);
+
+    // The distinct hosts (TERMINALNA) of the online panels that are served by a communication
+    // server of this computer ("localhost" or this computer's name, without regard to case),
+    // logical sources excepted, in panel order. Database failures pass out as CDBException.
+    static std::vector<CString> FindAllLocalCommServersForOnlinePanels(CBntDatabase* database);
+};

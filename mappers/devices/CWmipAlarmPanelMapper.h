@@ -1,0 +1,42 @@
+// CWmipAlarmPanelMapper: the mapper of Bnt_AlarmPanel, the alarm panels (ALARMPANEL) of the
+// access panels. Its one method answers the alarm panel's last known status from the hardware
+// status cache. It also holds the check that guards every alarm input and output command:
+// commands to an alarm panel that does not exist or that serves an elevator are refused.
+// Viewing needs 0x10000000; alarm panels are never written through this class.
+//
+// Built per request by its factory; the caller owns it. One request on one thread: no lock.
+#pragma once
+
+#include "framework/CWmipDynamicClassMapper.h"
+#include "mappers/devices/CWmipDeviceMethod.h"
+#include "mappers/devices/MapperMethodEntry.h"
+
+class CBntDatabase;
+
+class CWmipAlarmPanelMapper : public CWmipDynamicClassMapper
+{
+public:
+    // The method table, in its fixed order.
+    static const MapperMethodEntry<CWmipAlarmPanelMapper> kMethods[];
+    static const std::size_t kMethodCount;
+    // The refusal of a command to an alarm panel that cannot take it.
+    static constexpr wchar_t kNotSupported[] = L"The operation is not supported for this hardware type.";
+
+    CWmipAlarmPanelMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    ~CWmipAlarmPanelMapper() override;
+
+    // The WMI class the mapper serves: "Bnt_AlarmPanel".
+    static const wchar_t* GetWMIClassName();
+    // The MapperFactory of the class: a new mapper that the caller owns; never null.
+    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+
+    // True when the alarm panel exists on the panel and is not an elevator alarm panel; false
+    // otherwise (and for a null database). Database failures pass out as CDBException.
+    static bool IsHardwareCommandSupported(CBntDatabase* database, LONG panelId, LONG alarmPanelId);
+
+    // Dispatches by name over kMethods (CWmipDeviceMethod::Dispatch).
+    HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
+                          IWbemClassObject* inParams, IWbemObjectSink* sink) override;
+
+    HRESULT GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+};

@@ -1,0 +1,193 @@
+#include "mappers/devices/CWmipAreaMapper.h"
+
+#include <memory>
+
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapper.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntAccessSets/CUserDevicePermission.h"
+#include "inhouse/BntAccessSets/GlobalAPBUtil.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/mfc/CException.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
+namespace
+{
+
+constexpr wchar_t kSource[] = L"WmipAreaMapper";
+constexpr DWORD kViewAreasPermission = 0x10000042;
+constexpr wchar_t kMoveBadge[] = L"MoveBadge";
+// The answer to a badge, reader or area that does not exist.
+constexpr HRESULT kInvalidMoveParameter = static_cast<HRESULT>(0x80040526);
+
+// True when the recordset over the table finds a row for the filters set by `filter`.
+template <class Filter>
+bool RowExists(CBntDatabase* database, const wchar_t* table, const Filter& filter)
+{
+    CDynamicRecordset rows(database);
+    rows.SetTable(table);
+    filter(rows);
+    rows.OpenForwardOnly();
+    return !rows.IsEOF();
+}
+
+}  // namespace
+
+CWmipAreaMapper::CWmipAreaMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+{
+    SetPermissions(kViewAreasPermission, 0, 0, 0);
+}
+
+CWmipAreaMapper::~CWmipAreaMapper() = default;
+
+const wchar_t* CWmipAreaMapper::GetWMIClassName()
+{
+    return L"Bnt_Area";
+}
+
+CWmipClassMapper* CWmipAreaMapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+{
+    return std::make_unique<CWmipAreaMapper>(user, context, services).release();
+}
+
+LONG CWmipAreaMapper::AreaTypeOf(LONG areaType, LONG panelId)
+{
+    switch (areaType) {
+    case 0:
+        return panelId != 0 ? kPanelArea : kGlobalArea;
+    case 1:
+        return kAreaType1;
+    case 2:
+        return kAreaType2;
+    default:
+        return kOtherArea;
+    }
+}
+
+HRESULT CWmipAreaMapper::ExecuteMethod(CWmipObjectPath*, const wchar_t* methodName, LONG, IWbemContext*,
+                                       IWbemClassObject* inParams, IWbemObjectSink* sink)
+{
+    if (methodName != nullptr && CString(kMoveBadge).CompareNoCase(methodName) == 0)
+        return MoveBadge(inParams, sink);
+    return WBEM_E_INVALID_METHOD;
+}
+
+void CWmipAreaMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
+{
+    CWmipDynamicClassMapper::SetupInstanceRecordset(recordset);
+    recordset->AddColumnToSet(L"PANELID", L"AREAAPB");
+}
+
+int CWmipAreaMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+{
+    if (table == L"AREAAPB" && column == L"AREAAPB_TYPE")
+        return WMIHelper::kProcessByMapper;
+    return CWmipDynamicClassMapper::GetPropertyProcessMethod(column, table);
+}
+
+HRESULT CWmipAreaMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
+                                                 const CString& table)
+{
+    CMultiFilterRecordset* rows = GetInstanceRecordset();
+    if (table != L"AREAAPB" || column != L"AREAAPB_TYPE" || rows == nullptr || instance == nullptr)
+        return CWmipClassMapper::ProcessInstanceProperty(instance, column, table);
+    const LONG areaType = AreaTypeOf(rows->GetLong(L"AREAAPB_TYPE"), rows->GetLong(L"PANELID"));
+    return WMIHelper::PutNumber(*instance, L"AreaType", areaType);
+}
+
+HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
+{
+    HRESULT answer = WBEM_E_FAILED;
+    try {
+        LONG areaId = 0;
+        LONG panelId = 0;
+        LONG readerId = 0;
+        LONG segmentId = 0;
+        LONGLONG badgeId = 0;
+        // The numeric parameters have no default: a missing one is refused rather than read as 0.
+        if (FAILED(WMIHelper::GetNumber(inParams, L"AreaID", areaId)) ||
+            FAILED(WMIHelper::GetNumber(inParams, L"PanelID", panelId)) ||
+            FAILED(WMIHelper::GetNumber(inParams, L"ReaderID", readerId)))
+            return WBEM_E_INVALID_PARAMETER;
+        if (!CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOptionSegments))
+            segmentId = 0;
+        else if (FAILED(WMIHelper::GetNumber(inParams, L"SegmentID", segmentId)))
+            return WBEM_E_INVALID_PARAMETER;
+        WMIHelper::GetNumber64(inParams, L"BadgeID", badgeId);
+        CString utcText;
+        WMIHelper::GetString(inParams, L"UTCTime", utcText);
+        const COleDateTime moved = utcText.IsEmpty() ? CWmipMapper::LocalToUtc(COleDateTime::GetCurrentTime())
+                                                     : WMIHelper::ToDateTimeUTC(utcText);
+
+        CAcsUser* user = nullptr;
+        const HRESULT found = GetUser(&user);
+        if (FAILED(found) || user == nullptr)
+            throw CWMIException(kSource, __LINE__, found, L"The system was unable to retrieve the client's identity.");
+        CBntDatabase* database = user->GetDatabase();
+
+        // Moving a badge through a reader is acting on that reader.
+        if (!CUserDevicePermission(database, user).IsDevicePermitted(panelId, readerId))
+            return WBEM_E_ACCESS_DENIED;
+
+        if (!RowExists(database, L"BADGE", [&](CDynamicRecordset& rows) { rows.AddFilterLongLong(L"ID", badgeId); })) {
+            CString text;
+            text.Format(L"Invalid BadgeID parameter [%I64d] passed into Bnt_Area::MoveBadge method.", badgeId);
+            CWMIDebugLog::LogError(kSource, __LINE__, text);
+            return kInvalidMoveParameter;
+        }
+        const bool readerFound = RowExists(database, L"ACCESSPANE", [&](CDynamicRecordset& rows) {
+            rows.AddJoin(L"ACCESSPANE", L"PANELID", L"READER", L"PANELID");
+            rows.AddColumnToSet(L"PANELID", L"ACCESSPANE");
+            rows.AddColumnToSet(L"SEGMENTID", L"ACCESSPANE");
+            rows.AddColumnToSet(L"READERID", L"READER");
+            rows.AddFilterLong(L"ACCESSPANE.PANELID", panelId);
+            rows.AddFilterLong(L"READER.READERID", readerId);
+            rows.AddFilterLong(L"ACCESSPANE.SEGMENTID", segmentId);
+        });
+        if (!readerFound) {
+            CString text;
+            text.Format(L"Invalid PanelID [%ld], ReaderID [%ld], SegmentID [%ld] parameter combination passed into "
+                        L"Bnt_Area::MoveBadge method.",
+                        panelId, readerId, segmentId);
+            CWMIDebugLog::LogError(kSource, __LINE__, text);
+            return kInvalidMoveParameter;
+        }
+        CDynamicRecordset areas(database);
+        areas.SetTable(L"AREAAPB");
+        areas.AddFilterLong(L"AREAAPBID", areaId);
+        areas.OpenForwardOnly();
+        if (areas.IsEOF()) {
+            CString text;
+            text.Format(L"Area ID [%ld] passed into Bnt_Area::MoveBadge method does not exist.", areaId);
+            CWMIDebugLog::LogError(kSource, __LINE__, text);
+            return kInvalidMoveParameter;
+        }
+        const LONG areaSegment = areas.GetLong(L"SEGMENTID");
+        if (areaSegment != segmentId) {
+            CString text;
+            text.Format(L"Area Segement ID [%ld] for Area ID [%ld] does not match SegmentID parameter [%ld] passed "
+                        L"into Bnt_Area::MoveBadge method.",
+                        areaSegment, areaId, segmentId);
+            CWMIDebugLog::LogError(kSource, __LINE__, text);
+            return WBEM_E_FAILED;
+        }
+        if (GlobalAPBUtil(database, user, false).MoveBadgeToAreaViaGrant(badgeId, segmentId, areaId, panelId, readerId,
+                                                                           moved))
+            answer = S_OK;
+    } catch (CException& e) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"An error occurred in CWmipAreaMapper::MoveBadge");
+        e.Delete();
+        answer = WBEM_E_FAILED;
+    } catch (...) {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"An error occurred in CWmipAreaMapper::MoveBadge");
+        answer = WBEM_E_FAILED;
+    }
+    return answer;
+}

@@ -1,0 +1,330 @@
+#include "mappers/devices/CWmipIncomingEventExMapper.h"
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "framework/CWmipMapper.h"
+#include "framework/WMIHelper.h"
+#include "hardware/LAAPProxy.h"
+#include "inhouse/BntAccessSets/AccessPanelTypeJoinSet.h"
+#include "inhouse/BntAccessSets/CAccessPanelSet.h"
+#include "inhouse/BntAccessSets/CReaderSmallSet.h"
+#include "inhouse/BntAccessSets/CUserDevicePermission.h"
+#include "inhouse/BntAccessSets/CVexletDeviceSet.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/devices/BntComServerUtilities.h"
+#include "mappers/devices/CWmipDeviceMethod.h"
+#include "platform/com/WbemConstants.h"
+#include "provider/BntMessage.h"
+
+using bnt::utility::BntMessage;
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
+namespace
+{
+
+constexpr wchar_t kSource[] = L"WmipIncomingEventExMapper";
+constexpr wchar_t kSendIncomingEvent[] = L"SendIncomingEvent";
+constexpr wchar_t kAcknowledgeAlarm[] = L"AcknowledgeAlarm";
+// The whole panel, for the device right of an acknowledgement.
+constexpr LONG kWholePanel = -1;
+// OLE automation day of 1970-01-01.
+constexpr double kUnixEpochDay = 25569.0;
+constexpr double kSecondsPerDay = 86400.0;
+
+void Info(const CString& text)
+{
+    CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+}
+
+// The seconds since 1970 of a valid UTC date-time; none before 1970 or beyond 32 bits.
+std::optional<DWORD> UnixSeconds(const COleDateTime& utc)
+{
+    if (utc.GetStatus() != COleDateTime::valid)
+        return std::nullopt;
+    const double seconds = std::round((static_cast<DATE>(utc) - kUnixEpochDay) * kSecondsPerDay);
+    if (seconds < 0 || seconds > static_cast<double>(std::numeric_limits<DWORD>::max()))
+        return std::nullopt;
+    return static_cast<DWORD>(seconds);
+}
+
+CString TrimmedRight(IWbemClassObject* inParams, const wchar_t* name)
+{
+    CString value;
+    WMIHelper::GetString(inParams, name, value);
+    value.TrimRight();
+    return value;
+}
+
+}  // namespace
+
+CWmipIncomingEventExMapper::CWmipIncomingEventExMapper(const CAcsUser* user, IWbemContext* context,
+                                                       IWbemServices* services)
+    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName()), m_user(user)
+{
+}
+
+CWmipIncomingEventExMapper::~CWmipIncomingEventExMapper() = default;
+
+const wchar_t* CWmipIncomingEventExMapper::GetWMIClassName()
+{
+    return L"Bnt_IncomingEvent";
+}
+
+CWmipClassMapper* CWmipIncomingEventExMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                           IWbemServices* services)
+{
+    return std::make_unique<CWmipIncomingEventExMapper>(user, context, services).release();
+}
+
+HRESULT CWmipIncomingEventExMapper::ExecuteMethod(CWmipObjectPath*, const wchar_t* methodName, LONG, IWbemContext*,
+                                                  IWbemClassObject* inParams, IWbemObjectSink* sink)
+{
+    if (methodName == nullptr)
+        return WBEM_E_INVALID_METHOD;
+    if (CString(kSendIncomingEvent).CompareNoCase(methodName) == 0)
+        return SendIncomingEvent(inParams, sink);
+    if (CString(kAcknowledgeAlarm).CompareNoCase(methodName) == 0)
+        return AcknowledgeAlarm(inParams, sink);
+    return WBEM_E_INVALID_METHOD;
+}
+
+bool CWmipIncomingEventExMapper::FillRecord(IWbemClassObject* inParams, bool grant, bool deny, BntMessage& record)
+{
+    CString time;
+    WMIHelper::GetString(inParams, L"Time", time);
+    if (!time.IsEmpty()) {
+        // The record carries whole seconds since 1970 in 32 bits; a time it cannot carry is
+        // refused rather than cut.
+        const std::optional<DWORD> seconds = UnixSeconds(WMIHelper::ToDateTimeUTC(time));
+        if (!seconds) {
+            Info(L"SendIncomingEvent: Time " + time + L" is invalid.");
+            return false;
+        }
+        record.Set(BntMessage::Time, *seconds);
+    }
+    CString extendedId;
+    WMIHelper::GetString(inParams, L"ExtendedID", extendedId);
+    // A longer identifier would be cut silently by the record's field.
+    if (static_cast<std::size_t>(extendedId.GetLength()) > BntMessage::kExtendedIdMaxChars) {
+        Info(L"SendIncomingEvent: ExtendedID is longer than the event record allows.");
+        return false;
+    }
+    if (!extendedId.IsEmpty())
+        record.SetExtendedID(std::wstring_view(extendedId.GetString(), static_cast<std::size_t>(extendedId.GetLength())));
+    LONGLONG badgeId = -1;
+    WMIHelper::GetNumber64(inParams, L"BadgeID", badgeId);
+    record.Set(BntMessage::DataType, badgeId > 0 ? 2 : 0);
+    record.WriteU64(BntMessage::kDataOffset, badgeId > 0 ? static_cast<ULONGLONG>(badgeId) : 0);
+    record.Set(BntMessage::EventType, grant ? kAccessGranted : deny ? kAccessDenied : kOtherEvent);
+    record.Set(BntMessage::EventSubtype, deny ? kAccessDeniedSubtype : 0);
+    CString description;
+    WMIHelper::GetString(inParams, L"Description", description);
+    record.SetText(grant || deny ? CString() : description);
+    return true;
+}
+
+HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams, IWbemObjectSink*)
+{
+    try {
+        int grant = FALSE;
+        int deny = FALSE;
+        WMIHelper::GetBool(inParams, L"IsAccessGrant", grant);
+        WMIHelper::GetBool(inParams, L"IsAccessDeny", deny);
+        if (grant && deny) {
+            Info(L"SendIncomingEvent: IsAccessGrant and IsAccessDeny are mutually exclusive.");
+            return WBEM_E_INVALID_PARAMETER;
+        }
+        CString source;
+        WMIHelper::GetString(inParams, L"Source", source);
+        if (source.IsEmpty()) {
+            CString text;
+            text.Format(L"The required property %s had no value and no default was provided.", L"Source");
+            throw CWMIException(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, text);
+        }
+        source.TrimRight();
+        const CString device = TrimmedRight(inParams, L"Device");
+        const CString subDevice = TrimmedRight(inParams, L"SubDevice");
+        Info(L"Source: " + source);
+        if (!device.IsEmpty())
+            Info(L"Device: " + device);
+        if (!subDevice.IsEmpty())
+            Info(L"Sub-Device: " + subDevice);
+
+        CBntDatabase* database = GetDatabase();
+        CBntDatabase* sender = m_user != nullptr ? m_user->GetDatabase() : nullptr;
+        BntMessage record;
+        CAccessPanelSet sources(database);
+        sources.SetPanelTypeFilter(kLogicalSourcePanelType);
+        sources.SetNameFilter(source);
+        sources.Open();
+        if (!sources.IsEOF()) {
+            const LONG panelId = sources.GetPanelID();
+            LONG deviceId = 0;
+            LONG subDeviceId = 0;
+            if (!device.IsEmpty()) {
+                CVexletDeviceSet devices(database);
+                devices.SetPanelIDFilter(panelId);
+                devices.SetSubDeviceIDFilter(0);
+                devices.SetNameFilter(device);
+                devices.Open();
+                if (devices.IsEOF()) {
+                    Info(L"Logical Device " + device + L" is invalid.");
+                    return WBEM_E_INVALID_PARAMETER;
+                }
+                deviceId = devices.GetVexletDeviceID();
+                if (!subDevice.IsEmpty()) {
+                    CVexletDeviceSet subDevices(database);
+                    subDevices.SetPanelIDFilter(panelId);
+                    subDevices.SetVexletDeviceIDFilter(deviceId);
+                    subDevices.SetNameFilter(subDevice);
+                    subDevices.Open();
+                    if (subDevices.IsEOF()) {
+                        Info(L"Logical Sub-Device " + subDevice + L" is invalid.");
+                        return WBEM_E_INVALID_PARAMETER;
+                    }
+                    subDeviceId = subDevices.GetSubDeviceID();
+                }
+            }
+            if (!FillRecord(inParams, grant, deny, record))
+                return WBEM_E_INVALID_PARAMETER;
+            record.Set(BntMessage::PanelID, panelId);
+            record.Set(BntMessage::DeviceID, deviceId);
+            record.Set(BntMessage::InputID, subDeviceId);
+            record.Set(BntMessage::SerialNumber, BntComServerUtilities::GetEventSerialNumber(sender, panelId));
+            if (!BntComServerUtilities::LogAndSendControllerWithoutACommServerBasedEvent(sender, record)) {
+                Info(L"SendIncomingEvent. Failed to send the event.");
+                return WBEM_E_FAILED;
+            }
+            return S_OK;
+        }
+        if (!grant && !deny) {
+            Info(L"Logical Source " + source + L" is invalid.");
+            return WBEM_E_INVALID_PARAMETER;
+        }
+        AccessPanelTypeJoinSet panels(database);
+        panels.SetPanelClassFilter(kAccessPanelClass);
+        panels.SetNameFilter(source);
+        panels.Open();
+        if (panels.IsEOF()) {
+            Info(L"Access Panel " + source + L" is invalid.");
+            return WBEM_E_INVALID_PARAMETER;
+        }
+        const LONG panelId = panels.GetPanelID();
+        if (device.IsEmpty()) {
+            Info(L"Invalid or missing reader device.");
+            return WBEM_E_INVALID_PARAMETER;
+        }
+        CReaderSmallSet readers(database);
+        readers.OpenForPanelAndName(panelId, device);
+        if (readers.IsEOF()) {
+            Info(L"Reader " + device + L" is invalid.");
+            return WBEM_E_INVALID_PARAMETER;
+        }
+        if (!FillRecord(inParams, grant, deny, record))
+            return WBEM_E_INVALID_PARAMETER;
+        record.Set(BntMessage::PanelID, panelId);
+        record.Set(BntMessage::DeviceID, readers.GetReaderID());
+        if (!BntComServerUtilities::LogAndSendControllerBasedEvent(sender, record)) {
+            Info(L"SendIncomingEvent. Failed to send the event.");
+            return WBEM_E_FAILED;
+        }
+        return S_OK;
+    } catch (...) {
+        // A missing source and every other failure end as a plain failure.
+        return WBEM_E_FAILED;
+    }
+}
+
+HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams, IWbemObjectSink* sink)
+{
+    try {
+        CAcsUser* user = nullptr;
+        const HRESULT found = GetUser(&user);
+        // Without the caller there is no user id to acknowledge under.
+        if (FAILED(found) || user == nullptr)
+            throw CWMIException(kSource, __LINE__, FAILED(found) ? found : WBEM_E_FAILED,
+                                L"The system was unable to retrieve the client's identity.");
+        LONG currentAckStatus = 0;
+        LONG serialNumber = 0;
+        LONG panelId = 0;
+        LONG alarmId = 0;
+        LONG ackStatus = 0;
+        // The numeric parameters have no default: a missing one is refused rather than sent as 0.
+        if (FAILED(WMIHelper::GetNumber(inParams, L"CurrentAckStatus", currentAckStatus)) ||
+            FAILED(WMIHelper::GetNumber(inParams, L"SerialNumber", serialNumber)) ||
+            FAILED(WMIHelper::GetNumber(inParams, L"PanelID", panelId)) ||
+            FAILED(WMIHelper::GetNumber(inParams, L"AlarmID", alarmId)) ||
+            FAILED(WMIHelper::GetNumber(inParams, L"AckStatus", ackStatus)))
+            return WBEM_E_INVALID_PARAMETER;
+        CString host;
+        WMIHelper::GetString(inParams, L"CommServerHostName", host);
+        const CString notes = TrimmedRight(inParams, L"AckNotes");
+        CString alarmTimeText;
+        WMIHelper::GetString(inParams, L"AlarmTime", alarmTimeText);
+        // The alarm time travels as whole seconds since 1970 UTC, never cut to days.
+        const std::optional<DWORD> alarmTime =
+            UnixSeconds(alarmTimeText.IsEmpty() ? CWmipMapper::LocalToUtc(COleDateTime::GetCurrentTime())
+                                                : WMIHelper::ToDateTimeUTC(alarmTimeText));
+        if (!alarmTime)
+            return WBEM_E_INVALID_PARAMETER;
+        if (!CUserDevicePermission(user->GetDatabase(), user).IsDevicePermitted(panelId, kWholePanel))
+            return WBEM_E_ACCESS_DENIED;
+
+        bool noPanelHost = true;
+        CAccessPanelSet panels(GetDatabase());
+        panels.SetPanelIDFilter(panelId);
+        panels.Open();
+        if (!panels.IsEOF() && !panels.GetTerminalName().IsEmpty() &&
+            panels.GetPanelType() != kLogicalSourcePanelType) {
+            noPanelHost = false;
+            if (host.IsEmpty())
+                host = panels.GetTerminalName();
+        }
+
+        LONG returnValue = 1;
+        LONG simultaneous = 0;
+        const auto acknowledge = [&](LAAPProxy& proxy) {
+            return proxy.AcknowledgeAlarm(currentAckStatus, serialNumber, panelId, alarmId, user->GetUserID(),
+                                          static_cast<LONG>(*alarmTime), ackStatus, notes, noPanelHost, &simultaneous);
+        };
+        if (host.IsEmpty()) {
+            const std::vector<CString> hosts = BntComServerUtilities::FindAllLocalCommServersForOnlinePanels(GetDatabase());
+            if (hosts.empty())
+                Info(L"Unable to find any online comm servers to acknowledge this alarm");
+            LAAPProxy proxy;
+            bool accepted = false;
+            for (const CString& candidate : hosts) {
+                if (proxy.GetHostName().CompareNoCase(candidate) != 0)
+                    proxy.SetHostName(candidate);
+                if (acknowledge(proxy)) {
+                    accepted = true;
+                    break;
+                }
+            }
+            returnValue = accepted ? 1 : 0;
+        } else {
+            LAAPProxy proxy;
+            proxy.SetHostName(host);
+            returnValue = acknowledge(proxy) ? 1 : 0;
+        }
+        if (returnValue == 0)
+            simultaneous = 0;
+
+        const HRESULT answered = CWmipDeviceMethod::AnswerOutput(*this, sink, kAcknowledgeAlarm, [&](IWbemClassObject* output) {
+            WMIHelper::PutNumber(output, L"ReturnValue", returnValue);
+            WMIHelper::PutNumber(output, L"SimultaneousAckStatus", simultaneous);
+        });
+        if (answered != S_OK) {
+            Info(L"Failed to set the SimAckStatus [out] parameter.");
+            return WBEM_E_FAILED;
+        }
+        return S_OK;
+    } catch (...) {
+        return WBEM_E_FAILED;
+    }
+}

@@ -1,0 +1,59 @@
+// CWmipIncomingEventExMapper: the mapper of Bnt_IncomingEvent, which has no instances: outside
+// software injects events through its static method "SendIncomingEvent" (for a logical source,
+// device and sub-device, or for an access panel and reader) and acknowledges alarms through
+// "AcknowledgeAlarm" on the communication server of the alarm's panel, or on each local
+// communication server until one accepts. Neither method audits; AcknowledgeAlarm requires the
+// caller's right to act on the alarm's panel.
+//
+// Built per request by its factory; the caller owns it. One request on one thread: no lock.
+#pragma once
+
+#include "framework/CWmipDynamicClassMapper.h"
+
+namespace bnt::utility {
+class BntMessage;
+}
+
+class CWmipIncomingEventExMapper : public CWmipDynamicClassMapper
+{
+public:
+    // The panel type of logical sources; the panel class of access panels.
+    static constexpr LONG kLogicalSourcePanelType = 39;
+    static constexpr LONG kAccessPanelClass = 1;
+    // Event types and the access-denied subtype of the record.
+    static constexpr LONG kAccessGranted = 0;
+    static constexpr LONG kAccessDenied = 1;
+    static constexpr LONG kOtherEvent = 30;
+    static constexpr LONG kAccessDeniedSubtype = 65;
+
+    CWmipIncomingEventExMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    ~CWmipIncomingEventExMapper() override;
+
+    // The WMI class the mapper serves: "Bnt_IncomingEvent".
+    static const wchar_t* GetWMIClassName();
+    // The MapperFactory of the class: a new mapper that the caller owns; never null.
+    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+
+    // "SendIncomingEvent" or "AcknowledgeAlarm" (without regard to case); 0x80041055 otherwise.
+    HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
+                          IWbemClassObject* inParams, IWbemObjectSink* sink) override;
+
+    // S_OK when the event was handed over; 0x80041008 for conflicting flags, an unknown
+    // source, device, sub-device, panel or reader, an "ExtendedID" longer than the record's
+    // field or a "Time" that is not a date after 1970 within 32-bit seconds; 0x80041001 for a
+    // missing "Source", a refused hand-over or any failure. Nothing is sent on a refusal.
+    HRESULT SendIncomingEvent(IWbemClassObject* inParams, IWbemObjectSink* sink);
+    // S_OK with "ReturnValue" 1 and the simultaneous-acknowledge status when a communication
+    // server accepted, "ReturnValue" 0 when none did; 0x80041008 when a numeric parameter is
+    // missing or "AlarmTime" is no date after 1970; 0x80041003 when the caller may not act on
+    // the panel; 0x80041001 when the output cannot be delivered or anything else fails.
+    HRESULT AcknowledgeAlarm(IWbemClassObject* inParams, IWbemObjectSink* sink);
+
+private:
+    // Fills the record's common fields from the parameters; false (with the log line) when a
+    // value does not fit the record.
+    static bool FillRecord(IWbemClassObject* inParams, bool grant, bool deny, bnt::utility::BntMessage& record);
+
+    // The user the mapper was built for; its connection hands the events over.
+    const CAcsUser* const m_user;
+};

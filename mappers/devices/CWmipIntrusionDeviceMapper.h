@@ -1,0 +1,84 @@
+// CWmipIntrusionDeviceMapper: the shared mapper of the intrusion panel's devices other than
+// its areas (INTRUSION_DEVICE joined to ACCESSPANE, narrowed to one device type): doors,
+// off-board and on-board relays, zones and zone outputs. Each derived class gives its layout:
+// the device type it serves, its method table, its output call, its audit object kinds and its
+// view permission. Every command names the device by "PanelID" and "DeviceID" on the panel's
+// host; GetHardwareStatus answers the cache entry that the panel's status update stores for
+// the device's category (IntrusionStatusKey). The classes cannot be written.
+//
+// Built per request by the derived class's factory; one request on one thread: no lock.
+#pragma once
+
+#include <span>
+
+#include "framework/CWmipDynamicClassMapper.h"
+#include "hardware/LAAPProxy.h"
+#include "mappers/devices/CWmipDeviceMethod.h"
+#include "mappers/devices/IntrusionStatusKey.h"
+#include "mappers/devices/MapperMethodEntry.h"
+
+class CWmipIntrusionDeviceMapper : public CWmipDynamicClassMapper
+{
+public:
+    using MethodEntry = MapperMethodEntry<CWmipIntrusionDeviceMapper>;
+    // The call that switches an output device: (panel, device, command).
+    using OutputCall = BOOL (LAAPProxy::*)(LONG panelId, LONG deviceId, LONG command);
+
+    // What tells the five devices apart.
+    struct Layout
+    {
+        // Names the derived mapper in errors.
+        const wchar_t* source;
+        // The device type (INTRUSION_DEVICE.DEVTYPE), also the status cache's device key.
+        IntrusionCategory category;
+        // Zone outputs: only zones with ZONE_OUTPUT = 1.
+        bool zoneOutputsOnly;
+        DWORD viewPermission;
+        // The audit object kind of the commands.
+        LONG commandObject;
+        // The audit record of GetHardwareStatus.
+        DeviceAudit statusAudit;
+        // Activate, Deactivate and Toggle of the output devices; null for doors and zones.
+        OutputCall output;
+        std::span<const MethodEntry> methods;
+    };
+
+    // Output commands of relays and zone outputs.
+    static constexpr LONG kDeactivate = 0;
+    static constexpr LONG kActivate = 1;
+    static constexpr LONG kToggle = 2;
+
+    ~CWmipIntrusionDeviceMapper() override;
+
+    // Dispatches by name over the layout's table (CWmipDeviceMethod::Dispatch).
+    HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
+                          IWbemClassObject* inParams, IWbemObjectSink* sink) override;
+    // Narrows the rows to the layout's device type (and to zone outputs).
+    void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
+
+    HRESULT Open(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    // "Mode" must lie in 0..65535 (missing: 0); anything else answers 0x80041008 and nothing
+    // is sent.
+    HRESULT SetMode(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT Activate(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT Deactivate(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT Toggle(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT Bypass(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT UnBypass(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+
+protected:
+    CWmipIntrusionDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                               const wchar_t* className, const Layout& layout);
+
+private:
+    // The step of a command: the proxy call with the instance's panel and device ids.
+    using DeviceCall = std::function<BOOL(LAAPProxy& proxy, LONG panelId, LONG deviceId)>;
+
+    // Runs one device command with the permission and audit given.
+    HRESULT Send(IWbemClassObject* instance, DWORD permission, const DeviceAudit& audit, const DeviceCall& call);
+    // Activate, Deactivate and Toggle through the layout's output call.
+    HRESULT SwitchOutput(IWbemClassObject* instance, LONG command, LONG operation, UINT textResource);
+
+    const Layout m_layout;
+};

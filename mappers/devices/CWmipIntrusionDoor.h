@@ -1,0 +1,23 @@
+// CWmipIntrusionDoor: the mapper of Bnt_IntrusionDoor, the doors of an intrusion panel (device type 4): Open and SetMode;
+// CWmipIntrusionDeviceMapper with this device's layout.
+//
+// Built per request by its factory; the caller owns it. One request on one thread: no lock.
+#pragma once
+
+#include "mappers/devices/CWmipIntrusionDeviceMapper.h"
+
+class CWmipIntrusionDoor : public CWmipIntrusionDeviceMapper
+{
+public:
+    // The method table, in its fixed order.
+    static const MethodEntry kMethods[];
+    static const std::size_t kMethodCount;
+
+    CWmipIntrusionDoor(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    ~CWmipIntrusionDoor() override;
+
+    // The WMI class the mapper serves: "Bnt_IntrusionDoor".
+    static const wchar_t* GetWMIClassName();
+    // The MapperFactory of the class: a new mapper that the caller owns; never null.
+    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+};

@@ -1,0 +1,41 @@
+// CWmipLogicalDeviceMapper: the mapper of Bnt_LogicalDevice, the devices of the logical sources
+// (VEXLET_DEVICE rows with sub-device id 0). Writes check the source and the name (devices and
+// sub-devices share one name space) inside the write's transaction, draw the device id from
+// the ID generator, audit, and tell the servers (configuration message 290); a delete first
+// removes the device's sub-devices and links.
+//
+// Built per request by its factory; the caller owns it. One request on one thread: no lock.
+#pragma once
+
+#include "framework/CWmipDynamicClassMapper.h"
+
+class CWmipLogicalDeviceMapper : public CWmipDynamicClassMapper
+{
+public:
+    CWmipLogicalDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    ~CWmipLogicalDeviceMapper() override;
+
+    // The WMI class the mapper serves: "Bnt_LogicalDevice".
+    static const wchar_t* GetWMIClassName();
+    // The MapperFactory of the class: a new mapper that the caller owns; never null.
+    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+
+    // Creates (no WBEM_FLAG_UPDATE_ONLY) or modifies the device in one transaction with its
+    // checks and audit, then notifies the servers; path
+    // "Bnt_LogicalDevice.ID=n,SourceID=m". Refusals throw CWMIException and change nothing.
+    HRESULT PutInstance(IWbemClassObject* instance, LONG flags, CString& path) override;
+    void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
+    // The permission check, then with an instance the device's rules.
+    void CanAdd(IWbemClassObject* instance) override;
+    void CanModify(IWbemClassObject* instance) override;
+    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
+    CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
+                                 IWbemClassObject* instance) override;
+    void BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
+                             IWbemClassObject* instance) override;
+    void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
+                            IWbemClassObject* instance) override;
+
+private:
+    void Validate(IWbemClassObject* instance, bool create);
+};

@@ -1,0 +1,233 @@
+#include "mappers/devices/CWmipLogicalSourceMapper.h"
+
+#include <memory>
+
+#include "framework/WMIHelper.h"
+#include "inhouse/BntAccessSets/CAccessPanelSet.h"
+#include "inhouse/BntCore/CBntIDGenerator.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CBntTransaction.h"
+#include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntPanelModel/CBntAcDBTrigger.h"
+#include "inhouse/BntResources/BntResourceStrings.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+#include "mappers/devices/CWmipLogicalDeviceRules.h"
+
+using brontel::utility::CWMIException;
+using Rules = CWmipLogicalDeviceRules;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace
+{
+
+constexpr wchar_t kSource[] = L"WmipLogicalSourceMapper";
+constexpr DWORD kView = 0x1000010C;
+constexpr DWORD kAdd = 0x1000010D;
+constexpr DWORD kModify = 0x1000010E;
+constexpr DWORD kDelete = 0x1000010F;
+constexpr LONG kAuditObject = 132;
+constexpr LONG kPanelIdType = 4;
+constexpr int kSourceChanged = 211;
+constexpr std::size_t kSourceWord = 12;
+// The server type on which logical sources cannot be written, and the text that says so.
+constexpr LONG kRefusingServerType = 2;
+constexpr UINT kServerTypeText = 11349;
+// Segment access needed to place a source in a segment.
+constexpr int kSegmentWriteAccess = 2;
+constexpr wchar_t kWorkstation[] = L"WORKSTATION";
+
+LONG Flag(const wchar_t* property, IWbemClassObject* instance)
+{
+    int value = FALSE;
+    if (FAILED(WMIHelper::GetBool(instance, property, value)))
+        Rules::Refuse(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, Rules::kRequired, property);
+    return value ? 1 : 0;
+}
+
+}  // namespace
+
+CWmipLogicalSourceMapper::CWmipLogicalSourceMapper(const CAcsUser* user, IWbemContext* context,
+                                                   IWbemServices* services)
+    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+{
+    SetPermissions(kView, kAdd, kModify, kDelete);
+}
+
+CWmipLogicalSourceMapper::~CWmipLogicalSourceMapper() = default;
+
+const wchar_t* CWmipLogicalSourceMapper::GetWMIClassName()
+{
+    return L"Bnt_LogicalSource";
+}
+
+CWmipClassMapper* CWmipLogicalSourceMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                         IWbemServices* services)
+{
+    return std::make_unique<CWmipLogicalSourceMapper>(user, context, services).release();
+}
+
+HRESULT CWmipLogicalSourceMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
+{
+    if (instance == nullptr)
+        throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_PARAMETER);
+    CBntDatabase* database = GetDatabase();
+    if (database == nullptr)
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
+                            L"The system was unable to open a database connection to service this request.");
+    const bool modify = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
+    const Operation operation = modify ? Operation::Modify : Operation::Add;
+    LONG id = 0;
+    {
+        // The checks, the write and the audit stand or fall together, so two writers cannot
+        // both pass the name check.
+        CBntTransaction transaction(*database);
+        id = modify ? Modify(instance, *database) : Create(instance, *database);
+        LogTransaction(operation, instance);
+        transaction.Commit();
+    }
+    AfterWriteInstance(operation, instance);
+    path.Format(L"Bnt_LogicalSource.ID=%ld", id);
+    return S_OK;
+}
+
+void CWmipLogicalSourceMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
+{
+    recordset->AddFilterLong(L"ACCESSPANE.PANELTYPE", Rules::kLogicalSourcePanelType);
+}
+
+void CWmipLogicalSourceMapper::CanAdd(IWbemClassObject* instance)
+{
+    CWmipDynamicClassMapper::CanAdd(instance);
+    if (instance != nullptr)
+        Validate(instance, true);
+}
+
+void CWmipLogicalSourceMapper::CanModify(IWbemClassObject* instance)
+{
+    CWmipDynamicClassMapper::CanModify(instance);
+    if (instance != nullptr)
+        Validate(instance, false);
+}
+
+brontel::UserTranObject::UserTransactionObject CWmipLogicalSourceMapper::GetTransactionObject()
+{
+    return kAuditObject;
+}
+
+CString CWmipLogicalSourceMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
+{
+    CString name;
+    WMIHelper::GetString(instance, L"Name", name);
+    CString text;
+    text.Format(L"%s(%d)", name.GetString(), Rules::Number(instance, L"ID").value_or(0));
+    return text;
+}
+
+void CWmipLogicalSourceMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
+{
+    if (operation != Operation::Delete)
+        return;
+    const LONG id = Rules::Number(instance, L"ID").value_or(0);
+    if (!Rules::PanelExists(GetDatabase(), id, false))
+        return;
+    CBntAcDBTrigger triggers(GetDatabase());
+    triggers.AccessPanelDelete(id);
+    triggers.DeleteVexletDevices(id);
+}
+
+void CWmipLogicalSourceMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
+{
+    Rules::Notify(kSourceChanged, Rules::Action(operation), Rules::Number(instance, L"SegmentID").value_or(0),
+                  {{kSourceWord, Rules::Number(instance, L"ID").value_or(0)}});
+}
+
+void CWmipLogicalSourceMapper::Validate(IWbemClassObject* instance, bool create)
+{
+    CAcsUser* user = nullptr;
+    const HRESULT found = GetUser(&user);
+    if (FAILED(found) || user == nullptr)
+        throw CWMIException(kSource, __LINE__, FAILED(found) ? found : WBEM_E_FAILED,
+                            L"The system was unable to retrieve the client's identity.");
+    const CBntAcsSystemOptions& options = user->GetSystemOptions();
+    if (options.ServerType() == kRefusingServerType) {
+        CString format;
+        brontel::resources::LoadResourceString(kServerTypeText, format);
+        CString serverType;
+        serverType.Format(L"type %ld", options.ServerType());
+        CString text;
+        text.FormatMessage(format, serverType.GetString());
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, text);
+    }
+    if (options.SegmentsInUse()) {
+        const LONG segmentId = Rules::Number(instance, L"SegmentID").value_or(0);
+        const CSegment* segment = options.GetSegment(segmentId);
+        if (segment == nullptr || segment->GetType() != 0)
+            Rules::Refuse(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, Rules::kInvalid, L"SegmentID");
+        if (!user->HasSegmentAccess(segmentId, kSegmentWriteAccess))
+            throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED, Rules::kNoSegmentAccess);
+        if (segment->IsStandardAllSegmentsSegment())
+            Rules::Refuse(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, Rules::kInvalid, L"SegmentID");
+    }
+    const LONG timezone = Rules::RequiredNumber(kSource, instance, L"WorldTimezoneID");
+    if (!Rules::WorldTimezoneExists(GetDatabase(), timezone))
+        Rules::Refuse(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, Rules::kInvalid, L"WorldTimezoneID");
+    Flag(L"IsOnline", instance);
+    Flag(L"IsDaylightSaving", instance);
+    const CString name = Rules::RequiredName(kSource, instance);
+    CAccessPanelSet sameName(GetDatabase());
+    sameName.SetNameFilter(name);
+    if (!create)
+        sameName.SetPanelIDFilter(Rules::Number(instance, L"ID").value_or(0), false);
+    sameName.Open();
+    if (!sameName.IsEOF())
+        Rules::Refuse(kSource, __LINE__, WBEM_E_FAILED, Rules::kNotUnique, L"Name");
+}
+
+LONG CWmipLogicalSourceMapper::Create(IWbemClassObject* instance, CBntDatabase& database)
+{
+    CanAdd(instance);
+    CString offending;
+    if (FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
+        Rules::Refuse(kSource, __LINE__, WBEM_E_FAILED, Rules::kNotEditable, offending);
+    const LONG id = CBntIDGenerator(GetDatabaseUser()).GetNextID(kPanelIdType, -1);
+    if (id <= 0)
+        Rules::Refuse(kSource, __LINE__, WBEM_E_PROVIDER_FAILURE, Rules::kNoId, L"ID");
+    WMIHelper::PutNumber(instance, L"ID", id);
+    int online = FALSE;
+    int daylight = FALSE;
+    WMIHelper::GetBool(instance, L"IsOnline", online);
+    WMIHelper::GetBool(instance, L"IsDaylightSaving", daylight);
+    database.ExecuteSQL(L"INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, TERMINALNA, "
+                        L"PANELTYPE) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+                        {CDBValue(id), CDBValue(Rules::RequiredName(kSource, instance)),
+                         CDBValue(Rules::Number(instance, L"SegmentID").value_or(0)), CDBValue(online ? 1 : 0),
+                         CDBValue(Rules::RequiredNumber(kSource, instance, L"WorldTimezoneID")),
+                         CDBValue(daylight ? 1 : 0), CDBValue(kWorkstation),
+                         CDBValue(Rules::kLogicalSourcePanelType)});
+    return id;
+}
+
+LONG CWmipLogicalSourceMapper::Modify(IWbemClassObject* instance, CBntDatabase& database)
+{
+    CanModify(instance);
+    const LONG id = Rules::RequiredNumber(kSource, instance, L"ID");
+    CAccessPanelSet stored(&database);
+    stored.SetPanelIDFilter(id);
+    stored.SetPanelTypeFilter(Rules::kLogicalSourcePanelType);
+    stored.Open();
+    if (stored.IsEOF())
+        throw CWMIException(kSource, __LINE__, WBEM_E_NOT_FOUND, Rules::kNotFound);
+    if (Rules::Number(instance, L"SegmentID").value_or(0) != stored.GetSegmentID())
+        Rules::Refuse(kSource, __LINE__, WBEM_E_FAILED, Rules::kNotEditable, L"SegmentID");
+    int online = FALSE;
+    int daylight = FALSE;
+    WMIHelper::GetBool(instance, L"IsOnline", online);
+    WMIHelper::GetBool(instance, L"IsDaylightSaving", daylight);
+    database.ExecuteSQL(L"UPDATE ACCESSPANE SET NAME = ?, ONLINE1 = ?, PANELTZ = ?, DAYLIGHTSAVE = ? WHERE PANELID = ?",
+                        {CDBValue(Rules::RequiredName(kSource, instance)), CDBValue(online ? 1 : 0),
+                         CDBValue(Rules::RequiredNumber(kSource, instance, L"WorldTimezoneID")),
+                         CDBValue(daylight ? 1 : 0), CDBValue(id)});
+    return id;
+}

@@ -1,0 +1,45 @@
+// CWmipLogicalSourceMapper: the mapper of Bnt_LogicalSource, the sources of generic
+// integration hardware, kept as access panels (ACCESSPANE) of panel type 39. Writes check the
+// server type, the segment, the world time zone, the required flags and the name (unique among
+// all panels) inside the write's transaction, draw the panel id from the ID generator, audit,
+// and tell the servers (configuration message 211); a delete first removes what hangs on the
+// panel and the source's logical devices.
+//
+// Built per request by its factory; the caller owns it. One request on one thread: no lock.
+#pragma once
+
+#include "framework/CWmipDynamicClassMapper.h"
+
+class CWmipLogicalSourceMapper : public CWmipDynamicClassMapper
+{
+public:
+    CWmipLogicalSourceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    ~CWmipLogicalSourceMapper() override;
+
+    // The WMI class the mapper serves: "Bnt_LogicalSource".
+    static const wchar_t* GetWMIClassName();
+    // The MapperFactory of the class: a new mapper that the caller owns; never null.
+    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+
+    // Creates (no WBEM_FLAG_UPDATE_ONLY) or modifies the source in one transaction with its
+    // checks and audit, then notifies the servers; path "Bnt_LogicalSource.ID=n". Refusals
+    // throw CWMIException and leave the database unchanged.
+    HRESULT PutInstance(IWbemClassObject* instance, LONG flags, CString& path) override;
+    void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
+    // The permission check, then with an instance the source's rules.
+    void CanAdd(IWbemClassObject* instance) override;
+    void CanModify(IWbemClassObject* instance) override;
+    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
+    CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
+                                 IWbemClassObject* instance) override;
+    void BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
+                             IWbemClassObject* instance) override;
+    void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
+                            IWbemClassObject* instance) override;
+
+private:
+    // The source's rules; `create` tells whether the name may match the source itself.
+    void Validate(IWbemClassObject* instance, bool create);
+    LONG Create(IWbemClassObject* instance, CBntDatabase& database);
+    LONG Modify(IWbemClassObject* instance, CBntDatabase& database);
+};

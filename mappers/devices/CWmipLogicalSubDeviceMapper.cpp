@@ -1,0 +1,114 @@
+#include "mappers/devices/CWmipLogicalSubDeviceMapper.h"
+
+#include <memory>
+
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
+#include "inhouse/BntPanelModel/CBntAcDBTrigger.h"
+#include "mappers/devices/CWmipLogicalDeviceRules.h"
+#include "platform/com/WbemConstants.h"
+
+using Rules = CWmipLogicalDeviceRules;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace
+{
+
+constexpr wchar_t kSource[] = L"WmipLogicalSubDeviceMapper";
+constexpr DWORD kView = 0x1000010C;
+constexpr DWORD kAdd = 0x1000010D;
+constexpr DWORD kModify = 0x1000010E;
+constexpr DWORD kDelete = 0x1000010F;
+constexpr LONG kAuditObject = 148;
+constexpr int kSubDeviceChanged = 292;
+constexpr std::size_t kSourceWord = 12;
+constexpr std::size_t kSubDeviceWord = 28;
+constexpr std::size_t kDeviceWord = 52;
+
+}  // namespace
+
+CWmipLogicalSubDeviceMapper::CWmipLogicalSubDeviceMapper(const CAcsUser* user, IWbemContext* context,
+                                                         IWbemServices* services)
+    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+{
+    SetPermissions(kView, kAdd, kModify, kDelete);
+}
+
+CWmipLogicalSubDeviceMapper::~CWmipLogicalSubDeviceMapper() = default;
+
+const wchar_t* CWmipLogicalSubDeviceMapper::GetWMIClassName()
+{
+    return L"Bnt_LogicalSubDevice";
+}
+
+CWmipClassMapper* CWmipLogicalSubDeviceMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                            IWbemServices* services)
+{
+    return std::make_unique<CWmipLogicalSubDeviceMapper>(user, context, services).release();
+}
+
+void CWmipLogicalSubDeviceMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
+{
+    recordset->AddFilterLong(L"VEXLET_DEVICE.SUB_DEVICEID", 0, CMultiFilterRecordset::NotEqual);
+}
+
+void CWmipLogicalSubDeviceMapper::CanAdd(IWbemClassObject* instance)
+{
+    CWmipDynamicClassMapper::CanAdd(instance);
+    if (instance != nullptr)
+        Validate(instance, true);
+}
+
+void CWmipLogicalSubDeviceMapper::CanModify(IWbemClassObject* instance)
+{
+    CWmipDynamicClassMapper::CanModify(instance);
+    if (instance != nullptr)
+        Validate(instance, false);
+}
+
+brontel::UserTranObject::UserTransactionObject CWmipLogicalSubDeviceMapper::GetTransactionObject()
+{
+    return kAuditObject;
+}
+
+CString CWmipLogicalSubDeviceMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
+{
+    CString name;
+    WMIHelper::GetString(instance, L"Name", name);
+    CString text;
+    text.Format(L"%s(%d,%d,%d)", name.GetString(), Rules::Number(instance, L"SourceID").value_or(0),
+                Rules::Number(instance, L"DeviceID").value_or(0), Rules::Number(instance, L"ID").value_or(0));
+    return text;
+}
+
+void CWmipLogicalSubDeviceMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
+{
+    if (operation == Operation::Delete)
+        CBntAcDBTrigger(GetDatabase())
+            .VexletSubDeviceDelete(Rules::Number(instance, L"SourceID").value_or(0),
+                                   Rules::Number(instance, L"DeviceID").value_or(0),
+                                   Rules::Number(instance, L"ID").value_or(0));
+}
+
+void CWmipLogicalSubDeviceMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
+{
+    const LONG sourceId = Rules::Number(instance, L"SourceID").value_or(0);
+    Rules::Notify(kSubDeviceChanged, Rules::Action(operation), Rules::PanelSegment(GetDatabase(), sourceId),
+                  {{kSourceWord, sourceId},
+                   {kDeviceWord, Rules::Number(instance, L"DeviceID").value_or(0)},
+                   {kSubDeviceWord, Rules::Number(instance, L"ID").value_or(0)}});
+}
+
+void CWmipLogicalSubDeviceMapper::Validate(IWbemClassObject* instance, bool create)
+{
+    const LONG sourceId = Rules::RequiredNumber(kSource, instance, L"SourceID");
+    if (!Rules::PanelExists(GetDatabase(), sourceId, false))
+        Rules::Refuse(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, Rules::kInvalid, L"SourceID");
+    const LONG deviceId = Rules::RequiredNumber(kSource, instance, L"DeviceID");
+    if (!Rules::DeviceRowExists(GetDatabase(), sourceId, deviceId, 0))
+        Rules::Refuse(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, Rules::kInvalid, L"DeviceID");
+    const CString name = Rules::RequiredName(kSource, instance);
+    const bool kept = !create && Rules::DeviceRowExists(GetDatabase(), sourceId, deviceId,
+                                                        Rules::Number(instance, L"ID").value_or(0), &name);
+    Rules::CheckDeviceName(kSource, GetDatabase(), name, kept);
+}

@@ -1,0 +1,36 @@
+// CWmipLogicalSubDeviceMapper: the mapper of Bnt_LogicalSubDevice, the sub-devices of the
+// logical devices (VEXLET_DEVICE rows with a sub-device id other than 0), written through the
+// framework's staging with the rules of the source, the device and the shared device names; it
+// audits and tells the servers of each change (configuration message 292).
+//
+// Built per request by its factory; the caller owns it. One request on one thread: no lock.
+#pragma once
+
+#include "framework/CWmipDynamicClassMapper.h"
+
+class CWmipLogicalSubDeviceMapper : public CWmipDynamicClassMapper
+{
+public:
+    CWmipLogicalSubDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    ~CWmipLogicalSubDeviceMapper() override;
+
+    // The WMI class the mapper serves: "Bnt_LogicalSubDevice".
+    static const wchar_t* GetWMIClassName();
+    // The MapperFactory of the class: a new mapper that the caller owns; never null.
+    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+
+    void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
+    // The permission check, then with an instance the sub-device's rules.
+    void CanAdd(IWbemClassObject* instance) override;
+    void CanModify(IWbemClassObject* instance) override;
+    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
+    CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
+                                 IWbemClassObject* instance) override;
+    void BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
+                             IWbemClassObject* instance) override;
+    void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
+                            IWbemClassObject* instance) override;
+
+private:
+    void Validate(IWbemClassObject* instance, bool create);
+};

@@ -1,0 +1,83 @@
+#include "mappers/devices/CWmipLogicalUserAccountMapper.h"
+
+#include <memory>
+
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntResources/BntResourceStrings.h"
+
+namespace
+{
+
+constexpr DWORD kView = 0x20000055;
+constexpr DWORD kWrite = 0x20000056;
+constexpr LONG kAuditObject = 48;
+constexpr LONG kReplicationObject = 1;
+constexpr UINT kPersonText = 20702;
+
+LONG PersonOf(IWbemClassObject* instance)
+{
+    LONG personId = 0;
+    WMIHelper::GetNumber(instance, L"PersonID", personId);
+    return personId;
+}
+
+}  // namespace
+
+CWmipLogicalUserAccountMapper::CWmipLogicalUserAccountMapper(const CAcsUser* user, IWbemContext* context,
+                                                             IWbemServices* services)
+    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+{
+    SetPermissions(kView, kWrite, kWrite, kWrite);
+}
+
+CWmipLogicalUserAccountMapper::~CWmipLogicalUserAccountMapper() = default;
+
+const wchar_t* CWmipLogicalUserAccountMapper::GetWMIClassName()
+{
+    return L"Bnt_LogicalSystemAccount";
+}
+
+CWmipClassMapper* CWmipLogicalUserAccountMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                              IWbemServices* services)
+{
+    return std::make_unique<CWmipLogicalUserAccountMapper>(user, context, services).release();
+}
+
+brontel::UserTranObject::UserTransactionObject CWmipLogicalUserAccountMapper::GetTransactionObject()
+{
+    return kAuditObject;
+}
+
+CString CWmipLogicalUserAccountMapper::GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation,
+                                                            IWbemClassObject* instance)
+{
+    const LONG personId = PersonOf(instance);
+    CString name;
+    if (GetDatabase() != nullptr) {
+        CDynamicRecordset persons(GetDatabase());
+        persons.SetTable(L"EMP");
+        persons.AddFilterLong(L"ID", personId);
+        persons.OpenForwardOnly();
+        if (!persons.IsEOF())
+            name = persons.GetText(L"LASTNAME") + L", " + persons.GetText(L"FIRSTNAME");
+    }
+    CString format;
+    brontel::resources::LoadResourceString(kPersonText, format);
+    CString text;
+    text.FormatMessage(format, personId, name.GetString());
+    return text;
+}
+
+LONG CWmipLogicalUserAccountMapper::GetReplTransactionObject()
+{
+    return kReplicationObject;
+}
+
+void CWmipLogicalUserAccountMapper::SetupReplTransaction(CBntCardholderTrans& transaction,
+                                                         brontel::UserTranOperation::UserTransactionOperation,
+                                                         IWbemClassObject* instance)
+{
+    transaction.SetPersonID(PersonOf(instance));
+}

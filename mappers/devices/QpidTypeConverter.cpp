@@ -1,0 +1,105 @@
+#include "mappers/devices/QpidTypeConverter.h"
+
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+
+namespace
+{
+
+using qpid::types::Variant;
+
+void WriteString(const std::string& text, std::string& out)
+{
+    out += '"';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (byte < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+                out += escaped;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+}
+
+void Write(const Variant& value, int depth, std::string& out)
+{
+    if (depth > QpidTypeConverter::kMaxDepth)
+        throw std::length_error("bus value nested too deeply for JSON");
+    switch (value.getType()) {
+    case qpid::types::VAR_VOID:
+        out += "null";
+        return;
+    case qpid::types::VAR_BOOL:
+        out += value.asBool() ? "true" : "false";
+        return;
+    case qpid::types::VAR_FLOAT:
+    case qpid::types::VAR_DOUBLE:
+        if (!std::isfinite(value.asDouble()))
+            throw std::invalid_argument("JSON carries no NaN or infinity");
+        out += value.asString();
+        return;
+    case qpid::types::VAR_UUID:
+    case qpid::types::VAR_STRING:
+        WriteString(value.asString(), out);
+        return;
+    case qpid::types::VAR_MAP: {
+        out += '{';
+        bool first = true;
+        for (const auto& [key, item] : value.asMap()) {
+            out += first ? "" : ",";
+            first = false;
+            WriteString(key, out);
+            out += ':';
+            Write(item, depth + 1, out);
+        }
+        out += '}';
+        return;
+    }
+    case qpid::types::VAR_LIST: {
+        out += '[';
+        bool first = true;
+        for (const Variant& item : value.asList()) {
+            out += first ? "" : ",";
+            first = false;
+            Write(item, depth + 1, out);
+        }
+        out += ']';
+        return;
+    }
+    default:
+        // Every integer width reads as its decimal text.
+        out += value.asString();
+        return;
+    }
+}
+
+}  // namespace
+
+std::string QpidTypeConverter::ToJson(const Variant& value)
+{
+    std::string out;
+    Write(value, 0, out);
+    return out;
+}

@@ -1,0 +1,749 @@
+// The WMI methods of the readers, alarm panels, inputs and outputs, intrusion areas and
+// devices, cameras and elevator terminals through the door, against the simulated driver
+// server: every command's block as the server received it with its input parameters, its
+// audit record (none when the command failed), the caller's permission, the refusals that
+// send nothing, and the status answers read back after the panel's status update.
+#include "tests/e2e/DoorTest.h"
+
+#include "Libraries/BntIRUtility/VariantArchive.h"
+#include "hardware/AapBlocks.h"
+#include "hardware/AapProcedure.h"
+#include "hardware/RpcBlock.h"
+#include "mappers/devices/CWmipAreaMapper.h"
+#include "mappers/devices/CWmipReaderMapper.h"
+#include "mappers/devices/IntrusionStatusKey.h"
+#include "provider/CWmipApp.h"
+#include "tests/support/BlockBytes.h"
+#include "tests/support/InstallationDatabase.h"
+#include "tests/support/SimulatedInstallation.h"
+
+#include <optional>
+#include <utility>
+
+namespace e2e
+{
+namespace
+{
+
+using support::SimulatedAnswer;
+using support::With;
+using support::Words;
+using Variant = Bnt::IR::Utility::Variant;
+
+// A caller who may view every device class of these tests and read device status (which
+// some commands need too), and command nothing else; and one who may only read status.
+constexpr wchar_t kOnlooker[] = L"S-1-5-21-1004336348-1177238915-682003330-2006";
+constexpr wchar_t kStatusReader[] = L"S-1-5-21-1004336348-1177238915-682003330-2007";
+constexpr const char* kOnlookerRows = R"(
+INSERT OR IGNORE INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
+    (56, 'E2E onlookers', -1, 1, 0), (57, 'E2E status readers', -1, 1, 0);
+INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (56, 0x100000D0), (56, 0x10000000), (56, 0x10000003), (56, 0x1000006D), (56, 0x100000EA),
+    (56, 0x100000ED), (56, 0x100000EE), (56, 0x100000F0), (56, 0x100000F2), (56, 0x10000131),
+    (56, 0x10000042), (56, 0x30000011), (57, 0x100000D0), (57, 0x30000011);
+INSERT OR IGNORE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
+                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
+                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
+    (16, 'onlooker', 'Ona', 'Onlooker', -1, 0, NULL, 1, 56, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
+    (17, 'statusreader', 'Stu', 'Status', -1, 0, NULL, 1, 57, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
+INSERT OR IGNORE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
+    (16, 16, 1, 'S-1-5-21-1004336348-1177238915-682003330-2006'),
+    (17, 17, 1, 'S-1-5-21-1004336348-1177238915-682003330-2007');
+)";
+
+LONG Procedure(AapProcedure procedure)
+{
+    return static_cast<LONG>(procedure);
+}
+
+// The block LAAPProxy sends for a command map: its byte count, then the archive.
+std::vector<BYTE> MapBlock(const Variant::Map& map)
+{
+    const std::vector<std::uint8_t> archive = Bnt::IR::Utility::VariantArchive::Save(map);
+    std::vector<BYTE> block = Words({static_cast<LONG>(archive.size())});
+    block.insert(block.end(), archive.begin(), archive.end());
+    return block;
+}
+
+std::vector<BYTE> ReaderMode(LONG panel, ULONG reader, ULONG mode)
+{
+    return MapBlock({{"CommandId", Variant("SetReaderMode")},
+                     {"PanelId", Variant(static_cast<int>(panel))},
+                     {"ReaderId", Variant(static_cast<unsigned int>(reader))},
+                     {"Mode", Variant(static_cast<unsigned int>(mode))},
+                     {"Flags", Variant(0u)}});
+}
+
+// The 16-byte arm request: panel, area, the 16-bit mode, the result word.
+std::vector<BYTE> ArmBlock(LONG panel, LONG area, LONG mode)
+{
+    std::vector<BYTE> block = Words({panel, area, 0, 0});
+    RpcBlock::PutShort(block, 8, static_cast<USHORT>(mode));
+    return block;
+}
+
+// The 4116-byte alarm input block with input n's entry filled.
+std::vector<BYTE> AlarmInputBlock(LONG panel, LONG alarmPanel, std::size_t input, BYTE command)
+{
+    std::vector<BYTE> block(4116, 0);
+    RpcBlock::PutLong(block, 0, panel);
+    RpcBlock::PutLong(block, 4, alarmPanel);
+    const std::size_t entry = 8 + 128 * (input - 1);
+    block[entry + 10] = 1;
+    block[entry + 12] = command;
+    block[entry + 36] = 1;
+    return block;
+}
+
+std::vector<BYTE> ElevatorBlock(LONG panel, LONG terminal, LONG type, LONG mode, LONG list)
+{
+    std::vector<BYTE> block(44, 0);
+    RpcBlock::PutLong(block, 0, panel);
+    RpcBlock::PutLong(block, 4, terminal);
+    RpcBlock::PutLong(block, 8, type);
+    RpcBlock::PutLong(block, 16, mode);
+    RpcBlock::PutLong(block, 40, list);
+    return block;
+}
+
+using Params = std::vector<std::pair<const wchar_t*, _variant_t>>;
+
+struct CommandCase
+{
+    const wchar_t* path;
+    const wchar_t* method;
+    Params params;
+    DWORD permission;
+    AapProcedure procedure;
+    std::vector<BYTE> block;
+    const char* operation;
+    const char* objectKind;
+    // A piece of the audit text (the device's name, or "" for an empty text).
+    const char* text;
+};
+
+std::vector<CommandCase> CommandCases()
+{
+    static constexpr wchar_t kLobbyReader[] = L"Bnt_Reader.PanelID=1,ReaderID=0";
+    static constexpr wchar_t kArea[] = L"Bnt_IntrusionArea.ID=1";
+    static constexpr wchar_t kDoor[] = L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3";
+    static constexpr wchar_t kOffboard[] = L"Bnt_OffBoardRelay.DeviceID=2,ID=2,PanelID=3";
+    static constexpr wchar_t kOnboard[] = L"Bnt_OnBoardRelay.DeviceID=1,ID=3,PanelID=3";
+    static constexpr wchar_t kZone[] = L"Bnt_IntrusionZone.DeviceID=1,ID=4,PanelID=3";
+    static constexpr wchar_t kZoneOutput[] = L"Bnt_IntrusionZoneOutput.DeviceID=2,ID=5,PanelID=3";
+    static constexpr wchar_t kTerminal[] = L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5";
+    std::vector<BYTE> floors = ElevatorBlock(5, 2, 16, 0, 1);
+    floors[20] = 0x01;  // floor 1
+    floors[21] = 0x01;  // floor 9
+    floors[21] |= 0x08; // floor 12
+    return {
+        {kLobbyReader, L"OpenDoor", {}, 0x30000012, AapProcedure::SendCommandMap,
+         MapBlock({{"CommandId", Variant("OpenDoor")}, {"PanelId", Variant(1)}, {"ReaderId", Variant(0)}}), "8", "25",
+         "Lobby entry"},
+        {kLobbyReader, L"SetMode", {{L"Mode", _variant_t(7L)}}, 0x30000011, AapProcedure::SendCommandMap,
+         ReaderMode(1, 0, 7), "6", "25", "Lobby entry"},
+        {kLobbyReader, L"SetMode", {}, 0x30000011, AapProcedure::SendCommandMap, ReaderMode(1, 0, 0), "6", "25",
+         "Lobby entry"},
+        {kLobbyReader, L"SetBiometricVerifyMode", {{L"Value", _variant_t(true)}}, 0x30000011,
+         AapProcedure::SendCommandMap, ReaderMode(1, 0, 19), "6", "25", "Lobby entry"},
+        {kLobbyReader, L"SetBiometricVerifyMode", {}, 0x30000011, AapProcedure::SendCommandMap, ReaderMode(1, 0, 18),
+         "6", "25", "Lobby entry"},
+        {kLobbyReader, L"SetFirstCardUnlockMode", {{L"Value", _variant_t(true)}}, 0x30000011,
+         AapProcedure::SendCommandMap, ReaderMode(1, 0, 25), "6", "25", "Lobby entry"},
+        {kLobbyReader, L"SetFirstCardUnlockMode", {{L"Value", _variant_t(false)}}, 0x30000011,
+         AapProcedure::SendCommandMap, ReaderMode(1, 0, 24), "6", "25", "Lobby entry"},
+        {L"Bnt_Reader.PanelID=6,ReaderID=1", L"DownloadFirmware", {}, 0x30000011,
+         AapProcedure::DownloadReaderFirmware, Words({6, 1, 20, 1}), "20", "25", "Annex onboard in"},
+        {L"Bnt_AlarmInput.ID=1", L"Mask", {}, 0x30000015, AapProcedure::SetAlarmInputMask,
+         AlarmInputBlock(6, 66, 3, 0x81), "16", "7", "Annex window"},
+        {L"Bnt_AlarmInput.ID=2", L"Unmask", {}, 0x3000001A, AapProcedure::SetAlarmInputMask,
+         AlarmInputBlock(6, 66, 32, 0), "24", "7", "Annex roof hatch"},
+        {L"Bnt_AlarmOutput.ID=1", L"Activate", {}, 0x30000010, AapProcedure::ActivateAlarmOutput, Words({6, 66, 17}),
+         "22", "9", "Annex siren"},
+        {L"Bnt_AlarmOutput.ID=1", L"Deactivate", {}, 0x30000010, AapProcedure::DeactivateAlarmOutput,
+         Words({6, 66, 17}), "23", "9", "Annex siren"},
+        {L"Bnt_AlarmOutput.ID=1", L"Pulse", {}, 0x30000010, AapProcedure::PulseAlarmOutput, Words({6, 66, 17, 5}),
+         "26", "9", "Annex siren"},
+        {kArea, L"Disarm", {}, 0x3000002C, AapProcedure::SetIntrusionAreaArmState, ArmBlock(3, 1, 0), "23", "122",
+         "Vault"},
+        {kArea, L"MasterDelayArm", {}, 0x3000002B, AapProcedure::SetIntrusionAreaArmState, ArmBlock(3, 1, 3), "22",
+         "122", "Vault"},
+        {kArea, L"MasterInstantArm", {}, 0x3000002B, AapProcedure::SetIntrusionAreaArmState, ArmBlock(3, 1, 4), "22",
+         "122", "Vault"},
+        {kArea, L"PerimeterDelayArm", {}, 0x3000002B, AapProcedure::SetIntrusionAreaArmState, ArmBlock(3, 1, 5), "22",
+         "122", "Vault"},
+        {kArea, L"PerimeterInstantArm", {}, 0x3000002B, AapProcedure::SetIntrusionAreaArmState, ArmBlock(3, 1, 6),
+         "22", "122", "Vault"},
+        {kArea, L"Arm", {{L"ArmState", _variant_t(1L)}}, 0x3000002B, AapProcedure::SetIntrusionAreaArmState,
+         ArmBlock(3, 1, 1), "22", "122", "Vault"},
+        {kArea, L"Arm", {{L"ArmState", _variant_t(65535L)}}, 0x3000002B, AapProcedure::SetIntrusionAreaArmState,
+         ArmBlock(3, 1, 65535), "22", "122", "Vault"},
+        {kArea, L"SilenceAlarms", {}, 0x3000002D, AapProcedure::SilenceIntrusionArea, Words({3, 1}), "144", "122",
+         "Vault"},
+        {kDoor, L"Open", {}, 0x30000012, AapProcedure::OpenIntrusionDoor, Words({3, 1}), "8", "121", "Vault door"},
+        {kDoor, L"SetMode", {{L"Mode", _variant_t(9L)}}, 0x30000011, AapProcedure::SetIntrusionDoorMode,
+         Words({3, 1, 9}), "6", "121", "Vault door"},
+        {kDoor, L"SetMode", {}, 0x30000011, AapProcedure::SetIntrusionDoorMode, Words({3, 1, 0}), "6", "121",
+         "Vault door"},
+        {kOffboard, L"Activate", {}, 0x30000010, AapProcedure::SetIntrusionOffboardRelay, Words({3, 2, 1}), "22", "120",
+         "Vault siren relay"},
+        {kOffboard, L"Deactivate", {}, 0x30000010, AapProcedure::SetIntrusionOffboardRelay, Words({3, 2, 0}), "23",
+         "120", "Vault siren relay"},
+        {kOffboard, L"Toggle", {}, 0x30000010, AapProcedure::SetIntrusionOffboardRelay, Words({3, 2, 2}), "6", "120",
+         "Vault siren relay"},
+        {kOnboard, L"Activate", {}, 0x30000010, AapProcedure::SetIntrusionOnboardRelay, Words({3, 1, 1}), "22", "119",
+         "Vault strobe relay"},
+        {kOnboard, L"Deactivate", {}, 0x30000010, AapProcedure::SetIntrusionOnboardRelay, Words({3, 1, 0}), "23",
+         "119", "Vault strobe relay"},
+        {kZone, L"Bypass", {}, 0x3000002C, AapProcedure::BypassIntrusionZone, Words({3, 1, 1}), "6", "118",
+         "Vault motion zone"},
+        {kZone, L"UnBypass", {}, 0x3000002B, AapProcedure::BypassIntrusionZone, Words({3, 1, 0}), "6", "118",
+         "Vault motion zone"},
+        {kZoneOutput, L"Activate", {}, 0x30000010, AapProcedure::SetIntrusionZoneOutput, Words({3, 2, 1}), "22", "118",
+         "Vault beacon output"},
+        {kZoneOutput, L"Deactivate", {}, 0x30000010, AapProcedure::SetIntrusionZoneOutput, Words({3, 2, 0}), "23",
+         "118", "Vault beacon output"},
+        {kTerminal, L"SetTerminalMode", {{L"Mode", _variant_t(3L)}}, 0x30000036, AapProcedure::SendElevatorTerminalCommand,
+         ElevatorBlock(5, 2, 1, 3, 0), "6", "146", "mode 3"},
+        {kTerminal, L"SetTerminalMode", {{L"Mode", _variant_t(7L)}}, 0x30000036, AapProcedure::SendElevatorTerminalCommand,
+         ElevatorBlock(5, 2, 1, 7, 0), "6", "146", ""},
+        {kTerminal, L"SetAllowedFloors", {{L"AllowedFloorListID", _variant_t(1L)}}, 0x30000036,
+         AapProcedure::SendElevatorTerminalCommand, floors, "6", "146", "Tower lobby keypad"},
+        {kTerminal, L"SetAllowedFloors", {}, 0x30000036, AapProcedure::SendElevatorTerminalCommand,
+         ElevatorBlock(5, 2, 16, 0, 0), "6", "146", "Tower lobby keypad"},
+    };
+}
+
+class DoorDeviceMethods : public DoorTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), kOnlookerRows);
+    }
+
+    void SetUp() override
+    {
+        DoorTest::SetUp();
+        CallAs(Callers::kOperator);
+    }
+
+    support::SimulatedDriverServer& Driver() { return m_servers.Driver(); }
+    static CWimpHardwareStatusCache& Cache() { return *CWmipApp::GetHardwareStatusCache(); }
+
+    static std::size_t AuditCount()
+    {
+        return std::stoul(DoorInstallation::Rows("SELECT COUNT(*) FROM USER_TRANSACTION_LOG").at(0).at(0));
+    }
+    static Row LastAudit()
+    {
+        const Table rows = DoorInstallation::Rows(
+            "SELECT OPERATION, OBJECT_TYPE, DESCRIPTION FROM USER_TRANSACTION_LOG ORDER BY rowid DESC LIMIT 1");
+        return rows.empty() ? Row() : rows.front();
+    }
+
+    // The method called with the input parameters given (none: no object).
+    Reply Call(const std::wstring& path, const std::wstring& method, const Params& params = {},
+               Form form = Form::Sync)
+    {
+        ComPtr<IWbemClassObject> in;
+        if (!params.empty())
+            in = InParams(path.substr(0, path.find(L'.')), method, params);
+        return Exec(form, path, method, in.Get());
+    }
+
+    // The output property of a status-like method, as text.
+    std::string Output(const std::wstring& path, const wchar_t* method, const wchar_t* property)
+    {
+        const Reply reply = Call(path, method);
+        EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Utf8(path);
+        return reply.objects.empty() ? "<none>" : Text(reply.objects.front().Get(), property);
+    }
+    std::string Status(const std::wstring& path) { return Output(path, L"GetHardwareStatus", L"Status"); }
+
+    support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
+
+private:
+    ComPtr<IWbemClassObject> InParams(const std::wstring& className, const std::wstring& method, const Params& params)
+    {
+        const Reply found = Get(Form::Sync, className);
+        EXPECT_EQ(found.result, WBEM_S_NO_ERROR) << Utf8(className);
+        const ComPtr<IWbemClassObject> classObject = found.objects.empty() ? nullptr : found.objects.front();
+        ComPtr<IWbemClassObject> signature;
+        ComPtr<IWbemClassObject> in;
+        if (classObject && SUCCEEDED(classObject->GetMethod(method.c_str(), 0, &signature, nullptr)) && signature)
+            signature->SpawnInstance(0, &in);
+        EXPECT_TRUE(in) << "no input signature for " << Utf8(method);
+        for (const auto& [property, value] : params) {
+            _variant_t copy(value);
+            if (in) {
+                EXPECT_EQ(in->Put(property, 0, &copy, 0), WBEM_S_NO_ERROR) << Utf8(property);
+            }
+        }
+        return in;
+    }
+};
+
+TEST_F(DoorDeviceMethods, EveryCommandSendsItsBlockAndAuditsOnlyASuccess)
+{
+    for (const CommandCase& c : CommandCases()) {
+        SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
+        Driver().ClearCalls();
+        Driver().SetDefaultAnswer(SimulatedAnswer());
+        const std::size_t audits = AuditCount();
+        const Reply sent = Call(c.path, c.method, c.params);
+        EXPECT_EQ(sent.result, WBEM_S_NO_ERROR) << Hex(sent.result);
+        const auto calls = Driver().Calls();
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].procedure, Procedure(c.procedure));
+        EXPECT_EQ(calls[0].block, c.block);
+        ASSERT_EQ(AuditCount(), audits + 1);
+        const Row audit = LastAudit();
+        ASSERT_EQ(audit.size(), 3u);
+        EXPECT_EQ(audit[0], c.operation);
+        EXPECT_EQ(audit[1], c.objectKind);
+        if (*c.text == '\0') {
+            EXPECT_TRUE(audit[2].empty() || audit[2] == "<null>") << audit[2];
+        } else {
+            EXPECT_NE(audit[2].find(c.text), std::string::npos) << audit[2];
+        }
+
+        // The server refuses or cannot be reached: a plain failure and no audit.
+        Driver().SetDefaultAnswer(SimulatedAnswer::Status(1));
+        EXPECT_EQ(Call(c.path, c.method, c.params).result, WBEM_E_FAILED);
+        Driver().SetDefaultAnswer(SimulatedAnswer::Failing());
+        EXPECT_EQ(Call(c.path, c.method, c.params).result, WBEM_E_FAILED);
+        EXPECT_EQ(AuditCount(), audits + 1);
+        EXPECT_EQ(Driver().Calls().size(), 3u);
+    }
+}
+
+TEST_F(DoorDeviceMethods, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingIsSent)
+{
+    CallAs(kOnlooker);
+    const std::size_t audits = AuditCount();
+    std::size_t allowed = 0;
+    for (const CommandCase& c : CommandCases()) {
+        SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
+        // The onlooker holds the status right, which the reader and door mode commands need.
+        const bool mayCommand = c.permission == 0x30000011;
+        allowed += mayCommand ? 1 : 0;
+        EXPECT_EQ(Call(c.path, c.method, c.params).result, mayCommand ? WBEM_S_NO_ERROR : WBEM_E_ACCESS_DENIED);
+    }
+    EXPECT_EQ(Driver().Calls().size(), allowed);
+    EXPECT_EQ(AuditCount(), audits + allowed);
+}
+
+TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
+{
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        INSERT INTO ALARMINPUT (NAME, ALARMINPUTID, PANELID, ALARMPID, INPUTID) VALUES
+            ('Annex input zero', 90, 6, 66, 0), ('Annex input 33', 91, 6, 66, 33);)");
+    const std::size_t audits = AuditCount();
+    const struct
+    {
+        const wchar_t* path;
+        const wchar_t* method;
+        Params params;
+        HRESULT expected;
+    } cases[] = {
+        {L"Bnt_AlarmInput.ID=90", L"Mask", {}, WBEM_E_INVALID_PARAMETER},
+        {L"Bnt_AlarmInput.ID=91", L"Unmask", {}, WBEM_E_INVALID_PARAMETER},
+        {L"Bnt_IntrusionArea.ID=1", L"Arm", {}, WBEM_E_INVALID_PARAMETER},
+        {L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(0L)}}, WBEM_E_INVALID_PARAMETER},
+        {L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(-4L)}}, WBEM_E_INVALID_PARAMETER},
+        // 65536 would reach the panel as 0, which disarms.
+        {L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(65536L)}}, WBEM_E_INVALID_PARAMETER},
+        {L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3", L"SetMode", {{L"Mode", _variant_t(65537L)}},
+         WBEM_E_INVALID_PARAMETER},
+        {L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3", L"SetMode", {{L"Mode", _variant_t(-1L)}},
+         WBEM_E_INVALID_PARAMETER},
+        // Elevator alarm panels take no command: the refusal ends as a plain failure.
+        {L"Bnt_AlarmInput.ID=3", L"Mask", {}, WBEM_E_FAILED},
+        {L"Bnt_AlarmOutput.ID=2", L"Pulse", {}, WBEM_E_FAILED},
+        // Toggle belongs to the off-board relays only.
+        {L"Bnt_OnBoardRelay.DeviceID=1,ID=3,PanelID=3", L"Toggle", {}, WBEM_E_INVALID_METHOD},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
+        EXPECT_EQ(Call(c.path, c.method, c.params).result, c.expected);
+    }
+    // Arm's parameter is checked before the caller: a caller without the right gets the same.
+    CallAs(kOnlooker);
+    EXPECT_EQ(Call(L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(0L)}}).result,
+              WBEM_E_INVALID_PARAMETER);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM ALARMINPUT WHERE ALARMINPUTID IN (90, 91)");
+    EXPECT_TRUE(Driver().Calls().empty());
+    EXPECT_EQ(AuditCount(), audits);
+}
+
+TEST_F(DoorDeviceMethods, AFloorListBeyondTheTerminalsMapSendsNothing)
+{
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        INSERT INTO ELEVATOR_FLOOR_LIST_FLOOR (FLOOR_LISTID, FLOOR) VALUES (2, 160), (3, 161), (4, 0);)");
+    const std::wstring terminal = L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5";
+    EXPECT_EQ(Call(terminal, L"SetAllowedFloors", {{L"AllowedFloorListID", _variant_t(2L)}}).result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Call(terminal, L"SetAllowedFloors", {{L"AllowedFloorListID", _variant_t(3L)}}).result, WBEM_E_FAILED);
+    EXPECT_EQ(Call(terminal, L"SetAllowedFloors", {{L"AllowedFloorListID", _variant_t(4L)}}).result, WBEM_E_FAILED);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM ELEVATOR_FLOOR_LIST_FLOOR WHERE FLOOR_LISTID > 1");
+    const auto calls = Driver().Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    // Floor 160 is the last bit of the map, which ends before the list id.
+    EXPECT_EQ(calls[0].block, With(ElevatorBlock(5, 2, 16, 0, 2), 39, {0x80}));
+}
+
+TEST_F(DoorDeviceMethods, StatusMethodsAnswerWhatTheStatusUpdateStored)
+{
+    // Zone 1 (zone output 2 shares its kind), door 1, relays and area 1 of the vault panel.
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionPanelStatus), SimulatedAnswer::Patched({{4, {1}}}));
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionZoneStatus),
+                       SimulatedAnswer::Patched({{12 + 4 * 1, {6}}, {12 + 4 * 2, {8}}}));
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionOnboardRelayStatus), SimulatedAnswer::Patched({{12 + 1, {5}}}));
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionOffboardRelayStatus), SimulatedAnswer::Patched({{12 + 2, {4}}}));
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionDoorStatus), SimulatedAnswer::Patched({{12 + 8 * 4 + 4, {3}}}));
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionAreaStatus), SimulatedAnswer::Patched({{12 + 4, {2}}}));
+    ASSERT_EQ(Call(L"Bnt_Panel.ID=3", L"UpdateHardwareStatus").result, WBEM_S_NO_ERROR);
+    Driver().ClearCalls();
+
+    const std::size_t audits = AuditCount();
+    EXPECT_EQ(Status(L"Bnt_IntrusionZone.DeviceID=1,ID=4,PanelID=3"), "6");
+    EXPECT_EQ(Status(L"Bnt_IntrusionZoneOutput.DeviceID=2,ID=5,PanelID=3"), "8");
+    EXPECT_EQ(Status(L"Bnt_OnBoardRelay.DeviceID=1,ID=3,PanelID=3"), "5");
+    EXPECT_EQ(Status(L"Bnt_OffBoardRelay.DeviceID=2,ID=2,PanelID=3"), "4");
+    EXPECT_EQ(Status(L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3"), "3");
+    const IntrusionStatusKey area = IntrusionStatusKey::Of(IntrusionCategory::Area, 1);
+    EXPECT_EQ(Status(L"Bnt_IntrusionArea.ID=1"), std::to_string(Cache().GetOutputStatus(3, area.deviceKey, area.subItem)));
+    EXPECT_EQ(AuditCount(), audits + 6);
+
+    // Alarm panels, inputs and outputs, elevator terminals and readers read their cache keys.
+    Cache().SetDeviceStatus(6, 66, 0x2);
+    Cache().SetInputStatus(6, 66, 3, 0x102);
+    Cache().SetOutputStatus(6, 66, 17, 1);
+    Cache().SetOutputStatus(5, 2, 0, 7);
+    Cache().SetReaderStatus(6, 1, 0x100);
+    Cache().SetReaderStatus(6, 2, 0x35);
+    Cache().SetReaderMode(6, 0, 4);
+    EXPECT_EQ(Status(L"Bnt_AlarmPanel.ID=66,PanelID=6"), "2");
+    EXPECT_EQ(Status(L"Bnt_AlarmInput.ID=1"), "258");
+    EXPECT_EQ(Status(L"Bnt_AlarmOutput.ID=1"), "1");
+    EXPECT_EQ(Status(L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5"), "7");
+    // Reader 1 is an onboard reader whose partner (the reader it is slave of) is reader 2:
+    // the partner's four door bits are added.
+    EXPECT_EQ(Status(L"Bnt_Reader.PanelID=6,ReaderID=1"), std::to_string(0x100 | 0x5));
+    EXPECT_EQ(Status(L"Bnt_Reader.PanelID=6,ReaderID=0"), "0");
+    EXPECT_EQ(Output(L"Bnt_Reader.PanelID=6,ReaderID=0", L"GetMode", L"Mode"), "4");
+    // An elevator alarm panel's input still answers from the cache.
+    EXPECT_EQ(Status(L"Bnt_AlarmInput.ID=3"), "0");
+    EXPECT_TRUE(Driver().Calls().empty());
+}
+
+TEST_F(DoorDeviceMethods, AlarmCommandsNeedTheirAlarmPanelAndSlaveReadersAddTheirMastersDoor)
+{
+    // An output whose alarm panel row is gone: refused as a plain failure, nothing sent.
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        INSERT INTO RELAYOUTPT (NAME, RELAYOUTPTID, PANELID, ALARMPID, OUTPUTID, PULSEDURAT) VALUES
+            ('Orphan output', 90, 6, 99, 1, 1);
+        UPDATE READER SET SLAVEID = 3 WHERE PANELID = 6 AND READERID = 0;)");
+    const HRESULT orphan = Call(L"Bnt_AlarmOutput.ID=90", L"Activate").result;
+    Cache().SetReaderStatus(6, 3, 0x20);
+    Cache().SetReaderStatus(6, 0, 0x1F);
+    const std::string slave = Status(L"Bnt_Reader.PanelID=6,ReaderID=3");
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        DELETE FROM RELAYOUTPT WHERE RELAYOUTPTID = 90;
+        UPDATE READER SET SLAVEID = NULL WHERE PANELID = 6 AND READERID = 0;)");
+    EXPECT_EQ(orphan, WBEM_E_FAILED);
+    EXPECT_TRUE(Driver().Calls().empty());
+    // Reader 3 is a logical slave whose master is reader 0: only the master's four door bits.
+    EXPECT_EQ(slave, std::to_string(0x20 | 0xF));
+}
+
+TEST_F(DoorDeviceMethods, CameraStatusAsksTheDriverServerAndReadsOfflineWhenItCannot)
+{
+    const std::wstring camera = L"Bnt_Camera.ID=1,PanelID=6";
+    Driver().SetAnswer(Procedure(AapProcedure::GetDeviceStatus), SimulatedAnswer::Patched({{8, {1}}}));
+    EXPECT_EQ(Status(camera), "1");
+    Driver().SetAnswer(Procedure(AapProcedure::GetDeviceStatus), SimulatedAnswer::Failing());
+    EXPECT_EQ(Status(camera), "0");
+    const auto calls = Driver().CallsOf(Procedure(AapProcedure::GetDeviceStatus));
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].block, Words({6, 1, 0}));
+    EXPECT_EQ(LastAudit().at(1), "15");
+    // The status right alone does not read a camera: viewing cameras is needed.
+    CallAs(kStatusReader);
+    EXPECT_EQ(Call(camera, L"GetHardwareStatus").result, WBEM_E_ACCESS_DENIED);
+    EXPECT_EQ(Driver().CallsOf(Procedure(AapProcedure::GetDeviceStatus)).size(), 2u);
+}
+
+TEST(AreaType, FollowsTheAreasTypeAndPanel)
+{
+    const struct
+    {
+        LONG type;
+        LONG panel;
+        LONG expected;
+    } cases[] = {{0, 6, 2}, {0, 0, 3}, {1, 0, 4}, {1, 6, 4}, {2, 6, 5}, {7, 0, 1}, {-1, 6, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CWmipAreaMapper::AreaTypeOf(c.type, c.panel), c.expected) << c.type << " " << c.panel;
+}
+
+TEST_F(DoorDeviceMethods, PlainVideoClassesListOnlyTheirOwnRows)
+{
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        INSERT INTO PIV_AUTHENTICATION_MODE (PIV_AUTHENTICATION_MODEID, NAME, BNT_DBID) VALUES
+            (1, 'Card only', 1), (2, 'Card and PIN', 1), (3, 'Other database', 2);)");
+    const Table groups = Values(Enum(Form::Sync, L"Bnt_CameraGroup").objects, {L"ID", L"Name"});
+    const Table links = Values(Enum(Form::Sync, L"Bnt_CameraGroupCameraLink").objects, {L"CameraGroupID", L"CameraID"});
+    const Table modes = Values(Enum(Form::Sync, L"Bnt_AuthenticationMode").objects, {L"ID"});
+    const Table areas = Values(Enum(Form::Sync, L"Bnt_Area").objects, {L"ID", L"AreaType"});
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), "DELETE FROM PIV_AUTHENTICATION_MODE");
+    // The reader group (type 1) is no camera group.
+    EXPECT_EQ(groups, (Table{{"1", "Annex cameras"}}));
+    EXPECT_EQ(links, (Table{{"1", "1"}}));
+    // The operator works on database 1.
+    EXPECT_EQ(modes, (Table{{"1"}, {"2"}}));
+    EXPECT_EQ(areas, (Table{{"1", "3"}, {"2", "3"}, {"3", "2"}}));
+}
+
+TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight)
+{
+    const auto move = [&](LONG area, const wchar_t* badge, LONG panel, LONG reader, LONG segment) {
+        Params params{{L"AreaID", _variant_t(area)}, {L"PanelID", _variant_t(panel)}, {L"ReaderID", _variant_t(reader)},
+                      {L"SegmentID", _variant_t(segment)}, {L"UTCTime", _variant_t(L"20261207083000.000000+000")}};
+        if (badge != nullptr)
+            params.emplace_back(L"BadgeID", _variant_t(badge));
+        return Call(L"Bnt_Area", L"MoveBadge", params).result;
+    };
+    const auto location = [] {
+        return DoorInstallation::Rows("SELECT BADGEID, SEGMENTID, AREAAPBID, PANELID, READERID, MOVED_UTC "
+                                      "FROM APB_BADGE_LOCATION ORDER BY BADGEID");
+    };
+    const std::size_t audits = AuditCount();
+    const HRESULT kInvalid = static_cast<HRESULT>(0x80040526);
+    EXPECT_EQ(move(2, L"999", 1, 0, 1), kInvalid);
+    EXPECT_EQ(move(2, L"100001", 1, 7, 1), kInvalid);
+    EXPECT_EQ(move(2, L"100001", 1, 0, 2), kInvalid);
+    EXPECT_EQ(move(42, L"100001", 1, 0, 1), kInvalid);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE ACCESSPANE SET SEGMENTID = 2 WHERE PANELID = 6");
+    // The panel is of segment 2, the area of segment 1: a plain failure.
+    EXPECT_EQ(move(3, L"100001", 6, 0, 2), WBEM_E_FAILED);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE ACCESSPANE SET SEGMENTID = 1 WHERE PANELID = 6");
+    EXPECT_EQ(Call(L"Bnt_Area", L"MoveBadge", {{L"BadgeID", _variant_t(L"100001")}}).result, WBEM_E_INVALID_PARAMETER);
+    EXPECT_TRUE(location().empty());
+
+    EXPECT_EQ(move(2, L"100001", 1, 0, 1), WBEM_S_NO_ERROR);
+    EXPECT_EQ(move(3, L"100002", 6, 0, 1), WBEM_S_NO_ERROR);
+    EXPECT_EQ(location(), (Table{{"100001", "1", "2", "1", "0", "2026-12-07 08:30:00"},
+                                 {"100002", "1", "3", "6", "0", "2026-12-07 08:30:00"}}));
+    // A badge moves: its one row per segment follows it.
+    EXPECT_EQ(move(1, L"100001", 1, 1, 1), WBEM_S_NO_ERROR);
+    EXPECT_EQ(location().at(0).at(2), "1");
+    EXPECT_EQ(AuditCount(), audits);
+
+    // A caller whose group excludes the annex readers may not move badges through them.
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 1 WHERE USER_PERMID = 56;
+        INSERT INTO USER_PERM_DEVICE_GROUP_LINK (USER_PERMID, DEVICEGROUPID) VALUES (56, 2);)");
+    CallAs(kOnlooker);
+    const HRESULT excluded = move(3, L"100003", 6, 0, 1);
+    const HRESULT elsewhere = move(2, L"100003", 1, 0, 1);
+    // Listed alone (not excluded), the group allows the listed readers only.
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 0 WHERE USER_PERMID = 56");
+    const HRESULT included = move(3, L"100004", 6, 0, 1);
+    const HRESULT unlisted = move(2, L"100004", 1, 1, 1);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        DELETE FROM USER_PERM_DEVICE_GROUP_LINK WHERE USER_PERMID = 56;
+        DELETE FROM APB_BADGE_LOCATION;)");
+    EXPECT_EQ(excluded, WBEM_E_ACCESS_DENIED);
+    EXPECT_EQ(elsewhere, WBEM_S_NO_ERROR);
+    EXPECT_EQ(included, WBEM_S_NO_ERROR);
+    EXPECT_EQ(unlisted, WBEM_E_ACCESS_DENIED);
+}
+
+TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesThem)
+{
+    const auto events = [] {
+        return DoorInstallation::Rows("SELECT MACHINE, DEVID, INPUTDEVID, EVENTTYPE, EVENTID, EVENT_TEXT, CARDNUM, "
+                                      "CARD_EXTENDED_ID FROM EVENTS ORDER BY rowid");
+    };
+    const Table before = events();
+    const std::wstring longId(65, L'x');
+    const std::wstring fullId(64, L'y');
+    const struct
+    {
+        Params params;
+        HRESULT expected;
+        Row logged;
+    } cases[] = {
+        // A logical source, device and sub-device with a card: event type 30, the text kept.
+        {{{L"Source", _variant_t(L"Building management")}, {L"Device", _variant_t(L"Chiller")},
+          {L"SubDevice", _variant_t(L"Chiller pump  ")}, {L"Description", _variant_t(L"Overheat")},
+          {L"BadgeID", _variant_t(L"77")}, {L"ExtendedID", _variant_t(L"ext-1")}},
+         WBEM_S_NO_ERROR,
+         {"8", "1", "1", "30", "0", "Overheat", "77", "ext-1"}},
+        // The source alone, no card (0 and below carry none).
+        {{{L"Source", _variant_t(L"Building management ")}, {L"BadgeID", _variant_t(L"0")}},
+         WBEM_S_NO_ERROR,
+         {"8", "0", "0", "30", "0", "<null>", "<null>", "<null>"}},
+        {{{L"Source", _variant_t(L"Building management")}, {L"ExtendedID", _variant_t(fullId.c_str())}},
+         WBEM_S_NO_ERROR,
+         {"8", "0", "0", "30", "0", "<null>", "<null>", Utf8(fullId)}},
+        // An access denied at a reader: type 1, subtype 65, no text.
+        {{{L"Source", _variant_t(L"Lobby panel")}, {L"Device", _variant_t(L"Lobby exit")},
+          {L"IsAccessDeny", _variant_t(true)}, {L"Description", _variant_t(L"dropped")}},
+         WBEM_S_NO_ERROR,
+         {"1", "1", "0", "1", "65", "<null>", "<null>", "<null>"}},
+        {{{L"Source", _variant_t(L"Lobby panel")}, {L"Device", _variant_t(L"Lobby entry")},
+          {L"IsAccessGrant", _variant_t(true)}, {L"BadgeID", _variant_t(L"100001")}},
+         WBEM_S_NO_ERROR,
+         {"1", "0", "0", "0", "0", "<null>", "100001", "<null>"}},
+        // Refusals: nothing is logged.
+        {{{L"Source", _variant_t(L"Lobby panel")}, {L"IsAccessGrant", _variant_t(true)},
+          {L"IsAccessDeny", _variant_t(true)}},
+         WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Lobby panel")}, {L"IsAccessGrant", _variant_t(true)}}, WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Lobby panel")}, {L"Device", _variant_t(L"Nowhere")}, {L"IsAccessGrant", _variant_t(true)}},
+         WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"No panel")}, {L"Device", _variant_t(L"Lobby entry")}, {L"IsAccessGrant", _variant_t(true)}},
+         WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Lobby panel")}}, WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"   ")}}, WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Building management")}, {L"Device", _variant_t(L"Boiler")}}, WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Building management")}, {L"Device", _variant_t(L"Chiller")},
+          {L"SubDevice", _variant_t(L"Valve")}},
+         WBEM_E_INVALID_PARAMETER, {}},
+        // An identifier beyond the record's 64 characters, a time the record cannot carry.
+        {{{L"Source", _variant_t(L"Building management")}, {L"ExtendedID", _variant_t(longId.c_str())}},
+         WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Building management")}, {L"Time", _variant_t(L"19600101000000.000000+000")}},
+         WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Description", _variant_t(L"no source")}}, WBEM_E_FAILED, {}},
+    };
+    Table expected = before;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Hex(c.expected) + " " + (c.logged.empty() ? std::string("refused") : c.logged.front()));
+        EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", c.params).result, c.expected);
+        if (!c.logged.empty())
+            expected.push_back(c.logged);
+        EXPECT_EQ(events(), expected);
+    }
+    // The time given is the event's time; logical-source events are numbered per source.
+    EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"SendIncomingEvent",
+                   {{L"Source", _variant_t(L"Building management")}, {L"Time", _variant_t(L"20261207081530.000000+000")}})
+                  .result,
+              WBEM_S_NO_ERROR);
+    const Table last = DoorInstallation::Rows(
+        "SELECT SERIALNUM, EVENT_TIME_UTC FROM EVENTS WHERE MACHINE = 8 ORDER BY rowid DESC LIMIT 1");
+    EXPECT_EQ(last, (Table{{"4", "2026-12-07 08:15:30"}}));
+    EXPECT_TRUE(Driver().Calls().empty());
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), "DELETE FROM EVENTS WHERE MACHINE IN (1, 8)");
+}
+
+TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalServerThatAccepts)
+{
+    const auto acknowledge = [&](LONG panel, const wchar_t* host) {
+        Params params{{L"CurrentAckStatus", _variant_t(2L)}, {L"SerialNumber", _variant_t(41L)},
+                      {L"PanelID", _variant_t(panel)}, {L"AlarmID", _variant_t(3L)}, {L"AckStatus", _variant_t(1L)},
+                      {L"AckNotes", _variant_t(L"seen  ")}, {L"AlarmTime", _variant_t(L"20261207080000.000000+000")}};
+        if (host != nullptr)
+            params.emplace_back(L"CommServerHostName", _variant_t(host));
+        return Call(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", params);
+    };
+    Driver().SetAnswer(Procedure(AapProcedure::AcknowledgeAlarm), SimulatedAnswer::Patched({{32, {9}}}));
+    const Reply accepted = acknowledge(1, nullptr);
+    EXPECT_EQ(accepted.result, WBEM_S_NO_ERROR) << Hex(accepted.result);
+    ASSERT_EQ(accepted.objects.size(), 1u);
+    EXPECT_EQ(Text(accepted.objects[0].Get(), L"SimultaneousAckStatus"), "9");
+    auto calls = Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm));
+    ASSERT_EQ(calls.size(), 1u);
+    // Current status, serial, panel, alarm, the operator's user id, the alarm time in seconds
+    // since 1970 (2026-12-07 08:00:00 UTC), status, then the panel-host flag 0.
+    EXPECT_EQ(std::vector<BYTE>(calls[0].block.begin(), calls[0].block.begin() + 32),
+              Words({2, 41, 1, 3, 1, 1796630400, 1, 0}));
+    EXPECT_EQ(RpcBlock::Long(calls[0].block, 36), 10);
+
+    // Refused by the server: still S_OK, with no simultaneous status.
+    Driver().SetAnswer(Procedure(AapProcedure::AcknowledgeAlarm), SimulatedAnswer::Status(1));
+    const Reply rejected = acknowledge(1, nullptr);
+    EXPECT_EQ(rejected.result, WBEM_S_NO_ERROR);
+    ASSERT_EQ(rejected.objects.size(), 1u);
+    EXPECT_EQ(Text(rejected.objects[0].Get(), L"SimultaneousAckStatus"), "0");
+    // A logical source has no host: the local servers are tried, the no-host flag is set.
+    Driver().ClearCalls();
+    Driver().SetAnswer(Procedure(AapProcedure::AcknowledgeAlarm), SimulatedAnswer());
+    EXPECT_EQ(acknowledge(8, nullptr).result, WBEM_S_NO_ERROR);
+    calls = Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(RpcBlock::Long(calls[0].block, 28), 1);
+    // A host that does not answer: S_OK without a call reaching the simulated server.
+    Driver().ClearCalls();
+    EXPECT_EQ(acknowledge(1, L"FARAWAY").result, WBEM_S_NO_ERROR);
+    EXPECT_TRUE(Driver().Calls().empty());
+
+    // A missing number is refused, and so is a caller outside the panel's devices.
+    EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", {{L"PanelID", _variant_t(1L)}}).result,
+              WBEM_E_INVALID_PARAMETER);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 1 WHERE USER_PERMID = 56;
+        INSERT INTO USER_PERM_DEVICE_GROUP_LINK (USER_PERMID, DEVICEGROUPID) VALUES (56, 2);)");
+    CallAs(kOnlooker);
+    const HRESULT excluded = acknowledge(6, nullptr).result;
+    const HRESULT other = acknowledge(1, nullptr).result;
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 0 WHERE USER_PERMID = 56;
+        DELETE FROM USER_PERM_DEVICE_GROUP_LINK WHERE USER_PERMID = 56;)");
+    EXPECT_EQ(excluded, WBEM_E_ACCESS_DENIED);
+    EXPECT_EQ(other, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm)).size(), 1u);
+}
+
+TEST_F(DoorDeviceMethods, RequestableReadersAreThoseOfOpenLevelsEachListedOnce)
+{
+    const auto listed = [&] {
+        return Values(Enum(Form::Sync, L"Bnt_RequestableReader").objects, {L"PanelID", L"ReaderID"});
+    };
+    // Level 1 (open to requests) links the lobby readers; level 2 (closed) the dock readers.
+    EXPECT_EQ(listed(), (Table{{"1", "0"}, {"1", "1"}}));
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID, AVAILABLE_FOR_REQUEST, COMMAND, DOWNLOAD,
+                               FIRST_CARD_UNLOCK) VALUES (90, 'Lobby nights', 1, 1, 0, 1, 0);
+        INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (90, 1, 0, 1), (90, 2, 1, 1);)");
+    const Table withSecondLevel = listed();
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        DELETE FROM ACCLVLINK WHERE ACCESSLVID = 90;
+        DELETE FROM ACCESSLVL WHERE ACCESSLVID = 90;)");
+    EXPECT_EQ(withSecondLevel, (Table{{"1", "0"}, {"1", "1"}, {"2", "1"}}));
+}
+
+TEST_F(DoorDeviceMethods, IntrusionClassesListOnlyTheirDeviceType)
+{
+    const auto names = [&](const wchar_t* className) {
+        return Values(Enum(Form::Sync, className).objects, {L"Name"});
+    };
+    EXPECT_EQ(names(L"Bnt_IntrusionDoor"), (Table{{"Vault door"}}));
+    EXPECT_EQ(names(L"Bnt_OffBoardRelay"), (Table{{"Vault siren relay"}}));
+    EXPECT_EQ(names(L"Bnt_OnBoardRelay"), (Table{{"Vault strobe relay"}}));
+    // Zone outputs are zones too.
+    EXPECT_EQ(names(L"Bnt_IntrusionZone"), (Table{{"Vault beacon output"}, {"Vault motion zone"}}));
+    EXPECT_EQ(names(L"Bnt_IntrusionZoneOutput"), (Table{{"Vault beacon output"}}));
+    EXPECT_EQ(names(L"Bnt_IntrusionArea"), (Table{{"Vault"}, {"Vault antechamber"}}));
+}
+
+TEST_F(DoorDeviceMethods, AReadersAuditTextNamesItAndItsKeys)
+{
+    const ComPtr<IWbemClassObject> reader = Instance(L"Bnt_Reader.PanelID=6,ReaderID=2");
+    ASSERT_TRUE(reader);
+    CWmipReaderMapper mapper(nullptr, nullptr, nullptr);
+    EXPECT_EQ(mapper.GetTransactionObject(), 25);
+    EXPECT_EQ(Utf8(mapper.GetTransactionValues(brontel::UserTranOperation::Modify, reader.Get()).GetString()),
+              "Annex onboard out(6,2)");
+    // Under the provider readers are read-only.
+    EXPECT_EQ(mapper.GetModifyPermission(), 0u);
+}
+
+}  // namespace
+}  // namespace e2e

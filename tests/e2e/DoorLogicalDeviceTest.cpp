@@ -1,0 +1,246 @@
+// Logical sources, devices and sub-devices through the door: their validation rules with the
+// database left unchanged by every refusal, the shared device name space, generated ids, the
+// configuration messages each write sends, and the cascade of a source's delete.
+#include "tests/e2e/DoorTest.h"
+
+#include "hardware/RpcBlock.h"
+#include "tests/support/InstallationDatabase.h"
+#include "tests/support/SimulatedInstallation.h"
+
+#include <atomic>
+#include <thread>
+#include <utility>
+
+namespace e2e
+{
+namespace
+{
+
+using Props = std::vector<std::pair<const wchar_t*, _variant_t>>;
+
+class DoorLogicalDevices : public DoorTest
+{
+protected:
+    void SetUp() override
+    {
+        DoorTest::SetUp();
+        CallAs(Callers::kOperator);
+    }
+    void TearDown() override
+    {
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+            DELETE FROM VEXLET_DEVICE WHERE NOT (PANELID = 8 AND VEXLET_DEVICEID = 1);
+            DELETE FROM ACCESSPANE WHERE PANELID > 8;
+            UPDATE ACCESSPANE SET NAME = 'Building management', SEGMENTID = 1 WHERE PANELID = 8;
+            UPDATE VEXLET_DEVICE SET NAME = 'Chiller' WHERE SUB_DEVICEID = 0;
+            UPDATE NEXTID SET NEXTVAL = 9 WHERE TYPE = 4;
+            UPDATE NEXTID SET NEXTVAL = 2 WHERE TYPE = 54;)");
+        DoorTest::TearDown();
+    }
+
+    Reply Write(const wchar_t* className, const Props& values, LONG flags = 0)
+    {
+        const ComPtr<IWbemClassObject> instance = NewInstance(className);
+        EXPECT_TRUE(instance);
+        if (!instance)
+            return Reply();
+        for (const auto& [name, value] : values) {
+            _variant_t copy(value);
+            EXPECT_EQ(instance->Put(name, 0, &copy, 0), WBEM_S_NO_ERROR) << Utf8(name);
+        }
+        return Put(Form::Sync, instance.Get(), flags);
+    }
+
+    static Table Devices()
+    {
+        return DoorInstallation::Rows(
+            "SELECT PANELID, VEXLET_DEVICEID, SUB_DEVICEID, NAME FROM VEXLET_DEVICE ORDER BY 1, 2, 3");
+    }
+    static Table Sources()
+    {
+        return DoorInstallation::Rows("SELECT PANELID, NAME, SEGMENTID, PANELTYPE, TERMINALNA FROM ACCESSPANE "
+                                      "WHERE PANELTYPE = 39 ORDER BY 1");
+    }
+    // The last configuration message the communication server received: its code and the
+    // words at the message offsets asked for.
+    std::vector<LONG> LastMessage(std::initializer_list<std::size_t> offsets)
+    {
+        const auto calls = m_servers.CommServer().Calls();
+        std::vector<LONG> words;
+        if (calls.empty())
+            return words;
+        const std::vector<BYTE>& block = calls.back().block;
+        words.push_back(RpcBlock::Long(block, 0));
+        for (const std::size_t offset : offsets)
+            words.push_back(RpcBlock::Long(block, 4 + offset));
+        return words;
+    }
+
+    support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
+};
+
+TEST_F(DoorLogicalDevices, RefusalsAnswerTheirRuleAndChangeNothing)
+{
+    const Props source{{L"Name", _variant_t(L"Fire panel")}, {L"SegmentID", _variant_t(1L)},
+                        {L"IsOnline", _variant_t(true)}, {L"WorldTimezoneID", _variant_t(1L)},
+                        {L"IsDaylightSaving", _variant_t(false)}};
+    const auto without = [&](const wchar_t* property) {
+        Props values;
+        for (const auto& value : source)
+            if (std::wstring(value.first) != property)
+                values.push_back(value);
+        return values;
+    };
+    const auto with = [&](const wchar_t* property, _variant_t replacement) {
+        Props values = without(property);
+        values.emplace_back(property, replacement);
+        return values;
+    };
+    const struct
+    {
+        const wchar_t* className;
+        Props values;
+        LONG flags;
+        HRESULT expected;
+        const char* message;
+    } cases[] = {
+        {L"Bnt_LogicalSource", without(L"Name"), 0, WBEM_E_ILLEGAL_NULL, "The required property Name had no value"},
+        {L"Bnt_LogicalSource", without(L"WorldTimezoneID"), 0, WBEM_E_ILLEGAL_NULL, "WorldTimezoneID had no value"},
+        {L"Bnt_LogicalSource", with(L"WorldTimezoneID", _variant_t(77L)), 0, WBEM_E_INVALID_PARAMETER,
+         "The property WorldTimezoneID did not exist"},
+        {L"Bnt_LogicalSource", without(L"IsOnline"), 0, WBEM_E_ILLEGAL_NULL, "IsOnline had no value"},
+        {L"Bnt_LogicalSource", with(L"Name", _variant_t(L"Lobby panel")), 0, WBEM_E_FAILED,
+         "The property Name contained an non-unique value."},
+        {L"Bnt_LogicalSource", with(L"SegmentID", _variant_t(42L)), 0, WBEM_E_INVALID_PARAMETER,
+         "The property SegmentID did not exist"},
+        // The stored source 8 is of segment 1.
+        {L"Bnt_LogicalSource",
+         {{L"ID", _variant_t(8L)}, {L"Name", _variant_t(L"Renamed")}, {L"SegmentID", _variant_t(2L)},
+          {L"IsOnline", _variant_t(true)}, {L"WorldTimezoneID", _variant_t(1L)}, {L"IsDaylightSaving", _variant_t(false)}},
+         WBEM_FLAG_UPDATE_ONLY, WBEM_E_FAILED, "The property SegmentID is not editable"},
+        {L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(1L)}, {L"Name", _variant_t(L"Pump")}}, 0,
+         WBEM_E_INVALID_PARAMETER, "The property SourceID did not exist"},
+        {L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(8L)}, {L"Name", _variant_t(L"Chiller pump")}}, 0, WBEM_E_FAILED,
+         "The property Name contained an non-unique value."},
+        {L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(8L)}}, 0, WBEM_E_ILLEGAL_NULL, "Name had no value"},
+        {L"Bnt_LogicalDevice",
+         {{L"SourceID", _variant_t(8L)}, {L"ID", _variant_t(5L)}, {L"Name", _variant_t(L"Ghost")}},
+         WBEM_FLAG_UPDATE_ONLY, WBEM_E_NOT_FOUND, "could not be retrieved"},
+        {L"Bnt_LogicalSubDevice",
+         {{L"SourceID", _variant_t(8L)}, {L"DeviceID", _variant_t(9L)}, {L"Name", _variant_t(L"Valve")}}, 0,
+         WBEM_E_INVALID_PARAMETER, "The property DeviceID did not exist"},
+        {L"Bnt_LogicalSubDevice",
+         {{L"SourceID", _variant_t(8L)}, {L"DeviceID", _variant_t(1L)}, {L"Name", _variant_t(L"Chiller")}}, 0,
+         WBEM_E_FAILED, "The property Name contained an non-unique value."},
+    };
+    const Table sources = Sources();
+    const Table devices = Devices();
+    const Table audits = DoorInstallation::Rows("SELECT COUNT(*) FROM USER_TRANSACTION_LOG");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8(c.className) + " " + c.message);
+        const Reply refused = Write(c.className, c.values, c.flags);
+        EXPECT_EQ(refused.result, c.expected) << Hex(refused.result);
+        EXPECT_NE(Description(refused.statusObject.Get()).find(c.message), std::string::npos)
+            << Description(refused.statusObject.Get());
+    }
+    EXPECT_EQ(Sources(), sources);
+    EXPECT_EQ(Devices(), devices);
+    EXPECT_EQ(DoorInstallation::Rows("SELECT COUNT(*) FROM USER_TRANSACTION_LOG"), audits);
+    EXPECT_TRUE(m_servers.CommServer().Calls().empty());
+}
+
+TEST_F(DoorLogicalDevices, WritesDrawIdsAuditAndTellTheServers)
+{
+    const Reply source = Write(L"Bnt_LogicalSource",
+                               {{L"Name", _variant_t(L"Fire panel")}, {L"SegmentID", _variant_t(1L)},
+                                {L"IsOnline", _variant_t(true)}, {L"WorldTimezoneID", _variant_t(1L)},
+                                {L"IsDaylightSaving", _variant_t(false)}});
+    ASSERT_EQ(source.result, WBEM_S_NO_ERROR) << Hex(source.result);
+    EXPECT_EQ(source.text, L"Bnt_LogicalSource.ID=9");
+    EXPECT_EQ(Sources(), (Table{{"8", "Building management", "1", "39", "WORKSTATION"},
+                                {"9", "Fire panel", "1", "39", "WORKSTATION"}}));
+    // Message 211: add, segment 1, the source at 12.
+    EXPECT_EQ(LastMessage({4, 8, 92, 12}), (std::vector<LONG>{211, 211, 1, 1, 9}));
+
+    const Reply device = Write(L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(9L)}, {L"Name", _variant_t(L"Sprinkler")}});
+    ASSERT_EQ(device.result, WBEM_S_NO_ERROR) << Hex(device.result);
+    EXPECT_EQ(device.text, L"Bnt_LogicalDevice.ID=2,SourceID=9");
+    EXPECT_EQ(LastMessage({4, 8, 92, 12, 52}), (std::vector<LONG>{290, 290, 1, 1, 9, 2}));
+    const Reply sub = Write(L"Bnt_LogicalSubDevice",
+                            {{L"SourceID", _variant_t(9L)}, {L"DeviceID", _variant_t(2L)}, {L"Name", _variant_t(L"Head")}});
+    ASSERT_EQ(sub.result, WBEM_S_NO_ERROR) << Hex(sub.result);
+    // The framework draws the sub-device's id (the refusals of other tests may have drawn some).
+    const Table drawn = DoorInstallation::Rows("SELECT SUB_DEVICEID FROM VEXLET_DEVICE WHERE NAME = 'Head'");
+    ASSERT_EQ(drawn.size(), 1u);
+    const LONG subId = std::stol(drawn[0][0]);
+    EXPECT_EQ(LastMessage({4, 8, 12, 52, 28}), (std::vector<LONG>{292, 292, 1, 9, 2, subId}));
+    const Table audits = DoorInstallation::Rows(
+        "SELECT OPERATION, OBJECT_TYPE, DESCRIPTION FROM USER_TRANSACTION_LOG ORDER BY rowid DESC LIMIT 3");
+    EXPECT_EQ(audits, (Table{{"4", "148", "Head(9,2," + drawn[0][0] + ")"},
+                             {"4", "147", "Sprinkler(9,2)"},
+                             {"4", "132", "Fire panel(9)"}}));
+
+    // Renaming to its own name passes; to another device's name fails; modify says 2.
+    EXPECT_EQ(Write(L"Bnt_LogicalDevice",
+                    {{L"SourceID", _variant_t(9L)}, {L"ID", _variant_t(2L)}, {L"Name", _variant_t(L"Sprinkler")}},
+                    WBEM_FLAG_UPDATE_ONLY)
+                  .result,
+              WBEM_S_NO_ERROR);
+    EXPECT_EQ(LastMessage({8}), (std::vector<LONG>{290, 2}));
+    EXPECT_EQ(Write(L"Bnt_LogicalDevice",
+                    {{L"SourceID", _variant_t(9L)}, {L"ID", _variant_t(2L)}, {L"Name", _variant_t(L"Chiller")}},
+                    WBEM_FLAG_UPDATE_ONLY)
+                  .result,
+              WBEM_E_FAILED);
+
+    // Devices and sub-devices are listed apart.
+    EXPECT_EQ(Values(Enum(Form::Sync, L"Bnt_LogicalDevice").objects, {L"SourceID", L"ID", L"Name"}),
+              (Table{{"8", "1", "Chiller"}, {"9", "2", "Sprinkler"}}));
+    EXPECT_EQ(Values(Enum(Form::Sync, L"Bnt_LogicalSubDevice").objects, {L"SourceID", L"DeviceID", L"ID"}),
+              (Table{{"8", "1", "1"}, {"9", "2", drawn[0][0]}}));
+
+    // Deleting the source takes its devices along, and the servers hear of it (action 3).
+    EXPECT_EQ(Delete(Form::Sync, L"Bnt_LogicalSource.ID=9").result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(LastMessage({8, 12}), (std::vector<LONG>{211, 3, 9}));
+    EXPECT_EQ(Devices(), (Table{{"8", "1", "0", "Chiller"}, {"8", "1", "1", "Chiller pump"}}));
+}
+
+TEST_F(DoorLogicalDevices, OfTwoWritersOfOneNameOnlyOneSucceeds)
+{
+    constexpr int kWriters = 6;
+    std::atomic<int> written{0};
+    std::atomic<int> refused{0};
+    std::vector<std::thread> writers;
+    for (int i = 0; i < kWriters; ++i)
+        writers.emplace_back([&] {
+            const CallerIdentity::Scope caller(CallerIdentity(Callers::kOperator, SecurityImpersonation));
+            const Reply reply =
+                Write(L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(8L)}, {L"Name", _variant_t(L"Twin")}});
+            (reply.result == WBEM_S_NO_ERROR ? written : refused)++;
+        });
+    for (std::thread& writer : writers)
+        writer.join();
+    EXPECT_EQ(written.load(), 1);
+    EXPECT_EQ(refused.load(), kWriters - 1);
+    EXPECT_EQ(DoorInstallation::Rows("SELECT COUNT(*) FROM VEXLET_DEVICE WHERE NAME = 'Twin'"), (Table{{"1"}}));
+}
+
+TEST_F(DoorLogicalDevices, SystemAccountsAreAuditedWithThePersonsName)
+{
+    CallAs(Callers::kAdministrator);
+    const auto account = [&](LONG person) {
+        return Props{{L"PersonID", _variant_t(person)}, {L"LogicalSystemType", _variant_t(1L)},
+                     {L"LogicalSystemID", _variant_t(5L)}, {L"UserName", _variant_t(L"aadler")}};
+    };
+    ASSERT_EQ(Write(L"Bnt_LogicalSystemAccount", account(1)).result, WBEM_S_NO_ERROR);
+    const Table audit = DoorInstallation::Rows(
+        "SELECT OPERATION, OBJECT_TYPE, DESCRIPTION FROM USER_TRANSACTION_LOG ORDER BY rowid DESC LIMIT 1");
+    EXPECT_EQ(audit, (Table{{"4", "48", "Person 1: Adler, Ada"}}));
+    EXPECT_EQ(Delete(Form::Sync, L"Bnt_LogicalSystemAccount.LogicalSystemType=1,PersonID=1").result, WBEM_S_NO_ERROR);
+    // A viewer without the accounts' rights may not write them.
+    CallAs(Callers::kViewer);
+    EXPECT_EQ(Write(L"Bnt_LogicalSystemAccount", account(2)).result, WBEM_E_ACCESS_DENIED);
+}
+
+}  // namespace
+}  // namespace e2e
