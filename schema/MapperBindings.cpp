@@ -18,17 +18,24 @@
 #include "mappers/records/CWmipAssocVisitorAccountMapper.h"
 #include "mappers/records/CWmipCardholderMapper.h"
 #include "mappers/records/CWmipDirectoryMapper.h"
+#include "mappers/records/CWmipGuardTourMapper.h"
 #include "mappers/records/CWmipHolidayMapper.h"
 #include "mappers/records/CWmipHolidayTypeLinkMapper.h"
 #include "mappers/records/CWmipHolidayTypeMapper.h"
 #include "mappers/records/CWmipMultimediaObjectMapper.h"
 #include "mappers/records/CWmipPersonMapper.h"
 #include "mappers/records/CWmipPersonSecondarySegmentsMapper.h"
+#include "mappers/records/CWmipPortavereMapper.h"
 #include "mappers/records/CWmipSegmentGroupMapper.h"
 #include "mappers/records/CWmipSegmentMapper.h"
 #include "mappers/records/CWmipSegmentUnitMapper.h"
 #include "mappers/records/CWmipTimezoneIntervalMapper.h"
 #include "mappers/records/CWmipTimezoneMapper.h"
+#include "mappers/records/CWmipVisitEmailRecipientMapper.h"
+#include "mappers/records/CWmipVisitEventMapper.h"
+#include "mappers/records/CWmipVisitMapper.h"
+#include "mappers/records/CWmipVisitSelfServiceStation.h"
+#include "mappers/records/CWmipVisitSignInLocation.h"
 #include "mappers/records/CWmipVisitorMapper.h"
 #include "mappers/records/CWmipWorldTimezoneMapper.h"
 #include "provider/CWmipEventAlarmLinkMapper.h"
@@ -72,6 +79,7 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipEventSubtypeDefinitionMapper>(L"CWmipEventSubtypeDefinitionMapper"),
         BindOutsideChain<CWmipEventSubtypeParameterLinkMapper>(L"CWmipEventSubtypeParameterLinkMapper"),
         Bind<CWmipEventTypeMapper>(L"CWmipEventTypeMapper"),
+        Bind<CWmipGuardTourMapper>(L"CWmipGuardTourMapper"),
         Bind<CWmipHolidayMapper>(L"CWmipHolidayMapper"),
         Bind<CWmipHolidayTypeLinkMapper>(L"CWmipHolidayTypeLinkMapper"),
         Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
@@ -79,6 +87,7 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipPanelMapper>(L"CWmipPanelMapper"),
         Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
         Bind<CWmipPersonSecondarySegmentsMapper>(L"CWmipPersonSecondarySegmentsMapper"),
+        Bind<CWmipPortavereMapper>(L"CWmipPortavereMapper"),
         Bind<CWmipReaderInput1Mapper>(L"CWmipReaderInput1Mapper"),
         Bind<CWmipReaderInput2Mapper>(L"CWmipReaderInput2Mapper"),
         Bind<CWmipReaderOutput1Mapper>(L"CWmipReaderOutput1Mapper"),
@@ -88,6 +97,11 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipSegmentUnitMapper>(L"CWmipSegmentUnitMapper"),
         Bind<CWmipTimezoneIntervalMapper>(L"CWmipTimezoneIntervalMapper"),
         Bind<CWmipTimezoneMapper>(L"CWmipTimezoneMapper"),
+        Bind<CWmipVisitEmailRecipientMapper>(L"CWmipVisitEmailRecipientMapper"),
+        Bind<CWmipVisitEventMapper>(L"CWmipVisitEventMapper"),
+        Bind<CWmipVisitMapper>(L"CWmipVisitMapper"),
+        Bind<CWmipVisitSelfServiceStation>(L"CWmipVisitSelfServiceStation"),
+        Bind<CWmipVisitSignInLocation>(L"CWmipVisitSignInLocation"),
         Bind<CWmipVisitorMapper>(L"CWmipVisitorMapper"),
         Bind<CWmipWorldTimezoneMapper>(L"CWmipWorldTimezoneMapper"),
     };
@@ -136,14 +150,12 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipBadgeTypeMapper",
     L"CWmipCameraGroupCameraLinkMapper",
     L"CWmipCameraGroupMapper",
-    L"CWmipGuardTourMapper",
     L"CWmipIncomingEventExMapper",
     L"CWmipLoggedEventMapper",
     L"CWmipLogicalDeviceMapper",
     L"CWmipLogicalSourceMapper",
     L"CWmipLogicalSubDeviceMapper",
     L"CWmipLogicalUserAccountMapper",
-    L"CWmipPortavereMapper",
     L"WmipMonitoringZoneCameraLinkMapper",
     L"WmipMonitoringZoneDeviceLinkMapper",
     L"CWmipMonitoringZoneMapper",
@@ -161,11 +173,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipUserReportPermissionGroupMapper",
     L"CWmipUserSecondarySegmentMapper",
     L"CWmipVideoRecorderMapper",
-    L"CWmipVisitEmailRecipientMapper",
-    L"CWmipVisitEventMapper",
-    L"CWmipVisitMapper",
-    L"CWmipVisitSelfServiceStation",
-    L"CWmipVisitSignInLocation",
 };
 
 const MapperBinding* FindBinding(const wchar_t* mapperClass)

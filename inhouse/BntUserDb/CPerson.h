@@ -40,6 +40,8 @@ public:
     LONG GetID() const { return m_id; }
     LONG GetPrimarySegmentID() const { return m_primarySegmentId; }
     bool IsVisitor() const { return m_visitor; }
+    // True for a cardholder allowed to host visitors (EMP.ALLOWEDVISITORS).
+    bool AllowsVisitors() const { return m_allowsVisitors; }
     // The segments assigned now: the primary one and the secondary ones read or assigned since.
     const std::set<LONG>& GetSegmentAssignments() const { return m_segments; }
     // Changes the assignments in memory; the second argument is the original library's option.
@@ -73,5 +75,6 @@ private:
     bool m_read = false;
     LONG m_primarySegmentId = 0;
     bool m_visitor = false;
+    bool m_allowsVisitors = false;
     std::set<LONG> m_segments;
 };
