@@ -18,6 +18,7 @@
 #include "mappers/records/CWmipAssocVisitorAccountMapper.h"
 #include "mappers/records/CWmipCardholderMapper.h"
 #include "mappers/records/CWmipDirectoryMapper.h"
+#include "mappers/records/CWmipFluxmereManagerMapper.h"
 #include "mappers/records/CWmipGuardTourMapper.h"
 #include "mappers/records/CWmipHolidayMapper.h"
 #include "mappers/records/CWmipHolidayTypeLinkMapper.h"
@@ -31,6 +32,7 @@
 #include "mappers/records/CWmipSegmentUnitMapper.h"
 #include "mappers/records/CWmipTimezoneIntervalMapper.h"
 #include "mappers/records/CWmipTimezoneMapper.h"
+#include "mappers/records/CWmipVexletManagerMapper.h"
 #include "mappers/records/CWmipVisitEmailRecipientMapper.h"
 #include "mappers/records/CWmipVisitEventMapper.h"
 #include "mappers/records/CWmipVisitMapper.h"
@@ -104,6 +106,17 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipVisitSignInLocation>(L"CWmipVisitSignInLocation"),
         Bind<CWmipVisitorMapper>(L"CWmipVisitorMapper"),
         Bind<CWmipWorldTimezoneMapper>(L"CWmipWorldTimezoneMapper"),
+    };
+    return bindings;
+}
+
+// The mappers of the classes no declaration names (WMI keeps their definitions): only the name
+// chain builds them.
+const std::vector<MapperBinding>& UndeclaredMappers()
+{
+    static const std::vector<MapperBinding> bindings = {
+        Bind<CWmipFluxmereManagerMapper>(L"CWmipFluxmereManagerMapper"),
+        Bind<CWmipVexletManagerMapper>(L"CWmipVexletManagerMapper"),
     };
     return bindings;
 }
@@ -219,6 +232,9 @@ void MapperBindings::AddBoundMappersToChain()
         if (binding.inNameChain) {
             CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
         }
+    }
+    for (const MapperBinding& binding : UndeclaredMappers()) {
+        CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
     }
 }
 

@@ -553,10 +553,21 @@ void CWmipVisitMapper::AddVisitEvent(IWbemClassObject* instance, VARIANT& eventI
     }
 }
 
+LONG CWmipVisitMapper::GetVisitEventID(IWbemClassObject* instance)
+{
+    LONG eventId = 0;
+    if (SUCCEEDED(WMIHelper::GetNumber(instance, L"VISIT_EVENTID", eventId)))
+        return eventId;
+    // A modify may leave the event id out; the visit's stored row names it.
+    const auto row = CLoginQuery::FirstRow(*GetDatabase(), "SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = ?",
+                                           {NumberOf(instance, L"ID")});
+    return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : 0;
+}
+
 void CWmipVisitMapper::UpdateVisitEvent(IWbemClassObject* instance)
 {
     CAcsUser* user = RequireUser();
-    const LONG eventId = NumberOf(instance, L"VISIT_EVENTID");
+    const LONG eventId = GetVisitEventID(instance);
     const LONG hostId = NumberOf(instance, L"CARDHOLDERID");
     CBntDatabase* database = GetDatabase();
     VisitEventSet events(database, 0);
@@ -565,10 +576,17 @@ void CWmipVisitMapper::UpdateVisitEvent(IWbemClassObject* instance)
     if (!events.IsEOF())
     {
         events.Edit();
-        events.SetValue(L"EMPID", CDBValue(hostId));
+        // A modify that leaves a value out keeps what is stored, as for the visit's own row.
+        if (hostId > 0)
+            events.SetValue(L"EMPID", CDBValue(hostId));
         events.SetValue(L"LASTCHANGED_UTC", UtcNow());
-        events.SetValue(L"SCHEDULED_TIMEIN", EventTime(instance, L"SCHEDULED_TIMEIN"));
-        events.SetValue(L"SCHEDULED_TIMEOUT", EventTime(instance, L"SCHEDULED_TIMEOUT"));
+        for (const wchar_t* property : {L"SCHEDULED_TIMEIN", L"SCHEDULED_TIMEOUT"})
+        {
+            _variant_t given;
+            instance->Get(property, 0, &given, nullptr, nullptr);
+            if (!IsEmptyValue(given))
+                events.SetValue(property, EventTime(instance, property));
+        }
         if (WMIHelper::IsCorvessaApplication())
         {
             _variant_t location;
@@ -591,7 +609,7 @@ void CWmipVisitMapper::UpdateVisitEvent(IWbemClassObject* instance)
 void CWmipVisitMapper::DeleteVisitEvent(IWbemClassObject* instance)
 {
     CAcsUser* user = RequireUser();
-    const LONG eventId = NumberOf(instance, L"VISIT_EVENTID");
+    const LONG eventId = GetVisitEventID(instance);
     CBntDatabase* database = GetDatabase();
     VisitEventSet events(database, 0);
     events.AddEventIDFilter(eventId);

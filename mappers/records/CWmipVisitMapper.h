@@ -102,6 +102,8 @@ public:
 private:
     // The event row of an add; its id into eventId (VT_I4). Throws CWMIException.
     void AddVisitEvent(IWbemClassObject* instance, VARIANT& eventId);
+    // The instance's VISIT_EVENTID, else the stored visit's. Throws CDBException.
+    LONG GetVisitEventID(IWbemClassObject* instance);
     void UpdateVisitEvent(IWbemClassObject* instance);
     void DeleteVisitEvent(IWbemClassObject* instance);
     void CheckVisitSegments(IWbemClassObject* instance);
