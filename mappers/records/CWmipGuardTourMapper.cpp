@@ -8,6 +8,7 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/CWmipMethodOutput.h"
+#include "mappers/records/CWmipMethodParameters.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/Unknown.h"
 #include "platform/com/WbemConstants.h"
@@ -22,15 +23,6 @@ constexpr DWORD kViewTours = 0x100000B4;
 constexpr DWORD kLaunchTours = 0x100000BA;
 constexpr wchar_t kNoInstance[] = L"The requested instance could not be retrieved or does not exist.";
 constexpr wchar_t kLaunchTourMethod[] = L"LaunchTour";
-
-// A parameter the client left without value reads as 0.
-LONGLONG OptionalNumber64(IWbemClassObject* object, const wchar_t* name)
-{
-    LONGLONG value = 0;
-    if (object != nullptr)
-        WMIHelper::GetNumber64(object, name, value);
-    return value;
-}
 }  // namespace
 
 CWmipGuardTourMapper::CWmipGuardTourMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
@@ -64,8 +56,8 @@ HRESULT CWmipGuardTourMapper::LaunchTour(IWbemClassObject* instance, IWbemClassO
         LONG tourId = 0;
         if (FAILED(WMIHelper::GetNumber(instance, L"ID", tourId)))
             return WBEM_E_FAILED;
-        const LONGLONG badgeId = OptionalNumber64(inParams, L"BadgeID");
-        const LONG stationId = static_cast<LONG>(OptionalNumber64(inParams, L"MonStationID"));
+        const LONGLONG badgeId = CWmipMethodParameters::Number64(inParams, L"BadgeID");
+        const LONG stationId = static_cast<LONG>(CWmipMethodParameters::Number64(inParams, L"MonStationID"));
         LONG result = kNotLaunched;
         CString host;
         // Without a linkage server of the caller's database there is nobody to ask: an empty

@@ -4,6 +4,7 @@
 #include "inhouse/BntUdf/Portavere.h"
 #include "inhouse/BntUdf/PortavereRecommendProperties.h"
 #include "mappers/records/CWmipMethodOutput.h"
+#include "mappers/records/CWmipMethodParameters.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
 
@@ -14,23 +15,6 @@ namespace
 {
 constexpr wchar_t kRecommendationMethod[] = L"RecommendationSystemSetting";
 constexpr wchar_t kRecommendPropertiesMethod[] = L"RecommendProperties";
-
-// An in-parameter the client left without value: 0 or the empty text.
-LONG NumberOrZero(IWbemClassObject* inParams, const wchar_t* name)
-{
-    LONG value = 0;
-    if (inParams != nullptr)
-        WMIHelper::GetNumber(inParams, name, value);
-    return value;
-}
-
-CString TextOrEmpty(IWbemClassObject* inParams, const wchar_t* name)
-{
-    CString value;
-    if (inParams != nullptr)
-        WMIHelper::GetString(inParams, name, value);
-    return value;
-}
 
 // Runs one handler under the guard every method shares: whatever it raises answers 0x80041001.
 HRESULT Guarded(const std::function<HRESULT()>& handler)
@@ -81,12 +65,12 @@ HRESULT CWmipPortavereMapper::ExecuteMethod(CWmipObjectPath*, const wchar_t* met
 
 HRESULT CWmipPortavereMapper::LogTransaction(bool granted, IWbemClassObject* inParams)
 {
-    const LONG current = NumberOrZero(inParams, L"CurrentLevel");
-    const LONG system = NumberOrZero(inParams, L"SystemLevel");
-    const CString cardholder = TextOrEmpty(inParams, L"CardholderName");
-    const CString ssno = TextOrEmpty(inParams, L"SSNo");
-    const CString reader = TextOrEmpty(inParams, L"ReaderName");
-    const CString gate = TextOrEmpty(inParams, L"GateName");
+    const LONG current = CWmipMethodParameters::Number(inParams, L"CurrentLevel");
+    const LONG system = CWmipMethodParameters::Number(inParams, L"SystemLevel");
+    const CString cardholder = CWmipMethodParameters::Text(inParams, L"CardholderName");
+    const CString ssno = CWmipMethodParameters::Text(inParams, L"SSNo");
+    const CString reader = CWmipMethodParameters::Text(inParams, L"ReaderName");
+    const CString gate = CWmipMethodParameters::Text(inParams, L"GateName");
     const brontel::portavere::Portavere portavere(m_user);
     // A decision that was not recorded must not be reported as recorded.
     const bool logged = granted
@@ -108,8 +92,8 @@ HRESULT CWmipPortavereMapper::RecommendationSystemSetting(IWbemObjectSink* sink)
 
 HRESULT CWmipPortavereMapper::IsGrant(IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
-    const LONG level = NumberOrZero(inParams, L"CardholderThreatLevelID");
-    const LONG setting = NumberOrZero(inParams, L"SystemSettingID");
+    const LONG level = CWmipMethodParameters::Number(inParams, L"CardholderThreatLevelID");
+    const LONG setting = CWmipMethodParameters::Number(inParams, L"SystemSettingID");
     const bool granted = brontel::portavere::Portavere(m_user).IsGrant(level, setting, -1, -1);
     // The answer travels in the sint32 ReturnValue of the recommendation's signature: 1 or 0.
     return CWmipMethodOutput::Indicate(*this, kWMIClassName, kRecommendationMethod, sink,

@@ -3,6 +3,7 @@
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipPropertyColumns.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 
@@ -13,11 +14,6 @@ namespace
 constexpr wchar_t kSourceFile[] = L"CWmipVisitEventMapper.cpp";
 constexpr DWORD kViewVisits = 0x20000027;
 
-struct PropertyColumn
-{
-    const wchar_t* property;
-    const wchar_t* column;
-};
 constexpr PropertyColumn kColumns[] = {
     {L"ID", L"VISIT_EVENT.VISIT_EVENTID"},
     {L"CardholderID", L"VISIT_EVENT.EMPID"},
@@ -54,12 +50,7 @@ bool CWmipVisitEventMapper::IsUseUTC()
 
 CString CWmipVisitEventMapper::GetTableDotColumn(const CString& property)
 {
-    for (const PropertyColumn& entry : kColumns)
-    {
-        if (property.CompareNoCase(entry.property) == 0)
-            return entry.column;
-    }
-    return L"VISIT_EVENT." + property;
+    return CWmipPropertyColumns::Find(kColumns, property, L"VISIT_EVENT");
 }
 
 void CWmipVisitEventMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)

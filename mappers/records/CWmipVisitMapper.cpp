@@ -24,6 +24,8 @@
 #include "inhouse/BntUserDb/CVisitEmailLink.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipMethodParameters.h"
+#include "mappers/records/CWmipPropertyColumns.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
@@ -73,11 +75,6 @@ constexpr wchar_t kSegmentPairMessage[] =
     L"You do not have sufficient permission to add this visit based on the cardholder and visitor segments.";
 constexpr wchar_t kReadFailedMessage[] = L"CVisit::Read failed.";
 
-struct PropertyColumn
-{
-    const wchar_t* property;
-    const wchar_t* column;
-};
 constexpr PropertyColumn kColumns[] = {
     {L"ID", L"VISIT.VISITID"},
     {L"CARDHOLDERID", L"VISIT.EMPID"},
@@ -109,22 +106,12 @@ constexpr const wchar_t* kLocalColumns[] = {L"SCHEDULED_TIMEIN", L"SCHEDULED_TIM
 
 LONG NumberOf(IWbemClassObject* instance, const wchar_t* property)
 {
-    LONG value = 0;
-    WMIHelper::GetNumber(instance, property, value);
-    return value;
+    return CWmipMethodParameters::Number(instance, property);
 }
 
 CString TextOf(IWbemClassObject* instance, const wchar_t* property)
 {
-    CString value;
-    WMIHelper::GetString(instance, property, value);
-    return value;
-}
-
-bool IsTrue(IWbemClassObject* instance, const wchar_t* property)
-{
-    int value = 0;
-    return SUCCEEDED(WMIHelper::GetBool(instance, property, value)) && value != 0;
+    return CWmipMethodParameters::Text(instance, property);
 }
 
 CString Resource(UINT id)
@@ -297,12 +284,7 @@ bool CWmipVisitMapper::IsUseUTC()
 
 CString CWmipVisitMapper::GetTableDotColumn(const CString& property)
 {
-    for (const PropertyColumn& entry : kColumns)
-    {
-        if (property.CompareNoCase(entry.property) == 0)
-            return entry.column;
-    }
-    return L"VISIT." + property;
+    return CWmipPropertyColumns::Find(kColumns, property, L"VISIT");
 }
 
 void CWmipVisitMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
@@ -847,11 +829,11 @@ void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
         const auto manager = SetupVisitManager();
         visit.ReadEmailRecipients(GetDatabaseUser());
         visit.GetEmailLinks().SetVisitID(visitId);
-        if (IsTrue(instance, L"EMAIL_INCLUDE_DEF_RECIPENTS"))
+        if (CWmipMethodParameters::IsTrue(instance, L"EMAIL_INCLUDE_DEF_RECIPENTS"))
             visit.AddDefaultEmailRecipients(GetDatabaseUser());
-        if (IsTrue(instance, L"EMAIL_INCLUDE_HOST"))
+        if (CWmipMethodParameters::IsTrue(instance, L"EMAIL_INCLUDE_HOST"))
             visit.AddHostEmailRecipient();
-        if (IsTrue(instance, L"EMAIL_INCLUDE_VISITOR"))
+        if (CWmipMethodParameters::IsTrue(instance, L"EMAIL_INCLUDE_VISITOR"))
             visit.AddVisitorEmailRecipient();
         for (const CString& piece : SplitEmailList(TextOf(instance, L"EMAIL_LIST")))
         {

@@ -15,6 +15,7 @@
 #include "inhouse/BntUserDb/CVisit.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipMethodParameters.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 
@@ -62,13 +63,6 @@ constexpr wchar_t kBadgeSignOutFailed[] = L"Error signing out specified visitor'
 [[noreturn]] void Fail(int line, const wchar_t* message)
 {
     throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
-}
-
-LONG NumberOf(IWbemClassObject* instance, const wchar_t* property)
-{
-    LONG value = 0;
-    WMIHelper::GetNumber(instance, property, value);
-    return value;
 }
 
 // The decimal digits of a badge id.
@@ -150,8 +144,8 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
         WMIHelper::GetString(instance, L"TIMEIN", timeIn);
         if (!timeIn.IsEmpty())
             Fail(__LINE__, kAlreadySignedIn);
-        const LONG visitId = NumberOf(instance, L"ID");
-        const LONG visitorId = NumberOf(instance, L"VISITORID");
+        const LONG visitId = CWmipMethodParameters::Number(instance, L"ID");
+        const LONG visitorId = CWmipMethodParameters::Number(instance, L"VISITORID");
         LONG badgeTypeId = -1;
         CString printerName;
         if (inParams != nullptr)
@@ -161,7 +155,7 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
         }
         const LONGLONG badgeId = AssignedBadgeId(inParams);
 
-        CVisit visit(visitId, NumberOf(instance, L"CARDHOLDERID"), visitorId);
+        CVisit visit(visitId, CWmipMethodParameters::Number(instance, L"CARDHOLDERID"), visitorId);
         if (!manager->ReadEmailFields(visit))
             Fail(__LINE__, kUnreadable);
         CPerson visitor(visitorId, nullptr, -9999, 101);
@@ -300,9 +294,9 @@ HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
         if (database == nullptr)
             Fail(__LINE__, kReadFailed);
         CBntTransaction transaction(*database);
-        const LONG visitId = NumberOf(instance, L"ID");
-        const LONG visitorId = NumberOf(instance, L"VISITORID");
-        CVisit visit(visitId, NumberOf(instance, L"CARDHOLDERID"), visitorId);
+        const LONG visitId = CWmipMethodParameters::Number(instance, L"ID");
+        const LONG visitorId = CWmipMethodParameters::Number(instance, L"VISITORID");
+        CVisit visit(visitId, CWmipMethodParameters::Number(instance, L"CARDHOLDERID"), visitorId);
         if (!visit.Read(GetDatabaseUser(), visitId).IsSuccess())
             Fail(__LINE__, kReadFailed);
         if (!visit.IsActive())
