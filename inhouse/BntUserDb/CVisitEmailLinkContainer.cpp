@@ -30,6 +30,14 @@ void CVisitEmailLinkContainer::Add(CVisitEmailLink link)
     m_links.push_back(std::move(link));
 }
 
+void CVisitEmailLinkContainer::KeepPlainAddresses()
+{
+    std::erase_if(m_links, [](const CVisitEmailLink& link) {
+        return link.IsHost() || link.IsVisitor() || link.GetSegmentID() != CVisitEmailLink::kNoSegment ||
+               link.GetEmailAddress().IsEmpty();
+    });
+}
+
 bool CVisitEmailLinkContainer::HasHost() const
 {
     return std::any_of(m_links.begin(), m_links.end(), [](const CVisitEmailLink& link) { return link.IsHost(); });

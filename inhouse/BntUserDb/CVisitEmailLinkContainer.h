@@ -16,6 +16,8 @@ public:
     void SetVisitID(LONG visitId);
     LONG GetVisitID() const { return m_visitId; }
 
+    // Drops the host, visitor and default-recipient links, keeping the plain addresses.
+    void KeepPlainAddresses();
     // Adds the link (numbered after the last one when its number is not positive).
     void Add(CVisitEmailLink link);
     // The next free recipient number.

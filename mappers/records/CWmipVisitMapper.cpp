@@ -827,8 +827,14 @@ void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
         if (!visit.Read(GetDatabaseUser(), visitId).IsSuccess())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kReadFailedMessage);
         const auto manager = SetupVisitManager();
-        visit.ReadEmailRecipients(GetDatabaseUser());
+        // The recipients follow the instance. A modify that does not carry EMAIL_LIST (no
+        // column keeps it) keeps the plain addresses stored before.
         visit.GetEmailLinks().SetVisitID(visitId);
+        _variant_t emailList;
+        instance->Get(L"EMAIL_LIST", 0, &emailList, nullptr, nullptr);
+        if (operation == Operation::Modify && (emailList.vt == VT_NULL || emailList.vt == VT_EMPTY) &&
+            visit.ReadEmailRecipients(GetDatabaseUser()))
+            visit.GetEmailLinks().KeepPlainAddresses();
         if (CWmipMethodParameters::IsTrue(instance, L"EMAIL_INCLUDE_DEF_RECIPENTS"))
             visit.AddDefaultEmailRecipients(GetDatabaseUser());
         if (CWmipMethodParameters::IsTrue(instance, L"EMAIL_INCLUDE_HOST"))

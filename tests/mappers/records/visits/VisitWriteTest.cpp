@@ -153,3 +153,59 @@ TEST_F(VisitWrites, AddingAStationNeedsItsOwnRight)
         EXPECT_EQ(Count("VISIT_SELF_SERVICE_STATION", "1=1"), before + (SUCCEEDED(expected) ? 1 : 0));
     }
 }
+
+TEST_F(VisitWrites, AModifyKeepsWhatItLeavesOutAndFixesTheSignedInTime)
+{
+    const Reply added = AddVisit({{L"CARDHOLDERID", _variant_t(static_cast<LONG>(kHost))},
+                                  {L"VISITORID", _variant_t(static_cast<LONG>(kVisitor))},
+                                  {L"EMAIL_LIST", _variant_t(L"a@example.com")}});
+    ASSERT_EQ(added.result, WBEM_S_NO_ERROR);
+    const long visit = KeyOf(added);
+    const std::wstring path = L"Bnt_Visit.ID=" + std::to_wstring(visit);
+    const std::string id = std::to_string(visit);
+    const std::string eventId = Scalar("SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = " + id);
+    const std::string stored = Scalar("SELECT SCHEDULED_TIMEIN || SCHEDULED_TIMEOUT FROM VISIT_EVENT WHERE "
+                                      "VISIT_EVENTID = " + eventId);
+
+    // Only the host flag changes: the times, the event row and the address stay.
+    ComPtr<IWbemClassObject> change = NewInstance(L"Bnt_Visit");
+    _variant_t key(static_cast<LONG>(visit));
+    _variant_t host(true);
+    change->Put(L"ID", 0, &key, 0);
+    change->Put(L"EMAIL_INCLUDE_HOST", 0, &host, 0);
+    ASSERT_EQ(Put(Form::Sync, change.Get(), WBEM_FLAG_UPDATE_ONLY).result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Scalar("SELECT SCHEDULED_TIMEIN || SCHEDULED_TIMEOUT FROM VISIT_EVENT WHERE VISIT_EVENTID = " + eventId),
+              stored);
+    EXPECT_EQ(DoorInstallation::Rows("SELECT ifnull(ADDRESS, ''), HOST FROM VISIT_EMAIL_LINK WHERE VISITID = " + id +
+                                     " ORDER BY EMAILID"),
+              (Table{{"a@example.com", "0"}, {"", "1"}}));
+
+    // Once signed in, the scheduled time in is fixed.
+    ASSERT_EQ(Exec(Form::Sync, path, L"SignVisitIn").result, WBEM_S_NO_ERROR);
+    ComPtr<IWbemClassObject> current = Instance(path);
+    ASSERT_NE(current, nullptr);
+    _variant_t earlier(L"20000101100000.000000+000");
+    current->Put(L"SCHEDULED_TIMEIN", 0, &earlier, 0);
+    const Reply refused = Put(Form::Sync, current.Get(), WBEM_FLAG_UPDATE_ONLY);
+    EXPECT_EQ(refused.result, WBEM_E_FAILED);
+    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                         "Scheduled time in cannot change once a visitor has been signed in."))
+        << Description(refused.statusObject.Get());
+    EXPECT_EQ(Scalar("SELECT SCHEDULED_TIMEIN || SCHEDULED_TIMEOUT FROM VISIT_EVENT WHERE VISIT_EVENTID = " + eventId),
+              stored);
+}
+
+TEST_F(VisitWrites, RecipientsShowTheirDefaultRecipientsFlagAndEventsTheirUtcColumn)
+{
+    ExecSql("INSERT INTO VISIT_EMAIL_LINK (EMAILID, VISITID, ADDRESS, HOST, VISITOR, SEGMENTID) VALUES "
+            "(1, 9001, 'x@example.com', 0, 0, -9999), (2, 9001, NULL, 0, 0, 0);");
+    const Reply recipients = Query(Form::Sync, L"SELECT * FROM Bnt_VisitEmailRecipient WHERE VisitID = 9001");
+    ASSERT_EQ(recipients.result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Values(recipients.objects, {L"RecipientNumber", L"SegmentID", L"IncludeDefaultRecipients"}),
+              (Table{{"1", "<null>", "0"}, {"2", "0", "1"}}));
+
+    const Reply events = Query(Form::Sync, L"SELECT * FROM Bnt_VisitEvent WHERE LastChanged < \"20240104000000.000000+000\"");
+    ASSERT_EQ(events.result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Values(events.objects, {L"ID", L"Name"}), (Table{{"1", "Supplier meeting"}}));
+    EXPECT_EQ(Delete(Form::Sync, L"Bnt_VisitEvent.ID=1").result, WBEM_E_INVALID_OPERATION) << "written by visits only";
+}
