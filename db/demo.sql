@@ -361,9 +361,83 @@ UPDATE READER SET AREAENTER = 1, AREALEAVE = 2 WHERE PANELID = 1 AND READERID = 
 -- The linkage server runs on this workstation.
 INSERT INTO WRKSTATION (ID, NAME, BNT_DBID) VALUES (1, 'localhost', 0);
 INSERT INTO LINKAGE_SERVER (LINKAGE_SERVERID, BNT_DBID, WRKSTATIONID) VALUES (1, 0, 1);
+COMMIT;
+
+-- Badges: the badge layout, badge ID settings, badges of several types and statuses, and the
+-- card operators' badge rights.
+BEGIN;
+INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES
+    (1601, 1),   -- system-wide badge ID mode: generated
+    (1602, 1),   -- badge IDs may be entered by hand
+    (1603, 0),   -- default issue code
+    (1604, 2),   -- active badges per person
+    (1605, 4),   -- PIN length kind (6, 9, else 4 digits)
+    (1606, 1),   -- PINs may be edited
+    (1607, 0);   -- PINs need not be unique
+INSERT INTO DDFLD (DDFLDID, FLDNAME, CIMTYPE, MAXLEN, REQUIRED, LISTID) VALUES
+    (101, 'ISSUECODE', 3, 0, 0, NULL),
+    (102, 'TYPE', 3, 0, 1, 7),
+    (103, 'STATUS', 3, 0, 0, 8),
+    (104, 'ACTIVATE', 101, 0, 0, NULL),
+    (105, 'DEACTIVATE', 101, 0, 0, NULL),
+    (106, 'USELIMIT', 3, 0, 0, NULL),
+    (107, 'PIN', 8, 9, 0, NULL),
+    (108, 'PRINTS', 3, 0, 0, NULL),
+    (109, 'APBEXEMPT', 3, 0, 0, NULL),
+    (110, 'EXTEND_STRIKE_HELD', 3, 0, 0, NULL),
+    (111, 'DEADBOLT_OVERRIDE', 3, 0, 0, NULL),
+    (112, 'PASSAGE_MODE', 3, 0, 0, NULL),
+    (113, 'DEFAULT_DOOR', 3, 0, 0, NULL),
+    (114, 'LASTCHANGED', 101, 0, 0, NULL);
+INSERT INTO UDFOBJS (UDFOBJSID, TBLID, DDFLDID, DBOBJTYPE, LFIELD, LABEL) VALUES
+    (101, 3, 101, 3, 1, 'Issue code'),
+    (102, 3, 102, 3, 2, 'Badge type'),
+    (103, 3, 103, 3, 3, 'Status'),
+    (104, 3, 104, 3, 4, 'Activate'),
+    (105, 3, 105, 3, 5, 'Deactivate'),
+    (106, 3, 106, 3, 6, 'Use limit'),
+    (107, 3, 107, 3, 7, 'PIN'),
+    (108, 3, 108, 3, 8, 'Prints'),
+    (109, 3, 109, 3, 9, 'Anti-passback exempt'),
+    (110, 3, 110, 3, 10, 'Extended strike held'),
+    (111, 3, 111, 3, 11, 'Deadbolt override'),
+    (112, 3, 112, 3, 12, 'Passage mode'),
+    (113, 3, 113, 3, 13, 'Default door'),
+    (114, 3, 114, 3, 14, 'Last changed');
+INSERT INTO BADGSTAT (ID, NAME) VALUES (0, 'Inactive');
+INSERT INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES
+    (3, 'Contractor', 3, 0, 0, -1),
+    (4, 'Temporary', 1, 0, 1, -1);
+INSERT INTO BADGETYP_IDCONFIG (BADGETYPEID, ID_MODE, MANUAL_ID, DEFAULT_ISSUECODE, NEGATIVE_ID, VALID_DAYS) VALUES
+    (2, 5, 0, 0, 0, 1),
+    (3, 3, 1, 1, 0, 0),
+    (4, 4, 0, 0, 0, 30);
+INSERT INTO BADGEID_RANGE (BADGEID_RANGEID, BADGETYPEID, RANGE_START, RANGE_END, NEXT_ID) VALUES
+    (1, 4, 200000, 299999, 200001);
+INSERT INTO BADGE (BADGEKEY, ID, ISSUECODE, TYPE, STATUS, EMPID, ACTIVATE, DEACTIVATE, USELIMIT, PIN, PRINTS,
+                   LASTCHANGED) VALUES
+    (5, 300001, 1, 3, 1, 3, '2024-02-01 00:00:00', NULL, NULL, NULL, 1, '2024-02-01 08:00:00'),
+    (6, 200000, 0, 4, 3, 1, '2024-02-01 00:00:00', '2024-03-02 00:00:00', 5, NULL, 0, '2024-02-01 08:05:00');
+INSERT INTO BADGE_FIPS201 (BADGEKEY, FASCN, TWIC_PRIVACY_KEY, TPK_ALGORITHM_ID, GUID, CREDENTIAL_TYPE) VALUES
+    (5, X'0AFF', NULL, 0, NULL, 1);
+INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES (24, 1);
+UPDATE NEXTID SET NEXTVAL = 7 WHERE TYPE = 25;
+UPDATE NEXTID SET NEXTVAL = 300002 WHERE TYPE = 1;
+UPDATE NEXTID SET NEXTVAL = 5 WHERE TYPE = 32781;
+INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (2, 0x20000006),   -- view badges
+    (2, 0x20000007),   -- add badges
+    (2, 0x20000008),   -- modify badges
+    (2, 0x2000000A),   -- delete badges
+    (2, 0x20000005),   -- modify cardholders (a badge changes its owner)
+    (2, 0x20000013),   -- view badge types
+    (2, 0x10000026);   -- view badge statuses
+COMMIT;
+
 -- Visits and guard tours: a visit today and one tomorrow (times of day are local), a second
 -- sign-in location with a self-service station, a guard tour, the linkage server of database 1
 -- and the operator's rights to view and sign visits and launch tours.
+BEGIN;
 INSERT INTO VISIT_EVENT_SIGN_IN_LOCATION (ID, NAME, SEGMENTID, WORLDTZID) VALUES (2, 'Dock gate', 2, 1);
 INSERT INTO VISIT_SELF_SERVICE_STATION (ID, NAME, UNIQUE_IDENTIFIER, VISIT_EVENT_SIGN_IN_LOCATIONID) VALUES
     (1, 'Lobby kiosk', 'KIOSK-01', 1);

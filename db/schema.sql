@@ -1104,6 +1104,33 @@ CREATE TABLE BNT_DIRECTORY_ACCOUNT (
 CREATE UNIQUE INDEX CARDHOLDER_ACCOUNT_LINK ON CARDHOLDER_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID COLLATE NOCASE);
 
 ------------------------------------------------------------------------------------------------
+-- Badges: badge ID settings of the badge types and their badge ID ranges
+------------------------------------------------------------------------------------------------
+
+-- BADGETYP_IDCONFIG: the badge ID settings of a badge type. ID_MODE 0 leaves the system-wide
+-- settings (configuration values 1601-1603) in force; 2 the person's number (EMP.SSNO), 3 entered
+-- by hand, 5 the person's id, 1/4/7 generated from BADGEID_RANGE. NEGATIVE_ID 1 draws negative
+-- IDs; VALID_DAYS (0: none) gives a new badge's deactivate date.
+CREATE TABLE BADGETYP_IDCONFIG (
+    BADGETYPEID       INTEGER PRIMARY KEY REFERENCES BADGETYP(ID) ON DELETE CASCADE,
+    ID_MODE           INTEGER NOT NULL DEFAULT 0,
+    MANUAL_ID         INTEGER NOT NULL DEFAULT 1,
+    DEFAULT_ISSUECODE INTEGER NOT NULL DEFAULT 0,
+    NEGATIVE_ID       INTEGER NOT NULL DEFAULT 0,
+    VALID_DAYS        INTEGER NOT NULL DEFAULT 0
+);
+
+-- BADGEID_RANGE: the badge IDs a badge type may use, RANGE_START to RANGE_END inclusive; a type
+-- without ranges may use any ID. NEXT_ID is the next ID the generator tries in the range.
+CREATE TABLE BADGEID_RANGE (
+    BADGEID_RANGEID INTEGER PRIMARY KEY,
+    BADGETYPEID     INTEGER NOT NULL REFERENCES BADGETYP(ID) ON DELETE CASCADE,
+    RANGE_START     INTEGER NOT NULL,
+    RANGE_END       INTEGER NOT NULL,
+    NEXT_ID         INTEGER NOT NULL
+);
+
+------------------------------------------------------------------------------------------------
 -- Record mappers: the visit notice outbox and the mobile verification decision log
 ------------------------------------------------------------------------------------------------
 

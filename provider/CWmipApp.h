@@ -107,7 +107,9 @@ public:
     // Configuration messages: each hands the message with the code to its server's RPC thread
     // (created on first use); without the thread it logs "Unable to retrieve RPC
     // communication thread for <server>." and returns. Nothing without an app.
-    static void UpdateCommServer(int code, CfgMessage& message);
+    // UpdateCommServer answers whether the server accepted the message at once (false without
+    // an app or thread, or when the message was only stored for the thread's retry).
+    static bool UpdateCommServer(int code, CfgMessage& message);
     static void UpdateLinkageServer(int code, CfgMessage& message);
     static void UpdateArchiveServer(int code, CfgMessage& message);
     // The message to the communication, linkage and archive servers in that order, with the

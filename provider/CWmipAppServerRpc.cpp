@@ -34,14 +34,14 @@ LCRSRpcComClass* CWmipApp::GetArchiveServerRpcThread()
     return app != nullptr ? app->m_serverRpcThreads->ArchiveServer() : nullptr;
 }
 
-void CWmipApp::UpdateCommServer(int code, CfgMessage& message)
+bool CWmipApp::UpdateCommServer(int code, CfgMessage& message)
 {
     LRpcComClass* thread = GetCommServerRpcThread();
     if (thread == nullptr) {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to retrieve RPC communication thread for Communication Server.");
-        return;
+        return false;
     }
-    thread->UpdateCommDriver(code, &message);
+    return thread->UpdateCommDriver(code, &message) != FALSE;
 }
 
 void CWmipApp::UpdateLinkageServer(int code, CfgMessage& message)

@@ -42,6 +42,10 @@ public:
     // The current count, read without the lock.
     int GetUseCount() const { return m_useCount.load(); }
 
+protected:
+    // Gives up ownership of the user (for an entry that only wraps a user owned elsewhere).
+    CAcsUser* ReleaseUser() { return m_user.release(); }
+
 private:
     // Set at construction.
     std::unique_ptr<CAcsUser> m_user;

@@ -16,6 +16,13 @@
 #include "mappers/records/CWmipAssocPersonAccountMapper.h"
 #include "mappers/records/CWmipAssocSegmentGroupMemberMapper.h"
 #include "mappers/records/CWmipAssocVisitorAccountMapper.h"
+#include "mappers/records/CWmipBadgeFIPS201.h"
+#include "mappers/records/CWmipBadgeLastLocationMapper.h"
+#include "mappers/records/CWmipBadgeMapper.h"
+#include "mappers/records/CWmipBadgePropertiesMapper.h"
+#include "mappers/records/CWmipBadgeStatusMapper.h"
+#include "mappers/records/CWmipBadgeTWICPrivacyKey.h"
+#include "mappers/records/CWmipBadgeTypeMapper.h"
 #include "mappers/records/CWmipCardholderMapper.h"
 #include "mappers/records/CWmipDirectoryMapper.h"
 #include "mappers/records/CWmipFluxmereManagerMapper.h"
@@ -74,6 +81,13 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipAssocSegmentGroupMemberMapper>(L"CWmipAssocSegmentGroupMemberMapper"),
         Bind<CWmipAssocVisitorAccountMapper>(L"CWmipAssocVisitorAccountMapper"),
         Bind<CWmipAssocVisitorMultimediaObjectMapper>(L"CWmipAssocVisitorMultimediaObjectMapper"),
+        Bind<CWmipBadgeFIPS201>(L"CWmipBadgeFIPS201"),
+        Bind<CWmipBadgeLastLocationMapper>(L"CWmipBadgeLastLocationMapper"),
+        Bind<CWmipBadgeMapper>(L"CWmipBadgeMapper"),
+        Bind<CWmipBadgePropertiesMapper>(L"CWmipBadgePropertiesMapper"),
+        Bind<CWmipBadgeStatusMapper>(L"CWmipBadgeStatusMapper"),
+        Bind<CWmipBadgeTWICPrivacyKey>(L"CWmipBadgeTWICPrivacyKey"),
+        Bind<CWmipBadgeTypeMapper>(L"CWmipBadgeTypeMapper"),
         Bind<CWmipCardholderMapper>(L"CWmipCardholderMapper"),
         Bind<CWmipDirectoryMapper>(L"CWmipDirectoryMapper"),
         Bind<CWmipEventAlarmLinkMapper>(L"CWmipEventAlarmLinkMapper"),
@@ -154,13 +168,6 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipAssocReaderEntersAreaMapper",
     L"CWmipAssocReaderExitsAreaMapper",
     L"CWmipAuthenticationModeMapper",
-    L"CWmipBadgeFIPS201",
-    L"CWmipBadgeLastLocationMapper",
-    L"CWmipBadgeMapper",
-    L"CWmipBadgePropertiesMapper",
-    L"CWmipBadgeStatusMapper",
-    L"CWmipBadgeTWICPrivacyKey",
-    L"CWmipBadgeTypeMapper",
     L"CWmipCameraGroupCameraLinkMapper",
     L"CWmipCameraGroupMapper",
     L"CWmipIncomingEventExMapper",

@@ -9,6 +9,7 @@
 #include "platform/win32/WinTypes.h"
 
 class CAcsUser;
+class CBadgeIDConfig;
 class CBntDatabase;
 
 class CBntIDGenerator {
@@ -22,6 +23,17 @@ public:
     // user's own; there is one database here. 0 when there is no database, the generator
     // fails, or the counter has passed the 32-bit range (all logged to the provider's log).
     LONG GetNextID(LONG idType, LONG = -1) const;
+
+    // True when the badge ID may be used by a badge of the type: it lies in one of the type's
+    // badge ID ranges (any ID when the type has none). config null: the type's
+    // ranges are read here. False when the ranges cannot be read.
+    bool IsValidBadgeID(LONGLONG badgeId, LONG badgeTypeId, const CBadgeIDConfig* config) const;
+    // The next badge ID of the ranges that no badge carries yet: drawn from the ranges in
+    // order, each draw one atomic statement (so concurrent callers never receive the same
+    // ID); without ranges from the badge ID counter (ID type 1). The last argument names the
+    // original library's database set (-1 the user's own). -1 when the ranges are used up,
+    // the database fails or there is none (logged).
+    LONGLONG GetNextBadgeID(const CBadgeIDConfig& ranges, LONG = -1) const;
 
 private:
     CBntDatabase* m_database;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <vector>
 
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntLogin/CBntExceptionHandler.h"
@@ -121,6 +122,23 @@ public:
     // handler's log).
     bool LogTransToDB(LONG operation, LONG objectKind, LPCWSTR text, CBntDatabase* database = nullptr, LONG = 0,
                       LPCWSTR extraText = nullptr) const;
+
+    // Badge and PIN options, read from the installation's configuration values on each call
+    // (CAcsUserBadgeOptions.cpp); a missing value reads as the default named. Throw the
+    // database's CDBException. The system-wide badge ID mode (0), whether badge IDs may be
+    // entered by hand (true), the default issue code (0), the most active badges a person may
+    // hold (1), the PIN length kind (6, 9, anything else 4 digits), whether PINs may be edited
+    // (true) and whether PINs must be unique (false).
+    LONG GetBadgeIDMode() const;
+    bool IsManualBadgeIDAllowed() const;
+    LONG GetDefaultIssueCode() const;
+    LONG GetMaxActiveBadgesPerPerson() const;
+    LONG GetPinLengthKind() const;
+    bool IsPinEditable() const;
+    bool ArePinsUnique() const;
+    // The fewest badge ID digits the segment units of the segments allow (the system-wide
+    // unit for an empty list; a unit without a limit, 0, allows 19 digits).
+    LONG GetMaxBadgeNumberLength(const std::vector<LONG>& segmentIds) const;
 
 private:
     bool OpenDatabase(LPCWSTR dataSource);

@@ -26,6 +26,7 @@ void CBntAcsSystemOptions::Load(CBntDatabase& database)
     m_cardholderSegmentation = ReadOption(database, kCardholderSegmentationId) != 0;
     m_visitorSegmentation = ReadOption(database, kVisitorSegmentationId) != 0;
     m_badgeTypeSegmentation = ReadOption(database, kBadgeTypeSegmentationId) != 0;
+    m_enterpriseRegion = ReadOption(database, kEnterpriseRegionId) != 0;
     m_segments.clear();
     for (const auto& row : CLoginQuery::Rows(database, "SELECT SEGMENTID, NAME, TYPE FROM SEGMENT", {})) {
         const auto id = static_cast<LONG>(CLoginQuery::Integer(row, 0));

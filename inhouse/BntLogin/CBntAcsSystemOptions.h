@@ -44,6 +44,8 @@ public:
     static constexpr LONG kCardholderSegmentationId = 1003;
     static constexpr LONG kVisitorSegmentationId = 1004;
     static constexpr LONG kBadgeTypeSegmentationId = 1005;
+    // Non-zero when this system is a region of an enterprise, not its root.
+    static constexpr LONG kEnterpriseRegionId = 1608;
 
     CBntAcsSystemOptions() = default;
 
@@ -61,6 +63,7 @@ public:
     bool IsCardholderSegmentationEnabled() const { return m_segmentsInUse && m_cardholderSegmentation; }
     bool IsVisitorSegmentationEnabled() const { return m_segmentsInUse && m_visitorSegmentation; }
     bool IsBadgeTypeSegmentationEnabled() const { return m_segmentsInUse && m_badgeTypeSegmentation; }
+    bool IsEquivalentToEnterpriseRegion() const { return m_enterpriseRegion; }
 
     // The segment with the id; null when there is none. Valid while this object lives and
     // is not loaded again.
@@ -83,6 +86,7 @@ private:
     bool m_cardholderSegmentation = false;
     bool m_visitorSegmentation = false;
     bool m_badgeTypeSegmentation = false;
+    bool m_enterpriseRegion = false;
     std::map<LONG, CSegment> m_segments;
     std::map<LONG, CSegmentUnit> m_segmentUnits;
 };

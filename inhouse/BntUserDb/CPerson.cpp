@@ -64,14 +64,16 @@ bool CPerson::Read(const CAcsUser* databaseUser, LONG)
     if (database == nullptr) {
         return false;
     }
-    const auto row = CLoginQuery::FirstRow(*database, "SELECT SEGMENTID, VISITOR, ALLOWEDVISITORS FROM EMP WHERE ID = ?", {m_id});
+    const auto row = CLoginQuery::FirstRow(*database, "SELECT SEGMENTID, VISITOR, SSNO, ALLOWEDVISITORS FROM EMP WHERE ID = ?",
+                                           {m_id});
     if (!row) {
         return false;
     }
     m_read = true;
     m_primarySegmentId = static_cast<LONG>(CLoginQuery::Integer(*row, 0, -1));
     m_visitor = CLoginQuery::Integer(*row, 1) != 0;
-    m_allowsVisitors = CLoginQuery::Integer(*row, 2) != 0;
+    m_numberText = (*row)[2].IsNull() ? CString() : (*row)[2].AsText();
+    m_allowsVisitors = CLoginQuery::Integer(*row, 3) != 0;
     m_segments.insert(m_primarySegmentId);
     return true;
 }

@@ -40,6 +40,8 @@ public:
     LONG GetID() const { return m_id; }
     LONG GetPrimarySegmentID() const { return m_primarySegmentId; }
     bool IsVisitor() const { return m_visitor; }
+    // The person's number text (EMP.SSNO; empty when null), which badge ID mode 2 uses.
+    const CString& GetNumberText() const { return m_numberText; }
     // True for a cardholder allowed to host visitors (EMP.ALLOWEDVISITORS).
     bool AllowsVisitors() const { return m_allowsVisitors; }
     // The segments assigned now: the primary one and the secondary ones read or assigned since.
@@ -75,6 +77,7 @@ private:
     bool m_read = false;
     LONG m_primarySegmentId = 0;
     bool m_visitor = false;
+    CString m_numberText;
     bool m_allowsVisitors = false;
     std::set<LONG> m_segments;
 };

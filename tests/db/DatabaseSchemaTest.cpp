@@ -348,7 +348,9 @@ TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
               (std::vector<std::vector<std::string>>{{"33", "300"}, {"34", "60"}, {"37", "60"}, {"39", "300"},
                                                      {"1001", "1"}, {"1002", "0"}, {"1003", "0"},
                                                      {"1004", "0"}, {"1005", "0"}, {"1010", "2"},
-                                                     {"1011", "<null>"}}));
+                                                     {"1011", "<null>"}, {"1601", "1"}, {"1602", "1"},
+                                                     {"1603", "0"}, {"1604", "2"}, {"1605", "4"}, {"1606", "1"},
+                                                     {"1607", "0"}}));
     // Each counter is past the ids the demo already uses.
     const struct
     {

@@ -16,6 +16,7 @@
 #include "provider/CWmipApp.h"
 #include "tools/provixa/ProvixaBusHost.h"
 #include "tools/provixa/ProvixaInstallation.h"
+#include "tools/provixa/ProvixaMethodArgument.h"
 #include "tools/provixa/ProvixaOutput.h"
 #include "tools/provixa/ProvixaProviderShell.h"
 #include "tools/provixa/ProvixaSchemaLoader.h"
@@ -200,7 +201,8 @@ bool ValueFor(CIMTYPE type, const std::string& text, _variant_t* value, std::str
 }
 
 // Puts each NAME=VALUE on the object, typed by the property's CIM type.
-bool PutAssignments(IWbemClassObject* object, const ProvixaCommandLine& commandLine, std::string* error)
+bool PutAssignments(IWbemClassObject* object, const ProvixaCommandLine& commandLine, std::string* error,
+                    IWbemServices* services)
 {
     for (const auto& [name, text] : commandLine.assignments)
     {
@@ -212,7 +214,7 @@ bool PutAssignments(IWbemClassObject* object, const ProvixaCommandLine& commandL
             return false;
         }
         _variant_t value;
-        if (!ValueFor(type, text, &value, error))
+        if (!ProvixaMethodArgument::ValueFor(services, type, text, &value, error, ValueFor))
             return false;
         const HRESULT hr = object->Put(property.c_str(), 0, &value, 0);
         if (FAILED(hr))
@@ -270,7 +272,7 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
     if (FAILED(hr))
         return RequestFailed(err, hr);
     std::string error;
-    if (!PutAssignments(instance.Get(), commandLine, &error))
+    if (!PutAssignments(instance.Get(), commandLine, &error, services))
         return UsageFailed(err, error);
     ComPtr<IWbemCallResult> callResult;
     hr = services->PutInstance(instance.Get(), WBEM_FLAG_CREATE_OR_UPDATE, nullptr, &callResult);
@@ -312,7 +314,7 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
     std::string error;
     if (!commandLine.assignments.empty() && !inParams)
         return UsageFailed(err, "the method takes no parameters");
-    if (inParams && !PutAssignments(inParams.Get(), commandLine, &error))
+    if (inParams && !PutAssignments(inParams.Get(), commandLine, &error, services))
         return UsageFailed(err, error);
     ComPtr<IWbemClassObject> outParams;
     hr = services->ExecMethod(Text(path.c_str()), Text(method.c_str()), 0, nullptr, inParams.Get(), &outParams,

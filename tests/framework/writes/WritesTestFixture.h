@@ -293,7 +293,7 @@ protected:
         RegisterTestClasses();
         m_installation.Exec(
             "ALTER TABLE UDFEMP ADD COLUMN NOTES BLOB;"
-            "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (2, 536870916), (2, 536870917),"
+            "INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (2, 536870916), (2, 536870917),"
             " (2, 536870921);");
         m_app = std::make_unique<CWmipApp>();
         m_manager = CWmipApp::GetConnectionManager();

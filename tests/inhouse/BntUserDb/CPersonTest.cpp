@@ -18,7 +18,7 @@ protected:
         // Alice (segments 5, 6, 7 with 8 and 9) may modify cardholders; cardholder segmentation
         // is on, visitor segmentation off. Persons: 1 cardholder of 5, 2 cardholder of 20, 3
         // visitor of 20; person 1 also in 8.
-        m_db.Exec("INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (2, 536870917);"
+        m_db.Exec("INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (2, 536870917);"
                   "INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1003, 1), (1004, 0);"
                   "INSERT INTO EMP (ID, LASTNAME, SEGMENTID, VISITOR) VALUES (1, 'One', 5, 0), (2, 'Two', 20, 0),"
                   " (3, 'Three', 20, 1);"

@@ -1,0 +1,83 @@
+// The badge and PIN options of CAcsUser: configuration values read on each call, so a change
+// made by an administrator counts from the next request on.
+#include <algorithm>
+
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntLogin/CSegmentUnit.h"
+
+namespace {
+
+constexpr LONG kBadgeIDModeId = 1601;
+constexpr LONG kManualBadgeIDId = 1602;
+constexpr LONG kDefaultIssueCodeId = 1603;
+constexpr LONG kMaxActiveBadgesId = 1604;
+constexpr LONG kPinLengthKindId = 1605;
+constexpr LONG kPinEditableId = 1606;
+constexpr LONG kPinsUniqueId = 1607;
+// A 64-bit badge ID has at most 19 digits: a unit without a limit allows them all.
+constexpr LONG kUnlimitedDigits = 19;
+
+LONG ReadOption(CBntDatabase* database, LONG id, LONG fallback)
+{
+    if (database == nullptr)
+        return fallback;
+    const auto row = CLoginQuery::FirstRow(*database, "SELECT NUMBERVALUE FROM CONFIG_VALUE WHERE CONFIGID = ?", {id});
+    return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0, fallback)) : fallback;
+}
+
+LONG DigitsOf(const CSegmentUnit* unit)
+{
+    return unit == nullptr || unit->GetMaxBadgeNumberLength() <= 0 ? kUnlimitedDigits
+                                                                   : unit->GetMaxBadgeNumberLength();
+}
+
+}  // namespace
+
+LONG CAcsUser::GetBadgeIDMode() const
+{
+    return ReadOption(GetDatabase(), kBadgeIDModeId, 0);
+}
+
+bool CAcsUser::IsManualBadgeIDAllowed() const
+{
+    return ReadOption(GetDatabase(), kManualBadgeIDId, 1) != 0;
+}
+
+LONG CAcsUser::GetDefaultIssueCode() const
+{
+    return ReadOption(GetDatabase(), kDefaultIssueCodeId, 0);
+}
+
+LONG CAcsUser::GetMaxActiveBadgesPerPerson() const
+{
+    return ReadOption(GetDatabase(), kMaxActiveBadgesId, 1);
+}
+
+LONG CAcsUser::GetPinLengthKind() const
+{
+    return ReadOption(GetDatabase(), kPinLengthKindId, 4);
+}
+
+bool CAcsUser::IsPinEditable() const
+{
+    return ReadOption(GetDatabase(), kPinEditableId, 1) != 0;
+}
+
+bool CAcsUser::ArePinsUnique() const
+{
+    return ReadOption(GetDatabase(), kPinsUniqueId, 0) != 0;
+}
+
+LONG CAcsUser::GetMaxBadgeNumberLength(const std::vector<LONG>& segmentIds) const
+{
+    const CBntAcsSystemOptions& options = GetSystemOptions();
+    if (segmentIds.empty())
+        return DigitsOf(options.GetSystemSegmentUnit());
+    LONG digits = kUnlimitedDigits;
+    for (const LONG segment : segmentIds) {
+        const CSegmentUnit* unit = options.GetSegmentUnit(segment);
+        digits = std::min(digits, DigitsOf(unit != nullptr ? unit : options.GetHiddenSegmentUnit(segment)));
+    }
+    return digits;
+}

@@ -1,0 +1,39 @@
+// CWmipBadgeFIPS201: the mapper of Bnt_BadgeFIPS201, the FIPS 201 credential data of a badge
+// (BADGE_FIPS201), keyed by the badge's BADGEKEY. FASCN and GUID are bytes shown as upper-case
+// hexadecimal text; a query compares them with the bytes its hexadecimal literal names.
+//
+// Built per request by its factory; the caller owns it. One request on one thread.
+#pragma once
+
+#include <optional>
+
+#include "framework/CWmipMapperSkeleton.h"
+#include "mappers/records/CWmipBadgeExtensionMapper.h"
+
+class CWmipBadgeFIPS201 : public CWmipMapperSkeleton<CWmipBadgeFIPS201, CWmipBadgeExtensionMapper>
+{
+public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_BadgeFIPS201";
+
+    CWmipBadgeFIPS201(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+        : CWmipMapperSkeleton(user, context, services, kWMIClassName)
+    {
+    }
+
+    // FASCN and GUID: the literal (quoted or not) must be an even number of hexadecimal digits,
+    // else CWMIException 0x80041017; it is bound as those bytes, never pasted into the SQL.
+    // Other properties: the base.
+    ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
+    // True: byte values travel as arrays.
+    bool IsUseByteArray() override { return true; }
+    // 10: a badge.
+    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override { return 10; }
+    // BADGE_FIPS201.FASCN and GUID are read by ProcessInstanceProperty.
+    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    // FASCN and GUID as hexadecimal text (empty when null); other columns the base.
+    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
+
+    // The literal's hexadecimal digits (quotes removed), or nothing when it is not a non-empty,
+    // even-length run of hexadecimal digits.
+    static std::optional<CString> HexDigitsOf(const CString& literal);
+};

@@ -1,0 +1,203 @@
+// CWmipBadgeMapper::AssignAccessLevel: links a badge to further access levels under the
+// per-segment limits of its segment units. The checks and the links run in one transaction of
+// the mapper's connection: a level that breaks a limit fails the whole call before anything is
+// written, and two concurrent calls cannot both pass a limit.
+#include "mappers/records/CWmipBadgeMapper.h"
+
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntBadgeKey.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
+#include "inhouse/BntCoreDb/CBntTransaction.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CRowCountSet.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CSegmentUnit.h"
+#include "inhouse/BntUserDb/CBntAcsDBMgrCardholder.h"
+#include "inhouse/BntUserDb/CBntAssignedAcLvlList.h"
+#include "inhouse/BntUserDb/CPerson.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipBadgeRecord.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/SafeArray.h"
+#include "platform/com/Variant.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/mfc/CException.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
+// May assign any access level, not only those the user manages.
+constexpr DWORD kAssignAnyLevel = 0x20000002;
+// Audit kind of a badge's access.
+constexpr LONG kBadgeAccessAuditObject = 14;
+// Most levels one call may name.
+constexpr LONG kMaxLevelsPerCall = 4096;
+
+[[noreturn]] void Refuse(int line, const wchar_t* message)
+{
+    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
+}
+
+// The level IDs of LevelIn, in array order; empty for a null or empty array. Anything other
+// than a one-dimensional array of integers is refused with 0x80041008 naming LevelIn.
+std::vector<LONG> LevelsOf(const VARIANT& value)
+{
+    std::vector<LONG> levels;
+    if (value.vt == VT_EMPTY || value.vt == VT_NULL)
+        return levels;
+    const VARTYPE element = value.vt & ~VT_ARRAY;
+    const bool integers = element == VT_I4 || element == VT_UI4 || element == VT_INT || element == VT_UINT;
+    if ((value.vt & VT_ARRAY) == 0 || !integers || value.parray == nullptr || SafeArrayGetDim(value.parray) != 1)
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
+    LONG lower = 0;
+    LONG upper = -1;
+    SafeArrayGetLBound(value.parray, 1, &lower);
+    SafeArrayGetUBound(value.parray, 1, &upper);
+    if (upper >= lower && static_cast<LONGLONG>(upper) - lower + 1 > kMaxLevelsPerCall)
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
+    for (LONG index = lower; index <= upper; ++index)
+    {
+        LONG level = 0;
+        if (FAILED(SafeArrayGetElement(value.parray, &index, &level)))
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
+        levels.push_back(level);
+    }
+    return levels;
+}
+
+bool ManagesLevel(CBntDatabase* database, LONG userId, LONG level)
+{
+    CDynamicRecordset rows(database);
+    rows.SetTable(L"USERS_ACCESSLEVEL_LINK");
+    rows.AddColumnToSet(L"USERID", L"USERS_ACCESSLEVEL_LINK");
+    rows.AddFilterLong(L"USERS_ACCESSLEVEL_LINK.USERID", userId);
+    rows.AddFilterLong(L"USERS_ACCESSLEVEL_LINK.ACCESSLVID", level);
+    rows.AddFilterLong(L"USERS_ACCESSLEVEL_LINK.HAS_AAM_VIEWONLY_ACCESS", 0);
+    CRowCountSet count(database);
+    count.SetRecordset(rows);
+    return count.GetRowCount() > 0;
+}
+
+std::optional<LONG> SegmentOfLevel(CBntDatabase* database, LONG level)
+{
+    CDynamicRecordset row(database);
+    row.SetTable(L"ACCESSLVL");
+    row.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
+    row.AddFilterLong(L"ACCESSLVL.ACCESSLVID", level);
+    row.OpenForwardOnly();
+    if (row.IsEOF())
+        return std::nullopt;
+    return row.GetLong(0);
+}
+
+}  // namespace
+
+HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemClassObject* inParams,
+                                            IWbemObjectSink*)
+{
+    const HRESULT anyLevel = CanPerformOperation(kAssignAnyLevel, instance);
+    if (FAILED(anyLevel) && anyLevel != WBEM_E_ACCESS_DENIED)
+        throw CWMIException(kSourceFile, __LINE__, anyLevel);
+    const bool mayAssignAny = SUCCEEDED(anyLevel);
+    CAcsUser* user = RequireUser();
+    const CBntAcsDBMgrCardholder manager(GetDatabaseUser());
+    try
+    {
+        LONG badgeKey = 0;
+        LONG personId = 0;
+        LONGLONG id = 0;
+        LONG type = 0;
+        LONG issueCode = 0;
+        WMIHelper::GetNumber(instance, L"BADGEKEY", badgeKey);
+        WMIHelper::GetNumber(instance, L"PERSONID", personId);
+        WMIHelper::GetNumber64(instance, L"ID", id);
+        WMIHelper::GetNumber(instance, L"TYPE", type);
+        WMIHelper::GetNumber(instance, L"ISSUECODE", issueCode);
+
+        CBntTransaction transaction(*GetDatabase());
+        if (manager.BadgeTypeIsDisposable(type))
+            Refuse(__LINE__, L"Access level assignments can only be made to badges that are not disposable.");
+        CBntAssignedAcLvlList list;
+        manager.GetAccessLevelsForBadge(list, badgeKey, false, false);
+        if (inParams == nullptr)
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
+        _variant_t levelIn;
+        if (FAILED(inParams->Get(L"LevelIn", 0, &levelIn, nullptr, nullptr)))
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
+        const std::vector<LONG> levels = LevelsOf(levelIn);
+        int added = 0;
+        for (const LONG level : levels)
+        {
+            if (!mayAssignAny && !ManagesLevel(GetDatabase(), user->GetUserID(), level))
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipRecordChecks::kPermissionMessage);
+            const std::optional<LONG> segment = SegmentOfLevel(GetDatabase(), level);
+            if (!segment)
+                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                              CWmipRecordChecks::kInvalidValueMessage, L"AccessLevelID");
+            bool duplicate = false;
+            LONG standard = 0;
+            LONG temporary = 0;
+            for (const CBntAssignedAcLvlList::Entry& entry : list.GetEntries())
+            {
+                if (entry.segmentId != *segment)
+                    continue;
+                duplicate = duplicate || entry.levelId == level;
+                (entry.IsTemporary() ? temporary : standard) += 1;
+            }
+            if (duplicate)
+            {
+                CString line;
+                line.Format(L"The specified access level assignment with access level ID %d already exists.", level);
+                CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
+                continue;
+            }
+            const CSegmentUnit* unit = FindSegmentUnit(*segment);
+            if (unit == nullptr)
+                Refuse(__LINE__, L"Cannot find the segment that this Access Level belongs to.");
+            if (unit->GetMaxBadgeNumberLength() > 0 && unit->GetMaxBadgeNumberLength() < CBntBadgeKey::GetNumDigits(id))
+                Refuse(__LINE__, L"The number of digits in the badge ID specified exceeds the maximum allowed.");
+            if (unit->GetMaxAccessLevels() > 0 && standard + temporary >= unit->GetMaxAccessLevels())
+                Refuse(__LINE__, L"The max number of access levels for this badge has been reached.");
+            if (unit->GetMaxStandardAccessLevels() > 0 && standard >= unit->GetMaxStandardAccessLevels())
+                Refuse(__LINE__, L"The max number of standard access levels for this badge has been reached.");
+            list.AddStandard(level, *segment);
+            ++added;
+        }
+        if (added == 0)
+            return S_OK;
+        CPerson person(personId, nullptr, -9999, 101);
+        person.Read(GetDatabaseUser(), -1);
+        person.ReadSegmentAssignments(GetDatabaseUser());
+        if (!manager.AssignAccessLevelsToBadge(CBntBadgeKey(badgeKey, id, issueCode), type, list, person))
+            Refuse(__LINE__, L"Unable to assign access levels to the specified badgeKey.");
+        Download(id, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
+        if (user->GetSystemOptions().ServerType() != 0)
+        {
+            CBntCardholderTrans replication(3, 8, nullptr);
+            replication.SetTime(COleDateTime::GetCurrentTime());
+            replication.SetUserID(user->GetUserID());
+            SetupReplTransaction(replication, Operation::Add, instance);
+            LogReplication(replication);
+        }
+        user->LogTransToDB(Operation::Modify, kBadgeAccessAuditObject, GetTransactionValues(Operation::Add, instance),
+                           GetDatabase());
+        transaction.Commit();
+        return S_OK;
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to assign access levels.", 0, &e);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+    }
+}

@@ -1,0 +1,343 @@
+// CWmipBadgeMapper: the per-user class definition with its methods, the methods AddBadge and
+// AssignAccessLevel, and the work after a badge write (default access levels and the download
+// notices to the communication server).
+#include "mappers/records/CWmipBadgeMapper.h"
+
+#include <memory>
+
+#include "framework/CWmipObjectPath.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntBadgeKey.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDBValue.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CSegmentUnit.h"
+#include "inhouse/BntPanelModel/CBadgeType.h"
+#include "inhouse/BntUserDb/CPerson.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipBadgeRecord.h"
+#include "platform/com/CimTypes.h"
+#include "platform/com/Variant.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/mfc/CException.h"
+#include "platform/wmi/IWbemObjectSink.h"
+#include "platform/wmi/WbemClassObject.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
+constexpr const wchar_t* kDownloadMessage = L"The badge change could not be sent to the panels.";
+// Flavour of the qualifiers the definition carries.
+constexpr LONG kQualifierFlavor = 3;
+constexpr LONG kPinKindSix = 6;
+constexpr LONG kPinKindNine = 9;
+constexpr int kDefaultPinLength = 4;
+constexpr LONG kAllSegments = -1;
+
+// "DefaultValue" qualifiers of a new badge.
+constexpr struct
+{
+    const wchar_t* property;
+    const wchar_t* value;
+} kDefaults[] = {
+    {L"STATUS", L"1"},          {L"PRINTS", L"0"},       {L"APBEXEMPT", L"0"},    {L"EXTEND_STRIKE_HELD", L"0"},
+    {L"DEADBOLT_OVERRIDE", L"0"}, {L"PASSAGE_MODE", L"0"}, {L"DEFAULT_DOOR", L"1"},
+};
+
+HRESULT PutQualifier(IWbemClassObject* classObject, const wchar_t* property, const wchar_t* name,
+                     const _variant_t& value)
+{
+    ComPtr<IWbemQualifierSet> qualifiers;
+    HRESULT hr = classObject->GetPropertyQualifierSet(property, &qualifiers);
+    if (FAILED(hr))
+        return hr;
+    _variant_t copy(value);
+    return qualifiers->Put(name, &copy, kQualifierFlavor);
+}
+
+// A "__PARAMETERS" signature holding one parameter of the CIM type with its "ID".
+HRESULT MakeSignature(const wchar_t* parameter, CIMTYPE type, LONG id, ComPtr<IWbemClassObject>& signature)
+{
+    HRESULT hr = CreateWbemClass(L"__PARAMETERS", nullptr, &signature);
+    if (FAILED(hr))
+        return hr;
+    hr = signature->Put(parameter, 0, nullptr, type);
+    if (FAILED(hr))
+        return hr;
+    return PutQualifier(signature.Get(), parameter, L"ID", _variant_t(id));
+}
+
+HRESULT PutMethodQualifier(IWbemClassObject* classObject, const wchar_t* method, const wchar_t* name)
+{
+    ComPtr<IWbemQualifierSet> qualifiers;
+    HRESULT hr = classObject->GetMethodQualifierSet(method, &qualifiers);
+    if (FAILED(hr))
+        return hr;
+    _variant_t yes(true);
+    return qualifiers->Put(name, &yes, kQualifierFlavor);
+}
+
+HRESULT AddMethods(IWbemClassObject* classObject)
+{
+    ComPtr<IWbemClassObject> addIn;
+    ComPtr<IWbemClassObject> addOut;
+    HRESULT hr = MakeSignature(L"BadgeIn", CIM_OBJECT, 0, addIn);
+    if (SUCCEEDED(hr))
+        hr = MakeSignature(L"BadgeOut", CIM_OBJECT, 1, addOut);
+    if (SUCCEEDED(hr))
+        hr = classObject->PutMethod(L"AddBadge", 0, addIn.Get(), addOut.Get());
+    if (SUCCEEDED(hr))
+        hr = PutMethodQualifier(classObject, L"AddBadge", L"implemented");
+    if (SUCCEEDED(hr))
+        hr = PutMethodQualifier(classObject, L"AddBadge", L"static");
+    ComPtr<IWbemClassObject> assignIn;
+    if (SUCCEEDED(hr))
+        hr = MakeSignature(L"LevelIn", CIM_UINT32 | CIM_FLAG_ARRAY, 0, assignIn);
+    if (SUCCEEDED(hr))
+        hr = classObject->PutMethod(L"AssignAccessLevel", 0, assignIn.Get(), nullptr);
+    if (SUCCEEDED(hr))
+        hr = PutMethodQualifier(classObject, L"AssignAccessLevel", L"implemented");
+    return hr;
+}
+
+}  // namespace
+
+HRESULT CWmipBadgeMapper::CreateClass(IWbemClassObject** classObject, BOOL system)
+{
+    if (classObject == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    ComPtr<IWbemClassObject> created;
+    HRESULT hr = CWmipUDFClassMapper::CreateClass(&created, system);
+    if (FAILED(hr))
+        return hr;
+    hr = PutProperty(created.Get(), L"BADGEKEY", CIM_SINT32, kPropertyKey | kPropertyRead | kPropertyNoEdit, 0,
+                     nullptr, nullptr, 0, nullptr);
+    if (SUCCEEDED(hr))
+        hr = PutProperty(created.Get(), L"PERSONID", CIM_SINT32, kPropertyNotNull | kPropertyRead, 0, nullptr,
+                         nullptr, 0, nullptr);
+    if (SUCCEEDED(hr))
+        hr = PutQualifier(created.Get(), L"PERSONID", L"propagated", _variant_t(L"Bnt_Person.ID"));
+    for (const auto& entry : kDefaults)
+    {
+        _variant_t present;
+        if (SUCCEEDED(hr) && SUCCEEDED(created->Get(entry.property, 0, &present, nullptr, nullptr)))
+            hr = PutQualifier(created.Get(), entry.property, L"DefaultValue", _variant_t(entry.value));
+    }
+    _variant_t pin;
+    if (SUCCEEDED(hr) && !system && SUCCEEDED(created->Get(L"PIN", 0, &pin, nullptr, nullptr)))
+    {
+        // The PIN qualifiers follow the caller's options: the definition differs per user.
+        const CAcsUser* user = RequireUser();
+        const LONG kind = user->GetPinLengthKind();
+        const int maxlen = kind == kPinKindSix ? 6 : kind == kPinKindNine ? 9 : kDefaultPinLength;
+        hr = PutQualifier(created.Get(), L"PIN", L"maxlen", _variant_t(static_cast<LONG>(maxlen)));
+        if (SUCCEEDED(hr) && !user->IsPinEditable())
+            hr = PutQualifier(created.Get(), L"PIN", L"noedit", _variant_t(true));
+        if (SUCCEEDED(hr) && user->ArePinsUnique())
+            hr = PutQualifier(created.Get(), L"PIN", L"Unique", _variant_t(true));
+    }
+    if (SUCCEEDED(hr))
+        hr = AddMethods(created.Get());
+    if (FAILED(hr))
+        return hr;
+    *classObject = created.Detach();
+    return S_OK;
+}
+
+HRESULT CWmipBadgeMapper::ProcessClassPermissions(IWbemClassObject* classObject)
+{
+    HRESULT hr = CWmipUDFClassMapper::ProcessClassPermissions(classObject);
+    if (FAILED(hr) || classObject == nullptr)
+        return hr;
+    CAcsUser* user = RequireUser();
+    if (user->IsAllSegmentsUser() || !user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
+        return hr;
+    ComPtr<IWbemQualifierSet> qualifiers;
+    if (FAILED(classObject->GetPropertyQualifierSet(L"TYPE", &qualifiers)) || qualifiers == nullptr)
+        return hr;
+    qualifiers->Delete(L"ValueMap");
+    qualifiers->Delete(L"Values");
+    CString extra;
+    return PutListValueQualifiers(classObject, L"TYPE", L"BADGETYP", extra, user, 0);
+}
+
+HRESULT CWmipBadgeMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
+                                        IWbemClassObject* inParams, IWbemObjectSink* sink)
+{
+    const CString name(methodName != nullptr ? methodName : L"");
+    if (name.CompareNoCase(L"AddBadge") == 0)
+        return AddBadge(inParams, sink);
+    ComPtr<IWbemClassObject> instance;
+    instance.Attach(path != nullptr ? GetCurrentInstance(path) : nullptr);
+    if (instance == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND,
+                            L"The requested instance could not be retrieved or does not exist.");
+    if (name.CompareNoCase(L"AssignAccessLevel") == 0)
+        return AssignAccessLevel(instance.Get(), inParams, sink);
+    return WBEM_E_METHOD_NOT_IMPLEMENTED;
+}
+
+HRESULT CWmipBadgeMapper::AddBadge(IWbemClassObject* inParams, IWbemObjectSink* sink)
+{
+    try
+    {
+        if (inParams == nullptr)
+            return S_OK;
+        _variant_t badgeIn;
+        HRESULT hr = inParams->Get(L"BadgeIn", 0, &badgeIn, nullptr, nullptr);
+        if (FAILED(hr))
+            return hr;
+        if (badgeIn.vt != VT_UNKNOWN || badgeIn.punkVal == nullptr)
+            return S_OK;
+        ComPtr<IWbemClassObject> badge;
+        hr = badgeIn.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&badge));
+        if (FAILED(hr) || badge == nullptr)
+            return FAILED(hr) ? hr : WBEM_E_INVALID_PARAMETER;
+        CString written;
+        hr = PutInstance(badge.Get(), WBEM_FLAG_CREATE_ONLY, written);
+        if (FAILED(hr))
+            return hr;
+        const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(written);
+        ComPtr<IWbemClassObject> stored;
+        if (path != nullptr)
+            stored.Attach(GetCurrentInstance(path.get()));
+        if (stored == nullptr)
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND,
+                                L"The requested instance could not be retrieved or does not exist.");
+        ComPtr<IWbemClassObject> classObject;
+        hr = GetObject(GetClassName(), &classObject, 0, 0);
+        if (FAILED(hr) || classObject == nullptr)
+            return FAILED(hr) ? hr : WBEM_E_FAILED;
+        ComPtr<IWbemClassObject> signature;
+        hr = classObject->GetMethod(L"AddBadge", 0, nullptr, &signature);
+        if (FAILED(hr) || signature == nullptr)
+            return FAILED(hr) ? hr : WBEM_E_FAILED;
+        ComPtr<IWbemClassObject> output;
+        hr = signature->SpawnInstance(0, &output);
+        if (FAILED(hr) || output == nullptr)
+            return FAILED(hr) ? hr : WBEM_E_FAILED;
+        hr = WMIHelper::PutObject(output.Get(), L"BadgeOut", stored.Get());
+        if (FAILED(hr))
+            return hr;
+        if (sink == nullptr)
+            return S_OK;
+        IWbemClassObject* objects[] = {output.Get()};
+        return sink->Indicate(1, objects);
+    }
+    catch (const CWMIException& e)
+    {
+        return e.GetHResult();
+    }
+    catch (...)
+    {
+        return WBEM_E_FAILED;
+    }
+}
+
+void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
+{
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Begin.");
+    LONGLONG id = 0;
+    WMIHelper::GetNumber64(instance, L"ID", id);
+    if (operation == Operation::Add)
+    {
+        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. AssignDefaultAccessLevels.");
+        AssignDefaultAccessLevels(instance);
+        Download(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
+    }
+    else if (operation == Operation::Modify)
+    {
+        if (id == m_storedId)
+        {
+            CString line;
+            line.Format(L"Badge was modified: sending out old use limit [%d]", m_storedUseLimit);
+            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, line);
+            Download(id, CWmipBadgeRecord::kChanged, m_storedUseLimit);
+        }
+        else
+        {
+            Download(m_storedId, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
+            Download(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
+        }
+    }
+    else if (operation == Operation::Delete)
+    {
+        Download(id, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
+    }
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Done.");
+}
+
+void CWmipBadgeMapper::Download(LONGLONG badgeId, int action, LONG oldUseLimit)
+{
+    // The write's transaction is still open: a notice the panels did not receive takes the write
+    // back rather than leave the panels with the old badge while the client hears of success.
+    if (!CWmipBadgeRecord::DownloadBadgeToPanel(badgeId, action, oldUseLimit))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kDownloadMessage);
+}
+
+void CWmipBadgeMapper::AssignDefaultAccessLevels(IWbemClassObject* instance)
+{
+    try
+    {
+        const CAcsUser* user = RequireUser();
+        const CBntAcsSystemOptions& options = user->GetSystemOptions();
+        CBadgeType& type = GetBadgeType(instance);
+        const bool checkType = options.IsBadgeTypeSegmentationEnabled();
+        CPerson* person = options.IsCardholderSegmentationEnabled() ? &GetPerson(instance) : nullptr;
+        LONG badgeKey = 0;
+        WMIHelper::GetNumber(instance, L"BADGEKEY", badgeKey);
+        LONGLONG id = 0;
+        WMIHelper::GetNumber64(instance, L"ID", id);
+        const LONG digits = CBntBadgeKey::GetNumDigits(id);
+
+        CDynamicRecordset levels(GetDatabase());
+        levels.SetupJoin(L"ACCESSLVL", L"ACCESSLVID", L"ACCGPLINK", L"ACCESSLVID");
+        levels.AddColumnToSet(L"ACCESSLVID", L"ACCESSLVL");
+        levels.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
+        levels.AddFilterLong(L"ACCGPLINK.ACCESSGPID", type.GetDefaultAccessGroup());
+        levels.OpenForwardOnly();
+        int added = 0;
+        for (; !levels.IsEOF(); levels.MoveNext())
+        {
+            const LONG level = levels.GetLong(0);
+            const LONG segment = levels.GetLong(1);
+            const CSegmentUnit* unit = FindSegmentUnit(segment);
+            if (unit != nullptr && unit->GetMaxBadgeNumberLength() > 0 && unit->GetMaxBadgeNumberLength() < digits)
+                continue;
+            // A level of a segment the owner is not assigned to stays with the owners of that segment.
+            if (person != nullptr && segment != kAllSegments && person->GetSegmentAssignments().count(segment) == 0)
+                continue;
+            if (checkType && !type.HasSegmentAccess(segment, user))
+                continue;
+            GetDatabase()->ExecuteSQL(L"INSERT OR IGNORE INTO BADGELINK (ACCLVLID, BADGEKEY) VALUES (?, ?)",
+                                      {CDBValue(level), CDBValue(badgeKey)});
+            ++added;
+        }
+        if (added > 0 && options.ServerType() != 0)
+        {
+            CBntCardholderTrans transaction(3, 8, nullptr);
+            transaction.SetTime(COleDateTime::GetCurrentTime());
+            transaction.SetUserID(user->GetUserID());
+            SetupReplTransaction(transaction, Operation::Add, instance);
+            LogReplication(transaction);
+        }
+    }
+    catch (const CWMIException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                               CString(L"Error while assigning default access levels. ") + e.GetMessage());
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Error while assigning default access levels.", 0, &e);
+    }
+}

@@ -1,0 +1,59 @@
+#include "mappers/records/CWmipBadgeRecord.h"
+
+#include "inhouse/BntResources/BntResourceStrings.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "mappers/records/CWmipPersonRecord.h"
+#include "provider/CWmipApp.h"
+#include "provider/CfgMessage.h"
+
+using brontel::utility::CWMIDebugLog;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
+constexpr UINT kBadgeAuditResource = 20704;
+// Type word and server code of a badge download notice.
+constexpr int kBadgeDownload = -11;
+// The notice's 64-bit badge ID (start of the data block) and its old use limit (the word a
+// fresh message holds at -1).
+constexpr std::size_t kBadgeIdOffset = CfgMessage::kDataOffset;
+constexpr std::size_t kUseLimitOffset = CfgMessage::kMinusOneOffset;
+
+}  // namespace
+
+CString CWmipBadgeRecord::OwnerName(CBntDatabase& database, LONG personId)
+{
+    return CWmipPersonRecord::NameOf(CWmipPersonRecord::Read(database, personId), false);
+}
+
+CString CWmipBadgeRecord::IdText(LONGLONG badgeId)
+{
+    CString text;
+    text.Format(L"%I64d", badgeId);
+    return text;
+}
+
+CString CWmipBadgeRecord::FormatAuditText(LONGLONG badgeId, LONG issueCode, LONG personId, const CString& name)
+{
+    CString format;
+    brontel::resources::LoadResourceString(kBadgeAuditResource, format);
+    CString text;
+    text.FormatMessage(format, static_cast<const wchar_t*>(IdText(badgeId)), issueCode, personId,
+                       static_cast<const wchar_t*>(name));
+    return text;
+}
+
+bool CWmipBadgeRecord::DownloadBadgeToPanel(LONGLONG badgeId, int action, LONG oldUseLimit)
+{
+    if (badgeId <= 0)
+        return true;
+    CfgMessage message(kBadgeDownload, action, 0);
+    message.SetLongLong(kBadgeIdOffset, badgeId);
+    if (oldUseLimit != kNoUseLimit)
+        message.SetLong(kUseLimitOffset, oldUseLimit);
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::DownloadBadgeToPanel. UpdateCommServer.");
+    if (CWmipApp::UpdateCommServer(kBadgeDownload, message))
+        return true;
+    CWMIDebugLog::LogError(kSourceFile, __LINE__, L"The communication server did not accept the badge download.");
+    return false;
+}

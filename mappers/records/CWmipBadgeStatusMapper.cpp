@@ -1,0 +1,165 @@
+#include "mappers/records/CWmipBadgeStatusMapper.h"
+
+#include "framework/CWmipClassCache.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CRowCountSet.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+#include "provider/CWmipApp.h"
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpBadgeStatusMapper.cpp";
+constexpr DWORD kViewStatuses = 0x10000026;
+constexpr DWORD kAddStatuses = 0x10000027;
+constexpr DWORD kModifyStatuses = 0x10000028;
+constexpr DWORD kDeleteStatuses = 0x10000029;
+constexpr LONG kStatusAuditObject = 53;
+// ID type of the badge status counter.
+constexpr LONG kStatusIdType = 32780;
+// Statuses 0 and 1 (the active status) belong to the system.
+constexpr LONG kHighestSystemStatus = 1;
+
+[[noreturn]] void Refuse(int line, const wchar_t* message)
+{
+    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
+}
+
+LONG CountStatuses(CBntDatabase* database, const wchar_t* table, const wchar_t* column, const CDBValue& value,
+                   std::optional<LONG> otherThanId)
+{
+    CDynamicRecordset rows(database);
+    rows.SetTable(table);
+    rows.AddColumnToSet(column, table);
+    rows.SetFilter(CString(table) + L"." + column + L" = ?", {value});
+    if (otherThanId)
+        rows.AddFilterLong(CString(table) + L".ID", *otherThanId, CMultiFilterRecordset::NotEqual);
+    CRowCountSet count(database);
+    count.SetRecordset(rows);
+    return count.GetRowCount();
+}
+
+}  // namespace
+
+CWmipBadgeStatusMapper::CWmipBadgeStatusMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services)
+{
+    SetPermissions(kViewStatuses, kAddStatuses, kModifyStatuses, kDeleteStatuses);
+}
+
+HRESULT CWmipBadgeStatusMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
+{
+    if (property.CompareNoCase(L"ID") != 0)
+        return CWmipMapperSkeleton::GetDefaultValue(instance, property, value);
+    try
+    {
+        CDynamicRecordset statuses(GetDatabase());
+        statuses.SetTable(L"BADGSTAT");
+        const LONGLONG next = statuses.GetNextID(kStatusIdType, L"ID");
+        VariantClear(&value);
+        value.vt = VT_I4;
+        value.lVal = static_cast<LONG>(next);
+        return S_OK;
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to draw a badge status ID.", 0, &e);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED,
+                            L"The operation cannot be completed because the system was unable to generate an ID for "
+                            L"the property ID.");
+    }
+}
+
+void CWmipBadgeStatusMapper::CanAdd(IWbemClassObject* instance)
+{
+    CWmipMapperSkeleton::CanAdd(instance);
+    if (instance != nullptr)
+        CheckWrite(false, instance);
+}
+
+void CWmipBadgeStatusMapper::CanModify(IWbemClassObject* instance)
+{
+    CWmipMapperSkeleton::CanModify(instance);
+    if (instance != nullptr)
+        CheckWrite(true, instance);
+}
+
+void CWmipBadgeStatusMapper::CheckWrite(bool modify, IWbemClassObject* instance)
+{
+    const CAcsUser* user = RequireUser();
+    if (user->GetSystemOptions().IsEquivalentToEnterpriseRegion())
+        Refuse(__LINE__, L"Badge Status items can only be added/modified at the root node.");
+    LONG id = 0;
+    const bool hasId = SUCCEEDED(WMIHelper::GetNumber(instance, L"ID", id));
+    if (modify && hasId && id >= 0 && id <= kHighestSystemStatus)
+        Refuse(__LINE__, L"This item is a system field and cannot be changed.");
+    CString name;
+    WMIHelper::GetString(instance, L"Name", name);
+    try
+    {
+        if (CountStatuses(GetDatabase(), L"BADGSTAT", L"NAME", CDBValue(name),
+                          modify && hasId ? std::optional<LONG>(id) : std::nullopt) > 0)
+            Refuse(__LINE__, L"This badge status name already exists.");
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to check the badge status.", 0, &e);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+    }
+}
+
+void CWmipBadgeStatusMapper::CanDelete(IWbemClassObject* instance)
+{
+    CWmipMapperSkeleton::CanDelete(instance);
+    if (instance == nullptr)
+        return;
+    const CAcsUser* user = RequireUser();
+    if (user->GetSystemOptions().IsEquivalentToEnterpriseRegion())
+        Refuse(__LINE__, L"Badge Status items can only be deleted at the root node.");
+    LONG id = 0;
+    WMIHelper::GetNumber(instance, L"ID", id);
+    if (id >= 0 && id <= kHighestSystemStatus)
+        Refuse(__LINE__, L"This badge status is a system field and cannot be deleted.");
+    try
+    {
+        if (CountStatuses(GetDatabase(), L"BADGE", L"STATUS", CDBValue(id), std::nullopt) > 0)
+            Refuse(__LINE__, L"This status is in use by other badges. Please reassign badges before attempting to "
+                             L"delete the status since it is required.");
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to check the badge status.", 0, &e);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+    }
+}
+
+brontel::UserTranObject::UserTransactionObject CWmipBadgeStatusMapper::GetTransactionObject()
+{
+    return kStatusAuditObject;
+}
+
+CString CWmipBadgeStatusMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
+{
+    CString name;
+    WMIHelper::GetString(instance, L"Name", name);
+    CString text;
+    text.Format(L"%s (%s)", static_cast<const wchar_t*>(name), L"NAME");
+    return text;
+}
+
+void CWmipBadgeStatusMapper::AfterWriteInstance(Operation, IWbemClassObject*)
+{
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeStatusMapper::AfterWriteInstance. Begin.");
+    const CAcsUser* user = RequireUser();
+    if (CWmipClassCache* cache = CWmipApp::GetClassCache())
+        cache->RemoveClass(L"Bnt_Badge", user);
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeStatusMapper::AfterWriteInstance. Done.");
+}

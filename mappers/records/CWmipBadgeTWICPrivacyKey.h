@@ -1,0 +1,29 @@
+// CWmipBadgeTWICPrivacyKey: the mapper of Bnt_BadgeTWICPrivacyKey, the FASCN and TWIC privacy key
+// of a badge (BADGE_FIPS201), keyed by the badge's BADGEKEY; the FASCN is shown as its bytes.
+// The bus front end never exposes the class.
+//
+// Built per request by its factory; the caller owns it. One request on one thread.
+#pragma once
+
+#include "framework/CWmipMapperSkeleton.h"
+#include "mappers/records/CWmipBadgeExtensionMapper.h"
+
+class CWmipBadgeTWICPrivacyKey : public CWmipMapperSkeleton<CWmipBadgeTWICPrivacyKey, CWmipBadgeExtensionMapper>
+{
+public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_BadgeTWICPrivacyKey";
+
+    CWmipBadgeTWICPrivacyKey(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+        : CWmipMapperSkeleton(user, context, services, kWMIClassName)
+    {
+    }
+
+    // True: byte values travel as arrays.
+    bool IsUseByteArray() override { return true; }
+    // 10: a badge.
+    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override { return 10; }
+    // BADGE_FIPS201.FASCN is read by ProcessInstanceProperty.
+    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    // FASCN as a byte array (unset when null); other columns the base.
+    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
+};

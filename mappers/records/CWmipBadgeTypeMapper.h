@@ -1,0 +1,24 @@
+// CWmipBadgeTypeMapper: the mapper of Bnt_BadgeType, the badge types of BADGETYP, read only.
+// Through WMI the stored class is shown shifted by one (0..3 as 1..4, anything else as 0); the
+// bus front end shows it as stored.
+//
+// Built per request by its factory; the caller owns it. One request on one thread.
+#pragma once
+
+#include "framework/CWmipMapperSkeleton.h"
+
+class CWmipBadgeTypeMapper : public CWmipMapperSkeleton<CWmipBadgeTypeMapper>
+{
+public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_BadgeType";
+
+    CWmipBadgeTypeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+
+    // Only under badge type segmentation, and then the shared types (segment -1) and those of
+    // the caller's segments.
+    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
+    // BADGETYP.BADGE_CLASS is read by ProcessInstanceProperty.
+    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    // BadgeTypeClass from BADGE_CLASS; every other column goes to the base.
+    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
+};

@@ -1,0 +1,597 @@
+// Badges end to end through the door with the simulated configuration servers: the badge rules
+// checked inside the write (concurrent adds, active badges, printed badges), the download
+// notices (order, and a refused notice failing the write), AddBadge and AssignAccessLevel, the
+// person delete cascade, what a segment-restricted caller sees, and the badge records.
+#include "tests/mappers/records/persons/PersonRecordsTest.h"
+
+#include "platform/com/Bstr.h"
+#include "platform/com/SafeArray.h"
+#include "platform/com/Variant.h"
+#include "tests/support/SimulatedInstallation.h"
+
+#include <atomic>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace e2e;
+using records_test::RecordsCallers;
+
+namespace
+{
+// The records administrator may also work on badges and badge statuses and assign any access
+// level (granted before the program's first login: a logged-in user keeps its rights).
+constexpr const char* kBadgeRights = R"(
+INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (61, 0x20000006), (61, 0x20000007), (61, 0x20000008), (61, 0x2000000A), (61, 0x20000002),
+    (61, 0x20000013),
+    (63, 0x10000026), (63, 0x10000027), (63, 0x10000028), (63, 0x10000029);
+)";
+
+// A BSTR for one call.
+class Bstr
+{
+public:
+    explicit Bstr(const std::wstring& text) : m_text(SysAllocString(text.c_str())) {}
+    ~Bstr() { SysFreeString(m_text); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    operator BSTR() const { return m_text; }
+
+private:
+    BSTR m_text;
+};
+
+// A download notice as the communication server received it: {code, message block}.
+struct Notice
+{
+    LONG action = 0;
+    LONGLONG badgeId = 0;
+    LONG oldUseLimit = 0;
+};
+
+class BadgeWrites : public records_test::PersonRecordsTest
+{
+protected:
+    void SetUp() override
+    {
+        PersonRecordsTest::SetUp();
+        ExecSql(kBadgeRights);
+        ExecSql("UPDATE CONFIG_VALUE SET NUMBERVALUE = 2 WHERE CONFIGID = 1604;");
+        m_servers->CommServer().ClearCalls();
+        CallAs(RecordsCallers::kRecordsAdmin);
+    }
+
+    std::vector<Notice> Notices() const
+    {
+        std::vector<Notice> notices;
+        for (const support::SimulatedCall& call : m_servers->CommServer().Calls())
+        {
+            if (call.block.size() < 4 + 416)
+                continue;
+            Notice notice;
+            std::memcpy(&notice.action, call.block.data() + 4 + 8, 4);
+            std::memcpy(&notice.oldUseLimit, call.block.data() + 4 + 104, 4);
+            std::memcpy(&notice.badgeId, call.block.data() + 4 + 144, 8);
+            notices.push_back(notice);
+        }
+        return notices;
+    }
+
+    ComPtr<IWbemClassObject> NewBadge(long person, LONG type, std::optional<LONGLONG> id, LONG issueCode = 0,
+                                      LONG status = 1)
+    {
+        ComPtr<IWbemClassObject> badge = NewInstance(L"Bnt_Badge");
+        const std::vector<std::pair<const wchar_t*, _variant_t>> values = {
+            {L"PERSONID", _variant_t(static_cast<LONG>(person))},
+            {L"TYPE", _variant_t(type)},
+            {L"STATUS", _variant_t(status)},
+            {L"ISSUECODE", _variant_t(issueCode)},
+        };
+        for (const auto& [name, value] : values)
+        {
+            _variant_t copy(value);
+            EXPECT_EQ(badge->Put(name, 0, &copy, 0), WBEM_S_NO_ERROR);
+        }
+        if (id)
+        {
+            _variant_t text(std::to_wstring(*id).c_str());
+            EXPECT_EQ(badge->Put(L"ID", 0, &text, 0), WBEM_S_NO_ERROR);
+        }
+        return badge;
+    }
+
+    Reply Add(long person, LONG type, std::optional<LONGLONG> id, LONG issueCode = 0, LONG status = 1)
+    {
+        return Put(Form::Sync, NewBadge(person, type, id, issueCode, status).Get(), WBEM_FLAG_CREATE_ONLY);
+    }
+
+    Reply Change(long badgeKey, const wchar_t* property, const _variant_t& value)
+    {
+        ComPtr<IWbemClassObject> badge = Instance(L"Bnt_Badge.BADGEKEY=" + std::to_wstring(badgeKey));
+        if (badge == nullptr)
+            return Reply{};
+        _variant_t copy(value);
+        EXPECT_EQ(badge->Put(property, 0, &copy, 0), WBEM_S_NO_ERROR);
+        return Put(Form::Sync, badge.Get(), WBEM_FLAG_UPDATE_ONLY);
+    }
+
+    HRESULT Method(const std::wstring& path, const wchar_t* method, const wchar_t* parameter, const _variant_t& value,
+                   IWbemClassObject** out = nullptr)
+    {
+        ComPtr<IWbemClassObject> classObject;
+        const Bstr className(L"Bnt_Badge");
+        EXPECT_EQ(Services()->GetObject(className, 0, nullptr, &classObject, nullptr), WBEM_S_NO_ERROR);
+        ComPtr<IWbemClassObject> signature;
+        EXPECT_EQ(classObject->GetMethod(method, 0, &signature, nullptr), WBEM_S_NO_ERROR);
+        ComPtr<IWbemClassObject> in;
+        EXPECT_EQ(signature->SpawnInstance(0, &in), WBEM_S_NO_ERROR);
+        _variant_t copy(value);
+        EXPECT_EQ(in->Put(parameter, 0, &copy, 0), WBEM_S_NO_ERROR);
+        ComPtr<IWbemClassObject> result;
+        const Bstr pathText(path);
+        const Bstr methodText(method);
+        const HRESULT hr = Services()->ExecMethod(pathText, methodText, 0, nullptr, in.Get(), &result, nullptr);
+        if (out != nullptr)
+            *out = result.Detach();
+        return hr;
+    }
+
+    static _variant_t Levels(const std::vector<LONG>& levels)
+    {
+        SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(levels.size()));
+        for (LONG i = 0; i < static_cast<LONG>(levels.size()); ++i)
+        {
+            LONG level = levels[static_cast<std::size_t>(i)];
+            SafeArrayPutElement(array, &i, &level);
+        }
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = VT_ARRAY | VT_I4;
+        value.parray = array;
+        _variant_t result;
+        result.Attach(value);
+        return result;
+    }
+
+    static std::string Count(const std::string& table, const std::string& where)
+    {
+        return Scalar("SELECT COUNT(*) FROM " + table + " WHERE " + where);
+    }
+
+    std::optional<support::SimulatedInstallation> m_servers{std::in_place, std::vector<std::wstring>{L"localhost"}};
+};
+
+// One refusal of a write: the badge to write and the message that must end the description.
+struct Refusal
+{
+    const char* rule;
+    const char* message;
+};
+
+} // namespace
+
+TEST_F(BadgeWrites, AddBadgeMakesTheBadgeAndTellsThePanels)
+{
+    const long person = NewPerson(L"Bnt_Cardholder", L"Adder", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    _variant_t embedded;
+    embedded.vt = VT_UNKNOWN;
+    ComPtr<IWbemClassObject> badge = NewBadge(person, 4, std::nullopt);
+    embedded.punkVal = badge.Detach();
+    ComPtr<IWbemClassObject> out;
+    ASSERT_EQ(Method(L"Bnt_Badge", L"AddBadge", L"BadgeIn", embedded, &out), WBEM_S_NO_ERROR);
+    ASSERT_NE(out, nullptr);
+    _variant_t stored;
+    ASSERT_EQ(out->Get(L"BadgeOut", 0, &stored, nullptr, nullptr), WBEM_S_NO_ERROR);
+    ASSERT_EQ(stored.vt, VT_UNKNOWN);
+    ComPtr<IWbemClassObject> storedBadge;
+    ASSERT_EQ(stored.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&storedBadge)), S_OK);
+    const std::string id = Text(storedBadge.Get(), L"ID");
+    // The Temporary type draws its IDs from its range and carries its default access group.
+    EXPECT_GE(std::stoll(id), 200000);
+    EXPECT_LE(std::stoll(id), 299999);
+    const std::string key = Text(storedBadge.Get(), L"BADGEKEY");
+    EXPECT_EQ(Count("BADGE", "BADGEKEY = " + key + " AND EMPID = " + std::to_string(person) + " AND SEGMENTID = -1"),
+              "1");
+    // Of the default access group's two levels only the one of the owner's segment.
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key), "1");
+    const std::vector<Notice> notices = Notices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].action, 1);
+    EXPECT_EQ(notices[0].badgeId, std::stoll(id));
+    EXPECT_EQ(notices[0].oldUseLimit, -1);
+    // A null BadgeIn succeeds and writes nothing.
+    EXPECT_EQ(Method(L"Bnt_Badge", L"AddBadge", L"BadgeIn", _variant_t()), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Notices().size(), 1u);
+}
+
+TEST_F(BadgeWrites, ConcurrentAddsOfOneIdAndIssueCodeGiveExactlyOneSuccess)
+{
+    const long first = NewPerson(L"Bnt_Cardholder", L"Racer", 1);
+    for (int round = 0; round < 4; ++round)
+    {
+        const LONGLONG id = 700000 + round;
+        constexpr int kThreads = 4;
+        std::vector<ComPtr<IWbemClassObject>> badges;
+        for (int i = 0; i < kThreads; ++i)
+            badges.push_back(NewBadge(first, 1, id, 3, 2));
+        std::atomic<int> successes{0};
+        std::vector<std::thread> threads;
+        for (int i = 0; i < kThreads; ++i)
+        {
+            threads.emplace_back([&, i] {
+                const CallerIdentity::Scope caller(CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
+                if (Put(Form::Sync, badges[static_cast<std::size_t>(i)].Get(), WBEM_FLAG_CREATE_ONLY).result ==
+                    WBEM_S_NO_ERROR)
+                    ++successes;
+            });
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+        EXPECT_EQ(successes.load(), 1) << "round " << round;
+        EXPECT_EQ(Count("BADGE", "ID = " + std::to_string(id)), "1");
+    }
+}
+
+TEST_F(BadgeWrites, RefusedWritesNameTheirRuleAndWriteNothing)
+{
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Owner", 1);
+    const long other = NewPerson(L"Bnt_Cardholder", L"Other", 1);
+    const long visitor = NewPerson(L"Bnt_Visitor", L"Guest", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply first = Add(owner, 1, 710001, 0);
+    ASSERT_EQ(first.result, WBEM_S_NO_ERROR) << Description(first.statusObject.Get());
+    const std::string badges = Scalar("SELECT COUNT(*) FROM BADGE");
+    struct Case
+    {
+        Refusal refusal;
+        long person;
+        LONG type;
+        std::optional<LONGLONG> id;
+        LONG issueCode;
+        HRESULT code;
+    };
+    const Case cases[] = {
+        {{"same ID and issue code", "Please provide another badge ID/issue code combination."}, owner, 1, 710001, 0,
+         WBEM_E_FAILED},
+        {{"ID of another owner", "Only one person can have badges with a particular badge ID."}, other, 1, 710001, 1,
+         WBEM_E_FAILED},
+        {{"second active badge of an ID", "Only one active badge may have a particular badge ID."}, owner, 1, 710001, 1,
+         WBEM_E_FAILED},
+        {{"hand-entered ID of a generating type", "a badge ID was manually entered by the client."}, owner, 4, 250000,
+         0, WBEM_E_FAILED},
+        {{"hand-entered type without an ID", "had no value and no default was provided."}, owner, 3, std::nullopt, 0,
+         WBEM_E_ILLEGAL_NULL},
+        {{"visitor with a cardholder type", "but the person specified is a visitor."}, visitor, 1, 710002, 0,
+         WBEM_E_ACCESS_DENIED},
+        {{"ID beyond the digits of the unit", "exceeds the maximum allowed."}, owner, 1, 1234567890123LL, 0,
+         WBEM_E_FAILED},
+        {{"badge ID 0", "A badge ID of 0 is not allowed."}, owner, 1, 0, 0, WBEM_E_FAILED},
+    };
+    for (const Case& test : cases)
+    {
+        const Reply reply = Add(test.person, test.type, test.id, test.issueCode);
+        EXPECT_EQ(reply.result, test.code) << test.refusal.rule << ": " << Hex(reply.result);
+        EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()), test.refusal.message))
+            << test.refusal.rule << ": " << Description(reply.statusObject.Get());
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM BADGE"), badges);
+    EXPECT_EQ(Notices().size(), 1u) << "only the first add was downloaded";
+}
+
+TEST_F(BadgeWrites, ValueRulesOfUseLimitIssueCodePinAndDates)
+{
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Values", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    struct Case
+    {
+        const wchar_t* property;
+        _variant_t value;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {L"USELIMIT", _variant_t(255L), true},  {L"USELIMIT", _variant_t(256L), false},
+        {L"USELIMIT", _variant_t(-1L), false},  {L"ISSUECODE", _variant_t(-1L), false},
+        {L"PIN", _variant_t(L"0123"), true},    {L"PIN", _variant_t(L"12a4"), false},
+        {L"DEACTIVATE", _variant_t(L"20240101000000.000000+000"), false},
+    };
+    LONGLONG id = 720000;
+    for (const Case& test : cases)
+    {
+        ComPtr<IWbemClassObject> badge = NewBadge(owner, 1, ++id, 0, 2);
+        _variant_t activate(L"20240101000000.000000+000");
+        badge->Put(L"ACTIVATE", 0, &activate, 0);
+        _variant_t copy(test.value);
+        ASSERT_EQ(badge->Put(test.property, 0, &copy, 0), WBEM_S_NO_ERROR);
+        const Reply reply = Put(Form::Sync, badge.Get(), WBEM_FLAG_CREATE_ONLY);
+        EXPECT_EQ(SUCCEEDED(reply.result), test.accepted)
+            << Utf8(test.property) << ": " << Description(reply.statusObject.Get());
+    }
+}
+
+TEST_F(BadgeWrites, MaxActiveBadgesIsCountedInsideTheWrite)
+{
+    ExecSql("UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1604;");
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Single", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    ASSERT_EQ(Add(owner, 1, 730001).result, WBEM_S_NO_ERROR);
+    const Reply second = Add(owner, 1, 730002);
+    EXPECT_TRUE(EndsWith(Description(second.statusObject.Get()),
+                         "The person already has the maximum number of active badges."))
+        << Description(second.statusObject.Get());
+    // An inactive badge is allowed; activating it is the second activation and fails.
+    const Reply inactive = Add(owner, 1, 730002, 0, 2);
+    ASSERT_EQ(inactive.result, WBEM_S_NO_ERROR) << Description(inactive.statusObject.Get());
+    const Reply activate = Change(KeyOf(inactive), L"STATUS", _variant_t(1L));
+    EXPECT_TRUE(EndsWith(Description(activate.statusObject.Get()),
+                         "The person already has the maximum number of active badges."))
+        << Description(activate.statusObject.Get());
+    EXPECT_EQ(Count("BADGE", "EMPID = " + std::to_string(owner) + " AND STATUS = 1"), "1");
+}
+
+TEST_F(BadgeWrites, APrintedBadgeKeepsItsIssueCode)
+{
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Printed", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply added = Add(owner, 1, 740001, 0, 2);
+    ASSERT_EQ(added.result, WBEM_S_NO_ERROR);
+    const long key = KeyOf(added);
+    ExecSql("UPDATE BADGE SET PRINTS = 1 WHERE BADGEKEY = " + std::to_string(key) + ";");
+    const Reply issue = Change(key, L"ISSUECODE", _variant_t(4L));
+    EXPECT_TRUE(EndsWith(Description(issue.statusObject.Get()), "because the badge has been printed."))
+        << Description(issue.statusObject.Get());
+    EXPECT_EQ(Count("BADGE", "BADGEKEY = " + std::to_string(key) + " AND ISSUECODE = 0"), "1");
+    EXPECT_EQ(Change(key, L"STATUS", _variant_t(1L)).result, WBEM_S_NO_ERROR) << "a status change passes";
+}
+
+TEST_F(BadgeWrites, NoticesFollowTheChange)
+{
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Notices", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply added = Add(owner, 1, 750001);
+    ASSERT_EQ(added.result, WBEM_S_NO_ERROR);
+    const long key = KeyOf(added);
+    m_servers->CommServer().ClearCalls();
+
+    ASSERT_EQ(Change(key, L"ID", _variant_t(L"750002")).result, WBEM_S_NO_ERROR);
+    std::vector<Notice> notices = Notices();
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[0].action, 3) << "the old ID is removed first";
+    EXPECT_EQ(notices[0].badgeId, 750001);
+    EXPECT_EQ(notices[1].action, 1);
+    EXPECT_EQ(notices[1].badgeId, 750002);
+
+    m_servers->CommServer().ClearCalls();
+    ASSERT_EQ(Change(key, L"USELIMIT", _variant_t(7L)).result, WBEM_S_NO_ERROR);
+    notices = Notices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].action, 2);
+    EXPECT_EQ(notices[0].oldUseLimit, 255) << "a stored null use limit is 255";
+
+    m_servers->CommServer().ClearCalls();
+    ASSERT_EQ(Delete(Form::Sync, L"Bnt_Badge.BADGEKEY=" + std::to_wstring(key)).result, WBEM_S_NO_ERROR);
+    notices = Notices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].action, 3);
+    EXPECT_EQ(notices[0].badgeId, 750002);
+}
+
+TEST_F(BadgeWrites, ANoticeThePanelsDoNotReceiveFailsTheWrite)
+{
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Unheard", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const std::string audits = Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG");
+    m_servers->CommServer().SetDefaultAnswer(support::SimulatedAnswer::Failing());
+    const Reply refused = Add(owner, 1, 760001);
+    m_servers->CommServer().SetDefaultAnswer(support::SimulatedAnswer::Status(0));
+    EXPECT_EQ(refused.result, WBEM_E_FAILED);
+    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()), "The badge change could not be sent to the panels."))
+        << Description(refused.statusObject.Get());
+    EXPECT_EQ(Count("BADGE", "ID = 760001"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG"), audits);
+}
+
+TEST_F(BadgeWrites, AnOverLimitLevelFailsTheWholeAssignment)
+{
+    // Segment 2's unit allows 8 levels per badge: nine of them break the limit with the last.
+    ExecSql("INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (91, 'L1', 2), (92, 'L2', 2), "
+            "(93, 'L3', 2), (94, 'L4', 2), (95, 'L5', 2), (96, 'L6', 2), (97, 'L7', 2), (98, 'L8', 2), (99, 'L9', 2);");
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Levels", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply added = Add(owner, 1, 770001);
+    ASSERT_EQ(added.result, WBEM_S_NO_ERROR);
+    const std::string key = std::to_string(KeyOf(added));
+    const std::wstring path = L"Bnt_Badge.BADGEKEY=" + std::to_wstring(KeyOf(added));
+    const std::string links = Count("BADGELINK", "BADGEKEY = " + key);
+    m_servers->CommServer().ClearCalls();
+
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({91, 92, 93, 94, 95, 96, 97, 98, 99})), WBEM_E_FAILED);
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key), links) << "the accepted levels are not written either";
+    EXPECT_TRUE(Notices().empty());
+
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({91, 91, 92})), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key + " AND ACCLVLID IN (91, 92)"), "2");
+    ASSERT_EQ(Notices().size(), 1u);
+    EXPECT_EQ(Notices()[0].action, 2);
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({})), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Notices().size(), 1u) << "an empty array changes nothing";
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({999})), WBEM_E_INVALID_PARAMETER);
+}
+
+TEST_F(BadgeWrites, APersonDeleteDeletesTheBadgesThroughTheBadgeMapper)
+{
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Leaving", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    ASSERT_EQ(Add(owner, 1, 780001).result, WBEM_S_NO_ERROR);
+    ASSERT_EQ(Add(owner, 1, 780002, 0, 2).result, WBEM_S_NO_ERROR);
+    m_servers->CommServer().ClearCalls();
+    const Reply deleted = Delete(Form::Sync, L"Bnt_Cardholder.ID=" + std::to_wstring(owner));
+    ASSERT_EQ(deleted.result, WBEM_S_NO_ERROR) << Description(deleted.statusObject.Get());
+    EXPECT_EQ(Count("BADGE", "EMPID = " + std::to_string(owner)), "0");
+    EXPECT_EQ(Count("EMP", "ID = " + std::to_string(owner)), "0");
+    const std::vector<Notice> notices = Notices();
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[0].action, 3);
+    EXPECT_EQ(notices[1].action, 3);
+}
+
+TEST_F(BadgeWrites, ASegmentCallerSeesTheBadgesOfThePersonsItMaySee)
+{
+    const long mine = NewPerson(L"Bnt_Cardholder", L"Mine", 1);
+    const long theirs = NewPerson(L"Bnt_Cardholder", L"Theirs", 2);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    ASSERT_EQ(Add(mine, 1, 790001).result, WBEM_S_NO_ERROR);
+    ASSERT_EQ(Add(theirs, 1, 790002).result, WBEM_S_NO_ERROR);
+    CallAs(RecordsCallers::kHeadquartersClerk);
+    const Reply seen = Query(Form::Sync, L"SELECT * FROM Bnt_Badge WHERE ID >= 790001 AND ID <= 790002");
+    ASSERT_EQ(seen.result, WBEM_S_NO_ERROR) << Description(seen.statusObject.Get());
+    EXPECT_EQ(Values(seen.objects, {L"ID"}), (Table{{"790001"}}));
+    // The clerk's own add reads the new badge back although it is stored outside every segment.
+    _variant_t embedded;
+    embedded.vt = VT_UNKNOWN;
+    embedded.punkVal = NewBadge(mine, 1, 790003).Detach();
+    ComPtr<IWbemClassObject> out;
+    EXPECT_EQ(Method(L"Bnt_Badge", L"AddBadge", L"BadgeIn", embedded, &out), WBEM_S_NO_ERROR);
+    EXPECT_NE(out, nullptr);
+}
+
+TEST_F(BadgeWrites, BadgeRecordsShowBytesAndRefuseNonHexLiterals)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGE_FIPS201 (BADGEKEY, FASCN, CREDENTIAL_TYPE) VALUES (1, X'0AFF', 2);");
+    const Reply byText = Query(Form::Sync, L"SELECT * FROM Bnt_BadgeFIPS201 WHERE FASCN = \"0aff\" AND BADGEKEY = 1");
+    ASSERT_EQ(byText.result, WBEM_S_NO_ERROR) << Description(byText.statusObject.Get());
+    EXPECT_EQ(Values(byText.objects, {L"BADGEKEY", L"FASCN"}), (Table{{"1", "0AFF"}}));
+    const Reply twic = Get(Form::Sync, L"Bnt_BadgeTWICPrivacyKey.BADGEKEY=1");
+    ASSERT_EQ(twic.result, WBEM_S_NO_ERROR);
+    ASSERT_EQ(twic.objects.size(), 1u);
+    _variant_t bytes;
+    ASSERT_EQ(twic.objects[0]->Get(L"FASCN", 0, &bytes, nullptr, nullptr), WBEM_S_NO_ERROR);
+    ASSERT_EQ(bytes.vt, VT_ARRAY | VT_UI1);
+    LONG upper = -1;
+    SafeArrayGetUBound(bytes.parray, 1, &upper);
+    EXPECT_EQ(upper, 1) << "two elements";
+
+    for (const wchar_t* literal : {L"\"0AF\"", L"\"0A' OR 1=1 --\"", L"\"zz\"", L"\"\""})
+    {
+        const Reply refused =
+            Query(Form::Sync, std::wstring(L"SELECT * FROM Bnt_BadgeFIPS201 WHERE FASCN = ") + literal);
+        EXPECT_EQ(refused.result, WBEM_E_INVALID_QUERY) << Utf8(literal);
+    }
+    const Reply noBadge = Put(Form::Sync, [&] {
+        ComPtr<IWbemClassObject> record = NewInstance(L"Bnt_BadgeProperties");
+        _variant_t key(999999L);
+        _variant_t serial(L"S1");
+        _variant_t cms(1L);
+        _variant_t card(1L);
+        record->Put(L"CardInterface", 0, &card, 0);
+        record->Put(L"CardTechnology", 0, &card, 0);
+        record->Put(L"BADGEKEY", 0, &key, 0);
+        record->Put(L"SerialNumber", 0, &serial, 0);
+        record->Put(L"IssuingCmsID", 0, &cms, 0);
+        return record;
+    }().Get(), WBEM_FLAG_CREATE_ONLY);
+    EXPECT_EQ(noBadge.result, WBEM_E_INVALID_PARAMETER) << Description(noBadge.statusObject.Get());
+    EXPECT_TRUE(EndsWith(Description(noBadge.statusObject.Get()),
+                         "The property BADGEKEY did not exist or contained an invalid value."));
+}
+
+TEST_F(BadgeWrites, APersonNumberIdIsADecimalNumberOrNoIdAtAll)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES "
+            "(40, 'Numbered', 1, 0, 0, -1);"
+            "INSERT OR IGNORE INTO BADGETYP_IDCONFIG (BADGETYPEID, ID_MODE, MANUAL_ID) VALUES (40, 2, 0);");
+    const struct
+    {
+        const char* number;
+        const char* id;
+    } cases[] = {
+        {"4242", "4242"},
+        {"E-1002", nullptr},
+        {"99999999999", nullptr},
+        {"", nullptr},
+        {"12 ", nullptr},
+    };
+    for (const auto& test : cases)
+    {
+        const long owner = NewPerson(L"Bnt_Cardholder", L"Numbered", 1);
+        ExecSql("UPDATE EMP SET SSNO = '" + std::string(test.number) + "' WHERE ID = " + std::to_string(owner) + ";");
+        CallAs(RecordsCallers::kRecordsAdmin);
+        const Reply reply = Add(owner, 40, std::nullopt);
+        if (test.id != nullptr)
+        {
+            ASSERT_EQ(reply.result, WBEM_S_NO_ERROR) << Description(reply.statusObject.Get());
+            EXPECT_EQ(Count("BADGE", "EMPID = " + std::to_string(owner) + " AND ID = " + test.id), "1");
+            continue;
+        }
+        EXPECT_EQ(reply.result, WBEM_E_UNEXPECTED) << test.number;
+        EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()), "unable to generate an ID for the property ID."))
+            << Description(reply.statusObject.Get());
+    }
+}
+
+TEST_F(BadgeWrites, AnActiveBadgeNeedsThePersonFieldsItsTypeRequires)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES "
+            "(41, 'Numbered staff', 1, 0, 0, -1);"
+            "INSERT OR IGNORE INTO BDGREQFLDLINK (BADGETYPEID, DDFLDID) VALUES (41, 4);");
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Unnumbered", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply refused = Add(owner, 41, 795001);
+    EXPECT_EQ(refused.result, WBEM_E_ILLEGAL_NULL);
+    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                         "The required property SSNO had no value and no default was provided."))
+        << Description(refused.statusObject.Get());
+    EXPECT_EQ(Add(owner, 41, 795001, 0, 2).result, WBEM_S_NO_ERROR) << "an inactive badge needs none";
+    ExecSql("UPDATE EMP SET SSNO = 'N-1' WHERE ID = " + std::to_string(owner) + ";");
+    EXPECT_EQ(Add(owner, 41, 795002).result, WBEM_S_NO_ERROR);
+}
+
+TEST_F(BadgeWrites, BadgeStatusesProtectTheSystemOnesAndThoseInUse)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGSTAT (ID, NAME) VALUES (20, 'Spare'), (21, 'Damaged');");
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const auto rename = [&](LONG id, const wchar_t* name) {
+        ComPtr<IWbemClassObject> status = Instance(L"Bnt_BadgeStatus.ID=" + std::to_wstring(id));
+        if (status == nullptr)
+            return Reply{};
+        _variant_t text(name);
+        status->Put(L"Name", 0, &text, 0);
+        return Put(Form::Sync, status.Get(), WBEM_FLAG_UPDATE_ONLY);
+    };
+    EXPECT_EQ(rename(20, L"Spare").result, WBEM_S_NO_ERROR) << "its own name";
+    EXPECT_TRUE(EndsWith(Description(rename(20, L"Damaged").statusObject.Get()), "This badge status name already exists."));
+    EXPECT_TRUE(EndsWith(Description(rename(1, L"Enabled").statusObject.Get()),
+                         "This item is a system field and cannot be changed."));
+    const struct
+    {
+        const wchar_t* path;
+        const char* message;
+    } deletes[] = {
+        {L"Bnt_BadgeStatus.ID=0", "This badge status is a system field and cannot be deleted."},
+        {L"Bnt_BadgeStatus.ID=1", "This badge status is a system field and cannot be deleted."},
+        {L"Bnt_BadgeStatus.ID=2", "Please reassign badges before attempting to delete the status since it is required."},
+    };
+    for (const auto& test : deletes)
+    {
+        const Reply refused = Delete(Form::Sync, test.path);
+        EXPECT_EQ(refused.result, WBEM_E_FAILED) << Utf8(test.path);
+        EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()), test.message))
+            << Description(refused.statusObject.Get());
+    }
+    EXPECT_EQ(Delete(Form::Sync, L"Bnt_BadgeStatus.ID=21").result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("BADGSTAT", "ID IN (0, 1, 2, 21)"), "3");
+}
+
+TEST_F(BadgeWrites, BadgeTypeClassesAreShownShiftedThroughWmi)
+{
+    ExecSql("INSERT OR IGNORE INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES "
+            "(42, 'Special', 4, 0, 0, -1);");
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply types = Query(Form::Sync, L"SELECT * FROM Bnt_BadgeType WHERE ID = 1 OR ID = 2 OR ID = 42");
+    ASSERT_EQ(types.result, WBEM_S_NO_ERROR) << Description(types.statusObject.Get());
+    EXPECT_EQ(Values(types.objects, {L"Name", L"BadgeTypeClass"}),
+              (Table{{"Employee", "2"}, {"Special", "0"}, {"Visitor", "3"}}));
+}

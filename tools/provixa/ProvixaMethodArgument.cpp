@@ -1,0 +1,134 @@
+#include "tools/provixa/ProvixaMethodArgument.h"
+
+#include <memory>
+#include <vector>
+
+#include "platform/com/SafeArray.h"
+#include "platform/com/Unknown.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/IWbemServices.h"
+#include "tools/provixa/ProvixaText.h"
+
+namespace
+{
+
+// The most elements one array argument may hold.
+constexpr std::size_t kMaxElements = 4096;
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;)
+    {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+bool ArrayFor(CIMTYPE type, const std::string& text, _variant_t* value, std::string* error,
+              ProvixaMethodArgument::ScalarConversion scalar)
+{
+    const CIMTYPE element = type & ~CIM_FLAG_ARRAY;
+    if (element != CIM_SINT32 && element != CIM_UINT32)
+    {
+        *error = "only arrays of 32-bit numbers can be given on the command line";
+        return false;
+    }
+    const std::vector<std::string> parts = text.empty() ? std::vector<std::string>{} : Split(text, ',');
+    if (parts.size() > kMaxElements)
+    {
+        *error = "too many elements";
+        return false;
+    }
+    SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(parts.size()));
+    if (array == nullptr)
+    {
+        *error = "out of memory";
+        return false;
+    }
+    for (std::size_t index = 0; index < parts.size(); ++index)
+    {
+        _variant_t number;
+        LONG position = static_cast<LONG>(index);
+        if (!scalar(element, parts[index], &number, error) ||
+            FAILED(SafeArrayPutElement(array, &position, &number.GetVARIANT().lVal)))
+        {
+            SafeArrayDestroy(array);
+            return false;
+        }
+    }
+    VARIANT result;
+    VariantInit(&result);
+    result.vt = VT_ARRAY | VT_I4;
+    result.parray = array;
+    value->Attach(result);
+    return true;
+}
+
+bool ObjectFor(IWbemServices* services, const std::string& text, _variant_t* value, std::string* error,
+               ProvixaMethodArgument::ScalarConversion scalar)
+{
+    const std::size_t open = text.find('{');
+    if (open == std::string::npos || open == 0 || text.back() != '}')
+    {
+        *error = "an embedded object is written CLASS{NAME=VALUE,...}: " + text;
+        return false;
+    }
+    const std::unique_ptr<OLECHAR, decltype(&SysFreeString)> className(
+        SysAllocString(ProvixaText::FromUtf8(text.substr(0, open)).c_str()), &SysFreeString);
+    ComPtr<IWbemClassObject> classObject;
+    ComPtr<IWbemClassObject> instance;
+    if (services == nullptr || FAILED(services->GetObject(className.get(), 0, nullptr, &classObject, nullptr)) ||
+        FAILED(classObject->SpawnInstance(0, &instance)))
+    {
+        *error = "no class " + text.substr(0, open);
+        return false;
+    }
+    const std::string body = text.substr(open + 1, text.size() - open - 2);
+    for (const std::string& assignment : body.empty() ? std::vector<std::string>{} : Split(body, ','))
+    {
+        const std::size_t equals = assignment.find('=');
+        if (equals == std::string::npos || equals == 0)
+        {
+            *error = "not NAME=VALUE: " + assignment;
+            return false;
+        }
+        const std::wstring property = ProvixaText::FromUtf8(assignment.substr(0, equals));
+        CIMTYPE type = CIM_EMPTY;
+        _variant_t member;
+        if (FAILED(instance->Get(property.c_str(), 0, nullptr, &type, nullptr)))
+        {
+            *error = "no property " + assignment.substr(0, equals);
+            return false;
+        }
+        if (!scalar(type, assignment.substr(equals + 1), &member, error) ||
+            FAILED(instance->Put(property.c_str(), 0, &member.GetVARIANT(), 0)))
+        {
+            if (error->empty())
+                *error = "cannot set " + assignment;
+            return false;
+        }
+    }
+    VARIANT result;
+    VariantInit(&result);
+    result.vt = VT_UNKNOWN;
+    result.punkVal = instance.Detach();
+    value->Attach(result);
+    return true;
+}
+
+}  // namespace
+
+bool ProvixaMethodArgument::ValueFor(IWbemServices* services, CIMTYPE type, const std::string& text,
+                                     _variant_t* value, std::string* error, ScalarConversion scalar)
+{
+    if ((type & CIM_FLAG_ARRAY) != 0)
+        return ArrayFor(type, text, value, error, scalar);
+    if (type == CIM_OBJECT)
+        return ObjectFor(services, text, value, error, scalar);
+    return scalar(type, text, value, error);
+}

@@ -1,0 +1,29 @@
+// ProvixaMethodArgument: the command-line forms of the values a single NAME=VALUE cannot carry
+// as plain text: an embedded object, CLASS{NAME=VALUE,NAME=VALUE} (an instance of the class
+// from the service, each property converted by its CIM type), and an array of numbers,
+// VALUE,VALUE (one-dimensional, 32-bit integer elements). Every other type goes to the scalar
+// conversion it is given.
+//
+// Static functions only; one command at a time.
+#pragma once
+
+#include <string>
+
+#include "platform/com/CimTypes.h"
+#include "platform/com/Variant.h"
+
+class IWbemServices;
+
+class ProvixaMethodArgument
+{
+public:
+    using ScalarConversion = bool (*)(CIMTYPE type, const std::string& text, _variant_t* value, std::string* error);
+
+    ProvixaMethodArgument() = delete;
+
+    // The VARIANT for `text` as a value of `type`: true with *value set; false with *error
+    // when the text does not fit (a malformed object or array, an unknown class or property, an
+    // element the scalar conversion refuses).
+    static bool ValueFor(IWbemServices* services, CIMTYPE type, const std::string& text, _variant_t* value,
+                         std::string* error, ScalarConversion scalar);
+};
