@@ -4,6 +4,7 @@
 #include "inhouse/BntCoreDb/CDBClock.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntPanelModel/CBadgeTypeContainer.h"
 #include "inhouse/BntUdf/LUDFDbMgr.h"
 #include "inhouse/BntUserDb/CVisit.h"
 
@@ -35,25 +36,9 @@ bool CBntAcsDBMgrVisit::ReadEmailFields(CVisit& visit) const
     return visit.Read(m_user, visit.GetID()).IsSuccess();
 }
 
-void CBntAcsDBMgrVisit::FillBadgeTypeContainer(int)
+bool CBntAcsDBMgrVisit::FillBadgeTypeContainer(int)
 {
-    m_badgeTypes.clear();
-    for (const auto& row : CLoginQuery::Rows(RequireDatabase(),
-                                             "SELECT ID, NAME, BADGE_CLASS, DISPOSABLE, SEGMENTID FROM BADGETYP", {})) {
-        BadgeType type;
-        type.id = static_cast<LONG>(CLoginQuery::Integer(row, 0));
-        type.name = row[1].IsNull() ? CString() : row[1].AsText();
-        type.badgeClass = static_cast<LONG>(CLoginQuery::Integer(row, 2));
-        type.disposable = CLoginQuery::Integer(row, 3) != 0;
-        type.segmentId = static_cast<LONG>(CLoginQuery::Integer(row, 4, -1));
-        m_badgeTypes[type.id] = type;
-    }
-}
-
-const CBntAcsDBMgrVisit::BadgeType* CBntAcsDBMgrVisit::FindBadgeType(LONG badgeTypeId) const
-{
-    const auto found = m_badgeTypes.find(badgeTypeId);
-    return found != m_badgeTypes.end() ? &found->second : nullptr;
+    return CBadgeTypeContainer::Instance().Read(m_user, -1, true);
 }
 
 bool CBntAcsDBMgrVisit::MustDeactivateVisitorBadges(LONG visitorId, LONG visitId) const

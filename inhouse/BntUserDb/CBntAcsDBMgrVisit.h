@@ -1,10 +1,9 @@
 // CBntAcsDBMgrVisit: the visit manager: the visit options of the installation (from LUDFDbMgr),
-// the badge types a sign-in may issue, and the visitor's badges that a sign-out ends.
+// the badge types a sign-in may issue (the process-wide badge type list), and the visitor's badges that a sign-out ends.
 //
 // A per-call object over a user and a database it does not own; used on one thread.
 #pragma once
 
-#include <map>
 #include <vector>
 
 #include "platform/mfc/CString.h"
@@ -17,18 +16,6 @@ class LUDFDbMgr;
 
 class CBntAcsDBMgrVisit {
 public:
-    // BADGETYP.BADGE_CLASS of a visitor badge type.
-    static constexpr LONG kVisitorBadgeClass = 2;
-
-    // One badge type as a sign-in needs it.
-    struct BadgeType {
-        LONG id = 0;
-        CString name;
-        LONG badgeClass = 0;
-        bool disposable = false;
-        LONG segmentId = -1;
-    };
-
     explicit CBntAcsDBMgrVisit(const CAcsUser* user) : m_user(user) {}
 
     // The database the manager works on (the caller's connection).
@@ -44,11 +31,9 @@ public:
     // Reads the visit (its row and its event). False when it cannot be read.
     bool ReadEmailFields(CVisit& visit) const;
 
-    // Reads every badge type (the argument is the original library's option). Throws
-    // CDBException.
-    void FillBadgeTypeContainer(int);
-    // The badge type read by FillBadgeTypeContainer; null when there is none of that id.
-    const BadgeType* FindBadgeType(LONG badgeTypeId) const;
+    // Reads every badge type into the process-wide badge type list (CBadgeTypeContainer); the
+    // argument is the original library's option. True on success.
+    bool FillBadgeTypeContainer(int);
 
     // True when the visitor has no active visit besides visitId, so that the visitor's badges
     // must end with this one. Throws CDBException.
@@ -67,5 +52,4 @@ private:
     bool m_visitorBadges = true;
     LONG m_signInSeconds = 0;
     LONG m_signOutSeconds = 0;
-    std::map<LONG, BadgeType> m_badgeTypes;
 };

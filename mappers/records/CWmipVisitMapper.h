@@ -16,6 +16,7 @@
 #include "framework/CWmipMapperSkeleton.h"
 #include "framework/CWmipUDFClassMapper.h"
 
+class CBadgeType;
 class CBntAcsDBMgrVisit;
 class CVisit;
 
@@ -131,7 +132,9 @@ private:
                             LONG visitorId, CBntAcsDBMgrVisit& manager);
     void SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user, CVisit& visit, LONG visitorId,
                                  CBntAcsDBMgrVisit& manager);
-    void CheckVisitBadgeType(LONG badgeTypeId, CAcsUser* user, LONG visitorId, CBntAcsDBMgrVisit& manager);
+    // Reads the type and refuses one that is not a visitor type, one the user may not assign,
+    // and, under visitor segmentation, one of no segment of the visitor.
+    void CheckVisitBadgeType(CBadgeType& type, CAcsUser* user, LONG visitorId);
     LONG GetBadgeTypeOfBadge(LONGLONG badgeId);
     // Permission 0x2000004B and the caller: the refusals are thrown.
     CAcsUser* CheckMethodCaller(IWbemClassObject* instance);

@@ -5,11 +5,14 @@
 
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntBadgeKey.h"
+#include "inhouse/BntCore/CUserAction.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntPanelModel/CBadgeType.h"
 #include "inhouse/BntUserDb/CBntAcsDBMgrVisit.h"
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUserDb/CVisit.h"
@@ -19,6 +22,7 @@
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -34,8 +38,8 @@ constexpr wchar_t kNoInstance[] = L"The requested instance could not be retrieve
 constexpr LONG kBadgeAdded = 1;
 constexpr LONG kBadgeChanged = 2;
 constexpr LONG kBadgeRemoved = 3;
-// Segment access that an assignment of a badge type needs.
-constexpr int kWriteSegmentAccess = 2;
+// The user action of assigning a badge of a type.
+constexpr LONG kAssignBadgeTypeAction = 6;
 
 constexpr wchar_t kAlreadySignedIn[] = L"The specified visit has already been signed in.";
 constexpr wchar_t kUnreadable[] = L"Unable to read visit information from DB.";
@@ -63,12 +67,6 @@ constexpr wchar_t kBadgeSignOutFailed[] = L"Error signing out specified visitor'
 [[noreturn]] void Fail(int line, const wchar_t* message)
 {
     throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
-}
-
-// The decimal digits of a badge id.
-int DigitCount(LONGLONG badgeId)
-{
-    return static_cast<int>(std::to_wstring(badgeId < 0 ? -badgeId : badgeId).size());
 }
 
 // AssignedBadgeID: a 64-bit number, carried as decimal text; 0 when absent or empty. Any other
@@ -213,13 +211,14 @@ void CWmipVisitMapper::SignInWithNewBadge(LONG badgeTypeId, const CString& print
 {
     if (!manager.AllowsDisposableBadges())
         Fail(__LINE__, kNoDisposable);
-    CheckVisitBadgeType(badgeTypeId, user, visitorId, manager);
-    const CBntAcsDBMgrVisit::BadgeType* type = manager.FindBadgeType(badgeTypeId);
-    if (type == nullptr || !type->disposable)
+    CBadgeType type(badgeTypeId);
+    CheckVisitBadgeType(type, user, visitorId);
+    if (!type.IsDisposable())
         Fail(__LINE__, kNotDisposable);
     // The installation keeps no print service per badge type, so the caller must name one.
     if (printerName.IsEmpty())
         Fail(__LINE__, kNoPrinter);
+    manager.FillBadgeTypeContainer(1);
     if (!visit.Signin(GetDatabaseUser(), 0, badgeTypeId, &printerName))
         Fail(__LINE__, kSignInFailed);
 }
@@ -234,38 +233,35 @@ void CWmipVisitMapper::SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user,
         Fail(__LINE__, kNoAddBadges);
     if (!manager.AllowsVisitorBadges())
         Fail(__LINE__, kNoVisitorBadges);
-    CheckVisitBadgeType(badgeTypeId, user, visitorId, manager);
-    const CBntAcsSystemOptions& options = user->GetSystemOptions();
-    const CSegmentUnit* unit = options.GetSystemSegmentUnit();
-    if (options.IsBadgeTypeSegmentationEnabled())
-    {
-        const CBntAcsDBMgrVisit::BadgeType* type = manager.FindBadgeType(badgeTypeId);
-        if (type != nullptr && options.GetSegmentUnit(type->segmentId) != nullptr)
-            unit = options.GetSegmentUnit(type->segmentId);
-    }
-    const LONG limit = unit != nullptr ? unit->GetMaxBadgeNumberLength() : 0;
-    if (limit > 0 && DigitCount(badgeId) > limit)
+    CBadgeType type(badgeTypeId);
+    CheckVisitBadgeType(type, user, visitorId);
+    std::vector<LONG> segments;
+    if (user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
+        segments.assign(type.GetSegmentAssignments().begin(), type.GetSegmentAssignments().end());
+    if (CBntBadgeKey::GetNumDigits(badgeId) > user->GetMaxBadgeNumberLength(segments))
         Fail(__LINE__, kTooManyDigits);
+    manager.FillBadgeTypeContainer(1);
     // The visit manager's sign-in takes only a badge the visitor already holds.
     if (!visit.Signin(GetDatabaseUser(), badgeId, 0, nullptr))
         Fail(__LINE__, kSignInFailed);
 }
 
-void CWmipVisitMapper::CheckVisitBadgeType(LONG badgeTypeId, CAcsUser* user, LONG visitorId,
-                                           CBntAcsDBMgrVisit& manager)
+void CWmipVisitMapper::CheckVisitBadgeType(CBadgeType& type, CAcsUser* user, LONG visitorId)
 {
-    manager.FillBadgeTypeContainer(1);
-    const CBntAcsDBMgrVisit::BadgeType* type = manager.FindBadgeType(badgeTypeId);
-    if (type == nullptr || type->badgeClass != CBntAcsDBMgrVisit::kVisitorBadgeClass)
+    if (FAILED(type.Read(GetDatabaseUser(), -1)) || !type.ReadSegmentAssignments(GetDatabaseUser()))
         Fail(__LINE__, kNotVisitorType);
-    if (!user->HasSegmentAccess(type->segmentId, kWriteSegmentAccess))
+    if (type.GetClass() != CBadgeType::kVisitorClass)
+        Fail(__LINE__, kNotVisitorType);
+    if (!type.PermissionGranted(user, CUserAction(kAssignBadgeTypeAction, false)))
         Fail(__LINE__, kTypeNotAllowed);
-    if (user->GetSystemOptions().IsVisitorSegmentationEnabled() && type->segmentId != -1)
+    if (user->GetSystemOptions().IsVisitorSegmentationEnabled())
     {
         CPerson visitor(visitorId, nullptr, -9999, 101);
         visitor.Read(GetDatabaseUser(), -1);
         visitor.ReadSegmentAssignments(GetDatabaseUser());
-        if (visitor.GetSegmentAssignments().count(type->segmentId) == 0)
+        const auto& segments = visitor.GetSegmentAssignments();
+        if (std::none_of(segments.begin(), segments.end(),
+                         [&](LONG segment) { return type.HasSegmentAccess(segment, user); }))
             Fail(__LINE__, kTypeNotForVisitor);
     }
 }
