@@ -291,7 +291,9 @@ void CWmipVisitMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
 {
     if (recordset == nullptr)
         return;
-    recordset->SetupJoin(L"VISIT", L"VISIT_EVENTID", L"VISIT_EVENT", L"VISIT_EVENTID");
+    // A visit whose event row is missing is still served, so that it can be seen and deleted.
+    recordset->SetupJoin(L"VISIT", L"VISIT_EVENTID", L"VISIT_EVENT", L"VISIT_EVENTID",
+                         CMultiFilterRecordset::LeftOuterJoin);
     recordset->AddJoin(L"VISIT", L"EMPID", L"EMP", L"ID");
     recordset->AddJoin(L"VISIT", L"VISITORID", L"EMP EMP_VISITOR", L"ID");
     recordset->AddAllColumnsToSet(L"VISIT");

@@ -250,3 +250,89 @@ TEST_F(VisitMethods, TheManagersNameTheCallerAndRefreshTheCache)
         EXPECT_EQ(Exec(Form::Sync, manager, L"refreshcache").result, WBEM_E_METHOD_NOT_IMPLEMENTED);
     }
 }
+
+TEST_F(VisitMethods, TheBadgeTypeWinsAndABadgeIdOfZeroMeansNoBadge)
+{
+    const long both = NewVisit(kHost, kVisitor);
+    const long zero = NewVisit(kHost, kVisitor);
+    ASSERT_GT(both, 0);
+    ASSERT_GT(zero, 0);
+    const long badges = Count("BADGE", "EMPID = 4");
+    // Another person's badge would be refused: the type is taken first and the badge id ignored.
+    ASSERT_EQ(ExecWith(PathOf(both), L"SignVisitIn",
+                       {{L"BadgeTypeID", _variant_t(static_cast<LONG>(2))},
+                        {L"PrinterName", _variant_t(L"Lobby")},
+                        {L"AssignedBadgeID", _variant_t(kOthersBadge)}})
+                  .result,
+              WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("BADGE", "EMPID = 4"), badges + 1);
+
+    ASSERT_EQ(ExecWith(PathOf(zero), L"SignVisitIn",
+                       {{L"BadgeTypeID", _variant_t(static_cast<LONG>(0))}, {L"AssignedBadgeID", _variant_t(L"0")}})
+                  .result,
+              WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("BADGE", "EMPID = 4"), badges + 1);
+    EXPECT_FALSE(TimeIn(zero).empty());
+
+    // A type that is not a visitor type, and a visitor type without a printer, sign nobody in.
+    const long refused = NewVisit(kHost, kVisitor);
+    for (const auto& parameters : {std::vector<std::pair<const wchar_t*, _variant_t>>{
+                                       {L"BadgeTypeID", _variant_t(static_cast<LONG>(1))},
+                                       {L"PrinterName", _variant_t(L"Lobby")}},
+                                   std::vector<std::pair<const wchar_t*, _variant_t>>{
+                                       {L"BadgeTypeID", _variant_t(static_cast<LONG>(2))}}})
+    {
+        EXPECT_EQ(ExecWith(PathOf(refused), L"SignVisitIn", parameters).result, WBEM_E_FAILED);
+        EXPECT_EQ(TimeIn(refused), "");
+    }
+    EXPECT_EQ(Count("BADGE", "EMPID = 4"), badges + 1);
+}
+
+TEST_F(VisitMethods, ADeleteEndsTheVisitorsBadgesAndItsEventRow)
+{
+    // Clara Castell (3) hosts Emil Ebert (5) in the Warehouse segment.
+    const long visit = NewVisit(3, 5);
+    ASSERT_GT(visit, 0);
+    ASSERT_EQ(ExecWith(PathOf(visit), L"SignVisitIn",
+                       {{L"BadgeTypeID", _variant_t(static_cast<LONG>(2))}, {L"PrinterName", _variant_t(L"Dock")}})
+                  .result,
+              WBEM_S_NO_ERROR);
+    const std::string id = std::to_string(visit);
+    const std::string eventId = Scalar("SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = " + id);
+    const long replicated = Count("REPL_TRANSACTION_LOG", "1=1");
+    ASSERT_EQ(Delete(Form::Sync, PathOf(visit)).result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("VISIT", "VISITID = " + id), 0);
+    EXPECT_EQ(Count("VISIT_EVENT", "VISIT_EVENTID = " + eventId), 0);
+    EXPECT_EQ(Count("BADGE", "EMPID = 5 AND STATUS = 1 AND DEACTIVATE IS NULL"), 0);
+    EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 156 AND OPERATION = 7 AND DESCRIPTION LIKE 'Visit event " +
+                                                eventId + ":%'"),
+              1);
+    EXPECT_GT(Count("REPL_TRANSACTION_LOG", "1=1"), replicated);
+
+    // A visit whose event row is gone: the replication entry is still written, no audit entry.
+    const long orphan = NewVisit(3, 5);
+    ASSERT_GT(orphan, 0);
+    const std::string orphanEvent = Scalar("SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = " + std::to_string(orphan));
+    ExecSql("DELETE FROM VISIT_EVENT WHERE VISIT_EVENTID = " + orphanEvent + ";");
+    const long audits = Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 156");
+    const long replications = Count("REPL_TRANSACTION_LOG", "OBJECT_TYPE = 65536 AND ACTION = 2 AND RECORDID = " + orphanEvent);
+    ASSERT_EQ(Delete(Form::Sync, PathOf(orphan)).result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("VISIT", "VISITID = " + std::to_string(orphan)), 0);
+    EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 156"), audits);
+    EXPECT_EQ(Count("REPL_TRANSACTION_LOG", "OBJECT_TYPE = 65536 AND ACTION = 2 AND RECORDID = " + orphanEvent), replications + 1);
+}
+
+TEST_F(VisitMethods, TheRecommendationAnswersOneObject)
+{
+    ExecSql("INSERT OR REPLACE INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1010, 3);"
+            "INSERT OR REPLACE INTO CONFIG_VALUE (CONFIGID, TEXTVALUE) VALUES (1013, 'Stop');");
+    const Reply setting = Exec(Form::Sync, L"Bnt_Portavere", L"RecommendationSystemSetting");
+    ASSERT_EQ(setting.result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(ReturnValue(setting), 3);
+    const Reply properties = Exec(Form::Sync, L"Bnt_Portavere", L"RecommendProperties");
+    ASSERT_EQ(properties.result, WBEM_S_NO_ERROR);
+    ASSERT_EQ(properties.objects.size(), 1u);
+    EXPECT_EQ(Values(properties.objects, {L"DenyText", L"GrantText", L"DenyColor", L"GrantOverride"}),
+              (Table{{"Stop", "Grant", "255", "0"}}));
+    EXPECT_EQ(Exec(Form::Sync, L"Bnt_Portavere", L"Recommend").result, WBEM_E_INVALID_METHOD);
+}
