@@ -1,14 +1,11 @@
 #include "mappers/records/CWmipVisitMapper.h"
 
-#include "common/CBntDateTime.h"
 #include "common/KvrTime.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "framework/CWmipNullVariant.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
-#include "inhouse/BntAccessSets/VisitEventSet.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
-#include "inhouse/BntCore/CBntIDGenerator.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -48,7 +45,6 @@ constexpr DWORD kAddVisits = 0x20000028;
 constexpr DWORD kModifyVisits = 0x20000029;
 constexpr DWORD kDeleteVisits = 0x2000002A;
 constexpr LONG kVisitLayoutTable = 100101;
-constexpr LONG kVisitEventIdType = 318;
 constexpr int kProcessedByMapper = 2;
 constexpr int kUnderPropertyName = 3;
 constexpr LONG kEmailListMaxLength = 2048;
@@ -58,7 +54,6 @@ constexpr LONG kBadgeRemoved = 3;
 // Visit key: the id times the multiplier, modulo the modulus.
 constexpr unsigned long long kVisitKeyMultiplier = 1498236071ULL;
 constexpr unsigned long long kVisitKeyModulus = 2087310449ULL;
-constexpr std::size_t kMaxEventName = 255;
 // Byte offset of the 64-bit badge id in a configuration message.
 constexpr std::size_t kBadgeIdOffset = 72;
 
@@ -114,31 +109,6 @@ CString TextOf(IWbemClassObject* instance, const wchar_t* property)
     return CWmipMethodParameters::Text(instance, property);
 }
 
-CString Resource(UINT id)
-{
-    CString text;
-    brontel::resources::LoadResourceString(id, text);
-    return text;
-}
-
-CDBValue UtcNow()
-{
-    TIMESTAMP_STRUCT now{};
-    GetCurrentUTCTimestamp(now);
-    return CDBValue::FromTimestamp(now);
-}
-
-// A date-time of the instance as the event row stores it; NULL when absent or not valid.
-CDBValue EventTime(IWbemClassObject* instance, const wchar_t* property)
-{
-    COleDateTime value;
-    if (FAILED(WMIHelper::GetDateTime(instance, property, &value)))
-        return CDBValue();
-    TIMESTAMP_STRUCT timestamp{};
-    if (!CBntDateTime(value).GetAsTimestamp(timestamp))
-        return CDBValue();
-    return CDBValue::FromTimestamp(timestamp);
-}
 
 // The two methods of the class: SignVisitIn(BadgeTypeID, PrinterName, AssignedBadgeID) and
 // SignVisitOut(), neither with out-parameters.
@@ -456,163 +426,6 @@ HRESULT CWmipVisitMapper::ValidateValuesForGeneratedProperties(IWbemClassObject*
     return hr;
 }
 
-// --- The event row --------------------------------------------------------------------------------
-
-void CWmipVisitMapper::AddVisitEvent(IWbemClassObject* instance, VARIANT& eventId)
-{
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Begin.");
-    CAcsUser* user = RequireUser();
-    const LONG visitId = NumberOf(instance, L"ID");
-    const LONG hostId = NumberOf(instance, L"CARDHOLDERID");
-    const LONG visitorId = NumberOf(instance, L"VISITORID");
-    for (const wchar_t* property : {L"SCHEDULED_TIMEIN", L"SCHEDULED_TIMEOUT"})
-    {
-        _variant_t given;
-        instance->Get(property, 0, &given, nullptr, nullptr);
-        if (IsEmptyValue(given))
-        {
-            _variant_t fallback;
-            if (SUCCEEDED(GetDefaultValue(instance, property, fallback.GetVARIANT())))
-                WMIHelper::PutVariant(instance, property, &fallback.GetVARIANT(), 0);
-        }
-    }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
-                          L"CWmipVisitMapper::AddVisitEvent. Looking up host and visitor information");
-    CString hostName;
-    CString visitorName;
-    CBntDatabase* database = GetDatabase();
-    if (database == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
-    try
-    {
-        CVisit(visitId, hostId, visitorId).LookupNames(database, &hostName, &visitorName);
-        const LONG newId = CBntIDGenerator(GetDatabaseUser()).GetNextID(kVisitEventIdType, -1);
-        if (newId <= 0)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to generate a visit event id.");
-        CString name;
-        name.FormatMessage(Resource(20924), hostName.GetString(), visitorName.GetString());
-        if (static_cast<std::size_t>(name.GetLength()) > kMaxEventName)
-            name = name.Left(static_cast<int>(kMaxEventName));
-
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Opening visit event set");
-        VisitEventSet events(database, 0);
-        events.AddEventIDFilter(-1);
-        events.Open();
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Adding visit event record");
-        events.AddNew();
-        events.SetValue(L"VISIT_EVENTID", CDBValue(newId));
-        events.SetValue(L"EMPID", CDBValue(hostId));
-        events.SetValue(L"LASTCHANGED_UTC", UtcNow());
-        events.SetValue(L"SCHEDULED_TIMEIN", EventTime(instance, L"SCHEDULED_TIMEIN"));
-        events.SetValue(L"SCHEDULED_TIMEOUT", EventTime(instance, L"SCHEDULED_TIMEOUT"));
-        events.SetValue(L"SOURCE_BNT_DBID", CDBValue(user->GetDatabaseID()));
-        events.SetValue(L"NAME", CDBValue(name));
-        if (WMIHelper::IsCorvessaApplication())
-        {
-            _variant_t location;
-            instance->Get(L"SIGNINLOCATIONID", 0, &location, nullptr, nullptr);
-            if (!IsEmptyValue(location))
-                events.SetValue(L"VISIT_EVENT_SIGN_IN_LOCATIONID", CDBValue(NumberOf(instance, L"SIGNINLOCATIONID")));
-        }
-        events.Update();
-        events.Close();
-
-        VariantClear(&eventId);
-        eventId.vt = VT_I4;
-        eventId.lVal = newId;
-
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Logging user transaction");
-        CString audit;
-        audit.FormatMessage(Resource(20931), newId, name.GetString());
-        if (!user->LogTransToDB(Operation::Add, kVisitEventAuditObject, audit, database, 0, nullptr))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to log the visit event's transaction.");
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Logging enterprise transaction");
-        CBntCardholderTrans replication(CBntCardholderTrans::kAdded, kVisitEventReplicationObject, nullptr);
-        replication.SetRecordID(newId);
-        LogReplication(replication);
-    }
-    catch (const CDBException& e)
-    {
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, &e);
-    }
-}
-
-LONG CWmipVisitMapper::GetVisitEventID(IWbemClassObject* instance)
-{
-    LONG eventId = 0;
-    if (SUCCEEDED(WMIHelper::GetNumber(instance, L"VISIT_EVENTID", eventId)))
-        return eventId;
-    // A modify may leave the event id out; the visit's stored row names it.
-    const auto row = CLoginQuery::FirstRow(*GetDatabase(), "SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = ?",
-                                           {NumberOf(instance, L"ID")});
-    return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : 0;
-}
-
-void CWmipVisitMapper::UpdateVisitEvent(IWbemClassObject* instance)
-{
-    CAcsUser* user = RequireUser();
-    const LONG eventId = GetVisitEventID(instance);
-    const LONG hostId = NumberOf(instance, L"CARDHOLDERID");
-    CBntDatabase* database = GetDatabase();
-    VisitEventSet events(database, 0);
-    events.AddEventIDFilter(eventId);
-    events.Open();
-    if (!events.IsEOF())
-    {
-        events.Edit();
-        // A modify that leaves a value out keeps what is stored, as for the visit's own row.
-        if (hostId > 0)
-            events.SetValue(L"EMPID", CDBValue(hostId));
-        events.SetValue(L"LASTCHANGED_UTC", UtcNow());
-        for (const wchar_t* property : {L"SCHEDULED_TIMEIN", L"SCHEDULED_TIMEOUT"})
-        {
-            _variant_t given;
-            instance->Get(property, 0, &given, nullptr, nullptr);
-            if (!IsEmptyValue(given))
-                events.SetValue(property, EventTime(instance, property));
-        }
-        if (WMIHelper::IsCorvessaApplication())
-        {
-            _variant_t location;
-            instance->Get(L"SIGNINLOCATIONID", 0, &location, nullptr, nullptr);
-            events.SetValue(L"VISIT_EVENT_SIGN_IN_LOCATIONID",
-                            IsEmptyValue(location) ? CDBValue() : CDBValue(NumberOf(instance, L"SIGNINLOCATIONID")));
-        }
-        events.Update();
-    }
-    events.Close();
-    CString audit;
-    audit.FormatMessage(Resource(20931), eventId, L"");
-    if (!user->LogTransToDB(Operation::Modify, kVisitEventAuditObject, audit, database, 0, nullptr))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to log the visit event's transaction.");
-    CBntCardholderTrans replication(CBntCardholderTrans::kModified, kVisitEventReplicationObject, nullptr);
-    replication.SetRecordID(eventId);
-    LogReplication(replication);
-}
-
-void CWmipVisitMapper::DeleteVisitEvent(IWbemClassObject* instance)
-{
-    CAcsUser* user = RequireUser();
-    const LONG eventId = GetVisitEventID(instance);
-    CBntDatabase* database = GetDatabase();
-    VisitEventSet events(database, 0);
-    events.AddEventIDFilter(eventId);
-    events.Open();
-    if (!events.IsEOF())
-    {
-        const CString name = events.GetText(L"NAME");
-        events.Delete();
-        CString audit;
-        audit.FormatMessage(Resource(20931), eventId, name.GetString());
-        if (!user->LogTransToDB(Operation::Delete, kVisitEventAuditObject, audit, database, 0, nullptr))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to log the visit event's transaction.");
-    }
-    events.Close();
-    CBntCardholderTrans replication(CBntCardholderTrans::kDeleted, kVisitEventReplicationObject, nullptr);
-    replication.SetRecordID(eventId);
-    LogReplication(replication);
-}
-
 // --- Checks ------------------------------------------------------------------------------------------
 
 void CWmipVisitMapper::CanAdd(IWbemClassObject* instance)
@@ -765,7 +578,7 @@ CString CWmipVisitMapper::GetTransactionValues(Operation, IWbemClassObject* inst
     CVisit(NumberOf(instance, L"ID"), NumberOf(instance, L"CARDHOLDERID"), visitorId)
         .LookupNames(GetDatabase(), &hostName, &visitorName);
     CString text;
-    text.FormatMessage(Resource(20528), visitorId, visitorName.GetString(), hostName.GetString());
+    text.FormatMessage(ResourceText(20528), visitorId, visitorName.GetString(), hostName.GetString());
     return text;
 }
 
@@ -876,6 +689,13 @@ void CWmipVisitMapper::FilterUDFLayoutRecordset(CMultiFilterRecordset& recordset
 
 // --- Shared steps ------------------------------------------------------------------------------------
 
+CString CWmipVisitMapper::ResourceText(UINT id)
+{
+    CString text;
+    brontel::resources::LoadResourceString(id, text);
+    return text;
+}
+
 std::unique_ptr<CBntAcsDBMgrVisit> CWmipVisitMapper::SetupVisitManager()
 {
     LUDFDbMgr defaults(GetDatabase());
@@ -901,7 +721,7 @@ void CWmipVisitMapper::SendNotice(CBntAcsDBMgrVisit& manager, CVisit& visit, UIN
     if (!manager.ReadEmailFields(visit) || !visit.ReadEmailRecipients(GetDatabaseUser()))
         return;
     CString text;
-    text.FormatMessage(Resource(resource), first.GetString(), second.GetString());
+    text.FormatMessage(ResourceText(resource), first.GetString(), second.GetString());
     try
     {
         CBntEmailManager(&manager, GetDatabase()).SendEmail(visit, text, nullptr);

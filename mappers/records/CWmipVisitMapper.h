@@ -101,7 +101,8 @@ public:
     static std::vector<CString> SplitEmailList(const CString& list);
 
 private:
-    // The event row of an add; its id into eventId (VT_I4). Throws CWMIException.
+    // The event row (CWmipVisitMapperEvents.cpp). AddVisitEvent: the event row of an add, its id
+    // into eventId (VT_I4). Throws CWMIException.
     void AddVisitEvent(IWbemClassObject* instance, VARIANT& eventId);
     // The instance's VISIT_EVENTID, else the stored visit's. Throws CDBException.
     LONG GetVisitEventID(IWbemClassObject* instance);
@@ -109,6 +110,8 @@ private:
     void DeleteVisitEvent(IWbemClassObject* instance);
     void CheckVisitSegments(IWbemClassObject* instance);
     void ValidateVisit(bool modifying, IWbemClassObject* instance);
+    // The text of a string resource (empty for an unknown id).
+    static CString ResourceText(UINT id);
     // The unsigned decimal key of a visit id above 0; empty otherwise.
     static CString BuildVisitKey(LONG visitId);
     // Today at the time of day, local, converted to UTC, as the mode's date-time text.
