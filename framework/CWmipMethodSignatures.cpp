@@ -57,8 +57,9 @@ HRESULT CWmipMethodSignatures::AddTo(const std::map<CString, CCorvessaMethodDesc
                 ComPtr<IWbemQualifierSet> qualifiers;
                 hr = signatures[side]->GetPropertyQualifierSet(parameter, &qualifiers);
                 const LONG nextId = static_cast<LONG>(ids.size());
+                const LONG id = ids.try_emplace(parameter, nextId).first->second;
                 if (SUCCEEDED(hr))
-                    hr = PutQualifier(qualifiers.Get(), L"ID", _variant_t(ids.try_emplace(parameter, nextId).first->second));
+                    hr = PutQualifier(qualifiers.Get(), L"ID", _variant_t(id));
                 if (FAILED(hr))
                     return hr;
             }

@@ -1,5 +1,6 @@
 // CBntAcsDBMgrVisit: the visit manager: the visit options of the installation (from LUDFDbMgr),
-// the badge types a sign-in may issue (the process-wide badge type list), and the visitor's badges that a sign-out ends.
+// the badge types a sign-in may issue (the process-wide badge type list), and the visitor's
+// badges that a sign-out ends.
 //
 // A per-call object over a user and a database it does not own; used on one thread.
 #pragma once

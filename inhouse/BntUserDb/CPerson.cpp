@@ -64,8 +64,8 @@ bool CPerson::Read(const CAcsUser* databaseUser, LONG)
     if (database == nullptr) {
         return false;
     }
-    const auto row = CLoginQuery::FirstRow(*database, "SELECT SEGMENTID, VISITOR, SSNO, ALLOWEDVISITORS FROM EMP WHERE ID = ?",
-                                           {m_id});
+    const auto row = CLoginQuery::FirstRow(
+        *database, "SELECT SEGMENTID, VISITOR, SSNO, ALLOWEDVISITORS FROM EMP WHERE ID = ?", {m_id});
     if (!row) {
         return false;
     }

@@ -79,8 +79,8 @@ void CVisitEmailLinkContainer::Save(CBntDatabase& database)
     LONG number = 0;
     for (CVisitEmailLink& link : m_links) {
         link.SetRecipientNumber(++number);
-        database.ExecuteSQL(L"INSERT INTO VISIT_EMAIL_LINK (EMAILID, VISITID, ADDRESS, HOST, VISITOR, EMPID, SEGMENTID) "
-                            L"VALUES (?, ?, ?, ?, ?, ?, ?)",
+        database.ExecuteSQL(L"INSERT INTO VISIT_EMAIL_LINK (EMAILID, VISITID, ADDRESS, HOST, VISITOR, EMPID, "
+                            L"SEGMENTID) VALUES (?, ?, ?, ?, ?, ?, ?)",
                             {CDBValue(number), CDBValue(m_visitId),
                              link.GetEmailAddress().IsEmpty() ? CDBValue() : CDBValue(link.GetEmailAddress()),
                              CDBValue(link.IsHost() ? 1 : 0), CDBValue(link.IsVisitor() ? 1 : 0),

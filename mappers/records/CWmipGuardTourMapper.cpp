@@ -69,7 +69,8 @@ HRESULT CWmipGuardTourMapper::LaunchTour(IWbemClassObject* instance, IWbemClassO
         }
         else
         {
-            CWMIDebugLog::LogError(kSourceFile, __LINE__, L"No linkage server serves this database; the tour was not launched.");
+            CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                                   L"No linkage server serves this database; the tour was not launched.");
         }
         return CWmipMethodOutput::Indicate(*this, kWMIClassName, kLaunchTourMethod, sink,
                                            [result](IWbemClassObject* output) {

@@ -51,9 +51,9 @@ HRESULT CWmipPortavereMapper::ExecuteMethod(CWmipObjectPath*, const wchar_t* met
 {
     const CString name(methodName != nullptr ? methodName : L"");
     if (name.CompareNoCase(L"LogGrantTransaction") == 0)
-        return Guarded([&] { return LogTransaction(true, inParams); });
+        return Guarded([&] { return LogDecision(true, inParams); });
     if (name.CompareNoCase(L"LogDenyTransaction") == 0)
-        return Guarded([&] { return LogTransaction(false, inParams); });
+        return Guarded([&] { return LogDecision(false, inParams); });
     if (name.CompareNoCase(kRecommendationMethod) == 0)
         return Guarded([&] { return RecommendationSystemSetting(sink); });
     if (name.CompareNoCase(L"IsGrant") == 0)
@@ -63,7 +63,7 @@ HRESULT CWmipPortavereMapper::ExecuteMethod(CWmipObjectPath*, const wchar_t* met
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
-HRESULT CWmipPortavereMapper::LogTransaction(bool granted, IWbemClassObject* inParams)
+HRESULT CWmipPortavereMapper::LogDecision(bool granted, IWbemClassObject* inParams)
 {
     const LONG current = CWmipMethodParameters::Number(inParams, L"CurrentLevel");
     const LONG system = CWmipMethodParameters::Number(inParams, L"SystemLevel");
@@ -108,7 +108,8 @@ HRESULT CWmipPortavereMapper::RecommendProperties(IWbemObjectSink* sink)
     return CWmipMethodOutput::Indicate(
         *this, kWMIClassName, kRecommendPropertiesMethod, sink, [&settings](IWbemClassObject* output) {
             return FirstFailure({WMIHelper::PutString(output, L"LogicalName", settings.GetLogicalName(), CIM_STRING),
-                                 WMIHelper::PutString(output, L"AssociatedDropdown", settings.GetAssociatedDropdown(), CIM_STRING),
+                                 WMIHelper::PutString(output, L"AssociatedDropdown", settings.GetAssociatedDropdown(),
+                                                      CIM_STRING),
                                  WMIHelper::PutString(output, L"DenyText", settings.GetDenyText(), CIM_STRING),
                                  WMIHelper::PutNumber(output, L"DenyColor", settings.GetDenyColor()),
                                  WMIHelper::PutNumber(output, L"GrantColor", settings.GetGrantColor()),

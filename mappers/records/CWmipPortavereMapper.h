@@ -25,7 +25,8 @@ public:
                           IWbemClassObject* inParams, IWbemObjectSink* sink) override;
 
 private:
-    HRESULT LogTransaction(bool granted, IWbemClassObject* inParams);
+    // Records a grant or deny decision; S_OK only when it was recorded.
+    HRESULT LogDecision(bool granted, IWbemClassObject* inParams);
     HRESULT RecommendationSystemSetting(IWbemObjectSink* sink);
     HRESULT IsGrant(IWbemClassObject* inParams, IWbemObjectSink* sink);
     HRESULT RecommendProperties(IWbemObjectSink* sink);

@@ -39,6 +39,9 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace
 {
+// The instance's values, 0 or empty when absent.
+constexpr auto* Number = &CWmipMethodParameters::Number;
+constexpr auto* Text = &CWmipMethodParameters::Text;
 constexpr wchar_t kSourceFile[] = L"CWmipVisitMapper.cpp";
 constexpr DWORD kViewVisits = 0x20000027;
 constexpr DWORD kAddVisits = 0x20000028;
@@ -63,7 +66,8 @@ constexpr wchar_t kHostIsVisitorMessage[] = L"Chosen host is a visitor and must 
 constexpr wchar_t kVisitorIsCardholderMessage[] = L"Chosen visitor is a cardholder and must be a visitor instead.";
 constexpr wchar_t kNoCommonSegmentMessage[] =
     L"Cardholder and visitor do not belong to a common segment and therefore cannot be paired in a visit.";
-constexpr wchar_t kTimeOrderMessage[] = L"The specified visit scheduled time in must come before the scheduled timeout.";
+constexpr wchar_t kTimeOrderMessage[] =
+    L"The specified visit scheduled time in must come before the scheduled timeout.";
 constexpr wchar_t kTimeInFixedMessage[] = L"Scheduled time in cannot change once a visitor has been signed in.";
 constexpr wchar_t kTimeOutFixedMessage[] = L"Scheduled time out cannot change once a visitor has been signed out.";
 constexpr wchar_t kSegmentPairMessage[] =
@@ -98,16 +102,6 @@ constexpr ColumnProperty kRenamedColumns[] = {
 // The local-time columns of VISIT, which the class never shows.
 constexpr const wchar_t* kLocalColumns[] = {L"SCHEDULED_TIMEIN", L"SCHEDULED_TIMEOUT", L"TIMEIN", L"TIMEOUT",
                                             L"LASTCHANGED"};
-
-LONG NumberOf(IWbemClassObject* instance, const wchar_t* property)
-{
-    return CWmipMethodParameters::Number(instance, property);
-}
-
-CString TextOf(IWbemClassObject* instance, const wchar_t* property)
-{
-    return CWmipMethodParameters::Text(instance, property);
-}
 
 
 // The two methods of the class: SignVisitIn(BadgeTypeID, PrinterName, AssignedBadgeID) and
@@ -372,7 +366,7 @@ HRESULT CWmipVisitMapper::GetDefaultValue(IWbemClassObject* instance, const CStr
     }
     if (property.CompareNoCase(L"VISIT_KEY") == 0)
     {
-        const CString key = BuildVisitKey(NumberOf(instance, L"ID"));
+        const CString key = BuildVisitKey(Number(instance, L"ID"));
         if (!key.IsEmpty())
         {
             _variant_t text(static_cast<const wchar_t*>(key));
@@ -456,9 +450,9 @@ void CWmipVisitMapper::CheckVisitSegments(IWbemClassObject* instance)
             CLoginQuery::FirstRow(*GetDatabase(), "SELECT SEGMENTID FROM EMP WHERE ID = ?", {personId});
         return row && user->HasSegmentAccess(static_cast<LONG>(CLoginQuery::Integer(*row, 0, -1)), 0);
     };
-    if (!reachable(NumberOf(instance, L"CARDHOLDERID")))
+    if (!reachable(Number(instance, L"CARDHOLDERID")))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kSegmentPairMessage);
-    if (options.IsVisitorSegmentationEnabled() && !reachable(NumberOf(instance, L"VISITORID")))
+    if (options.IsVisitorSegmentationEnabled() && !reachable(Number(instance, L"VISITORID")))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kSegmentPairMessage);
 }
 
@@ -467,8 +461,8 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
     if (instance == nullptr)
         return;
     const CAcsUser* user = RequireUser();
-    const LONG hostId = NumberOf(instance, L"CARDHOLDERID");
-    const LONG visitorId = NumberOf(instance, L"VISITORID");
+    const LONG hostId = Number(instance, L"CARDHOLDERID");
+    const LONG visitorId = Number(instance, L"VISITORID");
     if (!modifying)
     {
         CPerson host(hostId, nullptr, -9999, 101);
@@ -497,8 +491,8 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
                 throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoCommonSegmentMessage);
         }
     }
-    const CString timeInText = TextOf(instance, L"SCHEDULED_TIMEIN");
-    const CString timeOutText = TextOf(instance, L"SCHEDULED_TIMEOUT");
+    const CString timeInText = Text(instance, L"SCHEDULED_TIMEIN");
+    const CString timeOutText = Text(instance, L"SCHEDULED_TIMEOUT");
     const COleDateTime timeIn = WMIHelper::ToDateTimeUTC(timeInText);
     const COleDateTime timeOut = WMIHelper::ToDateTimeUTC(timeOutText);
     if (timeIn.GetStatus() == COleDateTime::valid && timeOut.GetStatus() == COleDateTime::valid && timeOut <= timeIn)
@@ -506,7 +500,7 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
 
     // An address goes into a mail header: a line break or other control character is refused
     // before anything is written.
-    for (const CString& address : SplitEmailList(TextOf(instance, L"EMAIL_LIST")))
+    for (const CString& address : SplitEmailList(Text(instance, L"EMAIL_LIST")))
     {
         if (!CVisitEmailLink::IsValidEmailAddress(address))
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
@@ -516,16 +510,16 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
     if (modifying)
     {
         CWmipObjectPath path(kWMIClassName);
-        path.AddKey(L"ID", NumberOf(instance, L"ID"));
+        path.AddKey(L"ID", Number(instance, L"ID"));
         ComPtr<IWbemClassObject> stored;
         stored.Attach(GetCurrentInstance(&path));
         if (stored == nullptr)
             return;
-        if (timeInText.CompareNoCase(TextOf(stored.Get(), L"SCHEDULED_TIMEIN")) != 0 &&
-            !TextOf(stored.Get(), L"TIMEIN").IsEmpty())
+        if (timeInText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEIN")) != 0 &&
+            !Text(stored.Get(), L"TIMEIN").IsEmpty())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeInFixedMessage);
-        if (timeOutText.CompareNoCase(TextOf(stored.Get(), L"SCHEDULED_TIMEOUT")) != 0 &&
-            !TextOf(stored.Get(), L"TIMEOUT").IsEmpty())
+        if (timeOutText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEOUT")) != 0 &&
+            !Text(stored.Get(), L"TIMEOUT").IsEmpty())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeOutFixedMessage);
     }
 }
@@ -572,10 +566,10 @@ brontel::UserTranObject::UserTransactionObject CWmipVisitMapper::GetTransactionO
 
 CString CWmipVisitMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
 {
-    const LONG visitorId = NumberOf(instance, L"VISITORID");
+    const LONG visitorId = Number(instance, L"VISITORID");
     CString hostName;
     CString visitorName;
-    CVisit(NumberOf(instance, L"ID"), NumberOf(instance, L"CARDHOLDERID"), visitorId)
+    CVisit(Number(instance, L"ID"), Number(instance, L"CARDHOLDERID"), visitorId)
         .LookupNames(GetDatabase(), &hostName, &visitorName);
     CString text;
     text.FormatMessage(ResourceText(20528), visitorId, visitorName.GetString(), hostName.GetString());
@@ -590,7 +584,7 @@ LONG CWmipVisitMapper::GetReplTransactionObject()
 void CWmipVisitMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation,
                                             IWbemClassObject* instance)
 {
-    transaction.SetRecordID(NumberOf(instance, L"ID"));
+    transaction.SetRecordID(Number(instance, L"ID"));
 }
 
 // --- Write hooks ----------------------------------------------------------------------------------
@@ -599,9 +593,9 @@ void CWmipVisitMapper::BeforeWriteInstance(Operation operation, IWbemClassObject
 {
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::BeforeWriteInstance. Begin.");
     RequireUser();
-    const LONG visitId = NumberOf(instance, L"ID");
-    const LONG visitorId = NumberOf(instance, L"VISITORID");
-    CVisit visit(visitId, NumberOf(instance, L"CARDHOLDERID"), visitorId);
+    const LONG visitId = Number(instance, L"ID");
+    const LONG visitorId = Number(instance, L"VISITORID");
+    CVisit visit(visitId, Number(instance, L"CARDHOLDERID"), visitorId);
     try
     {
         if (operation == Operation::Modify)
@@ -627,8 +621,8 @@ void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
 {
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AfterWriteInstance. Begin.");
     RequireUser();
-    const LONG visitId = NumberOf(instance, L"ID");
-    CVisit visit(visitId, NumberOf(instance, L"CARDHOLDERID"), NumberOf(instance, L"VISITORID"));
+    const LONG visitId = Number(instance, L"ID");
+    CVisit visit(visitId, Number(instance, L"CARDHOLDERID"), Number(instance, L"VISITORID"));
     try
     {
         if (operation == Operation::Delete)
@@ -656,7 +650,7 @@ void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
             visit.AddHostEmailRecipient();
         if (CWmipMethodParameters::IsTrue(instance, L"EMAIL_INCLUDE_VISITOR"))
             visit.AddVisitorEmailRecipient();
-        for (const CString& piece : SplitEmailList(TextOf(instance, L"EMAIL_LIST")))
+        for (const CString& piece : SplitEmailList(Text(instance, L"EMAIL_LIST")))
         {
             CVisitEmailLink link(visitId, 0);
             if (link.SetEmailAddress(piece))

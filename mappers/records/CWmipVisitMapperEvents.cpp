@@ -25,14 +25,12 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace
 {
+// The instance's values, 0 or empty when absent.
+constexpr auto* Number = &CWmipMethodParameters::Number;
+constexpr auto* Text = &CWmipMethodParameters::Text;
 constexpr wchar_t kSourceFile[] = L"CWmipVisitMapperEvents.cpp";
 constexpr LONG kVisitEventIdType = 318;
 constexpr std::size_t kMaxEventName = 255;
-
-LONG NumberOf(IWbemClassObject* instance, const wchar_t* property)
-{
-    return CWmipMethodParameters::Number(instance, property);
-}
 
 CDBValue UtcNow()
 {
@@ -60,9 +58,9 @@ void CWmipVisitMapper::AddVisitEvent(IWbemClassObject* instance, VARIANT& eventI
 {
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Begin.");
     CAcsUser* user = RequireUser();
-    const LONG visitId = NumberOf(instance, L"ID");
-    const LONG hostId = NumberOf(instance, L"CARDHOLDERID");
-    const LONG visitorId = NumberOf(instance, L"VISITORID");
+    const LONG visitId = Number(instance, L"ID");
+    const LONG hostId = Number(instance, L"CARDHOLDERID");
+    const LONG visitorId = Number(instance, L"VISITORID");
     for (const wchar_t* property : {L"SCHEDULED_TIMEIN", L"SCHEDULED_TIMEOUT"})
     {
         _variant_t given;
@@ -110,7 +108,7 @@ void CWmipVisitMapper::AddVisitEvent(IWbemClassObject* instance, VARIANT& eventI
             _variant_t location;
             instance->Get(L"SIGNINLOCATIONID", 0, &location, nullptr, nullptr);
             if (!IsEmptyValue(location))
-                events.SetValue(L"VISIT_EVENT_SIGN_IN_LOCATIONID", CDBValue(NumberOf(instance, L"SIGNINLOCATIONID")));
+                events.SetValue(L"VISIT_EVENT_SIGN_IN_LOCATIONID", CDBValue(Number(instance, L"SIGNINLOCATIONID")));
         }
         events.Update();
         events.Close();
@@ -124,7 +122,8 @@ void CWmipVisitMapper::AddVisitEvent(IWbemClassObject* instance, VARIANT& eventI
         audit.FormatMessage(ResourceText(20931), newId, name.GetString());
         if (!user->LogTransToDB(Operation::Add, kVisitEventAuditObject, audit, database, 0, nullptr))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to log the visit event's transaction.");
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Logging enterprise transaction");
+        CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+                              L"CWmipVisitMapper::AddVisitEvent. Logging enterprise transaction");
         CBntCardholderTrans replication(CBntCardholderTrans::kAdded, kVisitEventReplicationObject, nullptr);
         replication.SetRecordID(newId);
         LogReplication(replication);
@@ -142,7 +141,7 @@ LONG CWmipVisitMapper::GetVisitEventID(IWbemClassObject* instance)
         return eventId;
     // A modify may leave the event id out; the visit's stored row names it.
     const auto row = CLoginQuery::FirstRow(*GetDatabase(), "SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = ?",
-                                           {NumberOf(instance, L"ID")});
+                                           {Number(instance, L"ID")});
     return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : 0;
 }
 
@@ -150,7 +149,7 @@ void CWmipVisitMapper::UpdateVisitEvent(IWbemClassObject* instance)
 {
     CAcsUser* user = RequireUser();
     const LONG eventId = GetVisitEventID(instance);
-    const LONG hostId = NumberOf(instance, L"CARDHOLDERID");
+    const LONG hostId = Number(instance, L"CARDHOLDERID");
     CBntDatabase* database = GetDatabase();
     VisitEventSet events(database, 0);
     events.AddEventIDFilter(eventId);
@@ -174,7 +173,7 @@ void CWmipVisitMapper::UpdateVisitEvent(IWbemClassObject* instance)
             _variant_t location;
             instance->Get(L"SIGNINLOCATIONID", 0, &location, nullptr, nullptr);
             events.SetValue(L"VISIT_EVENT_SIGN_IN_LOCATIONID",
-                            IsEmptyValue(location) ? CDBValue() : CDBValue(NumberOf(instance, L"SIGNINLOCATIONID")));
+                            IsEmptyValue(location) ? CDBValue() : CDBValue(Number(instance, L"SIGNINLOCATIONID")));
         }
         events.Update();
     }

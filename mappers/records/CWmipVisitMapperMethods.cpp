@@ -56,7 +56,8 @@ constexpr wchar_t kNoVisitorBadges[] =
     L"Current cardholder option configuration prohibits badge assignments to visitors.";
 constexpr wchar_t kTooManyDigits[] = L"The entered badge Id has more digits than this user is allowed.";
 constexpr wchar_t kNotVisitorType[] = L"The specified visit badge type is not a visitor badge type.";
-constexpr wchar_t kTypeNotAllowed[] = L"The current user doesn't have permissions to assign badges of the selected type.";
+constexpr wchar_t kTypeNotAllowed[] =
+    L"The current user doesn't have permissions to assign badges of the selected type.";
 constexpr wchar_t kTypeNotForVisitor[] = L"The current visitor cannot be assigned the selected badge type.";
 constexpr wchar_t kReadFailed[] = L"CVisit::Read failed.";
 constexpr wchar_t kNotActive[] =
@@ -270,8 +271,8 @@ LONG CWmipVisitMapper::GetBadgeTypeOfBadge(LONGLONG badgeId)
 {
     try
     {
-        const auto row = CLoginQuery::FirstRow(*GetDatabase(),
-                                               "SELECT TYPE FROM BADGE WHERE ID = ? ORDER BY ISSUECODE DESC", {badgeId});
+        const auto row = CLoginQuery::FirstRow(
+            *GetDatabase(), "SELECT TYPE FROM BADGE WHERE ID = ? ORDER BY ISSUECODE DESC", {badgeId});
         return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : 0;
     }
     catch (const CDBException& e)
