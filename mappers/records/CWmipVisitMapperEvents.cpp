@@ -27,7 +27,6 @@ namespace
 {
 // The instance's values, 0 or empty when absent.
 constexpr auto* Number = &CWmipMethodParameters::Number;
-constexpr auto* Text = &CWmipMethodParameters::Text;
 constexpr wchar_t kSourceFile[] = L"CWmipVisitMapperEvents.cpp";
 constexpr LONG kVisitEventIdType = 318;
 constexpr std::size_t kMaxEventName = 255;
