@@ -1130,6 +1130,14 @@ CREATE TABLE BADGEID_RANGE (
     NEXT_ID         INTEGER NOT NULL
 );
 
+-- OFFLINE_LOCK_READER: the readers of Onity/ILS offline locks. A lock keeps one access entry
+-- per badge, so two access levels of one badge must not both grant the same lock reader.
+CREATE TABLE OFFLINE_LOCK_READER (
+    PANELID  INTEGER NOT NULL,
+    READERID INTEGER NOT NULL,
+    PRIMARY KEY (PANELID, READERID)
+);
+
 ------------------------------------------------------------------------------------------------
 -- Record mappers: the visit notice outbox and the mobile verification decision log
 ------------------------------------------------------------------------------------------------

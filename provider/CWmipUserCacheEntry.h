@@ -17,6 +17,8 @@
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
 
+class CBntAssignedAcLvlList;
+
 class CWmipUserCacheEntry {
 public:
     // Takes ownership of the logged-in user. entryLock: the cache's shared entry lock, not
@@ -41,6 +43,13 @@ public:
     int Release();
     // The current count, read without the lock.
     int GetUseCount() const { return m_useCount.load(); }
+
+    // True when the added level (or levels) may join the badge's assigned levels: no Onity/ILS
+    // lock reader (OFFLINE_LOCK_READER) is granted by two of the levels. False refuses the
+    // assignment; false as well when the user's database cannot be read (logged).
+    // (CWmipUserCacheEntryLockOverlap.cpp)
+    bool CanOnityILSLevelBeAssigned(CBntAssignedAcLvlList& assigned, LONG accessLevelId);
+    bool CanOnityILSLevelBeAssigned(CBntAssignedAcLvlList& assigned, CBntAssignedAcLvlList& added);
 
 protected:
     // Gives up ownership of the user (for an entry that only wraps a user owned elsewhere).

@@ -48,11 +48,10 @@ bool CBntAcsDBMgrCardholder::GetAccessLevelsForBadge(CBntAssignedAcLvlList& list
     CBntDatabase* database = m_user != nullptr ? m_user->GetDatabase() : nullptr;
     if (database == nullptr)
         return false;
-    for (const auto& row : CLoginQuery::Rows(*database,
-                                             "SELECT L.ACCLVLID, A.SEGMENTID, L.ACTIVATE, L.DEACTIVATE FROM BADGELINK L "
-                                             "JOIN ACCESSLVL A ON A.ACCESSLVID = L.ACCLVLID WHERE L.BADGEKEY = ? "
-                                             "ORDER BY L.ACCLVLID",
-                                             {badgeKey})) {
+    constexpr char kLevelsQuery[] = "SELECT L.ACCLVLID, A.SEGMENTID, L.ACTIVATE, L.DEACTIVATE FROM BADGELINK L "
+                                    "JOIN ACCESSLVL A ON A.ACCESSLVID = L.ACCLVLID WHERE L.BADGEKEY = ? "
+                                    "ORDER BY L.ACCLVLID";
+    for (const auto& row : CLoginQuery::Rows(*database, kLevelsQuery, {badgeKey})) {
         CBntAssignedAcLvlList::Entry entry;
         entry.levelId = static_cast<LONG>(CLoginQuery::Integer(row, 0));
         entry.segmentId = static_cast<LONG>(CLoginQuery::Integer(row, 1));
@@ -63,8 +62,8 @@ bool CBntAcsDBMgrCardholder::GetAccessLevelsForBadge(CBntAssignedAcLvlList& list
     return true;
 }
 
-bool CBntAcsDBMgrCardholder::AssignAccessLevelsToBadge(const CBntBadgeKey& badge, LONG, const CBntAssignedAcLvlList& list,
-                                                       const CPerson&) const
+bool CBntAcsDBMgrCardholder::AssignAccessLevelsToBadge(const CBntBadgeKey& badge, LONG,
+                                                       const CBntAssignedAcLvlList& list, const CPerson&) const
 {
     CBntDatabase* database = m_user != nullptr ? m_user->GetDatabase() : nullptr;
     if (database == nullptr)

@@ -92,6 +92,25 @@ std::optional<LONG> NumberTextAsId(const CString& text)
     return number;
 }
 
+// What the audit and replication values name of a badge (0 where the instance has none).
+struct BadgeValues
+{
+    LONG badgeKey = 0;
+    LONGLONG id = 0;
+    LONG issueCode = 0;
+    LONG personId = 0;
+};
+
+BadgeValues BadgeValuesOf(IWbemClassObject* instance)
+{
+    BadgeValues values;
+    WMIHelper::GetNumber(instance, L"BADGEKEY", values.badgeKey);
+    WMIHelper::GetNumber64(instance, L"ID", values.id);
+    WMIHelper::GetNumber(instance, L"ISSUECODE", values.issueCode);
+    WMIHelper::GetNumber(instance, L"PERSONID", values.personId);
+    return values;
+}
+
 }  // namespace
 
 CWmipBadgeMapper::CWmipBadgeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
@@ -461,12 +480,7 @@ LONG CWmipBadgeMapper::GetReplTransactionObject()
 
 CString CWmipBadgeMapper::GetTransactionValues(Operation operation, IWbemClassObject* instance)
 {
-    LONGLONG id = 0;
-    LONG issueCode = 0;
-    LONG personId = 0;
-    WMIHelper::GetNumber64(instance, L"ID", id);
-    WMIHelper::GetNumber(instance, L"ISSUECODE", issueCode);
-    WMIHelper::GetNumber(instance, L"PERSONID", personId);
+    const auto [badgeKey, id, issueCode, personId] = BadgeValuesOf(instance);
     const CString name = GetDatabase() != nullptr ? CWmipBadgeRecord::OwnerName(*GetDatabase(), personId) : CString();
     if (operation != Operation::Modify)
         return CWmipBadgeRecord::FormatAuditText(id, issueCode, personId, name);
@@ -482,14 +496,7 @@ CString CWmipBadgeMapper::GetTransactionValues(Operation operation, IWbemClassOb
 void CWmipBadgeMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation operation,
                                             IWbemClassObject* instance)
 {
-    LONG badgeKey = 0;
-    LONGLONG id = 0;
-    LONG issueCode = 0;
-    LONG personId = 0;
-    WMIHelper::GetNumber(instance, L"BADGEKEY", badgeKey);
-    WMIHelper::GetNumber64(instance, L"ID", id);
-    WMIHelper::GetNumber(instance, L"ISSUECODE", issueCode);
-    WMIHelper::GetNumber(instance, L"PERSONID", personId);
+    const auto [badgeKey, id, issueCode, personId] = BadgeValuesOf(instance);
     transaction.SetPersonID(personId);
     transaction.SetBadge(badgeKey, id, issueCode);
     if (operation == Operation::Modify)

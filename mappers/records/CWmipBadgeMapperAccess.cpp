@@ -24,6 +24,7 @@
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
+#include "provider/CWmipUserCacheEntry.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -171,6 +172,16 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
                 Refuse(__LINE__, L"The max number of access levels for this badge has been reached.");
             if (unit->GetMaxStandardAccessLevels() > 0 && standard >= unit->GetMaxStandardAccessLevels())
                 Refuse(__LINE__, L"The max number of standard access levels for this badge has been reached.");
+            if (CWmipUserCacheEntry* entry = GetUserEntry();
+                entry != nullptr && !entry->CanOnityILSLevelBeAssigned(list, level))
+            {
+                CString line;
+                line.Format(L"The level %ld cannot be assigned to the badge %ld due to Onity/ILS reader assignment "
+                            L"overlap of the access levels.",
+                            level, badgeKey);
+                CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
+                continue;
+            }
             list.AddStandard(level, *segment);
             ++added;
         }

@@ -250,7 +250,8 @@ void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
     WMIHelper::GetNumber64(instance, L"ID", id);
     if (operation == Operation::Add)
     {
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. AssignDefaultAccessLevels.");
+        CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+                              L"CWmipBadgeMapper::AfterWriteInstance. AssignDefaultAccessLevels.");
         AssignDefaultAccessLevels(instance);
         Download(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
     }

@@ -61,7 +61,8 @@ constexpr const wchar_t* kOtherOwnerMessage =
 constexpr const wchar_t* kActiveIdMessage =
     L"An active badge with this ID and a different issue code already exists. Only one active badge may have a "
     L"particular badge ID.";
-constexpr const wchar_t* kDigitsMessage = L"The number of digits in the badge ID specified exceeds the maximum allowed.";
+constexpr const wchar_t* kDigitsMessage =
+    L"The number of digits in the badge ID specified exceeds the maximum allowed.";
 constexpr const wchar_t* kDatesMessage = L"The specified badge activate date must come before the deactivate date.";
 constexpr const wchar_t* kPinMessage = L"The specified PIN code is not valid";
 

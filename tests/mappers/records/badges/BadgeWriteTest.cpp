@@ -223,7 +223,8 @@ TEST_F(BadgeWrites, ConcurrentAddsOfOneIdAndIssueCodeGiveExactlyOneSuccess)
         for (int i = 0; i < kThreads; ++i)
         {
             threads.emplace_back([&, i] {
-                const CallerIdentity::Scope caller(CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
+                const CallerIdentity::Scope caller(
+                    CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
                 if (Put(Form::Sync, badges[static_cast<std::size_t>(i)].Get(), WBEM_FLAG_CREATE_ONLY).result ==
                     WBEM_S_NO_ERROR)
                     ++successes;
@@ -408,7 +409,8 @@ TEST_F(BadgeWrites, AnOverLimitLevelFailsTheWholeAssignment)
     const std::string links = Count("BADGELINK", "BADGEKEY = " + key);
     m_servers->CommServer().ClearCalls();
 
-    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({91, 92, 93, 94, 95, 96, 97, 98, 99})), WBEM_E_FAILED);
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({91, 92, 93, 94, 95, 96, 97, 98, 99})),
+              WBEM_E_FAILED);
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key), links) << "the accepted levels are not written either";
     EXPECT_TRUE(Notices().empty());
 
@@ -562,7 +564,8 @@ TEST_F(BadgeWrites, BadgeStatusesProtectTheSystemOnesAndThoseInUse)
         return Put(Form::Sync, status.Get(), WBEM_FLAG_UPDATE_ONLY);
     };
     EXPECT_EQ(rename(20, L"Spare").result, WBEM_S_NO_ERROR) << "its own name";
-    EXPECT_TRUE(EndsWith(Description(rename(20, L"Damaged").statusObject.Get()), "This badge status name already exists."));
+    EXPECT_TRUE(
+        EndsWith(Description(rename(20, L"Damaged").statusObject.Get()), "This badge status name already exists."));
     EXPECT_TRUE(EndsWith(Description(rename(1, L"Enabled").statusObject.Get()),
                          "This item is a system field and cannot be changed."));
     const struct
@@ -572,7 +575,8 @@ TEST_F(BadgeWrites, BadgeStatusesProtectTheSystemOnesAndThoseInUse)
     } deletes[] = {
         {L"Bnt_BadgeStatus.ID=0", "This badge status is a system field and cannot be deleted."},
         {L"Bnt_BadgeStatus.ID=1", "This badge status is a system field and cannot be deleted."},
-        {L"Bnt_BadgeStatus.ID=2", "Please reassign badges before attempting to delete the status since it is required."},
+        {L"Bnt_BadgeStatus.ID=2",
+         "Please reassign badges before attempting to delete the status since it is required."},
     };
     for (const auto& test : deletes)
     {
@@ -594,4 +598,26 @@ TEST_F(BadgeWrites, BadgeTypeClassesAreShownShiftedThroughWmi)
     ASSERT_EQ(types.result, WBEM_S_NO_ERROR) << Description(types.statusObject.Get());
     EXPECT_EQ(Values(types.objects, {L"Name", L"BadgeTypeClass"}),
               (Table{{"Employee", "2"}, {"Special", "0"}, {"Visitor", "3"}}));
+}
+
+TEST_F(BadgeWrites, LevelsSharingAnOfflineLockReaderAreNotBothAssigned)
+{
+    ExecSql("INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (81, 'Lock A', 1), "
+            "(82, 'Lock B', 1), (83, 'Lobby too', 1);"
+            "INSERT OR IGNORE INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (81, 2, 0, 1), "
+            "(82, 2, 0, 1), (83, 2, 1, 1);"
+            "INSERT OR IGNORE INTO OFFLINE_LOCK_READER (PANELID, READERID) VALUES (2, 0);");
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Locked", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply added = Add(owner, 1, 796001);
+    ASSERT_EQ(added.result, WBEM_S_NO_ERROR);
+    const std::string key = std::to_string(KeyOf(added));
+    const std::wstring path = L"Bnt_Badge.BADGEKEY=" + std::to_wstring(KeyOf(added));
+    // 82 shares the lock reader with 81, accepted before it in the same call: it is passed over.
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({81, 82, 83})), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key + " AND ACCLVLID IN (81, 82, 83)"), "2");
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key + " AND ACCLVLID = 82"), "0");
+    m_servers->CommServer().ClearCalls();
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({82})), WBEM_S_NO_ERROR);
+    EXPECT_TRUE(Notices().empty()) << "nothing assigned, nothing sent";
 }
