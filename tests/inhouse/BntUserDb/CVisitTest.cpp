@@ -160,7 +160,8 @@ TEST_F(Visits, RecipientsRoundTripAndNoticesAreQueuedPerRecipient)
     ASSERT_TRUE(plain.SetEmailAddress(L"desk@example.com"));
     visit.GetEmailLinks().Add(plain);
     visit.SaveEmailRecipients(&m_admin);
-    EXPECT_EQ(m_db.Scalar("SELECT group_concat(EMAILID || ':' || HOST || ':' || ifnull(ADDRESS, '') || ':' || SEGMENTID,"
+    EXPECT_EQ(m_db.Scalar("SELECT group_concat(EMAILID || ':' || HOST || ':' || ifnull(ADDRESS, '') || ':' || "
+                          "SEGMENTID,"
                           " ' ') FROM VISIT_EMAIL_LINK WHERE VISITID = 10"),
               "1:1::-9999 2:0::5 3:0:desk@example.com:-9999");
 

@@ -137,7 +137,8 @@ TEST_F(VisitMethods, ANewDisposableBadgeIsIssuedAndSignedOutWithTheVisit)
     ASSERT_GT(visit, 0);
     m_servers.CommServer().ClearCalls();
     const Reply in = ExecWith(PathOf(visit), L"SignVisitIn",
-                              {{L"BadgeTypeID", _variant_t(static_cast<LONG>(2))}, {L"PrinterName", _variant_t(L"Lobby")}});
+                              {{L"BadgeTypeID", _variant_t(static_cast<LONG>(2))},
+                               {L"PrinterName", _variant_t(L"Lobby")}});
     ASSERT_EQ(in.result, WBEM_S_NO_ERROR);
     const std::string badge =
         Scalar("SELECT ID FROM BADGE WHERE EMPID = 4 AND DEACTIVATE IS NULL ORDER BY BADGEKEY DESC LIMIT 1");
@@ -178,7 +179,8 @@ TEST_F(VisitMethods, LaunchTourReachesTheLinkageServerOfTheCallersDatabase)
     m_servers.Linkage().ClearCalls();
     m_servers.Linkage().SetAnswer(1, support::SimulatedAnswer::Patched({{24, {5, 0, 0, 0}}}));
     const Reply launched = ExecWith(L"Bnt_GuardTour.ID=1", L"LaunchTour",
-                                    {{L"BadgeID", _variant_t(L"100002")}, {L"MonStationID", _variant_t(static_cast<LONG>(3))}});
+                                    {{L"BadgeID", _variant_t(L"100002")},
+                                     {L"MonStationID", _variant_t(static_cast<LONG>(3))}});
     ASSERT_EQ(launched.result, WBEM_S_NO_ERROR);
     EXPECT_EQ(ReturnValue(launched), 5);
     const auto calls = m_servers.Linkage().CallsOf(1);
@@ -189,7 +191,8 @@ TEST_F(VisitMethods, LaunchTourReachesTheLinkageServerOfTheCallersDatabase)
 
     // Without a linkage server of the database nothing is called and the answer is 7.
     ExecSql("UPDATE LINKAGE_SERVER SET BNT_DBID = 99 WHERE LINKAGE_SERVERID = 2;");
-    const Reply unserved = ExecWith(L"Bnt_GuardTour.ID=1", L"LaunchTour", {{L"MonStationID", _variant_t(static_cast<LONG>(3))}});
+    const Reply unserved =
+        ExecWith(L"Bnt_GuardTour.ID=1", L"LaunchTour", {{L"MonStationID", _variant_t(static_cast<LONG>(3))}});
     ExecSql("UPDATE LINKAGE_SERVER SET BNT_DBID = 1 WHERE LINKAGE_SERVERID = 2;");
     EXPECT_EQ(unserved.result, WBEM_S_NO_ERROR);
     EXPECT_EQ(ReturnValue(unserved), 7);
@@ -222,7 +225,8 @@ TEST_F(VisitMethods, AGrantOrDenyThatCannotBeLoggedFailsTheMethod)
 {
     const long before = Count("PORTAVERE_TRANSACTION", "1=1");
     ASSERT_EQ(ExecWith(L"Bnt_Portavere", L"LogDenyTransaction",
-                       {{L"CurrentLevel", _variant_t(static_cast<LONG>(2))}, {L"SystemLevel", _variant_t(static_cast<LONG>(4))}})
+                       {{L"CurrentLevel", _variant_t(static_cast<LONG>(2))},
+                        {L"SystemLevel", _variant_t(static_cast<LONG>(4))}})
                   .result,
               WBEM_S_NO_ERROR);
     EXPECT_EQ(Count("PORTAVERE_TRANSACTION", "GRANTED = 0 AND CURRENT_LEVEL = 2 AND SYSTEM_LEVEL = 4 AND "
@@ -230,7 +234,8 @@ TEST_F(VisitMethods, AGrantOrDenyThatCannotBeLoggedFailsTheMethod)
               1);
     ExecSql("CREATE TRIGGER FAIL_PORTAVERE BEFORE INSERT ON PORTAVERE_TRANSACTION "
             "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
-    const Reply refused = ExecWith(L"Bnt_Portavere", L"LogGrantTransaction", {{L"CardholderName", _variant_t(L"Adler")}});
+    const Reply refused =
+        ExecWith(L"Bnt_Portavere", L"LogGrantTransaction", {{L"CardholderName", _variant_t(L"Adler")}});
     ExecSql("DROP TRIGGER FAIL_PORTAVERE;");
     EXPECT_EQ(refused.result, WBEM_E_FAILED);
     EXPECT_EQ(Count("PORTAVERE_TRANSACTION", "1=1"), before + 1);
@@ -315,11 +320,12 @@ TEST_F(VisitMethods, ADeleteEndsTheVisitorsBadgesAndItsEventRow)
     const std::string orphanEvent = Scalar("SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = " + std::to_string(orphan));
     ExecSql("DELETE FROM VISIT_EVENT WHERE VISIT_EVENTID = " + orphanEvent + ";");
     const long audits = Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 156");
-    const long replications = Count("REPL_TRANSACTION_LOG", "OBJECT_TYPE = 65536 AND ACTION = 2 AND RECORDID = " + orphanEvent);
+    const std::string deletedEvent = "OBJECT_TYPE = 65536 AND ACTION = 2 AND RECORDID = " + orphanEvent;
+    const long replications = Count("REPL_TRANSACTION_LOG", deletedEvent);
     ASSERT_EQ(Delete(Form::Sync, PathOf(orphan)).result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Count("VISIT", "VISITID = " + std::to_string(orphan)), 0);
     EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 156"), audits);
-    EXPECT_EQ(Count("REPL_TRANSACTION_LOG", "OBJECT_TYPE = 65536 AND ACTION = 2 AND RECORDID = " + orphanEvent), replications + 1);
+    EXPECT_EQ(Count("REPL_TRANSACTION_LOG", deletedEvent), replications + 1);
 }
 
 TEST_F(VisitMethods, TheRecommendationAnswersOneObject)

@@ -82,8 +82,9 @@ TEST_F(VisitWrites, AnEventIdOfTheClientsIsRefusedOnCreate)
                                     {L"VISITORID", _variant_t(static_cast<LONG>(kVisitor))},
                                     {L"VISIT_EVENTID", _variant_t(static_cast<LONG>(1))}});
     EXPECT_TRUE(FAILED(refused.result));
-    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()), "VISIT_EVENTID is not editable, but a value was "
-                                                                  "specified that was different from the current value."))
+    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                         "VISIT_EVENTID is not editable, but a value was specified that was different from the "
+                         "current value."))
         << Description(refused.statusObject.Get());
     EXPECT_EQ(Written(), before);
     EXPECT_EQ(Count("VISIT", "VISIT_EVENTID = 1"), 1) << "the demo visit keeps its event row alone";
@@ -102,7 +103,8 @@ TEST_F(VisitWrites, AnAddWritesItsOwnEventRowWithTheDefaultTimes)
     EXPECT_EQ(Scalar("SELECT substr(SCHEDULED_TIMEIN, 12) || '-' || substr(SCHEDULED_TIMEOUT, 12) FROM VISIT_EVENT "
                      "WHERE VISIT_EVENTID = " + eventId),
               "09:00:00-17:00:00");
-    EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 156 AND DESCRIPTION LIKE 'Visit event " + eventId + ":%'"), 1);
+    EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 156 AND DESCRIPTION LIKE 'Visit event " + eventId + ":%'"),
+              1);
 }
 
 TEST_F(VisitWrites, TheEmailListIsSplitAtSemicolonsAndTrimmed)
@@ -204,7 +206,8 @@ TEST_F(VisitWrites, RecipientsShowTheirDefaultRecipientsFlagAndEventsTheirUtcCol
     EXPECT_EQ(Values(recipients.objects, {L"RecipientNumber", L"SegmentID", L"IncludeDefaultRecipients"}),
               (Table{{"1", "<null>", "0"}, {"2", "0", "1"}}));
 
-    const Reply events = Query(Form::Sync, L"SELECT * FROM Bnt_VisitEvent WHERE LastChanged < \"20240104000000.000000+000\"");
+    const Reply events =
+        Query(Form::Sync, L"SELECT * FROM Bnt_VisitEvent WHERE LastChanged < \"20240104000000.000000+000\"");
     ASSERT_EQ(events.result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Values(events.objects, {L"ID", L"Name"}), (Table{{"1", "Supplier meeting"}}));
     EXPECT_EQ(Delete(Form::Sync, L"Bnt_VisitEvent.ID=1").result, WBEM_E_INVALID_OPERATION) << "written by visits only";
