@@ -212,3 +212,29 @@ TEST_F(VisitWrites, RecipientsShowTheirDefaultRecipientsFlagAndEventsTheirUtcCol
     EXPECT_EQ(Values(events.objects, {L"ID", L"Name"}), (Table{{"1", "Supplier meeting"}}));
     EXPECT_EQ(Delete(Form::Sync, L"Bnt_VisitEvent.ID=1").result, WBEM_E_INVALID_OPERATION) << "written by visits only";
 }
+
+TEST_F(VisitWrites, AClerkOfOneSegmentSeesTheVisitsOfItsHostsAndVisitorsOnly)
+{
+    ExecSql("INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (61, 0x20000027);");
+    // Ada Adler hosts Dina Dorn in Headquarters; Clara Castell hosts Emil Ebert in the Warehouse.
+    const long headquarters = NewVisit(kHost, kVisitor);
+    const long warehouse = NewVisit(3, 5);
+    ASSERT_GT(headquarters, 0);
+    ASSERT_GT(warehouse, 0);
+    CallAs(RecordsCallers::kHeadquartersClerk);
+    for (const auto& [visit, seen] : {std::pair{headquarters, true}, std::pair{warehouse, false}})
+    {
+        const Reply reply = Get(Form::Sync, L"Bnt_Visit.ID=" + std::to_wstring(visit));
+        EXPECT_EQ(reply.result, seen ? WBEM_S_NO_ERROR : WBEM_E_NOT_FOUND) << visit;
+    }
+    const Reply all = Enum(Form::Sync, L"Bnt_Visit");
+    ASSERT_EQ(all.result, WBEM_S_NO_ERROR);
+    bool sawHeadquarters = false;
+    for (const auto& object : all.objects)
+    {
+        EXPECT_NE(Text(object.Get(), L"ID"), std::to_string(warehouse));
+        EXPECT_EQ(Text(object.Get(), L"CARDHOLDERID"), "1") << "only Headquarters hosts";
+        sawHeadquarters |= Text(object.Get(), L"ID") == std::to_string(headquarters);
+    }
+    EXPECT_TRUE(sawHeadquarters);
+}
