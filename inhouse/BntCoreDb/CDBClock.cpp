@@ -1,10 +1,6 @@
 #include "inhouse/BntCoreDb/CDBClock.h"
 
-#include "platform/mfc/TimeStructs.h"
-
-namespace {
-
-CDBValue FromSystemTime(const SYSTEMTIME& time)
+CDBValue CDBClock::FromSystemTime(const SYSTEMTIME& time)
 {
     TIMESTAMP_STRUCT timestamp{};
     timestamp.year = static_cast<SQLSMALLINT>(time.wYear);
@@ -15,8 +11,6 @@ CDBValue FromSystemTime(const SYSTEMTIME& time)
     timestamp.second = time.wSecond;
     return CDBValue::FromTimestamp(timestamp);
 }
-
-}  // namespace
 
 CDBValue CDBClock::UtcNow()
 {

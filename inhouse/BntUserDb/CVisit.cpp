@@ -7,6 +7,7 @@
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntPanelModel/CBadgeType.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 
 using brontel::utility::CWMIDebugLog;
@@ -14,8 +15,7 @@ using brontel::utility::CWMIDebugLog;
 namespace {
 
 constexpr wchar_t kSource[] = L"CVisit";
-// ID types of the generator: badge ids and badge keys.
-constexpr LONG kBadgeIdType = 1;
+// ID type of the generator's badge keys.
 constexpr LONG kBadgeKeyType = 25;
 // BADGE.STATUS of an active badge.
 constexpr LONG kActiveBadgeStatus = 1;
@@ -28,6 +28,16 @@ CBntDatabase* DatabaseOf(const CAcsUser* user)
 CString TextOf(const CDBValue& value)
 {
     return value.IsNull() ? CString() : value.AsText();
+}
+
+// A date-time as a column holds it; NULL for a null or invalid value.
+CDBValue DateValue(const COleDateTime& value)
+{
+    SYSTEMTIME time{};
+    if (value.GetStatus() != COleDateTime::valid || !value.GetAsSystemTime(time)) {
+        return CDBValue();
+    }
+    return CDBClock::FromSystemTime(time);
 }
 
 CString PersonName(CBntDatabase& database, LONG personId)
@@ -114,17 +124,25 @@ bool CVisit::SigninLocked(CBntDatabase& database, const CAcsUser* user, LONGLONG
     m_visitorId = visitor ? static_cast<LONG>(CLoginQuery::Integer(*visitor, 0)) : m_visitorId;
     m_issuedBadgeId = 0;
     if (badgeTypeId > 0) {
+        // The new badge follows its type: an ID of the type's ranges and the type's validity.
+        CBadgeType type(badgeTypeId);
+        if (FAILED(type.Read(user, -1))) {
+            return false;
+        }
         const CBntIDGenerator generator(user);
         const LONG badgeKey = generator.GetNextID(kBadgeKeyType);
-        const LONG newBadgeId = generator.GetNextID(kBadgeIdType);
+        const LONGLONG newBadgeId = generator.GetNextBadgeID(type.GetIDConfig());
         if (badgeKey <= 0 || newBadgeId <= 0) {
             return false;
         }
-        const CDBValue localNow = CDBClock::LocalNow();
-        database.ExecuteSQL(L"INSERT INTO BADGE (BADGEKEY, ID, ISSUECODE, TYPE, STATUS, EMPID, ACTIVATE, LASTCHANGED) "
-                            L"VALUES (?, ?, 0, ?, ?, ?, ?, ?)",
-                            {CDBValue(badgeKey), CDBValue(newBadgeId), CDBValue(badgeTypeId),
-                             CDBValue(kActiveBadgeStatus), CDBValue(m_visitorId), localNow, localNow});
+        COleDateTime activate;
+        COleDateTime deactivate;
+        type.CalculateDates(activate, deactivate);
+        database.ExecuteSQL(L"INSERT INTO BADGE (BADGEKEY, ID, ISSUECODE, TYPE, STATUS, EMPID, ACTIVATE, DEACTIVATE, "
+                            L"LASTCHANGED) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                            {CDBValue(badgeKey), CDBValue(newBadgeId), CDBValue(type.GetDefaultIssueCode()),
+                             CDBValue(badgeTypeId), CDBValue(kActiveBadgeStatus), CDBValue(m_visitorId),
+                             DateValue(activate), DateValue(deactivate), CDBClock::LocalNow()});
         m_issuedBadgeId = newBadgeId;
     } else if (badgeId > 0) {
         // The badge (its latest issue) must already be the visitor's: a badge of another person
