@@ -2,6 +2,7 @@
 
 #include "bus/CCorvessaClassObject.h"
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipManagerClassDefinitions.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "platform/com/ComError.h"
 #include "platform/com/WbemConstants.h"
@@ -50,6 +51,8 @@ HRESULT CCorvessaNamespace::GetObject(const BSTR objectPath, LONG, IWbemContext*
             if (typeInfo != nullptr)
                 result = std::make_unique<CCorvessaClassObject>(*typeInfo->GetTypeInformation());
             else
+                result = CWmipManagerClassDefinitions::BuildForBus(CString(objectPath));
+            if (result == nullptr)
                 result = std::make_unique<CCorvessaClassObject>(CString(objectPath));
         }
         *object = result.release();

@@ -607,3 +607,39 @@ UPDATE NEXTID SET NEXTVAL = 9 WHERE TYPE = 4;
 UPDATE NEXTID SET NEXTVAL = 4 WHERE TYPE = 40;
 UPDATE NEXTID SET NEXTVAL = 2 WHERE TYPE IN (53, 54, 55);
 COMMIT;
+
+-- Visits and guard tours: a visit today and one tomorrow (times of day are local), a second
+-- sign-in location with a self-service station, a guard tour, the linkage server of database 1
+-- and the operator's rights to view and sign visits and launch tours.
+BEGIN;
+INSERT INTO VISIT_EVENT_SIGN_IN_LOCATION (ID, NAME, SEGMENTID, WORLDTZID) VALUES (2, 'Dock gate', 2, 1);
+INSERT INTO VISIT_SELF_SERVICE_STATION (ID, NAME, UNIQUE_IDENTIFIER, VISIT_EVENT_SIGN_IN_LOCATIONID) VALUES
+    (1, 'Lobby kiosk', 'KIOSK-01', 1);
+INSERT INTO VISIT_EVENT (VISIT_EVENTID, NAME, EMPID, SOURCE_BNT_DBID, SCHEDULED_TIMEIN, SCHEDULED_TIMEOUT,
+                         LASTCHANGED_UTC, VISIT_EVENT_SIGN_IN_LOCATIONID) VALUES
+    (2, 'Visit of Castell, Clara and Ebert, Emil', 3, 1,
+     datetime('now', 'localtime', 'start of day', '+9 hours'),
+     datetime('now', 'localtime', 'start of day', '+17 hours'), datetime('now'), 2),
+    (3, 'Visit of Adler, Ada and Dorn, Dina', 1, 1,
+     datetime('now', 'localtime', 'start of day', '+1 day', '+10 hours'),
+     datetime('now', 'localtime', 'start of day', '+1 day', '+12 hours'), datetime('now'), 1);
+INSERT INTO VISIT (VISITID, VISIT_EVENTID, EMPID, VISITORID, LASTCHANGED_UTC, EMAIL_INCLUDE_HOST) VALUES
+    (2, 2, 3, 5, datetime('now'), 1),
+    (3, 3, 1, 4, datetime('now'), 0);
+INSERT INTO VISIT_EMAIL_LINK (EMAILID, VISITID, ADDRESS, HOST, VISITOR, EMPID, SEGMENTID) VALUES
+    (1, 2, NULL, 1, 0, 3, -9999),
+    (2, 2, 'reception@example.com', 0, 0, NULL, -9999);
+INSERT INTO TOUR (TOUR_ID, TOUR_NAME) VALUES (1, 'Night round');
+INSERT INTO WRKSTATION (ID, NAME, BNT_DBID) VALUES (2, 'localhost', 1);
+INSERT INTO LINKAGE_SERVER (LINKAGE_SERVERID, BNT_DBID, WRKSTATIONID) VALUES (2, 1, 2);
+UPDATE NEXTID SET NEXTVAL = 4 WHERE TYPE IN (23, 318);
+UPDATE NEXTID SET NEXTVAL = 2 WHERE TYPE IN (36, 84);
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
+    (1, 0x100000B4),   -- view guard tours
+    (1, 0x100000BA),   -- launch guard tours
+    (2, 0x20000027),   -- view visits
+    (2, 0x20000028),   -- add visits
+    (2, 0x20000029),   -- modify visits
+    (2, 0x2000004B),   -- sign visits in and out
+    (2, 0x2000005E);   -- view sign-in locations and self-service stations
+COMMIT;

@@ -1195,3 +1195,34 @@ ALTER TABLE AREAAPB ADD COLUMN SEGMENTID INTEGER NOT NULL DEFAULT 0;
 ALTER TABLE ACCESSPANE ADD COLUMN LOGIN_USER TEXT;
 ALTER TABLE ACCESSPANE ADD COLUMN LOGIN_PASSWORD TEXT;
 ALTER TABLE ACCESSPANE_CONNECTION ADD COLUMN CONNECTION_KEY BLOB;
+
+
+------------------------------------------------------------------------------------------------
+-- Record mappers: the visit notice outbox and the mobile verification decision log
+------------------------------------------------------------------------------------------------
+
+-- EMAIL_OUTBOX: visit notices queued for the installation's mail service, one row per recipient
+-- (an address, a person, or the default recipients of a segment). Nothing here sends mail.
+CREATE TABLE EMAIL_OUTBOX (
+    EMAIL_OUTBOXID INTEGER PRIMARY KEY AUTOINCREMENT,
+    VISITID        INTEGER,
+    ADDRESS        TEXT,
+    EMPID          INTEGER,
+    SEGMENTID      INTEGER,
+    BODY           TEXT NOT NULL,
+    QUEUED_UTC     TEXT NOT NULL
+);
+
+-- PORTAVERE_TRANSACTION: the grant (GRANTED 1) and deny (0) decisions of mobile verification.
+CREATE TABLE PORTAVERE_TRANSACTION (
+    PORTAVERE_TRANSACTIONID INTEGER PRIMARY KEY AUTOINCREMENT,
+    GRANTED                 INTEGER NOT NULL,
+    CURRENT_LEVEL           INTEGER NOT NULL,
+    SYSTEM_LEVEL            INTEGER NOT NULL,
+    CARDHOLDER_NAME         TEXT,
+    SSNO                    TEXT,
+    READER_NAME             TEXT,
+    GATE_NAME               TEXT,
+    USERID                  INTEGER,
+    LOGGED_UTC              TEXT NOT NULL
+);

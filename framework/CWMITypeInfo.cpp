@@ -2,6 +2,7 @@
 
 #include "bus/CCorvessaNamespace.h"
 #include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMethodSignatures.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -553,41 +554,7 @@ CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildThroughMapper(const CAcsUser* us
 
 void CWMITypeInfo::AddMethodsTo(CCorvessaClassObject& definition) const
 {
-    for (const auto& [name, descriptor] : m_methods)
-    {
-        // WMI numbers the real parameters only, without gaps: the out "ReturnValue" carries no
-        // ID, and a name listed again (in and out) keeps the ID it was given first.
-        std::map<CString, LONG, CStringNoCaseLess> ids;
-        CCorvessaClassObject signatures[2] = {CCorvessaClassObject(L"__PARAMETERS"),
-                                              CCorvessaClassObject(L"__PARAMETERS")};
-        const CCorvessaMethodDescriptor::ParameterList* lists[2] = {&descriptor.InParameters(),
-                                                                    &descriptor.OutParameters()};
-        for (int side = 0; side < 2; ++side)
-        {
-            for (const auto& [parameter, cimType] : *lists[side])
-            {
-                signatures[side].Put(parameter, 0, nullptr, cimType);
-                if (side == 1 && parameter.CompareNoCase(L"ReturnValue") == 0)
-                    continue;
-                IWbemQualifierSet* qualifiers = nullptr;
-                if (signatures[side].GetPropertyQualifierSet(parameter, &qualifiers) == WBEM_S_NO_ERROR)
-                {
-                    const LONG nextId = static_cast<LONG>(ids.size());
-                    _variant_t id(ids.try_emplace(parameter, nextId).first->second);
-                    qualifiers->Put(L"ID", &id, 0);
-                    qualifiers->Release();
-                }
-            }
-        }
-        definition.PutMethod(name, 0, &signatures[0], &signatures[1]);
-        IWbemQualifierSet* qualifiers = nullptr;
-        if (definition.GetMethodQualifierSet(name, &qualifiers) == WBEM_S_NO_ERROR)
-        {
-            _variant_t implemented(true);
-            qualifiers->Put(L"implemented", &implemented, 0);
-            qualifiers->Release();
-        }
-    }
+    CWmipMethodSignatures::AddTo(m_methods, &definition);
 }
 
 void CWMITypeInfo::Publish(ClassObjectPtr definition)

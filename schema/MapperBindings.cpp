@@ -74,17 +74,26 @@
 #include "mappers/records/CWmipBadgeTypeMapper.h"
 #include "mappers/records/CWmipCardholderMapper.h"
 #include "mappers/records/CWmipDirectoryMapper.h"
+#include "mappers/records/CWmipFluxmereManagerMapper.h"
+#include "mappers/records/CWmipGuardTourMapper.h"
 #include "mappers/records/CWmipHolidayMapper.h"
 #include "mappers/records/CWmipHolidayTypeLinkMapper.h"
 #include "mappers/records/CWmipHolidayTypeMapper.h"
 #include "mappers/records/CWmipMultimediaObjectMapper.h"
 #include "mappers/records/CWmipPersonMapper.h"
 #include "mappers/records/CWmipPersonSecondarySegmentsMapper.h"
+#include "mappers/records/CWmipPortavereMapper.h"
 #include "mappers/records/CWmipSegmentGroupMapper.h"
 #include "mappers/records/CWmipSegmentMapper.h"
 #include "mappers/records/CWmipSegmentUnitMapper.h"
 #include "mappers/records/CWmipTimezoneIntervalMapper.h"
 #include "mappers/records/CWmipTimezoneMapper.h"
+#include "mappers/records/CWmipVexletManagerMapper.h"
+#include "mappers/records/CWmipVisitEmailRecipientMapper.h"
+#include "mappers/records/CWmipVisitEventMapper.h"
+#include "mappers/records/CWmipVisitMapper.h"
+#include "mappers/records/CWmipVisitSelfServiceStation.h"
+#include "mappers/records/CWmipVisitSignInLocation.h"
 #include "mappers/records/CWmipVisitorMapper.h"
 #include "mappers/records/CWmipWorldTimezoneMapper.h"
 #include "provider/CWmipEventAlarmLinkMapper.h"
@@ -166,6 +175,7 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipEventSubtypeDefinitionMapper>(L"CWmipEventSubtypeDefinitionMapper"),
         BindOutsideChain<CWmipEventSubtypeParameterLinkMapper>(L"CWmipEventSubtypeParameterLinkMapper"),
         Bind<CWmipEventTypeMapper>(L"CWmipEventTypeMapper"),
+        Bind<CWmipGuardTourMapper>(L"CWmipGuardTourMapper"),
         Bind<CWmipHolidayMapper>(L"CWmipHolidayMapper"),
         Bind<CWmipHolidayTypeLinkMapper>(L"CWmipHolidayTypeLinkMapper"),
         Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
@@ -186,6 +196,7 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
         Bind<CWmipPersonSecondarySegmentsMapper>(L"CWmipPersonSecondarySegmentsMapper"),
         BindOutsideChain<CWmipPTZPresetMapper>(L"CWmipPTZPresetMapper"),
+        Bind<CWmipPortavereMapper>(L"CWmipPortavereMapper"),
         Bind<CWmipReaderInput1Mapper>(L"CWmipReaderInput1Mapper"),
         Bind<CWmipReaderInput2Mapper>(L"CWmipReaderInput2Mapper"),
         Bind<CWmipReaderMapper>(L"CWmipReaderMapper"),
@@ -201,9 +212,25 @@ const std::vector<MapperBinding>& BoundMappers()
         BindOutsideChain<CWmipVideoLayoutSourceMapper>(L"CWmipVideoLayoutSourceMapper"),
         BindOutsideChain<CWmipVideoRecorderMapper>(L"CWmipVideoRecorderMapper"),
         BindOutsideChain<CWmipVideoTemplateMapper>(L"CWmipVideoTemplateMapper"),
+        Bind<CWmipVisitEmailRecipientMapper>(L"CWmipVisitEmailRecipientMapper"),
+        Bind<CWmipVisitEventMapper>(L"CWmipVisitEventMapper"),
+        Bind<CWmipVisitMapper>(L"CWmipVisitMapper"),
+        Bind<CWmipVisitSelfServiceStation>(L"CWmipVisitSelfServiceStation"),
+        Bind<CWmipVisitSignInLocation>(L"CWmipVisitSignInLocation"),
         Bind<CWmipVisitorMapper>(L"CWmipVisitorMapper"),
         BindOutsideChain<CWmipWorkStationMapper>(L"CWmipWorkStationMapper"),
         Bind<CWmipWorldTimezoneMapper>(L"CWmipWorldTimezoneMapper"),
+    };
+    return bindings;
+}
+
+// The mappers of the classes no declaration names (WMI keeps their definitions): only the name
+// chain builds them.
+const std::vector<MapperBinding>& UndeclaredMappers()
+{
+    static const std::vector<MapperBinding> bindings = {
+        Bind<CWmipFluxmereManagerMapper>(L"CWmipFluxmereManagerMapper"),
+        Bind<CWmipVexletManagerMapper>(L"CWmipVexletManagerMapper"),
     };
     return bindings;
 }
@@ -215,14 +242,7 @@ constexpr const wchar_t* kUnboundMappers[] = {
     L"CWmipAssocVisitorBadgeMapper",
     L"CWmipAssocReaderEntersAreaMapper",
     L"CWmipAssocReaderExitsAreaMapper",
-    L"CWmipGuardTourMapper",
-    L"CWmipPortavereMapper",
     L"CWmipReaderRequestMapper",
-    L"CWmipVisitEmailRecipientMapper",
-    L"CWmipVisitEventMapper",
-    L"CWmipVisitMapper",
-    L"CWmipVisitSelfServiceStation",
-    L"CWmipVisitSignInLocation",
 };
 
 const MapperBinding* FindBinding(const wchar_t* mapperClass)
@@ -270,6 +290,9 @@ void MapperBindings::AddBoundMappersToChain()
         if (binding.inNameChain) {
             CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
         }
+    }
+    for (const MapperBinding& binding : UndeclaredMappers()) {
+        CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
     }
 }
 

@@ -34,7 +34,8 @@ public:
     static std::span<const wchar_t* const> GetBoundMapperNames();
 
     // Puts every bound mapper of the name chain into CWmipMapperRegistry's chain, in table
-    // order. Called once, by the schema's one initialiser.
+    // order, then the mappers of the classes no declaration names (the manager classes). Called
+    // once, by the schema's one initialiser.
     static void AddBoundMappersToChain();
 
     // Result: the mapper classes whose factories have not landed yet; valid for the life of the

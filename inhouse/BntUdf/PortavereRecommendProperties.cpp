@@ -5,16 +5,44 @@
 
 namespace brontel::portavere {
 
-PortavereRecommendProperties::PortavereRecommendProperties(const CAcsUser* user) : m_logicalName(kDefaultLogicalName)
+namespace {
+
+// The text of a configuration value; fallback when absent or empty.
+CString ConfigText(CBntDatabase& database, LONG id, const wchar_t* fallback)
+{
+    const auto row = CLoginQuery::FirstRow(database, "SELECT TEXTVALUE FROM CONFIG_VALUE WHERE CONFIGID = ?", {id});
+    if (row && !(*row)[0].IsNull() && !(*row)[0].AsText().IsEmpty()) {
+        return (*row)[0].AsText();
+    }
+    return CString(fallback);
+}
+
+// The number of a configuration value; fallback when absent or NULL.
+LONG ConfigNumber(CBntDatabase& database, LONG id, LONG fallback)
+{
+    const auto row = CLoginQuery::FirstRow(database, "SELECT NUMBERVALUE FROM CONFIG_VALUE WHERE CONFIGID = ?", {id});
+    return row && !(*row)[0].IsNull() ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : fallback;
+}
+
+}  // namespace
+
+PortavereRecommendProperties::PortavereRecommendProperties(const CAcsUser* user)
+    : m_logicalName(kDefaultLogicalName), m_denyText(kDefaultDenyText), m_grantText(kDefaultGrantText)
 {
     if (user == nullptr || user->GetDatabase() == nullptr) {
         return;
     }
-    const auto row = CLoginQuery::FirstRow(*user->GetDatabase(), "SELECT TEXTVALUE FROM CONFIG_VALUE WHERE CONFIGID = ?",
-                                           {kLogicalNameId});
-    if (row && !(*row)[0].IsNull() && !(*row)[0].AsText().IsEmpty()) {
-        m_logicalName = (*row)[0].AsText();
-    }
+    CBntDatabase& database = *user->GetDatabase();
+    m_logicalName = ConfigText(database, kLogicalNameId, kDefaultLogicalName);
+    m_associatedDropdown = ConfigText(database, kAssociatedDropdownId, L"");
+    m_denyText = ConfigText(database, kDenyTextId, kDefaultDenyText);
+    m_grantText = ConfigText(database, kGrantTextId, kDefaultGrantText);
+    m_denyColor = ConfigNumber(database, kDenyColorId, kDefaultDenyColor);
+    m_grantColor = ConfigNumber(database, kGrantColorId, kDefaultGrantColor);
+    m_denyOverride = ConfigNumber(database, kDenyOverrideId, 0) != 0;
+    m_grantOverride = ConfigNumber(database, kGrantOverrideId, 0) != 0;
+    m_overridePrompt = ConfigNumber(database, kOverridePromptId, 0) != 0;
+    m_notifyUser = ConfigNumber(database, kNotifyUserId, 0) != 0;
 }
 
 }  // namespace brontel::portavere

@@ -11,7 +11,7 @@
 
 #include <memory>
 
-#include "inhouse/BntUserDb/LUDFDbMgr.h"
+#include "inhouse/BntUdf/LUDFDbMgr.h"
 #include "platform/win32/WinTypes.h"
 
 class CAcsUser;

@@ -64,7 +64,8 @@ bool CPerson::Read(const CAcsUser* databaseUser, LONG)
     if (database == nullptr) {
         return false;
     }
-    const auto row = CLoginQuery::FirstRow(*database, "SELECT SEGMENTID, VISITOR, SSNO FROM EMP WHERE ID = ?", {m_id});
+    const auto row = CLoginQuery::FirstRow(
+        *database, "SELECT SEGMENTID, VISITOR, SSNO, ALLOWEDVISITORS FROM EMP WHERE ID = ?", {m_id});
     if (!row) {
         return false;
     }
@@ -72,6 +73,7 @@ bool CPerson::Read(const CAcsUser* databaseUser, LONG)
     m_primarySegmentId = static_cast<LONG>(CLoginQuery::Integer(*row, 0, -1));
     m_visitor = CLoginQuery::Integer(*row, 1) != 0;
     m_numberText = (*row)[2].IsNull() ? CString() : (*row)[2].AsText();
+    m_allowsVisitors = CLoginQuery::Integer(*row, 3) != 0;
     m_segments.insert(m_primarySegmentId);
     return true;
 }

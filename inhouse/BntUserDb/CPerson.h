@@ -42,6 +42,8 @@ public:
     bool IsVisitor() const { return m_visitor; }
     // The person's number text (EMP.SSNO; empty when null), which badge ID mode 2 uses.
     const CString& GetNumberText() const { return m_numberText; }
+    // True for a cardholder allowed to host visitors (EMP.ALLOWEDVISITORS).
+    bool AllowsVisitors() const { return m_allowsVisitors; }
     // The segments assigned now: the primary one and the secondary ones read or assigned since.
     const std::set<LONG>& GetSegmentAssignments() const { return m_segments; }
     // Changes the assignments in memory; the second argument is the original library's option.
@@ -76,5 +78,6 @@ private:
     LONG m_primarySegmentId = 0;
     bool m_visitor = false;
     CString m_numberText;
+    bool m_allowsVisitors = false;
     std::set<LONG> m_segments;
 };

@@ -214,6 +214,9 @@ TEST_F(CorvessaTypes, EveryTypesDescriptionMatchesItsDeclaration)
         for (const auto& [methodName, descriptor] : typeInfo->GetMethods()) {
             declaredMethods.insert(brontel::utility::ConvertCStringToUtf8(methodName));
         }
+        // The visit's methods are not declared: its mapper adds them to the definition it builds.
+        if (name == "Bnt_Visit")
+            declaredMethods.insert({"SignVisitIn", "SignVisitOut"});
         EXPECT_EQ(methods, declaredMethods) << name;
     }
     EXPECT_GT(described, 50);

@@ -15,7 +15,8 @@ using namespace e2e;
 
 namespace
 {
-// The declared classes by name, each with its superclass (empty for a root class).
+// The declared classes by name, each with its superclass (empty for a root class), and the two
+// manager classes whose stored definitions the repository holds.
 std::map<std::string, std::string> DeclaredClasses()
 {
     std::map<std::string, std::string> classes;
@@ -26,6 +27,9 @@ std::map<std::string, std::string> DeclaredClasses()
         const CString parent = typeInfo != nullptr ? typeInfo->GetParentTypeName() : CString();
         classes[DoorTest::Utf8(static_cast<LPCWSTR>(name))] = DoorTest::Utf8(static_cast<LPCWSTR>(parent));
     }
+    // The manager classes are not declared; the repository keeps their definitions.
+    classes["Bnt_FluxmereManager"] = "";
+    classes["Bnt_VexletManager"] = "";
     return classes;
 }
 

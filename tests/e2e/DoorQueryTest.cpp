@@ -254,7 +254,7 @@ TEST_F(DoorQuery, RefusedQueriesAnswerTheirStatus)
         {L"REFERENCES OF {Bnt_EventType.ID=7}", WBEM_E_NOT_SUPPORTED},
         // Classes: unknown to the service, declared without a built mapper.
         {L"SELECT * FROM Bnt_Nothing", WBEM_E_INVALID_CLASS},
-        {L"SELECT * FROM Bnt_PrecisionAccessGroup", WBEM_E_NOT_FOUND},
+        {L"SELECT * FROM Bnt_ReaderRequest", WBEM_E_NOT_FOUND},
     };
     for (const auto& c : cases)
         for (const Form form : kBothForms)

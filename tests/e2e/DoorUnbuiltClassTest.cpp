@@ -67,10 +67,9 @@ protected:
 TEST_F(DoorUnbuiltClass, InstanceRequestsAreInvalidClassAndQueriesNotFound)
 {
     CallAs(Callers::kAdministrator);
-    // A class whose mapper is not built, one the provider's name chain knows but cannot build
-    // yet, one with a mapper that only its registered factory reaches, and the user report groups.
-    for (const wchar_t* className : {L"Bnt_PrecisionAccessGroup", L"Bnt_GuardTour", L"Bnt_EventSubtypeParameterLink",
-                                     L"Bnt_UserReportPermissionGroup"})
+    // A class whose mapper is not built, and one with a mapper that only its registered factory
+    // reaches.
+    for (const wchar_t* className : {L"Bnt_ReaderRequest", L"Bnt_EventSubtypeParameterLink"})
     {
         const std::wstring path = KeyedPath(className);
         ASSERT_NE(path, className) << "no keys";
@@ -92,7 +91,7 @@ TEST_F(DoorUnbuiltClass, InstanceRequestsAreInvalidClassAndQueriesNotFound)
     }
     // A declared method passes the service and reaches the provider, which has no mapper.
     for (const Form form : kBothForms)
-        EXPECT_EQ(Exec(form, KeyedPath(L"Bnt_GuardTour"), L"LaunchTour").result, WBEM_E_INVALID_CLASS);
+        EXPECT_EQ(Exec(form, KeyedPath(L"Bnt_ReaderRequest"), L"Approve").result, WBEM_E_INVALID_CLASS);
 }
 
 TEST_F(DoorUnbuiltClass, RefusalOfTheCallerComesBeforeTheClass)

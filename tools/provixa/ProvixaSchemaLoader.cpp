@@ -1,6 +1,7 @@
 #include "tools/provixa/ProvixaSchemaLoader.h"
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipManagerClassDefinitions.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/ComError.h"
@@ -202,6 +203,8 @@ HRESULT ProvixaSchemaLoader::Load(WbemRepository& repository, std::wstring* fail
     failedClass->clear();
     return WbemCall::Run([&]() -> HRESULT {
         SchemaCopy copy(repository, *CWmipMapperRegistry::Instance());
-        return copy.CopyAll(failedClass);
+        const HRESULT hr = copy.CopyAll(failedClass);
+        // The manager classes are not declared: WMI keeps their definitions itself.
+        return FAILED(hr) ? hr : CWmipManagerClassDefinitions::AddTo(repository);
     });
 }

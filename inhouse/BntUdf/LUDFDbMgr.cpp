@@ -1,4 +1,4 @@
-#include "inhouse/BntUserDb/LUDFDbMgr.h"
+#include "inhouse/BntUdf/LUDFDbMgr.h"
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntLogin/CLoginQuery.h"
@@ -15,13 +15,25 @@ CString TextAt(const CLoginQuery::Row& row, std::size_t column)
     return row[column].IsNull() ? CString() : row[column].AsText();
 }
 
+LONG ConfigNumber(CBntDatabase& database, LONG id, LONG fallback)
+{
+    const auto row = CLoginQuery::FirstRow(database, "SELECT NUMBERVALUE FROM CONFIG_VALUE WHERE CONFIGID = ?", {id});
+    return row && !(*row)[0].IsNull() ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : fallback;
+}
+
+LONG TimeOfDay(CBntDatabase& database, LONG id, LONG fallback)
+{
+    const LONG seconds = ConfigNumber(database, id, fallback);
+    return seconds >= 0 && seconds < LUDFDbMgr::kSecondsPerDay ? seconds : fallback;
+}
+
 }  // namespace
 
-void LUDFDbMgr::Read(LONG objectType)
+bool LUDFDbMgr::Read(LONG objectType)
 {
     m_fields.clear();
     if (m_database == nullptr) {
-        return;
+        return false;
     }
     std::vector<LUDFField> fields;
     for (const auto& row : CLoginQuery::Rows(*m_database, kLayoutQuery, {CDBValue(objectType), CDBValue(objectType)})) {
@@ -33,5 +45,10 @@ void LUDFDbMgr::Read(LONG objectType)
         field.label = TextAt(row, 4);
         fields.push_back(std::move(field));
     }
+    m_signIn = TimeOfDay(*m_database, kDefaultSignInId, kDefaultSignInSeconds);
+    m_signOut = TimeOfDay(*m_database, kDefaultSignOutId, kDefaultSignOutSeconds);
+    m_disposable = ConfigNumber(*m_database, kAllowDisposableBadgesId, 1) != 0;
+    m_visitorBadges = ConfigNumber(*m_database, kAllowVisitorBadgesId, 1) != 0;
     m_fields = std::move(fields);
+    return true;
 }

@@ -1,0 +1,8 @@
+#include "inhouse/BntUdf/DlgVisitBadgeUpdate.h"
+
+DlgVisitBadgeUpdate::DlgVisitBadgeUpdate(CBntAcsDBMgrVisit&, LONG, void*) {}
+
+INT_PTR DlgVisitBadgeUpdate::DoModal()
+{
+    return kNotAccepted;
+}

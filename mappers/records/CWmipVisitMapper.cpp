@@ -1,0 +1,737 @@
+#include "mappers/records/CWmipVisitMapper.h"
+
+#include "common/KvrTime.h"
+#include "framework/CWmipMethodSignatures.h"
+#include "framework/CWmipNullVariant.h"
+#include "framework/CWmipObjectPath.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntResources/BntResourceStrings.h"
+#include "inhouse/BntUdf/CBntEmailManager.h"
+#include "inhouse/BntUdf/DlgVisitBadgeUpdate.h"
+#include "inhouse/BntUdf/LUDFDbMgr.h"
+#include "inhouse/BntUserDb/CBntAcsDBMgrVisit.h"
+#include "inhouse/BntUserDb/CPerson.h"
+#include "inhouse/BntUserDb/CVisit.h"
+#include "inhouse/BntUserDb/CVisitEmailLink.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipMethodParameters.h"
+#include "mappers/records/CWmipPropertyColumns.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/CimTypes.h"
+#include "platform/com/WbemConstants.h"
+#include "provider/CWmipApp.h"
+#include "provider/CfgMessage.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace
+{
+// The instance's values, 0 or empty when absent.
+constexpr auto* Number = &CWmipMethodParameters::Number;
+constexpr auto* Text = &CWmipMethodParameters::Text;
+constexpr wchar_t kSourceFile[] = L"CWmipVisitMapper.cpp";
+constexpr DWORD kViewVisits = 0x20000027;
+constexpr DWORD kAddVisits = 0x20000028;
+constexpr DWORD kModifyVisits = 0x20000029;
+constexpr DWORD kDeleteVisits = 0x2000002A;
+constexpr LONG kVisitLayoutTable = 100101;
+constexpr int kProcessedByMapper = 2;
+constexpr int kUnderPropertyName = 3;
+constexpr LONG kEmailListMaxLength = 2048;
+// Badge download notice actions.
+constexpr LONG kBadgeChanged = 2;
+constexpr LONG kBadgeRemoved = 3;
+// Visit key: the id times the multiplier, modulo the modulus.
+constexpr unsigned long long kVisitKeyMultiplier = 1498236071ULL;
+constexpr unsigned long long kVisitKeyModulus = 2087310449ULL;
+// Byte offset of the 64-bit badge id in a configuration message.
+constexpr std::size_t kBadgeIdOffset = 72;
+
+constexpr wchar_t kNoHostVisitsMessage[] =
+    L"Visits can only be assigned to cardholders that are allowed to have visitors.";
+constexpr wchar_t kHostIsVisitorMessage[] = L"Chosen host is a visitor and must be a cardholder instead.";
+constexpr wchar_t kVisitorIsCardholderMessage[] = L"Chosen visitor is a cardholder and must be a visitor instead.";
+constexpr wchar_t kNoCommonSegmentMessage[] =
+    L"Cardholder and visitor do not belong to a common segment and therefore cannot be paired in a visit.";
+constexpr wchar_t kTimeOrderMessage[] =
+    L"The specified visit scheduled time in must come before the scheduled timeout.";
+constexpr wchar_t kTimeInFixedMessage[] = L"Scheduled time in cannot change once a visitor has been signed in.";
+constexpr wchar_t kTimeOutFixedMessage[] = L"Scheduled time out cannot change once a visitor has been signed out.";
+constexpr wchar_t kSegmentPairMessage[] =
+    L"You do not have sufficient permission to add this visit based on the cardholder and visitor segments.";
+constexpr wchar_t kReadFailedMessage[] = L"CVisit::Read failed.";
+
+constexpr PropertyColumn kColumns[] = {
+    {L"ID", L"VISIT.VISITID"},
+    {L"CARDHOLDERID", L"VISIT.EMPID"},
+    {L"VISITORID", L"VISIT.VISITORID"},
+    {L"TIMEIN", L"VISIT.TIMEIN_UTC"},
+    {L"TIMEOUT", L"VISIT.TIMEOUT_UTC"},
+    {L"LASTCHANGED", L"VISIT.LASTCHANGED_UTC"},
+    {L"SCHEDULED_TIMEIN", L"VISIT_EVENT.SCHEDULED_TIMEIN"},
+    {L"SCHEDULED_TIMEOUT", L"VISIT_EVENT.SCHEDULED_TIMEOUT"},
+    {L"SIGNINLOCATIONID", L"VISIT_EVENT.VISIT_EVENT_SIGN_IN_LOCATIONID"},
+    // Properties no column holds.
+    {L"EMAIL_LIST", L""},
+    {L"VISIT_KEY", L""},
+};
+
+// The VISIT columns that are read under another property name.
+struct ColumnProperty
+{
+    const wchar_t* column;
+    const wchar_t* property;
+};
+constexpr ColumnProperty kRenamedColumns[] = {
+    {L"VISITID", L"ID"},         {L"EMPID", L"CARDHOLDERID"},  {L"TIMEIN_UTC", L"TIMEIN"},
+    {L"TIMEOUT_UTC", L"TIMEOUT"}, {L"LASTCHANGED_UTC", L"LASTCHANGED"},
+};
+// The local-time columns of VISIT, which the class never shows.
+constexpr const wchar_t* kLocalColumns[] = {L"SCHEDULED_TIMEIN", L"SCHEDULED_TIMEOUT", L"TIMEIN", L"TIMEOUT",
+                                            L"LASTCHANGED"};
+
+
+// The two methods of the class: SignVisitIn(BadgeTypeID, PrinterName, AssignedBadgeID) and
+// SignVisitOut(), neither with out-parameters.
+const std::map<CString, CCorvessaMethodDescriptor>& VisitMethods()
+{
+    static const std::map<CString, CCorvessaMethodDescriptor> methods = [] {
+        CCorvessaMethodDescriptor signIn(CWmipVisitMapper::kSignVisitInMethod);
+        signIn.AddParameter(true, L"BadgeTypeID", CIM_SINT32);
+        signIn.AddParameter(true, L"PrinterName", CIM_STRING);
+        signIn.AddParameter(true, L"AssignedBadgeID", CIM_SINT64);
+        std::map<CString, CCorvessaMethodDescriptor> table;
+        table.emplace(CWmipVisitMapper::kSignVisitInMethod, signIn);
+        table.emplace(CWmipVisitMapper::kSignVisitOutMethod,
+                      CCorvessaMethodDescriptor(CWmipVisitMapper::kSignVisitOutMethod));
+        return table;
+    }();
+    return methods;
+}
+
+// The text a notice shows for a stored time.
+CString NoticeTime(const CString& stored)
+{
+    return stored.IsEmpty() ? CString(L"Invalid DateTime") : stored;
+}
+}  // namespace
+
+CWmipVisitMapper::CWmipVisitMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services)
+{
+    SetPermissions(kViewVisits, kAddVisits, kModifyVisits, kDeleteVisits);
+}
+
+CWmipVisitMapper::~CWmipVisitMapper() = default;
+
+// --- Reading -----------------------------------------------------------------------------------
+
+ProcessClauseResult CWmipVisitMapper::ProcessClause(CString& property, int& wqlOperator, CString& literal,
+                                                   CString& extra)
+{
+    const ProcessClauseResult result = CWmipMapperSkeleton::ProcessClause(property, wqlOperator, literal, extra);
+    if (result != ProcessClausePlain)
+        return result;
+    const CString column = GetTableDotColumn(property);
+    if (column.IsEmpty())
+        return result;
+    property = column;
+    return ProcessClauseKeep;
+}
+
+HRESULT CWmipVisitMapper::CreateClass(IWbemClassObject** classObject, BOOL system)
+{
+    HRESULT hr = CWmipMapperSkeleton::CreateClass(classObject, system);
+    if (FAILED(hr))
+        return hr;
+    ComPtr<IWbemClassObject> created;
+    created.Attach(*classObject);
+    *classObject = nullptr;
+    struct Added
+    {
+        const wchar_t* name;
+        LONG type;
+        int flags;
+        int maxlen;
+    };
+    const Added added[] = {
+        {L"ID", CIM_SINT32, kPropertyKey | kPropertyRead | kPropertyNoEdit | kPropertyUnique, 0},
+        {L"CARDHOLDERID", CIM_SINT32, kPropertyNotNull | kPropertyRead, 0},
+        {L"VISITORID", CIM_SINT32, kPropertyNotNull | kPropertyRead, 0},
+        {L"SCHEDULED_TIMEIN", CIM_DATETIME, 0, 0},
+        {L"SCHEDULED_TIMEOUT", CIM_DATETIME, 0, 0},
+        {L"VISIT_EVENTID", CIM_SINT32, kPropertyRead | kPropertyNoEdit, 0},
+        {L"EMAIL_INCLUDE_DEF_RECIPENTS", CIM_BOOLEAN, 0, 0},
+        {L"EMAIL_INCLUDE_HOST", CIM_BOOLEAN, 0, 0},
+        {L"EMAIL_INCLUDE_VISITOR", CIM_BOOLEAN, 0, 0},
+        {L"EMAIL_LIST", CIM_STRING, 0, kEmailListMaxLength},
+    };
+    for (const Added& property : added)
+    {
+        hr = PutProperty(created.Get(), property.name, property.type, property.flags, property.maxlen, nullptr, nullptr,
+                         0, nullptr);
+        if (FAILED(hr))
+            return hr;
+    }
+    for (const wchar_t* name : {L"CARDHOLDERID", L"VISITORID"})
+    {
+        const CString target = CString(name) == L"CARDHOLDERID" ? L"Bnt_Cardholder.ID" : L"Bnt_Visitor.ID";
+        CString value = target;
+        hr = WMIHelper::PutQualString(created.Get(), name, L"propagated", value, 3);
+        if (FAILED(hr))
+            return hr;
+    }
+    for (const wchar_t* name : {L"EMAIL_INCLUDE_DEF_RECIPENTS", L"EMAIL_INCLUDE_HOST", L"EMAIL_INCLUDE_VISITOR"})
+    {
+        ComPtr<IWbemQualifierSet> qualifiers;
+        hr = WMIHelper::GetPropertyQualifierSet(created.Get(), name, &qualifiers);
+        if (SUCCEEDED(hr))
+            hr = WMIHelper::PutQualBool(qualifiers.Get(), name, false, 3);
+        if (FAILED(hr))
+            return hr;
+    }
+    // The actual times are written by the sign-in and sign-out only.
+    for (const wchar_t* name : {L"TIMEIN", L"TIMEOUT", L"LASTCHANGED"})
+    {
+        if (FAILED(created->Get(name, 0, nullptr, nullptr, nullptr)))
+        {
+            hr = PutProperty(created.Get(), name, CIM_DATETIME, kPropertyRead | kPropertyNoEdit, 0, nullptr, nullptr, 0,
+                             nullptr);
+            if (FAILED(hr))
+                return hr;
+        }
+        else
+        {
+            ComPtr<IWbemQualifierSet> qualifiers;
+            hr = WMIHelper::GetPropertyQualifierSet(created.Get(), name, &qualifiers);
+            if (SUCCEEDED(hr) && CString(name) != L"LASTCHANGED")
+                hr = WMIHelper::PutQualBool(qualifiers.Get(), L"noedit", true, 3);
+            if (FAILED(hr))
+                return hr;
+        }
+    }
+    if (WMIHelper::IsCorvessaApplication())
+    {
+        hr = PutProperty(created.Get(), L"SIGNINLOCATIONID", CIM_SINT32, 0, 0, nullptr, nullptr, 0, nullptr);
+        if (FAILED(hr))
+            return hr;
+    }
+    hr = CWmipMethodSignatures::AddTo(VisitMethods(), created.Get());
+    if (FAILED(hr))
+        return hr;
+    *classObject = created.Detach();
+    return S_OK;
+}
+
+bool CWmipVisitMapper::IsMethodSupported(const wchar_t* methodName)
+{
+    return methodName != nullptr && VisitMethods().count(methodName) != 0;
+}
+
+bool CWmipVisitMapper::IsUseUTC()
+{
+    return true;
+}
+
+CString CWmipVisitMapper::GetTableDotColumn(const CString& property)
+{
+    return CWmipPropertyColumns::Find(kColumns, property, L"VISIT");
+}
+
+void CWmipVisitMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
+{
+    if (recordset == nullptr)
+        return;
+    // A visit whose event row is missing is still served, so that it can be seen and deleted.
+    recordset->SetupJoin(L"VISIT", L"VISIT_EVENTID", L"VISIT_EVENT", L"VISIT_EVENTID",
+                         CMultiFilterRecordset::LeftOuterJoin);
+    recordset->AddJoin(L"VISIT", L"EMPID", L"EMP", L"ID");
+    recordset->AddJoin(L"VISIT", L"VISITORID", L"EMP EMP_VISITOR", L"ID");
+    recordset->AddAllColumnsToSet(L"VISIT");
+    for (const wchar_t* column : kLocalColumns)
+        recordset->RemoveColumnFromSet(column, L"VISIT");
+    recordset->AddColumnToSet(L"SCHEDULED_TIMEIN", L"VISIT_EVENT");
+    recordset->AddColumnToSet(L"SCHEDULED_TIMEOUT", L"VISIT_EVENT");
+    recordset->AddColumnToSet(L"VISIT_EVENT_SIGN_IN_LOCATIONID", L"VISIT_EVENT");
+}
+
+void CWmipVisitMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
+{
+    const CAcsUser* user = RequireUser();
+    if (user->GetSystemOptions().IsCardholderSegmentationEnabled())
+        user->AddSegmentFilter(recordset, L"EMP");
+    if (user->GetSystemOptions().IsVisitorSegmentationEnabled())
+        user->AddSegmentFilter(recordset, L"EMP_VISITOR");
+}
+
+int CWmipVisitMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+{
+    if (table.CompareNoCase(L"VISIT_EVENT") == 0)
+        return kProcessedByMapper;
+    if (table.CompareNoCase(L"VISIT") == 0)
+        return kUnderPropertyName;
+    return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
+}
+
+CString CWmipVisitMapper::GetPropertyName(const CString& column, const CString& table)
+{
+    if (table.CompareNoCase(L"VISIT") != 0)
+        return CWmipMapperSkeleton::GetPropertyName(column, table);
+    for (const ColumnProperty& entry : kRenamedColumns)
+    {
+        if (column.CompareNoCase(entry.column) == 0)
+            return entry.property;
+    }
+    return column;
+}
+
+HRESULT CWmipVisitMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
+                                                  const CString& table)
+{
+    const CMultiFilterRecordset* recordset = GetInstanceRecordset();
+    if (instance == nullptr || recordset == nullptr || table.CompareNoCase(L"VISIT_EVENT") != 0)
+        return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
+    const CString field = L"VISIT_EVENT." + column;
+    if (column.CompareNoCase(L"SCHEDULED_TIMEIN") == 0 || column.CompareNoCase(L"SCHEDULED_TIMEOUT") == 0)
+    {
+        if (recordset->IsFieldNull(field))
+            return S_OK;
+        return WMIHelper::PutDateTime(*instance, column, recordset->GetTimestamp(field));
+    }
+    if (column.CompareNoCase(L"VISIT_EVENT_SIGN_IN_LOCATIONID") == 0)
+    {
+        if (!WMIHelper::IsCorvessaApplication())
+            return S_OK;
+        if (recordset->IsFieldNull(field))
+        {
+            VARIANT null = CWmipNullVariant::Get();
+            return WMIHelper::PutVariant(*instance, L"SIGNINLOCATIONID", &null, CIM_SINT32);
+        }
+        return WMIHelper::PutNumber(*instance, L"SIGNINLOCATIONID", recordset->GetLong(field));
+    }
+    return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
+}
+
+void CWmipVisitMapper::CanViewAll()
+{
+    CWmipMapperSkeleton::CanViewAll();
+    const CAcsUser* user = RequireUser();
+    if (!user->IsAllSegmentsUser() && user->GetSystemOptions().IsCardholderSegmentationEnabled())
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+}
+
+// --- Defaults and values ------------------------------------------------------------------------
+
+CString CWmipVisitMapper::DefaultScheduledTime(LONG secondsOfDay)
+{
+    const COleDateTime now = COleDateTime::GetCurrentTime();
+    COleDateTime value(now.GetYear(), now.GetMonth(), now.GetDay(), secondsOfDay / 3600, (secondsOfDay / 60) % 60,
+                       secondsOfDay % 60);
+    ConvertLocalToUTC(value);
+    CString text;
+    WMIHelper::DateTimeToString(text, value, 0);
+    return text;
+}
+
+HRESULT CWmipVisitMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
+{
+    if (property.CompareNoCase(L"SCHEDULED_TIMEIN") == 0 || property.CompareNoCase(L"SCHEDULED_TIMEOUT") == 0)
+    {
+        RequireUser();
+        const auto manager = SetupVisitManager();
+        const LONG seconds = property.CompareNoCase(L"SCHEDULED_TIMEIN") == 0 ? manager->GetDefaultSignInSeconds()
+                                                                               : manager->GetDefaultSignOutSeconds();
+        _variant_t text(static_cast<const wchar_t*>(DefaultScheduledTime(seconds)));
+        VariantClear(&value);
+        value = text.Detach();
+        return S_OK;
+    }
+    if (property.CompareNoCase(L"VISIT_EVENTID") == 0)
+    {
+        AddVisitEvent(instance, value);
+        return S_OK;
+    }
+    if (property.CompareNoCase(L"VISIT_KEY") == 0)
+    {
+        const CString key = BuildVisitKey(Number(instance, L"ID"));
+        if (!key.IsEmpty())
+        {
+            _variant_t text(static_cast<const wchar_t*>(key));
+            VariantClear(&value);
+            value = text.Detach();
+        }
+        return S_OK;
+    }
+    return CWmipMapperSkeleton::GetDefaultValue(instance, property, value);
+}
+
+CString CWmipVisitMapper::BuildVisitKey(LONG visitId)
+{
+    if (visitId <= 0)
+        return CString();
+    const unsigned long long key = (static_cast<unsigned long long>(visitId) * kVisitKeyMultiplier) % kVisitKeyModulus;
+    CString text;
+    text.Format(L"%I64u", key);
+    return text;
+}
+
+HRESULT CWmipVisitMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
+{
+    if (property.CompareNoCase(L"LASTCHANGED") == 0)
+    {
+        TIMESTAMP_STRUCT now{};
+        GetCurrentUTCTimestamp(now);
+        const COleDateTime time(now.year, now.month, now.day, now.hour, now.minute, now.second);
+        CString text;
+        WMIHelper::DateTimeToString(text, time, 0);
+        _variant_t replaced(static_cast<const wchar_t*>(text));
+        VariantClear(&value);
+        value = replaced.Detach();
+        return S_OK;
+    }
+    return CWmipMapperSkeleton::IsValidValue(instance, property, value);
+}
+
+HRESULT CWmipVisitMapper::ValidateValuesForGeneratedProperties(IWbemClassObject* instance, bool create,
+                                                               CString& propertyName)
+{
+    const HRESULT hr = CWmipMapperSkeleton::ValidateValuesForGeneratedProperties(instance, create, propertyName);
+    if (FAILED(hr) || !create || instance == nullptr)
+        return hr;
+    _variant_t given;
+    if (SUCCEEDED(instance->Get(L"VISIT_EVENTID", 0, &given, nullptr, nullptr)) && !IsEmptyValue(given))
+    {
+        propertyName = L"VISIT_EVENTID";
+        return WBEM_E_INVALID_PARAMETER;
+    }
+    return hr;
+}
+
+// --- Checks ------------------------------------------------------------------------------------------
+
+void CWmipVisitMapper::CanAdd(IWbemClassObject* instance)
+{
+    CWmipMapperSkeleton::CanAdd(instance);
+    RequireUser();
+    if (instance == nullptr)
+        return;
+    CheckVisitSegments(instance);
+    ValidateVisit(false, instance);
+}
+
+void CWmipVisitMapper::CanModify(IWbemClassObject* instance)
+{
+    CWmipMapperSkeleton::CanModify(instance);
+    if (instance != nullptr)
+        ValidateVisit(true, instance);
+}
+
+void CWmipVisitMapper::CheckVisitSegments(IWbemClassObject* instance)
+{
+    const CAcsUser* user = RequireUser();
+    const CBntAcsSystemOptions& options = user->GetSystemOptions();
+    if (!options.IsCardholderSegmentationEnabled() || user->IsAllSegmentsUser())
+        return;
+    const auto reachable = [&](LONG personId) {
+        const auto row =
+            CLoginQuery::FirstRow(*GetDatabase(), "SELECT SEGMENTID FROM EMP WHERE ID = ?", {personId});
+        return row && user->HasSegmentAccess(static_cast<LONG>(CLoginQuery::Integer(*row, 0, -1)), 0);
+    };
+    if (!reachable(Number(instance, L"CARDHOLDERID")))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kSegmentPairMessage);
+    if (options.IsVisitorSegmentationEnabled() && !reachable(Number(instance, L"VISITORID")))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kSegmentPairMessage);
+}
+
+void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
+{
+    if (instance == nullptr)
+        return;
+    const CAcsUser* user = RequireUser();
+    const LONG hostId = Number(instance, L"CARDHOLDERID");
+    const LONG visitorId = Number(instance, L"VISITORID");
+    if (!modifying)
+    {
+        CPerson host(hostId, nullptr, -9999, 101);
+        if (hostId <= 0 || !host.Read(GetDatabaseUser(), -1))
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"CARDHOLDERID");
+        if (!host.IsVisitor() && !host.AllowsVisitors())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoHostVisitsMessage);
+        if (host.IsVisitor())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kHostIsVisitorMessage);
+        CPerson visitor(visitorId, nullptr, -9999, 101);
+        if (visitorId <= 0 || !visitor.Read(GetDatabaseUser(), -1))
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"VISITORID");
+        if (!visitor.IsVisitor())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kVisitorIsCardholderMessage);
+        if (user->GetSystemOptions().IsVisitorSegmentationEnabled())
+        {
+            host.ReadSegmentAssignments(GetDatabaseUser());
+            visitor.ReadSegmentAssignments(GetDatabaseUser());
+            const auto& hostSegments = host.GetSegmentAssignments();
+            const auto& visitorSegments = visitor.GetSegmentAssignments();
+            const bool common = std::any_of(visitorSegments.begin(), visitorSegments.end(),
+                                            [&](LONG segment) { return hostSegments.count(segment) != 0; });
+            if (!common)
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoCommonSegmentMessage);
+        }
+    }
+    const CString timeInText = Text(instance, L"SCHEDULED_TIMEIN");
+    const CString timeOutText = Text(instance, L"SCHEDULED_TIMEOUT");
+    const COleDateTime timeIn = WMIHelper::ToDateTimeUTC(timeInText);
+    const COleDateTime timeOut = WMIHelper::ToDateTimeUTC(timeOutText);
+    if (timeIn.GetStatus() == COleDateTime::valid && timeOut.GetStatus() == COleDateTime::valid && timeOut <= timeIn)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeOrderMessage);
+
+    // An address goes into a mail header: a line break or other control character is refused
+    // before anything is written.
+    for (const CString& address : SplitEmailList(Text(instance, L"EMAIL_LIST")))
+    {
+        if (!CVisitEmailLink::IsValidEmailAddress(address))
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"EMAIL_LIST");
+    }
+
+    if (modifying)
+    {
+        CWmipObjectPath path(kWMIClassName);
+        path.AddKey(L"ID", Number(instance, L"ID"));
+        ComPtr<IWbemClassObject> stored;
+        stored.Attach(GetCurrentInstance(&path));
+        if (stored == nullptr)
+            return;
+        if (timeInText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEIN")) != 0 &&
+            !Text(stored.Get(), L"TIMEIN").IsEmpty())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeInFixedMessage);
+        if (timeOutText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEOUT")) != 0 &&
+            !Text(stored.Get(), L"TIMEOUT").IsEmpty())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeOutFixedMessage);
+    }
+}
+
+std::vector<CString> CWmipVisitMapper::SplitEmailList(const CString& list)
+{
+    std::vector<CString> pieces;
+    int start = 0;
+    while (start <= list.GetLength())
+    {
+        int end = list.Find(L';', start);
+        if (end < 0)
+            end = list.GetLength();
+        CString piece = list.Mid(start, end - start);
+        piece.Trim();
+        if (!piece.IsEmpty())
+            pieces.push_back(piece);
+        start = end + 1;
+    }
+    return pieces;
+}
+
+CString CWmipVisitMapper::GetSuperclassName()
+{
+    return L"Bnt_Element";
+}
+
+bool CWmipVisitMapper::HasSuperclass()
+{
+    return true;
+}
+
+bool CWmipVisitMapper::IsAbstractClass()
+{
+    return false;
+}
+
+// --- Audit -----------------------------------------------------------------------------------------
+
+brontel::UserTranObject::UserTransactionObject CWmipVisitMapper::GetTransactionObject()
+{
+    return kVisitAuditObject;
+}
+
+CString CWmipVisitMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
+{
+    const LONG visitorId = Number(instance, L"VISITORID");
+    CString hostName;
+    CString visitorName;
+    CVisit(Number(instance, L"ID"), Number(instance, L"CARDHOLDERID"), visitorId)
+        .LookupNames(GetDatabase(), &hostName, &visitorName);
+    CString text;
+    text.FormatMessage(ResourceText(20528), visitorId, visitorName.GetString(), hostName.GetString());
+    return text;
+}
+
+LONG CWmipVisitMapper::GetReplTransactionObject()
+{
+    return kVisitReplicationObject;
+}
+
+void CWmipVisitMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation,
+                                            IWbemClassObject* instance)
+{
+    transaction.SetRecordID(Number(instance, L"ID"));
+}
+
+// --- Write hooks ----------------------------------------------------------------------------------
+
+void CWmipVisitMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
+{
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::BeforeWriteInstance. Begin.");
+    RequireUser();
+    const LONG visitId = Number(instance, L"ID");
+    const LONG visitorId = Number(instance, L"VISITORID");
+    CVisit visit(visitId, Number(instance, L"CARDHOLDERID"), visitorId);
+    try
+    {
+        if (operation == Operation::Modify)
+            UpdateVisitEvent(instance);
+        if (operation == Operation::Delete)
+        {
+            const auto manager = SetupVisitManager();
+            if (manager->MustDeactivateVisitorBadges(visitorId, visitId))
+                manager->SignoutVisitorBadges(visitorId, m_badgesToAnnounce);
+            SendNotice(*manager, visit, 21417, visit.GetName(), CString());
+        }
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"An error occurred in CWmipVisitMapper::BeforeWriteInstance",
+                               WBEM_E_FAILED, &e);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, &e);
+    }
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::BeforeWriteInstance. Done.");
+}
+
+void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
+{
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AfterWriteInstance. Begin.");
+    RequireUser();
+    const LONG visitId = Number(instance, L"ID");
+    CVisit visit(visitId, Number(instance, L"CARDHOLDERID"), Number(instance, L"VISITORID"));
+    try
+    {
+        if (operation == Operation::Delete)
+        {
+            DeleteVisitEvent(instance);
+            for (const LONGLONG badgeId : m_badgesToAnnounce)
+                AnnounceBadge(badgeId, kBadgeRemoved);
+            m_badgesToAnnounce.clear();
+            return;
+        }
+        if (!visit.Read(GetDatabaseUser(), visitId).IsSuccess())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kReadFailedMessage);
+        const auto manager = SetupVisitManager();
+        // The recipients follow the instance. A modify that does not carry EMAIL_LIST (no
+        // column keeps it) keeps the plain addresses stored before.
+        visit.GetEmailLinks().SetVisitID(visitId);
+        _variant_t emailList;
+        instance->Get(L"EMAIL_LIST", 0, &emailList, nullptr, nullptr);
+        if (operation == Operation::Modify && (emailList.vt == VT_NULL || emailList.vt == VT_EMPTY) &&
+            visit.ReadEmailRecipients(GetDatabaseUser()))
+            visit.GetEmailLinks().KeepPlainAddresses();
+        if (CWmipMethodParameters::IsTrue(instance, L"EMAIL_INCLUDE_DEF_RECIPENTS"))
+            visit.AddDefaultEmailRecipients(GetDatabaseUser());
+        if (CWmipMethodParameters::IsTrue(instance, L"EMAIL_INCLUDE_HOST"))
+            visit.AddHostEmailRecipient();
+        if (CWmipMethodParameters::IsTrue(instance, L"EMAIL_INCLUDE_VISITOR"))
+            visit.AddVisitorEmailRecipient();
+        for (const CString& piece : SplitEmailList(Text(instance, L"EMAIL_LIST")))
+        {
+            CVisitEmailLink link(visitId, 0);
+            if (link.SetEmailAddress(piece))
+                visit.GetEmailLinks().Add(std::move(link));
+        }
+        visit.SaveEmailRecipients(GetDatabaseUser());
+        std::vector<LONGLONG> changed;
+        if (operation == Operation::Modify && visit.IsActive())
+            RunBadgeUpdate(*manager, visit.GetVisitorID(), changed);
+        if (operation == Operation::Add)
+            SendNotice(*manager, visit, 21415, visit.GetName(), NoticeTime(visit.GetScheduledTimeIn()));
+        else
+            SendNotice(*manager, visit, 21416, visit.GetName(), CString());
+        for (const LONGLONG badgeId : changed)
+            AnnounceBadge(badgeId, kBadgeChanged);
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"An error occurred in CWmipVisitMapper::AfterWriteInstance",
+                               WBEM_E_FAILED, &e);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, &e);
+    }
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AfterWriteInstance. Done.");
+}
+
+void CWmipVisitMapper::FilterUDFLayoutRecordset(CMultiFilterRecordset& recordset)
+{
+    recordset.AddFilterLong(L"TBLID", kVisitLayoutTable);
+}
+
+// --- Shared steps ------------------------------------------------------------------------------------
+
+CString CWmipVisitMapper::ResourceText(UINT id)
+{
+    CString text;
+    brontel::resources::LoadResourceString(id, text);
+    return text;
+}
+
+std::unique_ptr<CBntAcsDBMgrVisit> CWmipVisitMapper::SetupVisitManager()
+{
+    LUDFDbMgr defaults(GetDatabase());
+    defaults.Read(0);
+    auto manager = std::make_unique<CBntAcsDBMgrVisit>(GetDatabaseUser());
+    manager->SetPrimaryDatabase(GetDatabase());
+    manager->SetDefaults(defaults);
+    return manager;
+}
+
+void CWmipVisitMapper::AnnounceBadge(LONGLONG badgeId, LONG action)
+{
+    if (badgeId <= 0)
+        return;
+    CfgMessage message(-11, action, 0);
+    message.SetLongLong(kBadgeIdOffset, badgeId);
+    CWmipApp::UpdateCommServer(-11, message);
+}
+
+void CWmipVisitMapper::SendNotice(CBntAcsDBMgrVisit& manager, CVisit& visit, UINT resource, const CString& first,
+                                  const CString& second)
+{
+    if (!manager.ReadEmailFields(visit) || !visit.ReadEmailRecipients(GetDatabaseUser()))
+        return;
+    CString text;
+    text.FormatMessage(ResourceText(resource), first.GetString(), second.GetString());
+    try
+    {
+        CBntEmailManager(&manager, GetDatabase()).SendEmail(visit, text, nullptr);
+    }
+    catch (const CDBException& e)
+    {
+        // The outbox is a courtesy to the recipients; the visit's change stands without it.
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to queue the visit notice.", WBEM_E_FAILED, &e);
+    }
+}
+
+void CWmipVisitMapper::RunBadgeUpdate(CBntAcsDBMgrVisit& manager, LONG visitorId, std::vector<LONGLONG>& announce)
+{
+    DlgVisitBadgeUpdate update(manager, visitorId, nullptr);
+    if (update.DoModal() != DlgVisitBadgeUpdate::kAccepted)
+        return;
+    const auto& badges = update.GetBadgeMap();
+    announce.insert(announce.end(), badges.begin(), badges.end());
+}

@@ -1,0 +1,326 @@
+// The WMI methods of CWmipVisitMapper: SignVisitIn and SignVisitOut. Each runs in one transaction
+// on the mapper's connection: the visit's times, the badges issued or signed out and the notices
+// stand or fall together, and the communication server hears of the badges only after the commit.
+#include "mappers/records/CWmipVisitMapper.h"
+
+#include "framework/CWmipObjectPath.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCommon/CBntBadgeKey.h"
+#include "inhouse/BntCore/CUserAction.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CBntTransaction.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntPanelModel/CBadgeType.h"
+#include "inhouse/BntUserDb/CBntAcsDBMgrVisit.h"
+#include "inhouse/BntUserDb/CPerson.h"
+#include "inhouse/BntUserDb/CVisit.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipMethodParameters.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/WbemConstants.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string>
+
+using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
+
+namespace
+{
+constexpr wchar_t kSourceFile[] = L"CWmipVisitMapperMethods.cpp";
+constexpr DWORD kSignVisitsPermission = 0x2000004B;
+constexpr DWORD kAddBadgesPermission = 0x20000007;
+constexpr wchar_t kNoInstance[] = L"The requested instance could not be retrieved or does not exist.";
+constexpr LONG kBadgeAdded = 1;
+constexpr LONG kBadgeChanged = 2;
+constexpr LONG kBadgeRemoved = 3;
+// The user action of assigning a badge of a type.
+constexpr LONG kAssignBadgeTypeAction = 6;
+
+constexpr wchar_t kAlreadySignedIn[] = L"The specified visit has already been signed in.";
+constexpr wchar_t kUnreadable[] = L"Unable to read visit information from DB.";
+constexpr wchar_t kVisitorIsCardholder[] = L"Chosen visitor is a cardholder and must be a visitor instead.";
+constexpr wchar_t kSignInFailed[] = L"The visit failed to be signed in properly.";
+constexpr wchar_t kNoDisposable[] =
+    L"Current cardholder option configuration prohibits creation of dispossible badges.";
+constexpr wchar_t kNotDisposable[] = L"Specified badge type is not valid for disposable badges.";
+constexpr wchar_t kNoPrinter[] =
+    L"There was no alternative printer specified, and a default printer for this badge type doesn't exist.";
+constexpr wchar_t kNoBadge[] = L"Unable to locate the specified badge in the DB.";
+constexpr wchar_t kNoAddBadges[] = L"The current user doesn't have permissions to add badges.";
+constexpr wchar_t kNoVisitorBadges[] =
+    L"Current cardholder option configuration prohibits badge assignments to visitors.";
+constexpr wchar_t kTooManyDigits[] = L"The entered badge Id has more digits than this user is allowed.";
+constexpr wchar_t kNotVisitorType[] = L"The specified visit badge type is not a visitor badge type.";
+constexpr wchar_t kTypeNotAllowed[] =
+    L"The current user doesn't have permissions to assign badges of the selected type.";
+constexpr wchar_t kTypeNotForVisitor[] = L"The current visitor cannot be assigned the selected badge type.";
+constexpr wchar_t kReadFailed[] = L"CVisit::Read failed.";
+constexpr wchar_t kNotActive[] =
+    L"The specified visit is not active (it has not been signed in or has already been signed out).";
+constexpr wchar_t kSignOutFailed[] = L"Cannot sign out specified visitor.";
+constexpr wchar_t kBadgeSignOutFailed[] = L"Error signing out specified visitor's badge.";
+
+[[noreturn]] void Fail(int line, const wchar_t* message)
+{
+    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
+}
+
+// AssignedBadgeID: a 64-bit number, carried as decimal text; 0 when absent or empty. Any other
+// text is refused with 0x80041008 rather than read as far as it goes.
+LONGLONG AssignedBadgeId(IWbemClassObject* inParams)
+{
+    if (inParams == nullptr)
+        return 0;
+    _variant_t value;
+    if (FAILED(inParams->Get(L"AssignedBadgeID", 0, &value, nullptr, nullptr)) || value.vt == VT_EMPTY ||
+        value.vt == VT_NULL)
+        return 0;
+    if (value.vt != VT_BSTR)
+    {
+        LONGLONG number = 0;
+        if (FAILED(WMIHelper::GetNumber64(inParams, L"AssignedBadgeID", number)))
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"AssignedBadgeID");
+        return number;
+    }
+    CString text(value.bstrVal != nullptr ? value.bstrVal : L"");
+    text.Trim();
+    if (text.IsEmpty())
+        return 0;
+    const std::string narrow = WMIHelper::ConvertToStdString(text.GetString());
+    LONGLONG number = 0;
+    const auto [end, error] = std::from_chars(narrow.data(), narrow.data() + narrow.size(), number);
+    if (error != std::errc() || end != narrow.data() + narrow.size())
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"AssignedBadgeID");
+    return number;
+}
+}  // namespace
+
+HRESULT CWmipVisitMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
+                                        IWbemClassObject* inParams, IWbemObjectSink*)
+{
+    ComPtr<IWbemClassObject> instance;
+    instance.Attach(GetCurrentInstance(path));
+    if (instance == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, kNoInstance);
+    const CString name(methodName != nullptr ? methodName : L"");
+    if (name.CompareNoCase(L"SignVisitIn") == 0)
+        return SignVisitIn(instance.Get(), inParams);
+    if (name.CompareNoCase(L"SignVisitOut") == 0)
+        return SignVisitOut(instance.Get());
+    return WBEM_E_METHOD_NOT_IMPLEMENTED;
+}
+
+CAcsUser* CWmipVisitMapper::CheckMethodCaller(IWbemClassObject* instance)
+{
+    const HRESULT allowed = CanPerformOperation(kSignVisitsPermission, instance);
+    if (allowed == WBEM_E_ACCESS_DENIED)
+        throw CWMIException(kSourceFile, __LINE__, allowed, CWmipRecordChecks::kPermissionMessage);
+    if (FAILED(allowed))
+        throw CWMIException(kSourceFile, __LINE__, allowed);
+    return RequireUser();
+}
+
+HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObject* inParams)
+{
+    CAcsUser* user = CheckMethodCaller(instance);
+    LONGLONG issuedBadge = 0;
+    std::vector<LONGLONG> changed;
+    try
+    {
+        CBntDatabase* database = GetDatabase();
+        if (database == nullptr)
+            Fail(__LINE__, kUnreadable);
+        CBntTransaction transaction(*database);
+        const auto manager = SetupVisitManager();
+        CString timeIn;
+        WMIHelper::GetString(instance, L"TIMEIN", timeIn);
+        if (!timeIn.IsEmpty())
+            Fail(__LINE__, kAlreadySignedIn);
+        const LONG visitId = CWmipMethodParameters::Number(instance, L"ID");
+        const LONG visitorId = CWmipMethodParameters::Number(instance, L"VISITORID");
+        LONG badgeTypeId = -1;
+        CString printerName;
+        if (inParams != nullptr)
+        {
+            WMIHelper::GetNumber(inParams, L"BadgeTypeID", badgeTypeId);
+            WMIHelper::GetString(inParams, L"PrinterName", printerName);
+        }
+        const LONGLONG badgeId = AssignedBadgeId(inParams);
+
+        CVisit visit(visitId, CWmipMethodParameters::Number(instance, L"CARDHOLDERID"), visitorId);
+        if (!manager->ReadEmailFields(visit))
+            Fail(__LINE__, kUnreadable);
+        CPerson visitor(visitorId, nullptr, -9999, 101);
+        if (visitorId <= 0 || !visitor.Read(GetDatabaseUser(), -1))
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipRecordChecks::kInvalidValueMessage, L"VISITORID");
+        visitor.ReadSegmentAssignments(GetDatabaseUser());
+        if (!visitor.IsVisitor())
+            Fail(__LINE__, kVisitorIsCardholder);
+
+        if (badgeTypeId > 0)
+        {
+            SignInWithNewBadge(badgeTypeId, printerName, user, visit, visitorId, *manager);
+            issuedBadge = visit.GetIssuedBadgeID();
+        }
+        else if (badgeId > 0)
+        {
+            SignInWithExistingBadge(badgeId, user, visit, visitorId, *manager);
+        }
+        else if (!visit.Signin(GetDatabaseUser(), 0, 0, nullptr))
+        {
+            Fail(__LINE__, kSignInFailed);
+        }
+        RunBadgeUpdate(*manager, visit.GetVisitorID(), changed);
+        SendNotice(*manager, visit, 21418, visit.GetName(), visit.GetTimeIn().IsEmpty() ? L"Invalid DateTime"
+                                                                                         : visit.GetTimeIn());
+        transaction.Commit();
+    }
+    catch (const CWMIException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"An error occurred in CWmipVisitMapper::SignVisitIn",
+                               e.GetHResult(), nullptr);
+        // A badge id that is not a number is the client's error and is answered as such.
+        return e.GetHResult() == WBEM_E_INVALID_PARAMETER ? WBEM_E_INVALID_PARAMETER : WBEM_E_FAILED;
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"An error occurred in CWmipVisitMapper::SignVisitIn",
+                               WBEM_E_FAILED, &e);
+        return WBEM_E_FAILED;
+    }
+    catch (...)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"An unexpected error occurred in CWmipVisitMapper::SignVisitIn");
+        return WBEM_E_FAILED;
+    }
+    AnnounceBadge(issuedBadge, kBadgeAdded);
+    for (const LONGLONG badge : changed)
+        AnnounceBadge(badge, kBadgeChanged);
+    return S_OK;
+}
+
+void CWmipVisitMapper::SignInWithNewBadge(LONG badgeTypeId, const CString& printerName, CAcsUser* user, CVisit& visit,
+                                          LONG visitorId, CBntAcsDBMgrVisit& manager)
+{
+    if (!manager.AllowsDisposableBadges())
+        Fail(__LINE__, kNoDisposable);
+    CBadgeType type(badgeTypeId);
+    CheckVisitBadgeType(type, user, visitorId);
+    if (!type.IsDisposable())
+        Fail(__LINE__, kNotDisposable);
+    // The installation keeps no print service per badge type, so the caller must name one.
+    if (printerName.IsEmpty())
+        Fail(__LINE__, kNoPrinter);
+    manager.FillBadgeTypeContainer(1);
+    if (!visit.Signin(GetDatabaseUser(), 0, badgeTypeId, &printerName))
+        Fail(__LINE__, kSignInFailed);
+}
+
+void CWmipVisitMapper::SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user, CVisit& visit, LONG visitorId,
+                                               CBntAcsDBMgrVisit& manager)
+{
+    const LONG badgeTypeId = GetBadgeTypeOfBadge(badgeId);
+    if (badgeTypeId <= 0)
+        Fail(__LINE__, kNoBadge);
+    if (!user->HasPermission(kAddBadgesPermission))
+        Fail(__LINE__, kNoAddBadges);
+    if (!manager.AllowsVisitorBadges())
+        Fail(__LINE__, kNoVisitorBadges);
+    CBadgeType type(badgeTypeId);
+    CheckVisitBadgeType(type, user, visitorId);
+    std::vector<LONG> segments;
+    if (user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
+        segments.assign(type.GetSegmentAssignments().begin(), type.GetSegmentAssignments().end());
+    if (CBntBadgeKey::GetNumDigits(badgeId) > user->GetMaxBadgeNumberLength(segments))
+        Fail(__LINE__, kTooManyDigits);
+    manager.FillBadgeTypeContainer(1);
+    // The visit manager's sign-in takes only a badge the visitor already holds.
+    if (!visit.Signin(GetDatabaseUser(), badgeId, 0, nullptr))
+        Fail(__LINE__, kSignInFailed);
+}
+
+void CWmipVisitMapper::CheckVisitBadgeType(CBadgeType& type, CAcsUser* user, LONG visitorId)
+{
+    if (FAILED(type.Read(GetDatabaseUser(), -1)) || !type.ReadSegmentAssignments(GetDatabaseUser()))
+        Fail(__LINE__, kNotVisitorType);
+    if (type.GetClass() != CBadgeType::kVisitorClass)
+        Fail(__LINE__, kNotVisitorType);
+    if (!type.PermissionGranted(user, CUserAction(kAssignBadgeTypeAction, false)))
+        Fail(__LINE__, kTypeNotAllowed);
+    if (user->GetSystemOptions().IsVisitorSegmentationEnabled())
+    {
+        CPerson visitor(visitorId, nullptr, -9999, 101);
+        visitor.Read(GetDatabaseUser(), -1);
+        visitor.ReadSegmentAssignments(GetDatabaseUser());
+        const auto& segments = visitor.GetSegmentAssignments();
+        if (std::none_of(segments.begin(), segments.end(),
+                         [&](LONG segment) { return type.HasSegmentAccess(segment, user); }))
+            Fail(__LINE__, kTypeNotForVisitor);
+    }
+}
+
+LONG CWmipVisitMapper::GetBadgeTypeOfBadge(LONGLONG badgeId)
+{
+    try
+    {
+        const auto row = CLoginQuery::FirstRow(
+            *GetDatabase(), "SELECT TYPE FROM BADGE WHERE ID = ? ORDER BY ISSUECODE DESC", {badgeId});
+        return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : 0;
+    }
+    catch (const CDBException& e)
+    {
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, &e);
+    }
+}
+
+HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
+{
+    CheckMethodCaller(instance);
+    std::vector<LONGLONG> signedOut;
+    try
+    {
+        CBntDatabase* database = GetDatabase();
+        if (database == nullptr)
+            Fail(__LINE__, kReadFailed);
+        CBntTransaction transaction(*database);
+        const LONG visitId = CWmipMethodParameters::Number(instance, L"ID");
+        const LONG visitorId = CWmipMethodParameters::Number(instance, L"VISITORID");
+        CVisit visit(visitId, CWmipMethodParameters::Number(instance, L"CARDHOLDERID"), visitorId);
+        if (!visit.Read(GetDatabaseUser(), visitId).IsSuccess())
+            Fail(__LINE__, kReadFailed);
+        if (!visit.IsActive())
+            Fail(__LINE__, kNotActive);
+        if (!visit.Signout(GetDatabaseUser()))
+            Fail(__LINE__, kSignOutFailed);
+        const auto manager = SetupVisitManager();
+        try
+        {
+            manager->SignoutVisitorBadges(visit.GetVisitorID(), signedOut);
+        }
+        catch (const CDBException& e)
+        {
+            // A visitor who keeps working badges must not be reported as signed out: the whole
+            // sign-out is undone.
+            CWMIDebugLog::LogError(kSourceFile, __LINE__, kBadgeSignOutFailed, WBEM_E_FAILED, &e);
+            throw;
+        }
+        SendNotice(*manager, visit, 21419, visit.GetName(),
+                   visit.GetTimeOut().IsEmpty() ? L"Invalid DateTime" : visit.GetTimeOut());
+        transaction.Commit();
+    }
+    catch (...)
+    {
+        return WBEM_E_FAILED;
+    }
+    for (const LONGLONG badge : signedOut)
+        AnnounceBadge(badge, kBadgeRemoved);
+    return S_OK;
+}

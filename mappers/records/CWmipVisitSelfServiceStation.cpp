@@ -1,0 +1,17 @@
+#include "mappers/records/CWmipVisitSelfServiceStation.h"
+
+namespace
+{
+constexpr DWORD kViewStations = 0x2000005E;
+constexpr DWORD kAddStations = 0x2000005F;
+constexpr DWORD kDeleteStations = 0x20000061;
+}  // namespace
+
+// Adding a station is tested against its add id like every other class: a station lets
+// visitors sign themselves in, so registering one is not left open to every caller.
+CWmipVisitSelfServiceStation::CWmipVisitSelfServiceStation(const CAcsUser* user, IWbemContext* context,
+                                                           IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services)
+{
+    SetPermissions(kViewStations, kAddStations, 0, kDeleteStations);
+}

@@ -1,0 +1,16 @@
+// CWmipVisitSelfServiceStation: the mapper of Bnt_VisitSelfServiceStation, the self-service
+// sign-in stations of the installation (VISIT_SELF_SERVICE_STATION). Stations are viewed with
+// 0x2000005E, added with 0x2000005F and deleted with 0x20000061; they cannot be modified.
+//
+// Built per request by its factory; the caller owns it. One request on one thread.
+#pragma once
+
+#include "framework/CWmipMapperSkeleton.h"
+
+class CWmipVisitSelfServiceStation : public CWmipMapperSkeleton<CWmipVisitSelfServiceStation>
+{
+public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_VisitSelfServiceStation";
+
+    CWmipVisitSelfServiceStation(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+};
