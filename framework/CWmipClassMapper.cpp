@@ -26,7 +26,6 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-constexpr const wchar_t* kIdentityMessage = L"The system was unable to retrieve the client's identity.";
 constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
 
 }  // namespace
@@ -285,7 +284,7 @@ CAcsUser* CWmipClassMapper::RequireUser()
     CAcsUser* user = nullptr;
     const HRESULT hr = GetUser(&user);
     if (FAILED(hr) || user == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, FAILED(hr) ? hr : WBEM_E_FAILED, kIdentityMessage);
+        throw CWMIException(kSourceFile, __LINE__, FAILED(hr) ? hr : WBEM_E_FAILED, CWmipMessages::kNoIdentity);
     return user;
 }
 

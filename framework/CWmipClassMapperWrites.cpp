@@ -2,6 +2,7 @@
 // CWmipInstanceWriter), the defaults and value checks of a write, the audit and replication
 // entries, and PutProperty for the mappers that build class definitions.
 #include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMessages.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipInstanceWriter.h"
@@ -29,7 +30,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-constexpr const wchar_t* kIdentityMessage = L"The system was unable to retrieve the client's identity.";
 constexpr const wchar_t* kReplicationMessage = L"Unable to log a replicator transaction for this operation.";
 constexpr const wchar_t* kAuditMessage = L"The system was unable to record the audit entry of this operation.";
 constexpr const wchar_t* kGenerateMessage =
@@ -214,7 +214,7 @@ void CWmipClassMapper::LogTransaction(Operation operation, IWbemClassObject* ins
     CAcsUser* user = nullptr;
     const HRESULT hr = GetUser(&user);
     if (FAILED(hr) || user == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, FAILED(hr) ? hr : WBEM_E_FAILED, kIdentityMessage);
+        throw CWMIException(kSourceFile, __LINE__, FAILED(hr) ? hr : WBEM_E_FAILED, CWmipMessages::kNoIdentity);
 
     const brontel::UserTranObject::UserTransactionObject object = GetTransactionObject();
     if (object != 0)

@@ -1,4 +1,5 @@
 #include "framework/CWmipInstanceWriter.h"
+#include "framework/CWmipMessages.h"
 
 #include "common/Crypto.h"
 #include "framework/CWMITypeInfo.h"
@@ -32,8 +33,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-constexpr const wchar_t* kNoConnectionMessage =
-    L"The system was unable to open a database connection to service this request.";
 
 void SplitColumn(const CString& tableDotColumn, CString& table, CString& column)
 {
@@ -635,7 +634,7 @@ void CWmipInstanceWriter::RunInTransaction(Work work)
 {
     CBntDatabase* database = m_mapper.GetDatabase();
     if (database == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoConnectionMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     // BEGIN IMMEDIATE takes the write lock first, so the checks made inside see no other write
     // between them and the commit.
     CBntTransaction transaction(*database);

@@ -12,6 +12,7 @@ class CWmipMessages
 public:
     static constexpr const wchar_t* kNoConnection =
         L"The system was unable to open a database connection to service this request.";
+    static constexpr const wchar_t* kNoIdentity = L"The system was unable to retrieve the client's identity.";
     static constexpr const wchar_t* kAccessDenied =
         L"The client does not have sufficient user permissions to perform the requested operation.";
     static constexpr const wchar_t* kNotFound = L"The requested instance could not be retrieved or does not exist.";

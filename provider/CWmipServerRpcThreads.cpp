@@ -1,4 +1,5 @@
 #include "provider/CWmipServerRpcThreads.h"
+#include "framework/CWmipMessages.h"
 
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
@@ -35,7 +36,7 @@ PooledConnection TakeConnection()
     taken.connection = taken.manager->Connection(0);
     if (taken.connection == nullptr)
         CWMIDebugLog::LogError(kSource, __LINE__,
-                               L"The system was unable to open a database connection to service this request.");
+                               CWmipMessages::kNoConnection);
     return taken;
 }
 

@@ -1,4 +1,5 @@
 #include "provider/CWmipSoftwareEventProvider.h"
+#include "framework/CWmipMessages.h"
 
 #include <string>
 
@@ -201,7 +202,7 @@ HRESULT CWmipSoftwareEventProvider::CheckQueryClasses(LPCWSTR query, CWmipUserCa
     const CWmipPooledConnection connection(CWmipApp::GetConnectionManager());
     if (connection.Get() == nullptr)
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
-                            L"The system was unable to open a database connection to service this request.");
+                            CWmipMessages::kNoConnection);
 
     parsed->SetMapper(mapper);
     const ClassListLease lease(*mapper);

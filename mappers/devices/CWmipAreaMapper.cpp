@@ -1,4 +1,5 @@
 #include "mappers/devices/CWmipAreaMapper.h"
+#include "framework/CWmipMessages.h"
 
 #include <memory>
 
@@ -129,7 +130,7 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
         CAcsUser* user = nullptr;
         const HRESULT found = GetUser(&user);
         if (FAILED(found) || user == nullptr)
-            throw CWMIException(kSource, __LINE__, found, L"The system was unable to retrieve the client's identity.");
+            throw CWMIException(kSource, __LINE__, found, CWmipMessages::kNoIdentity);
         CBntDatabase* database = user->GetDatabase();
 
         // Moving a badge through a reader is acting on that reader.

@@ -22,10 +22,10 @@ HRESULT CWmipDeviceMethod::CheckCaller(CWmipClassMapper& mapper, const wchar_t* 
 {
     const HRESULT found = mapper.GetUser(user);
     if (FAILED(found))
-        throw CWMIException(source, __LINE__, found, kNoIdentity);
+        throw CWMIException(source, __LINE__, found, CWmipMessages::kNoIdentity);
     const HRESULT allowed = mapper.CanPerformOperation(permission, instance);
     if (allowed == WBEM_E_ACCESS_DENIED)
-        throw CWMIException(source, __LINE__, WBEM_E_ACCESS_DENIED, kAccessDenied);
+        throw CWMIException(source, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     if (FAILED(allowed))
         throw CWMIException(source, __LINE__, allowed);
     return allowed;

@@ -13,6 +13,7 @@
 #include <span>
 
 #include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMessages.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/devices/MapperMethodEntry.h"
 #include "platform/com/Unknown.h"
@@ -36,12 +37,6 @@ struct DeviceAudit
 class CWmipDeviceMethod
 {
 public:
-    // The message of a path that names no instance.
-    static constexpr wchar_t kNoInstance[] = L"The requested instance could not be retrieved or does not exist.";
-    static constexpr wchar_t kNoIdentity[] = L"The system was unable to retrieve the client's identity.";
-    static constexpr wchar_t kAccessDenied[] =
-        L"The client does not have sufficient user permissions to perform the requested operation.";
-
     // What a command step answers when it had nothing to send: the handler succeeds without an
     // audit record.
     static constexpr HRESULT kNothingSent = S_FALSE;
@@ -59,7 +54,7 @@ public:
     CWmipDeviceMethod() = delete;
 
     // ExecuteMethod: the current instance of the path (none: throws 0x80041002 with
-    // kNoInstance, before the name is looked at), then the first row whose name equals
+    // CWmipMessages::kNotFound, before the name is looked at), then the first row whose name equals
     // methodName without regard to case; its handler's result, or 0x80041055 when no row
     // matches. A handler's exception passes out unchanged; the instance is released on every
     // path.
@@ -71,7 +66,7 @@ public:
         ComPtr<IWbemClassObject> instance;
         instance.Attach(mapper.GetCurrentInstance(path));
         if (instance == nullptr)
-            throw brontel::utility::CWMIException(source, __LINE__, WBEM_E_NOT_FOUND, kNoInstance);
+            throw brontel::utility::CWMIException(source, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
         for (const MapperMethodEntry<Mapper>& row : table) {
             if (CString(row.name).CompareNoCase(methodName) == 0)
                 return (mapper.*row.handler)(instance.Get(), inParams, sink);
@@ -80,8 +75,8 @@ public:
     }
 
     // Steps 1 and 2 of every handler: the caller (into *user) and the method's permission.
-    // Throws CWMIException: the lookup's HRESULT with kNoIdentity, 0x80041003 with
-    // kAccessDenied, or another failing permission code without text. The permission check's
+    // Throws CWMIException: the lookup's HRESULT with CWmipMessages::kNoIdentity, 0x80041003
+    // with CWmipMessages::kAccessDenied, or another failing permission code without text. The permission check's
     // success code otherwise.
     static HRESULT CheckCaller(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
                                IWbemClassObject* instance, CAcsUser** user);

@@ -1,4 +1,5 @@
 #include "mappers/devices/CWmipIncomingEventExMapper.h"
+#include "framework/CWmipMessages.h"
 
 #include <cmath>
 #include <limits>
@@ -248,7 +249,7 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
         // Without the caller there is no user id to acknowledge under.
         if (FAILED(found) || user == nullptr)
             throw CWMIException(kSource, __LINE__, FAILED(found) ? found : WBEM_E_FAILED,
-                                L"The system was unable to retrieve the client's identity.");
+                                CWmipMessages::kNoIdentity);
         LONG currentAckStatus = 0;
         LONG serialNumber = 0;
         LONG panelId = 0;

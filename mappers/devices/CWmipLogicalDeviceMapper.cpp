@@ -1,4 +1,5 @@
 #include "mappers/devices/CWmipLogicalDeviceMapper.h"
+#include "framework/CWmipMessages.h"
 
 #include <memory>
 
@@ -59,7 +60,7 @@ HRESULT CWmipLogicalDeviceMapper::PutInstance(IWbemClassObject* instance, LONG f
     CBntDatabase* database = GetDatabase();
     if (database == nullptr)
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
-                            L"The system was unable to open a database connection to service this request.");
+                            CWmipMessages::kNoConnection);
     const bool modify = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
     const Operation operation = modify ? Operation::Modify : Operation::Add;
     LONG sourceId = 0;

@@ -1,4 +1,5 @@
 #include "mappers/devices/CWmipLogicalSourceMapper.h"
+#include "framework/CWmipMessages.h"
 
 #include <memory>
 
@@ -75,7 +76,7 @@ HRESULT CWmipLogicalSourceMapper::PutInstance(IWbemClassObject* instance, LONG f
     CBntDatabase* database = GetDatabase();
     if (database == nullptr)
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
-                            L"The system was unable to open a database connection to service this request.");
+                            CWmipMessages::kNoConnection);
     const bool modify = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
     const Operation operation = modify ? Operation::Modify : Operation::Add;
     LONG id = 0;
@@ -149,7 +150,7 @@ void CWmipLogicalSourceMapper::Validate(IWbemClassObject* instance, bool create)
     const HRESULT found = GetUser(&user);
     if (FAILED(found) || user == nullptr)
         throw CWMIException(kSource, __LINE__, FAILED(found) ? found : WBEM_E_FAILED,
-                            L"The system was unable to retrieve the client's identity.");
+                            CWmipMessages::kNoIdentity);
     const CBntAcsSystemOptions& options = user->GetSystemOptions();
     if (options.ServerType() == kRefusingServerType) {
         CString format;

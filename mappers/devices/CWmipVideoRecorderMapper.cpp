@@ -119,7 +119,7 @@ HRESULT CWmipVideoRecorderMapper::GetAuthenticationData(IWbemClassObject* instan
         recorders.SetPanelTypeFilter(kRecorderPanelType);
         recorders.Open();
         if (recorders.IsEOF())
-            throw CWMIException(kSource, __LINE__, WBEM_E_NOT_FOUND, CWmipDeviceMethod::kNoInstance);
+            throw CWMIException(kSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
 
         VideoRights rights;
         rights.viewLive = user->HasPermission(kViewLivePermission);

@@ -1,4 +1,5 @@
 #include "mappers/records/CWmipAccessLevelAssignmentMapper.h"
+#include "framework/CWmipMessages.h"
 
 #include <string>
 
@@ -93,7 +94,7 @@ HRESULT CWmipAccessLevelAssignmentMapper::PutInstance(IWbemClassObject* instance
     const CAcsUser* user = RequireUser();
     if (GetDatabase() == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            L"The system was unable to open a database connection to service this request.");
+                            CWmipMessages::kNoConnection);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
     CWmipAccessRules::Badge badge;
     try

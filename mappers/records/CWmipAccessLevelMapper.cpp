@@ -1,4 +1,5 @@
 #include "mappers/records/CWmipAccessLevelMapper.h"
+#include "framework/CWmipMessages.h"
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/CAccessPanelNameSet.h"
@@ -99,7 +100,7 @@ void CWmipAccessLevelMapper::ValidateLevel(IWbemClassObject* instance, Validatio
     CBntDatabase* database = GetDatabase();
     if (database == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            L"The system was unable to open a database connection to service this request.");
+                            CWmipMessages::kNoConnection);
     try
     {
         CString name;

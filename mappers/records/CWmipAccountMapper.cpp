@@ -1,4 +1,5 @@
 #include "mappers/records/CWmipAccountMapper.h"
+#include "framework/CWmipMessages.h"
 
 #include <memory>
 
@@ -111,7 +112,7 @@ HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, 
     RequireUser();
     if (GetDatabase() == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            L"The system was unable to open a database connection to service this request.");
+                            CWmipMessages::kNoConnection);
 
     const LONG directoryId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"DirectoryID");
     const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");

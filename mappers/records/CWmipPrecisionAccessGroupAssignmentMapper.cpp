@@ -1,4 +1,5 @@
 #include "mappers/records/CWmipPrecisionAccessGroupAssignmentMapper.h"
+#include "framework/CWmipMessages.h"
 
 #include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipObjectPath.h"
@@ -61,7 +62,7 @@ HRESULT CWmipPrecisionAccessGroupAssignmentMapper::PutInstance(IWbemClassObject*
     CBntDatabase* database = GetDatabase();
     if (database == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            L"The system was unable to open a database connection to service this request.");
+                            CWmipMessages::kNoConnection);
     CanAdd(instance);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
     const LONG groupId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PrecisionAccessGroupID");

@@ -1,4 +1,5 @@
 #include "mappers/records/CWmipUserMapper.h"
+#include "framework/CWmipMessages.h"
 
 #include <string>
 
@@ -282,7 +283,7 @@ void CWmipUserMapper::RefreshAvailablePermissionGroups(IWbemClassObject* classOb
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED);
     if (user == nullptr || user->GetDatabase() == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            L"The system was unable to retrieve the client's identity.");
+                            CWmipMessages::kNoIdentity);
     const GroupProperty typed[] = {{CWmipUserRules::System, L"SystemPermissionGroupID"},
                                    {CWmipUserRules::Cardholder, L"CardPermissionGroupID"},
                                    {CWmipUserRules::Monitoring, L"MonitoringPermissionGroupID"}};
