@@ -19,11 +19,31 @@ bool IsBlank(const char* text)
     return true;
 }
 
+// Prepares the text, which must hold exactly one statement. Throws CDBException. Lock held.
+sqlite3_stmt* Prepare(CBntConnection& connection, sqlite3* db, const std::string& sql)
+{
+    const char* tail = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
+    if (rc != SQLITE_OK)
+    {
+        sqlite3_finalize(stmt);
+        connection.ThrowEngineErrorLocked(rc, sqlite3_errmsg(db), true);
+    }
+    if (stmt == nullptr || (tail != nullptr && !IsBlank(tail)))
+    {
+        // One text, one statement: a second statement hidden in a text is never run.
+        sqlite3_finalize(stmt);
+        throw CDBException(CDBException::kRetRefused, L"42000", 0, L"The SQL text must hold exactly one statement.");
+    }
+    return stmt;
+}
+
 } // namespace
 
 CBntStatement::CBntStatement(std::shared_ptr<CBntConnection> connection, const std::string& sql,
                              const std::vector<CDBValue>& params, bool faultable)
-    : m_connection(std::move(connection))
+    : m_connection(std::move(connection)), m_sql(sql)
 {
     std::lock_guard guard(m_connection->GetLock());
     sqlite3* db = m_connection->RequireHandleLocked();
@@ -33,20 +53,9 @@ CBntStatement::CBntStatement(std::shared_ptr<CBntConnection> connection, const s
         m_connection->ThrowEngineErrorLocked(injected, "Injected fault.", false);
     if (sql.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         throw CDBException(CDBException::kRetRefused, L"42000", 0, L"SQL text is too long.");
-    const char* tail = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
-    if (rc != SQLITE_OK)
-    {
-        sqlite3_finalize(stmt);
-        m_connection->ThrowEngineErrorLocked(rc, sqlite3_errmsg(db), true);
-    }
-    if (stmt == nullptr || (tail != nullptr && !IsBlank(tail)))
-    {
-        // One text, one statement: a second statement hidden in a text is never run.
-        sqlite3_finalize(stmt);
-        throw CDBException(CDBException::kRetRefused, L"42000", 0, L"The SQL text must hold exactly one statement.");
-    }
+    sqlite3_stmt* stmt = m_connection->TakeCachedStatementLocked(sql);
+    if (stmt == nullptr)
+        stmt = Prepare(*m_connection, db, sql);
     m_stmt = stmt;
     if (static_cast<std::size_t>(sqlite3_bind_parameter_count(stmt)) != params.size())
     {
@@ -94,7 +103,7 @@ CBntStatement::~CBntStatement()
     std::lock_guard guard(m_connection->GetLock());
     // A closed or dropped connection has finalized the statement already.
     if (m_stmt != nullptr && m_connection->GetGenerationLocked() == m_generation)
-        sqlite3_finalize(m_stmt);
+        m_connection->CacheStatementLocked(m_sql, m_stmt);
 }
 
 bool CBntStatement::Step(std::vector<CDBValue>& row)

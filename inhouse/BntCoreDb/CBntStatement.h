@@ -2,7 +2,9 @@
 // library: the recordsets read their rows through it and the database runs its statements
 // through it.
 //
-// Owned by one recordset or call; not shared between threads. Each call takes the
+// The statement is taken from the connection's cache of idle statements of the same text when
+// it holds one, and given back to it at the end. Owned by one recordset or call; not shared
+// between threads. Each call takes the
 // connection's lock, so statements of different owners may run on one connection at once. A
 // statement whose connection was closed or dropped since it was prepared answers the
 // closed or lost-connection exception and never touches the old handle.
@@ -45,6 +47,8 @@ private:
 
     // Set at construction.
     std::shared_ptr<CBntConnection> m_connection;
+    // The text, under which the statement goes back to the connection's cache.
+    std::string m_sql;
     std::uint64_t m_generation = 0;
     int m_columnCount = 0;
 
