@@ -118,7 +118,7 @@ void CBntConnection::Open(const std::string& utf8Path)
         fail(text.c_str());
     }
     m_db = db;
-    ++m_generation;
+    m_generation.fetch_add(1, std::memory_order_release);
 }
 
 void CBntConnection::Close()
@@ -157,7 +157,7 @@ void CBntConnection::CloseLocked(bool lost)
         // Closing with a transaction open discards it: nothing half-written survives.
         sqlite3_close(m_db);
         m_db = nullptr;
-        ++m_generation;
+        m_generation.fetch_add(1, std::memory_order_release);
     }
     m_lost = lost;
     // The transaction's hold on the lock belongs to this thread (no other thread can be

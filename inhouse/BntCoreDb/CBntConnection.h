@@ -9,6 +9,7 @@
 // matching CommitTrans or Rollback, so other threads sharing the connection wait for it to end.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -70,7 +71,10 @@ public:
     std::recursive_mutex& GetLock() { return m_lock; }
     // Throws 08003 when closed or the lost-connection exception when dropped. Lock held.
     sqlite3* RequireHandleLocked() const;
-    std::uint64_t GetGenerationLocked() const { return m_generation; }
+    std::uint64_t GetGenerationLocked() const { return m_generation.load(std::memory_order_relaxed); }
+    // The generation read without the lock: a statement handing out rows it read earlier
+    // learns that its handle was closed without waiting for the connection.
+    std::uint64_t GetGeneration() const { return m_generation.load(std::memory_order_acquire); }
     // Consumes one injected fault; true (and the code) when this statement must fail. Lock held.
     bool TakeInjectedFaultLocked(int& sqliteCode);
     // An idle statement prepared earlier from exactly this text, taken out of the cache (its
@@ -92,7 +96,8 @@ private:
     // Guarded by m_lock.
     mutable std::recursive_mutex m_lock;
     sqlite3* m_db = nullptr;
-    std::uint64_t m_generation = 0;
+    // Changed only under m_lock; atomic for GetGeneration.
+    std::atomic<std::uint64_t> m_generation{0};
     bool m_lost = false;
     int m_transactionDepth = 0;
     int m_faultCount = 0;

@@ -108,31 +108,68 @@ CBntStatement::~CBntStatement()
 
 bool CBntStatement::Step(std::vector<CDBValue>& row)
 {
-    std::lock_guard guard(m_connection->GetLock());
-    if (m_done)
-        return false;
-    sqlite3* db = m_connection->RequireHandleLocked();
-    if (m_connection->GetGenerationLocked() != m_generation)
-        throw CDBException::ConnectionLost(L"The connection was reopened while the statement was in use.");
-    const int rc = sqlite3_step(m_stmt);
-    if (rc == SQLITE_ROW)
+    if (m_batchNext < m_batchCount && m_connection->GetGeneration() == m_generation)
     {
-        ReadRowLocked(row);
+        row.swap(m_batch[m_batchNext++]);
         return true;
     }
-    if (rc == SQLITE_DONE)
-    {
-        m_done = true;
-        m_changes = sqlite3_changes64(db);
-        sqlite3_reset(m_stmt);
+    std::lock_guard guard(m_connection->GetLock());
+    if (m_batchNext >= m_batchCount && m_done && m_pendingError == 0)
         return false;
-    }
-    const std::string message = sqlite3_errmsg(db);
-    m_done = true;
-    m_connection->ThrowEngineErrorLocked(rc, message.c_str(), false);
+    m_connection->RequireHandleLocked();
+    if (m_connection->GetGenerationLocked() != m_generation)
+        throw CDBException::ConnectionLost(L"The connection was reopened while the statement was in use.");
+    if (m_batchNext >= m_batchCount)
+        FillBatchLocked();
+    if (m_batchNext >= m_batchCount)
+        return false;
+    row.swap(m_batch[m_batchNext++]);
+    return true;
 }
 
-void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row) const
+void CBntStatement::FillBatchLocked()
+{
+    m_batchNext = 0;
+    m_batchCount = 0;
+    if (m_pendingError != 0)
+    {
+        const int code = m_pendingError;
+        m_pendingError = 0;
+        m_connection->ThrowEngineErrorLocked(code, m_pendingMessage.c_str(), false);
+    }
+    if (m_done)
+        return;
+    sqlite3* db = m_connection->RequireHandleLocked();
+    std::size_t bytes = 0;
+    while (m_batchCount < kBatchRows && bytes < kBatchBytes)
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+        {
+            if (m_batch.size() <= m_batchCount)
+                m_batch.emplace_back();
+            ReadRowLocked(m_batch[m_batchCount++], bytes);
+            continue;
+        }
+        m_done = true;
+        if (rc == SQLITE_DONE)
+        {
+            m_changes = sqlite3_changes64(db);
+            sqlite3_reset(m_stmt);
+            return;
+        }
+        if (m_batchCount == 0)
+        {
+            const std::string message = sqlite3_errmsg(db);
+            m_connection->ThrowEngineErrorLocked(rc, message.c_str(), false);
+        }
+        m_pendingError = rc;
+        m_pendingMessage = sqlite3_errmsg(db);
+        return;
+    }
+}
+
+void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row, std::size_t& size) const
 {
     // The values of the row read before are overwritten in place, so texts reuse their storage.
     row.resize(static_cast<std::size_t>(m_columnCount));
@@ -151,6 +188,7 @@ void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row) const
         {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
             const int length = sqlite3_column_bytes(m_stmt, i);
+            size += static_cast<std::size_t>(length);
             value.AssignUtf8(text != nullptr ? std::string_view(text, static_cast<std::size_t>(length))
                                              : std::string_view());
             break;
@@ -159,6 +197,7 @@ void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row) const
         {
             const auto* bytes = static_cast<const BYTE*>(sqlite3_column_blob(m_stmt, i));
             const int length = sqlite3_column_bytes(m_stmt, i);
+            size += static_cast<std::size_t>(length);
             value.AssignBytes(bytes != nullptr ? std::span<const BYTE>(bytes, static_cast<std::size_t>(length))
                                                : std::span<const BYTE>());
             break;

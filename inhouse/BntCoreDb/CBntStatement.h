@@ -33,8 +33,14 @@ public:
     CBntStatement& operator=(const CBntStatement&) = delete;
 
     // Moves to the next result row: true with the row's values in `row`, false at the end.
-    // Throws CDBException.
+    // Rows are read from the engine a batch at a time under one hold of the connection's
+    // lock (up to kBatchRows rows or kBatchBytes of text and bytes) and handed out one by
+    // one; an engine error is thrown once the rows read before it have been handed out, and a
+    // closed or dropped connection is noticed at the next row. Throws CDBException.
     bool Step(std::vector<CDBValue>& row);
+
+    static constexpr std::size_t kBatchRows = 64;
+    static constexpr std::size_t kBatchBytes = 1024 * 1024;
 
     // The number of result columns.
     int GetColumnCount() const { return m_columnCount; }
@@ -43,7 +49,10 @@ public:
     LONGLONG GetChanges() const { return m_changes; }
 
 private:
-    void ReadRowLocked(std::vector<CDBValue>& row) const;
+    // Reads rows into the batch until it is full or the statement ends or fails. Lock held.
+    void FillBatchLocked();
+    // Reads the current row into `row`, adding its text and byte size to `size`. Lock held.
+    void ReadRowLocked(std::vector<CDBValue>& row, std::size_t& size) const;
 
     // Set at construction.
     std::shared_ptr<CBntConnection> m_connection;
@@ -56,4 +65,12 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
     LONGLONG m_changes = 0;
     bool m_done = false;
+    // Rows read ahead; [m_batchNext, m_batchCount) are not handed out yet. Handing a row out
+    // swaps its storage with the caller's row, so texts keep reusing their storage.
+    std::vector<std::vector<CDBValue>> m_batch;
+    std::size_t m_batchNext = 0;
+    std::size_t m_batchCount = 0;
+    // An engine error met after rows of the batch, thrown when they have been handed out.
+    int m_pendingError = 0;
+    std::string m_pendingMessage;
 };
