@@ -17,6 +17,8 @@ namespace
 {
 
 constexpr const wchar_t* kAdministratorSid = L"S-1-5-21-1004336348-1177238915-682003330-1500";
+// The demo's account of the segment-restricted operator.
+constexpr const wchar_t* kOperatorSid = L"S-1-5-21-1004336348-1177238915-682003330-1001";
 
 // Links the benchmark's caller to the system administrator through the demo's local directory.
 constexpr const char* kAdministratorAccount =
@@ -43,6 +45,12 @@ void Execute(sqlite3* database, const std::string& sql, const std::string& what)
         throw std::runtime_error(what + ": " + message);
     }
 }
+
+// Cardholder segmentation on, so that a restricted operator's reads carry the segment filter.
+constexpr const char* kCardholderSegmentation = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;";
+
+// The first generated person; the demo's own persons stay below it.
+constexpr int kFirstGeneratedPerson = 1001;
 
 }  // namespace
 
@@ -72,6 +80,7 @@ BenchInstallation::BenchInstallation()
     Execute(database, ReadText(source / "db" / "schema.sql"), "db/schema.sql");
     Execute(database, ReadText(source / "db" / "demo.sql"), "db/demo.sql");
     Execute(database, kAdministratorAccount, "linking the benchmark's caller");
+    Execute(database, kCardholderSegmentation, "turning cardholder segmentation on");
 
     m_applicationSwitch = std::make_unique<CModuleStateSwitch>(&theApp);
     theApp.InitInstance();
@@ -84,6 +93,11 @@ BenchInstallation::~BenchInstallation()
     m_database.reset();
     std::error_code ignored;
     std::filesystem::remove_all(m_home, ignored);
+}
+
+const wchar_t* BenchInstallation::OperatorSid()
+{
+    return kOperatorSid;
 }
 
 const wchar_t* BenchInstallation::AdministratorSid()
@@ -121,4 +135,54 @@ void BenchInstallation::FillEventTypes(int rowCount)
         throw;
     }
     m_eventTypeRows = rowCount;
+}
+
+void BenchInstallation::FillPersons(int personCount)
+{
+    if (personCount < 1)
+        throw std::runtime_error("the person fill needs at least one person");
+    if (personCount == m_personRows)
+        return;
+    sqlite3* database = m_database.get();
+    Execute(database, "BEGIN", "starting the person fill");
+    try
+    {
+        const std::string first = std::to_string(kFirstGeneratedPerson);
+        Execute(database, "DELETE FROM EMP WHERE ID >= " + first, "emptying the generated persons");
+        SqliteStatement person(database,
+                               "INSERT INTO EMP (ID, LASTNAME, FIRSTNAME, MIDNAME, SSNO, ALLOWEDVISITORS, LASTCHANGED, "
+                               "SEGMENTID, VISITOR, GUARD) VALUES (?, ?, ?, '', ?, ?, '2024-02-01 08:00:00', ?, ?, 0)");
+        SqliteStatement udf(database, "INSERT INTO UDFEMP (ID) VALUES (?)");
+        for (int n = 0; n < personCount; ++n)
+        {
+            const int id = kFirstGeneratedPerson + n;
+            const std::string last = "Person" + std::to_string(id);
+            const std::string firstName = "Given" + std::to_string(n % 1000);
+            const std::string ssno = "G-" + std::to_string(id);
+            sqlite3_bind_int(person.Get(), 1, id);
+            sqlite3_bind_text(person.Get(), 2, last.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(person.Get(), 3, firstName.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(person.Get(), 4, ssno.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int(person.Get(), 5, n % 2);
+            sqlite3_bind_int(person.Get(), 6, n % kPersonSegments + 1);
+            const bool visitor = n % kVisitorEvery == 0;
+            sqlite3_bind_int(person.Get(), 7, visitor ? 1 : 0);
+            if (sqlite3_step(person.Get()) != SQLITE_DONE)
+                throw std::runtime_error(std::string("cannot insert a person: ") + sqlite3_errmsg(database));
+            sqlite3_reset(person.Get());
+            if (visitor)
+                continue;
+            sqlite3_bind_int(udf.Get(), 1, id);
+            if (sqlite3_step(udf.Get()) != SQLITE_DONE)
+                throw std::runtime_error(std::string("cannot insert a person's fields: ") + sqlite3_errmsg(database));
+            sqlite3_reset(udf.Get());
+        }
+        Execute(database, "COMMIT", "committing the person fill");
+    }
+    catch (const std::runtime_error&)
+    {
+        sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    m_personRows = personCount;
 }

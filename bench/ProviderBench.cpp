@@ -7,12 +7,16 @@
 #include <memory>
 #include <random>
 #include <stdexcept>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/BenchInstallation.h"
 #include "bench/CountingSink.h"
+#include "bench/BenchRequest.h"
 #include "bench/PairTiming.h"
+#include "bench/PeakResident.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
@@ -31,38 +35,17 @@ constexpr const wchar_t* kQuery = L"SELECT * FROM Bnt_EventType";
 constexpr const wchar_t* kPathPrefix = L"Bnt_EventType.ID=";
 constexpr int kSmallRowCount = 10000;
 constexpr int kLargeRowCount = 100000;
+constexpr int kHugeRowCount = 1000000;
+// The parallel measurement: callers at once, and the gets each caller makes per iteration.
+constexpr int kParallelCallers = 8;
+constexpr std::size_t kGetsPerCaller = 256;
 // Keys drawn once per run and used round-robin, a batch per iteration; the pool is a multiple
 // of the batch.
 constexpr std::size_t kKeyPoolSize = 4096;
 constexpr std::size_t kGetsPerIteration = 64;
 constexpr unsigned kKeySeed = 20240101;
 static_assert(kKeyPoolSize % kGetsPerIteration == 0, "a batch never runs past the key pool");
-
-BstrOwner MakeBstr(const std::wstring& text)
-{
-    BstrOwner owned = BstrOwner::Copy(text.c_str());
-    if (!owned)
-        throw std::runtime_error("out of memory for a request text");
-    return owned;
-}
-
-std::string HexOf(HRESULT result)
-{
-    char text[16] = {};
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(result));
-    return text;
-}
-
-// Checks that a provider request answered success once, with the expected number of objects.
-void ExpectAnswered(const char* request, HRESULT returned, const CountingSink& sink, long long objects)
-{
-    if (returned != WBEM_S_NO_ERROR || sink.FinalStatuses() != 1 || sink.LastResult() != returned ||
-        sink.Objects() != objects)
-        throw std::runtime_error(std::string(request) + " answered " + HexOf(returned) + " with " +
-                                 std::to_string(sink.FinalStatuses()) + " final statuses and " +
-                                 std::to_string(sink.Objects()) + " objects, expected success and " +
-                                 std::to_string(objects));
-}
+static_assert(kKeyPoolSize >= kGetsPerCaller * kParallelCallers, "each caller gets keys of its own");
 
 // The namespace the provider serves, its repository holding every registered class as the host
 // loads it: the mappers fetch their class definitions from it.
@@ -73,7 +56,7 @@ ComPtr<WbemServiceNamespace> MakeNamespace()
     const HRESULT loaded = ProvixaSchemaLoader::Load(*repository, &failedClass);
     if (FAILED(loaded))
         throw std::runtime_error("loading the class " + CStringToUtf8(CString(failedClass.c_str())) +
-                                 " into the namespace failed with " + HexOf(loaded));
+                                 " into the namespace failed with " + BenchRequest::HexOf(loaded));
     return WbemServiceNamespace::Create(std::move(repository));
 }
 
@@ -84,6 +67,28 @@ LONG IdOf(IWbemClassObject* object)
     if (object == nullptr || FAILED(object->Get(L"ID", 0, &id, nullptr, nullptr)) || id.vt != VT_I4)
         return -1;
     return id.lVal;
+}
+
+// Random keys of event types 1..rows and their object paths, drawn the same way on every run.
+struct KeyPool
+{
+    std::vector<int> keys;
+    std::vector<BstrOwner> paths;
+};
+
+KeyPool MakeKeyPool(int rows)
+{
+    std::mt19937 random(kKeySeed);
+    std::uniform_int_distribution<int> pick(1, rows);
+    KeyPool pool;
+    pool.keys.reserve(kKeyPoolSize);
+    pool.paths.reserve(kKeyPoolSize);
+    for (std::size_t i = 0; i < kKeyPoolSize; ++i)
+    {
+        pool.keys.push_back(pick(random));
+        pool.paths.push_back(BenchRequest::MakeBstr(kPathPrefix + std::to_wstring(pool.keys.back())));
+    }
+    return pool;
 }
 
 }  // namespace
@@ -97,7 +102,7 @@ ProviderBench::ProviderBench(BenchInstallation& installation)
     const HRESULT result =
         m_provider.Initialize(nullptr, 0, nullptr, nullptr, m_services.Get(), nullptr, nullptr);
     if (result != WBEM_S_NO_ERROR)
-        throw std::runtime_error("the instance provider's Initialize answered " + HexOf(result));
+        throw std::runtime_error("the instance provider's Initialize answered " + BenchRequest::HexOf(result));
 }
 
 ProviderBench::~ProviderBench() = default;
@@ -107,6 +112,7 @@ void ProviderBench::Register()
     benchmark::RegisterBenchmark(kEnumerationName, [this](benchmark::State& state) { Enumeration(state); })
         ->Arg(kSmallRowCount)
         ->Arg(kLargeRowCount)
+        ->Arg(kHugeRowCount)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(kKeyedGetName, [this](benchmark::State& state) { KeyedGet(state); })
@@ -114,6 +120,10 @@ void ProviderBench::Register()
         ->Arg(kLargeRowCount)
         ->UseManualTime()
         ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(kParallelGetName, [this](benchmark::State& state) { ParallelKeyedGet(state); })
+        ->Arg(kParallelCallers)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
 }
 
 void ProviderBench::Enumeration(benchmark::State& state)
@@ -122,14 +132,14 @@ void ProviderBench::Enumeration(benchmark::State& state)
     {
         const int rows = static_cast<int>(state.range(0));
         m_installation.FillEventTypes(rows);
-        const BstrOwner language = MakeBstr(L"WQL");
-        const BstrOwner query = MakeBstr(kQuery);
+        const BstrOwner language = BenchRequest::MakeBstr(L"WQL");
+        const BstrOwner query = BenchRequest::MakeBstr(kQuery);
         const ComPtr<CountingSink> sink = MakeComObject<CountingSink>();
 
         auto provider = [&] {
             sink->Reset();
             const HRESULT result = m_provider.ExecQueryAsync(language.Get(), query.Get(), 0, nullptr, sink.Get());
-            ExpectAnswered("ExecQueryAsync", result, *sink, rows);
+            BenchRequest::ExpectAnswered("ExecQueryAsync", result, *sink, rows);
         };
         auto raw = [&] {
             const std::int64_t read = m_raw.ReadAll();
@@ -140,12 +150,14 @@ void ProviderBench::Enumeration(benchmark::State& state)
         provider();
         raw();
 
+        PeakResident::Reset();
         Clock::duration providerTime{};
         Clock::duration rawTime{};
         for (auto _ : state)
             PairTiming::RunPair(state, provider, raw, providerTime, rawTime);
         benchmark::DoNotOptimize(m_raw.Checksum());
         PairTiming::ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations()) * rows);
+        state.counters["peak_rss_mib"] = PeakResident::PeakMib();
     }
     catch (const std::exception& error)
     {
@@ -159,17 +171,9 @@ void ProviderBench::KeyedGet(benchmark::State& state)
     {
         const int rows = static_cast<int>(state.range(0));
         m_installation.FillEventTypes(rows);
-        std::mt19937 random(kKeySeed);
-        std::uniform_int_distribution<int> pick(1, rows);
-        std::vector<int> keys;
-        std::vector<BstrOwner> paths;
-        keys.reserve(kKeyPoolSize);
-        paths.reserve(kKeyPoolSize);
-        for (std::size_t i = 0; i < kKeyPoolSize; ++i)
-        {
-            keys.push_back(pick(random));
-            paths.push_back(MakeBstr(kPathPrefix + std::to_wstring(keys.back())));
-        }
+        const KeyPool pool = MakeKeyPool(rows);
+        const std::vector<int>& keys = pool.keys;
+        const std::vector<BstrOwner>& paths = pool.paths;
         const ComPtr<CountingSink> sink = MakeComObject<CountingSink>();
 
         std::size_t first = 0;
@@ -178,7 +182,7 @@ void ProviderBench::KeyedGet(benchmark::State& state)
             {
                 sink->Reset();
                 const HRESULT result = m_provider.GetObjectAsync(paths[i].Get(), 0, nullptr, sink.Get());
-                ExpectAnswered("GetObjectAsync", result, *sink, 1);
+                BenchRequest::ExpectAnswered("GetObjectAsync", result, *sink, 1);
             }
         };
         auto raw = [&] {
@@ -194,7 +198,7 @@ void ProviderBench::KeyedGet(benchmark::State& state)
         {
             sink->Reset();
             const HRESULT result = m_provider.GetObjectAsync(paths[i].Get(), 0, nullptr, sink.Get());
-            ExpectAnswered("GetObjectAsync", result, *sink, 1);
+            BenchRequest::ExpectAnswered("GetObjectAsync", result, *sink, 1);
             if (IdOf(sink->LastObject()) != keys[i])
                 throw std::runtime_error("GetObjectAsync of event type " + std::to_string(keys[i]) +
                                          " answered another object");
@@ -210,6 +214,72 @@ void ProviderBench::KeyedGet(benchmark::State& state)
         }
         benchmark::DoNotOptimize(m_raw.Checksum());
         PairTiming::ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations()) * kGetsPerIteration);
+    }
+    catch (const std::exception& error)
+    {
+        state.SkipWithError(error.what());
+    }
+}
+
+void ProviderBench::ParallelKeyedGet(benchmark::State& state)
+{
+    try
+    {
+        const int callers = static_cast<int>(state.range(0));
+        m_installation.FillEventTypes(kLargeRowCount);
+        const KeyPool pool = MakeKeyPool(kLargeRowCount);
+
+        std::mutex failureLock;
+        std::string failure;
+        // One caller's gets, on a thread of its own with the caller named as WMI names it.
+        auto caller = [&](int index) {
+            try
+            {
+                const CallerIdentity::Scope scope(CallerIdentity(BenchInstallation::AdministratorSid(),
+                                                                 SecurityImpersonation));
+                const ComPtr<CountingSink> sink = MakeComObject<CountingSink>();
+                const std::size_t first = static_cast<std::size_t>(index) * kGetsPerCaller;
+                for (std::size_t i = first; i < first + kGetsPerCaller; ++i)
+                {
+                    sink->Reset();
+                    const HRESULT result = m_provider.GetObjectAsync(pool.paths[i].Get(), 0, nullptr, sink.Get());
+                    BenchRequest::ExpectAnswered("GetObjectAsync", result, *sink, 1);
+                }
+            }
+            catch (const std::exception& error)
+            {
+                const std::lock_guard guard(failureLock);
+                failure = error.what();
+            }
+        };
+        auto run = [&](int count) {
+            std::vector<std::thread> threads;
+            threads.reserve(static_cast<std::size_t>(count));
+            for (int index = 0; index < count; ++index)
+                threads.emplace_back(caller, index);
+            for (std::thread& thread : threads)
+                thread.join();
+            if (!failure.empty())
+                throw std::runtime_error(failure);
+        };
+        auto many = [&] { run(callers); };
+        auto one = [&] { run(1); };
+        // Outside the measurement: every caller's user cache entry and the pool's connections.
+        many();
+
+        Clock::duration manyTime{};
+        Clock::duration oneTime{};
+        for (auto _ : state)
+            PairTiming::RunPair(state, many, one, manyTime, oneTime);
+        // Time per get: the callers' gets share the wall-clock time; the speed-up is the
+        // throughput of all callers against the throughput of one.
+        const double iterations = static_cast<double>(state.iterations());
+        const double manyNs = std::chrono::duration<double, std::nano>(manyTime).count() /
+                              (iterations * static_cast<double>(callers * kGetsPerCaller));
+        const double oneNs = std::chrono::duration<double, std::nano>(oneTime).count() / (iterations * kGetsPerCaller);
+        state.counters["provider_ns_per_row"] = manyNs;
+        state.counters["raw_ns_per_row"] = oneNs;
+        state.counters["ratio"] = manyNs > 0 ? oneNs / manyNs : 0.0;
     }
     catch (const std::exception& error)
     {

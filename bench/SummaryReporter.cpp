@@ -1,6 +1,7 @@
 #include "bench/SummaryReporter.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ostream>
 #include <utility>
 
@@ -45,6 +46,7 @@ void SummaryReporter::ReportRuns(const std::vector<Run>& reports)
             result->ratio += CounterOf(run, "ratio");
             result->providerNs += CounterOf(run, "provider_ns_per_row");
             result->rawNs += CounterOf(run, "raw_ns_per_row");
+            result->peakRssMib += CounterOf(run, "peak_rss_mib");
         }
     }
 }
@@ -56,13 +58,46 @@ void SummaryReporter::Finalize()
     {
         const Measurement& measurement = m_measurements[result.measurement];
         const double runs = result.runs;
-        char line[256] = {};
-        std::snprintf(line, sizeof line, "%s: %.1fx (target <= %gx), %s%s: provider %.0f ns/%s, raw %.0f ns/%s",
-                      measurement.label.c_str(), result.ratio / runs, measurement.target, result.rows.c_str(),
-                      measurement.argument.c_str(),
-                      result.providerNs / runs, measurement.unit.c_str(), result.rawNs / runs,
-                      measurement.unit.c_str());
-        out << line << '\n';
+        char line[320] = {};
+        std::snprintf(line, sizeof line, "%s: %.1fx (target %s %gx), %s%s: %s %.0f ns/%s, %s %.0f ns/%s",
+                      measurement.label.c_str(), result.ratio / runs, measurement.atLeast ? ">=" : "<=",
+                      measurement.target, result.rows.c_str(), measurement.argument.c_str(),
+                      measurement.measured.c_str(), result.providerNs / runs, measurement.unit.c_str(),
+                      measurement.baseline.c_str(), result.rawNs / runs, measurement.unit.c_str());
+        out << line;
+        if (result.peakRssMib > 0)
+        {
+            std::snprintf(line, sizeof line, ", peak resident %.0f MiB", result.peakRssMib / runs);
+            out << line;
+        }
+        out << '\n';
     }
+    for (std::size_t m = 0; m < m_measurements.size(); ++m)
+        if (m_measurements[m].flat)
+            PrintFlatness(out, m);
     benchmark::ConsoleReporter::Finalize();
+}
+
+void SummaryReporter::PrintFlatness(std::ostream& out, std::size_t measurement) const
+{
+    const Result* smallest = nullptr;
+    const Result* largest = nullptr;
+    for (const Result& result : m_results)
+    {
+        if (result.measurement != measurement || result.providerNs <= 0)
+            continue;
+        const double size = std::atof(result.rows.c_str());
+        if (smallest == nullptr || size < std::atof(smallest->rows.c_str()))
+            smallest = &result;
+        if (largest == nullptr || size > std::atof(largest->rows.c_str()))
+            largest = &result;
+    }
+    if (smallest == nullptr || smallest == largest)
+        return;
+    const Measurement& m = m_measurements[measurement];
+    char line[256] = {};
+    std::snprintf(line, sizeof line, "%s per-%s cost at %s%s / at %s%s: %.2fx (flat is about 1x)", m.family.c_str(),
+                  m.unit.c_str(), largest->rows.c_str(), m.argument.c_str(), smallest->rows.c_str(),
+                  m.argument.c_str(), (largest->providerNs / largest->runs) / (smallest->providerNs / smallest->runs));
+    out << line << '\n';
 }

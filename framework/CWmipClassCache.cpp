@@ -86,21 +86,24 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
 
     const CString key = MakeKey(mapper.GetClassName(), system ? nullptr : user);
     ComPtr<IWbemClassObject> copy;
-    bool found = false;
+    ComPtr<IWbemClassObject> cached;
     {
         CriticalSectionLock guard(m_lock);
         ExpireLocked();
         auto it = m_classes.find(key);
         if (it != m_classes.end())
-        {
-            found = true;
-            const HRESULT hr = it->second->Clone(&copy);
-            if (FAILED(hr))
-                return hr;
-        }
+            cached = it->second;
     }
 
-    if (!found)
+    if (cached != nullptr)
+    {
+        // Copied outside the lock: a cached definition is never changed, only replaced or
+        // dropped, and the reference held keeps it whole while callers copy it at once.
+        const HRESULT hr = cached->Clone(&copy);
+        if (FAILED(hr))
+            return hr;
+    }
+    else
     {
         // Built outside the lock: a build may fetch through WMI and read the database.
         ComPtr<IWbemClassObject> built;
@@ -134,18 +137,22 @@ HRESULT CWmipClassCache::GetStoredClass(const CString& className, IWbemServices*
     CString key(className);
     key.MakeUpper();
     ComPtr<IWbemClassObject> copy;
+    ComPtr<IWbemClassObject> cached;
     {
         CriticalSectionLock guard(m_lock);
         ExpireLocked();
         const auto it = m_storedClasses.find(key);
         if (it != m_storedClasses.end() && it->second.services.Get() == services)
-        {
-            const HRESULT hr = it->second.definition->Clone(&copy);
-            if (FAILED(hr))
-                return hr;
-            *classObject = copy.Detach();
-            return S_OK;
-        }
+            cached = it->second.definition;
+    }
+    if (cached != nullptr)
+    {
+        // Copied outside the lock, as in GetClass.
+        const HRESULT hr = cached->Clone(&copy);
+        if (FAILED(hr))
+            return hr;
+        *classObject = copy.Detach();
+        return S_OK;
     }
 
     // Fetched outside the lock: the fetch is a nested WMI call.

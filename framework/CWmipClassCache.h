@@ -7,8 +7,9 @@
 // has passed since it was last stamped.
 //
 // One per process, owned by the application object (CWmipApp::GetClassCache). Thread-safe:
-// every map access and every copy of a cached definition is made under m_lock; definitions are
-// built and shaped outside it.
+// every map access is made under m_lock; definitions are built, copied and shaped outside it
+// (a cached definition is never changed once cached, only replaced or dropped, so callers
+// copy it at once under a reference of their own).
 #pragma once
 
 #include "platform/com/Unknown.h"

@@ -12,6 +12,8 @@
 // connection. One mapper serves one request on one thread: no lock.
 #pragma once
 
+#include <array>
+
 #include "framework/CWmipMapper.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
@@ -358,6 +360,9 @@ private:
     // The plan of every column of the open recordset, made on the first row of an enumeration:
     // a mapper's answers depend on the column and its table only, never on the row.
     const std::vector<ColumnPlan>& GetColumnPlans(IWbemClassObject* classObject);
+    // A fresh instance of classObject for one row: a kept instance nobody else holds, made
+    // new, or one spawned (and kept). The spawn's failure otherwise.
+    HRESULT SpawnRowInstance(IWbemClassObject* classObject, ComPtr<IWbemClassObject>& built);
     HRESULT PutColumn(IWbemClassObject* instance, const ColumnPlan& plan, int index);
     // True when the attached query's full WHERE clause accepts the instance (always when the
     // SQL selected exactly the matching rows).
@@ -387,6 +392,11 @@ private:
     LONG m_rowsLeft = -1;
     // The class definition instances are spawned from, fetched once per enumeration.
     ComPtr<IWbemClassObject> m_instanceClass;
+    // The last instances built, built again (WbemClassObject::Respawn) once nobody else holds
+    // them, so that reading rows allocates no instance object per row. Two, because a sink
+    // may keep the last instance it was given until it is given the next.
+    std::array<ComPtr<IWbemClassObject>, 2> m_rowInstances;
+    std::size_t m_nextRowInstance = 0;
     // The column plans of the open recordset (made for m_planRecordset; rebuilt when another
     // recordset is read).
     std::vector<ColumnPlan> m_columnPlans;

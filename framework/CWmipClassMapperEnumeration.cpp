@@ -147,7 +147,7 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
     }
     IWbemClassObject* const classObject = m_instanceClass.Get();
     ComPtr<IWbemClassObject> built;
-    HRESULT hr = classObject->SpawnInstance(0, &built);
+    HRESULT hr = SpawnRowInstance(classObject, built);
     if (FAILED(hr))
         return hr;
     if (built == nullptr)
@@ -191,6 +191,31 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
     }
     *instance = built.Detach();
     return S_OK;
+}
+
+HRESULT CWmipClassMapper::SpawnRowInstance(IWbemClassObject* classObject, ComPtr<IWbemClassObject>& built)
+{
+    for (ComPtr<IWbemClassObject>& kept : m_rowInstances)
+    {
+        if (kept == nullptr)
+            continue;
+        // Only a reference of this mapper's own left: nobody can see the instance change.
+        kept->AddRef();
+        if (kept->Release() != 1)
+            continue;
+        WbemClassObject* own = WbemClassObject::FromInterface(kept.Get());
+        if (own != nullptr && SUCCEEDED(own->Respawn(classObject)))
+        {
+            built = kept;
+            return S_OK;
+        }
+    }
+    const HRESULT hr = classObject->SpawnInstance(0, &built);
+    if (FAILED(hr))
+        return hr;
+    m_rowInstances[m_nextRowInstance] = built;
+    m_nextRowInstance = (m_nextRowInstance + 1) % m_rowInstances.size();
+    return hr;
 }
 
 const std::vector<CWmipClassMapper::ColumnPlan>& CWmipClassMapper::GetColumnPlans(IWbemClassObject* classObject)
@@ -385,6 +410,7 @@ BOOL CWmipClassMapper::BeginEnumeration()
 {
     EndEnumeration();
     m_instanceClass = nullptr;
+    m_rowInstances = {};
     try
     {
         std::unique_ptr<CDynamicRecordset> recordset = PrepareRecordset();

@@ -1,7 +1,9 @@
 #include "framework/DateTimeText.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -128,6 +130,34 @@ bool DateTimeText::FromTimestamp(const TIMESTAMP_STRUCT& timestamp, Parts& parts
 
 CString DateTimeText::FormatDmtf(const Parts& parts)
 {
+    // Every instance read carries its date-times as this text, so the fields are written
+    // digit by digit; a field outside its width takes the general format's longer form.
+    const int offset = std::abs(parts.offsetMinutes);
+    const struct
+    {
+        int value;
+        int width;
+    } fields[] = {{parts.year, 4},   {parts.month, 2},  {parts.day, 2},          {parts.hour, 2},
+                  {parts.minute, 2}, {parts.second, 2}, {parts.microseconds, 6}, {offset, 3}};
+    constexpr int kLimits[] = {0, 10, 100, 1000, 10000, 100000, 1000000};
+    if (std::all_of(std::begin(fields), std::end(fields),
+                    [&](const auto& field) { return field.value >= 0 && field.value < kLimits[field.width]; }))
+    {
+        wchar_t digits[kDmtfLength + 1] = {};
+        wchar_t* out = digits;
+        for (std::size_t i = 0; i < std::size(fields); ++i)
+        {
+            if (i == 6)
+                *out++ = L'.';
+            if (i == 7)
+                *out++ = parts.offsetMinutes < 0 ? L'-' : L'+';
+            int value = fields[i].value;
+            for (int at = fields[i].width - 1; at >= 0; --at, value /= 10)
+                out[at] = static_cast<wchar_t>(L'0' + value % 10);
+            out += fields[i].width;
+        }
+        return CString(digits);
+    }
     CString text;
     text.Format(L"%04d%02d%02d%02d%02d%02d.%06d%c%03d", parts.year, parts.month, parts.day,
                 parts.hour, parts.minute, parts.second, parts.microseconds,

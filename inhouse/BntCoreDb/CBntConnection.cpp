@@ -2,11 +2,18 @@
 
 #include <sqlite3.h>
 
+#include <iterator>
+
 #include "inhouse/BntCoreDb/CBntStatement.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "platform/mfc/UnicodeText.h"
 
 namespace {
+
+// SQLite counts every allocation under one process-wide mutex unless told otherwise before it
+// starts, and then the pool's connections wait on each other for each allocation. Set while
+// the library loads, before any connection can be opened; the counts are never read.
+const int g_memoryStatusOff = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
 
 CString FromUtf8(const char* text)
 {
@@ -111,7 +118,7 @@ void CBntConnection::Open(const std::string& utf8Path)
         fail(text.c_str());
     }
     m_db = db;
-    ++m_generation;
+    m_generation.fetch_add(1, std::memory_order_release);
 }
 
 void CBntConnection::Close()
@@ -141,6 +148,7 @@ bool CBntConnection::IsLost() const
 
 void CBntConnection::CloseLocked(bool lost)
 {
+    m_statementCache.clear();
     if (m_db != nullptr)
     {
         // Statements still held by recordsets see the new generation and never touch theirs.
@@ -149,7 +157,7 @@ void CBntConnection::CloseLocked(bool lost)
         // Closing with a transaction open discards it: nothing half-written survives.
         sqlite3_close(m_db);
         m_db = nullptr;
-        ++m_generation;
+        m_generation.fetch_add(1, std::memory_order_release);
     }
     m_lost = lost;
     // The transaction's hold on the lock belongs to this thread (no other thread can be
@@ -166,6 +174,31 @@ sqlite3* CBntConnection::RequireHandleLocked() const
     if (m_lost)
         throw CDBException::ConnectionLost(L"Reopen the database before using it again.");
     throw CDBException(CDBException::kRetRefused, L"08003", 0, L"The database is not open.");
+}
+
+sqlite3_stmt* CBntConnection::TakeCachedStatementLocked(const std::string& sql)
+{
+    for (auto entry = m_statementCache.rbegin(); entry != m_statementCache.rend(); ++entry)
+    {
+        if (entry->first != sql)
+            continue;
+        sqlite3_stmt* statement = entry->second;
+        m_statementCache.erase(std::next(entry).base());
+        return statement;
+    }
+    return nullptr;
+}
+
+void CBntConnection::CacheStatementLocked(const std::string& sql, sqlite3_stmt* statement)
+{
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    if (m_statementCache.size() >= kMaxCachedStatements)
+    {
+        sqlite3_finalize(m_statementCache.front().second);
+        m_statementCache.erase(m_statementCache.begin());
+    }
+    m_statementCache.emplace_back(sql, statement);
 }
 
 bool CBntConnection::TakeInjectedFaultLocked(int& sqliteCode)

@@ -3,11 +3,13 @@
 // CBntDatabase and the recordset classes.
 //
 // Made with std::make_shared and owned jointly by its CBntDatabase and by the statements
-// prepared on it, so a statement never outlives the handle it was prepared on. Thread-safety: every member takes
+// prepared on it, so a statement never outlives the handle it was prepared on. Statements given
+// back are kept, reset, for the next statement of the same text. Thread-safety: every member takes
 // m_lock (recursive). A transaction keeps m_lock held by its thread from BeginTrans until the
 // matching CommitTrans or Rollback, so other threads sharing the connection wait for it to end.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -18,6 +20,7 @@
 #include "platform/mfc/CString.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 class CBntConnection : public std::enable_shared_from_this<CBntConnection>
 {
@@ -26,6 +29,8 @@ public:
     static constexpr int kBusyTimeoutMs = 5000;
     // Largest text or byte value the connection stores or reads back.
     static constexpr int kMaxValueBytes = 64 * 1024 * 1024;
+    // Idle prepared statements kept for reuse; the least recently given back goes first.
+    static constexpr std::size_t kMaxCachedStatements = 32;
 
     CBntConnection() = default;
     ~CBntConnection();
@@ -66,9 +71,19 @@ public:
     std::recursive_mutex& GetLock() { return m_lock; }
     // Throws 08003 when closed or the lost-connection exception when dropped. Lock held.
     sqlite3* RequireHandleLocked() const;
-    std::uint64_t GetGenerationLocked() const { return m_generation; }
+    std::uint64_t GetGenerationLocked() const { return m_generation.load(std::memory_order_relaxed); }
+    // The generation read without the lock: a statement handing out rows it read earlier
+    // learns that its handle was closed without waiting for the connection.
+    std::uint64_t GetGeneration() const { return m_generation.load(std::memory_order_acquire); }
     // Consumes one injected fault; true (and the code) when this statement must fail. Lock held.
     bool TakeInjectedFaultLocked(int& sqliteCode);
+    // An idle statement prepared earlier from exactly this text, taken out of the cache (its
+    // bindings cleared and reset); null when there is none. Lock held.
+    sqlite3_stmt* TakeCachedStatementLocked(const std::string& sql);
+    // Keeps an idle statement of this generation for the next use of the same text, resetting
+    // it and clearing its bindings; finalizes the least recently kept one when the cache is
+    // full. Lock held.
+    void CacheStatementLocked(const std::string& sql, sqlite3_stmt* statement);
     // Turns an engine result code into the CDBException to throw; a code that means the
     // database went away drops the connection first. Lock held.
     [[noreturn]] void ThrowEngineErrorLocked(int sqliteCode, const char* detail, bool whilePreparing);
@@ -81,9 +96,13 @@ private:
     // Guarded by m_lock.
     mutable std::recursive_mutex m_lock;
     sqlite3* m_db = nullptr;
-    std::uint64_t m_generation = 0;
+    // Changed only under m_lock; atomic for GetGeneration.
+    std::atomic<std::uint64_t> m_generation{0};
     bool m_lost = false;
     int m_transactionDepth = 0;
     int m_faultCount = 0;
     int m_faultCode = 0;
+    // Idle statements by text, most recently given back last. Preparing is most of what a
+    // keyed read costs, so a statement is prepared once per connection and text.
+    std::vector<std::pair<std::string, sqlite3_stmt*>> m_statementCache;
 };

@@ -19,11 +19,31 @@ bool IsBlank(const char* text)
     return true;
 }
 
+// Prepares the text, which must hold exactly one statement. Throws CDBException. Lock held.
+sqlite3_stmt* Prepare(CBntConnection& connection, sqlite3* db, const std::string& sql)
+{
+    const char* tail = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
+    if (rc != SQLITE_OK)
+    {
+        sqlite3_finalize(stmt);
+        connection.ThrowEngineErrorLocked(rc, sqlite3_errmsg(db), true);
+    }
+    if (stmt == nullptr || (tail != nullptr && !IsBlank(tail)))
+    {
+        // One text, one statement: a second statement hidden in a text is never run.
+        sqlite3_finalize(stmt);
+        throw CDBException(CDBException::kRetRefused, L"42000", 0, L"The SQL text must hold exactly one statement.");
+    }
+    return stmt;
+}
+
 } // namespace
 
 CBntStatement::CBntStatement(std::shared_ptr<CBntConnection> connection, const std::string& sql,
                              const std::vector<CDBValue>& params, bool faultable)
-    : m_connection(std::move(connection))
+    : m_connection(std::move(connection)), m_sql(sql)
 {
     std::lock_guard guard(m_connection->GetLock());
     sqlite3* db = m_connection->RequireHandleLocked();
@@ -33,20 +53,9 @@ CBntStatement::CBntStatement(std::shared_ptr<CBntConnection> connection, const s
         m_connection->ThrowEngineErrorLocked(injected, "Injected fault.", false);
     if (sql.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         throw CDBException(CDBException::kRetRefused, L"42000", 0, L"SQL text is too long.");
-    const char* tail = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
-    if (rc != SQLITE_OK)
-    {
-        sqlite3_finalize(stmt);
-        m_connection->ThrowEngineErrorLocked(rc, sqlite3_errmsg(db), true);
-    }
-    if (stmt == nullptr || (tail != nullptr && !IsBlank(tail)))
-    {
-        // One text, one statement: a second statement hidden in a text is never run.
-        sqlite3_finalize(stmt);
-        throw CDBException(CDBException::kRetRefused, L"42000", 0, L"The SQL text must hold exactly one statement.");
-    }
+    sqlite3_stmt* stmt = m_connection->TakeCachedStatementLocked(sql);
+    if (stmt == nullptr)
+        stmt = Prepare(*m_connection, db, sql);
     m_stmt = stmt;
     if (static_cast<std::size_t>(sqlite3_bind_parameter_count(stmt)) != params.size())
     {
@@ -94,36 +103,73 @@ CBntStatement::~CBntStatement()
     std::lock_guard guard(m_connection->GetLock());
     // A closed or dropped connection has finalized the statement already.
     if (m_stmt != nullptr && m_connection->GetGenerationLocked() == m_generation)
-        sqlite3_finalize(m_stmt);
+        m_connection->CacheStatementLocked(m_sql, m_stmt);
 }
 
 bool CBntStatement::Step(std::vector<CDBValue>& row)
 {
-    std::lock_guard guard(m_connection->GetLock());
-    if (m_done)
-        return false;
-    sqlite3* db = m_connection->RequireHandleLocked();
-    if (m_connection->GetGenerationLocked() != m_generation)
-        throw CDBException::ConnectionLost(L"The connection was reopened while the statement was in use.");
-    const int rc = sqlite3_step(m_stmt);
-    if (rc == SQLITE_ROW)
+    if (m_batchNext < m_batchCount && m_connection->GetGeneration() == m_generation)
     {
-        ReadRowLocked(row);
+        row.swap(m_batch[m_batchNext++]);
         return true;
     }
-    if (rc == SQLITE_DONE)
-    {
-        m_done = true;
-        m_changes = sqlite3_changes64(db);
-        sqlite3_reset(m_stmt);
+    std::lock_guard guard(m_connection->GetLock());
+    if (m_batchNext >= m_batchCount && m_done && m_pendingError == 0)
         return false;
-    }
-    const std::string message = sqlite3_errmsg(db);
-    m_done = true;
-    m_connection->ThrowEngineErrorLocked(rc, message.c_str(), false);
+    m_connection->RequireHandleLocked();
+    if (m_connection->GetGenerationLocked() != m_generation)
+        throw CDBException::ConnectionLost(L"The connection was reopened while the statement was in use.");
+    if (m_batchNext >= m_batchCount)
+        FillBatchLocked();
+    if (m_batchNext >= m_batchCount)
+        return false;
+    row.swap(m_batch[m_batchNext++]);
+    return true;
 }
 
-void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row) const
+void CBntStatement::FillBatchLocked()
+{
+    m_batchNext = 0;
+    m_batchCount = 0;
+    if (m_pendingError != 0)
+    {
+        const int code = m_pendingError;
+        m_pendingError = 0;
+        m_connection->ThrowEngineErrorLocked(code, m_pendingMessage.c_str(), false);
+    }
+    if (m_done)
+        return;
+    sqlite3* db = m_connection->RequireHandleLocked();
+    std::size_t bytes = 0;
+    while (m_batchCount < kBatchRows && bytes < kBatchBytes)
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+        {
+            if (m_batch.size() <= m_batchCount)
+                m_batch.emplace_back();
+            ReadRowLocked(m_batch[m_batchCount++], bytes);
+            continue;
+        }
+        m_done = true;
+        if (rc == SQLITE_DONE)
+        {
+            m_changes = sqlite3_changes64(db);
+            sqlite3_reset(m_stmt);
+            return;
+        }
+        if (m_batchCount == 0)
+        {
+            const std::string message = sqlite3_errmsg(db);
+            m_connection->ThrowEngineErrorLocked(rc, message.c_str(), false);
+        }
+        m_pendingError = rc;
+        m_pendingMessage = sqlite3_errmsg(db);
+        return;
+    }
+}
+
+void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row, std::size_t& size) const
 {
     // The values of the row read before are overwritten in place, so texts reuse their storage.
     row.resize(static_cast<std::size_t>(m_columnCount));
@@ -142,6 +188,7 @@ void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row) const
         {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
             const int length = sqlite3_column_bytes(m_stmt, i);
+            size += static_cast<std::size_t>(length);
             value.AssignUtf8(text != nullptr ? std::string_view(text, static_cast<std::size_t>(length))
                                              : std::string_view());
             break;
@@ -150,6 +197,7 @@ void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row) const
         {
             const auto* bytes = static_cast<const BYTE*>(sqlite3_column_blob(m_stmt, i));
             const int length = sqlite3_column_bytes(m_stmt, i);
+            size += static_cast<std::size_t>(length);
             value.AssignBytes(bytes != nullptr ? std::span<const BYTE>(bytes, static_cast<std::size_t>(length))
                                                : std::span<const BYTE>());
             break;

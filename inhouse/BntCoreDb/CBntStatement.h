@@ -2,7 +2,9 @@
 // library: the recordsets read their rows through it and the database runs its statements
 // through it.
 //
-// Owned by one recordset or call; not shared between threads. Each call takes the
+// The statement is taken from the connection's cache of idle statements of the same text when
+// it holds one, and given back to it at the end. Owned by one recordset or call; not shared
+// between threads. Each call takes the
 // connection's lock, so statements of different owners may run on one connection at once. A
 // statement whose connection was closed or dropped since it was prepared answers the
 // closed or lost-connection exception and never touches the old handle.
@@ -31,8 +33,14 @@ public:
     CBntStatement& operator=(const CBntStatement&) = delete;
 
     // Moves to the next result row: true with the row's values in `row`, false at the end.
-    // Throws CDBException.
+    // Rows are read from the engine a batch at a time under one hold of the connection's
+    // lock (up to kBatchRows rows or kBatchBytes of text and bytes) and handed out one by
+    // one; an engine error is thrown once the rows read before it have been handed out, and a
+    // closed or dropped connection is noticed at the next row. Throws CDBException.
     bool Step(std::vector<CDBValue>& row);
+
+    static constexpr std::size_t kBatchRows = 64;
+    static constexpr std::size_t kBatchBytes = 1024 * 1024;
 
     // The number of result columns.
     int GetColumnCount() const { return m_columnCount; }
@@ -41,10 +49,15 @@ public:
     LONGLONG GetChanges() const { return m_changes; }
 
 private:
-    void ReadRowLocked(std::vector<CDBValue>& row) const;
+    // Reads rows into the batch until it is full or the statement ends or fails. Lock held.
+    void FillBatchLocked();
+    // Reads the current row into `row`, adding its text and byte size to `size`. Lock held.
+    void ReadRowLocked(std::vector<CDBValue>& row, std::size_t& size) const;
 
     // Set at construction.
     std::shared_ptr<CBntConnection> m_connection;
+    // The text, under which the statement goes back to the connection's cache.
+    std::string m_sql;
     std::uint64_t m_generation = 0;
     int m_columnCount = 0;
 
@@ -52,4 +65,12 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
     LONGLONG m_changes = 0;
     bool m_done = false;
+    // Rows read ahead; [m_batchNext, m_batchCount) are not handed out yet. Handing a row out
+    // swaps its storage with the caller's row, so texts keep reusing their storage.
+    std::vector<std::vector<CDBValue>> m_batch;
+    std::size_t m_batchNext = 0;
+    std::size_t m_batchCount = 0;
+    // An engine error met after rows of the batch, thrown when they have been handed out.
+    int m_pendingError = 0;
+    std::string m_pendingMessage;
 };

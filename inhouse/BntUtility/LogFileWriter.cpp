@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 
@@ -105,18 +106,21 @@ public:
     OpenLogFiles(const OpenLogFiles&) = delete;
     OpenLogFiles& operator=(const OpenLogFiles&) = delete;
 
-    void Append(const std::string& path, std::string_view data)
+    // The open file of the path, opened when needed (and anew when it is `stale`, a file found
+    // removed, or when the path names another file, looked at once per interval); null when
+    // it cannot be opened. Called with WriteLock held.
+    std::shared_ptr<const FileDescriptor> FileForLineLocked(const std::string& path, const FileDescriptor* stale)
     {
         auto found = m_files.find(path);
-        if (found != m_files.end() && !StillCurrent(path, found->second)) {
+        if (found != m_files.end() && (found->second.fd.get() == stale || !PathStillNamesIt(path, found->second))) {
             m_files.erase(found);
             found = m_files.end();
         }
         if (found == m_files.end()) {
-            FileDescriptor fd(OpenForAppend(path));
+            auto fd = std::make_shared<const FileDescriptor>(OpenForAppend(path));
             struct stat opened {};
-            if (fd.Get() < 0 || fstat(fd.Get(), &opened) != 0) {
-                return;
+            if (fd->Get() < 0 || fstat(fd->Get(), &opened) != 0) {
+                return nullptr;
             }
             if (m_files.size() >= kMaxOpenFiles) {
                 m_files.clear();
@@ -126,16 +130,24 @@ public:
                                                 std::chrono::steady_clock::now()})
                         .first;
         }
-        if (!WriteAll(found->second.fd.Get(), data)) {
-            // The next line opens the file again.
+        return found->second.fd;
+    }
+
+    // After a line was written to fd: a file that refused it is opened anew for the next line;
+    // a full file is rolled over, so it becomes PATH.1 (replacing the one before) and the next
+    // line starts a new file, and the logs never hold much more than twice the limit. Nothing
+    // is done when another line has already replaced the file. Called with WriteLock held.
+    void AfterLineLocked(const std::string& path, const FileDescriptor* fd, bool written, std::uintmax_t size)
+    {
+        const auto found = m_files.find(path);
+        if (found == m_files.end() || found->second.fd.get() != fd) {
+            return;
+        }
+        if (!written) {
             m_files.erase(found);
             return;
         }
-        // A full file is rolled over: it becomes PATH.1 (replacing the one before), and the next
-        // line starts a new file, so the logs never hold more than twice the limit.
-        struct stat written {};
-        if (fstat(found->second.fd.Get(), &written) == 0 &&
-            static_cast<std::uintmax_t>(written.st_size) >= g_maxFileBytes.load()) {
+        if (size >= g_maxFileBytes.load()) {
             m_files.erase(found);
             std::rename(path.c_str(), (path + ".1").c_str());
         }
@@ -143,26 +155,23 @@ public:
 
 private:
     struct OpenFile {
-        FileDescriptor fd;
+        // Shared with the threads writing a line to it outside WriteLock.
+        std::shared_ptr<const FileDescriptor> fd;
         dev_t device;
         ino_t inode;
         std::chrono::steady_clock::time_point pathChecked;
     };
 
-    // False when the open file has been removed, or (looked at once per interval) the path now
-    // names another file or none.
-    static bool StillCurrent(const std::string& path, OpenFile& file)
+    // False when (looked at once per interval) the path now names another file or none.
+    static bool PathStillNamesIt(const std::string& path, OpenFile& file)
     {
-        struct stat current {};
-        if (fstat(file.fd.Get(), &current) != 0 || current.st_nlink == 0) {
-            return false;
-        }
         const auto now = std::chrono::steady_clock::now();
         if (now - file.pathChecked < kPathCheckInterval) {
             return true;
         }
         file.pathChecked = now;
-        return stat(path.c_str(), &current) == 0 && current.st_dev == file.device && current.st_ino == file.inode;
+        struct stat named {};
+        return stat(path.c_str(), &named) == 0 && named.st_dev == file.device && named.st_ino == file.inode;
     }
 
     std::unordered_map<std::string, OpenFile> m_files;
@@ -181,14 +190,41 @@ void LogFileWriter::AppendLine(const std::string& path, std::string_view line)
     std::string whole(line);
     whole.push_back('\n');
     OpenLogFiles& files = Files();
-    const std::scoped_lock guard(WriteLock());
-    if (!g_closedForExit.load()) {
-        files.Append(path, whole);
+    std::shared_ptr<const FileDescriptor> fd;
+    {
+        const std::scoped_lock guard(WriteLock());
+        if (g_closedForExit.load()) {
+            const FileDescriptor own(OpenForAppend(path));
+            if (own.Get() >= 0) {
+                WriteAll(own.Get(), whole);
+            }
+            return;
+        }
+        fd = files.FileForLineLocked(path, nullptr);
+    }
+    // The file is looked at and written outside the lock, so that threads logging at once do
+    // not queue behind each other's system calls: it is opened for appending, so one write
+    // lands whole at its end.
+    struct stat current {};
+    if (fd != nullptr && (fstat(fd->Get(), &current) != 0 || current.st_nlink == 0)) {
+        // Removed since it was opened: the line goes to a new file of the path.
+        const std::scoped_lock guard(WriteLock());
+        fd = g_closedForExit.load() ? nullptr : files.FileForLineLocked(path, fd.get());
+        if (fd != nullptr && fstat(fd->Get(), &current) != 0) {
+            fd = nullptr;
+        }
+    }
+    if (fd == nullptr) {
         return;
     }
-    const FileDescriptor fd(OpenForAppend(path));
-    if (fd.Get() >= 0) {
-        WriteAll(fd.Get(), whole);
+    const bool written = WriteAll(fd->Get(), whole);
+    const std::uintmax_t size = static_cast<std::uintmax_t>(current.st_size) + whole.size();
+    if (written && size < g_maxFileBytes.load()) {
+        return;
+    }
+    const std::scoped_lock guard(WriteLock());
+    if (!g_closedForExit.load()) {
+        files.AfterLineLocked(path, fd.get(), written, size);
     }
 }
 

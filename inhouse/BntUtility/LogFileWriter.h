@@ -1,4 +1,5 @@
-// Appends whole lines to log files, one process-wide lock for every file, and builds the
+// Appends whole lines to log files, one process-wide lock for every file (held to find, open
+// and roll over files; a line is written with one append outside it), and builds the
 // common line prefix (local time with milliseconds and the thread id). A file stays open
 // between lines; it is opened anew (its folders created again) once the file was removed, and
 // within a second once another file took its path, as log rotation does. A file that reaches

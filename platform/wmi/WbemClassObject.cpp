@@ -976,6 +976,24 @@ HRESULT WbemClassObject::SpawnInstance(LONG, IWbemClassObject** newInstance)
     });
 }
 
+HRESULT WbemClassObject::Respawn(IWbemClassObject* classObject)
+{
+    const WbemClassObject* definition = FromInterface(classObject);
+    if (IsClass() || definition == nullptr || definition != m_class.Get() || !m_properties.empty() ||
+        !m_methods.empty())
+        return WBEM_E_INVALID_OPERATION;
+    for (_variant_t& value : m_values)
+        value.Clear();
+    m_propertyQualifiers.clear();
+    m_methodQualifiers.clear();
+    m_qualifiers = nullptr;
+    m_server.clear();
+    m_namespace.clear();
+    m_propertyCursor = Cursor{};
+    m_methodCursor = Cursor{};
+    return WBEM_S_NO_ERROR;
+}
+
 bool WbemClassObject::SameAs(const WbemClassObject& other, LONG flags) const
 {
     const bool ignoreCase = (flags & WBEM_FLAG_IGNORE_CASE) != 0;

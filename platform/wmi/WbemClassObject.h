@@ -128,6 +128,12 @@ public:
     HRESULT GetObjectText(LONG flags, BSTR* objectText) override;
     HRESULT SpawnDerivedClass(LONG flags, IWbemClassObject** newClass) override;
     HRESULT SpawnInstance(LONG flags, IWbemClassObject** newInstance) override;
+    // Makes this instance of classObject what SpawnInstance of it makes (no value put, no
+    // qualifier view, no location, no enumeration under way), keeping the storage of its
+    // values for the next ones, so that a reader building one instance per row allocates no
+    // object per row. The caller must hold the only reference. WBEM_E_INVALID_OPERATION for
+    // a class or an instance of another class object.
+    HRESULT Respawn(IWbemClassObject* classObject);
     HRESULT CompareTo(LONG flags, IWbemClassObject* compareTo) override;
     HRESULT GetPropertyOrigin(LPCWSTR name, BSTR* className) override;
     HRESULT InheritsFrom(LPCWSTR ancestor) override;

@@ -284,4 +284,36 @@ TEST_F(Enumeration, MapperBeginsAgainAfterAnEndedEnumeration)
     EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), Strings({L"1", L"2", L"4", L"5"}));
 }
 
+TEST_F(Enumeration, InstancesBuiltAgainForTheNextRowShowOnlyThatRowsValues)
+{
+    // Released instances are built again for the next row: a NULL after a value stays NULL.
+    // Instances somebody still holds are never touched: each keeps the values of its row.
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    const std::vector<CString> released = Enumerate(*mapper, L"", L"Activate");
+    ASSERT_EQ(released.size(), 4u);
+    EXPECT_FALSE(released[2].IsEmpty());
+    EXPECT_TRUE(released[3].IsEmpty());
+
+    std::vector<ComPtr<IWbemClassObject>> kept;
+    ASSERT_TRUE(mapper->BeginEnumeration());
+    while (mapper->HasMoreInstances())
+    {
+        ComPtr<IWbemClassObject> instance;
+        ASSERT_TRUE(SUCCEEDED(mapper->NextInstance(&instance, 0)));
+        if (instance != nullptr)
+            kept.push_back(instance);
+    }
+    mapper->EndEnumeration();
+    std::vector<CString> keys;
+    std::vector<CString> activations;
+    for (const auto& instance : kept)
+    {
+        keys.push_back(Text(instance.Get(), L"BadgeKey"));
+        activations.push_back(Text(instance.Get(), L"Activate"));
+    }
+    EXPECT_EQ(keys, Strings({L"1", L"2", L"4", L"5"}));
+    EXPECT_EQ(activations, released);
+}
+
 }  // namespace

@@ -245,3 +245,23 @@ TEST(DateTimeText, IsoOffsetIsHoursAndMinutes)
     EXPECT_EQ(DateTimeText::FormatIso(parts), L"2023-07-04T09:08:07-09:30");
     EXPECT_EQ(DateTimeText::FormatDmtf(parts), L"20230704090807.000000-570");
 }
+
+TEST(DateTimeText, DmtfTextKeepsEveryFieldAtItsWidthAndWiderFieldsWhole)
+{
+    // Fields within their width are zero-padded to it; a field wider than its width (or
+    // negative) is written whole, as the general format writes it, never cut.
+    const struct
+    {
+        DateTimeText::Parts parts;
+        const wchar_t* text;
+    } cases[] = {
+        {{1, 1, 1, 0, 0, 0, 0, 0}, L"00010101000000.000000+000"},
+        {{9999, 12, 31, 23, 59, 59, 999999, 999}, L"99991231235959.999999+999"},
+        {{2024, 2, 29, 7, 5, 3, 42, -60}, L"20240229070503.000042-060"},
+        {{12345, 1, 2, 3, 4, 5, 6, 7}, L"123450102030405.000006+007"},
+        {{2024, 1, 2, 3, 4, 5, 6, 1440}, L"20240102030405.000006+1440"},
+        {{-1, 1, 2, 3, 4, 5, 6, 0}, L"-0010102030405.000006+000"},
+    };
+    for (const auto& one : cases)
+        EXPECT_EQ(DateTimeText::FormatDmtf(one.parts), one.text) << one.text;
+}

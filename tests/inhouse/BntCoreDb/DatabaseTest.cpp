@@ -308,3 +308,45 @@ TEST_F(Database, AStatementNeedsExactlyOneValuePerPlaceholder)
               }),
               L"42000");
 }
+
+TEST_F(Database, ReusedStatementsReadWithTheirOwnValuesAndNeverOutliveTheirHandle)
+{
+    // The same text runs again on a statement kept from before: each run sees only its own
+    // values, a read abandoned half-way leaves nothing behind, and a reopened connection
+    // prepares anew rather than touch a statement of the handle it closed.
+    auto nameOf = [&](int panel) {
+        CDynamicRecordset one(&m_db);
+        one.SetTable(L"ACCESSPANE");
+        one.AddColumnToSet(L"NAME");
+        one.SetFilter(L"PANELID = ?", {panel});
+        one.OpenForwardOnly();
+        return one.IsEOF() ? CString(L"none") : one.GetText(0);
+    };
+    const struct
+    {
+        int panel;
+        const wchar_t* name;
+    } reads[] = {{1, L"Panel 01"}, {7, L"Panel 07"}, {99, L"none"}, {12, L"Panel 12"}, {1, L"Panel 01"}};
+    for (const auto& read : reads)
+        EXPECT_EQ(nameOf(read.panel), read.name) << read.panel;
+
+    {
+        CDynamicRecordset abandoned(&m_db);
+        abandoned.SetTable(L"ACCESSPANE");
+        abandoned.OpenForwardOnly();
+        ASSERT_FALSE(abandoned.IsEOF());
+    }
+    // More distinct texts than the connection keeps push the first ones out.
+    for (int extra = 0; extra < 40; ++extra)
+        EXPECT_EQ(m_db.ExecuteSQL(L"UPDATE ACCESSPANE SET RATE = " + CString(std::to_wstring(extra).c_str()) +
+                                  L" WHERE PANELID = ?",
+                                  {extra % 12 + 1}),
+                  1);
+    EXPECT_EQ(nameOf(7), L"Panel 07");
+
+    m_db.TestHookDropConnection();
+    EXPECT_EQ(StateOf([&] { nameOf(7); }), L"08S01");
+    m_db.Open(L"sqlite:test.db");
+    EXPECT_EQ(nameOf(7), L"Panel 07");
+    EXPECT_EQ(nameOf(3), L"Panel 03");
+}

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "tests/inhouse/BntCoreDb/ExceptionState.h"
 #include "tests/inhouse/BntCoreDb/TestHome.h"
 
 namespace {
@@ -171,4 +173,40 @@ TEST_F(RowReading, ReadersOnOneConnectionReadTheirOwnRowsAtOnce)
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(mismatches, std::vector<int>(kThreads, 0));
+}
+
+TEST_F(RowReading, RowsReadAheadComeOutInOrderBeforeTheErrorThatEndedThem)
+{
+    // Rows are read from the engine a batch at a time: every row before a failing one still
+    // comes out, in order and with its own values, and the failure is reported at its row.
+    m_db.ExecuteSQL(L"CREATE TABLE SERIES (ID INTEGER PRIMARY KEY, LABEL TEXT)");
+    for (int id = 1; id <= 200; ++id)
+        m_db.ExecuteSQL(L"INSERT INTO SERIES VALUES (?, ?)", {id, CString(std::to_wstring(id * 7).c_str())});
+    const struct
+    {
+        int failingId;
+        int rowsBefore;
+    } cases[] = {{1, 0}, {64, 63}, {65, 64}, {150, 149}, {500, 200}};
+    for (const auto& one : cases)
+    {
+        CDynamicRecordset set(&m_db);
+        set.SetTable(L"SERIES");
+        set.AddColumnToSet(L"ID");
+        set.AddColumnToSet(L"LABEL");
+        // abs() of the smallest integer is an overflow the engine reports when it reaches the row.
+        set.SetFilter(L"abs(CASE WHEN ID >= ? THEN ? ELSE 1 END) > 0",
+                      {one.failingId, std::numeric_limits<LONGLONG>::min()});
+        set.AddOrderBy(L"ID");
+        int read = 0;
+        const CString state = StateOf([&] {
+            for (set.OpenForwardOnly(); !set.IsEOF(); set.MoveNext())
+            {
+                ++read;
+                ASSERT_EQ(set.GetLong(0), read);
+                ASSERT_EQ(set.GetText(1), CString(std::to_wstring(read * 7).c_str()));
+            }
+        });
+        EXPECT_EQ(read, one.rowsBefore) << one.failingId;
+        EXPECT_EQ(state, one.failingId <= 200 ? L"HY000" : L"none") << one.failingId;
+    }
 }

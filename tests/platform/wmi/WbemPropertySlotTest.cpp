@@ -195,3 +195,35 @@ TEST(WbemPropertySlot, FindSlotRefusesWhatNamesNoPropertyOfAClass)
     }
     EXPECT_EQ(Own(cls.Get())->FindSlot(L"ID", nullptr), WBEM_E_INVALID_PARAMETER);
 }
+
+TEST(WbemPropertySlot, RespawnGivesWhatSpawnGivesAndOnlyForItsOwnClass)
+{
+    // An instance built again for the next row shows nothing of the row before: no value, no
+    // location, no qualifier view, no enumeration under way. A class, or an instance of
+    // another class object, is refused and left as it was.
+    ComPtr<IWbemClassObject> cls = SampleClass(L"Bnt_SlotRespawn");
+    ComPtr<IWbemClassObject> fresh = Spawn(cls.Get());
+    ComPtr<IWbemClassObject> reused = Spawn(cls.Get());
+    _variant_t name = TextValue(L"Front door");
+    ASSERT_EQ(Own(reused.Get())->PutBySlot(SlotOf(cls.Get(), L"Name"), &name, 0), WBEM_S_NO_ERROR);
+    _variant_t id(LONG{7});
+    ASSERT_EQ(reused->Put(L"ID", 0, &id, 0), WBEM_S_NO_ERROR);
+    Own(reused.Get())->SetLocation(L"HOST", L"root\\Brontel");
+    IWbemQualifierSet* qualifiers = nullptr;
+    ASSERT_EQ(reused->GetPropertyQualifierSet(L"Name", &qualifiers), WBEM_S_NO_ERROR);
+    qualifiers->Release();
+    ASSERT_EQ(reused->BeginEnumeration(0), WBEM_S_NO_ERROR);
+
+    ComPtr<IWbemClassObject> other = SampleClass(L"Bnt_SlotRespawn");
+    EXPECT_EQ(Own(reused.Get())->Respawn(other.Get()), WBEM_E_INVALID_OPERATION);
+    EXPECT_EQ(Text(reused.Get(), L"Name"), L"Front door");
+    EXPECT_EQ(Own(cls.Get())->Respawn(cls.Get()), WBEM_E_INVALID_OPERATION);
+
+    ASSERT_EQ(Own(reused.Get())->Respawn(cls.Get()), WBEM_S_NO_ERROR);
+    EXPECT_EQ(ObjectText(reused.Get()), ObjectText(fresh.Get()));
+    EXPECT_EQ(Text(reused.Get(), L"__PATH"), Text(fresh.Get(), L"__PATH"));
+    EXPECT_EQ(reused->Next(0, nullptr, nullptr, nullptr, nullptr), WBEM_E_UNEXPECTED);
+    _variant_t value;
+    ASSERT_EQ(reused->Get(L"Name", 0, &value, nullptr, nullptr), WBEM_S_NO_ERROR);
+    EXPECT_EQ(value.vt, VT_NULL);
+}
