@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <iterator>
+#include <thread>
 
 #include "inhouse/BntCoreDb/CBntStatement.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -61,6 +63,9 @@ bool MeansConnectionLost(int primary)
     return primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN || primary == SQLITE_NOTADB;
 }
 
+// The pause between two tries of the connection's set-up while the file is busy.
+constexpr int kSetupRetryMs = 10;
+
 } // namespace
 
 CBntConnection::~CBntConnection()
@@ -102,6 +107,16 @@ void CBntConnection::Open(const std::string& utf8Path)
                                          : "PRAGMA journal_mode=WAL";
     char* error = nullptr;
     rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
+    // While another connection switches a new file to WAL the switch answers busy at once,
+    // without waiting in the busy handler: try again within the same time budget.
+    for (int waitedMs = 0; ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) && waitedMs < kBusyTimeoutMs;
+         waitedMs += kSetupRetryMs)
+    {
+        sqlite3_free(error);
+        error = nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kSetupRetryMs));
+        rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
+    }
     if (rc != SQLITE_OK)
     {
         const std::string text = error != nullptr ? error : sqlite3_errstr(rc);

@@ -73,7 +73,7 @@ TEST_F(ProvixaEventBatch, AWatchedAccessEventIsPrinted)
     const Outcome run = Batch("watch \"SELECT * FROM Bnt_AccessEvent\"\n"
                               "hwevent EventType=0 PanelID=1 SerialNumber=42 DataType=2 U64@56=123456 "
                               "Text=\"Lobby entry\" HostName=COMMHOST\n"
-                              "wait 300\n");
+                              "wait 3000\n");  // room for a loaded machine
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Contains(run.out, "Watching (watch 1): SELECT * FROM Bnt_AccessEvent")) << run.out;
     EXPECT_TRUE(Contains(run.out, "Handed in: sz:216, type:0, serno:42")) << run.out;
