@@ -99,3 +99,18 @@ TEST_F(AssociationLinks, ReaderRequestsFollowTheLevelManagersViewRule)
     CallAs(AccessCallers::kLevelViewer);
     EXPECT_EQ(Get(Form::Sync, L"Bnt_ReaderRequest.ID=5").result, WBEM_E_ACCESS_DENIED);
 }
+
+TEST_F(AssociationLinks, APutIsAReaderRequestWhateverTypeItNames)
+{
+    const ComPtr<IWbemClassObject> request =
+        NewInstance(L"Bnt_ReaderRequest", {{L"PersonID", _variant_t(static_cast<LONG>(3))},
+                                           {L"PanelID", _variant_t(static_cast<LONG>(1))},
+                                           {L"ReaderID", _variant_t(static_cast<LONG>(1))},
+                                           {L"Type", _variant_t(static_cast<LONG>(1))},
+                                           {L"SubmittedNote", _variant_t(L"exit at night")}});
+    const Reply written = Put(Form::Sync, request.Get(), WBEM_FLAG_CREATE_ONLY);
+    ASSERT_EQ(written.result, WBEM_S_NO_ERROR) << Description(written.statusObject.Get());
+    EXPECT_EQ(DoorInstallation::Rows("SELECT TYPE, PANELID, READERID, SUBMITTED_USERID FROM ACCESS_REQUEST "
+                                     "WHERE SUBMITTED_NOTE = 'exit at night'"),
+              (Table{{"0", "1", "1", "31"}}));
+}
