@@ -643,3 +643,10 @@ INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
     (2, 0x2000004B),   -- sign visits in and out
     (2, 0x2000005E);   -- view sign-in locations and self-service stations
 COMMIT;
+
+-- Reader requests: one for a reader of level 1 (which user 1 manages with full rights), one for a reader of level 2 only.
+INSERT INTO ACCESS_REQUEST (ID, TYPE, EMPID, ACCESSLVID, SUBMITTED_DATE, SUBMITTED_USERID, SUBMITTED_NOTE,
+                            READERID, PANELID) VALUES
+    (5, 0, 2, NULL, '2024-02-02 09:00:00', 1, 'Lobby entry after hours', 0, 1),
+    (6, 0, 3, NULL, '2024-02-02 09:30:00', 1, NULL, 0, 2);
+UPDATE NEXTID SET NEXTVAL = 7 WHERE TYPE = 85;

@@ -1,9 +1,15 @@
 #include "schema/MapperBindings.h"
 
+#include <array>
 #include <string_view>
 #include <vector>
 
+#include "framework/CWmipAssocAccessLevelGroupAssignmentMapper.h"
+#include "framework/CWmipAssocCardholderBadgeMapper.h"
 #include "framework/CWmipAssocCardholderMultimediaObjectMapper.h"
+#include "framework/CWmipAssocReaderEntersAreaMapper.h"
+#include "framework/CWmipAssocReaderExitsAreaMapper.h"
+#include "framework/CWmipAssocVisitorBadgeMapper.h"
 #include "framework/CWmipAssocVisitorMultimediaObjectMapper.h"
 #include "mappers/devices/CWmipAlarmDefinitionMapper.h"
 #include "mappers/devices/CWmipAlarmInputMapper.h"
@@ -47,6 +53,7 @@
 #include "mappers/records/WmipMonitoringZoneDeviceLinkMapper.h"
 #include "mappers/records/CWmipMonitoringZoneMapper.h"
 #include "mappers/records/CWmipPrecisionAccessGroupMapper.h"
+#include "mappers/records/CWmipReaderRequestMapper.h"
 #include "mappers/records/CWmipUserSecondarySegmentMapper.h"
 #include "mappers/records/CWmipPermissionDeviceGroupLinkMapper.h"
 #include "mappers/records/CWmipUserReportPermissionGroupMapper.h"
@@ -149,12 +156,17 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipUserPermissionGroupMapper>(L"CWmipUserPermissionGroupMapper"),
         Bind<CWmipUserReportPermissionGroupMapper>(L"CWmipUserReportPermissionGroupMapper"),
         Bind<CWmipUserSecondarySegmentMapper>(L"CWmipUserSecondarySegmentMapper"),
+        Bind<CWmipAssocAccessLevelGroupAssignmentMapper>(L"CWmipAssocAccessLevelGroupAssignmentMapper"),
         Bind<CWmipAssocCardholderAccountMapper>(L"CWmipAssocCardholderAccountMapper"),
+        Bind<CWmipAssocCardholderBadgeMapper>(L"CWmipAssocCardholderBadgeMapper"),
         Bind<CWmipAssocCardholderMultimediaObjectMapper>(L"CWmipAssocCardholderMultimediaObjectMapper"),
         Bind<CWmipAssocDirectoryAccountMapper>(L"CWmipAssocDirectoryAccountMapper"),
         Bind<CWmipAssocPersonAccountMapper>(L"CWmipAssocPersonAccountMapper"),
+        Bind<CWmipAssocReaderEntersAreaMapper>(L"CWmipAssocReaderEntersAreaMapper"),
+        Bind<CWmipAssocReaderExitsAreaMapper>(L"CWmipAssocReaderExitsAreaMapper"),
         Bind<CWmipAssocSegmentGroupMemberMapper>(L"CWmipAssocSegmentGroupMemberMapper"),
         Bind<CWmipAssocVisitorAccountMapper>(L"CWmipAssocVisitorAccountMapper"),
+        Bind<CWmipAssocVisitorBadgeMapper>(L"CWmipAssocVisitorBadgeMapper"),
         Bind<CWmipAssocVisitorMultimediaObjectMapper>(L"CWmipAssocVisitorMultimediaObjectMapper"),
         Bind<CWmipAuthenticationModeMapper>(L"CWmipAuthenticationModeMapper"),
         Bind<CWmipBadgeFIPS201>(L"CWmipBadgeFIPS201"),
@@ -200,6 +212,7 @@ const std::vector<MapperBinding>& BoundMappers()
         Bind<CWmipReaderInput1Mapper>(L"CWmipReaderInput1Mapper"),
         Bind<CWmipReaderInput2Mapper>(L"CWmipReaderInput2Mapper"),
         Bind<CWmipReaderMapper>(L"CWmipReaderMapper"),
+        Bind<CWmipReaderRequestMapper>(L"CWmipReaderRequestMapper"),
         Bind<CWmipReaderOutput1Mapper>(L"CWmipReaderOutput1Mapper"),
         Bind<CWmipReaderOutput2Mapper>(L"CWmipReaderOutput2Mapper"),
         Bind<CWmipRequestableReaderMapper>(L"CWmipRequestableReaderMapper"),
@@ -236,14 +249,7 @@ const std::vector<MapperBinding>& UndeclaredMappers()
 }
 
 // Every mapper class that the declarations name and no factory serves yet.
-constexpr const wchar_t* kUnboundMappers[] = {
-    L"CWmipAssocAccessLevelGroupAssignmentMapper",
-    L"CWmipAssocCardholderBadgeMapper",
-    L"CWmipAssocVisitorBadgeMapper",
-    L"CWmipAssocReaderEntersAreaMapper",
-    L"CWmipAssocReaderExitsAreaMapper",
-    L"CWmipReaderRequestMapper",
-};
+constexpr std::array<const wchar_t*, 0> kUnboundMappers{};
 
 const MapperBinding* FindBinding(const wchar_t* mapperClass)
 {

@@ -17,12 +17,6 @@ public:
     // The mapper on the database of user (the pooled connection, which must outlive the mapper).
     CWmipAccessLevelRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
-    CString GetSuperclassName() override;
-    bool HasSuperclass() override;
-    bool IsAbstractClass() override;
-    // S_OK for user -1, a manager of some level with full rights, or a holder of 0x20000002;
-    // 0x80041003 otherwise. Sets the manager flag.
-    HRESULT CanView() override;
     // A manager sees only the requests of the levels he manages with full rights.
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
     // Every write is of an access level request (Type 1).
@@ -33,11 +27,4 @@ protected:
     // The caller must be able to see the request: user -1, a manager of its level with full
     // rights, or a holder of 0x20000002 who manages no level.
     void CanChangeStage(IWbemClassObject* instance) override;
-
-private:
-    // Whether the caller manages the level (any level when levelId is 0) with full rights.
-    bool ManagesWithFullRights(const CAcsUser& user, LONG levelId);
-
-    // Set by CanView: the caller manages at least one level with full rights.
-    bool m_isManager = false;
 };

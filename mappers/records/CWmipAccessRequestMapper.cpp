@@ -23,6 +23,7 @@ namespace {
 constexpr const wchar_t* kSourceFile = L"wpAccessRequestMapper.cpp";
 constexpr DWORD kViewRequests = 0x1000000B;
 constexpr DWORD kWriteRequests = 0x1000000C;
+constexpr DWORD kAssignLevels = 0x20000002;
 constexpr LONG kRequestAuditObject = 171;
 constexpr const wchar_t* kAuditText = L"Access request of person %1!d!: %2 by user %3!d!";
 
@@ -86,15 +87,31 @@ bool MayEnter(const StageColumns& target, LONG current)
 
 CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context,
                                                    IWbemServices* services)
-    : CWmipAccessRequestMapper(user, context, services, kWMIClassName)
+    : CWmipMapperSkeleton(user, context, services, kWMIClassName), m_concrete(false)
 {
+    SetPermissions(kViewRequests, kWriteRequests, kWriteRequests, 0);
 }
 
 CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context,
                                                    IWbemServices* services, const wchar_t* className)
-    : CWmipMapperSkeleton(user, context, services, className)
+    : CWmipMapperSkeleton(user, context, services, className), m_concrete(true)
 {
     SetPermissions(kViewRequests, kWriteRequests, kWriteRequests, 0);
+}
+
+CString CWmipAccessRequestMapper::GetSuperclassName()
+{
+    return m_concrete ? CString(kWMIClassName) : CWmipMapperSkeleton::GetSuperclassName();
+}
+
+bool CWmipAccessRequestMapper::HasSuperclass()
+{
+    return m_concrete || CWmipMapperSkeleton::HasSuperclass();
+}
+
+HRESULT CWmipAccessRequestMapper::CanView()
+{
+    return m_concrete ? CanViewAsManager() : CWmipMapperSkeleton::CanView();
 }
 
 LONG CWmipAccessRequestMapper::DeriveStatus(LONG approvedBy, LONG deniedBy, LONG onHoldBy)
@@ -110,7 +127,7 @@ LONG CWmipAccessRequestMapper::DeriveStatus(LONG approvedBy, LONG deniedBy, LONG
 
 bool CWmipAccessRequestMapper::IsAbstractClass()
 {
-    return true;
+    return !m_concrete;
 }
 
 ProcessClauseResult CWmipAccessRequestMapper::ProcessClause(CString& property, int& wqlOperator, CString& literal,
@@ -165,6 +182,42 @@ void CWmipAccessRequestMapper::CanChangeStage(IWbemClassObject*)
 {
     if (CanView() != S_OK)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+}
+
+bool CWmipAccessRequestMapper::ManagesWithFullRights(const CAcsUser& user, LONG levelId)
+{
+    CDynamicRecordset links(GetDatabase());
+    links.SetTable(L"USERS_ACCESSLEVEL_LINK");
+    links.AddColumnToSet(L"ACCESSLVID");
+    links.AddFilterLong(L"USERID", user.GetUserID());
+    links.AddFilterLong(L"HAS_AAM_VIEWONLY_ACCESS", 0);
+    if (levelId != 0)
+        links.AddFilterLong(L"ACCESSLVID", levelId);
+    links.OpenForwardOnly();
+    return !links.IsEOF();
+}
+
+HRESULT CWmipAccessRequestMapper::CanViewAsManager()
+{
+    m_isManager = false;
+    const CAcsUser* user = RequireUser();
+    if (user->GetUserID() == kAllRightsUser)
+        return S_OK;
+    m_isManager = ManagesWithFullRights(*user, 0);
+    return m_isManager || user->HasPermission(kAssignLevels) ? S_OK : WBEM_E_ACCESS_DENIED;
+}
+
+CDynamicRecordset* CWmipAccessRequestMapper::ManagerRecordset(CMultiFilterRecordset* recordset)
+{
+    if (recordset == nullptr || !m_isManager || RequireUser()->GetUserID() == kAllRightsUser)
+        return nullptr;
+    return dynamic_cast<CDynamicRecordset*>(recordset);
+}
+
+void CWmipAccessRequestMapper::AddManagerFilters(CMultiFilterRecordset& recordset)
+{
+    recordset.AddFilterLong(L"USERS_ACCESSLEVEL_LINK.USERID", RequireUser()->GetUserID());
+    recordset.AddFilterLong(L"USERS_ACCESSLEVEL_LINK.HAS_AAM_VIEWONLY_ACCESS", 0);
 }
 
 HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemClassObject* parameters, Stage stage)

@@ -33,7 +33,13 @@ public:
     // over on hold (a positive user id); submitted otherwise.
     static LONG DeriveStatus(LONG approvedBy, LONG deniedBy, LONG onHoldBy);
 
+    // A concrete request class is a Bnt_AccessRequest; the abstract class answers as declared.
+    CString GetSuperclassName() override;
+    bool HasSuperclass() override;
     bool IsAbstractClass() override;
+    // A concrete request class: CanViewAsManager (setting the manager flag). The abstract class:
+    // the permission check.
+    HRESULT CanView() override;
     // A comparison on Status is dropped from the SQL (the status is derived); the query's
     // in-memory check still applies it to every instance.
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
@@ -59,8 +65,28 @@ protected:
     // Returns when the caller may change the stage of the stored request; throws CWMIException
     // 0x80041003 otherwise. The base allows every caller who passes CanView.
     virtual void CanChangeStage(IWbemClassObject* instance);
+    // The view rule of the concrete request classes, which level managers narrow: S_OK for user
+    // -1 (manager flag false), for a caller who manages some level with full rights (manager flag
+    // true) and for a holder of 0x20000002; 0x80041003 otherwise.
+    HRESULT CanViewAsManager();
+    // Whether the caller manages the level (any level when levelId is 0) with full rights.
+    bool ManagesWithFullRights(const CAcsUser& user, LONG levelId);
+    // The recordset, when CanView found the caller (not user -1) a manager whose view the
+    // derived class narrows; null otherwise.
+    CDynamicRecordset* ManagerRecordset(CMultiFilterRecordset* recordset);
+    // The filters on the joined USERS_ACCESSLEVEL_LINK: the caller's levels with full rights.
+    void AddManagerFilters(CMultiFilterRecordset& recordset);
+
+    // The user id that sees and acts on every request.
+    static constexpr LONG kAllRightsUser = -1;
+
+    // Set by CanView of a concrete class: the caller manages at least one level with full rights.
+    bool m_isManager = false;
 
 private:
+    // Set at construction: a concrete request class rather than Bnt_AccessRequest.
+    const bool m_concrete;
+
     // Stamps the stage on the stored request (parameters may be null). S_OK or throws.
     HRESULT ChangeStage(IWbemClassObject* instance, IWbemClassObject* parameters, Stage stage);
 };

@@ -252,9 +252,9 @@ TEST_F(DoorQuery, RefusedQueriesAnswerTheirStatus)
         {L"SELECT * FROM Bnt_EventType " + std::wstring(40000, L' ') + L"WHERE ID = 1", WBEM_E_INVALID_QUERY},
         {L"ASSOCIATORS OF {Bnt_EventType.ID=7}", WBEM_E_NOT_SUPPORTED},
         {L"REFERENCES OF {Bnt_EventType.ID=7}", WBEM_E_NOT_SUPPORTED},
-        // Classes: unknown to the service, declared without a built mapper.
+        // Classes: unknown to the service, declared with a mapper only its factory reaches.
         {L"SELECT * FROM Bnt_Nothing", WBEM_E_INVALID_CLASS},
-        {L"SELECT * FROM Bnt_ReaderRequest", WBEM_E_NOT_FOUND},
+        {L"SELECT * FROM Bnt_EventSubtypeParameterLink", WBEM_E_NOT_FOUND},
     };
     for (const auto& c : cases)
         for (const Form form : kBothForms)

@@ -1,5 +1,5 @@
-// Declared classes that the provider cannot build a mapper for today: the WMI service still
-// knows their definitions and routes their instance requests to the provider, which answers
+// A declared class that the provider cannot build a mapper for through its name chain (only its
+// registered factory reaches it): the WMI service still knows its definition and routes their instance requests to the provider, which answers
 // that the class is invalid (and a query that there is no such class).
 #include "tests/e2e/DoorTest.h"
 
@@ -67,9 +67,8 @@ protected:
 TEST_F(DoorUnbuiltClass, InstanceRequestsAreInvalidClassAndQueriesNotFound)
 {
     CallAs(Callers::kAdministrator);
-    // A class whose mapper is not built, and one with a mapper that only its registered factory
-    // reaches.
-    for (const wchar_t* className : {L"Bnt_ReaderRequest", L"Bnt_EventSubtypeParameterLink"})
+    // A class with a mapper that only its registered factory reaches.
+    for (const wchar_t* className : {L"Bnt_EventSubtypeParameterLink"})
     {
         const std::wstring path = KeyedPath(className);
         ASSERT_NE(path, className) << "no keys";
@@ -89,9 +88,9 @@ TEST_F(DoorUnbuiltClass, InstanceRequestsAreInvalidClassAndQueriesNotFound)
             EXPECT_EQ(Delete(form, path).result, WBEM_E_INVALID_CLASS);
         }
     }
-    // A declared method passes the service and reaches the provider, which has no mapper.
+    // The class declares no method: the service refuses the call before it reaches the provider.
     for (const Form form : kBothForms)
-        EXPECT_EQ(Exec(form, KeyedPath(L"Bnt_ReaderRequest"), L"Approve").result, WBEM_E_INVALID_CLASS);
+        EXPECT_EQ(Exec(form, KeyedPath(L"Bnt_EventSubtypeParameterLink"), L"Approve").result, WBEM_E_INVALID_METHOD);
 }
 
 TEST_F(DoorUnbuiltClass, RefusalOfTheCallerComesBeforeTheClass)

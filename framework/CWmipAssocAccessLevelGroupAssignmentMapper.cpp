@@ -1,0 +1,10 @@
+#include "framework/CWmipAssocAccessLevelGroupAssignmentMapper.h"
+
+CWmipAssocAccessLevelGroupAssignmentMapper::CWmipAssocAccessLevelGroupAssignmentMapper(const CAcsUser* user,
+                                                                                       IWbemContext* context,
+                                                                                       IWbemServices* services)
+    : CWmipMapperSkeleton(user, context, services)
+{
+    AddJoin(L"ACCGPLINK", L"ACCESSGPID", L"ACCESSGRP", L"ACCESSGPID");
+    AddJoin(L"ACCGPLINK", L"ACCESSLVID", L"ACCESSLVL", L"ACCESSLVID");
+}
