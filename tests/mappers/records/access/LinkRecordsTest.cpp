@@ -9,8 +9,6 @@ using namespace e2e;
 
 namespace
 {
-constexpr wchar_t kOperator[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
-
 class LinkRecords : public access_test::AccessRecordsTest
 {
 protected:
