@@ -27,6 +27,7 @@ constinit const SchemaDeclaration kIncomingEventDeclarations[] = {
     DeclareMethodParameter(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", true, L"AlarmTime", CIM_DATETIME),
     DeclareMethodParameter(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", true, L"AckStatus", CIM_SINT32),
     DeclareMethodParameter(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", true, L"AckNotes", CIM_STRING),
+    DeclareMethodParameter(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", false, L"ReturnValue", CIM_SINT32),
     DeclareMethodParameter(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", false, L"SimultaneousAckStatus", CIM_SINT32),
 };
 

@@ -657,6 +657,7 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     const Reply accepted = acknowledge(1, nullptr);
     EXPECT_EQ(accepted.result, WBEM_S_NO_ERROR) << Hex(accepted.result);
     ASSERT_EQ(accepted.objects.size(), 1u);
+    EXPECT_EQ(Text(accepted.objects[0].Get(), L"ReturnValue"), "1");
     EXPECT_EQ(Text(accepted.objects[0].Get(), L"SimultaneousAckStatus"), "9");
     auto calls = Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm));
     ASSERT_EQ(calls.size(), 1u);
@@ -671,6 +672,7 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     const Reply rejected = acknowledge(1, nullptr);
     EXPECT_EQ(rejected.result, WBEM_S_NO_ERROR);
     ASSERT_EQ(rejected.objects.size(), 1u);
+    EXPECT_EQ(Text(rejected.objects[0].Get(), L"ReturnValue"), "0");
     EXPECT_EQ(Text(rejected.objects[0].Get(), L"SimultaneousAckStatus"), "0");
     // A logical source has no host: the local servers are tried, the no-host flag is set.
     Driver().ClearCalls();

@@ -1,6 +1,6 @@
 // Logical sources, devices and sub-devices through the door: their validation rules with the
 // database left unchanged by every refusal, the shared device name space, generated ids, the
-// configuration messages each write sends, and the cascade of a source's delete.
+// configuration messages each write sends, and the cascade of a source's delete, all-or-nothing.
 #include "tests/e2e/DoorTest.h"
 
 #include "hardware/RpcBlock.h"
@@ -136,6 +136,7 @@ TEST_F(DoorLogicalDevices, RefusalsAnswerTheirRuleAndChangeNothing)
     const Table sources = Sources();
     const Table devices = Devices();
     const Table audits = DoorInstallation::Rows("SELECT COUNT(*) FROM USER_TRANSACTION_LOG");
+    const Table ids = DoorInstallation::Rows("SELECT TYPE, NEXTVAL FROM NEXTID ORDER BY TYPE");
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8(c.className) + " " + c.message);
         const Reply refused = Write(c.className, c.values, c.flags);
@@ -146,6 +147,8 @@ TEST_F(DoorLogicalDevices, RefusalsAnswerTheirRuleAndChangeNothing)
     EXPECT_EQ(Sources(), sources);
     EXPECT_EQ(Devices(), devices);
     EXPECT_EQ(DoorInstallation::Rows("SELECT COUNT(*) FROM USER_TRANSACTION_LOG"), audits);
+    // An id drawn for a refused write goes back with the write.
+    EXPECT_EQ(DoorInstallation::Rows("SELECT TYPE, NEXTVAL FROM NEXTID ORDER BY TYPE"), ids);
     EXPECT_TRUE(m_servers.CommServer().Calls().empty());
 }
 
@@ -169,7 +172,7 @@ TEST_F(DoorLogicalDevices, WritesDrawIdsAuditAndTellTheServers)
     const Reply sub = Write(L"Bnt_LogicalSubDevice",
                             {{L"SourceID", _variant_t(9L)}, {L"DeviceID", _variant_t(2L)}, {L"Name", _variant_t(L"Head")}});
     ASSERT_EQ(sub.result, WBEM_S_NO_ERROR) << Hex(sub.result);
-    // The framework draws the sub-device's id (the refusals of other tests may have drawn some).
+    // The framework draws the sub-device's id (the successful writes of other tests may have drawn some).
     const Table drawn = DoorInstallation::Rows("SELECT SUB_DEVICEID FROM VEXLET_DEVICE WHERE NAME = 'Head'");
     ASSERT_EQ(drawn.size(), 1u);
     const LONG subId = std::stol(drawn[0][0]);
@@ -205,24 +208,71 @@ TEST_F(DoorLogicalDevices, WritesDrawIdsAuditAndTellTheServers)
     EXPECT_EQ(Devices(), (Table{{"8", "1", "0", "Chiller"}, {"8", "1", "1", "Chiller pump"}}));
 }
 
-TEST_F(DoorLogicalDevices, OfTwoWritersOfOneNameOnlyOneSucceeds)
+TEST_F(DoorLogicalDevices, OfConcurrentWritersOfOneNameOnlyOneSucceeds)
 {
     constexpr int kWriters = 6;
-    std::atomic<int> written{0};
-    std::atomic<int> refused{0};
-    std::vector<std::thread> writers;
-    for (int i = 0; i < kWriters; ++i)
-        writers.emplace_back([&] {
-            const CallerIdentity::Scope caller(CallerIdentity(Callers::kOperator, SecurityImpersonation));
-            const Reply reply =
-                Write(L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(8L)}, {L"Name", _variant_t(L"Twin")}});
-            (reply.result == WBEM_S_NO_ERROR ? written : refused)++;
-        });
-    for (std::thread& writer : writers)
-        writer.join();
-    EXPECT_EQ(written.load(), 1);
-    EXPECT_EQ(refused.load(), kWriters - 1);
-    EXPECT_EQ(DoorInstallation::Rows("SELECT COUNT(*) FROM VEXLET_DEVICE WHERE NAME = 'Twin'"), (Table{{"1"}}));
+    const struct
+    {
+        const wchar_t* className;
+        Props values;
+        const char* count;
+    } cases[] = {
+        {L"Bnt_LogicalSource",
+         {{L"Name", _variant_t(L"Twin")}, {L"SegmentID", _variant_t(1L)}, {L"IsOnline", _variant_t(true)},
+          {L"WorldTimezoneID", _variant_t(1L)}, {L"IsDaylightSaving", _variant_t(false)}},
+         "SELECT COUNT(*) FROM ACCESSPANE WHERE NAME = 'Twin'"},
+        {L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(8L)}, {L"Name", _variant_t(L"Twin")}},
+         "SELECT COUNT(*) FROM VEXLET_DEVICE WHERE NAME = 'Twin'"},
+        {L"Bnt_LogicalSubDevice",
+         {{L"SourceID", _variant_t(8L)}, {L"DeviceID", _variant_t(1L)}, {L"Name", _variant_t(L"Triplet")}},
+         "SELECT COUNT(*) FROM VEXLET_DEVICE WHERE NAME = 'Triplet'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8(c.className));
+        std::atomic<int> written{0};
+        std::atomic<int> refused{0};
+        std::vector<std::thread> writers;
+        for (int i = 0; i < kWriters; ++i)
+            writers.emplace_back([&] {
+                const CallerIdentity::Scope caller(CallerIdentity(Callers::kOperator, SecurityImpersonation));
+                const Reply reply = Write(c.className, c.values);
+                (reply.result == WBEM_S_NO_ERROR ? written : refused)++;
+            });
+        for (std::thread& writer : writers)
+            writer.join();
+        EXPECT_EQ(written.load(), 1);
+        EXPECT_EQ(refused.load(), kWriters - 1);
+        EXPECT_EQ(DoorInstallation::Rows(c.count), (Table{{"1"}}));
+    }
+}
+
+TEST_F(DoorLogicalDevices, AFailedDeleteLeavesItsCascadeUndone)
+{
+    const struct
+    {
+        const char* table;
+        const char* refusedRow;
+        const wchar_t* path;
+    } cases[] = {
+        {"VEXLET_DEVICE", "OLD.SUB_DEVICEID = 0", L"Bnt_LogicalDevice.ID=1,SourceID=8"},
+        {"ACCESSPANE", "OLD.PANELID = 8", L"Bnt_LogicalSource.ID=8"},
+    };
+    const Table devices = Devices();
+    const Table sources = Sources();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.table);
+        // The main row's delete fails after the cascade has run in the same transaction.
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                               std::string("CREATE TRIGGER refuse_delete BEFORE DELETE ON ") + c.table +
+                                                   " WHEN " + c.refusedRow +
+                                                   " BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+        const Reply refused = Delete(Form::Sync, c.path);
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), "DROP TRIGGER refuse_delete;");
+        EXPECT_EQ(refused.result, WBEM_E_FAILED) << Hex(refused.result);
+        EXPECT_EQ(Devices(), devices);
+        EXPECT_EQ(Sources(), sources);
+    }
+    EXPECT_TRUE(m_servers.CommServer().Calls().empty());
 }
 
 TEST_F(DoorLogicalDevices, SystemAccountsAreAuditedWithThePersonsName)

@@ -340,8 +340,10 @@ TEST(SchemaOrder, DeclaresTheMethodSignaturesOfMultiParameterMethods)
               (std::vector<std::wstring>{L"in AreaID", L"in BadgeID", L"in PanelID", L"in ReaderID", L"in SegmentID",
                                          L"in UTCTime"}));
     EXPECT_EQ(signature(L"Bnt_Badge", L"AddBadge"), (std::vector<std::wstring>{L"in BadgeIn", L"out BadgeOut"}));
-    EXPECT_EQ(signature(L"Bnt_IncomingEvent", L"AcknowledgeAlarm").size(), 9u);
-    EXPECT_EQ(signature(L"Bnt_IncomingEvent", L"AcknowledgeAlarm").back(), L"out SimultaneousAckStatus");
+    EXPECT_EQ(signature(L"Bnt_IncomingEvent", L"AcknowledgeAlarm"),
+              (std::vector<std::wstring>{L"in CurrentAckStatus", L"in SerialNumber", L"in CommServerHostName",
+                                         L"in PanelID", L"in AlarmID", L"in AlarmTime", L"in AckStatus",
+                                         L"in AckNotes", L"out ReturnValue", L"out SimultaneousAckStatus"}));
     EXPECT_EQ(signature(L"Bnt_Portavere", L"RecommendProperties").size(), 10u);
     EXPECT_EQ(signature(L"Bnt_Portavere", L"RecommendationSystemSetting"),
               std::vector<std::wstring>{L"out ReturnValue"});

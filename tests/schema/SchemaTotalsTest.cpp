@@ -37,7 +37,7 @@ TEST(SchemaTotals, DeclaresEveryKindOfRegistrationTheRightNumberOfTimes)
         {K::ReferenceProperty, 30},
         {K::DynamicProperty, 11},
         {K::Method, 84},
-        {K::MethodParameter, 88},
+        {K::MethodParameter, 89},
         {K::PropertyAttributeInteger, 130},
         {K::PropertyAttributeText, 14},
         {K::ClassWidePropertyAttribute, 92},

@@ -247,7 +247,7 @@ TEST(LoadedSchema, HoldsTheDeclaredTotalsOfEveryKindOfMember)
     // Bnt_AccessRequest.Name have no column.
     EXPECT_EQ(columns, 522u);
     EXPECT_EQ(methods, 84u);
-    EXPECT_EQ(parameters, 88u);
+    EXPECT_EQ(parameters, 89u);
     EXPECT_EQ(udfTables, 10u);
     EXPECT_EQ(valueLists, 13u);
 }
