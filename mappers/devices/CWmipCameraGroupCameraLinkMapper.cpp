@@ -2,23 +2,13 @@
 
 #include <memory>
 
-#include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
-
-namespace
-{
-
-constexpr DWORD kViewPermission = 0x10000035;
-
-// The device group type of camera groups.
-constexpr int kCameraGroupType = 3;
-
-}  // namespace
+#include "mappers/devices/CWmipCameraGroupMapper.h"
 
 CWmipCameraGroupCameraLinkMapper::CWmipCameraGroupCameraLinkMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
 {
     AddJoin(L"DEVICE_GROUP_LINK", L"DEVICEGROUPID", L"DEVICE_GROUP", L"DEVICEGROUPID");
-    SetPermissions(kViewPermission, 0, 0, 0);
+    SetPermissions(CWmipCameraGroupMapper::kViewPermission, 0, 0, 0);
 }
 
 CWmipCameraGroupCameraLinkMapper::~CWmipCameraGroupCameraLinkMapper() = default;
@@ -35,5 +25,5 @@ CWmipClassMapper* CWmipCameraGroupCameraLinkMapper::CreateMapper(const CAcsUser*
 
 void CWmipCameraGroupCameraLinkMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
 {
-    recordset->AddFilterInt(L"DEVICE_GROUP.TYPE", kCameraGroupType);
+    CWmipCameraGroupMapper::FilterCameraGroups(recordset);
 }

@@ -7,8 +7,6 @@
 namespace
 {
 
-constexpr DWORD kViewPermission = 0x10000035;
-
 // The device group type of camera groups.
 constexpr int kCameraGroupType = 3;
 
@@ -32,7 +30,12 @@ CWmipClassMapper* CWmipCameraGroupMapper::CreateMapper(const CAcsUser* user, IWb
     return std::make_unique<CWmipCameraGroupMapper>(user, context, services).release();
 }
 
-void CWmipCameraGroupMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
+void CWmipCameraGroupMapper::FilterCameraGroups(CMultiFilterRecordset* recordset)
 {
     recordset->AddFilterInt(L"DEVICE_GROUP.TYPE", kCameraGroupType);
+}
+
+void CWmipCameraGroupMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
+{
+    FilterCameraGroups(recordset);
 }

@@ -17,6 +17,11 @@ public:
     // The MapperFactory of the class: a new mapper that the caller owns; never null.
     static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
+    // Viewing camera groups and their camera links needs this permission.
+    static constexpr DWORD kViewPermission = 0x10000035;
+    // Keeps only the rows of device groups of type 3 (camera groups); the link mapper uses it too.
+    static void FilterCameraGroups(CMultiFilterRecordset* recordset);
+
     // Only device groups of type 3 (camera groups).
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
 };

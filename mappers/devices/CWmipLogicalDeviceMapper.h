@@ -7,9 +7,9 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "mappers/devices/CWmipLogicalMapper.h"
 
-class CWmipLogicalDeviceMapper : public CWmipDynamicClassMapper
+class CWmipLogicalDeviceMapper : public CWmipLogicalMapper
 {
 public:
     CWmipLogicalDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
@@ -25,10 +25,6 @@ public:
     // "Bnt_LogicalDevice.ID=n,SourceID=m". Refusals throw CWMIException and change nothing.
     HRESULT PutInstance(IWbemClassObject* instance, LONG flags, CString& path) override;
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
-    // The permission check, then with an instance the device's rules.
-    void CanAdd(IWbemClassObject* instance) override;
-    void CanModify(IWbemClassObject* instance) override;
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
     void BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
@@ -37,5 +33,5 @@ public:
                             IWbemClassObject* instance) override;
 
 private:
-    void Validate(IWbemClassObject* instance, bool create);
+    void Validate(IWbemClassObject* instance, bool create) override;
 };

@@ -7,7 +7,6 @@
 #include "inhouse/BntAccessSets/CAccessPanelSet.h"
 #include "inhouse/BntCore/CBntIDGenerator.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntPanelModel/CBntAcDBTrigger.h"
@@ -24,10 +23,6 @@ namespace
 {
 
 constexpr wchar_t kSource[] = L"WmipLogicalSourceMapper";
-constexpr DWORD kView = 0x1000010C;
-constexpr DWORD kAdd = 0x1000010D;
-constexpr DWORD kModify = 0x1000010E;
-constexpr DWORD kDelete = 0x1000010F;
 constexpr LONG kAuditObject = 132;
 constexpr LONG kPanelIdType = 4;
 constexpr int kSourceChanged = 211;
@@ -51,9 +46,8 @@ LONG Flag(const wchar_t* property, IWbemClassObject* instance)
 
 CWmipLogicalSourceMapper::CWmipLogicalSourceMapper(const CAcsUser* user, IWbemContext* context,
                                                    IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+    : CWmipLogicalMapper(user, context, services, GetWMIClassName(), kSource, kAuditObject)
 {
-    SetPermissions(kView, kAdd, kModify, kDelete);
 }
 
 CWmipLogicalSourceMapper::~CWmipLogicalSourceMapper() = default;
@@ -71,24 +65,10 @@ CWmipClassMapper* CWmipLogicalSourceMapper::CreateMapper(const CAcsUser* user, I
 
 HRESULT CWmipLogicalSourceMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
 {
-    if (instance == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_PARAMETER);
-    CBntDatabase* database = GetDatabase();
-    if (database == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
-                            CWmipMessages::kNoConnection);
-    const bool modify = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
-    const Operation operation = modify ? Operation::Modify : Operation::Add;
     LONG id = 0;
-    {
-        // The checks, the write and the audit stand or fall together, so two writers cannot
-        // both pass the name check.
-        CBntTransaction transaction(*database);
-        id = modify ? Modify(instance, *database) : Create(instance, *database);
-        LogTransaction(operation, instance);
-        transaction.Commit();
-    }
-    AfterWriteInstance(operation, instance);
+    WriteInTransaction(instance, flags, [&](CBntDatabase& database, bool modify) {
+        id = modify ? Modify(instance, database) : Create(instance, database);
+    });
     path.Format(L"Bnt_LogicalSource.ID=%ld", id);
     return S_OK;
 }
@@ -96,25 +76,6 @@ HRESULT CWmipLogicalSourceMapper::PutInstance(IWbemClassObject* instance, LONG f
 void CWmipLogicalSourceMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
 {
     recordset->AddFilterLong(L"ACCESSPANE.PANELTYPE", Rules::kLogicalSourcePanelType);
-}
-
-void CWmipLogicalSourceMapper::CanAdd(IWbemClassObject* instance)
-{
-    CWmipDynamicClassMapper::CanAdd(instance);
-    if (instance != nullptr)
-        Validate(instance, true);
-}
-
-void CWmipLogicalSourceMapper::CanModify(IWbemClassObject* instance)
-{
-    CWmipDynamicClassMapper::CanModify(instance);
-    if (instance != nullptr)
-        Validate(instance, false);
-}
-
-brontel::UserTranObject::UserTransactionObject CWmipLogicalSourceMapper::GetTransactionObject()
-{
-    return kAuditObject;
 }
 
 CString CWmipLogicalSourceMapper::GetTransactionValues(Operation, IWbemClassObject* instance)

@@ -8,9 +8,9 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "mappers/devices/CWmipLogicalMapper.h"
 
-class CWmipLogicalSourceMapper : public CWmipDynamicClassMapper
+class CWmipLogicalSourceMapper : public CWmipLogicalMapper
 {
 public:
     CWmipLogicalSourceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
@@ -26,10 +26,6 @@ public:
     // throw CWMIException and leave the database unchanged.
     HRESULT PutInstance(IWbemClassObject* instance, LONG flags, CString& path) override;
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
-    // The permission check, then with an instance the source's rules.
-    void CanAdd(IWbemClassObject* instance) override;
-    void CanModify(IWbemClassObject* instance) override;
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
     void BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
@@ -38,8 +34,7 @@ public:
                             IWbemClassObject* instance) override;
 
 private:
-    // The source's rules; `create` tells whether the name may match the source itself.
-    void Validate(IWbemClassObject* instance, bool create);
+    void Validate(IWbemClassObject* instance, bool create) override;
     LONG Create(IWbemClassObject* instance, CBntDatabase& database);
     LONG Modify(IWbemClassObject* instance, CBntDatabase& database);
 };

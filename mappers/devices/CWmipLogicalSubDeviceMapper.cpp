@@ -15,10 +15,6 @@ namespace
 {
 
 constexpr wchar_t kSource[] = L"WmipLogicalSubDeviceMapper";
-constexpr DWORD kView = 0x1000010C;
-constexpr DWORD kAdd = 0x1000010D;
-constexpr DWORD kModify = 0x1000010E;
-constexpr DWORD kDelete = 0x1000010F;
 constexpr LONG kAuditObject = 148;
 constexpr int kSubDeviceChanged = 292;
 constexpr std::size_t kSourceWord = 12;
@@ -29,9 +25,8 @@ constexpr std::size_t kDeviceWord = 52;
 
 CWmipLogicalSubDeviceMapper::CWmipLogicalSubDeviceMapper(const CAcsUser* user, IWbemContext* context,
                                                          IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+    : CWmipLogicalMapper(user, context, services, GetWMIClassName(), kSource, kAuditObject)
 {
-    SetPermissions(kView, kAdd, kModify, kDelete);
 }
 
 CWmipLogicalSubDeviceMapper::~CWmipLogicalSubDeviceMapper() = default;
@@ -50,25 +45,6 @@ CWmipClassMapper* CWmipLogicalSubDeviceMapper::CreateMapper(const CAcsUser* user
 void CWmipLogicalSubDeviceMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
 {
     recordset->AddFilterLong(L"VEXLET_DEVICE.SUB_DEVICEID", 0, CMultiFilterRecordset::NotEqual);
-}
-
-void CWmipLogicalSubDeviceMapper::CanAdd(IWbemClassObject* instance)
-{
-    CWmipDynamicClassMapper::CanAdd(instance);
-    if (instance != nullptr)
-        Validate(instance, true);
-}
-
-void CWmipLogicalSubDeviceMapper::CanModify(IWbemClassObject* instance)
-{
-    CWmipDynamicClassMapper::CanModify(instance);
-    if (instance != nullptr)
-        Validate(instance, false);
-}
-
-brontel::UserTranObject::UserTransactionObject CWmipLogicalSubDeviceMapper::GetTransactionObject()
-{
-    return kAuditObject;
 }
 
 CString CWmipLogicalSubDeviceMapper::GetTransactionValues(Operation, IWbemClassObject* instance)

@@ -6,9 +6,9 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "mappers/devices/CWmipLogicalMapper.h"
 
-class CWmipLogicalSubDeviceMapper : public CWmipDynamicClassMapper
+class CWmipLogicalSubDeviceMapper : public CWmipLogicalMapper
 {
 public:
     CWmipLogicalSubDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
@@ -20,10 +20,6 @@ public:
     static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
-    // The permission check, then with an instance the sub-device's rules.
-    void CanAdd(IWbemClassObject* instance) override;
-    void CanModify(IWbemClassObject* instance) override;
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
     void BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
@@ -32,5 +28,5 @@ public:
                             IWbemClassObject* instance) override;
 
 private:
-    void Validate(IWbemClassObject* instance, bool create);
+    void Validate(IWbemClassObject* instance, bool create) override;
 };

@@ -1,0 +1,67 @@
+#include "mappers/devices/CWmipLogicalMapper.h"
+
+#include "framework/CWmipMessages.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CBntTransaction.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+
+using brontel::utility::CWMIException;
+using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+namespace
+{
+
+constexpr DWORD kView = 0x1000010C;
+constexpr DWORD kAdd = 0x1000010D;
+constexpr DWORD kModify = 0x1000010E;
+constexpr DWORD kDelete = 0x1000010F;
+
+}  // namespace
+
+CWmipLogicalMapper::CWmipLogicalMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                       const wchar_t* className, const wchar_t* source, LONG auditObject)
+    : CWmipDynamicClassMapper(user, context, services, className), m_source(source), m_auditObject(auditObject)
+{
+    SetPermissions(kView, kAdd, kModify, kDelete);
+}
+
+CWmipLogicalMapper::~CWmipLogicalMapper() = default;
+
+void CWmipLogicalMapper::CanAdd(IWbemClassObject* instance)
+{
+    CWmipDynamicClassMapper::CanAdd(instance);
+    if (instance != nullptr)
+        Validate(instance, true);
+}
+
+void CWmipLogicalMapper::CanModify(IWbemClassObject* instance)
+{
+    CWmipDynamicClassMapper::CanModify(instance);
+    if (instance != nullptr)
+        Validate(instance, false);
+}
+
+brontel::UserTranObject::UserTransactionObject CWmipLogicalMapper::GetTransactionObject()
+{
+    return m_auditObject;
+}
+
+void CWmipLogicalMapper::WriteInTransaction(IWbemClassObject* instance, LONG flags,
+                                            const std::function<void(CBntDatabase& database, bool modify)>& write)
+{
+    if (instance == nullptr)
+        throw CWMIException(m_source, __LINE__, WBEM_E_INVALID_PARAMETER);
+    CBntDatabase* database = GetDatabase();
+    if (database == nullptr)
+        throw CWMIException(m_source, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+    const bool modify = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
+    const Operation operation = modify ? Operation::Modify : Operation::Add;
+    {
+        CBntTransaction transaction(*database);
+        write(*database, modify);
+        LogTransaction(operation, instance);
+        transaction.Commit();
+    }
+    AfterWriteInstance(operation, instance);
+}
