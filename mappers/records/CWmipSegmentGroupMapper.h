@@ -29,7 +29,6 @@ public:
 
     // Marks the mapper as the group end of a Bnt_SegmentGroupMember request; stays set.
     void SetAssociation() { m_association = true; }
-    bool IsAssociation() const { return m_association; }
 
 private:
     bool m_association = false;

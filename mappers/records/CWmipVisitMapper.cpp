@@ -474,11 +474,7 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
         if (host.IsVisitor())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kHostIsVisitorMessage);
         CPerson visitor(visitorId, nullptr, -9999, 101);
-        if (visitorId <= 0 || !visitor.Read(GetDatabaseUser(), -1))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"VISITORID");
-        if (!visitor.IsVisitor())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kVisitorIsCardholderMessage);
+        ReadVisitor(visitor);
         if (user->GetSystemOptions().IsVisitorSegmentationEnabled())
         {
             host.ReadSegmentAssignments(GetDatabaseUser());
@@ -522,6 +518,15 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
             !Text(stored.Get(), L"TIMEOUT").IsEmpty())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeOutFixedMessage);
     }
+}
+
+void CWmipVisitMapper::ReadVisitor(CPerson& visitor)
+{
+    if (visitor.GetID() <= 0 || !visitor.Read(GetDatabaseUser(), -1))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"VISITORID");
+    if (!visitor.IsVisitor())
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kVisitorIsCardholderMessage);
 }
 
 std::vector<CString> CWmipVisitMapper::SplitEmailList(const CString& list)

@@ -18,6 +18,7 @@
 
 class CBadgeType;
 class CBntAcsDBMgrVisit;
+class CPerson;
 class CVisit;
 
 class CWmipVisitMapper : public CWmipMapperSkeleton<CWmipVisitMapper, CWmipUDFClassMapper>
@@ -110,6 +111,9 @@ private:
     void DeleteVisitEvent(IWbemClassObject* instance);
     void CheckVisitSegments(IWbemClassObject* instance);
     void ValidateVisit(bool modifying, IWbemClassObject* instance);
+    // Reads the visitor; throws CWMIException: 0x80041008 naming VISITORID for an id above 0 of
+    // no person, 0x80041001 for a person who is a cardholder.
+    void ReadVisitor(CPerson& visitor);
     // The text of a string resource (empty for an unknown id).
     static CString ResourceText(UINT id);
     // The unsigned decimal key of a visit id above 0; empty otherwise.
@@ -131,13 +135,14 @@ private:
     // The method handlers (CWmipVisitMapperMethods.cpp).
     HRESULT SignVisitIn(IWbemClassObject* instance, IWbemClassObject* inParams);
     HRESULT SignVisitOut(IWbemClassObject* instance);
+    // The visitor is read with its segments.
     void SignInWithNewBadge(LONG badgeTypeId, const CString& printerName, CAcsUser* user, CVisit& visit,
-                            LONG visitorId, CBntAcsDBMgrVisit& manager);
-    void SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user, CVisit& visit, LONG visitorId,
+                            const CPerson& visitor, CBntAcsDBMgrVisit& manager);
+    void SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user, CVisit& visit, const CPerson& visitor,
                                  CBntAcsDBMgrVisit& manager);
     // Reads the type and refuses one that is not a visitor type, one the user may not assign,
-    // and, under visitor segmentation, one of no segment of the visitor.
-    void CheckVisitBadgeType(CBadgeType& type, CAcsUser* user, LONG visitorId);
+    // and, under visitor segmentation, one of no segment of the visitor (read with its segments).
+    void CheckVisitBadgeType(CBadgeType& type, CAcsUser* user, const CPerson& visitor);
     LONG GetBadgeTypeOfBadge(LONGLONG badgeId);
     // Permission 0x2000004B and the caller: the refusals are thrown.
     CAcsUser* CheckMethodCaller(IWbemClassObject* instance);

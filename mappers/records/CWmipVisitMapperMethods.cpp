@@ -43,7 +43,6 @@ constexpr LONG kAssignBadgeTypeAction = 6;
 
 constexpr wchar_t kAlreadySignedIn[] = L"The specified visit has already been signed in.";
 constexpr wchar_t kUnreadable[] = L"Unable to read visit information from DB.";
-constexpr wchar_t kVisitorIsCardholder[] = L"Chosen visitor is a cardholder and must be a visitor instead.";
 constexpr wchar_t kSignInFailed[] = L"The visit failed to be signed in properly.";
 constexpr wchar_t kNoDisposable[] =
     L"Current cardholder option configuration prohibits creation of dispossible badges.";
@@ -158,21 +157,17 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
         if (!manager->ReadEmailFields(visit))
             Fail(__LINE__, kUnreadable);
         CPerson visitor(visitorId, nullptr, -9999, 101);
-        if (visitorId <= 0 || !visitor.Read(GetDatabaseUser(), -1))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"VISITORID");
+        ReadVisitor(visitor);
         visitor.ReadSegmentAssignments(GetDatabaseUser());
-        if (!visitor.IsVisitor())
-            Fail(__LINE__, kVisitorIsCardholder);
 
         if (badgeTypeId > 0)
         {
-            SignInWithNewBadge(badgeTypeId, printerName, user, visit, visitorId, *manager);
+            SignInWithNewBadge(badgeTypeId, printerName, user, visit, visitor, *manager);
             issuedBadge = visit.GetIssuedBadgeID();
         }
         else if (badgeId > 0)
         {
-            SignInWithExistingBadge(badgeId, user, visit, visitorId, *manager);
+            SignInWithExistingBadge(badgeId, user, visit, visitor, *manager);
         }
         else if (!visit.Signin(GetDatabaseUser(), 0, 0, nullptr))
         {
@@ -208,12 +203,12 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
 }
 
 void CWmipVisitMapper::SignInWithNewBadge(LONG badgeTypeId, const CString& printerName, CAcsUser* user, CVisit& visit,
-                                          LONG visitorId, CBntAcsDBMgrVisit& manager)
+                                          const CPerson& visitor, CBntAcsDBMgrVisit& manager)
 {
     if (!manager.AllowsDisposableBadges())
         Fail(__LINE__, kNoDisposable);
     CBadgeType type(badgeTypeId);
-    CheckVisitBadgeType(type, user, visitorId);
+    CheckVisitBadgeType(type, user, visitor);
     if (!type.IsDisposable())
         Fail(__LINE__, kNotDisposable);
     // The installation keeps no print service per badge type, so the caller must name one.
@@ -224,7 +219,7 @@ void CWmipVisitMapper::SignInWithNewBadge(LONG badgeTypeId, const CString& print
         Fail(__LINE__, kSignInFailed);
 }
 
-void CWmipVisitMapper::SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user, CVisit& visit, LONG visitorId,
+void CWmipVisitMapper::SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user, CVisit& visit, const CPerson& visitor,
                                                CBntAcsDBMgrVisit& manager)
 {
     const LONG badgeTypeId = GetBadgeTypeOfBadge(badgeId);
@@ -235,7 +230,7 @@ void CWmipVisitMapper::SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user,
     if (!manager.AllowsVisitorBadges())
         Fail(__LINE__, kNoVisitorBadges);
     CBadgeType type(badgeTypeId);
-    CheckVisitBadgeType(type, user, visitorId);
+    CheckVisitBadgeType(type, user, visitor);
     std::vector<LONG> segments;
     if (user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
         segments.assign(type.GetSegmentAssignments().begin(), type.GetSegmentAssignments().end());
@@ -247,7 +242,7 @@ void CWmipVisitMapper::SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user,
         Fail(__LINE__, kSignInFailed);
 }
 
-void CWmipVisitMapper::CheckVisitBadgeType(CBadgeType& type, CAcsUser* user, LONG visitorId)
+void CWmipVisitMapper::CheckVisitBadgeType(CBadgeType& type, CAcsUser* user, const CPerson& visitor)
 {
     if (FAILED(type.Read(GetDatabaseUser(), -1)) || !type.ReadSegmentAssignments(GetDatabaseUser()))
         Fail(__LINE__, kNotVisitorType);
@@ -257,9 +252,6 @@ void CWmipVisitMapper::CheckVisitBadgeType(CBadgeType& type, CAcsUser* user, LON
         Fail(__LINE__, kTypeNotAllowed);
     if (user->GetSystemOptions().IsVisitorSegmentationEnabled())
     {
-        CPerson visitor(visitorId, nullptr, -9999, 101);
-        visitor.Read(GetDatabaseUser(), -1);
-        visitor.ReadSegmentAssignments(GetDatabaseUser());
         const auto& segments = visitor.GetSegmentAssignments();
         if (std::none_of(segments.begin(), segments.end(),
                          [&](LONG segment) { return type.HasSegmentAccess(segment, user); }))
