@@ -4,6 +4,7 @@
 
 #include "bus/CCorvessaClassObject.h"
 #include "bus/CCorvessaMethodDescriptor.h"
+#include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Unknown.h"
@@ -38,16 +39,7 @@ HRESULT CWmipManagerClassDefinitions::Fill(IWbemClassObject* definition)
     HRESULT hr = CWmipMethodSignatures::AddTo(ManagerMethods(), definition);
     if (FAILED(hr))
         return hr;
-    ComPtr<IWbemQualifierSet> qualifiers;
-    hr = definition->GetQualifierSet(&qualifiers);
-    if (FAILED(hr))
-        return hr;
-    _variant_t dynamic(true);
-    hr = qualifiers->Put(L"Dynamic", &dynamic, 0);
-    if (FAILED(hr))
-        return hr;
-    _variant_t provider(L"BntProvider");
-    return qualifiers->Put(L"Provider", &provider, 0);
+    return CWmipClassMapper::MarkDynamic(definition);
 }
 
 HRESULT CWmipManagerClassDefinitions::AddTo(WbemRepository& repository)
