@@ -8,7 +8,6 @@
 #include "framework/CWmipMethodSignatures.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Unknown.h"
-#include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemClassObject.h"
 #include "platform/wmi/WbemRepository.h"
