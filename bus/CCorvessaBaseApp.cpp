@@ -405,19 +405,24 @@ HRESULT CCorvessaBaseApp::GetAuthenticationPublicKey(std::string& publicKey)
     return E_FAIL;
 }
 
-HRESULT CCorvessaBaseApp::DecryptCredentials(std::string& userName, std::string& password)
+HRESULT CCorvessaBaseApp::DecryptCredentials(std::string& userName, std::string& password,
+                                             const std::string& emptyNameKey)
 {
-    if (!AreCredentialsEncrypted()) {
-        return S_OK;
-    }
-    const CorvessaAuthenticationUtility* utility = GetAuthenticationUtility();
-    for (std::string* text : {&userName, &password}) {
-        std::string plain;
-        const HRESULT hr = utility->Decrypt(*text, plain);
-        if (FAILED(hr)) {
-            return hr;
+    if (AreCredentialsEncrypted()) {
+        const CorvessaAuthenticationUtility* utility = GetAuthenticationUtility();
+        for (std::string* text : {&userName, &password}) {
+            std::string plain;
+            const HRESULT hr = utility->Decrypt(*text, plain);
+            if (FAILED(hr)) {
+                return hr;
+            }
+            *text = std::move(plain);
         }
-        *text = std::move(plain);
+    }
+    if (userName.empty()) {
+        throw CCorvessaException(emptyNameKey,
+                                 std::string("Failed to decrypt provided credentials, check server error logs for "
+                                             "details."));
     }
     return S_OK;
 }
@@ -450,14 +455,9 @@ HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int dir
     authenticationTime.SetStatus(COleDateTime::invalid);
     token.clear();
     try {
-        const HRESULT decrypted = DecryptCredentials(userName, password);
+        const HRESULT decrypted = DecryptCredentials(userName, password, CCorvessaException::kFailedToAuthenticateKey);
         if (FAILED(decrypted)) {
             return decrypted;
-        }
-        if (userName.empty()) {
-            throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
-                                     std::string("Failed to decrypt provided credentials, check server error logs for "
-                                                 "details."));
         }
         Initialize();
         // Made (with its keys) before the token-map lock is taken.

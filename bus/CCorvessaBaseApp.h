@@ -339,8 +339,9 @@ protected:
     virtual std::shared_ptr<CorvessaAuthenticationUtility> CreateAuthenticationUtility();
     // When the installation asks for encrypted credentials, decrypts the user name and then
     // the password in place. S_OK; the first failing decryption's HRESULT (the texts are then
-    // unchanged from that one on). Throws CWMIException when the keys cannot be made.
-    HRESULT DecryptCredentials(std::string& userName, std::string& password);
+    // unchanged from that one on). Throws CWMIException when the keys cannot be made, and
+    // CCorvessaException(emptyNameKey) when the user name comes out empty.
+    HRESULT DecryptCredentials(std::string& userName, std::string& password, const std::string& emptyNameKey);
 
     // --- Business-event subscriptions ----------------------------------------------------
     // The one manager, made on the first call (with the application's database and the bus

@@ -209,14 +209,9 @@ HRESULT CCorvessaBaseApp::GetCardholderFromDirectory(const std::string& token, c
     // The token only proves the caller; its entry goes back on every path.
     const EntryLease lease = LeaseEntry(entry);
     try {
-        const HRESULT decrypted = DecryptCredentials(userName, password);
+        const HRESULT decrypted = DecryptCredentials(userName, password, CCorvessaException::kGeneralExceptionKey);
         if (FAILED(decrypted)) {
             return decrypted;
-        }
-        if (userName.empty()) {
-            throw CCorvessaException(CCorvessaException::kGeneralExceptionKey,
-                                     std::string("Failed to decrypt provided credentials, check server error logs for "
-                                                 "details."));
         }
         Initialize();
         brontel::directories::DirectoryDBManager directories(GetDatabase(), nullptr);

@@ -415,8 +415,17 @@ HRESULT CWmipClassMapper::CreateClassImpl(IWbemClassObject** classObject)
     hr = created->Put(L"__class", 0, &name, CIM_STRING);
     if (FAILED(hr))
         return hr;
+    hr = MarkDynamic(created.Get());
+    if (FAILED(hr))
+        return hr;
+    *classObject = created.Detach();
+    return S_OK;
+}
+
+HRESULT CWmipClassMapper::MarkDynamic(IWbemClassObject* definition)
+{
     ComPtr<IWbemQualifierSet> qualifiers;
-    hr = created->GetQualifierSet(&qualifiers);
+    HRESULT hr = definition->GetQualifierSet(&qualifiers);
     if (FAILED(hr))
         return hr;
     _variant_t dynamic(true);
@@ -424,9 +433,5 @@ HRESULT CWmipClassMapper::CreateClassImpl(IWbemClassObject** classObject)
     if (FAILED(hr))
         return hr;
     _variant_t provider(L"BntProvider");
-    hr = qualifiers->Put(L"Provider", &provider, 0);
-    if (FAILED(hr))
-        return hr;
-    *classObject = created.Detach();
-    return S_OK;
+    return qualifiers->Put(L"Provider", &provider, 0);
 }

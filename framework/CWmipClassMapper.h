@@ -314,6 +314,9 @@ public:
     static HRESULT PutProperty(IWbemClassObject* classObject, const wchar_t* name, LONG cimType, int flags,
                                int maxlen, const wchar_t* displayName, const wchar_t* refClass, LONG fieldId,
                                const wchar_t* defaultValue);
+    // Marks a class definition "Dynamic" and served by "BntProvider". S_OK, or the failing
+    // HRESULT of the first step.
+    static HRESULT MarkDynamic(IWbemClassObject* definition);
 
     // Property -> "TABLE.COLUMN" of a joined table (AddForeignKeyPropertyMapping).
     const std::map<CString, CString, CStringNoCaseLess>& GetForeignKeyMappings() const { return m_foreignKeys; }

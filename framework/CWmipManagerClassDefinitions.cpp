@@ -4,10 +4,10 @@
 
 #include "bus/CCorvessaClassObject.h"
 #include "bus/CCorvessaMethodDescriptor.h"
+#include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Unknown.h"
-#include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemClassObject.h"
 #include "platform/wmi/WbemRepository.h"
@@ -38,16 +38,7 @@ HRESULT CWmipManagerClassDefinitions::Fill(IWbemClassObject* definition)
     HRESULT hr = CWmipMethodSignatures::AddTo(ManagerMethods(), definition);
     if (FAILED(hr))
         return hr;
-    ComPtr<IWbemQualifierSet> qualifiers;
-    hr = definition->GetQualifierSet(&qualifiers);
-    if (FAILED(hr))
-        return hr;
-    _variant_t dynamic(true);
-    hr = qualifiers->Put(L"Dynamic", &dynamic, 0);
-    if (FAILED(hr))
-        return hr;
-    _variant_t provider(L"BntProvider");
-    return qualifiers->Put(L"Provider", &provider, 0);
+    return CWmipClassMapper::MarkDynamic(definition);
 }
 
 HRESULT CWmipManagerClassDefinitions::AddTo(WbemRepository& repository)

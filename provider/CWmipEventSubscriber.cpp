@@ -4,13 +4,16 @@
 
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
+#include "platform/mfc/CException.h"
 #include "platform/security/Sid.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipUserCache.h"
 #include "provider/CWmipUserCacheEntry.h"
 
 using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
 
 namespace
 {
@@ -62,6 +65,29 @@ HRESULT CWmipEventSubscriber::Check(const wchar_t* source) const
         return WBEM_E_ACCESS_DENIED;
     }
     return S_OK;
+}
+
+HRESULT CWmipEventSubscriber::RunQueryCheck(const wchar_t* source, const wchar_t* kind,
+                                            const std::function<HRESULT()>& check)
+{
+    try
+    {
+        return check();
+    }
+    catch (const CWMIException& e)
+    {
+        return e.GetHResult();
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(source, __LINE__, CString(L"Error processing ") + kind + L" event query", E_FAIL, &e);
+    }
+    catch (...)
+    {
+        CWMIDebugLog::LogError(source, __LINE__, CString(L"Unspecified error processing ") + kind + L" event query",
+                               E_FAIL);
+    }
+    return WBEM_E_FAILED;
 }
 
 const CAcsUser* CWmipEventSubscriber::GetUser() const

@@ -6,6 +6,8 @@
 // Lives for one access check on one WMI thread; the user cache is the application's.
 #pragma once
 
+#include <functional>
+
 #include "platform/win32/WinTypes.h"
 
 class CAcsUser;
@@ -31,6 +33,10 @@ public:
     // without a cache or user) with "The client does not have access to use Fluxmere. The user
     // account has not been linked."; 0x80041003 with the permission message.
     HRESULT Check(const wchar_t* source) const;
+    // Runs a provider's check of the event query and answers its result; a CWMIException gives
+    // its HRESULT, any other failure is logged (under source, as an error processing a kind
+    // event query) and gives WBEM_E_FAILED.
+    static HRESULT RunQueryCheck(const wchar_t* source, const wchar_t* kind, const std::function<HRESULT()>& check);
     // The entry and its user; null until Check has passed.
     CWmipUserCacheEntry* GetEntry() const { return SUCCEEDED(m_result) ? m_entry : nullptr; }
     const CAcsUser* GetUser() const;

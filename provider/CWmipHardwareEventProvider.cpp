@@ -9,7 +9,6 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
-#include "platform/mfc/CException.h"
 #include "platform/mfc/ModuleState.h"
 #include "platform/wmi/IWbemObjectSink.h"
 #include "platform/wmi/IWbemProviderInitSink.h"
@@ -159,17 +158,8 @@ HRESULT CWmipHardwareEventProvider::AccessCheck(LPCWSTR /*language*/, LPCWSTR qu
         return hr;
     }
     const CAcsUser& user = *subscriber.GetUser();
-    try {
-        hr = CheckQuerySegments(query, user);
-    } catch (const CWMIException& e) {
-        hr = e.GetHResult();
-    } catch (const CException& e) {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error processing hardware event query", E_FAIL, &e);
-        hr = WBEM_E_FAILED;
-    } catch (...) {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error processing hardware event query", E_FAIL);
-        hr = WBEM_E_FAILED;
-    }
+    hr = CWmipEventSubscriber::RunQueryCheck(kSource, L"hardware",
+                                             [&] { return CheckQuerySegments(query, user); });
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Leaving hardware event provider access check");
     return hr;
 }

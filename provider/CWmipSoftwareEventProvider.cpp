@@ -10,7 +10,6 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/com/WbemConstants.h"
-#include "platform/mfc/CException.h"
 #include "platform/mfc/ModuleState.h"
 #include "platform/wmi/IWbemObjectSink.h"
 #include "platform/wmi/IWbemProviderInitSink.h"
@@ -165,27 +164,8 @@ HRESULT CWmipSoftwareEventProvider::AccessCheck(LPCWSTR /*language*/, LPCWSTR qu
         const CWmipEventSubscriber subscriber(sidLength, sid);
         hr = subscriber.Check(kSource);
         if (SUCCEEDED(hr))
-        {
-            try
-            {
-                hr = CheckQueryClasses(query, subscriber.GetEntry());
-            }
-            catch (const CWMIException& e)
-            {
-                hr = e.GetHResult();
-            }
-            catch (const CException& e)
-            {
-                CWMIDebugLog::LogError(kSource, __LINE__, L"Error processing software event query", E_FAIL, &e);
-                hr = WBEM_E_FAILED;
-            }
-            catch (...)
-            {
-                CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error processing software event query",
-                                       E_FAIL);
-                hr = WBEM_E_FAILED;
-            }
-        }
+            hr = CWmipEventSubscriber::RunQueryCheck(kSource, L"software",
+                                                     [&] { return CheckQueryClasses(query, subscriber.GetEntry()); });
     }
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Leaving software event provider access check");
     return AccessCheckResult(hr);

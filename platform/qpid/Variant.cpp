@@ -146,13 +146,7 @@ Variant& Variant::operator=(const Variant& other)
 Variant& Variant::operator=(Variant&& other) noexcept
 {
     if (this != &other) {
-        m_type = other.m_type;
-        m_bool = other.m_bool;
-        m_signed = other.m_signed;
-        m_unsigned = other.m_unsigned;
-        m_float = other.m_float;
-        m_double = other.m_double;
-        m_uuid = other.m_uuid;
+        CopyScalars(other);
         m_string = std::move(other.m_string);
         // Moved into a local first: the other value may live inside this one's map or list.
         std::unique_ptr<Map> map = std::move(other.m_map);
@@ -164,7 +158,7 @@ Variant& Variant::operator=(Variant&& other) noexcept
     return *this;
 }
 
-void Variant::CopyFrom(const Variant& other)
+void Variant::CopyScalars(const Variant& other)
 {
     m_type = other.m_type;
     m_bool = other.m_bool;
@@ -173,6 +167,11 @@ void Variant::CopyFrom(const Variant& other)
     m_float = other.m_float;
     m_double = other.m_double;
     m_uuid = other.m_uuid;
+}
+
+void Variant::CopyFrom(const Variant& other)
+{
+    CopyScalars(other);
     m_string = other.m_string;
     m_map = other.m_map ? std::make_unique<Map>(*other.m_map) : nullptr;
     m_list = other.m_list ? std::make_unique<List>(*other.m_list) : nullptr;
@@ -198,6 +197,13 @@ void Variant::Refuse(const char* target) const
         throw InvalidConversion("Cannot convert " + m_string + " to " + target);
     }
     throw InvalidConversion(getTypeName(m_type) + " cannot be converted to " + target);
+}
+
+void Variant::Expect(VariantType type, const char* target) const
+{
+    if (m_type != type) {
+        Refuse(target);
+    }
 }
 
 template <typename T>
@@ -282,9 +288,7 @@ double Variant::asDouble() const
 
 Uuid Variant::asUuid() const
 {
-    if (m_type != VAR_UUID) {
-        Refuse("uuid");
-    }
+    Expect(VAR_UUID, "uuid");
     return m_uuid;
 }
 
@@ -329,9 +333,7 @@ std::string Variant::asString() const
 
 const Variant::Map& Variant::asMap() const
 {
-    if (m_type != VAR_MAP) {
-        Refuse("map");
-    }
+    Expect(VAR_MAP, "map");
     return *m_map;
 }
 
@@ -342,9 +344,7 @@ Variant::Map& Variant::asMap()
 
 const Variant::List& Variant::asList() const
 {
-    if (m_type != VAR_LIST) {
-        Refuse("list");
-    }
+    Expect(VAR_LIST, "list");
     return *m_list;
 }
 
@@ -355,9 +355,7 @@ Variant::List& Variant::asList()
 
 const std::string& Variant::getString() const
 {
-    if (m_type != VAR_STRING) {
-        Refuse("string");
-    }
+    Expect(VAR_STRING, "string");
     return m_string;
 }
 

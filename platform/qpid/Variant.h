@@ -114,9 +114,13 @@ public:
 
 private:
     [[noreturn]] void Refuse(const char* target) const;
+    // Refuses the conversion to target unless the value is of type.
+    void Expect(VariantType type, const char* target) const;
     template <typename T>
     T AsInteger(const char* target) const;
     void CopyFrom(const Variant& other);
+    // Every member but the string, the map and the list.
+    void CopyScalars(const Variant& other);
 
     VariantType m_type = VAR_VOID;
     // The member that the type uses: booleans, signed or unsigned integers, reals.
