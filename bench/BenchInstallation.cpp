@@ -13,8 +13,7 @@
 #include "platform/mfc/ModuleState.h"
 #include "provider/CWmipApp.h"
 
-namespace
-{
+namespace {
 
 constexpr const wchar_t* kAdministratorSid = L"S-1-5-21-1004336348-1177238915-682003330-1500";
 // The demo's account of the segment-restricted operator.
@@ -71,8 +70,8 @@ BenchInstallation::BenchInstallation()
         throw std::runtime_error("cannot set PROVIXA_HOME");
 
     sqlite3* database = nullptr;
-    const int opened = sqlite3_open_v2(m_databaseFile.c_str(), &database,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int opened =
+        sqlite3_open_v2(m_databaseFile.c_str(), &database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     m_database.reset(database);
     if (opened != SQLITE_OK)
         throw std::runtime_error("cannot create " + m_databaseFile.string());

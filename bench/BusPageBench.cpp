@@ -10,8 +10,7 @@
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/ModuleState.h"
 
-namespace
-{
+namespace {
 constexpr int kRowCount = 100000;
 constexpr int kPageSize = 100;
 constexpr char kApplicationId[] = "provixa_bench";

@@ -13,8 +13,7 @@
 
 #include "bench/RawEventTypeReader.h"
 
-namespace benchmark
-{
+namespace benchmark {
 class State;
 }
 

@@ -12,8 +12,7 @@
 #include "platform/security/CallerIdentity.h"
 #include "provider/CWmipInstanceProvider.h"
 
-namespace
-{
+namespace {
 constexpr int kPersonCount = 100000;
 }  // namespace
 

@@ -11,8 +11,7 @@
 
 #include "bench/RawCardholderReader.h"
 
-namespace benchmark
-{
+namespace benchmark {
 class State;
 }
 

@@ -26,8 +26,7 @@
 #include "platform/wmi/WbemServiceNamespace.h"
 #include "tools/provixa/ProvixaSchemaLoader.h"
 
-namespace
-{
+namespace {
 
 using Clock = PairTiming::Clock;
 
@@ -96,11 +95,9 @@ KeyPool MakeKeyPool(int rows)
 ProviderBench::ProviderBench(BenchInstallation& installation)
     : m_installation(installation),
       m_caller(CallerIdentity(BenchInstallation::AdministratorSid(), SecurityImpersonation)),
-      m_services(MakeNamespace()),
-      m_raw(installation.DatabaseFile())
+      m_services(MakeNamespace()), m_raw(installation.DatabaseFile())
 {
-    const HRESULT result =
-        m_provider.Initialize(nullptr, 0, nullptr, nullptr, m_services.Get(), nullptr, nullptr);
+    const HRESULT result = m_provider.Initialize(nullptr, 0, nullptr, nullptr, m_services.Get(), nullptr, nullptr);
     if (result != WBEM_S_NO_ERROR)
         throw std::runtime_error("the instance provider's Initialize answered " + BenchRequest::HexOf(result));
 }
@@ -213,7 +210,8 @@ void ProviderBench::KeyedGet(benchmark::State& state)
             first = (first + kGetsPerIteration) % kKeyPoolSize;
         }
         benchmark::DoNotOptimize(m_raw.Checksum());
-        PairTiming::ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations()) * kGetsPerIteration);
+        PairTiming::ReportCounters(state, providerTime, rawTime,
+                                   static_cast<double>(state.iterations()) * kGetsPerIteration);
     }
     catch (const std::exception& error)
     {
@@ -235,8 +233,8 @@ void ProviderBench::ParallelKeyedGet(benchmark::State& state)
         auto caller = [&](int index) {
             try
             {
-                const CallerIdentity::Scope scope(CallerIdentity(BenchInstallation::AdministratorSid(),
-                                                                 SecurityImpersonation));
+                const CallerIdentity::Scope scope(
+                    CallerIdentity(BenchInstallation::AdministratorSid(), SecurityImpersonation));
                 const ComPtr<CountingSink> sink = MakeComObject<CountingSink>();
                 const std::size_t first = static_cast<std::size_t>(index) * kGetsPerCaller;
                 for (std::size_t i = first; i < first + kGetsPerCaller; ++i)

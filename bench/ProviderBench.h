@@ -22,8 +22,7 @@
 #include "platform/security/CallerIdentity.h"
 #include "provider/CWmipInstanceProvider.h"
 
-namespace benchmark
-{
+namespace benchmark {
 class State;
 }
 

@@ -7,8 +7,7 @@
 
 #include "bench/SqliteStatement.h"
 
-namespace
-{
+namespace {
 
 constexpr const char* kSelect =
     "SELECT EMP.ID, EMP.LASTNAME, EMP.FIRSTNAME, EMP.MIDNAME, EMP.SSNO, EMP.ALLOWEDVISITORS, EMP.LASTCHANGED, "

@@ -7,8 +7,7 @@
 
 #include "bench/SqliteStatement.h"
 
-namespace
-{
+namespace {
 
 constexpr const char* kSelectAll = "SELECT EVTYPEID, EVTDESCR FROM EVENTYPE";
 constexpr const char* kCount = "SELECT COUNT(*) FROM EVENTYPE";

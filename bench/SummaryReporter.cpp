@@ -5,8 +5,7 @@
 #include <ostream>
 #include <utility>
 
-namespace
-{
+namespace {
 
 // The counter's value; 0 when the run has none.
 double CounterOf(const benchmark::BenchmarkReporter::Run& run, const char* name)
@@ -59,11 +58,11 @@ void SummaryReporter::Finalize()
         const Measurement& measurement = m_measurements[result.measurement];
         const double runs = result.runs;
         char line[320] = {};
-        std::snprintf(line, sizeof line, "%s: %.1fx (target %s %gx), %s%s: %s %.0f ns/%s, %s %.0f ns/%s",
-                      measurement.label.c_str(), result.ratio / runs, measurement.atLeast ? ">=" : "<=",
-                      measurement.target, result.rows.c_str(), measurement.argument.c_str(),
-                      measurement.measured.c_str(), result.providerNs / runs, measurement.unit.c_str(),
-                      measurement.baseline.c_str(), result.rawNs / runs, measurement.unit.c_str());
+        std::snprintf(
+            line, sizeof line, "%s: %.1fx (target %s %gx), %s%s: %s %.0f ns/%s, %s %.0f ns/%s",
+            measurement.label.c_str(), result.ratio / runs, measurement.atLeast ? ">=" : "<=", measurement.target,
+            result.rows.c_str(), measurement.argument.c_str(), measurement.measured.c_str(), result.providerNs / runs,
+            measurement.unit.c_str(), measurement.baseline.c_str(), result.rawNs / runs, measurement.unit.c_str());
         out << line;
         if (result.peakRssMib > 0)
         {
@@ -97,7 +96,7 @@ void SummaryReporter::PrintFlatness(std::ostream& out, std::size_t measurement) 
     const Measurement& m = m_measurements[measurement];
     char line[256] = {};
     std::snprintf(line, sizeof line, "%s per-%s cost at %s%s / at %s%s: %.2fx (flat is about 1x)", m.family.c_str(),
-                  m.unit.c_str(), largest->rows.c_str(), m.argument.c_str(), smallest->rows.c_str(),
-                  m.argument.c_str(), (largest->providerNs / largest->runs) / (smallest->providerNs / smallest->runs));
+                  m.unit.c_str(), largest->rows.c_str(), m.argument.c_str(), smallest->rows.c_str(), m.argument.c_str(),
+                  (largest->providerNs / largest->runs) / (smallest->providerNs / smallest->runs));
     out << line << '\n';
 }

@@ -40,7 +40,8 @@ namespace {
 constexpr wchar_t kSource[] = L"CorvessaBaseApp";
 constexpr wchar_t kInstallationKey[] = L"SOFTWARE\\Brontel\\Ivarune";
 constexpr wchar_t kCorvessaKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Corvessa";
-constexpr char kUnknownTokenMessage[] = "An add authentication request must be called prior to use of this session token.";
+constexpr char kUnknownTokenMessage[] =
+    "An add authentication request must be called prior to use of this session token.";
 constexpr LONGLONG kMillisecondsPerHour = 60LL * 60 * 1000;
 
 // The namespace the mappers fetch class definitions through. The class cache keeps it and is
@@ -108,10 +109,12 @@ sms::qpid::wrapper::IQpidWrapper* CCorvessaBaseApp::GetQpidWrapper() const
 
 void CCorvessaBaseApp::Initialize()
 {
-    if (!IsLoggedIn()) {
+    if (!IsLoggedIn())
+    {
         LoginAsSA(CBntDatabase::GetDSNFromINI());
     }
-    if (!IsLoggedIn()) {
+    if (!IsLoggedIn())
+    {
         throw GenericException(L"CCorvessaProvixaApp::Initialize - Failed to authenticate to the database.");
     }
 }
@@ -119,16 +122,20 @@ void CCorvessaBaseApp::Initialize()
 HRESULT CCorvessaBaseApp::GetMapperForType(const CString& typeName, CWmipUserCacheEntry* entry,
                                            std::unique_ptr<CWmipClassMapper>& mapper, bool log)
 {
-    if (entry == nullptr) {
+    if (entry == nullptr)
+    {
         return WBEM_E_INVALID_PARAMETER;
     }
-    if (!CWMITypeInfo::ShouldCorvessaExposeType(typeName)) {
+    if (!CWMITypeInfo::ShouldCorvessaExposeType(typeName))
+    {
         return corvessa::kInvalidTypeName;
     }
     mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(entry->GetUser(), nullptr, BusNamespace(),
                                                                          typeName.GetString()));
-    if (!mapper) {
-        if (log) {
+    if (!mapper)
+    {
+        if (log)
+        {
             CString text;
             text.Format(L"CCorvessaProvixaApp::GetMapperForType - Failed to get mapper for requested type name [%s].",
                         typeName.GetString());
@@ -148,7 +155,8 @@ HRESULT CCorvessaBaseApp::ReleaseUserCacheEntry(CWmipUserCacheEntry* entry)
 
 void CCorvessaBaseApp::InvalidateUsers()
 {
-    if (CCorvessaUserCache* cache = GetBusUserCache()) {
+    if (CCorvessaUserCache* cache = GetBusUserCache())
+    {
         cache->InvalidateUsers();
     }
 }
@@ -164,7 +172,8 @@ void CCorvessaBaseApp::HandleInvalidDBConnection()
 int CCorvessaBaseApp::CalculateNumberOfPages(std::int32_t total, std::int32_t pageSize)
 {
     // A page size of 0 or less fills no page; the division would give no number.
-    if (pageSize <= 0 || total <= 0) {
+    if (pageSize <= 0 || total <= 0)
+    {
         return 0;
     }
     return static_cast<int>((static_cast<double>(total) + pageSize - 1) / pageSize);
@@ -174,7 +183,8 @@ HRESULT CCorvessaBaseApp::GetVersion(std::map<std::string, qpid::types::Variant>
 {
     CString version;
     const CBntRegistry key(true, kInstallationKey);
-    if (!key.GetStringValue(L"ProductVersion", version)) {
+    if (!key.GetStringValue(L"ProductVersion", version))
+    {
         version.Empty();
     }
     result["product_name"] = qpid::types::Variant(brontel::utility::ConvertCStringToUtf8(GetInstalledProductName()));
@@ -183,11 +193,12 @@ HRESULT CCorvessaBaseApp::GetVersion(std::map<std::string, qpid::types::Variant>
 }
 
 CCorvessaException CCorvessaBaseApp::ConvertToCorvessaException(const CWMIException& source,
-                                                                 const std::string& defaultKey) const
+                                                                const std::string& defaultKey) const
 {
     CWMIDebugLog::LogError(kSource, __LINE__, source.GetMessage(), source.GetHResult(), nullptr, &source);
     std::string key = defaultKey;
-    switch (source.GetHResult()) {
+    switch (source.GetHResult())
+    {
     case WBEM_E_MISSING_PARAMETER_ID:
     case WBEM_E_ILLEGAL_NULL:
         key = CCorvessaException::kMissingRequestItemKey;
@@ -211,7 +222,8 @@ int CCorvessaBaseApp::GetAuthenticatedTokenTimeoutInHours()
     const CBntRegistry key(true, kCorvessaKey);
     DWORD hours = 0;
     if (key.GetDWORDValue(L"AuthenticatedTokenTimeout", &hours) && hours >= kMinTokenTimeoutHours &&
-        hours <= kMaxTokenTimeoutHours) {
+        hours <= kMaxTokenTimeoutHours)
+    {
         return static_cast<int>(hours);
     }
     return kDefaultTokenTimeoutHours;
@@ -240,8 +252,8 @@ std::vector<std::string> CCorvessaBaseApp::GetTokenApplicationIds(const std::str
 bool CCorvessaBaseApp::IsCachedUserInUseByMultipleSessions(const CString& sid)
 {
     const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
-    const auto sessions = std::count_if(m_tokens.begin(), m_tokens.end(),
-                                        [&sid](const auto& pair) { return pair.second.sid == sid; });
+    const auto sessions =
+        std::count_if(m_tokens.begin(), m_tokens.end(), [&sid](const auto& pair) { return pair.second.sid == sid; });
     return sessions > 1;
 }
 
@@ -257,7 +269,8 @@ HRESULT CCorvessaBaseApp::LookUpEntryLocked(const TokenRecord& record, CWmipUser
 {
     *asked = false;
     CCorvessaUserCache* cache = GetBusUserCache();
-    if (cache == nullptr) {
+    if (cache == nullptr)
+    {
         return WBEM_E_FAILED;
     }
     *asked = true;
@@ -267,9 +280,11 @@ HRESULT CCorvessaBaseApp::LookUpEntryLocked(const TokenRecord& record, CWmipUser
 
 void CCorvessaBaseApp::EndSessionLocked(const std::string& token, CWmipUserCacheEntry* entry)
 {
-    if (entry != nullptr) {
+    if (entry != nullptr)
+    {
         CCorvessaUserCache* cache = GetBusUserCache();
-        if (cache != nullptr && !IsCachedUserInUseByMultipleSessions(entry->GetSID())) {
+        if (cache != nullptr && !IsCachedUserInUseByMultipleSessions(entry->GetSID()))
+        {
             cache->RemoveUser(entry);
         }
         ReleaseUserCacheEntry(entry);
@@ -280,18 +295,21 @@ void CCorvessaBaseApp::EndSessionLocked(const std::string& token, CWmipUserCache
 HRESULT CCorvessaBaseApp::GetUserCacheEntryForToken(const std::string& token, const std::string& applicationId,
                                                     CWmipUserCacheEntry** entry, bool report)
 {
-    if (entry == nullptr) {
+    if (entry == nullptr)
+    {
         return WBEM_E_INVALID_PARAMETER;
     }
     *entry = nullptr;
     const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
     const auto found = m_tokens.find(token);
-    if (found == m_tokens.end() || found->second.applicationIds.empty()) {
+    if (found == m_tokens.end() || found->second.applicationIds.empty())
+    {
         throw CCorvessaException(CCorvessaException::kInvalidSessionTokenKey, std::string(kUnknownTokenMessage));
     }
     TokenRecord& record = found->second;
     bool asked = false;
-    if (IsAgedLocked(record)) {
+    if (IsAgedLocked(record))
+    {
         // Use does not renew a token: past its lifetime it is refused at once, not only at
         // the next sweep.
         CWmipUserCacheEntry* aged = nullptr;
@@ -301,22 +319,25 @@ HRESULT CCorvessaBaseApp::GetUserCacheEntryForToken(const std::string& token, co
     }
     auto& ids = record.applicationIds;
     if (ids.size() < kMaxApplicationIdsPerToken && applicationId.size() <= kMaxApplicationIdBytes &&
-        std::find(ids.begin(), ids.end(), applicationId) == ids.end()) {
+        std::find(ids.begin(), ids.end(), applicationId) == ids.end())
+    {
         ids.push_back(applicationId);
     }
     const HRESULT hr = LookUpEntryLocked(record, entry, &asked);
-    if (SUCCEEDED(hr) || !report) {
+    if (SUCCEEDED(hr) || !report)
+    {
         return hr;
     }
-    if (asked) {
-        CWMIDebugLog::LogError(kSource, __LINE__,
-                               L"CCorvessaProvixaApp::GetUserCacheEntryForToken - The user cache did not find the user.",
-                               hr);
+    if (asked)
+    {
+        CWMIDebugLog::LogError(
+            kSource, __LINE__,
+            L"CCorvessaProvixaApp::GetUserCacheEntryForToken - The user cache did not find the user.", hr);
     }
-    CWMIDebugLog::LogError(
-        kSource, __LINE__,
-        L"CCorvessaProvixaApp::GetUserCacheEntryForToken - Failed, invalid authentication token. User must authenticate.",
-        corvessa::kInvalidSessionToken);
+    CWMIDebugLog::LogError(kSource, __LINE__,
+                           L"CCorvessaProvixaApp::GetUserCacheEntryForToken - Failed, invalid authentication token. "
+                           L"User must authenticate.",
+                           corvessa::kInvalidSessionToken);
     return corvessa::kInvalidSessionToken;
 }
 
@@ -327,10 +348,11 @@ HRESULT CCorvessaBaseApp::DeleteAuthentication(const std::string& token, const s
     const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
     CWmipUserCacheEntry* entry = nullptr;
     const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, false);
-    if (FAILED(hr)) {
-        CWMIDebugLog::LogInfo(
-            kSource, __LINE__,
-            L"CCorvessaProvixaApp::DeleteAuthentication - Warning - was not able to find corresponding user for token.");
+    if (FAILED(hr))
+    {
+        CWMIDebugLog::LogInfo(kSource, __LINE__,
+                              L"CCorvessaProvixaApp::DeleteAuthentication - Warning - was not able to find "
+                              L"corresponding user for token.");
     }
     EndSessionLocked(token, entry);
     return hr;
@@ -342,17 +364,21 @@ void CCorvessaBaseApp::RemoveStaleAuthenticationTokens()
     std::vector<std::string> stale;
     {
         const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
-        for (const auto& [token, record] : m_tokens) {
-            if (IsAgedLocked(record)) {
+        for (const auto& [token, record] : m_tokens)
+        {
+            if (IsAgedLocked(record))
+            {
                 stale.push_back(token);
             }
         }
     }
-    for (const std::string& token : stale) {
+    for (const std::string& token : stale)
+    {
         const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
         const auto found = m_tokens.find(token);
         // Another thread may have ended the session since.
-        if (found == m_tokens.end()) {
+        if (found == m_tokens.end())
+        {
             continue;
         }
         CWmipUserCacheEntry* entry = nullptr;
@@ -373,10 +399,12 @@ CorvessaAuthenticationUtility* CCorvessaBaseApp::GetAuthenticationUtility()
 {
     // Serialised, so that requests arriving together at a fresh object see one key pair.
     const std::scoped_lock guard(m_authenticationLock);
-    if (!m_authentication) {
+    if (!m_authentication)
+    {
         std::shared_ptr<CorvessaAuthenticationUtility> created = CreateAuthenticationUtility();
         const HRESULT hr = created->GenerateEncryptionKeys();
-        if (FAILED(hr)) {
+        if (FAILED(hr))
+        {
             throw CWMIException(kSource, __LINE__, hr,
                                 L"CCorvessaBaseApp::GetAuthenticationUtility - Failed to generate encryption keys.");
         }
@@ -387,18 +415,25 @@ CorvessaAuthenticationUtility* CCorvessaBaseApp::GetAuthenticationUtility()
 
 HRESULT CCorvessaBaseApp::GetAuthenticationPublicKey(std::string& publicKey)
 {
-    try {
+    try
+    {
         publicKey = GetAuthenticationUtility()->GetPublicKey();
         return S_OK;
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         // A client told "success" would go on without a key to encrypt with.
         CWMIDebugLog::LogError(kSource, __LINE__,
                                L"CCorvessaProvixaApp::GetAuthenticationPublicKey: Unexpected exception.",
                                e.GetHResult(), nullptr, &e);
         return e.GetHResult();
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetAuthenticationPublicKey", E_FAIL, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__,
                                L"CCorvessaProvixaApp::GetAuthenticationPublicKey: Unexpected exception.", E_FAIL);
     }
@@ -408,18 +443,22 @@ HRESULT CCorvessaBaseApp::GetAuthenticationPublicKey(std::string& publicKey)
 HRESULT CCorvessaBaseApp::DecryptCredentials(std::string& userName, std::string& password,
                                              const std::string& emptyNameKey)
 {
-    if (AreCredentialsEncrypted()) {
+    if (AreCredentialsEncrypted())
+    {
         const CorvessaAuthenticationUtility* utility = GetAuthenticationUtility();
-        for (std::string* text : {&userName, &password}) {
+        for (std::string* text : {&userName, &password})
+        {
             std::string plain;
             const HRESULT hr = utility->Decrypt(*text, plain);
-            if (FAILED(hr)) {
+            if (FAILED(hr))
+            {
                 return hr;
             }
             *text = std::move(plain);
         }
     }
-    if (userName.empty()) {
+    if (userName.empty())
+    {
         throw CCorvessaException(emptyNameKey,
                                  std::string("Failed to decrypt provided credentials, check server error logs for "
                                              "details."));
@@ -454,9 +493,11 @@ HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int dir
     authenticationTime = COleDateTime();
     authenticationTime.SetStatus(COleDateTime::invalid);
     token.clear();
-    try {
+    try
+    {
         const HRESULT decrypted = DecryptCredentials(userName, password, CCorvessaException::kFailedToAuthenticateKey);
-        if (FAILED(decrypted)) {
+        if (FAILED(decrypted))
+        {
             return decrypted;
         }
         Initialize();
@@ -467,7 +508,8 @@ HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int dir
         const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
         CString sid;
         const HRESULT hr = AuthenticateCredential(directoryId, userName, password, sid);
-        if (SUCCEEDED(hr) && !sid.IsEmpty()) {
+        if (SUCCEEDED(hr) && !sid.IsEmpty())
+        {
             const COleDateTime now = COleDateTime::GetCurrentTime();
             const std::string issued = utility->GenerateToken();
             AddTokenToMaps(issued, applicationId, sid, now);
@@ -475,7 +517,9 @@ HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int dir
             authenticationTime = now;
         }
         return hr;
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey, e);
     }
@@ -485,35 +529,42 @@ HRESULT CCorvessaBaseApp::AuthenticateCredential(int directoryId, const std::str
                                                  const std::string& password, CString& sid)
 {
     const CString name = brontel::utility::ConvertToCString(userName);
-    if (directoryId == kInternalDirectoryId) {
+    if (directoryId == kInternalDirectoryId)
+    {
         sid = GenerateSIDForInternalAccount(userName);
-    } else {
+    }
+    else
+    {
         brontel::directories::DirectoryDBManager manager(GetDatabase(), nullptr);
         sid = GetSIDForDirectoryAccount(&manager, directoryId, name, password, PersonTypeSystemUser);
     }
-    if (sid.IsEmpty()) {
+    if (sid.IsEmpty())
+    {
         throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
                                  std::string("Failed to retrieve SID for provided credentials, check server error logs "
                                              "for details."));
     }
     CCorvessaUserCache* cache = GetBusUserCache();
     HRESULT hr = E_UNEXPECTED;
-    if (cache != nullptr) {
+    if (cache != nullptr)
+    {
         CWmipUserCacheEntry* entry = nullptr;
         hr = cache->LoginUser(&entry, sid, name, brontel::utility::ConvertToCString(password), directoryId);
         cache->ReleaseUser(entry);
     }
-    if (cache == nullptr || FAILED(hr)) {
+    if (cache == nullptr || FAILED(hr))
+    {
         sid.Empty();
-        throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
-                                 std::string("Failed to create user cache entry, check server error logs for details."));
+        throw CCorvessaException(
+            CCorvessaException::kFailedToAuthenticateKey,
+            std::string("Failed to create user cache entry, check server error logs for details."));
     }
     return hr;
 }
 
-CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::DirectoryDBManager* manager,
-                                                    LONG directoryId, const CString& userName,
-                                                    const std::string& password, PersonType personType)
+CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::DirectoryDBManager* manager, LONG directoryId,
+                                                    const CString& userName, const std::string& password,
+                                                    PersonType personType)
 {
     namespace directories = brontel::directories;
     CString result;
@@ -522,28 +573,37 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
         brontel::resources::LoadResourceString(id, text);
         return text;
     };
-    try {
+    try
+    {
         const std::unique_ptr<directories::Directory> directory = manager->LoadDirectory(directoryId);
-        if (!directory) {
+        if (!directory)
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11683));
             throw CCorvessaException(CCorvessaException::kInvalidDirectoryIdKey, std::string("Invalid directory Id"));
         }
-        if (!directory->GetUseManualSSO()) {
+        if (!directory->GetUseManualSSO())
+        {
             return result;
         }
         const std::unique_ptr<directories::DirectoryAccount> account = directory->FindAccountByName(userName);
         const CString accountId = account ? account->GetID() : CString();
         // An account id in the internal accounts' form would share an internal user's session.
-        if (account && !accountId.IsEmpty() && !IsInternalAccountSID(accountId)) {
+        if (account && !accountId.IsEmpty() && !IsInternalAccountSID(accountId))
+        {
             std::vector<directories::DirectoryAccount> linked;
-            if (personType == PersonTypeSystemUser) {
+            if (personType == PersonTypeSystemUser)
+            {
                 const LONG userId = manager->GetUserIDForLinkedAccount(*account);
-                if (userId == -1 || userId > 0) {
+                if (userId == -1 || userId > 0)
+                {
                     manager->LoadLinkedUserAccounts(userId, linked, directories::DirectoryAccountStatus::AllLinked);
                 }
-            } else {
+            }
+            else
+            {
                 const LONG cardholderId = manager->GetCardholderIDForLinkedAccount(*account);
-                if (cardholderId > 0) {
+                if (cardholderId > 0)
+                {
                     manager->LoadLinkedCardholderAccounts(cardholderId, linked,
                                                           directories::DirectoryAccountStatus::AllLinked);
                 }
@@ -551,30 +611,47 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
             const bool isLinked = std::any_of(linked.begin(), linked.end(), [directoryId](const auto& one) {
                 return one.GetDirectoryID() == directoryId;
             });
-            if (!isLinked) {
-                CWMIDebugLog::LogInfo(kSource, __LINE__,
-                                      L"CCorvessaBaseApp::GetSIDForDirectoryAccount - Matching directory account is not "
-                                      L"associated with an Ivarune person.");
-            } else if (directory->CheckCredentials(*account, password)) {
+            if (!isLinked)
+            {
+                CWMIDebugLog::LogInfo(
+                    kSource, __LINE__,
+                    L"CCorvessaBaseApp::GetSIDForDirectoryAccount - Matching directory account is not "
+                    L"associated with an Ivarune person.");
+            }
+            else if (directory->CheckCredentials(*account, password))
+            {
                 result = accountId;
             }
         }
-        if (result.IsEmpty()) {
+        if (result.IsEmpty())
+        {
             CWMIDebugLog::LogInfo(kSource, __LINE__,
                                   L"CCorvessaBaseApp::GetSIDForDirectoryAccount - Unable to find corresponding Ivarune "
                                   L"person for specified directory information.");
         }
-    } catch (const directories::NoAccountsFoundException&) {
+    }
+    catch (const directories::NoAccountsFoundException&)
+    {
         // A person without linked accounts is not signed on, and that is no error.
-    } catch (const directories::AccountLinkedMoreThanOnceException&) {
+    }
+    catch (const directories::AccountLinkedMoreThanOnceException&)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11755));
-    } catch (const directories::DirectoryException&) {
+    }
+    catch (const directories::DirectoryException&)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, loadResource(11678));
-    } catch (const CCorvessaException&) {
+    }
+    catch (const CCorvessaException&)
+    {
         throw;
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetSIDForDirectoryAccount", E_FAIL, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__,
                                L"CCorvessaProvixaApp::GetSIDForDirectoryAccount: Unexpected exception.", E_FAIL);
     }
@@ -585,16 +662,17 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
 
 namespace {
 
-struct PermissionKey {
+struct PermissionKey
+{
     const char* key;
     DWORD permissionId;
 };
 
 constexpr PermissionKey kPermissionKeys[] = {
-    {"access.apm.manage_policies", 0x1000014A},   {"access.apm.manage_violations", 0x1000014B},
-    {"video.ir.view_live_video", 0x30000026},     {"video.ir.view_recorded_video", 0x3000002E},
-    {"video.ir.search_video", 0x30000031},        {"video.ir.export_video", 0x30000030},
-    {"video.ir.transmit_audio", 0x30000038},      {"access.ir.modify_system_options", 0x1000002B},
+    {"access.apm.manage_policies", 0x1000014A}, {"access.apm.manage_violations", 0x1000014B},
+    {"video.ir.view_live_video", 0x30000026},   {"video.ir.view_recorded_video", 0x3000002E},
+    {"video.ir.search_video", 0x30000031},      {"video.ir.export_video", 0x30000030},
+    {"video.ir.transmit_audio", 0x30000038},    {"access.ir.modify_system_options", 0x1000002B},
 };
 
 }  // namespace
@@ -606,17 +684,20 @@ CCorvessaBaseApp::EntryLease CCorvessaBaseApp::LeaseEntry(CWmipUserCacheEntry* e
 
 void CCorvessaBaseApp::PopulatePermissionMap(const CAcsUser* user, std::map<std::string, bool>& permissions)
 {
-    for (const PermissionKey& permission : kPermissionKeys) {
+    for (const PermissionKey& permission : kPermissionKeys)
+    {
         permissions.emplace(permission.key, user != nullptr && user->HasPermission(permission.permissionId));
     }
 }
 
 LONG CCorvessaBaseApp::GetGroupPTZPriority(const CAcsUser* user)
 {
-    if (user->GetUserID() == CAcsUser::kSystemAdministratorID) {
+    if (user->GetUserID() == CAcsUser::kSystemAdministratorID)
+    {
         return kSystemAdministratorPtzPriority;
     }
-    try {
+    try
+    {
         CDynamicRecordset recordset(GetDatabase());
         recordset.SetTable(L"USER_PTZ_PRIORITY");
         recordset.AddColumnToSet(L"USER_PERMID");
@@ -627,7 +708,9 @@ LONG CCorvessaBaseApp::GetGroupPTZPriority(const CAcsUser* user)
         const LONG priority = recordset.IsEOF() ? 0 : recordset.GetInt(L"PRIORITY");
         recordset.Close();
         return priority;
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, &e);
     }
 }
@@ -637,7 +720,8 @@ HRESULT CCorvessaBaseApp::GetLoggedInUserInformation(const std::string& token, c
 {
     CWmipUserCacheEntry* entry = nullptr;
     const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     const EntryLease lease = LeaseEntry(entry);
@@ -647,16 +731,19 @@ HRESULT CCorvessaBaseApp::GetLoggedInUserInformation(const std::string& token, c
     info.firstName.clear();
     info.lastName.clear();
     info.logonId.clear();
-    try {
+    try
+    {
         CDynamicRecordset recordset(GetDatabase());
         recordset.SetTable(L"USERS");
-        for (const wchar_t* column : {L"USERID", L"LOGONID", L"FIRSTNAME", L"LASTNAME"}) {
+        for (const wchar_t* column : {L"USERID", L"LOGONID", L"FIRSTNAME", L"LASTNAME"})
+        {
             recordset.AddColumnToSet(column);
         }
         recordset.AddFilterLong(L"USERID", user->GetUserID(), CMultiFilterRecordset::Equal,
                                 CMultiFilterRecordset::AndFilter);
         recordset.OpenForwardOnly();
-        if (!recordset.IsEOF()) {
+        if (!recordset.IsEOF())
+        {
             info.userId = user->GetUserID();
             info.logonId = brontel::utility::ConvertCStringToUtf8(recordset.GetText(L"LOGONID"));
             info.firstName = brontel::utility::ConvertCStringToUtf8(recordset.GetText(L"FIRSTNAME"));
@@ -665,13 +752,18 @@ HRESULT CCorvessaBaseApp::GetLoggedInUserInformation(const std::string& token, c
         recordset.Close();
         info.ptzPriority = GetGroupPTZPriority(user);
         PopulatePermissionMap(user, info.permissions);
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         // The WMI side's failure never reaches the bus host as such.
         CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetLoggedInUserInformation", e.GetHResult(),
                                nullptr, &e);
         return e.GetHResult();
-    } catch (const CException& e) {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetLoggedInUserInformation", WBEM_E_FAILED, &e);
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetLoggedInUserInformation", WBEM_E_FAILED,
+                               &e);
         return WBEM_E_FAILED;
     }
     return hr;
@@ -682,11 +774,13 @@ HRESULT CCorvessaBaseApp::GetManagedAccessLevels(const std::string& token, const
 {
     CWmipUserCacheEntry* entry = nullptr;
     const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     const EntryLease lease = LeaseEntry(entry);
-    try {
+    try
+    {
         CDynamicRecordset recordset(GetDatabase());
         recordset.SetTable(L"USERS");
         recordset.AddJoin(L"USERS", L"USERID", L"USERS_ACCESSLEVEL_LINK", L"USERID", CMultiFilterRecordset::InnerJoin);
@@ -698,11 +792,14 @@ HRESULT CCorvessaBaseApp::GetManagedAccessLevels(const std::string& token, const
                                 entry->GetUser()->GetUserID(), CMultiFilterRecordset::Equal,
                                 CMultiFilterRecordset::AndFilter);
         recordset.OpenForwardOnly();
-        for (; !recordset.IsEOF(); recordset.MoveNext()) {
+        for (; !recordset.IsEOF(); recordset.MoveNext())
+        {
             levels.push_back({recordset.GetLong(0), brontel::utility::ConvertCStringToUtf8(recordset.GetText(1))});
         }
         recordset.Close();
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetManagedAccessLevels", WBEM_E_FAILED, &e);
         return WBEM_E_FAILED;
     }
@@ -714,7 +811,8 @@ HRESULT CCorvessaBaseApp::GetManagedAccessLevels(const std::string& token, const
 corvessa::EventSubscriptionManager* CCorvessaBaseApp::GetEventSubscriptionManager()
 {
     const std::scoped_lock guard(m_subscriptionLock);
-    if (!m_subscriptionManager) {
+    if (!m_subscriptionManager)
+    {
         m_subscriptionManager = std::make_unique<corvessa::EventSubscriptionManager>(GetDatabase(), GetQpidWrapper());
     }
     return m_subscriptionManager.get();
@@ -726,7 +824,8 @@ auto CCorvessaBaseApp::RunSubscriptionOperation(const std::string& token, const 
     Initialize();
     CWmipUserCacheEntry* entry = nullptr;
     const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         throw CCorvessaException(static_cast<long>(hr));
     }
     // Given back also when the manager throws.

@@ -66,10 +66,12 @@ namespace corvessa {
 class EventSubscriptionManager;
 }
 
-class CCorvessaBaseApp : public CWmipApp, public ICorvessaApplication {
+class CCorvessaBaseApp : public CWmipApp, public ICorvessaApplication
+{
 public:
     // The user behind a session token (GetLoggedInUserInformation).
-    struct UserInfo {
+    struct UserInfo
+    {
         LONG userId = 0;
         std::string firstName;
         std::string lastName;
@@ -78,16 +80,22 @@ public:
         LONG ptzPriority = 0;
     };
     // An access level the user manages (GetManagedAccessLevels).
-    struct AccessLevel {
+    struct AccessLevel
+    {
         LONG accessLevelId = 0;
         std::string description;
     };
     // The kind of record a directory account must be linked to.
-    enum PersonType { PersonTypeSystemUser = 0, PersonTypeCardholder = 1 };
+    enum PersonType
+    {
+        PersonTypeSystemUser = 0,
+        PersonTypeCardholder = 1
+    };
 
     // The paging of a read's reply: rows over all pages, pages (0 for a count), and the
     // request's page number and size.
-    struct CorvessaPaginatedInfo {
+    struct CorvessaPaginatedInfo
+    {
         std::int32_t totalCount = 0;
         std::int32_t totalPages = 0;
         std::int32_t pageNumber = 0;
@@ -143,8 +151,8 @@ public:
     // "corvessa.authentication.failedtoauthenticate" for every refused login,
     // "corvessa.getdirectories.invaliddirectoryId" for an unknown directory, and
     // GenericException when the database cannot be reached.
-    HRESULT Authenticate(const std::string& applicationId, int directoryId, std::string userName,
-                         std::string password, std::string& token, COleDateTime& authenticationTime);
+    HRESULT Authenticate(const std::string& applicationId, int directoryId, std::string userName, std::string password,
+                         std::string& token, COleDateTime& authenticationTime);
     // The public key text with which clients encrypt their credentials. S_OK; the key
     // generation's failure HRESULT (logged; publicKey unchanged). Needs no token.
     HRESULT GetAuthenticationPublicKey(std::string& publicKey);
@@ -370,7 +378,8 @@ private:
     template <typename Work>
     auto RunSubscriptionOperation(const std::string& token, const std::string& applicationId, Work work);
 
-    struct TokenRecord {
+    struct TokenRecord
+    {
         CString sid;
         std::vector<std::string> applicationIds;
         COleDateTime authenticationTime;

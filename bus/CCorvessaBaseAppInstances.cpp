@@ -41,35 +41,38 @@ std::int32_t ClampToInt32(std::int64_t value)
 
 }  // namespace
 
-HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::string& applicationId,
-                                      std::string& typeName, const std::string& filter,
-                                      const corvessa::PagingParameters& paging, CorvessaPaginatedInfo& info,
-                                      InstanceList& instances)
+HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::string& applicationId, std::string& typeName,
+                                      const std::string& filter, const corvessa::PagingParameters& paging,
+                                      CorvessaPaginatedInfo& info, InstanceList& instances)
 {
     const DWORD start = GetTickCount();
     info = CorvessaPaginatedInfo{0, 0, paging.pageNumber, paging.pageSize};
     instances.clear();
     CorvessaPagePlanner::Validate(paging);
     HRESULT hr = S_OK;
-    try {
+    try
+    {
         Initialize();
         CWmipQuery query;
         query.SetClassName(ConvertUtf8ToCString(typeName));
         CString where = ConvertUtf8ToCString(filter);
         where.Trim();
-        if (!where.IsEmpty()) {
+        if (!where.IsEmpty())
+        {
             query.SetWhereText(CString(L"where (") + where + L")");
         }
         CWmipUserCacheEntry* entry = nullptr;
         hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
-        if (FAILED(hr)) {
+        if (FAILED(hr))
+        {
             return hr;
         }
         const EntryLease lease = LeaseEntry(entry);
         std::unique_ptr<CWmipClassMapper> mapper;
         hr = GetMapperForType(query.GetClassName(), entry, mapper, false);
         CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
-        if (FAILED(hr) && !registry->IsClassAbstract(query.GetClassName())) {
+        if (FAILED(hr) && !registry->IsClassAbstract(query.GetClassName()))
+        {
             CString text;
             text.Format(L"CCorvessaProvixaApp::GetInstance - Failed to get mapper for requested query/object, class "
                         L"name is [%S], filter is [%S].",
@@ -81,12 +84,15 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
                     : GetInstancesOfDerivedTypes(registry->GetConcreteDerivedTypes(query.GetClassName()), entry, &query,
                                                  paging, info, instances, typeName);
         // A count has no page to be past.
-        if (paging.pageSize != 0 && paging.pageNumber >= 2 && paging.pageNumber > info.totalPages) {
+        if (paging.pageSize != 0 && paging.pageNumber >= 2 && paging.pageNumber > info.totalPages)
+        {
             instances.clear();
             throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey,
                                      std::string("Request contains an invalid value for the property 'page_number'."));
         }
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         CString text;
         text.Format(L"CCorvessaProvixaApp::GetInstance - The specified filter is invalid, type name is [%S], filter "
@@ -98,7 +104,8 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         hr = corvessa::kInvalidFilter;
     }
     const DWORD elapsed = GetTickCount() - start;
-    if (elapsed > kTimingThresholdMs) {
+    if (elapsed > kTimingThresholdMs)
+    {
         CString text;
         text.Format(L"CCorvessaBaseApp::GetInstance took %ld ms for %ld result(s) from query where class name is "
                     L"[%S] and filter is [%S].",
@@ -113,17 +120,20 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
                                           InstanceList& instances, const std::string& typeName)
 {
     const DWORD start = GetTickCount();
-    if (entry == nullptr) {
+    if (entry == nullptr)
+    {
         return corvessa::kInvalidSessionToken;
     }
-    if (mapper == nullptr) {
+    if (mapper == nullptr)
+    {
         return corvessa::kInvalidTypeName;
     }
     info = CorvessaPaginatedInfo{0, 0, paging.pageNumber, paging.pageSize};
     instances.clear();
     const auto logTiming = [&] {
         const DWORD elapsed = GetTickCount() - start;
-        if (elapsed > kTimingThresholdMs) {
+        if (elapsed > kTimingThresholdMs)
+        {
             CString text;
             text.Format(L"CCorvessaBaseApp::GetInstanceImpl took %ld ms for %ld result(s) for type %s",
                         static_cast<long>(elapsed), static_cast<long>(instances.size()),
@@ -131,7 +141,8 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
             CWMIDebugLog::LogInfo(kSource, __LINE__, text);
         }
     };
-    if (FAILED(mapper->CanView())) {
+    if (FAILED(mapper->CanView()))
+    {
         CString text;
         text.Format(L"CCorvessaProvixaApp::GetInstance - Failed, cannot view requested type: %s.",
                     mapper->GetClassName().GetString());
@@ -142,16 +153,22 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
     query->EnableWhereValueCapture();
     mapper->SetQuery(query);
     query->DisableWhereValueCapture();
-    if (paging.pageSize != 0 && !query->GetWhereText().IsEmpty()) {
+    if (paging.pageSize != 0 && !query->GetWhereText().IsEmpty())
+    {
         CString value;
         CString property;
-        const HRESULT hr = CheckGetInstanceFilter(entry->GetUser(), ConvertUtf8ToCString(typeName), query, value,
-                                                  property);
-        if (FAILED(hr)) {
+        const HRESULT hr =
+            CheckGetInstanceFilter(entry->GetUser(), ConvertUtf8ToCString(typeName), query, value, property);
+        if (FAILED(hr))
+        {
             CString text;
-            if (value.IsEmpty()) {
-                text.Format(L"CCorvessaProvixaApp::GetInstance - Invalid property [%s] in filter.", property.GetString());
-            } else {
+            if (value.IsEmpty())
+            {
+                text.Format(L"CCorvessaProvixaApp::GetInstance - Invalid property [%s] in filter.",
+                            property.GetString());
+            }
+            else
+            {
                 text.Format(L"CCorvessaProvixaApp::GetInstance - Invalid value [%s] for property [%s] in filter.",
                             value.GetString(), property.GetString());
             }
@@ -160,7 +177,8 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
         }
     }
     info.totalCount = mapper->GetTotalRowCount(true);
-    if (paging.pageSize == 0) {
+    if (paging.pageSize == 0)
+    {
         CString text;
         text.Format(L"CCorvessaProvixaApp::GetInstanceImpl - handled GetCount request; returning total row count (%d).",
                     static_cast<int>(info.totalCount));
@@ -176,19 +194,24 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
     // Rows of a concrete mapper read for an abstract type carry only the abstract type's properties.
     CString populationType;
     if (mapper->GetClassName().CompareNoCase(query->GetClassName()) != 0 &&
-        CWmipMapperRegistry::Instance()->IsClassAbstract(query->GetClassName())) {
+        CWmipMapperRegistry::Instance()->IsClassAbstract(query->GetClassName()))
+    {
         populationType = query->GetClassName();
     }
-    if (mapper->BeginEnumeration()) {
+    if (mapper->BeginEnumeration())
+    {
         const CCorvessaEnumerationScope scope(mapper);
-        while (mapper->HasMoreInstances()) {
+        while (mapper->HasMoreInstances())
+        {
             ComPtr<IWbemClassObject> object;
             const HRESULT hr = mapper->NextInstance(&object, 0);
-            if (FAILED(hr)) {
+            if (FAILED(hr))
+            {
                 throw CWMIException(kSource, __LINE__, hr);
             }
             auto* source = dynamic_cast<CCorvessaClassObject*>(object.Get());
-            if (source == nullptr) {
+            if (source == nullptr)
+            {
                 continue;
             }
             auto instance = std::make_unique<CCorvessaQpidInstance>();
@@ -204,21 +227,25 @@ HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(CAcsUser* user, const CString& 
                                                  CString& value, CString& property)
 {
     CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(typeName);
-    if (typeInfo == nullptr) {
+    if (typeInfo == nullptr)
+    {
         return WBEM_E_NOT_FOUND;
     }
     // A dynamic class knows its properties only once its description has been read.
     typeInfo->GetTypeInformation();
-    for (const auto& [name, literal] : query->GetWhereValues()) {
+    for (const auto& [name, literal] : query->GetWhereValues())
+    {
         property = name;
-        if (!typeInfo->HasProperty(name)) {
+        if (!typeInfo->HasProperty(name))
+        {
             value.Empty();
             return corvessa::kInvalidFilter;
         }
         value = literal;
         if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(typeInfo, name, literal, user) ||
             !CCorvessaHelper::IsValidValue(qpid::types::Variant(ConvertCStringToUtf8(literal)),
-                                           typeInfo->GetPropertyType(name))) {
+                                           typeInfo->GetPropertyType(name)))
+        {
             return corvessa::kInvalidFilter;
         }
     }
@@ -231,10 +258,12 @@ HRESULT CCorvessaBaseApp::GetInstancesOfDerivedTypes(const std::vector<CString>&
                                                      CorvessaPaginatedInfo& info, InstanceList& instances,
                                                      std::string& typeName)
 {
-    if (entry == nullptr) {
+    if (entry == nullptr)
+    {
         return corvessa::kInvalidSessionToken;
     }
-    if (derivedTypes.empty()) {
+    if (derivedTypes.empty())
+    {
         return S_OK;
     }
     // Laid end to end by ascending name, whatever order the registry gives.
@@ -242,32 +271,41 @@ HRESULT CCorvessaBaseApp::GetInstancesOfDerivedTypes(const std::vector<CString>&
     std::int64_t total = 0;
     std::optional<CWMIException> firstRejection;
     std::size_t rejections = 0;
-    for (const CString& type : derivedTypes) {
+    for (const CString& type : derivedTypes)
+    {
         CWmipQuery copy(*query);
         std::unique_ptr<CWmipClassMapper> mapper;
-        if (FAILED(GetMapperForType(type, entry, mapper, false)) || FAILED(mapper->CanView())) {
+        if (FAILED(GetMapperForType(type, entry, mapper, false)) || FAILED(mapper->CanView()))
+        {
             continue;
         }
         LONG count = 0;
-        try {
+        try
+        {
             mapper->SetQuery(&copy);
             count = mapper->GetTotalRowCount(false);
-        } catch (const CWMIException& e) {
-            if (e.GetHResult() != WBEM_E_INVALID_QUERY) {
+        }
+        catch (const CWMIException& e)
+        {
+            if (e.GetHResult() != WBEM_E_INVALID_QUERY)
+            {
                 throw;
             }
             ++rejections;
-            if (!firstRejection) {
+            if (!firstRejection)
+            {
                 firstRejection.emplace(e);
             }
         }
         counts[type] = count;
         total += count;
     }
-    if (firstRejection && rejections == counts.size()) {
+    if (firstRejection && rejections == counts.size())
+    {
         throw *firstRejection;
     }
-    if (paging.pageSize == 0) {
+    if (paging.pageSize == 0)
+    {
         info = CorvessaPaginatedInfo{ClampToInt32(total), 0, paging.pageNumber, paging.pageSize};
         CString text;
         text.Format(L"CCorvessaProvixaApp::GetInstancesOfDerivedTypes - handled GetCount request; returning total row "
@@ -278,19 +316,22 @@ HRESULT CCorvessaBaseApp::GetInstancesOfDerivedTypes(const std::vector<CString>&
     }
     const std::vector<CorvessaPagePlanner::TypeCount> layout(counts.begin(), counts.end());
     HRESULT result = S_OK;
-    for (const CorvessaPagePlanner::Request& request : CorvessaPagePlanner::Plan(layout, paging)) {
+    for (const CorvessaPagePlanner::Request& request : CorvessaPagePlanner::Plan(layout, paging))
+    {
         CWmipQuery copy(*query);
         std::unique_ptr<CWmipClassMapper> mapper;
         GetMapperForType(request.typeName, entry, mapper, false);
         InstanceList partial;
         result = GetInstanceImpl(entry, mapper.get(), &copy, request.paging, info, partial, typeName);
-        partial.erase(partial.begin(), partial.begin() + static_cast<std::ptrdiff_t>(
-                                                             std::min(request.skip, partial.size())));
-        if (partial.size() > request.keep) {
+        partial.erase(partial.begin(),
+                      partial.begin() + static_cast<std::ptrdiff_t>(std::min(request.skip, partial.size())));
+        if (partial.size() > request.keep)
+        {
             partial.resize(request.keep);
         }
         std::move(partial.begin(), partial.end(), std::back_inserter(instances));
-        if (FAILED(result)) {
+        if (FAILED(result))
+        {
             break;
         }
     }

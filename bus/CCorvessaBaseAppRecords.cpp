@@ -32,9 +32,12 @@ constexpr wchar_t kDirectoryClass[] = L"Bnt_Directory";
 void LogFilterCheckFailure(const wchar_t* operation, const CString& value, const CString& property, HRESULT hr)
 {
     CString text;
-    if (value.IsEmpty()) {
+    if (value.IsEmpty())
+    {
         text.Format(L"CCorvessaProvixaApp::%s - Invalid property [%s] in filter.", operation, property.GetString());
-    } else {
+    }
+    else
+    {
         text.Format(L"CCorvessaProvixaApp::%s - Invalid value [%s] for property [%s] in filter.", operation,
                     value.GetString(), property.GetString());
     }
@@ -55,7 +58,8 @@ ComPtr<IWbemClassObject> NextObject(CWmipClassMapper& mapper)
 {
     ComPtr<IWbemClassObject> object;
     const HRESULT hr = mapper.NextInstance(&object, 0);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         throw CWMIException(kSource, __LINE__, hr);
     }
     return object;
@@ -69,68 +73,81 @@ HRESULT CCorvessaBaseApp::GetMultimediaObjectData(const std::string& token, cons
                                                   LONG personId, int objectType, int dataType,
                                                   qpid::types::Variant& contentType, qpid::types::Variant& data)
 {
-    try {
+    try
+    {
         Initialize();
         CString wql;
         wql.Format(L"SELECT * FROM Bnt_MultimediaObject WHERE ObjectType = %d AND DataType = %d AND PersonId = %ld",
                    objectType, dataType, static_cast<long>(personId));
         const std::unique_ptr<CWmipQuery> query = CWmipQuery::CreateFromQuery(wql.GetString());
-        if (!query) {
+        if (!query)
+        {
             throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_QUERY);
         }
         CWmipUserCacheEntry* entry = nullptr;
         HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
-        if (FAILED(hr)) {
+        if (FAILED(hr))
+        {
             return hr;
         }
         const EntryLease lease = LeaseEntry(entry);
         std::unique_ptr<CWmipClassMapper> mapper;
-        if (FAILED(GetMapperForType(query->GetClassName(), entry, mapper, false))) {
+        if (FAILED(GetMapperForType(query->GetClassName(), entry, mapper, false)))
+        {
             CWMIDebugLog::LogError(kSource, __LINE__,
                                    L"CCorvessaProvixaApp::GetMultimediaObjectData - Failed to get mapper for requested "
                                    L"query/object path (Bnt_MultimediaObject).",
                                    corvessa::kInvalidTypeName);
             return corvessa::kInvalidTypeName;
         }
-        if (FAILED(mapper->CanView())) {
+        if (FAILED(mapper->CanView()))
+        {
             LogCannotView(L"GetMultimediaObjectData", *mapper, 0);
             return S_OK;
         }
         query->EnableWhereValueCapture();
         mapper->SetQuery(query.get());
         query->DisableWhereValueCapture();
-        if (!query->GetWhereText().IsEmpty()) {
+        if (!query->GetWhereText().IsEmpty())
+        {
             CString value;
             CString property;
             hr = CheckGetInstanceFilter(entry->GetUser(), query->GetClassName(), query.get(), value, property);
-            if (FAILED(hr)) {
+            if (FAILED(hr))
+            {
                 LogFilterCheckFailure(L"GetMultimediaObjectData", value, property, hr);
                 return hr;
             }
         }
-        if (!mapper->BeginEnumeration()) {
+        if (!mapper->BeginEnumeration())
+        {
             return S_OK;
         }
         const CCorvessaEnumerationScope scope(mapper.get());
-        if (!mapper->HasMoreInstances()) {
+        if (!mapper->HasMoreInstances())
+        {
             return S_OK;
         }
         // Only the first row is read.
         const ComPtr<IWbemClassObject> object = NextObject(*mapper);
-        if (object) {
+        if (object)
+        {
             _variant_t value;
             CIMTYPE cimType = 0;
             object->Get(L"Data", 0, &value, &cimType, nullptr);
             const qpid::types::Variant converted =
                 CCorvessaHelper::ConvertToQpidVariant(CCorvessaHelper::kMultimediaClass, L"Data", value, cimType);
-            if (converted.getType() == qpid::types::VAR_MAP) {
+            if (converted.getType() == qpid::types::VAR_MAP)
+            {
                 const qpid::types::Variant::Map& binary = converted.asMap();
                 data = binary.at("data");
                 contentType = binary.at("content_type");
             }
         }
         return S_OK;
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         throw CCorvessaException(CCorvessaException::kInvalidFilterKey, e);
     }
@@ -144,37 +161,45 @@ HRESULT CCorvessaBaseApp::GetDirectories(const std::string& filter, InstanceList
     Initialize();
     CCorvessaUserCache* cache = GetBusUserCache();
     CWmipUserCacheEntry* entry = nullptr;
-    if (cache == nullptr || FAILED(cache->GetUser(&entry)) || entry == nullptr) {
+    if (cache == nullptr || FAILED(cache->GetUser(&entry)) || entry == nullptr)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaProvixaApp::GetDirectories - Failed to get user",
                                WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
     const EntryLease lease = LeaseEntry(entry);
-    try {
+    try
+    {
         CWmipQuery query;
         query.SetClassName(kDirectoryClass);
         CString where = ConvertUtf8ToCString(filter);
         where.Trim();
-        if (!where.IsEmpty()) {
+        if (!where.IsEmpty())
+        {
             query.SetWhereText(CString(L"where (") + where + L")");
         }
         std::unique_ptr<CWmipClassMapper> mapper;
-        if (FAILED(GetMapperForType(query.GetClassName(), entry, mapper, false)) || !mapper) {
+        if (FAILED(GetMapperForType(query.GetClassName(), entry, mapper, false)) || !mapper)
+        {
             throw CCorvessaException(CCorvessaException::kInvalidTypeNameKey,
                                      std::string("Failed to get Bnt_Directory type."));
         }
         const HRESULT viewed = mapper->CanView();
-        if (FAILED(viewed)) {
+        if (FAILED(viewed))
+        {
             LogCannotView(L"GetDirectories", *mapper, viewed);
             return viewed;
         }
         mapper->SetQuery(&query);
-        if (mapper->BeginEnumeration()) {
+        if (mapper->BeginEnumeration())
+        {
             const CCorvessaEnumerationScope scope(mapper.get());
-            while (mapper->HasMoreInstances()) {
+            while (mapper->HasMoreInstances())
+            {
                 const ComPtr<IWbemClassObject> object = NextObject(*mapper);
                 auto* source = dynamic_cast<CCorvessaClassObject*>(object.Get());
-                if (source == nullptr) {
+                if (source == nullptr)
+                {
                     continue;
                 }
                 auto instance = std::make_unique<CCorvessaQpidInstance>();
@@ -183,11 +208,14 @@ HRESULT CCorvessaBaseApp::GetDirectories(const std::string& filter, InstanceList
             }
         }
         return viewed;
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         // A failed read hands back no part of the list.
         directories.clear();
-        if (e.GetHResult() == WBEM_E_INVALID_QUERY) {
+        if (e.GetHResult() == WBEM_E_INVALID_QUERY)
+        {
             CString text;
             text.Format(L"CCorvessaProvixaApp::GetDirectories - The specified filter is invalid. [%S]", filter.c_str());
             CWMIDebugLog::LogError(kSource, __LINE__, text, corvessa::kInvalidFilter);
@@ -203,36 +231,45 @@ HRESULT CCorvessaBaseApp::GetCardholderFromDirectory(const std::string& token, c
 {
     CWmipUserCacheEntry* entry = nullptr;
     const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     // The token only proves the caller; its entry goes back on every path.
     const EntryLease lease = LeaseEntry(entry);
-    try {
+    try
+    {
         const HRESULT decrypted = DecryptCredentials(userName, password, CCorvessaException::kGeneralExceptionKey);
-        if (FAILED(decrypted)) {
+        if (FAILED(decrypted))
+        {
             return decrypted;
         }
         Initialize();
         brontel::directories::DirectoryDBManager directories(GetDatabase(), nullptr);
-        const CString sid = GetSIDForDirectoryAccount(&directories, directoryId, ConvertUtf8ToCString(userName), password,
-                                                      PersonTypeCardholder);
-        if (sid.IsEmpty()) {
+        const CString sid = GetSIDForDirectoryAccount(&directories, directoryId, ConvertUtf8ToCString(userName),
+                                                      password, PersonTypeCardholder);
+        if (sid.IsEmpty())
+        {
             throw CCorvessaException(CCorvessaException::kInvalidCredentialsKey,
                                      std::string("Failed to retrieve SID for provided credentials, check server error "
                                                  "logs for details."));
         }
         const LONG found = directories.GetCardholderIDForWindowsAccount(sid);
-        if (cardholderId != nullptr) {
+        if (cardholderId != nullptr)
+        {
             *cardholderId = found;
         }
-        if (found == 0) {
-            throw CCorvessaException(CCorvessaException::kNotFoundKey,
-                                     std::string("Failed to find a cardholder linked to the provided directory account. "
-                                                 "Check server error logs for details."));
+        if (found == 0)
+        {
+            throw CCorvessaException(
+                CCorvessaException::kNotFoundKey,
+                std::string("Failed to find a cardholder linked to the provided directory account. "
+                            "Check server error logs for details."));
         }
         return decrypted != S_OK ? decrypted : hr;
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         throw CCorvessaException(CCorvessaException::kGeneralExceptionKey, e);
     }

@@ -28,18 +28,23 @@ HRESULT CCorvessaBaseApp::GetTypes(const std::string& token, const std::string& 
     const ULONGLONG start = GetTickCount64();
     CWmipUserCacheEntry* entry = nullptr;
     const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     // The token only proves the caller.
     ReleaseUserCacheEntry(entry);
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
-    for (const CString& name : registry->GetTypeNames()) {
-        if (!CWMITypeInfo::ShouldCorvessaExposeType(name)) {
+    for (const CString& name : registry->GetTypeNames())
+    {
+        if (!CWMITypeInfo::ShouldCorvessaExposeType(name))
+        {
             continue;
         }
-        if (const CWMITypeInfo* typeInfo = registry->GetTypeInfo(name)) {
-            result[ConvertCStringToUtf8(name)] = qpid::types::Variant(ConvertCStringToUtf8(typeInfo->GetParentTypeName()));
+        if (const CWMITypeInfo* typeInfo = registry->GetTypeInfo(name))
+        {
+            result[ConvertCStringToUtf8(name)] =
+                qpid::types::Variant(ConvertCStringToUtf8(typeInfo->GetParentTypeName()));
         }
     }
     CString text;
@@ -54,16 +59,19 @@ HRESULT CCorvessaBaseApp::GetType(const std::string& token, const std::string& a
     const ULONGLONG start = GetTickCount64();
     CWmipUserCacheEntry* entry = nullptr;
     const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     // Held until the details are built, and given back on every path.
     const EntryLease lease = LeaseEntry(entry);
     const CString name = brontel::utility::ConvertUtf8ToCString(typeName);
-    try {
+    try
+    {
         Initialize();
         CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(name);
-        if (typeInfo == nullptr || !CWMITypeInfo::ShouldCorvessaExposeType(name)) {
+        if (typeInfo == nullptr || !CWMITypeInfo::ShouldCorvessaExposeType(name))
+        {
             CString message;
             message.Format(L"Failed to get details for type %s", name.GetString());
             throw CCorvessaException(CCorvessaException::kInvalidTypeNameKey, message);
@@ -74,7 +82,9 @@ HRESULT CCorvessaBaseApp::GetType(const std::string& token, const std::string& a
                     static_cast<long>(GetTickCount64() - start), name.GetString());
         CWMIDebugLog::LogInfo(kSource, __LINE__, text);
         return S_OK;
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
         throw CCorvessaException(CCorvessaException::kInvalidTypeNameKey, e);
     }

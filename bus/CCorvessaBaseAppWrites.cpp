@@ -21,21 +21,26 @@ template <typename Work>
 HRESULT CCorvessaBaseApp::RunWithMapper(const std::string& token, const std::string& applicationId,
                                         const CString& typeName, const std::string& errorKey, Work work)
 {
-    try {
+    try
+    {
         Initialize();
         CWmipUserCacheEntry* entry = nullptr;
         HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
-        if (FAILED(hr)) {
+        if (FAILED(hr))
+        {
             return hr;
         }
         const EntryLease lease = LeaseEntry(entry);
         std::unique_ptr<CWmipClassMapper> mapper;
         hr = GetMapperForType(typeName, entry, mapper, true);
-        if (FAILED(hr)) {
+        if (FAILED(hr))
+        {
             return hr;
         }
         return work(entry, mapper.get());
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         throw ConvertToCorvessaException(e, errorKey);
     }
 }
@@ -54,9 +59,9 @@ HRESULT CCorvessaBaseApp::ModifyInstance(const std::string& token, const std::st
     return AddOrModifyInstanceImpl(token, applicationId, false, instance, result, isBase64);
 }
 
-HRESULT CCorvessaBaseApp::AddOrModifyInstanceImpl(const std::string& token, const std::string& applicationId,
-                                                  bool add, const CCorvessaQpidInstance& instance,
-                                                  CCorvessaQpidInstance& result, bool isBase64)
+HRESULT CCorvessaBaseApp::AddOrModifyInstanceImpl(const std::string& token, const std::string& applicationId, bool add,
+                                                  const CCorvessaQpidInstance& instance, CCorvessaQpidInstance& result,
+                                                  bool isBase64)
 {
     result.Clear();
     return RunWithMapper(
@@ -68,7 +73,8 @@ HRESULT CCorvessaBaseApp::AddOrModifyInstanceImpl(const std::string& token, cons
             CString pathText;
             const HRESULT hr =
                 mapper->PutInstance(object.get(), add ? WBEM_FLAG_CREATE_ONLY : WBEM_FLAG_UPDATE_ONLY, pathText);
-            if (SUCCEEDED(hr) && !pathText.IsEmpty()) {
+            if (SUCCEEDED(hr) && !pathText.IsEmpty())
+            {
                 const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(pathText);
                 result.PopulateInstanceData(path.get());
             }
@@ -88,8 +94,7 @@ HRESULT CCorvessaBaseApp::DeleteInstance(const std::string& token, const std::st
 
 HRESULT CCorvessaBaseApp::ExecuteMethod(const std::string& token, const std::string& applicationId,
                                         const CCorvessaQpidInstance& target, const std::string& methodName,
-                                        const CCorvessaQpidMethodParameter& input,
-                                        CCorvessaQpidMethodParameter& output)
+                                        const CCorvessaQpidMethodParameter& input, CCorvessaQpidMethodParameter& output)
 {
     return RunWithMapper(
         token, applicationId, target.GetClassNameW(), CCorvessaException::kExecuteMethodErrorKey,
@@ -104,7 +109,8 @@ HRESULT CCorvessaBaseApp::ExecuteMethod(const std::string& token, const std::str
             CCorvessaObjectSink sink;
             const std::unique_ptr<OLECHAR, void (*)(BSTR)> method(WMIHelper::ConvertToBSTR(methodName), &SysFreeString);
             const HRESULT hr = mapper->ExecuteMethod(path.get(), method.get(), 0, nullptr, inParameters.get(), &sink);
-            if (SUCCEEDED(hr) && sink.GetObject() != nullptr) {
+            if (SUCCEEDED(hr) && sink.GetObject() != nullptr)
+            {
                 CCorvessaClassObject outParameters(*sink.GetObject());
                 output.PopulateUsingWMIObject(&outParameters);
             }

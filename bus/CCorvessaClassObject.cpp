@@ -11,8 +11,7 @@
 #include <algorithm>
 #include <new>
 
-namespace
-{
+namespace {
 std::wstring UpperKey(const CString& name)
 {
     return WbemName::Upper(name.GetWString());
@@ -60,7 +59,7 @@ void GiveOut(std::unique_ptr<CCorvessaClassObject> object, IWbemClassObject** ou
 {
     *out = object.release();
 }
-} // namespace
+}  // namespace
 
 CCorvessaClassObject::CCorvessaClassObject(const CString& className)
     : m_className(className), m_propertyPosition(m_properties.end())
@@ -68,16 +67,10 @@ CCorvessaClassObject::CCorvessaClassObject(const CString& className)
 }
 
 CCorvessaClassObject::CCorvessaClassObject(const CCorvessaClassObject& other)
-    : IWbemClassObject(),
-      m_className(other.m_className),
-      m_qualifierSet(other.m_qualifierSet),
-      m_properties(other.m_properties),
-      m_methodNames(other.m_methodNames),
-      m_inSignatures(other.m_inSignatures),
-      m_outSignatures(other.m_outSignatures),
-      m_methodQualifierSets(other.m_methodQualifierSets),
-      m_propertyPosition(m_properties.end()),
-      m_propertyFlags(other.m_propertyFlags)
+    : IWbemClassObject(), m_className(other.m_className), m_qualifierSet(other.m_qualifierSet),
+      m_properties(other.m_properties), m_methodNames(other.m_methodNames), m_inSignatures(other.m_inSignatures),
+      m_outSignatures(other.m_outSignatures), m_methodQualifierSets(other.m_methodQualifierSets),
+      m_propertyPosition(m_properties.end()), m_propertyFlags(other.m_propertyFlags)
 {
 }
 
@@ -111,18 +104,26 @@ CIMTYPE CCorvessaClassObject::ConvertRFXTypeToCIMType(int fieldType)
 {
     switch (fieldType)
     {
-    case 1: return CIM_BOOLEAN;
+    case 1:
+        return CIM_BOOLEAN;
     case 2:
     case 9:
-    case 11: return CIM_UINT8;
+    case 11:
+        return CIM_UINT8;
     case 3:
-    case 4: return CIM_SINT32;
+    case 4:
+        return CIM_SINT32;
     case 6:
-    case 7: return CIM_REAL32;
-    case 8: return CIM_DATETIME;
-    case 20: return CIM_STRING;
-    case 111: return CIM_SINT64;
-    default: return CIM_EMPTY;
+    case 7:
+        return CIM_REAL32;
+    case 8:
+        return CIM_DATETIME;
+    case 20:
+        return CIM_STRING;
+    case 111:
+        return CIM_SINT64;
+    default:
+        return CIM_EMPTY;
     }
 }
 
@@ -441,8 +442,7 @@ HRESULT CCorvessaClassObject::GetMethod(LPCWSTR name, LONG, IWbemClassObject** i
         *inSignature = nullptr;
     if (outSignature != nullptr)
         *outSignature = nullptr;
-    if (name == nullptr ||
-        std::find(m_methodNames.begin(), m_methodNames.end(), CString(name)) == m_methodNames.end())
+    if (name == nullptr || std::find(m_methodNames.begin(), m_methodNames.end(), CString(name)) == m_methodNames.end())
         return WBEM_E_NOT_FOUND;
     return Guarded([&]() -> HRESULT {
         const std::wstring key = UpperKey(name);

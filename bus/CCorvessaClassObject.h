@@ -53,8 +53,7 @@ public:
     // Removes the property when present. Always 0.
     HRESULT Delete(LPCWSTR name) override;
     // A new BSTR array of every property name, system names included, in table order.
-    HRESULT GetNames(LPCWSTR qualifierName, LONG flags, VARIANT* qualifierValue,
-                     SAFEARRAY** names) override;
+    HRESULT GetNames(LPCWSTR qualifierName, LONG flags, VARIANT* qualifierValue, SAFEARRAY** names) override;
     HRESULT BeginEnumeration(LONG enumFlags) override;
     // The next property (WBEM_FLAG_NONSYSTEM_ONLY and WBEM_FLAG_KEYS_ONLY honoured); 0x40005
     // at the end, before BeginEnumeration and on an empty object.
@@ -82,8 +81,7 @@ public:
                       IWbemClassObject** outSignature) override;
     // Lists the name and stores copies of the signatures. 0x80041008 for a signature of
     // another implementation (the out signature is then not stored; the name stays listed).
-    HRESULT PutMethod(LPCWSTR name, LONG flags, IWbemClassObject* inSignature,
-                      IWbemClassObject* outSignature) override;
+    HRESULT PutMethod(LPCWSTR name, LONG flags, IWbemClassObject* inSignature, IWbemClassObject* outSignature) override;
     // Removes the method (name without regard to case) and its signatures and qualifiers. 0.
     HRESULT DeleteMethod(LPCWSTR name) override;
     HRESULT BeginMethodEnumeration(LONG enumFlags) override;
@@ -132,8 +130,7 @@ private:
     void AddPropertyDescriptorToMap(const CCorvessaPropertyDescriptor& descriptor);
     void AdvanceIterator();
     void CheckPropertyEnumerationFlags();
-    std::unique_ptr<CCorvessaClassObject> LookupMethodSignature(const SignatureMap& table,
-                                                                const CString& name) const;
+    std::unique_ptr<CCorvessaClassObject> LookupMethodSignature(const SignatureMap& table, const CString& name) const;
     HRESULT PutMethod(SignatureMap& table, const std::wstring& key, IWbemClassObject* signature);
     void GetNames(std::vector<CString>& names);
     CString FormatPropertyDescriptorMap() const;

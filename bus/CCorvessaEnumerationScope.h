@@ -6,7 +6,8 @@
 
 #include "framework/CWmipClassMapper.h"
 
-class CCorvessaEnumerationScope {
+class CCorvessaEnumerationScope
+{
 public:
     explicit CCorvessaEnumerationScope(CWmipClassMapper* mapper) : m_mapper(mapper) {}
     ~CCorvessaEnumerationScope() { m_mapper->EndEnumeration(); }

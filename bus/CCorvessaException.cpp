@@ -6,7 +6,8 @@
 
 namespace {
 
-struct HResultText {
+struct HResultText
+{
     HRESULT hr;
     const char* key;
     const char* message;
@@ -33,8 +34,10 @@ constexpr char kOtherMessage[] = "Exception occurred, check server logs for deta
 
 const HResultText* FindText(long hr)
 {
-    for (const HResultText& text : kHResultTexts) {
-        if (text.hr == hr) {
+    for (const HResultText& text : kHResultTexts)
+    {
+        if (text.hr == hr)
+        {
             return &text;
         }
     }
@@ -78,7 +81,8 @@ std::string CCorvessaException::ErrorMessage() const
 CString CCorvessaException::GetCorvessaErrorMessageFromWMIException(const brontel::utility::CWMIException& source)
 {
     CString message = ReplaceMentionOfWMIWithCorvessa(source.GetMessage());
-    if (source.GetHResult() == WBEM_E_NOT_SUPPORTED) {
+    if (source.GetHResult() == WBEM_E_NOT_SUPPORTED)
+    {
         message = ReplaceWMIErrorMessageWithCorvessaMessage(
             message, L"The operation attempted is not supported by the Corvessa service.");
     }
@@ -97,7 +101,8 @@ CString CCorvessaException::ReplaceWMIErrorMessageWithCorvessaMessage(const CStr
 {
     const int end = text.Find(L"):");
     // Without "):" no part of the old text can be told from its origin, so only the new one stays.
-    if (end < 0) {
+    if (end < 0)
+    {
         return newText;
     }
     return text.Left(end + 2) + L" " + newText;

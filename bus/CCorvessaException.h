@@ -27,7 +27,8 @@ constexpr HRESULT kFailedToAuthenticate = static_cast<HRESULT>(0x80040525u);
 constexpr HRESULT kInvalidParameter = static_cast<HRESULT>(0x80040526u);
 }  // namespace corvessa
 
-class CCorvessaException : public CException {
+class CCorvessaException : public CException
+{
 public:
     // The error keys.
     static constexpr char kInvalidSessionTokenKey[] = "corvessa.general.invalidsessiontoken";

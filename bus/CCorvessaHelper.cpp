@@ -63,12 +63,17 @@ constexpr wchar_t kSource[] = L"CorvessaHelper";
 template <typename Work>
 auto LogPassingExceptions(const wchar_t* operation, int line, Work work) -> decltype(work())
 {
-    try {
+    try
+    {
         return work();
-    } catch (const CException& failure) {
+    }
+    catch (const CException& failure)
+    {
         CWMIDebugLog::LogError(kSource, line, L"", 0, &failure);
         throw;
-    } catch (...) {
+    }
+    catch (...)
+    {
         CString text;
         text.Format(L"%s: Unexpected exception.", operation);
         CWMIDebugLog::LogError(kSource, line, text);
@@ -83,8 +88,10 @@ bool IsDigit(char c)
 
 bool AllDigits(std::string_view text)
 {
-    for (const char c : text) {
-        if (!IsDigit(c)) {
+    for (const char c : text)
+    {
+        if (!IsDigit(c))
+        {
             return false;
         }
     }
@@ -95,7 +102,8 @@ bool AllDigits(std::string_view text)
 _variant_t Coerced(const _variant_t& value, VARTYPE type, const CString& propertyName, long cimType)
 {
     _variant_t converted;
-    if (FAILED(VariantChangeType(&converted, &value, 0, type))) {
+    if (FAILED(VariantChangeType(&converted, &value, 0, type)))
+    {
         ThrowNotConvertible(propertyName, cimType);
     }
     return converted;
@@ -104,7 +112,8 @@ _variant_t Coerced(const _variant_t& value, VARTYPE type, const CString& propert
 // An integer of any integer VARIANT type, read from the member its type names.
 std::int64_t IntegerOf(const _variant_t& value, const CString& propertyName, long cimType)
 {
-    switch (value.vt) {
+    switch (value.vt)
+    {
     case VT_I1:
         return value.cVal;
     case VT_UI1:
@@ -132,7 +141,8 @@ std::int64_t IntegerOf(const _variant_t& value, const CString& propertyName, lon
 
 double RealOf(const _variant_t& value, const CString& propertyName, long cimType)
 {
-    switch (value.vt) {
+    switch (value.vt)
+    {
     case VT_R4:
         return value.fltVal;
     case VT_R8:
@@ -144,7 +154,8 @@ double RealOf(const _variant_t& value, const CString& propertyName, long cimType
 
 std::wstring TextOf(const _variant_t& value, const CString& propertyName, long cimType)
 {
-    if (value.vt != VT_BSTR) {
+    if (value.vt != VT_BSTR)
+    {
         return TextOf(Coerced(value, VT_BSTR, propertyName, cimType), propertyName, cimType);
     }
     return value.bstrVal == nullptr ? std::wstring() : std::wstring(value.bstrVal, SysStringLen(value.bstrVal));
@@ -156,26 +167,31 @@ std::wstring TextOf(const _variant_t& value, const CString& propertyName, long c
 std::int64_t WideToInt64(std::wstring_view text)
 {
     std::size_t i = 0;
-    while (i < text.size() && std::iswspace(static_cast<wint_t>(text[i]))) {
+    while (i < text.size() && std::iswspace(static_cast<wint_t>(text[i])))
+    {
         ++i;
     }
     bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) {
+    if (i < text.size() && (text[i] == L'-' || text[i] == L'+'))
+    {
         negative = text[i] == L'-';
         ++i;
     }
     std::uint64_t magnitude = 0;
     bool overflow = false;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i)
+    {
         const auto digit = static_cast<std::uint64_t>(text[i] - L'0');
-        if (magnitude > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) {
+        if (magnitude > (std::numeric_limits<std::uint64_t>::max() - digit) / 10)
+        {
             overflow = true;
             break;
         }
         magnitude = magnitude * 10 + digit;
     }
     constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-    if (negative) {
+    if (negative)
+    {
         return overflow || magnitude > kMax + 1 ? std::numeric_limits<std::int64_t>::min()
                                                 : static_cast<std::int64_t>(0 - magnitude);
     }
@@ -187,10 +203,12 @@ std::int64_t WideToInt64(std::wstring_view text)
 LONG WideToLong(std::wstring_view text)
 {
     const std::int64_t value = WideToInt64(text);
-    if (value > std::numeric_limits<LONG>::max()) {
+    if (value > std::numeric_limits<LONG>::max())
+    {
         return std::numeric_limits<LONG>::max();
     }
-    if (value < std::numeric_limits<LONG>::min()) {
+    if (value < std::numeric_limits<LONG>::min())
+    {
         return std::numeric_limits<LONG>::min();
     }
     return static_cast<LONG>(value);
@@ -210,7 +228,8 @@ Real RealFromText(const std::string& text, const CString& propertyName)
 {
     Real value{};
     const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (status != std::errc() || end != text.data() + text.size()) {
+    if (status != std::errc() || end != text.data() + text.size())
+    {
         ThrowInvalidValue(propertyName);
     }
     return value;
@@ -219,7 +238,8 @@ Real RealFromText(const std::string& text, const CString& propertyName)
 // The VARIANT type that an element of an array of elementType becomes.
 VARTYPE ElementVarType(long elementType)
 {
-    switch (elementType) {
+    switch (elementType)
+    {
     case CIM_SINT32:
     case CIM_UINT32:
         return VT_I4;
@@ -239,11 +259,13 @@ VARTYPE ElementVarType(long elementType)
 // A one-dimensional array owned by the returned value.
 _variant_t NewArrayVariant(VARTYPE elementType, std::size_t count)
 {
-    if (count > kMaxSafeArrayElements) {
+    if (count > kMaxSafeArrayElements)
+    {
         _com_issue_error(E_OUTOFMEMORY);
     }
     SAFEARRAY* array = SafeArrayCreateVector(elementType, 0, static_cast<ULONG>(count));
-    if (array == nullptr) {
+    if (array == nullptr)
+    {
         _com_issue_error(E_OUTOFMEMORY);
     }
     _variant_t result;
@@ -257,7 +279,8 @@ template <typename Element, typename Fill>
 void FillArray(SAFEARRAY* array, Fill fill)
 {
     void* data = nullptr;
-    if (FAILED(SafeArrayAccessData(array, &data))) {
+    if (FAILED(SafeArrayAccessData(array, &data)))
+    {
         return;
     }
     fill(static_cast<Element*>(data));
@@ -270,35 +293,42 @@ std::vector<Result> ReadArray(SAFEARRAY* array, std::initializer_list<VARTYPE> a
                               Convert convert)
 {
     std::vector<Result> result;
-    if (array == nullptr) {
+    if (array == nullptr)
+    {
         return result;
     }
     VARTYPE type = VT_EMPTY;
     bool known = false;
-    if (SUCCEEDED(SafeArrayGetVartype(array, &type))) {
-        for (const VARTYPE candidate : accepted) {
+    if (SUCCEEDED(SafeArrayGetVartype(array, &type)))
+    {
+        for (const VARTYPE candidate : accepted)
+        {
             known = known || candidate == type;
         }
     }
     // Reading elements of another size or kind would run past the storage or misread it.
-    if (!known || SafeArrayGetDim(array) != 1) {
+    if (!known || SafeArrayGetDim(array) != 1)
+    {
         CString message;
         message.Format(L"%s - Unexpected array of element type %ld.", operation, static_cast<long>(type));
         throw GenericException(message);
     }
     LONG lower = 0;
     LONG upper = -1;
-    if (FAILED(SafeArrayGetLBound(array, 1, &lower)) || FAILED(SafeArrayGetUBound(array, 1, &upper))) {
+    if (FAILED(SafeArrayGetLBound(array, 1, &lower)) || FAILED(SafeArrayGetUBound(array, 1, &upper)))
+    {
         return result;
     }
     void* data = nullptr;
-    if (FAILED(SafeArrayAccessData(array, &data))) {
+    if (FAILED(SafeArrayAccessData(array, &data)))
+    {
         return result;
     }
     const auto count = static_cast<std::int64_t>(upper) - lower + 1;
     const auto* elements = static_cast<const Element*>(data);
     result.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
-    for (std::int64_t i = 0; i < count; ++i) {
+    for (std::int64_t i = 0; i < count; ++i)
+    {
         result.push_back(convert(elements[i]));
     }
     SafeArrayUnaccessData(array);
@@ -309,7 +339,8 @@ std::vector<Result> ReadArray(SAFEARRAY* array, std::initializer_list<VARTYPE> a
 // per character and could exhaust the stack on a long hostile text.
 bool MatchesInteger(std::string_view text)
 {
-    if (!text.empty() && text.front() == '-') {
+    if (!text.empty() && text.front() == '-')
+    {
         text.remove_prefix(1);
     }
     return !text.empty() && AllDigits(text);
@@ -317,11 +348,13 @@ bool MatchesInteger(std::string_view text)
 
 bool MatchesFloat(std::string_view text)
 {
-    if (!text.empty() && text.front() == '-') {
+    if (!text.empty() && text.front() == '-')
+    {
         text.remove_prefix(1);
     }
     const std::size_t point = text.find('.');
-    if (point == std::string_view::npos) {
+    if (point == std::string_view::npos)
+    {
         return !text.empty() && AllDigits(text);
     }
     const std::string_view whole = text.substr(0, point);
@@ -335,7 +368,7 @@ const std::map<std::string, std::string> CCorvessaHelper::webContentTypeMap = CC
 
 std::map<std::string, std::string> CCorvessaHelper::InitWebContentTypeMap()
 {
-    return {{"jpg", "image/jpeg"}, {"jpeg", "image/jpeg"}, {"gif", "image/gif"},     {"png", "image/png"},
+    return {{"jpg", "image/jpeg"}, {"jpeg", "image/jpeg"},  {"gif", "image/gif"},     {"png", "image/png"},
             {"tif", "image/tiff"}, {"ico", "image/x-icon"}, {"bmp", "image/x-ms-bmp"}};
 }
 
@@ -362,34 +395,43 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
                                                                long cimType, bool isBase64)
 {
     const std::string text = value.asString();
-    if (text.empty()) {
+    if (text.empty())
+    {
         return GetNullVariant();
     }
-    if (!IsValidValue(value, cimType)) {
+    if (!IsValidValue(value, cimType))
+    {
         ThrowInvalidValue(propertyName);
     }
     // A value the bus library cannot read as the type (out of range, a list for a scalar) is the
     // client's invalid value, not a failure of the front end.
-    try {
-        if ((cimType & CIM_FLAG_ARRAY) != 0) {
+    try
+    {
+        if ((cimType & CIM_FLAG_ARRAY) != 0)
+        {
             const long elementType = cimType & ~CIM_FLAG_ARRAY;
             // An array holds at most kMaxSafeArrayElements elements; a longer value is the
             // client's invalid value, not a failure to allocate (Base64 text decodes to 3/4).
-            if (elementType == CIM_UINT8 && value.getType() == qpid::types::VAR_STRING) {
+            if (elementType == CIM_UINT8 && value.getType() == qpid::types::VAR_STRING)
+            {
                 const std::size_t bytes = isBase64 ? value.getString().size() / 4 * 3 : value.getString().size();
-                if (bytes > kMaxSafeArrayElements) {
+                if (bytes > kMaxSafeArrayElements)
+                {
                     ThrowInvalidValue(propertyName);
                 }
                 return CreateSafeArrayVariantFromBinaryString(value.getString(), isBase64);
             }
-            if (value.asList().size() > kMaxSafeArrayElements) {
+            if (value.asList().size() > kMaxSafeArrayElements)
+            {
                 ThrowInvalidValue(propertyName);
             }
             std::vector<_variant_t> items;
-            for (const Variant& element : value.asList()) {
+            for (const Variant& element : value.asList())
+            {
                 _variant_t item = ConvertFromQpidVariantToWMIVariant(propertyName, element, elementType, false);
                 // An empty element has no number to carry in an integer array.
-                if (IsVariantEmpty(item)) {
+                if (IsVariantEmpty(item))
+                {
                     ThrowInvalidValue(propertyName);
                 }
                 items.push_back(std::move(item));
@@ -397,7 +439,8 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
             // The element type comes from the property, whatever the elements turned into.
             return CreateSafeArraryVariantFromVariantVector(items, ElementVarType(elementType));
         }
-        switch (cimType) {
+        switch (cimType)
+        {
         case CIM_STRING:
             return _variant_t(brontel::utility::ConvertUtf8ToCString(text).GetString());
         case CIM_DATETIME:
@@ -422,7 +465,9 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
         default:
             ThrowGeneric(L"CCorvessaHelper::ConvertFromQpidVariantToWMIVariant doesn't support type %ld", cimType);
         }
-    } catch (const qpid::types::Exception&) {
+    }
+    catch (const qpid::types::Exception&)
+    {
         ThrowInvalidValue(propertyName);
     }
 }
@@ -430,31 +475,37 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
 _variant_t CCorvessaHelper::CreateSafeArraryVariantFromVariantVector(const std::vector<_variant_t>& items,
                                                                      VARTYPE elementType)
 {
-    if (items.empty() || elementType == VT_NULL) {
+    if (items.empty() || elementType == VT_NULL)
+    {
         return GetNullVariant();
     }
-    switch (elementType) {
+    switch (elementType)
+    {
     case VT_I4:
         return CreateNumericSafeArrayVariantFromVariantVector(items);
     case VT_UI1:
         return CreateByteSafeArrayVariantFromVariantVector(items);
     default:
-        ThrowGeneric(L"CCorvessaHelper::CreateSafeArraryVariantFromVariantVector doesn't support type %ld", elementType);
+        ThrowGeneric(L"CCorvessaHelper::CreateSafeArraryVariantFromVariantVector doesn't support type %ld",
+                     elementType);
     }
 }
 
 _variant_t CCorvessaHelper::CreateNumericSafeArrayVariantFromVariantVector(const std::vector<_variant_t>& items)
 {
     return LogPassingExceptions(L"CCorvessaHelper::CreateNumericSafeArrayVariantFromVariantVector", __LINE__, [&] {
-        for (const _variant_t& item : items) {
-            if (item.vt != VT_I4) {
+        for (const _variant_t& item : items)
+        {
+            if (item.vt != VT_I4)
+            {
                 ThrowGeneric(L"CCorvessaHelper::CreateSafeArraryVariantFromVariantVector doesn't support type %ld",
                              item.vt);
             }
         }
         _variant_t result = NewArrayVariant(VT_I4, items.size());
         FillArray<LONG>(result.parray, [&](LONG* data) {
-            for (std::size_t i = 0; i < items.size(); ++i) {
+            for (std::size_t i = 0; i < items.size(); ++i)
+            {
                 data[i] = items[i].lVal;
             }
         });
@@ -465,15 +516,18 @@ _variant_t CCorvessaHelper::CreateNumericSafeArrayVariantFromVariantVector(const
 _variant_t CCorvessaHelper::CreateByteSafeArrayVariantFromVariantVector(const std::vector<_variant_t>& items)
 {
     return LogPassingExceptions(L"CCorvessaHelper::CreateByteSafeArrayVariantFromVariantVector", __LINE__, [&] {
-        for (const _variant_t& item : items) {
-            if (item.vt != VT_UI1) {
+        for (const _variant_t& item : items)
+        {
+            if (item.vt != VT_UI1)
+            {
                 ThrowGeneric(L"CCorvessaHelper::CreateSafeArraryVariantFromVariantVector doesn't support type %ld",
                              item.vt);
             }
         }
         _variant_t result = NewArrayVariant(VT_UI1, items.size());
         FillArray<BYTE>(result.parray, [&](BYTE* data) {
-            for (std::size_t i = 0; i < items.size(); ++i) {
+            for (std::size_t i = 0; i < items.size(); ++i)
+            {
                 data[i] = items[i].bVal;
             }
         });
@@ -485,18 +539,23 @@ _variant_t CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(const std::st
 {
     return LogPassingExceptions(L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString", __LINE__, [&] {
         std::string bytes = text;
-        if (isBase64 && !text.empty()) {
+        if (isBase64 && !text.empty())
+        {
             bool decoded = text.size() <= static_cast<std::size_t>(std::numeric_limits<int>::max());
             int length = static_cast<int>(bytes.size());
             // A character Base64 text may not hold is the same client error as text that does
             // not decode.
-            try {
+            try
+            {
                 decoded = decoded && ostrum::utils::StringUtils::base64Decode(
                                          text, reinterpret_cast<unsigned char*>(bytes.data()), &length);
-            } catch (const ostrum::Exception&) {
+            }
+            catch (const ostrum::Exception&)
+            {
                 decoded = false;
             }
-            if (!decoded) {
+            if (!decoded)
+            {
                 throw CWMIException(kSource, __LINE__, corvessa::kDecodingFailed,
                                     L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString: Failed to decode binary "
                                     L"string.");
@@ -512,13 +571,16 @@ _variant_t CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(const std::st
 Variant CCorvessaHelper::ConvertToQpidVariant(const CString& className, const CString& propertyName,
                                               const _variant_t& value, const long& cimType)
 {
-    if ((cimType & CIM_FLAG_ARRAY) != 0) {
+    if ((cimType & CIM_FLAG_ARRAY) != 0)
+    {
         return BuildQpidListFromVariantArray(className, propertyName, value, cimType);
     }
-    if (IsVariantEmpty(value)) {
+    if (IsVariantEmpty(value))
+    {
         return Variant();
     }
-    switch (cimType) {
+    switch (cimType)
+    {
     case CIM_SINT32:
         return Variant(static_cast<std::int32_t>(IntegerOf(value, propertyName, cimType)));
     case CIM_UINT32:
@@ -531,7 +593,8 @@ Variant CCorvessaHelper::ConvertToQpidVariant(const CString& className, const CS
         return Variant(brontel::utility::ConvertUtf16ToUtf8(TextOf(value, propertyName, cimType)));
     case CIM_BOOLEAN:
         // Only the all-ones value is true, as the automation boolean defines it.
-        if (value.vt == VT_BOOL) {
+        if (value.vt == VT_BOOL)
+        {
             return Variant(value.boolVal == VARIANT_TRUE);
         }
         return Variant((IntegerOf(value, propertyName, cimType) & 0xFFFF) == 0xFFFF);
@@ -539,7 +602,8 @@ Variant CCorvessaHelper::ConvertToQpidVariant(const CString& className, const CS
         return Variant(static_cast<std::uint8_t>(IntegerOf(value, propertyName, cimType)));
     case CIM_SINT64:
     case CIM_UINT64:
-        if (value.vt == VT_BSTR) {
+        if (value.vt == VT_BSTR)
+        {
             return Variant(WideToInt64(TextOf(value, propertyName, cimType)));
         }
         return Variant(IntegerOf(value, propertyName, cimType));
@@ -556,10 +620,12 @@ Variant CCorvessaHelper::ConvertToQpidVariant(const CString& className, const CS
 Variant CCorvessaHelper::ConvertToQpidVariant(const CString& className, const CString& propertyName,
                                               const CString& text, const long& cimType)
 {
-    if (text.IsEmpty()) {
+    if (text.IsEmpty())
+    {
         return Variant();
     }
-    switch (cimType) {
+    switch (cimType)
+    {
     case CIM_SINT32:
     case CIM_UINT32:
     case CIM_BOOLEAN:
@@ -584,22 +650,26 @@ Variant CCorvessaHelper::BuildQpidListFromVariantArray(const CString& className,
 {
     const long elementType = cimType & ~CIM_FLAG_ARRAY;
     const bool empty = IsVariantEmpty(value);
-    if (!empty && (value.vt & VT_ARRAY) == 0) {
+    if (!empty && (value.vt & VT_ARRAY) == 0)
+    {
         ThrowNotConvertible(propertyName, cimType);
     }
     SAFEARRAY* array = empty ? nullptr : value.parray;
-    switch (elementType) {
+    switch (elementType)
+    {
     case CIM_SINT32: {
         Variant::List list;
-        for (const long number : GetLongsFromSafeArray(array)) {
-            list.push_back(ConvertToQpidVariant(className, propertyName, _variant_t(static_cast<LONG>(number)),
-                                                CIM_SINT32));
+        for (const long number : GetLongsFromSafeArray(array))
+        {
+            list.push_back(
+                ConvertToQpidVariant(className, propertyName, _variant_t(static_cast<LONG>(number)), CIM_SINT32));
         }
         return Variant(list);
     }
     case CIM_STRING: {
         Variant::List list;
-        for (const CString& text : GetStringsFromSafeArray(array)) {
+        for (const CString& text : GetStringsFromSafeArray(array))
+        {
             list.push_back(ConvertToQpidVariant(className, propertyName, _variant_t(text.GetString()), CIM_STRING));
         }
         return Variant(list);
@@ -621,8 +691,10 @@ Variant CCorvessaHelper::RemoveExtraQuotesFromReferenceString(const std::string&
 {
     std::string unquoted;
     unquoted.reserve(text.size());
-    for (const char c : text) {
-        if (c != '"') {
+    for (const char c : text)
+    {
+        if (c != '"')
+        {
             unquoted.push_back(c);
         }
     }
@@ -648,19 +720,18 @@ std::vector<unsigned char> CCorvessaHelper::GetBytesFromSafeArray(SAFEARRAY* arr
 std::vector<CString> CCorvessaHelper::GetStringsFromSafeArray(SAFEARRAY* array)
 {
     return LogPassingExceptions(L"CCorvessaHelper::GetStringsFromSafeArray", __LINE__, [&] {
-        return ReadArray<BSTR, CString>(array, {VT_BSTR}, L"CCorvessaHelper::GetStringsFromSafeArray",
-                                        [](BSTR element) {
-                                            return element == nullptr ? CString()
-                                                                      : CString(element, static_cast<int>(
-                                                                                             SysStringLen(element)));
-                                        });
+        return ReadArray<BSTR, CString>(
+            array, {VT_BSTR}, L"CCorvessaHelper::GetStringsFromSafeArray", [](BSTR element) {
+                return element == nullptr ? CString() : CString(element, static_cast<int>(SysStringLen(element)));
+            });
     });
 }
 
 std::map<std::string, Variant> CCorvessaHelper::ConvertToQpidMap(const std::map<CString, CString>& texts)
 {
     std::map<std::string, Variant> result;
-    for (const auto& [key, text] : texts) {
+    for (const auto& [key, text] : texts)
+    {
         result[brontel::utility::ConvertCStringToUtf8(key)] = Variant(brontel::utility::ConvertCStringToUtf8(text));
     }
     return result;
@@ -670,7 +741,8 @@ std::map<std::string, Variant> CCorvessaHelper::ConvertToQpidMap(const std::map<
 
 bool CCorvessaHelper::IsValidValue(const Variant& value, long cimType)
 {
-    switch (cimType) {
+    switch (cimType)
+    {
     case CIM_SINT32:
     case CIM_UINT8:
     case CIM_UINT32:
@@ -702,7 +774,8 @@ bool CCorvessaHelper::IsValidFloatValue(const Variant& value)
 bool CCorvessaHelper::IsValidBooleanValue(const Variant& value)
 {
     const std::string text = value.asString();
-    return boost::algorithm::iequals(text, "true") || boost::algorithm::iequals(text, "false") || text == "0" || text == "1";
+    return boost::algorithm::iequals(text, "true") || boost::algorithm::iequals(text, "false") || text == "0" ||
+           text == "1";
 }
 
 bool CCorvessaHelper::IsValidDateTimeValue(const Variant& value)
@@ -714,15 +787,18 @@ bool CCorvessaHelper::IsValidDateTimeValue(const Variant& value)
 bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CWMITypeInfo* typeInfo, const CString& propertyName,
                                                        const _variant_t& value, CAcsUser* user)
 {
-    if (IsVariantEmpty(value)) {
+    if (IsVariantEmpty(value))
+    {
         return true;
     }
-    if (value.vt == VT_I4) {
+    if (value.vt == VT_I4)
+    {
         CString text;
         text.Format(L"%ld", static_cast<long>(value.lVal));
         return IsSpecifiedValueInPossibleValues(typeInfo, propertyName, text, user);
     }
-    if (typeInfo != nullptr && typeInfo->GetPropertyPossibleValues(user, propertyName).empty()) {
+    if (typeInfo != nullptr && typeInfo->GetPropertyPossibleValues(user, propertyName).empty())
+    {
         return true;
     }
     CString text;
@@ -736,7 +812,8 @@ bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CWMITypeInfo* typeInfo, c
 bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CWMITypeInfo* typeInfo, const CString& propertyName,
                                                        const CString& valueText, CAcsUser* user)
 {
-    if (typeInfo == nullptr) {
+    if (typeInfo == nullptr)
+    {
         return true;
     }
     const std::map<CString, CString> possible = typeInfo->GetPropertyPossibleValues(user, propertyName);
@@ -747,13 +824,15 @@ CCorvessaClassObject* CCorvessaHelper::GetTypeInformation(const CString& typeNam
 {
     CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(typeName);
     CString message;
-    if (typeInfo == nullptr) {
+    if (typeInfo == nullptr)
+    {
         message.Format(L"CCorvessaHelper::GetTypeInformation - Failed to find type %s in the registry.",
                        typeName.GetString());
         throw GenericException(message);
     }
     CCorvessaClassObject* definition = typeInfo->GetTypeInformation();
-    if (definition == nullptr) {
+    if (definition == nullptr)
+    {
         message.Format(L"CCorvessaHelper::GetTypeInformation - Failed to build WMI class for type %s.",
                        typeName.GetString());
         throw GenericException(message);
@@ -764,7 +843,8 @@ CCorvessaClassObject* CCorvessaHelper::GetTypeInformation(const CString& typeNam
 std::string CCorvessaHelper::GetContentTypeForProperty(const CString& className, const CString& /*propertyName*/,
                                                        std::string bytes)
 {
-    if (className.CompareNoCase(kMultimediaClass) == 0) {
+    if (className.CompareNoCase(kMultimediaClass) == 0)
+    {
         return GetMimeContentType(bytes);
     }
     return kDefaultContentType;
@@ -774,26 +854,35 @@ std::string CCorvessaHelper::GetMimeContentType(const std::string& bytes)
 {
     std::string result = kDefaultContentType;
     const DWORD start = GetTickCount();
-    try {
+    try
+    {
         CImageBlobInfo blob;
-        if (blob.LoadFromBlob(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), -1, 1)) {
+        if (blob.LoadFromBlob(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), -1, 1))
+        {
             std::string extension;
             for (const wchar_t* unit = CImageBlobInfo::FileExtensionFromFileFormatCode(blob.GetFileFormatCode());
-                 *unit != L'\0'; ++unit) {
+                 *unit != L'\0'; ++unit)
+            {
                 extension.push_back(static_cast<char>(*unit));
             }
             const auto found = webContentTypeMap.find(extension);
-            if (found != webContentTypeMap.end()) {
+            if (found != webContentTypeMap.end())
+            {
                 result = found->second;
             }
         }
-    } catch (const CException& failure) {
+    }
+    catch (const CException& failure)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", 0, &failure);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"");
     }
     const DWORD elapsed = GetTickCount() - start;
-    if (elapsed != 0) {
+    if (elapsed != 0)
+    {
         CString text;
         text.Format(L"CCorvessaHelper::GetMimeContentType took %ld ms to determine content type",
                     static_cast<long>(elapsed));
@@ -805,13 +894,15 @@ std::string CCorvessaHelper::GetMimeContentType(const std::string& bytes)
 bool CCorvessaHelper::IsInvalidDBConnectionException(const CException& exception)
 {
     const auto* database = dynamic_cast<const CDBException*>(&exception);
-    if (database == nullptr) {
+    if (database == nullptr)
+    {
         return false;
     }
     const std::string state = brontel::utility::ConvertToStdString(database->m_strStateNativeOrigin);
     static const std::regex pattern("State:([\\w]+),Native:([-\\d]+),");
     std::smatch match;
-    if (!std::regex_search(state, match, pattern)) {
+    if (!std::regex_search(state, match, pattern))
+    {
         return false;
     }
     return (match[1] == "08S01" && match[2] == "233") || (match[1] == "08S02" && match[2] == "-1");

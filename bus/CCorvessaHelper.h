@@ -28,13 +28,15 @@ class CException;
 class CWMITypeInfo;
 struct SAFEARRAY;
 
-class CCorvessaHelper {
+class CCorvessaHelper
+{
 public:
     CCorvessaHelper() = delete;
 
     // Enters the critical section at construction and leaves it at destruction, whatever way
     // the scope is left. Holds only the section's address; the section must outlive it.
-    class CCorvessaAutoCS {
+    class CCorvessaAutoCS
+    {
     public:
         explicit CCorvessaAutoCS(CRITICAL_SECTION* section) : m_section(section) { EnterCriticalSection(m_section); }
         virtual ~CCorvessaAutoCS() { LeaveCriticalSection(m_section); }
@@ -72,7 +74,8 @@ public:
     // An array value of the converted elements: VT_NULL for no elements; VT_ARRAY|VT_I4 for
     // elementType VT_I4, VT_ARRAY|VT_UI1 for VT_UI1 (each element must be of that type).
     // Throws GenericException for any other element type or an element of another type.
-    static _variant_t CreateSafeArraryVariantFromVariantVector(const std::vector<_variant_t>& items, VARTYPE elementType);
+    static _variant_t CreateSafeArraryVariantFromVariantVector(const std::vector<_variant_t>& items,
+                                                               VARTYPE elementType);
     // VT_ARRAY|VT_UI1 of the text's bytes: decoded from Base64 when isBase64 is set, else as
     // they stand. Throws CWMIException 0x80040524 for text that does not decode.
     static _variant_t CreateSafeArrayVariantFromBinaryString(const std::string& text, bool isBase64);

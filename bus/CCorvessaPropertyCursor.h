@@ -13,9 +13,13 @@
 #include "platform/mfc/CString.h"
 #include "platform/wmi/IWbemClassObject.h"
 
-class CCorvessaPropertyCursor {
+class CCorvessaPropertyCursor
+{
 public:
-    CCorvessaPropertyCursor(IWbemClassObject* object, LONG flags) : m_object(object) { m_object->BeginEnumeration(flags); }
+    CCorvessaPropertyCursor(IWbemClassObject* object, LONG flags) : m_object(object)
+    {
+        m_object->BeginEnumeration(flags);
+    }
     ~CCorvessaPropertyCursor() { m_object->EndEnumeration(); }
     CCorvessaPropertyCursor(const CCorvessaPropertyCursor&) = delete;
     CCorvessaPropertyCursor& operator=(const CCorvessaPropertyCursor&) = delete;
@@ -28,10 +32,12 @@ public:
         VARIANT rawValue;
         VariantInit(&rawValue);
         const HRESULT hr = m_object->Next(0, &rawName, &rawValue, &type, nullptr);
-        if (hr == WBEM_S_NO_MORE_DATA) {
+        if (hr == WBEM_S_NO_MORE_DATA)
+        {
             return false;
         }
-        if (FAILED(hr)) {
+        if (FAILED(hr))
+        {
             _com_issue_error(hr);
         }
         name = rawName == nullptr ? CString() : CString(rawName, static_cast<int>(SysStringLen(rawName)));

@@ -35,26 +35,48 @@ CString CCorvessaPropertyDescriptor::GetCIMTypeString() const
     CString text;
     switch (type)
     {
-    case 3: text = L"sint32"; break;
-    case 4: text = L"float"; break;
-    case 5: text = L"double"; break;
-    case 8: text = L"string"; break;
-    case 11: text = L"boolean"; break;
-    case 13: text = L"object"; break;
-    case 17: text = L"unit8"; break;
-    case 19: text = L"uint32"; break;
-    case 20: text = L"sint64"; break;
-    case 101: text = L"datetime"; break;
+    case 3:
+        text = L"sint32";
+        break;
+    case 4:
+        text = L"float";
+        break;
+    case 5:
+        text = L"double";
+        break;
+    case 8:
+        text = L"string";
+        break;
+    case 11:
+        text = L"boolean";
+        break;
+    case 13:
+        text = L"object";
+        break;
+    case 17:
+        text = L"unit8";
+        break;
+    case 19:
+        text = L"uint32";
+        break;
+    case 20:
+        text = L"sint64";
+        break;
+    case 101:
+        text = L"datetime";
+        break;
     case 102: {
         _variant_t reference;
-        if (m_qualifiers.Get(L"CIMTYPE", 0, &reference, nullptr) == WBEM_S_NO_ERROR &&
-            reference.vt == VT_BSTR && reference.bstrVal != nullptr)
+        if (m_qualifiers.Get(L"CIMTYPE", 0, &reference, nullptr) == WBEM_S_NO_ERROR && reference.vt == VT_BSTR &&
+            reference.bstrVal != nullptr)
             text = reference.bstrVal;
         else
             text = L"ref:(unknown)";
         break;
     }
-    default: text = L"TODO"; break;
+    default:
+        text = L"TODO";
+        break;
     }
     if (isArray && !text.IsEmpty())
         text += L"[]";

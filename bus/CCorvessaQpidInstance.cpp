@@ -37,11 +37,13 @@ CWMITypeInfo* TypeInfoOf(const CString& className)
 }
 
 // Releases a qualifier set when the scope ends.
-struct QualifierSetHolder {
+struct QualifierSetHolder
+{
     IWbemQualifierSet* set = nullptr;
     ~QualifierSetHolder()
     {
-        if (set != nullptr) {
+        if (set != nullptr)
+        {
             set->Release();
         }
     }
@@ -55,7 +57,8 @@ CString CCorvessaQpidInstance::ToXml() const
     CString line;
     line.Format(L"<Object ClassName=\"%s\">\r\n", m_className.GetString());
     xml += line;
-    for (const auto& [name, value] : m_values) {
+    for (const auto& [name, value] : m_values)
+    {
         line.Format(L"\t<Property name=\"%s\">%s</Property>\r\n", ConvertUtf8ToCString(name).GetString(),
                     ConvertUtf8ToCString(value.asString()).GetString());
         xml += line;
@@ -72,7 +75,8 @@ void CCorvessaQpidInstance::Clear()
 
 bool CCorvessaQpidInstance::ContainsBinaryData() const
 {
-    if (TypeInfoOf(m_className) == nullptr) {
+    if (TypeInfoOf(m_className) == nullptr)
+    {
         ThrowUnknownType(L"CCorvessaQpidInstance::ContainsBinaryData - Failed to find type %s in the registry.",
                          m_className);
     }
@@ -81,9 +85,11 @@ bool CCorvessaQpidInstance::ContainsBinaryData() const
     CString name;
     _variant_t value;
     CIMTYPE type = 0;
-    while (cursor.Next(name, value, type)) {
+    while (cursor.Next(name, value, type))
+    {
         const long cimType = type;
-        if (CCorvessaHelper::IsCIMTypeConsideredBinary(cimType)) {
+        if (CCorvessaHelper::IsCIMTypeConsideredBinary(cimType))
+        {
             return true;
         }
     }
@@ -91,14 +97,17 @@ bool CCorvessaQpidInstance::ContainsBinaryData() const
 }
 
 CCorvessaQpidInstance::ValueMap::const_iterator CCorvessaQpidInstance::FindProperty(const ValueMap& values,
-                                                                                   const std::string& name)
+                                                                                    const std::string& name)
 {
     const auto exact = values.find(name);
-    if (exact != values.end()) {
+    if (exact != values.end())
+    {
         return exact;
     }
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        if (boost::algorithm::iequals(it->first, name)) {
+    for (auto it = values.begin(); it != values.end(); ++it)
+    {
+        if (boost::algorithm::iequals(it->first, name))
+        {
             return it;
         }
     }
@@ -109,11 +118,13 @@ _variant_t CCorvessaQpidInstance::ConvertedValue(ValueMap& values, const CString
                                                  bool take)
 {
     const auto found = FindProperty(values, ConvertCStringToUtf8(name));
-    if (found == values.end()) {
+    if (found == values.end())
+    {
         return CCorvessaHelper::GetNullVariant();
     }
     _variant_t value = CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(name, found->second, cimType, isBase64);
-    if (take) {
+    if (take)
+    {
         values.erase(found);
     }
     return value;
@@ -121,20 +132,24 @@ _variant_t CCorvessaQpidInstance::ConvertedValue(ValueMap& values, const CString
 
 void CCorvessaQpidInstance::PopulateInstanceData(CCorvessaClassObject* source, const CString& populationType)
 {
-    if (source == nullptr) {
+    if (source == nullptr)
+    {
         throw GenericException(L"CCorvessaQpidInstance::PopulateInstanceData - Expected valid parameter: source");
     }
     m_className = source->GetClassNameW();
     CCorvessaPropertyCursor cursor(source, 0);
     CWMITypeInfo* typeInfo = TypeInfoOf(m_className);
-    if (typeInfo == nullptr) {
+    if (typeInfo == nullptr)
+    {
         ThrowUnknownType(L"CCorvessaQpidInstance::PopulateInstanceData - Failed to find type %s in the registry.",
                          m_className);
     }
     CWMITypeInfo* populationInfo = nullptr;
-    if (!populationType.IsEmpty()) {
+    if (!populationType.IsEmpty())
+    {
         populationInfo = TypeInfoOf(populationType);
-        if (populationInfo == nullptr) {
+        if (populationInfo == nullptr)
+        {
             ThrowUnknownType(
                 L"CCorvessaQpidInstance::PopulateInstanceData - Failed to find population type %s in the registry.",
                 populationType);
@@ -143,10 +158,12 @@ void CCorvessaQpidInstance::PopulateInstanceData(CCorvessaClassObject* source, c
     CString name;
     _variant_t value;
     CIMTYPE type = 0;
-    while (cursor.Next(name, value, type)) {
+    while (cursor.Next(name, value, type))
+    {
         const std::string utf8Name = ConvertCStringToUtf8(name);
         if (utf8Name.empty() || utf8Name.front() == '_' || !CWMITypeInfo::ShouldCorvessaExposeProperty(name) ||
-            (populationInfo != nullptr && !populationInfo->HasProperty(name))) {
+            (populationInfo != nullptr && !populationInfo->HasProperty(name)))
+        {
             continue;
         }
         const long cimType = type;
@@ -157,25 +174,29 @@ void CCorvessaQpidInstance::PopulateInstanceData(CCorvessaClassObject* source, c
 void CCorvessaQpidInstance::PopulateInstanceData(const std::string& className, const ValueMap& values)
 {
     m_className = ConvertUtf8ToCString(className);
-    for (const auto& [name, value] : values) {
+    for (const auto& [name, value] : values)
+    {
         m_values[name] = value;
     }
 }
 
 void CCorvessaQpidInstance::PopulateInstanceData(CWmipObjectPath* path)
 {
-    if (path == nullptr) {
+    if (path == nullptr)
+    {
         throw GenericException(L"CCorvessaQpidInstance::PopulateInstanceData - Expected valid parameter: path");
     }
     m_className = path->GetClassName();
     CWMITypeInfo* typeInfo = TypeInfoOf(m_className);
-    if (typeInfo == nullptr) {
+    if (typeInfo == nullptr)
+    {
         ThrowUnknownType(L"CCorvessaQpidInstance::PopulateInstanceData - Failed to find type %s in the registry.",
                          m_className);
     }
     const std::vector<CString>& names = path->GetKeyNames();
     const std::vector<CString>& texts = path->GetKeyValues();
-    for (std::size_t i = 0; i < names.size() && i < texts.size(); ++i) {
+    for (std::size_t i = 0; i < names.size() && i < texts.size(); ++i)
+    {
         const long cimType = typeInfo->GetPropertyType(names[i]);
         m_values[ConvertCStringToUtf8(names[i])] =
             CCorvessaHelper::ConvertToQpidVariant(m_className, names[i], texts[i], cimType);
@@ -187,12 +208,14 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipCl
 {
     auto object = std::make_unique<CCorvessaClassObject>(m_className);
     CString message;
-    if (mapper == nullptr) {
+    if (mapper == nullptr)
+    {
         message.Format(L"CCorvessaQpidInstance::AsWMIObject - Failed, invalid mapper specified for type: %s.",
                        m_className.GetString());
         throw GenericException(message);
     }
-    if (user == nullptr) {
+    if (user == nullptr)
+    {
         throw GenericException(L"CCorvessaQpidInstance::AsWMIObject - Failed, invalid user specified.");
     }
     CCorvessaClassObject definition(*CCorvessaHelper::GetTypeInformation(m_className));
@@ -202,10 +225,12 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipCl
         CString name;
         _variant_t ignored;
         CIMTYPE type = 0;
-        while (cursor.Next(name, ignored, type)) {
+        while (cursor.Next(name, ignored, type))
+        {
             _variant_t value = ConvertedValue(m_values, name, type, isBase64, true);
             if (FAILED(object->Put(name, 0, &value, type)) ||
-                FAILED(CopyPropertyQualifierSets(&definition, object.get(), name))) {
+                FAILED(CopyPropertyQualifierSets(&definition, object.get(), name)))
+            {
                 message.Format(L"CCorvessaQpidInstance::AsWMIObject - Failed setting property %s.%s.",
                                m_className.GetString(), name.GetString());
                 throw GenericException(message);
@@ -213,7 +238,8 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipCl
         }
     }
     mapper->ProcessClassPermissions(object.get());
-    if (!m_values.empty()) {
+    if (!m_values.empty())
+    {
         message.Format(L"Request contains invalid property '%s'.",
                        ConvertUtf8ToCString(m_values.begin()->first).GetString());
         throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey, message);
@@ -225,17 +251,21 @@ void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* /*mapper*/,
                                                    CAcsUser* user, bool isBase64)
 {
     CWMITypeInfo* typeInfo = TypeInfoOf(m_className);
-    if (typeInfo == nullptr) {
-        ThrowUnknownType(L"CCorvessaQpidInstance::ValidatePropertyValues - Failed, invalid type information for type: %s.",
-                         m_className);
+    if (typeInfo == nullptr)
+    {
+        ThrowUnknownType(
+            L"CCorvessaQpidInstance::ValidatePropertyValues - Failed, invalid type information for type: %s.",
+            m_className);
     }
     CCorvessaPropertyCursor cursor(definition, WBEM_FLAG_NONSYSTEM_ONLY);
     CString name;
     _variant_t ignored;
     CIMTYPE type = 0;
-    while (cursor.Next(name, ignored, type)) {
+    while (cursor.Next(name, ignored, type))
+    {
         const _variant_t value = ConvertedValue(m_values, name, type, isBase64, false);
-        if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(typeInfo, name, value, user)) {
+        if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(typeInfo, name, value, user))
+        {
             CString message;
             message.Format(L"The property %s did not exist or contained an invalid value.", name.GetString());
             throw brontel::utility::CWMIException(kSource, kValidationLine, WBEM_E_INVALID_PARAMETER, message);
@@ -249,20 +279,24 @@ HRESULT CCorvessaQpidInstance::CopyPropertyQualifierSets(CCorvessaClassObject* s
     QualifierSetHolder from;
     QualifierSetHolder to;
     HRESULT hr = source->GetPropertyQualifierSet(propertyName, &from.set);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     hr = target->GetPropertyQualifierSet(propertyName, &to.set);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     hr = from.set->BeginEnumeration(0);
-    while (SUCCEEDED(hr)) {
+    while (SUCCEEDED(hr))
+    {
         BSTR name = nullptr;
         _variant_t value;
         LONG flavor = 0;
         hr = from.set->Next(0, &name, value.GetAddress(), &flavor);
-        if (hr != WBEM_S_NO_ERROR) {
+        if (hr != WBEM_S_NO_ERROR)
+        {
             SysFreeString(name);
             break;
         }
@@ -281,30 +315,40 @@ std::unique_ptr<CWmipObjectPath> CCorvessaQpidInstance::GetObjectPath() const
     CString name;
     _variant_t ignored;
     CIMTYPE type = 0;
-    while (cursor.Next(name, ignored, type)) {
+    while (cursor.Next(name, ignored, type))
+    {
         const auto found = FindProperty(m_values, ConvertCStringToUtf8(name));
         _variant_t value;
-        if (found != m_values.end()) {
+        if (found != m_values.end())
+        {
             value = CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(name, found->second, type, false);
         }
-        if (found == m_values.end() || CCorvessaHelper::IsVariantEmpty(value)) {
+        if (found == m_values.end() || CCorvessaHelper::IsVariantEmpty(value))
+        {
             CString message;
             message.Format(L"Missing expected item in request: %s.", name.GetString());
             throw CCorvessaException(CCorvessaException::kMissingRequestItemKey, message);
         }
         // Each value by the member its type names: a byte or boolean key is not a 32-bit integer.
         bool added = false;
-        if (value.vt == VT_I4) {
+        if (value.vt == VT_I4)
+        {
             added = path->AddKey(name, value.lVal);
-        } else if (value.vt == VT_UI1) {
+        }
+        else if (value.vt == VT_UI1)
+        {
             added = path->AddKey(name, static_cast<LONG>(value.bVal));
-        } else {
-            if (value.vt != VT_BSTR) {
+        }
+        else
+        {
+            if (value.vt != VT_BSTR)
+            {
                 value.ChangeType(VT_BSTR);
             }
             added = path->AddKey(name, value.bstrVal == nullptr ? L"" : value.bstrVal);
         }
-        if (!added) {
+        if (!added)
+        {
             CString message;
             message.Format(L"Request contains an invalid value for the property '%s'.", name.GetString());
             throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey, message);
@@ -317,11 +361,14 @@ CCorvessaQpidInstance::ValueMap CCorvessaQpidInstance::GetInstanceKeyValues() co
 {
     ValueMap keys;
     CWMITypeInfo* typeInfo = TypeInfoOf(m_className);
-    if (typeInfo == nullptr) {
+    if (typeInfo == nullptr)
+    {
         return keys;
     }
-    for (const auto& [name, value] : m_values) {
-        if (typeInfo->IsPropertyAKeyProperty(ConvertUtf8ToCString(name))) {
+    for (const auto& [name, value] : m_values)
+    {
+        if (typeInfo->IsPropertyAKeyProperty(ConvertUtf8ToCString(name)))
+        {
             keys[name] = value;
         }
     }

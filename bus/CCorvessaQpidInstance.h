@@ -22,7 +22,8 @@ class CCorvessaClassObject;
 class CWmipClassMapper;
 class CWmipObjectPath;
 
-class CCorvessaQpidInstance {
+class CCorvessaQpidInstance
+{
 public:
     using ValueMap = std::map<std::string, qpid::types::Variant>;
 

@@ -18,16 +18,19 @@ void CCorvessaQpidMethodParameter::PopulateUsingVariantMapData(const ValueMap& v
 void CCorvessaQpidMethodParameter::PopulateUsingWMIObject(CCorvessaClassObject* source)
 {
     m_values.clear();
-    if (source == nullptr) {
+    if (source == nullptr)
+    {
         return;
     }
     CCorvessaPropertyCursor cursor(source, 0);
     CString name;
     _variant_t value;
     CIMTYPE type = 0;
-    while (cursor.Next(name, value, type)) {
+    while (cursor.Next(name, value, type))
+    {
         const long cimType = type;
-        m_values[ConvertCStringToUtf8(name)] = CCorvessaHelper::ConvertToQpidVariant(CString(), CString(), value, cimType);
+        m_values[ConvertCStringToUtf8(name)] =
+            CCorvessaHelper::ConvertToQpidVariant(CString(), CString(), value, cimType);
     }
 }
 
@@ -37,7 +40,8 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidMethodParameter::AsWMIObject(
     auto object = std::make_unique<CCorvessaClassObject>();
     const std::unique_ptr<CCorvessaClassObject> signature =
         CCorvessaHelper::GetTypeInformation(className)->GetMethodParameter(methodName, m_isInput);
-    if (!signature) {
+    if (!signature)
+    {
         throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey,
                                  std::string("Execute method call failed - method_name requested is not implemented."));
     }
@@ -46,9 +50,11 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidMethodParameter::AsWMIObject(
         CString name;
         _variant_t ignored;
         CIMTYPE type = 0;
-        while (cursor.Next(name, ignored, type)) {
+        while (cursor.Next(name, ignored, type))
+        {
             _variant_t value = CCorvessaQpidInstance::ConvertedValue(m_values, name, type, false, true);
-            if (FAILED(object->Put(name, 0, &value, type))) {
+            if (FAILED(object->Put(name, 0, &value, type)))
+            {
                 CString message;
                 message.Format(L"CCorvessaQpidMethodParameter::AsWMIObject - Failed setting parameter %s.%s.",
                                methodName.GetString(), name.GetString());
@@ -56,7 +62,8 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidMethodParameter::AsWMIObject(
             }
         }
     }
-    if (!m_values.empty()) {
+    if (!m_values.empty())
+    {
         CString message;
         message.Format(L"Request contains invalid parameter '%s'.",
                        brontel::utility::ConvertUtf8ToCString(m_values.begin()->first).GetString());

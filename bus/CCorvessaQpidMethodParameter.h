@@ -15,7 +15,8 @@
 
 class CCorvessaClassObject;
 
-class CCorvessaQpidMethodParameter {
+class CCorvessaQpidMethodParameter
+{
 public:
     using ValueMap = std::map<std::string, qpid::types::Variant>;
 

@@ -25,17 +25,20 @@ constexpr wchar_t kSource[] = L"CorvessaQpidType";
 constexpr int kUnsupportedTypeLine = 167;
 
 // Releases a signature object that NextMethod handed out.
-struct ReleaseObject {
+struct ReleaseObject
+{
     void operator()(IWbemClassObject* object) const
     {
-        if (object != nullptr) {
+        if (object != nullptr)
+        {
             object->Release();
         }
     }
 };
 using SignaturePtr = std::unique_ptr<IWbemClassObject, ReleaseObject>;
 
-struct XmlEntity {
+struct XmlEntity
+{
     wchar_t character;
     const wchar_t* entity;
 };
@@ -48,13 +51,17 @@ constexpr XmlEntity kXmlEntities[] = {
 CString EscapeXml(const CString& text)
 {
     CString escaped;
-    for (int i = 0; i < text.GetLength(); ++i) {
+    for (int i = 0; i < text.GetLength(); ++i)
+    {
         const wchar_t c = text[i];
         const auto* found = std::find_if(std::begin(kXmlEntities), std::end(kXmlEntities),
                                          [c](const XmlEntity& entity) { return entity.character == c; });
-        if (found != std::end(kXmlEntities)) {
+        if (found != std::end(kXmlEntities))
+        {
             escaped += found->entity;
-        } else {
+        }
+        else
+        {
             escaped += c;
         }
     }
@@ -88,10 +95,14 @@ void CCorvessaQpidType::Clear()
 std::string CCorvessaQpidType::GetQpidTypeString(const long& cimType)
 {
     // Array types are named by GetPropertyTypeStr; here only scalars have names.
-    if ((cimType & CIM_FLAG_ARRAY) == 0) {
-        try {
+    if ((cimType & CIM_FLAG_ARRAY) == 0)
+    {
+        try
+        {
             return std::string(LookupWmiTypeName(static_cast<CIMTYPE>(cimType)));
-        } catch (const UnsupportedWmiTypeError&) {
+        }
+        catch (const UnsupportedWmiTypeError&)
+        {
         }
     }
     CString text;
@@ -106,24 +117,33 @@ std::string CCorvessaQpidType::GetPropertyTypeStr(CCorvessaClassObject* object, 
     const bool isArray = (cimType & CIM_FLAG_ARRAY) != 0;
     const long baseType = cimType & ~CIM_FLAG_ARRAY;
     std::string type;
-    if (!isArray && cimType == CIM_REFERENCE) {
+    if (!isArray && cimType == CIM_REFERENCE)
+    {
         IWbemQualifierSet* qualifiers = nullptr;
-        if (object != nullptr && SUCCEEDED(object->GetPropertyQualifierSet(name, &qualifiers)) &&
-            qualifiers != nullptr) {
+        if (object != nullptr && SUCCEEDED(object->GetPropertyQualifierSet(name, &qualifiers)) && qualifiers != nullptr)
+        {
             _variant_t value;
-            if (SUCCEEDED(qualifiers->Get(L"CIMTYPE", 0, &value, nullptr)) && value.vt == VT_BSTR) {
+            if (SUCCEEDED(qualifiers->Get(L"CIMTYPE", 0, &value, nullptr)) && value.vt == VT_BSTR)
+            {
                 type = brontel::utility::ConvertUtf16ToUtf8(value.bstrVal);
             }
             qualifiers->Release();
         }
-    } else if (!isArray) {
+    }
+    else if (!isArray)
+    {
         type = GetQpidTypeString(cimType);
-    } else if (baseType == CIM_UINT8) {
+    }
+    else if (baseType == CIM_UINT8)
+    {
         type = std::string(WmiTypeNameTable[6]);
-    } else {
+    }
+    else
+    {
         type = "list(" + GetQpidTypeString(baseType) + ")";
     }
-    if (type.empty()) {
+    if (type.empty())
+    {
         CString message;
         message.Format(L"CCorvessaQpidType::GetPropertyTypeStr failed to determine property type for %s.%s",
                        object != nullptr ? object->GetClassNameW().GetString() : L"", name);
@@ -134,7 +154,8 @@ std::string CCorvessaQpidType::GetPropertyTypeStr(CCorvessaClassObject* object, 
 
 std::string CCorvessaQpidType::GetPropertyAccess(CWMITypeInfo* typeInfo, CString name)
 {
-    if (typeInfo->IsPropertyViewOnly(name)) {
+    if (typeInfo->IsPropertyViewOnly(name))
+    {
         return "view";
     }
     return typeInfo->IsPropertyReadOnly(name) ? "read" : "edit";
@@ -142,11 +163,13 @@ std::string CCorvessaQpidType::GetPropertyAccess(CWMITypeInfo* typeInfo, CString
 
 void CCorvessaQpidType::PopulateTypeDetails(CAcsUser* user, CWMITypeInfo* typeInfo)
 {
-    if (typeInfo == nullptr) {
+    if (typeInfo == nullptr)
+    {
         throw GenericException(L"CCorvessaQpidType::PopulateTypeDetails - Expected valid parameter: typeInfo");
     }
     const CCorvessaClassObject* shared = typeInfo->GetTypeInformation();
-    if (shared == nullptr) {
+    if (shared == nullptr)
+    {
         throw GenericException(L"CCorvessaQpidType::PopulateTypeDetails - Failed to get type information.");
     }
     // The definition is shared by every request: its enumerations run on a copy of our own.
@@ -159,30 +182,36 @@ void CCorvessaQpidType::PopulateTypeDetails(CAcsUser* user, CWMITypeInfo* typeIn
     CString name;
     _variant_t value;
     CIMTYPE cimType = 0;
-    while (cursor.Next(name, value, cimType)) {
-        if (!CWMITypeInfo::ShouldCorvessaExposeProperty(name)) {
+    while (cursor.Next(name, value, cimType))
+    {
+        if (!CWMITypeInfo::ShouldCorvessaExposeProperty(name))
+        {
             continue;
         }
         Variant::Map property;
         property["name"] = Variant(ConvertCStringToUtf8(name));
         const std::string displayName = typeInfo->GetPropertyDisplayName(name);
-        if (!displayName.empty()) {
+        if (!displayName.empty())
+        {
             property["display_name"] = Variant(displayName);
         }
         const wchar_t* const rawName = name.GetString();
         property["type"] = Variant(GetPropertyTypeStr(&definition, rawName, cimType));
         property["is_key"] = Variant(typeInfo->IsPropertyAKeyProperty(name));
-        if (cimType == CIM_STRING || (cimType & CIM_FLAG_ARRAY) != 0) {
+        if (cimType == CIM_STRING || (cimType & CIM_FLAG_ARRAY) != 0)
+        {
             property["max_length"] = Variant(static_cast<std::int32_t>(typeInfo->GetPropertyLength(name)));
         }
         property["is_required"] = Variant(typeInfo->IsPropertyRequired(name));
         property["access"] = Variant(GetPropertyAccess(typeInfo, name));
         const CString defaultValue = typeInfo->GetDefaultValue(name);
-        if (!defaultValue.IsEmpty()) {
+        if (!defaultValue.IsEmpty())
+        {
             property["default_value"] = Variant(ConvertCStringToUtf8(defaultValue));
         }
         const std::map<CString, CString> possibleValues = typeInfo->GetPropertyPossibleValues(user, name);
-        if (!possibleValues.empty()) {
+        if (!possibleValues.empty())
+        {
             property["possible_values"] = Variant(CCorvessaHelper::ConvertToQpidMap(possibleValues));
         }
         m_properties.emplace_back(property);
@@ -193,11 +222,13 @@ void CCorvessaQpidType::PopulateTypeDetails(CAcsUser* user, CWMITypeInfo* typeIn
 void CCorvessaQpidType::PopulateMethodInformation(CCorvessaClassObject& definition)
 {
     definition.BeginMethodEnumeration(0);
-    for (;;) {
+    for (;;)
+    {
         BSTR rawName = nullptr;
         IWbemClassObject* in = nullptr;
         IWbemClassObject* out = nullptr;
-        if (definition.NextMethod(0, &rawName, &in, &out) != WBEM_S_NO_ERROR) {
+        if (definition.NextMethod(0, &rawName, &in, &out) != WBEM_S_NO_ERROR)
+        {
             break;
         }
         // Both signatures go back after each method, whatever way it ends.
@@ -205,7 +236,8 @@ void CCorvessaQpidType::PopulateMethodInformation(CCorvessaClassObject& definiti
         const SignaturePtr outSignature(out);
         const CString name(rawName != nullptr ? rawName : L"");
         SysFreeString(rawName);
-        if (!CWMITypeInfo::ShouldCorvessaExposeMethod(name)) {
+        if (!CWMITypeInfo::ShouldCorvessaExposeMethod(name))
+        {
             continue;
         }
         Variant::Map method;
@@ -220,14 +252,16 @@ void CCorvessaQpidType::PopulateMethodInformation(CCorvessaClassObject& definiti
 Variant::List CCorvessaQpidType::BuildParameterList(CCorvessaClassObject* signature)
 {
     Variant::List parameters;
-    if (signature == nullptr) {
+    if (signature == nullptr)
+    {
         return parameters;
     }
     CCorvessaPropertyCursor cursor(signature, 0);
     CString name;
     _variant_t value;
     CIMTYPE cimType = 0;
-    while (cursor.Next(name, value, cimType)) {
+    while (cursor.Next(name, value, cimType))
+    {
         const wchar_t* const rawName = name.GetString();
         parameters.push_back(Variant(Variant::Map{{"name", Variant(ConvertCStringToUtf8(name))},
                                                   {"type", Variant(GetPropertyTypeStr(signature, rawName, cimType))}}));
@@ -239,7 +273,8 @@ CString CCorvessaQpidType::ToXml()
 {
     CString xml = L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n";
     xml += L"<Object ClassName=\"" + XmlText(m_className) + L"\">\r\n";
-    for (const Variant& property : m_properties) {
+    for (const Variant& property : m_properties)
+    {
         xml += L"\t<Property name=\"" + XmlText(MapText(property, "name")) + L"\" type=\"" +
                XmlText(MapText(property, "type")) + L"\"></Property>\r\n";
     }

@@ -18,7 +18,8 @@ class CAcsUser;
 class CCorvessaClassObject;
 class CWMITypeInfo;
 
-class CCorvessaQpidType {
+class CCorvessaQpidType
+{
 public:
     CCorvessaQpidType() = default;
     CCorvessaQpidType(const CCorvessaQpidType&) = default;

@@ -23,16 +23,23 @@ constexpr char kAuthenticationFailed[] = "Authentication failed.";
 template <typename Work>
 HRESULT RunLookUp(Work&& work)
 {
-    try {
+    try
+    {
         return work();
-    } catch (const CCorvessaException& e) {
+    }
+    catch (const CCorvessaException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, e.ErrorMessageCString(), corvessa::kFailedToAuthenticate);
         throw;
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaWMIUserCache::GetUser", WBEM_E_FAILED, &e);
-    } catch (...) {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaWMIUserCache::GetUser - Unspecified error while getting user",
-                               WBEM_E_FAILED);
+    }
+    catch (...)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               L"CCorvessaWMIUserCache::GetUser - Unspecified error while getting user", WBEM_E_FAILED);
     }
     return WBEM_E_FAILED;
 }
@@ -58,18 +65,21 @@ CCorvessaUserCache::~CCorvessaUserCache()
 
 HRESULT CCorvessaUserCache::GetUser(CWmipUserCacheEntry** entry)
 {
-    if (entry == nullptr) {
+    if (entry == nullptr)
+    {
         return WBEM_E_INVALID_PARAMETER;
     }
     *entry = nullptr;
     return RunLookUp([this, entry]() -> HRESULT {
         const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
         auto cached = m_entries.find(kSystemAdministratorKey);
-        if (cached == m_entries.end()) {
+        if (cached == m_entries.end())
+        {
             auto user = std::make_unique<CAcsUser>(false, true, true, true);
             user->GetExceptionHandler().EnableFileLogging(CWMIDebugLog::GetLogFileName());
             // An entry over a user that is not logged in would answer every request as nobody.
-            if (!user->LoginAsSA()) {
+            if (!user->LoginAsSA())
+            {
                 CWMIDebugLog::LogError(kSource, __LINE__,
                                        L"CCorvessaWMIUserCache::GetUser - Unable to log in the system account.",
                                        WBEM_E_FAILED);
@@ -98,7 +108,8 @@ HRESULT CCorvessaUserCache::GetUserFromSID(CWmipUserCacheEntry** entry, const un
 
 HRESULT CCorvessaUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR)
 {
-    if (entry != nullptr) {
+    if (entry != nullptr)
+    {
         *entry = nullptr;
     }
     return WBEM_E_ACCESS_DENIED;
@@ -122,13 +133,15 @@ void CCorvessaUserCache::PurgeRetiredLocked()
 
 HRESULT CCorvessaUserCache::ReleaseUser(CWmipUserCacheEntry* entry)
 {
-    if (entry == nullptr) {
+    if (entry == nullptr)
+    {
         return S_OK;
     }
     const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
     // Found by address alone: an entry given back twice may already be freed.
     const auto retired = m_retired.find(entry);
-    if (retired != m_retired.end()) {
+    if (retired != m_retired.end())
+    {
         entry->Release();
         // Also those whose last holder (a mapper) lowered the count without the cache.
         PurgeRetiredLocked();
@@ -136,12 +149,14 @@ HRESULT CCorvessaUserCache::ReleaseUser(CWmipUserCacheEntry* entry)
     }
     const bool cached = std::any_of(m_entries.begin(), m_entries.end(),
                                     [entry](const auto& pair) { return pair.second.get() == entry; });
-    if (!cached) {
+    if (!cached)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"CCorvessaWMIUserCache::ReleaseUser - Unknown user entry.",
                                WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
-    if (entry->Release() < 0) {
+    if (entry->Release() < 0)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"User object was released more than it was acquired");
     }
     PurgeRetiredLocked();
@@ -156,7 +171,8 @@ HRESULT CCorvessaUserCache::GetCachedUser(CWmipUserCacheEntry** entry, const CSt
 HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString& sid, const CString& userName,
                                       const CString& password, LONG directoryId)
 {
-    if (entry == nullptr) {
+    if (entry == nullptr)
+    {
         return WBEM_E_INVALID_PARAMETER;
     }
     *entry = nullptr;
@@ -164,20 +180,26 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
     return RunLookUp([&]() -> HRESULT {
         // Deleted on every path unless a new entry takes it over.
         std::unique_ptr<CAcsUser> user;
-        if (!userName.IsEmpty() && (directoryId == CAcsUser::kInternalDirectoryID || directoryId > 0)) {
+        if (!userName.IsEmpty() && (directoryId == CAcsUser::kInternalDirectoryID || directoryId > 0))
+        {
             user = std::make_unique<CAcsUser>(false, GetLoginFlag1(), GetLoginFlag2(), true);
-            if (!user->Login(CBntDatabase::GetDSNFromINI(), userName, password, false, false, directoryId, 0, false)) {
-                throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey, std::string(kAuthenticationFailed));
-            }
-        }
-        if (CWmipUserCacheEntry* found = FindUserEntry(sid)) {
-            // Two accounts that arrive at one SID (a directory account named like an internal
-            // one, one id in two directories) must not share a session.
-            if (user && found->GetUser()->GetUserID() != user->GetUserID()) {
+            if (!user->Login(CBntDatabase::GetDSNFromINI(), userName, password, false, false, directoryId, 0, false))
+            {
                 throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
                                          std::string(kAuthenticationFailed));
             }
-            if (ArePermissionsStale(sid)) {
+        }
+        if (CWmipUserCacheEntry* found = FindUserEntry(sid))
+        {
+            // Two accounts that arrive at one SID (a directory account named like an internal
+            // one, one id in two directories) must not share a session.
+            if (user && found->GetUser()->GetUserID() != user->GetUserID())
+            {
+                throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
+                                         std::string(kAuthenticationFailed));
+            }
+            if (ArePermissionsStale(sid))
+            {
                 RefreshPermissionsLocked(*found->GetUser());
                 m_refreshTimes[sid] = Now();
             }
@@ -185,7 +207,8 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
             *entry = found;
             return S_OK;
         }
-        if (!user) {
+        if (!user)
+        {
             return WBEM_E_NOT_FOUND;
         }
         user->GetExceptionHandler().EnableFileLogging(CWMIDebugLog::GetLogFileName());
@@ -211,7 +234,8 @@ bool CCorvessaUserCache::ArePermissionsStale(const CString& sid)
 {
     const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
     const auto found = m_refreshTimes.find(sid);
-    if (found == m_refreshTimes.end()) {
+    if (found == m_refreshTimes.end())
+    {
         return false;
     }
     // A clock that stands before the refresh counts as age 0.
@@ -222,20 +246,23 @@ bool CCorvessaUserCache::ArePermissionsStale(const CString& sid)
 void CCorvessaUserCache::AddUserEntry(const CString& sid, std::unique_ptr<CWmipUserCacheEntry> entry)
 {
     const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
-    if (m_entries.emplace(sid, std::move(entry)).second) {
+    if (m_entries.emplace(sid, std::move(entry)).second)
+    {
         m_refreshTimes[sid] = Now();
     }
 }
 
 HRESULT CCorvessaUserCache::RemoveUser(CWmipUserCacheEntry* entry)
 {
-    if (entry == nullptr) {
+    if (entry == nullptr)
+    {
         return E_UNEXPECTED;
     }
     const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
     const auto position = std::find_if(m_entries.begin(), m_entries.end(),
                                        [entry](const auto& pair) { return pair.second.get() == entry; });
-    if (position != m_entries.end()) {
+    if (position != m_entries.end())
+    {
         TakeOutLocked(position);
     }
     return S_OK;
@@ -244,7 +271,8 @@ HRESULT CCorvessaUserCache::RemoveUser(CWmipUserCacheEntry* entry)
 void CCorvessaUserCache::InvalidateUsers()
 {
     const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
-    while (!m_entries.empty()) {
+    while (!m_entries.empty())
+    {
         TakeOutLocked(m_entries.begin());
     }
 }
@@ -254,7 +282,8 @@ void CCorvessaUserCache::TakeOutLocked(std::map<CString, std::unique_ptr<CWmipUs
     m_refreshTimes.erase(position->first);
     std::unique_ptr<CWmipUserCacheEntry> entry = std::move(position->second);
     m_entries.erase(position);
-    if (entry->GetUseCount() > 0) {
+    if (entry->GetUseCount() > 0)
+    {
         const CWmipUserCacheEntry* key = entry.get();
         m_retired.emplace(key, std::move(entry));
     }

@@ -26,7 +26,8 @@
 
 class CAcsUser;
 
-class CCorvessaUserCache : public CWmipUserCache {
+class CCorvessaUserCache : public CWmipUserCache
+{
 public:
     // The key of the system administrator's entry.
     static constexpr wchar_t kSystemAdministratorKey[] = L"-1";
@@ -62,8 +63,8 @@ public:
     // one. A cached entry's permissions are read again when they are 30 minutes old. S_OK;
     // 0x80041002 for a SID not cached when no login was made; 0x80041001 for a database or
     // library failure (logged); WBEM_E_INVALID_PARAMETER for a null out pointer.
-    HRESULT LoginUser(CWmipUserCacheEntry** entry, const CString& sid, const CString& userName,
-                      const CString& password, LONG directoryId);
+    HRESULT LoginUser(CWmipUserCacheEntry** entry, const CString& sid, const CString& userName, const CString& password,
+                      LONG directoryId);
     // The SID's entry or null; the pointer stays valid while the caller holds the entry or
     // the cache lock.
     CWmipUserCacheEntry* FindUserEntry(const CString& sid);

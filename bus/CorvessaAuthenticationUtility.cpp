@@ -22,7 +22,8 @@ HRESULT CorvessaAuthenticationUtility::GenerateEncryptionKeys()
     std::string publicKey;
     std::string privateKey;
     const HRESULT hr = PublicPrivateKeyEncryptionUtility::GenerateKeys(publicKey, privateKey);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         SetKeys(std::string(), std::string());
         CString text;
         text.Format(L"CorvessaAuthenticationUtility::GenerateEncryptionKeys failed with error code 0x%x. ",
@@ -37,7 +38,8 @@ HRESULT CorvessaAuthenticationUtility::GenerateEncryptionKeys()
 HRESULT CorvessaAuthenticationUtility::Decrypt(const std::string& cipherText, std::string& plainText) const
 {
     const HRESULT hr = PublicPrivateKeyEncryptionUtility::Decrypt(m_privateKey, cipherText, plainText);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         CString text;
         text.Format(L"CorvessaAuthenticationUtility::Decrypt failed with error code 0x%x. ", static_cast<unsigned>(hr));
         CWMIDebugLog::LogError(kSource, __LINE__, text, hr);
@@ -47,9 +49,12 @@ HRESULT CorvessaAuthenticationUtility::Decrypt(const std::string& cipherText, st
 
 std::string CorvessaAuthenticationUtility::GenerateToken() const
 {
-    try {
+    try
+    {
         return qpid::types::Uuid(true).str();
-    } catch (const qpid::types::Exception&) {
+    }
+    catch (const qpid::types::Exception&)
+    {
         // A predictable token would let anyone take over a session: no token at all instead.
         throw CWMIException(kSource, __LINE__, E_FAIL, L"Unable to draw a random session token.");
     }

@@ -11,7 +11,8 @@
 
 #include "platform/win32/WinTypes.h"
 
-class CorvessaAuthenticationUtility {
+class CorvessaAuthenticationUtility
+{
 public:
     CorvessaAuthenticationUtility() = default;
     virtual ~CorvessaAuthenticationUtility() = default;

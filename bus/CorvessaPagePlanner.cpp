@@ -17,21 +17,24 @@ namespace {
 
 void CorvessaPagePlanner::Validate(const corvessa::PagingParameters& paging)
 {
-    if (paging.pageSize < 0) {
+    if (paging.pageSize < 0)
+    {
         ThrowInvalidItem("page_size");
     }
-    if (paging.pageSize == 0) {
+    if (paging.pageSize == 0)
+    {
         return;
     }
     // The mapper numbers rows in 32 bits: the page's last row must be one of them.
     const std::int64_t lastRow = static_cast<std::int64_t>(paging.pageNumber) * paging.pageSize;
-    if (paging.pageNumber < 1 || lastRow > std::numeric_limits<std::int32_t>::max()) {
+    if (paging.pageNumber < 1 || lastRow > std::numeric_limits<std::int32_t>::max())
+    {
         ThrowInvalidItem("page_number");
     }
 }
 
 std::vector<CorvessaPagePlanner::Request> CorvessaPagePlanner::Plan(const std::vector<TypeCount>& counts,
-                                                                   const corvessa::PagingParameters& paging)
+                                                                    const corvessa::PagingParameters& paging)
 {
     std::vector<Request> requests;
     const std::int64_t size = paging.pageSize;
@@ -49,14 +52,17 @@ std::vector<CorvessaPagePlanner::Request> CorvessaPagePlanner::Plan(const std::v
         requests.push_back(std::move(request));
     };
     std::int64_t base = 0;
-    for (const auto& [type, count] : counts) {
+    for (const auto& [type, count] : counts)
+    {
         const std::int64_t low = std::max(first, base) - base;
         const std::int64_t high = std::min(end, base + std::max<std::int64_t>(count, 0)) - base;
         base += std::max<std::int32_t>(count, 0);
-        if (low >= high) {
+        if (low >= high)
+        {
             continue;
         }
-        if (low == 0) {
+        if (low == 0)
+        {
             // The page starts at the type's first row: one page of exactly the rows wanted.
             add(type, 1, high, 0, high);
             continue;
@@ -66,7 +72,8 @@ std::vector<CorvessaPagePlanner::Request> CorvessaPagePlanner::Plan(const std::v
         const std::int64_t lastPage = (high - 1) / size + 1;
         const std::int64_t firstPageEnd = std::min(high, firstPage * size);
         add(type, firstPage, size, low - (firstPage - 1) * size, firstPageEnd - low);
-        if (lastPage != firstPage) {
+        if (lastPage != firstPage)
+        {
             add(type, lastPage, size, 0, high - (lastPage - 1) * size);
         }
     }

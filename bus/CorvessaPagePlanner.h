@@ -17,11 +17,13 @@
 #include "bus/PagingParameters.h"
 #include "platform/mfc/CString.h"
 
-class CorvessaPagePlanner {
+class CorvessaPagePlanner
+{
 public:
     // One mapper read: the page of the type, of which `skip` rows from the front are dropped
     // and at most `keep` rows after them are kept.
-    struct Request {
+    struct Request
+    {
         CString typeName;
         corvessa::PagingParameters paging;
         std::size_t skip = 0;

@@ -21,7 +21,8 @@ CorvessaTokenExpirationThread::~CorvessaTokenExpirationThread() = default;
 
 UINT CorvessaTokenExpirationThread::OnRun()
 {
-    if (m_owner == nullptr) {
+    if (m_owner == nullptr)
+    {
         return 0;
     }
     // The sweep reaches the user cache through the application object: its owner's, whichever
@@ -29,21 +30,29 @@ UINT CorvessaTokenExpirationThread::OnRun()
     const CModuleStateSwitch current(m_owner);
     std::unique_lock guard(m_lock);
     int turns = 0;
-    for (;;) {
-        if (m_wake.wait_for(guard, std::chrono::milliseconds(kTurnMs), [this] { return m_stop; })) {
+    for (;;)
+    {
+        if (m_wake.wait_for(guard, std::chrono::milliseconds(kTurnMs), [this] { return m_stop; }))
+        {
             return 0;
         }
-        if (++turns < kTurnsPerSweep) {
+        if (++turns < kTurnsPerSweep)
+        {
             continue;
         }
         turns = 0;
         // The sweep runs without the stop lock, so a stop request never waits for it.
         guard.unlock();
-        try {
+        try
+        {
             m_owner->RemoveStaleAuthenticationTokens();
-        } catch (const CException& e) {
+        }
+        catch (const CException& e)
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"The session token sweep failed.", E_FAIL, &e);
-        } catch (...) {
+        }
+        catch (...)
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"The session token sweep failed.", E_FAIL);
         }
         guard.lock();

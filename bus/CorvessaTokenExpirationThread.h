@@ -15,7 +15,8 @@
 
 class CCorvessaBaseApp;
 
-class CorvessaTokenExpirationThread : public LWorkerThread {
+class CorvessaTokenExpirationThread : public LWorkerThread
+{
 public:
     static constexpr DWORD kTurnMs = 1000;
     static constexpr int kTurnsPerSweep = 300;

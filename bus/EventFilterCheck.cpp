@@ -18,12 +18,14 @@ constexpr DWORD kCheckerContext = 0x17;
 
 // Undoes the calling thread's COM initialisation at scope end, but only one that succeeded:
 // a thread the host runs in the other threading mode keeps its own initialisation.
-class ComThreadScope {
+class ComThreadScope
+{
 public:
     ComThreadScope() : m_initialized(SUCCEEDED(CoInitialize(nullptr))) {}
     ~ComThreadScope()
     {
-        if (m_initialized) {
+        if (m_initialized)
+        {
             CoUninitialize();
         }
     }
@@ -34,7 +36,8 @@ private:
     const bool m_initialized;
 };
 
-struct BstrFree {
+struct BstrFree
+{
     void operator()(OLECHAR* text) const { SysFreeString(text); }
 };
 
@@ -42,11 +45,13 @@ ComPtr<IEventFilterChecker> CreateChecker()
 {
     ComPtr<IUnknown> object;
     void* raw = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_EventFilterChecker, nullptr, kCheckerContext, IID_IUnknown, &raw))) {
+    if (FAILED(CoCreateInstance(CLSID_EventFilterChecker, nullptr, kCheckerContext, IID_IUnknown, &raw)))
+    {
         return {};
     }
     object.Attach(static_cast<IUnknown*>(raw));
-    if (FAILED(OleRun(object.Get()))) {
+    if (FAILED(OleRun(object.Get())))
+    {
         return {};
     }
     return object.As<IEventFilterChecker>();
@@ -59,7 +64,8 @@ bool EventFilterCheck::IsFilterAccepted(const std::string& filter)
     // Declared first: the checker is released before COM is uninitialised.
     const ComThreadScope com;
     const ComPtr<IEventFilterChecker> checker = CreateChecker();
-    if (!checker) {
+    if (!checker)
+    {
         brontel::utility::CWMIDebugLog::LogInfo(
             kSource, __LINE__,
             L"EventSubscriptionManager::ValidateEventSubscriptionFilter - Warning - the event filter checker is not "
@@ -69,12 +75,14 @@ bool EventFilterCheck::IsFilterAccepted(const std::string& filter)
     const CString text = brontel::utility::ConvertUtf8ToCString(filter);
     const std::unique_ptr<OLECHAR, BstrFree> argument(
         SysAllocStringLen(text.GetString(), static_cast<UINT>(text.GetLength())));
-    if (!argument && !filter.empty()) {
+    if (!argument && !filter.empty())
+    {
         _com_issue_error(E_OUTOFMEMORY);
     }
     VARIANT_BOOL valid = VARIANT_FALSE;
     const HRESULT hr = checker->IsValidFilter(argument.get(), &valid);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         _com_issue_error(hr);
     }
     return valid != VARIANT_FALSE;

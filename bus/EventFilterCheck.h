@@ -9,7 +9,8 @@
 
 namespace corvessa {
 
-class EventFilterCheck {
+class EventFilterCheck
+{
 public:
     EventFilterCheck() = delete;
 

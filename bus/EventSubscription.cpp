@@ -4,7 +4,8 @@ namespace corvessa {
 
 bool EventSubscription::AreDatesEqual(const OptionalDate& left, const OptionalDate& right)
 {
-    if (left.has_value() != right.has_value()) {
+    if (left.has_value() != right.has_value())
+    {
         return false;
     }
     return !left.has_value() || *left == *right;
@@ -27,7 +28,8 @@ bool EventSubscription::IsDisabled() const
 
 EventSubscription::ChangeType EventSubscription::GetChangeType() const
 {
-    if (IsNew()) {
+    if (IsNew())
+    {
         return New;
     }
     return IsUpdated() ? Updated : Disabled;

@@ -14,10 +14,16 @@
 
 namespace corvessa {
 
-class EventSubscription {
+class EventSubscription
+{
 public:
     // What the last change of a record was; the value announced in change notices.
-    enum ChangeType { New = 1, Updated = 2, Disabled = 3 };
+    enum ChangeType
+    {
+        New = 1,
+        Updated = 2,
+        Disabled = 3
+    };
     using OptionalDate = std::optional<CBntDateTime>;
 
     // Created, or changed within half a second of its creation: no created date, or one equal

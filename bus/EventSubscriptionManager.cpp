@@ -62,11 +62,10 @@ void ShapeRow(CDynamicRecordset& recordset, LONG id)
 
 EventSubscriptionManager::EventSubscriptionManager(CBntDatabase* database, sms::qpid::wrapper::IQpidWrapper* wrapper,
                                                    Clock clock)
-    : m_database(database),
-      m_wrapper(wrapper),
+    : m_database(database), m_wrapper(wrapper),
       m_clock(clock ? std::move(clock) : Clock([] { return CBntDateTime::GetCurrentTime().GetUTC(); })),
-      m_transientMinutes(ReadPeriod(L"TransientEventSubscriptionExpiration",
-                                    DEFAULT_TRANSIENT_EVENT_SUBSCRIPTION_EXPIRATION_MINUTES)),
+      m_transientMinutes(
+          ReadPeriod(L"TransientEventSubscriptionExpiration", DEFAULT_TRANSIENT_EVENT_SUBSCRIPTION_EXPIRATION_MINUTES)),
       m_durableMinutes(
           ReadPeriod(L"DurableEventSubscriptionExpiration", DEFAULT_DURABLE_EVENT_SUBSCRIPTION_EXPIRATION_MINUTES))
 {
@@ -92,19 +91,24 @@ EventSubscription EventSubscriptionManager::GetEventSubscription(LONG id)
 {
     EventSubscription record;
     bool found = false;
-    try {
+    try
+    {
         CDynamicRecordset recordset(m_database);
         ShapeRow(recordset, id);
         recordset.OpenForwardOnly();
-        if (!recordset.IsEOF()) {
+        if (!recordset.IsEOF())
+        {
             EventSubscriptionTable::CopyRecordToEventSubscription(recordset, record);
             found = true;
         }
         recordset.Close();
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         throw DatabaseFailure(e, __LINE__);
     }
-    if (!found) {
+    if (!found)
+    {
         throw CCorvessaException(kDoesNotExistKey, std::string("The event subscription does not exist."));
     }
     HandleExpiration(record);
@@ -114,7 +118,8 @@ EventSubscription EventSubscriptionManager::GetEventSubscription(LONG id)
 EventSubscription EventSubscriptionManager::GetActiveEventSubscription(LONG id)
 {
     EventSubscription record = GetEventSubscription(id);
-    if (record.IsDisabled()) {
+    if (record.IsDisabled())
+    {
         throw CCorvessaException(kIsDisabledKey, std::string("The event subscription is disabled."));
     }
     return record;
@@ -136,11 +141,13 @@ bool EventSubscriptionManager::IsExpiredButNotYetDisabled(const EventSubscriptio
     // from its creation, and a row with neither date cannot be judged and stays active.
     const EventSubscription::OptionalDate& since =
         record.lastUpdatedDate.has_value() ? record.lastUpdatedDate : record.createdDate;
-    if (record.IsDisabled() || !since.has_value()) {
+    if (record.IsDisabled() || !since.has_value())
+    {
         return false;
     }
     const COleDateTimeSpan elapsed = now - *since;
-    if (elapsed.GetStatus() != COleDateTimeSpan::valid) {
+    if (elapsed.GetStatus() != COleDateTimeSpan::valid)
+    {
         return false;
     }
     const double period = record.isDurable ? m_durableMinutes : m_transientMinutes;
@@ -150,7 +157,8 @@ bool EventSubscriptionManager::IsExpiredButNotYetDisabled(const EventSubscriptio
 void EventSubscriptionManager::HandleExpiration(EventSubscription& record)
 {
     const CBntDateTime now = Now();
-    if (!IsExpiredButNotYetDisabled(record, now)) {
+    if (!IsExpiredButNotYetDisabled(record, now))
+    {
         return;
     }
     record.lastUpdatedDate = now;
@@ -162,7 +170,8 @@ void EventSubscriptionManager::HandleExpiration(EventSubscription& record)
 
 void EventSubscriptionManager::ValidateOrderByProperty(const std::string& property)
 {
-    if (EventSubscriptionTable::ToTableAndColumn(property).empty()) {
+    if (EventSubscriptionTable::ToTableAndColumn(property).empty())
+    {
         throw InvalidRequestItem(property);
     }
 }
@@ -174,16 +183,19 @@ std::string EventSubscriptionManager::ToOrderByColumn(const std::string& propert
 
 std::string EventSubscriptionManager::ToOrderByColumns(const std::string& orderBy, bool descending)
 {
-    if (orderBy.empty()) {
+    if (orderBy.empty())
+    {
         return EventSubscriptionTable::DefaultOrderByColumns();
     }
     std::vector<std::string> names;
     boost::split(names, orderBy, boost::is_any_of(","), boost::token_compress_on);
-    for (const std::string& name : names) {
+    for (const std::string& name : names)
+    {
         ValidateOrderByProperty(name);
     }
     std::string columns;
-    for (const std::string& name : names) {
+    for (const std::string& name : names)
+    {
         columns += (columns.empty() ? "" : ",") + ToOrderByColumn(name, descending);
     }
     return columns;
@@ -193,13 +205,16 @@ void EventSubscriptionManager::ValidatePagingParameters(const PagingParameters& 
 {
     // A page below 1, or one whose last row leaves the 32-bit range, names no rows: refused
     // rather than handed to the recordset as a reversed or wrapped range.
-    if (paging.pageNumber < 1) {
+    if (paging.pageNumber < 1)
+    {
         throw InvalidRequestItem("page_number");
     }
-    if (paging.pageSize < 1) {
+    if (paging.pageSize < 1)
+    {
         throw InvalidRequestItem("page_size");
     }
-    if (static_cast<std::int64_t>(paging.pageNumber) * paging.pageSize > std::numeric_limits<LONG>::max()) {
+    if (static_cast<std::int64_t>(paging.pageNumber) * paging.pageSize > std::numeric_limits<LONG>::max())
+    {
         throw InvalidRequestItem("page_number");
     }
 }
@@ -207,16 +222,17 @@ void EventSubscriptionManager::ValidatePagingParameters(const PagingParameters& 
 void EventSubscriptionManager::AddEventSubscriptionFilters(CMultiFilterRecordset& recordset, const CAcsUser& caller,
                                                            boost::optional<bool> active)
 {
-    if (caller.GetUserID() != CAcsUser::kSystemAdministratorID) {
+    if (caller.GetUserID() != CAcsUser::kSystemAdministratorID)
+    {
         recordset.AddFilterLong(EventSubscriptionTable::kUserIdColumn, caller.GetUserID());
     }
-    if (active.has_value()) {
+    if (active.has_value())
+    {
         recordset.AddFilterNull(EventSubscriptionTable::kDisabledDateColumn, *active);
     }
 }
 
-std::int32_t EventSubscriptionManager::GetEventSubscriptionsCount(const CAcsUser& caller,
-                                                                  boost::optional<bool> active)
+std::int32_t EventSubscriptionManager::GetEventSubscriptionsCount(const CAcsUser& caller, boost::optional<bool> active)
 {
     CDynamicRecordset recordset(m_database);
     ShapeTable(recordset);
@@ -235,19 +251,23 @@ PaginatedItems<EventSubscription> EventSubscriptionManager::GetEventSubscription
     PaginatedItems<EventSubscription> page;
     page.pageNumber = paging.pageNumber;
     page.pageSize = paging.pageSize;
-    try {
+    try
+    {
         CDynamicRecordset recordset(m_database);
         ShapeTable(recordset);
         recordset.SetOrderBy(brontel::utility::ConvertUtf8ToCString(orderBy));
         recordset.SetPaging((paging.pageNumber - 1) * paging.pageSize + 1, paging.pageNumber * paging.pageSize);
         AddEventSubscriptionFilters(recordset, caller, active);
         recordset.OpenForwardOnly();
-        for (; !recordset.IsEOF(); recordset.MoveNext()) {
+        for (; !recordset.IsEOF(); recordset.MoveNext())
+        {
             EventSubscriptionTable::CopyRecordToEventSubscription(recordset, page.items.emplace_back());
         }
         recordset.Close();
         page.totalCount = GetEventSubscriptionsCount(caller, active);
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         throw DatabaseFailure(e, __LINE__);
     }
     return page;
@@ -262,20 +282,26 @@ std::string EventSubscriptionManager::GetUuid()
 
 void EventSubscriptionManager::WriteEventSubscriptionRecord(const EventSubscription& record, bool adding)
 {
-    try {
+    try
+    {
         CDynamicRecordset recordset(m_database);
         // A new row is added on a set that fetches none.
         ShapeRow(recordset, adding ? -1 : record.id);
         recordset.Open();
-        if (adding) {
+        if (adding)
+        {
             recordset.AddNew();
-        } else {
+        }
+        else
+        {
             recordset.Edit();
         }
         EventSubscriptionTable::CopyEventSubscriptionToRecord(record, recordset);
         recordset.Update();
         recordset.Close();
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         throw DatabaseFailure(e, __LINE__);
     }
 }
@@ -294,7 +320,8 @@ void EventSubscriptionManager::SendEventSubscriptionToEventContextProvider(const
 {
     // A host that has not handed over its bus interface yet gets no notice; the change
     // itself stands.
-    if (m_wrapper == nullptr) {
+    if (m_wrapper == nullptr)
+    {
         brontel::utility::CWMIDebugLog::LogInfo(
             kSource, __LINE__,
             L"EventSubscriptionManager::SendEventSubscriptionToEventContextProvider - Warning - no bus interface; "
@@ -314,7 +341,8 @@ EventSubscription EventSubscriptionManager::AddEventSubscription(const EventSubs
     ValidateEventSubscriptionFields(request);
     EventSubscription result = request;
     result.id = CBntIDGenerator(&caller).GetNextID(kSubscriptionIdType, -1);
-    if (result.id == 0) {
+    if (result.id == 0)
+    {
         // The generator has logged why; a subscription without an id could never be found.
         throw CCorvessaException(static_cast<long>(WBEM_E_FAILED));
     }
@@ -336,7 +364,8 @@ EventSubscription EventSubscriptionManager::ModifyEventSubscription(const EventS
     ValidateEventSubscriptionFields(request);
     EventSubscription stored = GetActiveEventSubscription(request.id);
     ValidateEventSubscriptionOwnershipOrAdministrator(stored, caller);
-    if (!request.queueName.empty()) {
+    if (!request.queueName.empty())
+    {
         stored.queueName = request.queueName;
     }
     stored.description = request.description;
@@ -370,20 +399,24 @@ void EventSubscriptionManager::ValidateEventSubscriptionFields(const EventSubscr
 
 void EventSubscriptionManager::ValidateEventSubscriptionDescription(const std::string& description)
 {
-    if (description.size() > kMaxDescriptionBytes) {
-        throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey,
-                                 std::string("The event subscription description exceeds the maximum allowable length."));
+    if (description.size() > kMaxDescriptionBytes)
+    {
+        throw CCorvessaException(
+            CCorvessaException::kInvalidRequestItemKey,
+            std::string("The event subscription description exceeds the maximum allowable length."));
     }
 }
 
 void EventSubscriptionManager::ValidateEventSubscriptionFilter(const std::string& filter)
 {
-    if (filter.size() > kMaxFilterBytes) {
+    if (filter.size() > kMaxFilterBytes)
+    {
         throw CCorvessaException(CCorvessaException::kInvalidFilterKey,
                                  std::string("Invalid filter specified. The event subscription filter exceeds the "
                                              "maximum allowable length."));
     }
-    if (!EventFilterCheck::IsFilterAccepted(filter)) {
+    if (!EventFilterCheck::IsFilterAccepted(filter))
+    {
         throw CCorvessaException(CCorvessaException::kInvalidFilterKey, std::string("Invalid filter specified."));
     }
 }
@@ -391,7 +424,8 @@ void EventSubscriptionManager::ValidateEventSubscriptionFilter(const std::string
 void EventSubscriptionManager::ValidateEventSubscriptionOwnership(const EventSubscription& record,
                                                                   const CAcsUser& caller)
 {
-    if (caller.GetUserID() != record.userId) {
+    if (caller.GetUserID() != record.userId)
+    {
         CString message;
         message.Format(L"User %d is not the owner of event subscription %d.", caller.GetUserID(), record.id);
         throw CCorvessaException(kNotOwnerKey, message);
@@ -401,7 +435,8 @@ void EventSubscriptionManager::ValidateEventSubscriptionOwnership(const EventSub
 void EventSubscriptionManager::ValidateEventSubscriptionOwnershipOrAdministrator(const EventSubscription& record,
                                                                                  const CAcsUser& caller)
 {
-    if (caller.GetUserID() != CAcsUser::kSystemAdministratorID) {
+    if (caller.GetUserID() != CAcsUser::kSystemAdministratorID)
+    {
         ValidateEventSubscriptionOwnership(record, caller);
     }
 }

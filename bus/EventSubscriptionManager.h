@@ -39,7 +39,8 @@ class IQpidWrapper;
 
 namespace corvessa {
 
-class EventSubscriptionManager {
+class EventSubscriptionManager
+{
 public:
     // The present moment in UTC (tests move it).
     using Clock = std::function<CBntDateTime()>;

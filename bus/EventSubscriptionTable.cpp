@@ -11,7 +11,8 @@ namespace corvessa {
 
 namespace {
 
-struct PropertyColumn {
+struct PropertyColumn
+{
     const char* property;
     const char* column;
 };
@@ -47,7 +48,8 @@ bool StoredFlag(const CMultiFilterRecordset& recordset, const wchar_t* column)
 
 void ReadDate(const CMultiFilterRecordset& recordset, const wchar_t* column, EventSubscription::OptionalDate& date)
 {
-    if (recordset.IsFieldNull(column)) {
+    if (recordset.IsFieldNull(column))
+    {
         return;
     }
     CBntDateTime value(recordset.GetTimestamp(column));
@@ -62,7 +64,8 @@ void WriteText(CMultiFilterRecordset& recordset, const wchar_t* column, const st
 
 void WriteDate(CMultiFilterRecordset& recordset, const wchar_t* column, const EventSubscription::OptionalDate& date)
 {
-    if (date.has_value()) {
+    if (date.has_value())
+    {
         recordset.SetValue(column, CDBValue::FromTimestamp(static_cast<TIMESTAMP_STRUCT>(*date)));
     }
 }
@@ -73,7 +76,8 @@ const std::map<std::string, std::string>& EventSubscriptionTable::PropertyToColu
 {
     static const std::map<std::string, std::string> map = [] {
         std::map<std::string, std::string> built;
-        for (const PropertyColumn& pair : kPropertyColumns) {
+        for (const PropertyColumn& pair : kPropertyColumns)
+        {
             built.emplace(pair.property, pair.column);
         }
         return built;
@@ -91,7 +95,8 @@ std::string EventSubscriptionTable::ToTableAndColumn(const std::string& property
 {
     const auto& map = PropertyToColumnMap();
     const auto found = map.find(property);
-    if (found == map.end()) {
+    if (found == map.end())
+    {
         return std::string();
     }
     return brontel::utility::ConvertCStringToUtf8(CString(kTableName)) + "." + found->second;
@@ -121,7 +126,8 @@ void EventSubscriptionTable::CopyEventSubscriptionToRecord(const EventSubscripti
 {
     recordset.SetValue(kIdColumn, CDBValue(record.id));
     recordset.SetValue(kUserIdColumn, CDBValue(record.userId));
-    if (!record.queueName.empty()) {
+    if (!record.queueName.empty())
+    {
         WriteText(recordset, L"NAME", record.queueName);
     }
     WriteText(recordset, L"DESCRIPTION", record.description);

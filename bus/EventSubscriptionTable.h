@@ -16,7 +16,8 @@ namespace corvessa {
 
 class EventSubscription;
 
-class EventSubscriptionTable {
+class EventSubscriptionTable
+{
 public:
     EventSubscriptionTable() = delete;
 

@@ -9,7 +9,8 @@
 #include "platform/mfc/CException.h"
 #include "platform/mfc/CString.h"
 
-class GenericException : public CException {
+class GenericException : public CException
+{
 public:
     explicit GenericException(const CString& message) : m_message(message) {}
 

@@ -10,7 +10,8 @@
 namespace corvessa {
 
 template <typename Item>
-struct PaginatedItems {
+struct PaginatedItems
+{
     std::list<Item> items;
     std::int32_t totalCount = 0;
     std::int32_t pageNumber = 0;

@@ -8,7 +8,8 @@
 
 namespace corvessa {
 
-struct PagingParameters {
+struct PagingParameters
+{
     std::int32_t pageNumber = 1;
     std::int32_t pageSize = 0;
     // Comma-separated property names; empty orders by the keys.

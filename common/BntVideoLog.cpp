@@ -17,16 +17,15 @@ std::mutex& LogLock()
     return lock;
 }
 
-} // namespace
+}  // namespace
 
 void BntVideoLog::Write(const CString& text)
 {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     char stamp[64];
-    std::snprintf(stamp, sizeof(stamp), "%04u-%02u-%02u %02u:%02u:%02u.%03u [%u] ", now.wYear,
-                  now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds,
-                  GetCurrentThreadId());
+    std::snprintf(stamp, sizeof(stamp), "%04u-%02u-%02u %02u:%02u:%02u.%03u [%u] ", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, GetCurrentThreadId());
     std::string line = stamp;
     std::string body = CStringToUtf8(text);
     for (char& c : body)

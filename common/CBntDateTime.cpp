@@ -39,17 +39,16 @@ COleDateTime Shifted(const COleDateTime& value, double seconds)
     return Normalised(value + COleDateTimeSpan(seconds / kSecondsPerDay));
 }
 
-} // namespace
+}  // namespace
 
 CBntDateTime::CBntDateTime() : m_value(NullValue()), m_zone(DefaultTimeZoneInfo) {}
 
-CBntDateTime::CBntDateTime(DATE date) : m_value(Normalised(COleDateTime(date))), m_zone(DefaultTimeZoneInfo)
-{
-}
+CBntDateTime::CBntDateTime(DATE date) : m_value(Normalised(COleDateTime(date))), m_zone(DefaultTimeZoneInfo) {}
 
 CBntDateTime::CBntDateTime(const VARIANT& value) : m_value(InvalidValue()), m_zone(DefaultTimeZoneInfo)
 {
-    switch (value.vt) {
+    switch (value.vt)
+    {
     case VT_DATE:
         m_value = Normalised(COleDateTime(value.date));
         break;
@@ -65,10 +64,7 @@ CBntDateTime::CBntDateTime(const VARIANT& value) : m_value(InvalidValue()), m_zo
     }
 }
 
-CBntDateTime::CBntDateTime(const COleDateTime& dateTime)
-    : m_value(Normalised(dateTime)), m_zone(DefaultTimeZoneInfo)
-{
-}
+CBntDateTime::CBntDateTime(const COleDateTime& dateTime) : m_value(Normalised(dateTime)), m_zone(DefaultTimeZoneInfo) {}
 
 CBntDateTime::CBntDateTime(const SYSTEMTIME& systemTime)
     : m_value(Normalised(COleDateTime(systemTime))), m_zone(DefaultTimeZoneInfo)
@@ -80,8 +76,8 @@ CBntDateTime::CBntDateTime(const FILETIME& fileTime)
 {
     const ULONGLONG ticks = (static_cast<ULONGLONG>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
     if (ticks < 0x8000000000000000ULL)
-        m_value = OleDateTimeFromSeconds(static_cast<LONGLONG>(ticks) / kFileTimeTicksPerSecond -
-                                         kSecondsFrom1601To1970);
+        m_value =
+            OleDateTimeFromSeconds(static_cast<LONGLONG>(ticks) / kFileTimeTicksPerSecond - kSecondsFrom1601To1970);
 }
 
 CBntDateTime::CBntDateTime(const TIMESTAMP_STRUCT& timestamp)
@@ -112,7 +108,8 @@ DateTimeZoneInfo CBntDateTime::GetSystemTimeZone()
 
 CBntDateTime::DateTimeStatus CBntDateTime::GetStatus() const
 {
-    switch (m_value.GetStatus()) {
+    switch (m_value.GetStatus())
+    {
     case COleDateTime::valid:
         return valid;
     case COleDateTime::null:
@@ -124,7 +121,8 @@ CBntDateTime::DateTimeStatus CBntDateTime::GetStatus() const
 
 void CBntDateTime::SetStatus(DateTimeStatus status)
 {
-    switch (status) {
+    switch (status)
+    {
     case valid:
         m_value.SetStatus(COleDateTime::valid);
         break;
@@ -182,10 +180,13 @@ void CBntDateTime::GetAsVariant(VARIANT* value) const
     if (value == nullptr)
         return;
     VariantClear(value);
-    if (GetStatus() == valid) {
+    if (GetStatus() == valid)
+    {
         value->vt = VT_DATE;
         value->date = m_value.m_dt;
-    } else {
+    }
+    else
+    {
         value->vt = VT_NULL;
     }
 }
@@ -211,9 +212,8 @@ CString CBntDateTime::ToISO8601String() const
     CString text;
     if (GetStatus() != valid)
         return text;
-    text.Format(m_isUTC ? L"%04d-%02d-%02dT%02d:%02d:%02dZ" : L"%04d-%02d-%02dT%02d:%02d:%02d",
-                m_value.GetYear(), m_value.GetMonth(), m_value.GetDay(), m_value.GetHour(),
-                m_value.GetMinute(), m_value.GetSecond());
+    text.Format(m_isUTC ? L"%04d-%02d-%02dT%02d:%02d:%02dZ" : L"%04d-%02d-%02dT%02d:%02d:%02d", m_value.GetYear(),
+                m_value.GetMonth(), m_value.GetDay(), m_value.GetHour(), m_value.GetMinute(), m_value.GetSecond());
     return text;
 }
 

@@ -19,10 +19,12 @@ bool EnumName(HKEY key, Enumerate enumerate, CString& name)
     if (key == nullptr)
         return false;
     std::vector<wchar_t> buffer(256);
-    for (;;) {
+    for (;;)
+    {
         DWORD chars = static_cast<DWORD>(buffer.size());
         const LSTATUS status = enumerate(buffer.data(), &chars);
-        if (status == ERROR_SUCCESS) {
+        if (status == ERROR_SUCCESS)
+        {
             name = CString(buffer.data(), static_cast<int>(chars));
             return true;
         }
@@ -32,7 +34,7 @@ bool EnumName(HKEY key, Enumerate enumerate, CString& name)
     }
 }
 
-} // namespace
+}  // namespace
 
 CBntRegistry::CBntRegistry(bool readOnly) : m_readOnly(readOnly) {}
 
@@ -51,12 +53,15 @@ bool CBntRegistry::Open(const wchar_t* subKey, HKEY root)
     Close();
     const wchar_t* path = KeyOrDefault(subKey);
     HKEY key = nullptr;
-    if (m_readOnly) {
+    if (m_readOnly)
+    {
         if (RegOpenKeyExW(root, path, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS &&
             RegOpenKeyExW(root, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
             return false;
-    } else if (RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                               nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    }
+    else if (RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+             ERROR_SUCCESS)
+    {
         return false;
     }
     m_key = key;
@@ -65,7 +70,8 @@ bool CBntRegistry::Open(const wchar_t* subKey, HKEY root)
 
 void CBntRegistry::Close()
 {
-    if (m_key != nullptr) {
+    if (m_key != nullptr)
+    {
         RegCloseKey(m_key);
         m_key = nullptr;
     }
@@ -77,8 +83,7 @@ bool CBntRegistry::GetDWORDValue(const wchar_t* name, DWORD* value) const
         return false;
     DWORD number = 0;
     DWORD size = sizeof(number);
-    if (RegQueryValueExW(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&number), &size) !=
-            ERROR_SUCCESS ||
+    if (RegQueryValueExW(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&number), &size) != ERROR_SUCCESS ||
         size != sizeof(number))
         return false;
     *value = number;
@@ -96,12 +101,12 @@ bool CBntRegistry::GetStringValue(const wchar_t* name, CString& value, bool /*wi
         return false;
     std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
     size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
-            ERROR_SUCCESS ||
+    if (RegQueryValueExW(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
     buffer.back() = L'\0';
-    if (type == REG_SZ) {
+    if (type == REG_SZ)
+    {
         value = CString(buffer.data());
         return true;
     }
@@ -113,8 +118,8 @@ bool CBntRegistry::SetDWORDValue(const wchar_t* name, DWORD value)
 {
     if (m_key == nullptr || m_readOnly)
         return false;
-    return RegSetValueExW(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                          sizeof(value)) == ERROR_SUCCESS;
+    return RegSetValueExW(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+           ERROR_SUCCESS;
 }
 
 bool CBntRegistry::SetStringValue(const wchar_t* name, const CString& value, bool expandable)

@@ -10,9 +10,18 @@
 
 namespace common_detail {
 
-inline void ReleaseProvider(ULONG_PTR handle) { CryptReleaseContext(handle, 0); }
-inline void ReleaseKey(ULONG_PTR handle) { CryptDestroyKey(handle); }
-inline void ReleaseHash(ULONG_PTR handle) { CryptDestroyHash(handle); }
+inline void ReleaseProvider(ULONG_PTR handle)
+{
+    CryptReleaseContext(handle, 0);
+}
+inline void ReleaseKey(ULONG_PTR handle)
+{
+    CryptDestroyKey(handle);
+}
+inline void ReleaseHash(ULONG_PTR handle)
+{
+    CryptDestroyHash(handle);
+}
 
 template <void (*Release)(ULONG_PTR)>
 class CryptHandle
@@ -25,7 +34,8 @@ public:
     CryptHandle(CryptHandle&& other) noexcept : m_handle(std::exchange(other.m_handle, 0)) {}
     CryptHandle& operator=(CryptHandle&& other) noexcept
     {
-        if (this != &other) {
+        if (this != &other)
+        {
             Reset();
             m_handle = std::exchange(other.m_handle, 0);
         }
@@ -50,7 +60,7 @@ private:
     ULONG_PTR m_handle = 0;
 };
 
-} // namespace common_detail
+}  // namespace common_detail
 
 using CryptProviderHandle = common_detail::CryptHandle<&common_detail::ReleaseProvider>;
 using CryptKeyHandle = common_detail::CryptHandle<&common_detail::ReleaseKey>;

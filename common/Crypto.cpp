@@ -18,7 +18,8 @@ std::vector<BYTE> ToUtf16LeBytes(const CString& text)
     const std::u16string units = ToUtf16(text);
     std::vector<BYTE> bytes;
     bytes.reserve(units.size() * 2);
-    for (const char16_t unit : units) {
+    for (const char16_t unit : units)
+    {
         bytes.push_back(static_cast<BYTE>(unit & 0xFF));
         bytes.push_back(static_cast<BYTE>(unit >> 8));
     }
@@ -29,7 +30,8 @@ std::vector<BYTE> ToUtf16LeBytes(const CString& text)
 CString FromUtf16LeBytes(const std::vector<BYTE>& bytes)
 {
     std::u16string units;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+    {
         const char16_t unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
         if (unit == 0)
             break;
@@ -42,12 +44,12 @@ bool DeriveKey(HCRYPTPROV provider, const std::string& phrase, DWORD bits, Crypt
 {
     CryptHashHandle hash;
     return CryptCreateHash(provider, CALG_SHA1, 0, 0, hash.Receive()) &&
-           CryptHashData(hash.Get(), reinterpret_cast<const BYTE*>(phrase.data()),
-                         static_cast<DWORD>(phrase.size()), 0) &&
+           CryptHashData(hash.Get(), reinterpret_cast<const BYTE*>(phrase.data()), static_cast<DWORD>(phrase.size()),
+                         0) &&
            CryptDeriveKey(provider, CALG_RC2, hash.Get(), bits << 16, key.Receive());
 }
 
-} // namespace
+}  // namespace
 
 Crypto::Crypto() = default;
 
@@ -61,17 +63,16 @@ bool Crypto::Initialize()
     if (!GetInstallationPassPhrase(kPassPhraseValue, phrase))
         return false;
     std::string bytes = CStringToUtf8(phrase);
-    const bool ok = CryptAcquireContextW(m_provider.Receive(), nullptr, MS_ENHANCED_PROV,
-                                         PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) &&
-                    DeriveKey(m_provider.Get(), bytes, kShortKeyBits, m_key40) &&
-                    DeriveKey(m_provider.Get(), bytes, kLongKeyBits, m_key128);
+    const bool ok =
+        CryptAcquireContextW(m_provider.Receive(), nullptr, MS_ENHANCED_PROV, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) &&
+        DeriveKey(m_provider.Get(), bytes, kShortKeyBits, m_key40) &&
+        DeriveKey(m_provider.Get(), bytes, kLongKeyBits, m_key128);
     SecureZeroMemory(bytes.data(), bytes.size());
     if (!ok)
         return false;
     DWORD configured = 0;
     CBntRegistry registry(true, CBntRegistry::kDefaultKey);
-    m_currentKeyBits = registry.GetDWORDValue(L"DefaultKeyLength", &configured) &&
-                               configured == kShortKeyBits
+    m_currentKeyBits = registry.GetDWORDValue(L"DefaultKeyLength", &configured) && configured == kShortKeyBits
                            ? kShortKeyBits
                            : kLongKeyBits;
     m_initialized = true;
@@ -90,9 +91,10 @@ bool Crypto::Encrypt(std::vector<BYTE> plain, std::vector<BYTE>& cipher)
         return false;
     DWORD length = static_cast<DWORD>(plain.size());
     plain.resize(plain.size() + kBlockSize - plain.size() % kBlockSize);
-    const bool ok = CryptEncrypt(CurrentKey(), 0, TRUE, 0, plain.data(), &length,
-                                 static_cast<DWORD>(plain.size())) != FALSE;
-    if (ok) {
+    const bool ok =
+        CryptEncrypt(CurrentKey(), 0, TRUE, 0, plain.data(), &length, static_cast<DWORD>(plain.size())) != FALSE;
+    if (ok)
+    {
         plain.resize(length);
         cipher.swap(plain);
     }
@@ -104,7 +106,8 @@ bool Crypto::Decrypt(HCRYPTKEY key, const std::vector<BYTE>& cipher, std::vector
 {
     plain = cipher;
     DWORD length = static_cast<DWORD>(plain.size());
-    if (!CryptDecrypt(key, 0, TRUE, 0, plain.data(), &length)) {
+    if (!CryptDecrypt(key, 0, TRUE, 0, plain.data(), &length))
+    {
         SecureZeroMemory(plain.data(), plain.size());
         plain.clear();
         return false;
@@ -122,8 +125,8 @@ bool Crypto::DecryptString(const std::vector<BYTE>& cipher, CString& text)
 {
     text.Empty();
     std::vector<BYTE> plain;
-    if (cipher.empty() || cipher.size() > kMaxBytes || !Initialize() ||
-        !Decrypt(CurrentKey(), cipher, plain) || plain.size() % 2 != 0)
+    if (cipher.empty() || cipher.size() > kMaxBytes || !Initialize() || !Decrypt(CurrentKey(), cipher, plain) ||
+        plain.size() % 2 != 0)
         return false;
     text = FromUtf16LeBytes(plain);
     SecureZeroMemory(plain.data(), plain.size());
@@ -133,7 +136,8 @@ bool Crypto::DecryptString(const std::vector<BYTE>& cipher, CString& text)
 bool Crypto::EncryptPinString(const CString& pin, std::vector<BYTE>& cipher)
 {
     std::vector<BYTE> plain = ToUtf16LeBytes(pin);
-    if (plain.size() > kPinBytes) {
+    if (plain.size() > kPinBytes)
+    {
         cipher.clear();
         return false;
     }
@@ -159,4 +163,4 @@ bool Crypto::DecryptPinString(const std::vector<BYTE>& cipher, CString& text)
     return fits40 != fits128;
 }
 
-} // namespace brontel::crypto
+}  // namespace brontel::crypto

@@ -72,4 +72,4 @@ private:
     bool m_initialized = false;
 };
 
-} // namespace brontel::crypto
+}  // namespace brontel::crypto

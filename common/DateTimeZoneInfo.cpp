@@ -17,14 +17,13 @@ LONGLONG MinutesToSeconds(LONG bias, LONG extra)
 
 bool IsUsableRule(const SYSTEMTIME& rule)
 {
-    return rule.wMonth >= 1 && rule.wMonth <= 12 && rule.wDay >= 1 && rule.wDay <= 5 &&
-           rule.wDayOfWeek <= 6 && rule.wHour < 24 && rule.wMinute < 60 && rule.wSecond < 60;
+    return rule.wMonth >= 1 && rule.wMonth <= 12 && rule.wDay >= 1 && rule.wDay <= 5 && rule.wDayOfWeek <= 6 &&
+           rule.wHour < 24 && rule.wMinute < 60 && rule.wSecond < 60;
 }
 
 bool HasDaylightRules(const DateTimeZoneInfo& zone)
 {
-    return zone.Daylight != FALSE && IsUsableRule(zone.StandardDate) &&
-           IsUsableRule(zone.DaylightDate);
+    return zone.Daylight != FALSE && IsUsableRule(zone.StandardDate) && IsUsableRule(zone.DaylightDate);
 }
 
 // Local wall-clock seconds at which a rule fires in `year`.
@@ -35,15 +34,14 @@ LONGLONG RuleInstant(const SYSTEMTIME& rule, LONGLONG year)
     int day = 1 + (rule.wDayOfWeek - mfc_detail::DayOfWeek(first) + 7) % 7 + (rule.wDay - 1) * 7;
     while (day > mfc_detail::DaysInMonth(year, month))
         day -= 7;
-    return (first + day - 1) * mfc_detail::kSecondsPerDay + rule.wHour * 3600LL +
-           rule.wMinute * kSecondsPerMinute + rule.wSecond;
+    return (first + day - 1) * mfc_detail::kSecondsPerDay + rule.wHour * 3600LL + rule.wMinute * kSecondsPerMinute +
+           rule.wSecond;
 }
 
 LONGLONG YearOf(LONGLONG seconds)
 {
     const LONGLONG days = seconds >= 0 ? seconds / mfc_detail::kSecondsPerDay
-                                       : -((-seconds + mfc_detail::kSecondsPerDay - 1) /
-                                           mfc_detail::kSecondsPerDay);
+                                       : -((-seconds + mfc_detail::kSecondsPerDay - 1) / mfc_detail::kSecondsPerDay);
     return mfc_detail::CivilFromDays(days).year;
 }
 
@@ -88,7 +86,8 @@ constexpr LONGLONG kScanStep = 6 * 3600;
 LONGLONG FindChange(LONGLONG low, LONGLONG high)
 {
     const ZoneState start = StateAt(low);
-    while (high - low > 1) {
+    while (high - low > 1)
+    {
         const LONGLONG middle = low + (high - low) / 2;
         if (StateAt(middle) == start)
             low = middle;
@@ -101,9 +100,9 @@ LONGLONG FindChange(LONGLONG low, LONGLONG high)
 // The Windows rule for a change at `localSeconds` (wall-clock time before the change).
 SYSTEMTIME RuleFor(LONGLONG localSeconds)
 {
-    const LONGLONG days = localSeconds >= 0 ? localSeconds / mfc_detail::kSecondsPerDay
-                                            : -((-localSeconds + mfc_detail::kSecondsPerDay - 1) /
-                                                mfc_detail::kSecondsPerDay);
+    const LONGLONG days = localSeconds >= 0
+                              ? localSeconds / mfc_detail::kSecondsPerDay
+                              : -((-localSeconds + mfc_detail::kSecondsPerDay - 1) / mfc_detail::kSecondsPerDay);
     const LONGLONG secondOfDay = localSeconds - days * mfc_detail::kSecondsPerDay;
     const mfc_detail::CivilDate date = mfc_detail::CivilFromDays(days);
     const bool last = date.day + 7 > mfc_detail::DaysInMonth(date.year, date.month);
@@ -122,7 +121,7 @@ LONG MinutesWest(long offsetSeconds)
     return static_cast<LONG>(-offsetSeconds / 60);
 }
 
-} // namespace
+}  // namespace
 
 DateTimeZoneInfo DateTimeZoneInfo::FromMachineZone()
 {
@@ -136,7 +135,8 @@ DateTimeZoneInfo DateTimeZoneInfo::FromMachineZone()
     std::optional<Transition> outOfDaylight;
     int changes = 0;
     ZoneState previous = StateAt(begin);
-    for (LONGLONG t = begin + kScanStep; t <= end; t += kScanStep) {
+    for (LONGLONG t = begin + kScanStep; t <= end; t += kScanStep)
+    {
         const ZoneState current = StateAt(t);
         if (current == previous)
             continue;
@@ -153,7 +153,8 @@ DateTimeZoneInfo DateTimeZoneInfo::FromMachineZone()
     }
 
     DateTimeZoneInfo zone{};
-    if (changes == 2 && intoDaylight && outOfDaylight) {
+    if (changes == 2 && intoDaylight && outOfDaylight)
+    {
         const long standardOffset = outOfDaylight->after.offset;
         zone.Bias = MinutesWest(standardOffset);
         zone.StandardBias = 0;
@@ -161,7 +162,9 @@ DateTimeZoneInfo DateTimeZoneInfo::FromMachineZone()
         zone.DaylightDate = RuleFor(intoDaylight->utc + intoDaylight->before.offset);
         zone.StandardDate = RuleFor(outOfDaylight->utc + outOfDaylight->before.offset);
         zone.Daylight = zone.DaylightBias != 0 ? TRUE : FALSE;
-    } else {
+    }
+    else
+    {
         // No regular pair of changes this year: the zone's present offset holds all year.
         zone.Bias = MinutesWest(StateAt(now).offset);
     }
@@ -182,17 +185,16 @@ bool DateTimeZoneInfo::IsDaylightAtUtc(LONGLONG utcSeconds) const
 
 LONGLONG DateTimeZoneInfo::UtcToLocalSeconds(LONGLONG utcSeconds) const
 {
-    return utcSeconds -
-           MinutesToSeconds(Bias, IsDaylightAtUtc(utcSeconds) ? DaylightBias : StandardBias);
+    return utcSeconds - MinutesToSeconds(Bias, IsDaylightAtUtc(utcSeconds) ? DaylightBias : StandardBias);
 }
 
 LONGLONG DateTimeZoneInfo::LocalToUtcSeconds(LONGLONG localSeconds) const
 {
     bool daylight = false;
-    if (HasDaylightRules(*this)) {
+    if (HasDaylightRules(*this))
+    {
         const LONGLONG year = YearOf(localSeconds);
-        daylight = InDaylightPeriod(localSeconds, RuleInstant(DaylightDate, year),
-                                    RuleInstant(StandardDate, year));
+        daylight = InDaylightPeriod(localSeconds, RuleInstant(DaylightDate, year), RuleInstant(StandardDate, year));
     }
     return localSeconds + MinutesToSeconds(Bias, daylight ? DaylightBias : StandardBias);
 }

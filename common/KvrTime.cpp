@@ -21,12 +21,17 @@ struct DateTimeForm
 };
 
 constexpr std::array<DateTimeForm, 6> kDateTimeForms = {{
-    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(?:\\.([0-9]{1,9}))?(Z)", 1, 2, 3, 4, 5, 6, 7, 8, kNone, kNone, kNone},
-    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(?:\\.([0-9]{1,9}))?([+-])([0-9]{2}):?([0-9]{2})", 1, 2, 3, 4, 5, 6, 7, kNone, 8, 9, 10},
-    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(?:\\.([0-9]{1,9}))?", 1, 2, 3, 4, 5, 6, 7, kNone, kNone, kNone, kNone},
-    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2})(Z)?", 1, 2, 3, 4, 5, kNone, kNone, 6, kNone, kNone, kNone},
-    {L"([0-9]{4})([0-9]{2})([0-9]{2})T([0-9]{2})([0-9]{2})([0-9]{2})(Z)?", 1, 2, 3, 4, 5, 6, kNone, 7,
-     kNone, kNone, kNone},
+    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(?:\\.([0-9]{1,9}))?(Z)", 1, 2, 3, 4, 5, 6, 7,
+     8, kNone, kNone, kNone},
+    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(?:\\.([0-9]{1,9}))?([+-])([0-9]{2}):?([0-9]{2}"
+     L")",
+     1, 2, 3, 4, 5, 6, 7, kNone, 8, 9, 10},
+    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(?:\\.([0-9]{1,9}))?", 1, 2, 3, 4, 5, 6, 7,
+     kNone, kNone, kNone, kNone},
+    {L"([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2})(Z)?", 1, 2, 3, 4, 5, kNone, kNone, 6, kNone, kNone,
+     kNone},
+    {L"([0-9]{4})([0-9]{2})([0-9]{2})T([0-9]{2})([0-9]{2})([0-9]{2})(Z)?", 1, 2, 3, 4, 5, 6, kNone, 7, kNone, kNone,
+     kNone},
     {L"([0-9]{4})-([0-9]{2})-([0-9]{2})", 1, 2, 3, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone},
 }};
 
@@ -58,7 +63,8 @@ double GroupFraction(const std::wsmatch& match, int group)
         return 0.0;
     double value = 0.0;
     double scale = 0.1;
-    for (const wchar_t digit : match[group].str()) {
+    for (const wchar_t digit : match[group].str())
+    {
         value += (digit - L'0') * scale;
         scale /= 10.0;
     }
@@ -70,13 +76,12 @@ bool GroupMatched(const std::wsmatch& match, int group)
     return group != kNone && match[group].matched;
 }
 
-} // namespace
+}  // namespace
 
 void InitKvrTimeDurationRegex()
 {
-    std::call_once(g_durationOnce, [] {
-        g_durationRegex = std::make_unique<std::wregex>(kDurationPattern, std::regex::ECMAScript);
-    });
+    std::call_once(g_durationOnce,
+                   [] { g_durationRegex = std::make_unique<std::wregex>(kDurationPattern, std::regex::ECMAScript); });
 }
 
 void InitKvrTimeDateTimeRegexes()
@@ -93,15 +98,15 @@ COleDateTime OleDateTimeFromSeconds(LONGLONG seconds)
 {
     // Far beyond the valid years either way; checked first so no arithmetic below can overflow.
     constexpr LONGLONG kLimit = 1000000LL * 366 * mfc_detail::kSecondsPerDay;
-    if (seconds < -kLimit || seconds > kLimit) {
+    if (seconds < -kLimit || seconds > kLimit)
+    {
         COleDateTime invalid;
         invalid.m_dt = 0.0;
         invalid.SetStatus(COleDateTime::invalid);
         return invalid;
     }
     const LONGLONG days = seconds >= 0 ? seconds / mfc_detail::kSecondsPerDay
-                                       : -((-seconds + mfc_detail::kSecondsPerDay - 1) /
-                                           mfc_detail::kSecondsPerDay);
+                                       : -((-seconds + mfc_detail::kSecondsPerDay - 1) / mfc_detail::kSecondsPerDay);
     const LONGLONG secondOfDay = seconds - days * mfc_detail::kSecondsPerDay;
     const mfc_detail::CivilDate date = mfc_detail::CivilFromDays(days);
     COleDateTime result;
@@ -153,11 +158,10 @@ void GetCurrentUTCTimestamp(TIMESTAMP_STRUCT& timestamp)
 bool TimestampToCTime(const TIMESTAMP_STRUCT& timestamp, CTime& time)
 {
     if (timestamp.year < 1970 || timestamp.year > 3000 ||
-        !mfc_detail::IsValidDate(timestamp.year, timestamp.month, timestamp.day) ||
-        timestamp.hour > 23 || timestamp.minute > 59 || timestamp.second > 59)
+        !mfc_detail::IsValidDate(timestamp.year, timestamp.month, timestamp.day) || timestamp.hour > 23 ||
+        timestamp.minute > 59 || timestamp.second > 59)
         return false;
-    time = CTime(timestamp.year, timestamp.month, timestamp.day, timestamp.hour, timestamp.minute,
-                 timestamp.second);
+    time = CTime(timestamp.year, timestamp.month, timestamp.day, timestamp.hour, timestamp.minute, timestamp.second);
     return true;
 }
 
@@ -167,7 +171,8 @@ bool ParseKvrDateTime(std::wstring_view text, KvrDateTimeText& parts)
         return false;
     InitKvrTimeDateTimeRegexes();
     const std::wstring subject(text);
-    for (std::size_t i = 0; i < kDateTimeForms.size(); ++i) {
+    for (std::size_t i = 0; i < kDateTimeForms.size(); ++i)
+    {
         std::wsmatch match;
         if (!std::regex_match(subject, match, (*g_dateTimeRegexes)[i]))
             continue;
@@ -180,14 +185,17 @@ bool ParseKvrDateTime(std::wstring_view text, KvrDateTimeText& parts)
         result.Minute = GroupNumber(match, form.minute);
         result.Second = GroupNumber(match, form.second);
         result.Fraction = GroupFraction(match, form.fraction);
-        if (GroupMatched(match, form.sign)) {
+        if (GroupMatched(match, form.sign))
+        {
             const int hours = GroupNumber(match, form.offsetHours);
             const int minutes = GroupNumber(match, form.offsetMinutes);
             if (hours > 23 || minutes > 59)
                 return false;
             result.HasZone = true;
             result.OffsetMinutes = (match[form.sign].str() == L"-" ? -1 : 1) * (hours * 60 + minutes);
-        } else {
+        }
+        else
+        {
             result.HasZone = GroupMatched(match, form.zulu);
         }
         parts = result;
@@ -207,8 +215,7 @@ bool ParseKvrDuration(std::wstring_view text, COleDateTimeSpan& span)
     if (!std::regex_match(subject, match, *g_durationRegex) ||
         !(match[2].matched || match[3].matched || match[4].matched || match[5].matched))
         return false;
-    const double days = GroupNumber(match, 2) + GroupNumber(match, 3) / 24.0 +
-                        GroupNumber(match, 4) / 1440.0 +
+    const double days = GroupNumber(match, 2) + GroupNumber(match, 3) / 24.0 + GroupNumber(match, 4) / 1440.0 +
                         (GroupNumber(match, 5) + GroupFraction(match, 6)) / 86400.0;
     if (days > COleDateTimeSpan::kMaxDays)
         return false;

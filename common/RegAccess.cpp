@@ -21,8 +21,7 @@ bool NewPassPhrase(CString& phrase)
 {
     CryptProviderHandle provider;
     std::array<BYTE, kPassPhraseBytes> random{};
-    if (!CryptAcquireContextW(provider.Receive(), nullptr, MS_ENHANCED_PROV, PROV_RSA_FULL,
-                              CRYPT_VERIFYCONTEXT) ||
+    if (!CryptAcquireContextW(provider.Receive(), nullptr, MS_ENHANCED_PROV, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) ||
         !CryptGenRandom(provider.Get(), kPassPhraseBytes, random.data()))
         return false;
     phrase = BytesToHexString(random.data(), static_cast<int>(random.size()));
@@ -30,7 +29,7 @@ bool NewPassPhrase(CString& phrase)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 CString GetInstalledProductName()
 {
@@ -47,7 +46,8 @@ bool GetInstallationPassPhrase(const wchar_t* valueName, CString& phrase)
     CString stored;
     {
         CBntRegistry reader(true, kInstallationSecretsKey);
-        if (reader.GetStringValue(valueName, stored)) {
+        if (reader.GetStringValue(valueName, stored))
+        {
             if (stored.IsEmpty())
                 return false;
             phrase = stored;

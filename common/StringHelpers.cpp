@@ -9,7 +9,8 @@ CString BytesToHexString(const BYTE* data, int count)
         return CString();
     std::wstring text;
     text.reserve(static_cast<std::size_t>(count) * 2);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         text.push_back(kDigits[data[i] >> 4]);
         text.push_back(kDigits[data[i] & 0x0F]);
     }

@@ -20,8 +20,7 @@
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 constexpr wchar_t kSource[] = L"CWMITypeInfo.cpp";
 constexpr wchar_t kDisplayNameQualifier[] = L"DisplayName";
 constexpr wchar_t kUDFTableIdAttribute[] = L"UDFTableId";
@@ -34,7 +33,7 @@ std::atomic<long> g_dbGeneration{0};
 struct SAUserState
 {
     std::mutex lock;
-    std::shared_ptr<CAcsUser> user; // guarded by lock
+    std::shared_ptr<CAcsUser> user;  // guarded by lock
 };
 
 SAUserState& SAUser()
@@ -114,7 +113,7 @@ std::string ToUtf8(const CString& text)
 {
     return brontel::utility::ConvertCStringToUtf8(text);
 }
-} // namespace
+}  // namespace
 
 CWMITypeInfo::CWMITypeInfo(const CString& className, const CString& parentTypeName)
     : m_className(className), m_parentTypeName(parentTypeName),
@@ -541,13 +540,12 @@ CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildThroughMapper(const CAcsUser* us
     }
     catch (const CException& error)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CWMITypeInfo could not build a class definition.",
-                               WBEM_E_FAILED, &error);
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CWMITypeInfo could not build a class definition.", WBEM_E_FAILED,
+                               &error);
     }
     catch (const std::exception&)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CWMITypeInfo could not build a class definition.",
-                               WBEM_E_FAILED);
+        CWMIDebugLog::LogError(kSource, __LINE__, L"CWMITypeInfo could not build a class definition.", WBEM_E_FAILED);
     }
     return nullptr;
 }

@@ -77,9 +77,8 @@ public:
     // records a non-zero CIM type; records an ID type other than -2; puts "maxlen" (32-bit)
     // for a string whatever the length, for an array only when the length is at least 1;
     // SetSegmentationOption; copies the class-wide attributes registered so far.
-    void AddProperty(const CString& property, LONG cimType, const CString& table, const CString& column,
-                     int keyFlag, int maxLength, LONG idType = kNoIDType,
-                     SegmentOption segmentOption = SegmentOptionNone);
+    void AddProperty(const CString& property, LONG cimType, const CString& table, const CString& column, int keyFlag,
+                     int maxLength, LONG idType = kNoIDType, SegmentOption segmentOption = SegmentOptionNone);
     // A property without a column, whose value the mapper produces.
     void AddDynamicProperty(const CString& property, LONG cimType, int maxLength);
     // A reference property: CIM type 102, qualifier "CIMTYPE" = "ref:" + referencedClass,

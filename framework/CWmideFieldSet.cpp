@@ -25,9 +25,7 @@ const CWmideUnit* FindIn(const std::vector<CWmideUnit>& units, const wchar_t* co
 
 }  // namespace
 
-CWmideFieldSet::CWmideFieldSet(const CString& table, Mode mode) : m_table(table), m_mode(mode)
-{
-}
+CWmideFieldSet::CWmideFieldSet(const CString& table, Mode mode) : m_table(table), m_mode(mode) {}
 
 bool CWmideFieldSet::HasUnit(const wchar_t* column) const
 {
@@ -42,9 +40,8 @@ const CWmideUnit* CWmideFieldSet::GetUnit(const wchar_t* column) const
 
 std::vector<CWmideUnit>::iterator CWmideFieldSet::Find(std::vector<CWmideUnit>& units, const wchar_t* column)
 {
-    return std::find_if(units.begin(), units.end(), [column](const CWmideUnit& unit) {
-        return unit.GetColumnName().CompareNoCase(column) == 0;
-    });
+    return std::find_if(units.begin(), units.end(),
+                        [column](const CWmideUnit& unit) { return unit.GetColumnName().CompareNoCase(column) == 0; });
 }
 
 void CWmideFieldSet::AddUnit(CWmideUnit unit)

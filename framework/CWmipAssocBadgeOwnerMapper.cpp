@@ -3,8 +3,7 @@
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
 CWmipAssocBadgeOwnerMapper::CWmipAssocBadgeOwnerMapper(const CAcsUser* user, IWbemContext* context,
-                                                       IWbemServices* services, const wchar_t* className,
-                                                       bool visitors)
+                                                       IWbemServices* services, const wchar_t* className, bool visitors)
     : CWmipAssociationMapper(user, context, services, className), m_visitors(visitors)
 {
     AddJoin(L"BADGE", L"EMPID", L"EMP", L"ID");

@@ -1,7 +1,7 @@
 #include "framework/CWmipAssocCardholderBadgeMapper.h"
 
 CWmipAssocCardholderBadgeMapper::CWmipAssocCardholderBadgeMapper(const CAcsUser* user, IWbemContext* context,
-                                                   IWbemServices* services)
+                                                                 IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName, false)
 {
 }

@@ -7,7 +7,8 @@
 #include "framework/CWmipAssocBadgeOwnerMapper.h"
 #include "framework/CWmipMapperSkeleton.h"
 
-class CWmipAssocCardholderBadgeMapper : public CWmipMapperSkeleton<CWmipAssocCardholderBadgeMapper, CWmipAssocBadgeOwnerMapper>
+class CWmipAssocCardholderBadgeMapper
+    : public CWmipMapperSkeleton<CWmipAssocCardholderBadgeMapper, CWmipAssocBadgeOwnerMapper>
 {
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_CardholderBadge";

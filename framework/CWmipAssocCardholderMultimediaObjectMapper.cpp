@@ -1,8 +1,8 @@
 #include "framework/CWmipAssocCardholderMultimediaObjectMapper.h"
 
 CWmipAssocCardholderMultimediaObjectMapper::CWmipAssocCardholderMultimediaObjectMapper(const CAcsUser* user,
-                                                                               IWbemContext* context,
-                                                                               IWbemServices* services)
+                                                                                       IWbemContext* context,
+                                                                                       IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName, false)
 {
 }

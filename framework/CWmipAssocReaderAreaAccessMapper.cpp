@@ -1,8 +1,7 @@
 #include "framework/CWmipAssocReaderAreaAccessMapper.h"
 
 CWmipAssocReaderAreaAccessMapper::CWmipAssocReaderAreaAccessMapper(const CAcsUser* user, IWbemContext* context,
-                                                                   IWbemServices* services,
-                                                                   const wchar_t* className,
+                                                                   IWbemServices* services, const wchar_t* className,
                                                                    const wchar_t* areaColumn)
     : CWmipAssociationMapper(user, context, services, className)
 {

@@ -1,7 +1,7 @@
 #include "framework/CWmipAssocReaderEntersAreaMapper.h"
 
 CWmipAssocReaderEntersAreaMapper::CWmipAssocReaderEntersAreaMapper(const CAcsUser* user, IWbemContext* context,
-                                                             IWbemServices* services)
+                                                                   IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName, L"AREAENTER")
 {
 }

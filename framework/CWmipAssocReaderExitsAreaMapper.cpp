@@ -1,7 +1,7 @@
 #include "framework/CWmipAssocReaderExitsAreaMapper.h"
 
 CWmipAssocReaderExitsAreaMapper::CWmipAssocReaderExitsAreaMapper(const CAcsUser* user, IWbemContext* context,
-                                                             IWbemServices* services)
+                                                                 IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName, L"AREALEAVE")
 {
 }

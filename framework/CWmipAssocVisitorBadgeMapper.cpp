@@ -1,7 +1,7 @@
 #include "framework/CWmipAssocVisitorBadgeMapper.h"
 
 CWmipAssocVisitorBadgeMapper::CWmipAssocVisitorBadgeMapper(const CAcsUser* user, IWbemContext* context,
-                                                   IWbemServices* services)
+                                                           IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName, true)
 {
 }

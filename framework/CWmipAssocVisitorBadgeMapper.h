@@ -7,7 +7,8 @@
 #include "framework/CWmipAssocBadgeOwnerMapper.h"
 #include "framework/CWmipMapperSkeleton.h"
 
-class CWmipAssocVisitorBadgeMapper : public CWmipMapperSkeleton<CWmipAssocVisitorBadgeMapper, CWmipAssocBadgeOwnerMapper>
+class CWmipAssocVisitorBadgeMapper
+    : public CWmipMapperSkeleton<CWmipAssocVisitorBadgeMapper, CWmipAssocBadgeOwnerMapper>
 {
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_VisitorBadge";

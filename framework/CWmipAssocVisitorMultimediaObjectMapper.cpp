@@ -1,8 +1,8 @@
 #include "framework/CWmipAssocVisitorMultimediaObjectMapper.h"
 
 CWmipAssocVisitorMultimediaObjectMapper::CWmipAssocVisitorMultimediaObjectMapper(const CAcsUser* user,
-                                                                               IWbemContext* context,
-                                                                               IWbemServices* services)
+                                                                                 IWbemContext* context,
+                                                                                 IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName, true)
 {
 }

@@ -75,9 +75,7 @@ HRESULT CWmipClassMapper::ExecuteMethod(CWmipObjectPath* /*path*/, const wchar_t
     return WBEM_E_NOT_SUPPORTED;
 }
 
-void CWmipClassMapper::SetupAssociationRecordset(CDynamicRecordset* /*recordset*/)
-{
-}
+void CWmipClassMapper::SetupAssociationRecordset(CDynamicRecordset* /*recordset*/) {}
 
 HRESULT CWmipClassMapper::GetObjectPath(CMultiFilterRecordset& recordset, CString& path)
 {
@@ -130,13 +128,9 @@ bool CWmipClassMapper::IsQueryableProperty(const CString& property)
     return typeInfo != nullptr && typeInfo->HasProperty(property);
 }
 
-void CWmipClassMapper::SetupInstanceRecordset(CDynamicRecordset* /*recordset*/)
-{
-}
+void CWmipClassMapper::SetupInstanceRecordset(CDynamicRecordset* /*recordset*/) {}
 
-void CWmipClassMapper::FilterInstanceRecordset(CMultiFilterRecordset* /*recordset*/)
-{
-}
+void CWmipClassMapper::FilterInstanceRecordset(CMultiFilterRecordset* /*recordset*/) {}
 
 void CWmipClassMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
 {
@@ -370,10 +364,11 @@ HRESULT CWmipClassMapper::CreateClassShell(IWbemClassObject** classObject, BOOL 
     if (FAILED(hr))
         return hr;
     std::vector<CString> names;
-    WMIHelper::ForEachProperty(shell.Get(), WBEM_FLAG_NONSYSTEM_ONLY, [&](const CString& name, const VARIANT&, CIMTYPE) {
-        names.push_back(name);
-        return true;
-    });
+    WMIHelper::ForEachProperty(shell.Get(), WBEM_FLAG_NONSYSTEM_ONLY,
+                               [&](const CString& name, const VARIANT&, CIMTYPE) {
+                                   names.push_back(name);
+                                   return true;
+                               });
     for (const CString& name : names)
         shell->Delete(name);
     *classObject = shell.Detach();

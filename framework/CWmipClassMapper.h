@@ -94,8 +94,8 @@ public:
     // for a null name or a class without type information.
     virtual bool IsMethodSupported(const wchar_t* methodName);
     // Runs a method and indicates its out-parameters to the sink. The base: 0x8004100C.
-    virtual HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags,
-                                  IWbemContext* context, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    virtual HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
+                                  IWbemClassObject* inParams, IWbemObjectSink* sink);
     // Adds the columns this class needs on the association's recordset; the base adds none.
     virtual void SetupAssociationRecordset(CDynamicRecordset* recordset);
     // The object path of this class's instance on the recordset's current row, from the key
@@ -311,8 +311,8 @@ public:
     // "FieldID" when fieldId is above 0 and "DefaultValue" when given and not empty; all with
     // flavour 3. S_OK, or the failing HRESULT of the first put (WBEM_E_INVALID_PARAMETER for a
     // null class or name).
-    static HRESULT PutProperty(IWbemClassObject* classObject, const wchar_t* name, LONG cimType, int flags,
-                               int maxlen, const wchar_t* displayName, const wchar_t* refClass, LONG fieldId,
+    static HRESULT PutProperty(IWbemClassObject* classObject, const wchar_t* name, LONG cimType, int flags, int maxlen,
+                               const wchar_t* displayName, const wchar_t* refClass, LONG fieldId,
                                const wchar_t* defaultValue);
     // Marks a class definition "Dynamic" and served by "BntProvider". S_OK, or the failing
     // HRESULT of the first step.
@@ -338,7 +338,6 @@ protected:
 
 private:
     friend class CWmipInstanceWriter;
-
 
     // The shaped and filtered instance recordset, not yet ordered, paged or open.
     std::unique_ptr<CDynamicRecordset> PrepareRecordset();

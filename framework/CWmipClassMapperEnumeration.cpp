@@ -169,8 +169,7 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
             break;
         case WMIHelper::kProcessByMapper:
         case WMIHelper::kProcessByMapperSecond:
-        case WMIHelper::kProcessByMapperThird:
-        {
+        case WMIHelper::kProcessByMapperThird: {
             IWbemClassObject* target = built.Get();
             hr = ProcessInstanceProperty(&target, plan.column, plan.table);
             if (FAILED(hr))
@@ -178,8 +177,7 @@ HRESULT CWmipClassMapper::CreateInstance(IWbemClassObject** instance)
             hr = S_OK;
             break;
         }
-        default:
-        {
+        default: {
             // A number no processing method has is a mapper's fault, never a column to guess at.
             CString text;
             text.Format(L"The column %s has the unknown processing method %d.", plan.column.GetString(), plan.method);
@@ -281,19 +279,17 @@ HRESULT CWmipClassMapper::PutColumn(IWbemClassObject* instance, const ColumnPlan
     case CIM_SINT32:
         return WMIHelper::PutNumber(instance, property, m_recordset->GetLong(index), slot);
     case CIM_UINT32:
-        return WMIHelper::PutUnsignedNumber(instance, property,
-                                            static_cast<ULONG>(m_recordset->GetLongLong(index)), slot);
+        return WMIHelper::PutUnsignedNumber(instance, property, static_cast<ULONG>(m_recordset->GetLongLong(index)),
+                                            slot);
     case CIM_SINT64:
     case CIM_UINT64:
         return WMIHelper::PutNumber64(instance, property, m_recordset->GetLongLong(index), slot);
     case CIM_REAL32:
-    case CIM_REAL64:
-    {
+    case CIM_REAL64: {
         _variant_t value(m_recordset->GetDouble(index));
         return WMIHelper::PutVariant(instance, property, &value, 0, slot);
     }
-    case CIM_DATETIME:
-    {
+    case CIM_DATETIME: {
         // Date-time columns hold local wall-clock time unless the class keeps UTC.
         COleDateTime value = m_recordset->GetDateTime(index);
         if (!IsUseUTC())
@@ -671,4 +667,3 @@ IWbemClassObject* CWmipClassMapper::GetCurrentInstance(CWmipObjectPath* path)
     }
     return nullptr;
 }
-

@@ -205,9 +205,7 @@ HRESULT CWmipClassMapper::ValidateValuesForGeneratedProperties(IWbemClassObject*
     return S_OK;
 }
 
-void CWmipClassMapper::AddAdditionalFields(CWmideFieldSet& /*fieldSet*/)
-{
-}
+void CWmipClassMapper::AddAdditionalFields(CWmideFieldSet& /*fieldSet*/) {}
 
 void CWmipClassMapper::LogTransaction(Operation operation, IWbemClassObject* instance)
 {
@@ -311,7 +309,8 @@ HRESULT CWmipClassMapper::PutProperty(IWbemClassObject* classObject, const wchar
     if (SUCCEEDED(hr) && displayName != nullptr && *displayName != L'\0')
         hr = PutQualifier(qualifiers.Get(), L"DisplayName", _variant_t(displayName));
     if (SUCCEEDED(hr) && reference)
-        hr = PutQualifier(qualifiers.Get(), L"CIMTYPE", _variant_t(static_cast<const wchar_t*>(CString(L"ref:") + refClass)));
+        hr = PutQualifier(qualifiers.Get(), L"CIMTYPE",
+                          _variant_t(static_cast<const wchar_t*>(CString(L"ref:") + refClass)));
     if (SUCCEEDED(hr) && fieldId > 0)
         hr = PutQualifier(qualifiers.Get(), L"FieldID", _variant_t(fieldId));
     if (SUCCEEDED(hr) && defaultValue != nullptr && *defaultValue != L'\0')

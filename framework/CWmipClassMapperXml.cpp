@@ -31,7 +31,7 @@ HRESULT CWmipClassMapper::CreateInstanceFromXML(IWbemClassObject** instance, con
     }
     const auto names = [this](const CString& column, const CString& table) {
         return GetPropertyProcessMethod(column, table) == WMIHelper::kProcessSkip ? CString()
-                                                                                   : GetPropertyName(column, table);
+                                                                                  : GetPropertyName(column, table);
     };
     return WMIHelper::CreateInstanceFromXML(*instance, node, isVisitor, IsUseUTC(), names);
 }

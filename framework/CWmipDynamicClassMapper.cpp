@@ -65,8 +65,8 @@ bool UnquoteWholeNumber(const CString& literal, CString& number)
 
 }  // namespace
 
-CWmipDynamicClassMapper::CWmipDynamicClassMapper(const CAcsUser* user, IWbemContext* context,
-                                                 IWbemServices* services, const wchar_t* className)
+CWmipDynamicClassMapper::CWmipDynamicClassMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                                 const wchar_t* className)
     : CWmipClassMapper(user, context, services, className)
 {
 }

@@ -90,8 +90,7 @@ bool AsInteger(const VARIANT& value, LONGLONG& result)
     case VT_INT:
     case VT_UINT:
     case VT_I8:
-    case VT_BOOL:
-    {
+    case VT_BOOL: {
         _variant_t converted;
         if (FAILED(VariantChangeType(&converted, &value, 0, VT_I8)))
             return false;
@@ -103,8 +102,7 @@ bool AsInteger(const VARIANT& value, LONGLONG& result)
             return false;
         result = static_cast<LONGLONG>(value.ullVal);
         return true;
-    case VT_BSTR:
-    {
+    case VT_BSTR: {
         const std::string text = CStringToUtf8(CString(value.bstrVal != nullptr ? value.bstrVal : L"").Trim());
         if (text.empty())
             return false;
@@ -190,9 +188,7 @@ bool ByteArrayOf(const VARIANT& value, std::vector<BYTE>& bytes)
 
 }  // namespace
 
-CWmipInstanceWriter::CWmipInstanceWriter(CWmipClassMapper& mapper) : m_mapper(mapper)
-{
-}
+CWmipInstanceWriter::CWmipInstanceWriter(CWmipClassMapper& mapper) : m_mapper(mapper) {}
 
 void CWmipInstanceWriter::ThrowProperty(int line, HRESULT hr, const wchar_t* message, const CString& property) const
 {
@@ -382,8 +378,7 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
 
     switch (baseType)
     {
-    case CIM_BOOLEAN:
-    {
+    case CIM_BOOLEAN: {
         _variant_t converted;
         if (FAILED(VariantChangeType(&converted, &value, 0, VT_BOOL)))
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
@@ -396,8 +391,7 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
     case CIM_SINT32:
     case CIM_UINT32:
     case CIM_SINT64:
-    case CIM_UINT64:
-    {
+    case CIM_UINT64: {
         LONGLONG number = 0;
         if (!AsInteger(value, number) || !InRange(number, baseType, value))
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
@@ -408,15 +402,13 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
         return CWmideUnit::Int(column, static_cast<LONG>(number));
     }
     case CIM_REAL32:
-    case CIM_REAL64:
-    {
+    case CIM_REAL64: {
         _variant_t converted;
         if (FAILED(VariantChangeType(&converted, &value, 0, VT_R8)))
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
         return CWmideUnit::Double(column, static_cast<const VARIANT&>(converted).dblVal);
     }
-    case CIM_DATETIME:
-    {
+    case CIM_DATETIME: {
         CString text;
         if (!AsText(value, text))
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
@@ -429,8 +421,7 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
     case CIM_REFERENCE:
     case CIM_OBJECT:
         ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
-    default:
-    {
+    default: {
         CString text;
         if (!AsText(value, text))
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
@@ -579,10 +570,10 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
             CString column;
             SplitColumn(property.columns.front(), table, column);
             const CWmideUnit given = MakeUnit(property.name, table, column, value, property.type, property.encrypted);
-            const CWmideUnit kept = CWmipClassMapper::IsEmptyValue(stored)
-                                        ? CWmideUnit::Null(column)
-                                        : MakeUnit(property.name, table, column, stored, property.type,
-                                                   property.encrypted);
+            const CWmideUnit kept =
+                CWmipClassMapper::IsEmptyValue(stored)
+                    ? CWmideUnit::Null(column)
+                    : MakeUnit(property.name, table, column, stored, property.type, property.encrypted);
             if (!(given.GetValue() == kept.GetValue()))
                 ThrowProperty(__LINE__, WBEM_E_FAILED, kNotEditableMessage, property.name);
             return;
@@ -718,7 +709,8 @@ HRESULT CWmipInstanceWriter::Put(IWbemClassObject* instance, LONG flags, CString
     if (instance == nullptr ||
         (flags & (WBEM_FLAG_UPDATE_ONLY | WBEM_FLAG_CREATE_ONLY)) == (WBEM_FLAG_UPDATE_ONLY | WBEM_FLAG_CREATE_ONLY))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, CString(L"CWmipClassMapper::PutInstance. Begin. ") + m_mapper.GetClassName());
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+                          CString(L"CWmipClassMapper::PutInstance. Begin. ") + m_mapper.GetClassName());
     try
     {
         LoadProperties();
@@ -747,7 +739,8 @@ HRESULT CWmipInstanceWriter::Delete(CWmipObjectPath* path)
 {
     if (path == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, CString(L"CWmipClassMapper::DeleteInstance. Begin. ") + m_mapper.GetClassName());
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+                          CString(L"CWmipClassMapper::DeleteInstance. Begin. ") + m_mapper.GetClassName());
     try
     {
         m_mapper.CanDelete(nullptr);

@@ -41,10 +41,12 @@ public:
     // Messages of the write's refusals, used exactly.
     static constexpr const wchar_t* kRequiredMessage =
         L"The required property %s had no value and no default was provided.";
-    static constexpr const wchar_t* kInvalidValueMessage = L"The property %s did not exist or contained an invalid value.";
+    static constexpr const wchar_t* kInvalidValueMessage =
+        L"The property %s did not exist or contained an invalid value.";
     static constexpr const wchar_t* kNotEditableMessage =
         L"The property %s is not editable, but a value was specified that was different from the current value.";
-    static constexpr const wchar_t* kNotFoundMessage = L"The requested instance could not be retrieved or does not exist.";
+    static constexpr const wchar_t* kNotFoundMessage =
+        L"The requested instance could not be retrieved or does not exist.";
     static constexpr const wchar_t* kAlreadyExistsMessage = L"An instance with the specified keys already exists.";
     static constexpr const wchar_t* kDatabaseMessage = L"The system was unable to write the instance to the database.";
     static constexpr const wchar_t* kNoTableMessage = L"The class has no table to write to.";
@@ -90,8 +92,7 @@ private:
     // The object path of the keys the instance gives; false when a key has no value.
     bool BuildKeyPath(IWbemClassObject* instance, CWmipObjectPath& path, const Property** missing) const;
     ComPtr<IWbemClassObject> ReadCurrent(IWbemClassObject* instance, const Property** missing) const;
-    void StageProperty(IWbemClassObject* instance, const Property& property, bool create,
-                       IWbemClassObject* current);
+    void StageProperty(IWbemClassObject* instance, const Property& property, bool create, IWbemClassObject* current);
     void StageLinkedTables(IWbemClassObject* instance, bool create);
     // True when the row of the field set's key units exists.
     bool RowExists(const CString& table, const std::vector<CWmideUnit>& keys) const;

@@ -11,12 +11,12 @@ namespace {
 
 // Lets CWmipMapperRegistry::GetMapper build list mappers while the library loads.
 const bool kListMapperBuilderInstalled = [] {
-    CWmipMapperRegistry::SetListMapperBuilder(
-        [](const CAcsUser* user, IWbemContext* context, IWbemServices* services, const CString& className,
-           CWmipListObjectClassCache* cache) -> CWmipClassMapper* {
-            const CWmipListDescriptor* descriptor = cache != nullptr ? cache->Find(className) : nullptr;
-            return descriptor != nullptr ? new CWmipListItemMapper(*descriptor, user, context, services) : nullptr;
-        });
+    CWmipMapperRegistry::SetListMapperBuilder([](const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                                 const CString& className,
+                                                 CWmipListObjectClassCache* cache) -> CWmipClassMapper* {
+        const CWmipListDescriptor* descriptor = cache != nullptr ? cache->Find(className) : nullptr;
+        return descriptor != nullptr ? new CWmipListItemMapper(*descriptor, user, context, services) : nullptr;
+    });
     return true;
 }();
 
@@ -54,7 +54,8 @@ HRESULT CWmipListItemMapper::CreateClass(IWbemClassObject** classObject, BOOL /*
         hr = PutProperty(created.Get(), L"ID", CIM_SINT32, kPropertyKey | kPropertyRead | kPropertyNoEdit, 0, nullptr,
                          nullptr, 0, nullptr);
     if (SUCCEEDED(hr))
-        hr = PutProperty(created.Get(), L"Name", CIM_STRING, kPropertyNotNull, kNameLength, nullptr, nullptr, 0, nullptr);
+        hr = PutProperty(created.Get(), L"Name", CIM_STRING, kPropertyNotNull, kNameLength, nullptr, nullptr, 0,
+                         nullptr);
     ComPtr<IWbemQualifierSet> qualifiers;
     if (SUCCEEDED(hr))
         hr = created->GetQualifierSet(&qualifiers);

@@ -37,8 +37,8 @@ CWmipListObjectClassCache::CWmipListObjectClassCache(const CAcsUser* connection,
             // The table name becomes SQL text and a class name: only an identifier is served.
             if (!CSqlText::IsValidIdentifier(std::wstring_view(descriptor.table, descriptor.table.GetLength()), false))
             {
-                CWMIDebugLog::LogError(kSourceFile, __LINE__, L"User-defined list with an invalid table skipped: " +
-                                                                  descriptor.table);
+                CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                                       L"User-defined list with an invalid table skipped: " + descriptor.table);
                 continue;
             }
             descriptor.className = CString(kClassPrefix) + descriptor.table;

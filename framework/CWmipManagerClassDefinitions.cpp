@@ -12,8 +12,7 @@
 #include "platform/wmi/WbemClassObject.h"
 #include "platform/wmi/WbemRepository.h"
 
-namespace
-{
+namespace {
 const std::map<CString, CCorvessaMethodDescriptor>& ManagerMethods()
 {
     static const std::map<CString, CCorvessaMethodDescriptor> methods = [] {

@@ -132,7 +132,8 @@ void CivilFromDays(LONGLONG days, int& year, int& month, int& day)
 
 LONGLONG ToSeconds(const COleDateTime& value)
 {
-    return DaysFromCivil(value.GetYear(), static_cast<unsigned>(value.GetMonth()), static_cast<unsigned>(value.GetDay())) *
+    return DaysFromCivil(value.GetYear(), static_cast<unsigned>(value.GetMonth()),
+                         static_cast<unsigned>(value.GetDay())) *
                86400 +
            value.GetHour() * 3600LL + value.GetMinute() * 60LL + value.GetSecond();
 }
@@ -418,8 +419,8 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
     if (query == nullptr)
         return S_OK;
     query->SetMapper(this);
-    query->SetRegisteredColumnCheck(CWmipQuery::MakeColumnCheck(
-        m_registeredColumnSource ? m_registeredColumnSource() : std::vector<CString>()));
+    query->SetRegisteredColumnCheck(
+        CWmipQuery::MakeColumnCheck(m_registeredColumnSource ? m_registeredColumnSource() : std::vector<CString>()));
     // A query names the class's properties only: a bare column name could otherwise probe
     // columns no property exposes (a stored password hash, say).
     query->SetPropertyCheck([this](const CString& property) { return IsQueryableProperty(property); });

@@ -20,8 +20,7 @@
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 constexpr wchar_t kSource[] = L"CWmipMapperRegistry.cpp";
 constexpr wchar_t kRootClass[] = L"Bnt_Element";
 constexpr wchar_t kUserClass[] = L"Bnt_User";
@@ -75,11 +74,9 @@ std::map<LONG, CString> ReadTableCatalogue(CBntDatabase* database)
     catalogue.Close();
     return names;
 }
-} // namespace
+}  // namespace
 
-CWmipMapperRegistry::CWmipMapperRegistry() : m_permissionStamp(InvalidStamp()), m_listStamp(InvalidStamp())
-{
-}
+CWmipMapperRegistry::CWmipMapperRegistry() : m_permissionStamp(InvalidStamp()), m_listStamp(InvalidStamp()) {}
 
 CWmipMapperRegistry* CWmipMapperRegistry::Instance()
 {
@@ -115,8 +112,7 @@ void CWmipMapperRegistry::RegisterClass(const CString& className, const CString&
     AddToDerivedTypesMap(superclassName, className);
 }
 
-void CWmipMapperRegistry::RegisterClass(const CString& className, const CString& superclassName,
-                                        MapperFactory factory)
+void CWmipMapperRegistry::RegisterClass(const CString& className, const CString& superclassName, MapperFactory factory)
 {
     RegisterClass(className, superclassName, false, std::move(factory));
 }
@@ -197,8 +193,7 @@ void CWmipMapperRegistry::RegisterPropertyAttributeImpl(const CString& className
 }
 
 void CWmipMapperRegistry::RegisterPropertyValues(const CString& className, const CString& property,
-                                                 const CString& /*attribute*/,
-                                                 const std::map<CString, CString>& values)
+                                                 const CString& /*attribute*/, const std::map<CString, CString>& values)
 {
     if (CWMITypeInfo* typeInfo = Find(className))
         typeInfo->AddPropertyValues(property, values);
@@ -323,9 +318,8 @@ CWmipClassMapper* CWmipMapperRegistry::GetMapperUsingRegistry(const CAcsUser* us
     return GetMapperUsingRegistry(CString(className), user, context, services);
 }
 
-CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemContext* context,
-                                                 IWbemServices* services, const wchar_t* className,
-                                                 CWmipListObjectClassCache* listCache)
+CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                                 const wchar_t* className, CWmipListObjectClassCache* listCache)
 {
     if (className == nullptr)
         return nullptr;
@@ -340,8 +334,8 @@ CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemCont
     return nullptr;
 }
 
-CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemContext* context,
-                                                 IWbemServices* services, SoftwareEventType eventType)
+CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                                 SoftwareEventType eventType)
 {
     const wchar_t* className = nullptr;
     switch (eventType)
@@ -407,10 +401,10 @@ void CWmipMapperRegistry::RegisterListClassesLocked()
         if (listClass.typeInfo != nullptr)
             continue;
         auto typeInfo = std::make_unique<CWMITypeInfo>(entry.first, CString(kRootClass));
-        typeInfo->SetTypeConstructor([descriptor](const CAcsUser* user, IWbemContext* context,
-                                                  IWbemServices* services) -> CWmipClassMapper* {
-            return new CWmipListItemMapper(descriptor, user, context, services);
-        });
+        typeInfo->SetTypeConstructor(
+            [descriptor](const CAcsUser* user, IWbemContext* context, IWbemServices* services) -> CWmipClassMapper* {
+                return new CWmipListItemMapper(descriptor, user, context, services);
+            });
         typeInfo->AddProperty(L"ID", CIM_SINT32, descriptor.table, L"ID", 1, 0);
         typeInfo->AddProperty(L"Name", CIM_STRING, descriptor.table, L"NAME", 0, CWmipListItemMapper::kNameLength);
         typeInfo->SetTypeDisplayName(descriptor.displayName);
@@ -497,9 +491,8 @@ void CWmipMapperRegistry::RefreshAvailableUserPermissions(CWMITypeInfo* typeInfo
     m_refreshingPermissions = true;
     try
     {
-        typeInfo->UpdateTypeInformation([&](CCorvessaClassObject& definition) {
-            m_permissionGroupRefresh(&definition, administrator.get());
-        });
+        typeInfo->UpdateTypeInformation(
+            [&](CCorvessaClassObject& definition) { m_permissionGroupRefresh(&definition, administrator.get()); });
         m_permissionStamp = COleDateTime::GetCurrentTime();
     }
     catch (const CWMIException& error)

@@ -44,8 +44,8 @@ protected:
     // The same for a base that takes more (a derived mapper class naming its own class, a base
     // with options of its own): className and the rest are handed to Base.
     template <typename... Options>
-    CWmipMapperSkeleton(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                        const wchar_t* className, Options&&... options)
+    CWmipMapperSkeleton(const CAcsUser* user, IWbemContext* context, IWbemServices* services, const wchar_t* className,
+                        Options&&... options)
         : Base(user, context, services, className, std::forward<Options>(options)...)
     {
     }

@@ -8,8 +8,7 @@
 
 #include <memory>
 
-namespace
-{
+namespace {
 // An empty "__PARAMETERS" class of the same implementation as the definition.
 HRESULT NewSignature(IWbemClassObject* definition, ComPtr<IWbemClassObject>& signature)
 {

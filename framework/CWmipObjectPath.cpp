@@ -163,7 +163,7 @@ private:
                 }
                 value.push_back(c);
             }
-            return false; // unterminated quote
+            return false;  // unterminated quote
         }
         const std::size_t start = m_position;
         while (!AtEnd() && m_text[m_position] != L',')
@@ -199,11 +199,9 @@ private:
     std::size_t m_position = 0;
 };
 
-} // namespace
+}  // namespace
 
-CWmipObjectPath::CWmipObjectPath(const wchar_t* className) : m_className(className)
-{
-}
+CWmipObjectPath::CWmipObjectPath(const wchar_t* className) : m_className(className) {}
 
 std::unique_ptr<CWmipObjectPath> CWmipObjectPath::CreateFromPath(const wchar_t* path)
 {

@@ -25,7 +25,7 @@ bool IsBlank(const CString& text)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 CWmipQuery::CWmipQuery() = default;
 
@@ -96,8 +96,7 @@ std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromQuery(const wchar_t* wql, CStr
         query->m_where = std::move(parsed.Where);
         return query;
     case WqlQueryKind::Associators:
-    case WqlQueryKind::References:
-    {
+    case WqlQueryKind::References: {
         auto path = CWmipObjectPath::CreateFromPath(parsed.ObjectPath.GetString());
         if (!path)
         {
@@ -215,10 +214,9 @@ HRESULT CWmipQuery::TranslateWhereClause()
     if (m_mapper == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"No mapper is attached to the query.");
 
-    WqlSqlTranslator translator(
-        [this](const WqlExpression& comparison, WqlClauseDecision& decision, CString& error) {
-            return ProcessComparison(comparison, decision, error);
-        });
+    WqlSqlTranslator translator([this](const WqlExpression& comparison, WqlClauseDecision& decision, CString& error) {
+        return ProcessComparison(comparison, decision, error);
+    });
     WqlSqlCondition condition;
     CString error;
     if (!translator.Translate(*m_where, condition, error))

@@ -47,7 +47,8 @@ void AddValueFilter(CMultiFilterRecordset& recordset, const CString& column, con
 
 std::vector<CString> SplitList(const CString& text)
 {
-    return text.IsEmpty() ? std::vector<CString>() : WMIHelper::SplitString(text, CWmipUDFClassMapper::kValueListSeparator);
+    return text.IsEmpty() ? std::vector<CString>()
+                          : WMIHelper::SplitString(text, CWmipUDFClassMapper::kValueListSeparator);
 }
 
 }  // namespace
@@ -109,8 +110,9 @@ const std::vector<CWmipUDFClassMapper::LayoutField>& CWmipUDFClassMapper::GetLay
             if (!CSqlText::IsValidIdentifier(std::wstring_view(field.column, field.column.GetLength()), false) ||
                 !CSqlText::IsValidIdentifier(std::wstring_view(field.table, field.table.GetLength()), false))
             {
-                CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Layout field with an invalid name skipped: " +
-                                                                  field.table + L"." + field.column);
+                CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                                       L"Layout field with an invalid name skipped: " + field.table + L"." +
+                                           field.column);
                 continue;
             }
             field.property = field.column;
@@ -140,8 +142,8 @@ const std::vector<CWmipUDFClassMapper::LayoutField>& CWmipUDFClassMapper::GetLay
     }
     catch (const CDBException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to read the user-defined-field layout of " + GetClassName(),
-                               0, &e);
+        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                               L"Unable to read the user-defined-field layout of " + GetClassName(), 0, &e);
         m_layout.clear();
     }
     return m_layout;
@@ -216,7 +218,8 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
             if (hr != WBEM_E_NOT_SUPPORTED)
                 return hr;
         }
-        const bool byName = method == WMIHelper::kProcessByPropertyName || method == WMIHelper::kProcessByRegisteredName;
+        const bool byName =
+            method == WMIHelper::kProcessByPropertyName || method == WMIHelper::kProcessByRegisteredName;
         const CString property = byName ? GetPropertyName(field.column, field.table) : field.column;
         if (has(property))
             continue;
@@ -232,13 +235,13 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
             ComPtr<IWbemQualifierSet> qualifiers;
             hr = created->GetPropertyQualifierSet(property, &qualifiers);
             if (SUCCEEDED(hr))
-                hr = WMIHelper::PutQualStringArray(qualifiers.Get(), L"ValueMap",
-                                                   CStringList(field.possibleValues.begin(), field.possibleValues.end()),
-                                                   kPropagated);
+                hr = WMIHelper::PutQualStringArray(
+                    qualifiers.Get(), L"ValueMap",
+                    CStringList(field.possibleValues.begin(), field.possibleValues.end()), kPropagated);
             if (SUCCEEDED(hr))
-                hr = WMIHelper::PutQualStringArray(qualifiers.Get(), L"Values",
-                                                   CStringList(field.possibleLabels.begin(), field.possibleLabels.end()),
-                                                   kPropagated);
+                hr = WMIHelper::PutQualStringArray(
+                    qualifiers.Get(), L"Values", CStringList(field.possibleLabels.begin(), field.possibleLabels.end()),
+                    kPropagated);
             if (FAILED(hr))
                 return hr;
         }

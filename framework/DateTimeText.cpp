@@ -37,7 +37,7 @@ bool FieldsFormDate(int year, int month, int day, int hour, int minute, int seco
     return check.SetDateTime(year, month, day, hour, minute, second) == COleDateTime::valid;
 }
 
-} // namespace
+}  // namespace
 
 bool DateTimeText::ParseDmtf(std::wstring_view text, Parts& parts)
 {
@@ -49,8 +49,7 @@ bool DateTimeText::ParseDmtf(std::wstring_view text, Parts& parts)
     if (!ReadDigits(text, 0, 4, read.year) || !ReadDigits(text, 4, 2, read.month) ||
         !ReadDigits(text, 6, 2, read.day) || !ReadDigits(text, 8, 2, read.hour) ||
         !ReadDigits(text, 10, 2, read.minute) || !ReadDigits(text, 12, 2, read.second) ||
-        !ReadDigits(text, 15, 6, read.microseconds) || !ReadSign(text[21], sign) ||
-        !ReadDigits(text, 22, 3, offset))
+        !ReadDigits(text, 15, 6, read.microseconds) || !ReadSign(text[21], sign) || !ReadDigits(text, 22, 3, offset))
         return false;
     read.offsetMinutes = sign * offset;
     parts = read;
@@ -59,8 +58,8 @@ bool DateTimeText::ParseDmtf(std::wstring_view text, Parts& parts)
 
 bool DateTimeText::ParseIso(std::wstring_view text, Parts& parts)
 {
-    if (text.size() != static_cast<std::size_t>(kIsoLength) || text[4] != L'-' || text[7] != L'-' ||
-        text[10] != L'T' || text[13] != L':' || text[16] != L':' || text[22] != L':')
+    if (text.size() != static_cast<std::size_t>(kIsoLength) || text[4] != L'-' || text[7] != L'-' || text[10] != L'T' ||
+        text[13] != L':' || text[16] != L':' || text[22] != L':')
         return false;
     Parts read;
     int offsetHours = 0;
@@ -68,9 +67,8 @@ bool DateTimeText::ParseIso(std::wstring_view text, Parts& parts)
     int sign = 1;
     if (!ReadDigits(text, 0, 4, read.year) || !ReadDigits(text, 5, 2, read.month) ||
         !ReadDigits(text, 8, 2, read.day) || !ReadDigits(text, 11, 2, read.hour) ||
-        !ReadDigits(text, 14, 2, read.minute) || !ReadDigits(text, 17, 2, read.second) ||
-        !ReadSign(text[19], sign) || !ReadDigits(text, 20, 2, offsetHours) ||
-        !ReadDigits(text, 23, 2, offsetMinutes))
+        !ReadDigits(text, 14, 2, read.minute) || !ReadDigits(text, 17, 2, read.second) || !ReadSign(text[19], sign) ||
+        !ReadDigits(text, 20, 2, offsetHours) || !ReadDigits(text, 23, 2, offsetMinutes))
         return false;
     if (offsetHours > 23 || offsetMinutes > 59)
         return false;
@@ -113,8 +111,8 @@ bool DateTimeText::FromTimestamp(const TIMESTAMP_STRUCT& timestamp, Parts& parts
 {
     constexpr SQLUINTEGER kNanosecondsPerSecond = 1000000000u;
     if (timestamp.fraction >= kNanosecondsPerSecond ||
-        !FieldsFormDate(timestamp.year, timestamp.month, timestamp.day, timestamp.hour,
-                        timestamp.minute, timestamp.second))
+        !FieldsFormDate(timestamp.year, timestamp.month, timestamp.day, timestamp.hour, timestamp.minute,
+                        timestamp.second))
         return false;
     Parts read;
     read.year = timestamp.year;
@@ -159,9 +157,8 @@ CString DateTimeText::FormatDmtf(const Parts& parts)
         return CString(digits);
     }
     CString text;
-    text.Format(L"%04d%02d%02d%02d%02d%02d.%06d%c%03d", parts.year, parts.month, parts.day,
-                parts.hour, parts.minute, parts.second, parts.microseconds,
-                parts.offsetMinutes < 0 ? L'-' : L'+', std::abs(parts.offsetMinutes));
+    text.Format(L"%04d%02d%02d%02d%02d%02d.%06d%c%03d", parts.year, parts.month, parts.day, parts.hour, parts.minute,
+                parts.second, parts.microseconds, parts.offsetMinutes < 0 ? L'-' : L'+', std::abs(parts.offsetMinutes));
     return text;
 }
 
@@ -169,8 +166,7 @@ CString DateTimeText::FormatIso(const Parts& parts)
 {
     const int offset = std::abs(parts.offsetMinutes);
     CString text;
-    text.Format(L"%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", parts.year, parts.month, parts.day,
-                parts.hour, parts.minute, parts.second, parts.offsetMinutes < 0 ? L'-' : L'+',
-                offset / 60, offset % 60);
+    text.Format(L"%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", parts.year, parts.month, parts.day, parts.hour,
+                parts.minute, parts.second, parts.offsetMinutes < 0 ? L'-' : L'+', offset / 60, offset % 60);
     return text;
 }

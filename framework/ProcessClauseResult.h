@@ -39,16 +39,16 @@ enum ProcessClauseResult : int
 // against them and ISA is 6 by contract.
 enum WqlOperator : int
 {
-    WqlOpEqual = 0,          // =
-    WqlOpNotEqual = 1,       // <> or !=
-    WqlOpLess = 2,           // <
-    WqlOpLessOrEqual = 3,    // <=
-    WqlOpGreater = 4,        // >
-    WqlOpGreaterOrEqual = 5, // >=
-    WqlOpIsa = 6,            // ISA 'ClassName' (never expressed in SQL)
-    WqlOpLike = 7,           // LIKE 'pattern' (% any run, _ one character)
-    WqlOpIsNull = 8,         // IS NULL (also "= NULL")
-    WqlOpIsNotNull = 9       // IS NOT NULL (also "<> NULL")
+    WqlOpEqual = 0,           // =
+    WqlOpNotEqual = 1,        // <> or !=
+    WqlOpLess = 2,            // <
+    WqlOpLessOrEqual = 3,     // <=
+    WqlOpGreater = 4,         // >
+    WqlOpGreaterOrEqual = 5,  // >=
+    WqlOpIsa = 6,             // ISA 'ClassName' (never expressed in SQL)
+    WqlOpLike = 7,            // LIKE 'pattern' (% any run, _ one character)
+    WqlOpIsNull = 8,          // IS NULL (also "= NULL")
+    WqlOpIsNotNull = 9        // IS NOT NULL (also "<> NULL")
 };
 
 // True for the codes above.

@@ -89,16 +89,26 @@ std::optional<LONG> ToLong(const VARIANT& value)
 {
     switch (value.vt)
     {
-    case VT_I1: return static_cast<signed char>(value.cVal);
-    case VT_UI1: return value.bVal;
-    case VT_I2: return value.iVal;
-    case VT_UI2: return value.uiVal;
-    case VT_BOOL: return value.boolVal;
-    case VT_I4: return value.lVal;
-    case VT_UI4: return static_cast<LONG>(value.ulVal);
-    case VT_INT: return value.intVal;
-    case VT_UINT: return static_cast<LONG>(value.uintVal);
-    default: return std::nullopt;
+    case VT_I1:
+        return static_cast<signed char>(value.cVal);
+    case VT_UI1:
+        return value.bVal;
+    case VT_I2:
+        return value.iVal;
+    case VT_UI2:
+        return value.uiVal;
+    case VT_BOOL:
+        return value.boolVal;
+    case VT_I4:
+        return value.lVal;
+    case VT_UI4:
+        return static_cast<LONG>(value.ulVal);
+    case VT_INT:
+        return value.intVal;
+    case VT_UINT:
+        return static_cast<LONG>(value.uintVal);
+    default:
+        return std::nullopt;
     }
 }
 
@@ -153,8 +163,7 @@ bool ParseModeText(std::wstring_view text, DateTimeText::Parts& parts)
 
 CString FormatModeText(const DateTimeText::Parts& parts)
 {
-    return WMIHelper::IsCorvessaApplication() ? DateTimeText::FormatIso(parts)
-                                              : DateTimeText::FormatDmtf(parts);
+    return WMIHelper::IsCorvessaApplication() ? DateTimeText::FormatIso(parts) : DateTimeText::FormatDmtf(parts);
 }
 
 HRESULT PutDateTimeParts(IWbemClassObject* object, const wchar_t* name, bool haveParts,
@@ -165,9 +174,8 @@ HRESULT PutDateTimeParts(IWbemClassObject* object, const wchar_t* name, bool hav
     if (!haveParts)
         return WBEM_E_INVALID_PARAMETER;
     const CString text = FormatModeText(parts);
-    return WMIHelper::PutText(object, name,
-                              std::wstring_view(text.GetString(), static_cast<std::size_t>(text.GetLength())),
-                              CIM_EMPTY, slot);
+    return WMIHelper::PutText(
+        object, name, std::wstring_view(text.GetString(), static_cast<std::size_t>(text.GetLength())), CIM_EMPTY, slot);
 }
 
 // Removes the quotes a bus client may have put around an ISO text.
@@ -176,8 +184,8 @@ std::wstring_view StripEnclosingQuotes(std::wstring_view text)
     if (text.size() <= static_cast<std::size_t>(DateTimeText::kIsoLength))
         return text;
     const bool doubleQuoted = text.front() == L'"' && text.back() == L'"';
-    const bool singleQuoted = text.front() == L'\'' && text.back() == L'\'' &&
-                              text.find(L'"') == std::wstring_view::npos;
+    const bool singleQuoted =
+        text.front() == L'\'' && text.back() == L'\'' && text.find(L'"') == std::wstring_view::npos;
     if (doubleQuoted || singleQuoted)
         return text.substr(1, text.size() - 2);
     return text;
@@ -192,12 +200,8 @@ struct EventClassRule
 
 // Types whose class does not depend on the subtype (the exceptions are handled first).
 constexpr EventClassRule kEventClassRules[] = {
-    {0, 3, L"Bnt_AccessEvent"},
-    {5, 5, L"Bnt_AccessEvent"},
-    {7, 7, L"Bnt_FireEvent"},
-    {10, 10, L"Bnt_IntercomEvent"},
-    {11, 11, L"Bnt_VideoEvent"},
-    {12, 12, L"Bnt_TransmitterEvent"},
+    {0, 3, L"Bnt_AccessEvent"},          {5, 5, L"Bnt_AccessEvent"},  {7, 7, L"Bnt_FireEvent"},
+    {10, 10, L"Bnt_IntercomEvent"},      {11, 11, L"Bnt_VideoEvent"}, {12, 12, L"Bnt_TransmitterEvent"},
     {19, 30, L"Bnt_OtherSecurityEvent"},
 };
 
@@ -219,7 +223,7 @@ HRESULT ReadConverted(IWbemClassObject* object, const wchar_t* name, T& value, C
     });
 }
 
-} // namespace
+}  // namespace
 
 HRESULT WMIHelper::GetNumber(IWbemClassObject* object, const wchar_t* name, LONG& value)
 {
@@ -293,7 +297,8 @@ HRESULT WMIHelper::GetVariant(IWbemClassObject* object, const wchar_t* name, VAR
     });
 }
 
-HRESULT WMIHelper::PutNumber(IWbemClassObject* object, const wchar_t* name, LONG value, const WbemClassObject::PropertySlot* slot)
+HRESULT WMIHelper::PutNumber(IWbemClassObject* object, const wchar_t* name, LONG value,
+                             const WbemClassObject::PropertySlot* slot)
 {
     return Guarded([&]() -> HRESULT {
         VARIANT number = PlainScalar(VT_I4);
@@ -302,7 +307,8 @@ HRESULT WMIHelper::PutNumber(IWbemClassObject* object, const wchar_t* name, LONG
     });
 }
 
-HRESULT WMIHelper::PutUnsignedNumber(IWbemClassObject* object, const wchar_t* name, ULONG value, const WbemClassObject::PropertySlot* slot)
+HRESULT WMIHelper::PutUnsignedNumber(IWbemClassObject* object, const wchar_t* name, ULONG value,
+                                     const WbemClassObject::PropertySlot* slot)
 {
     return Guarded([&]() -> HRESULT {
         VARIANT number = PlainScalar(VT_I4);
@@ -311,7 +317,8 @@ HRESULT WMIHelper::PutUnsignedNumber(IWbemClassObject* object, const wchar_t* na
     });
 }
 
-HRESULT WMIHelper::PutNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG value, const WbemClassObject::PropertySlot* slot)
+HRESULT WMIHelper::PutNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG value,
+                               const WbemClassObject::PropertySlot* slot)
 {
     return Guarded([&]() -> HRESULT {
         _variant_t text(std::to_wstring(value).c_str());
@@ -319,7 +326,8 @@ HRESULT WMIHelper::PutNumber64(IWbemClassObject* object, const wchar_t* name, LO
     });
 }
 
-HRESULT WMIHelper::PutBool(IWbemClassObject* object, const wchar_t* name, bool value, const WbemClassObject::PropertySlot* slot)
+HRESULT WMIHelper::PutBool(IWbemClassObject* object, const wchar_t* name, bool value,
+                           const WbemClassObject::PropertySlot* slot)
 {
     return Guarded([&]() -> HRESULT {
         VARIANT flag = PlainScalar(VT_BOOL);
@@ -328,8 +336,7 @@ HRESULT WMIHelper::PutBool(IWbemClassObject* object, const wchar_t* name, bool v
     });
 }
 
-HRESULT WMIHelper::PutString(IWbemClassObject* object, const wchar_t* name, const CString& value,
-                             LONG cimType)
+HRESULT WMIHelper::PutString(IWbemClassObject* object, const wchar_t* name, const CString& value, LONG cimType)
 {
     return PutText(object, name, std::wstring_view(value.GetString(), static_cast<std::size_t>(value.GetLength())),
                    cimType);
@@ -361,9 +368,7 @@ HRESULT WMIHelper::PutText(IWbemClassObject* object, const wchar_t* name, std::w
 HRESULT WMIHelper::PutVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value, LONG cimType,
                               const WbemClassObject::PropertySlot* slot)
 {
-    return Guarded([&]() -> HRESULT {
-        return PutGiven(object, name, value, cimType, slot);
-    });
+    return Guarded([&]() -> HRESULT { return PutGiven(object, name, value, cimType, slot); });
 }
 
 HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, const CByteArray& value,
@@ -434,8 +439,7 @@ HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, co
         if (gmtime_r(&seconds, &utc) != nullptr)
         {
             COleDateTime fields;
-            fields.SetDateTime(utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour,
-                               utc.tm_min, utc.tm_sec);
+            fields.SetDateTime(utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
             haveParts = DateTimeText::FromOleDateTime(fields, parts);
         }
         return PutDateTimeParts(object, name, haveParts, parts);
@@ -464,8 +468,8 @@ HRESULT WMIHelper::GetPropertyQualifierSet(IWbemClassObject* object, const wchar
     });
 }
 
-HRESULT WMIHelper::PutQualString(IWbemClassObject* object, const wchar_t* property,
-                                 const wchar_t* qualifier, const CString& value, LONG flavor)
+HRESULT WMIHelper::PutQualString(IWbemClassObject* object, const wchar_t* property, const wchar_t* qualifier,
+                                 const CString& value, LONG flavor)
 {
     return Guarded([&]() -> HRESULT {
         ComPtr<IWbemQualifierSet> set;
@@ -503,8 +507,8 @@ HRESULT WMIHelper::PutQualBool(IWbemQualifierSet* qualifiers, const wchar_t* nam
     });
 }
 
-HRESULT WMIHelper::PutQualStringArray(IWbemQualifierSet* qualifiers, const wchar_t* name,
-                                      const CStringList& values, LONG flavor)
+HRESULT WMIHelper::PutQualStringArray(IWbemQualifierSet* qualifiers, const wchar_t* name, const CStringList& values,
+                                      LONG flavor)
 {
     return Guarded([&]() -> HRESULT {
         if (qualifiers == nullptr)
@@ -578,8 +582,7 @@ CString WMIHelper::GetClassName(BYTE eventType, SHORT eventSubtype)
     return CString();
 }
 
-int WMIHelper::GetPropertyProcessMethod(const CString& column, const CString& table,
-                                        [[maybe_unused]] bool isVisitor)
+int WMIHelper::GetPropertyProcessMethod(const CString& column, const CString& table, [[maybe_unused]] bool isVisitor)
 {
     if (column.IsEmpty())
         return kProcessSkip;

@@ -112,17 +112,16 @@ public:
     static HRESULT PutBool(IWbemClassObject* object, const wchar_t* name, bool value,
                            const WbemClassObject::PropertySlot* slot = nullptr);
     // VT_BSTR with the given CIM type (8 for a string, 0 for the property's own).
-    static HRESULT PutString(IWbemClassObject* object, const wchar_t* name, const CString& value,
-                             LONG cimType);
+    static HRESULT PutString(IWbemClassObject* object, const wchar_t* name, const CString& value, LONG cimType);
     // What PutString writes, from a view of the text (embedded NULs kept); an object of the
     // WMI-service stand-in keeps the one copy made here instead of copying it again.
-    static HRESULT PutText(IWbemClassObject* object, const wchar_t* name, std::wstring_view value,
-                           LONG cimType, const WbemClassObject::PropertySlot* slot = nullptr);
+    static HRESULT PutText(IWbemClassObject* object, const wchar_t* name, std::wstring_view value, LONG cimType,
+                           const WbemClassObject::PropertySlot* slot = nullptr);
     // The value as given (null or VT_NULL clears the property) with the given CIM type. A put
     // by slot takes the value over as WbemClassObject::PutTaking does (*value is VT_EMPTY or
     // unchanged afterwards).
-    static HRESULT PutVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value,
-                              LONG cimType, const WbemClassObject::PropertySlot* slot = nullptr);
+    static HRESULT PutVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value, LONG cimType,
+                              const WbemClassObject::PropertySlot* slot = nullptr);
     // A one-dimensional VT_UI1 array with CIM type uint8 array, so a class definition gets the
     // right type too. More than kMaxSafeArrayElements bytes answer WBEM_E_INVALID_PARAMETER.
     static HRESULT PutByteArray(IWbemClassObject* object, const wchar_t* name, const CByteArray& value,
@@ -133,8 +132,7 @@ public:
     // without zone conversion; the timestamp's fraction becomes DMTF microseconds. Fields that
     // form no date of the years 100-9999 (an invalid or null COleDateTime included) answer
     // WBEM_E_INVALID_PARAMETER and write nothing.
-    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name,
-                               const TIMESTAMP_STRUCT& value);
+    static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& value);
     static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const COleDateTime& value,
                                const WbemClassObject::PropertySlot* slot = nullptr);
     // A CTime is an instant: it is written as its UTC fields.
@@ -151,13 +149,13 @@ public:
                                            IWbemQualifierSet** qualifiers);
     // Puts the text (VT_BSTR) as qualifier `qualifier` of the property; the code of reaching
     // the set or of the put.
-    static HRESULT PutQualString(IWbemClassObject* object, const wchar_t* property,
-                                 const wchar_t* qualifier, const CString& value, LONG flavor);
+    static HRESULT PutQualString(IWbemClassObject* object, const wchar_t* property, const wchar_t* qualifier,
+                                 const CString& value, LONG flavor);
     // VT_I4, VT_BOOL and a one-dimensional VT_BSTR array (in list order); the set's code.
     static HRESULT PutQualInt(IWbemQualifierSet* qualifiers, const wchar_t* name, int value, LONG flavor);
     static HRESULT PutQualBool(IWbemQualifierSet* qualifiers, const wchar_t* name, bool value, LONG flavor);
-    static HRESULT PutQualStringArray(IWbemQualifierSet* qualifiers, const wchar_t* name,
-                                      const CStringList& values, LONG flavor);
+    static HRESULT PutQualStringArray(IWbemQualifierSet* qualifiers, const wchar_t* name, const CStringList& values,
+                                      LONG flavor);
 
     // --- Date-time texts -----------------------------------------------------------------
     // The value's fields as "yyyy-mm-ddTHH:MM:SS+00:00" under the bus front end, else as DMTF
@@ -184,8 +182,7 @@ public:
     // named column; kProcessSkip for an empty column name. `isVisitor` is the mapper's
     // IsVisitorClass answer; the visitor mapper decides its own columns, so it changes nothing
     // here.
-    static int GetPropertyProcessMethod(const CString& column, const CString& table,
-                                        bool isVisitor = false);
+    static int GetPropertyProcessMethod(const CString& column, const CString& table, bool isVisitor = false);
 
     // --- Text ----------------------------------------------------------------------------
     // The tokens CString::Tokenize finds: every character of `delimiter` separates, empty
@@ -195,8 +192,7 @@ public:
     // Clears `map`; when both vectors have the same number of elements, maps trimmed element i
     // of `keys` to trimmed element i of `values` (a repeated key keeps its last value) and
     // answers true; otherwise the map stays empty and the answer is false.
-    static bool ConvertVectorPairToMap(const std::vector<CString>& keys,
-                                       const std::vector<CString>& values,
+    static bool ConvertVectorPairToMap(const std::vector<CString>& keys, const std::vector<CString>& values,
                                        std::map<CString, CString>& map);
     // A new BSTR (the caller frees it) from UTF-8 text, embedded NULs kept; null when memory
     // is short.
@@ -226,6 +222,6 @@ public:
     // two logged). S_OK; WBEM_E_INVALID_PARAMETER (logged) for a null instance. Throws
     // _com_error E_POINTER for a null node and, for a value that does not convert,
     // CWMIException WBEM_E_INVALID_PARAMETER with "An error occurred while processing the property %s.".
-    static HRESULT CreateInstanceFromXML(IWbemClassObject* instance, const XmlNode& node, bool isVisitor,
-                                         bool useUTC, const XmlPropertyNames& names = {});
+    static HRESULT CreateInstanceFromXML(IWbemClassObject* instance, const XmlNode& node, bool isVisitor, bool useUTC,
+                                         const XmlPropertyNames& names = {});
 };

@@ -21,8 +21,7 @@
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WMIHelper.cpp";
 
@@ -120,8 +119,7 @@ bool PutFromText(IWbemClassObject* instance, const CString& property, CIMTYPE ty
     }
     switch (type)
     {
-    case CIM_BOOLEAN:
-    {
+    case CIM_BOOLEAN: {
         bool value = false;
         return ParseBool(text, value) && SUCCEEDED(WMIHelper::PutBool(instance, property, value));
     }
@@ -129,43 +127,36 @@ bool PutFromText(IWbemClassObject* instance, const CString& property, CIMTYPE ty
     case CIM_UINT8:
     case CIM_SINT16:
     case CIM_UINT16:
-    case CIM_SINT32:
-    {
+    case CIM_SINT32: {
         LONG value = 0;
         return ParseWhole(text, value) && SUCCEEDED(WMIHelper::PutNumber(instance, property, value));
     }
-    case CIM_UINT32:
-    {
+    case CIM_UINT32: {
         ULONG value = 0;
         return ParseWhole(text, value) && SUCCEEDED(WMIHelper::PutUnsignedNumber(instance, property, value));
     }
     case CIM_SINT64:
-    case CIM_UINT64:
-    {
+    case CIM_UINT64: {
         LONGLONG value = 0;
         return ParseWhole(text, value) && SUCCEEDED(WMIHelper::PutNumber64(instance, property, value));
     }
     case CIM_REAL32:
-    case CIM_REAL64:
-    {
+    case CIM_REAL64: {
         double value = 0;
         if (!ParseReal(text, value))
             return false;
         _variant_t variant(value);
         return SUCCEEDED(WMIHelper::PutVariant(instance, property, &variant, 0));
     }
-    case CIM_DATETIME:
-    {
+    case CIM_DATETIME: {
         COleDateTime value;
         if (!value.ParseDateTime(text) || value.GetStatus() != COleDateTime::valid)
             return false;
         if (!useUTC)
             value = CWmipMapper::LocalToUtc(value);
-        return value.GetStatus() == COleDateTime::valid &&
-               SUCCEEDED(WMIHelper::PutDateTime(instance, property, value));
+        return value.GetStatus() == COleDateTime::valid && SUCCEEDED(WMIHelper::PutDateTime(instance, property, value));
     }
-    case CIM_STRING:
-    {
+    case CIM_STRING: {
         if (!IsEncrypted(instance, property))
             return SUCCEEDED(WMIHelper::PutString(instance, property, text, CIM_STRING));
         CByteArray cipher;
@@ -176,8 +167,7 @@ bool PutFromText(IWbemClassObject* instance, const CString& property, CIMTYPE ty
     case CIM_OBJECT:
         CWMIDebugLog::LogInfo(kSource, __LINE__, L"Embedded objects not implemented, skipping...");
         return true;
-    default:
-    {
+    default: {
         CString message;
         message.Format(L"Property %s has a type that is not handled, skipping...", property.GetString());
         CWMIDebugLog::LogInfo(kSource, __LINE__, message);
@@ -186,7 +176,7 @@ bool PutFromText(IWbemClassObject* instance, const CString& property, CIMTYPE ty
     }
 }
 
-} // namespace
+}  // namespace
 
 HRESULT WMIHelper::CreateInstanceFromXML(IWbemClassObject* instance, const XmlNode& node, bool isVisitor, bool useUTC,
                                          const XmlPropertyNames& names)

@@ -161,15 +161,14 @@ int CompareLengths(std::size_t left, std::size_t right)
     return left < right ? -1 : (left > right ? 1 : 0);
 }
 
-} // namespace
+}  // namespace
 
 std::optional<bool> WqlPropertySource::IsA(const CString&, const CString&) const
 {
     return std::nullopt;
 }
 
-namespace
-{
+namespace {
 // One element of a WQL LIKE pattern: any run (%), any one character (_), a set ([abc], [a-z],
 // [^abc]) or one character.
 struct LikeElement
@@ -194,8 +193,7 @@ struct LikeElement
             return true;
         case Kind::Char:
             return FoldAscii(ch) == FoldAscii(c);
-        case Kind::Set:
-        {
+        case Kind::Set: {
             bool inSet = false;
             for (const auto& [low, high] : ranges)
                 inSet = inSet || (FoldAscii(c) >= FoldAscii(low) && FoldAscii(c) <= FoldAscii(high));
@@ -256,7 +254,7 @@ std::vector<LikeElement> LikeElements(const std::vector<char32_t>& p)
     }
     return elements;
 }
-} // namespace
+}  // namespace
 
 bool WqlEvaluator::Like(std::string_view text, std::string_view pattern)
 {
@@ -352,8 +350,7 @@ WqlTruth WqlEvaluator::Evaluate(const WqlExpression& expression, const WqlProper
     {
     case WqlExpression::Kind::Not:
         return Not(Evaluate(*expression.GetOperands().front(), source));
-    case WqlExpression::Kind::And:
-    {
+    case WqlExpression::Kind::And: {
         // Every operand is evaluated; the order never changes the answer.
         WqlTruth result = WqlTruth::True;
         for (const auto& operand : expression.GetOperands())
@@ -366,8 +363,7 @@ WqlTruth WqlEvaluator::Evaluate(const WqlExpression& expression, const WqlProper
         }
         return result;
     }
-    case WqlExpression::Kind::Or:
-    {
+    case WqlExpression::Kind::Or: {
         WqlTruth result = WqlTruth::False;
         for (const auto& operand : expression.GetOperands())
         {

@@ -33,10 +33,9 @@ bool NamesPropertiesOf(const WqlExpression& expression, IWbemClassObject* eventC
     return dot < 0 || type == CIM_OBJECT;
 }
 
-} // namespace
+}  // namespace
 
-HRESULT WqlEventFilterFactory::CreateFilter(std::wstring_view query, IWbemClassObject* eventClass,
-                                            Filter* filter) const
+HRESULT WqlEventFilterFactory::CreateFilter(std::wstring_view query, IWbemClassObject* eventClass, Filter* filter) const
 {
     if (eventClass == nullptr || filter == nullptr)
         return WBEM_E_INVALID_PARAMETER;

@@ -118,7 +118,7 @@ const wchar_t* OperatorText(WqlOperator op)
     return L"?";
 }
 
-} // namespace
+}  // namespace
 
 CString WqlLiteral::ToWqlText() const
 {
@@ -165,11 +165,10 @@ CDBValue WqlLiteral::ToDatabaseValue() const
         return CDBValue(RealValue);
     case Kind::String:
         return CDBValue(Text);
-    case Kind::DateTime:
-    {
+    case Kind::DateTime: {
         const std::wstring& t = Text.GetWString();
-        std::wstring text = t.substr(0, 4) + L"-" + t.substr(4, 2) + L"-" + t.substr(6, 2) + L" " +
-                            t.substr(8, 2) + L":" + t.substr(10, 2) + L":" + t.substr(12, 2);
+        std::wstring text = t.substr(0, 4) + L"-" + t.substr(4, 2) + L"-" + t.substr(6, 2) + L" " + t.substr(8, 2) +
+                            L":" + t.substr(10, 2) + L":" + t.substr(12, 2);
         return CDBValue(CString(std::move(text)));
     }
     }
@@ -290,8 +289,7 @@ CString WqlExpression::ToString() const
 {
     switch (m_kind)
     {
-    case Kind::Comparison:
-    {
+    case Kind::Comparison: {
         CString text = m_property + L" " + OperatorText(m_operator);
         if (m_operator != WqlOpIsNull && m_operator != WqlOpIsNotNull)
             text += L" " + m_literal.ToWqlText();
@@ -301,8 +299,7 @@ CString WqlExpression::ToString() const
         // A junction operand prints its own parentheses; a comparison needs none after NOT.
         return L"NOT " + m_operands.front()->ToString();
     case Kind::And:
-    case Kind::Or:
-    {
+    case Kind::Or: {
         CString text = L"(";
         for (std::size_t i = 0; i < m_operands.size(); ++i)
         {

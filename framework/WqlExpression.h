@@ -105,7 +105,6 @@ public:
     WqlExpression(ConstructionKey, Kind kind) : m_kind(kind) {}
 
 private:
-
     // Set at construction.
     Kind m_kind;
     std::vector<std::unique_ptr<WqlExpression>> m_operands;

@@ -32,8 +32,7 @@ ComPtr<IWbemClassObject> EmbeddedObject(const VARIANT& value)
 
 // The object holding the last part of a dotted name, and that part: each earlier part must
 // name a property holding an embedded object. False when a step is missing or holds none.
-bool ResolveDotted(IWbemClassObject* instance, const CString& property, ComPtr<IWbemClassObject>& owner,
-                   CString& leaf)
+bool ResolveDotted(IWbemClassObject* instance, const CString& property, ComPtr<IWbemClassObject>& owner, CString& leaf)
 {
     owner = ComPtr<IWbemClassObject>(instance);
     leaf = property;
@@ -54,8 +53,8 @@ bool ResolveDotted(IWbemClassObject* instance, const CString& property, ComPtr<I
 bool ObjectIsA(IWbemClassObject* object, const CString& className)
 {
     _variant_t own;
-    if (SUCCEEDED(object->Get(L"__CLASS", 0, &own, nullptr, nullptr)) && own.vt == VT_BSTR &&
-        own.bstrVal != nullptr && className.CompareNoCase(own.bstrVal) == 0)
+    if (SUCCEEDED(object->Get(L"__CLASS", 0, &own, nullptr, nullptr)) && own.vt == VT_BSTR && own.bstrVal != nullptr &&
+        className.CompareNoCase(own.bstrVal) == 0)
         return true;
     return object->InheritsFrom(className) == WBEM_S_NO_ERROR;
 }
@@ -77,7 +76,7 @@ bool ClassIsA(CString name, const CString& className)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool WqlInstancePropertySource::GetValue(const CString& property, CDBValue& value) const
 {

@@ -37,7 +37,7 @@ wchar_t ToAsciiUpper(wchar_t c)
     return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
 }
 
-} // namespace
+}  // namespace
 
 bool WqlToken::IsKeyword(const wchar_t* keyword) const
 {
@@ -53,9 +53,7 @@ bool WqlToken::IsKeyword(const wchar_t* keyword) const
     return i == text.size();
 }
 
-WqlLexer::WqlLexer(std::wstring_view text) : m_text(text)
-{
-}
+WqlLexer::WqlLexer(std::wstring_view text) : m_text(text) {}
 
 std::size_t WqlLexer::GetPosition() const
 {

@@ -14,23 +14,23 @@
 enum class WqlTokenKind
 {
     End,
-    Identifier, // a name or keyword; dotted names (TargetInstance.Name) are one token
-    String,     // '...' or "..." with \\, \" and \' escapes; Text holds the decoded value
+    Identifier,  // a name or keyword; dotted names (TargetInstance.Name) are one token
+    String,      // '...' or "..." with \\, \" and \' escapes; Text holds the decoded value
     Integer,
     Real,
-    Equal,        // =
-    NotEqual,     // <> or !=
-    Less,         // <
-    LessOrEqual,  // <=
-    Greater,      // >
-    GreaterOrEqual, // >=
+    Equal,           // =
+    NotEqual,        // <> or !=
+    Less,            // <
+    LessOrEqual,     // <=
+    Greater,         // >
+    GreaterOrEqual,  // >=
     LeftParen,
     RightParen,
     Comma,
     Star,
     LeftBrace,
     RightBrace,
-    Error // Text holds the reason
+    Error  // Text holds the reason
 };
 
 struct WqlToken

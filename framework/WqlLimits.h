@@ -31,4 +31,4 @@ inline constexpr std::size_t kMaxSelectedProperties = 256;
 // Longest identifier (class, property, key name), in characters.
 inline constexpr std::size_t kMaxIdentifierLength = 128;
 
-} // namespace WqlLimits
+}  // namespace WqlLimits

@@ -8,8 +8,8 @@
 namespace {
 
 // Words that cannot name a property or a class.
-constexpr const wchar_t* kReservedWords[] = {L"SELECT", L"FROM", L"WHERE", L"AND",  L"OR",    L"NOT",
-                                             L"IS",     L"ISA",  L"LIKE",  L"NULL", L"TRUE",  L"FALSE",
+constexpr const wchar_t* kReservedWords[] = {L"SELECT", L"FROM", L"WHERE",       L"AND",       L"OR",   L"NOT",
+                                             L"IS",     L"ISA",  L"LIKE",        L"NULL",      L"TRUE", L"FALSE",
                                              L"WITHIN", L"OF",   L"ASSOCIATORS", L"REFERENCES"};
 
 bool IsReserved(const WqlToken& token)
@@ -83,15 +83,13 @@ struct AssociationKeyword
 };
 
 constexpr AssociationKeyword kAssociationKeywords[] = {
-    {L"ASSOCCLASS", true, false},       {L"RESULTCLASS", true, true}, {L"RESULTROLE", true, false},
-    {L"ROLE", true, true},              {L"REQUIREDQUALIFIER", true, true},
-    {L"REQUIREDASSOCQUALIFIER", true, false}, {L"CLASSDEFSONLY", false, true}, {L"SCHEMAONLY", false, true}};
+    {L"ASSOCCLASS", true, false},    {L"RESULTCLASS", true, true},       {L"RESULTROLE", true, false},
+    {L"ROLE", true, true},           {L"REQUIREDQUALIFIER", true, true}, {L"REQUIREDASSOCQUALIFIER", true, false},
+    {L"CLASSDEFSONLY", false, true}, {L"SCHEMAONLY", false, true}};
 
-} // namespace
+}  // namespace
 
-WqlParser::WqlParser(std::wstring_view text) : m_text(text), m_lexer(text)
-{
-}
+WqlParser::WqlParser(std::wstring_view text) : m_text(text), m_lexer(text) {}
 
 bool WqlParser::Fail(std::size_t position, const wchar_t* reason)
 {
@@ -222,8 +220,8 @@ bool WqlParser::ParseSelect(WqlParsedQuery& query)
     if (!token.IsKeyword(L"WHERE"))
         return Fail(token, L"WHERE or end of query expected");
     std::wstring where(m_text.substr(token.Position));
-    while (!where.empty() && (where.back() == L' ' || where.back() == L'\t' || where.back() == L'\r' ||
-                              where.back() == L'\n'))
+    while (!where.empty() &&
+           (where.back() == L' ' || where.back() == L'\t' || where.back() == L'\r' || where.back() == L'\n'))
         where.pop_back();
     query.WhereText = CString(std::move(where));
     query.Where = ParseWhereClauseBody();

@@ -72,11 +72,9 @@ bool ComparesWithoutCase(const WqlExpression& comparison, const WqlClauseDecisio
     }
 }
 
-} // namespace
+}  // namespace
 
-WqlSqlTranslator::WqlSqlTranslator(ClauseProcessor processor) : m_processor(std::move(processor))
-{
-}
+WqlSqlTranslator::WqlSqlTranslator(ClauseProcessor processor) : m_processor(std::move(processor)) {}
 
 bool WqlSqlTranslator::IsColumnIdentifier(const CString& column)
 {
@@ -120,8 +118,7 @@ bool WqlSqlTranslator::Walk(const WqlExpression& node, bool negated, CString& te
         text += L")";
         return true;
     case WqlExpression::Kind::And:
-    case WqlExpression::Kind::Or:
-    {
+    case WqlExpression::Kind::Or: {
         const wchar_t* junction = node.GetKind() == WqlExpression::Kind::And ? L" AND " : L" OR ";
         text += L"(";
         bool first = true;

@@ -50,8 +50,8 @@ class WqlSqlTranslator
 {
 public:
     // Decides one comparison. False (with a reason) refuses the whole query.
-    using ClauseProcessor = std::function<bool(const WqlExpression& comparison, WqlClauseDecision& decision,
-                                               CString& error)>;
+    using ClauseProcessor =
+        std::function<bool(const WqlExpression& comparison, WqlClauseDecision& decision, CString& error)>;
 
     explicit WqlSqlTranslator(ClauseProcessor processor);
 

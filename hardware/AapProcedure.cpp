@@ -2,7 +2,8 @@
 
 const wchar_t* AapProcedureName(AapProcedure procedure)
 {
-    switch (procedure) {
+    switch (procedure)
+    {
     case AapProcedure::SetPanelClock:
         return L"SetPanelClock";
     case AapProcedure::GetAlarmPanelOutputStatus:

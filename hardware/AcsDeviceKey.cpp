@@ -2,8 +2,7 @@
 
 #include "inhouse/BntPanelModel/BntPanelCapabilities.h"
 
-namespace
-{
+namespace {
 
 // Reader input ids run 1..16; 0, 254 and 255 name the reader itself.
 constexpr LONG kLastReaderInput = 16;
@@ -42,7 +41,8 @@ LONG AcsDeviceKey::GetDeviceKind(LONG, LONG panelType, LONG third) const
         return KindPanel;
     if (BntPanelCapabilities::IsOnityPanel(panelType))
         return KindReader;
-    if (device >= kFirstAlarmPanelId && device <= kLastAlarmPanelId) {
+    if (device >= kFirstAlarmPanelId && device <= kLastAlarmPanelId)
+    {
         if (input == 0)
             return KindAlarmPanel;
         const bool wide = BntPanelCapabilities::IsCASIPanel(panelType) && third == kCasiWideInputs;

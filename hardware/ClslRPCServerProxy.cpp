@@ -6,8 +6,7 @@
 #include "hardware/RpcBlock.h"
 #include "platform/rpc/RpcEndpointTable.h"
 
-namespace
-{
+namespace {
 
 constexpr std::size_t kTourBlockSize = 28;
 constexpr std::size_t kTourResultOffset = 24;
@@ -51,7 +50,8 @@ IClslLinkageServer* ClslRPCServerProxy::ServerLocked()
 {
     // A proxy aimed at no host binds to nothing.
     if (m_server == nullptr && !m_host.IsEmpty())
-        m_server = RpcEndpointTable::Instance().BindInterface<IClslLinkageServer>(m_host.GetWString(), kLinkageServerEndpoints);
+        m_server = RpcEndpointTable::Instance().BindInterface<IClslLinkageServer>(m_host.GetWString(),
+                                                                                  kLinkageServerEndpoints);
     return m_server.get();
 }
 
@@ -61,9 +61,12 @@ RPC_STATUS ClslRPCServerProxy::Invoke(Procedure procedure, std::span<BYTE> block
     IClslLinkageServer* server = ServerLocked();
     if (server == nullptr)
         return RPC_S_SERVER_UNAVAILABLE;
-    try {
+    try
+    {
         return (server->*procedure)(block, answer);
-    } catch (const std::exception&) {
+    }
+    catch (const std::exception&)
+    {
         return RPC_S_CALL_FAILED;
     }
 }

@@ -17,8 +17,8 @@
 #include "platform/win32/WinTypes.h"
 
 // Where the hardware driver server listens.
-inline constexpr RpcServiceEndpoints kDriverServerEndpoints{L"BntAapDriver", L"\\pipe\\BntAapDriver",
-                                                             L"DriverRpcPort", 5151};
+inline constexpr RpcServiceEndpoints kDriverServerEndpoints{L"BntAapDriver", L"\\pipe\\BntAapDriver", L"DriverRpcPort",
+                                                            5151};
 
 // The two status words of one call.
 struct AapCallStatus
@@ -32,40 +32,40 @@ struct AapCallStatus
 class IAapDriverServer : public RpcServer
 {
 public:
-    virtual RPC_STATUS SetPanelClock(std::span<BYTE> block, AapCallStatus& status) = 0;  // 5
-    virtual RPC_STATUS GetAlarmPanelOutputStatus(std::span<BYTE> block, AapCallStatus& status) = 0;  // 19
-    virtual RPC_STATUS SetAlarmInputMask(std::span<BYTE> block, AapCallStatus& status) = 0;  // 20
-    virtual RPC_STATUS PulseAlarmOutput(std::span<BYTE> block, AapCallStatus& status) = 0;  // 21
-    virtual RPC_STATUS DownloadDatabase(std::span<BYTE> block, AapCallStatus& status) = 0;  // 23
-    virtual RPC_STATUS ActivateAlarmOutput(std::span<BYTE> block, AapCallStatus& status) = 0;  // 24
-    virtual RPC_STATUS DeactivateAlarmOutput(std::span<BYTE> block, AapCallStatus& status) = 0;  // 25
-    virtual RPC_STATUS GetPanelDeviceStatus(std::span<BYTE> block, AapCallStatus& status) = 0;  // 27
-    virtual RPC_STATUS GetAlarmPanelInputStatus(std::span<BYTE> block, AapCallStatus& status) = 0;  // 29
-    virtual RPC_STATUS ControlReaderOutput(std::span<BYTE> block, AapCallStatus& status) = 0;  // 44
-    virtual RPC_STATUS SetReaderInputMask(std::span<BYTE> block, AapCallStatus& status) = 0;  // 45
-    virtual RPC_STATUS GetPanelAuxStatus(std::span<BYTE> block, AapCallStatus& status) = 0;  // 56
-    virtual RPC_STATUS GetPanelDeviceStatusTable(std::span<BYTE> block, AapCallStatus& status) = 0;  // 57
-    virtual RPC_STATUS DownloadFirmware(std::span<BYTE> block, AapCallStatus& status) = 0;  // 70
-    virtual RPC_STATUS ResetUseLimit(std::span<BYTE> block, AapCallStatus& status) = 0;  // 71
-    virtual RPC_STATUS SetPanelConnection(std::span<BYTE> block, AapCallStatus& status) = 0;  // 72
-    virtual RPC_STATUS DownloadReaderFirmware(std::span<BYTE> block, AapCallStatus& status) = 0;  // 146
-    virtual RPC_STATUS BypassIntrusionZone(std::span<BYTE> block, AapCallStatus& status) = 0;  // 150
-    virtual RPC_STATUS SetIntrusionZoneOutput(std::span<BYTE> block, AapCallStatus& status) = 0;  // 151
-    virtual RPC_STATUS SetIntrusionAreaArmState(std::span<BYTE> block, AapCallStatus& status) = 0;  // 153
-    virtual RPC_STATUS SilenceIntrusionArea(std::span<BYTE> block, AapCallStatus& status) = 0;  // 154
-    virtual RPC_STATUS SetIntrusionOnboardRelay(std::span<BYTE> block, AapCallStatus& status) = 0;  // 158
-    virtual RPC_STATUS SetIntrusionOffboardRelay(std::span<BYTE> block, AapCallStatus& status) = 0;  // 159
-    virtual RPC_STATUS OpenIntrusionDoor(std::span<BYTE> block, AapCallStatus& status) = 0;  // 160
-    virtual RPC_STATUS SetIntrusionDoorMode(std::span<BYTE> block, AapCallStatus& status) = 0;  // 161
-    virtual RPC_STATUS GetIntrusionPanelStatus(std::span<BYTE> block, AapCallStatus& status) = 0;  // 162
-    virtual RPC_STATUS GetIntrusionZoneStatus(std::span<BYTE> block, AapCallStatus& status) = 0;  // 163
-    virtual RPC_STATUS GetIntrusionOnboardRelayStatus(std::span<BYTE> block, AapCallStatus& status) = 0;  // 164
+    virtual RPC_STATUS SetPanelClock(std::span<BYTE> block, AapCallStatus& status) = 0;                    // 5
+    virtual RPC_STATUS GetAlarmPanelOutputStatus(std::span<BYTE> block, AapCallStatus& status) = 0;        // 19
+    virtual RPC_STATUS SetAlarmInputMask(std::span<BYTE> block, AapCallStatus& status) = 0;                // 20
+    virtual RPC_STATUS PulseAlarmOutput(std::span<BYTE> block, AapCallStatus& status) = 0;                 // 21
+    virtual RPC_STATUS DownloadDatabase(std::span<BYTE> block, AapCallStatus& status) = 0;                 // 23
+    virtual RPC_STATUS ActivateAlarmOutput(std::span<BYTE> block, AapCallStatus& status) = 0;              // 24
+    virtual RPC_STATUS DeactivateAlarmOutput(std::span<BYTE> block, AapCallStatus& status) = 0;            // 25
+    virtual RPC_STATUS GetPanelDeviceStatus(std::span<BYTE> block, AapCallStatus& status) = 0;             // 27
+    virtual RPC_STATUS GetAlarmPanelInputStatus(std::span<BYTE> block, AapCallStatus& status) = 0;         // 29
+    virtual RPC_STATUS ControlReaderOutput(std::span<BYTE> block, AapCallStatus& status) = 0;              // 44
+    virtual RPC_STATUS SetReaderInputMask(std::span<BYTE> block, AapCallStatus& status) = 0;               // 45
+    virtual RPC_STATUS GetPanelAuxStatus(std::span<BYTE> block, AapCallStatus& status) = 0;                // 56
+    virtual RPC_STATUS GetPanelDeviceStatusTable(std::span<BYTE> block, AapCallStatus& status) = 0;        // 57
+    virtual RPC_STATUS DownloadFirmware(std::span<BYTE> block, AapCallStatus& status) = 0;                 // 70
+    virtual RPC_STATUS ResetUseLimit(std::span<BYTE> block, AapCallStatus& status) = 0;                    // 71
+    virtual RPC_STATUS SetPanelConnection(std::span<BYTE> block, AapCallStatus& status) = 0;               // 72
+    virtual RPC_STATUS DownloadReaderFirmware(std::span<BYTE> block, AapCallStatus& status) = 0;           // 146
+    virtual RPC_STATUS BypassIntrusionZone(std::span<BYTE> block, AapCallStatus& status) = 0;              // 150
+    virtual RPC_STATUS SetIntrusionZoneOutput(std::span<BYTE> block, AapCallStatus& status) = 0;           // 151
+    virtual RPC_STATUS SetIntrusionAreaArmState(std::span<BYTE> block, AapCallStatus& status) = 0;         // 153
+    virtual RPC_STATUS SilenceIntrusionArea(std::span<BYTE> block, AapCallStatus& status) = 0;             // 154
+    virtual RPC_STATUS SetIntrusionOnboardRelay(std::span<BYTE> block, AapCallStatus& status) = 0;         // 158
+    virtual RPC_STATUS SetIntrusionOffboardRelay(std::span<BYTE> block, AapCallStatus& status) = 0;        // 159
+    virtual RPC_STATUS OpenIntrusionDoor(std::span<BYTE> block, AapCallStatus& status) = 0;                // 160
+    virtual RPC_STATUS SetIntrusionDoorMode(std::span<BYTE> block, AapCallStatus& status) = 0;             // 161
+    virtual RPC_STATUS GetIntrusionPanelStatus(std::span<BYTE> block, AapCallStatus& status) = 0;          // 162
+    virtual RPC_STATUS GetIntrusionZoneStatus(std::span<BYTE> block, AapCallStatus& status) = 0;           // 163
+    virtual RPC_STATUS GetIntrusionOnboardRelayStatus(std::span<BYTE> block, AapCallStatus& status) = 0;   // 164
     virtual RPC_STATUS GetIntrusionOffboardRelayStatus(std::span<BYTE> block, AapCallStatus& status) = 0;  // 165
-    virtual RPC_STATUS GetIntrusionDoorStatus(std::span<BYTE> block, AapCallStatus& status) = 0;  // 166
-    virtual RPC_STATUS GetIntrusionAreaStatus(std::span<BYTE> block, AapCallStatus& status) = 0;  // 167
-    virtual RPC_STATUS GetElevatorTerminalStatus(std::span<BYTE> block, AapCallStatus& status) = 0;  // 190
-    virtual RPC_STATUS SendElevatorTerminalCommand(std::span<BYTE> block, AapCallStatus& status) = 0;  // 191
-    virtual RPC_STATUS GetDeviceStatus(std::span<BYTE> block, AapCallStatus& status) = 0;  // 205
-    virtual RPC_STATUS AcknowledgeAlarm(std::span<BYTE> block, AapCallStatus& status) = 0;  // 206
-    virtual RPC_STATUS SendCommandMap(std::span<BYTE> block, AapCallStatus& status) = 0;  // 237
+    virtual RPC_STATUS GetIntrusionDoorStatus(std::span<BYTE> block, AapCallStatus& status) = 0;           // 166
+    virtual RPC_STATUS GetIntrusionAreaStatus(std::span<BYTE> block, AapCallStatus& status) = 0;           // 167
+    virtual RPC_STATUS GetElevatorTerminalStatus(std::span<BYTE> block, AapCallStatus& status) = 0;        // 190
+    virtual RPC_STATUS SendElevatorTerminalCommand(std::span<BYTE> block, AapCallStatus& status) = 0;      // 191
+    virtual RPC_STATUS GetDeviceStatus(std::span<BYTE> block, AapCallStatus& status) = 0;                  // 205
+    virtual RPC_STATUS AcknowledgeAlarm(std::span<BYTE> block, AapCallStatus& status) = 0;                 // 206
+    virtual RPC_STATUS SendCommandMap(std::span<BYTE> block, AapCallStatus& status) = 0;                   // 237
 };

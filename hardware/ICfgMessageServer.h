@@ -15,12 +15,12 @@
 #include "platform/rpc/RpcStatus.h"
 #include "platform/win32/WinTypes.h"
 
-inline constexpr RpcServiceEndpoints kCommServerCfgEndpoints{L"BntCommServerCfg", L"\\pipe\\BntCommServerCfg",
-                                                              nullptr, 0};
+inline constexpr RpcServiceEndpoints kCommServerCfgEndpoints{L"BntCommServerCfg", L"\\pipe\\BntCommServerCfg", nullptr,
+                                                             0};
 inline constexpr RpcServiceEndpoints kLinkageServerCfgEndpoints{L"BntLinkageServerCfg", L"\\pipe\\BntLinkageServerCfg",
-                                                                 nullptr, 0};
+                                                                nullptr, 0};
 inline constexpr RpcServiceEndpoints kArchiveServerCfgEndpoints{L"BntArchiveServerCfg", L"\\pipe\\BntArchiveServerCfg",
-                                                                 nullptr, 0};
+                                                                nullptr, 0};
 
 class ICfgMessageServer : public RpcServer
 {

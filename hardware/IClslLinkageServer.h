@@ -20,7 +20,7 @@
 #include "platform/win32/WinTypes.h"
 
 inline constexpr RpcServiceEndpoints kLinkageServerEndpoints{L"BntLinkageServer", L"\\pipe\\BntLinkageServer",
-                                                              L"LinkageServerRpcPort", 5152};
+                                                             L"LinkageServerRpcPort", 5152};
 
 enum class ClslProcedure : LONG
 {
@@ -32,7 +32,7 @@ enum class ClslProcedure : LONG
 class IClslLinkageServer : public RpcServer
 {
 public:
-    virtual RPC_STATUS LaunchTour(std::span<BYTE> block, LONG* answer) = 0;                            // 1
-    virtual RPC_STATUS RegisterHardwareEventProvider(std::span<BYTE> block, LONG* answer) = 0;         // 7
-    virtual RPC_STATUS RegisterSoftwareEventProvider(std::span<BYTE> block, LONG* answer) = 0;         // 8
+    virtual RPC_STATUS LaunchTour(std::span<BYTE> block, LONG* answer) = 0;                     // 1
+    virtual RPC_STATUS RegisterHardwareEventProvider(std::span<BYTE> block, LONG* answer) = 0;  // 7
+    virtual RPC_STATUS RegisterSoftwareEventProvider(std::span<BYTE> block, LONG* answer) = 0;  // 8
 };

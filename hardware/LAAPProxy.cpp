@@ -7,8 +7,7 @@
 #include "hardware/RpcBlock.h"
 #include "platform/rpc/RpcEndpointTable.h"
 
-namespace
-{
+namespace {
 
 // Offsets of the fields that the scalar and status procedures share (AapProcedure.h).
 constexpr std::size_t kArrayFlagOffset = 4;
@@ -47,7 +46,8 @@ bool CountFits(LONG count, LONG limit, std::initializer_list<std::size_t> length
 {
     if (count < 0 || count > limit)
         return false;
-    for (const std::size_t length : lengths) {
+    for (const std::size_t length : lengths)
+    {
         if (static_cast<std::size_t>(count) > length)
             return false;
     }
@@ -96,14 +96,16 @@ IAapDriverServer* LAAPProxy::ServerLocked()
 {
     // A proxy aimed at no host binds to nothing.
     if (m_server == nullptr && !m_host.IsEmpty())
-        m_server = RpcEndpointTable::Instance().BindInterface<IAapDriverServer>(m_host.GetWString(), kDriverServerEndpoints);
+        m_server =
+            RpcEndpointTable::Instance().BindInterface<IAapDriverServer>(m_host.GetWString(), kDriverServerEndpoints);
     return m_server.get();
 }
 
 LAAPProxy::Outcome LAAPProxy::Invoke(Procedure procedure, std::span<BYTE> block)
 {
     Outcome outcome;
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> lock(m_lock);
         IAapDriverServer* server = ServerLocked();
         if (server == nullptr)
@@ -112,7 +114,9 @@ LAAPProxy::Outcome LAAPProxy::Invoke(Procedure procedure, std::span<BYTE> block)
         const RPC_STATUS transport = (server->*procedure)(block, status);
         outcome.completed = transport == RPC_S_OK;
         outcome.succeeded = outcome.completed && status.first == 0;
-    } catch (const std::exception&) {
+    }
+    catch (const std::exception&)
+    {
         // A failing server or runtime is an incomplete call to the caller, never an exception.
         outcome = Outcome();
     }
@@ -123,7 +127,8 @@ BOOL LAAPProxy::InvokeWords(Procedure procedure, std::initializer_list<LONG> wor
 {
     std::vector<BYTE> block(words.size() * 4);
     std::size_t offset = 0;
-    for (const LONG word : words) {
+    for (const LONG word : words)
+    {
         RpcBlock::PutLong(block, offset, word);
         offset += 4;
     }
@@ -312,7 +317,8 @@ BOOL LAAPProxy::GetPanelDeviceStatus(PanelDeviceStatusRequest* request)
     RpcBlock::PutLong(block, kHeaderCountOffset, static_cast<LONG>(count));
     // The records travel beside the header: its pointer word carries nothing.
     RpcBlock::PutLong(block, kHeaderPointerOffset, 0);
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i)
+    {
         const SYSTEM_STATUS_ENTRY& entry = request->entries[i];
         const std::size_t at = kDeviceStatusHeaderSize + i * kSystemStatusEntrySize;
         RpcBlock::PutLong(block, at + kEntryTypeOffset, entry.type);
@@ -327,7 +333,8 @@ BOOL LAAPProxy::GetPanelDeviceStatus(PanelDeviceStatusRequest* request)
     if (!Invoke(&IAapDriverServer::GetPanelDeviceStatus, block).succeeded)
         return FALSE;
     request->status = RpcBlock::Byte(block, kHeaderStatusOffset);
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i)
+    {
         SYSTEM_STATUS_ENTRY& entry = request->entries[i];
         const std::size_t at = kDeviceStatusHeaderSize + i * kSystemStatusEntrySize;
         entry.status = RpcBlock::Byte(block, at + kEntryStatusOffset);
@@ -380,7 +387,8 @@ BOOL LAAPProxy::QueryWordArrays(Procedure procedure, LONG panelId, BYTE* flag, L
 {
     if (flag == nullptr)
         return FALSE;
-    for (const std::span<LONG>& array : arrays) {
+    for (const std::span<LONG>& array : arrays)
+    {
         if (!CountFits(count, kMaxIntrusionObjects, {array.size()}))
             return FALSE;
     }
@@ -431,8 +439,7 @@ BOOL LAAPProxy::GetIntrusionDoorStatus(LONG panelId, BYTE* flag, LONG count, std
 BOOL LAAPProxy::GetIntrusionAreaStatus(LONG panelId, BYTE* flag, LONG count, std::span<LONG> array1,
                                        std::span<LONG> array2, std::span<LONG> array3)
 {
-    return QueryWordArrays(&IAapDriverServer::GetIntrusionAreaStatus, panelId, flag, count,
-                           {array1, array2, array3});
+    return QueryWordArrays(&IAapDriverServer::GetIntrusionAreaStatus, panelId, flag, count, {array1, array2, array3});
 }
 
 BOOL LAAPProxy::GetElevatorTerminalStatus(LONG panelId, LONG* flags, std::span<ELEVATOR_TERMINAL_STATUS> entries,
@@ -441,7 +448,8 @@ BOOL LAAPProxy::GetElevatorTerminalStatus(LONG panelId, LONG* flags, std::span<E
     if (flags == nullptr || !CountFits(count, kMaxElevatorTerminals, {entries.size()}))
         return FALSE;
     std::vector<BYTE> block = ArrayBlock(panelId, count, kElevatorTerminalStatusSize);
-    for (LONG i = 0; i < count; ++i) {
+    for (LONG i = 0; i < count; ++i)
+    {
         const std::size_t at = kArrayDataOffset + static_cast<std::size_t>(i) * kElevatorTerminalStatusSize;
         const ELEVATOR_TERMINAL_STATUS& entry = entries[static_cast<std::size_t>(i)];
         RpcBlock::PutLong(block, at, entry.index);
@@ -452,7 +460,8 @@ BOOL LAAPProxy::GetElevatorTerminalStatus(LONG panelId, LONG* flags, std::span<E
     if (!Invoke(&IAapDriverServer::GetElevatorTerminalStatus, block).succeeded)
         return FALSE;
     *flags = RpcBlock::Long(block, kArrayFlagOffset);
-    for (LONG i = 0; i < count; ++i) {
+    for (LONG i = 0; i < count; ++i)
+    {
         const std::size_t at = kArrayDataOffset + static_cast<std::size_t>(i) * kElevatorTerminalStatusSize;
         ELEVATOR_TERMINAL_STATUS& entry = entries[static_cast<std::size_t>(i)];
         entry.word4 = RpcBlock::Long(block, at + 4);
@@ -465,9 +474,12 @@ BOOL LAAPProxy::GetElevatorTerminalStatus(LONG panelId, LONG* flags, std::span<E
 BOOL LAAPProxy::SendCommandMap(const AapCommandMap& map)
 {
     std::vector<std::uint8_t> bytes;
-    try {
+    try
+    {
         bytes = Bnt::IR::Utility::VariantArchive::Save(map);
-    } catch (const std::exception&) {
+    }
+    catch (const std::exception&)
+    {
         return FALSE;
     }
     if (bytes.size() > kMaxCommandMapBytes)

@@ -9,9 +9,7 @@ std::unique_ptr<CRITICAL_SECTION> InitDeviceModelLock()
     return lock;
 }
 
-LAcsDeviceModel::LAcsDeviceModel() : m_panelTypeLock(InitDeviceModelLock()), m_deviceKindLock(InitDeviceModelLock())
-{
-}
+LAcsDeviceModel::LAcsDeviceModel() : m_panelTypeLock(InitDeviceModelLock()), m_deviceKindLock(InitDeviceModelLock()) {}
 
 LAcsDeviceModel::~LAcsDeviceModel()
 {

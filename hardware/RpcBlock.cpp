@@ -2,8 +2,7 @@
 
 #include "platform/win32/UnicodeConversion.h"
 
-namespace
-{
+namespace {
 
 bool Fits(std::size_t size, std::size_t offset, std::size_t width)
 {
@@ -97,7 +96,8 @@ std::vector<BYTE> RpcBlock::Utf16WithTerminator(const std::wstring& text)
     std::u16string units = UnicodeConversion::EncodeUtf16(text);
     units.push_back(u'\0');
     std::vector<BYTE> bytes(units.size() * 2);
-    for (std::size_t i = 0; i < units.size(); ++i) {
+    for (std::size_t i = 0; i < units.size(); ++i)
+    {
         bytes[2 * i] = static_cast<BYTE>(units[i] & 0xFF);
         bytes[2 * i + 1] = static_cast<BYTE>(units[i] >> 8);
     }

@@ -12,19 +12,36 @@ namespace bnt::utility {
 namespace {
 
 constexpr BntMessageField kAllFields[] = {
-    BntMessage::Size,         BntMessage::MessageType,       BntMessage::EventType,
-    BntMessage::HasText,      BntMessage::SerialNumber,      BntMessage::Time,
-    BntMessage::InitiatingEventID, BntMessage::ParameterValue, BntMessage::TransmitterID,
-    BntMessage::TransmitterInputID, BntMessage::Segment,     BntMessage::PanelID,
-    BntMessage::DeviceID,     BntMessage::InputID,           BntMessage::EventSubtype,
-    BntMessage::Detail1,      BntMessage::Detail2,           BntMessage::Detail3,
-    BntMessage::Detail4,      BntMessage::Detail5,           BntMessage::DataType,
-    BntMessage::HasParameter, BntMessage::Detail6,           BntMessage::DataExtra,
+    BntMessage::Size,
+    BntMessage::MessageType,
+    BntMessage::EventType,
+    BntMessage::HasText,
+    BntMessage::SerialNumber,
+    BntMessage::Time,
+    BntMessage::InitiatingEventID,
+    BntMessage::ParameterValue,
+    BntMessage::TransmitterID,
+    BntMessage::TransmitterInputID,
+    BntMessage::Segment,
+    BntMessage::PanelID,
+    BntMessage::DeviceID,
+    BntMessage::InputID,
+    BntMessage::EventSubtype,
+    BntMessage::Detail1,
+    BntMessage::Detail2,
+    BntMessage::Detail3,
+    BntMessage::Detail4,
+    BntMessage::Detail5,
+    BntMessage::DataType,
+    BntMessage::HasParameter,
+    BntMessage::Detail6,
+    BntMessage::DataExtra,
     BntMessage::CarriedValue,
 };
 
 // The data types whose dump item the record description carries.
-enum DataKind : BYTE {
+enum DataKind : BYTE
+{
     kCardNumber = 0,
     kFacilityCode = 1,
     kCardAccess = 2,
@@ -56,7 +73,8 @@ bool Fits(std::size_t offset, std::size_t width, std::size_t size)
 ULONGLONG LoadLittleEndian(const BYTE* bytes, std::size_t width)
 {
     ULONGLONG value = 0;
-    for (std::size_t i = width; i-- > 0;) {
+    for (std::size_t i = width; i-- > 0;)
+    {
         value = (value << 8) | bytes[i];
     }
     return value;
@@ -64,7 +82,8 @@ ULONGLONG LoadLittleEndian(const BYTE* bytes, std::size_t width)
 
 void StoreLittleEndian(BYTE* bytes, std::size_t width, ULONGLONG value)
 {
-    for (std::size_t i = 0; i < width; ++i) {
+    for (std::size_t i = 0; i < width; ++i)
+    {
         bytes[i] = static_cast<BYTE>(value >> (8 * i));
     }
 }
@@ -74,7 +93,8 @@ template <std::size_t SourceSize, std::size_t TargetSize>
 void CopyBytes(const std::array<BYTE, SourceSize>& source, std::size_t from, std::array<BYTE, TargetSize>& target,
                std::size_t to, std::size_t count)
 {
-    if (Fits(from, count, SourceSize) && Fits(to, count, TargetSize)) {
+    if (Fits(from, count, SourceSize) && Fits(to, count, TargetSize))
+    {
         std::copy_n(source.begin() + static_cast<std::ptrdiff_t>(from), count,
                     target.begin() + static_cast<std::ptrdiff_t>(to));
     }
@@ -89,8 +109,10 @@ std::span<const BntMessageField> BntMessage::Fields()
 
 const BntMessageField* BntMessage::FindField(std::wstring_view name)
 {
-    for (const BntMessageField& field : kAllFields) {
-        if (CString(field.name).CompareNoCase(std::wstring(name).c_str()) == 0) {
+    for (const BntMessageField& field : kAllFields)
+    {
+        if (CString(field.name).CompareNoCase(std::wstring(name).c_str()) == 0)
+        {
             return &field;
         }
     }
@@ -145,7 +167,8 @@ void BntMessage::ConvertCompactData(const BntCompactEvent& source)
 {
     const auto& s = source.bytes;
     const auto cardFromU32 = [&] { WriteU64(kDataOffset, LoadLittleEndian(&s[60], 4)); };
-    switch (static_cast<BYTE>(Get(DataType))) {
+    switch (static_cast<BYTE>(Get(DataType)))
+    {
     case 0:
     case 13:
         cardFromU32();
@@ -202,7 +225,8 @@ BntMessage::BntMessage(const BntEvent104& source, const CString& text) : m_text(
     Reset();
     CopyBytes(source.bytes, 0, m_record, 0, BntEvent104::kSize);
     Set(Size, kRecordSize);
-    if (Get(DataType) == kUnused19) {
+    if (Get(DataType) == kUnused19)
+    {
         std::fill(m_record.begin() + 56, m_record.begin() + 104, BYTE{0});
         CopyBytes(source.bytes, 56, m_record, 56, 4);
         CopyBytes(source.bytes, 60, m_record, 64, 4);
@@ -248,7 +272,8 @@ void BntMessage::SetStatus(DWORD statusType, DWORD status, const char* text)
     WriteU32(56, statusType);
     WriteU32(64, status);
     WriteU32(68, 0);
-    if (text != nullptr) {
+    if (text != nullptr)
+    {
         // Cut to the field and always terminated: a longer text is a caller error that must not
         // spill into the values behind the field.
         const std::string_view narrow(text);
@@ -261,10 +286,12 @@ void BntMessage::SetStatus(DWORD statusType, DWORD status, const char* text)
 void BntMessage::SetExtendedID(std::wstring_view text)
 {
     Set(DataType, kCardAccess);
-    const std::u16string units = UnicodeConversion::EncodeUtf16(text.substr(0, std::min(text.size(), kExtendedIdMaxChars)));
+    const std::u16string units =
+        UnicodeConversion::EncodeUtf16(text.substr(0, std::min(text.size(), kExtendedIdMaxChars)));
     const std::size_t count = std::min(units.size(), kExtendedIdMaxChars);
     std::fill_n(m_record.begin() + kExtendedIdOffset, (kExtendedIdMaxChars + 1) * 2, BYTE{0});
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i)
+    {
         StoreLittleEndian(&m_record[kExtendedIdOffset + 2 * i], 2, units[i]);
     }
 }
@@ -291,11 +318,13 @@ void BntMessage::SetCardAccessData(DWORD cardLow, DWORD cardHigh, DWORD issueCod
 
 LONGLONG BntMessage::Get(const BntMessageField& field) const
 {
-    if (!Fits(field.offset, field.width, kRecordSize) || field.width == 0 || field.width > 8) {
+    if (!Fits(field.offset, field.width, kRecordSize) || field.width == 0 || field.width > 8)
+    {
         return 0;
     }
     const ULONGLONG raw = LoadLittleEndian(&m_record[field.offset], field.width);
-    if (!field.isSigned || field.width == 8) {
+    if (!field.isSigned || field.width == 8)
+    {
         return static_cast<LONGLONG>(raw);
     }
     const unsigned bits = static_cast<unsigned>(field.width * 8);
@@ -305,7 +334,8 @@ LONGLONG BntMessage::Get(const BntMessageField& field) const
 
 void BntMessage::Set(const BntMessageField& field, LONGLONG value)
 {
-    if (Fits(field.offset, field.width, kRecordSize) && field.width <= 8) {
+    if (Fits(field.offset, field.width, kRecordSize) && field.width <= 8)
+    {
         StoreLittleEndian(&m_record[field.offset], field.width, static_cast<ULONGLONG>(value));
     }
 }
@@ -333,9 +363,11 @@ ULONGLONG BntMessage::ReadU64(std::size_t offset) const
 CString BntMessage::ReadUtf16(std::size_t offset, std::size_t maxChars) const
 {
     std::u16string units;
-    for (std::size_t i = 0; i < maxChars && Fits(offset + 2 * i, 2, kRecordSize); ++i) {
+    for (std::size_t i = 0; i < maxChars && Fits(offset + 2 * i, 2, kRecordSize); ++i)
+    {
         const auto unit = static_cast<char16_t>(LoadLittleEndian(&m_record[offset + 2 * i], 2));
-        if (unit == 0) {
+        if (unit == 0)
+        {
             break;
         }
         units.push_back(unit);
@@ -346,8 +378,10 @@ CString BntMessage::ReadUtf16(std::size_t offset, std::size_t maxChars) const
 CString BntMessage::ReadNarrow(std::size_t offset, std::size_t maxBytes) const
 {
     std::string bytes;
-    for (std::size_t i = 0; i < maxBytes && Fits(offset + i, 1, kRecordSize); ++i) {
-        if (m_record[offset + i] == 0) {
+    for (std::size_t i = 0; i < maxBytes && Fits(offset + i, 1, kRecordSize); ++i)
+    {
+        if (m_record[offset + i] == 0)
+        {
             break;
         }
         bytes.push_back(static_cast<char>(m_record[offset + i]));
@@ -357,21 +391,24 @@ CString BntMessage::ReadNarrow(std::size_t offset, std::size_t maxBytes) const
 
 void BntMessage::WriteU32(std::size_t offset, DWORD value)
 {
-    if (Fits(offset, 4, kRecordSize)) {
+    if (Fits(offset, 4, kRecordSize))
+    {
         StoreLittleEndian(&m_record[offset], 4, value);
     }
 }
 
 void BntMessage::WriteU64(std::size_t offset, ULONGLONG value)
 {
-    if (Fits(offset, 8, kRecordSize)) {
+    if (Fits(offset, 8, kRecordSize))
+    {
         StoreLittleEndian(&m_record[offset], 8, value);
     }
 }
 
 void BntMessage::WriteBytes(std::size_t offset, std::span<const BYTE> bytes)
 {
-    if (Fits(offset, bytes.size(), kRecordSize)) {
+    if (Fits(offset, bytes.size(), kRecordSize))
+    {
         std::copy(bytes.begin(), bytes.end(), m_record.begin() + static_cast<std::ptrdiff_t>(offset));
     }
 }
@@ -383,24 +420,26 @@ CString BntMessage::ToString() const
                 static_cast<int>(Get(MessageType)), static_cast<int>(Get(SerialNumber)), static_cast<int>(Get(Time)),
                 static_cast<int>(Get(PanelID)), static_cast<int>(Get(DeviceID)), static_cast<int>(Get(InputID)));
     const auto kind = Get(MessageType);
-    if (kind == kEventMessage) {
-        text.AppendFormat(L", event(%d,%d), ie:%d, iv:%d, ia:%d, il:%d, iz:%d, id:%d, dt:%d, ep:%d, pv:%d, ti:%d, "
-                          L"ti:%d, dt:%d, at:%d, sg:%d",
-                          static_cast<int>(Get(EventType)), static_cast<int>(Get(EventSubtype)),
-                          static_cast<int>(Get(InitiatingEventID)), static_cast<int>(Get(Detail1)),
-                          static_cast<int>(Get(Detail2)), static_cast<int>(Get(Detail3)),
-                          static_cast<int>(Get(Detail4)), static_cast<int>(Get(Detail5)),
-                          static_cast<int>(Get(DataType)), static_cast<int>(Get(HasParameter)),
-                          static_cast<int>(Get(ParameterValue)), static_cast<int>(Get(TransmitterID)),
-                          static_cast<int>(Get(TransmitterInputID)), static_cast<int>(Get(Detail6)),
-                          static_cast<int>(Get(HasText)), static_cast<int>(Get(Segment)));
+    if (kind == kEventMessage)
+    {
+        text.AppendFormat(
+            L", event(%d,%d), ie:%d, iv:%d, ia:%d, il:%d, iz:%d, id:%d, dt:%d, ep:%d, pv:%d, ti:%d, "
+            L"ti:%d, dt:%d, at:%d, sg:%d",
+            static_cast<int>(Get(EventType)), static_cast<int>(Get(EventSubtype)),
+            static_cast<int>(Get(InitiatingEventID)), static_cast<int>(Get(Detail1)), static_cast<int>(Get(Detail2)),
+            static_cast<int>(Get(Detail3)), static_cast<int>(Get(Detail4)), static_cast<int>(Get(Detail5)),
+            static_cast<int>(Get(DataType)), static_cast<int>(Get(HasParameter)), static_cast<int>(Get(ParameterValue)),
+            static_cast<int>(Get(TransmitterID)), static_cast<int>(Get(TransmitterInputID)),
+            static_cast<int>(Get(Detail6)), static_cast<int>(Get(HasText)), static_cast<int>(Get(Segment)));
         AppendEventData(text);
-        if (Get(EventType) == kTransmitterEventType) {
+        if (Get(EventType) == kTransmitterEventType)
+        {
             text.AppendFormat(L", TRANtr:%d", static_cast<int>(ReadU32(56)));
         }
-    } else if (kind == kStatusMessage) {
-        text.AppendFormat(L", statusType:%d, status:%d", static_cast<int>(ReadU32(56)),
-                          static_cast<int>(ReadU32(64)));
+    }
+    else if (kind == kStatusMessage)
+    {
+        text.AppendFormat(L", statusType:%d, status:%d", static_cast<int>(ReadU32(56)), static_cast<int>(ReadU32(64)));
     }
     return text;
 }
@@ -410,7 +449,8 @@ void BntMessage::AppendEventData(CString& text) const
     const auto u32 = [this](std::size_t offset) { return static_cast<int>(ReadU32(offset)); };
     const auto i16 = [this](std::size_t offset) { return static_cast<int>(ReadI16(offset)); };
     const auto u64 = [this](std::size_t offset) { return static_cast<LONGLONG>(ReadU64(offset)); };
-    switch (static_cast<BYTE>(Get(DataType))) {
+    switch (static_cast<BYTE>(Get(DataType)))
+    {
     case kCardNumber:
         text.AppendFormat(L", CNAcn:%I64d", u64(56));
         break;
@@ -458,22 +498,29 @@ void BntMessage::AppendEventData(CString& text) const
 
 bool BntMessage::Write(BntMessageStream& stream) const
 {
-    if (Get(HasText) == 0) {
+    if (Get(HasText) == 0)
+    {
         return stream.Write(m_record.data(), kRecordSize);
     }
-    const std::u16string units = UnicodeConversion::EncodeUtf16(std::wstring_view(m_text.GetString(), m_text.GetLength()));
-    if (units.size() > kMaxTextUnits) {
+    const std::u16string units =
+        UnicodeConversion::EncodeUtf16(std::wstring_view(m_text.GetString(), m_text.GetLength()));
+    if (units.size() > kMaxTextUnits)
+    {
         return false;
     }
     std::vector<BYTE> block;
-    try {
+    try
+    {
         block.resize(kRecordSize + 4 + 2 * units.size());
-    } catch (const std::bad_alloc&) {
+    }
+    catch (const std::bad_alloc&)
+    {
         return false;
     }
     std::copy(m_record.begin(), m_record.end(), block.begin());
     StoreLittleEndian(&block[kRecordSize], 4, units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
+    for (std::size_t i = 0; i < units.size(); ++i)
+    {
         StoreLittleEndian(&block[kRecordSize + 4 + 2 * i], 2, units[i]);
     }
     return stream.Write(block.data(), static_cast<DWORD>(block.size()));
@@ -481,31 +528,38 @@ bool BntMessage::Write(BntMessageStream& stream) const
 
 bool BntMessage::Read(BntMessageStream& stream)
 {
-    if (!stream.Read(m_record.data(), kRecordSize)) {
+    if (!stream.Read(m_record.data(), kRecordSize))
+    {
         return false;
     }
-    if (Get(HasText) == 0) {
+    if (Get(HasText) == 0)
+    {
         m_text.Empty();
         return true;
     }
     BYTE lengthBytes[4] = {};
-    if (!stream.Read(lengthBytes, sizeof lengthBytes)) {
+    if (!stream.Read(lengthBytes, sizeof lengthBytes))
+    {
         return false;
     }
     const auto length = static_cast<DWORD>(LoadLittleEndian(lengthBytes, 4));
-    if (length == 0) {
+    if (length == 0)
+    {
         return true;
     }
     // The length comes from the stream: a hostile one must not size an allocation.
-    if (length > kMaxTextUnits) {
+    if (length > kMaxTextUnits)
+    {
         return false;
     }
     std::vector<BYTE> bytes(static_cast<std::size_t>(length) * 2);
-    if (!stream.Read(bytes.data(), static_cast<DWORD>(bytes.size()))) {
+    if (!stream.Read(bytes.data(), static_cast<DWORD>(bytes.size())))
+    {
         return false;
     }
     std::u16string units(length, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
+    for (std::size_t i = 0; i < units.size(); ++i)
+    {
         units[i] = static_cast<char16_t>(LoadLittleEndian(&bytes[2 * i], 2));
     }
     m_text = CString(UnicodeConversion::DecodeUtf16(units));

@@ -19,7 +19,8 @@
 namespace bnt::utility {
 
 // The stream Write and Read use: two operations, read then write, each answering success.
-class BntMessageStream {
+class BntMessageStream
+{
 public:
     virtual ~BntMessageStream() = default;
     virtual bool Read(void* buffer, DWORD count) = 0;
@@ -27,29 +28,34 @@ public:
 };
 
 // The older event structures the record converts from, as their raw bytes.
-struct BntCompactEvent {
+struct BntCompactEvent
+{
     static constexpr std::size_t kSize = 104;
     std::array<BYTE, kSize> bytes{};
 };
-struct BntEvent104 {
+struct BntEvent104
+{
     static constexpr std::size_t kSize = 104;
     std::array<BYTE, kSize> bytes{};
 };
-struct BntEvent144 {
+struct BntEvent144
+{
     static constexpr std::size_t kSize = 144;
     std::array<BYTE, kSize> bytes{};
 };
 
 // One field of the record: where it lies, how wide it is (1, 2, 4 or 8 bytes) and whether it
 // reads as a signed value.
-struct BntMessageField {
+struct BntMessageField
+{
     const wchar_t* name;
     std::size_t offset;
     std::size_t width;
     bool isSigned;
 };
 
-class BntMessage {
+class BntMessage
+{
 public:
     static constexpr std::size_t kRecordSize = 216;
     // The longest event text Write and Read carry, in UTF-16 code units: a stored length above
@@ -66,7 +72,12 @@ public:
     static constexpr std::size_t kDataOffset = 56;
     static constexpr std::size_t kDataSize = 148;
 
-    enum MessageKind : BYTE { kEventMessage = 0, kStatusMessage = 1, kSecondEventMessage = 2 };
+    enum MessageKind : BYTE
+    {
+        kEventMessage = 0,
+        kStatusMessage = 1,
+        kSecondEventMessage = 2
+    };
 
     // The named fields, in record order.
     static constexpr BntMessageField Size{L"Size", 0, 4, false};

@@ -8,14 +8,14 @@
 
 namespace bnt::utility {
 
-class BntMessageEx : public BntMessage {
+class BntMessageEx : public BntMessage
+{
 public:
     // A default record, empty host name, alarm identifier 0.
     BntMessageEx() = default;
     // The record as it is (Size included) with its text, host name and alarm identifier
     // (0: no alarm).
-    BntMessageEx(std::span<const BYTE, kRecordSize> record, const CString& text, const CString& hostName,
-                 LONG alarmId);
+    BntMessageEx(std::span<const BYTE, kRecordSize> record, const CString& text, const CString& hostName, LONG alarmId);
 
     const CString& GetHostName() const { return m_hostName; }
     LONG GetAlarmID() const { return m_alarmId; }

@@ -4,7 +4,8 @@
 
 LONG CAlarmKey::MakeEventKey(LONG eventType, LONG eventSubtype)
 {
-    return static_cast<LONG>((static_cast<DWORD>(eventType) & 0xFFFF) | ((static_cast<DWORD>(eventSubtype) & 0xFFFF) << 16));
+    return static_cast<LONG>((static_cast<DWORD>(eventType) & 0xFFFF) |
+                             ((static_cast<DWORD>(eventSubtype) & 0xFFFF) << 16));
 }
 
 bool operator<(const CAlarmKey& left, const CAlarmKey& right)

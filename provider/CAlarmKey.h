@@ -14,7 +14,8 @@
 
 #include "platform/win32/WinTypes.h"
 
-class CAlarmKey {
+class CAlarmKey
+{
 public:
     CAlarmKey() = default;
     CAlarmKey(LONG textId, LONG paramId, LONG eventKey, LONGLONG deviceKey)
@@ -44,14 +45,16 @@ private:
     LONGLONG m_deviceKey = 0;
 };
 
-class CAlarmKeyMap : public std::map<CAlarmKey, LONG> {
+class CAlarmKeyMap : public std::map<CAlarmKey, LONG>
+{
 public:
     virtual ~CAlarmKeyMap() = default;
     // The alarm id stored for exactly this key; 0 when absent.
     LONG Lookup(const CAlarmKey& key) const;
 };
 
-struct EventDevicePair_t {
+struct EventDevicePair_t
+{
     LONG eventKey = 0;
     LONGLONG deviceKey = 0;
     LONG paramId = 0;

@@ -50,32 +50,41 @@ void CEventAlarmLinkCache::Clear()
 
 void CEventAlarmLinkCache::ClearLinks()
 {
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> guard(m_linksLock);
         m_links.clear();
         m_reverseIndex.clear();
         m_hasTextLinks = false;
-    } catch (...) {
+    }
+    catch (...)
+    {
         LogCaught(__LINE__);
     }
 }
 
 void CEventAlarmLinkCache::ClearAlarms()
 {
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> guard(m_alarmsLock);
         m_alarms.clear();
-    } catch (...) {
+    }
+    catch (...)
+    {
         LogCaught(__LINE__);
     }
 }
 
 void CEventAlarmLinkCache::ClearEventParams()
 {
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> guard(m_paramsLock);
         m_params.clear();
-    } catch (...) {
+    }
+    catch (...)
+    {
         LogCaught(__LINE__);
     }
 }
@@ -85,7 +94,8 @@ void CEventAlarmLinkCache::LoadLinks(CBntDatabase* database)
     ClearLinks();
     LAcsEventAlarmLinkRecSet links(database);
     links.OpenForwardOnly();
-    for (; !links.IsEOF(); links.MoveNext()) {
+    for (; !links.IsEOF(); links.MoveNext())
+    {
         AddLink(CAlarmKey::MakeEventKey(links.GetEventTypeID(), links.GetEventID()), links.GetEventParamID(),
                 static_cast<LONGLONG>(
                     AcsDeviceKey(links.GetAccessPanelID(), links.GetAuxDevID(), links.GetAlarmInputID()).GetKey()),
@@ -97,20 +107,25 @@ void CEventAlarmLinkCache::AddLink(LONG eventKey, LONG paramId, LONGLONG deviceK
 {
     const std::lock_guard<std::mutex> guard(m_linksLock);
     m_links.emplace(CAlarmKey(textId, paramId, eventKey, deviceKey), alarmId);
-    if (textId > 0) {
+    if (textId > 0)
+    {
         m_hasTextLinks = true;
     }
-    if (m_keepReverseIndex) {
+    if (m_keepReverseIndex)
+    {
         m_reverseIndex[alarmId].push_back(EventDevicePair_t{eventKey, deviceKey, paramId, textId});
     }
 }
 
 LONG CEventAlarmLinkCache::GetAlarmIDForKey(LONG eventKey, LONG paramId, LONGLONG deviceKey, LONG textId)
 {
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> guard(m_linksLock);
         return m_links.Lookup(CAlarmKey(textId, paramId, eventKey, deviceKey));
-    } catch (...) {
+    }
+    catch (...)
+    {
         LogCaught(__LINE__);
     }
     return 0;
@@ -119,10 +134,12 @@ LONG CEventAlarmLinkCache::GetAlarmIDForKey(LONG eventKey, LONG paramId, LONGLON
 LONG CEventAlarmLinkCache::FindAlarmID(LONG eventKey, LONG paramId, LONGLONG deviceKey, LONG textId,
                                        bool* parameterMatched)
 {
-    if (parameterMatched != nullptr) {
+    if (parameterMatched != nullptr)
+    {
         *parameterMatched = false;
     }
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> guard(m_linksLock);
         AcsDeviceKey normalized(static_cast<ULONGLONG>(deviceKey));
         {
@@ -130,7 +147,8 @@ LONG CEventAlarmLinkCache::FindAlarmID(LONG eventKey, LONG paramId, LONGLONG dev
             normalized.Normalize(panel.GetEventSourceType(), panel.GetPanelType(), panel.GetThirdValue());
         }
         const auto device = static_cast<LONGLONG>(normalized.GetKey());
-        struct Candidate {
+        struct Candidate
+        {
             LONG textId;
             LONG paramId;
             LONGLONG deviceKey;
@@ -140,28 +158,40 @@ LONG CEventAlarmLinkCache::FindAlarmID(LONG eventKey, LONG paramId, LONGLONG dev
         std::vector<Candidate> candidates;
         const bool withParam = paramId > 0;
         const bool withText = textId > 0;
-        if (withParam && withText) {
+        if (withParam && withText)
+        {
             candidates = {{textId, paramId, device}, {0, paramId, device}, {textId, 0, device}, {0, 0, device},
                           {textId, paramId, 0},      {0, paramId, 0},      {textId, 0, 0}};
-        } else if (withParam) {
+        }
+        else if (withParam)
+        {
             candidates = {{0, paramId, device}, {0, 0, device}, {0, paramId, 0}};
-        } else if (withText) {
+        }
+        else if (withText)
+        {
             candidates = {{textId, 0, device}, {0, 0, device}, {textId, 0, 0}};
-        } else {
+        }
+        else
+        {
             candidates = {{0, 0, device}};
         }
-        for (const Candidate& candidate : candidates) {
+        for (const Candidate& candidate : candidates)
+        {
             const LONG alarmId =
                 m_links.Lookup(CAlarmKey(candidate.textId, candidate.paramId, eventKey, candidate.deviceKey));
-            if (alarmId != 0) {
-                if (parameterMatched != nullptr) {
+            if (alarmId != 0)
+            {
+                if (parameterMatched != nullptr)
+                {
                     *parameterMatched = candidate.paramId > 0;
                 }
                 return alarmId;
             }
         }
         return m_links.Lookup(CAlarmKey(0, 0, eventKey, 0));
-    } catch (...) {
+    }
+    catch (...)
+    {
         LogCaught(__LINE__);
     }
     return 0;
@@ -179,7 +209,8 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
         LAudioSet clips(database);
         clips.SetAudioTypeFilter(kNotificationAudio);
         clips.OpenForwardOnly();
-        for (; !clips.IsEOF(); clips.MoveNext()) {
+        for (; !clips.IsEOF(); clips.MoveNext())
+        {
             playLengths.emplace(clips.GetAudioInstrID(), clips.GetSecAudioPlayLength());
         }
     }
@@ -191,16 +222,20 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
 
     LAcsAlarmRecSet rows(database);
     rows.OpenForwardOnly();
-    for (; !rows.IsEOF(); rows.MoveNext()) {
+    for (; !rows.IsEOF(); rows.MoveNext())
+    {
         const LONG id = rows.GetID();
         LAcsAlarm* target = reuse ? GetAlarm(id) : nullptr;
         std::unique_ptr<LAcsAlarm> created;
-        if (target != nullptr) {
+        if (target != nullptr)
+        {
             target->SetAudioRepeatInterval(0);
             target->SetViewPassword(CString());
             target->SetAckPassword(CString());
             target->SetAckActionTimeLimit(0);
-        } else {
+        }
+        else
+        {
             created = std::make_unique<LAcsAlarm>();
             target = created.get();
         }
@@ -211,7 +246,8 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
         const LONG audioId = rows.GetAudioNotifID();
         target->SetAudioNotifID(audioId);
         const LONG repeat = rows.GetAudNotRepeatFreq();
-        if (audioId != 0 && repeat > 0) {
+        if (audioId != 0 && repeat > 0)
+        {
             const auto clip = playLengths.find(audioId);
             target->SetAudioRepeatInterval(repeat + (clip != playLengths.end() ? std::max<LONG>(clip->second, 1) : 1));
         }
@@ -220,20 +256,27 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
         target->SetCCTVControlID(rows.GetCCTVControlID());
         target->SetAckFailureTimeout(rows.GetAckFailureTimeout());
         target->SetAckFailureAction(rows.GetAckFailureAction());
-        if (!rows.IsViewPasswordNull()) {
+        if (!rows.IsViewPasswordNull())
+        {
             target->SetViewPassword(TrimmedRight(rows.GetViewPassword()));
         }
-        if (!rows.IsAckPasswordNull()) {
+        if (!rows.IsAckPasswordNull())
+        {
             target->SetAckPassword(TrimmedRight(rows.GetAckPassword()));
         }
-        if (!rows.IsAckActionTimeLimitNull()) {
+        if (!rows.IsAckActionTimeLimitNull())
+        {
             target->SetAckActionTimeLimit(rows.GetAckActionTimeLimit());
         }
-        if (created != nullptr) {
-            try {
+        if (created != nullptr)
+        {
+            try
+            {
                 const std::lock_guard<std::mutex> guard(m_alarmsLock);
                 m_alarms.emplace(id, std::move(created));
-            } catch (...) {
+            }
+            catch (...)
+            {
                 LogCaught(__LINE__);
             }
         }
@@ -242,11 +285,14 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
 
 LAcsAlarm* CEventAlarmLinkCache::GetAlarm(LONG alarmId)
 {
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> guard(m_alarmsLock);
         const auto found = m_alarms.find(alarmId);
         return found != m_alarms.end() ? found->second.get() : nullptr;
-    } catch (...) {
+    }
+    catch (...)
+    {
         LogCaught(__LINE__);
     }
     return nullptr;
@@ -263,19 +309,24 @@ void CEventAlarmLinkCache::LoadEventParams(CBntDatabase* database)
 {
     CEventParamSet params(database);
     params.OpenForwardOnly();
-    for (; !params.IsEOF(); params.MoveNext()) {
+    for (; !params.IsEOF(); params.MoveNext())
+    {
         const LONG id = params.GetID();
         LAcsEventParam* existing = GetEventParam(id, nullptr);
-        if (existing != nullptr) {
+        if (existing != nullptr)
+        {
             FillParam(*existing, params);
             continue;
         }
         auto created = std::make_unique<LAcsEventParam>();
         FillParam(*created, params);
-        try {
+        try
+        {
             const std::lock_guard<std::mutex> guard(m_paramsLock);
             m_params.emplace(id, std::move(created));
-        } catch (...) {
+        }
+        catch (...)
+        {
             LogCaught(__LINE__);
         }
     }
@@ -283,15 +334,18 @@ void CEventAlarmLinkCache::LoadEventParams(CBntDatabase* database)
 
 LAcsEventParam* CEventAlarmLinkCache::GetEventParam(LONG paramId, CBntDatabase* database)
 {
-    try {
+    try
+    {
         {
             const std::lock_guard<std::mutex> guard(m_paramsLock);
             const auto found = m_params.find(paramId);
-            if (found != m_params.end()) {
+            if (found != m_params.end())
+            {
                 return found->second.get();
             }
         }
-        if (database == nullptr) {
+        if (database == nullptr)
+        {
             return nullptr;
         }
         // The database is read without the lock; a parameter another thread stored meanwhile
@@ -299,14 +353,17 @@ LAcsEventParam* CEventAlarmLinkCache::GetEventParam(LONG paramId, CBntDatabase* 
         CEventParamSet params(database);
         params.SetParamIDFilter(paramId);
         params.Open();
-        if (params.IsEOF() || params.GetID() != paramId) {
+        if (params.IsEOF() || params.GetID() != paramId)
+        {
             return nullptr;
         }
         auto created = std::make_unique<LAcsEventParam>();
         FillParam(*created, params);
         const std::lock_guard<std::mutex> guard(m_paramsLock);
         return m_params.emplace(paramId, std::move(created)).first->second.get();
-    } catch (...) {
+    }
+    catch (...)
+    {
         LogCaught(__LINE__);
     }
     return nullptr;
@@ -321,16 +378,21 @@ bool CEventAlarmLinkCache::HasTextLinks()
 bool CEventAlarmLinkCache::GetEventDevicePairs(LONG alarmId, std::list<EventDevicePair_t>& pairs)
 {
     pairs.clear();
-    if (!m_keepReverseIndex) {
+    if (!m_keepReverseIndex)
+    {
         return false;
     }
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> guard(m_linksLock);
         const auto found = m_reverseIndex.find(alarmId);
-        if (found != m_reverseIndex.end()) {
+        if (found != m_reverseIndex.end())
+        {
             pairs.insert(pairs.end(), found->second.begin(), found->second.end());
         }
-    } catch (...) {
+    }
+    catch (...)
+    {
         LogCaught(__LINE__);
     }
     return !pairs.empty();
@@ -338,17 +400,22 @@ bool CEventAlarmLinkCache::GetEventDevicePairs(LONG alarmId, std::list<EventDevi
 
 void CEventAlarmLinkCache::CollectPanelsForAlarms(const std::list<LONG>& alarmIds, std::map<SHORT, SHORT>& panels)
 {
-    if (!m_keepReverseIndex) {
+    if (!m_keepReverseIndex)
+    {
         return;
     }
     const std::lock_guard<std::mutex> guard(m_linksLock);
-    for (const LONG alarmId : alarmIds) {
+    for (const LONG alarmId : alarmIds)
+    {
         const auto found = m_reverseIndex.find(alarmId);
-        if (found == m_reverseIndex.end()) {
+        if (found == m_reverseIndex.end())
+        {
             continue;
         }
-        for (const EventDevicePair_t& pair : found->second) {
-            if (pair.deviceKey == 0) {
+        for (const EventDevicePair_t& pair : found->second)
+        {
+            if (pair.deviceKey == 0)
+            {
                 panels.clear();
                 panels[-1] = -1;
                 return;

@@ -24,7 +24,8 @@
 class CBntDatabase;
 class CEventParamSet;
 
-class CEventAlarmLinkCache {
+class CEventAlarmLinkCache
+{
 public:
     CEventAlarmLinkCache() = default;
     // Clear.

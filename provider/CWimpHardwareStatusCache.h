@@ -14,7 +14,8 @@
 
 #include "platform/win32/WinTypes.h"
 
-class CWimpHardwareStatusCache {
+class CWimpHardwareStatusCache
+{
 public:
     CWimpHardwareStatusCache() = default;
     virtual ~CWimpHardwareStatusCache() = default;
@@ -39,11 +40,13 @@ public:
     void SetOutputStatus(LONG panelId, LONG deviceKey, LONG subItemId, int value);
 
 private:
-    struct DeviceRecord {
+    struct DeviceRecord
+    {
         int status = 0;
         std::map<LONG, int> subItems;
     };
-    struct PanelRecord {
+    struct PanelRecord
+    {
         int status = 0;
         std::map<LONG, int> readerStatus;
         std::map<LONG, int> readerMode;

@@ -21,7 +21,8 @@ constexpr LONG kAccessGranted = 2;
 constexpr LONG kAccessOther = 3;
 constexpr std::size_t kAssetMaxChars = 32;
 
-enum AccessDataType : LONGLONG {
+enum AccessDataType : LONGLONG
+{
     kNoCardData = 0,
     kFacilityData = 1,
     kCardData = 2,
@@ -30,7 +31,8 @@ enum AccessDataType : LONGLONG {
 };
 
 // The values an access event carries, as far as the record gives them.
-struct AccessValues {
+struct AccessValues
+{
     bool readableCard = false;
     bool cardholderEntered = false;
     bool duress = false;
@@ -66,23 +68,28 @@ void WriteValues(IWbemClassObject* event, const AccessValues& values)
     WMIHelper::PutBool(event, L"CardholderEntered", values.cardholderEntered);
     WMIHelper::PutBool(event, L"Duress", values.duress);
     WMIHelper::PutNumber(event, L"AccessResult", values.accessResult);
-    if (values.cardNumber != kUnset) {
+    if (values.cardNumber != kUnset)
+    {
         WMIHelper::PutNumber64(event, L"CardNumber", values.cardNumber);
     }
-    if (!values.extendedId.IsEmpty()) {
+    if (!values.extendedId.IsEmpty())
+    {
         WMIHelper::PutString(event, L"ExtendedID", values.extendedId, CIM_STRING);
     }
     const std::pair<const wchar_t*, LONG> numbers[] = {
-        {L"FacilityCode", values.facilityCode},  {L"IssueCode", values.issueCode},
-        {L"AreaEnteredID", values.areaEntered},  {L"AreaExitedID", values.areaExited},
+        {L"FacilityCode", values.facilityCode},   {L"IssueCode", values.issueCode},
+        {L"AreaEnteredID", values.areaEntered},   {L"AreaExitedID", values.areaExited},
         {L"ElevatorFloor", values.elevatorFloor},
     };
-    for (const auto& [name, value] : numbers) {
-        if (value != kUnset) {
+    for (const auto& [name, value] : numbers)
+    {
+        if (value != kUnset)
+        {
             WMIHelper::PutNumber(event, name, value);
         }
     }
-    if (!values.assetId.IsEmpty()) {
+    if (!values.assetId.IsEmpty())
+    {
         WMIHelper::PutString(event, L"AssetID", values.assetId, CIM_STRING);
     }
 }
@@ -103,13 +110,15 @@ BOOL CWmipAccessEventMapper::HandlesEvent(const BntMessageEx& message)
 HRESULT CWmipAccessEventMapper::MapEvent(IWbemClassObject** event, const BntMessageEx& message)
 {
     const HRESULT hr = CWmipSecurityEventMapper::MapEvent(event, message);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     AccessValues values;
     const LONGLONG type = message.Get(BntMessage::EventType);
     const LONGLONG subtype = message.Get(BntMessage::EventSubtype);
-    switch (message.Get(BntMessage::DataType)) {
+    switch (message.Get(BntMessage::DataType))
+    {
     case kNoCardData:
         WriteValues(*event, values);
         return hr;
@@ -137,14 +146,16 @@ HRESULT CWmipAccessEventMapper::MapEvent(IWbemClassObject** event, const BntMess
         *event = nullptr;
         return WBEM_E_FAILED;
     }
-    if (IsGranted(type, subtype)) {
+    if (IsGranted(type, subtype))
+    {
         values.accessResult = kAccessGranted;
         ReadAreas(static_cast<LONG>(message.Get(BntMessage::PanelID)),
                   static_cast<LONG>(message.Get(BntMessage::DeviceID)), values.areaEntered, values.areaExited);
     }
     values.duress = type == kEventTypeDuress;
     values.cardholderEntered = values.accessResult == kAccessGranted && !IsGrantedWithoutEntry(type, subtype);
-    if (const auto floor = message.Get(BntMessage::Detail2); floor != 0) {
+    if (const auto floor = message.Get(BntMessage::Detail2); floor != 0)
+    {
         values.elevatorFloor = static_cast<LONG>(floor);
     }
     WriteValues(*event, values);
@@ -153,9 +164,11 @@ HRESULT CWmipAccessEventMapper::MapEvent(IWbemClassObject** event, const BntMess
 
 void CWmipAccessEventMapper::ReadAreas(LONG panelId, LONG readerId, LONG& entered, LONG& exited)
 {
-    try {
+    try
+    {
         const CWmipPooledConnection connection(GetConnectionManager());
-        if (connection.GetDatabase() == nullptr) {
+        if (connection.GetDatabase() == nullptr)
+        {
             return;
         }
         CDynamicRecordset reader(connection.GetDatabase());
@@ -165,20 +178,27 @@ void CWmipAccessEventMapper::ReadAreas(LONG panelId, LONG readerId, LONG& entere
         reader.AddColumnToSet(L"AREAENTER");
         reader.AddColumnToSet(L"AREALEAVE");
         reader.OpenForwardOnly();
-        if (reader.IsEOF()) {
+        if (reader.IsEOF())
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Invalid panel/reader combination in BntMessage");
             return;
         }
         // A reader without configured areas leaves them unknown rather than area 0.
-        if (!reader.IsFieldNull(0)) {
+        if (!reader.IsFieldNull(0))
+        {
             entered = reader.GetLong(0);
         }
-        if (!reader.IsFieldNull(1)) {
+        if (!reader.IsFieldNull(1))
+        {
             exited = reader.GetLong(1);
         }
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Error getting area IDs", E_FAIL, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Error getting area IDs", E_FAIL);
     }
 }

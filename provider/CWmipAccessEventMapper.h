@@ -8,7 +8,8 @@
 
 #include "provider/CWmipSecurityEventMapper.h"
 
-class CWmipAccessEventMapper : public CWmipSecurityEventMapper {
+class CWmipAccessEventMapper : public CWmipSecurityEventMapper
+{
 public:
     static constexpr wchar_t kClassName[] = L"Bnt_AccessEvent";
 

@@ -48,11 +48,13 @@ bool IsSwitchOn(const CBntRegistry& key, const wchar_t* name)
 int ReadDatabaseTimeout()
 {
     CBntRegistry key(true);
-    if (!key.Open(kFluxmereKey) && !key.Open(kVexletKey)) {
+    if (!key.Open(kFluxmereKey) && !key.Open(kVexletKey))
+    {
         return static_cast<int>(CWmipApp::kDefaultDatabaseTimeout);
     }
     DWORD seconds = CWmipApp::kDefaultDatabaseTimeout;
-    if (!key.GetDWORDValue(L"DatabaseTimeout", &seconds)) {
+    if (!key.GetDWORDValue(L"DatabaseTimeout", &seconds))
+    {
         seconds = CWmipApp::kDefaultDatabaseTimeout;
     }
     return seconds > static_cast<DWORD>(INT_MAX) ? INT_MAX : static_cast<int>(seconds);
@@ -62,14 +64,17 @@ int ReadDatabaseTimeout()
 // random generator fails.
 bool DrawTrustValue(LONG previous, LONG& value)
 {
-    for (int attempt = 0; attempt < 8; ++attempt) {
+    for (int attempt = 0; attempt < 8; ++attempt)
+    {
         unsigned char bytes[sizeof(LONG)] = {};
-        if (RAND_bytes(bytes, sizeof bytes) != 1) {
+        if (RAND_bytes(bytes, sizeof bytes) != 1)
+        {
             return false;
         }
         LONG candidate = 0;
         std::memcpy(&candidate, bytes, sizeof candidate);
-        if (candidate != 0 && candidate != previous) {
+        if (candidate != 0 && candidate != previous)
+        {
             value = candidate;
             return true;
         }
@@ -78,12 +83,14 @@ bool DrawTrustValue(LONG previous, LONG& value)
 }
 
 // Gives a pooled connection back on every path.
-class PooledConnection {
+class PooledConnection
+{
 public:
     explicit PooledConnection(DBConnectionManager& manager) : m_manager(manager), m_connection(manager.Connection(0)) {}
     ~PooledConnection()
     {
-        if (m_connection != nullptr) {
+        if (m_connection != nullptr)
+        {
             m_manager.ReleaseConnection(m_connection);
         }
     }
@@ -112,7 +119,8 @@ CWmipApp::~CWmipApp()
     m_serverRpcThreads.reset();
     // The connect thread reads the database while it unregisters, so it stops before the
     // services it uses go.
-    if (CWmipLSConnectThread* thread = m_lsConnectThread.Get()) {
+    if (CWmipLSConnectThread* thread = m_lsConnectThread.Get())
+    {
         thread->Kill(0);
     }
     m_lsConnectThread.Reset();
@@ -130,7 +138,8 @@ BOOL CWmipApp::InitInstance()
 {
     GetExceptionHandler().EnableFileLogging(CWMIDebugLog::GetLogFileName());
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Fluxmere application initialized.");
-    for (const wchar_t* library : kResourceLibraries) {
+    for (const wchar_t* library : kResourceLibraries)
+    {
         m_localeObservers.push_back(std::make_unique<DynLinkLibraryLocaleObserver>(nullptr, library));
     }
     return CBntApp::InitInstance();
@@ -142,7 +151,8 @@ int CWmipApp::ExitInstance()
     // The connect thread must not outlive the module's static objects it uses (text
     // conversion, the log), which go right after ExitInstance: it is stopped here already;
     // the destructor then finds it ended.
-    if (CWmipLSConnectThread* thread = m_lsConnectThread.Get()) {
+    if (CWmipLSConnectThread* thread = m_lsConnectThread.Get())
+    {
         thread->Kill(0);
     }
     return CBntApp::ExitInstance();
@@ -210,21 +220,24 @@ CWmipClassCache* CWmipApp::GetClassCache()
 CWmipListObjectClassCache* CWmipApp::GetListObjectCache()
 {
     CWmipApp* app = GetCurrentApp();
-    if (app == nullptr) {
+    if (app == nullptr)
+    {
         return nullptr;
     }
-    if (CWmipListObjectClassCache* existing = app->m_listObjectCache.Get()) {
+    if (CWmipListObjectClassCache* existing = app->m_listObjectCache.Get())
+    {
         return existing;
     }
     DBConnectionManager* manager = app->ConnectionManager();
-    if (manager == nullptr) {
+    if (manager == nullptr)
+    {
         return nullptr;
     }
     return app->GetOrCreate(app->m_listObjectCache, [manager]() -> std::unique_ptr<CWmipListObjectClassCache> {
         CAcsUser* connection = manager->Connection(0);
-        if (connection == nullptr) {
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
-                                CWmipMessages::kNoConnection);
+        if (connection == nullptr)
+        {
+            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
         }
         return std::make_unique<CWmipListObjectClassCache>(connection, manager);
     });
@@ -233,7 +246,8 @@ CWmipListObjectClassCache* CWmipApp::GetListObjectCache()
 CWimpHardwareStatusCache* CWmipApp::GetHardwareStatusCache()
 {
     CWmipApp* app = GetCurrentApp();
-    if (app == nullptr) {
+    if (app == nullptr)
+    {
         return nullptr;
     }
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Starting GetHardwareStatusCache");
@@ -248,14 +262,17 @@ CWimpHardwareStatusCache* CWmipApp::GetHardwareStatusCache()
 CWmipLSConnectThread* CWmipApp::GetLSConnectThread()
 {
     CWmipApp* app = GetCurrentApp();
-    if (app == nullptr) {
+    if (app == nullptr)
+    {
         return nullptr;
     }
     return app->GetOrCreate(app->m_lsConnectThread, [] {
         CWMIDebugLog::LogInfo(kSource, __LINE__, L"Starting GetLSConnectThread");
         auto thread = std::make_unique<CWmipLSConnectThread>();
-        if (!thread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr)) {
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, L"Unable to start the linkage-server connect thread.");
+        if (!thread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr))
+        {
+            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
+                                L"Unable to start the linkage-server connect thread.");
         }
         return thread;
     });
@@ -287,7 +304,8 @@ int CWmipApp::DisableConnectionPooling()
 
 void CWmipApp::SetBackdoorEnabled(int enable)
 {
-    if (CWmipApp* app = GetCurrentApp()) {
+    if (CWmipApp* app = GetCurrentApp())
+    {
         app->SetBackdoor(enable);
     }
 }
@@ -312,19 +330,28 @@ std::unique_ptr<CWmipUserCache> CWmipApp::CreateUserCache()
 template <typename T, typename Create>
 T* CWmipApp::GetOrCreate(LazyService<T>& service, Create create)
 {
-    if (T* existing = service.Get()) {
+    if (T* existing = service.Get())
+    {
         return existing;
     }
-    try {
+    try
+    {
         const CriticalSectionLock guard(m_lock);
-        if (service.Get() == nullptr) {
+        if (service.Get() == nullptr)
+        {
             service.Set(create());
         }
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", e.GetHResult(), nullptr, &e);
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
     }
     return service.Get();
@@ -333,31 +360,40 @@ T* CWmipApp::GetOrCreate(LazyService<T>& service, Create create)
 DBConnectionManager* CWmipApp::ConnectionManager()
 {
     DBConnectionManager* manager = m_connectionManager.Get();
-    if (manager == nullptr) {
+    if (manager == nullptr)
+    {
         return GetOrCreate(m_connectionManager, [this] {
             auto created = std::make_unique<DBConnectionManager>();
             m_installInProgress.store(0);
             const CBntRegistry key(true, kInstallationKey);
             m_installInProgress.store(IsSwitchOn(key, L"InstallInProgress") ? 1 : 0);
-            if (m_installInProgress.load() == 0) {
+            if (m_installInProgress.load() == 0)
+            {
                 created->SetConnectionTimeout(ReadDatabaseTimeout());
                 AttachDatabase(*created);
             }
             return created;
         });
     }
-    if (m_databaseAttached.load() != 0 || m_installInProgress.load() != 0) {
+    if (m_databaseAttached.load() != 0 || m_installInProgress.load() != 0)
+    {
         return manager;
     }
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Retrying to connect to database...");
-    try {
+    try
+    {
         const CriticalSectionLock guard(m_lock);
-        if (m_databaseAttached.load() == 0) {
+        if (m_databaseAttached.load() == 0)
+        {
             AttachDatabase(*manager);
         }
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
     }
     return manager;
@@ -366,7 +402,8 @@ DBConnectionManager* CWmipApp::ConnectionManager()
 void CWmipApp::AttachDatabase(DBConnectionManager& manager)
 {
     m_databaseAttached.store(manager.AddDatabase(nullptr, 0));
-    if (m_databaseAttached.load() == 0) {
+    if (m_databaseAttached.load() == 0)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to connect to database.", WBEM_E_FAILED);
     }
 }
@@ -379,7 +416,8 @@ CWmipUserCache* CWmipApp::UserCache()
         const CBntRegistry key(true, kInstallationKey);
         m_skipLocalSystemAuthentication.store(IsSwitchOn(key, L"SkipLocalSystemAuthentication") ? 1 : 0);
         m_disableConnectionPooling.store(IsSwitchOn(key, L"DisableConnectionPooling") ? 1 : 0);
-        if (m_installInProgress.load() != 0) {
+        if (m_installInProgress.load() != 0)
+        {
             CWMIDebugLog::LogInfo(kSource, __LINE__,
                                   L"The system detected an installation in progress. Most features will not be "
                                   L"available until installation completes. You may need to perform an installation "
@@ -393,31 +431,41 @@ LONG CWmipApp::StoredValue(LONG id)
 {
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Retrieving configuration parameter from database...");
     DBConnectionManager* manager = ConnectionManager();
-    if (m_installInProgress.load() != 0) {
+    if (m_installInProgress.load() != 0)
+    {
         CWMIDebugLog::LogInfo(kSource, __LINE__,
                               L"Retrieving configuration parameter from database - Installation is in progess");
         return CBntConfigSet::GetDefaultValue(id);
     }
-    try {
-        if (manager == nullptr) {
+    try
+    {
+        if (manager == nullptr)
+        {
             throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
         }
         const PooledConnection connection(*manager);
-        if (connection.Get() == nullptr) {
+        if (connection.Get() == nullptr)
+        {
             throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
         }
         LONG value = 0;
         CBntConfigSet config(connection.Get()->GetDatabase());
         config.GetValue(id, &value, nullptr, false);
         return value;
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Exception while retrieving configuration parameter from database.",
                                E_FAIL, &e);
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__,
                                L"Unspecified error while retrieving configuration parameter from database.",
                                e.GetHResult(), nullptr, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__,
                                L"Unspecified error while retrieving configuration parameter from database.", E_FAIL);
     }
@@ -427,22 +475,28 @@ LONG CWmipApp::StoredValue(LONG id)
 void CWmipApp::SetBackdoor(int enable)
 {
     const CriticalSectionLock guard(m_lock);
-    if (enable == 0) {
+    if (enable == 0)
+    {
         // An unbalanced lowering would leave the counter below 0, so the next rise would not
         // draw a value nor raise it.
-        if (m_trustCounter.load() <= 0) {
+        if (m_trustCounter.load() <= 0)
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"The trust counter was lowered more often than raised.", E_FAIL);
             return;
         }
         m_trustCounter.fetch_sub(1);
         return;
     }
-    if (m_trustCounter.fetch_add(1) + 1 == 1) {
+    if (m_trustCounter.fetch_add(1) + 1 == 1)
+    {
         LONG value = 0;
-        if (DrawTrustValue(m_trustValue.load(), value)) {
+        if (DrawTrustValue(m_trustValue.load(), value))
+        {
             m_trustValue.store(value);
             m_trustValueValid.store(true);
-        } else {
+        }
+        else
+        {
             // Without a fresh secret no call may pass as trusted.
             m_trustValueValid.store(false);
             CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to draw a trust value.", E_FAIL);

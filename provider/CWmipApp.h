@@ -41,7 +41,8 @@ namespace brontel::utility {
 class DynLinkLibraryLocaleObserver;
 }
 
-class CWmipApp : public CBntApp, public IWmipFrameworkHost {
+class CWmipApp : public CBntApp, public IWmipFrameworkHost
+{
 public:
     // The database time-out when the registry names none, in seconds.
     static constexpr DWORD kDefaultDatabaseTimeout = 300;
@@ -134,7 +135,8 @@ protected:
 private:
     // A service owned by the app and published once, fully built, for readers without the lock.
     template <typename T>
-    class LazyService {
+    class LazyService
+    {
     public:
         T* Get() const { return m_published.load(std::memory_order_acquire); }
         void Set(std::unique_ptr<T> service)

@@ -9,8 +9,7 @@
 
 using brontel::utility::CWMIDebugLog;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"CWmipApp.cpp";
 
@@ -37,8 +36,10 @@ LCRSRpcComClass* CWmipApp::GetArchiveServerRpcThread()
 bool CWmipApp::UpdateCommServer(int code, CfgMessage& message)
 {
     LRpcComClass* thread = GetCommServerRpcThread();
-    if (thread == nullptr) {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to retrieve RPC communication thread for Communication Server.");
+    if (thread == nullptr)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               L"Unable to retrieve RPC communication thread for Communication Server.");
         return false;
     }
     return thread->UpdateCommDriverOrKeep(code, &message);
@@ -47,7 +48,8 @@ bool CWmipApp::UpdateCommServer(int code, CfgMessage& message)
 void CWmipApp::UpdateLinkageServer(int code, CfgMessage& message)
 {
     CLSLRpcComClass* thread = GetLinkageServerRpcThread();
-    if (thread == nullptr) {
+    if (thread == nullptr)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to retrieve RPC communication thread for Linkage Server.");
         return;
     }
@@ -57,7 +59,8 @@ void CWmipApp::UpdateLinkageServer(int code, CfgMessage& message)
 void CWmipApp::UpdateArchiveServer(int code, CfgMessage& message)
 {
     LCRSRpcComClass* thread = GetArchiveServerRpcThread();
-    if (thread == nullptr) {
+    if (thread == nullptr)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to retrieve RPC communication thread for Archive Server.");
         return;
     }

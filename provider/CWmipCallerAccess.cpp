@@ -87,7 +87,8 @@ void CWmipCallerAccess::EnsureVexletPermission() const
     }
     if (!permitted)
         throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED,
-                            CString(CWmipMessages::kAccessDenied) + L" The user does not have permission to use Fluxmere.");
+                            CString(CWmipMessages::kAccessDenied) +
+                                L" The user does not have permission to use Fluxmere.");
 }
 
 HRESULT CWmipCallerAccess::GetUser(CWmipUserCacheEntry** entry) const
@@ -173,9 +174,7 @@ HRESULT CWmipCallerAccess::CreateUnpooledUser(CWmipUserCacheEntry** entry) const
         const HRESULT lookup = LookUpLinkedUser(sid, userId);
         if (FAILED(lookup))
         {
-            CWMIDebugLog::LogError(kSource, __LINE__,
-                                   CWmipMessages::kNoConnection,
-                                   lookup);
+            CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection, lookup);
             return lookup;
         }
         if (userId == 0)

@@ -1,14 +1,14 @@
 #include "provider/CWmipEventAlarmLinkMapper.h"
 
-namespace
-{
+namespace {
 
 // The right to view the event configuration.
 constexpr DWORD kViewEventConfigurationPermission = 0x10000017;
 
 }  // namespace
 
-CWmipEventAlarmLinkMapper::CWmipEventAlarmLinkMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipEventAlarmLinkMapper::CWmipEventAlarmLinkMapper(const CAcsUser* user, IWbemContext* context,
+                                                     IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
     // The event configuration is only read through the provider: writes carry id 0.

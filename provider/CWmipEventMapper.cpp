@@ -30,13 +30,16 @@ BOOL CWmipEventMapper::HandlesEvent(const bnt::utility::BntMessageEx& /*message*
 HRESULT CWmipEventMapper::EventClass(IWbemClassObject** classObject)
 {
     *classObject = nullptr;
-    if (m_eventClass == nullptr) {
+    if (m_eventClass == nullptr)
+    {
         ComPtr<IWbemClassObject> fetched;
         const HRESULT hr = CreateClass(&fetched, TRUE);
-        if (FAILED(hr)) {
+        if (FAILED(hr))
+        {
             return hr;
         }
-        if (fetched == nullptr) {
+        if (fetched == nullptr)
+        {
             return WBEM_E_FAILED;
         }
         m_eventClass = std::move(fetched);
@@ -47,17 +50,20 @@ HRESULT CWmipEventMapper::EventClass(IWbemClassObject** classObject)
 
 HRESULT CWmipEventMapper::MapEvent(IWbemClassObject** event, const bnt::utility::BntMessageEx& message)
 {
-    if (event == nullptr) {
+    if (event == nullptr)
+    {
         return WBEM_E_INVALID_PARAMETER;
     }
     *event = nullptr;
     IWbemClassObject* eventClass = nullptr;
     HRESULT hr = EventClass(&eventClass);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     hr = eventClass->SpawnInstance(0, event);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Error spawning instance of hardware event", hr);
         *event = nullptr;
         return hr;

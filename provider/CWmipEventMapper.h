@@ -9,7 +9,8 @@
 #include "platform/com/Unknown.h"
 #include "provider/BntMessageEx.h"
 
-class CWmipEventMapper : public CWmipMapper {
+class CWmipEventMapper : public CWmipMapper
+{
 public:
     CWmipEventMapper(IWbemContext* context, IWbemServices* services, const wchar_t* className);
     ~CWmipEventMapper() override = default;

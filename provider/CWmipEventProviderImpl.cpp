@@ -19,7 +19,8 @@ CWmipEventProviderImpl::CWmipEventProviderImpl(IWmipEventProviderInfo* owner, co
 
 CWmipEventProviderImpl::~CWmipEventProviderImpl()
 {
-    if (m_connectThread != nullptr) {
+    if (m_connectThread != nullptr)
+    {
         m_connectThread->Unregister(m_owner);
     }
 }
@@ -28,13 +29,17 @@ HRESULT CWmipEventProviderImpl::NewQuery(ULONG queryId, LPCWSTR /*language*/, LP
 {
     const CString text(query != nullptr ? query : L"");
     CWMIDebugLog::LogInfo(kSource, __LINE__, CString(L"NewQuery(") + text + L")");
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> guard(m_lock);
-        if (m_queries.empty() && m_connectThread != nullptr) {
+        if (m_queries.empty() && m_connectThread != nullptr)
+        {
             m_connectThread->Register(m_owner);
         }
         m_queries[queryId] = text;
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
     }
     CWMIDebugLog::LogInfo(kSource, __LINE__, CString(L"Leaving NewQuery(") + text + L")");
@@ -44,13 +49,17 @@ HRESULT CWmipEventProviderImpl::NewQuery(ULONG queryId, LPCWSTR /*language*/, LP
 HRESULT CWmipEventProviderImpl::CancelQuery(ULONG queryId)
 {
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"CancelQuery()");
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> guard(m_lock);
         m_queries.erase(queryId);
-        if (m_queries.empty() && m_connectThread != nullptr) {
+        if (m_queries.empty() && m_connectThread != nullptr)
+        {
             m_connectThread->Unregister(m_owner);
         }
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
     }
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Leaving CancelQuery()");

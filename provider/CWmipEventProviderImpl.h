@@ -16,7 +16,8 @@
 class CWmipLSConnectThread;
 class IWmipEventProviderInfo;
 
-class CWmipEventProviderImpl {
+class CWmipEventProviderImpl
+{
 public:
     // Keeps the owner and its identifier and takes the connect thread of the application
     // (which creates and starts it on first use; null without one).

@@ -15,8 +15,7 @@
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 HRESULT TakeUserEntry(CWmipUserCache& cache, LONG sidLength, const BYTE* sid, CWmipUserCacheEntry** entry)
 {
@@ -30,7 +29,7 @@ HRESULT TakeUserEntry(CWmipUserCache& cache, LONG sidLength, const BYTE* sid, CW
     return cache.GetUserFromSID(entry, CString(*text));
 }
 
-} // namespace
+}  // namespace
 
 CWmipEventSubscriber::CWmipEventSubscriber(LONG sidLength, const BYTE* sid)
     : m_cache(CWmipApp::GetUserCache()), m_result(WBEM_E_FAILED)
@@ -51,9 +50,9 @@ HRESULT CWmipEventSubscriber::Check(const wchar_t* source) const
 {
     if (FAILED(m_result))
     {
-        CWMIDebugLog::LogError(source, __LINE__,
-                               L"The client does not have access to use Fluxmere. The user account has not been linked.",
-                               m_result);
+        CWMIDebugLog::LogError(
+            source, __LINE__, L"The client does not have access to use Fluxmere. The user account has not been linked.",
+            m_result);
         return m_result;
     }
     if (!m_entry->GetUser()->HasPermission(kUsePermission))

@@ -22,20 +22,27 @@ void CWmipEventTableCache::Load()
 {
     m_table.clear();
     const CWmipPooledConnection connection(CWmipApp::GetConnectionManager());
-    if (connection.GetDatabase() == nullptr) {
+    if (connection.GetDatabase() == nullptr)
+    {
         return;
     }
-    try {
+    try
+    {
         CEventSet events(connection.GetDatabase());
         events.OpenForwardOnly();
-        for (; !events.IsEOF(); events.MoveNext()) {
+        for (; !events.IsEOF(); events.MoveNext())
+        {
             const EventTableKey key{static_cast<SHORT>(events.GetEventType()),
                                     static_cast<SHORT>(events.GetEventSubtype())};
             m_table[key] = EventTableEntry{events.GetDescription(), static_cast<SHORT>(events.GetEventID())};
         }
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Error loading event table cache", E_FAIL, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error loading event table cache", E_FAIL);
     }
 }

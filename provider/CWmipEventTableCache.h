@@ -13,18 +13,21 @@
 #include "platform/win32/WinTypes.h"
 
 // Event type, then subtype, both compared as signed 16-bit values.
-struct EventTableKey {
+struct EventTableKey
+{
     SHORT eventType = 0;
     SHORT eventSubtype = 0;
     auto operator<=>(const EventTableKey&) const = default;
 };
 
-struct EventTableEntry {
+struct EventTableEntry
+{
     CString description;
     LONG eventId = -1;
 };
 
-class CWmipEventTableCache {
+class CWmipEventTableCache
+{
 public:
     // An empty table, then Load.
     CWmipEventTableCache();

@@ -1,7 +1,6 @@
 #include "provider/CWmipEventTypeMapper.h"
 
-namespace
-{
+namespace {
 
 // The right to view the event configuration.
 constexpr DWORD kViewEventConfigurationPermission = 0x10000017;

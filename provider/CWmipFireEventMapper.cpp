@@ -19,7 +19,8 @@ BOOL CWmipFireEventMapper::HandlesEvent(const BntMessageEx& message)
 HRESULT CWmipFireEventMapper::MapEvent(IWbemClassObject** event, const BntMessageEx& message)
 {
     const HRESULT hr = CWmipSecurityEventMapper::MapEvent(event, message);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     const bool hasParameter = message.Get(BntMessage::HasParameter) != 0;

@@ -6,7 +6,8 @@
 
 #include "provider/CWmipSecurityEventMapper.h"
 
-class CWmipFireEventMapper : public CWmipSecurityEventMapper {
+class CWmipFireEventMapper : public CWmipSecurityEventMapper
+{
 public:
     static constexpr wchar_t kClassName[] = L"Bnt_FireEvent";
 

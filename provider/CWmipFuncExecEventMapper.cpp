@@ -19,7 +19,8 @@ BOOL CWmipFuncExecEventMapper::HandlesEvent(const BntMessageEx& message)
 HRESULT CWmipFuncExecEventMapper::MapEvent(IWbemClassObject** event, const BntMessageEx& message)
 {
     const HRESULT hr = CWmipSecurityEventMapper::MapEvent(event, message);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     WMIHelper::PutNumber(*event, L"FunctionID", static_cast<LONG>(message.Get(BntMessage::Detail1)));

@@ -24,7 +24,8 @@ constexpr wchar_t kSource[] = L"wpevproc";
 
 // Creation order of the mappers, and the order in which they are asked (the first that
 // handles a message wins).
-enum MapperSlot : std::size_t {
+enum MapperSlot : std::size_t
+{
     kAccess,
     kOtherSecurity,
     kIntercom,
@@ -34,8 +35,8 @@ enum MapperSlot : std::size_t {
     kStatusChange,
     kFunctionExecution,
 };
-constexpr MapperSlot kAskingOrder[] = {kAccess,      kIntercom,     kFire,          kVideo,
-                                       kTransmitter, kStatusChange, kFunctionExecution, kOtherSecurity};
+constexpr MapperSlot kAskingOrder[] = {kAccess,       kIntercom,          kFire,         kVideo, kTransmitter,
+                                       kStatusChange, kFunctionExecution, kOtherSecurity};
 }  // namespace
 
 CWmipHardwareEventProcessor::CWmipHardwareEventProcessor(ThreadSafeQueue<BntMessageEx>& queue) : m_queue(queue) {}
@@ -43,7 +44,8 @@ CWmipHardwareEventProcessor::CWmipHardwareEventProcessor(ThreadSafeQueue<BntMess
 CWmipHardwareEventProcessor::~CWmipHardwareEventProcessor()
 {
     m_sink = nullptr;
-    for (auto& mapper : m_mappers) {
+    for (auto& mapper : m_mappers)
+    {
         mapper.reset();
     }
 }
@@ -74,11 +76,15 @@ UINT CWmipHardwareEventProcessor::OnRun()
 {
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event processor thread starting...");
     m_running.store(1);
-    while (true) {
-        try {
+    while (true)
+    {
+        try
+        {
             BntMessageEx message;
-            if (!m_queue.Pop(message)) {
-                if (m_stopRequested.load()) {
+            if (!m_queue.Pop(message))
+            {
+                if (m_stopRequested.load())
+                {
                     break;
                 }
                 CWMIDebugLog::LogError(kSource, __LINE__,
@@ -88,18 +94,24 @@ UINT CWmipHardwareEventProcessor::OnRun()
             }
             // Only the owner's stop request ends the thread; a record of another size, a
             // Size of 0 included, is dropped like any malformed record.
-            if (const auto size = message.Get(BntMessage::Size); size != static_cast<LONGLONG>(BntMessage::kRecordSize)) {
+            if (const auto size = message.Get(BntMessage::Size); size != static_cast<LONGLONG>(BntMessage::kRecordSize))
+            {
                 CString text;
                 text.Format(L"Hardware event processor dropped a record of invalid size %d", static_cast<int>(size));
                 CWMIDebugLog::LogError(kSource, __LINE__, text);
                 continue;
             }
-            if (PassesFilter(message)) {
+            if (PassesFilter(message))
+            {
                 Dispatch(message);
             }
-        } catch (const CException& e) {
+        }
+        catch (const CException& e)
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Error in hardware event processor thread", E_FAIL, &e);
-        } catch (...) {
+        }
+        catch (...)
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error in hardware event processor thread", E_FAIL);
         }
     }
@@ -112,7 +124,8 @@ bool CWmipHardwareEventProcessor::PassesFilter(const BntMessageEx& message)
 {
     const LONGLONG type = message.Get(BntMessage::EventType);
     const LONGLONG subtype = message.Get(BntMessage::EventSubtype);
-    switch (message.Get(BntMessage::MessageType)) {
+    switch (message.Get(BntMessage::MessageType))
+    {
     case BntMessage::kEventMessage:
         return !(type == kEventTypeSuppressed && subtype == 3);
     case BntMessage::kSecondEventMessage:
@@ -127,26 +140,33 @@ bool CWmipHardwareEventProcessor::PassesFilter(const BntMessageEx& message)
 
 void CWmipHardwareEventProcessor::Dispatch(const BntMessageEx& message)
 {
-    for (const MapperSlot slot : kAskingOrder) {
+    for (const MapperSlot slot : kAskingOrder)
+    {
         CWmipEventMapper* mapper = m_mappers[slot].get();
-        if (mapper == nullptr || !mapper->HandlesEvent(message)) {
+        if (mapper == nullptr || !mapper->HandlesEvent(message))
+        {
             continue;
         }
         ComPtr<IWbemClassObject> event;
         HRESULT hr = mapper->MapEvent(&event, message);
-        if (FAILED(hr)) {
+        if (FAILED(hr))
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI hardware event", hr);
             return;
         }
-        if (m_sink == nullptr) {
+        if (m_sink == nullptr)
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending hardware event to WMI", WBEM_E_FAILED);
             return;
         }
         IWbemClassObject* objects[] = {event.Get()};
         hr = m_sink->Indicate(1, objects);
-        if (SUCCEEDED(hr)) {
+        if (SUCCEEDED(hr))
+        {
             CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event sent to WMI.");
-        } else {
+        }
+        else
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending hardware event to WMI", hr);
         }
         return;

@@ -23,7 +23,8 @@ class IWbemContext;
 class IWbemObjectSink;
 class IWbemServices;
 
-class CWmipHardwareEventProcessor : public LWorkerThread {
+class CWmipHardwareEventProcessor : public LWorkerThread
+{
 public:
     static constexpr std::size_t kMapperCount = 8;
 

@@ -42,7 +42,8 @@ CWmipHardwareEventProvider::~CWmipHardwareEventProvider()
 {
     AFX_MANAGE_STATE(&theApp);
     // Stopped whenever it was started, whatever the thread's own flag says at this moment.
-    if (m_processor != nullptr && m_started) {
+    if (m_processor != nullptr && m_started)
+    {
         m_processor->Kill(0);
     }
     m_processor.reset();
@@ -66,8 +67,10 @@ HRESULT CWmipHardwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
     {
         const std::lock_guard<std::mutex> guard(m_lock);
         // A processor that may be running is never replaced under its thread.
-        if (m_processor == nullptr) {
-            if (services != nullptr) {
+        if (m_processor == nullptr)
+        {
+            if (services != nullptr)
+            {
                 m_services = ComPtr<IWbemServices>(services);
             }
             auto processor = std::make_unique<CWmipHardwareEventProcessor>(*m_queue);
@@ -75,7 +78,8 @@ HRESULT CWmipHardwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
             m_processor = std::move(processor);
         }
     }
-    if (initSink != nullptr) {
+    if (initSink != nullptr)
+    {
         initSink->SetStatus(0, 0);
     }
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event provider successfully initialized.");
@@ -86,15 +90,18 @@ HRESULT CWmipHardwareEventProvider::ProvideEvents(IWbemObjectSink* sink, LONG /*
 {
     AFX_MANAGE_STATE(&theApp);
     const std::lock_guard<std::mutex> guard(m_lock);
-    if (m_sink != nullptr) {
+    if (m_sink != nullptr)
+    {
         return S_OK;
     }
-    if (m_processor == nullptr) {
+    if (m_processor == nullptr)
+    {
         return WBEM_E_FAILED;
     }
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event provider preparing to provide events...");
     m_processor->SetSink(sink);
-    if (!m_processor->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr)) {
+    if (!m_processor->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr))
+    {
         // Nothing is kept, so WMI may hand the sink again.
         m_processor->SetSink(nullptr);
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to start the hardware event processor thread",
@@ -119,27 +126,31 @@ HRESULT CWmipHardwareEventProvider::CancelQuery(ULONG queryId)
     return m_queries->CancelQuery(queryId);
 }
 
-HRESULT CWmipHardwareEventProvider::ReceiveHardwareEvent(DWORD size, const BYTE* record, LPCWSTR text,
-                                                         LPCWSTR hostName, LONG alarmId)
+HRESULT CWmipHardwareEventProvider::ReceiveHardwareEvent(DWORD size, const BYTE* record, LPCWSTR text, LPCWSTR hostName,
+                                                         LONG alarmId)
 {
     AFX_MANAGE_STATE(&theApp);
-    if (size != BntMessage::kRecordSize) {
+    if (size != BntMessage::kRecordSize)
+    {
         CString message;
         message.Format(L"Invalid hardware event size of %d!", static_cast<int>(size));
         CWMIDebugLog::LogError(kSource, __LINE__, message);
-        if (size < BntMessage::kRecordSize) {
+        if (size < BntMessage::kRecordSize)
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Size is too small, exiting...");
             return E_FAIL;
         }
     }
-    if (record == nullptr) {
+    if (record == nullptr)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Hardware event without record bytes");
         return E_FAIL;
     }
     const BntMessageEx message(std::span<const BYTE, BntMessage::kRecordSize>(record, BntMessage::kRecordSize),
                                CString(text != nullptr ? text : L""), CString(hostName != nullptr ? hostName : L""),
                                alarmId);
-    if (!m_queue->Push(message)) {
+    if (!m_queue->Push(message))
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Hardware event queue is full; the event is dropped", E_FAIL);
         return E_FAIL;
     }
@@ -154,12 +165,12 @@ HRESULT CWmipHardwareEventProvider::AccessCheck(LPCWSTR /*language*/, LPCWSTR qu
 
     const CWmipEventSubscriber subscriber(sidLength, sid);
     HRESULT hr = subscriber.Check(kSource);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     const CAcsUser& user = *subscriber.GetUser();
-    hr = CWmipEventSubscriber::RunQueryCheck(kSource, L"hardware",
-                                             [&] { return CheckQuerySegments(query, user); });
+    hr = CWmipEventSubscriber::RunQueryCheck(kSource, L"hardware", [&] { return CheckQuerySegments(query, user); });
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Leaving hardware event provider access check");
     return hr;
 }
@@ -167,20 +178,24 @@ HRESULT CWmipHardwareEventProvider::AccessCheck(LPCWSTR /*language*/, LPCWSTR qu
 HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcsUser& user)
 {
     const std::unique_ptr<CWmipQuery> parsed = CWmipQuery::CreateFromQuery(query);
-    if (parsed == nullptr || parsed->GetKind() != CWmipQuery::kSelect) {
+    if (parsed == nullptr || parsed->GetKind() != CWmipQuery::kSelect)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__,
                                L"Hardware event query was not a SELECT statement or was not able to be parsed");
         return WBEM_E_ACCESS_DENIED;
     }
-    if (!user.GetSystemOptions().SegmentsInUse()) {
+    if (!user.GetSystemOptions().SegmentsInUse())
+    {
         return S_OK;
     }
     DBConnectionManager* manager = CWmipApp::GetConnectionManager();
-    if (manager == nullptr) {
+    if (manager == nullptr)
+    {
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
     }
     const CWmipPooledConnection connection(manager);
-    if (connection.GetDatabase() == nullptr) {
+    if (connection.GetDatabase() == nullptr)
+    {
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
                             L"The system was unable to open a database connection to service this request.");
     }
@@ -192,19 +207,23 @@ HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcs
 
     // The access mapper only names columns for the query; it keeps nothing of it.
     CWmipAccessEventMapper* mapper = m_processor != nullptr ? m_processor->GetAccessMapper() : nullptr;
-    if (mapper == nullptr) {
+    if (mapper == nullptr)
+    {
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
     }
     parsed->SetMapper(mapper);
     parsed->TranslateWhereClause();
     const CString clause = parsed->GetWhereClause();
-    if (!clause.IsEmpty()) {
+    if (!clause.IsEmpty())
+    {
         panels.AppendFilter(FixupTextForUnicode(clause, connection.GetDatabase()), parsed->GetWhereParameters());
     }
     panels.OpenForwardOnly();
     HRESULT hr = S_OK;
-    for (; hr == S_OK && !panels.IsEOF(); panels.MoveNext()) {
-        if (!user.HasSegmentAccess(panels.GetLong(0), kSegmentViewAccess)) {
+    for (; hr == S_OK && !panels.IsEOF(); panels.MoveNext())
+    {
+        if (!user.HasSegmentAccess(panels.GetLong(0), kSegmentViewAccess))
+        {
             hr = WBEM_E_ACCESS_DENIED;
         }
     }

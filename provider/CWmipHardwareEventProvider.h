@@ -28,7 +28,8 @@ class IWbemObjectSink;
 class IWbemProviderInitSink;
 class IWbemServices;
 
-class CWmipHardwareEventProvider final : public IWmipEventProviderInfo {
+class CWmipHardwareEventProvider final : public IWmipEventProviderInfo
+{
 public:
     // The permission to use the data-integration service.
     static constexpr DWORD kUsePermission = CWmipEventSubscriber::kUsePermission;
@@ -62,8 +63,7 @@ public:
     // Queues a copy of the record (its first 216 bytes) with the text, the communication
     // server's host name and the alarm id (0: none). 0; 0x80004005 for a record shorter than
     // 216 bytes, no bytes or a full queue (nothing queued).
-    virtual HRESULT ReceiveHardwareEvent(DWORD size, const BYTE* record, LPCWSTR text, LPCWSTR hostName,
-                                         LONG alarmId);
+    virtual HRESULT ReceiveHardwareEvent(DWORD size, const BYTE* record, LPCWSTR text, LPCWSTR hostName, LONG alarmId);
 
     // The number of records waiting for the processor.
     std::size_t GetQueuedCount() const { return m_queue->GetCount(); }

@@ -147,7 +147,8 @@ std::unique_ptr<CWmipClassMapper> CWmipInstanceProvider::GetMapper(const CAcsUse
                                                                    const CString& className,
                                                                    IWbemContext* context) const
 {
-    return CWmipResultSender(m_services.Get(), m_connectionManager, m_listCache).GetMapper(databaseUser, className, context);
+    return CWmipResultSender(m_services.Get(), m_connectionManager, m_listCache)
+        .GetMapper(databaseUser, className, context);
 }
 
 void CWmipInstanceProvider::EnsureVexletPermission() const
@@ -365,8 +366,8 @@ HRESULT CWmipInstanceProvider::ExecQueryAsync(const BSTR queryLanguage, const BS
             Fail(__LINE__, WBEM_E_INVALID_QUERY, CString(CWmipMessages::kInvalidQuery) + parseError);
         if (envelope.Query()->GetKind() != CWmipQuery::kSelect)
             Fail(__LINE__, WBEM_E_PROVIDER_NOT_CAPABLE);
-        HRESULT result = SendQueryResults(envelope.Query()->GetClassName(), envelope.Query().get(), context, sink,
-                                          flags, TRUE);
+        HRESULT result =
+            SendQueryResults(envelope.Query()->GetClassName(), envelope.Query().get(), context, sink, flags, TRUE);
         if (result == WBEM_E_INVALID_CLASS)
             result = WBEM_E_NOT_FOUND;
         if (FAILED(result))
@@ -462,8 +463,7 @@ HRESULT CWmipInstanceProvider::CreateClassEnumAsync(const BSTR superclass, LONG 
 HRESULT CWmipInstanceProvider::PutInstanceAsync(IWbemClassObject* instance, LONG flags, IWbemContext* context,
                                                 IWbemObjectSink* sink)
 {
-    CWmipRequestEnvelope envelope(L"PutInstanceAsync", CString(), m_services.Get(), context, sink,
-                                  m_connectionManager);
+    CWmipRequestEnvelope envelope(L"PutInstanceAsync", CString(), m_services.Get(), context, sink, m_connectionManager);
     return envelope.Run([&]() -> HRESULT {
         // Without Initialize there is no user cache to check the caller against.
         if (m_services == nullptr)
@@ -503,8 +503,7 @@ HRESULT CWmipInstanceProvider::DeleteInstanceAsync(const BSTR objectPath, LONG, 
                                                    IWbemObjectSink* sink)
 {
     const CString path = TextOf(objectPath);
-    CWmipRequestEnvelope envelope(L"DeleteInstanceAsync", path, m_services.Get(), context, sink,
-                                  m_connectionManager);
+    CWmipRequestEnvelope envelope(L"DeleteInstanceAsync", path, m_services.Get(), context, sink, m_connectionManager);
     return envelope.Run(
         [&]() -> HRESULT {
             // Without Initialize there is no user cache to check the caller against.
@@ -534,8 +533,7 @@ HRESULT CWmipInstanceProvider::DeleteInstanceAsync(const BSTR objectPath, LONG, 
 }
 
 HRESULT CWmipInstanceProvider::ExecMethodAsync(const BSTR objectPath, const BSTR methodName, LONG flags,
-                                               IWbemContext* context, IWbemClassObject* inParams,
-                                               IWbemObjectSink* sink)
+                                               IWbemContext* context, IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
     const CString path = TextOf(objectPath);
     CWmipRequestEnvelope envelope(L"ExecMethodAsync", path, m_services.Get(), context, sink, m_connectionManager);
@@ -649,8 +647,7 @@ HRESULT CWmipInstanceProvider::ExecNotificationQuery(const BSTR, const BSTR, LON
     return WBEM_E_NOT_SUPPORTED;
 }
 
-HRESULT CWmipInstanceProvider::ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                          IWbemObjectSink*)
+HRESULT CWmipInstanceProvider::ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
 {
     return WBEM_E_NOT_SUPPORTED;
 }

@@ -60,8 +60,7 @@ public:
     // answers its definition; an instance path the instance with its keys. A class path of
     // an unknown class (or one whose definition WMI stores) fails with 0x80041002 and its
     // extended status object.
-    virtual HRESULT GetObjectAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
-                                   IWbemObjectSink* sink);
+    virtual HRESULT GetObjectAsync(const BSTR objectPath, LONG flags, IWbemContext* context, IWbemObjectSink* sink);
     // The class definitions that depend on the installation's data below the superclass
     // (empty: the root; WBEM_FLAG_SHALLOW: direct children only), the user-defined list
     // classes among the element children. Success when nothing fails.
@@ -100,14 +99,10 @@ public:
     virtual HRESULT QueryObjectSink(LONG flags, IWbemObjectSink** responseHandler);
     virtual HRESULT GetObject(const BSTR objectPath, LONG flags, IWbemContext* context, IWbemClassObject** object,
                               IWbemCallResult** callResult);
-    virtual HRESULT PutClass(IWbemClassObject* object, LONG flags, IWbemContext* context,
-                             IWbemCallResult** callResult);
-    virtual HRESULT PutClassAsync(IWbemClassObject* object, LONG flags, IWbemContext* context,
-                                  IWbemObjectSink* sink);
-    virtual HRESULT DeleteClass(const BSTR className, LONG flags, IWbemContext* context,
-                                IWbemCallResult** callResult);
-    virtual HRESULT DeleteClassAsync(const BSTR className, LONG flags, IWbemContext* context,
-                                     IWbemObjectSink* sink);
+    virtual HRESULT PutClass(IWbemClassObject* object, LONG flags, IWbemContext* context, IWbemCallResult** callResult);
+    virtual HRESULT PutClassAsync(IWbemClassObject* object, LONG flags, IWbemContext* context, IWbemObjectSink* sink);
+    virtual HRESULT DeleteClass(const BSTR className, LONG flags, IWbemContext* context, IWbemCallResult** callResult);
+    virtual HRESULT DeleteClassAsync(const BSTR className, LONG flags, IWbemContext* context, IWbemObjectSink* sink);
     virtual HRESULT CreateClassEnum(const BSTR superclass, LONG flags, IWbemContext* context,
                                     IEnumWbemClassObject** enumerator);
     virtual HRESULT PutInstance(IWbemClassObject* instance, LONG flags, IWbemContext* context,
@@ -118,13 +113,12 @@ public:
                                        IEnumWbemClassObject** enumerator);
     virtual HRESULT ExecQuery(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
                               IEnumWbemClassObject** enumerator);
-    virtual HRESULT ExecNotificationQuery(const BSTR queryLanguage, const BSTR query, LONG flags,
-                                          IWbemContext* context, IEnumWbemClassObject** enumerator);
+    virtual HRESULT ExecNotificationQuery(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
+                                          IEnumWbemClassObject** enumerator);
     virtual HRESULT ExecNotificationQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags,
                                                IWbemContext* context, IWbemObjectSink* sink);
     virtual HRESULT ExecMethod(const BSTR objectPath, const BSTR methodName, LONG flags, IWbemContext* context,
-                               IWbemClassObject* inParams, IWbemClassObject** outParams,
-                               IWbemCallResult** callResult);
+                               IWbemClassObject* inParams, IWbemClassObject** outParams, IWbemCallResult** callResult);
 
 private:
     // The class's mapper built on the database user (a pooled connection); null when the
@@ -141,8 +135,8 @@ private:
                                 BOOL systemAccount, BOOL shellOnly) const;
     // Enumerates the class (restricted by the query, when given) and indicates the instances;
     // only the first unless all is set.
-    HRESULT SendQueryResults(const CString& className, CWmipQuery* query, IWbemContext* context,
-                             IWbemObjectSink* sink, LONG flags, BOOL all) const;
+    HRESULT SendQueryResults(const CString& className, CWmipQuery* query, IWbemContext* context, IWbemObjectSink* sink,
+                             LONG flags, BOOL all) const;
     // True when the context holds one of the put-extension values.
     BOOL HasPartialInstanceOperations(IWbemContext* context) const;
 

@@ -19,7 +19,8 @@ BOOL CWmipIntercomEventMapper::HandlesEvent(const BntMessageEx& message)
 HRESULT CWmipIntercomEventMapper::MapEvent(IWbemClassObject** event, const BntMessageEx& message)
 {
     const HRESULT hr = CWmipSecurityEventMapper::MapEvent(event, message);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     WMIHelper::PutNumber(*event, L"IntercomData", static_cast<LONG>(message.ReadU32(56)));

@@ -6,7 +6,8 @@
 
 #include "provider/CWmipSecurityEventMapper.h"
 
-class CWmipIntercomEventMapper : public CWmipSecurityEventMapper {
+class CWmipIntercomEventMapper : public CWmipSecurityEventMapper
+{
 public:
     static constexpr wchar_t kClassName[] = L"Bnt_IntercomEvent";
 

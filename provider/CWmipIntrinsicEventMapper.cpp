@@ -15,8 +15,7 @@
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"wpIntrinsicEventMapper";
 
@@ -133,7 +132,7 @@ SoftwareEventType PersonKind(const XmlDocument& document, SHORT transactionType)
     return text == L"0" ? SoftwareEventCardholder : SoftwareEventVisitor;
 }
 
-} // namespace
+}  // namespace
 
 CWmipIntrinsicEventMapper::CWmipIntrinsicEventMapper(IWbemContext* context, IWbemServices* services)
     : CWmipSoftwareEventMapper(context, services, L"__InstanceOperationEvent")

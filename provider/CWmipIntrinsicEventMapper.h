@@ -46,10 +46,10 @@ public:
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
     // True for an EventType below 512 (negative ones included).
     bool HandlesEvent(const SoftwareEventPacket& packet) override;
-    // The event object (see the class comment); *event stays null on failure. 0; WBEM_E_FAILED for a transaction type other
-    // than 1-3 or a record kind without a class mapper (nothing built), for a missing person
-    // kind or element, for a failure other than CWMIException; the HRESULT of a CWMIException
-    // or of a failed fill or put otherwise (the failures are logged).
+    // The event object (see the class comment); *event stays null on failure. 0; WBEM_E_FAILED for a transaction type
+    // other than 1-3 or a record kind without a class mapper (nothing built), for a missing person kind or element, for
+    // a failure other than CWMIException; the HRESULT of a CWMIException or of a failed fill or put otherwise (the
+    // failures are logged).
     HRESULT MapEvent(IWbemClassObject** event, const SoftwareEventPacket& packet) override;
     // Enters the lock and empties the class list.
     void Lock() override;

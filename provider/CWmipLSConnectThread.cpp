@@ -42,7 +42,8 @@ void CWmipLSConnectThread::ReadComputerName()
     m_computerName.Empty();
     wchar_t name[kComputerNameRoom + 1] = {};
     DWORD size = kComputerNameRoom;
-    if (!GetComputerNameW(name, &size)) {
+    if (!GetComputerNameW(name, &size))
+    {
         CString text;
         text.Format(L"GetComputerName failed (%d)", static_cast<int>(GetLastError()));
         CWMIDebugLog::LogError(kSource, __LINE__, text, kCaughtResult);
@@ -56,12 +57,15 @@ ClslRPCServerProxy* CWmipLSConnectThread::SetupLinkageServerRPC()
 {
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Starting SetupLinkageServerRPC");
     const std::lock_guard<std::mutex> guard(m_setupLock);
-    if (m_proxy != nullptr) {
+    if (m_proxy != nullptr)
+    {
         return m_proxy.get();
     }
-    try {
+    try
+    {
         const CWmipPooledConnection connection(CWmipApp::GetConnectionManager());
-        if (connection.GetDatabase() == nullptr) {
+        if (connection.GetDatabase() == nullptr)
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Error setting up RPC with the linkage server");
             return nullptr;
         }
@@ -71,7 +75,8 @@ ClslRPCServerProxy* CWmipLSConnectThread::SetupLinkageServerRPC()
         servers.AddDBIDFilter(databaseId, CMultiFilterRecordset::Equal);
         servers.AppendJoinFilter();
         servers.OpenForwardOnly();
-        if (!servers.IsEOF()) {
+        if (!servers.IsEOF())
+        {
             m_linkageServerHost = servers.GetHostName().TrimRight();
         }
         servers.Close();
@@ -79,7 +84,9 @@ ClslRPCServerProxy* CWmipLSConnectThread::SetupLinkageServerRPC()
         auto proxy = std::make_unique<ClslRPCServerProxy>();
         proxy->SetHostName(m_linkageServerHost);
         m_proxy = std::move(proxy);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Error setting up RPC with the linkage server");
     }
     return m_proxy.get();
@@ -87,66 +94,87 @@ ClslRPCServerProxy* CWmipLSConnectThread::SetupLinkageServerRPC()
 
 void CWmipLSConnectThread::SendRegistration(IWmipEventProviderInfo* provider, bool registerFlag)
 {
-    try {
+    try
+    {
         const CString id = provider->GetEventProviderID();
         const auto type = provider->GetEventProviderType();
         ClslRPCServerProxy* proxy = SetupLinkageServerRPC();
-        if (proxy == nullptr) {
+        if (proxy == nullptr)
+        {
             return;
         }
         const BYTE flag = registerFlag ? 1 : 0;
-        if (type == IWmipEventProviderInfo::HardwareEventProvider) {
+        if (type == IWmipEventProviderInfo::HardwareEventProvider)
+        {
             proxy->RegisterHardwareEventProvider(id, m_computerName, flag);
-        } else if (type == IWmipEventProviderInfo::SoftwareEventProvider) {
+        }
+        else if (type == IWmipEventProviderInfo::SoftwareEventProvider)
+        {
             proxy->RegisterSoftwareEventProvider(id, m_computerName, flag);
         }
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogInfo(kSource, __LINE__, L"Error sending event registration to linkage server");
     }
 }
 
 void CWmipLSConnectThread::Register(IWmipEventProviderInfo* provider)
 {
-    if (provider == nullptr) {
+    if (provider == nullptr)
+    {
         return;
     }
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> guard(m_registrationLock);
         const CString id = provider->GetEventProviderID();
-        if (m_registrations.find(id) == m_registrations.end()) {
+        if (m_registrations.find(id) == m_registrations.end())
+        {
             SendRegistration(provider, true);
             m_registrations.emplace(id, provider);
         }
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
     }
 }
 
 void CWmipLSConnectThread::Unregister(IWmipEventProviderInfo* provider)
 {
-    if (provider == nullptr) {
+    if (provider == nullptr)
+    {
         return;
     }
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> guard(m_registrationLock);
         const auto found = m_registrations.find(provider->GetEventProviderID());
-        if (found != m_registrations.end()) {
+        if (found != m_registrations.end())
+        {
             SendRegistration(provider, false);
             m_registrations.erase(found);
         }
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
     }
 }
 
 void CWmipLSConnectThread::RegisterAll(bool registerFlag)
 {
-    try {
+    try
+    {
         const std::lock_guard<std::mutex> guard(m_registrationLock);
-        for (const auto& [id, provider] : m_registrations) {
+        for (const auto& [id, provider] : m_registrations)
+        {
             SendRegistration(provider, registerFlag);
         }
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
     }
 }
@@ -160,7 +188,8 @@ std::size_t CWmipLSConnectThread::GetRegistrationCount()
 DWORD CWmipLSConnectThread::GetPassIntervalMs() const
 {
     LONG seconds = m_interval.load();
-    if (seconds <= 0) {
+    if (seconds <= 0)
+    {
         seconds = CBntConfigSet::GetDefaultValue(BntConfigLinkageReregistrationSpan);
     }
     const ULONGLONG milliseconds = static_cast<ULONGLONG>(seconds) * 1000u;
@@ -180,7 +209,8 @@ UINT CWmipLSConnectThread::OnRun()
 {
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Starting CWmipLSConnectThread::OnRun()");
     SetupLinkageServerRPC();
-    do {
+    do
+    {
         RegisterAll(true);
     } while (!WaitForStopSignal());
     RegisterAll(false);
@@ -194,7 +224,8 @@ BOOL CWmipLSConnectThread::Stop()
         m_stopSignalled = true;
     }
     m_stopSignal.notify_all();
-    if (!WaitForStopped()) {
+    if (!WaitForStopped())
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL);
     }
     return TRUE;

@@ -23,7 +23,8 @@
 class ClslRPCServerProxy;
 class IWmipEventProviderInfo;
 
-class CWmipLSConnectThread : public LWorkerThread {
+class CWmipLSConnectThread : public LWorkerThread
+{
 public:
     // The computer name (upper-cased) is read here; no proxy yet.
     CWmipLSConnectThread();

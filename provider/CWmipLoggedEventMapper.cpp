@@ -4,8 +4,7 @@
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "platform/com/WbemConstants.h"
 
-namespace
-{
+namespace {
 
 // The right to view the event history.
 constexpr DWORD kViewLoggedEventsPermission = 0x30000000;
@@ -19,7 +18,7 @@ bool IsComputedProperty(const CString& property)
            property.CompareNoCase(L"Duress") == 0;
 }
 
-} // namespace
+}  // namespace
 
 CWmipLoggedEventMapper::CWmipLoggedEventMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)

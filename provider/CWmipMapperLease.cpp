@@ -3,9 +3,7 @@
 #include "framework/CWmipClassMapper.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
 
-CWmipMapperLease::CWmipMapperLease(DBConnectionManager* connectionManager) : m_connectionManager(connectionManager)
-{
-}
+CWmipMapperLease::CWmipMapperLease(DBConnectionManager* connectionManager) : m_connectionManager(connectionManager) {}
 
 CWmipMapperLease::~CWmipMapperLease()
 {

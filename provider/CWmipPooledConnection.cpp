@@ -10,7 +10,8 @@ CWmipPooledConnection::CWmipPooledConnection(DBConnectionManager* manager)
 
 CWmipPooledConnection::~CWmipPooledConnection()
 {
-    if (m_connection != nullptr) {
+    if (m_connection != nullptr)
+    {
         m_manager->ReleaseConnection(m_connection);
     }
 }

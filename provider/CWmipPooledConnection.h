@@ -8,7 +8,8 @@ class CAcsUser;
 class CBntDatabase;
 class DBConnectionManager;
 
-class CWmipPooledConnection {
+class CWmipPooledConnection
+{
 public:
     // Takes a connection (Connection(0)) when a manager is given; none otherwise.
     explicit CWmipPooledConnection(DBConnectionManager* manager);

@@ -53,13 +53,8 @@ bool NamesExactlyTheKeys(const CWmipObjectPath& path)
 CWmipRequestEnvelope::CWmipRequestEnvelope(LPCWSTR operation, const CString& argument, IWbemServices* services,
                                            IWbemContext* context, IWbemObjectSink* sink,
                                            DBConnectionManager* connectionManager)
-    : m_moduleState(&theApp),
-      m_operation(operation),
-      m_argument(argument),
-      m_services(services),
-      m_context(context),
-      m_reporter(sink),
-      m_lease(connectionManager)
+    : m_moduleState(&theApp), m_operation(operation), m_argument(argument), m_services(services), m_context(context),
+      m_reporter(sink), m_lease(connectionManager)
 {
     CWMIDebugLog::LogInfo(kSourceName, __LINE__, CallText(m_operation, m_argument), nullptr, true);
 }

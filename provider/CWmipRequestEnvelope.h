@@ -40,8 +40,8 @@ public:
 
     // Switches the calling thread to the library's module state for the envelope's life and
     // logs "<operation>(<argument>)".
-    CWmipRequestEnvelope(LPCWSTR operation, const CString& argument, IWbemServices* services,
-                         IWbemContext* context, IWbemObjectSink* sink, DBConnectionManager* connectionManager);
+    CWmipRequestEnvelope(LPCWSTR operation, const CString& argument, IWbemServices* services, IWbemContext* context,
+                         IWbemObjectSink* sink, DBConnectionManager* connectionManager);
     ~CWmipRequestEnvelope();
     CWmipRequestEnvelope(const CWmipRequestEnvelope&) = delete;
     CWmipRequestEnvelope& operator=(const CWmipRequestEnvelope&) = delete;

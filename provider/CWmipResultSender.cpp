@@ -37,9 +37,8 @@ CWmipResultSender::CWmipResultSender(IWbemServices* services, DBConnectionManage
 {
 }
 
-std::unique_ptr<CWmipClassMapper> CWmipResultSender::GetMapper(const CAcsUser* databaseUser,
-                                                                const CString& className,
-                                                                IWbemContext* context) const
+std::unique_ptr<CWmipClassMapper> CWmipResultSender::GetMapper(const CAcsUser* databaseUser, const CString& className,
+                                                               IWbemContext* context) const
 {
     return std::unique_ptr<CWmipClassMapper>(
         CWmipMapperRegistry::GetMapper(databaseUser, context, m_services, className, m_listCache));
@@ -110,8 +109,8 @@ HRESULT CWmipResultSender::SendClassDefinition(std::unique_ptr<CWmipClassMapper>
 HRESULT CWmipResultSender::RemoveValueQualifiers(IWbemClassObject* classObject)
 {
     HRESULT failure = S_OK;
-    const HRESULT walked =
-        WMIHelper::ForEachProperty(classObject, WBEM_FLAG_NONSYSTEM_ONLY, [&](const CString& name, const VARIANT&, CIMTYPE) {
+    const HRESULT walked = WMIHelper::ForEachProperty(
+        classObject, WBEM_FLAG_NONSYSTEM_ONLY, [&](const CString& name, const VARIANT&, CIMTYPE) {
             ComPtr<IWbemQualifierSet> qualifiers;
             failure = classObject->GetPropertyQualifierSet(name, &qualifiers);
             if (FAILED(failure))

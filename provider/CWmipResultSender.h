@@ -51,8 +51,8 @@ public:
     // and nothing matches. Throws CWMIException WBEM_E_FAILED when no connection is available
     // or the rows cannot be read, and the failure of an instance build. The mapper is deleted
     // and the connection given back on every path, in that order.
-    HRESULT SendQueryResults(const CString& className, CWmipQuery* query, IWbemContext* context,
-                             IWbemObjectSink* sink, LONG flags, BOOL all) const;
+    HRESULT SendQueryResults(const CString& className, CWmipQuery* query, IWbemContext* context, IWbemObjectSink* sink,
+                             LONG flags, BOOL all) const;
 
 private:
     // Removes "Values" and "ValueMap" from every non-system property; the first failure of the

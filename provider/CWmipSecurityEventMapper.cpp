@@ -20,7 +20,8 @@ namespace {
 constexpr wchar_t kSource[] = L"wpSecurityEventMapper";
 
 // The columns the access check may filter hardware event queries on.
-struct ClauseColumn {
+struct ClauseColumn
+{
     const wchar_t* property;
     const wchar_t* column;
 };
@@ -41,15 +42,21 @@ CWmipSecurityEventMapper::CWmipSecurityEventMapper(IWbemContext* context, IWbemS
     : CWmipEventMapper(context, services, className), m_eventTable(std::make_unique<CWmipEventTableCache>()),
       m_panelSegments(std::make_unique<CWmipPanelSegmentCache>())
 {
-    try {
+    try
+    {
         const CWmipPooledConnection connection(CWmipApp::GetConnectionManager());
-        if (connection.Get() != nullptr) {
+        if (connection.Get() != nullptr)
+        {
             m_linkCache = std::make_unique<CEventAlarmLinkCache>();
             m_linkCache->Load(connection.GetDatabase());
         }
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Error loading EventToAlarmLinks cache", E_FAIL, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error loading EventToAlramsLinks cache", E_FAIL);
     }
 }
@@ -60,11 +67,14 @@ ProcessClauseResult CWmipSecurityEventMapper::ProcessClause(CString& property, i
                                                             CString& extra)
 {
     const ProcessClauseResult result = CWmipMapper::ProcessClause(property, wqlOperator, literal, extra);
-    if (result != ProcessClausePlain) {
+    if (result != ProcessClausePlain)
+    {
         return result;
     }
-    for (const ClauseColumn& column : kClauseColumns) {
-        if (property.CompareNoCase(column.property) == 0) {
+    for (const ClauseColumn& column : kClauseColumns)
+    {
+        if (property.CompareNoCase(column.property) == 0)
+        {
             property = column.column;
             return ProcessClauseKeep;
         }
@@ -75,7 +85,8 @@ ProcessClauseResult CWmipSecurityEventMapper::ProcessClause(CString& property, i
 HRESULT CWmipSecurityEventMapper::MapEvent(IWbemClassObject** event, const BntMessageEx& message)
 {
     const HRESULT hr = CWmipEventMapper::MapEvent(event, message);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     const auto type = static_cast<SHORT>(message.Get(BntMessage::EventType));
@@ -96,7 +107,8 @@ HRESULT CWmipSecurityEventMapper::MapEvent(IWbemClassObject** event, const BntMe
     WMIHelper::PutNumber(object, L"SubType", Field(message, BntMessage::EventSubtype));
     WMIHelper::PutString(object, L"EventText", message.GetText(), CIM_STRING);
     WMIHelper::PutString(object, L"CommServerHostName", message.GetHostName(), CIM_STRING);
-    if (message.GetAlarmID() != 0) {
+    if (message.GetAlarmID() != 0)
+    {
         const ComPtr<IWbemClassObject> alarm = BuildAlarm(message, eventId, description);
         WMIHelper::PutObject(object, L"Alarm", alarm.Get());
     }
@@ -107,15 +119,18 @@ ComPtr<IWbemClassObject> CWmipSecurityEventMapper::BuildAlarm(const BntMessageEx
                                                               const CString& description)
 {
     ComPtr<IWbemClassObject> alarmClass;
-    if (FAILED(GetObject(L"Bnt_Alarm", &alarmClass, 1, 0)) || alarmClass == nullptr) {
+    if (FAILED(GetObject(L"Bnt_Alarm", &alarmClass, 1, 0)) || alarmClass == nullptr)
+    {
         return nullptr;
     }
     ComPtr<IWbemClassObject> alarm;
-    if (FAILED(alarmClass->SpawnInstance(0, &alarm))) {
+    if (FAILED(alarmClass->SpawnInstance(0, &alarm)))
+    {
         return nullptr;
     }
     const LAcsAlarm* definition = m_linkCache != nullptr ? m_linkCache->GetAlarm(message.GetAlarmID()) : nullptr;
-    if (definition == nullptr) {
+    if (definition == nullptr)
+    {
         CString text;
         text.FormatMessage(L"Event came in without corresponding Alarm. AlarmID:%1!d! EID:%2!d! Description:%3 "
                            L"EventText:%4",
@@ -125,10 +140,12 @@ ComPtr<IWbemClassObject> CWmipSecurityEventMapper::BuildAlarm(const BntMessageEx
         return alarm;
     }
     CString parameterText;
-    if (message.Get(BntMessage::HasParameter) != 0) {
+    if (message.Get(BntMessage::HasParameter) != 0)
+    {
         const LAcsEventParam* parameter =
             m_linkCache->GetEventParam(static_cast<LONG>(message.Get(BntMessage::ParameterValue)), nullptr);
-        if (parameter != nullptr) {
+        if (parameter != nullptr)
+        {
             parameterText = parameter->GetDescription();
         }
     }

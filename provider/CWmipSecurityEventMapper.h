@@ -16,7 +16,8 @@ class CEventAlarmLinkCache;
 class CWmipEventTableCache;
 class CWmipPanelSegmentCache;
 
-class CWmipSecurityEventMapper : public CWmipEventMapper {
+class CWmipSecurityEventMapper : public CWmipEventMapper
+{
 public:
     // Builds the event table cache and the panel segment cache, and the link cache when a
     // database connection can be had (a failure while loading it is logged; construction

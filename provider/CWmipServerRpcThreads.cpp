@@ -13,8 +13,7 @@
 
 using brontel::utility::CWMIDebugLog;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"CWmipServerRpcThreads";
 
@@ -29,14 +28,14 @@ PooledConnection TakeConnection()
 {
     PooledConnection taken;
     taken.manager = CWmipApp::GetConnectionManager();
-    if (taken.manager == nullptr) {
+    if (taken.manager == nullptr)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to retrieve the database connection manager.");
         return taken;
     }
     taken.connection = taken.manager->Connection(0);
     if (taken.connection == nullptr)
-        CWMIDebugLog::LogError(kSource, __LINE__,
-                               CWmipMessages::kNoConnection);
+        CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection);
     return taken;
 }
 
@@ -55,7 +54,8 @@ std::unique_ptr<Derived> BuildOnConnection()
 template <class Thread>
 std::unique_ptr<Thread> Started(std::unique_ptr<Thread> thread)
 {
-    if (thread != nullptr && !thread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr)) {
+    if (thread != nullptr && !thread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr))
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"A server RPC thread could not be started.");
         return nullptr;
     }
@@ -64,9 +64,7 @@ std::unique_ptr<Thread> Started(std::unique_ptr<Thread> thread)
 
 }  // namespace
 
-CWmipServerRpcThreads::CWmipServerRpcThreads(CRITICAL_SECTION& applicationLock) : m_applicationLock(applicationLock)
-{
-}
+CWmipServerRpcThreads::CWmipServerRpcThreads(CRITICAL_SECTION& applicationLock) : m_applicationLock(applicationLock) {}
 
 CWmipServerRpcThreads::~CWmipServerRpcThreads()
 {
@@ -79,9 +77,11 @@ T* CWmipServerRpcThreads::GetOrCreate(Slot<T>& slot, Create create)
     if (T* existing = slot.published.load(std::memory_order_acquire))
         return existing;
     const CriticalSectionLock guard(m_applicationLock);
-    if (slot.published.load(std::memory_order_acquire) == nullptr) {
+    if (slot.published.load(std::memory_order_acquire) == nullptr)
+    {
         std::unique_ptr<T> created = Started(create());
-        if (created != nullptr) {
+        if (created != nullptr)
+        {
             slot.owner = std::move(created);
             slot.published.store(slot.owner.get(), std::memory_order_release);
         }
@@ -119,7 +119,8 @@ void CWmipServerRpcThreads::Release(Slot<T>& slot, const wchar_t* name, Stop sto
     slot.published.store(nullptr, std::memory_order_release);
     if (slot.owner == nullptr)
         return;
-    if (stop(*slot.owner)) {
+    if (stop(*slot.owner))
+    {
         slot.owner.reset();
         return;
     }
@@ -131,7 +132,8 @@ void CWmipServerRpcThreads::Release(Slot<T>& slot, const wchar_t* name, Stop sto
 
 void CWmipServerRpcThreads::Shutdown()
 {
-    Release(m_commServer, L"Communication Server", [](LRpcComClass& thread) { return thread.ShutdownThread(0, 0, false); });
+    Release(m_commServer, L"Communication Server",
+            [](LRpcComClass& thread) { return thread.ShutdownThread(0, 0, false); });
     Release(m_linkageServer, L"Linkage Server", [](CLSLRpcComClass& thread) { return thread.ShutdownThread(); });
     Release(m_archiveServer, L"Archive Server", [](LCRSRpcComClass& thread) { return thread.ShutdownThread(false); });
 }

@@ -12,10 +12,9 @@
 
 using brontel::utility::CWMIDebugLog;
 
-namespace
-{
+namespace {
 constexpr wchar_t kSource[] = L"wpSoftwareEventProcessor";
-} // namespace
+}  // namespace
 
 CWmipSoftwareEventProcessor::CWmipSoftwareEventProcessor() : m_pipe(std::make_unique<CLocalNamedPipe>()) {}
 
@@ -80,8 +79,8 @@ bool CWmipSoftwareEventProcessor::ReadAndProcess(std::vector<char16_t>& text)
 {
     std::array<BYTE, SoftwareEventPacket::kHeaderSize> header{};
     const LONG read = m_pipe->Read(header.data(), static_cast<LONG>(header.size()));
-    const auto decoded = read == static_cast<LONG>(header.size()) ? SoftwareEventPacket::DecodeHeader(header)
-                                                                  : std::nullopt;
+    const auto decoded =
+        read == static_cast<LONG>(header.size()) ? SoftwareEventPacket::DecodeHeader(header) : std::nullopt;
     if (!decoded)
     {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Software event processor received non-standard data packet");

@@ -25,8 +25,7 @@
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"wpSoftwareEventProvider";
 
@@ -56,7 +55,7 @@ HRESULT AccessCheckResult(HRESULT hr)
     return hr == WBEM_E_ACCESS_DENIED ? WBEM_E_ACCESS_DENIED : WBEM_E_FAILED;
 }
 
-} // namespace
+}  // namespace
 
 CWmipSoftwareEventProvider::CWmipSoftwareEventProvider(const CString& providerId) : m_providerId(providerId)
 {
@@ -181,8 +180,7 @@ HRESULT CWmipSoftwareEventProvider::CheckQueryClasses(LPCWSTR query, CWmipUserCa
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
     const CWmipPooledConnection connection(CWmipApp::GetConnectionManager());
     if (connection.Get() == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
-                            CWmipMessages::kNoConnection);
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
 
     parsed->SetMapper(mapper);
     const ClassListLease lease(*mapper);

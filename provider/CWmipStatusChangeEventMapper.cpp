@@ -19,7 +19,8 @@ BOOL CWmipStatusChangeEventMapper::HandlesEvent(const BntMessageEx& message)
 HRESULT CWmipStatusChangeEventMapper::MapEvent(IWbemClassObject** event, const BntMessageEx& message)
 {
     const HRESULT hr = CWmipSecurityEventMapper::MapEvent(event, message);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     WMIHelper::PutNumber(*event, L"NewStatus", message.ReadU8(56));

@@ -1,12 +1,13 @@
-// CWmipStatusChangeEventMapper: the mapper of Bnt_StatusChangeEvent: claims event messages with data type 3 (any event type) and adds
-// the new, old and communication status to the common properties.
+// CWmipStatusChangeEventMapper: the mapper of Bnt_StatusChangeEvent: claims event messages with data type 3 (any event
+// type) and adds the new, old and communication status to the common properties.
 //
 // Owned by the hardware event processor; used on its thread only.
 #pragma once
 
 #include "provider/CWmipSecurityEventMapper.h"
 
-class CWmipStatusChangeEventMapper : public CWmipSecurityEventMapper {
+class CWmipStatusChangeEventMapper : public CWmipSecurityEventMapper
+{
 public:
     static constexpr wchar_t kClassName[] = L"Bnt_StatusChangeEvent";
 

@@ -19,7 +19,8 @@ BOOL CWmipTransmitterEventMapper::HandlesEvent(const BntMessageEx& message)
 HRESULT CWmipTransmitterEventMapper::MapEvent(IWbemClassObject** event, const BntMessageEx& message)
 {
     const HRESULT hr = CWmipSecurityEventMapper::MapEvent(event, message);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     WMIHelper::PutNumber(*event, L"TransmitterID", static_cast<LONG>(message.Get(BntMessage::TransmitterID)));

@@ -6,7 +6,8 @@
 
 #include "provider/CWmipSecurityEventMapper.h"
 
-class CWmipTransmitterEventMapper : public CWmipSecurityEventMapper {
+class CWmipTransmitterEventMapper : public CWmipSecurityEventMapper
+{
 public:
     static constexpr wchar_t kClassName[] = L"Bnt_TransmitterEvent";
 

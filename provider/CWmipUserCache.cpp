@@ -30,17 +30,20 @@ namespace {
 constexpr wchar_t kSource[] = L"CWmipUserCache.cpp";
 
 // Gives a pooled connection back on every path.
-class PooledConnection {
+class PooledConnection
+{
 public:
     explicit PooledConnection(DBConnectionManager* manager) : m_manager(manager)
     {
-        if (m_manager != nullptr) {
+        if (m_manager != nullptr)
+        {
             m_connection = m_manager->Connection(0);
         }
     }
     ~PooledConnection()
     {
-        if (m_connection != nullptr) {
+        if (m_connection != nullptr)
+        {
             m_manager->ReleaseConnection(m_connection);
         }
     }
@@ -55,12 +58,14 @@ private:
 };
 
 // Closes a token handle on every path.
-class TokenHandle {
+class TokenHandle
+{
 public:
     TokenHandle() = default;
     ~TokenHandle()
     {
-        if (m_handle != nullptr) {
+        if (m_handle != nullptr)
+        {
             CloseHandle(m_handle);
         }
     }
@@ -75,12 +80,14 @@ private:
 };
 
 // Reverts the thread to self when the scope ends, if asked to.
-class RevertToSelfOnExit {
+class RevertToSelfOnExit
+{
 public:
     explicit RevertToSelfOnExit(bool active) : m_active(active) {}
     ~RevertToSelfOnExit()
     {
-        if (m_active) {
+        if (m_active)
+        {
             CoRevertToSelf();
         }
     }
@@ -94,8 +101,7 @@ private:
 }  // namespace
 
 CWmipUserCache::CWmipUserCache(bool loginFlag1, bool loginFlag2, Clock clock)
-    : m_loginFlag1(loginFlag1),
-      m_loginFlag2(loginFlag2),
+    : m_loginFlag1(loginFlag1), m_loginFlag2(loginFlag2),
       m_tickCount(clock.tickCount ? std::move(clock.tickCount) : std::function<ULONGLONG()>(&GetTickCount64)),
       m_cleanupIntervalMs(clock.cleanupIntervalMs)
 {
@@ -132,12 +138,14 @@ HRESULT CWmipUserCache::GetUserFromSID(CWmipUserCacheEntry** entry, const CStrin
 
 HRESULT CWmipUserCache::GetUserFromSID(CWmipUserCacheEntry** entry, const unsigned char* binarySid)
 {
-    if (entry != nullptr) {
+    if (entry != nullptr)
+    {
         *entry = nullptr;
     }
     LPWSTR text = nullptr;
     // The SID's own header gives its length, at most 68 bytes.
-    if (binarySid == nullptr || !ConvertSidToStringSidW(const_cast<unsigned char*>(binarySid), &text)) {
+    if (binarySid == nullptr || !ConvertSidToStringSidW(const_cast<unsigned char*>(binarySid), &text))
+    {
         return WBEM_E_ACCESS_DENIED;
     }
     const CString sid(text);
@@ -158,20 +166,24 @@ void CWmipUserCache::CheckCache()
 HRESULT CWmipUserCache::IsImpersonatedClient()
 {
     const HRESULT impersonated = CoImpersonateClient();
-    if (FAILED(impersonated)) {
+    if (FAILED(impersonated))
+    {
         return impersonated;
     }
     const RevertToSelfOnExit revert(true);
     TokenHandle token;
-    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.Out())) {
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.Out()))
+    {
         return WBEM_E_ACCESS_DENIED;
     }
     SECURITY_IMPERSONATION_LEVEL level = SecurityAnonymous;
     DWORD length = 0;
-    if (!GetTokenInformation(token.Get(), TokenImpersonationLevel, &level, sizeof level, &length)) {
+    if (!GetTokenInformation(token.Get(), TokenImpersonationLevel, &level, sizeof level, &length))
+    {
         return WBEM_E_ACCESS_DENIED;
     }
-    switch (level) {
+    switch (level)
+    {
     case SecurityAnonymous:
         CWMIDebugLog::LogError(kSource, __LINE__, L"Anonymous impersonation level\n", WBEM_E_ACCESS_DENIED);
         return WBEM_E_ACCESS_DENIED;
@@ -189,7 +201,8 @@ void CWmipUserCache::GarbageCollect()
 {
     const CriticalSectionLock guard(m_cacheLock);
     const ULONGLONG now = Now();
-    if (now - m_lastCleanup < m_cleanupIntervalMs) {
+    if (now - m_lastCleanup < m_cleanupIntervalMs)
+    {
         return;
     }
     std::erase_if(m_retiredUsers, [](const auto& pair) { return pair.second->GetUseCount() <= 0; });
@@ -201,36 +214,44 @@ void CWmipUserCache::GarbageCollect()
 
 HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
 {
-    if (entry == nullptr) {
+    if (entry == nullptr)
+    {
         return WBEM_E_INVALID_PARAMETER;
     }
     *entry = nullptr;
     LONG userId = 0;
     CString sidText;
     const HRESULT found = GetUserSSOInformation(sid, userId, sidText);
-    if (FAILED(found)) {
+    if (FAILED(found))
+    {
         return found;
     }
     const RevertToSelfOnExit revert(true);
-    try {
+    try
+    {
         const CriticalSectionLock guard(m_cacheLock);
         CheckIfUserIsTimedOut(sidText);
         auto cached = m_users.find(sidText);
-        if (cached == m_users.end()) {
+        if (cached == m_users.end())
+        {
             // The caller's own account is resolved only when it has to be logged in: a cached
             // entry is handed out without touching the database.
-            if (sid == nullptr && userId == 0) {
+            if (sid == nullptr && userId == 0)
+            {
                 const HRESULT lookedUp = LookUpLinkedUser(sidText, userId);
-                if (FAILED(lookedUp)) {
+                if (FAILED(lookedUp))
+                {
                     return lookedUp;
                 }
             }
             auto user = std::make_unique<CAcsUser>();
             // The account was resolved to its linked user above: a login by user id is the
             // single sign-on of the thread's (or the named) Windows account.
-            if (!user->Login(CBntDatabase::GetDSNFromINI(), nullptr, nullptr, false, false, CAcsUser::kInternalDirectoryID,
-                             userId, false)) {
-                if (sidText == kLocalSystemSid || sidText == kNetworkServiceSid) {
+            if (!user->Login(CBntDatabase::GetDSNFromINI(), nullptr, nullptr, false, false,
+                             CAcsUser::kInternalDirectoryID, userId, false))
+            {
+                if (sidText == kLocalSystemSid || sidText == kNetworkServiceSid)
+                {
                     return WBEM_E_ACCESS_DENIED;
                 }
                 throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED);
@@ -245,13 +266,19 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
         GarbageCollect();
         *entry = result;
         return found;
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Access denied: unable to login to Ivarune", e.GetHResult(), nullptr,
                                &e);
         return e.GetHResult();
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Error while getting user", WBEM_E_FAILED, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while getting user", WBEM_E_FAILED);
     }
     return WBEM_E_FAILED;
@@ -265,93 +292,118 @@ HRESULT CWmipUserCache::GetUserSSOInformation(LPCWSTR sid, LONG& userId, CString
 HRESULT CWmipUserCache::GetUserSSOInformationImpl(LPCWSTR sid, LONG& userId, CString& sidText, bool impersonate)
 {
     HRESULT result = S_OK;
-    if (impersonate) {
+    if (impersonate)
+    {
         const HRESULT level = IsImpersonatedClient();
-        if (FAILED(level)) {
+        if (FAILED(level))
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Improper authentication level", level);
             return level;
         }
-        if (level == 1) {
-            if (sid == nullptr) {
+        if (level == 1)
+        {
+            if (sid == nullptr)
+            {
                 CWMIDebugLog::LogError(kSource, __LINE__, L"Improper authentication level (identification)",
                                        WBEM_E_ACCESS_DENIED);
                 return WBEM_E_ACCESS_DENIED;
             }
             // An identified client named by SID is looked up without impersonating it.
             result = S_FALSE;
-        } else {
+        }
+        else
+        {
             const HRESULT impersonated = CoImpersonateClient();
-            if (FAILED(impersonated)) {
+            if (FAILED(impersonated))
+            {
                 CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to impersonate client", impersonated);
                 return impersonated;
             }
         }
     }
     bool found = false;
-    if (sid == nullptr) {
+    if (sid == nullptr)
+    {
         // The thread's account; GetUserImpl resolves it to its user when it logs it in.
         found = SUCCEEDED(brontel::directories::GetCurrentWindowsSID(sidText));
-    } else {
+    }
+    else
+    {
         sidText = sid;
         // Resolving needs a database connection; without one the request fails rather than
         // going on with an unresolved account.
         const HRESULT lookedUp = LookUpLinkedUser(sidText, userId);
-        if (FAILED(lookedUp)) {
-            if (impersonate) {
+        if (FAILED(lookedUp))
+        {
+            if (impersonate)
+            {
                 CoRevertToSelf();
             }
             return lookedUp;
         }
         found = userId != 0;
     }
-    if (found) {
+    if (found)
+    {
         return result;
     }
-    if (impersonate) {
+    if (impersonate)
+    {
         CoRevertToSelf();
     }
     CWMIDebugLog::LogError(kSource, __LINE__,
-                           CString(L"Access denied: account with SID ") + sidText + L" is not linked to an Ivarune user",
+                           CString(L"Access denied: account with SID ") + sidText +
+                               L" is not linked to an Ivarune user",
                            WBEM_E_ACCESS_DENIED);
     return WBEM_E_ACCESS_DENIED;
 }
 
 HRESULT CWmipUserCache::ReleaseUserImpl(CWmipUserCacheEntry* entry, bool impersonate)
 {
-    if (entry == nullptr) {
+    if (entry == nullptr)
+    {
         return S_OK;
     }
     HRESULT impersonated = S_OK;
-    if (impersonate) {
+    if (impersonate)
+    {
         const HRESULT level = IsImpersonatedClient();
-        if (FAILED(level)) {
+        if (FAILED(level))
+        {
             return level;
         }
         impersonated = CoImpersonateClient();
-        if (FAILED(impersonated)) {
+        if (FAILED(impersonated))
+        {
             return impersonated;
         }
     }
     const RevertToSelfOnExit revert(impersonate);
     const CString sid = entry->GetSID();
-    try {
+    try
+    {
         const CriticalSectionLock guard(m_cacheLock);
         const auto cached = m_users.find(sid);
         // Only the very entry given is released: another entry under the same SID belongs to
         // other requests.
-        const bool held =
-            m_retiredUsers.contains(entry) || (cached != m_users.end() && cached->second.get() == entry);
-        if (!held) {
+        const bool held = m_retiredUsers.contains(entry) || (cached != m_users.end() && cached->second.get() == entry);
+        if (!held)
+        {
             return WBEM_E_FAILED;
         }
-        if (entry->Release() < 0) {
+        if (entry->Release() < 0)
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"User object was released more than it was acquired");
         }
         GarbageCollect();
         return impersonated;
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         return e.GetHResult();
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while releasing user object", WBEM_E_FAILED);
     }
     return WBEM_E_FAILED;
@@ -361,10 +413,12 @@ void CWmipUserCache::CheckIfUserIsTimedOut(const CString& sid)
 {
     const CriticalSectionLock guard(m_cacheLock);
     const auto cached = m_users.find(sid);
-    if (cached == m_users.end() || !IsExpired(*cached->second, Now())) {
+    if (cached == m_users.end() || !IsExpired(*cached->second, Now()))
+    {
         return;
     }
-    if (cached->second->GetUseCount() >= 1) {
+    if (cached->second->GetUseCount() >= 1)
+    {
         const CWmipUserCacheEntry* key = cached->second.get();
         m_retiredUsers.emplace(key, std::move(cached->second));
     }
@@ -373,7 +427,8 @@ void CWmipUserCache::CheckIfUserIsTimedOut(const CString& sid)
 
 void CWmipUserCache::RefreshPermissions(CAcsUser* user)
 {
-    if (user == nullptr || user->GetDatabase() == nullptr) {
+    if (user == nullptr || user->GetDatabase() == nullptr)
+    {
         return;
     }
     const CriticalSectionLock guard(m_cacheLock);
@@ -383,8 +438,10 @@ void CWmipUserCache::RefreshPermissions(CAcsUser* user)
     const auto kept = m_permissionLists.find(group);
     const bool changed = kept == m_permissionLists.end() || !(*kept->second == *list);
     m_permissionLists[group] = std::move(list);
-    if (changed) {
-        if (CWmipClassCache* classes = CWmipApp::GetClassCache()) {
+    if (changed)
+    {
+        if (CWmipClassCache* classes = CWmipApp::GetClassCache())
+        {
             classes->RemoveUserClasses(user);
         }
     }
@@ -392,22 +449,26 @@ void CWmipUserCache::RefreshPermissions(CAcsUser* user)
 
 BOOL CWmipUserCache::HasUDFPermission(const CAcsUser* user, LONG fieldId, BOOL forEdit)
 {
-    if (user == nullptr) {
+    if (user == nullptr)
+    {
         return FALSE;
     }
     const LONG group = user->GetFieldPermissionGroupID();
-    if (group == -1) {
+    if (group == -1)
+    {
         return TRUE;
     }
     const CriticalSectionLock guard(m_cacheLock);
     const auto list = m_permissionLists.find(group);
-    if (list == m_permissionLists.end()) {
+    if (list == m_permissionLists.end())
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"UDF permission not found", WBEM_E_ACCESS_DENIED);
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error checking UDF permissions", WBEM_E_ACCESS_DENIED);
         return FALSE;
     }
     const CBntUDFPermissionItem* item = list->second->GetItem(fieldId);
-    if (item == nullptr) {
+    if (item == nullptr)
+    {
         return TRUE;
     }
     return (forEdit ? item->canEdit : item->canView) ? TRUE : FALSE;
@@ -433,21 +494,25 @@ ULONGLONG CWmipUserCache::Now() const
 HRESULT CWmipUserCache::LookUpLinkedUser(const CString& sid, LONG& userId)
 {
     const PooledConnection connection(m_connectionManager);
-    if (connection.Get() == nullptr) {
-        CWMIDebugLog::LogError(kSource, __LINE__,
-                               CWmipMessages::kNoConnection,
-                               WBEM_E_FAILED);
+    if (connection.Get() == nullptr)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection, WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
-    try {
+    try
+    {
         const brontel::directories::DirectoryDBManager directories(connection.Get()->GetDatabase(), nullptr);
         userId = directories.GetUserIDForWindowsAccount(sid);
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__,
-                               CString(L"Error while looking for user with SID ") + sid + L" in database", WBEM_E_FAILED,
-                               &e);
+                               CString(L"Error while looking for user with SID ") + sid + L" in database",
+                               WBEM_E_FAILED, &e);
         userId = 0;
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__,
                                CString(L"Unspecified error while looking for user with SID ") + sid + L" in database",
                                WBEM_E_FAILED);

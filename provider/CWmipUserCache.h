@@ -30,7 +30,8 @@ class CBntUDFPermissionListNoGui;
 class DBConnectionManager;
 
 // The time base of the user cache's expiry and clean-up; tests drive it without sleeping.
-struct CWmipUserCacheClock {
+struct CWmipUserCacheClock
+{
     static constexpr DWORD kDefaultCleanupIntervalMs = 30 * 1000;
 
     // Milliseconds of a steady clock; empty: GetTickCount64.
@@ -40,7 +41,8 @@ struct CWmipUserCacheClock {
     std::optional<LONG> lifetimeSeconds;
 };
 
-class CWmipUserCache {
+class CWmipUserCache
+{
 public:
     // The clean-up runs at most this often.
     static constexpr DWORD kCleanupIntervalMs = CWmipUserCacheClock::kDefaultCleanupIntervalMs;

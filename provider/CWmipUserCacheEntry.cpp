@@ -22,11 +22,13 @@ constexpr wchar_t kErrorLog[] = L"BrontelError.log";
 constexpr DWORD kOnityCheckFailure = 0x20010001u;
 
 // Takes the entry lock when the entry has one.
-class EntryLock {
+class EntryLock
+{
 public:
     explicit EntryLock(CRITICAL_SECTION* lock)
     {
-        if (lock != nullptr) {
+        if (lock != nullptr)
+        {
             m_guard.emplace(*lock);
         }
     }
@@ -46,8 +48,10 @@ CWmipUserCacheEntry::CWmipUserCacheEntry(std::unique_ptr<CAcsUser> user, CRITICA
 CWmipUserCacheEntry::~CWmipUserCacheEntry()
 {
     m_cardholderManager.reset();
-    if (m_connection != nullptr) {
-        if (DBConnectionManager* connections = Connections()) {
+    if (m_connection != nullptr)
+    {
+        if (DBConnectionManager* connections = Connections())
+        {
             connections->ReleaseConnection(m_connection);
         }
     }
@@ -72,8 +76,10 @@ DBConnectionManager* CWmipUserCacheEntry::Connections() const
 
 const CAcsUser* CWmipUserCacheEntry::BorrowedConnection()
 {
-    if (m_connection == nullptr) {
-        if (DBConnectionManager* connections = Connections()) {
+    if (m_connection == nullptr)
+    {
+        if (DBConnectionManager* connections = Connections())
+        {
             m_connection = connections->Connection(0);
         }
     }
@@ -83,14 +89,17 @@ const CAcsUser* CWmipUserCacheEntry::BorrowedConnection()
 CBntAcsDBMgrCardholder* CWmipUserCacheEntry::GetCardholderAcsDbManager()
 {
     const EntryLock guard(m_entryLock);
-    if (m_cardholderManager != nullptr) {
+    if (m_cardholderManager != nullptr)
+    {
         return m_cardholderManager.get();
     }
     const CAcsUser* connection = BorrowedConnection();
-    if (connection == nullptr || connection->GetDatabase() == nullptr) {
+    if (connection == nullptr || connection->GetDatabase() == nullptr)
+    {
         return nullptr;
     }
-    try {
+    try
+    {
         auto layout = std::make_unique<LUDFDbMgr>(connection->GetDatabase());
         layout->Read(LUDFDbMgr::kAllObjectTypes);
         auto manager = std::make_unique<CBntAcsDBMgrCardholder>();
@@ -98,7 +107,9 @@ CBntAcsDBMgrCardholder* CWmipUserCacheEntry::GetCardholderAcsDbManager()
         manager->SetUser(m_user.get());
         manager->SetUDFLayout(std::move(layout));
         m_cardholderManager = std::move(manager);
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         // Without its layout the manager would write cardholders without their fields.
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to set up the cardholder database manager", 0, &e);
     }
@@ -115,24 +126,29 @@ bool CWmipUserCacheEntry::CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList
 bool CWmipUserCacheEntry::CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList& assigned,
                                                      const CBntAssignedAcLvlList& added)
 {
-    if (m_user == nullptr || !m_user->GetSystemOptions().BntSupportOnityLocks()) {
+    if (m_user == nullptr || !m_user->GetSystemOptions().BntSupportOnityLocks())
+    {
         return true;
     }
     const EntryLock guard(m_entryLock);
-    try {
-        CWMIDebugLog::LogInfo(kSource, __LINE__,
-                              L"In CWmipAccessLevelAssignmentMapper::CanOnityILSLevelBeAssigned...");
+    try
+    {
+        CWMIDebugLog::LogInfo(kSource, __LINE__, L"In CWmipAccessLevelAssignmentMapper::CanOnityILSLevelBeAssigned...");
         const DWORD start = GetTickCount();
         bool overlap = false;
-        for (const CBntAssignedAcLvlList::Entry& level : added.GetEntries()) {
-            for (const CBntAssignedAcLvlList::Entry& held : assigned.GetEntries()) {
+        for (const CBntAssignedAcLvlList::Entry& level : added.GetEntries())
+        {
+            for (const CBntAssignedAcLvlList::Entry& held : assigned.GetEntries())
+            {
                 overlap = DoReaderInformationListsOverlap(GetReaderInformationForAccessLevel(level.levelId),
                                                           GetReaderInformationForAccessLevel(held.levelId));
-                if (overlap) {
+                if (overlap)
+                {
                     break;
                 }
             }
-            if (overlap) {
+            if (overlap)
+            {
                 break;
             }
         }
@@ -141,23 +157,29 @@ bool CWmipUserCacheEntry::CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList
                     static_cast<LONG>(GetTickCount() - start));
         CWMIDebugLog::LogInfo(kSource, __LINE__, text);
         return !overlap;
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CLogger::LogError(kErrorLog, CResult(kOnityCheckFailure), kSource, __LINE__, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CLogger::LogError(kErrorLog, CResult(kOnityCheckFailure), kSource, __LINE__);
     }
     return true;
 }
 
-std::shared_ptr<const CWmipUserCacheEntry::ReaderList>
-CWmipUserCacheEntry::GetReaderInformationForAccessLevel(LONG accessLevelId)
+std::shared_ptr<const CWmipUserCacheEntry::ReaderList> CWmipUserCacheEntry::GetReaderInformationForAccessLevel(
+    LONG accessLevelId)
 {
     const auto known = m_readerInformation.find(accessLevelId);
-    if (known != m_readerInformation.end()) {
+    if (known != m_readerInformation.end())
+    {
         return known->second;
     }
     const CAcsUser* connection = BorrowedConnection();
-    if (connection == nullptr || connection->GetDatabase() == nullptr) {
+    if (connection == nullptr || connection->GetDatabase() == nullptr)
+    {
         return std::make_shared<const ReaderList>();
     }
     CDynamicRecordset readers(connection->GetDatabase());
@@ -168,7 +190,8 @@ CWmipUserCacheEntry::GetReaderInformationForAccessLevel(LONG accessLevelId)
     readers.AddColumnToSet(L"PANELID", L"READER");
     readers.AddColumnToSet(L"READERID", L"READER");
     bool first = true;
-    for (const LONG panelType : kOnityPanelTypes) {
+    for (const LONG panelType : kOnityPanelTypes)
+    {
         readers.AddFilterLong(L"ACCESSPANE.PANELTYPE", panelType, CMultiFilterRecordset::Equal,
                               first ? CMultiFilterRecordset::AndFilter : CMultiFilterRecordset::OrFilter);
         first = false;
@@ -176,7 +199,8 @@ CWmipUserCacheEntry::GetReaderInformationForAccessLevel(LONG accessLevelId)
     readers.AddFilterLong(L"ACCESSLVL.ACCESSLVID", accessLevelId);
     readers.OpenForwardOnly();
     auto list = std::make_shared<ReaderList>();
-    for (; !readers.IsEOF(); readers.MoveNext()) {
+    for (; !readers.IsEOF(); readers.MoveNext())
+    {
         list->emplace_back(readers.GetLong(0), readers.GetLong(1));
     }
     std::shared_ptr<const ReaderList> stored = std::move(list);
@@ -187,12 +211,16 @@ CWmipUserCacheEntry::GetReaderInformationForAccessLevel(LONG accessLevelId)
 bool CWmipUserCacheEntry::DoReaderInformationListsOverlap(std::shared_ptr<const ReaderList> first,
                                                           std::shared_ptr<const ReaderList> second)
 {
-    if (first == nullptr || second == nullptr) {
+    if (first == nullptr || second == nullptr)
+    {
         return false;
     }
-    for (const auto& reader : *first) {
-        for (const auto& other : *second) {
-            if (reader == other) {
+    for (const auto& reader : *first)
+    {
+        for (const auto& other : *second)
+        {
+            if (reader == other)
+            {
                 return true;
             }
         }

@@ -26,7 +26,8 @@ class CBntAcsDBMgrCardholder;
 class CBntAssignedAcLvlList;
 class DBConnectionManager;
 
-class CWmipUserCacheEntry {
+class CWmipUserCacheEntry
+{
 public:
     // The readers (panel id, reader id) of an access level.
     using ReaderList = std::vector<std::pair<LONG, LONG>>;

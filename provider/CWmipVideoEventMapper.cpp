@@ -21,14 +21,18 @@ constexpr wchar_t kSource[] = L"wpVideoEventMapper";
 CTime TimeAt(const BntMessage& message, std::size_t offset)
 {
     SYSTEMTIME time{};
-    WORD* parts[] = {&time.wYear,   &time.wMonth,  &time.wDayOfWeek, &time.wDay,
-                     &time.wHour,   &time.wMinute, &time.wSecond,    &time.wMilliseconds};
-    for (std::size_t i = 0; i < std::size(parts); ++i) {
+    WORD* parts[] = {&time.wYear, &time.wMonth,  &time.wDayOfWeek, &time.wDay,
+                     &time.wHour, &time.wMinute, &time.wSecond,    &time.wMilliseconds};
+    for (std::size_t i = 0; i < std::size(parts); ++i)
+    {
         *parts[i] = static_cast<WORD>(message.ReadI16(offset + 2 * i));
     }
-    try {
+    try
+    {
         return CTime(time, -1);
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Invalid video time in hardware event", E_FAIL, &e);
     }
     return CTime(0);
@@ -48,7 +52,8 @@ BOOL CWmipVideoEventMapper::HandlesEvent(const BntMessageEx& message)
 HRESULT CWmipVideoEventMapper::MapEvent(IWbemClassObject** event, const BntMessageEx& message)
 {
     const HRESULT hr = CWmipSecurityEventMapper::MapEvent(event, message);
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         return hr;
     }
     WMIHelper::PutNumber(*event, L"Channel", static_cast<LONG>(message.ReadU32(kChannelOffset)));

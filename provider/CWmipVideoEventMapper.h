@@ -7,7 +7,8 @@
 
 #include "provider/CWmipSecurityEventMapper.h"
 
-class CWmipVideoEventMapper : public CWmipSecurityEventMapper {
+class CWmipVideoEventMapper : public CWmipSecurityEventMapper
+{
 public:
     static constexpr wchar_t kClassName[] = L"Bnt_VideoEvent";
     static constexpr std::size_t kChannelOffset = 56;

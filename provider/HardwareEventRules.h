@@ -5,7 +5,8 @@
 #include "provider/BntMessage.h"
 
 // Event types, subtypes and data types that choose a mapper or a filter.
-enum HardwareEventType : LONGLONG {
+enum HardwareEventType : LONGLONG
+{
     kEventTypeAccessGranted = 0,
     kEventTypeAccessDenied = 1,
     kEventTypeDuress = 2,
@@ -30,5 +31,6 @@ inline bool IsEventMessage(const bnt::utility::BntMessage& message)
 // Event types that only the other-security mapper exposes: 4, 5 and 19 to 30.
 inline bool IsOtherSecurityType(LONGLONG eventType)
 {
-    return eventType == kEventTypeSystem || eventType == kEventTypeAccessSecondary || (eventType >= 19 && eventType <= 30);
+    return eventType == kEventTypeSystem || eventType == kEventTypeAccessSecondary ||
+           (eventType >= 19 && eventType <= 30);
 }

@@ -4,9 +4,14 @@
 
 #include "platform/mfc/CString.h"
 
-class IWmipEventProviderInfo {
+class IWmipEventProviderInfo
+{
 public:
-    enum EventProviderType { SoftwareEventProvider = 1, HardwareEventProvider = 2 };
+    enum EventProviderType
+    {
+        SoftwareEventProvider = 1,
+        HardwareEventProvider = 2
+    };
 
     virtual CString GetEventProviderID() = 0;
     virtual EventProviderType GetEventProviderType() = 0;

@@ -3,10 +3,12 @@
 CString LAcsAlarm::GetDisplayText(const CString& text) const
 {
     const CString name = GetName();
-    if (text.IsEmpty()) {
+    if (text.IsEmpty())
+    {
         return name;
     }
-    switch (GetNotifType() & kDisplayModeMask) {
+    switch (GetNotifType() & kDisplayModeMask)
+    {
     case kDisplayNameOnly:
         return name;
     case kDisplayNameThenText:

@@ -10,7 +10,8 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
-class LAcsAlarm {
+class LAcsAlarm
+{
 public:
     // NotifType bits the system reads.
     static constexpr WORD kMustAcknowledge = 0x0008;

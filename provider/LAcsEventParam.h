@@ -10,7 +10,8 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
-class LAcsEventParam {
+class LAcsEventParam
+{
 public:
     LAcsEventParam() = default;
     virtual ~LAcsEventParam() = default;

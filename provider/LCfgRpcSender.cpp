@@ -10,8 +10,7 @@
 
 using brontel::utility::CWMIDebugLog;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"LCfgRpcSender";
 
@@ -49,9 +48,12 @@ bool LCfgRpcSender::Send(int code, const std::vector<BYTE>& block)
     if (server == nullptr)
         return false;
     LONG answer = -1;
-    try {
+    try
+    {
         return server->UpdateConfiguration(code, block, &answer) == RPC_S_OK && answer == 0;
-    } catch (const std::exception&) {
+    }
+    catch (const std::exception&)
+    {
         return false;
     }
 }
@@ -59,9 +61,11 @@ bool LCfgRpcSender::Send(int code, const std::vector<BYTE>& block)
 void LCfgRpcSender::Store(StoredMessage message)
 {
     const std::lock_guard<std::mutex> lock(m_lock);
-    if (m_store.size() >= kMaxStoredMessages) {
+    if (m_store.size() >= kMaxStoredMessages)
+    {
         m_store.pop_front();
-        const CString text = CString(L"Failed-command store of the ") + m_serverName + L" full: the oldest message was dropped.";
+        const CString text =
+            CString(L"Failed-command store of the ") + m_serverName + L" full: the oldest message was dropped.";
         CWMIDebugLog::LogError(kSource, __LINE__, text);
     }
     m_store.push_back(std::move(message));
@@ -77,12 +81,13 @@ LCfgRpcSender::Delivery LCfgRpcSender::DeliverMessage(int code, const CfgMessage
     }
     if (!direct && Send(code, stored.block))
         return Delivery::Sent;
-    if (direct || keepOnFailure) {
+    if (direct || keepOnFailure)
+    {
         Store(std::move(stored));
         return Delivery::Stored;
     }
-    CWMIDebugLog::LogError(kSource, __LINE__, CString(L"A configuration message could not be delivered to the ") +
-                                                  m_serverName + L".");
+    CWMIDebugLog::LogError(kSource, __LINE__,
+                           CString(L"A configuration message could not be delivered to the ") + m_serverName + L".");
     return Delivery::Dropped;
 }
 
@@ -99,7 +104,8 @@ void LCfgRpcSender::RetryStored()
         pending.swap(m_store);
     }
     std::deque<StoredMessage> failed;
-    for (StoredMessage& message : pending) {
+    for (StoredMessage& message : pending)
+    {
         if (!Send(message.code, message.block))
             failed.push_back(std::move(message));
     }
@@ -117,7 +123,8 @@ void LCfgRpcSender::RetryStored()
 UINT LCfgRpcSender::OnRun()
 {
     std::unique_lock<std::mutex> lock(m_lock);
-    while (!m_stopRequested) {
+    while (!m_stopRequested)
+    {
         m_wake.wait_for(lock, std::chrono::milliseconds(m_retryIntervalMs), [this] { return m_stopRequested; });
         if (m_stopRequested)
             break;

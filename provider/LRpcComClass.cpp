@@ -41,7 +41,8 @@ LCfgRpcSender::Delivery LRpcComClass::UpdateMessage(int code, CfgMessage* messag
         return Delivery::Dropped;
     const CAcsUser* user = GetAcsUser();
     const CBntDatabase* database = user != nullptr ? user->GetDatabase() : nullptr;
-    if (database == nullptr || database->IsConnectionLost() || !database->IsOpen()) {
+    if (database == nullptr || database->IsConnectionLost() || !database->IsOpen())
+    {
         m_lostDatabaseConnection.store(1);
         return Delivery::Dropped;
     }

@@ -52,7 +52,6 @@ protected:
     virtual Delivery UpdateMessage(int code, CfgMessage* message);
 
 private:
-
     mutable std::mutex m_userLock;
     const CAcsUser* m_user;  // guarded by m_userLock; lent, not owned
     std::atomic<int> m_lostDatabaseConnection{0};

@@ -16,11 +16,17 @@ namespace {
 
 constexpr wchar_t kSource[] = L"LWorkerThread.cpp";
 
-enum class Gate { Closed, Open, Cancelled };
+enum class Gate
+{
+    Closed,
+    Open,
+    Cancelled
+};
 
 }  // namespace
 
-struct LWorkerThread::RunState {
+struct LWorkerThread::RunState
+{
     std::mutex lock;
     std::condition_variable changed;
     Gate gate = Gate::Closed;  // guarded by lock
@@ -37,9 +43,11 @@ LWorkerThread::~LWorkerThread()
     // The derived part is gone, so Stop cannot be asked any more: only wait, then let go.
     ReleaseThread(true);
     // A thread left running (detached) still reads this object's members until it ends.
-    if (m_state) {
+    if (m_state)
+    {
         std::unique_lock guard(m_state->lock);
-        if (!m_state->ended && m_state->orphan == nullptr) {
+        if (!m_state->ended && m_state->orphan == nullptr)
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread destroyed while its thread runs; waiting for it.",
                                    E_FAIL);
             m_state->changed.wait(guard, [this] { return m_state->ended; });
@@ -49,20 +57,23 @@ LWorkerThread::~LWorkerThread()
 
 void LWorkerThread::Deleter::operator()(LWorkerThread* thread) const
 {
-    if (thread != nullptr) {
+    if (thread != nullptr)
+    {
         thread->Dispose();
     }
 }
 
 void LWorkerThread::Dispose()
 {
-    if (Kill(0) || !m_state) {
+    if (Kill(0) || !m_state)
+    {
         delete this;
         return;
     }
     {
         const std::scoped_lock guard(m_state->lock);
-        if (!m_state->ended) {
+        if (!m_state->ended)
+        {
             // The running thread owns the object from here on.
             m_state->orphan = this;
             return;
@@ -73,20 +84,25 @@ void LWorkerThread::Dispose()
 
 BOOL LWorkerThread::Start(int priority, UINT, DWORD creationFlags, LPSECURITY_ATTRIBUTES)
 {
-    if (m_thread.joinable()) {
+    if (m_thread.joinable())
+    {
         return FALSE;
     }
     auto state = std::make_shared<RunState>();
-    try {
+    try
+    {
         m_thread = std::thread([this, state] { ThreadMain(state); });
-    } catch (const std::system_error& e) {
+    }
+    catch (const std::system_error& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, CString(L"Unable to create a worker thread: ") + CString(e.what()),
                                E_FAIL);
         return FALSE;
     }
     m_state = std::move(state);
     m_priority = priority;
-    if ((creationFlags & kCreateSuspended) == 0) {
+    if ((creationFlags & kCreateSuspended) == 0)
+    {
         ResumeThread();
     }
     return TRUE;
@@ -94,13 +110,15 @@ BOOL LWorkerThread::Start(int priority, UINT, DWORD creationFlags, LPSECURITY_AT
 
 DWORD LWorkerThread::ResumeThread()
 {
-    if (!m_thread.joinable() || !m_state) {
+    if (!m_thread.joinable() || !m_state)
+    {
         return 0xFFFFFFFF;
     }
     DWORD previous = 0;
     {
         const std::scoped_lock guard(m_state->lock);
-        if (m_state->gate == Gate::Closed) {
+        if (m_state->gate == Gate::Closed)
+        {
             m_state->gate = Gate::Open;
             previous = 1;
         }
@@ -120,15 +138,19 @@ BOOL LWorkerThread::Kill(DWORD)
 
 BOOL LWorkerThread::WaitForExit(DWORD timeoutMs)
 {
-    if (!m_thread.joinable()) {
+    if (!m_thread.joinable())
+    {
         return TRUE;
     }
     {
         std::unique_lock guard(m_state->lock);
         const auto ended = [this] { return m_state->ended; };
-        if (timeoutMs == INFINITE) {
+        if (timeoutMs == INFINITE)
+        {
             m_state->changed.wait(guard, ended);
-        } else if (!m_state->changed.wait_for(guard, std::chrono::milliseconds(timeoutMs), ended)) {
+        }
+        else if (!m_state->changed.wait_for(guard, std::chrono::milliseconds(timeoutMs), ended))
+        {
             return FALSE;
         }
     }
@@ -138,7 +160,8 @@ BOOL LWorkerThread::WaitForExit(DWORD timeoutMs)
 
 DWORD LWorkerThread::GetThreadExitCode() const
 {
-    if (!m_state) {
+    if (!m_state)
+    {
         return 0;
     }
     const std::scoped_lock guard(m_state->lock);
@@ -207,17 +230,25 @@ void LWorkerThread::ThreadMain(const std::shared_ptr<RunState>& state)
 DWORD LWorkerThread::RunSequence()
 {
     // An exception must not leave the thread: std::thread would end the process.
-    try {
-        if (OnStartup() && OnRun() == 0) {
+    try
+    {
+        if (OnStartup() && OnRun() == 0)
+        {
             return OnShutdown();
         }
         OnError(m_exitCode.load());
         OnShutdown();
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread ended by an exception.", e.GetHResult(), nullptr, &e);
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread ended by an exception.", E_FAIL, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread ended by an unknown exception.", E_FAIL);
     }
     return static_cast<DWORD>(m_exitCode.load());
@@ -225,12 +256,15 @@ DWORD LWorkerThread::RunSequence()
 
 bool LWorkerThread::WaitForEnd(DWORD intervalMs, int polls) const
 {
-    if (!m_state) {
+    if (!m_state)
+    {
         return true;
     }
     std::unique_lock guard(m_state->lock);
-    for (int poll = 0; poll < polls; ++poll) {
-        if (m_state->changed.wait_for(guard, std::chrono::milliseconds(intervalMs), [this] { return m_state->ended; })) {
+    for (int poll = 0; poll < polls; ++poll)
+    {
+        if (m_state->changed.wait_for(guard, std::chrono::milliseconds(intervalMs), [this] { return m_state->ended; }))
+        {
             return true;
         }
     }
@@ -239,7 +273,8 @@ bool LWorkerThread::WaitForEnd(DWORD intervalMs, int polls) const
 
 BOOL LWorkerThread::ReleaseThread(bool mayWait)
 {
-    if (!m_thread.joinable()) {
+    if (!m_thread.joinable())
+    {
         return TRUE;
     }
     bool atGate = false;
@@ -247,12 +282,14 @@ BOOL LWorkerThread::ReleaseThread(bool mayWait)
         // A thread still at its gate is let out without running anything, so it ends at once.
         const std::scoped_lock guard(m_state->lock);
         atGate = m_state->gate == Gate::Closed;
-        if (atGate) {
+        if (atGate)
+        {
             m_state->gate = Gate::Cancelled;
         }
     }
     m_state->changed.notify_all();
-    if (atGate || WaitForEnd(0, 1) || (mayWait && WaitForEnd(m_pollIntervalMs, m_maxPolls))) {
+    if (atGate || WaitForEnd(0, 1) || (mayWait && WaitForEnd(m_pollIntervalMs, m_maxPolls)))
+    {
         m_thread.join();
         return TRUE;
     }

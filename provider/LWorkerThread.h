@@ -27,7 +27,8 @@
 
 #include "platform/win32/WinTypes.h"
 
-class LWorkerThread {
+class LWorkerThread
+{
 public:
     // Creation flag of Start: leave the thread suspended until ResumeThread.
     static constexpr DWORD kCreateSuspended = 0x00000004;
@@ -40,7 +41,8 @@ public:
     static constexpr int kMaxStopPolls = 60;
 
     // Deletes a worker thread as described above; null is ignored.
-    struct Deleter {
+    struct Deleter
+    {
         void operator()(LWorkerThread* thread) const;
     };
     template <class T>

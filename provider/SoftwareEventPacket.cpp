@@ -1,7 +1,6 @@
 #include "provider/SoftwareEventPacket.h"
 
-namespace
-{
+namespace {
 
 void PutLe(BYTE* at, DWORD value, std::size_t width)
 {
@@ -17,7 +16,7 @@ DWORD GetLe(std::span<const BYTE> bytes, std::size_t offset, std::size_t width)
     return value;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<SoftwareEventPacket> SoftwareEventPacket::Make(LONG eventId, SHORT eventType, SHORT transactionType,
                                                              LONG flags, std::u16string_view text)

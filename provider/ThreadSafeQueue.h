@@ -12,7 +12,8 @@
 #include <mutex>
 
 template <typename T>
-class ThreadSafeQueue {
+class ThreadSafeQueue
+{
 public:
     // The most elements the queue holds: a consumer that has stopped must not let the pushers
     // grow it without end.
@@ -28,7 +29,8 @@ public:
     {
         {
             const std::lock_guard<std::mutex> guard(m_lock);
-            if (m_elements.size() >= m_capacity) {
+            if (m_elements.size() >= m_capacity)
+            {
                 return false;
             }
             m_elements.push_back(element);
@@ -42,10 +44,12 @@ public:
     virtual bool Pop(T& element)
     {
         std::unique_lock<std::mutex> guard(m_lock);
-        if (m_wait) {
+        if (m_wait)
+        {
             m_available.wait(guard, [this] { return m_interrupted || !m_elements.empty(); });
         }
-        if (m_interrupted || m_elements.empty()) {
+        if (m_interrupted || m_elements.empty())
+        {
             return false;
         }
         element = std::move(m_elements.front());

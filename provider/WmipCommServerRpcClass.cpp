@@ -7,8 +7,7 @@
 
 using brontel::utility::CWMIDebugLog;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipCommServerRpcClass";
 
@@ -35,7 +34,8 @@ BOOL WmipCommServerRpcClass::KeepsFailedCommands()
 LCfgRpcSender::Delivery WmipCommServerRpcClass::UpdateMessage(int code, CfgMessage* message)
 {
     const CriticalSectionLock guard(m_lock);
-    try {
+    try
+    {
         const Delivery sent = LRpcComClass::UpdateMessage(code, message);
         if (GetLostDatabaseConnection() != 1)
             return sent;
@@ -50,9 +50,13 @@ LCfgRpcSender::Delivery WmipCommServerRpcClass::UpdateMessage(int code, CfgMessa
         if (m_connection == nullptr)
             return Delivery::Dropped;
         return LRpcComClass::UpdateMessage(code, message);
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"");
     }
     return Delivery::Dropped;

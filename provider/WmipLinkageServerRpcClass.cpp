@@ -7,15 +7,15 @@
 
 using brontel::utility::CWMIDebugLog;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipLinkageServerRpcClass";
 
 }  // namespace
 
 WmipLinkageServerRpcClass::WmipLinkageServerRpcClass(const CAcsUser* connection, DBConnectionManager* manager)
-    : CLSLRpcComClass(connection != nullptr ? connection->GetDatabase() : nullptr), m_manager(manager), m_connection(connection)
+    : CLSLRpcComClass(connection != nullptr ? connection->GetDatabase() : nullptr), m_manager(manager),
+      m_connection(connection)
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -30,11 +30,16 @@ WmipLinkageServerRpcClass::~WmipLinkageServerRpcClass()
 BOOL WmipLinkageServerRpcClass::UpdateLinkageServer(int code, CfgMessage* message)
 {
     const CriticalSectionLock guard(m_lock);
-    try {
+    try
+    {
         return CLSLRpcComClass::UpdateLinkageServer(code, message);
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"", E_FAIL, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"");
     }
     return FALSE;

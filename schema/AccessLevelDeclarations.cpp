@@ -22,8 +22,8 @@ constinit const SchemaDeclaration kAccessLevelAssignmentDeclarations[] = {
     DeclareProperty(L"Bnt_AccessLevelAssignment", L"AccessLevelID", CIM_SINT32, L"BADGELINK", L"ACCLVLID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_AccessLevelAssignment", L"BadgeKey", CIM_SINT32, L"BADGELINK", L"BADGEKEY", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_AccessLevelAssignment", L"Activate", CIM_DATETIME, L"BADGELINK", L"ACTIVATE", 0, 0, -2, 0),
-    DeclareProperty(L"Bnt_AccessLevelAssignment", L"Deactivate", CIM_DATETIME, L"BADGELINK", L"DEACTIVATE",
-                    0, 0, -2, 0),
+    DeclareProperty(L"Bnt_AccessLevelAssignment", L"Deactivate", CIM_DATETIME, L"BADGELINK", L"DEACTIVATE", 0, 0, -2,
+                    0),
 };
 
 constinit const SchemaDeclaration kAccessLevelManagedDeclarations[] = {
@@ -32,8 +32,8 @@ constinit const SchemaDeclaration kAccessLevelManagedDeclarations[] = {
     DeclareProperty(L"Bnt_AccessLevelManaged", L"ID", CIM_SINT32, L"ACCESSLVL", L"ACCESSLVID", 1, 0, 32768, 0),
     DeclareProperty(L"Bnt_AccessLevelManaged", L"Name", CIM_STRING, L"ACCESSLVL", L"DESCRIPT", 0, 64, -2, 0),
     DeclareProperty(L"Bnt_AccessLevelManaged", L"SegmentID", CIM_SINT32, L"ACCESSLVL", L"SEGMENTID", 0, 0, -2, 1),
-    DeclareProperty(L"Bnt_AccessLevelManaged", L"AvailableForRequest", CIM_BOOLEAN,
-                    L"ACCESSLVL", L"AVAILABLE_FOR_REQUEST", 0, 0, -2, 0),
+    DeclareProperty(L"Bnt_AccessLevelManaged", L"AvailableForRequest", CIM_BOOLEAN, L"ACCESSLVL",
+                    L"AVAILABLE_FOR_REQUEST", 0, 0, -2, 0),
 };
 
 constinit const SchemaDeclaration kAccessLevelDeclarations[] = {
@@ -48,12 +48,12 @@ constinit const SchemaDeclaration kAccessLevelDeclarations[] = {
     DeclarePropertyAttribute(L"Bnt_AccessLevel", L"SegmentID", L"DefaultValue", L"0"),
     DeclarePropertyAttribute(L"Bnt_AccessLevel", L"SegmentID", L"read", 1),
     DeclareProperty(L"Bnt_AccessLevel", L"HasCommandAuthority", CIM_BOOLEAN, L"ACCESSLVL", L"COMMAND", 0, 0, -2, 0),
-    DeclareProperty(L"Bnt_AccessLevel", L"DownloadToIntelligentReaders", CIM_BOOLEAN, L"ACCESSLVL", L"DOWNLOAD",
-                    0, 0, -2, 0),
-    DeclareProperty(L"Bnt_AccessLevel", L"FirstCardUnlock", CIM_BOOLEAN, L"ACCESSLVL", L"FIRST_CARD_UNLOCK",
-                    0, 0, -2, 0),
-    DeclareProperty(L"Bnt_AccessLevel", L"AvailableForRequest", CIM_BOOLEAN, L"ACCESSLVL", L"AVAILABLE_FOR_REQUEST",
-                    0, 0, -2, 0),
+    DeclareProperty(L"Bnt_AccessLevel", L"DownloadToIntelligentReaders", CIM_BOOLEAN, L"ACCESSLVL", L"DOWNLOAD", 0, 0,
+                    -2, 0),
+    DeclareProperty(L"Bnt_AccessLevel", L"FirstCardUnlock", CIM_BOOLEAN, L"ACCESSLVL", L"FIRST_CARD_UNLOCK", 0, 0, -2,
+                    0),
+    DeclareProperty(L"Bnt_AccessLevel", L"AvailableForRequest", CIM_BOOLEAN, L"ACCESSLVL", L"AVAILABLE_FOR_REQUEST", 0,
+                    0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_AccessLevel", L"AvailableForRequest", L"not_null", 1),
     DeclarePropertyAttribute(L"Bnt_AccessLevel", L"AvailableForRequest", L"DefaultValue", L"0"),
 };
@@ -61,22 +61,22 @@ constinit const SchemaDeclaration kAccessLevelDeclarations[] = {
 constinit const SchemaDeclaration kAccessLevelReaderAssignmentDeclarations[] = {
     DeclareClass(L"Bnt_AccessLevelReaderAssignment", L"CWmipAccessLevelReaderAssignmentMapper"),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessLevelReaderAssignment", L"noedit", 1),
-    DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"AccessLevelID", CIM_SINT32, L"ACCLVLINK", L"ACCESSLVID",
-                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"AccessLevelID", CIM_SINT32, L"ACCLVLINK", L"ACCESSLVID", 1, 0,
+                    -2, 0),
     DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"PanelID", CIM_SINT32, L"ACCLVLINK", L"PANELID", 1, 0, -2, 0),
-    DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"ReaderID", CIM_SINT32, L"ACCLVLINK", L"READERID",
-                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"ReaderID", CIM_SINT32, L"ACCLVLINK", L"READERID", 1, 0, -2,
+                    0),
     DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"TimezoneID", CIM_SINT32, L"ACCLVLINK", L"TZID", 0, 0, -2, 0),
-    DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"AvailableForRequest", CIM_BOOLEAN,
-                    L"ACCESSLVL", L"AVAILABLE_FOR_REQUEST", 0, 0, -2, 0),
-    DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"AccessLevelName", CIM_STRING, L"ACCESSLVL", L"DESCRIPT",
-                    0, 128, -2, 0),
-    DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"ReaderName", CIM_STRING, L"READER", L"READERDESC",
-                    0, 128, -2, 0),
+    DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"AvailableForRequest", CIM_BOOLEAN, L"ACCESSLVL",
+                    L"AVAILABLE_FOR_REQUEST", 0, 0, -2, 0),
+    DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"AccessLevelName", CIM_STRING, L"ACCESSLVL", L"DESCRIPT", 0,
+                    128, -2, 0),
+    DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"ReaderName", CIM_STRING, L"READER", L"READERDESC", 0, 128, -2,
+                    0),
     DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"ReaderFriendlyName", CIM_STRING, L"READER", L"FRIENDLY_NAME",
                     0, 128, -2, 0),
-    DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"TimezoneName", CIM_STRING, L"TIMEZONE", L"DESCRIPT",
-                    0, 128, -2, 0),
+    DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"TimezoneName", CIM_STRING, L"TIMEZONE", L"DESCRIPT", 0, 128,
+                    -2, 0),
 };
 
 constinit const SchemaDeclaration kAccessLevelUserDeclarations[] = {

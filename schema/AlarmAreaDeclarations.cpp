@@ -63,8 +63,8 @@ constinit const SchemaDeclaration kReaderExitsAreaDeclarations[] = {
 constinit const SchemaDeclaration kAuthenticationModeDeclarations[] = {
     DeclareClass(L"Bnt_AuthenticationMode", L"CWmipAuthenticationModeMapper"),
     DeclareClassWidePropertyAttribute(L"Bnt_AuthenticationMode", L"noedit", 1),
-    DeclareProperty(L"Bnt_AuthenticationMode", L"ID", CIM_SINT32,
-                    L"PIV_AUTHENTICATION_MODE", L"PIV_AUTHENTICATION_MODEID", 1, 0, 83, 0),
+    DeclareProperty(L"Bnt_AuthenticationMode", L"ID", CIM_SINT32, L"PIV_AUTHENTICATION_MODE",
+                    L"PIV_AUTHENTICATION_MODEID", 1, 0, 83, 0),
     DeclareProperty(L"Bnt_AuthenticationMode", L"Name", CIM_STRING, L"PIV_AUTHENTICATION_MODE", L"NAME", 0, 128, -2, 0),
 };
 
@@ -73,10 +73,10 @@ constinit const SchemaDeclaration kCameraGroupCameraLinkDeclarations[] = {
     DeclareClassWidePropertyAttribute(L"Bnt_CameraGroupCameraLink", L"noedit", 1),
     DeclareProperty(L"Bnt_CameraGroupCameraLink", L"CameraGroupID", CIM_SINT32, L"DEVICE_GROUP_LINK", L"DEVICEGROUPID",
                     1, 0, -2, 0),
-    DeclareProperty(L"Bnt_CameraGroupCameraLink", L"PanelID", CIM_SINT32, L"DEVICE_GROUP_LINK", L"PANELID",
-                    1, 0, -2, 0),
-    DeclareProperty(L"Bnt_CameraGroupCameraLink", L"CameraID", CIM_SINT32, L"DEVICE_GROUP_LINK", L"DEVICEID",
-                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_CameraGroupCameraLink", L"PanelID", CIM_SINT32, L"DEVICE_GROUP_LINK", L"PANELID", 1, 0, -2,
+                    0),
+    DeclareProperty(L"Bnt_CameraGroupCameraLink", L"CameraID", CIM_SINT32, L"DEVICE_GROUP_LINK", L"DEVICEID", 1, 0, -2,
+                    0),
 };
 
 constinit const SchemaDeclaration kCameraGroupDeclarations[] = {

@@ -6,7 +6,8 @@
 
 #include "platform/mfc/CString.h"
 
-class CWmipClassAttributeRegistrar {
+class CWmipClassAttributeRegistrar
+{
 public:
     CWmipClassAttributeRegistrar(CString className, CString attribute, int value);
 };

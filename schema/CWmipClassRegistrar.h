@@ -7,7 +7,8 @@
 #include "framework/CWmipMapperRegistry.h"
 #include "platform/mfc/CString.h"
 
-class CWmipClassRegistrar {
+class CWmipClassRegistrar
+{
 public:
     // The three concrete forms record the class as declared concrete, so that it is not taken
     // for abstract while its factory is empty (an unbound mapper).

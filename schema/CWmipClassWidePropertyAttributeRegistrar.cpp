@@ -2,8 +2,8 @@
 
 #include "framework/CWmipMapperRegistry.h"
 
-CWmipClassWidePropertyAttributeRegistrar::CWmipClassWidePropertyAttributeRegistrar(CString className,
-                                                                                   CString attribute, int value)
+CWmipClassWidePropertyAttributeRegistrar::CWmipClassWidePropertyAttributeRegistrar(CString className, CString attribute,
+                                                                                   int value)
 {
     CWmipMapperRegistry::Instance()->RegisterClassWidePropertyAttribute(className, attribute, value);
 }

@@ -7,7 +7,8 @@
 
 #include "platform/mfc/CString.h"
 
-class CWmipClassWidePropertyAttributeRegistrar {
+class CWmipClassWidePropertyAttributeRegistrar
+{
 public:
     CWmipClassWidePropertyAttributeRegistrar(CString className, CString attribute, int value);
 };

@@ -7,7 +7,8 @@
 #include "platform/com/CimTypes.h"
 #include "platform/mfc/CString.h"
 
-class CWmipDynamicPropertyRegistrar {
+class CWmipDynamicPropertyRegistrar
+{
 public:
     CWmipDynamicPropertyRegistrar(CString className, CString property, CIMTYPE cimType, int maxLength);
 };

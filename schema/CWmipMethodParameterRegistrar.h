@@ -8,7 +8,8 @@
 #include "platform/com/CimTypes.h"
 #include "platform/mfc/CString.h"
 
-class CWmipMethodParameterRegistrar {
+class CWmipMethodParameterRegistrar
+{
 public:
     CWmipMethodParameterRegistrar(CString className, CString method, bool input, CString parameter, CIMTYPE cimType);
 };

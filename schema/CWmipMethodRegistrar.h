@@ -6,7 +6,8 @@
 
 #include "platform/mfc/CString.h"
 
-class CWmipMethodRegistrar {
+class CWmipMethodRegistrar
+{
 public:
     CWmipMethodRegistrar(CString className, CString method);
 };

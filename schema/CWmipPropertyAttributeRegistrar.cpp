@@ -2,14 +2,14 @@
 
 #include "framework/CWmipMapperRegistry.h"
 
-CWmipPropertyAttributeRegistrar::CWmipPropertyAttributeRegistrar(CString className, CString property,
-                                                                 CString attribute, int value)
+CWmipPropertyAttributeRegistrar::CWmipPropertyAttributeRegistrar(CString className, CString property, CString attribute,
+                                                                 int value)
 {
     CWmipMapperRegistry::Instance()->RegisterPropertyAttribute(className, property, attribute, value);
 }
 
-CWmipPropertyAttributeRegistrar::CWmipPropertyAttributeRegistrar(CString className, CString property,
-                                                                 CString attribute, CString value)
+CWmipPropertyAttributeRegistrar::CWmipPropertyAttributeRegistrar(CString className, CString property, CString attribute,
+                                                                 CString value)
 {
     CWmipMapperRegistry::Instance()->RegisterPropertyAttribute(className, property, attribute, value);
 }

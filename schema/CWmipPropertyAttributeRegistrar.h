@@ -6,7 +6,8 @@
 
 #include "platform/mfc/CString.h"
 
-class CWmipPropertyAttributeRegistrar {
+class CWmipPropertyAttributeRegistrar
+{
 public:
     CWmipPropertyAttributeRegistrar(CString className, CString property, CString attribute, int value);
     CWmipPropertyAttributeRegistrar(CString className, CString property, CString attribute, CString value);

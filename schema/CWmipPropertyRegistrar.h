@@ -7,8 +7,9 @@
 #include "platform/com/CimTypes.h"
 #include "platform/mfc/CString.h"
 
-class CWmipPropertyRegistrar {
+class CWmipPropertyRegistrar
+{
 public:
-    CWmipPropertyRegistrar(CString className, CString property, CIMTYPE cimType, CString table, CString column,
-                           int key, int maxLength, int idType, int segmentOption);
+    CWmipPropertyRegistrar(CString className, CString property, CIMTYPE cimType, CString table, CString column, int key,
+                           int maxLength, int idType, int segmentOption);
 };

@@ -6,7 +6,8 @@
 
 #include "platform/mfc/CString.h"
 
-class CWmipPropertyValuesRegistrar {
+class CWmipPropertyValuesRegistrar
+{
 public:
     CWmipPropertyValuesRegistrar(CString className, CString property, CString attribute, CString values,
                                  CString labels);

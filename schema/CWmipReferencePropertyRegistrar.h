@@ -6,7 +6,8 @@
 
 #include "platform/mfc/CString.h"
 
-class CWmipReferencePropertyRegistrar {
+class CWmipReferencePropertyRegistrar
+{
 public:
     CWmipReferencePropertyRegistrar(CString className, CString property, CString referencedClass);
 };

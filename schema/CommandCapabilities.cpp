@@ -4,15 +4,18 @@ std::map<CString, bool> ReadCommandCapabilities(std::span<const wchar_t* const> 
 {
     static constexpr int kFlagLength = 4;
     std::map<CString, bool> result;
-    for (const wchar_t* tag : tags) {
-        if (tag == nullptr) {
+    for (const wchar_t* tag : tags)
+    {
+        if (tag == nullptr)
+        {
             continue;
         }
         const CString tagText(tag);
         bool supported = false;
         const int position = capabilities.Find(tag);
         // A tag at the very start of the text counts as found too.
-        if (position >= 0 && !tagText.IsEmpty()) {
+        if (position >= 0 && !tagText.IsEmpty())
+        {
             const int flagStart = position + tagText.GetLength();
             supported = capabilities.GetLength() - flagStart >= kFlagLength &&
                         capabilities.Mid(flagStart, kFlagLength).CompareNoCase(L"true") == 0;

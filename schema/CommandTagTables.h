@@ -9,9 +9,9 @@
 #include <iterator>
 
 inline constexpr const wchar_t* IntrusionCommandTagTable[] = {
-    L"<Disarm>",          L"<PerimeterArm>",        L"<EntirePartitionArm>", L"<ArmDelay>",
-    L"<ArmInstant>",      L"<PerimeterArmDelay>",   L"<PerimeterArmInstant>", L"<SilenceAlarms>",
-    L"<PartialArm>",      L"<CancelReset>",         L"<ExecuteFunction>",
+    L"<Disarm>",     L"<PerimeterArm>",      L"<EntirePartitionArm>",  L"<ArmDelay>",
+    L"<ArmInstant>", L"<PerimeterArmDelay>", L"<PerimeterArmInstant>", L"<SilenceAlarms>",
+    L"<PartialArm>", L"<CancelReset>",       L"<ExecuteFunction>",
 };
 inline constexpr std::size_t kIntrusionCommandTagCount = std::size(IntrusionCommandTagTable);
 

@@ -22,7 +22,8 @@ namespace {
 void Declare(const SchemaDeclaration& d)
 {
     using K = SchemaDeclarationKind;
-    switch (d.kind) {
+    switch (d.kind)
+    {
     case K::ClassWithFactory:
         CWmipClassRegistrar(d.className, MapperBindings::FindFactory(d.mapperClass));
         break;
@@ -75,7 +76,8 @@ void Declare(const SchemaDeclaration& d)
 // The schema's one static initialiser: the date-time text patterns first, then the whole
 // schema, before any entry point runs, in table order rather than in whatever order the linker
 // lays out the family files.
-struct SchemaLoader {
+struct SchemaLoader
+{
     SchemaLoader()
     {
         InitKvrTimeDurationRegex();
@@ -91,8 +93,10 @@ void DeclareSchema()
 {
     static std::once_flag declared;
     std::call_once(declared, [] {
-        for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables()) {
-            for (const SchemaDeclaration& declaration : *table) {
+        for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables())
+        {
+            for (const SchemaDeclaration& declaration : *table)
+            {
                 Declare(declaration);
             }
         }

@@ -11,14 +11,14 @@ constinit const SchemaDeclaration kEventAlarmDefinitionLinkDeclarations[] = {
     DeclareClassWidePropertyAttribute(L"Bnt_EventAlarmDefinitionLink", L"noedit", 1),
     DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"PanelID", CIM_SINT32, L"EVTALMLINK", L"PANELID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"DeviceID", CIM_SINT32, L"EVTALMLINK", L"DEVICEID", 1, 0, -2, 0),
-    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"SecondaryDeviceID", CIM_SINT32, L"EVTALMLINK", L"INPUTDEVID",
-                    1, 0, -2, 0),
-    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"EventTypeID", CIM_SINT32, L"EVTALMLINK", L"EVTYPEID",
-                    1, 0, -2, 0),
-    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"EventSubtypeDefinitionID", CIM_SINT32, L"EVTALMLINK", L"EVID",
-                    1, 0, -2, 0),
-    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"AlarmDefinitionID", CIM_SINT32, L"EVTALMLINK", L"ALID",
-                    0, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"SecondaryDeviceID", CIM_SINT32, L"EVTALMLINK", L"INPUTDEVID", 1,
+                    0, -2, 0),
+    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"EventTypeID", CIM_SINT32, L"EVTALMLINK", L"EVTYPEID", 1, 0, -2,
+                    0),
+    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"EventSubtypeDefinitionID", CIM_SINT32, L"EVTALMLINK", L"EVID", 1,
+                    0, -2, 0),
+    DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"AlarmDefinitionID", CIM_SINT32, L"EVTALMLINK", L"ALID", 0, 0, -2,
+                    0),
     DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"EventParameterID", CIM_SINT32, L"EVTALMLINK", L"EVENT_PARAMID",
                     1, 0, -2, 0),
 };
@@ -38,8 +38,8 @@ constinit const SchemaDeclaration kEventSubtypeDefinitionDeclarations[] = {
     DeclareProperty(L"Bnt_EventSubtypeDefinition", L"TypeID", CIM_SINT32, L"EVENT", L"EVTYPEID", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_EventSubtypeDefinition", L"SubtypeID", CIM_SINT32, L"EVENT", L"EVID", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_EventSubtypeDefinition", L"Description", CIM_STRING, L"EVENT", L"EVDESCR", 0, 128, -2, 0),
-    DeclareProperty(L"Bnt_EventSubtypeDefinition", L"SupportParameters", CIM_SINT32, L"EVENT", L"SUPPORT_PARAMS",
-                    0, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventSubtypeDefinition", L"SupportParameters", CIM_SINT32, L"EVENT", L"SUPPORT_PARAMS", 0, 0,
+                    -2, 0),
     DeclareProperty(L"Bnt_EventSubtypeDefinition", L"Category", CIM_SINT32, L"EVENT", L"CATEGORY", 0, 0, -2, 0),
 };
 
@@ -48,8 +48,8 @@ constinit const SchemaDeclaration kEventSubtypeParameterLinkDeclarations[] = {
     DeclareClassWidePropertyAttribute(L"Bnt_EventSubtypeParameterLink", L"noedit", 1),
     DeclareProperty(L"Bnt_EventSubtypeParameterLink", L"EventSubtypeDefinitionID", CIM_SINT32,
                     L"EVENT_TO_EVENT_PARAM_LINK", L"EVENTID", 1, 0, -2, 0),
-    DeclareProperty(L"Bnt_EventSubtypeParameterLink", L"EventParameterID", CIM_SINT32,
-                    L"EVENT_TO_EVENT_PARAM_LINK", L"EVENT_PARAMID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_EventSubtypeParameterLink", L"EventParameterID", CIM_SINT32, L"EVENT_TO_EVENT_PARAM_LINK",
+                    L"EVENT_PARAMID", 1, 0, -2, 0),
 };
 
 constinit const SchemaDeclaration kEventTypeDeclarations[] = {

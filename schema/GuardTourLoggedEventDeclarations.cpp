@@ -77,10 +77,10 @@ constinit const SchemaDeclaration kPortavereDeclarations[] = {
 constinit const SchemaDeclaration kPrecisionAccessGroupAssignmentDeclarations[] = {
     DeclareClass(L"Bnt_PrecisionAccessGroupAssignment", L"CWmipPrecisionAccessGroupAssignmentMapper"),
     DeclareClassWidePropertyAttribute(L"Bnt_PrecisionAccessGroupAssignment", L"read", 1),
-    DeclareProperty(L"Bnt_PrecisionAccessGroupAssignment", L"PrecisionAccessGroupID", CIM_SINT32,
-                    L"BDGPRECLINK", L"PRECGRPID", 1, 0, -2, 0),
-    DeclareProperty(L"Bnt_PrecisionAccessGroupAssignment", L"BadgeKey", CIM_SINT32, L"BDGPRECLINK", L"BADGEKEY",
-                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_PrecisionAccessGroupAssignment", L"PrecisionAccessGroupID", CIM_SINT32, L"BDGPRECLINK",
+                    L"PRECGRPID", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_PrecisionAccessGroupAssignment", L"BadgeKey", CIM_SINT32, L"BDGPRECLINK", L"BADGEKEY", 1, 0,
+                    -2, 0),
 };
 
 constinit const SchemaDeclaration kPrecisionAccessGroupDeclarations[] = {

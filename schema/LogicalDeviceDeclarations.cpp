@@ -56,8 +56,8 @@ constinit const SchemaDeclaration kLogicalSourceDeclarations[] = {
     DeclarePropertyAttribute(L"Bnt_LogicalSource", L"IsOnline", L"not_null", 1),
     DeclareProperty(L"Bnt_LogicalSource", L"WorldTimezoneID", CIM_SINT32, L"ACCESSPANE", L"PANELTZ", 0, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalSource", L"WorldTimezoneID", L"not_null", 1),
-    DeclareProperty(L"Bnt_LogicalSource", L"IsDaylightSaving", CIM_BOOLEAN, L"ACCESSPANE", L"DAYLIGHTSAVE",
-                    0, 0, -2, 0),
+    DeclareProperty(L"Bnt_LogicalSource", L"IsDaylightSaving", CIM_BOOLEAN, L"ACCESSPANE", L"DAYLIGHTSAVE", 0, 0, -2,
+                    0),
     DeclarePropertyAttribute(L"Bnt_LogicalSource", L"IsDaylightSaving", L"not_null", 1),
 };
 
@@ -65,8 +65,8 @@ constinit const SchemaDeclaration kLogicalSubDeviceDeclarations[] = {
     DeclareClass(L"Bnt_LogicalSubDevice", L"CWmipLogicalSubDeviceMapper"),
     DeclareProperty(L"Bnt_LogicalSubDevice", L"ID", CIM_SINT32, L"VEXLET_DEVICE", L"SUB_DEVICEID", 1, 0, 55, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalSubDevice", L"ID", L"noedit", 1),
-    DeclareProperty(L"Bnt_LogicalSubDevice", L"DeviceID", CIM_SINT32, L"VEXLET_DEVICE", L"VEXLET_DEVICEID",
-                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_LogicalSubDevice", L"DeviceID", CIM_SINT32, L"VEXLET_DEVICE", L"VEXLET_DEVICEID", 1, 0, -2,
+                    0),
     DeclarePropertyAttribute(L"Bnt_LogicalSubDevice", L"DeviceID", L"not_null", 1),
     DeclarePropertyAttribute(L"Bnt_LogicalSubDevice", L"DeviceID", L"read", 1),
     DeclareProperty(L"Bnt_LogicalSubDevice", L"SourceID", CIM_SINT32, L"VEXLET_DEVICE", L"PANELID", 1, 0, -2, 0),

@@ -253,11 +253,14 @@ constexpr std::array<const wchar_t*, 0> kUnboundMappers{};
 
 const MapperBinding* FindBinding(const wchar_t* mapperClass)
 {
-    if (mapperClass == nullptr) {
+    if (mapperClass == nullptr)
+    {
         return nullptr;
     }
-    for (const MapperBinding& binding : BoundMappers()) {
-        if (std::wstring_view(binding.mapperClass) == mapperClass) {
+    for (const MapperBinding& binding : BoundMappers())
+    {
+        if (std::wstring_view(binding.mapperClass) == mapperClass)
+        {
             return &binding;
         }
     }
@@ -281,7 +284,8 @@ std::span<const wchar_t* const> MapperBindings::GetBoundMapperNames()
 {
     static const std::vector<const wchar_t*> names = [] {
         std::vector<const wchar_t*> result;
-        for (const MapperBinding& binding : BoundMappers()) {
+        for (const MapperBinding& binding : BoundMappers())
+        {
             result.push_back(binding.mapperClass);
         }
         return result;
@@ -292,12 +296,15 @@ std::span<const wchar_t* const> MapperBindings::GetBoundMapperNames()
 void MapperBindings::AddBoundMappersToChain()
 {
     CWmipMapperRegistry::Instance()->SetPermissionGroupRefresh(&CWmipUserMapper::RefreshAvailablePermissionGroups);
-    for (const MapperBinding& binding : BoundMappers()) {
-        if (binding.inNameChain) {
+    for (const MapperBinding& binding : BoundMappers())
+    {
+        if (binding.inNameChain)
+        {
             CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
         }
     }
-    for (const MapperBinding& binding : UndeclaredMappers()) {
+    for (const MapperBinding& binding : UndeclaredMappers())
+    {
         CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
     }
 }

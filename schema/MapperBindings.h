@@ -12,14 +12,16 @@
 
 // One bound mapper: its class text in the declarations, the WMI class it serves, its factory,
 // and whether GetMapper's name chain builds it.
-struct MapperBinding {
+struct MapperBinding
+{
     const wchar_t* mapperClass;
     const wchar_t* wmiClass;
     MapperFactory factory;
     bool inNameChain;
 };
 
-class MapperBindings {
+class MapperBindings
+{
 public:
     MapperBindings() = delete;
 

@@ -8,20 +8,20 @@ namespace {
 
 constinit const SchemaDeclaration kLogicalSystemAccountDeclarations[] = {
     DeclareClass(L"Bnt_LogicalSystemAccount", L"CWmipLogicalUserAccountMapper"),
-    DeclareProperty(L"Bnt_LogicalSystemAccount", L"PersonID", CIM_SINT32, L"LOGICAL_USER_ACCOUNT", L"EMPID",
-                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_LogicalSystemAccount", L"PersonID", CIM_SINT32, L"LOGICAL_USER_ACCOUNT", L"EMPID", 1, 0, -2,
+                    0),
     DeclarePropertyAttribute(L"Bnt_LogicalSystemAccount", L"PersonID", L"read", 1),
-    DeclareProperty(L"Bnt_LogicalSystemAccount", L"LogicalSystemType", CIM_SINT32,
-                    L"LOGICAL_USER_ACCOUNT", L"LOGICAL_SYSTEM", 1, 0, -2, 0),
+    DeclareProperty(L"Bnt_LogicalSystemAccount", L"LogicalSystemType", CIM_SINT32, L"LOGICAL_USER_ACCOUNT",
+                    L"LOGICAL_SYSTEM", 1, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalSystemAccount", L"LogicalSystemType", L"read", 1),
     DeclarePropertyAttribute(L"Bnt_LogicalSystemAccount", L"LogicalSystemType", L"not_null", 1),
     DeclarePropertyValues(L"Bnt_LogicalSystemAccount", L"LogicalSystemType", L"POSSIBLE_VALUES", L"1",
                           L"ActivIdentity"),
-    DeclareProperty(L"Bnt_LogicalSystemAccount", L"LogicalSystemID", CIM_SINT32,
-                    L"LOGICAL_USER_ACCOUNT", L"LOGICAL_SYSTEM_ID", 0, 0, -2, 0),
+    DeclareProperty(L"Bnt_LogicalSystemAccount", L"LogicalSystemID", CIM_SINT32, L"LOGICAL_USER_ACCOUNT",
+                    L"LOGICAL_SYSTEM_ID", 0, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalSystemAccount", L"LogicalSystemID", L"not_null", 1),
-    DeclareProperty(L"Bnt_LogicalSystemAccount", L"UserName", CIM_STRING, L"LOGICAL_USER_ACCOUNT", L"USERNAME",
-                    0, 128, -2, 0),
+    DeclareProperty(L"Bnt_LogicalSystemAccount", L"UserName", CIM_STRING, L"LOGICAL_USER_ACCOUNT", L"USERNAME", 0, 128,
+                    -2, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalSystemAccount", L"UserName", L"not_null", 1),
 };
 
@@ -34,8 +34,7 @@ constinit const SchemaDeclaration kMultimediaObjectDeclarations[] = {
     DeclarePropertyValues(L"Bnt_MultimediaObject", L"ObjectType", L"POSSIBLE_VALUES", L"1,8,16,32,64,513",
                           L"Photo,Signature,Hand Geometry,Fingerprint (Bioscrypt),Iris (Iridian),Visitor Document"),
     DeclareProperty(L"Bnt_MultimediaObject", L"DataType", CIM_SINT32, L"MMOBJS", L"TYPE", 1, 0, -2, 0),
-    DeclarePropertyValues(L"Bnt_MultimediaObject", L"DataType", L"POSSIBLE_VALUES",
-                          L"0,1,2,3,4,5,13",
+    DeclarePropertyValues(L"Bnt_MultimediaObject", L"DataType", L"POSSIBLE_VALUES", L"0,1,2,3,4,5,13",
                           L"Normal Image,Normal Image with Chromakey Mask,Thumbnail Image,Fingerprint Template,"
                           L"Handprint Template,Iris Template,PDF Document"),
     DeclareProperty(L"Bnt_MultimediaObject", L"Data", CIM_UINT8 | CIM_FLAG_ARRAY, L"MMOBJS", L"BNT_BLOB", 0, 0, -2, 0),

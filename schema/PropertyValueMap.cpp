@@ -10,7 +10,8 @@ std::vector<CString> SplitAtCommas(const CString& text)
     std::vector<CString> pieces;
     int position = 0;
     // Tokenize skips empty pieces and sets position to -1 after the last one.
-    for (CString piece = text.Tokenize(L",", position); position >= 0; piece = text.Tokenize(L",", position)) {
+    for (CString piece = text.Tokenize(L",", position); position >= 0; piece = text.Tokenize(L",", position))
+    {
         pieces.push_back(piece);
     }
     return pieces;
@@ -23,10 +24,12 @@ std::map<CString, CString> BuildPropertyValueMap(const CString& values, const CS
     const std::vector<CString> valuePieces = SplitAtCommas(values);
     const std::vector<CString> labelPieces = SplitAtCommas(labels);
     std::map<CString, CString> result;
-    if (valuePieces.size() != labelPieces.size()) {
+    if (valuePieces.size() != labelPieces.size())
+    {
         return result;
     }
-    for (std::size_t i = 0; i < valuePieces.size(); ++i) {
+    for (std::size_t i = 0; i < valuePieces.size(); ++i)
+    {
         CString value = valuePieces[i];
         CString label = labelPieces[i];
         result[value.Trim()] = label.Trim();

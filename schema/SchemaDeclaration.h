@@ -12,7 +12,8 @@
 #include "platform/com/CimTypes.h"
 
 // The kinds of declaration, one per registrar constructor.
-enum class SchemaDeclarationKind {
+enum class SchemaDeclarationKind
+{
     ClassWithFactory,            // className, mapperClass
     ClassWithSuperclass,         // className, superclass, mapperClass
     DynamicClass,                // className, superclass, dynamicFlag, mapperClass
@@ -36,7 +37,8 @@ inline constexpr int kNoIdType = -2;
 // Segment option of a property that does not depend on segmentation.
 inline constexpr int kNoSegmentOption = 0;
 
-struct SchemaDeclaration {
+struct SchemaDeclaration
+{
     SchemaDeclarationKind kind = SchemaDeclarationKind::RootClass;
     const wchar_t* className = L"";
     // Property, reference property, computed property, method or parameter name.
@@ -65,16 +67,15 @@ struct SchemaDeclaration {
     // True for the five class kinds.
     constexpr bool IsClass() const
     {
-        return kind == SchemaDeclarationKind::ClassWithFactory ||
-               kind == SchemaDeclarationKind::ClassWithSuperclass ||
+        return kind == SchemaDeclarationKind::ClassWithFactory || kind == SchemaDeclarationKind::ClassWithSuperclass ||
                kind == SchemaDeclarationKind::DynamicClass || kind == SchemaDeclarationKind::AbstractClass ||
                kind == SchemaDeclarationKind::RootClass;
     }
     // True for the three class kinds that are registered with a mapper factory.
     constexpr bool IsConcreteClass() const
     {
-        return kind == SchemaDeclarationKind::ClassWithFactory ||
-               kind == SchemaDeclarationKind::ClassWithSuperclass || kind == SchemaDeclarationKind::DynamicClass;
+        return kind == SchemaDeclarationKind::ClassWithFactory || kind == SchemaDeclarationKind::ClassWithSuperclass ||
+               kind == SchemaDeclarationKind::DynamicClass;
     }
 };
 
@@ -162,8 +163,8 @@ constexpr SchemaDeclaration DeclareReferenceProperty(const wchar_t* className, c
     return d;
 }
 
-constexpr SchemaDeclaration DeclareDynamicProperty(const wchar_t* className, const wchar_t* property,
-                                                   CIMTYPE cimType, int maxLength)
+constexpr SchemaDeclaration DeclareDynamicProperty(const wchar_t* className, const wchar_t* property, CIMTYPE cimType,
+                                                   int maxLength)
 {
     SchemaDeclaration d;
     d.kind = SchemaDeclarationKind::DynamicProperty;

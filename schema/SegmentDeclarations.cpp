@@ -9,10 +9,10 @@ namespace {
 constinit const SchemaDeclaration kPersonSecondarySegmentsDeclarations[] = {
     DeclareClass(L"Bnt_PersonSecondarySegments", L"CWmipPersonSecondarySegmentsMapper"),
     DeclareClassWidePropertyAttribute(L"Bnt_PersonSecondarySegments", L"read", 1),
-    DeclareProperty(L"Bnt_PersonSecondarySegments", L"PersonID", CIM_SINT32, L"EMP_SEGMENT_LINK", L"EMPID",
-                    1, 0, -2, 0),
-    DeclareProperty(L"Bnt_PersonSecondarySegments", L"SegmentID", CIM_SINT32, L"EMP_SEGMENT_LINK", L"SEGMENTID",
-                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_PersonSecondarySegments", L"PersonID", CIM_SINT32, L"EMP_SEGMENT_LINK", L"EMPID", 1, 0, -2,
+                    0),
+    DeclareProperty(L"Bnt_PersonSecondarySegments", L"SegmentID", CIM_SINT32, L"EMP_SEGMENT_LINK", L"SEGMENTID", 1, 0,
+                    -2, 0),
 };
 
 constinit const SchemaDeclaration kSegmentDeclarations[] = {
@@ -41,8 +41,8 @@ constinit const SchemaDeclaration kUserSecondarySegmentDeclarations[] = {
     DeclareClass(L"Bnt_UserSecondarySegment", L"CWmipUserSecondarySegmentMapper"),
     DeclareClassWidePropertyAttribute(L"Bnt_UserSecondarySegment", L"read", 1),
     DeclareProperty(L"Bnt_UserSecondarySegment", L"UserID", CIM_SINT32, L"USER_SEGMENT_LINK", L"USERID", 1, 0, -2, 0),
-    DeclareProperty(L"Bnt_UserSecondarySegment", L"SegmentID", CIM_SINT32, L"USER_SEGMENT_LINK", L"SEGMENTID",
-                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_UserSecondarySegment", L"SegmentID", CIM_SINT32, L"USER_SEGMENT_LINK", L"SEGMENTID", 1, 0, -2,
+                    0),
 };
 
 }  // namespace

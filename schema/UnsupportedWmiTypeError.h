@@ -8,7 +8,8 @@
 
 #include "platform/com/CimTypes.h"
 
-class UnsupportedWmiTypeError : public std::runtime_error {
+class UnsupportedWmiTypeError : public std::runtime_error
+{
 public:
     explicit UnsupportedWmiTypeError(CIMTYPE cimType);
 

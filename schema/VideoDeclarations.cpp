@@ -50,8 +50,8 @@ constinit const SchemaDeclaration kVideoLayoutDeclarations[] = {
     DeclareClassWidePropertyAttribute(L"Bnt_VideoLayout", L"noedit", 1),
     DeclareProperty(L"Bnt_VideoLayout", L"VideoLayoutID", CIM_SINT32, L"VIDEO_LAYOUT", L"VIDEO_LAYOUTID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_VideoLayout", L"LayoutName", CIM_STRING, L"VIDEO_LAYOUT", L"NAME", 0, 255, -2, 0),
-    DeclareProperty(L"Bnt_VideoLayout", L"VideoTemplateID", CIM_SINT32, L"VIDEO_LAYOUT", L"VIDEO_TEMPLATEID",
-                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_VideoLayout", L"VideoTemplateID", CIM_SINT32, L"VIDEO_LAYOUT", L"VIDEO_TEMPLATEID", 1, 0, -2,
+                    0),
     DeclareProperty(L"Bnt_VideoLayout", L"UserID", CIM_SINT32, L"VIDEO_LAYOUT", L"USERID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_VideoLayout", L"WorkStationID", CIM_SINT32, L"VIDEO_LAYOUT", L"WRKSTATIONID", 1, 0, -2, 0),
 };
@@ -59,23 +59,23 @@ constinit const SchemaDeclaration kVideoLayoutDeclarations[] = {
 constinit const SchemaDeclaration kVideoLayoutSourceDeclarations[] = {
     DeclareClass(L"Bnt_VideoLayoutSource", L"CWmipVideoLayoutSourceMapper"),
     DeclareClassWidePropertyAttribute(L"Bnt_VideoLayoutSource", L"noedit", 1),
-    DeclareProperty(L"Bnt_VideoLayoutSource", L"VideoSourceID", CIM_SINT32, L"VIDEO_SOURCE", L"VIDEO_SOURCEID",
-                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_VideoLayoutSource", L"VideoSourceID", CIM_SINT32, L"VIDEO_SOURCE", L"VIDEO_SOURCEID", 1, 0,
+                    -2, 0),
     DeclareProperty(L"Bnt_VideoLayoutSource", L"PanelID", CIM_SINT32, L"VIDEO_SOURCE", L"PANELID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_VideoLayoutSource", L"CameraID", CIM_SINT32, L"VIDEO_SOURCE", L"CCTVDEVICEID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_VideoLayoutSource", L"LayoutID", CIM_SINT32, L"VIDEO_SOURCE", L"VIDEO_LAYOUTID", 1, 0, -2, 0),
-    DeclareProperty(L"Bnt_VideoLayoutSource", L"LayoutCellID", CIM_SINT32, L"VIDEO_SOURCE", L"LAYOUT_CELLID",
-                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_VideoLayoutSource", L"LayoutCellID", CIM_SINT32, L"VIDEO_SOURCE", L"LAYOUT_CELLID", 1, 0, -2,
+                    0),
 };
 
 constinit const SchemaDeclaration kVideoTemplateDeclarations[] = {
     DeclareClass(L"Bnt_VideoTemplate", L"CWmipVideoTemplateMapper"),
     DeclareClassWidePropertyAttribute(L"Bnt_VideoTemplate", L"noedit", 1),
-    DeclareProperty(L"Bnt_VideoTemplate", L"TemplateID", CIM_SINT32, L"VIDEO_TEMPLATE", L"VIDEO_TEMPLATEID",
-                    1, 0, -2, 0),
+    DeclareProperty(L"Bnt_VideoTemplate", L"TemplateID", CIM_SINT32, L"VIDEO_TEMPLATE", L"VIDEO_TEMPLATEID", 1, 0, -2,
+                    0),
     DeclareProperty(L"Bnt_VideoTemplate", L"TemplateName", CIM_STRING, L"VIDEO_TEMPLATE", L"NAME", 0, 255, -2, 0),
-    DeclareProperty(L"Bnt_VideoTemplate", L"TemplateXml", CIM_STRING, L"VIDEO_TEMPLATE", L"TEMPLATE_XML",
-                    0, 2048, -2, 0),
+    DeclareProperty(L"Bnt_VideoTemplate", L"TemplateXml", CIM_STRING, L"VIDEO_TEMPLATE", L"TEMPLATE_XML", 0, 2048, -2,
+                    0),
 };
 
 }  // namespace

@@ -4,7 +4,8 @@
 
 std::string_view LookupWmiTypeName(CIMTYPE cimType)
 {
-    switch (cimType) {
+    switch (cimType)
+    {
     case CIM_STRING:
         return WmiTypeNameTable[0];
     case CIM_BOOLEAN:

@@ -30,8 +30,8 @@ public:
     };
     using List = std::vector<Variant>;
     using Map = std::map<std::string, Variant>;
-    using Value = boost::variant<Null, bool, int, unsigned int, std::int64_t, std::uint64_t, float, double,
-                                 std::string, List, Map>;
+    using Value = boost::variant<Null, bool, int, unsigned int, std::int64_t, std::uint64_t, float, double, std::string,
+                                 List, Map>;
     // The number of alternatives; a stored index must lie below it.
     static constexpr int kAlternativeCount = 11;
 
@@ -59,7 +59,7 @@ public:
     template <class Archive>
     void serialize(Archive& archive, const unsigned int)
     {
-        archive & m_value;
+        archive& m_value;
     }
 
 private:

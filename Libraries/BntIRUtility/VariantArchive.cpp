@@ -96,16 +96,21 @@ template <class T, class Archive>
 void LoadAlternative(Archive& archive, Variant::Value& value)
 {
     T loaded{};
-    if constexpr (std::is_same_v<T, std::string>) {
+    if constexpr (std::is_same_v<T, std::string>)
+    {
         LoadString(archive, loaded);
-    } else if constexpr (std::is_same_v<T, bool>) {
+    }
+    else if constexpr (std::is_same_v<T, bool>)
+    {
         // A bool is one byte, 0 or 1; any other byte is refused rather than read as a bool.
         unsigned char byte = 0;
         archive >> byte;
         if (byte > 1)
             Refuse(boost::archive::archive_exception::input_stream_error);
         loaded = byte != 0;
-    } else {
+    }
+    else
+    {
         archive >> loaded;
     }
     value = std::move(loaded);
@@ -129,7 +134,8 @@ void load(Archive& archive, Variant::List& list, const unsigned int)
     const std::size_t count = LoadCollectionHeader(archive, &itemVersion);
     Variant::List loaded;
     loaded.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i)
+    {
         Variant item;
         archive >> item;
         loaded.push_back(std::move(item));
@@ -157,7 +163,8 @@ void load(Archive& archive, Variant::Map& map, const unsigned int)
     const std::size_t count = LoadCollectionHeader(archive, &itemVersion);
     Variant::Map loaded;
     auto hint = loaded.begin();
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i)
+    {
         // Each entry as Boost writes it: a std::pair object of key and value.
         boost::serialization::detail::stack_construct<Archive, Variant::Map::value_type> entry(archive, itemVersion);
         archive >> entry.reference();
@@ -178,9 +185,12 @@ void serialize(Archive& archive, Variant::Map& map, const unsigned int version)
 template <class Archive>
 void serialize(Archive& archive, Variant::Map::value_type& entry, const unsigned int version)
 {
-    if constexpr (Archive::is_saving::value) {
+    if constexpr (Archive::is_saving::value)
+    {
         boost::serialization::serialize(archive, entry, version);
-    } else {
+    }
+    else
+    {
         LoadString(archive, const_cast<std::string&>(entry.first));
         archive >> entry.second;
     }
@@ -201,7 +211,8 @@ void load(Archive& archive, Variant::Value& value, const unsigned int)
 {
     int which = -1;
     archive >> which;
-    switch (which) {
+    switch (which)
+    {
     case 0:
         return LoadAlternative<Variant::Null>(archive, value);
     case 1:
@@ -262,13 +273,16 @@ void VariantArchive::Load(std::span<const std::uint8_t> bytes, Variant::Map* map
 
     ByteSource source(bytes);
     std::istream stream(&source);
-    try {
+    try
+    {
         boost::archive::binary_iarchive archive(stream);
         archive.template get_helper<LoadSource>(const_cast<int*>(&kLoadSourceKey)).source = &source;
         Variant::Map loaded;
         archive >> loaded;
         *map = std::move(loaded);
-    } catch (const std::ios_base::failure&) {
+    }
+    catch (const std::ios_base::failure&)
+    {
         Refuse(boost::archive::archive_exception::input_stream_error);
     }
 }

@@ -9,7 +9,8 @@
 
 #include "inhouse/BntAccessSets/CBntRowSet.h"
 
-class AccessPanelTypeJoinSet : public CBntRowSet {
+class AccessPanelTypeJoinSet : public CBntRowSet
+{
 public:
     explicit AccessPanelTypeJoinSet(CBntDatabase* database);
 

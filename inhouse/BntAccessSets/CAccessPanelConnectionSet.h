@@ -9,7 +9,8 @@
 
 #include "inhouse/BntAccessSets/CBntRowSet.h"
 
-class CAccessPanelConnectionSet : public CBntRowSet {
+class CAccessPanelConnectionSet : public CBntRowSet
+{
 public:
     explicit CAccessPanelConnectionSet(CBntDatabase* database);
 

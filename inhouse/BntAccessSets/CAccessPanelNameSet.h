@@ -7,7 +7,8 @@
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 
-class CAccessPanelNameSet : public CDynamicRecordset {
+class CAccessPanelNameSet : public CDynamicRecordset
+{
 public:
     explicit CAccessPanelNameSet(CBntDatabase* database);
 

@@ -25,15 +25,18 @@ void CAccessPanelSet::Open()
 {
     std::string sql = "SELECT PANELID, PANELTYPE, SEGMENTID, TERMINALNA, NAME FROM ACCESSPANE WHERE 1 = 1";
     std::vector<CDBValue> params;
-    if (m_panelId) {
+    if (m_panelId)
+    {
         sql += m_panelIdEqual ? " AND PANELID = ?" : " AND PANELID <> ?";
         params.emplace_back(*m_panelId);
     }
-    if (m_panelType) {
+    if (m_panelType)
+    {
         sql += " AND PANELTYPE = ?";
         params.emplace_back(*m_panelType);
     }
-    if (m_name) {
+    if (m_name)
+    {
         sql += " AND NAME = ?";
         params.emplace_back(*m_name);
     }

@@ -9,7 +9,8 @@
 
 #include "inhouse/BntAccessSets/CBntRowSet.h"
 
-class CAccessPanelSet : public CBntRowSet {
+class CAccessPanelSet : public CBntRowSet
+{
 public:
     explicit CAccessPanelSet(CBntDatabase* database);
 

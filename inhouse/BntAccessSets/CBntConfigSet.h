@@ -12,16 +12,18 @@
 class CBntDatabase;
 
 // The parameter numbers the system reads; their defaults are those of GetDefaultValue.
-enum BntConfigType : LONG {
-    BntConfigSystemDatabaseID = 1,             // this system's database id; default 0
-    BntConfigUserCacheLifetime = 33,           // seconds a cached login lives; default 600
-    BntConfigPanelSegmentCacheSpan = 34,       // seconds between panel-segment reloads; default 300
-    BntConfigLinkageReregistrationSpan = 37,   // seconds between linkage-server registrations; default 60
-    BntConfigClassCacheSpan = 39,              // seconds a cached class definition lives; default 600
-    BntConfigEncryptedCredentials = 241,       // non-zero: bus clients send credentials encrypted; default 0
+enum BntConfigType : LONG
+{
+    BntConfigSystemDatabaseID = 1,            // this system's database id; default 0
+    BntConfigUserCacheLifetime = 33,          // seconds a cached login lives; default 600
+    BntConfigPanelSegmentCacheSpan = 34,      // seconds between panel-segment reloads; default 300
+    BntConfigLinkageReregistrationSpan = 37,  // seconds between linkage-server registrations; default 60
+    BntConfigClassCacheSpan = 39,             // seconds a cached class definition lives; default 600
+    BntConfigEncryptedCredentials = 241,      // non-zero: bus clients send credentials encrypted; default 0
 };
 
-class CBntConfigSet {
+class CBntConfigSet
+{
 public:
     explicit CBntConfigSet(CBntDatabase* database);
     CBntConfigSet(const CBntConfigSet&) = delete;

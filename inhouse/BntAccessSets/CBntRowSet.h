@@ -14,7 +14,8 @@
 
 class CBntDatabase;
 
-class CBntRowSet {
+class CBntRowSet
+{
 public:
     explicit CBntRowSet(CBntDatabase* database);
     virtual ~CBntRowSet();

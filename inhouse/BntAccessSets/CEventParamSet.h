@@ -7,12 +7,16 @@
 
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
-class CEventParamSet : public CMultiFilterRecordset {
+class CEventParamSet : public CMultiFilterRecordset
+{
 public:
     explicit CEventParamSet(CBntDatabase* database);
 
     // Only the parameter with (comparison) this identifier; before Open.
-    void SetParamIDFilter(LONG id, int comparison = Equal) { AddFilterLong(L"EVENT_PARAM.EVENT_PARAMID", id, comparison); }
+    void SetParamIDFilter(LONG id, int comparison = Equal)
+    {
+        AddFilterLong(L"EVENT_PARAM.EVENT_PARAMID", id, comparison);
+    }
 
     // The current row's values (NULL reads as 0 or an empty text).
     LONG GetID() const { return GetLong(0); }

@@ -7,7 +7,8 @@
 
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
-class CEventSet : public CMultiFilterRecordset {
+class CEventSet : public CMultiFilterRecordset
+{
 public:
     explicit CEventSet(CBntDatabase* database);
 

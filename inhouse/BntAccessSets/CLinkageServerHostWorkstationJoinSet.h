@@ -8,7 +8,8 @@
 
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
-class CLinkageServerHostWorkstationJoinSet : public CMultiFilterRecordset {
+class CLinkageServerHostWorkstationJoinSet : public CMultiFilterRecordset
+{
 public:
     explicit CLinkageServerHostWorkstationJoinSet(CBntDatabase* database);
 

@@ -4,7 +4,8 @@ CPanelTypeSet::CPanelTypeSet(CBntDatabase* database) : CBntRowSet(database) {}
 
 void CPanelTypeSet::OpenByName(const CString& name)
 {
-    if (name.GetLength() > kMaxNameLength) {
+    if (name.GetLength() > kMaxNameLength)
+    {
         Close();
         return;
     }

@@ -7,7 +7,8 @@
 #include "inhouse/BntAccessSets/CBntRowSet.h"
 #include "platform/mfc/CString.h"
 
-class CPanelTypeSet : public CBntRowSet {
+class CPanelTypeSet : public CBntRowSet
+{
 public:
     // Longest name the text filter takes, in characters.
     static constexpr int kMaxNameLength = 255;

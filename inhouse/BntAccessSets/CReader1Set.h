@@ -6,7 +6,8 @@
 
 #include "inhouse/BntAccessSets/CBntRowSet.h"
 
-class CReader1Set : public CBntRowSet {
+class CReader1Set : public CBntRowSet
+{
 public:
     explicit CReader1Set(CBntDatabase* database);
 

@@ -7,7 +7,8 @@
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 
-class CReaderNameSet : public CDynamicRecordset {
+class CReaderNameSet : public CDynamicRecordset
+{
 public:
     explicit CReaderNameSet(CBntDatabase* database);
 

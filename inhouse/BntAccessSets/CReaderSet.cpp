@@ -19,11 +19,13 @@ void CReaderSet::Open()
 {
     std::string sql = "SELECT READERID FROM READER WHERE 1 = 1";
     std::vector<CDBValue> params;
-    if (m_panelId) {
+    if (m_panelId)
+    {
         sql += " AND PANELID = ?";
         params.emplace_back(*m_panelId);
     }
-    if (m_slaveId) {
+    if (m_slaveId)
+    {
         sql += " AND SLAVEID = ?";
         params.emplace_back(*m_slaveId);
     }

@@ -9,7 +9,8 @@
 
 #include "inhouse/BntAccessSets/CBntRowSet.h"
 
-class CReaderSet : public CBntRowSet {
+class CReaderSet : public CBntRowSet
+{
 public:
     explicit CReaderSet(CBntDatabase* database);
 

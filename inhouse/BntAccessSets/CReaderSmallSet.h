@@ -7,7 +7,8 @@
 
 #include "inhouse/BntAccessSets/CBntRowSet.h"
 
-class CReaderSmallSet : public CBntRowSet {
+class CReaderSmallSet : public CBntRowSet
+{
 public:
     explicit CReaderSmallSet(CBntDatabase* database);
 

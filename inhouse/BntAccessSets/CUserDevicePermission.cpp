@@ -14,10 +14,10 @@ constexpr LONG kSystemAdministrator = -1;
 constexpr LONG kWholePanel = -1;
 
 // One count of the query (0 when it has no row).
-class CountSet : public CBntRowSet {
+class CountSet : public CBntRowSet
+{
 public:
-    CountSet(CBntDatabase* database, const std::string& sql, const std::vector<CDBValue>& params)
-        : CBntRowSet(database)
+    CountSet(CBntDatabase* database, const std::string& sql, const std::vector<CDBValue>& params) : CBntRowSet(database)
     {
         OpenQuery(sql, params);
     }
@@ -38,7 +38,8 @@ bool CUserDevicePermission::IsDevicePermitted(LONG panelId, LONG deviceId) const
     if (m_user->GetUserID() == kSystemAdministrator)
         return true;
     const LONG group = m_user->GetSystemPermissionGroupID();
-    const CountSet excluded(m_database, "SELECT COUNT(*) FROM USER_PERM WHERE USER_PERMID = ? AND DEVICES_ARE_EXCLUDED = 1",
+    const CountSet excluded(m_database,
+                            "SELECT COUNT(*) FROM USER_PERM WHERE USER_PERMID = ? AND DEVICES_ARE_EXCLUDED = 1",
                             {CDBValue(group)});
     const CountSet linked(m_database, "SELECT COUNT(*) FROM USER_PERM_DEVICE_GROUP_LINK WHERE USER_PERMID = ?",
                           {CDBValue(group)});

@@ -16,7 +16,8 @@
 class CAcsUser;
 class CBntDatabase;
 
-class CUserDevicePermission {
+class CUserDevicePermission
+{
 public:
     CUserDevicePermission(CBntDatabase* database, const CAcsUser* user);
 

@@ -29,19 +29,23 @@ void CVexletDeviceSet::Open()
 {
     std::string sql = "SELECT PANELID, VEXLET_DEVICEID, SUB_DEVICEID, NAME FROM VEXLET_DEVICE WHERE 1 = 1";
     std::vector<CDBValue> params;
-    if (m_panelId) {
+    if (m_panelId)
+    {
         sql += " AND PANELID = ?";
         params.emplace_back(*m_panelId);
     }
-    if (m_deviceId) {
+    if (m_deviceId)
+    {
         sql += " AND VEXLET_DEVICEID = ?";
         params.emplace_back(*m_deviceId);
     }
-    if (m_subDeviceId) {
+    if (m_subDeviceId)
+    {
         sql += " AND SUB_DEVICEID = ?";
         params.emplace_back(*m_subDeviceId);
     }
-    if (m_name) {
+    if (m_name)
+    {
         sql += " AND NAME = ?";
         params.emplace_back(*m_name);
     }

@@ -10,7 +10,8 @@
 
 #include "inhouse/BntAccessSets/CBntRowSet.h"
 
-class CVexletDeviceSet : public CBntRowSet {
+class CVexletDeviceSet : public CBntRowSet
+{
 public:
     explicit CVexletDeviceSet(CBntDatabase* database);
 

@@ -9,7 +9,8 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
-class CVisitSet {
+class CVisitSet
+{
 public:
     CVisitSet() = delete;
 

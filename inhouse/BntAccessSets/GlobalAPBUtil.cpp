@@ -9,12 +9,13 @@ GlobalAPBUtil::GlobalAPBUtil(CBntDatabase* database, const CAcsUser* user, bool 
 {
 }
 
-bool GlobalAPBUtil::MoveBadgeToAreaViaGrant(LONGLONG badgeId, LONG segmentId, LONG areaId, LONG panelId,
-                                            LONG readerId, const COleDateTime& timeUtc)
+bool GlobalAPBUtil::MoveBadgeToAreaViaGrant(LONGLONG badgeId, LONG segmentId, LONG areaId, LONG panelId, LONG readerId,
+                                            const COleDateTime& timeUtc)
 {
     if (m_database == nullptr || timeUtc.GetStatus() != COleDateTime::valid)
         return false;
-    try {
+    try
+    {
         m_database->ExecuteSQL(
             L"INSERT OR REPLACE INTO APB_BADGE_LOCATION (BADGEID, SEGMENTID, AREAAPBID, PANELID, READERID, "
             L"MOVED_UTC, MOVED_BY, IS_FROMREPLICATION) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
@@ -22,7 +23,9 @@ bool GlobalAPBUtil::MoveBadgeToAreaViaGrant(LONGLONG badgeId, LONG segmentId, LO
              CDBValue(timeUtc.Format(L"%Y-%m-%d %H:%M:%S")), CDBValue(m_user != nullptr ? m_user->GetUserID() : 0),
              CDBValue(m_fromReplication ? 1 : 0)});
         return true;
-    } catch (const CDBException&) {
+    }
+    catch (const CDBException&)
+    {
         return false;
     }
 }

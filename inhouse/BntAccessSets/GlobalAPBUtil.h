@@ -11,7 +11,8 @@
 class CAcsUser;
 class CBntDatabase;
 
-class GlobalAPBUtil {
+class GlobalAPBUtil
+{
 public:
     // `fromReplication` marks moves that arrive from another database (not recorded again).
     GlobalAPBUtil(CBntDatabase* database, const CAcsUser* user, bool fromReplication);

@@ -7,7 +7,8 @@
 
 #include "inhouse/BntAccessSets/CBntRowSet.h"
 
-class LAccessLevelLinkSet : public CBntRowSet {
+class LAccessLevelLinkSet : public CBntRowSet
+{
 public:
     explicit LAccessLevelLinkSet(CBntDatabase* database);
 

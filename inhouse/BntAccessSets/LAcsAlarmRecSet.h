@@ -7,7 +7,8 @@
 
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
-class LAcsAlarmRecSet : public CMultiFilterRecordset {
+class LAcsAlarmRecSet : public CMultiFilterRecordset
+{
 public:
     explicit LAcsAlarmRecSet(CBntDatabase* database);
 

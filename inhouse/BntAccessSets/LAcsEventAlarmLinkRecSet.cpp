@@ -4,7 +4,8 @@ LAcsEventAlarmLinkRecSet::LAcsEventAlarmLinkRecSet(CBntDatabase* database) : CMu
 {
     SetTable(L"EVTALMLINK");
     for (const wchar_t* column :
-         {L"PANELID", L"DEVICEID", L"INPUTDEVID", L"EVTYPEID", L"EVID", L"ALID", L"EVENT_PARAMID", L"TEXTID"}) {
+         {L"PANELID", L"DEVICEID", L"INPUTDEVID", L"EVTYPEID", L"EVID", L"ALID", L"EVENT_PARAMID", L"TEXTID"})
+    {
         AddColumnToSet(column, L"EVTALMLINK");
     }
 }

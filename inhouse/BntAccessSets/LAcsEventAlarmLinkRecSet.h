@@ -8,7 +8,8 @@
 
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
-class LAcsEventAlarmLinkRecSet : public CMultiFilterRecordset {
+class LAcsEventAlarmLinkRecSet : public CMultiFilterRecordset
+{
 public:
     explicit LAcsEventAlarmLinkRecSet(CBntDatabase* database);
 

@@ -6,7 +6,8 @@
 
 #include "inhouse/BntAccessSets/CBntRowSet.h"
 
-class LAlarmPanelSet : public CBntRowSet {
+class LAlarmPanelSet : public CBntRowSet
+{
 public:
     explicit LAlarmPanelSet(CBntDatabase* database);
 

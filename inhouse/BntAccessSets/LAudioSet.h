@@ -6,7 +6,8 @@
 
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
-class LAudioSet : public CMultiFilterRecordset {
+class LAudioSet : public CMultiFilterRecordset
+{
 public:
     explicit LAudioSet(CBntDatabase* database);
 

@@ -7,7 +7,8 @@
 
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
-class VisitEventSet : public CMultiFilterRecordset {
+class VisitEventSet : public CMultiFilterRecordset
+{
 public:
     // Only the event row with this id (-1: none, for adding one). The second argument is the
     // original library's option.

@@ -19,7 +19,8 @@ BOOL CBntApp::LoginAsSA(LPCWSTR dataSource)
     user->GetExceptionHandler().EnableFileLogging(m_exceptionHandler.GetLogFileName());
     const bool loggedIn = user->LoginAsSA(dataSource);
     const std::scoped_lock guard(m_lock);
-    if (!loggedIn) {
+    if (!loggedIn)
+    {
         m_exceptionHandler.LogError(kSource, __LINE__, L"The application could not log in to the database.");
         m_current = nullptr;
         return FALSE;

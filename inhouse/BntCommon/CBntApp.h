@@ -18,7 +18,8 @@
 class CAcsUser;
 class CBntDatabase;
 
-class CBntApp : public brontel::utility::BaseApp {
+class CBntApp : public brontel::utility::BaseApp
+{
 public:
     // The two flags are the original library's application options; this base needs neither.
     CBntApp(bool, bool, LPCWSTR appName);

@@ -7,7 +7,8 @@
 
 #include "platform/win32/WinTypes.h"
 
-class CBntBadgeKey {
+class CBntBadgeKey
+{
 public:
     CBntBadgeKey(LONG badgeKey, LONGLONG badgeId, LONG issueCode)
         : m_badgeKey(badgeKey), m_badgeId(badgeId), m_issueCode(issueCode)

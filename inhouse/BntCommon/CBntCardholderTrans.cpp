@@ -19,7 +19,8 @@ CDBValue Optional(const std::optional<T>& value)
 CBntCardholderTrans::CBntCardholderTrans(LONG action, LONG objectType, const COleDateTime* time)
     : m_action(action), m_objectType(objectType)
 {
-    if (time != nullptr) {
+    if (time != nullptr)
+    {
         m_time = *time;
     }
 }
@@ -36,21 +37,25 @@ void CBntCardholderTrans::SetOldBadge(LONG badgeKey, LONGLONG badgeId, LONG issu
 
 bool CBntCardholderTrans::Log(const CAcsUser* user) const
 {
-    if (user == nullptr || !user->IsLoggedIn() || user->GetDatabase() == nullptr) {
+    if (user == nullptr || !user->IsLoggedIn() || user->GetDatabase() == nullptr)
+    {
         return false;
     }
     const COleDateTime when = m_time.value_or(COleDateTime::GetCurrentTime());
-    if (when.GetStatus() != COleDateTime::valid) {
+    if (when.GetStatus() != COleDateTime::valid)
+    {
         user->GetExceptionHandler().LogError(kSource, __LINE__, L"Replication transaction with an invalid time.");
         return false;
     }
     const auto badge = [](const std::optional<Badge>& b, int part) {
-        if (!b) {
+        if (!b)
+        {
             return CDBValue();
         }
         return part == 0 ? CDBValue(b->key) : part == 1 ? CDBValue(b->id) : CDBValue(b->issueCode);
     };
-    try {
+    try
+    {
         user->GetDatabase()->ExecuteSQL(
             L"INSERT INTO REPL_TRANSACTION_LOG (TRANS_TIME, USERID, ACTION, OBJECT_TYPE, OPERATION, RECORDID, EMPID, "
             L"BADGEKEY, BADGEID, ISSUECODE, OLD_BADGEKEY, OLD_BADGEID, OLD_ISSUECODE) "
@@ -60,7 +65,9 @@ bool CBntCardholderTrans::Log(const CAcsUser* user) const
              badge(m_badge, 0), badge(m_badge, 1), badge(m_badge, 2), badge(m_oldBadge, 0), badge(m_oldBadge, 1),
              badge(m_oldBadge, 2)});
         return true;
-    } catch (const CDBException& e) {
+    }
+    catch (const CDBException& e)
+    {
         user->GetExceptionHandler().LogError(kSource, __LINE__, L"Unable to write the replication transaction.", &e);
         return false;
     }

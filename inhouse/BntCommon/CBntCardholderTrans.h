@@ -11,7 +11,8 @@
 
 class CAcsUser;
 
-class CBntCardholderTrans {
+class CBntCardholderTrans
+{
 public:
     // Actions (the kind word).
     static constexpr LONG kAdded = 1;
@@ -43,7 +44,8 @@ public:
     bool Log(const CAcsUser* user) const;
 
 private:
-    struct Badge {
+    struct Badge
+    {
         LONG key;
         LONGLONG id;
         LONG issueCode;

@@ -13,14 +13,17 @@ bool CBadgeIDConfig::ReadRanges(CBntDatabase* database, LONG badgeTypeId)
     m_badgeTypeId = badgeTypeId;
     if (database == nullptr)
         return false;
-    try {
+    try
+    {
         for (const auto& row : CLoginQuery::Rows(*database,
                                                  "SELECT BADGEID_RANGEID, RANGE_START, RANGE_END FROM BADGEID_RANGE "
                                                  "WHERE BADGETYPEID = ? ORDER BY RANGE_START",
                                                  {badgeTypeId}))
             m_ranges.push_back(Range{static_cast<LONG>(CLoginQuery::Integer(row, 0)), CLoginQuery::Integer(row, 1),
                                      CLoginQuery::Integer(row, 2)});
-    } catch (const CDBException& e) {
+    }
+    catch (const CDBException& e)
+    {
         m_ranges.clear();
         CWMIDebugLog::LogError(L"CBadgeIDConfig", __LINE__, L"Unable to read the badge ID ranges.", E_FAIL, &e);
         return false;
@@ -33,7 +36,8 @@ bool CBadgeIDConfig::Allows(LONGLONG badgeId) const
 {
     if (m_ranges.empty())
         return true;
-    for (const Range& range : m_ranges) {
+    for (const Range& range : m_ranges)
+    {
         if (badgeId >= range.start && badgeId <= range.end)
             return true;
     }

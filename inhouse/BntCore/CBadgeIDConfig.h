@@ -10,7 +10,8 @@
 
 class CBntDatabase;
 
-class CBadgeIDConfig {
+class CBadgeIDConfig
+{
 public:
     struct Range
     {

@@ -12,7 +12,8 @@ class CAcsUser;
 class CBadgeIDConfig;
 class CBntDatabase;
 
-class CBntIDGenerator {
+class CBntIDGenerator
+{
 public:
     // Uses the user's database (none when the user is null or logged out).
     explicit CBntIDGenerator(const CAcsUser* user);

@@ -5,7 +5,8 @@
 
 #include "platform/win32/WinTypes.h"
 
-class CUserAction {
+class CUserAction
+{
 public:
     // Action types.
     static constexpr LONG kModify = 2;

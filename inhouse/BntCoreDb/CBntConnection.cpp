@@ -66,7 +66,7 @@ bool MeansConnectionLost(int primary)
 // The pause between two tries of the connection's set-up while the file is busy.
 constexpr int kSetupRetryMs = 10;
 
-} // namespace
+}  // namespace
 
 CBntConnection::~CBntConnection()
 {
@@ -103,8 +103,7 @@ void CBntConnection::Open(const std::string& utf8Path)
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     // Reading the schema proves the file is a database before anyone relies on it; WAL lets
     // readers on other connections go on while one connection writes.
-    const char* setup = utf8Path.empty() ? "SELECT count(*) FROM sqlite_schema"
-                                         : "PRAGMA journal_mode=WAL";
+    const char* setup = utf8Path.empty() ? "SELECT count(*) FROM sqlite_schema" : "PRAGMA journal_mode=WAL";
     char* error = nullptr;
     rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
     // While another connection switches a new file to WAL the switch answers busy at once,

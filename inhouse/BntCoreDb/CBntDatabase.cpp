@@ -24,7 +24,7 @@ constexpr DWORD kMaxDataSourceLength = 4096;
     throw CDBException(CDBException::kRetRefused, L"08001", 0, message);
 }
 
-} // namespace
+}  // namespace
 
 CBntDatabase::CBntDatabase() : m_connection(std::make_shared<CBntConnection>()) {}
 
@@ -51,9 +51,9 @@ CString CBntDatabase::GetDSNFromINI()
 void CBntDatabase::Open(const CString& dataSource)
 {
     const std::wstring_view text(dataSource.GetString(), static_cast<std::size_t>(dataSource.GetLength()));
-    if (text.size() <= kSqlitePrefix.size() || CString(text.substr(0, kSqlitePrefix.size()).data(),
-                                                       static_cast<int>(kSqlitePrefix.size()))
-                                                       .CompareNoCase(kSqlitePrefix.data()) != 0)
+    if (text.size() <= kSqlitePrefix.size() ||
+        CString(text.substr(0, kSqlitePrefix.size()).data(), static_cast<int>(kSqlitePrefix.size()))
+                .CompareNoCase(kSqlitePrefix.data()) != 0)
         ThrowBadDataSource(dataSource);
     const std::wstring_view path = text.substr(kSqlitePrefix.size());
     // A NUL would silently cut the file name short.

@@ -39,7 +39,7 @@ sqlite3_stmt* Prepare(CBntConnection& connection, sqlite3* db, const std::string
     return stmt;
 }
 
-} // namespace
+}  // namespace
 
 CBntStatement::CBntStatement(std::shared_ptr<CBntConnection> connection, const std::string& sql,
                              const std::vector<CDBValue>& params, bool faultable)
@@ -85,7 +85,8 @@ CBntStatement::CBntStatement(std::shared_ptr<CBntConnection> connection, const s
                                         SQLITE_UTF8);
             break;
         case CDBValue::Kind::Blob:
-            bound = sqlite3_bind_blob64(stmt, index, value.GetBytes().data(), value.GetBytes().size(), SQLITE_TRANSIENT);
+            bound =
+                sqlite3_bind_blob64(stmt, index, value.GetBytes().data(), value.GetBytes().size(), SQLITE_TRANSIENT);
             break;
         }
         if (bound != SQLITE_OK)
@@ -184,8 +185,7 @@ void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row, std::size_t& size)
         case SQLITE_FLOAT:
             value = CDBValue(sqlite3_column_double(m_stmt, i));
             break;
-        case SQLITE_TEXT:
-        {
+        case SQLITE_TEXT: {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
             const int length = sqlite3_column_bytes(m_stmt, i);
             size += static_cast<std::size_t>(length);
@@ -193,8 +193,7 @@ void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row, std::size_t& size)
                                              : std::string_view());
             break;
         }
-        case SQLITE_BLOB:
-        {
+        case SQLITE_BLOB: {
             const auto* bytes = static_cast<const BYTE*>(sqlite3_column_blob(m_stmt, i));
             const int length = sqlite3_column_bytes(m_stmt, i);
             size += static_cast<std::size_t>(length);

@@ -7,7 +7,8 @@
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "platform/mfc/TimeStructs.h"
 
-class CDBClock {
+class CDBClock
+{
 public:
     CDBClock() = delete;
 

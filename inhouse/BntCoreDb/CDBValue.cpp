@@ -80,7 +80,7 @@ void DecodeText(std::string_view utf8, std::wstring& wide)
     wide += mfc_detail::DecodeUtf8(utf8.substr(at));
 }
 
-} // namespace
+}  // namespace
 
 CDBValue::CDBValue(const CString& text) : m_value(ToUtf8(text)) {}
 
@@ -145,8 +145,7 @@ LONGLONG CDBValue::AsInteger() const
         return 0;
     case Kind::Integer:
         return GetInteger();
-    case Kind::Real:
-    {
+    case Kind::Real: {
         const double real = GetReal();
         if (!std::isfinite(real) || std::trunc(real) != real)
             ThrowConversion(L"The value has a fraction and cannot be read as an integer.");
@@ -155,8 +154,7 @@ LONGLONG CDBValue::AsInteger() const
             ThrowOutOfRange();
         return static_cast<LONGLONG>(real);
     }
-    case Kind::Text:
-    {
+    case Kind::Text: {
         const std::string& text = GetUtf8();
         LONGLONG value = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -182,8 +180,7 @@ double CDBValue::AsReal() const
         return static_cast<double>(GetInteger());
     case Kind::Real:
         return GetReal();
-    case Kind::Text:
-    {
+    case Kind::Text: {
         const std::string& text = GetUtf8();
         double value = 0.0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -211,17 +208,16 @@ CString CDBValue::AsText() const
     {
     case Kind::Null:
         return CString();
-    case Kind::Integer:
-    {
+    case Kind::Integer: {
         CString text;
         text.Format(L"%lld", static_cast<long long>(GetInteger()));
         return text;
     }
-    case Kind::Real:
-    {
+    case Kind::Real: {
         char buffer[64];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, GetReal());
-        return CString(mfc_detail::DecodeUtf8(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer))).c_str());
+        return CString(
+            mfc_detail::DecodeUtf8(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer))).c_str());
     }
     case Kind::Text:
     case Kind::Blob:
@@ -264,11 +260,10 @@ TIMESTAMP_STRUCT CDBValue::AsTimestamp() const
         ThrowDateTime(L"The value is not a date-time text.");
     const std::string_view text = GetUtf8();
     unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    const bool shapeOk = text.size() >= 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' &&
-                         text[13] == ':' && text[16] == ':' && ReadDigits(text, 0, 4, year) &&
-                         ReadDigits(text, 5, 2, month) && ReadDigits(text, 8, 2, day) &&
-                         ReadDigits(text, 11, 2, hour) && ReadDigits(text, 14, 2, minute) &&
-                         ReadDigits(text, 17, 2, second);
+    const bool shapeOk = text.size() >= 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' && text[13] == ':' &&
+                         text[16] == ':' && ReadDigits(text, 0, 4, year) && ReadDigits(text, 5, 2, month) &&
+                         ReadDigits(text, 8, 2, day) && ReadDigits(text, 11, 2, hour) &&
+                         ReadDigits(text, 14, 2, minute) && ReadDigits(text, 17, 2, second);
     if (!shapeOk)
         ThrowDateTime(L"The text is not a date-time of the form YYYY-MM-DD HH:MM:SS.");
     unsigned fraction = 0;

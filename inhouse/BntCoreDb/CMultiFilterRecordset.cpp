@@ -51,7 +51,7 @@ CDBValue FromDateTime(const COleDateTime& value)
     return CDBValue::FromTimestamp(timestamp);
 }
 
-} // namespace
+}  // namespace
 
 CMultiFilterRecordset::CMultiFilterRecordset(CBntDatabase* database) : m_connection(ConnectionOf(database)) {}
 
@@ -329,18 +329,54 @@ const CDBValue& CMultiFilterRecordset::ValueOf(const CString& column) const
     return ValueAt(FindColumn(column));
 }
 
-LONG CMultiFilterRecordset::GetLong(const CString& column) const { return ToLong(ValueOf(column).AsInteger()); }
-LONG CMultiFilterRecordset::GetLong(int index) const { return ToLong(ValueAt(index).AsInteger()); }
-int CMultiFilterRecordset::GetInt(const CString& column) const { return ToLong(ValueOf(column).AsInteger()); }
-int CMultiFilterRecordset::GetInt(int index) const { return ToLong(ValueAt(index).AsInteger()); }
-LONGLONG CMultiFilterRecordset::GetLongLong(const CString& column) const { return ValueOf(column).AsInteger(); }
-LONGLONG CMultiFilterRecordset::GetLongLong(int index) const { return ValueAt(index).AsInteger(); }
-double CMultiFilterRecordset::GetDouble(const CString& column) const { return ValueOf(column).AsReal(); }
-double CMultiFilterRecordset::GetDouble(int index) const { return ValueAt(index).AsReal(); }
-bool CMultiFilterRecordset::GetBool(const CString& column) const { return ValueOf(column).AsInteger() != 0; }
-bool CMultiFilterRecordset::GetBool(int index) const { return ValueAt(index).AsInteger() != 0; }
-CString CMultiFilterRecordset::GetText(const CString& column) const { return ValueOf(column).AsText(); }
-CString CMultiFilterRecordset::GetText(int index) const { return CString(std::wstring(GetTextView(index))); }
+LONG CMultiFilterRecordset::GetLong(const CString& column) const
+{
+    return ToLong(ValueOf(column).AsInteger());
+}
+LONG CMultiFilterRecordset::GetLong(int index) const
+{
+    return ToLong(ValueAt(index).AsInteger());
+}
+int CMultiFilterRecordset::GetInt(const CString& column) const
+{
+    return ToLong(ValueOf(column).AsInteger());
+}
+int CMultiFilterRecordset::GetInt(int index) const
+{
+    return ToLong(ValueAt(index).AsInteger());
+}
+LONGLONG CMultiFilterRecordset::GetLongLong(const CString& column) const
+{
+    return ValueOf(column).AsInteger();
+}
+LONGLONG CMultiFilterRecordset::GetLongLong(int index) const
+{
+    return ValueAt(index).AsInteger();
+}
+double CMultiFilterRecordset::GetDouble(const CString& column) const
+{
+    return ValueOf(column).AsReal();
+}
+double CMultiFilterRecordset::GetDouble(int index) const
+{
+    return ValueAt(index).AsReal();
+}
+bool CMultiFilterRecordset::GetBool(const CString& column) const
+{
+    return ValueOf(column).AsInteger() != 0;
+}
+bool CMultiFilterRecordset::GetBool(int index) const
+{
+    return ValueAt(index).AsInteger() != 0;
+}
+CString CMultiFilterRecordset::GetText(const CString& column) const
+{
+    return ValueOf(column).AsText();
+}
+CString CMultiFilterRecordset::GetText(int index) const
+{
+    return CString(std::wstring(GetTextView(index)));
+}
 
 std::wstring_view CMultiFilterRecordset::GetTextView(int index) const
 {
@@ -358,16 +394,46 @@ std::wstring_view CMultiFilterRecordset::GetTextView(int index) const
     }
     return m_texts[slot];
 }
-COleDateTime CMultiFilterRecordset::GetDateTime(const CString& column) const { return ToDateTime(ValueOf(column)); }
-COleDateTime CMultiFilterRecordset::GetDateTime(int index) const { return ToDateTime(ValueAt(index)); }
-TIMESTAMP_STRUCT CMultiFilterRecordset::GetTimestamp(const CString& column) const { return ValueOf(column).AsTimestamp(); }
-TIMESTAMP_STRUCT CMultiFilterRecordset::GetTimestamp(int index) const { return ValueAt(index).AsTimestamp(); }
-std::vector<BYTE> CMultiFilterRecordset::GetBytes(const CString& column) const { return ValueOf(column).AsBytes(); }
-std::vector<BYTE> CMultiFilterRecordset::GetBytes(int index) const { return ValueAt(index).AsBytes(); }
-bool CMultiFilterRecordset::IsFieldNull(const CString& column) const { return ValueOf(column).IsNull(); }
-bool CMultiFilterRecordset::IsFieldNull(int index) const { return ValueAt(index).IsNull(); }
-CDBValue CMultiFilterRecordset::GetValue(const CString& column) const { return ValueOf(column); }
-CDBValue CMultiFilterRecordset::GetValue(int index) const { return ValueAt(index); }
+COleDateTime CMultiFilterRecordset::GetDateTime(const CString& column) const
+{
+    return ToDateTime(ValueOf(column));
+}
+COleDateTime CMultiFilterRecordset::GetDateTime(int index) const
+{
+    return ToDateTime(ValueAt(index));
+}
+TIMESTAMP_STRUCT CMultiFilterRecordset::GetTimestamp(const CString& column) const
+{
+    return ValueOf(column).AsTimestamp();
+}
+TIMESTAMP_STRUCT CMultiFilterRecordset::GetTimestamp(int index) const
+{
+    return ValueAt(index).AsTimestamp();
+}
+std::vector<BYTE> CMultiFilterRecordset::GetBytes(const CString& column) const
+{
+    return ValueOf(column).AsBytes();
+}
+std::vector<BYTE> CMultiFilterRecordset::GetBytes(int index) const
+{
+    return ValueAt(index).AsBytes();
+}
+bool CMultiFilterRecordset::IsFieldNull(const CString& column) const
+{
+    return ValueOf(column).IsNull();
+}
+bool CMultiFilterRecordset::IsFieldNull(int index) const
+{
+    return ValueAt(index).IsNull();
+}
+CDBValue CMultiFilterRecordset::GetValue(const CString& column) const
+{
+    return ValueOf(column);
+}
+CDBValue CMultiFilterRecordset::GetValue(int index) const
+{
+    return ValueAt(index);
+}
 
 CString CMultiFilterRecordset::GetColumnName(int index) const
 {

@@ -74,8 +74,7 @@ public:
     void AddFilterLong(const CString& column, LONG value, int comparison = Equal, int filterType = AndFilter);
     void AddFilterInt(const CString& column, int value, int comparison = Equal, int filterType = AndFilter);
     void AddFilterLongLong(const CString& column, LONGLONG value, int comparison = Equal, int filterType = AndFilter);
-    void AddFilterText(const CString& column, const CString& value, int comparison = Equal,
-                       int filterType = AndFilter);
+    void AddFilterText(const CString& column, const CString& value, int comparison = Equal, int filterType = AndFilter);
     // A null or invalid date throws CDBException (22007).
     void AddFilterDate(const CString& column, const COleDateTime& value, int comparison = Equal,
                        int filterType = AndFilter);
@@ -169,7 +168,7 @@ public:
     // Edit/AddNew, 42S22 for a column not in the set, HY092 for a column that cannot be
     // written, 22007 for an invalid date.
     void SetValue(const CString& column, const CDBValue& value);
-    void SetDateTime(const CString& column, const COleDateTime& value); // null status writes NULL
+    void SetDateTime(const CString& column, const COleDateTime& value);  // null status writes NULL
     void SetNull(const CString& column);
     // Writes the changed fields only, with bound values. true when a row was written; false
     // after an Edit that changed nothing. After an Edit the current row shows the new values;

@@ -26,7 +26,8 @@ std::string Qualified(const CString& table, const CString& column)
 {
     if (table.IsEmpty())
         return CSqlText::QuoteIdentifier(column, false, L"Column");
-    return CSqlText::QuoteIdentifier(table, false, L"Table") + "." + CSqlText::QuoteIdentifier(column, false, L"Column");
+    return CSqlText::QuoteIdentifier(table, false, L"Table") + "." +
+           CSqlText::QuoteIdentifier(column, false, L"Column");
 }
 
 // Splits "TABLE.COLUMN" given as a column with no table of its own.
@@ -51,7 +52,7 @@ void SplitColumn(const CString& column, const CString& table, CString& outTable,
     }
 }
 
-} // namespace
+}  // namespace
 
 CRecordsetQuery::TableRef CRecordsetQuery::MakeRef(const CString& fromText)
 {
@@ -385,8 +386,8 @@ CRecordsetQuery::BoundText CRecordsetQuery::BuildCount() const
     BoundText result;
     if (m_distinct)
     {
-        result.sql = "SELECT COUNT(*) FROM (SELECT DISTINCT " + (m_columns.empty() ? std::string("*") : BuildColumns()) +
-                     BuildFromWhere(result.values) + ")";
+        result.sql = "SELECT COUNT(*) FROM (SELECT DISTINCT " +
+                     (m_columns.empty() ? std::string("*") : BuildColumns()) + BuildFromWhere(result.values) + ")";
     }
     else
         result.sql = "SELECT COUNT(*)" + BuildFromWhere(result.values);

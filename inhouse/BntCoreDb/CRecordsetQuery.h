@@ -80,7 +80,7 @@ private:
     struct TableRef
     {
         CString table;
-        CString name; // alias, or the table when none
+        CString name;  // alias, or the table when none
         std::string quoted;
     };
     struct Join
@@ -97,7 +97,7 @@ private:
     };
 
     static TableRef MakeRef(const CString& fromText);
-    int FindTable(const CString& name) const; // -1 none, 0 base, i+1 join i
+    int FindTable(const CString& name) const;  // -1 none, 0 base, i+1 join i
     void AddFilterText(std::string sql, std::vector<CDBValue> values, int filterType);
     std::string BuildFromWhere(std::vector<CDBValue>& values) const;
     std::string BuildColumns() const;

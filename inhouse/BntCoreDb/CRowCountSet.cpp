@@ -15,7 +15,7 @@ std::shared_ptr<CBntConnection> ConnectionOf(CBntDatabase* database)
     return database->GetConnection();
 }
 
-} // namespace
+}  // namespace
 
 CRowCountSet::CRowCountSet(CBntDatabase* database) : m_connection(ConnectionOf(database)) {}
 

@@ -13,7 +13,7 @@ CString Quoted(const CString& table, const CString& column)
     return CString(text.c_str());
 }
 
-} // namespace
+}  // namespace
 
 CString CSQLStatement::ConcatenateTableAndColumn(const CString& table, const CString& column)
 {

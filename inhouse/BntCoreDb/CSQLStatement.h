@@ -15,9 +15,9 @@ class CSQLStatement
 public:
     enum class Kind
     {
-        Count,  // SELECT COUNT(*) FROM table WHERE ...
-        Update, // UPDATE table SET ... WHERE ...
-        Delete  // DELETE FROM table WHERE ...
+        Count,   // SELECT COUNT(*) FROM table WHERE ...
+        Update,  // UPDATE table SET ... WHERE ...
+        Delete   // DELETE FROM table WHERE ...
     };
 
     // Comparison of a condition; the numbers are those of CMultiFilterRecordset::ParamCompOperator.
@@ -62,18 +62,18 @@ public:
 private:
     struct Condition
     {
-        CString column; // quoted, qualified when a table was given
+        CString column;  // quoted, qualified when a table was given
         int comparison;
         CDBValue value;
     };
     struct Assignment
     {
-        CString column; // quoted
+        CString column;  // quoted
         CDBValue value;
     };
 
-    CString m_from;       // as given
-    CString m_fromQuoted; // quoted table and alias
+    CString m_from;        // as given
+    CString m_fromQuoted;  // quoted table and alias
     std::vector<Condition> m_where;
     std::vector<Assignment> m_set;
 };

@@ -54,7 +54,7 @@ CString Describe(const wchar_t* what, std::wstring_view text)
     return message;
 }
 
-} // namespace
+}  // namespace
 
 bool CSqlText::IsValidIdentifier(std::wstring_view name, bool allowQualified)
 {
@@ -88,8 +88,7 @@ CString CSqlText::ParseTableReference(const CString& fromText, CString& table, C
     const std::wstring_view view = ViewOf(fromText);
     const std::size_t blank = view.find(L' ');
     const std::wstring_view tablePart = view.substr(0, blank);
-    const std::wstring_view aliasPart =
-        blank == std::wstring_view::npos ? std::wstring_view() : view.substr(blank + 1);
+    const std::wstring_view aliasPart = blank == std::wstring_view::npos ? std::wstring_view() : view.substr(blank + 1);
     if (!IsPlainIdentifier(tablePart) || (blank != std::wstring_view::npos && !IsPlainIdentifier(aliasPart)))
         ThrowSyntax(Describe(L"Table reference", view));
     table = CString(tablePart.data(), static_cast<int>(tablePart.size()));
@@ -110,8 +109,8 @@ std::string CSqlText::CheckRawText(const CString& text, std::size_t parameterCou
         const wchar_t c = view[i];
         // Values are bound, never written into the text: anything that could open a literal,
         // a comment, a second statement or a named parameter is refused outright.
-        if (c == 0 || c >= 0x7F || c == L'\'' || c == L'`' || c == L'[' || c == L']' || c == L';' ||
-            c == L':' || c == L'@' || c == L'$' || c == L'#' || c == L'\\')
+        if (c == 0 || c >= 0x7F || c == L'\'' || c == L'`' || c == L'[' || c == L']' || c == L';' || c == L':' ||
+            c == L'@' || c == L'$' || c == L'#' || c == L'\\')
             ThrowSyntax(L"SQL text contains a character that is not allowed; values must be bound parameters.");
         if ((c == L'-' && i + 1 < view.size() && view[i + 1] == L'-') ||
             (c == L'/' && i + 1 < view.size() && view[i + 1] == L'*'))

@@ -26,27 +26,32 @@ CString TextOf(const CDBValue& value)
 
 std::unique_ptr<DirectoryAccount> Directory::ReadAccount(const char* column, const CDBValue& value) const
 {
-    try {
+    try
+    {
         const auto row = CLoginQuery::FirstRow(
             m_database,
             std::string("SELECT ACCOUNTID, USERNAME, DISPLAYNAME, PASSWORD_HASH FROM BNT_DIRECTORY_ACCOUNT "
-                        "WHERE BNT_DIRECTORYID = ? AND ") + column + " = ? COLLATE NOCASE",
+                        "WHERE BNT_DIRECTORYID = ? AND ") +
+                column + " = ? COLLATE NOCASE",
             {CDBValue(m_id), value});
-        if (!row) {
+        if (!row)
+        {
             return nullptr;
         }
         return std::make_unique<DirectoryAccount>(
             m_id, TextOf((*row)[0]), TextOf((*row)[1]), TextOf((*row)[2]),
             (*row)[3].IsNull() ? std::string() : brontel::utility::ConvertCStringToUtf8((*row)[3].AsText()));
     }
-    catch (const CDBException&) {
+    catch (const CDBException&)
+    {
         throw DirectoryException("The directory could not be read.");
     }
 }
 
 std::unique_ptr<DirectoryAccount> Directory::GetAccount(const CString& accountId) const
 {
-    if (accountId.IsEmpty() || accountId.GetLength() > kMaxAccountIdChars) {
+    if (accountId.IsEmpty() || accountId.GetLength() > kMaxAccountIdChars)
+    {
         return nullptr;
     }
     return ReadAccount("ACCOUNTID", CDBValue(accountId));
@@ -54,7 +59,8 @@ std::unique_ptr<DirectoryAccount> Directory::GetAccount(const CString& accountId
 
 std::unique_ptr<DirectoryAccount> Directory::FindAccountByName(const CString& userName) const
 {
-    if (userName.IsEmpty() || userName.GetLength() > kMaxUserNameChars) {
+    if (userName.IsEmpty() || userName.GetLength() > kMaxUserNameChars)
+    {
         return nullptr;
     }
     return ReadAccount("USERNAME", CDBValue(userName));

@@ -18,7 +18,8 @@ class CDBValue;
 
 namespace brontel::directories {
 
-class Directory {
+class Directory
+{
 public:
     Directory(CBntDatabase& database, LONG id, const CString& name, LONG type, bool useManualSSO)
         : m_database(database), m_id(id), m_name(name), m_type(type), m_useManualSSO(useManualSSO)

@@ -15,21 +15,21 @@
 namespace brontel::directories {
 
 // Which of a person's linked accounts DirectoryDBManager::LoadLinked...Accounts reads.
-struct DirectoryAccountStatus {
-    enum Enum : int {
+struct DirectoryAccountStatus
+{
+    enum Enum : int
+    {
         AllLinked = 20,  // every account linked to the person
     };
 };
 
-class DirectoryAccount {
+class DirectoryAccount
+{
 public:
     // passwordHash is CPasswordHash's stored form; empty when the account signs on with no password.
     DirectoryAccount(LONG directoryId, const CString& accountId, const CString& userName, const CString& displayName,
                      std::string passwordHash = std::string())
-        : m_directoryId(directoryId),
-          m_accountId(accountId),
-          m_userName(userName),
-          m_displayName(displayName),
+        : m_directoryId(directoryId), m_accountId(accountId), m_userName(userName), m_displayName(displayName),
           m_passwordHash(std::move(passwordHash))
     {
     }

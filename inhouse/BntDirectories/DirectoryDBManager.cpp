@@ -47,11 +47,13 @@ DirectoryDBManager::DirectoryDBManager(CBntDatabase* database, const CBntAcsSyst
 
 LONG DirectoryDBManager::FindLinkedID(const char* sql, const CString& sid) const
 {
-    if (m_database == nullptr || sid.IsEmpty() || sid.GetLength() > kMaxSidChars) {
+    if (m_database == nullptr || sid.IsEmpty() || sid.GetLength() > kMaxSidChars)
+    {
         return 0;
     }
     const auto rows = CLoginQuery::Rows(*m_database, sql, {CDBValue(sid)});
-    if (rows.size() > 1) {
+    if (rows.size() > 1)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, CString(L"Account linked more than once: ") + sid,
                                static_cast<HRESULT>(0x80041003u));
         return 0;
@@ -59,7 +61,10 @@ LONG DirectoryDBManager::FindLinkedID(const char* sql, const CString& sid) const
     return rows.empty() ? 0 : static_cast<LONG>(CLoginQuery::Integer(rows.front(), 0));
 }
 
-LONG DirectoryDBManager::GetUserIDForWindowsAccount(const CString& sid) const { return FindLinkedID(kUserQuery, sid); }
+LONG DirectoryDBManager::GetUserIDForWindowsAccount(const CString& sid) const
+{
+    return FindLinkedID(kUserQuery, sid);
+}
 
 LONG DirectoryDBManager::GetCardholderIDForWindowsAccount(const CString& sid) const
 {
@@ -68,7 +73,8 @@ LONG DirectoryDBManager::GetCardholderIDForWindowsAccount(const CString& sid) co
 
 std::unique_ptr<Directory> DirectoryDBManager::LoadDirectory(LONG directoryId) const
 {
-    if (m_database == nullptr) {
+    if (m_database == nullptr)
+    {
         return nullptr;
     }
     const auto row = CLoginQuery::FirstRow(*m_database,
@@ -76,7 +82,8 @@ std::unique_ptr<Directory> DirectoryDBManager::LoadDirectory(LONG directoryId) c
                                            "LEFT JOIN BNT_DIRECTORY_SSO S ON S.BNT_DIRECTORYID = D.BNT_DIRECTORYID "
                                            "WHERE D.BNT_DIRECTORYID = ? AND D.DIR_ISTEMPLATE = 0",
                                            {directoryId});
-    if (!row) {
+    if (!row)
+    {
         return nullptr;
     }
     return std::make_unique<Directory>(*m_database, directoryId, TextOf((*row)[0]),
@@ -86,11 +93,13 @@ std::unique_ptr<Directory> DirectoryDBManager::LoadDirectory(LONG directoryId) c
 
 LONG DirectoryDBManager::FindLinkedPerson(const char* sql, const DirectoryAccount& account) const
 {
-    if (m_database == nullptr) {
+    if (m_database == nullptr)
+    {
         return 0;
     }
     const auto rows = CLoginQuery::Rows(*m_database, sql, {account.GetDirectoryID(), CDBValue(account.GetID())});
-    if (rows.size() > 1) {
+    if (rows.size() > 1)
+    {
         throw AccountLinkedMoreThanOnceException();
     }
     return rows.empty() ? 0 : static_cast<LONG>(CLoginQuery::Integer(rows.front(), 0));
@@ -109,15 +118,18 @@ LONG DirectoryDBManager::GetCardholderIDForLinkedAccount(const DirectoryAccount&
 void DirectoryDBManager::LoadLinkedAccounts(const char* sql, LONG personId, std::vector<DirectoryAccount>& accounts,
                                             DirectoryAccountStatus::Enum status) const
 {
-    if (status != DirectoryAccountStatus::AllLinked) {
+    if (status != DirectoryAccountStatus::AllLinked)
+    {
         throw DirectoryException("Unknown account status.");
     }
-    const auto rows = m_database != nullptr ? CLoginQuery::Rows(*m_database, sql, {personId})
-                                            : std::vector<CLoginQuery::Row>();
-    if (rows.empty()) {
+    const auto rows =
+        m_database != nullptr ? CLoginQuery::Rows(*m_database, sql, {personId}) : std::vector<CLoginQuery::Row>();
+    if (rows.empty())
+    {
         throw NoAccountsFoundException();
     }
-    for (const auto& row : rows) {
+    for (const auto& row : rows)
+    {
         accounts.emplace_back(static_cast<LONG>(CLoginQuery::Integer(row, 0)), TextOf(row[1]), CString(), CString());
     }
 }
@@ -136,31 +148,37 @@ void DirectoryDBManager::LoadLinkedCardholderAccounts(LONG cardholderId, std::ve
 
 void DirectoryDBManager::LinkCardholderAccount(LONG personId, DirectoryAccount& account) const
 {
-    if (m_database == nullptr) {
+    if (m_database == nullptr)
+    {
         throw DirectoryException("There is no database.");
     }
-    try {
+    try
+    {
         if (CLoginQuery::FirstRow(*m_database,
                                   "SELECT 1 FROM CARDHOLDER_ACCOUNT WHERE BNT_DIRECTORYID = ? "
                                   "AND ACCOUNTID = ? COLLATE NOCASE",
-                                  {CDBValue(account.GetDirectoryID()), CDBValue(account.GetID())})) {
+                                  {CDBValue(account.GetDirectoryID()), CDBValue(account.GetID())}))
+        {
             throw AccountAlreadyLinkedException();
         }
         CDynamicRecordset links(m_database);
         links.SetTable(L"CARDHOLDER_ACCOUNT");
         const LONGLONG key = links.GetNextID(kCardholderAccountIDType, L"CARDHOLDER_ACCOUNTID");
-        if (key <= 0 || key > 0x7FFFFFFF) {
+        if (key <= 0 || key > 0x7FFFFFFF)
+        {
             throw DirectoryException("No key could be generated for the link.");
         }
-        m_database->ExecuteSQL(L"INSERT INTO CARDHOLDER_ACCOUNT (CARDHOLDER_ACCOUNTID, EMPID, BNT_DIRECTORYID, "
-                               L"ACCOUNTID) VALUES (?, ?, ?, ?)",
-                               {CDBValue(key), CDBValue(personId), CDBValue(account.GetDirectoryID()),
-                                CDBValue(account.GetID())});
+        m_database->ExecuteSQL(
+            L"INSERT INTO CARDHOLDER_ACCOUNT (CARDHOLDER_ACCOUNTID, EMPID, BNT_DIRECTORYID, "
+            L"ACCOUNTID) VALUES (?, ?, ?, ?)",
+            {CDBValue(key), CDBValue(personId), CDBValue(account.GetDirectoryID()), CDBValue(account.GetID())});
         account.SetPrimaryKey(static_cast<LONG>(key));
     }
-    catch (const CDBException& e) {
+    catch (const CDBException& e)
+    {
         // The unique index holds where two links raced past the look-up on other connections.
-        if (e.GetState() == L"23000") {
+        if (e.GetState() == L"23000")
+        {
             throw AccountAlreadyLinkedException();
         }
         throw DirectoryException("The account could not be linked.");

@@ -21,7 +21,8 @@ namespace brontel::directories {
 
 class Directory;
 
-class DirectoryDBManager {
+class DirectoryDBManager
+{
 public:
     // Directory kinds (BNT_DIRECTORY.DIR_TYPE) whose accounts are Windows accounts named by SID.
     static constexpr LONG kActiveDirectory = 1;

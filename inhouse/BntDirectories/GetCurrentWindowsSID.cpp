@@ -6,8 +6,10 @@ namespace brontel::directories {
 
 HRESULT GetCurrentWindowsSID(CString& sid)
 {
-    if (CallerIdentity::IsImpersonating()) {
-        if (const auto caller = CallerIdentity::Current()) {
+    if (CallerIdentity::IsImpersonating())
+    {
+        if (const auto caller = CallerIdentity::Current())
+        {
             sid = CString(caller->Sid());
             return S_OK;
         }

@@ -4,8 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-namespace
-{
+namespace {
 struct MagicBytes
 {
     std::string_view bytes;

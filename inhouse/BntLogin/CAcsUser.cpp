@@ -25,9 +25,8 @@ constexpr char kUserColumns[] =
 
 // Checked for an unknown logon id too, so that a refusal takes as long whether or not the
 // name exists.
-constexpr char kUnknownUserHash[] =
-    "pbkdf2-sha256$120000$00000000000000000000000000000000$"
-    "0000000000000000000000000000000000000000000000000000000000000000";
+constexpr char kUnknownUserHash[] = "pbkdf2-sha256$120000$00000000000000000000000000000000$"
+                                    "0000000000000000000000000000000000000000000000000000000000000000";
 
 // Longest logon id or password text accepted at login.
 constexpr std::size_t kMaxCredentialChars = 1024;
@@ -48,13 +47,19 @@ std::string Now()
     return buffer;
 }
 
-bool IsEmptyText(LPCWSTR text) { return text == nullptr || *text == L'\0'; }
+bool IsEmptyText(LPCWSTR text)
+{
+    return text == nullptr || *text == L'\0';
+}
 
 }  // namespace
 
 CAcsUser::CAcsUser(bool, bool, bool, bool) {}
 
-CAcsUser::~CAcsUser() { Logout(); }
+CAcsUser::~CAcsUser()
+{
+    Logout();
+}
 
 void CAcsUser::Clear()
 {
@@ -77,7 +82,8 @@ void CAcsUser::Clear()
 void CAcsUser::Logout()
 {
     Clear();
-    if (m_database) {
+    if (m_database)
+    {
         m_database->Close();
         m_database.reset();
     }
@@ -87,9 +93,12 @@ bool CAcsUser::OpenDatabase(LPCWSTR dataSource)
 {
     Logout();
     auto database = std::make_unique<CBntDatabase>();
-    try {
+    try
+    {
         database->Open(IsEmptyText(dataSource) ? CBntDatabase::GetDSNFromINI() : CString(dataSource));
-    } catch (const CDBException& e) {
+    }
+    catch (const CDBException& e)
+    {
         m_exceptionHandler.LogError(kSource, __LINE__, L"Unable to open the database.", &e);
         return false;
     }
@@ -97,43 +106,54 @@ bool CAcsUser::OpenDatabase(LPCWSTR dataSource)
     return true;
 }
 
-bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, bool, bool, LONG directoryId,
-                     LONG userId, bool)
+bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, bool, bool, LONG directoryId, LONG userId,
+                     bool)
 {
-    if (!OpenDatabase(dataSource)) {
+    if (!OpenDatabase(dataSource))
+    {
         return false;
     }
-    try {
+    try
+    {
         LONG resolvedId = userId;
-        if (!IsEmptyText(userName)) {
+        if (!IsEmptyText(userName))
+        {
             const std::wstring_view name(userName);
             const std::wstring_view secret(password == nullptr ? L"" : password);
-            if (name.size() > kMaxCredentialChars || secret.size() > kMaxCredentialChars) {
+            if (name.size() > kMaxCredentialChars || secret.size() > kMaxCredentialChars)
+            {
                 m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: credentials too long.");
                 Logout();
                 return false;
             }
             const CDBValue nameValue(userName);
-            if (directoryId == kInternalDirectoryID) {
+            if (directoryId == kInternalDirectoryID)
+            {
                 const auto row = CLoginQuery::FirstRow(
                     *m_database, "SELECT USERID, LOGONPWD FROM USERS WHERE LOGONID = ? COLLATE NOCASE", {nameValue});
-                const std::string stored = row ? brontel::utility::ConvertCStringToUtf8(Text(*row, 1)) : kUnknownUserHash;
+                const std::string stored =
+                    row ? brontel::utility::ConvertCStringToUtf8(Text(*row, 1)) : kUnknownUserHash;
                 const bool matches = CPasswordHash::Verify(brontel::utility::WideToUtf8(secret), stored);
-                if (!row || !matches) {
+                if (!row || !matches)
+                {
                     m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: unknown user or wrong password.");
                     Logout();
                     return false;
                 }
                 resolvedId = static_cast<LONG>(CLoginQuery::Integer(*row, 0));
-            } else if (directoryId > 0) {
+            }
+            else if (directoryId > 0)
+            {
                 // An account that signs on with a password in the installation is found by its
                 // user name and must give that password; any other is named by its account id.
                 CDBValue accountValue = nameValue;
                 const brontel::directories::DirectoryDBManager directories(m_database.get(), nullptr);
                 const auto directory = directories.LoadDirectory(directoryId);
                 const auto account = directory ? directory->FindAccountByName(CString(userName)) : nullptr;
-                if (account && account->HasPassword()) {
-                    if (!directory->CheckCredentials(*account, brontel::utility::WideToUtf8(secret))) {
+                if (account && account->HasPassword())
+                {
+                    if (!directory->CheckCredentials(*account, brontel::utility::WideToUtf8(secret)))
+                    {
                         m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: wrong directory password.");
                         Logout();
                         return false;
@@ -144,29 +164,37 @@ bool CAcsUser::Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, boo
                     *m_database,
                     "SELECT USERID FROM USER_ACCOUNT WHERE BNT_DIRECTORYID = ? AND ACCOUNTID = ? COLLATE NOCASE",
                     {directoryId, accountValue});
-                if (!row) {
+                if (!row)
+                {
                     m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: directory account not linked.");
                     Logout();
                     return false;
                 }
                 resolvedId = static_cast<LONG>(CLoginQuery::Integer(*row, 0));
-            } else {
+            }
+            else
+            {
                 m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: no directory given for the name.");
                 Logout();
                 return false;
             }
         }
-        if (resolvedId == 0 || !LoadUser(resolvedId)) {
+        if (resolvedId == 0 || !LoadUser(resolvedId))
+        {
             m_exceptionHandler.LogError(kSource, __LINE__, L"Login refused: no such enabled user.");
             Logout();
             return false;
         }
         return true;
-    } catch (const CDBException& e) {
+    }
+    catch (const CDBException& e)
+    {
         m_exceptionHandler.LogError(kSource, __LINE__, L"Login failed.", &e);
         Logout();
         return false;
-    } catch (const brontel::directories::DirectoryException&) {
+    }
+    catch (const brontel::directories::DirectoryException&)
+    {
         m_exceptionHandler.LogError(kSource, __LINE__, L"Login failed: the directory could not be read.");
         Logout();
         return false;
@@ -181,7 +209,8 @@ bool CAcsUser::LoginAsSA(LPCWSTR dataSource)
 bool CAcsUser::LoadUser(LONG userId)
 {
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
-    if (userId == kSystemAdministratorID) {
+    if (userId == kSystemAdministratorID)
+    {
         // The administrator needs no row of its own; a row only gives it its names.
         m_logonId = row ? Text(*row, 1) : CString(L"SA");
         m_firstName = row ? Text(*row, 2) : CString();
@@ -189,8 +218,11 @@ bool CAcsUser::LoadUser(LONG userId)
         m_primarySegmentId = -1;
         m_databaseId = row ? static_cast<LONG>(CLoginQuery::Integer(*row, 11)) : 0;
         m_fieldGroupId = -1;
-    } else {
-        if (!row || CLoginQuery::Integer(*row, 5) == 0) {
+    }
+    else
+    {
+        if (!row || CLoginQuery::Integer(*row, 5) == 0)
+        {
             return false;
         }
         m_logonId = Text(*row, 1);
@@ -216,25 +248,29 @@ void CAcsUser::LoadPermissionsAndSegments()
     std::set<DWORD> permissions;
     std::set<LONG> segments;
     bool allSegments = m_userId == kSystemAdministratorID;
-    if (!allSegments) {
-        for (const auto& row : CLoginQuery::Rows(*m_database,
-                                                 "SELECT PERMISSIONID FROM USER_PERM_GRANT WHERE USER_PERMID IN (?, ?, ?)",
-                                                 {m_systemGroupId, m_cardholderGroupId, m_monitorGroupId})) {
+    if (!allSegments)
+    {
+        for (const auto& row :
+             CLoginQuery::Rows(*m_database, "SELECT PERMISSIONID FROM USER_PERM_GRANT WHERE USER_PERMID IN (?, ?, ?)",
+                               {m_systemGroupId, m_cardholderGroupId, m_monitorGroupId}))
+        {
             permissions.insert(static_cast<DWORD>(CLoginQuery::Integer(row, 0)));
         }
         segments.insert(m_primarySegmentId);
         for (const auto& row :
-             CLoginQuery::Rows(*m_database, "SELECT SEGMENTID FROM USER_SEGMENT_LINK WHERE USERID = ?", {m_userId})) {
+             CLoginQuery::Rows(*m_database, "SELECT SEGMENTID FROM USER_SEGMENT_LINK WHERE USERID = ?", {m_userId}))
+        {
             segments.insert(static_cast<LONG>(CLoginQuery::Integer(row, 0)));
         }
         allSegments = segments.count(-1) > 0;
         // A group gives access to its member units.
-        for (const auto& row : CLoginQuery::Rows(
-                 *m_database,
-                 "SELECT M.SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER M JOIN USER_SEGMENT_LINK L "
-                 "ON L.SEGMENTID = M.SEGMENTID WHERE L.USERID = ? "
-                 "UNION SELECT SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = ?",
-                 {m_userId, m_primarySegmentId})) {
+        for (const auto& row :
+             CLoginQuery::Rows(*m_database,
+                               "SELECT M.SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER M JOIN USER_SEGMENT_LINK L "
+                               "ON L.SEGMENTID = M.SEGMENTID WHERE L.USERID = ? "
+                               "UNION SELECT SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = ?",
+                               {m_userId, m_primarySegmentId}))
+        {
             segments.insert(static_cast<LONG>(CLoginQuery::Integer(row, 0)));
         }
     }
@@ -245,12 +281,14 @@ void CAcsUser::LoadPermissionsAndSegments()
 
 void CAcsUser::ResetPermissions()
 {
-    if (!m_loggedIn) {
+    if (!m_loggedIn)
+    {
         return;
     }
     const LONG userId = m_userId;
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
-    if (row && userId != kSystemAdministratorID) {
+    if (row && userId != kSystemAdministratorID)
+    {
         m_primarySegmentId = static_cast<LONG>(CLoginQuery::Integer(*row, 4, -1));
         m_systemGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 6));
         m_cardholderGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 7));
@@ -264,27 +302,35 @@ void CAcsUser::ResetPermissions()
 
 bool CAcsUser::HasPermission(DWORD permissionId) const
 {
-    if (!m_loggedIn) {
+    if (!m_loggedIn)
+    {
         return false;
     }
-    if (m_userId == kSystemAdministratorID) {
+    if (m_userId == kSystemAdministratorID)
+    {
         return true;
     }
     const DWORD type = permissionId >> 28;
-    if (type < 1 || type > 3) {
+    if (type < 1 || type > 3)
+    {
         return false;
     }
     return m_permissions.count(permissionId) > 0;
 }
 
-bool CAcsUser::IsAllSegmentsUser() const { return m_loggedIn && m_allSegments; }
+bool CAcsUser::IsAllSegmentsUser() const
+{
+    return m_loggedIn && m_allSegments;
+}
 
 bool CAcsUser::HasSegmentAccess(LONG segmentId, int) const
 {
-    if (!m_loggedIn) {
+    if (!m_loggedIn)
+    {
         return false;
     }
-    if (!m_options.SegmentsInUse() || m_allSegments) {
+    if (!m_options.SegmentsInUse() || m_allSegments)
+    {
         return true;
     }
     return segmentId != -1 && m_segmentIds.count(segmentId) > 0;
@@ -292,12 +338,14 @@ bool CAcsUser::HasSegmentAccess(LONG segmentId, int) const
 
 void CAcsUser::AddSegmentFilter(CMultiFilterRecordset& recordset, LPCWSTR table) const
 {
-    if (m_loggedIn && (!m_options.SegmentsInUse() || m_allSegments)) {
+    if (m_loggedIn && (!m_options.SegmentsInUse() || m_allSegments))
+    {
         return;
     }
     CString column = IsEmptyText(table) ? CString(L"SEGMENTID") : CString(table) + L".SEGMENTID";
     std::vector<LONG> segments;
-    if (m_loggedIn) {
+    if (m_loggedIn)
+    {
         segments.assign(m_segmentIds.begin(), m_segmentIds.end());
     }
     recordset.AddFilterLongIn(column, segments, CMultiFilterRecordset::AndFilter);
@@ -305,7 +353,8 @@ void CAcsUser::AddSegmentFilter(CMultiFilterRecordset& recordset, LPCWSTR table)
 
 void CAcsUser::AddSegmentFilter(CMultiFilterRecordset* recordset, LPCWSTR table) const
 {
-    if (recordset != nullptr) {
+    if (recordset != nullptr)
+    {
         AddSegmentFilter(*recordset, table);
     }
 }
@@ -313,20 +362,24 @@ void CAcsUser::AddSegmentFilter(CMultiFilterRecordset* recordset, LPCWSTR table)
 void CAcsUser::AddSegmentFilterWithTableCheck(CMultiFilterRecordset& recordset) const
 {
     const auto names = recordset.GetQuery().GetTableNames();
-    if (names.empty()) {
+    if (names.empty())
+    {
         return;
     }
     const auto& [name, table] = names.front();
-    if (!m_loggedIn || m_database == nullptr) {
+    if (!m_loggedIn || m_database == nullptr)
+    {
         // Fails closed: a logged-out user's filter matches no row (or the open fails).
         AddSegmentFilter(recordset, name);
         return;
     }
     // A user no segment filter restricts needs no look at the table.
-    if (!m_options.SegmentsInUse() || m_allSegments) {
+    if (!m_options.SegmentsInUse() || m_allSegments)
+    {
         return;
     }
-    if (IsSegmentedTable(table)) {
+    if (IsSegmentedTable(table))
+    {
         AddSegmentFilter(recordset, name);
     }
 }
@@ -336,18 +389,20 @@ bool CAcsUser::IsSegmentedTable(const CString& table) const
     {
         const std::scoped_lock guard(m_segmentedTablesLock);
         const auto known = m_segmentedTables.find(table);
-        if (known != m_segmentedTables.end()) {
+        if (known != m_segmentedTables.end())
+        {
             return known->second;
         }
     }
     // Asked outside the lock: the database serialises its own calls. A failure is thrown and
     // nothing is remembered.
-    const bool segmented = CLoginQuery::FirstRow(*m_database,
-                                                 "SELECT 1 FROM pragma_table_info(?) WHERE name = 'SEGMENTID' COLLATE NOCASE",
-                                                 {CDBValue(table)})
-                               .has_value();
+    const bool segmented =
+        CLoginQuery::FirstRow(*m_database, "SELECT 1 FROM pragma_table_info(?) WHERE name = 'SEGMENTID' COLLATE NOCASE",
+                              {CDBValue(table)})
+            .has_value();
     const std::scoped_lock guard(m_segmentedTablesLock);
-    if (m_segmentedTables.size() >= kMaxRememberedTables) {
+    if (m_segmentedTables.size() >= kMaxRememberedTables)
+    {
         m_segmentedTables.clear();
     }
     m_segmentedTables.emplace(table, segmented);
@@ -356,7 +411,8 @@ bool CAcsUser::IsSegmentedTable(const CString& table) const
 
 void CAcsUser::AddSegmentFilterWithTableCheck(CMultiFilterRecordset* recordset) const
 {
-    if (recordset != nullptr) {
+    if (recordset != nullptr)
+    {
         AddSegmentFilterWithTableCheck(*recordset);
     }
 }
@@ -365,21 +421,26 @@ bool CAcsUser::LogTransToDB(LONG operation, LONG objectKind, LPCWSTR text, CBntD
                             LPCWSTR extraText) const
 {
     CBntDatabase* target = database != nullptr ? database : m_database.get();
-    if (!m_loggedIn || target == nullptr) {
+    if (!m_loggedIn || target == nullptr)
+    {
         return false;
     }
     CString description(text == nullptr ? L"" : text);
-    if (!IsEmptyText(extraText)) {
+    if (!IsEmptyText(extraText))
+    {
         description += L" ";
         description += extraText;
     }
-    try {
-        target->ExecuteSQL(L"INSERT INTO USER_TRANSACTION_LOG (TRANS_TIME, USERID, OPERATION, OBJECT_TYPE, "
-                           L"DESCRIPTION, BNT_DBID) VALUES (?, ?, ?, ?, ?, ?)",
-                           {CDBValue::FromUtf8(Now()), m_userId, operation, objectKind, CDBValue(description),
-                            m_databaseId});
+    try
+    {
+        target->ExecuteSQL(
+            L"INSERT INTO USER_TRANSACTION_LOG (TRANS_TIME, USERID, OPERATION, OBJECT_TYPE, "
+            L"DESCRIPTION, BNT_DBID) VALUES (?, ?, ?, ?, ?, ?)",
+            {CDBValue::FromUtf8(Now()), m_userId, operation, objectKind, CDBValue(description), m_databaseId});
         return true;
-    } catch (const CDBException& e) {
+    }
+    catch (const CDBException& e)
+    {
         m_exceptionHandler.LogError(kSource, __LINE__, L"Unable to write the audit record.", &e);
         return false;
     }

@@ -23,7 +23,8 @@
 class CBntDatabase;
 class CMultiFilterRecordset;
 
-class CAcsUser {
+class CAcsUser
+{
 public:
     // The user id of the system administrator, who holds every permission and every segment.
     static constexpr LONG kSystemAdministratorID = -1;
@@ -49,8 +50,7 @@ public:
     // user, a wrong password, a disabled user or a database failure (written to the
     // exception handler's log); the object is then logged out. The three flags are the
     // original library's login options; this login needs none of them.
-    bool Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, bool, bool, LONG directoryId, LONG userId,
-               bool);
+    bool Login(LPCWSTR dataSource, LPCWSTR userName, LPCWSTR password, bool, bool, LONG directoryId, LONG userId, bool);
     // Logs in as the system administrator. True on success; false when the database cannot
     // be opened.
     bool LoginAsSA(LPCWSTR dataSource = nullptr);

@@ -28,8 +28,7 @@ LONG ReadOption(CBntDatabase* database, LONG id, LONG fallback)
 
 LONG DigitsOf(const CSegmentUnit* unit)
 {
-    return unit == nullptr || unit->GetMaxBadgeNumberLength() <= 0 ? kUnlimitedDigits
-                                                                   : unit->GetMaxBadgeNumberLength();
+    return unit == nullptr || unit->GetMaxBadgeNumberLength() <= 0 ? kUnlimitedDigits : unit->GetMaxBadgeNumberLength();
 }
 
 }  // namespace
@@ -75,7 +74,8 @@ LONG CAcsUser::GetMaxBadgeNumberLength(const std::vector<LONG>& segmentIds) cons
     if (segmentIds.empty())
         return DigitsOf(options.GetSystemSegmentUnit());
     LONG digits = kUnlimitedDigits;
-    for (const LONG segment : segmentIds) {
+    for (const LONG segment : segmentIds)
+    {
         const CSegmentUnit* unit = options.GetSegmentUnit(segment);
         digits = std::min(digits, DigitsOf(unit != nullptr ? unit : options.GetHiddenSegmentUnit(segment)));
     }

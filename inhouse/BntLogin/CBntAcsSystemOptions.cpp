@@ -30,13 +30,15 @@ void CBntAcsSystemOptions::Load(CBntDatabase& database)
     m_badgeTypeSegmentation = ReadOption(database, kBadgeTypeSegmentationId) != 0;
     m_enterpriseRegion = ReadOption(database, kEnterpriseRegionId) != 0;
     m_segments.clear();
-    for (const auto& row : CLoginQuery::Rows(database, "SELECT SEGMENTID, NAME, TYPE FROM SEGMENT", {})) {
+    for (const auto& row : CLoginQuery::Rows(database, "SELECT SEGMENTID, NAME, TYPE FROM SEGMENT", {}))
+    {
         const auto id = static_cast<LONG>(CLoginQuery::Integer(row, 0));
         m_segments.emplace(id, CSegment(id, row[1].IsNull() ? CString() : row[1].AsText(),
                                         static_cast<LONG>(CLoginQuery::Integer(row, 2))));
     }
     m_segmentUnits.clear();
-    for (const auto& row : CLoginQuery::Rows(database, kSegmentUnitQuery, {})) {
+    for (const auto& row : CLoginQuery::Rows(database, kSegmentUnitQuery, {}))
+    {
         const auto id = static_cast<LONG>(CLoginQuery::Integer(row, 0));
         CSegmentUnit::Limits limits;
         limits.maxBadgeNumberLength = static_cast<LONG>(CLoginQuery::Integer(row, 1));

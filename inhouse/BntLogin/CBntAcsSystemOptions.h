@@ -19,7 +19,8 @@ class CBntDatabase;
 
 // One row of SEGMENT: a segment unit (type 0) or a segment group (type 1); id -1 stands for
 // all segments.
-class CSegment {
+class CSegment
+{
 public:
     CSegment(LONG id, const CString& name, LONG type) : m_id(id), m_name(name), m_type(type) {}
 
@@ -36,7 +37,8 @@ private:
     LONG m_type;
 };
 
-class CBntAcsSystemOptions {
+class CBntAcsSystemOptions
+{
 public:
     // CONFIG_VALUE numbers of the options.
     static constexpr LONG kSegmentsInUseId = 1001;

@@ -35,14 +35,18 @@ CString CBntExceptionHandler::GetLogFileName() const
 void CBntExceptionHandler::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, const CException* exception) const
 {
     const CString fileName = GetLogFileName();
-    if (fileName.IsEmpty()) {
+    if (fileName.IsEmpty())
+    {
         return;
     }
-    std::string lineText = LogFileWriter::LinePrefix() + " ERROR " + WideToUtf8(sourceFile == nullptr ? L"" : sourceFile) +
-                           "(" + std::to_string(line) + "): " + WideToUtf8(text == nullptr ? L"" : text);
-    if (exception != nullptr) {
+    std::string lineText = LogFileWriter::LinePrefix() + " ERROR " +
+                           WideToUtf8(sourceFile == nullptr ? L"" : sourceFile) + "(" + std::to_string(line) +
+                           "): " + WideToUtf8(text == nullptr ? L"" : text);
+    if (exception != nullptr)
+    {
         std::array<wchar_t, kExceptionMessageChars> buffer{};
-        if (exception->GetErrorMessage(buffer.data(), kExceptionMessageChars, nullptr)) {
+        if (exception->GetErrorMessage(buffer.data(), kExceptionMessageChars, nullptr))
+        {
             buffer.back() = L'\0';
             lineText += " | exception: " + WideToUtf8(buffer.data());
         }

@@ -11,7 +11,8 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
-class CBntExceptionHandler {
+class CBntExceptionHandler
+{
 public:
     CBntExceptionHandler() = default;
     CBntExceptionHandler(const CBntExceptionHandler&) = delete;

@@ -8,7 +8,8 @@ std::vector<CLoginQuery::Row> CLoginQuery::Rows(CBntDatabase& database, const st
     CBntStatement statement(database.GetConnection(), sql, params);
     std::vector<Row> rows;
     Row row;
-    while (rows.size() < kMaxRows && statement.Step(row)) {
+    while (rows.size() < kMaxRows && statement.Step(row))
+    {
         rows.push_back(row);
     }
     return rows;
@@ -19,7 +20,8 @@ std::optional<CLoginQuery::Row> CLoginQuery::FirstRow(CBntDatabase& database, co
 {
     CBntStatement statement(database.GetConnection(), sql, params);
     Row row;
-    if (!statement.Step(row)) {
+    if (!statement.Step(row))
+    {
         return std::nullopt;
     }
     return row;

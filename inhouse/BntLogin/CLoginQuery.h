@@ -14,7 +14,8 @@
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 
-class CLoginQuery {
+class CLoginQuery
+{
 public:
     using Row = std::vector<CDBValue>;
 

@@ -17,7 +17,8 @@ std::string ToHex(const std::vector<unsigned char>& bytes)
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string out;
     out.reserve(bytes.size() * 2);
-    for (unsigned char b : bytes) {
+    for (unsigned char b : bytes)
+    {
         out.push_back(kDigits[b >> 4]);
         out.push_back(kDigits[b & 0x0F]);
     }
@@ -26,22 +27,28 @@ std::string ToHex(const std::vector<unsigned char>& bytes)
 
 int HexValue(char c)
 {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
 std::optional<std::vector<unsigned char>> FromHex(std::string_view text)
 {
-    if (text.size() % 2 != 0) {
+    if (text.size() % 2 != 0)
+    {
         return std::nullopt;
     }
     std::vector<unsigned char> out(text.size() / 2);
-    for (std::size_t i = 0; i < out.size(); ++i) {
+    for (std::size_t i = 0; i < out.size(); ++i)
+    {
         const int high = HexValue(text[2 * i]);
         const int low = HexValue(text[2 * i + 1]);
-        if (high < 0 || low < 0) {
+        if (high < 0 || low < 0)
+        {
             return std::nullopt;
         }
         out[i] = static_cast<unsigned char>((high << 4) | low);
@@ -55,7 +62,8 @@ std::optional<std::vector<unsigned char>> Derive(std::string_view password, cons
     std::vector<unsigned char> out(CPasswordHash::kHashBytes);
     if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), salt.data(),
                           static_cast<int>(salt.size()), static_cast<int>(iterations), EVP_sha256(),
-                          static_cast<int>(out.size()), out.data()) != 1) {
+                          static_cast<int>(out.size()), out.data()) != 1)
+    {
         return std::nullopt;
     }
     return out;
@@ -66,19 +74,23 @@ std::optional<std::vector<std::string_view>> SplitFields(std::string_view text)
 {
     std::vector<std::string_view> fields;
     std::size_t start = 0;
-    for (;;) {
+    for (;;)
+    {
         const std::size_t end = text.find('$', start);
-        if (end == std::string_view::npos) {
+        if (end == std::string_view::npos)
+        {
             fields.push_back(text.substr(start));
             break;
         }
         fields.push_back(text.substr(start, end - start));
-        if (fields.size() == 4) {
+        if (fields.size() == 4)
+        {
             return std::nullopt;
         }
         start = end + 1;
     }
-    if (fields.size() != 4) {
+    if (fields.size() != 4)
+    {
         return std::nullopt;
     }
     return fields;
@@ -89,15 +101,18 @@ std::optional<std::vector<std::string_view>> SplitFields(std::string_view text)
 std::string CPasswordHash::Hash(std::string_view password, unsigned iterations)
 {
     if (iterations < kMinIterations || iterations > kMaxIterations ||
-        password.size() > static_cast<std::size_t>(INT32_MAX)) {
+        password.size() > static_cast<std::size_t>(INT32_MAX))
+    {
         return {};
     }
     std::vector<unsigned char> salt(kSaltBytes);
-    if (RAND_bytes(salt.data(), static_cast<int>(salt.size())) != 1) {
+    if (RAND_bytes(salt.data(), static_cast<int>(salt.size())) != 1)
+    {
         return {};
     }
     const auto hash = Derive(password, salt, iterations);
-    if (!hash) {
+    if (!hash)
+    {
         return {};
     }
     return std::string(kScheme) + "$" + std::to_string(iterations) + "$" + ToHex(salt) + "$" + ToHex(*hash);
@@ -106,7 +121,8 @@ std::string CPasswordHash::Hash(std::string_view password, unsigned iterations)
 bool CPasswordHash::Verify(std::string_view password, std::string_view stored)
 {
     const auto fields = SplitFields(stored);
-    if (!fields || (*fields)[0] != kScheme || password.size() > static_cast<std::size_t>(INT32_MAX)) {
+    if (!fields || (*fields)[0] != kScheme || password.size() > static_cast<std::size_t>(INT32_MAX))
+    {
         return false;
     }
     const std::string_view iterationText = (*fields)[1];
@@ -114,13 +130,15 @@ bool CPasswordHash::Verify(std::string_view password, std::string_view stored)
     const auto [end, error] =
         std::from_chars(iterationText.data(), iterationText.data() + iterationText.size(), iterations);
     if (error != std::errc() || end != iterationText.data() + iterationText.size() || iterations < kMinIterations ||
-        iterations > kMaxIterations) {
+        iterations > kMaxIterations)
+    {
         return false;
     }
     const auto salt = FromHex((*fields)[2]);
     const auto expected = FromHex((*fields)[3]);
     if (!salt || salt->size() < kMinSaltBytes || salt->size() > kMaxSaltBytes || !expected ||
-        expected->size() != kHashBytes) {
+        expected->size() != kHashBytes)
+    {
         return false;
     }
     const auto actual = Derive(password, *salt, iterations);

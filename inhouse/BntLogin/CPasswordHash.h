@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-class CPasswordHash {
+class CPasswordHash
+{
 public:
     CPasswordHash() = delete;
 

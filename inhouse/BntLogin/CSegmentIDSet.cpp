@@ -7,11 +7,13 @@
 
 CSegmentIDSet::CSegmentIDSet(const CAcsUser* user)
 {
-    if (user == nullptr || !user->IsLoggedIn()) {
+    if (user == nullptr || !user->IsLoggedIn())
+    {
         return;
     }
     m_allSegments = !user->GetSystemOptions().SegmentsInUse() || user->IsAllSegmentsUser();
-    if (!m_allSegments) {
+    if (!m_allSegments)
+    {
         m_segmentIds = user->GetSegmentIDs();
     }
 }
@@ -28,7 +30,8 @@ LONG CSegmentIDSet::GetFirstSegmentID() const
 
 void CSegmentIDSet::AddSegmentFilterForSegmentTable(CMultiFilterRecordset& recordset) const
 {
-    if (m_allSegments) {
+    if (m_allSegments)
+    {
         return;
     }
     recordset.AddFilterLongIn(L"SEGMENT.SEGMENTID", std::vector<LONG>(m_segmentIds.begin(), m_segmentIds.end()),
@@ -37,7 +40,8 @@ void CSegmentIDSet::AddSegmentFilterForSegmentTable(CMultiFilterRecordset& recor
 
 void CSegmentIDSet::AddSegmentFilterForSegmentTable(CMultiFilterRecordset* recordset) const
 {
-    if (recordset != nullptr) {
+    if (recordset != nullptr)
+    {
         AddSegmentFilterForSegmentTable(*recordset);
     }
 }

@@ -13,7 +13,8 @@
 class CAcsUser;
 class CMultiFilterRecordset;
 
-class CSegmentIDSet {
+class CSegmentIDSet
+{
 public:
     // The segments of the user; a null or logged-out user reaches none.
     explicit CSegmentIDSet(const CAcsUser* user);

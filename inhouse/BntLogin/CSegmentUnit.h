@@ -8,9 +8,11 @@
 
 #include "platform/win32/WinTypes.h"
 
-class CSegmentUnit {
+class CSegmentUnit
+{
 public:
-    struct Limits {
+    struct Limits
+    {
         LONG maxBadgeNumberLength = 0;
         LONG maxAccessLevels = 0;
         LONG maxTemporaryAccessLevels = 0;

@@ -5,7 +5,8 @@
 bool CSegmentationUtility::ShouldDisplaySegmentInSelectionUI(LONG segmentId) const
 {
     const CSegment* segment = m_options.GetSegment(segmentId);
-    if (segment == nullptr || segment->IsStandardAllSegmentsSegment()) {
+    if (segment == nullptr || segment->IsStandardAllSegmentsSegment())
+    {
         return false;
     }
     return m_options.GetHiddenSegmentUnit(segmentId) == nullptr;

@@ -9,7 +9,8 @@
 
 class CBntAcsSystemOptions;
 
-class CSegmentationUtility {
+class CSegmentationUtility
+{
 public:
     explicit CSegmentationUtility(const CBntAcsSystemOptions& options) : m_options(options) {}
 

@@ -33,12 +33,14 @@ int DBConnectionManager::GetConnectionTimeout() const
 
 int DBConnectionManager::AddDatabase(LPCWSTR dataSource, int)
 {
-    const CString source = dataSource == nullptr || *dataSource == L'\0' ? CBntDatabase::GetDSNFromINI()
-                                                                          : CString(dataSource);
+    const CString source =
+        dataSource == nullptr || *dataSource == L'\0' ? CBntDatabase::GetDSNFromINI() : CString(dataSource);
     {
         const std::scoped_lock guard(m_lock);
-        if (m_attached) {
-            if (m_dataSource == source) {
+        if (m_attached)
+        {
+            if (m_dataSource == source)
+            {
                 return 1;
             }
             CWMIDebugLog::LogError(kSource, __LINE__, CString(L"Another database is attached already: ") + source);
@@ -47,13 +49,15 @@ int DBConnectionManager::AddDatabase(LPCWSTR dataSource, int)
     }
     // The login runs outside the lock: it may take as long as the database needs.
     auto user = std::make_unique<CAcsUser>();
-    if (!user->LoginAsSA(source)) {
+    if (!user->LoginAsSA(source))
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, CString(L"Unable to log in to the database ") + source);
         return 0;
     }
     {
         const std::scoped_lock guard(m_lock);
-        if (m_attached) {
+        if (m_attached)
+        {
             // Another thread attached meanwhile; its pool stands.
             return m_dataSource == source ? 1 : 0;
         }
@@ -75,22 +79,28 @@ BOOL DBConnectionManager::IsDatabaseAttached() const
 
 CAcsUser* DBConnectionManager::Connection(int database)
 {
-    if (database != 0) {
+    if (database != 0)
+    {
         return nullptr;
     }
     std::unique_lock guard(m_lock);
-    if (!m_attached) {
+    if (!m_attached)
+    {
         return nullptr;
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(m_timeoutSeconds);
-    for (;;) {
-        for (auto& slot : m_slots) {
-            if (!slot->lent && slot->user->IsLoggedIn()) {
+    for (;;)
+    {
+        for (auto& slot : m_slots)
+        {
+            if (!slot->lent && slot->user->IsLoggedIn())
+            {
                 slot->lent = true;
                 return slot->user.get();
             }
         }
-        if (static_cast<int>(m_slots.size()) + m_pending < m_poolSize) {
+        if (static_cast<int>(m_slots.size()) + m_pending < m_poolSize)
+        {
             ++m_pending;
             const CString source = m_dataSource;
             // The login runs without the lock so that other callers are not held up by it.
@@ -99,7 +109,8 @@ CAcsUser* DBConnectionManager::Connection(int database)
             const bool loggedIn = user->LoginAsSA(source);
             guard.lock();
             --m_pending;
-            if (!loggedIn) {
+            if (!loggedIn)
+            {
                 m_available.notify_one();
                 CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to open a pooled database connection.");
                 return nullptr;
@@ -110,11 +121,12 @@ CAcsUser* DBConnectionManager::Connection(int database)
             m_slots.push_back(std::move(slot));
             return m_slots.back()->user.get();
         }
-        if (m_available.wait_until(guard, deadline) == std::cv_status::timeout) {
-            const bool anyFree = std::any_of(m_slots.begin(), m_slots.end(), [](const auto& slot) {
-                return !slot->lent && slot->user->IsLoggedIn();
-            });
-            if (!anyFree) {
+        if (m_available.wait_until(guard, deadline) == std::cv_status::timeout)
+        {
+            const bool anyFree = std::any_of(m_slots.begin(), m_slots.end(),
+                                             [](const auto& slot) { return !slot->lent && slot->user->IsLoggedIn(); });
+            if (!anyFree)
+            {
                 CWMIDebugLog::LogError(kSource, __LINE__,
                                        L"Every pooled database connection is in use; the wait for one timed out.",
                                        static_cast<HRESULT>(0x80041001u));
@@ -126,14 +138,16 @@ CAcsUser* DBConnectionManager::Connection(int database)
 
 void DBConnectionManager::ReleaseConnection(const CAcsUser* connection)
 {
-    if (connection == nullptr) {
+    if (connection == nullptr)
+    {
         return;
     }
     {
         const std::scoped_lock guard(m_lock);
         const auto found = std::find_if(m_slots.begin(), m_slots.end(),
                                         [connection](const auto& slot) { return slot->user.get() == connection; });
-        if (found == m_slots.end() || !(*found)->lent) {
+        if (found == m_slots.end() || !(*found)->lent)
+        {
             CWMIDebugLog::LogError(kSource, __LINE__, L"A connection that is not lent was given back.");
             return;
         }

@@ -17,7 +17,8 @@
 
 class CAcsUser;
 
-class DBConnectionManager {
+class DBConnectionManager
+{
 public:
     static constexpr int kDefaultPoolSize = 8;
     static constexpr int kDefaultTimeoutSeconds = 300;
@@ -55,7 +56,8 @@ public:
     int GetLentCount() const;
 
 private:
-    struct Slot {
+    struct Slot
+    {
         std::unique_ptr<CAcsUser> user;
         bool lent = false;
     };
@@ -65,9 +67,9 @@ private:
 
     mutable std::mutex m_lock;
     std::condition_variable m_available;
-    CString m_dataSource;                      // guarded by m_lock
-    bool m_attached = false;                   // guarded by m_lock
+    CString m_dataSource;                           // guarded by m_lock
+    bool m_attached = false;                        // guarded by m_lock
     int m_timeoutSeconds = kDefaultTimeoutSeconds;  // guarded by m_lock
-    int m_pending = 0;                         // connections being made; guarded by m_lock
-    std::vector<std::unique_ptr<Slot>> m_slots;  // guarded by m_lock
+    int m_pending = 0;                              // connections being made; guarded by m_lock
+    std::vector<std::unique_ptr<Slot>> m_slots;     // guarded by m_lock
 };

@@ -1,7 +1,6 @@
 #include "inhouse/BntPanelModel/BntHardwarePredicates.h"
 
-namespace
-{
+namespace {
 
 constexpr LONG kOnboardReaderTypes[] = {20, 21};
 constexpr LONG kLogicalSlaveReaderType = 30;
@@ -10,7 +9,8 @@ constexpr LONG kElevatorAlarmPanelTypes[] = {40, 41};
 template <std::size_t N>
 bool Contains(const LONG (&types)[N], LONG type)
 {
-    for (const LONG candidate : types) {
+    for (const LONG candidate : types)
+    {
         if (candidate == type)
             return true;
     }

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-namespace
-{
+namespace {
 
 struct PanelTypeCapabilities
 {
@@ -15,18 +14,15 @@ struct PanelTypeCapabilities
 };
 
 constexpr PanelTypeCapabilities kPanelTypes[] = {
-    {15, false, false, {0, 0, 0, 0, 0}},
-    {30, false, false, {64, 4, 16, 8, 8}},
-    {31, false, false, {1, 2, 0, 1, 4}},
-    {40, true, false, {0, 0, 0, 0, 0}},
-    {41, false, true, {0, 0, 0, 0, 0}},
-    {50, false, false, {0, 0, 0, 0, 0}},
+    {15, false, false, {0, 0, 0, 0, 0}}, {30, false, false, {64, 4, 16, 8, 8}}, {31, false, false, {1, 2, 0, 1, 4}},
+    {40, true, false, {0, 0, 0, 0, 0}},  {41, false, true, {0, 0, 0, 0, 0}},    {50, false, false, {0, 0, 0, 0, 0}},
 };
 
 const PanelTypeCapabilities* Find(LONG panelType)
 {
-    const auto found = std::find_if(std::begin(kPanelTypes), std::end(kPanelTypes),
-                                    [panelType](const PanelTypeCapabilities& entry) { return entry.panelType == panelType; });
+    const auto found =
+        std::find_if(std::begin(kPanelTypes), std::end(kPanelTypes),
+                     [panelType](const PanelTypeCapabilities& entry) { return entry.panelType == panelType; });
     return found != std::end(kPanelTypes) ? found : nullptr;
 }
 

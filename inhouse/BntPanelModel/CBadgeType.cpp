@@ -23,7 +23,8 @@ HRESULT CBadgeType::Read(const CAcsUser* user, LONG)
     CBntDatabase* database = user != nullptr ? user->GetDatabase() : nullptr;
     if (database == nullptr)
         return E_FAIL;
-    try {
+    try
+    {
         const auto row = CLoginQuery::FirstRow(
             *database,
             "SELECT T.NAME, T.BADGE_CLASS, T.DISPOSABLE, T.DEFGROUP, T.SEGMENTID, C.ID_MODE, C.MANUAL_ID, "
@@ -43,7 +44,9 @@ HRESULT CBadgeType::Read(const CAcsUser* user, LONG)
         m_negativeId = CLoginQuery::Integer(*row, 8) != 0;
         m_validDays = static_cast<LONG>(CLoginQuery::Integer(*row, 9));
         return S_OK;
-    } catch (const CDBException& e) {
+    }
+    catch (const CDBException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to read the badge type.", E_FAIL, &e);
         return E_FAIL;
     }
@@ -81,7 +84,8 @@ void CBadgeType::CalculateDates(COleDateTime& activate, COleDateTime& deactivate
 {
     const COleDateTime now = COleDateTime::GetCurrentTime();
     activate = COleDateTime(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0);
-    if (m_validDays <= 0) {
+    if (m_validDays <= 0)
+    {
         deactivate = COleDateTime();
         deactivate.SetStatus(COleDateTime::null);
         return;

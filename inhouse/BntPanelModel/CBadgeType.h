@@ -16,7 +16,8 @@
 class CAcsUser;
 class CUserAction;
 
-class CBadgeType {
+class CBadgeType
+{
 public:
     // Read's answer when no badge type has the id.
     static constexpr HRESULT kNotFound = static_cast<HRESULT>(0x20020006);

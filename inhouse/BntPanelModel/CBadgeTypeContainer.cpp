@@ -28,14 +28,18 @@ bool CBadgeTypeContainer::Read(const CAcsUser* user, LONG, bool)
     if (database == nullptr)
         return false;
     std::map<LONG, CBadgeType> types;
-    try {
+    try
+    {
         // Each type read outside the lock: the list is swapped in whole once every type is read.
-        for (const auto& row : CLoginQuery::Rows(*database, "SELECT ID FROM BADGETYP", {})) {
+        for (const auto& row : CLoginQuery::Rows(*database, "SELECT ID FROM BADGETYP", {}))
+        {
             CBadgeType type(static_cast<LONG>(CLoginQuery::Integer(row, 0)));
             if (type.Read(user, -1) == S_OK)
                 types.emplace(type.GetID(), type);
         }
-    } catch (const CDBException& e) {
+    }
+    catch (const CDBException& e)
+    {
         CWMIDebugLog::LogError(L"CBadgeTypeContainer", __LINE__, L"Unable to read the badge types.", E_FAIL, &e);
         return false;
     }

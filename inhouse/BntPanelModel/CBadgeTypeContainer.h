@@ -13,7 +13,8 @@
 
 class CAcsUser;
 
-class CBadgeTypeContainer {
+class CBadgeTypeContainer
+{
 public:
     static CBadgeTypeContainer& Instance();
 

@@ -8,9 +8,18 @@ namespace {
 
 // The tables whose rows name a panel in PANELID.
 constexpr const wchar_t* kPanelTables[] = {
-    L"ACCLVLINK",        L"READER",          L"ALARMINPUT",       L"RELAYOUTPT",
-    L"ALARMPANEL",       L"CCTVDEVICE",      L"INTRUSION_DEVICE", L"ACCOUNT_AREA",
-    L"ELEVATOR_KEYPAD_TERMINAL", L"ACCESSPANE_CONNECTION", L"DEVICE_GROUP_LINK", L"MONDEVLINK",
+    L"ACCLVLINK",
+    L"READER",
+    L"ALARMINPUT",
+    L"RELAYOUTPT",
+    L"ALARMPANEL",
+    L"CCTVDEVICE",
+    L"INTRUSION_DEVICE",
+    L"ACCOUNT_AREA",
+    L"ELEVATOR_KEYPAD_TERMINAL",
+    L"ACCESSPANE_CONNECTION",
+    L"DEVICE_GROUP_LINK",
+    L"MONDEVLINK",
 };
 
 CBntDatabase& Database(CBntDatabase* database)
@@ -49,7 +58,7 @@ void CBntAcDBTrigger::VexletDeviceDelete(LONG panelId, LONG deviceId)
 
 void CBntAcDBTrigger::VexletSubDeviceDelete(LONG panelId, LONG deviceId, LONG subDeviceId)
 {
-    Database(m_database).ExecuteSQL(
-        L"DELETE FROM MONDEVLINK WHERE PANELID = ? AND DEVICEID = ? AND INPUTOUTPUTID = ?",
-        {CDBValue(panelId), CDBValue(deviceId), CDBValue(subDeviceId)});
+    Database(m_database)
+        .ExecuteSQL(L"DELETE FROM MONDEVLINK WHERE PANELID = ? AND DEVICEID = ? AND INPUTOUTPUTID = ?",
+                    {CDBValue(panelId), CDBValue(deviceId), CDBValue(subDeviceId)});
 }

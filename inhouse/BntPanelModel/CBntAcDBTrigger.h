@@ -10,7 +10,8 @@
 
 class CBntDatabase;
 
-class CBntAcDBTrigger {
+class CBntAcDBTrigger
+{
 public:
     explicit CBntAcDBTrigger(CBntDatabase* database);
 

@@ -68,7 +68,8 @@ void CElevatorTerminalCmd::LoadFloorList(CBntDatabase* database)
     floors.AddFilterLong(L"FLOOR_LISTID", GetAllowedFloorListID());
     floors.OpenForwardOnly();
     std::array<BYTE, kFloorBytes> map{};
-    for (; !floors.IsEOF(); floors.MoveNext()) {
+    for (; !floors.IsEOF(); floors.MoveNext())
+    {
         const LONG floor = floors.GetLong(L"FLOOR");
         if (floor < kFirstFloor || floor > kLastFloor)
             throw std::out_of_range("floor outside the terminal's floor map");

@@ -15,7 +15,8 @@ class CBntDatabase;
 
 namespace RpcUtil {
 
-class CElevatorTerminalCmd {
+class CElevatorTerminalCmd
+{
 public:
     static constexpr std::size_t kBlockSize = 44;
     static constexpr std::size_t kFloorsOffset = 20;

@@ -7,7 +7,8 @@ namespace brontel::resources {
 
 namespace {
 
-struct ResourceString {
+struct ResourceString
+{
     UINT id;
     LPCWSTR text;
 };
@@ -99,7 +100,8 @@ LPCWSTR FindResourceString(UINT id)
 BOOL LoadResourceString(UINT id, CString& text)
 {
     const LPCWSTR found = FindResourceString(id);
-    if (found == nullptr) {
+    if (found == nullptr)
+    {
         text.Empty();
         return FALSE;
     }

@@ -14,7 +14,8 @@ class CBntDatabase;
 class CVisit;
 class CVisitEmailLinkContainer;
 
-class CBntEmailManager {
+class CBntEmailManager
+{
 public:
     // The database the rows are written to is the one given; the manager is the original
     // library's source of the visit options.

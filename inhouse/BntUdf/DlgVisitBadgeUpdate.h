@@ -12,7 +12,8 @@
 
 class CBntAcsDBMgrVisit;
 
-class DlgVisitBadgeUpdate {
+class DlgVisitBadgeUpdate
+{
 public:
     // The answer of an accepted update.
     static constexpr INT_PTR kAccepted = 1;

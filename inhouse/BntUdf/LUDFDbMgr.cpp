@@ -5,10 +5,9 @@
 
 namespace {
 
-constexpr char kLayoutQuery[] =
-    "SELECT F.DDFLDID, O.DBOBJTYPE, T.TBLNAME, F.FLDNAME, O.LABEL FROM UDFOBJS O "
-    "JOIN DDFLD F ON F.DDFLDID = O.DDFLDID JOIN DDTBL T ON T.ID = O.TBLID "
-    "WHERE ? = 0 OR O.DBOBJTYPE = ? ORDER BY O.DBOBJTYPE, O.LFIELD, O.UDFOBJSID";
+constexpr char kLayoutQuery[] = "SELECT F.DDFLDID, O.DBOBJTYPE, T.TBLNAME, F.FLDNAME, O.LABEL FROM UDFOBJS O "
+                                "JOIN DDFLD F ON F.DDFLDID = O.DDFLDID JOIN DDTBL T ON T.ID = O.TBLID "
+                                "WHERE ? = 0 OR O.DBOBJTYPE = ? ORDER BY O.DBOBJTYPE, O.LFIELD, O.UDFOBJSID";
 
 CString TextAt(const CLoginQuery::Row& row, std::size_t column)
 {
@@ -32,11 +31,13 @@ LONG TimeOfDay(CBntDatabase& database, LONG id, LONG fallback)
 bool LUDFDbMgr::Read(LONG objectType)
 {
     m_fields.clear();
-    if (m_database == nullptr) {
+    if (m_database == nullptr)
+    {
         return false;
     }
     std::vector<LUDFField> fields;
-    for (const auto& row : CLoginQuery::Rows(*m_database, kLayoutQuery, {CDBValue(objectType), CDBValue(objectType)})) {
+    for (const auto& row : CLoginQuery::Rows(*m_database, kLayoutQuery, {CDBValue(objectType), CDBValue(objectType)}))
+    {
         LUDFField field;
         field.fieldId = static_cast<LONG>(CLoginQuery::Integer(row, 0));
         field.objectType = static_cast<LONG>(CLoginQuery::Integer(row, 1));

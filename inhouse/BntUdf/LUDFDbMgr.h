@@ -16,7 +16,8 @@
 
 class CBntDatabase;
 
-struct LUDFField {
+struct LUDFField
+{
     LONG fieldId = 0;
     LONG objectType = 0;
     CString table;
@@ -24,7 +25,8 @@ struct LUDFField {
     CString label;
 };
 
-class LUDFDbMgr {
+class LUDFDbMgr
+{
 public:
     // Every layout object type.
     static constexpr LONG kAllObjectTypes = 0;

@@ -10,12 +10,12 @@ namespace brontel::portavere {
 
 LONG Portavere::RecommendationSystemSetting(bool) const
 {
-    if (m_user == nullptr || m_user->GetDatabase() == nullptr) {
+    if (m_user == nullptr || m_user->GetDatabase() == nullptr)
+    {
         return 0;
     }
-    const auto row = CLoginQuery::FirstRow(*m_user->GetDatabase(),
-                                           "SELECT NUMBERVALUE FROM CONFIG_VALUE WHERE CONFIGID = ?",
-                                           {kSystemSettingId});
+    const auto row = CLoginQuery::FirstRow(
+        *m_user->GetDatabase(), "SELECT NUMBERVALUE FROM CONFIG_VALUE WHERE CONFIGID = ?", {kSystemSettingId});
     return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : 0;
 }
 
@@ -41,10 +41,12 @@ bool Portavere::LogDenyTransactionUsingIDs(LONG currentLevel, LONG systemLevel, 
 bool Portavere::LogTransaction(bool granted, LONG currentLevel, LONG systemLevel, const CString& cardholderName,
                                const CString& ssno, const CString& readerName, const CString& gateName) const
 {
-    if (m_user == nullptr || m_user->GetDatabase() == nullptr) {
+    if (m_user == nullptr || m_user->GetDatabase() == nullptr)
+    {
         return false;
     }
-    try {
+    try
+    {
         m_user->GetDatabase()->ExecuteSQL(
             L"INSERT INTO PORTAVERE_TRANSACTION (GRANTED, CURRENT_LEVEL, SYSTEM_LEVEL, CARDHOLDER_NAME, SSNO, "
             L"READER_NAME, GATE_NAME, USERID, LOGGED_UTC) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
@@ -52,7 +54,9 @@ bool Portavere::LogTransaction(bool granted, LONG currentLevel, LONG systemLevel
              CDBValue(cardholderName), CDBValue(ssno), CDBValue(readerName), CDBValue(gateName),
              CDBValue(m_user->GetUserID()), CDBClock::UtcNow()});
         return true;
-    } catch (const CDBException&) {
+    }
+    catch (const CDBException&)
+    {
         return false;
     }
 }

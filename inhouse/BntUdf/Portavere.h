@@ -13,7 +13,8 @@ class CAcsUser;
 
 namespace brontel::portavere {
 
-class Portavere {
+class Portavere
+{
 public:
     static constexpr LONG kSystemSettingId = 1010;
 

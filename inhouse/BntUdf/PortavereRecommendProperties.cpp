@@ -11,7 +11,8 @@ namespace {
 CString ConfigText(CBntDatabase& database, LONG id, const wchar_t* fallback)
 {
     const auto row = CLoginQuery::FirstRow(database, "SELECT TEXTVALUE FROM CONFIG_VALUE WHERE CONFIGID = ?", {id});
-    if (row && !(*row)[0].IsNull() && !(*row)[0].AsText().IsEmpty()) {
+    if (row && !(*row)[0].IsNull() && !(*row)[0].AsText().IsEmpty())
+    {
         return (*row)[0].AsText();
     }
     return CString(fallback);
@@ -29,7 +30,8 @@ LONG ConfigNumber(CBntDatabase& database, LONG id, LONG fallback)
 PortavereRecommendProperties::PortavereRecommendProperties(const CAcsUser* user)
     : m_logicalName(kDefaultLogicalName), m_denyText(kDefaultDenyText), m_grantText(kDefaultGrantText)
 {
-    if (user == nullptr || user->GetDatabase() == nullptr) {
+    if (user == nullptr || user->GetDatabase() == nullptr)
+    {
         return;
     }
     CBntDatabase& database = *user->GetDatabase();

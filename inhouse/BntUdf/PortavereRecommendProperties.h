@@ -14,7 +14,8 @@ class CAcsUser;
 
 namespace brontel::portavere {
 
-class PortavereRecommendProperties {
+class PortavereRecommendProperties
+{
 public:
     static constexpr LONG kLogicalNameId = 1011;
     static constexpr LONG kAssociatedDropdownId = 1012;

@@ -44,15 +44,17 @@ bool CBntAcsDBMgrCardholder::BadgeTypeIsDisposable(LONG badgeTypeId) const
 
 bool CBntAcsDBMgrCardholder::GetAccessLevelsForBadge(CBntAssignedAcLvlList& list, LONG badgeKey, bool, bool) const
 {
-    return ReadLevels(list, "SELECT L.ACCLVLID, A.SEGMENTID, L.ACTIVATE, L.DEACTIVATE FROM BADGELINK L "
-                            "JOIN ACCESSLVL A ON A.ACCESSLVID = L.ACCLVLID WHERE L.BADGEKEY = ? ORDER BY L.ACCLVLID",
+    return ReadLevels(list,
+                      "SELECT L.ACCLVLID, A.SEGMENTID, L.ACTIVATE, L.DEACTIVATE FROM BADGELINK L "
+                      "JOIN ACCESSLVL A ON A.ACCESSLVID = L.ACCLVLID WHERE L.BADGEKEY = ? ORDER BY L.ACCLVLID",
                       badgeKey);
 }
 
 bool CBntAcsDBMgrCardholder::GetAccessLevelsForGroup(CBntAssignedAcLvlList& list, LONG groupId) const
 {
-    return ReadLevels(list, "SELECT L.ACCESSLVID, A.SEGMENTID, L.ACTIVATE, L.DEACTIVATE FROM ACCGPLINK L "
-                            "JOIN ACCESSLVL A ON A.ACCESSLVID = L.ACCESSLVID WHERE L.ACCESSGPID = ? ORDER BY L.rowid",
+    return ReadLevels(list,
+                      "SELECT L.ACCESSLVID, A.SEGMENTID, L.ACTIVATE, L.DEACTIVATE FROM ACCGPLINK L "
+                      "JOIN ACCESSLVL A ON A.ACCESSLVID = L.ACCESSLVID WHERE L.ACCESSGPID = ? ORDER BY L.rowid",
                       groupId);
 }
 
@@ -62,7 +64,8 @@ bool CBntAcsDBMgrCardholder::ReadLevels(CBntAssignedAcLvlList& list, const char*
     CBntDatabase* database = m_user != nullptr ? m_user->GetDatabase() : nullptr;
     if (database == nullptr)
         return false;
-    for (const auto& row : CLoginQuery::Rows(*database, sql, {holder})) {
+    for (const auto& row : CLoginQuery::Rows(*database, sql, {holder}))
+    {
         CBntAssignedAcLvlList::Entry entry;
         entry.levelId = static_cast<LONG>(CLoginQuery::Integer(row, 0));
         entry.segmentId = static_cast<LONG>(CLoginQuery::Integer(row, 1));
@@ -79,13 +82,16 @@ bool CBntAcsDBMgrCardholder::AssignAccessLevelsToBadge(const CBntBadgeKey& badge
     CBntDatabase* database = m_user != nullptr ? m_user->GetDatabase() : nullptr;
     if (database == nullptr)
         return false;
-    try {
+    try
+    {
         for (const CBntAssignedAcLvlList::Entry& entry : list.GetEntries())
             database->ExecuteSQL(L"INSERT OR IGNORE INTO BADGELINK (ACCLVLID, BADGEKEY, ACTIVATE, DEACTIVATE) "
                                  L"VALUES (?, ?, ?, ?)",
                                  {CDBValue(entry.levelId), CDBValue(badge.GetBadgeKey()), DateValue(entry.activate),
                                   DateValue(entry.deactivate)});
-    } catch (const CDBException& e) {
+    }
+    catch (const CDBException& e)
+    {
         CWMIDebugLog::LogError(L"CBntAcsDBMgrCardholder", __LINE__, L"Unable to assign the access levels.", E_FAIL, &e);
         return false;
     }

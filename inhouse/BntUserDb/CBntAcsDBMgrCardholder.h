@@ -20,7 +20,8 @@ class CBntBadgeKey;
 class CBntDatabase;
 class CPerson;
 
-class CBntAcsDBMgrCardholder {
+class CBntAcsDBMgrCardholder
+{
 public:
     CBntAcsDBMgrCardholder() = default;
     explicit CBntAcsDBMgrCardholder(const CAcsUser* user) : m_user(user) {}

@@ -25,7 +25,8 @@ void CBntAcsDBMgrVisit::SetDefaults(const LUDFDbMgr& defaults)
 
 CBntDatabase& CBntAcsDBMgrVisit::RequireDatabase() const
 {
-    if (m_database == nullptr) {
+    if (m_database == nullptr)
+    {
         throw CDBException(CDBException::kRetRefused, L"08003", 0, L"The database is not open.");
     }
     return *m_database;
@@ -58,7 +59,8 @@ void CBntAcsDBMgrVisit::SignoutVisitorBadges(LONG visitorId, std::vector<LONGLON
                                         "SELECT BADGEKEY, ID FROM BADGE WHERE EMPID = ? AND STATUS = ? "
                                         "AND (DEACTIVATE IS NULL OR DEACTIVATE > ?)",
                                         {visitorId, kActiveBadgeStatus, now});
-    for (const auto& row : rows) {
+    for (const auto& row : rows)
+    {
         database.ExecuteSQL(L"UPDATE BADGE SET DEACTIVATE = ?, LASTCHANGED = ? WHERE BADGEKEY = ?",
                             {now, now, CDBValue(CLoginQuery::Integer(row, 0))});
         signedOut.push_back(CLoginQuery::Integer(row, 1));

@@ -15,7 +15,8 @@ class CBntDatabase;
 class CVisit;
 class LUDFDbMgr;
 
-class CBntAcsDBMgrVisit {
+class CBntAcsDBMgrVisit
+{
 public:
     explicit CBntAcsDBMgrVisit(const CAcsUser* user) : m_user(user) {}
 

@@ -10,7 +10,8 @@
 #include "platform/mfc/COleDateTime.h"
 #include "platform/win32/WinTypes.h"
 
-class CBntAssignedAcLvlList {
+class CBntAssignedAcLvlList
+{
 public:
     struct Entry
     {

@@ -15,7 +15,9 @@ void CBntUDFPermissionListNoGui::Fill(CBntDatabase& database, LONG fieldPermissi
     m_items.clear();
     m_groupId = fieldPermissionGroupId;
     std::map<LONG, CBntUDFPermissionItem> items;
-    for (const auto& row : CLoginQuery::Rows(database, kItemQuery, {CDBValue(static_cast<LONGLONG>(fieldPermissionGroupId))})) {
+    for (const auto& row :
+         CLoginQuery::Rows(database, kItemQuery, {CDBValue(static_cast<LONGLONG>(fieldPermissionGroupId))}))
+    {
         CBntUDFPermissionItem item;
         item.fieldId = static_cast<LONG>(CLoginQuery::Integer(row, 0));
         item.canView = CLoginQuery::Integer(row, 1) != 0;

@@ -13,7 +13,8 @@
 class CBntDatabase;
 
 // The rights of the group on one field.
-struct CBntUDFPermissionItem {
+struct CBntUDFPermissionItem
+{
     LONG fieldId = 0;
     bool canView = true;
     bool canEdit = true;
@@ -21,7 +22,8 @@ struct CBntUDFPermissionItem {
     bool operator==(const CBntUDFPermissionItem&) const = default;
 };
 
-class CBntUDFPermissionListNoGui {
+class CBntUDFPermissionListNoGui
+{
 public:
     // Reads the group's items from the database (the earlier items are replaced). Throws the
     // database's CDBException; the list is left empty then.

@@ -28,7 +28,8 @@ CBntDatabase* DatabaseOf(const CAcsUser* user)
 std::string Placeholders(std::size_t count)
 {
     std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i)
+    {
         text += i == 0 ? "?" : ", ?";
     }
     return text;
@@ -38,14 +39,17 @@ std::string Placeholders(std::size_t count)
 std::set<LONG> UnitsOf(CBntDatabase& database, const std::set<LONG>& segments)
 {
     std::set<LONG> units;
-    for (const LONG segment : segments) {
+    for (const LONG segment : segments)
+    {
         const auto type = CLoginQuery::FirstRow(database, "SELECT TYPE FROM SEGMENT WHERE SEGMENTID = ?", {segment});
-        if (!type || CLoginQuery::Integer(*type, 0) == 0) {
+        if (!type || CLoginQuery::Integer(*type, 0) == 0)
+        {
             units.insert(segment);
             continue;
         }
         for (const auto& row : CLoginQuery::Rows(
-                 database, "SELECT SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = ?", {segment})) {
+                 database, "SELECT SEGMENTID_MEMBER FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = ?", {segment}))
+        {
             units.insert(static_cast<LONG>(CLoginQuery::Integer(row, 0)));
         }
     }
@@ -61,12 +65,14 @@ bool CPerson::Read(const CAcsUser* databaseUser, LONG)
     m_read = false;
     m_segments.clear();
     CBntDatabase* database = DatabaseOf(databaseUser);
-    if (database == nullptr) {
+    if (database == nullptr)
+    {
         return false;
     }
     const auto row = CLoginQuery::FirstRow(
         *database, "SELECT SEGMENTID, VISITOR, SSNO, ALLOWEDVISITORS FROM EMP WHERE ID = ?", {m_id});
-    if (!row) {
+    if (!row)
+    {
         return false;
     }
     m_read = true;
@@ -81,11 +87,13 @@ bool CPerson::Read(const CAcsUser* databaseUser, LONG)
 bool CPerson::ReadSegmentAssignments(const CAcsUser* databaseUser)
 {
     CBntDatabase* database = DatabaseOf(databaseUser);
-    if (database == nullptr) {
+    if (database == nullptr)
+    {
         return false;
     }
     for (const auto& row :
-         CLoginQuery::Rows(*database, "SELECT SEGMENTID FROM EMP_SEGMENT_LINK WHERE EMPID = ?", {m_id})) {
+         CLoginQuery::Rows(*database, "SELECT SEGMENTID FROM EMP_SEGMENT_LINK WHERE EMPID = ?", {m_id}))
+    {
         m_segments.insert(static_cast<LONG>(CLoginQuery::Integer(row, 0)));
     }
     return true;
@@ -103,11 +111,13 @@ void CPerson::AssignSegment(LONG segmentId)
 
 bool CPerson::PermissionGranted(const CAcsUser* user, const CUserAction& action, bool) const
 {
-    if (user == nullptr || !user->IsLoggedIn()) {
+    if (user == nullptr || !user->IsLoggedIn())
+    {
         return false;
     }
     DWORD permission = 0;
-    switch (action.GetActionType()) {
+    switch (action.GetActionType())
+    {
     case CUserAction::kModify:
     case CUserAction::kChangeAccounts:
         permission = m_visitor ? kModifyVisitorPermission : kModifyCardholderPermission;
@@ -118,10 +128,12 @@ bool CPerson::PermissionGranted(const CAcsUser* user, const CUserAction& action,
     default:
         return false;
     }
-    if (!m_read) {
+    if (!m_read)
+    {
         return true;
     }
-    if (!user->HasPermission(permission)) {
+    if (!user->HasPermission(permission))
+    {
         return false;
     }
     const CBntAcsSystemOptions& options = user->GetSystemOptions();
@@ -135,18 +147,23 @@ bool CPerson::DetermineRemovedSegmentUnitIDs(std::set<LONG>& removedUnits, const
 {
     removedUnits.clear();
     CBntDatabase* database = DatabaseOf(databaseUser);
-    if (database == nullptr) {
+    if (database == nullptr)
+    {
         return false;
     }
-    try {
+    try
+    {
         const std::set<LONG> kept = UnitsOf(*database, m_segments);
-        for (const LONG unit : UnitsOf(*database, removedSegments)) {
-            if (kept.count(unit) == 0) {
+        for (const LONG unit : UnitsOf(*database, removedSegments))
+        {
+            if (kept.count(unit) == 0)
+            {
                 removedUnits.insert(unit);
             }
         }
     }
-    catch (const CDBException& e) {
+    catch (const CDBException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to determine the removed segment units.", 0, &e);
         removedUnits.clear();
         return false;
@@ -158,30 +175,40 @@ void CPerson::DeleteInvalidAccess(LONG personId, const CAcsUser* databaseUser, c
                                   bool accessLevels, bool precisionGroups)
 {
     CBntDatabase* database = DatabaseOf(databaseUser);
-    if (database == nullptr) {
+    if (database == nullptr)
+    {
         throw CDBException(CDBException::kRetRefused, L"08003", 0, L"The connection has no database.");
     }
-    if (removedUnits.empty()) {
+    if (removedUnits.empty())
+    {
         return;
     }
-    if (removedUnits.size() > kMaxSegmentUnits) {
+    if (removedUnits.size() > kMaxSegmentUnits)
+    {
         throw CDBException(CDBException::kRetRefused, L"54000", 0, L"Too many segment units.");
     }
     std::vector<CDBValue> values{CDBValue(personId)};
-    for (const LONG unit : removedUnits) {
+    for (const LONG unit : removedUnits)
+    {
         values.emplace_back(unit);
     }
     const std::string units = Placeholders(removedUnits.size());
-    if (accessLevels) {
+    if (accessLevels)
+    {
         database->ExecuteSQL(CString(("DELETE FROM BADGELINK WHERE BADGEKEY IN (SELECT BADGEKEY FROM BADGE WHERE "
                                       "EMPID = ?) AND ACCLVLID IN (SELECT ACCESSLVID FROM ACCESSLVL WHERE SEGMENTID "
-                                      "IN (" + units + "))").c_str()),
+                                      "IN (" +
+                                      units + "))")
+                                         .c_str()),
                              values);
     }
-    if (precisionGroups) {
+    if (precisionGroups)
+    {
         database->ExecuteSQL(CString(("DELETE FROM BDGPRECLINK WHERE BADGEKEY IN (SELECT BADGEKEY FROM BADGE WHERE "
                                       "EMPID = ?) AND PRECGRPID IN (SELECT PRECGRPID FROM PRECACGRP WHERE SEGMENTID "
-                                      "IN (" + units + "))").c_str()),
+                                      "IN (" +
+                                      units + "))")
+                                         .c_str()),
                              values);
     }
 }

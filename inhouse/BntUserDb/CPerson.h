@@ -15,7 +15,8 @@
 class CAcsUser;
 class CUserAction;
 
-class CPerson {
+class CPerson
+{
 public:
     // Permission ids of the person kinds' modify and delete rights.
     static constexpr DWORD kModifyCardholderPermission = 0x20000005;

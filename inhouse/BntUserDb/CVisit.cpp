@@ -34,7 +34,8 @@ CString TextOf(const CDBValue& value)
 CDBValue DateValue(const COleDateTime& value)
 {
     SYSTEMTIME time{};
-    if (value.GetStatus() != COleDateTime::valid || !value.GetAsSystemTime(time)) {
+    if (value.GetStatus() != COleDateTime::valid || !value.GetAsSystemTime(time))
+    {
         return CDBValue();
     }
     return CDBClock::FromSystemTime(time);
@@ -56,17 +57,20 @@ CVisit::CVisit(LONG visitId, LONG hostId, LONG visitorId) : m_id(visitId), m_hos
 CResult CVisit::Read(const CAcsUser* user, LONG visitId)
 {
     CBntDatabase* database = DatabaseOf(user);
-    if (database == nullptr) {
+    if (database == nullptr)
+    {
         return CResult(kNoDatabase, L"No database.");
     }
-    try {
+    try
+    {
         const auto row = CLoginQuery::FirstRow(
             *database,
             "SELECT VISIT.EMPID, VISIT.VISITORID, VISIT.TIMEIN_UTC, VISIT.TIMEOUT_UTC, VISIT.VISIT_EVENTID, "
             "VISIT_EVENT.NAME, VISIT_EVENT.SCHEDULED_TIMEIN FROM VISIT "
             "LEFT JOIN VISIT_EVENT ON VISIT_EVENT.VISIT_EVENTID = VISIT.VISIT_EVENTID WHERE VISIT.VISITID = ?",
             {visitId});
-        if (!row) {
+        if (!row)
+        {
             return CResult(kNotFound, L"The visit does not exist.");
         }
         m_id = visitId;
@@ -79,7 +83,9 @@ CResult CVisit::Read(const CAcsUser* user, LONG visitId)
         m_scheduledTimeIn = TextOf((*row)[6]);
         m_links.SetVisitID(visitId);
         return CResult();
-    } catch (const CDBException& e) {
+    }
+    catch (const CDBException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to read the visit.", 0, &e);
         return CResult(kDatabaseFailure, L"Unable to read the visit.");
     }
@@ -93,16 +99,21 @@ bool CVisit::IsActive() const
 bool CVisit::Signin(const CAcsUser* user, LONGLONG badgeId, LONG badgeTypeId, const CString*)
 {
     CBntDatabase* database = DatabaseOf(user);
-    if (database == nullptr) {
+    if (database == nullptr)
+    {
         return false;
     }
-    try {
+    try
+    {
         CBntTransaction transaction(*database);
-        if (!SigninLocked(*database, user, badgeId, badgeTypeId)) {
+        if (!SigninLocked(*database, user, badgeId, badgeTypeId))
+        {
             return false;
         }
         transaction.Commit();
-    } catch (const CDBException& e) {
+    }
+    catch (const CDBException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to sign the visit in.", 0, &e);
         m_issuedBadgeId = 0;
         return false;
@@ -116,23 +127,26 @@ bool CVisit::SigninLocked(CBntDatabase& database, const CAcsUser* user, LONGLONG
     // Only a visit not signed in yet changes: a second sign-in finds no row to change.
     if (database.ExecuteSQL(L"UPDATE VISIT SET TIMEIN_UTC = ?, LASTCHANGED_UTC = ? "
                             L"WHERE VISITID = ? AND TIMEIN_UTC IS NULL AND TIMEOUT_UTC IS NULL",
-                            {now, now, CDBValue(m_id)}) != 1) {
+                            {now, now, CDBValue(m_id)}) != 1)
+    {
         return false;
     }
-    const auto visitor =
-        CLoginQuery::FirstRow(database, "SELECT VISITORID FROM VISIT WHERE VISITID = ?", {m_id});
+    const auto visitor = CLoginQuery::FirstRow(database, "SELECT VISITORID FROM VISIT WHERE VISITID = ?", {m_id});
     m_visitorId = visitor ? static_cast<LONG>(CLoginQuery::Integer(*visitor, 0)) : m_visitorId;
     m_issuedBadgeId = 0;
-    if (badgeTypeId > 0) {
+    if (badgeTypeId > 0)
+    {
         // The new badge follows its type: an ID of the type's ranges and the type's validity.
         CBadgeType type(badgeTypeId);
-        if (FAILED(type.Read(user, -1))) {
+        if (FAILED(type.Read(user, -1)))
+        {
             return false;
         }
         const CBntIDGenerator generator(user);
         const LONG badgeKey = generator.GetNextID(kBadgeKeyType);
         const LONGLONG newBadgeId = generator.GetNextBadgeID(type.GetIDConfig());
-        if (badgeKey <= 0 || newBadgeId <= 0) {
+        if (badgeKey <= 0 || newBadgeId <= 0)
+        {
             return false;
         }
         COleDateTime activate;
@@ -144,12 +158,15 @@ bool CVisit::SigninLocked(CBntDatabase& database, const CAcsUser* user, LONGLONG
                              CDBValue(badgeTypeId), CDBValue(kActiveBadgeStatus), CDBValue(m_visitorId),
                              DateValue(activate), DateValue(deactivate), CDBClock::LocalNow()});
         m_issuedBadgeId = newBadgeId;
-    } else if (badgeId > 0) {
+    }
+    else if (badgeId > 0)
+    {
         // The badge (its latest issue) must already be the visitor's: a badge of another person
         // is never handed over by a sign-in.
-        const auto badge = CLoginQuery::FirstRow(
-            database, "SELECT EMPID FROM BADGE WHERE ID = ? ORDER BY ISSUECODE DESC", {badgeId});
-        if (!badge || (*badge)[0].IsNull() || CLoginQuery::Integer(*badge, 0) != m_visitorId) {
+        const auto badge =
+            CLoginQuery::FirstRow(database, "SELECT EMPID FROM BADGE WHERE ID = ? ORDER BY ISSUECODE DESC", {badgeId});
+        if (!badge || (*badge)[0].IsNull() || CLoginQuery::Integer(*badge, 0) != m_visitorId)
+        {
             return false;
         }
     }
@@ -159,17 +176,22 @@ bool CVisit::SigninLocked(CBntDatabase& database, const CAcsUser* user, LONGLONG
 bool CVisit::Signout(const CAcsUser* user)
 {
     CBntDatabase* database = DatabaseOf(user);
-    if (database == nullptr) {
+    if (database == nullptr)
+    {
         return false;
     }
-    try {
+    try
+    {
         const CDBValue now = CDBClock::UtcNow();
         if (database->ExecuteSQL(L"UPDATE VISIT SET TIMEOUT_UTC = ?, LASTCHANGED_UTC = ? "
                                  L"WHERE VISITID = ? AND TIMEIN_UTC IS NOT NULL AND TIMEOUT_UTC IS NULL",
-                                 {now, now, CDBValue(m_id)}) != 1) {
+                                 {now, now, CDBValue(m_id)}) != 1)
+        {
             return false;
         }
-    } catch (const CDBException& e) {
+    }
+    catch (const CDBException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to sign the visit out.", 0, &e);
         return false;
     }
@@ -178,13 +200,16 @@ bool CVisit::Signout(const CAcsUser* user)
 
 void CVisit::LookupNames(CBntDatabase* database, CString* hostName, CString* visitorName) const
 {
-    if (database == nullptr) {
+    if (database == nullptr)
+    {
         return;
     }
-    if (hostName != nullptr) {
+    if (hostName != nullptr)
+    {
         *hostName = PersonName(*database, m_hostId);
     }
-    if (visitorName != nullptr) {
+    if (visitorName != nullptr)
+    {
         *visitorName = PersonName(*database, m_visitorId);
     }
 }
@@ -192,14 +217,18 @@ void CVisit::LookupNames(CBntDatabase* database, CString* hostName, CString* vis
 bool CVisit::ReadEmailRecipients(const CAcsUser* user)
 {
     CBntDatabase* database = DatabaseOf(user);
-    if (database == nullptr) {
+    if (database == nullptr)
+    {
         return false;
     }
-    try {
+    try
+    {
         m_links.SetVisitID(m_id);
         m_links.Read(*database);
         return true;
-    } catch (const CDBException& e) {
+    }
+    catch (const CDBException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to read the visit's e-mail recipients.", 0, &e);
         return false;
     }
@@ -208,15 +237,18 @@ bool CVisit::ReadEmailRecipients(const CAcsUser* user)
 bool CVisit::AddDefaultEmailRecipients(const CAcsUser* user)
 {
     CBntDatabase* database = DatabaseOf(user);
-    if (database == nullptr) {
+    if (database == nullptr)
+    {
         return false;
     }
     const auto host = CLoginQuery::FirstRow(*database, "SELECT SEGMENTID FROM EMP WHERE ID = ?", {m_hostId});
-    if (!host) {
+    if (!host)
+    {
         return false;
     }
     const LONG segment = static_cast<LONG>(CLoginQuery::Integer(*host, 0, -1));
-    if (!m_links.HasSegment(segment)) {
+    if (!m_links.HasSegment(segment))
+    {
         CVisitEmailLink link(m_id, 0);
         link.SetSegmentID(segment);
         m_links.Add(std::move(link));
@@ -226,7 +258,8 @@ bool CVisit::AddDefaultEmailRecipients(const CAcsUser* user)
 
 void CVisit::AddHostEmailRecipient()
 {
-    if (m_links.HasHost()) {
+    if (m_links.HasHost())
+    {
         return;
     }
     CVisitEmailLink link(m_id, 0);
@@ -237,7 +270,8 @@ void CVisit::AddHostEmailRecipient()
 
 void CVisit::AddVisitorEmailRecipient()
 {
-    if (m_links.HasVisitor()) {
+    if (m_links.HasVisitor())
+    {
         return;
     }
     CVisitEmailLink link(m_id, 0);
@@ -249,7 +283,8 @@ void CVisit::AddVisitorEmailRecipient()
 void CVisit::SaveEmailRecipients(const CAcsUser* user)
 {
     CBntDatabase* database = DatabaseOf(user);
-    if (database == nullptr) {
+    if (database == nullptr)
+    {
         throw CDBException(CDBException::kRetRefused, L"08003", 0, L"The database is not open.");
     }
     m_links.SetVisitID(m_id);

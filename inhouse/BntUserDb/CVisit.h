@@ -18,7 +18,8 @@
 class CAcsUser;
 class CBntDatabase;
 
-class CVisit {
+class CVisit
+{
 public:
     // Codes of Read's failures.
     static constexpr DWORD kNoDatabase = 1;

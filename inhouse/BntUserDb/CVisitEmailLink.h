@@ -7,7 +7,8 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
-class CVisitEmailLink {
+class CVisitEmailLink
+{
 public:
     // SEGMENTID of a recipient that is not the default recipients of a segment.
     static constexpr LONG kNoSegment = -9999;

@@ -7,7 +7,8 @@
 
 void CVisitEmailLinkContainer::SetVisitID(LONG visitId)
 {
-    if (visitId != m_visitId) {
+    if (visitId != m_visitId)
+    {
         m_links.clear();
     }
     m_visitId = visitId;
@@ -16,7 +17,8 @@ void CVisitEmailLinkContainer::SetVisitID(LONG visitId)
 LONG CVisitEmailLinkContainer::NextRecipientNumber() const
 {
     LONG last = 0;
-    for (const CVisitEmailLink& link : m_links) {
+    for (const CVisitEmailLink& link : m_links)
+    {
         last = std::max(last, link.GetRecipientNumber());
     }
     return last + 1;
@@ -24,7 +26,8 @@ LONG CVisitEmailLinkContainer::NextRecipientNumber() const
 
 void CVisitEmailLinkContainer::Add(CVisitEmailLink link)
 {
-    if (link.GetRecipientNumber() <= 0) {
+    if (link.GetRecipientNumber() <= 0)
+    {
         link.SetRecipientNumber(NextRecipientNumber());
     }
     m_links.push_back(std::move(link));
@@ -60,9 +63,11 @@ void CVisitEmailLinkContainer::Read(CBntDatabase& database)
     for (const auto& row : CLoginQuery::Rows(database,
                                              "SELECT EMAILID, ADDRESS, HOST, VISITOR, EMPID, SEGMENTID "
                                              "FROM VISIT_EMAIL_LINK WHERE VISITID = ? ORDER BY EMAILID",
-                                             {m_visitId})) {
+                                             {m_visitId}))
+    {
         CVisitEmailLink link(m_visitId, static_cast<LONG>(CLoginQuery::Integer(row, 0)));
-        if (!row[1].IsNull()) {
+        if (!row[1].IsNull())
+        {
             link.SetEmailAddress(row[1].AsText());
         }
         link.SetHost(CLoginQuery::Integer(row, 2) != 0);
@@ -77,7 +82,8 @@ void CVisitEmailLinkContainer::Save(CBntDatabase& database)
 {
     database.ExecuteSQL(L"DELETE FROM VISIT_EMAIL_LINK WHERE VISITID = ?", {CDBValue(m_visitId)});
     LONG number = 0;
-    for (CVisitEmailLink& link : m_links) {
+    for (CVisitEmailLink& link : m_links)
+    {
         link.SetRecipientNumber(++number);
         database.ExecuteSQL(L"INSERT INTO VISIT_EMAIL_LINK (EMAILID, VISITID, ADDRESS, HOST, VISITOR, EMPID, "
                             L"SEGMENTID) VALUES (?, ?, ?, ?, ?, ?, ?)",

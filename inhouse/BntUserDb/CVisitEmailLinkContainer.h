@@ -10,7 +10,8 @@
 
 class CBntDatabase;
 
-class CVisitEmailLinkContainer {
+class CVisitEmailLinkContainer
+{
 public:
     // Prepares the container for the visit: the links of any other visit are dropped.
     void SetVisitID(LONG visitId);

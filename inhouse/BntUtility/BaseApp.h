@@ -9,7 +9,8 @@
 
 namespace brontel::utility {
 
-class BaseApp : public CWinApp {
+class BaseApp : public CWinApp
+{
 public:
     explicit BaseApp(LPCWSTR appName = nullptr) : CWinApp(appName) {}
 };

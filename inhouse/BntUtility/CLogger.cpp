@@ -18,11 +18,13 @@ constexpr UINT kExceptionMessageChars = 1024;
 
 std::string ExceptionText(const CException* exception)
 {
-    if (exception == nullptr) {
+    if (exception == nullptr)
+    {
         return {};
     }
     std::array<wchar_t, kExceptionMessageChars> buffer{};
-    if (!exception->GetErrorMessage(buffer.data(), kExceptionMessageChars, nullptr)) {
+    if (!exception->GetErrorMessage(buffer.data(), kExceptionMessageChars, nullptr))
+    {
         return {};
     }
     buffer.back() = L'\0';
@@ -33,7 +35,8 @@ std::string ResolveFile(LPCWSTR logFile)
 {
     const std::string name = logFile == nullptr ? std::string("BrontelError.log") : WideToUtf8(logFile);
     const std::filesystem::path path(name);
-    if (path.has_parent_path() || path.is_absolute()) {
+    if (path.has_parent_path() || path.is_absolute())
+    {
         return name;
     }
     return (std::filesystem::path(WideToUtf8(static_cast<LPCWSTR>(CWMIDebugLog::GetLogFolder()))) / path).string();
@@ -48,18 +51,21 @@ void CLogger::LogError(LPCWSTR logFile, const CResult& result, LPCWSTR sourceFil
     std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(result.GetCode()));
     std::string text = "result ";
     text += code;
-    if (!result.GetText().IsEmpty()) {
+    if (!result.GetText().IsEmpty())
+    {
         text += " ";
         text += WideToUtf8(static_cast<LPCWSTR>(result.GetText()));
     }
     const std::string source = sourceFile == nullptr ? std::string() : WideToUtf8(sourceFile);
     std::string lineText = LogFileWriter::LinePrefix() + " ERROR " + source + "(" + std::to_string(line) + "): " + text;
     const std::string inner = ExceptionText(exception);
-    if (!inner.empty()) {
+    if (!inner.empty())
+    {
         lineText += " | exception: " + inner;
     }
     LogFileWriter::AppendLine(ResolveFile(logFile), LogFileWriter::OneLine(std::move(lineText)));
-    if (alsoProviderLog) {
+    if (alsoProviderLog)
+    {
         CWMIDebugLog::LogError(sourceFile, line, brontel::utility::ConvertUtf8ToCString(text),
                                static_cast<HRESULT>(result.GetCode()), exception, nullptr);
     }

@@ -5,7 +5,8 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
-class CResult {
+class CResult
+{
 public:
     CResult() = default;
     explicit CResult(DWORD code, const CString& text = CString()) : m_code(code), m_text(text) {}

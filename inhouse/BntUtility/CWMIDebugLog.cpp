@@ -34,27 +34,33 @@ constexpr UINT kExceptionMessageChars = 1024;
 std::wstring ReadLogFolderValue()
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &key) != static_cast<LSTATUS>(ERROR_SUCCESS)) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &key) != static_cast<LSTATUS>(ERROR_SUCCESS))
+    {
         return {};
     }
     std::wstring value;
     DWORD type = 0;
     DWORD size = 0;
     if (RegQueryValueExW(key, kLogPathValue, nullptr, &type, nullptr, &size) == static_cast<LSTATUS>(ERROR_SUCCESS) &&
-        (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0 && size <= kMaxValueBytes) {
+        (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0 && size <= kMaxValueBytes)
+    {
         std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
         DWORD bufferSize = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
         if (RegQueryValueExW(key, kLogPathValue, nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()),
-                             &bufferSize) == static_cast<LSTATUS>(ERROR_SUCCESS)) {
+                             &bufferSize) == static_cast<LSTATUS>(ERROR_SUCCESS))
+        {
             value = buffer.data();
         }
     }
     RegCloseKey(key);
-    if (type == REG_EXPAND_SZ && !value.empty()) {
+    if (type == REG_EXPAND_SZ && !value.empty())
+    {
         const DWORD needed = ExpandEnvironmentStringsW(value.c_str(), nullptr, 0);
-        if (needed > 0 && needed <= kMaxValueBytes) {
+        if (needed > 0 && needed <= kMaxValueBytes)
+        {
             std::vector<wchar_t> expanded(needed + 1, L'\0');
-            if (ExpandEnvironmentStringsW(value.c_str(), expanded.data(), needed) > 0) {
+            if (ExpandEnvironmentStringsW(value.c_str(), expanded.data(), needed) > 0)
+            {
                 value = expanded.data();
             }
         }
@@ -65,9 +71,11 @@ std::wstring ReadLogFolderValue()
 // The resolved folder and log file, kept for the home they were resolved under: reading the
 // registry file and building paths for every line would cost more than the line. The home is
 // named without touching the disk; the log writer creates the folders when it opens the file.
-class LogFolderCache {
+class LogFolderCache
+{
 public:
-    struct Resolved {
+    struct Resolved
+    {
         std::filesystem::path folder;
         std::string file;
     };
@@ -93,7 +101,8 @@ public:
 private:
     void Refresh(const std::filesystem::path& home)
     {
-        if (m_valid && home.native() == m_home.native()) {
+        if (m_valid && home.native() == m_home.native())
+        {
             return;
         }
         // The home is made as it was when the folder was resolved on every line.
@@ -107,9 +116,9 @@ private:
     }
 
     std::mutex m_lock;
-    bool m_valid = false;                  // guarded by m_lock
-    std::filesystem::path m_home;          // guarded by m_lock
-    Resolved m_resolved;                   // guarded by m_lock
+    bool m_valid = false;          // guarded by m_lock
+    std::filesystem::path m_home;  // guarded by m_lock
+    Resolved m_resolved;           // guarded by m_lock
 };
 
 LogFolderCache& Folders()
@@ -122,14 +131,17 @@ LogFolderCache& Folders()
 // stands; the encoder sees only what follows the first other character.
 void AppendNarrow(std::string& out, LPCWSTR text)
 {
-    if (text == nullptr) {
+    if (text == nullptr)
+    {
         return;
     }
     const wchar_t* at = text;
-    for (; *at != L'\0' && static_cast<unsigned>(*at) < 0x80u; ++at) {
+    for (; *at != L'\0' && static_cast<unsigned>(*at) < 0x80u; ++at)
+    {
         out.push_back(static_cast<char>(*at));
     }
-    if (*at != L'\0') {
+    if (*at != L'\0')
+    {
         out += WideToUtf8(at);
     }
 }
@@ -138,14 +150,17 @@ void AppendDigits(std::string& out, unsigned value, int width)
 {
     char digits[10];
     int count = 0;
-    do {
+    do
+    {
         digits[count++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value != 0 && count < 10);
-    for (int i = count; i < width; ++i) {
+    for (int i = count; i < width; ++i)
+    {
         out.push_back('0');
     }
-    while (count > 0) {
+    while (count > 0)
+    {
         out.push_back(digits[--count]);
     }
 }
@@ -160,9 +175,9 @@ void AppendLinePrefix(std::string& out)
     thread_local std::string secondText;
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    if (seconds != formattedSecond) {
+    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    if (seconds != formattedSecond)
+    {
         std::tm local{};
         localtime_r(&seconds, &local);
         secondText.clear();
@@ -213,7 +228,8 @@ void CWMIDebugLog::LogInfo(LPCWSTR sourceFile, int line, LPCWSTR text, LPCWSTR d
 {
     std::string out = Head(flag ? "INFO" : "DEBUG", sourceFile, line);
     AppendNarrow(out, text);
-    if (detail != nullptr && *detail != L'\0') {
+    if (detail != nullptr && *detail != L'\0')
+    {
         out += " | ";
         AppendNarrow(out, detail);
     }
@@ -228,15 +244,18 @@ void CWMIDebugLog::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT 
     std::string out = Head("ERROR", sourceFile, line);
     AppendNarrow(out, text);
     out += codeText;
-    if (exception != nullptr) {
+    if (exception != nullptr)
+    {
         std::array<wchar_t, kExceptionMessageChars> buffer{};
-        if (exception->GetErrorMessage(buffer.data(), kExceptionMessageChars, nullptr)) {
+        if (exception->GetErrorMessage(buffer.data(), kExceptionMessageChars, nullptr))
+        {
             buffer.back() = L'\0';
             out += " | exception: ";
             AppendNarrow(out, buffer.data());
         }
     }
-    if (wmiException != nullptr) {
+    if (wmiException != nullptr)
+    {
         char hr[16];
         std::snprintf(hr, sizeof(hr), "0x%08X ", static_cast<unsigned>(wmiException->GetHResult()));
         out += std::string(" | WMI exception: ") + hr + ConvertCStringToUtf8(wmiException->GetMessage());
@@ -244,8 +263,14 @@ void CWMIDebugLog::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT 
     Write(std::move(out));
 }
 
-CString CWMIDebugLog::GetLogFileName() { return ConvertUtf8ToCString(Folders().Get().file); }
+CString CWMIDebugLog::GetLogFileName()
+{
+    return ConvertUtf8ToCString(Folders().Get().file);
+}
 
-CString CWMIDebugLog::GetLogFolder() { return ConvertUtf8ToCString(Folders().Get().folder.string()); }
+CString CWMIDebugLog::GetLogFolder()
+{
+    return ConvertUtf8ToCString(Folders().Get().folder.string());
+}
 
 }  // namespace brontel::utility

@@ -17,7 +17,8 @@ namespace brontel::utility {
 
 class CWMIException;
 
-class CWMIDebugLog {
+class CWMIDebugLog
+{
 public:
     CWMIDebugLog() = delete;
 

@@ -20,7 +20,10 @@ namespace {
 // Longest message read out of a replaced MFC exception.
 constexpr UINT kInnerMessageChars = 1024;
 
-CString TextOrEmpty(LPCWSTR text) { return text == nullptr ? CString() : CString(text); }
+CString TextOrEmpty(LPCWSTR text)
+{
+    return text == nullptr ? CString() : CString(text);
+}
 
 constexpr wchar_t kStatusClass[] = L"__ExtendedStatus";
 
@@ -28,20 +31,25 @@ constexpr wchar_t kStatusClass[] = L"__ExtendedStatus";
 ComPtr<IWbemClassObject> StatusClass(IWbemServices* services, IWbemContext* context)
 {
     ComPtr<IWbemClassObject> statusClass;
-    if (services != nullptr) {
+    if (services != nullptr)
+    {
         BSTR path = SysAllocString(kStatusClass);
-        if (FAILED(services->GetObject(path, 0, context, &statusClass, nullptr))) {
+        if (FAILED(services->GetObject(path, 0, context, &statusClass, nullptr)))
+        {
             statusClass = nullptr;
         }
         SysFreeString(path);
     }
-    if (statusClass) {
+    if (statusClass)
+    {
         return statusClass;
     }
-    if (FAILED(CreateWbemClass(kStatusClass, nullptr, &statusClass))) {
+    if (FAILED(CreateWbemClass(kStatusClass, nullptr, &statusClass)))
+    {
         return nullptr;
     }
-    const struct {
+    const struct
+    {
         LPCWSTR name;
         CIMTYPE type;
     } properties[] = {{L"Description", CIM_STRING},
@@ -49,8 +57,10 @@ ComPtr<IWbemClassObject> StatusClass(IWbemServices* services, IWbemContext* cont
                       {L"Operation", CIM_STRING},
                       {L"ParameterInfo", CIM_STRING},
                       {L"ProviderName", CIM_STRING}};
-    for (const auto& property : properties) {
-        if (FAILED(statusClass->Put(property.name, 0, nullptr, property.type))) {
+    for (const auto& property : properties)
+    {
+        if (FAILED(statusClass->Put(property.name, 0, nullptr, property.type)))
+        {
             return nullptr;
         }
     }
@@ -70,10 +80,7 @@ CWMIException::CWMIException(LPCWSTR sourceFile, int line, HRESULT hr, LPCWSTR m
 }
 
 CWMIException::CWMIException(LPCWSTR sourceFile, int line, HRESULT hr, LPCWSTR message, LPCWSTR detail)
-    : m_sourceFile(TextOrEmpty(sourceFile)),
-      m_line(line),
-      m_hr(hr),
-      m_text(TextOrEmpty(message)),
+    : m_sourceFile(TextOrEmpty(sourceFile)), m_line(line), m_hr(hr), m_text(TextOrEmpty(message)),
       m_detail(TextOrEmpty(detail))
 {
 }
@@ -81,7 +88,8 @@ CWMIException::CWMIException(LPCWSTR sourceFile, int line, HRESULT hr, LPCWSTR m
 CWMIException::CWMIException(LPCWSTR sourceFile, int line, HRESULT hr, LPCWSTR message, bool logNow)
     : m_sourceFile(TextOrEmpty(sourceFile)), m_line(line), m_hr(hr), m_text(TextOrEmpty(message))
 {
-    if (logNow) {
+    if (logNow)
+    {
         CWMIDebugLog::LogError(m_sourceFile, m_line, m_text, m_hr, nullptr, nullptr);
     }
 }
@@ -89,9 +97,11 @@ CWMIException::CWMIException(LPCWSTR sourceFile, int line, HRESULT hr, LPCWSTR m
 CWMIException::CWMIException(LPCWSTR sourceFile, int line, HRESULT hr, const CException* inner)
     : m_sourceFile(TextOrEmpty(sourceFile)), m_line(line), m_hr(hr)
 {
-    if (inner != nullptr) {
+    if (inner != nullptr)
+    {
         std::array<wchar_t, kInnerMessageChars> buffer{};
-        if (inner->GetErrorMessage(buffer.data(), kInnerMessageChars, nullptr)) {
+        if (inner->GetErrorMessage(buffer.data(), kInnerMessageChars, nullptr))
+        {
             buffer.back() = L'\0';
             m_innerMessage = buffer.data();
         }
@@ -102,7 +112,8 @@ CString CWMIException::GetMessage() const
 {
     CString message;
     message.Format(L"%s(%d): %s", static_cast<LPCWSTR>(m_sourceFile), m_line, static_cast<LPCWSTR>(m_text));
-    if (!m_innerMessage.IsEmpty()) {
+    if (!m_innerMessage.IsEmpty())
+    {
         message += L" ";
         message += m_innerMessage;
     }
@@ -111,10 +122,12 @@ CString CWMIException::GetMessage() const
 
 BOOL CWMIException::GetErrorMessage(LPWSTR buffer, UINT maxChars, UINT* helpContext) const
 {
-    if (helpContext != nullptr) {
+    if (helpContext != nullptr)
+    {
         *helpContext = 0;
     }
-    if (buffer == nullptr || maxChars == 0) {
+    if (buffer == nullptr || maxChars == 0)
+    {
         return FALSE;
     }
     const CString message = GetMessage();
@@ -128,7 +141,8 @@ IWbemClassObject* CWMIException::CreateExtendedStatus(IWbemServices* services, I
 {
     const ComPtr<IWbemClassObject> statusClass = StatusClass(services, context);
     ComPtr<IWbemClassObject> instance;
-    if (!statusClass || FAILED(statusClass->SpawnInstance(0, &instance)) || !instance) {
+    if (!statusClass || FAILED(statusClass->SpawnInstance(0, &instance)) || !instance)
+    {
         return nullptr;
     }
     // A property the namespace's class does not take is left empty; the rest still describe
@@ -139,7 +153,8 @@ IWbemClassObject* CWMIException::CreateExtendedStatus(IWbemServices* services, I
     instance->Put(L"StatusCode", 0, &code, 0);
     _variant_t operation(static_cast<LPCWSTR>(m_sourceFile));
     instance->Put(L"Operation", 0, &operation, 0);
-    if (!m_detail.IsEmpty()) {
+    if (!m_detail.IsEmpty())
+    {
         _variant_t detail(static_cast<LPCWSTR>(m_detail));
         instance->Put(L"ParameterInfo", 0, &detail, 0);
     }

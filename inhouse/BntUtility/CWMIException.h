@@ -16,7 +16,8 @@ class IWbemServices;
 
 namespace brontel::utility {
 
-class CWMIException {
+class CWMIException
+{
 public:
     CWMIException(LPCWSTR sourceFile, int line, HRESULT hr);
     CWMIException(LPCWSTR sourceFile, int line, HRESULT hr, LPCWSTR message);

@@ -12,7 +12,8 @@
 
 namespace brontel::utility {
 
-class DynLinkLibraryLocaleObserver {
+class DynLinkLibraryLocaleObserver
+{
 public:
     // instance: the module that owns the observer (may be null); libraryName: the resource
     // library's name, such as "BntCommonResources".

@@ -40,12 +40,14 @@ std::atomic<std::uintmax_t> g_maxFileBytes{LogFileWriter::kDefaultMaxFileBytes};
 std::atomic<bool> g_closedForExit{false};
 
 // An open file descriptor, closed when the holder goes.
-class FileDescriptor {
+class FileDescriptor
+{
 public:
     explicit FileDescriptor(int fd) : m_fd(fd) {}
     ~FileDescriptor()
     {
-        if (m_fd >= 0) {
+        if (m_fd >= 0)
+        {
             close(m_fd);
         }
     }
@@ -65,11 +67,13 @@ int OpenForAppend(const std::string& path)
 {
     std::error_code error;
     const std::filesystem::path file(path);
-    if (file.has_parent_path()) {
+    if (file.has_parent_path())
+    {
         std::filesystem::create_directories(file.parent_path(), error);
     }
     int fd = -1;
-    do {
+    do
+    {
         fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     return fd;
@@ -78,10 +82,13 @@ int OpenForAppend(const std::string& path)
 // Writes the whole buffer; false when the file refuses it.
 bool WriteAll(int fd, std::string_view data)
 {
-    while (!data.empty()) {
+    while (!data.empty())
+    {
         const ssize_t written = write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) {
+        if (written < 0)
+        {
+            if (errno == EINTR)
+            {
                 continue;
             }
             return false;
@@ -94,7 +101,8 @@ bool WriteAll(int fd, std::string_view data)
 // The files kept open between lines, by path. Each remembers which file it opened, so that a
 // file that was removed, or rotated away under the same path, is opened anew. Guarded by
 // WriteLock.
-class OpenLogFiles {
+class OpenLogFiles
+{
 public:
     OpenLogFiles() = default;
     ~OpenLogFiles()
@@ -112,17 +120,23 @@ public:
     std::shared_ptr<const FileDescriptor> FileForLineLocked(const std::string& path, const FileDescriptor* stale)
     {
         auto found = m_files.find(path);
-        if (found != m_files.end() && (found->second.fd.get() == stale || !PathStillNamesIt(path, found->second))) {
+        if (found != m_files.end() && (found->second.fd.get() == stale || !PathStillNamesIt(path, found->second)))
+        {
             m_files.erase(found);
             found = m_files.end();
         }
-        if (found == m_files.end()) {
+        if (found == m_files.end())
+        {
             auto fd = std::make_shared<const FileDescriptor>(OpenForAppend(path));
-            struct stat opened {};
-            if (fd->Get() < 0 || fstat(fd->Get(), &opened) != 0) {
+            struct stat opened
+            {
+            };
+            if (fd->Get() < 0 || fstat(fd->Get(), &opened) != 0)
+            {
                 return nullptr;
             }
-            if (m_files.size() >= kMaxOpenFiles) {
+            if (m_files.size() >= kMaxOpenFiles)
+            {
                 m_files.clear();
             }
             found = m_files
@@ -140,21 +154,25 @@ public:
     void AfterLineLocked(const std::string& path, const FileDescriptor* fd, bool written, std::uintmax_t size)
     {
         const auto found = m_files.find(path);
-        if (found == m_files.end() || found->second.fd.get() != fd) {
+        if (found == m_files.end() || found->second.fd.get() != fd)
+        {
             return;
         }
-        if (!written) {
+        if (!written)
+        {
             m_files.erase(found);
             return;
         }
-        if (size >= g_maxFileBytes.load()) {
+        if (size >= g_maxFileBytes.load())
+        {
             m_files.erase(found);
             std::rename(path.c_str(), (path + ".1").c_str());
         }
     }
 
 private:
-    struct OpenFile {
+    struct OpenFile
+    {
         // Shared with the threads writing a line to it outside WriteLock.
         std::shared_ptr<const FileDescriptor> fd;
         dev_t device;
@@ -166,11 +184,14 @@ private:
     static bool PathStillNamesIt(const std::string& path, OpenFile& file)
     {
         const auto now = std::chrono::steady_clock::now();
-        if (now - file.pathChecked < kPathCheckInterval) {
+        if (now - file.pathChecked < kPathCheckInterval)
+        {
             return true;
         }
         file.pathChecked = now;
-        struct stat named {};
+        struct stat named
+        {
+        };
         return stat(path.c_str(), &named) == 0 && named.st_dev == file.device && named.st_ino == file.inode;
     }
 
@@ -193,9 +214,11 @@ void LogFileWriter::AppendLine(const std::string& path, std::string_view line)
     std::shared_ptr<const FileDescriptor> fd;
     {
         const std::scoped_lock guard(WriteLock());
-        if (g_closedForExit.load()) {
+        if (g_closedForExit.load())
+        {
             const FileDescriptor own(OpenForAppend(path));
-            if (own.Get() >= 0) {
+            if (own.Get() >= 0)
+            {
                 WriteAll(own.Get(), whole);
             }
             return;
@@ -205,25 +228,32 @@ void LogFileWriter::AppendLine(const std::string& path, std::string_view line)
     // The file is looked at and written outside the lock, so that threads logging at once do
     // not queue behind each other's system calls: it is opened for appending, so one write
     // lands whole at its end.
-    struct stat current {};
-    if (fd != nullptr && (fstat(fd->Get(), &current) != 0 || current.st_nlink == 0)) {
+    struct stat current
+    {
+    };
+    if (fd != nullptr && (fstat(fd->Get(), &current) != 0 || current.st_nlink == 0))
+    {
         // Removed since it was opened: the line goes to a new file of the path.
         const std::scoped_lock guard(WriteLock());
         fd = g_closedForExit.load() ? nullptr : files.FileForLineLocked(path, fd.get());
-        if (fd != nullptr && fstat(fd->Get(), &current) != 0) {
+        if (fd != nullptr && fstat(fd->Get(), &current) != 0)
+        {
             fd = nullptr;
         }
     }
-    if (fd == nullptr) {
+    if (fd == nullptr)
+    {
         return;
     }
     const bool written = WriteAll(fd->Get(), whole);
     const std::uintmax_t size = static_cast<std::uintmax_t>(current.st_size) + whole.size();
-    if (written && size < g_maxFileBytes.load()) {
+    if (written && size < g_maxFileBytes.load())
+    {
         return;
     }
     const std::scoped_lock guard(WriteLock());
-    if (!g_closedForExit.load()) {
+    if (!g_closedForExit.load())
+    {
         files.AfterLineLocked(path, fd.get(), written, size);
     }
 }
@@ -237,21 +267,22 @@ std::string LogFileWriter::LinePrefix()
 {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     std::tm local{};
     localtime_r(&seconds, &local);
     char buffer[64];
     std::snprintf(buffer, sizeof(buffer), "%04d-%02d-%02d %02d:%02d:%02d.%03d [%ld]", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<int>(millis), static_cast<long>(gettid()));
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(millis),
+                  static_cast<long>(gettid()));
     return buffer;
 }
 
 std::string LogFileWriter::OneLine(std::string text)
 {
-    for (char& c : text) {
-        if (c == '\r' || c == '\n') {
+    for (char& c : text)
+    {
+        if (c == '\r' || c == '\n')
+        {
             c = ' ';
         }
     }

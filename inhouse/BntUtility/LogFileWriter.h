@@ -16,7 +16,8 @@
 
 namespace brontel::utility {
 
-class LogFileWriter {
+class LogFileWriter
+{
 public:
     // The size at which a file is rolled over.
     static constexpr std::uintmax_t kDefaultMaxFileBytes = 16 * 1024 * 1024;

@@ -15,7 +15,8 @@
 
 namespace brontel::utility {
 
-class PublicPrivateKeyEncryptionUtility {
+class PublicPrivateKeyEncryptionUtility
+{
 public:
     PublicPrivateKeyEncryptionUtility() = delete;
 

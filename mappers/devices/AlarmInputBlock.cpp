@@ -3,8 +3,7 @@
 #include "hardware/AapBlocks.h"
 #include "hardware/RpcBlock.h"
 
-namespace
-{
+namespace {
 
 // Fields within an input's entry.
 constexpr std::size_t kSelectedOffset = 10;

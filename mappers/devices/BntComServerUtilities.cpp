@@ -11,8 +11,7 @@
 
 using bnt::utility::BntMessage;
 
-namespace
-{
+namespace {
 
 // The panel type of logical sources, which have no communication server.
 constexpr LONG kLogicalSourcePanelType = 39;
@@ -21,8 +20,7 @@ constexpr LONG kLogicalSourcePanelType = 39;
 class QuerySet : public CBntRowSet
 {
 public:
-    QuerySet(CBntDatabase* database, const std::string& sql, const std::vector<CDBValue>& params)
-        : CBntRowSet(database)
+    QuerySet(CBntDatabase* database, const std::string& sql, const std::vector<CDBValue>& params) : CBntRowSet(database)
     {
         OpenQuery(sql, params);
     }
@@ -51,20 +49,24 @@ bool LogEvent(CBntDatabase* database, const BntMessage& record, LONG serialNumbe
 {
     if (database == nullptr)
         return false;
-    try {
+    try
+    {
         const ULONGLONG card = record.ReadU64(BntMessage::kDataOffset);
         const CString extendedId = record.GetExtendedID();
         database->ExecuteSQL(
             L"INSERT INTO EVENTS (SERIALNUM, EVENT_TIME_UTC, MACHINE, DEVID, INPUTDEVID, EVENTTYPE, EVENTID, "
             L"EVENT_TEXT, CARDNUM, CARD_EXTENDED_ID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-            {CDBValue(serialNumber), CDBValue(UtcText(static_cast<std::time_t>(record.Get(BntMessage::Time)))), CDBValue(record.Get(BntMessage::PanelID)),
-             CDBValue(record.Get(BntMessage::DeviceID)), CDBValue(record.Get(BntMessage::InputID)),
-             CDBValue(record.Get(BntMessage::EventType)), CDBValue(record.Get(BntMessage::EventSubtype)),
+            {CDBValue(serialNumber), CDBValue(UtcText(static_cast<std::time_t>(record.Get(BntMessage::Time)))),
+             CDBValue(record.Get(BntMessage::PanelID)), CDBValue(record.Get(BntMessage::DeviceID)),
+             CDBValue(record.Get(BntMessage::InputID)), CDBValue(record.Get(BntMessage::EventType)),
+             CDBValue(record.Get(BntMessage::EventSubtype)),
              record.GetText().IsEmpty() ? CDBValue() : CDBValue(record.GetText()),
              card != 0 ? CDBValue(static_cast<LONGLONG>(card)) : CDBValue(),
              extendedId.IsEmpty() ? CDBValue() : CDBValue(extendedId)});
         return true;
-    } catch (const CDBException&) {
+    }
+    catch (const CDBException&)
+    {
         return false;
     }
 }
@@ -88,10 +90,13 @@ bool BntComServerUtilities::LogAndSendControllerWithoutACommServerBasedEvent(CBn
 
 bool BntComServerUtilities::LogAndSendControllerBasedEvent(CBntDatabase* database, const BntMessage& record)
 {
-    try {
+    try
+    {
         const LONG panelId = static_cast<LONG>(record.Get(BntMessage::PanelID));
         return LogEvent(database, record, GetEventSerialNumber(database, panelId));
-    } catch (const CDBException&) {
+    }
+    catch (const CDBException&)
+    {
         return false;
     }
 }
@@ -106,9 +111,11 @@ std::vector<CString> BntComServerUtilities::FindAllLocalCommServersForOnlinePane
                     "AND LENGTH(TERMINALNA) > 0 ORDER BY PANELID",
                     {CDBValue(kLogicalSourcePanelType)});
     const CString computer = ThisComputer();
-    for (; !panels.IsEOF(); panels.MoveNext()) {
+    for (; !panels.IsEOF(); panels.MoveNext())
+    {
         const CString host = panels.Text(0);
-        const bool local = host.CompareNoCase(L"localhost") == 0 || (!computer.IsEmpty() && host.CompareNoCase(computer) == 0);
+        const bool local =
+            host.CompareNoCase(L"localhost") == 0 || (!computer.IsEmpty() && host.CompareNoCase(computer) == 0);
         bool known = false;
         for (const CString& listed : hosts)
             known = known || listed.CompareNoCase(host) == 0;

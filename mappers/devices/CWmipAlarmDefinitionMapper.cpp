@@ -2,8 +2,7 @@
 
 #include <memory>
 
-namespace
-{
+namespace {
 
 constexpr DWORD kViewAlarmDefinitionsPermission = 0x10000017;
 

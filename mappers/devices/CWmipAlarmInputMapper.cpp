@@ -9,8 +9,7 @@
 
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipAlarmInputMapper";
 
@@ -56,7 +55,9 @@ CWmipClassMapper* CWmipAlarmInputMapper::CreateMapper(const CAcsUser* user, IWbe
 HRESULT CWmipAlarmInputMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
                                              IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
-    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName, std::span<const MapperMethodEntry<CWmipAlarmInputMapper>>(kMethods), inParams, sink);
+    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName,
+                                       std::span<const MapperMethodEntry<CWmipAlarmInputMapper>>(kMethods), inParams,
+                                       sink);
 }
 
 HRESULT CWmipAlarmInputMapper::Mask(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink*)

@@ -8,8 +8,7 @@
 
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipAlarmOutputMapper";
 
@@ -56,7 +55,9 @@ CWmipClassMapper* CWmipAlarmOutputMapper::CreateMapper(const CAcsUser* user, IWb
 HRESULT CWmipAlarmOutputMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
                                               IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
-    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName, std::span<const MapperMethodEntry<CWmipAlarmOutputMapper>>(kMethods), inParams, sink);
+    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName,
+                                       std::span<const MapperMethodEntry<CWmipAlarmOutputMapper>>(kMethods), inParams,
+                                       sink);
 }
 
 HRESULT CWmipAlarmOutputMapper::Activate(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink*)
@@ -81,8 +82,7 @@ HRESULT CWmipAlarmOutputMapper::Pulse(IWbemClassObject* instance, IWbemClassObje
     });
 }
 
-HRESULT CWmipAlarmOutputMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*,
-                                                  IWbemObjectSink* sink)
+HRESULT CWmipAlarmOutputMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
 {
     return CWmipDeviceMethod::RunStatus(*this, kSource, kStatusPermission, instance, sink, kStatusAudit, [&] {
         CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();

@@ -8,8 +8,7 @@
 
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"wpAlarmPanelMapper";
 
@@ -63,7 +62,9 @@ bool CWmipAlarmPanelMapper::IsHardwareCommandSupported(CBntDatabase* database, L
 HRESULT CWmipAlarmPanelMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
                                              IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
-    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName, std::span<const MapperMethodEntry<CWmipAlarmPanelMapper>>(kMethods), inParams, sink);
+    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName,
+                                       std::span<const MapperMethodEntry<CWmipAlarmPanelMapper>>(kMethods), inParams,
+                                       sink);
 }
 
 HRESULT CWmipAlarmPanelMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)

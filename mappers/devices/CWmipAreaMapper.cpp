@@ -18,8 +18,7 @@
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipAreaMapper";
 constexpr DWORD kViewAreasPermission = 0x10000042;
@@ -60,7 +59,8 @@ CWmipClassMapper* CWmipAreaMapper::CreateMapper(const CAcsUser* user, IWbemConte
 
 LONG CWmipAreaMapper::AreaTypeOf(LONG areaType, LONG panelId)
 {
-    switch (areaType) {
+    switch (areaType)
+    {
     case 0:
         return panelId != 0 ? kPanelArea : kGlobalArea;
     case 1:
@@ -106,7 +106,8 @@ HRESULT CWmipAreaMapper::ProcessInstanceProperty(IWbemClassObject** instance, co
 HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
 {
     HRESULT answer = WBEM_E_FAILED;
-    try {
+    try
+    {
         LONG areaId = 0;
         LONG panelId = 0;
         LONG readerId = 0;
@@ -137,7 +138,8 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
         if (!CUserDevicePermission(database, user).IsDevicePermitted(panelId, readerId))
             return WBEM_E_ACCESS_DENIED;
 
-        if (!RowExists(database, L"BADGE", [&](CDynamicRecordset& rows) { rows.AddFilterLongLong(L"ID", badgeId); })) {
+        if (!RowExists(database, L"BADGE", [&](CDynamicRecordset& rows) { rows.AddFilterLongLong(L"ID", badgeId); }))
+        {
             CString text;
             text.Format(L"Invalid BadgeID parameter [%I64d] passed into Bnt_Area::MoveBadge method.", badgeId);
             CWMIDebugLog::LogError(kSource, __LINE__, text);
@@ -152,7 +154,8 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
             rows.AddFilterLong(L"READER.READERID", readerId);
             rows.AddFilterLong(L"ACCESSPANE.SEGMENTID", segmentId);
         });
-        if (!readerFound) {
+        if (!readerFound)
+        {
             CString text;
             text.Format(L"Invalid PanelID [%ld], ReaderID [%ld], SegmentID [%ld] parameter combination passed into "
                         L"Bnt_Area::MoveBadge method.",
@@ -164,14 +167,16 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
         areas.SetTable(L"AREAAPB");
         areas.AddFilterLong(L"AREAAPBID", areaId);
         areas.OpenForwardOnly();
-        if (areas.IsEOF()) {
+        if (areas.IsEOF())
+        {
             CString text;
             text.Format(L"Area ID [%ld] passed into Bnt_Area::MoveBadge method does not exist.", areaId);
             CWMIDebugLog::LogError(kSource, __LINE__, text);
             return kInvalidMoveParameter;
         }
         const LONG areaSegment = areas.GetLong(L"SEGMENTID");
-        if (areaSegment != segmentId) {
+        if (areaSegment != segmentId)
+        {
             CString text;
             text.Format(L"Area Segement ID [%ld] for Area ID [%ld] does not match SegmentID parameter [%ld] passed "
                         L"into Bnt_Area::MoveBadge method.",
@@ -179,14 +184,18 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
             CWMIDebugLog::LogError(kSource, __LINE__, text);
             return WBEM_E_FAILED;
         }
-        if (GlobalAPBUtil(database, user, false).MoveBadgeToAreaViaGrant(badgeId, segmentId, areaId, panelId, readerId,
-                                                                           moved))
+        if (GlobalAPBUtil(database, user, false)
+                .MoveBadgeToAreaViaGrant(badgeId, segmentId, areaId, panelId, readerId, moved))
             answer = S_OK;
-    } catch (CException& e) {
+    }
+    catch (CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"An error occurred in CWmipAreaMapper::MoveBadge");
         e.Delete();
         answer = WBEM_E_FAILED;
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"An error occurred in CWmipAreaMapper::MoveBadge");
         answer = WBEM_E_FAILED;
     }

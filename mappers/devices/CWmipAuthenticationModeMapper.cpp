@@ -5,14 +5,14 @@
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 
-namespace
-{
+namespace {
 
 constexpr DWORD kViewPermission = 0x1000002A;
 
 }  // namespace
 
-CWmipAuthenticationModeMapper::CWmipAuthenticationModeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipAuthenticationModeMapper::CWmipAuthenticationModeMapper(const CAcsUser* user, IWbemContext* context,
+                                                             IWbemServices* services)
     : CWmipDynamicClassMapper(user, context, services, GetWMIClassName()), m_user(user)
 {
     SetPermissions(kViewPermission, 0, 0, 0);
@@ -25,7 +25,8 @@ const wchar_t* CWmipAuthenticationModeMapper::GetWMIClassName()
     return L"Bnt_AuthenticationMode";
 }
 
-CWmipClassMapper* CWmipAuthenticationModeMapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipAuthenticationModeMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                              IWbemServices* services)
 {
     return std::make_unique<CWmipAuthenticationModeMapper>(user, context, services).release();
 }

@@ -1,5 +1,6 @@
-// CWmipAuthenticationModeMapper: the mapper of Bnt_AuthenticationMode, the authentication modes of the caller's own database (BNT_DBID); viewing needs 0x1000002A. Served by the framework from the
-// schema registrations; the class cannot be written and has no methods.
+// CWmipAuthenticationModeMapper: the mapper of Bnt_AuthenticationMode, the authentication modes of the caller's own
+// database (BNT_DBID); viewing needs 0x1000002A. Served by the framework from the schema registrations; the class
+// cannot be written and has no methods.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

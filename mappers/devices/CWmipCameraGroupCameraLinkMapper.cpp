@@ -4,7 +4,8 @@
 
 #include "mappers/devices/CWmipCameraGroupMapper.h"
 
-CWmipCameraGroupCameraLinkMapper::CWmipCameraGroupCameraLinkMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipCameraGroupCameraLinkMapper::CWmipCameraGroupCameraLinkMapper(const CAcsUser* user, IWbemContext* context,
+                                                                   IWbemServices* services)
     : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
 {
     AddJoin(L"DEVICE_GROUP_LINK", L"DEVICEGROUPID", L"DEVICE_GROUP", L"DEVICEGROUPID");
@@ -18,7 +19,8 @@ const wchar_t* CWmipCameraGroupCameraLinkMapper::GetWMIClassName()
     return L"Bnt_CameraGroupCameraLink";
 }
 
-CWmipClassMapper* CWmipCameraGroupCameraLinkMapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipCameraGroupCameraLinkMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                                 IWbemServices* services)
 {
     return std::make_unique<CWmipCameraGroupCameraLinkMapper>(user, context, services).release();
 }

@@ -1,5 +1,6 @@
-// CWmipCameraGroupCameraLinkMapper: the mapper of Bnt_CameraGroupCameraLink, the cameras of the camera groups (device group links of groups of TYPE 3); viewing needs 0x10000035. Served by the framework from the
-// schema registrations; the class cannot be written and has no methods.
+// CWmipCameraGroupCameraLinkMapper: the mapper of Bnt_CameraGroupCameraLink, the cameras of the camera groups (device
+// group links of groups of TYPE 3); viewing needs 0x10000035. Served by the framework from the schema registrations;
+// the class cannot be written and has no methods.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

@@ -4,8 +4,7 @@
 
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
-namespace
-{
+namespace {
 
 // The device group type of camera groups.
 constexpr int kCameraGroupType = 3;
@@ -25,7 +24,8 @@ const wchar_t* CWmipCameraGroupMapper::GetWMIClassName()
     return L"Bnt_CameraGroup";
 }
 
-CWmipClassMapper* CWmipCameraGroupMapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipCameraGroupMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                       IWbemServices* services)
 {
     return std::make_unique<CWmipCameraGroupMapper>(user, context, services).release();
 }

@@ -1,5 +1,6 @@
-// CWmipCameraGroupMapper: the mapper of Bnt_CameraGroup, the device groups that are camera groups (TYPE 3); viewing needs 0x10000035. Served by the framework from the
-// schema registrations; the class cannot be written and has no methods.
+// CWmipCameraGroupMapper: the mapper of Bnt_CameraGroup, the device groups that are camera groups (TYPE 3); viewing
+// needs 0x10000035. Served by the framework from the schema registrations; the class cannot be written and has no
+// methods.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

@@ -4,8 +4,7 @@
 
 #include "hardware/LAAPProxy.h"
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipCameraMapper";
 

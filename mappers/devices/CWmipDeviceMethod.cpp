@@ -8,8 +8,7 @@
 
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"CWmipDeviceMethod";
 constexpr wchar_t kStatusMethod[] = L"GetHardwareStatus";
@@ -32,12 +31,13 @@ HRESULT CWmipDeviceMethod::CheckCaller(CWmipClassMapper& mapper, const wchar_t* 
 }
 
 HRESULT CWmipDeviceMethod::RunCommand(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
-                                      IWbemClassObject* instance, const wchar_t* hostProperty,
-                                      const DeviceAudit& audit, const Command& command)
+                                      IWbemClassObject* instance, const wchar_t* hostProperty, const DeviceAudit& audit,
+                                      const Command& command)
 {
     CAcsUser* user = nullptr;
     const HRESULT allowed = CheckCaller(mapper, source, permission, instance, &user);
-    try {
+    try
+    {
         const CString host = Text(instance, hostProperty);
         const CString name = Text(instance, L"Name");
         LAAPProxy proxy;
@@ -49,7 +49,9 @@ HRESULT CWmipDeviceMethod::RunCommand(CWmipClassMapper& mapper, const wchar_t* s
             return sent;
         Audit(user, audit, name);
         return allowed;
-    } catch (...) {
+    }
+    catch (...)
+    {
         // Whatever fails after the permission check is a failed command, never an exception.
         return WBEM_E_FAILED;
     }
@@ -59,10 +61,9 @@ HRESULT CWmipDeviceMethod::RunStatus(CWmipClassMapper& mapper, const wchar_t* so
                                      IWbemClassObject* instance, IWbemObjectSink* sink, const DeviceAudit& audit,
                                      const StatusRead& status)
 {
-    return RunOutput(mapper, source, permission, instance, sink, audit, kStatusMethod,
-                     [&](IWbemClassObject* output) {
-                         WMIHelper::PutUnsignedNumber(output, kStatusProperty, status());
-                     });
+    return RunOutput(mapper, source, permission, instance, sink, audit, kStatusMethod, [&](IWbemClassObject* output) {
+        WMIHelper::PutUnsignedNumber(output, kStatusProperty, status());
+    });
 }
 
 HRESULT CWmipDeviceMethod::RunOutput(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
@@ -71,13 +72,16 @@ HRESULT CWmipDeviceMethod::RunOutput(CWmipClassMapper& mapper, const wchar_t* so
 {
     CAcsUser* user = nullptr;
     CheckCaller(mapper, source, permission, instance, &user);
-    try {
+    try
+    {
         const CString name = Text(instance, L"Name");
         if (AnswerOutput(mapper, sink, method, fill) != S_OK)
             return WBEM_E_FAILED;
         Audit(user, audit, name);
         return S_OK;
-    } catch (...) {
+    }
+    catch (...)
+    {
         // As for commands: the handler answers a plain failure.
         return WBEM_E_FAILED;
     }

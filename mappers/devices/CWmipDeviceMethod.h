@@ -67,7 +67,8 @@ public:
         instance.Attach(mapper.GetCurrentInstance(path));
         if (instance == nullptr)
             throw brontel::utility::CWMIException(source, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
-        for (const MapperMethodEntry<Mapper>& row : table) {
+        for (const MapperMethodEntry<Mapper>& row : table)
+        {
             if (CString(row.name).CompareNoCase(methodName) == 0)
                 return (mapper.*row.handler)(instance.Get(), inParams, sink);
         }

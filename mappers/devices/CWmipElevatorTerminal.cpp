@@ -9,8 +9,7 @@
 
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipElevatorTerminal";
 
@@ -71,20 +70,17 @@ HRESULT CWmipElevatorTerminal::ExecuteMethod(CWmipObjectPath* path, const wchar_
                                        sink);
 }
 
-HRESULT CWmipElevatorTerminal::SetTerminalMode(IWbemClassObject* instance, IWbemClassObject* inParams,
-                                               IWbemObjectSink*)
+HRESULT CWmipElevatorTerminal::SetTerminalMode(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink*)
 {
     LONG mode = 0;
     WMIHelper::GetNumber(inParams, L"Mode", mode);
     const DeviceAudit audit{kTerminalOperation, kTerminalObject, ModeText(mode)};
-    return CWmipDeviceMethod::RunCommand(*this, kSource, kTerminalControlPermission, instance, L"HostName", audit,
-                                         [&](LAAPProxy& proxy) -> HRESULT {
-                                             const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-                                             const LONG terminal = CWmipDeviceMethod::Number(instance, L"IPAddress");
-                                             return proxy.SetElevatorTerminalMode(panelId, terminal, mode)
-                                                        ? S_OK
-                                                        : WBEM_E_FAILED;
-                                         });
+    return CWmipDeviceMethod::RunCommand(
+        *this, kSource, kTerminalControlPermission, instance, L"HostName", audit, [&](LAAPProxy& proxy) -> HRESULT {
+            const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
+            const LONG terminal = CWmipDeviceMethod::Number(instance, L"IPAddress");
+            return proxy.SetElevatorTerminalMode(panelId, terminal, mode) ? S_OK : WBEM_E_FAILED;
+        });
 }
 
 HRESULT CWmipElevatorTerminal::SetAllowedFloors(IWbemClassObject* instance, IWbemClassObject* inParams,

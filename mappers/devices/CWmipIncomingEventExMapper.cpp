@@ -25,8 +25,7 @@ using bnt::utility::BntMessage;
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipIncomingEventExMapper";
 constexpr wchar_t kSendIncomingEvent[] = L"SendIncomingEvent";
@@ -98,11 +97,13 @@ bool CWmipIncomingEventExMapper::FillRecord(IWbemClassObject* inParams, bool gra
 {
     CString time;
     WMIHelper::GetString(inParams, L"Time", time);
-    if (!time.IsEmpty()) {
+    if (!time.IsEmpty())
+    {
         // The record carries whole seconds since 1970 in 32 bits; a time it cannot carry is
         // refused rather than cut.
         const std::optional<DWORD> seconds = UnixSeconds(WMIHelper::ToDateTimeUTC(time));
-        if (!seconds) {
+        if (!seconds)
+        {
             Info(L"SendIncomingEvent: Time " + time + L" is invalid.");
             return false;
         }
@@ -111,12 +112,14 @@ bool CWmipIncomingEventExMapper::FillRecord(IWbemClassObject* inParams, bool gra
     CString extendedId;
     WMIHelper::GetString(inParams, L"ExtendedID", extendedId);
     // A longer identifier would be cut silently by the record's field.
-    if (static_cast<std::size_t>(extendedId.GetLength()) > BntMessage::kExtendedIdMaxChars) {
+    if (static_cast<std::size_t>(extendedId.GetLength()) > BntMessage::kExtendedIdMaxChars)
+    {
         Info(L"SendIncomingEvent: ExtendedID is longer than the event record allows.");
         return false;
     }
     if (!extendedId.IsEmpty())
-        record.SetExtendedID(std::wstring_view(extendedId.GetString(), static_cast<std::size_t>(extendedId.GetLength())));
+        record.SetExtendedID(
+            std::wstring_view(extendedId.GetString(), static_cast<std::size_t>(extendedId.GetLength())));
     LONGLONG badgeId = -1;
     WMIHelper::GetNumber64(inParams, L"BadgeID", badgeId);
     record.Set(BntMessage::DataType, badgeId > 0 ? 2 : 0);
@@ -131,18 +134,21 @@ bool CWmipIncomingEventExMapper::FillRecord(IWbemClassObject* inParams, bool gra
 
 HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams, IWbemObjectSink*)
 {
-    try {
+    try
+    {
         int grant = FALSE;
         int deny = FALSE;
         WMIHelper::GetBool(inParams, L"IsAccessGrant", grant);
         WMIHelper::GetBool(inParams, L"IsAccessDeny", deny);
-        if (grant && deny) {
+        if (grant && deny)
+        {
             Info(L"SendIncomingEvent: IsAccessGrant and IsAccessDeny are mutually exclusive.");
             return WBEM_E_INVALID_PARAMETER;
         }
         CString source;
         WMIHelper::GetString(inParams, L"Source", source);
-        if (source.IsEmpty()) {
+        if (source.IsEmpty())
+        {
             CString text;
             text.Format(L"The required property %s had no value and no default was provided.", L"Source");
             throw CWMIException(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, text);
@@ -163,28 +169,33 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
         sources.SetPanelTypeFilter(kLogicalSourcePanelType);
         sources.SetNameFilter(source);
         sources.Open();
-        if (!sources.IsEOF()) {
+        if (!sources.IsEOF())
+        {
             const LONG panelId = sources.GetPanelID();
             LONG deviceId = 0;
             LONG subDeviceId = 0;
-            if (!device.IsEmpty()) {
+            if (!device.IsEmpty())
+            {
                 CVexletDeviceSet devices(database);
                 devices.SetPanelIDFilter(panelId);
                 devices.SetSubDeviceIDFilter(0);
                 devices.SetNameFilter(device);
                 devices.Open();
-                if (devices.IsEOF()) {
+                if (devices.IsEOF())
+                {
                     Info(L"Logical Device " + device + L" is invalid.");
                     return WBEM_E_INVALID_PARAMETER;
                 }
                 deviceId = devices.GetVexletDeviceID();
-                if (!subDevice.IsEmpty()) {
+                if (!subDevice.IsEmpty())
+                {
                     CVexletDeviceSet subDevices(database);
                     subDevices.SetPanelIDFilter(panelId);
                     subDevices.SetVexletDeviceIDFilter(deviceId);
                     subDevices.SetNameFilter(subDevice);
                     subDevices.Open();
-                    if (subDevices.IsEOF()) {
+                    if (subDevices.IsEOF())
+                    {
                         Info(L"Logical Sub-Device " + subDevice + L" is invalid.");
                         return WBEM_E_INVALID_PARAMETER;
                     }
@@ -197,13 +208,15 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
             record.Set(BntMessage::DeviceID, deviceId);
             record.Set(BntMessage::InputID, subDeviceId);
             record.Set(BntMessage::SerialNumber, BntComServerUtilities::GetEventSerialNumber(sender, panelId));
-            if (!BntComServerUtilities::LogAndSendControllerWithoutACommServerBasedEvent(sender, record)) {
+            if (!BntComServerUtilities::LogAndSendControllerWithoutACommServerBasedEvent(sender, record))
+            {
                 Info(L"SendIncomingEvent. Failed to send the event.");
                 return WBEM_E_FAILED;
             }
             return S_OK;
         }
-        if (!grant && !deny) {
+        if (!grant && !deny)
+        {
             Info(L"Logical Source " + source + L" is invalid.");
             return WBEM_E_INVALID_PARAMETER;
         }
@@ -211,18 +224,21 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
         panels.SetPanelClassFilter(kAccessPanelClass);
         panels.SetNameFilter(source);
         panels.Open();
-        if (panels.IsEOF()) {
+        if (panels.IsEOF())
+        {
             Info(L"Access Panel " + source + L" is invalid.");
             return WBEM_E_INVALID_PARAMETER;
         }
         const LONG panelId = panels.GetPanelID();
-        if (device.IsEmpty()) {
+        if (device.IsEmpty())
+        {
             Info(L"Invalid or missing reader device.");
             return WBEM_E_INVALID_PARAMETER;
         }
         CReaderSmallSet readers(database);
         readers.OpenForPanelAndName(panelId, device);
-        if (readers.IsEOF()) {
+        if (readers.IsEOF())
+        {
             Info(L"Reader " + device + L" is invalid.");
             return WBEM_E_INVALID_PARAMETER;
         }
@@ -230,12 +246,15 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
             return WBEM_E_INVALID_PARAMETER;
         record.Set(BntMessage::PanelID, panelId);
         record.Set(BntMessage::DeviceID, readers.GetReaderID());
-        if (!BntComServerUtilities::LogAndSendControllerBasedEvent(sender, record)) {
+        if (!BntComServerUtilities::LogAndSendControllerBasedEvent(sender, record))
+        {
             Info(L"SendIncomingEvent. Failed to send the event.");
             return WBEM_E_FAILED;
         }
         return S_OK;
-    } catch (...) {
+    }
+    catch (...)
+    {
         // A missing source and every other failure end as a plain failure.
         return WBEM_E_FAILED;
     }
@@ -243,13 +262,13 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
 
 HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
-    try {
+    try
+    {
         CAcsUser* user = nullptr;
         const HRESULT found = GetUser(&user);
         // Without the caller there is no user id to acknowledge under.
         if (FAILED(found) || user == nullptr)
-            throw CWMIException(kSource, __LINE__, FAILED(found) ? found : WBEM_E_FAILED,
-                                CWmipMessages::kNoIdentity);
+            throw CWMIException(kSource, __LINE__, FAILED(found) ? found : WBEM_E_FAILED, CWmipMessages::kNoIdentity);
         LONG currentAckStatus = 0;
         LONG serialNumber = 0;
         LONG panelId = 0;
@@ -280,8 +299,8 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
         CAccessPanelSet panels(GetDatabase());
         panels.SetPanelIDFilter(panelId);
         panels.Open();
-        if (!panels.IsEOF() && !panels.GetTerminalName().IsEmpty() &&
-            panels.GetPanelType() != kLogicalSourcePanelType) {
+        if (!panels.IsEOF() && !panels.GetTerminalName().IsEmpty() && panels.GetPanelType() != kLogicalSourcePanelType)
+        {
             noPanelHost = false;
             if (host.IsEmpty())
                 host = panels.GetTerminalName();
@@ -293,22 +312,28 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
             return proxy.AcknowledgeAlarm(currentAckStatus, serialNumber, panelId, alarmId, user->GetUserID(),
                                           static_cast<LONG>(*alarmTime), ackStatus, notes, noPanelHost, &simultaneous);
         };
-        if (host.IsEmpty()) {
-            const std::vector<CString> hosts = BntComServerUtilities::FindAllLocalCommServersForOnlinePanels(GetDatabase());
+        if (host.IsEmpty())
+        {
+            const std::vector<CString> hosts =
+                BntComServerUtilities::FindAllLocalCommServersForOnlinePanels(GetDatabase());
             if (hosts.empty())
                 Info(L"Unable to find any online comm servers to acknowledge this alarm");
             LAAPProxy proxy;
             bool accepted = false;
-            for (const CString& candidate : hosts) {
+            for (const CString& candidate : hosts)
+            {
                 if (proxy.GetHostName().CompareNoCase(candidate) != 0)
                     proxy.SetHostName(candidate);
-                if (acknowledge(proxy)) {
+                if (acknowledge(proxy))
+                {
                     accepted = true;
                     break;
                 }
             }
             returnValue = accepted ? 1 : 0;
-        } else {
+        }
+        else
+        {
             LAAPProxy proxy;
             proxy.SetHostName(host);
             returnValue = acknowledge(proxy) ? 1 : 0;
@@ -316,16 +341,20 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
         if (returnValue == 0)
             simultaneous = 0;
 
-        const HRESULT answered = CWmipDeviceMethod::AnswerOutput(*this, sink, kAcknowledgeAlarm, [&](IWbemClassObject* output) {
-            WMIHelper::PutNumber(output, L"ReturnValue", returnValue);
-            WMIHelper::PutNumber(output, L"SimultaneousAckStatus", simultaneous);
-        });
-        if (answered != S_OK) {
+        const HRESULT answered =
+            CWmipDeviceMethod::AnswerOutput(*this, sink, kAcknowledgeAlarm, [&](IWbemClassObject* output) {
+                WMIHelper::PutNumber(output, L"ReturnValue", returnValue);
+                WMIHelper::PutNumber(output, L"SimultaneousAckStatus", simultaneous);
+            });
+        if (answered != S_OK)
+        {
             Info(L"Failed to set the SimAckStatus [out] parameter.");
             return WBEM_E_FAILED;
         }
         return S_OK;
-    } catch (...) {
+    }
+    catch (...)
+    {
         return WBEM_E_FAILED;
     }
 }

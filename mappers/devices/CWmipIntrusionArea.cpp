@@ -10,8 +10,7 @@
 
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipIntrusionArea";
 
@@ -59,8 +58,7 @@ const wchar_t* CWmipIntrusionArea::GetWMIClassName()
     return L"Bnt_IntrusionArea";
 }
 
-CWmipClassMapper* CWmipIntrusionArea::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                   IWbemServices* services)
+CWmipClassMapper* CWmipIntrusionArea::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
 {
     return std::make_unique<CWmipIntrusionArea>(user, context, services).release();
 }
@@ -68,7 +66,9 @@ CWmipClassMapper* CWmipIntrusionArea::CreateMapper(const CAcsUser* user, IWbemCo
 HRESULT CWmipIntrusionArea::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
                                           IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
-    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName, std::span<const MapperMethodEntry<CWmipIntrusionArea>>(kMethods), inParams, sink);
+    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName,
+                                       std::span<const MapperMethodEntry<CWmipIntrusionArea>>(kMethods), inParams,
+                                       sink);
 }
 
 HRESULT CWmipIntrusionArea::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
@@ -139,13 +139,11 @@ HRESULT CWmipIntrusionArea::GetHardwareStatus(IWbemClassObject* instance, IWbemC
 HRESULT CWmipIntrusionArea::SetArmState(IWbemClassObject* instance, USHORT mode, DWORD permission,
                                         const DeviceAudit& audit)
 {
-    return CWmipDeviceMethod::RunCommand(*this, kSource, permission, instance, L"HostName", audit,
-                                         [&](LAAPProxy& proxy) -> HRESULT {
-                                             const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-                                             const LONG area = CWmipDeviceMethod::Number(instance, L"AreaNumber");
-                                             LONG result = 0;
-                                             return proxy.SetIntrusionAreaArmState(panelId, area, mode, &result)
-                                                        ? S_OK
-                                                        : WBEM_E_FAILED;
-                                         });
+    return CWmipDeviceMethod::RunCommand(
+        *this, kSource, permission, instance, L"HostName", audit, [&](LAAPProxy& proxy) -> HRESULT {
+            const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
+            const LONG area = CWmipDeviceMethod::Number(instance, L"AreaNumber");
+            LONG result = 0;
+            return proxy.SetIntrusionAreaArmState(panelId, area, mode, &result) ? S_OK : WBEM_E_FAILED;
+        });
 }

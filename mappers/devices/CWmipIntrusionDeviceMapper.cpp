@@ -8,8 +8,7 @@
 
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr DWORD kOutputPermission = 0x30000010;
 constexpr DWORD kStatusPermission = 0x30000011;
@@ -47,8 +46,8 @@ CWmipIntrusionDeviceMapper::CWmipIntrusionDeviceMapper(const CAcsUser* user, IWb
 
 CWmipIntrusionDeviceMapper::~CWmipIntrusionDeviceMapper() = default;
 
-HRESULT CWmipIntrusionDeviceMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG,
-                                                  IWbemContext*, IWbemClassObject* inParams, IWbemObjectSink* sink)
+HRESULT CWmipIntrusionDeviceMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
+                                                  IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
     return CWmipDeviceMethod::Dispatch(*this, m_layout.source, path, methodName, m_layout.methods, inParams, sink);
 }

@@ -9,11 +9,11 @@ const CWmipIntrusionDoor::MethodEntry CWmipIntrusionDoor::kMethods[] = {
 };
 const std::size_t CWmipIntrusionDoor::kMethodCount = std::size(kMethods);
 
-namespace
-{
+namespace {
 
 const CWmipIntrusionDeviceMapper::Layout kLayout{
-    L"WmipIntrusionDoor", IntrusionCategory::Door, false, 0x100000F0, 121, {64, 121, 10237}, nullptr, CWmipIntrusionDoor::kMethods};
+    L"WmipIntrusionDoor",        IntrusionCategory::Door, false, 0x100000F0, 121, {64, 121, 10237}, nullptr,
+    CWmipIntrusionDoor::kMethods};
 
 }  // namespace
 

@@ -1,5 +1,5 @@
-// CWmipIntrusionDoor: the mapper of Bnt_IntrusionDoor, the doors of an intrusion panel (device type 4): Open and SetMode;
-// CWmipIntrusionDeviceMapper with this device's layout.
+// CWmipIntrusionDoor: the mapper of Bnt_IntrusionDoor, the doors of an intrusion panel (device type 4): Open and
+// SetMode; CWmipIntrusionDeviceMapper with this device's layout.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

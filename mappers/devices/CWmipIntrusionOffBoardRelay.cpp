@@ -10,15 +10,21 @@ const CWmipIntrusionOffBoardRelay::MethodEntry CWmipIntrusionOffBoardRelay::kMet
 };
 const std::size_t CWmipIntrusionOffBoardRelay::kMethodCount = std::size(kMethods);
 
-namespace
-{
+namespace {
 
-const CWmipIntrusionDeviceMapper::Layout kLayout{
-    L"WmipIntrusionOffBoardRelay", IntrusionCategory::OffboardRelay, false, 0x100000EE, 120, {64, 120, 10231}, &LAAPProxy::SetIntrusionOffboardRelay, CWmipIntrusionOffBoardRelay::kMethods};
+const CWmipIntrusionDeviceMapper::Layout kLayout{L"WmipIntrusionOffBoardRelay",
+                                                 IntrusionCategory::OffboardRelay,
+                                                 false,
+                                                 0x100000EE,
+                                                 120,
+                                                 {64, 120, 10231},
+                                                 &LAAPProxy::SetIntrusionOffboardRelay,
+                                                 CWmipIntrusionOffBoardRelay::kMethods};
 
 }  // namespace
 
-CWmipIntrusionOffBoardRelay::CWmipIntrusionOffBoardRelay(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipIntrusionOffBoardRelay::CWmipIntrusionOffBoardRelay(const CAcsUser* user, IWbemContext* context,
+                                                         IWbemServices* services)
     : CWmipIntrusionDeviceMapper(user, context, services, GetWMIClassName(), kLayout)
 {
 }
@@ -30,7 +36,8 @@ const wchar_t* CWmipIntrusionOffBoardRelay::GetWMIClassName()
     return L"Bnt_OffBoardRelay";
 }
 
-CWmipClassMapper* CWmipIntrusionOffBoardRelay::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipIntrusionOffBoardRelay::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                            IWbemServices* services)
 {
     return std::make_unique<CWmipIntrusionOffBoardRelay>(user, context, services).release();
 }

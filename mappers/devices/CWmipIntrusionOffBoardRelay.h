@@ -1,5 +1,5 @@
-// CWmipIntrusionOffBoardRelay: the mapper of Bnt_OffBoardRelay, the off-board relays of an intrusion panel (device type 3): Activate, Deactivate and Toggle;
-// CWmipIntrusionDeviceMapper with this device's layout.
+// CWmipIntrusionOffBoardRelay: the mapper of Bnt_OffBoardRelay, the off-board relays of an intrusion panel (device type
+// 3): Activate, Deactivate and Toggle; CWmipIntrusionDeviceMapper with this device's layout.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

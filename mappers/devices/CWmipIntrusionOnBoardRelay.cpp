@@ -9,15 +9,16 @@ const CWmipIntrusionOnBoardRelay::MethodEntry CWmipIntrusionOnBoardRelay::kMetho
 };
 const std::size_t CWmipIntrusionOnBoardRelay::kMethodCount = std::size(kMethods);
 
-namespace
-{
+namespace {
 
 const CWmipIntrusionDeviceMapper::Layout kLayout{
-    L"WmipIntrusionOnBoardRelay", IntrusionCategory::OnboardRelay, false, 0x100000ED, 119, {64, 119, 10231}, &LAAPProxy::SetIntrusionOnboardRelay, CWmipIntrusionOnBoardRelay::kMethods};
+    L"WmipIntrusionOnBoardRelay",         IntrusionCategory::OnboardRelay,     false, 0x100000ED, 119, {64, 119, 10231},
+    &LAAPProxy::SetIntrusionOnboardRelay, CWmipIntrusionOnBoardRelay::kMethods};
 
 }  // namespace
 
-CWmipIntrusionOnBoardRelay::CWmipIntrusionOnBoardRelay(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipIntrusionOnBoardRelay::CWmipIntrusionOnBoardRelay(const CAcsUser* user, IWbemContext* context,
+                                                       IWbemServices* services)
     : CWmipIntrusionDeviceMapper(user, context, services, GetWMIClassName(), kLayout)
 {
 }
@@ -29,7 +30,8 @@ const wchar_t* CWmipIntrusionOnBoardRelay::GetWMIClassName()
     return L"Bnt_OnBoardRelay";
 }
 
-CWmipClassMapper* CWmipIntrusionOnBoardRelay::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipIntrusionOnBoardRelay::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                           IWbemServices* services)
 {
     return std::make_unique<CWmipIntrusionOnBoardRelay>(user, context, services).release();
 }

@@ -1,5 +1,5 @@
-// CWmipIntrusionOnBoardRelay: the mapper of Bnt_OnBoardRelay, the on-board relays of an intrusion panel (device type 2): Activate and Deactivate;
-// CWmipIntrusionDeviceMapper with this device's layout.
+// CWmipIntrusionOnBoardRelay: the mapper of Bnt_OnBoardRelay, the on-board relays of an intrusion panel (device type
+// 2): Activate and Deactivate; CWmipIntrusionDeviceMapper with this device's layout.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

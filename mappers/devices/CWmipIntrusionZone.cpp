@@ -9,11 +9,11 @@ const CWmipIntrusionZone::MethodEntry CWmipIntrusionZone::kMethods[] = {
 };
 const std::size_t CWmipIntrusionZone::kMethodCount = std::size(kMethods);
 
-namespace
-{
+namespace {
 
 const CWmipIntrusionDeviceMapper::Layout kLayout{
-    L"WmipIntrusionZone", IntrusionCategory::Zone, false, 0x100000EA, 118, {6, 118, 10234}, nullptr, CWmipIntrusionZone::kMethods};
+    L"WmipIntrusionZone",        IntrusionCategory::Zone, false, 0x100000EA, 118, {6, 118, 10234}, nullptr,
+    CWmipIntrusionZone::kMethods};
 
 }  // namespace
 

@@ -1,5 +1,5 @@
-// CWmipIntrusionZone: the mapper of Bnt_IntrusionZone, the zones of an intrusion panel (device type 1, zone outputs included): Bypass and UnBypass;
-// CWmipIntrusionDeviceMapper with this device's layout.
+// CWmipIntrusionZone: the mapper of Bnt_IntrusionZone, the zones of an intrusion panel (device type 1, zone outputs
+// included): Bypass and UnBypass; CWmipIntrusionDeviceMapper with this device's layout.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

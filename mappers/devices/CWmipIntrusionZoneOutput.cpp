@@ -9,11 +9,11 @@ const CWmipIntrusionZoneOutput::MethodEntry CWmipIntrusionZoneOutput::kMethods[]
 };
 const std::size_t CWmipIntrusionZoneOutput::kMethodCount = std::size(kMethods);
 
-namespace
-{
+namespace {
 
 const CWmipIntrusionDeviceMapper::Layout kLayout{
-    L"WmipIntrusionZoneOutput", IntrusionCategory::Zone, true, 0x100000EA, 118, {64, 120, 10231}, &LAAPProxy::SetIntrusionZoneOutput, CWmipIntrusionZoneOutput::kMethods};
+    L"WmipIntrusionZoneOutput",         IntrusionCategory::Zone,           true, 0x100000EA, 118, {64, 120, 10231},
+    &LAAPProxy::SetIntrusionZoneOutput, CWmipIntrusionZoneOutput::kMethods};
 
 }  // namespace
 
@@ -29,7 +29,8 @@ const wchar_t* CWmipIntrusionZoneOutput::GetWMIClassName()
     return L"Bnt_IntrusionZoneOutput";
 }
 
-CWmipClassMapper* CWmipIntrusionZoneOutput::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipIntrusionZoneOutput::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                         IWbemServices* services)
 {
     return std::make_unique<CWmipIntrusionZoneOutput>(user, context, services).release();
 }

@@ -1,5 +1,5 @@
-// CWmipIntrusionZoneOutput: the mapper of Bnt_IntrusionZoneOutput, the zone outputs of an intrusion panel (zones with ZONE_OUTPUT 1): Activate and Deactivate;
-// CWmipIntrusionDeviceMapper with this device's layout.
+// CWmipIntrusionZoneOutput: the mapper of Bnt_IntrusionZoneOutput, the zone outputs of an intrusion panel (zones with
+// ZONE_OUTPUT 1): Activate and Deactivate; CWmipIntrusionDeviceMapper with this device's layout.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

@@ -15,8 +15,7 @@ using brontel::utility::CWMIException;
 using Rules = CWmipLogicalDeviceRules;
 using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipLogicalDeviceMapper";
 constexpr LONG kAuditObject = 147;
@@ -27,8 +26,7 @@ constexpr std::size_t kDeviceWord = 52;
 
 }  // namespace
 
-CWmipLogicalDeviceMapper::CWmipLogicalDeviceMapper(const CAcsUser* user, IWbemContext* context,
-                                                   IWbemServices* services)
+CWmipLogicalDeviceMapper::CWmipLogicalDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipLogicalMapper(user, context, services, GetWMIClassName(), kSource, kAuditObject)
 {
 }
@@ -51,7 +49,8 @@ HRESULT CWmipLogicalDeviceMapper::PutInstance(IWbemClassObject* instance, LONG f
     LONG sourceId = 0;
     LONG id = 0;
     WriteInTransaction(instance, flags, [&](CBntDatabase& database, bool modify) {
-        if (modify) {
+        if (modify)
+        {
             CanModify(instance);
             sourceId = Rules::RequiredNumber(kSource, instance, L"SourceID");
             id = Rules::Number(instance, L"ID").value_or(0);
@@ -62,7 +61,9 @@ HRESULT CWmipLogicalDeviceMapper::PutInstance(IWbemClassObject* instance, LONG f
             database.ExecuteSQL(
                 L"UPDATE VEXLET_DEVICE SET NAME = ? WHERE PANELID = ? AND VEXLET_DEVICEID = ? AND SUB_DEVICEID = 0",
                 {CDBValue(Rules::RequiredName(kSource, instance)), CDBValue(sourceId), CDBValue(id)});
-        } else {
+        }
+        else
+        {
             CanAdd(instance);
             CString offending;
             if (FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
@@ -100,7 +101,8 @@ void CWmipLogicalDeviceMapper::BeforeWriteInstance(Operation operation, IWbemCla
 {
     if (operation == Operation::Delete)
         CBntAcDBTrigger(GetDatabase())
-            .VexletDeviceDelete(Rules::Number(instance, L"SourceID").value_or(0), Rules::Number(instance, L"ID").value_or(0));
+            .VexletDeviceDelete(Rules::Number(instance, L"SourceID").value_or(0),
+                                Rules::Number(instance, L"ID").value_or(0));
 }
 
 void CWmipLogicalDeviceMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)

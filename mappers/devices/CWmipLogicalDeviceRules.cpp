@@ -28,8 +28,7 @@ std::optional<LONG> CWmipLogicalDeviceRules::Number(IWbemClassObject* instance, 
     return value;
 }
 
-LONG CWmipLogicalDeviceRules::RequiredNumber(const wchar_t* source, IWbemClassObject* instance,
-                                             const wchar_t* property)
+LONG CWmipLogicalDeviceRules::RequiredNumber(const wchar_t* source, IWbemClassObject* instance, const wchar_t* property)
 {
     const std::optional<LONG> value = Number(instance, property);
     if (!value)
@@ -75,8 +74,8 @@ LONG CWmipLogicalDeviceRules::PanelSegment(CBntDatabase* database, LONG panelId)
     return panels.GetSegmentID();
 }
 
-bool CWmipLogicalDeviceRules::DeviceRowExists(CBntDatabase* database, LONG sourceId, LONG deviceId,
-                                              LONG subDeviceId, const CString* name)
+bool CWmipLogicalDeviceRules::DeviceRowExists(CBntDatabase* database, LONG sourceId, LONG deviceId, LONG subDeviceId,
+                                              const CString* name)
 {
     CVexletDeviceSet devices(database);
     devices.SetPanelIDFilter(sourceId);

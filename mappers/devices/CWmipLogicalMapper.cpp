@@ -9,8 +9,7 @@
 using brontel::utility::CWMIException;
 using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
-namespace
-{
+namespace {
 
 constexpr DWORD kView = 0x1000010C;
 constexpr DWORD kAdd = 0x1000010D;

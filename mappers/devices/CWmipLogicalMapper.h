@@ -24,8 +24,8 @@ public:
 
 protected:
     // `source` names the mapper in its exceptions; `auditObject` is its audit object.
-    CWmipLogicalMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                       const wchar_t* className, const wchar_t* source, LONG auditObject);
+    CWmipLogicalMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, const wchar_t* className,
+                       const wchar_t* source, LONG auditObject);
 
     // The class's rules; `create` tells whether the name may match the instance itself.
     virtual void Validate(IWbemClassObject* instance, bool create) = 0;

@@ -19,8 +19,7 @@ using brontel::utility::CWMIException;
 using Rules = CWmipLogicalDeviceRules;
 using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipLogicalSourceMapper";
 constexpr LONG kAuditObject = 132;
@@ -44,8 +43,7 @@ LONG Flag(const wchar_t* property, IWbemClassObject* instance)
 
 }  // namespace
 
-CWmipLogicalSourceMapper::CWmipLogicalSourceMapper(const CAcsUser* user, IWbemContext* context,
-                                                   IWbemServices* services)
+CWmipLogicalSourceMapper::CWmipLogicalSourceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipLogicalMapper(user, context, services, GetWMIClassName(), kSource, kAuditObject)
 {
 }
@@ -110,10 +108,10 @@ void CWmipLogicalSourceMapper::Validate(IWbemClassObject* instance, bool create)
     CAcsUser* user = nullptr;
     const HRESULT found = GetUser(&user);
     if (FAILED(found) || user == nullptr)
-        throw CWMIException(kSource, __LINE__, FAILED(found) ? found : WBEM_E_FAILED,
-                            CWmipMessages::kNoIdentity);
+        throw CWMIException(kSource, __LINE__, FAILED(found) ? found : WBEM_E_FAILED, CWmipMessages::kNoIdentity);
     const CBntAcsSystemOptions& options = user->GetSystemOptions();
-    if (options.ServerType() == kRefusingServerType) {
+    if (options.ServerType() == kRefusingServerType)
+    {
         CString format;
         brontel::resources::LoadResourceString(kServerTypeText, format);
         CString serverType;
@@ -122,7 +120,8 @@ void CWmipLogicalSourceMapper::Validate(IWbemClassObject* instance, bool create)
         text.FormatMessage(format, serverType.GetString());
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, text);
     }
-    if (options.SegmentsInUse()) {
+    if (options.SegmentsInUse())
+    {
         const LONG segmentId = Rules::Number(instance, L"SegmentID").value_or(0);
         const CSegment* segment = options.GetSegment(segmentId);
         if (segment == nullptr || segment->GetType() != 0)
@@ -161,13 +160,13 @@ LONG CWmipLogicalSourceMapper::Create(IWbemClassObject* instance, CBntDatabase& 
     int daylight = FALSE;
     WMIHelper::GetBool(instance, L"IsOnline", online);
     WMIHelper::GetBool(instance, L"IsDaylightSaving", daylight);
-    database.ExecuteSQL(L"INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, TERMINALNA, "
-                        L"PANELTYPE) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-                        {CDBValue(id), CDBValue(Rules::RequiredName(kSource, instance)),
-                         CDBValue(Rules::Number(instance, L"SegmentID").value_or(0)), CDBValue(online ? 1 : 0),
-                         CDBValue(Rules::RequiredNumber(kSource, instance, L"WorldTimezoneID")),
-                         CDBValue(daylight ? 1 : 0), CDBValue(kWorkstation),
-                         CDBValue(Rules::kLogicalSourcePanelType)});
+    database.ExecuteSQL(
+        L"INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, TERMINALNA, "
+        L"PANELTYPE) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+        {CDBValue(id), CDBValue(Rules::RequiredName(kSource, instance)),
+         CDBValue(Rules::Number(instance, L"SegmentID").value_or(0)), CDBValue(online ? 1 : 0),
+         CDBValue(Rules::RequiredNumber(kSource, instance, L"WorldTimezoneID")), CDBValue(daylight ? 1 : 0),
+         CDBValue(kWorkstation), CDBValue(Rules::kLogicalSourcePanelType)});
     return id;
 }
 

@@ -11,8 +11,7 @@
 using Rules = CWmipLogicalDeviceRules;
 using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipLogicalSubDeviceMapper";
 constexpr LONG kAuditObject = 148;

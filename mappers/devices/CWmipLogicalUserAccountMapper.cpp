@@ -7,8 +7,7 @@
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntResources/BntResourceStrings.h"
 
-namespace
-{
+namespace {
 
 constexpr DWORD kView = 0x20000055;
 constexpr DWORD kWrite = 0x20000056;
@@ -55,7 +54,8 @@ CString CWmipLogicalUserAccountMapper::GetTransactionValues(brontel::UserTranOpe
 {
     const LONG personId = PersonOf(instance);
     CString name;
-    if (GetDatabase() != nullptr) {
+    if (GetDatabase() != nullptr)
+    {
         CDynamicRecordset persons(GetDatabase());
         persons.SetTable(L"EMP");
         persons.AddFilterLong(L"ID", personId);

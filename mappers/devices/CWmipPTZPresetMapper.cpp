@@ -2,8 +2,7 @@
 
 #include <memory>
 
-namespace
-{
+namespace {
 
 constexpr DWORD kViewPermission = 0x30000026;
 
@@ -22,7 +21,8 @@ const wchar_t* CWmipPTZPresetMapper::GetWMIClassName()
     return L"Bnt_PTZPreset";
 }
 
-CWmipClassMapper* CWmipPTZPresetMapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipPTZPresetMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                     IWbemServices* services)
 {
     return std::make_unique<CWmipPTZPresetMapper>(user, context, services).release();
 }

@@ -1,5 +1,5 @@
-// CWmipPTZPresetMapper: the mapper of Bnt_PTZPreset, the preset positions of the PTZ cameras; viewing needs 0x30000026. Served by the framework from the
-// schema registrations; the class cannot be written and has no methods.
+// CWmipPTZPresetMapper: the mapper of Bnt_PTZPreset, the preset positions of the PTZ cameras; viewing needs 0x30000026.
+// Served by the framework from the schema registrations; the class cannot be written and has no methods.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

@@ -16,8 +16,7 @@
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"wpPanelMapper";
 
@@ -172,7 +171,8 @@ HRESULT CWmipPanelMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemCla
     return CWmipDeviceMethod::RunStatus(
         *this, kSource, kPanelControlPermission, instance, sink, kGetHardwareStatusAudit, [instance]() -> ULONG {
             const LONG panelId = CWmipDeviceMethod::Number(instance, L"ID");
-            if (CWmipDeviceMethod::Text(instance, L"PanelType").CompareNoCase(kRecorderPanelType) == 0) {
+            if (CWmipDeviceMethod::Text(instance, L"PanelType").CompareNoCase(kRecorderPanelType) == 0)
+            {
                 // A recorder is asked directly; a call that fails reports it offline.
                 LAAPProxy proxy;
                 proxy.SetHostName(CWmipDeviceMethod::Text(instance, L"Workstation"));
@@ -193,7 +193,8 @@ HRESULT CWmipPanelMapper::UpdateHardwareStatus(IWbemClassObject* instance, IWbem
     CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
     CAcsUser* user = nullptr;
     const HRESULT allowed = CWmipDeviceMethod::CheckCaller(*this, kSource, kPanelControlPermission, instance, &user);
-    try {
+    try
+    {
         const LONG panelId = CWmipDeviceMethod::Number(instance, L"ID");
         const CString host = CWmipDeviceMethod::Text(instance, L"Workstation");
         const CString name = CWmipDeviceMethod::Text(instance, L"Name");
@@ -206,7 +207,8 @@ HRESULT CWmipPanelMapper::UpdateHardwareStatus(IWbemClassObject* instance, IWbem
         CWMIDebugLog::LogInfo(kSource, __LINE__, L"UpdateHardwareStatus: Retreiving hardware status");
         CWmipPanelStatusUpdate update(m_user != nullptr ? m_user->GetDatabase() : nullptr, *cache, proxy, panelId,
                                       panelType);
-        switch (update.LookUpFamily()) {
+        switch (update.LookUpFamily())
+        {
         case CWmipPanelStatusUpdate::Family::Intrusion:
             update.UpdateIntrusionPanel();
             CWMIDebugLog::LogInfo(kSource, __LINE__, L"UpdateHardwareStatus: Intrusion panel status updated");
@@ -224,9 +226,13 @@ HRESULT CWmipPanelMapper::UpdateHardwareStatus(IWbemClassObject* instance, IWbem
             CWmipDeviceMethod::Audit(user, kUpdateHardwareStatusAudit, name);
         CWMIDebugLog::LogInfo(kSource, __LINE__, L"UpdateHardwareStatus: Brontel panel status updated");
         return updated ? allowed : WBEM_E_FAILED;
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"UpdateHardwareStatus", WBEM_E_FAILED, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"UpdateHardwareStatus", WBEM_E_FAILED);
     }
     return WBEM_E_FAILED;

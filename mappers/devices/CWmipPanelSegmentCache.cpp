@@ -26,25 +26,33 @@ void CWmipPanelSegmentCache::Load()
 {
     m_panels.clear();
     const CWmipPooledConnection connection(CWmipApp::GetConnectionManager());
-    if (connection.GetDatabase() == nullptr) {
+    if (connection.GetDatabase() == nullptr)
+    {
         return;
     }
-    try {
+    try
+    {
         m_segmentsInUse = CBntAcsSystemOptions::SegmentsInUse(connection.GetDatabase());
-        if (m_segmentsInUse) {
+        if (m_segmentsInUse)
+        {
             CDynamicRecordset panels(connection.GetDatabase());
             panels.SetTable(L"ACCESSPANE");
             panels.AddColumnToSet(L"PANELID");
             panels.AddColumnToSet(L"SEGMENTID");
             panels.OpenForwardOnly();
-            for (; !panels.IsEOF(); panels.MoveNext()) {
+            for (; !panels.IsEOF(); panels.MoveNext())
+            {
                 m_panels[panels.GetLong(0)] = panels.GetLong(1);
             }
             panels.Close();
         }
-    } catch (const CException& e) {
+    }
+    catch (const CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Error loading panel/segment cache", E_FAIL, &e);
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error loading panel/segment cache", E_FAIL);
     }
     // Also after a failure, so a failing database is not asked again before the span passes.
@@ -53,21 +61,26 @@ void CWmipPanelSegmentCache::Load()
 
 LONG CWmipPanelSegmentCache::GetSegmentID(LONG panelId)
 {
-    if (m_clock() - m_lastLoad > m_span) {
+    if (m_clock() - m_lastLoad > m_span)
+    {
         Load();
     }
-    if (!m_segmentsInUse) {
+    if (!m_segmentsInUse)
+    {
         return -1;
     }
     CString text;
-    if (panelId <= 0) {
-        text.Format(L"CWmipPanelSegmentCache::GetSegmentID - Invalid Panel ID %d is probably from a controllerless event",
-                    static_cast<int>(panelId));
+    if (panelId <= 0)
+    {
+        text.Format(
+            L"CWmipPanelSegmentCache::GetSegmentID - Invalid Panel ID %d is probably from a controllerless event",
+            static_cast<int>(panelId));
         CWMIDebugLog::LogInfo(kSource, __LINE__, text);
         return -1;
     }
     const auto found = m_panels.find(panelId);
-    if (found != m_panels.end()) {
+    if (found != m_panels.end())
+    {
         return found->second;
     }
     text.Format(L"Panel with ID %d is not in the panel/segment cache", static_cast<int>(panelId));

@@ -11,7 +11,8 @@
 #include "platform/mfc/COleDateTime.h"
 #include "platform/win32/WinTypes.h"
 
-class CWmipPanelSegmentCache {
+class CWmipPanelSegmentCache
+{
 public:
     // Where the cache reads the time; tests move it by hand.
     using Clock = std::function<COleDateTime()>;

@@ -14,8 +14,7 @@
 #include "mappers/devices/IntrusionStatusKey.h"
 #include "provider/CWimpHardwareStatusCache.h"
 
-namespace
-{
+namespace {
 
 // Bit n of a word, as 0 or 1.
 LONG Bit(LONG word, int n)
@@ -52,8 +51,10 @@ LONG ReaderStatusWord(const SYSTEM_STATUS_ENTRY& entry)
 LONG ReaderInputState(const SYSTEM_STATUS_ENTRY& entry, int activeBit, int firstConditionBit, int maskBit)
 {
     LONG state = Bit(entry.flagsA, activeBit);
-    for (int i = 0; i < 4; ++i) {
-        if (Bit(entry.flagsA, firstConditionBit + i) != 0) {
+    for (int i = 0; i < 4; ++i)
+    {
+        if (Bit(entry.flagsA, firstConditionBit + i) != 0)
+        {
             state = 2 + i;
             break;
         }
@@ -89,7 +90,8 @@ CWmipPanelStatusUpdate::Family CWmipPanelStatusUpdate::LookUpFamily()
     CPanelTypeSet types(m_database);
     types.OpenByName(m_panelType);
     m_panelTypeId = types.GetPanelTypeID();
-    switch (types.GetPanelClass()) {
+    switch (types.GetPanelClass())
+    {
     case CPanelTypeSet::kIntrusionPanelClass:
         return Family::Intrusion;
     case CPanelTypeSet::kElevatorDispatchingPanelClass:
@@ -104,7 +106,8 @@ void CWmipPanelStatusUpdate::UpdateIntrusionPanel()
     BYTE state = 0;
     BYTE flag = 0;
     LONG value = 0;
-    if (!m_proxy.GetIntrusionPanelStatus(m_panelId, &state, &flag, &value) || state == 0) {
+    if (!m_proxy.GetIntrusionPanelStatus(m_panelId, &state, &flag, &value) || state == 0)
+    {
         m_cache.SetPanelStatus(m_panelId, 0);
         return;
     }
@@ -114,7 +117,8 @@ void CWmipPanelStatusUpdate::UpdateIntrusionPanel()
 
     // Stores one category's answer over its own array's length.
     const auto store = [this](IntrusionCategory category, const auto& states) {
-        for (std::size_t n = 0; n < states.size(); ++n) {
+        for (std::size_t n = 0; n < states.size(); ++n)
+        {
             const IntrusionStatusKey key = IntrusionStatusKey::Of(category, static_cast<LONG>(n));
             m_cache.SetOutputStatus(m_panelId, key.deviceKey, key.subItem, static_cast<int>(states[n]));
         }
@@ -122,31 +126,36 @@ void CWmipPanelStatusUpdate::UpdateIntrusionPanel()
     // A category with at most one object is not asked for.
     const auto asked = [&counts](BntPanelCapabilities::IntrusionObject object) { return counts[object] > 1; };
 
-    if (asked(BntPanelCapabilities::Zones)) {
+    if (asked(BntPanelCapabilities::Zones))
+    {
         const LONG count = counts[BntPanelCapabilities::Zones];
         std::vector<LONG> first(count), second(count);
         if (m_proxy.GetIntrusionZoneStatus(m_panelId, &flag, count, first, second) && flag == 0)
             store(IntrusionCategory::Zone, first);
     }
-    if (asked(BntPanelCapabilities::OnboardRelays)) {
+    if (asked(BntPanelCapabilities::OnboardRelays))
+    {
         const LONG count = counts[BntPanelCapabilities::OnboardRelays];
         std::vector<BYTE> states(count);
         if (m_proxy.GetIntrusionOnboardRelayStatus(m_panelId, &flag, count, states) && flag == 0)
             store(IntrusionCategory::OnboardRelay, states);
     }
-    if (asked(BntPanelCapabilities::OffboardRelays)) {
+    if (asked(BntPanelCapabilities::OffboardRelays))
+    {
         const LONG count = counts[BntPanelCapabilities::OffboardRelays];
         std::vector<BYTE> states(count);
         if (m_proxy.GetIntrusionOffboardRelayStatus(m_panelId, &flag, count, states) && flag == 0)
             store(IntrusionCategory::OffboardRelay, states);
     }
-    if (asked(BntPanelCapabilities::Doors)) {
+    if (asked(BntPanelCapabilities::Doors))
+    {
         const LONG count = counts[BntPanelCapabilities::Doors];
         std::vector<LONG> first(count), second(count);
         if (m_proxy.GetIntrusionDoorStatus(m_panelId, &flag, count, first, second) && flag == 0)
             store(IntrusionCategory::Door, second);
     }
-    if (asked(BntPanelCapabilities::Areas)) {
+    if (asked(BntPanelCapabilities::Areas))
+    {
         const LONG count = counts[BntPanelCapabilities::Areas];
         std::vector<LONG> first(count), second(count), third(count);
         if (m_proxy.GetIntrusionAreaStatus(m_panelId, &flag, count, first, second, third) && flag == 0)
@@ -161,7 +170,8 @@ void CWmipPanelStatusUpdate::UpdateElevatorPanel()
     for (LONG t = 0; t < kElevatorTerminalCount; ++t)
         entries[t].index = t;
     LONG flags = 0;
-    if (!m_proxy.GetElevatorTerminalStatus(m_panelId, &flags, entries, kElevatorTerminalCount)) {
+    if (!m_proxy.GetElevatorTerminalStatus(m_panelId, &flags, entries, kElevatorTerminalCount))
+    {
         m_cache.SetPanelStatus(m_panelId, 0);
         return;
     }
@@ -179,7 +189,8 @@ bool CWmipPanelStatusUpdate::UpdateAccessPanel()
     request.panelId = m_panelId;
     request.entries.push_back(SYSTEM_STATUS_ENTRY{SYSTEM_STATUS_ENTRY::kPanel});
     CReader1Set readers(m_database);
-    for (readers.OpenForPanel(m_panelId); !readers.IsEOF(); readers.MoveNext()) {
+    for (readers.OpenForPanel(m_panelId); !readers.IsEOF(); readers.MoveNext())
+    {
         SYSTEM_STATUS_ENTRY entry{SYSTEM_STATUS_ENTRY::kReader, readers.GetReaderID()};
         entry.mode = -1;
         request.entries.push_back(entry);
@@ -205,8 +216,10 @@ bool CWmipPanelStatusUpdate::UpdateAccessPanel()
     if (!answered)
         return false;
 
-    for (const SYSTEM_STATUS_ENTRY& entry : request.entries) {
-        switch (entry.type) {
+    for (const SYSTEM_STATUS_ENTRY& entry : request.entries)
+    {
+        switch (entry.type)
+        {
         case SYSTEM_STATUS_ENTRY::kPanel:
             m_cache.SetPanelStatus(m_panelId, PanelStatusWord(entry, request.status));
             break;
@@ -224,8 +237,10 @@ bool CWmipPanelStatusUpdate::UpdateAccessPanel()
             // The board blocks hold alarm panels 65 to 192 only; others store no inputs or outputs.
             if (alarmPanel < AcsDeviceKey::kFirstAlarmPanelId || alarmPanel > AcsDeviceKey::kLastAlarmPanelId)
                 break;
-            const std::size_t k = static_cast<std::size_t>(alarmPanel - AcsDeviceKey::kFirstAlarmPanelId) * kBoardEntrySize;
-            for (LONG i = kFirstAlarmInput; i <= kLastAlarmInput; ++i) {
+            const std::size_t k =
+                static_cast<std::size_t>(alarmPanel - AcsDeviceKey::kFirstAlarmPanelId) * kBoardEntrySize;
+            for (LONG i = kFirstAlarmInput; i <= kLastAlarmInput; ++i)
+            {
                 const LONG state = RpcBlock::Byte(inputs, 5 + k + i);
                 const bool masked = RpcBlock::Byte(inputs, 38 + k + i) != 0;
                 m_cache.SetInputStatus(m_panelId, alarmPanel, i, state + (masked ? kMaskedInput : 0));

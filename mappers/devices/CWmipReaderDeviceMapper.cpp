@@ -7,8 +7,7 @@
 
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 // Viewing readers; the hardware classes are never written through the provider.
 constexpr DWORD kViewReadersPermission = 0x10000003;

@@ -4,11 +4,9 @@
 
 #include "mappers/devices/ReaderDeviceBlock.h"
 
-namespace
-{
+namespace {
 
-constexpr CWmipReaderDeviceMapper::Layout kLayout{L"WmipReaderInput1Mapper", false,
-                                                  ReaderDeviceBlock::kInput1, 0};
+constexpr CWmipReaderDeviceMapper::Layout kLayout{L"WmipReaderInput1Mapper", false, ReaderDeviceBlock::kInput1, 0};
 
 }  // namespace
 
@@ -24,7 +22,8 @@ const wchar_t* CWmipReaderInput1Mapper::GetWMIClassName()
     return L"Bnt_ReaderInput1";
 }
 
-CWmipClassMapper* CWmipReaderInput1Mapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipReaderInput1Mapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                        IWbemServices* services)
 {
     return std::make_unique<CWmipReaderInput1Mapper>(user, context, services).release();
 }

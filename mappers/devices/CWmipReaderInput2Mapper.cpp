@@ -4,11 +4,9 @@
 
 #include "mappers/devices/ReaderDeviceBlock.h"
 
-namespace
-{
+namespace {
 
-constexpr CWmipReaderDeviceMapper::Layout kLayout{L"WmipReaderInput2Mapper", false,
-                                                  ReaderDeviceBlock::kInput2, 1};
+constexpr CWmipReaderDeviceMapper::Layout kLayout{L"WmipReaderInput2Mapper", false, ReaderDeviceBlock::kInput2, 1};
 
 }  // namespace
 
@@ -24,7 +22,8 @@ const wchar_t* CWmipReaderInput2Mapper::GetWMIClassName()
     return L"Bnt_ReaderInput2";
 }
 
-CWmipClassMapper* CWmipReaderInput2Mapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipReaderInput2Mapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                        IWbemServices* services)
 {
     return std::make_unique<CWmipReaderInput2Mapper>(user, context, services).release();
 }

@@ -11,8 +11,7 @@
 
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipReaderMapper";
 
@@ -67,7 +66,8 @@ CWmipClassMapper* CWmipReaderMapper::CreateMapper(const CAcsUser* user, IWbemCon
 HRESULT CWmipReaderMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
                                          IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
-    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName, std::span<const MapperMethodEntry<CWmipReaderMapper>>(kMethods), inParams, sink);
+    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName,
+                                       std::span<const MapperMethodEntry<CWmipReaderMapper>>(kMethods), inParams, sink);
 }
 
 brontel::UserTranObject::UserTransactionObject CWmipReaderMapper::GetTransactionObject()
@@ -139,7 +139,8 @@ HRESULT CWmipReaderMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemCl
         const LONG readerId = CWmipDeviceMethod::Number(instance, L"ReaderID");
         const LONG controlType = CWmipDeviceMethod::Number(instance, L"ControlType");
         ULONG status = static_cast<ULONG>(cache->GetReaderStatus(panelId, readerId));
-        if (BntIsOnboardReader2(controlType) || Bnt::IR::Utility::Hardware::BntReaderLogicalSlave(controlType, 0)) {
+        if (BntIsOnboardReader2(controlType) || Bnt::IR::Utility::Hardware::BntReaderLogicalSlave(controlType, 0))
+        {
             const LONG partner = PartnerReader(panelId, readerId);
             if (partner >= 0)
                 status |= static_cast<ULONG>(cache->GetReaderStatus(panelId, partner)) & kPartnerDoorBits;
@@ -150,16 +151,16 @@ HRESULT CWmipReaderMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemCl
 
 HRESULT CWmipReaderMapper::GetMode(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
 {
-    return CWmipDeviceMethod::RunOutput(
-        *this, kSource, kReaderControlPermission, instance, sink, kStatusAudit, L"GetMode",
-        [&](IWbemClassObject* output) {
-            CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
-            if (cache == nullptr)
-                throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
-            const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-            const LONG readerId = CWmipDeviceMethod::Number(instance, L"ReaderID");
-            WMIHelper::PutNumber(output, L"Mode", cache->GetReaderMode(panelId, readerId));
-        });
+    return CWmipDeviceMethod::RunOutput(*this, kSource, kReaderControlPermission, instance, sink, kStatusAudit,
+                                        L"GetMode", [&](IWbemClassObject* output) {
+                                            CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
+                                            if (cache == nullptr)
+                                                throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+                                            const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
+                                            const LONG readerId = CWmipDeviceMethod::Number(instance, L"ReaderID");
+                                            WMIHelper::PutNumber(output, L"Mode",
+                                                                 cache->GetReaderMode(panelId, readerId));
+                                        });
 }
 
 HRESULT CWmipReaderMapper::SendReaderMode(IWbemClassObject* instance, LONG mode)

@@ -4,11 +4,9 @@
 
 #include "mappers/devices/ReaderDeviceBlock.h"
 
-namespace
-{
+namespace {
 
-constexpr CWmipReaderDeviceMapper::Layout kLayout{L"WmipReaderOutput1Mapper", true,
-                                                  ReaderDeviceBlock::kOutput1, 17};
+constexpr CWmipReaderDeviceMapper::Layout kLayout{L"WmipReaderOutput1Mapper", true, ReaderDeviceBlock::kOutput1, 17};
 
 }  // namespace
 
@@ -24,7 +22,8 @@ const wchar_t* CWmipReaderOutput1Mapper::GetWMIClassName()
     return L"Bnt_ReaderOutput1";
 }
 
-CWmipClassMapper* CWmipReaderOutput1Mapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipReaderOutput1Mapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                         IWbemServices* services)
 {
     return std::make_unique<CWmipReaderOutput1Mapper>(user, context, services).release();
 }

@@ -4,11 +4,9 @@
 
 #include "mappers/devices/ReaderDeviceBlock.h"
 
-namespace
-{
+namespace {
 
-constexpr CWmipReaderDeviceMapper::Layout kLayout{L"WmipReaderOutput2Mapper", true,
-                                                  ReaderDeviceBlock::kOutput2, 18};
+constexpr CWmipReaderDeviceMapper::Layout kLayout{L"WmipReaderOutput2Mapper", true, ReaderDeviceBlock::kOutput2, 18};
 
 }  // namespace
 
@@ -24,7 +22,8 @@ const wchar_t* CWmipReaderOutput2Mapper::GetWMIClassName()
     return L"Bnt_ReaderOutput2";
 }
 
-CWmipClassMapper* CWmipReaderOutput2Mapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipReaderOutput2Mapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                         IWbemServices* services)
 {
     return std::make_unique<CWmipReaderOutput2Mapper>(user, context, services).release();
 }

@@ -4,8 +4,7 @@
 
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
-namespace
-{
+namespace {
 
 constexpr DWORD kViewReadersPermission = 0x10000003;
 constexpr int kAvailableForRequest = 1;

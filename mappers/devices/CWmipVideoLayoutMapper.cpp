@@ -14,7 +14,8 @@ const wchar_t* CWmipVideoLayoutMapper::GetWMIClassName()
     return L"Bnt_VideoLayout";
 }
 
-CWmipClassMapper* CWmipVideoLayoutMapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipVideoLayoutMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                       IWbemServices* services)
 {
     return std::make_unique<CWmipVideoLayoutMapper>(user, context, services).release();
 }

@@ -1,5 +1,5 @@
-// CWmipVideoLayoutMapper: the mapper of Bnt_VideoLayout, the video layouts; viewing needs no right. Served by the framework from the
-// schema registrations; the class cannot be written and has no methods.
+// CWmipVideoLayoutMapper: the mapper of Bnt_VideoLayout, the video layouts; viewing needs no right. Served by the
+// framework from the schema registrations; the class cannot be written and has no methods.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

@@ -2,7 +2,8 @@
 
 #include <memory>
 
-CWmipVideoLayoutSourceMapper::CWmipVideoLayoutSourceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipVideoLayoutSourceMapper::CWmipVideoLayoutSourceMapper(const CAcsUser* user, IWbemContext* context,
+                                                           IWbemServices* services)
     : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
 {
 }
@@ -14,7 +15,8 @@ const wchar_t* CWmipVideoLayoutSourceMapper::GetWMIClassName()
     return L"Bnt_VideoLayoutSource";
 }
 
-CWmipClassMapper* CWmipVideoLayoutSourceMapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipVideoLayoutSourceMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                             IWbemServices* services)
 {
     return std::make_unique<CWmipVideoLayoutSourceMapper>(user, context, services).release();
 }

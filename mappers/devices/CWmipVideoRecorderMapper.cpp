@@ -20,8 +20,7 @@
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kSource[] = L"WmipVideoRecorderMapper";
 constexpr DWORD kViewRecordersPermission = 0x1000006D;
@@ -65,8 +64,7 @@ const MapperMethodEntry<CWmipVideoRecorderMapper> CWmipVideoRecorderMapper::kMet
 };
 const std::size_t CWmipVideoRecorderMapper::kMethodCount = std::size(kMethods);
 
-CWmipVideoRecorderMapper::CWmipVideoRecorderMapper(const CAcsUser* user, IWbemContext* context,
-                                                   IWbemServices* services)
+CWmipVideoRecorderMapper::CWmipVideoRecorderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
 {
     AddJoin(L"WORLDTZ", L"WORLDTZID", L"ACCESSPANE", L"PANELTZ");
@@ -87,12 +85,12 @@ CWmipClassMapper* CWmipVideoRecorderMapper::CreateMapper(const CAcsUser* user, I
     return std::make_unique<CWmipVideoRecorderMapper>(user, context, services).release();
 }
 
-HRESULT CWmipVideoRecorderMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG,
-                                                IWbemContext*, IWbemClassObject* inParams, IWbemObjectSink* sink)
+HRESULT CWmipVideoRecorderMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
+                                                IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
     return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName,
-                                       std::span<const MapperMethodEntry<CWmipVideoRecorderMapper>>(kMethods),
-                                       inParams, sink);
+                                       std::span<const MapperMethodEntry<CWmipVideoRecorderMapper>>(kMethods), inParams,
+                                       sink);
 }
 
 void CWmipVideoRecorderMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
@@ -106,7 +104,8 @@ HRESULT CWmipVideoRecorderMapper::GetAuthenticationData(IWbemClassObject* instan
     CAcsUser* user = nullptr;
     CWmipDeviceMethod::CheckCaller(*this, kSource, kViewLivePermission, instance, &user);
     LONG recorderId = 0;
-    try {
+    try
+    {
         recorderId = CWmipDeviceMethod::Number(instance, L"ID");
         CBntDatabase* database = user->GetDatabase();
         CAccessPanelConnectionSet connection(database);
@@ -129,9 +128,9 @@ HRESULT CWmipVideoRecorderMapper::GetAuthenticationData(IWbemClassObject* instan
         rights.transmitAudio = user->HasPermission(kAudioPermission);
         rights.ptzPriority = PtzPriority(database, *user);
         rights.userId = user->GetUserID();
-        const std::string json = QpidTypeConverter::ToJson(qpid::types::Variant(VideoAuthenticationDocument::Build(
-            recorders.GetUserName(), recorders.GetPassword(), rights,
-            CBntDateTime::GetCurrentTime().GetUTC().ToISO8601String())));
+        const std::string json = QpidTypeConverter::ToJson(qpid::types::Variant(
+            VideoAuthenticationDocument::Build(recorders.GetUserName(), recorders.GetPassword(), rights,
+                                               CBntDateTime::GetCurrentTime().GetUTC().ToISO8601String())));
 
         // A key that does not import or a text that does not encrypt is a failure, never a
         // document handed out unencrypted or empty.
@@ -149,14 +148,20 @@ HRESULT CWmipVideoRecorderMapper::GetAuthenticationData(IWbemClassObject* instan
                 WMIHelper::PutString(output, L"AuthenticationData", data, CIM_STRING);
             }) != S_OK)
             return WBEM_E_FAILED;
-    } catch (CException& e) {
+    }
+    catch (CException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, kFailureLog, 0, &e);
         e.Delete();
         return WBEM_E_FAILED;
-    } catch (const CWMIException& e) {
+    }
+    catch (const CWMIException& e)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, kFailureLog, 0, nullptr, &e);
         return WBEM_E_FAILED;
-    } catch (...) {
+    }
+    catch (...)
+    {
         CWMIDebugLog::LogError(kSource, __LINE__, kFailureLog);
         return WBEM_E_FAILED;
     }

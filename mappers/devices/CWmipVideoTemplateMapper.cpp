@@ -14,7 +14,8 @@ const wchar_t* CWmipVideoTemplateMapper::GetWMIClassName()
     return L"Bnt_VideoTemplate";
 }
 
-CWmipClassMapper* CWmipVideoTemplateMapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipVideoTemplateMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                         IWbemServices* services)
 {
     return std::make_unique<CWmipVideoTemplateMapper>(user, context, services).release();
 }

@@ -1,5 +1,5 @@
-// CWmipVideoTemplateMapper: the mapper of Bnt_VideoTemplate, the video templates; viewing needs no right. Served by the framework from the
-// schema registrations; the class cannot be written and has no methods.
+// CWmipVideoTemplateMapper: the mapper of Bnt_VideoTemplate, the video templates; viewing needs no right. Served by the
+// framework from the schema registrations; the class cannot be written and has no methods.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

@@ -14,7 +14,8 @@ const wchar_t* CWmipWorkStationMapper::GetWMIClassName()
     return L"Bnt_WorkStation";
 }
 
-CWmipClassMapper* CWmipWorkStationMapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipClassMapper* CWmipWorkStationMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
+                                                       IWbemServices* services)
 {
     return std::make_unique<CWmipWorkStationMapper>(user, context, services).release();
 }

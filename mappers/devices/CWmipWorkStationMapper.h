@@ -1,5 +1,5 @@
-// CWmipWorkStationMapper: the mapper of Bnt_WorkStation, the workstations; viewing needs no right. Served by the framework from the
-// schema registrations; the class cannot be written and has no methods.
+// CWmipWorkStationMapper: the mapper of Bnt_WorkStation, the workstations; viewing needs no right. Served by the
+// framework from the schema registrations; the class cannot be written and has no methods.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once

@@ -4,17 +4,18 @@
 #include <cstdio>
 #include <stdexcept>
 
-namespace
-{
+namespace {
 
 using qpid::types::Variant;
 
 void WriteString(const std::string& text, std::string& out)
 {
     out += '"';
-    for (const char c : text) {
+    for (const char c : text)
+    {
         const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
+        switch (c)
+        {
         case '"':
             out += "\\\"";
             break;
@@ -31,11 +32,14 @@ void WriteString(const std::string& text, std::string& out)
             out += "\\t";
             break;
         default:
-            if (byte < 0x20) {
+            if (byte < 0x20)
+            {
                 char escaped[8];
                 std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
                 out += escaped;
-            } else {
+            }
+            else
+            {
                 out += c;
             }
         }
@@ -47,7 +51,8 @@ void Write(const Variant& value, int depth, std::string& out)
 {
     if (depth > QpidTypeConverter::kMaxDepth)
         throw std::length_error("bus value nested too deeply for JSON");
-    switch (value.getType()) {
+    switch (value.getType())
+    {
     case qpid::types::VAR_VOID:
         out += "null";
         return;
@@ -67,7 +72,8 @@ void Write(const Variant& value, int depth, std::string& out)
     case qpid::types::VAR_MAP: {
         out += '{';
         bool first = true;
-        for (const auto& [key, item] : value.asMap()) {
+        for (const auto& [key, item] : value.asMap())
+        {
             out += first ? "" : ",";
             first = false;
             WriteString(key, out);
@@ -80,7 +86,8 @@ void Write(const Variant& value, int depth, std::string& out)
     case qpid::types::VAR_LIST: {
         out += '[';
         bool first = true;
-        for (const Variant& item : value.asList()) {
+        for (const Variant& item : value.asList())
+        {
             out += first ? "" : ",";
             first = false;
             Write(item, depth + 1, out);

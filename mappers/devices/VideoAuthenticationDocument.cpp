@@ -4,8 +4,7 @@
 
 using qpid::types::Variant;
 
-namespace
-{
+namespace {
 
 std::string Utf8(const CString& text)
 {
@@ -18,15 +17,19 @@ CString VideoAuthenticationDocument::EscapeUserName(const CString& name)
 {
     CString escaped;
     const int length = name.GetLength();
-    for (int i = 0; i < length; ++i) {
+    for (int i = 0; i < length; ++i)
+    {
         const wchar_t c = name[i];
         escaped += c;
         if (c != L'\\')
             continue;
-        if (i + 1 < length && name[i + 1] == L'\\') {
+        if (i + 1 < length && name[i + 1] == L'\\')
+        {
             escaped += L'\\';
             ++i;
-        } else {
+        }
+        else
+        {
             escaped += L'\\';
         }
     }

@@ -35,8 +35,7 @@ public:
     // group's levels are added in ascending level id order. Only a level that is kept uses up
     // a limit. Each level's unit comes from unitOf (null: the level is dropped).
     static std::vector<CBntAssignedAcLvlList::Entry> SelectLevels(
-        const std::vector<CBntAssignedAcLvlList::Entry>& group,
-        const std::vector<CBntAssignedAcLvlList::Entry>& badge,
+        const std::vector<CBntAssignedAcLvlList::Entry>& group, const std::vector<CBntAssignedAcLvlList::Entry>& badge,
         const std::function<const CSegmentUnit*(LONG segmentKey)>& unitOf);
 
 private:

@@ -93,8 +93,7 @@ HRESULT CWmipAccessLevelAssignmentMapper::PutInstance(IWbemClassObject* instance
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed preliminary authorization checks.");
     const CAcsUser* user = RequireUser();
     if (GetDatabase() == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            CWmipMessages::kNoConnection);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
     CWmipAccessRules::Badge badge;
     try

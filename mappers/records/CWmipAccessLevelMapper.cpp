@@ -99,8 +99,7 @@ void CWmipAccessLevelMapper::ValidateLevel(IWbemClassObject* instance, Validatio
     CAcsUser* user = RequireUser();
     CBntDatabase* database = GetDatabase();
     if (database == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            CWmipMessages::kNoConnection);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     try
     {
         CString name;

@@ -35,8 +35,8 @@ struct StageColumns
     const wchar_t* noteColumn;
     const wchar_t* dateColumn;
     const wchar_t* actionWord;
-    const wchar_t* refusal; // null: no transition check
-    bool fromOnHold;        // whether an on-hold request may take this stage
+    const wchar_t* refusal;  // null: no transition check
+    bool fromOnHold;         // whether an on-hold request may take this stage
 };
 constexpr StageColumns kStages[] = {
     {CWmipAccessRequestMapper::Submitted, L"SUBMITTED_USERID", L"SUBMITTED_NOTE", L"SUBMITTED_DATE", L"submitted",
@@ -85,15 +85,14 @@ bool MayEnter(const StageColumns& target, LONG current)
 
 }  // namespace
 
-CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context,
-                                                   IWbemServices* services)
+CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName), m_concrete(false)
 {
     SetPermissions(kViewRequests, kWriteRequests, kWriteRequests, 0);
 }
 
-CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context,
-                                                   IWbemServices* services, const wchar_t* className)
+CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                                   const wchar_t* className)
     : CWmipMapperSkeleton(user, context, services, className), m_concrete(true)
 {
     SetPermissions(kViewRequests, kWriteRequests, kWriteRequests, 0);
@@ -162,8 +161,8 @@ HRESULT CWmipAccessRequestMapper::ProcessInstanceProperty(IWbemClassObject** ins
                                              RowNumber(*row, L"ONHOLD_USERID")));
 }
 
-HRESULT CWmipAccessRequestMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG,
-                                                IWbemContext*, IWbemClassObject* inParams, IWbemObjectSink*)
+HRESULT CWmipAccessRequestMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
+                                                IWbemClassObject* inParams, IWbemObjectSink*)
 {
     const ComPtr<IWbemClassObject> instance = CWmipAccessRules::RequireInstance(*this, path);
     const CString name(methodName != nullptr ? methodName : L"");

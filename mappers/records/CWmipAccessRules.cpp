@@ -92,7 +92,7 @@ void CWmipAccessRules::AssignLevels(const CAcsUser& user, const Badge& badge, co
     person.Read(&user, -1);
     person.ReadSegmentAssignments(&user);
     if (!CBntAcsDBMgrCardholder(&user).AssignAccessLevelsToBadge(CBntBadgeKey(badge.key, badge.id, badge.issueCode),
-                                                                  badge.type, levels, person))
+                                                                 badge.type, levels, person))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
                             L"Unable to assign access levels to the specified badgeKey.");
     LONGLONG id = 0;

@@ -111,8 +111,7 @@ HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, 
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed preliminary authorization checks.");
     RequireUser();
     if (GetDatabase() == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            CWmipMessages::kNoConnection);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
 
     const LONG directoryId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"DirectoryID");
     const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");

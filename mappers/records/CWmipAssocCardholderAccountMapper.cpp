@@ -1,7 +1,7 @@
 #include "mappers/records/CWmipAssocCardholderAccountMapper.h"
 
 CWmipAssocCardholderAccountMapper::CWmipAssocCardholderAccountMapper(const CAcsUser* user, IWbemContext* context,
-                                                               IWbemServices* services)
+                                                                     IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName, 0)
 {
 }

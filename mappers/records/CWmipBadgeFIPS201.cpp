@@ -79,6 +79,5 @@ HRESULT CWmipBadgeFIPS201::ProcessInstanceProperty(IWbemClassObject** instance, 
             text += pair;
         }
     }
-    return WMIHelper::PutString(*instance, column.CompareNoCase(L"FASCN") == 0 ? L"FASCN" : L"GUID", text,
-                                CIM_STRING);
+    return WMIHelper::PutString(*instance, column.CompareNoCase(L"FASCN") == 0 ? L"FASCN" : L"GUID", text, CIM_STRING);
 }

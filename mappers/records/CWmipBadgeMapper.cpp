@@ -273,8 +273,8 @@ LONGLONG CWmipBadgeMapper::GenerateBadgeId(CBadgeType& type)
     if (type.GetClass() == CBadgeType::kShownPinClass)
         return -1;
     const LONG mode = GetBadgeIdMode(type);
-    const bool generatedMode = std::find(std::begin(kGeneratedModes), std::end(kGeneratedModes), mode) !=
-                               std::end(kGeneratedModes);
+    const bool generatedMode =
+        std::find(std::begin(kGeneratedModes), std::end(kGeneratedModes), mode) != std::end(kGeneratedModes);
     if (!generatedMode && !type.ShouldHaveNegativeBadgeId())
         return -1;
     if (!type.GetIDConfig().AreRangesRead() && !type.GetIDConfig().ReadRanges(GetDatabase(), type.GetID()))

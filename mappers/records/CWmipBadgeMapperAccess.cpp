@@ -102,8 +102,7 @@ std::optional<LONG> SegmentOfLevel(CBntDatabase* database, LONG level)
 
 }  // namespace
 
-HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemClassObject* inParams,
-                                            IWbemObjectSink*)
+HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink*)
 {
     const HRESULT anyLevel = CanPerformOperation(kAssignAnyLevel, instance);
     if (FAILED(anyLevel) && anyLevel != WBEM_E_ACCESS_DENIED)

@@ -49,8 +49,13 @@ constexpr struct
     const wchar_t* property;
     const wchar_t* value;
 } kDefaults[] = {
-    {L"STATUS", L"1"},          {L"PRINTS", L"0"},       {L"APBEXEMPT", L"0"},    {L"EXTEND_STRIKE_HELD", L"0"},
-    {L"DEADBOLT_OVERRIDE", L"0"}, {L"PASSAGE_MODE", L"0"}, {L"DEFAULT_DOOR", L"1"},
+    {L"STATUS", L"1"},
+    {L"PRINTS", L"0"},
+    {L"APBEXEMPT", L"0"},
+    {L"EXTEND_STRIKE_HELD", L"0"},
+    {L"DEADBOLT_OVERRIDE", L"0"},
+    {L"PASSAGE_MODE", L"0"},
+    {L"DEFAULT_DOOR", L"1"},
 };
 
 HRESULT PutQualifier(IWbemClassObject* classObject, const wchar_t* property, const wchar_t* name,
@@ -119,11 +124,11 @@ HRESULT CWmipBadgeMapper::CreateClass(IWbemClassObject** classObject, BOOL syste
     HRESULT hr = CWmipUDFClassMapper::CreateClass(&created, system);
     if (FAILED(hr))
         return hr;
-    hr = PutProperty(created.Get(), L"BADGEKEY", CIM_SINT32, kPropertyKey | kPropertyRead | kPropertyNoEdit, 0,
-                     nullptr, nullptr, 0, nullptr);
+    hr = PutProperty(created.Get(), L"BADGEKEY", CIM_SINT32, kPropertyKey | kPropertyRead | kPropertyNoEdit, 0, nullptr,
+                     nullptr, 0, nullptr);
     if (SUCCEEDED(hr))
-        hr = PutProperty(created.Get(), L"PERSONID", CIM_SINT32, kPropertyNotNull | kPropertyRead, 0, nullptr,
-                         nullptr, 0, nullptr);
+        hr = PutProperty(created.Get(), L"PERSONID", CIM_SINT32, kPropertyNotNull | kPropertyRead, 0, nullptr, nullptr,
+                         0, nullptr);
     if (SUCCEEDED(hr))
         hr = PutQualifier(created.Get(), L"PERSONID", L"propagated", _variant_t(L"Bnt_Person.ID"));
     for (const auto& entry : kDefaults)

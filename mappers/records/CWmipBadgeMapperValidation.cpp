@@ -231,8 +231,7 @@ void CWmipBadgeMapper::CompareWithStoredBadge(IWbemClassObject* instance, LONG b
     if (storedType.Read(GetDatabaseUser(), -1) != S_OK)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
     const CAcsUser* user = RequireUser();
-    if (stored->prints > 0 &&
-        !(user->HasPermission(kEditPrintedBadges) && GetBadgeIdMode(storedType) == kModeManual))
+    if (stored->prints > 0 && !(user->HasPermission(kEditPrintedBadges) && GetBadgeIdMode(storedType) == kModeManual))
         Refuse(__LINE__, kPrintedMessage);
     if (id != stored->id && !IsManualBadgeIdAllowed(storedType))
         Refuse(__LINE__, kIdChangeMessage);

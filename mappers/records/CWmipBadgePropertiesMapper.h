@@ -7,8 +7,7 @@
 #include "framework/CWmipMapperSkeleton.h"
 #include "mappers/records/CWmipBadgeExtensionMapper.h"
 
-class CWmipBadgePropertiesMapper
-    : public CWmipMapperSkeleton<CWmipBadgePropertiesMapper, CWmipBadgeExtensionMapper>
+class CWmipBadgePropertiesMapper : public CWmipMapperSkeleton<CWmipBadgePropertiesMapper, CWmipBadgeExtensionMapper>
 {
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_BadgeProperties";

@@ -11,7 +11,8 @@
 
 class CBntDatabase;
 
-class CWmipBadgeRecord {
+class CWmipBadgeRecord
+{
 public:
     CWmipBadgeRecord() = delete;
 

@@ -22,8 +22,7 @@ CWmipBadgeTypeMapper::CWmipBadgeTypeMapper(const CAcsUser* user, IWbemContext* c
 void CWmipBadgeTypeMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
 {
     const CAcsUser* user = RequireUser();
-    if (recordset == nullptr || user->IsAllSegmentsUser() ||
-        !user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
+    if (recordset == nullptr || user->IsAllSegmentsUser() || !user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
         return;
     CString filter = L"(BADGETYP.SEGMENTID = -1";
     std::vector<CDBValue> values;

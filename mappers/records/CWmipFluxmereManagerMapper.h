@@ -7,8 +7,7 @@
 
 #include "mappers/records/CWmipVexletManagerMapper.h"
 
-class CWmipFluxmereManagerMapper
-    : public CWmipMapperSkeleton<CWmipFluxmereManagerMapper, CWmipVexletManagerMapper>
+class CWmipFluxmereManagerMapper : public CWmipMapperSkeleton<CWmipFluxmereManagerMapper, CWmipVexletManagerMapper>
 {
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_FluxmereManager";

@@ -16,8 +16,7 @@
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipGuardTourMapper.cpp";
 constexpr DWORD kViewTours = 0x100000B4;
 constexpr DWORD kLaunchTours = 0x100000BA;
@@ -43,8 +42,7 @@ HRESULT CWmipGuardTourMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
-HRESULT CWmipGuardTourMapper::LaunchTour(IWbemClassObject* instance, IWbemClassObject* inParams,
-                                         IWbemObjectSink* sink)
+HRESULT CWmipGuardTourMapper::LaunchTour(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
     const HRESULT allowed = CanPerformOperation(kLaunchTours, instance);
     if (allowed == WBEM_E_ACCESS_DENIED)
@@ -72,10 +70,9 @@ HRESULT CWmipGuardTourMapper::LaunchTour(IWbemClassObject* instance, IWbemClassO
             CWMIDebugLog::LogError(kSourceFile, __LINE__,
                                    L"No linkage server serves this database; the tour was not launched.");
         }
-        return CWmipMethodOutput::Indicate(*this, kWMIClassName, kLaunchTourMethod, sink,
-                                           [result](IWbemClassObject* output) {
-                                               return WMIHelper::PutNumber(output, L"ReturnValue", result);
-                                           });
+        return CWmipMethodOutput::Indicate(
+            *this, kWMIClassName, kLaunchTourMethod, sink,
+            [result](IWbemClassObject* output) { return WMIHelper::PutNumber(output, L"ReturnValue", result); });
     }
     catch (...)
     {

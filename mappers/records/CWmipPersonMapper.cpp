@@ -39,8 +39,8 @@ constexpr const wchar_t* kAccountFailureMessage = L"Unable to delete account whi
 constexpr const wchar_t* kPrimarySegmentProperty = L"PRIMARYSEGMENTID";
 constexpr const wchar_t* kIsGrantProperty = L"IsGrant";
 // The properties kept in EMP under their own names (compared case-sensitively).
-constexpr const wchar_t* kEmpProperties[] = {L"LASTNAME",        L"FIRSTNAME",  L"MIDNAME", L"SSNO",
-                                             L"ALLOWEDVISITORS", L"LASTCHANGED"};
+constexpr const wchar_t* kEmpProperties[] = {L"LASTNAME", L"FIRSTNAME",       L"MIDNAME",
+                                             L"SSNO",     L"ALLOWEDVISITORS", L"LASTCHANGED"};
 // The replication object kind of a person.
 constexpr LONG kPersonReplicationObject = 1;
 // The layout's object types of cardholders and visitors.

@@ -24,11 +24,9 @@ constexpr LONG kPersonReplicationObject = 1;
 }  // namespace
 
 CWmipPersonPartMapper::CWmipPersonPartMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                             const wchar_t* className, const wchar_t* mapperName,
-                                             bool replicatePerson)
+                                             const wchar_t* className, const wchar_t* mapperName, bool replicatePerson)
     : CWmipDynamicClassMapper(user, context, services, className),
-      m_logPrefix(CString(mapperName) + L"::AfterWriteInstance. "),
-      m_replicatePerson(replicatePerson)
+      m_logPrefix(CString(mapperName) + L"::AfterWriteInstance. "), m_replicatePerson(replicatePerson)
 {
 }
 
@@ -41,10 +39,10 @@ HRESULT CWmipPersonPartMapper::CanView()
     if (recordset == nullptr || !recordset->IsOpen() || recordset->IsEOF())
         return hr;
     const CAcsUser* user = RequireUser();
-    const bool granted = recordset->GetLong(L"EMP.VISITOR") == 0
-                             ? user->HasPermission(kViewCardholdersPermission) &&
-                                   user->HasPermission(kViewCardholdersSecondPermission)
-                             : user->HasPermission(kViewVisitorsPermission);
+    const bool granted =
+        recordset->GetLong(L"EMP.VISITOR") == 0
+            ? user->HasPermission(kViewCardholdersPermission) && user->HasPermission(kViewCardholdersSecondPermission)
+            : user->HasPermission(kViewVisitorsPermission);
     return granted ? S_OK : WBEM_E_ACCESS_DENIED;
 }
 

@@ -11,12 +11,14 @@
 
 class CBntDatabase;
 
-class CWmipPersonRecord {
+class CWmipPersonRecord
+{
 public:
     CWmipPersonRecord() = delete;
 
     // The person's EMP row as the neighbouring mappers use it.
-    struct Row {
+    struct Row
+    {
         bool exists = false;
         bool visitor = false;
         LONG segmentId = 0;

@@ -11,8 +11,7 @@
 #include <functional>
 #include <initializer_list>
 
-namespace
-{
+namespace {
 constexpr wchar_t kRecommendationMethod[] = L"RecommendationSystemSetting";
 constexpr wchar_t kRecommendPropertiesMethod[] = L"RecommendProperties";
 
@@ -73,21 +72,18 @@ HRESULT CWmipPortavereMapper::LogDecision(bool granted, IWbemClassObject* inPara
     const CString gate = CWmipMethodParameters::Text(inParams, L"GateName");
     const brontel::portavere::Portavere portavere(m_user);
     // A decision that was not recorded must not be reported as recorded.
-    const bool logged = granted
-                            ? portavere.LogGrantTransactionUsingIDs(current, system, cardholder, ssno, reader, gate,
-                                                                    nullptr)
-                            : portavere.LogDenyTransactionUsingIDs(current, system, cardholder, ssno, reader, gate,
-                                                                   nullptr);
+    const bool logged =
+        granted ? portavere.LogGrantTransactionUsingIDs(current, system, cardholder, ssno, reader, gate, nullptr)
+                : portavere.LogDenyTransactionUsingIDs(current, system, cardholder, ssno, reader, gate, nullptr);
     return logged ? S_OK : WBEM_E_FAILED;
 }
 
 HRESULT CWmipPortavereMapper::RecommendationSystemSetting(IWbemObjectSink* sink)
 {
     const LONG setting = brontel::portavere::Portavere(m_user).RecommendationSystemSetting(false);
-    return CWmipMethodOutput::Indicate(*this, kWMIClassName, kRecommendationMethod, sink,
-                                       [setting](IWbemClassObject* output) {
-                                           return WMIHelper::PutNumber(output, L"ReturnValue", setting);
-                                       });
+    return CWmipMethodOutput::Indicate(
+        *this, kWMIClassName, kRecommendationMethod, sink,
+        [setting](IWbemClassObject* output) { return WMIHelper::PutNumber(output, L"ReturnValue", setting); });
 }
 
 HRESULT CWmipPortavereMapper::IsGrant(IWbemClassObject* inParams, IWbemObjectSink* sink)
@@ -96,10 +92,9 @@ HRESULT CWmipPortavereMapper::IsGrant(IWbemClassObject* inParams, IWbemObjectSin
     const LONG setting = CWmipMethodParameters::Number(inParams, L"SystemSettingID");
     const bool granted = brontel::portavere::Portavere(m_user).IsGrant(level, setting, -1, -1);
     // The answer travels in the sint32 ReturnValue of the recommendation's signature: 1 or 0.
-    return CWmipMethodOutput::Indicate(*this, kWMIClassName, kRecommendationMethod, sink,
-                                       [granted](IWbemClassObject* output) {
-                                           return WMIHelper::PutNumber(output, L"ReturnValue", granted ? 1 : 0);
-                                       });
+    return CWmipMethodOutput::Indicate(
+        *this, kWMIClassName, kRecommendationMethod, sink,
+        [granted](IWbemClassObject* output) { return WMIHelper::PutNumber(output, L"ReturnValue", granted ? 1 : 0); });
 }
 
 HRESULT CWmipPortavereMapper::RecommendProperties(IWbemObjectSink* sink)
@@ -107,17 +102,16 @@ HRESULT CWmipPortavereMapper::RecommendProperties(IWbemObjectSink* sink)
     const brontel::portavere::PortavereRecommendProperties settings(m_user);
     return CWmipMethodOutput::Indicate(
         *this, kWMIClassName, kRecommendPropertiesMethod, sink, [&settings](IWbemClassObject* output) {
-            return FirstFailure({WMIHelper::PutString(output, L"LogicalName", settings.GetLogicalName(), CIM_STRING),
-                                 WMIHelper::PutString(output, L"AssociatedDropdown", settings.GetAssociatedDropdown(),
-                                                      CIM_STRING),
-                                 WMIHelper::PutString(output, L"DenyText", settings.GetDenyText(), CIM_STRING),
-                                 WMIHelper::PutNumber(output, L"DenyColor", settings.GetDenyColor()),
-                                 WMIHelper::PutNumber(output, L"GrantColor", settings.GetGrantColor()),
-                                 WMIHelper::PutBool(output, L"DenyOverride", settings.DenyOverride()),
-                                 WMIHelper::PutString(output, L"GrantText", settings.GetGrantText(), CIM_STRING),
-                                 WMIHelper::PutBool(output, L"GrantOverride", settings.GrantOverride()),
-                                 WMIHelper::PutBool(output, L"OverridePrompt", settings.OverridePrompt()),
-                                 WMIHelper::PutBool(output, L"NotifyUserOfOperation",
-                                                    settings.NotifyUserOfOperation())});
+            return FirstFailure(
+                {WMIHelper::PutString(output, L"LogicalName", settings.GetLogicalName(), CIM_STRING),
+                 WMIHelper::PutString(output, L"AssociatedDropdown", settings.GetAssociatedDropdown(), CIM_STRING),
+                 WMIHelper::PutString(output, L"DenyText", settings.GetDenyText(), CIM_STRING),
+                 WMIHelper::PutNumber(output, L"DenyColor", settings.GetDenyColor()),
+                 WMIHelper::PutNumber(output, L"GrantColor", settings.GetGrantColor()),
+                 WMIHelper::PutBool(output, L"DenyOverride", settings.DenyOverride()),
+                 WMIHelper::PutString(output, L"GrantText", settings.GetGrantText(), CIM_STRING),
+                 WMIHelper::PutBool(output, L"GrantOverride", settings.GrantOverride()),
+                 WMIHelper::PutBool(output, L"OverridePrompt", settings.OverridePrompt()),
+                 WMIHelper::PutBool(output, L"NotifyUserOfOperation", settings.NotifyUserOfOperation())});
         });
 }

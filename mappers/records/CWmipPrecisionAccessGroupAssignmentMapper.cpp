@@ -61,8 +61,7 @@ HRESULT CWmipPrecisionAccessGroupAssignmentMapper::PutInstance(IWbemClassObject*
     RequireUser();
     CBntDatabase* database = GetDatabase();
     if (database == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            CWmipMessages::kNoConnection);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     CanAdd(instance);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
     const LONG groupId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PrecisionAccessGroupID");

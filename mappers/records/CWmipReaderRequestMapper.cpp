@@ -11,8 +11,7 @@ constexpr LONG kReaderRequestType = 0;
 
 }  // namespace
 
-CWmipReaderRequestMapper::CWmipReaderRequestMapper(const CAcsUser* user, IWbemContext* context,
-                                                   IWbemServices* services)
+CWmipReaderRequestMapper::CWmipReaderRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName)
 {
     AddForeignKeyPropertyMapping(L"ID", L"ID", L"ACCESS_REQUEST");

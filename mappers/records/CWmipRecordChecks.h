@@ -11,7 +11,8 @@
 class CAcsUser;
 class IWbemClassObject;
 
-class CWmipRecordChecks {
+class CWmipRecordChecks
+{
 public:
     CWmipRecordChecks() = delete;
 

@@ -1,7 +1,6 @@
 #include "mappers/records/CWmipTimezoneIntervalMapper.h"
 
-namespace
-{
+namespace {
 
 // The right to view holidays and access time zones.
 constexpr DWORD kViewCalendarPermission = 0x10000011;

@@ -238,8 +238,8 @@ void CWmipUserMapper::CheckUser(IWbemClassObject* instance)
         CRowCountSet zones(&database);
         zones.SetSQL(zone);
         if (zones.GetRowCount() == 0)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"MonitoringZoneID");
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipRecordChecks::kInvalidValueMessage,
+                                          L"MonitoringZoneID");
     }
 }
 
@@ -282,8 +282,7 @@ void CWmipUserMapper::RefreshAvailablePermissionGroups(IWbemClassObject* classOb
     if (classObject == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED);
     if (user == nullptr || user->GetDatabase() == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            CWmipMessages::kNoIdentity);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoIdentity);
     const GroupProperty typed[] = {{CWmipUserRules::System, L"SystemPermissionGroupID"},
                                    {CWmipUserRules::Cardholder, L"CardPermissionGroupID"},
                                    {CWmipUserRules::Monitoring, L"MonitoringPermissionGroupID"}};

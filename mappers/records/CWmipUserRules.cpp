@@ -36,8 +36,7 @@ bool CWmipUserRules::CanGrantPermissionGroup(const CAcsUser& caller, CBntDatabas
     {
     case System:
     case Cardholder:
-    case Monitoring:
-    {
+    case Monitoring: {
         CPermission group(type);
         if (!group.ReadPermissionLevel(database, groupId))
             return true;

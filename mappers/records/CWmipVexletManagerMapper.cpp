@@ -8,20 +8,18 @@
 #include "platform/com/WbemConstants.h"
 #include "provider/CWmipApp.h"
 
-namespace
-{
+namespace {
 constexpr wchar_t kRefreshCache[] = L"RefreshCache";
 constexpr wchar_t kGetCurrentUser[] = L"GetCurrentUser";
 }  // namespace
 
-CWmipVexletManagerMapper::CWmipVexletManagerMapper(const CAcsUser* user, IWbemContext* context,
-                                                   IWbemServices* services)
+CWmipVexletManagerMapper::CWmipVexletManagerMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
 }
 
-CWmipVexletManagerMapper::CWmipVexletManagerMapper(const CAcsUser* user, IWbemContext* context,
-                                                   IWbemServices* services, const wchar_t* className)
+CWmipVexletManagerMapper::CWmipVexletManagerMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
+                                                   const wchar_t* className)
     : CWmipMapperSkeleton(user, context, services, className)
 {
 }

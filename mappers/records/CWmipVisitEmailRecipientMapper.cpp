@@ -7,8 +7,7 @@
 
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipVisitEmailRecipientMapper.cpp";
 constexpr DWORD kViewVisits = 0x20000027;
 constexpr int kProcessedByMapper = 2;

@@ -9,8 +9,7 @@
 
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipVisitEventMapper.cpp";
 constexpr DWORD kViewVisits = 0x20000027;
 
@@ -34,7 +33,7 @@ CWmipVisitEventMapper::CWmipVisitEventMapper(const CAcsUser* user, IWbemContext*
 }
 
 ProcessClauseResult CWmipVisitEventMapper::ProcessClause(CString& property, int& wqlOperator, CString& literal,
-                                                        CString& extra)
+                                                         CString& extra)
 {
     const ProcessClauseResult result = CWmipMapperSkeleton::ProcessClause(property, wqlOperator, literal, extra);
     if (result != ProcessClausePlain)

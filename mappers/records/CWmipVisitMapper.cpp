@@ -37,8 +37,7 @@ using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
-namespace
-{
+namespace {
 // The instance's values, 0 or empty when absent.
 constexpr auto* Number = &CWmipMethodParameters::Number;
 constexpr auto* Text = &CWmipMethodParameters::Text;
@@ -96,13 +95,12 @@ struct ColumnProperty
     const wchar_t* property;
 };
 constexpr ColumnProperty kRenamedColumns[] = {
-    {L"VISITID", L"ID"},         {L"EMPID", L"CARDHOLDERID"},  {L"TIMEIN_UTC", L"TIMEIN"},
+    {L"VISITID", L"ID"},          {L"EMPID", L"CARDHOLDERID"},          {L"TIMEIN_UTC", L"TIMEIN"},
     {L"TIMEOUT_UTC", L"TIMEOUT"}, {L"LASTCHANGED_UTC", L"LASTCHANGED"},
 };
 // The local-time columns of VISIT, which the class never shows.
 constexpr const wchar_t* kLocalColumns[] = {L"SCHEDULED_TIMEIN", L"SCHEDULED_TIMEOUT", L"TIMEIN", L"TIMEOUT",
                                             L"LASTCHANGED"};
-
 
 // The two methods of the class: SignVisitIn(BadgeTypeID, PrinterName, AssignedBadgeID) and
 // SignVisitOut(), neither with out-parameters.
@@ -140,7 +138,7 @@ CWmipVisitMapper::~CWmipVisitMapper() = default;
 // --- Reading -----------------------------------------------------------------------------------
 
 ProcessClauseResult CWmipVisitMapper::ProcessClause(CString& property, int& wqlOperator, CString& literal,
-                                                   CString& extra)
+                                                    CString& extra)
 {
     const ProcessClauseResult result = CWmipMapperSkeleton::ProcessClause(property, wqlOperator, literal, extra);
     if (result != ProcessClausePlain)
@@ -353,7 +351,7 @@ HRESULT CWmipVisitMapper::GetDefaultValue(IWbemClassObject* instance, const CStr
         RequireUser();
         const auto manager = SetupVisitManager();
         const LONG seconds = property.CompareNoCase(L"SCHEDULED_TIMEIN") == 0 ? manager->GetDefaultSignInSeconds()
-                                                                               : manager->GetDefaultSignOutSeconds();
+                                                                              : manager->GetDefaultSignOutSeconds();
         _variant_t text(static_cast<const wchar_t*>(DefaultScheduledTime(seconds)));
         VariantClear(&value);
         value = text.Detach();
@@ -446,8 +444,7 @@ void CWmipVisitMapper::CheckVisitSegments(IWbemClassObject* instance)
     if (!options.IsCardholderSegmentationEnabled() || user->IsAllSegmentsUser())
         return;
     const auto reachable = [&](LONG personId) {
-        const auto row =
-            CLoginQuery::FirstRow(*GetDatabase(), "SELECT SEGMENTID FROM EMP WHERE ID = ?", {personId});
+        const auto row = CLoginQuery::FirstRow(*GetDatabase(), "SELECT SEGMENTID FROM EMP WHERE ID = ?", {personId});
         return row && user->HasSegmentAccess(static_cast<LONG>(CLoginQuery::Integer(*row, 0, -1)), 0);
     };
     if (!reachable(Number(instance, L"CARDHOLDERID")))
@@ -586,8 +583,7 @@ LONG CWmipVisitMapper::GetReplTransactionObject()
     return kVisitReplicationObject;
 }
 
-void CWmipVisitMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation,
-                                            IWbemClassObject* instance)
+void CWmipVisitMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation, IWbemClassObject* instance)
 {
     transaction.SetRecordID(Number(instance, L"ID"));
 }

@@ -23,8 +23,7 @@ using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
-namespace
-{
+namespace {
 // The instance's values, 0 or empty when absent.
 constexpr auto* Number = &CWmipMethodParameters::Number;
 constexpr wchar_t kSourceFile[] = L"CWmipVisitMapperEvents.cpp";

@@ -29,8 +29,7 @@
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
-namespace
-{
+namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipVisitMapperMethods.cpp";
 constexpr DWORD kSignVisitsPermission = 0x2000004B;
 constexpr DWORD kAddBadgesPermission = 0x20000007;
@@ -174,8 +173,8 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
             Fail(__LINE__, kSignInFailed);
         }
         RunBadgeUpdate(*manager, visit.GetVisitorID(), changed);
-        SendNotice(*manager, visit, 21418, visit.GetName(), visit.GetTimeIn().IsEmpty() ? L"Invalid DateTime"
-                                                                                         : visit.GetTimeIn());
+        SendNotice(*manager, visit, 21418, visit.GetName(),
+                   visit.GetTimeIn().IsEmpty() ? L"Invalid DateTime" : visit.GetTimeIn());
         transaction.Commit();
     }
     catch (const CWMIException& e)

@@ -1,7 +1,6 @@
 #include "mappers/records/CWmipVisitSelfServiceStation.h"
 
-namespace
-{
+namespace {
 constexpr DWORD kViewStations = 0x2000005E;
 constexpr DWORD kAddStations = 0x2000005F;
 constexpr DWORD kDeleteStations = 0x20000061;

@@ -8,8 +8,7 @@ constexpr LONG kVideoRecorderPanelType = 36;
 
 }  // namespace
 
-WmipMonitoringZoneRecorderLinkMapper::WmipMonitoringZoneRecorderLinkMapper(const CAcsUser* user,
-                                                                           IWbemContext* context,
+WmipMonitoringZoneRecorderLinkMapper::WmipMonitoringZoneRecorderLinkMapper(const CAcsUser* user, IWbemContext* context,
                                                                            IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName)
 {

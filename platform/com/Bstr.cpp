@@ -6,8 +6,7 @@
 #include <cstring>
 #include <cwchar>
 
-namespace
-{
+namespace {
 
 // The byte length sits in a UINT just before the characters.
 constexpr std::size_t kPrefixSize = sizeof(UINT);
@@ -18,7 +17,7 @@ std::byte* BlockOf(BSTR text)
     return reinterpret_cast<std::byte*>(text) - kPrefixSize;
 }
 
-} // namespace
+}  // namespace
 
 BSTR SysAllocString(LPCOLESTR text)
 {

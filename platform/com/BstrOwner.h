@@ -35,7 +35,10 @@ public:
     BSTR Get() const { return m_text; }
     explicit operator bool() const { return m_text != nullptr; }
     // The whole text, embedded NULs kept; empty for null.
-    std::wstring Text() const { return m_text == nullptr ? std::wstring() : std::wstring(m_text, SysStringLen(m_text)); }
+    std::wstring Text() const
+    {
+        return m_text == nullptr ? std::wstring() : std::wstring(m_text, SysStringLen(m_text));
+    }
     // Frees what is held and gives the address to fill through an out-parameter.
     BSTR* Receive()
     {

@@ -18,8 +18,7 @@ constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
 constexpr DWORD CLSCTX_INPROC_HANDLER = 0x2;
 constexpr DWORD CLSCTX_LOCAL_SERVER = 0x4;
 constexpr DWORD CLSCTX_REMOTE_SERVER = 0x10;
-constexpr DWORD CLSCTX_ALL = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER |
-                             CLSCTX_REMOTE_SERVER;
+constexpr DWORD CLSCTX_ALL = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 
 constexpr HRESULT REGDB_E_CLASSNOTREG = MAKE_HRESULT_FROM_BITS(0x80040154u);
 constexpr HRESULT CLASS_E_NOAGGREGATION = MAKE_HRESULT_FROM_BITS(0x80040110u);
@@ -54,7 +53,7 @@ private:
     };
 
     mutable std::mutex m_lock;
-    std::map<CLSID, Factory, GuidLess> m_factories; // guarded by m_lock
+    std::map<CLSID, Factory, GuidLess> m_factories;  // guarded by m_lock
 };
 
 // Registers a class for the life of the object (tests, the host), restoring "not registered"

@@ -8,8 +8,7 @@
 #include <new>
 #include <utility>
 
-namespace
-{
+namespace {
 
 static_assert(sizeof(VARIANT) >= sizeof(BSTR) && sizeof(VARIANT) >= sizeof(double),
               "a VARIANT-sized buffer holds any element");
@@ -35,8 +34,7 @@ USHORT FeaturesOf(VARTYPE type)
 bool BoundFits(const SAFEARRAYBOUND& bound)
 {
     return bound.cElements == 0 ||
-           static_cast<std::int64_t>(bound.lLbound) + bound.cElements - 1 <=
-               std::numeric_limits<LONG>::max();
+           static_cast<std::int64_t>(bound.lLbound) + bound.cElements - 1 <= std::numeric_limits<LONG>::max();
 }
 
 // The element count of all dimensions; false when a bound is unusable or the count passes
@@ -113,8 +111,7 @@ HRESULT CopyElement(VARTYPE type, ULONG size, const void* source, void* target)
 {
     switch (type)
     {
-    case VT_BSTR:
-    {
+    case VT_BSTR: {
         const BSTR text = *static_cast<const BSTR*>(source);
         BSTR copy = nullptr;
         if (text != nullptr)
@@ -126,16 +123,14 @@ HRESULT CopyElement(VARTYPE type, ULONG size, const void* source, void* target)
         std::memcpy(target, &copy, sizeof(copy));
         return S_OK;
     }
-    case VT_UNKNOWN:
-    {
+    case VT_UNKNOWN: {
         IUnknown* object = *static_cast<IUnknown* const*>(source);
         if (object != nullptr)
             object->AddRef();
         std::memcpy(target, &object, sizeof(object));
         return S_OK;
     }
-    case VT_VARIANT:
-    {
+    case VT_VARIANT: {
         VARIANT copy;
         VariantInit(&copy);
         const HRESULT result = VariantCopy(&copy, static_cast<const VARIANT*>(source));
@@ -175,12 +170,11 @@ HRESULT GetBound(SAFEARRAY* array, UINT dim, LONG* result, bool upper)
     if (dim < 1 || dim > array->cDims)
         return DISP_E_BADINDEX;
     const SAFEARRAYBOUND& bound = array->rgsabound[array->cDims - dim];
-    *result = upper ? static_cast<LONG>(static_cast<std::int64_t>(bound.lLbound) + bound.cElements - 1)
-                    : bound.lLbound;
+    *result = upper ? static_cast<LONG>(static_cast<std::int64_t>(bound.lLbound) + bound.cElements - 1) : bound.lLbound;
     return S_OK;
 }
 
-} // namespace
+}  // namespace
 
 ULONG SafeArrayElementSize(VARTYPE type)
 {
@@ -356,8 +350,7 @@ HRESULT SafeArrayCopy(SAFEARRAY* array, SAFEARRAY** copy)
     const ULONG total = ElementCount(*array);
     for (ULONG i = 0; i < total; ++i)
     {
-        const HRESULT hr = CopyElement(array->vt, array->cbElements, ElementAt(*array, i),
-                                       ElementAt(*result, i));
+        const HRESULT hr = CopyElement(array->vt, array->cbElements, ElementAt(*array, i), ElementAt(*result, i));
         if (FAILED(hr))
         {
             // Elements not yet copied are still zero, so destroying frees exactly the copies.

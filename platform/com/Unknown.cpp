@@ -2,11 +2,9 @@
 
 #include <cstdlib>
 
-namespace
-{
+namespace {
 
-constexpr DWORD kKnownCoInitFlags =
-    COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE | COINIT_SPEED_OVER_MEMORY;
+constexpr DWORD kKnownCoInitFlags = COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE | COINIT_SPEED_OVER_MEMORY;
 
 // How often the current thread has initialised COM, and in which threading mode.
 struct ThreadComState
@@ -17,7 +15,7 @@ struct ThreadComState
 
 thread_local ThreadComState t_comState;
 
-} // namespace
+}  // namespace
 
 HRESULT CoInitializeEx(LPVOID reserved, DWORD coInit)
 {

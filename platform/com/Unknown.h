@@ -40,15 +40,17 @@ constexpr bool IsEqualGUID(REFGUID left, REFGUID right) noexcept
     return true;
 }
 
-constexpr bool operator==(REFGUID left, REFGUID right) noexcept { return IsEqualGUID(left, right); }
+constexpr bool operator==(REFGUID left, REFGUID right) noexcept
+{
+    return IsEqualGUID(left, right);
+}
 
 // The root interface. Objects are never deleted through it (the destructor is protected): the
 // object frees itself when Release brings its count to zero.
 class IUnknown
 {
 public:
-    static constexpr IID kIID = {0x00000000, 0x0000, 0x0000,
-                                 {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    static constexpr IID kIID = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
     // S_OK with *object set to the requested interface (one reference added); E_NOINTERFACE
     // with *object null when the object does not offer it; E_POINTER when object is null.

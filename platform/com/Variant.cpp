@@ -10,8 +10,7 @@
 #include <memory>
 #include <string_view>
 
-namespace
-{
+namespace {
 
 void Check(HRESULT result)
 {
@@ -35,7 +34,7 @@ std::wstring TextOf(BSTR text)
     return text == nullptr ? std::wstring() : std::wstring(text, SysStringLen(text));
 }
 
-} // namespace
+}  // namespace
 
 void VariantInit(VARIANT* value)
 {
@@ -120,8 +119,7 @@ HRESULT VariantChangeType(VARIANT* destination, const VARIANT* source, USHORT fl
     return VariantChangeTypeEx(destination, source, 0, flags, type);
 }
 
-HRESULT VariantChangeTypeEx(VARIANT* destination, const VARIANT* source, LCID /*locale*/,
-                            USHORT flags, VARTYPE type)
+HRESULT VariantChangeTypeEx(VARIANT* destination, const VARIANT* source, LCID /*locale*/, USHORT flags, VARTYPE type)
 {
     if (destination == nullptr || source == nullptr)
         return E_INVALIDARG;

@@ -130,8 +130,7 @@ HRESULT VariantCopy(VARIANT* destination, const VARIANT* source);
 HRESULT VariantChangeType(VARIANT* destination, const VARIANT* source, USHORT flags, VARTYPE type);
 
 // VariantChangeType; the locale is accepted and not used (texts are in the invariant form).
-HRESULT VariantChangeTypeEx(VARIANT* destination, const VARIANT* source, LCID locale, USHORT flags,
-                            VARTYPE type);
+HRESULT VariantChangeTypeEx(VARIANT* destination, const VARIANT* source, LCID locale, USHORT flags, VARTYPE type);
 
 // Owning VARIANT wrapper. Construction, copy, assignment, ChangeType and the conversions throw
 // _com_error with the failing HRESULT (E_OUTOFMEMORY, DISP_E_TYPEMISMATCH, ...). Not

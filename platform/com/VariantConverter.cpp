@@ -14,8 +14,7 @@
 #include <type_traits>
 #include <utility>
 
-namespace
-{
+namespace {
 
 // The DATE range: 0100-01-01 00:00:00 up to (not including) 10000-01-01.
 constexpr double kMinDate = -657434.0;
@@ -345,15 +344,14 @@ bool ParseDateText(std::wstring_view text, DATE& result)
     unsigned hour = 0;
     unsigned minute = 0;
     unsigned second = 0;
-    if (!ReadDigits(text, 0, 4, year) || text[4] != L'-' || !ReadDigits(text, 5, 2, month) ||
-        text[7] != L'-' || !ReadDigits(text, 8, 2, day))
+    if (!ReadDigits(text, 0, 4, year) || text[4] != L'-' || !ReadDigits(text, 5, 2, month) || text[7] != L'-' ||
+        !ReadDigits(text, 8, 2, day))
         return false;
-    if (text.size() == 19 &&
-        (text[10] != L' ' || !ReadDigits(text, 11, 2, hour) || text[13] != L':' ||
-         !ReadDigits(text, 14, 2, minute) || text[16] != L':' || !ReadDigits(text, 17, 2, second)))
+    if (text.size() == 19 && (text[10] != L' ' || !ReadDigits(text, 11, 2, hour) || text[13] != L':' ||
+                              !ReadDigits(text, 14, 2, minute) || text[16] != L':' || !ReadDigits(text, 17, 2, second)))
         return false;
-    if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
-        hour > 23 || minute > 59 || second > 59)
+    if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 ||
+        minute > 59 || second > 59)
         return false;
     const auto days = static_cast<double>(DaysFromCivil(year, month, day) - kDateEpochDays);
     const double time = static_cast<double>(hour * 3600 + minute * 60 + second) / kSecondsPerDay;
@@ -387,9 +385,9 @@ HRESULT FormatDate(DATE value, std::wstring& text)
     if (year > 9999)
         return E_INVALIDARG;
     char buffer[96];
-    std::snprintf(buffer, sizeof(buffer), "%04lld-%02u-%02u %02lld:%02lld:%02lld",
-                  static_cast<long long>(year), month, day, static_cast<long long>(seconds / 3600),
-                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    std::snprintf(buffer, sizeof(buffer), "%04lld-%02u-%02u %02lld:%02lld:%02lld", static_cast<long long>(year), month,
+                  day, static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
+                  static_cast<long long>(seconds % 60));
     text = Widen(buffer);
     return S_OK;
 }
@@ -472,8 +470,7 @@ HRESULT ToText(const VARIANT& value, USHORT flags, VARIANT& result)
         else
             text = value.boolVal != VARIANT_FALSE ? L"-1" : L"0";
         break;
-    case VT_DATE:
-    {
+    case VT_DATE: {
         const HRESULT hr = FormatDate(value.date, text);
         if (FAILED(hr))
             return hr;
@@ -602,8 +599,7 @@ HRESULT StoreNumber(const Number& number, VARTYPE type, VARIANT& result)
         return StoreInteger<std::uint32_t>(number, type, result, &VARIANT::uintVal);
     case VT_UI8:
         return StoreInteger<std::uint64_t>(number, type, result, &VARIANT::ullVal);
-    case VT_R4:
-    {
+    case VT_R4: {
         const double value = AsDouble(number);
         if (std::fabs(value) > FLT_MAX)
             return DISP_E_OVERFLOW;
@@ -615,8 +611,7 @@ HRESULT StoreNumber(const Number& number, VARTYPE type, VARIANT& result)
         result.vt = VT_R8;
         result.dblVal = AsDouble(number);
         return S_OK;
-    case VT_DATE:
-    {
+    case VT_DATE: {
         const double value = AsDouble(number);
         if (!(value >= kMinDate && value < kMaxDateExclusive))
             return DISP_E_OVERFLOW;
@@ -734,7 +729,7 @@ HRESULT ToUnknown(const VARIANT& value, VARIANT& result)
     return S_OK;
 }
 
-} // namespace
+}  // namespace
 
 bool VariantConverter::IsValidVariantType(VARTYPE type)
 {

@@ -83,8 +83,7 @@ struct ProviderObject
 struct HashObject
 {
     std::mutex lock;
-    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context{EVP_MD_CTX_new(),
-                                                                    &EVP_MD_CTX_free};
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context{EVP_MD_CTX_new(), &EVP_MD_CTX_free};
     bool finished = false;
     std::array<BYTE, kSha1Size> value{};
 
@@ -173,19 +172,17 @@ HandleTable<KeyObject>& Keys()
 }
 
 // RC2-CBC over whole blocks, continuing from and updating `chain`.
-bool Rc2Cbc(const KeyObject& key, bool encrypt, std::array<BYTE, kBlockSize>& chain, BYTE* data,
-            DWORD length)
+bool Rc2Cbc(const KeyObject& key, bool encrypt, std::array<BYTE, kBlockSize>& chain, BYTE* data, DWORD length)
 {
     const EVP_CIPHER* cipher = LegacyCipher::Rc2Cbc();
     if (cipher == nullptr)
         return false;
-    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context(EVP_CIPHER_CTX_new(),
-                                                                           &EVP_CIPHER_CTX_free);
+    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context(EVP_CIPHER_CTX_new(), &EVP_CIPHER_CTX_free);
     const int enc = encrypt ? 1 : 0;
     if (!context || EVP_CipherInit_ex2(context.get(), cipher, nullptr, nullptr, enc, nullptr) != 1 ||
         EVP_CIPHER_CTX_set_key_length(context.get(), static_cast<int>(key.key.size())) != 1 ||
-        EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_SET_RC2_KEY_BITS,
-                            static_cast<int>(key.effectiveBits), nullptr) != 1 ||
+        EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_SET_RC2_KEY_BITS, static_cast<int>(key.effectiveBits), nullptr) !=
+            1 ||
         EVP_CipherInit_ex2(context.get(), nullptr, key.key.data(), chain.data(), enc, nullptr) != 1 ||
         EVP_CIPHER_CTX_set_padding(context.get(), 0) != 1)
         return false;
@@ -196,10 +193,10 @@ bool Rc2Cbc(const KeyObject& key, bool encrypt, std::array<BYTE, kBlockSize>& ch
         std::memcpy(nextChain.data(), data + length - kBlockSize, kBlockSize);
     int produced = 0;
     // In slices, so OpenSSL is never handed more than INT_MAX bytes at once.
-    for (DWORD offset = 0; offset < length;) {
+    for (DWORD offset = 0; offset < length;)
+    {
         const DWORD step = std::min<DWORD>(length - offset, 1u << 30);
-        if (EVP_CipherUpdate(context.get(), data + offset, &produced, data + offset,
-                             static_cast<int>(step)) != 1 ||
+        if (EVP_CipherUpdate(context.get(), data + offset, &produced, data + offset, static_cast<int>(step)) != 1 ||
             produced != static_cast<int>(step))
             return false;
         offset += step;
@@ -233,8 +230,7 @@ std::shared_ptr<KeyObject> MakeRc2Key(const BYTE* bytes, DWORD count, DWORD effe
     return key;
 }
 
-BOOL ImportSimpleBlob(const BYTE* body, DWORD bodyLength, HCRYPTKEY hPubKey,
-                      std::shared_ptr<KeyObject>& imported)
+BOOL ImportSimpleBlob(const BYTE* body, DWORD bodyLength, HCRYPTKEY hPubKey, std::shared_ptr<KeyObject>& imported)
 {
     if (bodyLength < sizeof(ALG_ID))
         return Fail(NTE_BAD_LEN);
@@ -246,8 +242,7 @@ BOOL ImportSimpleBlob(const BYTE* body, DWORD bodyLength, HCRYPTKEY hPubKey,
     if (!wrapKey)
         return Fail(NTE_BAD_KEY);
     const DWORD cipherLength = bodyLength - sizeof(ALG_ID);
-    if (cipherLength == 0 || cipherLength % kBlockSize != 0 ||
-        cipherLength > kMaxKeyBytes + kBlockSize)
+    if (cipherLength == 0 || cipherLength % kBlockSize != 0 || cipherLength > kMaxKeyBytes + kBlockSize)
         return Fail(NTE_BAD_LEN);
     std::array<BYTE, kMaxKeyBytes + kBlockSize> plain{};
     std::memcpy(plain.data(), body + sizeof(ALG_ID), cipherLength);
@@ -267,10 +262,9 @@ BOOL ImportSimpleBlob(const BYTE* body, DWORD bodyLength, HCRYPTKEY hPubKey,
     return ok ? TRUE : Fail(NTE_BAD_DATA);
 }
 
-} // namespace
+}  // namespace
 
-BOOL CryptAcquireContextW(HCRYPTPROV* phProv, LPCWSTR szContainer, LPCWSTR szProvider,
-                          DWORD dwProvType, DWORD dwFlags)
+BOOL CryptAcquireContextW(HCRYPTPROV* phProv, LPCWSTR szContainer, LPCWSTR szProvider, DWORD dwProvType, DWORD dwFlags)
 {
     if (phProv == nullptr)
         return Fail(ERROR_INVALID_PARAMETER);
@@ -282,8 +276,7 @@ BOOL CryptAcquireContextW(HCRYPTPROV* phProv, LPCWSTR szContainer, LPCWSTR szPro
     if ((dwFlags & ~(CRYPT_VERIFYCONTEXT | CRYPT_MACHINE_KEYSET | CRYPT_SILENT)) != 0)
         return Fail(NTE_BAD_FLAGS);
     // There are no key containers here: only ephemeral contexts exist.
-    if ((dwFlags & CRYPT_VERIFYCONTEXT) != CRYPT_VERIFYCONTEXT ||
-        (szContainer != nullptr && szContainer[0] != L'\0'))
+    if ((dwFlags & CRYPT_VERIFYCONTEXT) != CRYPT_VERIFYCONTEXT || (szContainer != nullptr && szContainer[0] != L'\0'))
         return Fail(NTE_BAD_KEYSET);
     *phProv = Providers().Add(std::make_shared<ProviderObject>());
     return TRUE;
@@ -296,8 +289,7 @@ BOOL CryptReleaseContext(HCRYPTPROV hProv, DWORD dwFlags)
     return Providers().Remove(hProv) ? TRUE : Fail(NTE_BAD_UID);
 }
 
-BOOL CryptCreateHash(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTKEY hKey, DWORD dwFlags,
-                     HCRYPTHASH* phHash)
+BOOL CryptCreateHash(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTKEY hKey, DWORD dwFlags, HCRYPTHASH* phHash)
 {
     if (phHash == nullptr)
         return Fail(ERROR_INVALID_PARAMETER);
@@ -334,8 +326,7 @@ BOOL CryptHashData(HCRYPTHASH hHash, const BYTE* pbData, DWORD dwDataLen, DWORD 
     return TRUE;
 }
 
-BOOL CryptGetHashParam(HCRYPTHASH hHash, DWORD dwParam, BYTE* pbData, DWORD* pdwDataLen,
-                       DWORD dwFlags)
+BOOL CryptGetHashParam(HCRYPTHASH hHash, DWORD dwParam, BYTE* pbData, DWORD* pdwDataLen, DWORD dwFlags)
 {
     const std::shared_ptr<HashObject> hash = Hashes().Find(hHash);
     if (!hash)
@@ -346,11 +337,13 @@ BOOL CryptGetHashParam(HCRYPTHASH hHash, DWORD dwParam, BYTE* pbData, DWORD* pdw
         return Fail(NTE_BAD_TYPE);
     if (pdwDataLen == nullptr)
         return Fail(ERROR_INVALID_PARAMETER);
-    if (pbData == nullptr) {
+    if (pbData == nullptr)
+    {
         *pdwDataLen = kSha1Size;
         return TRUE;
     }
-    if (*pdwDataLen < kSha1Size) {
+    if (*pdwDataLen < kSha1Size)
+    {
         *pdwDataLen = kSha1Size;
         return Fail(ERROR_MORE_DATA);
     }
@@ -367,8 +360,7 @@ BOOL CryptDestroyHash(HCRYPTHASH hHash)
     return Hashes().Remove(hHash) ? TRUE : Fail(NTE_BAD_HASH);
 }
 
-BOOL CryptDeriveKey(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTHASH hBaseData, DWORD dwFlags,
-                    HCRYPTKEY* phKey)
+BOOL CryptDeriveKey(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTHASH hBaseData, DWORD dwFlags, HCRYPTKEY* phKey)
 {
     if (phKey == nullptr)
         return Fail(ERROR_INVALID_PARAMETER);
@@ -380,8 +372,7 @@ BOOL CryptDeriveKey(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTHASH hBaseData, DWORD 
     const DWORD requestedBits = dwFlags >> 16;
     const DWORD bits = requestedBits == 0 ? kDefaultKeyBits : requestedBits;
     const DWORD flags = dwFlags & 0xFFFFu;
-    if ((flags & ~(CRYPT_EXPORTABLE | CRYPT_NO_SALT)) != 0 || bits < kMinKeyBits ||
-        bits > kMaxKeyBits || bits % 8 != 0)
+    if ((flags & ~(CRYPT_EXPORTABLE | CRYPT_NO_SALT)) != 0 || bits < kMinKeyBits || bits > kMaxKeyBits || bits % 8 != 0)
         return Fail(NTE_BAD_FLAGS);
     const std::shared_ptr<HashObject> hash = Hashes().Find(hBaseData);
     if (!hash)
@@ -402,8 +393,8 @@ BOOL CryptDeriveKey(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTHASH hBaseData, DWORD 
     return TRUE;
 }
 
-BOOL CryptImportKey(HCRYPTPROV hProv, const BYTE* pbData, DWORD dwDataLen, HCRYPTKEY hPubKey,
-                    DWORD dwFlags, HCRYPTKEY* phKey)
+BOOL CryptImportKey(HCRYPTPROV hProv, const BYTE* pbData, DWORD dwDataLen, HCRYPTKEY hPubKey, DWORD dwFlags,
+                    HCRYPTKEY* phKey)
 {
     if (phKey == nullptr)
         return Fail(ERROR_INVALID_PARAMETER);
@@ -423,21 +414,25 @@ BOOL CryptImportKey(HCRYPTPROV hProv, const BYTE* pbData, DWORD dwDataLen, HCRYP
     const BYTE* body = pbData + sizeof(header);
     const DWORD bodyLength = dwDataLen - static_cast<DWORD>(sizeof(header));
     std::shared_ptr<KeyObject> key;
-    if (header.bType == PLAINTEXTKEYBLOB) {
+    if (header.bType == PLAINTEXTKEYBLOB)
+    {
         if (hPubKey != 0)
             return Fail(NTE_BAD_KEY);
         DWORD keySize = 0;
         if (bodyLength < sizeof(keySize))
             return Fail(NTE_BAD_LEN);
         std::memcpy(&keySize, body, sizeof(keySize));
-        if (keySize < kMinKeyBytes || keySize > kMaxKeyBytes ||
-            bodyLength - sizeof(keySize) != keySize)
+        if (keySize < kMinKeyBytes || keySize > kMaxKeyBytes || bodyLength - sizeof(keySize) != keySize)
             return Fail(NTE_BAD_LEN);
         key = MakeRc2Key(body + sizeof(keySize), keySize, keySize * 8);
-    } else if (header.bType == SIMPLEBLOB) {
+    }
+    else if (header.bType == SIMPLEBLOB)
+    {
         if (ImportSimpleBlob(body, bodyLength, hPubKey, key) == FALSE)
             return FALSE;
-    } else {
+    }
+    else
+    {
         return Fail(NTE_BAD_TYPE);
     }
     *phKey = Keys().Add(std::move(key));
@@ -449,8 +444,8 @@ BOOL CryptDestroyKey(HCRYPTKEY hKey)
     return Keys().Remove(hKey) ? TRUE : Fail(NTE_BAD_KEY);
 }
 
-BOOL CryptEncrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, BYTE* pbData,
-                  DWORD* pdwDataLen, DWORD dwBufLen)
+BOOL CryptEncrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, BYTE* pbData, DWORD* pdwDataLen,
+                  DWORD dwBufLen)
 {
     const std::shared_ptr<KeyObject> key = Keys().Find(hKey);
     if (!key)
@@ -467,15 +462,18 @@ BOOL CryptEncrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, B
     if (Final && length > UINT32_MAX - kBlockSize)
         return Fail(NTE_BAD_LEN);
     const DWORD needed = Final ? length + kBlockSize - length % kBlockSize : length;
-    if (pbData == nullptr) {
+    if (pbData == nullptr)
+    {
         *pdwDataLen = needed;
         return TRUE;
     }
-    if (dwBufLen < needed) {
+    if (dwBufLen < needed)
+    {
         *pdwDataLen = needed;
         return Fail(ERROR_MORE_DATA);
     }
-    if (Final) {
+    if (Final)
+    {
         const BYTE pad = static_cast<BYTE>(needed - length);
         std::memset(pbData + length, pad, pad);
     }
@@ -489,8 +487,7 @@ BOOL CryptEncrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, B
     return TRUE;
 }
 
-BOOL CryptDecrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, BYTE* pbData,
-                  DWORD* pdwDataLen)
+BOOL CryptDecrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, BYTE* pbData, DWORD* pdwDataLen)
 {
     const std::shared_ptr<KeyObject> key = Keys().Find(hKey);
     if (!key)
@@ -503,7 +500,8 @@ BOOL CryptDecrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, B
         return Fail(ERROR_INVALID_PARAMETER);
     const DWORD length = *pdwDataLen;
     std::lock_guard<std::mutex> guard(key->lock);
-    if (length % kBlockSize != 0 || (Final && length == 0)) {
+    if (length % kBlockSize != 0 || (Final && length == 0))
+    {
         if (Final)
             key->decryptChain.fill(0);
         return Fail(NTE_BAD_DATA);
@@ -528,7 +526,8 @@ BOOL CryptGenRandom(HCRYPTPROV hProv, DWORD dwLen, BYTE* pbBuffer)
         return Fail(NTE_BAD_UID);
     if (pbBuffer == nullptr && dwLen != 0)
         return Fail(ERROR_INVALID_PARAMETER);
-    for (DWORD offset = 0; offset < dwLen;) {
+    for (DWORD offset = 0; offset < dwLen;)
+    {
         const DWORD step = std::min<DWORD>(dwLen - offset, INT_MAX);
         if (RAND_bytes(pbBuffer + offset, static_cast<int>(step)) != 1)
             return Fail(NTE_FAIL);

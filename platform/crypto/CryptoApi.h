@@ -80,48 +80,43 @@ constexpr DWORD NTE_NOT_SUPPORTED = 0x80090029u;
 // Opens a provider. TRUE and *phProv set on success; FALSE and *phProv = 0 for an unknown
 // provider name (NTE_BAD_PROVIDER), another type (NTE_BAD_PROV_TYPE), a request for a key
 // container (NTE_BAD_KEYSET: there are none) or other flags (NTE_BAD_FLAGS).
-BOOL CryptAcquireContextW(HCRYPTPROV* phProv, LPCWSTR szContainer, LPCWSTR szProvider,
-                          DWORD dwProvType, DWORD dwFlags);
+BOOL CryptAcquireContextW(HCRYPTPROV* phProv, LPCWSTR szContainer, LPCWSTR szProvider, DWORD dwProvType, DWORD dwFlags);
 // Closes a provider. Keys and hashes made from it stay usable until destroyed.
 // FALSE with NTE_BAD_UID for an unknown handle, NTE_BAD_FLAGS for non-zero flags.
 BOOL CryptReleaseContext(HCRYPTPROV hProv, DWORD dwFlags);
 
 // Starts a CALG_SHA1 hash (hKey and dwFlags must be 0). FALSE with NTE_BAD_ALGID for other
 // algorithms, NTE_BAD_UID for an unknown provider.
-BOOL CryptCreateHash(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTKEY hKey, DWORD dwFlags,
-                     HCRYPTHASH* phHash);
+BOOL CryptCreateHash(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTKEY hKey, DWORD dwFlags, HCRYPTHASH* phHash);
 // Adds bytes to a hash. FALSE with NTE_BAD_HASH_STATE once its value was taken.
 BOOL CryptHashData(HCRYPTHASH hHash, const BYTE* pbData, DWORD dwDataLen, DWORD dwFlags);
 // HP_HASHVAL: finishes the hash and copies its value; with pbData null only sets the size.
 // FALSE with ERROR_MORE_DATA (and the size set) when the buffer is too small,
 // NTE_BAD_TYPE for other parameters.
-BOOL CryptGetHashParam(HCRYPTHASH hHash, DWORD dwParam, BYTE* pbData, DWORD* pdwDataLen,
-                       DWORD dwFlags);
+BOOL CryptGetHashParam(HCRYPTHASH hHash, DWORD dwParam, BYTE* pbData, DWORD* pdwDataLen, DWORD dwFlags);
 BOOL CryptDestroyHash(HCRYPTHASH hHash);
 
 // Derives a CALG_RC2 key from a hash's value (which finishes the hash). The key length in bits
 // is the high word of dwFlags (0 means 128). FALSE with NTE_BAD_ALGID, NTE_BAD_FLAGS (length
 // out of range or unknown flags), NTE_BAD_HASH.
-BOOL CryptDeriveKey(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTHASH hBaseData, DWORD dwFlags,
-                    HCRYPTKEY* phKey);
+BOOL CryptDeriveKey(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTHASH hBaseData, DWORD dwFlags, HCRYPTKEY* phKey);
 // Imports a PLAINTEXTKEYBLOB (hPubKey 0) or a SIMPLEBLOB wrapped with the RC2 key hPubKey.
 // FALSE with NTE_BAD_TYPE, NTE_BAD_VER, NTE_BAD_ALGID, NTE_BAD_LEN, NTE_BAD_DATA (the wrapped
 // bytes do not decrypt) or NTE_BAD_KEY; never reads past dwDataLen.
-BOOL CryptImportKey(HCRYPTPROV hProv, const BYTE* pbData, DWORD dwDataLen, HCRYPTKEY hPubKey,
-                    DWORD dwFlags, HCRYPTKEY* phKey);
+BOOL CryptImportKey(HCRYPTPROV hProv, const BYTE* pbData, DWORD dwDataLen, HCRYPTKEY hPubKey, DWORD dwFlags,
+                    HCRYPTKEY* phKey);
 BOOL CryptDestroyKey(HCRYPTKEY hKey);
 
 // Encrypts *pdwDataLen bytes of pbData in place (buffer size dwBufLen); with Final the data are
 // padded and the chaining restarts afterwards. With pbData null only sets *pdwDataLen to the
 // size needed. FALSE with ERROR_MORE_DATA (size set) when the buffer is too small, NTE_BAD_DATA
 // for a non-final length that is not a whole number of blocks, NTE_NOT_SUPPORTED for hHash.
-BOOL CryptEncrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, BYTE* pbData,
-                  DWORD* pdwDataLen, DWORD dwBufLen);
+BOOL CryptEncrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, BYTE* pbData, DWORD* pdwDataLen,
+                  DWORD dwBufLen);
 // Decrypts *pdwDataLen bytes in place; with Final removes the padding and sets the plain
 // length. FALSE with NTE_BAD_DATA for a length that is not a whole number of blocks, an empty
 // final block or bad padding (the buffer then holds no usable text).
-BOOL CryptDecrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, BYTE* pbData,
-                  DWORD* pdwDataLen);
+BOOL CryptDecrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, BYTE* pbData, DWORD* pdwDataLen);
 
 // Overwrites `length` bytes at `destination` with zeros in a way the compiler cannot drop,
 // for buffers that held key material.

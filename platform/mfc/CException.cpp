@@ -8,25 +8,40 @@ LPCWSTR FileCauseText(int cause)
 {
     switch (cause)
     {
-    case CFileException::none: return L"No error occurred.";
-    case CFileException::fileNotFound: return L"The file could not be found.";
-    case CFileException::badPath: return L"All or part of the path is invalid.";
-    case CFileException::tooManyOpenFiles: return L"Too many files are open.";
-    case CFileException::accessDenied: return L"Access to the file was denied.";
-    case CFileException::invalidFile: return L"An invalid file handle was used.";
-    case CFileException::removeCurrentDir: return L"The current working directory cannot be removed.";
-    case CFileException::directoryFull: return L"There are no more directory entries.";
-    case CFileException::badSeek: return L"An error occurred while setting the file pointer.";
-    case CFileException::hardIO: return L"A hardware error occurred while accessing the file.";
-    case CFileException::sharingViolation: return L"A sharing violation occurred while accessing the file.";
-    case CFileException::lockViolation: return L"A locking violation occurred while accessing the file.";
-    case CFileException::diskFull: return L"The disk is full.";
-    case CFileException::endOfFile: return L"An attempt was made to access past the end of the file.";
-    default: return L"An unknown error occurred while accessing the file.";
+    case CFileException::none:
+        return L"No error occurred.";
+    case CFileException::fileNotFound:
+        return L"The file could not be found.";
+    case CFileException::badPath:
+        return L"All or part of the path is invalid.";
+    case CFileException::tooManyOpenFiles:
+        return L"Too many files are open.";
+    case CFileException::accessDenied:
+        return L"Access to the file was denied.";
+    case CFileException::invalidFile:
+        return L"An invalid file handle was used.";
+    case CFileException::removeCurrentDir:
+        return L"The current working directory cannot be removed.";
+    case CFileException::directoryFull:
+        return L"There are no more directory entries.";
+    case CFileException::badSeek:
+        return L"An error occurred while setting the file pointer.";
+    case CFileException::hardIO:
+        return L"A hardware error occurred while accessing the file.";
+    case CFileException::sharingViolation:
+        return L"A sharing violation occurred while accessing the file.";
+    case CFileException::lockViolation:
+        return L"A locking violation occurred while accessing the file.";
+    case CFileException::diskFull:
+        return L"The disk is full.";
+    case CFileException::endOfFile:
+        return L"An attempt was made to access past the end of the file.";
+    default:
+        return L"An unknown error occurred while accessing the file.";
     }
 }
 
-} // namespace
+}  // namespace
 
 BOOL CException::GetErrorMessage(LPWSTR buffer, UINT maxChars, PUINT helpContext) const
 {
@@ -37,7 +52,10 @@ BOOL CException::GetErrorMessage(LPWSTR buffer, UINT maxChars, PUINT helpContext
     return FALSE;
 }
 
-int CException::ReportError(UINT, UINT) { return 0; }
+int CException::ReportError(UINT, UINT)
+{
+    return 0;
+}
 
 BOOL CException::CopyErrorMessage(LPCWSTR message, LPWSTR buffer, UINT maxChars, PUINT helpContext)
 {

@@ -215,7 +215,7 @@ Status CombinedStatus(Status left, Status right)
     return Status::valid;
 }
 
-} // namespace
+}  // namespace
 
 // ---- COleDateTimeSpan ----------------------------------------------------------------------
 
@@ -235,8 +235,9 @@ COleDateTimeSpan::COleDateTimeSpan(LONG days, int hours, int minutes, int second
 
 void COleDateTimeSpan::SetDateTimeSpan(LONG days, int hours, int minutes, int seconds)
 {
-    const long long totalSeconds = static_cast<long long>(days) * kSecondsPerDay + static_cast<long long>(hours) * 3600 +
-                                   static_cast<long long>(minutes) * 60 + seconds;
+    const long long totalSeconds = static_cast<long long>(days) * kSecondsPerDay +
+                                   static_cast<long long>(hours) * 3600 + static_cast<long long>(minutes) * 60 +
+                                   seconds;
     *this = COleDateTimeSpan(static_cast<double>(totalSeconds) / kSecondsPerDay);
 }
 
@@ -245,14 +246,38 @@ long long COleDateTimeSpan::TotalSeconds() const
     return m_status == valid ? std::llround(m_span * kSecondsPerDay) : 0;
 }
 
-double COleDateTimeSpan::GetTotalDays() const { return static_cast<double>(TotalSeconds() / kSecondsPerDay); }
-double COleDateTimeSpan::GetTotalHours() const { return static_cast<double>(TotalSeconds() / 3600); }
-double COleDateTimeSpan::GetTotalMinutes() const { return static_cast<double>(TotalSeconds() / 60); }
-double COleDateTimeSpan::GetTotalSeconds() const { return static_cast<double>(TotalSeconds()); }
-LONG COleDateTimeSpan::GetDays() const { return static_cast<LONG>(TotalSeconds() / kSecondsPerDay); }
-LONG COleDateTimeSpan::GetHours() const { return static_cast<LONG>(TotalSeconds() / 3600 % 24); }
-LONG COleDateTimeSpan::GetMinutes() const { return static_cast<LONG>(TotalSeconds() / 60 % 60); }
-LONG COleDateTimeSpan::GetSeconds() const { return static_cast<LONG>(TotalSeconds() % 60); }
+double COleDateTimeSpan::GetTotalDays() const
+{
+    return static_cast<double>(TotalSeconds() / kSecondsPerDay);
+}
+double COleDateTimeSpan::GetTotalHours() const
+{
+    return static_cast<double>(TotalSeconds() / 3600);
+}
+double COleDateTimeSpan::GetTotalMinutes() const
+{
+    return static_cast<double>(TotalSeconds() / 60);
+}
+double COleDateTimeSpan::GetTotalSeconds() const
+{
+    return static_cast<double>(TotalSeconds());
+}
+LONG COleDateTimeSpan::GetDays() const
+{
+    return static_cast<LONG>(TotalSeconds() / kSecondsPerDay);
+}
+LONG COleDateTimeSpan::GetHours() const
+{
+    return static_cast<LONG>(TotalSeconds() / 3600 % 24);
+}
+LONG COleDateTimeSpan::GetMinutes() const
+{
+    return static_cast<LONG>(TotalSeconds() / 60 % 60);
+}
+LONG COleDateTimeSpan::GetSeconds() const
+{
+    return static_cast<LONG>(TotalSeconds() % 60);
+}
 
 COleDateTimeSpan COleDateTimeSpan::operator+(const COleDateTimeSpan& other) const
 {
@@ -266,7 +291,10 @@ COleDateTimeSpan COleDateTimeSpan::operator+(const COleDateTimeSpan& other) cons
     return COleDateTimeSpan(m_span + other.m_span);
 }
 
-COleDateTimeSpan COleDateTimeSpan::operator-(const COleDateTimeSpan& other) const { return *this + (-other); }
+COleDateTimeSpan COleDateTimeSpan::operator-(const COleDateTimeSpan& other) const
+{
+    return *this + (-other);
+}
 
 COleDateTimeSpan COleDateTimeSpan::operator-() const
 {
@@ -293,7 +321,10 @@ std::partial_ordering operator<=>(const COleDateTimeSpan& left, const COleDateTi
 
 // ---- COleDateTime --------------------------------------------------------------------------
 
-COleDateTime COleDateTime::GetCurrentTime() { return COleDateTime(static_cast<__time64_t>(std::time(nullptr))); }
+COleDateTime COleDateTime::GetCurrentTime()
+{
+    return COleDateTime(static_cast<__time64_t>(std::time(nullptr)));
+}
 
 COleDateTime::COleDateTime(DATE date) : m_dt(date)
 {
@@ -317,9 +348,15 @@ COleDateTime::COleDateTime(const VARIANT& value)
     VariantClear(&converted);
 }
 
-COleDateTime::COleDateTime(__time32_t time) { SetFromTime(time); }
+COleDateTime::COleDateTime(__time32_t time)
+{
+    SetFromTime(time);
+}
 
-COleDateTime::COleDateTime(__time64_t time) { SetFromTime(time); }
+COleDateTime::COleDateTime(__time64_t time)
+{
+    SetFromTime(time);
+}
 
 COleDateTime::COleDateTime(const SYSTEMTIME& systemTime)
 {
@@ -381,9 +418,15 @@ int COleDateTime::SetDateTime(int year, int month, int day, int hour, int minute
     return m_status;
 }
 
-int COleDateTime::SetDate(int year, int month, int day) { return SetDateTime(year, month, day, 0, 0, 0); }
+int COleDateTime::SetDate(int year, int month, int day)
+{
+    return SetDateTime(year, month, day, 0, 0, 0);
+}
 
-int COleDateTime::SetTime(int hour, int minute, int second) { return SetDateTime(1899, 12, 30, hour, minute, second); }
+int COleDateTime::SetTime(int hour, int minute, int second)
+{
+    return SetDateTime(1899, 12, 30, hour, minute, second);
+}
 
 bool COleDateTime::GetAsSystemTime(SYSTEMTIME& systemTime) const
 {
@@ -427,16 +470,40 @@ int PartOf(const COleDateTime& value, Field field)
     return field(parts);
 }
 
-} // namespace
+}  // namespace
 
-int COleDateTime::GetYear() const { return PartOf(*this, [](const DateParts& p) { return p.year; }); }
-int COleDateTime::GetMonth() const { return PartOf(*this, [](const DateParts& p) { return p.month; }); }
-int COleDateTime::GetDay() const { return PartOf(*this, [](const DateParts& p) { return p.day; }); }
-int COleDateTime::GetHour() const { return PartOf(*this, [](const DateParts& p) { return p.hour; }); }
-int COleDateTime::GetMinute() const { return PartOf(*this, [](const DateParts& p) { return p.minute; }); }
-int COleDateTime::GetSecond() const { return PartOf(*this, [](const DateParts& p) { return p.second; }); }
-int COleDateTime::GetDayOfWeek() const { return PartOf(*this, [](const DateParts& p) { return p.dayOfWeek + 1; }); }
-int COleDateTime::GetDayOfYear() const { return PartOf(*this, [](const DateParts& p) { return p.dayOfYear; }); }
+int COleDateTime::GetYear() const
+{
+    return PartOf(*this, [](const DateParts& p) { return p.year; });
+}
+int COleDateTime::GetMonth() const
+{
+    return PartOf(*this, [](const DateParts& p) { return p.month; });
+}
+int COleDateTime::GetDay() const
+{
+    return PartOf(*this, [](const DateParts& p) { return p.day; });
+}
+int COleDateTime::GetHour() const
+{
+    return PartOf(*this, [](const DateParts& p) { return p.hour; });
+}
+int COleDateTime::GetMinute() const
+{
+    return PartOf(*this, [](const DateParts& p) { return p.minute; });
+}
+int COleDateTime::GetSecond() const
+{
+    return PartOf(*this, [](const DateParts& p) { return p.second; });
+}
+int COleDateTime::GetDayOfWeek() const
+{
+    return PartOf(*this, [](const DateParts& p) { return p.dayOfWeek + 1; });
+}
+int COleDateTime::GetDayOfYear() const
+{
+    return PartOf(*this, [](const DateParts& p) { return p.dayOfYear; });
+}
 
 CString COleDateTime::Format(const wchar_t* format) const
 {
@@ -500,7 +567,10 @@ COleDateTime COleDateTime::operator+(const COleDateTimeSpan& span) const
     return result;
 }
 
-COleDateTime COleDateTime::operator-(const COleDateTimeSpan& span) const { return *this + (-span); }
+COleDateTime COleDateTime::operator-(const COleDateTimeSpan& span) const
+{
+    return *this + (-span);
+}
 
 COleDateTimeSpan COleDateTime::operator-(const COleDateTime& other) const
 {

@@ -41,13 +41,15 @@ public:
 
     wchar_t Upper(wchar_t c) const
     {
-        return static_cast<wchar_t>(m_locale != static_cast<locale_t>(nullptr) ? towupper_l(static_cast<wint_t>(c), m_locale)
-                                                                               : towupper(static_cast<wint_t>(c)));
+        return static_cast<wchar_t>(m_locale != static_cast<locale_t>(nullptr)
+                                        ? towupper_l(static_cast<wint_t>(c), m_locale)
+                                        : towupper(static_cast<wint_t>(c)));
     }
     wchar_t Lower(wchar_t c) const
     {
-        return static_cast<wchar_t>(m_locale != static_cast<locale_t>(nullptr) ? towlower_l(static_cast<wint_t>(c), m_locale)
-                                                                               : towlower(static_cast<wint_t>(c)));
+        return static_cast<wchar_t>(m_locale != static_cast<locale_t>(nullptr)
+                                        ? towlower_l(static_cast<wint_t>(c), m_locale)
+                                        : towlower(static_cast<wint_t>(c)));
     }
     bool IsSpace(wchar_t c) const
     {
@@ -59,7 +61,10 @@ private:
     locale_t m_locale;
 };
 
-std::wstring_view ViewOf(const wchar_t* text) { return text == nullptr ? std::wstring_view() : std::wstring_view(text); }
+std::wstring_view ViewOf(const wchar_t* text)
+{
+    return text == nullptr ? std::wstring_view() : std::wstring_view(text);
+}
 
 // Position of a character in UTF-16 code-unit order: characters above U+FFFF are written with
 // surrogates (0xD800-0xDFFF) and so sort before U+E000-U+FFFF.
@@ -85,7 +90,10 @@ int CompareKeys(std::wstring_view left, std::wstring_view right, bool ignoreCase
     return left.size() < right.size() ? -1 : 1;
 }
 
-int Clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
+int Clamp(int value, int low, int high)
+{
+    return value < low ? low : value > high ? high : value;
+}
 
 template <typename Predicate>
 void TrimLeftWhile(std::wstring& text, Predicate matches)
@@ -120,7 +128,7 @@ auto IsInSet(const wchar_t* set)
     return [set = ViewOf(set)](wchar_t c) { return set.find(c) != std::wstring_view::npos; };
 }
 
-} // namespace
+}  // namespace
 
 CString::CString(const wchar_t* text) : m_text(ViewOf(text)) {}
 
@@ -200,13 +208,25 @@ CString& CString::operator+=(const char* text)
     return *this;
 }
 
-int CString::Compare(const wchar_t* text) const { return CompareKeys(m_text, ViewOf(text), false); }
+int CString::Compare(const wchar_t* text) const
+{
+    return CompareKeys(m_text, ViewOf(text), false);
+}
 
-int CString::CompareNoCase(const wchar_t* text) const { return CompareKeys(m_text, ViewOf(text), true); }
+int CString::CompareNoCase(const wchar_t* text) const
+{
+    return CompareKeys(m_text, ViewOf(text), true);
+}
 
-CString CString::Left(int count) const { return Mid(0, count); }
+CString CString::Left(int count) const
+{
+    return Mid(0, count);
+}
 
-CString CString::Mid(int first) const { return Mid(first, GetLength()); }
+CString CString::Mid(int first) const
+{
+    return Mid(first, GetLength());
+}
 
 CString CString::Mid(int first, int count) const
 {
@@ -292,9 +312,18 @@ int CString::FindOneOf(const wchar_t* set) const
     return found == std::wstring::npos ? -1 : static_cast<int>(found);
 }
 
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
-CString& CString::Trim(wchar_t character) { return TrimRight(character).TrimLeft(character); }
-CString& CString::Trim(const wchar_t* set) { return TrimRight(set).TrimLeft(set); }
+CString& CString::Trim()
+{
+    return TrimRight().TrimLeft();
+}
+CString& CString::Trim(wchar_t character)
+{
+    return TrimRight(character).TrimLeft(character);
+}
+CString& CString::Trim(const wchar_t* set)
+{
+    return TrimRight(set).TrimLeft(set);
+}
 
 CString& CString::TrimLeft()
 {
@@ -446,8 +475,8 @@ wchar_t* CString::GetBufferSetLength(int length)
 
 void CString::ReleaseBuffer(int newLength)
 {
-    const std::size_t length = newLength < 0 ? std::wcslen(m_text.c_str())
-                                             : std::min(static_cast<std::size_t>(newLength), m_text.size());
+    const std::size_t length =
+        newLength < 0 ? std::wcslen(m_text.c_str()) : std::min(static_cast<std::size_t>(newLength), m_text.size());
     m_text.resize(length);
 }
 
@@ -522,13 +551,25 @@ CString operator+(wchar_t left, const CString& right)
     return result;
 }
 
-std::string CStringToUtf8(const CString& text) { return UnicodeConversion::EncodeUtf8(text.GetWString()); }
+std::string CStringToUtf8(const CString& text)
+{
+    return UnicodeConversion::EncodeUtf8(text.GetWString());
+}
 
-CString Utf8ToCString(std::string_view text) { return CString(UnicodeConversion::DecodeUtf8(text)); }
+CString Utf8ToCString(std::string_view text)
+{
+    return CString(UnicodeConversion::DecodeUtf8(text));
+}
 
-std::u16string ToUtf16(const CString& text) { return UnicodeConversion::EncodeUtf16(text.GetWString()); }
+std::u16string ToUtf16(const CString& text)
+{
+    return UnicodeConversion::EncodeUtf16(text.GetWString());
+}
 
-CString FromUtf16(std::u16string_view text) { return CString(UnicodeConversion::DecodeUtf16(text)); }
+CString FromUtf16(std::u16string_view text)
+{
+    return CString(UnicodeConversion::DecodeUtf16(text));
+}
 
 std::ostream& operator<<(std::ostream& stream, const CString& text)
 {

@@ -128,10 +128,17 @@ public:
             return false;
         switch (argument->kind)
         {
-        case FormatArgument::Kind::Floating: value = argument->floating; return true;
-        case FormatArgument::Kind::Signed: value = static_cast<double>(static_cast<std::int64_t>(argument->bits)); return true;
-        case FormatArgument::Kind::Unsigned: value = static_cast<double>(argument->bits); return true;
-        default: return false;
+        case FormatArgument::Kind::Floating:
+            value = argument->floating;
+            return true;
+        case FormatArgument::Kind::Signed:
+            value = static_cast<double>(static_cast<std::int64_t>(argument->bits));
+            return true;
+        case FormatArgument::Kind::Unsigned:
+            value = static_cast<double>(argument->bits);
+            return true;
+        default:
+            return false;
         }
     }
 
@@ -206,11 +213,19 @@ struct Spec
     // Integer size in bits: 16, 32 or 64.
     int integerBits = 32;
     // Text size: h gives narrow, l wide; otherwise the type letter decides.
-    enum class TextSize { Default, Narrow, Wide } textSize = TextSize::Default;
+    enum class TextSize
+    {
+        Default,
+        Narrow,
+        Wide
+    } textSize = TextSize::Default;
     wchar_t type = 0;
 };
 
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool IsDigit(wchar_t c)
+{
+    return c >= L'0' && c <= L'9';
+}
 
 // Reads a decimal field; nullopt when it exceeds kMaxFieldWidth.
 std::optional<int> ParseField(std::wstring_view text, std::size_t& pos)
@@ -343,7 +358,10 @@ void AppendPadded(std::wstring& output, std::wstring_view body, const Spec& spec
         output.append(padding, L' ');
 }
 
-std::wstring Widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+std::wstring Widen(const std::string& ascii)
+{
+    return std::wstring(ascii.begin(), ascii.end());
+}
 
 void AppendInteger(std::wstring& output, const Spec& spec, int width, int precision, std::uint64_t bits)
 {
@@ -495,21 +513,28 @@ bool Render(const Spec& spec, ArgumentSource& source, std::wstring& output)
     std::wstring text;
     switch (spec.type)
     {
-    case L'd': case L'i': case L'u': case L'x': case L'X': case L'o':
+    case L'd':
+    case L'i':
+    case L'u':
+    case L'x':
+    case L'X':
+    case L'o':
         if (!source.NextInteger(spec.integerBits == 64, bits))
             return false;
         if (width > kMaxFieldWidth || precision > kMaxFieldWidth)
             return false;
         AppendInteger(text, effective, static_cast<int>(width), static_cast<int>(precision), bits);
         break;
-    case L'c': case L'C':
+    case L'c':
+    case L'C':
         if (!source.NextInteger(false, bits))
             return false;
         if (width > kMaxFieldWidth)
             return false;
         AppendCharacter(text, effective, static_cast<int>(width), bits);
         break;
-    case L's': case L'S': {
+    case L's':
+    case L'S': {
         TextValue value;
         if (!source.NextText(TextKindOf(spec), value))
             return false;
@@ -576,8 +601,12 @@ void AppendPlainInsert(const FormatArgument& argument, std::wstring& output)
 {
     switch (argument.kind)
     {
-    case FormatArgument::Kind::Signed: output += std::to_wstring(static_cast<std::int64_t>(argument.bits)); break;
-    case FormatArgument::Kind::Unsigned: output += std::to_wstring(argument.bits); break;
+    case FormatArgument::Kind::Signed:
+        output += std::to_wstring(static_cast<std::int64_t>(argument.bits));
+        break;
+    case FormatArgument::Kind::Unsigned:
+        output += std::to_wstring(argument.bits);
+        break;
     case FormatArgument::Kind::Floating: {
         TypedSource source(std::span<const FormatArgument>(&argument, 1));
         AppendPrintf(L"%g", source, output);
@@ -588,12 +617,16 @@ void AppendPlainInsert(const FormatArgument& argument, std::wstring& output)
         AppendPrintf(L"%p", source, output);
         break;
     }
-    case FormatArgument::Kind::Wide: output += argument.isNull ? std::wstring_view(L"(null)") : argument.wide; break;
-    case FormatArgument::Kind::Narrow: output += argument.isNull ? L"(null)" : DecodeUtf8(argument.narrow); break;
+    case FormatArgument::Kind::Wide:
+        output += argument.isNull ? std::wstring_view(L"(null)") : argument.wide;
+        break;
+    case FormatArgument::Kind::Narrow:
+        output += argument.isNull ? L"(null)" : DecodeUtf8(argument.narrow);
+        break;
     }
 }
 
-} // namespace
+}  // namespace
 
 void CStringFormatter::AppendFormat(std::wstring_view format, std::span<const FormatArgument> arguments,
                                     std::wstring& output)
@@ -678,4 +711,4 @@ void CStringFormatter::AppendMessage(std::wstring_view format, std::span<const F
     }
 }
 
-} // namespace mfc_detail
+}  // namespace mfc_detail

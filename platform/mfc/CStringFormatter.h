@@ -44,8 +44,7 @@ class CStringFormatter
 {
 public:
     // Appends the printf-style format with arguments taken from the list in order.
-    static void AppendFormat(std::wstring_view format, std::span<const FormatArgument> arguments,
-                             std::wstring& output);
+    static void AppendFormat(std::wstring_view format, std::span<const FormatArgument> arguments, std::wstring& output);
 
     // Appends the printf-style format with arguments read from the list (the caller
     // guarantees an argument of the right type for every specifier, as with vswprintf).
@@ -56,4 +55,4 @@ public:
                               std::wstring& output);
 };
 
-} // namespace mfc_detail
+}  // namespace mfc_detail

@@ -22,7 +22,7 @@ int LocalPart(__time64_t time, Field field)
     return LocalParts(time, parts) ? field(parts) : -1;
 }
 
-} // namespace
+}  // namespace
 
 CTimeSpan::CTimeSpan(LONG days, int hours, int minutes, int seconds)
     : m_span(static_cast<__time64_t>(days) * 86400 + static_cast<__time64_t>(hours) * 3600 +
@@ -30,7 +30,10 @@ CTimeSpan::CTimeSpan(LONG days, int hours, int minutes, int seconds)
 {
 }
 
-CTime CTime::GetCurrentTime() { return CTime(static_cast<__time64_t>(std::time(nullptr))); }
+CTime CTime::GetCurrentTime()
+{
+    return CTime(static_cast<__time64_t>(std::time(nullptr)));
+}
 
 CTime::CTime(int year, int month, int day, int hour, int minute, int second, int daylightSaving)
 {
@@ -69,13 +72,34 @@ CTime::CTime(const FILETIME& fileTime, int)
     m_time = static_cast<__time64_t>(ticks / kFileTimeTicksPerSecond) - kFileTimeToUnixSeconds;
 }
 
-int CTime::GetYear() const { return LocalPart(m_time, [](const std::tm& t) { return t.tm_year + 1900; }); }
-int CTime::GetMonth() const { return LocalPart(m_time, [](const std::tm& t) { return t.tm_mon + 1; }); }
-int CTime::GetDay() const { return LocalPart(m_time, [](const std::tm& t) { return t.tm_mday; }); }
-int CTime::GetHour() const { return LocalPart(m_time, [](const std::tm& t) { return t.tm_hour; }); }
-int CTime::GetMinute() const { return LocalPart(m_time, [](const std::tm& t) { return t.tm_min; }); }
-int CTime::GetSecond() const { return LocalPart(m_time, [](const std::tm& t) { return t.tm_sec; }); }
-int CTime::GetDayOfWeek() const { return LocalPart(m_time, [](const std::tm& t) { return t.tm_wday + 1; }); }
+int CTime::GetYear() const
+{
+    return LocalPart(m_time, [](const std::tm& t) { return t.tm_year + 1900; });
+}
+int CTime::GetMonth() const
+{
+    return LocalPart(m_time, [](const std::tm& t) { return t.tm_mon + 1; });
+}
+int CTime::GetDay() const
+{
+    return LocalPart(m_time, [](const std::tm& t) { return t.tm_mday; });
+}
+int CTime::GetHour() const
+{
+    return LocalPart(m_time, [](const std::tm& t) { return t.tm_hour; });
+}
+int CTime::GetMinute() const
+{
+    return LocalPart(m_time, [](const std::tm& t) { return t.tm_min; });
+}
+int CTime::GetSecond() const
+{
+    return LocalPart(m_time, [](const std::tm& t) { return t.tm_sec; });
+}
+int CTime::GetDayOfWeek() const
+{
+    return LocalPart(m_time, [](const std::tm& t) { return t.tm_wday + 1; });
+}
 
 bool CTime::GetAsSystemTime(SYSTEMTIME& systemTime) const
 {

@@ -31,8 +31,16 @@ public:
 
     CTimeSpan operator+(CTimeSpan other) const { return CTimeSpan(m_span + other.m_span); }
     CTimeSpan operator-(CTimeSpan other) const { return CTimeSpan(m_span - other.m_span); }
-    CTimeSpan& operator+=(CTimeSpan other) { m_span += other.m_span; return *this; }
-    CTimeSpan& operator-=(CTimeSpan other) { m_span -= other.m_span; return *this; }
+    CTimeSpan& operator+=(CTimeSpan other)
+    {
+        m_span += other.m_span;
+        return *this;
+    }
+    CTimeSpan& operator-=(CTimeSpan other)
+    {
+        m_span -= other.m_span;
+        return *this;
+    }
     friend bool operator==(CTimeSpan, CTimeSpan) = default;
     friend auto operator<=>(CTimeSpan, CTimeSpan) = default;
 
@@ -80,8 +88,16 @@ public:
     CTimeSpan operator-(CTime other) const { return CTimeSpan(m_time - other.m_time); }
     CTime operator+(CTimeSpan span) const { return CTime(m_time + span.GetTimeSpan()); }
     CTime operator-(CTimeSpan span) const { return CTime(m_time - span.GetTimeSpan()); }
-    CTime& operator+=(CTimeSpan span) { m_time += span.GetTimeSpan(); return *this; }
-    CTime& operator-=(CTimeSpan span) { m_time -= span.GetTimeSpan(); return *this; }
+    CTime& operator+=(CTimeSpan span)
+    {
+        m_time += span.GetTimeSpan();
+        return *this;
+    }
+    CTime& operator-=(CTimeSpan span)
+    {
+        m_time -= span.GetTimeSpan();
+        return *this;
+    }
     friend bool operator==(CTime, CTime) = default;
     friend auto operator<=>(CTime, CTime) = default;
 

@@ -83,4 +83,4 @@ static_assert(DaysFromCivil(1899, 12, 30) == -25569);
 static_assert(CivilFromDays(-25569).year == 1899 && CivilFromDays(-25569).day == 30);
 static_assert(DayOfWeek(DaysFromCivil(1899, 12, 30)) == 6);
 
-} // namespace mfc_detail
+}  // namespace mfc_detail

@@ -101,4 +101,4 @@ FormatArgument MakeFormatArgument(const T& value)
     return argument;
 }
 
-} // namespace mfc_detail
+}  // namespace mfc_detail

@@ -50,17 +50,32 @@ struct ThreadSwitch
 thread_local ThreadSwitch t_switch;
 thread_local AFX_MODULE_STATE t_moduleState;
 
-} // namespace
+}  // namespace
 
-CWinApp::CWinApp(LPCWSTR appName) : m_pszAppName(appName) { AppRegistry::Instance().Add(this); }
+CWinApp::CWinApp(LPCWSTR appName) : m_pszAppName(appName)
+{
+    AppRegistry::Instance().Add(this);
+}
 
-CWinApp::~CWinApp() { AppRegistry::Instance().Remove(this); }
+CWinApp::~CWinApp()
+{
+    AppRegistry::Instance().Remove(this);
+}
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
 
-int CWinApp::ExitInstance() { return 0; }
+int CWinApp::ExitInstance()
+{
+    return 0;
+}
 
-CWinApp* AfxGetApp() { return t_switch.active ? t_switch.app : AppRegistry::Instance().Default(); }
+CWinApp* AfxGetApp()
+{
+    return t_switch.active ? t_switch.app : AppRegistry::Instance().Default();
+}
 
 AFX_MODULE_STATE* AfxGetModuleState()
 {

@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::size_t kMaxFormattedLength = 65536;
 
-} // namespace
+}  // namespace
 
 std::wstring FormatBrokenDownTime(const wchar_t* format, const std::tm& fields)
 {
@@ -28,4 +28,4 @@ std::wstring FormatBrokenDownTime(const wchar_t* format, const std::tm& fields)
     return std::wstring();
 }
 
-} // namespace mfc_detail
+}  // namespace mfc_detail

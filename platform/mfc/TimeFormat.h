@@ -12,4 +12,4 @@ namespace mfc_detail {
 // an empty result, or a result longer than 65536 characters.
 std::wstring FormatBrokenDownTime(const wchar_t* format, const std::tm& fields);
 
-} // namespace mfc_detail
+}  // namespace mfc_detail

@@ -31,7 +31,7 @@ std::uint64_t CurrentTicks()
            static_cast<std::uint64_t>(now.tv_nsec) / 100;
 }
 
-} // namespace
+}  // namespace
 
 BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime)
 {

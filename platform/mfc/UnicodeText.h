@@ -13,9 +13,21 @@ namespace mfc_detail {
 
 constexpr wchar_t kReplacementCharacter = UnicodeConversion::kReplacementCharacter;
 
-inline std::wstring DecodeUtf8(std::string_view text) { return UnicodeConversion::DecodeUtf8(text); }
-inline std::string EncodeUtf8(std::wstring_view text) { return UnicodeConversion::EncodeUtf8(text); }
-inline std::wstring DecodeUtf16(std::u16string_view text) { return UnicodeConversion::DecodeUtf16(text); }
-inline std::u16string EncodeUtf16(std::wstring_view text) { return UnicodeConversion::EncodeUtf16(text); }
+inline std::wstring DecodeUtf8(std::string_view text)
+{
+    return UnicodeConversion::DecodeUtf8(text);
+}
+inline std::string EncodeUtf8(std::wstring_view text)
+{
+    return UnicodeConversion::EncodeUtf8(text);
+}
+inline std::wstring DecodeUtf16(std::u16string_view text)
+{
+    return UnicodeConversion::DecodeUtf16(text);
+}
+inline std::u16string EncodeUtf16(std::wstring_view text)
+{
+    return UnicodeConversion::EncodeUtf16(text);
+}
 
-} // namespace mfc_detail
+}  // namespace mfc_detail

@@ -9,7 +9,8 @@
 
 namespace qpid::types {
 
-class Exception : public std::runtime_error {
+class Exception : public std::runtime_error
+{
 public:
     explicit Exception(const std::string& message = std::string()) : std::runtime_error(message) {}
     // The message given at construction.

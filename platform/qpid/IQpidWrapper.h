@@ -11,7 +11,8 @@
 
 namespace sms::qpid::wrapper {
 
-class IQpidWrapper {
+class IQpidWrapper
+{
 public:
     virtual ~IQpidWrapper() = default;
 

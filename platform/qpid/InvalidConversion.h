@@ -10,7 +10,8 @@
 
 namespace qpid::types {
 
-class InvalidConversion : public Exception {
+class InvalidConversion : public Exception
+{
 public:
     explicit InvalidConversion(const std::string& message) : Exception(message) {}
 };

@@ -13,7 +13,8 @@
 
 namespace qpid::types {
 
-class Uuid {
+class Uuid
+{
 public:
     static constexpr std::size_t SIZE = 16;
 

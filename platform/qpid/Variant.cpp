@@ -10,16 +10,23 @@ namespace qpid::types {
 
 namespace {
 
-constexpr const char* kTypeNames[] = {"void",  "bool",  "uint8",  "uint16", "uint32", "uint64", "int8",   "int16",
-                                      "int32", "int64", "float",  "double", "uuid",   "map",    "list",   "string"};
+constexpr const char* kTypeNames[] = {"void",  "bool",  "uint8", "uint16", "uint32", "uint64", "int8", "int16",
+                                      "int32", "int64", "float", "double", "uuid",   "map",    "list", "string"};
 
-bool IsUnsigned(VariantType type) { return type >= VAR_UINT8 && type <= VAR_UINT64; }
-bool IsSigned(VariantType type) { return type >= VAR_INT8 && type <= VAR_INT64; }
+bool IsUnsigned(VariantType type)
+{
+    return type >= VAR_UINT8 && type <= VAR_UINT64;
+}
+bool IsSigned(VariantType type)
+{
+    return type >= VAR_INT8 && type <= VAR_INT64;
+}
 
 // The text without one leading '+', when a digit follows it; the text itself otherwise.
 std::string_view WithoutPlus(std::string_view text)
 {
-    if (text.size() > 1 && text[0] == '+' && text[1] >= '0' && text[1] <= '9') {
+    if (text.size() > 1 && text[0] == '+' && text[1] >= '0' && text[1] <= '9')
+    {
         text.remove_prefix(1);
     }
     return text;
@@ -31,19 +38,23 @@ std::optional<T> ParseInteger(std::string_view text)
 {
     text = WithoutPlus(text);
     bool negative = false;
-    if constexpr (std::is_unsigned_v<T>) {
+    if constexpr (std::is_unsigned_v<T>)
+    {
         // Only "-0" (and "-00"...) is a negative text an unsigned target takes.
-        if (!text.empty() && text[0] == '-') {
+        if (!text.empty() && text[0] == '-')
+        {
             negative = true;
             text.remove_prefix(1);
         }
     }
-    if (text.empty() || text[0] == '+' || (std::is_unsigned_v<T> && text[0] == '-')) {
+    if (text.empty() || text[0] == '+' || (std::is_unsigned_v<T> && text[0] == '-'))
+    {
         return std::nullopt;
     }
     T value{};
     const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (status != std::errc() || end != text.data() + text.size() || (negative && value != 0)) {
+    if (status != std::errc() || end != text.data() + text.size() || (negative && value != 0))
+    {
         return std::nullopt;
     }
     return value;
@@ -53,12 +64,14 @@ template <typename T>
 std::optional<T> ParseReal(std::string_view text)
 {
     text = WithoutPlus(text);
-    if (text.empty() || text[0] == '+') {
+    if (text.empty() || text[0] == '+')
+    {
         return std::nullopt;
     }
     T value{};
     const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (status != std::errc() || end != text.data() + text.size()) {
+    if (status != std::errc() || end != text.data() + text.size())
+    {
         return std::nullopt;
     }
     return value;
@@ -74,12 +87,15 @@ std::string RealText(T value)
 
 bool EqualsNoCase(std::string_view text, std::string_view word)
 {
-    if (text.size() != word.size()) {
+    if (text.size() != word.size())
+    {
         return false;
     }
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
         const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
-        if (c != word[i]) {
+        if (c != word[i])
+        {
             return false;
         }
     }
@@ -117,16 +133,9 @@ Variant::Variant(const Variant& other)
 }
 
 Variant::Variant(Variant&& other) noexcept
-    : m_type(other.m_type),
-      m_bool(other.m_bool),
-      m_signed(other.m_signed),
-      m_unsigned(other.m_unsigned),
-      m_float(other.m_float),
-      m_double(other.m_double),
-      m_uuid(other.m_uuid),
-      m_string(std::move(other.m_string)),
-      m_map(std::move(other.m_map)),
-      m_list(std::move(other.m_list))
+    : m_type(other.m_type), m_bool(other.m_bool), m_signed(other.m_signed), m_unsigned(other.m_unsigned),
+      m_float(other.m_float), m_double(other.m_double), m_uuid(other.m_uuid), m_string(std::move(other.m_string)),
+      m_map(std::move(other.m_map)), m_list(std::move(other.m_list))
 {
     other.reset();
 }
@@ -135,7 +144,8 @@ Variant::~Variant() = default;
 
 Variant& Variant::operator=(const Variant& other)
 {
-    if (this != &other) {
+    if (this != &other)
+    {
         // Copied first: the other value may live inside this one's map or list.
         Variant copy(other);
         *this = std::move(copy);
@@ -145,7 +155,8 @@ Variant& Variant::operator=(const Variant& other)
 
 Variant& Variant::operator=(Variant&& other) noexcept
 {
-    if (this != &other) {
+    if (this != &other)
+    {
         CopyScalars(other);
         m_string = std::move(other.m_string);
         // Moved into a local first: the other value may live inside this one's map or list.
@@ -193,7 +204,8 @@ void Variant::reset()
 
 void Variant::Refuse(const char* target) const
 {
-    if (m_type == VAR_STRING) {
+    if (m_type == VAR_STRING)
+    {
         throw InvalidConversion("Cannot convert " + m_string + " to " + target);
     }
     throw InvalidConversion(getTypeName(m_type) + " cannot be converted to " + target);
@@ -201,7 +213,8 @@ void Variant::Refuse(const char* target) const
 
 void Variant::Expect(VariantType type, const char* target) const
 {
-    if (m_type != type) {
+    if (m_type != type)
+    {
         Refuse(target);
     }
 }
@@ -209,14 +222,18 @@ void Variant::Expect(VariantType type, const char* target) const
 template <typename T>
 T Variant::AsInteger(const char* target) const
 {
-    if (IsUnsigned(m_type) && std::in_range<T>(m_unsigned)) {
+    if (IsUnsigned(m_type) && std::in_range<T>(m_unsigned))
+    {
         return static_cast<T>(m_unsigned);
     }
-    if (IsSigned(m_type) && std::in_range<T>(m_signed)) {
+    if (IsSigned(m_type) && std::in_range<T>(m_signed))
+    {
         return static_cast<T>(m_signed);
     }
-    if (m_type == VAR_STRING) {
-        if (const auto parsed = ParseInteger<T>(m_string)) {
+    if (m_type == VAR_STRING)
+    {
+        if (const auto parsed = ParseInteger<T>(m_string))
+        {
             return *parsed;
         }
     }
@@ -225,45 +242,79 @@ T Variant::AsInteger(const char* target) const
 
 bool Variant::asBool() const
 {
-    if (m_type == VAR_BOOL) {
+    if (m_type == VAR_BOOL)
+    {
         return m_bool;
     }
-    if (IsUnsigned(m_type)) {
+    if (IsUnsigned(m_type))
+    {
         return m_unsigned != 0;
     }
-    if (IsSigned(m_type)) {
+    if (IsSigned(m_type))
+    {
         return m_signed != 0;
     }
-    if (m_type == VAR_STRING) {
-        if (EqualsNoCase(m_string, "true")) {
+    if (m_type == VAR_STRING)
+    {
+        if (EqualsNoCase(m_string, "true"))
+        {
             return true;
         }
-        if (EqualsNoCase(m_string, "false")) {
+        if (EqualsNoCase(m_string, "false"))
+        {
             return false;
         }
-        if (const auto number = ParseInteger<std::int32_t>(m_string)) {
+        if (const auto number = ParseInteger<std::int32_t>(m_string))
+        {
             return *number != 0;
         }
     }
     Refuse("bool");
 }
 
-std::uint8_t Variant::asUint8() const { return AsInteger<std::uint8_t>("uint8"); }
-std::uint16_t Variant::asUint16() const { return AsInteger<std::uint16_t>("uint16"); }
-std::uint32_t Variant::asUint32() const { return AsInteger<std::uint32_t>("uint32"); }
-std::uint64_t Variant::asUint64() const { return AsInteger<std::uint64_t>("uint64"); }
-std::int8_t Variant::asInt8() const { return AsInteger<std::int8_t>("int8"); }
-std::int16_t Variant::asInt16() const { return AsInteger<std::int16_t>("int16"); }
-std::int32_t Variant::asInt32() const { return AsInteger<std::int32_t>("int32"); }
-std::int64_t Variant::asInt64() const { return AsInteger<std::int64_t>("int64"); }
+std::uint8_t Variant::asUint8() const
+{
+    return AsInteger<std::uint8_t>("uint8");
+}
+std::uint16_t Variant::asUint16() const
+{
+    return AsInteger<std::uint16_t>("uint16");
+}
+std::uint32_t Variant::asUint32() const
+{
+    return AsInteger<std::uint32_t>("uint32");
+}
+std::uint64_t Variant::asUint64() const
+{
+    return AsInteger<std::uint64_t>("uint64");
+}
+std::int8_t Variant::asInt8() const
+{
+    return AsInteger<std::int8_t>("int8");
+}
+std::int16_t Variant::asInt16() const
+{
+    return AsInteger<std::int16_t>("int16");
+}
+std::int32_t Variant::asInt32() const
+{
+    return AsInteger<std::int32_t>("int32");
+}
+std::int64_t Variant::asInt64() const
+{
+    return AsInteger<std::int64_t>("int64");
+}
 
 float Variant::asFloat() const
 {
-    if (m_type == VAR_FLOAT) {
+    if (m_type == VAR_FLOAT)
+    {
         return m_float;
     }
-    if (m_type == VAR_STRING) {
-        if (const auto parsed = ParseReal<float>(m_string)) {
+    if (m_type == VAR_STRING)
+    {
+        if (const auto parsed = ParseReal<float>(m_string))
+        {
             return *parsed;
         }
     }
@@ -272,14 +323,18 @@ float Variant::asFloat() const
 
 double Variant::asDouble() const
 {
-    if (m_type == VAR_FLOAT) {
+    if (m_type == VAR_FLOAT)
+    {
         return m_float;
     }
-    if (m_type == VAR_DOUBLE) {
+    if (m_type == VAR_DOUBLE)
+    {
         return m_double;
     }
-    if (m_type == VAR_STRING) {
-        if (const auto parsed = ParseReal<double>(m_string)) {
+    if (m_type == VAR_STRING)
+    {
+        if (const auto parsed = ParseReal<double>(m_string))
+        {
             return *parsed;
         }
     }
@@ -294,7 +349,8 @@ Uuid Variant::asUuid() const
 
 std::string Variant::asString() const
 {
-    switch (m_type) {
+    switch (m_type)
+    {
     case VAR_VOID:
         return std::string();
     case VAR_BOOL:
@@ -320,9 +376,12 @@ std::string Variant::asString() const
     case VAR_MAP:
     case VAR_LIST: {
         std::ostringstream text;
-        if (m_type == VAR_MAP) {
+        if (m_type == VAR_MAP)
+        {
             text << *m_map;
-        } else {
+        }
+        else
+        {
             text << *m_list;
         }
         return text.str();
@@ -366,10 +425,12 @@ std::string& Variant::getString()
 
 bool Variant::isEqualTo(const Variant& other) const
 {
-    if (m_type != other.m_type) {
+    if (m_type != other.m_type)
+    {
         return false;
     }
-    switch (m_type) {
+    switch (m_type)
+    {
     case VAR_VOID:
         return true;
     case VAR_BOOL:
@@ -409,7 +470,8 @@ std::ostream& WriteJoined(std::ostream& out, const Range& range, char open, char
 {
     out << open;
     bool first = true;
-    for (const auto& element : range) {
+    for (const auto& element : range)
+    {
         out << (first ? "" : ", ");
         write(element);
         first = false;

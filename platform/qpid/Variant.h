@@ -30,7 +30,8 @@
 
 namespace qpid::types {
 
-enum VariantType {
+enum VariantType
+{
     VAR_VOID = 0,
     VAR_BOOL,
     VAR_UINT8,
@@ -52,7 +53,8 @@ enum VariantType {
 // "void", "bool", "uint8", ..., "string"; "unknown" for a number outside the enumeration.
 std::string getTypeName(VariantType type);
 
-class Variant {
+class Variant
+{
 public:
     using Map = std::map<std::string, Variant>;
     using List = std::list<Variant>;

@@ -9,8 +9,7 @@
 #include <charconv>
 #include <mutex>
 
-namespace
-{
+namespace {
 
 constexpr std::wstring_view kBlanks = L" \t";
 
@@ -43,23 +42,20 @@ std::optional<std::pair<std::wstring_view, std::wstring_view>> EntryOf(std::wstr
     const std::size_t assignment = trimmed.find(L'=');
     if (assignment == std::wstring_view::npos)
         return std::nullopt;
-    return std::make_pair(Trim(trimmed.substr(0, assignment)),
-                          Trim(trimmed.substr(assignment + 1)));
+    return std::make_pair(Trim(trimmed.substr(0, assignment)), Trim(trimmed.substr(assignment + 1)));
 }
 
 std::wstring_view Unquote(std::wstring_view value)
 {
-    if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
-        value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
 }
 
 void AddOnce(std::vector<std::wstring>& names, std::wstring_view name)
 {
-    const bool seen = std::any_of(names.begin(), names.end(), [&](const std::wstring& existing) {
-        return WideText::EqualNoCase(existing, name);
-    });
+    const bool seen = std::any_of(names.begin(), names.end(),
+                                  [&](const std::wstring& existing) { return WideText::EqualNoCase(existing, name); });
     if (!seen)
         names.emplace_back(name);
 }
@@ -123,7 +119,7 @@ bool HasLineBreak(std::wstring_view text)
     return text.find_first_of(L"\r\n") != std::wstring_view::npos;
 }
 
-} // namespace
+}  // namespace
 
 DWORD ProfileFile::Load(const std::filesystem::path& path, ProfileFile& file)
 {
@@ -147,8 +143,7 @@ DWORD ProfileFile::Save(const std::filesystem::path& path) const
     return TextFile::WriteAtomically(path, WideText::ToUtf8(text));
 }
 
-std::optional<std::pair<std::size_t, std::size_t>> ProfileFile::FindSection(
-    std::wstring_view section) const
+std::optional<std::pair<std::size_t, std::size_t>> ProfileFile::FindSection(std::wstring_view section) const
 {
     const std::wstring_view wanted = Trim(section);
     for (std::size_t first = 0; first < m_lines.size(); ++first)
@@ -164,8 +159,7 @@ std::optional<std::pair<std::size_t, std::size_t>> ProfileFile::FindSection(
     return std::nullopt;
 }
 
-std::optional<std::wstring> ProfileFile::Value(std::wstring_view section,
-                                               std::wstring_view key) const
+std::optional<std::wstring> ProfileFile::Value(std::wstring_view section, std::wstring_view key) const
 {
     const auto range = FindSection(section);
     if (!range)
@@ -205,8 +199,7 @@ std::vector<std::wstring> ProfileFile::KeyNames(std::wstring_view section) const
     return names;
 }
 
-bool ProfileFile::SetValue(std::wstring_view section, std::wstring_view key,
-                           std::wstring_view value)
+bool ProfileFile::SetValue(std::wstring_view section, std::wstring_view key, std::wstring_view value)
 {
     std::wstring line = std::wstring(Trim(key)) + L"=" + std::wstring(value);
     const auto range = FindSection(section);
@@ -285,8 +278,8 @@ UINT GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWS
     return static_cast<UINT>(number);
 }
 
-DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue,
-                               LPWSTR buffer, DWORD size, LPCWSTR fileName)
+DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR buffer, DWORD size,
+                               LPCWSTR fileName)
 {
     if (buffer == nullptr || size == 0)
         return 0;
@@ -319,15 +312,13 @@ BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPC
     if (section == nullptr || fileName == nullptr)
         return invalid();
     const std::wstring_view sectionName = Trim(section);
-    if (sectionName.empty() || HasLineBreak(sectionName) ||
-        sectionName.find(L']') != std::wstring_view::npos)
+    if (sectionName.empty() || HasLineBreak(sectionName) || sectionName.find(L']') != std::wstring_view::npos)
         return invalid();
     if (key != nullptr)
     {
         const std::wstring_view keyName = Trim(key);
-        if (keyName.empty() || HasLineBreak(keyName) ||
-            keyName.find(L'=') != std::wstring_view::npos || keyName.starts_with(L'[') ||
-            keyName.starts_with(L';'))
+        if (keyName.empty() || HasLineBreak(keyName) || keyName.find(L'=') != std::wstring_view::npos ||
+            keyName.starts_with(L'[') || keyName.starts_with(L';'))
             return invalid();
     }
     if (value != nullptr && HasLineBreak(value))

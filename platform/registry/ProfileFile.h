@@ -56,13 +56,12 @@ UINT GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWS
 // Copies into `buffer` (room: `size` characters) the entry's value, or `defaultValue` (null:
 // empty; trailing blanks removed) when it is missing. With `key` null: every key of the
 // section; with `section` null: every section name; each name ends in a terminator and the
-// list in a second one (an empty list is two terminators). Returns the characters copied without the final terminator. A value
-// that does not fit is cut to size - 1 characters and size - 1 returned; a list that does not
-// fit is cut to size - 2 characters, ends in two terminators, and size - 2 is returned. A
-// missing file sets ERROR_FILE_NOT_FOUND and answers like a missing entry. 0 when `buffer`
-// is null or `size` is 0.
-DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue,
-                               LPWSTR buffer, DWORD size, LPCWSTR fileName);
+// list in a second one (an empty list is two terminators). Returns the characters copied without the final terminator.
+// A value that does not fit is cut to size - 1 characters and size - 1 returned; a list that does not fit is cut to
+// size - 2 characters, ends in two terminators, and size - 2 is returned. A missing file sets ERROR_FILE_NOT_FOUND and
+// answers like a missing entry. 0 when `buffer` is null or `size` is 0.
+DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR buffer, DWORD size,
+                               LPCWSTR fileName);
 
 // Sets the entry (the file and section are made when missing); with `value` null deletes the
 // entry, with `key` null deletes the section. TRUE on success; FALSE with

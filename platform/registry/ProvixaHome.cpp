@@ -7,8 +7,7 @@
 #include <string>
 #include <system_error>
 
-namespace
-{
+namespace {
 
 // The path last made from a PROVIXA_HOME text: building a path costs more than comparing the
 // text it came from.
@@ -42,7 +41,7 @@ ConfiguredHome& Configured()
     return home;
 }
 
-} // namespace
+}  // namespace
 
 std::filesystem::path ProvixaHome::Location()
 {

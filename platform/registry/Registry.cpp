@@ -8,8 +8,7 @@
 #include <string>
 #include <unordered_map>
 
-namespace
-{
+namespace {
 
 constexpr REGSAM kViewFlags = KEY_WOW64_32KEY | KEY_WOW64_64KEY;
 
@@ -182,8 +181,7 @@ LSTATUS ChangeKey(HKEY key, Change change)
 }
 
 // The stored form of the caller's bytes; nothing (with the error) when they cannot be stored.
-std::optional<RegistryValue> ValueFromBytes(LPCWSTR name, DWORD type, const BYTE* data,
-                                            DWORD size, DWORD& error)
+std::optional<RegistryValue> ValueFromBytes(LPCWSTR name, DWORD type, const BYTE* data, DWORD size, DWORD& error)
 {
     RegistryValue value;
     value.m_name = NameOf(name);
@@ -214,7 +212,7 @@ std::optional<RegistryValue> ValueFromBytes(LPCWSTR name, DWORD type, const BYTE
     return value;
 }
 
-} // namespace
+}  // namespace
 
 LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, PHKEY result)
 {
@@ -227,17 +225,16 @@ LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, PHKEY resu
     const std::optional<std::wstring> path = JoinPath(parent->m_path, subKey);
     if (!path)
         return static_cast<LSTATUS>(ERROR_INVALID_PARAMETER);
-    const DWORD error = RegistryStore::Instance().Read([&](const RegistryFile& file) {
-        return file.KeyExists(*path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-    });
+    const DWORD error = RegistryStore::Instance().Read(
+        [&](const RegistryFile& file) { return file.KeyExists(*path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND; });
     if (error != ERROR_SUCCESS)
         return static_cast<LSTATUS>(error);
     *result = KeyTable::Instance().Insert(OpenKey{*path, access & ~kViewFlags});
     return static_cast<LSTATUS>(ERROR_SUCCESS);
 }
 
-LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD options, REGSAM access,
-                        LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition)
+LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD options, REGSAM access, LPSECURITY_ATTRIBUTES,
+                        PHKEY result, LPDWORD disposition)
 {
     if (result == nullptr)
         return static_cast<LSTATUS>(ERROR_INVALID_PARAMETER);
@@ -266,8 +263,7 @@ LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD options, 
     return static_cast<LSTATUS>(ERROR_SUCCESS);
 }
 
-LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data,
-                         LPDWORD size)
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size)
 {
     return ReadKey(key, KEY_QUERY_VALUE, [&](const RegistryFile& file, const std::wstring& path) {
         const RegistryKey* section = file.FindKey(path);
@@ -297,8 +293,8 @@ LSTATUS RegDeleteValueW(HKEY key, LPCWSTR name)
     });
 }
 
-LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD,
-                      LPDWORD type, LPBYTE data, LPDWORD size)
+LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD, LPDWORD type, LPBYTE data,
+                      LPDWORD size)
 {
     return ReadKey(key, KEY_QUERY_VALUE, [&](const RegistryFile& file, const std::wstring& path) {
         const RegistryKey* section = file.FindKey(path);
@@ -312,29 +308,27 @@ LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPD
     });
 }
 
-LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD,
-                      LPWSTR className, LPDWORD classChars, FILETIME* lastWriteTime)
+LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD, LPWSTR className,
+                      LPDWORD classChars, FILETIME* lastWriteTime)
 {
     if (lastWriteTime != nullptr)
         return static_cast<LSTATUS>(ERROR_NOT_SUPPORTED);
-    return ReadKey(key, KEY_ENUMERATE_SUB_KEYS,
-                   [&](const RegistryFile& file, const std::wstring& path) {
-                       const std::vector<std::wstring> names = file.SubKeyNames(path);
-                       if (index >= names.size())
-                           return static_cast<LSTATUS>(ERROR_NO_MORE_ITEMS);
-                       const LSTATUS named = AnswerName(names[index], name, nameChars);
-                       if (named == static_cast<LSTATUS>(ERROR_SUCCESS) && className != nullptr &&
-                           classChars != nullptr && *classChars > 0)
-                       {
-                           className[0] = L'\0';
-                           *classChars = 0;
-                       }
-                       return named;
-                   });
+    return ReadKey(key, KEY_ENUMERATE_SUB_KEYS, [&](const RegistryFile& file, const std::wstring& path) {
+        const std::vector<std::wstring> names = file.SubKeyNames(path);
+        if (index >= names.size())
+            return static_cast<LSTATUS>(ERROR_NO_MORE_ITEMS);
+        const LSTATUS named = AnswerName(names[index], name, nameChars);
+        if (named == static_cast<LSTATUS>(ERROR_SUCCESS) && className != nullptr && classChars != nullptr &&
+            *classChars > 0)
+        {
+            className[0] = L'\0';
+            *classChars = 0;
+        }
+        return named;
+    });
 }
 
 LSTATUS RegCloseKey(HKEY key)
 {
-    return static_cast<LSTATUS>(KeyTable::Instance().Close(key) ? ERROR_SUCCESS
-                                                                : ERROR_INVALID_HANDLE);
+    return static_cast<LSTATUS>(KeyTable::Instance().Close(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE);
 }

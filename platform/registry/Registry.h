@@ -50,9 +50,8 @@ LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PH
 // which. Needs KEY_CREATE_SUB_KEY on `key` (ERROR_ACCESS_DENIED). `className` and
 // `security` are ignored; options other than REG_OPTION_NON_VOLATILE answer
 // ERROR_INVALID_PARAMETER. Other failures as RegOpenKeyExW, plus ERROR_CANTWRITE.
-LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR className,
-                        DWORD options, REGSAM access, LPSECURITY_ATTRIBUTES security,
-                        PHKEY result, LPDWORD disposition);
+LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR className, DWORD options, REGSAM access,
+                        LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition);
 
 // Reads the value `name` (null or empty: the default value). *type (optional) gets its type.
 // With `data` null, *size (optional) gets the size needed. With `data`, *size is the buffer's
@@ -60,8 +59,7 @@ LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR classNa
 // ERROR_MORE_DATA with *size set and the buffer untouched. ERROR_FILE_NOT_FOUND for a missing
 // value, ERROR_INVALID_DATA for a malformed one, ERROR_ACCESS_DENIED without KEY_QUERY_VALUE,
 // ERROR_INVALID_PARAMETER for `data` without `size`.
-LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                         LPDWORD size);
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
 
 // Writes a value: REG_DWORD takes exactly 4 bytes; REG_SZ and REG_EXPAND_SZ take wide text
 // of `size` bytes (a multiple of sizeof(wchar_t)), ending at the first terminator if any.
@@ -69,8 +67,7 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type,
 // types, ERROR_ACCESS_DENIED without KEY_SET_VALUE (and on HKEY_LOCAL_MACHINE itself),
 // ERROR_BADKEY when the file is malformed (it is not overwritten), ERROR_CANTWRITE when the
 // file could not be written.
-LSTATUS RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data,
-                       DWORD size);
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 
 // Deletes a value. ERROR_FILE_NOT_FOUND when there is none; other failures as RegSetValueExW.
 LSTATUS RegDeleteValueW(HKEY key, LPCWSTR name);
@@ -79,14 +76,14 @@ LSTATUS RegDeleteValueW(HKEY key, LPCWSTR name);
 // characters (terminator included) on entry and the name's length without terminator on
 // return. A short name buffer answers ERROR_MORE_DATA with *nameChars set to the room needed
 // (terminator included). Type and data as RegQueryValueExW. ERROR_NO_MORE_ITEMS past the end.
-LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved,
-                      LPDWORD type, LPBYTE data, LPDWORD size);
+LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved, LPDWORD type,
+                      LPBYTE data, LPDWORD size);
 
 // The direct subkey at `index`, ordered without regard to case; name room as RegEnumValueW.
 // `className` (optional) gets an empty text. `lastWriteTime` must be null: no write times are
 // kept (ERROR_NOT_SUPPORTED). Needs KEY_ENUMERATE_SUB_KEYS. ERROR_NO_MORE_ITEMS past the end.
-LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved,
-                      LPWSTR className, LPDWORD classChars, FILETIME* lastWriteTime);
+LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved, LPWSTR className,
+                      LPDWORD classChars, FILETIME* lastWriteTime);
 
 // Closes a handle from RegOpenKeyExW or RegCreateKeyExW (HKEY_LOCAL_MACHINE: nothing to do).
 // ERROR_INVALID_HANDLE when it is not open.

@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <charconv>
 
-namespace
-{
+namespace {
 
 constexpr wchar_t kEscape = L'^';
 constexpr wchar_t kSeparator = L'\\';
@@ -109,8 +108,7 @@ RegistryValue ParseValue(std::wstring name, std::wstring_view data)
         value.m_text = std::move(*unescaped);
         return value;
     }
-    else if (text.starts_with(kExpandSzTag) &&
-             (unescaped = Unescape(data.substr(kExpandSzTag.size()))))
+    else if (text.starts_with(kExpandSzTag) && (unescaped = Unescape(data.substr(kExpandSzTag.size()))))
     {
         value.m_type = REG_EXPAND_SZ;
         value.m_text = std::move(*unescaped);
@@ -126,8 +124,7 @@ std::string SerializeValue(const RegistryValue& value)
     std::string line = WideText::ToUtf8(Escape(value.m_name, kNameSpecials)) + "=";
     switch (value.m_type)
     {
-    case REG_DWORD:
-    {
+    case REG_DWORD: {
         char digits[kMaxDwordDigits + 1] = {};
         const auto [end, error] = std::to_chars(digits, digits + kMaxDwordDigits, value.m_number, 16);
         const std::string hex(digits, end);
@@ -165,8 +162,8 @@ std::vector<std::wstring_view> SplitPath(std::wstring_view path)
 // True when the upper-cased path `key` lies below the upper-cased `path` ("" is the root).
 bool IsBelow(const std::wstring& key, const std::wstring& path)
 {
-    return path.empty() || (key.size() > path.size() && key.compare(0, path.size(), path) == 0 &&
-                            key[path.size()] == kSeparator);
+    return path.empty() ||
+           (key.size() > path.size() && key.compare(0, path.size(), path) == 0 && key[path.size()] == kSeparator);
 }
 
 // The first descendant of the upper-cased path in map order: descendants sort together right
@@ -177,13 +174,12 @@ auto FirstBelow(const Map& keys, const std::wstring& path)
     return path.empty() ? keys.begin() : keys.lower_bound(path + kSeparator);
 }
 
-} // namespace
+}  // namespace
 
 const RegistryValue* RegistryKey::FindValue(std::wstring_view name) const
 {
-    const auto found = std::find_if(m_values.begin(), m_values.end(), [&](const auto& value) {
-        return WideText::EqualNoCase(value.m_name, name);
-    });
+    const auto found = std::find_if(m_values.begin(), m_values.end(),
+                                    [&](const auto& value) { return WideText::EqualNoCase(value.m_name, name); });
     return found == m_values.end() ? nullptr : &*found;
 }
 
@@ -200,9 +196,8 @@ void RegistryKey::SetValue(RegistryValue value)
 
 bool RegistryKey::DeleteValue(std::wstring_view name)
 {
-    const auto found = std::find_if(m_values.begin(), m_values.end(), [&](const auto& value) {
-        return WideText::EqualNoCase(value.m_name, name);
-    });
+    const auto found = std::find_if(m_values.begin(), m_values.end(),
+                                    [&](const auto& value) { return WideText::EqualNoCase(value.m_name, name); });
     if (found == m_values.end())
         return false;
     m_values.erase(found);
@@ -256,9 +251,8 @@ std::string RegistryFile::Serialize() const
 bool RegistryFile::IsValidPath(std::wstring_view path)
 {
     const std::vector<std::wstring_view> parts = SplitPath(path);
-    return std::all_of(parts.begin(), parts.end(), [](std::wstring_view part) {
-        return !part.empty() && part.size() <= kMaxNameChars;
-    });
+    return std::all_of(parts.begin(), parts.end(),
+                       [](std::wstring_view part) { return !part.empty() && part.size() <= kMaxNameChars; });
 }
 
 bool RegistryFile::KeyExists(std::wstring_view path) const
@@ -314,8 +308,7 @@ std::vector<std::wstring> RegistryFile::SubKeyNames(std::wstring_view path) cons
     const std::wstring upper = WideText::Upper(path);
     const std::size_t depth = path.empty() ? 0 : SplitPath(path).size();
     std::map<std::wstring, std::wstring> names;
-    for (auto key = FirstBelow(m_keys, upper); key != m_keys.end() && IsBelow(key->first, upper);
-         ++key)
+    for (auto key = FirstBelow(m_keys, upper); key != m_keys.end() && IsBelow(key->first, upper); ++key)
     {
         const std::wstring_view child = SplitPath(key->second.m_path)[depth];
         names.emplace(WideText::Upper(child), std::wstring(child));

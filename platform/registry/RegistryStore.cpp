@@ -7,8 +7,7 @@
 
 #include <sys/stat.h>
 
-namespace
-{
+namespace {
 
 constexpr std::wstring_view kRegistryFileName = L"registry.ini";
 
@@ -20,7 +19,7 @@ union ImmortalStore
     ~ImmortalStore() {}
 };
 
-} // namespace
+}  // namespace
 
 RegistryStore& RegistryStore::Instance()
 {

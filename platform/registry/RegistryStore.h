@@ -3,11 +3,10 @@
 // The file is read on first use and read again whenever it changed on disk (another process,
 // an editor, a different PROVIXA_HOME): a change is seen by the file's identity, size and
 // modification time, so only an in-place rewrite of equal size within one tick of the file
-// system's clock could go unnoticed (replacing the file by rename, as we do, never does). A change is applied to a copy and written atomically
-// (TextFile::WriteAtomically); the view changes only when the write succeeded. A malformed
-// file is never overwritten. One process-wide instance; every operation holds its lock, so
-// readers and writers in this process are serialised. Writers in different processes are not
-// coordinated: the last rename wins.
+// system's clock could go unnoticed (replacing the file by rename, as we do, never does). A change is applied to a copy
+// and written atomically (TextFile::WriteAtomically); the view changes only when the write succeeded. A malformed file
+// is never overwritten. One process-wide instance; every operation holds its lock, so readers and writers in this
+// process are serialised. Writers in different processes are not coordinated: the last rename wins.
 #pragma once
 
 #include "platform/registry/RegistryFile.h"

@@ -9,8 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 // Closes the descriptor when the write is abandoned on an error path.
 class Descriptor
@@ -62,7 +61,7 @@ std::filesystem::path TemporaryPathFor(const std::filesystem::path& path)
     return temporary;
 }
 
-} // namespace
+}  // namespace
 
 DWORD TextFile::Read(const std::filesystem::path& path, std::string& content)
 {

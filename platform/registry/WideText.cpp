@@ -4,9 +4,15 @@
 
 #include "platform/win32/UnicodeConversion.h"
 
-std::string WideText::ToUtf8(std::wstring_view text) { return UnicodeConversion::EncodeUtf8(text); }
+std::string WideText::ToUtf8(std::wstring_view text)
+{
+    return UnicodeConversion::EncodeUtf8(text);
+}
 
-std::wstring WideText::FromUtf8(std::string_view bytes) { return UnicodeConversion::DecodeUtf8(bytes); }
+std::wstring WideText::FromUtf8(std::string_view bytes)
+{
+    return UnicodeConversion::DecodeUtf8(bytes);
+}
 
 std::vector<std::wstring> WideText::Lines(std::string_view bytes)
 {

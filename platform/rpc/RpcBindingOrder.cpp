@@ -5,8 +5,7 @@
 #include "platform/registry/ProfileFile.h"
 #include "platform/win32/SystemInfo.h"
 
-namespace
-{
+namespace {
 
 std::wstring Upper(std::wstring text)
 {
@@ -47,8 +46,8 @@ std::vector<RpcStringBinding> RpcBindingOrder::ForHost(const std::wstring& host,
         order.emplace_back(RpcStringBinding::kNamedPipe, address, service.pipeEndpoint);
     if (service.portKey == nullptr)
         return order;
-    UINT port = GetPrivateProfileIntW(kServiceSection, service.portKey, static_cast<INT>(service.defaultPort),
-                                      kProfileFile);
+    UINT port =
+        GetPrivateProfileIntW(kServiceSection, service.portKey, static_cast<INT>(service.defaultPort), kProfileFile);
     if (port == 0 || port > kMaxPort)
         port = service.defaultPort;
     order.emplace_back(RpcStringBinding::kTcp, address, std::to_wstring(port));

@@ -33,9 +33,11 @@ RPC_STATUS RpcEndpointTable::RegisterService(const std::wstring& host, const Rpc
                                              const std::shared_ptr<RpcServer>& server)
 {
     const std::vector<RpcStringBinding> bindings = RpcBindingOrder::ForHost(host, service);
-    for (std::size_t i = 0; i < bindings.size(); ++i) {
+    for (std::size_t i = 0; i < bindings.size(); ++i)
+    {
         const RPC_STATUS status = Register(bindings[i], server);
-        if (status != RPC_S_OK) {
+        if (status != RPC_S_OK)
+        {
             for (std::size_t j = 0; j < i; ++j)
                 Unregister(bindings[j]);
             return status;
@@ -76,9 +78,11 @@ std::shared_ptr<RpcServer> RpcEndpointTable::Resolve(const RpcStringBinding& bin
 RPC_STATUS RpcEndpointTable::Bind(const std::wstring& host, const RpcServiceEndpoints& service,
                                   Resolved* resolved) const
 {
-    for (const RpcStringBinding& binding : RpcBindingOrder::ForHost(host, service)) {
+    for (const RpcStringBinding& binding : RpcBindingOrder::ForHost(host, service))
+    {
         std::shared_ptr<RpcServer> server = Resolve(binding);
-        if (server != nullptr) {
+        if (server != nullptr)
+        {
             *resolved = Resolved{binding, std::move(server)};
             return RPC_S_OK;
         }

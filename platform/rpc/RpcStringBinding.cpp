@@ -2,8 +2,7 @@
 
 #include <utility>
 
-namespace
-{
+namespace {
 
 // A character that would change the meaning of a composed binding text.
 bool IsSyntaxCharacter(wchar_t c)
@@ -13,7 +12,8 @@ bool IsSyntaxCharacter(wchar_t c)
 
 bool IsPlainPart(std::wstring_view part)
 {
-    for (const wchar_t c : part) {
+    for (const wchar_t c : part)
+    {
         if (IsSyntaxCharacter(c))
             return false;
     }
@@ -23,8 +23,7 @@ bool IsPlainPart(std::wstring_view part)
 }  // namespace
 
 RpcStringBinding::RpcStringBinding(std::wstring protocolSequence, std::wstring networkAddress, std::wstring endpoint)
-    : m_protocolSequence(std::move(protocolSequence)),
-      m_networkAddress(std::move(networkAddress)),
+    : m_protocolSequence(std::move(protocolSequence)), m_networkAddress(std::move(networkAddress)),
       m_endpoint(std::move(endpoint))
 {
 }
@@ -64,7 +63,8 @@ RPC_STATUS RpcStringBinding::Parse(std::wstring_view text, RpcStringBinding* bin
     std::wstring_view rest = text.substr(colon + 1);
     std::wstring_view endpoint;
     const std::size_t open = rest.find(L'[');
-    if (open != std::wstring_view::npos) {
+    if (open != std::wstring_view::npos)
+    {
         if (rest.back() != L']')
             return RPC_S_INVALID_STRING_BINDING;
         endpoint = rest.substr(open + 1, rest.size() - open - 2);

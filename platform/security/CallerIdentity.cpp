@@ -2,8 +2,7 @@
 
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 struct ThreadSecurity
 {
@@ -13,7 +12,7 @@ struct ThreadSecurity
 
 thread_local ThreadSecurity t_security;
 
-} // namespace
+}  // namespace
 
 CallerIdentity::CallerIdentity(std::wstring sid, SECURITY_IMPERSONATION_LEVEL level)
     : m_sid(std::move(sid)), m_level(level)
@@ -21,8 +20,7 @@ CallerIdentity::CallerIdentity(std::wstring sid, SECURITY_IMPERSONATION_LEVEL le
 }
 
 CallerIdentity::Scope::Scope(CallerIdentity caller)
-    : m_previousCaller(std::move(t_security.m_caller)),
-      m_previousImpersonating(t_security.m_impersonating)
+    : m_previousCaller(std::move(t_security.m_caller)), m_previousImpersonating(t_security.m_impersonating)
 {
     t_security.m_caller = std::move(caller);
     t_security.m_impersonating = false;

@@ -7,15 +7,13 @@
 #include <cstring>
 #include <memory>
 
-namespace
-{
+namespace {
 
 // A token: the user's SID text and, for an impersonation token, the level. Immutable.
 class AccessToken final : public KernelObject
 {
 public:
-    AccessToken(std::wstring sid, std::optional<SECURITY_IMPERSONATION_LEVEL> level,
-                DWORD access)
+    AccessToken(std::wstring sid, std::optional<SECURITY_IMPERSONATION_LEVEL> level, DWORD access)
         : m_sid(std::move(sid)), m_level(level), m_access(access)
     {
     }
@@ -43,8 +41,7 @@ BOOL OpenToken(PHANDLE token, std::shared_ptr<AccessToken> object)
 }
 
 // Writes `bytes` to the caller's buffer when it has room; the common size protocol.
-BOOL Answer(const void* bytes, std::size_t size, LPVOID information, DWORD length,
-            PDWORD returnLength)
+BOOL Answer(const void* bytes, std::size_t size, LPVOID information, DWORD length, PDWORD returnLength)
 {
     if (returnLength != nullptr)
         *returnLength = static_cast<DWORD>(size);
@@ -56,8 +53,7 @@ BOOL Answer(const void* bytes, std::size_t size, LPVOID information, DWORD lengt
     return TRUE;
 }
 
-BOOL AnswerUser(const AccessToken& token, LPVOID information, DWORD length,
-                PDWORD returnLength)
+BOOL AnswerUser(const AccessToken& token, LPVOID information, DWORD length, PDWORD returnLength)
 {
     const std::optional<std::vector<BYTE>> sid = SidCodec::FromText(token.Sid());
     if (!sid)
@@ -76,7 +72,7 @@ BOOL AnswerUser(const AccessToken& token, LPVOID information, DWORD length,
     return TRUE;
 }
 
-} // namespace
+}  // namespace
 
 BOOL OpenThreadToken(HANDLE thread, DWORD desiredAccess, BOOL, PHANDLE token)
 {
@@ -88,8 +84,7 @@ BOOL OpenThreadToken(HANDLE thread, DWORD desiredAccess, BOOL, PHANDLE token)
     const std::optional<CallerIdentity> caller = CallerIdentity::Current();
     if (!caller || !CallerIdentity::IsImpersonating())
         return Fail(ERROR_NO_TOKEN);
-    return OpenToken(token, std::make_shared<AccessToken>(caller->Sid(), caller->Level(),
-                                                          desiredAccess));
+    return OpenToken(token, std::make_shared<AccessToken>(caller->Sid(), caller->Level(), desiredAccess));
 }
 
 BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, PHANDLE token)
@@ -99,12 +94,12 @@ BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, PHANDLE token)
     *token = nullptr;
     if (process != GetCurrentProcess())
         return Fail(ERROR_INVALID_HANDLE);
-    return OpenToken(token, std::make_shared<AccessToken>(CallerIdentity::ProcessAccountSid(),
-                                                          std::nullopt, desiredAccess));
+    return OpenToken(token,
+                     std::make_shared<AccessToken>(CallerIdentity::ProcessAccountSid(), std::nullopt, desiredAccess));
 }
 
-BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
-                         LPVOID information, DWORD length, PDWORD returnLength)
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass, LPVOID information, DWORD length,
+                         PDWORD returnLength)
 {
     const std::shared_ptr<AccessToken> object = HandleTable::FindAs<AccessToken>(token);
     if (!object)
@@ -113,8 +108,7 @@ BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
         return Fail(ERROR_ACCESS_DENIED);
     switch (informationClass)
     {
-    case TokenImpersonationLevel:
-    {
+    case TokenImpersonationLevel: {
         if (!object->Level())
             return Fail(ERROR_INVALID_PARAMETER);
         const SECURITY_IMPERSONATION_LEVEL level = *object->Level();

@@ -51,5 +51,5 @@ BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, PHANDLE token);
 // (ERROR_INVALID_SID when the caller's SID text is not a SID). FALSE with
 // ERROR_INVALID_HANDLE for a handle that is not an open token, ERROR_ACCESS_DENIED when the
 // token was opened without TOKEN_QUERY, ERROR_INVALID_PARAMETER for another class.
-BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
-                         LPVOID information, DWORD length, PDWORD returnLength);
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass, LPVOID information, DWORD length,
+                         PDWORD returnLength);

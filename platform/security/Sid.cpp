@@ -6,8 +6,7 @@
 #include <charconv>
 #include <cstring>
 
-namespace
-{
+namespace {
 
 constexpr std::size_t kAuthorityBytes = 6;
 constexpr std::size_t kSubAuthorityBytes = 4;
@@ -78,12 +77,11 @@ BOOL Fail(DWORD error)
     return FALSE;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<std::size_t> SidCodec::Length(std::span<const BYTE> bytes)
 {
-    if (bytes.size() < kHeaderBytes || bytes[0] != SID_REVISION ||
-        bytes[1] > SID_MAX_SUB_AUTHORITIES)
+    if (bytes.size() < kHeaderBytes || bytes[0] != SID_REVISION || bytes[1] > SID_MAX_SUB_AUTHORITIES)
         return std::nullopt;
     const std::size_t length = kHeaderBytes + kSubAuthorityBytes * bytes[1];
     if (bytes.size() < length)
@@ -103,8 +101,7 @@ std::optional<std::wstring> SidCodec::ToText(std::span<const BYTE> bytes)
     {
         const std::size_t at = kHeaderBytes + kSubAuthorityBytes * sub;
         const std::uint32_t value = std::uint32_t{bytes[at]} | (std::uint32_t{bytes[at + 1]} << 8) |
-                                    (std::uint32_t{bytes[at + 2]} << 16) |
-                                    (std::uint32_t{bytes[at + 3]} << 24);
+                                    (std::uint32_t{bytes[at + 2]} << 16) | (std::uint32_t{bytes[at + 3]} << 24);
         text += L'-';
         text += std::to_wstring(value);
     }

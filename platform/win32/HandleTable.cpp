@@ -4,8 +4,7 @@
 #include <mutex>
 #include <unordered_map>
 
-namespace
-{
+namespace {
 
 // Handles start well above the pseudo handles (-1, -2 as unsigned are at the very top) and
 // above small integers that a confused caller might pass; they step by 4 like Windows handles.
@@ -34,7 +33,7 @@ TableState& State()
     return table.m_state;
 }
 
-} // namespace
+}  // namespace
 
 HANDLE HandleTable::Insert(std::shared_ptr<KernelObject> object)
 {

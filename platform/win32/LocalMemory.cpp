@@ -8,8 +8,7 @@
 #include <new>
 #include <unordered_map>
 
-namespace
-{
+namespace {
 
 // Blocks are arrays of max_align_t so that a caller may store any type in them.
 using Block = std::unique_ptr<std::max_align_t[]>;
@@ -35,7 +34,7 @@ LocalHeap& Heap()
     return heap.m_heap;
 }
 
-} // namespace
+}  // namespace
 
 HLOCAL LocalAlloc(UINT flags, SIZE_T bytes)
 {

@@ -6,8 +6,7 @@
 
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 thread_local DWORD t_lastError = ERROR_SUCCESS;
 
@@ -21,8 +20,7 @@ std::optional<std::wstring> ComputerName()
     if (::gethostname(host, sizeof(host) - 1) != 0)
         return std::nullopt;
     std::wstring name;
-    for (const char* at = host; *at != '\0' && *at != '.' && name.size() < MAX_COMPUTERNAME_LENGTH;
-         ++at)
+    for (const char* at = host; *at != '\0' && *at != '.' && name.size() < MAX_COMPUTERNAME_LENGTH; ++at)
     {
         const auto byte = static_cast<unsigned char>(*at);
         // A computer name is plain ASCII; anything else an administrator managed to set is
@@ -32,7 +30,7 @@ std::optional<std::wstring> ComputerName()
     return name;
 }
 
-} // namespace
+}  // namespace
 
 DWORD GetTickCount()
 {
@@ -42,8 +40,7 @@ DWORD GetTickCount()
 ULONGLONG GetTickCount64()
 {
     const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<ULONGLONG>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
+    return static_cast<ULONGLONG>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
 }
 
 BOOL GetComputerNameW(LPWSTR buffer, LPDWORD size)

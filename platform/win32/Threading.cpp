@@ -11,8 +11,7 @@
 #include <thread>
 #include <vector>
 
-namespace
-{
+namespace {
 
 // One lock and one condition for every event and mutex: a wait on several objects then needs
 // no per-object bookkeeping. Every state change wakes all waiters and each re-checks its own
@@ -73,10 +72,7 @@ private:
 class Mutex final : public Waitable
 {
 public:
-    bool IsSignalledFor(DWORD threadId) const override
-    {
-        return m_owner == 0 || m_owner == threadId;
-    }
+    bool IsSignalledFor(DWORD threadId) const override { return m_owner == 0 || m_owner == threadId; }
     void Acquire(DWORD threadId) override
     {
         m_owner = threadId;
@@ -142,8 +138,7 @@ BOOL ChangeEvent(HANDLE handle, Change change)
     return TRUE;
 }
 
-DWORD WaitFor(const std::vector<std::shared_ptr<Waitable>>& objects, bool waitAll,
-              DWORD milliseconds)
+DWORD WaitFor(const std::vector<std::shared_ptr<Waitable>>& objects, bool waitAll, DWORD milliseconds)
 {
     const DWORD self = GetCurrentThreadId();
     std::size_t ready = 0;
@@ -172,8 +167,7 @@ DWORD WaitFor(const std::vector<std::shared_ptr<Waitable>>& objects, bool waitAl
     }
     else
     {
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         if (!waits.m_changed.wait_until(lock, deadline, isReady))
             return WAIT_TIMEOUT;
     }
@@ -200,7 +194,7 @@ LONG WrappingAdd(LONG previous, LONG delta)
     return static_cast<LONG>(static_cast<std::uint32_t>(previous) + static_cast<std::uint32_t>(delta));
 }
 
-} // namespace
+}  // namespace
 
 void InitializeCriticalSection(LPCRITICAL_SECTION section)
 {
@@ -249,14 +243,12 @@ HANDLE GetCurrentProcess()
 
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCWSTR name)
 {
-    return CreateEventObject(manualReset != FALSE, initialState != FALSE,
-                             name != nullptr && *name != L'\0');
+    return CreateEventObject(manualReset != FALSE, initialState != FALSE, name != nullptr && *name != L'\0');
 }
 
 HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR name)
 {
-    return CreateEventObject(manualReset != FALSE, initialState != FALSE,
-                             name != nullptr && *name != '\0');
+    return CreateEventObject(manualReset != FALSE, initialState != FALSE, name != nullptr && *name != '\0');
 }
 
 BOOL SetEvent(HANDLE event)
@@ -306,8 +298,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds)
     return WaitForMultipleObjects(1, &handle, FALSE, milliseconds);
 }
 
-DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
-                             DWORD milliseconds)
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds)
 {
     if (count == 0 || count > MAXIMUM_WAIT_OBJECTS || handles == nullptr)
     {

@@ -60,10 +60,8 @@ HANDLE GetCurrentProcess();
 
 // An event, manual or auto reset, signalled at once when initialState is TRUE. Returns the
 // new handle; null with ERROR_NOT_SUPPORTED when a name is given (objects are process-local).
-HANDLE CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState,
-                    LPCWSTR name);
-HANDLE CreateEventA(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState,
-                    LPCSTR name);
+HANDLE CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name);
+HANDLE CreateEventA(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCSTR name);
 // TRUE on success; FALSE with ERROR_INVALID_HANDLE when the handle is not an open event.
 BOOL SetEvent(HANDLE event);
 BOOL ResetEvent(HANDLE event);
@@ -83,8 +81,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 // Waits for any (waitAll FALSE: WAIT_OBJECT_0 + index of the first signalled one) or all of
 // 1 to MAXIMUM_WAIT_OBJECTS handles. WAIT_TIMEOUT as above; WAIT_FAILED with
 // ERROR_INVALID_PARAMETER for a bad count or ERROR_INVALID_HANDLE for a bad handle.
-DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
-                             DWORD milliseconds);
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds);
 
 // Closes any kernel handle. TRUE when it was open (or is a pseudo handle); FALSE with
 // ERROR_INVALID_HANDLE otherwise, including a second close of the same handle.

@@ -4,15 +4,23 @@
 
 static_assert(sizeof(wchar_t) == 4, "wide text holds one code point per wchar_t");
 
-namespace
-{
+namespace {
 
 constexpr char32_t kMaxCodePoint = 0x10FFFF;
 constexpr char32_t kReplacement = UnicodeConversion::kReplacementCharacter;
 
-bool IsHighSurrogate(char32_t value) { return value >= 0xD800 && value <= 0xDBFF; }
-bool IsLowSurrogate(char32_t value) { return value >= 0xDC00 && value <= 0xDFFF; }
-bool IsSurrogate(char32_t value) { return value >= 0xD800 && value <= 0xDFFF; }
+bool IsHighSurrogate(char32_t value)
+{
+    return value >= 0xD800 && value <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t value)
+{
+    return value >= 0xDC00 && value <= 0xDFFF;
+}
+bool IsSurrogate(char32_t value)
+{
+    return value >= 0xD800 && value <= 0xDFFF;
+}
 
 char32_t CombineSurrogates(char32_t high, char32_t low)
 {
@@ -25,14 +33,17 @@ char32_t CodePointOf(wchar_t character)
     return static_cast<char32_t>(static_cast<std::uint32_t>(character));
 }
 
-char32_t CodePointOf(char16_t unit) { return unit; }
+char32_t CodePointOf(char16_t unit)
+{
+    return unit;
+}
 
 // What a UTF-8 lead byte promises. The allowed range of the first continuation byte alone
 // rules out overlong forms, encoded surrogates and values above U+10FFFF, so a sequence is
 // known to be ill-formed at the first byte that makes it so.
 struct Utf8Lead
 {
-    std::size_t continuations; // 0: the byte begins no sequence
+    std::size_t continuations;  // 0: the byte begins no sequence
     char32_t bits;
     unsigned firstLow;
     unsigned firstHigh;
@@ -86,7 +97,10 @@ void AppendUtf16(std::u16string& out, char32_t value)
     out.push_back(static_cast<char16_t>(value));
 }
 
-void AppendWide(std::wstring& out, char32_t value) { out.push_back(static_cast<wchar_t>(value)); }
+void AppendWide(std::wstring& out, char32_t value)
+{
+    out.push_back(static_cast<wchar_t>(value));
+}
 
 // Walks UTF-16 units, or wide text that may hold them, and hands each character to
 // append(result, codePoint): a surrogate pair is joined, and anything else that is not a
@@ -112,7 +126,7 @@ Text TranscodeScalarValues(std::basic_string_view<Unit> text, Append append)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 std::wstring UnicodeConversion::DecodeUtf8(std::string_view text)
 {

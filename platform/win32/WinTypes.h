@@ -69,11 +69,20 @@ constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 #define _TEXT(x) L##x
 #endif
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr)
+{
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr)
+{
+    return hr < 0;
+}
 
 // HRESULT literals are written as their unsigned hexadecimal text; keep the Windows bits.
-constexpr HRESULT MAKE_HRESULT_FROM_BITS(std::uint32_t bits) { return static_cast<HRESULT>(bits); }
+constexpr HRESULT MAKE_HRESULT_FROM_BITS(std::uint32_t bits)
+{
+    return static_cast<HRESULT>(bits);
+}
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
@@ -125,8 +134,7 @@ constexpr DWORD ERROR_INVALID_SID = 1337;
 
 constexpr HRESULT HRESULT_FROM_WIN32(DWORD code)
 {
-    return code == 0 ? S_OK
-                     : static_cast<HRESULT>((code & 0x0000FFFFu) | (7u << 16) | 0x80000000u);
+    return code == 0 ? S_OK : static_cast<HRESULT>((code & 0x0000FFFFu) | (7u << 16) | 0x80000000u);
 }
 
 constexpr DWORD INFINITE = 0xFFFFFFFFu;

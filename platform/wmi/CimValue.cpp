@@ -13,8 +13,7 @@
 #include <optional>
 #include <string>
 
-namespace
-{
+namespace {
 // An integer read from any integral VARIANT form, with the ranges it fits.
 struct Integer
 {
@@ -81,18 +80,30 @@ std::optional<Integer> ReadInteger(const VARIANT& value)
 {
     switch (value.vt)
     {
-    case VT_I1: return FromSigned(value.cVal);
-    case VT_I2: return FromSigned(value.iVal);
-    case VT_I4: return FromSigned(value.lVal);
-    case VT_INT: return FromSigned(value.intVal);
-    case VT_I8: return FromSigned(value.llVal);
-    case VT_UI1: return FromUnsigned(value.bVal);
-    case VT_UI2: return FromUnsigned(value.uiVal);
-    case VT_UI4: return FromUnsigned(value.ulVal);
-    case VT_UINT: return FromUnsigned(value.uintVal);
-    case VT_UI8: return FromUnsigned(value.ullVal);
-    case VT_BSTR: return ParseDecimal(value.bstrVal, SysStringLen(value.bstrVal));
-    default: return std::nullopt;
+    case VT_I1:
+        return FromSigned(value.cVal);
+    case VT_I2:
+        return FromSigned(value.iVal);
+    case VT_I4:
+        return FromSigned(value.lVal);
+    case VT_INT:
+        return FromSigned(value.intVal);
+    case VT_I8:
+        return FromSigned(value.llVal);
+    case VT_UI1:
+        return FromUnsigned(value.bVal);
+    case VT_UI2:
+        return FromUnsigned(value.uiVal);
+    case VT_UI4:
+        return FromUnsigned(value.ulVal);
+    case VT_UINT:
+        return FromUnsigned(value.uintVal);
+    case VT_UI8:
+        return FromUnsigned(value.ullVal);
+    case VT_BSTR:
+        return ParseDecimal(value.bstrVal, SysStringLen(value.bstrVal));
+    default:
+        return std::nullopt;
     }
 }
 
@@ -155,7 +166,11 @@ HRESULT CoerceScalar(CIMTYPE type, const VARIANT& value, VARIANT* result)
         const auto integer = ReadInteger(value);
         if (!integer)
             return WBEM_E_TYPE_MISMATCH;
-        struct Range { std::int64_t low; std::int64_t high; };
+        struct Range
+        {
+            std::int64_t low;
+            std::int64_t high;
+        };
         const Range range = type == CIM_SINT8    ? Range{-128, 127}
                             : type == CIM_SINT16 ? Range{-32768, 32767}
                             : type == CIM_UINT8  ? Range{0, 255}
@@ -180,8 +195,7 @@ HRESULT CoerceScalar(CIMTYPE type, const VARIANT& value, VARIANT* result)
         const auto integer = ReadInteger(value);
         if (!integer)
             return WBEM_E_TYPE_MISMATCH;
-        const bool fits = type == CIM_SINT64 ? integer->FitsSigned(INT64_MIN, INT64_MAX)
-                                             : !integer->negative;
+        const bool fits = type == CIM_SINT64 ? integer->FitsSigned(INT64_MIN, INT64_MAX) : !integer->negative;
         if (!fits)
             return WBEM_E_TYPE_MISMATCH;
         return SetText(result, DecimalText(*integer));
@@ -283,8 +297,7 @@ std::optional<ArrayShape> ShapeOf(const VARIANT& value)
     shape.array = value.parray;
     LONG upper = 0;
     if (FAILED(SafeArrayGetVartype(shape.array, &shape.elementType)) ||
-        FAILED(SafeArrayGetLBound(shape.array, 1, &shape.lower)) ||
-        FAILED(SafeArrayGetUBound(shape.array, 1, &upper)))
+        FAILED(SafeArrayGetLBound(shape.array, 1, &shape.lower)) || FAILED(SafeArrayGetUBound(shape.array, 1, &upper)))
         return std::nullopt;
     shape.count = upper - shape.lower + 1;
     if (shape.count < 0)
@@ -383,14 +396,18 @@ std::wstring ScalarText(CIMTYPE type, const VARIANT& value, bool mof)
     switch (value.vt)
     {
     case VT_EMPTY:
-    case VT_NULL: return L"NULL";
-    case VT_BOOL: return value.boolVal != VARIANT_FALSE ? L"TRUE" : L"FALSE";
-    case VT_R4: return RealText(value.fltVal);
-    case VT_R8: return RealText(value.dblVal);
-    case VT_UI1: return std::to_wstring(value.bVal);
+    case VT_NULL:
+        return L"NULL";
+    case VT_BOOL:
+        return value.boolVal != VARIANT_FALSE ? L"TRUE" : L"FALSE";
+    case VT_R4:
+        return RealText(value.fltVal);
+    case VT_R8:
+        return RealText(value.dblVal);
+    case VT_UI1:
+        return std::to_wstring(value.bVal);
     case VT_I2:
-        return type == CIM_CHAR16 ? std::to_wstring(static_cast<USHORT>(value.iVal))
-                                  : std::to_wstring(value.iVal);
+        return type == CIM_CHAR16 ? std::to_wstring(static_cast<USHORT>(value.iVal)) : std::to_wstring(value.iVal);
     case VT_I4:
         return type == CIM_UINT32 ? std::to_wstring(static_cast<std::uint32_t>(value.lVal))
                                   : std::to_wstring(value.lVal);
@@ -423,15 +440,27 @@ std::wstring ScalarText(CIMTYPE type, const VARIANT& value, bool mof)
     }
     }
 }
-} // namespace
+}  // namespace
 
 bool CimValue::IsValidType(CIMTYPE type)
 {
     switch (type & ~CIM_FLAG_ARRAY)
     {
-    case CIM_SINT8: case CIM_UINT8: case CIM_SINT16: case CIM_UINT16: case CIM_SINT32:
-    case CIM_UINT32: case CIM_SINT64: case CIM_UINT64: case CIM_REAL32: case CIM_REAL64:
-    case CIM_BOOLEAN: case CIM_STRING: case CIM_DATETIME: case CIM_REFERENCE: case CIM_CHAR16:
+    case CIM_SINT8:
+    case CIM_UINT8:
+    case CIM_SINT16:
+    case CIM_UINT16:
+    case CIM_SINT32:
+    case CIM_UINT32:
+    case CIM_SINT64:
+    case CIM_UINT64:
+    case CIM_REAL32:
+    case CIM_REAL64:
+    case CIM_BOOLEAN:
+    case CIM_STRING:
+    case CIM_DATETIME:
+    case CIM_REFERENCE:
+    case CIM_CHAR16:
     case CIM_OBJECT:
         return (type & ~(CIM_FLAG_ARRAY | 0xFFF)) == 0;
     default:
@@ -445,17 +474,40 @@ VARTYPE CimValue::VarTypeOf(CIMTYPE type)
     VARTYPE element = VT_EMPTY;
     switch (type & ~CIM_FLAG_ARRAY)
     {
-    case CIM_SINT8: case CIM_SINT16: case CIM_CHAR16: element = VT_I2; break;
-    case CIM_UINT8: element = VT_UI1; break;
-    case CIM_UINT16: case CIM_SINT32: case CIM_UINT32: element = VT_I4; break;
-    case CIM_REAL32: element = VT_R4; break;
-    case CIM_REAL64: element = VT_R8; break;
-    case CIM_BOOLEAN: element = VT_BOOL; break;
-    case CIM_SINT64: case CIM_UINT64: case CIM_STRING: case CIM_DATETIME: case CIM_REFERENCE:
+    case CIM_SINT8:
+    case CIM_SINT16:
+    case CIM_CHAR16:
+        element = VT_I2;
+        break;
+    case CIM_UINT8:
+        element = VT_UI1;
+        break;
+    case CIM_UINT16:
+    case CIM_SINT32:
+    case CIM_UINT32:
+        element = VT_I4;
+        break;
+    case CIM_REAL32:
+        element = VT_R4;
+        break;
+    case CIM_REAL64:
+        element = VT_R8;
+        break;
+    case CIM_BOOLEAN:
+        element = VT_BOOL;
+        break;
+    case CIM_SINT64:
+    case CIM_UINT64:
+    case CIM_STRING:
+    case CIM_DATETIME:
+    case CIM_REFERENCE:
         element = VT_BSTR;
         break;
-    case CIM_OBJECT: element = VT_UNKNOWN; break;
-    default: return VT_EMPTY;
+    case CIM_OBJECT:
+        element = VT_UNKNOWN;
+        break;
+    default:
+        return VT_EMPTY;
     }
     return static_cast<VARTYPE>(arrayBit | element);
 }
@@ -466,16 +518,35 @@ HRESULT CimValue::InferType(const VARIANT& value, CIMTYPE* type)
     CIMTYPE element = CIM_EMPTY;
     switch (value.vt & VT_TYPEMASK)
     {
-    case VT_I1: element = CIM_SINT8; break;
-    case VT_I2: element = CIM_SINT16; break;
-    case VT_I4: element = CIM_SINT32; break;
-    case VT_UI1: element = CIM_UINT8; break;
-    case VT_R4: element = CIM_REAL32; break;
-    case VT_R8: element = CIM_REAL64; break;
-    case VT_BOOL: element = CIM_BOOLEAN; break;
-    case VT_BSTR: element = CIM_STRING; break;
-    case VT_UNKNOWN: element = CIM_OBJECT; break;
-    default: return WBEM_E_TYPE_MISMATCH;
+    case VT_I1:
+        element = CIM_SINT8;
+        break;
+    case VT_I2:
+        element = CIM_SINT16;
+        break;
+    case VT_I4:
+        element = CIM_SINT32;
+        break;
+    case VT_UI1:
+        element = CIM_UINT8;
+        break;
+    case VT_R4:
+        element = CIM_REAL32;
+        break;
+    case VT_R8:
+        element = CIM_REAL64;
+        break;
+    case VT_BOOL:
+        element = CIM_BOOLEAN;
+        break;
+    case VT_BSTR:
+        element = CIM_STRING;
+        break;
+    case VT_UNKNOWN:
+        element = CIM_OBJECT;
+        break;
+    default:
+        return WBEM_E_TYPE_MISMATCH;
     }
     *type = isArray ? (element | CIM_FLAG_ARRAY) : element;
     return WBEM_S_NO_ERROR;
@@ -500,13 +571,12 @@ HRESULT CimValue::Coerce(CIMTYPE type, const VARIANT* value, VARIANT* result)
     const auto shape = ShapeOf(*value);
     if (!shape)
         return WBEM_E_TYPE_MISMATCH;
-    return MapArray(*shape, VarTypeOf(elementType), result,
-                    [elementType](const VARIANT& element, VARIANT* converted) {
-                        // An array holds values, never gaps.
-                        if (IsNull(element))
-                            return WBEM_E_TYPE_MISMATCH;
-                        return CoerceScalar(elementType, element, converted);
-                    });
+    return MapArray(*shape, VarTypeOf(elementType), result, [elementType](const VARIANT& element, VARIANT* converted) {
+        // An array holds values, never gaps.
+        if (IsNull(element))
+            return WBEM_E_TYPE_MISMATCH;
+        return CoerceScalar(elementType, element, converted);
+    });
 }
 
 HRESULT CimValue::CoerceTaking(CIMTYPE type, VARIANT* value, VARIANT* result)
@@ -556,9 +626,8 @@ HRESULT CimValue::DeepCopy(const VARIANT& source, VARIANT* target)
         const auto shape = ShapeOf(source);
         if (!shape)
             return WBEM_E_TYPE_MISMATCH;
-        return MapArray(*shape, VT_UNKNOWN, target, [](const VARIANT& element, VARIANT* copy) {
-            return DeepCopy(element, copy);
-        });
+        return MapArray(*shape, VT_UNKNOWN, target,
+                        [](const VARIANT& element, VARIANT* copy) { return DeepCopy(element, copy); });
     }
     return VariantCopy(target, &source) == S_OK ? WBEM_S_NO_ERROR : WBEM_E_OUT_OF_MEMORY;
 }
@@ -594,23 +663,40 @@ std::wstring CimValue::TypeName(CIMTYPE type)
 {
     switch (type & ~CIM_FLAG_ARRAY)
     {
-    case CIM_SINT8: return L"sint8";
-    case CIM_UINT8: return L"uint8";
-    case CIM_SINT16: return L"sint16";
-    case CIM_UINT16: return L"uint16";
-    case CIM_SINT32: return L"sint32";
-    case CIM_UINT32: return L"uint32";
-    case CIM_SINT64: return L"sint64";
-    case CIM_UINT64: return L"uint64";
-    case CIM_REAL32: return L"real32";
-    case CIM_REAL64: return L"real64";
-    case CIM_BOOLEAN: return L"boolean";
-    case CIM_STRING: return L"string";
-    case CIM_DATETIME: return L"datetime";
-    case CIM_REFERENCE: return L"ref";
-    case CIM_CHAR16: return L"char16";
-    case CIM_OBJECT: return L"object";
-    default: return L"unknown";
+    case CIM_SINT8:
+        return L"sint8";
+    case CIM_UINT8:
+        return L"uint8";
+    case CIM_SINT16:
+        return L"sint16";
+    case CIM_UINT16:
+        return L"uint16";
+    case CIM_SINT32:
+        return L"sint32";
+    case CIM_UINT32:
+        return L"uint32";
+    case CIM_SINT64:
+        return L"sint64";
+    case CIM_UINT64:
+        return L"uint64";
+    case CIM_REAL32:
+        return L"real32";
+    case CIM_REAL64:
+        return L"real64";
+    case CIM_BOOLEAN:
+        return L"boolean";
+    case CIM_STRING:
+        return L"string";
+    case CIM_DATETIME:
+        return L"datetime";
+    case CIM_REFERENCE:
+        return L"ref";
+    case CIM_CHAR16:
+        return L"char16";
+    case CIM_OBJECT:
+        return L"object";
+    default:
+        return L"unknown";
     }
 }
 
@@ -642,12 +728,18 @@ bool CimValue::Equal(const VARIANT& left, const VARIANT& right, bool ignoreCase,
     }
     switch (left.vt)
     {
-    case VT_BOOL: return (left.boolVal != VARIANT_FALSE) == (right.boolVal != VARIANT_FALSE);
-    case VT_UI1: return left.bVal == right.bVal;
-    case VT_I2: return left.iVal == right.iVal;
-    case VT_I4: return left.lVal == right.lVal;
-    case VT_R4: return left.fltVal == right.fltVal;
-    case VT_R8: return left.dblVal == right.dblVal;
+    case VT_BOOL:
+        return (left.boolVal != VARIANT_FALSE) == (right.boolVal != VARIANT_FALSE);
+    case VT_UI1:
+        return left.bVal == right.bVal;
+    case VT_I2:
+        return left.iVal == right.iVal;
+    case VT_I4:
+        return left.lVal == right.lVal;
+    case VT_R4:
+        return left.fltVal == right.fltVal;
+    case VT_R8:
+        return left.dblVal == right.dblVal;
     case VT_BSTR: {
         const std::wstring a = BstrText(left.bstrVal);
         const std::wstring b = BstrText(right.bstrVal);

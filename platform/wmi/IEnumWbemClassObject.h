@@ -9,8 +9,7 @@ class IWbemObjectSink;
 class IEnumWbemClassObject : public IUnknown
 {
 public:
-    static constexpr IID kIID = {0x027947E1, 0xD731, 0x11CE,
-                                 {0xA3, 0x57, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}};
+    static constexpr IID kIID = {0x027947E1, 0xD731, 0x11CE, {0xA3, 0x57, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}};
 
     virtual HRESULT Reset() = 0;
     // Up to `count` objects into `objects`; *returned tells how many were written.

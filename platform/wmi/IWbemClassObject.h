@@ -15,15 +15,13 @@ class IWbemQualifierSet;
 class IWbemClassObject : public IUnknown
 {
 public:
-    static constexpr IID kIID = {0xDC12A681, 0x737F, 0x11CF,
-                                 {0x88, 0x4D, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
+    static constexpr IID kIID = {0xDC12A681, 0x737F, 0x11CF, {0x88, 0x4D, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
 
     virtual HRESULT GetQualifierSet(IWbemQualifierSet** qualifiers) = 0;
     virtual HRESULT Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type, LONG* flavor) = 0;
     virtual HRESULT Put(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE type) = 0;
     virtual HRESULT Delete(LPCWSTR name) = 0;
-    virtual HRESULT GetNames(LPCWSTR qualifierName, LONG flags, VARIANT* qualifierValue,
-                             SAFEARRAY** names) = 0;
+    virtual HRESULT GetNames(LPCWSTR qualifierName, LONG flags, VARIANT* qualifierValue, SAFEARRAY** names) = 0;
     virtual HRESULT BeginEnumeration(LONG enumFlags) = 0;
     virtual HRESULT Next(LONG flags, BSTR* name, VARIANT* value, CIMTYPE* type, LONG* flavor) = 0;
     virtual HRESULT EndEnumeration() = 0;

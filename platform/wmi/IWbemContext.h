@@ -11,8 +11,7 @@
 class IWbemContext : public IUnknown
 {
 public:
-    static constexpr IID kIID = {0x44ACA674, 0xE8FC, 0x11D0,
-                                 {0xA0, 0x7C, 0x00, 0xC0, 0x4F, 0xB6, 0x88, 0x20}};
+    static constexpr IID kIID = {0x44ACA674, 0xE8FC, 0x11D0, {0xA0, 0x7C, 0x00, 0xC0, 0x4F, 0xB6, 0x88, 0x20}};
 
     virtual HRESULT Clone(IWbemContext** copy) = 0;
     virtual HRESULT GetNames(LONG flags, SAFEARRAY** names) = 0;

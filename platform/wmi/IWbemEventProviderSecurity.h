@@ -7,11 +7,9 @@
 class IWbemEventProviderSecurity : public IUnknown
 {
 public:
-    static constexpr IID kIID = {0x631F7D96, 0xD993, 0x11D2,
-                                 {0xB3, 0x39, 0x00, 0x10, 0x5A, 0x1F, 0x4A, 0xAF}};
+    static constexpr IID kIID = {0x631F7D96, 0xD993, 0x11D2, {0xB3, 0x39, 0x00, 0x10, 0x5A, 0x1F, 0x4A, 0xAF}};
 
-    virtual HRESULT AccessCheck(LPCWSTR queryLanguage, LPCWSTR query, LONG sidLength,
-                                const BYTE* sid) = 0;
+    virtual HRESULT AccessCheck(LPCWSTR queryLanguage, LPCWSTR query, LONG sidLength, const BYTE* sid) = 0;
 
 protected:
     ~IWbemEventProviderSecurity() = default;

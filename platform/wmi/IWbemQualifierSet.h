@@ -13,8 +13,7 @@
 class IWbemQualifierSet : public IUnknown
 {
 public:
-    static constexpr IID kIID = {0xDC12A680, 0x737F, 0x11CF,
-                                 {0x88, 0x4D, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
+    static constexpr IID kIID = {0xDC12A680, 0x737F, 0x11CF, {0x88, 0x4D, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
 
     // The qualifier's value (copied into *value when given) and flavour (when given).
     // WBEM_S_NO_ERROR; WBEM_E_NOT_FOUND; WBEM_E_INVALID_PARAMETER for a null name.

@@ -16,15 +16,14 @@ class IWbemObjectSink;
 class IWbemServices : public IUnknown
 {
 public:
-    static constexpr IID kIID = {0x9556DC99, 0x828C, 0x11CF,
-                                 {0xA3, 0x7E, 0x00, 0xAA, 0x00, 0x32, 0x40, 0xC7}};
+    static constexpr IID kIID = {0x9556DC99, 0x828C, 0x11CF, {0xA3, 0x7E, 0x00, 0xAA, 0x00, 0x32, 0x40, 0xC7}};
 
-    virtual HRESULT OpenNamespace(const BSTR ns, LONG flags, IWbemContext* context,
-                                  IWbemServices** workingNamespace, IWbemCallResult** result) = 0;
+    virtual HRESULT OpenNamespace(const BSTR ns, LONG flags, IWbemContext* context, IWbemServices** workingNamespace,
+                                  IWbemCallResult** result) = 0;
     virtual HRESULT CancelAsyncCall(IWbemObjectSink* sink) = 0;
     virtual HRESULT QueryObjectSink(LONG flags, IWbemObjectSink** responseHandler) = 0;
-    virtual HRESULT GetObject(const BSTR objectPath, LONG flags, IWbemContext* context,
-                              IWbemClassObject** object, IWbemCallResult** callResult) = 0;
+    virtual HRESULT GetObject(const BSTR objectPath, LONG flags, IWbemContext* context, IWbemClassObject** object,
+                              IWbemCallResult** callResult) = 0;
     virtual HRESULT GetObjectAsync(const BSTR objectPath, LONG flags, IWbemContext* context,
                                    IWbemObjectSink* responseHandler) = 0;
     virtual HRESULT PutClass(IWbemClassObject* object, LONG flags, IWbemContext* context,
@@ -51,22 +50,19 @@ public:
                                        IEnumWbemClassObject** enumerator) = 0;
     virtual HRESULT CreateInstanceEnumAsync(const BSTR filter, LONG flags, IWbemContext* context,
                                             IWbemObjectSink* responseHandler) = 0;
-    virtual HRESULT ExecQuery(const BSTR queryLanguage, const BSTR query, LONG flags,
-                              IWbemContext* context, IEnumWbemClassObject** enumerator) = 0;
-    virtual HRESULT ExecQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags,
-                                   IWbemContext* context, IWbemObjectSink* responseHandler) = 0;
-    virtual HRESULT ExecNotificationQuery(const BSTR queryLanguage, const BSTR query, LONG flags,
-                                          IWbemContext* context,
+    virtual HRESULT ExecQuery(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
+                              IEnumWbemClassObject** enumerator) = 0;
+    virtual HRESULT ExecQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
+                                   IWbemObjectSink* responseHandler) = 0;
+    virtual HRESULT ExecNotificationQuery(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
                                           IEnumWbemClassObject** enumerator) = 0;
-    virtual HRESULT ExecNotificationQueryAsync(const BSTR queryLanguage, const BSTR query,
-                                               LONG flags, IWbemContext* context,
-                                               IWbemObjectSink* responseHandler) = 0;
-    virtual HRESULT ExecMethod(const BSTR objectPath, const BSTR methodName, LONG flags,
-                               IWbemContext* context, IWbemClassObject* inParams,
-                               IWbemClassObject** outParams, IWbemCallResult** callResult) = 0;
-    virtual HRESULT ExecMethodAsync(const BSTR objectPath, const BSTR methodName, LONG flags,
-                                    IWbemContext* context, IWbemClassObject* inParams,
-                                    IWbemObjectSink* responseHandler) = 0;
+    virtual HRESULT ExecNotificationQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags,
+                                               IWbemContext* context, IWbemObjectSink* responseHandler) = 0;
+    virtual HRESULT ExecMethod(const BSTR objectPath, const BSTR methodName, LONG flags, IWbemContext* context,
+                               IWbemClassObject* inParams, IWbemClassObject** outParams,
+                               IWbemCallResult** callResult) = 0;
+    virtual HRESULT ExecMethodAsync(const BSTR objectPath, const BSTR methodName, LONG flags, IWbemContext* context,
+                                    IWbemClassObject* inParams, IWbemObjectSink* responseHandler) = 0;
 
 protected:
     ~IWbemServices() = default;

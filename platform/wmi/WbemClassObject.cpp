@@ -14,8 +14,7 @@
 #include <memory>
 #include <typeinfo>
 
-namespace
-{
+namespace {
 struct SystemProperty
 {
     const wchar_t* name;
@@ -119,9 +118,8 @@ bool QualifiersEqual(const WbemQualifierSet* left, const WbemQualifierSet* right
     const bool ignoreCase = (flags & WBEM_FLAG_IGNORE_CASE) != 0;
     for (const auto& entry : a)
     {
-        const auto match = std::find_if(b.begin(), b.end(), [&](const WbemQualifierSet::Entry& e) {
-            return WbemName::Equal(e.name, entry.name);
-        });
+        const auto match = std::find_if(
+            b.begin(), b.end(), [&](const WbemQualifierSet::Entry& e) { return WbemName::Equal(e.name, entry.name); });
         if (match == b.end() || !CimValue::Equal(entry.value, match->value, ignoreCase, flags))
             return false;
         if ((flags & WBEM_FLAG_IGNORE_FLAVOR) == 0 && entry.flavor != match->flavor)
@@ -163,7 +161,7 @@ bool AnyEmbedded(const VARIANT& value, Visit visit)
     }
     return false;
 }
-} // namespace
+}  // namespace
 
 WbemClassObject::WbemClassObject() = default;
 
@@ -341,9 +339,8 @@ bool WbemClassObject::RelativePath(std::wstring* path) const
         *path = className + L"=@";
         return true;
     }
-    std::stable_sort(keys.begin(), keys.end(), [](const PropertyDef* a, const PropertyDef* b) {
-        return WbemName::Less(a->name, b->name);
-    });
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const PropertyDef* a, const PropertyDef* b) { return WbemName::Less(a->name, b->name); });
     std::wstring result = className;
     for (std::size_t i = 0; i < keys.size(); ++i)
     {
@@ -352,8 +349,7 @@ bool WbemClassObject::RelativePath(std::wstring* path) const
         // An instance whose key has no value has no path yet.
         if (CimValue::IsNull(current))
             return false;
-        result += (i == 0 ? L"." : L",") + keys[i]->name + L"=" +
-                  CimValue::ToKeyText(keys[i]->type, current);
+        result += (i == 0 ? L"." : L",") + keys[i]->name + L"=" + CimValue::ToKeyText(keys[i]->type, current);
     }
     *path = result;
     return true;
@@ -388,8 +384,8 @@ HRESULT WbemClassObject::GetSystemProperty(std::wstring_view name, VARIANT* valu
     if (which == L"__SUPERCLASS")
         return SetTextOrNull(value, definition.m_superclassName);
     if (which == L"__DYNASTY")
-        return SetTextOrNull(value, definition.m_derivation.empty() ? definition.m_className
-                                                                    : definition.m_derivation.back());
+        return SetTextOrNull(value,
+                             definition.m_derivation.empty() ? definition.m_className : definition.m_derivation.back());
     if (which == L"__SERVER")
         return SetTextOrNull(value, m_server);
     if (which == L"__NAMESPACE")
@@ -714,8 +710,7 @@ HRESULT WbemClassObject::SelectNames(LONG flags, std::vector<std::wstring>* name
     for (const auto& property : Definition().m_properties)
     {
         if ((origin == WBEM_FLAG_LOCAL_ONLY && property.inherited) ||
-            (origin == WBEM_FLAG_PROPAGATED_ONLY && !property.inherited) ||
-            (keysOnly && !IsKey(property)) ||
+            (origin == WBEM_FLAG_PROPAGATED_ONLY && !property.inherited) || (keysOnly && !IsKey(property)) ||
             (refsOnly && (property.type & ~CIM_FLAG_ARRAY) != CIM_REFERENCE))
             continue;
         names->push_back(property.name);
@@ -723,8 +718,7 @@ HRESULT WbemClassObject::SelectNames(LONG flags, std::vector<std::wstring>* name
     return WBEM_S_NO_ERROR;
 }
 
-HRESULT WbemClassObject::FilterByQualifier(LPCWSTR qualifierName, LONG condition,
-                                           const VARIANT* qualifierValue,
+HRESULT WbemClassObject::FilterByQualifier(LPCWSTR qualifierName, LONG condition, const VARIANT* qualifierValue,
                                            std::vector<std::wstring>* names)
 {
     if (condition == WBEM_FLAG_ALWAYS)
@@ -741,9 +735,10 @@ HRESULT WbemClassObject::FilterByQualifier(LPCWSTR qualifierName, LONG condition
         qualifiers.Attach(raw);
         _variant_t value;
         const bool has = qualifiers->Get(qualifierName, 0, &value, nullptr) == WBEM_S_NO_ERROR;
-        const bool keep = condition == WBEM_FLAG_ONLY_IF_TRUE    ? has
-                          : condition == WBEM_FLAG_ONLY_IF_FALSE ? !has
-                                                                 : has && CimValue::Equal(value, *qualifierValue, false, 0);
+        const bool keep = condition == WBEM_FLAG_ONLY_IF_TRUE ? has
+                          : condition == WBEM_FLAG_ONLY_IF_FALSE
+                              ? !has
+                              : has && CimValue::Equal(value, *qualifierValue, false, 0);
         if (keep)
             kept.push_back(name);
     }
@@ -751,8 +746,7 @@ HRESULT WbemClassObject::FilterByQualifier(LPCWSTR qualifierName, LONG condition
     return WBEM_S_NO_ERROR;
 }
 
-HRESULT WbemClassObject::GetNames(LPCWSTR qualifierName, LONG flags, VARIANT* qualifierValue,
-                                  SAFEARRAY** names)
+HRESULT WbemClassObject::GetNames(LPCWSTR qualifierName, LONG flags, VARIANT* qualifierValue, SAFEARRAY** names)
 {
     if (names == nullptr)
         return WBEM_E_INVALID_PARAMETER;
@@ -1000,9 +994,8 @@ bool WbemClassObject::SameAs(const WbemClassObject& other, LONG flags) const
     const bool compareQualifiers = (flags & WBEM_FLAG_IGNORE_QUALIFIERS) == 0;
     if (IsClass() != other.IsClass())
         return false;
-    if ((flags & WBEM_FLAG_IGNORE_CLASS) == 0 &&
-        (!WbemName::Equal(ClassName(), other.ClassName()) ||
-         !WbemName::Equal(SuperclassName(), other.SuperclassName())))
+    if ((flags & WBEM_FLAG_IGNORE_CLASS) == 0 && (!WbemName::Equal(ClassName(), other.ClassName()) ||
+                                                  !WbemName::Equal(SuperclassName(), other.SuperclassName())))
         return false;
     if ((flags & WBEM_FLAG_IGNORE_OBJECT_SOURCE) == 0 &&
         (!WbemName::Equal(m_server, other.m_server) || !WbemName::Equal(m_namespace, other.m_namespace)))
@@ -1014,9 +1007,8 @@ bool WbemClassObject::SameAs(const WbemClassObject& other, LONG flags) const
     const bool compareValues = !IsClass() || (flags & WBEM_FLAG_IGNORE_DEFAULT_VALUES) == 0;
     for (const auto& property : mine)
     {
-        const auto match = std::find_if(theirs.begin(), theirs.end(), [&](const PropertyInfo& p) {
-            return WbemName::Equal(p.name, property.name);
-        });
+        const auto match = std::find_if(theirs.begin(), theirs.end(),
+                                        [&](const PropertyInfo& p) { return WbemName::Equal(p.name, property.name); });
         if (match == theirs.end() || match->type != property.type)
             return false;
         if (compareValues && !CimValue::Equal(property.value, match->value, ignoreCase, flags))
@@ -1082,8 +1074,7 @@ HRESULT WbemClassObject::InheritsFrom(LPCWSTR ancestor)
     return found ? WBEM_S_NO_ERROR : WBEM_S_FALSE;
 }
 
-HRESULT WbemClassObject::GetMethod(LPCWSTR name, LONG, IWbemClassObject** inSignature,
-                                   IWbemClassObject** outSignature)
+HRESULT WbemClassObject::GetMethod(LPCWSTR name, LONG, IWbemClassObject** inSignature, IWbemClassObject** outSignature)
 {
     if (inSignature != nullptr)
         *inSignature = nullptr;
@@ -1104,8 +1095,7 @@ HRESULT WbemClassObject::GetMethod(LPCWSTR name, LONG, IWbemClassObject** inSign
     });
 }
 
-HRESULT WbemClassObject::PutMethod(LPCWSTR name, LONG, IWbemClassObject* inSignature,
-                                   IWbemClassObject* outSignature)
+HRESULT WbemClassObject::PutMethod(LPCWSTR name, LONG, IWbemClassObject* inSignature, IWbemClassObject* outSignature)
 {
     if (!WbemName::IsValidIdentifier(WbemName::View(name)))
         return WBEM_E_INVALID_PARAMETER;
@@ -1171,8 +1161,7 @@ HRESULT WbemClassObject::BeginMethodEnumeration(LONG enumFlags)
     });
 }
 
-HRESULT WbemClassObject::NextMethod(LONG, BSTR* name, IWbemClassObject** inSignature,
-                                    IWbemClassObject** outSignature)
+HRESULT WbemClassObject::NextMethod(LONG, BSTR* name, IWbemClassObject** inSignature, IWbemClassObject** outSignature)
 {
     if (name != nullptr)
         *name = nullptr;
@@ -1221,7 +1210,8 @@ HRESULT WbemClassObject::GetMethodQualifierSet(LPCWSTR method, IWbemQualifierSet
         if (found == nullptr)
             return WBEM_E_NOT_FOUND;
         ComPtr<WbemQualifierSet> set =
-            IsClass() ? found->qualifiers : InstanceView(m_methodQualifiers[WbemName::Upper(found->name)], found->qualifiers);
+            IsClass() ? found->qualifiers
+                      : InstanceView(m_methodQualifiers[WbemName::Upper(found->name)], found->qualifiers);
         *qualifiers = set.Detach();
         return WBEM_S_NO_ERROR;
     });

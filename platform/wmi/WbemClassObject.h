@@ -118,8 +118,7 @@ public:
     HRESULT Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type, LONG* flavor) override;
     HRESULT Put(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE type) override;
     HRESULT Delete(LPCWSTR name) override;
-    HRESULT GetNames(LPCWSTR qualifierName, LONG flags, VARIANT* qualifierValue,
-                     SAFEARRAY** names) override;
+    HRESULT GetNames(LPCWSTR qualifierName, LONG flags, VARIANT* qualifierValue, SAFEARRAY** names) override;
     HRESULT BeginEnumeration(LONG enumFlags) override;
     HRESULT Next(LONG flags, BSTR* name, VARIANT* value, CIMTYPE* type, LONG* flavor) override;
     HRESULT EndEnumeration() override;
@@ -139,8 +138,7 @@ public:
     HRESULT InheritsFrom(LPCWSTR ancestor) override;
     HRESULT GetMethod(LPCWSTR name, LONG flags, IWbemClassObject** inSignature,
                       IWbemClassObject** outSignature) override;
-    HRESULT PutMethod(LPCWSTR name, LONG flags, IWbemClassObject* inSignature,
-                      IWbemClassObject* outSignature) override;
+    HRESULT PutMethod(LPCWSTR name, LONG flags, IWbemClassObject* inSignature, IWbemClassObject* outSignature) override;
     HRESULT DeleteMethod(LPCWSTR name) override;
     HRESULT BeginMethodEnumeration(LONG enumFlags) override;
     HRESULT NextMethod(LONG flags, BSTR* name, IWbemClassObject** inSignature,

@@ -71,8 +71,7 @@ HRESULT WbemEnumerator::NextAsync(ULONG count, IWbemObjectSink* sink)
             IWbemClassObject* one = object.Get();
             sink->Indicate(1, &one);
         }
-        sink->SetStatus(WBEM_STATUS_COMPLETE, taken.size() == count ? WBEM_S_NO_ERROR : WBEM_S_FALSE, nullptr,
-                        nullptr);
+        sink->SetStatus(WBEM_STATUS_COMPLETE, taken.size() == count ? WBEM_S_NO_ERROR : WBEM_S_FALSE, nullptr, nullptr);
         return WBEM_S_NO_ERROR;
     });
 }

@@ -2,14 +2,13 @@
 
 #include <utility>
 
-namespace
-{
+namespace {
 ComPtr<IWbemClassObject>& Slot()
 {
     thread_local ComPtr<IWbemClassObject> statusObject;
     return statusObject;
 }
-} // namespace
+}  // namespace
 
 void WbemErrorInfo::Set(IWbemClassObject* statusObject)
 {

@@ -22,15 +22,14 @@
 #include <optional>
 #include <vector>
 
-namespace
-{
+namespace {
 constexpr wchar_t kEventRoot[] = L"__Event";
 
 struct ProviderEntry
 {
     std::wstring eventClass;
     ComPtr<IWbemEventProviderQuerySink> queries;
-    ComPtr<IWbemEventProviderSecurity> security; // null when the provider checks nothing
+    ComPtr<IWbemEventProviderSecurity> security;  // null when the provider checks nothing
 };
 
 struct Subscription
@@ -64,7 +63,7 @@ void EndSubscriptions(const std::vector<Subscription>& ended)
     for (const Subscription& subscription : ended)
         subscription.sink->SetStatus(WBEM_STATUS_COMPLETE, WBEM_E_CALL_CANCELLED, nullptr, nullptr);
 }
-} // namespace
+}  // namespace
 
 struct WbemEventRouter::State
 {
@@ -103,8 +102,7 @@ struct WbemEventRouter::State
     }
 };
 
-namespace
-{
+namespace {
 // The sink a provider indicates its events to. It holds the router's state weakly: the
 // provider keeps the sink, and the state keeps the provider.
 class DeliverySink final : public WbemObjectSinkBase<DeliverySink>
@@ -129,7 +127,7 @@ private:
 
     const std::weak_ptr<WbemEventRouter::State> m_state;
 };
-} // namespace
+}  // namespace
 
 WbemEventRouter::WbemEventRouter(const WbemRepository& repository)
     : m_repository(repository), m_state(std::make_shared<State>())
@@ -143,8 +141,7 @@ WbemEventRouter::~WbemEventRouter()
 
 HRESULT WbemEventRouter::RegisterEventProvider(const std::wstring& name, IUnknown* provider,
                                                const std::wstring& eventClass, IWbemServices* services, LPCWSTR user,
-                                               LPCWSTR locale, IWbemContext* context,
-                                               std::chrono::milliseconds timeout)
+                                               LPCWSTR locale, IWbemContext* context, std::chrono::milliseconds timeout)
 {
     if (name.empty() || provider == nullptr)
         return WBEM_E_INVALID_PARAMETER;

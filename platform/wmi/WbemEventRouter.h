@@ -74,7 +74,6 @@ public:
     struct State;
 
 private:
-
     const WbemRepository& m_repository;
     const std::shared_ptr<State> m_state;
 };

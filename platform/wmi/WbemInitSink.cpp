@@ -48,9 +48,9 @@ HRESULT WbemInitSink::InitializeProvider(IWbemProviderInit* init, LPCWSTR user, 
     std::wstring localeText = locale == nullptr ? std::wstring() : std::wstring(locale);
     std::wstring nsText = ns;
     const ComPtr<WbemInitSink> initSink = Create();
-    const HRESULT hr = init->Initialize(user == nullptr ? nullptr : userText.data(), 0, nsText.data(),
-                                        locale == nullptr ? nullptr : localeText.data(), services, context,
-                                        initSink.Get());
+    const HRESULT hr =
+        init->Initialize(user == nullptr ? nullptr : userText.data(), 0, nsText.data(),
+                         locale == nullptr ? nullptr : localeText.data(), services, context, initSink.Get());
     if (FAILED(hr))
         return hr;
     const std::optional<LONG> status = initSink->Wait(timeout);

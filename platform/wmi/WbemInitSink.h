@@ -40,8 +40,8 @@ public:
     // sink), then waits up to `timeout` for its status. WBEM_S_NO_ERROR when it reported
     // WBEM_S_INITIALIZED; the HRESULT Initialize returned or the failure it reported;
     // WBEM_E_PROVIDER_TIMED_OUT when it reported nothing in time.
-    static HRESULT InitializeProvider(IWbemProviderInit* init, LPCWSTR user, const std::wstring& ns,
-                                      LPCWSTR locale, IWbemServices* services, IWbemContext* context,
+    static HRESULT InitializeProvider(IWbemProviderInit* init, LPCWSTR user, const std::wstring& ns, LPCWSTR locale,
+                                      IWbemServices* services, IWbemContext* context,
                                       std::chrono::milliseconds timeout);
 
 private:

@@ -16,4 +16,4 @@ inline constexpr std::size_t kMaxPathKeys = 32;
 // Longest query text accepted, in characters.
 inline constexpr std::size_t kMaxQueryLength = 32 * 1024;
 
-} // namespace WbemLimits
+}  // namespace WbemLimits

@@ -22,9 +22,8 @@ bool WbemName::Equal(std::wstring_view left, std::wstring_view right)
 
 bool WbemName::Less(std::wstring_view left, std::wstring_view right)
 {
-    return std::lexicographical_compare(
-        left.begin(), left.end(), right.begin(), right.end(),
-        [](wchar_t a, wchar_t b) { return UpperChar(a) < UpperChar(b); });
+    return std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end(),
+                                        [](wchar_t a, wchar_t b) { return UpperChar(a) < UpperChar(b); });
 }
 
 std::wstring WbemName::Upper(std::wstring_view name)
@@ -55,9 +54,7 @@ bool WbemName::IsValidIdentifier(std::wstring_view name)
 {
     if (name.empty() || name.size() > kMaxNameLength)
         return false;
-    const auto isWordChar = [](wchar_t c) {
-        return c == L'_' || std::iswalnum(static_cast<std::wint_t>(c)) != 0;
-    };
+    const auto isWordChar = [](wchar_t c) { return c == L'_' || std::iswalnum(static_cast<std::wint_t>(c)) != 0; };
     if (std::iswdigit(static_cast<std::wint_t>(name[0])) != 0)
         return false;
     return std::all_of(name.begin(), name.end(), isWordChar);

@@ -7,8 +7,7 @@
 
 #include <algorithm>
 
-namespace
-{
+namespace {
 std::wstring FlavorText(LONG flavor)
 {
     std::wstring text;
@@ -101,9 +100,8 @@ std::wstring MethodText(const WbemClassObject::MethodInfo& method, LONG flags)
                 returnType = TypeText(parameter.type, parameter.qualifiers.Get());
                 continue;
             }
-            const bool alsoIn = std::any_of(parameters.begin(), parameters.end(), [&](const auto& p) {
-                return WbemName::Equal(p.name, parameter.name);
-            });
+            const bool alsoIn = std::any_of(parameters.begin(), parameters.end(),
+                                            [&](const auto& p) { return WbemName::Equal(p.name, parameter.name); });
             if (!alsoIn)
                 parameters.push_back(std::move(parameter));
         }
@@ -117,7 +115,7 @@ std::wstring MethodText(const WbemClassObject::MethodInfo& method, LONG flags)
         text += (i == 0 ? L"" : L", ") + Declaration(parameters[i], flags | WBEM_FLAG_NO_FLAVORS);
     return text + L")";
 }
-} // namespace
+}  // namespace
 
 std::wstring WbemObjectText::Format(const WbemClassObject& object, LONG flags)
 {

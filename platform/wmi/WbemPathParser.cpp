@@ -7,8 +7,7 @@
 #include <cwctype>
 #include <vector>
 
-namespace
-{
+namespace {
 bool IsSeparator(wchar_t c)
 {
     return c == L'\\' || c == L'/';
@@ -59,9 +58,8 @@ public:
             std::wstring key;
             if (!ReadName(key))
                 return false;
-            const bool repeated = std::any_of(keys.begin(), keys.end(), [&key](const std::wstring& seen) {
-                return WbemName::Equal(seen, key);
-            });
+            const bool repeated = std::any_of(keys.begin(), keys.end(),
+                                              [&key](const std::wstring& seen) { return WbemName::Equal(seen, key); });
             if (repeated || keys.size() == WbemPathParser::kMaxKeys)
                 return false;
             keys.push_back(std::move(key));
@@ -167,7 +165,7 @@ private:
     std::wstring_view m_text;
     std::size_t m_position = 0;
 };
-} // namespace
+}  // namespace
 
 HRESULT WbemPathParser::Parse(std::wstring_view path, Result* result)
 {

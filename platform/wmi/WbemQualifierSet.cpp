@@ -8,10 +8,8 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace
-{
-constexpr LONG kPuttableFlavors = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE |
-                                  WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS |
+namespace {
+constexpr LONG kPuttableFlavors = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS |
                                   WBEM_FLAVOR_NOT_OVERRIDABLE | WBEM_FLAVOR_AMENDED;
 constexpr LONG kOriginFlavors = WBEM_FLAVOR_ORIGIN_PROPAGATED | WBEM_FLAVOR_ORIGIN_SYSTEM;
 
@@ -20,8 +18,7 @@ bool ValidSelection(LONG flags)
     return flags == 0 || flags == WBEM_FLAG_LOCAL_ONLY || flags == WBEM_FLAG_PROPAGATED_ONLY;
 }
 
-const WbemQualifierSet::Entry* FindIn(const std::vector<WbemQualifierSet::Entry>& entries,
-                                      std::wstring_view name)
+const WbemQualifierSet::Entry* FindIn(const std::vector<WbemQualifierSet::Entry>& entries, std::wstring_view name)
 {
     for (const auto& entry : entries)
     {
@@ -73,7 +70,7 @@ HRESULT NormaliseValue(const VARIANT& value, _variant_t& result)
         return WBEM_E_INVALID_QUALIFIER_TYPE;
     }
 }
-} // namespace
+}  // namespace
 
 ComPtr<WbemQualifierSet> WbemQualifierSet::Create()
 {
@@ -93,8 +90,7 @@ ComPtr<WbemQualifierSet> WbemQualifierSet::CopyForDerivedClass() const
     ComPtr<WbemQualifierSet> copy = Create();
     for (auto& entry : Effective())
     {
-        if ((entry.flavor & WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS) != 0 ||
-            WbemName::Equal(entry.name, L"key"))
+        if ((entry.flavor & WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS) != 0 || WbemName::Equal(entry.name, L"key"))
         {
             entry.flavor |= WBEM_FLAVOR_ORIGIN_PROPAGATED;
             entry.propagated = true;
@@ -227,8 +223,8 @@ HRESULT WbemQualifierSet::Put(LPCWSTR name, VARIANT* value, LONG flavor)
             return WBEM_E_OVERRIDE_NOT_ALLOWED;
         entry.name = std::wstring(text);
         entry.flavor = flavor;
-        auto existing = std::find_if(m_local.begin(), m_local.end(),
-                                     [&](const Entry& e) { return WbemName::Equal(e.name, text); });
+        auto existing =
+            std::find_if(m_local.begin(), m_local.end(), [&](const Entry& e) { return WbemName::Equal(e.name, text); });
         if (existing != m_local.end())
         {
             existing->value = entry.value;
@@ -248,8 +244,8 @@ HRESULT WbemQualifierSet::Delete(LPCWSTR name)
         return WBEM_E_INVALID_PARAMETER;
     return WbemCall::Run([&]() -> HRESULT {
         const bool inherited = FindIn(Propagated(), name) != nullptr;
-        auto local = std::find_if(m_local.begin(), m_local.end(),
-                                  [&](const Entry& e) { return WbemName::Equal(e.name, name); });
+        auto local =
+            std::find_if(m_local.begin(), m_local.end(), [&](const Entry& e) { return WbemName::Equal(e.name, name); });
         if (local == m_local.end())
             return inherited ? WBEM_E_PROPAGATED_QUALIFIER : WBEM_E_NOT_FOUND;
         m_local.erase(local);

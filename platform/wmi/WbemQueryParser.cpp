@@ -6,8 +6,7 @@
 #include <cwctype>
 #include <optional>
 
-namespace
-{
+namespace {
 enum class TokenKind
 {
     End,
@@ -77,7 +76,7 @@ bool IsKeyword(const Token& token, std::wstring_view keyword)
 {
     return token.kind == TokenKind::Word && WbemName::Equal(token.text, keyword);
 }
-} // namespace
+}  // namespace
 
 bool WbemQueryParser::IsWql(std::wstring_view language)
 {

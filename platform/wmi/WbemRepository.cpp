@@ -5,8 +5,7 @@
 #include "platform/wmi/WbemCall.h"
 #include "platform/wmi/WbemName.h"
 
-namespace
-{
+namespace {
 // Throws the failure of a call made while the system classes are built: they are fixed, so
 // only short memory can fail them.
 void Check(HRESULT hr)
@@ -14,7 +13,7 @@ void Check(HRESULT hr)
     if (FAILED(hr))
         throw _com_error(hr);
 }
-} // namespace
+}  // namespace
 
 WbemRepository::WbemRepository(std::wstring server, std::wstring ns)
     : m_server(std::move(server)), m_namespace(std::move(ns))
@@ -39,8 +38,7 @@ WbemRepository::WbemRepository(std::wstring server, std::wstring ns)
 }
 
 void WbemRepository::AddSystemClass(const wchar_t* name, const wchar_t* superclass,
-                                    std::initializer_list<std::pair<const wchar_t*, CIMTYPE>> properties,
-                                    bool abstract)
+                                    std::initializer_list<std::pair<const wchar_t*, CIMTYPE>> properties, bool abstract)
 {
     ComPtr<IWbemClassObject> created;
     Check(CreateWbemClass(name, superclass == nullptr ? nullptr : Find(superclass), &created));

@@ -7,8 +7,7 @@
 
 #include <initializer_list>
 
-namespace
-{
+namespace {
 struct PropertyDefinition
 {
     const wchar_t* name;
@@ -61,7 +60,9 @@ const ClassDefinition kClasses[] = {
       {L"AreaExitedID", CIM_SINT32},
       {L"ElevatorFloor", CIM_SINT32},
       {L"AssetID", CIM_STRING}}},
-    {L"Bnt_IntercomEvent", WbemSecurityEventClasses::kRootClass, {{L"IntercomData", CIM_SINT32}, {L"LineNumber", CIM_SINT32}}},
+    {L"Bnt_IntercomEvent",
+     WbemSecurityEventClasses::kRootClass,
+     {{L"IntercomData", CIM_SINT32}, {L"LineNumber", CIM_SINT32}}},
     {L"Bnt_FireEvent", WbemSecurityEventClasses::kRootClass, {{L"TroubleCode", CIM_SINT32}}},
     {L"Bnt_VideoEvent",
      WbemSecurityEventClasses::kRootClass,
@@ -80,7 +81,7 @@ const ClassDefinition kClasses[] = {
      {{L"FunctionID", CIM_SINT32}, {L"FunctionInputArguments", CIM_SINT32}, {L"InitiatingEventID", CIM_SINT32}}},
     {L"Bnt_OtherSecurityEvent", WbemSecurityEventClasses::kRootClass, {}},
 };
-} // namespace
+}  // namespace
 
 HRESULT WbemSecurityEventClasses::AddTo(WbemRepository& repository)
 {

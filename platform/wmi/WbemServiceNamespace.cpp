@@ -18,8 +18,7 @@
 
 #include <new>
 
-namespace
-{
+namespace {
 // Indicates the objects in one call and ends the request with success.
 void SendAll(const std::vector<ComPtr<WbemClassObject>>& objects, WbemForwardingSink& reply)
 {
@@ -62,7 +61,7 @@ HRESULT GiveBack(HRESULT result, ComPtr<IWbemClassObject> object, const std::wst
         return result;
     });
 }
-} // namespace
+}  // namespace
 
 ComPtr<WbemServiceNamespace> WbemServiceNamespace::Create(std::shared_ptr<WbemRepository> repository)
 {
@@ -91,8 +90,8 @@ HRESULT WbemServiceNamespace::RegisterProvider(const std::wstring& name, IUnknow
             if (m_providers.count(key) != 0)
                 return WBEM_E_ALREADY_EXISTS;
         }
-        const HRESULT hr =
-            WbemInitSink::InitializeProvider(init.Get(), user, m_repository->Namespace(), locale, this, context, Timeout());
+        const HRESULT hr = WbemInitSink::InitializeProvider(init.Get(), user, m_repository->Namespace(), locale, this,
+                                                            context, Timeout());
         if (FAILED(hr))
             return hr;
         const std::lock_guard<std::mutex> guard(m_lock);
@@ -292,8 +291,8 @@ void WbemServiceNamespace::Route(std::wstring_view className, HRESULT unprovided
         reply.Finish(called, nullptr);
 }
 
-void WbemServiceNamespace::GetObjectRequest(std::wstring_view path, BSTR pathText, LONG flags,
-                                            IWbemContext* context, WbemForwardingSink& reply)
+void WbemServiceNamespace::GetObjectRequest(std::wstring_view path, BSTR pathText, LONG flags, IWbemContext* context,
+                                            WbemForwardingSink& reply)
 {
     if (path.empty())
     {
@@ -364,8 +363,8 @@ void WbemServiceNamespace::ClassEnumRequest(std::wstring_view superclass, LONG f
     reply.Finish(WBEM_S_NO_ERROR, nullptr);
 }
 
-std::vector<std::pair<std::wstring, ComPtr<IWbemClassObject>>>
-WbemServiceNamespace::RuntimeClasses(std::wstring_view superclass, LONG flags) const
+std::vector<std::pair<std::wstring, ComPtr<IWbemClassObject>>> WbemServiceNamespace::RuntimeClasses(
+    std::wstring_view superclass, LONG flags) const
 {
     std::map<std::wstring, ComPtr<IWbemServices>> providers;
     {
@@ -530,8 +529,8 @@ HRESULT WbemServiceNamespace::CreateClassEnum(const BSTR superclass, LONG flags,
 {
     if (enumerator == nullptr)
         return WBEM_E_INVALID_PARAMETER;
-    return Enumerate(
-        [&](WbemForwardingSink& reply) { ClassEnumRequest(WbemName::View(superclass), flags, reply); }, enumerator);
+    return Enumerate([&](WbemForwardingSink& reply) { ClassEnumRequest(WbemName::View(superclass), flags, reply); },
+                     enumerator);
 }
 
 HRESULT WbemServiceNamespace::CreateClassEnumAsync(const BSTR superclass, LONG flags, IWbemContext*,
@@ -602,14 +601,14 @@ HRESULT WbemServiceNamespace::CreateInstanceEnumAsync(const BSTR filter, LONG fl
                   [&](WbemForwardingSink& reply) { InstanceEnumRequest(filter, flags, context, reply); });
 }
 
-HRESULT WbemServiceNamespace::ExecQuery(const BSTR queryLanguage, const BSTR query, LONG flags,
-                                        IWbemContext* context, IEnumWbemClassObject** enumerator)
+HRESULT WbemServiceNamespace::ExecQuery(const BSTR queryLanguage, const BSTR query, LONG flags, IWbemContext* context,
+                                        IEnumWbemClassObject** enumerator)
 {
     Clear(enumerator);
     if (enumerator == nullptr || queryLanguage == nullptr || query == nullptr)
         return WBEM_E_INVALID_PARAMETER;
-    return Enumerate(
-        [&](WbemForwardingSink& reply) { QueryRequest(queryLanguage, query, flags, context, reply); }, enumerator);
+    return Enumerate([&](WbemForwardingSink& reply) { QueryRequest(queryLanguage, query, flags, context, reply); },
+                     enumerator);
 }
 
 HRESULT WbemServiceNamespace::ExecQueryAsync(const BSTR queryLanguage, const BSTR query, LONG flags,
@@ -629,9 +628,8 @@ HRESULT WbemServiceNamespace::ExecMethod(const BSTR objectPath, const BSTR metho
     Clear(callResult);
     if (objectPath == nullptr || methodName == nullptr)
         return WBEM_E_INVALID_PARAMETER;
-    const Outcome outcome = Collect([&](WbemForwardingSink& reply) {
-        ExecMethodRequest(objectPath, methodName, flags, context, inParams, reply);
-    });
+    const Outcome outcome = Collect(
+        [&](WbemForwardingSink& reply) { ExecMethodRequest(objectPath, methodName, flags, context, inParams, reply); });
     ComPtr<IWbemClassObject> out;
     if (SUCCEEDED(outcome.result) && !outcome.objects.empty())
         out = outcome.objects.front();

@@ -123,8 +123,7 @@ public:
                            IWbemObjectSink* responseHandler) override;
     // *outParams receives the object the method indicated (null when it sent none).
     HRESULT ExecMethod(const BSTR objectPath, const BSTR methodName, LONG flags, IWbemContext* context,
-                       IWbemClassObject* inParams, IWbemClassObject** outParams,
-                       IWbemCallResult** callResult) override;
+                       IWbemClassObject* inParams, IWbemClassObject** outParams, IWbemCallResult** callResult) override;
     HRESULT ExecMethodAsync(const BSTR objectPath, const BSTR methodName, LONG flags, IWbemContext* context,
                             IWbemClassObject* inParams, IWbemObjectSink* responseHandler) override;
     // Event subscriptions (WbemEventRouter::Subscribe and Cancel).
@@ -181,7 +180,7 @@ private:
     // CreateClassEnumAsync with `flags`), each with the name of the provider that listed it. A
     // provider whose listing fails or times out contributes none.
     std::vector<std::pair<std::wstring, ComPtr<IWbemClassObject>>> RuntimeClasses(std::wstring_view superclass,
-                                                                                 LONG flags) const;
+                                                                                  LONG flags) const;
     // The provider that builds the class at run time; empty when none lists it.
     std::wstring RuntimeClassProvider(std::wstring_view className) const;
     // The class named by a path; fails as GetObject would. WBEM_S_NO_ERROR.

@@ -20,8 +20,7 @@ public:
     }
     HRESULT CancelAsyncCall(IWbemObjectSink*) override { return Refuse(); }
     HRESULT QueryObjectSink(LONG, IWbemObjectSink** responseHandler) override { return Refuse(responseHandler); }
-    HRESULT GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject** object,
-                      IWbemCallResult** callResult) override
+    HRESULT GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject** object, IWbemCallResult** callResult) override
     {
         return Refuse(object, callResult);
     }
@@ -75,8 +74,7 @@ public:
     {
         return Refuse(outParams, callResult);
     }
-    HRESULT ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
-                            IWbemObjectSink*) override
+    HRESULT ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*, IWbemObjectSink*) override
     {
         return Refuse();
     }

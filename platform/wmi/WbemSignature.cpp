@@ -8,8 +8,7 @@
 #include <memory>
 #include <set>
 
-namespace
-{
+namespace {
 // Parameter IDs by upper-cased parameter name, gathered over both signatures.
 struct IdTable
 {
@@ -83,7 +82,7 @@ HRESULT MarkDirection(WbemClassObject& signature, const wchar_t* direction)
     }
     return WBEM_S_NO_ERROR;
 }
-} // namespace
+}  // namespace
 
 HRESULT WbemSignature::Prepare(IWbemClassObject* inSignature, IWbemClassObject* outSignature,
                                ComPtr<WbemClassObject>* inCopy, ComPtr<WbemClassObject>* outCopy)

@@ -7,8 +7,7 @@
 
 #include "platform/xml/XmlTree.h"
 
-namespace
-{
+namespace {
 
 // No DTD loading, no entity substitution, no network; errors are read from the context rather
 // than printed.
@@ -43,7 +42,7 @@ int ElementDepth(xmlNodePtr node, int limit)
     return deepest;
 }
 
-} // namespace
+}  // namespace
 
 XmlDocument::XmlDocument() = default;
 
@@ -86,7 +85,8 @@ bool XmlDocument::LoadXML(std::wstring_view text)
     if (parsed == nullptr)
     {
         const xmlError& error = parser.context->lastError;
-        CString reason = error.message != nullptr ? Utf8ToCString(error.message) : CString(L"The XML text is malformed.");
+        CString reason =
+            error.message != nullptr ? Utf8ToCString(error.message) : CString(L"The XML text is malformed.");
         reason.Trim();
         Fail(error.code != 0 ? error.code : XML_ERR_DOCUMENT_EMPTY, error.line, error.int2, reason);
         return false;

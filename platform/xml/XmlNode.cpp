@@ -5,8 +5,7 @@
 
 #include "platform/xml/XmlTree.h"
 
-namespace
-{
+namespace {
 
 xmlNodePtr AsNode(void* node)
 {
@@ -28,7 +27,7 @@ struct XmlCharOwner
     xmlChar* const text;
 };
 
-} // namespace
+}  // namespace
 
 XmlNode::XmlNode(std::shared_ptr<const Tree> tree, void* node) : m_tree(std::move(tree)), m_node(node) {}
 

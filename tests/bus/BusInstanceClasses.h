@@ -25,7 +25,8 @@
 
 namespace bustest {
 
-class PageMapper : public CWmipDynamicClassMapper {
+class PageMapper : public CWmipDynamicClassMapper
+{
 public:
     PageMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, const wchar_t* className)
         : CWmipDynamicClassMapper(user, context, services, className)
@@ -33,7 +34,8 @@ public:
     }
 };
 
-class HiddenPageMapper : public CWmipDynamicClassMapper {
+class HiddenPageMapper : public CWmipDynamicClassMapper
+{
 public:
     static constexpr DWORD kHiddenPermission = 0x2000FFFF;
     HiddenPageMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
@@ -43,7 +45,8 @@ public:
     }
 };
 
-class PersonMapper : public CWmipDynamicClassMapper {
+class PersonMapper : public CWmipDynamicClassMapper
+{
 public:
     PersonMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
         : CWmipDynamicClassMapper(user, context, services, L"Bpw_Person")
@@ -56,13 +59,16 @@ public:
     {
         calledWithPath = path != nullptr;
         calledWithParameters = inParams != nullptr;
-        if (std::wstring(methodName) != L"Echo") {
+        if (std::wstring(methodName) != L"Echo")
+        {
             return WBEM_E_NOT_SUPPORTED;
         }
         _variant_t text(L"");
-        if (inParams != nullptr) {
+        if (inParams != nullptr)
+        {
             _variant_t given;
-            if (SUCCEEDED(inParams->Get(L"Text", 0, &given, nullptr, nullptr)) && given.vt == VT_BSTR) {
+            if (SUCCEEDED(inParams->Get(L"Text", 0, &given, nullptr, nullptr)) && given.vt == VT_BSTR)
+            {
                 text = given;
             }
         }
@@ -83,14 +89,16 @@ inline void RegisterBusTestClasses()
         registry->RegisterProperty(L"Pag_Base", L"ID", CIM_SINT32, L"", L"", 1, 0);
         registry->RegisterProperty(L"Pag_Base", L"Name", CIM_STRING, L"", L"", 0, 40);
         registry->RegisterProperty(L"Pag_Base", L"Label", CIM_STRING, L"", L"", 0, 40);
-        for (const wchar_t* name : {L"Gamma", L"Alpha", L"Beta"}) {
+        for (const wchar_t* name : {L"Gamma", L"Alpha", L"Beta"})
+        {
             const CString className = CString(L"Pag_") + name;
             CString table = CString(L"PAG_") + name;
             table.MakeUpper();
-            registry->RegisterClass(className, L"Pag_Base", false,
-                                    [className](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
-                                        return new PageMapper(u, c, s, className);
-                                    });
+            registry->RegisterClass(
+                className, L"Pag_Base", false,
+                [className](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
+                    return new PageMapper(u, c, s, className);
+                });
             registry->RegisterProperty(className, L"ID", CIM_SINT32, table, L"ID", 1, 0);
             registry->RegisterProperty(className, L"Name", CIM_STRING, table, L"NAME", 0, 40);
             registry->RegisterProperty(className, L"Extra", CIM_SINT32, table, L"EXTRA", 0, 0);
@@ -110,7 +118,8 @@ inline void RegisterBusTestClasses()
         registry->RegisterPropertyAttribute(L"Bpw_Person", L"LastName", L"not_null", 1);
         registry->RegisterProperty(L"Bpw_Person", L"FirstName", CIM_STRING, L"EMP", L"FIRSTNAME", 0, 20);
         registry->RegisterProperty(L"Bpw_Person", L"SegmentID", CIM_SINT32, L"EMP", L"SEGMENTID", 0, 0);
-        registry->RegisterPropertyValues(L"Bpw_Person", L"SegmentID", L"", {{L"-1", L"Global"}, {L"1", L"Head office"}});
+        registry->RegisterPropertyValues(L"Bpw_Person", L"SegmentID", L"",
+                                         {{L"-1", L"Global"}, {L"1", L"Head office"}});
         registry->RegisterProperty(L"Bpw_Person", L"Photo", CIM_UINT8 | CIM_FLAG_ARRAY, L"EMP", L"PHOTO", 0, 0);
         registry->RegisterMethod(L"Bpw_Person", L"Echo");
         registry->RegisterMethodParameter(L"Bpw_Person", L"Echo", true, L"Text", CIM_STRING);
@@ -121,7 +130,8 @@ inline void RegisterBusTestClasses()
 }
 
 // The demo installation with the test classes, their tables, and a session of "sa".
-class BusInstanceTest : public BusTestInstallation {
+class BusInstanceTest : public BusTestInstallation
+{
 protected:
     BusInstanceTest()
     {
@@ -138,10 +148,12 @@ protected:
     void Fill(const std::string& type, int count)
     {
         std::string upper = type;
-        for (char& c : upper) {
+        for (char& c : upper)
+        {
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         }
-        for (int row = 1; row <= count; ++row) {
+        for (int row = 1; row <= count; ++row)
+        {
             Exec("INSERT INTO PAG_" + upper + " (ID, NAME, EXTRA) VALUES (" + std::to_string(row) + ", '" + type +
                  std::to_string(row) + "', 7);");
         }

@@ -27,22 +27,27 @@
 // "KEY | MESSAGE" of the CCorvessaException the call throws; "no error" when it throws none.
 inline std::string BusErrorOf(const std::function<void()>& call)
 {
-    try {
+    try
+    {
         call();
-    } catch (const CCorvessaException& e) {
+    }
+    catch (const CCorvessaException& e)
+    {
         return e.ErrorCode() + " | " + e.ErrorMessage();
     }
     return "no error";
 }
 
 // A key generator that always fails.
-class FailingAuthenticationUtility : public CorvessaAuthenticationUtility {
+class FailingAuthenticationUtility : public CorvessaAuthenticationUtility
+{
 public:
     HRESULT GenerateEncryptionKeys() override { return E_FAIL; }
 };
 
 // The application object with its protected steps open to the tests.
-class TestBusApp : public CCorvessaBaseApp {
+class TestBusApp : public CCorvessaBaseApp
+{
 public:
     explicit TestBusApp(const std::atomic<ULONGLONG>& clock) : CCorvessaBaseApp([&clock] { return clock.load(); }) {}
 
@@ -64,14 +69,16 @@ public:
 protected:
     std::shared_ptr<CorvessaAuthenticationUtility> CreateAuthenticationUtility() override
     {
-        if (failKeyGeneration) {
+        if (failKeyGeneration)
+        {
             return std::make_shared<FailingAuthenticationUtility>();
         }
         return CCorvessaBaseApp::CreateAuthenticationUtility();
     }
 };
 
-class BusTestInstallation : public ::testing::Test {
+class BusTestInstallation : public ::testing::Test
+{
 protected:
     static constexpr char kApplication[] = "test-app";
     static constexpr ULONGLONG kHourMs = 60ULL * 60 * 1000;

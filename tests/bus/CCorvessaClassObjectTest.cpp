@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 // Heap objects are handed around with their one reference, as the mappers do.
 struct ReleaseObject
 {
@@ -52,7 +51,7 @@ Owned Signature(const wchar_t* parameter, CIMTYPE type)
     signature->Put(parameter, 0, nullptr, type);
     return Owned(signature.release());
 }
-} // namespace
+}  // namespace
 
 TEST(CCorvessaClassObject, PropertiesMatchWithoutRegardToCaseAndKeepNameAndType)
 {
@@ -112,8 +111,8 @@ TEST(CCorvessaClassObject, KeysOnlyAsksTheRegisteredTypeDescription)
     EXPECT_EQ(Walk(unregistered, WBEM_FLAG_KEYS_ONLY).size(), 3u);
 
     CWmipMapperRegistry::Instance()->RegisterClass(L"Test_KeyedBadge", L"");
-    CWmipMapperRegistry::Instance()->RegisterProperty(L"Test_KeyedBadge", L"BadgeKey", CIM_SINT32, L"BADGE",
-                                                      L"ID", 1, 0);
+    CWmipMapperRegistry::Instance()->RegisterProperty(L"Test_KeyedBadge", L"BadgeKey", CIM_SINT32, L"BADGE", L"ID", 1,
+                                                      0);
     CCorvessaClassObject registered = BadgeObject();
     PutValue(registered, L"__class", _variant_t(L"test_keyedbadge"), CIM_STRING);
     EXPECT_EQ(Walk(registered, WBEM_FLAG_KEYS_ONLY), std::vector<std::wstring>{L"BadgeKey"});
@@ -296,7 +295,7 @@ TEST(CCorvessaClassObject, RecordsetFieldTypesMapToCimTypes)
     {
         int field;
         CIMTYPE type;
-    } rows[] = {{1, 11}, {2, 17}, {9, 17}, {11, 17}, {3, 3}, {4, 3}, {6, 4},
+    } rows[] = {{1, 11}, {2, 17},  {9, 17}, {11, 17},  {3, 3}, {4, 3}, {6, 4},
                 {7, 4},  {8, 101}, {20, 8}, {111, 20}, {5, 0}, {-1, 0}};
     for (const auto& row : rows)
     {

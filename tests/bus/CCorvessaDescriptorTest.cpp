@@ -11,10 +11,9 @@ TEST(CCorvessaPropertyDescriptor, TypeTextFollowsTheFixedTable)
         CIMTYPE type;
         const wchar_t* text;
     } rows[] = {
-        {3, L"sint32"},        {4, L"float"},    {5, L"double"},          {8, L"string"},
-        {11, L"boolean"},      {13, L"object"},  {17, L"unit8"},          {19, L"uint32"},
-        {20, L"sint64"},       {101, L"datetime"}, {0x2008, L"string[]"}, {2, L"TODO"},
-        {0x2002, L"TODO[]"},   {102, L"ref:(unknown)"},
+        {3, L"sint32"},        {4, L"float"},  {5, L"double"},      {8, L"string"},          {11, L"boolean"},
+        {13, L"object"},       {17, L"unit8"}, {19, L"uint32"},     {20, L"sint64"},         {101, L"datetime"},
+        {0x2008, L"string[]"}, {2, L"TODO"},   {0x2002, L"TODO[]"}, {102, L"ref:(unknown)"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(CCorvessaPropertyDescriptor(L"P", row.type).GetCIMTypeString(), CString(row.text)) << row.type;

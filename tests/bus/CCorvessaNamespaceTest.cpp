@@ -10,8 +10,7 @@
 
 #include <memory>
 
-namespace
-{
+namespace {
 struct ReleaseObject
 {
     void operator()(IWbemClassObject* object) const { object->Release(); }
@@ -43,7 +42,7 @@ void RegisterReader()
     registry->RegisterMethod(L"Test_Reader", L"GetMode");
     registry->RegisterMethodParameter(L"Test_Reader", L"SetMode", true, L"Mode", CIM_SINT32);
 }
-} // namespace
+}  // namespace
 
 TEST(CCorvessaNamespace, NullPathAndRootClassGiveEmptyObjects)
 {

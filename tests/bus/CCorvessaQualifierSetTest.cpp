@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 std::vector<std::wstring> Walk(CCorvessaQualifierSet& set)
 {
     std::vector<std::wstring> names;
@@ -27,7 +26,7 @@ void Put(CCorvessaQualifierSet& set, const wchar_t* name, _variant_t value)
 {
     ASSERT_EQ(set.Put(name, &value, 3), WBEM_S_NO_ERROR);
 }
-} // namespace
+}  // namespace
 
 TEST(CCorvessaQualifierSet, NamesAreCaseSensitive)
 {

@@ -16,10 +16,12 @@ namespace {
 constexpr char kRetrieveSid[] = "Failed to retrieve SID for provided credentials, check server error logs for details.";
 constexpr char kDecrypt[] = "Failed to decrypt provided credentials, check server error logs for details.";
 
-class CorvessaAuthentication : public BusTestInstallation {
+class CorvessaAuthentication : public BusTestInstallation
+{
 protected:
     // The error of an authentication: its key and message, or nothing when it succeeded.
-    struct Outcome {
+    struct Outcome
+    {
         HRESULT hr = S_OK;
         std::string key;
         std::string message;
@@ -31,9 +33,12 @@ protected:
     {
         Outcome outcome;
         outcome.token = "stale";
-        try {
+        try
+        {
             outcome.hr = m_app->Authenticate(kApplication, directory, user, password, outcome.token, outcome.when);
-        } catch (const CCorvessaException& e) {
+        }
+        catch (const CCorvessaException& e)
+        {
             outcome.key = e.ErrorCode();
             outcome.message = e.ErrorMessage();
         }
@@ -46,19 +51,24 @@ protected:
     {
         const std::string hash = CPasswordHash::Hash("pw-" + name, CPasswordHash::kMinIterations);
         Exec("INSERT OR IGNORE INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, "
-             "DIR_USESSL) VALUES (" + std::to_string(directory) + ", 'Dir', 1, 'dc', 389, 0);"
-             "INSERT OR REPLACE INTO BNT_DIRECTORY_SSO VALUES (" + std::to_string(directory) + ", " +
-             (manualSso ? "1" : "0") + ");"
+             "DIR_USESSL) VALUES (" +
+             std::to_string(directory) +
+             ", 'Dir', 1, 'dc', 389, 0);"
+             "INSERT OR REPLACE INTO BNT_DIRECTORY_SSO VALUES (" +
+             std::to_string(directory) + ", " + (manualSso ? "1" : "0") +
+             ");"
              "INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, USERNAME, ACCOUNTID, PASSWORD_HASH) VALUES (" +
-             std::to_string(directory) + ", '" + name + "', '" + accountId + "', '" + hash + "');"
-             "INSERT INTO USER_ACCOUNT (USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES (" + std::to_string(userId) + ", " +
-             std::to_string(directory) + ", '" + accountId + "');");
+             std::to_string(directory) + ", '" + name + "', '" + accountId + "', '" + hash +
+             "');"
+             "INSERT INTO USER_ACCOUNT (USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES (" +
+             std::to_string(userId) + ", " + std::to_string(directory) + ", '" + accountId + "');");
     }
 };
 
 TEST_F(CorvessaAuthentication, AccountsOfBothKindsAndTheirRefusals)
 {
-    Exec("INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, LOGONPWD, ISENABLED, BNT_DBID) SELECT 5, 'disabled', 'D', 'D', "
+    Exec("INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, LOGONPWD, ISENABLED, BNT_DBID) SELECT 5, "
+         "'disabled', 'D', 'D', "
          "LOGONPWD, 0, 1 FROM USERS WHERE USERID = 1;"
          "INSERT INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, DIR_USESSL, "
          "DIR_ISTEMPLATE) VALUES (9, 'Template', 1, 'dc', 389, 0, 1);"
@@ -67,7 +77,8 @@ TEST_F(CorvessaAuthentication, AccountsOfBothKindsAndTheirRefusals)
     AddDirectoryAccount(13, "nosso", "S-1-5-21-9-9-9-3001", 1, false);
     AddDirectoryAccount(14, "unlinked", "S-1-5-21-9-9-9-4001", 1);
     Exec("DELETE FROM USER_ACCOUNT WHERE BNT_DIRECTORYID = 14");
-    const struct {
+    const struct
+    {
         const char* name;
         int directory;
         const char* user;
@@ -89,8 +100,8 @@ TEST_F(CorvessaAuthentication, AccountsOfBothKindsAndTheirRefusals)
         {"wrong directory password", 1, "olive", "operator-demo", "corvessa.authentication.failedtoauthenticate",
          kRetrieveSid},
         {"unknown directory account", 1, "nobody", "x", "corvessa.authentication.failedtoauthenticate", kRetrieveSid},
-        {"internal name in a directory", 1, "operator", "operator-demo",
-         "corvessa.authentication.failedtoauthenticate", kRetrieveSid},
+        {"internal name in a directory", 1, "operator", "operator-demo", "corvessa.authentication.failedtoauthenticate",
+         kRetrieveSid},
         {"directory without manual sign-on", 13, "nosso", "pw-nosso", "corvessa.authentication.failedtoauthenticate",
          kRetrieveSid},
         {"account linked to nobody", 14, "unlinked", "pw-unlinked", "corvessa.authentication.failedtoauthenticate",
@@ -102,17 +113,21 @@ TEST_F(CorvessaAuthentication, AccountsOfBothKindsAndTheirRefusals)
         {"directory id 0", 0, "olive", "olive-demo", "corvessa.getdirectories.invaliddirectoryId",
          "Invalid directory Id"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.name);
         const Outcome outcome = Attempt(c.directory, c.user, c.password);
         EXPECT_EQ(outcome.key, c.key);
         EXPECT_EQ(outcome.message, c.message);
-        if (*c.key == '\0') {
+        if (*c.key == '\0')
+        {
             EXPECT_EQ(outcome.hr, S_OK);
             EXPECT_EQ(outcome.token.size(), 36u);
             EXPECT_EQ(outcome.when.GetStatus(), COleDateTime::valid);
             EXPECT_EQ(Check(outcome.token), S_OK);
-        } else {
+        }
+        else
+        {
             EXPECT_TRUE(outcome.token.empty());
             EXPECT_EQ(outcome.when.GetStatus(), COleDateTime::invalid);
         }
@@ -133,7 +148,8 @@ TEST_F(CorvessaAuthentication, InternalSidsAreUpperCasedAndShared)
 
 TEST_F(CorvessaAuthentication, AnotherUsersSidNeverGivesThatUsersSession)
 {
-    Exec("INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, ISENABLED, BNT_DBID) VALUES (7, 'mallory', 'M', 'M', 1, 1);");
+    Exec("INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, ISENABLED, BNT_DBID) VALUES (7, 'mallory', 'M', "
+         "'M', 1, 1);");
     // A directory account whose id reads like the operator's internal SID.
     AddDirectoryAccount(5, "fake", "INTERNAL_SID_FOR_OPERATOR", 7);
     // The operator's Windows SID also in another directory, linked to another user.

@@ -14,7 +14,8 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-struct HResultCase {
+struct HResultCase
+{
     HRESULT hr;
     const char* key;
     const char* message;
@@ -43,21 +44,24 @@ TEST(CorvessaErrors, EveryHResultHasItsKeyAndMessage)
          "Exception occurred, check server logs for details."},
         {S_OK, "corvessa.general.exception", "Exception occurred, check server logs for details."},
     };
-    for (const HResultCase& c : cases) {
+    for (const HResultCase& c : cases)
+    {
         const CCorvessaException e(c.hr);
         EXPECT_EQ(e.ErrorCode(), c.key) << std::hex << c.hr;
         EXPECT_EQ(e.ErrorMessage(), c.message) << std::hex << c.hr;
         EXPECT_FALSE(e.IsInvalidDBConnectionException());
     }
-    EXPECT_TRUE(CCorvessaException("corvessa.general.invaliddbconnection", std::string("x")).IsInvalidDBConnectionException());
+    EXPECT_TRUE(
+        CCorvessaException("corvessa.general.invaliddbconnection", std::string("x")).IsInvalidDBConnectionException());
 }
 
 TEST(CorvessaErrors, WmiWordingIsRewrittenCaseSensitively)
 {
     EXPECT_EQ(CCorvessaException::ReplaceMentionOfWMIWithCorvessa(L"WMI failed; Fluxmere said wmi and WMIWMI"),
               CString(L"Corvessa failed; Corvessa said wmi and CorvessaCorvessa"));
-    EXPECT_EQ(CCorvessaException::ReplaceWMIErrorMessageWithCorvessaMessage(L"a.cpp(12): not supported (x): y", L"New."),
-              CString(L"a.cpp(12): New."));
+    EXPECT_EQ(
+        CCorvessaException::ReplaceWMIErrorMessageWithCorvessaMessage(L"a.cpp(12): not supported (x): y", L"New."),
+        CString(L"a.cpp(12): New."));
     EXPECT_EQ(CCorvessaException::ReplaceWMIErrorMessageWithCorvessaMessage(L"no marker", L"New."), CString(L"New."));
 
     const CWMIException notSupported(L"Mapper.cpp", 7, WBEM_E_NOT_SUPPORTED, L"WMI cannot do this");
@@ -81,11 +85,14 @@ TEST(CorvessaErrors, MessageCopiesAreTruncatedAndTerminated)
     EXPECT_EQ(utf8.ErrorMessage(), "Gr\xC3\xBC\xC3\x9F");
 }
 
-class CorvessaConversion : public BusTestInstallation {};
+class CorvessaConversion : public BusTestInstallation
+{
+};
 
 TEST_F(CorvessaConversion, MapperFailuresChooseTheirKeys)
 {
-    const struct {
+    const struct
+    {
         HRESULT hr;
         const char* key;
     } cases[] = {
@@ -95,7 +102,8 @@ TEST_F(CorvessaConversion, MapperFailuresChooseTheirKeys)
         {WBEM_E_ACCESS_DENIED, "corvessa.editinstance.error"},
         {WBEM_E_FAILED, "corvessa.editinstance.error"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         const CWMIException source(L"Mapper.cpp", 1, c.hr, L"WMI refused");
         const CCorvessaException converted = m_app->ConvertToCorvessaException(source, "corvessa.editinstance.error");
         EXPECT_EQ(converted.ErrorCode(), c.key) << std::hex << c.hr;

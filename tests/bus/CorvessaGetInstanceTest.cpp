@@ -15,9 +15,11 @@ namespace {
 
 using bustest::BusInstanceTest;
 
-class CorvessaGetInstance : public BusInstanceTest {
+class CorvessaGetInstance : public BusInstanceTest
+{
 protected:
-    struct Page {
+    struct Page
+    {
         HRESULT hr = S_OK;
         CCorvessaBaseApp::CorvessaPaginatedInfo info;
         std::vector<std::string> names;
@@ -32,7 +34,8 @@ protected:
         paging.pageSize = size;
         Page result;
         result.hr = m_app->GetInstance(m_token, kApplication, type, filter, paging, result.info, result.instances);
-        for (const auto& instance : result.instances) {
+        for (const auto& instance : result.instances)
+        {
             const auto& values = instance->GetInstanceValues();
             const auto name = values.find("Name");
             result.names.push_back(name == values.end() ? "?" : name->second.asString());
@@ -44,9 +47,12 @@ protected:
     // The key of the error a read throws ("" when it throws none).
     std::string ThrownKey(const std::string& type, std::int32_t page, std::int32_t size)
     {
-        try {
+        try
+        {
             Read(type, page, size);
-        } catch (const CCorvessaException& e) {
+        }
+        catch (const CCorvessaException& e)
+        {
             return e.ErrorCode();
         }
         return "";
@@ -64,19 +70,24 @@ TEST_F(CorvessaGetInstance, AbstractTypePagesEqualTheSliceOfItsTypesLaidEndToEnd
     Fill("Beta", beta);
     Fill("Gamma", gamma);
     std::vector<std::string> all;
-    for (const auto& [type, count] : {std::pair{"Alpha", alpha}, {"Beta", beta}, {"Gamma", gamma}}) {
-        for (int row = 1; row <= count; ++row) {
+    for (const auto& [type, count] : {std::pair{"Alpha", alpha}, {"Beta", beta}, {"Gamma", gamma}})
+    {
+        for (int row = 1; row <= count; ++row)
+        {
             all.push_back(type + std::to_string(row));
         }
     }
     const int total = static_cast<int>(all.size());
-    for (int size = 1; size <= total + 1; ++size) {
+    for (int size = 1; size <= total + 1; ++size)
+    {
         const int pages = (total + size - 1) / size;
-        for (int page = 1; page <= std::max(pages, 1); ++page) {
+        for (int page = 1; page <= std::max(pages, 1); ++page)
+        {
             const Page read = Read("Pag_Base", page, size);
             ASSERT_EQ(read.hr, S_OK);
             std::vector<std::string> slice;
-            for (int i = (page - 1) * size; i < total && i < page * size; ++i) {
+            for (int i = (page - 1) * size; i < total && i < page * size; ++i)
+            {
                 slice.push_back(all[static_cast<std::size_t>(i)]);
             }
             ASSERT_EQ(read.names, slice) << "page " << page << " size " << size;
@@ -120,11 +131,13 @@ TEST_F(CorvessaGetInstance, CountsAndPagingRefusals)
     const Page filtered = Read("Pag_Base", 1, 0, "Name = 'Gamma2'");
     EXPECT_EQ(filtered.info.totalCount, 1);
 
-    const struct {
+    const struct
+    {
         std::int32_t page;
         std::int32_t size;
     } refused[] = {{0, 5}, {-1, 5}, {1, -1}, {4, 5}, {1073741824, 2}, {2147483647, 2147483647}};
-    for (const auto& r : refused) {
+    for (const auto& r : refused)
+    {
         EXPECT_EQ(ThrownKey("Pag_Base", r.page, r.size), CCorvessaException::kInvalidRequestItemKey)
             << r.page << "/" << r.size;
         EXPECT_EQ(ThrownKey("Pag_Gamma", r.page, r.size), CCorvessaException::kInvalidRequestItemKey)
@@ -141,7 +154,8 @@ TEST_F(CorvessaGetInstance, FiltersAreCheckedAgainstTheRequestedType)
     Fill("Alpha", 4);
     // The demo's own rows, whatever their number.
     constexpr std::size_t kAnyRows = ~std::size_t{0};
-    const struct {
+    const struct
+    {
         const char* type;
         const char* filter;
         HRESULT hr;
@@ -159,10 +173,12 @@ TEST_F(CorvessaGetInstance, FiltersAreCheckedAgainstTheRequestedType)
         {"Bpw_Person", "SegmentID = 1", S_OK, kAnyRows},
         {"Bnt_NoSuchType", "", corvessa::kInvalidTypeName, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         const Page read = Read(c.type, 1, 10, c.filter);
         EXPECT_EQ(read.hr, c.hr) << c.type << " " << c.filter;
-        if (c.rows != kAnyRows) {
+        if (c.rows != kAnyRows)
+        {
             EXPECT_EQ(read.instances.size(), c.rows) << c.type << " " << c.filter;
         }
     }
@@ -207,10 +223,13 @@ TEST_F(CorvessaGetInstance, DemoClassesReadPageByPageAndAnUnknownTokenIsRefused)
     paging.pageSize = 2;
     CCorvessaBaseApp::CorvessaPaginatedInfo info;
     CCorvessaBaseApp::InstanceList instances;
-    try {
+    try
+    {
         m_app->GetInstance("00000000-0000-0000-0000-000000000000", kApplication, type, "", paging, info, instances);
         ADD_FAILURE() << "unknown token accepted";
-    } catch (const CCorvessaException& e) {
+    }
+    catch (const CCorvessaException& e)
+    {
         EXPECT_EQ(e.ErrorCode(), CCorvessaException::kInvalidSessionTokenKey);
     }
     EXPECT_EQ(UseCount(), 0);

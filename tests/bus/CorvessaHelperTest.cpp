@@ -21,21 +21,34 @@ using qpid::types::Variant;
 
 namespace {
 
-enum class Outcome { Ok, InvalidItem, Generic, Decoding };
+enum class Outcome
+{
+    Ok,
+    InvalidItem,
+    Generic,
+    Decoding
+};
 
 // What a conversion threw, as an outcome.
 Outcome Attempt(const std::function<void()>& work)
 {
-    try {
+    try
+    {
         work();
         return Outcome::Ok;
-    } catch (const CCorvessaException& e) {
+    }
+    catch (const CCorvessaException& e)
+    {
         EXPECT_EQ(e.ErrorCode(), CCorvessaException::kInvalidRequestItemKey);
         EXPECT_EQ(e.ErrorMessage(), "Request contains an invalid value for the property 'P'.");
         return Outcome::InvalidItem;
-    } catch (const GenericException&) {
+    }
+    catch (const GenericException&)
+    {
         return Outcome::Generic;
-    } catch (const brontel::utility::CWMIException& e) {
+    }
+    catch (const brontel::utility::CWMIException& e)
+    {
         EXPECT_EQ(e.GetHResult(), corvessa::kDecodingFailed);
         return Outcome::Decoding;
     }
@@ -49,21 +62,24 @@ Variant List(std::initializer_list<Variant> items)
 // The elements of a VT_ARRAY value as 32-bit numbers (bytes widened).
 std::vector<long> Elements(const _variant_t& value)
 {
-    if ((value.vt & VT_TYPEMASK) == VT_UI1) {
+    if ((value.vt & VT_TYPEMASK) == VT_UI1)
+    {
         const auto bytes = CCorvessaHelper::GetBytesFromSafeArray(value.parray);
         return std::vector<long>(bytes.begin(), bytes.end());
     }
     return CCorvessaHelper::GetLongsFromSafeArray(value.parray);
 }
 
-class CorvessaHelperTest : public ::testing::Test {
+class CorvessaHelperTest : public ::testing::Test
+{
 protected:
     support::TemporaryHome m_home;
 };
 
 TEST_F(CorvessaHelperTest, InboundValuesConvertByThePropertysCimType)
 {
-    struct Case {
+    struct Case
+    {
         long cimType;
         Variant value;
         Outcome outcome;
@@ -102,19 +118,21 @@ TEST_F(CorvessaHelperTest, InboundValuesConvertByThePropertysCimType)
         {CIM_OBJECT, Variant("x"), Outcome::Generic, VT_EMPTY, L""},
         {CIM_SINT32, List({Variant(std::int32_t(1))}), Outcome::InvalidItem, VT_EMPTY, L""},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         _variant_t result;
-        const Outcome outcome = Attempt([&] {
-            result = CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", c.value, c.cimType, false);
-        });
+        const Outcome outcome = Attempt(
+            [&] { result = CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", c.value, c.cimType, false); });
         SCOPED_TRACE(c.cimType);
         SCOPED_TRACE(c.value.asString());
         ASSERT_EQ(outcome, c.outcome);
-        if (outcome != Outcome::Ok) {
+        if (outcome != Outcome::Ok)
+        {
             continue;
         }
         EXPECT_EQ(result.vt, c.vt);
-        if (c.vt != VT_NULL) {
+        if (c.vt != VT_NULL)
+        {
             _variant_t text;
             ASSERT_EQ(VariantChangeType(&text, &result, 0, VT_BSTR), S_OK);
             EXPECT_EQ(std::wstring(text.bstrVal), c.text);
@@ -124,7 +142,8 @@ TEST_F(CorvessaHelperTest, InboundValuesConvertByThePropertysCimType)
 
 TEST_F(CorvessaHelperTest, InboundArraysTakeTheirElementTypeFromTheProperty)
 {
-    struct Case {
+    struct Case
+    {
         long cimType;
         Variant value;
         bool isBase64;
@@ -133,8 +152,12 @@ TEST_F(CorvessaHelperTest, InboundArraysTakeTheirElementTypeFromTheProperty)
         std::vector<long> elements;
     };
     const Case cases[] = {
-        {CIM_SINT32 | CIM_FLAG_ARRAY, List({std::int32_t(1), std::int32_t(2), std::int32_t(3)}), false, Outcome::Ok,
-         VT_ARRAY | VT_I4, {1, 2, 3}},
+        {CIM_SINT32 | CIM_FLAG_ARRAY,
+         List({std::int32_t(1), std::int32_t(2), std::int32_t(3)}),
+         false,
+         Outcome::Ok,
+         VT_ARRAY | VT_I4,
+         {1, 2, 3}},
         {CIM_UINT32 | CIM_FLAG_ARRAY, List({"4", std::uint32_t(5)}), false, Outcome::Ok, VT_ARRAY | VT_I4, {4, 5}},
         {CIM_SINT32 | CIM_FLAG_ARRAY, List({}), false, Outcome::Ok, VT_NULL, {}},
         // An empty element carries no number; it no longer decides the array's type either.
@@ -151,16 +174,19 @@ TEST_F(CorvessaHelperTest, InboundArraysTakeTheirElementTypeFromTheProperty)
         {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("AA\xC3\xA9"), true, Outcome::Decoding, VT_EMPTY, {}},
         {CIM_UINT8 | CIM_FLAG_ARRAY, Variant("A*=="), true, Outcome::Decoding, VT_EMPTY, {}},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         _variant_t result;
         const Outcome outcome = Attempt([&] {
             result = CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", c.value, c.cimType, c.isBase64);
         });
         SCOPED_TRACE(c.value.asString());
         ASSERT_EQ(outcome, c.outcome);
-        if (outcome == Outcome::Ok) {
+        if (outcome == Outcome::Ok)
+        {
             EXPECT_EQ(result.vt, c.vt);
-            if (c.vt != VT_NULL) {
+            if (c.vt != VT_NULL)
+            {
                 LONG lower = -1;
                 ASSERT_EQ(SafeArrayGetLBound(result.parray, 1, &lower), S_OK);
                 EXPECT_EQ(lower, 0);
@@ -177,20 +203,24 @@ TEST_F(CorvessaHelperTest, BinaryValuesBeyondTheArrayLimitAreInvalidValues)
     EXPECT_EQ(Attempt([&] { CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", Variant(raw), binary, false); }),
               Outcome::InvalidItem);
     const std::string encoded((kMaxSafeArrayElements / 3 + 1) * 4, 'A');
-    EXPECT_EQ(Attempt([&] { CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", Variant(encoded), binary, true); }),
-              Outcome::InvalidItem);
+    EXPECT_EQ(
+        Attempt([&] { CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", Variant(encoded), binary, true); }),
+        Outcome::InvalidItem);
     const std::string largest(kMaxSafeArrayElements, 'A');
-    EXPECT_EQ(Attempt([&] { CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", Variant(largest), binary, false); }),
-              Outcome::Ok);
+    EXPECT_EQ(
+        Attempt([&] { CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", Variant(largest), binary, false); }),
+        Outcome::Ok);
 }
 
 TEST_F(CorvessaHelperTest, Base64DecodingAgreesWithOpenSslOnRandomData)
 {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> byte(0, 255);
-    for (int length = 0; length < 200; length += 7) {
+    for (int length = 0; length < 200; length += 7)
+    {
         std::vector<unsigned char> data(static_cast<std::size_t>(length));
-        for (unsigned char& b : data) {
+        for (unsigned char& b : data)
+        {
             b = static_cast<unsigned char>(byte(random));
         }
         std::string encoded(4 * ((data.size() + 2) / 3) + 1, '\0');
@@ -207,15 +237,19 @@ TEST_F(CorvessaHelperTest, HostileBase64IsADecodingFailureNeverAnOverrun)
     std::mt19937 random(11);
     std::uniform_int_distribution<int> high(0x80, 0xFF);
     std::vector<std::string> texts = {"\x80", "QUJD\xFF", "====", "Q", "QU=J", std::string("QU\0J", 4)};
-    for (int i = 0; i < 50; ++i) {
+    for (int i = 0; i < 50; ++i)
+    {
         std::string text = "QUJD";
         text.insert(text.begin() + i % 5, static_cast<char>(high(random)));
         texts.push_back(text);
     }
-    for (const std::string& text : texts) {
+    for (const std::string& text : texts)
+    {
         const Outcome outcome = Attempt([&] { CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(text, true); });
-        const bool high = std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-        if (high) {
+        const bool high =
+            std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+        if (high)
+        {
             EXPECT_EQ(outcome, Outcome::Decoding) << text;
         }
         EXPECT_NE(outcome, Outcome::Generic) << text;
@@ -228,7 +262,8 @@ TEST_F(CorvessaHelperTest, OutboundValuesReadTheMemberTheirTypeNames)
     _variant_t boolOne;
     boolOne.vt = VT_BOOL;
     boolOne.boolVal = 1;
-    struct Case {
+    struct Case
+    {
         long cimType;
         _variant_t value;
         Variant expected;
@@ -255,12 +290,14 @@ TEST_F(CorvessaHelperTest, OutboundValuesReadTheMemberTheirTypeNames)
         {CIM_SINT32, _variant_t(), Variant()},
         {CIM_SINT32, CCorvessaHelper::GetNullVariant(), Variant()},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const Variant result = CCorvessaHelper::ConvertToQpidVariant(L"C", L"P", c.value, c.cimType);
         EXPECT_TRUE(result.isEqualTo(c.expected))
             << c.cimType << ": " << result.asString() << " (" << qpid::types::getTypeName(result.getType()) << ")";
     }
-    for (const long unsupported : {CIM_SINT16, CIM_CHAR16, CIM_OBJECT}) {
+    for (const long unsupported : {CIM_SINT16, CIM_CHAR16, CIM_OBJECT})
+    {
         EXPECT_THROW(CCorvessaHelper::ConvertToQpidVariant(L"C", L"P", _variant_t(LONG(1)), unsupported),
                      GenericException);
     }
@@ -269,7 +306,8 @@ TEST_F(CorvessaHelperTest, OutboundValuesReadTheMemberTheirTypeNames)
 
 TEST_F(CorvessaHelperTest, OutboundTextsFollowTheNumberReadersOfTheRunTime)
 {
-    struct Case {
+    struct Case
+    {
         long cimType;
         const wchar_t* text;
         Variant expected;
@@ -285,7 +323,8 @@ TEST_F(CorvessaHelperTest, OutboundTextsFollowTheNumberReadersOfTheRunTime)
         {CIM_STRING, L"Olive", Variant("Olive")},
         {CIM_SINT32, L"", Variant()},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const Variant result = CCorvessaHelper::ConvertToQpidVariant(L"C", L"P", CString(c.text), c.cimType);
         EXPECT_TRUE(result.isEqualTo(c.expected)) << c.cimType << " " << CStringToUtf8(c.text);
     }
@@ -297,7 +336,8 @@ TEST_F(CorvessaHelperTest, BinaryValuesBecomeDataAndContentType)
     const std::string png("\x89PNG\r\n\x1A\n\0\1", 10);
     const _variant_t bytes = CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(png, false);
     const long binary = CIM_UINT8 | CIM_FLAG_ARRAY;
-    struct Case {
+    struct Case
+    {
         const wchar_t* className;
         const _variant_t* value;
         std::string data;
@@ -312,7 +352,8 @@ TEST_F(CorvessaHelperTest, BinaryValuesBecomeDataAndContentType)
         {L"", &bytes, png, "application/octet-stream"},
         {L"Bnt_MultimediaObject", &empty, "", "application/octet-stream"},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const Variant result = CCorvessaHelper::ConvertToQpidVariant(c.className, L"Data", *c.value, binary);
         ASSERT_EQ(result.getType(), qpid::types::VAR_MAP);
         EXPECT_EQ(result.asMap().at("data").asString(), c.data);
@@ -331,7 +372,8 @@ TEST_F(CorvessaHelperTest, SafeArrayReadersHonourBoundsAndRefuseOtherElementType
 {
     const SAFEARRAYBOUND bound{3, 1};
     SAFEARRAY* numbers = SafeArrayCreate(VT_I4, 1, &bound);
-    for (LONG i = 1; i <= 3; ++i) {
+    for (LONG i = 1; i <= 3; ++i)
+    {
         LONG value = i * 10;
         ASSERT_EQ(SafeArrayPutElement(numbers, &i, &value), S_OK);
     }
@@ -355,25 +397,32 @@ TEST_F(CorvessaHelperTest, SafeArrayReadersHonourBoundsAndRefuseOtherElementType
 
 TEST_F(CorvessaHelperTest, TextChecksFollowThePatternsOfEachType)
 {
-    struct Case {
+    struct Case
+    {
         long cimType;
         const char* text;
         bool valid;
     };
     const Case cases[] = {
-        {CIM_SINT32, "-5", true},  {CIM_SINT32, "0", true},    {CIM_SINT32, "12a", false},
-        {CIM_SINT32, "+5", false}, {CIM_SINT32, " 5", false},  {CIM_SINT32, "1.0", false},
-        {CIM_SINT32, "", false},   {CIM_SINT32, "-", false},   {CIM_UINT8, "300", true},
-        {CIM_UINT8, "-1", true},   {CIM_REAL64, "1.5", true},  {CIM_REAL64, ".5", true},
-        {CIM_REAL64, "-.5", true}, {CIM_REAL64, "7", true},    {CIM_REAL64, "1.", false},
-        {CIM_REAL64, "1e3", false}, {CIM_REAL64, "+1", false}, {CIM_REAL64, "1.2.3", false},
-        {CIM_BOOLEAN, "true", true}, {CIM_BOOLEAN, "TRUE", true}, {CIM_BOOLEAN, "False", true},
-        {CIM_BOOLEAN, "0", true},  {CIM_BOOLEAN, "1", true},   {CIM_BOOLEAN, "yes", false},
-        {CIM_BOOLEAN, "2", false}, {CIM_STRING, "anything", true}, {CIM_REFERENCE, "", true},
-        {CIM_SINT32 | CIM_FLAG_ARRAY, "x", true},
+        {CIM_SINT32, "-5", true},     {CIM_SINT32, "0", true},
+        {CIM_SINT32, "12a", false},   {CIM_SINT32, "+5", false},
+        {CIM_SINT32, " 5", false},    {CIM_SINT32, "1.0", false},
+        {CIM_SINT32, "", false},      {CIM_SINT32, "-", false},
+        {CIM_UINT8, "300", true},     {CIM_UINT8, "-1", true},
+        {CIM_REAL64, "1.5", true},    {CIM_REAL64, ".5", true},
+        {CIM_REAL64, "-.5", true},    {CIM_REAL64, "7", true},
+        {CIM_REAL64, "1.", false},    {CIM_REAL64, "1e3", false},
+        {CIM_REAL64, "+1", false},    {CIM_REAL64, "1.2.3", false},
+        {CIM_BOOLEAN, "true", true},  {CIM_BOOLEAN, "TRUE", true},
+        {CIM_BOOLEAN, "False", true}, {CIM_BOOLEAN, "0", true},
+        {CIM_BOOLEAN, "1", true},     {CIM_BOOLEAN, "yes", false},
+        {CIM_BOOLEAN, "2", false},    {CIM_STRING, "anything", true},
+        {CIM_REFERENCE, "", true},    {CIM_SINT32 | CIM_FLAG_ARRAY, "x", true},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(CCorvessaHelper::IsValidValue(Variant(c.text), c.cimType), c.valid) << c.cimType << " '" << c.text << "'";
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(CCorvessaHelper::IsValidValue(Variant(c.text), c.cimType), c.valid)
+            << c.cimType << " '" << c.text << "'";
     }
     // A long hostile text is judged without recursion.
     EXPECT_TRUE(CCorvessaHelper::IsValidValue(Variant(std::string(1 << 20, '7')), CIM_SINT32));
@@ -388,7 +437,8 @@ TEST_F(CorvessaHelperTest, BinaryTypesAndLostConnectionsAreRecognised)
     EXPECT_FALSE(CCorvessaHelper::IsCIMTypeConsideredBinary(17));
     EXPECT_FALSE(CCorvessaHelper::IsCIMTypeConsideredBinary(0x2008));
 
-    struct Case {
+    struct Case
+    {
         const wchar_t* state;
         LONG native;
         bool lost;
@@ -396,7 +446,8 @@ TEST_F(CorvessaHelperTest, BinaryTypesAndLostConnectionsAreRecognised)
     const Case cases[] = {
         {L"08S01", 233, true}, {L"08S02", -1, true}, {L"08S01", 5, false}, {L"08S02", 233, false}, {L"HY000", 1, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const CDBException failure(CDBException::kRetDatabaseError, c.state, c.native, L"x");
         EXPECT_EQ(CCorvessaHelper::IsInvalidDBConnectionException(failure), c.lost) << CStringToUtf8(c.state);
     }

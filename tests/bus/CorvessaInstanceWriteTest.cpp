@@ -24,15 +24,19 @@ CCorvessaQpidInstance Person(const Variant::Map& values)
     return instance;
 }
 
-class CorvessaInstanceWrite : public BusInstanceTest {
+class CorvessaInstanceWrite : public BusInstanceTest
+{
 protected:
     // The error key and message a write throws ("" when none).
     template <typename Work>
     std::pair<std::string, std::string> Thrown(Work work)
     {
-        try {
+        try
+        {
             work();
-        } catch (const CCorvessaException& e) {
+        }
+        catch (const CCorvessaException& e)
+        {
             return {e.ErrorCode(), e.ErrorMessage()};
         }
         return {};
@@ -44,8 +48,9 @@ protected:
         paging.pageSize = 1;
         CCorvessaBaseApp::CorvessaPaginatedInfo info;
         CCorvessaBaseApp::InstanceList instances;
-        EXPECT_EQ(m_app->GetInstance(m_token, kApplication, type, "ID = " + std::to_string(id), paging, info, instances),
-                  S_OK);
+        EXPECT_EQ(
+            m_app->GetInstance(m_token, kApplication, type, "ID = " + std::to_string(id), paging, info, instances),
+            S_OK);
         return instances.empty() ? "<none>" : instances[0]->GetInstanceValues().at("LastName").asString();
     }
 };
@@ -55,8 +60,10 @@ TEST_F(CorvessaInstanceWrite, AddModifyAndDeleteGiveTheEntryBack)
     CCorvessaQpidInstance added;
     // Keys of property names are matched without regard to case.
     ASSERT_EQ(m_app->AddInstance(m_token, kApplication,
-                                 Person({{"lastname", Variant("Zed")}, {"FirstName", Variant("Ann")},
-                                         {"SegmentID", Variant("1")}, {"Photo", Variant("AAEC")}}),
+                                 Person({{"lastname", Variant("Zed")},
+                                         {"FirstName", Variant("Ann")},
+                                         {"SegmentID", Variant("1")},
+                                         {"Photo", Variant("AAEC")}}),
                                  added, true),
               S_OK);
     // Only the class and the keys of the new record come back.
@@ -67,10 +74,11 @@ TEST_F(CorvessaInstanceWrite, AddModifyAndDeleteGiveTheEntryBack)
     EXPECT_EQ(UseCount(), 0);
 
     CCorvessaQpidInstance modified;
-    ASSERT_EQ(m_app->ModifyInstance(m_token, kApplication,
-                                    Person({{"ID", Variant(id)}, {"LastName", Variant("Young")}, {"SegmentID", Variant(1)}}),
-                                    modified, true),
-              S_OK);
+    ASSERT_EQ(
+        m_app->ModifyInstance(m_token, kApplication,
+                              Person({{"ID", Variant(id)}, {"LastName", Variant("Young")}, {"SegmentID", Variant(1)}}),
+                              modified, true),
+        S_OK);
     EXPECT_EQ(modified.GetInstanceValues().at("ID").asInt32(), id);
     EXPECT_EQ(LastName(id), "Young");
     EXPECT_EQ(UseCount(), 0);
@@ -115,7 +123,8 @@ TEST_F(CorvessaInstanceWrite, DemoCardholdersAreAddedChangedAndDeleted)
 
 TEST_F(CorvessaInstanceWrite, RefusedWritesNameTheirItemAndLeaveNothingBehind)
 {
-    const struct {
+    const struct
+    {
         Variant::Map values;
         std::string key;
         std::string message;
@@ -133,7 +142,8 @@ TEST_F(CorvessaInstanceWrite, RefusedWritesNameTheirItemAndLeaveNothingBehind)
          CCorvessaException::kDecodingFailedKey,
          "CCorvessaHelper::CreateSafeArrayVariantFromBinaryString: Failed to decode binary string."},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CCorvessaQpidInstance result;
         const auto [key, message] =
             Thrown([&] { m_app->AddInstance(m_token, kApplication, Person(c.values), result, true); });
@@ -142,7 +152,9 @@ TEST_F(CorvessaInstanceWrite, RefusedWritesNameTheirItemAndLeaveNothingBehind)
         EXPECT_TRUE(result.IsEmpty());
         EXPECT_EQ(UseCount(), 0);
     }
-    EXPECT_EQ(Thrown([&] { m_app->DeleteInstance(m_token, kApplication, Person({{"ID", Variant("")}})); }),
+    EXPECT_EQ(Thrown([&] {
+                  m_app->DeleteInstance(m_token, kApplication, Person({{"ID", Variant("")}}));
+              }),
               std::make_pair(std::string(CCorvessaException::kMissingRequestItemKey),
                              std::string("Missing expected item in request: ID.")));
     CCorvessaQpidInstance unknown;
@@ -180,7 +192,9 @@ TEST_F(CorvessaInstanceWrite, MethodsTakeTheirParametersByNameAndReturnTheirOutp
     EXPECT_EQ(UseCount(), 0);
 }
 
-class CorvessaInstanceObject : public BusInstanceTest {};
+class CorvessaInstanceObject : public BusInstanceTest
+{
+};
 
 TEST_F(CorvessaInstanceObject, ConvertsToAndFromWmiObjectsAndPaths)
 {
@@ -204,9 +218,10 @@ TEST_F(CorvessaInstanceObject, ConvertsToAndFromWmiObjectsAndPaths)
 
     CCorvessaQpidInstance empty;
     EXPECT_EQ(empty.ToXml(), L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<Object ClassName=\"\">\r\n</Object>");
-    EXPECT_EQ(instance.ToXml(), L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<Object ClassName=\"Bpw_Person\">\r\n"
-                                L"\t<Property name=\"ID\">7</Property>\r\n\t<Property name=\"LastName\">Zed</Property>\r\n"
-                                L"</Object>");
+    EXPECT_EQ(instance.ToXml(),
+              L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<Object ClassName=\"Bpw_Person\">\r\n"
+              L"\t<Property name=\"ID\">7</Property>\r\n\t<Property name=\"LastName\">Zed</Property>\r\n"
+              L"</Object>");
 }
 
 TEST_F(CorvessaInstanceObject, DateTimesAreReadInTheBusForm)

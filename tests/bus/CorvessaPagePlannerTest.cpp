@@ -24,19 +24,24 @@ corvessa::PagingParameters Paging(std::int32_t page, std::int32_t size)
 std::vector<std::string> Execute(const Layout& layout, const corvessa::PagingParameters& paging)
 {
     std::vector<std::string> rows;
-    for (const CorvessaPagePlanner::Request& request : CorvessaPagePlanner::Plan(layout, paging)) {
+    for (const CorvessaPagePlanner::Request& request : CorvessaPagePlanner::Plan(layout, paging))
+    {
         std::int32_t count = 0;
-        for (const auto& [type, rowsOfType] : layout) {
-            if (type == request.typeName) {
+        for (const auto& [type, rowsOfType] : layout)
+        {
+            if (type == request.typeName)
+            {
                 count = rowsOfType;
             }
         }
         std::vector<std::string> page;
         const std::int64_t first = static_cast<std::int64_t>(request.paging.pageNumber - 1) * request.paging.pageSize;
-        for (std::int64_t row = first; row < first + request.paging.pageSize && row < count; ++row) {
+        for (std::int64_t row = first; row < first + request.paging.pageSize && row < count; ++row)
+        {
             page.push_back(std::string(CStringToUtf8(request.typeName)) + std::to_string(row + 1));
         }
-        for (std::size_t i = request.skip; i < page.size() && i < request.skip + request.keep; ++i) {
+        for (std::size_t i = request.skip; i < page.size() && i < request.skip + request.keep; ++i)
+        {
             rows.push_back(page[i]);
         }
     }
@@ -47,14 +52,17 @@ std::vector<std::string> Execute(const Layout& layout, const corvessa::PagingPar
 std::vector<std::string> Slice(const Layout& layout, std::int32_t page, std::int32_t size)
 {
     std::vector<std::string> all;
-    for (const auto& [type, count] : layout) {
-        for (std::int32_t row = 1; row <= count; ++row) {
+    for (const auto& [type, count] : layout)
+    {
+        for (std::int32_t row = 1; row <= count; ++row)
+        {
             all.push_back(std::string(CStringToUtf8(type)) + std::to_string(row));
         }
     }
     const std::size_t first = static_cast<std::size_t>(page - 1) * static_cast<std::size_t>(size);
     std::vector<std::string> slice;
-    for (std::size_t i = first; i < all.size() && i < first + static_cast<std::size_t>(size); ++i) {
+    for (std::size_t i = first; i < all.size() && i < first + static_cast<std::size_t>(size); ++i)
+    {
         slice.push_back(all[i]);
     }
     return slice;
@@ -62,7 +70,8 @@ std::vector<std::string> Slice(const Layout& layout, std::int32_t page, std::int
 
 TEST(CorvessaPagePlanner, PagesEqualTheSliceOfTheConcatenatedTypes)
 {
-    struct Case {
+    struct Case
+    {
         Layout layout;
         std::int32_t page;
         std::int32_t size;
@@ -79,7 +88,8 @@ TEST(CorvessaPagePlanner, PagesEqualTheSliceOfTheConcatenatedTypes)
         {{{L"A", 3}, {L"B", 4}}, 3, 5, {}},
         {{}, 1, 5, {}},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         EXPECT_EQ(Execute(c.layout, Paging(c.page, c.size)), c.rows) << c.page << "/" << c.size;
         EXPECT_EQ(Slice(c.layout, c.page, c.size), c.rows) << c.page << "/" << c.size;
     }
@@ -89,11 +99,14 @@ TEST(CorvessaPagePlanner, RandomLayoutsMatchThePlainSliceOnEveryPageAndSize)
 {
     std::mt19937 random(20261207);
     std::uniform_int_distribution<std::int32_t> rows(0, 23);
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 60; ++round)
+    {
         const Layout layout{{L"Alpha", rows(random)}, {L"Beta", rows(random)}, {L"Gamma", rows(random)}};
         const std::int32_t total = layout[0].second + layout[1].second + layout[2].second;
-        for (std::int32_t size = 1; size <= total + 2; ++size) {
-            for (std::int32_t page = 1; page <= total / size + 2; ++page) {
+        for (std::int32_t size = 1; size <= total + 2; ++size)
+        {
+            for (std::int32_t page = 1; page <= total / size + 2; ++page)
+            {
                 ASSERT_EQ(Execute(layout, Paging(page, size)), Slice(layout, page, size))
                     << layout[0].second << "," << layout[1].second << "," << layout[2].second << " page " << page
                     << " size " << size;
@@ -118,7 +131,8 @@ TEST(CorvessaPagePlanner, EachTypeIsReadWithAtMostTwoPagesOfTheRequestSize)
 
 TEST(CorvessaPagePlanner, PagingThatNamesNoPageIsAnInvalidRequestItem)
 {
-    struct Case {
+    struct Case
+    {
         std::int32_t page;
         std::int32_t size;
         const char* item;  // null: accepted
@@ -135,17 +149,23 @@ TEST(CorvessaPagePlanner, PagingThatNamesNoPageIsAnInvalidRequestItem)
         {2147483647, 2, "page_number"},
         {65536, 65536, "page_number"},
     };
-    for (const Case& c : cases) {
-        if (c.item == nullptr) {
+    for (const Case& c : cases)
+    {
+        if (c.item == nullptr)
+        {
             EXPECT_NO_THROW(CorvessaPagePlanner::Validate(Paging(c.page, c.size))) << c.page << "/" << c.size;
             continue;
         }
-        try {
+        try
+        {
             CorvessaPagePlanner::Validate(Paging(c.page, c.size));
             ADD_FAILURE() << c.page << "/" << c.size << " accepted";
-        } catch (const CCorvessaException& e) {
+        }
+        catch (const CCorvessaException& e)
+        {
             EXPECT_EQ(e.ErrorCode(), CCorvessaException::kInvalidRequestItemKey);
-            EXPECT_EQ(e.ErrorMessage(), std::string("Request contains an invalid value for the property '") + c.item + "'.");
+            EXPECT_EQ(e.ErrorMessage(),
+                      std::string("Request contains an invalid value for the property '") + c.item + "'.");
         }
     }
 }

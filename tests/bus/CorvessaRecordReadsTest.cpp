@@ -12,8 +12,8 @@ namespace {
 
 using qpid::types::Variant;
 
-
-class CorvessaRecordReads : public BusTestInstallation {
+class CorvessaRecordReads : public BusTestInstallation
+{
 protected:
     int UseCount() { return Cache().FindUserEntry(L"INTERNAL_SID_FOR_OPERATOR")->GetUseCount(); }
 };
@@ -23,7 +23,8 @@ protected:
 TEST_F(CorvessaRecordReads, TheMimeTypeOfEachStoredKind)
 {
     const std::string token = Login("operator", "operator-demo");
-    const struct {
+    const struct
+    {
         const char* name;
         const char* blob;  // SQL blob literal
         std::string bytes;
@@ -40,7 +41,8 @@ TEST_F(CorvessaRecordReads, TheMimeTypeOfEachStoredKind)
         {"pdf", "X'255044462D'", "%PDF-", "application/octet-stream"},
         {"empty", "X''", "", "application/octet-stream"},
     };
-    for (const auto& test : cases) {
+    for (const auto& test : cases)
+    {
         Exec(std::string("DELETE FROM MMOBJS WHERE EMPID = 2; INSERT INTO MMOBJS (EMPID, OBJECT, TYPE, BNT_BLOB) "
                          "VALUES (2, 8, 2, ") +
              test.blob + ");");
@@ -61,7 +63,8 @@ TEST_F(CorvessaRecordReads, MissingObjectsAndRefusedValuesLeaveTheOutputsUntouch
     // No such object of the person.
     EXPECT_EQ(m_app->GetMultimediaObjectData(token, kApplication, 3, 1, 0, contentType, data), S_OK);
     // Values the properties do not take.
-    EXPECT_EQ(m_app->GetMultimediaObjectData(token, kApplication, 1, 7, 0, contentType, data), corvessa::kInvalidFilter);
+    EXPECT_EQ(m_app->GetMultimediaObjectData(token, kApplication, 1, 7, 0, contentType, data),
+              corvessa::kInvalidFilter);
     EXPECT_EQ(m_app->GetMultimediaObjectData(token, kApplication, 1, 1, 99, contentType, data),
               corvessa::kInvalidFilter);
     EXPECT_EQ(contentType.asString(), "kept");
@@ -78,13 +81,14 @@ TEST_F(CorvessaRecordReads, MissingObjectsAndRefusedValuesLeaveTheOutputsUntouch
 
 TEST_F(CorvessaRecordReads, DirectoriesNeedNoTokenAndTakeAFilter)
 {
-    struct Case {
+    struct Case
+    {
         const char* filter;
         HRESULT hr;
         std::vector<std::int32_t> ids;
     };
     const Case cases[] = {
-        {"", S_OK, {1, 2}},                // the template (3) is not a directory
+        {"", S_OK, {1, 2}},  // the template (3) is not a directory
         {"   \t ", S_OK, {1, 2}},
         {"Type = 3", S_OK, {1}},
         {" Name = 'Corporate LDAP' ", S_OK, {2}},
@@ -93,12 +97,14 @@ TEST_F(CorvessaRecordReads, DirectoriesNeedNoTokenAndTakeAFilter)
         {"Nope = 3", corvessa::kInvalidFilter, {}},
         {"Type = 3) OR (1 = 1", corvessa::kInvalidFilter, {}},
     };
-    for (const Case& test : cases) {
+    for (const Case& test : cases)
+    {
         CCorvessaBaseApp::InstanceList directories;
         directories.push_back(std::make_unique<CCorvessaQpidInstance>());  // emptied first
         EXPECT_EQ(m_app->GetDirectories(test.filter, directories), test.hr) << test.filter;
         std::vector<std::int32_t> ids;
-        for (const auto& directory : directories) {
+        for (const auto& directory : directories)
+        {
             EXPECT_EQ(directory->GetClassNameW(), CString(L"Bnt_Directory"));
             ids.push_back(directory->GetInstanceValues().at("ID").asInt32());
         }
@@ -126,14 +132,16 @@ TEST_F(CorvessaRecordReads, CardholderOfADirectoryAccount)
     // Windows accounts, so no cardholder is found by their SID.
     Exec("INSERT INTO BNT_DIRECTORY_SSO VALUES (2, 1);"
          "UPDATE BNT_DIRECTORY_ACCOUNT SET PASSWORD_HASH = '" +
-         CPasswordHash::Hash("clara-pw", CPasswordHash::kMinIterations) + "' WHERE BNT_DIRECTORYID = 2 AND ACCOUNTID = 'cclara';"
+         CPasswordHash::Hash("clara-pw", CPasswordHash::kMinIterations) +
+         "' WHERE BNT_DIRECTORYID = 2 AND ACCOUNTID = 'cclara';"
          "INSERT INTO CARDHOLDER_ACCOUNT (CARDHOLDER_ACCOUNTID, EMPID, BNT_DIRECTORYID, ACCOUNTID) VALUES (7, 3, 2, "
          "'cclara');");
     const std::string token = Login("operator", "operator-demo");
     const std::string invalid =
         "corvessa.general.invalidcredentials | Failed to retrieve SID for provided credentials, check server error "
         "logs for details.";
-    const struct {
+    const struct
+    {
         const char* name;
         int directory;
         const char* user;
@@ -147,7 +155,8 @@ TEST_F(CorvessaRecordReads, CardholderOfADirectoryAccount)
         {"account of a system user", 1, "olive", "olive-demo", invalid.c_str(), -5},
         {"unknown account", 1, "nobody", "x", invalid.c_str(), -5},
         {"empty user name", 1, "", "x",
-         "corvessa.general.exception | Failed to decrypt provided credentials, check server error logs for details.", -5},
+         "corvessa.general.exception | Failed to decrypt provided credentials, check server error logs for details.",
+         -5},
         {"unknown directory", 7, "aadler", "ada-demo",
          "corvessa.getdirectories.invaliddirectoryId | Invalid directory Id", -5},
         {"internal accounts have no cardholder link", -1, "operator", "operator-demo",
@@ -157,7 +166,8 @@ TEST_F(CorvessaRecordReads, CardholderOfADirectoryAccount)
          "server error logs for details.",
          0},
     };
-    for (const auto& test : cases) {
+    for (const auto& test : cases)
+    {
         LONG cardholder = -5;
         HRESULT hr = E_FAIL;
         EXPECT_EQ(BusErrorOf([&] {
@@ -166,7 +176,8 @@ TEST_F(CorvessaRecordReads, CardholderOfADirectoryAccount)
                   }),
                   test.outcome)
             << test.name;
-        if (std::string(test.outcome) == "no error") {
+        if (std::string(test.outcome) == "no error")
+        {
             EXPECT_EQ(hr, S_OK) << test.name;
         }
         EXPECT_EQ(cardholder, test.cardholder) << test.name;
@@ -174,7 +185,9 @@ TEST_F(CorvessaRecordReads, CardholderOfADirectoryAccount)
         EXPECT_EQ(UseCount(), 0) << test.name;
     }
     LONG cardholder = 0;
-    EXPECT_EQ(BusErrorOf([&] { m_app->GetCardholderFromDirectory("bad", kApplication, 1, "aadler", "ada-demo", &cardholder); }),
+    EXPECT_EQ(BusErrorOf([&] {
+                  m_app->GetCardholderFromDirectory("bad", kApplication, 1, "aadler", "ada-demo", &cardholder);
+              }),
               "corvessa.general.invalidsessiontoken | An add authentication request must be called prior to use of "
               "this session token.");
 }

@@ -16,14 +16,18 @@ namespace {
 constexpr char kOperator[] = "operator";
 constexpr char kPassword[] = "operator-demo";
 
-class CorvessaSession : public BusTestInstallation {
+class CorvessaSession : public BusTestInstallation
+{
 protected:
     // The key of the exception the token check throws; empty when it throws none.
     std::string Refusal(const std::string& token)
     {
-        try {
+        try
+        {
             Check(token);
-        } catch (const CCorvessaException& e) {
+        }
+        catch (const CCorvessaException& e)
+        {
             return e.ErrorCode();
         }
         return std::string();
@@ -33,11 +37,13 @@ protected:
 TEST_F(CorvessaSession, LifetimeComesFromTheRegistryWithinItsRange)
 {
     EXPECT_EQ(CCorvessaBaseApp::GetAuthenticatedTokenTimeoutInHours(), 8);
-    const struct {
+    const struct
+    {
         DWORD stored;
         int expected;
     } cases[] = {{0, 8}, {25, 8}, {1, 1}, {24, 24}, {0xFFFFFFFF, 8}};
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SetTokenTimeout(c.stored);
         EXPECT_EQ(CCorvessaBaseApp::GetAuthenticatedTokenTimeoutInHours(), c.expected) << c.stored;
     }
@@ -48,7 +54,8 @@ TEST_F(CorvessaSession, TokenLivesExactlyItsLifetimeAndUseDoesNotRenewIt)
     SetTokenTimeout(1);
     m_app->RemoveStaleAuthenticationTokens();  // reads the new lifetime
     const std::string token = Login(kOperator, kPassword);
-    for (int minute = 0; minute < 60; ++minute) {
+    for (int minute = 0; minute < 60; ++minute)
+    {
         ASSERT_EQ(Check(token), S_OK) << minute;
         Advance(60 * 1000);
     }
@@ -81,7 +88,8 @@ TEST_F(CorvessaSession, ApplicationIdsAreAddedOnceInOrderOfFirstUse)
 {
     const std::string token = Login(kOperator, kPassword);
     CWmipUserCacheEntry* entry = nullptr;
-    for (const char* application : {"second", "test-app", "second", "third"}) {
+    for (const char* application : {"second", "test-app", "second", "third"})
+    {
         ASSERT_EQ(m_app->GetUserCacheEntryForToken(token, application, &entry, true), S_OK);
         m_app->ReleaseUserCacheEntry(entry);
     }
@@ -90,7 +98,8 @@ TEST_F(CorvessaSession, ApplicationIdsAreAddedOnceInOrderOfFirstUse)
     // Invented ids are served but not recorded past the limits.
     EXPECT_EQ(m_app->GetUserCacheEntryForToken(token, std::string(257, 'x'), &entry, true), S_OK);
     m_app->ReleaseUserCacheEntry(entry);
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 100; ++i)
+    {
         ASSERT_EQ(m_app->GetUserCacheEntryForToken(token, "app-" + std::to_string(i), &entry, true), S_OK);
         m_app->ReleaseUserCacheEntry(entry);
     }
@@ -165,37 +174,47 @@ TEST_F(CorvessaSession, ParallelSessionsOfOneUserNeitherLeakNorFreeLiveEntries)
     std::atomic<int> failures{0};
     std::atomic<bool> stop{false};
     std::thread sweeper([&] {
-        while (!stop.load()) {
+        while (!stop.load())
+        {
             m_app->RemoveStaleAuthenticationTokens();
             std::this_thread::yield();
         }
     });
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < kThreads; ++t)
+    {
         threads.emplace_back([&] {
-            for (int round = 0; round < kRounds; ++round) {
-                try {
+            for (int round = 0; round < kRounds; ++round)
+            {
+                try
+                {
                     std::string token;
                     COleDateTime when;
-                    if (m_app->Authenticate(kApplication, -1, kOperator, kPassword, token, when) != S_OK) {
+                    if (m_app->Authenticate(kApplication, -1, kOperator, kPassword, token, when) != S_OK)
+                    {
                         ++failures;
                         continue;
                     }
                     CWmipUserCacheEntry* entry = nullptr;
-                    if (m_app->GetUserCacheEntryForToken(token, kApplication, &entry, false) == S_OK) {
-                        if (entry->GetUser()->GetUserID() != 1) {
+                    if (m_app->GetUserCacheEntryForToken(token, kApplication, &entry, false) == S_OK)
+                    {
+                        if (entry->GetUser()->GetUserID() != 1)
+                        {
                             ++failures;
                         }
                         m_app->ReleaseUserCacheEntry(entry);
                     }
                     m_app->DeleteAuthentication(token, kApplication);
-                } catch (...) {
+                }
+                catch (...)
+                {
                     ++failures;
                 }
             }
         });
     }
-    for (auto& thread : threads) {
+    for (auto& thread : threads)
+    {
         thread.join();
     }
     stop = true;

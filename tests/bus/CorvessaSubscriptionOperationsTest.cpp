@@ -14,7 +14,8 @@ namespace {
 
 using corvessa::EventSubscription;
 
-class CorvessaSubscriptionOperations : public BusTestInstallation {
+class CorvessaSubscriptionOperations : public BusTestInstallation
+{
 protected:
     int OperatorUseCount() { return Cache().FindUserEntry(L"INTERNAL_SID_FOR_OPERATOR")->GetUseCount(); }
 
@@ -26,16 +27,22 @@ TEST_F(CorvessaSubscriptionOperations, EveryOperationRefusesABadToken)
 {
     const std::vector<std::function<void()>> operations = {
         [&] { m_app->GetEventSubscriptionById(1, "bad", kApplication); },
-        [&] { m_app->GetEventSubscriptions("bad", kApplication, boost::none, {1, 10, "", false}); },
+        [&] {
+            m_app->GetEventSubscriptions("bad", kApplication, boost::none, {1, 10, "", false});
+        },
         [&] { m_app->AddEventSubscription(EventSubscription(), "bad", kApplication); },
         [&] { m_app->ModifyEventSubscription(EventSubscription(), "bad", kApplication); },
         [&] { m_app->DisableEventSubscription(EventSubscription(), "bad", kApplication); },
     };
-    for (std::size_t i = 0; i < operations.size(); ++i) {
-        try {
+    for (std::size_t i = 0; i < operations.size(); ++i)
+    {
+        try
+        {
             operations[i]();
             ADD_FAILURE() << "operation " << i << " accepted a bad token";
-        } catch (const CCorvessaException& e) {
+        }
+        catch (const CCorvessaException& e)
+        {
             EXPECT_EQ(e.ErrorCode(), "corvessa.general.invalidsessiontoken") << i;
         }
     }
@@ -68,10 +75,12 @@ TEST_F(CorvessaSubscriptionOperations, FirstCallsThatMeetShareOneManager)
 {
     std::vector<corvessa::EventSubscriptionManager*> seen(8, nullptr);
     std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < seen.size(); ++i) {
+    for (std::size_t i = 0; i < seen.size(); ++i)
+    {
         threads.emplace_back([&, i] { seen[i] = m_app->GetEventSubscriptionManager(); });
     }
-    for (std::thread& thread : threads) {
+    for (std::thread& thread : threads)
+    {
         thread.join();
     }
     EXPECT_EQ(std::set<corvessa::EventSubscriptionManager*>(seen.begin(), seen.end()).size(), 1u);

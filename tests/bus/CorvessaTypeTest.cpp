@@ -20,7 +20,8 @@ using qpid::types::Variant;
 std::map<std::string, Variant::Map> ByName(const std::list<Variant>& items)
 {
     std::map<std::string, Variant::Map> byName;
-    for (const Variant& item : items) {
+    for (const Variant& item : items)
+    {
         byName[item.asMap().at("name").asString()] = item.asMap();
     }
     return byName;
@@ -28,31 +29,42 @@ std::map<std::string, Variant::Map> ByName(const std::list<Variant>& items)
 
 std::string GenericMessage(const std::function<void()>& call)
 {
-    try {
+    try
+    {
         call();
-    } catch (const GenericException& e) {
+    }
+    catch (const GenericException& e)
+    {
         return brontel::utility::ConvertCStringToUtf8(e.GetMessage());
     }
     return "no error";
 }
 
 // A class registered only here, with one property of each kind the bus names.
-class TypeKinds : public ::testing::Test {
+class TypeKinds : public ::testing::Test
+{
 protected:
     TypeKinds() : m_type(L"Test_Kinds", L"")
     {
-        const struct {
+        const struct
+        {
             const wchar_t* name;
             LONG cimType;
             int maxLength;
         } properties[] = {
-            {L"Count", CIM_UINT32, 0},        {L"Name", CIM_STRING, 40},
-            {L"Photo", CIM_UINT8 | CIM_FLAG_ARRAY, 0}, {L"Tags", CIM_STRING | CIM_FLAG_ARRAY, 8},
-            {L"Shorts", CIM_SINT16 | CIM_FLAG_ARRAY, 3}, {L"When", CIM_DATETIME, 0},
-            {L"Ratio", CIM_REAL64, 0},         {L"Big", CIM_SINT64, 0},
-            {L"Flag", CIM_BOOLEAN, 0},         {L"Tiny", CIM_UINT8, 0},
+            {L"Count", CIM_UINT32, 0},
+            {L"Name", CIM_STRING, 40},
+            {L"Photo", CIM_UINT8 | CIM_FLAG_ARRAY, 0},
+            {L"Tags", CIM_STRING | CIM_FLAG_ARRAY, 8},
+            {L"Shorts", CIM_SINT16 | CIM_FLAG_ARRAY, 3},
+            {L"When", CIM_DATETIME, 0},
+            {L"Ratio", CIM_REAL64, 0},
+            {L"Big", CIM_SINT64, 0},
+            {L"Flag", CIM_BOOLEAN, 0},
+            {L"Tiny", CIM_UINT8, 0},
         };
-        for (const auto& property : properties) {
+        for (const auto& property : properties)
+        {
             m_type.AddProperty(property.name, property.cimType, L"", L"", 0, property.maxLength);
         }
         m_type.AddProperty(L"Id", CIM_SINT32, L"TEST_KINDS", L"ID", 1, 0);
@@ -82,12 +94,14 @@ TEST_F(TypeKinds, PropertyFactsAgainstTheirDeclaration)
     EXPECT_EQ(type.GetClassNameW(), "Test_Kinds");
     const auto properties = ByName(type.GetProperties());
     const std::map<std::string, std::string> types = {
-        {"Count", "int32"},     {"Name", "string"},           {"Photo", "binary (map)"}, {"Tags", "list(string)"},
-        {"Shorts", "list()"},   {"When", "datetime (string)"}, {"Ratio", "double"},       {"Big", "int64"},
-        {"Flag", "bool"},       {"Tiny", "int8"},              {"Id", "int32"},           {"Owner", "ref:Bnt_Cardholder"},
+        {"Count", "int32"},       {"Name", "string"},   {"Photo", "binary (map)"},
+        {"Tags", "list(string)"}, {"Shorts", "list()"}, {"When", "datetime (string)"},
+        {"Ratio", "double"},      {"Big", "int64"},     {"Flag", "bool"},
+        {"Tiny", "int8"},         {"Id", "int32"},      {"Owner", "ref:Bnt_Cardholder"},
     };
     ASSERT_EQ(properties.size(), types.size());
-    for (const auto& [name, expected] : types) {
+    for (const auto& [name, expected] : types)
+    {
         const Variant::Map& property = properties.at(name);
         EXPECT_EQ(property.at("type").asString(), expected) << name;
         // A length for strings and every array only.
@@ -156,7 +170,9 @@ TEST_F(TypeKinds, XmlTextsAreEscaped)
 
 // --- Through the application object ------------------------------------------------------
 
-class CorvessaTypes : public BusTestInstallation {};
+class CorvessaTypes : public BusTestInstallation
+{
+};
 
 TEST_F(CorvessaTypes, TheListHoldsExposedTypesWithTheirParents)
 {
@@ -178,40 +194,52 @@ TEST_F(CorvessaTypes, EveryTypesDescriptionMatchesItsDeclaration)
     ASSERT_EQ(m_app->GetTypes(token, kApplication, types), S_OK);
     CCorvessaQpidType type;  // reused for every type
     int described = 0;
-    for (const auto& [name, parent] : types) {
-        try {
+    for (const auto& [name, parent] : types)
+    {
+        try
+        {
             ASSERT_EQ(m_app->GetType(token, kApplication, name, type), S_OK);
-        } catch (const CCorvessaException& e) {
+        }
+        catch (const CCorvessaException& e)
+        {
             // A type with a property the bus cannot name is refused whole.
             EXPECT_NE(e.ErrorMessage().find("failed to determine property type"), std::string::npos) << name;
             continue;
         }
         ++described;
-        CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(brontel::utility::ConvertUtf8ToCString(name));
+        CWMITypeInfo* typeInfo =
+            CWmipMapperRegistry::Instance()->GetTypeInfo(brontel::utility::ConvertUtf8ToCString(name));
         EXPECT_EQ(type.GetClassNameW(), name);
         std::set<std::string> declared;
-        for (const CString& property : typeInfo->GetTypeInformation()->GetPropertyNames()) {
-            if (CWMITypeInfo::ShouldCorvessaExposeProperty(property)) {
+        for (const CString& property : typeInfo->GetTypeInformation()->GetPropertyNames())
+        {
+            if (CWMITypeInfo::ShouldCorvessaExposeProperty(property))
+            {
                 declared.insert(brontel::utility::ConvertCStringToUtf8(property));
             }
         }
         std::set<std::string> shown;
-        for (const auto& [propertyName, property] : ByName(type.GetProperties())) {
+        for (const auto& [propertyName, property] : ByName(type.GetProperties()))
+        {
             shown.insert(propertyName);
             const CString wide = brontel::utility::ConvertUtf8ToCString(propertyName);
-            EXPECT_EQ(property.at("is_key").asBool(), typeInfo->IsPropertyAKeyProperty(wide)) << name << "." << propertyName;
-            EXPECT_EQ(property.at("is_required").asBool(), typeInfo->IsPropertyRequired(wide)) << name << "." << propertyName;
+            EXPECT_EQ(property.at("is_key").asBool(), typeInfo->IsPropertyAKeyProperty(wide))
+                << name << "." << propertyName;
+            EXPECT_EQ(property.at("is_required").asBool(), typeInfo->IsPropertyRequired(wide))
+                << name << "." << propertyName;
             const long cimType = typeInfo->GetPropertyType(wide);
             const bool hasLength = cimType == CIM_STRING || (cimType & CIM_FLAG_ARRAY) != 0;
             EXPECT_EQ(property.count("max_length"), hasLength ? 1u : 0u) << name << "." << propertyName;
         }
         EXPECT_EQ(shown, declared) << name;
         std::set<std::string> methods;
-        for (const auto& [methodName, method] : ByName(type.GetMethods())) {
+        for (const auto& [methodName, method] : ByName(type.GetMethods()))
+        {
             methods.insert(methodName);
         }
         std::set<std::string> declaredMethods;
-        for (const auto& [methodName, descriptor] : typeInfo->GetMethods()) {
+        for (const auto& [methodName, descriptor] : typeInfo->GetMethods())
+        {
             declaredMethods.insert(brontel::utility::ConvertCStringToUtf8(methodName));
         }
         // The visit's methods are not declared: its mapper adds them to the definition it builds.
@@ -226,11 +254,15 @@ TEST_F(CorvessaTypes, HiddenAndUnknownTypesFailAlike)
 {
     const std::string token = Login("operator", "operator-demo");
     CCorvessaQpidType type;
-    for (const char* name : {"Bnt_BadgeTWICPrivacyKey", "Bnt_NoSuchType"}) {
-        try {
+    for (const char* name : {"Bnt_BadgeTWICPrivacyKey", "Bnt_NoSuchType"})
+    {
+        try
+        {
             m_app->GetType(token, kApplication, name, type);
             ADD_FAILURE() << name;
-        } catch (const CCorvessaException& e) {
+        }
+        catch (const CCorvessaException& e)
+        {
             EXPECT_EQ(e.ErrorCode(), "corvessa.general.invalidtypename");
             EXPECT_EQ(e.ErrorMessage(), std::string("Failed to get details for type ") + name);
         }

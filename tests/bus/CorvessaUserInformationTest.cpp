@@ -9,7 +9,9 @@
 
 namespace {
 
-class CorvessaUserInformation : public BusTestInstallation {};
+class CorvessaUserInformation : public BusTestInstallation
+{
+};
 
 TEST_F(CorvessaUserInformation, OperatorIdentityPriorityAndPermissions)
 {
@@ -24,10 +26,10 @@ TEST_F(CorvessaUserInformation, OperatorIdentityPriorityAndPermissions)
     EXPECT_EQ(info.lastName, "Operator");
     EXPECT_EQ(info.ptzPriority, 50);
     const std::map<std::string, bool> expected = {
-        {"access.apm.manage_policies", false},    {"access.apm.manage_violations", false},
-        {"video.ir.view_live_video", true},       {"video.ir.view_recorded_video", false},
-        {"video.ir.search_video", false},         {"video.ir.export_video", true},
-        {"video.ir.transmit_audio", false},       {"access.ir.modify_system_options", true},
+        {"access.apm.manage_policies", false}, {"access.apm.manage_violations", false},
+        {"video.ir.view_live_video", true},    {"video.ir.view_recorded_video", false},
+        {"video.ir.search_video", false},      {"video.ir.export_video", true},
+        {"video.ir.transmit_audio", false},    {"access.ir.modify_system_options", true},
     };
     EXPECT_EQ(info.permissions, expected);
     // The request's hold on the entry ends with it.
@@ -43,7 +45,8 @@ TEST_F(CorvessaUserInformation, SystemAdministratorNeedsNoPriorityRow)
     EXPECT_EQ(info.userId, -1);
     EXPECT_EQ(info.ptzPriority, 1000);
     EXPECT_EQ(info.permissions.size(), 8u);
-    for (const auto& [key, granted] : info.permissions) {
+    for (const auto& [key, granted] : info.permissions)
+    {
         EXPECT_TRUE(granted) << key;
     }
 }

@@ -29,14 +29,14 @@ CBntDateTime Utc(int year, int month, int day, int hour, int minute, double seco
     return value;
 }
 
-
 void SetPeriod(const wchar_t* name, DWORD minutes)
 {
     CBntRegistry key(false, L"SOFTWARE\\Brontel\\Ivarune\\Corvessa");
     ASSERT_TRUE(key.SetDWORDValue(name, minutes));
 }
 
-class EventSubscriptions : public BusTestInstallation {
+class EventSubscriptions : public BusTestInstallation
+{
 protected:
     EventSubscriptions()
     {
@@ -56,7 +56,8 @@ protected:
     }
     EventSubscriptionManager& Manager()
     {
-        if (!m_manager) {
+        if (!m_manager)
+        {
             m_manager = MakeManager(&m_bus);
         }
         return *m_manager;
@@ -71,7 +72,8 @@ protected:
     std::vector<int> Ids(const corvessa::PaginatedItems<EventSubscription>& page)
     {
         std::vector<int> ids;
-        for (const EventSubscription& item : page.items) {
+        for (const EventSubscription& item : page.items)
+        {
             ids.push_back(item.id);
         }
         return ids;
@@ -91,7 +93,8 @@ protected:
 TEST(EventSubscriptionRecord, ChangeTypeTable)
 {
     const CBntDateTime created = Utc(2026, 12, 1, 8, 0, 0);
-    struct Case {
+    struct Case
+    {
         const char* name;
         std::optional<double> createdOffset;  // seconds after created
         std::optional<double> updatedOffset;
@@ -108,14 +111,16 @@ TEST(EventSubscriptionRecord, ChangeTypeTable)
         {"disabled later", 0, 60, 60, EventSubscription::Disabled},
     };
     const auto at = [&](std::optional<double> offset) -> EventSubscription::OptionalDate {
-        if (!offset) {
+        if (!offset)
+        {
             return std::nullopt;
         }
         CBntDateTime value(created.GetDate() + *offset * kSecond);
         value.SetUTC(1);
         return value;
     };
-    for (const Case& test : cases) {
+    for (const Case& test : cases)
+    {
         EventSubscription record;
         record.createdDate = at(test.createdOffset);
         record.lastUpdatedDate = at(test.updatedOffset);
@@ -127,7 +132,8 @@ TEST(EventSubscriptionRecord, ChangeTypeTable)
 
 TEST(EventSubscriptionRecord, OrderByTable)
 {
-    struct Case {
+    struct Case
+    {
         const char* orderBy;
         bool descending;
         const char* expected;  // or the offending name after "invalid:"
@@ -144,14 +150,18 @@ TEST(EventSubscriptionRecord, OrderByTable)
         {"Id", false, "invalid:Id"},
         {"id;DROP TABLE USERS", false, "invalid:id;DROP TABLE USERS"},
     };
-    for (const Case& test : cases) {
+    for (const Case& test : cases)
+    {
         const std::string expected = test.expected;
-        if (expected.starts_with("invalid:")) {
+        if (expected.starts_with("invalid:"))
+        {
             EXPECT_EQ(BusErrorOf([&] { EventSubscriptionManager::ToOrderByColumns(test.orderBy, test.descending); }),
                       "corvessa.general.invalidrequestitem | Request contains an invalid value for the property '" +
                           expected.substr(8) + "'.")
                 << test.orderBy;
-        } else {
+        }
+        else
+        {
             EXPECT_EQ(EventSubscriptionManager::ToOrderByColumns(test.orderBy, test.descending), expected)
                 << test.orderBy;
         }
@@ -228,7 +238,8 @@ TEST_F(EventSubscriptions, ModifyAndDisableAnnounceTheirChangesAndDisablingIsFin
     EXPECT_TRUE(disabled.disabledDate == m_now);
     EXPECT_EQ(m_bus.Notices(), (std::vector<std::pair<int, int>>{{3, 1}, {3, 2}, {3, 2}, {3, 3}}));
 
-    const std::string isDisabled = "corvessa.eventsubscription.subscriptionisdisabled | The event subscription is disabled.";
+    const std::string isDisabled =
+        "corvessa.eventsubscription.subscriptionisdisabled | The event subscription is disabled.";
     EXPECT_EQ(BusErrorOf([&] { Manager().DisableEventSubscription(change, *m_operator); }), isDisabled);
     EXPECT_EQ(BusErrorOf([&] { Manager().ModifyEventSubscription(change, *m_operator); }), isDisabled);
     // A disabled subscription is still read by id.
@@ -265,7 +276,8 @@ TEST_F(EventSubscriptions, OwnershipAndExistenceChecks)
 
 TEST_F(EventSubscriptions, DescriptionAndFilterLimits)
 {
-    struct Case {
+    struct Case
+    {
         const char* name;
         std::string description;
         std::string filter;
@@ -280,7 +292,8 @@ TEST_F(EventSubscriptions, DescriptionAndFilterLimits)
         "length.";
     // "é" is two bytes: 127 of them and one byte make 255 bytes.
     std::string twoByte;
-    for (int i = 0; i < 127; ++i) {
+    for (int i = 0; i < 127; ++i)
+    {
         twoByte += "\xc3\xa9";
     }
     const Case cases[] = {
@@ -291,12 +304,14 @@ TEST_F(EventSubscriptions, DescriptionAndFilterLimits)
         {"1024-byte filter reaches the checker", "", std::string(1024, 'f'), "no error", 1},
         {"1025-byte filter never creates it", "", std::string(1025, 'f'), lengthMessage.c_str(), 0},
     };
-    for (const Case& test : cases) {
+    for (const Case& test : cases)
+    {
         const int before = m_checker.script.created.load();
         EventSubscription request;
         request.description = test.description;
         request.filter = test.filter;
-        EXPECT_EQ(BusErrorOf([&] { Manager().AddEventSubscription(request, *m_operator); }), test.expected) << test.name;
+        EXPECT_EQ(BusErrorOf([&] { Manager().AddEventSubscription(request, *m_operator); }), test.expected)
+            << test.name;
         EXPECT_EQ(m_checker.script.created.load() - before, test.checkerCalls) << test.name;
         EXPECT_EQ(m_checker.script.live.load(), 0) << test.name;
     }
@@ -316,10 +331,13 @@ TEST_F(EventSubscriptions, CheckerVerdictsAndFailures)
     m_checker.script.answer = 1;  // any value but VARIANT_FALSE accepts
     EXPECT_EQ(Manager().AddEventSubscription(request, *m_operator).id, 3);
     m_checker.script.result = E_ACCESSDENIED;
-    try {
+    try
+    {
         Manager().AddEventSubscription(request, *m_operator);
         ADD_FAILURE() << "a failed check must throw";
-    } catch (const _com_error& e) {
+    }
+    catch (const _com_error& e)
+    {
         EXPECT_EQ(e.Error(), E_ACCESSDENIED);
     }
     EXPECT_EQ(m_checker.script.live.load(), 0);
@@ -343,7 +361,8 @@ TEST_F(EventSubscriptions, WithoutACheckerEveryFilterWithinTheLimitIsAccepted)
 
 TEST_F(EventSubscriptions, PagingMatchesAPlainSliceOfTheOrderedRows)
 {
-    for (int i = 0; i < 23; ++i) {
+    for (int i = 0; i < 23; ++i)
+    {
         m_now = Utc(2026, 12, 7, 10, 0, 59 - i);  // created in reverse id order
         Add(i % 3 == 0 ? *m_guard : *m_operator, std::string(1, static_cast<char>('a' + i % 5)));
     }
@@ -351,18 +370,22 @@ TEST_F(EventSubscriptions, PagingMatchesAPlainSliceOfTheOrderedRows)
     // then id descending.
     std::vector<EventSubscription> all;
     PagingParameters everything{1, 1000, "description,id", true};
-    for (const EventSubscription& item : Manager().GetEventSubscriptions(*m_operator, {}, everything).items) {
+    for (const EventSubscription& item : Manager().GetEventSubscriptions(*m_operator, {}, everything).items)
+    {
         all.push_back(item);
     }
     ASSERT_EQ(all.size(), 17u);
     EXPECT_TRUE(std::is_sorted(all.begin(), all.end(), [](const auto& left, const auto& right) {
         return std::tie(left.description, left.id) > std::tie(right.description, right.id);
     }));
-    for (int size : {1, 4, 10, 17, 20}) {
-        for (int number = 1; number <= 19 / size + 2; ++number) {
+    for (int size : {1, 4, 10, 17, 20})
+    {
+        for (int number = 1; number <= 19 / size + 2; ++number)
+        {
             const auto page = Manager().GetEventSubscriptions(*m_operator, {}, {number, size, "description,id", true});
             std::vector<int> expected;
-            for (std::size_t i = (number - 1) * size; i < std::min<std::size_t>(all.size(), number * size); ++i) {
+            for (std::size_t i = (number - 1) * size; i < std::min<std::size_t>(all.size(), number * size); ++i)
+            {
                 expected.push_back(all[i].id);
             }
             EXPECT_EQ(Ids(page), expected) << "page " << number << " of " << size;
@@ -380,20 +403,19 @@ TEST_F(EventSubscriptions, PagingMatchesAPlainSliceOfTheOrderedRows)
 TEST_F(EventSubscriptions, ActivityFilterAndTheAdministratorsView)
 {
     Add(*m_guard);
-    struct Case {
+    struct Case
+    {
         const CAcsUser* caller;
         boost::optional<bool> active;
         std::vector<int> ids;
     };
     const Case cases[] = {
-        {m_operator.get(), boost::none, {1, 2}},
-        {m_operator.get(), true, {1}},
-        {m_operator.get(), false, {2}},
-        {m_guard.get(), boost::none, {3}},
-        {m_admin.get(), boost::none, {1, 2, 3}},
-        {m_admin.get(), false, {2}},
+        {m_operator.get(), boost::none, {1, 2}}, {m_operator.get(), true, {1}},
+        {m_operator.get(), false, {2}},          {m_guard.get(), boost::none, {3}},
+        {m_admin.get(), boost::none, {1, 2, 3}}, {m_admin.get(), false, {2}},
     };
-    for (const Case& test : cases) {
+    for (const Case& test : cases)
+    {
         const auto page = Manager().GetEventSubscriptions(*test.caller, test.active, {1, 10, "id", false});
         EXPECT_EQ(Ids(page), test.ids) << test.caller->GetUserID();
         EXPECT_EQ(page.totalCount, static_cast<int>(test.ids.size()));
@@ -402,7 +424,8 @@ TEST_F(EventSubscriptions, ActivityFilterAndTheAdministratorsView)
 
 TEST_F(EventSubscriptions, PagesBelowOneOrBeyondTheRowRangeAreRefused)
 {
-    struct Case {
+    struct Case
+    {
         PagingParameters paging;
         const char* property;
     };
@@ -414,10 +437,12 @@ TEST_F(EventSubscriptions, PagesBelowOneOrBeyondTheRowRangeAreRefused)
         {{2, 0x7fffffff, "", false}, "page_number"},
         {{0x10000, 0x10000, "", false}, "page_number"},
     };
-    for (const Case& test : cases) {
-        EXPECT_EQ(BusErrorOf([&] { Manager().GetEventSubscriptions(*m_operator, {}, test.paging); }),
-                  std::string("corvessa.general.invalidrequestitem | Request contains an invalid value for the property '") +
-                      test.property + "'.")
+    for (const Case& test : cases)
+    {
+        EXPECT_EQ(
+            BusErrorOf([&] { Manager().GetEventSubscriptions(*m_operator, {}, test.paging); }),
+            std::string("corvessa.general.invalidrequestitem | Request contains an invalid value for the property '") +
+                test.property + "'.")
             << test.paging.pageNumber << " x " << test.paging.pageSize;
     }
     EXPECT_EQ(Manager().GetEventSubscriptions(*m_operator, {}, {1, 0x7fffffff, "", false}).items.size(), 2u);
@@ -429,9 +454,9 @@ TEST_F(EventSubscriptions, ExpiryAtItsBoundaryOnTheInjectedClock)
 {
     const CBntDateTime start = Utc(2026, 12, 7, 9, 0, 0);
     m_now = start;
-    Add(*m_operator);               // 3, transient
-    Add(*m_operator);               // 4, transient
-    Add(*m_operator, "d", true);    // 5, durable
+    Add(*m_operator);             // 3, transient
+    Add(*m_operator);             // 4, transient
+    Add(*m_operator, "d", true);  // 5, durable
     const auto after = [&](double seconds) {
         CBntDateTime value(start.GetDate() + seconds * kSecond);
         value.SetUTC(1);

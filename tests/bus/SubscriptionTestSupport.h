@@ -15,9 +15,11 @@
 #include "platform/qpid/IQpidWrapper.h"
 
 // Records every message sent; thread-safe.
-class RecordingQpidWrapper : public sms::qpid::wrapper::IQpidWrapper {
+class RecordingQpidWrapper : public sms::qpid::wrapper::IQpidWrapper
+{
 public:
-    struct Message {
+    struct Message
+    {
         std::string address;
         qpid::types::Variant::Map properties;
         qpid::types::Variant::Map content;
@@ -40,7 +42,8 @@ public:
     std::vector<std::pair<int, int>> Notices() const
     {
         std::vector<std::pair<int, int>> notices;
-        for (const Message& message : Messages()) {
+        for (const Message& message : Messages())
+        {
             notices.emplace_back(message.content.at("subscription_id").asInt32(),
                                  message.content.at("change_type").asInt32());
         }
@@ -53,7 +56,8 @@ private:
 };
 
 // What the registered checker answers and what it saw.
-struct CheckerScript {
+struct CheckerScript
+{
     VARIANT_BOOL answer = VARIANT_TRUE;
     HRESULT result = S_OK;
     std::atomic<int> created{0};
@@ -61,7 +65,8 @@ struct CheckerScript {
     std::vector<std::wstring> filters;
 };
 
-class ScriptedFilterChecker final : public RefCounted<ScriptedFilterChecker, IEventFilterChecker> {
+class ScriptedFilterChecker final : public RefCounted<ScriptedFilterChecker, IEventFilterChecker>
+{
 public:
     explicit ScriptedFilterChecker(CheckerScript& script) : m_script(script)
     {
@@ -71,11 +76,13 @@ public:
     ~ScriptedFilterChecker() { --m_script.live; }
     HRESULT QueryInterface(REFIID iid, void** object) override
     {
-        if (object == nullptr) {
+        if (object == nullptr)
+        {
             return E_POINTER;
         }
         *object = nullptr;
-        if (!(iid == IUnknown::kIID || iid == IEventFilterChecker::kIID)) {
+        if (!(iid == IUnknown::kIID || iid == IEventFilterChecker::kIID))
+        {
             return E_NOINTERFACE;
         }
         *object = static_cast<IEventFilterChecker*>(this);
@@ -94,7 +101,8 @@ private:
 };
 
 // The checker class registered for the object's life.
-class RegisteredFilterChecker {
+class RegisteredFilterChecker
+{
 public:
     RegisteredFilterChecker()
         : m_registration(CLSID_EventFilterChecker,

@@ -12,24 +12,24 @@
 
 namespace {
 
-constexpr char kInstallation[] =
-    "[SOFTWARE\\Brontel\\Ivarune]\n"
-    "InstalledProductName=sz:Ivarune Access\n"
-    "ProductVersion=sz:6.2.0\n"
-    "InstallInProgress=dword:00000001\n"
-    "LogFilePath=expand_sz:%PROVIXA_TEST_ROOT%\\logs\n"
-    "Short=sz:\n"
-    "[SOFTWARE\\Brontel\\Ivarune\\Corvessa]\n"
-    "AuthenticatedTokenTimeout=dword:0000000c\n"
-    "[SOFTWARE\\Brontel\\Ivarune\\Fluxmere]\n"
-    "DatabaseTimeout=dword:0000001e\n";
+constexpr char kInstallation[] = "[SOFTWARE\\Brontel\\Ivarune]\n"
+                                 "InstalledProductName=sz:Ivarune Access\n"
+                                 "ProductVersion=sz:6.2.0\n"
+                                 "InstallInProgress=dword:00000001\n"
+                                 "LogFilePath=expand_sz:%PROVIXA_TEST_ROOT%\\logs\n"
+                                 "Short=sz:\n"
+                                 "[SOFTWARE\\Brontel\\Ivarune\\Corvessa]\n"
+                                 "AuthenticatedTokenTimeout=dword:0000000c\n"
+                                 "[SOFTWARE\\Brontel\\Ivarune\\Fluxmere]\n"
+                                 "DatabaseTimeout=dword:0000001e\n";
 
 TEST(BntRegistry, ReadsPresentValuesOfTheDefaultKey)
 {
     support::TemporaryHome home;
     home.WriteFile("registry.ini", kInstallation);
     ScopedEnvironmentVariable root("PROVIXA_TEST_ROOT", "/srv/ivarune");
-    for (const wchar_t* subKey : {static_cast<const wchar_t*>(nullptr), L""}) {
+    for (const wchar_t* subKey : {static_cast<const wchar_t*>(nullptr), L""})
+    {
         CBntRegistry registry(true, subKey);
         ASSERT_TRUE(registry.IsOpen());
         CString text;
@@ -127,7 +127,9 @@ TEST(BntRegistry, EnumeratesValuesAndSubKeys)
     CString name;
     for (DWORD i = 0; registry.EnumValueName(i, name); ++i)
         values.insert(CStringToUtf8(name));
-    EXPECT_EQ((std::set<std::string>{"InstalledProductName", "ProductVersion", "InstallInProgress", "LogFilePath", "Short"}), values);
+    EXPECT_EQ(
+        (std::set<std::string>{"InstalledProductName", "ProductVersion", "InstallInProgress", "LogFilePath", "Short"}),
+        values);
     std::set<std::string> keys;
     for (DWORD i = 0; registry.EnumSubKeyName(i, name); ++i)
         keys.insert(CStringToUtf8(name));
@@ -141,7 +143,8 @@ TEST(BntRegistry, EnumeratesValuesAndSubKeys)
 TEST(BntRegistry, OverlongTextIsRefused)
 {
     support::TemporaryHome home;
-    home.WriteFile("registry.ini", std::string("[SOFTWARE\\Brontel\\Ivarune]\nHuge=sz:") + std::string(100000, 'x') + "\n");
+    home.WriteFile("registry.ini",
+                   std::string("[SOFTWARE\\Brontel\\Ivarune]\nHuge=sz:") + std::string(100000, 'x') + "\n");
     CBntRegistry registry(true, nullptr);
     CString text(L"kept");
     EXPECT_FALSE(registry.GetStringValue(L"Huge", text));
@@ -193,10 +196,11 @@ TEST(RegAccess, ConcurrentFirstUseAgreesOnOnePhrase)
         threads.emplace_back([&, i] { GetInstallationPassPhrase(L"Shared", phrases[i]); });
     for (std::thread& thread : threads)
         thread.join();
-    for (const CString& phrase : phrases) {
+    for (const CString& phrase : phrases)
+    {
         EXPECT_EQ(64, phrase.GetLength());
         EXPECT_EQ(phrases[0], phrase);
     }
 }
 
-} // namespace
+}  // namespace

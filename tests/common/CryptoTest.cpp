@@ -20,7 +20,8 @@ std::string Registry(DWORD keyLength)
     std::string text = "[SOFTWARE\\Brontel\\Ivarune\\Crypto]\nFieldKeyPhrase=sz:";
     text += kPhrase;
     text += "\n";
-    if (keyLength != 0) {
+    if (keyLength != 0)
+    {
         char line[64];
         std::snprintf(line, sizeof(line), "[SOFTWARE\\Brontel\\Ivarune]\nDefaultKeyLength=dword:%08x\n", keyLength);
         text += line;
@@ -50,7 +51,8 @@ bool ReferenceDecrypt(DWORD bits, const Bytes& cipher, Bytes& plain)
 Bytes Utf16Le(const std::u16string& text, std::size_t size)
 {
     Bytes bytes;
-    for (char16_t unit : text) {
+    for (char16_t unit : text)
+    {
         bytes.push_back(static_cast<BYTE>(unit & 0xFF));
         bytes.push_back(static_cast<BYTE>(unit >> 8));
     }
@@ -61,7 +63,8 @@ Bytes Utf16Le(const std::u16string& text, std::size_t size)
 TEST(CryptoPin, StoredFormIsTwentyUtf16BytesUnderTheConfiguredKey)
 {
     const std::pair<DWORD, DWORD> settings[] = {{0, 128}, {128, 128}, {40, 40}, {56, 128}};
-    for (const auto& [configured, used] : settings) {
+    for (const auto& [configured, used] : settings)
+    {
         support::TemporaryHome home;
         home.WriteFile("registry.ini", Registry(configured));
         Bytes cipher;
@@ -79,7 +82,8 @@ TEST(CryptoPin, StoredFormIsTwentyUtf16BytesUnderTheConfiguredKey)
 TEST(CryptoPin, RoundTripsTypicalPins)
 {
     support::TemporaryHome home;
-    for (const wchar_t* pin : {L"", L"0", L"1234", L"000000", L"123456789", L"0123456789"}) {
+    for (const wchar_t* pin : {L"", L"0", L"1234", L"000000", L"123456789", L"0123456789"})
+    {
         Crypto crypto;
         Bytes cipher;
         ASSERT_TRUE(crypto.EncryptPinString(pin, cipher)) << CStringToUtf8(CString(pin));
@@ -113,10 +117,15 @@ TEST(CryptoPin, OnlyATwentyBytePlaintextUnderExactlyOneKeyIsAccepted)
     Bytes longer = pin;
     longer.insert(longer.end(), pin.begin(), pin.begin() + 8);
     const std::pair<const char*, Bytes> refused[] = {
-        {"16-byte plaintext", shortText}, {"tampered", tampered}, {"truncated", truncated},
-        {"longer", longer},               {"empty", Bytes()},     {"odd length", Bytes(23, 7)},
+        {"16-byte plaintext", shortText},
+        {"tampered", tampered},
+        {"truncated", truncated},
+        {"longer", longer},
+        {"empty", Bytes()},
+        {"odd length", Bytes(23, 7)},
     };
-    for (const auto& [name, cipher] : refused) {
+    for (const auto& [name, cipher] : refused)
+    {
         CString text(L"stale");
         EXPECT_FALSE(crypto.DecryptPinString(cipher, text)) << name;
         EXPECT_TRUE(text.IsEmpty()) << name;
@@ -133,7 +142,8 @@ TEST(CryptoPin, PinsWrittenWithEitherKeyLengthStayReadable)
     Bytes current;
     ASSERT_TRUE(Crypto().EncryptPinString(L"4711", current));
     EXPECT_NE(old, current);
-    for (const Bytes& cipher : {old, current}) {
+    for (const Bytes& cipher : {old, current})
+    {
         CString text;
         EXPECT_TRUE(Crypto().DecryptPinString(cipher, text));
         EXPECT_EQ(CString(L"4711"), text);
@@ -170,7 +180,8 @@ TEST(CryptoString, HostileCipherTextsFailCleanly)
 {
     support::TemporaryHome home;
     const Bytes cases[] = {Bytes(), Bytes(1, 0), Bytes(7, 0xFF), Bytes(9, 0), Bytes(Crypto::kMaxBytes + 8, 0)};
-    for (const Bytes& cipher : cases) {
+    for (const Bytes& cipher : cases)
+    {
         CString text(L"stale");
         EXPECT_FALSE(Crypto().DecryptString(cipher, text)) << cipher.size();
         EXPECT_TRUE(text.IsEmpty());
@@ -191,4 +202,4 @@ TEST(CryptoKeys, UnusablePassPhraseMakesEveryOperationFail)
     EXPECT_TRUE(text.IsEmpty());
 }
 
-} // namespace
+}  // namespace

@@ -57,8 +57,8 @@ TEST(KvrCurrentTimestamp, IsUtcNowWithoutFraction)
     gmtime_r(&now, &parts);
     EXPECT_EQ(parts.tm_year + 1900, ts.year);
     EXPECT_EQ(parts.tm_yday, COleDateTime(ts.year, ts.month, ts.day, 0, 0, 0).GetDayOfYear() - 1);
-    EXPECT_NEAR(parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec,
-                ts.hour * 3600 + ts.minute * 60 + ts.second, 5);
+    EXPECT_NEAR(parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec, ts.hour * 3600 + ts.minute * 60 + ts.second,
+                5);
     EXPECT_EQ(0u, ts.fraction);
 }
 
@@ -70,19 +70,24 @@ TEST(KvrTimestampToCTime, AcceptsOnly1970To3000AndRealDates)
         TIMESTAMP_STRUCT ts;
         bool ok;
     } cases[] = {
-        {Ts(1970, 1, 1, 5, 0, 0), true}, {Ts(2024, 2, 29, 23, 59, 59), true}, {Ts(3000, 12, 31), true},
-        {Ts(1969, 12, 31), false},       {Ts(3001, 1, 1), false},              {Ts(2023, 2, 29), false},
-        {Ts(2024, 0, 1), false},         {Ts(2024, 1, 1, 24, 0, 0), false},    {Ts(2024, 1, 1, 0, 60, 0), false},
-        {Ts(2024, 1, 1, 0, 0, 60), false},
+        {Ts(1970, 1, 1, 5, 0, 0), true},   {Ts(2024, 2, 29, 23, 59, 59), true},
+        {Ts(3000, 12, 31), true},          {Ts(1969, 12, 31), false},
+        {Ts(3001, 1, 1), false},           {Ts(2023, 2, 29), false},
+        {Ts(2024, 0, 1), false},           {Ts(2024, 1, 1, 24, 0, 0), false},
+        {Ts(2024, 1, 1, 0, 60, 0), false}, {Ts(2024, 1, 1, 0, 0, 60), false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         CTime time(42);
         EXPECT_EQ(c.ok, TimestampToCTime(c.ts, time)) << c.ts.year << "-" << c.ts.month << "-" << c.ts.day;
-        if (c.ok) {
+        if (c.ok)
+        {
             EXPECT_EQ(c.ts.year, time.GetYear());
             EXPECT_EQ(c.ts.day, time.GetDay());
             EXPECT_EQ(c.ts.hour, time.GetHour());
-        } else {
+        }
+        else
+        {
             EXPECT_EQ(42, time.GetTime());
         }
     }
@@ -117,18 +122,25 @@ TEST(KvrDateTimeText, FormsAndTheirParts)
 TEST(KvrDuration, GoodAndMalformedTexts)
 {
     const std::pair<const wchar_t*, double> good[] = {
-        {L"P1D", 1.0},           {L"PT12H", 0.5},          {L"PT90M", 90.0 / 1440.0}, {L"PT0.5S", 0.5 / 86400.0},
-        {L"P1DT2H3M4S", 1.0 + 2.0 / 24 + 3.0 / 1440 + 4.0 / 86400}, {L"-PT1H", -1.0 / 24.0}, {L"P0D", 0.0},
+        {L"P1D", 1.0},
+        {L"PT12H", 0.5},
+        {L"PT90M", 90.0 / 1440.0},
+        {L"PT0.5S", 0.5 / 86400.0},
+        {L"P1DT2H3M4S", 1.0 + 2.0 / 24 + 3.0 / 1440 + 4.0 / 86400},
+        {L"-PT1H", -1.0 / 24.0},
+        {L"P0D", 0.0},
     };
-    for (const auto& [text, days] : good) {
+    for (const auto& [text, days] : good)
+    {
         COleDateTimeSpan span;
         EXPECT_TRUE(ParseKvrDuration(text, span)) << CStringToUtf8(CString(text));
         EXPECT_NEAR(days, static_cast<double>(span), 1e-12) << CStringToUtf8(CString(text));
     }
     const std::wstring longText = L"P" + std::wstring(100, L'1') + L"D";
-    const wchar_t* bad[] = {L"", L"P", L"PT", L"P1DT", L"P1Y", L"P1M", L"1D", L"P1H", L"PT1D", L"P-1D",
-                            L"P1.5D", L"PT1H1H", L"P9999999D", L"P1D ", longText.c_str()};
-    for (const wchar_t* text : bad) {
+    const wchar_t* bad[] = {L"",     L"P",    L"PT",    L"P1DT",   L"P1Y",       L"P1M",  L"1D",           L"P1H",
+                            L"PT1D", L"P-1D", L"P1.5D", L"PT1H1H", L"P9999999D", L"P1D ", longText.c_str()};
+    for (const wchar_t* text : bad)
+    {
         COleDateTimeSpan span(2.0);
         EXPECT_FALSE(ParseKvrDuration(text, span)) << CStringToUtf8(CString(text));
         EXPECT_DOUBLE_EQ(2.0, static_cast<double>(span));
@@ -144,7 +156,8 @@ TEST(KvrPatterns, InitialisersAreIdempotentAndSafeFromManyThreads)
     for (int t = 0; t < 8; ++t)
         threads.emplace_back([&] {
             InitKvrTimeDateTimeRegexes();
-            for (int i = 0; i < 200; ++i) {
+            for (int i = 0; i < 200; ++i)
+            {
                 KvrDateTimeText parts;
                 if (!ParseKvrDateTime(L"2024-02-29T12:34:56Z", parts) || parts.Second != 56)
                     ++failures;
@@ -155,7 +168,7 @@ TEST(KvrPatterns, InitialisersAreIdempotentAndSafeFromManyThreads)
     EXPECT_EQ(0, failures.load());
 }
 
-} // namespace
+}  // namespace
 
 TEST(KvrTimeSeconds, TimesBefore1970PartWayThroughADayKeepTheirDay)
 {

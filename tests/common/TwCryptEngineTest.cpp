@@ -26,7 +26,8 @@ const Bytes kRecorderKey = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE,
 
 void WriteExchangePhrase(const support::TemporaryHome& home, const char* phrase)
 {
-    home.WriteFile("registry.ini", std::string("[SOFTWARE\\Brontel\\Ivarune\\Crypto]\nKeyExchangePhrase=sz:") + phrase + "\n");
+    home.WriteFile("registry.ini",
+                   std::string("[SOFTWARE\\Brontel\\Ivarune\\Crypto]\nKeyExchangePhrase=sz:") + phrase + "\n");
 }
 
 // The recorder's side: its key wrapped with the exchange key derived from `phrase`.
@@ -41,14 +42,16 @@ Bytes DecodeBase64(const std::string& text)
     Bytes out;
     unsigned buffer = 0;
     int bits = 0;
-    for (char c : text) {
+    for (char c : text)
+    {
         if (c == '=')
             break;
         const std::size_t index = alphabet.find(c);
         EXPECT_NE(std::string::npos, index) << c;
         buffer = (buffer << 6) | static_cast<unsigned>(index);
         bits += 6;
-        if (bits >= 8) {
+        if (bits >= 8)
+        {
             bits -= 8;
             out.push_back(static_cast<BYTE>((buffer >> bits) & 0xFF));
         }
@@ -88,7 +91,10 @@ Bytes DecryptWithRecorderKey(const Bytes& cipher)
 class BstrHolder
 {
 public:
-    explicit BstrHolder(const std::wstring& text) : m_text(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+    explicit BstrHolder(const std::wstring& text)
+        : m_text(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
+    {
+    }
     ~BstrHolder() { SysFreeString(m_text); }
     BstrHolder(const BstrHolder&) = delete;
     BstrHolder& operator=(const BstrHolder&) = delete;
@@ -165,7 +171,8 @@ TEST(TwCryptEngine, RefusesCallsWithoutAUsableKey)
 
     // A blob of another installation does not unwrap, and the earlier key is gone too.
     const Bytes foreign = MakeKeyBlob("some other installation", kRecorderKey);
-    EXPECT_EQ(static_cast<HRESULT>(NTE_BAD_DATA), engine.ImportKeyBlob(foreign.data(), static_cast<int>(foreign.size())));
+    EXPECT_EQ(static_cast<HRESULT>(NTE_BAD_DATA),
+              engine.ImportKeyBlob(foreign.data(), static_cast<int>(foreign.size())));
     EXPECT_EQ(static_cast<HRESULT>(NTE_NO_KEY), engine.EncryptString(text.Get(), &result, 0));
 
     const Bytes truncated(good.begin(), good.begin() + 10);
@@ -208,7 +215,8 @@ TEST(TwCryptEngine, TraceLogNeverHoldsKeyMaterial)
     const std::string log = home.ReadFile("bntVideo.log");
     EXPECT_NE(std::string::npos, log.find("TwCryptEngine::ImportKeyBlob imported a key blob of"));
     EXPECT_NE(std::string::npos, log.find("failed for a key blob"));
-    const std::string keyHex = CStringToUtf8(BytesToHexString(kRecorderKey.data(), static_cast<int>(kRecorderKey.size())));
+    const std::string keyHex =
+        CStringToUtf8(BytesToHexString(kRecorderKey.data(), static_cast<int>(kRecorderKey.size())));
     const std::string blobHex = CStringToUtf8(BytesToHexString(blob.data(), static_cast<int>(blob.size())));
     for (const std::string& secret : {std::string(kExchangePhrase), keyHex, blobHex, std::string("hunter2")})
         EXPECT_EQ(std::string::npos, log.find(secret)) << secret;
@@ -251,4 +259,4 @@ TEST(BytesToHexString, UpperCaseDigitsInByteOrder)
     EXPECT_TRUE(BytesToHexString(nullptr, 4).IsEmpty());
 }
 
-} // namespace
+}  // namespace

@@ -12,8 +12,7 @@
 
 #include "tests/support/InstallationDatabase.h"
 
-namespace
-{
+namespace {
 
 struct SqliteCloser
 {
@@ -239,20 +238,17 @@ TEST_F(InstallationDatabase, UnknownColumnsAreAbsent)
 TEST_F(InstallationDatabase, DefaultsMatchTheDeclaredDefaultValues)
 {
     // A user inserted without its permission groups gets 0, its primary segment -1.
-    ASSERT_EQ(Execute(m_db.get(),
-                      "INSERT INTO USERS (USERID, FIRSTNAME, LASTNAME, ISENABLED, BNT_DBID) "
-                      "VALUES (50, 'F', 'L', 1, 1)"),
+    ASSERT_EQ(Execute(m_db.get(), "INSERT INTO USERS (USERID, FIRSTNAME, LASTNAME, ISENABLED, BNT_DBID) "
+                                  "VALUES (50, 'F', 'L', 1, 1)"),
               "");
-    const auto rows = Rows(m_db.get(),
-                           "SELECT SEGMENTID, SYSTEM_USER_PERMID, CARD_USER_PERMID, "
-                           "REPORT_USER_PERMID, USER_PERM_UDFID FROM USERS WHERE USERID = 50");
+    const auto rows = Rows(m_db.get(), "SELECT SEGMENTID, SYSTEM_USER_PERMID, CARD_USER_PERMID, "
+                                       "REPORT_USER_PERMID, USER_PERM_UDFID FROM USERS WHERE USERID = 50");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"-1", "0", "0", "0", "0"}));
 
     ASSERT_EQ(Execute(m_db.get(), "INSERT INTO BADGE (BADGEKEY, ID, EMPID) VALUES (60, 5, 1)"), "");
-    const auto badge = Rows(m_db.get(),
-                            "SELECT STATUS, PRINTS, DEFAULT_DOOR, PASSAGE_MODE, SEGMENTID "
-                            "FROM BADGE WHERE BADGEKEY = 60");
+    const auto badge = Rows(m_db.get(), "SELECT STATUS, PRINTS, DEFAULT_DOOR, PASSAGE_MODE, SEGMENTID "
+                                        "FROM BADGE WHERE BADGEKEY = 60");
     ASSERT_EQ(badge.size(), 1u);
     EXPECT_EQ(badge[0], (std::vector<std::string>{"1", "0", "1", "0", "-1"}));
 }
@@ -263,7 +259,8 @@ TEST_F(InstallationDatabase, RequiredColumnsRefuseNull)
         "INSERT INTO USERS (USERID, LASTNAME, ISENABLED, BNT_DBID) VALUES (51, 'L', 1, 1)",
         "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID) VALUES (9, 1, 1)",
         "INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES (999, NULL)",
-        "INSERT INTO USER_TRANSACTION_LOG (TRANS_TIME, USERID, OPERATION, OBJECT_TYPE) VALUES ('2024-01-01 00:00:00', 1, 4, 48)",
+        "INSERT INTO USER_TRANSACTION_LOG (TRANS_TIME, USERID, OPERATION, OBJECT_TYPE) VALUES ('2024-01-01 00:00:00', "
+        "1, 4, 48)",
         "INSERT INTO ACCESSLVL (ACCESSLVID, SEGMENTID) VALUES (77, 1)",
     };
     for (const char* sql : refused)
@@ -277,9 +274,8 @@ TEST_F(InstallationDatabase, KeysRefuseDuplicates)
 {
     EXPECT_NE(Execute(m_db.get(), "INSERT INTO USER_PERM_GRANT VALUES (1, 0x10000000)"), "");
     EXPECT_NE(Execute(m_db.get(), "INSERT INTO READER (PANELID, READERID) VALUES (1, 0)"), "");
-    EXPECT_NE(Execute(m_db.get(),
-                      "INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, ISENABLED, BNT_DBID) "
-                      "VALUES (52, 'OPERATOR', 'F', 'L', 1, 1)"),
+    EXPECT_NE(Execute(m_db.get(), "INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, ISENABLED, BNT_DBID) "
+                                  "VALUES (52, 'OPERATOR', 'F', 'L', 1, 1)"),
               "")
         << "logon ids are unique without regard to case";
     EXPECT_EQ(Execute(m_db.get(), "INSERT INTO READER (PANELID, READERID) VALUES (2, 5)"), "");
@@ -334,15 +330,13 @@ TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
     EXPECT_EQ(Rows(m_db.get(), "SELECT USERID, SEGMENTID FROM USERS WHERE LOGONID = 'sa'"),
               (std::vector<std::vector<std::string>>{{"-1", "-1"}}));
     // The operator's Windows account resolves to the operator.
-    EXPECT_EQ(Rows(m_db.get(),
-                   "SELECT U.LOGONID FROM USER_ACCOUNT A JOIN USERS U ON U.USERID = A.USERID "
-                   "WHERE A.ACCOUNTID = 'S-1-5-21-1004336348-1177238915-682003330-1001'"),
+    EXPECT_EQ(Rows(m_db.get(), "SELECT U.LOGONID FROM USER_ACCOUNT A JOIN USERS U ON U.USERID = A.USERID "
+                               "WHERE A.ACCOUNTID = 'S-1-5-21-1004336348-1177238915-682003330-1001'"),
               (std::vector<std::vector<std::string>>{{"operator"}}));
     // Every permission group the operator points to exists with the matching type.
-    EXPECT_EQ(Rows(m_db.get(),
-                   "SELECT P.TYPE FROM USERS U JOIN USER_PERM P ON P.USER_PERMID IN "
-                   "(U.SYSTEM_USER_PERMID, U.CARD_USER_PERMID, U.MONITOR_USER_PERMID) "
-                   "WHERE U.USERID = 1 ORDER BY P.TYPE"),
+    EXPECT_EQ(Rows(m_db.get(), "SELECT P.TYPE FROM USERS U JOIN USER_PERM P ON P.USER_PERMID IN "
+                               "(U.SYSTEM_USER_PERMID, U.CARD_USER_PERMID, U.MONITOR_USER_PERMID) "
+                               "WHERE U.USERID = 1 ORDER BY P.TYPE"),
               (std::vector<std::vector<std::string>>{{"1"}, {"2"}, {"3"}}));
     // The operator's system group and the administrator's grant the use of the provider.
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_PERM_GRANT WHERE PERMISSIONID = 0x100000D0")[0][0], "2");
@@ -356,11 +350,23 @@ TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
               "4");
     // Stored configuration values read by number, then the system options (standalone server).
     EXPECT_EQ(Rows(m_db.get(), "SELECT CONFIGID, NUMBERVALUE FROM CONFIG_VALUE ORDER BY CONFIGID"),
-              (std::vector<std::vector<std::string>>{{"33", "300"}, {"34", "60"}, {"37", "60"}, {"39", "300"},
-                                                     {"1001", "1"}, {"1002", "0"}, {"1003", "0"},
-                                                     {"1004", "0"}, {"1005", "0"}, {"1010", "2"},
-                                                     {"1011", "<null>"}, {"1601", "1"}, {"1602", "1"},
-                                                     {"1603", "0"}, {"1604", "2"}, {"1605", "4"}, {"1606", "1"},
+              (std::vector<std::vector<std::string>>{{"33", "300"},
+                                                     {"34", "60"},
+                                                     {"37", "60"},
+                                                     {"39", "300"},
+                                                     {"1001", "1"},
+                                                     {"1002", "0"},
+                                                     {"1003", "0"},
+                                                     {"1004", "0"},
+                                                     {"1005", "0"},
+                                                     {"1010", "2"},
+                                                     {"1011", "<null>"},
+                                                     {"1601", "1"},
+                                                     {"1602", "1"},
+                                                     {"1603", "0"},
+                                                     {"1604", "2"},
+                                                     {"1605", "4"},
+                                                     {"1606", "1"},
                                                      {"1607", "0"}}));
     // Each counter is past the ids the demo already uses.
     const struct
@@ -385,9 +391,8 @@ TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
         EXPECT_GT(std::stoll(next[0][0]), std::stoll(Rows(m_db.get(), counter.maxSql)[0][0]));
     }
     // Cardholders and visitors each have their user-defined-field row.
-    EXPECT_EQ(Rows(m_db.get(),
-                   "SELECT COUNT(*) FROM EMP E WHERE NOT EXISTS (SELECT 1 FROM UDFEMP U WHERE U.ID = E.ID) "
-                   "AND NOT EXISTS (SELECT 1 FROM VISITOR_UDF V WHERE V.ID = E.ID)")[0][0],
+    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM EMP E WHERE NOT EXISTS (SELECT 1 FROM UDFEMP U WHERE U.ID = E.ID) "
+                               "AND NOT EXISTS (SELECT 1 FROM VISITOR_UDF V WHERE V.ID = E.ID)")[0][0],
               "0");
 }
 
@@ -399,4 +404,4 @@ TEST_F(InstallationDatabase, IdGeneratorIncrementsInOneStatement)
     EXPECT_EQ(Rows(m_db.get(), "SELECT NEXTVAL FROM NEXTID WHERE TYPE = 15")[0][0], "92");
 }
 
-} // namespace
+}  // namespace

@@ -10,12 +10,11 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 class DoorArguments : public DoorTest
 {
 };
-} // namespace
+}  // namespace
 
 TEST_F(DoorArguments, AsynchronousCallsWithoutASinkAreRefusedAtOnce)
 {

@@ -13,8 +13,7 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 // The declared classes by name, each with its superclass (empty for a root class), and the two
 // manager classes whose stored definitions the repository holds.
 std::map<std::string, std::string> DeclaredClasses()
@@ -84,7 +83,7 @@ bool IsAbstract(IWbemClassObject* definition)
 class DoorClassListing : public DoorTest
 {
 };
-} // namespace
+}  // namespace
 
 TEST_F(DoorClassListing, DeepListingOfTheRootHoldsEveryDeclaredClassAfterItsSuperclass)
 {

@@ -10,14 +10,13 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 constexpr int kRounds = 15;
 
 class DoorConcurrency : public DoorTest
 {
 };
-} // namespace
+}  // namespace
 
 TEST_F(DoorConcurrency, ParallelCallersEachGetTheirOwnAnswer)
 {
@@ -30,22 +29,19 @@ TEST_F(DoorConcurrency, ParallelCallersEachGetTheirOwnAnswer)
     std::atomic<int> wrong{0};
 
     // What each kind of caller must be answered.
-    auto viewer = [&](Form form)
-    {
+    auto viewer = [&](Form form) {
         const Reply all = Enum(form, definitions.name);
         const Reply fire = Query(form, L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE TypeID = 7");
         return all.result == WBEM_S_NO_ERROR && Values(all.objects, definitions.properties) == allDefinitions &&
                fire.result == WBEM_S_NO_ERROR && Values(fire.objects, definitions.properties) == fireDefinitions;
     };
-    auto operatorCaller = [&](Form form)
-    {
+    auto operatorCaller = [&](Form form) {
         const Reply refused = Enum(form, definitions.name);
         const Reply zones = Enum(form, world.name);
         return refused.result == WBEM_S_ACCESS_DENIED && refused.objects.empty() && zones.result == WBEM_S_NO_ERROR &&
                zones.objects.size() == worldRows;
     };
-    auto guest = [&](Form form)
-    {
+    auto guest = [&](Form form) {
         const Reply refused = Query(form, L"SELECT * FROM Bnt_WorldTimezone");
         const Reply get = Get(form, world.foundPath);
         return refused.result == WBEM_E_ACCESS_DENIED && refused.objects.empty() &&
@@ -63,15 +59,13 @@ TEST_F(DoorConcurrency, ParallelCallersEachGetTheirOwnAnswer)
     };
     std::vector<std::thread> threads;
     for (const Client& client : clients)
-        threads.emplace_back(
-            [&wrong, &client]
-            {
-                const CallerIdentity::Scope caller(CallerIdentity(client.sid, SecurityImpersonation));
-                for (int round = 0; round < kRounds; ++round)
-                    for (const Form form : kBothForms)
-                        if (!client.check(form))
-                            ++wrong;
-            });
+        threads.emplace_back([&wrong, &client] {
+            const CallerIdentity::Scope caller(CallerIdentity(client.sid, SecurityImpersonation));
+            for (int round = 0; round < kRounds; ++round)
+                for (const Form form : kBothForms)
+                    if (!client.check(form))
+                        ++wrong;
+        });
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(wrong.load(), 0);

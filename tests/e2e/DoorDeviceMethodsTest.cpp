@@ -20,10 +20,8 @@
 #include <optional>
 #include <utility>
 
-namespace e2e
-{
-namespace
-{
+namespace e2e {
+namespace {
 
 using support::SimulatedAnswer;
 using support::With;
@@ -133,84 +131,335 @@ std::vector<CommandCase> CommandCases()
     static constexpr wchar_t kZoneOutput[] = L"Bnt_IntrusionZoneOutput.DeviceID=2,ID=5,PanelID=3";
     static constexpr wchar_t kTerminal[] = L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5";
     std::vector<BYTE> floors = ElevatorBlock(5, 2, 16, 0, 1);
-    floors[20] = 0x01;  // floor 1
-    floors[21] = 0x01;  // floor 9
-    floors[21] |= 0x08; // floor 12
+    floors[20] = 0x01;   // floor 1
+    floors[21] = 0x01;   // floor 9
+    floors[21] |= 0x08;  // floor 12
     return {
-        {kLobbyReader, L"OpenDoor", {}, 0x30000012, AapProcedure::SendCommandMap,
-         MapBlock({{"CommandId", Variant("OpenDoor")}, {"PanelId", Variant(1)}, {"ReaderId", Variant(0)}}), "8", "25",
+        {kLobbyReader,
+         L"OpenDoor",
+         {},
+         0x30000012,
+         AapProcedure::SendCommandMap,
+         MapBlock({{"CommandId", Variant("OpenDoor")}, {"PanelId", Variant(1)}, {"ReaderId", Variant(0)}}),
+         "8",
+         "25",
          "Lobby entry"},
-        {kLobbyReader, L"SetMode", {{L"Mode", _variant_t(7L)}}, 0x30000011, AapProcedure::SendCommandMap,
-         ReaderMode(1, 0, 7), "6", "25", "Lobby entry"},
-        {kLobbyReader, L"SetMode", {}, 0x30000011, AapProcedure::SendCommandMap, ReaderMode(1, 0, 0), "6", "25",
+        {kLobbyReader,
+         L"SetMode",
+         {{L"Mode", _variant_t(7L)}},
+         0x30000011,
+         AapProcedure::SendCommandMap,
+         ReaderMode(1, 0, 7),
+         "6",
+         "25",
          "Lobby entry"},
-        {kLobbyReader, L"SetBiometricVerifyMode", {{L"Value", _variant_t(true)}}, 0x30000011,
-         AapProcedure::SendCommandMap, ReaderMode(1, 0, 19), "6", "25", "Lobby entry"},
-        {kLobbyReader, L"SetBiometricVerifyMode", {}, 0x30000011, AapProcedure::SendCommandMap, ReaderMode(1, 0, 18),
-         "6", "25", "Lobby entry"},
-        {kLobbyReader, L"SetFirstCardUnlockMode", {{L"Value", _variant_t(true)}}, 0x30000011,
-         AapProcedure::SendCommandMap, ReaderMode(1, 0, 25), "6", "25", "Lobby entry"},
-        {kLobbyReader, L"SetFirstCardUnlockMode", {{L"Value", _variant_t(false)}}, 0x30000011,
-         AapProcedure::SendCommandMap, ReaderMode(1, 0, 24), "6", "25", "Lobby entry"},
-        {L"Bnt_Reader.PanelID=6,ReaderID=1", L"DownloadFirmware", {}, 0x30000011,
-         AapProcedure::DownloadReaderFirmware, Words({6, 1, 20, 1}), "20", "25", "Annex onboard in"},
-        {L"Bnt_AlarmInput.ID=1", L"Mask", {}, 0x30000015, AapProcedure::SetAlarmInputMask,
-         AlarmInputBlock(6, 66, 3, 0x81), "16", "7", "Annex window"},
-        {L"Bnt_AlarmInput.ID=2", L"Unmask", {}, 0x3000001A, AapProcedure::SetAlarmInputMask,
-         AlarmInputBlock(6, 66, 32, 0), "24", "7", "Annex roof hatch"},
-        {L"Bnt_AlarmOutput.ID=1", L"Activate", {}, 0x30000010, AapProcedure::ActivateAlarmOutput, Words({6, 66, 17}),
-         "22", "9", "Annex siren"},
-        {L"Bnt_AlarmOutput.ID=1", L"Deactivate", {}, 0x30000010, AapProcedure::DeactivateAlarmOutput,
-         Words({6, 66, 17}), "23", "9", "Annex siren"},
-        {L"Bnt_AlarmOutput.ID=1", L"Pulse", {}, 0x30000010, AapProcedure::PulseAlarmOutput, Words({6, 66, 17, 5}),
-         "26", "9", "Annex siren"},
-        {kArea, L"Disarm", {}, 0x3000002C, AapProcedure::SetIntrusionAreaArmState, ArmBlock(3, 1, 0), "23", "122",
+        {kLobbyReader,
+         L"SetMode",
+         {},
+         0x30000011,
+         AapProcedure::SendCommandMap,
+         ReaderMode(1, 0, 0),
+         "6",
+         "25",
+         "Lobby entry"},
+        {kLobbyReader,
+         L"SetBiometricVerifyMode",
+         {{L"Value", _variant_t(true)}},
+         0x30000011,
+         AapProcedure::SendCommandMap,
+         ReaderMode(1, 0, 19),
+         "6",
+         "25",
+         "Lobby entry"},
+        {kLobbyReader,
+         L"SetBiometricVerifyMode",
+         {},
+         0x30000011,
+         AapProcedure::SendCommandMap,
+         ReaderMode(1, 0, 18),
+         "6",
+         "25",
+         "Lobby entry"},
+        {kLobbyReader,
+         L"SetFirstCardUnlockMode",
+         {{L"Value", _variant_t(true)}},
+         0x30000011,
+         AapProcedure::SendCommandMap,
+         ReaderMode(1, 0, 25),
+         "6",
+         "25",
+         "Lobby entry"},
+        {kLobbyReader,
+         L"SetFirstCardUnlockMode",
+         {{L"Value", _variant_t(false)}},
+         0x30000011,
+         AapProcedure::SendCommandMap,
+         ReaderMode(1, 0, 24),
+         "6",
+         "25",
+         "Lobby entry"},
+        {L"Bnt_Reader.PanelID=6,ReaderID=1",
+         L"DownloadFirmware",
+         {},
+         0x30000011,
+         AapProcedure::DownloadReaderFirmware,
+         Words({6, 1, 20, 1}),
+         "20",
+         "25",
+         "Annex onboard in"},
+        {L"Bnt_AlarmInput.ID=1",
+         L"Mask",
+         {},
+         0x30000015,
+         AapProcedure::SetAlarmInputMask,
+         AlarmInputBlock(6, 66, 3, 0x81),
+         "16",
+         "7",
+         "Annex window"},
+        {L"Bnt_AlarmInput.ID=2",
+         L"Unmask",
+         {},
+         0x3000001A,
+         AapProcedure::SetAlarmInputMask,
+         AlarmInputBlock(6, 66, 32, 0),
+         "24",
+         "7",
+         "Annex roof hatch"},
+        {L"Bnt_AlarmOutput.ID=1",
+         L"Activate",
+         {},
+         0x30000010,
+         AapProcedure::ActivateAlarmOutput,
+         Words({6, 66, 17}),
+         "22",
+         "9",
+         "Annex siren"},
+        {L"Bnt_AlarmOutput.ID=1",
+         L"Deactivate",
+         {},
+         0x30000010,
+         AapProcedure::DeactivateAlarmOutput,
+         Words({6, 66, 17}),
+         "23",
+         "9",
+         "Annex siren"},
+        {L"Bnt_AlarmOutput.ID=1",
+         L"Pulse",
+         {},
+         0x30000010,
+         AapProcedure::PulseAlarmOutput,
+         Words({6, 66, 17, 5}),
+         "26",
+         "9",
+         "Annex siren"},
+        {kArea,
+         L"Disarm",
+         {},
+         0x3000002C,
+         AapProcedure::SetIntrusionAreaArmState,
+         ArmBlock(3, 1, 0),
+         "23",
+         "122",
          "Vault"},
-        {kArea, L"MasterDelayArm", {}, 0x3000002B, AapProcedure::SetIntrusionAreaArmState, ArmBlock(3, 1, 3), "22",
-         "122", "Vault"},
-        {kArea, L"MasterInstantArm", {}, 0x3000002B, AapProcedure::SetIntrusionAreaArmState, ArmBlock(3, 1, 4), "22",
-         "122", "Vault"},
-        {kArea, L"PerimeterDelayArm", {}, 0x3000002B, AapProcedure::SetIntrusionAreaArmState, ArmBlock(3, 1, 5), "22",
-         "122", "Vault"},
-        {kArea, L"PerimeterInstantArm", {}, 0x3000002B, AapProcedure::SetIntrusionAreaArmState, ArmBlock(3, 1, 6),
-         "22", "122", "Vault"},
-        {kArea, L"Arm", {{L"ArmState", _variant_t(1L)}}, 0x3000002B, AapProcedure::SetIntrusionAreaArmState,
-         ArmBlock(3, 1, 1), "22", "122", "Vault"},
-        {kArea, L"Arm", {{L"ArmState", _variant_t(65535L)}}, 0x3000002B, AapProcedure::SetIntrusionAreaArmState,
-         ArmBlock(3, 1, 65535), "22", "122", "Vault"},
-        {kArea, L"SilenceAlarms", {}, 0x3000002D, AapProcedure::SilenceIntrusionArea, Words({3, 1}), "144", "122",
+        {kArea,
+         L"MasterDelayArm",
+         {},
+         0x3000002B,
+         AapProcedure::SetIntrusionAreaArmState,
+         ArmBlock(3, 1, 3),
+         "22",
+         "122",
+         "Vault"},
+        {kArea,
+         L"MasterInstantArm",
+         {},
+         0x3000002B,
+         AapProcedure::SetIntrusionAreaArmState,
+         ArmBlock(3, 1, 4),
+         "22",
+         "122",
+         "Vault"},
+        {kArea,
+         L"PerimeterDelayArm",
+         {},
+         0x3000002B,
+         AapProcedure::SetIntrusionAreaArmState,
+         ArmBlock(3, 1, 5),
+         "22",
+         "122",
+         "Vault"},
+        {kArea,
+         L"PerimeterInstantArm",
+         {},
+         0x3000002B,
+         AapProcedure::SetIntrusionAreaArmState,
+         ArmBlock(3, 1, 6),
+         "22",
+         "122",
+         "Vault"},
+        {kArea,
+         L"Arm",
+         {{L"ArmState", _variant_t(1L)}},
+         0x3000002B,
+         AapProcedure::SetIntrusionAreaArmState,
+         ArmBlock(3, 1, 1),
+         "22",
+         "122",
+         "Vault"},
+        {kArea,
+         L"Arm",
+         {{L"ArmState", _variant_t(65535L)}},
+         0x3000002B,
+         AapProcedure::SetIntrusionAreaArmState,
+         ArmBlock(3, 1, 65535),
+         "22",
+         "122",
+         "Vault"},
+        {kArea,
+         L"SilenceAlarms",
+         {},
+         0x3000002D,
+         AapProcedure::SilenceIntrusionArea,
+         Words({3, 1}),
+         "144",
+         "122",
          "Vault"},
         {kDoor, L"Open", {}, 0x30000012, AapProcedure::OpenIntrusionDoor, Words({3, 1}), "8", "121", "Vault door"},
-        {kDoor, L"SetMode", {{L"Mode", _variant_t(9L)}}, 0x30000011, AapProcedure::SetIntrusionDoorMode,
-         Words({3, 1, 9}), "6", "121", "Vault door"},
-        {kDoor, L"SetMode", {}, 0x30000011, AapProcedure::SetIntrusionDoorMode, Words({3, 1, 0}), "6", "121",
+        {kDoor,
+         L"SetMode",
+         {{L"Mode", _variant_t(9L)}},
+         0x30000011,
+         AapProcedure::SetIntrusionDoorMode,
+         Words({3, 1, 9}),
+         "6",
+         "121",
          "Vault door"},
-        {kOffboard, L"Activate", {}, 0x30000010, AapProcedure::SetIntrusionOffboardRelay, Words({3, 2, 1}), "22", "120",
+        {kDoor,
+         L"SetMode",
+         {},
+         0x30000011,
+         AapProcedure::SetIntrusionDoorMode,
+         Words({3, 1, 0}),
+         "6",
+         "121",
+         "Vault door"},
+        {kOffboard,
+         L"Activate",
+         {},
+         0x30000010,
+         AapProcedure::SetIntrusionOffboardRelay,
+         Words({3, 2, 1}),
+         "22",
+         "120",
          "Vault siren relay"},
-        {kOffboard, L"Deactivate", {}, 0x30000010, AapProcedure::SetIntrusionOffboardRelay, Words({3, 2, 0}), "23",
-         "120", "Vault siren relay"},
-        {kOffboard, L"Toggle", {}, 0x30000010, AapProcedure::SetIntrusionOffboardRelay, Words({3, 2, 2}), "6", "120",
+        {kOffboard,
+         L"Deactivate",
+         {},
+         0x30000010,
+         AapProcedure::SetIntrusionOffboardRelay,
+         Words({3, 2, 0}),
+         "23",
+         "120",
          "Vault siren relay"},
-        {kOnboard, L"Activate", {}, 0x30000010, AapProcedure::SetIntrusionOnboardRelay, Words({3, 1, 1}), "22", "119",
+        {kOffboard,
+         L"Toggle",
+         {},
+         0x30000010,
+         AapProcedure::SetIntrusionOffboardRelay,
+         Words({3, 2, 2}),
+         "6",
+         "120",
+         "Vault siren relay"},
+        {kOnboard,
+         L"Activate",
+         {},
+         0x30000010,
+         AapProcedure::SetIntrusionOnboardRelay,
+         Words({3, 1, 1}),
+         "22",
+         "119",
          "Vault strobe relay"},
-        {kOnboard, L"Deactivate", {}, 0x30000010, AapProcedure::SetIntrusionOnboardRelay, Words({3, 1, 0}), "23",
-         "119", "Vault strobe relay"},
-        {kZone, L"Bypass", {}, 0x3000002C, AapProcedure::BypassIntrusionZone, Words({3, 1, 1}), "6", "118",
+        {kOnboard,
+         L"Deactivate",
+         {},
+         0x30000010,
+         AapProcedure::SetIntrusionOnboardRelay,
+         Words({3, 1, 0}),
+         "23",
+         "119",
+         "Vault strobe relay"},
+        {kZone,
+         L"Bypass",
+         {},
+         0x3000002C,
+         AapProcedure::BypassIntrusionZone,
+         Words({3, 1, 1}),
+         "6",
+         "118",
          "Vault motion zone"},
-        {kZone, L"UnBypass", {}, 0x3000002B, AapProcedure::BypassIntrusionZone, Words({3, 1, 0}), "6", "118",
+        {kZone,
+         L"UnBypass",
+         {},
+         0x3000002B,
+         AapProcedure::BypassIntrusionZone,
+         Words({3, 1, 0}),
+         "6",
+         "118",
          "Vault motion zone"},
-        {kZoneOutput, L"Activate", {}, 0x30000010, AapProcedure::SetIntrusionZoneOutput, Words({3, 2, 1}), "22", "118",
+        {kZoneOutput,
+         L"Activate",
+         {},
+         0x30000010,
+         AapProcedure::SetIntrusionZoneOutput,
+         Words({3, 2, 1}),
+         "22",
+         "118",
          "Vault beacon output"},
-        {kZoneOutput, L"Deactivate", {}, 0x30000010, AapProcedure::SetIntrusionZoneOutput, Words({3, 2, 0}), "23",
-         "118", "Vault beacon output"},
-        {kTerminal, L"SetTerminalMode", {{L"Mode", _variant_t(3L)}}, 0x30000036, AapProcedure::SendElevatorTerminalCommand,
-         ElevatorBlock(5, 2, 1, 3, 0), "6", "146", "mode 3"},
-        {kTerminal, L"SetTerminalMode", {{L"Mode", _variant_t(7L)}}, 0x30000036, AapProcedure::SendElevatorTerminalCommand,
-         ElevatorBlock(5, 2, 1, 7, 0), "6", "146", ""},
-        {kTerminal, L"SetAllowedFloors", {{L"AllowedFloorListID", _variant_t(1L)}}, 0x30000036,
-         AapProcedure::SendElevatorTerminalCommand, floors, "6", "146", "Tower lobby keypad"},
-        {kTerminal, L"SetAllowedFloors", {}, 0x30000036, AapProcedure::SendElevatorTerminalCommand,
-         ElevatorBlock(5, 2, 16, 0, 0), "6", "146", "Tower lobby keypad"},
+        {kZoneOutput,
+         L"Deactivate",
+         {},
+         0x30000010,
+         AapProcedure::SetIntrusionZoneOutput,
+         Words({3, 2, 0}),
+         "23",
+         "118",
+         "Vault beacon output"},
+        {kTerminal,
+         L"SetTerminalMode",
+         {{L"Mode", _variant_t(3L)}},
+         0x30000036,
+         AapProcedure::SendElevatorTerminalCommand,
+         ElevatorBlock(5, 2, 1, 3, 0),
+         "6",
+         "146",
+         "mode 3"},
+        {kTerminal,
+         L"SetTerminalMode",
+         {{L"Mode", _variant_t(7L)}},
+         0x30000036,
+         AapProcedure::SendElevatorTerminalCommand,
+         ElevatorBlock(5, 2, 1, 7, 0),
+         "6",
+         "146",
+         ""},
+        {kTerminal,
+         L"SetAllowedFloors",
+         {{L"AllowedFloorListID", _variant_t(1L)}},
+         0x30000036,
+         AapProcedure::SendElevatorTerminalCommand,
+         floors,
+         "6",
+         "146",
+         "Tower lobby keypad"},
+        {kTerminal,
+         L"SetAllowedFloors",
+         {},
+         0x30000036,
+         AapProcedure::SendElevatorTerminalCommand,
+         ElevatorBlock(5, 2, 16, 0, 0),
+         "6",
+         "146",
+         "Tower lobby keypad"},
     };
 }
 
@@ -243,8 +492,7 @@ protected:
     }
 
     // The method called with the input parameters given (none: no object).
-    Reply Call(const std::wstring& path, const std::wstring& method, const Params& params = {},
-               Form form = Form::Sync)
+    Reply Call(const std::wstring& path, const std::wstring& method, const Params& params = {}, Form form = Form::Sync)
     {
         ComPtr<IWbemClassObject> in;
         if (!params.empty())
@@ -274,9 +522,11 @@ private:
         if (classObject && SUCCEEDED(classObject->GetMethod(method.c_str(), 0, &signature, nullptr)) && signature)
             signature->SpawnInstance(0, &in);
         EXPECT_TRUE(in) << "no input signature for " << Utf8(method);
-        for (const auto& [property, value] : params) {
+        for (const auto& [property, value] : params)
+        {
             _variant_t copy(value);
-            if (in) {
+            if (in)
+            {
                 EXPECT_EQ(in->Put(property, 0, &copy, 0), WBEM_S_NO_ERROR) << Utf8(property);
             }
         }
@@ -286,7 +536,8 @@ private:
 
 TEST_F(DoorDeviceMethods, EveryCommandSendsItsBlockAndAuditsOnlyASuccess)
 {
-    for (const CommandCase& c : CommandCases()) {
+    for (const CommandCase& c : CommandCases())
+    {
         SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
         Driver().ClearCalls();
         Driver().SetDefaultAnswer(SimulatedAnswer());
@@ -302,9 +553,12 @@ TEST_F(DoorDeviceMethods, EveryCommandSendsItsBlockAndAuditsOnlyASuccess)
         ASSERT_EQ(audit.size(), 3u);
         EXPECT_EQ(audit[0], c.operation);
         EXPECT_EQ(audit[1], c.objectKind);
-        if (*c.text == '\0') {
+        if (*c.text == '\0')
+        {
             EXPECT_TRUE(audit[2].empty() || audit[2] == "<null>") << audit[2];
-        } else {
+        }
+        else
+        {
             EXPECT_NE(audit[2].find(c.text), std::string::npos) << audit[2];
         }
 
@@ -323,7 +577,8 @@ TEST_F(DoorDeviceMethods, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingI
     CallAs(kOnlooker);
     const std::size_t audits = AuditCount();
     std::size_t allowed = 0;
-    for (const CommandCase& c : CommandCases()) {
+    for (const CommandCase& c : CommandCases())
+    {
         SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
         // The onlooker holds the status right, which the reader and door mode commands need.
         const bool mayCommand = c.permission == 0x30000011;
@@ -354,9 +609,13 @@ TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
         {L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(-4L)}}, WBEM_E_INVALID_PARAMETER},
         // 65536 would reach the panel as 0, which disarms.
         {L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(65536L)}}, WBEM_E_INVALID_PARAMETER},
-        {L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3", L"SetMode", {{L"Mode", _variant_t(65537L)}},
+        {L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3",
+         L"SetMode",
+         {{L"Mode", _variant_t(65537L)}},
          WBEM_E_INVALID_PARAMETER},
-        {L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3", L"SetMode", {{L"Mode", _variant_t(-1L)}},
+        {L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3",
+         L"SetMode",
+         {{L"Mode", _variant_t(-1L)}},
          WBEM_E_INVALID_PARAMETER},
         // Elevator alarm panels take no command: the refusal ends as a plain failure.
         {L"Bnt_AlarmInput.ID=3", L"Mask", {}, WBEM_E_FAILED},
@@ -364,7 +623,8 @@ TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
         // Toggle belongs to the off-board relays only.
         {L"Bnt_OnBoardRelay.DeviceID=1,ID=3,PanelID=3", L"Toggle", {}, WBEM_E_INVALID_METHOD},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
         EXPECT_EQ(Call(c.path, c.method, c.params).result, c.expected);
     }
@@ -400,9 +660,12 @@ TEST_F(DoorDeviceMethods, StatusMethodsAnswerWhatTheStatusUpdateStored)
     Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionPanelStatus), SimulatedAnswer::Patched({{4, {1}}}));
     Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionZoneStatus),
                        SimulatedAnswer::Patched({{12 + 4 * 1, {6}}, {12 + 4 * 2, {8}}}));
-    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionOnboardRelayStatus), SimulatedAnswer::Patched({{12 + 1, {5}}}));
-    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionOffboardRelayStatus), SimulatedAnswer::Patched({{12 + 2, {4}}}));
-    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionDoorStatus), SimulatedAnswer::Patched({{12 + 8 * 4 + 4, {3}}}));
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionOnboardRelayStatus),
+                       SimulatedAnswer::Patched({{12 + 1, {5}}}));
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionOffboardRelayStatus),
+                       SimulatedAnswer::Patched({{12 + 2, {4}}}));
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionDoorStatus),
+                       SimulatedAnswer::Patched({{12 + 8 * 4 + 4, {3}}}));
     Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionAreaStatus), SimulatedAnswer::Patched({{12 + 4, {2}}}));
     ASSERT_EQ(Call(L"Bnt_Panel.ID=3", L"UpdateHardwareStatus").result, WBEM_S_NO_ERROR);
     Driver().ClearCalls();
@@ -414,7 +677,8 @@ TEST_F(DoorDeviceMethods, StatusMethodsAnswerWhatTheStatusUpdateStored)
     EXPECT_EQ(Status(L"Bnt_OffBoardRelay.DeviceID=2,ID=2,PanelID=3"), "4");
     EXPECT_EQ(Status(L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3"), "3");
     const IntrusionStatusKey area = IntrusionStatusKey::Of(IntrusionCategory::Area, 1);
-    EXPECT_EQ(Status(L"Bnt_IntrusionArea.ID=1"), std::to_string(Cache().GetOutputStatus(3, area.deviceKey, area.subItem)));
+    EXPECT_EQ(Status(L"Bnt_IntrusionArea.ID=1"),
+              std::to_string(Cache().GetOutputStatus(3, area.deviceKey, area.subItem)));
     EXPECT_EQ(AuditCount(), audits + 6);
 
     // Alarm panels, inputs and outputs, elevator terminals and readers read their cache keys.
@@ -509,8 +773,11 @@ TEST_F(DoorDeviceMethods, PlainVideoClassesListOnlyTheirOwnRows)
 TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight)
 {
     const auto move = [&](LONG area, const wchar_t* badge, LONG panel, LONG reader, LONG segment) {
-        Params params{{L"AreaID", _variant_t(area)}, {L"PanelID", _variant_t(panel)}, {L"ReaderID", _variant_t(reader)},
-                      {L"SegmentID", _variant_t(segment)}, {L"UTCTime", _variant_t(L"20261207083000.000000+000")}};
+        Params params{{L"AreaID", _variant_t(area)},
+                      {L"PanelID", _variant_t(panel)},
+                      {L"ReaderID", _variant_t(reader)},
+                      {L"SegmentID", _variant_t(segment)},
+                      {L"UTCTime", _variant_t(L"20261207083000.000000+000")}};
         if (badge != nullptr)
             params.emplace_back(L"BadgeID", _variant_t(badge));
         return Call(L"Bnt_Area", L"MoveBadge", params).result;
@@ -580,9 +847,12 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
         Row logged;
     } cases[] = {
         // A logical source, device and sub-device with a card: event type 30, the text kept.
-        {{{L"Source", _variant_t(L"Building management")}, {L"Device", _variant_t(L"Chiller")},
-          {L"SubDevice", _variant_t(L"Chiller pump  ")}, {L"Description", _variant_t(L"Overheat")},
-          {L"BadgeID", _variant_t(L"77")}, {L"ExtendedID", _variant_t(L"ext-1")}},
+        {{{L"Source", _variant_t(L"Building management")},
+          {L"Device", _variant_t(L"Chiller")},
+          {L"SubDevice", _variant_t(L"Chiller pump  ")},
+          {L"Description", _variant_t(L"Overheat")},
+          {L"BadgeID", _variant_t(L"77")},
+          {L"ExtendedID", _variant_t(L"ext-1")}},
          WBEM_S_NO_ERROR,
          {"8", "1", "1", "30", "0", "Overheat", "77", "ext-1"}},
         // The source alone, no card (0 and below carry none).
@@ -593,38 +863,57 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
          WBEM_S_NO_ERROR,
          {"8", "0", "0", "30", "0", "<null>", "<null>", Utf8(fullId)}},
         // An access denied at a reader: type 1, subtype 65, no text.
-        {{{L"Source", _variant_t(L"Lobby panel")}, {L"Device", _variant_t(L"Lobby exit")},
-          {L"IsAccessDeny", _variant_t(true)}, {L"Description", _variant_t(L"dropped")}},
+        {{{L"Source", _variant_t(L"Lobby panel")},
+          {L"Device", _variant_t(L"Lobby exit")},
+          {L"IsAccessDeny", _variant_t(true)},
+          {L"Description", _variant_t(L"dropped")}},
          WBEM_S_NO_ERROR,
          {"1", "1", "0", "1", "65", "<null>", "<null>", "<null>"}},
-        {{{L"Source", _variant_t(L"Lobby panel")}, {L"Device", _variant_t(L"Lobby entry")},
-          {L"IsAccessGrant", _variant_t(true)}, {L"BadgeID", _variant_t(L"100001")}},
+        {{{L"Source", _variant_t(L"Lobby panel")},
+          {L"Device", _variant_t(L"Lobby entry")},
+          {L"IsAccessGrant", _variant_t(true)},
+          {L"BadgeID", _variant_t(L"100001")}},
          WBEM_S_NO_ERROR,
          {"1", "0", "0", "0", "0", "<null>", "100001", "<null>"}},
         // Refusals: nothing is logged.
-        {{{L"Source", _variant_t(L"Lobby panel")}, {L"IsAccessGrant", _variant_t(true)},
+        {{{L"Source", _variant_t(L"Lobby panel")},
+          {L"IsAccessGrant", _variant_t(true)},
           {L"IsAccessDeny", _variant_t(true)}},
-         WBEM_E_INVALID_PARAMETER, {}},
+         WBEM_E_INVALID_PARAMETER,
+         {}},
         {{{L"Source", _variant_t(L"Lobby panel")}, {L"IsAccessGrant", _variant_t(true)}}, WBEM_E_INVALID_PARAMETER, {}},
-        {{{L"Source", _variant_t(L"Lobby panel")}, {L"Device", _variant_t(L"Nowhere")}, {L"IsAccessGrant", _variant_t(true)}},
-         WBEM_E_INVALID_PARAMETER, {}},
-        {{{L"Source", _variant_t(L"No panel")}, {L"Device", _variant_t(L"Lobby entry")}, {L"IsAccessGrant", _variant_t(true)}},
-         WBEM_E_INVALID_PARAMETER, {}},
+        {{{L"Source", _variant_t(L"Lobby panel")},
+          {L"Device", _variant_t(L"Nowhere")},
+          {L"IsAccessGrant", _variant_t(true)}},
+         WBEM_E_INVALID_PARAMETER,
+         {}},
+        {{{L"Source", _variant_t(L"No panel")},
+          {L"Device", _variant_t(L"Lobby entry")},
+          {L"IsAccessGrant", _variant_t(true)}},
+         WBEM_E_INVALID_PARAMETER,
+         {}},
         {{{L"Source", _variant_t(L"Lobby panel")}}, WBEM_E_INVALID_PARAMETER, {}},
         {{{L"Source", _variant_t(L"   ")}}, WBEM_E_INVALID_PARAMETER, {}},
-        {{{L"Source", _variant_t(L"Building management")}, {L"Device", _variant_t(L"Boiler")}}, WBEM_E_INVALID_PARAMETER, {}},
-        {{{L"Source", _variant_t(L"Building management")}, {L"Device", _variant_t(L"Chiller")},
+        {{{L"Source", _variant_t(L"Building management")}, {L"Device", _variant_t(L"Boiler")}},
+         WBEM_E_INVALID_PARAMETER,
+         {}},
+        {{{L"Source", _variant_t(L"Building management")},
+          {L"Device", _variant_t(L"Chiller")},
           {L"SubDevice", _variant_t(L"Valve")}},
-         WBEM_E_INVALID_PARAMETER, {}},
+         WBEM_E_INVALID_PARAMETER,
+         {}},
         // An identifier beyond the record's 64 characters, a time the record cannot carry.
         {{{L"Source", _variant_t(L"Building management")}, {L"ExtendedID", _variant_t(longId.c_str())}},
-         WBEM_E_INVALID_PARAMETER, {}},
+         WBEM_E_INVALID_PARAMETER,
+         {}},
         {{{L"Source", _variant_t(L"Building management")}, {L"Time", _variant_t(L"19600101000000.000000+000")}},
-         WBEM_E_INVALID_PARAMETER, {}},
+         WBEM_E_INVALID_PARAMETER,
+         {}},
         {{{L"Description", _variant_t(L"no source")}}, WBEM_E_FAILED, {}},
     };
     Table expected = before;
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(Hex(c.expected) + " " + (c.logged.empty() ? std::string("refused") : c.logged.front()));
         EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", c.params).result, c.expected);
         if (!c.logged.empty())
@@ -632,23 +921,29 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
         EXPECT_EQ(events(), expected);
     }
     // The time given is the event's time; logical-source events are numbered per source.
-    EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"SendIncomingEvent",
-                   {{L"Source", _variant_t(L"Building management")}, {L"Time", _variant_t(L"20261207081530.000000+000")}})
-                  .result,
-              WBEM_S_NO_ERROR);
+    EXPECT_EQ(
+        Call(L"Bnt_IncomingEvent", L"SendIncomingEvent",
+             {{L"Source", _variant_t(L"Building management")}, {L"Time", _variant_t(L"20261207081530.000000+000")}})
+            .result,
+        WBEM_S_NO_ERROR);
     const Table last = DoorInstallation::Rows(
         "SELECT SERIALNUM, EVENT_TIME_UTC FROM EVENTS WHERE MACHINE = 8 ORDER BY rowid DESC LIMIT 1");
     EXPECT_EQ(last, (Table{{"4", "2026-12-07 08:15:30"}}));
     EXPECT_TRUE(Driver().Calls().empty());
-    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), "DELETE FROM EVENTS WHERE MACHINE IN (1, 8)");
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM EVENTS WHERE MACHINE IN (1, 8)");
 }
 
 TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalServerThatAccepts)
 {
     const auto acknowledge = [&](LONG panel, const wchar_t* host) {
-        Params params{{L"CurrentAckStatus", _variant_t(2L)}, {L"SerialNumber", _variant_t(41L)},
-                      {L"PanelID", _variant_t(panel)}, {L"AlarmID", _variant_t(3L)}, {L"AckStatus", _variant_t(1L)},
-                      {L"AckNotes", _variant_t(L"seen  ")}, {L"AlarmTime", _variant_t(L"20261207080000.000000+000")}};
+        Params params{{L"CurrentAckStatus", _variant_t(2L)},
+                      {L"SerialNumber", _variant_t(41L)},
+                      {L"PanelID", _variant_t(panel)},
+                      {L"AlarmID", _variant_t(3L)},
+                      {L"AckStatus", _variant_t(1L)},
+                      {L"AckNotes", _variant_t(L"seen  ")},
+                      {L"AlarmTime", _variant_t(L"20261207080000.000000+000")}};
         if (host != nullptr)
             params.emplace_back(L"CommServerHostName", _variant_t(host));
         return Call(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", params);
@@ -723,9 +1018,7 @@ TEST_F(DoorDeviceMethods, RequestableReadersAreThoseOfOpenLevelsEachListedOnce)
 
 TEST_F(DoorDeviceMethods, IntrusionClassesListOnlyTheirDeviceType)
 {
-    const auto names = [&](const wchar_t* className) {
-        return Values(Enum(Form::Sync, className).objects, {L"Name"});
-    };
+    const auto names = [&](const wchar_t* className) { return Values(Enum(Form::Sync, className).objects, {L"Name"}); };
     EXPECT_EQ(names(L"Bnt_IntrusionDoor"), (Table{{"Vault door"}}));
     EXPECT_EQ(names(L"Bnt_OffBoardRelay"), (Table{{"Vault siren relay"}}));
     EXPECT_EQ(names(L"Bnt_OnBoardRelay"), (Table{{"Vault strobe relay"}}));

@@ -12,8 +12,7 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 std::string QualifierText(IWbemClassObject* object, const wchar_t* qualifier)
 {
     ComPtr<IWbemQualifierSet> qualifiers;
@@ -42,7 +41,7 @@ int LogLines(const std::wstring& text)
 class DoorGetObject : public DoorTest
 {
 };
-} // namespace
+}  // namespace
 
 TEST_F(DoorGetObject, ClassPathAnswersTheDeclaredDefinitionServedByTheProvider)
 {

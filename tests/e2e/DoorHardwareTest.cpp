@@ -15,10 +15,8 @@
 #include <map>
 #include <optional>
 
-namespace e2e
-{
-namespace
-{
+namespace e2e {
+namespace {
 
 using support::SimulatedAnswer;
 using support::Words;
@@ -123,8 +121,8 @@ std::vector<CommandCase> CommandCases()
          "7", "Lobby door contact"},
         {L"Bnt_ReaderInput1.PanelID=1,ReaderID=0", L"Unmask", AapProcedure::SetReaderInputMask, Set(input, 8, 0x80),
          "24", "7", "Lobby door contact"},
-        {L"Bnt_ReaderInput2.PanelID=1,ReaderID=1", L"Mask", AapProcedure::SetReaderInputMask, Set(input2, 9, 0x81), "16",
-         "7", "Lobby exit REX"},
+        {L"Bnt_ReaderInput2.PanelID=1,ReaderID=1", L"Mask", AapProcedure::SetReaderInputMask, Set(input2, 9, 0x81),
+         "16", "7", "Lobby exit REX"},
         {L"Bnt_ReaderInput2.PanelID=1,ReaderID=1", L"Unmask", AapProcedure::SetReaderInputMask, Set(input2, 9, 0x80),
          "24", "7", "Lobby exit REX"},
         {L"Bnt_ReaderOutput1.PanelID=1,ReaderID=0", L"Activate", AapProcedure::ControlReaderOutput, Set(output, 6, 9),
@@ -135,8 +133,8 @@ std::vector<CommandCase> CommandCases()
          "26", "9", "Lobby strike"},
         {L"Bnt_ReaderOutput2.PanelID=1,ReaderID=1", L"Activate", AapProcedure::ControlReaderOutput, Set(output2, 7, 9),
          "22", "9", "Lobby exit sounder"},
-        {L"Bnt_ReaderOutput2.PanelID=1,ReaderID=1", L"Deactivate", AapProcedure::ControlReaderOutput, Set(output2, 7, 8),
-         "23", "9", "Lobby exit sounder"},
+        {L"Bnt_ReaderOutput2.PanelID=1,ReaderID=1", L"Deactivate", AapProcedure::ControlReaderOutput,
+         Set(output2, 7, 8), "23", "9", "Lobby exit sounder"},
         {L"Bnt_ReaderOutput2.PanelID=1,ReaderID=1", L"Pulse", AapProcedure::ControlReaderOutput, Set(output2, 7, 0x80),
          "26", "9", "Lobby exit sounder"},
     };
@@ -144,9 +142,11 @@ std::vector<CommandCase> CommandCases()
 
 TEST_F(DoorHardware, EveryCommandSendsItsBlockAndAuditsOnlyASuccess)
 {
-    for (const CommandCase& c : CommandCases()) {
+    for (const CommandCase& c : CommandCases())
+    {
         SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
-        for (const Form form : kBothForms) {
+        for (const Form form : kBothForms)
+        {
             Driver().ClearCalls();
             Driver().SetDefaultAnswer(SimulatedAnswer());
             const std::size_t audits = AuditCount();
@@ -178,14 +178,17 @@ TEST_F(DoorHardware, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingIsSent
 {
     CallAs(kLooker);
     const std::size_t audits = AuditCount();
-    for (const CommandCase& c : CommandCases()) {
+    for (const CommandCase& c : CommandCases())
+    {
         SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
         const Reply refused = Exec(Form::Sync, c.path, c.method);
         EXPECT_EQ(refused.result, WBEM_E_ACCESS_DENIED) << Hex(refused.result);
-        EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
-                             "The client does not have sufficient user permissions to perform the requested operation."));
+        EXPECT_TRUE(
+            EndsWith(Description(refused.statusObject.Get()),
+                     "The client does not have sufficient user permissions to perform the requested operation."));
     }
-    for (const wchar_t* path : {L"Bnt_Panel.ID=1", L"Bnt_ReaderOutput2.PanelID=1,ReaderID=1"}) {
+    for (const wchar_t* path : {L"Bnt_Panel.ID=1", L"Bnt_ReaderOutput2.PanelID=1,ReaderID=1"})
+    {
         EXPECT_EQ(Exec(Form::Sync, path, L"GetHardwareStatus").result, WBEM_E_ACCESS_DENIED);
     }
     EXPECT_EQ(Exec(Form::Sync, L"Bnt_Panel.ID=1", L"UpdateHardwareStatus").result, WBEM_E_ACCESS_DENIED);
@@ -233,17 +236,18 @@ void ScriptAccessPanel(support::SimulatedDriverServer& driver)
                      SimulatedAnswer::Patched({
                          {5, {0x2A}},
                          {record(0, 8), {0x03}},
-                         {record(0, 16), {0, 0, 0, 0x04}},         // A bit 26
+                         {record(0, 16), {0, 0, 0, 0x04}},  // A bit 26
                          {record(1, 8), {0x01}},
-                         {record(1, 16), {0x08, 0x00, 0x01, 0x01}}, // A bits 3, 16, 24
-                         {record(1, 20), {0x05}},                   // B bits 0, 2
-                         {record(1, 24), {0x10}},                   // W24 bit 4
-                         {record(1, 48), {2, 0, 0, 0}},             // mode
+                         {record(1, 16), {0x08, 0x00, 0x01, 0x01}},  // A bits 3, 16, 24
+                         {record(1, 20), {0x05}},                    // B bits 0, 2
+                         {record(1, 24), {0x10}},                    // W24 bit 4
+                         {record(1, 48), {2, 0, 0, 0}},              // mode
                          {record(3, 8), {0x02}},
                          {record(4, 8), {0x01}},
                      }));
     // Alarm panel 65 (k = 0): input 3 state 2 and masked, output 17 state 1.
-    driver.SetAnswer(Procedure(AapProcedure::GetAlarmPanelInputStatus), SimulatedAnswer::Patched({{5 + 3, {2}}, {38 + 3, {1}}}));
+    driver.SetAnswer(Procedure(AapProcedure::GetAlarmPanelInputStatus),
+                     SimulatedAnswer::Patched({{5 + 3, {2}}, {38 + 3, {1}}}));
     driver.SetAnswer(Procedure(AapProcedure::GetAlarmPanelOutputStatus), SimulatedAnswer::Patched({{17 - 11, {1}}}));
 }
 
@@ -265,7 +269,8 @@ TEST_F(DoorHardware, AccessPanelUpdateStoresEveryDeviceForTheStatusMethods)
     const LONG types[] = {1, 2, 2, 3, 3};
     const LONG ids[] = {0, 0, 1, 65, 193};
     const LONG modes[] = {0, -1, -1, 0, 0};
-    for (std::size_t i = 0; i < 5; ++i) {
+    for (std::size_t i = 0; i < 5; ++i)
+    {
         EXPECT_EQ(RpcBlock::Long(block, 16 + i * 56), types[i]) << i;
         EXPECT_EQ(RpcBlock::Long(block, 16 + i * 56 + 4), ids[i]) << i;
         EXPECT_EQ(RpcBlock::Long(block, 16 + i * 56 + 48), modes[i]) << i;
@@ -282,9 +287,9 @@ TEST_F(DoorHardware, AccessPanelUpdateStoresEveryDeviceForTheStatusMethods)
     EXPECT_EQ(cache.GetReaderMode(1, 0), 2);
     // The mode word is preset to -1 and reader 1's was left so by the server.
     EXPECT_EQ(cache.GetReaderMode(1, 1), -1);
-    EXPECT_EQ(Status(L"Bnt_ReaderInput1.PanelID=1,ReaderID=0"), "2");  // A bit 16 wins over bit 3
-    EXPECT_EQ(Status(L"Bnt_ReaderInput2.PanelID=1,ReaderID=0"), "256"); // W24 bit 4
-    EXPECT_EQ(Status(L"Bnt_ReaderOutput1.PanelID=1,ReaderID=0"), "1");  // A bit 24
+    EXPECT_EQ(Status(L"Bnt_ReaderInput1.PanelID=1,ReaderID=0"), "2");    // A bit 16 wins over bit 3
+    EXPECT_EQ(Status(L"Bnt_ReaderInput2.PanelID=1,ReaderID=0"), "256");  // W24 bit 4
+    EXPECT_EQ(Status(L"Bnt_ReaderOutput1.PanelID=1,ReaderID=0"), "1");   // A bit 24
     EXPECT_EQ(Status(L"Bnt_ReaderOutput2.PanelID=1,ReaderID=0"), "0");
     EXPECT_EQ(Status(L"Bnt_Panel.ID=1"), std::to_string(0x7 | 0x2A << 4));
     // Alarm panels: 65 gets its status word and its inputs and outputs (all 0: this panel type
@@ -312,7 +317,8 @@ TEST_F(DoorHardware, AFailedAccessPanelCallLeavesTheCacheUntouched)
     Cache().SetPanelStatus(2, 77);
     Cache().SetReaderStatus(2, 0, 55);
     for (const AapProcedure failing : {AapProcedure::GetPanelDeviceStatus, AapProcedure::GetAlarmPanelInputStatus,
-                                       AapProcedure::GetPanelAuxStatus, AapProcedure::GetPanelDeviceStatusTable}) {
+                                       AapProcedure::GetPanelAuxStatus, AapProcedure::GetPanelDeviceStatusTable})
+    {
         SCOPED_TRACE(Utf8(AapProcedureName(failing)));
         Driver().ClearCalls();
         Driver().SetAnswer(Procedure(failing), SimulatedAnswer::Status(1));
@@ -334,9 +340,12 @@ TEST_F(DoorHardware, IntrusionPanelUpdateStoresUnderTheKeysTheReadersUse)
     Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionPanelStatus), SimulatedAnswer::Patched({{4, {1}}}));
     Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionZoneStatus),
                        SimulatedAnswer::Patched({{12, {6}}, {12 + 4 * 63, {9}}, {12 + 64 * 4, {33}}}));
-    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionOnboardRelayStatus), SimulatedAnswer::Patched({{4, {1}}, {12, {5}}}));
-    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionOffboardRelayStatus), SimulatedAnswer::Patched({{12 + 15, {4}}}));
-    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionDoorStatus), SimulatedAnswer::Patched({{12, {1}}, {12 + 8 * 4 + 4, {3}}}));
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionOnboardRelayStatus),
+                       SimulatedAnswer::Patched({{4, {1}}, {12, {5}}}));
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionOffboardRelayStatus),
+                       SimulatedAnswer::Patched({{12 + 15, {4}}}));
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionDoorStatus),
+                       SimulatedAnswer::Patched({{12, {1}}, {12 + 8 * 4 + 4, {3}}}));
     Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionAreaStatus), SimulatedAnswer::Status(1));
     const std::size_t audits = AuditCount();
     ASSERT_EQ(Exec(Form::Sync, L"Bnt_Panel.ID=3", L"UpdateHardwareStatus").result, WBEM_S_NO_ERROR);

@@ -10,10 +10,8 @@
 #include <memory>
 #include <optional>
 
-namespace e2e
-{
-namespace
-{
+namespace e2e {
+namespace {
 // The callers besides the demo operator, and the system administrator's linked account.
 // Group 51 grants everything the viewer and clerk need, 52 the calendar only, 53 both view
 // rights without the right to use the provider.
@@ -61,7 +59,7 @@ public:
 };
 
 const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new DoorEnvironment);
-} // namespace
+}  // namespace
 
 std::filesystem::path DoorInstallation::Home()
 {
@@ -156,4 +154,4 @@ std::vector<Table> DoorInstallation::WholeDatabase()
         tables.push_back(Snapshot(table.front()));
     return tables;
 }
-} // namespace e2e
+}  // namespace e2e

@@ -18,8 +18,7 @@
 #include <string>
 #include <vector>
 
-namespace e2e
-{
+namespace e2e {
 using Row = std::vector<std::string>;
 using Table = std::vector<Row>;
 
@@ -68,4 +67,4 @@ public:
     static void Create();
     static void Remove();
 };
-} // namespace e2e
+}  // namespace e2e

@@ -11,10 +11,8 @@
 #include <thread>
 #include <utility>
 
-namespace e2e
-{
-namespace
-{
+namespace e2e {
+namespace {
 
 using Props = std::vector<std::pair<const wchar_t*, _variant_t>>;
 
@@ -44,7 +42,8 @@ protected:
         EXPECT_TRUE(instance);
         if (!instance)
             return Reply();
-        for (const auto& [name, value] : values) {
+        for (const auto& [name, value] : values)
+        {
             _variant_t copy(value);
             EXPECT_EQ(instance->Put(name, 0, &copy, 0), WBEM_S_NO_ERROR) << Utf8(name);
         }
@@ -81,9 +80,11 @@ protected:
 
 TEST_F(DoorLogicalDevices, RefusalsAnswerTheirRuleAndChangeNothing)
 {
-    const Props source{{L"Name", _variant_t(L"Fire panel")}, {L"SegmentID", _variant_t(1L)},
-                        {L"IsOnline", _variant_t(true)}, {L"WorldTimezoneID", _variant_t(1L)},
-                        {L"IsDaylightSaving", _variant_t(false)}};
+    const Props source{{L"Name", _variant_t(L"Fire panel")},
+                       {L"SegmentID", _variant_t(1L)},
+                       {L"IsOnline", _variant_t(true)},
+                       {L"WorldTimezoneID", _variant_t(1L)},
+                       {L"IsDaylightSaving", _variant_t(false)}};
     const auto without = [&](const wchar_t* property) {
         Props values;
         for (const auto& value : source)
@@ -115,29 +116,48 @@ TEST_F(DoorLogicalDevices, RefusalsAnswerTheirRuleAndChangeNothing)
          "The property SegmentID did not exist"},
         // The stored source 8 is of segment 1.
         {L"Bnt_LogicalSource",
-         {{L"ID", _variant_t(8L)}, {L"Name", _variant_t(L"Renamed")}, {L"SegmentID", _variant_t(2L)},
-          {L"IsOnline", _variant_t(true)}, {L"WorldTimezoneID", _variant_t(1L)}, {L"IsDaylightSaving", _variant_t(false)}},
-         WBEM_FLAG_UPDATE_ONLY, WBEM_E_FAILED, "The property SegmentID is not editable"},
-        {L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(1L)}, {L"Name", _variant_t(L"Pump")}}, 0,
-         WBEM_E_INVALID_PARAMETER, "The property SourceID did not exist"},
-        {L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(8L)}, {L"Name", _variant_t(L"Chiller pump")}}, 0, WBEM_E_FAILED,
+         {{L"ID", _variant_t(8L)},
+          {L"Name", _variant_t(L"Renamed")},
+          {L"SegmentID", _variant_t(2L)},
+          {L"IsOnline", _variant_t(true)},
+          {L"WorldTimezoneID", _variant_t(1L)},
+          {L"IsDaylightSaving", _variant_t(false)}},
+         WBEM_FLAG_UPDATE_ONLY,
+         WBEM_E_FAILED,
+         "The property SegmentID is not editable"},
+        {L"Bnt_LogicalDevice",
+         {{L"SourceID", _variant_t(1L)}, {L"Name", _variant_t(L"Pump")}},
+         0,
+         WBEM_E_INVALID_PARAMETER,
+         "The property SourceID did not exist"},
+        {L"Bnt_LogicalDevice",
+         {{L"SourceID", _variant_t(8L)}, {L"Name", _variant_t(L"Chiller pump")}},
+         0,
+         WBEM_E_FAILED,
          "The property Name contained an non-unique value."},
         {L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(8L)}}, 0, WBEM_E_ILLEGAL_NULL, "Name had no value"},
         {L"Bnt_LogicalDevice",
          {{L"SourceID", _variant_t(8L)}, {L"ID", _variant_t(5L)}, {L"Name", _variant_t(L"Ghost")}},
-         WBEM_FLAG_UPDATE_ONLY, WBEM_E_NOT_FOUND, "could not be retrieved"},
+         WBEM_FLAG_UPDATE_ONLY,
+         WBEM_E_NOT_FOUND,
+         "could not be retrieved"},
         {L"Bnt_LogicalSubDevice",
-         {{L"SourceID", _variant_t(8L)}, {L"DeviceID", _variant_t(9L)}, {L"Name", _variant_t(L"Valve")}}, 0,
-         WBEM_E_INVALID_PARAMETER, "The property DeviceID did not exist"},
+         {{L"SourceID", _variant_t(8L)}, {L"DeviceID", _variant_t(9L)}, {L"Name", _variant_t(L"Valve")}},
+         0,
+         WBEM_E_INVALID_PARAMETER,
+         "The property DeviceID did not exist"},
         {L"Bnt_LogicalSubDevice",
-         {{L"SourceID", _variant_t(8L)}, {L"DeviceID", _variant_t(1L)}, {L"Name", _variant_t(L"Chiller")}}, 0,
-         WBEM_E_FAILED, "The property Name contained an non-unique value."},
+         {{L"SourceID", _variant_t(8L)}, {L"DeviceID", _variant_t(1L)}, {L"Name", _variant_t(L"Chiller")}},
+         0,
+         WBEM_E_FAILED,
+         "The property Name contained an non-unique value."},
     };
     const Table sources = Sources();
     const Table devices = Devices();
     const Table audits = DoorInstallation::Rows("SELECT COUNT(*) FROM USER_TRANSACTION_LOG");
     const Table ids = DoorInstallation::Rows("SELECT TYPE, NEXTVAL FROM NEXTID ORDER BY TYPE");
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(Utf8(c.className) + " " + c.message);
         const Reply refused = Write(c.className, c.values, c.flags);
         EXPECT_EQ(refused.result, c.expected) << Hex(refused.result);
@@ -154,10 +174,11 @@ TEST_F(DoorLogicalDevices, RefusalsAnswerTheirRuleAndChangeNothing)
 
 TEST_F(DoorLogicalDevices, WritesDrawIdsAuditAndTellTheServers)
 {
-    const Reply source = Write(L"Bnt_LogicalSource",
-                               {{L"Name", _variant_t(L"Fire panel")}, {L"SegmentID", _variant_t(1L)},
-                                {L"IsOnline", _variant_t(true)}, {L"WorldTimezoneID", _variant_t(1L)},
-                                {L"IsDaylightSaving", _variant_t(false)}});
+    const Reply source = Write(L"Bnt_LogicalSource", {{L"Name", _variant_t(L"Fire panel")},
+                                                      {L"SegmentID", _variant_t(1L)},
+                                                      {L"IsOnline", _variant_t(true)},
+                                                      {L"WorldTimezoneID", _variant_t(1L)},
+                                                      {L"IsDaylightSaving", _variant_t(false)}});
     ASSERT_EQ(source.result, WBEM_S_NO_ERROR) << Hex(source.result);
     EXPECT_EQ(source.text, L"Bnt_LogicalSource.ID=9");
     EXPECT_EQ(Sources(), (Table{{"8", "Building management", "1", "39", "WORKSTATION"},
@@ -165,12 +186,14 @@ TEST_F(DoorLogicalDevices, WritesDrawIdsAuditAndTellTheServers)
     // Message 211: add, segment 1, the source at 12.
     EXPECT_EQ(LastMessage({4, 8, 92, 12}), (std::vector<LONG>{211, 211, 1, 1, 9}));
 
-    const Reply device = Write(L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(9L)}, {L"Name", _variant_t(L"Sprinkler")}});
+    const Reply device =
+        Write(L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(9L)}, {L"Name", _variant_t(L"Sprinkler")}});
     ASSERT_EQ(device.result, WBEM_S_NO_ERROR) << Hex(device.result);
     EXPECT_EQ(device.text, L"Bnt_LogicalDevice.ID=2,SourceID=9");
     EXPECT_EQ(LastMessage({4, 8, 92, 12, 52}), (std::vector<LONG>{290, 290, 1, 1, 9, 2}));
-    const Reply sub = Write(L"Bnt_LogicalSubDevice",
-                            {{L"SourceID", _variant_t(9L)}, {L"DeviceID", _variant_t(2L)}, {L"Name", _variant_t(L"Head")}});
+    const Reply sub =
+        Write(L"Bnt_LogicalSubDevice",
+              {{L"SourceID", _variant_t(9L)}, {L"DeviceID", _variant_t(2L)}, {L"Name", _variant_t(L"Head")}});
     ASSERT_EQ(sub.result, WBEM_S_NO_ERROR) << Hex(sub.result);
     // The framework draws the sub-device's id (the successful writes of other tests may have drawn some).
     const Table drawn = DoorInstallation::Rows("SELECT SUB_DEVICEID FROM VEXLET_DEVICE WHERE NAME = 'Head'");
@@ -218,16 +241,21 @@ TEST_F(DoorLogicalDevices, OfConcurrentWritersOfOneNameOnlyOneSucceeds)
         const char* count;
     } cases[] = {
         {L"Bnt_LogicalSource",
-         {{L"Name", _variant_t(L"Twin")}, {L"SegmentID", _variant_t(1L)}, {L"IsOnline", _variant_t(true)},
-          {L"WorldTimezoneID", _variant_t(1L)}, {L"IsDaylightSaving", _variant_t(false)}},
+         {{L"Name", _variant_t(L"Twin")},
+          {L"SegmentID", _variant_t(1L)},
+          {L"IsOnline", _variant_t(true)},
+          {L"WorldTimezoneID", _variant_t(1L)},
+          {L"IsDaylightSaving", _variant_t(false)}},
          "SELECT COUNT(*) FROM ACCESSPANE WHERE NAME = 'Twin'"},
-        {L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(8L)}, {L"Name", _variant_t(L"Twin")}},
+        {L"Bnt_LogicalDevice",
+         {{L"SourceID", _variant_t(8L)}, {L"Name", _variant_t(L"Twin")}},
          "SELECT COUNT(*) FROM VEXLET_DEVICE WHERE NAME = 'Twin'"},
         {L"Bnt_LogicalSubDevice",
          {{L"SourceID", _variant_t(8L)}, {L"DeviceID", _variant_t(1L)}, {L"Name", _variant_t(L"Triplet")}},
          "SELECT COUNT(*) FROM VEXLET_DEVICE WHERE NAME = 'Triplet'"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(Utf8(c.className));
         std::atomic<int> written{0};
         std::atomic<int> refused{0};
@@ -259,7 +287,8 @@ TEST_F(DoorLogicalDevices, AFailedDeleteLeavesItsCascadeUndone)
     };
     const Table devices = Devices();
     const Table sources = Sources();
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.table);
         // The main row's delete fails after the cascade has run in the same transaction.
         support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
@@ -279,8 +308,10 @@ TEST_F(DoorLogicalDevices, SystemAccountsAreAuditedWithThePersonsName)
 {
     CallAs(Callers::kAdministrator);
     const auto account = [&](LONG person) {
-        return Props{{L"PersonID", _variant_t(person)}, {L"LogicalSystemType", _variant_t(1L)},
-                     {L"LogicalSystemID", _variant_t(5L)}, {L"UserName", _variant_t(L"aadler")}};
+        return Props{{L"PersonID", _variant_t(person)},
+                     {L"LogicalSystemType", _variant_t(1L)},
+                     {L"LogicalSystemID", _variant_t(5L)},
+                     {L"UserName", _variant_t(L"aadler")}};
     };
     ASSERT_EQ(Write(L"Bnt_LogicalSystemAccount", account(1)).result, WBEM_S_NO_ERROR);
     const Table audit = DoorInstallation::Rows(

@@ -6,8 +6,7 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 constexpr char kNoProviderRight[] = "The client does not have sufficient user permissions to perform the requested "
                                     "operation. The user does not have permission to use Fluxmere.";
 constexpr char kNotLinked[] = "The client does not have access to use Fluxmere. The user account has not been linked.";
@@ -63,7 +62,7 @@ protected:
             }
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(DoorPermissions, CallerWithoutTheRightToUseTheProviderIsRefusedEveryInstanceRequest)
 {

@@ -6,8 +6,7 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 class DoorQueryNames : public DoorTest
 {
 };
@@ -20,7 +19,7 @@ std::vector<std::string> DisplayNames(const Reply& reply)
     std::sort(names.begin(), names.end());
     return names;
 }
-} // namespace
+}  // namespace
 
 TEST_F(DoorQueryNames, OnlyPropertiesOfTheClassMayBeNamed)
 {
@@ -81,7 +80,8 @@ TEST_F(DoorQueryNames, LikeSetsMatchAsWqlDefinesThem)
         const wchar_t* pattern;
         std::vector<std::string> names;
     } cases[] = {
-        {L"[(]UTC[+]%", {"(UTC+01:00) Amsterdam, Berlin, Rome, Stockholm, Vienna", "(UTC+09:00) Osaka, Sapporo, Tokyo"}},
+        {L"[(]UTC[+]%",
+         {"(UTC+01:00) Amsterdam, Berlin, Rome, Stockholm, Vienna", "(UTC+09:00) Osaka, Sapporo, Tokyo"}},
         {L"%[^a-z]", {"(UTC-05:00) Eastern Time (US & Canada)"}},
         {L"%[^)a-z]", {}},
         {L"(UTC[-]0_:00)%", {"(UTC-05:00) Eastern Time (US & Canada)"}},
@@ -93,8 +93,8 @@ TEST_F(DoorQueryNames, LikeSetsMatchAsWqlDefinesThem)
     for (const auto& one : cases)
     {
         SCOPED_TRACE(Utf8(one.pattern));
-        const Reply reply =
-            Query(Form::Sync, std::wstring(L"SELECT * FROM Bnt_WorldTimezone WHERE DisplayName LIKE '") + one.pattern + L"'");
+        const Reply reply = Query(
+            Form::Sync, std::wstring(L"SELECT * FROM Bnt_WorldTimezone WHERE DisplayName LIKE '") + one.pattern + L"'");
         EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Description(reply.statusObject);
         EXPECT_EQ(DisplayNames(reply), one.names);
     }

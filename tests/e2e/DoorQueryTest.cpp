@@ -8,8 +8,7 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 // The rows of the served class that SQL selects with the condition (every row when empty).
 Table SqlRows(const ServedClass& served, const std::string& condition = std::string(),
               const std::vector<std::string>& parameters = {})
@@ -28,7 +27,7 @@ class DoorEnumeration : public DoorTest
 class DoorQuery : public DoorTest
 {
 };
-} // namespace
+}  // namespace
 
 TEST_F(DoorEnumeration, EveryRowOfTheTableForAnAllSegmentsCaller)
 {

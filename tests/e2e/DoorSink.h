@@ -4,8 +4,7 @@
 
 #include "tests/support/RecordingSink.h"
 
-namespace e2e
-{
+namespace e2e {
 using StatusReport = support::StatusReport;
 using DoorSink = support::RecordingSink;
-} // namespace e2e
+}  // namespace e2e

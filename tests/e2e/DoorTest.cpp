@@ -15,10 +15,8 @@
 #include <chrono>
 #include <cstdio>
 
-namespace e2e
-{
-namespace
-{
+namespace e2e {
+namespace {
 constexpr std::chrono::seconds kReplyTimeout(30);
 
 // A BSTR of the whole text (embedded NULs included) that frees itself.
@@ -51,7 +49,7 @@ std::vector<ComPtr<IWbemClassObject>> Drain(IEnumWbemClassObject* enumerator)
     }
     return objects;
 }
-} // namespace
+}  // namespace
 
 const char* NameOf(Form form)
 {
@@ -364,4 +362,4 @@ bool DoorTest::EndsWith(const std::string& text, const std::string& end)
 {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
-} // namespace e2e
+}  // namespace e2e

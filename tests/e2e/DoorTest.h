@@ -31,8 +31,7 @@
 #include <utility>
 #include <vector>
 
-namespace e2e
-{
+namespace e2e {
 // The two ways a client calls: the synchronous method or its Async form with a sink.
 enum class Form
 {
@@ -126,4 +125,4 @@ private:
     ComPtr<ProvixaProviderShell> m_shell;
     std::unique_ptr<CallerIdentity::Scope> m_caller;
 };
-} // namespace e2e
+}  // namespace e2e

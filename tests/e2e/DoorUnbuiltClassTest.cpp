@@ -1,14 +1,13 @@
 // A declared class that the provider cannot build a mapper for through its name chain (only its
-// registered factory reaches it): the WMI service still knows its definition and routes their instance requests to the provider, which answers
-// that the class is invalid (and a query that there is no such class).
+// registered factory reaches it): the WMI service still knows its definition and routes their instance requests to the
+// provider, which answers that the class is invalid (and a query that there is no such class).
 #include "tests/e2e/DoorTest.h"
 
 #include "platform/com/Bstr.h"
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 class DoorUnbuiltClass : public DoorTest
 {
 protected:
@@ -62,7 +61,7 @@ protected:
         return instance;
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(DoorUnbuiltClass, InstanceRequestsAreInvalidClassAndQueriesNotFound)
 {

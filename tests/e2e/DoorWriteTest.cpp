@@ -8,8 +8,7 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 class DoorWrites : public DoorTest
 {
 protected:
@@ -26,7 +25,7 @@ protected:
         return copy;
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(DoorWrites, PutsAreNotSupportedForAnyCallerAndWriteNothing)
 {

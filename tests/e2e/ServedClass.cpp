@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace e2e
-{
+namespace e2e {
 const std::vector<ServedClass>& ServedClass::All()
 {
     static const std::vector<ServedClass> classes = {
@@ -149,4 +148,4 @@ const ServedClass& ServedClass::Named(const std::wstring& name)
     ADD_FAILURE() << "not a served class";
     return All().front();
 }
-} // namespace e2e
+}  // namespace e2e

@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace e2e
-{
+namespace e2e {
 struct ServedClass
 {
     const wchar_t* name;
@@ -38,4 +37,4 @@ struct ServedClass
     // The class of that name; fails the calling test and answers the first class when unknown.
     static const ServedClass& Named(const std::wstring& name);
 };
-} // namespace e2e
+}  // namespace e2e

@@ -44,7 +44,7 @@ int ReplayFolder(const std::filesystem::path& folder, Target target)
     return static_cast<int>(files.size());
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

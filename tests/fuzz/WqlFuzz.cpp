@@ -81,7 +81,7 @@ void CheckTree(const WqlExpression& tree)
     WqlEvaluator::Evaluate(tree, NameDrivenSource());
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

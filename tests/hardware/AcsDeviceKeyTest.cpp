@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 constexpr LONG kAccessPanelType = 15;
 constexpr LONG kLockSystemType = 40;
@@ -51,7 +50,8 @@ TEST(AcsDeviceKey, KindsFollowTheIdsAndThePanelFamily)
         {1, 3, 5, 2, kAccessPanelType, 0, AcsDeviceKey::KindReaderInput},
         {1, 65, 0, 21, kAccessPanelType, 0, AcsDeviceKey::KindAlarmPanel},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(::testing::Message() << c.panel << "/" << c.device << "/" << c.input << " type " << c.panelType);
         const AcsDeviceKey key(c.panel, c.device, c.input);
         EXPECT_EQ(key.GetDeviceKind(c.sourceType, c.panelType, c.third), c.kind);

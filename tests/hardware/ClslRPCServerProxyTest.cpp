@@ -5,14 +5,14 @@
 
 using namespace hardwaretest;
 
-namespace
-{
+namespace {
 
 // UTF-16 bytes of an ASCII text with its terminator.
 std::vector<BYTE> Utf16(const char* text)
 {
     std::vector<BYTE> bytes;
-    for (const char* c = text; *c != '\0'; ++c) {
+    for (const char* c = text; *c != '\0'; ++c)
+    {
         bytes.push_back(static_cast<BYTE>(*c));
         bytes.push_back(0);
     }
@@ -32,7 +32,8 @@ TEST_F(SimulatedServersTest, RegistrationsSendTheirBlockAndKeepTheOutcome)
         {"hardware", 7, &ClslRPCServerProxy::RegisterHardwareEventProvider},
         {"software", 8, &ClslRPCServerProxy::RegisterSoftwareEventProvider},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(c.name);
         m_servers.Linkage().ClearCalls();
         ClslRPCServerProxy proxy;

@@ -1,4 +1,5 @@
-// Helpers of the hardware client tests: the block helpers of tests/support, and a fixture that registers the simulated servers under a test host in a fresh PROVIXA_HOME.
+// Helpers of the hardware client tests: the block helpers of tests/support, and a fixture that registers the simulated
+// servers under a test host in a fresh PROVIXA_HOME.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,8 +11,7 @@
 #include "tests/support/SimulatedInstallation.h"
 #include "tests/support/TemporaryHome.h"
 
-namespace hardwaretest
-{
+namespace hardwaretest {
 
 // The host the tests' servers listen on.
 constexpr wchar_t kHost[] = L"PANELHOST";

@@ -14,8 +14,7 @@
 
 using namespace hardwaretest;
 
-namespace
-{
+namespace {
 
 struct ProcedureCase
 {
@@ -36,16 +35,16 @@ std::vector<ProcedureCase> Cases()
     static std::vector<BYTE> tableBlock = With(std::vector<BYTE>(520), 0, {7});
     static const std::vector<BYTE> request = With(Words({7, 0, -1, -1, 0}), 16, {0});
     return {
-        {"ActivateAlarmOutput", AapProcedure::ActivateAlarmOutput, [](LAAPProxy& p) { return p.ActivateAlarmOutput(7, 65, 17); },
-         Words({7, 65, 17})},
+        {"ActivateAlarmOutput", AapProcedure::ActivateAlarmOutput,
+         [](LAAPProxy& p) { return p.ActivateAlarmOutput(7, 65, 17); }, Words({7, 65, 17})},
         {"DeactivateAlarmOutput", AapProcedure::DeactivateAlarmOutput,
          [](LAAPProxy& p) { return p.DeactivateAlarmOutput(7, 66, 18); }, Words({7, 66, 18})},
-        {"PulseAlarmOutput", AapProcedure::PulseAlarmOutput, [](LAAPProxy& p) { return p.PulseAlarmOutput(7, 65, 17, 30); },
-         Words({7, 65, 17, 30})},
-        {"SetAlarmInputMask", AapProcedure::SetAlarmInputMask, [](LAAPProxy& p) { return p.SetAlarmInputMask(alarmInputBlock); },
-         alarmInputBlock},
-        {"SetReaderInputMask", AapProcedure::SetReaderInputMask, [](LAAPProxy& p) { return p.SetReaderInputMask(inputBlock); },
-         inputBlock},
+        {"PulseAlarmOutput", AapProcedure::PulseAlarmOutput,
+         [](LAAPProxy& p) { return p.PulseAlarmOutput(7, 65, 17, 30); }, Words({7, 65, 17, 30})},
+        {"SetAlarmInputMask", AapProcedure::SetAlarmInputMask,
+         [](LAAPProxy& p) { return p.SetAlarmInputMask(alarmInputBlock); }, alarmInputBlock},
+        {"SetReaderInputMask", AapProcedure::SetReaderInputMask,
+         [](LAAPProxy& p) { return p.SetReaderInputMask(inputBlock); }, inputBlock},
         {"ControlReaderOutput", AapProcedure::ControlReaderOutput,
          [](LAAPProxy& p) { return p.ControlReaderOutput(outputBlock); }, outputBlock},
         {"SendElevatorTerminalCommand", AapProcedure::SendElevatorTerminalCommand,
@@ -62,8 +61,8 @@ std::vector<ProcedureCase> Cases()
         {"SetIntrusionAreaArmState", AapProcedure::SetIntrusionAreaArmState,
          [](LAAPProxy& p) { return p.SetIntrusionAreaArmState(7, 2, 0x0304, nullptr); },
          With(Words({7, 2, 0, 0}), 8, {4, 3})},
-        {"SilenceIntrusionArea", AapProcedure::SilenceIntrusionArea, [](LAAPProxy& p) { return p.SilenceIntrusionArea(7, 2); },
-         Words({7, 2})},
+        {"SilenceIntrusionArea", AapProcedure::SilenceIntrusionArea,
+         [](LAAPProxy& p) { return p.SilenceIntrusionArea(7, 2); }, Words({7, 2})},
         {"OpenIntrusionDoor", AapProcedure::OpenIntrusionDoor, [](LAAPProxy& p) { return p.OpenIntrusionDoor(7, 4); },
          Words({7, 4})},
         {"SetIntrusionDoorMode", AapProcedure::SetIntrusionDoorMode,
@@ -72,22 +71,24 @@ std::vector<ProcedureCase> Cases()
          [](LAAPProxy& p) { return p.SetIntrusionOffboardRelay(7, 5, 2); }, Words({7, 5, 2})},
         {"SetIntrusionOnboardRelay", AapProcedure::SetIntrusionOnboardRelay,
          [](LAAPProxy& p) { return p.SetIntrusionOnboardRelay(7, 5, 1); }, Words({7, 5, 1})},
-        {"BypassIntrusionZone", AapProcedure::BypassIntrusionZone, [](LAAPProxy& p) { return p.BypassIntrusionZone(7, 9, 1); },
-         Words({7, 9, 1})},
+        {"BypassIntrusionZone", AapProcedure::BypassIntrusionZone,
+         [](LAAPProxy& p) { return p.BypassIntrusionZone(7, 9, 1); }, Words({7, 9, 1})},
         {"SetIntrusionZoneOutput", AapProcedure::SetIntrusionZoneOutput,
          [](LAAPProxy& p) { return p.SetIntrusionZoneOutput(7, 9, 0); }, Words({7, 9, 0})},
         {"AcknowledgeAlarm", AapProcedure::AcknowledgeAlarm,
          [](LAAPProxy& p) { return p.AcknowledgeAlarm(1, 2, 7, 4, 5, 6, 8, L"ok", true, nullptr); },
          With(With(Words({1, 2, 7, 4, 5, 6, 8, 0, 0, 6}), 28, {1}), 40, {'o', 0, 'k', 0, 0, 0})},
-        {"DownloadFirmware", AapProcedure::DownloadFirmware, [](LAAPProxy& p) { return p.DownloadFirmware(7); }, Words({7})},
-        {"DownloadDatabase", AapProcedure::DownloadDatabase, [](LAAPProxy& p) { return p.DownloadDatabase(7); }, Words({7})},
+        {"DownloadFirmware", AapProcedure::DownloadFirmware, [](LAAPProxy& p) { return p.DownloadFirmware(7); },
+         Words({7})},
+        {"DownloadDatabase", AapProcedure::DownloadDatabase, [](LAAPProxy& p) { return p.DownloadDatabase(7); },
+         Words({7})},
         {"SetPanelClock", AapProcedure::SetPanelClock, [](LAAPProxy& p) { return p.SetPanelClock(7); }, Words({7})},
         {"DownloadReaderFirmware", AapProcedure::DownloadReaderFirmware,
          [](LAAPProxy& p) { return p.DownloadReaderFirmware(7, 3, 12, 1); }, Words({7, 3, 12, 1})},
         {"ResetUseLimit", AapProcedure::ResetUseLimit, [](LAAPProxy& p) { return p.ResetUseLimit(request, 1); },
          With(request, 20, {1})},
-        {"SetPanelConnection", AapProcedure::SetPanelConnection, [](LAAPProxy& p) { return p.SetPanelConnection(7, 3); },
-         Words({7, 3})},
+        {"SetPanelConnection", AapProcedure::SetPanelConnection,
+         [](LAAPProxy& p) { return p.SetPanelConnection(7, 3); }, Words({7, 3})},
         {"GetPanelDeviceStatus", AapProcedure::GetPanelDeviceStatus,
          [](LAAPProxy& p) {
              PanelDeviceStatusRequest r;
@@ -101,8 +102,8 @@ std::vector<ProcedureCase> Cases()
          [](LAAPProxy& p) { return p.GetAlarmPanelInputStatus(boardBlock); }, boardBlock},
         {"GetAlarmPanelOutputStatus", AapProcedure::GetAlarmPanelOutputStatus,
          [](LAAPProxy& p) { return p.GetAlarmPanelOutputStatus(boardBlock); }, boardBlock},
-        {"GetPanelAuxStatus", AapProcedure::GetPanelAuxStatus, [](LAAPProxy& p) { return p.GetPanelAuxStatus(auxBlock); },
-         auxBlock},
+        {"GetPanelAuxStatus", AapProcedure::GetPanelAuxStatus,
+         [](LAAPProxy& p) { return p.GetPanelAuxStatus(auxBlock); }, auxBlock},
         {"GetPanelDeviceStatusTable", AapProcedure::GetPanelDeviceStatusTable,
          [](LAAPProxy& p) { return p.GetPanelDeviceStatusTable(tableBlock); }, tableBlock},
         {"GetIntrusionPanelStatus", AapProcedure::GetIntrusionPanelStatus,
@@ -155,7 +156,8 @@ std::vector<ProcedureCase> Cases()
 
 TEST_F(SimulatedServersTest, EveryProcedureSendsItsBlockAndFollowsTheResultRule)
 {
-    for (const ProcedureCase& c : Cases()) {
+    for (const ProcedureCase& c : Cases())
+    {
         SCOPED_TRACE(c.name);
         const LONG number = static_cast<LONG>(c.procedure);
         Driver().ClearCalls();
@@ -231,7 +233,8 @@ TEST_F(SimulatedServersTest, OutDataComesBackFromTheServerWithinTheBlock)
     proxy.SetHostName(kHost);
 
     // The device status answer is read whenever the call completed, whatever the status words.
-    Driver().SetAnswer(static_cast<LONG>(AapProcedure::GetDeviceStatus), support::SimulatedAnswer::Patched({{8, {1}}}, 1));
+    Driver().SetAnswer(static_cast<LONG>(AapProcedure::GetDeviceStatus),
+                       support::SimulatedAnswer::Patched({{8, {1}}}, 1));
     bool online = false;
     EXPECT_FALSE(proxy.GetDeviceStatus(7, -1, &online));
     EXPECT_TRUE(online);
@@ -240,10 +243,12 @@ TEST_F(SimulatedServersTest, OutDataComesBackFromTheServerWithinTheBlock)
     EXPECT_FALSE(online);
 
     Driver().SetAnswer(static_cast<LONG>(AapProcedure::GetPanelDeviceStatus),
-                       support::SimulatedAnswer::Patched({{5, {0x2A}}, {16 + 56 + 8, {3}}, {16 + 56 + 16, {0x10, 0, 0, 0x0C}}, {16 + 56 + 48, {4}}}));
+                       support::SimulatedAnswer::Patched(
+                           {{5, {0x2A}}, {16 + 56 + 8, {3}}, {16 + 56 + 16, {0x10, 0, 0, 0x0C}}, {16 + 56 + 48, {4}}}));
     PanelDeviceStatusRequest request;
     request.panelId = 7;
-    request.entries = {SYSTEM_STATUS_ENTRY{SYSTEM_STATUS_ENTRY::kPanel}, SYSTEM_STATUS_ENTRY{SYSTEM_STATUS_ENTRY::kReader, 2}};
+    request.entries = {SYSTEM_STATUS_ENTRY{SYSTEM_STATUS_ENTRY::kPanel},
+                       SYSTEM_STATUS_ENTRY{SYSTEM_STATUS_ENTRY::kReader, 2}};
     ASSERT_TRUE(proxy.GetPanelDeviceStatus(&request));
     EXPECT_EQ(request.status, 0x2A);
     EXPECT_EQ(request.entries[1].status, 3);
@@ -268,7 +273,8 @@ TEST_F(SimulatedServersTest, OutDataComesBackFromTheServerWithinTheBlock)
     ASSERT_TRUE(proxy.GetIntrusionOnboardRelayStatus(7, &flag, 2, std::span<BYTE>(states).first(2)));
     EXPECT_EQ(states, (std::vector<BYTE>{1, 2, 0xEE, 0xEE}));
 
-    Driver().SetAnswer(static_cast<LONG>(AapProcedure::AcknowledgeAlarm), support::SimulatedAnswer::Patched({{32, {9}}}));
+    Driver().SetAnswer(static_cast<LONG>(AapProcedure::AcknowledgeAlarm),
+                       support::SimulatedAnswer::Patched({{32, {9}}}));
     LONG simultaneous = 0;
     ASSERT_TRUE(proxy.AcknowledgeAlarm(0, 0, 7, 1, 1, 0, 0, L"", false, &simultaneous));
     EXPECT_EQ(simultaneous, 9);
@@ -321,7 +327,8 @@ TEST_F(SimulatedServersTest, CallsOfOneProxyNeverOverlap)
     shared.SetHostName(kHost);
     std::vector<std::thread> threads;
     std::atomic<int> succeeded{0};
-    for (int t = 0; t < 6; ++t) {
+    for (int t = 0; t < 6; ++t)
+    {
         threads.emplace_back([&shared, &succeeded, t] {
             for (int i = 0; i < 20; ++i)
                 succeeded += shared.SetPanelConnection(t, i) ? 1 : 0;

@@ -9,8 +9,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace
-{
+namespace {
 
 using Bnt::IR::Utility::Variant;
 using Bnt::IR::Utility::VariantArchive;
@@ -86,13 +85,17 @@ TEST(VariantArchive, SameBitsLoadAsTheAlternativeThatWasSaved)
 TEST(VariantArchive, AStoredIndexOutsideTheAlternativesIsRefused)
 {
     EXPECT_EQ(Loaded(WithIndex(2)), (Variant::Map{{"k", Variant(7)}}));
-    for (const int index : {11, 12, -1, std::numeric_limits<int>::min()}) {
+    for (const int index : {11, 12, -1, std::numeric_limits<int>::min()})
+    {
         SCOPED_TRACE(index);
         Variant::Map map{{"kept", Variant()}};
-        try {
+        try
+        {
             VariantArchive::Load(WithIndex(index), &map);
             ADD_FAILURE() << "loaded";
-        } catch (const boost::archive::archive_exception& e) {
+        }
+        catch (const boost::archive::archive_exception& e)
+        {
             EXPECT_EQ(e.code, boost::archive::archive_exception::unsupported_version);
         }
         EXPECT_EQ(map, (Variant::Map{{"kept", Variant()}}));
@@ -111,21 +114,28 @@ TEST(VariantArchive, ABoolByteOtherThanZeroOrOneIsRefused)
 
 TEST(VariantArchive, CountsLargerThanTheBytesLeftAndTruncationsAreRefused)
 {
-    const std::vector<std::uint8_t> good = VariantArchive::Save({{"list", Variant(Variant::List{Variant(1)})},
-                                                                  {"name", Variant("abc")}});
+    const std::vector<std::uint8_t> good =
+        VariantArchive::Save({{"list", Variant(Variant::List{Variant(1)})}, {"name", Variant("abc")}});
     // Every count-sized word of the archive set to a huge value must fail cleanly.
-    for (std::size_t at = 0; at + 8 <= good.size(); ++at) {
+    for (std::size_t at = 0; at + 8 <= good.size(); ++at)
+    {
         std::vector<std::uint8_t> bytes = good;
         std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), 8, 0xFF);
         Variant::Map map;
-        try {
+        try
+        {
             VariantArchive::Load(bytes, &map);
-        } catch (const boost::archive::archive_exception&) {
-        } catch (const std::exception& e) {
+        }
+        catch (const boost::archive::archive_exception&)
+        {
+        }
+        catch (const std::exception& e)
+        {
             ADD_FAILURE() << "at " << at << ": " << e.what();
         }
     }
-    for (std::size_t size = 0; size < good.size(); ++size) {
+    for (std::size_t size = 0; size < good.size(); ++size)
+    {
         Variant::Map map;
         EXPECT_THROW(VariantArchive::Load(std::span<const std::uint8_t>(good).first(size), &map),
                      boost::archive::archive_exception)
@@ -137,16 +147,23 @@ TEST(VariantArchive, CountsLargerThanTheBytesLeftAndTruncationsAreRefused)
 TEST(VariantArchive, EveryChangedByteEitherLoadsOrIsRefused)
 {
     const std::vector<std::uint8_t> good = VariantArchive::Save(EveryAlternative());
-    for (std::size_t at = 0; at < good.size(); ++at) {
-        for (const std::uint8_t value : {0x00, 0x01, 0x0B, 0x7F, 0x80, 0xFF}) {
+    for (std::size_t at = 0; at < good.size(); ++at)
+    {
+        for (const std::uint8_t value : {0x00, 0x01, 0x0B, 0x7F, 0x80, 0xFF})
+        {
             std::vector<std::uint8_t> bytes = good;
             bytes[at] = value;
             Variant::Map map;
-            try {
+            try
+            {
                 VariantArchive::Load(bytes, &map);
-            } catch (const boost::archive::archive_exception&) {
+            }
+            catch (const boost::archive::archive_exception&)
+            {
                 EXPECT_TRUE(map.empty());
-            } catch (const std::exception& e) {
+            }
+            catch (const std::exception& e)
+            {
                 ADD_FAILURE() << "byte " << at << " = " << int(value) << ": " << e.what();
             }
         }

@@ -12,25 +12,30 @@
 TEST(MapperBindings, ListsEveryDeclaredMapperAsBoundOrUnboundExactlyOnce)
 {
     std::map<std::wstring, int> listed;
-    for (const wchar_t* name : MapperBindings::GetBoundMapperNames()) {
+    for (const wchar_t* name : MapperBindings::GetBoundMapperNames())
+    {
         ++listed[name];
         EXPECT_TRUE(MapperBindings::IsBound(name));
         EXPECT_TRUE(static_cast<bool>(MapperBindings::FindFactory(name))) << schema_test::Narrow(name);
     }
-    for (const wchar_t* name : MapperBindings::GetUnboundMapperNames()) {
+    for (const wchar_t* name : MapperBindings::GetUnboundMapperNames())
+    {
         ++listed[name];
         EXPECT_FALSE(MapperBindings::IsBound(name));
         EXPECT_FALSE(static_cast<bool>(MapperBindings::FindFactory(name))) << schema_test::Narrow(name);
     }
     std::set<std::wstring> declared;
-    for (const SchemaDeclaration* d : schema_test::AllDeclarations()) {
-        if (d->IsConcreteClass()) {
+    for (const SchemaDeclaration* d : schema_test::AllDeclarations())
+    {
+        if (d->IsConcreteClass())
+        {
             EXPECT_TRUE(declared.insert(d->mapperClass).second)
                 << "mapper shared: " << schema_test::Narrow(d->mapperClass);
         }
     }
     EXPECT_EQ(declared.size(), 103u);
-    for (const std::wstring& name : declared) {
+    for (const std::wstring& name : declared)
+    {
         EXPECT_EQ(listed[name], 1) << schema_test::Narrow(name);
     }
     EXPECT_EQ(listed.size(), declared.size()) << "a listed mapper that no class declares";

@@ -12,11 +12,13 @@ namespace {
 LONG CountProperties(IWbemClassObject* signature)
 {
     LONG count = 0;
-    if (signature == nullptr || FAILED(signature->BeginEnumeration(0))) {
+    if (signature == nullptr || FAILED(signature->BeginEnumeration(0)))
+    {
         return -1;
     }
     BSTR name = nullptr;
-    while (signature->Next(0, &name, nullptr, nullptr, nullptr) == WBEM_S_NO_ERROR) {
+    while (signature->Next(0, &name, nullptr, nullptr, nullptr) == WBEM_S_NO_ERROR)
+    {
         SysFreeString(name);
         name = nullptr;
         ++count;
@@ -51,7 +53,8 @@ TEST(MethodRegistrars, DeclareAMethodAndItsParametersOnARegisteredClass)
     EXPECT_EQ(type, CIM_SINT32);
     VariantClear(&value);
     in->Release();
-    if (out != nullptr) {
+    if (out != nullptr)
+    {
         EXPECT_EQ(CountProperties(out), 0);
         out->Release();
     }
@@ -64,7 +67,8 @@ TEST(MethodRegistrars, DeclareAMethodAndItsParametersOnARegisteredClass)
     EXPECT_EQ(type, CIM_UINT32);
     VariantClear(&value);
     out->Release();
-    if (in != nullptr) {
+    if (in != nullptr)
+    {
         in->Release();
     }
 }

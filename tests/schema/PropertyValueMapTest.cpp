@@ -12,7 +12,8 @@ namespace {
 std::vector<CString> Keys(const std::map<CString, CString>& map)
 {
     std::vector<CString> keys;
-    for (const auto& [value, label] : map) {
+    for (const auto& [value, label] : map)
+    {
         keys.push_back(value);
     }
     return keys;
@@ -21,7 +22,8 @@ std::vector<CString> Keys(const std::map<CString, CString>& map)
 std::vector<CString> Labels(const std::map<CString, CString>& map)
 {
     std::vector<CString> labels;
-    for (const auto& [value, label] : map) {
+    for (const auto& [value, label] : map)
+    {
         labels.push_back(label);
     }
     return labels;
@@ -38,13 +40,15 @@ TEST(PropertyValueMap, OrdersValuesAsTextSoTenComesBeforeTwo)
 
 TEST(PropertyValueMap, PairsGoodInputsAndEmptiesMismatchedOnes)
 {
-    struct Case {
+    struct Case
+    {
         const wchar_t* values;
         const wchar_t* labels;
         std::map<CString, CString> expected;
     };
     const Case cases[] = {
-        {L"0,1,2,3", L"Submitted,Approved,OnHold,Denied",
+        {L"0,1,2,3",
+         L"Submitted,Approved,OnHold,Denied",
          {{L"0", L"Submitted"}, {L"1", L"Approved"}, {L"2", L"OnHold"}, {L"3", L"Denied"}}},
         {L"1", L"AccessLevel", {{L"1", L"AccessLevel"}}},
         {L" 0 , 1 ", L" LDAP ,Microsoft Active Directory", {{L"0", L"LDAP"}, {L"1", L"Microsoft Active Directory"}}},
@@ -59,7 +63,8 @@ TEST(PropertyValueMap, PairsGoodInputsAndEmptiesMismatchedOnes)
         {L"", L"", {}},
         {L",,,", L",", {}},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         EXPECT_EQ(BuildPropertyValueMap(c.values, c.labels), c.expected)
             << schema_test::Narrow(c.values) << " / " << schema_test::Narrow(c.labels);
     }
@@ -68,8 +73,10 @@ TEST(PropertyValueMap, PairsGoodInputsAndEmptiesMismatchedOnes)
 TEST(PropertyValueMap, OrdersTheMultimediaObjectTypesByValueText)
 {
     const SchemaDeclaration* objectType = nullptr;
-    for (const SchemaDeclaration* d : schema_test::OfKind(SchemaDeclarationKind::PropertyValues)) {
-        if (std::wstring(d->className) == L"Bnt_MultimediaObject" && std::wstring(d->name) == L"ObjectType") {
+    for (const SchemaDeclaration* d : schema_test::OfKind(SchemaDeclarationKind::PropertyValues))
+    {
+        if (std::wstring(d->className) == L"Bnt_MultimediaObject" && std::wstring(d->name) == L"ObjectType")
+        {
             objectType = d;
         }
     }
@@ -83,7 +90,8 @@ TEST(PropertyValueMap, OrdersTheMultimediaObjectTypesByValueText)
 TEST(PropertyValueMap, PairsEveryDeclaredValueList)
 {
     std::size_t lists = 0;
-    for (const SchemaDeclaration* d : schema_test::OfKind(SchemaDeclarationKind::PropertyValues)) {
+    for (const SchemaDeclaration* d : schema_test::OfKind(SchemaDeclarationKind::PropertyValues))
+    {
         EXPECT_FALSE(BuildPropertyValueMap(d->values, d->labels).empty())
             << schema_test::Narrow(d->className) << "." << schema_test::Narrow(d->name);
         ++lists;

@@ -16,15 +16,18 @@ using schema_test::OfKind;
 
 namespace {
 
-struct SqliteCloser {
+struct SqliteCloser
+{
     void operator()(sqlite3* db) const { sqlite3_close(db); }
 };
 using SqlitePtr = std::unique_ptr<sqlite3, SqliteCloser>;
 
 std::string Upper(std::string text)
 {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
+    for (char& c : text)
+    {
+        if (c >= 'a' && c <= 'z')
+        {
             c = static_cast<char>(c - 'a' + 'A');
         }
     }
@@ -38,11 +41,13 @@ std::map<std::string, std::set<std::string>> LoadColumns(sqlite3* db)
     sqlite3_stmt* raw = nullptr;
     const char* sql = "SELECT m.name, p.name FROM sqlite_master AS m JOIN pragma_table_info(m.name) AS p "
                       "WHERE m.type IN ('table', 'view')";
-    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK)
+    {
         return columns;
     }
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+    while (sqlite3_step(statement.get()) == SQLITE_ROW)
+    {
         const auto* table = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
         const auto* column = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 1));
         columns[Upper(table)].insert(Upper(column));
@@ -65,9 +70,11 @@ TEST(SchemaColumns, NamesOnlyTablesAndColumnsOfTheInstallationDatabase)
     ASSERT_FALSE(columns.empty());
 
     std::size_t checked = 0;
-    for (const SchemaDeclaration* d : OfKind(SchemaDeclarationKind::Property)) {
+    for (const SchemaDeclaration* d : OfKind(SchemaDeclarationKind::Property))
+    {
         const std::string table = Narrow(d->table);
-        if (table.empty()) {
+        if (table.empty())
+        {
             continue;
         }
         const std::string location = table + "." + Narrow(d->column);
@@ -82,11 +89,13 @@ TEST(SchemaColumns, NamesOnlyTablesAndColumnsOfTheInstallationDatabase)
 
 TEST(SchemaColumns, WritesTableAndColumnAsUpperCaseIdentifiersExceptTheWorldTimeZoneColumns)
 {
-    for (const SchemaDeclaration* d : OfKind(SchemaDeclarationKind::Property)) {
+    for (const SchemaDeclaration* d : OfKind(SchemaDeclarationKind::Property))
+    {
         const std::string table = Narrow(d->table);
         const std::string column = Narrow(d->column);
         EXPECT_EQ(table, Upper(table));
-        if (table != "WORLDTZ") {
+        if (table != "WORLDTZ")
+        {
             EXPECT_EQ(column, Upper(column)) << table << "." << column;
         }
     }

@@ -19,39 +19,127 @@ using K = SchemaDeclarationKind;
 namespace {
 
 const std::vector<std::wstring> kClassIndex = {
-    L"Bnt_AlarmInput", L"Bnt_AlarmOutput", L"Bnt_Camera", L"Bnt_ElevatorTerminal", L"Bnt_IntrusionArea",
-    L"Bnt_IntrusionDoor", L"Bnt_OffBoardRelay", L"Bnt_OnBoardRelay", L"Bnt_IntrusionZone",
-    L"Bnt_IntrusionZoneOutput", L"Bnt_PTZPreset", L"Bnt_ReaderInput1", L"Bnt_ReaderInput2", L"Bnt_ReaderOutput1",
-    L"Bnt_ReaderOutput2", L"Bnt_VideoLayout", L"Bnt_VideoLayoutSource", L"Bnt_VideoTemplate", L"Bnt_WorkStation",
-    L"Bnt_AccessGroup", L"Bnt_AccessLevelAssignment", L"Bnt_AccessLevelManaged", L"Bnt_AccessLevel",
-    L"Bnt_AccessLevelReaderAssignment", L"Bnt_AccessLevelRequest", L"Bnt_AccessLevelUser", L"Bnt_AccessRequest",
-    L"Bnt_Account", L"Bnt_Directory", L"Bnt_PersonAccount", L"Bnt_CardholderAccount", L"Bnt_VisitorAccount",
-    L"Bnt_DirectoryAccount", L"Bnt_AlarmDefinition", L"Bnt_AlarmPanel", L"Bnt_Area",
-    L"Bnt_AccessLevelGroupAssignment", L"Bnt_CardholderBadge", L"Bnt_VisitorBadge",
-    L"Bnt_CardholderMultimediaObject", L"Bnt_VisitorMultimediaObject", L"Bnt_ReaderEntersArea",
-    L"Bnt_ReaderExitsArea", L"Bnt_AuthenticationMode", L"Bnt_BadgeFIPS201", L"Bnt_BadgeLastLocation", L"Bnt_Badge",
-    L"Bnt_BadgeProperties", L"Bnt_BadgeStatus", L"Bnt_BadgeTWICPrivacyKey", L"Bnt_BadgeType",
-    L"Bnt_CameraGroupCameraLink", L"Bnt_CameraGroup", L"Bnt_Cardholder", L"Bnt_Element", L"Bnt_Output",
-    L"Bnt_Input", L"Bnt_ReaderInput", L"Bnt_ReaderOutput", L"Bnt_IntrusionOutput", L"Bnt_MultimediaObjectOwner",
-    L"Bnt_BadgeOwner", L"Bnt_EventAlarmDefinitionLink", L"Bnt_EventParameter", L"Bnt_EventSubtypeDefinition",
-    L"Bnt_EventSubtypeParameterLink", L"Bnt_EventType", L"Bnt_GuardTour", L"Bnt_Holiday", L"Bnt_HolidayTypeLink",
-    L"Bnt_HolidayType", L"Bnt_IncomingEvent", L"Bnt_LoggedEvent", L"Bnt_LogicalDevice", L"Bnt_LogicalSource",
-    L"Bnt_LogicalSubDevice", L"Bnt_LogicalSystemAccount", L"Bnt_Portavere", L"Bnt_MonitoringZoneCameraLink",
-    L"Bnt_MonitoringZoneDeviceLink", L"Bnt_MonitoringZone", L"Bnt_MonitoringZoneRecorderLink",
-    L"Bnt_MultimediaObject", L"Bnt_Panel", L"Bnt_UserPermissionDeviceGroupLink", L"Bnt_Person",
-    L"Bnt_PersonSecondarySegments", L"Bnt_PrecisionAccessGroupAssignment", L"Bnt_PrecisionAccessGroup",
-    L"Bnt_Reader", L"Bnt_RequestableReader", L"Bnt_ReaderRequest", L"Bnt_Segment", L"Bnt_SegmentUnit",
-    L"Bnt_SegmentGroup", L"Bnt_SegmentGroupMember", L"Bnt_TimezoneInterval", L"Bnt_Timezone", L"Bnt_UserAccount",
-    L"Bnt_UserFieldPermissionGroup", L"Bnt_User", L"Bnt_UserPermissionGroup", L"Bnt_UserReportPermissionGroup",
-    L"Bnt_UserSecondarySegment", L"Bnt_VideoRecorder", L"Bnt_VisitEmailRecipient", L"Bnt_VisitEvent", L"Bnt_Visit",
-    L"Bnt_Visitor", L"Bnt_VisitSelfServiceStation", L"Bnt_VisitSignInLocation", L"Bnt_WorldTimezone",
+    L"Bnt_AlarmInput",
+    L"Bnt_AlarmOutput",
+    L"Bnt_Camera",
+    L"Bnt_ElevatorTerminal",
+    L"Bnt_IntrusionArea",
+    L"Bnt_IntrusionDoor",
+    L"Bnt_OffBoardRelay",
+    L"Bnt_OnBoardRelay",
+    L"Bnt_IntrusionZone",
+    L"Bnt_IntrusionZoneOutput",
+    L"Bnt_PTZPreset",
+    L"Bnt_ReaderInput1",
+    L"Bnt_ReaderInput2",
+    L"Bnt_ReaderOutput1",
+    L"Bnt_ReaderOutput2",
+    L"Bnt_VideoLayout",
+    L"Bnt_VideoLayoutSource",
+    L"Bnt_VideoTemplate",
+    L"Bnt_WorkStation",
+    L"Bnt_AccessGroup",
+    L"Bnt_AccessLevelAssignment",
+    L"Bnt_AccessLevelManaged",
+    L"Bnt_AccessLevel",
+    L"Bnt_AccessLevelReaderAssignment",
+    L"Bnt_AccessLevelRequest",
+    L"Bnt_AccessLevelUser",
+    L"Bnt_AccessRequest",
+    L"Bnt_Account",
+    L"Bnt_Directory",
+    L"Bnt_PersonAccount",
+    L"Bnt_CardholderAccount",
+    L"Bnt_VisitorAccount",
+    L"Bnt_DirectoryAccount",
+    L"Bnt_AlarmDefinition",
+    L"Bnt_AlarmPanel",
+    L"Bnt_Area",
+    L"Bnt_AccessLevelGroupAssignment",
+    L"Bnt_CardholderBadge",
+    L"Bnt_VisitorBadge",
+    L"Bnt_CardholderMultimediaObject",
+    L"Bnt_VisitorMultimediaObject",
+    L"Bnt_ReaderEntersArea",
+    L"Bnt_ReaderExitsArea",
+    L"Bnt_AuthenticationMode",
+    L"Bnt_BadgeFIPS201",
+    L"Bnt_BadgeLastLocation",
+    L"Bnt_Badge",
+    L"Bnt_BadgeProperties",
+    L"Bnt_BadgeStatus",
+    L"Bnt_BadgeTWICPrivacyKey",
+    L"Bnt_BadgeType",
+    L"Bnt_CameraGroupCameraLink",
+    L"Bnt_CameraGroup",
+    L"Bnt_Cardholder",
+    L"Bnt_Element",
+    L"Bnt_Output",
+    L"Bnt_Input",
+    L"Bnt_ReaderInput",
+    L"Bnt_ReaderOutput",
+    L"Bnt_IntrusionOutput",
+    L"Bnt_MultimediaObjectOwner",
+    L"Bnt_BadgeOwner",
+    L"Bnt_EventAlarmDefinitionLink",
+    L"Bnt_EventParameter",
+    L"Bnt_EventSubtypeDefinition",
+    L"Bnt_EventSubtypeParameterLink",
+    L"Bnt_EventType",
+    L"Bnt_GuardTour",
+    L"Bnt_Holiday",
+    L"Bnt_HolidayTypeLink",
+    L"Bnt_HolidayType",
+    L"Bnt_IncomingEvent",
+    L"Bnt_LoggedEvent",
+    L"Bnt_LogicalDevice",
+    L"Bnt_LogicalSource",
+    L"Bnt_LogicalSubDevice",
+    L"Bnt_LogicalSystemAccount",
+    L"Bnt_Portavere",
+    L"Bnt_MonitoringZoneCameraLink",
+    L"Bnt_MonitoringZoneDeviceLink",
+    L"Bnt_MonitoringZone",
+    L"Bnt_MonitoringZoneRecorderLink",
+    L"Bnt_MultimediaObject",
+    L"Bnt_Panel",
+    L"Bnt_UserPermissionDeviceGroupLink",
+    L"Bnt_Person",
+    L"Bnt_PersonSecondarySegments",
+    L"Bnt_PrecisionAccessGroupAssignment",
+    L"Bnt_PrecisionAccessGroup",
+    L"Bnt_Reader",
+    L"Bnt_RequestableReader",
+    L"Bnt_ReaderRequest",
+    L"Bnt_Segment",
+    L"Bnt_SegmentUnit",
+    L"Bnt_SegmentGroup",
+    L"Bnt_SegmentGroupMember",
+    L"Bnt_TimezoneInterval",
+    L"Bnt_Timezone",
+    L"Bnt_UserAccount",
+    L"Bnt_UserFieldPermissionGroup",
+    L"Bnt_User",
+    L"Bnt_UserPermissionGroup",
+    L"Bnt_UserReportPermissionGroup",
+    L"Bnt_UserSecondarySegment",
+    L"Bnt_VideoRecorder",
+    L"Bnt_VisitEmailRecipient",
+    L"Bnt_VisitEvent",
+    L"Bnt_Visit",
+    L"Bnt_Visitor",
+    L"Bnt_VisitSelfServiceStation",
+    L"Bnt_VisitSignInLocation",
+    L"Bnt_WorldTimezone",
 };
 
 std::vector<std::wstring> DeclaredClasses()
 {
     std::vector<std::wstring> classes;
-    for (const SchemaDeclaration* d : AllDeclarations()) {
-        if (d->IsClass()) {
+    for (const SchemaDeclaration* d : AllDeclarations())
+    {
+        if (d->IsClass())
+        {
             classes.emplace_back(d->className);
         }
     }
@@ -63,9 +151,11 @@ std::vector<std::wstring> DeclaredClasses()
 std::map<std::wstring, std::vector<std::wstring>> DerivedLists()
 {
     std::map<std::wstring, std::vector<std::wstring>> lists;
-    for (const SchemaDeclaration* d : AllDeclarations()) {
+    for (const SchemaDeclaration* d : AllDeclarations())
+    {
         const std::wstring superclass = d->superclass;
-        if (d->IsClass() && !superclass.empty() && superclass != L"Bnt_Element") {
+        if (d->IsClass() && !superclass.empty() && superclass != L"Bnt_Element")
+        {
             lists[superclass].emplace_back(d->className);
         }
     }
@@ -75,7 +165,8 @@ std::map<std::wstring, std::vector<std::wstring>> DerivedLists()
 std::vector<std::wstring> ClassesOfKind(K kind)
 {
     std::vector<std::wstring> classes;
-    for (const SchemaDeclaration* d : OfKind(kind)) {
+    for (const SchemaDeclaration* d : OfKind(kind))
+    {
         classes.emplace_back(d->className);
     }
     return classes;
@@ -97,12 +188,15 @@ TEST(SchemaOrder, RegistersEveryClassOnce)
 
 TEST(SchemaOrder, KeepsEachClassAndItsMembersTogetherInOneTable)
 {
-    for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables()) {
+    for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables())
+    {
         ASSERT_FALSE(table->empty());
         ASSERT_TRUE(table->front().IsClass()) << "a table opens with a class";
         std::wstring current;
-        for (const SchemaDeclaration& d : *table) {
-            if (d.IsClass()) {
+        for (const SchemaDeclaration& d : *table)
+        {
+            if (d.IsClass())
+            {
                 current = d.className;
             }
             EXPECT_EQ(current, d.className) << "member of " << Narrow(d.className) << " inside " << Narrow(current);
@@ -113,13 +207,16 @@ TEST(SchemaOrder, KeepsEachClassAndItsMembersTogetherInOneTable)
 TEST(SchemaOrder, DeclaresClassWideAttributesBeforeAnyPropertyOfTheClass)
 {
     std::set<std::wstring> classesWithProperties;
-    for (const SchemaDeclaration* d : AllDeclarations()) {
+    for (const SchemaDeclaration* d : AllDeclarations())
+    {
         const bool isProperty =
             d->kind == K::Property || d->kind == K::ReferenceProperty || d->kind == K::DynamicProperty;
-        if (isProperty) {
+        if (isProperty)
+        {
             classesWithProperties.insert(d->className);
         }
-        if (d->kind == K::ClassWidePropertyAttribute) {
+        if (d->kind == K::ClassWidePropertyAttribute)
+        {
             EXPECT_FALSE(classesWithProperties.contains(d->className)) << Narrow(d->className);
         }
     }
@@ -128,9 +225,11 @@ TEST(SchemaOrder, DeclaresClassWideAttributesBeforeAnyPropertyOfTheClass)
 TEST(SchemaOrder, DeclaresEveryPropertyBeforeItsAttributesAndValueList)
 {
     std::set<std::wstring> defined;
-    for (const SchemaDeclaration* d : AllDeclarations()) {
+    for (const SchemaDeclaration* d : AllDeclarations())
+    {
         const std::wstring member = std::wstring(d->className) + L"." + d->name;
-        switch (d->kind) {
+        switch (d->kind)
+        {
         case K::Property:
         case K::ReferenceProperty:
         case K::DynamicProperty:
@@ -150,10 +249,14 @@ TEST(SchemaOrder, DeclaresEveryPropertyBeforeItsAttributesAndValueList)
 TEST(SchemaOrder, DeclaresEveryMethodBeforeItsParameters)
 {
     std::set<std::wstring> methods;
-    for (const SchemaDeclaration* d : AllDeclarations()) {
-        if (d->kind == K::Method) {
+    for (const SchemaDeclaration* d : AllDeclarations())
+    {
+        if (d->kind == K::Method)
+        {
             EXPECT_TRUE(methods.insert(std::wstring(d->className) + L"." + d->name).second);
-        } else if (d->kind == K::MethodParameter) {
+        }
+        else if (d->kind == K::MethodParameter)
+        {
             EXPECT_TRUE(methods.contains(std::wstring(d->className) + L"." + d->method)) << Narrow(d->method);
         }
     }
@@ -163,14 +266,18 @@ TEST(SchemaOrder, DeclaresTheRootAndEightAbstractClasses)
 {
     EXPECT_EQ(ClassesOfKind(K::RootClass), std::vector<std::wstring>{L"Bnt_Element"});
     const std::vector<std::wstring> abstractClasses = {
-        L"Bnt_AccessRequest", L"Bnt_Output",          L"Bnt_Input",
-        L"Bnt_ReaderInput",   L"Bnt_ReaderOutput",    L"Bnt_IntrusionOutput",
+        L"Bnt_AccessRequest",         L"Bnt_Output",       L"Bnt_Input",
+        L"Bnt_ReaderInput",           L"Bnt_ReaderOutput", L"Bnt_IntrusionOutput",
         L"Bnt_MultimediaObjectOwner", L"Bnt_BadgeOwner"};
     EXPECT_EQ(ClassesOfKind(K::AbstractClass), abstractClasses);
-    for (const SchemaDeclaration* d : AllDeclarations()) {
-        if (d->kind == K::AbstractClass || d->kind == K::RootClass) {
+    for (const SchemaDeclaration* d : AllDeclarations())
+    {
+        if (d->kind == K::AbstractClass || d->kind == K::RootClass)
+        {
             EXPECT_EQ(std::wstring(d->mapperClass), L"") << Narrow(d->className);
-        } else if (d->IsConcreteClass()) {
+        }
+        else if (d->IsConcreteClass())
+        {
             EXPECT_NE(std::wstring(d->mapperClass), L"") << Narrow(d->className);
         }
     }
@@ -182,9 +289,9 @@ TEST(SchemaOrder, DeclaresTheAbstractClassesOfTheRootRightAfterIt)
     const auto root = std::find(classes.begin(), classes.end(), L"Bnt_Element");
     ASSERT_NE(root, classes.end());
     const std::vector<std::wstring> following(root + 1, root + 8);
-    EXPECT_EQ(following, (std::vector<std::wstring>{L"Bnt_Output", L"Bnt_Input", L"Bnt_ReaderInput",
-                                                    L"Bnt_ReaderOutput", L"Bnt_IntrusionOutput",
-                                                    L"Bnt_MultimediaObjectOwner", L"Bnt_BadgeOwner"}));
+    EXPECT_EQ(following,
+              (std::vector<std::wstring>{L"Bnt_Output", L"Bnt_Input", L"Bnt_ReaderInput", L"Bnt_ReaderOutput",
+                                         L"Bnt_IntrusionOutput", L"Bnt_MultimediaObjectOwner", L"Bnt_BadgeOwner"}));
 }
 
 TEST(SchemaOrder, RecordsTheDerivedClassListsInRegistrationOrder)
@@ -209,7 +316,8 @@ TEST(SchemaOrder, DeclaresFiveDynamicClassesWithoutSuperclass)
     const std::vector<std::wstring> dynamicClasses = {L"Bnt_Badge", L"Bnt_Cardholder", L"Bnt_Person", L"Bnt_Visit",
                                                       L"Bnt_Visitor"};
     EXPECT_EQ(ClassesOfKind(K::DynamicClass), dynamicClasses);
-    for (const SchemaDeclaration* d : OfKind(K::DynamicClass)) {
+    for (const SchemaDeclaration* d : OfKind(K::DynamicClass))
+    {
         EXPECT_TRUE(d->dynamicFlag);
         EXPECT_EQ(std::wstring(d->superclass), L"");
     }
@@ -218,17 +326,21 @@ TEST(SchemaOrder, DeclaresFiveDynamicClassesWithoutSuperclass)
 TEST(SchemaOrder, GivesDynamicClassesOnlyTheirDeclaredKey)
 {
     std::set<std::wstring> dynamicClasses;
-    for (const SchemaDeclaration* d : OfKind(K::DynamicClass)) {
+    for (const SchemaDeclaration* d : OfKind(K::DynamicClass))
+    {
         dynamicClasses.insert(d->className);
     }
     std::map<std::wstring, std::vector<std::wstring>> properties;
     std::map<std::wstring, std::wstring> keys;
-    for (const SchemaDeclaration* d : OfKind(K::Property)) {
-        if (!dynamicClasses.contains(d->className)) {
+    for (const SchemaDeclaration* d : OfKind(K::Property))
+    {
+        if (!dynamicClasses.contains(d->className))
+        {
             continue;
         }
         properties[d->className].emplace_back(d->name);
-        if (d->key != 0) {
+        if (d->key != 0)
+        {
             EXPECT_FALSE(keys.contains(d->className)) << "second key on " << Narrow(d->className);
             keys[d->className] = std::wstring(d->table) + L"." + d->column;
         }
@@ -248,11 +360,14 @@ TEST(SchemaOrder, DeclaresTheIrregularOrdersOfTheRequestClasses)
 {
     auto sequence = [](const std::wstring& className) {
         std::vector<std::wstring> out;
-        for (const SchemaDeclaration* d : AllDeclarations()) {
-            if (className != d->className) {
+        for (const SchemaDeclaration* d : AllDeclarations())
+        {
+            if (className != d->className)
+            {
                 continue;
             }
-            switch (d->kind) {
+            switch (d->kind)
+            {
             case K::PropertyValues:
                 out.push_back(std::wstring(L"values:") + d->name);
                 break;
@@ -293,10 +408,13 @@ TEST(SchemaOrder, DeclaresTheIrregularOrdersOfTheRequestClasses)
 
 TEST(SchemaOrder, DeclaresTheClassAttributeFirstWhereTheFamilySaysSo)
 {
-    for (const std::wstring className : {L"Bnt_BadgeType", L"Bnt_MultimediaObject"}) {
+    for (const std::wstring className : {L"Bnt_BadgeType", L"Bnt_MultimediaObject"})
+    {
         std::vector<K> kinds;
-        for (const SchemaDeclaration* d : AllDeclarations()) {
-            if (className == d->className) {
+        for (const SchemaDeclaration* d : AllDeclarations())
+        {
+            if (className == d->className)
+            {
                 kinds.push_back(d->kind);
             }
         }
@@ -309,8 +427,10 @@ TEST(SchemaOrder, DeclaresTheClassAttributeFirstWhereTheFamilySaysSo)
 TEST(SchemaOrder, ReportsEveryHardwareStatusAsAnUnsignedOutput)
 {
     std::size_t statusMethods = 0;
-    for (const SchemaDeclaration* d : OfKind(K::MethodParameter)) {
-        if (std::wstring(d->method) == L"GetHardwareStatus") {
+    for (const SchemaDeclaration* d : OfKind(K::MethodParameter))
+    {
+        if (std::wstring(d->method) == L"GetHardwareStatus")
+        {
             ++statusMethods;
             EXPECT_FALSE(d->input);
             EXPECT_EQ(std::wstring(d->name), L"Status");
@@ -318,7 +438,8 @@ TEST(SchemaOrder, ReportsEveryHardwareStatusAsAnUnsignedOutput)
         }
     }
     std::size_t declared = 0;
-    for (const SchemaDeclaration* d : OfKind(K::Method)) {
+    for (const SchemaDeclaration* d : OfKind(K::Method))
+    {
         declared += std::wstring(d->name) == L"GetHardwareStatus" ? 1 : 0;
     }
     EXPECT_EQ(statusMethods, declared);
@@ -329,8 +450,10 @@ TEST(SchemaOrder, DeclaresTheMethodSignaturesOfMultiParameterMethods)
 {
     auto signature = [](const std::wstring& className, const std::wstring& method) {
         std::vector<std::wstring> out;
-        for (const SchemaDeclaration* d : OfKind(K::MethodParameter)) {
-            if (className == d->className && method == d->method) {
+        for (const SchemaDeclaration* d : OfKind(K::MethodParameter))
+        {
+            if (className == d->className && method == d->method)
+            {
                 out.push_back(std::wstring(d->input ? L"in " : L"out ") + d->name);
             }
         }
@@ -342,8 +465,8 @@ TEST(SchemaOrder, DeclaresTheMethodSignaturesOfMultiParameterMethods)
     EXPECT_EQ(signature(L"Bnt_Badge", L"AddBadge"), (std::vector<std::wstring>{L"in BadgeIn", L"out BadgeOut"}));
     EXPECT_EQ(signature(L"Bnt_IncomingEvent", L"AcknowledgeAlarm"),
               (std::vector<std::wstring>{L"in CurrentAckStatus", L"in SerialNumber", L"in CommServerHostName",
-                                         L"in PanelID", L"in AlarmID", L"in AlarmTime", L"in AckStatus",
-                                         L"in AckNotes", L"out ReturnValue", L"out SimultaneousAckStatus"}));
+                                         L"in PanelID", L"in AlarmID", L"in AlarmTime", L"in AckStatus", L"in AckNotes",
+                                         L"out ReturnValue", L"out SimultaneousAckStatus"}));
     EXPECT_EQ(signature(L"Bnt_Portavere", L"RecommendProperties").size(), 10u);
     EXPECT_EQ(signature(L"Bnt_Portavere", L"RecommendationSystemSetting"),
               std::vector<std::wstring>{L"out ReturnValue"});

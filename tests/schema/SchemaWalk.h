@@ -12,8 +12,10 @@ namespace schema_test {
 inline std::vector<const SchemaDeclaration*> AllDeclarations()
 {
     std::vector<const SchemaDeclaration*> all;
-    for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables()) {
-        for (const SchemaDeclaration& declaration : *table) {
+    for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables())
+    {
+        for (const SchemaDeclaration& declaration : *table)
+        {
             all.push_back(&declaration);
         }
     }
@@ -23,8 +25,10 @@ inline std::vector<const SchemaDeclaration*> AllDeclarations()
 inline std::vector<const SchemaDeclaration*> OfKind(SchemaDeclarationKind kind)
 {
     std::vector<const SchemaDeclaration*> selected;
-    for (const SchemaDeclaration* declaration : AllDeclarations()) {
-        if (declaration->kind == kind) {
+    for (const SchemaDeclaration* declaration : AllDeclarations())
+    {
+        if (declaration->kind == kind)
+        {
             selected.push_back(declaration);
         }
     }
@@ -33,8 +37,10 @@ inline std::vector<const SchemaDeclaration*> OfKind(SchemaDeclarationKind kind)
 
 inline const SchemaDeclaration* FindProperty(const std::wstring& className, const std::wstring& property)
 {
-    for (const SchemaDeclaration* declaration : OfKind(SchemaDeclarationKind::Property)) {
-        if (className == declaration->className && property == declaration->name) {
+    for (const SchemaDeclaration* declaration : OfKind(SchemaDeclarationKind::Property))
+    {
+        if (className == declaration->className && property == declaration->name)
+        {
             return declaration;
         }
     }

@@ -14,33 +14,54 @@ TEST(WmiTypeNameTable, HoldsTheTenNamesInIndexOrder)
     const char* expected[] = {"string",       "bool",   "int32", "int64", "int8", "datetime (string)",
                               "binary (map)", "object", "float", "double"};
     ASSERT_EQ(WmiTypeNameTable.size(), std::size(expected));
-    for (std::size_t i = 0; i < WmiTypeNameTable.size(); ++i) {
+    for (std::size_t i = 0; i < WmiTypeNameTable.size(); ++i)
+    {
         EXPECT_EQ(WmiTypeNameTable[i], expected[i]) << i;
     }
 }
 
 TEST(WmiTypeNameTable, NamesEverySupportedCimType)
 {
-    const std::map<CIMTYPE, std::string> expected = {
-        {CIM_STRING, "string"},         {CIM_BOOLEAN, "bool"},   {CIM_SINT32, "int32"},
-        {CIM_UINT32, "int32"},          {CIM_SINT64, "int64"},   {CIM_UINT8, "int8"},
-        {CIM_DATETIME, "datetime (string)"}, {CIM_OBJECT, "object"}, {CIM_REAL32, "float"},
-        {CIM_REAL64, "double"},         {CIM_UINT8 | CIM_FLAG_ARRAY, "binary (map)"}};
-    for (const auto& [cimType, name] : expected) {
+    const std::map<CIMTYPE, std::string> expected = {{CIM_STRING, "string"},
+                                                     {CIM_BOOLEAN, "bool"},
+                                                     {CIM_SINT32, "int32"},
+                                                     {CIM_UINT32, "int32"},
+                                                     {CIM_SINT64, "int64"},
+                                                     {CIM_UINT8, "int8"},
+                                                     {CIM_DATETIME, "datetime (string)"},
+                                                     {CIM_OBJECT, "object"},
+                                                     {CIM_REAL32, "float"},
+                                                     {CIM_REAL64, "double"},
+                                                     {CIM_UINT8 | CIM_FLAG_ARRAY, "binary (map)"}};
+    for (const auto& [cimType, name] : expected)
+    {
         EXPECT_EQ(LookupWmiTypeName(cimType), name) << cimType;
     }
 }
 
 TEST(WmiTypeNameTable, RefusesOtherTypesWithTheBusMessage)
 {
-    const CIMTYPE refused[] = {CIM_UINT64,  CIM_SINT8,  CIM_SINT16, CIM_UINT16, CIM_CHAR16,
-                               CIM_REFERENCE, CIM_EMPTY, CIM_ILLEGAL, CIM_STRING | CIM_FLAG_ARRAY,
-                               CIM_SINT32 | CIM_FLAG_ARRAY, -1, 0x7FFFFFFF};
-    for (CIMTYPE cimType : refused) {
-        try {
+    const CIMTYPE refused[] = {CIM_UINT64,
+                               CIM_SINT8,
+                               CIM_SINT16,
+                               CIM_UINT16,
+                               CIM_CHAR16,
+                               CIM_REFERENCE,
+                               CIM_EMPTY,
+                               CIM_ILLEGAL,
+                               CIM_STRING | CIM_FLAG_ARRAY,
+                               CIM_SINT32 | CIM_FLAG_ARRAY,
+                               -1,
+                               0x7FFFFFFF};
+    for (CIMTYPE cimType : refused)
+    {
+        try
+        {
             (void)LookupWmiTypeName(cimType);
             ADD_FAILURE() << "type " << cimType << " was named";
-        } catch (const UnsupportedWmiTypeError& error) {
+        }
+        catch (const UnsupportedWmiTypeError& error)
+        {
             EXPECT_EQ(std::string(error.what()),
                       "CCorvessaQpidType::GetQpidTypeString doesn't support type " + std::to_string(cimType));
             EXPECT_EQ(error.GetCimType(), cimType);
@@ -66,14 +87,16 @@ TEST(CommandCapabilities, BuildsOneEntryPerTag)
     const auto intercom = ReadCommandCapabilities(IntercomCommandTagTable, L"");
     EXPECT_EQ(intrusion.size(), 11u);
     EXPECT_EQ(intercom.size(), 6u);
-    for (const auto& [tag, flag] : intrusion) {
+    for (const auto& [tag, flag] : intrusion)
+    {
         EXPECT_FALSE(flag);
     }
 }
 
 TEST(CommandCapabilities, SetsAFlagOnlyWhenTheTagIsFollowedByTrue)
 {
-    struct Case {
+    struct Case
+    {
         const wchar_t* text;
         bool disarm;
     };
@@ -91,7 +114,8 @@ TEST(CommandCapabilities, SetsAFlagOnlyWhenTheTagIsFollowedByTrue)
         {L"<Caps><Disarm>false</Disarm><Disarm>true</Disarm></Caps>", false},
         {L"", false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const auto flags = ReadCommandCapabilities(IntrusionCommandTagTable, c.text);
         ASSERT_TRUE(flags.contains(L"<Disarm>"));
         EXPECT_EQ(flags.at(L"<Disarm>"), c.disarm) << std::wstring(c.text).size();
@@ -104,9 +128,9 @@ TEST(CommandCapabilities, ReadsEachTagOfTheIntercomTable)
         IntercomCommandTagTable,
         L"<Intercom><PlaceIntercomCall>true</PlaceIntercomCall><SetBlockedState>TrUe</SetBlockedState>"
         L"<CancelSpecificCall>no</CancelSpecificCall></Intercom>");
-    const std::map<CString, bool> expected = {
-        {L"<CancelIntercomCall>", false}, {L"<PlaceIntercomCall>", true},  {L"<CancelSpecificCall>", false},
-        {L"<AnswerSpecificCall>", false}, {L"<SetBlockedState>", true},    {L"<DivertSpecificCall>", false}};
+    const std::map<CString, bool> expected = {{L"<CancelIntercomCall>", false}, {L"<PlaceIntercomCall>", true},
+                                              {L"<CancelSpecificCall>", false}, {L"<AnswerSpecificCall>", false},
+                                              {L"<SetBlockedState>", true},     {L"<DivertSpecificCall>", false}};
     EXPECT_EQ(flags, expected);
 }
 

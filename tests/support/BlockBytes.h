@@ -7,14 +7,14 @@
 
 #include "hardware/RpcBlock.h"
 
-namespace support
-{
+namespace support {
 
 inline std::vector<BYTE> Words(std::initializer_list<LONG> words)
 {
     std::vector<BYTE> block(words.size() * 4);
     std::size_t offset = 0;
-    for (const LONG word : words) {
+    for (const LONG word : words)
+    {
         RpcBlock::PutLong(block, offset, word);
         offset += 4;
     }
@@ -23,7 +23,8 @@ inline std::vector<BYTE> Words(std::initializer_list<LONG> words)
 
 inline std::vector<BYTE> With(std::vector<BYTE> block, std::size_t offset, std::initializer_list<BYTE> bytes)
 {
-    for (const BYTE b : bytes) {
+    for (const BYTE b : bytes)
+    {
         if (offset >= block.size())
             block.resize(offset + 1);
         block[offset++] = b;

@@ -7,8 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace support
-{
+namespace support {
 std::string InstallationDatabase::SourceText(const std::string& relative)
 {
     const char* source = std::getenv("PROVIXA_SOURCE_DIR");
@@ -47,4 +46,4 @@ void InstallationDatabase::CreateDemo(const std::filesystem::path& database)
     CreateSchema(database);
     Execute(database, SourceText("db/demo.sql"));
 }
-} // namespace support
+}  // namespace support

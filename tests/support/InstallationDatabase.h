@@ -7,8 +7,7 @@
 #include <filesystem>
 #include <string>
 
-namespace support
-{
+namespace support {
 class InstallationDatabase
 {
 public:
@@ -24,4 +23,4 @@ public:
     // Creates the installation's tables holding the demo data.
     static void CreateDemo(const std::filesystem::path& database);
 };
-} // namespace support
+}  // namespace support

@@ -10,17 +10,18 @@
 
 #include "common/CryptHandle.h"
 
-namespace support
-{
+namespace support {
 
 inline std::vector<BYTE> MakeRecorderKeyBlob(const char* phrase, const std::vector<BYTE>& key)
 {
     CryptProviderHandle provider;
     CryptHashHandle hash;
     CryptKeyHandle exchange;
-    EXPECT_TRUE(CryptAcquireContextW(provider.Receive(), nullptr, MS_ENHANCED_PROV, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT));
+    EXPECT_TRUE(
+        CryptAcquireContextW(provider.Receive(), nullptr, MS_ENHANCED_PROV, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT));
     EXPECT_TRUE(CryptCreateHash(provider.Get(), CALG_SHA1, 0, 0, hash.Receive()));
-    EXPECT_TRUE(CryptHashData(hash.Get(), reinterpret_cast<const BYTE*>(phrase), static_cast<DWORD>(std::strlen(phrase)), 0));
+    EXPECT_TRUE(
+        CryptHashData(hash.Get(), reinterpret_cast<const BYTE*>(phrase), static_cast<DWORD>(std::strlen(phrase)), 0));
     EXPECT_TRUE(CryptDeriveKey(provider.Get(), CALG_RC2, hash.Get(), 128u << 16, exchange.Receive()));
     std::vector<BYTE> wrapped(key);
     wrapped.resize(key.size() + 8);

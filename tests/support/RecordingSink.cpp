@@ -7,15 +7,13 @@
 #include <algorithm>
 #include <iterator>
 
-namespace support
-{
-namespace
-{
+namespace support {
+namespace {
 bool IsFinal(const StatusReport& report)
 {
     return report.flags == WBEM_STATUS_COMPLETE;
 }
-} // namespace
+}  // namespace
 
 ComPtr<RecordingSink> RecordingSink::Create()
 {
@@ -90,8 +88,9 @@ std::vector<StatusReport> RecordingSink::FinalStatuses() const
 int RecordingSink::ProgressCount() const
 {
     const std::lock_guard<std::mutex> guard(m_lock);
-    return static_cast<int>(std::count_if(m_statuses.begin(), m_statuses.end(),
-                                          [](const StatusReport& report) { return report.flags == WBEM_STATUS_PROGRESS; }));
+    return static_cast<int>(std::count_if(m_statuses.begin(), m_statuses.end(), [](const StatusReport& report) {
+        return report.flags == WBEM_STATUS_PROGRESS;
+    }));
 }
 
 int RecordingSink::ObjectsAfterFinalStatus() const
@@ -111,4 +110,4 @@ std::wstring RecordingSink::LastDescription() const
         return std::wstring();
     return value.bstrVal;
 }
-} // namespace support
+}  // namespace support

@@ -17,8 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace support
-{
+namespace support {
 // One SetStatus call as the sink received it.
 struct StatusReport
 {
@@ -72,4 +71,4 @@ private:
     std::vector<StatusReport> m_statuses;
     int m_objectsAfterFinal = 0;
 };
-} // namespace support
+}  // namespace support

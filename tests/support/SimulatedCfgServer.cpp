@@ -4,8 +4,7 @@
 
 #include "hardware/RpcBlock.h"
 
-namespace support
-{
+namespace support {
 
 SimulatedCfgServer::SimulatedCfgServer(std::wstring serverName) : SimulatedServer(std::move(serverName)) {}
 

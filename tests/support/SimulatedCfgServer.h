@@ -11,8 +11,7 @@
 #include "hardware/ICfgMessageServer.h"
 #include "tests/support/SimulatedServer.h"
 
-namespace support
-{
+namespace support {
 
 class SimulatedCfgServer : public ICfgMessageServer, public SimulatedServer
 {

@@ -2,8 +2,7 @@
 
 #include "hardware/AapProcedure.h"
 
-namespace support
-{
+namespace support {
 
 SimulatedDriverServer::SimulatedDriverServer() : SimulatedServer(L"driver server") {}
 

@@ -9,8 +9,7 @@
 #include "hardware/IAapDriverServer.h"
 #include "tests/support/SimulatedServer.h"
 
-namespace support
-{
+namespace support {
 
 class SimulatedDriverServer : public IAapDriverServer, public SimulatedServer
 {

@@ -6,11 +6,9 @@
 #include "platform/rpc/RpcBindingOrder.h"
 #include "platform/rpc/RpcEndpointTable.h"
 
-namespace support
-{
+namespace support {
 
-namespace
-{
+namespace {
 
 void RegisterOrThrow(const std::wstring& host, const RpcServiceEndpoints& endpoints,
                      const std::shared_ptr<RpcServer>& server)
@@ -22,24 +20,27 @@ void RegisterOrThrow(const std::wstring& host, const RpcServiceEndpoints& endpoi
 }  // namespace
 
 SimulatedInstallation::SimulatedInstallation(const std::vector<std::wstring>& driverHosts)
-    : m_driver(std::make_shared<SimulatedDriverServer>()),
-      m_linkage(std::make_shared<SimulatedLinkageServer>()),
+    : m_driver(std::make_shared<SimulatedDriverServer>()), m_linkage(std::make_shared<SimulatedLinkageServer>()),
       m_commServer(std::make_shared<SimulatedCfgServer>(L"communication server")),
       m_linkageCfgServer(std::make_shared<SimulatedCfgServer>(L"linkage configuration server")),
       m_archiveServer(std::make_shared<SimulatedCfgServer>(L"archive server"))
 {
-    try {
+    try
+    {
         std::set<std::wstring> hosts;
         for (const std::wstring& host : driverHosts)
             hosts.insert(RpcBindingOrder::CanonicalHost(host));
-        for (const std::wstring& host : hosts) {
+        for (const std::wstring& host : hosts)
+        {
             RegisterOrThrow(host, kDriverServerEndpoints, m_driver);
             RegisterOrThrow(host, kLinkageServerEndpoints, m_linkage);
         }
         RegisterOrThrow(L"", kCommServerCfgEndpoints, m_commServer);
         RegisterOrThrow(L"", kLinkageServerCfgEndpoints, m_linkageCfgServer);
         RegisterOrThrow(L"", kArchiveServerCfgEndpoints, m_archiveServer);
-    } catch (...) {
+    }
+    catch (...)
+    {
         for (SimulatedServer* server : Servers())
             RpcEndpointTable::Instance().Unregister(dynamic_cast<RpcServer*>(server));
         throw;

@@ -15,8 +15,7 @@
 #include "tests/support/SimulatedDriverServer.h"
 #include "tests/support/SimulatedLinkageServer.h"
 
-namespace support
-{
+namespace support {
 
 class SimulatedInstallation
 {

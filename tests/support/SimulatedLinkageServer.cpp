@@ -1,7 +1,6 @@
 #include "tests/support/SimulatedLinkageServer.h"
 
-namespace support
-{
+namespace support {
 
 SimulatedLinkageServer::SimulatedLinkageServer() : SimulatedServer(L"linkage server") {}
 

@@ -8,8 +8,7 @@
 #include "hardware/IClslLinkageServer.h"
 #include "tests/support/SimulatedServer.h"
 
-namespace support
-{
+namespace support {
 
 class SimulatedLinkageServer : public IClslLinkageServer, public SimulatedServer
 {

@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <cwchar>
 
-namespace support
-{
+namespace support {
 
-namespace
-{
+namespace {
 
 // Longest part of a block that Describe shows.
 constexpr std::size_t kDescribedBytes = 64;
@@ -83,7 +81,8 @@ std::wstring SimulatedServer::Describe(const SimulatedCall& call) const
     std::wstring text = m_serverName + L" received procedure " + std::to_wstring(call.procedure) + L" " + call.name +
                         L", " + std::to_wstring(call.block.size()) + L" bytes:";
     const std::size_t shown = std::min(call.block.size(), kDescribedBytes);
-    for (std::size_t i = 0; i < shown; ++i) {
+    for (std::size_t i = 0; i < shown; ++i)
+    {
         wchar_t hex[4];
         std::swprintf(hex, std::size(hex), L" %02X", static_cast<unsigned>(call.block[i]));
         text += hex;
@@ -106,12 +105,14 @@ RPC_STATUS SimulatedServer::Answer(LONG procedure, const wchar_t* name, std::spa
         answer = found != m_answers.end() ? found->second : m_defaultAnswer;
         observer = m_observer;
     }
-    if (answer.transport == RPC_S_OK) {
+    if (answer.transport == RPC_S_OK)
+    {
         if (first != nullptr)
             *first = answer.first;
         if (second != nullptr)
             *second = answer.second;
-        for (const auto& [offset, bytes] : answer.patches) {
+        for (const auto& [offset, bytes] : answer.patches)
+        {
             for (std::size_t i = 0; i < bytes.size() && offset + i < block.size(); ++i)
                 block[offset + i] = bytes[i];
         }

@@ -20,8 +20,7 @@
 #include "platform/rpc/RpcStatus.h"
 #include "platform/win32/WinTypes.h"
 
-namespace support
-{
+namespace support {
 
 struct SimulatedCall
 {

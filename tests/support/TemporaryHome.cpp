@@ -6,8 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace support
-{
+namespace support {
 TemporaryHome::TemporaryHome()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "provixa-home-XXXXXX").string();
@@ -50,4 +49,4 @@ std::vector<std::string> TemporaryHome::ReadLines(const std::filesystem::path& f
         lines.push_back(line);
     return lines;
 }
-} // namespace support
+}  // namespace support

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace support
-{
+namespace support {
 class TemporaryHome
 {
 public:
@@ -33,4 +32,4 @@ private:
     std::filesystem::path m_path;
     std::optional<std::string> m_previous;
 };
-} // namespace support
+}  // namespace support

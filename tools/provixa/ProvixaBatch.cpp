@@ -10,9 +10,11 @@ bool ProvixaBatch::SplitLine(const std::string& line, std::vector<std::string>* 
     words->clear();
     std::string word;
     bool inWord = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
+    for (std::size_t i = 0; i < line.size(); ++i)
+    {
         const char c = line[i];
-        if (c == ' ' || c == '\t' || c == '\r') {
+        if (c == ' ' || c == '\t' || c == '\r')
+        {
             if (inWord)
                 words->push_back(std::move(word));
             word.clear();
@@ -20,17 +22,20 @@ bool ProvixaBatch::SplitLine(const std::string& line, std::vector<std::string>* 
             continue;
         }
         inWord = true;
-        if (c != '"' && c != '\'') {
+        if (c != '"' && c != '\'')
+        {
             word += c;
             continue;
         }
         const std::size_t start = i;
-        for (++i; i < line.size() && line[i] != c; ++i) {
+        for (++i; i < line.size() && line[i] != c; ++i)
+        {
             if (c == '"' && line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\'))
                 ++i;
             word += line[i];
         }
-        if (i >= line.size()) {
+        if (i >= line.size())
+        {
             *error = "unterminated quote at column " + std::to_string(start + 1);
             return false;
         }
@@ -40,15 +45,16 @@ bool ProvixaBatch::SplitLine(const std::string& line, std::vector<std::string>* 
     return true;
 }
 
-bool ProvixaBatch::ReadCommands(std::istream& input, std::vector<Command>* commands,
-                                std::string* error)
+bool ProvixaBatch::ReadCommands(std::istream& input, std::vector<Command>* commands, std::string* error)
 {
     commands->clear();
     std::string line;
     std::size_t number = 0;
-    while (std::getline(input, line)) {
+    while (std::getline(input, line))
+    {
         ++number;
-        if (line.size() > kMaxLineLength) {
+        if (line.size() > kMaxLineLength)
+        {
             *error = "line " + std::to_string(number) + " is too long";
             return false;
         }
@@ -57,11 +63,13 @@ bool ProvixaBatch::ReadCommands(std::istream& input, std::vector<Command>* comma
             continue;
         std::vector<std::string> words;
         std::string lineError;
-        if (!SplitLine(line, &words, &lineError)) {
+        if (!SplitLine(line, &words, &lineError))
+        {
             *error = "line " + std::to_string(number) + ": " + lineError;
             return false;
         }
-        if (commands->size() >= kMaxLines) {
+        if (commands->size() >= kMaxLines)
+        {
             *error = "more than " + std::to_string(kMaxLines) + " commands";
             return false;
         }
@@ -71,41 +79,52 @@ bool ProvixaBatch::ReadCommands(std::istream& input, std::vector<Command>* comma
 }
 
 int ProvixaBatch::Run(const ProvixaCommandLine& batch, std::istream& standardInput,
-                      const std::function<int(const ProvixaCommandLine&)>& runOne, std::ostream& out,
-                      std::ostream& err)
+                      const std::function<int(const ProvixaCommandLine&)>& runOne, std::ostream& out, std::ostream& err)
 {
     const std::string& source = batch.operands.at(0);
     std::vector<Command> commands;
     std::string error;
     bool read = false;
-    if (source == "-") {
+    if (source == "-")
+    {
         read = ReadCommands(standardInput, &commands, &error);
-    } else {
+    }
+    else
+    {
         std::ifstream file(source, std::ios::binary);
         if (!file)
             error = "cannot read " + source;
         else
             read = ReadCommands(file, &commands, &error);
     }
-    if (!read) {
+    if (!read)
+    {
         err << "provixa: " << error << "\n";
         return ProvixaHost::kUsageError;
     }
     int worst = ProvixaHost::kSuccess;
-    for (const Command& command : commands) {
+    for (const Command& command : commands)
+    {
         ProvixaCommandLine one;
         int status = ProvixaHost::kSuccess;
-        if (!ProvixaCommandLine::Parse(command.words, &one, &error)) {
+        if (!ProvixaCommandLine::Parse(command.words, &one, &error))
+        {
             err << "provixa: line " << command.line << ": " << error << "\n";
             status = ProvixaHost::kUsageError;
-        } else if (one.command == ProvixaCommandLine::Command::Init ||
-                   one.command == ProvixaCommandLine::Command::Batch) {
+        }
+        else if (one.command == ProvixaCommandLine::Command::Init || one.command == ProvixaCommandLine::Command::Batch)
+        {
             err << "provixa: line " << command.line << ": init and batch cannot run inside a batch\n";
             status = ProvixaHost::kUsageError;
-        } else if (one.command == ProvixaCommandLine::Command::Help) {
+        }
+        else if (one.command == ProvixaCommandLine::Command::Help)
+        {
             out << ProvixaCommandLine::Usage();
-        } else {
-            if (one.callerName.empty() && one.callerSid.empty()) {
+        }
+        else
+        {
+            if (one.callerName.empty() && one.callerSid.empty())
+            {
                 one.callerName = batch.callerName;
                 one.callerSid = batch.callerSid;
             }

@@ -37,8 +37,7 @@ public:
     static bool SplitLine(const std::string& line, std::vector<std::string>* words, std::string* error);
     // The command lines of the stream (skipping blanks and comments), split into words. False
     // with *error naming the line for a bad line, too long a line or too many lines.
-    static bool ReadCommands(std::istream& input, std::vector<Command>* commands,
-                             std::string* error);
+    static bool ReadCommands(std::istream& input, std::vector<Command>* commands, std::string* error);
 
     // Runs the batch: reads FILE or "-" (the standard input), then parses each line and hands
     // it to runOne, in order, going on after failures. A line that cannot be parsed is

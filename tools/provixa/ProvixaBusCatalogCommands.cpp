@@ -11,8 +11,7 @@
 #include "tools/provixa/ProvixaBusHost.h"
 #include "tools/provixa/ProvixaBusJson.h"
 
-namespace
-{
+namespace {
 using qpid::types::Variant;
 
 void Check(ProvixaBusSession& session, HRESULT hr)
@@ -39,7 +38,9 @@ void Type(ProvixaBusSession& session, const std::string& typeName)
 {
     CCorvessaQpidType type;
     Check(session, session.app.GetType(session.token({}), ProvixaBusHost::kApplicationId, typeName, type));
-    const auto list = [](const std::list<Variant>& items) { return Variant(Variant::List(items.begin(), items.end())); };
+    const auto list = [](const std::list<Variant>& items) {
+        return Variant(Variant::List(items.begin(), items.end()));
+    };
     session.out << ProvixaBusJson::Json(Variant::Map{{"class_name", Variant(type.GetClassNameW())},
                                                      {"display_name", Variant(type.GetClassDisplayName())},
                                                      {"properties", list(type.GetProperties())},
@@ -59,10 +60,10 @@ void Media(ProvixaBusSession& session, const std::vector<std::string>& operands)
 {
     Variant contentType;
     Variant data;
-    Check(session, session.app.GetMultimediaObjectData(session.token({}), ProvixaBusHost::kApplicationId,
-                                                       Number(session, operands[0], "the person id"),
-                                                       Number(session, operands[1], "the object type"),
-                                                       Number(session, operands[2], "the data type"), contentType, data));
+    Check(session, session.app.GetMultimediaObjectData(
+                       session.token({}), ProvixaBusHost::kApplicationId, Number(session, operands[0], "the person id"),
+                       Number(session, operands[1], "the object type"), Number(session, operands[2], "the data type"),
+                       contentType, data));
     Variant::Map answer{{"found", Variant(data.getType() != qpid::types::VAR_VOID)}};
     if (data.getType() != qpid::types::VAR_VOID)
     {
@@ -84,7 +85,8 @@ void Directories(ProvixaBusSession& session, const std::vector<std::string>& ope
     Check(session, session.app.GetDirectories(filter, directories));
     Variant::List list;
     for (const auto& directory : directories)
-        list.push_back(Variant(Variant::Map(directory->GetInstanceValues().begin(), directory->GetInstanceValues().end())));
+        list.push_back(
+            Variant(Variant::Map(directory->GetInstanceValues().begin(), directory->GetInstanceValues().end())));
     session.out << ProvixaBusJson::Json(Variant(list)) << "\n";
 }
 
@@ -97,10 +99,11 @@ void Cardholder(ProvixaBusSession& session, const std::vector<std::string>& oper
     Check(session, session.app.GetCardholderFromDirectory(session.token({}), ProvixaBusHost::kApplicationId,
                                                           Number(session, operands[0], "the directory id"), operands[1],
                                                           password, &cardholderId));
-    session.out << ProvixaBusJson::Json(Variant::Map{{"cardholder_id", Variant(static_cast<std::int32_t>(cardholderId))}})
+    session.out << ProvixaBusJson::Json(
+                       Variant::Map{{"cardholder_id", Variant(static_cast<std::int32_t>(cardholderId))}})
                 << "\n";
 }
-} // namespace
+}  // namespace
 
 std::string ProvixaBusCatalogCommands::Usage()
 {

@@ -23,8 +23,7 @@
 #include "tools/provixa/ProvixaInstallation.h"
 #include "tools/provixa/ProvixaText.h"
 
-namespace
-{
+namespace {
 using qpid::types::Variant;
 
 constexpr int kSuccess = 0;
@@ -118,7 +117,8 @@ public:
         const std::size_t count = command.operands.size();
         const auto expect = [&](std::size_t least, std::size_t most) {
             if (count < least || count > most)
-                throw UsageFailure{command.name + " takes " + (least == most ? std::to_string(least) : "at most " + std::to_string(most)) +
+                throw UsageFailure{command.name + " takes " +
+                                   (least == most ? std::to_string(least) : "at most " + std::to_string(most)) +
                                    " operand" + (most == 1 ? "" : "s")};
         };
         if (command.name == "version")
@@ -137,8 +137,7 @@ public:
         {
             expect(1, 1);
             const COleDateTime when = Login(command.operands[0], command.directoryId);
-            Print({{"token", Variant(m_token)},
-                   {"authenticated", Variant(Utf8(when.Format(L"%Y-%m-%d %H:%M:%S")))}});
+            Print({{"token", Variant(m_token)}, {"authenticated", Variant(Utf8(when.Format(L"%Y-%m-%d %H:%M:%S")))}});
         }
         else if (command.name == "whoami")
         {
@@ -366,7 +365,7 @@ int RunShell(BusClient& client, std::istream& in, std::ostream& out, std::ostrea
     }
     return status;
 }
-} // namespace
+}  // namespace
 
 std::string ProvixaBusHost::Usage()
 {

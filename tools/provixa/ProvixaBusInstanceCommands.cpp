@@ -10,8 +10,7 @@
 #include "tools/provixa/ProvixaBusHost.h"
 #include "tools/provixa/ProvixaBusJson.h"
 
-namespace
-{
+namespace {
 using qpid::types::Variant;
 
 constexpr std::array<const char*, 5> kCommands{"get", "add", "modify", "delete", "exec"};
@@ -126,7 +125,7 @@ Variant InstanceJson(const CCorvessaQpidInstance& instance)
     return Variant(Variant::Map{{"class", Variant(brontel::utility::ConvertCStringToUtf8(instance.GetClassNameW()))},
                                 {"values", Variant(values)}});
 }
-} // namespace
+}  // namespace
 
 bool ProvixaBusInstanceCommands::Handles(const std::string& name)
 {
@@ -144,8 +143,7 @@ std::string ProvixaBusInstanceCommands::Usage()
            "  Each takes [--user USER]; outside the shell the default user is sa.\n";
 }
 
-namespace
-{
+namespace {
 // The command's request and its answer; the front end's HRESULT.
 HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const InstanceCommand& command)
 {
@@ -204,7 +202,7 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const 
         out << ProvixaBusJson::Json(InstanceJson(written)) << "\n";
     return hr;
 }
-} // namespace
+}  // namespace
 
 void ProvixaBusInstanceCommands::Run(ProvixaBusSession& session, const std::string& name,
                                      const std::vector<std::string>& words)

@@ -5,8 +5,7 @@
 #include "tools/provixa/ProvixaOutput.h"
 #include "tools/provixa/ProvixaText.h"
 
-namespace
-{
+namespace {
 std::string Text(const std::string& utf8)
 {
     return ProvixaOutput::JsonString(ProvixaText::FromUtf8(utf8));
@@ -17,7 +16,7 @@ std::string Real(double value, const std::string& text)
     // JSON has no infinities or NaN.
     return std::isfinite(value) ? text : "null";
 }
-} // namespace
+}  // namespace
 
 std::string ProvixaBusJson::Json(const qpid::types::Variant& value)
 {

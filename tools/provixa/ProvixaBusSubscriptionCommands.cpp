@@ -9,8 +9,7 @@
 #include "tools/provixa/ProvixaBusHost.h"
 #include "tools/provixa/ProvixaBusJson.h"
 
-namespace
-{
+namespace {
 using qpid::types::Variant;
 
 constexpr const char* kApplicationId = ProvixaBusHost::kApplicationId;
@@ -120,7 +119,7 @@ void List(ProvixaBusSession& session, const std::vector<std::string>& operands)
                                                      {"page_size", Variant(page.pageSize)}})
                 << "\n";
 }
-} // namespace
+}  // namespace
 
 std::string ProvixaBusSubscriptionCommands::Usage()
 {

@@ -24,5 +24,5 @@ public:
 
 private:
     std::mutex m_lock;
-    std::ostream& m_out; // guarded by m_lock
+    std::ostream& m_out;  // guarded by m_lock
 };

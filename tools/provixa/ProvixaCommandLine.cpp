@@ -5,8 +5,7 @@
 
 #include <cstddef>
 
-namespace
-{
+namespace {
 struct CommandSpec
 {
     const char* name;
@@ -33,7 +32,7 @@ const CommandSpec kCommands[] = {
     {"wait", ProvixaCommandLine::Command::Wait, 0, false, 1},
     {"swevent", ProvixaCommandLine::Command::SwEvent, 4, false},
 };
-} // namespace
+}  // namespace
 
 std::string ProvixaCommandLine::Usage()
 {
@@ -171,8 +170,7 @@ bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaComm
     parsed.command = spec->command;
     parsed.operands.assign(words.begin() + 1, words.end());
     const std::size_t count = parsed.operands.size();
-    if (count < spec->fixedOperands ||
-        (!spec->assignments && count > spec->fixedOperands + spec->optionalOperands))
+    if (count < spec->fixedOperands || (!spec->assignments && count > spec->fixedOperands + spec->optionalOperands))
     {
         *error = std::string(spec->name) + " takes " + std::to_string(spec->fixedOperands) + " operand" +
                  (spec->fixedOperands == 1 ? "" : "s") + (spec->assignments ? " and NAME=VALUE pairs" : "");

@@ -28,8 +28,7 @@ struct ProvixaEvents::Inbox
     std::vector<std::string> arrived;
 };
 
-namespace
-{
+namespace {
 constexpr wchar_t kLoadingUser[] = L"NT AUTHORITY\\SYSTEM";
 constexpr wchar_t kLocale[] = L"MS_409";
 
@@ -142,7 +141,7 @@ bool ParseRawField(const std::string& name, std::size_t* width, std::size_t* off
 struct HandedRecord
 {
     BntMessage message;
-    std::vector<BYTE> raw; // the Record=HEX bytes; empty when the record is built from fields
+    std::vector<BYTE> raw;  // the Record=HEX bytes; empty when the record is built from fields
     std::wstring text;
     std::wstring hostName;
     LONG alarmId = 0;
@@ -211,7 +210,7 @@ bool BuildRecord(const ProvixaCommandLine& commandLine, HandedRecord* record, st
         record->message.SetText(CString(record->text.c_str()));
     return true;
 }
-} // namespace
+}  // namespace
 
 ProvixaEvents::ProvixaEvents(WbemServiceNamespace& services, std::ostream& out, std::ostream& err)
     : m_services(services), m_out(out), m_err(err), m_inbox(std::make_shared<Inbox>())

@@ -34,8 +34,7 @@
 #include <iostream>
 #include <memory>
 
-namespace
-{
+namespace {
 constexpr wchar_t kLocalSystemSid[] = L"S-1-5-18";
 
 // A BSTR of the text for one call, freed when the owner goes.
@@ -246,8 +245,7 @@ int ListClasses(IWbemServices* services, bool json, std::ostream& out, std::ostr
             text += std::string(first ? "" : ",") + "{\"class\":" + ProvixaOutput::JsonString(className) +
                     ",\"superclass\":" + ProvixaOutput::JsonString(parent) + "}";
         else
-            text += ProvixaText::ToUtf8(className) + (parent.empty() ? "" : " : " + ProvixaText::ToUtf8(parent)) +
-                    "\n";
+            text += ProvixaText::ToUtf8(className) + (parent.empty() ? "" : " : " + ProvixaText::ToUtf8(parent)) + "\n";
         first = false;
     }
     out << text << (json ? "]\n" : "");
@@ -316,8 +314,8 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
     if (inParams && !PutAssignments(inParams.Get(), commandLine, &error, services))
         return UsageFailed(err, error);
     ComPtr<IWbemClassObject> outParams;
-    hr = services->ExecMethod(Text(path.c_str()).Get(), Text(method.c_str()).Get(), 0, nullptr, inParams.Get(), &outParams,
-                              nullptr);
+    hr = services->ExecMethod(Text(path.c_str()).Get(), Text(method.c_str()).Get(), 0, nullptr, inParams.Get(),
+                              &outParams, nullptr);
     if (FAILED(hr))
         return RequestFailed(err, hr);
     if (!outParams)
@@ -375,7 +373,7 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
         return UsageFailed(err, "not a request command");
     }
 }
-} // namespace
+}  // namespace
 
 int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
 {

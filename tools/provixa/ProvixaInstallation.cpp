@@ -16,8 +16,7 @@
 #include <string_view>
 #include <system_error>
 
-namespace
-{
+namespace {
 constexpr wchar_t kProductKey[] = L"SOFTWARE\\Brontel\\Ivarune";
 constexpr wchar_t kFluxmereKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere";
 constexpr wchar_t kSqlitePrefix[] = L"sqlite:";
@@ -99,8 +98,7 @@ bool WriteDataSource(std::string* report)
 {
     const std::wstring file = ProvixaHome::PathOf(CBntDatabase::kIniFileName).wstring();
     wchar_t present[2] = {};
-    if (GetPrivateProfileStringW(CBntDatabase::kIniSection, CBntDatabase::kIniKey, L"", present, 2, file.c_str()) >
-        0)
+    if (GetPrivateProfileStringW(CBntDatabase::kIniSection, CBntDatabase::kIniKey, L"", present, 2, file.c_str()) > 0)
     {
         *report += "ACS.INI kept\n";
         return true;
@@ -170,7 +168,7 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
     *report = "cannot create the database " + file.string() + ": " + (built ? renamed.message() : error);
     return false;
 }
-} // namespace
+}  // namespace
 
 bool ProvixaInstallation::DatabaseFile(std::filesystem::path* file, std::string* error)
 {

@@ -9,8 +9,7 @@
 #include "platform/wmi/IWbemServices.h"
 #include "tools/provixa/ProvixaText.h"
 
-namespace
-{
+namespace {
 
 // The most elements one array argument may hold.
 constexpr std::size_t kMaxElements = 4096;
@@ -123,8 +122,8 @@ bool ObjectFor(IWbemServices* services, const std::string& text, _variant_t* val
 
 }  // namespace
 
-bool ProvixaMethodArgument::ValueFor(IWbemServices* services, CIMTYPE type, const std::string& text,
-                                     _variant_t* value, std::string* error, ScalarConversion scalar)
+bool ProvixaMethodArgument::ValueFor(IWbemServices* services, CIMTYPE type, const std::string& text, _variant_t* value,
+                                     std::string* error, ScalarConversion scalar)
 {
     if ((type & CIM_FLAG_ARRAY) != 0)
         return ArrayFor(type, text, value, error, scalar);

@@ -8,8 +8,7 @@
 
 #include <cstdio>
 
-namespace
-{
+namespace {
 // Embedded objects nest; deeper ones are cut off rather than followed without end.
 constexpr int kMaxDepth = 16;
 
@@ -192,7 +191,7 @@ std::string ObjectJson(IWbemClassObject* object, int depth)
     }
     return json + "}";
 }
-} // namespace
+}  // namespace
 
 std::string ProvixaOutput::JsonString(const std::wstring& text)
 {

@@ -7,9 +7,7 @@ ComPtr<ProvixaProviderShell> ProvixaProviderShell::Create()
     return MakeComObject<ProvixaProviderShell>();
 }
 
-ProvixaProviderShell::ProvixaProviderShell() : m_provider(std::make_unique<CWmipInstanceProvider>())
-{
-}
+ProvixaProviderShell::ProvixaProviderShell() : m_provider(std::make_unique<CWmipInstanceProvider>()) {}
 
 ProvixaProviderShell::~ProvixaProviderShell() = default;
 
@@ -28,9 +26,8 @@ HRESULT ProvixaProviderShell::QueryInterface(REFIID iid, void** object)
     return S_OK;
 }
 
-HRESULT ProvixaProviderShell::Initialize(LPWSTR user, LONG flags, LPWSTR ns, LPWSTR locale,
-                                         IWbemServices* services, IWbemContext* context,
-                                         IWbemProviderInitSink* initSink)
+HRESULT ProvixaProviderShell::Initialize(LPWSTR user, LONG flags, LPWSTR ns, LPWSTR locale, IWbemServices* services,
+                                         IWbemContext* context, IWbemProviderInitSink* initSink)
 {
     return m_provider->Initialize(user, flags, ns, locale, services, context, initSink);
 }

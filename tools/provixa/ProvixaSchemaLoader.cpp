@@ -15,8 +15,7 @@
 #include <map>
 #include <set>
 
-namespace
-{
+namespace {
 // Throws a failed step so that the class being copied fails as a whole.
 void Check(HRESULT hr)
 {
@@ -194,7 +193,7 @@ private:
     std::set<std::wstring> m_inProgress;
     std::wstring m_failedClass;
 };
-} // namespace
+}  // namespace
 
 HRESULT ProvixaSchemaLoader::Load(WbemRepository& repository, std::wstring* failedClass)
 {

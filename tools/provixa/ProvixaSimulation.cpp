@@ -11,8 +11,7 @@
 #include "tools/provixa/ProvixaInstallation.h"
 #include "tools/provixa/ProvixaText.h"
 
-namespace
-{
+namespace {
 
 // The online pattern: a status byte with bit 0 set.
 constexpr BYTE kOnline = 0x01;
@@ -31,10 +30,10 @@ support::SimulatedAnswer Filling(std::function<void(std::span<BYTE>)> fill)
 void AnswerOnline(support::SimulatedDriverServer& driver)
 {
     driver.SetAnswer(static_cast<LONG>(AapProcedure::GetPanelDeviceStatus), Filling([](std::span<BYTE> block) {
-        RpcBlock::PutByte(block, kHeaderStatusOffset, kOnline);
-        for (std::size_t at = kHeaderSize; at + kRecordSize <= block.size(); at += kRecordSize)
-            RpcBlock::PutByte(block, at + kRecordStatusOffset, kOnline);
-    }));
+                         RpcBlock::PutByte(block, kHeaderStatusOffset, kOnline);
+                         for (std::size_t at = kHeaderSize; at + kRecordSize <= block.size(); at += kRecordSize)
+                             RpcBlock::PutByte(block, at + kRecordStatusOffset, kOnline);
+                     }));
     driver.SetAnswer(static_cast<LONG>(AapProcedure::GetDeviceStatus),
                      Filling([](std::span<BYTE> block) { RpcBlock::PutLong(block, 8, 1); }));
     driver.SetAnswer(static_cast<LONG>(AapProcedure::GetIntrusionPanelStatus),
@@ -61,7 +60,8 @@ std::vector<std::wstring> ProvixaSimulation::PanelHosts()
         throw std::runtime_error("cannot read the panels of " + file.string());
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owned(statement, sqlite3_finalize);
     std::vector<std::wstring> hosts;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
+    while (sqlite3_step(statement) == SQLITE_ROW)
+    {
         if (const unsigned char* text = sqlite3_column_text(statement, 0))
             hosts.push_back(ProvixaText::FromUtf8(reinterpret_cast<const char*>(text)));
     }
@@ -74,7 +74,8 @@ ProvixaSimulation::ProvixaSimulation(std::ostream& out)
     hosts.emplace_back();
     m_servers = std::make_unique<support::SimulatedInstallation>(hosts);
     AnswerOnline(m_servers->Driver());
-    for (support::SimulatedServer* server : m_servers->Servers()) {
+    for (support::SimulatedServer* server : m_servers->Servers())
+    {
         server->SetObserver([this, &out](const support::SimulatedServer& self, const support::SimulatedCall& call) {
             // Calls may arrive on the configuration threads as well as on the request thread.
             const std::lock_guard<std::mutex> lock(m_outputLock);

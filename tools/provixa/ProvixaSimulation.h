@@ -14,8 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace support
-{
+namespace support {
 class SimulatedInstallation;
 }
 

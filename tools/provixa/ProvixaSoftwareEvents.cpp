@@ -13,8 +13,7 @@
 #include "tools/provixa/ProvixaSoftwareEventProviderShell.h"
 #include "tools/provixa/ProvixaText.h"
 
-namespace
-{
+namespace {
 constexpr wchar_t kLoadingUser[] = L"NT AUTHORITY\\SYSTEM";
 constexpr wchar_t kLocale[] = L"MS_409";
 
@@ -42,7 +41,7 @@ bool ReadTextFile(const std::string& path, std::size_t limit, std::string* text)
     }
     return !file.bad();
 }
-} // namespace
+}  // namespace
 
 ProvixaSoftwareEvents::ProvixaSoftwareEvents(WbemServiceNamespace& services, std::ostream& out, std::ostream& err)
     : m_services(services), m_out(out), m_err(err)

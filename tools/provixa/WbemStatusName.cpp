@@ -2,8 +2,7 @@
 
 #include "platform/com/WbemConstants.h"
 
-namespace
-{
+namespace {
 // Every status the WMI calls of the host can answer, with its name.
 struct NamedStatus
 {
@@ -161,7 +160,7 @@ const NamedStatus kNames[] = {
     {E_NOTIMPL, "E_NOTIMPL"},
     {E_ACCESSDENIED, "E_ACCESSDENIED"},
 };
-} // namespace
+}  // namespace
 
 const char* WbemStatusName::Of(HRESULT status)
 {

@@ -27,12 +27,15 @@ Bytes Emit(int byteOrder, Write write)
     return ostrum_test::BytesOf(sink);
 }
 
-struct VarCase {
+struct VarCase
+{
     int64_t value;
     Bytes bytes;
 };
 
-class VarInt32Table : public testing::TestWithParam<VarCase> {};
+class VarInt32Table : public testing::TestWithParam<VarCase>
+{
+};
 
 TEST_P(VarInt32Table, SignedFormRoundTrips)
 {
@@ -81,7 +84,9 @@ TEST(DataStream, UnsignedVarIntsAtTheirWidths)
 
 TEST(DataStream, SignedVarInt64ExtremesRoundTrip)
 {
-    for (const int64_t value : {-(int64_t{1} << 40), std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()}) {
+    for (const int64_t value :
+         {-(int64_t{1} << 40), std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()})
+    {
         const Bytes bytes = Emit(0, [&](DataOutputStream& out) { out.writeVarInt64(value); });
         ostrum_test::BytesInput input(bytes);
         DataInputStream in(&input.Stream(), 0);
@@ -201,7 +206,8 @@ TEST(DataStream, UtfFormBoundariesAndBadPairs)
     EXPECT_EQ(sink.getSize(), 0);
     EXPECT_NO_THROW(out.writeUTF(std::string(65535, 'a')));
 
-    for (const Bytes& bad : {Bytes({0, 2, 0x85, 0x80}), Bytes({0, 2, 0xC3, 0x41}), Bytes({0, 2, 0xC5, 0x80})}) {
+    for (const Bytes& bad : {Bytes({0, 2, 0x85, 0x80}), Bytes({0, 2, 0xC3, 0x41}), Bytes({0, 2, 0xC5, 0x80})})
+    {
         ostrum_test::BytesInput badInput(bad);
         DataInputStream badIn(&badInput.Stream(), 0);
         EXPECT_THROW(badIn.readUTF(back, 100), ostrum::io::IOException);

@@ -26,7 +26,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempFolder : public testing::Test {
+class TempFolder : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -47,7 +48,8 @@ protected:
 };
 
 // An output stream that takes at most a fixed number of bytes per call, then stops taking any.
-class StingySink : public ostrum::io::OutputStream {
+class StingySink : public ostrum::io::OutputStream
+{
 public:
     explicit StingySink(int perCall, int total) : m_perCall(perCall), m_left(total) {}
     using OutputStream::write;
@@ -102,10 +104,13 @@ TEST_F(FileStreams, WriteThenReadBack)
 
 TEST_F(FileStreams, OpenFailuresAndClosedWrites)
 {
-    try {
+    try
+    {
         ostrum::io::FileInputStream in(Path("missing"), true);
         ADD_FAILURE() << "no exception";
-    } catch (const ostrum::io::FileNotFoundException& error) {
+    }
+    catch (const ostrum::io::FileNotFoundException& error)
+    {
         EXPECT_EQ(error.getMessage(), Path("missing"));
     }
     EXPECT_THROW(ostrum::io::FileOutputStream(Path("no/such/dir/x"), false, false), ostrum::io::FileOpenException);
@@ -195,7 +200,8 @@ TEST(BufferedInputStream, SingleBytesThenTheRest)
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buf + 1), 5), "bcdef");
 }
 
-struct SplitCase {
+struct SplitCase
+{
     const char* path;
     const char* drive;
     const char* directory;
@@ -203,7 +209,9 @@ struct SplitCase {
     const char* extension;
 };
 
-class FileUtilsSplit : public testing::TestWithParam<SplitCase> {};
+class FileUtilsSplit : public testing::TestWithParam<SplitCase>
+{
+};
 
 TEST_P(FileUtilsSplit, FivePartSplit)
 {
@@ -317,10 +325,13 @@ TEST_F(FileUtilsOnDisk, ScannerRecordsInOrderWithoutMovingTheWorkingDirectory)
 TEST_F(FileUtilsOnDisk, ScannerRefusesAMissingRoot)
 {
     ostrum::io::PathScanner scanner;
-    try {
+    try
+    {
         scanner.scan(Path("missing"), true);
         ADD_FAILURE() << "no exception";
-    } catch (const std::runtime_error& error) {
+    }
+    catch (const std::runtime_error& error)
+    {
         EXPECT_STREQ(error.what(), "invalid local root direcctory");
     }
 }

@@ -114,7 +114,8 @@ TEST(InetSocketAddress, EqualityAndOrderAgree)
     EXPECT_LT(low, a);
 }
 
-struct UrlCase {
+struct UrlCase
+{
     const char* text;
     const char* scheme;
     const char* host;
@@ -122,7 +123,9 @@ struct UrlCase {
     const char* path;
 };
 
-class SplitUrlTable : public testing::TestWithParam<UrlCase> {};
+class SplitUrlTable : public testing::TestWithParam<UrlCase>
+{
+};
 
 TEST_P(SplitUrlTable, SchemeHostPortPath)
 {
@@ -173,10 +176,13 @@ TEST(NetUtils, UnresolvableNamesFailOrRaise)
 {
     uint8_t out[4] = {};
     EXPECT_FALSE(NetUtils::resolveHost("", out, false));
-    try {
+    try
+    {
         NetUtils::resolveHost("", out, true);
         ADD_FAILURE() << "no exception";
-    } catch (const std::runtime_error& error) {
+    }
+    catch (const std::runtime_error& error)
+    {
         EXPECT_STREQ(error.what(), "could not resolve host: ");
     }
 }
@@ -199,13 +205,16 @@ TEST(NetUtils, SubnetSearchComparesTheFirstThreeBytes)
 bool HostNameIsInHostsFile()
 {
     char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0) {
+    if (::gethostname(name, sizeof name - 1) != 0)
+    {
         return false;
     }
     std::ifstream hosts("/etc/hosts");
     std::string line;
-    while (std::getline(hosts, line)) {
-        if (line.find(name) != std::string::npos && line.rfind("127.", 0) == 0) {
+    while (std::getline(hosts, line))
+    {
+        if (line.find(name) != std::string::npos && line.rfind("127.", 0) == 0)
+        {
             return true;
         }
     }
@@ -214,7 +223,8 @@ bool HostNameIsInHostsFile()
 
 TEST(NetUtils, LocalHostFromTheHostsFile)
 {
-    if (!HostNameIsInHostsFile()) {
+    if (!HostNameIsInHostsFile())
+    {
         GTEST_SKIP() << "the host name is not a loopback entry of /etc/hosts";
     }
     uint8_t bytes[4] = {};
@@ -238,21 +248,26 @@ TEST(NetUtils, AdapterListHasTheLoopbackInterface)
     ASSERT_GE(adapters.size(), 2u);
     EXPECT_EQ(adapters[0].name, "");
     bool loopback = false;
-    for (const auto& adapter : adapters) {
-        for (const auto& pair : adapter.addresses) {
+    for (const auto& adapter : adapters)
+    {
+        for (const auto& pair : adapter.addresses)
+        {
             loopback = loopback || (pair.address == V4(127, 0, 0, 1) && pair.mask == V4(255, 0, 0, 0));
         }
     }
     EXPECT_TRUE(loopback);
 }
 
-struct PunycodeCase {
+struct PunycodeCase
+{
     const char* name;
     std::u32string text;
     const char* encoded;
 };
 
-class PunycodeSamples : public testing::TestWithParam<PunycodeCase> {};
+class PunycodeSamples : public testing::TestWithParam<PunycodeCase>
+{
+};
 
 TEST_P(PunycodeSamples, EncodeAndDecodeRoundTrip)
 {
@@ -260,29 +275,29 @@ TEST_P(PunycodeSamples, EncodeAndDecodeRoundTrip)
     std::vector<uint32_t> codePoints(c.text.begin(), c.text.end());
     uint32_t length = Punycode::encodedBound(static_cast<uint32_t>(codePoints.size()));
     std::string output(length, '\0');
-    ASSERT_EQ(Punycode::encode(static_cast<uint32_t>(codePoints.size()), codePoints.data(), nullptr, &length,
-                               output.data()),
-              Punycode::Success);
+    ASSERT_EQ(
+        Punycode::encode(static_cast<uint32_t>(codePoints.size()), codePoints.data(), nullptr, &length, output.data()),
+        Punycode::Success);
     output.resize(length);
     EXPECT_EQ(output, c.encoded);
 
     std::vector<uint32_t> decoded(64);
     uint32_t decodedLength = static_cast<uint32_t>(decoded.size());
-    ASSERT_EQ(Punycode::decode(static_cast<uint32_t>(output.size()), output.data(), &decodedLength, decoded.data(),
-                               nullptr),
-              Punycode::Success);
+    ASSERT_EQ(
+        Punycode::decode(static_cast<uint32_t>(output.size()), output.data(), &decodedLength, decoded.data(), nullptr),
+        Punycode::Success);
     decoded.resize(decodedLength);
     EXPECT_EQ(decoded, codePoints);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rfc3492, PunycodeSamples,
-    testing::Values(
-        PunycodeCase{"Chinese", U"\u4ED6\u4EEC\u4E3A\u4EC0\u4E48\u4E0D\u8BF4\u4E2D\u6587", "ihqwcrb4cv8a8dqg056pqjye"},
-        PunycodeCase{"Japanese", U"\u305D\u306E\u30B9\u30D4\u30FC\u30C9\u3067", "d9juau41awczczp"},
-        PunycodeCase{"MixedBasic", U"3\u5E74B\u7D44\u91D1\u516B\u5148\u751F", "3B-ww4c5e180e575a65lsy2b"},
-        PunycodeCase{"OnlyBasic", U"-> $1.00 <-", "-> $1.00 <--"},
-        PunycodeCase{"German", U"b\u00FCcher", "bcher-kva"}),
+    testing::Values(PunycodeCase{"Chinese", U"\u4ED6\u4EEC\u4E3A\u4EC0\u4E48\u4E0D\u8BF4\u4E2D\u6587",
+                                 "ihqwcrb4cv8a8dqg056pqjye"},
+                    PunycodeCase{"Japanese", U"\u305D\u306E\u30B9\u30D4\u30FC\u30C9\u3067", "d9juau41awczczp"},
+                    PunycodeCase{"MixedBasic", U"3\u5E74B\u7D44\u91D1\u516B\u5148\u751F", "3B-ww4c5e180e575a65lsy2b"},
+                    PunycodeCase{"OnlyBasic", U"-> $1.00 <-", "-> $1.00 <--"},
+                    PunycodeCase{"German", U"b\u00FCcher", "bcher-kva"}),
     [](const testing::TestParamInfo<PunycodeCase>& info) { return std::string(info.param.name); });
 
 TEST(Punycode, ReportsShortRoomAndBadInput)
@@ -301,7 +316,9 @@ TEST(Punycode, ReportsShortRoomAndBadInput)
 TEST(NetUtils, AsciiHostNames)
 {
     EXPECT_EQ(NetUtils::toAsciiHostName("www.example-1.org"), "www.example-1.org");
-    EXPECT_EQ(NetUtils::toAsciiHostName("www.b\xC3\xBC" "cher.de"), "www.xn--bcher-kva.de");
+    EXPECT_EQ(NetUtils::toAsciiHostName("www.b\xC3\xBC"
+                                        "cher.de"),
+              "www.xn--bcher-kva.de");
     EXPECT_EQ(NetUtils::toAsciiHostName("my_host.org"), "xn--my_host-.org");
     EXPECT_EQ(NetUtils::toAsciiHostName("a..b"), "a.b");
     EXPECT_TRUE(NetUtils::needsIdnEncoding("a b"));

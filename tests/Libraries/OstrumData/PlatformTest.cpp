@@ -31,24 +31,32 @@ std::string Xml(const Info& info, bool element)
 }
 
 // Sets an environment variable for one test and puts the old value back.
-class ScopedEnvironment {
+class ScopedEnvironment
+{
 public:
     ScopedEnvironment(const char* name, const char* value) : m_name(name)
     {
-        if (const char* old = std::getenv(name)) {
+        if (const char* old = std::getenv(name))
+        {
             m_old = old;
         }
-        if (value != nullptr) {
+        if (value != nullptr)
+        {
             ::setenv(name, value, 1);
-        } else {
+        }
+        else
+        {
             ::unsetenv(name);
         }
     }
     ~ScopedEnvironment()
     {
-        if (m_old) {
+        if (m_old)
+        {
             ::setenv(m_name, m_old->c_str(), 1);
-        } else {
+        }
+        else
+        {
             ::unsetenv(m_name);
         }
     }
@@ -82,7 +90,8 @@ TEST(PlatformInfo, DetectedRecordsDescribeThisMachine)
     const ostrum::CpuInfo cpu(true);
     EXPECT_TRUE(cpu.ready);
     const std::string xml = Xml(cpu, true);
-    if (cpu.cpuidAvailable) {
+    if (cpu.cpuidAvailable)
+    {
         EXPECT_EQ(cpu.vendor.size(), 12u);
         EXPECT_NE(xml.find(" vendor=\"" + cpu.vendor + "\""), std::string::npos);
         EXPECT_NE(xml.find(" hyperthreading=\""), std::string::npos);

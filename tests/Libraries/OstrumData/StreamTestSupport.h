@@ -22,7 +22,8 @@ inline std::string TextOf(ostrum::io::MemoryOutputStream& out)
 }
 
 // An input stream over a copy of the given bytes.
-class BytesInput {
+class BytesInput
+{
 public:
     explicit BytesInput(std::vector<unsigned char> bytes)
         : m_bytes(std::move(bytes)),

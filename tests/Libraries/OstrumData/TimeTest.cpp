@@ -22,7 +22,8 @@ bool IsLeap(int64_t year)
 int64_t YearStartBefore1970(int64_t year)
 {
     int64_t days = 0;
-    for (int64_t y = year; y < 1970; ++y) {
+    for (int64_t y = year; y < 1970; ++y)
+    {
         days -= IsLeap(y) ? 366 : 365;
     }
     return days * kDay;
@@ -32,7 +33,8 @@ int64_t YearStartBefore1970(int64_t year)
 TEST(Time, CalendarAgreesWithADayCountModelFrom1970To9999)
 {
     int64_t yearStart = 0;
-    for (unsigned year = 1970; year <= 9999; ++year) {
+    for (unsigned year = 1970; year <= 9999; ++year)
+    {
         const int64_t marchFirst = yearStart + 59 + (IsLeap(year) ? 1 : 0);
         const int64_t lastDay = yearStart + 364 + (IsLeap(year) ? 1 : 0);
         ASSERT_EQ(Time(year, 1, 1, 0, 0, 0).getMillis(), yearStart * kDay) << year;
@@ -59,21 +61,25 @@ TEST(Time, KnownValuesAndCenturyYears)
     EXPECT_EQ(Time(int64_t{0}).getDayOfWeek(), 5u);  // a Thursday
 }
 
-struct SetCase {
+struct SetCase
+{
     unsigned year, month;
     int day;
     unsigned hour, minute, second;
     bool ok;
 };
 
-class TimeSetTable : public testing::TestWithParam<SetCase> {};
+class TimeSetTable : public testing::TestWithParam<SetCase>
+{
+};
 
 TEST_P(TimeSetTable, ValidationKeepsTheOldValue)
 {
     const SetCase& c = GetParam();
     Time t(int64_t{123456});
     EXPECT_EQ(t.set(c.year, c.month, c.day, c.hour, c.minute, c.second, false), c.ok);
-    if (!c.ok) {
+    if (!c.ok)
+    {
         EXPECT_EQ(t.getMillis(), 123456);
     }
 }
@@ -181,14 +187,17 @@ TEST(Time, EightByteFormIsBigEndian)
     EXPECT_EQ(back.getMillis(), 0x0102030405060708);
 }
 
-struct ParseCase {
+struct ParseCase
+{
     const char* text;
     int hint;
     bool ok;
     int64_t expected;  // milliseconds when ok
 };
 
-class TimeParseTable : public testing::TestWithParam<ParseCase> {};
+class TimeParseTable : public testing::TestWithParam<ParseCase>
+{
+};
 
 TEST_P(TimeParseTable, IsoTexts)
 {
@@ -209,10 +218,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"2024-03", 0, true, Time(2024, 3, 1, 0, 0, 0).getMillis()},
                     ParseCase{"2024", 1, true, Time(2024, 1, 1, 0, 0, 0).getMillis()},
                     ParseCase{"12:30", 0, true, 12 * 3600000 + 30 * 60000},
-                    ParseCase{"10+0130", 0, true, 10 * 3600000 - 90 * 60000},
-                    ParseCase{"2024-1-31", 0, false, 0}, ParseCase{"12345", 0, false, 0},
-                    ParseCase{"2024-01-31T8:05", 0, false, 0}, ParseCase{"T08:00+1", 0, false, 0},
-                    ParseCase{"20x40131", 0, false, 0}, ParseCase{"", 0, false, 0},
+                    ParseCase{"10+0130", 0, true, 10 * 3600000 - 90 * 60000}, ParseCase{"2024-1-31", 0, false, 0},
+                    ParseCase{"12345", 0, false, 0}, ParseCase{"2024-01-31T8:05", 0, false, 0},
+                    ParseCase{"T08:00+1", 0, false, 0}, ParseCase{"20x40131", 0, false, 0}, ParseCase{"", 0, false, 0},
                     ParseCase{"2024-01-31T", 0, true, Time(2024, 1, 31, 0, 0, 0).getMillis()}));
 
 TEST(Time, ShiftingToLocalAndBackIsSymmetric)
@@ -221,7 +229,8 @@ TEST(Time, ShiftingToLocalAndBackIsSymmetric)
     EXPECT_EQ(t.toLocal().toUTC().getMillis(), t.getMillis());
 }
 
-struct FormatCase {
+struct FormatCase
+{
     const char* pattern;
     Time time;
     const char* expected;
@@ -234,7 +243,9 @@ Time At(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned min
     return t;
 }
 
-class TimeFormatTable : public testing::TestWithParam<FormatCase> {};
+class TimeFormatTable : public testing::TestWithParam<FormatCase>
+{
+};
 
 TEST_P(TimeFormatTable, Patterns)
 {

@@ -20,7 +20,8 @@ std::vector<std::string> Tokens(const std::string& text, std::vector<const char*
     tokenizer.addStopStrings(stops);
     tokenizer.quoteMode = quotes;
     std::vector<std::string> tokens;
-    while (const char* token = tokenizer.nextToken()) {
+    while (const char* token = tokenizer.nextToken())
+    {
         tokens.emplace_back(token);
     }
     EXPECT_FALSE(tokenizer.hasMoreTokens());
@@ -56,7 +57,8 @@ TEST(UnicodeStreamTokenizer, ReadsSixteenBitCharactersAndStopStrings)
 {
     const std::u16string text = u"\u00e9a<b c";
     std::vector<unsigned char> bytes;
-    for (const char16_t c : text) {
+    for (const char16_t c : text)
+    {
         bytes.push_back(static_cast<unsigned char>(c & 0xFF));
         bytes.push_back(static_cast<unsigned char>(c >> 8));
     }
@@ -64,7 +66,8 @@ TEST(UnicodeStreamTokenizer, ReadsSixteenBitCharactersAndStopStrings)
     ostrum::io::UnicodeStreamTokenizer tokenizer(&input.Stream(), 8);
     tokenizer.addStopChars(L"<");
     std::vector<std::wstring> tokens;
-    while (const wchar_t* token = tokenizer.nextToken()) {
+    while (const wchar_t* token = tokenizer.nextToken())
+    {
         tokens.emplace_back(token);
     }
     EXPECT_EQ(tokens, std::vector<std::wstring>({L"\u00e9a", L"<", L"b", L"c"}));

@@ -15,7 +15,8 @@ using ostrum::xml::XmlTreeReader;
 
 namespace {
 
-struct ParseCase {
+struct ParseCase
+{
     const char* name;
     std::string document;
     bool skipHeader;
@@ -25,7 +26,9 @@ struct ParseCase {
 
 const std::string kDecl = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
 
-class XmlParseTable : public testing::TestWithParam<ParseCase> {};
+class XmlParseTable : public testing::TestWithParam<ParseCase>
+{
+};
 
 TEST_P(XmlParseTable, ResultAndErrorText)
 {
@@ -34,9 +37,12 @@ TEST_P(XmlParseTable, ResultAndErrorText)
     XmlTree tree;
     XmlTreeReader reader;
     EXPECT_EQ(reader.Read(&tree, input.Stream(), true, c.skipHeader), c.ok);
-    if (c.ok) {
+    if (c.ok)
+    {
         EXPECT_TRUE(reader.GetParser().GetErrors().empty());
-    } else {
+    }
+    else
+    {
         ASSERT_FALSE(reader.GetParser().GetErrors().empty());
         EXPECT_EQ(reader.GetParser().GetErrors().back(), c.error);
     }
@@ -46,7 +52,8 @@ std::string Nested(int depth)
 {
     std::string open;
     std::string close;
-    for (int i = 0; i < depth; ++i) {
+    for (int i = 0; i < depth; ++i)
+    {
         open += "<e>";
         close += "</e>";
     }
@@ -128,12 +135,12 @@ TEST(XmlTreeReader, BuildsTreeWithAttributesChildrenAndText)
 
 TEST(XmlTreeReader, ReadsASettingsDocumentWithCommentsAndNesting)
 {
-    const std::string document = kDecl +
-        "\r\n<!-- logging settings -->\r\n<configuration>\r\n"
-        "  <appender name=\"file\" type=\"ostrum.FileLogAppender\" file=\"app.log\" append=\"true\"/>\r\n"
-        "  <!-- the root logs errors -->\r\n"
-        "  <logger name=\"a.b\" level=\"debug\">\r\n    <appender-ref name=\"file\" />\r\n  </logger>\r\n"
-        "</configuration>\r\n";
+    const std::string document =
+        kDecl + "\r\n<!-- logging settings -->\r\n<configuration>\r\n"
+                "  <appender name=\"file\" type=\"ostrum.FileLogAppender\" file=\"app.log\" append=\"true\"/>\r\n"
+                "  <!-- the root logs errors -->\r\n"
+                "  <logger name=\"a.b\" level=\"debug\">\r\n    <appender-ref name=\"file\" />\r\n  </logger>\r\n"
+                "</configuration>\r\n";
     XmlTree tree;
     ASSERT_TRUE(ostrum::xml::ParseXmlText(document, &tree, false));
     EXPECT_EQ(tree.GetName(), "configuration");
@@ -183,7 +190,8 @@ TEST(XmlTreeReader, FailedParseKeepsTheBuiltPart)
 XmlAttributeList Attributes(std::initializer_list<std::pair<const char*, const char*>> pairs)
 {
     XmlAttributeList list;
-    for (const auto& [name, value] : pairs) {
+    for (const auto& [name, value] : pairs)
+    {
         list.Add(name, value);
     }
     return list;

@@ -43,9 +43,8 @@ TEST(XmlTreeWriter, TextBeforeIndentedChildrenAndHeader)
     tree.SetText("body");
     XmlTreeNode* child = tree.AddChild("c", XmlAttributeList());
     child->AddChild("g", One("k", "v"));
-    EXPECT_EQ(Written(tree, true),
-              "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
-              "<r>\r\nbody\r\n  <c>\r\n    <g k=\"v\" />\r\n  </c>\r\n</r>\r\n");
+    EXPECT_EQ(Written(tree, true), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+                                   "<r>\r\nbody\r\n  <c>\r\n    <g k=\"v\" />\r\n  </c>\r\n</r>\r\n");
 }
 
 TEST(XmlTreeWriter, ValuesAreWrittenAsTheyAre)
@@ -64,7 +63,8 @@ TEST(XmlTreeWriter, ReportsTheBytesOfTheElement)
     EXPECT_EQ(tree.WriteDocument(out, true), 6);
 }
 
-class XmlTreeSearch : public testing::Test {
+class XmlTreeSearch : public testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -21,11 +21,10 @@ TEST_F(Association, ReferencesAreObjectPathsOfTheReferencedInstances)
 {
     auto mapper = MakeMapper(L"Tst_PersonBadge");
     ASSERT_NE(mapper, nullptr);
-    EXPECT_EQ(Enumerate(*mapper, L"", L"Badge"),
-              Strings({L"Tst_Badge.BadgeKey=\"1\"", L"Tst_Badge.BadgeKey=\"2\"", L"Tst_Badge.BadgeKey=\"4\"",
-                       L"Tst_Badge.BadgeKey=\"5\""}));
-    EXPECT_EQ(Enumerate(*mapper, L"", L"Person"),
-              Strings({L"Tst_Person.ID=\"1\"", L"Tst_Person.ID=\"4\"", L"Tst_Person.ID=\"1\"", L"Tst_Person.ID=\"4\""}));
+    EXPECT_EQ(Enumerate(*mapper, L"", L"Badge"), Strings({L"Tst_Badge.BadgeKey=\"1\"", L"Tst_Badge.BadgeKey=\"2\"",
+                                                          L"Tst_Badge.BadgeKey=\"4\"", L"Tst_Badge.BadgeKey=\"5\""}));
+    EXPECT_EQ(Enumerate(*mapper, L"", L"Person"), Strings({L"Tst_Person.ID=\"1\"", L"Tst_Person.ID=\"4\"",
+                                                           L"Tst_Person.ID=\"1\"", L"Tst_Person.ID=\"4\""}));
 }
 
 TEST_F(Association, ConditionsOnReferencesGoToTheReferencedClass)

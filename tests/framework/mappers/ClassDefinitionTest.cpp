@@ -52,8 +52,11 @@ public:
         return m_namespace.GetObject(path, 0, nullptr, object, nullptr);
     }
 
-#define NOT_USED(signature) \
-    HRESULT signature override { return WBEM_E_NOT_SUPPORTED; }
+#define NOT_USED(signature)                                                                                            \
+    HRESULT signature override                                                                                         \
+    {                                                                                                                  \
+        return WBEM_E_NOT_SUPPORTED;                                                                                   \
+    }
     NOT_USED(OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**, IWbemCallResult**))
     NOT_USED(CancelAsyncCall(IWbemObjectSink*))
     NOT_USED(QueryObjectSink(LONG, IWbemObjectSink**))

@@ -88,13 +88,13 @@ TEST_F(DateColumns, UtcLiteralsSelectLocalColumnsAtTheSameInstant)
     auto mapper = MakeMapper(L"Tst_Badge");
     ASSERT_NE(mapper, nullptr);
     // 13:30 UTC is the stored 08:30 local time of badge 1.
-    EXPECT_EQ(Enumerate(*mapper, L"SELECT * FROM Tst_Badge WHERE Activate = \"20240115133000.000000+000\"",
-                        L"BadgeKey"),
-              Strings({L"1"}));
+    EXPECT_EQ(
+        Enumerate(*mapper, L"SELECT * FROM Tst_Badge WHERE Activate = \"20240115133000.000000+000\"", L"BadgeKey"),
+        Strings({L"1"}));
     static_cast<TestBadgeMapper&>(*mapper).m_useUtc = true;
-    EXPECT_EQ(Enumerate(*mapper, L"SELECT * FROM Tst_Badge WHERE Activate = \"20240115083000.000000+000\"",
-                        L"BadgeKey"),
-              Strings({L"1"}));
+    EXPECT_EQ(
+        Enumerate(*mapper, L"SELECT * FROM Tst_Badge WHERE Activate = \"20240115083000.000000+000\"", L"BadgeKey"),
+        Strings({L"1"}));
 }
 
 TEST(MapperTime, ConversionsRoundTripAndKeepInvalidValues)

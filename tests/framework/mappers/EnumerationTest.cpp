@@ -59,8 +59,8 @@ TEST_F(Enumeration, UnregisteredOrMalformedConditionsAreRefusedAsInvalidQueries)
 {
     auto mapper = MakeMapper(L"Tst_Badge");
     ASSERT_NE(mapper, nullptr);
-    for (const wchar_t* wql : {L"SELECT * FROM Tst_Badge WHERE NoSuchProperty = 1",
-                               L"SELECT * FROM Tst_Badge WHERE SEGMENTID = 20"})
+    for (const wchar_t* wql :
+         {L"SELECT * FROM Tst_Badge WHERE NoSuchProperty = 1", L"SELECT * FROM Tst_Badge WHERE SEGMENTID = 20"})
     {
         auto query = CWmipQuery::CreateFromQuery(wql);
         ASSERT_NE(query, nullptr);
@@ -141,8 +141,9 @@ TEST_F(Enumeration, PagesAreSlicesOfTheOrderedRows)
             const size_t from = static_cast<size_t>(std::max<LONG>(first, 1) - 1);
             const size_t to = std::min(all.size(), static_cast<size_t>(last));
             const std::vector<CString> expected =
-                from < to ? std::vector<CString>(all.begin() + static_cast<long>(from), all.begin() + static_cast<long>(to))
-                          : std::vector<CString>();
+                from < to
+                    ? std::vector<CString>(all.begin() + static_cast<long>(from), all.begin() + static_cast<long>(to))
+                    : std::vector<CString>();
             EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), expected) << first << ".." << last;
         }
     }

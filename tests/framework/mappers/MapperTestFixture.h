@@ -189,8 +189,8 @@ protected:
     // A mapper built by the class's registered factory, working for the caller (when logged in).
     std::unique_ptr<CWmipClassMapper> MakeMapper(const wchar_t* className)
     {
-        std::unique_ptr<CWmipClassMapper> mapper(
-            CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(m_connection.get(), nullptr, &m_services, className));
+        std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(
+            m_connection.get(), nullptr, &m_services, className));
         if (mapper != nullptr && m_caller != nullptr)
             mapper->SetUserEntry(m_caller.get());
         return mapper;

@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 ComPtr<IWbemClassObject> SampleClass(const wchar_t* name)
 {
     ComPtr<IWbemClassObject> cls;
@@ -24,9 +23,14 @@ ComPtr<IWbemClassObject> SampleClass(const wchar_t* name)
         const wchar_t* name;
         CIMTYPE type;
     } properties[] = {
-        {L"ID", CIM_SINT32},        {L"Mask", CIM_UINT32}, {L"Big", CIM_SINT64},
-        {L"Active", CIM_BOOLEAN},   {L"Name", CIM_STRING}, {L"Rate", CIM_REAL64},
-        {L"Pin", CIM_UINT8 | CIM_FLAG_ARRAY},              {L"When", CIM_DATETIME},
+        {L"ID", CIM_SINT32},
+        {L"Mask", CIM_UINT32},
+        {L"Big", CIM_SINT64},
+        {L"Active", CIM_BOOLEAN},
+        {L"Name", CIM_STRING},
+        {L"Rate", CIM_REAL64},
+        {L"Pin", CIM_UINT8 | CIM_FLAG_ARRAY},
+        {L"When", CIM_DATETIME},
     };
     for (const auto& property : properties)
         EXPECT_EQ(cls->Put(property.name, 0, nullptr, property.type), WBEM_S_NO_ERROR);
@@ -63,21 +67,22 @@ std::vector<NamedWrite> Writes()
     static const CByteArray pin = {1, 2, 250};
     return {
         {L"ID", [](IWbemClassObject* o, auto* s) { return WMIHelper::PutNumber(o, L"ID", -17, s); }},
-        {L"Mask", [](IWbemClassObject* o, auto* s) { return WMIHelper::PutUnsignedNumber(o, L"Mask", 0xFFFFFFF0u, s); }},
+        {L"Mask",
+         [](IWbemClassObject* o, auto* s) { return WMIHelper::PutUnsignedNumber(o, L"Mask", 0xFFFFFFF0u, s); }},
         {L"Big", [](IWbemClassObject* o, auto* s) { return WMIHelper::PutNumber64(o, L"Big", -9000000000LL, s); }},
         {L"Active", [](IWbemClassObject* o, auto* s) { return WMIHelper::PutBool(o, L"Active", true, s); }},
         {L"Name", [](IWbemClassObject* o, auto* s) { return WMIHelper::PutText(o, L"Name", L"Main gate", 0, s); }},
-        {L"Rate", [](IWbemClassObject* o, auto* s) {
+        {L"Rate",
+         [](IWbemClassObject* o, auto* s) {
              _variant_t rate(2.5);
              return WMIHelper::PutVariant(o, L"Rate", &rate, 0, s);
          }},
         {L"Pin", [](IWbemClassObject* o, auto* s) { return WMIHelper::PutByteArray(o, L"Pin", pin, s); }},
-        {L"When", [](IWbemClassObject* o, auto* s) {
-             return WMIHelper::PutDateTime(o, L"When", COleDateTime(2024, 2, 29, 13, 45, 6), s);
-         }},
+        {L"When", [](IWbemClassObject* o,
+                     auto* s) { return WMIHelper::PutDateTime(o, L"When", COleDateTime(2024, 2, 29, 13, 45, 6), s); }},
     };
 }
-} // namespace
+}  // namespace
 
 TEST(WMIHelperSlot, WritesBySlotLeaveTheInstanceAsWritesByName)
 {

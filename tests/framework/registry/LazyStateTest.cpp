@@ -27,7 +27,8 @@ CWmipMapperRegistry& Registry()
 
 // Each case works on a fresh installation database; the registry forgets what it read from the
 // database of the case before, as it does after a lost connection.
-class LazyState : public ::testing::Test {
+class LazyState : public ::testing::Test
+{
 protected:
     void SetUp() override { ForgetDatabase(); }
     void TearDown() override
@@ -49,16 +50,19 @@ void RunConcurrently(Work work)
 {
     std::atomic<bool> go{false};
     std::vector<std::thread> threads;
-    for (int i = 0; i < kThreads; ++i) {
+    for (int i = 0; i < kThreads; ++i)
+    {
         threads.emplace_back([&, i] {
-            while (!go.load()) {
+            while (!go.load())
+            {
                 std::this_thread::yield();
             }
             work(i);
         });
     }
     go = true;
-    for (std::thread& thread : threads) {
+    for (std::thread& thread : threads)
+    {
         thread.join();
     }
 }
@@ -182,7 +186,8 @@ TEST_F(LazyState, AFailedPermissionRefreshKeepsTheListsAndTriesAgain)
 TEST_F(LazyState, ConcurrentTypeInformationAddsTheMethodsOnce)
 {
     Registry().RegisterClass(L"Test_ConcurrentMethods", MapperFactory());
-    for (const wchar_t* method : {L"Arm", L"Disarm", L"Pulse"}) {
+    for (const wchar_t* method : {L"Arm", L"Disarm", L"Pulse"})
+    {
         Registry().RegisterMethodParameter(L"Test_ConcurrentMethods", method, true, L"Duration", CIM_SINT32);
     }
     CWMITypeInfo* type = Registry().GetTypeInfo(L"Test_ConcurrentMethods", true);

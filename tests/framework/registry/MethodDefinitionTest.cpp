@@ -25,7 +25,8 @@ std::map<std::wstring, LONG> Parameters(IWbemClassObject* signature)
     if (signature == nullptr || FAILED(signature->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
         return parameters;
     BSTR name = nullptr;
-    while (signature->Next(0, &name, nullptr, nullptr, nullptr) == WBEM_S_NO_ERROR) {
+    while (signature->Next(0, &name, nullptr, nullptr, nullptr) == WBEM_S_NO_ERROR)
+    {
         LONG id = -1;
         ComPtr<IWbemQualifierSet> qualifiers;
         _variant_t value;
@@ -99,15 +100,17 @@ TEST(ManagerClasses, BothAreStoredWithTheirTwoMethodsAndAStringReturnValue)
 
     WbemRepository repository(L"TESTHOST", L"root\\Test");
     ASSERT_EQ(CWmipManagerClassDefinitions::AddTo(repository), WBEM_S_NO_ERROR);
-    for (const wchar_t* name : {CWmipManagerClassDefinitions::kVexletManager,
-                                CWmipManagerClassDefinitions::kFluxmereManager}) {
+    for (const wchar_t* name :
+         {CWmipManagerClassDefinitions::kVexletManager, CWmipManagerClassDefinitions::kFluxmereManager})
+    {
         SCOPED_TRACE(CString(name));
         ComPtr<WbemClassObject> stored;
         ASSERT_EQ(repository.GetClass(name, &stored), WBEM_S_NO_ERROR);
         const std::unique_ptr<CCorvessaClassObject> bus = CWmipManagerClassDefinitions::BuildForBus(name);
         ASSERT_NE(bus, nullptr);
-        for (IWbemClassObject* definition : {static_cast<IWbemClassObject*>(stored.Get()),
-                                             static_cast<IWbemClassObject*>(bus.get())}) {
+        for (IWbemClassObject* definition :
+             {static_cast<IWbemClassObject*>(stored.Get()), static_cast<IWbemClassObject*>(bus.get())})
+        {
             ComPtr<IWbemClassObject> out;
             ASSERT_EQ(definition->GetMethod(L"GetCurrentUser", 0, nullptr, &out), WBEM_S_NO_ERROR);
             CIMTYPE type = 0;

@@ -28,15 +28,19 @@ CWmipMapperRegistry& Registry()
 std::map<std::wstring, LONG> Ids(CCorvessaClassObject* signature)
 {
     std::map<std::wstring, LONG> ids;
-    if (signature == nullptr) {
+    if (signature == nullptr)
+    {
         return ids;
     }
-    for (const CString& name : signature->GetPropertyNames()) {
+    for (const CString& name : signature->GetPropertyNames())
+    {
         LONG id = kNoId;
         IWbemQualifierSet* qualifiers = nullptr;
-        if (signature->GetPropertyQualifierSet(name, &qualifiers) == WBEM_S_NO_ERROR) {
+        if (signature->GetPropertyQualifierSet(name, &qualifiers) == WBEM_S_NO_ERROR)
+        {
             _variant_t value;
-            if (qualifiers->Get(L"ID", 0, &value, nullptr) == WBEM_S_NO_ERROR) {
+            if (qualifiers->Get(L"ID", 0, &value, nullptr) == WBEM_S_NO_ERROR)
+            {
                 id = value.vt == VT_I4 ? value.lVal : -2;
             }
             qualifiers->Release();
@@ -46,7 +50,8 @@ std::map<std::wstring, LONG> Ids(CCorvessaClassObject* signature)
     return ids;
 }
 
-struct Signatures {
+struct Signatures
+{
     std::map<std::wstring, LONG> in;
     std::map<std::wstring, LONG> out;
 };
@@ -63,34 +68,43 @@ Signatures SignaturesOf(CWMITypeInfo& type, const wchar_t* method)
 std::string NumberingFault(const Signatures& signatures)
 {
     std::map<std::wstring, LONG> byName;
-    for (const auto* side : {&signatures.in, &signatures.out}) {
-        for (const auto& [name, id] : *side) {
+    for (const auto* side : {&signatures.in, &signatures.out})
+    {
+        for (const auto& [name, id] : *side)
+        {
             const bool isOut = side == &signatures.out;
-            if (isOut && CString(name.c_str()).CompareNoCase(L"ReturnValue") == 0) {
-                if (id != kNoId) {
+            if (isOut && CString(name.c_str()).CompareNoCase(L"ReturnValue") == 0)
+            {
+                if (id != kNoId)
+                {
                     return "ReturnValue is numbered";
                 }
                 continue;
             }
-            if (id < 0) {
+            if (id < 0)
+            {
                 return "a parameter has no ID";
             }
             CString upper(name.c_str());
             upper.MakeUpper();
             const auto [entry, added] = byName.try_emplace(upper.GetString(), id);
-            if (!added && entry->second != id) {
+            if (!added && entry->second != id)
+            {
                 return "one name has two IDs";
             }
         }
     }
     std::set<LONG> ids;
-    for (const auto& [name, id] : byName) {
+    for (const auto& [name, id] : byName)
+    {
         ids.insert(id);
     }
-    if (ids.size() != byName.size()) {
+    if (ids.size() != byName.size())
+    {
         return "two names share an ID";
     }
-    if (!ids.empty() && (*ids.begin() != 0 || *ids.rbegin() != static_cast<LONG>(ids.size()) - 1)) {
+    if (!ids.empty() && (*ids.begin() != 0 || *ids.rbegin() != static_cast<LONG>(ids.size()) - 1))
+    {
         return "the IDs have a gap";
     }
     return "";
@@ -99,7 +113,8 @@ std::string NumberingFault(const Signatures& signatures)
 TEST(MethodSignature, NumbersOnlyTheRealParametersAndSharesTheIdOfANameInBothSignatures)
 {
     Registry().RegisterClass(L"Test_Signatures", MapperFactory());
-    const struct {
+    const struct
+    {
         const wchar_t* method;
         std::vector<std::pair<const wchar_t*, bool>> parameters;  // name, is input
         std::map<std::wstring, LONG> in;
@@ -120,14 +135,17 @@ TEST(MethodSignature, NumbersOnlyTheRealParametersAndSharesTheIdOfANameInBothSig
         // Only the out "ReturnValue" is the method's result.
         {L"Echo", {{L"ReturnValue", true}, {L"Text", true}}, {{L"ReturnValue", 0}, {L"Text", 1}}, {}},
     };
-    for (const auto& c : cases) {
-        for (const auto& [name, isInput] : c.parameters) {
+    for (const auto& c : cases)
+    {
+        for (const auto& [name, isInput] : c.parameters)
+        {
             Registry().RegisterMethodParameter(L"Test_Signatures", c.method, isInput, name, CIM_SINT32);
         }
     }
     CWMITypeInfo* type = Registry().GetTypeInfo(L"Test_Signatures", true);
     ASSERT_NE(type, nullptr);
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         const Signatures signatures = SignaturesOf(*type, c.method);
         EXPECT_EQ(signatures.in, c.in) << CString(c.method);
         EXPECT_EQ(signatures.out, c.out) << CString(c.method);
@@ -137,7 +155,8 @@ TEST(MethodSignature, NumbersOnlyTheRealParametersAndSharesTheIdOfANameInBothSig
 
 TEST(MethodSignature, NumberingRuleCatchesEveryKindOfFault)
 {
-    const struct {
+    const struct
+    {
         const char* name;
         Signatures signatures;
         std::string fault;
@@ -152,7 +171,8 @@ TEST(MethodSignature, NumberingRuleCatchesEveryKindOfFault)
         {"gap", {{{L"A", 0}}, {{L"ReturnValue", kNoId}, {L"C", 2}}}, "the IDs have a gap"},
         {"not from zero", {{{L"A", 1}}, {}}, "the IDs have a gap"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         EXPECT_EQ(NumberingFault(c.signatures), c.fault) << c.name;
     }
 }
@@ -162,12 +182,15 @@ TEST(MethodSignature, NumberingRuleCatchesEveryKindOfFault)
 TEST(MethodSignature, EveryDeclaredMethodIsNumberedAsWmiNumbersIt)
 {
     std::size_t checked = 0;
-    for (const CString& name : Registry().GetTypeNames()) {
-        if (name.Left(4) != L"Bnt_") {
+    for (const CString& name : Registry().GetTypeNames())
+    {
+        if (name.Left(4) != L"Bnt_")
+        {
             continue;
         }
         CWMITypeInfo& type = *Registry().GetTypeInfo(name, true);
-        for (const auto& [method, descriptor] : type.GetMethods()) {
+        for (const auto& [method, descriptor] : type.GetMethods())
+        {
             EXPECT_EQ(NumberingFault(SignaturesOf(type, method)), "") << name << "." << method;
             ++checked;
         }

@@ -35,7 +35,8 @@ CWMITypeInfo& Type(const wchar_t* className)
 TEST(RegisterProperty, PutsMaxlenForEveryStringButOnlyForArraysOfAtLeastOne)
 {
     Registry().RegisterClass(L"Test_Lengths", MapperFactory());
-    struct Case {
+    struct Case
+    {
         const wchar_t* property;
         LONG cimType;
         int maxLength;
@@ -50,18 +51,24 @@ TEST(RegisterProperty, PutsMaxlenForEveryStringButOnlyForArraysOfAtLeastOne)
         {L"NumberWithLength", CIM_SINT32, 5, false},
         {L"DateWithLength", CIM_DATETIME, 20, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         Registry().RegisterProperty(L"Test_Lengths", c.property, c.cimType, L"T", c.property, 0, c.maxLength);
     }
     CWMITypeInfo& type = Type(L"Test_Lengths");
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const _variant_t maxlen = PropertyQualifier(type, c.property, L"maxlen");
-        EXPECT_EQ(maxlen.vt != VT_EMPTY, c.expectMaxlen) << CString(c.property).GetLength() << " chars: " << c.maxLength;
-        if (c.expectMaxlen) {
+        EXPECT_EQ(maxlen.vt != VT_EMPTY, c.expectMaxlen)
+            << CString(c.property).GetLength() << " chars: " << c.maxLength;
+        if (c.expectMaxlen)
+        {
             EXPECT_EQ(maxlen.vt, VT_I4);
             EXPECT_EQ(maxlen.lVal, c.maxLength);
             EXPECT_EQ(type.GetPropertyLength(c.property), c.maxLength);
-        } else {
+        }
+        else
+        {
             EXPECT_EQ(type.GetPropertyLength(c.property), 0);
         }
     }
@@ -101,7 +108,8 @@ TEST(RegisterProperty, PutsTheKeyQualifierOnlyOutsideDynamicClassesButAlwaysFill
 {
     Registry().RegisterClass(L"Test_StaticKeys", MapperFactory());
     Registry().RegisterClass(L"Test_DynamicKeys", L"", true, MapperFactory());
-    for (const wchar_t* className : {L"Test_StaticKeys", L"Test_DynamicKeys"}) {
+    for (const wchar_t* className : {L"Test_StaticKeys", L"Test_DynamicKeys"})
+    {
         Registry().RegisterProperty(className, L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0);
         Registry().RegisterProperty(className, L"Loose", CIM_SINT32, L"", L"", 1, 0);
         Registry().RegisterProperty(className, L"Plain", CIM_SINT32, L"EMP", L"PLAIN", 0, 0);
@@ -128,7 +136,8 @@ TEST(RegisterProperty, RecordsSegmentOptionsAndQualifiesThemOnlyOnDynamicClasses
 {
     Registry().RegisterClass(L"Test_StaticSegments", MapperFactory());
     Registry().RegisterClass(L"Test_DynamicSegments", L"", true, MapperFactory());
-    for (const wchar_t* className : {L"Test_StaticSegments", L"Test_DynamicSegments"}) {
+    for (const wchar_t* className : {L"Test_StaticSegments", L"Test_DynamicSegments"})
+    {
         Registry().RegisterProperty(className, L"SegmentID", CIM_SINT32, L"EMP", L"SEGMENTID", 0, 0, -2,
                                     SegmentOptionSegments);
         Registry().RegisterProperty(className, L"Other", CIM_SINT32, L"EMP", L"OTHER", 0, 0);
@@ -158,7 +167,8 @@ TEST(RegisterClassWidePropertyAttribute, ReachesOnlyPropertiesRegisteredAfterIt)
 
     CWMITypeInfo& type = Type(L"Test_ClassWide");
     EXPECT_FALSE(type.IsPropertyViewOnly(L"Before"));
-    for (const wchar_t* property : {L"After", L"Owner", L"Computed", L"Last"}) {
+    for (const wchar_t* property : {L"After", L"Owner", L"Computed", L"Last"})
+    {
         EXPECT_TRUE(type.IsPropertyViewOnly(property));
     }
     EXPECT_FALSE(type.IsPropertyReadOnly(L"After"));
@@ -204,7 +214,8 @@ TEST(RegisterPropertyAttribute, StoresBooleansTextsAndLosesAttributesOfUndefined
     EXPECT_EQ(type.GetDefaultValue(L"Missing"), CString());
 
     bool logged = false;
-    for (const std::string& line : support::TemporaryHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log")) {
+    for (const std::string& line : support::TemporaryHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log"))
+    {
         logged = logged || line.find("CWMITypeInfo::GetPropertyQualifierSet failed for Missing.") != std::string::npos;
     }
     EXPECT_TRUE(logged);
@@ -317,7 +328,8 @@ TEST(RegisterMethodParameter, CreatesItsMethodAndKeepsParametersInSignatureOrder
     const auto id = [](IWbemClassObject* signature, const wchar_t* name) {
         IWbemQualifierSet* qualifiers = nullptr;
         _variant_t value;
-        if (signature->GetPropertyQualifierSet(name, &qualifiers) == WBEM_S_NO_ERROR) {
+        if (signature->GetPropertyQualifierSet(name, &qualifiers) == WBEM_S_NO_ERROR)
+        {
             qualifiers->Get(L"ID", 0, &value, nullptr);
             qualifiers->Release();
         }

@@ -27,7 +27,8 @@ CWmipMapperRegistry& Registry()
 std::vector<std::wstring> Names(const std::vector<CString>& names)
 {
     std::vector<std::wstring> result;
-    for (const CString& name : names) {
+    for (const CString& name : names)
+    {
         result.push_back(name.GetString());
     }
     return result;
@@ -141,8 +142,7 @@ TEST(MapperFactories, GetMapperWalksTheNameChainThenTheListBuilder)
     EXPECT_EQ(listName, CString(L"Test_UserList"));
     CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Test_Chained", cache);
     EXPECT_EQ(listCalls, 1);
-    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<const wchar_t*>(nullptr)),
-              nullptr);
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<const wchar_t*>(nullptr)), nullptr);
     CWmipMapperRegistry::SetListMapperBuilder(CWmipMapperRegistry::ListMapperBuilder());
 }
 
@@ -152,15 +152,16 @@ TEST(CachedItemRefresh, RefreshesNeverSetStampsAndStampsOlderThanTenWholeMinutes
     COleDateTime never;
     never.SetStatus(COleDateTime::invalid);
     EXPECT_TRUE(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(never, now));
-    struct Case {
+    struct Case
+    {
         double secondsAgo;
         bool refresh;
     };
     const Case cases[] = {
-        {0, false},      {600, false},   {659.4, false}, {659.6, true},
-        {660, true},     {3600, true},   {-3600, false},
+        {0, false}, {600, false}, {659.4, false}, {659.6, true}, {660, true}, {3600, true}, {-3600, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const COleDateTime stamp = now - COleDateTimeSpan(c.secondsAgo / 86400.0);
         EXPECT_EQ(CWmipMapperRegistry::DoesCachedItemNeedToBeRefreshed(stamp, now), c.refresh) << c.secondsAgo;
     }
@@ -184,8 +185,10 @@ TEST(Exposure, HidesTheTwicPrivacyKeyTypeSystemPropertiesAndEmptyNames)
 TEST(LoadedSchema, RegistersEveryClassWithItsKind)
 {
     std::vector<CString> classes;
-    for (const CString& name : Registry().GetTypeNames()) {
-        if (IsSchemaClass(name)) {
+    for (const CString& name : Registry().GetTypeNames())
+    {
+        if (IsSchemaClass(name))
+        {
             classes.push_back(name);
         }
     }
@@ -193,7 +196,8 @@ TEST(LoadedSchema, RegistersEveryClassWithItsKind)
     int abstract = 0;
     int dynamic = 0;
     int withParent = 0;
-    for (const CString& name : classes) {
+    for (const CString& name : classes)
+    {
         CWMITypeInfo* type = Registry().GetTypeInfo(name, true);
         ASSERT_NE(type, nullptr);
         abstract += Registry().IsClassAbstract(name) ? 1 : 0;
@@ -221,8 +225,10 @@ TEST(LoadedSchema, HoldsTheDeclaredTotalsOfEveryKindOfMember)
     std::size_t parameters = 0;
     std::size_t udfTables = 0;
     std::size_t valueLists = 0;
-    for (const CString& name : Registry().GetTypeNames()) {
-        if (!IsSchemaClass(name)) {
+    for (const CString& name : Registry().GetTypeNames())
+    {
+        if (!IsSchemaClass(name))
+        {
             continue;
         }
         CWMITypeInfo& type = *Registry().GetTypeInfo(name, true);
@@ -232,11 +238,13 @@ TEST(LoadedSchema, HoldsTheDeclaredTotalsOfEveryKindOfMember)
         keys += type.GetKeyProperties().size();
         columns += type.GetPropertyColumns().size();
         methods += type.GetMethods().size();
-        for (const auto& [method, descriptor] : type.GetMethods()) {
+        for (const auto& [method, descriptor] : type.GetMethods())
+        {
             parameters += descriptor.InParameters().size() + descriptor.OutParameters().size();
         }
         udfTables += type.GetUDFTableId() > 0 ? 1 : 0;
-        for (const CString& property : names) {
+        for (const CString& property : names)
+        {
             valueLists += registry_test::HasPropertyQualifier(type, property, L"ValueMap") ? 1 : 0;
         }
     }

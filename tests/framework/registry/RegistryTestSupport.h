@@ -19,7 +19,8 @@ inline _variant_t PropertyQualifier(CWMITypeInfo& type, const wchar_t* property,
 {
     _variant_t value;
     IWbemQualifierSet* qualifiers = nullptr;
-    if (type.GetTypeInformation()->GetPropertyQualifierSet(property, &qualifiers) != WBEM_S_NO_ERROR) {
+    if (type.GetTypeInformation()->GetPropertyQualifierSet(property, &qualifiers) != WBEM_S_NO_ERROR)
+    {
         return value;
     }
     qualifiers->Get(name, 0, &value, nullptr);
@@ -35,7 +36,8 @@ inline bool HasPropertyQualifier(CWMITypeInfo& type, const wchar_t* property, co
 // The texts of a BSTR array value ({"<not an array>"} otherwise).
 inline std::vector<std::wstring> Strings(const _variant_t& value)
 {
-    if (value.vt != (VT_ARRAY | VT_BSTR)) {
+    if (value.vt != (VT_ARRAY | VT_BSTR))
+    {
         return {L"<not an array>"};
     }
     std::vector<std::wstring> texts;
@@ -43,7 +45,8 @@ inline std::vector<std::wstring> Strings(const _variant_t& value)
     LONG upper = -1;
     SafeArrayGetLBound(value.parray, 1, &lower);
     SafeArrayGetUBound(value.parray, 1, &upper);
-    for (LONG i = lower; i <= upper; ++i) {
+    for (LONG i = lower; i <= upper; ++i)
+    {
         BSTR text = nullptr;
         SafeArrayGetElement(value.parray, &i, &text);
         texts.emplace_back(text == nullptr ? L"" : text);
@@ -53,7 +56,8 @@ inline std::vector<std::wstring> Strings(const _variant_t& value)
 }
 
 // A factory that builds no mapper but counts its calls and keeps the last arguments.
-struct RecordingFactory {
+struct RecordingFactory
+{
     std::atomic<int> calls{0};
     const CAcsUser* user = nullptr;
     IWbemContext* context = nullptr;

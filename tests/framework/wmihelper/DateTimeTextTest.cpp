@@ -44,11 +44,11 @@ struct BadText
 
 const GoodText kGoodDmtf[] = {
     {L"20240131080509.000000+000", {2024, 1, 31, 8, 5, 9}},
-    {L"20240131080509.999999+000", {2024, 1, 31, 8, 5, 9}},       // microseconds dropped
-    {L"20240131080509.000000+060", {2024, 1, 31, 7, 5, 9}},       // east of UTC
-    {L"20240131080509.000000-300", {2024, 1, 31, 13, 5, 9}},      // west of UTC
-    {L"20240101003000.000000+060", {2023, 12, 31, 23, 30, 0}},    // back over the year
-    {L"20240228233000.000000-999", {2024, 2, 29, 16, 9, 0}},      // largest offset, leap day
+    {L"20240131080509.999999+000", {2024, 1, 31, 8, 5, 9}},     // microseconds dropped
+    {L"20240131080509.000000+060", {2024, 1, 31, 7, 5, 9}},     // east of UTC
+    {L"20240131080509.000000-300", {2024, 1, 31, 13, 5, 9}},    // west of UTC
+    {L"20240101003000.000000+060", {2023, 12, 31, 23, 30, 0}},  // back over the year
+    {L"20240228233000.000000-999", {2024, 2, 29, 16, 9, 0}},    // largest offset, leap day
     {L"01000101000000.000000+000", {100, 1, 1, 0, 0, 0}},
     {L"99991231235959.000000+000", {9999, 12, 31, 23, 59, 59}},
 };
@@ -113,7 +113,7 @@ const BadText kBadIso[] = {
     {"blank inside quotes", L"\" 2024-01-31T08:05:09+01:00\""},
 };
 
-} // namespace
+}  // namespace
 
 TEST(WMIHelperToDateTimeUTC, ReadsDmtfAndAppliesTheZoneOffset)
 {
@@ -191,8 +191,8 @@ TEST(WMIHelperDateTimeToString, InvalidOrNullValueEmptiesTheText)
 TEST(WMIHelperDateTimeToString, RoundTripsThroughToDateTimeUTCInBothModes)
 {
     const Fields samples[] = {
-        {2024, 2, 29, 0, 0, 0}, {1999, 12, 31, 23, 59, 59}, {100, 1, 1, 0, 0, 0}, {9999, 12, 31, 23, 59, 59},
-        {1970, 1, 1, 0, 0, 1},
+        {2024, 2, 29, 0, 0, 0},     {1999, 12, 31, 23, 59, 59}, {100, 1, 1, 0, 0, 0},
+        {9999, 12, 31, 23, 59, 59}, {1970, 1, 1, 0, 0, 1},
     };
     for (const bool bus : {false, true})
     {
@@ -201,8 +201,7 @@ TEST(WMIHelperDateTimeToString, RoundTripsThroughToDateTimeUTCInBothModes)
             application.emplace();
         for (const Fields& fields : samples)
         {
-            const COleDateTime value(fields.year, fields.month, fields.day, fields.hour, fields.minute,
-                                     fields.second);
+            const COleDateTime value(fields.year, fields.month, fields.day, fields.hour, fields.minute, fields.second);
             CString text;
             ASSERT_TRUE(WMIHelper::DateTimeToString(text, value, 0));
             SCOPED_TRACE(CStringToUtf8(text));

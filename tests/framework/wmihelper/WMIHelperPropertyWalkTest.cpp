@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 ComPtr<IWbemClassObject> ClassWith(const std::vector<const wchar_t*>& properties)
 {
     ComPtr<IWbemClassObject> object = WbemClassObject::CreateEmptyClass();
@@ -19,7 +18,7 @@ ComPtr<IWbemClassObject> ClassWith(const std::vector<const wchar_t*>& properties
         EXPECT_EQ(object->Put(property, 0, nullptr, CIM_STRING), S_OK);
     return object;
 }
-} // namespace
+}  // namespace
 
 TEST(WMIHelperForEachProperty, VisitsEveryPropertyOnceStopsWhenAskedAndEndsTheEnumeration)
 {
@@ -52,7 +51,8 @@ TEST(WMIHelperForEachProperty, VisitsEveryPropertyOnceStopsWhenAskedAndEndsTheEn
     EXPECT_EQ(visits, 0);
     EXPECT_EQ(WMIHelper::ForEachProperty(nullptr, 0, [](const CString&, const VARIANT&, CIMTYPE) { return true; }),
               WBEM_E_INVALID_PARAMETER);
-    EXPECT_EQ(WMIHelper::ForEachProperty(object.Get(), 0x7FFF, [](const CString&, const VARIANT&, CIMTYPE) { return true; }),
-              WBEM_E_INVALID_PARAMETER)
+    EXPECT_EQ(
+        WMIHelper::ForEachProperty(object.Get(), 0x7FFF, [](const CString&, const VARIANT&, CIMTYPE) { return true; }),
+        WBEM_E_INVALID_PARAMETER)
         << "a failed BeginEnumeration is answered";
 }

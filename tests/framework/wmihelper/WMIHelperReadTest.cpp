@@ -47,7 +47,7 @@ const NumberCase kNumberCases[] = {
     {"ERROR", VT_ERROR, 0, kFailed, kSentinel},
 };
 
-} // namespace
+}  // namespace
 
 TEST(WMIHelperGetNumber, ReadsListedIntegerTypesAndRefusesTheRest)
 {
@@ -94,10 +94,8 @@ TEST(WMIHelperGetNumber64, ReadsIntegersAndDecimalText)
         {"I8", Typed(VT_I8, std::numeric_limits<LONGLONG>::min()), CIM_EMPTY, S_OK,
          std::numeric_limits<LONGLONG>::min()},
         {"UI8 keeps bits", Typed(VT_UI8, -1), CIM_EMPTY, S_OK, -1},
-        {"sint64 text", _variant_t(L"-9223372036854775808"), CIM_SINT64, S_OK,
-         std::numeric_limits<LONGLONG>::min()},
-        {"sint64 top", _variant_t(L"9223372036854775807"), CIM_SINT64, S_OK,
-         std::numeric_limits<LONGLONG>::max()},
+        {"sint64 text", _variant_t(L"-9223372036854775808"), CIM_SINT64, S_OK, std::numeric_limits<LONGLONG>::min()},
+        {"sint64 top", _variant_t(L"9223372036854775807"), CIM_SINT64, S_OK, std::numeric_limits<LONGLONG>::max()},
         {"uint64 top keeps bits", _variant_t(L"18446744073709551615"), CIM_UINT64, S_OK, -1},
         {"sint64 overflow", _variant_t(L"9223372036854775808"), CIM_SINT64, kFailed, 77},
         {"uint64 overflow", _variant_t(L"18446744073709551616"), CIM_UINT64, kFailed, 77},
@@ -166,14 +164,10 @@ TEST(WMIHelperGetBool, GivesTrueOrFalseFromBooleansAndIntegers)
         HRESULT expected;
         int result;
     } cases[] = {
-        {"VARIANT_TRUE", Typed(VT_BOOL, -1), S_OK, TRUE},
-        {"VARIANT_FALSE", Typed(VT_BOOL, 0), S_OK, FALSE},
-        {"odd boolean bits", Typed(VT_BOOL, 1), S_OK, TRUE},
-        {"integer 7", Typed(VT_I4, 7), S_OK, TRUE},
-        {"integer 0", Typed(VT_UI1, 0), S_OK, FALSE},
-        {"NULL", Typed(VT_NULL, 0), kIllegalNull, 9},
-        {"text true", _variant_t(L"true"), kFailed, 9},
-        {"R8", Typed(VT_R8, 0), kFailed, 9},
+        {"VARIANT_TRUE", Typed(VT_BOOL, -1), S_OK, TRUE},    {"VARIANT_FALSE", Typed(VT_BOOL, 0), S_OK, FALSE},
+        {"odd boolean bits", Typed(VT_BOOL, 1), S_OK, TRUE}, {"integer 7", Typed(VT_I4, 7), S_OK, TRUE},
+        {"integer 0", Typed(VT_UI1, 0), S_OK, FALSE},        {"NULL", Typed(VT_NULL, 0), kIllegalNull, 9},
+        {"text true", _variant_t(L"true"), kFailed, 9},      {"R8", Typed(VT_R8, 0), kFailed, 9},
     };
     for (const auto& item : cases)
     {

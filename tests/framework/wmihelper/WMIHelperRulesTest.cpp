@@ -20,21 +20,36 @@ TEST(WMIHelperGetClassName, MapsEventTypeAndSubtypeToTheEventClass)
         SHORT subtype;
         const wchar_t* className;
     } cases[] = {
-        {0, 0, L"Bnt_AccessEvent"},         {1, 9, L"Bnt_AccessEvent"},
-        {2, 4, L"Bnt_AccessEvent"},         {3, 5, L"Bnt_AccessEvent"},
-        {4, 78, L"Bnt_FunctionExecEvent"},  {4, 77, L"Bnt_OtherSecurityEvent"},
-        {4, 0, L"Bnt_OtherSecurityEvent"},  {5, 0, L"Bnt_AccessEvent"},
-        {5, 3, L"Bnt_AccessEvent"},         {5, 4, L""},
-        {5, 5, L""},                        {5, 6, L"Bnt_AccessEvent"},
-        {5, 78, L"Bnt_AccessEvent"},        {6, 0, L""},
-        {6, 78, L""},                       {7, 3, L"Bnt_FireEvent"},
-        {8, 0, L""},                        {9, 0, L""},
-        {10, 0, L"Bnt_IntercomEvent"},      {11, 0, L""},
-        {11, 1, L"Bnt_VideoEvent"},         {11, -1, L"Bnt_VideoEvent"},
-        {12, 0, L"Bnt_TransmitterEvent"},   {13, 0, L""},
-        {18, 0, L""},                       {19, 0, L"Bnt_OtherSecurityEvent"},
-        {25, 78, L"Bnt_OtherSecurityEvent"}, {30, 4, L"Bnt_OtherSecurityEvent"},
-        {31, 0, L""},                       {255, 0, L""},
+        {0, 0, L"Bnt_AccessEvent"},
+        {1, 9, L"Bnt_AccessEvent"},
+        {2, 4, L"Bnt_AccessEvent"},
+        {3, 5, L"Bnt_AccessEvent"},
+        {4, 78, L"Bnt_FunctionExecEvent"},
+        {4, 77, L"Bnt_OtherSecurityEvent"},
+        {4, 0, L"Bnt_OtherSecurityEvent"},
+        {5, 0, L"Bnt_AccessEvent"},
+        {5, 3, L"Bnt_AccessEvent"},
+        {5, 4, L""},
+        {5, 5, L""},
+        {5, 6, L"Bnt_AccessEvent"},
+        {5, 78, L"Bnt_AccessEvent"},
+        {6, 0, L""},
+        {6, 78, L""},
+        {7, 3, L"Bnt_FireEvent"},
+        {8, 0, L""},
+        {9, 0, L""},
+        {10, 0, L"Bnt_IntercomEvent"},
+        {11, 0, L""},
+        {11, 1, L"Bnt_VideoEvent"},
+        {11, -1, L"Bnt_VideoEvent"},
+        {12, 0, L"Bnt_TransmitterEvent"},
+        {13, 0, L""},
+        {18, 0, L""},
+        {19, 0, L"Bnt_OtherSecurityEvent"},
+        {25, 78, L"Bnt_OtherSecurityEvent"},
+        {30, 4, L"Bnt_OtherSecurityEvent"},
+        {31, 0, L""},
+        {255, 0, L""},
     };
     for (const auto& item : cases)
     {
@@ -118,27 +133,40 @@ TEST(WMIHelperIsValidPINCode, AcceptsEmptyOrAsciiDigitsOnly)
         const wchar_t* pin;
         bool valid;
     } cases[] = {
-        {L"", true},           {L"0", true},         {L"0123456789", true},
-        {L"12a4", false},      {L" 1234", false},    {L"1234 ", false},
-        {L"-123", false},      {L"+123", false},     {L"12.3", false},
-        {L"\u0661\u0662", false}, {L"\uff11\uff12", false}, {L"\u00b2", false},
+        {L"", true},
+        {L"0", true},
+        {L"0123456789", true},
+        {L"12a4", false},
+        {L" 1234", false},
+        {L"1234 ", false},
+        {L"-123", false},
+        {L"+123", false},
+        {L"12.3", false},
+        {L"\u0661\u0662", false},
+        {L"\uff11\uff12", false},
+        {L"\u00b2", false},
     };
     for (const auto& item : cases)
     {
         SCOPED_TRACE(CStringToUtf8(item.pin));
         EXPECT_EQ(WMIHelper::IsValidPINCode(item.pin), item.valid);
     }
-    EXPECT_FALSE(WMIHelper::IsValidPINCode(CString(L"12\0" L"34", 5)));
+    EXPECT_FALSE(WMIHelper::IsValidPINCode(CString(L"12\0"
+                                                   L"34",
+                                                   5)));
 }
 
 TEST(WMIHelperConvert, NarrowTextIsUtf8BothWays)
 {
-    const std::string narrow = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x94\x91";
+    const std::string narrow = "Gr\xC3\xBC\xC3\x9F"
+                               "e \xE2\x82\xAC \xF0\x9F\x94\x91";
     BSTR wide = WMIHelper::ConvertToBSTR(narrow);
     ASSERT_NE(wide, nullptr);
-    EXPECT_EQ(std::wstring(wide, SysStringLen(wide)), L"Gr\u00fc\u00df" L"e \u20ac \U0001F511");
+    EXPECT_EQ(std::wstring(wide, SysStringLen(wide)), L"Gr\u00fc\u00df"
+                                                      L"e \u20ac \U0001F511");
     EXPECT_EQ(WMIHelper::ConvertToStdString(wide), narrow);
-    EXPECT_EQ(WMIHelper::ConvertToCString(wide), CString(L"Gr\u00fc\u00df" L"e \u20ac \U0001F511"));
+    EXPECT_EQ(WMIHelper::ConvertToCString(wide), CString(L"Gr\u00fc\u00df"
+                                                         L"e \u20ac \U0001F511"));
     SysFreeString(wide);
 }
 

@@ -139,9 +139,9 @@ inline SampleObjects MakeSample()
         const wchar_t* name;
         CIMTYPE type;
     } properties[] = {
-        {L"Number", CIM_SINT32},   {L"Unsigned", CIM_UINT32},  {L"Small", CIM_UINT16},
+        {L"Number", CIM_SINT32},   {L"Unsigned", CIM_UINT32},    {L"Small", CIM_UINT16},
         {L"Big", CIM_SINT64},      {L"BigUnsigned", CIM_UINT64}, {L"Flag", CIM_BOOLEAN},
-        {L"Text", CIM_STRING},     {L"When", CIM_DATETIME},    {L"Bytes", CIM_UINT8 | CIM_FLAG_ARRAY},
+        {L"Text", CIM_STRING},     {L"When", CIM_DATETIME},      {L"Bytes", CIM_UINT8 | CIM_FLAG_ARRAY},
         {L"Embedded", CIM_OBJECT}, {L"Real", CIM_REAL64},
     };
     for (const auto& property : properties)
@@ -150,4 +150,4 @@ inline SampleObjects MakeSample()
     return sample;
 }
 
-} // namespace wmihelpertest
+}  // namespace wmihelpertest

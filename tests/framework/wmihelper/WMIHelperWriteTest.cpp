@@ -76,7 +76,7 @@ ComPtr<IWbemQualifierSet> QualifiersOf(IWbemClassObject* object, const wchar_t* 
     return set;
 }
 
-} // namespace
+}  // namespace
 
 TEST(WMIHelperPut, NumbersRoundTripThroughAnInstance)
 {
@@ -379,8 +379,7 @@ TEST(WMIHelperQualifiers, FlavourThreePropagatesToInstancesAndDerivedClasses)
         const _variant_t key = QualifierValue(set.Get(), L"key");
         EXPECT_EQ(key.vt, VT_BOOL);
         EXPECT_EQ(key.boolVal, VARIANT_TRUE);
-        EXPECT_EQ(TextsOf(QualifierValue(set.Get(), L"Values")),
-                  (std::vector<std::wstring>{L"Off", L"On", L""}));
+        EXPECT_EQ(TextsOf(QualifierValue(set.Get(), L"Values")), (std::vector<std::wstring>{L"Off", L"On", L""}));
 
         const HRESULT local = set->Get(L"local", 0, nullptr, nullptr);
         EXPECT_EQ(local, object == base.Get() ? WBEM_S_NO_ERROR : WBEM_E_NOT_FOUND);

@@ -41,7 +41,8 @@ std::string ValueText(IWbemClassObject* object, const wchar_t* name)
 
 TEST(WMIHelperXml, ColumnsAreConvertedByTheirPropertysType)
 {
-    struct Case {
+    struct Case
+    {
         const wchar_t* column;
         const wchar_t* property;
         const char* expected;
@@ -78,10 +79,11 @@ TEST(WMIHelperXml, ColumnsAreConvertedByTheirPropertysType)
 TEST(WMIHelperXml, ValuesThatDoNotConvertNameTheirProperty)
 {
     const wchar_t* cases[] = {
-        L"<Number>12x</Number>",    L"<Number>99999999999</Number>", L"<Unsigned>-1</Unsigned>",
-        L"<Small>65536</Small>",    L"<Flag>yes</Flag>",             L"<When>yesterday</When>",
-        L"<Bytes>0g</Bytes>",       L"<Bytes>abc</Bytes>",           L"<Real>1e</Real>",
-        L"<Number></Number>",
+        L"<Number>12x</Number>",    L"<Number>99999999999</Number>",
+        L"<Unsigned>-1</Unsigned>", L"<Small>65536</Small>",
+        L"<Flag>yes</Flag>",        L"<When>yesterday</When>",
+        L"<Bytes>0g</Bytes>",       L"<Bytes>abc</Bytes>",
+        L"<Real>1e</Real>",         L"<Number></Number>",
     };
     for (const wchar_t* column : cases)
     {
@@ -123,4 +125,4 @@ TEST(WMIHelperXml, UnknownColumnsAreSkippedAndMissingArgumentsRefused)
     EXPECT_EQ(ValueText(other.instance.Get(), L"Number"), "<null>");
 }
 
-} // namespace
+}  // namespace

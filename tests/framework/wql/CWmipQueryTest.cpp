@@ -31,7 +31,7 @@ public:
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override
     {
         m_calls.push_back({property, wqlOperator, literal, extra});
-        extra = L"1=1 OR 1"; // never pasted
+        extra = L"1=1 OR 1";  // never pasted
         if (property == L"ID")
         {
             property = L"BADGE.BADGEKEY";
@@ -125,7 +125,7 @@ private:
     std::map<CString, CDBValue> m_values;
 };
 
-} // namespace
+}  // namespace
 
 TEST(CWmipQueryTranslation, ProducesSqlAndBoundValuesThroughTheMapper)
 {
@@ -140,19 +140,26 @@ TEST(CWmipQueryTranslation, ProducesSqlAndBoundValuesThroughTheMapper)
         {L"SELECT * FROM Bnt_Test", L"", {}, false},
         {L"SELECT * FROM Bnt_Test WHERE ID = 5", L"BADGE.BADGEKEY = ?", {CDBValue(5)}, false},
         {L"SELECT * FROM Bnt_Test WHERE LastName LIKE 'Sm%' AND TYPE <> 2",
-         L"(EMP.LASTNAME LIKE ? AND TYPE <> ?)", {CDBValue(L"Sm%"), CDBValue(2)}, false},
+         L"(EMP.LASTNAME LIKE ? AND TYPE <> ?)",
+         {CDBValue(L"Sm%"), CDBValue(2)},
+         false},
         {L"SELECT * FROM Bnt_Test WHERE ID = 1 OR PIN = '1234'", L"(BADGE.BADGEKEY = ? OR 1=1)", {CDBValue(1)}, true},
-        {L"SELECT * FROM Bnt_Test WHERE NOT PIN = '1234' AND ID > 2", L"(NOT (1=0) AND BADGE.BADGEKEY > ?)",
-         {CDBValue(2)}, true},
+        {L"SELECT * FROM Bnt_Test WHERE NOT PIN = '1234' AND ID > 2",
+         L"(NOT (1=0) AND BADGE.BADGEKEY > ?)",
+         {CDBValue(2)},
+         true},
         {L"SELECT * FROM Bnt_Test WHERE TargetInstance ISA 'Bnt_Person'", L"1=1", {}, true},
         {L"SELECT * FROM Bnt_Test WHERE Fascn = 'AB'", L"Fascn = ?", {CDBValue::FromBytes({0x0A, 0x1B})}, false},
-        {L"SELECT * FROM Bnt_Test WHERE Stamp > '20240102030405.000000+000'", L"Stamp > ?",
-         {CDBValue(L"2024-01-02 03:04:05")}, false},
-        {L"SELECT * FROM Bnt_Test WHERE Raw = 'a'", L"Raw = ? COLLATE NOCASE", {CDBValue(L"x' OR '1'='1")},
+        {L"SELECT * FROM Bnt_Test WHERE Stamp > '20240102030405.000000+000'",
+         L"Stamp > ?",
+         {CDBValue(L"2024-01-02 03:04:05")},
          false},
+        {L"SELECT * FROM Bnt_Test WHERE Raw = 'a'", L"Raw = ? COLLATE NOCASE", {CDBValue(L"x' OR '1'='1")}, false},
         {L"SELECT * FROM Bnt_Test WHERE Flip = 3", L"Flip <> ?", {CDBValue(3)}, false},
-        {L"SELECT * FROM Bnt_Test WHERE ID IS NULL OR ID = NULL", L"(BADGE.BADGEKEY IS NULL OR BADGE.BADGEKEY IS NULL)",
-         {}, false},
+        {L"SELECT * FROM Bnt_Test WHERE ID IS NULL OR ID = NULL",
+         L"(BADGE.BADGEKEY IS NULL OR BADGE.BADGEKEY IS NULL)",
+         {},
+         false},
     };
     for (const auto& c : cases)
     {
@@ -175,10 +182,12 @@ TEST(CWmipQueryTranslation, HandsEachComparisonToTheMapperInWqlForm)
                        mapper);
     ASSERT_NE(query, nullptr);
     query->TranslateWhereClause();
-    const std::vector<std::pair<int, CString>> expected = {
-        {WqlOpEqual, L"\"it's \\\"q\\\" \\\\\""}, {WqlOpGreater, L"5"},  {WqlOpEqual, L"TRUE"},
-        {WqlOpIsNotNull, L"NULL"},               {WqlOpGreaterOrEqual, L"-2.5"},
-        {WqlOpLessOrEqual, L"\"20240102030405.000000+000\""}};
+    const std::vector<std::pair<int, CString>> expected = {{WqlOpEqual, L"\"it's \\\"q\\\" \\\\\""},
+                                                           {WqlOpGreater, L"5"},
+                                                           {WqlOpEqual, L"TRUE"},
+                                                           {WqlOpIsNotNull, L"NULL"},
+                                                           {WqlOpGreaterOrEqual, L"-2.5"},
+                                                           {WqlOpLessOrEqual, L"\"20240102030405.000000+000\""}};
     ASSERT_EQ(mapper.m_calls.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i)
     {
@@ -284,16 +293,16 @@ TEST(CWmipQueryTranslation, CapturesPropertyLiteralPairsOnlyWhileEnabled)
                        L"'S%' OR ID = 6 OR Flag = TRUE OR Gone IS NULL OR Nothing = NULL OR 2.5 < Amount",
                        mapper);
     ASSERT_NE(query, nullptr);
-    query->SetRegisteredColumnCheck(CWmipQuery::MakeColumnCheck({L"EMP.LASTNAME", L"T.TYPE", L"T.Flag", L"T.Gone", L"T.Nothing",
-                                                                 L"T.Amount"}));
+    query->SetRegisteredColumnCheck(
+        CWmipQuery::MakeColumnCheck({L"EMP.LASTNAME", L"T.TYPE", L"T.Flag", L"T.Gone", L"T.Nothing", L"T.Amount"}));
     query->TranslateWhereClause();
     EXPECT_TRUE(query->GetWhereValues().empty());
 
     query->EnableWhereValueCapture();
     query->TranslateWhereClause();
     query->DisableWhereValueCapture();
-    const std::map<CString, CString> expected = {{L"Amount", L"2.5"},   {L"Flag", L"TRUE"}, {L"ID", L"5"},
-                                                 {L"LastName", L"S%"}, {L"PIN", L"12"},   {L"TYPE", L"b"}};
+    const std::map<CString, CString> expected = {{L"Amount", L"2.5"},  {L"Flag", L"TRUE"}, {L"ID", L"5"},
+                                                 {L"LastName", L"S%"}, {L"PIN", L"12"},    {L"TYPE", L"b"}};
     EXPECT_EQ(query->GetWhereValues(), expected);
     std::vector<CString> order;
     for (const auto& [name, value] : query->GetWhereValues())

@@ -29,7 +29,7 @@ std::vector<std::pair<CString, CString>> KeysOf(const CWmipObjectPath& path)
     return keys;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ObjectPath, ParsesClassInstanceSingletonAndPrefixedPaths)
 {
@@ -68,29 +68,29 @@ TEST(ObjectPath, RejectsMalformedPaths)
 {
     const std::vector<const wchar_t*> cases = {
         L"",
-        L"Bnt_Badge.",                  // no key
-        L"Bnt_Badge.ID",                // missing '='
-        L"Bnt_Badge.ID=",               // missing value
-        L"Bnt_Badge.=5",                // empty key
-        L"Bnt_Badge.ID=\"open",         // unterminated quote
-        L"Bnt_Badge.ID=\"bad\\escape\"", // unknown escape
-        L"Bnt_Badge.ID=\"a\"x",         // trailing text after a value
-        L"Bnt_Badge.ID=5,",             // dangling comma
-        L"Bnt_Badge.ID=5 ",             // trailing blank
-        L" Bnt_Badge",                  // leading blank
-        L"Bnt_Badge.ID=5;DROP",         // junk in a number
-        L"Bnt_Badge.ID=abc",            // unquoted text
-        L"Bnt_Badge.ID=1,ID=2",         // repeated key
-        L"Bnt_Badge.ID=1,id=2",         // repeated key, other case
-        L"Bnt_Badge=@x",                // junk after singleton
-        L"Bnt_Badge=5",                 // unnamed key is not supported
-        L"9Badge",                      // class must start with a letter
+        L"Bnt_Badge.",                    // no key
+        L"Bnt_Badge.ID",                  // missing '='
+        L"Bnt_Badge.ID=",                 // missing value
+        L"Bnt_Badge.=5",                  // empty key
+        L"Bnt_Badge.ID=\"open",           // unterminated quote
+        L"Bnt_Badge.ID=\"bad\\escape\"",  // unknown escape
+        L"Bnt_Badge.ID=\"a\"x",           // trailing text after a value
+        L"Bnt_Badge.ID=5,",               // dangling comma
+        L"Bnt_Badge.ID=5 ",               // trailing blank
+        L" Bnt_Badge",                    // leading blank
+        L"Bnt_Badge.ID=5;DROP",           // junk in a number
+        L"Bnt_Badge.ID=abc",              // unquoted text
+        L"Bnt_Badge.ID=1,ID=2",           // repeated key
+        L"Bnt_Badge.ID=1,id=2",           // repeated key, other case
+        L"Bnt_Badge=@x",                  // junk after singleton
+        L"Bnt_Badge=5",                   // unnamed key is not supported
+        L"9Badge",                        // class must start with a letter
         L"Bnt Badge",
-        L"\\\\server",                  // server without namespace
-        L"\\\\\\root:Bnt_Badge",        // empty server
-        L"\\\\s\\root",                 // namespace without ':'
+        L"\\\\server",            // server without namespace
+        L"\\\\\\root:Bnt_Badge",  // empty server
+        L"\\\\s\\root",           // namespace without ':'
         L":Bnt_Badge",
-        L"Bnt_Badge.ID=1.",             // number without fraction digits
+        L"Bnt_Badge.ID=1.",  // number without fraction digits
         L"Bnt_Badge.ID=--1",
     };
     for (const wchar_t* text : cases)
@@ -141,7 +141,7 @@ TEST(ObjectPath, AddKeyRefusesNamesThatAreNotIdentifiers)
         EXPECT_FALSE(path.AddKey(name, L"v")) << CStringToUtf8(name);
     EXPECT_FALSE(path.AddKey(nullptr, L"v"));
     EXPECT_TRUE(path.AddKey(L"ID", L"v"));
-    EXPECT_FALSE(path.AddKey(L"id", L"w")); // repeated
+    EXPECT_FALSE(path.AddKey(L"id", L"w"));  // repeated
     EXPECT_EQ(path.GetKeyCount(), 1);
 }
 

@@ -100,8 +100,7 @@ private:
         const int property = Pick(m_withDerived ? 5 : 4);
         switch (property)
         {
-        case 0:
-        {
+        case 0: {
             const int kind = Pick(6);
             if (kind == 0)
                 return OneOf<std::wstring>({L"Id IS NULL", L"Id IS NOT NULL"});
@@ -112,8 +111,7 @@ private:
                 return L"Id " + Operator() + L" '" + number + L"'";
             return L"Id " + Operator() + L" " + number;
         }
-        case 1:
-        {
+        case 1: {
             const int kind = Pick(5);
             if (kind == 0)
                 return L"Name LIKE " +
@@ -153,8 +151,8 @@ protected:
         m_database.ExecuteSQL(L"CREATE TABLE T (ID INTEGER PRIMARY KEY, NAME TEXT, SCORE REAL, FLAG INTEGER)");
         std::mt19937 random(7);
         const std::vector<std::optional<std::wstring>> names = {
-            L"alpha", L"Alpha", L"beta",  L"gamma", L"",   L"b",  L"gAmma", std::nullopt, L"ALPHA", L"BETA",
-            L"B",     L"_",     L"A_",    L"a_",    L"Z",  L"[", L"émile", L"Émile",      L"ÉMILE"};
+            L"alpha", L"Alpha", L"beta", L"gamma", L"",  L"b", L"gAmma", std::nullopt, L"ALPHA", L"BETA",
+            L"B",     L"_",     L"A_",   L"a_",    L"Z", L"[", L"émile", L"Émile",     L"ÉMILE"};
         const std::vector<std::optional<double>> scores = {-1.0, 0.5, 1.5, 2.0, -0.25, std::nullopt};
         const std::vector<std::optional<int>> flags = {0, 1, std::nullopt};
         auto pick = [&random](std::size_t count) {
@@ -254,7 +252,7 @@ protected:
     std::vector<Row> m_rows;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(WqlModel, TranslatedSqlSelectsExactlyWhatTheEvaluatorAccepts)
 {
@@ -271,10 +269,9 @@ TEST_F(WqlModel, DroppedTermsNeverLoseARowUnderNotOrOr)
 TEST_F(WqlModel, StringComparisonsFoldCaseExactlyAsTheDatabase)
 {
     using namespace std::string_literals;
-    const std::vector<std::wstring> texts = {L"Holiday"s, L"holiday"s, L"HOLIDAY"s, L"holidays"s, L"Holi"s,
-                                             L"_"s,       L"["s,       L"`"s,       L"@"s,        L"{"s,
-                                             L"É"s,       L"é"s,       L"Émile"s,   L"émile"s,    L"ÉMILE"s,
-                                             L"a\0B"s,    L"A\0c"s,    L"a\0"s,     L"a"s,         L""s};
+    const std::vector<std::wstring> texts = {
+        L"Holiday"s, L"holiday"s, L"HOLIDAY"s, L"holidays"s, L"Holi"s,  L"_"s,    L"["s,    L"`"s,   L"@"s, L"{"s,
+        L"É"s,       L"é"s,       L"Émile"s,   L"émile"s,    L"ÉMILE"s, L"a\0B"s, L"A\0c"s, L"a\0"s, L"a"s, L""s};
     LONGLONG id = 1000;
     for (const std::wstring& text : texts)
         AddRow({++id, text, std::nullopt, std::nullopt});
@@ -284,8 +281,8 @@ TEST_F(WqlModel, StringComparisonsFoldCaseExactlyAsTheDatabase)
         WqlLiteral literal;
         literal.LiteralKind = WqlLiteral::Kind::String;
         literal.Text = CString(text);
-        for (WqlOperator op : {WqlOpEqual, WqlOpNotEqual, WqlOpLess, WqlOpLessOrEqual, WqlOpGreater,
-                               WqlOpGreaterOrEqual})
+        for (WqlOperator op :
+             {WqlOpEqual, WqlOpNotEqual, WqlOpLess, WqlOpLessOrEqual, WqlOpGreater, WqlOpGreaterOrEqual})
         {
             const auto comparison = WqlExpression::MakeComparison(L"Name", op, literal);
             SCOPED_TRACE(CStringToUtf8(comparison->ToString()));
@@ -319,8 +316,7 @@ TEST(WqlEvaluation, StringLiteralsAloneCompareWithoutAsciiCase)
         {CDBValue(L"abc"), WqlOpLess, CDBValue(L"ABCD"), WqlTextOrder::FoldAsciiCase, WqlTruth::True},
         {CDBValue(CString(L"a\0b"s)), WqlOpEqual, CDBValue(CString(L"A\0c"s)), WqlTextOrder::FoldAsciiCase,
          WqlTruth::True},
-        {CDBValue(CString(L"a\0b"s)), WqlOpEqual, CDBValue(CString(L"a\0c"s)), WqlTextOrder::Exact,
-         WqlTruth::False},
+        {CDBValue(CString(L"a\0b"s)), WqlOpEqual, CDBValue(CString(L"a\0c"s)), WqlTextOrder::Exact, WqlTruth::False},
         {CDBValue(5), WqlOpEqual, CDBValue(L"5"), WqlTextOrder::FoldAsciiCase, WqlTruth::True},
         {CDBValue(L"x"), WqlOpEqual, CDBValue(), WqlTextOrder::FoldAsciiCase, WqlTruth::Unknown},
         {CDBValue(L"HOL"), WqlOpLike, CDBValue(L"hol%"), WqlTextOrder::Exact, WqlTruth::True},

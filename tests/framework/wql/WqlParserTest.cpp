@@ -21,7 +21,7 @@ CString WhereTree(const wchar_t* wql)
     return query->GetWhereExpression()->ToString();
 }
 
-} // namespace
+}  // namespace
 
 TEST(WqlParser, ReadsKindClassAndSelectList)
 {
@@ -37,13 +37,27 @@ TEST(WqlParser, ReadsKindClassAndSelectList)
         {L"SELECT * FROM Bnt_Badge", WqlQueryKind::Select, L"Bnt_Badge", true, {}},
         {L"select * from Bnt_Badge", WqlQueryKind::Select, L"Bnt_Badge", true, {}},
         {L"  SeLeCt\t*\nFrOm Bnt_Badge  ", WqlQueryKind::Select, L"Bnt_Badge", true, {}},
-        {L"SELECT ID, Name,Status FROM Bnt_Badge", WqlQueryKind::Select, L"Bnt_Badge", false, {L"ID", L"Name", L"Status"}},
-        {L"SELECT * FROM __InstanceOperationEvent WITHIN 5 WHERE TargetInstance ISA 'Bnt_Badge'", WqlQueryKind::Select,
-         L"__InstanceOperationEvent", true, {}},
+        {L"SELECT ID, Name,Status FROM Bnt_Badge",
+         WqlQueryKind::Select,
+         L"Bnt_Badge",
+         false,
+         {L"ID", L"Name", L"Status"}},
+        {L"SELECT * FROM __InstanceOperationEvent WITHIN 5 WHERE TargetInstance ISA 'Bnt_Badge'",
+         WqlQueryKind::Select,
+         L"__InstanceOperationEvent",
+         true,
+         {}},
         {L"ASSOCIATORS OF {Bnt_Badge.BADGEKEY=5}", WqlQueryKind::Associators, L"Bnt_Badge", false, {}},
-        {L"associators of { Bnt_Badge.BADGEKEY=5 } WHERE ResultClass = Bnt_Person ClassDefsOnly", WqlQueryKind::Associators,
-         L"Bnt_Badge", false, {}},
-        {L"REFERENCES OF {Bnt_Person.ID=\"a}b\"} WHERE Role = Owner", WqlQueryKind::References, L"Bnt_Person", false, {}},
+        {L"associators of { Bnt_Badge.BADGEKEY=5 } WHERE ResultClass = Bnt_Person ClassDefsOnly",
+         WqlQueryKind::Associators,
+         L"Bnt_Badge",
+         false,
+         {}},
+        {L"REFERENCES OF {Bnt_Person.ID=\"a}b\"} WHERE Role = Owner",
+         WqlQueryKind::References,
+         L"Bnt_Person",
+         false,
+         {}},
     };
     for (const auto& c : cases)
     {
@@ -168,13 +182,26 @@ TEST(WqlParser, AndBindsTighterThanOrAndNotTighterThanAnd)
 TEST(WqlParser, ReadsEveryOperator)
 {
     const std::vector<std::pair<const wchar_t*, WqlOperator>> cases = {
-        {L"ID = 5", WqlOpEqual},          {L"ID <> 5", WqlOpNotEqual},       {L"ID != 5", WqlOpNotEqual},
-        {L"ID < 5", WqlOpLess},           {L"ID <= 5", WqlOpLessOrEqual},    {L"ID > 5", WqlOpGreater},
-        {L"ID >= 5", WqlOpGreaterOrEqual}, {L"ID LIKE 'a%'", WqlOpLike},       {L"ID like \"a_\"", WqlOpLike},
-        {L"ID IS NULL", WqlOpIsNull},     {L"ID is not null", WqlOpIsNotNull}, {L"ID = NULL", WqlOpIsNull},
-        {L"ID <> NULL", WqlOpIsNotNull},  {L"ID ISA 'Bnt_X'", WqlOpIsa},        {L"5 < ID", WqlOpGreater},
-        {L"5 >= ID", WqlOpLessOrEqual},   {L"5 = ID", WqlOpEqual},             {L"NULL = ID", WqlOpIsNull},
-        {L"ID=5", WqlOpEqual},            {L"ID<=-5", WqlOpLessOrEqual},
+        {L"ID = 5", WqlOpEqual},
+        {L"ID <> 5", WqlOpNotEqual},
+        {L"ID != 5", WqlOpNotEqual},
+        {L"ID < 5", WqlOpLess},
+        {L"ID <= 5", WqlOpLessOrEqual},
+        {L"ID > 5", WqlOpGreater},
+        {L"ID >= 5", WqlOpGreaterOrEqual},
+        {L"ID LIKE 'a%'", WqlOpLike},
+        {L"ID like \"a_\"", WqlOpLike},
+        {L"ID IS NULL", WqlOpIsNull},
+        {L"ID is not null", WqlOpIsNotNull},
+        {L"ID = NULL", WqlOpIsNull},
+        {L"ID <> NULL", WqlOpIsNotNull},
+        {L"ID ISA 'Bnt_X'", WqlOpIsa},
+        {L"5 < ID", WqlOpGreater},
+        {L"5 >= ID", WqlOpLessOrEqual},
+        {L"5 = ID", WqlOpEqual},
+        {L"NULL = ID", WqlOpIsNull},
+        {L"ID=5", WqlOpEqual},
+        {L"ID<=-5", WqlOpLessOrEqual},
     };
     for (const auto& [condition, op] : cases)
     {
@@ -215,7 +242,8 @@ TEST(WqlParser, ReadsEveryLiteralKind)
         {L"TRUE", K::Boolean, L"", CDBValue(1)},
         {L"false", K::Boolean, L"", CDBValue(0)},
         {L"'20240131235958.000000+060'", K::DateTime, L"20240131235958.000000+060", CDBValue(L"2024-01-31 23:59:58")},
-        {L"'20240230000000.000000+000'", K::String, L"20240230000000.000000+000", CDBValue(L"20240230000000.000000+000")},
+        {L"'20240230000000.000000+000'", K::String, L"20240230000000.000000+000",
+         CDBValue(L"20240230000000.000000+000")},
         {L"'2024-01-31 10:00:00'", K::String, L"2024-01-31 10:00:00", CDBValue(L"2024-01-31 10:00:00")},
     };
     for (const auto& c : cases)

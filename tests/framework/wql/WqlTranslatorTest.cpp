@@ -49,7 +49,7 @@ Translation Translate(const wchar_t* where, const std::set<CString>& dropped = {
     return result;
 }
 
-} // namespace
+}  // namespace
 
 TEST(WqlTranslation, WritesEveryOperatorWithABoundValue)
 {
@@ -73,7 +73,8 @@ TEST(WqlTranslation, WritesEveryOperatorWithABoundValue)
         {L"WHERE A = NULL", L"T.A IS NULL", {}},
         {L"WHERE A < NULL", L"T.A < ?", {CDBValue()}},
         {L"WHERE 3 < A", L"T.A > ?", {CDBValue(3)}},
-        {L"WHERE A = 1 AND (B = 2 OR NOT C = 3)", L"(T.A = ? AND (T.B = ? OR NOT (T.C = ?)))",
+        {L"WHERE A = 1 AND (B = 2 OR NOT C = 3)",
+         L"(T.A = ? AND (T.B = ? OR NOT (T.C = ?)))",
          {CDBValue(1), CDBValue(2), CDBValue(3)}},
     };
     for (const auto& c : cases)
@@ -92,7 +93,8 @@ TEST(WqlTranslation, LiteralsNeverEnterTheSqlText)
     const Translation t = Translate(L"WHERE Name = 'x\\' OR 1=1 --' OR Name = \"a\\\" OR \\\"b\" OR N = 5");
     ASSERT_TRUE(t.Ok) << CStringToUtf8(t.Error);
     EXPECT_EQ(t.Condition.Text, L"(T.Name = ? COLLATE NOCASE OR T.Name = ? COLLATE NOCASE OR T.N = ?)");
-    EXPECT_EQ(t.Condition.Values, (std::vector<CDBValue>{CDBValue(L"x' OR 1=1 --"), CDBValue(L"a\" OR \"b"), CDBValue(5)}));
+    EXPECT_EQ(t.Condition.Values,
+              (std::vector<CDBValue>{CDBValue(L"x' OR 1=1 --"), CDBValue(L"a\" OR \"b"), CDBValue(5)}));
 }
 
 TEST(WqlTranslation, StringLiteralsAloneCompareWithoutCase)
@@ -187,9 +189,8 @@ TEST(WqlTranslation, AsksForEveryComparisonOnceInTextOrder)
 
 TEST(WqlTranslation, RefusesColumnTextsThatAreNotIdentifiers)
 {
-    const std::vector<const wchar_t*> bad = {L"",         L"T.A OR 1=1", L"T.A;",     L"\"T\".A", L"T..A",
-                                             L"T.A.B",    L"1T.A",       L"T.A -- x", L"T.",      L".A",
-                                             L"T.A = 1 OR T.A"};
+    const std::vector<const wchar_t*> bad = {L"",     L"T.A OR 1=1", L"T.A;", L"\"T\".A", L"T..A",          L"T.A.B",
+                                             L"1T.A", L"T.A -- x",   L"T.",   L".A",      L"T.A = 1 OR T.A"};
     for (const wchar_t* column : bad)
     {
         const Translation t = Translate(L"WHERE A = 1", {}, {{L"A", column}});

@@ -41,8 +41,9 @@ TEST_F(DeleteInstance, RemovesTheLinkedRowsAndTheMainRowWithTheAudit)
 TEST_F(DeleteInstance, NothingMatchingAnswersNotFound)
 {
     auto mapper = MakeMapper<TestPersonMapper>(L"Wrt_Person");
-    EXPECT_EQ(Delete(*mapper, L"Wrt_Person.ID=42"),
-              std::make_pair(WBEM_E_NOT_FOUND, CString(L"The requested instance could not be retrieved or does not exist.")));
+    EXPECT_EQ(
+        Delete(*mapper, L"Wrt_Person.ID=42"),
+        std::make_pair(WBEM_E_NOT_FOUND, CString(L"The requested instance could not be retrieved or does not exist.")));
 }
 
 TEST_F(DeleteInstance, AFailedDeleteKeepsEveryRow)
@@ -126,7 +127,8 @@ TEST_F(Staging, WritesInsertsAndUpdatesWithBoundValuesAndRefusesBadNames)
     {
         CWmideFieldSet fieldSet(b.table, CWmideFieldSet::Mode::Insert);
         fieldSet.AddUnit(CWmideUnit::Int(b.column, 1));
-        EXPECT_THROW(fieldSet.Write(database), CDBException) << CStringToUtf8(b.table) << " " << CStringToUtf8(b.column);
+        EXPECT_THROW(fieldSet.Write(database), CDBException)
+            << CStringToUtf8(b.table) << " " << CStringToUtf8(b.column);
     }
     CWmideFieldSet keyless(L"EMP", CWmideFieldSet::Mode::Update);
     keyless.AddUnit(CWmideUnit::Int(L"GUARD", 1));

@@ -15,15 +15,14 @@ protected:
     {
         WritesTest::SetUp();
         // Only this test's lists: the demo's own are dropped.
-        m_installation.Exec(
-            "DELETE FROM DDTBL WHERE ISLIST = 1;"
-            "INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Elsewhere', 0);"
-            "CREATE TABLE DEPT (ID INTEGER PRIMARY KEY, NAME TEXT, SEGMENTID INTEGER);"
-            "INSERT INTO DEPT VALUES (1, 'Sales', 1), (2, 'Operations', 2), (3, 'Hidden', 3);"
-            "CREATE TABLE TITLE (ID INTEGER PRIMARY KEY, NAME TEXT);"
-            "INSERT INTO TITLE VALUES (1, 'Dr.');"
-            "INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES (50, 'Departments', 'DEPT', 1),"
-            " (51, 'Titles', 'TITLE', 1), (52, 'Broken', 'X; DROP TABLE EMP', 1);");
+        m_installation.Exec("DELETE FROM DDTBL WHERE ISLIST = 1;"
+                            "INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Elsewhere', 0);"
+                            "CREATE TABLE DEPT (ID INTEGER PRIMARY KEY, NAME TEXT, SEGMENTID INTEGER);"
+                            "INSERT INTO DEPT VALUES (1, 'Sales', 1), (2, 'Operations', 2), (3, 'Hidden', 3);"
+                            "CREATE TABLE TITLE (ID INTEGER PRIMARY KEY, NAME TEXT);"
+                            "INSERT INTO TITLE VALUES (1, 'Dr.');"
+                            "INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES (50, 'Departments', 'DEPT', 1),"
+                            " (51, 'Titles', 'TITLE', 1), (52, 'Broken', 'X; DROP TABLE EMP', 1);");
     }
 
     std::vector<CString> Names(CWmipClassMapper& mapper, const wchar_t* wql)
@@ -93,7 +92,8 @@ TEST_F(ListClasses, TheRegistryBuildsListMappersThatEnumerateTheListTable)
     mapper->SetUserEntry(m_caller.get());
 
     EXPECT_EQ(Names(*mapper, nullptr), (std::vector<CString>{L"1:Sales", L"2:Operations"})) << "the caller's segments";
-    EXPECT_EQ(Names(*mapper, L"SELECT * FROM Bnt_DEPT WHERE Name = 'Operations'"), (std::vector<CString>{L"2:Operations"}));
+    EXPECT_EQ(Names(*mapper, L"SELECT * FROM Bnt_DEPT WHERE Name = 'Operations'"),
+              (std::vector<CString>{L"2:Operations"}));
     EXPECT_EQ(Names(*mapper, L"SELECT * FROM Bnt_DEPT WHERE ID = 1"), (std::vector<CString>{L"1:Sales"}));
 
     ComPtr<IWbemClassObject> definition;

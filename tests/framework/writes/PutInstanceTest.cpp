@@ -72,8 +72,9 @@ TEST_F(PutInstance, FlagsDecideBetweenCreateAndUpdate)
     // Update-only of a person that does not exist, and create-only of one that does.
     ComPtr<IWbemClassObject> missing = NewPerson(*mapper);
     Set(missing.Get(), L"ID", _variant_t(99L));
-    EXPECT_EQ(Put(*mapper, missing.Get(), WBEM_FLAG_UPDATE_ONLY),
-              std::make_pair(WBEM_E_NOT_FOUND, CString(L"The requested instance could not be retrieved or does not exist.")));
+    EXPECT_EQ(
+        Put(*mapper, missing.Get(), WBEM_FLAG_UPDATE_ONLY),
+        std::make_pair(WBEM_E_NOT_FOUND, CString(L"The requested instance could not be retrieved or does not exist.")));
     EXPECT_EQ(Put(*mapper, existing.Get(), WBEM_FLAG_CREATE_ONLY).first, WBEM_E_ALREADY_EXISTS);
     ComPtr<IWbemClassObject> both = NewPerson(*mapper);
     EXPECT_EQ(Put(*mapper, both.Get(), WBEM_FLAG_CREATE_ONLY | WBEM_FLAG_UPDATE_ONLY).first, WBEM_E_INVALID_PARAMETER);
@@ -129,9 +130,10 @@ TEST_F(PutInstance, ReadTogetherWithNotNullIsSettableOnCreateOnly)
     // On modify the same value passes, another one is refused, none keeps the stored one.
     EXPECT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_UPDATE_ONLY).first, S_OK);
     Set(person.Get(), L"Ssno", _variant_t(L"S-2"));
-    EXPECT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_UPDATE_ONLY),
-              std::make_pair(WBEM_E_FAILED, CString(L"The property Ssno is not editable, but a value was specified that "
-                                                    L"was different from the current value.")));
+    EXPECT_EQ(
+        Put(*mapper, person.Get(), WBEM_FLAG_UPDATE_ONLY),
+        std::make_pair(WBEM_E_FAILED, CString(L"The property Ssno is not editable, but a value was specified that "
+                                              L"was different from the current value.")));
     Set(person.Get(), L"Ssno", _variant_t());
     Set(person.Get(), L"FirstName", _variant_t(L"Fritz"));
     EXPECT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_UPDATE_ONLY).first, S_OK);
@@ -146,7 +148,8 @@ TEST_F(PutInstance, UpdateLeavesPropertiesWithoutValueAsStored)
     Set(partial.Get(), L"ID", _variant_t(2L));
     Set(partial.Get(), L"FirstName", _variant_t(L"Benno"));
     ASSERT_EQ(Put(*mapper, partial.Get(), WBEM_FLAG_UPDATE_ONLY).first, S_OK);
-    EXPECT_EQ(Scalar("SELECT LASTNAME || '|' || FIRSTNAME || '|' || SSNO FROM EMP WHERE ID = 2"), "Brandt|Benno|E-1002");
+    EXPECT_EQ(Scalar("SELECT LASTNAME || '|' || FIRSTNAME || '|' || SSNO FROM EMP WHERE ID = 2"),
+              "Brandt|Benno|E-1002");
     // An empty text clears a column that may be empty, and is refused for one that may not.
     Set(partial.Get(), L"FirstName", _variant_t(L""));
     ASSERT_EQ(Put(*mapper, partial.Get(), WBEM_FLAG_UPDATE_ONLY).first, S_OK);
@@ -186,8 +189,9 @@ TEST_F(PutInstance, AFailureAtAnyStepLeavesNothingWritten)
         auto mapper = MakeMapper<TestPersonMapper>(L"Wrt_Person");
         mapper->m_failStatements = 1;
         ComPtr<IWbemClassObject> person = NewPerson(*mapper);
-        EXPECT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY),
-                  std::make_pair(WBEM_E_FAILED, CString(L"The system was unable to write the instance to the database.")));
+        EXPECT_EQ(
+            Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY),
+            std::make_pair(WBEM_E_FAILED, CString(L"The system was unable to write the instance to the database.")));
         expectUnchanged("main table");
         EXPECT_EQ(mapper->m_log.calls.back(), "Before 4") << "neither audit nor AfterWriteInstance ran";
     }

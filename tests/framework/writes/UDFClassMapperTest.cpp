@@ -24,7 +24,8 @@ protected:
             "CREATE TABLE DEPT (ID INTEGER PRIMARY KEY, NAME TEXT, SEGMENTID INTEGER);"
             "INSERT INTO DEPT VALUES (1, 'Sales', 1), (2, 'Operations', 2), (3, 'Hidden', 3);"
             "INSERT INTO DDTBL (ID, NAME, TBLNAME, ISLIST) VALUES (50, 'Departments', 'DEPT', 1);"
-            "INSERT INTO DDFLD (DDFLDID, FLDNAME, CIMTYPE, MAXLEN, REQUIRED, ISUNIQUE, POSSIBLE_VALUES, POSSIBLE_LABELS,"
+            "INSERT INTO DDFLD (DDFLDID, FLDNAME, CIMTYPE, MAXLEN, REQUIRED, ISUNIQUE, POSSIBLE_VALUES, "
+            "POSSIBLE_LABELS,"
             " LISTID) VALUES (101, 'DEPT', 3, 0, 0, 0, NULL, NULL, 50),"
             " (102, 'COLOR', 8, 10, 0, 0, 'R|G|B', 'Red|Green|Blue', NULL),"
             " (103, 'EMPNO', 8, 20, 1, 1, NULL, NULL, NULL), (104, 'SECRET', 8, 20, 0, 0, NULL, NULL, NULL),"
@@ -134,7 +135,8 @@ TEST_F(UDFClassMapper, WritesCheckValueListsListTablesAndUniqueness)
     ASSERT_EQ(hr, S_OK) << CStringToUtf8(path);
     const std::string id = CStringToUtf8(Text(person.Get(), L"ID"));
     EXPECT_EQ(Scalar("SELECT E.LASTNAME || '|' || U.COLOR || '|' || U.DEPT || '|' || U.EMPNO FROM EMP E JOIN UDFEMP U"
-                     " ON U.ID = E.ID WHERE E.ID = " + id),
+                     " ON U.ID = E.ID WHERE E.ID = " +
+                     id),
               "Udo|G|2|E2");
     // Its own row does not make the value a duplicate on update.
     Set(person.Get(), L"COLOR", _variant_t(L"B"));
@@ -171,12 +173,14 @@ TEST_F(UDFClassMapper, FieldRightsComeFromTheFieldPermissionGroup)
     asReader->SetUserEntry(nullptr);
     asReader->SetUserEntry(reader.get());
 
-    const struct {
+    const struct
+    {
         const wchar_t* property;
         bool clerkSees;
         bool readerSees;
     } rights[] = {{L"EMPNO", true, true}, {L"SECRET", false, true}, {L"COLOR", true, false}, {L"LASTNAME", true, true}};
-    for (const auto& right : rights) {
+    for (const auto& right : rights)
+    {
         EXPECT_EQ(asClerk->CanAccessProperty(right.property), right.clerkSees) << right.property;
         EXPECT_EQ(asReader->CanAccessProperty(right.property), right.readerSees) << right.property;
     }
@@ -232,8 +236,7 @@ TEST_F(UDFClassMapper, ListQualifiersFollowTheUsersSegments)
     EXPECT_EQ(CWmipUDFClassMapper::PutListValueQualifiers(owner.Get(), L"TYPE", L"DEPT", extra, m_caller->GetUser(), 1),
               S_OK);
     EXPECT_EQ(Strings(owner.Get(), L"TYPE", L"Values"), (std::vector<CString>{L"Operations", L"Sales"})) << "by NAME";
-    EXPECT_EQ(CWmipUDFClassMapper::PutListValueQualifiers(owner.Get(), L"TYPE", L"DEPT", extra, m_connection, 0),
-              S_OK);
+    EXPECT_EQ(CWmipUDFClassMapper::PutListValueQualifiers(owner.Get(), L"TYPE", L"DEPT", extra, m_connection, 0), S_OK);
     EXPECT_EQ(Strings(owner.Get(), L"TYPE", L"ValueMap"), (std::vector<CString>{L"1", L"2", L"3"}))
         << "the system administrator sees every row";
     EXPECT_EQ(CWmipUDFClassMapper::PutListValueQualifiers(owner.Get(), L"TYPE", L"NO_SUCH", extra, m_connection, 0),

@@ -10,11 +10,13 @@ namespace {
 
 TEST(CBntConfigSet, DefaultsOfTheParametersTheSystemReads)
 {
-    const struct {
+    const struct
+    {
         LONG id;
         LONG value;
     } defaults[] = {{1, 0}, {33, 600}, {34, 300}, {37, 60}, {39, 600}, {241, 0}, {12345, 0}, {-1, 0}};
-    for (const auto& d : defaults) {
+    for (const auto& d : defaults)
+    {
         EXPECT_EQ(CBntConfigSet::GetDefaultValue(d.id), d.value) << d.id;
     }
 }
@@ -27,19 +29,21 @@ TEST(CBntConfigSet, StoredValuesWinOverDefaults)
     CAcsUser sa;
     ASSERT_TRUE(sa.LoginAsSA(db.DataSource()));
     CBntConfigSet set(sa.GetDatabase());
-    const struct {
+    const struct
+    {
         LONG id;
         LONG value;
         const wchar_t* text;
     } cases[] = {
-        {33, 45, L""},     // stored
-        {241, 1, L"on"},   // stored with text
-        {37, 60, L"x"},    // NULL number: default
-        {39, 600, L""},    // out of the 32-bit range: default
-        {34, 300, L""},    // no row: default
-        {9999, 0, L""},    // unknown and absent
+        {33, 45, L""},    // stored
+        {241, 1, L"on"},  // stored with text
+        {37, 60, L"x"},   // NULL number: default
+        {39, 600, L""},   // out of the 32-bit range: default
+        {34, 300, L""},   // no row: default
+        {9999, 0, L""},   // unknown and absent
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         LONG value = -7;
         CString text(L"left over");
         ASSERT_TRUE(set.GetValue(c.id, &value, &text, false)) << c.id;

@@ -12,14 +12,16 @@
 
 namespace {
 
-class HardwareSets : public ::testing::Test {
+class HardwareSets : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
-        m_db.Exec("INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (30, 'Intrusion panel', 7),"
-                  " (31, 'Twin', 20), (32, 'Twin', 7);"
-                  "INSERT INTO READER (PANELID, READERID) VALUES (1, 4), (1, 0), (2, 9);"
-                  "INSERT INTO ALARMPANEL (NAME, ALARMPID, PANELID, CTRLTYPE) VALUES ('b', 193, 1, 0), ('a', 65, 1, 0);");
+        m_db.Exec(
+            "INSERT INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (30, 'Intrusion panel', 7),"
+            " (31, 'Twin', 20), (32, 'Twin', 7);"
+            "INSERT INTO READER (PANELID, READERID) VALUES (1, 4), (1, 0), (2, 9);"
+            "INSERT INTO ALARMPANEL (NAME, ALARMPID, PANELID, CTRLTYPE) VALUES ('b', 193, 1, 0), ('a', 65, 1, 0);");
         ASSERT_TRUE(m_sa.LoginAsSA(m_db.DataSource()));
     }
 
@@ -29,18 +31,18 @@ protected:
 
 TEST_F(HardwareSets, PanelTypesAreFoundByNameWithoutRegardToCase)
 {
-    const struct {
+    const struct
+    {
         CString name;
         LONG id;
         LONG panelClass;
     } cases[] = {
-        {L"Intrusion panel", 30, 7},
-        {L"INTRUSION PANEL", 30, 7},
+        {L"Intrusion panel", 30, 7}, {L"INTRUSION PANEL", 30, 7},
         {L"Twin", 31, 20},  // the first row by id
-        {L"Missing", 0, 0},
-        {CString(std::wstring(256, L'x')), 0, 0},
+        {L"Missing", 0, 0},          {CString(std::wstring(256, L'x')), 0, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CPanelTypeSet set(m_sa.GetDatabase());
         set.OpenByName(c.name);
         EXPECT_EQ(set.GetPanelTypeID(), c.id) << c.name.GetLength();

@@ -48,7 +48,8 @@ TEST(CBntIDGenerator, FailuresAnswerZero)
     EXPECT_EQ(CBntIDGenerator(&user).GetNextID(24, -1), 0);
 
     // A counter at 0 or below would hand out an id that means "none" or "all": refused.
-    for (const char* stored : {"0", "-7"}) {
+    for (const char* stored : {"0", "-7"})
+    {
         db.Exec(std::string("DELETE FROM NEXTID WHERE TYPE = 25; INSERT INTO NEXTID (TYPE, NEXTVAL) VALUES (25, ") +
                 stored + ")");
         EXPECT_EQ(CBntIDGenerator(&user).GetNextID(25, -1), 0) << stored;
@@ -68,23 +69,28 @@ TEST(CBntIDGenerator, ConcurrentConnectionsNeverReceiveTheSameId)
     constexpr int kIdsEach = 60;
     std::vector<std::vector<LONG>> drawn(kThreads);
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < kThreads; ++t)
+    {
         threads.emplace_back([&, t] {
             CAcsUser user;
-            if (!user.LoginAsSA(db.DataSource())) {
+            if (!user.LoginAsSA(db.DataSource()))
+            {
                 return;
             }
             const CBntIDGenerator generator(&user);
-            for (int i = 0; i < kIdsEach; ++i) {
+            for (int i = 0; i < kIdsEach; ++i)
+            {
                 drawn[t].push_back(generator.GetNextID(329, -1));
             }
         });
     }
-    for (auto& thread : threads) {
+    for (auto& thread : threads)
+    {
         thread.join();
     }
     std::vector<LONG> all;
-    for (const auto& ids : drawn) {
+    for (const auto& ids : drawn)
+    {
         ASSERT_EQ(ids.size(), static_cast<std::size_t>(kIdsEach));
         EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
         all.insert(all.end(), ids.begin(), ids.end());

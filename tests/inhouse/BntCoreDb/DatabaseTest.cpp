@@ -27,13 +27,13 @@ LONG CountRows(CBntDatabase& db, const wchar_t* table)
 constexpr int kIoError = 10;
 constexpr int kConstraint = 19;
 
-} // namespace
+}  // namespace
 
 TEST_F(Database, DataSourceTextsAreCheckedBeforeAnythingIsOpened)
 {
     CBntDatabase db;
-    for (const CString& bad : {CString(L""), CString(L"sqlite:"), CString(L"odbc:DSN=x"), CString(L"test.db"),
-                               CString(L"sqlite:a\0b", 10)})
+    for (const CString& bad :
+         {CString(L""), CString(L"sqlite:"), CString(L"odbc:DSN=x"), CString(L"test.db"), CString(L"sqlite:a\0b", 10)})
     {
         EXPECT_EQ(StateOf([&] { db.Open(bad); }), L"08001") << CStringToUtf8(bad);
         EXPECT_FALSE(db.IsOpen());
@@ -167,9 +167,8 @@ TEST_F(Database, LostConnectionIsReportedAndDiscardsOpenWork)
     }
     EXPECT_TRUE(m_db.IsConnectionLost());
     EXPECT_FALSE(m_db.IsOpen());
-    for (const CString& state : {StateOf([&] { m_db.ExecuteSQL(L"SELECT 1"); }),
-                                 StateOf([&] { m_db.Rollback(); }), StateOf([&] { reading.MoveNext(); }),
-                                 StateOf([&] { m_db.GetNextID(1); })})
+    for (const CString& state : {StateOf([&] { m_db.ExecuteSQL(L"SELECT 1"); }), StateOf([&] { m_db.Rollback(); }),
+                                 StateOf([&] { reading.MoveNext(); }), StateOf([&] { m_db.GetNextID(1); })})
         EXPECT_EQ(state, L"08S01");
 
     CBntDatabase other;
@@ -339,7 +338,7 @@ TEST_F(Database, ReusedStatementsReadWithTheirOwnValuesAndNeverOutliveTheirHandl
     // More distinct texts than the connection keeps push the first ones out.
     for (int extra = 0; extra < 40; ++extra)
         EXPECT_EQ(m_db.ExecuteSQL(L"UPDATE ACCESSPANE SET RATE = " + CString(std::to_wstring(extra).c_str()) +
-                                  L" WHERE PANELID = ?",
+                                      L" WHERE PANELID = ?",
                                   {extra % 12 + 1}),
                   1);
     EXPECT_EQ(nameOf(7), L"Panel 07");

@@ -21,7 +21,7 @@ std::vector<LONG> ReadLongs(CMultiFilterRecordset& set, const wchar_t* column)
     return values;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(Recordset, InnerJoinAcrossThreeTablesWithTypedFilters)
 {
@@ -148,8 +148,8 @@ TEST_F(Recordset, PagesMatchAPlainSliceOfTheOrderedRowsAndTheRowCount)
         LONG first;
         LONG last;
     };
-    for (const Page page : {Page{1, 5}, Page{6, 10}, Page{11, 15}, Page{0, 3}, Page{-9, 0}, Page{5, 4}, Page{13, 20},
-                            Page{-4, -1}})
+    for (const Page page :
+         {Page{1, 5}, Page{6, 10}, Page{11, 15}, Page{0, 3}, Page{-9, 0}, Page{5, 4}, Page{13, 20}, Page{-4, -1}})
     {
         CDynamicRecordset set(&m_db);
         set.SetTable(L"ACCESSPANE");
@@ -235,8 +235,13 @@ TEST_F(Recordset, AllColumnsAreReadWhenNoneWasAddedAndAliasesHideBareNames)
 TEST_F(Recordset, InjectedNamesAreRefusedBeforeAnySqlRuns)
 {
     CDynamicRecordset set(&m_db);
-    const wchar_t* hostile[] = {L"PANELID; DELETE FROM ACCESSPANE", L"PANELID) OR (1=1", L"NAME'--",
-                                L"A.B.C", L"", L"PANELID=1 OR 1=1", L"\"PANELID\""};
+    const wchar_t* hostile[] = {L"PANELID; DELETE FROM ACCESSPANE",
+                                L"PANELID) OR (1=1",
+                                L"NAME'--",
+                                L"A.B.C",
+                                L"",
+                                L"PANELID=1 OR 1=1",
+                                L"\"PANELID\""};
     for (const wchar_t* name : hostile)
     {
         EXPECT_EQ(StateOf([&] { set.SetTable(name); }), L"42000") << CStringToUtf8(name);
@@ -262,12 +267,9 @@ TEST_F(Recordset, InjectedNamesAreRefusedBeforeAnySqlRuns)
 TEST_F(Recordset, HostileValuesAreStoredAndMatchedExactly)
 {
     const CString hostile[] = {
-        CString(L"O'Brien"),
-        CString(L"x'); DROP TABLE ACCESSPANE; --"),
-        CString(L"a\0b", 3),
-        CString(L"\" OR \"\"=\""),
-        CString(L'\x20AC', 100000),
-        CString(L"%_\\"),
+        CString(L"O'Brien"),        CString(L"x'); DROP TABLE ACCESSPANE; --"),
+        CString(L"a\0b", 3),        CString(L"\" OR \"\"=\""),
+        CString(L'\x20AC', 100000), CString(L"%_\\"),
     };
     LONG id = 100;
     for (const CString& name : hostile)

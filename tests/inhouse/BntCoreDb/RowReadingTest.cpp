@@ -42,7 +42,7 @@ CDynamicRecordset& OpenMixed(CDynamicRecordset& set)
     return set;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(RowReading, EachRowShowsItsOwnValuesInReusedStorage)
 {

@@ -16,14 +16,12 @@ TEST(SqlIdentifier, AcceptsPlainAndQualifiedNamesOnly)
         bool qualified;
     };
     const Case cases[] = {
-        {L"PANELID", true, true},          {L"_x9", true, true},
-        {L"ACCESSPANE.PANELID", false, true}, {L"a.b", false, true},
-        {L"", false, false},                {L"9ABC", false, false},
-        {L"A B", false, false},             {L"A;DROP", false, false},
-        {L"A.B.C", false, false},           {L".A", false, false},
-        {L"A.", false, false},              {L"NAME'--", false, false},
-        {L"\"X\"", false, false},           {L"Ä", false, false},
-        {L"A\tB", false, false},            {L"A-B", false, false},
+        {L"PANELID", true, true}, {L"_x9", true, true},      {L"ACCESSPANE.PANELID", false, true},
+        {L"a.b", false, true},    {L"", false, false},       {L"9ABC", false, false},
+        {L"A B", false, false},   {L"A;DROP", false, false}, {L"A.B.C", false, false},
+        {L".A", false, false},    {L"A.", false, false},     {L"NAME'--", false, false},
+        {L"\"X\"", false, false}, {L"Ä", false, false},      {L"A\tB", false, false},
+        {L"A-B", false, false},
     };
     for (const Case& c : cases)
     {

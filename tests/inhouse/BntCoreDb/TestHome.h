@@ -44,8 +44,9 @@ protected:
         {
             CString name;
             name.Format(L"Panel %02d", panel);
-            db.ExecuteSQL(L"INSERT INTO ACCESSPANE (PANELID, NAME, PANELTYPE, SEGMENTID, ONLINE) VALUES (?, ?, ?, ?, ?)",
-                          {panel, name, panel % 3 == 0 ? 2 : 1, panel % 4, panel % 2});
+            db.ExecuteSQL(
+                L"INSERT INTO ACCESSPANE (PANELID, NAME, PANELTYPE, SEGMENTID, ONLINE) VALUES (?, ?, ?, ?, ?)",
+                {panel, name, panel % 3 == 0 ? 2 : 1, panel % 4, panel % 2});
         }
         for (int panel = 1; panel <= 3; ++panel)
         {

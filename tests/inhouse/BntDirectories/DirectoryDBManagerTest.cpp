@@ -23,7 +23,8 @@ TEST(DirectoryDBManager, WindowsAccountLinksToItsUser)
     CAcsUser sa;
     ASSERT_TRUE(sa.LoginAsSA(db.DataSource()));
     const DirectoryDBManager manager(sa.GetDatabase(), nullptr);
-    const struct {
+    const struct
+    {
         const wchar_t* sid;
         LONG user;
     } cases[] = {
@@ -35,7 +36,8 @@ TEST(DirectoryDBManager, WindowsAccountLinksToItsUser)
         {L"carol.cook", 0},  // an account of an LDAP directory is not a Windows account
         {L"S-1-5-21-1-2-3-1001' OR '1'='1", 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         EXPECT_EQ(manager.GetUserIDForWindowsAccount(c.sid), c.user) << CString(c.sid).GetString();
     }
     EXPECT_EQ(manager.GetUserIDForWindowsAccount(CString(std::wstring(300, L'S'))), 0);
@@ -89,18 +91,24 @@ TEST(DirectoryDBManager, LinkedAccountsOfAPersonAndTheirRefusals)
                  brontel::directories::NoAccountsFoundException);
     EXPECT_THROW(manager.LoadLinkedCardholderAccounts(77, linked, DirectoryAccountStatus::AllLinked),
                  brontel::directories::NoAccountsFoundException);
-    try {
+    try
+    {
         manager.LoadLinkedUserAccounts(12, linked, static_cast<DirectoryAccountStatus::Enum>(7));
         ADD_FAILURE() << "an unknown status was taken";
-    } catch (const brontel::directories::NoAccountsFoundException&) {
+    }
+    catch (const brontel::directories::NoAccountsFoundException&)
+    {
         ADD_FAILURE() << "an unknown status is a directory failure";
-    } catch (const brontel::directories::DirectoryException&) {
+    }
+    catch (const brontel::directories::DirectoryException&)
+    {
     }
     EXPECT_EQ(linked.size(), 1u);
 
     // An installation older than the unique link rule may hold a second link.
     db.Exec("DROP INDEX USER_ACCOUNT_ACCOUNT;"
-            "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES (5, 10, 2, 'carol.cook')");
+            "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES (5, 10, 2, "
+            "'carol.cook')");
     EXPECT_THROW(manager.GetUserIDForLinkedAccount(carol), brontel::directories::AccountLinkedMoreThanOnceException);
 }
 

@@ -17,16 +17,20 @@ namespace {
 
 // Carol's account "carol.cook" of directory 2 signs on there as "ccook" with a password; the
 // account "carol.broken" of the same directory has a malformed hash.
-class DirectoryLogon : public ::testing::Test {
+class DirectoryLogon : public ::testing::Test
+{
 protected:
     DirectoryLogon()
     {
         const std::string hash = CPasswordHash::Hash("Dir3ctory", CPasswordHash::kMinIterations);
-        m_db.Exec("INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID, USERNAME, DISPLAYNAME, PASSWORD_HASH) "
-                  "VALUES (2, 'carol.cook', 'ccook', 'Carol Cook', '" + hash + "'), "
-                  "(2, 'carol.broken', 'broken', NULL, 'not-a-hash'), (2, 'carol.sso', 'csso', NULL, NULL);"
-                  "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES"
-                  " (7, 12, 2, 'carol.broken');");
+        m_db.Exec(
+            "INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID, USERNAME, DISPLAYNAME, PASSWORD_HASH) "
+            "VALUES (2, 'carol.cook', 'ccook', 'Carol Cook', '" +
+            hash +
+            "'), "
+            "(2, 'carol.broken', 'broken', NULL, 'not-a-hash'), (2, 'carol.sso', 'csso', NULL, NULL);"
+            "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES"
+            " (7, 12, 2, 'carol.broken');");
     }
 
     bool Login(LPCWSTR name, LPCWSTR password, LONG directory = 2)

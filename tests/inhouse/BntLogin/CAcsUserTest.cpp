@@ -37,7 +37,8 @@ TEST(CAcsUserLogin, NamedUserWithRightPasswordLogsIn)
 TEST(CAcsUserLogin, RefusalsLeaveTheUserLoggedOut)
 {
     TestDatabase db;
-    const struct {
+    const struct
+    {
         const char* name;
         LPCWSTR user;
         LPCWSTR password;
@@ -52,7 +53,8 @@ TEST(CAcsUserLogin, RefusalsLeaveTheUserLoggedOut)
         {"directory account of another directory", L"carol.cook", L"x", 1},
         {"directory id 0", L"alice", L"Secret1!", 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CAcsUser user;
         EXPECT_FALSE(LoginByName(user, db, c.user, c.password, c.directory)) << c.name;
         EXPECT_FALSE(user.IsLoggedIn()) << c.name;
@@ -165,12 +167,15 @@ TEST(CAcsUserSegments, AccessFollowsPrimaryLinkedAndGroupSegments)
     CAcsUser alice;
     ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
     EXPECT_FALSE(alice.IsAllSegmentsUser());
-    const struct {
+    const struct
+    {
         LONG segment;
         bool access;
     } cases[] = {{5, true}, {6, true}, {7, true}, {8, true}, {9, true}, {20, false}, {-1, false}, {0, false}};
-    for (const auto& c : cases) {
-        for (int accessType : {0, 1, 2}) {
+    for (const auto& c : cases)
+    {
+        for (int accessType : {0, 1, 2})
+        {
             EXPECT_EQ(alice.HasSegmentAccess(c.segment, accessType), c.access) << c.segment << "/" << accessType;
         }
     }

@@ -56,7 +56,8 @@ TEST(CPasswordHash, MalformedStoredTextsNeverVerify)
         "pbkdf2-sha256$1000$" + salt + "$" + hash.substr(0, 62),
         "pbkdf2-sha256$1000$" + salt + "$" + hash + "00",
     };
-    for (const auto& stored : cases) {
+    for (const auto& stored : cases)
+    {
         EXPECT_FALSE(CPasswordHash::Verify("pw", stored)) << stored;
     }
 }
@@ -73,9 +74,8 @@ TEST(CPasswordHash, AGenuineHashWithTooFewIterationsNeverVerifies)
     for (const auto& one : cases)
     {
         unsigned char hash[32];
-        ASSERT_EQ(PKCS5_PBKDF2_HMAC("pw", 2, salt, 16, static_cast<int>(one.iterations), EVP_sha256(), sizeof hash,
-                                    hash),
-                  1);
+        ASSERT_EQ(
+            PKCS5_PBKDF2_HMAC("pw", 2, salt, 16, static_cast<int>(one.iterations), EVP_sha256(), sizeof hash, hash), 1);
         std::string stored = "pbkdf2-sha256$" + std::to_string(one.iterations) + "$";
         char hex[3];
         for (int i = 0; i < 16; ++i)

@@ -113,11 +113,14 @@ TEST(DBConnectionManager, ConcurrentBorrowersNeverShareAConnection)
     int clashes = 0;
     int failures = 0;
     std::vector<std::thread> threads;
-    for (int t = 0; t < 8; ++t) {
+    for (int t = 0; t < 8; ++t)
+    {
         threads.emplace_back([&] {
-            for (int i = 0; i < 25; ++i) {
+            for (int i = 0; i < 25; ++i)
+            {
                 CAcsUser* c = manager.Connection(0);
-                if (c == nullptr) {
+                if (c == nullptr)
+                {
                     const std::scoped_lock guard(lock);
                     ++failures;
                     continue;
@@ -135,7 +138,8 @@ TEST(DBConnectionManager, ConcurrentBorrowersNeverShareAConnection)
             }
         });
     }
-    for (auto& thread : threads) {
+    for (auto& thread : threads)
+    {
         thread.join();
     }
     EXPECT_EQ(clashes, 0);

@@ -13,7 +13,8 @@ std::set<LONG> ReadIds(CDynamicRecordset& recordset, const CString& column)
 {
     std::set<LONG> ids;
     recordset.OpenForwardOnly();
-    while (!recordset.IsEOF()) {
+    while (!recordset.IsEOF())
+    {
         ids.insert(recordset.GetLong(column));
         recordset.MoveNext();
     }
@@ -21,7 +22,8 @@ std::set<LONG> ReadIds(CDynamicRecordset& recordset, const CString& column)
     return ids;
 }
 
-class SegmentFilter : public ::testing::Test {
+class SegmentFilter : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -11,7 +11,8 @@
 
 namespace {
 
-class SegmentKit : public ::testing::Test {
+class SegmentKit : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -31,7 +32,8 @@ protected:
 
 TEST_F(SegmentKit, ASegmentSetKnowsWhetherItReachesMoreThanOneSegment)
 {
-    const struct {
+    const struct
+    {
         LONG user;
         bool all;
         bool multiple;
@@ -42,7 +44,8 @@ TEST_F(SegmentKit, ASegmentSetKnowsWhetherItReachesMoreThanOneSegment)
         {13, false, false, 5},  // primary 5 only
         {-1, true, true, 0},    // the system administrator
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         const CSegmentIDSet segments(&Login(c.user));
         EXPECT_EQ(segments.IsAllSegments(), c.all) << c.user;
         EXPECT_EQ(segments.CanAccessMultipleSegments(), c.multiple) << c.user;
@@ -84,7 +87,8 @@ TEST_F(SegmentKit, UnitsCarryTheirLimitsAndSelectionRules)
     EXPECT_EQ(options.GetSystemSegmentUnit()->GetMaxAccessLevels(), 40);
 
     const CSegmentationUtility selection = options.GetSegmentationUtility();
-    const struct {
+    const struct
+    {
         LONG segment;
         bool offered;
     } cases[] = {{5, true}, {6, true}, {7, true}, {20, false}, {-1, false}, {99, false}};

@@ -18,7 +18,8 @@ std::set<LONG> ReadIds(CDynamicRecordset& recordset, const CString& column)
 {
     std::set<LONG> ids;
     recordset.OpenForwardOnly();
-    while (!recordset.IsEOF()) {
+    while (!recordset.IsEOF())
+    {
         ids.insert(recordset.GetLong(column));
         recordset.MoveNext();
     }
@@ -29,7 +30,8 @@ std::set<LONG> ReadIds(CDynamicRecordset& recordset, const CString& column)
 // The table check of AddSegmentFilterWithTableCheck reads the table's columns once per user
 // and table; every statement it would run is made to fail, so a check that is not run again
 // shows by not failing.
-class SegmentTableCheck : public ::testing::Test {
+class SegmentTableCheck : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -19,7 +19,8 @@
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/TemporaryHome.h"
 
-class TestDatabase {
+class TestDatabase
+{
 public:
     TestDatabase()
     {
@@ -36,9 +37,15 @@ public:
              " (2, 536870915), (3, 805306406);"
              "INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, SYSTEM_USER_PERMID,"
              " CARD_USER_PERMID, MONITOR_USER_PERMID, USER_PERM_UDFID, BNT_DBID, LOGONPWD) VALUES"
-             " (10, 'alice', 'Alice', 'Archer', 5, 1, 1, 2, 0, 4, 3, '" + alice + "'),"
-             " (11, 'bob', 'Bob', 'Baker', 5, 0, 1, 2, 0, 0, 3, '" + alice + "'),"
-             " (12, 'carol', 'Carol', 'Cook', 20, 1, 0, 0, 3, 0, 3, '" + carol + "');"
+             " (10, 'alice', 'Alice', 'Archer', 5, 1, 1, 2, 0, 4, 3, '" +
+             alice +
+             "'),"
+             " (11, 'bob', 'Bob', 'Baker', 5, 0, 1, 2, 0, 0, 3, '" +
+             alice +
+             "'),"
+             " (12, 'carol', 'Carol', 'Cook', 20, 1, 0, 0, 3, 0, 3, '" +
+             carol +
+             "');"
              "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (10, 6), (10, 7), (12, -1);"
              "INSERT INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, DIR_USESSL)"
              " VALUES (1, 'Windows', 1, 'dc1', 389, 0), (2, 'Ldap', 0, 'ldap1', 389, 0);"
@@ -58,10 +65,12 @@ public:
     {
         sqlite3* db = nullptr;
         std::string result;
-        if (sqlite3_open(m_path.c_str(), &db) == SQLITE_OK) {
+        if (sqlite3_open(m_path.c_str(), &db) == SQLITE_OK)
+        {
             sqlite3_stmt* statement = nullptr;
             if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-                sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr) {
+                sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
+            {
                 result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
             }
             sqlite3_finalize(statement);

@@ -8,17 +8,18 @@ namespace {
 
 TEST(BntPanelCapabilities, FamiliesAndIntrusionCountsByPanelType)
 {
-    const struct {
+    const struct
+    {
         LONG type;
         bool onity;
         bool casi;
         LONG counts[5];
     } cases[] = {
-        {15, false, false, {0, 0, 0, 0, 0}}, {30, false, false, {64, 4, 16, 8, 8}},
-        {31, false, false, {1, 2, 0, 1, 4}}, {40, true, false, {0, 0, 0, 0, 0}},
-        {41, false, true, {0, 0, 0, 0, 0}},  {-7, false, false, {0, 0, 0, 0, 0}},
+        {15, false, false, {0, 0, 0, 0, 0}}, {30, false, false, {64, 4, 16, 8, 8}}, {31, false, false, {1, 2, 0, 1, 4}},
+        {40, true, false, {0, 0, 0, 0, 0}},  {41, false, true, {0, 0, 0, 0, 0}},    {-7, false, false, {0, 0, 0, 0, 0}},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.type);
         EXPECT_EQ(BntPanelCapabilities::IsOnityPanel(c.type), c.onity);
         EXPECT_EQ(BntPanelCapabilities::IsCASIPanel(c.type), c.casi);

@@ -11,7 +11,8 @@
 
 namespace {
 
-class PersonRules : public ::testing::Test {
+class PersonRules : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -39,20 +40,22 @@ protected:
 
 TEST_F(PersonRules, PermissionFollowsKindRightAndPrimarySegment)
 {
-    const struct {
+    const struct
+    {
         LONG person;
         LONG action;
         bool granted;
     } cases[] = {
-        {1, CUserAction::kModify, true},           // her segment, her right
-        {1, CUserAction::kChangeAccounts, true},   // a change of the person
-        {1, CUserAction::kDelete, false},          // no delete right
-        {2, CUserAction::kModify, false},          // segment 20 is not hers
-        {3, CUserAction::kModify, false},          // no right on visitors
-        {1, 99, false},                            // an unknown action is refused
-        {404, CUserAction::kModify, true},         // no such person: nothing to protect here
+        {1, CUserAction::kModify, true},          // her segment, her right
+        {1, CUserAction::kChangeAccounts, true},  // a change of the person
+        {1, CUserAction::kDelete, false},         // no delete right
+        {2, CUserAction::kModify, false},         // segment 20 is not hers
+        {3, CUserAction::kModify, false},         // no right on visitors
+        {1, 99, false},                           // an unknown action is refused
+        {404, CUserAction::kModify, true},        // no such person: nothing to protect here
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CPerson person(c.person, nullptr, -9999, 101);
         person.Read(&m_admin, -1);
         EXPECT_EQ(person.PermissionGranted(&m_alice, CUserAction(c.action), false), c.granted)

@@ -20,7 +20,8 @@
 
 namespace {
 
-class Visits : public ::testing::Test {
+class Visits : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -72,13 +73,15 @@ TEST_F(Visits, TwoConnectionsRacingSignTheVisitInOnce)
 {
     constexpr int kRacers = 4;
     std::vector<std::unique_ptr<CAcsUser>> connections;
-    for (int i = 0; i < kRacers; ++i) {
+    for (int i = 0; i < kRacers; ++i)
+    {
         connections.push_back(std::make_unique<CAcsUser>());
         ASSERT_TRUE(connections.back()->LoginAsSA(m_db.DataSource()));
     }
     std::atomic<int> signedIn{0};
     std::vector<std::thread> racers;
-    for (int i = 0; i < kRacers; ++i) {
+    for (int i = 0; i < kRacers; ++i)
+    {
         racers.emplace_back([&, i] {
             if (CVisit(11, 1, 2).Signin(connections[i].get(), 0, 0, nullptr))
                 ++signedIn;
@@ -126,7 +129,8 @@ TEST_F(Visits, ASignOutEndsOnlyTheVisitorsActiveBadges)
 
 TEST(VisitEmailLink, RefusesAddressesThatCouldCarryAHeader)
 {
-    const struct {
+    const struct
+    {
         const wchar_t* address;
         bool valid;
     } cases[] = {
@@ -140,7 +144,8 @@ TEST(VisitEmailLink, RefusesAddressesThatCouldCarryAHeader)
         {L"a\x7F@example.com", false},
         {L"a\x85@example.com", false},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CVisitEmailLink link(1, 1);
         EXPECT_EQ(link.SetEmailAddress(c.address), c.valid) << CString(c.address);
         EXPECT_EQ(link.GetEmailAddress().IsEmpty(), !c.valid);

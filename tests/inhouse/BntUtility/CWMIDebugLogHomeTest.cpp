@@ -19,7 +19,10 @@ using brontel::utility::LogFileWriter;
 
 namespace {
 
-std::filesystem::path LogOf(const support::TemporaryHome& home) { return home.Path() / "Logs" / "Fluxmere.log"; }
+std::filesystem::path LogOf(const support::TemporaryHome& home)
+{
+    return home.Path() / "Logs" / "Fluxmere.log";
+}
 
 }  // namespace
 
@@ -70,5 +73,6 @@ TEST(CWMIDebugLogHome, PrefixMatchesTheCommonLinePrefixAndKeepsNonAsciiText)
     // The thread id as the common prefix gives it.
     EXPECT_EQ(ours[2], theirs[2]);
     EXPECT_EQ(lines[0].substr(ours[0].length()),
-              "wp\xC3\x9C" "bersicht(7): T\xC3\xBCr \xE2\x80\x93 ok | d\xC3\xA9tail \xF0\x9F\x9A\xAA");
+              "wp\xC3\x9C"
+              "bersicht(7): T\xC3\xBCr \xE2\x80\x93 ok | d\xC3\xA9tail \xF0\x9F\x9A\xAA");
 }

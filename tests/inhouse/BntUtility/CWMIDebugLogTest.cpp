@@ -20,9 +20,13 @@ namespace {
 
 const std::regex kPrefix(R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} \[\d+\] )");
 
-std::filesystem::path DefaultLog(const support::TemporaryHome& home) { return home.Path() / "Logs" / "Fluxmere.log"; }
+std::filesystem::path DefaultLog(const support::TemporaryHome& home)
+{
+    return home.Path() / "Logs" / "Fluxmere.log";
+}
 
-class TextException : public CException {
+class TextException : public CException
+{
 public:
     explicit TextException(LPCWSTR text) : m_text(text) {}
     BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, PUINT helpContext = nullptr) const override
@@ -100,26 +104,34 @@ TEST(CWMIDebugLog, ConcurrentCallsWriteWholeLines)
     constexpr int kThreads = 8;
     constexpr int kLinesEach = 150;
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < kThreads; ++t)
+    {
         threads.emplace_back([t] {
-            for (int i = 0; i < kLinesEach; ++i) {
+            for (int i = 0; i < kLinesEach; ++i)
+            {
                 const std::wstring text = L"thread " + std::to_wstring(t) + L" line " + std::to_wstring(i) + L" end";
-                if (i % 2 == 0) {
+                if (i % 2 == 0)
+                {
                     CWMIDebugLog::LogInfo(L"worker", t, text.c_str());
-                } else {
+                }
+                else
+                {
                     CWMIDebugLog::LogError(L"worker", t, text.c_str(), E_FAIL);
                 }
             }
         });
     }
-    for (auto& thread : threads) {
+    for (auto& thread : threads)
+    {
         thread.join();
     }
     const auto lines = support::TemporaryHome::ReadLines(DefaultLog(home));
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLinesEach));
-    const std::regex whole(R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} \[\d+\] (INFO|ERROR) worker\((\d)\): thread (\d) line (\d+) end( \(0x80004005\))?$)");
+    const std::regex whole(
+        R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} \[\d+\] (INFO|ERROR) worker\((\d)\): thread (\d) line (\d+) end( \(0x80004005\))?$)");
     std::set<std::string> seen;
-    for (const auto& line : lines) {
+    for (const auto& line : lines)
+    {
         std::smatch match;
         ASSERT_TRUE(std::regex_match(line, match, whole)) << line;
         EXPECT_EQ(match[2], match[3]);

@@ -60,8 +60,8 @@ TEST(CWMIException, GetErrorMessageTruncatesAndTerminates)
 TEST(CWMIException, LoggingFormWritesOnlyWhenAsked)
 {
     support::TemporaryHome home;
-    const CWMIException quiet(L"wpInstanceProvider", 3, E_ACCESSDENIED, L"The client does not have access to use Fluxmere.",
-                              false);
+    const CWMIException quiet(L"wpInstanceProvider", 3, E_ACCESSDENIED,
+                              L"The client does not have access to use Fluxmere.", false);
     EXPECT_TRUE(support::TemporaryHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log").empty());
     const CWMIException loud(L"wpInstanceProvider", 4, E_ACCESSDENIED, L"Logged.", true);
     const auto lines = support::TemporaryHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log");
@@ -81,7 +81,8 @@ namespace {
 std::wstring TextOf(IWbemClassObject* object, LPCWSTR name)
 {
     _variant_t value;
-    if (FAILED(object->Get(name, 0, &value, nullptr, nullptr)) || value.vt != VT_BSTR) {
+    if (FAILED(object->Get(name, 0, &value, nullptr, nullptr)) || value.vt != VT_BSTR)
+    {
         return L"<none>";
     }
     return value.bstrVal;
@@ -115,8 +116,7 @@ TEST(DynLinkLibraryLocaleObserver, LogsWhileItObservesALibrary)
     const auto lines = support::TemporaryHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[0].find("Observing the locale for resource library BntCommonResources"), std::string::npos);
-    EXPECT_NE(lines[1].find("Stopped observing the locale for resource library BntCommonResources"),
-              std::string::npos);
+    EXPECT_NE(lines[1].find("Stopped observing the locale for resource library BntCommonResources"), std::string::npos);
 }
 
 }  // namespace

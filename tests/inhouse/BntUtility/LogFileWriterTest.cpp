@@ -15,11 +15,15 @@ using brontel::utility::LogFileWriter;
 
 namespace {
 
-std::vector<std::string> Lines(const std::filesystem::path& file) { return support::TemporaryHome::ReadLines(file); }
+std::vector<std::string> Lines(const std::filesystem::path& file)
+{
+    return support::TemporaryHome::ReadLines(file);
+}
 
 using Texts = std::vector<std::string>;
 
-class LogFile : public ::testing::Test {
+class LogFile : public ::testing::Test
+{
 protected:
     std::filesystem::path Path(const std::string& relative) const { return m_home.Path() / relative; }
 
@@ -87,12 +91,16 @@ TEST_F(LogFile, ManyFilesEachGetTheirOwnLines)
 {
     // More files than are kept open at once.
     constexpr int kFiles = 40;
-    for (int round = 0; round < 2; ++round) {
-        for (int i = 0; i < kFiles; ++i) {
-            LogFileWriter::AppendLine(Path("many/" + std::to_string(i) + ".log").string(), "round " + std::to_string(round));
+    for (int round = 0; round < 2; ++round)
+    {
+        for (int i = 0; i < kFiles; ++i)
+        {
+            LogFileWriter::AppendLine(Path("many/" + std::to_string(i) + ".log").string(),
+                                      "round " + std::to_string(round));
         }
     }
-    for (int i = 0; i < kFiles; ++i) {
+    for (int i = 0; i < kFiles; ++i)
+    {
         EXPECT_EQ(Lines(Path("many/" + std::to_string(i) + ".log")), (Texts{"round 0", "round 1"})) << i;
     }
 }
@@ -104,19 +112,23 @@ TEST_F(LogFile, ConcurrentWritersNeverInterleaveLines)
     constexpr int kLinesEach = 200;
     const std::string body(300, 'x');
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < kThreads; ++t)
+    {
         threads.emplace_back([&, t] {
-            for (int i = 0; i < kLinesEach; ++i) {
+            for (int i = 0; i < kLinesEach; ++i)
+            {
                 LogFileWriter::AppendLine(file.string(), std::to_string(t) + body);
             }
         });
     }
-    for (auto& thread : threads) {
+    for (auto& thread : threads)
+    {
         thread.join();
     }
     const auto lines = Lines(file);
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLinesEach));
-    for (const auto& line : lines) {
+    for (const auto& line : lines)
+    {
         ASSERT_EQ(line.size(), body.size() + 1);
         EXPECT_EQ(line.substr(1), body);
     }

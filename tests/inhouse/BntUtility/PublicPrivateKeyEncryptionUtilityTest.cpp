@@ -11,7 +11,8 @@ namespace {
 
 constexpr HRESULT kBadData = static_cast<HRESULT>(0x80090005u);
 
-class KeyPair : public ::testing::Test {
+class KeyPair : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {
@@ -36,7 +37,8 @@ TEST_F(KeyPair, KeysArePemTexts)
 TEST_F(KeyPair, RoundTripGivesThePlainTextBack)
 {
     for (const std::string& plain : {std::string("admin"), std::string(), std::string("p\xC3\xA4ss\0w", 7),
-                                    std::string(PublicPrivateKeyEncryptionUtility::kMaxPlainTextBytes, 'x')}) {
+                                     std::string(PublicPrivateKeyEncryptionUtility::kMaxPlainTextBytes, 'x')})
+    {
         std::string cipher;
         ASSERT_EQ(PublicPrivateKeyEncryptionUtility::Encrypt(s_public, plain, cipher), S_OK);
         EXPECT_EQ(cipher.size(), 344u);
@@ -66,7 +68,8 @@ TEST_F(KeyPair, TamperedOrForeignCipherTextIsBadData)
     std::string otherPrivate;
     ASSERT_EQ(PublicPrivateKeyEncryptionUtility::GenerateKeys(otherPublic, otherPrivate), S_OK);
 
-    const struct {
+    const struct
+    {
         const char* name;
         std::string key;
         std::string cipher;
@@ -80,7 +83,8 @@ TEST_F(KeyPair, TamperedOrForeignCipherTextIsBadData)
         {"not base64", s_private, std::string(343, '*') + "="},
         {"padding inside", s_private, "AA==" + cipher.substr(4)},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         std::string plain = "unchanged";
         EXPECT_EQ(PublicPrivateKeyEncryptionUtility::Decrypt(c.key, c.cipher, plain), kBadData) << c.name;
         EXPECT_EQ(plain, "unchanged") << c.name;
@@ -110,20 +114,25 @@ TEST_F(KeyPair, ConcurrentDecryptionWithOneKeySucceeds)
     ASSERT_EQ(PublicPrivateKeyEncryptionUtility::Encrypt(s_public, "operator", cipher), S_OK);
     std::vector<int> failures(8, 0);
     std::vector<std::thread> threads;
-    for (std::size_t t = 0; t < failures.size(); ++t) {
+    for (std::size_t t = 0; t < failures.size(); ++t)
+    {
         threads.emplace_back([&, t] {
-            for (int i = 0; i < 20; ++i) {
+            for (int i = 0; i < 20; ++i)
+            {
                 std::string plain;
-                if (PublicPrivateKeyEncryptionUtility::Decrypt(s_private, cipher, plain) != S_OK || plain != "operator") {
+                if (PublicPrivateKeyEncryptionUtility::Decrypt(s_private, cipher, plain) != S_OK || plain != "operator")
+                {
                     ++failures[t];
                 }
             }
         });
     }
-    for (auto& thread : threads) {
+    for (auto& thread : threads)
+    {
         thread.join();
     }
-    for (int f : failures) {
+    for (int f : failures)
+    {
         EXPECT_EQ(f, 0);
     }
 }

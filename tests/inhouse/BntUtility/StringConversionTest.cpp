@@ -6,7 +6,8 @@ using namespace brontel::utility;
 
 namespace {
 
-struct Utf8Case {
+struct Utf8Case
+{
     const char* name;
     std::string utf8;
     std::wstring wide;
@@ -21,7 +22,8 @@ TEST(StringConversion, DecodesWellFormedUtf8AndBack)
         {"four-byte", "\xF0\x9F\x94\x91", std::wstring(1, static_cast<wchar_t>(0x1F511))},
         {"empty", "", L""},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         EXPECT_EQ(Utf8ToWide(c.utf8), c.wide) << c.name;
         EXPECT_EQ(WideToUtf8(c.wide), c.utf8) << c.name;
         EXPECT_EQ(ConvertCStringToUtf8(ConvertUtf8ToCString(c.utf8)), c.utf8) << c.name;
@@ -40,7 +42,8 @@ TEST(StringConversion, ReplacesMalformedUtf8WithReplacementCharacter)
         {"invalid lead byte", "\xFF", r},
         {"lead without continuation", "\xC3(", r + L"("},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         EXPECT_EQ(Utf8ToWide(c.utf8), c.wide) << c.name;
     }
 }
@@ -50,7 +53,8 @@ TEST(StringConversion, JoinsSurrogatePairsAndReplacesUnpairedOnes)
     const std::wstring pair = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDD11)};
     EXPECT_EQ(ConvertUtf16ToUtf8(pair), "\xF0\x9F\x94\x91");
     const std::wstring lone = {L'a', static_cast<wchar_t>(0xDC00), L'b'};
-    EXPECT_EQ(ConvertUtf16ToUtf8(lone), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(ConvertUtf16ToUtf8(lone), "a\xEF\xBF\xBD"
+                                        "b");
     const std::wstring highAtEnd = {L'a', static_cast<wchar_t>(0xD800)};
     EXPECT_EQ(WideToUtf8(highAtEnd), "a\xEF\xBF\xBD");
     EXPECT_EQ(ConvertUtf16ToUtf8(static_cast<const wchar_t*>(nullptr)), "");

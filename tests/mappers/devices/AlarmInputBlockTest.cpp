@@ -17,9 +17,12 @@ TEST(AlarmInputBlock, FillsOnlyTheAddressedEntry)
         LONG input;
         USHORT command;
         std::size_t entry;
-    } cases[] = {{1, AlarmInputBlock::kMask, 8}, {3, AlarmInputBlock::kMask, 264}, {3, AlarmInputBlock::kUnmask, 264},
+    } cases[] = {{1, AlarmInputBlock::kMask, 8},
+                 {3, AlarmInputBlock::kMask, 264},
+                 {3, AlarmInputBlock::kUnmask, 264},
                  {32, AlarmInputBlock::kMask, 3976}};
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(c.input);
         const std::optional<std::vector<BYTE>> block = AlarmInputBlock::Build(9, 66, c.input, c.command);
         ASSERT_TRUE(block);

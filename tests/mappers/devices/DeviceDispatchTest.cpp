@@ -12,7 +12,8 @@ using namespace demomapper;
 
 namespace {
 
-class DeviceDispatch : public DemoMapperTest {
+class DeviceDispatch : public DemoMapperTest
+{
 protected:
     void SetUp() override
     {
@@ -24,7 +25,8 @@ protected:
     {
         const std::unique_ptr<CWmipClassMapper> mapper = FactoryMapper(className);
         const std::unique_ptr<CWmipObjectPath> parsed = CWmipObjectPath::CreateFromPath(path);
-        if (mapper == nullptr || parsed == nullptr) {
+        if (mapper == nullptr || parsed == nullptr)
+        {
             ADD_FAILURE() << "no mapper or path";
             return E_FAIL;
         }

@@ -24,11 +24,16 @@ TEST(VideoRecorderLogin, LoneBackslashesAreDoubledAndPairsKept)
         const wchar_t* name;
         const wchar_t* escaped;
     } cases[] = {
-        {L"ANNEX\\nvr", L"ANNEX\\\\nvr"}, {L"ANNEX\\\\nvr", L"ANNEX\\\\nvr"}, {L"nvr", L"nvr"},
-        {L"\\", L"\\\\"},                  {L"a\\\\\\b", L"a\\\\\\\\b"},      {L"", L""},
+        {L"ANNEX\\nvr", L"ANNEX\\\\nvr"},
+        {L"ANNEX\\\\nvr", L"ANNEX\\\\nvr"},
+        {L"nvr", L"nvr"},
+        {L"\\", L"\\\\"},
+        {L"a\\\\\\b", L"a\\\\\\\\b"},
+        {L"", L""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(VideoAuthenticationDocument::EscapeUserName(c.name), CString(c.escaped)) << CString(c.name).GetString();
+        EXPECT_EQ(VideoAuthenticationDocument::EscapeUserName(c.name), CString(c.escaped))
+            << CString(c.name).GetString();
 }
 
 TEST(QpidJson, WritesEveryKindOfValue)
@@ -66,7 +71,8 @@ TEST(VideoAuthenticationDocumentTest, HoldsTheLoginRightsAndTime)
                     "\"source\":\"Ivarune\",\"user\":\"ANNEX\\\\\\\\nvr\"}");
 }
 
-class VideoRecorders : public DemoMapperTest {
+class VideoRecorders : public DemoMapperTest
+{
 protected:
     void SetUp() override
     {
@@ -79,7 +85,8 @@ protected:
     {
         const std::unique_ptr<CWmipClassMapper> mapper = FactoryMapper(L"Bnt_VideoRecorder");
         const std::unique_ptr<CWmipObjectPath> parsed = CWmipObjectPath::CreateFromPath(path);
-        if (mapper == nullptr || parsed == nullptr) {
+        if (mapper == nullptr || parsed == nullptr)
+        {
             ADD_FAILURE() << "no mapper or path";
             return E_FAIL;
         }
@@ -88,7 +95,8 @@ protected:
             return mapper->ExecuteMethod(parsed.get(), L"GetAuthenticationData", 0, nullptr, nullptr, sink.Get());
         });
         const auto objects = sink->Objects();
-        if (data != nullptr && objects.size() == 1) {
+        if (data != nullptr && objects.size() == 1)
+        {
             CString text;
             WMIHelper::GetString(objects[0].Get(), L"AuthenticationData", text);
             *data = std::string(text.GetString(), text.GetString() + text.GetLength());
@@ -123,7 +131,8 @@ TEST_F(VideoRecorders, AUsableKeyGivesEncryptedDataAndOneAuditRecord)
     const std::vector<BYTE> blob =
         support::MakeRecorderKeyBlob(kPhrase, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
     std::string hex;
-    for (const BYTE b : blob) {
+    for (const BYTE b : blob)
+    {
         char digits[3];
         std::snprintf(digits, sizeof digits, "%02X", b);
         hex += digits;
@@ -135,7 +144,8 @@ TEST_F(VideoRecorders, AUsableKeyGivesEncryptedDataAndOneAuditRecord)
     EXPECT_GT(data.size(), 200u);
     EXPECT_EQ(data.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=\r\n"),
               std::string::npos);
-    const Table audit = Rows("SELECT OPERATION, OBJECT_TYPE, DESCRIPTION FROM USER_TRANSACTION_LOG ORDER BY rowid DESC LIMIT 1");
+    const Table audit =
+        Rows("SELECT OPERATION, OBJECT_TYPE, DESCRIPTION FROM USER_TRANSACTION_LOG ORDER BY rowid DESC LIMIT 1");
     EXPECT_EQ(audit, (Table{{"64", "33", "7(7)"}}));
 }
 

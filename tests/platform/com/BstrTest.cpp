@@ -4,8 +4,7 @@
 
 #include <string>
 
-namespace
-{
+namespace {
 
 std::wstring TextOf(BSTR text)
 {
@@ -72,4 +71,4 @@ TEST(Bstr, ReAllocReplacesEvenFromItsOwnText)
     SysFreeString(text);
 }
 
-} // namespace
+}  // namespace

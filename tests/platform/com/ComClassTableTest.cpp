@@ -5,8 +5,7 @@
 #include "platform/com/ComClassTable.h"
 #include "tests/platform/com/CountingObject.h"
 
-namespace
-{
+namespace {
 constexpr CLSID kProbeClass = {0x1f2e3d4c, 0x5b6a, 0x7988, {0x97, 0xa6, 0xb5, 0xc4, 0xd3, 0xe2, 0xf1, 0x00}};
 constexpr CLSID kOtherClass = {0x1f2e3d4c, 0x5b6a, 0x7988, {0x97, 0xa6, 0xb5, 0xc4, 0xd3, 0xe2, 0xf1, 0x01}};
 
@@ -114,4 +113,4 @@ TEST(ComClassTable, ARegistrationEndsWithItsScope)
     void* object = nullptr;
     EXPECT_EQ(CoCreateInstance(kProbeClass, nullptr, CLSCTX_ALL, IProbe::kIID, &object), REGDB_E_CLASSNOTREG);
 }
-} // namespace
+}  // namespace

@@ -7,8 +7,7 @@
 #include <limits>
 #include <string>
 
-namespace
-{
+namespace {
 
 constexpr LONG kLongMax = std::numeric_limits<LONG>::max();
 constexpr LONG kLongMin = std::numeric_limits<LONG>::min();
@@ -329,4 +328,4 @@ TEST(SafeArray, RedimChangesTheLastDimension)
     EXPECT_EQ(read, 11);
 }
 
-} // namespace
+}  // namespace

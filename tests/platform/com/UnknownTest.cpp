@@ -8,8 +8,7 @@
 #include <thread>
 #include <vector>
 
-namespace
-{
+namespace {
 
 TEST(Guid, EqualOnlyWhenEveryFieldMatches)
 {
@@ -248,4 +247,4 @@ TEST(CoTaskMem, ZeroBytesGiveADistinctBlockAndNullFreesNothing)
     CoTaskMemFree(nullptr);
 }
 
-} // namespace
+}  // namespace

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 // A source value built fresh for each case (the table outlives no VARIANT).
 VARIANT Make(VARTYPE type)
@@ -21,29 +20,110 @@ VARIANT Make(VARTYPE type)
     value.vt = type;
     return value;
 }
-VARIANT I1(CHAR v) { VARIANT x = Make(VT_I1); x.cVal = v; return x; }
-VARIANT I2(SHORT v) { VARIANT x = Make(VT_I2); x.iVal = v; return x; }
-VARIANT I4(LONG v) { VARIANT x = Make(VT_I4); x.lVal = v; return x; }
-VARIANT Int(INT v) { VARIANT x = Make(VT_INT); x.intVal = v; return x; }
-VARIANT I8(LONGLONG v) { VARIANT x = Make(VT_I8); x.llVal = v; return x; }
-VARIANT UI1(BYTE v) { VARIANT x = Make(VT_UI1); x.bVal = v; return x; }
-VARIANT UI2(USHORT v) { VARIANT x = Make(VT_UI2); x.uiVal = v; return x; }
-VARIANT UI4(ULONG v) { VARIANT x = Make(VT_UI4); x.ulVal = v; return x; }
-VARIANT UInt(UINT v) { VARIANT x = Make(VT_UINT); x.uintVal = v; return x; }
-VARIANT UI8(ULONGLONG v) { VARIANT x = Make(VT_UI8); x.ullVal = v; return x; }
-VARIANT R4(float v) { VARIANT x = Make(VT_R4); x.fltVal = v; return x; }
-VARIANT R8(double v) { VARIANT x = Make(VT_R8); x.dblVal = v; return x; }
-VARIANT Date(DATE v) { VARIANT x = Make(VT_DATE); x.date = v; return x; }
-VARIANT Bool(bool v) { VARIANT x = Make(VT_BOOL); x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE; return x; }
-VARIANT Error(SCODE v) { VARIANT x = Make(VT_ERROR); x.scode = v; return x; }
+VARIANT I1(CHAR v)
+{
+    VARIANT x = Make(VT_I1);
+    x.cVal = v;
+    return x;
+}
+VARIANT I2(SHORT v)
+{
+    VARIANT x = Make(VT_I2);
+    x.iVal = v;
+    return x;
+}
+VARIANT I4(LONG v)
+{
+    VARIANT x = Make(VT_I4);
+    x.lVal = v;
+    return x;
+}
+VARIANT Int(INT v)
+{
+    VARIANT x = Make(VT_INT);
+    x.intVal = v;
+    return x;
+}
+VARIANT I8(LONGLONG v)
+{
+    VARIANT x = Make(VT_I8);
+    x.llVal = v;
+    return x;
+}
+VARIANT UI1(BYTE v)
+{
+    VARIANT x = Make(VT_UI1);
+    x.bVal = v;
+    return x;
+}
+VARIANT UI2(USHORT v)
+{
+    VARIANT x = Make(VT_UI2);
+    x.uiVal = v;
+    return x;
+}
+VARIANT UI4(ULONG v)
+{
+    VARIANT x = Make(VT_UI4);
+    x.ulVal = v;
+    return x;
+}
+VARIANT UInt(UINT v)
+{
+    VARIANT x = Make(VT_UINT);
+    x.uintVal = v;
+    return x;
+}
+VARIANT UI8(ULONGLONG v)
+{
+    VARIANT x = Make(VT_UI8);
+    x.ullVal = v;
+    return x;
+}
+VARIANT R4(float v)
+{
+    VARIANT x = Make(VT_R4);
+    x.fltVal = v;
+    return x;
+}
+VARIANT R8(double v)
+{
+    VARIANT x = Make(VT_R8);
+    x.dblVal = v;
+    return x;
+}
+VARIANT Date(DATE v)
+{
+    VARIANT x = Make(VT_DATE);
+    x.date = v;
+    return x;
+}
+VARIANT Bool(bool v)
+{
+    VARIANT x = Make(VT_BOOL);
+    x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
+    return x;
+}
+VARIANT Error(SCODE v)
+{
+    VARIANT x = Make(VT_ERROR);
+    x.scode = v;
+    return x;
+}
 VARIANT Str(const std::wstring& v)
 {
     VARIANT x = Make(VT_BSTR);
     x.bstrVal = SysAllocStringLen(v.data(), static_cast<UINT>(v.size()));
     return x;
 }
-VARIANT Empty() { return Make(VT_EMPTY); }
-VARIANT Null() { return Make(VT_NULL); }
+VARIANT Empty()
+{
+    return Make(VT_EMPTY);
+}
+VARIANT Null()
+{
+    return Make(VT_NULL);
+}
 
 using Builder = VARIANT (*)();
 
@@ -237,7 +317,11 @@ TEST(VariantChangeType, TextReadsStrictly)
         {"inner blank", Str(L"1 2"), VT_I4, kMismatch, Empty()},
         {"infinity word", Str(L"inf"), VT_R8, kMismatch, Empty()},
         {"nan word", Str(L"nan"), VT_R8, kMismatch, Empty()},
-        {"embedded NUL", Str(std::wstring(L"1\0" L"2", 3)), VT_I4, kMismatch, Empty()},
+        {"embedded NUL",
+         Str(std::wstring(L"1\0"
+                          L"2",
+                          3)),
+         VT_I4, kMismatch, Empty()},
         {"full-width digit", Str(L"\xFF11"), VT_I4, kMismatch, Empty()},
         {"null BSTR reads as empty", Make(VT_BSTR), VT_UI8, kMismatch, Empty()},
         {"null BSTR to bool", Make(VT_BSTR), VT_BOOL, kMismatch, Empty()},
@@ -439,8 +523,8 @@ TEST(VariantChangeType, NumbersSurviveTextRoundTrip)
             VariantClear(&text);
         }
         // Fifteen significant digits: the text reads back within that precision.
-        const double real = std::ldexp(static_cast<double>(bits >> 11) / 9007199254740992.0,
-                                       static_cast<int>(bits % 200) - 100);
+        const double real =
+            std::ldexp(static_cast<double>(bits >> 11) / 9007199254740992.0, static_cast<int>(bits % 200) - 100);
         VARIANT source = R8(real);
         VARIANT text;
         VariantInit(&text);
@@ -476,4 +560,4 @@ TEST(VariantChangeType, DatesSurviveTextRoundTripToTheSecond)
     }
 }
 
-} // namespace
+}  // namespace

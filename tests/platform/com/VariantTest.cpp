@@ -8,8 +8,7 @@
 
 #include <string>
 
-namespace
-{
+namespace {
 
 std::wstring TextOf(BSTR text)
 {
@@ -238,9 +237,14 @@ TEST(VariantT, NarrowTextIsUtf8)
         std::wstring expected;
     };
     const Sample samples[] = {
-        {"Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC", L"Grüße €"},
+        {"Gr\xC3\xBC\xC3\x9F"
+         "e \xE2\x82\xAC",
+         L"Grüße €"},
         {"\xF0\x9F\x98\x80", std::wstring(1, static_cast<wchar_t>(0x1F600))},
-        {"a\xFF" "b", L"a\xFFFD" L"b"},
+        {"a\xFF"
+         "b",
+         L"a\xFFFD"
+         L"b"},
         {"\xE2\x82", L"\xFFFD"},
         {"\xE2\x82x", L"\xFFFDx"},
         // One replacement per maximal ill-formed run, as everywhere else in the system.
@@ -298,8 +302,7 @@ TEST(VariantT, ConversionsReadOrThrow)
     EXPECT_FALSE(static_cast<bool>(_variant_t(LONG(0))));
     EXPECT_EQ(static_cast<std::wstring>(_variant_t(43831.5, VT_DATE)), L"2020-01-01 12:00:00");
     EXPECT_EQ(static_cast<std::wstring>(_variant_t()), L"");
-    EXPECT_EQ(ErrorOf([] { static_cast<void>(static_cast<LONG>(_variant_t(L"12abc"))); }),
-              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(ErrorOf([] { static_cast<void>(static_cast<LONG>(_variant_t(L"12abc"))); }), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(ErrorOf([] { static_cast<void>(static_cast<LONG>(_variant_t(4e9))); }), DISP_E_OVERFLOW);
     EXPECT_EQ(ErrorOf([] {
                   _variant_t null;
@@ -357,4 +360,4 @@ TEST(VariantT, AttachDetachAndGetAddressHandOverOwnership)
     EXPECT_EQ(filled.vt, VT_EMPTY);
 }
 
-} // namespace
+}  // namespace

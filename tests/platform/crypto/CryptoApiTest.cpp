@@ -26,12 +26,18 @@ Bytes FromHex(const std::string& hex)
     return out;
 }
 
-Bytes FromText(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes FromText(const std::string& text)
+{
+    return Bytes(text.begin(), text.end());
+}
 
 class Provider
 {
 public:
-    Provider() { EXPECT_TRUE(CryptAcquireContextW(&m_handle, nullptr, MS_ENHANCED_PROV, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)); }
+    Provider()
+    {
+        EXPECT_TRUE(CryptAcquireContextW(&m_handle, nullptr, MS_ENHANCED_PROV, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT));
+    }
     ~Provider() { CryptReleaseContext(m_handle, 0); }
     Provider(const Provider&) = delete;
     Provider& operator=(const Provider&) = delete;
@@ -58,7 +64,8 @@ HCRYPTKEY DeriveFromText(HCRYPTPROV prov, const std::string& phrase, DWORD flags
 {
     HCRYPTHASH hash = 0;
     EXPECT_TRUE(CryptCreateHash(prov, CALG_SHA1, 0, 0, &hash));
-    EXPECT_TRUE(CryptHashData(hash, reinterpret_cast<const BYTE*>(phrase.data()), static_cast<DWORD>(phrase.size()), 0));
+    EXPECT_TRUE(
+        CryptHashData(hash, reinterpret_cast<const BYTE*>(phrase.data()), static_cast<DWORD>(phrase.size()), 0));
     HCRYPTKEY key = 0;
     EXPECT_TRUE(CryptDeriveKey(prov, CALG_RC2, hash, flags, &key));
     CryptDestroyHash(hash);
@@ -141,7 +148,8 @@ TEST(CryptoRc2, DerivedKeysMatchOpenSslOnTheSameKeyBytes)
         {"56-bit", 56u << 16, Bytes(digest.begin(), digest.begin() + 7), 56},
     };
     Provider prov;
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const HCRYPTKEY key = DeriveFromText(prov.Get(), phrase, c.flags);
         EXPECT_EQ(ReferenceRc2Cbc(c.keyBytes, c.effectiveBits, plain), EncryptAll(key, plain)) << c.name;
         CryptDestroyKey(key);
@@ -164,11 +172,13 @@ TEST(CryptoEncrypt, SizeQueryGivesPaddedLength)
     Provider prov;
     const HCRYPTKEY key = DeriveFromText(prov.Get(), "k", 0);
     const std::pair<DWORD, DWORD> sizes[] = {{0, 8}, {1, 8}, {7, 8}, {8, 16}, {20, 24}, {24, 32}};
-    for (const auto& [in, padded] : sizes) {
+    for (const auto& [in, padded] : sizes)
+    {
         DWORD length = in;
         EXPECT_TRUE(CryptEncrypt(key, 0, TRUE, 0, nullptr, &length, 0));
         EXPECT_EQ(padded, length) << in;
-        if (in % 8 == 0) {
+        if (in % 8 == 0)
+        {
             length = in;
             EXPECT_TRUE(CryptEncrypt(key, 0, FALSE, 0, nullptr, &length, 0));
             EXPECT_EQ(in, length);
@@ -241,12 +251,12 @@ TEST(CryptoDecrypt, RefusesMalformedCipherWithoutCrashing)
         bool ok;
         DWORD plainLength;
     } cases[] = {
-        {"4142434445030303", true, 5},   {"0808080808080808", true, 0},
-        {"4142434445464701", true, 7},   {"4142434445464700", false, 0},
-        {"4142434445464709", false, 0},  {"4142434445020303", false, 0},
-        {"41424344454647ff", false, 0},  {"0708080808080808", false, 0},
+        {"4142434445030303", true, 5},  {"0808080808080808", true, 0},  {"4142434445464701", true, 7},
+        {"4142434445464700", false, 0}, {"4142434445464709", false, 0}, {"4142434445020303", false, 0},
+        {"41424344454647ff", false, 0}, {"0708080808080808", false, 0},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         // A fresh key per case: the non-final call below leaves the encryption chain running.
         const HCRYPTKEY caseKey = DeriveFromText(prov.Get(), "pad", 0);
         Bytes block = FromHex(c.lastBlock);
@@ -260,7 +270,8 @@ TEST(CryptoDecrypt, RefusesMalformedCipherWithoutCrashing)
         else
             EXPECT_EQ(NTE_BAD_DATA, GetLastError()) << c.lastBlock;
     }
-    for (const DWORD shortLength : {0u, 1u, 7u, 9u, 15u}) {
+    for (const DWORD shortLength : {0u, 1u, 7u, 9u, 15u})
+    {
         Bytes buffer(16, 0);
         DWORD length = shortLength;
         EXPECT_FALSE(CryptDecrypt(key, 0, TRUE, 0, buffer.data(), &length)) << shortLength;
@@ -338,15 +349,16 @@ TEST(CryptoAcquire, RefusesOtherProvidersTypesAndContainers)
         {L"container", MS_ENHANCED_PROV, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT, NTE_BAD_KEYSET},
         {nullptr, MS_ENHANCED_PROV, PROV_RSA_FULL, CRYPT_NEWKEYSET, NTE_BAD_FLAGS},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         HCRYPTPROV prov = 99;
         EXPECT_FALSE(CryptAcquireContextW(&prov, c.container, c.provider, c.type, c.flags));
         EXPECT_EQ(c.error, GetLastError());
         EXPECT_EQ(0u, prov);
     }
     HCRYPTPROV prov = 0;
-    EXPECT_TRUE(CryptAcquireContextW(&prov, nullptr, MS_ENHANCED_PROV, PROV_RSA_FULL,
-                                     CRYPT_VERIFYCONTEXT | CRYPT_SILENT));
+    EXPECT_TRUE(
+        CryptAcquireContextW(&prov, nullptr, MS_ENHANCED_PROV, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT | CRYPT_SILENT));
     EXPECT_TRUE(CryptReleaseContext(prov, 0));
 }
 
@@ -361,11 +373,12 @@ TEST(CryptoDeriveKey, RefusesLengthsAndAlgorithmsOutsideRc2)
         DWORD flags;
         DWORD error;
     } cases[] = {
-        {CALG_SHA1, 0, NTE_BAD_ALGID},      {CALG_RC2, 32u << 16, NTE_BAD_FLAGS},
+        {CALG_SHA1, 0, NTE_BAD_ALGID},         {CALG_RC2, 32u << 16, NTE_BAD_FLAGS},
         {CALG_RC2, 136u << 16, NTE_BAD_FLAGS}, {CALG_RC2, 44u << 16, NTE_BAD_FLAGS},
         {CALG_RC2, 0x100, NTE_BAD_FLAGS},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         HCRYPTKEY key = 7;
         EXPECT_FALSE(CryptDeriveKey(prov.Get(), c.alg, hash, c.flags, &key));
         EXPECT_EQ(c.error, GetLastError());
@@ -415,11 +428,14 @@ TEST(CryptoImportKey, RefusesMalformedBlobs)
         {"huge size", Blob(PLAINTEXTKEYBLOB, 2, CALG_RC2, Concat(LittleEndian(0xFFFFFFFFu), key16)), NTE_BAD_LEN},
         {"key too short", Blob(PLAINTEXTKEYBLOB, 2, CALG_RC2, Concat(LittleEndian(4), Bytes(4))), NTE_BAD_LEN},
         {"key too long", Blob(PLAINTEXTKEYBLOB, 2, CALG_RC2, Concat(LittleEndian(17), Bytes(17))), NTE_BAD_LEN},
-        {"simple blob without wrapping key", Blob(SIMPLEBLOB, 2, CALG_RC2, Concat(LittleEndian(CALG_RC2), Bytes(16))), NTE_BAD_KEY},
+        {"simple blob without wrapping key", Blob(SIMPLEBLOB, 2, CALG_RC2, Concat(LittleEndian(CALG_RC2), Bytes(16))),
+         NTE_BAD_KEY},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         HCRYPTKEY key = 5;
-        EXPECT_FALSE(CryptImportKey(prov.Get(), c.blob.data(), static_cast<DWORD>(c.blob.size()), 0, 0, &key)) << c.name;
+        EXPECT_FALSE(CryptImportKey(prov.Get(), c.blob.data(), static_cast<DWORD>(c.blob.size()), 0, 0, &key))
+            << c.name;
         EXPECT_EQ(c.error, GetLastError()) << c.name;
         EXPECT_EQ(0u, key) << c.name;
     }
@@ -450,10 +466,12 @@ TEST(CryptoImportKey, SimpleBlobUnwrapsToTheSameKeyAsThePlainBlob)
         {"no cipher", LittleEndian(CALG_RC2), NTE_BAD_LEN},
         {"other wrapping algorithm", Concat(LittleEndian(0xA400), wrapped), NTE_BAD_ALGID},
     };
-    for (const auto& c : bad) {
+    for (const auto& c : bad)
+    {
         const Bytes badBlob = Blob(SIMPLEBLOB, 2, CALG_RC2, c.body);
         HCRYPTKEY key = 0;
-        EXPECT_FALSE(CryptImportKey(prov.Get(), badBlob.data(), static_cast<DWORD>(badBlob.size()), wrapKey, 0, &key)) << c.name;
+        EXPECT_FALSE(CryptImportKey(prov.Get(), badBlob.data(), static_cast<DWORD>(badBlob.size()), wrapKey, 0, &key))
+            << c.name;
         EXPECT_EQ(c.error, GetLastError()) << c.name;
     }
     CryptDestroyKey(plainKey);
@@ -486,7 +504,8 @@ TEST(CryptoConcurrency, OneKeySharedByThreadsGivesTheSameCipherEverywhere)
     std::array<int, 8> mismatches{};
     for (std::size_t t = 0; t < mismatches.size(); ++t)
         threads.emplace_back([&, t] {
-            for (int i = 0; i < 200; ++i) {
+            for (int i = 0; i < 200; ++i)
+            {
                 Bytes buffer(plain);
                 buffer.resize(plain.size() + 8);
                 DWORD length = static_cast<DWORD>(plain.size());
@@ -504,4 +523,4 @@ TEST(CryptoConcurrency, OneKeySharedByThreadsGivesTheSameCipherEverywhere)
     CryptDestroyKey(key);
 }
 
-} // namespace
+}  // namespace

@@ -22,7 +22,7 @@ void ExpectParts(const COleDateTime& value, int year, int month, int day, int ho
     EXPECT_EQ(value.GetSecond(), second);
 }
 
-} // namespace
+}  // namespace
 
 TEST(COleDateTime, PartsAndDateAgreeOnBothSidesOfTheEpoch)
 {
@@ -32,14 +32,9 @@ TEST(COleDateTime, PartsAndDateAgreeOnBothSidesOfTheEpoch)
         int year, month, day, hour, minute, second;
     };
     const Case cases[] = {
-        {0.0, 1899, 12, 30, 0, 0, 0},
-        {1.0, 1899, 12, 31, 0, 0, 0},
-        {2.5, 1900, 1, 1, 12, 0, 0},
-        {-1.0, 1899, 12, 29, 0, 0, 0},
-        {-1.25, 1899, 12, 29, 6, 0, 0},   // the fraction is the positive time of day
-        {-2.75, 1899, 12, 28, 18, 0, 0},
-        {45292.0, 2024, 1, 1, 0, 0, 0},
-        {-657434.0, 100, 1, 1, 0, 0, 0},
+        {0.0, 1899, 12, 30, 0, 0, 0},       {1.0, 1899, 12, 31, 0, 0, 0},   {2.5, 1900, 1, 1, 12, 0, 0},
+        {-1.0, 1899, 12, 29, 0, 0, 0},      {-1.25, 1899, 12, 29, 6, 0, 0},  // the fraction is the positive time of day
+        {-2.75, 1899, 12, 28, 18, 0, 0},    {45292.0, 2024, 1, 1, 0, 0, 0}, {-657434.0, 100, 1, 1, 0, 0, 0},
         {2958465.0, 9999, 12, 31, 0, 0, 0},
     };
     for (const Case& c : cases)
@@ -73,12 +68,12 @@ TEST(COleDateTime, SetDateTimeRefusesPartsOutOfRange)
         bool valid;
     };
     const Case cases[] = {
-        {2024, 2, 29, 0, 0, 0, true},   {2023, 2, 29, 0, 0, 0, false}, {2000, 2, 29, 0, 0, 0, true},
-        {1900, 2, 29, 0, 0, 0, false},  {2024, 4, 31, 0, 0, 0, false}, {2024, 12, 31, 23, 59, 59, true},
-        {2024, 13, 1, 0, 0, 0, false},  {2024, 0, 1, 0, 0, 0, false},  {2024, 1, 0, 0, 0, 0, false},
-        {2024, 1, 1, 24, 0, 0, false},  {2024, 1, 1, 0, 60, 0, false}, {2024, 1, 1, 0, 0, 60, false},
-        {2024, 1, 1, -1, 0, 0, false},  {99, 12, 31, 0, 0, 0, false},  {100, 1, 1, 0, 0, 0, true},
-        {9999, 12, 31, 0, 0, 0, true},  {10000, 1, 1, 0, 0, 0, false},
+        {2024, 2, 29, 0, 0, 0, true},  {2023, 2, 29, 0, 0, 0, false}, {2000, 2, 29, 0, 0, 0, true},
+        {1900, 2, 29, 0, 0, 0, false}, {2024, 4, 31, 0, 0, 0, false}, {2024, 12, 31, 23, 59, 59, true},
+        {2024, 13, 1, 0, 0, 0, false}, {2024, 0, 1, 0, 0, 0, false},  {2024, 1, 0, 0, 0, 0, false},
+        {2024, 1, 1, 24, 0, 0, false}, {2024, 1, 1, 0, 60, 0, false}, {2024, 1, 1, 0, 0, 60, false},
+        {2024, 1, 1, -1, 0, 0, false}, {99, 12, 31, 0, 0, 0, false},  {100, 1, 1, 0, 0, 0, true},
+        {9999, 12, 31, 0, 0, 0, true}, {10000, 1, 1, 0, 0, 0, false},
     };
     for (const Case& c : cases)
     {
@@ -110,9 +105,9 @@ TEST(COleDateTime, OutOfRangeOrNanDatesAreInvalid)
 
 TEST(COleDateTime, DayOfWeekAndDayOfYear)
 {
-    EXPECT_EQ(COleDateTime(1899, 12, 30, 0, 0, 0).GetDayOfWeek(), 7); // Saturday
-    EXPECT_EQ(COleDateTime(2024, 1, 1, 0, 0, 0).GetDayOfWeek(), 2);   // Monday
-    EXPECT_EQ(COleDateTime(1800, 1, 1, 0, 0, 0).GetDayOfWeek(), 4);   // Wednesday
+    EXPECT_EQ(COleDateTime(1899, 12, 30, 0, 0, 0).GetDayOfWeek(), 7);  // Saturday
+    EXPECT_EQ(COleDateTime(2024, 1, 1, 0, 0, 0).GetDayOfWeek(), 2);    // Monday
+    EXPECT_EQ(COleDateTime(1800, 1, 1, 0, 0, 0).GetDayOfWeek(), 4);    // Wednesday
     EXPECT_EQ(COleDateTime(2024, 12, 31, 0, 0, 0).GetDayOfYear(), 366);
     EXPECT_EQ(COleDateTime(2023, 12, 31, 0, 0, 0).GetDayOfYear(), 365);
     EXPECT_EQ(COleDateTime(2023, 3, 1, 0, 0, 0).GetDayOfYear(), 60);
@@ -163,7 +158,9 @@ TEST(COleDateTime, FileTimeAndTimeValuesAreShownAsLocalTime)
     ASSERT_TRUE(COleDateTime(fileTime).GetAsSystemTime(local));
     FILETIME localFileTime{};
     ASSERT_TRUE(SystemTimeToFileTime(&local, &localFileTime));
-    const auto ticks = [](const FILETIME& ft) { return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; };
+    const auto ticks = [](const FILETIME& ft) {
+        return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    };
     EXPECT_EQ(ticks(fileTime) - ticks(localFileTime), 5ull * 3600 * 10000000 + 250 * 10000);
 
     const FILETIME tooLarge{0, 0x80000000u};

@@ -17,7 +17,7 @@ CString FormatThroughVaList(const wchar_t* format, ...)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 TEST(CStringFormat, WideFormatReadsPercentSAsWideAndPercentCapitalSAsUtf8)
 {
@@ -48,7 +48,7 @@ TEST(CStringFormat, IntegerSpecifiersFollowWindowsSizes)
     };
     const Case cases[] = {
         {L"%d", -5, L"-5"},
-        {L"%ld", 0x1FFFFFFFFLL, L"-1"},          // l is 32 bits: only the low half counts
+        {L"%ld", 0x1FFFFFFFFLL, L"-1"},  // l is 32 bits: only the low half counts
         {L"%I64d", 0x1FFFFFFFFLL, L"8589934591"},
         {L"%lld", -8589934591LL, L"-8589934591"},
         {L"%I32d", 0x100000005LL, L"5"},
@@ -82,12 +82,23 @@ TEST(CStringFormat, FlagsWidthAndPrecisionShapeNumbers)
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {L"%5d", 42, L"   42"},   {L"%-5d|", 42, L"42   |"}, {L"%05d", -42, L"-0042"}, {L"%+d", 42, L"+42"},
-        {L"% d", 42, L" 42"},     {L"%.3d", 7, L"007"},     {L"%.0d", 0, L""},        {L"%08.3d", 7, L"     007"},
-        {L"%-05d|", 3, L"3    |"}, {L"%#06x", 255, L"0x00ff"},
+        {L"%5d", 42, L"   42"},
+        {L"%-5d|", 42, L"42   |"},
+        {L"%05d", -42, L"-0042"},
+        {L"%+d", 42, L"+42"},
+        {L"% d", 42, L" 42"},
+        {L"%.3d", 7, L"007"},
+        {L"%.0d", 0, L""},
+        {L"%08.3d", 7, L"     007"},
+        {L"%-05d|", 3, L"3    |"},
+        {L"%#06x", 255, L"0x00ff"},
         // Unsigned conversions never carry a sign, whatever the flags ask.
-        {L"%+u", 42, L"42"},      {L"% u", 42, L"42"},      {L"%+x", 255, L"ff"},     {L"% X", 255, L"FF"},
-        {L"%+o", 8, L"10"},       {L"%+u", -1, L"4294967295"},
+        {L"%+u", 42, L"42"},
+        {L"% u", 42, L"42"},
+        {L"%+x", 255, L"ff"},
+        {L"% X", 255, L"FF"},
+        {L"%+o", 8, L"10"},
+        {L"%+u", -1, L"4294967295"},
     };
     for (const Case& c : cases)
     {

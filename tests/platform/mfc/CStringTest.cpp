@@ -26,7 +26,7 @@ std::vector<CString> TokensOf(const CString& text, const wchar_t* delimiters, st
     return tokens;
 }
 
-} // namespace
+}  // namespace
 
 TEST(CString, ConstructsFromWideNarrowRepeatedAndCountedText)
 {
@@ -81,12 +81,23 @@ TEST(CString, LeftMidRightClampOutOfRangeArguments)
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {text.Left(2), L"ab"},      {text.Left(-1), L""},        {text.Left(99), L"abcdef"},
-        {text.Mid(2), L"cdef"},     {text.Mid(-3), L"abcdef"},   {text.Mid(6), L""},
-        {text.Mid(99), L""},        {text.Mid(1, 2), L"bc"},     {text.Mid(-2, 3), L"abc"},
-        {text.Mid(4, 99), L"ef"},   {text.Mid(2, -1), L""},      {text.Mid(7, 1), L""},
-        {text.Right(2), L"ef"},     {text.Right(-1), L""},       {text.Right(99), L"abcdef"},
-        {text.Mid(0x7FFFFFFF, 0x7FFFFFFF), L""},                  {text.Mid(1, 0x7FFFFFFF), L"bcdef"},
+        {text.Left(2), L"ab"},
+        {text.Left(-1), L""},
+        {text.Left(99), L"abcdef"},
+        {text.Mid(2), L"cdef"},
+        {text.Mid(-3), L"abcdef"},
+        {text.Mid(6), L""},
+        {text.Mid(99), L""},
+        {text.Mid(1, 2), L"bc"},
+        {text.Mid(-2, 3), L"abc"},
+        {text.Mid(4, 99), L"ef"},
+        {text.Mid(2, -1), L""},
+        {text.Mid(7, 1), L""},
+        {text.Right(2), L"ef"},
+        {text.Right(-1), L""},
+        {text.Right(99), L"abcdef"},
+        {text.Mid(0x7FFFFFFF, 0x7FFFFFFF), L""},
+        {text.Mid(1, 0x7FFFFFFF), L"bcdef"},
     };
     for (const Case& c : cases)
         EXPECT_STREQ(c.actual, c.expected);

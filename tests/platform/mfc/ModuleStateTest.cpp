@@ -20,7 +20,7 @@ void ThrowInsideSwitch(CWinApp* app)
     throw std::runtime_error("leaves the call");
 }
 
-} // namespace
+}  // namespace
 
 TEST(ModuleState, LatestLiveApplicationIsTheProcessDefault)
 {

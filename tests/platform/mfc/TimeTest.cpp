@@ -12,7 +12,7 @@ ULONGLONG Ticks(const FILETIME& fileTime)
     return (static_cast<ULONGLONG>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
 }
 
-} // namespace
+}  // namespace
 
 TEST(TimeStructs, FileTimeCountsHundredNanosecondsSince1601)
 {
@@ -27,7 +27,8 @@ TEST(TimeStructs, FileTimeCountsHundredNanosecondsSince1601)
 
 TEST(TimeStructs, SystemTimeRoundTripsThroughFileTime)
 {
-    const SYSTEMTIME times[] = {{2024, 2, 4, 29, 23, 59, 59, 999}, {1601, 1, 1, 1, 0, 0, 0, 1}, {30827, 12, 0, 31, 23, 59, 59, 999}};
+    const SYSTEMTIME times[] = {
+        {2024, 2, 4, 29, 23, 59, 59, 999}, {1601, 1, 1, 1, 0, 0, 0, 1}, {30827, 12, 0, 31, 23, 59, 59, 999}};
     for (const SYSTEMTIME& time : times)
     {
         FILETIME fileTime{};
@@ -52,9 +53,10 @@ TEST(TimeStructs, SystemTimeRoundTripsThroughFileTime)
 
 TEST(TimeStructs, ConversionsRefuseBadInput)
 {
-    const SYSTEMTIME bad[] = {{1600, 12, 0, 31, 0, 0, 0, 0}, {30828, 1, 0, 1, 0, 0, 0, 0}, {2023, 2, 0, 29, 0, 0, 0, 0},
-                              {2024, 13, 0, 1, 0, 0, 0, 0},  {2024, 1, 0, 0, 0, 0, 0, 0},  {2024, 1, 0, 1, 24, 0, 0, 0},
-                              {2024, 1, 0, 1, 0, 60, 0, 0},  {2024, 1, 0, 1, 0, 0, 60, 0}, {2024, 1, 0, 1, 0, 0, 0, 1000}};
+    const SYSTEMTIME bad[] = {
+        {1600, 12, 0, 31, 0, 0, 0, 0}, {30828, 1, 0, 1, 0, 0, 0, 0}, {2023, 2, 0, 29, 0, 0, 0, 0},
+        {2024, 13, 0, 1, 0, 0, 0, 0},  {2024, 1, 0, 0, 0, 0, 0, 0},  {2024, 1, 0, 1, 24, 0, 0, 0},
+        {2024, 1, 0, 1, 0, 60, 0, 0},  {2024, 1, 0, 1, 0, 0, 60, 0}, {2024, 1, 0, 1, 0, 0, 0, 1000}};
     for (const SYSTEMTIME& time : bad)
     {
         FILETIME fileTime{7, 7};
@@ -106,7 +108,7 @@ TEST(CTime, PartsAreLocalWallClockTime)
     EXPECT_EQ(summer.GetHour(), 12);
     EXPECT_EQ(summer.GetMinute(), 0);
     EXPECT_EQ(summer.GetSecond(), 0);
-    EXPECT_EQ(summer.GetDayOfWeek(), 2); // Monday
+    EXPECT_EQ(summer.GetDayOfWeek(), 2);  // Monday
     EXPECT_STREQ(summer.Format(L"%Y-%m-%d %H:%M:%S"), L"2024-07-15 12:00:00");
 
     SYSTEMTIME parts{};

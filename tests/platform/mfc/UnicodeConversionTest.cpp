@@ -8,7 +8,7 @@ namespace {
 
 constexpr wchar_t kFffd = 0xFFFD;
 
-} // namespace
+}  // namespace
 
 TEST(UnicodeConversion, Utf8RoundTripsEveryEncodingLength)
 {
@@ -27,15 +27,17 @@ TEST(UnicodeConversion, MalformedUtf8BecomesReplacementCharacters)
         std::wstring expected;
     };
     const Case cases[] = {
-        {"\x80", {kFffd}},                                  // lone continuation byte
-        {"\xC0\xAF", {kFffd, kFffd}},                       // overlong lead byte
-        {"\xE0\x80\xAF", {kFffd, kFffd, kFffd}},            // overlong three-byte form
-        {"\xED\xA0\x80", {kFffd, kFffd, kFffd}},            // encoded surrogate
-        {"\xF4\x90\x80\x80", {kFffd, kFffd, kFffd, kFffd}}, // above U+10FFFF
-        {"\xF5\x80", {kFffd, kFffd}},                       // invalid lead byte
-        {"\xE2\x82", {kFffd}},                              // truncated at the end
-        {"\xE2\x82x", {kFffd, L'x'}},                       // truncated before ASCII
-        {"a\xFF" "b", {L'a', kFffd, L'b'}},
+        {"\x80", {kFffd}},                                   // lone continuation byte
+        {"\xC0\xAF", {kFffd, kFffd}},                        // overlong lead byte
+        {"\xE0\x80\xAF", {kFffd, kFffd, kFffd}},             // overlong three-byte form
+        {"\xED\xA0\x80", {kFffd, kFffd, kFffd}},             // encoded surrogate
+        {"\xF4\x90\x80\x80", {kFffd, kFffd, kFffd, kFffd}},  // above U+10FFFF
+        {"\xF5\x80", {kFffd, kFffd}},                        // invalid lead byte
+        {"\xE2\x82", {kFffd}},                               // truncated at the end
+        {"\xE2\x82x", {kFffd, L'x'}},                        // truncated before ASCII
+        {"a\xFF"
+         "b",
+         {L'a', kFffd, L'b'}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Utf8ToCString(c.input).GetWString(), c.expected) << testing::PrintToString(c.input);
@@ -44,7 +46,8 @@ TEST(UnicodeConversion, MalformedUtf8BecomesReplacementCharacters)
 TEST(UnicodeConversion, WideTextThatIsNoUnicodeEncodesAsReplacement)
 {
     const wchar_t loneSurrogate[] = {L'a', static_cast<wchar_t>(0xD800), L'b', 0};
-    EXPECT_EQ(CStringToUtf8(loneSurrogate), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(CStringToUtf8(loneSurrogate), "a\xEF\xBF\xBD"
+                                            "b");
     const wchar_t tooLarge[] = {static_cast<wchar_t>(0x110000), 0};
     EXPECT_EQ(CStringToUtf8(tooLarge), "\xEF\xBF\xBD");
     const wchar_t splitPair[] = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00), 0};

@@ -13,7 +13,8 @@ using qpid::types::Variant;
 
 namespace {
 
-struct BoolCase {
+struct BoolCase
+{
     Variant value;
     bool converts;
     bool expected;
@@ -40,11 +41,15 @@ TEST(QpidVariant, BoolConversionsFollowTextAndNumberRules)
         {Variant(), false, false},
         {Variant(Variant::List{}), false, false},
     };
-    for (const BoolCase& c : cases) {
+    for (const BoolCase& c : cases)
+    {
         SCOPED_TRACE(c.value.asString());
-        if (c.converts) {
+        if (c.converts)
+        {
             EXPECT_EQ(c.value.asBool(), c.expected);
-        } else {
+        }
+        else
+        {
             EXPECT_THROW(c.value.asBool(), InvalidConversion);
         }
     }
@@ -57,9 +62,10 @@ TEST(QpidVariant, Uint8TakesOnlyValuesInItsRange)
     EXPECT_EQ(Variant("+7").asUint8(), 7);
     EXPECT_EQ(Variant(std::int64_t{200}).asUint8(), 200);
     EXPECT_EQ(Variant(std::uint32_t{0}).asUint8(), 0);
-    for (const Variant& refused : {Variant("256"), Variant("-1"), Variant("300"), Variant(std::int32_t{-1}),
-                                   Variant(std::uint16_t{256}), Variant(true), Variant(1.0f), Variant("1e2"),
-                                   Variant("0x10"), Variant("+-1"), Variant("--0"), Variant("")}) {
+    for (const Variant& refused :
+         {Variant("256"), Variant("-1"), Variant("300"), Variant(std::int32_t{-1}), Variant(std::uint16_t{256}),
+          Variant(true), Variant(1.0f), Variant("1e2"), Variant("0x10"), Variant("+-1"), Variant("--0"), Variant("")})
+    {
         SCOPED_TRACE(refused.asString());
         EXPECT_THROW(refused.asUint8(), InvalidConversion);
     }
@@ -132,7 +138,8 @@ TEST(QpidUuid, RandomIdentifiersAreVersion4AndDistinct)
     EXPECT_TRUE(Uuid().isNull());
     EXPECT_EQ(Uuid().str(), "00000000-0000-0000-0000-000000000000");
     std::set<std::string> seen;
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 200; ++i)
+    {
         const Uuid id(true);
         const std::string text = id.str();
         ASSERT_EQ(text.size(), 36u);

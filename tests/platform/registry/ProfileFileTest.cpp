@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 class ProfileFileTest : public TemporaryHome
 {
@@ -30,8 +29,7 @@ protected:
                              "Extra=later section is not read\r\n");
     }
 
-    std::wstring String(const wchar_t* section, const wchar_t* key, const wchar_t* fallback,
-                        DWORD size, DWORD& copied)
+    std::wstring String(const wchar_t* section, const wchar_t* key, const wchar_t* fallback, DWORD size, DWORD& copied)
     {
         std::vector<wchar_t> buffer(size + 1, L'#');
         copied = GetPrivateProfileStringW(section, key, fallback, buffer.data(), size, L"ACS.INI");
@@ -39,7 +37,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ProfileFileTest, IntegersFollowTheirTextOrFallBack)
 {
@@ -47,26 +45,25 @@ TEST_F(ProfileFileTest, IntegersFollowTheirTextOrFallBack)
         {L"Service", L"UsePipes", 1},
         {L"SERVICE", L"usePIPES", 1},
         {L"RPCCom", L"APIDirectToFailedRPC", 1},
-        {L"Service", L"DriverRpcPort", 77},        // not a decimal number
+        {L"Service", L"DriverRpcPort", 77},  // not a decimal number
         {L"Service", L"LinkageServerRpcPort", 5001},
         {L"Service", L"Name", 77},
         {L"Service", L"Missing", 77},
         {L"Missing", L"UsePipes", 77},
-        {L"Service", L"Extra", 77},                // only the first section of a name counts
+        {L"Service", L"Extra", 77},  // only the first section of a name counts
     };
     for (const auto& [section, key, expected] : cases)
         EXPECT_EQ(GetPrivateProfileIntW(section, key, 77, L"ACS.INI"), expected) << key;
     EXPECT_EQ(GetPrivateProfileIntW(L"Service", L"UsePipes", 77, L"NOFILE.INI"), 77u);
-    EXPECT_EQ(GetPrivateProfileIntW(L"Service", L"UsePipes", -3, L"NOFILE.INI"),
-              static_cast<UINT>(-3));
+    EXPECT_EQ(GetPrivateProfileIntW(L"Service", L"UsePipes", -3, L"NOFILE.INI"), static_cast<UINT>(-3));
 }
 
 TEST_F(ProfileFileTest, IntegerTextsTable)
 {
     const std::pair<const char*, UINT> cases[] = {
-        {"0", 0},          {"-1", 0xFFFFFFFFu},     {" 42 ", 42},  {"2147483647", 2147483647u},
-        {"2147483648", 9}, {"99999999999", 9},      {"12abc", 9},  {"abc", 9},
-        {"", 9},           {"+5", 9},               {"1 ; on", 9}, {"1.5", 9},
+        {"0", 0},          {"-1", 0xFFFFFFFFu}, {" 42 ", 42},  {"2147483647", 2147483647u},
+        {"2147483648", 9}, {"99999999999", 9},  {"12abc", 9},  {"abc", 9},
+        {"", 9},           {"+5", 9},           {"1 ; on", 9}, {"1.5", 9},
     };
     for (const auto& [text, expected] : cases)
     {
@@ -82,11 +79,9 @@ TEST_F(ProfileFileTest, StringsFollowTheTruncationRules)
     EXPECT_EQ(copied, 11u);
     EXPECT_EQ(String(L"Service", L"Name", nullptr, 5, copied), std::wstring(L"quot\0", 5));
     EXPECT_EQ(copied, 4u);
-    EXPECT_EQ(String(L"Service", L"LinkageServerRpcPort", nullptr, 5, copied),
-              std::wstring(L"5001\0", 5));
+    EXPECT_EQ(String(L"Service", L"LinkageServerRpcPort", nullptr, 5, copied), std::wstring(L"5001\0", 5));
     EXPECT_EQ(copied, 4u);
-    EXPECT_EQ(String(L"Service", L"Missing", L"default  ", 10, copied).substr(0, 8),
-              std::wstring(L"default\0", 8));
+    EXPECT_EQ(String(L"Service", L"Missing", L"default  ", 10, copied).substr(0, 8), std::wstring(L"default\0", 8));
     EXPECT_EQ(copied, 7u);
     EXPECT_EQ(String(L"Service", L"Missing", nullptr, 3, copied)[0], L'\0');
     EXPECT_EQ(copied, 0u);
@@ -104,8 +99,7 @@ TEST_F(ProfileFileTest, ListsEndInTwoTerminatorsAndTruncateToSizeMinusTwo)
     EXPECT_EQ(String(L"Service", nullptr, nullptr, 12, copied),
               std::wstring(L"UsePipes\0Dr\0\0", 12).substr(0, 10) + std::wstring(2, L'\0'));
     EXPECT_EQ(copied, 10u);
-    EXPECT_EQ(String(nullptr, nullptr, nullptr, 30, copied).substr(0, 16),
-              std::wstring(L"Service\0RPCCom\0\0", 16));
+    EXPECT_EQ(String(nullptr, nullptr, nullptr, 30, copied).substr(0, 16), std::wstring(L"Service\0RPCCom\0\0", 16));
     EXPECT_EQ(copied, 15u);
     EXPECT_EQ(String(L"Missing", nullptr, nullptr, 4, copied).substr(0, 2), std::wstring(2, L'\0'));
     EXPECT_EQ(copied, 0u);

@@ -9,8 +9,7 @@
 #include <thread>
 #include <vector>
 
-namespace
-{
+namespace {
 
 constexpr const wchar_t* kProductKey = L"SOFTWARE\\Brontel\\Ivarune";
 
@@ -29,8 +28,8 @@ protected:
     HKEY Create(const wchar_t* path)
     {
         HKEY key = nullptr;
-        m_error = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        m_error = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr);
         m_opened.push_back(key);
         return key;
     }
@@ -43,8 +42,7 @@ protected:
 
     LSTATUS SetNumber(HKEY key, const wchar_t* name, DWORD value)
     {
-        return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                              sizeof(value));
+        return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
     }
 
     // The text of a string value, or the error's number in brackets.
@@ -53,8 +51,7 @@ protected:
         wchar_t buffer[256] = {};
         DWORD size = sizeof(buffer);
         DWORD type = REG_NONE;
-        const LSTATUS error =
-            RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+        const LSTATUS error = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
         if (error != ERROR_SUCCESS)
             return L"[" + std::to_wstring(error) + L"]";
         return buffer;
@@ -74,7 +71,7 @@ protected:
     std::vector<HKEY> m_opened;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(Registry, MissingFileKeyAndValueAnswerFileNotFound)
 {
@@ -90,8 +87,7 @@ TEST_F(Registry, MissingFileKeyAndValueAnswerFileNotFound)
     ASSERT_NE(product, nullptr);
     DWORD value = 7;
     DWORD size = sizeof(value);
-    EXPECT_EQ(RegQueryValueExW(product, L"InstallInProgress", nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(&value), &size),
+    EXPECT_EQ(RegQueryValueExW(product, L"InstallInProgress", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
               static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(value, 7u);
     // Parents of a key exist through it.
@@ -114,8 +110,7 @@ TEST_F(Registry, ValuesRoundTripThroughTheDocumentedFormat)
     DWORD type = REG_NONE;
     DWORD number = 0;
     DWORD size = sizeof(number);
-    EXPECT_EQ(RegQueryValueExW(key, L"DefaultKeyLength", nullptr, &type,
-                               reinterpret_cast<BYTE*>(&number), &size),
+    EXPECT_EQ(RegQueryValueExW(key, L"DefaultKeyLength", nullptr, &type, reinterpret_cast<BYTE*>(&number), &size),
               static_cast<LSTATUS>(ERROR_SUCCESS));
     EXPECT_EQ(type, REG_DWORD);
     EXPECT_EQ(number, 30u);
@@ -141,8 +136,7 @@ TEST_F(Registry, StringSizesCountBytesWithTheTerminator)
     wchar_t shortBuffer[5] = {L'x', L'x', L'x', L'x', L'x'};
     size = sizeof(shortBuffer);
     DWORD type = REG_NONE;
-    EXPECT_EQ(RegQueryValueExW(key, L"ProductVersion", nullptr, &type,
-                               reinterpret_cast<BYTE*>(shortBuffer), &size),
+    EXPECT_EQ(RegQueryValueExW(key, L"ProductVersion", nullptr, &type, reinterpret_cast<BYTE*>(shortBuffer), &size),
               static_cast<LSTATUS>(ERROR_MORE_DATA));
     EXPECT_EQ(size, needed);
     EXPECT_EQ(type, REG_SZ);
@@ -150,13 +144,11 @@ TEST_F(Registry, StringSizesCountBytesWithTheTerminator)
 
     wchar_t exact[6] = {};
     size = sizeof(exact);
-    EXPECT_EQ(RegQueryValueExW(key, L"ProductVersion", nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(exact), &size),
+    EXPECT_EQ(RegQueryValueExW(key, L"ProductVersion", nullptr, nullptr, reinterpret_cast<BYTE*>(exact), &size),
               static_cast<LSTATUS>(ERROR_SUCCESS));
     EXPECT_STREQ(exact, L"6.2.0");
 
-    EXPECT_EQ(RegQueryValueExW(key, L"ProductVersion", nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(exact), nullptr),
+    EXPECT_EQ(RegQueryValueExW(key, L"ProductVersion", nullptr, nullptr, reinterpret_cast<BYTE*>(exact), nullptr),
               static_cast<LSTATUS>(ERROR_INVALID_PARAMETER));
 }
 
@@ -167,8 +159,7 @@ TEST_F(Registry, WrongTypeIsReportedNotConverted)
     DWORD number = 0xAAAAAAAA;
     DWORD size = sizeof(number);
     DWORD type = REG_NONE;
-    EXPECT_EQ(RegQueryValueExW(key, L"DatabaseTimeout", nullptr, &type,
-                               reinterpret_cast<BYTE*>(&number), &size),
+    EXPECT_EQ(RegQueryValueExW(key, L"DatabaseTimeout", nullptr, &type, reinterpret_cast<BYTE*>(&number), &size),
               static_cast<LSTATUS>(ERROR_MORE_DATA));
     EXPECT_EQ(type, REG_SZ);
     EXPECT_EQ(number, 0xAAAAAAAAu);
@@ -178,24 +169,19 @@ TEST_F(Registry, SetRejectsSizesAndTypesTheFileCannotHold)
 {
     HKEY key = Create(kProductKey);
     const BYTE bytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    const std::pair<DWORD, DWORD> rejected[] = {
-        {REG_DWORD, 3}, {REG_DWORD, 8}, {REG_SZ, 3}, {REG_EXPAND_SZ, 6}};
+    const std::pair<DWORD, DWORD> rejected[] = {{REG_DWORD, 3}, {REG_DWORD, 8}, {REG_SZ, 3}, {REG_EXPAND_SZ, 6}};
     for (const auto& [type, size] : rejected)
     {
-        EXPECT_EQ(RegSetValueExW(key, L"Bad", 0, type, bytes, size),
-                  static_cast<LSTATUS>(ERROR_INVALID_PARAMETER))
+        EXPECT_EQ(RegSetValueExW(key, L"Bad", 0, type, bytes, size), static_cast<LSTATUS>(ERROR_INVALID_PARAMETER))
             << type << " " << size;
     }
-    EXPECT_EQ(RegSetValueExW(key, L"Bad", 0, 3 /* REG_BINARY */, bytes, 8),
-              static_cast<LSTATUS>(ERROR_NOT_SUPPORTED));
-    EXPECT_EQ(RegSetValueExW(key, L"Bad", 0, REG_SZ, nullptr, 8),
-              static_cast<LSTATUS>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(RegSetValueExW(key, L"Bad", 0, 3 /* REG_BINARY */, bytes, 8), static_cast<LSTATUS>(ERROR_NOT_SUPPORTED));
+    EXPECT_EQ(RegSetValueExW(key, L"Bad", 0, REG_SZ, nullptr, 8), static_cast<LSTATUS>(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(RegQueryValueExW(key, L"Bad", nullptr, nullptr, nullptr, nullptr),
               static_cast<LSTATUS>(ERROR_FILE_NOT_FOUND));
     // A text without its terminator is stored whole; one with an early terminator ends there.
     const std::wstring unterminated = L"abc";
-    EXPECT_EQ(RegSetValueExW(key, L"Text", 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(unterminated.data()),
+    EXPECT_EQ(RegSetValueExW(key, L"Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(unterminated.data()),
                              3 * sizeof(wchar_t)),
               static_cast<LSTATUS>(ERROR_SUCCESS));
     EXPECT_EQ(QueryText(key, L"Text"), L"abc");
@@ -212,9 +198,9 @@ TEST_F(Registry, KeyPathsAndValueNamesIgnoreCase)
     ASSERT_NE(key, nullptr);
     DWORD value = 0;
     DWORD size = sizeof(value);
-    EXPECT_EQ(RegQueryValueExW(key, L"AUTHENTICATEDTOKENTIMEOUT", nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(&value), &size),
-              static_cast<LSTATUS>(ERROR_SUCCESS));
+    EXPECT_EQ(
+        RegQueryValueExW(key, L"AUTHENTICATEDTOKENTIMEOUT", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+        static_cast<LSTATUS>(ERROR_SUCCESS));
     EXPECT_EQ(value, 8u);
     // Writing through a differently-cased name replaces the value in place.
     SetNumber(key, L"authenticatedtokentimeout", 12);
@@ -227,16 +213,15 @@ TEST_F(Registry, CreateKeepsTheCaseOfExistingParentsAndReportsDisposition)
     WriteFile("registry.ini", "[SOFTWARE\\Brontel\\Ivarune]\n");
     HKEY key = nullptr;
     DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"software\\brontel\\ivarune\\Fluxmere", 0,
-                              nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"software\\brontel\\ivarune\\Fluxmere", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, &disposition),
               static_cast<LSTATUS>(ERROR_SUCCESS));
     m_opened.push_back(key);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    EXPECT_EQ(ReadFile("registry.ini"),
-              "[SOFTWARE\\Brontel\\Ivarune]\n\n[SOFTWARE\\Brontel\\Ivarune\\Fluxmere]\n");
+    EXPECT_EQ(ReadFile("registry.ini"), "[SOFTWARE\\Brontel\\Ivarune]\n\n[SOFTWARE\\Brontel\\Ivarune\\Fluxmere]\n");
     HKEY again = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\BRONTEL\\IVARUNE\\FLUXMERE", 0,
-                              nullptr, 0, KEY_READ, nullptr, &again, &disposition),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\BRONTEL\\IVARUNE\\FLUXMERE", 0, nullptr, 0, KEY_READ,
+                              nullptr, &again, &disposition),
               static_cast<LSTATUS>(ERROR_SUCCESS));
     m_opened.push_back(again);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
@@ -272,12 +257,9 @@ TEST_F(Registry, ReadOnlyHandlesCannotWrite)
     Create(kProductKey);
     HKEY readOnly = Open(kProductKey, KEY_READ | KEY_WOW64_32KEY);
     ASSERT_NE(readOnly, nullptr);
-    EXPECT_EQ(SetNumber(readOnly, L"InstallInProgress", 1),
-              static_cast<LSTATUS>(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(RegDeleteValueW(readOnly, L"InstallInProgress"),
-              static_cast<LSTATUS>(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(SetNumber(HKEY_LOCAL_MACHINE, L"AtTheRoot", 1),
-              static_cast<LSTATUS>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(SetNumber(readOnly, L"InstallInProgress", 1), static_cast<LSTATUS>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(RegDeleteValueW(readOnly, L"InstallInProgress"), static_cast<LSTATUS>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(SetNumber(HKEY_LOCAL_MACHINE, L"AtTheRoot", 1), static_cast<LSTATUS>(ERROR_ACCESS_DENIED));
     HKEY writeOnly = Open(kProductKey, KEY_SET_VALUE);
     EXPECT_EQ(RegQueryValueExW(writeOnly, L"X", nullptr, nullptr, nullptr, nullptr),
               static_cast<LSTATUS>(ERROR_ACCESS_DENIED));
@@ -286,24 +268,23 @@ TEST_F(Registry, ReadOnlyHandlesCannotWrite)
 TEST_F(Registry, MalformedFilesAnswerBadKeyAndAreNeverOverwritten)
 {
     const std::string malformed[] = {
-        "InstallInProgress=dword:00000001\n",                   // value before any section
-        "[SOFTWARE\\Brontel\\Ivarune]\nInstallInProgress\n",    // line without "="
-        "[SOFTWARE\\Brontel\\Ivarune\nA=sz:x\n",                // unterminated section
-        "[]\n",                                                  // empty key path
-        "[SOFTWARE\\\\Brontel]\n",                               // empty path component
-        "[SOFTWARE\\Brontel]\nbad^qname=sz:x\n",                 // bad escape in a name
-        "[SOFTWARE\\Brontel^]\n",                                // escape at the end of a path
+        "InstallInProgress=dword:00000001\n",                 // value before any section
+        "[SOFTWARE\\Brontel\\Ivarune]\nInstallInProgress\n",  // line without "="
+        "[SOFTWARE\\Brontel\\Ivarune\nA=sz:x\n",              // unterminated section
+        "[]\n",                                               // empty key path
+        "[SOFTWARE\\\\Brontel]\n",                            // empty path component
+        "[SOFTWARE\\Brontel]\nbad^qname=sz:x\n",              // bad escape in a name
+        "[SOFTWARE\\Brontel^]\n",                             // escape at the end of a path
     };
     for (const std::string& text : malformed)
     {
         WriteFile("registry.ini", text);
         HKEY key = reinterpret_cast<HKEY>(1);
-        EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_READ, &key),
-                  static_cast<LSTATUS>(ERROR_BADKEY))
+        EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_READ, &key), static_cast<LSTATUS>(ERROR_BADKEY))
             << text;
         EXPECT_EQ(key, nullptr);
-        EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\New", 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
                   static_cast<LSTATUS>(ERROR_BADKEY));
         EXPECT_EQ(ReadFile("registry.ini"), text);
     }
@@ -312,10 +293,9 @@ TEST_F(Registry, MalformedFilesAnswerBadKeyAndAreNeverOverwritten)
 TEST_F(Registry, MalformedValuesAnswerInvalidDataAndSurviveRewrites)
 {
     const std::pair<const wchar_t*, std::string> values[] = {
-        {L"NotHex", "dword:xyz"},       {L"TooLong", "dword:123456789"},
-        {L"Empty", "dword:"},           {L"Signed", "dword:-1"},
-        {L"UnknownTag", "qword:1"},     {L"BadEscape", "sz:a^x"},
-        {L"NoTag", "plain text"},       {L"Spaced", " dword:00000001"},
+        {L"NotHex", "dword:xyz"}, {L"TooLong", "dword:123456789"}, {L"Empty", "dword:"},
+        {L"Signed", "dword:-1"},  {L"UnknownTag", "qword:1"},      {L"BadEscape", "sz:a^x"},
+        {L"NoTag", "plain text"}, {L"Spaced", " dword:00000001"},
     };
     std::string text = "[SOFTWARE\\Brontel\\Ivarune]\nGood=dword:00000001\n";
     for (const auto& [name, data] : values)
@@ -332,8 +312,7 @@ TEST_F(Registry, MalformedValuesAnswerInvalidDataAndSurviveRewrites)
     }
     DWORD good = 0;
     DWORD size = sizeof(good);
-    EXPECT_EQ(RegQueryValueExW(key, L"Good", nullptr, nullptr, reinterpret_cast<BYTE*>(&good),
-                               &size),
+    EXPECT_EQ(RegQueryValueExW(key, L"Good", nullptr, nullptr, reinterpret_cast<BYTE*>(&good), &size),
               static_cast<LSTATUS>(ERROR_SUCCESS));
     EXPECT_EQ(good, 1u);
 
@@ -381,8 +360,7 @@ TEST_F(Registry, EnumeratesValuesInFileOrderAndSubkeysByName)
         wchar_t name[64] = {};
         DWORD chars = 64;
         DWORD size = 0;
-        const LSTATUS result =
-            RegEnumValueW(key, index, name, &chars, nullptr, nullptr, nullptr, &size);
+        const LSTATUS result = RegEnumValueW(key, index, name, &chars, nullptr, nullptr, nullptr, &size);
         if (result == static_cast<LSTATUS>(ERROR_NO_MORE_ITEMS))
             break;
         names.emplace_back(name);
@@ -402,8 +380,7 @@ TEST_F(Registry, EnumeratesValuesInFileOrderAndSubkeysByName)
     {
         wchar_t name[64] = {};
         DWORD nameChars = 64;
-        const LSTATUS result =
-            RegEnumKeyExW(key, index, name, &nameChars, nullptr, nullptr, nullptr, nullptr);
+        const LSTATUS result = RegEnumKeyExW(key, index, name, &nameChars, nullptr, nullptr, nullptr, nullptr);
         if (result != static_cast<LSTATUS>(ERROR_SUCCESS))
         {
             EXPECT_EQ(result, static_cast<LSTATUS>(ERROR_NO_MORE_ITEMS));
@@ -439,8 +416,7 @@ TEST_F(Registry, ChangesOnDiskAreSeenAndVanishedKeysReported)
     WriteFile("registry.ini", "[SOFTWARE\\Brontel\\Ivarune]\nProductVersion=sz:2.0\n");
     EXPECT_EQ(QueryText(key, L"ProductVersion"), L"2.0");
     WriteFile("registry.ini", "[SOFTWARE\\Other]\n");
-    EXPECT_EQ(QueryText(key, L"ProductVersion"),
-              L"[" + std::to_wstring(ERROR_KEY_DELETED) + L"]");
+    EXPECT_EQ(QueryText(key, L"ProductVersion"), L"[" + std::to_wstring(ERROR_KEY_DELETED) + L"]");
 }
 
 TEST_F(Registry, ConcurrentReadersNeverSeeATornWrite)
@@ -464,8 +440,7 @@ TEST_F(Registry, ConcurrentReadersNeverSeeATornWrite)
             {
                 wchar_t text[64] = {};
                 DWORD size = sizeof(text);
-                if (RegQueryValueExW(key, L"Text", nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(text), &size) != 0)
+                if (RegQueryValueExW(key, L"Text", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) != 0)
                     ++failures;
                 const std::wstring value(text);
                 if (value.size() != 40 || value.find_first_not_of(value[0]) != std::wstring::npos)
@@ -487,8 +462,7 @@ TEST_F(Registry, ConcurrentReadersNeverSeeATornWrite)
     {
         ASSERT_EQ(SetText(writerKey, L"Text", std::wstring(40, static_cast<wchar_t>(L'a' + step % 26))),
                   static_cast<LSTATUS>(ERROR_SUCCESS));
-        ASSERT_EQ(SetNumber(writerKey, L"Count", static_cast<DWORD>(step)),
-                  static_cast<LSTATUS>(ERROR_SUCCESS));
+        ASSERT_EQ(SetNumber(writerKey, L"Count", static_cast<DWORD>(step)), static_cast<LSTATUS>(ERROR_SUCCESS));
     }
     done = true;
     for (auto& reader : readers)

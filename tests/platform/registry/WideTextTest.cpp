@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 TEST(WideText, LinesDropTheMarkAndEveryLineEnd)
 {
@@ -29,4 +28,4 @@ TEST(WideText, LinesDropTheMarkAndEveryLineEnd)
         EXPECT_EQ(WideText::Lines(c.bytes), c.lines) << c.name;
 }
 
-} // namespace
+}  // namespace

@@ -12,8 +12,7 @@
 #include "platform/win32/UnicodeConversion.h"
 #include "tests/support/TemporaryHome.h"
 
-namespace
-{
+namespace {
 
 std::string Utf8(const std::wstring& text)
 {
@@ -49,11 +48,13 @@ TEST(RpcStringBinding, ParsesGoodBindingsAndRefusesMalformedOnes)
         {L"ncalrpc:HOST[e]p]", RPC_S_INVALID_STRING_BINDING},
         {L"ncalrpc:HO\nST", RPC_S_INVALID_STRING_BINDING},
     };
-    for (const ParseCase& c : cases) {
+    for (const ParseCase& c : cases)
+    {
         SCOPED_TRACE(Utf8(c.text));
         RpcStringBinding binding(L"untouched", L"", L"");
         EXPECT_EQ(RpcStringBinding::Parse(c.text, &binding), c.status);
-        if (c.status != RPC_S_OK) {
+        if (c.status != RPC_S_OK)
+        {
             EXPECT_EQ(binding.ProtocolSequence(), L"untouched");
             continue;
         }
@@ -142,15 +143,18 @@ TEST_F(RpcEndpointTableTest, BindingOrderFollowsTheServiceSection)
         {"TestRpcPort=70000\n", L"farhost", {L"ncacn_ip_tcp:FARHOST[7000]"}},
         {"TestRpcPort=x\n", L"farhost", {L"ncacn_ip_tcp:FARHOST[7000]"}},
         {"", L"localhost", {L"ncalrpc:" + local + L"[LocalEp]", L"ncacn_ip_tcp:" + local + L"[7000]"}},
-        {"UsePipes=1\n", L"",
+        {"UsePipes=1\n",
+         L"",
          {L"ncalrpc:" + local + L"[LocalEp]", L"ncacn_np:" + local + L"[\\pipe\\Ep]",
           L"ncacn_ip_tcp:" + local + L"[7000]"}},
     };
-    for (const OrderCase& c : cases) {
+    for (const OrderCase& c : cases)
+    {
         SCOPED_TRACE(std::string(c.service) + "|" + Utf8(c.host));
         WriteService(c.service);
         std::vector<std::wstring> texts;
-        for (const RpcStringBinding& binding : RpcBindingOrder::ForHost(c.host, kService)) {
+        for (const RpcStringBinding& binding : RpcBindingOrder::ForHost(c.host, kService))
+        {
             std::wstring text;
             EXPECT_EQ(binding.Compose(&text), RPC_S_OK);
             texts.push_back(text);

@@ -11,8 +11,7 @@
 
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 constexpr const wchar_t* kCallerSid = L"S-1-5-21-1004336348-1177238915-682003330-512";
 
@@ -27,8 +26,7 @@ LONG ThreadTokenLevel(DWORD& error)
     }
     SECURITY_IMPERSONATION_LEVEL level = SecurityAnonymous;
     DWORD length = 0;
-    const BOOL read = GetTokenInformation(token, TokenImpersonationLevel, &level, sizeof(level),
-                                          &length);
+    const BOOL read = GetTokenInformation(token, TokenImpersonationLevel, &level, sizeof(level), &length);
     error = GetLastError();
     EXPECT_TRUE(CloseHandle(token));
     if (!read)
@@ -41,8 +39,7 @@ LONG ThreadTokenLevel(DWORD& error)
 std::wstring TokenUserSid(HANDLE token, DWORD& error)
 {
     DWORD needed = 0;
-    if (GetTokenInformation(token, TokenUser, nullptr, 0, &needed) ||
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+    if (GetTokenInformation(token, TokenUser, nullptr, 0, &needed) || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
     {
         error = GetLastError();
         return L"<failed>";
@@ -61,7 +58,7 @@ std::wstring TokenUserSid(HANDLE token, DWORD& error)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Impersonation, FailsClearlyWithoutACaller)
 {
@@ -93,8 +90,8 @@ TEST(Impersonation, ThreadTokenExistsOnlyWhileImpersonating)
 
 TEST(Impersonation, TokenReportsEveryLevelAndTheCallersSid)
 {
-    const SECURITY_IMPERSONATION_LEVEL levels[] = {SecurityAnonymous, SecurityIdentification,
-                                                   SecurityImpersonation, SecurityDelegation};
+    const SECURITY_IMPERSONATION_LEVEL levels[] = {SecurityAnonymous, SecurityIdentification, SecurityImpersonation,
+                                                   SecurityDelegation};
     for (const SECURITY_IMPERSONATION_LEVEL level : levels)
     {
         CallerIdentity::Scope caller(CallerIdentity(kCallerSid, level));
@@ -166,8 +163,7 @@ TEST(Token, ReportsSizesAccessAndBadRequests)
     EXPECT_FALSE(GetTokenInformation(token, TokenUser, small, sizeof(small), &needed));
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(needed, sizeof(TOKEN_USER) + 8 + 4 * 5);
-    EXPECT_FALSE(GetTokenInformation(token, static_cast<TOKEN_INFORMATION_CLASS>(2), small,
-                                     sizeof(small), &needed));
+    EXPECT_FALSE(GetTokenInformation(token, static_cast<TOKEN_INFORMATION_CLASS>(2), small, sizeof(small), &needed));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     CloseHandle(token);
 

@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 struct SidCase
 {
@@ -20,14 +19,13 @@ const SidCase kGoodSids[] = {
     {{1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0}, L"S-1-5-18"},
     {{1, 1, 0, 0, 0, 0, 0, 5, 20, 0, 0, 0}, L"S-1-5-20"},
     {{1, 0, 0, 0, 0, 0, 0, 5}, L"S-1-5"},
-    {{1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 0x15, 0xCD, 0x5B, 0x07, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF,
-      0xFF, 0xE9, 0x03, 0, 0},
+    {{1,    5,    0, 0, 0, 0, 0,    5,    21,   0,    0,    0,    0x15, 0xCD,
+      0x5B, 0x07, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xE9, 0x03, 0,    0},
      L"S-1-5-21-123456789-1-4294967295-1001"},
     // Authorities of 2^32 and more are written in hexadecimal.
     {{1, 1, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 7, 0, 0, 0}, L"S-1-0x010203040506-7"},
-    {{1, 15, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0,
-      6, 0, 0, 0, 7, 0, 0, 0, 8, 0, 0, 0, 9, 0, 0, 0, 10, 0, 0, 0, 11, 0, 0, 0, 12, 0, 0, 0,
-      13, 0, 0, 0, 14, 0, 0, 0, 15, 0, 0, 0},
+    {{1, 15, 0, 0, 0, 0, 0, 1, 1, 0, 0,  0, 2, 0, 0,  0, 3, 0, 0,  0, 4, 0, 0,  0, 5, 0, 0,  0, 6, 0, 0,  0, 7, 0,
+      0, 0,  8, 0, 0, 0, 9, 0, 0, 0, 10, 0, 0, 0, 11, 0, 0, 0, 12, 0, 0, 0, 13, 0, 0, 0, 14, 0, 0, 0, 15, 0, 0, 0},
      L"S-1-1-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15"},
 };
 
@@ -46,7 +44,7 @@ std::wstring TextOf(std::span<const BYTE> bytes, DWORD& error)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 TEST(SidText, GoodBinarySidsConvertBothWays)
 {
@@ -72,11 +70,11 @@ TEST(SidText, MalformedBinarySidsAnswerInvalidSid)
 {
     const std::vector<BYTE> malformed[] = {
         {},
-        {1, 0, 0, 0, 0, 0, 0},                                      // shorter than the header
-        {2, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0},                      // revision 2
-        {1, 16, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0},                     // 16 sub-authorities
-        {1, 2, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0},                      // second one missing
-        {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0},                         // last one cut short
+        {1, 0, 0, 0, 0, 0, 0},                   // shorter than the header
+        {2, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0},   // revision 2
+        {1, 16, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0},  // 16 sub-authorities
+        {1, 2, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0},   // second one missing
+        {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0},      // last one cut short
     };
     for (const auto& bytes : malformed)
     {
@@ -86,8 +84,7 @@ TEST(SidText, MalformedBinarySidsAnswerInvalidSid)
     }
     // Bytes after a complete SID are not part of it.
     DWORD error = 0;
-    EXPECT_EQ(TextOf(std::vector<BYTE>{1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0, 0xAA}, error),
-              L"S-1-5-18");
+    EXPECT_EQ(TextOf(std::vector<BYTE>{1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0, 0xAA}, error), L"S-1-5-18");
 }
 
 TEST(SidText, PointerFormRejectsBadHeadersAndNulls)

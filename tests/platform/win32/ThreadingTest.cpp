@@ -8,8 +8,7 @@
 #include <thread>
 #include <vector>
 
-namespace
-{
+namespace {
 
 // Closes a handle at the end of a test, whatever it asserted.
 class HandleGuard
@@ -31,12 +30,10 @@ constexpr DWORD kShortMs = 50;
 
 long long ElapsedMs(std::chrono::steady_clock::time_point since)
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 since)
-        .count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count();
 }
 
-} // namespace
+}  // namespace
 
 TEST(Event, ManualResetStaysSignalledUntilReset)
 {
@@ -147,8 +144,7 @@ TEST(Handle, BadHandlesAnswerInvalidHandle)
     const HANDLE closed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ASSERT_TRUE(CloseHandle(closed));
 
-    const HANDLE notEvents[] = {nullptr, INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(0x1234),
-                                closed, mutex.Get()};
+    const HANDLE notEvents[] = {nullptr, INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(0x1234), closed, mutex.Get()};
     for (const HANDLE handle : notEvents)
     {
         SetLastError(ERROR_SUCCESS);
@@ -319,8 +315,7 @@ TEST(WaitForMultipleObjects, RejectsBadCountsAndHandles)
     std::vector<HANDLE> many(MAXIMUM_WAIT_OBJECTS + 1, event.Get());
     EXPECT_EQ(WaitForMultipleObjects(0, many.data(), FALSE, 0), WAIT_FAILED);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(WaitForMultipleObjects(static_cast<DWORD>(many.size()), many.data(), FALSE, 0),
-              WAIT_FAILED);
+    EXPECT_EQ(WaitForMultipleObjects(static_cast<DWORD>(many.size()), many.data(), FALSE, 0), WAIT_FAILED);
     EXPECT_EQ(WaitForMultipleObjects(MAXIMUM_WAIT_OBJECTS, many.data(), FALSE, 0), WAIT_OBJECT_0);
     const HANDLE mixed[] = {event.Get(), reinterpret_cast<HANDLE>(0x4321)};
     EXPECT_EQ(WaitForMultipleObjects(2, mixed, FALSE, 0), WAIT_FAILED);

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 constexpr wchar_t R = UnicodeConversion::kReplacementCharacter;
 
@@ -31,7 +30,7 @@ struct Utf8Case
     std::wstring wide;
 };
 
-} // namespace
+}  // namespace
 
 TEST(UnicodeConversion, Utf8EncodesEveryLengthAtItsBoundaries)
 {
@@ -85,7 +84,11 @@ TEST(UnicodeConversion, MalformedUtf8BecomesOneReplacementPerIllFormedPart)
         {"lead followed by lead", "\xC3\xC3\xA9", {R, L'\u00E9'}},
         {"valid after a bad lead", "\xFF\xE2\x82\xAC", {R, L'\u20AC'}},
         // The mixed example of the Unicode standard's chapter on conformance.
-        {"standard example", "a\xF1\x80\x80\xE1\x80\xC2" "b\x80" "c\x80\xBF" "d",
+        {"standard example",
+         "a\xF1\x80\x80\xE1\x80\xC2"
+         "b\x80"
+         "c\x80\xBF"
+         "d",
          {L'a', R, R, R, L'b', R, L'c', R, R, L'd'}},
     };
     for (const Utf8Case& c : cases)
@@ -133,7 +136,11 @@ TEST(UnicodeConversion, NonScalarWideValuesEncodeAsReplacement)
         std::string utf8;
         std::u16string utf16;
     } cases[] = {
-        {"lone high surrogate", Wide({'a', 0xD800, 'b'}), "a\xEF\xBF\xBD" "b", {u'a', 0xFFFD, u'b'}},
+        {"lone high surrogate",
+         Wide({'a', 0xD800, 'b'}),
+         "a\xEF\xBF\xBD"
+         "b",
+         {u'a', 0xFFFD, u'b'}},
         {"high surrogate at the end", Wide({'a', 0xDBFF}), "a\xEF\xBF\xBD", {u'a', 0xFFFD}},
         {"lone low surrogate", Wide({0xDC00}), "\xEF\xBF\xBD", {0xFFFD}},
         {"reversed pair", Wide({0xDE00, 0xD83D}), "\xEF\xBF\xBD\xEF\xBF\xBD", {0xFFFD, 0xFFFD}},

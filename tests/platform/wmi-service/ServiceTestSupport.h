@@ -25,8 +25,7 @@
 #include <thread>
 #include <vector>
 
-namespace servicetest
-{
+namespace servicetest {
 inline constexpr wchar_t kNamespace[] = L"root\\Brontel";
 inline constexpr wchar_t kServer[] = L"HOST1";
 inline constexpr wchar_t kProviderName[] = L"BntProvider";
@@ -218,8 +217,8 @@ public:
         return S_OK;
     }
 
-    HRESULT Initialize(LPWSTR user, LONG, LPWSTR ns, LPWSTR locale, IWbemServices* services,
-                       IWbemContext* context, IWbemProviderInitSink* initSink) override
+    HRESULT Initialize(LPWSTR user, LONG, LPWSTR ns, LPWSTR locale, IWbemServices* services, IWbemContext* context,
+                       IWbemProviderInitSink* initSink) override
     {
         initUser = user == nullptr ? L"<null>" : user;
         initNamespace = ns == nullptr ? L"<null>" : ns;
@@ -530,8 +529,8 @@ protected:
         repository = MakeRepository();
         services = WbemServiceNamespace::Create(repository);
         provider = MakeComObject<RecordingProvider>();
-        ASSERT_EQ(services->RegisterProvider(kProviderName, static_cast<IWbemServices*>(provider.Get()),
-                                             L"SYSTEM", L"MS_409", nullptr),
+        ASSERT_EQ(services->RegisterProvider(kProviderName, static_cast<IWbemServices*>(provider.Get()), L"SYSTEM",
+                                             L"MS_409", nullptr),
                   WBEM_S_NO_ERROR);
     }
     void TearDown() override
@@ -558,4 +557,4 @@ public:
 private:
     BSTR m_text;
 };
-} // namespace servicetest
+}  // namespace servicetest

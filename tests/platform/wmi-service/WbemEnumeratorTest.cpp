@@ -5,8 +5,7 @@
 
 using namespace servicetest;
 
-namespace
-{
+namespace {
 WbemEnumerator::ObjectList Badges(int count)
 {
     static auto repository = MakeRepository();
@@ -30,7 +29,7 @@ std::wstring Take(IEnumWbemClassObject* enumerator, ULONG count, HRESULT expecte
     EXPECT_EQ(objects[count], nullptr);
     return names;
 }
-} // namespace
+}  // namespace
 
 TEST(WbemEnumerator, NextGivesObjectsInOrderAndSaysWhenItRanShort)
 {

@@ -5,8 +5,7 @@
 
 #include <string>
 
-namespace
-{
+namespace {
 struct GoodPath
 {
     const wchar_t* text;
@@ -35,28 +34,28 @@ const GoodPath kGoodPaths[] = {
 
 // Each malformed path and what is wrong with it.
 const wchar_t* const kMalformedPaths[] = {
-    L"",                               // empty
-    L"1Badge",                         // name starts with a digit
-    L"Bnt Badge",                      // space in the name
-    L"Bnt_Badge.",                     // dot without key
-    L"Bnt_Badge.ID",                   // key without '='
-    L"Bnt_Badge.ID=",                  // key without value
-    L"Bnt_Badge.ID=\"open",            // unterminated quote
-    L"Bnt_Badge.ID=\"ends in escape\\", // escape at the end
-    L"Bnt_Badge.ID=1,",                // comma without key
-    L"Bnt_Badge.ID=1,id=2",            // repeated key (case ignored)
-    L"Bnt_Badge.ID=1 ",                // trailing text
-    L"Bnt_Badge.ID=\"1\"x",            // text after a quoted value
-    L"Bnt_Badge=@x",                   // text after the singleton mark
-    L"Bnt_Badge=",                     // unnamed key without value
-    L"\\\\server",                     // server without namespace
-    L"\\\\server\\root",               // namespace without colon
-    L"\\\\\\root:Bnt_Badge",           // empty server
-    L"root\\\\Brontel:Bnt_Badge",      // empty namespace segment
-    L":Bnt_Badge",                     // empty namespace
-    L"root\\Brontel:",                 // no class after the prefix
+    L"",                                 // empty
+    L"1Badge",                           // name starts with a digit
+    L"Bnt Badge",                        // space in the name
+    L"Bnt_Badge.",                       // dot without key
+    L"Bnt_Badge.ID",                     // key without '='
+    L"Bnt_Badge.ID=",                    // key without value
+    L"Bnt_Badge.ID=\"open",              // unterminated quote
+    L"Bnt_Badge.ID=\"ends in escape\\",  // escape at the end
+    L"Bnt_Badge.ID=1,",                  // comma without key
+    L"Bnt_Badge.ID=1,id=2",              // repeated key (case ignored)
+    L"Bnt_Badge.ID=1 ",                  // trailing text
+    L"Bnt_Badge.ID=\"1\"x",              // text after a quoted value
+    L"Bnt_Badge=@x",                     // text after the singleton mark
+    L"Bnt_Badge=",                       // unnamed key without value
+    L"\\\\server",                       // server without namespace
+    L"\\\\server\\root",                 // namespace without colon
+    L"\\\\\\root:Bnt_Badge",             // empty server
+    L"root\\\\Brontel:Bnt_Badge",        // empty namespace segment
+    L":Bnt_Badge",                       // empty namespace
+    L"root\\Brontel:",                   // no class after the prefix
 };
-} // namespace
+}  // namespace
 
 TEST(WbemPathParser, ReadsEveryPathForm)
 {

@@ -6,8 +6,7 @@
 
 using namespace servicetest;
 
-namespace
-{
+namespace {
 struct Loaded
 {
     std::shared_ptr<WbemRepository> repository = MakeRepository();
@@ -25,7 +24,7 @@ struct Loaded
                                           L"MS_409", nullptr);
     }
 };
-} // namespace
+}  // namespace
 
 TEST(WbemProviderLoad, InitializesTheProviderWithThisNamespace)
 {

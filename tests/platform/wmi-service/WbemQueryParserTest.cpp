@@ -5,8 +5,7 @@
 
 #include <string>
 
-namespace
-{
+namespace {
 struct GoodQuery
 {
     const wchar_t* text;
@@ -19,8 +18,8 @@ const GoodQuery kGoodQueries[] = {
     {L"select Name, ID from bnt_badge where ID > 3", L"bnt_badge", true},
     {L"  SELECT *\tFROM\nBnt_Badge  ", L"Bnt_Badge", false},
     {L"SELECT * FROM Bnt_Badge WHERE Name = 'FROM x' OR Name = \"it\\\"s\"", L"Bnt_Badge", true},
-    {L"SELECT * FROM __InstanceCreationEvent WITHIN 5 WHERE TargetInstance ISA 'Bnt_Badge'",
-     L"__InstanceCreationEvent", true},
+    {L"SELECT * FROM __InstanceCreationEvent WITHIN 5 WHERE TargetInstance ISA 'Bnt_Badge'", L"__InstanceCreationEvent",
+     true},
     {L"SELECT * FROM __InstanceCreationEvent WITHIN 5", L"__InstanceCreationEvent", false},
 };
 
@@ -46,7 +45,7 @@ const BadQuery kBadQueries[] = {
     {L"references of {Bnt_Badge.ID=1}", WBEM_E_NOT_SUPPORTED},
     {L"ASSOCIATORS Bnt_Badge", WBEM_E_INVALID_QUERY},
 };
-} // namespace
+}  // namespace
 
 TEST(WbemQueryParser, FindsTheSelectedClass)
 {

@@ -7,8 +7,7 @@
 
 using namespace servicetest;
 
-namespace
-{
+namespace {
 std::vector<std::wstring> Names(const std::vector<ComPtr<WbemClassObject>>& classes)
 {
     std::vector<std::wstring> names;
@@ -31,7 +30,7 @@ std::vector<std::wstring> PropertyNames(WbemClassObject& object)
         names.push_back(property.name);
     return names;
 }
-} // namespace
+}  // namespace
 
 TEST(WbemRepository, HoldsTheSystemClassesTheProviderUses)
 {
@@ -39,9 +38,8 @@ TEST(WbemRepository, HoldsTheSystemClassesTheProviderUses)
     auto status = Stored(repository, L"__extendedstatus");
     ASSERT_TRUE(status);
     EXPECT_EQ(status->SuperclassName(), L"__NotifyStatus");
-    EXPECT_EQ(PropertyNames(*status),
-              (std::vector<std::wstring>{L"StatusCode", L"Description", L"Operation", L"ParameterInfo",
-                                         L"ProviderName"}));
+    EXPECT_EQ(PropertyNames(*status), (std::vector<std::wstring>{L"StatusCode", L"Description", L"Operation",
+                                                                 L"ParameterInfo", L"ProviderName"}));
     EXPECT_EQ(TextOf(status.Get(), L"__PATH"), L"\\\\HOST1\\root\\Brontel:__ExtendedStatus");
 
     // What the provider writes into a status object is accepted, a negative code included.
@@ -53,9 +51,8 @@ TEST(WbemRepository, HoldsTheSystemClassesTheProviderUses)
     auto modification = Stored(repository, L"__InstanceModificationEvent");
     ASSERT_TRUE(modification);
     EXPECT_EQ(modification->InheritsFrom(L"__Event"), WBEM_S_NO_ERROR);
-    EXPECT_EQ(PropertyNames(*modification),
-              (std::vector<std::wstring>{L"SECURITY_DESCRIPTOR", L"TIME_CREATED", L"TargetInstance",
-                                         L"PreviousInstance"}));
+    EXPECT_EQ(PropertyNames(*modification), (std::vector<std::wstring>{L"SECURITY_DESCRIPTOR", L"TIME_CREATED",
+                                                                       L"TargetInstance", L"PreviousInstance"}));
     EXPECT_TRUE(Stored(repository, L"__InstanceCreationEvent"));
     EXPECT_TRUE(Stored(repository, L"__InstanceDeletionEvent"));
     EXPECT_TRUE(Stored(repository, L"__ExtrinsicEvent"));

@@ -7,8 +7,7 @@
 
 using namespace servicetest;
 
-namespace
-{
+namespace {
 std::vector<std::wstring> Drain(IEnumWbemClassObject* enumerator)
 {
     std::vector<std::wstring> names;
@@ -34,7 +33,7 @@ std::vector<std::wstring> ClassNames(const std::vector<ComPtr<IWbemClassObject>>
         names.push_back(TextOf(object.Get(), L"__CLASS"));
     return names;
 }
-} // namespace
+}  // namespace
 
 using WbemServiceClasses = ServiceFixture;
 
@@ -78,12 +77,9 @@ TEST_F(WbemServiceClasses, FailuresAreThoseTheServiceGives)
         HRESULT expected;
     };
     const Case cases[] = {
-        {L"Bnt_Unknown", WBEM_E_NOT_FOUND},
-        {L"Bnt_Badge.", WBEM_E_INVALID_OBJECT_PATH},
-        {L"Bnt Badge", WBEM_E_INVALID_OBJECT_PATH},
-        {L"root\\Other:Bnt_Badge", WBEM_E_INVALID_NAMESPACE},
-        {L"Bnt_Unknown.ID=1", WBEM_E_INVALID_CLASS},
-        {L"Bnt_Note.Text=\"x\"", WBEM_E_NOT_FOUND},
+        {L"Bnt_Unknown", WBEM_E_NOT_FOUND},          {L"Bnt_Badge.", WBEM_E_INVALID_OBJECT_PATH},
+        {L"Bnt Badge", WBEM_E_INVALID_OBJECT_PATH},  {L"root\\Other:Bnt_Badge", WBEM_E_INVALID_NAMESPACE},
+        {L"Bnt_Unknown.ID=1", WBEM_E_INVALID_CLASS}, {L"Bnt_Note.Text=\"x\"", WBEM_E_NOT_FOUND},
     };
     for (const Case& one : cases)
     {
@@ -113,8 +109,7 @@ TEST_F(WbemServiceClasses, ClassEnumerationIsShallowOrDeepBelowTheSuperclass)
     ASSERT_EQ(services->CreateClassEnum(Text(L"Bnt_Element"), WBEM_FLAG_SHALLOW, nullptr, &enumerator),
               WBEM_S_NO_ERROR);
     EXPECT_EQ(Drain(enumerator.Get()), (std::vector<std::wstring>{L"Bnt_Badge"}));
-    ASSERT_EQ(services->CreateClassEnum(Text(L"Bnt_Element"), WBEM_FLAG_DEEP, nullptr, &enumerator),
-              WBEM_S_NO_ERROR);
+    ASSERT_EQ(services->CreateClassEnum(Text(L"Bnt_Element"), WBEM_FLAG_DEEP, nullptr, &enumerator), WBEM_S_NO_ERROR);
     EXPECT_EQ(Drain(enumerator.Get()), (std::vector<std::wstring>{L"Bnt_Badge", L"Bnt_TempBadge"}));
     ASSERT_EQ(services->CreateClassEnum(nullptr, WBEM_FLAG_SHALLOW, nullptr, &enumerator), WBEM_S_NO_ERROR);
     EXPECT_EQ(Drain(enumerator.Get()), (std::vector<std::wstring>{L"__SystemClass", L"Bnt_Element", L"Bnt_Note"}));
@@ -122,9 +117,9 @@ TEST_F(WbemServiceClasses, ClassEnumerationIsShallowOrDeepBelowTheSuperclass)
     auto sink = MakeComObject<RecordingSink>();
     ASSERT_EQ(services->CreateClassEnumAsync(Text(L"__InstanceOperationEvent"), 0, nullptr, sink.Get()),
               WBEM_S_NO_ERROR);
-    EXPECT_EQ(ClassNames(sink->Objects()), (std::vector<std::wstring>{L"__InstanceCreationEvent",
-                                                                      L"__InstanceModificationEvent",
-                                                                      L"__InstanceDeletionEvent"}));
+    EXPECT_EQ(ClassNames(sink->Objects()),
+              (std::vector<std::wstring>{L"__InstanceCreationEvent", L"__InstanceModificationEvent",
+                                         L"__InstanceDeletionEvent"}));
     EXPECT_EQ(sink->FinalStatuses(), 1);
     EXPECT_EQ(sink->Result(), WBEM_S_NO_ERROR);
     EXPECT_TRUE(provider->Calls().empty());
@@ -148,12 +143,11 @@ TEST_F(WbemServiceClasses, UnofferedMethodsAnswerNotSupportedAndClearTheirOutput
     ComPtr<IWbemCallResult> callResult;
     EXPECT_EQ(services->OpenNamespace(Text(L"child"), 0, nullptr, &child, &callResult), WBEM_E_NOT_SUPPORTED);
     EXPECT_FALSE(child);
-    EXPECT_EQ(services->PutClass(NewClass(L"Bnt_Put", nullptr).Get(), 0, nullptr, &callResult),
-              WBEM_E_NOT_SUPPORTED);
+    EXPECT_EQ(services->PutClass(NewClass(L"Bnt_Put", nullptr).Get(), 0, nullptr, &callResult), WBEM_E_NOT_SUPPORTED);
     EXPECT_EQ(services->DeleteClass(Text(L"Bnt_Note"), 0, nullptr, nullptr), WBEM_E_NOT_SUPPORTED);
     ComPtr<IEnumWbemClassObject> enumerator;
-    EXPECT_EQ(services->ExecNotificationQuery(Text(L"WQL"), Text(L"SELECT * FROM __InstanceCreationEvent"), 0,
-                                              nullptr, &enumerator),
+    EXPECT_EQ(services->ExecNotificationQuery(Text(L"WQL"), Text(L"SELECT * FROM __InstanceCreationEvent"), 0, nullptr,
+                                              &enumerator),
               WBEM_E_NOT_SUPPORTED);
     ComPtr<IWbemObjectSink> handler;
     EXPECT_EQ(services->QueryObjectSink(0, &handler), WBEM_E_NOT_SUPPORTED);

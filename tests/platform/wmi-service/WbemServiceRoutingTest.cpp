@@ -9,8 +9,7 @@
 
 using namespace servicetest;
 
-namespace
-{
+namespace {
 constexpr wchar_t kCallerSid[] = L"S-1-5-21-1000-2000-3000-1107";
 
 ComPtr<WbemContext> SystemContext()
@@ -36,7 +35,7 @@ std::vector<std::wstring> Names(IEnumWbemClassObject* enumerator)
     }
     return names;
 }
-} // namespace
+}  // namespace
 
 using WbemServiceRouting = ServiceFixture;
 
@@ -236,9 +235,7 @@ TEST_F(WbemServiceRouting, RequestsTheServiceRefusesNeverReachTheProvider)
     note->SpawnInstance(0, &noteInstance);
     const Case cases[] = {
         {"enum unknown class",
-         [](IWbemServices* s, IWbemObjectSink* k) {
-             return s->CreateInstanceEnumAsync(Text(L"Bnt_X"), 0, nullptr, k);
-         },
+         [](IWbemServices* s, IWbemObjectSink* k) { return s->CreateInstanceEnumAsync(Text(L"Bnt_X"), 0, nullptr, k); },
          WBEM_E_INVALID_CLASS},
         {"enum bad class name",
          [](IWbemServices* s, IWbemObjectSink* k) { return s->CreateInstanceEnumAsync(Text(L"1 x"), 0, nullptr, k); },
@@ -275,9 +272,7 @@ TEST_F(WbemServiceRouting, RequestsTheServiceRefusesNeverReachTheProvider)
          [&](IWbemServices* s, IWbemObjectSink* k) { return s->PutInstanceAsync(noteInstance.Get(), 0, nullptr, k); },
          WBEM_E_NOT_SUPPORTED},
         {"delete of a class path",
-         [](IWbemServices* s, IWbemObjectSink* k) {
-             return s->DeleteInstanceAsync(Text(L"Bnt_Badge"), 0, nullptr, k);
-         },
+         [](IWbemServices* s, IWbemObjectSink* k) { return s->DeleteInstanceAsync(Text(L"Bnt_Badge"), 0, nullptr, k); },
          WBEM_E_INVALID_OBJECT_PATH},
         {"delete without provider",
          [](IWbemServices* s, IWbemObjectSink* k) {

@@ -2,8 +2,7 @@
 
 using namespace wmitest;
 
-namespace
-{
+namespace {
 ComPtr<IWbemClassObject> CardholderClass()
 {
     auto cls = MakeClass(L"Bnt_Cardholder");
@@ -24,7 +23,7 @@ ComPtr<IWbemClassObject> PhotoObject(const wchar_t* mime)
     EXPECT_EQ(photo->Put(L"Mime", 0, &value, 0), WBEM_S_NO_ERROR);
     return photo;
 }
-} // namespace
+}  // namespace
 
 TEST(WbemLifetime, SpawnedInstancesShareTheClassButNotValues)
 {

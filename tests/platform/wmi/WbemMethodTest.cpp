@@ -2,8 +2,7 @@
 
 using namespace wmitest;
 
-namespace
-{
+namespace {
 ComPtr<IWbemClassObject> Parameters()
 {
     return MakeClass(L"__PARAMETERS");
@@ -27,7 +26,7 @@ bool HasQualifier(IWbemClassObject* object, const wchar_t* property, const wchar
         return false;
     return qualifiers->Get(qualifier, 0, nullptr, nullptr) == WBEM_S_NO_ERROR;
 }
-} // namespace
+}  // namespace
 
 TEST(WbemMethod, SignaturesComeBackAsIndependentCopiesMarkedInAndOut)
 {

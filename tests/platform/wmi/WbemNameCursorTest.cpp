@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 // Walks the cursor to its end, collecting the names Next hands out.
 std::vector<std::wstring> Walk(WbemNameCursor& cursor, const WbemNameCursor::Fetch& fetch)
 {
@@ -28,7 +27,7 @@ bool Always(const std::wstring&)
 {
     return true;
 }
-} // namespace
+}  // namespace
 
 TEST(WbemNameCursor, NextOutsideAWalkIsUnexpected)
 {
@@ -65,8 +64,7 @@ TEST(WbemNameCursor, AFetchThatRunsOutOfMemoryFailsThatNameOnly)
     WbemNameCursor cursor;
     cursor.Begin({L"A", L"B"});
     BSTR name = nullptr;
-    EXPECT_EQ(cursor.Next(&name, [](const std::wstring&) -> bool { throw std::bad_alloc(); }),
-              WBEM_E_OUT_OF_MEMORY);
+    EXPECT_EQ(cursor.Next(&name, [](const std::wstring&) -> bool { throw std::bad_alloc(); }), WBEM_E_OUT_OF_MEMORY);
     EXPECT_EQ(name, nullptr);
     EXPECT_EQ(Walk(cursor, Always), (std::vector<std::wstring>{L"B"}));
 }

@@ -2,8 +2,7 @@
 
 using namespace wmitest;
 
-namespace
-{
+namespace {
 std::wstring ObjectText(IWbemClassObject* object, LONG flags = 0)
 {
     BSTR text = nullptr;
@@ -12,7 +11,7 @@ std::wstring ObjectText(IWbemClassObject* object, LONG flags = 0)
     SysFreeString(text);
     return result;
 }
-} // namespace
+}  // namespace
 
 TEST(WbemObjectText, ClassTextShowsQualifiersPropertiesAndMethods)
 {
@@ -43,14 +42,13 @@ TEST(WbemObjectText, ClassTextShowsQualifiersPropertiesAndMethods)
     PutProperty(out.Get(), L"ReturnValue", CIM_UINT32);
     ASSERT_EQ(cls->PutMethod(L"SetMode", 0, in.Get(), out.Get()), WBEM_S_NO_ERROR);
 
-    EXPECT_EQ(ObjectText(cls.Get()),
-              L"\n[dynamic : ToInstance, provider(\"BntProvider\")]\n"
-              L"class Bnt_Reader : Bnt_Element\n{\n"
-              L"\t[key] string Name = \"Reader \\\"1\\\"\";\n"
-              L"\t[CIMTYPE(\"ref:Bnt_Panel\")] Bnt_Panel ref Panel;\n"
-              L"\tuint8 Codes[];\n"
-              L"\tuint32 SetMode([ID(0), in] sint32 Mode);\n"
-              L"};\n");
+    EXPECT_EQ(ObjectText(cls.Get()), L"\n[dynamic : ToInstance, provider(\"BntProvider\")]\n"
+                                     L"class Bnt_Reader : Bnt_Element\n{\n"
+                                     L"\t[key] string Name = \"Reader \\\"1\\\"\";\n"
+                                     L"\t[CIMTYPE(\"ref:Bnt_Panel\")] Bnt_Panel ref Panel;\n"
+                                     L"\tuint8 Codes[];\n"
+                                     L"\tuint32 SetMode([ID(0), in] sint32 Mode);\n"
+                                     L"};\n");
     EXPECT_EQ(ObjectText(cls.Get(), WBEM_FLAG_NO_FLAVORS).find(L"ToInstance"), std::wstring::npos);
 }
 

@@ -8,8 +8,7 @@
 
 using namespace wmitest;
 
-namespace
-{
+namespace {
 // Switches the C library's character classes to C.UTF-8 for one test, so that non-ASCII
 // letters form identifiers and have case mappings; the previous locale comes back afterwards.
 class Utf8CharacterClasses
@@ -43,7 +42,7 @@ LONG Number(IWbemClassObject* object, const wchar_t* name)
     EXPECT_EQ(object->Get(name, 0, &value, nullptr, nullptr), WBEM_S_NO_ERROR);
     return value.vt == VT_I4 ? value.lVal : -1;
 }
-} // namespace
+}  // namespace
 
 TEST(WbemName, EqualNamesHashAlike)
 {

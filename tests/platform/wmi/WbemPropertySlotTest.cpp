@@ -8,8 +8,7 @@
 
 using namespace wmitest;
 
-namespace
-{
+namespace {
 ComPtr<IWbemClassObject> SampleClass(const wchar_t* name)
 {
     ComPtr<IWbemClassObject> cls = MakeClass(name);
@@ -54,7 +53,7 @@ std::wstring RelativePath(IWbemClassObject* object)
 {
     return Text(object, L"__RELPATH");
 }
-} // namespace
+}  // namespace
 
 TEST(WbemPropertySlot, PutBySlotBuildsTheSameInstanceAsPutByName)
 {

@@ -2,8 +2,7 @@
 
 using namespace wmitest;
 
-namespace
-{
+namespace {
 ComPtr<IWbemClassObject> BadgeClass()
 {
     ComPtr<IWbemClassObject> badge = MakeClass(L"Bnt_Badge");
@@ -13,7 +12,7 @@ ComPtr<IWbemClassObject> BadgeClass()
     MarkKey(badge.Get(), L"BadgeKey");
     return badge;
 }
-} // namespace
+}  // namespace
 
 TEST(WbemProperty, NamesMatchWithoutRegardToCaseAndKeepTheirDeclaredSpelling)
 {
@@ -156,16 +155,15 @@ TEST(WbemProperty, EnumerationFollowsDeclarationOrderWithInheritedPropertiesFirs
     PutProperty(derived.Get(), L"Name", CIM_STRING);
     PutProperty(derived.Get(), L"Panel", CIM_REFERENCE);
 
-    EXPECT_EQ(Names(derived.Get(), WBEM_FLAG_NONSYSTEM_ONLY),
-              (std::vector<std::wstring>{L"Id", L"Name", L"Panel"}));
+    EXPECT_EQ(Names(derived.Get(), WBEM_FLAG_NONSYSTEM_ONLY), (std::vector<std::wstring>{L"Id", L"Name", L"Panel"}));
     EXPECT_EQ(Names(derived.Get(), WBEM_FLAG_LOCAL_ONLY), (std::vector<std::wstring>{L"Name", L"Panel"}));
     EXPECT_EQ(Names(derived.Get(), WBEM_FLAG_PROPAGATED_ONLY), (std::vector<std::wstring>{L"Id"}));
     EXPECT_EQ(Names(derived.Get(), WBEM_FLAG_KEYS_ONLY), (std::vector<std::wstring>{L"Id"}));
     EXPECT_EQ(Names(derived.Get(), WBEM_FLAG_REFS_ONLY), (std::vector<std::wstring>{L"Panel"}));
-    EXPECT_EQ(Names(derived.Get(), WBEM_FLAG_SYSTEM_ONLY),
-              (std::vector<std::wstring>{L"__GENUS", L"__CLASS", L"__SUPERCLASS", L"__DYNASTY",
-                                         L"__RELPATH", L"__PROPERTY_COUNT", L"__DERIVATION",
-                                         L"__SERVER", L"__NAMESPACE", L"__PATH"}));
+    EXPECT_EQ(
+        Names(derived.Get(), WBEM_FLAG_SYSTEM_ONLY),
+        (std::vector<std::wstring>{L"__GENUS", L"__CLASS", L"__SUPERCLASS", L"__DYNASTY", L"__RELPATH",
+                                   L"__PROPERTY_COUNT", L"__DERIVATION", L"__SERVER", L"__NAMESPACE", L"__PATH"}));
     EXPECT_EQ(Names(derived.Get(), 0).size(), 13u);
 
     SAFEARRAY* names = nullptr;

@@ -2,8 +2,7 @@
 
 using namespace wmitest;
 
-namespace
-{
+namespace {
 ComPtr<IWbemQualifierSet> ClassQualifiers(IWbemClassObject* object)
 {
     ComPtr<IWbemQualifierSet> set;
@@ -23,7 +22,7 @@ HRESULT Lookup(IWbemQualifierSet* set, const wchar_t* name, LONG* flavor = nullp
     _variant_t value;
     return set->Get(name, 0, &value, flavor);
 }
-} // namespace
+}  // namespace
 
 TEST(WbemQualifier, FlavoursDecideWhereAQualifierPropagates)
 {

@@ -6,8 +6,7 @@
 #include <functional>
 #include <vector>
 
-namespace
-{
+namespace {
 // The base alone: nothing served.
 class Unserved final : public WbemServicesBase
 {
@@ -97,7 +96,7 @@ const std::vector<Refusal> kEveryMethod = {
     {"ExecMethodAsync", 0,
      [](IWbemServices& s, Outputs&) { return s.ExecMethodAsync(nullptr, nullptr, 0, nullptr, nullptr, nullptr); }},
 };
-} // namespace
+}  // namespace
 
 TEST(WbemServicesBase, EveryMethodIsRefusedWithItsOutPointersCleared)
 {

@@ -2,8 +2,7 @@
 
 using namespace wmitest;
 
-namespace
-{
+namespace {
 ComPtr<IWbemClassObject> TwoKeyClass()
 {
     auto base = MakeClass(L"Bnt_Element");
@@ -21,7 +20,7 @@ void PutText(IWbemClassObject* object, const wchar_t* name, const wchar_t* text)
     _variant_t value(text);
     ASSERT_EQ(object->Put(name, 0, &value, 0), WBEM_S_NO_ERROR);
 }
-} // namespace
+}  // namespace
 
 TEST(WbemSystemProperty, ClassDescribesItsPlaceInTheHierarchy)
 {

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace wmitest
-{
+namespace wmitest {
 inline ComPtr<IWbemClassObject> MakeClass(const wchar_t* name, IWbemClassObject* superclass = nullptr)
 {
     ComPtr<IWbemClassObject> result;
@@ -19,8 +18,7 @@ inline ComPtr<IWbemClassObject> MakeClass(const wchar_t* name, IWbemClassObject*
     return result;
 }
 
-inline void PutProperty(IWbemClassObject* object, const wchar_t* name, CIMTYPE type,
-                        VARIANT* value = nullptr)
+inline void PutProperty(IWbemClassObject* object, const wchar_t* name, CIMTYPE type, VARIANT* value = nullptr)
 {
     ASSERT_EQ(object->Put(name, 0, value, type), WBEM_S_NO_ERROR) << std::wstring(name).size();
 }
@@ -91,4 +89,4 @@ inline ULONG References(IUnknown* object)
     object->AddRef();
     return object->Release();
 }
-} // namespace wmitest
+}  // namespace wmitest

@@ -6,8 +6,7 @@
 
 #include "platform/xml/XmlDocument.h"
 
-namespace
-{
+namespace {
 
 std::string Utf8(const CString& text)
 {
@@ -71,7 +70,7 @@ TEST(XmlDocument, MalformedAndHostileTextsAreParseErrors)
     {
         const char* rule;
         std::wstring text;
-        LONG expectedCode; // 0: any parser code
+        LONG expectedCode;  // 0: any parser code
     };
     std::wstring deep;
     for (int i = 0; i <= XmlDocument::kMaxDepth; ++i)
@@ -139,4 +138,4 @@ TEST(XmlDocument, NodesOutliveTheirDocument)
     EXPECT_EQ(Utf8(kept.GetText()), "kept");
 }
 
-} // namespace
+}  // namespace

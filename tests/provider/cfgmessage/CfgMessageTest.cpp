@@ -20,8 +20,7 @@
 #include "tests/provider/core/TestApp.h"
 #include "tests/support/SimulatedInstallation.h"
 
-namespace
-{
+namespace {
 
 using support::SimulatedCfgServer;
 
@@ -81,7 +80,8 @@ std::vector<Received> ReceivedBy(const SimulatedCfgServer& server)
 {
     std::vector<Received> received;
     for (const auto& call : server.Calls())
-        received.push_back({RpcBlock::Long(call.block, 0), std::vector<BYTE>(call.block.begin() + 4, call.block.end())});
+        received.push_back(
+            {RpcBlock::Long(call.block, 0), std::vector<BYTE>(call.block.begin() + 4, call.block.end())});
     return received;
 }
 
@@ -98,7 +98,8 @@ TEST_F(ServerRpcThreads, SendCfgMessageReachesTheThreeServersWithTheMessagesOwnC
     CfgMessage message(13, 0, 0);
     message.SetCode(211);
     CWmipApp::SendCfgMessage(message);
-    for (SimulatedCfgServer* server : {&servers.CommServer(), &servers.LinkageCfgServer(), &servers.ArchiveServer()}) {
+    for (SimulatedCfgServer* server : {&servers.CommServer(), &servers.LinkageCfgServer(), &servers.ArchiveServer()})
+    {
         SCOPED_TRACE(std::string(server->ServerName().begin(), server->ServerName().end()));
         const auto received = ReceivedBy(*server);
         ASSERT_EQ(received.size(), 1u);
@@ -155,8 +156,8 @@ TEST(ServerRpcThreadsWithoutDatabase, EverySendLogsBothLinesPerServerAndTriesAga
                   "The system was unable to open a database connection to service this request."),
               6);
     for (const char* server : {"Communication Server.", "Linkage Server.", "Archive Server."})
-        EXPECT_EQ(ProviderTestInstallation::CountLogLines(std::string("Unable to retrieve RPC communication thread for ") +
-                                                          server),
+        EXPECT_EQ(ProviderTestInstallation::CountLogLines(
+                      std::string("Unable to retrieve RPC communication thread for ") + server),
                   2)
             << server;
 }
@@ -169,7 +170,8 @@ protected:
 
     static int LostLines()
     {
-        return ProviderTestInstallation::CountLogLines("Lost connection to the database! Will attempt one reconnect...");
+        return ProviderTestInstallation::CountLogLines(
+            "Lost connection to the database! Will attempt one reconnect...");
     }
 
     ProviderTestInstallation m_installation;

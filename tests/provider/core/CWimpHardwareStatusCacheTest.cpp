@@ -58,10 +58,12 @@ TEST(HardwareStatusCache, ConcurrentReadersAndWritersSeeEveryWrite)
     std::atomic<bool> writing{true};
     std::atomic<long> reads{0};
     std::vector<std::thread> threads;
-    for (int w = 0; w < kWriters; ++w) {
+    for (int w = 0; w < kWriters; ++w)
+    {
         threads.emplace_back([&cache, w] {
             // Each writer creates fresh records on its own panel, so the maps grow while read.
-            for (int k = 0; k < kKeys; ++k) {
+            for (int k = 0; k < kKeys; ++k)
+            {
                 cache.SetPanelStatus(w, k);
                 cache.SetReaderStatus(w, k, k + 1);
                 cache.SetReaderMode(w, k, k + 2);
@@ -70,12 +72,15 @@ TEST(HardwareStatusCache, ConcurrentReadersAndWritersSeeEveryWrite)
             }
         });
     }
-    for (int r = 0; r < kReaders; ++r) {
+    for (int r = 0; r < kReaders; ++r)
+    {
         threads.emplace_back([&cache, &writing, &reads, r] {
             // Readers also create records (reads insert), on panels the writers never touch.
             // Each reader makes at least one pass, even when the writers finish first.
-            do {
-                for (int k = 0; k < 50; ++k) {
+            do
+            {
+                for (int k = 0; k < 50; ++k)
+                {
                     const int status = cache.GetReaderStatus(k % kWriters, k);
                     EXPECT_TRUE(status == 0 || status == k + 1);
                     cache.GetInputStatus(100 + r, k, k);
@@ -84,16 +89,20 @@ TEST(HardwareStatusCache, ConcurrentReadersAndWritersSeeEveryWrite)
             } while (writing.load());
         });
     }
-    for (int w = 0; w < kWriters; ++w) {
+    for (int w = 0; w < kWriters; ++w)
+    {
         threads[w].join();
     }
     writing = false;
-    for (int r = 0; r < kReaders; ++r) {
+    for (int r = 0; r < kReaders; ++r)
+    {
         threads[kWriters + r].join();
     }
-    for (int w = 0; w < kWriters; ++w) {
+    for (int w = 0; w < kWriters; ++w)
+    {
         EXPECT_EQ(cache.GetPanelStatus(w), kKeys - 1);
-        for (int k = 0; k < kKeys; ++k) {
+        for (int k = 0; k < kKeys; ++k)
+        {
             ASSERT_EQ(cache.GetReaderStatus(w, k), k + 1);
             ASSERT_EQ(cache.GetReaderMode(w, k), k + 2);
             ASSERT_EQ(cache.GetDeviceStatus(w, k), k + 3);

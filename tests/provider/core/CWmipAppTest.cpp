@@ -25,16 +25,19 @@ void RunTogether(int threads, Body body)
 {
     std::atomic<bool> go{false};
     std::vector<std::thread> workers;
-    for (int i = 0; i < threads; ++i) {
+    for (int i = 0; i < threads; ++i)
+    {
         workers.emplace_back([&go, &body, i] {
-            while (!go.load()) {
+            while (!go.load())
+            {
                 std::this_thread::yield();
             }
             body(i);
         });
     }
     go = true;
-    for (auto& worker : workers) {
+    for (auto& worker : workers)
+    {
         worker.join();
     }
 }
@@ -124,17 +127,19 @@ TEST(WmipAppStoredValue, ReadsTheDatabaseRowOrTheDefault)
                       "DELETE FROM CONFIG_VALUE WHERE CONFIGID = 39;"
                       "INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (5000, 17);");
     TestApp app;
-    const struct {
+    const struct
+    {
         LONG id;
         LONG expected;
     } cases[] = {
-        {33, 300},  // demo row
-        {37, 45},   // changed row
-        {39, 600},  // no row: the installation's default
-        {5000, 17}, // a row without a default
-        {5001, 0},  // neither row nor default
+        {33, 300},   // demo row
+        {37, 45},    // changed row
+        {39, 600},   // no row: the installation's default
+        {5000, 17},  // a row without a default
+        {5001, 0},   // neither row nor default
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         EXPECT_EQ(CWmipApp::GetStoredValue(c.id), c.expected) << "id " << c.id;
     }
     EXPECT_EQ(CWmipApp::GetConnectionManager()->GetLentCount(), 0);
@@ -188,7 +193,8 @@ TEST(WmipAppStoredValue, LaterCallAttachesTheDatabaseOnceItIsReachable)
 
 TEST(WmipAppRegistry, OnlyTheValueOneTurnsASwitchOn)
 {
-    const struct {
+    const struct
+    {
         const wchar_t* name;
         int (*read)();
     } switches[] = {
@@ -196,14 +202,18 @@ TEST(WmipAppRegistry, OnlyTheValueOneTurnsASwitchOn)
         {L"SkipLocalSystemAuthentication", &CWmipApp::SkipLocalSystemAuthentication},
         {L"DisableConnectionPooling", &CWmipApp::DisableConnectionPooling},
     };
-    const struct {
+    const struct
+    {
         std::optional<DWORD> stored;
         int expected;
     } values[] = {{std::nullopt, 0}, {0, 0}, {1, 1}, {2, 0}, {0xFFFFFFFF, 0}};
-    for (const auto& s : switches) {
-        for (const auto& v : values) {
+    for (const auto& s : switches)
+    {
+        for (const auto& v : values)
+        {
             ProviderTestInstallation installation(false);
-            if (v.stored) {
+            if (v.stored)
+            {
                 ProviderTestInstallation::SetRegistryDword(kInstallationKey, s.name, *v.stored);
             }
             TestApp app;
@@ -225,26 +235,30 @@ TEST(WmipAppRegistry, InstallationInProgressIsAnnouncedWhenTheUserCacheIsCreated
 
 TEST(WmipAppRegistry, DatabaseTimeoutComesFromFluxmereThenVexletElseDefault)
 {
-    const struct {
+    const struct
+    {
         std::optional<DWORD> fluxmere;  // nullopt: key absent
         bool fluxmereKeyWithoutValue;
         std::optional<DWORD> vexlet;
         int expected;
     } cases[] = {
-        {45, false, 90, 45},
-        {std::nullopt, false, 90, 90},
-        {std::nullopt, false, std::nullopt, 300},
+        {45, false, 90, 45},           {std::nullopt, false, 90, 90}, {std::nullopt, false, std::nullopt, 300},
         {std::nullopt, true, 90, 300},  // the Fluxmere key opens, so Vexlet is not asked
         {0, false, std::nullopt, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         ProviderTestInstallation installation;
-        if (c.fluxmere) {
+        if (c.fluxmere)
+        {
             ProviderTestInstallation::SetRegistryDword(kFluxmereKey, L"DatabaseTimeout", *c.fluxmere);
-        } else if (c.fluxmereKeyWithoutValue) {
+        }
+        else if (c.fluxmereKeyWithoutValue)
+        {
             ProviderTestInstallation::SetRegistryDword(kFluxmereKey, L"Other", 1);
         }
-        if (c.vexlet) {
+        if (c.vexlet)
+        {
             ProviderTestInstallation::SetRegistryDword(kVexletKey, L"DatabaseTimeout", *c.vexlet);
         }
         TestApp app;
@@ -280,7 +294,8 @@ TEST(WmipAppTrust, ValuesAreRandomNonZeroAndChangeOnEveryFirstRise)
     TestApp app;
     std::set<LONG> seen;
     LONG previous = 0;
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 500; ++i)
+    {
         CWmipApp::SetBackdoorEnabled(1);
         const LONG value = CWmipApp::GetBackdoorValue();
         EXPECT_NE(value, 0);
@@ -308,7 +323,8 @@ TEST(WmipAppTrust, ConcurrentBalancedUseEndsLowered)
 {
     TestApp app;
     RunTogether(8, [](int) {
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 200; ++i)
+        {
             CWmipApp::SetBackdoorEnabled(1);
             EXPECT_EQ(CWmipApp::IsBackdoorEnabled(), 1);
             EXPECT_NE(CWmipApp::GetBackdoorValue(), 0);

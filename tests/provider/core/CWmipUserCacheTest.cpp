@@ -23,7 +23,8 @@ constexpr DWORD kUsePermission = 0x100000D0;
 
 // A demo installation, a test application on a fake clock, and the operator as the caller of
 // the test's thread.
-class UserCacheTest : public ::testing::Test {
+class UserCacheTest : public ::testing::Test
+{
 protected:
     UserCacheTest() : m_app(m_clock.Clock(kLifetimeSeconds)) {}
 
@@ -77,22 +78,26 @@ TEST_F(UserCacheTest, ConcurrentLookupsOfOneAccountLogInOnce)
     std::vector<CWmipUserCacheEntry*> entries(kThreads, nullptr);
     std::atomic<bool> go{false};
     std::vector<std::thread> threads;
-    for (int i = 0; i < kThreads; ++i) {
+    for (int i = 0; i < kThreads; ++i)
+    {
         threads.emplace_back([this, &entries, &go, i] {
             const CallerIdentity::Scope caller(CallerIdentity(kOperatorSid, SecurityImpersonation));
-            while (!go.load()) {
+            while (!go.load())
+            {
                 std::this_thread::yield();
             }
             EXPECT_EQ(Cache().GetUser(&entries[i]), S_OK);
         });
     }
     go = true;
-    for (auto& thread : threads) {
+    for (auto& thread : threads)
+    {
         thread.join();
     }
     EXPECT_EQ(std::set<CWmipUserCacheEntry*>(entries.begin(), entries.end()).size(), 1u);
     EXPECT_EQ(entries[0]->GetUseCount(), kThreads);
-    for (CWmipUserCacheEntry* entry : entries) {
+    for (CWmipUserCacheEntry* entry : entries)
+    {
         EXPECT_EQ(Cache().ReleaseUser(entry), S_OK);
     }
     EXPECT_EQ(entries[0]->GetUseCount(), 0);
@@ -228,7 +233,8 @@ TEST(UserCacheLifetime, ComesFromStoredValue33)
     ASSERT_EQ(cache->GetUserFromSID(&renewed, CString(kOperatorSid)), S_OK);
     EXPECT_NE(renewed, entry);
     EXPECT_EQ(cache->GetRetiredUserCount(), 1u);
-    for (CWmipUserCacheEntry* taken : {entry, same, renewed}) {
+    for (CWmipUserCacheEntry* taken : {entry, same, renewed})
+    {
         EXPECT_EQ(cache->ReleaseUser(taken), S_OK);
     }
 }
@@ -242,15 +248,18 @@ TEST_F(UserCacheTest, AccountsThatCannotBeServedAreRefused)
                         " USER_PERM_UDFID, BNT_DBID) VALUES (7, 'gone', 'Gone', 'Away', 1, 0, 1, 0, 0, 0, 0, 1);"
                         "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID)"
                         " VALUES (3, 7, 1, 'S-1-5-21-9-9-9-1007');");
-    const struct {
+    const struct
+    {
         const wchar_t* sid;
         const char* log;
     } cases[] = {
-        {L"S-1-5-21-9-9-9-4242", "Access denied: account with SID S-1-5-21-9-9-9-4242 is not linked to an Ivarune user"},
+        {L"S-1-5-21-9-9-9-4242",
+         "Access denied: account with SID S-1-5-21-9-9-9-4242 is not linked to an Ivarune user"},
         {L"", "Access denied: account with SID  is not linked"},
         {L"S-1-5-21-9-9-9-1007", "Access denied: unable to login to Ivarune"},  // linked to a disabled user
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         const int before = ProviderTestInstallation::CountLogLines(c.log);
         CWmipUserCacheEntry* entry = reinterpret_cast<CWmipUserCacheEntry*>(0x1);
         EXPECT_EQ(Cache().GetUserFromSID(&entry, CString(c.sid)), WBEM_E_ACCESS_DENIED);
@@ -265,7 +274,8 @@ TEST(UserCacheCaller, UnlinkedCallerIsRefusedAndLocalSystemSilently)
 {
     ProviderTestInstallation installation;
     TestApp app;
-    const struct {
+    const struct
+    {
         const wchar_t* sid;
         int loggedRefusals;
     } cases[] = {
@@ -273,7 +283,8 @@ TEST(UserCacheCaller, UnlinkedCallerIsRefusedAndLocalSystemSilently)
         {L"S-1-5-18", 0},
         {L"S-1-5-20", 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         const CallerIdentity::Scope caller(CallerIdentity(c.sid, SecurityImpersonation));
         const int before = ProviderTestInstallation::CountLogLines("Access denied: unable to login to Ivarune");
         CWmipUserCacheEntry* entry = nullptr;
@@ -289,7 +300,8 @@ TEST(UserCacheCaller, ImpersonationLevelDecidesWhetherTheCallerIsServed)
 {
     ProviderTestInstallation installation;
     TestApp app;
-    const struct {
+    const struct
+    {
         SECURITY_IMPERSONATION_LEVEL level;
         bool bySid;
         HRESULT expected;
@@ -300,9 +312,11 @@ TEST(UserCacheCaller, ImpersonationLevelDecidesWhetherTheCallerIsServed)
         {SecurityIdentification, true, S_FALSE, nullptr},
         {SecurityImpersonation, false, S_OK, nullptr},
         {SecurityDelegation, false, S_OK, nullptr},
-        {static_cast<SECURITY_IMPERSONATION_LEVEL>(9), false, WBEM_E_ACCESS_DENIED, "Unable to determine impersonation level"},
+        {static_cast<SECURITY_IMPERSONATION_LEVEL>(9), false, WBEM_E_ACCESS_DENIED,
+         "Unable to determine impersonation level"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         const CallerIdentity::Scope caller(CallerIdentity(kOperatorSid, c.level));
         const int before = c.log != nullptr ? ProviderTestInstallation::CountLogLines(c.log) : 0;
         CWmipUserCacheEntry* entry = nullptr;
@@ -310,10 +324,12 @@ TEST(UserCacheCaller, ImpersonationLevelDecidesWhetherTheCallerIsServed)
                                    : TestApp::Cache()->GetUser(&entry);
         EXPECT_EQ(hr, c.expected) << "level " << c.level;
         EXPECT_EQ(entry != nullptr, SUCCEEDED(c.expected));
-        if (c.log != nullptr) {
+        if (c.log != nullptr)
+        {
             EXPECT_EQ(ProviderTestInstallation::CountLogLines(c.log), before + 1) << c.log;
         }
-        if (entry != nullptr) {
+        if (entry != nullptr)
+        {
             EXPECT_EQ(entry->GetUser()->GetUserID(), ProviderTestInstallation::kOperatorId);
             EXPECT_EQ(TestApp::Cache()->ReleaseUser(entry), S_OK);
         }
@@ -333,12 +349,12 @@ TEST(UserCacheCaller, WithoutACallerTheImpersonationFailureIsReturned)
 
 TEST_F(UserCacheTest, BinarySidIsConvertedOrRefused)
 {
-    const unsigned char operatorSid[] = {1, 5, 0, 0, 0, 0, 0, 5,         // S-1-5
-                                         21, 0, 0, 0,                    // 21
-                                         0xDC, 0xF4, 0xDC, 0x3B,         // 1004336348
-                                         0x83, 0x3D, 0x2B, 0x46,         // 1177238915
-                                         0x82, 0x8B, 0xA6, 0x28,         // 682003330
-                                         0xE9, 0x03, 0, 0};              // 1001
+    const unsigned char operatorSid[] = {1,    5,    0,    0,    0, 0, 0, 5,  // S-1-5
+                                         21,   0,    0,    0,                 // 21
+                                         0xDC, 0xF4, 0xDC, 0x3B,              // 1004336348
+                                         0x83, 0x3D, 0x2B, 0x46,              // 1177238915
+                                         0x82, 0x8B, 0xA6, 0x28,              // 682003330
+                                         0xE9, 0x03, 0,    0};                // 1001
     CWmipUserCacheEntry* entry = nullptr;
     ASSERT_EQ(Cache().GetUserFromSID(&entry, operatorSid), S_OK);
     ASSERT_NE(entry, nullptr);
@@ -347,7 +363,8 @@ TEST_F(UserCacheTest, BinarySidIsConvertedOrRefused)
 
     const unsigned char badRevision[] = {2, 1, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0};
     const unsigned char tooManyParts[] = {1, 16, 0, 0, 0, 0, 0, 5};
-    for (const unsigned char* bad : {badRevision, tooManyParts, static_cast<const unsigned char*>(nullptr)}) {
+    for (const unsigned char* bad : {badRevision, tooManyParts, static_cast<const unsigned char*>(nullptr)})
+    {
         CWmipUserCacheEntry* refused = nullptr;
         EXPECT_EQ(Cache().GetUserFromSID(&refused, bad), WBEM_E_ACCESS_DENIED);
         EXPECT_EQ(refused, nullptr);
@@ -363,13 +380,15 @@ TEST(UserCachePool, ExhaustedConnectionPoolFailsTheLookupInsteadOfGuessingAUser)
     DBConnectionManager* manager = CWmipApp::GetConnectionManager();
     ASSERT_NE(manager, nullptr);
     std::vector<CAcsUser*> lent;
-    for (int i = 0; i < DBConnectionManager::kDefaultPoolSize; ++i) {
+    for (int i = 0; i < DBConnectionManager::kDefaultPoolSize; ++i)
+    {
         lent.push_back(manager->Connection(0));
         ASSERT_NE(lent.back(), nullptr);
     }
     TestUserCache* cache = TestApp::Cache();
     ASSERT_NE(cache, nullptr);
-    for (const bool bySid : {true, false}) {
+    for (const bool bySid : {true, false})
+    {
         CWmipUserCacheEntry* entry = nullptr;
         const HRESULT hr = bySid ? cache->GetUserFromSID(&entry, CString(kOperatorSid)) : cache->GetUser(&entry);
         EXPECT_EQ(hr, WBEM_E_FAILED);
@@ -385,10 +404,12 @@ TEST(UserCachePool, ExhaustedConnectionPoolFailsTheLookupInsteadOfGuessingAUser)
     CWmipUserCacheEntry* entry = nullptr;
     ASSERT_EQ(cache->GetUserFromSID(&entry, CString(kOperatorSid)), S_OK);
     EXPECT_EQ(entry->GetUser()->GetUserID(), ProviderTestInstallation::kOperatorId);
-    EXPECT_EQ(manager->GetLentCount(), DBConnectionManager::kDefaultPoolSize - 1) << "the lookup gave its connection back";
+    EXPECT_EQ(manager->GetLentCount(), DBConnectionManager::kDefaultPoolSize - 1)
+        << "the lookup gave its connection back";
     EXPECT_EQ(cache->ReleaseUser(entry), S_OK);
     lent.pop_back();
-    for (CAcsUser* connection : lent) {
+    for (CAcsUser* connection : lent)
+    {
         manager->ReleaseConnection(connection);
     }
 }

@@ -17,7 +17,8 @@
 namespace {
 
 // A latch the tests open to let a worker go on.
-class Latch {
+class Latch
+{
 public:
     void Open()
     {
@@ -40,7 +41,8 @@ private:
 };
 
 // Records the sequence of calls the thread procedure makes.
-class RecordingThread : public LWorkerThread {
+class RecordingThread : public LWorkerThread
+{
 public:
     RecordingThread(BOOL startup, UINT run, UINT shutdown) : m_startup(startup), m_run(run), m_shutdown(shutdown) {}
     ~RecordingThread() override { Kill(0); }
@@ -87,14 +89,16 @@ private:
 };
 
 // A loop that ends when its stop flag is set; Stop waits for the end as the derived classes do.
-class StoppableThread : public LWorkerThread {
+class StoppableThread : public LWorkerThread
+{
 public:
     explicit StoppableThread(bool waitInStop) : m_waitInStop(waitInStop) { SetStopPolling(10, 200); }
     ~StoppableThread() override { Kill(0); }
 
     UINT OnRun() override
     {
-        while (!m_stop.load()) {
+        while (!m_stop.load())
+        {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         return 0;
@@ -111,7 +115,8 @@ private:
 };
 
 // A thread that ignores stop requests until the test opens its latch.
-class StubbornThread : public LWorkerThread {
+class StubbornThread : public LWorkerThread
+{
 public:
     explicit StubbornThread(bool stopAnswer) : m_stopAnswer(stopAnswer) { SetStopPolling(5, 3); }
 
@@ -135,7 +140,8 @@ private:
     std::atomic<int> m_stopRequests{0};
 };
 
-class ThrowingThread : public LWorkerThread {
+class ThrowingThread : public LWorkerThread
+{
 public:
     ~ThrowingThread() override { Kill(0); }
     UINT OnRun() override { throw std::runtime_error("boom"); }
@@ -144,7 +150,8 @@ public:
 // Waits (bounded) until the thread's exit status is final.
 void WaitUntilEnded(LWorkerThread& thread)
 {
-    for (int i = 0; i < 5000 && thread.GetThreadExitCode() == LWorkerThread::kStillActive; ++i) {
+    for (int i = 0; i < 5000 && thread.GetThreadExitCode() == LWorkerThread::kStillActive; ++i)
+    {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
@@ -163,7 +170,8 @@ TEST(WorkerThreadProcedure, RunsStartupRunShutdownAndExitsWithTheShutdownResult)
 
 TEST(WorkerThreadProcedure, ErrorPathReportsTheExitCodeMember)
 {
-    const struct {
+    const struct
+    {
         BOOL startup;
         UINT run;
         int exitCode;
@@ -173,7 +181,8 @@ TEST(WorkerThreadProcedure, ErrorPathReportsTheExitCodeMember)
         {TRUE, 3, 7, {"startup", "run", "error 7", "shutdown"}},
         {FALSE, 0, 0, {"startup", "error 0", "shutdown"}},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         RecordingThread thread(c.startup, c.run, 99);
         thread.SetExitCode(c.exitCode);
         ASSERT_TRUE(thread.Start());
@@ -269,7 +278,8 @@ TEST(WorkerThreadStop, StopThatOnlySignalsIsFollowedByABoundedJoin)
 TEST(WorkerThreadStop, ThreadThatIgnoresStopIsDetachedAndLoggedNotKilled)
 {
     ProviderTestInstallation installation(false);
-    for (const bool stopAnswer : {false, true}) {
+    for (const bool stopAnswer : {false, true})
+    {
         auto thread = std::make_unique<StubbornThread>(stopAnswer);
         ASSERT_TRUE(thread->Start());
         const auto started = std::chrono::steady_clock::now();
@@ -290,7 +300,8 @@ TEST(WorkerThreadStop, ThreadThatIgnoresStopIsDetachedAndLoggedNotKilled)
 TEST(WorkerThreadStop, BaseStopCannotStopAndKillDetachesARunningThread)
 {
     ProviderTestInstallation installation(false);
-    class Waiting : public LWorkerThread {
+    class Waiting : public LWorkerThread
+    {
     public:
         UINT OnRun() override
         {
@@ -309,7 +320,8 @@ TEST(WorkerThreadStop, BaseStopCannotStopAndKillDetachesARunningThread)
 
 TEST(WorkerThreadStop, WaitForExitTimesOutWhileRunningAndJoinsOnceEnded)
 {
-    class Waiting : public LWorkerThread {
+    class Waiting : public LWorkerThread
+    {
     public:
         ~Waiting() override { Kill(0); }
         UINT OnRun() override
@@ -333,7 +345,8 @@ TEST(WorkerThreadStop, WaitForExitTimesOutWhileRunningAndJoinsOnceEnded)
 
 // A thread that keeps using its own members after a stop that timed out, and tells when it is
 // destroyed.
-class LingeringThread : public LWorkerThread {
+class LingeringThread : public LWorkerThread
+{
 public:
     LingeringThread(Latch& release, std::atomic<int>& destroyed, std::atomic<int>& lastSeen)
         : m_release(release), m_destroyed(destroyed), m_lastSeen(lastSeen)
@@ -368,7 +381,8 @@ TEST(WorkerThreadStop, AThreadLeftRunningOwnsItsObjectUntilItEnds)
     }
     EXPECT_EQ(destroyed.load(), 0) << "the owner let go, but the thread still runs on the object";
     release.Open();
-    for (int i = 0; i < 5000 && destroyed.load() == 0; ++i) {
+    for (int i = 0; i < 5000 && destroyed.load() == 0; ++i)
+    {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     EXPECT_EQ(destroyed.load(), 1) << "the thread deleted its object when it ended";

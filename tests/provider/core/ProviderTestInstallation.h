@@ -22,29 +22,31 @@
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/TemporaryHome.h"
 
-class ProviderTestInstallation {
+class ProviderTestInstallation
+{
 public:
     static constexpr wchar_t kOperatorSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
     static constexpr LONG kOperatorId = 1;
 
     explicit ProviderTestInstallation(bool withDatabase = true)
     {
-        if (withDatabase) {
+        if (withDatabase)
+        {
             CreateDatabase();
         }
     }
 
     // Builds the demo database from db/schema.sql and db/demo.sql.
-    void CreateDatabase() const
-    {
-        support::InstallationDatabase::CreateDemo(m_home.Path() / "provixa.db");
-    }
+    void CreateDatabase() const { support::InstallationDatabase::CreateDemo(m_home.Path() / "provixa.db"); }
 
     ProviderTestInstallation(const ProviderTestInstallation&) = delete;
     ProviderTestInstallation& operator=(const ProviderTestInstallation&) = delete;
 
     // Runs SQL text on the installation's database; fails the test on an error.
-    void Exec(const std::string& sql) const { support::InstallationDatabase::Execute(m_home.Path() / "provixa.db", sql); }
+    void Exec(const std::string& sql) const
+    {
+        support::InstallationDatabase::Execute(m_home.Path() / "provixa.db", sql);
+    }
 
     // Writes a DWORD value under HKEY_LOCAL_MACHINE\subKey.
     static void SetRegistryDword(const wchar_t* subKey, const wchar_t* name, DWORD value)
@@ -57,10 +59,12 @@ public:
     // The number of lines of the provider's log that contain the text.
     static int CountLogLines(const std::string& text)
     {
-        const std::string file = brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName());
+        const std::string file =
+            brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName());
         const auto lines = support::TemporaryHome::ReadLines(file);
-        return static_cast<int>(
-            std::count_if(lines.begin(), lines.end(), [&text](const std::string& line) { return line.find(text) != std::string::npos; }));
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&text](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        }));
     }
 
     const support::TemporaryHome& Home() const { return m_home; }

@@ -13,7 +13,8 @@
 #include "provider/CWmipUserCache.h"
 
 // A steady clock that only moves when a test moves it.
-class FakeClock {
+class FakeClock
+{
 public:
     ULONGLONG Now() const { return m_now.load(); }
     void AdvanceSeconds(ULONGLONG seconds) { m_now += seconds * 1000; }
@@ -29,14 +30,16 @@ private:
     std::atomic<ULONGLONG> m_now{1'000'000};
 };
 
-class TestUserCache : public CWmipUserCache {
+class TestUserCache : public CWmipUserCache
+{
 public:
     using CWmipUserCache::CWmipUserCache;
     using CWmipUserCache::GetCachedUserCount;
     using CWmipUserCache::GetRetiredUserCount;
 };
 
-class TestApp : public CWmipApp {
+class TestApp : public CWmipApp
+{
 public:
     explicit TestApp(CWmipUserCacheClock clock = CWmipUserCacheClock()) : m_clock(std::move(clock)) {}
 

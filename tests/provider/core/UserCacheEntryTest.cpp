@@ -33,7 +33,8 @@ INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (10, 10, 0, 1
     (11, 11, 0, 1), (12, 11, 1, 1), (13, 1, 0, 1), (12, 1, 0, 1);
 )";
 
-class UserCacheEntryTest : public ::testing::Test {
+class UserCacheEntryTest : public ::testing::Test
+{
 protected:
     // The operator's entry with the cache's entry lock, after the installation is prepared.
     CWmipUserCacheEntry* TakeOperator()
@@ -64,25 +65,27 @@ TEST_F(UserCacheEntryTest, OnityReadersOfTwoLevelsMayNotOverlap)
     m_installation.Exec(kOnityLevels);
     CWmipUserCacheEntry* entry = TakeOperator();
     ASSERT_NE(entry, nullptr);
-    const struct {
+    const struct
+    {
         std::initializer_list<LONG> assigned;
         std::initializer_list<LONG> added;
         bool allowed;
     } cases[] = {
-        {{10}, {11}, false},      // reader 10/0 in both
-        {{11}, {12}, true},       // 11/0 and 11/1 differ in the reader
-        {{13}, {12}, true},       // the shared ordinary reader 1/0 is no Onity reader
-        {{}, {10}, true},         // nothing assigned
+        {{10}, {11}, false},          // reader 10/0 in both
+        {{11}, {12}, true},           // 11/0 and 11/1 differ in the reader
+        {{13}, {12}, true},           // the shared ordinary reader 1/0 is no Onity reader
+        {{}, {10}, true},             // nothing assigned
         {{12, 10}, {13, 11}, false},  // the second pair overlaps
-        {{10}, {99}, true},       // a level without readers
+        {{10}, {99}, true},           // a level without readers
     };
-    for (const auto& one : cases) {
+    for (const auto& one : cases)
+    {
         SCOPED_TRACE(::testing::Message() << "added " << *one.added.begin());
         EXPECT_EQ(entry->CanOnityILSLevelBeAssigned(Levels(one.assigned), Levels(one.added)), one.allowed);
     }
     EXPECT_FALSE(entry->CanOnityILSLevelBeAssigned(Levels({11}), 10));
-    EXPECT_EQ(ProviderTestInstallation::CountLogLines("Out CWmipAccessLevelAssignmentMapper::CanOnityILSLevelBeAssigned"),
-              7);
+    EXPECT_EQ(
+        ProviderTestInstallation::CountLogLines("Out CWmipAccessLevelAssignmentMapper::CanOnityILSLevelBeAssigned"), 7);
     EXPECT_EQ(TestApp::Cache()->ReleaseUser(entry), S_OK);
 }
 
@@ -134,7 +137,8 @@ TEST_F(UserCacheEntryTest, CardholderManagerIsBuiltOnceOnABorrowedConnectionAndG
         std::vector<CString> fields;
         for (const LUDFField& field : manager->GetUDFLayout()->GetFields())
             fields.push_back(field.table + L"." + field.column + L"/" + field.label);
-        EXPECT_EQ(fields, (std::vector<CString>{L"UDFEMP.SHOE/Shoe", L"UDFEMP.HAT/Hat", L"VISITOR_UDF.SHOE/Visitor shoe"}))
+        EXPECT_EQ(fields,
+                  (std::vector<CString>{L"UDFEMP.SHOE/Shoe", L"UDFEMP.HAT/Hat", L"VISITOR_UDF.SHOE/Visitor shoe"}))
             << "every object type, in layout order";
     }
     EXPECT_EQ(connections->GetLentCount(), lent) << "the entry gives its connection back";
@@ -143,7 +147,8 @@ TEST_F(UserCacheEntryTest, CardholderManagerIsBuiltOnceOnABorrowedConnectionAndG
 namespace {
 
 // A mapper whose definition is an empty class, so that the class cache can hold one per user.
-class EmptyClassMapper : public CWmipMapper {
+class EmptyClassMapper : public CWmipMapper
+{
 public:
     EmptyClassMapper() : CWmipMapper(nullptr, nullptr, L"Tst_Fields") {}
     HRESULT CreateClass(IWbemClassObject** classObject, BOOL) override

@@ -20,7 +20,8 @@ constexpr LONG kLifetimeSeconds = 60;
 
 // Which system user a Windows account stands for is read from the database only when the
 // account has to be logged in; a request of a cached caller touches no database.
-class UserCacheLink : public ::testing::Test {
+class UserCacheLink : public ::testing::Test
+{
 protected:
     UserCacheLink() : m_app(m_clock.Clock(kLifetimeSeconds))
     {
@@ -51,18 +52,21 @@ TEST_F(UserCacheLink, CachedCallerIsServedWithoutTouchingTheDatabase)
     DBConnectionManager* manager = CWmipApp::GetConnectionManager();
     ASSERT_NE(manager, nullptr);
     std::vector<CAcsUser*> lent;
-    for (int i = 0; i < DBConnectionManager::kDefaultPoolSize; ++i) {
+    for (int i = 0; i < DBConnectionManager::kDefaultPoolSize; ++i)
+    {
         lent.push_back(manager->Connection(0));
         ASSERT_NE(lent.back(), nullptr);
     }
     // A request asks twice: for the right to use the provider and for the class's view right.
-    for (int ask = 0; ask < 2; ++ask) {
+    for (int ask = 0; ask < 2; ++ask)
+    {
         CWmipUserCacheEntry* again = nullptr;
         EXPECT_EQ(cache->GetUser(&again), S_OK);
         EXPECT_EQ(again, first);
         EXPECT_EQ(cache->ReleaseUser(again), S_OK);
     }
-    for (CAcsUser* connection : lent) {
+    for (CAcsUser* connection : lent)
+    {
         manager->ReleaseConnection(connection);
     }
     EXPECT_EQ(first->GetUser()->GetUserID(), ProviderTestInstallation::kOperatorId);

@@ -49,9 +49,12 @@ constexpr LONG kOperatorSystemGroup = 1;
 // The HRESULT of a call that may answer or throw CWMIException (S_OK when it does neither).
 inline HRESULT Outcome(const std::function<HRESULT()>& call, CString* message = nullptr)
 {
-    try {
+    try
+    {
         return call();
-    } catch (const brontel::utility::CWMIException& e) {
+    }
+    catch (const brontel::utility::CWMIException& e)
+    {
         if (message != nullptr)
             *message = e.GetText();
         return e.GetHResult();
@@ -62,7 +65,8 @@ inline HRESULT Outcome(const std::function<HRESULT()>& call, CString* message = 
 inline Table Sorted(Table rows, size_t keyCount)
 {
     std::sort(rows.begin(), rows.end(), [keyCount](const auto& a, const auto& b) {
-        for (size_t i = 0; i < keyCount; ++i) {
+        for (size_t i = 0; i < keyCount; ++i)
+        {
             const long long x = std::stoll(a.at(i));
             const long long y = std::stoll(b.at(i));
             if (x != y)
@@ -73,7 +77,8 @@ inline Table Sorted(Table rows, size_t keyCount)
     return rows;
 }
 
-class DemoMapperTest : public ::testing::Test {
+class DemoMapperTest : public ::testing::Test
+{
 protected:
     DemoMapperTest() : m_noApplication(static_cast<CWinApp*>(nullptr)) {}
 
@@ -95,16 +100,19 @@ protected:
     {
         Table rows;
         sqlite3* db = nullptr;
-        if (sqlite3_open(m_path.c_str(), &db) != SQLITE_OK) {
+        if (sqlite3_open(m_path.c_str(), &db) != SQLITE_OK)
+        {
             ADD_FAILURE() << "cannot open the database";
             sqlite3_close(db);
             return rows;
         }
         sqlite3_stmt* statement = nullptr;
         EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sql;
-        while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+        while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW)
+        {
             std::vector<std::string> row;
-            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+            for (int i = 0; i < sqlite3_column_count(statement); ++i)
+            {
                 const unsigned char* text = sqlite3_column_text(statement, i);
                 row.emplace_back(text != nullptr ? reinterpret_cast<const char*>(text) : "<null>");
             }
@@ -118,8 +126,8 @@ protected:
     // Grants the operator's system group a further permission (before LoginOperator).
     void GrantOperator(DWORD permission) const
     {
-        Exec("INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (" +
-             std::to_string(kOperatorSystemGroup) + ", " + std::to_string(permission) + ")");
+        Exec("INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (" + std::to_string(kOperatorSystemGroup) +
+             ", " + std::to_string(permission) + ")");
     }
 
     // Makes the demo operator the caller of the requests.
@@ -148,8 +156,8 @@ protected:
     // The mapper built by the class's registered factory (as the bus front end builds it).
     std::unique_ptr<CWmipClassMapper> FactoryMapper(const wchar_t* className)
     {
-        return ForCaller(
-            CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(m_connection.get(), nullptr, &m_services, className));
+        return ForCaller(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(m_connection.get(), nullptr,
+                                                                                 &m_services, className));
     }
 
     // The instances a query selects (all of the class for an empty WQL text), after the view
@@ -159,9 +167,11 @@ protected:
         std::vector<Instance> instances;
         EXPECT_EQ(mapper.CanView(), S_OK);
         std::unique_ptr<CWmipQuery> query;
-        if (*wql != L'\0') {
+        if (*wql != L'\0')
+        {
             query = CWmipQuery::CreateFromQuery(wql);
-            if (query == nullptr) {
+            if (query == nullptr)
+            {
                 ADD_FAILURE() << "unparsed: " << CStringToUtf8(wql);
                 return instances;
             }
@@ -178,12 +188,14 @@ protected:
     {
         std::vector<Instance> instances;
         const std::unique_ptr<CWmipObjectPath> parsed = CWmipObjectPath::CreateFromPath(path);
-        if (parsed == nullptr) {
+        if (parsed == nullptr)
+        {
             ADD_FAILURE() << "unparsed path: " << CStringToUtf8(path);
             return Instance();
         }
         const std::unique_ptr<CWmipQuery> query = parsed->GetQuery();
-        if (query == nullptr) {
+        if (query == nullptr)
+        {
             ADD_FAILURE() << "no query for path: " << CStringToUtf8(path);
             return Instance();
         }
@@ -197,7 +209,8 @@ protected:
     static Table Values(const std::vector<Instance>& instances, const std::vector<const wchar_t*>& properties)
     {
         Table table;
-        for (const Instance& instance : instances) {
+        for (const Instance& instance : instances)
+        {
             std::vector<std::string> row;
             for (const wchar_t* property : properties)
                 row.push_back(Text(instance.Get(), property));
@@ -246,7 +259,8 @@ protected:
         if (classObject == nullptr || FAILED(classObject->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
             return names;
         BSTR name = nullptr;
-        while (classObject->Next(0, &name, nullptr, nullptr, nullptr) == WBEM_S_NO_ERROR) {
+        while (classObject->Next(0, &name, nullptr, nullptr, nullptr) == WBEM_S_NO_ERROR)
+        {
             ComPtr<IWbemQualifierSet> qualifiers;
             _variant_t value;
             if (SUCCEEDED(classObject->GetPropertyQualifierSet(name, &qualifiers)) &&
@@ -275,7 +289,8 @@ private:
     static void Drain(CWmipClassMapper& mapper, std::vector<Instance>& instances, bool firstOnly)
     {
         ASSERT_TRUE(mapper.BeginEnumeration());
-        while (mapper.HasMoreInstances()) {
+        while (mapper.HasMoreInstances())
+        {
             Instance instance;
             const HRESULT hr = mapper.NextInstance(&instance, 0);
             ASSERT_TRUE(SUCCEEDED(hr)) << std::hex << hr;

@@ -32,21 +32,37 @@ struct EventClass
 const std::vector<EventClass>& EventClasses()
 {
     static const std::vector<EventClass> classes = {
-        {L"Bnt_EventType", L"CWmipEventTypeMapper", &CWmipEventTypeMapper::GetWMIClassName, true,
-         {L"ID", L"Description"}, 1,
+        {L"Bnt_EventType",
+         L"CWmipEventTypeMapper",
+         &CWmipEventTypeMapper::GetWMIClassName,
+         true,
+         {L"ID", L"Description"},
+         1,
          "SELECT EVTYPEID, EVTDESCR FROM EVENTYPE ORDER BY EVTYPEID"},
-        {L"Bnt_EventSubtypeDefinition", L"CWmipEventSubtypeDefinitionMapper",
-         &CWmipEventSubtypeDefinitionMapper::GetWMIClassName, true,
-         {L"ID", L"TypeID", L"SubtypeID", L"Description", L"SupportParameters", L"Category"}, 1,
+        {L"Bnt_EventSubtypeDefinition",
+         L"CWmipEventSubtypeDefinitionMapper",
+         &CWmipEventSubtypeDefinitionMapper::GetWMIClassName,
+         true,
+         {L"ID", L"TypeID", L"SubtypeID", L"Description", L"SupportParameters", L"Category"},
+         1,
          "SELECT EVENTID, EVTYPEID, EVID, EVDESCR, SUPPORT_PARAMS, CATEGORY FROM EVENT ORDER BY EVENTID"},
-        {L"Bnt_EventParameter", L"CWmipEventParameterMapper", &CWmipEventParameterMapper::GetWMIClassName, true,
-         {L"ID", L"Value", L"Description"}, 1,
+        {L"Bnt_EventParameter",
+         L"CWmipEventParameterMapper",
+         &CWmipEventParameterMapper::GetWMIClassName,
+         true,
+         {L"ID", L"Value", L"Description"},
+         1,
          "SELECT EVENT_PARAMID, PARAMVALUE, DESCRIPTION FROM EVENT_PARAM ORDER BY EVENT_PARAMID"},
-        {L"Bnt_EventSubtypeParameterLink", L"CWmipEventSubtypeParameterLinkMapper",
-         &CWmipEventSubtypeParameterLinkMapper::GetWMIClassName, false,
-         {L"EventSubtypeDefinitionID", L"EventParameterID"}, 2,
+        {L"Bnt_EventSubtypeParameterLink",
+         L"CWmipEventSubtypeParameterLinkMapper",
+         &CWmipEventSubtypeParameterLinkMapper::GetWMIClassName,
+         false,
+         {L"EventSubtypeDefinitionID", L"EventParameterID"},
+         2,
          "SELECT EVENTID, EVENT_PARAMID FROM EVENT_TO_EVENT_PARAM_LINK ORDER BY EVENTID, EVENT_PARAMID"},
-        {L"Bnt_EventAlarmDefinitionLink", L"CWmipEventAlarmLinkMapper", &CWmipEventAlarmLinkMapper::GetWMIClassName,
+        {L"Bnt_EventAlarmDefinitionLink",
+         L"CWmipEventAlarmLinkMapper",
+         &CWmipEventAlarmLinkMapper::GetWMIClassName,
          true,
          {L"PanelID", L"DeviceID", L"SecondaryDeviceID", L"EventTypeID", L"EventSubtypeDefinitionID",
           L"EventParameterID", L"AlarmDefinitionID"},
@@ -57,12 +73,14 @@ const std::vector<EventClass>& EventClasses()
     return classes;
 }
 
-class EventConfigurationMappers : public DemoMapperTest {
+class EventConfigurationMappers : public DemoMapperTest
+{
 };
 
 TEST_F(EventConfigurationMappers, EachClassIsServedByItsOwnMapperWithViewRightAndNoWrites)
 {
-    for (const EventClass& c : EventClasses()) {
+    for (const EventClass& c : EventClasses())
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         EXPECT_STREQ(c.wmiClassName(), c.className);
         auto mapper = FactoryMapper(c.className);
@@ -76,18 +94,21 @@ TEST_F(EventConfigurationMappers, EachClassIsServedByItsOwnMapperWithViewRightAn
     }
     EXPECT_NE(dynamic_cast<CWmipEventTypeMapper*>(FactoryMapper(L"Bnt_EventType").get()), nullptr);
     EXPECT_NE(dynamic_cast<CWmipEventAlarmLinkMapper*>(FactoryMapper(L"Bnt_EventAlarmDefinitionLink").get()), nullptr);
-    EXPECT_NE(dynamic_cast<CWmipEventSubtypeParameterLinkMapper*>(FactoryMapper(L"Bnt_EventSubtypeParameterLink").get()),
-              nullptr);
+    EXPECT_NE(
+        dynamic_cast<CWmipEventSubtypeParameterLinkMapper*>(FactoryMapper(L"Bnt_EventSubtypeParameterLink").get()),
+        nullptr);
 }
 
 TEST_F(EventConfigurationMappers, NameChainBuildsFourClassesButNotTheSubtypeParameterLink)
 {
-    for (const EventClass& c : EventClasses()) {
+    for (const EventClass& c : EventClasses())
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         CString upper(c.className);
         upper.MakeUpper();
         auto mapper = ChainMapper(upper);
-        if (!c.inNameChain) {
+        if (!c.inNameChain)
+        {
             EXPECT_EQ(mapper, nullptr);
             continue;
         }
@@ -104,7 +125,8 @@ TEST_F(EventConfigurationMappers, EnumerationCopiesEveryRowOfTheTableIntoItsProp
 {
     GrantOperator(kViewEventConfiguration);
     LoginOperator();
-    for (const EventClass& c : EventClasses()) {
+    for (const EventClass& c : EventClasses())
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         auto mapper = FactoryMapper(c.className);
         ASSERT_NE(mapper, nullptr);
@@ -126,8 +148,7 @@ TEST_F(EventConfigurationMappers, DemoCatalogueReadsAsConfigured)
 
     auto types = ChainMapper(L"Bnt_EventType");
     ASSERT_NE(types, nullptr);
-    EXPECT_EQ(Values({Get(*types, L"Bnt_EventType.ID=0")}, {L"ID", L"Description"}),
-              (Table{{"0", "Access Granted"}}));
+    EXPECT_EQ(Values({Get(*types, L"Bnt_EventType.ID=0")}, {L"ID", L"Description"}), (Table{{"0", "Access Granted"}}));
     EXPECT_EQ(Get(*types, L"Bnt_EventType.ID=3"), nullptr) << "no event type 3 in the demo";
 
     auto parameters = ChainMapper(L"Bnt_EventParameter");
@@ -141,8 +162,7 @@ TEST_F(EventConfigurationMappers, SubtypeParameterLinkIsAddressedByBothKeys)
     LoginAdministrator();
     auto links = FactoryMapper(L"Bnt_EventSubtypeParameterLink");
     ASSERT_NE(links, nullptr);
-    const Instance link =
-        Get(*links, L"Bnt_EventSubtypeParameterLink.EventSubtypeDefinitionID=10,EventParameterID=5");
+    const Instance link = Get(*links, L"Bnt_EventSubtypeParameterLink.EventSubtypeDefinitionID=10,EventParameterID=5");
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(Values({link}, {L"EventSubtypeDefinitionID", L"EventParameterID"}), (Table{{"10", "5"}}));
     EXPECT_EQ(Get(*links, L"Bnt_EventSubtypeParameterLink.EventSubtypeDefinitionID=10,EventParameterID=1"), nullptr)
@@ -190,27 +210,40 @@ TEST_F(EventConfigurationMappers, WqlConditionsOnPropertiesFilterTheirColumns)
         const wchar_t* property;
         std::vector<std::string> expected;
     } cases[] = {
-        {L"Bnt_EventSubtypeDefinition", L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE TypeID = 4", L"ID",
+        {L"Bnt_EventSubtypeDefinition",
+         L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE TypeID = 4",
+         L"ID",
          {"6", "7", "8"}},
-        {L"Bnt_EventSubtypeDefinition", L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE TypeID = \"1\"", L"ID",
+        {L"Bnt_EventSubtypeDefinition",
+         L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE TypeID = \"1\"",
+         L"ID",
          {"3", "4"}},
         {L"Bnt_EventSubtypeDefinition",
-         L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE SupportParameters = 1 AND Category = 3", L"ID",
+         L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE SupportParameters = 1 AND Category = 3",
+         L"ID",
          {"10", "9"}},  // in text order
-        {L"Bnt_EventSubtypeDefinition", L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE Description LIKE 'Door%'",
-         L"ID", {"6", "7"}},
         {L"Bnt_EventSubtypeDefinition",
-         L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE TypeID = 0 OR SubtypeID = 78", L"ID", {"1", "2", "8"}},
+         L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE Description LIKE 'Door%'",
+         L"ID",
+         {"6", "7"}},
+        {L"Bnt_EventSubtypeDefinition",
+         L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE TypeID = 0 OR SubtypeID = 78",
+         L"ID",
+         {"1", "2", "8"}},
         {L"Bnt_EventType", L"SELECT * FROM Bnt_EventType WHERE ID >= 7", L"Description", {"Fire", "Video"}},
         {L"Bnt_EventType", L"SELECT * FROM Bnt_EventType WHERE Description = 'Duress'", L"ID", {"2"}},
-        {L"Bnt_EventType", L"SELECT * FROM Bnt_EventType WHERE Description = \"Duress'; DROP TABLE EVENT; --\"",
-         L"ID", {}},
+        {L"Bnt_EventType",
+         L"SELECT * FROM Bnt_EventType WHERE Description = \"Duress'; DROP TABLE EVENT; --\"",
+         L"ID",
+         {}},
         {L"Bnt_EventParameter", L"SELECT * FROM Bnt_EventParameter WHERE Value > 3", L"ID", {"4", "5"}},
         {L"Bnt_EventAlarmDefinitionLink",
          L"SELECT * FROM Bnt_EventAlarmDefinitionLink WHERE PanelID = 1 AND EventTypeID <> 2",
-         L"EventSubtypeDefinitionID", {"5", "6"}},
+         L"EventSubtypeDefinitionID",
+         {"5", "6"}},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(CStringToUtf8(c.wql));
         auto mapper = FactoryMapper(c.className);
         ASSERT_NE(mapper, nullptr);
@@ -237,7 +270,8 @@ TEST_F(EventConfigurationMappers, ConditionOnAPropertyTheClassDoesNotRegisterIsA
         {L"Bnt_EventSubtypeDefinition", L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE EVENTYPE.EVTDESCR = 'Fire'"},
         {L"Bnt_EventSubtypeParameterLink", L"SELECT * FROM Bnt_EventSubtypeParameterLink WHERE Description = 'x'"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(CStringToUtf8(c.wql));
         auto mapper = FactoryMapper(c.className);
         ASSERT_NE(mapper, nullptr);
@@ -251,7 +285,8 @@ TEST_F(EventConfigurationMappers, ConditionOnAPropertyTheClassDoesNotRegisterIsA
 TEST_F(EventConfigurationMappers, CallerWithoutTheViewRightIsRefusedEveryClass)
 {
     LoginOperator();
-    for (const EventClass& c : EventClasses()) {
+    for (const EventClass& c : EventClasses())
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         auto mapper = FactoryMapper(c.className);
         ASSERT_NE(mapper, nullptr);
@@ -278,7 +313,8 @@ TEST_F(EventConfigurationMappers, ViewRightOrAdministratorMayViewEveryClass)
 TEST_F(EventConfigurationMappers, WritesAreNotSupportedEvenForTheAdministrator)
 {
     LoginAdministrator();
-    for (const EventClass& c : EventClasses()) {
+    for (const EventClass& c : EventClasses())
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         auto mapper = FactoryMapper(c.className);
         ASSERT_NE(mapper, nullptr);
@@ -323,7 +359,8 @@ TEST_F(EventConfigurationMappers, WritesAreNotSupportedEvenForTheAdministrator)
 TEST_F(EventConfigurationMappers, NoMethodIsSupported)
 {
     LoginAdministrator();
-    for (const EventClass& c : EventClasses()) {
+    for (const EventClass& c : EventClasses())
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         auto mapper = FactoryMapper(c.className);
         ASSERT_NE(mapper, nullptr);
@@ -336,7 +373,8 @@ TEST_F(EventConfigurationMappers, NoMethodIsSupported)
 TEST_F(EventConfigurationMappers, ClassDefinitionsMarkEveryPropertyNotEditableAndTheirKeys)
 {
     LoginAdministrator();
-    for (const EventClass& c : EventClasses()) {
+    for (const EventClass& c : EventClasses())
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         auto mapper = FactoryMapper(c.className);
         ASSERT_NE(mapper, nullptr);

@@ -19,11 +19,13 @@ using bnt::utility::BntMessageStream;
 namespace {
 
 // A stream over a byte buffer: writes append, reads consume; a read past the end fails.
-class BufferStream : public BntMessageStream {
+class BufferStream : public BntMessageStream
+{
 public:
     bool Read(void* buffer, DWORD count) override
     {
-        if (count > m_bytes.size() - m_readAt) {
+        if (count > m_bytes.size() - m_readAt)
+        {
             return false;
         }
         std::memcpy(buffer, m_bytes.data() + m_readAt, count);
@@ -52,7 +54,8 @@ std::wstring Tail(const BntMessage& message)
     return next == std::wstring::npos ? std::wstring() : text.substr(next);
 }
 
-struct DumpCase {
+struct DumpCase
+{
     BYTE dataType;
     std::wstring expectedTail;
 };
@@ -93,7 +96,8 @@ TEST(BntMessage, DumpItemFollowsTheDataType)
         {30, L", unknown event data type"},
         {255, L", unknown event data type"},
     };
-    for (const DumpCase& c : cases) {
+    for (const DumpCase& c : cases)
+    {
         BntMessage message(0, 1, 0);
         message.Set(BntMessage::DataType, c.dataType);
         message.WriteU32(56, 1);
@@ -145,7 +149,8 @@ TEST(BntMessage, SixteenBitIdentifiersReadSigned)
 TEST(BntMessage, FieldTableMatchesTheRecordLayout)
 {
     std::size_t covered = 0;
-    for (const auto& field : BntMessage::Fields()) {
+    for (const auto& field : BntMessage::Fields())
+    {
         EXPECT_LE(field.offset + field.width, BntMessage::kRecordSize) << field.name;
         covered += field.width;
     }

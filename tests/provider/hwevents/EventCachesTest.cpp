@@ -16,7 +16,8 @@
 namespace {
 
 // Runs SQL now and its undo when the scope ends, so the shared installation stays as it was.
-class DatabaseChange {
+class DatabaseChange
+{
 public:
     DatabaseChange(const std::string& change, std::string undo) : m_undo(std::move(undo)) { hwtest::Exec(change); }
     ~DatabaseChange() { hwtest::Exec(m_undo); }
@@ -85,7 +86,8 @@ TEST(PanelSegmentCache, WithoutSegmentsEveryPanelIsMinusOneSilently)
                              "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1001;");
     CWmipPanelSegmentCache cache;
     const int before = hwtest::CountProviderLogLines("GetSegmentID");
-    for (const LONG panel : {1L, 2L, 0L, -5L, 77L}) {
+    for (const LONG panel : {1L, 2L, 0L, -5L, 77L})
+    {
         EXPECT_EQ(cache.GetSegmentID(panel), -1) << panel;
     }
     EXPECT_EQ(hwtest::CountProviderLogLines("GetSegmentID"), before);
@@ -112,11 +114,13 @@ TEST(EventAlarmLinkCache, LoadsAlarmsWithTheirAudioRepeatIntervals)
     EXPECT_EQ(forced->GetAudioRepeatInterval(), 10 + 4);
     EXPECT_EQ(std::wstring(cache.GetAlarm(3)->GetAckPassword().GetString()), L"duress");
 
-    struct IntervalCase {
+    struct IntervalCase
+    {
         LONG alarm;
         LONG interval;
     };
-    for (const IntervalCase& c : {IntervalCase{10, 11}, IntervalCase{11, 11}, IntervalCase{12, 0}}) {
+    for (const IntervalCase& c : {IntervalCase{10, 11}, IntervalCase{11, 11}, IntervalCase{12, 0}})
+    {
         ASSERT_NE(cache.GetAlarm(c.alarm), nullptr) << c.alarm;
         EXPECT_EQ(cache.GetAlarm(c.alarm)->GetAudioRepeatInterval(), c.interval) << c.alarm;
     }
@@ -128,8 +132,9 @@ TEST(EventAlarmLinkCache, LoadsAlarmsWithTheirAudioRepeatIntervals)
     ASSERT_NE(cache.GetEventParam(1, nullptr), nullptr);
     EXPECT_EQ(std::wstring(cache.GetEventParam(1, nullptr)->GetDescription().GetString()), L"Smoke detector");
     EXPECT_EQ(cache.GetEventParam(50, nullptr), nullptr);
-    const DatabaseChange parameter("INSERT INTO EVENT_PARAM (EVENT_PARAMID, PARAMVALUE, DESCRIPTION) VALUES (50, 7, 'Late');",
-                                   "DELETE FROM EVENT_PARAM WHERE EVENT_PARAMID = 50;");
+    const DatabaseChange parameter(
+        "INSERT INTO EVENT_PARAM (EVENT_PARAMID, PARAMVALUE, DESCRIPTION) VALUES (50, 7, 'Late');",
+        "DELETE FROM EVENT_PARAM WHERE EVENT_PARAMID = 50;");
     EXPECT_EQ(cache.GetEventParam(50, nullptr), nullptr);
     ASSERT_NE(cache.GetEventParam(50, connection.GetDatabase()), nullptr);
     EXPECT_EQ(cache.GetEventParam(50, nullptr)->GetValue(), 7);
@@ -151,13 +156,15 @@ TEST(EventAlarmLinkCache, FindAlarmIdTriesTheMostSpecificLinkFirst)
 {
     const LONG event = CAlarmKey::MakeEventKey(4, 5);
     const LONGLONG device = Device(1, 2, 0);
-    struct Link {
+    struct Link
+    {
         LONG text;
         LONG param;
         LONGLONG device;
         LONG alarm;
     };
-    struct FindCase {
+    struct FindCase
+    {
         const char* rule;
         std::vector<Link> links;
         LONG param;
@@ -169,24 +176,51 @@ TEST(EventAlarmLinkCache, FindAlarmIdTriesTheMostSpecificLinkFirst)
     const FindCase cases[] = {
         {"parameter link before the plain link", {{0, 5, device, 100}, {0, 0, device, 200}}, 5, 0, device, 100, true},
         {"any-device fallback without the parameter", {{0, 0, 0, 300}}, 5, 0, device, 300, false},
-        {"exact device beats any device with the parameter", {{0, 0, device, 200}, {0, 5, 0, 400}}, 5, 0, device, 200,
+        {"exact device beats any device with the parameter",
+         {{0, 0, device, 200}, {0, 5, 0, 400}},
+         5,
+         0,
+         device,
+         200,
          false},
-        {"any device with the parameter when the device has no link", {{0, 5, 0, 400}, {0, 0, 0, 300}}, 5, 0, device,
-         400, true},
-        {"no parameter, no text: exact device then any device", {{0, 0, 0, 300}, {7, 0, device, 500}}, 0, 0, device, 300,
+        {"any device with the parameter when the device has no link",
+         {{0, 5, 0, 400}, {0, 0, 0, 300}},
+         5,
+         0,
+         device,
+         400,
+         true},
+        {"no parameter, no text: exact device then any device",
+         {{0, 0, 0, 300}, {7, 0, device, 500}},
+         0,
+         0,
+         device,
+         300,
          false},
-        {"text before no text for the same device", {{7, 0, device, 500}, {0, 0, device, 200}}, 0, 7, device, 500,
+        {"text before no text for the same device",
+         {{7, 0, device, 500}, {0, 0, device, 200}},
+         0,
+         7,
+         device,
+         500,
          false},
         {"device before text", {{0, 0, device, 200}, {7, 0, 0, 600}}, 0, 7, device, 200, false},
         {"a link to alarm 0 is absent", {{0, 0, device, 0}, {0, 0, 0, 300}}, 0, 0, device, 300, false},
         {"no link at all", {}, 5, 7, device, 0, false},
-        {"a reader's own input is cleared before the search", {{0, 0, device, 700}}, 0, 0, Device(1, 2, 254), 700,
+        {"a reader's own input is cleared before the search",
+         {{0, 0, device, 700}},
+         0,
+         0,
+         Device(1, 2, 254),
+         700,
          false},
         {"a reader input stays an input", {{0, 0, device, 700}}, 0, 0, Device(1, 2, 3), 0, false},
     };
-    for (const FindCase& c : cases) {
+    for (const FindCase& c : cases)
+    {
         CEventAlarmLinkCache cache;
-        for (const Link& link : c.links) {
+        for (const Link& link : c.links)
+        {
             cache.AddLink(event, link.param, link.device, link.text, link.alarm);
         }
         bool paramMatched = !c.expectedParamMatch;
@@ -228,14 +262,17 @@ TEST(LAcsAlarm, DisplayTextFollowsTheDisplayMode)
 {
     LAcsAlarm alarm;
     alarm.SetName(L"Forced");
-    struct DisplayCase {
+    struct DisplayCase
+    {
         WORD mode;
         const wchar_t* text;
         const wchar_t* expected;
     };
-    for (const DisplayCase& c : {DisplayCase{0x1000, L"door", L"Forced"}, DisplayCase{0x2000, L"door", L"Forced - door"},
-                                 DisplayCase{0x3000, L"door", L"door - Forced"}, DisplayCase{0, L"door", L"door"},
-                                 DisplayCase{0x3000, L"", L"Forced"}}) {
+    for (const DisplayCase& c :
+         {DisplayCase{0x1000, L"door", L"Forced"}, DisplayCase{0x2000, L"door", L"Forced - door"},
+          DisplayCase{0x3000, L"door", L"door - Forced"}, DisplayCase{0, L"door", L"door"},
+          DisplayCase{0x3000, L"", L"Forced"}})
+    {
         alarm.SetNotifType(c.mode);
         EXPECT_EQ(std::wstring(alarm.GetDisplayText(c.text).GetString()), c.expected) << c.mode;
     }

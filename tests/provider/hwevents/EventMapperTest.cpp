@@ -21,7 +21,8 @@ namespace {
 
 // A processor with its mappers on the test namespace, whose sink records what it indicates;
 // the thread is never started: the test dispatches on its own thread.
-class EventMapperTest : public ::testing::Test {
+class EventMapperTest : public ::testing::Test
+{
 protected:
     EventMapperTest() : m_namespace(hwtest::MakeNamespace()), m_queue(true), m_processor(m_queue)
     {
@@ -64,7 +65,8 @@ protected:
     {
         const _variant_t value = Value(object, name);
         ComPtr<IWbemClassObject> embedded;
-        if (value.vt == VT_UNKNOWN && value.punkVal != nullptr) {
+        if (value.vt == VT_UNKNOWN && value.punkVal != nullptr)
+        {
             value.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&embedded));
         }
         return embedded;
@@ -85,7 +87,8 @@ BntMessageEx WithAlarm(const BntMessageEx& message, LONG alarmId, const wchar_t*
 
 TEST_F(EventMapperTest, TheFirstMapperInTheAskingOrderClaimsTheMessage)
 {
-    struct ClaimCase {
+    struct ClaimCase
+    {
         LONG type;
         LONG subtype;
         LONG messageType;
@@ -120,7 +123,8 @@ TEST_F(EventMapperTest, TheFirstMapperInTheAskingOrderClaimsTheMessage)
         {1, 0, 2, 0, L"Bnt_AccessEvent"},
         {4, 5, 2, 0, L""},
     };
-    for (const ClaimCase& c : cases) {
+    for (const ClaimCase& c : cases)
+    {
         const ComPtr<IWbemClassObject> event =
             Dispatch(hwtest::Record(c.type, c.subtype, c.dataType, 1, 0, c.messageType));
         const std::wstring claimed = event ? Text(event.Get(), L"__CLASS") : std::wstring();
@@ -167,7 +171,8 @@ TEST_F(EventMapperTest, CommonPropertiesComeFromTheRecordAndTheCaches)
 
 TEST_F(EventMapperTest, AccessEventsCarryCardDataAccessResultAndAreas)
 {
-    struct AccessCase {
+    struct AccessCase
+    {
         const char* rule;
         LONG type;
         LONG subtype;
@@ -188,7 +193,8 @@ TEST_F(EventMapperTest, AccessEventsCarryCardDataAccessResultAndAreas)
         {"denied: no area lookup", 1, 4, 2, 3, true, false, false, std::nullopt},
         {"type 3 subtype 5 granted", 3, 5, 28, 2, true, false, true, 2},
     };
-    for (const AccessCase& c : cases) {
+    for (const AccessCase& c : cases)
+    {
         BntMessageEx message = hwtest::Record(c.type, c.subtype, c.dataType, 1, 0);
         message.WriteU32(56, 1234);
         message.WriteU32(60, c.dataType == 1 ? 55 : 0);
@@ -201,12 +207,15 @@ TEST_F(EventMapperTest, AccessEventsCarryCardDataAccessResultAndAreas)
         EXPECT_EQ(Flag(event.Get(), L"Duress"), c.duress) << c.rule;
         EXPECT_EQ(Flag(event.Get(), L"CardholderEntered"), c.entered) << c.rule;
         EXPECT_EQ(Number(event.Get(), L"AreaEnteredID"), c.areaEntered) << c.rule;
-        if (c.dataType == 1) {
+        if (c.dataType == 1)
+        {
             EXPECT_EQ(Number(event.Get(), L"FacilityCode"), 1234) << c.rule;
             EXPECT_EQ(Number(event.Get(), L"IssueCode"), 55) << c.rule;
             EXPECT_EQ(Text(event.Get(), L"CardNumber"), L"<none>") << c.rule;
             EXPECT_EQ(Number(event.Get(), L"ElevatorFloor"), std::nullopt) << c.rule;
-        } else if (c.dataType != 0) {
+        }
+        else if (c.dataType != 0)
+        {
             EXPECT_EQ(Text(event.Get(), L"CardNumber"), L"1234") << c.rule;
             EXPECT_EQ(Number(event.Get(), L"IssueCode"), 9) << c.rule;
             EXPECT_EQ(Number(event.Get(), L"ElevatorFloor"), 4) << c.rule;
@@ -340,7 +349,8 @@ TEST_F(EventMapperTest, AnUnknownAlarmStillDeliversTheEventWithAnEmptyAlarm)
     const int before = hwtest::CountProviderLogLines("Event came in without corresponding Alarm. AlarmID:404 EID:6");
     const ComPtr<IWbemClassObject> event = Dispatch(WithAlarm(hwtest::Record(4, 5), 404, L"ghost"));
     ASSERT_TRUE(event);
-    EXPECT_EQ(hwtest::CountProviderLogLines("Event came in without corresponding Alarm. AlarmID:404 EID:6"), before + 1);
+    EXPECT_EQ(hwtest::CountProviderLogLines("Event came in without corresponding Alarm. AlarmID:404 EID:6"),
+              before + 1);
     const ComPtr<IWbemClassObject> alarm = Embedded(event.Get(), L"Alarm");
     ASSERT_TRUE(alarm);
     EXPECT_EQ(Number(alarm.Get(), L"ID"), std::nullopt);

@@ -32,7 +32,8 @@ constexpr LONG kHardwareProcedure = static_cast<LONG>(ClslProcedure::RegisterHar
 constexpr LONG kSoftwareProcedure = static_cast<LONG>(ClslProcedure::RegisterSoftwareEventProvider);
 
 // What one registration call carried.
-struct Registration {
+struct Registration
+{
     LONG procedure;
     BYTE flag;
     std::wstring providerId;
@@ -42,9 +43,11 @@ struct Registration {
 std::wstring TextAt(const std::vector<BYTE>& block, std::size_t offset, std::size_t bytes)
 {
     std::wstring text;
-    for (std::size_t i = offset; i + 1 < offset + bytes && i + 1 < block.size(); i += 2) {
+    for (std::size_t i = offset; i + 1 < offset + bytes && i + 1 < block.size(); i += 2)
+    {
         const auto unit = static_cast<wchar_t>(block[i] | (block[i + 1] << 8));
-        if (unit == 0) {
+        if (unit == 0)
+        {
             break;
         }
         text.push_back(unit);
@@ -53,14 +56,17 @@ std::wstring TextAt(const std::vector<BYTE>& block, std::size_t offset, std::siz
 }
 
 // The registration calls of the program's simulated linkage server, by provider.
-class LinkageServer {
+class LinkageServer
+{
 public:
     // The registration calls naming the provider, in order.
     std::vector<Registration> RegistrationsOf(const std::wstring& providerId) const
     {
         std::vector<Registration> result;
-        for (const auto& call : hwtest::LinkageServer().Calls()) {
-            if (call.procedure != kHardwareProcedure && call.procedure != kSoftwareProcedure) {
+        for (const auto& call : hwtest::LinkageServer().Calls())
+        {
+            if (call.procedure != kHardwareProcedure && call.procedure != kSoftwareProcedure)
+            {
                 continue;
             }
             DWORD idBytes = 0;
@@ -69,7 +75,8 @@ public:
             std::memcpy(&nameBytes, call.block.data() + 8, 4);
             Registration registration{call.procedure, call.block[0], TextAt(call.block, 12, idBytes),
                                       TextAt(call.block, 12 + idBytes, nameBytes)};
-            if (registration.providerId == providerId) {
+            if (registration.providerId == providerId)
+            {
                 result.push_back(registration);
             }
         }
@@ -77,7 +84,8 @@ public:
     }
 };
 
-class FakeProvider : public IWmipEventProviderInfo {
+class FakeProvider : public IWmipEventProviderInfo
+{
 public:
     FakeProvider(const wchar_t* id, EventProviderType type) : m_id(id), m_type(type) {}
     CString GetEventProviderID() override { return m_id; }
@@ -89,7 +97,8 @@ private:
 };
 
 // A subscription's WQL texts as BSTRs.
-class Query {
+class Query
+{
 public:
     explicit Query(const wchar_t* text, const wchar_t* language = L"WQL")
         : m_language(SysAllocString(language)), m_text(SysAllocString(text))
@@ -113,7 +122,8 @@ private:
 };
 
 // The namespace with the host's hardware event provider loaded, and the operator calling.
-class RoutingTest : public ::testing::Test {
+class RoutingTest : public ::testing::Test
+{
 protected:
     RoutingTest()
         : m_namespace(hwtest::MakeNamespace()), m_shell(ProvixaEventProviderShell::Create()),
@@ -182,14 +192,16 @@ TEST_F(RoutingTest, EventsReachTheSubscriptionsOfTheirClassAndItsSuperclasses)
     ASSERT_TRUE(hwtest::WaitForObjects(*access, 1));
     EXPECT_EQ(fire->Objects().size(), 1u);
     EXPECT_EQ(access->Objects().size(), 1u);
-    for (const auto& sink : {fire, access, any}) {
+    for (const auto& sink : {fire, access, any})
+    {
         EXPECT_EQ(m_namespace->CancelAsyncCall(sink.Get()), WBEM_S_NO_ERROR);
     }
 }
 
 TEST_F(RoutingTest, RefusedSubscriptionsReportNothingToTheirSink)
 {
-    struct RefusalCase {
+    struct RefusalCase
+    {
         const char* rule;
         const wchar_t* query;
         const wchar_t* language;
@@ -202,7 +214,8 @@ TEST_F(RoutingTest, RefusedSubscriptionsReportNothingToTheirSink)
         {"not an event class", L"SELECT * FROM Bnt_Alarm", L"WQL", WBEM_E_NOT_EVENT_CLASS},
         {"an event no provider serves", L"SELECT * FROM __InstanceCreationEvent", L"WQL", WBEM_E_PROVIDER_NOT_FOUND},
     };
-    for (const RefusalCase& c : cases) {
+    for (const RefusalCase& c : cases)
+    {
         const ComPtr<support::RecordingSink> sink = support::RecordingSink::Create();
         EXPECT_EQ(Query(c.query, c.language).Subscribe(*m_namespace, sink.Get()), c.expected) << c.rule;
         EXPECT_TRUE(sink->Statuses().empty()) << c.rule;
@@ -262,7 +275,8 @@ TEST(LSConnectThread, RegistersEachProviderOnceAndUnregistersAllWhenStopped)
     // A pass registers both again; the stop unregisters both and keeps them recorded.
     ASSERT_TRUE(thread.Start());
     EXPECT_TRUE(thread.Kill(0));
-    for (const wchar_t* id : {L"A-software", L"B-hardware"}) {
+    for (const wchar_t* id : {L"A-software", L"B-hardware"})
+    {
         const auto calls = linkage.RegistrationsOf(id);
         ASSERT_EQ(calls.size(), 3u) << id;
         EXPECT_EQ(calls[1].flag, 1) << id;
@@ -282,12 +296,14 @@ TEST(LSConnectThread, RegistersEachProviderOnceAndUnregistersAllWhenStopped)
 TEST(LSConnectThread, TheIntervalNeitherSpinsNorOverflows)
 {
     FakeProvider provider(L"IntervalProvider", IWmipEventProviderInfo::HardwareEventProvider);
-    struct IntervalCase {
+    struct IntervalCase
+    {
         const char* stored;
         DWORD expectedMs;
     };
     for (const IntervalCase& c : {IntervalCase{"0", 60000}, IntervalCase{"-5", 60000}, IntervalCase{"2", 2000},
-                                  IntervalCase{"2147483647", 0xFFFFFFFEu}}) {
+                                  IntervalCase{"2147483647", 0xFFFFFFFEu}})
+    {
         hwtest::Exec(std::string("UPDATE CONFIG_VALUE SET NUMBERVALUE = ") + c.stored + " WHERE CONFIGID = 37;");
         CWmipLSConnectThread thread;
         // Before the first setup the installation's default holds.
@@ -344,7 +360,8 @@ std::string Signature(IWbemClassObject* event)
     event->Get(L"__CLASS", 0, &className, nullptr, nullptr);
     event->Get(L"PanelID", 0, &panel, nullptr, nullptr);
     std::string text;
-    for (const wchar_t* c = static_cast<const VARIANT&>(className).bstrVal; c != nullptr && *c != 0; ++c) {
+    for (const wchar_t* c = static_cast<const VARIANT&>(className).bstrVal; c != nullptr && *c != 0; ++c)
+    {
         text.push_back(static_cast<char>(*c));
     }
     return text + "/" + std::to_string(static_cast<const VARIANT&>(panel).lVal);
@@ -353,7 +370,8 @@ std::string Signature(IWbemClassObject* event)
 std::string Signatures(support::RecordingSink& sink)
 {
     std::string text;
-    for (const auto& event : sink.Objects()) {
+    for (const auto& event : sink.Objects())
+    {
         text += (text.empty() ? "" : " ") + Signature(event.Get());
     }
     return text;
@@ -363,7 +381,8 @@ std::string Signatures(support::RecordingSink& sink)
 
 TEST_F(RoutingTest, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelects)
 {
-    struct Case {
+    struct Case
+    {
         const char* rule;
         const wchar_t* query;
         const char* expected;
@@ -385,13 +404,13 @@ TEST_F(RoutingTest, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelects)
          "Bnt_AccessEvent/1 Bnt_AccessEvent/2 Bnt_FireEvent/2"},
         {"NOT of a property of a missing object stays unknown",
          L"SELECT * FROM Bnt_SecurityEvent WHERE NOT Alarm.Priority = 20", ""},
-        {"NOT", L"SELECT * FROM Bnt_SecurityEvent WHERE NOT PanelID = 2",
-         "Bnt_AccessEvent/1 Bnt_OtherSecurityEvent/1"},
+        {"NOT", L"SELECT * FROM Bnt_SecurityEvent WHERE NOT PanelID = 2", "Bnt_AccessEvent/1 Bnt_OtherSecurityEvent/1"},
         {"OR over an unknown side", L"SELECT * FROM Bnt_SecurityEvent WHERE PanelID = 2 OR Alarm.Priority = 20",
          "Bnt_AccessEvent/2 Bnt_OtherSecurityEvent/1 Bnt_FireEvent/2"},
     };
     std::vector<ComPtr<support::RecordingSink>> sinks;
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         sinks.push_back(support::RecordingSink::Create());
         ASSERT_EQ(Query(c.query).Subscribe(*m_namespace, sinks.back().Get()), WBEM_S_NO_ERROR) << c.rule;
     }
@@ -405,7 +424,8 @@ TEST_F(RoutingTest, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelects)
     ASSERT_EQ(HandIn(hwtest::Record(7, 1, 0, 2)), S_OK);
     ASSERT_TRUE(hwtest::WaitForObjects(*all, 4));
     EXPECT_EQ(Signatures(*all), "Bnt_AccessEvent/1 Bnt_AccessEvent/2 Bnt_OtherSecurityEvent/1 Bnt_FireEvent/2");
-    for (std::size_t i = 0; i < sinks.size(); ++i) {
+    for (std::size_t i = 0; i < sinks.size(); ++i)
+    {
         EXPECT_EQ(Signatures(*sinks[i]), cases[i].expected) << cases[i].rule;
         EXPECT_EQ(m_namespace->CancelAsyncCall(sinks[i].Get()), WBEM_S_NO_ERROR);
     }
@@ -414,7 +434,8 @@ TEST_F(RoutingTest, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelects)
 
 TEST_F(RoutingTest, AWhereClauseThatCannotBeEvaluatedIsRefused)
 {
-    struct Case {
+    struct Case
+    {
         const char* rule;
         const wchar_t* query;
     };
@@ -427,7 +448,8 @@ TEST_F(RoutingTest, AWhereClauseThatCannotBeEvaluatedIsRefused)
         {"empty clause", L"SELECT * FROM Bnt_AccessEvent WHERE"},
         {"two literals", L"SELECT * FROM Bnt_AccessEvent WHERE 1 = 2"},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const ComPtr<support::RecordingSink> sink = support::RecordingSink::Create();
         EXPECT_EQ(Query(c.query).Subscribe(*m_namespace, sink.Get()), WBEM_E_INVALID_QUERY) << c.rule;
         EXPECT_TRUE(sink->Statuses().empty()) << c.rule;

@@ -21,7 +21,8 @@ using bnt::utility::BntMessageEx;
 
 namespace {
 
-class ProviderTest : public ::testing::Test {
+class ProviderTest : public ::testing::Test
+{
 protected:
     ProviderTest() : m_namespace(hwtest::MakeNamespace()), m_provider(L"TestHardwareEvents") {}
 
@@ -47,7 +48,8 @@ protected:
 TEST(HardwareEventQueue, IsBoundedAndInterruptible)
 {
     ThreadSafeQueue<int> queue(true, 3);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         EXPECT_TRUE(queue.Push(i));
     }
     EXPECT_FALSE(queue.Push(3));
@@ -56,7 +58,8 @@ TEST(HardwareEventQueue, IsBoundedAndInterruptible)
     EXPECT_EQ(value, 0);
     std::thread waiter([&queue] {
         int drained = 0;
-        while (queue.Pop(drained)) {
+        while (queue.Pop(drained))
+        {
         }
     });
     queue.Interrupt();
@@ -117,7 +120,8 @@ TEST_F(ProviderTest, FiltersDropSuppressedRecordsAndRefuseUnknownMessageTypes)
     BntMessageEx secondVideo = hwtest::Record(11, 0, 0, 1, 0, 2);
     BntMessageEx third = hwtest::Record(0, 0, 0, 1, 0, 3);
     const int invalidType = hwtest::CountProviderLogLines("Hardware event processor received invalid message type");
-    for (const BntMessageEx& message : {suppressed, shown, secondVideo, third}) {
+    for (const BntMessageEx& message : {suppressed, shown, secondVideo, third})
+    {
         ASSERT_EQ(HandIn(message), S_OK);
     }
     // The records are processed in order: once the marker arrives, the rest have been seen.
@@ -135,21 +139,25 @@ TEST_F(ProviderTest, EightEventSourcesAtOnceLoseNoRecord)
     constexpr int kSources = 8;
     constexpr int kRecordsEach = 40;
     std::vector<std::thread> sources;
-    for (int source = 0; source < kSources; ++source) {
+    for (int source = 0; source < kSources; ++source)
+    {
         sources.emplace_back([this, source] {
-            for (int i = 0; i < kRecordsEach; ++i) {
+            for (int i = 0; i < kRecordsEach; ++i)
+            {
                 BntMessage record = hwtest::Record(7, 1);
                 record.Set(BntMessage::SerialNumber, source * 1000 + i);
                 EXPECT_EQ(HandIn(record), S_OK);
             }
         });
     }
-    for (std::thread& source : sources) {
+    for (std::thread& source : sources)
+    {
         source.join();
     }
     ASSERT_TRUE(hwtest::WaitForObjects(*m_sink, kSources * kRecordsEach));
     std::vector<bool> seen(kSources * 1000, false);
-    for (const auto& event : m_sink->Objects()) {
+    for (const auto& event : m_sink->Objects())
+    {
         _variant_t serial;
         ASSERT_EQ(event->Get(L"SerialNumber", 0, &serial, nullptr, nullptr), WBEM_S_NO_ERROR);
         ASSERT_EQ(serial.vt, VT_I4);
@@ -175,7 +183,8 @@ TEST(HardwareEventProvider, AProviderWhoseThreadNeverStartedIsDestroyedQuietly)
 TEST_F(ProviderTest, AccessCheckHoldsSubscriptionsToTheSegmentsTheUserSees)
 {
     ASSERT_EQ(m_provider.Initialize(nullptr, 0, nullptr, nullptr, m_namespace.Get(), nullptr, nullptr), S_OK);
-    struct CheckCase {
+    struct CheckCase
+    {
         const char* rule;
         const wchar_t* sid;
         const wchar_t* query;
@@ -196,7 +205,8 @@ TEST_F(ProviderTest, AccessCheckHoldsSubscriptionsToTheSegmentsTheUserSees)
         {"not a SELECT", hwtest::kOperatorSid, L"ASSOCIATORS OF {Bnt_Panel.ID=1}", WBEM_E_ACCESS_DENIED},
         {"not a query", hwtest::kOperatorSid, L"SELECT FROM", WBEM_E_ACCESS_DENIED},
     };
-    for (const CheckCase& c : cases) {
+    for (const CheckCase& c : cases)
+    {
         const auto sid = SidCodec::FromText(c.sid);
         ASSERT_TRUE(sid) << c.rule;
         // WMI asks on a thread that impersonates the subscribing client.

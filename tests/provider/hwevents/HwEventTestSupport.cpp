@@ -33,7 +33,8 @@ INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VA
     (6, 6, 1, 'S-1-5-21-1004336348-1177238915-682003330-1006');
 )";
 
-class InstallationEnvironment : public ::testing::Environment {
+class InstallationEnvironment : public ::testing::Environment
+{
 public:
     void SetUp() override
     {
@@ -62,7 +63,8 @@ public:
         ASSERT_NE(CWmipApp::GetLSConnectThread(), nullptr);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (CountProviderLogLines("Starting CWmipLSConnectThread::OnRun()") == 0 &&
-               std::chrono::steady_clock::now() < deadline) {
+               std::chrono::steady_clock::now() < deadline)
+        {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -108,9 +110,8 @@ int CountLines(const std::wstring& logFile, const std::string& text)
     const std::filesystem::path folder(
         brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFolder()));
     const auto lines = support::TemporaryHome::ReadLines(folder / std::filesystem::path(logFile));
-    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&text](const std::string& line) {
-        return line.find(text) != std::string::npos;
-    }));
+    return static_cast<int>(std::count_if(
+        lines.begin(), lines.end(), [&text](const std::string& line) { return line.find(text) != std::string::npos; }));
 }
 
 int CountProviderLogLines(const std::string& text)
@@ -121,8 +122,10 @@ int CountProviderLogLines(const std::string& text)
 bool WaitForObjects(support::RecordingSink& sink, std::size_t count)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (sink.Objects().size() < count) {
-        if (std::chrono::steady_clock::now() > deadline) {
+    while (sink.Objects().size() < count)
+    {
+        if (std::chrono::steady_clock::now() > deadline)
+        {
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -24,8 +24,8 @@ public:
         EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kInstallationKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                                   nullptr),
                   ERROR_SUCCESS);
-        EXPECT_EQ(RegSetValueExW(key, L"DisableConnectionPooling", 0, REG_DWORD,
-                                 reinterpret_cast<const BYTE*>(&value), sizeof(value)),
+        EXPECT_EQ(RegSetValueExW(key, L"DisableConnectionPooling", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                 sizeof(value)),
                   ERROR_SUCCESS);
         RegCloseKey(key);
     }

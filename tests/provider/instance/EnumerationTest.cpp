@@ -101,8 +101,7 @@ TEST_F(Enumeration, QueriesSelectOnlyTheMatchingInstances)
         {L"SELECT * FROM Bnt_TestReader WHERE NOT (Parity = 'Odd')", {L"1.0", L"2.0", L"6.0", L"6.2"}},
         {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'even'", {L"1.0", L"2.0", L"6.0", L"6.2"}},
         {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'even' AND PanelID = 2", {L"2.0"}},
-        {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'odd' OR PanelID = 1",
-         {L"1.0", L"1.1", L"2.1", L"6.1", L"6.3"}},
+        {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'odd' OR PanelID = 1", {L"1.0", L"1.1", L"2.1", L"6.1", L"6.3"}},
         {L"SELECT * FROM Bnt_TestReader WHERE NOT (Parity = 'odd')", {L"1.0", L"2.0", L"6.0", L"6.2"}},
         {L"SELECT * FROM Bnt_TestReader WHERE NOT (Parity = 'odd' OR PanelID = 2)", {L"1.0", L"6.0", L"6.2"}},
         {L"SELECT * FROM Bnt_TestReader WHERE Parity = 'none'", {}},
@@ -150,8 +149,8 @@ TEST_F(Enumeration, QueriesThatAreNotPlainSelectsAreNotCapable)
 TEST_F(Enumeration, EveryWhereClauseTheParserTakesTheDatabaseTakesToo)
 {
     // The most comparisons, inside the deepest nesting: the database runs it.
-    std::wstring wql = L"SELECT * FROM Bnt_TestReader WHERE " + std::wstring(WqlLimits::kMaxNestingDepth - 1, L'(') +
-                       L"ReaderID = 0";
+    std::wstring wql =
+        L"SELECT * FROM Bnt_TestReader WHERE " + std::wstring(WqlLimits::kMaxNestingDepth - 1, L'(') + L"ReaderID = 0";
     for (std::size_t i = 1; i < WqlLimits::kMaxComparisons; ++i)
         wql += L" OR ReaderID = " + std::to_wstring(i);
     wql += std::wstring(WqlLimits::kMaxNestingDepth - 1, L')');
@@ -262,8 +261,8 @@ TEST_F(ClassListing, OptionsOfTheInstallationDecideSegmentsAndVisits)
         setOption(1006, c.flagWord);
         m_sink = MakeComObject<RecordingSink>();
         EXPECT_EQ(List(c.superclass, c.flags), WBEM_S_NO_ERROR);
-        EXPECT_EQ(Classes(), c.classes) << c.superclass << " segments " << c.segmentsInUse << " server "
-                                        << c.serverType << " flags " << c.flagWord;
+        EXPECT_EQ(Classes(), c.classes) << c.superclass << " segments " << c.segmentsInUse << " server " << c.serverType
+                                        << " flags " << c.flagWord;
     }
     setOption(1001, 1);
     setOption(1002, 0);

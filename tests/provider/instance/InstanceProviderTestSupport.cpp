@@ -58,8 +58,7 @@ private:
     std::optional<support::TemporaryHome> m_home;
 };
 
-const ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new InstallationEnvironment);
+const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new InstallationEnvironment);
 
 }  // namespace
 
@@ -107,8 +106,14 @@ HRESULT NullServices::OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServic
 {
     return WBEM_E_NOT_SUPPORTED;
 }
-HRESULT NullServices::CancelAsyncCall(IWbemObjectSink*) { return WBEM_E_NOT_SUPPORTED; }
-HRESULT NullServices::QueryObjectSink(LONG, IWbemObjectSink**) { return WBEM_E_NOT_SUPPORTED; }
+HRESULT NullServices::CancelAsyncCall(IWbemObjectSink*)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
+HRESULT NullServices::QueryObjectSink(LONG, IWbemObjectSink**)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
 HRESULT NullServices::GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject**, IWbemCallResult**)
 {
     return WBEM_E_NOT_FOUND;
@@ -125,7 +130,10 @@ HRESULT NullServices::PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbe
 {
     return WBEM_E_NOT_SUPPORTED;
 }
-HRESULT NullServices::DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**) { return WBEM_E_NOT_SUPPORTED; }
+HRESULT NullServices::DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**)
+{
+    return WBEM_E_NOT_SUPPORTED;
+}
 HRESULT NullServices::DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
 {
     return WBEM_E_NOT_SUPPORTED;
@@ -162,38 +170,37 @@ HRESULT NullServices::CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*, I
 {
     return WBEM_E_NOT_SUPPORTED;
 }
-HRESULT NullServices::ExecQuery(const BSTR, const BSTR, LONG, IWbemContext *, IEnumWbemClassObject **)
+HRESULT NullServices::ExecQuery(const BSTR, const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**)
 {
     return WBEM_E_NOT_SUPPORTED;
 }
-HRESULT NullServices::ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext *, IWbemObjectSink *)
+HRESULT NullServices::ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
 {
     return WBEM_E_NOT_SUPPORTED;
 }
-HRESULT NullServices::ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext *, IEnumWbemClassObject **)
+HRESULT NullServices::ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**)
 {
     return WBEM_E_NOT_SUPPORTED;
 }
-HRESULT NullServices::ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext *, IWbemObjectSink *)
+HRESULT NullServices::ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
 {
     return WBEM_E_NOT_SUPPORTED;
 }
-HRESULT NullServices::ExecMethod(const BSTR, const BSTR, LONG, IWbemContext *, IWbemClassObject *, IWbemClassObject **,
-                                 IWbemCallResult **)
+HRESULT NullServices::ExecMethod(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*, IWbemClassObject**,
+                                 IWbemCallResult**)
 {
     return WBEM_E_NOT_SUPPORTED;
 }
-HRESULT NullServices::ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext *, IWbemClassObject *,
-                                      IWbemObjectSink *)
+HRESULT NullServices::ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*, IWbemObjectSink*)
 {
     return WBEM_E_NOT_SUPPORTED;
 }
 
 // --- Text
 
-Text::Text(const wchar_t *text) : m_text(SysAllocString(text)) {}
+Text::Text(const wchar_t* text) : m_text(SysAllocString(text)) {}
 
-Text::Text(const std::wstring &text) : m_text(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+Text::Text(const std::wstring& text) : m_text(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
 
 Text::~Text()
 {
@@ -208,8 +215,7 @@ void ProviderTest::SetUp()
     m_services = MakeComObject<NullServices>();
     m_sink = MakeComObject<RecordingSink>();
     CallAs(kOperatorSid);
-    ASSERT_EQ(m_provider.Initialize(nullptr, 0, nullptr, nullptr, m_services.Get(), nullptr, nullptr),
-              WBEM_S_NO_ERROR);
+    ASSERT_EQ(m_provider.Initialize(nullptr, 0, nullptr, nullptr, m_services.Get(), nullptr, nullptr), WBEM_S_NO_ERROR);
 }
 
 void ProviderTest::TearDown()
@@ -229,9 +235,10 @@ void ProviderTest::LinkAccount(const wchar_t* sid, LONG userId)
     DBConnectionManager* manager = CWmipApp::GetConnectionManager();
     const CAcsUser* connection = manager->Connection(0);
     ASSERT_NE(connection, nullptr);
-    connection->GetDatabase()->ExecuteSQL(L"INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) "
-                                          L"VALUES ((SELECT MAX(USER_ACCOUNTID) + 1 FROM USER_ACCOUNT), ?, 1, ?)",
-                                          {userId, sid});
+    connection->GetDatabase()->ExecuteSQL(
+        L"INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) "
+        L"VALUES ((SELECT MAX(USER_ACCOUNTID) + 1 FROM USER_ACCOUNT), ?, 1, ?)",
+        {userId, sid});
     manager->ReleaseConnection(connection);
 }
 

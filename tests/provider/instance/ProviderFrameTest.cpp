@@ -140,11 +140,9 @@ TEST_F(ProviderFrame, NullSinkOrArgumentsNeverCrash)
         {"query null text",
          [&](IWbemObjectSink* s) { return m_provider.ExecQueryAsync(nullptr, nullptr, 0, nullptr, s); },
          WBEM_E_INVALID_QUERY},
-        {"put null instance",
-         [&](IWbemObjectSink* s) { return m_provider.PutInstanceAsync(nullptr, 0, nullptr, s); },
+        {"put null instance", [&](IWbemObjectSink* s) { return m_provider.PutInstanceAsync(nullptr, 0, nullptr, s); },
          WBEM_E_INVALID_PARAMETER},
-        {"delete null path",
-         [&](IWbemObjectSink* s) { return m_provider.DeleteInstanceAsync(nullptr, 0, nullptr, s); },
+        {"delete null path", [&](IWbemObjectSink* s) { return m_provider.DeleteInstanceAsync(nullptr, 0, nullptr, s); },
          WBEM_E_INVALID_PARAMETER},
         {"method null path",
          [&](IWbemObjectSink* s) { return m_provider.ExecMethodAsync(nullptr, method, 0, nullptr, nullptr, s); },
@@ -234,7 +232,8 @@ TEST_F(ProviderFrame, RequestsLogTheirCallAndLeavingLines)
 TEST_F(ProviderFrame, ALongQueryIsLoggedCutWithItsLength)
 {
     const std::wstring marker(L"LONGQUERYMARK");
-    const std::wstring wql = L"SELECT * FROM Bnt_TestReader WHERE Description = '" + std::wstring(30000, L'q') + marker + L"'";
+    const std::wstring wql =
+        L"SELECT * FROM Bnt_TestReader WHERE Description = '" + std::wstring(30000, L'q') + marker + L"'";
     Text query(wql.c_str());
     m_provider.ExecQueryAsync(nullptr, query, 0, nullptr, m_sink.Get());
     std::ifstream file(CStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName()));
@@ -259,8 +258,8 @@ TEST_F(ProviderFrame, ConcurrentRequestsEachReportOnce)
     {
         threads.emplace_back([this, &sinks, i]() {
             // The caller is per thread.
-            CallerIdentity::Scope caller(CallerIdentity(i % 2 == 0 ? kOperatorSid : kNoProviderRightSid,
-                                                        SecurityImpersonation));
+            CallerIdentity::Scope caller(
+                CallerIdentity(i % 2 == 0 ? kOperatorSid : kNoProviderRightSid, SecurityImpersonation));
             Text className(kReaderClass);
             for (int round = 0; round < kRounds; ++round)
                 m_provider.CreateInstanceEnumAsync(className, 0, nullptr, sinks[i].Get());

@@ -99,10 +99,10 @@ TEST(RequestEnvelope, MappingRewritesOnlyCaughtFailures)
         return result == WBEM_E_NOT_SUPPORTED ? WBEM_E_INVALID_OPERATION : result;
     };
     auto sink = MakeComObject<RecordingSink>();
-    EXPECT_EQ(RunEnvelope(
-                  sink.Get(), []() -> HRESULT { throw CWMIException(L"here", 1, WBEM_E_NOT_SUPPORTED); },
-                  toInvalidOperation),
-              WBEM_E_INVALID_OPERATION);
+    EXPECT_EQ(
+        RunEnvelope(
+            sink.Get(), []() -> HRESULT { throw CWMIException(L"here", 1, WBEM_E_NOT_SUPPORTED); }, toInvalidOperation),
+        WBEM_E_INVALID_OPERATION);
     // The status object describes the failure as it was thrown.
     const auto finals = sink->FinalStatuses();
     ASSERT_EQ(finals.size(), 1u);
@@ -112,7 +112,8 @@ TEST(RequestEnvelope, MappingRewritesOnlyCaughtFailures)
     EXPECT_EQ(static_cast<HRESULT>(code.lVal), WBEM_E_NOT_SUPPORTED);
 
     auto answered = MakeComObject<RecordingSink>();
-    EXPECT_EQ(RunEnvelope(answered.Get(), []() -> HRESULT { return WBEM_E_NOT_SUPPORTED; }, toInvalidOperation),
+    EXPECT_EQ(RunEnvelope(
+                  answered.Get(), []() -> HRESULT { return WBEM_E_NOT_SUPPORTED; }, toInvalidOperation),
               WBEM_E_NOT_SUPPORTED);
 }
 

@@ -25,9 +25,9 @@ namespace {
 constexpr const wchar_t* kSource = L"TestMappers";
 
 // The classes of the class listing; each gets a mapper that only builds its definition.
-constexpr const wchar_t* kListedClasses[] = {L"Bnt_Segment",     L"Bnt_SegmentGroupMember", L"Bnt_Person",
-                                             L"Bnt_Badge",       L"Bnt_Visit",              L"Bnt_SegmentUnit",
-                                             L"Bnt_SegmentGroup", L"Bnt_Cardholder",        L"Bnt_Visitor"};
+constexpr const wchar_t* kListedClasses[] = {
+    L"Bnt_Segment",     L"Bnt_SegmentGroupMember", L"Bnt_Person",     L"Bnt_Badge",  L"Bnt_Visit",
+    L"Bnt_SegmentUnit", L"Bnt_SegmentGroup",       L"Bnt_Cardholder", L"Bnt_Visitor"};
 
 _variant_t StringArray(std::initializer_list<const wchar_t*> texts)
 {

@@ -70,8 +70,8 @@ TEST_F(Write, PutExtensionsInTheContextAreRefusedByExactName)
         const wchar_t* name;
         bool refused;
     } cases[] = {
-        {L"__PUT_EXTENSIONS", true},      {L"__PUT_EXT_STRICT_NULLS", true}, {L"__PUT_EXT_PROPERTIES", true},
-        {L"__PUT_EXT_ATOMIC", true},      {L"__put_extensions", false},      {L"__PUT_EXT", false},
+        {L"__PUT_EXTENSIONS", true},    {L"__PUT_EXT_STRICT_NULLS", true}, {L"__PUT_EXT_PROPERTIES", true},
+        {L"__PUT_EXT_ATOMIC", true},    {L"__put_extensions", false},      {L"__PUT_EXT", false},
         {L"PUT_EXT_PROPERTIES", false},
     };
     auto instance = ReaderInstance();

@@ -16,7 +16,8 @@ namespace {
 
 using swtest::Text;
 
-class LoggedEvents : public swtest::SoftwareEventTest {
+class LoggedEvents : public swtest::SoftwareEventTest
+{
 protected:
     // The instances the query answers, by serial number; the failure when it fails.
     HRESULT Query(const wchar_t* wql, std::map<std::string, ComPtr<IWbemClassObject>>* rows)
@@ -30,11 +31,13 @@ protected:
         ComPtr<IEnumWbemClassObject> enumerator;
         enumerator.Attach(raw);
         HRESULT result = hr;
-        while (SUCCEEDED(hr) && enumerator != nullptr) {
+        while (SUCCEEDED(hr) && enumerator != nullptr)
+        {
             IWbemClassObject* object = nullptr;
             ULONG returned = 0;
             result = enumerator->Next(WBEM_INFINITE, 1, &object, &returned);
-            if (returned == 0) {
+            if (returned == 0)
+            {
                 break;
             }
             ComPtr<IWbemClassObject> owned;
@@ -47,7 +50,8 @@ protected:
 
 TEST(LoggedEventMapper, AccessValuesFollowTypeAndSubtype)
 {
-    struct Case {
+    struct Case
+    {
         LONG type;
         LONG subtype;
         bool written;
@@ -64,10 +68,12 @@ TEST(LoggedEventMapper, AccessValuesFollowTypeAndSubtype)
         {5, 1, true, 3, false, false},  {4, 0, false, 0, false, false}, {-1, 0, false, 0, false, false},
         {6, 4, false, 0, false, false}, {7, 0, false, 0, false, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const auto values = CWmipLoggedEventMapper::DeriveAccessValues(c.type, c.subtype);
         EXPECT_EQ(values.written, c.written) << c.type << "/" << c.subtype;
-        if (c.written) {
+        if (c.written)
+        {
             EXPECT_EQ(values.accessResult, c.accessResult) << c.type << "/" << c.subtype;
             EXPECT_EQ(values.cardholderEntered, c.entered) << c.type << "/" << c.subtype;
             EXPECT_EQ(values.duress, c.duress) << c.type << "/" << c.subtype;
@@ -79,7 +85,8 @@ TEST_F(LoggedEvents, TheHistoryCarriesItsDefinitionSegmentAndComputedValues)
 {
     std::map<std::string, ComPtr<IWbemClassObject>> rows;
     ASSERT_EQ(Query(L"SELECT * FROM Bnt_LoggedEvent", &rows), WBEM_S_NO_ERROR);
-    struct Expected {
+    struct Expected
+    {
         const char* serial;
         const char* description;
         const char* segment;
@@ -96,7 +103,8 @@ TEST_F(LoggedEvents, TheHistoryCarriesItsDefinitionSegmentAndComputedValues)
         {"105", "Door Forced Open", "2", "4", "<null>", "<null>", "<null>"},
     };
     ASSERT_EQ(rows.size(), std::size(expected));
-    for (const Expected& e : expected) {
+    for (const Expected& e : expected)
+    {
         IWbemClassObject* row = rows[e.serial].Get();
         ASSERT_NE(row, nullptr) << e.serial;
         EXPECT_EQ(Text(row, L"Description"), e.description) << e.serial;
@@ -112,7 +120,8 @@ TEST_F(LoggedEvents, TheHistoryCarriesItsDefinitionSegmentAndComputedValues)
 
 TEST_F(LoggedEvents, ConditionsOnComputedPropertiesAreDecidedInMemory)
 {
-    struct Case {
+    struct Case
+    {
         const wchar_t* query;
         const char* serials;
     };
@@ -123,11 +132,13 @@ TEST_F(LoggedEvents, ConditionsOnComputedPropertiesAreDecidedInMemory)
         {L"SELECT * FROM Bnt_LoggedEvent WHERE NOT (AccessResult = 2) AND Type < 4", "103,"},
         {L"SELECT * FROM Bnt_LoggedEvent WHERE Type = 4", "105,"},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         std::map<std::string, ComPtr<IWbemClassObject>> rows;
         ASSERT_EQ(Query(c.query, &rows), WBEM_S_NO_ERROR);
         std::string serials;
-        for (const auto& [serial, row] : rows) {
+        for (const auto& [serial, row] : rows)
+        {
             serials += serial + ",";
         }
         EXPECT_EQ(serials, c.serials) << CStringToUtf8(CString(c.query));

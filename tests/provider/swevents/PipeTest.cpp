@@ -13,8 +13,7 @@
 #include "provider/CLocalNamedPipe.h"
 #include "provider/SoftwareEventPacket.h"
 
-namespace
-{
+namespace {
 
 std::vector<BYTE> Bytes(const std::string& text)
 {
@@ -139,8 +138,8 @@ TEST(SoftwareEventPacket, HeadersWhoseSizesDisagreeAreRefused)
         {"total too small", 20, 4, 1, false},
         {"total too large", 40, 4, 1, false},
         {"odd text", 23, 3, 1, false},
-        {"text over the limit", 20 + SoftwareEventPacket::kMaxTextLength + 2,
-         SoftwareEventPacket::kMaxTextLength + 2, 1, false},
+        {"text over the limit", 20 + SoftwareEventPacket::kMaxTextLength + 2, SoftwareEventPacket::kMaxTextLength + 2,
+         1, false},
         {"wrapping sum", 18, 0xFFFFFFFEu, 1, false},
     };
     for (const Case& c : cases)
@@ -186,8 +185,7 @@ TEST(LocalNamedPipe, EightSendersByAThousandPacketsReadBackWholeAndPaired)
         ASSERT_EQ(pipe.Read(header.data(), 20), 20);
         const auto packet = SoftwareEventPacket::DecodeHeader(header);
         ASSERT_TRUE(packet.has_value());
-        ASSERT_EQ(pipe.Read(text.data(), static_cast<LONG>(packet->TextLength)),
-                  static_cast<LONG>(packet->TextLength));
+        ASSERT_EQ(pipe.Read(text.data(), static_cast<LONG>(packet->TextLength)), static_cast<LONG>(packet->TextLength));
         const int sender = packet->EventId / kPackets;
         const int index = packet->EventId % kPackets;
         // Each sender's packets arrive in its order, and each text is its own.
@@ -201,4 +199,4 @@ TEST(LocalNamedPipe, EightSendersByAThousandPacketsReadBackWholeAndPaired)
     EXPECT_EQ(pipe.GetCount(), 0);
 }
 
-} // namespace
+}  // namespace

@@ -36,12 +36,12 @@ std::wstring PersonXml(const wchar_t* visitor = L"0", bool lowerCase = false)
            L"</EMP><UDFEMP><DEPARTMENT>OldDept</DEPARTMENT></UDFEMP></" + oldData + L"></" + root + L">";
 }
 
-class SoftwareEvents : public swtest::SoftwareEventTest {
+class SoftwareEvents : public swtest::SoftwareEventTest
+{
 protected:
     // The router hands every instance operation event to the subscription; the condition only
     // keeps the access check to the classes the operator may view.
-    SoftwareEvents()
-        : m_all(Subscribe(L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA 'Bnt_Person'"))
+    SoftwareEvents() : m_all(Subscribe(L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA 'Bnt_Person'"))
     {
     }
     ~SoftwareEvents() override { m_namespace->CancelAsyncCall(m_all.Get()); }
@@ -49,7 +49,8 @@ protected:
     // The next event the catch-all subscription receives; null when none comes.
     ComPtr<IWbemClassObject> NextEvent()
     {
-        if (m_all == nullptr || !m_all->WaitForObjects(m_seen + 1, swtest::kEventTimeout)) {
+        if (m_all == nullptr || !m_all->WaitForObjects(m_seen + 1, swtest::kEventTimeout))
+        {
             return ComPtr<IWbemClassObject>();
         }
         return m_all->Objects()[m_seen++];
@@ -89,14 +90,15 @@ TEST_F(SoftwareEvents, AWatchOnCardholderModificationsReceivesTheEvent)
 
 TEST_F(SoftwareEvents, TheFlagBitDecidesTheOperationAndWhatEachSideHolds)
 {
-    struct Case {
+    struct Case
+    {
         const char* rule;
         SHORT eventType;
         SHORT transaction;
         LONG flags;
         const char* eventClass;
         const char* targetClass;
-        const char* target;  // LASTNAME / DEPARTMENT of the target
+        const char* target;    // LASTNAME / DEPARTMENT of the target
         const char* previous;  // of the previous instance; "" when the event has none
     };
     const Case cases[] = {
@@ -112,7 +114,8 @@ TEST_F(SoftwareEvents, TheFlagBitDecidesTheOperationAndWhatEachSideHolds)
         {"person created, flag", 1, 1, 1, "__InstanceCreationEvent", "Bnt_Cardholder", "New/NewDept", ""},
         {"person deleted", 1, 3, 0, "__InstanceDeletionEvent", "Bnt_Cardholder", "Old/OldDept", ""},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         HandIn(c.eventType, c.transaction, c.flags, PersonXml());
         const ComPtr<IWbemClassObject> event = NextEvent();
         ASSERT_NE(event, nullptr) << c.rule;
@@ -129,7 +132,8 @@ TEST_F(SoftwareEvents, TheFlagBitDecidesTheOperationAndWhatEachSideHolds)
 
 TEST_F(SoftwareEvents, ThePersonKindAndLowerCaseNamesAreRead)
 {
-    struct Case {
+    struct Case
+    {
         const char* rule;
         const wchar_t* visitor;
         bool lowerCase;
@@ -143,7 +147,8 @@ TEST_F(SoftwareEvents, ThePersonKindAndLowerCaseNamesAreRead)
         {"another digit", L"7", true, "Bnt_Visitor"},
         {"empty kind", L"", false, "Bnt_Visitor"},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         HandIn(1, 2, 0, PersonXml(c.visitor, c.lowerCase));
         const ComPtr<IWbemClassObject> event = NextEvent();
         ASSERT_NE(event, nullptr) << c.rule;
@@ -154,7 +159,8 @@ TEST_F(SoftwareEvents, ThePersonKindAndLowerCaseNamesAreRead)
 
 TEST_F(SoftwareEvents, HostileAndUnknownEventsAreDroppedAndLogged)
 {
-    struct Case {
+    struct Case
+    {
         const char* rule;
         SHORT eventType;
         SHORT transaction;
@@ -182,7 +188,8 @@ TEST_F(SoftwareEvents, HostileAndUnknownEventsAreDroppedAndLogged)
          "Error while creating WMI software event"},
         {"missing data element", 2, 2, L"<ROOT><NEWDATA/></ROOT>", "Unspecified error creating software event"},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const int before = swtest::CountProviderLogLines(c.logLine);
         HandIn(c.eventType, c.transaction, 0, c.text);
         EXPECT_TRUE(NoEventArrives()) << c.rule;
@@ -192,7 +199,8 @@ TEST_F(SoftwareEvents, HostileAndUnknownEventsAreDroppedAndLogged)
 
 TEST_F(SoftwareEvents, TheAccessCheckNamesTheClassesOfTheQuery)
 {
-    struct Case {
+    struct Case
+    {
         const char* rule;
         const wchar_t* caller;
         const wchar_t* query;
@@ -221,7 +229,8 @@ TEST_F(SoftwareEvents, TheAccessCheckNamesTheClassesOfTheQuery)
         {"not a query", swtest::kOperatorSid, L"SELECT FROM", WBEM_E_FAILED},
         {"unknown account", L"S-1-5-21-1-2-3-999", L"SELECT * FROM __InstanceOperationEvent", WBEM_E_ACCESS_DENIED},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const CallerIdentity::Scope caller(CallerIdentity(c.caller, SecurityImpersonation));
         EXPECT_EQ(m_shell->AccessCheck(L"WQL", c.query, 0, nullptr), c.expected) << c.rule;
     }
@@ -236,8 +245,9 @@ TEST_F(SoftwareEvents, AFailedTranslationLeavesTheClassListFree)
               WBEM_E_FAILED);
     std::thread other([this] {
         const CallerIdentity::Scope caller(CallerIdentity(swtest::kOperatorSid, SecurityImpersonation));
-        EXPECT_EQ(m_shell->AccessCheck(L"WQL", L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA "
-                                           L"'Bnt_Visitor'",
+        EXPECT_EQ(m_shell->AccessCheck(L"WQL",
+                                       L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA "
+                                       L"'Bnt_Visitor'",
                                        0, nullptr),
                   S_OK);
     });
@@ -260,7 +270,8 @@ TEST_F(SoftwareEvents, TheMapperSpawnsAnInstanceOfItsOwnClassOnlyIntoAnEmptyPoin
 
 TEST(IntrinsicEventMapper, ProcessClauseCollectsTheClassesNamedWithIsa)
 {
-    struct Case {
+    struct Case
+    {
         const char* rule;
         const wchar_t* property;
         int wqlOperator;
@@ -273,15 +284,15 @@ TEST(IntrinsicEventMapper, ProcessClauseCollectsTheClassesNamedWithIsa)
         {"lower-case property", L"targetinstance", WqlOpIsa, L"\"Bnt_Person\"", ProcessClauseKeep,
          "Bnt_Cardholder,Bnt_Visitor,"},
         {"previous instance", L"PreviousInstance", WqlOpIsa, L"\"Bnt_Badge\"", ProcessClauseKeep, "Bnt_Badge,"},
-        {"person in another case", L"TargetInstance", WqlOpIsa, L"\"bnt_person\"", ProcessClauseKeep,
-         "bnt_person,"},
+        {"person in another case", L"TargetInstance", WqlOpIsa, L"\"bnt_person\"", ProcessClauseKeep, "bnt_person,"},
         {"other operator", L"TargetInstance", WqlOpEqual, L"\"Bnt_Badge\"", ProcessClauseDrop, ""},
         {"other property", L"SourceInstance", WqlOpIsa, L"\"Bnt_Badge\"", ProcessClauseDrop, ""},
         {"one character", L"TargetInstance", WqlOpIsa, L"\"", ProcessClauseKeep, ""},
         {"empty literal", L"TargetInstance", WqlOpIsa, L"", ProcessClauseKeep, ""},
     };
     CWmipIntrinsicEventMapper mapper(nullptr, nullptr);
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         mapper.Lock();
         CString property(c.property);
         int wqlOperator = c.wqlOperator;
@@ -290,14 +301,16 @@ TEST(IntrinsicEventMapper, ProcessClauseCollectsTheClassesNamedWithIsa)
         EXPECT_EQ(mapper.ProcessClause(property, wqlOperator, literal, extra), c.expected) << c.rule;
         EXPECT_TRUE(extra.IsEmpty()) << c.rule;
         std::string classes;
-        for (const CString& name : mapper.GetClassList()) {
+        for (const CString& name : mapper.GetClassList())
+        {
             classes += CStringToUtf8(name) + ",";
         }
         mapper.Unlock();
         EXPECT_EQ(classes, c.classes) << c.rule;
     }
     SoftwareEventPacket packet;
-    for (const auto& [type, handled] : {std::pair<SHORT, bool>{511, true}, {-1, true}, {0, true}, {512, false}}) {
+    for (const auto& [type, handled] : {std::pair<SHORT, bool>{511, true}, {-1, true}, {0, true}, {512, false}})
+    {
         packet.EventType = type;
         EXPECT_EQ(mapper.HandlesEvent(packet), handled) << type;
     }
@@ -328,7 +341,8 @@ TEST(SoftwareEventProvider, TheProcessorStartsOnceAndStopsWhenTheProviderGoes)
         CWmipSoftwareEventProcessor* processor = provider.GetProcessor();
         ASSERT_NE(processor, nullptr);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (processor->IsProcessing() == 0 && std::chrono::steady_clock::now() < deadline) {
+        while (processor->IsProcessing() == 0 && std::chrono::steady_clock::now() < deadline)
+        {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         EXPECT_EQ(processor->IsProcessing(), 1);
@@ -337,13 +351,15 @@ TEST(SoftwareEventProvider, TheProcessorStartsOnceAndStopsWhenTheProviderGoes)
         const int processed = swtest::CountProviderLogLines("Software event retrieved from queue");
         EXPECT_EQ(provider.ReceiveSoftwareEvent(1, 2, 1, 0, std::wstring(750, L' ').c_str()), S_OK);
         while (swtest::CountProviderLogLines("Software event retrieved from queue") == processed &&
-               std::chrono::steady_clock::now() < deadline) {
+               std::chrono::steady_clock::now() < deadline)
+        {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         EXPECT_EQ(processor->GetTextCapacity(), CWmipSoftwareEventProcessor::kInitialTextCapacity);
         EXPECT_EQ(provider.ReceiveSoftwareEvent(2, 2, 1, 0, std::wstring(751, L' ').c_str()), S_OK);
         while (processor->GetTextCapacity() == CWmipSoftwareEventProcessor::kInitialTextCapacity &&
-               std::chrono::steady_clock::now() < deadline) {
+               std::chrono::steady_clock::now() < deadline)
+        {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         EXPECT_EQ(processor->GetTextCapacity(), 2 * CWmipSoftwareEventProcessor::kInitialTextCapacity);
@@ -356,7 +372,8 @@ TEST(SoftwareEventProvider, TheProcessorStartsOnceAndStopsWhenTheProviderGoes)
 
 TEST_F(SoftwareEvents, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelects)
 {
-    struct Case {
+    struct Case
+    {
         const char* rule;
         const wchar_t* query;
         const char* expected;
@@ -385,12 +402,14 @@ TEST_F(SoftwareEvents, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelect
          L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Person' AND NOT "
          L"PreviousInstance.DEPARTMENT = 'olddept'",
          ""},
-        {"NOT ISA", L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Person' AND NOT "
-                    L"TargetInstance ISA 'Bnt_Cardholder'",
+        {"NOT ISA",
+         L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Person' AND NOT "
+         L"TargetInstance ISA 'Bnt_Cardholder'",
          "M/Bnt_Visitor/<missing>"},
     };
     std::vector<ComPtr<support::RecordingSink>> sinks;
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         sinks.push_back(Subscribe(c.query));
         ASSERT_NE(sinks.back(), nullptr) << c.rule;
     }
@@ -407,7 +426,8 @@ TEST_F(SoftwareEvents, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelect
     // "M" or "D", the target's class, the department before ("" when the event has no before).
     const auto signatures = [](support::RecordingSink& sink) {
         std::string text;
-        for (const auto& event : sink.Objects()) {
+        for (const auto& event : sink.Objects())
+        {
             const std::string kind = ClassOf(event.Get()) == "__InstanceModificationEvent" ? "M" : "D";
             const ComPtr<IWbemClassObject> previous = Embedded(event.Get(), L"PreviousInstance");
             text += (text.empty() ? "" : " ") + kind + "/" + ClassOf(Embedded(event.Get(), L"TargetInstance").Get()) +
@@ -415,7 +435,8 @@ TEST_F(SoftwareEvents, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelect
         }
         return text;
     };
-    for (std::size_t i = 0; i < sinks.size(); ++i) {
+    for (std::size_t i = 0; i < sinks.size(); ++i)
+    {
         EXPECT_EQ(signatures(*sinks[i]), cases[i].expected) << cases[i].rule;
         EXPECT_EQ(m_namespace->CancelAsyncCall(sinks[i].Get()), WBEM_S_NO_ERROR);
     }

@@ -38,7 +38,8 @@ INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VA
     (7, 7, 1, 'S-1-5-21-1004336348-1177238915-682003330-1007');
 )";
 
-class InstallationEnvironment : public ::testing::Environment {
+class InstallationEnvironment : public ::testing::Environment
+{
 public:
     void SetUp() override
     {
@@ -73,26 +74,29 @@ int CountProviderLogLines(const std::string& text)
     const std::filesystem::path folder(
         brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFolder()));
     const auto lines = support::TemporaryHome::ReadLines(folder / "Fluxmere.log");
-    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&text](const std::string& line) {
-        return line.find(text) != std::string::npos;
-    }));
+    return static_cast<int>(std::count_if(
+        lines.begin(), lines.end(), [&text](const std::string& line) { return line.find(text) != std::string::npos; }));
 }
 
 std::string Text(IWbemClassObject* object, const wchar_t* property)
 {
     _variant_t value;
-    if (object == nullptr || FAILED(object->Get(property, 0, &value, nullptr, nullptr))) {
+    if (object == nullptr || FAILED(object->Get(property, 0, &value, nullptr, nullptr)))
+    {
         return "<missing>";
     }
     const VARIANT& raw = value;
-    if (raw.vt == VT_NULL || raw.vt == VT_EMPTY) {
+    if (raw.vt == VT_NULL || raw.vt == VT_EMPTY)
+    {
         return "<null>";
     }
-    if (raw.vt == VT_BOOL) {
+    if (raw.vt == VT_BOOL)
+    {
         return raw.boolVal != VARIANT_FALSE ? "1" : "0";
     }
     _variant_t text;
-    if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR))) {
+    if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)))
+    {
         return "<unconvertible>";
     }
     return brontel::utility::WideToUtf8(static_cast<const VARIANT&>(text).bstrVal);
@@ -103,10 +107,11 @@ ComPtr<IWbemClassObject> Embedded(IWbemClassObject* event, const wchar_t* proper
     _variant_t value;
     ComPtr<IWbemClassObject> object;
     if (event != nullptr && SUCCEEDED(event->Get(property, 0, &value, nullptr, nullptr)) &&
-        static_cast<const VARIANT&>(value).vt == VT_UNKNOWN && static_cast<const VARIANT&>(value).punkVal != nullptr) {
+        static_cast<const VARIANT&>(value).vt == VT_UNKNOWN && static_cast<const VARIANT&>(value).punkVal != nullptr)
+    {
         IWbemClassObject* raw = nullptr;
         static_cast<const VARIANT&>(value).punkVal->QueryInterface(IWbemClassObject::kIID,
-                                                                  reinterpret_cast<void**>(&raw));
+                                                                   reinterpret_cast<void**>(&raw));
         object.Attach(raw);
     }
     return object;
@@ -127,13 +132,12 @@ SoftwareEventTest::SoftwareEventTest()
     m_namespace = WbemServiceNamespace::Create(repository);
     m_namespace->Events().SetFilterFactory(std::make_shared<WqlEventFilterFactory>());
     EXPECT_EQ(m_namespace->RegisterProvider(ProvixaSchemaLoader::kProviderName,
-                                            static_cast<IWbemServices*>(m_instanceShell.Get()),
-                                            L"NT AUTHORITY\\SYSTEM", L"MS_409", nullptr),
+                                            static_cast<IWbemServices*>(m_instanceShell.Get()), L"NT AUTHORITY\\SYSTEM",
+                                            L"MS_409", nullptr),
               WBEM_S_NO_ERROR);
-    EXPECT_EQ(m_namespace->RegisterEventProvider(ProvixaSoftwareEventProviderShell::kProviderId,
-                                                 static_cast<IWbemProviderInit*>(m_shell.Get()),
-                                                 ProvixaSoftwareEventProviderShell::kEventClass, L"NT AUTHORITY\\SYSTEM",
-                                                 L"MS_409", nullptr),
+    EXPECT_EQ(m_namespace->RegisterEventProvider(
+                  ProvixaSoftwareEventProviderShell::kProviderId, static_cast<IWbemProviderInit*>(m_shell.Get()),
+                  ProvixaSoftwareEventProviderShell::kEventClass, L"NT AUTHORITY\\SYSTEM", L"MS_409", nullptr),
               WBEM_S_NO_ERROR);
 }
 
@@ -151,7 +155,8 @@ ComPtr<support::RecordingSink> SoftwareEventTest::Subscribe(const wchar_t* query
     const HRESULT hr = m_namespace->ExecNotificationQueryAsync(language, text, 0, nullptr, sink.Get());
     SysFreeString(language);
     SysFreeString(text);
-    if (result != nullptr) {
+    if (result != nullptr)
+    {
         *result = hr;
     }
     return SUCCEEDED(hr) ? sink : ComPtr<support::RecordingSink>();

@@ -41,7 +41,8 @@ std::string ClassOf(IWbemClassObject* object);
 
 // The namespace as the host builds it, with the software event provider loaded and the
 // operator calling.
-class SoftwareEventTest : public ::testing::Test {
+class SoftwareEventTest : public ::testing::Test
+{
 protected:
     SoftwareEventTest();
     ~SoftwareEventTest() override;

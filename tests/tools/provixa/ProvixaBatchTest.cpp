@@ -6,8 +6,7 @@
 
 #include "tests/tools/provixa/ProvixaProgramTest.h"
 
-namespace
-{
+namespace {
 
 using provixa_program::Outcome;
 
@@ -22,16 +21,20 @@ TEST(ProvixaBatch, SplitsLinesIntoWordsWithQuotes)
 {
     const SplitCase cases[] = {
         {"get Bnt_Panel.ID=1", true, {"get", "Bnt_Panel.ID=1"}},
-        {"  exec\t\"Bnt_ReaderInput1.PanelID=1,ReaderID=0\"  Mask \r", true,
+        {"  exec\t\"Bnt_ReaderInput1.PanelID=1,ReaderID=0\"  Mask \r",
+         true,
          {"exec", "Bnt_ReaderInput1.PanelID=1,ReaderID=0", "Mask"}},
-        {"query 'SELECT * FROM Bnt_Panel WHERE Name = \"x\"'", true, {"query", "SELECT * FROM Bnt_Panel WHERE Name = \"x\""}},
+        {"query 'SELECT * FROM Bnt_Panel WHERE Name = \"x\"'",
+         true,
+         {"query", "SELECT * FROM Bnt_Panel WHERE Name = \"x\""}},
         {"put C Name=\"a \\\"b\\\" \\\\ c\"", true, {"put", "C", "Name=a \"b\" \\ c"}},
         {"put C Note=''", true, {"put", "C", "Note="}},
         {"", true, {}},
         {"get \"unterminated", false, {}},
         {"get 'unterminated", false, {}},
     };
-    for (const SplitCase& c : cases) {
+    for (const SplitCase& c : cases)
+    {
         SCOPED_TRACE(c.line);
         std::vector<std::string> words{"stale"};
         std::string error;
@@ -82,7 +85,8 @@ TEST_F(ProvixaBatchRun, SimulatedPanelCommandsReachTheDriverServerAndTheCacheLiv
                               "exec Bnt_Panel.ID=1 GetHardwareStatus\n",
                               {"--as", "operator", "--simulate", "--json"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("driver server received procedure 5 SetPanelClock, 4 bytes: 01 00 00 00\n"), std::string::npos)
+    EXPECT_NE(run.out.find("driver server received procedure 5 SetPanelClock, 4 bytes: 01 00 00 00\n"),
+              std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("received procedure 27 GetPanelDeviceStatus"), std::string::npos);
     // Online panel record and online header: status bit 0 and header byte 1 at bit 4.

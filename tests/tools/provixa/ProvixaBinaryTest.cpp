@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 using provixa_program::Outcome;
 using provixa_program::ReadAll;
 
@@ -26,7 +25,7 @@ bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
 }
-} // namespace
+}  // namespace
 
 TEST_F(ProvixaBinary, InitCreatesTheInstallationThenClassesAndAQueryAnswer)
 {
@@ -97,7 +96,8 @@ TEST_F(ProvixaBinary, FailuresNameTheirStatusAndExitNonZero)
         {{"get", "Bnt_Reader.PanelID="}, 1, "Error 0x8004103A (WBEM_E_INVALID_OBJECT_PATH)"},
         {{"enum", "Bnt_Nothing"}, 1, "Error 0x80041010 (WBEM_E_INVALID_CLASS)"},
         {{"query", "SELECT Bnt_Reader"}, 1, "Error 0x80041017 (WBEM_E_INVALID_QUERY)"},
-        {{"--as", "operator", "exec", "Bnt_Reader.PanelID=1,ReaderID=1", "Explode"}, 1,
+        {{"--as", "operator", "exec", "Bnt_Reader.PanelID=1,ReaderID=1", "Explode"},
+         1,
          "Error 0x8004102E (WBEM_E_INVALID_METHOD)"},
         {{"--as", "operator", "put", "Bnt_Reader", "PanelID=abc"}, 2, "not a number of that size: abc"},
         {{"--as", "operator", "put", "Bnt_Reader", "Colour=red"}, 2, "no property or parameter Colour"},

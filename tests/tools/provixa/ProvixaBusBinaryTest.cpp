@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 using provixa_program::Outcome;
 using provixa_program::Quote;
 
@@ -36,12 +35,13 @@ bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
 }
-} // namespace
+}  // namespace
 
 TEST_F(ProvixaBusBinary, LoginThenWhoamiInOneShellSession)
 {
-    const Outcome run = Bus({"shell"}, "version\nlogin operator\nwhoami\naccesslevels\nlogout\nwhoami\n", "operator-demo");
-    EXPECT_EQ(run.status, 1) << run.err; // the last whoami follows the log-out
+    const Outcome run =
+        Bus({"shell"}, "version\nlogin operator\nwhoami\naccesslevels\nlogout\nwhoami\n", "operator-demo");
+    EXPECT_EQ(run.status, 1) << run.err;  // the last whoami follows the log-out
     EXPECT_TRUE(Contains(run.out, "{\"product_name\":\"Provixa\",\"product_version\":\"1.0\"}")) << run.out;
     EXPECT_TRUE(Contains(run.out, "\"token\":\"")) << run.out;
     EXPECT_TRUE(Contains(run.out, "\"logon_id\":\"operator\"")) << run.out;
@@ -82,8 +82,8 @@ TEST_F(ProvixaBusBinary, EncryptedCredentialsAreSentAsAClientWould)
 {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open((m_home / "provixa.db").string().c_str(), &db), SQLITE_OK);
-    const int rc = sqlite3_exec(db, "INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (241, 1)", nullptr, nullptr,
-                                nullptr);
+    const int rc =
+        sqlite3_exec(db, "INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (241, 1)", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     ASSERT_EQ(rc, SQLITE_OK);
     const Outcome key = Bus({"publickey"}, "");
@@ -101,13 +101,16 @@ TEST_F(ProvixaBusBinary, SubscriptionAddListAndDisableWithTheirNotices)
                             "subs list active=true order=id desc=true size=1\nsubs disable 3\nsubs disable 3\n"
                             "subs list active=false order=id\nsubs list page=0\n",
                             "operator-demo");
-    EXPECT_EQ(run.status, 1) << run.err; // the second disable and the page 0 are refused
-    const std::string notice = "{\"address\":\"bnt.ir.internal.event_subscription_events\",\"content\":{\"change_type\":";
+    EXPECT_EQ(run.status, 1) << run.err;  // the second disable and the page 0 are refused
+    const std::string notice =
+        "{\"address\":\"bnt.ir.internal.event_subscription_events\",\"content\":{\"change_type\":";
     EXPECT_TRUE(Contains(run.out, notice + "1,\"subscription_id\":3},\"properties\":{}}")) << run.out;
     // A disable within half a second of the creation is announced as new: two notices of type 1.
-    EXPECT_NE(run.out.find(notice + "1,\"subscription_id\":3}", run.out.find(notice) + 1), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(notice + "1,\"subscription_id\":3}", run.out.find(notice) + 1), std::string::npos)
+        << run.out;
     EXPECT_TRUE(Contains(run.out, "\"disabled_date\":\"2")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "\"exchange_name\":\"amq.topic\",\"filter\":\"EventType=4\",\"id\":3,\"is_durable\":true"))
+    EXPECT_TRUE(
+        Contains(run.out, "\"exchange_name\":\"amq.topic\",\"filter\":\"EventType=4\",\"id\":3,\"is_durable\":true"))
         << run.out;
     EXPECT_TRUE(Contains(run.out, "\"page_number\":1,\"page_size\":1,\"total_count\":2}")) << run.out;
     EXPECT_TRUE(Contains(run.out, "\"page_number\":1,\"page_size\":20,\"total_count\":2}")) << run.out;
@@ -125,9 +128,9 @@ TEST_F(ProvixaBusBinary, SubscriptionAddListAndDisableWithTheirNotices)
 
 TEST_F(ProvixaBusBinary, TypesMediaDirectoriesAndTheCardholderOfAnAccount)
 {
-    const Outcome run = Bus({"shell"}, "login operator\ntypes\ntype Bnt_Directory\nmedia 1 1 0\nmedia 3 1 0\ntype nope\n",
-                            "operator-demo");
-    EXPECT_EQ(run.status, 1) << run.err; // the unknown type
+    const Outcome run = Bus(
+        {"shell"}, "login operator\ntypes\ntype Bnt_Directory\nmedia 1 1 0\nmedia 3 1 0\ntype nope\n", "operator-demo");
+    EXPECT_EQ(run.status, 1) << run.err;  // the unknown type
     EXPECT_TRUE(Contains(run.out, "\"Bnt_AccessLevelRequest\":\"Bnt_AccessRequest\"")) << run.out;
     EXPECT_FALSE(Contains(run.out, "Bnt_BadgeTWICPrivacyKey")) << run.out;
     EXPECT_TRUE(Contains(run.out, "{\"class_name\":\"Bnt_Directory\"")) << run.out;

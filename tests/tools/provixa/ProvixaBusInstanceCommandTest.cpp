@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 using provixa_program::Outcome;
 
 class ProvixaBusInstanceCommand : public provixa_program::ProvixaProgramTest
@@ -30,18 +29,20 @@ bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
 }
-} // namespace
+}  // namespace
 
 TEST_F(ProvixaBusInstanceCommand, GetReadsOnePageOrTheCount)
 {
     const Outcome page = Bus({"get", "Bnt_WorldTimezone", "--page", "2", "--size", "3"});
     EXPECT_EQ(page.status, 0) << page.err;
-    EXPECT_TRUE(Contains(page.out, "\"page_number\":2,\"page_size\":3,\"total_count\":4,\"total_pages\":2")) << page.out;
+    EXPECT_TRUE(Contains(page.out, "\"page_number\":2,\"page_size\":3,\"total_count\":4,\"total_pages\":2"))
+        << page.out;
     EXPECT_TRUE(Contains(page.out, "\"class\":\"Bnt_WorldTimezone\"")) << page.out;
 
     const Outcome count = Bus({"get", "Bnt_WorldTimezone", "--size", "0", "--filter", "GMTOffset = 540"});
     EXPECT_EQ(count.status, 0) << count.err;
-    EXPECT_TRUE(Contains(count.out, "\"instances\":[],\"page_number\":1,\"page_size\":0,\"total_count\":1")) << count.out;
+    EXPECT_TRUE(Contains(count.out, "\"instances\":[],\"page_number\":1,\"page_size\":0,\"total_count\":1"))
+        << count.out;
 
     // The demo's three cardholders: page 2 of 2 holds the third; page 2 of 5 lies past the end.
     const Outcome cardholders = Bus({"get", "Bnt_Cardholder", "--page", "2", "--size", "2"});

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 using Command = ProvixaCommandLine::Command;
 
 struct GoodLine
@@ -24,13 +23,23 @@ const GoodLine kGoodLines[] = {
     {{"--json", "classes"}, Command::Classes, {}, 0, true, "", ""},
     {{"get", "Bnt_Badge.ID=1", "--as", "operator"}, Command::Get, {"Bnt_Badge.ID=1"}, 0, false, "operator", ""},
     {{"--sid", "S-1-5-18", "enum", "Bnt_Badge"}, Command::Enum, {"Bnt_Badge"}, 0, false, "", "S-1-5-18"},
-    {{"query", "SELECT * FROM Bnt_Badge WHERE Name = 'a=b'"}, Command::Query,
-     {"SELECT * FROM Bnt_Badge WHERE Name = 'a=b'"}, 0, false, "", ""},
+    {{"query", "SELECT * FROM Bnt_Badge WHERE Name = 'a=b'"},
+     Command::Query,
+     {"SELECT * FROM Bnt_Badge WHERE Name = 'a=b'"},
+     0,
+     false,
+     "",
+     ""},
     {{"put", "Bnt_Badge", "Name=x=y", "ID=3"}, Command::Put, {"Bnt_Badge"}, 2, false, "", ""},
     {{"put", "Bnt_Badge"}, Command::Put, {"Bnt_Badge"}, 0, false, "", ""},
     {{"delete", "Bnt_Badge.ID=1"}, Command::Delete, {"Bnt_Badge.ID=1"}, 0, false, "", ""},
-    {{"exec", "Bnt_Reader.PanelID=1,ReaderID=2", "SetMode", "Mode=3"}, Command::Exec,
-     {"Bnt_Reader.PanelID=1,ReaderID=2", "SetMode"}, 1, false, "", ""},
+    {{"exec", "Bnt_Reader.PanelID=1,ReaderID=2", "SetMode", "Mode=3"},
+     Command::Exec,
+     {"Bnt_Reader.PanelID=1,ReaderID=2", "SetMode"},
+     1,
+     false,
+     "",
+     ""},
 };
 
 struct BadLine
@@ -59,7 +68,7 @@ const BadLine kBadLines[] = {
     {{"enum", ""}, "enum takes a non-empty operand"},
     {{"exec", "Bnt_Reader.PanelID=1,ReaderID=2", ""}, "exec takes a non-empty operand"},
 };
-} // namespace
+}  // namespace
 
 TEST(ProvixaCommandLine, ReadsEveryCommandWithItsOperandsAndOptions)
 {

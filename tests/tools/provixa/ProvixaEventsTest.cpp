@@ -10,8 +10,7 @@
 
 #include "tools/provixa/ProvixaCommandLine.h"
 
-namespace
-{
+namespace {
 using provixa_program::Outcome;
 
 bool Contains(const std::string& text, const std::string& part)
@@ -32,7 +31,7 @@ protected:
         return Provixa({"--as", "operator", "--simulate", "batch", script.string()});
     }
 };
-} // namespace
+}  // namespace
 
 TEST(ProvixaEventCommandLine, WatchHweventAndWaitTakeTheirOperands)
 {

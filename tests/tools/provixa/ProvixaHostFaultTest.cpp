@@ -10,8 +10,7 @@
 #include <thread>
 #include <vector>
 
-namespace
-{
+namespace {
 using provixa_program::Outcome;
 
 bool Contains(const std::string& text, const std::string& part)
@@ -35,7 +34,7 @@ protected:
         sqlite3_close(db);
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(ProvixaHostFault, ARefusedEnumerationExitsNonZeroWithItsReason)
 {
@@ -86,8 +85,8 @@ TEST_F(ProvixaHostFault, StoredLineBreaksCannotForgeAnInstance)
 
 TEST_F(ProvixaHostFault, ARelativeHomeWorksForInitAndRequests)
 {
-    const std::string command = "cd " + provixa_program::Quote(m_root.string()) +
-                                " && PROVIXA_HOME=relative " + provixa_program::Quote(PROVIXA_BINARY);
+    const std::string command = "cd " + provixa_program::Quote(m_root.string()) + " && PROVIXA_HOME=relative " +
+                                provixa_program::Quote(PROVIXA_BINARY);
     ASSERT_EQ(std::system((command + " init >/dev/null 2>&1").c_str()), 0);
     EXPECT_TRUE(std::filesystem::exists(m_root / "relative" / "ACS.INI"));
     EXPECT_TRUE(std::filesystem::exists(m_root / "relative" / "provixa.db"));
@@ -134,7 +133,8 @@ TEST_F(ProvixaHostFault, AStoredValueThatFitsNoPropertySpoilsOnlyItsRow)
     const Outcome run = Provixa({"--as", "admin", "enum", "Bnt_WorldTimezone"});
     EXPECT_EQ(run.status, 0) << run.err;
     std::size_t instances = 0;
-    for (std::size_t at = run.out.find("instance of"); at != std::string::npos; at = run.out.find("instance of", at + 1))
+    for (std::size_t at = run.out.find("instance of"); at != std::string::npos;
+         at = run.out.find("instance of", at + 1))
         ++instances;
     EXPECT_EQ(instances, 2u) << "the two good rows of four";
     const std::string log = provixa_program::ReadAll(m_home / "Logs" / "Fluxmere.log");

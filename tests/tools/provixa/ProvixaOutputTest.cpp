@@ -6,8 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 ComPtr<IWbemClassObject> Status(const wchar_t* description)
 {
     ComPtr<IWbemClassObject> statusClass;
@@ -22,7 +21,7 @@ ComPtr<IWbemClassObject> Status(const wchar_t* description)
     }
     return status;
 }
-} // namespace
+}  // namespace
 
 TEST(ProvixaOutput, ErrorLinesCarryHexNameAndDescription)
 {

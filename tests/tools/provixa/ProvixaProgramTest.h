@@ -12,8 +12,7 @@
 #include <sys/wait.h>
 #include <vector>
 
-namespace provixa_program
-{
+namespace provixa_program {
 struct Outcome
 {
     int status = -1;
@@ -76,4 +75,4 @@ protected:
     std::filesystem::path m_root;
     std::filesystem::path m_home;
 };
-} // namespace provixa_program
+}  // namespace provixa_program

@@ -5,14 +5,13 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 template <class T>
 T* Stale()
 {
     return reinterpret_cast<T*>(0x1);
 }
-} // namespace
+}  // namespace
 
 TEST(ProvixaProviderShell, OffersServicesAndProviderInitialisationOnly)
 {

@@ -16,8 +16,7 @@
 #include <sys/wait.h>
 #include <vector>
 
-namespace
-{
+namespace {
 using ProgramRun = provixa_program::Outcome;
 using provixa_program::Quote;
 using provixa_program::ReadAll;
@@ -118,8 +117,7 @@ private:
     bool Number(Json& value)
     {
         const std::size_t start = m_position;
-        auto digits = [this]
-        {
+        auto digits = [this] {
             const std::size_t from = m_position;
             while (m_position < m_text.size() && m_text[m_position] >= '0' && m_text[m_position] <= '9')
                 ++m_position;
@@ -192,7 +190,7 @@ private:
     }
     bool String(std::string& out)
     {
-        ++m_position; // the opening quote
+        ++m_position;  // the opening quote
         out.clear();
         while (m_position < m_text.size())
         {
@@ -341,9 +339,8 @@ protected:
                 reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
         return zones;
     }
-
 };
-} // namespace
+}  // namespace
 
 TEST_F(ProvixaQueryBinary, OperatorQueryOfWorldTimezonesPrintsEveryInstance)
 {

@@ -7,8 +7,7 @@
 #include <fstream>
 #include <string>
 
-namespace
-{
+namespace {
 using provixa_program::Outcome;
 
 class ProvixaSoftwareEvent : public provixa_program::ProvixaProgramTest
@@ -34,8 +33,10 @@ TEST_F(ProvixaSoftwareEvent, ABatchPrintsTheModificationOfADemoCardholder)
                         "</OLDDATA></ROOT>");
     Write("script.txt", "watch \"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA "
                         "'Bnt_Cardholder'\"\n"
-                        "swevent 2 2 0 " + PathOf("change.xml") + "\n"
-                        "wait 3000\n");
+                        "swevent 2 2 0 " +
+                            PathOf("change.xml") +
+                            "\n"
+                            "wait 3000\n");
     const Outcome run = Provixa({"--as", "operator", "batch", PathOf("script.txt")});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Contains(run.out, "Handed in: software event 1 (type 2, transaction 2, flags 0")) << run.out;
@@ -63,4 +64,4 @@ TEST_F(ProvixaSoftwareEvent, BadOperandsAreUsageErrors)
         EXPECT_EQ(run.status, 2) << args[1] << " " << args[2] << " " << run.err;
     }
 }
-} // namespace
+}  // namespace

@@ -16,12 +16,13 @@ constexpr std::int8_t kSkipped = -3;
 constexpr std::array<std::int8_t, 128> buildDecodeTable()
 {
     std::array<std::int8_t, 128> table{};
-    for (std::int8_t& entry : table) {
+    for (std::int8_t& entry : table)
+    {
         entry = kInvalid;
     }
-    constexpr char alphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    for (int value = 0; value < 64; ++value) {
+    constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (int value = 0; value < 64; ++value)
+    {
         table[static_cast<std::size_t>(alphabet[value])] = static_cast<std::int8_t>(value);
     }
     table['='] = kEndOfData;
@@ -55,16 +56,20 @@ int Base64InputStream::getPosition()
 
 int Base64InputStream::read(unsigned char* buffer, int offset, int length)
 {
-    if (length < 1) {
+    if (length < 1)
+    {
         return 0;
     }
-    if (offset < 0 || buffer == nullptr) {
+    if (offset < 0 || buffer == nullptr)
+    {
         throw IOException();
     }
     int stored = 0;
-    while (stored < length) {
+    while (stored < length)
+    {
         const int byte = read();
-        if (byte < 0) {
+        if (byte < 0)
+        {
             break;
         }
         buffer[offset + stored++] = static_cast<unsigned char>(byte);
@@ -80,30 +85,36 @@ int Base64InputStream::read(unsigned char* buffer, int length)
 int Base64InputStream::read()
 {
     int byte = m_pendingCount != 0 ? m_pendingBits : 0;
-    for (;;) {
+    for (;;)
+    {
         const int character = m_in.read();
-        if (character < 0) {
+        if (character < 0)
+        {
             return character;
         }
         // Bytes from 0x80 up lie outside the table: they are invalid, never looked up.
-        const std::int8_t value =
-            character < 128 ? kDecodeTable[static_cast<std::size_t>(character)] : kInvalid;
-        if (value == kInvalid) {
+        const std::int8_t value = character < 128 ? kDecodeTable[static_cast<std::size_t>(character)] : kInvalid;
+        if (value == kInvalid)
+        {
             throw IOException();
         }
-        if (value == kEndOfData) {
+        if (value == kEndOfData)
+        {
             return -1;
         }
-        if (value == kSkipped) {
+        if (value == kSkipped)
+        {
             continue;
         }
-        if (m_pendingCount == 0) {
+        if (m_pendingCount == 0)
+        {
             byte = value << 2;
             m_pendingCount = 6;
             continue;
         }
         byte |= value >> (m_pendingCount - 2);
-        switch (m_pendingCount) {
+        switch (m_pendingCount)
+        {
         case 6:
             m_pendingCount = 4;
             m_pendingBits = static_cast<std::uint8_t>(value << 4);

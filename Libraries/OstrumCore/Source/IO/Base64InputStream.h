@@ -14,7 +14,8 @@
 
 namespace ostrum::io {
 
-class Base64InputStream : public InputStream {
+class Base64InputStream : public InputStream
+{
 public:
     explicit Base64InputStream(InputStream& in);
 

@@ -30,15 +30,19 @@ int Base64OutputStream::getPosition()
 
 int Base64OutputStream::write(const unsigned char* buffer, int offset, int length)
 {
-    if (length < 1) {
+    if (length < 1)
+    {
         return length;
     }
-    if (offset < 0) {
+    if (offset < 0)
+    {
         throw IOException();
     }
-    for (int i = 0; i < length; ++i) {
+    for (int i = 0; i < length; ++i)
+    {
         const int result = write(buffer[offset + i]);
-        if (result < 0) {
+        if (result < 0)
+        {
             return result;
         }
     }
@@ -53,7 +57,8 @@ int Base64OutputStream::write(const unsigned char* buffer, int length)
 int Base64OutputStream::write(unsigned char byte)
 {
     m_group[m_groupCount++] = byte;
-    if (m_groupCount != 3) {
+    if (m_groupCount != 3)
+    {
         return 0;
     }
     // The group is consumed whether or not the wrapped stream takes it: a failed group is
@@ -79,7 +84,8 @@ int Base64OutputStream::flush()
 {
     const int pending = m_groupCount;
     m_groupCount = 0;
-    if (pending > 0) {
+    if (pending > 0)
+    {
         const unsigned char b0 = m_group[0];
         const unsigned char b1 = pending == 2 ? m_group[1] : 0;
         const unsigned char values[3] = {
@@ -88,11 +94,13 @@ int Base64OutputStream::flush()
             static_cast<unsigned char>((b1 & 15) << 2),
         };
         int result = writeCharacters(values, pending + 1);
-        if (result < 0) {
+        if (result < 0)
+        {
             return result;
         }
         result = m_out.write(kFill, 3 - pending);
-        if (result < 0) {
+        if (result < 0)
+        {
             return result;
         }
     }
@@ -101,9 +109,11 @@ int Base64OutputStream::flush()
 
 int Base64OutputStream::writeCharacters(const unsigned char* values, int count)
 {
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         const int result = m_out.write(static_cast<unsigned char>(kAlphabet[values[i]]));
-        if (result < 0) {
+        if (result < 0)
+        {
             return result;
         }
     }

@@ -13,7 +13,8 @@
 
 namespace ostrum::io {
 
-class Base64OutputStream : public OutputStream {
+class Base64OutputStream : public OutputStream
+{
 public:
     explicit Base64OutputStream(OutputStream& out);
 

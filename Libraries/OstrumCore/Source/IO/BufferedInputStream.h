@@ -10,7 +10,8 @@
 
 namespace ostrum::io {
 
-class BufferedInputStream : public InputStream {
+class BufferedInputStream : public InputStream
+{
 public:
     // IllegalArgumentException for a size below 1.
     BufferedInputStream(InputStream* in, int size);

@@ -12,7 +12,8 @@ namespace {
 
 void writeAllOrThrow(OutputStream* out, const unsigned char* data, int length)
 {
-    if (!writeFully(out, data, static_cast<uint32_t>(length))) {
+    if (!writeFully(out, data, static_cast<uint32_t>(length)))
+    {
         throw IOException();
     }
 }
@@ -21,7 +22,8 @@ void writeAllOrThrow(OutputStream* out, const unsigned char* data, int length)
 
 BufferedOutputStream::BufferedOutputStream(OutputStream* out, int size) : m_out(out), m_capacity(size)
 {
-    if (size < 1) {
+    if (size < 1)
+    {
         throw IllegalArgumentException();
     }
     m_buffer = std::make_unique<unsigned char[]>(static_cast<std::size_t>(size));
@@ -31,20 +33,25 @@ BufferedOutputStream::~BufferedOutputStream()
 {
     // A destructor cannot report a failed write; the bytes are lost then, as with any
     // buffered output that is never flushed successfully.
-    try {
-        if (m_count > 0) {
+    try
+    {
+        if (m_count > 0)
+        {
             writeAllOrThrow(m_out, m_buffer.get(), m_count);
             m_count = 0;
             m_out->flush();
         }
-    } catch (const IOException&) {
+    }
+    catch (const IOException&)
+    {
     }
 }
 
 int BufferedOutputStream::write(unsigned char byte)
 {
     m_buffer[static_cast<std::size_t>(m_count++)] = byte;
-    if (m_count >= m_capacity) {
+    if (m_count >= m_capacity)
+    {
         flush();
     }
     return 1;
@@ -52,10 +59,12 @@ int BufferedOutputStream::write(unsigned char byte)
 
 int BufferedOutputStream::write(const unsigned char* buffer, int length)
 {
-    if (length < 0) {
+    if (length < 0)
+    {
         throw IOException();
     }
-    if (m_count + length < m_capacity) {
+    if (m_count + length < m_capacity)
+    {
         std::memcpy(m_buffer.get() + m_count, buffer, static_cast<std::size_t>(length));
         m_count += length;
         return length;
@@ -67,7 +76,8 @@ int BufferedOutputStream::write(const unsigned char* buffer, int length)
 
 int BufferedOutputStream::write(const unsigned char* buffer, int offset, int length)
 {
-    if (offset < 0) {
+    if (offset < 0)
+    {
         throw IOException();
     }
     return write(buffer + offset, length);
@@ -75,7 +85,8 @@ int BufferedOutputStream::write(const unsigned char* buffer, int offset, int len
 
 int BufferedOutputStream::flush()
 {
-    if (m_count == 0) {
+    if (m_count == 0)
+    {
         return 0;
     }
     const int pending = m_count;

@@ -11,7 +11,8 @@
 
 namespace ostrum::io {
 
-class BufferedOutputStream : public OutputStream {
+class BufferedOutputStream : public OutputStream
+{
 public:
     // IllegalArgumentException for a size below 1.
     BufferedOutputStream(OutputStream* out, int size);

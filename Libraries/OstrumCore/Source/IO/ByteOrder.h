@@ -52,11 +52,16 @@ inline bool needsSwap(int byteOrder)
 template <typename U>
 U swapBytes(U value)
 {
-    if constexpr (sizeof(U) == 2) {
+    if constexpr (sizeof(U) == 2)
+    {
         return swapBytes16(value);
-    } else if constexpr (sizeof(U) == 4) {
+    }
+    else if constexpr (sizeof(U) == 4)
+    {
         return swapBytes32(value);
-    } else {
+    }
+    else
+    {
         return swapBytes64(value);
     }
 }

@@ -25,17 +25,18 @@ constexpr int maxVarBytes()
 
 }  // namespace
 
-DataInputStream::DataInputStream(InputStream* in, int byteOrder)
-    : FilterInputStream(in), m_swap(needsSwap(byteOrder))
+DataInputStream::DataInputStream(InputStream* in, int byteOrder) : FilterInputStream(in), m_swap(needsSwap(byteOrder))
 {
 }
 
 void DataInputStream::readFully(unsigned char* buffer, int length)
 {
     int done = 0;
-    while (done < length) {
+    while (done < length)
+    {
         const int n = m_in->read(buffer + done, length - done);
-        if (n <= 0) {
+        if (n <= 0)
+        {
             throw EndOfStreamException();
         }
         done += n;
@@ -45,7 +46,8 @@ void DataInputStream::readFully(unsigned char* buffer, int length)
 void DataInputStream::skipFully(uint32_t count)
 {
     unsigned char scratch[kSkipChunk];
-    while (count > 0) {
+    while (count > 0)
+    {
         const int chunk = static_cast<int>(std::min<uint32_t>(count, kSkipChunk));
         readFully(scratch, chunk);
         count -= static_cast<uint32_t>(chunk);
@@ -60,7 +62,8 @@ T DataInputStream::readFixed()
     readFully(bytes, static_cast<int>(sizeof(T)));
     U raw;
     std::memcpy(&raw, bytes, sizeof(T));
-    if (m_swap) {
+    if (m_swap)
+    {
         raw = swapBytes(raw);
     }
     return static_cast<T>(raw);
@@ -74,7 +77,8 @@ bool DataInputStream::readBoolean()
 uint8_t DataInputStream::readUnsignedByte()
 {
     const int b = m_in->read();
-    if (b < 0) {
+    if (b < 0)
+    {
         throw EndOfStreamException();
     }
     return static_cast<uint8_t>(b);
@@ -132,14 +136,17 @@ int DataInputStream::readVarUnsigned(T* value)
     T result = 0;
     int count = 0;
     int shift = 0;
-    while (count < maxVarBytes<T>()) {
+    while (count < maxVarBytes<T>())
+    {
         const uint8_t b = readUnsignedByte();
         ++count;
-        if (shift < kBits) {
+        if (shift < kBits)
+        {
             result |= static_cast<T>(static_cast<T>(b & 0x7F) << shift);
         }
         shift += 7;
-        if ((b & 0x80) == 0) {
+        if ((b & 0x80) == 0)
+        {
             break;
         }
     }
@@ -158,10 +165,12 @@ int DataInputStream::readVarSigned(T* value)
     int count = 1;
     int shift = 6;
     bool more = (first & 0x80) != 0;
-    while (more && count < maxVarBytes<T>()) {
+    while (more && count < maxVarBytes<T>())
+    {
         const uint8_t b = readUnsignedByte();
         ++count;
-        if (shift < kBits) {
+        if (shift < kBits)
+        {
             magnitude |= static_cast<U>(static_cast<U>(b & 0x7F) << shift);
         }
         shift += 7;
@@ -204,34 +213,44 @@ int DataInputStream::readVarInt64(int64_t* value)
 
 int DataInputStream::readTerminated(char* buf, int max, bool line)
 {
-    if (max < 1) {
+    if (max < 1)
+    {
         return 0;
     }
     int stored = 0;
     int taken = 0;
-    for (;;) {
+    for (;;)
+    {
         const int c = m_in->read();
-        if (c < 0) {
-            if (buf != nullptr) {
+        if (c < 0)
+        {
+            if (buf != nullptr)
+            {
                 buf[stored] = '\0';
             }
             return taken == 0 ? -1 : taken;
         }
-        if (line && c == '\n') {
+        if (line && c == '\n')
+        {
             break;
         }
-        if (line && c == '\r') {
+        if (line && c == '\r')
+        {
             const uint8_t next = readUnsignedByte();
-            if (next != '\n' && next != 0xFF) {
+            if (next != '\n' && next != 0xFF)
+            {
                 throw IOException();
             }
             break;
         }
-        if (!line && c == '\0') {
+        if (!line && c == '\0')
+        {
             break;
         }
-        if (stored < max - 1) {
-            if (buf != nullptr) {
+        if (stored < max - 1)
+        {
+            if (buf != nullptr)
+            {
                 buf[stored] = static_cast<char>(c);
             }
             ++stored;
@@ -240,8 +259,10 @@ int DataInputStream::readTerminated(char* buf, int max, bool line)
         }
         // The buffer is full: the rest of the line or string is read and dropped.
         int d = c;
-        for (;;) {
-            if (d == 0xFF || (line && (d == '\r' || d == '\n')) || (!line && d == '\0')) {
+        for (;;)
+        {
+            if (d == 0xFF || (line && (d == '\r' || d == '\n')) || (!line && d == '\0'))
+            {
                 break;
             }
             ++taken;
@@ -249,7 +270,8 @@ int DataInputStream::readTerminated(char* buf, int max, bool line)
         }
         break;
     }
-    if (buf != nullptr) {
+    if (buf != nullptr)
+    {
         buf[stored] = '\0';
     }
     return taken;
@@ -268,14 +290,16 @@ int DataInputStream::readCString(char* buf, int max)
 int DataInputStream::readCString(char** out, int max)
 {
     *out = nullptr;
-    if (max < 1) {
+    if (max < 1)
+    {
         return 1;
     }
     char stackBuffer[kStackStringLimit + 1];
     utils::MemoryArrayHandle<char> heapBuffer(max > kStackStringLimit ? static_cast<std::size_t>(max) + 1 : 0);
     char* work = max > kStackStringLimit ? heapBuffer.get() : stackBuffer;
     const int taken = readCString(work, max);
-    if (taken <= 0) {
+    if (taken <= 0)
+    {
         return 1;
     }
     const std::size_t length = std::strlen(work);
@@ -291,28 +315,34 @@ int DataInputStream::readUTF(std::string& out, uint16_t maxChars)
     std::string decoded;
     decoded.reserve(n);
     uint32_t consumed = 0;
-    while (consumed < n && decoded.size() < maxChars) {
+    while (consumed < n && decoded.size() < maxChars)
+    {
         const uint8_t lead = readUnsignedByte();
         ++consumed;
-        if (lead < 0x80) {
+        if (lead < 0x80)
+        {
             decoded.push_back(static_cast<char>(lead));
             continue;
         }
-        if (lead < 0xC0 || consumed >= n) {
+        if (lead < 0xC0 || consumed >= n)
+        {
             throw IOException();
         }
         const uint8_t next = readUnsignedByte();
         ++consumed;
-        if ((next & 0xC0) != 0x80) {
+        if ((next & 0xC0) != 0x80)
+        {
             throw IOException();
         }
         const unsigned value = ((lead & 0x1Fu) << 6) | (next & 0x3Fu);
-        if (value > 0xFF) {
+        if (value > 0xFF)
+        {
             throw IOException();
         }
         decoded.push_back(static_cast<char>(value));
     }
-    if (consumed < n) {
+    if (consumed < n)
+    {
         skipFully(n - consumed);
     }
     out.assign(decoded.c_str());
@@ -342,17 +372,22 @@ int DataInputStream::readWString(std::wstring& out, uint16_t max)
     skipFully(n - take);
     out.clear();
     out.reserve(take / 2);
-    for (uint32_t i = 0; i + 1 < take; i += 2) {
+    for (uint32_t i = 0; i + 1 < take; i += 2)
+    {
         uint16_t unit;
         std::memcpy(&unit, bytes.get() + i, 2);
         uint16_t low = 0;
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < take) {
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < take)
+        {
             std::memcpy(&low, bytes.get() + i + 2, 2);
         }
-        if (low >= 0xDC00 && low < 0xE000) {
+        if (low >= 0xDC00 && low < 0xE000)
+        {
             out.push_back(static_cast<wchar_t>(0x10000 + ((unit - 0xD800u) << 10) + (low - 0xDC00u)));
             i += 2;
-        } else {
+        }
+        else
+        {
             out.push_back(static_cast<wchar_t>(unit));
         }
     }

@@ -1,6 +1,6 @@
-// Reads typed values from another input stream (the stream operations are forwarded to it): fixed-width integers and floating-point
-// numbers in a chosen byte order, 7-bit variable-length integers, NUL-terminated strings,
-// text lines and length-prefixed strings.
+// Reads typed values from another input stream (the stream operations are forwarded to it): fixed-width integers and
+// floating-point numbers in a chosen byte order, 7-bit variable-length integers, NUL-terminated strings, text lines and
+// length-prefixed strings.
 //
 // The wrapped stream is borrowed: it must outlive this filter, which never closes it. Byte
 // order 1 is the machine's own; any other value (callers pass 0) is big-endian on the wire.
@@ -14,7 +14,8 @@
 
 namespace ostrum::io {
 
-class DataInputStream : public FilterInputStream {
+class DataInputStream : public FilterInputStream
+{
 public:
     DataInputStream(InputStream* in, int byteOrder);
     DataInputStream(const DataInputStream&) = delete;

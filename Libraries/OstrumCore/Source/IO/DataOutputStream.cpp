@@ -60,10 +60,12 @@ int DataOutputStream::flush()
 
 int DataOutputStream::writeBytes(const void* data, std::size_t length)
 {
-    if (length == 0) {
+    if (length == 0)
+    {
         return 0;
     }
-    if (length > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    if (length > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+    {
         throw IOException();
     }
     return m_out->write(static_cast<const unsigned char*>(data), static_cast<int>(length));
@@ -74,7 +76,8 @@ int DataOutputStream::writeFixed(T value)
 {
     using U = std::make_unsigned_t<T>;
     U raw = static_cast<U>(value);
-    if (m_swap) {
+    if (m_swap)
+    {
         raw = swapBytes(raw);
     }
     unsigned char bytes[sizeof(T)];
@@ -86,7 +89,8 @@ template <typename T>
 int DataOutputStream::writeVarUnsigned(T value)
 {
     int count = 0;
-    while (value >= 0x80) {
+    while (value >= 0x80)
+    {
         m_out->write(static_cast<unsigned char>((value & 0x7F) | 0x80));
         value = static_cast<T>(value >> 7);
         ++count;
@@ -103,19 +107,23 @@ int DataOutputStream::writeVarSigned(T value)
     // The magnitude in the unsigned type, so that the most negative value is written exactly.
     U magnitude = negative ? static_cast<U>(U{0} - static_cast<U>(value)) : static_cast<U>(value);
     unsigned char first = static_cast<unsigned char>(magnitude & 0x3F);
-    if (negative) {
+    if (negative)
+    {
         first |= 0x40;
     }
     magnitude = static_cast<U>(magnitude >> 6);
-    if (magnitude != 0) {
+    if (magnitude != 0)
+    {
         first |= 0x80;
     }
     m_out->write(first);
     int count = 1;
-    while (magnitude != 0) {
+    while (magnitude != 0)
+    {
         unsigned char b = static_cast<unsigned char>(magnitude & 0x7F);
         magnitude = static_cast<U>(magnitude >> 7);
-        if (magnitude != 0) {
+        if (magnitude != 0)
+        {
             b |= 0x80;
         }
         m_out->write(b);
@@ -222,7 +230,8 @@ int DataOutputStream::writeVarInt64(int64_t value)
 
 int DataOutputStream::writeCString(const char* text)
 {
-    if (text == nullptr) {
+    if (text == nullptr)
+    {
         return m_out->write(static_cast<unsigned char>(0));
     }
     return writeBytes(text, std::strlen(text) + 1);
@@ -235,7 +244,8 @@ int DataOutputStream::writeCString(const std::string& text)
 
 int DataOutputStream::writeChars(const char* text)
 {
-    if (text == nullptr) {
+    if (text == nullptr)
+    {
         return 0;
     }
     return writeBytes(text, std::strlen(text));
@@ -244,19 +254,25 @@ int DataOutputStream::writeChars(const char* text)
 int DataOutputStream::writeUTF(const std::string& text)
 {
     std::size_t encodedSize = 0;
-    for (const char c : text) {
+    for (const char c : text)
+    {
         encodedSize += static_cast<unsigned char>(c) < 0x80 ? 1 : 2;
     }
-    if (encodedSize > std::numeric_limits<uint16_t>::max()) {
+    if (encodedSize > std::numeric_limits<uint16_t>::max())
+    {
         throw IOException();
     }
     std::string encoded;
     encoded.reserve(encodedSize);
-    for (const char c : text) {
+    for (const char c : text)
+    {
         const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
+        if (b < 0x80)
+        {
             encoded.push_back(c);
-        } else {
+        }
+        else
+        {
             encoded.push_back(static_cast<char>(0xC0 | (b >> 6)));
             encoded.push_back(static_cast<char>(0x80 | (b & 0x3F)));
         }
@@ -267,7 +283,8 @@ int DataOutputStream::writeUTF(const std::string& text)
 
 int DataOutputStream::writeString(const std::string& text)
 {
-    if (text.size() > std::numeric_limits<uint32_t>::max()) {
+    if (text.size() > std::numeric_limits<uint32_t>::max())
+    {
         throw IOException();
     }
     const int lengthBytes = writeVarUInt32(static_cast<uint32_t>(text.size()));
@@ -284,17 +301,22 @@ int DataOutputStream::writeWString(const std::wstring& text)
         std::memcpy(bytes, &unit, 2);
         units.append(bytes, 2);
     };
-    for (const wchar_t c : text) {
+    for (const wchar_t c : text)
+    {
         const auto codePoint = static_cast<uint32_t>(c);
-        if (codePoint > 0xFFFF && codePoint <= 0x10FFFF) {
+        if (codePoint > 0xFFFF && codePoint <= 0x10FFFF)
+        {
             const uint32_t v = codePoint - 0x10000;
             putUnit(static_cast<uint16_t>(0xD800 | (v >> 10)));
             putUnit(static_cast<uint16_t>(0xDC00 | (v & 0x3FF)));
-        } else {
+        }
+        else
+        {
             putUnit(static_cast<uint16_t>(codePoint));
         }
     }
-    if (units.size() > std::numeric_limits<uint32_t>::max()) {
+    if (units.size() > std::numeric_limits<uint32_t>::max())
+    {
         throw IOException();
     }
     const int lengthBytes = writeVarUInt32(static_cast<uint32_t>(units.size()));

@@ -14,7 +14,8 @@
 
 namespace ostrum::io {
 
-class DataOutputStream : public OutputStream {
+class DataOutputStream : public OutputStream
+{
 public:
     DataOutputStream(OutputStream* out, int byteOrder);
     DataOutputStream(const DataOutputStream&) = delete;

@@ -8,7 +8,8 @@
 
 namespace ostrum::io {
 
-class EndOfStreamException : public IOException {
+class EndOfStreamException : public IOException
+{
 public:
     using IOException::IOException;
 };

@@ -10,7 +10,8 @@ namespace ostrum::io {
 void seekFileHandle(std::FILE* file, int origin, int offset)
 {
     const int whence = origin == Stream::kFromCurrent ? SEEK_CUR : (origin == Stream::kFromEnd ? SEEK_END : SEEK_SET);
-    if (std::fseek(file, offset, whence) != 0) {
+    if (std::fseek(file, offset, whence) != 0)
+    {
         throw IOException();
     }
 }
@@ -18,7 +19,8 @@ void seekFileHandle(std::FILE* file, int origin, int offset)
 int fileHandlePosition(std::FILE* file)
 {
     const long position = std::ftell(file);
-    if (position < 0 || position > INT_MAX) {
+    if (position < 0 || position > INT_MAX)
+    {
         throw IOException();
     }
     return static_cast<int>(position);

@@ -5,7 +5,6 @@
 
 #include <sys/stat.h>
 
-
 namespace ostrum::io {
 
 FileInputStream::FileInputStream(const std::string& path, bool text) : m_owns(true), m_file(nullptr)
@@ -30,7 +29,8 @@ FileInputStream::FileInputStream(FileInputStream&& other) noexcept : m_owns(othe
 
 FileInputStream::~FileInputStream()
 {
-    if (m_owns && m_file != nullptr) {
+    if (m_owns && m_file != nullptr)
+    {
         std::fclose(m_file);
     }
     m_file = nullptr;
@@ -39,20 +39,23 @@ FileInputStream::~FileInputStream()
 
 void FileInputStream::open(const std::string& path, bool text)
 {
-    if (m_owns && m_file != nullptr) {
+    if (m_owns && m_file != nullptr)
+    {
         std::fclose(m_file);
     }
     m_file = std::fopen(path.c_str(), text ? "r" : "rb");
     m_owns = true;
     m_open = m_file != nullptr;
-    if (m_file == nullptr) {
+    if (m_file == nullptr)
+    {
         throw FileNotFoundException(path);
     }
 }
 
 std::FILE* FileInputStream::handleOrThrow() const
 {
-    if (m_file == nullptr) {
+    if (m_file == nullptr)
+    {
         throw IOException();
     }
     return m_file;
@@ -75,7 +78,8 @@ int FileInputStream::getPosition()
 
 int FileInputStream::read(unsigned char* buffer, int offset, int length)
 {
-    if (offset < 0) {
+    if (offset < 0)
+    {
         throw IOException();
     }
     return read(buffer + offset, length);
@@ -83,11 +87,13 @@ int FileInputStream::read(unsigned char* buffer, int offset, int length)
 
 int FileInputStream::read(unsigned char* buffer, int length)
 {
-    if (length < 0) {
+    if (length < 0)
+    {
         throw IOException();
     }
     std::FILE* file = handleOrThrow();
-    if (length == 0) {
+    if (length == 0)
+    {
         return 0;
     }
     const std::size_t count = std::fread(buffer, 1, static_cast<std::size_t>(length), file);
@@ -112,7 +118,8 @@ int FileInputStream::isEOF()
 
 void FileInputStream::close()
 {
-    if (m_file != nullptr) {
+    if (m_file != nullptr)
+    {
         std::fclose(m_file);
         m_file = nullptr;
     }
@@ -121,8 +128,11 @@ void FileInputStream::close()
 
 int64_t FileInputStream::getLastModified()
 {
-    struct stat status {};
-    if (m_file == nullptr || ::fstat(::fileno(m_file), &status) != 0) {
+    struct stat status
+    {
+    };
+    if (m_file == nullptr || ::fstat(::fileno(m_file), &status) != 0)
+    {
         return 0;
     }
     return static_cast<int64_t>(status.st_mtime) * 1000;

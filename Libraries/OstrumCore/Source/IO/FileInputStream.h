@@ -13,7 +13,8 @@
 
 namespace ostrum::io {
 
-class FileInputStream : public InputStream {
+class FileInputStream : public InputStream
+{
 public:
     // Opens the file; FileNotFoundException (message: the path) when it cannot be read.
     FileInputStream(const std::string& path, bool text);

@@ -8,7 +8,8 @@
 
 namespace ostrum::io {
 
-class FileNotFoundException : public IOException {
+class FileNotFoundException : public IOException
+{
 public:
     using IOException::IOException;
 };

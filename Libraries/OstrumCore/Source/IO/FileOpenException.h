@@ -8,7 +8,8 @@
 
 namespace ostrum::io {
 
-class FileOpenException : public IOException {
+class FileOpenException : public IOException
+{
 public:
     using IOException::IOException;
 };

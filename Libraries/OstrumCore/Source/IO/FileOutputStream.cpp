@@ -3,13 +3,13 @@
 #include "Libraries/OstrumCore/Source/IO/FileHandlePosition.h"
 #include "Libraries/OstrumCore/Source/IO/FileOpenException.h"
 
-
 namespace ostrum::io {
 
 FileOutputStream::FileOutputStream(const std::string& path, bool, bool append)
     : m_file(std::fopen(path.c_str(), append ? "ab" : "wb"))
 {
-    if (m_file == nullptr) {
+    if (m_file == nullptr)
+    {
         throw FileOpenException();
     }
     m_open = true;
@@ -22,7 +22,8 @@ FileOutputStream::~FileOutputStream()
 
 std::FILE* FileOutputStream::handleOrThrow() const
 {
-    if (m_file == nullptr) {
+    if (m_file == nullptr)
+    {
         throw IOException();
     }
     return m_file;
@@ -45,7 +46,8 @@ int FileOutputStream::getPosition()
 
 int FileOutputStream::write(const unsigned char* buffer, int offset, int length)
 {
-    if (offset < 0) {
+    if (offset < 0)
+    {
         throw IOException();
     }
     return write(buffer + offset, length);
@@ -53,11 +55,13 @@ int FileOutputStream::write(const unsigned char* buffer, int offset, int length)
 
 int FileOutputStream::write(const unsigned char* buffer, int length)
 {
-    if (length < 0) {
+    if (length < 0)
+    {
         throw IOException();
     }
     std::FILE* file = handleOrThrow();
-    if (length == 0) {
+    if (length == 0)
+    {
         return 0;
     }
     return static_cast<int>(std::fwrite(buffer, 1, static_cast<std::size_t>(length), file));
@@ -70,7 +74,8 @@ int FileOutputStream::write(unsigned char byte)
 
 void FileOutputStream::close()
 {
-    if (m_file != nullptr) {
+    if (m_file != nullptr)
+    {
         std::fclose(m_file);
         m_file = nullptr;
     }

@@ -11,7 +11,8 @@
 
 namespace ostrum::io {
 
-class FileOutputStream : public OutputStream {
+class FileOutputStream : public OutputStream
+{
 public:
     // Opens for appending or replacing; FileOpenException (empty message) on failure.
     FileOutputStream(const std::string& path, bool text, bool append);

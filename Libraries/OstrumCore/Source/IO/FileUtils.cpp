@@ -41,32 +41,43 @@ bool pathStatus(const std::string& path, struct stat& status)
 
 bool FileUtils::exists(const std::string& path)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     return pathStatus(path, status);
 }
 
 bool FileUtils::isFile(const std::string& path)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     return pathStatus(path, status) && S_ISREG(status.st_mode);
 }
 
 bool FileUtils::isDirectory(const std::string& path)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     return pathStatus(path, status) && S_ISDIR(status.st_mode);
 }
 
 bool FileUtils::remove(const std::string& path)
 {
-    struct stat status {};
-    if (!entryStatus(path, status)) {
+    struct stat status
+    {
+    };
+    if (!entryStatus(path, status))
+    {
         return false;
     }
-    if (S_ISDIR(status.st_mode)) {
+    if (S_ISDIR(status.st_mode))
+    {
         return ::rmdir(path.c_str()) == 0;
     }
-    if (S_ISREG(status.st_mode) || S_ISLNK(status.st_mode)) {
+    if (S_ISREG(status.st_mode) || S_ISLNK(status.st_mode))
+    {
         return ::unlink(path.c_str()) == 0;
     }
     return false;
@@ -79,8 +90,11 @@ bool FileUtils::makeDirectory(const std::string& path)
 
 bool FileUtils::getModificationTime(const std::string& path, utils::Time& out)
 {
-    struct stat status {};
-    if (!pathStatus(path, status)) {
+    struct stat status
+    {
+    };
+    if (!pathStatus(path, status))
+    {
         return false;
     }
     out.setMillis(static_cast<int64_t>(status.st_mtime) * 1000);
@@ -90,13 +104,19 @@ bool FileUtils::getModificationTime(const std::string& path, utils::Time& out)
 bool FileUtils::getFileSize(const std::string& path, int64_t& size)
 {
     size = 0;
-    struct stat status {};
-    try {
+    struct stat status
+    {
+    };
+    try
+    {
         FileInputStream file(path, false);
-        if (!pathStatus(path, status)) {
+        if (!pathStatus(path, status))
+        {
             throw IOException();
         }
-    } catch (const IOException&) {
+    }
+    catch (const IOException&)
+    {
         OSTRUM_LOG(Logger::getLogger("FileUtils"), LogLevel::ERROR, "could not get size of file: " << path);
         return false;
     }
@@ -106,16 +126,19 @@ bool FileUtils::getFileSize(const std::string& path, int64_t& size)
 
 bool FileUtils::getFullPath(std::string& out, const std::string& path)
 {
-    if (path.empty()) {
+    if (path.empty())
+    {
         return false;
     }
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    if (error) {
+    if (error)
+    {
         return false;
     }
     const std::string full = absolute.lexically_normal().string();
-    if (full.size() >= PATH_MAX) {
+    if (full.size() >= PATH_MAX)
+    {
         return false;
     }
     out = full;
@@ -124,15 +147,18 @@ bool FileUtils::getFullPath(std::string& out, const std::string& path)
 
 bool FileUtils::splitPath(const std::string& path, std::string& directory, std::string& name)
 {
-    if (!path.empty() && (path.back() == kPathSeparator || path.back() == kFallbackSeparator)) {
+    if (!path.empty() && (path.back() == kPathSeparator || path.back() == kFallbackSeparator))
+    {
         directory = path;
         return true;
     }
     std::size_t separator = path.rfind(kPathSeparator);
-    if (separator == std::string::npos) {
+    if (separator == std::string::npos)
+    {
         separator = path.rfind(kFallbackSeparator);
     }
-    if (separator == std::string::npos) {
+    if (separator == std::string::npos)
+    {
         name = path;
         return true;
     }
@@ -144,7 +170,8 @@ bool FileUtils::splitPath(const std::string& path, std::string& directory, std::
 bool FileUtils::splitPath(const std::string& path, std::string& drive, std::string& directory, std::string& name)
 {
     const std::size_t colon = path.find(':');
-    if (colon == std::string::npos) {
+    if (colon == std::string::npos)
+    {
         return splitPath(path, directory, name);
     }
     drive = path.substr(0, colon);
@@ -158,17 +185,21 @@ bool FileUtils::splitPath(const std::string& path, std::string* drive, std::stri
     std::string directoryText = directory != nullptr ? *directory : std::string();
     std::string name;
     splitPath(path, driveText, directoryText, name);
-    if (drive != nullptr) {
+    if (drive != nullptr)
+    {
         *drive = driveText;
     }
-    if (directory != nullptr) {
+    if (directory != nullptr)
+    {
         *directory = directoryText;
     }
     const std::size_t dot = name.rfind('.');
-    if (baseName != nullptr) {
+    if (baseName != nullptr)
+    {
         *baseName = dot == std::string::npos ? name : name.substr(0, dot);
     }
-    if (extension != nullptr && dot != std::string::npos) {
+    if (extension != nullptr && dot != std::string::npos)
+    {
         *extension = name.substr(dot);
     }
     return true;
@@ -177,7 +208,8 @@ bool FileUtils::splitPath(const std::string& path, std::string* drive, std::stri
 bool FileUtils::splitPathList(const std::string& list, std::vector<std::string>& out)
 {
     utils::StringTokenizer entries(list, std::string(1, kPathListSeparator));
-    while (entries.hasMoreTokens()) {
+    while (entries.hasMoreTokens())
+    {
         out.push_back(entries.nextToken());
     }
     return true;
@@ -185,26 +217,36 @@ bool FileUtils::splitPathList(const std::string& list, std::vector<std::string>&
 
 bool FileUtils::removeDirectoryRecursive(const std::string& path)
 {
-    struct stat status {};
-    if (!entryStatus(path, status) || !S_ISDIR(status.st_mode)) {
+    struct stat status
+    {
+    };
+    if (!entryStatus(path, status) || !S_ISDIR(status.st_mode))
+    {
         return false;
     }
     const std::string base = path.back() == kPathSeparator ? path : path + kPathSeparator;
     PathScanner scanner;
-    try {
+    try
+    {
         scanner.scan(path, true);
-    } catch (const std::runtime_error&) {
+    }
+    catch (const std::runtime_error&)
+    {
         return false;
     }
-    for (const PathScanner::FileRecord& file : scanner.getFiles()) {
-        if (!remove(base + file.path)) {
+    for (const PathScanner::FileRecord& file : scanner.getFiles())
+    {
+        if (!remove(base + file.path))
+        {
             return false;
         }
     }
     const auto& directories = scanner.getDirectories();
-    for (auto it = directories.rbegin(); it != directories.rend(); ++it) {
+    for (auto it = directories.rbegin(); it != directories.rend(); ++it)
+    {
         const std::string prefix = it->path.empty() ? std::string() : it->path + kPathSeparator;
-        if (!remove(base + prefix + it->name)) {
+        if (!remove(base + prefix + it->name))
+        {
             return false;
         }
     }

@@ -17,7 +17,8 @@ class Time;
 
 namespace ostrum::io {
 
-class FileUtils {
+class FileUtils
+{
 public:
     FileUtils() = delete;
 
@@ -42,8 +43,8 @@ public:
     // First the text before the first ":" becomes the drive (without the colon).
     static bool splitPath(const std::string& path, std::string& drive, std::string& directory, std::string& name);
     // The name is then split at its last ".": baseName before it, extension from it on.
-    static bool splitPath(const std::string& path, std::string* drive, std::string* directory,
-                          std::string* baseName, std::string* extension);
+    static bool splitPath(const std::string& path, std::string* drive, std::string* directory, std::string* baseName,
+                          std::string* extension);
     // Appends the non-empty entries of a list separated by the platform's list separator.
     static bool splitPathList(const std::string& list, std::vector<std::string>& out);
 

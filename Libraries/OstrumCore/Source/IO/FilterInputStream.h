@@ -9,7 +9,8 @@
 
 namespace ostrum::io {
 
-class FilterInputStream : public InputStream {
+class FilterInputStream : public InputStream
+{
 public:
     explicit FilterInputStream(InputStream* in);
     FilterInputStream(const FilterInputStream&) = delete;

@@ -9,7 +9,8 @@
 
 namespace ostrum::io {
 
-class IOException : public ostrum::Exception {
+class IOException : public ostrum::Exception
+{
 public:
     using ostrum::Exception::Exception;
 };

@@ -10,7 +10,8 @@
 
 namespace ostrum::io {
 
-class InputStream : public Stream {
+class InputStream : public Stream
+{
 public:
     virtual ~InputStream() = default;
 

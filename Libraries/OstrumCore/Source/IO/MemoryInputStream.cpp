@@ -9,10 +9,10 @@
 
 namespace ostrum::io {
 
-MemoryInputStream::MemoryInputStream(const unsigned char* data, int length)
-    : m_length(length), m_data(data)
+MemoryInputStream::MemoryInputStream(const unsigned char* data, int length) : m_length(length), m_data(data)
 {
-    if (data == nullptr || length < 0) {
+    if (data == nullptr || length < 0)
+    {
         throw IllegalArgumentException();
     }
 }
@@ -29,7 +29,8 @@ int MemoryInputStream::getPosition()
 
 int MemoryInputStream::read(unsigned char* buffer, int offset, int length)
 {
-    if (offset < 0) {
+    if (offset < 0)
+    {
         throw IOException();
     }
     return read(buffer == nullptr ? nullptr : buffer + offset, length);
@@ -37,13 +38,16 @@ int MemoryInputStream::read(unsigned char* buffer, int offset, int length)
 
 int MemoryInputStream::read(unsigned char* buffer, int length)
 {
-    if (length < 0) {
+    if (length < 0)
+    {
         throw IOException();
     }
-    if (m_position == m_length) {
+    if (m_position == m_length)
+    {
         return -1;
     }
-    if (buffer == nullptr) {
+    if (buffer == nullptr)
+    {
         return 0;
     }
     const int count = std::min(m_length - m_position, length);
@@ -54,7 +58,8 @@ int MemoryInputStream::read(unsigned char* buffer, int length)
 
 int MemoryInputStream::read()
 {
-    if (m_position == m_length) {
+    if (m_position == m_length)
+    {
         return -1;
     }
     return m_data[m_position++];
@@ -62,10 +67,12 @@ int MemoryInputStream::read()
 
 int MemoryInputStream::skip(int count)
 {
-    if (count < 0) {
+    if (count < 0)
+    {
         throw IOException();
     }
-    if (m_position == m_length) {
+    if (m_position == m_length)
+    {
         return -1;
     }
     m_position += std::min(m_length - m_position, count);

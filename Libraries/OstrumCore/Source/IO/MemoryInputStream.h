@@ -13,7 +13,8 @@ namespace ostrum::io {
 
 class MemoryOutputStream;
 
-class MemoryInputStream : public InputStream {
+class MemoryInputStream : public InputStream
+{
 public:
     // IllegalArgumentException for a null block or a negative length.
     MemoryInputStream(const unsigned char* data, int length);

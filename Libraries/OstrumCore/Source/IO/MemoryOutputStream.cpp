@@ -18,9 +18,12 @@ constexpr std::int64_t kMaxCapacity = std::numeric_limits<std::int32_t>::max();
 
 std::unique_ptr<unsigned char[]> allocate(std::int32_t capacity)
 {
-    try {
+    try
+    {
         return std::make_unique<unsigned char[]>(static_cast<std::size_t>(capacity));
-    } catch (const std::bad_alloc&) {
+    }
+    catch (const std::bad_alloc&)
+    {
         throw MemoryException();
     }
 }
@@ -33,15 +36,15 @@ std::int64_t roundUp(std::int64_t needed, std::int32_t step)
 
 }  // namespace
 
-MemoryOutputStream::MemoryOutputStream()
-    : m_capacity(kDefaultGrowBy), m_owned(allocate(kDefaultGrowBy))
+MemoryOutputStream::MemoryOutputStream() : m_capacity(kDefaultGrowBy), m_owned(allocate(kDefaultGrowBy))
 {
     m_buffer = m_owned.get();
 }
 
 MemoryOutputStream::MemoryOutputStream(int capacity) : m_growBy(0)
 {
-    if (capacity < 1) {
+    if (capacity < 1)
+    {
         throw IllegalArgumentException();
     }
     m_owned = allocate(capacity);
@@ -49,26 +52,23 @@ MemoryOutputStream::MemoryOutputStream(int capacity) : m_growBy(0)
     m_capacity = capacity;
 }
 
-MemoryOutputStream::MemoryOutputStream(unsigned char* block, int length, bool ownsBuffer)
-    : m_growBy(0)
+MemoryOutputStream::MemoryOutputStream(unsigned char* block, int length, bool ownsBuffer) : m_growBy(0)
 {
-    if (block == nullptr || length < 1) {
+    if (block == nullptr || length < 1)
+    {
         throw IllegalArgumentException();
     }
     m_capacity = length;
     m_buffer = block;
-    if (ownsBuffer) {
+    if (ownsBuffer)
+    {
         m_owned.reset(block);
     }
 }
 
 MemoryOutputStream::MemoryOutputStream(const MemoryOutputStream& other)
-    : OutputStream(other),
-      m_growBy(other.m_growBy),
-      m_capacity(other.m_capacity),
-      m_size(other.m_size),
-      m_position(other.m_position),
-      m_owned(allocate(other.m_capacity))
+    : OutputStream(other), m_growBy(other.m_growBy), m_capacity(other.m_capacity), m_size(other.m_size),
+      m_position(other.m_position), m_owned(allocate(other.m_capacity))
 {
     m_buffer = m_owned.get();
     std::memcpy(m_buffer, other.m_buffer, static_cast<std::size_t>(m_size));
@@ -84,13 +84,17 @@ bool MemoryOutputStream::isSeekable()
 void MemoryOutputStream::seek(int origin, int offset)
 {
     std::int64_t target = offset;
-    if (origin == kFromCurrent) {
+    if (origin == kFromCurrent)
+    {
         target += m_position;
-    } else if (origin != kFromStart) {
+    }
+    else if (origin != kFromStart)
+    {
         target += m_size;
     }
     // A target before the start would break the position invariant, like one past the end.
-    if (target < 0 || target > m_size) {
+    if (target < 0 || target > m_size)
+    {
         throw IOException();
     }
     m_position = static_cast<std::int32_t>(target);
@@ -103,7 +107,8 @@ int MemoryOutputStream::getPosition()
 
 int MemoryOutputStream::write(const unsigned char* buffer, int offset, int length)
 {
-    if (offset < 0) {
+    if (offset < 0)
+    {
         throw IOException();
     }
     return write(buffer + offset, length);
@@ -111,18 +116,23 @@ int MemoryOutputStream::write(const unsigned char* buffer, int offset, int lengt
 
 int MemoryOutputStream::write(const unsigned char* buffer, int length)
 {
-    if (length < 0 || (buffer == nullptr && length > 0)) {
+    if (length < 0 || (buffer == nullptr && length > 0))
+    {
         throw IOException();
     }
-    if (length == 0) {
+    if (length == 0)
+    {
         return 0;
     }
-    if (m_position < m_size) {
+    if (m_position < m_size)
+    {
         const int overwritten = std::min(m_size - m_position, length);
         std::memcpy(m_buffer + m_position, buffer, static_cast<std::size_t>(overwritten));
         m_position += overwritten;
         appendChecked(buffer + overwritten, length - overwritten);
-    } else {
+    }
+    else
+    {
         appendChecked(buffer, length);
     }
     return length;
@@ -130,7 +140,8 @@ int MemoryOutputStream::write(const unsigned char* buffer, int length)
 
 int MemoryOutputStream::write(unsigned char byte)
 {
-    if (m_position < m_size) {
+    if (m_position < m_size)
+    {
         m_buffer[m_position++] = byte;
         return 1;
     }
@@ -147,11 +158,13 @@ int MemoryOutputStream::flush()
 
 void MemoryOutputStream::reserve(int size)
 {
-    if (size < 0) {
+    if (size < 0)
+    {
         throw IOException();
     }
     // A fixed-size stream never reallocates: its buffer may be the caller's block.
-    if (size <= m_size || m_growBy == 0) {
+    if (size <= m_size || m_growBy == 0)
+    {
         return;
     }
     reallocate(static_cast<std::int32_t>(std::min(roundUp(size, m_growBy), kMaxCapacity)));
@@ -159,7 +172,8 @@ void MemoryOutputStream::reserve(int size)
 
 unsigned char* MemoryOutputStream::getBuffer(bool release)
 {
-    if (release) {
+    if (release)
+    {
         (void)m_owned.release();
     }
     return m_buffer;
@@ -184,7 +198,8 @@ int MemoryOutputStream::clear()
 
 int MemoryOutputStream::writeTo(OutputStream& stream)
 {
-    if (m_size == 0) {
+    if (m_size == 0)
+    {
         return 0;
     }
     return stream.write(m_buffer, m_size);
@@ -192,7 +207,8 @@ int MemoryOutputStream::writeTo(OutputStream& stream)
 
 void MemoryOutputStream::appendChecked(const unsigned char* bytes, int count)
 {
-    if (count == 0) {
+    if (count == 0)
+    {
         return;
     }
     ensureCapacity(static_cast<std::int64_t>(m_size) + count);
@@ -203,11 +219,13 @@ void MemoryOutputStream::appendChecked(const unsigned char* bytes, int count)
 
 void MemoryOutputStream::ensureCapacity(std::int64_t needed)
 {
-    if (needed <= m_capacity) {
+    if (needed <= m_capacity)
+    {
         return;
     }
     // The sizes are 32-bit: a stream that would pass that is full like a fixed-size one.
-    if (m_growBy == 0 || needed > kMaxCapacity) {
+    if (m_growBy == 0 || needed > kMaxCapacity)
+    {
         throw EndOfStreamException();
     }
     reallocate(static_cast<std::int32_t>(std::min(roundUp(needed, m_growBy), kMaxCapacity)));

@@ -13,7 +13,8 @@
 
 namespace ostrum::io {
 
-class MemoryOutputStream : public OutputStream {
+class MemoryOutputStream : public OutputStream
+{
 public:
     static constexpr std::int32_t kDefaultGrowBy = 64;
 

@@ -9,7 +9,8 @@
 
 namespace ostrum::io {
 
-class OutputStream : public Stream {
+class OutputStream : public Stream
+{
 public:
     virtual ~OutputStream() = default;
 

@@ -16,7 +16,8 @@ namespace {
 constexpr const char* kInvalidRoot = "invalid local root direcctory";
 constexpr const char* kInvalidSubDirectory = "invalid local sub-direcctory";
 
-struct DirCloser {
+struct DirCloser
+{
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
@@ -47,12 +48,15 @@ void PathScanner::walk(const std::string& directory, const std::string& prefix, 
     std::vector<std::string> names;
     {
         std::unique_ptr<DIR, DirCloser> listing(::opendir(directory.c_str()));
-        if (!listing) {
+        if (!listing)
+        {
             throw std::runtime_error(prefix.empty() ? kInvalidRoot : kInvalidSubDirectory);
         }
-        while (const dirent* entry = ::readdir(listing.get())) {
+        while (const dirent* entry = ::readdir(listing.get()))
+        {
             const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
+            if (name != "." && name != "..")
+            {
                 names.push_back(name);
             }
         }
@@ -60,12 +64,17 @@ void PathScanner::walk(const std::string& directory, const std::string& prefix, 
     std::sort(names.begin(), names.end());
 
     std::vector<std::string> subdirectories;
-    for (const std::string& name : names) {
-        struct stat status {};
-        if (::lstat((directory + kPathSeparator + name).c_str(), &status) != 0) {
+    for (const std::string& name : names)
+    {
+        struct stat status
+        {
+        };
+        if (::lstat((directory + kPathSeparator + name).c_str(), &status) != 0)
+        {
             continue;
         }
-        if (S_ISDIR(status.st_mode)) {
+        if (S_ISDIR(status.st_mode))
+        {
             m_directories.push_back(DirectoryRecord{name, prefix});
             subdirectories.push_back(name);
             continue;
@@ -77,10 +86,12 @@ void PathScanner::walk(const std::string& directory, const std::string& prefix, 
         record.modificationTime.setMillis(static_cast<int64_t>(status.st_mtime) * 1000);
         m_files.push_back(std::move(record));
     }
-    if (!recursive) {
+    if (!recursive)
+    {
         return;
     }
-    for (const std::string& name : subdirectories) {
+    for (const std::string& name : subdirectories)
+    {
         walk(directory + kPathSeparator + name, join(prefix, name), true);
     }
 }

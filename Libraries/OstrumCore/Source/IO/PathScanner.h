@@ -15,16 +15,19 @@
 
 namespace ostrum::io {
 
-class PathScanner {
+class PathScanner
+{
 public:
-    struct DirectoryRecord {
+    struct DirectoryRecord
+    {
         std::string name;
         // The prefix, relative to the scanned root, of the directory that holds this one;
         // empty at the top.
         std::string path;
     };
 
-    struct FileRecord {
+    struct FileRecord
+    {
         std::string name;
         // The path relative to the scanned root: the prefix, a separator and the name.
         std::string path;

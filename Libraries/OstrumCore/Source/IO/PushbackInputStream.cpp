@@ -8,9 +8,11 @@
 
 namespace ostrum::io {
 
-PushbackInputStream::PushbackInputStream(InputStream* in, int size) : FilterInputStream(in), m_size(size), m_position(size)
+PushbackInputStream::PushbackInputStream(InputStream* in, int size)
+    : FilterInputStream(in), m_size(size), m_position(size)
 {
-    if (size < 1) {
+    if (size < 1)
+    {
         throw IllegalArgumentException();
     }
     m_buffer = std::make_unique<unsigned char[]>(static_cast<std::size_t>(size));
@@ -23,7 +25,8 @@ int PushbackInputStream::pushedBackCount() const
 
 int PushbackInputStream::read()
 {
-    if (m_position < m_size) {
+    if (m_position < m_size)
+    {
         return m_buffer[static_cast<std::size_t>(m_position++)];
     }
     return m_in->read();
@@ -31,7 +34,8 @@ int PushbackInputStream::read()
 
 int PushbackInputStream::read(unsigned char* buffer, int offset, int length)
 {
-    if (offset < 0) {
+    if (offset < 0)
+    {
         throw IOException();
     }
     return read(buffer == nullptr ? nullptr : buffer + offset, length);
@@ -39,19 +43,23 @@ int PushbackInputStream::read(unsigned char* buffer, int offset, int length)
 
 int PushbackInputStream::read(unsigned char* buffer, int length)
 {
-    if (length < 0) {
+    if (length < 0)
+    {
         throw IOException();
     }
     const int pending = pushedBackCount();
-    if (pending == 0) {
+    if (pending == 0)
+    {
         return m_in->read(buffer, length);
     }
     const int n = std::min(length, pending);
-    if (buffer != nullptr) {
+    if (buffer != nullptr)
+    {
         std::memcpy(buffer, m_buffer.get() + m_position, static_cast<std::size_t>(n));
     }
     m_position += n;
-    if (n == length) {
+    if (n == length)
+    {
         return n;
     }
     const int more = m_in->read(buffer == nullptr ? nullptr : buffer + n, length - n);
@@ -62,12 +70,14 @@ int PushbackInputStream::read(unsigned char* buffer, int length)
 int PushbackInputStream::skip(int count)
 {
     const int pending = pushedBackCount();
-    if (pending == 0) {
+    if (pending == 0)
+    {
         return m_in->skip(count);
     }
     const int n = std::min(std::max(count, 0), pending);
     m_position += n;
-    if (n == count) {
+    if (n == count)
+    {
         return n;
     }
     const int more = m_in->skip(count - n);
@@ -76,10 +86,12 @@ int PushbackInputStream::skip(int count)
 
 int PushbackInputStream::unread(const unsigned char* buffer, int offset, int length)
 {
-    if (buffer == nullptr) {
+    if (buffer == nullptr)
+    {
         throw IllegalArgumentException();
     }
-    if (offset < 0) {
+    if (offset < 0)
+    {
         throw IOException();
     }
     return unread(buffer + offset, length);
@@ -87,10 +99,12 @@ int PushbackInputStream::unread(const unsigned char* buffer, int offset, int len
 
 int PushbackInputStream::unread(const unsigned char* buffer, int length)
 {
-    if (buffer == nullptr) {
+    if (buffer == nullptr)
+    {
         throw IllegalArgumentException();
     }
-    if (length < 0 || length > m_position) {
+    if (length < 0 || length > m_position)
+    {
         throw IOException();
     }
     m_position -= length;
@@ -100,7 +114,8 @@ int PushbackInputStream::unread(const unsigned char* buffer, int length)
 
 int PushbackInputStream::unread(int byte)
 {
-    if (m_position == 0) {
+    if (m_position == 0)
+    {
         throw IOException();
     }
     m_buffer[static_cast<std::size_t>(--m_position)] = static_cast<unsigned char>(byte);

@@ -10,7 +10,8 @@
 
 namespace ostrum::io {
 
-class PushbackInputStream : public FilterInputStream {
+class PushbackInputStream : public FilterInputStream
+{
 public:
     // IllegalArgumentException for a size below 1.
     explicit PushbackInputStream(InputStream* in, int size = 1);

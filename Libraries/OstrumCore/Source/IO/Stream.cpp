@@ -21,7 +21,8 @@ int Stream::getPosition()
 
 int Stream::getLength()
 {
-    if (!isSeekable()) {
+    if (!isSeekable())
+    {
         throw IOException();
     }
     const int position = getPosition();

@@ -7,7 +7,8 @@
 
 namespace ostrum::io {
 
-class Stream {
+class Stream
+{
 public:
     // Seek origins.
     static constexpr int kFromStart = 0;

@@ -12,7 +12,8 @@
 
 namespace ostrum::io {
 
-class StreamTokenizer : public PushbackInputStream, public TokenizerCore<char, StreamTokenizer> {
+class StreamTokenizer : public PushbackInputStream, public TokenizerCore<char, StreamTokenizer>
+{
 public:
     StreamTokenizer(InputStream* in, int pushbackSize);
     ~StreamTokenizer() override = default;

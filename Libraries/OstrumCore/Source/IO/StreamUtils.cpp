@@ -10,11 +10,13 @@ namespace ostrum::io {
 bool writeFully(OutputStream* out, const uint8_t* buffer, uint32_t length)
 {
     uint32_t written = 0;
-    while (written < length) {
+    while (written < length)
+    {
         const auto chunk = static_cast<int>(
             std::min<uint32_t>(length - written, static_cast<uint32_t>(std::numeric_limits<int>::max())));
         const int n = out->write(buffer + written, chunk);
-        if (n <= 0) {
+        if (n <= 0)
+        {
             return false;
         }
         written += static_cast<uint32_t>(std::min(n, chunk));

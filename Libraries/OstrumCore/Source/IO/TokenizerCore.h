@@ -14,25 +14,29 @@
 namespace ostrum::io {
 
 template <typename CharT, typename Derived>
-class TokenizerCore {
+class TokenizerCore
+{
 public:
     // A null pointer or an empty text is ignored.
     void addStopString(const CharT* stop)
     {
-        if (stop != nullptr && *stop != CharT{}) {
+        if (stop != nullptr && *stop != CharT{})
+        {
             m_stopStrings.emplace_back(stop);
         }
     }
     void addStopStrings(const std::vector<const CharT*>& stops)
     {
-        for (const CharT* stop : stops) {
+        for (const CharT* stop : stops)
+        {
             addStopString(stop);
         }
     }
     // Each character becomes a one-character stop string.
     void addStopChars(const CharT* chars)
     {
-        for (const CharT* c = chars; c != nullptr && *c != CharT{}; ++c) {
+        for (const CharT* c = chars; c != nullptr && *c != CharT{}; ++c)
+        {
             m_stopStrings.emplace_back(1, *c);
         }
     }
@@ -41,10 +45,12 @@ public:
     // True when a token is pending or another can be found.
     bool hasMoreTokens()
     {
-        if (m_tokenPending) {
+        if (m_tokenPending)
+        {
             return true;
         }
-        if (m_endReached) {
+        if (m_endReached)
+        {
             return false;
         }
         m_tokenPending = scan();
@@ -53,7 +59,8 @@ public:
     // The next token, NUL-terminated and valid until the next scan; null when none remains.
     const CharT* nextToken()
     {
-        if (!hasMoreTokens()) {
+        if (!hasMoreTokens())
+        {
             return nullptr;
         }
         m_tokenPending = false;
@@ -66,7 +73,10 @@ public:
 protected:
     static constexpr std::size_t kInitialTokenCapacity = 1024;
 
-    explicit TokenizerCore(const CharT* delimiters) : m_delimiters(delimiters) { m_token.reserve(kInitialTokenCapacity); }
+    explicit TokenizerCore(const CharT* delimiters) : m_delimiters(delimiters)
+    {
+        m_token.reserve(kInitialTokenCapacity);
+    }
     ~TokenizerCore() = default;
 
 private:
@@ -75,34 +85,43 @@ private:
         Derived& stream = static_cast<Derived&>(*this);
         m_token.clear();
         bool insideQuotes = false;
-        for (;;) {
+        for (;;)
+        {
             const int c = stream.readTokenChar();
-            if (c < 0) {
+            if (c < 0)
+            {
                 m_endReached = true;
                 return !m_token.empty();
             }
             const auto ch = static_cast<CharT>(c);
-            if (quoteMode && ch == static_cast<CharT>('"')) {
+            if (quoteMode && ch == static_cast<CharT>('"'))
+            {
                 insideQuotes = !insideQuotes;
             }
-            if (!insideQuotes && isDelimiter(ch)) {
-                if (!m_token.empty()) {
+            if (!insideQuotes && isDelimiter(ch))
+            {
+                if (!m_token.empty())
+                {
                     return true;
                 }
                 continue;
             }
             m_token.push_back(ch);
             std::size_t earliest = std::basic_string<CharT>::npos;
-            for (const auto& stop : m_stopStrings) {
+            for (const auto& stop : m_stopStrings)
+            {
                 earliest = std::min(earliest, m_token.find(stop));
             }
-            if (earliest == std::basic_string<CharT>::npos) {
+            if (earliest == std::basic_string<CharT>::npos)
+            {
                 continue;
             }
             // A stop string at the start is the token itself; one further on ends the token
             // before it and goes back to the stream.
-            if (earliest > 0) {
-                for (std::size_t i = m_token.size(); i > earliest; --i) {
+            if (earliest > 0)
+            {
+                for (std::size_t i = m_token.size(); i > earliest; --i)
+                {
                     stream.unreadTokenChar(m_token[i - 1]);
                 }
                 m_token.resize(earliest);

@@ -13,11 +13,13 @@ void UnicodePushbackInputStream::unreadChar16(char16_t c)
 int UnicodePushbackInputStream::readChar16()
 {
     const int low = read();
-    if (low < 0) {
+    if (low < 0)
+    {
         return -1;
     }
     const int high = read();
-    if (high < 0) {
+    if (high < 0)
+    {
         return -1;
     }
     return (high << 8) | low;

@@ -8,7 +8,8 @@
 
 namespace ostrum::io {
 
-class UnicodePushbackInputStream : public PushbackInputStream {
+class UnicodePushbackInputStream : public PushbackInputStream
+{
 public:
     // The size counts bytes: two per character.
     explicit UnicodePushbackInputStream(InputStream* in, int size = 2);

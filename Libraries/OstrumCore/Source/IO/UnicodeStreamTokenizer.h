@@ -10,7 +10,8 @@
 
 namespace ostrum::io {
 
-class UnicodeStreamTokenizer : public UnicodePushbackInputStream, public TokenizerCore<wchar_t, UnicodeStreamTokenizer> {
+class UnicodeStreamTokenizer : public UnicodePushbackInputStream, public TokenizerCore<wchar_t, UnicodeStreamTokenizer>
+{
 public:
     UnicodeStreamTokenizer(InputStream* in, int pushbackSize);
     ~UnicodeStreamTokenizer() override = default;

@@ -11,12 +11,14 @@
 
 namespace ostrum::net {
 
-struct AddressAndMask {
+struct AddressAndMask
+{
     InetAddress address;
     InetAddress mask;
 };
 
-struct AdapterInfo {
+struct AdapterInfo
+{
     std::string name;
     std::string description;
     // The first six bytes of the physical address (zero when the adapter has none).

@@ -18,7 +18,8 @@ InetAddress InetAddress::localHost()
 
 void InetAddress::becomeIPv4()
 {
-    if (!m_ipv4) {
+    if (!m_ipv4)
+    {
         std::fill(m_bytes.begin() + 4, m_bytes.end(), uint8_t{0});
         m_ipv4 = true;
     }
@@ -74,11 +75,13 @@ bool InetAddress::setLocalHost()
 bool InetAddress::setAddress(const std::string& text)
 {
     clear();
-    if (text.empty()) {
+    if (text.empty())
+    {
         return true;
     }
     uint8_t bytes[4] = {};
-    if (!NetUtils::resolveHost(text, bytes, false)) {
+    if (!NetUtils::resolveHost(text, bytes, false))
+    {
         return false;
     }
     setAddress(bytes);
@@ -102,7 +105,8 @@ bool InetAddress::operator==(const InetAddress& other) const
 
 bool InetAddress::operator<(const InetAddress& other) const
 {
-    if (m_ipv4 != other.m_ipv4) {
+    if (m_ipv4 != other.m_ipv4)
+    {
         return m_ipv4;
     }
     const auto end = m_ipv4 ? m_bytes.begin() + 4 : m_bytes.end();

@@ -11,7 +11,8 @@
 
 namespace ostrum::net {
 
-class InetAddress {
+class InetAddress
+{
 public:
     // 0.0.0.0.
     InetAddress();

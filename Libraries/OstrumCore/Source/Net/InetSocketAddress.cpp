@@ -32,7 +32,8 @@ std::unique_ptr<InetSocketAddress> InetSocketAddress::create(const std::string& 
 bool InetSocketAddress::resolveName()
 {
     uint8_t bytes[4] = {};
-    if (!NetUtils::resolveHost(m_hostName, bytes, false)) {
+    if (!NetUtils::resolveHost(m_hostName, bytes, false))
+    {
         return false;
     }
     setAddress(bytes);
@@ -54,15 +55,18 @@ bool InetSocketAddress::parse(const std::string& text, bool resolve)
     std::string host;
     std::string path;
     int32_t port = kNoPort;
-    if (!NetUtils::splitUrlWithPort(text, scheme, host, port, path)) {
+    if (!NetUtils::splitUrlWithPort(text, scheme, host, port, path))
+    {
         return false;
     }
     // No port at all reads as the largest port; anything else outside 0..65535 is refused
     // rather than cut to 16 bits.
-    if (port == kNoPort) {
+    if (port == kNoPort)
+    {
         port = kMaxPort;
     }
-    if (port < 0 || port > kMaxPort) {
+    if (port < 0 || port > kMaxPort)
+    {
         return false;
     }
     return set(host, static_cast<uint16_t>(port), resolve);
@@ -94,10 +98,12 @@ bool InetSocketAddress::isUnresolved() const
 std::string InetSocketAddress::toString() const
 {
     const std::string address = InetAddress::toString();
-    if (m_unresolved && isClear()) {
+    if (m_unresolved && isClear())
+    {
         return "[clear]";
     }
-    if (m_unresolved || m_hostName == address) {
+    if (m_unresolved || m_hostName == address)
+    {
         return utils::StringUtils::format("%s:%d", address.c_str(), m_port);
     }
     return utils::StringUtils::format("%s:%d [%s]", m_hostName.c_str(), m_port, address.c_str());
@@ -111,15 +117,18 @@ bool InetSocketAddress::operator==(const InetSocketAddress& other) const
 
 bool InetSocketAddress::operator<(const InetSocketAddress& other) const
 {
-    if (InetAddress::operator!=(other)) {
+    if (InetAddress::operator!=(other))
+    {
         return InetAddress::operator<(other);
     }
-    if (m_port != other.m_port) {
+    if (m_port != other.m_port)
+    {
         return m_port < other.m_port;
     }
     // Ties go on to the parts equality looks at, so that values neither less nor greater
     // than each other are equal (sorted containers and == agree).
-    if (m_hostName != other.m_hostName) {
+    if (m_hostName != other.m_hostName)
+    {
         return m_hostName < other.m_hostName;
     }
     return m_unresolved < other.m_unresolved;

@@ -13,7 +13,8 @@
 
 namespace ostrum::net {
 
-class InetSocketAddress : public InetAddress {
+class InetSocketAddress : public InetAddress
+{
 public:
     // 0.0.0.0, empty host name, port 0, unresolved.
     InetSocketAddress();

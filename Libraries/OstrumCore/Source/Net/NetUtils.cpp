@@ -49,29 +49,36 @@ Logger* netLogger()
 int scanDottedQuad(const std::string& text, long values[4])
 {
     std::size_t i = 0;
-    for (int count = 0; count < 4; ++count) {
-        if (count > 0) {
-            if (i >= text.size() || text[i] != '.') {
+    for (int count = 0; count < 4; ++count)
+    {
+        if (count > 0)
+        {
+            if (i >= text.size() || text[i] != '.')
+            {
                 return count;
             }
             ++i;
         }
-        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])) != 0) {
+        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])) != 0)
+        {
             ++i;
         }
         bool negative = false;
-        if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        {
             negative = text[i] == '-';
             ++i;
         }
         const std::size_t start = i;
         long value = 0;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        {
             // Larger numbers are out of range anyway; capping keeps the arithmetic bounded.
             value = std::min(value * 10 + (text[i] - '0'), 100000L);
             ++i;
         }
-        if (i == start) {
+        if (i == start)
+        {
             return count;
         }
         values[count] = negative ? -value : value;
@@ -82,7 +89,8 @@ int scanDottedQuad(const std::string& text, long values[4])
 bool failResolve(const std::string& message, bool raise)
 {
     OSTRUM_LOG(netLogger(), LogLevel::ERROR, message);
-    if (raise) {
+    if (raise)
+    {
         throw std::runtime_error(message);
     }
     return false;
@@ -97,13 +105,16 @@ int lookUpIPv4(const std::string& name, std::vector<std::array<uint8_t, 4>>& add
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     const int status = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
-    if (status != 0) {
+    if (status != 0)
+    {
         return status;
     }
     sawOtherFamily = false;
-    for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
+    for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next)
+    {
         if (entry->ai_family != AF_INET || entry->ai_addr == nullptr ||
-            entry->ai_addrlen < static_cast<socklen_t>(sizeof(sockaddr_in))) {
+            entry->ai_addrlen < static_cast<socklen_t>(sizeof(sockaddr_in)))
+        {
             sawOtherFamily = true;
             continue;
         }
@@ -112,10 +123,12 @@ int lookUpIPv4(const std::string& name, std::vector<std::array<uint8_t, 4>>& add
         std::array<uint8_t, 4> bytes{};
         std::memcpy(bytes.data(), &address.sin_addr, 4);
         bool seen = false;
-        for (const auto& known : addresses) {
+        for (const auto& known : addresses)
+        {
             seen = seen || known == bytes;
         }
-        if (!seen) {
+        if (!seen)
+        {
             addresses.push_back(bytes);
         }
     }
@@ -126,7 +139,8 @@ int lookUpIPv4(const std::string& name, std::vector<std::array<uint8_t, 4>>& add
 std::string localHostName()
 {
     char name[kHostNameLength + 1] = {};
-    if (::gethostname(name, kHostNameLength) != 0) {
+    if (::gethostname(name, kHostNameLength) != 0)
+    {
         return {};
     }
     return name;
@@ -147,20 +161,23 @@ std::map<std::string, std::vector<InetAddress>> readGateways()
     std::ifstream in(kRouteTable);
     std::string line;
     std::getline(in, line);
-    while (std::getline(in, line)) {
+    while (std::getline(in, line))
+    {
         std::istringstream fields(line);
         std::string name;
         std::string destination;
         std::string gateway;
         std::string flags;
-        if (!(fields >> name >> destination >> gateway >> flags)) {
+        if (!(fields >> name >> destination >> gateway >> flags))
+        {
             continue;
         }
         uint32_t gatewayValue = 0;
         uint32_t flagValue = 0;
         const auto g = std::from_chars(gateway.data(), gateway.data() + gateway.size(), gatewayValue, 16);
         const auto f = std::from_chars(flags.data(), flags.data() + flags.size(), flagValue, 16);
-        if (g.ec != std::errc() || f.ec != std::errc() || (flagValue & kRouteGatewayFlag) == 0 || gatewayValue == 0) {
+        if (g.ec != std::errc() || f.ec != std::errc() || (flagValue & kRouteGatewayFlag) == 0 || gatewayValue == 0)
+        {
             continue;
         }
         // The table holds the address in the machine's order of the network-order bytes.
@@ -176,7 +193,8 @@ std::map<std::string, std::vector<InetAddress>> readGateways()
 InetAddress addressOf(const sockaddr* address)
 {
     InetAddress result;
-    if (address != nullptr && address->sa_family == AF_INET) {
+    if (address != nullptr && address->sa_family == AF_INET)
+    {
         sockaddr_in in{};
         std::memcpy(&in, address, sizeof in);
         uint8_t bytes[4];
@@ -191,7 +209,8 @@ std::string encodeCodePoints(const std::vector<uint32_t>& codePoints)
     const auto count = static_cast<uint32_t>(codePoints.size());
     uint32_t length = Punycode::encodedBound(count);
     utils::MemoryArrayHandle<char> output(length);
-    if (Punycode::encode(count, codePoints.data(), nullptr, &length, output.get()) != Punycode::Success) {
+    if (Punycode::encode(count, codePoints.data(), nullptr, &length, output.get()) != Punycode::Success)
+    {
         return {};
     }
     return std::string(output.get(), length);
@@ -203,10 +222,13 @@ void NetUtils::splitUrl(const std::string& text, std::string& scheme, std::strin
 {
     const std::size_t colon = text.find(':');
     std::size_t hostStart = 0;
-    if (colon != std::string::npos) {
+    if (colon != std::string::npos)
+    {
         scheme = text.substr(0, colon);
         hostStart = std::min(colon + 3, text.size());
-    } else {
+    }
+    else
+    {
         scheme.clear();
     }
     const std::size_t slash = text.find('/', hostStart);
@@ -220,12 +242,14 @@ bool NetUtils::splitUrlWithPort(const std::string& text, std::string& scheme, st
     const std::size_t marker = text.find("://");
     scheme = marker == std::string::npos ? std::string() : text.substr(0, marker);
     const std::size_t hostStart = marker == std::string::npos ? 0 : marker + 3;
-    const std::size_t slash = text.find('/', marker == std::string::npos ? std::min<std::size_t>(2, text.size()) : hostStart);
+    const std::size_t slash =
+        text.find('/', marker == std::string::npos ? std::min<std::size_t>(2, text.size()) : hostStart);
     const std::size_t hostEnd = slash == std::string::npos ? text.size() : std::max(slash, hostStart);
     path = slash == std::string::npos ? std::string() : text.substr(slash);
     host = text.substr(hostStart, hostEnd - hostStart);
     const std::size_t colon = host.find(':');
-    if (colon == std::string::npos) {
+    if (colon == std::string::npos)
+    {
         return true;
     }
     const std::string portText = host.substr(colon + 1);
@@ -233,7 +257,8 @@ bool NetUtils::splitUrlWithPort(const std::string& text, std::string& scheme, st
     const auto parsed = std::from_chars(portText.data(), portText.data() + portText.size(), value);
     host.erase(colon);
     if (portText.empty() || portText.front() < '0' || portText.front() > '9' || parsed.ec != std::errc() ||
-        parsed.ptr != portText.data() + portText.size()) {
+        parsed.ptr != portText.data() + portText.size())
+    {
         return false;
     }
     port = value;
@@ -244,25 +269,33 @@ bool NetUtils::resolveHost(const std::string& name, uint8_t out[4], bool raise)
 {
     long values[4] = {};
     const int count = scanDottedQuad(name, values);
-    if (count == 4) {
+    if (count == 4)
+    {
         bool inRange = true;
-        for (int i = 0; i < 4; ++i) {
-            if (values[i] >= 0 && values[i] <= 255) {
+        for (int i = 0; i < 4; ++i)
+        {
+            if (values[i] >= 0 && values[i] <= 255)
+            {
                 out[i] = static_cast<uint8_t>(values[i]);
-            } else {
+            }
+            else
+            {
                 inRange = false;
             }
         }
-        if (inRange) {
+        if (inRange)
+        {
             return true;
         }
     }
     std::vector<std::array<uint8_t, 4>> addresses;
     bool sawOtherFamily = false;
-    if (lookUpIPv4(name, addresses, sawOtherFamily) != 0) {
+    if (lookUpIPv4(name, addresses, sawOtherFamily) != 0)
+    {
         return failResolve("could not resolve host: " + name, raise);
     }
-    if (addresses.empty()) {
+    if (addresses.empty())
+    {
         return failResolve(sawOtherFamily ? "OS did not return IPv4 address for host: " + name
                                           : "OS did not return valid IP address for host: " + name,
                            raise);
@@ -277,17 +310,21 @@ bool NetUtils::getLocalHostInfo(uint8_t* bytes, int capacity, std::string* addre
     const std::string name = localHostName();
     std::vector<std::array<uint8_t, 4>> addresses;
     bool sawOtherFamily = false;
-    if (name.empty() || lookUpIPv4(name, addresses, sawOtherFamily) != 0 || addresses.empty()) {
+    if (name.empty() || lookUpIPv4(name, addresses, sawOtherFamily) != 0 || addresses.empty())
+    {
         return false;
     }
     const std::array<uint8_t, 4>& first = addresses.front();
-    if (bytes != nullptr && capacity >= 4) {
+    if (bytes != nullptr && capacity >= 4)
+    {
         std::memcpy(bytes, first.data(), 4);
     }
-    if (addressText != nullptr) {
+    if (addressText != nullptr)
+    {
         *addressText = StringUtils::format("%d.%d.%d.%d", first[0], first[1], first[2], first[3]);
     }
-    if (hostName != nullptr) {
+    if (hostName != nullptr)
+    {
         *hostName = name;
     }
     sockaddr_in address{};
@@ -296,11 +333,13 @@ bool NetUtils::getLocalHostInfo(uint8_t* bytes, int capacity, std::string* addre
     char full[kFullNameLength] = {};
     const int status = ::getnameinfo(reinterpret_cast<const sockaddr*>(&address), sizeof address, full, sizeof full,
                                      nullptr, 0, NI_NAMEREQD);
-    if (status != 0) {
+    if (status != 0)
+    {
         OSTRUM_LOG(netLogger(), LogLevel::ERROR, "getnameinfo failed, error=" << status);
         return false;
     }
-    if (fullName != nullptr) {
+    if (fullName != nullptr)
+    {
         *fullName = full;
     }
     return true;
@@ -311,10 +350,12 @@ int NetUtils::getLocalAddresses(std::array<uint8_t, 4>* out, int capacity)
     const std::string name = localHostName();
     std::vector<std::array<uint8_t, 4>> addresses;
     bool sawOtherFamily = false;
-    if (name.empty() || lookUpIPv4(name, addresses, sawOtherFamily) != 0) {
+    if (name.empty() || lookUpIPv4(name, addresses, sawOtherFamily) != 0)
+    {
         return 0;
     }
-    for (int i = 0; out != nullptr && i < capacity && static_cast<std::size_t>(i) < addresses.size(); ++i) {
+    for (int i = 0; out != nullptr && i < capacity && static_cast<std::size_t>(i) < addresses.size(); ++i)
+    {
         out[i] = addresses[static_cast<std::size_t>(i)];
     }
     return static_cast<int>(addresses.size());
@@ -323,12 +364,15 @@ int NetUtils::getLocalAddresses(std::array<uint8_t, 4>* out, int capacity)
 bool NetUtils::findAddressInSubnet(const uint8_t address[4], const std::array<uint8_t, 4>* candidates, int count,
                                    uint32_t* out)
 {
-    if (out == nullptr) {
+    if (out == nullptr)
+    {
         return false;
     }
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         const std::array<uint8_t, 4>& candidate = candidates[i];
-        if (candidate[0] == address[0] && candidate[1] == address[1] && candidate[2] == address[2]) {
+        if (candidate[0] == address[0] && candidate[1] == address[1] && candidate[2] == address[2])
+        {
             std::memcpy(out, candidate.data(), 4);
             return true;
         }
@@ -338,7 +382,8 @@ bool NetUtils::findAddressInSubnet(const uint8_t address[4], const std::array<ui
 
 bool NetUtils::findLocalAddressInSubnet(const uint8_t address[4], uint32_t* out)
 {
-    if (out == nullptr) {
+    if (out == nullptr)
+    {
         return false;
     }
     std::array<uint8_t, 4> local[kSubnetCandidates];
@@ -349,13 +394,16 @@ bool NetUtils::findLocalAddressInSubnet(const uint8_t address[4], uint32_t* out)
 bool NetUtils::getNetworkAdapters(std::vector<AdapterInfo>& list)
 {
     ifaddrs* interfaces = nullptr;
-    if (::getifaddrs(&interfaces) != 0) {
+    if (::getifaddrs(&interfaces) != 0)
+    {
         return false;
     }
     std::vector<AdapterInfo> found;
     const auto recordOf = [&found](const std::string& name) -> AdapterInfo& {
-        for (AdapterInfo& adapter : found) {
-            if (adapter.name == name) {
+        for (AdapterInfo& adapter : found)
+        {
+            if (adapter.name == name)
+            {
                 return adapter;
             }
         }
@@ -364,28 +412,36 @@ bool NetUtils::getNetworkAdapters(std::vector<AdapterInfo>& list)
         found.back().description = readFirstLine("/sys/class/net/" + name + "/ifalias");
         return found.back();
     };
-    for (const ifaddrs* entry = interfaces; entry != nullptr; entry = entry->ifa_next) {
-        if (entry->ifa_name == nullptr) {
+    for (const ifaddrs* entry = interfaces; entry != nullptr; entry = entry->ifa_next)
+    {
+        if (entry->ifa_name == nullptr)
+        {
             continue;
         }
         AdapterInfo& adapter = recordOf(entry->ifa_name);
-        if (entry->ifa_addr == nullptr) {
+        if (entry->ifa_addr == nullptr)
+        {
             continue;
         }
-        if (entry->ifa_addr->sa_family == AF_PACKET) {
+        if (entry->ifa_addr->sa_family == AF_PACKET)
+        {
             sockaddr_ll link{};
             std::memcpy(&link, entry->ifa_addr, sizeof link);
             const std::size_t length = std::min<std::size_t>(link.sll_halen, adapter.hardwareAddress.size());
             std::memcpy(adapter.hardwareAddress.data(), link.sll_addr, length);
-        } else if (entry->ifa_addr->sa_family == AF_INET) {
+        }
+        else if (entry->ifa_addr->sa_family == AF_INET)
+        {
             adapter.addresses.push_back(AddressAndMask{addressOf(entry->ifa_addr), addressOf(entry->ifa_netmask)});
         }
     }
     ::freeifaddrs(interfaces);
     const std::map<std::string, std::vector<InetAddress>> gateways = readGateways();
-    for (AdapterInfo& adapter : found) {
+    for (AdapterInfo& adapter : found)
+    {
         const auto it = gateways.find(adapter.name);
-        if (it != gateways.end()) {
+        if (it != gateways.end())
+        {
             adapter.gateways = it->second;
         }
         list.push_back(std::move(adapter));
@@ -402,9 +458,11 @@ std::string NetUtils::toAsciiHostName(const std::string& hostName)
 {
     utils::StringTokenizer labels(hostName, ".");
     std::string ascii;
-    while (labels.hasMoreTokens()) {
+    while (labels.hasMoreTokens())
+    {
         const std::string label = labels.nextToken();
-        if (!ascii.empty()) {
+        if (!ascii.empty())
+        {
             ascii += ".";
         }
         ascii += needsIdnEncoding(label) ? "xn--" + punycodeEncode(label) : label;
@@ -421,13 +479,16 @@ std::string NetUtils::punycodeEncode(const std::u16string& utf16)
 {
     std::vector<uint32_t> codePoints;
     codePoints.reserve(utf16.size());
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
+    for (std::size_t i = 0; i < utf16.size(); ++i)
+    {
         const uint32_t unit = utf16[i];
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
-            utf16[i + 1] < 0xE000) {
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] < 0xE000)
+        {
             codePoints.push_back(0x10000 + ((unit - 0xD800) << 10) + (utf16[i + 1] - 0xDC00u));
             ++i;
-        } else {
+        }
+        else
+        {
             codePoints.push_back(unit);
         }
     }
@@ -438,10 +499,12 @@ uint32_t NetUtils::checksum(const uint8_t* data, int count)
 {
     uint32_t sum = 0;
     int i = 0;
-    for (; i + 1 < count; i += 2) {
+    for (; i + 1 < count; i += 2)
+    {
         sum += static_cast<uint32_t>(data[i]) | (static_cast<uint32_t>(data[i + 1]) << 8);
     }
-    if (i < count) {
+    if (i < count)
+    {
         sum += data[i];
     }
     sum = (sum >> 16) + (sum & 0xFFFF);

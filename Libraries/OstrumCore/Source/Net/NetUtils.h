@@ -16,7 +16,8 @@ namespace ostrum::net {
 
 struct AdapterInfo;
 
-class NetUtils {
+class NetUtils
+{
 public:
     NetUtils() = delete;
 

@@ -8,9 +8,11 @@
 
 namespace ostrum::net {
 
-class Punycode {
+class Punycode
+{
 public:
-    enum Status : int {
+    enum Status : int
+    {
         Success = 0,
         BadInput = 1,
         BigOutput = 2,

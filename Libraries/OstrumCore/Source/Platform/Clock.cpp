@@ -9,13 +9,13 @@ namespace {
 
 std::int64_t monotonicMillis()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
 // The wall-clock time minus the monotonic time, taken once.
-struct ClockAnchor {
+struct ClockAnchor
+{
     std::int64_t offset;
     std::int64_t first;
 };
@@ -33,7 +33,8 @@ bool toCalendar(std::int64_t ms, std::tm& out, bool local)
     const auto seconds = static_cast<std::time_t>(ms / 1000);
     out = std::tm{};
     std::tm* const filled = local ? localtime_r(&seconds, &out) : gmtime_r(&seconds, &out);
-    if (filled == nullptr) {
+    if (filled == nullptr)
+    {
         out = std::tm{};
         return false;
     }

@@ -11,7 +11,8 @@
 
 namespace ostrum {
 
-class Clock {
+class Clock
+{
 public:
     Clock() = delete;
 

@@ -19,7 +19,8 @@ namespace ostrum {
 bool cpuid(uint32_t leaf, uint32_t subleaf, uint32_t* eax, uint32_t* ebx, uint32_t* ecx, uint32_t* edx);
 bool isCpuidSupported();
 
-class CpuInfo {
+class CpuInfo
+{
 public:
     // Zeroed; detected when detect is set.
     explicit CpuInfo(bool detect);

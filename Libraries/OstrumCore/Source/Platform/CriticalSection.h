@@ -12,7 +12,8 @@ struct CRITICAL_SECTION;
 
 namespace ostrum {
 
-class CriticalSection {
+class CriticalSection
+{
 public:
     CriticalSection();
     ~CriticalSection();
@@ -29,7 +30,8 @@ private:
 };
 
 // Enters the section at construction and leaves it at destruction; lives on one stack.
-class CriticalSectionLock {
+class CriticalSectionLock
+{
 public:
     explicit CriticalSectionLock(CriticalSection* section);
     ~CriticalSectionLock();

@@ -23,7 +23,8 @@ bool DiskMonitor::init()
 {
     m_logger = Logger::getLogger("ostrum.DiskMonitor");
     std::string drive;
-    if (!io::FileUtils::getFullPath(drive, Platform::getCurrentDirectory())) {
+    if (!io::FileUtils::getFullPath(drive, Platform::getCurrentDirectory()))
+    {
         OSTRUM_LOG(m_logger, LogLevel::ERROR, "could not determine drive from path");
         return false;
     }
@@ -34,11 +35,15 @@ bool DiskMonitor::init()
 
 void DiskMonitor::update(const utils::Time&, int)
 {
-    if (m_logger == nullptr) {
+    if (m_logger == nullptr)
+    {
         m_logger = Logger::getLogger("ostrum.DiskMonitor");
     }
-    struct statvfs space {};
-    if (::statvfs(m_drive.empty() ? "." : m_drive.c_str(), &space) != 0) {
+    struct statvfs space
+    {
+    };
+    if (::statvfs(m_drive.empty() ? "." : m_drive.c_str(), &space) != 0)
+    {
         OSTRUM_LOG(m_logger, LogLevel::ERROR, "GetDiskFreeSpaceEx failed: " << Platform::formatLastError());
         return;
     }
@@ -51,13 +56,16 @@ void DiskMonitor::update(const utils::Time&, int)
 
 bool DiskMonitor::getSpace(uint64_t* total, uint64_t* totalFree, uint64_t* available) const
 {
-    if (total != nullptr) {
+    if (total != nullptr)
+    {
         *total = m_total;
     }
-    if (totalFree != nullptr) {
+    if (totalFree != nullptr)
+    {
         *totalFree = m_totalFree;
     }
-    if (available != nullptr) {
+    if (available != nullptr)
+    {
         *available = m_available;
     }
     return true;

@@ -15,7 +15,8 @@ class Logger;
 
 namespace ostrum {
 
-class DiskMonitor : public utils::Updatable {
+class DiskMonitor : public utils::Updatable
+{
 public:
     DiskMonitor();
 

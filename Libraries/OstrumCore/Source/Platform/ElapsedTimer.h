@@ -8,7 +8,8 @@
 
 namespace ostrum {
 
-class ElapsedTimer {
+class ElapsedTimer
+{
 public:
     // Starts now.
     ElapsedTimer();

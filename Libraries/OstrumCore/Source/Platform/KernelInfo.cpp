@@ -20,12 +20,15 @@ std::string KernelInfo::readKeyValue(const std::string& path, const std::string&
 {
     std::ifstream in(path);
     std::string line;
-    while (std::getline(in, line)) {
+    while (std::getline(in, line))
+    {
         const std::size_t colon = line.find(':');
-        if (colon == std::string::npos) {
+        if (colon == std::string::npos)
+        {
             continue;
         }
-        if (utils::StringUtils::trim(line.substr(0, colon), kBlanks) == key) {
+        if (utils::StringUtils::trim(line.substr(0, colon), kBlanks) == key)
+        {
             return utils::StringUtils::trim(line.substr(colon + 1), kBlanks);
         }
     }
@@ -37,7 +40,8 @@ std::optional<uint64_t> KernelInfo::readKilobytes(const std::string& path, const
     const std::string value = readKeyValue(path, key);
     uint64_t kilobytes = 0;
     const auto parsed = std::from_chars(value.data(), value.data() + value.size(), kilobytes);
-    if (value.empty() || parsed.ec != std::errc()) {
+    if (value.empty() || parsed.ec != std::errc())
+    {
         return std::nullopt;
     }
     return kilobytes * kKilobyte;
@@ -45,13 +49,17 @@ std::optional<uint64_t> KernelInfo::readKilobytes(const std::string& path, const
 
 bool KernelInfo::readPhysicalMemory(uint64_t& total, uint64_t& available)
 {
-    struct sysinfo info {};
-    if (::sysinfo(&info) != 0) {
+    struct sysinfo info
+    {
+    };
+    if (::sysinfo(&info) != 0)
+    {
         return false;
     }
     total = static_cast<uint64_t>(info.totalram) * info.mem_unit;
     // MemAvailable counts reclaimable caches as the system's own "available" figure does.
-    available = readKilobytes("/proc/meminfo", "MemAvailable").value_or(static_cast<uint64_t>(info.freeram) * info.mem_unit);
+    available =
+        readKilobytes("/proc/meminfo", "MemAvailable").value_or(static_cast<uint64_t>(info.freeram) * info.mem_unit);
     return true;
 }
 

@@ -10,7 +10,8 @@
 
 namespace ostrum {
 
-class KernelInfo {
+class KernelInfo
+{
 public:
     KernelInfo() = delete;
 

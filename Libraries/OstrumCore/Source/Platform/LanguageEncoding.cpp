@@ -14,11 +14,14 @@ constexpr const char* kLocaleVariables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
 
 bool isName(const std::string& text)
 {
-    if (text.empty() || text.size() > kMaxNameLength) {
+    if (text.empty() || text.size() > kMaxNameLength)
+    {
         return false;
     }
-    for (const char c : text) {
-        if (std::isalpha(static_cast<unsigned char>(c)) == 0) {
+    for (const char c : text)
+    {
+        if (std::isalpha(static_cast<unsigned char>(c)) == 0)
+        {
             return false;
         }
     }
@@ -29,11 +32,14 @@ bool isName(const std::string& text)
 
 LanguageEncoding::LanguageEncoding() : m_language(kDefaultLanguage)
 {
-    for (const char* variable : kLocaleVariables) {
+    for (const char* variable : kLocaleVariables)
+    {
         const char* value = std::getenv(variable);
-        if (value != nullptr && *value != '\0') {
+        if (value != nullptr && *value != '\0')
+        {
             const std::string tag = tagOfLocale(value);
-            if (!tag.empty()) {
+            if (!tag.empty())
+            {
                 m_language = tag;
             }
             return;
@@ -46,12 +52,14 @@ std::string LanguageEncoding::tagOfLocale(const std::string& locale)
     const std::size_t end = locale.find_first_of(".@");
     const std::string name = locale.substr(0, end);
     const std::size_t underscore = name.find('_');
-    if (underscore == std::string::npos) {
+    if (underscore == std::string::npos)
+    {
         return {};
     }
     const std::string language = name.substr(0, underscore);
     const std::string country = name.substr(underscore + 1);
-    if (!isName(language) || !isName(country)) {
+    if (!isName(language) || !isName(country))
+    {
         return {};
     }
     return language + "-" + country;

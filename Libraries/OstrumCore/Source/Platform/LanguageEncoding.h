@@ -8,7 +8,8 @@
 
 namespace ostrum {
 
-class LanguageEncoding {
+class LanguageEncoding
+{
 public:
     LanguageEncoding();
     LanguageEncoding(const LanguageEncoding&) = default;

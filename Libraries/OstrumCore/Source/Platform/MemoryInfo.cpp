@@ -8,7 +8,8 @@ namespace ostrum {
 
 MemoryInfo::MemoryInfo(bool detect)
 {
-    if (detect) {
+    if (detect)
+    {
         refresh();
     }
 }
@@ -17,7 +18,8 @@ bool MemoryInfo::refresh()
 {
     uint64_t total = 0;
     uint64_t available = 0;
-    if (!KernelInfo::readPhysicalMemory(total, available)) {
+    if (!KernelInfo::readPhysicalMemory(total, available))
+    {
         return false;
     }
     physicalTotal = total;

@@ -11,7 +11,8 @@ class OutputStream;
 
 namespace ostrum {
 
-class MemoryInfo {
+class MemoryInfo
+{
 public:
     // Zeroed; read when detect is set.
     explicit MemoryInfo(bool detect);

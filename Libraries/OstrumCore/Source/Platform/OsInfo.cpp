@@ -10,7 +10,8 @@ namespace ostrum {
 OsInfo::OsInfo(bool detect)
 {
     utsname system{};
-    if (!detect || ::uname(&system) != 0) {
+    if (!detect || ::uname(&system) != 0)
+    {
         return;
     }
     name = std::string(system.sysname) + " " + system.release;
@@ -21,14 +22,19 @@ OsInfo::OsInfo(bool detect)
 int OsInfo::writeXml(io::OutputStream* out, bool element) const
 {
     std::string text;
-    if (ready) {
-        if (!name.empty()) {
+    if (ready)
+    {
+        if (!name.empty())
+        {
             text += utils::StringUtils::format(" name=\"%s\"", name.c_str());
         }
-        if (!version.empty()) {
+        if (!version.empty())
+        {
             text += utils::StringUtils::format(" version=\"%s\"", version.c_str());
         }
-    } else {
+    }
+    else
+    {
         text += " ready=\"false\"";
     }
     return writeXmlFragment(out, "OsInfo", text, element);

@@ -11,7 +11,8 @@ class OutputStream;
 
 namespace ostrum {
 
-class OsInfo {
+class OsInfo
+{
 public:
     // Empty; detected when detect is set.
     explicit OsInfo(bool detect);

@@ -15,7 +15,8 @@ class Logger;
 
 namespace ostrum {
 
-class PerformanceMonitor : public utils::Updatable {
+class PerformanceMonitor : public utils::Updatable
+{
 public:
     PerformanceMonitor();
 

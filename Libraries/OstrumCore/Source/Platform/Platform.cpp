@@ -36,7 +36,8 @@ std::string environment(const char* name)
 std::string baseDirectory(const char* variable, const std::string& home, const char* fallback)
 {
     const std::string value = environment(variable);
-    if (!value.empty() && value.front() == '/') {
+    if (!value.empty() && value.front() == '/')
+    {
         return value;
     }
     return home.empty() ? std::string() : home + "/" + fallback;
@@ -45,25 +46,31 @@ std::string baseDirectory(const char* variable, const std::string& home, const c
 // A user directory from user-dirs.dirs (XDG_DESKTOP_DIR="$HOME/Desktop"), else home + fallback.
 std::string userDirectory(const char* key, const std::string& home, const char* fallback)
 {
-    if (home.empty()) {
+    if (home.empty())
+    {
         return {};
     }
     std::ifstream dirs(baseDirectory("XDG_CONFIG_HOME", home, ".config") + "/user-dirs.dirs");
     const std::string prefix = std::string(key) + "=";
     std::string line;
-    while (std::getline(dirs, line)) {
+    while (std::getline(dirs, line))
+    {
         const std::string entry = StringUtils::trim(line, kBlanks);
-        if (entry.rfind(prefix, 0) != 0) {
+        if (entry.rfind(prefix, 0) != 0)
+        {
             continue;
         }
         std::string value = entry.substr(prefix.size());
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        {
             value = value.substr(1, value.size() - 2);
         }
-        if (value.rfind("$HOME", 0) == 0) {
+        if (value.rfind("$HOME", 0) == 0)
+        {
             value = home + value.substr(5);
         }
-        if (!value.empty() && value.front() == '/') {
+        if (!value.empty() && value.front() == '/')
+        {
             return value;
         }
     }
@@ -116,7 +123,8 @@ std::string Platform::getCurrentDirectory()
 std::string Platform::getFolder(int kind)
 {
     const std::string home = environment("HOME");
-    switch (kind) {
+    switch (kind)
+    {
     case DesktopDirectory:
     case Desktop:
         return userDirectory("XDG_DESKTOP_DIR", home, "Desktop");
@@ -151,26 +159,31 @@ std::string Platform::getFolder(int kind)
 bool Platform::getProxySettings(bool* enabled, net::InetSocketAddress* proxy)
 {
     std::string server = environment("http_proxy");
-    if (server.empty()) {
+    if (server.empty())
+    {
         server = environment("HTTP_PROXY");
     }
     server = StringUtils::trim(server, kBlanks);
-    if (server.empty()) {
+    if (server.empty())
+    {
         logPlatformError("Could not read ProxyServer from registry to determine proxy settings.");
         return false;
     }
-    if (enabled != nullptr) {
+    if (enabled != nullptr)
+    {
         *enabled = true;
     }
     std::string scheme;
     std::string host;
     std::string path;
     int32_t port = kDefaultProxyPort;
-    if (!net::NetUtils::splitUrlWithPort(server, scheme, host, port, path) || port < 0 || port > 65535) {
+    if (!net::NetUtils::splitUrlWithPort(server, scheme, host, port, path) || port < 0 || port > 65535)
+    {
         logPlatformError("Could not read ProxyServer from registry to determine proxy settings.");
         return false;
     }
-    if (proxy != nullptr) {
+    if (proxy != nullptr)
+    {
         *proxy = net::InetSocketAddress(host, static_cast<uint16_t>(port), true);
     }
     return true;

@@ -14,12 +14,14 @@ class InetSocketAddress;
 
 namespace ostrum {
 
-class Platform {
+class Platform
+{
 public:
     Platform() = delete;
 
     // The folders getFolder knows, by number.
-    enum Folder : int {
+    enum Folder : int
+    {
         DesktopDirectory = 0,
         Documents = 1,
         Fonts = 2,

@@ -5,7 +5,8 @@
 
 namespace ostrum {
 
-class Runnable {
+class Runnable
+{
 public:
     // The thread's work; runs on the thread.
     virtual void run() = 0;

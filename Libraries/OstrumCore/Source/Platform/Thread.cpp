@@ -9,7 +9,9 @@ namespace ostrum {
 namespace {
 
 // Thrown by stop on the thread itself and caught by the thread procedure: the thread's end.
-struct ThreadExit {};
+struct ThreadExit
+{
+};
 
 }  // namespace
 
@@ -42,10 +44,14 @@ void Thread::threadProc()
         work = m_suspendCount == 0;
         m_running = work;
     }
-    if (work) {
-        try {
+    if (work)
+    {
+        try
+        {
             run();
-        } catch (const ThreadExit&) {
+        }
+        catch (const ThreadExit&)
+        {
         }
     }
     {
@@ -66,7 +72,8 @@ void Thread::start()
 
 void Thread::run()
 {
-    if (m_runnable != nullptr) {
+    if (m_runnable != nullptr)
+    {
         m_runnable->run();
     }
 }
@@ -74,7 +81,8 @@ void Thread::run()
 void Thread::suspend()
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    if (!m_running && !m_ended) {
+    if (!m_running && !m_ended)
+    {
         ++m_suspendCount;
     }
 }
@@ -83,7 +91,8 @@ void Thread::resume()
 {
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (m_suspendCount > 0) {
+        if (m_suspendCount > 0)
+        {
             --m_suspendCount;
         }
     }
@@ -92,7 +101,8 @@ void Thread::resume()
 
 void Thread::stop()
 {
-    if (std::this_thread::get_id() == m_thread.get_id()) {
+    if (std::this_thread::get_id() == m_thread.get_id())
+    {
         throw ThreadExit();
     }
     {
@@ -106,7 +116,8 @@ void Thread::stop()
 
 bool Thread::join(DWORD timeoutMs)
 {
-    if (std::this_thread::get_id() == m_thread.get_id()) {
+    if (std::this_thread::get_id() == m_thread.get_id())
+    {
         return false;
     }
     return waitForEnd(timeoutMs);
@@ -140,15 +151,19 @@ bool Thread::waitForEnd(DWORD timeoutMs)
     {
         std::unique_lock<std::mutex> guard(m_lock);
         const auto ended = [this] { return m_ended; };
-        if (timeoutMs == INFINITE) {
+        if (timeoutMs == INFINITE)
+        {
             m_changed.wait(guard, ended);
-        } else if (!m_changed.wait_for(guard, std::chrono::milliseconds(timeoutMs), ended)) {
+        }
+        else if (!m_changed.wait_for(guard, std::chrono::milliseconds(timeoutMs), ended))
+        {
             return false;
         }
     }
     // Two callers may both see the end; only one joins.
     std::lock_guard<std::mutex> reap(m_reapLock);
-    if (m_thread.joinable()) {
+    if (m_thread.joinable())
+    {
         m_thread.join();
     }
     return true;

@@ -20,7 +20,8 @@ namespace ostrum {
 
 class Runnable;
 
-class Thread {
+class Thread
+{
 public:
     Thread();
     explicit Thread(Runnable* runnable);

@@ -5,8 +5,7 @@
 namespace ostrum {
 
 ThreadEvent::ThreadEvent(bool manualReset, bool startReset)
-    : ThreadSignal(CreateEventA(nullptr, manualReset ? TRUE : FALSE, startReset ? FALSE : TRUE,
-                                nullptr))
+    : ThreadSignal(CreateEventA(nullptr, manualReset ? TRUE : FALSE, startReset ? FALSE : TRUE, nullptr))
 {
 }
 
@@ -24,7 +23,8 @@ void ThreadEvent::reset()
 
 int ThreadEvent::close()
 {
-    if (m_handle == nullptr) {
+    if (m_handle == nullptr)
+    {
         return 0;
     }
     const BOOL closed = CloseHandle(m_handle);

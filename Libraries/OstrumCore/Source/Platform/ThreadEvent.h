@@ -8,7 +8,8 @@
 
 namespace ostrum {
 
-class ThreadEvent : public ThreadSignal {
+class ThreadEvent : public ThreadSignal
+{
 public:
     // Signalled at once unless `startReset`.
     ThreadEvent(bool manualReset, bool startReset);

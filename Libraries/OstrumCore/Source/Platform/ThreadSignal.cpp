@@ -13,13 +13,16 @@ namespace {
 // failure; an abandoned handle counts like a signalled one.
 int positionOfWaitResult(DWORD result, DWORD count)
 {
-    if (result == WAIT_TIMEOUT) {
+    if (result == WAIT_TIMEOUT)
+    {
         return 0;
     }
-    if (result < WAIT_OBJECT_0 + count) {
+    if (result < WAIT_OBJECT_0 + count)
+    {
         return static_cast<int>(result - WAIT_OBJECT_0) + 1;
     }
-    if (result >= WAIT_ABANDONED && result < WAIT_ABANDONED + count) {
+    if (result >= WAIT_ABANDONED && result < WAIT_ABANDONED + count)
+    {
         return static_cast<int>(result - WAIT_ABANDONED) + 1;
     }
     return -1;
@@ -31,14 +34,16 @@ ThreadSignal::ThreadSignal(HANDLE handle) : m_handle(handle) {}
 
 ThreadSignal::~ThreadSignal()
 {
-    if (m_handle != nullptr) {
+    if (m_handle != nullptr)
+    {
         CloseHandle(m_handle);
     }
 }
 
 int ThreadSignal::wait(DWORD timeoutMs)
 {
-    switch (WaitForSingleObject(m_handle, timeoutMs)) {
+    switch (WaitForSingleObject(m_handle, timeoutMs))
+    {
     case WAIT_OBJECT_0:
         return 1;
     case WAIT_TIMEOUT:
@@ -56,21 +61,23 @@ int ThreadSignal::waitEither(DWORD timeoutMs, ThreadSignal& other)
 
 int ThreadSignal::waitAny(DWORD timeoutMs, const ThreadSignalList* list)
 {
-    if (list == nullptr) {
+    if (list == nullptr)
+    {
         return wait(timeoutMs);
     }
     const int count = list->getCount() + 1;
-    if (count > kMaxWaitSignals) {
+    if (count > kMaxWaitSignals)
+    {
         return -1;
     }
     std::array<HANDLE, kMaxWaitSignals> handles{};
     handles[0] = m_handle;
-    for (int i = 1; i < count; ++i) {
+    for (int i = 1; i < count; ++i)
+    {
         handles[static_cast<std::size_t>(i)] = list->getSignal(i - 1)->m_handle;
     }
     const auto waited = static_cast<DWORD>(count);
-    return positionOfWaitResult(
-        WaitForMultipleObjects(waited, handles.data(), FALSE, timeoutMs), waited);
+    return positionOfWaitResult(WaitForMultipleObjects(waited, handles.data(), FALSE, timeoutMs), waited);
 }
 
 }  // namespace ostrum

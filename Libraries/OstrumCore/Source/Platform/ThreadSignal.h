@@ -10,7 +10,8 @@ namespace ostrum {
 
 class ThreadSignalList;
 
-class ThreadSignal {
+class ThreadSignal
+{
 public:
     // Handles waited on together at most (the platform's limit).
     static constexpr int kMaxWaitSignals = 64;

@@ -4,14 +4,16 @@ namespace ostrum {
 
 void ThreadSignalList::add(ThreadSignal* signal)
 {
-    if (signal != nullptr) {
+    if (signal != nullptr)
+    {
         m_signals.push_back(signal);
     }
 }
 
 void ThreadSignalList::add(const ThreadSignalList* list)
 {
-    if (list != nullptr) {
+    if (list != nullptr)
+    {
         // Copied first: a list may be appended to itself.
         const std::vector<ThreadSignal*> added = list->m_signals;
         m_signals.insert(m_signals.end(), added.begin(), added.end());

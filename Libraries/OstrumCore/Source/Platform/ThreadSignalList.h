@@ -9,7 +9,8 @@ namespace ostrum {
 
 class ThreadSignal;
 
-class ThreadSignalList {
+class ThreadSignalList
+{
 public:
     ThreadSignalList() = default;
     ThreadSignalList(const ThreadSignalList&) = delete;

@@ -6,7 +6,8 @@
 
 namespace ostrum::utils::logging {
 
-class ConsoleLogAppender : public LogAppender {
+class ConsoleLogAppender : public LogAppender
+{
 public:
     // No settings of its own: 0.
     std::int32_t configure(const ostrum::xml::XmlTreeNode& element) override;

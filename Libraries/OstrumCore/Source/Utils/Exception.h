@@ -9,7 +9,8 @@
 
 namespace ostrum {
 
-class Exception {
+class Exception
+{
 public:
     Exception() = default;
     explicit Exception(std::string message);

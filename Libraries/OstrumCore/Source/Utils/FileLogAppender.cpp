@@ -29,8 +29,7 @@ constexpr int kWriteBufferSize = 256;
 // "20240301T14.00.00Z": the stamp of a rolled file name.
 constexpr std::size_t kStampLength = 18;
 
-constexpr std::array<const char*, 7> kIntervalNames = {"none", "year",   "month", "day",
-                                                      "hour", "minute", "second"};
+constexpr std::array<const char*, 7> kIntervalNames = {"none", "year", "month", "day", "hour", "minute", "second"};
 
 // The stamp of a time: its ISO form in UTC with every ":" turned into ".".
 std::string stampOf(const Time& time)
@@ -42,23 +41,22 @@ std::string stampOf(const Time& time)
 
 bool isDigits(std::string_view text)
 {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-    });
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Whether `text` is a stamp: 8 digits, "T", 2 digits, ".", 2 digits, ".", 2 digits, "Z".
 bool isStamp(std::string_view text)
 {
     return text.size() == kStampLength && isDigits(text.substr(0, 8)) && text[8] == 'T' &&
-           isDigits(text.substr(9, 2)) && text[11] == '.' && isDigits(text.substr(12, 2)) &&
-           text[14] == '.' && isDigits(text.substr(15, 2)) && text[17] == 'Z';
+           isDigits(text.substr(9, 2)) && text[11] == '.' && isDigits(text.substr(12, 2)) && text[14] == '.' &&
+           isDigits(text.substr(15, 2)) && text[17] == 'Z';
 }
 
 // The sequence number of ".N"; false for anything else or a number beyond 32 bits.
 bool readSequence(std::string_view text, std::int32_t& number)
 {
-    if (text.size() < 2 || text[0] != '.' || !isDigits(text.substr(1))) {
+    if (text.size() < 2 || text[0] != '.' || !isDigits(text.substr(1)))
+    {
         return false;
     }
     const auto [end, error] = std::from_chars(text.data() + 1, text.data() + text.size(), number);
@@ -79,18 +77,23 @@ FileLogAppender::FileLogAppender(std::string filePattern, bool appendToFile)
 
 std::int32_t FileLogAppender::configure(const ostrum::xml::XmlTreeNode& element)
 {
-    if (!ostrum::xml::GetAttribute(element.GetAttributes(), "file", m_filePattern, false)) {
+    if (!ostrum::xml::GetAttribute(element.GetAttributes(), "file", m_filePattern, false))
+    {
         return LogConfigResult::MISSING_APPENDER_DATA;
     }
     bool appendToFile = false;
-    if (ostrum::xml::GetAttribute(element.GetAttributes(), "append", appendToFile)) {
+    if (ostrum::xml::GetAttribute(element.GetAttributes(), "append", appendToFile))
+    {
         m_appendToFile = appendToFile;
     }
     // Opened for appending: the check must not empty a file that a later record may keep.
-    try {
+    try
+    {
         ostrum::io::FileOutputStream check(m_filePattern, true, true);
         check.close();
-    } catch (const ostrum::io::IOException&) {
+    }
+    catch (const ostrum::io::IOException&)
+    {
         return LogConfigResult::INVALID_APPENDER_DATA;
     }
     return LogConfigResult::NO_ERROR;
@@ -123,7 +126,8 @@ void FileLogAppender::setEvictAfterAdd(bool evictAfterAdd)
 
 std::string FileLogAppender::getIntervalName(std::int32_t interval)
 {
-    if (interval < 0 || interval >= static_cast<std::int32_t>(kIntervalNames.size())) {
+    if (interval < 0 || interval >= static_cast<std::int32_t>(kIntervalNames.size()))
+    {
         return "[interval]";
     }
     return kIntervalNames[static_cast<std::size_t>(interval)];
@@ -131,7 +135,8 @@ std::string FileLogAppender::getIntervalName(std::int32_t interval)
 
 Time FileLogAppender::intervalStart(const Time& time, std::int32_t interval)
 {
-    if (interval < kIntervalYear || interval > kIntervalSecond) {
+    if (interval < kIntervalYear || interval > kIntervalSecond)
+    {
         return time;
     }
     const unsigned year = time.getYear();
@@ -149,7 +154,8 @@ Time FileLogAppender::intervalEnd(const Time& time, std::int32_t interval)
 {
     const Time start = intervalStart(time, interval);
     constexpr std::int64_t kSecond = 1000;
-    switch (interval) {
+    switch (interval)
+    {
     case kIntervalYear: {
         Time end(static_cast<std::int64_t>(0));
         end.set(start.getYear() + 1, 1, 1, 0, 0, 0, true);
@@ -158,8 +164,7 @@ Time FileLogAppender::intervalEnd(const Time& time, std::int32_t interval)
     case kIntervalMonth: {
         const unsigned month = start.getMonth();
         Time end(static_cast<std::int64_t>(0));
-        end.set(month == 12 ? start.getYear() + 1 : start.getYear(), month == 12 ? 1 : month + 1,
-                1, 0, 0, 0, true);
+        end.set(month == 12 ? start.getYear() + 1 : start.getYear(), month == 12 ? 1 : month + 1, 1, 0, 0, 0, true);
         return end;
     }
     case kIntervalDay:
@@ -178,7 +183,8 @@ Time FileLogAppender::intervalEnd(const Time& time, std::int32_t interval)
 std::string FileLogAppender::fileName(const Time& time, std::int32_t number) const
 {
     std::string name = m_directory + m_baseName + stampOf(time);
-    if (number >= 0) {
+    if (number >= 0)
+    {
         name += "." + std::to_string(number);
     }
     return name + m_suffix;
@@ -186,14 +192,15 @@ std::string FileLogAppender::fileName(const Time& time, std::int32_t number) con
 
 bool FileLogAppender::isOwnFileName(const std::string& name) const
 {
-    if (name.size() < m_baseName.size() + m_suffix.size() ||
-        !StringUtils::startsWith(name, m_baseName, true) ||
-        !StringUtils::endsWith(name, m_suffix, true)) {
+    if (name.size() < m_baseName.size() + m_suffix.size() || !StringUtils::startsWith(name, m_baseName, true) ||
+        !StringUtils::endsWith(name, m_suffix, true))
+    {
         return false;
     }
-    const std::string_view middle = std::string_view(name).substr(
-        m_baseName.size(), name.size() - m_baseName.size() - m_suffix.size());
-    if (middle.empty()) {
+    const std::string_view middle =
+        std::string_view(name).substr(m_baseName.size(), name.size() - m_baseName.size() - m_suffix.size());
+    if (middle.empty())
+    {
         return true;
     }
     std::int32_t number = 0;
@@ -206,9 +213,12 @@ void FileLogAppender::append(const LogEvent& event)
     ostrum::CriticalSectionLock guard(&m_lock);
     const std::string line = formatLineLocked(event);
     const Time eventTime(static_cast<std::int64_t>(event.time));
-    if (m_initPending) {
+    if (m_initPending)
+    {
         setUpLocked(eventTime);
-    } else {
+    }
+    else
+    {
         rollLocked(eventTime);
     }
     writeLocked(line);
@@ -226,34 +236,41 @@ void FileLogAppender::setUpLocked(const Time& eventTime)
     const Time start = intervalStart(eventTime, m_interval);
     m_currentFile = m_rollMode == kRollByInterval ? fileName(start, -1) : m_filePattern;
     bool exists = FileUtils::exists(m_currentFile);
-    if (exists && m_rollMode == kRollNone && !m_appendToFile) {
+    if (exists && m_rollMode == kRollNone && !m_appendToFile)
+    {
         FileUtils::remove(m_currentFile);
         exists = false;
     }
 
     ostrum::io::PathScanner scanner;
-    try {
+    try
+    {
         scanner.scan(m_directory.empty() ? std::string(".") : m_directory, false);
-    } catch (const std::runtime_error&) {
+    }
+    catch (const std::runtime_error&)
+    {
         // An unreadable directory holds no earlier files of ours.
     }
-    for (const auto& file : scanner.getFiles()) {
-        if (isOwnFileName(file.name)) {
+    for (const auto& file : scanner.getFiles())
+    {
+        if (isOwnFileName(file.name))
+        {
             m_oldFiles.push_back(m_directory + file.name);
         }
     }
-    std::sort(m_oldFiles.begin(), m_oldFiles.end(), [](const std::string& a, const std::string& b) {
-        return StringUtils::lessByDottedParts(a, b);
-    });
+    std::sort(m_oldFiles.begin(), m_oldFiles.end(),
+              [](const std::string& a, const std::string& b) { return StringUtils::lessByDottedParts(a, b); });
 
-    if (!m_oldFiles.empty() && m_rollMode != kRollNone) {
+    if (!m_oldFiles.empty() && m_rollMode != kRollNone)
+    {
         const std::string& newest = m_oldFiles.back();
         const std::size_t nameStart = m_directory.size() + m_baseName.size();
-        const std::string_view middle = std::string_view(newest).substr(
-            nameStart, newest.size() - nameStart - m_suffix.size());
+        const std::string_view middle =
+            std::string_view(newest).substr(nameStart, newest.size() - nameStart - m_suffix.size());
         std::int32_t number = 0;
         if (middle.substr(0, kStampLength) == stampOf(start) &&
-            readSequence(middle.substr(std::min(kStampLength, middle.size())), number)) {
+            readSequence(middle.substr(std::min(kStampLength, middle.size())), number))
+        {
             m_sequence = number;
             m_currentFile = fileName(start, m_sequence);
             ++m_sequence;
@@ -261,19 +278,23 @@ void FileLogAppender::setUpLocked(const Time& eventTime)
         }
     }
 
-    if (m_maxFiles >= 1) {
+    if (m_maxFiles >= 1)
+    {
         const std::size_t keep = static_cast<std::size_t>(exists ? m_maxFiles : m_maxFiles - 1);
-        while (m_oldFiles.size() > keep) {
+        while (m_oldFiles.size() > keep)
+        {
             removeOldestLocked();
         }
     }
-    if (!exists) {
+    if (!exists)
+    {
         m_oldFiles.push_back(m_currentFile);
         m_nextRoll = intervalEnd(eventTime, m_interval);
         return;
     }
     Time modified(static_cast<std::int64_t>(0));
-    if (!FileUtils::getModificationTime(m_currentFile, modified)) {
+    if (!FileUtils::getModificationTime(m_currentFile, modified))
+    {
         modified = eventTime;
     }
     m_nextRoll = intervalEnd(modified, m_interval);
@@ -287,29 +308,34 @@ void FileLogAppender::rollLocked(const Time& eventTime)
 {
     // A time roll happens at or after the boundary and names the file by the interval the
     // record falls in, however many intervals passed without a record.
-    const bool byTime =
-        m_rollMode == kRollByInterval && eventTime.getMillis() >= m_nextRoll.getMillis();
+    const bool byTime = m_rollMode == kRollByInterval && eventTime.getMillis() >= m_nextRoll.getMillis();
     const bool bySize = m_maxSize != 0 && m_currentSize >= m_maxSize;
-    if (byTime) {
+    if (byTime)
+    {
         m_currentFile = fileName(intervalStart(eventTime, m_interval), -1);
         m_nextRoll = intervalEnd(eventTime, m_interval);
         m_sequence = 0;
-    } else if (bySize) {
+    }
+    else if (bySize)
+    {
         m_currentFile = fileName(intervalStart(eventTime, m_interval), m_sequence);
         ++m_sequence;
-    } else {
+    }
+    else
+    {
         return;
     }
     m_currentSize = 0;
-    m_oldFiles.erase(std::remove(m_oldFiles.begin(), m_oldFiles.end(), m_currentFile),
-                     m_oldFiles.end());
+    m_oldFiles.erase(std::remove(m_oldFiles.begin(), m_oldFiles.end(), m_currentFile), m_oldFiles.end());
     const bool limited = m_maxFiles >= 1;
     // The oldest file goes, never the newest one that was just written.
-    if (limited && !m_evictAfterAdd && m_oldFiles.size() >= static_cast<std::size_t>(m_maxFiles)) {
+    if (limited && !m_evictAfterAdd && m_oldFiles.size() >= static_cast<std::size_t>(m_maxFiles))
+    {
         removeOldestLocked();
     }
     m_oldFiles.push_back(m_currentFile);
-    if (limited && m_evictAfterAdd && m_oldFiles.size() > static_cast<std::size_t>(m_maxFiles)) {
+    if (limited && m_evictAfterAdd && m_oldFiles.size() > static_cast<std::size_t>(m_maxFiles))
+    {
         removeOldestLocked();
     }
 }
@@ -322,17 +348,20 @@ void FileLogAppender::removeOldestLocked()
 
 void FileLogAppender::writeLocked(const std::string& line)
 {
-    try {
+    try
+    {
         ostrum::io::FileOutputStream file(m_currentFile, true, true);
         ostrum::io::BufferedOutputStream buffered(&file, kWriteBufferSize);
-        buffered.write(reinterpret_cast<const unsigned char*>(line.data()),
-                       static_cast<int>(line.size()));
+        buffered.write(reinterpret_cast<const unsigned char*>(line.data()), static_cast<int>(line.size()));
         buffered.close();
         m_currentSize += static_cast<std::int64_t>(line.size());
-    } catch (const ostrum::io::IOException&) {
+    }
+    catch (const ostrum::io::IOException&)
+    {
         // Reported, not thrown: a logging call must not fail its caller. The flag keeps the
         // report from coming back here when this appender also serves that logger.
-        if (!m_reportingFailure) {
+        if (!m_reportingFailure)
+        {
             m_reportingFailure = true;
             OSTRUM_LOG(log(), LogLevel::ERROR, "could not write log file " << m_currentFile);
             m_reportingFailure = false;

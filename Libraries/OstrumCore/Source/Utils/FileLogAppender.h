@@ -20,7 +20,8 @@
 
 namespace ostrum::utils::logging {
 
-class FileLogAppender : public LogAppender {
+class FileLogAppender : public LogAppender
+{
 public:
     // Rolling modes.
     static constexpr std::int32_t kRollNone = 0;
@@ -57,8 +58,7 @@ public:
     static std::string getIntervalName(std::int32_t interval);
     // The start of the interval holding `time` (fields in UTC) and the start of the next one;
     // an interval outside 1..6 leaves the time unchanged.
-    static ostrum::utils::Time intervalStart(const ostrum::utils::Time& time,
-                                             std::int32_t interval);
+    static ostrum::utils::Time intervalStart(const ostrum::utils::Time& time, std::int32_t interval);
     static ostrum::utils::Time intervalEnd(const ostrum::utils::Time& time, std::int32_t interval);
 
 private:

@@ -8,7 +8,8 @@
 
 namespace ostrum {
 
-class IllegalArgumentException : public Exception {
+class IllegalArgumentException : public Exception
+{
 public:
     using Exception::Exception;
 };

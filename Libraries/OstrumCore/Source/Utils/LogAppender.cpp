@@ -4,7 +4,8 @@ namespace ostrum::utils::logging {
 
 void LogAppender::append(const LogEvent&)
 {
-    if (m_layout.isEmpty()) {
+    if (m_layout.isEmpty())
+    {
         m_layout.setPattern(kDefaultPattern);
     }
 }

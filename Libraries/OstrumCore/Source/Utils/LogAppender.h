@@ -20,7 +20,8 @@ namespace ostrum::utils::logging {
 
 struct LogEvent;
 
-class LogAppender {
+class LogAppender
+{
 public:
     // The layout of an appender that was given none.
     static constexpr const char* kDefaultPattern = "%-5level [%thread]: %message%newline";

@@ -31,7 +31,8 @@ constexpr std::array<std::string_view, 18> kResultTexts = {
 
 std::string_view LogConfigResult::describeResult(std::int32_t code)
 {
-    if (code < 0 || static_cast<std::size_t>(code) >= kResultTexts.size()) {
+    if (code < 0 || static_cast<std::size_t>(code) >= kResultTexts.size())
+    {
         return "Unknown error";
     }
     return kResultTexts[static_cast<std::size_t>(code)];

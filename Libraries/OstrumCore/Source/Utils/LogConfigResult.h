@@ -6,7 +6,8 @@
 
 namespace ostrum::utils::logging {
 
-class LogConfigResult {
+class LogConfigResult
+{
 public:
     LogConfigResult() = delete;
 

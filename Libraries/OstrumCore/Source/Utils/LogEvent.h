@@ -11,7 +11,8 @@ namespace ostrum::utils::logging {
 
 class Logger;
 
-struct LogEvent {
+struct LogEvent
+{
     std::string loggerName;
     // The logger that was called; null for a record made without one.
     const Logger* logger = nullptr;

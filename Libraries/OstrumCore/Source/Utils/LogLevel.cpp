@@ -6,7 +6,8 @@ namespace ostrum::utils::logging {
 
 namespace {
 
-struct LevelNames {
+struct LevelNames
+{
     std::string_view record;
     std::string_view config;
 };
@@ -25,7 +26,8 @@ constexpr std::array<LevelNames, 7> kLevelNames = {{
 
 std::string_view LogLevel::getName(std::int32_t level)
 {
-    if (level < OFF || level > ALL) {
+    if (level < OFF || level > ALL)
+    {
         return {};
     }
     return kLevelNames[static_cast<std::size_t>(level)].record;
@@ -33,8 +35,10 @@ std::string_view LogLevel::getName(std::int32_t level)
 
 bool LogLevel::fromConfigName(std::string_view name, std::int32_t& level)
 {
-    for (std::size_t i = 0; i < kLevelNames.size(); ++i) {
-        if (kLevelNames[i].config == name) {
+    for (std::size_t i = 0; i < kLevelNames.size(); ++i)
+    {
+        if (kLevelNames[i].config == name)
+        {
             level = static_cast<std::int32_t>(i);
             return true;
         }

@@ -7,7 +7,8 @@
 
 namespace ostrum::utils::logging {
 
-class LogLevel {
+class LogLevel
+{
 public:
     LogLevel() = delete;
 

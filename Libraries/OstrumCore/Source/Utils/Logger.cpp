@@ -24,7 +24,8 @@ std::mutex& treeLock()
 Logger::Logger(Logger* parent, std::string fullName, std::string name)
     : m_parent(parent), m_fullName(std::move(fullName)), m_name(std::move(name))
 {
-    if (m_parent != nullptr) {
+    if (m_parent != nullptr)
+    {
         m_effectiveLevel = m_parent->m_effectiveLevel.load();
     }
 }
@@ -40,17 +41,19 @@ Logger* Logger::getRootLogger()
 Logger* Logger::getLogger(std::string_view name)
 {
     Logger* current = getRootLogger();
-    if (name.empty()) {
+    if (name.empty())
+    {
         return current;
     }
     std::lock_guard<std::mutex> guard(treeLock());
     std::size_t start = 0;
-    while (start <= name.size()) {
+    while (start <= name.size())
+    {
         const std::size_t dot = name.find('.', start);
         const std::size_t end = dot == std::string_view::npos ? name.size() : dot;
-        current = current->findOrAddChildLocked(name.substr(start, end - start),
-                                                name.substr(0, end));
-        if (dot == std::string_view::npos) {
+        current = current->findOrAddChildLocked(name.substr(start, end - start), name.substr(0, end));
+        if (dot == std::string_view::npos)
+        {
             break;
         }
         start = dot + 1;
@@ -60,13 +63,14 @@ Logger* Logger::getLogger(std::string_view name)
 
 Logger* Logger::findOrAddChildLocked(std::string_view name, std::string_view fullName)
 {
-    for (const std::unique_ptr<Logger>& child : m_children) {
-        if (child->m_name == name) {
+    for (const std::unique_ptr<Logger>& child : m_children)
+    {
+        if (child->m_name == name)
+        {
             return child.get();
         }
     }
-    m_children.push_back(
-        std::unique_ptr<Logger>(new Logger(this, std::string(fullName), std::string(name))));
+    m_children.push_back(std::unique_ptr<Logger>(new Logger(this, std::string(fullName), std::string(name))));
     return m_children.back().get();
 }
 
@@ -74,7 +78,8 @@ bool Logger::registerAppender(const std::string& name, std::shared_ptr<LogAppend
 {
     Logger* root = getRootLogger();
     std::lock_guard<std::mutex> guard(treeLock());
-    if (root->m_registry.count(name) != 0) {
+    if (root->m_registry.count(name) != 0)
+    {
         return false;
     }
     root->ownLocked(appender);
@@ -132,7 +137,8 @@ void Logger::propagateEffectiveLevelLocked()
 {
     const std::int32_t inherited = m_parent == nullptr ? 0 : m_parent->m_effectiveLevel.load();
     m_effectiveLevel = std::max(m_level, inherited);
-    for (const std::unique_ptr<Logger>& child : m_children) {
+    for (const std::unique_ptr<Logger>& child : m_children)
+    {
         child->propagateEffectiveLevelLocked();
     }
 }
@@ -149,18 +155,18 @@ void Logger::setAdditive(bool additive)
     m_additive = additive;
 }
 
-void Logger::log(std::int32_t level, const std::string& message, const char* file,
-                 int line) const
+void Logger::log(std::int32_t level, const std::string& message, const char* file, int line) const
 {
     std::vector<std::shared_ptr<LogAppender>> targets;
     {
         std::lock_guard<std::mutex> guard(treeLock());
         targets = m_appenders;
-        for (const Logger* logger = this; logger->m_additive && logger->m_parent != nullptr;) {
+        for (const Logger* logger = this; logger->m_additive && logger->m_parent != nullptr;)
+        {
             logger = logger->m_parent;
-            if (level <= logger->m_effectiveLevel.load()) {
-                targets.insert(targets.end(), logger->m_appenders.begin(),
-                               logger->m_appenders.end());
+            if (level <= logger->m_effectiveLevel.load())
+            {
+                targets.insert(targets.end(), logger->m_appenders.begin(), logger->m_appenders.end());
             }
         }
     }
@@ -175,23 +181,27 @@ void Logger::log(std::int32_t level, const std::string& message, const char* fil
     event.line = line;
     event.time = ostrum::Clock::currentTimeMillis();
     event.threadId = GetCurrentThreadId();
-    for (const std::shared_ptr<LogAppender>& appender : targets) {
+    for (const std::shared_ptr<LogAppender>& appender : targets)
+    {
         appender->append(event);
     }
 }
 
-void Logger::addAppender(std::shared_ptr<LogAppender> appender, bool registerOnly,
-                         const std::string& name)
+void Logger::addAppender(std::shared_ptr<LogAppender> appender, bool registerOnly, const std::string& name)
 {
-    if (appender == nullptr) {
+    if (appender == nullptr)
+    {
         return;
     }
     std::lock_guard<std::mutex> guard(treeLock());
-    if (!registerOnly) {
-        if (std::find(m_appenders.begin(), m_appenders.end(), appender) == m_appenders.end()) {
+    if (!registerOnly)
+    {
+        if (std::find(m_appenders.begin(), m_appenders.end(), appender) == m_appenders.end())
+        {
             m_appenders.push_back(appender);
         }
-        if (!name.empty()) {
+        if (!name.empty())
+        {
             m_namedAppenders[name] = appender;
         }
     }
@@ -204,22 +214,25 @@ bool Logger::removeAppender(const std::string& name)
     std::shared_ptr<LogAppender> removed;
     std::lock_guard<std::mutex> guard(treeLock());
     const auto found = m_namedAppenders.find(name);
-    if (found == m_namedAppenders.end()) {
+    if (found == m_namedAppenders.end())
+    {
         return false;
     }
     removed = found->second;
     m_namedAppenders.erase(found);
     // Still attached under another name: it stays attached.
-    for (const auto& [otherName, other] : m_namedAppenders) {
-        if (other == removed) {
+    for (const auto& [otherName, other] : m_namedAppenders)
+    {
+        if (other == removed)
+        {
             return true;
         }
     }
-    m_appenders.erase(std::remove(m_appenders.begin(), m_appenders.end(), removed),
-                      m_appenders.end());
+    m_appenders.erase(std::remove(m_appenders.begin(), m_appenders.end(), removed), m_appenders.end());
     // An appender another logger or the registry still holds is not let go.
     Logger* root = getRootLogger();
-    if (!root->isHeldLocked(removed.get())) {
+    if (!root->isHeldLocked(removed.get()))
+    {
         auto& owned = root->m_ownedAppenders;
         owned.erase(std::remove(owned.begin(), owned.end(), removed), owned.end());
     }
@@ -228,26 +241,28 @@ bool Logger::removeAppender(const std::string& name)
 
 bool Logger::isHeldLocked(const LogAppender* appender) const
 {
-    for (const std::shared_ptr<LogAppender>& held : m_appenders) {
-        if (held.get() == appender) {
+    for (const std::shared_ptr<LogAppender>& held : m_appenders)
+    {
+        if (held.get() == appender)
+        {
             return true;
         }
     }
-    for (const auto& [name, registered] : m_registry) {
-        if (registered.get() == appender) {
+    for (const auto& [name, registered] : m_registry)
+    {
+        if (registered.get() == appender)
+        {
             return true;
         }
     }
     return std::any_of(m_children.begin(), m_children.end(),
-                       [appender](const std::unique_ptr<Logger>& child) {
-                           return child->isHeldLocked(appender);
-                       });
+                       [appender](const std::unique_ptr<Logger>& child) { return child->isHeldLocked(appender); });
 }
 
 void Logger::ownLocked(const std::shared_ptr<LogAppender>& appender)
 {
-    if (std::find(m_ownedAppenders.begin(), m_ownedAppenders.end(), appender) ==
-        m_ownedAppenders.end()) {
+    if (std::find(m_ownedAppenders.begin(), m_ownedAppenders.end(), appender) == m_ownedAppenders.end())
+    {
         m_ownedAppenders.push_back(appender);
     }
 }

@@ -22,7 +22,8 @@ namespace ostrum::utils::logging {
 
 class LogAppender;
 
-class Logger {
+class Logger
+{
 public:
     ~Logger();
     Logger(const Logger&) = delete;
@@ -62,8 +63,7 @@ public:
 
     // Unless `registerOnly`, attaches the appender here (once) and, with a non-empty name,
     // records it under that name; in every case the root comes to own it.
-    void addAppender(std::shared_ptr<LogAppender> appender, bool registerOnly,
-                     const std::string& name);
+    void addAppender(std::shared_ptr<LogAppender> appender, bool registerOnly, const std::string& name);
     // Detaches the appender attached here under `name`. The root keeps owning it while another
     // logger or the registry still holds it; otherwise the logging system lets it go. False
     // when no appender is attached here under that name.
@@ -98,12 +98,14 @@ private:
 
 // Logs `expression` (anything a string stream takes) on `logger` at `level` with the caller's
 // source file and line; the text is built only when the level is enabled.
-#define OSTRUM_LOG(logger, level, expression)                                                    \
-    do {                                                                                         \
-        ::ostrum::utils::logging::Logger* const ostrumLogger_ = (logger);                        \
-        if (ostrumLogger_->isEnabled(level)) {                                                   \
-            std::ostringstream ostrumText_;                                                      \
-            ostrumText_ << expression;                                                           \
-            ostrumLogger_->log((level), ostrumText_.str(), __FILE__, __LINE__);                  \
-        }                                                                                        \
+#define OSTRUM_LOG(logger, level, expression)                                                                          \
+    do                                                                                                                 \
+    {                                                                                                                  \
+        ::ostrum::utils::logging::Logger* const ostrumLogger_ = (logger);                                              \
+        if (ostrumLogger_->isEnabled(level))                                                                           \
+        {                                                                                                              \
+            std::ostringstream ostrumText_;                                                                            \
+            ostrumText_ << expression;                                                                                 \
+            ostrumLogger_->log((level), ostrumText_.str(), __FILE__, __LINE__);                                        \
+        }                                                                                                              \
     } while (false)

@@ -26,7 +26,8 @@ namespace {
 
 using ostrum::xml::XmlTreeNode;
 
-struct AppenderType {
+struct AppenderType
+{
     std::string_view name;
     std::shared_ptr<LogAppender> (*create)();
 };
@@ -51,36 +52,45 @@ bool readText(const XmlTreeNode& element, const char* name, std::string& value)
 std::int32_t configureAppender(const XmlTreeNode& element)
 {
     std::string name;
-    if (!readText(element, "name", name)) {
+    if (!readText(element, "name", name))
+    {
         return LogConfigResult::MISSING_NAME;
     }
-    if (Logger::findRegisteredAppender(name) != nullptr) {
+    if (Logger::findRegisteredAppender(name) != nullptr)
+    {
         return LogConfigResult::NAME_NOT_UNIQUE;
     }
     std::string pattern;
-    if (!readText(element, "pattern", pattern)) {
+    if (!readText(element, "pattern", pattern))
+    {
         return LogConfigResult::MISSING_PATTERN;
     }
     LoggerPatternLayout layout;
     const std::int32_t parsed = layout.setPattern(pattern);
-    if (parsed != LogConfigResult::NO_ERROR) {
+    if (parsed != LogConfigResult::NO_ERROR)
+    {
         return parsed;
     }
     std::string type;
-    if (!readText(element, "type", type)) {
+    if (!readText(element, "type", type))
+    {
         return LogConfigResult::MISSING_TYPE;
     }
     std::shared_ptr<LogAppender> appender;
-    for (const AppenderType& known : kAppenderTypes) {
-        if (known.name == type) {
+    for (const AppenderType& known : kAppenderTypes)
+    {
+        if (known.name == type)
+        {
             appender = known.create();
         }
     }
-    if (appender == nullptr) {
+    if (appender == nullptr)
+    {
         return LogConfigResult::UNKNOWN_TYPE;
     }
     const std::int32_t configured = appender->configure(element);
-    if (configured != LogConfigResult::NO_ERROR) {
+    if (configured != LogConfigResult::NO_ERROR)
+    {
         return configured;
     }
     appender->setLayout(layout);
@@ -91,37 +101,46 @@ std::int32_t configureAppender(const XmlTreeNode& element)
 std::int32_t configureLogger(const XmlTreeNode& element, std::set<std::string>& configured)
 {
     std::string name;
-    if (!readText(element, "name", name)) {
+    if (!readText(element, "name", name))
+    {
         return LogConfigResult::MISSING_NAME;
     }
     const bool isRoot = name == "root";
-    if (!isRoot && !configured.insert(name).second) {
+    if (!isRoot && !configured.insert(name).second)
+    {
         return LogConfigResult::NAME_NOT_UNIQUE;
     }
     std::string levelName;
-    if (!readText(element, "level", levelName)) {
+    if (!readText(element, "level", levelName))
+    {
         return LogConfigResult::MISSING_LEVEL;
     }
     std::int32_t level = 0;
-    if (!LogLevel::fromConfigName(levelName, level)) {
+    if (!LogLevel::fromConfigName(levelName, level))
+    {
         return LogConfigResult::INVALID_LEVEL;
     }
     Logger* logger = isRoot ? Logger::getRootLogger() : Logger::getLogger(name);
     logger->setLevel(level);
     bool additive = true;
-    if (ostrum::xml::GetAttribute(element.GetAttributes(), "additivity", additive)) {
+    if (ostrum::xml::GetAttribute(element.GetAttributes(), "additivity", additive))
+    {
         logger->setAdditive(additive);
     }
-    for (const std::unique_ptr<XmlTreeNode>& child : element.GetChildren()) {
-        if (child->GetName() != "appender-ref") {
+    for (const std::unique_ptr<XmlTreeNode>& child : element.GetChildren())
+    {
+        if (child->GetName() != "appender-ref")
+        {
             continue;
         }
         std::string appenderName;
-        if (!readText(*child, "name", appenderName)) {
+        if (!readText(*child, "name", appenderName))
+        {
             return LogConfigResult::MISSING_NAME;
         }
         std::shared_ptr<LogAppender> appender = Logger::findRegisteredAppender(appenderName);
-        if (appender == nullptr) {
+        if (appender == nullptr)
+        {
             return LogConfigResult::UNDEFINED_APPENDER;
         }
         logger->addAppender(std::move(appender), false, std::string());
@@ -135,9 +154,12 @@ std::int32_t LoggerConfiguration::configureFromFile(const std::string& path)
 {
     constexpr int kReadBufferSize = 256;
     std::unique_ptr<ostrum::io::FileInputStream> file;
-    try {
+    try
+    {
         file = std::make_unique<ostrum::io::FileInputStream>(path, false);
-    } catch (const ostrum::io::IOException&) {
+    }
+    catch (const ostrum::io::IOException&)
+    {
         return LogConfigResult::FILE_NOT_FOUND;
     }
     ostrum::io::BufferedInputStream buffered(file.get(), kReadBufferSize);
@@ -147,16 +169,21 @@ std::int32_t LoggerConfiguration::configureFromFile(const std::string& path)
 std::int32_t LoggerConfiguration::configureFromStream(ostrum::io::InputStream& stream)
 {
     ostrum::xml::XmlTree tree;
-    try {
+    try
+    {
         ostrum::xml::XmlTreeReader reader;
-        if (!reader.Read(&tree, stream, false, false)) {
+        if (!reader.Read(&tree, stream, false, false))
+        {
             return LogConfigResult::XML_PARSE_ERROR;
         }
-    } catch (const ostrum::io::IOException&) {
+    }
+    catch (const ostrum::io::IOException&)
+    {
         return LogConfigResult::READ_ERROR;
     }
     const XmlTreeNode* config = tree.FindChild("logger-config");
-    if (config == nullptr) {
+    if (config == nullptr)
+    {
         return LogConfigResult::MISSING_LOGGER_CONFIG;
     }
     return configure(*config);
@@ -164,19 +191,25 @@ std::int32_t LoggerConfiguration::configureFromStream(ostrum::io::InputStream& s
 
 std::int32_t LoggerConfiguration::configure(const XmlTreeNode& element)
 {
-    for (const std::unique_ptr<XmlTreeNode>& child : element.GetChildren()) {
-        if (child->GetName() == "appender") {
+    for (const std::unique_ptr<XmlTreeNode>& child : element.GetChildren())
+    {
+        if (child->GetName() == "appender")
+        {
             const std::int32_t result = configureAppender(*child);
-            if (result != LogConfigResult::NO_ERROR) {
+            if (result != LogConfigResult::NO_ERROR)
+            {
                 return result;
             }
         }
     }
     std::set<std::string> configured;
-    for (const std::unique_ptr<XmlTreeNode>& child : element.GetChildren()) {
-        if (child->GetName() == "logger") {
+    for (const std::unique_ptr<XmlTreeNode>& child : element.GetChildren())
+    {
+        if (child->GetName() == "logger")
+        {
             const std::int32_t result = configureLogger(*child, configured);
-            if (result != LogConfigResult::NO_ERROR) {
+            if (result != LogConfigResult::NO_ERROR)
+            {
                 return result;
             }
         }

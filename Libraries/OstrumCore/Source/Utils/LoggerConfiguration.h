@@ -26,7 +26,8 @@ class XmlTreeNode;
 
 namespace ostrum::utils::logging {
 
-class LoggerConfiguration {
+class LoggerConfiguration
+{
 public:
     LoggerConfiguration() = delete;
 

@@ -16,7 +16,8 @@ namespace ostrum::utils::logging {
 
 namespace {
 
-struct FieldName {
+struct FieldName
+{
     std::string_view name;
     std::int32_t kind;
 };
@@ -41,7 +42,8 @@ bool readNumber(std::string_view digits, std::int32_t limit, std::int32_t& value
 {
     std::int64_t parsed = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
-    if (error != std::errc() || parsed > limit) {
+    if (error != std::errc() || parsed > limit)
+    {
         return false;
     }
     (void)end;
@@ -67,15 +69,14 @@ LoggerPatternLayout::LoggerPatternLayout(const std::string& pattern)
 
 LoggerPatternLayout::LoggerPatternLayout(const LoggerPatternLayout& other)
     : m_fields(other.m_fields),
-      m_timeFormatter(other.m_timeFormatter
-                          ? std::make_unique<TimeFormatter>(*other.m_timeFormatter)
-                          : nullptr)
+      m_timeFormatter(other.m_timeFormatter ? std::make_unique<TimeFormatter>(*other.m_timeFormatter) : nullptr)
 {
 }
 
 LoggerPatternLayout& LoggerPatternLayout::operator=(const LoggerPatternLayout& other)
 {
-    if (this != &other) {
+    if (this != &other)
+    {
         LoggerPatternLayout copy(other);
         m_fields = std::move(copy.m_fields);
         m_timeFormatter = std::move(copy.m_timeFormatter);
@@ -89,39 +90,48 @@ std::int32_t LoggerPatternLayout::setPattern(const std::string& pattern)
 {
     m_fields.clear();
     std::size_t i = 0;
-    while (i < pattern.size()) {
-        if (pattern[i] != '%') {
+    while (i < pattern.size())
+    {
+        if (pattern[i] != '%')
+        {
             const std::size_t next = pattern.find('%', i);
             Field literal;
-            literal.text =
-                pattern.substr(i, next == std::string::npos ? std::string::npos : next - i);
+            literal.text = pattern.substr(i, next == std::string::npos ? std::string::npos : next - i);
             m_fields.push_back(std::move(literal));
             i = next == std::string::npos ? pattern.size() : next;
             continue;
         }
-        if (i + 1 == pattern.size()) {
+        if (i + 1 == pattern.size())
+        {
             return LogConfigResult::MISSING_FIELD_NAME;
         }
         Field field;
         std::size_t nameStart = i + 1;
         const std::size_t runEnd = pattern.find_first_not_of(kModifierChars, i + 1);
         // A run of modifiers that reaches the end counts as none.
-        if (runEnd != std::string::npos) {
+        if (runEnd != std::string::npos)
+        {
             bool afterDot = false;
-            for (std::size_t m = i + 1; m < runEnd;) {
+            for (std::size_t m = i + 1; m < runEnd;)
+            {
                 const char c = pattern[m];
-                if (c == '-') {
+                if (c == '-')
+                {
                     field.leftAlign = true;
                     ++m;
-                } else if (c == '.') {
+                }
+                else if (c == '.')
+                {
                     afterDot = true;
                     ++m;
-                } else {
+                }
+                else
+                {
                     const std::size_t digitsEnd = pattern.find_first_not_of("0123456789", m);
                     const std::size_t end = std::min(digitsEnd, runEnd);
                     std::int32_t& target = afterDot ? field.max : field.width;
-                    if (!readNumber(std::string_view(pattern).substr(m, end - m), kMaxFieldWidth,
-                                    target)) {
+                    if (!readNumber(std::string_view(pattern).substr(m, end - m), kMaxFieldWidth, target))
+                    {
                         return LogConfigResult::INVALID_FIELD_MODIFIER;
                     }
                     m = end;
@@ -131,25 +141,32 @@ std::int32_t LoggerPatternLayout::setPattern(const std::string& pattern)
         }
         const std::string_view rest = std::string_view(pattern).substr(nameStart);
         const FieldName* matched = nullptr;
-        for (const FieldName& candidate : kFieldNames) {
-            if (rest.substr(0, candidate.name.size()) == candidate.name) {
+        for (const FieldName& candidate : kFieldNames)
+        {
+            if (rest.substr(0, candidate.name.size()) == candidate.name)
+            {
                 matched = &candidate;
                 break;
             }
         }
-        if (matched == nullptr) {
+        if (matched == nullptr)
+        {
             throw std::runtime_error("invalid field name: " + std::string(rest));
         }
         field.kind = static_cast<FieldKind>(matched->kind);
         i = nameStart + matched->name.size();
         const bool isDate = field.kind == FieldKind::Date || field.kind == FieldKind::UtcDate;
-        if (isDate && i < pattern.size() && pattern[i] == '(') {
+        if (isDate && i < pattern.size() && pattern[i] == '(')
+        {
             const std::size_t closing = pattern.find(')', i + 2);
-            if (closing != std::string::npos) {
-                if (!m_timeFormatter) {
+            if (closing != std::string::npos)
+            {
+                if (!m_timeFormatter)
+                {
                     m_timeFormatter = std::make_unique<TimeFormatter>();
                 }
-                if (!m_timeFormatter->setPattern(pattern.substr(i + 1, closing - i - 1))) {
+                if (!m_timeFormatter->setPattern(pattern.substr(i + 1, closing - i - 1)))
+                {
                     return LogConfigResult::INVALID_DATE_FORMAT;
                 }
                 i = closing + 1;
@@ -162,14 +179,17 @@ std::int32_t LoggerPatternLayout::setPattern(const std::string& pattern)
 
 void LoggerPatternLayout::format(const LogEvent& event, std::string& out) const
 {
-    for (const Field& field : m_fields) {
+    for (const Field& field : m_fields)
+    {
         std::string text = render(field, event);
-        if (field.max > 0 && text.size() > static_cast<std::size_t>(field.max)) {
+        if (field.max > 0 && text.size() > static_cast<std::size_t>(field.max))
+        {
             // The end is kept: it is the telling part of logger names and paths.
             text.erase(0, text.size() - static_cast<std::size_t>(field.max));
         }
         const std::size_t width = static_cast<std::size_t>(field.width);
-        if (width > text.size()) {
+        if (width > text.size())
+        {
             const std::string padding(width - text.size(), ' ');
             text = field.leftAlign ? text + padding : padding + text;
         }
@@ -179,7 +199,8 @@ void LoggerPatternLayout::format(const LogEvent& event, std::string& out) const
 
 std::string LoggerPatternLayout::render(const Field& field, const LogEvent& event) const
 {
-    switch (field.kind) {
+    switch (field.kind)
+    {
     case FieldKind::Literal:
         return field.text;
     case FieldKind::Date: {

@@ -19,7 +19,8 @@ namespace ostrum::utils::logging {
 
 struct LogEvent;
 
-class LoggerPatternLayout {
+class LoggerPatternLayout
+{
 public:
     // Widths and maximums above this are refused (11): a hostile configuration must not make
     // every line huge.
@@ -41,7 +42,8 @@ public:
     bool isEmpty() const;
 
 private:
-    enum class FieldKind : std::int32_t {
+    enum class FieldKind : std::int32_t
+    {
         Literal = 0,
         Date = 1,
         Thread = 2,
@@ -54,7 +56,8 @@ private:
         Line = 9,
     };
 
-    struct Field {
+    struct Field
+    {
         FieldKind kind = FieldKind::Literal;
         std::string text;
         std::int32_t width = 0;

@@ -10,7 +10,8 @@
 namespace ostrum::utils {
 
 template <typename T>
-class MemoryArrayHandle {
+class MemoryArrayHandle
+{
 public:
     // A zero-filled array of count elements (none when count is 0).
     explicit MemoryArrayHandle(std::size_t count)

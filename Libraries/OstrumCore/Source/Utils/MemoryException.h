@@ -8,7 +8,8 @@
 
 namespace ostrum {
 
-class MemoryException : public Exception {
+class MemoryException : public Exception
+{
 public:
     using Exception::Exception;
 };

@@ -14,7 +14,8 @@ void OutputDebugStringAppender::append(const LogEvent& event)
 {
     ostrum::CriticalSectionLock guard(&m_lock);
     std::string line = formatLineLocked(event);
-    if (!line.empty() && line.back() != '\n') {
+    if (!line.empty() && line.back() != '\n')
+    {
         line.push_back('\n');
     }
     std::fwrite(line.data(), 1, line.size(), stderr);

@@ -7,7 +7,8 @@
 
 namespace ostrum::utils::logging {
 
-class OutputDebugStringAppender : public LogAppender {
+class OutputDebugStringAppender : public LogAppender
+{
 public:
     // No settings of its own: 0.
     std::int32_t configure(const ostrum::xml::XmlTreeNode& element) override;

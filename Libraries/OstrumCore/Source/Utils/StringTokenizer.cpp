@@ -22,18 +22,22 @@ bool StringTokenizer::isDelimiter(char c) const
 
 bool StringTokenizer::scan()
 {
-    while (m_position < m_text.size() && isDelimiter(m_text[m_position])) {
+    while (m_position < m_text.size() && isDelimiter(m_text[m_position]))
+    {
         ++m_position;
     }
-    if (m_position >= m_text.size()) {
+    if (m_position >= m_text.size())
+    {
         m_endReached = true;
         return false;
     }
     m_tokenStart = m_position;
-    while (m_position < m_text.size() && !isDelimiter(m_text[m_position])) {
+    while (m_position < m_text.size() && !isDelimiter(m_text[m_position]))
+    {
         ++m_position;
     }
-    if (m_position >= m_text.size()) {
+    if (m_position >= m_text.size())
+    {
         m_endReached = true;
     }
     m_tokenPending = m_position > m_tokenStart;
@@ -42,10 +46,12 @@ bool StringTokenizer::scan()
 
 bool StringTokenizer::hasMoreTokens()
 {
-    if (m_tokenPending) {
+    if (m_tokenPending)
+    {
         return true;
     }
-    if (m_endReached) {
+    if (m_endReached)
+    {
         return false;
     }
     return scan();
@@ -53,11 +59,13 @@ bool StringTokenizer::hasMoreTokens()
 
 std::string StringTokenizer::nextToken(int* start)
 {
-    if (!hasMoreTokens()) {
+    if (!hasMoreTokens())
+    {
         return {};
     }
     m_tokenPending = false;
-    if (start != nullptr) {
+    if (start != nullptr)
+    {
         *start = static_cast<int>(m_tokenStart);
     }
     return m_text.substr(m_tokenStart, m_position - m_tokenStart);
@@ -75,7 +83,8 @@ void StringTokenizer::addDelimiters(const std::string& delimiters)
 
 bool StringTokenizer::isDelimiterAt(int index) const
 {
-    if (index < 0 || static_cast<std::size_t>(index) >= m_text.size()) {
+    if (index < 0 || static_cast<std::size_t>(index) >= m_text.size())
+    {
         throw std::out_of_range("StringTokenizer index outside the text");
     }
     return isDelimiter(m_text[static_cast<std::size_t>(index)]);

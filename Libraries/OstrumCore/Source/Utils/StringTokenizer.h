@@ -8,7 +8,8 @@
 
 namespace ostrum::utils {
 
-class StringTokenizer {
+class StringTokenizer
+{
 public:
     // An empty delimiter set means blank, TAB, LF, CR and FF.
     StringTokenizer(const std::string& text, const std::string& delimiters);

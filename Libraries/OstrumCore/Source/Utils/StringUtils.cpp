@@ -24,8 +24,7 @@ namespace {
 using logging::LogLevel;
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-constexpr std::string_view kUnreserved =
-    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~";
+constexpr std::string_view kUnreserved = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~";
 constexpr std::string_view kReserved = ":/?#[]@!$'()*+,;=";
 constexpr std::string_view kFieldBlanks = " \t\n\r\f";
 
@@ -41,23 +40,26 @@ char lowered(char c)
 
 bool equalBytes(std::string_view a, std::string_view b, bool caseSensitive)
 {
-    if (caseSensitive) {
+    if (caseSensitive)
+    {
         return a == b;
     }
     return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return lowered(x) == lowered(y); });
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowered(x) == lowered(y); });
 }
 
 int hexValue(char c)
 {
-    if (c >= '0' && c <= '9') {
+    if (c >= '0' && c <= '9')
+    {
         return c - '0';
     }
-    if (c >= 'a' && c <= 'f') {
+    if (c >= 'a' && c <= 'f')
+    {
         return c - 'a' + 10;
     }
-    if (c >= 'A' && c <= 'F') {
+    if (c >= 'A' && c <= 'F')
+    {
         return c - 'A' + 10;
     }
     return -1;
@@ -65,18 +67,17 @@ int hexValue(char c)
 
 std::string_view viewOf(const char* text, int length)
 {
-    if (text == nullptr || length == 0) {
+    if (text == nullptr || length == 0)
+    {
         return {};
     }
-    return length < 0 ? std::string_view(text)
-                      : std::string_view(text, static_cast<std::size_t>(length));
+    return length < 0 ? std::string_view(text) : std::string_view(text, static_cast<std::size_t>(length));
 }
 
 bool allDigits(std::string_view part)
 {
-    return !part.empty() &&
-           std::all_of(part.begin(), part.end(),
-                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+    return !part.empty() && std::all_of(part.begin(), part.end(),
+                                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
 // -1, 0 or 1 for two dotted parts: digit-only parts by value (any length) ahead of all
@@ -85,13 +86,16 @@ int compareParts(std::string_view a, std::string_view b)
 {
     const bool aNumber = allDigits(a);
     const bool bNumber = allDigits(b);
-    if (aNumber != bNumber) {
+    if (aNumber != bNumber)
+    {
         return aNumber ? -1 : 1;
     }
-    if (aNumber) {
+    if (aNumber)
+    {
         a.remove_prefix(std::min(a.find_first_not_of('0'), a.size()));
         b.remove_prefix(std::min(b.find_first_not_of('0'), b.size()));
-        if (a.size() != b.size()) {
+        if (a.size() != b.size())
+        {
             return a.size() < b.size() ? -1 : 1;
         }
     }
@@ -104,14 +108,17 @@ std::vector<std::string_view> dottedParts(std::string_view text)
 {
     std::vector<std::string_view> parts;
     const std::size_t last = text.rfind('.');
-    if (last == std::string_view::npos) {
+    if (last == std::string_view::npos)
+    {
         return parts;
     }
     std::string_view rest = text.substr(0, last);
-    for (;;) {
+    for (;;)
+    {
         const std::size_t dot = rest.find('.');
         parts.push_back(rest.substr(0, dot));
-        if (dot == std::string_view::npos) {
+        if (dot == std::string_view::npos)
+        {
             return parts;
         }
         rest.remove_prefix(dot + 1);
@@ -122,23 +129,24 @@ std::vector<std::string_view> dottedParts(std::string_view text)
 
 bool StringUtils::startsWith(std::string_view text, std::string_view prefix, bool caseSensitive)
 {
-    return prefix.size() <= text.size() &&
-           equalBytes(text.substr(0, prefix.size()), prefix, caseSensitive);
+    return prefix.size() <= text.size() && equalBytes(text.substr(0, prefix.size()), prefix, caseSensitive);
 }
 
 bool StringUtils::endsWith(std::string_view text, std::string_view suffix, bool caseSensitive)
 {
-    return suffix.size() <= text.size() &&
-           equalBytes(text.substr(text.size() - suffix.size()), suffix, caseSensitive);
+    return suffix.size() <= text.size() && equalBytes(text.substr(text.size() - suffix.size()), suffix, caseSensitive);
 }
 
 int StringUtils::indexOf(std::string_view text, const char* const* list, bool caseSensitive)
 {
-    if (list == nullptr) {
+    if (list == nullptr)
+    {
         return -1;
     }
-    for (int i = 0; list[i] != nullptr; ++i) {
-        if (equalBytes(text, list[i], caseSensitive)) {
+    for (int i = 0; list[i] != nullptr; ++i)
+    {
+        if (equalBytes(text, list[i], caseSensitive))
+        {
             return i;
         }
     }
@@ -160,7 +168,8 @@ std::string StringUtils::trimRight(std::string_view text, std::string_view chars
 std::string StringUtils::trim(std::string_view text, std::string_view chars)
 {
     const std::size_t first = text.find_first_not_of(chars);
-    if (first == std::string_view::npos) {
+    if (first == std::string_view::npos)
+    {
         return std::string();
     }
     return std::string(text.substr(first, text.find_last_not_of(chars) - first + 1));
@@ -176,9 +185,8 @@ std::string StringUtils::toLower(std::string_view text)
 std::string StringUtils::toUpper(std::string_view text)
 {
     std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), [](char c) {
-        return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    });
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
     return result;
 }
 
@@ -189,18 +197,19 @@ std::u16string StringUtils::utf8ToWide(const char* bytes, int length)
 
 std::string StringUtils::wideToUtf8(const char16_t* characters, int length)
 {
-    if (characters == nullptr || length == 0) {
+    if (characters == nullptr || length == 0)
+    {
         return std::string();
     }
-    const std::u16string_view text =
-        length < 0 ? std::u16string_view(characters)
-                   : std::u16string_view(characters, static_cast<std::size_t>(length));
+    const std::u16string_view text = length < 0 ? std::u16string_view(characters)
+                                                : std::u16string_view(characters, static_cast<std::size_t>(length));
     return UnicodeConversion::EncodeUtf8(UnicodeConversion::DecodeUtf16(text));
 }
 
 std::string StringUtils::formatV(const char* format, va_list arguments)
 {
-    if (format == nullptr) {
+    if (format == nullptr)
+    {
         return std::string();
     }
     // Each pass formats from its own copy: a va_list is used once only.
@@ -208,7 +217,8 @@ std::string StringUtils::formatV(const char* format, va_list arguments)
     va_copy(measure, arguments);
     const int needed = std::vsnprintf(nullptr, 0, format, measure);
     va_end(measure);
-    if (needed <= 0) {
+    if (needed <= 0)
+    {
         return std::string();
     }
     std::string text(static_cast<std::size_t>(needed), '\0');
@@ -230,57 +240,64 @@ std::string StringUtils::format(const char* format, ...)
 
 std::string StringUtils::formatByteSize(std::uint64_t value, bool decimals)
 {
-    struct Band {
+    struct Band
+    {
         int shift;
         const char* unit;
     };
-    static constexpr std::array<Band, 5> kBands = {
-        {{10, "kB"}, {20, "MB"}, {30, "GB"}, {40, "TB"}, {50, "PB"}}};
+    static constexpr std::array<Band, 5> kBands = {{{10, "kB"}, {20, "MB"}, {30, "GB"}, {40, "TB"}, {50, "PB"}}};
     std::size_t band = 0;
-    while (band + 1 < kBands.size() && value >= (std::uint64_t{1} << kBands[band + 1].shift)) {
+    while (band + 1 < kBands.size() && value >= (std::uint64_t{1} << kBands[band + 1].shift))
+    {
         ++band;
     }
     const Band& chosen = kBands[band];
-    if (decimals) {
-        const double scaled =
-            static_cast<double>(value) / static_cast<double>(std::uint64_t{1} << chosen.shift);
+    if (decimals)
+    {
+        const double scaled = static_cast<double>(value) / static_cast<double>(std::uint64_t{1} << chosen.shift);
         return format("%.02f %s", scaled, chosen.unit);
     }
     return format("%llu %s", static_cast<unsigned long long>(value >> chosen.shift), chosen.unit);
 }
 
-char* StringUtils::intToString(std::int32_t value, char* buffer, int bufferLength, int radix,
-                               int minWidth)
+char* StringUtils::intToString(std::int32_t value, char* buffer, int bufferLength, int radix, int minWidth)
 {
-    if (radix != 10 || buffer == nullptr) {
+    if (radix != 10 || buffer == nullptr)
+    {
         return nullptr;
     }
     // The magnitude as unsigned, so the most negative value is written correctly.
     const std::uint32_t magnitude =
         value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
     std::string text = std::to_string(magnitude);
-    if (value < 0) {
+    if (value < 0)
+    {
         text.insert(text.begin(), '-');
-    } else if (minWidth > 0 && text.size() < static_cast<std::size_t>(minWidth)) {
+    }
+    else if (minWidth > 0 && text.size() < static_cast<std::size_t>(minWidth))
+    {
         text.insert(0, static_cast<std::size_t>(minWidth) - text.size(), '0');
     }
-    if (bufferLength < 1 || text.size() >= static_cast<std::size_t>(bufferLength)) {
+    if (bufferLength < 1 || text.size() >= static_cast<std::size_t>(bufferLength))
+    {
         return nullptr;
     }
     std::memcpy(buffer, text.c_str(), text.size() + 1);
     return buffer;
 }
 
-int StringUtils::toBinaryString(std::uint32_t value, char* buffer, int bufferLength,
-                                bool allDigits)
+int StringUtils::toBinaryString(std::uint32_t value, char* buffer, int bufferLength, bool allDigits)
 {
-    if (buffer == nullptr || bufferLength < 1) {
+    if (buffer == nullptr || bufferLength < 1)
+    {
         return -1;
     }
     std::string bits;
-    for (int bit = 31; bit >= 0; --bit) {
+    for (int bit = 31; bit >= 0; --bit)
+    {
         const bool set = ((value >> bit) & 1u) != 0;
-        if (set || allDigits || !bits.empty()) {
+        if (set || allDigits || !bits.empty())
+        {
             bits.push_back(set ? '1' : '0');
         }
     }
@@ -292,7 +309,8 @@ int StringUtils::toBinaryString(std::uint32_t value, char* buffer, int bufferLen
 
 const char* StringUtils::findText(const char* text, const char* part)
 {
-    if (text == nullptr || part == nullptr) {
+    if (text == nullptr || part == nullptr)
+    {
         return nullptr;
     }
     return std::strstr(text, part);
@@ -320,7 +338,8 @@ std::string StringUtils::base64Encode(const unsigned char* data, int length, boo
     encoder.flush();
     std::string text(reinterpret_cast<const char*>(memory.getBuffer(false)),
                      static_cast<std::size_t>(memory.getSize()));
-    if (!keepLast) {
+    if (!keepLast)
+    {
         text.erase(text.find_last_not_of('=') + 1);
     }
     return text;
@@ -328,28 +347,33 @@ std::string StringUtils::base64Encode(const unsigned char* data, int length, boo
 
 bool StringUtils::base64Decode(std::string_view text, unsigned char* output, int* lengthInOut)
 {
-    if (output == nullptr || lengthInOut == nullptr || *lengthInOut < 1) {
+    if (output == nullptr || lengthInOut == nullptr || *lengthInOut < 1)
+    {
         return false;
     }
     // The streams count in 32 bits; a longer text cannot be read through them.
-    if (text.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    if (text.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    {
         return false;
     }
     // "=" only marks the end of the data: appended unless the text already ends with it.
     std::string terminated(text);
-    if (terminated.empty() || terminated.back() != '=') {
+    if (terminated.empty() || terminated.back() != '=')
+    {
         terminated.push_back('=');
     }
     io::MemoryInputStream memory(reinterpret_cast<const unsigned char*>(terminated.data()),
                                  static_cast<int>(terminated.size()));
     io::Base64InputStream decoder(memory);
     io::MemoryOutputStream decoded;
-    for (int byte = decoder.read(); byte >= 0; byte = decoder.read()) {
+    for (int byte = decoder.read(); byte >= 0; byte = decoder.read())
+    {
         decoded.write(static_cast<unsigned char>(byte));
     }
     const int capacity = *lengthInOut;
     *lengthInOut = decoded.getSize();
-    if (decoded.getSize() > capacity) {
+    if (decoded.getSize() > capacity)
+    {
         return false;
     }
     std::memcpy(output, decoded.getBuffer(false), static_cast<std::size_t>(decoded.getSize()));
@@ -359,11 +383,13 @@ bool StringUtils::base64Decode(std::string_view text, unsigned char* output, int
 std::string StringUtils::hexEncode(const unsigned char* data, int length)
 {
     std::string text;
-    if (data == nullptr || length < 1) {
+    if (data == nullptr || length < 1)
+    {
         return text;
     }
     text.reserve(static_cast<std::size_t>(length) * 2);
-    for (int i = 0; i < length; ++i) {
+    for (int i = 0; i < length; ++i)
+    {
         text.push_back(kHexDigits[data[i] >> 4]);
         text.push_back(kHexDigits[data[i] & 15]);
     }
@@ -372,18 +398,19 @@ std::string StringUtils::hexEncode(const unsigned char* data, int length)
 
 bool StringUtils::hexDecode(std::string_view text, unsigned char* output, int outputLength)
 {
-    if (text.size() % 2 != 0 || outputLength < 0 ||
-        text.size() != static_cast<std::size_t>(outputLength) * 2 ||
-        (output == nullptr && outputLength > 0)) {
-        OSTRUM_LOG(log(), LogLevel::ERROR,
-                   "hex target buffer length does match source buffer length");
+    if (text.size() % 2 != 0 || outputLength < 0 || text.size() != static_cast<std::size_t>(outputLength) * 2 ||
+        (output == nullptr && outputLength > 0))
+    {
+        OSTRUM_LOG(log(), LogLevel::ERROR, "hex target buffer length does match source buffer length");
         return false;
     }
-    for (std::size_t i = 0; i < text.size(); i += 2) {
+    for (std::size_t i = 0; i < text.size(); i += 2)
+    {
         // Exactly two hexadecimal digits: no sign, no blank, no single digit.
         const int high = hexValue(text[i]);
         const int low = hexValue(text[i + 1]);
-        if (high < 0 || low < 0) {
+        if (high < 0 || low < 0)
+        {
             OSTRUM_LOG(log(), LogLevel::ERROR, "hex string contains invalid chars");
             return false;
         }
@@ -392,18 +419,21 @@ bool StringUtils::hexDecode(std::string_view text, unsigned char* output, int ou
     return true;
 }
 
-bool StringUtils::urlEncode(std::string_view input, std::string& output,
-                            std::string_view reservedToEncode)
+bool StringUtils::urlEncode(std::string_view input, std::string& output, std::string_view reservedToEncode)
 {
     std::string encoded;
     encoded.reserve(input.size());
-    for (const char c : input) {
-        const bool safe = kUnreserved.find(c) != std::string_view::npos ||
-                          (kReserved.find(c) != std::string_view::npos &&
-                           reservedToEncode.find(c) == std::string_view::npos);
-        if (safe) {
+    for (const char c : input)
+    {
+        const bool safe =
+            kUnreserved.find(c) != std::string_view::npos ||
+            (kReserved.find(c) != std::string_view::npos && reservedToEncode.find(c) == std::string_view::npos);
+        if (safe)
+        {
             encoded.push_back(c);
-        } else {
+        }
+        else
+        {
             const auto byte = static_cast<unsigned char>(c);
             encoded.push_back('%');
             encoded += hexEncode(&byte, 1);
@@ -417,13 +447,16 @@ bool StringUtils::urlDecode(std::string_view input, std::string& output)
 {
     std::string decoded;
     decoded.reserve(input.size());
-    for (std::size_t i = 0; i < input.size(); ++i) {
-        if (input[i] != '%') {
+    for (std::size_t i = 0; i < input.size(); ++i)
+    {
+        if (input[i] != '%')
+        {
             decoded.push_back(input[i]);
             continue;
         }
         unsigned char byte = 0;
-        if (input.size() - i < 3 || !hexDecode(input.substr(i + 1, 2), &byte, 1)) {
+        if (input.size() - i < 3 || !hexDecode(input.substr(i + 1, 2), &byte, 1))
+        {
             return false;
         }
         decoded.push_back(static_cast<char>(byte));
@@ -435,73 +468,92 @@ bool StringUtils::urlDecode(std::string_view input, std::string& output)
 
 bool StringUtils::parseFieldValues(std::string_view text, FieldValueList* list)
 {
-    if (list == nullptr || text.empty()) {
+    if (list == nullptr || text.empty())
+    {
         return true;
     }
     std::size_t start = 0;
-    for (;;) {
+    for (;;)
+    {
         const std::size_t equals = text.find('=', start);
-        if (equals == std::string_view::npos) {
+        if (equals == std::string_view::npos)
+        {
             OSTRUM_LOG(log(), LogLevel::ERROR, "missing equals sign in field-value pair");
             return false;
         }
         std::string field = trim(text.substr(start, equals - start), kFieldBlanks);
-        if (field.empty()) {
+        if (field.empty())
+        {
             OSTRUM_LOG(log(), LogLevel::ERROR, "empty field in field-value pair");
             return false;
         }
         const std::size_t separator = text.find_first_of(";&\"", equals + 1);
         std::string value;
         std::size_t next = std::string_view::npos;
-        if (separator == std::string_view::npos) {
+        if (separator == std::string_view::npos)
+        {
             value = text.substr(equals + 1);
-        } else if (text[separator] != '"') {
+        }
+        else if (text[separator] != '"')
+        {
             value = text.substr(equals + 1, separator - equals - 1);
             next = separator + 1;
-        } else {
+        }
+        else
+        {
             const std::size_t closing = text.find('"', separator + 1);
             value = text.substr(equals + 1, separator - equals - 1);
-            if (closing == std::string_view::npos) {
+            if (closing == std::string_view::npos)
+            {
                 // No closing quote: the rest is the value and the list ends here.
                 value += text.substr(separator + 1);
-            } else {
+            }
+            else
+            {
                 value += text.substr(separator + 1, closing - separator - 1);
                 next = closing + 1;
             }
         }
         list->emplace_back(std::move(field), trim(value, kFieldBlanks));
-        if (next == std::string_view::npos || next >= text.size()) {
+        if (next == std::string_view::npos || next >= text.size())
+        {
             return true;
         }
         start = next;
     }
 }
 
-void StringUtils::hexDump(io::DataOutputStream* sink, const unsigned char* data, int length,
-                          int indent, int addressWidth)
+void StringUtils::hexDump(io::DataOutputStream* sink, const unsigned char* data, int length, int indent,
+                          int addressWidth)
 {
-    if (data == nullptr || length < 1) {
+    if (data == nullptr || length < 1)
+    {
         return;
     }
     constexpr int kBytesPerLine = 16;
     const int lengthDigits = static_cast<int>(format("%X", static_cast<unsigned>(length)).size());
-    const int width =
-        addressWidth > 0 && addressWidth >= lengthDigits ? addressWidth : lengthDigits;
-    for (int offset = 0; offset < length; offset += kBytesPerLine) {
+    const int width = addressWidth > 0 && addressWidth >= lengthDigits ? addressWidth : lengthDigits;
+    for (int offset = 0; offset < length; offset += kBytesPerLine)
+    {
         const int count = std::min(kBytesPerLine, length - offset);
         std::string line(static_cast<std::size_t>(std::max(indent, 0)), ' ');
         line += format("%0*X : ", width, static_cast<unsigned>(offset));
-        for (int i = 0; i < kBytesPerLine; ++i) {
+        for (int i = 0; i < kBytesPerLine; ++i)
+        {
             line += i < count ? format("%02X ", data[offset + i]) : std::string("-- ");
         }
         line += ": ";
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
+        {
             const unsigned char byte = data[offset + i];
             line.push_back(std::isprint(byte) != 0 ? static_cast<char>(byte) : '.');
         }
-        if (sink != nullptr) {
+        if (sink != nullptr)
+        {
             sink->writeLine(line);
-        } else {
+        }
+        else
+        {
             line.push_back('\n');
             std::fwrite(line.data(), 1, line.size(), stdout);
         }
@@ -513,13 +565,16 @@ bool StringUtils::lessByDottedParts(std::string_view a, std::string_view b)
     const std::vector<std::string_view> aParts = dottedParts(a);
     const std::vector<std::string_view> bParts = dottedParts(b);
     const std::size_t common = std::min(aParts.size(), bParts.size());
-    for (std::size_t i = 0; i < common; ++i) {
+    for (std::size_t i = 0; i < common; ++i)
+    {
         const int order = compareParts(aParts[i], bParts[i]);
-        if (order != 0) {
+        if (order != 0)
+        {
             return order < 0;
         }
     }
-    if (aParts.size() != bParts.size()) {
+    if (aParts.size() != bParts.size())
+    {
         return aParts.size() < bParts.size();
     }
     return a < b;
@@ -533,22 +588,29 @@ int StringUtils::passwordStrength(std::string_view text)
     };
     const float n = static_cast<float>(text.size());
     float lengthFactor = 1.0f;
-    if (text.size() < 9) {
+    if (text.size() < 9)
+    {
         lengthFactor = n * 0.125f * 0.2f;
-    } else if (text.size() < 16) {
+    }
+    else if (text.size() < 16)
+    {
         lengthFactor = (n - 8.0f) * 0.125f * 0.8f + 0.2f;
     }
     float score = 0.4f * lengthFactor;
-    if (has([](unsigned char c) { return std::islower(c); })) {
+    if (has([](unsigned char c) { return std::islower(c); }))
+    {
         score += 0.1f;
     }
-    if (has([](unsigned char c) { return std::isdigit(c); })) {
+    if (has([](unsigned char c) { return std::isdigit(c); }))
+    {
         score += 0.2f;
     }
-    if (has([](unsigned char c) { return std::isupper(c); })) {
+    if (has([](unsigned char c) { return std::isupper(c); }))
+    {
         score += 0.1f;
     }
-    if (has([](unsigned char c) { return !std::isalnum(c); })) {
+    if (has([](unsigned char c) { return !std::isalnum(c); }))
+    {
         score += 0.2f;
     }
     // Single-precision sums land a hair above the exact score (0.18 as 0.18000001); that noise

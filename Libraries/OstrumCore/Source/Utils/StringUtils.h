@@ -22,7 +22,8 @@ class DataOutputStream;
 
 namespace ostrum::utils {
 
-class StringUtils {
+class StringUtils
+{
 public:
     using FieldValueList = std::vector<std::pair<std::string, std::string>>;
 
@@ -58,13 +59,11 @@ public:
     // The decimal text of `value` in `buffer` (terminated), with leading zeros up to
     // `minWidth` for a value >= 0. Null for a radix other than 10 or when the text and its
     // terminator do not fit in `bufferLength` bytes.
-    static char* intToString(std::int32_t value, char* buffer, int bufferLength, int radix,
-                             int minWidth);
+    static char* intToString(std::int32_t value, char* buffer, int bufferLength, int radix, int minWidth);
     // The bits of `value` as "0"/"1" from the highest (leading zeros left out unless
     // `allDigits`); at most bufferLength - 1 characters and a terminator. The count written,
     // bufferLength - 1 when cut, -1 for a null buffer or a length below 1.
-    static int toBinaryString(std::uint32_t value, char* buffer, int bufferLength,
-                              bool allDigits);
+    static int toBinaryString(std::uint32_t value, char* buffer, int bufferLength, bool allDigits);
     // The first occurrence of `part` in `text` (both terminated), or null.
     static const char* findText(const char* text, const char* part);
     // A terminated copy of `text` (of at most `maxLength` characters).
@@ -86,8 +85,7 @@ public:
     static bool hexDecode(std::string_view text, unsigned char* output, int outputLength);
     // Percent-encodes every byte outside the unreserved set and the reserved characters not
     // named in `reservedToEncode`; always true.
-    static bool urlEncode(std::string_view input, std::string& output,
-                          std::string_view reservedToEncode);
+    static bool urlEncode(std::string_view input, std::string& output, std::string_view reservedToEncode);
     // Decodes "%XX" sequences ("+" stays); false, with `output` unchanged, for a malformed one.
     static bool urlDecode(std::string_view input, std::string& output);
     // Appends the (field, value) pairs of "a=1; b = 2 &c=\"x;y\"" to `list`.
@@ -97,8 +95,8 @@ public:
     // the missing ones of a short last line) and as printable characters ("." otherwise); to
     // `sink` one line each (CR LF ended) or, without one, to the standard output. Nothing for
     // a length below 1. Lines have no length limit.
-    static void hexDump(ostrum::io::DataOutputStream* sink, const unsigned char* data, int length,
-                        int indent, int addressWidth);
+    static void hexDump(ostrum::io::DataOutputStream* sink, const unsigned char* data, int length, int indent,
+                        int addressWidth);
 
     // Orders rolled file names by their dot-separated parts before the extension: digit-only
     // parts by number, ahead of other parts, which compare by bytes; fewer parts first. A

@@ -24,7 +24,8 @@ constexpr int64_t kMillisPerSecond = 1000;
 constexpr int64_t kSecondsPerDay = 86400;
 constexpr const char* kBlanks = " \t\n\r\f";
 
-struct Fields {
+struct Fields
+{
     int64_t year = 1900;
     int64_t month = 1;
     int64_t day = 0;
@@ -70,7 +71,8 @@ void civilFromDays(int64_t days, int64_t& year, int64_t& month, int64_t& day)
 Fields breakDown(int64_t value)
 {
     Fields f;
-    if (value < 0) {
+    if (value < 0)
+    {
         return f;
     }
     const int64_t seconds = value / kMillisPerSecond;
@@ -92,7 +94,8 @@ std::optional<int64_t> compose(int64_t year, int64_t month, int64_t day, int64_t
     year += floorDiv(month - 1, 12);
     month = month - 1 - floorDiv(month - 1, 12) * 12 + 1;
     const auto maxYear = static_cast<int64_t>(Time::kMaxYear);
-    if (year > maxYear || year < -maxYear) {
+    if (year > maxYear || year < -maxYear)
+    {
         return std::nullopt;
     }
     int64_t total = daysFromCivil(year, month, 1);
@@ -100,7 +103,8 @@ std::optional<int64_t> compose(int64_t year, int64_t month, int64_t day, int64_t
     if (__builtin_add_overflow(total, day - 1, &total) || __builtin_mul_overflow(total, 24, &total) ||
         __builtin_add_overflow(total, hour, &total) || __builtin_mul_overflow(total, 60, &total) ||
         __builtin_add_overflow(total, minute, &total) || __builtin_mul_overflow(total, 60, &total) ||
-        __builtin_add_overflow(total, second, &total) || __builtin_mul_overflow(total, kMillisPerSecond, &result)) {
+        __builtin_add_overflow(total, second, &total) || __builtin_mul_overflow(total, kMillisPerSecond, &result))
+    {
         return std::nullopt;
     }
     return result;
@@ -111,20 +115,27 @@ std::optional<int64_t> compose(int64_t year, int64_t month, int64_t day, int64_t
 // differs in length or in any character.
 bool scanShape(std::string_view text, std::string_view shape, int64_t* numbers, int count)
 {
-    if (text.size() != shape.size()) {
+    if (text.size() != shape.size())
+    {
         return false;
     }
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         numbers[i] = 0;
     }
-    for (std::size_t i = 0; i < shape.size(); ++i) {
+    for (std::size_t i = 0; i < shape.size(); ++i)
+    {
         const int field = shape[i] - 'a';
-        if (field >= 0 && field < count) {
-            if (text[i] < '0' || text[i] > '9') {
+        if (field >= 0 && field < count)
+        {
+            if (text[i] < '0' || text[i] > '9')
+            {
                 return false;
             }
             numbers[field] = numbers[field] * 10 + (text[i] - '0');
-        } else if (text[i] != shape[i]) {
+        }
+        else if (text[i] != shape[i])
+        {
             return false;
         }
     }
@@ -132,7 +143,8 @@ bool scanShape(std::string_view text, std::string_view shape, int64_t* numbers, 
 }
 
 // The shapes of each part of an ISO text, by length; the first match is taken.
-struct Shape {
+struct Shape
+{
     std::size_t length;
     const char* shape;
 };
@@ -144,15 +156,18 @@ constexpr Shape kOffsetShapes[] = {{4, "aabb"}, {5, "aa:bb"}, {2, "aa"}};
 template <std::size_t N>
 bool scanByLength(std::string_view text, const Shape (&shapes)[N], int64_t* numbers, int count)
 {
-    for (const Shape& shape : shapes) {
-        if (shape.length == text.size()) {
+    for (const Shape& shape : shapes)
+    {
+        if (shape.length == text.size())
+        {
             return scanShape(text, shape.shape, numbers, count);
         }
     }
     return false;
 }
 
-struct ZoneBias {
+struct ZoneBias
+{
     int64_t bias = 0;
     int64_t daylightBias = 0;
 };
@@ -166,14 +181,18 @@ const ZoneBias& zoneBias()
         ::tzset();
         const std::time_t now = std::time(nullptr);
         std::tm local{};
-        if (::localtime_r(&now, &local) == nullptr) {
+        if (::localtime_r(&now, &local) == nullptr)
+        {
             return zone;
         }
         const int64_t westOfUtc = -static_cast<int64_t>(local.tm_gmtoff) * kMillisPerSecond;
-        if (local.tm_isdst > 0) {
+        if (local.tm_isdst > 0)
+        {
             zone.bias = static_cast<int64_t>(::timezone) * kMillisPerSecond;
             zone.daylightBias = westOfUtc - zone.bias;
-        } else {
+        }
+        else
+        {
             zone.bias = westOfUtc;
         }
         return zone;
@@ -221,14 +240,17 @@ int64_t Time::getMillis() const
 bool Time::set(unsigned year, unsigned month, int day, unsigned hour, unsigned minute, unsigned second,
                bool skipValidation)
 {
-    if (!skipValidation) {
+    if (!skipValidation)
+    {
         if (year < kMinYear || year > kMaxYear || month < 1 || month > 12 || day < 1 || day > 31 || hour >= 60 ||
-            minute >= 60 || second >= 60) {
+            minute >= 60 || second >= 60)
+        {
             return false;
         }
     }
     const std::optional<int64_t> value = compose(year, month, day, hour, minute, second);
-    if (!value) {
+    if (!value)
+    {
         return false;
     }
     m_value = *value;
@@ -237,7 +259,8 @@ bool Time::set(unsigned year, unsigned month, int day, unsigned hour, unsigned m
 
 void Time::setFromTime64(const int64_t* seconds)
 {
-    if (seconds == nullptr || *seconds < 0 || *seconds > INT64_MAX / kMillisPerSecond) {
+    if (seconds == nullptr || *seconds < 0 || *seconds > INT64_MAX / kMillisPerSecond)
+    {
         return;
     }
     const Fields f = breakDown(*seconds * kMillisPerSecond);
@@ -290,12 +313,13 @@ int Time::getMillisecond() const
     return static_cast<int>(m_value % kMillisPerSecond);
 }
 
-void Time::getFields(unsigned* year, unsigned* month, unsigned* day, unsigned* hour, unsigned* minute,
-                     unsigned* second, unsigned* dayOfWeek, unsigned* dayOfYear) const
+void Time::getFields(unsigned* year, unsigned* month, unsigned* day, unsigned* hour, unsigned* minute, unsigned* second,
+                     unsigned* dayOfWeek, unsigned* dayOfYear) const
 {
     const Fields f = breakDown(m_value);
     const auto put = [](unsigned* out, int64_t value) {
-        if (out != nullptr) {
+        if (out != nullptr)
+        {
             *out = static_cast<unsigned>(value);
         }
     };
@@ -311,11 +335,20 @@ void Time::getFields(unsigned* year, unsigned* month, unsigned* day, unsigned* h
 
 namespace {
 
-enum class Field { Year, Month, Day, Hour, Minute, Second };
+enum class Field
+{
+    Year,
+    Month,
+    Day,
+    Hour,
+    Minute,
+    Second
+};
 
 int64_t& fieldOf(Fields& f, Field field)
 {
-    switch (field) {
+    switch (field)
+    {
     case Field::Year:
         return f.year;
     case Field::Month:
@@ -336,7 +369,8 @@ bool replaceField(Time& time, Field field, unsigned n)
 {
     Fields f = breakDown(time.getMillis());
     fieldOf(f, field) = n;
-    if (f.year < 0 || f.year > Time::kMaxYear || f.day < 0) {
+    if (f.year < 0 || f.year > Time::kMaxYear || f.day < 0)
+    {
         return false;
     }
     return time.set(static_cast<unsigned>(f.year), static_cast<unsigned>(f.month), static_cast<int>(f.day),
@@ -349,7 +383,8 @@ int32_t addToField(int64_t& value, Field field, int n)
     Fields f = breakDown(value);
     fieldOf(f, field) += n;
     const std::optional<int64_t> composed = compose(f.year, f.month, f.day, f.hour, f.minute, f.second);
-    if (composed) {
+    if (composed)
+    {
         value = *composed;
     }
     return static_cast<int32_t>(value);
@@ -427,7 +462,8 @@ int32_t Time::addMillis(int64_t n)
     // The exact amount is added: rounding through whole seconds would lose the carried
     // milliseconds.
     int64_t sum = 0;
-    if (!__builtin_add_overflow(m_value, n, &sum)) {
+    if (!__builtin_add_overflow(m_value, n, &sum))
+    {
         m_value = sum;
     }
     return static_cast<int32_t>(m_value);
@@ -460,7 +496,8 @@ int Time::read(io::InputStream& in)
 
 std::string Time::toIsoString(bool withMillis, bool withZ) const
 {
-    const std::string text = formatFields(withMillis ? "%04u%02u%02uT%02u:%02u:%02u.%03u" : "%04u%02u%02uT%02u:%02u:%02u");
+    const std::string text =
+        formatFields(withMillis ? "%04u%02u%02uT%02u:%02u:%02u.%03u" : "%04u%02u%02uT%02u:%02u:%02u");
     return withZ ? text + "Z" : text;
 }
 
@@ -483,21 +520,25 @@ std::string Time::formatFields(const char* format) const
 bool Time::parseColonString(const std::string& text, bool withMillis)
 {
     std::string_view body(text);
-    if (!body.empty() && body.back() == 'Z') {
+    if (!body.empty() && body.back() == 'Z')
+    {
         body.remove_suffix(1);
-        if (!body.empty() && body.back() == ' ') {
+        if (!body.empty() && body.back() == ' ')
+        {
             body.remove_suffix(1);
         }
     }
     int64_t n[7] = {};
-    const bool matched = withMillis ? scanShape(body, "aaaa:bb:cc dd:ee:ff:gggg", n, 7)
-                                    : scanShape(body, "aaaa:bb:cc dd:ee:ff", n, 6);
-    if (!matched) {
+    const bool matched =
+        withMillis ? scanShape(body, "aaaa:bb:cc dd:ee:ff:gggg", n, 7) : scanShape(body, "aaaa:bb:cc dd:ee:ff", n, 6);
+    if (!matched)
+    {
         return false;
     }
     if (set(static_cast<unsigned>(n[0]), static_cast<unsigned>(n[1]), static_cast<int>(n[2]),
             static_cast<unsigned>(n[3]), static_cast<unsigned>(n[4]), static_cast<unsigned>(n[5]), false) &&
-        withMillis) {
+        withMillis)
+    {
         m_value += n[6];
     }
     return true;
@@ -510,21 +551,32 @@ bool Time::parse(const std::string& input, int hint)
     std::string timePart;
     const std::size_t t = text.find('T');
     const std::size_t dash = text.find('-');
-    if (t != std::string::npos) {
+    if (t != std::string::npos)
+    {
         datePart = text.substr(0, t);
         timePart = text.substr(t);
-    } else if (text.find(':') != std::string::npos) {
+    }
+    else if (text.find(':') != std::string::npos)
+    {
         timePart = text;
-    } else if (dash != std::string::npos) {
+    }
+    else if (dash != std::string::npos)
+    {
         const bool isDate = dash == 4 ? hint != 2 : hint == 1;
         (isDate ? datePart : timePart) = text;
-    } else if (!text.empty() && (text.back() == 'Z' || text.find('+') != std::string::npos)) {
+    }
+    else if (!text.empty() && (text.back() == 'Z' || text.find('+') != std::string::npos))
+    {
         timePart = text;
-    } else if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos &&
-               (text.size() == 8 || text.size() == 4 || text.size() == 6 || text.size() == 2)) {
+    }
+    else if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos &&
+             (text.size() == 8 || text.size() == 4 || text.size() == 6 || text.size() == 2))
+    {
         const bool isDate = text.size() == 8 || (text.size() == 4 && hint != 2);
         (isDate ? datePart : timePart) = text;
-    } else {
+    }
+    else
+    {
         return failParse("Illegal or unsupported format: " + quoted(text));
     }
 
@@ -537,11 +589,13 @@ bool Time::parse(const std::string& input, int hint)
     int64_t offsetHours = 0;
     int64_t offsetMinutes = 0;
 
-    if (!datePart.empty()) {
+    if (!datePart.empty())
+    {
         int64_t n[3] = {0, 1, 1};
         const bool hasMonth = datePart.size() > 4;
         const bool hasDay = datePart.size() > 7;
-        if (!scanByLength(datePart, kDateShapes, n, hasDay ? 3 : (hasMonth ? 2 : 1))) {
+        if (!scanByLength(datePart, kDateShapes, n, hasDay ? 3 : (hasMonth ? 2 : 1)))
+        {
             return failParse("Illegal or unsupported date format: " + quoted(datePart));
         }
         year = n[0];
@@ -550,33 +604,40 @@ bool Time::parse(const std::string& input, int hint)
     }
 
     std::string_view rest(timePart);
-    if (!rest.empty() && rest.front() == 'T') {
+    if (!rest.empty() && rest.front() == 'T')
+    {
         rest.remove_prefix(1);
     }
-    if (!rest.empty() && rest.back() == 'Z') {
+    if (!rest.empty() && rest.back() == 'Z')
+    {
         rest.remove_suffix(1);
     }
-    if (!rest.empty()) {
+    if (!rest.empty())
+    {
         std::string_view timeText = rest;
         std::string_view offsetText;
         bool plus = false;
         std::size_t sign = rest.find('-');
-        if (sign == std::string_view::npos) {
+        if (sign == std::string_view::npos)
+        {
             sign = rest.find('+');
             plus = sign != std::string_view::npos;
         }
-        if (sign != std::string_view::npos) {
+        if (sign != std::string_view::npos)
+        {
             timeText = rest.substr(0, sign);
             offsetText = rest.substr(sign + 1);
             int64_t n[2] = {};
-            if (!offsetText.empty() && !scanByLength(offsetText, kOffsetShapes, n, 2)) {
+            if (!offsetText.empty() && !scanByLength(offsetText, kOffsetShapes, n, 2))
+            {
                 return failParse("Illegal or unsupported time zone offset: " + quoted(offsetText));
             }
             offsetHours = plus ? -n[0] : n[0];
             offsetMinutes = plus ? -n[1] : n[1];
         }
         int64_t n[3] = {};
-        if (!scanByLength(timeText, kTimeShapes, n, 3)) {
+        if (!scanByLength(timeText, kTimeShapes, n, 3))
+        {
             return failParse("Illegal or unsupported time format: " + quoted(timeText));
         }
         hour = n[0];
@@ -584,9 +645,9 @@ bool Time::parse(const std::string& input, int hint)
         second = n[2];
     }
 
-    const std::optional<int64_t> value =
-        compose(year, month, day, hour + offsetHours, minute + offsetMinutes, second);
-    if (!value) {
+    const std::optional<int64_t> value = compose(year, month, day, hour + offsetHours, minute + offsetMinutes, second);
+    if (!value)
+    {
         return failParse("Illegal or unsupported format: " + quoted(text));
     }
     m_value = *value;

@@ -16,7 +16,8 @@ class OutputStream;
 
 namespace ostrum::utils {
 
-class Time {
+class Time
+{
 public:
     // The largest year a value can hold without overflowing the 64-bit millisecond count.
     static constexpr unsigned kMaxYear = 292000000;
@@ -54,8 +55,8 @@ public:
     unsigned getDayOfWeek() const;  // 1 = Sunday .. 7 = Saturday
     unsigned getDayOfYear() const;  // 1..366
     int getMillisecond() const;     // value % 1000 (signed remainder)
-    void getFields(unsigned* year, unsigned* month, unsigned* day, unsigned* hour, unsigned* minute,
-                   unsigned* second, unsigned* dayOfWeek, unsigned* dayOfYear) const;
+    void getFields(unsigned* year, unsigned* month, unsigned* day, unsigned* hour, unsigned* minute, unsigned* second,
+                   unsigned* dayOfWeek, unsigned* dayOfYear) const;
 
     // Replace one field and recompose; false (value unchanged) when the result fails
     // validation. The millisecond part is dropped on success.

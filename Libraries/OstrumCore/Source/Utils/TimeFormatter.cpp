@@ -15,7 +15,8 @@ namespace {
 using logging::Logger;
 using logging::LogLevel;
 
-enum Kind : int {
+enum Kind : int
+{
     AbbreviatedWeekday = 0,
     FullWeekday,
     AbbreviatedMonth,
@@ -66,22 +67,28 @@ std::string standardZoneName()
 bool TimeFormatter::setPattern(const std::string& pattern)
 {
     m_entries.clear();
-    if (pattern.empty()) {
+    if (pattern.empty())
+    {
         m_entries.emplace_back(kLiteral, std::string());
         return true;
     }
     std::size_t i = 0;
-    while (i < pattern.size()) {
-        if (pattern[i] != '%') {
+    while (i < pattern.size())
+    {
+        if (pattern[i] != '%')
+        {
             const std::size_t next = pattern.find('%', i);
-            m_entries.emplace_back(kLiteral, pattern.substr(i, next == std::string::npos ? std::string::npos : next - i));
-            if (next == std::string::npos) {
+            m_entries.emplace_back(kLiteral,
+                                   pattern.substr(i, next == std::string::npos ? std::string::npos : next - i));
+            if (next == std::string::npos)
+            {
                 return true;
             }
             i = next;
             continue;
         }
-        if (i + 1 >= pattern.size()) {
+        if (i + 1 >= pattern.size())
+        {
             OSTRUM_LOG(Logger::getLogger("TimeFormatter"), LogLevel::ERROR,
                        "Incomplete placeholder ending format : " << pattern);
             return false;
@@ -89,7 +96,8 @@ bool TimeFormatter::setPattern(const std::string& pattern)
         const char letter = pattern[i + 1];
         i += 2;
         const char* found = std::strchr(kLetters, letter);
-        if (letter == '\0' || found == nullptr) {
+        if (letter == '\0' || found == nullptr)
+        {
             OSTRUM_LOG(Logger::getLogger("TimeFormatter"), LogLevel::ERROR, "Invalid placeholder char : " << letter);
             return false;
         }
@@ -100,7 +108,8 @@ bool TimeFormatter::setPattern(const std::string& pattern)
 
 std::string TimeFormatter::getName(int kind, int index) const
 {
-    switch (kind) {
+    switch (kind)
+    {
     case AbbreviatedWeekday:
         return lookup(kAbbreviatedWeekdays, index - 1);
     case FullWeekday:
@@ -131,8 +140,10 @@ std::string TimeFormatter::format(const Time& time) const
     const unsigned hour12 = hour % 12 == 0 ? 12 : hour % 12;
 
     std::string text;
-    for (const auto& [kind, literal] : m_entries) {
-        switch (kind) {
+    for (const auto& [kind, literal] : m_entries)
+    {
+        switch (kind)
+        {
         case AbbreviatedWeekday:
         case FullWeekday:
             text += getName(kind, static_cast<int>(dayOfWeek));

@@ -13,7 +13,8 @@ namespace ostrum::utils {
 
 class Time;
 
-class TimeFormatter {
+class TimeFormatter
+{
 public:
     // Entry kinds 0..21 are the placeholder letters in this order; 22 is literal text.
     static constexpr const char* kLetters = "aAbBcdfHIjmMnpSwxXyYZ%";

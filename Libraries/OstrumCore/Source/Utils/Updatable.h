@@ -6,7 +6,8 @@ namespace ostrum::utils {
 
 class Time;
 
-class Updatable {
+class Updatable
+{
 public:
     virtual ~Updatable() = default;
     virtual void update(const Time& now, int elapsed) = 0;

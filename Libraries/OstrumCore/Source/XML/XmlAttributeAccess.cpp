@@ -22,14 +22,16 @@ template <typename T>
 bool readInteger(const XmlAttributeList& list, const std::string& name, T& value, long long low, long long high)
 {
     const std::string* text = findValue(list, name);
-    if (text == nullptr) {
+    if (text == nullptr)
+    {
         return false;
     }
     const char* begin = text->c_str();
     char* end = nullptr;
     errno = 0;
     const long long parsed = std::strtoll(begin, &end, 10);
-    if (end == begin || errno == ERANGE || parsed < low || parsed > high) {
+    if (end == begin || errno == ERANGE || parsed < low || parsed > high)
+    {
         return false;
     }
     value = static_cast<T>(parsed);
@@ -38,8 +40,10 @@ bool readInteger(const XmlAttributeList& list, const std::string& name, T& value
 
 int findName(const char* const* names, const std::string& value)
 {
-    for (int i = 0; names[i] != nullptr; ++i) {
-        if (value == names[i]) {
+    for (int i = 0; names[i] != nullptr; ++i)
+    {
+        if (value == names[i])
+        {
             return i;
         }
     }
@@ -71,13 +75,15 @@ bool GetAttribute(const XmlAttributeList& list, const std::string& name, uint32_
 bool GetAttribute(const XmlAttributeList& list, const std::string& name, float& value)
 {
     const std::string* text = findValue(list, name);
-    if (text == nullptr) {
+    if (text == nullptr)
+    {
         return false;
     }
     const char* begin = text->c_str();
     char* end = nullptr;
     const float parsed = std::strtof(begin, &end);
-    if (end == begin) {
+    if (end == begin)
+    {
         return false;
     }
     value = parsed;
@@ -87,15 +93,18 @@ bool GetAttribute(const XmlAttributeList& list, const std::string& name, float& 
 bool GetAttribute(const XmlAttributeList& list, const std::string& name, bool& value)
 {
     const std::string* text = findValue(list, name);
-    if (text == nullptr || text->empty()) {
+    if (text == nullptr || text->empty())
+    {
         return false;
     }
     const char first = text->front();
-    if (first == 'T' || first == 't') {
+    if (first == 'T' || first == 't')
+    {
         value = true;
         return true;
     }
-    if (first == 'F' || first == 'f') {
+    if (first == 'F' || first == 'f')
+    {
         value = false;
         return true;
     }
@@ -105,7 +114,8 @@ bool GetAttribute(const XmlAttributeList& list, const std::string& name, bool& v
 bool GetAttribute(const XmlAttributeList& list, const std::string& name, std::string& value, bool requireNonEmpty)
 {
     const std::string* text = findValue(list, name);
-    if (text == nullptr) {
+    if (text == nullptr)
+    {
         return false;
     }
     value = *text;
@@ -116,33 +126,40 @@ bool GetEnumAttribute(const XmlAttributeList& list, const std::string& name, con
                       std::string* rawValue)
 {
     const std::string* text = findValue(list, name);
-    if (names == nullptr || text == nullptr) {
+    if (names == nullptr || text == nullptr)
+    {
         return false;
     }
-    if (rawValue != nullptr) {
+    if (rawValue != nullptr)
+    {
         *rawValue = *text;
     }
     const int found = findName(names, *text);
-    if (found < 0) {
+    if (found < 0)
+    {
         return false;
     }
     index = found;
     return true;
 }
 
-bool GetFlagsAttribute(const XmlAttributeList& list, const std::string& name, const char* const* names,
-                       unsigned& flags, bool required, int shift, std::string* error)
+bool GetFlagsAttribute(const XmlAttributeList& list, const std::string& name, const char* const* names, unsigned& flags,
+                       bool required, int shift, std::string* error)
 {
     const std::string* text = findValue(list, name);
-    if (text == nullptr) {
-        if (required && error != nullptr) {
+    if (text == nullptr)
+    {
+        if (required && error != nullptr)
+        {
             *error = "missing required attribute \"" + name + "\"";
         }
         return !required;
     }
     const int found = names == nullptr ? -1 : findName(names, *text);
-    if (found < 0) {
-        if (error != nullptr) {
+    if (found < 0)
+    {
+        if (error != nullptr)
+        {
             *error = "invalid \"" + name + "\" attribute value \"" + *text + "\"";
         }
         return false;
@@ -153,7 +170,8 @@ bool GetFlagsAttribute(const XmlAttributeList& list, const std::string& name, co
 
 std::string FormatEnumAttribute(const std::string& name, const char* const* names, int index, bool force)
 {
-    if (!force && index == 0) {
+    if (!force && index == 0)
+    {
         return {};
     }
     return " " + name + "=\"" + names[index] + "\"";

@@ -31,8 +31,8 @@ bool GetEnumAttribute(const XmlAttributeList& list, const std::string& name, con
 // A matching value ORs (position << shift) into flags. An unknown value fails with
 // 'invalid "NAME" attribute value "VALUE"'; a missing one fails only when required, with
 // 'missing required attribute "NAME"'.
-bool GetFlagsAttribute(const XmlAttributeList& list, const std::string& name, const char* const* names,
-                       unsigned& flags, bool required, int shift, std::string* error);
+bool GetFlagsAttribute(const XmlAttributeList& list, const std::string& name, const char* const* names, unsigned& flags,
+                       bool required, int shift, std::string* error);
 // ' NAME="VALUE"' for names[index]; empty when index is 0 and not forced.
 std::string FormatEnumAttribute(const std::string& name, const char* const* names, int index, bool force);
 

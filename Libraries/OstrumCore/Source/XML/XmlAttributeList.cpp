@@ -11,10 +11,12 @@ XmlAttributeList::XmlAttributeList(const XmlAttributeList& other)
 
 XmlAttributeList& XmlAttributeList::operator=(const XmlAttributeList& other)
 {
-    if (this != &other) {
+    if (this != &other)
+    {
         std::vector<std::unique_ptr<XmlAttribute>> copy;
         copy.reserve(other.m_attributes.size());
-        for (const auto& attribute : other.m_attributes) {
+        for (const auto& attribute : other.m_attributes)
+        {
             copy.push_back(std::make_unique<XmlAttribute>(*attribute));
         }
         m_attributes = std::move(copy);
@@ -34,11 +36,13 @@ const XmlAttribute* XmlAttributeList::Find(const std::string& name) const
 
 const XmlAttribute* XmlAttributeList::Find(const std::string& name, bool caseSensitive) const
 {
-    for (const auto& attribute : m_attributes) {
-        const bool equal = caseSensitive
-            ? attribute->first == name
-            : attribute->first.size() == name.size() && ::strcasecmp(attribute->first.c_str(), name.c_str()) == 0;
-        if (equal) {
+    for (const auto& attribute : m_attributes)
+    {
+        const bool equal = caseSensitive ? attribute->first == name
+                                         : attribute->first.size() == name.size() &&
+                                               ::strcasecmp(attribute->first.c_str(), name.c_str()) == 0;
+        if (equal)
+        {
             return attribute.get();
         }
     }

@@ -14,7 +14,8 @@ namespace ostrum::xml {
 
 using XmlAttribute = std::pair<std::string, std::string>;
 
-class XmlAttributeList {
+class XmlAttributeList
+{
 public:
     XmlAttributeList() = default;
     XmlAttributeList(const XmlAttributeList& other);

@@ -29,7 +29,8 @@ constexpr const char* kTooDeep = "Element nesting too deep!";
 // Room for the longest special token ("-->") and the characters the body loop puts back.
 constexpr int kPushbackSize = 16;
 
-struct Entity {
+struct Entity
+{
     const char* prefix;
     char replacement;
 };
@@ -73,7 +74,8 @@ bool XmlParser::Parse(io::InputStream& input, bool skipHeader)
     io::StreamTokenizer tokens(&input, kPushbackSize);
     tokens.addStopStrings({"/>", "-->", "<", ">"});
     tokens.quoteMode = true;
-    if (!skipHeader && !ParseHeader(tokens)) {
+    if (!skipHeader && !ParseHeader(tokens))
+    {
         return false;
     }
     return ParseBody(tokens);
@@ -82,17 +84,21 @@ bool XmlParser::Parse(io::InputStream& input, bool skipHeader)
 bool XmlParser::ParseHeader(io::StreamTokenizer& tokens)
 {
     const char* open = tokens.nextToken();
-    if (open == nullptr) {
+    if (open == nullptr)
+    {
         return Fail(kUnexpectedEof);
     }
-    if (std::string(open) != "<") {
+    if (std::string(open) != "<")
+    {
         return Fail(kInvalidHeader);
     }
     const char* name = tokens.nextToken();
-    if (name == nullptr) {
+    if (name == nullptr)
+    {
         return Fail(kUnexpectedEof);
     }
-    if (::strcasecmp(name, "?XMLversion") != 0 && ::strcasecmp(name, "?XML") != 0) {
+    if (::strcasecmp(name, "?XMLversion") != 0 && ::strcasecmp(name, "?XML") != 0)
+    {
         return Fail(kInvalidHeader);
     }
     return SkipConstruct(tokens);
@@ -101,16 +107,22 @@ bool XmlParser::ParseHeader(io::StreamTokenizer& tokens)
 bool XmlParser::SkipConstruct(io::StreamTokenizer& tokens)
 {
     int nesting = 0;
-    for (;;) {
+    for (;;)
+    {
         const char* token = tokens.nextToken();
-        if (token == nullptr) {
+        if (token == nullptr)
+        {
             return Fail(kUnexpectedEof);
         }
         const std::string text(token);
-        if (text == "<") {
+        if (text == "<")
+        {
             ++nesting;
-        } else if (text == ">" || text == "/>") {
-            if (nesting == 0) {
+        }
+        else if (text == ">" || text == "/>")
+        {
+            if (nesting == 0)
+            {
                 return true;
             }
             --nesting;
@@ -122,12 +134,15 @@ bool XmlParser::SkipComment(io::StreamTokenizer& tokens)
 {
     // A comment ends at "-->" only; a ">" inside it does not end it.
     int dashes = 0;
-    for (;;) {
+    for (;;)
+    {
         const int c = tokens.read();
-        if (c < 0) {
+        if (c < 0)
+        {
             return Fail(kUnexpectedEof);
         }
-        if (c == '>' && dashes >= 2) {
+        if (c == '>' && dashes >= 2)
+        {
             return true;
         }
         dashes = c == '-' ? dashes + 1 : 0;
@@ -138,27 +153,33 @@ bool XmlParser::DecodeEntities(const std::string& value, std::string& decoded)
 {
     decoded.clear();
     std::size_t position = 0;
-    for (;;) {
+    for (;;)
+    {
         const std::size_t amp = value.find('&', position);
-        if (amp == std::string::npos) {
+        if (amp == std::string::npos)
+        {
             decoded.append(value, position, std::string::npos);
             return true;
         }
         decoded.append(value, position, amp - position);
         const std::size_t semicolon = value.find(';', amp);
-        if (semicolon == std::string::npos) {
+        if (semicolon == std::string::npos)
+        {
             return Fail(kNoSemicolon);
         }
         const std::string entity = value.substr(amp, semicolon - amp);
         bool known = false;
-        for (const Entity& candidate : kEntities) {
-            if (entity.rfind(candidate.prefix, 0) == 0) {
+        for (const Entity& candidate : kEntities)
+        {
+            if (entity.rfind(candidate.prefix, 0) == 0)
+            {
                 decoded.push_back(candidate.replacement);
                 known = true;
                 break;
             }
         }
-        if (!known) {
+        if (!known)
+        {
             decoded.append(entity);
         }
         position = semicolon + 1;
@@ -167,38 +188,49 @@ bool XmlParser::DecodeEntities(const std::string& value, std::string& decoded)
 
 bool XmlParser::ReadAttributes(io::StreamTokenizer& tokens, XmlAttributeList& attributes, bool& selfClosing)
 {
-    for (;;) {
+    for (;;)
+    {
         const char* raw = tokens.nextToken();
-        if (raw == nullptr) {
+        if (raw == nullptr)
+        {
             return Fail(kUnexpectedEof);
         }
         const std::string token(raw);
-        if (token == "/>" || token == ">") {
+        if (token == "/>" || token == ">")
+        {
             selfClosing = token == "/>";
             return true;
         }
         const std::size_t equals = token.find('=');
-        if (equals == std::string::npos) {
+        if (equals == std::string::npos)
+        {
             return Fail(kNoEquals);
         }
-        if (equals == 0) {
+        if (equals == 0)
+        {
             return Fail(kNoName);
         }
-        if (token.size() - equals - 1 < 2) {
+        if (token.size() - equals - 1 < 2)
+        {
             return Fail(kNoValue);
         }
-        if (token[equals + 1] != '"' || token.back() != '"') {
+        if (token[equals + 1] != '"' || token.back() != '"')
+        {
             return Fail(kNoQuotes);
         }
         const std::string name = token.substr(0, equals);
         const std::string value = token.substr(equals + 2, token.size() - equals - 3);
-        if (m_decodeEntities) {
+        if (m_decodeEntities)
+        {
             std::string decoded;
-            if (!DecodeEntities(value, decoded)) {
+            if (!DecodeEntities(value, decoded))
+            {
                 return false;
             }
             attributes.Add(name, decoded);
-        } else {
+        }
+        else
+        {
             attributes.Add(name, value);
         }
     }
@@ -206,44 +238,57 @@ bool XmlParser::ReadAttributes(io::StreamTokenizer& tokens, XmlAttributeList& at
 
 bool XmlParser::ParseBody(io::StreamTokenizer& tokens)
 {
-    for (;;) {
+    for (;;)
+    {
         int c;
-        do {
+        do
+        {
             c = tokens.read();
         } while (c >= 0 && isSpace(c));
-        if (c < 0) {
+        if (c < 0)
+        {
             return Fail(kUnexpectedEof);
         }
-        if (c != '<') {
+        if (c != '<')
+        {
             tokens.unread(c);
-            if (m_openElements.empty()) {
+            if (m_openElements.empty())
+            {
                 return Fail(kTextBeforeElement);
             }
-            if (!m_callback->Text(m_openElements.back(), tokens, *this, m_userData)) {
+            if (!m_callback->Text(m_openElements.back(), tokens, *this, m_userData))
+            {
                 return Fail(kTextReadError);
             }
             continue;
         }
         const int next = tokens.read();
-        if (next < 0) {
+        if (next < 0)
+        {
             return Fail(kUnexpectedEof);
         }
-        if (next == '!') {
+        if (next == '!')
+        {
             const int first = tokens.read();
             const int second = first < 0 ? -1 : tokens.read();
-            if (first == '-' && second == '-') {
-                if (!SkipComment(tokens)) {
+            if (first == '-' && second == '-')
+            {
+                if (!SkipComment(tokens))
+                {
                     return false;
                 }
                 continue;
             }
-            if (second >= 0) {
+            if (second >= 0)
+            {
                 tokens.unread(second);
             }
-            if (first >= 0) {
+            if (first >= 0)
+            {
                 tokens.unread(first);
             }
-            if (!SkipConstruct(tokens)) {
+            if (!SkipConstruct(tokens))
+            {
                 return false;
             }
             continue;
@@ -251,30 +296,38 @@ bool XmlParser::ParseBody(io::StreamTokenizer& tokens)
         tokens.unread(next);
         tokens.unread(c);
         const char* open = tokens.nextToken();
-        if (open == nullptr) {
+        if (open == nullptr)
+        {
             return Fail(kUnexpectedEof);
         }
-        if (std::string(open) != "<") {
+        if (std::string(open) != "<")
+        {
             return Fail(kInvalidHeader);
         }
         const char* rawName = tokens.nextToken();
-        if (rawName == nullptr) {
+        if (rawName == nullptr)
+        {
             return Fail(kUnexpectedEof);
         }
         const std::string name(rawName);
-        if (name.front() != '/') {
+        if (name.front() != '/')
+        {
             XmlAttributeList attributes;
             bool selfClosing = false;
-            if (!ReadAttributes(tokens, attributes, selfClosing)) {
+            if (!ReadAttributes(tokens, attributes, selfClosing))
+            {
                 return false;
             }
-            if (!selfClosing && m_openElements.size() >= kMaxDepth) {
+            if (!selfClosing && m_openElements.size() >= kMaxDepth)
+            {
                 return Fail(kTooDeep);
             }
             m_callback->StartElement(name, attributes, *this, m_userData);
-            if (selfClosing) {
+            if (selfClosing)
+            {
                 m_callback->EndElement(name, *this, m_userData);
-                if (m_openElements.empty()) {
+                if (m_openElements.empty())
+                {
                     return true;
                 }
                 continue;
@@ -282,19 +335,23 @@ bool XmlParser::ParseBody(io::StreamTokenizer& tokens)
             m_openElements.push_back(name);
             continue;
         }
-        if (m_openElements.empty()) {
+        if (m_openElements.empty())
+        {
             return Fail(kInvalidNesting);
         }
         const std::string open_name = m_openElements.back();
         m_openElements.pop_back();
-        if (open_name != name.substr(1)) {
+        if (open_name != name.substr(1))
+        {
             return Fail(kMismatchedNesting);
         }
-        if (!SkipConstruct(tokens)) {
+        if (!SkipConstruct(tokens))
+        {
             return false;
         }
         m_callback->EndElement(open_name, *this, m_userData);
-        if (m_openElements.empty()) {
+        if (m_openElements.empty())
+        {
             return true;
         }
     }

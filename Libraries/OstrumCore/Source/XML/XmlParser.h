@@ -21,7 +21,8 @@ namespace ostrum::xml {
 class XmlAttributeList;
 class XmlParserCallback;
 
-class XmlParser {
+class XmlParser
+{
 public:
     // The deepest element nesting a document may have.
     static constexpr std::size_t kMaxDepth = 256;

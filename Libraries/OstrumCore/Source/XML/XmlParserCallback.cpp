@@ -12,20 +12,25 @@ bool XmlParserCallback::Text(const std::string&, io::PushbackInputStream& input,
 bool XmlParserCallback::ReadTextUpToTag(io::PushbackInputStream& input, std::string* text)
 {
     std::string gathered;
-    for (;;) {
+    for (;;)
+    {
         const int c = input.read();
-        if (c < 0) {
+        if (c < 0)
+        {
             return false;
         }
-        if (c == '<') {
+        if (c == '<')
+        {
             input.unread(c);
             break;
         }
-        if (text != nullptr) {
+        if (text != nullptr)
+        {
             gathered.push_back(static_cast<char>(c));
         }
     }
-    if (text != nullptr) {
+    if (text != nullptr)
+    {
         *text = std::move(gathered);
     }
     return true;

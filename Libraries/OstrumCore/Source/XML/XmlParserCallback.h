@@ -15,7 +15,8 @@ namespace ostrum::xml {
 class XmlAttributeList;
 class XmlParser;
 
-class XmlParserCallback {
+class XmlParserCallback
+{
 public:
     virtual ~XmlParserCallback() = default;
 

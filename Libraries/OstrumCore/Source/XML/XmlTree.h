@@ -7,7 +7,8 @@
 
 namespace ostrum::xml {
 
-class XmlTree : public XmlTreeNode {
+class XmlTree : public XmlTreeNode
+{
 public:
     XmlTree();
     ~XmlTree() override;

@@ -22,9 +22,11 @@ std::vector<std::string> splitPath(const std::string& path, char separator)
 {
     std::vector<std::string> segments;
     std::size_t start = 0;
-    for (;;) {
+    for (;;)
+    {
         const std::size_t next = path.find(separator, start);
-        if (next == std::string::npos) {
+        if (next == std::string::npos)
+        {
             segments.push_back(path.substr(start));
             return segments;
         }
@@ -101,7 +103,8 @@ XmlTreeNode* XmlTreeNode::AddChild(const std::string& name, const XmlAttributeLi
 
 XmlTreeNode* XmlTreeNode::AddChild(std::unique_ptr<XmlTreeNode> node)
 {
-    if (!node) {
+    if (!node)
+    {
         return nullptr;
     }
     node->m_parent = this;
@@ -113,7 +116,8 @@ XmlTreeNode* XmlTreeNode::AddChild(std::unique_ptr<XmlTreeNode> node)
 void XmlTreeNode::SetTreeRecursive(XmlTree* tree)
 {
     m_tree = tree;
-    for (const auto& child : m_children) {
+    for (const auto& child : m_children)
+    {
         child->SetTreeRecursive(tree);
     }
 }
@@ -125,8 +129,10 @@ XmlTreeNode* XmlTreeNode::FindChild(const std::string& name)
 
 const XmlTreeNode* XmlTreeNode::FindChild(const std::string& name) const
 {
-    for (const auto& child : m_children) {
-        if (child->m_name == name) {
+    for (const auto& child : m_children)
+    {
+        if (child->m_name == name)
+        {
             return child.get();
         }
     }
@@ -141,7 +147,8 @@ const XmlAttribute* XmlTreeNode::FindAttribute(const std::string& name) const
 bool XmlTreeNode::MatchesElement(const std::string& elementName, const std::string& attributeName,
                                  const std::string& attributeValue) const
 {
-    if (m_name != elementName) {
+    if (m_name != elementName)
+    {
         return false;
     }
     const XmlAttribute* attribute = m_attributes.Find(attributeName);
@@ -151,14 +158,17 @@ bool XmlTreeNode::MatchesElement(const std::string& elementName, const std::stri
 XmlTreeNode* XmlTreeNode::FindElement(const std::string& elementName, const std::string& attributeName,
                                       const std::string& attributeValue, bool recursive, bool skipSelf)
 {
-    if (!skipSelf && MatchesElement(elementName, attributeName, attributeValue)) {
+    if (!skipSelf && MatchesElement(elementName, attributeName, attributeValue))
+    {
         return this;
     }
-    for (const auto& child : m_children) {
-        XmlTreeNode* hit = recursive ? child->FindElement(elementName, attributeName, attributeValue, true, false)
-                                     : (child->MatchesElement(elementName, attributeName, attributeValue) ? child.get()
-                                                                                                           : nullptr);
-        if (hit != nullptr) {
+    for (const auto& child : m_children)
+    {
+        XmlTreeNode* hit =
+            recursive ? child->FindElement(elementName, attributeName, attributeValue, true, false)
+                      : (child->MatchesElement(elementName, attributeName, attributeValue) ? child.get() : nullptr);
+        if (hit != nullptr)
+        {
             return hit;
         }
     }
@@ -174,19 +184,24 @@ const XmlTreeNode* XmlTreeNode::FindNode(const std::string& path, char separator
 {
     const XmlTreeNode* current = this;
     std::string rest = path;
-    if (!rest.empty() && rest.front() == separator) {
-        while (current->m_parent != nullptr) {
+    if (!rest.empty() && rest.front() == separator)
+    {
+        while (current->m_parent != nullptr)
+        {
             current = current->m_parent;
         }
         rest.erase(0, 1);
     }
     const std::vector<std::string> segments = splitPath(rest, separator);
-    if (segments.front() != current->m_name) {
+    if (segments.front() != current->m_name)
+    {
         return nullptr;
     }
-    for (std::size_t i = 1; i < segments.size(); ++i) {
+    for (std::size_t i = 1; i < segments.size(); ++i)
+    {
         current = current->FindChild(segments[i]);
-        if (current == nullptr) {
+        if (current == nullptr)
+        {
             return nullptr;
         }
     }
@@ -202,7 +217,8 @@ std::string XmlTreeNode::GetPath() const
 std::string XmlTreeNode::GetPath(char separator) const
 {
     std::string path;
-    for (const XmlTreeNode* node = this; node != nullptr; node = node->m_parent) {
+    for (const XmlTreeNode* node = this; node != nullptr; node = node->m_parent)
+    {
         path.insert(0, separator + node->m_name);
     }
     return path;
@@ -224,24 +240,30 @@ void XmlTreeNode::Clear()
 int XmlTreeNode::Write(io::DataOutputStream& out, int indent) const
 {
     std::string tag = indentText(indent) + "<" + m_name;
-    for (std::size_t i = 0; i < m_attributes.Size(); ++i) {
+    for (std::size_t i = 0; i < m_attributes.Size(); ++i)
+    {
         const XmlAttribute& attribute = m_attributes.At(i);
         tag += " " + attribute.first + "=\"" + attribute.second + "\"";
     }
-    if (m_attributes.Size() > 0) {
+    if (m_attributes.Size() > 0)
+    {
         tag += " ";
     }
-    if (m_children.empty() && m_text.empty()) {
+    if (m_children.empty() && m_text.empty())
+    {
         return out.writeLine(tag + "/>");
     }
-    if (m_children.empty()) {
+    if (m_children.empty())
+    {
         return out.writeLine(tag + ">" + m_text + "</" + m_name + ">");
     }
     int written = out.writeLine(tag + ">");
-    if (!m_text.empty()) {
+    if (!m_text.empty())
+    {
         written += out.writeLine(m_text);
     }
-    for (const auto& child : m_children) {
+    for (const auto& child : m_children)
+    {
         written += child->Write(out, indent + 1);
     }
     written += out.writeLine(indentText(indent) + "</" + m_name + ">");
@@ -251,7 +273,8 @@ int XmlTreeNode::Write(io::DataOutputStream& out, int indent) const
 int XmlTreeNode::WriteDocument(io::OutputStream& stream, bool withHeader) const
 {
     io::DataOutputStream out(&stream, io::kBigEndianByteOrder);
-    if (withHeader) {
+    if (withHeader)
+    {
         out.writeLine(kDeclaration);
     }
     return Write(out, 0);
@@ -261,12 +284,14 @@ void XmlTreeNode::Dump(int depth) const
 {
     std::printf("%s", indentText(depth).c_str());
     std::printf("El: '%s' %s", m_name.empty() ? "[NULL]" : m_name.c_str(), m_text.c_str());
-    for (std::size_t i = 0; i < m_attributes.Size(); ++i) {
+    for (std::size_t i = 0; i < m_attributes.Size(); ++i)
+    {
         const XmlAttribute& attribute = m_attributes.At(i);
         std::printf("'%s'='%s' ", attribute.first.c_str(), attribute.second.c_str());
     }
     std::printf("\n");
-    for (const auto& child : m_children) {
+    for (const auto& child : m_children)
+    {
         child->Dump(depth + 1);
     }
 }

@@ -21,7 +21,8 @@ namespace ostrum::xml {
 
 class XmlTree;
 
-class XmlTreeNode {
+class XmlTreeNode
+{
 public:
     XmlTreeNode(XmlTree* tree, XmlTreeNode* parent, const std::string& name, const XmlAttributeList& attributes);
     XmlTreeNode(const XmlTreeNode&) = delete;

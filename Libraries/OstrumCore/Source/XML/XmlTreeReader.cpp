@@ -30,7 +30,8 @@ const XmlParser& XmlTreeReader::GetParser() const
 
 void XmlTreeReader::StartElement(const std::string& name, const XmlAttributeList& attributes, XmlParser&, void*)
 {
-    if (m_openNodes.empty()) {
+    if (m_openNodes.empty())
+    {
         m_tree->SetName(name);
         m_tree->SetAttributes(attributes);
         m_openNodes.push_back(m_tree);
@@ -42,11 +43,13 @@ void XmlTreeReader::StartElement(const std::string& name, const XmlAttributeList
 bool XmlTreeReader::Text(const std::string& elementName, io::PushbackInputStream& input, XmlParser& parser,
                          void* userData)
 {
-    if (!m_keepText || m_openNodes.empty()) {
+    if (!m_keepText || m_openNodes.empty())
+    {
         return XmlParserCallback::Text(elementName, input, parser, userData);
     }
     std::string text;
-    if (!ReadTextUpToTag(input, &text)) {
+    if (!ReadTextUpToTag(input, &text))
+    {
         return false;
     }
     m_openNodes.back()->SetText(text);
@@ -55,14 +58,16 @@ bool XmlTreeReader::Text(const std::string& elementName, io::PushbackInputStream
 
 void XmlTreeReader::EndElement(const std::string&, XmlParser&, void*)
 {
-    if (!m_openNodes.empty()) {
+    if (!m_openNodes.empty())
+    {
         m_openNodes.pop_back();
     }
 }
 
 bool ParseXmlText(const std::string& text, XmlTree* tree, bool skipHeader)
 {
-    if (text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+    {
         return false;
     }
     io::MemoryInputStream input(reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));

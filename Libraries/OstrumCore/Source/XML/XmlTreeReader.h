@@ -23,7 +23,8 @@ class XmlParser;
 class XmlTree;
 class XmlTreeNode;
 
-class XmlTreeReader : public XmlParserCallback {
+class XmlTreeReader : public XmlParserCallback
+{
 public:
     XmlTreeReader();
     XmlTreeReader(const XmlTreeReader&) = delete;

@@ -26,7 +26,8 @@ constexpr std::int64_t kHour = 3600000;
 // 2024-03-01 14:00:00 UTC.
 constexpr std::int64_t k14h = 1709301600000;
 
-class FileLogAppenderTest : public testing::Test {
+class FileLogAppenderTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -57,7 +58,8 @@ protected:
     std::set<std::string> files() const
     {
         std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_dir)) {
+        for (const auto& entry : fs::directory_iterator(m_dir))
+        {
             names.insert(entry.path().filename().string());
         }
         return names;
@@ -115,23 +117,25 @@ TEST_F(FileLogAppenderTest, HourlyRollNamesFilesByTheEventsInterval)
 
 TEST_F(FileLogAppenderTest, SizeRollKeepsTheNewestFilesWithinTheLimit)
 {
-    for (const bool evictAfterAdd : {false, true}) {
+    for (const bool evictAfterAdd : {false, true})
+    {
         SCOPED_TRACE(evictAfterAdd);
         auto appender = makeAppender();
         appender->setMaxSize(10);
         appender->setMaxFiles(3);
         appender->setEvictAfterAdd(evictAfterAdd);
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < 8; ++i)
+        {
             log(*appender, k14h, "record-" + std::to_string(i));
         }
         // Two records a file: app.log, then .0, .1 and .2; the oldest goes.
-        const std::set<std::string> expected = {"app20240301T14.00.00Z.0.log",
-                                                "app20240301T14.00.00Z.1.log",
+        const std::set<std::string> expected = {"app20240301T14.00.00Z.0.log", "app20240301T14.00.00Z.1.log",
                                                 "app20240301T14.00.00Z.2.log"};
         EXPECT_EQ(files(), expected);
         EXPECT_EQ(read("app20240301T14.00.00Z.2.log"), "record-6\nrecord-7\n");
         appender.reset();
-        for (const std::string& name : expected) {
+        for (const std::string& name : expected)
+        {
             fs::remove(path(name));
         }
     }
@@ -169,8 +173,7 @@ TEST_F(FileLogAppenderTest, OnlyItsOwnFilesAreListedAndDeleted)
     appender->setInterval(FileLogAppender::kIntervalHour);
     appender->setMaxFiles(1);
     log(*appender, k14h, "now");
-    const std::set<std::string> expected = {"application.log", "app-notes.log",
-                                            "app20240301T13.00.00Z.x.log",
+    const std::set<std::string> expected = {"application.log", "app-notes.log", "app20240301T13.00.00Z.x.log",
                                             "app20240301T14.00.00Z.log"};
     EXPECT_EQ(files(), expected);
 }
@@ -178,22 +181,23 @@ TEST_F(FileLogAppenderTest, OnlyItsOwnFilesAreListedAndDeleted)
 TEST_F(FileLogAppenderTest, ConfigurationFileDeclaresAFileAppender)
 {
     write("old.log", "before\n");
-    write("logging.xml",
-          "<?xml version=\"1.0\"?>\n<settings>\n <logger-config>\n"
-          "  <appender name=\"cfg-file\" type=\"ostrum.FileLogAppender\" append=\"true\"\n"
-          "            pattern=\"%level %logger: %message%newline\" file=\"" + path("old.log") + "\"/>\n"
-          "  <logger name=\"cfgfile.area\" level=\"info\" additivity=\"false\">\n"
-          "   <appender-ref name=\"cfg-file\"/>\n  </logger>\n </logger-config>\n</settings>\n");
+    write("logging.xml", "<?xml version=\"1.0\"?>\n<settings>\n <logger-config>\n"
+                         "  <appender name=\"cfg-file\" type=\"ostrum.FileLogAppender\" append=\"true\"\n"
+                         "            pattern=\"%level %logger: %message%newline\" file=\"" +
+                             path("old.log") +
+                             "\"/>\n"
+                             "  <logger name=\"cfgfile.area\" level=\"info\" additivity=\"false\">\n"
+                             "   <appender-ref name=\"cfg-file\"/>\n  </logger>\n </logger-config>\n</settings>\n");
     ASSERT_EQ(LoggerConfiguration::configureFromFile(path("logging.xml")), LogConfigResult::NO_ERROR);
     OSTRUM_LOG(Logger::getLogger("cfgfile.area"), LogLevel::INFO, "kept");
     OSTRUM_LOG(Logger::getLogger("cfgfile.area.sub"), LogLevel::DEBUG, "too verbose");
     Logger::getLogger("cfgfile.area")->setLevel(LogLevel::OFF);
     EXPECT_EQ(read("old.log"), "before\nINFO cfgfile.area: kept\n");
-    EXPECT_EQ(LoggerConfiguration::configureFromFile(path("none.xml")),
-              LogConfigResult::FILE_NOT_FOUND);
+    EXPECT_EQ(LoggerConfiguration::configureFromFile(path("none.xml")), LogConfigResult::FILE_NOT_FOUND);
 }
 
-class CountingAppender : public LogAppender {
+class CountingAppender : public LogAppender
+{
 public:
     std::int32_t configure(const ostrum::xml::XmlTreeNode&) override { return 0; }
     void append(const LogEvent& event) override { messages.push_back(event.message); }
@@ -231,16 +235,15 @@ TEST(FileLogAppenderIntervals, StartEndAndNames)
         {FileLogAppender::kIntervalMinute, "20240229T13:45:00Z", "20240229T13:46:00Z"},
         {FileLogAppender::kIntervalSecond, "20240229T13:45:30Z", "20240229T13:45:31Z"},
     };
-    for (const auto& [interval, start, end] : cases) {
+    for (const auto& [interval, start, end] : cases)
+    {
         EXPECT_EQ(FileLogAppender::intervalStart(time, interval).toIsoString(false, true), start);
         EXPECT_EQ(FileLogAppender::intervalEnd(time, interval).toIsoString(false, true), end);
     }
     const Time december(static_cast<std::int64_t>(1734000000000));  // 2024-12-12
-    EXPECT_EQ(FileLogAppender::intervalEnd(december, FileLogAppender::kIntervalMonth)
-                  .toIsoString(false, true),
+    EXPECT_EQ(FileLogAppender::intervalEnd(december, FileLogAppender::kIntervalMonth).toIsoString(false, true),
               "20250101T00:00:00Z");
-    EXPECT_EQ(FileLogAppender::intervalStart(time, 0).toIsoString(true, true),
-              "20240229T13:45:30.250Z");
+    EXPECT_EQ(FileLogAppender::intervalStart(time, 0).toIsoString(true, true), "20240229T13:45:30.250Z");
     EXPECT_EQ(FileLogAppender::getIntervalName(4), "hour");
     EXPECT_EQ(FileLogAppender::getIntervalName(7), "[interval]");
 }

@@ -57,7 +57,8 @@ TEST(LoggerPatternLayout, RendersFieldsWithModifiers)
         {"x(%level)", "x(INFO)"},
         {"", ""},
     };
-    for (const auto& [pattern, expected] : cases) {
+    for (const auto& [pattern, expected] : cases)
+    {
         EXPECT_EQ(render(pattern, event), expected) << pattern;
     }
     event.logger = nullptr;
@@ -72,16 +73,19 @@ TEST(LoggerPatternLayout, MalformedPatterns)
     EXPECT_EQ(layout.setPattern("%99999level"), LogConfigResult::INVALID_FIELD_MODIFIER);
     EXPECT_EQ(layout.setPattern("%99999999999999999999level"), LogConfigResult::INVALID_FIELD_MODIFIER);
     EXPECT_EQ(layout.setPattern("%date(%q)"), LogConfigResult::INVALID_DATE_FORMAT);
-    const std::vector<std::pair<std::string, std::string>> invalid = {
-        {"%x", "invalid field name: x"},
-        {"%%level", "invalid field name: %level"},
-        {"a %-5", "invalid field name: -5"},
-        {"%Level", "invalid field name: Level"}};
-    for (const auto& [pattern, message] : invalid) {
-        try {
+    const std::vector<std::pair<std::string, std::string>> invalid = {{"%x", "invalid field name: x"},
+                                                                      {"%%level", "invalid field name: %level"},
+                                                                      {"a %-5", "invalid field name: -5"},
+                                                                      {"%Level", "invalid field name: Level"}};
+    for (const auto& [pattern, message] : invalid)
+    {
+        try
+        {
             layout.setPattern(pattern);
             ADD_FAILURE() << pattern;
-        } catch (const std::runtime_error& e) {
+        }
+        catch (const std::runtime_error& e)
+        {
             EXPECT_EQ(std::string(e.what()), message);
         }
     }
@@ -151,8 +155,7 @@ TEST(LoggerConfiguration, ResultCodesOfMalformedConfigurations)
         {wrap("<appender " + console + "/>"), LogConfigResult::MISSING_NAME},
         {wrap("<appender name=\"dup\" " + console + "/><appender name=\"dup\" " + console + "/>"),
          LogConfigResult::NAME_NOT_UNIQUE},
-        {wrap("<appender name=\"np\" type=\"ostrum.ConsoleLogAppender\"/>"),
-         LogConfigResult::MISSING_PATTERN},
+        {wrap("<appender name=\"np\" type=\"ostrum.ConsoleLogAppender\"/>"), LogConfigResult::MISSING_PATTERN},
         {wrap("<appender name=\"nt\" pattern=\"%message\"/>"), LogConfigResult::MISSING_TYPE},
         {wrap("<appender name=\"bt\" type=\"ostrum.consolelogappender\" pattern=\"x\"/>"),
          LogConfigResult::UNKNOWN_TYPE},
@@ -170,19 +173,17 @@ TEST(LoggerConfiguration, ResultCodesOfMalformedConfigurations)
         {wrap("<logger name=\"cfg.bl\" level=\"DEBUG\"/>"), LogConfigResult::INVALID_LEVEL},
         {wrap("<logger name=\"cfg.ur\" level=\"info\"><appender-ref name=\"nowhere\"/></logger>"),
          LogConfigResult::UNDEFINED_APPENDER},
-        {wrap("<logger name=\"cfg.rn\" level=\"info\"><appender-ref/></logger>"),
-         LogConfigResult::MISSING_NAME},
-        {wrap("<logger name=\"root\" level=\"off\"/><logger name=\"root\" level=\"off\"/>"),
-         LogConfigResult::NO_ERROR},
+        {wrap("<logger name=\"cfg.rn\" level=\"info\"><appender-ref/></logger>"), LogConfigResult::MISSING_NAME},
+        {wrap("<logger name=\"root\" level=\"off\"/><logger name=\"root\" level=\"off\"/>"), LogConfigResult::NO_ERROR},
     };
-    for (const auto& [document, code] : cases) {
+    for (const auto& [document, code] : cases)
+    {
         EXPECT_EQ(configureText(document), code) << document;
     }
     EXPECT_THROW(configureText(wrap("<appender name=\"bf\" type=\"ostrum.ConsoleLogAppender\" "
                                     "pattern=\"%bogus\"/>")),
                  std::runtime_error);
-    EXPECT_EQ(LoggerConfiguration::configureFromFile("/no/such/file.xml"),
-              LogConfigResult::FILE_NOT_FOUND);
+    EXPECT_EQ(LoggerConfiguration::configureFromFile("/no/such/file.xml"), LogConfigResult::FILE_NOT_FOUND);
 }
 
 TEST(LoggerConfiguration, SettingsBeforeAFailureStay)

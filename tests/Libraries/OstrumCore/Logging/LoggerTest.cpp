@@ -20,12 +20,14 @@ using ostrum::utils::logging::LogEvent;
 using ostrum::utils::logging::Logger;
 using ostrum::utils::logging::LogLevel;
 
-class RecordingAppender : public LogAppender {
+class RecordingAppender : public LogAppender
+{
 public:
     explicit RecordingAppender(std::atomic<int>* destroyed = nullptr) : m_destroyed(destroyed) {}
     ~RecordingAppender() override
     {
-        if (m_destroyed != nullptr) {
+        if (m_destroyed != nullptr)
+        {
             ++*m_destroyed;
         }
     }
@@ -43,7 +45,8 @@ private:
 };
 
 // Keeps the root's level and appenders as a test found them.
-class LoggerTest : public testing::Test {
+class LoggerTest : public testing::Test
+{
 protected:
     void SetUp() override { m_rootLevel = Logger::getRootLogger()->getLevel(); }
     void TearDown() override
@@ -165,9 +168,11 @@ TEST_F(LoggerTest, ConcurrentLoggingCreationAndRemovalAreSafe)
     Logger* target = Logger::getLogger("conc");
     target->setLevel(LogLevel::ALL);
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
+    for (int t = 0; t < 4; ++t)
+    {
         threads.emplace_back([t, target] {
-            for (int i = 0; i < 200; ++i) {
+            for (int i = 0; i < 200; ++i)
+            {
                 Logger::getLogger("conc.t" + std::to_string(t) + "." + std::to_string(i % 7))
                     ->log(LogLevel::INFO, "m", "f", i);
                 target->setLevel(i % 2 == 0 ? LogLevel::ALL : LogLevel::DEBUG);
@@ -175,12 +180,14 @@ TEST_F(LoggerTest, ConcurrentLoggingCreationAndRemovalAreSafe)
         });
     }
     threads.emplace_back([target, appender] {
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 200; ++i)
+        {
             target->addAppender(appender, false, "flip");
             target->removeAppender("flip");
         }
     });
-    for (std::thread& thread : threads) {
+    for (std::thread& thread : threads)
+    {
         thread.join();
     }
     EXPECT_FALSE(target->removeAppender("flip"));
@@ -191,7 +198,8 @@ TEST(LogLevel, NamesInRecordsAndConfiguration)
     const std::vector<std::pair<std::string, std::string>> names = {
         {"OFF", "off"},   {"FATAL", "fatal"}, {"ERROR", "error"}, {"WARN", "warn"},
         {"INFO", "info"}, {"DEBUG", "debug"}, {"ALL", "all"}};
-    for (std::int32_t level = 0; level < 7; ++level) {
+    for (std::int32_t level = 0; level < 7; ++level)
+    {
         EXPECT_EQ(LogLevel::getName(level), names[static_cast<std::size_t>(level)].first);
         std::int32_t parsed = -1;
         EXPECT_TRUE(LogLevel::fromConfigName(names[static_cast<std::size_t>(level)].second, parsed));

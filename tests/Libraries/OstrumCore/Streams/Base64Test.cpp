@@ -36,7 +36,8 @@ std::string decode(const std::string& text)
 {
     std::vector<unsigned char> buffer(text.size() + 1);
     int length = static_cast<int>(buffer.size());
-    if (!StringUtils::base64Decode(text, buffer.data(), &length)) {
+    if (!StringUtils::base64Decode(text, buffer.data(), &length))
+    {
         return "<false>";
     }
     return std::string(buffer.begin(), buffer.begin() + length);
@@ -45,9 +46,10 @@ std::string decode(const std::string& text)
 TEST(Base64, EncodesGroupsWithFillAndNoLineBreaks)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", ""}, {"a", "YQ=="}, {"ab", "YWI="}, {"abc", "YWJj"}, {"abcd", "YWJjZA=="},
-        {std::string("\0\xff\x10", 3), "AP8Q"}};
-    for (const auto& [plain, text] : cases) {
+        {"", ""},        {"a", "YQ=="},        {"ab", "YWI="},
+        {"abc", "YWJj"}, {"abcd", "YWJjZA=="}, {std::string("\0\xff\x10", 3), "AP8Q"}};
+    for (const auto& [plain, text] : cases)
+    {
         EXPECT_EQ(encode(plain), text) << plain;
     }
     const std::string longText = encode(std::string(300, 'z'));
@@ -60,18 +62,20 @@ TEST(Base64, EncodesGroupsWithFillAndNoLineBreaks)
 TEST(Base64, DecodesSkippingBlanksAndStoppingAtFill)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"YW Jj\n", "abc"}, {"YQ", "a"}, {"YQ==", "a"}, {"YWJj=garbage!", "abc"},
-        {"\tY W\fJ j", "abc"}, {"", ""}, {"YWI", "ab"}};
-    for (const auto& [text, plain] : cases) {
+        {"YW Jj\n", "abc"},    {"YQ", "a"}, {"YQ==", "a"}, {"YWJj=garbage!", "abc"},
+        {"\tY W\fJ j", "abc"}, {"", ""},    {"YWI", "ab"}};
+    for (const auto& [text, plain] : cases)
+    {
         EXPECT_EQ(decode(text), plain) << text;
     }
 }
 
 TEST(Base64, InvalidCharactersRaiseAndLeaveTheOutputAlone)
 {
-    const std::vector<std::string> hostile = {
-        "YWJj\r\n", "YW*j", std::string("YW\0j", 4), "YW\x80j", "YW\xffj", "\xc3\xa9", "-_"};
-    for (const std::string& text : hostile) {
+    const std::vector<std::string> hostile = {"YWJj\r\n", "YW*j", std::string("YW\0j", 4), "YW\x80j", "YW\xffj",
+                                              "\xc3\xa9", "-_"};
+    for (const std::string& text : hostile)
+    {
         unsigned char buffer[8] = {7, 7, 7, 7, 7, 7, 7, 7};
         int length = 8;
         EXPECT_THROW(StringUtils::base64Decode(text, buffer, &length), IOException) << text;
@@ -103,14 +107,15 @@ TEST(Base64, DecodeReportsTheSizeNeeded)
 TEST(Base64, AgreesWithOpenSslOnRandomData)
 {
     std::mt19937 random(20261207);
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 200; ++round)
+    {
         std::string data(random() % 300, '\0');
-        for (char& c : data) {
+        for (char& c : data)
+        {
             c = static_cast<char>(random());
         }
         std::vector<unsigned char> reference(4 * ((data.size() + 2) / 3) + 1);
-        const int written = EVP_EncodeBlock(reference.data(), bytes(data),
-                                            static_cast<int>(data.size()));
+        const int written = EVP_EncodeBlock(reference.data(), bytes(data), static_cast<int>(data.size()));
         const std::string expected(reference.begin(), reference.begin() + written);
         ASSERT_EQ(encode(data), expected);
         ASSERT_EQ(decode(expected), data);
@@ -142,7 +147,8 @@ TEST(Base64, StreamsFillFromTheOffsetAndForwardPositioning)
 }
 
 // An output stream that refuses every byte with a negative result.
-class RefusingStream : public ostrum::io::OutputStream {
+class RefusingStream : public ostrum::io::OutputStream
+{
 public:
     using OutputStream::write;
     int write(unsigned char) override { return -5; }

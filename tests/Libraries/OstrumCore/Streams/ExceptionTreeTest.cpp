@@ -13,7 +13,8 @@
 
 namespace {
 
-struct Thrower {
+struct Thrower
+{
     const char* name;
     std::function<void()> raise;
     bool isIO;
@@ -30,12 +31,16 @@ const Thrower kThrowers[] = {
 
 TEST(ExceptionTree, RootHandlerReceivesEveryClassWithItsMessage)
 {
-    for (const Thrower& t : kThrowers) {
+    for (const Thrower& t : kThrowers)
+    {
         SCOPED_TRACE(t.name);
-        try {
+        try
+        {
             t.raise();
             ADD_FAILURE() << "nothing thrown";
-        } catch (const ostrum::Exception& e) {
+        }
+        catch (const ostrum::Exception& e)
+        {
             EXPECT_EQ(e.getMessage(), "bad");
         }
     }
@@ -43,14 +48,20 @@ TEST(ExceptionTree, RootHandlerReceivesEveryClassWithItsMessage)
 
 TEST(ExceptionTree, IOHandlerReceivesOnlyTheIOBranch)
 {
-    for (const Thrower& t : kThrowers) {
+    for (const Thrower& t : kThrowers)
+    {
         SCOPED_TRACE(t.name);
         bool caughtAsIO = false;
-        try {
+        try
+        {
             t.raise();
-        } catch (const ostrum::io::IOException&) {
+        }
+        catch (const ostrum::io::IOException&)
+        {
             caughtAsIO = true;
-        } catch (const ostrum::Exception&) {
+        }
+        catch (const ostrum::Exception&)
+        {
         }
         EXPECT_EQ(caughtAsIO, t.isIO);
     }
@@ -60,9 +71,12 @@ TEST(ExceptionTree, LeavesAreNotCaughtAsSiblings)
 {
     EXPECT_THROW(
         {
-            try {
+            try
+            {
                 throw ostrum::io::FileOpenException();
-            } catch (const ostrum::io::FileNotFoundException&) {
+            }
+            catch (const ostrum::io::FileNotFoundException&)
+            {
                 ADD_FAILURE() << "caught as a sibling";
             }
         },

@@ -26,13 +26,16 @@ const unsigned char* bytes(const std::string& text)
 
 std::string contents(MemoryOutputStream& out)
 {
-    return std::string(reinterpret_cast<const char*>(out.getBuffer(false)),
-                       static_cast<std::size_t>(out.getSize()));
+    return std::string(reinterpret_cast<const char*>(out.getBuffer(false)), static_cast<std::size_t>(out.getSize()));
 }
 
 // A stream that offers nothing of its own, to reach the defaults of the bases.
-class BareInput : public ostrum::io::InputStream {};
-class BareOutput : public ostrum::io::OutputStream {};
+class BareInput : public ostrum::io::InputStream
+{
+};
+class BareOutput : public ostrum::io::OutputStream
+{
+};
 
 TEST(StreamBases, EveryDefaultRaisesIOExceptionWithEmptyMessage)
 {
@@ -56,12 +59,16 @@ TEST(StreamBases, EveryDefaultRaisesIOExceptionWithEmptyMessage)
         {"flush", [&] { out.flush(); }},
     };
     EXPECT_FALSE(in.isSeekable());
-    for (const auto& [name, call] : calls) {
+    for (const auto& [name, call] : calls)
+    {
         SCOPED_TRACE(name);
-        try {
+        try
+        {
             call();
             ADD_FAILURE() << "no exception";
-        } catch (const IOException& e) {
+        }
+        catch (const IOException& e)
+        {
             EXPECT_EQ(e.getMessage(), "");
         }
     }
@@ -70,7 +77,8 @@ TEST(StreamBases, EveryDefaultRaisesIOExceptionWithEmptyMessage)
 TEST(MemoryOutputStream, GrowsToMultiplesOfTheStep)
 {
     MemoryOutputStream single;
-    for (int i = 0; i < 65; ++i) {
+    for (int i = 0; i < 65; ++i)
+    {
         single.write(static_cast<unsigned char>(i));
     }
     EXPECT_EQ(single.getCapacity(), 128);
@@ -116,7 +124,8 @@ TEST(MemoryOutputStream, SeekOutsideTheDataIsRefused)
     MemoryOutputStream out;
     out.write(bytes("abcd"), 4);
     const std::vector<std::pair<int, int>> bad = {{0, 5}, {0, -1}, {1, 1}, {2, 1}, {2, -5}};
-    for (const auto& [origin, offset] : bad) {
+    for (const auto& [origin, offset] : bad)
+    {
         SCOPED_TRACE(std::to_string(origin) + "/" + std::to_string(offset));
         EXPECT_THROW(out.seek(origin, offset), IOException);
         EXPECT_EQ(out.getPosition(), 4);
@@ -128,7 +137,8 @@ TEST(MemoryOutputStream, SeekOutsideTheDataIsRefused)
 TEST(MemoryOutputStream, FixedSizeStopsAtCapacityKeepingWhatWasWritten)
 {
     MemoryOutputStream out(8);
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 8; ++i)
+    {
         out.write(static_cast<unsigned char>('0' + i));
     }
     EXPECT_THROW(out.write(static_cast<unsigned char>('8')), EndOfStreamException);

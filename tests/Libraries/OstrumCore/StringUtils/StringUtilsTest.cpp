@@ -19,7 +19,8 @@ namespace {
 using ostrum::utils::StringUtils;
 using namespace ostrum::utils::logging;
 
-class MessageRecorder : public LogAppender {
+class MessageRecorder : public LogAppender
+{
 public:
     std::int32_t configure(const ostrum::xml::XmlTreeNode&) override { return 0; }
     void append(const LogEvent& event) override { messages.push_back(event.message); }
@@ -27,7 +28,8 @@ public:
 };
 
 // Captures what the string utilities log at ERROR.
-class StringUtilsLog : public testing::Test {
+class StringUtilsLog : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -49,8 +51,16 @@ TEST_F(StringUtilsLog, HexDecodeTakesExactlyTwoDigitsPerByte)
     EXPECT_EQ(out[1], 0x1B);
     EXPECT_TRUE(StringUtils::hexDecode("", nullptr, 0));
 
-    const std::vector<std::string> invalid = {"0G", " 1", "-1", "+1", "1 ", "x1", "\xff" "1"};
-    for (const std::string& text : invalid) {
+    const std::vector<std::string> invalid = {"0G",
+                                              " 1",
+                                              "-1",
+                                              "+1",
+                                              "1 ",
+                                              "x1",
+                                              "\xff"
+                                              "1"};
+    for (const std::string& text : invalid)
+    {
         messages().clear();
         unsigned char byte = 0x55;
         EXPECT_FALSE(StringUtils::hexDecode(text, &byte, 1)) << text;
@@ -58,7 +68,8 @@ TEST_F(StringUtilsLog, HexDecodeTakesExactlyTwoDigitsPerByte)
         EXPECT_EQ(messages()[0], "hex string contains invalid chars");
     }
     const std::vector<std::pair<std::string, int>> badLengths = {{"0A1", 2}, {"0A", 2}, {"0A", -1}};
-    for (const auto& [text, length] : badLengths) {
+    for (const auto& [text, length] : badLengths)
+    {
         messages().clear();
         unsigned char buffer[4];
         EXPECT_FALSE(StringUtils::hexDecode(text, buffer, length)) << text;
@@ -88,7 +99,8 @@ TEST_F(StringUtilsLog, FieldValueListsParseAndFail)
         {"a", "missing equals sign in field-value pair"},
         {"=1", "empty field in field-value pair"},
         {"a=1;b", "missing equals sign in field-value pair"}};
-    for (const auto& [text, message] : failures) {
+    for (const auto& [text, message] : failures)
+    {
         messages().clear();
         list.clear();
         EXPECT_FALSE(StringUtils::parseFieldValues(text, &list)) << text;
@@ -120,12 +132,14 @@ TEST(StringUtils, UrlEncodingAndDecoding)
 
     const std::vector<std::pair<std::string, std::string>> good = {
         {"%41", "A"}, {"a+b", "a+b"}, {"%2f%2F", "//"}, {"", ""}};
-    for (const auto& [text, decoded] : good) {
+    for (const auto& [text, decoded] : good)
+    {
         EXPECT_TRUE(StringUtils::urlDecode(text, out)) << text;
         EXPECT_EQ(out, decoded);
     }
     out = "unchanged";
-    for (const std::string text : {"50%", "%4", "%G1", "% 1", "%-1"}) {
+    for (const std::string text : {"50%", "%4", "%G1", "% 1", "%-1"})
+    {
         EXPECT_FALSE(StringUtils::urlDecode(text, out)) << text;
         EXPECT_EQ(out, "unchanged");
     }
@@ -161,11 +175,16 @@ TEST(StringUtils, FormattingHasNoFixedLimit)
     EXPECT_EQ(StringUtils::format("<%s>", big.c_str()).size(), 5002u);
     EXPECT_EQ(StringUtils::format(nullptr), "");
 
-    const std::vector<std::tuple<std::uint64_t, bool, std::string>> sizes = {
-        {1536, true, "1.50 kB"}, {1536, false, "1 kB"}, {3u << 20, false, "3 MB"},
-        {100, true, "0.10 kB"}, {100, false, "0 kB"}, {(1ull << 40) * 5, false, "5 TB"},
-        {(1ull << 50) * 2048, false, "2048 PB"}, {UINT64_MAX, false, "16383 PB"}};
-    for (const auto& [value, decimals, text] : sizes) {
+    const std::vector<std::tuple<std::uint64_t, bool, std::string>> sizes = {{1536, true, "1.50 kB"},
+                                                                             {1536, false, "1 kB"},
+                                                                             {3u << 20, false, "3 MB"},
+                                                                             {100, true, "0.10 kB"},
+                                                                             {100, false, "0 kB"},
+                                                                             {(1ull << 40) * 5, false, "5 TB"},
+                                                                             {(1ull << 50) * 2048, false, "2048 PB"},
+                                                                             {UINT64_MAX, false, "16383 PB"}};
+    for (const auto& [value, decimals, text] : sizes)
+    {
         EXPECT_EQ(StringUtils::formatByteSize(value, decimals), text) << value;
     }
 }
@@ -207,7 +226,8 @@ TEST(StringUtils, Utf8AndUtf16Conversions)
     EXPECT_EQ(StringUtils::utf8ToWide("\xff", -1), u"\uFFFD");
     EXPECT_EQ(StringUtils::wideToUtf8(u"h\u00e9\U0001F600", -1), "h\xc3\xa9\xf0\x9f\x98\x80");
     const char16_t lone[] = {0xD800, u'a', 0};
-    EXPECT_EQ(StringUtils::wideToUtf8(lone, -1), "\xef\xbf\xbd" "a");
+    EXPECT_EQ(StringUtils::wideToUtf8(lone, -1), "\xef\xbf\xbd"
+                                                 "a");
     EXPECT_EQ(StringUtils::wideToUtf8(nullptr, -1), "");
 }
 
@@ -215,12 +235,9 @@ TEST(StringUtils, DottedPartsOrderRolledFileNames)
 {
     EXPECT_TRUE(StringUtils::lessByDottedParts("log.2.txt", "log.10.txt"));
     EXPECT_FALSE(StringUtils::lessByDottedParts("log.10.txt", "log.2.txt"));
-    EXPECT_TRUE(StringUtils::lessByDottedParts("app20240301T14.00.00Z.log",
-                                               "app20240301T14.00.00Z.0.log"));
-    EXPECT_TRUE(StringUtils::lessByDottedParts("app20240301T14.00.00Z.9.log",
-                                               "app20240301T14.00.00Z.10.log"));
-    EXPECT_TRUE(StringUtils::lessByDottedParts("app20240301T14.00.00Z.10.log",
-                                               "app20240301T15.00.00Z.log"));
+    EXPECT_TRUE(StringUtils::lessByDottedParts("app20240301T14.00.00Z.log", "app20240301T14.00.00Z.0.log"));
+    EXPECT_TRUE(StringUtils::lessByDottedParts("app20240301T14.00.00Z.9.log", "app20240301T14.00.00Z.10.log"));
+    EXPECT_TRUE(StringUtils::lessByDottedParts("app20240301T14.00.00Z.10.log", "app20240301T15.00.00Z.log"));
     EXPECT_FALSE(StringUtils::lessByDottedParts("nodots", "nodots"));
     EXPECT_NE(StringUtils::lessByDottedParts("a", "b"), StringUtils::lessByDottedParts("b", "a"));
     EXPECT_TRUE(StringUtils::lessByDottedParts("x.99999999999999999999.l", "x.100000000000000000000.l"));
@@ -231,28 +248,34 @@ TEST(StringUtils, DottedPartsIsAStrictWeakOrder)
     const std::vector<std::string> pieces = {"1", "2", "10", "01", "1a", "a", "", "Z", "b9"};
     std::mt19937 random(7);
     std::vector<std::string> names;
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < 60; ++i)
+    {
         std::string name = "f";
         const int parts = static_cast<int>(random() % 4);
-        for (int p = 0; p < parts; ++p) {
+        for (int p = 0; p < parts; ++p)
+        {
             name += "." + pieces[random() % pieces.size()];
         }
-        if (random() % 3 != 0) {
+        if (random() % 3 != 0)
+        {
             name += ".log";
         }
         names.push_back(name);
     }
-    const auto less = [](const std::string& a, const std::string& b) {
-        return StringUtils::lessByDottedParts(a, b);
-    };
-    for (const std::string& a : names) {
+    const auto less = [](const std::string& a, const std::string& b) { return StringUtils::lessByDottedParts(a, b); };
+    for (const std::string& a : names)
+    {
         EXPECT_FALSE(less(a, a)) << a;
-        for (const std::string& b : names) {
-            if (less(a, b)) {
+        for (const std::string& b : names)
+        {
+            if (less(a, b))
+            {
                 EXPECT_FALSE(less(b, a)) << a << " " << b;
             }
-            for (const std::string& c : names) {
-                if (less(a, b) && less(b, c)) {
+            for (const std::string& c : names)
+            {
+                if (less(a, b) && less(b, c))
+                {
                     ASSERT_TRUE(less(a, c)) << a << " " << b << " " << c;
                 }
             }
@@ -267,13 +290,12 @@ TEST(StringUtils, HexDumpLines)
     ostrum::io::MemoryOutputStream memory;
     ostrum::io::DataOutputStream sink(&memory, 0);
     std::string data = "0123456789abcdef%\x01\xff";
-    StringUtils::hexDump(&sink, reinterpret_cast<const unsigned char*>(data.data()),
-                         static_cast<int>(data.size()), 2, 4);
+    StringUtils::hexDump(&sink, reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()), 2,
+                         4);
     const std::string written(reinterpret_cast<char*>(memory.getBuffer(false)),
                               static_cast<std::size_t>(memory.getSize()));
-    EXPECT_EQ(written,
-              "  0000 : 30 31 32 33 34 35 36 37 38 39 61 62 63 64 65 66 : 0123456789abcdef\r\n"
-              "  0010 : 25 01 FF -- -- -- -- -- -- -- -- -- -- -- -- -- : %..\r\n");
+    EXPECT_EQ(written, "  0000 : 30 31 32 33 34 35 36 37 38 39 61 62 63 64 65 66 : 0123456789abcdef\r\n"
+                       "  0010 : 25 01 FF -- -- -- -- -- -- -- -- -- -- -- -- -- : %..\r\n");
 
     memory.clear();
     const std::string wide(300, 'x');
@@ -284,16 +306,20 @@ TEST(StringUtils, HexDumpLines)
 
     testing::internal::CaptureStdout();
     StringUtils::hexDump(nullptr, reinterpret_cast<const unsigned char*>("%d"), 2, 0, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "0 : 25 64 -- -- -- -- -- -- -- -- -- -- -- -- -- -- : %d\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "0 : 25 64 -- -- -- -- -- -- -- -- -- -- -- -- -- -- : %d\n");
 }
 
 TEST(StringUtils, PasswordStrengthScores)
 {
-    const std::vector<std::pair<std::string, int>> cases = {
-        {"", 0}, {"abcdefgh", 18}, {"12345678", 28}, {"Abcdefgh1!", 76},
-        {"Abcdefghijklmno1!", 100}, {"aaaaaaaaaaaaaaaaaaaa", 50}, {"a", 11}};
-    for (const auto& [text, score] : cases) {
+    const std::vector<std::pair<std::string, int>> cases = {{"", 0},
+                                                            {"abcdefgh", 18},
+                                                            {"12345678", 28},
+                                                            {"Abcdefgh1!", 76},
+                                                            {"Abcdefghijklmno1!", 100},
+                                                            {"aaaaaaaaaaaaaaaaaaaa", 50},
+                                                            {"a", 11}};
+    for (const auto& [text, score] : cases)
+    {
         EXPECT_EQ(StringUtils::passwordStrength(text), score) << text;
     }
 }

@@ -50,7 +50,8 @@ TEST(ThreadSignal, WaitAnyGivesThePositionOfTheFiredSignal)
     ThreadEvent self(true, true);
     std::vector<std::unique_ptr<ThreadEvent>> events;
     ThreadSignalList list;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         events.push_back(std::make_unique<ThreadEvent>(true, true));
         list.add(events.back().get());
     }
@@ -70,7 +71,8 @@ TEST(ThreadSignal, WaitAnyRefusesMoreSignalsThanThePlatformLimit)
     ThreadEvent self(true, false);
     std::vector<std::unique_ptr<ThreadEvent>> events;
     ThreadSignalList list;
-    for (int i = 0; i < ostrum::ThreadSignal::kMaxWaitSignals; ++i) {
+    for (int i = 0; i < ostrum::ThreadSignal::kMaxWaitSignals; ++i)
+    {
         events.push_back(std::make_unique<ThreadEvent>(true, true));
         list.add(events.back().get());
     }
@@ -93,7 +95,8 @@ TEST(ThreadSignalList, KeepsOrderAndAppendsWholeLists)
     EXPECT_EQ(second.getSignal(2), &a);
 }
 
-struct CountingWork : ostrum::Runnable {
+struct CountingWork : ostrum::Runnable
+{
     std::atomic<int> runs{0};
     void run() override { ++runs; }
 };
@@ -134,13 +137,15 @@ TEST(Thread, SuspendBeforeStartHoldsTheWork)
 }
 
 // Loops until told to stop through the onStop hook.
-class LoopingThread : public Thread {
+class LoopingThread : public Thread
+{
 public:
     ~LoopingThread() override { stop(); }
     void run() override
     {
         started.set();
-        while (!quit) {
+        while (!quit)
+        {
             Thread::sleep(1);
         }
         finished = true;
@@ -162,7 +167,8 @@ TEST(Thread, StopReturnsAfterTheThreadEnded)
     EXPECT_TRUE(thread.join(0));
 }
 
-class SelfStoppingThread : public Thread {
+class SelfStoppingThread : public Thread
+{
 public:
     void run() override
     {
@@ -183,7 +189,8 @@ TEST(Thread, StopFromInsideRunEndsTheThread)
 TEST(Thread, DestroyingAStartedThreadWaitsForItsEnd)
 {
     std::atomic<bool> done{false};
-    struct SlowWork : ostrum::Runnable {
+    struct SlowWork : ostrum::Runnable
+    {
         std::atomic<bool>* done;
         void run() override
         {
@@ -203,12 +210,14 @@ TEST(CriticalSection, IsRecursiveAndExcludesOtherThreads)
 {
     ostrum::CriticalSection section;
     int counter = 0;
-    struct Adder : ostrum::Runnable {
+    struct Adder : ostrum::Runnable
+    {
         ostrum::CriticalSection* section;
         int* counter;
         void run() override
         {
-            for (int i = 0; i < 10000; ++i) {
+            for (int i = 0; i < 10000; ++i)
+            {
                 ostrum::CriticalSectionLock outer(section);
                 ostrum::CriticalSectionLock inner(section);
                 ++*counter;
@@ -232,7 +241,8 @@ TEST(Clock, FollowsTheWallClockAndNeverGoesBack)
     EXPECT_LE(first, wall + 2000);
     EXPECT_GE(first + 2000, wall);
     std::uint64_t last = first;
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < 1000; ++i)
+    {
         const std::uint64_t now = ostrum::Clock::currentTimeMillis();
         ASSERT_GE(now, last);
         last = now;
@@ -258,9 +268,12 @@ TEST(Clock, CalendarConversions)
     std::tm local{};
     ASSERT_TRUE(ostrum::Clock::toLocalCalendar(1709301600123LL, local));
     EXPECT_EQ(local.tm_hour, 9);
-    if (saved) {
+    if (saved)
+    {
         setenv("TZ", restore.c_str(), 1);
-    } else {
+    }
+    else
+    {
         unsetenv("TZ");
     }
     tzset();

@@ -14,8 +14,7 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 class AccessGroups : public access_test::AccessRecordsTest
 {
 protected:
@@ -33,8 +32,8 @@ protected:
             const std::unique_ptr<CWmipObjectPath> path(
                 CWmipObjectPath::CreateFromPath((L"Bnt_AccessGroup.ID=" + std::to_wstring(group)).c_str()));
             // Any object with a BadgeKey property carries the input.
-            ComPtr<IWbemClassObject> input = NewInstance(
-                L"Bnt_AccessLevelAssignment", {{L"BadgeKey", _variant_t(static_cast<LONG>(badge))}});
+            ComPtr<IWbemClassObject> input =
+                NewInstance(L"Bnt_AccessLevelAssignment", {{L"BadgeKey", _variant_t(static_cast<LONG>(badge))}});
             try
             {
                 result = mapper->ExecuteMethod(path.get(), method, 0, nullptr, input.Get(), nullptr);
@@ -51,8 +50,8 @@ protected:
     static long NewGroup(const std::vector<std::pair<long, bool>>& levels)
     {
         const long id = std::stol(Scalar("SELECT COALESCE(MAX(ACCESSGPID), 0) + 1 FROM ACCESSGRP"));
-        ExecSql("INSERT INTO ACCESSGRP (ACCESSGPID, DESCRIPT, SEGMENTID) VALUES (" + std::to_string(id) +
-                ", 'Group " + std::to_string(id) + "', 3);");
+        ExecSql("INSERT INTO ACCESSGRP (ACCESSGPID, DESCRIPT, SEGMENTID) VALUES (" + std::to_string(id) + ", 'Group " +
+                std::to_string(id) + "', 3);");
         for (const auto& [level, temporary] : levels)
             ExecSql("INSERT INTO ACCGPLINK (ACCESSGPID, ACCESSLVID, DEACTIVATE) VALUES (" + std::to_string(id) + ", " +
                     std::to_string(level) + ", " + (temporary ? "'2030-01-01 00:00:00'" : "NULL") + ");");
@@ -61,10 +60,11 @@ protected:
     static std::string Held(long badge)
     {
         return Scalar("SELECT COALESCE(GROUP_CONCAT(ACCLVLID, ','), '') FROM (SELECT ACCLVLID FROM BADGELINK "
-                      "WHERE BADGEKEY = " + std::to_string(badge) + " ORDER BY ACCLVLID)");
+                      "WHERE BADGEKEY = " +
+                      std::to_string(badge) + " ORDER BY ACCLVLID)");
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(AccessGroups, OnlyKeptLevelsUseUpTheBadgesLimits)
 {

@@ -15,8 +15,7 @@ using namespace e2e;
 using access_test::AccessCallers;
 using access_test::Notice;
 
-namespace
-{
+namespace {
 class AccessLevels : public access_test::AccessRecordsTest
 {
 protected:
@@ -28,8 +27,8 @@ protected:
     Reply AddLevel(const wchar_t* name, long segment)
     {
         return Put(Form::Sync,
-                   Make(L"Bnt_AccessLevel", {{L"Name", _variant_t(name)},
-                                             {L"SegmentID", _variant_t(static_cast<LONG>(segment))}})
+                   Make(L"Bnt_AccessLevel",
+                        {{L"Name", _variant_t(name)}, {L"SegmentID", _variant_t(static_cast<LONG>(segment))}})
                        .Get(),
                    WBEM_FLAG_CREATE_ONLY);
     }
@@ -49,7 +48,7 @@ protected:
         return Scalar("SELECT COUNT(*) FROM " + table + " WHERE " + where);
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(AccessLevels, DeletingALevelNotifiesItsActiveBadgesAndLeavesNoLink)
 {
@@ -60,8 +59,11 @@ TEST_F(AccessLevels, DeletingALevelNotifiesItsActiveBadgesAndLeavesNoLink)
         ExecSql("INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (" + std::to_string(badge) + ", " + id + ");");
     ExecSql("INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (" + id + ", 20, 0, 1), (" + id +
             ", 1, 0, 1);"
-            "INSERT INTO ACCGPLINK (ACCESSGPID, ACCESSLVID) VALUES (1, " + id + ");"
-            "INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, HAS_AAM_VIEWONLY_ACCESS) VALUES (1, " + id +
+            "INSERT INTO ACCGPLINK (ACCESSGPID, ACCESSLVID) VALUES (1, " +
+            id +
+            ");"
+            "INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, HAS_AAM_VIEWONLY_ACCESS) VALUES (1, " +
+            id +
             ", 0);"
             "UPDATE ACCESSPANE SET DOWNLOAD_REQUIRED = 0; UPDATE READER SET REQUIRE_DOWNLOAD = 0;");
 
@@ -92,10 +94,13 @@ TEST_F(AccessLevels, AFailingLinkDeleteFailsTheLevelDeleteAndKeepsEverything)
 {
     const long level = NewLevel("Kept level", 1);
     const std::string id = std::to_string(level);
-    ExecSql("INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (" + id + ", 1, 0, 1);"
-            "INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (1, " + id + ");"
-            "CREATE TRIGGER FAIL_LINK_DELETE BEFORE DELETE ON ACCLVLINK WHEN OLD.ACCESSLVID = " + id +
-            " BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    ExecSql("INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (" + id +
+            ", 1, 0, 1);"
+            "INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (1, " +
+            id +
+            ");"
+            "CREATE TRIGGER FAIL_LINK_DELETE BEFORE DELETE ON ACCLVLINK WHEN OLD.ACCESSLVID = " +
+            id + " BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     const Reply refused = Delete(Form::Sync, L"Bnt_AccessLevel.ID=" + std::to_wstring(level));
     ExecSql("DROP TRIGGER FAIL_LINK_DELETE;");
     EXPECT_TRUE(FAILED(refused.result)) << Hex(refused.result);
@@ -134,8 +139,7 @@ TEST_F(AccessLevels, AnAssignmentWithAMalformedOrReversedDateIsRefused)
     EXPECT_EQ(reversed.result, WBEM_E_FAILED);
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "0") << "nothing written";
 
-    ASSERT_EQ(Assign(level, badge, L"20250101000000.000000+000", L"20250101000001.000000+000").result,
-              WBEM_S_NO_ERROR);
+    ASSERT_EQ(Assign(level, badge, L"20250101000000.000000+000", L"20250101000001.000000+000").result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge) + " AND DEACTIVATE IS NOT NULL"), "1");
     const std::vector<Notice> notices = CommNotices(1);
     ASSERT_FALSE(notices.empty());
@@ -180,16 +184,14 @@ TEST_F(AccessLevels, ConcurrentAssignmentsCannotBothTakeTheLastPlace)
     std::atomic<int> refused{0};
     std::vector<std::thread> threads;
     for (long level : {first, second, first, second})
-        threads.emplace_back(
-            [&, level]
-            {
-                const CallerIdentity::Scope caller(CallerIdentity(AccessCallers::kLevelClerk, SecurityImpersonation));
-                const Reply reply = Assign(level, badge);
-                if (reply.result == WBEM_S_NO_ERROR)
-                    ++written;
-                else if (reply.result == WBEM_E_FAILED)
-                    ++refused;
-            });
+        threads.emplace_back([&, level] {
+            const CallerIdentity::Scope caller(CallerIdentity(AccessCallers::kLevelClerk, SecurityImpersonation));
+            const Reply reply = Assign(level, badge);
+            if (reply.result == WBEM_S_NO_ERROR)
+                ++written;
+            else if (reply.result == WBEM_E_FAILED)
+                ++refused;
+        });
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(written.load(), 1);

@@ -8,10 +8,8 @@
 #include <cstring>
 #include <mutex>
 
-namespace access_test
-{
-namespace
-{
+namespace access_test {
+namespace {
 // Panel 20 is a lock panel (type 18) with one reader. Group 81 (system): provider, levels, users;
 // 82 (cardholder): assignments; 83: provider and level viewing only. Segment 3 has a unit of at
 // most 3 levels per badge, 1 standard and 2 temporary; segment 4 a unit that holds at most 2
@@ -44,7 +42,7 @@ INSERT INTO SEGMENT_UNIT (SEGMENTID, MAX_BADGE_NUMBER_LENGTH, MAX_ACCESS_LEVELS,
 )";
 
 constexpr auto kNoticeWait = std::chrono::seconds(10);
-} // namespace
+}  // namespace
 
 void AccessRecordsTest::SetUpTestSuite()
 {
@@ -99,8 +97,8 @@ std::vector<Notice> AccessRecordsTest::CommNotices(std::size_t count)
         notice.level = word(4 + 44);
         notice.value = word(4 + 92);
         notice.badgeKey = word(4 + 132);
-        notice.badgeId = static_cast<LONGLONG>(static_cast<ULONG>(word(4 + 72))) |
-                         (static_cast<LONGLONG>(word(4 + 76)) << 32);
+        notice.badgeId =
+            static_cast<LONGLONG>(static_cast<ULONG>(word(4 + 72))) | (static_cast<LONGLONG>(word(4 + 76)) << 32);
         notices.push_back(notice);
     }
     EXPECT_GE(notices.size(), count);
@@ -122,4 +120,4 @@ long AccessRecordsTest::NewBadge(long long badgeId, bool active)
             std::to_string(badgeId) + ", 0, 1, " + (active ? "1" : "2") + ", 1);");
     return key;
 }
-} // namespace access_test
+}  // namespace access_test

@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace access_test
-{
+namespace access_test {
 struct AccessCallers
 {
     // Every access level, assignment and user right; manages no level.
@@ -52,4 +51,4 @@ protected:
 
     std::optional<support::SimulatedInstallation> m_servers{std::in_place, std::vector<std::wstring>{L"localhost"}};
 };
-} // namespace access_test
+}  // namespace access_test

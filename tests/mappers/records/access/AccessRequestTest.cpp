@@ -11,8 +11,7 @@
 using namespace e2e;
 using access_test::AccessCallers;
 
-namespace
-{
+namespace {
 // The demo operator: manages levels 1 and 3 with full rights and level 2 view-only.
 constexpr wchar_t kOperator[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
 
@@ -24,7 +23,8 @@ protected:
     {
         const long id = std::stol(Scalar("SELECT COALESCE(MAX(ID), 0) + 1 FROM ACCESS_REQUEST"));
         ExecSql("INSERT INTO ACCESS_REQUEST (ID, TYPE, EMPID, ACCESSLVID, SUBMITTED_USERID, READERID, PANELID) "
-                "VALUES (" + std::to_string(id) + ", 1, 2, " + std::to_string(level) + ", 1, 0, 0);");
+                "VALUES (" +
+                std::to_string(id) + ", 1, 2, " + std::to_string(level) + ", 1, 0, 0);");
         return id;
     }
     Reply Stage(long request, const wchar_t* method)
@@ -44,7 +44,7 @@ struct TransitionCase
     HRESULT secondResult;
     const char* message;
 };
-} // namespace
+}  // namespace
 
 TEST_F(AccessRequests, StagesMoveOnlyFromSubmittedOrOnHold)
 {
@@ -105,16 +105,14 @@ TEST_F(AccessRequests, OfConcurrentApprovalsExactlyOneStamps)
     std::atomic<int> refused{0};
     std::vector<std::thread> threads;
     for (int i = 0; i < kThreads; ++i)
-        threads.emplace_back(
-            [&]
-            {
-                const CallerIdentity::Scope caller(CallerIdentity(kOperator, SecurityImpersonation));
-                const Reply reply = Stage(request, L"Approve");
-                if (reply.result == WBEM_S_NO_ERROR)
-                    ++approved;
-                else if (reply.result == WBEM_E_INVALID_OPERATION)
-                    ++refused;
-            });
+        threads.emplace_back([&] {
+            const CallerIdentity::Scope caller(CallerIdentity(kOperator, SecurityImpersonation));
+            const Reply reply = Stage(request, L"Approve");
+            if (reply.result == WBEM_S_NO_ERROR)
+                ++approved;
+            else if (reply.result == WBEM_E_INVALID_OPERATION)
+                ++refused;
+        });
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(approved.load(), 1);

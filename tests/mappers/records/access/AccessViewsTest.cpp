@@ -9,8 +9,7 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 class AccessViews : public access_test::AccessRecordsTest
 {
 protected:
@@ -29,7 +28,7 @@ struct ReadOnlyCase
 {
     const wchar_t* path;
 };
-} // namespace
+}  // namespace
 
 TEST_F(AccessViews, ReadOnlyClassesRefuseWritesAsNotSupported)
 {
@@ -56,9 +55,9 @@ TEST_F(AccessViews, ManagedLevelsAndReaderAssignmentsShowTheirOwnColumns)
     EXPECT_TRUE(managed.count("1") == 1 && managed.count("2") == 1);
     EXPECT_EQ(managed.count(std::to_string(unmanaged)), 0u);
     // A condition of the query joins the managed rule without widening it.
-    EXPECT_EQ(Column(L"SELECT ID FROM Bnt_AccessLevelManaged WHERE ID = 1 OR ID = " + std::to_wstring(unmanaged),
-                     L"ID"),
-              std::set<std::string>{"1"});
+    EXPECT_EQ(
+        Column(L"SELECT ID FROM Bnt_AccessLevelManaged WHERE ID = 1 OR ID = " + std::to_wstring(unmanaged), L"ID"),
+        std::set<std::string>{"1"});
 
     const Reply links =
         Query(Form::Sync, L"SELECT * FROM Bnt_AccessLevelReaderAssignment WHERE AccessLevelID = 2 AND ReaderID = 0");

@@ -8,8 +8,7 @@
 using namespace e2e;
 using access_test::AccessCallers;
 
-namespace
-{
+namespace {
 // The demo operator: manages levels 1 and 3 with full rights and level 2 view-only.
 constexpr wchar_t kOperator[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
 
@@ -49,7 +48,7 @@ protected:
         EXPECT_EQ(end.result, WBEM_S_NO_ERROR) << path << " " << Hex(end.result);
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(AssociationLinks, EveryLinkingRowIsAnInstanceWhoseEndsResolve)
 {

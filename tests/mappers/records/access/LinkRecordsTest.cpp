@@ -7,8 +7,7 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 class LinkRecords : public access_test::AccessRecordsTest
 {
 protected:
@@ -46,7 +45,7 @@ protected:
         return Scalar("SELECT COUNT(*) FROM " + table + " WHERE " + where);
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(LinkRecords, ARefusedPrecisionWriteIsAnErrorAndAnnouncesNothing)
 {
@@ -58,8 +57,8 @@ TEST_F(LinkRecords, ARefusedPrecisionWriteIsAnErrorAndAnnouncesNothing)
     const Reply refused = AssignPrecision(91, refusedBadge);
     ExecSql("DROP TRIGGER FAIL_PRECISION;");
     EXPECT_EQ(refused.result, WBEM_E_FAILED);
-    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
-                         "Unable to assign access levels to the specified badgeKey."));
+    EXPECT_TRUE(
+        EndsWith(Description(refused.statusObject.Get()), "Unable to assign access levels to the specified badgeKey."));
     EXPECT_EQ(Count("BDGPRECLINK", "BADGEKEY = " + std::to_string(refusedBadge)), "0");
 
     ASSERT_EQ(AssignPrecision(91, acceptedBadge).result, WBEM_S_NO_ERROR);
@@ -108,8 +107,8 @@ TEST_F(LinkRecords, ZoneLinksNeedTheirParentAndExistOnce)
     const Reply orphan = AddZoneLink(7, 2, 0, 1, false);
     EXPECT_EQ(orphan.result, WBEM_E_INVALID_PARAMETER);
     const Reply noParent = AddZoneLink(7, 21, 3, 0, false);
-    EXPECT_TRUE(EndsWith(Description(noParent.statusObject.Get()),
-                         "This device is already included in this monitoring zone."))
+    EXPECT_TRUE(
+        EndsWith(Description(noParent.statusObject.Get()), "This device is already included in this monitoring zone."))
         << Description(noParent.statusObject.Get());
     const Reply segment = AddZoneLink(1, 2, 0, 0, false);
     EXPECT_TRUE(EndsWith(Description(segment.statusObject.Get()),

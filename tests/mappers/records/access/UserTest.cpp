@@ -9,8 +9,7 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 class SystemUsers : public access_test::AccessRecordsTest
 {
 protected:
@@ -33,7 +32,7 @@ protected:
         return user.Login(source.c_str(), logonId, password, false, false, CAcsUser::kInternalDirectoryID, 0, false);
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(SystemUsers, ANewUserLogsInAndItsPasswordIsStoredHashed)
 {

@@ -34,17 +34,9 @@ TEST(BadgeFIPS201, OnlyEvenRunsOfHexDigitsAreByteLiterals)
         const wchar_t* literal;
         const wchar_t* digits;
     } cases[] = {
-        {L"\"0AFF\"", L"0AFF"},
-        {L"'ab'", L"ab"},
-        {L"0aff", L"0aff"},
-        {L"12", L"12"},
-        {L"\"0AF\"", nullptr},
-        {L"\"\"", nullptr},
-        {L"", nullptr},
-        {L"\"0A' OR 1=1 --\"", nullptr},
-        {L"\"0x0A\"", nullptr},
-        {L"\"GG\"", nullptr},
-        {L"\"0A\"'", nullptr},
+        {L"\"0AFF\"", L"0AFF"}, {L"'ab'", L"ab"},     {L"0aff", L"0aff"},    {L"12", L"12"},
+        {L"\"0AF\"", nullptr},  {L"\"\"", nullptr},   {L"", nullptr},        {L"\"0A' OR 1=1 --\"", nullptr},
+        {L"\"0x0A\"", nullptr}, {L"\"GG\"", nullptr}, {L"\"0A\"'", nullptr},
     };
     for (const auto& test : cases)
     {

@@ -19,8 +19,7 @@
 using namespace e2e;
 using records_test::RecordsCallers;
 
-namespace
-{
+namespace {
 // The records administrator may also work on badges and badge statuses and assign any access
 // level (granted before the program's first login: a logged-in user keeps its rights).
 constexpr const char* kBadgeRights = R"(
@@ -171,7 +170,7 @@ struct Refusal
     const char* message;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(BadgeWrites, AddBadgeMakesTheBadgeAndTellsThePanels)
 {
@@ -256,19 +255,47 @@ TEST_F(BadgeWrites, RefusedWritesNameTheirRuleAndWriteNothing)
         HRESULT code;
     };
     const Case cases[] = {
-        {{"same ID and issue code", "Please provide another badge ID/issue code combination."}, owner, 1, 710001, 0,
+        {{"same ID and issue code", "Please provide another badge ID/issue code combination."},
+         owner,
+         1,
+         710001,
+         0,
          WBEM_E_FAILED},
-        {{"ID of another owner", "Only one person can have badges with a particular badge ID."}, other, 1, 710001, 1,
+        {{"ID of another owner", "Only one person can have badges with a particular badge ID."},
+         other,
+         1,
+         710001,
+         1,
          WBEM_E_FAILED},
-        {{"second active badge of an ID", "Only one active badge may have a particular badge ID."}, owner, 1, 710001, 1,
+        {{"second active badge of an ID", "Only one active badge may have a particular badge ID."},
+         owner,
+         1,
+         710001,
+         1,
          WBEM_E_FAILED},
-        {{"hand-entered ID of a generating type", "a badge ID was manually entered by the client."}, owner, 4, 250000,
-         0, WBEM_E_FAILED},
-        {{"hand-entered type without an ID", "had no value and no default was provided."}, owner, 3, std::nullopt, 0,
+        {{"hand-entered ID of a generating type", "a badge ID was manually entered by the client."},
+         owner,
+         4,
+         250000,
+         0,
+         WBEM_E_FAILED},
+        {{"hand-entered type without an ID", "had no value and no default was provided."},
+         owner,
+         3,
+         std::nullopt,
+         0,
          WBEM_E_ILLEGAL_NULL},
-        {{"visitor with a cardholder type", "but the person specified is a visitor."}, visitor, 1, 710002, 0,
+        {{"visitor with a cardholder type", "but the person specified is a visitor."},
+         visitor,
+         1,
+         710002,
+         0,
          WBEM_E_ACCESS_DENIED},
-        {{"ID beyond the digits of the unit", "exceeds the maximum allowed."}, owner, 1, 1234567890123LL, 0,
+        {{"ID beyond the digits of the unit", "exceeds the maximum allowed."},
+         owner,
+         1,
+         1234567890123LL,
+         0,
          WBEM_E_FAILED},
         {{"badge ID 0", "A badge ID of 0 is not allowed."}, owner, 1, 0, 0, WBEM_E_FAILED},
     };
@@ -294,9 +321,12 @@ TEST_F(BadgeWrites, ValueRulesOfUseLimitIssueCodePinAndDates)
         bool accepted;
     };
     const Case cases[] = {
-        {L"USELIMIT", _variant_t(255L), true},  {L"USELIMIT", _variant_t(256L), false},
-        {L"USELIMIT", _variant_t(-1L), false},  {L"ISSUECODE", _variant_t(-1L), false},
-        {L"PIN", _variant_t(L"0123"), true},    {L"PIN", _variant_t(L"12a4"), false},
+        {L"USELIMIT", _variant_t(255L), true},
+        {L"USELIMIT", _variant_t(256L), false},
+        {L"USELIMIT", _variant_t(-1L), false},
+        {L"ISSUECODE", _variant_t(-1L), false},
+        {L"PIN", _variant_t(L"0123"), true},
+        {L"PIN", _variant_t(L"12a4"), false},
         {L"DEACTIVATE", _variant_t(L"20240101000000.000000+000"), false},
     };
     LONGLONG id = 720000;
@@ -320,8 +350,8 @@ TEST_F(BadgeWrites, MaxActiveBadgesIsCountedInsideTheWrite)
     CallAs(RecordsCallers::kRecordsAdmin);
     ASSERT_EQ(Add(owner, 1, 730001).result, WBEM_S_NO_ERROR);
     const Reply second = Add(owner, 1, 730002);
-    EXPECT_TRUE(EndsWith(Description(second.statusObject.Get()),
-                         "The person already has the maximum number of active badges."))
+    EXPECT_TRUE(
+        EndsWith(Description(second.statusObject.Get()), "The person already has the maximum number of active badges."))
         << Description(second.statusObject.Get());
     // An inactive badge is allowed; activating it is the second activation and fails.
     const Reply inactive = Add(owner, 1, 730002, 0, 2);
@@ -480,19 +510,23 @@ TEST_F(BadgeWrites, BadgeRecordsShowBytesAndRefuseNonHexLiterals)
             Query(Form::Sync, std::wstring(L"SELECT * FROM Bnt_BadgeFIPS201 WHERE FASCN = ") + literal);
         EXPECT_EQ(refused.result, WBEM_E_INVALID_QUERY) << Utf8(literal);
     }
-    const Reply noBadge = Put(Form::Sync, [&] {
-        ComPtr<IWbemClassObject> record = NewInstance(L"Bnt_BadgeProperties");
-        _variant_t key(999999L);
-        _variant_t serial(L"S1");
-        _variant_t cms(1L);
-        _variant_t card(1L);
-        record->Put(L"CardInterface", 0, &card, 0);
-        record->Put(L"CardTechnology", 0, &card, 0);
-        record->Put(L"BADGEKEY", 0, &key, 0);
-        record->Put(L"SerialNumber", 0, &serial, 0);
-        record->Put(L"IssuingCmsID", 0, &cms, 0);
-        return record;
-    }().Get(), WBEM_FLAG_CREATE_ONLY);
+    const Reply noBadge = Put(
+        Form::Sync,
+        [&] {
+            ComPtr<IWbemClassObject> record = NewInstance(L"Bnt_BadgeProperties");
+            _variant_t key(999999L);
+            _variant_t serial(L"S1");
+            _variant_t cms(1L);
+            _variant_t card(1L);
+            record->Put(L"CardInterface", 0, &card, 0);
+            record->Put(L"CardTechnology", 0, &card, 0);
+            record->Put(L"BADGEKEY", 0, &key, 0);
+            record->Put(L"SerialNumber", 0, &serial, 0);
+            record->Put(L"IssuingCmsID", 0, &cms, 0);
+            return record;
+        }()
+            .Get(),
+        WBEM_FLAG_CREATE_ONLY);
     EXPECT_EQ(noBadge.result, WBEM_E_INVALID_PARAMETER) << Description(noBadge.statusObject.Get());
     EXPECT_TRUE(EndsWith(Description(noBadge.statusObject.Get()),
                          "The property BADGEKEY did not exist or contained an invalid value."));
@@ -508,11 +542,7 @@ TEST_F(BadgeWrites, APersonNumberIdIsADecimalNumberOrNoIdAtAll)
         const char* number;
         const char* id;
     } cases[] = {
-        {"4242", "4242"},
-        {"E-1002", nullptr},
-        {"99999999999", nullptr},
-        {"", nullptr},
-        {"12 ", nullptr},
+        {"4242", "4242"}, {"E-1002", nullptr}, {"99999999999", nullptr}, {"", nullptr}, {"12 ", nullptr},
     };
     for (const auto& test : cases)
     {

@@ -35,27 +35,62 @@ struct CalendarClass
 const std::vector<CalendarClass>& CalendarClasses()
 {
     static const std::vector<CalendarClass> classes = {
-        {L"Bnt_Holiday", &CWmipHolidayMapper::GetWMIClassName, kViewCalendar,
-         {L"ID", L"SegmentID", L"Name", L"ExtentDays"}, 1,
+        {L"Bnt_Holiday",
+         &CWmipHolidayMapper::GetWMIClassName,
+         kViewCalendar,
+         {L"ID", L"SegmentID", L"Name", L"ExtentDays"},
+         1,
          "SELECT HOLIDAYID, SEGMENTID, DESCRIPT, EXTEND FROM HOLIDAYS ORDER BY HOLIDAYID"},
-        {L"Bnt_HolidayTypeLink", &CWmipHolidayTypeLinkMapper::GetWMIClassName, kViewCalendar,
-         {L"HolidayID", L"HolidayTypeID"}, 2, "SELECT HOLIDAYID, HTYPE_ID FROM HOLIDAY_LNK ORDER BY HOLIDAYID, HTYPE_ID"},
-        {L"Bnt_HolidayType", &CWmipHolidayTypeMapper::GetWMIClassName, kViewCalendar,
-         {L"ID", L"SegmentID", L"Name"}, 1, "SELECT ID, SEGMENTID, NAME FROM HOLIDAY_TYPE ORDER BY ID"},
-        {L"Bnt_Timezone", &CWmipTimezoneMapper::GetWMIClassName, kViewCalendar,
-         {L"ID", L"SegmentID", L"Name"}, 2, "SELECT TZID, SEGMENTID, DESCRIPT FROM TIMEZONE ORDER BY TZID, SEGMENTID"},
-        {L"Bnt_TimezoneInterval", &CWmipTimezoneIntervalMapper::GetWMIClassName, kViewCalendar,
+        {L"Bnt_HolidayTypeLink",
+         &CWmipHolidayTypeLinkMapper::GetWMIClassName,
+         kViewCalendar,
+         {L"HolidayID", L"HolidayTypeID"},
+         2,
+         "SELECT HOLIDAYID, HTYPE_ID FROM HOLIDAY_LNK ORDER BY HOLIDAYID, HTYPE_ID"},
+        {L"Bnt_HolidayType",
+         &CWmipHolidayTypeMapper::GetWMIClassName,
+         kViewCalendar,
+         {L"ID", L"SegmentID", L"Name"},
+         1,
+         "SELECT ID, SEGMENTID, NAME FROM HOLIDAY_TYPE ORDER BY ID"},
+        {L"Bnt_Timezone",
+         &CWmipTimezoneMapper::GetWMIClassName,
+         kViewCalendar,
+         {L"ID", L"SegmentID", L"Name"},
+         2,
+         "SELECT TZID, SEGMENTID, DESCRIPT FROM TIMEZONE ORDER BY TZID, SEGMENTID"},
+        {L"Bnt_TimezoneInterval",
+         &CWmipTimezoneIntervalMapper::GetWMIClassName,
+         kViewCalendar,
          {L"TimezoneID", L"ID", L"Monday", L"Tuesday", L"Wednesday", L"Thursday", L"Friday", L"Saturday", L"Sunday",
           L"HolidayType1", L"HolidayType2", L"HolidayType3", L"HolidayType4", L"HolidayType5", L"HolidayType6",
           L"HolidayType7", L"HolidayType8"},
          2,
          "SELECT TZID, INTERVAL, MONDAY, TUESDAY, WEDNESDAY, THURSDAY, FRIDAY, SATURDAY, SUNDAY, TYPE1, TYPE2, "
          "TYPE3, TYPE4, TYPE5, TYPE6, TYPE7, TYPE8 FROM TZINTERVAL ORDER BY TZID, INTERVAL"},
-        {L"Bnt_WorldTimezone", &CWmipWorldTimezoneMapper::GetWMIClassName, CWmipClassMapper::kNoPermissionCheck,
-         {L"ID", L"DisplayName", L"GMTOffset", L"IsDaylightSaving", L"StandardMonth", L"StandardDay",
-          L"StandardWeek", L"DaylightMonth", L"DaylightDay", L"DaylightWeek", L"Bias", L"StandardBias",
-          L"DaylightBias", L"StandardHour", L"DaylightHour", L"StandardMinute", L"DaylightMinute", L"StandardSecond",
-          L"DaylightSecond", L"Windows_TZID"},
+        {L"Bnt_WorldTimezone",
+         &CWmipWorldTimezoneMapper::GetWMIClassName,
+         CWmipClassMapper::kNoPermissionCheck,
+         {L"ID",
+          L"DisplayName",
+          L"GMTOffset",
+          L"IsDaylightSaving",
+          L"StandardMonth",
+          L"StandardDay",
+          L"StandardWeek",
+          L"DaylightMonth",
+          L"DaylightDay",
+          L"DaylightWeek",
+          L"Bias",
+          L"StandardBias",
+          L"DaylightBias",
+          L"StandardHour",
+          L"DaylightHour",
+          L"StandardMinute",
+          L"DaylightMinute",
+          L"StandardSecond",
+          L"DaylightSecond",
+          L"Windows_TZID"},
          1,
          "SELECT WORLDTZID, DisplayName, GMTOFFSET, DST, StandardMonth, StandardDay, StandardWeek, DaylightMonth, "
          "DaylightDay, DaylightWeek, Bias, StandardBias, DaylightBias, StandardHour, DaylightHour, StandardMinute, "
@@ -82,15 +117,18 @@ std::string DmtfOfLocal(int year, int month, int day, int hour, int minute)
     return CStringToUtf8(text);
 }
 
-class CalendarMappers : public DemoMapperTest {
+class CalendarMappers : public DemoMapperTest
+{
 };
 
 TEST_F(CalendarMappers, EachClassIsServedByItsOwnMapperWithItsViewRightAndNoWrites)
 {
-    for (const CalendarClass& c : CalendarClasses()) {
+    for (const CalendarClass& c : CalendarClasses())
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         EXPECT_STREQ(c.wmiClassName(), c.className);
-        for (const bool chain : {false, true}) {
+        for (const bool chain : {false, true})
+        {
             auto mapper = chain ? ChainMapper(c.className) : FactoryMapper(c.className);
             ASSERT_NE(mapper, nullptr);
             EXPECT_EQ(mapper->GetClassName(), CString(c.className));
@@ -111,7 +149,8 @@ TEST_F(CalendarMappers, EachClassIsServedByItsOwnMapperWithItsViewRightAndNoWrit
 TEST_F(CalendarMappers, EnumerationCopiesEveryRowOfTheTableIntoItsProperties)
 {
     LoginAdministrator();
-    for (const CalendarClass& c : CalendarClasses()) {
+    for (const CalendarClass& c : CalendarClasses())
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         auto mapper = ChainMapper(c.className);
         ASSERT_NE(mapper, nullptr);
@@ -185,25 +224,40 @@ TEST_F(CalendarMappers, WqlConditionsOnPropertiesFilterTheirColumns)
         std::vector<std::string> expected;
     } cases[] = {
         {L"Bnt_Holiday", L"SELECT * FROM Bnt_Holiday WHERE SegmentID = -1", L"ID", {"1", "2", "3"}},
-        {L"Bnt_Holiday", L"SELECT * FROM Bnt_Holiday WHERE ExtentDays > 1", L"Name",
+        {L"Bnt_Holiday",
+         L"SELECT * FROM Bnt_Holiday WHERE ExtentDays > 1",
+         L"Name",
          {"Christmas", "Headquarters winter closure"}},
         {L"Bnt_Holiday", L"SELECT * FROM Bnt_Holiday WHERE Name LIKE '%Day'", L"ID", {"1", "2"}},
-        {L"Bnt_HolidayTypeLink", L"SELECT * FROM Bnt_HolidayTypeLink WHERE HolidayTypeID = 2", L"HolidayID",
+        {L"Bnt_HolidayTypeLink",
+         L"SELECT * FROM Bnt_HolidayTypeLink WHERE HolidayTypeID = 2",
+         L"HolidayID",
          {"3", "4"}},
         {L"Bnt_HolidayType", L"SELECT * FROM Bnt_HolidayType WHERE Name = 'Public holidays'", L"ID", {"1"}},
-        {L"Bnt_Timezone", L"SELECT * FROM Bnt_Timezone WHERE SegmentID <> -1", L"Name",
+        {L"Bnt_Timezone",
+         L"SELECT * FROM Bnt_Timezone WHERE SegmentID <> -1",
+         L"Name",
          {"Headquarters weekend cleaning", "Warehouse night shift"}},
-        {L"Bnt_TimezoneInterval", L"SELECT * FROM Bnt_TimezoneInterval WHERE Saturday = TRUE", L"TimezoneID",
+        {L"Bnt_TimezoneInterval",
+         L"SELECT * FROM Bnt_TimezoneInterval WHERE Saturday = TRUE",
+         L"TimezoneID",
          {"1", "3", "4"}},
-        {L"Bnt_TimezoneInterval", L"SELECT * FROM Bnt_TimezoneInterval WHERE TimezoneID = 3 AND Sunday = FALSE",
-         L"ID", {"1", "2"}},
-        {L"Bnt_WorldTimezone", L"SELECT * FROM Bnt_WorldTimezone WHERE IsDaylightSaving = TRUE", L"Windows_TZID",
+        {L"Bnt_TimezoneInterval",
+         L"SELECT * FROM Bnt_TimezoneInterval WHERE TimezoneID = 3 AND Sunday = FALSE",
+         L"ID",
+         {"1", "2"}},
+        {L"Bnt_WorldTimezone",
+         L"SELECT * FROM Bnt_WorldTimezone WHERE IsDaylightSaving = TRUE",
+         L"Windows_TZID",
          {"Eastern Standard Time", "W. Europe Standard Time"}},
         {L"Bnt_WorldTimezone", L"SELECT * FROM Bnt_WorldTimezone WHERE GMTOffset < 0", L"ID", {"2"}},
-        {L"Bnt_WorldTimezone", L"SELECT * FROM Bnt_WorldTimezone WHERE DisplayName = 'UTC' OR Windows_TZID = 'UTC'",
-         L"ID", {"1"}},
+        {L"Bnt_WorldTimezone",
+         L"SELECT * FROM Bnt_WorldTimezone WHERE DisplayName = 'UTC' OR Windows_TZID = 'UTC'",
+         L"ID",
+         {"1"}},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(CStringToUtf8(c.wql));
         auto mapper = ChainMapper(c.className);
         ASSERT_NE(mapper, nullptr);
@@ -225,7 +279,8 @@ TEST_F(CalendarMappers, ConditionOnAPropertyTheClassDoesNotRegisterIsAnInvalidQu
         {L"Bnt_WorldTimezone", L"SELECT * FROM Bnt_WorldTimezone WHERE USERS.LOGONPWD = 'x'"},
         {L"Bnt_HolidayTypeLink", L"SELECT * FROM Bnt_HolidayTypeLink WHERE HOLIDAYS.DESCRIPT = 'Christmas'"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(CStringToUtf8(c.wql));
         auto mapper = ChainMapper(c.className);
         ASSERT_NE(mapper, nullptr);
@@ -250,7 +305,8 @@ TEST_F(CalendarMappers, SegmentedClassesShowOnlyTheCallersSegments)
         {L"Bnt_HolidayType", "SELECT ID FROM HOLIDAY_TYPE WHERE SEGMENTID IN (1, 2)"},
         {L"Bnt_Timezone", "SELECT TZID FROM TIMEZONE WHERE SEGMENTID IN (1, 2)"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         auto mapper = ChainMapper(c.className);
         ASSERT_NE(mapper, nullptr);
@@ -267,7 +323,8 @@ TEST_F(CalendarMappers, SegmentedClassesShowOnlyTheCallersSegments)
 TEST_F(CalendarMappers, CallerWithoutTheViewRightIsRefusedAllButWorldTimezones)
 {
     LoginOperator();
-    for (const CalendarClass& c : CalendarClasses()) {
+    for (const CalendarClass& c : CalendarClasses())
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         auto mapper = ChainMapper(c.className);
         ASSERT_NE(mapper, nullptr);
@@ -299,14 +356,16 @@ TEST_F(CalendarMappers, WorldTimezonesNeedNoPermissionAtAll)
 TEST_F(CalendarMappers, WritesAreNotSupportedEvenForTheAdministrator)
 {
     LoginAdministrator();
-    for (const CalendarClass& c : CalendarClasses()) {
+    for (const CalendarClass& c : CalendarClasses())
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         auto mapper = ChainMapper(c.className);
         ASSERT_NE(mapper, nullptr);
         const std::vector<Instance> instances = Query(*mapper, L"");
         ASSERT_FALSE(instances.empty());
         IWbemClassObject* instance = instances.front().Get();
-        for (auto check : {&CWmipClassMapper::CanAdd, &CWmipClassMapper::CanModify, &CWmipClassMapper::CanDelete}) {
+        for (auto check : {&CWmipClassMapper::CanAdd, &CWmipClassMapper::CanModify, &CWmipClassMapper::CanDelete})
+        {
             EXPECT_EQ(Outcome([&] {
                           (mapper.get()->*check)(instance);
                           return S_OK;
@@ -346,7 +405,8 @@ TEST_F(CalendarMappers, ClassDefinitionsMarkEveryPropertyNotEditableAndTheirKeys
         {L"Bnt_TimezoneInterval", {"ID", "TimezoneID"}, 19},
         {L"Bnt_WorldTimezone", {"ID"}, 20},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         SCOPED_TRACE(CStringToUtf8(c.className));
         auto mapper = ChainMapper(c.className);
         ASSERT_NE(mapper, nullptr);

@@ -7,10 +7,8 @@
 #include <memory>
 #include <mutex>
 
-namespace records_test
-{
-namespace
-{
+namespace records_test {
+namespace {
 // Groups 61 (all person rights), 62 (view visitors), 64 (view only), 65 (none) of the cardholder type;
 // 63 of the system type lets them use the provider and view directories. Cardholder and visitor
 // segmentation are on.
@@ -56,7 +54,7 @@ std::unique_ptr<sqlite3, SqliteCloser> Open()
     sqlite3_busy_timeout(db.get(), 10000);
     return db;
 }
-} // namespace
+}  // namespace
 
 void PersonRecordsTest::SetUpTestSuite()
 {
@@ -101,4 +99,4 @@ long PersonRecordsTest::NewPerson(const wchar_t* className, const wchar_t* lastN
     EXPECT_EQ(written.result, WBEM_S_NO_ERROR) << Description(written.statusObject.Get());
     return KeyOf(written);
 }
-} // namespace records_test
+}  // namespace records_test

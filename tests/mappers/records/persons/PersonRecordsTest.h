@@ -8,8 +8,7 @@
 
 #include <string>
 
-namespace records_test
-{
+namespace records_test {
 // The callers of these tests.
 struct RecordsCallers
 {
@@ -43,4 +42,4 @@ protected:
     // answers its ID; fails the test when the put fails.
     long NewPerson(const wchar_t* className, const wchar_t* lastName, long segment);
 };
-} // namespace records_test
+}  // namespace records_test

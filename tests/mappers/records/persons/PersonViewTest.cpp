@@ -11,8 +11,7 @@
 using namespace e2e;
 using records_test::RecordsCallers;
 
-namespace
-{
+namespace {
 class PersonViews : public records_test::PersonRecordsTest
 {
 protected:
@@ -24,7 +23,7 @@ protected:
         return Values(reply.objects, {property});
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(PersonViews, EachCallerSeesThePersonsOfItsKindsAndSegments)
 {
@@ -78,12 +77,9 @@ TEST_F(PersonViews, ACallerWithoutTheViewRightsIsRefused)
         const wchar_t* caller;
         const wchar_t* className;
     } cases[] = {
-        {RecordsCallers::kVisitorClerk, L"Bnt_Cardholder"},
-        {RecordsCallers::kVisitorClerk, L"Bnt_CardholderAccount"},
-        {RecordsCallers::kNobody, L"Bnt_DirectoryAccount"},
-        {RecordsCallers::kNobody, L"Bnt_PersonSecondarySegments"},
-        {RecordsCallers::kNobody, L"Bnt_Visitor"},
-        {RecordsCallers::kNobody, L"Bnt_Account"},
+        {RecordsCallers::kVisitorClerk, L"Bnt_Cardholder"}, {RecordsCallers::kVisitorClerk, L"Bnt_CardholderAccount"},
+        {RecordsCallers::kNobody, L"Bnt_DirectoryAccount"}, {RecordsCallers::kNobody, L"Bnt_PersonSecondarySegments"},
+        {RecordsCallers::kNobody, L"Bnt_Visitor"},          {RecordsCallers::kNobody, L"Bnt_Account"},
     };
     for (const auto& c : cases)
     {
@@ -98,8 +94,7 @@ TEST_F(PersonViews, ACallerWithoutTheViewRightsIsRefused)
 TEST_F(PersonViews, NoMethodRunsForACallerWhoMayNotViewTheClass)
 {
     // Straight to the provider, as the WMI service hands it a method call.
-    auto call = [&](const wchar_t* caller)
-    {
+    auto call = [&](const wchar_t* caller) {
         CallAs(caller);
         const _variant_t path(L"Bnt_Cardholder.ID=1");
         const _variant_t method(L"AddBadge");
@@ -172,8 +167,8 @@ TEST_F(PersonViews, QueriesComparePersonPropertiesOnTheirOwnColumns)
         EXPECT_EQ(Sorted(keys), Sorted(DoorInstallation::Rows(c.sql))) << Utf8(c.wql);
     }
     // Only the class's own properties are columns: no other column of the tables behind it.
-    for (const wchar_t* wql : {L"SELECT * FROM Bnt_Cardholder WHERE GUARD = 1",
-                               L"SELECT * FROM Bnt_Visitor WHERE DEPARTMENT = 'Security'"})
+    for (const wchar_t* wql :
+         {L"SELECT * FROM Bnt_Cardholder WHERE GUARD = 1", L"SELECT * FROM Bnt_Visitor WHERE DEPARTMENT = 'Security'"})
     {
         const Reply refused = Query(Form::Sync, wql);
         EXPECT_EQ(refused.result, WBEM_E_INVALID_QUERY) << Utf8(wql) << " " << Hex(refused.result);

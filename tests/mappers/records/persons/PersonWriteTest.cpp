@@ -19,8 +19,7 @@
 using namespace e2e;
 using records_test::RecordsCallers;
 
-namespace
-{
+namespace {
 class PersonWrites : public records_test::PersonRecordsTest
 {
 protected:
@@ -44,7 +43,7 @@ protected:
         return Scalar("SELECT COUNT(*) FROM " + table + " WHERE " + where);
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(PersonWrites, AFailingDependentDeleteLeavesThePersonWhole)
 {
@@ -55,7 +54,7 @@ TEST_F(PersonWrites, AFailingDependentDeleteLeavesThePersonWhole)
     ASSERT_EQ(Link(person, 2, L"ddorn").result, WBEM_S_NO_ERROR);
     // The second account's delete fails inside the cascade (a fault planted in the database).
     ExecSql("CREATE TRIGGER FAIL_ACCOUNT_DELETE BEFORE DELETE ON CARDHOLDER_ACCOUNT WHEN OLD.ACCOUNTID = 'ddorn' "
-         "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+            "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     const std::string audits = Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG");
 
     const Reply refused = Delete(Form::Sync, L"Bnt_Cardholder.ID=" + std::to_wstring(person));
@@ -74,9 +73,9 @@ TEST_F(PersonWrites, AFailingDependentDeleteLeavesThePersonWhole)
     EXPECT_EQ(Count("EMP", "ID = " + id), "0");
     EXPECT_EQ(Count("UDFEMP", "ID = " + id), "0");
     EXPECT_EQ(Count("CARDHOLDER_ACCOUNT", "EMPID = " + id), "0");
-    EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 58 AND OPERATION = 7 AND DESCRIPTION LIKE 'Person " + id +
-                                                ":%'"),
-              "2")
+    EXPECT_EQ(
+        Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 58 AND OPERATION = 7 AND DESCRIPTION LIKE 'Person " + id + ":%'"),
+        "2")
         << "each account audited";
 }
 
@@ -96,46 +95,80 @@ TEST_F(PersonWrites, RefusedWritesNameTheirReasonAndWriteNothing)
         HRESULT expected;
         const char* message;
     } cases[] = {
-        {"a segment the caller cannot write", RecordsCallers::kHeadquartersClerk, L"Bnt_Cardholder",
-         {{L"LASTNAME", _variant_t(L"Far")}, {L"PRIMARYSEGMENTID", _variant_t(2L)}}, WBEM_E_ACCESS_DENIED,
+        {"a segment the caller cannot write",
+         RecordsCallers::kHeadquartersClerk,
+         L"Bnt_Cardholder",
+         {{L"LASTNAME", _variant_t(L"Far")}, {L"PRIMARYSEGMENTID", _variant_t(2L)}},
+         WBEM_E_ACCESS_DENIED,
          "The client does not have sufficient segment access to perform the requested operation."},
-        {"no segment from a caller of several", RecordsCallers::kRecordsAdmin, L"Bnt_Cardholder",
-         {{L"LASTNAME", _variant_t(L"Nowhere")}}, WBEM_E_ILLEGAL_NULL,
+        {"no segment from a caller of several",
+         RecordsCallers::kRecordsAdmin,
+         L"Bnt_Cardholder",
+         {{L"LASTNAME", _variant_t(L"Nowhere")}},
+         WBEM_E_ILLEGAL_NULL,
          "The required property PRIMARYSEGMENTID had no value and no default was provided."},
-        {"a caller without the add right", RecordsCallers::kViewer, L"Bnt_Visitor",
-         {{L"LASTNAME", _variant_t(L"Nope")}, {L"PRIMARYSEGMENTID", _variant_t(1L)}}, WBEM_E_ACCESS_DENIED,
+        {"a caller without the add right",
+         RecordsCallers::kViewer,
+         L"Bnt_Visitor",
+         {{L"LASTNAME", _variant_t(L"Nope")}, {L"PRIMARYSEGMENTID", _variant_t(1L)}},
+         WBEM_E_ACCESS_DENIED,
          "The client does not have sufficient user permissions to perform the requested operation."},
-        {"an account of an unknown directory", RecordsCallers::kRecordsAdmin, L"Bnt_Account",
+        {"an account of an unknown directory",
+         RecordsCallers::kRecordsAdmin,
+         L"Bnt_Account",
          {{L"PersonID", _variant_t(person)}, {L"DirectoryID", _variant_t(99L)}, {L"AccountID", _variant_t(L"x")}},
-         WBEM_E_INVALID_PARAMETER, "The property DirectoryID did not exist or contained an invalid value."},
-        {"an account of an unknown person", RecordsCallers::kRecordsAdmin, L"Bnt_Account",
+         WBEM_E_INVALID_PARAMETER,
+         "The property DirectoryID did not exist or contained an invalid value."},
+        {"an account of an unknown person",
+         RecordsCallers::kRecordsAdmin,
+         L"Bnt_Account",
          {{L"PersonID", _variant_t(9999L)}, {L"DirectoryID", _variant_t(2L)}, {L"AccountID", _variant_t(L"cclara")}},
-         WBEM_E_INVALID_PARAMETER, "The property PersonID did not exist or contained an invalid value."},
-        {"an account identifier over 128 characters", RecordsCallers::kRecordsAdmin, L"Bnt_Account",
-         {{L"PersonID", _variant_t(person)}, {L"DirectoryID", _variant_t(2L)},
+         WBEM_E_INVALID_PARAMETER,
+         "The property PersonID did not exist or contained an invalid value."},
+        {"an account identifier over 128 characters",
+         RecordsCallers::kRecordsAdmin,
+         L"Bnt_Account",
+         {{L"PersonID", _variant_t(person)},
+          {L"DirectoryID", _variant_t(2L)},
           {L"AccountID", _variant_t(tooLong.c_str())}},
-         WBEM_E_INVALID_PARAMETER, "The property AccountID did not exist or contained an invalid value."},
-        {"an account the directory does not hold", RecordsCallers::kRecordsAdmin, L"Bnt_Account",
+         WBEM_E_INVALID_PARAMETER,
+         "The property AccountID did not exist or contained an invalid value."},
+        {"an account the directory does not hold",
+         RecordsCallers::kRecordsAdmin,
+         L"Bnt_Account",
          {{L"PersonID", _variant_t(person)}, {L"DirectoryID", _variant_t(2L)}, {L"AccountID", _variant_t(L"ghost")}},
          WBEM_E_FAILED,
          "An account with the specified account ID does not exist, or there was a problem connecting to the "
          "directory."},
-        {"an account of a person of another segment", RecordsCallers::kHeadquartersClerk, L"Bnt_Account",
-         {{L"PersonID", _variant_t(visitor)}, {L"DirectoryID", _variant_t(2L)},
-          {L"AccountID", _variant_t(L"cclara")}},
+        {"an account of a person of another segment",
+         RecordsCallers::kHeadquartersClerk,
+         L"Bnt_Account",
+         {{L"PersonID", _variant_t(visitor)}, {L"DirectoryID", _variant_t(2L)}, {L"AccountID", _variant_t(L"cclara")}},
          WBEM_E_ACCESS_DENIED,
          "The client does not have sufficient user permissions to perform the requested operation."},
-        {"a multimedia object of an unknown person", RecordsCallers::kRecordsAdmin, L"Bnt_MultimediaObject",
+        {"a multimedia object of an unknown person",
+         RecordsCallers::kRecordsAdmin,
+         L"Bnt_MultimediaObject",
          {{L"PersonID", _variant_t(9999L)}, {L"ObjectType", _variant_t(1L)}, {L"DataType", _variant_t(0L)}},
-         WBEM_E_INVALID_PARAMETER, "The property PersonID did not exist or contained an invalid value."},
-        {"a secondary segment that does not exist", RecordsCallers::kRecordsAdmin, L"Bnt_PersonSecondarySegments",
-         {{L"PersonID", _variant_t(person)}, {L"SegmentID", _variant_t(77L)}}, WBEM_E_INVALID_PARAMETER,
+         WBEM_E_INVALID_PARAMETER,
+         "The property PersonID did not exist or contained an invalid value."},
+        {"a secondary segment that does not exist",
+         RecordsCallers::kRecordsAdmin,
+         L"Bnt_PersonSecondarySegments",
+         {{L"PersonID", _variant_t(person)}, {L"SegmentID", _variant_t(77L)}},
+         WBEM_E_INVALID_PARAMETER,
          "The property SegmentID did not exist or contained an invalid value."},
-        {"the primary segment as a secondary one", RecordsCallers::kRecordsAdmin, L"Bnt_PersonSecondarySegments",
-         {{L"PersonID", _variant_t(person)}, {L"SegmentID", _variant_t(1L)}}, WBEM_E_FAILED,
+        {"the primary segment as a secondary one",
+         RecordsCallers::kRecordsAdmin,
+         L"Bnt_PersonSecondarySegments",
+         {{L"PersonID", _variant_t(person)}, {L"SegmentID", _variant_t(1L)}},
+         WBEM_E_FAILED,
          "This segment is already assigned."},
-        {"the all-segments group as a secondary segment", RecordsCallers::kRecordsAdmin, L"Bnt_PersonSecondarySegments",
-         {{L"PersonID", _variant_t(person)}, {L"SegmentID", _variant_t(-1L)}}, WBEM_E_FAILED,
+        {"the all-segments group as a secondary segment",
+         RecordsCallers::kRecordsAdmin,
+         L"Bnt_PersonSecondarySegments",
+         {{L"PersonID", _variant_t(person)}, {L"SegmentID", _variant_t(-1L)}},
+         WBEM_E_FAILED,
          "Cannot assign this segment based on segmentation rules."},
     };
     const std::vector<Table> before = DoorInstallation::WholeDatabase();
@@ -169,13 +202,13 @@ TEST_F(PersonWrites, APrimarySegmentChangeRemovesTheAccessOfTheLostUnit)
     ExecSql("INSERT INTO BADGE (BADGEKEY, ID, TYPE, STATUS, EMPID) VALUES (900 + " + id + ", 990000 + " + id +
             ", 1, 2, " + id + "); INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (900 + " + id + ", 1), (900 + " +
             id + ", 2);");
-    ComPtr<IWbemClassObject> change = Make(L"Bnt_Cardholder", {{L"ID", _variant_t(person)},
-                                                                {L"PRIMARYSEGMENTID", _variant_t(2L)}});
+    ComPtr<IWbemClassObject> change =
+        Make(L"Bnt_Cardholder", {{L"ID", _variant_t(person)}, {L"PRIMARYSEGMENTID", _variant_t(2L)}});
     const Reply moved = Put(Form::Sync, change.Get(), WBEM_FLAG_UPDATE_ONLY);
     ASSERT_EQ(moved.result, WBEM_S_NO_ERROR) << Description(moved.statusObject.Get());
     EXPECT_EQ(Scalar("SELECT SEGMENTID FROM EMP WHERE ID = " + id), "2");
-    EXPECT_EQ(DoorInstallation::Rows("SELECT ACCLVLID FROM BADGELINK WHERE BADGEKEY = 900 + " + id),
-              (Table{{"2"}})) << "the level of segment 1 went with the segment";
+    EXPECT_EQ(DoorInstallation::Rows("SELECT ACCLVLID FROM BADGELINK WHERE BADGEKEY = 900 + " + id), (Table{{"2"}}))
+        << "the level of segment 1 went with the segment";
 
     // A clean-up that fails fails the modify, which then changes nothing.
     ExecSql("CREATE TRIGGER FAIL_ACCESS_CLEANUP BEFORE DELETE ON BADGELINK BEGIN SELECT RAISE(ABORT, 'refused'); END;");
@@ -198,18 +231,15 @@ TEST_F(PersonWrites, OneAccountIsLinkedOnceUnderConcurrentPuts)
     std::atomic<int> refused{0};
     std::vector<std::thread> threads;
     for (int i = 0; i < kThreads; ++i)
-        threads.emplace_back(
-            [&, i]
-            {
-                const CallerIdentity::Scope caller(
-                    CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
-                const Reply reply = Link(i % 2 == 0 ? first : second, 2, wideAccount.c_str());
-                if (reply.result == WBEM_S_NO_ERROR)
-                    ++linked;
-                else if (EndsWith(Description(reply.statusObject.Get()),
-                                  "This account is already linked to an existing person."))
-                    ++refused;
-            });
+        threads.emplace_back([&, i] {
+            const CallerIdentity::Scope caller(CallerIdentity(RecordsCallers::kRecordsAdmin, SecurityImpersonation));
+            const Reply reply = Link(i % 2 == 0 ? first : second, 2, wideAccount.c_str());
+            if (reply.result == WBEM_S_NO_ERROR)
+                ++linked;
+            else if (EndsWith(Description(reply.statusObject.Get()),
+                              "This account is already linked to an existing person."))
+                ++refused;
+        });
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(linked.load(), 1);
@@ -226,11 +256,10 @@ TEST_F(PersonWrites, MultimediaObjectsNeedTheOwnersModifyRightOnBothWrites)
 {
     const long owner = NewPerson(L"Bnt_Visitor", L"Pictured", 1);
     const std::string id = std::to_string(owner);
-    auto photo = [&](long dataType)
-    {
-        return Make(L"Bnt_MultimediaObject", {{L"PersonID", _variant_t(owner)},
-                                              {L"ObjectType", _variant_t(1L)},
-                                              {L"DataType", _variant_t(dataType)}});
+    auto photo = [&](long dataType) {
+        return Make(
+            L"Bnt_MultimediaObject",
+            {{L"PersonID", _variant_t(owner)}, {L"ObjectType", _variant_t(1L)}, {L"DataType", _variant_t(dataType)}});
     };
     CallAs(RecordsCallers::kRecordsAdmin);
     ASSERT_EQ(Put(Form::Sync, photo(0).Get(), 0).result, WBEM_S_NO_ERROR);
@@ -249,9 +278,9 @@ TEST_F(PersonWrites, MultimediaObjectsNeedTheOwnersModifyRightOnBothWrites)
     EXPECT_EQ(Delete(Form::Sync, path).result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Count("MMOBJS", "EMPID = " + id), "1");
     EXPECT_EQ(Count("EMP", "ID = " + id), "1") << "the owner, joined on part of the key, is not the object's row";
-    EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 23 AND DESCRIPTION = 'Pictured,  (" + id +
-                                                "), Photo Image'"),
-              "3");
+    EXPECT_EQ(
+        Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 23 AND DESCRIPTION = 'Pictured,  (" + id + "), Photo Image'"),
+        "3");
 }
 
 TEST_F(PersonWrites, SecondarySegmentsAreAuditedAsAChangeOfThePerson)
@@ -260,8 +289,8 @@ TEST_F(PersonWrites, SecondarySegmentsAreAuditedAsAChangeOfThePerson)
     const std::string id = std::to_string(person);
     ExecSql("UPDATE EMP SET LASTCHANGED = '2000-01-01 00:00:00' WHERE ID = " + id);
     const std::wstring path = L"Bnt_PersonSecondarySegments.PersonID=" + std::to_wstring(person) + L",SegmentID=2";
-    ComPtr<IWbemClassObject> link = Make(L"Bnt_PersonSecondarySegments", {{L"PersonID", _variant_t(person)},
-                                                                           {L"SegmentID", _variant_t(2L)}});
+    ComPtr<IWbemClassObject> link =
+        Make(L"Bnt_PersonSecondarySegments", {{L"PersonID", _variant_t(person)}, {L"SegmentID", _variant_t(2L)}});
     CallAs(RecordsCallers::kHeadquartersClerk);
     EXPECT_EQ(Put(Form::Sync, link.Get(), WBEM_FLAG_CREATE_ONLY).result, WBEM_E_ACCESS_DENIED)
         << "segment 2 is beyond the clerk";
@@ -270,8 +299,8 @@ TEST_F(PersonWrites, SecondarySegmentsAreAuditedAsAChangeOfThePerson)
     EXPECT_EQ(Put(Form::Sync, link.Get(), WBEM_FLAG_UPDATE_ONLY).result, WBEM_E_NOT_SUPPORTED);
     EXPECT_NE(Scalar("SELECT LASTCHANGED FROM EMP WHERE ID = " + id), "2000-01-01 00:00:00");
     ASSERT_EQ(Delete(Form::Sync, path).result, WBEM_S_NO_ERROR);
-    EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 43 AND OPERATION = 6 AND DESCRIPTION = 'Person " + id +
-                                                ": Spread,  '"),
+    EXPECT_EQ(Count("USER_TRANSACTION_LOG",
+                    "OBJECT_TYPE = 43 AND OPERATION = 6 AND DESCRIPTION = 'Person " + id + ": Spread,  '"),
               "2");
 }
 

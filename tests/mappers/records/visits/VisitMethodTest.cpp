@@ -16,8 +16,7 @@
 
 using namespace e2e;
 
-namespace
-{
+namespace {
 constexpr long kHost = 1;
 constexpr long kVisitor = 4;
 // Bruno Brandt's badge: another person's.
@@ -56,7 +55,7 @@ long ReturnValue(const Reply& reply)
     reply.objects.front()->Get(L"ReturnValue", 0, &value, nullptr, nullptr);
     return value.vt == VT_I4 ? value.lVal : -1;
 }
-} // namespace
+}  // namespace
 
 TEST_F(VisitMethods, AVisitSignsInOnceAndOutOnce)
 {
@@ -112,12 +111,9 @@ TEST_F(VisitMethods, TheAssignedBadgeMustBeANumberAndTheVisitorsOwn)
         const wchar_t* badge;
         HRESULT expected;
     } refused[] = {
-        {L"12ab", WBEM_E_INVALID_PARAMETER},
-        {L"1e5", WBEM_E_INVALID_PARAMETER},
-        {L"-", WBEM_E_INVALID_PARAMETER},
-        {L"99999999999999999999", WBEM_E_INVALID_PARAMETER},
-        {kOthersBadge, WBEM_E_FAILED},
-        {L"424242", WBEM_E_FAILED},
+        {L"12ab", WBEM_E_INVALID_PARAMETER}, {L"1e5", WBEM_E_INVALID_PARAMETER},
+        {L"-", WBEM_E_INVALID_PARAMETER},    {L"99999999999999999999", WBEM_E_INVALID_PARAMETER},
+        {kOthersBadge, WBEM_E_FAILED},       {L"424242", WBEM_E_FAILED},
     };
     for (const auto& entry : refused)
     {
@@ -136,12 +132,11 @@ TEST_F(VisitMethods, ANewDisposableBadgeIsIssuedAndSignedOutWithTheVisit)
     const long visit = NewVisit(kHost, kVisitor);
     ASSERT_GT(visit, 0);
     m_servers.CommServer().ClearCalls();
-    const Reply in = ExecWith(PathOf(visit), L"SignVisitIn",
-                              {{L"BadgeTypeID", _variant_t(static_cast<LONG>(2))},
-                               {L"PrinterName", _variant_t(L"Lobby")}});
+    const Reply in =
+        ExecWith(PathOf(visit), L"SignVisitIn",
+                 {{L"BadgeTypeID", _variant_t(static_cast<LONG>(2))}, {L"PrinterName", _variant_t(L"Lobby")}});
     ASSERT_EQ(in.result, WBEM_S_NO_ERROR);
-    const std::string badge =
-        Scalar("SELECT ID FROM BADGE WHERE EMPID = 4 ORDER BY BADGEKEY DESC LIMIT 1");
+    const std::string badge = Scalar("SELECT ID FROM BADGE WHERE EMPID = 4 ORDER BY BADGEKEY DESC LIMIT 1");
     ASSERT_FALSE(badge.empty());
     ASSERT_EQ(m_servers.CommServer().Calls().size(), 1u) << "the new badge is announced once";
 
@@ -178,9 +173,9 @@ TEST_F(VisitMethods, LaunchTourReachesTheLinkageServerOfTheCallersDatabase)
 {
     m_servers.Linkage().ClearCalls();
     m_servers.Linkage().SetAnswer(1, support::SimulatedAnswer::Patched({{24, {5, 0, 0, 0}}}));
-    const Reply launched = ExecWith(L"Bnt_GuardTour.ID=1", L"LaunchTour",
-                                    {{L"BadgeID", _variant_t(L"100002")},
-                                     {L"MonStationID", _variant_t(static_cast<LONG>(3))}});
+    const Reply launched =
+        ExecWith(L"Bnt_GuardTour.ID=1", L"LaunchTour",
+                 {{L"BadgeID", _variant_t(L"100002")}, {L"MonStationID", _variant_t(static_cast<LONG>(3))}});
     ASSERT_EQ(launched.result, WBEM_S_NO_ERROR);
     EXPECT_EQ(ReturnValue(launched), 5);
     const auto calls = m_servers.Linkage().CallsOf(1);
@@ -213,9 +208,9 @@ TEST_F(VisitMethods, IsGrantAnswersOneOrZeroInWhateverCase)
     for (const auto& entry : cases)
     {
         SCOPED_TRACE(Utf8(entry.method));
-        const Reply reply = ExecWith(L"Bnt_Portavere", L"IsGrant",
-                                     {{L"CardholderThreatLevelID", _variant_t(entry.level)},
-                                      {L"SystemSettingID", _variant_t(entry.setting)}});
+        const Reply reply = ExecWith(
+            L"Bnt_Portavere", L"IsGrant",
+            {{L"CardholderThreatLevelID", _variant_t(entry.level)}, {L"SystemSettingID", _variant_t(entry.setting)}});
         ASSERT_EQ(reply.result, WBEM_S_NO_ERROR);
         EXPECT_EQ(ReturnValue(reply), entry.expected);
     }
@@ -230,7 +225,7 @@ TEST_F(VisitMethods, AGrantOrDenyThatCannotBeLoggedFailsTheMethod)
                   .result,
               WBEM_S_NO_ERROR);
     EXPECT_EQ(Count("PORTAVERE_TRANSACTION", "GRANTED = 0 AND CURRENT_LEVEL = 2 AND SYSTEM_LEVEL = 4 AND "
-                                            "CARDHOLDER_NAME = '' AND GATE_NAME = ''"),
+                                             "CARDHOLDER_NAME = '' AND GATE_NAME = ''"),
               1);
     ExecSql("CREATE TRIGGER FAIL_PORTAVERE BEFORE INSERT ON PORTAVERE_TRANSACTION "
             "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
@@ -281,11 +276,10 @@ TEST_F(VisitMethods, TheBadgeTypeWinsAndABadgeIdOfZeroMeansNoBadge)
 
     // A type that is not a visitor type, and a visitor type without a printer, sign nobody in.
     const long refused = NewVisit(kHost, kVisitor);
-    for (const auto& parameters : {std::vector<std::pair<const wchar_t*, _variant_t>>{
-                                       {L"BadgeTypeID", _variant_t(static_cast<LONG>(1))},
-                                       {L"PrinterName", _variant_t(L"Lobby")}},
-                                   std::vector<std::pair<const wchar_t*, _variant_t>>{
-                                       {L"BadgeTypeID", _variant_t(static_cast<LONG>(2))}}})
+    for (const auto& parameters :
+         {std::vector<std::pair<const wchar_t*, _variant_t>>{{L"BadgeTypeID", _variant_t(static_cast<LONG>(1))},
+                                                             {L"PrinterName", _variant_t(L"Lobby")}},
+          std::vector<std::pair<const wchar_t*, _variant_t>>{{L"BadgeTypeID", _variant_t(static_cast<LONG>(2))}}})
     {
         EXPECT_EQ(ExecWith(PathOf(refused), L"SignVisitIn", parameters).result, WBEM_E_FAILED);
         EXPECT_EQ(TimeIn(refused), "");
@@ -311,8 +305,8 @@ TEST_F(VisitMethods, ADeleteEndsTheVisitorsBadgesAndItsEventRow)
     EXPECT_EQ(Count("BADGE", "EMPID = 5 AND STATUS = 1 AND (DEACTIVATE IS NULL OR "
                              "DEACTIVATE > datetime('now', 'localtime'))"),
               0);
-    EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 156 AND OPERATION = 7 AND DESCRIPTION LIKE 'Visit event " +
-                                                eventId + ":%'"),
+    EXPECT_EQ(Count("USER_TRANSACTION_LOG",
+                    "OBJECT_TYPE = 156 AND OPERATION = 7 AND DESCRIPTION LIKE 'Visit event " + eventId + ":%'"),
               1);
     EXPECT_GT(Count("REPL_TRANSACTION_LOG", "1=1"), replicated);
 

@@ -3,8 +3,7 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 
-namespace records_test
-{
+namespace records_test {
 void VisitRecordsTest::SetUp()
 {
     PersonRecordsTest::SetUp();
@@ -67,4 +66,4 @@ long VisitRecordsTest::Count(const std::string& table, const std::string& where)
     const std::string text = Scalar("SELECT COUNT(*) FROM " + table + " WHERE " + where);
     return text.empty() ? 0 : std::stol(text);
 }
-} // namespace records_test
+}  // namespace records_test

@@ -9,8 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace records_test
-{
+namespace records_test {
 class VisitRecordsTest : public PersonRecordsTest
 {
 protected:
@@ -26,4 +25,4 @@ protected:
     // The number of rows of the table the condition selects.
     static long Count(const std::string& table, const std::string& where);
 };
-} // namespace records_test
+}  // namespace records_test

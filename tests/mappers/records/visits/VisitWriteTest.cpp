@@ -12,8 +12,7 @@
 using namespace e2e;
 using records_test::RecordsCallers;
 
-namespace
-{
+namespace {
 // Demo persons: Ada Adler (1) may host visitors, Bruno Brandt (2) may not; Dina Dorn (4) is a
 // visitor.
 constexpr long kHost = 1;
@@ -59,7 +58,7 @@ const RefusedAdd kRefusedAdds[] = {
     {"delete character", kHost, kVisitor, L"a\x7F@example.com", WBEM_E_INVALID_PARAMETER},
     {"escape character", kHost, kVisitor, L"\x1B[2Ja@example.com", WBEM_E_INVALID_PARAMETER},
 };
-} // namespace
+}  // namespace
 
 TEST_F(VisitWrites, ARefusedAddLeavesNoEventRowAuditOrLink)
 {
@@ -101,7 +100,8 @@ TEST_F(VisitWrites, AnAddWritesItsOwnEventRowWithTheDefaultTimes)
     EXPECT_EQ(Scalar("SELECT NAME FROM VISIT_EVENT WHERE VISIT_EVENTID = " + eventId),
               "Visit of Adler, Ada and Dorn, Dina");
     EXPECT_EQ(Scalar("SELECT substr(SCHEDULED_TIMEIN, 12) || '-' || substr(SCHEDULED_TIMEOUT, 12) FROM VISIT_EVENT "
-                     "WHERE VISIT_EVENTID = " + eventId),
+                     "WHERE VISIT_EVENTID = " +
+                     eventId),
               "09:00:00-17:00:00");
     EXPECT_EQ(Count("USER_TRANSACTION_LOG", "OBJECT_TYPE = 156 AND DESCRIPTION LIKE 'Visit event " + eventId + ":%'"),
               1);
@@ -116,7 +116,8 @@ TEST_F(VisitWrites, TheEmailListIsSplitAtSemicolonsAndTrimmed)
     ASSERT_EQ(added.result, WBEM_S_NO_ERROR) << Description(added.statusObject.Get());
     const std::string id = std::to_string(KeyOf(added));
     EXPECT_EQ(DoorInstallation::Rows("SELECT EMAILID, ifnull(ADDRESS, ''), HOST, ifnull(EMPID, 0) FROM "
-                                     "VISIT_EMAIL_LINK WHERE VISITID = " + id + " ORDER BY EMAILID"),
+                                     "VISIT_EMAIL_LINK WHERE VISITID = " +
+                                     id + " ORDER BY EMAILID"),
               (Table{{"1", "", "1", "1"}, {"2", "a@example.com", "0", "0"}, {"3", "b@example.com", "0", "0"}}));
     // The add's notice is queued for each of the three, and no mail leaves the program.
     EXPECT_EQ(Count("EMAIL_OUTBOX", "VISITID = " + id), 3);
@@ -167,7 +168,8 @@ TEST_F(VisitWrites, AModifyKeepsWhatItLeavesOutAndFixesTheSignedInTime)
     const std::string id = std::to_string(visit);
     const std::string eventId = Scalar("SELECT VISIT_EVENTID FROM VISIT WHERE VISITID = " + id);
     const std::string stored = Scalar("SELECT SCHEDULED_TIMEIN || SCHEDULED_TIMEOUT FROM VISIT_EVENT WHERE "
-                                      "VISIT_EVENTID = " + eventId);
+                                      "VISIT_EVENTID = " +
+                                      eventId);
 
     // Only the host flag changes: the times, the event row and the address stay.
     ComPtr<IWbemClassObject> change = NewInstance(L"Bnt_Visit");
