@@ -4,8 +4,17 @@
 #   current folder (an INTERFACE library when the folder holds headers only). Includes are
 #   written from the repository root ("platform/mfc/CString.h").
 # provixa_add_part(NAME [DEPS dep...]): the same, recorded as a part of libprovixa.so.
-# provixa_add_tests(NAME [DEPS dep...] [LABELS label...]): a GoogleTest program from the .cpp
-#   files of the current folder, registered with CTest (labels such as "fault" or "slow").
+# provixa_add_tests(NAME [DEPS dep...] [LABELS label...] [LABEL_TESTS label regex ...]): a
+#   GoogleTest program from the .cpp files of the current folder, registered with CTest.
+#   LABELS puts labels on every test of the program (only for a program that is all one kind).
+#   LABEL_TESTS puts each label on the tests whose full name ("Suite.Test", for TEST_P
+#   "Prefix/Suite.Test/N") matches its regex, e.g.
+#     LABEL_TESTS thread "Concurrent" fault "(^|/)HostileInput\\." fault "Malformed" slow "Soak"
+#   A label may be given more than once; a test collects every label that matches. The labels
+#   in use: "thread" (several threads at once), "fault" (an injected fault or hostile input),
+#   "slow" (over about 2 s); so "ctest -L fault" or "ctest -LE slow".
+#   Tests are discovered when ctest starts (PRE_TEST), so the labels are put by a file added to
+#   the folder's TEST_INCLUDE_FILES after the discovered list: it walks <NAME>_TESTS.
 
 set(PROVIXA_PARTS "" CACHE INTERNAL "")
 set(PROVIXA_PART_DEPS "" CACHE INTERNAL "")
@@ -60,7 +69,7 @@ endfunction()
 
 include(GoogleTest)
 function(provixa_add_tests name)
-  cmake_parse_arguments(ARG "" "" "DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;LABELS;LABEL_TESTS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -69,4 +78,30 @@ function(provixa_add_tests name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main Threads::Threads)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "PROVIXA_SOURCE_DIR=${PROJECT_SOURCE_DIR}" LABELS "${ARG_LABELS}")
+  if(ARG_LABEL_TESTS)
+    provixa_label_tests(${name} "${ARG_LABELS}" ${ARG_LABEL_TESTS})
+  endif()
+endfunction()
+
+# Writes the ctest-time file that labels the discovered tests of program NAME by regex (see
+# provixa_add_tests); BASE are the labels every test of the program carries already.
+function(provixa_label_tests name base)
+  set(pairs ${ARGN})
+  list(LENGTH pairs count)
+  math(EXPR odd "${count} % 2")
+  if(odd)
+    message(FATAL_ERROR "${name}: LABEL_TESTS takes pairs of label and regex")
+  endif()
+  set(script "foreach(test IN LISTS ${name}_TESTS)\n  set(labels ${base})\n")
+  while(pairs)
+    list(POP_FRONT pairs label regex)
+    string(APPEND script "  if(test MATCHES [==[${regex}]==])\n"
+                         "    list(APPEND labels ${label})\n  endif()\n")
+  endwhile()
+  string(APPEND script "  if(labels)\n    list(REMOVE_DUPLICATES labels)\n"
+                       "    set_tests_properties(\"\${test}\" PROPERTIES LABELS \"\${labels}\")\n"
+                       "  endif()\nendforeach()\n")
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${file} "${script}")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
 endfunction()
