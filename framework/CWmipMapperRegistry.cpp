@@ -326,7 +326,7 @@ CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemCont
     const CString name(className);
     for (const ChainedMapper& mapper : MapperChain())
     {
-        if (mapper.className.CompareNoCase(name) == 0)
+        if (mapper.className.GetLength() == name.GetLength() && mapper.className.CompareNoCase(name) == 0)
             return mapper.factory ? mapper.factory(user, context, services) : nullptr;
     }
     if (listCache != nullptr && ListBuilder())

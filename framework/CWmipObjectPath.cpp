@@ -3,10 +3,12 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "framework/CWmipQuery.h"
 #include "framework/WqlExpression.h"
 #include "framework/WqlLimits.h"
+#include "framework/WqlParser.h"
 #include "framework/WqlSqlTranslator.h"
 
 namespace {
@@ -275,14 +277,28 @@ CString CWmipObjectPath::GetPath() const
 
 std::unique_ptr<CWmipQuery> CWmipObjectPath::GetQuery() const
 {
-    if (!IsIdentifier(m_className.GetWString()))
+    // The query is built as the parser would build "SELECT * FROM class WHERE k = "v" AND ...":
+    // every keyed get passes here, and writing the text only to parse it back cost more than
+    // the rest of the query's life.
+    if (!IsIdentifier(m_className.GetWString()) || WqlParser::IsReservedWord(m_className.GetWString()))
         return nullptr;
-    CString text = L"SELECT * FROM " + m_className;
+    CString whereText;
+    std::vector<std::unique_ptr<WqlExpression>> comparisons;
+    comparisons.reserve(m_keyNames.size());
     for (std::size_t i = 0; i < m_keyNames.size(); ++i)
     {
-        text += i == 0 ? L" WHERE " : L" AND ";
+        if (WqlParser::IsReservedWord(m_keyNames[i].GetWString()))
+            return nullptr;
+        whereText += i == 0 ? L"WHERE " : L" AND ";
         // The value travels as an escaped literal, so quotes or keywords inside it stay data.
-        text += m_keyNames[i] + L" = " + QuoteValue(m_keyValues[i]);
+        whereText += m_keyNames[i] + L" = " + QuoteValue(m_keyValues[i]);
+        comparisons.push_back(
+            WqlExpression::MakeComparison(m_keyNames[i], WqlOpEqual, WqlLiteral::FromString(m_keyValues[i])));
     }
-    return CWmipQuery::CreateFromQuery(text.GetString());
+    std::unique_ptr<WqlExpression> where;
+    if (comparisons.size() == 1)
+        where = std::move(comparisons.front());
+    else if (comparisons.size() > 1)
+        where = WqlExpression::MakeJunction(WqlExpression::Kind::And, std::move(comparisons));
+    return CWmipQuery::CreateSelectAll(m_className, whereText, std::move(where));
 }

@@ -73,6 +73,18 @@ std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromQuery(const wchar_t* wql)
     return CreateFromQuery(wql, error);
 }
 
+std::unique_ptr<CWmipQuery> CWmipQuery::CreateSelectAll(const CString& className, const CString& whereText,
+                                                        std::unique_ptr<WqlExpression> where)
+{
+    auto query = std::make_unique<CWmipQuery>();
+    query->m_kind = WqlQueryKind::Select;
+    query->m_selectAll = true;
+    query->m_className = className;
+    query->m_whereText = whereText;
+    query->m_where = std::move(where);
+    return query;
+}
+
 std::unique_ptr<CWmipQuery> CWmipQuery::CreateFromQuery(const wchar_t* wql, CString& error)
 {
     error.Empty();

@@ -54,6 +54,10 @@ public:
     static std::unique_ptr<CWmipQuery> CreateFromQuery(const wchar_t* wql);
     // As above; on failure `error` says why ("... at offset N"), else it is emptied.
     static std::unique_ptr<CWmipQuery> CreateFromQuery(const wchar_t* wql, CString& error);
+    // "SELECT * FROM className" with a WHERE text and its tree built by the caller (both empty
+    // or both set); what CreateFromQuery makes of the same text, without parsing it.
+    static std::unique_ptr<CWmipQuery> CreateSelectAll(const CString& className, const CString& whereText,
+                                                       std::unique_ptr<WqlExpression> where);
 
     // SELECT, ASSOCIATORS OF or REFERENCES OF; None for a query built by hand.
     WqlQueryKind GetKind() const { return m_kind; }

@@ -147,6 +147,14 @@ std::unique_ptr<WqlExpression> WqlParser::ParseWhereText(std::wstring_view text,
     return expression;
 }
 
+bool WqlParser::IsReservedWord(std::wstring_view word)
+{
+    WqlToken token;
+    token.Kind = WqlTokenKind::Identifier;
+    token.Text = CString(std::wstring(word));
+    return IsReserved(token);
+}
+
 bool WqlParser::ExpectEnd()
 {
     const WqlToken token = m_lexer.Next();

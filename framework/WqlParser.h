@@ -60,6 +60,9 @@ public:
     // Parses a WHERE text ("WHERE expr", keyword without regard to case). The tree on
     // success; null with a reason otherwise.
     static std::unique_ptr<WqlExpression> ParseWhereText(std::wstring_view text, CString& error);
+    // True for a word that cannot name a class or a property (SELECT, WHERE, NULL, ...), without
+    // regard to case.
+    static bool IsReservedWord(std::wstring_view word);
 
 private:
     explicit WqlParser(std::wstring_view text);

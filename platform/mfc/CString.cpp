@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cwchar>
+#include <cstdint>
 #include <cwctype>
 #include <locale.h>
 #include <new>
@@ -39,14 +40,19 @@ public:
         return instance;
     }
 
+    // ASCII, nearly every character of class and column names, is mapped without the locale.
     wchar_t Upper(wchar_t c) const
     {
+        if (static_cast<std::uint32_t>(c) < 0x80u)
+            return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
         return static_cast<wchar_t>(m_locale != static_cast<locale_t>(nullptr)
                                         ? towupper_l(static_cast<wint_t>(c), m_locale)
                                         : towupper(static_cast<wint_t>(c)));
     }
     wchar_t Lower(wchar_t c) const
     {
+        if (static_cast<std::uint32_t>(c) < 0x80u)
+            return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c;
         return static_cast<wchar_t>(m_locale != static_cast<locale_t>(nullptr)
                                         ? towlower_l(static_cast<wint_t>(c), m_locale)
                                         : towlower(static_cast<wint_t>(c)));
@@ -152,8 +158,8 @@ CString::CString(wchar_t character, int count)
 
 CString& CString::operator=(const wchar_t* text)
 {
-    // The text may point into this string.
-    m_text = std::wstring(ViewOf(text));
+    // The text may point into this string; assign copes with that.
+    m_text.assign(ViewOf(text));
     return *this;
 }
 
@@ -191,7 +197,8 @@ CString& CString::operator+=(const CString& text)
 
 CString& CString::operator+=(const wchar_t* text)
 {
-    m_text += std::wstring(ViewOf(text));
+    // The text may point into this string; append copes with that.
+    m_text.append(ViewOf(text));
     return *this;
 }
 
@@ -516,39 +523,60 @@ void CString::ApplyMessage(const wchar_t* format, std::span<const mfc_detail::Fo
     m_text = std::move(result);
 }
 
+namespace {
+
+// One allocation for the joined text, however the two halves are given.
+CString Joined(std::wstring_view left, std::wstring_view right)
+{
+    std::wstring joined;
+    joined.reserve(left.size() + right.size());
+    joined.append(left).append(right);
+    return CString(std::move(joined));
+}
+
+}  // namespace
+
 CString operator+(const CString& left, const CString& right)
 {
-    CString result(left);
-    result += right;
-    return result;
+    return Joined(left.GetWString(), right.GetWString());
 }
 
 CString operator+(const CString& left, const wchar_t* right)
 {
-    CString result(left);
-    result += right;
-    return result;
+    return Joined(left.GetWString(), ViewOf(right));
 }
 
 CString operator+(const wchar_t* left, const CString& right)
 {
-    CString result(left);
-    result += right;
-    return result;
+    return Joined(ViewOf(left), right.GetWString());
 }
 
 CString operator+(const CString& left, wchar_t right)
 {
-    CString result(left);
-    result += right;
-    return result;
+    return Joined(left.GetWString(), std::wstring_view(&right, 1));
 }
 
 CString operator+(wchar_t left, const CString& right)
 {
-    CString result(left);
-    result += right;
-    return result;
+    return Joined(std::wstring_view(&left, 1), right.GetWString());
+}
+
+CString operator+(CString&& left, const CString& right)
+{
+    left += right;
+    return std::move(left);
+}
+
+CString operator+(CString&& left, const wchar_t* right)
+{
+    left += right;
+    return std::move(left);
+}
+
+CString operator+(CString&& left, wchar_t right)
+{
+    left += right;
+    return std::move(left);
 }
 
 std::string CStringToUtf8(const CString& text)

@@ -196,6 +196,10 @@ CString operator+(const CString& left, const wchar_t* right);
 CString operator+(const wchar_t* left, const CString& right);
 CString operator+(const CString& left, wchar_t right);
 CString operator+(wchar_t left, const CString& right);
+// A temporary on the left is extended in place, so a chain such as a + L"." + b copies once.
+CString operator+(CString&& left, const CString& right);
+CString operator+(CString&& left, const wchar_t* right);
+CString operator+(CString&& left, wchar_t right);
 
 template <typename... Args>
 void CString::Format(const wchar_t* format, const Args&... args)

@@ -226,6 +226,56 @@ TEST(ObjectPath, HostileKeyValuesStayOneLiteralInTheQuery)
     }
 }
 
+TEST(ObjectPath, GetQueryBuildsWhatTheParserMakesOfTheSameText)
+{
+    struct Case
+    {
+        std::vector<std::pair<const wchar_t*, const wchar_t*>> keys;
+    };
+    const std::vector<Case> cases = {
+        {{}},
+        {{{L"ID", L"7"}}},
+        {{{L"ID", L"x\" OR Name <> \""}, {L"Name", L"\\"}}},
+        {{{L"A", L"1"}, {L"B", L"2"}, {L"C", L"3"}}},
+        {{{L"Stamp", L"20240101120000.000000+000"}}},
+        {{{L"Name", L"\u00e9t\u00e9 \u4e2d"}, {L"ID", L""}}},
+    };
+    for (const Case& c : cases)
+    {
+        CWmipObjectPath path(L"Bnt_Person");
+        for (const auto& [name, value] : c.keys)
+            ASSERT_TRUE(path.AddKey(name, value));
+        SCOPED_TRACE(CStringToUtf8(path.GetPath()));
+        const auto built = path.GetQuery();
+        ASSERT_NE(built, nullptr);
+        const CString text = L"SELECT * FROM Bnt_Person " + built->GetWhereText();
+        const auto parsed = CWmipQuery::CreateFromQuery(text.GetString());
+        ASSERT_NE(parsed, nullptr);
+        EXPECT_EQ(built->GetKind(), parsed->GetKind());
+        EXPECT_EQ(built->GetClassName(), parsed->GetClassName());
+        EXPECT_EQ(built->IsSelectAll(), parsed->IsSelectAll());
+        EXPECT_EQ(built->GetWhereText(), parsed->GetWhereText());
+        ASSERT_EQ(built->GetWhereExpression() == nullptr, parsed->GetWhereExpression() == nullptr);
+        if (parsed->GetWhereExpression() != nullptr)
+        {
+            EXPECT_EQ(built->GetWhereExpression()->ToString(), parsed->GetWhereExpression()->ToString());
+            EXPECT_EQ(built->GetWhereExpression()->GetOperands().size(),
+                      parsed->GetWhereExpression()->GetOperands().size());
+        }
+    }
+}
+
+TEST(ObjectPath, GetQueryRefusesAReservedWordAsClassOrKeyName)
+{
+    for (const wchar_t* word : {L"Select", L"where", L"NULL", L"not", L"True"})
+    {
+        CWmipObjectPath asKey(L"Bnt_Person");
+        ASSERT_TRUE(asKey.AddKey(word, L"1"));
+        EXPECT_EQ(asKey.GetQuery(), nullptr) << CStringToUtf8(word);
+        EXPECT_EQ(CWmipObjectPath(word).GetQuery(), nullptr) << CStringToUtf8(word);
+    }
+}
+
 TEST(ObjectPath, GetQueryRefusesAClassNameThatIsNotAnIdentifier)
 {
     for (const wchar_t* name : {L"", L"Bnt_X WHERE A = 1", L"Bnt_X.Y", L"1X"})
