@@ -339,8 +339,11 @@ protected:
 private:
     friend class CWmipInstanceWriter;
 
-    // The shaped and filtered instance recordset, not yet ordered, paged or open.
-    std::unique_ptr<CDynamicRecordset> PrepareRecordset();
+    // The shaped and filtered instance recordset, not yet ordered, paged or open. Null with
+    // `stored` false for a class whose mapper selects no table or no column (a class of
+    // methods only, which has no stored instances); null with `stored` true when there is no
+    // database connection.
+    std::unique_ptr<CDynamicRecordset> PrepareRecordset(bool& stored);
     void ApplyOrdering(CDynamicRecordset& recordset);
     // The class definition for instances (a reference for the caller).
     HRESULT GetInstanceClass(ComPtr<IWbemClassObject>& classObject);

@@ -328,8 +328,9 @@ HRESULT CWmipClassMapper::GetInstanceClass(ComPtr<IWbemClassObject>& classObject
     return S_OK;
 }
 
-std::unique_ptr<CDynamicRecordset> CWmipClassMapper::PrepareRecordset()
+std::unique_ptr<CDynamicRecordset> CWmipClassMapper::PrepareRecordset(bool& stored)
 {
+    stored = true;
     CBntDatabase* database = GetDatabase();
     if (database == nullptr)
     {
@@ -342,9 +343,7 @@ std::unique_ptr<CDynamicRecordset> CWmipClassMapper::PrepareRecordset()
     const CRecordsetQuery& shape = recordset->GetQuery();
     if (!shape.HasTable() || shape.GetColumns().empty())
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__,
-                               CString(L"The class ") + GetClassName() +
-                                   L" has no table or no properties to enumerate.");
+        stored = false;
         return nullptr;
     }
     FilterInstanceRecordset(recordset.get());
@@ -409,9 +408,11 @@ BOOL CWmipClassMapper::BeginEnumeration()
     m_rowInstances = {};
     try
     {
-        std::unique_ptr<CDynamicRecordset> recordset = PrepareRecordset();
+        bool stored = true;
+        std::unique_ptr<CDynamicRecordset> recordset = PrepareRecordset(stored);
+        // A class of methods only has no instances to read: the enumeration is empty.
         if (recordset == nullptr)
-            return FALSE;
+            return stored ? FALSE : TRUE;
         const CWmipQuery* query = GetQuery();
         const bool superset = query != nullptr && query->IsWhereClauseSuperset();
         if (!m_orderByFields.IsEmpty() || m_endingRecord != 0)
@@ -559,7 +560,8 @@ LONG CWmipClassMapper::GetTotalRowCount(bool log)
 {
     try
     {
-        std::unique_ptr<CDynamicRecordset> recordset = PrepareRecordset();
+        bool stored = true;
+        std::unique_ptr<CDynamicRecordset> recordset = PrepareRecordset(stored);
         if (recordset == nullptr)
             return 0;
         const CWmipQuery* query = GetQuery();
