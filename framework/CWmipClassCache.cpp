@@ -30,7 +30,7 @@ LONG CWmipClassCache::StoredSpan()
 }
 
 CWmipClassCache::CWmipClassCache(LONG spanSeconds)
-    : m_spanSeconds(spanSeconds < 0 ? 0 : spanSeconds), m_stamp(COleDateTime::GetCurrentTime())
+    : m_spanSeconds(spanSeconds < 0 ? 0 : spanSeconds), m_stamp(Clock::now())
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -63,11 +63,9 @@ CString CWmipClassCache::MakeKey(const wchar_t* className, const CAcsUser* user)
     return key;
 }
 
-void CWmipClassCache::ExpireLocked()
+void CWmipClassCache::ExpireLocked(Clock::time_point now)
 {
-    const COleDateTime now = COleDateTime::GetCurrentTime();
-    const COleDateTimeSpan age = now - m_stamp;
-    if (age.GetTotalSeconds() >= static_cast<double>(m_spanSeconds))
+    if (now - m_stamp >= std::chrono::seconds(m_spanSeconds))
     {
         m_classes.clear();
         m_storedClasses.clear();
@@ -88,8 +86,9 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
     ComPtr<IWbemClassObject> copy;
     ComPtr<IWbemClassObject> cached;
     {
+        const Clock::time_point now = Clock::now();
         CriticalSectionLock guard(m_lock);
-        ExpireLocked();
+        ExpireLocked(now);
         auto it = m_classes.find(key);
         if (it != m_classes.end())
             cached = it->second;
@@ -112,8 +111,9 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
             return hr;
         if (built == nullptr)
             return WBEM_E_FAILED;
+        const Clock::time_point now = Clock::now();
         CriticalSectionLock guard(m_lock);
-        ExpireLocked();
+        ExpireLocked(now);
         auto [it, inserted] = m_classes.try_emplace(key, built);
         hr = it->second->Clone(&copy);
         if (FAILED(hr))
@@ -139,8 +139,9 @@ HRESULT CWmipClassCache::GetStoredClass(const CString& className, IWbemServices*
     ComPtr<IWbemClassObject> copy;
     ComPtr<IWbemClassObject> cached;
     {
+        const Clock::time_point now = Clock::now();
         CriticalSectionLock guard(m_lock);
-        ExpireLocked();
+        ExpireLocked(now);
         const auto it = m_storedClasses.find(key);
         if (it != m_storedClasses.end() && it->second.services.Get() == services)
             cached = it->second.definition;
@@ -166,8 +167,9 @@ HRESULT CWmipClassCache::GetStoredClass(const CString& className, IWbemServices*
     if (FAILED(hr))
         return hr;
     {
+        const Clock::time_point now = Clock::now();
         CriticalSectionLock guard(m_lock);
-        ExpireLocked();
+        ExpireLocked(now);
         m_storedClasses.insert_or_assign(key, StoredClass{ComPtr<IWbemServices>(services), std::move(fetched)});
     }
     *classObject = copy.Detach();
@@ -203,7 +205,7 @@ void CWmipClassCache::Clear()
         CriticalSectionLock guard(m_lock);
         m_classes.clear();
         m_storedClasses.clear();
-        m_stamp = COleDateTime::GetCurrentTime();
+        m_stamp = Clock::now();
     }
     catch (const CException& e)
     {

@@ -13,11 +13,11 @@
 #pragma once
 
 #include "platform/com/Unknown.h"
-#include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
 
+#include <chrono>
 #include <functional>
 #include <map>
 
@@ -74,8 +74,10 @@ private:
     // The part of a key that names the user (system for null).
     static CString MakeKeyPrefix(const CAcsUser* user);
     static CString MakeKey(const wchar_t* className, const CAcsUser* user);
-    // Under m_lock: drops everything when the span has passed since the stamp.
-    void ExpireLocked();
+    using Clock = std::chrono::steady_clock;
+    // Under m_lock: drops everything when the span has passed between the stamp and `now`
+    // (read before the lock is taken, so that callers do not queue behind the clock).
+    void ExpireLocked(Clock::time_point now);
 
     // Set at construction.
     const LONG m_spanSeconds;
@@ -91,5 +93,7 @@ private:
     mutable CRITICAL_SECTION m_lock;
     std::map<CString, ComPtr<IWbemClassObject>> m_classes;  // guarded by m_lock
     std::map<CString, StoredClass> m_storedClasses;         // guarded by m_lock; upper-cased names
-    COleDateTime m_stamp;                                   // guarded by m_lock
+    // A steady clock: a wall clock set back (or a change of daylight saving time) would keep
+    // stale definitions until it caught up again.
+    Clock::time_point m_stamp;  // guarded by m_lock
 };
