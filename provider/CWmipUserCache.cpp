@@ -57,28 +57,6 @@ private:
     CAcsUser* m_connection = nullptr;
 };
 
-// Closes a token handle on every path.
-class TokenHandle
-{
-public:
-    TokenHandle() = default;
-    ~TokenHandle()
-    {
-        if (m_handle != nullptr)
-        {
-            CloseHandle(m_handle);
-        }
-    }
-    TokenHandle(const TokenHandle&) = delete;
-    TokenHandle& operator=(const TokenHandle&) = delete;
-
-    HANDLE* Out() { return &m_handle; }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle = nullptr;
-};
-
 // Reverts the thread to self when the scope ends, if asked to.
 class RevertToSelfOnExit
 {
@@ -169,18 +147,14 @@ HRESULT CWmipUserCache::IsImpersonatedClient()
         return impersonated;
     }
     const RevertToSelfOnExit revert(true);
-    TokenHandle token;
-    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.Out()))
+    // The level the thread token would answer, read without opening one: every request asks
+    // several times, and a token is a handle-table entry made and dropped each time.
+    const std::optional<SECURITY_IMPERSONATION_LEVEL> level = CallerIdentity::CurrentLevel();
+    if (!level)
     {
         return WBEM_E_ACCESS_DENIED;
     }
-    SECURITY_IMPERSONATION_LEVEL level = SecurityAnonymous;
-    DWORD length = 0;
-    if (!GetTokenInformation(token.Get(), TokenImpersonationLevel, &level, sizeof level, &length))
-    {
-        return WBEM_E_ACCESS_DENIED;
-    }
-    switch (level)
+    switch (*level)
     {
     case SecurityAnonymous:
         CWMIDebugLog::LogError(kSource, __LINE__, L"Anonymous impersonation level\n", WBEM_E_ACCESS_DENIED);
