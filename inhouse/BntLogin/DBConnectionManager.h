@@ -23,7 +23,10 @@ class CAcsUser;
 class DBConnectionManager
 {
 public:
-    static constexpr int kDefaultPoolSize = 8;
+    // Long-lived holders (the list class cache, user entries, RPC classes) keep connections
+    // besides the one each request holds; the cap leaves room for eight requests at once on
+    // top of them. Connections are made only when asked for, so an idle host makes few.
+    static constexpr int kDefaultPoolSize = 16;
     static constexpr int kDefaultTimeoutSeconds = 300;
 
     explicit DBConnectionManager(int poolSize = kDefaultPoolSize);
