@@ -57,28 +57,6 @@ private:
     CAcsUser* m_connection = nullptr;
 };
 
-// Closes a token handle on every path.
-class TokenHandle
-{
-public:
-    TokenHandle() = default;
-    ~TokenHandle()
-    {
-        if (m_handle != nullptr)
-        {
-            CloseHandle(m_handle);
-        }
-    }
-    TokenHandle(const TokenHandle&) = delete;
-    TokenHandle& operator=(const TokenHandle&) = delete;
-
-    HANDLE* Out() { return &m_handle; }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle = nullptr;
-};
-
 // Reverts the thread to self when the scope ends, if asked to.
 class RevertToSelfOnExit
 {
@@ -105,7 +83,6 @@ CWmipUserCache::CWmipUserCache(bool loginFlag1, bool loginFlag2, Clock clock)
       m_tickCount(clock.tickCount ? std::move(clock.tickCount) : std::function<ULONGLONG()>(&GetTickCount64)),
       m_cleanupIntervalMs(clock.cleanupIntervalMs)
 {
-    InitializeCriticalSection(&m_cacheLock);
     InitializeCriticalSection(&m_entryLock);
     m_lastCleanup = Now();
     m_connectionManager = CWmipApp::GetConnectionManager();
@@ -118,12 +95,11 @@ CWmipUserCache::CWmipUserCache(bool loginFlag1, bool loginFlag2, Clock clock)
 CWmipUserCache::~CWmipUserCache()
 {
     {
-        const CriticalSectionLock guard(m_cacheLock);
+        const std::unique_lock guard(m_usersLock);
         m_users.clear();
         m_retiredUsers.clear();
     }
     DeleteCriticalSection(&m_entryLock);
-    DeleteCriticalSection(&m_cacheLock);
 }
 
 HRESULT CWmipUserCache::GetUser(CWmipUserCacheEntry** entry)
@@ -171,18 +147,14 @@ HRESULT CWmipUserCache::IsImpersonatedClient()
         return impersonated;
     }
     const RevertToSelfOnExit revert(true);
-    TokenHandle token;
-    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.Out()))
+    // The level the thread token would answer, read without opening one: every request asks
+    // several times, and a token is a handle-table entry made and dropped each time.
+    const std::optional<SECURITY_IMPERSONATION_LEVEL> level = CallerIdentity::CurrentLevel();
+    if (!level)
     {
         return WBEM_E_ACCESS_DENIED;
     }
-    SECURITY_IMPERSONATION_LEVEL level = SecurityAnonymous;
-    DWORD length = 0;
-    if (!GetTokenInformation(token.Get(), TokenImpersonationLevel, &level, sizeof level, &length))
-    {
-        return WBEM_E_ACCESS_DENIED;
-    }
-    switch (level)
+    switch (*level)
     {
     case SecurityAnonymous:
         CWMIDebugLog::LogError(kSource, __LINE__, L"Anonymous impersonation level\n", WBEM_E_ACCESS_DENIED);
@@ -199,9 +171,14 @@ HRESULT CWmipUserCache::IsImpersonatedClient()
 
 void CWmipUserCache::GarbageCollect()
 {
-    const CriticalSectionLock guard(m_cacheLock);
+    // Nearly every call falls inside the interval; it must not queue for the user lock.
+    if (Now() - m_lastCleanup.load() < m_cleanupIntervalMs)
+    {
+        return;
+    }
+    const std::unique_lock guard(m_usersLock);
     const ULONGLONG now = Now();
-    if (now - m_lastCleanup < m_cleanupIntervalMs)
+    if (now - m_lastCleanup.load() < m_cleanupIntervalMs)
     {
         return;
     }
@@ -229,40 +206,15 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
     const RevertToSelfOnExit revert(true);
     try
     {
-        const CriticalSectionLock guard(m_cacheLock);
-        CheckIfUserIsTimedOut(sidText);
-        auto cached = m_users.find(sidText);
-        if (cached == m_users.end())
+        CWmipUserCacheEntry* result = TakeCachedUser(sidText);
+        if (result == nullptr)
         {
-            // The caller's own account is resolved only when it has to be logged in: a cached
-            // entry is handed out without touching the database.
-            if (sid == nullptr && userId == 0)
+            const HRESULT loggedIn = LogInUser(sid, userId, sidText, result);
+            if (FAILED(loggedIn))
             {
-                const HRESULT lookedUp = LookUpLinkedUser(sidText, userId);
-                if (FAILED(lookedUp))
-                {
-                    return lookedUp;
-                }
+                return loggedIn;
             }
-            auto user = std::make_unique<CAcsUser>();
-            // The account was resolved to its linked user above: a login by user id is the
-            // single sign-on of the thread's (or the named) Windows account.
-            if (!user->Login(CBntDatabase::GetDSNFromINI(), nullptr, nullptr, false, false,
-                             CAcsUser::kInternalDirectoryID, userId, false))
-            {
-                if (sidText == kLocalSystemSid || sidText == kNetworkServiceSid)
-                {
-                    return WBEM_E_ACCESS_DENIED;
-                }
-                throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED);
-            }
-            auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), &m_entryLock, Now());
-            created->SetSID(sidText);
-            cached = m_users.emplace(sidText, std::move(created)).first;
-            RefreshPermissions(cached->second->GetUser());
         }
-        CWmipUserCacheEntry* result = cached->second.get();
-        result->AddRef();
         GarbageCollect();
         *entry = result;
         return found;
@@ -282,6 +234,77 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while getting user", WBEM_E_FAILED);
     }
     return WBEM_E_FAILED;
+}
+
+CWmipUserCacheEntry* CWmipUserCache::TakeCachedUser(const CString& sid)
+{
+    const std::shared_lock guard(m_usersLock);
+    const auto cached = m_users.find(sid);
+    if (cached == m_users.end() || IsExpired(*cached->second, Now()))
+    {
+        return nullptr;
+    }
+    // The shared lock keeps the clean-up, which takes the lock alone, from freeing the entry
+    // before its count is raised.
+    cached->second->AddRef();
+    return cached->second.get();
+}
+
+HRESULT CWmipUserCache::LogInUser(LPCWSTR sid, LONG userId, const CString& sidText, CWmipUserCacheEntry*& entry)
+{
+    const std::lock_guard login(m_loginLock);
+    {
+        const std::unique_lock guard(m_usersLock);
+        CheckIfUserIsTimedOut(sidText);
+    }
+    // Another thread may have logged the same account in while this one waited.
+    entry = TakeCachedUser(sidText);
+    if (entry != nullptr)
+    {
+        return S_OK;
+    }
+    // The caller's own account is resolved only when it has to be logged in: a cached entry is
+    // handed out without touching the database.
+    if (sid == nullptr && userId == 0)
+    {
+        const HRESULT lookedUp = LookUpLinkedUser(sidText, userId);
+        if (FAILED(lookedUp))
+        {
+            return lookedUp;
+        }
+    }
+    auto user = std::make_unique<CAcsUser>();
+    // The account was resolved to its linked user above: a login by user id is the single
+    // sign-on of the thread's (or the named) Windows account.
+    if (!user->Login(CBntDatabase::GetDSNFromINI(), nullptr, nullptr, false, false, CAcsUser::kInternalDirectoryID,
+                     userId, false))
+    {
+        if (sidText == kLocalSystemSid || sidText == kNetworkServiceSid)
+        {
+            return WBEM_E_ACCESS_DENIED;
+        }
+        throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED);
+    }
+    auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), &m_entryLock, Now());
+    created->SetSID(sidText);
+    // Raised before the entry is visible, so that no clean-up can take it from this request.
+    created->AddRef();
+    CWmipUserCacheEntry* const added = created.get();
+    {
+        const std::unique_lock guard(m_usersLock);
+        m_users.emplace(sidText, std::move(created));
+    }
+    try
+    {
+        RefreshPermissions(added->GetUser());
+    }
+    catch (...)
+    {
+        added->Release();
+        throw;
+    }
+    entry = added;
+    return S_OK;
 }
 
 HRESULT CWmipUserCache::GetUserSSOInformation(LPCWSTR sid, LONG& userId, CString& sidText)
@@ -382,18 +405,22 @@ HRESULT CWmipUserCache::ReleaseUserImpl(CWmipUserCacheEntry* entry, bool imperso
     const CString sid = entry->GetSID();
     try
     {
-        const CriticalSectionLock guard(m_cacheLock);
-        const auto cached = m_users.find(sid);
-        // Only the very entry given is released: another entry under the same SID belongs to
-        // other requests.
-        const bool held = m_retiredUsers.contains(entry) || (cached != m_users.end() && cached->second.get() == entry);
-        if (!held)
         {
-            return WBEM_E_FAILED;
-        }
-        if (entry->Release() < 0)
-        {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"User object was released more than it was acquired");
+            // Shared: the count is atomic, and the clean-up that frees entries takes the lock alone.
+            const std::shared_lock guard(m_usersLock);
+            const auto cached = m_users.find(sid);
+            // Only the very entry given is released: another entry under the same SID belongs
+            // to other requests.
+            const bool held =
+                m_retiredUsers.contains(entry) || (cached != m_users.end() && cached->second.get() == entry);
+            if (!held)
+            {
+                return WBEM_E_FAILED;
+            }
+            if (entry->Release() < 0)
+            {
+                CWMIDebugLog::LogError(kSource, __LINE__, L"User object was released more than it was acquired");
+            }
         }
         GarbageCollect();
         return impersonated;
@@ -411,7 +438,6 @@ HRESULT CWmipUserCache::ReleaseUserImpl(CWmipUserCacheEntry* entry, bool imperso
 
 void CWmipUserCache::CheckIfUserIsTimedOut(const CString& sid)
 {
-    const CriticalSectionLock guard(m_cacheLock);
     const auto cached = m_users.find(sid);
     if (cached == m_users.end() || !IsExpired(*cached->second, Now()))
     {
@@ -431,13 +457,17 @@ void CWmipUserCache::RefreshPermissions(CAcsUser* user)
     {
         return;
     }
-    const CriticalSectionLock guard(m_cacheLock);
     const LONG group = user->GetFieldPermissionGroupID();
     auto list = std::make_unique<CBntUDFPermissionListNoGui>();
+    // Read before the lock: permission checks of other requests go on during the database read.
     list->Fill(*user->GetDatabase(), group);
-    const auto kept = m_permissionLists.find(group);
-    const bool changed = kept == m_permissionLists.end() || !(*kept->second == *list);
-    m_permissionLists[group] = std::move(list);
+    bool changed = false;
+    {
+        const std::unique_lock guard(m_permissionLock);
+        const auto kept = m_permissionLists.find(group);
+        changed = kept == m_permissionLists.end() || !(*kept->second == *list);
+        m_permissionLists[group] = std::move(list);
+    }
     if (changed)
     {
         if (CWmipClassCache* classes = CWmipApp::GetClassCache())
@@ -458,7 +488,7 @@ BOOL CWmipUserCache::HasUDFPermission(const CAcsUser* user, LONG fieldId, BOOL f
     {
         return TRUE;
     }
-    const CriticalSectionLock guard(m_cacheLock);
+    const std::shared_lock guard(m_permissionLock);
     const auto list = m_permissionLists.find(group);
     if (list == m_permissionLists.end())
     {
@@ -476,13 +506,13 @@ BOOL CWmipUserCache::HasUDFPermission(const CAcsUser* user, LONG fieldId, BOOL f
 
 std::size_t CWmipUserCache::GetCachedUserCount() const
 {
-    const CriticalSectionLock guard(m_cacheLock);
+    const std::shared_lock guard(m_usersLock);
     return m_users.size();
 }
 
 std::size_t CWmipUserCache::GetRetiredUserCount() const
 {
-    const CriticalSectionLock guard(m_cacheLock);
+    const std::shared_lock guard(m_usersLock);
     return m_retiredUsers.size();
 }
 

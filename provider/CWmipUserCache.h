@@ -7,19 +7,26 @@
 //
 // One per process, created by CWmipApp::GetUserCache through CWmipApp::CreateUserCache and
 // owned by the application object; the bus front end derives its own cache from this class.
-// Thread-safe: the cache lock (recursive) guards the maps (users, retired users, the field
-// permission lists by group) and the last clean-up time and is
-// held across the login of a new user, so logins are serialised; the entry lock, shared by
-// all entries, guards their use counts and is taken only after the cache lock. COM
+// Thread-safe, and built so that requests of many threads for cached users do not queue: the
+// user lock (readers share it) guards the user and retired-user maps; a lookup of a cached user
+// and a release share it, and only inserting, retiring and collecting entries take it alone.
+// Use counts are atomic. Logins of new users are serialised by a lock of their own, so lookups
+// of cached users go on during a login. The permission lock (readers share it) guards the field
+// permission lists by group. The clean-up time is atomic, so a lookup inside the clean-up
+// interval takes no lock for it. The entry lock, shared by all entries, guards the entries'
+// own state and is taken only after the cache's locks. COM
 // impersonation is per thread: every public operation reverts to self before it returns,
 // except GetUserSSOInformationImpl, whose caller reverts.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <shared_mutex>
 
 #include "platform/mfc/CString.h"
 #include "platform/win32/Threading.h"
@@ -97,7 +104,7 @@ public:
 
 protected:
     // Deletes retired entries no longer in use and expired entries not in use; at most once
-    // per clean-up interval. Takes the cache lock.
+    // per clean-up interval. Takes the user lock alone when the interval has passed.
     virtual void GarbageCollect();
     // Lookup and login of the SID text (null: the impersonated client). Results as GetUser.
     virtual HRESULT GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid);
@@ -116,12 +123,12 @@ protected:
     // The release behind ReleaseUser; results as ReleaseUser.
     HRESULT ReleaseUserImpl(CWmipUserCacheEntry* entry, bool impersonate);
     // Retires (when in use) or deletes the SID's entry once it is older than the lifetime, so
-    // that the lookup that follows logs the user in again. The caller holds the cache lock.
+    // that the lookup that follows logs the user in again. The caller holds the user lock alone.
     void CheckIfUserIsTimedOut(const CString& sid);
     // Loads the field permission list of the user's group again and keeps it for the group;
     // when it differs from the one kept before, the user's cached class definitions are
     // dropped (their properties depend on it). Throws the database's CDBException. Takes the
-    // cache lock.
+    // permission lock.
     void RefreshPermissions(CAcsUser* user);
 
     // The cache clock, in milliseconds.
@@ -137,6 +144,13 @@ private:
     // no connection to look it up.
     HRESULT LookUpLinkedUser(const CString& sid, LONG& userId);
     bool IsExpired(const CWmipUserCacheEntry& entry, ULONGLONG now) const;
+    // The SID's cached entry with its use count raised; null when none is cached or it has
+    // expired. Shares the user lock.
+    CWmipUserCacheEntry* TakeCachedUser(const CString& sid);
+    // Logs the SID's user in and caches the entry, its use count raised; an entry that another
+    // thread cached (or that expired) meanwhile is handled first. Results as GetUserImpl; the
+    // caller catches the exceptions. Takes the login lock.
+    HRESULT LogInUser(LPCWSTR sid, LONG userId, const CString& sidText, CWmipUserCacheEntry*& entry);
 
     // Set at construction.
     const bool m_loginFlag1;
@@ -146,11 +160,14 @@ private:
     LONGLONG m_lifetimeMs = 0;
     DBConnectionManager* m_connectionManager = nullptr;  // not owned
 
-    mutable CRITICAL_SECTION m_cacheLock;
+    std::mutex m_loginLock;
+    mutable std::shared_mutex m_usersLock;
+    std::shared_mutex m_permissionLock;
     CRITICAL_SECTION m_entryLock;
-    // Guarded by m_cacheLock.
+    // Guarded by m_usersLock.
     std::map<CString, std::unique_ptr<CWmipUserCacheEntry>> m_users;
     std::map<const CWmipUserCacheEntry*, std::unique_ptr<CWmipUserCacheEntry>> m_retiredUsers;
+    // Guarded by m_permissionLock.
     std::map<LONG, std::unique_ptr<CBntUDFPermissionListNoGui>> m_permissionLists;
-    ULONGLONG m_lastCleanup = 0;
+    std::atomic<ULONGLONG> m_lastCleanup{0};
 };

@@ -59,14 +59,12 @@ CWmipUserCacheEntry::~CWmipUserCacheEntry()
 
 int CWmipUserCacheEntry::AddRef()
 {
-    const EntryLock guard(m_entryLock);
-    return ++m_useCount;
+    return m_useCount.fetch_add(1, std::memory_order_acq_rel) + 1;
 }
 
 int CWmipUserCacheEntry::Release()
 {
-    const EntryLock guard(m_entryLock);
-    return --m_useCount;
+    return m_useCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
 }
 
 DBConnectionManager* CWmipUserCacheEntry::Connections() const

@@ -5,9 +5,10 @@
 //
 // Owned by the CWmipUserCache that created it (or by a derived cache); the entry owns its
 // user. Release never frees the entry: the cache decides when an unused entry goes. The use
-// count, the cardholder manager, the borrowed database connection and the reader lists are
-// guarded by the cache's one entry lock, which every entry of a cache shares (an entry without
-// one works without a lock); GetUseCount reads without the lock. The SID text
+// count is atomic, so requests of many threads take and give back an entry without a lock. The
+// cardholder manager, the borrowed database connection and the reader lists are guarded by the
+// cache's one entry lock, which every entry of a cache shares (an entry without one works
+// without a lock). The SID text
 // is set once by the cache before the entry is handed out and only read afterwards.
 #pragma once
 
@@ -54,11 +55,11 @@ public:
     // When the entry was created, on the clock of the cache that created it.
     ULONGLONG GetCreationTick() const { return m_creationTick; }
 
-    // Raise or lower the use count under the entry lock; the new count. A count below 0
-    // means more releases than takes; the cache reports it.
+    // Raise or lower the use count atomically; the new count. A count below 0 means more
+    // releases than takes; the cache reports it.
     int AddRef();
     int Release();
-    // The current count, read without the lock.
+    // The current count.
     int GetUseCount() const { return m_useCount.load(); }
 
     // The user's cardholder database manager on the entry's own connection, created on first
@@ -98,7 +99,7 @@ private:
     DBConnectionManager* const m_connections;
 
     CString m_sid;
-    std::atomic<int> m_useCount{0};  // changed under *m_entryLock
+    std::atomic<int> m_useCount{0};
     // Guarded by *m_entryLock. The manager works on the borrowed connection, so it goes first.
     const CAcsUser* m_connection = nullptr;
     std::unique_ptr<CBntAcsDBMgrCardholder> m_cardholderManager;

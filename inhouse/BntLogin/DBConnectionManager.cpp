@@ -15,7 +15,10 @@ constexpr wchar_t kSource[] = L"DBConnectionManager";
 
 }  // namespace
 
-DBConnectionManager::DBConnectionManager(int poolSize) : m_poolSize(std::max(1, poolSize)) {}
+DBConnectionManager::DBConnectionManager(int poolSize)
+    : m_poolSize(std::max(1, poolSize)), m_slots(std::make_unique<Slot[]>(static_cast<std::size_t>(m_poolSize)))
+{
+}
 
 DBConnectionManager::~DBConnectionManager() = default;
 
@@ -61,9 +64,7 @@ int DBConnectionManager::AddDatabase(LPCWSTR dataSource, int)
             // Another thread attached meanwhile; its pool stands.
             return m_dataSource == source ? 1 : 0;
         }
-        auto slot = std::make_unique<Slot>();
-        slot->user = std::move(user);
-        m_slots.push_back(std::move(slot));
+        AddSlot(std::move(user), kFree);
         m_dataSource = source;
         m_attached = true;
     }
@@ -73,33 +74,35 @@ int DBConnectionManager::AddDatabase(LPCWSTR dataSource, int)
 
 BOOL DBConnectionManager::IsDatabaseAttached() const
 {
-    const std::scoped_lock guard(m_lock);
     return m_attached ? TRUE : FALSE;
 }
 
 CAcsUser* DBConnectionManager::Connection(int database)
 {
-    if (database != 0)
+    if (database != 0 || !m_attached)
     {
         return nullptr;
+    }
+    if (CAcsUser* free = TakeFree())
+    {
+        return free;
     }
     std::unique_lock guard(m_lock);
-    if (!m_attached)
-    {
-        return nullptr;
-    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(m_timeoutSeconds);
+    // Counted before the free slots are looked at again, so that a connection given back from
+    // now on wakes this caller (ReleaseConnection reads the count after freeing the slot).
+    ++m_waiters;
+    const auto leave = [this](CAcsUser* taken) {
+        --m_waiters;
+        return taken;
+    };
     for (;;)
     {
-        for (auto& slot : m_slots)
+        if (CAcsUser* free = TakeFree())
         {
-            if (!slot->lent && slot->user->IsLoggedIn())
-            {
-                slot->lent = true;
-                return slot->user.get();
-            }
+            return leave(free);
         }
-        if (static_cast<int>(m_slots.size()) + m_pending < m_poolSize)
+        if (static_cast<int>(MadeCount()) + m_pending < m_poolSize)
         {
             ++m_pending;
             const CString source = m_dataSource;
@@ -113,25 +116,20 @@ CAcsUser* DBConnectionManager::Connection(int database)
             {
                 m_available.notify_one();
                 CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to open a pooled database connection.");
-                return nullptr;
+                return leave(nullptr);
             }
-            auto slot = std::make_unique<Slot>();
-            slot->user = std::move(user);
-            slot->lent = true;
-            m_slots.push_back(std::move(slot));
-            return m_slots.back()->user.get();
+            return leave(AddSlot(std::move(user), kLent));
         }
         if (m_available.wait_until(guard, deadline) == std::cv_status::timeout)
         {
-            const bool anyFree = std::any_of(m_slots.begin(), m_slots.end(),
-                                             [](const auto& slot) { return !slot->lent && slot->user->IsLoggedIn(); });
-            if (!anyFree)
+            if (CAcsUser* free = TakeFree())
             {
-                CWMIDebugLog::LogError(kSource, __LINE__,
-                                       L"Every pooled database connection is in use; the wait for one timed out.",
-                                       static_cast<HRESULT>(0x80041001u));
-                return nullptr;
+                return leave(free);
             }
+            CWMIDebugLog::LogError(kSource, __LINE__,
+                                   L"Every pooled database connection is in use; the wait for one timed out.",
+                                   static_cast<HRESULT>(0x80041001u));
+            return leave(nullptr);
         }
     }
 }
@@ -142,28 +140,87 @@ void DBConnectionManager::ReleaseConnection(const CAcsUser* connection)
     {
         return;
     }
+    const std::size_t made = MadeCount();
+    for (std::size_t index = 0; index < made; ++index)
     {
-        const std::scoped_lock guard(m_lock);
-        const auto found = std::find_if(m_slots.begin(), m_slots.end(),
-                                        [connection](const auto& slot) { return slot->user.get() == connection; });
-        if (found == m_slots.end() || !(*found)->lent)
+        Slot& slot = m_slots[index];
+        if (slot.user.get() != connection)
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"A connection that is not lent was given back.");
-            return;
+            continue;
         }
-        (*found)->lent = false;
+        int lent = kLent;
+        if (!slot.state.compare_exchange_strong(lent, kFree))
+        {
+            break;
+        }
+        WakeWaiter();
+        return;
     }
-    m_available.notify_one();
+    CWMIDebugLog::LogError(kSource, __LINE__, L"A connection that is not lent was given back.");
 }
 
 int DBConnectionManager::GetConnectionCount() const
 {
-    const std::scoped_lock guard(m_lock);
-    return static_cast<int>(m_slots.size());
+    return static_cast<int>(MadeCount());
 }
 
 int DBConnectionManager::GetLentCount() const
 {
-    const std::scoped_lock guard(m_lock);
-    return static_cast<int>(std::count_if(m_slots.begin(), m_slots.end(), [](const auto& slot) { return slot->lent; }));
+    const std::size_t made = MadeCount();
+    int lent = 0;
+    for (std::size_t index = 0; index < made; ++index)
+    {
+        lent += m_slots[index].state == kLent ? 1 : 0;
+    }
+    return lent;
+}
+
+CAcsUser* DBConnectionManager::TakeFree()
+{
+    // Each thread starts at the slot it took last, so that threads spread over the slots
+    // instead of all trying the first one.
+    thread_local std::size_t t_start = 0;
+    const std::size_t made = MadeCount();
+    for (std::size_t step = 0; step < made; ++step)
+    {
+        const std::size_t index = (t_start + step) % made;
+        Slot& slot = m_slots[index];
+        int free = kFree;
+        if (slot.state != kFree || !slot.state.compare_exchange_strong(free, kLent))
+        {
+            continue;
+        }
+        if (slot.user->IsLoggedIn())
+        {
+            t_start = index;
+            return slot.user.get();
+        }
+        slot.state = kFree;
+    }
+    return nullptr;
+}
+
+CAcsUser* DBConnectionManager::AddSlot(std::unique_ptr<CAcsUser> user, SlotState state)
+{
+    const std::size_t index = MadeCount();
+    Slot& slot = m_slots[index];
+    slot.user = std::move(user);
+    slot.state = state;
+    // Published last: lock-free readers see only slots whose connection is set.
+    m_made.store(index + 1, std::memory_order_release);
+    return slot.user.get();
+}
+
+void DBConnectionManager::WakeWaiter()
+{
+    if (m_waiters == 0)
+    {
+        return;
+    }
+    // Passing through the lock orders this wake after a waiter's last look at the slots, so
+    // the wake cannot fall between that look and its wait.
+    {
+        const std::scoped_lock guard(m_lock);
+    }
+    m_available.notify_one();
 }

@@ -37,6 +37,13 @@ std::optional<CallerIdentity> CallerIdentity::Current()
     return t_security.m_caller;
 }
 
+std::optional<SECURITY_IMPERSONATION_LEVEL> CallerIdentity::CurrentLevel()
+{
+    if (!t_security.m_caller)
+        return std::nullopt;
+    return t_security.m_caller->Level();
+}
+
 bool CallerIdentity::IsImpersonating()
 {
     return t_security.m_impersonating;

@@ -35,6 +35,10 @@ public:
     // The caller of the current thread, or nothing outside any Scope.
     static std::optional<CallerIdentity> Current();
 
+    // The impersonation level of the current thread's caller, or nothing outside any Scope;
+    // what the thread token's TokenImpersonationLevel answers, without opening a token.
+    static std::optional<SECURITY_IMPERSONATION_LEVEL> CurrentLevel();
+
     // True between a successful CoImpersonateClient and CoRevertToSelf on this thread.
     static bool IsImpersonating();
 

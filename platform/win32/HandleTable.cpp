@@ -1,5 +1,7 @@
 #include "platform/win32/HandleTable.h"
 
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <unordered_map>
@@ -10,13 +12,23 @@ namespace {
 // above small integers that a confused caller might pass; they step by 4 like Windows handles.
 constexpr std::uintptr_t kFirstHandle = 0x10000;
 constexpr std::uintptr_t kHandleStep = 4;
+// Every request opens and closes token handles; one lock per shard keeps threads that do so
+// at once from queueing behind each other. Consecutive handles land in different shards.
+constexpr std::size_t kShardCount = 16;
 
-struct TableState
+struct alignas(64) Shard
 {
     std::mutex m_lock;
     // Guarded by m_lock.
     std::unordered_map<std::uintptr_t, std::shared_ptr<KernelObject>> m_objects;
-    std::uintptr_t m_next = kFirstHandle;
+};
+
+struct TableState
+{
+    std::atomic<std::uintptr_t> m_next{kFirstHandle};
+    std::array<Shard, kShardCount> m_shards;
+
+    Shard& ShardOf(std::uintptr_t value) { return m_shards[(value / kHandleStep) % kShardCount]; }
 };
 
 // Kept alive past static destruction: detached threads may still close handles at exit.
@@ -38,32 +50,36 @@ TableState& State()
 HANDLE HandleTable::Insert(std::shared_ptr<KernelObject> object)
 {
     TableState& state = State();
-    std::lock_guard<std::mutex> guard(state.m_lock);
-    const std::uintptr_t value = state.m_next;
-    state.m_next += kHandleStep;
-    state.m_objects.emplace(value, std::move(object));
+    const std::uintptr_t value = state.m_next.fetch_add(kHandleStep, std::memory_order_relaxed);
+    Shard& shard = state.ShardOf(value);
+    {
+        const std::lock_guard<std::mutex> guard(shard.m_lock);
+        shard.m_objects.emplace(value, std::move(object));
+    }
     return reinterpret_cast<HANDLE>(value);
 }
 
 std::shared_ptr<KernelObject> HandleTable::Find(HANDLE handle)
 {
-    TableState& state = State();
-    std::lock_guard<std::mutex> guard(state.m_lock);
-    const auto found = state.m_objects.find(reinterpret_cast<std::uintptr_t>(handle));
-    return found == state.m_objects.end() ? nullptr : found->second;
+    const auto value = reinterpret_cast<std::uintptr_t>(handle);
+    Shard& shard = State().ShardOf(value);
+    const std::lock_guard<std::mutex> guard(shard.m_lock);
+    const auto found = shard.m_objects.find(value);
+    return found == shard.m_objects.end() ? nullptr : found->second;
 }
 
 bool HandleTable::Close(HANDLE handle)
 {
+    const auto value = reinterpret_cast<std::uintptr_t>(handle);
     std::shared_ptr<KernelObject> released;
     {
-        TableState& state = State();
-        std::lock_guard<std::mutex> guard(state.m_lock);
-        const auto found = state.m_objects.find(reinterpret_cast<std::uintptr_t>(handle));
-        if (found == state.m_objects.end())
+        Shard& shard = State().ShardOf(value);
+        const std::lock_guard<std::mutex> guard(shard.m_lock);
+        const auto found = shard.m_objects.find(value);
+        if (found == shard.m_objects.end())
             return false;
         released = std::move(found->second);
-        state.m_objects.erase(found);
+        shard.m_objects.erase(found);
     }
     // The object may be destroyed here, outside the table lock, so its destructor can never
     // deadlock against a lookup.

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <future>
+#include <map>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -145,6 +147,52 @@ TEST(DBConnectionManager, ConcurrentBorrowersNeverShareAConnection)
     EXPECT_EQ(clashes, 0);
     EXPECT_EQ(failures, 0);
     EXPECT_LE(manager.GetConnectionCount(), kPool);
+    EXPECT_EQ(manager.GetLentCount(), 0);
+}
+
+TEST(DBConnectionManager, ManyThreadsOnASmallPoolAreEachServedOneHolderAtATimeWithoutStalling)
+{
+    TestDatabase db;
+    constexpr int kPool = 3;
+    constexpr int kThreads = 12;
+    constexpr int kRounds = 200;
+    DBConnectionManager manager(kPool);
+    // A give-back whose wake-up were lost would leave a waiter here until the time-out.
+    manager.SetConnectionTimeout(20);
+    ASSERT_NE(manager.AddDatabase(db.DataSource(), 0), 0);
+    std::mutex lock;
+    std::map<const CAcsUser*, std::atomic<int>> holders;
+    std::atomic<int> clashes{0};
+    std::atomic<int> served{0};
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+    {
+        threads.emplace_back([&] {
+            for (int i = 0; i < kRounds; ++i)
+            {
+                CAcsUser* c = manager.Connection(0);
+                if (c == nullptr)
+                    continue;
+                std::atomic<int>* holder = nullptr;
+                {
+                    const std::scoped_lock guard(lock);
+                    holder = &holders[c];
+                }
+                clashes += holder->fetch_add(1) == 0 ? 0 : 1;
+                std::this_thread::yield();
+                holder->fetch_sub(1);
+                ++served;
+                manager.ReleaseConnection(c);
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(clashes.load(), 0);
+    EXPECT_EQ(served.load(), kThreads * kRounds);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+    EXPECT_EQ(manager.GetConnectionCount(), kPool);
     EXPECT_EQ(manager.GetLentCount(), 0);
 }
 

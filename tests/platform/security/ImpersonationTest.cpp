@@ -62,6 +62,7 @@ std::wstring TokenUserSid(HANDLE token, DWORD& error)
 
 TEST(Impersonation, FailsClearlyWithoutACaller)
 {
+    EXPECT_EQ(CallerIdentity::CurrentLevel(), std::nullopt);
     EXPECT_FALSE(CallerIdentity::Current());
     EXPECT_EQ(CoImpersonateClient(), RPC_E_NO_CONTEXT);
     EXPECT_EQ(CoRevertToSelf(), RPC_E_NO_CONTEXT);
@@ -98,6 +99,7 @@ TEST(Impersonation, TokenReportsEveryLevelAndTheCallersSid)
         ASSERT_EQ(CoImpersonateClient(), S_OK);
         DWORD error = 0;
         EXPECT_EQ(ThreadTokenLevel(error), level);
+        EXPECT_EQ(CallerIdentity::CurrentLevel(), level) << "the token's level, read without a token";
         HANDLE token = nullptr;
         ASSERT_TRUE(OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &token));
         EXPECT_EQ(TokenUserSid(token, error), kCallerSid);

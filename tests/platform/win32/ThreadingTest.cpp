@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -167,6 +168,40 @@ TEST(Handle, CloseAnswersFailureForASecondClose)
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_FALSE(CloseHandle(nullptr));
     EXPECT_TRUE(CloseHandle(GetCurrentThread()));
+}
+
+TEST(Handle, ThreadsOpeningAndClosingAtOnceGetDistinctHandlesThatNameTheirOwnObjects)
+{
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 500;
+    std::vector<std::vector<HANDLE>> closed(kThreads);
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+    {
+        threads.emplace_back([&closed, &wrong, t] {
+            for (int i = 0; i < kRounds; ++i)
+            {
+                // Set or not by the thread's own pattern, so a lookup landing on another
+                // thread's event would read the wrong state.
+                const BOOL signalled = (t + i) % 2 == 0 ? TRUE : FALSE;
+                const HANDLE event = CreateEventW(nullptr, TRUE, signalled, nullptr);
+                const DWORD expected = signalled ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+                wrong += WaitForSingleObject(event, 0) == expected ? 0 : 1;
+                wrong += CloseHandle(event) ? 0 : 1;
+                closed[t].push_back(event);
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong.load(), 0);
+    std::set<HANDLE> distinct;
+    for (const auto& handles : closed)
+        distinct.insert(handles.begin(), handles.end());
+    EXPECT_EQ(distinct.size(), static_cast<std::size_t>(kThreads * kRounds)) << "handle numbers are never reused";
+    for (const HANDLE handle : distinct)
+        EXPECT_FALSE(CloseHandle(handle));
 }
 
 TEST(Handle, ClosingUnderAWaiterLetsItTimeOut)

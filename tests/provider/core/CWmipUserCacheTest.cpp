@@ -104,6 +104,56 @@ TEST_F(UserCacheTest, ConcurrentLookupsOfOneAccountLogInOnce)
     EXPECT_EQ(Cache().GetCachedUserCount(), 1u);
 }
 
+TEST_F(UserCacheTest, ManyThreadsTakingAndGivingBackAcrossExpiriesNeverLoseAnEntryInUse)
+{
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 300;
+    std::atomic<int> running{kThreads};
+    std::atomic<int> faults{0};
+    std::vector<std::thread> threads;
+    std::vector<std::set<CWmipUserCacheEntry*>> seen(kThreads);
+    for (int t = 0; t < kThreads; ++t)
+    {
+        threads.emplace_back([this, &running, &faults, &seen, t] {
+            const CallerIdentity::Scope caller(CallerIdentity(kOperatorSid, SecurityImpersonation));
+            for (int i = 0; i < kRounds; ++i)
+            {
+                CWmipUserCacheEntry* entry = nullptr;
+                if (Cache().GetUser(&entry) != S_OK || entry == nullptr)
+                {
+                    ++faults;
+                    continue;
+                }
+                seen[t].insert(entry);
+                // A freed or foreign entry shows here as a wrong count or user.
+                faults += entry->GetUseCount() >= 1 ? 0 : 1;
+                faults += entry->GetUser()->GetUserID() == ProviderTestInstallation::kOperatorId ? 0 : 1;
+                faults += Cache().ReleaseUser(entry) == S_OK ? 0 : 1;
+            }
+            --running;
+        });
+    }
+    // Entries expire and are collected while the threads work.
+    while (running > 0)
+    {
+        m_clock.AdvanceSeconds(kLifetimeSeconds / 2);
+        Cache().CheckCache();
+        std::this_thread::yield();
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(faults.load(), 0);
+    std::set<CWmipUserCacheEntry*> entries;
+    for (const auto& taken : seen)
+        entries.insert(taken.begin(), taken.end());
+    EXPECT_GT(entries.size(), 1u) << "the entry expired and was logged in again meanwhile";
+
+    m_clock.AdvanceSeconds(kLifetimeSeconds + 30);
+    Cache().CheckCache();
+    EXPECT_EQ(Cache().GetCachedUserCount(), 0u) << "every take was given back";
+    EXPECT_EQ(Cache().GetRetiredUserCount(), 0u);
+}
+
 TEST_F(UserCacheTest, ReleaseEdgeCases)
 {
     EXPECT_EQ(Cache().ReleaseUser(nullptr), S_OK);
