@@ -3,8 +3,11 @@
 // notices to the communication server).
 #include "mappers/records/CWmipBadgeMapper.h"
 
+#include <map>
 #include <memory>
 
+#include "bus/CCorvessaMethodDescriptor.h"
+#include "framework/CWmipMethodSignatures.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
@@ -69,18 +72,6 @@ HRESULT PutQualifier(IWbemClassObject* classObject, const wchar_t* property, con
     return qualifiers->Put(name, &copy, kQualifierFlavor);
 }
 
-// A "__PARAMETERS" signature holding one parameter of the CIM type with its "ID".
-HRESULT MakeSignature(const wchar_t* parameter, CIMTYPE type, LONG id, ComPtr<IWbemClassObject>& signature)
-{
-    HRESULT hr = CreateWbemClass(L"__PARAMETERS", nullptr, &signature);
-    if (FAILED(hr))
-        return hr;
-    hr = signature->Put(parameter, 0, nullptr, type);
-    if (FAILED(hr))
-        return hr;
-    return PutQualifier(signature.Get(), parameter, L"ID", _variant_t(id));
-}
-
 HRESULT PutMethodQualifier(IWbemClassObject* classObject, const wchar_t* method, const wchar_t* name)
 {
     ComPtr<IWbemQualifierSet> qualifiers;
@@ -91,27 +82,21 @@ HRESULT PutMethodQualifier(IWbemClassObject* classObject, const wchar_t* method,
     return qualifiers->Put(name, &yes, kQualifierFlavor);
 }
 
+// The shared builder makes the "__PARAMETERS" signatures of the definition's own kind: the bus
+// builds this definition on its own class object, which takes no signature of another kind.
 HRESULT AddMethods(IWbemClassObject* classObject)
 {
-    ComPtr<IWbemClassObject> addIn;
-    ComPtr<IWbemClassObject> addOut;
-    HRESULT hr = MakeSignature(L"BadgeIn", CIM_OBJECT, 0, addIn);
-    if (SUCCEEDED(hr))
-        hr = MakeSignature(L"BadgeOut", CIM_OBJECT, 1, addOut);
-    if (SUCCEEDED(hr))
-        hr = classObject->PutMethod(L"AddBadge", 0, addIn.Get(), addOut.Get());
-    if (SUCCEEDED(hr))
-        hr = PutMethodQualifier(classObject, L"AddBadge", L"implemented");
-    if (SUCCEEDED(hr))
-        hr = PutMethodQualifier(classObject, L"AddBadge", L"static");
-    ComPtr<IWbemClassObject> assignIn;
-    if (SUCCEEDED(hr))
-        hr = MakeSignature(L"LevelIn", CIM_UINT32 | CIM_FLAG_ARRAY, 0, assignIn);
-    if (SUCCEEDED(hr))
-        hr = classObject->PutMethod(L"AssignAccessLevel", 0, assignIn.Get(), nullptr);
-    if (SUCCEEDED(hr))
-        hr = PutMethodQualifier(classObject, L"AssignAccessLevel", L"implemented");
-    return hr;
+    CCorvessaMethodDescriptor addBadge(L"AddBadge");
+    addBadge.AddParameter(true, L"BadgeIn", CIM_OBJECT);
+    addBadge.AddParameter(false, L"BadgeOut", CIM_OBJECT);
+    CCorvessaMethodDescriptor assignLevels(L"AssignAccessLevel");
+    assignLevels.AddParameter(true, L"LevelIn", CIM_UINT32 | CIM_FLAG_ARRAY);
+    const std::map<CString, CCorvessaMethodDescriptor> methods{{addBadge.GetMethodName(), addBadge},
+                                                               {assignLevels.GetMethodName(), assignLevels}};
+    const HRESULT hr = CWmipMethodSignatures::AddTo(methods, classObject);
+    if (FAILED(hr))
+        return hr;
+    return PutMethodQualifier(classObject, L"AddBadge", L"static");
 }
 
 }  // namespace

@@ -1,16 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "bus/CCorvessaClassObject.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaQpidType.h"
 #include "bus/GenericException.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/com/CimTypes.h"
+#include "platform/com/Variant.h"
+#include "platform/com/WbemConstants.h"
 #include "tests/bus/BusTestInstallation.h"
 
 namespace {
@@ -248,6 +254,41 @@ TEST_F(CorvessaTypes, EveryTypesDescriptionMatchesItsDeclaration)
         EXPECT_EQ(methods, declaredMethods) << name;
     }
     EXPECT_GT(described, 50);
+}
+
+TEST_F(CorvessaTypes, TheBadgeDefinitionIsTheOneItsMapperBuilds)
+{
+    // Read again here, so that the build through the mapper runs on this installation.
+    CWMITypeInfo::HandleInvalidDBConnection();
+    const std::string token = Login("sa", "sa-demo");
+    CCorvessaQpidType type;
+    ASSERT_EQ(m_app->GetType(token, kApplication, "Bnt_Badge", type), S_OK);
+    const auto properties = ByName(type.GetProperties());
+    // The registered declaration holds neither PERSONID nor the defaults: only the mapper puts them.
+    ASSERT_EQ(properties.count("PERSONID"), 1u);
+    EXPECT_TRUE(properties.at("PERSONID").at("is_required").asBool());
+    EXPECT_EQ(properties.at("PERSONID").at("access").asString(), "read");
+    EXPECT_EQ(properties.at("BADGEKEY").at("access").asString(), "view");
+    EXPECT_EQ(properties.at("STATUS").at("default_value").asString(), "1");
+    EXPECT_EQ(properties.at("PRINTS").at("default_value").asString(), "0");
+
+    CCorvessaClassObject* definition = CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_Badge")->GetTypeInformation();
+    EXPECT_EQ(definition->MethodNames(), (std::vector<CString>{L"AddBadge", L"AssignAccessLevel"}));
+    const std::unique_ptr<CCorvessaClassObject> out = definition->GetMethodParameter(L"AddBadge", false);
+    ASSERT_NE(out, nullptr);
+    CIMTYPE cimType = 0;
+    _variant_t value;
+    EXPECT_EQ(out->Get(L"BadgeOut", 0, &value, &cimType, nullptr), WBEM_S_NO_ERROR);
+    EXPECT_EQ(cimType, CIM_OBJECT);
+    IWbemQualifierSet* qualifiers = nullptr;
+    ASSERT_EQ(definition->GetMethodQualifierSet(L"AddBadge", &qualifiers), WBEM_S_NO_ERROR);
+    EXPECT_EQ(qualifiers->Get(L"static", 0, &value, nullptr), WBEM_S_NO_ERROR);
+    qualifiers->Release();
+
+    const auto lines = support::TemporaryHome::ReadLines(
+        brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName()));
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.find("could not build the class definition"), std::string::npos) << line;
 }
 
 TEST_F(CorvessaTypes, HiddenAndUnknownTypesFailAlike)
