@@ -215,11 +215,22 @@ std::string Head(const char* level, LPCWSTR sourceFile, int line)
     return out;
 }
 
-void Write(std::string line)
+// Information lines, written on every request, are held and written together; an error line
+// is written at once, after them.
+enum class Delivery
+{
+    Held,
+    AtOnce
+};
+
+void Write(std::string line, Delivery delivery)
 {
     thread_local std::string file;
     Folders().GetFile(file);
-    LogFileWriter::AppendLine(file, LogFileWriter::OneLine(std::move(line)));
+    if (delivery == Delivery::Held)
+        LogFileWriter::AppendLineLater(file, LogFileWriter::OneLine(std::move(line)));
+    else
+        LogFileWriter::AppendLine(file, LogFileWriter::OneLine(std::move(line)));
 }
 
 }  // namespace
@@ -233,7 +244,7 @@ void CWMIDebugLog::LogInfo(LPCWSTR sourceFile, int line, LPCWSTR text, LPCWSTR d
         out += " | ";
         AppendNarrow(out, detail);
     }
-    Write(std::move(out));
+    Write(std::move(out), Delivery::Held);
 }
 
 void CWMIDebugLog::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT code, const CException* exception,
@@ -260,7 +271,7 @@ void CWMIDebugLog::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT 
         std::snprintf(hr, sizeof(hr), "0x%08X ", static_cast<unsigned>(wmiException->GetHResult()));
         out += std::string(" | WMI exception: ") + hr + ConvertCStringToUtf8(wmiException->GetMessage());
     }
-    Write(std::move(out));
+    Write(std::move(out), Delivery::AtOnce);
 }
 
 CString CWMIDebugLog::GetLogFileName()

@@ -1,7 +1,9 @@
 // The provider's log: one text line per call, appended to the log file.
 //
-// Static functions only. Every call is thread-safe: lines are written whole under one
-// process-wide lock and never interleave. A line reads
+// Static functions only. Every call is thread-safe: lines are written whole and never
+// interleave. Information lines are held for at most a tenth of a second and written together
+// (LogFileWriter::AppendLineLater; LogFileWriter::Flush writes them at once); an error line is
+// written before LogError returns, after the information lines held for its file. A line reads
 //   "YYYY-MM-DD HH:MM:SS.mmm [tid] LEVEL source(line): text[ | detail]"
 // for information (LEVEL "INFO", or "DEBUG" when the caller's flag is false) and
 //   "YYYY-MM-DD HH:MM:SS.mmm [tid] ERROR source(line): text (0xHRESULT)[ | exception: ...][ | WMI exception: ...]"

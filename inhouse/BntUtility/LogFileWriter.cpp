@@ -7,12 +7,17 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <map>
 #include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 namespace brontel::utility {
@@ -34,6 +39,10 @@ std::mutex& WriteLock()
 
 // The size at which a log file is rolled over.
 std::atomic<std::uintmax_t> g_maxFileBytes{LogFileWriter::kDefaultMaxFileBytes};
+
+// Set once the held lines were written at exit: a line handed in after that (by another
+// static's destructor) is written at once.
+std::atomic<bool> g_heldWrittenForExit{false};
 
 // Set once the open files have been closed at exit: a line written after that (by another
 // static's destructor) opens, writes and closes its file on its own.
@@ -204,12 +213,9 @@ OpenLogFiles& Files()
     return files;
 }
 
-}  // namespace
-
-void LogFileWriter::AppendLine(const std::string& path, std::string_view line)
+// Appends `whole` (lines with their line feeds) to the file with one write.
+void WriteLines(const std::string& path, const std::string& whole)
 {
-    std::string whole(line);
-    whole.push_back('\n');
     OpenLogFiles& files = Files();
     std::shared_ptr<const FileDescriptor> fd;
     {
@@ -256,6 +262,160 @@ void LogFileWriter::AppendLine(const std::string& path, std::string_view line)
     {
         files.AfterLineLocked(path, fd.get(), written, size);
     }
+}
+
+// Lines that AppendLineLater keeps for a moment, by path. A flusher thread, started with the
+// first line, writes them at most kFlushInterval after the first of them arrived, or at once
+// when they fill kFlushBytes; a caller finding kMaxHeldBytes held writes them itself, so a slow
+// disk cannot make them grow without end. Lines of one path reach its file in the order they
+// were handed in, also before a line AppendLine writes at once.
+class HeldLines
+{
+public:
+    // The open files are made first, so that they outlive the held lines at exit.
+    HeldLines() { Files(); }
+    // Stops the flusher and writes what is held, so that nothing is lost at a normal exit.
+    ~HeldLines()
+    {
+        {
+            const std::scoped_lock guard(m_lock);
+            m_stopping = true;
+        }
+        m_wake.notify_all();
+        if (m_flusher.joinable())
+            m_flusher.join();
+        WriteHeld(nullptr, nullptr);
+        g_heldWrittenForExit.store(true);
+    }
+    HeldLines(const HeldLines&) = delete;
+    HeldLines& operator=(const HeldLines&) = delete;
+
+    void Add(const std::string& path, std::string_view line)
+    {
+        bool writeNow = false;
+        {
+            const std::scoped_lock guard(m_lock);
+            if (!m_stopping && !m_flusher.joinable() && !m_noFlusher)
+                StartFlusherLocked();
+            std::string& lines = m_lines[path];
+            const bool wasEmpty = m_bytes == 0;
+            lines.append(line);
+            lines.push_back('\n');
+            m_bytes += line.size() + 1;
+            writeNow = m_stopping || m_noFlusher || m_bytes >= kMaxHeldBytes;
+            if (!writeNow && (wasEmpty || m_bytes >= kFlushBytes))
+                m_wake.notify_one();
+        }
+        if (writeNow)
+            WriteHeld(nullptr, nullptr);
+    }
+
+    // Writes the held lines of `path` (of every path when null) followed by `line` (when
+    // given) to that path. Lines taken by the flusher are written before anything after them.
+    void WriteHeld(const std::string* path, const std::string* line)
+    {
+        const std::scoped_lock order(m_writeLock);
+        std::map<std::string, std::string> taken;
+        {
+            const std::scoped_lock guard(m_lock);
+            if (path == nullptr)
+            {
+                taken.swap(m_lines);
+                m_bytes = 0;
+            }
+            else if (auto found = m_lines.find(*path); found != m_lines.end())
+            {
+                m_bytes -= found->second.size();
+                taken.emplace(*path, std::move(found->second));
+                m_lines.erase(found);
+            }
+        }
+        if (line != nullptr)
+            taken[*path].append(*line);
+        for (const auto& [file, lines] : taken)
+            WriteLines(file, lines);
+    }
+
+private:
+    // The flush interval: how old a held line may grow before it is in its file.
+    static constexpr std::chrono::milliseconds kFlushInterval{100};
+    static constexpr std::size_t kFlushBytes = 64 * 1024;
+    static constexpr std::size_t kMaxHeldBytes = 1024 * 1024;
+
+    void StartFlusherLocked()
+    {
+        try
+        {
+            m_flusher = std::thread([this] { Flush(); });
+        }
+        catch (const std::system_error&)
+        {
+            // Without a thread every line is written at once, as AppendLine does.
+            m_noFlusher = true;
+        }
+    }
+
+    void Flush()
+    {
+        std::unique_lock lock(m_lock);
+        while (!m_stopping)
+        {
+            m_wake.wait(lock, [this] { return m_stopping || m_bytes > 0; });
+            m_wake.wait_for(lock, kFlushInterval, [this] { return m_stopping || m_bytes >= kFlushBytes; });
+            lock.unlock();
+            try
+            {
+                WriteHeld(nullptr, nullptr);
+            }
+            catch (const std::bad_alloc&)
+            {
+                // Short of memory: those lines are lost, the flusher goes on.
+            }
+            lock.lock();
+        }
+    }
+
+    // Held while taken lines are written: the order of lines in a file is the order of takes.
+    std::mutex m_writeLock;
+    std::mutex m_lock;
+    std::condition_variable m_wake;              // lines arrived, filled up, or stopping
+    std::map<std::string, std::string> m_lines;  // guarded by m_lock; each line with its feed
+    std::size_t m_bytes = 0;                     // guarded by m_lock
+    bool m_stopping = false;                     // guarded by m_lock
+    bool m_noFlusher = false;                    // guarded by m_lock
+    std::thread m_flusher;                       // started under m_lock; joined at exit
+};
+
+HeldLines& Held()
+{
+    static HeldLines held;
+    return held;
+}
+
+}  // namespace
+
+void LogFileWriter::AppendLine(const std::string& path, std::string_view line)
+{
+    std::string whole(line);
+    whole.push_back('\n');
+    if (g_heldWrittenForExit.load())
+        WriteLines(path, whole);
+    else
+        Held().WriteHeld(&path, &whole);
+}
+
+void LogFileWriter::AppendLineLater(const std::string& path, std::string_view line)
+{
+    if (g_heldWrittenForExit.load())
+        AppendLine(path, line);
+    else
+        Held().Add(path, line);
+}
+
+void LogFileWriter::Flush()
+{
+    if (!g_heldWrittenForExit.load())
+        Held().WriteHeld(nullptr, nullptr);
 }
 
 void LogFileWriter::SetMaxFileBytes(std::uintmax_t bytes)

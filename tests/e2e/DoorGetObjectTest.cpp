@@ -1,6 +1,7 @@
 // GetObject through the WMI door: class paths answered from the repository the host fills,
 // keyed paths answered by the instance provider from the demo rows, and the paths that find
 // nothing or cannot name an instance.
+#include "inhouse/BntUtility/LogFileWriter.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/e2e/ServedClass.h"
 
@@ -30,6 +31,7 @@ std::string QualifierText(IWbemClassObject* object, const wchar_t* qualifier)
 int LogLines(const std::wstring& text)
 {
     const CString file = brontel::utility::CWMIDebugLog::GetLogFileName();
+    brontel::utility::LogFileWriter::Flush();
     std::ifstream log(DoorTest::Utf8(static_cast<LPCWSTR>(file)));
     const std::string wanted = DoorTest::Utf8(text);
     int count = 0;

@@ -1,5 +1,7 @@
 #include "tests/support/TemporaryHome.h"
 
+#include "inhouse/BntUtility/LogFileWriter.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -20,6 +22,9 @@ TemporaryHome::TemporaryHome()
 
 TemporaryHome::~TemporaryHome()
 {
+    // Log lines still held belong to this home: written now, they go before the folder does,
+    // rather than make it again a moment after it was removed.
+    brontel::utility::LogFileWriter::Flush();
     if (m_previous)
         setenv("PROVIXA_HOME", m_previous->c_str(), 1);
     else
@@ -43,6 +48,8 @@ std::string TemporaryHome::ReadFile(const std::string& name) const
 
 std::vector<std::string> TemporaryHome::ReadLines(const std::filesystem::path& file)
 {
+    // The file holds every line logged so far, the held ones too.
+    brontel::utility::LogFileWriter::Flush();
     std::ifstream in(file);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)

@@ -50,6 +50,7 @@ TEST(CWMIDebugLogHome, ARemovedHomeIsMadeAgainForTheNextLine)
 {
     support::TemporaryHome home;
     CWMIDebugLog::LogInfo(L"src", 1, L"before");
+    LogFileWriter::Flush();
     std::error_code ignored;
     std::filesystem::remove_all(home.Path(), ignored);
     CWMIDebugLog::LogInfo(L"src", 2, L"after");

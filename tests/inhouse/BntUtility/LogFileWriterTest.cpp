@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -49,6 +50,66 @@ TEST_F(LogFile, RemovedFileAndFolderAreCreatedAgainForTheNextLine)
     std::filesystem::remove_all(Path("Logs"));
     LogFileWriter::AppendLine(file.string(), "after the folder went");
     EXPECT_EQ(Lines(file), (Texts{"after the folder went"}));
+}
+
+// The file as it stands, without writing the held lines first.
+Texts LinesOnDisk(const std::filesystem::path& file)
+{
+    std::ifstream in(file);
+    Texts lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(LogFile, HeldLinesComeBeforeALineWrittenAtOnce)
+{
+    const auto file = Path("Logs/Fluxmere.log");
+    LogFileWriter::AppendLineLater(file.string(), "held 1");
+    LogFileWriter::AppendLineLater(file.string(), "held 2");
+    LogFileWriter::AppendLine(file.string(), "at once");
+    EXPECT_EQ(LinesOnDisk(file), (Texts{"held 1", "held 2", "at once"}));
+}
+
+TEST_F(LogFile, HeldLinesReachTheFileWithoutBeingAsked)
+{
+    const auto file = Path("Logs/Fluxmere.log");
+    LogFileWriter::AppendLineLater(file.string(), "on its own");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (LinesOnDisk(file).empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(LinesOnDisk(file), (Texts{"on its own"}));
+}
+
+TEST_F(LogFile, ConcurrentHeldLinesAreAllWrittenWholeAndInTheirThreadsOrder)
+{
+    const auto file = Path("Logs/Fluxmere.log");
+    constexpr int kThreads = 8;
+    constexpr int kLines = 2000;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+    {
+        threads.emplace_back([&file, t] {
+            for (int i = 0; i < kLines; ++i)
+                LogFileWriter::AppendLineLater(file.string(), "t" + std::to_string(t) + " " + std::to_string(i) +
+                                                                  std::string(static_cast<std::size_t>(i % 97), 'x'));
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    const Texts lines = Lines(file);
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLines));
+    std::vector<int> next(kThreads, 0);
+    for (const std::string& line : lines)
+    {
+        const std::size_t blank = line.find(' ');
+        ASSERT_NE(blank, std::string::npos) << line;
+        const int t = std::stoi(line.substr(1, blank - 1));
+        const int i = std::stoi(line.substr(blank + 1));
+        ASSERT_EQ(i, next[static_cast<std::size_t>(t)]) << line;
+        EXPECT_EQ(std::count(line.begin(), line.end(), 'x'), i % 97) << line;
+        ++next[static_cast<std::size_t>(t)];
+    }
 }
 
 TEST_F(LogFile, TruncatedFileGetsTheNextLineAtItsNewEnd)

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <thread>
 
+#include "inhouse/BntUtility/LogFileWriter.h"
 #include "framework/CWmipClassMapper.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -218,6 +219,8 @@ TEST_F(ProviderFrame, RequestsLogTheirCallAndLeavingLines)
     // Unsupported methods log nothing.
     m_provider.DeleteInstance(path, 0, nullptr, nullptr);
 
+    brontel::utility::LogFileWriter::Flush();
+
     std::ifstream file(CStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName()));
     std::stringstream text;
     text << file.rdbuf();
@@ -236,6 +239,7 @@ TEST_F(ProviderFrame, ALongQueryIsLoggedCutWithItsLength)
         L"SELECT * FROM Bnt_TestReader WHERE Description = '" + std::wstring(30000, L'q') + marker + L"'";
     Text query(wql.c_str());
     m_provider.ExecQueryAsync(nullptr, query, 0, nullptr, m_sink.Get());
+    brontel::utility::LogFileWriter::Flush();
     std::ifstream file(CStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName()));
     std::stringstream text;
     text << file.rdbuf();

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "inhouse/BntUtility/LogFileWriter.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
@@ -29,6 +30,7 @@ void SetSwitch(const wchar_t* name, DWORD value)
 
 std::string ProviderLog()
 {
+    brontel::utility::LogFileWriter::Flush();
     std::ifstream file(CStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName()));
     std::stringstream text;
     text << file.rdbuf();
