@@ -14,11 +14,13 @@
 #include <filesystem>
 #include <memory>
 #include <map>
+#include <set>
 #include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
+#include <vector>
 
 namespace brontel::utility {
 
@@ -264,11 +266,12 @@ void WriteLines(const std::string& path, const std::string& whole)
     }
 }
 
-// Lines that AppendLineLater keeps for a moment, by path. A flusher thread, started with the
-// first line, writes them at most kFlushInterval after the first of them arrived, or at once
-// when they fill kFlushBytes; a caller finding kMaxHeldBytes held writes them itself, so a slow
-// disk cannot make them grow without end. Lines of one path reach its file in the order they
-// were handed in, also before a line AppendLine writes at once.
+// Lines that AppendLineLater keeps for a moment, on one queue in the order they were handed
+// in. A flusher thread, started with the first line, writes them at most kFlushInterval after
+// the first of them arrived, or at once when they fill kFlushBytes; a caller finding
+// kMaxHeldBytes held writes them itself, so a slow disk cannot make them grow without end.
+// Handing a line in takes no lock: threads logging at once would otherwise queue on it. Lines
+// reach their files in queue order, also before a line AppendLine writes at once.
 class HeldLines
 {
 public:
@@ -278,7 +281,7 @@ public:
     ~HeldLines()
     {
         {
-            const std::scoped_lock guard(m_lock);
+            const std::scoped_lock guard(m_wakeLock);
             m_stopping = true;
         }
         m_wake.notify_all();
@@ -292,48 +295,44 @@ public:
 
     void Add(const std::string& path, std::string_view line)
     {
-        bool writeNow = false;
+        if (!m_started.load(std::memory_order_acquire))
+            StartFlusher();
+        auto held = std::make_unique<Line>();
+        held->path = Intern(path);
+        held->text.reserve(line.size() + 1);
+        held->text.append(line).push_back('\n');
+        const std::size_t bytes = held->text.size();
+        Push(held.release());
+        const std::size_t before = m_bytes.fetch_add(bytes);
+        if (m_noFlusher.load() || before + bytes >= kMaxHeldBytes)
         {
-            const std::scoped_lock guard(m_lock);
-            if (!m_stopping && !m_flusher.joinable() && !m_noFlusher)
-                StartFlusherLocked();
-            std::string& lines = m_lines[path];
-            const bool wasEmpty = m_bytes == 0;
-            lines.append(line);
-            lines.push_back('\n');
-            m_bytes += line.size() + 1;
-            writeNow = m_stopping || m_noFlusher || m_bytes >= kMaxHeldBytes;
-            if (!writeNow && (wasEmpty || m_bytes >= kFlushBytes))
-                m_wake.notify_one();
-        }
-        if (writeNow)
             WriteHeld(nullptr, nullptr);
+        }
+        else if (before == 0 || (before < kFlushBytes && before + bytes >= kFlushBytes))
+        {
+            // Taken so that the flusher cannot miss the change between its test and its wait.
+            {
+                const std::scoped_lock guard(m_wakeLock);
+            }
+            m_wake.notify_one();
+        }
     }
 
-    // Writes the held lines of `path` (of every path when null) followed by `line` (when
-    // given) to that path. Lines taken by the flusher are written before anything after them.
+    // Writes every held line and then `line` (when given) to `path`. Lines taken by the
+    // flusher are in their files before anything after them.
     void WriteHeld(const std::string* path, const std::string* line)
     {
         const std::scoped_lock order(m_writeLock);
-        std::map<std::string, std::string> taken;
+        std::vector<std::pair<const std::string*, std::string>> taken;
+        for (std::unique_ptr<Line> held(PopLocked()); held != nullptr; held.reset(PopLocked()))
         {
-            const std::scoped_lock guard(m_lock);
-            if (path == nullptr)
-            {
-                taken.swap(m_lines);
-                m_bytes = 0;
-            }
-            else if (auto found = m_lines.find(*path); found != m_lines.end())
-            {
-                m_bytes -= found->second.size();
-                taken.emplace(*path, std::move(found->second));
-                m_lines.erase(found);
-            }
+            m_bytes.fetch_sub(held->text.size());
+            TextFor(taken, held->path).append(held->text);
         }
         if (line != nullptr)
-            taken[*path].append(*line);
-        for (const auto& [file, lines] : taken)
-            WriteLines(file, lines);
+            TextFor(taken, Intern(*path)).append(*line);
+        for (const auto& [file, text] : taken)
+            WriteLines(*file, text);
     }
 
 private:
@@ -342,8 +341,42 @@ private:
     static constexpr std::size_t kFlushBytes = 64 * 1024;
     static constexpr std::size_t kMaxHeldBytes = 1024 * 1024;
 
-    void StartFlusherLocked()
+    struct Line
     {
+        std::atomic<Line*> next{nullptr};
+        const std::string* path = nullptr;  // interned: lives as long as the queue
+        std::string text;                   // with its line feed
+    };
+
+    static std::string& TextFor(std::vector<std::pair<const std::string*, std::string>>& taken, const std::string* path)
+    {
+        for (auto& [file, text] : taken)
+        {
+            if (file == path)
+                return text;
+        }
+        return taken.emplace_back(path, std::string()).second;
+    }
+
+    // The one stored copy of a path; the files are few, so the copies are kept till exit.
+    const std::string* Intern(const std::string& path)
+    {
+        thread_local std::string lastPath;
+        thread_local const std::string* lastInterned = nullptr;
+        if (lastInterned == nullptr || lastPath != path)
+        {
+            const std::scoped_lock guard(m_pathsLock);
+            lastInterned = &*m_paths.insert(path).first;
+            lastPath = path;
+        }
+        return lastInterned;
+    }
+
+    void StartFlusher()
+    {
+        const std::scoped_lock guard(m_wakeLock);
+        if (m_started.load() || m_stopping)
+            return;
         try
         {
             m_flusher = std::thread([this] { Flush(); });
@@ -351,17 +384,18 @@ private:
         catch (const std::system_error&)
         {
             // Without a thread every line is written at once, as AppendLine does.
-            m_noFlusher = true;
+            m_noFlusher.store(true);
         }
+        m_started.store(true, std::memory_order_release);
     }
 
     void Flush()
     {
-        std::unique_lock lock(m_lock);
+        std::unique_lock lock(m_wakeLock);
         while (!m_stopping)
         {
-            m_wake.wait(lock, [this] { return m_stopping || m_bytes > 0; });
-            m_wake.wait_for(lock, kFlushInterval, [this] { return m_stopping || m_bytes >= kFlushBytes; });
+            m_wake.wait(lock, [this] { return m_stopping || m_bytes.load() > 0; });
+            m_wake.wait_for(lock, kFlushInterval, [this] { return m_stopping || m_bytes.load() >= kFlushBytes; });
             lock.unlock();
             try
             {
@@ -375,15 +409,70 @@ private:
         }
     }
 
-    // Held while taken lines are written: the order of lines in a file is the order of takes.
+    // The queue: many threads push, one (holding m_writeLock) pops. A push swaps the new line
+    // in as the head and then links it behind the line it replaced.
+    void Push(Line* line)
+    {
+        line->next.store(nullptr, std::memory_order_relaxed);
+        Line* previous = m_head.exchange(line, std::memory_order_acq_rel);
+        previous->next.store(line, std::memory_order_release);
+    }
+
+    // The oldest line, or null when none is held. A line whose pusher has not linked it yet is
+    // waited for: a later line of this thread may lie behind it.
+    Line* PopLocked()
+    {
+        Line* tail = m_tail;
+        Line* next = tail->next.load(std::memory_order_acquire);
+        if (tail == &m_stub)
+        {
+            if (next == nullptr)
+            {
+                if (m_head.load(std::memory_order_acquire) == &m_stub)
+                    return nullptr;
+                next = WaitForLink(tail);
+            }
+            m_tail = next;
+            tail = next;
+            next = tail->next.load(std::memory_order_acquire);
+        }
+        if (next == nullptr)
+        {
+            if (m_head.load(std::memory_order_acquire) == tail)
+                Push(&m_stub);
+            next = WaitForLink(tail);
+        }
+        m_tail = next;
+        return tail;
+    }
+
+    static Line* WaitForLink(Line* line)
+    {
+        Line* next = line->next.load(std::memory_order_acquire);
+        while (next == nullptr)
+        {
+            std::this_thread::yield();
+            next = line->next.load(std::memory_order_acquire);
+        }
+        return next;
+    }
+
+    // Held while lines are taken and written: the order of lines in a file is the queue's.
     std::mutex m_writeLock;
-    std::mutex m_lock;
-    std::condition_variable m_wake;              // lines arrived, filled up, or stopping
-    std::map<std::string, std::string> m_lines;  // guarded by m_lock; each line with its feed
-    std::size_t m_bytes = 0;                     // guarded by m_lock
-    bool m_stopping = false;                     // guarded by m_lock
-    bool m_noFlusher = false;                    // guarded by m_lock
-    std::thread m_flusher;                       // started under m_lock; joined at exit
+    Line m_stub;
+    std::atomic<Line*> m_head{&m_stub};
+    Line* m_tail = &m_stub;  // guarded by m_writeLock
+    std::atomic<std::size_t> m_bytes{0};
+    std::atomic<bool> m_noFlusher{false};
+    std::atomic<bool> m_started{false};
+
+    std::mutex m_pathsLock;
+    std::set<std::string> m_paths;  // guarded by m_pathsLock
+
+    std::mutex m_wakeLock;
+    std::condition_variable m_wake;  // lines arrived, filled up, or stopping
+    bool m_stopping = false;         // guarded by m_wakeLock
+    std::thread m_flusher;           // started under m_wakeLock; joined at exit
 };
 
 HeldLines& Held()
