@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <random>
 #include <stdexcept>
@@ -121,6 +122,10 @@ void ProviderBench::Register()
         ->Arg(kParallelCallers)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(kRawParallelGetName, [this](benchmark::State& state) { RawParallelKeyedGet(state); })
+        ->Arg(kParallelCallers)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
 }
 
 void ProviderBench::Enumeration(benchmark::State& state)
@@ -221,40 +226,73 @@ void ProviderBench::KeyedGet(benchmark::State& state)
 
 void ProviderBench::ParallelKeyedGet(benchmark::State& state)
 {
+    const int callers = static_cast<int>(state.range(0));
+    m_installation.FillEventTypes(kLargeRowCount);
+    const KeyPool pool = MakeKeyPool(kLargeRowCount);
+    // One caller's gets, with the caller named as WMI names it on its thread.
+    RunParallel(
+        state,
+        [&](int index) {
+            const CallerIdentity::Scope scope(
+                CallerIdentity(BenchInstallation::AdministratorSid(), SecurityImpersonation));
+            const ComPtr<CountingSink> sink = MakeComObject<CountingSink>();
+            const std::size_t first = static_cast<std::size_t>(index) * kGetsPerCaller;
+            for (std::size_t i = first; i < first + kGetsPerCaller; ++i)
+            {
+                sink->Reset();
+                const HRESULT result = m_provider.GetObjectAsync(pool.paths[i].Get(), 0, nullptr, sink.Get());
+                BenchRequest::ExpectAnswered("GetObjectAsync", result, *sink, 1);
+            }
+        },
+        callers);
+}
+
+void ProviderBench::RawParallelKeyedGet(benchmark::State& state)
+{
+    const int callers = static_cast<int>(state.range(0));
+    m_installation.FillEventTypes(kLargeRowCount);
+    const KeyPool pool = MakeKeyPool(kLargeRowCount);
+    // A connection per caller, opened before the measurement.
+    std::vector<std::unique_ptr<RawEventTypeReader>> readers;
+    for (int index = 0; index < callers; ++index)
+        readers.push_back(std::make_unique<RawEventTypeReader>(m_installation.DatabaseFile()));
+    RunParallel(
+        state,
+        [&](int index) {
+            RawEventTypeReader& reader = *readers[static_cast<std::size_t>(index)];
+            const std::size_t first = static_cast<std::size_t>(index) * kGetsPerCaller;
+            for (std::size_t i = first; i < first + kGetsPerCaller; ++i)
+            {
+                if (reader.ReadOne(pool.keys[i]) != 1)
+                    throw std::runtime_error("the raw keyed read missed event type " + std::to_string(pool.keys[i]));
+            }
+        },
+        callers);
+}
+
+void ProviderBench::RunParallel(benchmark::State& state, const std::function<void(int)>& caller, int callers)
+{
     try
     {
-        const int callers = static_cast<int>(state.range(0));
-        m_installation.FillEventTypes(kLargeRowCount);
-        const KeyPool pool = MakeKeyPool(kLargeRowCount);
-
         std::mutex failureLock;
         std::string failure;
-        // One caller's gets, on a thread of its own with the caller named as WMI names it.
-        auto caller = [&](int index) {
-            try
-            {
-                const CallerIdentity::Scope scope(
-                    CallerIdentity(BenchInstallation::AdministratorSid(), SecurityImpersonation));
-                const ComPtr<CountingSink> sink = MakeComObject<CountingSink>();
-                const std::size_t first = static_cast<std::size_t>(index) * kGetsPerCaller;
-                for (std::size_t i = first; i < first + kGetsPerCaller; ++i)
-                {
-                    sink->Reset();
-                    const HRESULT result = m_provider.GetObjectAsync(pool.paths[i].Get(), 0, nullptr, sink.Get());
-                    BenchRequest::ExpectAnswered("GetObjectAsync", result, *sink, 1);
-                }
-            }
-            catch (const std::exception& error)
-            {
-                const std::lock_guard guard(failureLock);
-                failure = error.what();
-            }
-        };
         auto run = [&](int count) {
             std::vector<std::thread> threads;
             threads.reserve(static_cast<std::size_t>(count));
             for (int index = 0; index < count; ++index)
-                threads.emplace_back(caller, index);
+            {
+                threads.emplace_back([&, index] {
+                    try
+                    {
+                        caller(index);
+                    }
+                    catch (const std::exception& error)
+                    {
+                        const std::lock_guard guard(failureLock);
+                        failure = error.what();
+                    }
+                });
+            }
             for (std::thread& thread : threads)
                 thread.join();
             if (!failure.empty())

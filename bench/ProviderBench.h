@@ -6,7 +6,9 @@
 //   KeyedGet/N     GetObjectAsync of "Bnt_EventType.ID=<key>" for random keys, versus one raw
 //                  keyed SELECT per key;
 //   ParallelKeyedGet/C  C callers on threads of their own doing keyed gets at once, versus one
-//                  caller alone; the ratio is the speed-up in gets per second (higher is better).
+//                  caller alone; the ratio is the speed-up in gets per second (higher is better);
+//   RawParallelKeyedGet/C  the same for raw keyed SELECTs, each caller on a connection of its
+//                  own: how far the database engine itself scales, for reference.
 // Enumeration also reports the peak resident size while it runs (peak_rss_mib).
 // Each reports the counters provider_ns_per_row and raw_ns_per_row (per row enumerated, or per
 // object got) and their ratio, provider / raw.
@@ -16,6 +18,8 @@
 // thread-safe: the benchmarks run on the thread that built it (the caller identity is per
 // thread).
 #pragma once
+
+#include <functional>
 
 #include "bench/RawEventTypeReader.h"
 #include "platform/com/Unknown.h"
@@ -36,6 +40,7 @@ public:
     static constexpr const char* kEnumerationName = "Enumeration";
     static constexpr const char* kKeyedGetName = "KeyedGet";
     static constexpr const char* kParallelGetName = "ParallelKeyedGet";
+    static constexpr const char* kRawParallelGetName = "RawParallelKeyedGet";
 
     // Initialises the provider on a namespace of its own, with the installation's system
     // administrator as the caller of this thread. Throws std::runtime_error when the
@@ -46,7 +51,8 @@ public:
     ProviderBench& operator=(const ProviderBench&) = delete;
 
     // Registers the enumeration for 10,000, 100,000 and 1,000,000 rows, the keyed get for
-    // 10,000 and 100,000, and the parallel keyed get for eight callers over 100,000 rows.
+    // 10,000 and 100,000, and the parallel keyed gets (provider and raw) for eight callers over
+    // 100,000 rows.
     void Register();
 
     // The provider the measurements call; valid for the life of the object.
@@ -56,6 +62,10 @@ private:
     void Enumeration(benchmark::State& state);
     void KeyedGet(benchmark::State& state);
     void ParallelKeyedGet(benchmark::State& state);
+    void RawParallelKeyedGet(benchmark::State& state);
+    // Times `caller` (given its index) run by `callers` threads at once against one thread
+    // alone, alternating; reports the speed-up in the counters. A caller's throw fails the run.
+    static void RunParallel(benchmark::State& state, const std::function<void(int)>& caller, int callers);
 
     // Set at construction.
     BenchInstallation& m_installation;

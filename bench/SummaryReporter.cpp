@@ -57,12 +57,16 @@ void SummaryReporter::Finalize()
     {
         const Measurement& measurement = m_measurements[result.measurement];
         const double runs = result.runs;
+        char target[64] = "reference, no target";
+        if (measurement.target > 0)
+            std::snprintf(target, sizeof target, "target %s %gx",
+                          measurement.atLeast ? ">=" : "<=", measurement.target);
         char line[320] = {};
-        std::snprintf(
-            line, sizeof line, "%s: %.1fx (target %s %gx), %s%s: %s %.0f ns/%s, %s %.0f ns/%s",
-            measurement.label.c_str(), result.ratio / runs, measurement.atLeast ? ">=" : "<=", measurement.target,
-            result.rows.c_str(), measurement.argument.c_str(), measurement.measured.c_str(), result.providerNs / runs,
-            measurement.unit.c_str(), measurement.baseline.c_str(), result.rawNs / runs, measurement.unit.c_str());
+        std::snprintf(line, sizeof line, "%s: %.1fx (%s), %s%s: %s %.0f ns/%s, %s %.0f ns/%s",
+                      measurement.label.c_str(), result.ratio / runs, target, result.rows.c_str(),
+                      measurement.argument.c_str(), measurement.measured.c_str(), result.providerNs / runs,
+                      measurement.unit.c_str(), measurement.baseline.c_str(), result.rawNs / runs,
+                      measurement.unit.c_str());
         out << line;
         if (result.peakRssMib > 0)
         {

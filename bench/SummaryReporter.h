@@ -24,6 +24,7 @@ public:
     {
         std::string family;
         std::string label;
+        // 0: printed for reference, without a target.
         double target = 0;
         std::string unit;
         // What the benchmark's argument counts, printed after it.

@@ -37,10 +37,16 @@ int main(int argc, char** argv)
         parallel.measured = "all callers";
         parallel.baseline = "one caller";
         parallel.atLeast = true;
+        // The engine's own scaling on the same machine: what the provider's speed-up can reach.
+        Measurement rawParallel = parallel;
+        rawParallel.family = ProviderBench::kRawParallelGetName;
+        rawParallel.label = "raw engine parallel keyed get speed-up";
+        rawParallel.target = 0;
         SummaryReporter reporter({
             enumeration,
             {ProviderBench::kKeyedGetName, "keyed get ratio", 3.0, "get"},
             parallel,
+            rawParallel,
             {BusPageBench::kBusPageName, "bus page ratio", 3.0, "page", " (page number, 100 of 100000 rows)"},
             {CardholderBench::kCardholderName, "restricted cardholder ratio", 2.5, "row", " persons"},
         });
