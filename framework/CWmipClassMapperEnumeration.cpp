@@ -195,14 +195,9 @@ HRESULT CWmipClassMapper::SpawnRowInstance(IWbemClassObject* classObject, ComPtr
 {
     for (ComPtr<IWbemClassObject>& kept : m_rowInstances)
     {
-        if (kept == nullptr)
-            continue;
         // Only a reference of this mapper's own left: nobody can see the instance change.
-        kept->AddRef();
-        if (kept->Release() != 1)
-            continue;
-        WbemClassObject* own = WbemClassObject::FromInterface(kept.Get());
-        if (own != nullptr && SUCCEEDED(own->Respawn(classObject)))
+        WbemClassObject* own = kept == nullptr ? nullptr : WbemClassObject::FromInterface(kept.Get());
+        if (own != nullptr && own->IsSoleReference() && SUCCEEDED(own->Respawn(classObject)))
         {
             built = kept;
             return S_OK;

@@ -130,12 +130,15 @@ void CivilFromDays(LONGLONG days, int& year, int& month, int& day)
     year = static_cast<int>(static_cast<LONGLONG>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0));
 }
 
+// Seconds of a valid date (0 for one that cannot be split into its fields). The fields are
+// read in one go: each single Get splits the whole date again.
 LONGLONG ToSeconds(const COleDateTime& value)
 {
-    return DaysFromCivil(value.GetYear(), static_cast<unsigned>(value.GetMonth()),
-                         static_cast<unsigned>(value.GetDay())) *
-               86400 +
-           value.GetHour() * 3600LL + value.GetMinute() * 60LL + value.GetSecond();
+    SYSTEMTIME fields{};
+    if (!value.GetAsSystemTime(fields))
+        return 0;
+    return DaysFromCivil(fields.wYear, fields.wMonth, fields.wDay) * 86400 + fields.wHour * 3600LL +
+           fields.wMinute * 60LL + fields.wSecond;
 }
 
 COleDateTime FromSeconds(LONGLONG seconds)

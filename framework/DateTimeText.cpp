@@ -94,15 +94,17 @@ COleDateTime DateTimeText::ToUtc(const Parts& parts)
 
 bool DateTimeText::FromOleDateTime(const COleDateTime& value, Parts& parts)
 {
-    if (value.GetStatus() != COleDateTime::valid)
+    // The fields are read in one go: each single Get splits the whole date again.
+    SYSTEMTIME fields{};
+    if (value.GetStatus() != COleDateTime::valid || !value.GetAsSystemTime(fields))
         return false;
     Parts read;
-    read.year = value.GetYear();
-    read.month = value.GetMonth();
-    read.day = value.GetDay();
-    read.hour = value.GetHour();
-    read.minute = value.GetMinute();
-    read.second = value.GetSecond();
+    read.year = fields.wYear;
+    read.month = fields.wMonth;
+    read.day = fields.wDay;
+    read.hour = fields.wHour;
+    read.minute = fields.wMinute;
+    read.second = fields.wSecond;
     parts = read;
     return true;
 }

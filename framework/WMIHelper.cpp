@@ -350,17 +350,16 @@ HRESULT WMIHelper::PutText(IWbemClassObject* object, const wchar_t* name, std::w
             return WBEM_E_FAILED;
         if (value.size() > kMaxBstrLength)
             return WBEM_E_OUT_OF_MEMORY;
+        WbemClassObject* own = WbemClassObject::FromInterface(object);
+        if (own != nullptr && slot != nullptr && own->AcceptsSlot(*slot))
+            return own->PutTextBySlot(*slot, value, cimType);
         _variant_t text;
         text.bstrVal = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
         if (text.bstrVal == nullptr)
             return WBEM_E_OUT_OF_MEMORY;
         text.vt = VT_BSTR;
-        if (WbemClassObject* own = WbemClassObject::FromInterface(object))
-        {
-            if (slot != nullptr && own->AcceptsSlot(*slot))
-                return own->PutBySlot(*slot, &text, cimType);
+        if (own != nullptr)
             return own->PutTaking(name, &text, cimType);
-        }
         return object->Put(name, 0, &text, cimType);
     });
 }

@@ -1,7 +1,5 @@
 #include "mappers/devices/CWmipVideoRecorderMapper.h"
 
-#include <memory>
-
 #include "common/CBntDateTime.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/AccessPanelTypeJoinSet.h"
@@ -14,6 +12,7 @@
 #include "mappers/devices/CWmipDeviceMethod.h"
 #include "mappers/devices/QpidTypeConverter.h"
 #include "mappers/devices/VideoAuthenticationDocument.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/Bstr.h"
 #include "platform/mfc/CException.h"
 
@@ -35,13 +34,6 @@ constexpr LONG kAuditObject = 33;
 constexpr LONG kSystemAdministrator = -1;
 constexpr LONG kAdministratorPriority = 1000;
 constexpr wchar_t kNoKey[] = L"The BNVR connection key associated with the requested instance could not be retrieved.";
-
-// Frees a BSTR when it goes out of scope.
-struct BstrFree
-{
-    void operator()(wchar_t* text) const { SysFreeString(text); }
-};
-using BstrOwner = std::unique_ptr<wchar_t, BstrFree>;
 
 // The PTZ priority of the user's monitoring permission group; 0 when it has none.
 LONG PtzPriority(CBntDatabase* database, const CAcsUser& user)
@@ -137,13 +129,12 @@ HRESULT CWmipVideoRecorderMapper::GetAuthenticationData(IWbemClassObject* instan
         const HRESULT imported = m_cryptEngine.ImportKeyBlob(key.data(), static_cast<int>(key.size()));
         if (FAILED(imported))
             throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, L"The connection key could not be imported.");
-        BstrOwner plain(SysAllocString(brontel::utility::ConvertUtf8ToCString(json).GetString()));
-        BSTR encrypted = nullptr;
-        const HRESULT sealed = m_cryptEngine.EncryptString(plain.get(), &encrypted, 0);
-        BstrOwner cipher(encrypted);
-        if (FAILED(sealed) || cipher.get() == nullptr)
+        const BstrOwner plain = BstrOwner::Copy(brontel::utility::ConvertUtf8ToCString(json).GetString());
+        BstrOwner cipher;
+        const HRESULT sealed = m_cryptEngine.EncryptString(plain.Get(), cipher.Receive(), 0);
+        if (FAILED(sealed) || cipher.Get() == nullptr)
             throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, L"The authentication data could not be encrypted.");
-        const CString data(cipher.get());
+        const CString data(cipher.Get());
         if (CWmipDeviceMethod::AnswerOutput(*this, sink, L"GetAuthenticationData", [&](IWbemClassObject* output) {
                 WMIHelper::PutString(output, L"AuthenticationData", data, CIM_STRING);
             }) != S_OK)

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
+#include <functional>
 
 namespace {
 
@@ -15,6 +16,22 @@ static_assert(alignof(OLECHAR) <= kPrefixSize, "characters must stay aligned aft
 std::byte* BlockOf(BSTR text)
 {
     return reinterpret_cast<std::byte*>(text) - kPrefixSize;
+}
+
+// Writes the prefix, the text and the terminating NUL into a block of the right size: the BSTR.
+BSTR Fill(std::byte* block, const OLECHAR* text, UINT length)
+{
+    const std::size_t textBytes = static_cast<std::size_t>(length) * sizeof(OLECHAR);
+    const UINT byteLength = static_cast<UINT>(textBytes);
+    std::memcpy(block, &byteLength, kPrefixSize);
+    auto* characters = reinterpret_cast<OLECHAR*>(block + kPrefixSize);
+    // Without a source the text is zeroed rather than left as stale heap bytes.
+    if (text != nullptr)
+        std::memcpy(characters, text, textBytes);
+    else
+        std::memset(characters, 0, textBytes);
+    characters[length] = L'\0';
+    return characters;
 }
 
 }  // namespace
@@ -37,16 +54,7 @@ BSTR SysAllocStringLen(const OLECHAR* text, UINT length)
     auto* block = static_cast<std::byte*>(CoTaskMemAlloc(kPrefixSize + textBytes + sizeof(OLECHAR)));
     if (block == nullptr)
         return nullptr;
-    const UINT byteLength = static_cast<UINT>(textBytes);
-    std::memcpy(block, &byteLength, kPrefixSize);
-    auto* characters = reinterpret_cast<OLECHAR*>(block + kPrefixSize);
-    // Without a source the text is zeroed rather than left as stale heap bytes.
-    if (text != nullptr)
-        std::memcpy(characters, text, textBytes);
-    else
-        std::memset(characters, 0, textBytes);
-    characters[length] = L'\0';
-    return characters;
+    return Fill(block, text, length);
 }
 
 UINT SysStringByteLen(BSTR text)
@@ -76,6 +84,32 @@ INT SysReAllocString(BSTR* target, LPCOLESTR text)
     }
     SysFreeString(*target);
     *target = replacement;
+    return TRUE;
+}
+
+INT SysReAllocStringLen(BSTR* target, const OLECHAR* text, UINT length)
+{
+    if (target == nullptr || length > kMaxBstrLength)
+        return FALSE;
+    const std::size_t textBytes = static_cast<std::size_t>(length) * sizeof(OLECHAR);
+    const std::less<const OLECHAR*> before;
+    const bool fromItself = *target != nullptr && text != nullptr && !before(text, *target) &&
+                            !before(*target + SysStringLen(*target), text);
+    if (*target == nullptr || fromItself)
+    {
+        // A text inside the old value must be copied before the old block can move.
+        BSTR replacement = SysAllocStringLen(text, length);
+        if (replacement == nullptr)
+            return FALSE;
+        SysFreeString(*target);
+        *target = replacement;
+        return TRUE;
+    }
+    auto* block =
+        static_cast<std::byte*>(CoTaskMemRealloc(BlockOf(*target), kPrefixSize + textBytes + sizeof(OLECHAR)));
+    if (block == nullptr)
+        return FALSE;
+    *target = Fill(block, text, length);
     return TRUE;
 }
 

@@ -36,5 +36,10 @@ UINT SysStringByteLen(BSTR text);
 // target is null or memory is short.
 INT SysReAllocString(BSTR* target, LPCOLESTR text);
 
+// Makes *target hold exactly `length` characters copied from `text` (zeros for null text),
+// resizing its block where it can rather than allocating another. TRUE on success; FALSE with
+// *target unchanged when target is null, length exceeds kMaxBstrLength or memory is short.
+INT SysReAllocStringLen(BSTR* target, const OLECHAR* text, UINT length);
+
 // Frees a BSTR; null is ignored.
 void SysFreeString(BSTR text);

@@ -54,3 +54,8 @@ void CoTaskMemFree(LPVOID block)
 {
     std::free(block);
 }
+
+LPVOID CoTaskMemRealloc(LPVOID block, SIZE_T size)
+{
+    return std::realloc(block, size == 0 ? 1 : size);
+}

@@ -184,6 +184,8 @@ public:
     RefCounted& operator=(const RefCounted&) = delete;
 
     ULONG AddRef() override { return m_refCount.fetch_add(1, std::memory_order_relaxed) + 1; }
+    // True when the caller's reference is the only one: nobody else can see the object change.
+    bool IsSoleReference() const { return m_refCount.load(std::memory_order_acquire) == 1; }
     ULONG Release() override
     {
         const ULONG remaining = m_refCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
@@ -229,3 +231,6 @@ void CoUninitialize();
 LPVOID CoTaskMemAlloc(SIZE_T size);
 // Frees a block from CoTaskMemAlloc; null is ignored.
 void CoTaskMemFree(LPVOID block);
+// The block resized to at least `size` bytes, its contents kept up to the smaller size (a null
+// block: a new one); null when memory is short, and the block is then left as it was.
+LPVOID CoTaskMemRealloc(LPVOID block, SIZE_T size);

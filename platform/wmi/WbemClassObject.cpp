@@ -15,6 +15,33 @@
 #include <typeinfo>
 
 namespace {
+
+// True for a value that holds no text, array or object, so that forgetting it frees nothing.
+bool OwnsNothing(VARTYPE type)
+{
+    switch (type)
+    {
+    case VT_EMPTY:
+    case VT_NULL:
+    case VT_I1:
+    case VT_UI1:
+    case VT_I2:
+    case VT_UI2:
+    case VT_I4:
+    case VT_UI4:
+    case VT_I8:
+    case VT_UI8:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_R8:
+    case VT_BOOL:
+    case VT_DATE:
+        return true;
+    default:
+        return false;
+    }
+}
 struct SystemProperty
 {
     const wchar_t* name;
@@ -553,6 +580,34 @@ HRESULT WbemClassObject::PutBySlot(const PropertySlot& slot, VARIANT* value, CIM
     });
 }
 
+HRESULT WbemClassObject::PutTextBySlot(const PropertySlot& slot, std::wstring_view text, CIMTYPE type)
+{
+    if (!AcceptsSlot(slot))
+        return WBEM_E_INVALID_PARAMETER;
+    if (text.size() > kMaxBstrLength)
+        return WBEM_E_OUT_OF_MEMORY;
+    return WbemCall::Run([&]() -> HRESULT {
+        const WbemClassObject& definition = *m_class;
+        const std::size_t position = definition.m_index->positions[slot.m_slot];
+        if (position == PropertyIndex::kNoPosition)
+            return WBEM_E_NOT_FOUND;
+        const PropertyDef& property = definition.m_properties[position];
+        BstrOwner storage;
+        if (property.type == CIM_STRING && property.slot < m_spareTexts.size())
+            storage = std::move(m_spareTexts[property.slot]);
+        BSTR written = storage.Detach();
+        if (!SysReAllocStringLen(&written, text.data(), static_cast<UINT>(text.size())))
+        {
+            SysFreeString(written);
+            return WBEM_E_OUT_OF_MEMORY;
+        }
+        _variant_t value;
+        value.vt = VT_BSTR;
+        value.bstrVal = written;
+        return PutInstanceValue(property, &value, type, true);
+    });
+}
+
 HRESULT WbemClassObject::PutSystemProperty(std::wstring_view name, const VARIANT* value, CIMTYPE type)
 {
     if (FindSystemProperty(name) == nullptr)
@@ -976,8 +1031,26 @@ HRESULT WbemClassObject::Respawn(IWbemClassObject* classObject)
     if (IsClass() || definition == nullptr || definition != m_class.Get() || !m_properties.empty() ||
         !m_methods.empty())
         return WBEM_E_INVALID_OPERATION;
-    for (_variant_t& value : m_values)
-        value.Clear();
+    for (std::size_t slot = 0; slot < m_values.size(); ++slot)
+    {
+        _variant_t& value = m_values[slot];
+        if (value.vt == VT_BSTR && value.bstrVal != nullptr)
+        {
+            if (m_spareTexts.size() < m_values.size())
+                m_spareTexts.resize(m_values.size());
+            m_spareTexts[slot] = BstrOwner(value.bstrVal);
+            value.bstrVal = nullptr;
+            value.vt = VT_EMPTY;
+        }
+        else if (OwnsNothing(value.vt))
+        {
+            value.vt = VT_EMPTY;
+        }
+        else
+        {
+            value.Clear();
+        }
+    }
     m_propertyQualifiers.clear();
     m_methodQualifiers.clear();
     m_qualifiers = nullptr;

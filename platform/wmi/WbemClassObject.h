@@ -14,6 +14,7 @@
 #pragma once
 
 #include "platform/com/Unknown.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/Variant.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/WbemName.h"
@@ -112,6 +113,10 @@ public:
     // another class, an unresolved one) and on a class definition; WBEM_E_NOT_FOUND when the
     // property was deleted since.
     HRESULT PutBySlot(const PropertySlot& slot, VARIANT* value, CIMTYPE type);
+    // PutBySlot of a text: the same checks and results as a put of a VT_BSTR holding `text`.
+    // A string property keeps the storage of the text it held before the last Respawn, so that
+    // a reader putting one row after another does not allocate a text per value.
+    HRESULT PutTextBySlot(const PropertySlot& slot, std::wstring_view text, CIMTYPE type);
 
     HRESULT QueryInterface(REFIID iid, void** object) override;
     HRESULT GetQualifierSet(IWbemQualifierSet** qualifiers) override;
@@ -129,9 +134,9 @@ public:
     HRESULT SpawnInstance(LONG flags, IWbemClassObject** newInstance) override;
     // Makes this instance of classObject what SpawnInstance of it makes (no value put, no
     // qualifier view, no location, no enumeration under way), keeping the storage of its
-    // values for the next ones, so that a reader building one instance per row allocates no
-    // object per row. The caller must hold the only reference. WBEM_E_INVALID_OPERATION for
-    // a class or an instance of another class object.
+    // values (and of its texts, for PutTextBySlot) for the next ones, so that a reader building one instance per row
+    // allocates no object per row. The caller must hold the only reference. WBEM_E_INVALID_OPERATION for a class or an
+    // instance of another class object.
     HRESULT Respawn(IWbemClassObject* classObject);
     HRESULT CompareTo(LONG flags, IWbemClassObject* compareTo) override;
     HRESULT GetPropertyOrigin(LPCWSTR name, BSTR* className) override;
@@ -256,6 +261,8 @@ private:
     // out for its properties by slot and for its methods by upper-cased name.
     ComPtr<WbemClassObject> m_class;
     std::vector<_variant_t> m_values;
+    // Texts of values cleared by Respawn, by slot, for PutTextBySlot to write into again.
+    std::vector<BstrOwner> m_spareTexts;
     std::vector<ComPtr<WbemQualifierSet>> m_propertyQualifiers;
     std::map<std::wstring, ComPtr<WbemQualifierSet>> m_methodQualifiers;
     // Both kinds. An instance makes its view of the class's qualifiers when first asked.

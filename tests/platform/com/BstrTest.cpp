@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -69,6 +70,40 @@ TEST(Bstr, ReAllocReplacesEvenFromItsOwnText)
     EXPECT_EQ(TextOf(text), L"new");
     EXPECT_EQ(SysReAllocString(nullptr, L"x"), FALSE);
     SysFreeString(text);
+}
+
+TEST(Bstr, ReAllocLenResizesAndCopiesEvenFromItself)
+{
+    struct Case
+    {
+        const wchar_t* before;
+        std::wstring text;
+        std::size_t from;  // npos: the text is given; else it is read from the old value at this offset
+    };
+    const std::size_t given = std::wstring::npos;
+    const std::vector<Case> cases = {
+        {nullptr, L"new", given},
+        {L"a longer old value", L"short", given},
+        {L"old", std::wstring(5000, L'x'), given},
+        {L"shift me left", L"me left", 6},
+        {L"whole", L"whole", 0},
+    };
+    for (const Case& c : cases)
+    {
+        BSTR target = c.before == nullptr ? nullptr : SysAllocString(c.before);
+        const OLECHAR* source = c.from == given ? c.text.c_str() : target + c.from;
+        ASSERT_TRUE(SysReAllocStringLen(&target, source, static_cast<UINT>(c.text.size())));
+        EXPECT_EQ(TextOf(target), c.text);
+        EXPECT_EQ(target[c.text.size()], L'\0');
+        SysFreeString(target);
+    }
+    BSTR kept = SysAllocString(L"kept");
+    EXPECT_FALSE(SysReAllocStringLen(&kept, L"x", kMaxBstrLength + 1));
+    EXPECT_EQ(TextOf(kept), L"kept");
+    EXPECT_FALSE(SysReAllocStringLen(nullptr, L"x", 1));
+    ASSERT_TRUE(SysReAllocStringLen(&kept, nullptr, 3));
+    EXPECT_EQ(TextOf(kept), std::wstring(3, L'\0'));
+    SysFreeString(kept);
 }
 
 }  // namespace

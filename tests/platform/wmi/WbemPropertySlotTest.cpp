@@ -5,6 +5,7 @@
 #include "platform/com/Bstr.h"
 
 #include <string>
+#include <vector>
 
 using namespace wmitest;
 
@@ -193,6 +194,33 @@ TEST(WbemPropertySlot, FindSlotRefusesWhatNamesNoPropertyOfAClass)
         EXPECT_EQ(slot.IsResolved(), c.expected == WBEM_S_NO_ERROR);
     }
     EXPECT_EQ(Own(cls.Get())->FindSlot(L"ID", nullptr), WBEM_E_INVALID_PARAMETER);
+}
+
+TEST(WbemPropertySlot, TextsPutAfterRespawnAreTheNewRowsWhateverTheirLength)
+{
+    // Each row writes into the text storage of the row before: a shorter, a longer and an empty
+    // text must each read back whole, and a row that puts no text shows none.
+    ComPtr<IWbemClassObject> cls = SampleClass(L"Bnt_SlotTexts");
+    const WbemClassObject::PropertySlot name = SlotOf(cls.Get(), L"Name");
+    const WbemClassObject::PropertySlot when = SlotOf(cls.Get(), L"When");
+    ComPtr<IWbemClassObject> row = Spawn(cls.Get());
+    const std::vector<std::wstring> texts = {L"a fairly long first description", L"short", std::wstring(300, L'y'),
+                                             L""};
+    for (const std::wstring& text : texts)
+    {
+        ASSERT_EQ(Own(row.Get())->Respawn(cls.Get()), WBEM_S_NO_ERROR);
+        ASSERT_EQ(Own(row.Get())->PutTextBySlot(name, text, 0), WBEM_S_NO_ERROR);
+        EXPECT_EQ(Text(row.Get(), L"Name"), text);
+    }
+    ASSERT_EQ(Own(row.Get())->Respawn(cls.Get()), WBEM_S_NO_ERROR);
+    _variant_t value;
+    ASSERT_EQ(row->Get(L"Name", 0, &value, nullptr, nullptr), WBEM_S_NO_ERROR);
+    EXPECT_EQ(value.vt, VT_NULL);
+
+    // A text for a property of another type meets the same checks as any other put.
+    EXPECT_EQ(Own(row.Get())->PutTextBySlot(when, L"not a date", 0), WBEM_E_TYPE_MISMATCH);
+    EXPECT_EQ(Own(row.Get())->PutTextBySlot(when, L"20240101120000.000000+000", 0), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Own(row.Get())->PutTextBySlot(name, L"text", CIM_SINT32), WBEM_E_TYPE_MISMATCH);
 }
 
 TEST(WbemPropertySlot, RespawnGivesWhatSpawnGivesAndOnlyForItsOwnClass)
