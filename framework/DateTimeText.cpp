@@ -92,20 +92,30 @@ COleDateTime DateTimeText::ToUtc(const Parts& parts)
     return wallClock - COleDateTimeSpan(0, 0, parts.offsetMinutes, 0);
 }
 
+namespace {
+
+// The fields of a wall-clock time, without fraction or offset.
+DateTimeText::Parts WallClock(int year, int month, int day, int hour, int minute, int second)
+{
+    DateTimeText::Parts parts;
+    parts.year = year;
+    parts.month = month;
+    parts.day = day;
+    parts.hour = hour;
+    parts.minute = minute;
+    parts.second = second;
+    return parts;
+}
+
+}  // namespace
+
 bool DateTimeText::FromOleDateTime(const COleDateTime& value, Parts& parts)
 {
     // The fields are read in one go: each single Get splits the whole date again.
     SYSTEMTIME fields{};
     if (value.GetStatus() != COleDateTime::valid || !value.GetAsSystemTime(fields))
         return false;
-    Parts read;
-    read.year = fields.wYear;
-    read.month = fields.wMonth;
-    read.day = fields.wDay;
-    read.hour = fields.wHour;
-    read.minute = fields.wMinute;
-    read.second = fields.wSecond;
-    parts = read;
+    parts = WallClock(fields.wYear, fields.wMonth, fields.wDay, fields.wHour, fields.wMinute, fields.wSecond);
     return true;
 }
 
@@ -116,15 +126,9 @@ bool DateTimeText::FromTimestamp(const TIMESTAMP_STRUCT& timestamp, Parts& parts
         !FieldsFormDate(timestamp.year, timestamp.month, timestamp.day, timestamp.hour, timestamp.minute,
                         timestamp.second))
         return false;
-    Parts read;
-    read.year = timestamp.year;
-    read.month = timestamp.month;
-    read.day = timestamp.day;
-    read.hour = timestamp.hour;
-    read.minute = timestamp.minute;
-    read.second = timestamp.second;
-    read.microseconds = static_cast<int>(timestamp.fraction / 1000u);
-    parts = read;
+    parts =
+        WallClock(timestamp.year, timestamp.month, timestamp.day, timestamp.hour, timestamp.minute, timestamp.second);
+    parts.microseconds = static_cast<int>(timestamp.fraction / 1000u);
     return true;
 }
 
