@@ -5,6 +5,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <mutex>
@@ -225,8 +226,16 @@ enum class Delivery
 
 void Write(std::string line, Delivery delivery)
 {
+    // The file is resolved again only when the home's text changes (or there is none, and the
+    // working directory names it): the shared cache's lock would otherwise be taken per line.
+    thread_local std::string resolvedFor;
     thread_local std::string file;
-    Folders().GetFile(file);
+    const char* home = ProvixaHome::ConfiguredText();
+    if (home == nullptr || file.empty() || resolvedFor != home)
+    {
+        Folders().GetFile(file);
+        resolvedFor = home == nullptr ? "" : home;
+    }
     if (delivery == Delivery::Held)
         LogFileWriter::AppendLineLater(file, LogFileWriter::OneLine(std::move(line)));
     else

@@ -43,10 +43,15 @@ ConfiguredHome& Configured()
 
 }  // namespace
 
-std::filesystem::path ProvixaHome::Location()
+const char* ProvixaHome::ConfiguredText()
 {
     const char* configured = std::getenv("PROVIXA_HOME");
-    if (configured != nullptr && *configured != '\0')
+    return configured != nullptr && *configured != '\0' ? configured : nullptr;
+}
+
+std::filesystem::path ProvixaHome::Location()
+{
+    if (const char* configured = ConfiguredText())
         return Configured().PathOf(configured);
     // The working directory may change between calls: it is asked every time.
     std::error_code error;

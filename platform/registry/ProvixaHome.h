@@ -20,6 +20,10 @@ public:
     // create what they write themselves.
     static std::filesystem::path Location();
 
+    // The PROVIXA_HOME text when it is set and not empty, else null; valid until the
+    // environment changes.
+    static const char* ConfiguredText();
+
     // The path of `name` in the folder (which is created as above). Backslashes in the name
     // are folder separators, as the Windows callers write them; an absolute name is returned
     // as it stands.
