@@ -8,6 +8,7 @@
 
 #include "inhouse/BntCoreDb/CBntStatement.h"
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/SqliteMutexes.h"
 #include "platform/mfc/UnicodeText.h"
 
 namespace {
@@ -16,6 +17,8 @@ namespace {
 // starts, and then the pool's connections wait on each other for each allocation. Set while
 // the library loads, before any connection can be opened; the counts are never read.
 const int g_memoryStatusOff = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+// Likewise the engine's mutexes, which spin briefly before they sleep (see SqliteMutexes).
+const bool g_spinningMutexes = SqliteMutexes::Install();
 
 CString FromUtf8(const char* text)
 {
