@@ -13,7 +13,6 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
-#include <map>
 #include <set>
 #include <mutex>
 #include <new>
@@ -330,7 +329,7 @@ public:
             TextFor(taken, held->path).append(held->text);
         }
         if (line != nullptr)
-            TextFor(taken, Intern(*path)).append(*line);
+            TextFor(taken, path).append(*line);
         for (const auto& [file, text] : taken)
             WriteLines(*file, text);
     }
@@ -348,11 +347,13 @@ private:
         std::string text;                   // with its line feed
     };
 
+    // The text gathered for a path: held lines name interned paths, a line written at once its
+    // caller's.
     static std::string& TextFor(std::vector<std::pair<const std::string*, std::string>>& taken, const std::string* path)
     {
         for (auto& [file, text] : taken)
         {
-            if (file == path)
+            if (file == path || *file == *path)
                 return text;
         }
         return taken.emplace_back(path, std::string()).second;

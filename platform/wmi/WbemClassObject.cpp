@@ -572,12 +572,16 @@ HRESULT WbemClassObject::PutBySlot(const PropertySlot& slot, VARIANT* value, CIM
     return WbemCall::Run([&]() -> HRESULT {
         if (WouldEmbedItself(value))
             return WBEM_E_INVALID_PARAMETER;
-        const WbemClassObject& definition = *m_class;
-        const std::size_t position = definition.m_index->positions[slot.m_slot];
-        if (position == PropertyIndex::kNoPosition)
-            return WBEM_E_NOT_FOUND;
-        return PutInstanceValue(definition.m_properties[position], value, type, true);
+        const PropertyDef* property = SlotProperty(slot);
+        return property != nullptr ? PutInstanceValue(*property, value, type, true) : WBEM_E_NOT_FOUND;
     });
+}
+
+const WbemClassObject::PropertyDef* WbemClassObject::SlotProperty(const PropertySlot& slot) const
+{
+    const WbemClassObject& definition = *m_class;
+    const std::size_t position = definition.m_index->positions[slot.m_slot];
+    return position == PropertyIndex::kNoPosition ? nullptr : &definition.m_properties[position];
 }
 
 HRESULT WbemClassObject::PutTextBySlot(const PropertySlot& slot, std::wstring_view text, CIMTYPE type)
@@ -587,15 +591,12 @@ HRESULT WbemClassObject::PutTextBySlot(const PropertySlot& slot, std::wstring_vi
     if (text.size() > kMaxBstrLength)
         return WBEM_E_OUT_OF_MEMORY;
     return WbemCall::Run([&]() -> HRESULT {
-        const WbemClassObject& definition = *m_class;
-        const std::size_t position = definition.m_index->positions[slot.m_slot];
-        if (position == PropertyIndex::kNoPosition)
+        const PropertyDef* property = SlotProperty(slot);
+        if (property == nullptr)
             return WBEM_E_NOT_FOUND;
-        const PropertyDef& property = definition.m_properties[position];
-        BstrOwner storage;
-        if (property.type == CIM_STRING && property.slot < m_spareTexts.size())
-            storage = std::move(m_spareTexts[property.slot]);
-        BSTR written = storage.Detach();
+        BSTR written = nullptr;
+        if (property->type == CIM_STRING && property->slot < m_spareTexts.size())
+            written = m_spareTexts[property->slot].Detach();
         if (!SysReAllocStringLen(&written, text.data(), static_cast<UINT>(text.size())))
         {
             SysFreeString(written);
@@ -604,7 +605,7 @@ HRESULT WbemClassObject::PutTextBySlot(const PropertySlot& slot, std::wstring_vi
         _variant_t value;
         value.vt = VT_BSTR;
         value.bstrVal = written;
-        return PutInstanceValue(property, &value, type, true);
+        return PutInstanceValue(*property, &value, type, true);
     });
 }
 

@@ -228,6 +228,8 @@ private:
     bool RelativePath(std::wstring* path) const;
     HRESULT PutClassProperty(std::wstring_view name, const VARIANT* value, CIMTYPE type);
     HRESULT PutInstanceProperty(std::wstring_view name, VARIANT* value, CIMTYPE type, bool taking);
+    // The property of an accepted slot on this instance's class; null when it was deleted since.
+    const PropertyDef* SlotProperty(const PropertySlot& slot) const;
     HRESULT PutInstanceValue(const PropertyDef& property, VARIANT* value, CIMTYPE type, bool taking);
     // True when value embeds an object that holds this one (a put would make a cycle).
     bool WouldEmbedItself(const VARIANT* value) const;
