@@ -5,13 +5,12 @@
 #include "hardware/LAAPProxy.h"
 #include "mappers/devices/AlarmInputBlock.h"
 #include "mappers/devices/CWmipAlarmPanelMapper.h"
-#include "provider/CWmipApp.h"
-
-using brontel::utility::CWMIException;
+#include "provider/CWimpHardwareStatusCache.h"
 
 namespace {
 
 constexpr wchar_t kSource[] = L"WmipAlarmInputMapper";
+constexpr wchar_t kPointProperty[] = L"InputID";
 
 constexpr DWORD kViewPermission = 0x10000000;
 constexpr DWORD kMaskPermission = 0x30000015;
@@ -73,13 +72,9 @@ HRESULT CWmipAlarmInputMapper::Unmask(IWbemClassObject* instance, IWbemClassObje
 HRESULT CWmipAlarmInputMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
 {
     return CWmipDeviceMethod::RunStatus(*this, kSource, kStatusPermission, instance, sink, kStatusAudit, [&] {
-        CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
-        if (cache == nullptr)
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
-        const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-        const LONG alarmPanelId = CWmipDeviceMethod::Number(instance, L"AlarmPanelID");
-        const LONG inputId = CWmipDeviceMethod::Number(instance, L"InputID");
-        return static_cast<ULONG>(cache->GetInputStatus(panelId, alarmPanelId, inputId));
+        CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
+        const CWmipAlarmPanelMapper::PointKeys keys = CWmipAlarmPanelMapper::ReadPointKeys(instance, kPointProperty);
+        return static_cast<ULONG>(cache.GetInputStatus(keys.panelId, keys.alarmPanelId, keys.pointId));
     });
 }
 
@@ -88,12 +83,10 @@ HRESULT CWmipAlarmInputMapper::SendMask(IWbemClassObject* instance, USHORT comma
 {
     return CWmipDeviceMethod::RunCommand(
         *this, kSource, permission, instance, L"HostName", audit, [&](LAAPProxy& proxy) -> HRESULT {
-            const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-            const LONG alarmPanelId = CWmipDeviceMethod::Number(instance, L"AlarmPanelID");
-            const LONG inputId = CWmipDeviceMethod::Number(instance, L"InputID");
-            if (!CWmipAlarmPanelMapper::IsHardwareCommandSupported(GetDatabase(), panelId, alarmPanelId))
-                throw CWMIException(kSource, __LINE__, WBEM_E_NOT_SUPPORTED, CWmipAlarmPanelMapper::kNotSupported);
-            std::optional<std::vector<BYTE>> block = AlarmInputBlock::Build(panelId, alarmPanelId, inputId, command);
+            const CWmipAlarmPanelMapper::PointKeys keys =
+                CWmipAlarmPanelMapper::CommandPointKeys(GetDatabase(), kSource, instance, kPointProperty);
+            std::optional<std::vector<BYTE>> block =
+                AlarmInputBlock::Build(keys.panelId, keys.alarmPanelId, keys.pointId, command);
             if (!block)
                 return WBEM_E_INVALID_PARAMETER;
             return proxy.SetAlarmInputMask(*block) ? S_OK : WBEM_E_FAILED;

@@ -4,13 +4,12 @@
 
 #include "hardware/LAAPProxy.h"
 #include "mappers/devices/CWmipAlarmPanelMapper.h"
-#include "provider/CWmipApp.h"
-
-using brontel::utility::CWMIException;
+#include "provider/CWimpHardwareStatusCache.h"
 
 namespace {
 
 constexpr wchar_t kSource[] = L"WmipAlarmOutputMapper";
+constexpr wchar_t kPointProperty[] = L"OutputID";
 
 constexpr DWORD kViewPermission = 0x10000000;
 constexpr DWORD kOutputPermission = 0x30000010;
@@ -85,13 +84,9 @@ HRESULT CWmipAlarmOutputMapper::Pulse(IWbemClassObject* instance, IWbemClassObje
 HRESULT CWmipAlarmOutputMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
 {
     return CWmipDeviceMethod::RunStatus(*this, kSource, kStatusPermission, instance, sink, kStatusAudit, [&] {
-        CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
-        if (cache == nullptr)
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
-        const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-        const LONG alarmPanelId = CWmipDeviceMethod::Number(instance, L"AlarmPanelID");
-        const LONG outputId = CWmipDeviceMethod::Number(instance, L"OutputID");
-        return static_cast<ULONG>(cache->GetOutputStatus(panelId, alarmPanelId, outputId));
+        CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
+        const CWmipAlarmPanelMapper::PointKeys keys = CWmipAlarmPanelMapper::ReadPointKeys(instance, kPointProperty);
+        return static_cast<ULONG>(cache.GetOutputStatus(keys.panelId, keys.alarmPanelId, keys.pointId));
     });
 }
 
@@ -99,11 +94,8 @@ HRESULT CWmipAlarmOutputMapper::Send(IWbemClassObject* instance, const DeviceAud
 {
     return CWmipDeviceMethod::RunCommand(
         *this, kSource, kOutputPermission, instance, L"HostName", audit, [&](LAAPProxy& proxy) -> HRESULT {
-            const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-            const LONG alarmPanelId = CWmipDeviceMethod::Number(instance, L"AlarmPanelID");
-            const LONG outputId = CWmipDeviceMethod::Number(instance, L"OutputID");
-            if (!CWmipAlarmPanelMapper::IsHardwareCommandSupported(GetDatabase(), panelId, alarmPanelId))
-                throw CWMIException(kSource, __LINE__, WBEM_E_NOT_SUPPORTED, CWmipAlarmPanelMapper::kNotSupported);
-            return call(proxy, panelId, alarmPanelId, outputId) ? S_OK : WBEM_E_FAILED;
+            const CWmipAlarmPanelMapper::PointKeys keys =
+                CWmipAlarmPanelMapper::CommandPointKeys(GetDatabase(), kSource, instance, kPointProperty);
+            return call(proxy, keys.panelId, keys.alarmPanelId, keys.pointId) ? S_OK : WBEM_E_FAILED;
         });
 }

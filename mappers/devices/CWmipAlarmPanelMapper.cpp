@@ -4,7 +4,7 @@
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntPanelModel/BntHardwarePredicates.h"
-#include "provider/CWmipApp.h"
+#include "provider/CWimpHardwareStatusCache.h"
 
 using brontel::utility::CWMIException;
 
@@ -59,6 +59,24 @@ bool CWmipAlarmPanelMapper::IsHardwareCommandSupported(CBntDatabase* database, L
     return !Bnt::IR::Utility::Hardware::BntIsElevatorAlarmPanel(alarmPanels.GetLong(L"CTRLTYPE"));
 }
 
+CWmipAlarmPanelMapper::PointKeys CWmipAlarmPanelMapper::ReadPointKeys(IWbemClassObject* instance,
+                                                                      const wchar_t* pointProperty)
+{
+    const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
+    const LONG alarmPanelId = CWmipDeviceMethod::Number(instance, L"AlarmPanelID");
+    return {panelId, alarmPanelId, CWmipDeviceMethod::Number(instance, pointProperty)};
+}
+
+CWmipAlarmPanelMapper::PointKeys CWmipAlarmPanelMapper::CommandPointKeys(CBntDatabase* database, const wchar_t* source,
+                                                                         IWbemClassObject* instance,
+                                                                         const wchar_t* pointProperty)
+{
+    const PointKeys keys = ReadPointKeys(instance, pointProperty);
+    if (!IsHardwareCommandSupported(database, keys.panelId, keys.alarmPanelId))
+        throw CWMIException(source, __LINE__, WBEM_E_NOT_SUPPORTED, kNotSupported);
+    return keys;
+}
+
 HRESULT CWmipAlarmPanelMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
                                              IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
@@ -70,11 +88,9 @@ HRESULT CWmipAlarmPanelMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_
 HRESULT CWmipAlarmPanelMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
 {
     return CWmipDeviceMethod::RunStatus(*this, kSource, kStatusPermission, instance, sink, kStatusAudit, [&] {
-        CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
-        if (cache == nullptr)
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
         const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
         const LONG alarmPanelId = CWmipDeviceMethod::Number(instance, L"ID");
-        return static_cast<ULONG>(cache->GetDeviceStatus(panelId, alarmPanelId));
+        return static_cast<ULONG>(cache.GetDeviceStatus(panelId, alarmPanelId));
     });
 }

@@ -34,6 +34,21 @@ public:
     // otherwise (and for a null database). Database failures pass out as CDBException.
     static bool IsHardwareCommandSupported(CBntDatabase* database, LONG panelId, LONG alarmPanelId);
 
+    // The keys of an alarm input or output instance: "PanelID", "AlarmPanelID" and the point's
+    // own id.
+    struct PointKeys
+    {
+        LONG panelId;
+        LONG alarmPanelId;
+        LONG pointId;
+    };
+    // The keys, the point's id read from pointProperty ("InputID", "OutputID").
+    static PointKeys ReadPointKeys(IWbemClassObject* instance, const wchar_t* pointProperty);
+    // ReadPointKeys for a command: throws CWMIException 0x8004100C with kNotSupported (raised as
+    // source) when IsHardwareCommandSupported refuses the alarm panel.
+    static PointKeys CommandPointKeys(CBntDatabase* database, const wchar_t* source, IWbemClassObject* instance,
+                                      const wchar_t* pointProperty);
+
     // Dispatches by name over kMethods (CWmipDeviceMethod::Dispatch).
     HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
                           IWbemClassObject* inParams, IWbemObjectSink* sink) override;

@@ -5,6 +5,7 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntResources/BntResourceStrings.h"
 #include "platform/wmi/IWbemObjectSink.h"
+#include "provider/CWmipApp.h"
 
 using brontel::utility::CWMIException;
 
@@ -104,6 +105,14 @@ HRESULT CWmipDeviceMethod::AnswerOutput(CWmipClassMapper& mapper, IWbemObjectSin
     fill(output.Get());
     IWbemClassObject* objects[] = {output.Get()};
     return sink->Indicate(1, objects) == WBEM_S_NO_ERROR ? S_OK : WBEM_E_FAILED;
+}
+
+CWimpHardwareStatusCache& CWmipDeviceMethod::StatusCache()
+{
+    CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
+    if (cache == nullptr)
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+    return *cache;
 }
 
 void CWmipDeviceMethod::Audit(CAcsUser* user, const DeviceAudit& audit, const CString& name)

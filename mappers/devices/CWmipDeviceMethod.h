@@ -21,6 +21,7 @@
 #include "platform/mfc/CString.h"
 
 class CAcsUser;
+class CWimpHardwareStatusCache;
 class CWmipObjectPath;
 class IWbemObjectSink;
 class LAAPProxy;
@@ -108,6 +109,10 @@ public:
     // class, signature or instance cannot be had or Indicate fails.
     static HRESULT AnswerOutput(CWmipClassMapper& mapper, IWbemObjectSink* sink, const wchar_t* method,
                                 const OutputFill& fill);
+
+    // The provider's hardware status cache for a status step; none throws CWMIException
+    // WBEM_E_FAILED (inside the handlers' catch-all).
+    static CWimpHardwareStatusCache& StatusCache();
 
     // Writes the audit record (its answer is not examined).
     static void Audit(CAcsUser* user, const DeviceAudit& audit, const CString& name);

@@ -5,9 +5,7 @@
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "inhouse/BntPanelModel/CElevatorTerminalCmd.h"
-#include "provider/CWmipApp.h"
-
-using brontel::utility::CWMIException;
+#include "provider/CWimpHardwareStatusCache.h"
 
 namespace {
 
@@ -103,11 +101,9 @@ HRESULT CWmipElevatorTerminal::SetAllowedFloors(IWbemClassObject* instance, IWbe
 HRESULT CWmipElevatorTerminal::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
 {
     return CWmipDeviceMethod::RunStatus(*this, kSource, kStatusPermission, instance, sink, kStatusAudit, [&] {
-        CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
-        if (cache == nullptr)
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
         const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
         const LONG terminal = CWmipDeviceMethod::Number(instance, L"IPAddress");
-        return static_cast<ULONG>(cache->GetOutputStatus(panelId, terminal, kTerminalStateItem));
+        return static_cast<ULONG>(cache.GetOutputStatus(panelId, terminal, kTerminalStateItem));
     });
 }

@@ -6,9 +6,7 @@
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "mappers/devices/IntrusionStatusKey.h"
-#include "provider/CWmipApp.h"
-
-using brontel::utility::CWMIException;
+#include "provider/CWimpHardwareStatusCache.h"
 
 namespace {
 
@@ -126,13 +124,11 @@ HRESULT CWmipIntrusionArea::SilenceAlarms(IWbemClassObject* instance, IWbemClass
 HRESULT CWmipIntrusionArea::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
 {
     return CWmipDeviceMethod::RunStatus(*this, kSource, kStatusPermission, instance, sink, kStatusAudit, [&] {
-        CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
-        if (cache == nullptr)
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
         const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
         const IntrusionStatusKey key =
             IntrusionStatusKey::Of(IntrusionCategory::Area, CWmipDeviceMethod::Number(instance, L"AreaNumber"));
-        return static_cast<ULONG>(cache->GetOutputStatus(panelId, key.deviceKey, key.subItem));
+        return static_cast<ULONG>(cache.GetOutputStatus(panelId, key.deviceKey, key.subItem));
     });
 }
 

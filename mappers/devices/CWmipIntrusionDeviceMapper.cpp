@@ -4,9 +4,7 @@
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
-#include "provider/CWmipApp.h"
-
-using brontel::utility::CWMIException;
+#include "provider/CWimpHardwareStatusCache.h"
 
 namespace {
 
@@ -117,13 +115,11 @@ HRESULT CWmipIntrusionDeviceMapper::GetHardwareStatus(IWbemClassObject* instance
 {
     return CWmipDeviceMethod::RunStatus(
         *this, m_layout.source, kStatusPermission, instance, sink, m_layout.statusAudit, [&] {
-            CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
-            if (cache == nullptr)
-                throw CWMIException(m_layout.source, __LINE__, WBEM_E_FAILED);
+            CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
             const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
             const IntrusionStatusKey key =
                 IntrusionStatusKey::Of(m_layout.category, CWmipDeviceMethod::Number(instance, L"DeviceID"));
-            return static_cast<ULONG>(cache->GetOutputStatus(panelId, key.deviceKey, key.subItem));
+            return static_cast<ULONG>(cache.GetOutputStatus(panelId, key.deviceKey, key.subItem));
         });
 }
 

@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "framework/WMIHelper.h"
-#include "inhouse/BntCore/CBntIDGenerator.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntPanelModel/CBntAcDBTrigger.h"
@@ -64,15 +63,9 @@ HRESULT CWmipLogicalDeviceMapper::PutInstance(IWbemClassObject* instance, LONG f
         }
         else
         {
-            CanAdd(instance);
-            CString offending;
-            if (FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
-                Rules::Refuse(kSource, __LINE__, WBEM_E_FAILED, Rules::kNotEditable, offending);
+            // The add's rules have refused a missing SourceID before the id is drawn.
+            id = AddWithNewId(instance, kDeviceIdType);
             sourceId = Rules::RequiredNumber(kSource, instance, L"SourceID");
-            id = CBntIDGenerator(GetDatabaseUser()).GetNextID(kDeviceIdType, -1);
-            if (id <= 0)
-                Rules::Refuse(kSource, __LINE__, WBEM_E_PROVIDER_FAILURE, Rules::kNoId, L"ID");
-            WMIHelper::PutNumber(instance, L"ID", id);
             database.ExecuteSQL(
                 L"INSERT INTO VEXLET_DEVICE (VEXLET_DEVICEID, PANELID, NAME, SUB_DEVICEID) VALUES (?, ?, ?, 0)",
                 {CDBValue(id), CDBValue(sourceId), CDBValue(Rules::RequiredName(kSource, instance))});

@@ -1,9 +1,12 @@
 #include "mappers/devices/CWmipLogicalMapper.h"
 
 #include "framework/CWmipMessages.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntCore/CBntIDGenerator.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/devices/CWmipLogicalDeviceRules.h"
 #include "platform/com/WbemConstants.h"
 
 using brontel::utility::CWMIException;
@@ -44,6 +47,21 @@ void CWmipLogicalMapper::CanModify(IWbemClassObject* instance)
 brontel::UserTranObject::UserTransactionObject CWmipLogicalMapper::GetTransactionObject()
 {
     return m_auditObject;
+}
+
+LONG CWmipLogicalMapper::AddWithNewId(IWbemClassObject* instance, LONG idType)
+{
+    CanAdd(instance);
+    CString offending;
+    if (FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
+        CWmipLogicalDeviceRules::Refuse(m_source, __LINE__, WBEM_E_FAILED, CWmipLogicalDeviceRules::kNotEditable,
+                                        offending);
+    const LONG id = CBntIDGenerator(GetDatabaseUser()).GetNextID(idType, -1);
+    if (id <= 0)
+        CWmipLogicalDeviceRules::Refuse(m_source, __LINE__, WBEM_E_PROVIDER_FAILURE, CWmipLogicalDeviceRules::kNoId,
+                                        L"ID");
+    WMIHelper::PutNumber(instance, L"ID", id);
+    return id;
 }
 
 void CWmipLogicalMapper::WriteInTransaction(IWbemClassObject* instance, LONG flags,

@@ -30,6 +30,10 @@ protected:
     // The class's rules; `create` tells whether the name may match the instance itself.
     virtual void Validate(IWbemClassObject* instance, bool create) = 0;
 
+    // The start of an add: CanAdd, the refusal of values given for generated properties, then
+    // the next id of idType, written into the instance's "ID" and answered.
+    LONG AddWithNewId(IWbemClassObject* instance, LONG idType);
+
     // Refuses a null instance or a missing connection, then runs `write` (told whether the
     // flags ask for a modify), the audit and the commit in one transaction, so two writers
     // cannot both pass the name check; then notifies the servers.

@@ -5,7 +5,6 @@
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/CAccessPanelSet.h"
-#include "inhouse/BntCore/CBntIDGenerator.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -33,6 +32,7 @@ constexpr UINT kServerTypeText = 11349;
 constexpr int kSegmentWriteAccess = 2;
 constexpr wchar_t kWorkstation[] = L"WORKSTATION";
 
+// A flag stored as 0 or 1; a missing one is refused (the rules check it before any write).
 LONG Flag(const wchar_t* property, IWbemClassObject* instance)
 {
     int value = FALSE;
@@ -148,25 +148,15 @@ void CWmipLogicalSourceMapper::Validate(IWbemClassObject* instance, bool create)
 
 LONG CWmipLogicalSourceMapper::Create(IWbemClassObject* instance, CBntDatabase& database)
 {
-    CanAdd(instance);
-    CString offending;
-    if (FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
-        Rules::Refuse(kSource, __LINE__, WBEM_E_FAILED, Rules::kNotEditable, offending);
-    const LONG id = CBntIDGenerator(GetDatabaseUser()).GetNextID(kPanelIdType, -1);
-    if (id <= 0)
-        Rules::Refuse(kSource, __LINE__, WBEM_E_PROVIDER_FAILURE, Rules::kNoId, L"ID");
-    WMIHelper::PutNumber(instance, L"ID", id);
-    int online = FALSE;
-    int daylight = FALSE;
-    WMIHelper::GetBool(instance, L"IsOnline", online);
-    WMIHelper::GetBool(instance, L"IsDaylightSaving", daylight);
+    const LONG id = AddWithNewId(instance, kPanelIdType);
     database.ExecuteSQL(
         L"INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, TERMINALNA, "
         L"PANELTYPE) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
         {CDBValue(id), CDBValue(Rules::RequiredName(kSource, instance)),
-         CDBValue(Rules::Number(instance, L"SegmentID").value_or(0)), CDBValue(online ? 1 : 0),
-         CDBValue(Rules::RequiredNumber(kSource, instance, L"WorldTimezoneID")), CDBValue(daylight ? 1 : 0),
-         CDBValue(kWorkstation), CDBValue(Rules::kLogicalSourcePanelType)});
+         CDBValue(Rules::Number(instance, L"SegmentID").value_or(0)), CDBValue(Flag(L"IsOnline", instance)),
+         CDBValue(Rules::RequiredNumber(kSource, instance, L"WorldTimezoneID")),
+         CDBValue(Flag(L"IsDaylightSaving", instance)), CDBValue(kWorkstation),
+         CDBValue(Rules::kLogicalSourcePanelType)});
     return id;
 }
 
@@ -182,13 +172,9 @@ LONG CWmipLogicalSourceMapper::Modify(IWbemClassObject* instance, CBntDatabase& 
         throw CWMIException(kSource, __LINE__, WBEM_E_NOT_FOUND, Rules::kNotFound);
     if (Rules::Number(instance, L"SegmentID").value_or(0) != stored.GetSegmentID())
         Rules::Refuse(kSource, __LINE__, WBEM_E_FAILED, Rules::kNotEditable, L"SegmentID");
-    int online = FALSE;
-    int daylight = FALSE;
-    WMIHelper::GetBool(instance, L"IsOnline", online);
-    WMIHelper::GetBool(instance, L"IsDaylightSaving", daylight);
     database.ExecuteSQL(L"UPDATE ACCESSPANE SET NAME = ?, ONLINE1 = ?, PANELTZ = ?, DAYLIGHTSAVE = ? WHERE PANELID = ?",
-                        {CDBValue(Rules::RequiredName(kSource, instance)), CDBValue(online ? 1 : 0),
+                        {CDBValue(Rules::RequiredName(kSource, instance)), CDBValue(Flag(L"IsOnline", instance)),
                          CDBValue(Rules::RequiredNumber(kSource, instance, L"WorldTimezoneID")),
-                         CDBValue(daylight ? 1 : 0), CDBValue(id)});
+                         CDBValue(Flag(L"IsDaylightSaving", instance)), CDBValue(id)});
     return id;
 }

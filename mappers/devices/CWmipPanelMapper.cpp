@@ -180,10 +180,8 @@ HRESULT CWmipPanelMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemCla
                 proxy.GetDeviceStatus(panelId, -1, &online);
                 return online ? 1 : 0;
             }
-            CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
-            if (cache == nullptr)
-                throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
-            return static_cast<ULONG>(cache->GetPanelStatus(panelId));
+            CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
+            return static_cast<ULONG>(cache.GetPanelStatus(panelId));
         });
 }
 

@@ -3,9 +3,7 @@
 #include "hardware/AapBlocks.h"
 #include "hardware/LAAPProxy.h"
 #include "mappers/devices/ReaderDeviceBlock.h"
-#include "provider/CWmipApp.h"
-
-using brontel::utility::CWMIException;
+#include "provider/CWimpHardwareStatusCache.h"
 
 namespace {
 
@@ -96,13 +94,11 @@ HRESULT CWmipReaderDeviceMapper::GetHardwareStatus(IWbemClassObject* instance, I
 {
     const DeviceAudit& audit = m_layout.output ? kOutputStatusAudit : kInputStatusAudit;
     return CWmipDeviceMethod::RunStatus(*this, m_layout.source, kStatusPermission, instance, sink, audit, [&] {
-        CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
-        if (cache == nullptr)
-            throw CWMIException(m_layout.source, __LINE__, WBEM_E_FAILED);
+        CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
         const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
         const LONG readerId = CWmipDeviceMethod::Number(instance, L"ReaderID");
-        const int status = m_layout.output ? cache->GetOutputStatus(panelId, readerId, m_layout.cacheItem)
-                                           : cache->GetInputStatus(panelId, readerId, m_layout.cacheItem);
+        const int status = m_layout.output ? cache.GetOutputStatus(panelId, readerId, m_layout.cacheItem)
+                                           : cache.GetInputStatus(panelId, readerId, m_layout.cacheItem);
         return static_cast<ULONG>(status);
     });
 }

@@ -7,9 +7,7 @@
 #include "inhouse/BntAccessSets/CReaderSet.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntPanelModel/BntHardwarePredicates.h"
-#include "provider/CWmipApp.h"
-
-using brontel::utility::CWMIException;
+#include "provider/CWimpHardwareStatusCache.h"
 
 namespace {
 
@@ -132,18 +130,16 @@ HRESULT CWmipReaderMapper::DownloadFirmware(IWbemClassObject* instance, IWbemCla
 HRESULT CWmipReaderMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
 {
     return CWmipDeviceMethod::RunStatus(*this, kSource, kReaderControlPermission, instance, sink, kStatusAudit, [&] {
-        CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
-        if (cache == nullptr)
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+        CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
         const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
         const LONG readerId = CWmipDeviceMethod::Number(instance, L"ReaderID");
         const LONG controlType = CWmipDeviceMethod::Number(instance, L"ControlType");
-        ULONG status = static_cast<ULONG>(cache->GetReaderStatus(panelId, readerId));
+        ULONG status = static_cast<ULONG>(cache.GetReaderStatus(panelId, readerId));
         if (BntIsOnboardReader2(controlType) || Bnt::IR::Utility::Hardware::BntReaderLogicalSlave(controlType, 0))
         {
             const LONG partner = PartnerReader(panelId, readerId);
             if (partner >= 0)
-                status |= static_cast<ULONG>(cache->GetReaderStatus(panelId, partner)) & kPartnerDoorBits;
+                status |= static_cast<ULONG>(cache.GetReaderStatus(panelId, partner)) & kPartnerDoorBits;
         }
         return status;
     });
@@ -153,13 +149,11 @@ HRESULT CWmipReaderMapper::GetMode(IWbemClassObject* instance, IWbemClassObject*
 {
     return CWmipDeviceMethod::RunOutput(*this, kSource, kReaderControlPermission, instance, sink, kStatusAudit,
                                         L"GetMode", [&](IWbemClassObject* output) {
-                                            CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
-                                            if (cache == nullptr)
-                                                throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+                                            CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
                                             const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
                                             const LONG readerId = CWmipDeviceMethod::Number(instance, L"ReaderID");
                                             WMIHelper::PutNumber(output, L"Mode",
-                                                                 cache->GetReaderMode(panelId, readerId));
+                                                                 cache.GetReaderMode(panelId, readerId));
                                         });
 }
 
