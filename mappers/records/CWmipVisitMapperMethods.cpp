@@ -3,6 +3,7 @@
 // stand or fall together, and the communication server hears of the badges only after the commit.
 #include "mappers/records/CWmipVisitMapper.h"
 
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
@@ -32,7 +33,6 @@ namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipVisitMapperMethods.cpp";
 constexpr DWORD kSignVisitsPermission = 0x2000004B;
 constexpr DWORD kAddBadgesPermission = 0x20000007;
-constexpr wchar_t kNoInstance[] = L"The requested instance could not be retrieved or does not exist.";
 // The user action of assigning a badge of a type.
 constexpr LONG kAssignBadgeTypeAction = 6;
 
@@ -102,7 +102,7 @@ HRESULT CWmipVisitMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* me
     ComPtr<IWbemClassObject> instance;
     instance.Attach(GetCurrentInstance(path));
     if (instance == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, kNoInstance);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     const CString name(methodName != nullptr ? methodName : L"");
     if (name.CompareNoCase(L"SignVisitIn") == 0)
         return SignVisitIn(instance.Get(), inParams);
