@@ -1,6 +1,7 @@
 #include "mappers/records/CWmipAccessRules.h"
 
 #include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
@@ -47,8 +48,7 @@ ComPtr<IWbemClassObject> CWmipAccessRules::RequireInstance(CWmipClassMapper& map
     ComPtr<IWbemClassObject> instance;
     instance.Attach(mapper.GetCurrentInstance(path));
     if (!instance)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND,
-                            L"The requested instance could not be retrieved or does not exist.");
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     return instance;
 }
 

@@ -168,9 +168,7 @@ LONG CWmipAccountMapper::Link(IWbemClassObject* instance, LONG directoryId, LONG
     }
     if (account == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoAccountMessage);
-    if (!CWmipPersonRecord::Read(*GetDatabase(), personId).exists)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"PersonID");
+    CWmipPersonRecord::ReadNamed(kSourceFile, *GetDatabase(), personId);
     try
     {
         manager.LinkCardholderAccount(personId, *account);

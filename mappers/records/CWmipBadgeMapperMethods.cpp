@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "bus/CCorvessaMethodDescriptor.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
@@ -169,8 +170,7 @@ HRESULT CWmipBadgeMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* me
     ComPtr<IWbemClassObject> instance;
     instance.Attach(path != nullptr ? GetCurrentInstance(path) : nullptr);
     if (instance == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND,
-                            L"The requested instance could not be retrieved or does not exist.");
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     if (name.CompareNoCase(L"AssignAccessLevel") == 0)
         return AssignAccessLevel(instance.Get(), inParams, sink);
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
@@ -201,8 +201,7 @@ HRESULT CWmipBadgeMapper::AddBadge(IWbemClassObject* inParams, IWbemObjectSink* 
         if (path != nullptr)
             stored.Attach(GetCurrentInstance(path.get()));
         if (stored == nullptr)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND,
-                                L"The requested instance could not be retrieved or does not exist.");
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
         ComPtr<IWbemClassObject> classObject;
         hr = GetObject(GetClassName(), &classObject, 0, 0);
         if (FAILED(hr) || classObject == nullptr)

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipGuardTourMapper.h"
 
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "hardware/ClslRPCServerProxy.h"
@@ -20,7 +21,6 @@ namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipGuardTourMapper.cpp";
 constexpr DWORD kViewTours = 0x100000B4;
 constexpr DWORD kLaunchTours = 0x100000BA;
-constexpr wchar_t kNoInstance[] = L"The requested instance could not be retrieved or does not exist.";
 constexpr wchar_t kLaunchTourMethod[] = L"LaunchTour";
 }  // namespace
 
@@ -36,7 +36,7 @@ HRESULT CWmipGuardTourMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t
     ComPtr<IWbemClassObject> instance;
     instance.Attach(GetCurrentInstance(path));
     if (instance == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, kNoInstance);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     if (methodName != nullptr && CString(methodName).CompareNoCase(kLaunchTourMethod) == 0)
         return LaunchTour(instance.Get(), inParams, sink);
     return WBEM_E_METHOD_NOT_IMPLEMENTED;

@@ -93,10 +93,7 @@ void CWmipMultimediaObjectMapper::CheckMultimediaObjectWrite(bool isDelete, IWbe
     const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");
     try
     {
-        const CWmipPersonRecord::Row owner = CWmipPersonRecord::Read(*GetDatabase(), personId);
-        if (!owner.exists)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"PersonID");
+        const CWmipPersonRecord::Row owner = CWmipPersonRecord::ReadNamed(kSourceFile, *GetDatabase(), personId);
         if (!user->HasPermission(owner.visitor ? CPerson::kModifyVisitorPermission
                                                : CPerson::kModifyCardholderPermission))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);

@@ -2,6 +2,8 @@
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntResources/BntResourceStrings.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/WbemConstants.h"
 #include "platform/mfc/COleDateTime.h"
 
 namespace {
@@ -28,6 +30,15 @@ CWmipPersonRecord::Row CWmipPersonRecord::Read(CBntDatabase& database, LONG pers
     row.lastName = emp.GetText(L"EMP.LASTNAME");
     row.firstName = emp.GetText(L"EMP.FIRSTNAME");
     row.middleName = emp.GetText(L"EMP.MIDNAME");
+    return row;
+}
+
+CWmipPersonRecord::Row CWmipPersonRecord::ReadNamed(const wchar_t* sourceFile, CBntDatabase& database, LONG personId)
+{
+    Row row = Read(database, personId);
+    if (!row.exists)
+        CWmipRecordChecks::ThrowNamed(sourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"PersonID");
     return row;
 }
 

@@ -27,6 +27,9 @@ public:
         CString middleName;
     };
     static Row Read(CBntDatabase& database, LONG personId);
+    // The row of a person a write's PersonID names; throws CWMIException 0x80041008 naming
+    // PersonID (sourceFile names the caller's source) when there is no such person.
+    static Row ReadNamed(const wchar_t* sourceFile, CBntDatabase& database, LONG personId);
 
     // The audit text of a person (resource 20702): the id and the name given.
     static CString FormatAuditText(LONG personId, const CString& name);

@@ -63,10 +63,7 @@ void CWmipPersonSecondarySegmentsMapper::CheckSecondarySegment(bool isAdd, IWbem
     const LONG segmentId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"SegmentID");
     try
     {
-        const CWmipPersonRecord::Row person = CWmipPersonRecord::Read(*GetDatabase(), personId);
-        if (!person.exists)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"PersonID");
+        const CWmipPersonRecord::Row person = CWmipPersonRecord::ReadNamed(kSourceFile, *GetDatabase(), personId);
         const CBntAcsSystemOptions& options = user->GetSystemOptions();
         if (options.GetSegment(segmentId) == nullptr)
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,

@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 
+#include "framework/CWmipMessages.h"
 #include "platform/win32/WinTypes.h"
 
 class CAcsUser;
@@ -20,8 +21,7 @@ public:
         L"The required property %s had no value and no default was provided.";
     static constexpr const wchar_t* kInvalidValueMessage =
         L"The property %s did not exist or contained an invalid value.";
-    static constexpr const wchar_t* kPermissionMessage =
-        L"The client does not have sufficient user permissions to perform the requested operation.";
+    static constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
     static constexpr const wchar_t* kSegmentAccessMessage =
         L"The client does not have sufficient segment access to perform the requested operation.";
 

@@ -50,9 +50,6 @@ constexpr LONG kVisitLayoutTable = 100101;
 constexpr int kProcessedByMapper = 2;
 constexpr int kUnderPropertyName = 3;
 constexpr LONG kEmailListMaxLength = 2048;
-// Badge download notice actions.
-constexpr LONG kBadgeChanged = 2;
-constexpr LONG kBadgeRemoved = 3;
 // Visit key: the id times the multiplier, modulo the modulus.
 constexpr unsigned long long kVisitKeyMultiplier = 1498236071ULL;
 constexpr unsigned long long kVisitKeyModulus = 2087310449ULL;
@@ -118,12 +115,6 @@ const std::map<CString, CCorvessaMethodDescriptor>& VisitMethods()
         return table;
     }();
     return methods;
-}
-
-// The text a notice shows for a stored time.
-CString NoticeTime(const CString& stored)
-{
-    return stored.IsEmpty() ? CString(L"Invalid DateTime") : stored;
 }
 }  // namespace
 
@@ -571,8 +562,7 @@ CString CWmipVisitMapper::GetTransactionValues(Operation, IWbemClassObject* inst
     const LONG visitorId = Number(instance, L"VISITORID");
     CString hostName;
     CString visitorName;
-    CVisit(Number(instance, L"ID"), Number(instance, L"CARDHOLDERID"), visitorId)
-        .LookupNames(GetDatabase(), &hostName, &visitorName);
+    VisitOf(instance).LookupNames(GetDatabase(), &hostName, &visitorName);
     CString text;
     text.FormatMessage(ResourceText(20528), visitorId, visitorName.GetString(), hostName.GetString());
     return text;
@@ -594,9 +584,9 @@ void CWmipVisitMapper::BeforeWriteInstance(Operation operation, IWbemClassObject
 {
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::BeforeWriteInstance. Begin.");
     RequireUser();
-    const LONG visitId = Number(instance, L"ID");
-    const LONG visitorId = Number(instance, L"VISITORID");
-    CVisit visit(visitId, Number(instance, L"CARDHOLDERID"), visitorId);
+    CVisit visit = VisitOf(instance);
+    const LONG visitId = visit.GetID();
+    const LONG visitorId = visit.GetVisitorID();
     try
     {
         if (operation == Operation::Modify)
@@ -622,8 +612,8 @@ void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
 {
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AfterWriteInstance. Begin.");
     RequireUser();
-    const LONG visitId = Number(instance, L"ID");
-    CVisit visit(visitId, Number(instance, L"CARDHOLDERID"), Number(instance, L"VISITORID"));
+    CVisit visit = VisitOf(instance);
+    const LONG visitId = visit.GetID();
     try
     {
         if (operation == Operation::Delete)
@@ -683,6 +673,16 @@ void CWmipVisitMapper::FilterUDFLayoutRecordset(CMultiFilterRecordset& recordset
 }
 
 // --- Shared steps ------------------------------------------------------------------------------------
+
+CVisit CWmipVisitMapper::VisitOf(IWbemClassObject* instance)
+{
+    return CVisit(Number(instance, L"ID"), Number(instance, L"CARDHOLDERID"), Number(instance, L"VISITORID"));
+}
+
+CString CWmipVisitMapper::NoticeTime(const CString& stored)
+{
+    return stored.IsEmpty() ? CString(L"Invalid DateTime") : stored;
+}
 
 CString CWmipVisitMapper::ResourceText(UINT id)
 {

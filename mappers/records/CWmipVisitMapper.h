@@ -102,6 +102,11 @@ public:
     static std::vector<CString> SplitEmailList(const CString& list);
 
 private:
+    // Badge download notice actions.
+    static constexpr LONG kBadgeAdded = 1;
+    static constexpr LONG kBadgeChanged = 2;
+    static constexpr LONG kBadgeRemoved = 3;
+
     // The event row (CWmipVisitMapperEvents.cpp). AddVisitEvent: the event row of an add, its id
     // into eventId (VT_I4). Throws CWMIException.
     void AddVisitEvent(IWbemClassObject* instance, VARIANT& eventId);
@@ -109,11 +114,21 @@ private:
     LONG GetVisitEventID(IWbemClassObject* instance);
     void UpdateVisitEvent(IWbemClassObject* instance);
     void DeleteVisitEvent(IWbemClassObject* instance);
+    // The audit entry (resource 20931) of a change to the event row; throws when it is not written.
+    void AuditVisitEvent(CAcsUser* user, CBntDatabase* database,
+                         brontel::UserTranOperation::UserTransactionOperation operation, LONG eventId,
+                         const CString& name);
+    // The replication entry (a CBntCardholderTrans action) of a change to the event row.
+    void ReplicateVisitEvent(LONG action, LONG eventId);
     void CheckVisitSegments(IWbemClassObject* instance);
     void ValidateVisit(bool modifying, IWbemClassObject* instance);
     // Reads the visitor; throws CWMIException: 0x80041008 naming VISITORID for an id above 0 of
     // no person, 0x80041001 for a person who is a cardholder.
     void ReadVisitor(CPerson& visitor);
+    // The visit the instance names by ID, CARDHOLDERID and VISITORID (0 when absent).
+    static CVisit VisitOf(IWbemClassObject* instance);
+    // The text a notice shows for a stored time: "Invalid DateTime" when there is none.
+    static CString NoticeTime(const CString& stored);
     // The text of a string resource (empty for an unknown id).
     static CString ResourceText(UINT id);
     // The unsigned decimal key of a visit id above 0; empty otherwise.

@@ -116,15 +116,10 @@ void CWmipVisitMapper::AddVisitEvent(IWbemClassObject* instance, VARIANT& eventI
         eventId.lVal = newId;
 
         CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipVisitMapper::AddVisitEvent. Logging user transaction");
-        CString audit;
-        audit.FormatMessage(ResourceText(20931), newId, name.GetString());
-        if (!user->LogTransToDB(Operation::Add, kVisitEventAuditObject, audit, database, 0, nullptr))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to log the visit event's transaction.");
+        AuditVisitEvent(user, database, Operation::Add, newId, name);
         CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
                               L"CWmipVisitMapper::AddVisitEvent. Logging enterprise transaction");
-        CBntCardholderTrans replication(CBntCardholderTrans::kAdded, kVisitEventReplicationObject, nullptr);
-        replication.SetRecordID(newId);
-        LogReplication(replication);
+        ReplicateVisitEvent(CBntCardholderTrans::kAdded, newId);
     }
     catch (const CDBException& e)
     {
@@ -176,13 +171,8 @@ void CWmipVisitMapper::UpdateVisitEvent(IWbemClassObject* instance)
         events.Update();
     }
     events.Close();
-    CString audit;
-    audit.FormatMessage(ResourceText(20931), eventId, L"");
-    if (!user->LogTransToDB(Operation::Modify, kVisitEventAuditObject, audit, database, 0, nullptr))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to log the visit event's transaction.");
-    CBntCardholderTrans replication(CBntCardholderTrans::kModified, kVisitEventReplicationObject, nullptr);
-    replication.SetRecordID(eventId);
-    LogReplication(replication);
+    AuditVisitEvent(user, database, Operation::Modify, eventId, CString());
+    ReplicateVisitEvent(CBntCardholderTrans::kModified, eventId);
 }
 
 void CWmipVisitMapper::DeleteVisitEvent(IWbemClassObject* instance)
@@ -197,13 +187,24 @@ void CWmipVisitMapper::DeleteVisitEvent(IWbemClassObject* instance)
     {
         const CString name = events.GetText(L"NAME");
         events.Delete();
-        CString audit;
-        audit.FormatMessage(ResourceText(20931), eventId, name.GetString());
-        if (!user->LogTransToDB(Operation::Delete, kVisitEventAuditObject, audit, database, 0, nullptr))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to log the visit event's transaction.");
+        AuditVisitEvent(user, database, Operation::Delete, eventId, name);
     }
     events.Close();
-    CBntCardholderTrans replication(CBntCardholderTrans::kDeleted, kVisitEventReplicationObject, nullptr);
+    ReplicateVisitEvent(CBntCardholderTrans::kDeleted, eventId);
+}
+
+void CWmipVisitMapper::AuditVisitEvent(CAcsUser* user, CBntDatabase* database, Operation operation, LONG eventId,
+                                       const CString& name)
+{
+    CString audit;
+    audit.FormatMessage(ResourceText(20931), eventId, name.GetString());
+    if (!user->LogTransToDB(operation, kVisitEventAuditObject, audit, database, 0, nullptr))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to log the visit event's transaction.");
+}
+
+void CWmipVisitMapper::ReplicateVisitEvent(LONG action, LONG eventId)
+{
+    CBntCardholderTrans replication(action, kVisitEventReplicationObject, nullptr);
     replication.SetRecordID(eventId);
     LogReplication(replication);
 }

@@ -3,6 +3,7 @@
 // stand or fall together, and the communication server hears of the badges only after the commit.
 #include "mappers/records/CWmipVisitMapper.h"
 
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
@@ -18,7 +19,6 @@
 #include "inhouse/BntUserDb/CVisit.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipMethodParameters.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 
@@ -33,10 +33,6 @@ namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipVisitMapperMethods.cpp";
 constexpr DWORD kSignVisitsPermission = 0x2000004B;
 constexpr DWORD kAddBadgesPermission = 0x20000007;
-constexpr wchar_t kNoInstance[] = L"The requested instance could not be retrieved or does not exist.";
-constexpr LONG kBadgeAdded = 1;
-constexpr LONG kBadgeChanged = 2;
-constexpr LONG kBadgeRemoved = 3;
 // The user action of assigning a badge of a type.
 constexpr LONG kAssignBadgeTypeAction = 6;
 
@@ -106,7 +102,7 @@ HRESULT CWmipVisitMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* me
     ComPtr<IWbemClassObject> instance;
     instance.Attach(GetCurrentInstance(path));
     if (instance == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, kNoInstance);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     const CString name(methodName != nullptr ? methodName : L"");
     if (name.CompareNoCase(L"SignVisitIn") == 0)
         return SignVisitIn(instance.Get(), inParams);
@@ -141,8 +137,6 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
         WMIHelper::GetString(instance, L"TIMEIN", timeIn);
         if (!timeIn.IsEmpty())
             Fail(__LINE__, kAlreadySignedIn);
-        const LONG visitId = CWmipMethodParameters::Number(instance, L"ID");
-        const LONG visitorId = CWmipMethodParameters::Number(instance, L"VISITORID");
         LONG badgeTypeId = -1;
         CString printerName;
         if (inParams != nullptr)
@@ -152,7 +146,9 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
         }
         const LONGLONG badgeId = AssignedBadgeId(inParams);
 
-        CVisit visit(visitId, CWmipMethodParameters::Number(instance, L"CARDHOLDERID"), visitorId);
+        CVisit visit = VisitOf(instance);
+        // The instance's visitor: reading the visit's e-mail fields reloads its stored row.
+        const LONG visitorId = visit.GetVisitorID();
         if (!manager->ReadEmailFields(visit))
             Fail(__LINE__, kUnreadable);
         CPerson visitor(visitorId, nullptr, -9999, 101);
@@ -173,8 +169,7 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
             Fail(__LINE__, kSignInFailed);
         }
         RunBadgeUpdate(*manager, visit.GetVisitorID(), changed);
-        SendNotice(*manager, visit, 21418, visit.GetName(),
-                   visit.GetTimeIn().IsEmpty() ? L"Invalid DateTime" : visit.GetTimeIn());
+        SendNotice(*manager, visit, 21418, visit.GetName(), NoticeTime(visit.GetTimeIn()));
         transaction.Commit();
     }
     catch (const CWMIException& e)
@@ -282,10 +277,8 @@ HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
         if (database == nullptr)
             Fail(__LINE__, kReadFailed);
         CBntTransaction transaction(*database);
-        const LONG visitId = CWmipMethodParameters::Number(instance, L"ID");
-        const LONG visitorId = CWmipMethodParameters::Number(instance, L"VISITORID");
-        CVisit visit(visitId, CWmipMethodParameters::Number(instance, L"CARDHOLDERID"), visitorId);
-        if (!visit.Read(GetDatabaseUser(), visitId).IsSuccess())
+        CVisit visit = VisitOf(instance);
+        if (!visit.Read(GetDatabaseUser(), visit.GetID()).IsSuccess())
             Fail(__LINE__, kReadFailed);
         if (!visit.IsActive())
             Fail(__LINE__, kNotActive);
@@ -303,8 +296,7 @@ HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
             CWMIDebugLog::LogError(kSourceFile, __LINE__, kBadgeSignOutFailed, WBEM_E_FAILED, &e);
             throw;
         }
-        SendNotice(*manager, visit, 21419, visit.GetName(),
-                   visit.GetTimeOut().IsEmpty() ? L"Invalid DateTime" : visit.GetTimeOut());
+        SendNotice(*manager, visit, 21419, visit.GetName(), NoticeTime(visit.GetTimeOut()));
         transaction.Commit();
     }
     catch (...)
