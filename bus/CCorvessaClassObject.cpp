@@ -133,15 +133,7 @@ void CCorvessaClassObject::AddPropertyDescriptorToMap(const CCorvessaPropertyDes
 
 HRESULT CCorvessaClassObject::QueryInterface(REFIID iid, void** object)
 {
-    // Never answer success without handing out the interface asked for.
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemClassObject::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemClassObject*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOnlyInterface<IWbemClassObject>(this, iid, object);
 }
 
 ULONG CCorvessaClassObject::AddRef()
