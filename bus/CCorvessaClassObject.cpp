@@ -1,5 +1,6 @@
 #include "bus/CCorvessaClassObject.h"
 
+#include "bus/CCorvessaHelper.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -15,25 +16,6 @@ namespace {
 std::wstring UpperKey(const CString& name)
 {
     return WbemName::Upper(name.GetWString());
-}
-
-// The texts of a one-dimensional BSTR array, in index order.
-std::vector<CString> GetStringsFromSafeArray(SAFEARRAY* array)
-{
-    std::vector<CString> result;
-    LONG lower = 0;
-    LONG upper = -1;
-    if (array == nullptr || FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
-        FAILED(SafeArrayGetUBound(array, 1, &upper)))
-        return result;
-    for (LONG i = lower; i <= upper; ++i)
-    {
-        BSTR text = nullptr;
-        if (SUCCEEDED(SafeArrayGetElement(array, &i, &text)))
-            result.emplace_back(text == nullptr ? L"" : text);
-        SysFreeString(text);
-    }
-    return result;
 }
 
 // Runs a body that copies objects or values, turning their exceptions into an HRESULT.
@@ -151,15 +133,7 @@ void CCorvessaClassObject::AddPropertyDescriptorToMap(const CCorvessaPropertyDes
 
 HRESULT CCorvessaClassObject::QueryInterface(REFIID iid, void** object)
 {
-    // Never answer success without handing out the interface asked for.
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemClassObject::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemClassObject*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOnlyInterface<IWbemClassObject>(this, iid, object);
 }
 
 ULONG CCorvessaClassObject::AddRef()
@@ -267,7 +241,7 @@ void CCorvessaClassObject::GetNames(std::vector<CString>& names)
     SAFEARRAY* array = nullptr;
     if (SUCCEEDED(GetNames(nullptr, 0, nullptr, &array)))
     {
-        names = GetStringsFromSafeArray(array);
+        names = CCorvessaHelper::GetStringsFromSafeArray(array);
         SafeArrayDestroy(array);
     }
 }

@@ -7,14 +7,7 @@
 
 HRESULT CCorvessaObjectSink::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemObjectSink::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemObjectSink*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOnlyInterface<IWbemObjectSink>(this, iid, object);
 }
 
 ULONG CCorvessaObjectSink::AddRef()

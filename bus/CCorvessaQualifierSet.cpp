@@ -31,14 +31,7 @@ CCorvessaQualifierSet::~CCorvessaQualifierSet() = default;
 
 HRESULT CCorvessaQualifierSet::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemQualifierSet::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemQualifierSet*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOnlyInterface<IWbemQualifierSet>(this, iid, object);
 }
 
 ULONG CCorvessaQualifierSet::AddRef()

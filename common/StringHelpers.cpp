@@ -2,6 +2,21 @@
 
 #include <string>
 
+namespace {
+
+int HexDigitValue(wchar_t c)
+{
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (c >= L'a' && c <= L'f')
+        return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
 CString BytesToHexString(const BYTE* data, int count)
 {
     static constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
@@ -15,4 +30,21 @@ CString BytesToHexString(const BYTE* data, int count)
         text.push_back(kDigits[data[i] & 0x0F]);
     }
     return CString(std::move(text));
+}
+
+bool HexStringToBytes(std::wstring_view text, std::vector<BYTE>& bytes)
+{
+    if (text.size() % 2 != 0)
+        return false;
+    bytes.clear();
+    bytes.reserve(text.size() / 2);
+    for (std::size_t i = 0; i < text.size(); i += 2)
+    {
+        const int high = HexDigitValue(text[i]);
+        const int low = HexDigitValue(text[i + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        bytes.push_back(static_cast<BYTE>(high * 16 + low));
+    }
+    return true;
 }

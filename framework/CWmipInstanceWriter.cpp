@@ -2,6 +2,7 @@
 #include "framework/CWmipMessages.h"
 
 #include "common/Crypto.h"
+#include "common/StringHelpers.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipDynamicClassMapper.h"
@@ -136,34 +137,6 @@ bool InRange(LONGLONG value, CIMTYPE type, const VARIANT& source)
     default:
         return true;
     }
-}
-
-int HexDigit(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
-bool HexToBytes(const CString& text, std::vector<BYTE>& bytes)
-{
-    if (text.GetLength() % 2 != 0)
-        return false;
-    bytes.clear();
-    bytes.reserve(static_cast<std::size_t>(text.GetLength() / 2));
-    for (int i = 0; i < text.GetLength(); i += 2)
-    {
-        const int high = HexDigit(text[i]);
-        const int low = HexDigit(text[i + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        bytes.push_back(static_cast<BYTE>(high * 16 + low));
-    }
-    return true;
 }
 
 bool ByteArrayOf(const VARIANT& value, std::vector<BYTE>& bytes)
@@ -429,7 +402,7 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
         {
             // Binary columns of such classes travel as hexadecimal text.
             std::vector<BYTE> bytes;
-            if (!HexToBytes(text, bytes))
+            if (!HexStringToBytes(text.GetWString(), bytes))
                 ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
             return CWmideUnit::Bytes(column, std::move(bytes));
         }

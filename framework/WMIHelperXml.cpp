@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/Crypto.h"
+#include "common/StringHelpers.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapper.h"
 #include "framework/CWmipMapperRegistry.h"
@@ -49,23 +50,6 @@ bool ParseBool(const CString& text, bool& value)
         value = false;
     else
         return false;
-    return true;
-}
-
-bool ParseHex(const CString& text, CByteArray& bytes)
-{
-    const std::string utf8 = CStringToUtf8(text);
-    if (utf8.size() % 2 != 0)
-        return false;
-    bytes.clear();
-    for (std::size_t i = 0; i < utf8.size(); i += 2)
-    {
-        BYTE byte = 0;
-        const auto [end, error] = std::from_chars(utf8.data() + i, utf8.data() + i + 2, byte, 16);
-        if (error != std::errc() || end != utf8.data() + i + 2)
-            return false;
-        bytes.push_back(byte);
-    }
     return true;
 }
 
@@ -115,7 +99,8 @@ bool PutFromText(IWbemClassObject* instance, const CString& property, CIMTYPE ty
     if (type == (CIM_UINT8 | CIM_FLAG_ARRAY))
     {
         CByteArray bytes;
-        return ParseHex(text, bytes) && SUCCEEDED(WMIHelper::PutByteArray(instance, property, bytes));
+        return HexStringToBytes(text.GetWString(), bytes) &&
+               SUCCEEDED(WMIHelper::PutByteArray(instance, property, bytes));
     }
     switch (type)
     {
@@ -161,7 +146,7 @@ bool PutFromText(IWbemClassObject* instance, const CString& property, CIMTYPE ty
             return SUCCEEDED(WMIHelper::PutString(instance, property, text, CIM_STRING));
         CByteArray cipher;
         CString plain;
-        return ParseHex(text, cipher) && brontel::crypto::Crypto().DecryptString(cipher, plain) &&
+        return HexStringToBytes(text.GetWString(), cipher) && brontel::crypto::Crypto().DecryptString(cipher, plain) &&
                SUCCEEDED(WMIHelper::PutString(instance, property, plain, CIM_STRING));
     }
     case CIM_OBJECT:

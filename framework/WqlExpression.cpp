@@ -1,8 +1,10 @@
 #include "framework/WqlExpression.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 
+#include "common/StringHelpers.h"
 #include "framework/WqlLexer.h"
 
 namespace {
@@ -62,32 +64,12 @@ CString QuoteForWql(const CString& text)
     return CString(std::move(quoted));
 }
 
-int HexDigitValue(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
 // 0x followed by an even, non-zero number of hexadecimal digits.
 bool ReadHexBytes(const std::wstring& text, std::vector<BYTE>& bytes)
 {
     if (text.size() < 4 || text.size() % 2 != 0 || text[0] != L'0' || (text[1] != L'x' && text[1] != L'X'))
         return false;
-    bytes.clear();
-    for (std::size_t i = 2; i < text.size(); i += 2)
-    {
-        const int high = HexDigitValue(text[i]);
-        const int low = HexDigitValue(text[i + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        bytes.push_back(static_cast<BYTE>(high * 16 + low));
-    }
-    return true;
+    return HexStringToBytes(std::wstring_view(text).substr(2), bytes);
 }
 
 const wchar_t* OperatorText(WqlOperator op)

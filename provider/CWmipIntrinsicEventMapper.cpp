@@ -40,6 +40,30 @@ struct FillFailure
     HRESULT code;
 };
 
+// Runs a step of making an event so that its exceptions leave as the code the caller answers.
+template <class Step>
+HRESULT GuardedEventStep(Step&& step)
+{
+    try
+    {
+        return step();
+    }
+    catch (const CWMIException& e)
+    {
+        return e.GetHResult();
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Error creating software event", WBEM_E_FAILED, &e);
+        return WBEM_E_FAILED;
+    }
+    catch (...)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error creating software event", WBEM_E_FAILED);
+        return WBEM_E_FAILED;
+    }
+}
+
 std::wstring WideText(std::u16string_view text)
 {
     return brontel::utility::Utf8ToWide(brontel::utility::Utf16ToUtf8(text));
@@ -181,8 +205,7 @@ HRESULT CWmipIntrinsicEventMapper::SpawnEventInstance(IWbemClassObject** object)
         return WBEM_E_INVALID_PARAMETER;
     if (*object != nullptr)
         return S_OK;
-    try
-    {
+    return GuardedEventStep([&]() -> HRESULT {
         // The definition is kept by this mapper (WMI stores it): no reference of our own.
         IWbemClassObject* classObject = nullptr;
         HRESULT hr = GetClass(&classObject, FALSE);
@@ -191,21 +214,7 @@ HRESULT CWmipIntrinsicEventMapper::SpawnEventInstance(IWbemClassObject** object)
         if (classObject == nullptr)
             return WBEM_E_FAILED;
         return classObject->SpawnInstance(0, object);
-    }
-    catch (const CWMIException& e)
-    {
-        return e.GetHResult();
-    }
-    catch (const CException& e)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error creating software event", WBEM_E_FAILED, &e);
-        return WBEM_E_FAILED;
-    }
-    catch (...)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error creating software event", WBEM_E_FAILED);
-        return WBEM_E_FAILED;
-    }
+    });
 }
 
 HRESULT CWmipIntrinsicEventMapper::MapEvent(IWbemClassObject** event, const SoftwareEventPacket& packet)
@@ -213,29 +222,14 @@ HRESULT CWmipIntrinsicEventMapper::MapEvent(IWbemClassObject** event, const Soft
     if (event == nullptr)
         return WBEM_E_INVALID_PARAMETER;
     *event = nullptr;
-    try
-    {
+    return GuardedEventStep([&]() -> HRESULT {
         // An event that could not be filled is never handed out.
         ComPtr<IWbemClassObject> built;
         const HRESULT hr = BuildEvent(built, packet);
         if (SUCCEEDED(hr))
             *event = built.Detach();
         return hr;
-    }
-    catch (const CWMIException& e)
-    {
-        return e.GetHResult();
-    }
-    catch (const CException& e)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error creating software event", WBEM_E_FAILED, &e);
-        return WBEM_E_FAILED;
-    }
-    catch (...)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error creating software event", WBEM_E_FAILED);
-        return WBEM_E_FAILED;
-    }
+    });
 }
 
 HRESULT CWmipIntrinsicEventMapper::BuildEvent(ComPtr<IWbemClassObject>& event, const SoftwareEventPacket& packet)

@@ -69,6 +69,21 @@ protected:
 
 constexpr IID IID_IUnknown = IUnknown::kIID;
 
+// QueryInterface of an object that offers IUnknown and one interface besides: both are answered
+// with `self` as that interface, with a reference for the caller.
+template <class Interface>
+HRESULT QueryOnlyInterface(Interface* self, REFIID iid, void** object)
+{
+    if (object == nullptr)
+        return E_POINTER;
+    *object = nullptr;
+    if (iid != IUnknown::kIID && iid != Interface::kIID)
+        return E_NOINTERFACE;
+    *object = self;
+    self->AddRef();
+    return S_OK;
+}
+
 // Owning handle to one reference of a COM object. Copying adds a reference, destruction
 // releases it. Not thread-safe: one handle is used by one thread at a time.
 template <class T>

@@ -14,14 +14,7 @@ WbemCallResult::WbemCallResult(HRESULT status, IWbemClassObject* resultObject, s
 
 HRESULT WbemCallResult::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemCallResult::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemCallResult*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOnlyInterface<IWbemCallResult>(this, iid, object);
 }
 
 HRESULT WbemCallResult::GetResultObject(LONG, IWbemClassObject** resultObject)

@@ -28,14 +28,7 @@ std::vector<std::wstring> WbemContext::Names() const
 
 HRESULT WbemContext::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemContext::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemContext*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOnlyInterface<IWbemContext>(this, iid, object);
 }
 
 HRESULT WbemContext::Clone(IWbemContext** copy)

@@ -18,14 +18,7 @@ WbemEnumerator::WbemEnumerator(std::shared_ptr<const ObjectList> objects, std::s
 
 HRESULT WbemEnumerator::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IEnumWbemClassObject::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IEnumWbemClassObject*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOnlyInterface<IEnumWbemClassObject>(this, iid, object);
 }
 
 WbemEnumerator::ObjectList WbemEnumerator::Take(ULONG count)

@@ -10,14 +10,7 @@ ComPtr<WbemInitSink> WbemInitSink::Create()
 
 HRESULT WbemInitSink::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemProviderInitSink::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemProviderInitSink*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOnlyInterface<IWbemProviderInitSink>(this, iid, object);
 }
 
 HRESULT WbemInitSink::SetStatus(LONG status, LONG)

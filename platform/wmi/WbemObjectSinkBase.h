@@ -22,14 +22,7 @@ public:
     // *object) otherwise; E_POINTER for a null object.
     HRESULT QueryInterface(REFIID iid, void** object) override
     {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid != IUnknown::kIID && iid != IWbemObjectSink::kIID)
-            return E_NOINTERFACE;
-        *object = static_cast<IWbemObjectSink*>(this);
-        this->AddRef();
-        return S_OK;
+        return QueryOnlyInterface<IWbemObjectSink>(this, iid, object);
     }
 
 protected:

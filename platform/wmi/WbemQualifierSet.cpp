@@ -172,14 +172,7 @@ bool WbemQualifierSet::IsTrue(std::wstring_view name) const
 
 HRESULT WbemQualifierSet::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemQualifierSet::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemQualifierSet*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOnlyInterface<IWbemQualifierSet>(this, iid, object);
 }
 
 HRESULT WbemQualifierSet::Get(LPCWSTR name, LONG, VARIANT* value, LONG* flavor)

@@ -152,14 +152,7 @@ ComPtr<IWbemServices> WbemServiceNamespace::FindProvider(const std::wstring& nam
 
 HRESULT WbemServiceNamespace::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemServices::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemServices*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOnlyInterface<IWbemServices>(this, iid, object);
 }
 
 void WbemServiceNamespace::Start(const Request& request, WbemForwardingSink& reply)

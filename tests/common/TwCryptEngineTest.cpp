@@ -259,4 +259,33 @@ TEST(BytesToHexString, UpperCaseDigitsInByteOrder)
     EXPECT_TRUE(BytesToHexString(nullptr, 4).IsEmpty());
 }
 
+TEST(HexStringToBytes, ReadsPairsOfEitherCaseAndRefusesAnythingElse)
+{
+    struct Case
+    {
+        const wchar_t* text;
+        bool ok;
+        std::vector<BYTE> bytes;
+    };
+    const Case cases[] = {
+        {L"", true, {}},      {L"000a1BfF7f", true, {0x00, 0x0A, 0x1B, 0xFF, 0x7F}},
+        {L"ABC", false, {}},  {L"0G", false, {}},
+        {L"-1", false, {}},   {L" 1", false, {}},
+        {L"0x12", false, {}}, {L"\u00e91", false, {}},
+    };
+    for (const Case& c : cases)
+    {
+        std::vector<BYTE> bytes{0x55};
+        EXPECT_EQ(c.ok, HexStringToBytes(c.text, bytes)) << CStringToUtf8(CString(c.text));
+        if (c.ok)
+        {
+            EXPECT_EQ(c.bytes, bytes) << CStringToUtf8(CString(c.text));
+        }
+    }
+    const BYTE data[] = {0x00, 0x0A, 0x1B, 0xFF};
+    std::vector<BYTE> back;
+    ASSERT_TRUE(HexStringToBytes(BytesToHexString(data, 4).GetWString(), back));
+    EXPECT_EQ(std::vector<BYTE>(std::begin(data), std::end(data)), back);
+}
+
 }  // namespace
