@@ -13,13 +13,8 @@
 
 HRESULT CCorvessaNamespace::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemServices::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemServices*>(this);
-    return S_OK;
+    // The namespace lives as long as the process; its AddRef counts nothing.
+    return QueryOnlyInterface<IWbemServices>(this, iid, object);
 }
 
 ULONG CCorvessaNamespace::AddRef()

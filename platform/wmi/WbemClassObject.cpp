@@ -445,14 +445,7 @@ HRESULT WbemClassObject::GetSystemProperty(std::wstring_view name, VARIANT* valu
 
 HRESULT WbemClassObject::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IUnknown::kIID && iid != IWbemClassObject::kIID)
-        return E_NOINTERFACE;
-    *object = static_cast<IWbemClassObject*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOnlyInterface<IWbemClassObject>(this, iid, object);
 }
 
 HRESULT WbemClassObject::GetQualifierSet(IWbemQualifierSet** qualifiers)
