@@ -77,8 +77,7 @@ TEST_F(ProvixaServiceRoads, AbstractClassesAnswerTheirConcreteSubclasses)
     for (const auto& c : cases)
     {
         const Outcome enumerated = Provixa({"--as", "admin", "enum", c.abstractClass});
-        const Outcome queried =
-            Provixa({"--as", "admin", "query", std::string("SELECT * FROM ") + c.abstractClass});
+        const Outcome queried = Provixa({"--as", "admin", "query", std::string("SELECT * FROM ") + c.abstractClass});
         for (const Outcome* run : {&enumerated, &queried})
         {
             EXPECT_EQ(run->status, 0) << c.abstractClass << ": " << run->err;
