@@ -205,11 +205,11 @@ void CWmipVisitMapper::SignInWithNewBadge(LONG badgeTypeId, const CString& print
     CheckVisitBadgeType(type, user, visitor);
     if (!type.IsDisposable())
         Fail(__LINE__, kNotDisposable);
-    // The installation keeps no print service per badge type, so the caller must name one.
-    if (printerName.IsEmpty())
+    const CString printer = printerName.IsEmpty() ? type.DefaultPrintService(user) : printerName;
+    if (printer.IsEmpty())
         Fail(__LINE__, kNoPrinter);
     manager.FillBadgeTypeContainer(1);
-    if (!visit.Signin(GetDatabaseUser(), 0, badgeTypeId, &printerName))
+    if (!visit.Signin(GetDatabaseUser(), 0, badgeTypeId, &printer))
         Fail(__LINE__, kSignInFailed);
 }
 
