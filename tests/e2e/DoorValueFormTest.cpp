@@ -109,9 +109,11 @@ TEST_F(DoorValueForms, EveryClassRefusesOverlongNulBearingAndImpossibleValuesAnd
             unserved.insert(hostile.className);
             continue;
         }
-        EXPECT_EQ(reply.result, WBEM_E_INVALID_PARAMETER) << Hex(reply.result) << " " << Description(reply.statusObject.Get());
-        EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()),
-                             "The property " + Utf8(hostile.property) + " did not exist or contained an invalid value."))
+        EXPECT_EQ(reply.result, WBEM_E_INVALID_PARAMETER)
+            << Hex(reply.result) << " " << Description(reply.statusObject.Get());
+        EXPECT_TRUE(
+            EndsWith(Description(reply.statusObject.Get()),
+                     "The property " + Utf8(hostile.property) + " did not exist or contained an invalid value."))
             << Description(reply.statusObject.Get());
     }
     EXPECT_GT(classesWithText, 50);

@@ -54,8 +54,8 @@ TEST_F(VisitIntegrity, DeletingAVisitTakesItsRecipients)
     ASSERT_EQ(Count("VISIT_EMAIL_LINK", "VISITID = " + id), 1);
     ASSERT_EQ(Delete(Form::Sync, PathOf(visit)).result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Count("VISIT_EMAIL_LINK", "VISITID = " + id), 0);
-    const Reply recipients = Query(Form::Sync, L"SELECT * FROM Bnt_VisitEmailRecipient WHERE VisitID = " +
-                                                   std::to_wstring(visit));
+    const Reply recipients =
+        Query(Form::Sync, L"SELECT * FROM Bnt_VisitEmailRecipient WHERE VisitID = " + std::to_wstring(visit));
     EXPECT_TRUE(recipients.objects.empty());
 }
 
@@ -131,7 +131,8 @@ TEST_F(VisitIntegrity, OneScheduledTimeIsCheckedAgainstTheOtherStored)
                                    "VISIT_EVENTID = " +
                                    eventId);
     const std::wstring wideDay(day.begin(), day.end());
-    for (const auto& [property, time] : {std::pair{L"SCHEDULED_TIMEIN", L"180000"}, std::pair{L"SCHEDULED_TIMEOUT", L"080000"}})
+    for (const auto& [property, time] :
+         {std::pair{L"SCHEDULED_TIMEIN", L"180000"}, std::pair{L"SCHEDULED_TIMEOUT", L"080000"}})
     {
         const std::wstring text = wideDay + time + L".000000+000";
         const Reply refused = Modify(visit, {{property, _variant_t(text.c_str())}});
@@ -161,8 +162,8 @@ TEST_F(VisitIntegrity, TheSystemStampsTheChangeTimeOfVisitsAndPersons)
     ExecSql("UPDATE EMP SET LASTCHANGED = NULL WHERE ID = " + personId);
     CallAs(records_test::RecordsCallers::kRecordsAdmin);
     ASSERT_EQ(Put(Form::Sync,
-                  NewInstance(L"Bnt_Cardholder", {{L"ID", _variant_t(static_cast<LONG>(person))},
-                                                  {L"FIRSTNAME", _variant_t(L"Sam")}})
+                  NewInstance(L"Bnt_Cardholder",
+                              {{L"ID", _variant_t(static_cast<LONG>(person))}, {L"FIRSTNAME", _variant_t(L"Sam")}})
                       .Get(),
                   WBEM_FLAG_UPDATE_ONLY)
                   .result,
@@ -192,7 +193,8 @@ TEST_F(VisitIntegrity, ADisposableBadgeIsPrintedOnItsTypesServiceWhenNoneIsNamed
 {
     const long visit = NewVisit(kHost, kVisitor);
     ASSERT_GT(visit, 0);
-    const std::vector<std::pair<const wchar_t*, _variant_t>> typeOnly{{L"BadgeTypeID", _variant_t(static_cast<LONG>(2))}};
+    const std::vector<std::pair<const wchar_t*, _variant_t>> typeOnly{
+        {L"BadgeTypeID", _variant_t(static_cast<LONG>(2))}};
     EXPECT_EQ(ExecWith(PathOf(visit), L"SignVisitIn", typeOnly).result, WBEM_E_FAILED) << "the type has no service";
     ExecSql("UPDATE BADGETYP SET DEFAULT_PRINT_SERVICE = 'Lobby' WHERE ID = 2");
     EXPECT_EQ(ExecWith(PathOf(visit), L"SignVisitIn", typeOnly).result, WBEM_S_NO_ERROR);
