@@ -108,6 +108,7 @@ const std::map<CString, CCorvessaMethodDescriptor>& VisitMethods()
         signIn.AddParameter(true, L"BadgeTypeID", CIM_SINT32);
         signIn.AddParameter(true, L"PrinterName", CIM_STRING);
         signIn.AddParameter(true, L"AssignedBadgeID", CIM_SINT64);
+        signIn.MarkInParametersAsKeys();
         std::map<CString, CCorvessaMethodDescriptor> table;
         table.emplace(CWmipVisitMapper::kSignVisitInMethod, signIn);
         table.emplace(CWmipVisitMapper::kSignVisitOutMethod,

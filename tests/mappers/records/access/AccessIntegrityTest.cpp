@@ -64,9 +64,9 @@ TEST_F(AccessIntegrity, ARequestMustNameRowsThatExist)
             values.emplace_back(name, _variant_t(static_cast<LONG>(value)));
         const Reply reply = Put(Form::Sync, NewInstance(entry.className, values).Get(), WBEM_FLAG_CREATE_ONLY);
         EXPECT_EQ(reply.result, WBEM_E_INVALID_PARAMETER) << Description(reply.statusObject.Get());
-        EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()),
-                             std::string("The property ") + entry.property +
-                                 " did not exist or contained an invalid value."))
+        EXPECT_TRUE(
+            EndsWith(Description(reply.statusObject.Get()),
+                     std::string("The property ") + entry.property + " did not exist or contained an invalid value."))
             << Description(reply.statusObject.Get());
     }
     EXPECT_EQ(Count("ACCESS_REQUEST", "1=1"), before);
@@ -85,11 +85,11 @@ TEST_F(AccessIntegrity, AUserModifyChangesWhatItCarriesAndKeepsWhatTheSystemOwns
     const std::string storedRow =
         "SELECT LOGONID, FIRSTNAME, LASTNAME, SYSTEM_USER_PERMID, CARD_USER_PERMID, CREATED FROM USERS WHERE USERID = 1";
     const Table before = DoorInstallation::Rows(storedRow);
-    const Reply changed = Put(Form::Sync,
-                              NewInstance(L"Bnt_User", {{L"ID", _variant_t(static_cast<LONG>(1))},
-                                                        {L"Notes", _variant_t(L"Night shift")}})
-                                  .Get(),
-                              WBEM_FLAG_UPDATE_ONLY);
+    const Reply changed = Put(
+        Form::Sync,
+        NewInstance(L"Bnt_User", {{L"ID", _variant_t(static_cast<LONG>(1))}, {L"Notes", _variant_t(L"Night shift")}})
+            .Get(),
+        WBEM_FLAG_UPDATE_ONLY);
     ASSERT_EQ(changed.result, WBEM_S_NO_ERROR) << Description(changed.statusObject.Get());
     EXPECT_EQ(Scalar("SELECT NOTES FROM USERS WHERE USERID = 1"), "Night shift");
     EXPECT_EQ(DoorInstallation::Rows(storedRow), before);

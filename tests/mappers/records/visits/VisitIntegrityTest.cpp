@@ -5,6 +5,7 @@
 #include "tests/mappers/records/visits/VisitRecordsTest.h"
 
 #include "platform/com/Variant.h"
+#include "platform/wmi/IWbemQualifierSet.h"
 #include "tests/support/SimulatedInstallation.h"
 
 #include <string>
@@ -200,4 +201,26 @@ TEST_F(VisitIntegrity, ADisposableBadgeIsPrintedOnItsTypesServiceWhenNoneIsNamed
     EXPECT_EQ(ExecWith(PathOf(visit), L"SignVisitIn", typeOnly).result, WBEM_S_NO_ERROR);
     ExecSql("UPDATE BADGETYP SET DEFAULT_PRINT_SERVICE = NULL WHERE ID = 2");
     EXPECT_NE(Scalar("SELECT ifnull(TIMEIN_UTC, '') FROM VISIT WHERE VISITID = " + std::to_string(visit)), "");
+}
+
+TEST_F(VisitIntegrity, SignVisitInParametersAreKeysNumberedInOrder)
+{
+    const Reply definition = Get(Form::Sync, L"Bnt_Visit");
+    ASSERT_EQ(definition.objects.size(), 1u);
+    ComPtr<IWbemClassObject> signature;
+    ASSERT_EQ(definition.objects.front()->GetMethod(L"SignVisitIn", 0, &signature, nullptr), WBEM_S_NO_ERROR);
+    ASSERT_NE(signature, nullptr);
+    LONG position = 0;
+    for (const wchar_t* parameter : {L"BadgeTypeID", L"PrinterName", L"AssignedBadgeID"})
+    {
+        SCOPED_TRACE(Utf8(parameter));
+        ComPtr<IWbemQualifierSet> qualifiers;
+        ASSERT_EQ(signature->GetPropertyQualifierSet(parameter, &qualifiers), WBEM_S_NO_ERROR);
+        _variant_t key;
+        _variant_t id;
+        ASSERT_EQ(qualifiers->Get(L"key", 0, &key, nullptr), WBEM_S_NO_ERROR);
+        ASSERT_EQ(qualifiers->Get(L"ID", 0, &id, nullptr), WBEM_S_NO_ERROR);
+        EXPECT_EQ(static_cast<const VARIANT&>(key).boolVal, VARIANT_TRUE);
+        EXPECT_EQ(static_cast<const VARIANT&>(id).lVal, position++);
+    }
 }
