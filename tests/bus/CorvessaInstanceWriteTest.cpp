@@ -41,6 +41,16 @@ protected:
         }
         return {};
     }
+    // The values of the first instance of the type the filter selects; empty when none.
+    Variant::Map FirstFound(std::string type, const std::string& filter)
+    {
+        corvessa::PagingParameters paging;
+        paging.pageSize = 1;
+        CCorvessaBaseApp::CorvessaPaginatedInfo info;
+        CCorvessaBaseApp::InstanceList found;
+        EXPECT_EQ(m_app->GetInstance(m_token, kApplication, type, filter, paging, info, found), S_OK);
+        return found.empty() ? Variant::Map() : found[0]->GetInstanceValues();
+    }
     std::string LastName(std::int32_t id)
     {
         std::string type = "Bpw_Person";
@@ -167,15 +177,7 @@ TEST_F(CorvessaInstanceWrite, RefusedWritesNameTheirItemAndLeaveNothingBehind)
 
 TEST_F(CorvessaInstanceWrite, AModifyKeepsWhatItDoesNotCarryAndRefusesANulBearingText)
 {
-    const auto visit = [&]() {
-        std::string type = "Bnt_Visit";
-        corvessa::PagingParameters paging;
-        paging.pageSize = 1;
-        CCorvessaBaseApp::CorvessaPaginatedInfo info;
-        CCorvessaBaseApp::InstanceList found;
-        EXPECT_EQ(m_app->GetInstance(m_token, kApplication, type, "ID = 3", paging, info, found), S_OK);
-        return found.empty() ? Variant::Map() : found[0]->GetInstanceValues();
-    };
+    const auto visit = [&]() { return FirstFound("Bnt_Visit", "ID = 3"); };
     // Demo visit 3 is signed in at location 1; a modify of another property leaves it there.
     ASSERT_EQ(visit().at("SIGNINLOCATIONID").asInt32(), 1);
     CCorvessaQpidInstance change;
@@ -194,14 +196,7 @@ TEST_F(CorvessaInstanceWrite, AModifyKeepsWhatItDoesNotCarryAndRefusesANulBearin
     EXPECT_EQ(key, CCorvessaException::kInvalidRequestItemKey);
     EXPECT_NE(message.find("The property LASTNAME did not exist or contained an invalid value."), std::string::npos)
         << message;
-    std::string type = "Bnt_Cardholder";
-    corvessa::PagingParameters paging;
-    paging.pageSize = 1;
-    CCorvessaBaseApp::CorvessaPaginatedInfo info;
-    CCorvessaBaseApp::InstanceList found;
-    ASSERT_EQ(m_app->GetInstance(m_token, kApplication, type, "ID = 2", paging, info, found), S_OK);
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0]->GetInstanceValues().at("LASTNAME").asString(), "Brandt");
+    EXPECT_EQ(FirstFound("Bnt_Cardholder", "ID = 2").at("LASTNAME").asString(), "Brandt");
 }
 
 TEST_F(CorvessaInstanceWrite, MethodsTakeTheirParametersByNameAndReturnTheirOutput)
