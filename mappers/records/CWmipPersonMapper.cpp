@@ -13,6 +13,7 @@
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CSQLStatement.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CSegmentIDSet.h"
 #include "inhouse/BntUserDb/CPerson.h"
@@ -458,11 +459,16 @@ void CWmipPersonMapper::BeforeWriteInstance(Operation operation, IWbemClassObjec
 
 void CWmipPersonMapper::DeleteDependents(LONG personId)
 {
-    // Badges, then accounts, then a visitor's visit events; the first failure fails the delete
+    // Badges, accounts, access requests, then a visitor's visit events; the first failure fails the delete
     // and the write's transaction takes back what was already deleted.
     DeleteThroughMapper(L"Bnt_Badge", L"BADGE", L"BADGEKEY", L"BADGEKEY", personId, kBadgeFailureMessage);
     DeleteThroughMapper(L"Bnt_Account", L"CARDHOLDER_ACCOUNT", L"CARDHOLDER_ACCOUNTID", L"ID", personId,
                         kAccountFailureMessage);
+    // A request for access asks on the person's behalf: it goes with the person.
+    CSQLStatement requests;
+    requests.SetFrom(L"ACCESS_REQUEST");
+    requests.AddToWhere(CString(), L"EMPID", CDBValue(personId));
+    GetDatabase()->ExecuteSQL(requests, CSQLStatement::Kind::Delete);
     if (GetPersonType() != kVisitor)
         return;
     try

@@ -1,4 +1,4 @@
-// Access records stay whole: a deleted level takes its requests with it, a request must name a
+// Access records stay whole: a deleted level or person takes its requests with it, a request must name a
 // person, level, panel and reader that exist, and a user modify changes what it carries while
 // the properties the system owns stay fixed.
 #include "tests/mappers/records/access/AccessRecordsTest.h"
@@ -44,6 +44,18 @@ TEST_F(AccessIntegrity, DeletingALevelTakesItsRequests)
     EXPECT_EQ(Count("ACCESS_REQUEST", "ACCESSLVID = " + id), 0);
     EXPECT_EQ(Count("ACCESS_REQUEST", "1=1"), Count("ACCESS_REQUEST", "ACCESSLVID IN (SELECT ACCESSLVID FROM "
                                                                       "ACCESSLVL) OR TYPE = 0"));
+}
+
+TEST_F(AccessIntegrity, DeletingAPersonTakesItsRequests)
+{
+    const long person = std::stol(Scalar("SELECT MAX(ID) + 1 FROM EMP"));
+    const long request = std::stol(Scalar("SELECT COALESCE(MAX(ID), 0) + 1 FROM ACCESS_REQUEST"));
+    ExecSql("INSERT INTO EMP (ID, LASTNAME, FIRSTNAME, SEGMENTID, VISITOR) VALUES (" + std::to_string(person) +
+            ", 'Leaver', 'Lee', 1, 0);"
+            "INSERT INTO ACCESS_REQUEST (ID, TYPE, EMPID, ACCESSLVID, SUBMITTED_USERID) VALUES (" +
+            std::to_string(request) + ", 1, " + std::to_string(person) + ", 1, 1);");
+    ASSERT_EQ(Delete(Form::Sync, L"Bnt_Cardholder.ID=" + std::to_wstring(person)).result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("ACCESS_REQUEST", "EMPID = " + std::to_string(person)), 0);
 }
 
 TEST_F(AccessIntegrity, ARequestMustNameRowsThatExist)
