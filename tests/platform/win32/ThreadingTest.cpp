@@ -5,6 +5,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <latch>
+#include <mutex>
 #include <set>
 #include <thread>
 #include <vector>
@@ -79,8 +82,12 @@ TEST(Event, WaiterIsReleasedBySetFromAnotherThread)
 {
     HandleGuard event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     std::atomic<DWORD> result{WAIT_FAILED};
-    std::thread waiter([&] { result = WaitForSingleObject(event.Get(), INFINITE); });
-    Sleep(kShortMs);
+    std::latch started(1);
+    std::thread waiter([&] {
+        started.count_down();
+        result = WaitForSingleObject(event.Get(), INFINITE);
+    });
+    started.wait();
     ASSERT_TRUE(SetEvent(event.Get()));
     waiter.join();
     EXPECT_EQ(result.load(), WAIT_OBJECT_0);
@@ -88,42 +95,59 @@ TEST(Event, WaiterIsReleasedBySetFromAnotherThread)
     EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_TIMEOUT);
 }
 
+// Whenever the waiters arrive, one signal lets exactly one through: the first released waiter
+// finds the event reset behind it, and the other needs a signal of its own.
 TEST(Event, AutoResetReleasesExactlyOneOfTwoWaiters)
 {
     HandleGuard event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    std::atomic<int> released{0};
+    std::mutex lock;
+    std::condition_variable changed;
+    int released = 0;
     std::atomic<int> timedOut{0};
     std::vector<std::thread> waiters;
     for (int index = 0; index < 2; ++index)
     {
         waiters.emplace_back([&] {
-            if (WaitForSingleObject(event.Get(), 1000) == WAIT_OBJECT_0)
-                ++released;
-            else
+            if (WaitForSingleObject(event.Get(), kGenerousMs) != WAIT_OBJECT_0)
+            {
                 ++timedOut;
+                return;
+            }
+            {
+                const std::lock_guard guard(lock);
+                ++released;
+            }
+            changed.notify_all();
         });
     }
-    Sleep(kShortMs);
+    SetEvent(event.Get());
+    std::unique_lock guard(lock);
+    ASSERT_TRUE(changed.wait_for(guard, std::chrono::milliseconds(kGenerousMs), [&] { return released >= 1; }));
+    EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_TIMEOUT) << "the release consumed the signal";
+    EXPECT_EQ(released, 1);
+    guard.unlock();
     SetEvent(event.Get());
     for (auto& waiter : waiters)
         waiter.join();
-    EXPECT_EQ(released.load(), 1);
-    EXPECT_EQ(timedOut.load(), 1);
+    EXPECT_EQ(released, 2);
+    EXPECT_EQ(timedOut.load(), 0);
 }
 
 TEST(Event, ManualResetReleasesEveryWaiter)
 {
     HandleGuard event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::atomic<int> released{0};
+    std::latch started(4);
     std::vector<std::thread> waiters;
     for (int index = 0; index < 4; ++index)
     {
         waiters.emplace_back([&] {
+            started.count_down();
             if (WaitForSingleObject(event.Get(), kGenerousMs) == WAIT_OBJECT_0)
                 ++released;
         });
     }
-    Sleep(kShortMs);
+    started.wait();
     SetEvent(event.Get());
     for (auto& waiter : waiters)
         waiter.join();
@@ -309,11 +333,13 @@ TEST(Mutex, WaiterGetsItWhenTheOwnerReleases)
 {
     HandleGuard mutex(CreateMutexW(nullptr, TRUE, nullptr));
     std::atomic<DWORD> result{WAIT_FAILED};
+    std::latch started(1);
     std::thread waiter([&] {
+        started.count_down();
         result = WaitForSingleObject(mutex.Get(), kGenerousMs);
         ReleaseMutex(mutex.Get());
     });
-    Sleep(kShortMs);
+    started.wait();
     EXPECT_TRUE(ReleaseMutex(mutex.Get()));
     waiter.join();
     EXPECT_EQ(result.load(), WAIT_OBJECT_0);

@@ -121,16 +121,7 @@ int CountProviderLogLines(const std::string& text)
 
 bool WaitForObjects(support::RecordingSink& sink, std::size_t count)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (sink.Objects().size() < count)
-    {
-        if (std::chrono::steady_clock::now() > deadline)
-        {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return sink.WaitForObjects(count, std::chrono::seconds(20));
 }
 
 ComPtr<WbemServiceNamespace> MakeNamespace()
