@@ -228,15 +228,30 @@ TEST(Handle, ThreadsOpeningAndClosingAtOnceGetDistinctHandlesThatNameTheirOwnObj
         EXPECT_FALSE(CloseHandle(handle));
 }
 
+// A waiter already inside its wait when the handle is closed times out; one that reaches the
+// wait only after the close fails at once. The scheduler decides which comes first, so the
+// close is tried again until it met a waiter (nearly always the first time); the deadline only
+// keeps a broken wait from hanging the test.
 TEST(Handle, ClosingUnderAWaiterLetsItTimeOut)
 {
-    const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<DWORD> result{WAIT_FAILED};
-    std::thread waiter([&] { result = WaitForSingleObject(event, 200); });
-    Sleep(kShortMs);
-    EXPECT_TRUE(CloseHandle(event));
-    waiter.join();
-    EXPECT_EQ(result.load(), WAIT_TIMEOUT);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    bool metAWaiter = false;
+    while (!metAWaiter && std::chrono::steady_clock::now() < deadline)
+    {
+        const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::latch started(1);
+        std::atomic<DWORD> result{WAIT_ABANDONED};
+        std::thread waiter([&] {
+            started.count_down();
+            result = WaitForSingleObject(event, 200);
+        });
+        started.wait();
+        EXPECT_TRUE(CloseHandle(event));
+        waiter.join();
+        ASSERT_TRUE(result.load() == WAIT_TIMEOUT || result.load() == WAIT_FAILED) << result.load();
+        metAWaiter = result.load() == WAIT_TIMEOUT;
+    }
+    EXPECT_TRUE(metAWaiter);
 }
 
 TEST(CriticalSection, IsRecursiveForItsOwner)
