@@ -21,7 +21,11 @@ LCfgRpcSender::LCfgRpcSender(const RpcServiceEndpoints& endpoints, const wchar_t
 {
 }
 
-LCfgRpcSender::~LCfgRpcSender() = default;
+LCfgRpcSender::~LCfgRpcSender()
+{
+    // The thread sends from the store, under this object's locks, until it ends.
+    JoinBeforeDestruction();
+}
 
 void LCfgRpcSender::WriteAllCommandsToStore()
 {
