@@ -385,6 +385,37 @@ bool StringUtils::base64Decode(std::string_view text, unsigned char* output, int
     return true;
 }
 
+std::string StringUtils::xmlEscape(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text)
+    {
+        switch (c)
+        {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        case '\'':
+            escaped += "&apos;";
+            break;
+        default:
+            escaped += c;
+            break;
+        }
+    }
+    return escaped;
+}
+
 std::string StringUtils::hexEncode(const unsigned char* data, int length)
 {
     std::string text;
