@@ -402,3 +402,84 @@ TEST(WorkerThreadStop, AThreadLeftRunningOwnsItsObjectUntilItEnds)
     EXPECT_EQ(destroyed.load(), 2);
     LWorkerThread::Ptr<LingeringThread> none;
 }
+
+namespace {
+
+// Appends to a shared record, so that a test can see in which order things happened.
+class EventRecord
+{
+public:
+    void Add(const std::string& event)
+    {
+        const std::scoped_lock guard(m_lock);
+        m_events.push_back(event);
+    }
+    std::vector<std::string> Events()
+    {
+        const std::scoped_lock guard(m_lock);
+        return m_events;
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<std::string> m_events;
+};
+
+// A member that records when it goes.
+class RecordedMember
+{
+public:
+    explicit RecordedMember(EventRecord& record) : m_record(record) {}
+    ~RecordedMember() { m_record.Add("member destroyed"); }
+    RecordedMember(const RecordedMember&) = delete;
+    RecordedMember& operator=(const RecordedMember&) = delete;
+    EventRecord& Record() const { return m_record; }
+
+private:
+    EventRecord& m_record;
+};
+
+// A thread that ignores its stop until released and then uses a member of the derived object,
+// as the event processors do with their mappers; its destructor waits before members go.
+class MemberUsingThread : public LWorkerThread
+{
+public:
+    MemberUsingThread(Latch& release, EventRecord& record) : m_release(release), m_member(record)
+    {
+        SetStopPolling(5, 2);
+    }
+    ~MemberUsingThread() override { JoinBeforeDestruction(); }
+    UINT OnRun() override
+    {
+        m_release.Wait();
+        m_member.Record().Add("thread used its member");
+        return 0;
+    }
+    BOOL Stop() override { return WaitForStopped(); }
+
+private:
+    Latch& m_release;
+    RecordedMember m_member;
+};
+
+}  // namespace
+
+TEST(WorkerThreadStop, DestroyingAThreadThatDidNotStopWaitsBeforeItsMembersGo)
+{
+    ProviderTestInstallation installation(false);
+    Latch release;
+    EventRecord record;
+    auto thread = std::make_unique<MemberUsingThread>(release, record);
+    ASSERT_TRUE(thread->Start());
+    // The owner deletes the object on another thread; its stop gives up after the short polls.
+    std::thread owner([&thread] { thread.reset(); });
+    const std::string waiting = "Worker thread destroyed while its thread runs; waiting for it.";
+    while (ProviderTestInstallation::CountLogLines(waiting) == 0 && record.Events().empty())
+    {
+        std::this_thread::yield();
+    }
+    release.Open();
+    owner.join();
+    EXPECT_EQ(record.Events(), (std::vector<std::string>{"thread used its member", "member destroyed"}));
+    EXPECT_EQ(ProviderTestInstallation::CountLogLines(waiting), 1);
+}
