@@ -1,5 +1,7 @@
 #include "mappers/records/CWmipAccessLevelRequestMapper.h"
 
+#include "mappers/records/CWmipAccessRules.h"
+
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -36,6 +38,12 @@ void CWmipAccessLevelRequestMapper::FilterInstanceRecordset(CMultiFilterRecordse
 
 void CWmipAccessLevelRequestMapper::BeforeWriteInstance(Operation, IWbemClassObject* instance)
 {
+    // A request names only a person and a level the caller may see.
+    CWmipAccessRules::RequireVisible(*this, L"Bnt_Person",
+                                     {{L"ID", CWmipAccessRules::NumberOr(instance, L"PersonID", 0)}}, L"PersonID");
+    CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel",
+                                     {{L"ID", CWmipAccessRules::NumberOr(instance, L"AccessLevelID", 0)}},
+                                     L"AccessLevelID");
     WMIHelper::PutNumber(instance, L"Type", kAccessLevelRequestType);
 }
 

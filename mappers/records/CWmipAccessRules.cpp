@@ -52,6 +52,15 @@ ComPtr<IWbemClassObject> CWmipAccessRules::RequireInstance(CWmipClassMapper& map
     return instance;
 }
 
+void CWmipAccessRules::RequireVisible(CWmipClassMapper& mapper, const wchar_t* className,
+                                      std::initializer_list<std::pair<const wchar_t*, LONG>> keys,
+                                      const wchar_t* property)
+{
+    if (!mapper.CallerCanSee(className, keys))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, property);
+}
+
 bool CWmipAccessRules::ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& badge, LONG& status)
 {
     CDynamicRecordset row(&database);

@@ -1,5 +1,7 @@
 #include "mappers/records/CWmipReaderRequestMapper.h"
 
+#include "mappers/records/CWmipAccessRules.h"
+
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 
@@ -35,5 +37,12 @@ void CWmipReaderRequestMapper::FilterInstanceRecordset(CMultiFilterRecordset* re
 
 void CWmipReaderRequestMapper::BeforeWriteInstance(Operation, IWbemClassObject* instance)
 {
+    // A request names only a person and a reader the caller may see.
+    CWmipAccessRules::RequireVisible(*this, L"Bnt_Person",
+                                     {{L"ID", CWmipAccessRules::NumberOr(instance, L"PersonID", 0)}}, L"PersonID");
+    CWmipAccessRules::RequireVisible(*this, L"Bnt_Reader",
+                                     {{L"PanelID", CWmipAccessRules::NumberOr(instance, L"PanelID", 0)},
+                                      {L"ReaderID", CWmipAccessRules::NumberOr(instance, L"ReaderID", 0)}},
+                                     L"ReaderID");
     WMIHelper::PutNumber(instance, L"Type", kReaderRequestType);
 }
