@@ -39,8 +39,8 @@ void CWmipAccessLevelRequestMapper::FilterInstanceRecordset(CMultiFilterRecordse
 void CWmipAccessLevelRequestMapper::BeforeWriteInstance(Operation, IWbemClassObject* instance)
 {
     // A request names only a person and a level the caller may see.
-    CWmipAccessRules::RequireVisible(*this, L"Bnt_Person",
-                                     {{L"ID", CWmipAccessRules::NumberOr(instance, L"PersonID", 0)}}, L"PersonID");
+    CWmipAccessRules::RequireReachablePerson(*GetDatabaseUser(), *RequireUser(),
+                                             CWmipAccessRules::NumberOr(instance, L"PersonID", 0), L"PersonID");
     CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel",
                                      {{L"ID", CWmipAccessRules::NumberOr(instance, L"AccessLevelID", 0)}},
                                      L"AccessLevelID");

@@ -58,6 +58,11 @@ public:
     // answered as one that does not exist.
     static void RequireVisible(CWmipClassMapper& mapper, const wchar_t* className,
                                std::initializer_list<std::pair<const wchar_t*, LONG>> keys, const wchar_t* property);
+    // Returns when the person exists (read on connection) and stands in the caller's segments
+    // (where its kind's segmentation is enabled); otherwise throws CWMIException 0x80041008
+    // naming property, as RequireVisible does. Throws CDBException.
+    static void RequireReachablePerson(const CAcsUser& connection, const CAcsUser& caller, LONG personId,
+                                       const wchar_t* property);
     // The badge with the key into badge; false when there is none. Throws CDBException.
     static bool ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& badge, LONG& status);
     // The badge with the key, when it may take access levels. Throws CWMIException: 0x80041008

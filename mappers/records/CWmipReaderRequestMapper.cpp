@@ -38,8 +38,8 @@ void CWmipReaderRequestMapper::FilterInstanceRecordset(CMultiFilterRecordset* re
 void CWmipReaderRequestMapper::BeforeWriteInstance(Operation, IWbemClassObject* instance)
 {
     // A request names only a person and a reader the caller may see.
-    CWmipAccessRules::RequireVisible(*this, L"Bnt_Person",
-                                     {{L"ID", CWmipAccessRules::NumberOr(instance, L"PersonID", 0)}}, L"PersonID");
+    CWmipAccessRules::RequireReachablePerson(*GetDatabaseUser(), *RequireUser(),
+                                             CWmipAccessRules::NumberOr(instance, L"PersonID", 0), L"PersonID");
     CWmipAccessRules::RequireVisible(*this, L"Bnt_Reader",
                                      {{L"PanelID", CWmipAccessRules::NumberOr(instance, L"PanelID", 0)},
                                       {L"ReaderID", CWmipAccessRules::NumberOr(instance, L"ReaderID", 0)}},

@@ -64,6 +64,8 @@ TEST_F(ProvixaBinary, InitCreatesTheInstallationThenClassesAndAQueryAnswer)
 TEST_F(ProvixaBinary, TheHomeAndEveryFileInItAreTheOwnersOnly)
 {
     namespace fs = std::filesystem;
+    // A home made beforehand, open to others, is closed by init.
+    fs::create_directories(m_home);
     fs::permissions(m_home, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read |
                                 fs::perms::group_exec | fs::perms::others_exec);
     Init();
