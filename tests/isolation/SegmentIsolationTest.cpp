@@ -216,8 +216,11 @@ TEST_F(SegmentIsolation, EveryMethodAndWriteOnAHiddenInstanceIsRefusedWithNothin
             }
         }
         EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
-        for (const support::SimulatedServer* server : m_servers.Servers())
+        for (support::SimulatedServer* server : m_servers.Servers())
+        {
             EXPECT_TRUE(server->Calls().empty()) << Utf8(server->ServerName());
+            server->ClearCalls();
+        }
     }
 }
 
