@@ -36,7 +36,7 @@ void CWmipAccessLevelRequestMapper::FilterInstanceRecordset(CMultiFilterRecordse
     AddManagerFilters(*dynamic);
 }
 
-void CWmipAccessLevelRequestMapper::BeforeWriteInstance(Operation, IWbemClassObject* instance)
+void CWmipAccessLevelRequestMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
 {
     // A request names only a person and a level the caller may see.
     CWmipAccessRules::RequireReachablePerson(*GetDatabaseUser(), *RequireUser(),
@@ -45,6 +45,11 @@ void CWmipAccessLevelRequestMapper::BeforeWriteInstance(Operation, IWbemClassObj
                                      {{L"ID", CWmipAccessRules::NumberOr(instance, L"AccessLevelID", 0)}},
                                      L"AccessLevelID");
     WMIHelper::PutNumber(instance, L"Type", kAccessLevelRequestType);
+    if (operation == Operation::Delete)
+        return;
+    CWmipRecordChecks::RequireGivenRow(kSourceFile, *GetDatabase(), instance, L"PersonID", L"EMP", L"ID");
+    CWmipRecordChecks::RequireGivenRow(kSourceFile, *GetDatabase(), instance, L"AccessLevelID", L"ACCESSLVL",
+                                       L"ACCESSLVID");
 }
 
 void CWmipAccessLevelRequestMapper::CanChangeStage(IWbemClassObject* instance)

@@ -4,11 +4,14 @@
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/WbemConstants.h"
 
 using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
+constexpr const wchar_t* kSourceFile = L"wpReaderRequestMapper.cpp";
 constexpr LONG kReaderRequestType = 0;
 
 }  // namespace
@@ -35,7 +38,7 @@ void CWmipReaderRequestMapper::FilterInstanceRecordset(CMultiFilterRecordset* re
     dynamic->SetDistinct(true);
 }
 
-void CWmipReaderRequestMapper::BeforeWriteInstance(Operation, IWbemClassObject* instance)
+void CWmipReaderRequestMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
 {
     // A request names only a person and a reader the caller may see.
     CWmipAccessRules::RequireReachablePerson(*GetDatabaseUser(), *RequireUser(),
@@ -45,4 +48,17 @@ void CWmipReaderRequestMapper::BeforeWriteInstance(Operation, IWbemClassObject* 
                                       {L"ReaderID", CWmipAccessRules::NumberOr(instance, L"ReaderID", 0)}},
                                      L"ReaderID");
     WMIHelper::PutNumber(instance, L"Type", kReaderRequestType);
+    if (operation == Operation::Delete)
+        return;
+    CBntDatabase& database = *GetDatabase();
+    CWmipRecordChecks::RequireGivenRow(kSourceFile, database, instance, L"PersonID", L"EMP", L"ID");
+    CWmipRecordChecks::RequireGivenRow(kSourceFile, database, instance, L"PanelID", L"ACCESSPANE", L"PANELID");
+    // A reader is named by its panel and its number on that panel.
+    LONG readerId = 0;
+    LONG panelId = 0;
+    if (SUCCEEDED(WMIHelper::GetNumber(instance, L"ReaderID", readerId)) &&
+        (FAILED(WMIHelper::GetNumber(instance, L"PanelID", panelId)) ||
+         !CWmipRecordChecks::HasRow(database, L"READER", {{L"PANELID", panelId}, {L"READERID", readerId}})))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"ReaderID");
 }
