@@ -198,7 +198,15 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
                 throw CCorvessaException(CCorvessaException::kFailedToAuthenticateKey,
                                          std::string(kAuthenticationFailed));
             }
-            if (ArePermissionsStale(sid))
+            // A session never outlives its user: a user deleted or disabled meanwhile is refused,
+            // and changed permission groups apply at once rather than at the next refresh.
+            const CAcsUser::StoredState stored = found->GetUser()->CheckStoredUser();
+            if (stored == CAcsUser::StoredState::Gone)
+            {
+                TakeOutLocked(m_entries.find(sid));
+                return WBEM_E_NOT_FOUND;
+            }
+            if (stored == CAcsUser::StoredState::GroupsChanged || ArePermissionsStale(sid))
             {
                 RefreshPermissionsLocked(*found->GetUser());
                 m_refreshTimes[sid] = Now();

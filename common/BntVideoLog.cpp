@@ -35,7 +35,9 @@ void BntVideoLog::Write(const CString& text)
     line += '\n';
 
     std::lock_guard<std::mutex> guard(LogLock());
-    std::ofstream file(ProvixaHome::PathOf(kFileName), std::ios::binary | std::ios::app);
+    const std::filesystem::path path = ProvixaHome::PathOf(kFileName);
+    ProvixaHome::CreatePrivateFile(path);
+    std::ofstream file(path, std::ios::binary | std::ios::app);
     if (file)
         file.write(line.data(), static_cast<std::streamsize>(line.size()));
 }

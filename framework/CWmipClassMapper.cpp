@@ -3,6 +3,7 @@
 #include "framework/CWmipMessages.h"
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
@@ -27,6 +28,28 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
+
+// The class's declared segment property (its SEGMENTID column with the segment option
+// "segments") and the table that holds it; both empty when the class declares none.
+struct DeclaredSegment
+{
+    CString property;
+    CString table;
+};
+DeclaredSegment FindDeclaredSegment(const CWMITypeInfo* typeInfo)
+{
+    if (typeInfo == nullptr)
+        return {};
+    for (const auto& [property, tableDotColumn] : typeInfo->GetPropertyColumns())
+    {
+        if (typeInfo->GetSegmentationOption(property) != SegmentOptionSegments)
+            continue;
+        const int dot = tableDotColumn.Find(L'.');
+        if (dot > 0 && tableDotColumn.Mid(dot + 1).CompareNoCase(L"SEGMENTID") == 0)
+            return {property, tableDotColumn.Left(dot)};
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -135,7 +158,52 @@ void CWmipClassMapper::FilterInstanceRecordset(CMultiFilterRecordset* /*recordse
 void CWmipClassMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
 {
     CAcsUser* user = RequireUser();
-    user->AddSegmentFilterWithTableCheck(recordset);
+    if (recordset == nullptr)
+        return;
+    const CString segmentTable = FindDeclaredSegment(GetTypeInfo()).table;
+    if (!segmentTable.IsEmpty())
+    {
+        for (const auto& [name, table] : recordset->GetQuery().GetTableNames())
+        {
+            if (table.CompareNoCase(segmentTable) == 0)
+            {
+                user->AddSegmentFilter(*recordset, name);
+                return;
+            }
+        }
+    }
+    user->AddSegmentFilterWithTableCheck(*recordset);
+}
+
+void CWmipClassMapper::RequireReachableSegment(IWbemClassObject* instance)
+{
+    const CString property = FindDeclaredSegment(GetTypeInfo()).property;
+    LONG segment = 0;
+    if (instance == nullptr || property.IsEmpty() || FAILED(WMIHelper::GetNumber(instance, property, segment)))
+        return;
+    if (!RequireUser()->HasSegmentAccess(segment, 0))
+    {
+        CString message;
+        message.Format(CWmipInstanceWriter::kInvalidValueMessage, static_cast<const wchar_t*>(property));
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, message);
+    }
+}
+
+bool CWmipClassMapper::CallerCanSee(const wchar_t* className,
+                                    std::initializer_list<std::pair<const wchar_t*, LONG>> keys)
+{
+    RequireUser();
+    std::unique_ptr<CWmipClassMapper> mapper(
+        CWmipMapperRegistry::GetMapper(GetDatabaseUser(), GetContext(), GetServices(), className));
+    if (mapper == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
+    mapper->SetUserEntry(GetUserEntry());
+    CWmipObjectPath path(className);
+    for (const auto& [key, value] : keys)
+        path.AddKey(key, value);
+    ComPtr<IWbemClassObject> instance;
+    instance.Attach(mapper->GetCurrentInstance(&path));
+    return instance != nullptr;
 }
 
 int CWmipClassMapper::GetPropertyProcessMethod(const CString& column, const CString& table)

@@ -13,6 +13,8 @@
 #pragma once
 
 #include <array>
+#include <initializer_list>
+#include <utility>
 
 #include "framework/CWmipMapper.h"
 #include "platform/com/CimTypes.h"
@@ -121,7 +123,8 @@ public:
     virtual void SetupInstanceRecordset(CDynamicRecordset* recordset);
     // Adds the mapper's own filters before the recordset opens; the base adds none.
     virtual void FilterInstanceRecordset(CMultiFilterRecordset* recordset);
-    // Restricts the rows to the caller's segments (CAcsUser::AddSegmentFilterWithTableCheck).
+    // Restricts the rows to the caller's segments: on the table that holds the class's declared
+    // segment property wherever it stands in the join, else CAcsUser::AddSegmentFilterWithTableCheck.
     // Throws CWMIException "The system was unable to retrieve the client's identity." when the
     // caller cannot be resolved.
     virtual void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset);
@@ -223,6 +226,12 @@ public:
     virtual void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
                                     IWbemClassObject* instance);
 
+    // True when the caller may see the instance of className with these keys: the class's own
+    // read (its filters and the caller's segments) finds it, on this mapper's connection and
+    // with its caller. Throws CWMIException: the identity failure; WBEM_E_INVALID_CLASS for a
+    // class without a mapper; what the read throws.
+    bool CallerCanSee(const wchar_t* className, std::initializer_list<std::pair<const wchar_t*, LONG>> keys);
+
     // --- Permissions.
 
     // Stores the ids CanView, CanAdd, CanModify and CanDelete test (0xDEADBEEF: no check; 0:
@@ -298,6 +307,12 @@ public:
     // caller may see both. Throws CWMIException "The system was unable to retrieve the
     // client's identity." when the caller cannot be resolved.
     void AddAdditionalPersonFilter(CMultiFilterRecordset& recordset);
+
+    // Throws CWMIException 0x80041008 "The property %s did not exist or contained an invalid
+    // value." naming property when the instance carries a value of the class's declared
+    // segment property that names a segment the caller may not reach; a hidden segment is
+    // answered as a missing one. Returns otherwise, also for a class without one.
+    void RequireReachableSegment(IWbemClassObject* instance);
 
     // The mapper's connection and its database (null when the connection has none).
     CBntDatabase* GetDatabase() const;

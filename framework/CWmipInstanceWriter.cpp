@@ -695,6 +695,8 @@ void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, 
         if (fieldSet->IsInsert())
             m_mapper.AddAdditionalFields(*fieldSet);
     }
+    // A write never places a row in a segment the caller cannot reach.
+    m_mapper.RequireReachableSegment(instance);
     if (create)
         m_mapper.CanAdd(instance);
     else

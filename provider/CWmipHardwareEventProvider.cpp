@@ -1,5 +1,6 @@
 #include "provider/CWmipHardwareEventProvider.h"
 
+#include <string_view>
 #include <vector>
 
 #include "framework/CWmipQuery.h"
@@ -29,6 +30,34 @@ namespace {
 constexpr wchar_t kSource[] = L"wpHardwareEventProvider";
 constexpr LONG kPanelClassAccess = 1;
 constexpr int kSegmentViewAccess = 0;
+
+// Lets only the panel terms of a hardware event query into the SQL of the access check, named
+// as the access mapper names them; every other term (a device, a card) is dropped, which
+// widens the query to every panel whose events it could let through: an event carries its
+// device whether or not a reader row stands for it.
+class PanelTermsMapper : public CWmipMapper
+{
+public:
+    explicit PanelTermsMapper(CWmipMapper& columns)
+        : CWmipMapper(columns.GetContext(), columns.GetServices(), columns.GetClassName()), m_columns(columns)
+    {
+    }
+
+    ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override
+    {
+        const ProcessClauseResult result = m_columns.ProcessClause(property, wqlOperator, literal, extra);
+        if (result == ProcessClauseKeep &&
+            property.Left(static_cast<int>(kPanelTable.size())).CompareNoCase(kPanelTable.data()) == 0)
+        {
+            return result;
+        }
+        return ProcessClauseDrop;
+    }
+
+private:
+    static constexpr std::wstring_view kPanelTable = L"ACCESSPANE.";
+    CWmipMapper& m_columns;
+};
 }  // namespace
 
 CWmipHardwareEventProvider::CWmipHardwareEventProvider(const CString& providerId) : m_providerId(providerId)
@@ -196,8 +225,7 @@ HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcs
                             L"The system was unable to open a database connection to service this request.");
     }
     CDynamicRecordset panels(connection.GetDatabase());
-    panels.SetupJoin(L"ACCESSPANE", L"PANELID", L"READER", L"PANELID");
-    panels.AddJoin(L"ACCESSPANE", L"PANELTYPE", L"PANELTYPE", L"PANELTYPEID");
+    panels.SetupJoin(L"ACCESSPANE", L"PANELTYPE", L"PANELTYPE", L"PANELTYPEID");
     panels.AddFilterLong(L"PANELTYPE.PANELCLASS", kPanelClassAccess);
     panels.AddColumnToSet(L"SEGMENTID", L"ACCESSPANE");
 
@@ -207,7 +235,8 @@ HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcs
     {
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
     }
-    parsed->SetMapper(mapper);
+    PanelTermsMapper panelTerms(*mapper);
+    parsed->SetMapper(&panelTerms);
     parsed->TranslateWhereClause();
     const CString clause = parsed->GetWhereClause();
     if (!clause.IsEmpty())

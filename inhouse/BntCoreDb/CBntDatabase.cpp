@@ -65,6 +65,9 @@ void CBntDatabase::Open(const CString& dataSource)
         return;
     }
     const std::filesystem::path file = ProvixaHome::PathOf(path);
+    // A new database holds password hashes and device passwords: the owner's only (the engine
+    // gives its journals the database's permissions).
+    ProvixaHome::CreatePrivateFile(file);
     m_connection->Open(file.string());
 }
 

@@ -1,6 +1,7 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 
 #include <ctime>
+#include <tuple>
 #include <cstdio>
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -16,7 +17,8 @@
 namespace {
 
 constexpr wchar_t kSource[] = L"CAcsUser";
-// The installation's tables are a few hundred; the table check remembers at most this many.
+// The installation's tables are a few hundred; the table check remembers at most this many
+// table and column pairs.
 constexpr std::size_t kMaxRememberedTables = 1024;
 
 constexpr char kUserColumns[] =
@@ -47,6 +49,17 @@ std::string Now()
     return buffer;
 }
 
+// The primary segment and the system, cardholder, monitoring, report and field permission
+// groups a USERS row (kUserColumns) names.
+using StoredGroups = std::tuple<LONG, LONG, LONG, LONG, LONG, LONG>;
+
+StoredGroups GroupsOf(const CLoginQuery::Row& row)
+{
+    return {static_cast<LONG>(CLoginQuery::Integer(row, 4, -1)), static_cast<LONG>(CLoginQuery::Integer(row, 6)),
+            static_cast<LONG>(CLoginQuery::Integer(row, 7)),     static_cast<LONG>(CLoginQuery::Integer(row, 8)),
+            static_cast<LONG>(CLoginQuery::Integer(row, 9)),     static_cast<LONG>(CLoginQuery::Integer(row, 10))};
+}
+
 bool IsEmptyText(LPCWSTR text)
 {
     return text == nullptr || *text == L'\0';
@@ -75,8 +88,8 @@ void CAcsUser::Clear()
     m_segmentIds.clear();
     m_allSegments = false;
     m_options = CBntAcsSystemOptions();
-    const std::scoped_lock guard(m_segmentedTablesLock);
-    m_segmentedTables.clear();
+    const std::scoped_lock guard(m_knownColumnsLock);
+    m_knownColumns.clear();
 }
 
 void CAcsUser::Logout()
@@ -228,12 +241,8 @@ bool CAcsUser::LoadUser(LONG userId)
         m_logonId = Text(*row, 1);
         m_firstName = Text(*row, 2);
         m_lastName = Text(*row, 3);
-        m_primarySegmentId = static_cast<LONG>(CLoginQuery::Integer(*row, 4, -1));
-        m_systemGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 6));
-        m_cardholderGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 7));
-        m_monitorGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 8));
-        m_reportGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 9));
-        m_fieldGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 10));
+        std::tie(m_primarySegmentId, m_systemGroupId, m_cardholderGroupId, m_monitorGroupId, m_reportGroupId,
+                 m_fieldGroupId) = GroupsOf(*row);
         m_databaseId = static_cast<LONG>(CLoginQuery::Integer(*row, 11));
     }
     m_userId = userId;
@@ -289,12 +298,8 @@ void CAcsUser::ResetPermissions()
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
     if (row && userId != kSystemAdministratorID)
     {
-        m_primarySegmentId = static_cast<LONG>(CLoginQuery::Integer(*row, 4, -1));
-        m_systemGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 6));
-        m_cardholderGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 7));
-        m_monitorGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 8));
-        m_reportGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 9));
-        m_fieldGroupId = static_cast<LONG>(CLoginQuery::Integer(*row, 10));
+        std::tie(m_primarySegmentId, m_systemGroupId, m_cardholderGroupId, m_monitorGroupId, m_reportGroupId,
+                 m_fieldGroupId) = GroupsOf(*row);
     }
     m_options.Load(*m_database);
     LoadPermissionsAndSegments();
@@ -316,6 +321,26 @@ bool CAcsUser::HasPermission(DWORD permissionId) const
         return false;
     }
     return m_permissions.count(permissionId) > 0;
+}
+
+CAcsUser::StoredState CAcsUser::CheckStoredUser() const
+{
+    if (!m_loggedIn || m_database == nullptr)
+    {
+        return StoredState::Gone;
+    }
+    if (m_userId == kSystemAdministratorID)
+    {
+        return StoredState::Same;
+    }
+    const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {m_userId});
+    if (!row || CLoginQuery::Integer(*row, 5) == 0)
+    {
+        return StoredState::Gone;
+    }
+    const bool same = GroupsOf(*row) == std::tie(m_primarySegmentId, m_systemGroupId, m_cardholderGroupId,
+                                                 m_monitorGroupId, m_reportGroupId, m_fieldGroupId);
+    return same ? StoredState::Same : StoredState::GroupsChanged;
 }
 
 bool CAcsUser::IsAllSegmentsUser() const
@@ -359,6 +384,28 @@ void CAcsUser::AddSegmentFilter(CMultiFilterRecordset* recordset, LPCWSTR table)
     }
 }
 
+void CAcsUser::AddLinkedSegmentFilter(CMultiFilterRecordset& recordset, const CString& column, LPCWSTR linkedTable,
+                                      LPCWSTR key) const
+{
+    if (m_loggedIn && (!m_options.SegmentsInUse() || m_allSegments))
+    {
+        return;
+    }
+    if (!m_loggedIn || m_segmentIds.empty())
+    {
+        recordset.AppendFilter(L"0 = 1");
+        return;
+    }
+    CString text = column + L" IN (SELECT " + key + L" FROM " + linkedTable + L" WHERE SEGMENTID IN (";
+    std::vector<CDBValue> values;
+    for (const LONG segment : m_segmentIds)
+    {
+        text += values.empty() ? L"?" : L", ?";
+        values.emplace_back(segment);
+    }
+    recordset.AppendFilter(text + L"))", values);
+}
+
 void CAcsUser::AddSegmentFilterWithTableCheck(CMultiFilterRecordset& recordset) const
 {
     const auto names = recordset.GetQuery().GetTableNames();
@@ -366,47 +413,61 @@ void CAcsUser::AddSegmentFilterWithTableCheck(CMultiFilterRecordset& recordset) 
     {
         return;
     }
-    const auto& [name, table] = names.front();
     if (!m_loggedIn || m_database == nullptr)
     {
         // Fails closed: a logged-out user's filter matches no row (or the open fails).
-        AddSegmentFilter(recordset, name);
+        AddSegmentFilter(recordset, names.front().first);
         return;
     }
-    // A user no segment filter restricts needs no look at the table.
+    // A user no segment filter restricts needs no look at the tables.
     if (!m_options.SegmentsInUse() || m_allSegments)
     {
         return;
     }
-    if (IsSegmentedTable(table))
+    // The segment may stand in any table of the join, not only the first (a lookup table such
+    // as the panel type may lead it).
+    for (const auto& [name, table] : names)
     {
-        AddSegmentFilter(recordset, name);
+        if (HasColumn(table, L"SEGMENTID"))
+        {
+            AddSegmentFilter(recordset, name);
+            return;
+        }
+    }
+    for (const auto& [name, table] : names)
+    {
+        if (HasColumn(table, L"PANELID"))
+        {
+            AddLinkedSegmentFilter(recordset, name + L".PANELID", L"ACCESSPANE", L"PANELID");
+            return;
+        }
     }
 }
 
-bool CAcsUser::IsSegmentedTable(const CString& table) const
+bool CAcsUser::HasColumn(const CString& table, const wchar_t* column) const
 {
+    const CString key = table + L"." + column;
     {
-        const std::scoped_lock guard(m_segmentedTablesLock);
-        const auto known = m_segmentedTables.find(table);
-        if (known != m_segmentedTables.end())
+        const std::scoped_lock guard(m_knownColumnsLock);
+        const auto known = m_knownColumns.find(key);
+        if (known != m_knownColumns.end())
         {
             return known->second;
         }
     }
     // Asked outside the lock: the database serialises its own calls. A failure is thrown and
     // nothing is remembered.
-    const bool segmented =
-        CLoginQuery::FirstRow(*m_database, "SELECT 1 FROM pragma_table_info(?) WHERE name = 'SEGMENTID' COLLATE NOCASE",
-                              {CDBValue(table)})
+    const bool found =
+        CLoginQuery::FirstRow(*m_database, "SELECT 1 FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE",
+                              {CDBValue(table), CDBValue(CString(column))})
             .has_value();
-    const std::scoped_lock guard(m_segmentedTablesLock);
-    if (m_segmentedTables.size() >= kMaxRememberedTables)
+    const std::scoped_lock guard(m_knownColumnsLock);
+    if (m_knownColumns.size() >= kMaxRememberedTables)
     {
-        m_segmentedTables.clear();
+        m_knownColumns.clear();
     }
-    m_segmentedTables.emplace(table, segmented);
-    return segmented;
+    m_knownColumns.emplace(key, found);
+    return found;
 }
 
 void CAcsUser::AddSegmentFilterWithTableCheck(CMultiFilterRecordset* recordset) const

@@ -89,6 +89,17 @@ public:
     // Reads the user's permissions and segments again (after a change of the user's groups).
     // Throws the database's CDBException; the old state stays on failure.
     void ResetPermissions();
+    // What the user's stored row says now against what was read at login or at the last
+    // ResetPermissions: Same; GroupsChanged when it names other permission groups or another
+    // primary segment; Gone when the row is missing or disabled, or the user is logged out.
+    // The system administrator, who needs no row, is always Same. Throws CDBException.
+    enum class StoredState
+    {
+        Same,
+        GroupsChanged,
+        Gone
+    };
+    StoredState CheckStoredUser() const;
 
     // True when the user may reach every segment: the system administrator, or a user whose
     // primary or linked segment is -1.
@@ -107,11 +118,18 @@ public:
     // null recordset is ignored. Throws CDBException for an invalid table name.
     void AddSegmentFilter(CMultiFilterRecordset& recordset, LPCWSTR table) const;
     void AddSegmentFilter(CMultiFilterRecordset* recordset, LPCWSTR table) const;
-    // The same on the recordset's base table (under its alias when it has one), only when that
-    // table has a SEGMENTID column; a table without one is not segmented and is left alone.
-    // Which tables have the column is read once per table while the user stays logged in.
-    // A logged-out user always gets the filter that matches no row. Throws CDBException when
-    // the database fails.
+    // Restricts the recordset to rows whose column ("TABLE.COLUMN") names, by its key column, a
+    // row of linkedTable that stands in the user's segments (linkedTable.SEGMENTID): a row
+    // without a segment of its own is in the segment of what it links to. Adds nothing and
+    // fails closed as AddSegmentFilter does.
+    void AddLinkedSegmentFilter(CMultiFilterRecordset& recordset, const CString& column, LPCWSTR linkedTable,
+                                LPCWSTR key) const;
+    // AddSegmentFilter on the first table of the recordset's join (FROM order, under its alias when it
+    // has one) that has a SEGMENTID column, wherever it stands; when none has one, through the
+    // panel (ACCESSPANE) that the first table with a PANELID column names; a join with
+    // neither is not segmented and is left alone. Which tables have the columns is read once
+    // per table while the user stays logged in. A logged-out user always gets the filter that
+    // matches no row. Throws CDBException when the database fails.
     void AddSegmentFilterWithTableCheck(CMultiFilterRecordset& recordset) const;
     void AddSegmentFilterWithTableCheck(CMultiFilterRecordset* recordset) const;
 
@@ -145,8 +163,9 @@ private:
     bool LoadUser(LONG userId);
     void LoadPermissionsAndSegments();
     void Clear();
-    // True when the table has a SEGMENTID column (remembered per table). Throws CDBException.
-    bool IsSegmentedTable(const CString& table) const;
+    // True when the table has the column (remembered per table and column). Throws
+    // CDBException.
+    bool HasColumn(const CString& table, const wchar_t* column) const;
 
     std::unique_ptr<CBntDatabase> m_database;
     mutable CBntExceptionHandler m_exceptionHandler;
@@ -167,8 +186,8 @@ private:
     std::set<LONG> m_segmentIds;
     bool m_allSegments = false;
 
-    // Table name -> whether it has a SEGMENTID column; guarded by m_segmentedTablesLock, as the
+    // "TABLE.COLUMN" -> whether the table has the column; guarded by m_knownColumnsLock, as the
     // readers of a logged-in user run on several threads.
-    mutable std::mutex m_segmentedTablesLock;
-    mutable std::map<CString, bool, CStringNoCaseLess> m_segmentedTables;
+    mutable std::mutex m_knownColumnsLock;
+    mutable std::map<CString, bool, CStringNoCaseLess> m_knownColumns;
 };

@@ -136,6 +136,15 @@ bool CPerson::PermissionGranted(const CAcsUser* user, const CUserAction& action,
     {
         return false;
     }
+    return IsInUsersSegments(user);
+}
+
+bool CPerson::IsInUsersSegments(const CAcsUser* user) const
+{
+    if (user == nullptr)
+    {
+        return false;
+    }
     const CBntAcsSystemOptions& options = user->GetSystemOptions();
     const bool segmented =
         m_visitor ? options.IsVisitorSegmentationEnabled() : options.IsCardholderSegmentationEnabled();

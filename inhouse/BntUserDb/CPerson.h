@@ -58,6 +58,9 @@ public:
     // logged-out user and for an unknown action type. The last argument is the original
     // library's option.
     bool PermissionGranted(const CAcsUser* user, const CUserAction& action, bool) const;
+    // True when user may reach the person's primary segment, or its kind's segmentation is not
+    // enabled; false for a null user.
+    bool IsInUsersSegments(const CAcsUser* user) const;
 
     // The segment units the person no longer reaches once removedSegments are gone: the units of
     // those segments (a unit itself, a group's member units) that none of the current

@@ -84,7 +84,8 @@ int OpenForAppend(const std::string& path)
     int fd = -1;
     do
     {
-        fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        // The log names users and devices: the owner's only.
+        fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }

@@ -45,6 +45,11 @@ CWmipClassMapper* CWmipLogicalDeviceMapper::CreateMapper(const CAcsUser* user, I
 
 HRESULT CWmipLogicalDeviceMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
 {
+    // A device is written only on a source the caller may see; a hidden one is answered as
+    // one that does not exist.
+    if (instance != nullptr &&
+        !CallerCanSee(L"Bnt_LogicalSource", {{L"ID", Rules::Number(instance, L"SourceID").value_or(0)}}))
+        Rules::Refuse(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, Rules::kInvalid, L"SourceID");
     LONG sourceId = 0;
     LONG id = 0;
     WriteInTransaction(instance, flags, [&](CBntDatabase& database, bool modify) {

@@ -165,6 +165,8 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassO
         // assignment to the same badge cannot slip past them.
         CBntTransaction transaction(*GetDatabase());
         const CAcsUser& connection = *GetDatabaseUser();
+        // A badge of a segment the caller cannot reach is answered as one that does not exist.
+        CWmipAccessRules::RequireVisible(*this, L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}, L"BadgeKey");
         badge = CWmipAccessRules::ReadAssignableBadge(connection, badgeKey);
         CBntAssignedAcLvlList groupList;
         CBntAssignedAcLvlList badgeList;
@@ -174,6 +176,8 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassO
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipRecordChecks::kInvalidValueMessage, L"ID");
         std::vector<Level> groupLevels = groupList.GetEntries();
+        for (const Level& level : groupLevels)
+            CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel", {{L"ID", level.levelId}}, L"ID");
         std::vector<Level> badgeLevels = badgeList.GetEntries();
         if (!segmented)
         {

@@ -50,6 +50,12 @@ CWmipAccessLevelAssignmentMapper::CWmipAccessLevelAssignmentMapper(const CAcsUse
     SetPermissions(kViewAssignments, kAssignLevels, 0, kAssignLevels);
 }
 
+void CWmipAccessLevelAssignmentMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
+{
+    if (recordset != nullptr)
+        RequireUser()->AddLinkedSegmentFilter(*recordset, L"BADGELINK.ACCLVLID", L"ACCESSLVL", L"ACCESSLVID");
+}
+
 void CWmipAccessLevelAssignmentMapper::CanAdd(IWbemClassObject* instance)
 {
     const LONG levelId = NumberOr(instance, L"AccessLevelID", 0);
@@ -127,6 +133,9 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
     const CAcsUser& connection = *GetDatabaseUser();
     const LONG levelId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"AccessLevelID");
     const LONG badgeKey = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"BadgeKey");
+    // A level or badge of a segment the caller cannot reach is answered as one that does not exist.
+    CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel", {{L"ID", levelId}}, L"AccessLevelID");
+    CWmipAccessRules::RequireVisible(*this, L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}, L"BadgeKey");
     CSQLStatement duplicate;
     duplicate.SetFrom(L"BADGELINK");
     duplicate.AddToWhere(CString(), L"ACCLVLID", CDBValue(levelId));

@@ -1,6 +1,7 @@
 #include "mappers/records/CWmipAccessLevelReaderAssignmentMapper.h"
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
 
 namespace {
 
@@ -24,4 +25,8 @@ void CWmipAccessLevelReaderAssignmentMapper::FilterInstanceRecordset(CMultiFilte
 {
     if (auto* dynamic = dynamic_cast<CDynamicRecordset*>(recordset))
         dynamic->AddAliasToColumn(L"DESCRIPT", L"TIMEZONE", L"TIMEZONENAME");
+    // A link shows only when the caller may see both ends: the level's segment filters it as
+    // the class's segment, the reader's is its panel's.
+    if (recordset != nullptr)
+        RequireUser()->AddLinkedSegmentFilter(*recordset, L"ACCLVLINK.PANELID", L"ACCESSPANE", L"PANELID");
 }

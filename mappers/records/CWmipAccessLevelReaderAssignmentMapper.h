@@ -15,6 +15,7 @@ public:
     // The mapper on the database of user (the pooled connection, which must outlive the mapper).
     CWmipAccessLevelReaderAssignmentMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
-    // Reads the timezone's name as TIMEZONENAME beside the level's own DESCRIPT.
+    // Reads the timezone's name as TIMEZONENAME beside the level's own DESCRIPT; keeps only the
+    // links whose reader's panel stands in the caller's segments.
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
 };

@@ -1,5 +1,7 @@
 #include "mappers/records/CWmipAccessLevelRequestMapper.h"
 
+#include "mappers/records/CWmipAccessRules.h"
+
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -42,6 +44,12 @@ void CWmipAccessLevelRequestMapper::BeforeWriteInstance(Operation operation, IWb
     CWmipRecordChecks::RequireGivenRow(kSourceFile, *GetDatabase(), instance, L"PersonID", L"EMP", L"ID");
     CWmipRecordChecks::RequireGivenRow(kSourceFile, *GetDatabase(), instance, L"AccessLevelID", L"ACCESSLVL",
                                        L"ACCESSLVID");
+    // A request names only a person and a level the caller may see.
+    CWmipAccessRules::RequireReachablePerson(*GetDatabaseUser(), *RequireUser(),
+                                             CWmipAccessRules::NumberOr(instance, L"PersonID", 0), L"PersonID");
+    CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel",
+                                     {{L"ID", CWmipAccessRules::NumberOr(instance, L"AccessLevelID", 0)}},
+                                     L"AccessLevelID");
 }
 
 void CWmipAccessLevelRequestMapper::CanChangeStage(IWbemClassObject* instance)

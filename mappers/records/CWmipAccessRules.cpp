@@ -52,6 +52,24 @@ ComPtr<IWbemClassObject> CWmipAccessRules::RequireInstance(CWmipClassMapper& map
     return instance;
 }
 
+void CWmipAccessRules::RequireVisible(CWmipClassMapper& mapper, const wchar_t* className,
+                                      std::initializer_list<std::pair<const wchar_t*, LONG>> keys,
+                                      const wchar_t* property)
+{
+    if (!mapper.CallerCanSee(className, keys))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, property);
+}
+
+void CWmipAccessRules::RequireReachablePerson(const CAcsUser& connection, const CAcsUser& caller, LONG personId,
+                                              const wchar_t* property)
+{
+    CPerson person(personId, nullptr, -9999, 101);
+    if (!person.Read(&connection, -1) || !person.IsInUsersSegments(&caller))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, property);
+}
+
 bool CWmipAccessRules::ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& badge, LONG& status)
 {
     CDynamicRecordset row(&database);

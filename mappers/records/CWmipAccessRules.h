@@ -6,6 +6,9 @@
 // Static functions only; thread-safe as far as the database is.
 #pragma once
 
+#include <initializer_list>
+#include <utility>
+
 #include "inhouse/BntUserDb/CBntAssignedAcLvlList.h"
 #include "platform/com/Unknown.h"
 #include "platform/mfc/CString.h"
@@ -49,6 +52,17 @@ public:
     // 0x80041002 "The requested instance could not be retrieved or does not exist." when none.
     static ComPtr<IWbemClassObject> RequireInstance(CWmipClassMapper& mapper, CWmipObjectPath* path);
 
+    // Returns when the mapper's caller may see the instance of className with these keys;
+    // otherwise throws CWMIException 0x80041008 "The property %s did not exist or contained an
+    // invalid value." naming property: a record of a segment the caller cannot reach is
+    // answered as one that does not exist.
+    static void RequireVisible(CWmipClassMapper& mapper, const wchar_t* className,
+                               std::initializer_list<std::pair<const wchar_t*, LONG>> keys, const wchar_t* property);
+    // Returns when the person exists (read on connection) and stands in the caller's segments
+    // (where its kind's segmentation is enabled); otherwise throws CWMIException 0x80041008
+    // naming property, as RequireVisible does. Throws CDBException.
+    static void RequireReachablePerson(const CAcsUser& connection, const CAcsUser& caller, LONG personId,
+                                       const wchar_t* property);
     // The badge with the key into badge; false when there is none. Throws CDBException.
     static bool ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& badge, LONG& status);
     // The badge with the key, when it may take access levels. Throws CWMIException: 0x80041008

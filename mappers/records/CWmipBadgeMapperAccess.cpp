@@ -3,6 +3,7 @@
 // the mapper's connection: a level that breaks a limit fails the whole call before anything is
 // written, and two concurrent calls cannot both pass a limit.
 #include "mappers/records/CWmipBadgeMapper.h"
+#include "mappers/records/CWmipAccessRules.h"
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
@@ -141,6 +142,8 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
         {
             if (!mayAssignAny && !ManagesLevel(GetDatabase(), user->GetUserID(), level))
                 throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipRecordChecks::kPermissionMessage);
+            // A level of a segment the caller cannot reach is answered as one that does not exist.
+            CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel", {{L"ID", level}}, L"AccessLevelID");
             const std::optional<LONG> segment = SegmentOfLevel(GetDatabase(), level);
             if (!segment)
                 CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,

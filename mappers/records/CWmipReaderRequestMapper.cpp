@@ -1,5 +1,7 @@
 #include "mappers/records/CWmipReaderRequestMapper.h"
 
+#include "mappers/records/CWmipAccessRules.h"
+
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "mappers/records/CWmipRecordChecks.h"
@@ -52,4 +54,13 @@ void CWmipReaderRequestMapper::BeforeWriteInstance(Operation operation, IWbemCla
          !CWmipRecordChecks::HasRow(database, L"READER", {{L"PANELID", panelId}, {L"READERID", readerId}})))
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"ReaderID");
+    // A request names only a person and a reader the caller may see.
+    CWmipAccessRules::RequireReachablePerson(*GetDatabaseUser(), *RequireUser(),
+                                             CWmipAccessRules::NumberOr(instance, L"PersonID", 0), L"PersonID");
+    if (SUCCEEDED(WMIHelper::GetNumber(instance, L"ReaderID", readerId)))
+        CWmipAccessRules::RequireVisible(*this, L"Bnt_Reader", {{L"PanelID", panelId}, {L"ReaderID", readerId}},
+                                         L"ReaderID");
+    else
+        CWmipAccessRules::RequireVisible(*this, L"Bnt_Panel",
+                                         {{L"ID", CWmipAccessRules::NumberOr(instance, L"PanelID", 0)}}, L"PanelID");
 }

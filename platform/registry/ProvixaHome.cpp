@@ -2,7 +2,10 @@
 
 #include "platform/registry/WideText.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 #include <mutex>
 #include <string>
 #include <system_error>
@@ -63,8 +66,22 @@ std::filesystem::path ProvixaHome::Folder()
 {
     std::filesystem::path folder = Location();
     std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    if (std::filesystem::create_directories(folder, error))
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
     return folder;
+}
+
+bool ProvixaHome::CreatePrivateFile(const std::filesystem::path& file)
+{
+    int fd = -1;
+    do
+    {
+        fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0)
+        ::close(fd);
+    std::error_code error;
+    return std::filesystem::exists(file, error);
 }
 
 std::filesystem::path ProvixaHome::PathOf(std::wstring_view name)

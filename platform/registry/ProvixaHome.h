@@ -12,9 +12,15 @@
 class ProvixaHome
 {
 public:
-    // The folder, created (with its parents) when missing. A folder that cannot be created is
-    // still returned; the file operation that uses it then fails with its own error.
+    // The folder, created (with its parents) when missing, for its owner only (0700): it holds
+    // password hashes, device passwords and the field encryption phrase. A folder that cannot
+    // be created is still returned; the file operation that uses it then fails with its own
+    // error.
     static std::filesystem::path Folder();
+
+    // Creates the file empty, readable and writable by its owner only (0600), when it does not
+    // exist; an existing file is left as it is. True when the file exists afterwards.
+    static bool CreatePrivateFile(const std::filesystem::path& file);
 
     // The folder Folder() names, without looking at the disk: for callers that run often and
     // create what they write themselves.

@@ -91,7 +91,8 @@ DWORD TextFile::Read(const std::filesystem::path& path, std::string& content)
 DWORD TextFile::WriteAtomically(const std::filesystem::path& path, std::string_view content)
 {
     const std::filesystem::path temporary = TemporaryPathFor(path);
-    Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    // The registry and profile files hold secrets (the field encryption phrase): the owner's only.
+    Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (file.Get() < 0)
         return ERROR_CANTWRITE;
     const bool written = WriteAll(file.Get(), content) && ::fsync(file.Get()) == 0 && file.Close();

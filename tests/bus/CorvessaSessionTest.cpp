@@ -141,6 +141,34 @@ TEST_F(CorvessaSession, DroppedUsersFailTheirTokensUntilTheyLogInAgain)
     EXPECT_EQ(Check(again), S_OK);
 }
 
+// A session never outlives its user: changed permission groups apply at the next use, and a
+// user disabled or deleted meanwhile has every token refused.
+TEST_F(CorvessaSession, TokensFollowTheirUsersRowAtEveryUse)
+{
+    constexpr DWORD kViewCardholders = 0x20000003;
+    const std::string token = Login(kOperator, kPassword);
+    CWmipUserCacheEntry* entry = nullptr;
+    ASSERT_EQ(m_app->GetUserCacheEntryForToken(token, kApplication, &entry, false), S_OK);
+    CAcsUser* user = entry->GetUser();
+    m_app->ReleaseUserCacheEntry(entry);
+    EXPECT_TRUE(user->HasPermission(kViewCardholders));
+    Exec("UPDATE USERS SET CARD_USER_PERMID = 0 WHERE USERID = 1");
+    EXPECT_EQ(Check(token), S_OK);
+    EXPECT_FALSE(user->HasPermission(kViewCardholders));
+
+    // Disabled, then enabled again; then deleted.
+    for (const char* revocation : {"UPDATE USERS SET ISENABLED = 0 WHERE USERID = 1",
+                                   "DELETE FROM USER_ACCOUNT WHERE USERID = 1; DELETE FROM USERS WHERE USERID = 1"})
+    {
+        SCOPED_TRACE(revocation);
+        const std::string live = Login(kOperator, kPassword);
+        Exec(revocation);
+        EXPECT_EQ(Check(live, true), static_cast<HRESULT>(0x80040520u));
+        EXPECT_EQ(Check(live, true), static_cast<HRESULT>(0x80040520u));
+        Exec("UPDATE USERS SET ISENABLED = 1 WHERE USERID = 1");
+    }
+}
+
 TEST_F(CorvessaSession, EntryRemovedWhileInUseStaysUntilGivenBack)
 {
     const std::string token = Login(kOperator, kPassword);

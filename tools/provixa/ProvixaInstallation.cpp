@@ -147,6 +147,7 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
     bool built = false;
     {
         sqlite3* raw = nullptr;
+        ProvixaHome::CreatePrivateFile(building);
         const int rc = sqlite3_open_v2(building.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         SqliteHandle db(raw);
         if (rc != SQLITE_OK)
@@ -198,6 +199,8 @@ bool ProvixaInstallation::Create(std::string* report)
         *report = "cannot create " + home.string();
         return false;
     }
+    // A home made before (or by hand) is made the owner's only too.
+    std::filesystem::permissions(home, std::filesystem::perms::owner_all, created);
     *report = "PROVIXA_HOME " + std::filesystem::absolute(home, created).string() + "\n";
     std::filesystem::path database;
     std::string error;
@@ -208,7 +211,16 @@ bool ProvixaInstallation::Create(std::string* report)
         *report = error;
         return false;
     }
-    return BuildDatabase(database, report);
+    if (!BuildDatabase(database, report))
+        return false;
+    // Files an older init left readable by others are closed to them.
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(home, created))
+    {
+        if (entry.is_regular_file(created))
+            std::filesystem::permissions(
+                entry.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, created);
+    }
+    return true;
 }
 
 bool ProvixaInstallation::LinkedAccount(const std::string& logonId, std::wstring* sid, std::string* error)

@@ -161,6 +161,29 @@ TEST(CAcsUserPermissions, ResetPermissionsReadsChangedGroups)
     EXPECT_EQ(alice.GetMonitorPermissionGroupID(), 3);
 }
 
+TEST(CAcsUserPermissions, StoredStateTellsChangedGroupsAndGoneUsers)
+{
+    TestDatabase db;
+    CAcsUser alice;
+    ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
+    EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::Same);
+    for (const char* change : {"UPDATE USERS SET SYSTEM_USER_PERMID = 0 WHERE USERID = 10",
+                               "UPDATE USERS SET SEGMENTID = 20 WHERE USERID = 10"})
+    {
+        SCOPED_TRACE(change);
+        db.Exec(change);
+        EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::GroupsChanged);
+        alice.ResetPermissions();
+        EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::Same);
+    }
+    db.Exec("UPDATE USERS SET ISENABLED = 0 WHERE USERID = 10");
+    EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::Gone);
+    db.Exec("UPDATE USERS SET ISENABLED = 1 WHERE USERID = 10; DELETE FROM USER_SEGMENT_LINK WHERE USERID = 10;"
+            "DELETE FROM USER_ACCOUNT WHERE USERID = 10; DELETE FROM USERS WHERE USERID = 10");
+    EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::Gone);
+    EXPECT_EQ(CAcsUser().CheckStoredUser(), CAcsUser::StoredState::Gone);
+}
+
 TEST(CAcsUserSegments, AccessFollowsPrimaryLinkedAndGroupSegments)
 {
     TestDatabase db;

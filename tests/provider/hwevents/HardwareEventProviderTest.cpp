@@ -201,6 +201,14 @@ TEST_F(ProviderTest, AccessCheckHoldsSubscriptionsToTheSegmentsTheUserSees)
          L"SELECT * FROM Bnt_AccessEvent WHERE PanelID = 2 AND Duress = TRUE", S_OK},
         {"dock user, the dock panel's reader", hwtest::kDockSid,
          L"SELECT * FROM Bnt_AccessEvent WHERE PanelID = 2 AND DeviceID = 1", S_OK},
+        // An event carries its device whether or not a reader row stands for it: a term on
+        // anything but the panel or segment cannot confine a subscription to some panels.
+        {"dock user, a device of no reader row", hwtest::kDockSid, L"SELECT * FROM Bnt_AccessEvent WHERE DeviceID = 5",
+         WBEM_E_ACCESS_DENIED},
+        {"dock user, the dock panel or a device", hwtest::kDockSid,
+         L"SELECT * FROM Bnt_AccessEvent WHERE PanelID = 2 OR DeviceID = 5", WBEM_E_ACCESS_DENIED},
+        {"dock user, not a device", hwtest::kDockSid, L"SELECT * FROM Bnt_AccessEvent WHERE NOT (DeviceID = 1)",
+         WBEM_E_ACCESS_DENIED},
         {"no right to use the provider", hwtest::kNoRightSid, L"SELECT * FROM Bnt_AccessEvent", WBEM_E_ACCESS_DENIED},
         {"not a SELECT", hwtest::kOperatorSid, L"ASSOCIATORS OF {Bnt_Panel.ID=1}", WBEM_E_ACCESS_DENIED},
         {"not a query", hwtest::kOperatorSid, L"SELECT FROM", WBEM_E_ACCESS_DENIED},

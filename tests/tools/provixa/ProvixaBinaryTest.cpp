@@ -59,6 +59,31 @@ TEST_F(ProvixaBinary, InitCreatesTheInstallationThenClassesAndAQueryAnswer)
     EXPECT_EQ(empty.out, "[]\n");
 }
 
+// The home holds password hashes, device passwords and the field encryption phrase: it and
+// every file in it, also those made after init (logs, the database's journal), are the owner's.
+TEST_F(ProvixaBinary, TheHomeAndEveryFileInItAreTheOwnersOnly)
+{
+    namespace fs = std::filesystem;
+    // A home made beforehand, open to others, is closed by init.
+    fs::create_directories(m_home);
+    fs::permissions(m_home, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read |
+                                fs::perms::group_exec | fs::perms::others_exec);
+    Init();
+    const Outcome query = Provixa({"--as", "operator", "query", "SELECT * FROM Bnt_Reader"});
+    EXPECT_EQ(query.status, 0) << query.err;
+    EXPECT_EQ(fs::status(m_home).permissions() & fs::perms::all, fs::perms::owner_all);
+    std::size_t files = 0;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_home))
+    {
+        if (!entry.is_regular_file())
+            continue;
+        ++files;
+        EXPECT_EQ(entry.status().permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write)
+            << entry.path();
+    }
+    EXPECT_GE(files, 3u);
+}
+
 TEST_F(ProvixaBinary, InitKeepsAnExistingInstallation)
 {
     Init();

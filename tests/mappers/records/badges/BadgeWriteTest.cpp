@@ -7,6 +7,7 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/Variant.h"
+#include "tests/support/IntegerArray.h"
 #include "tests/support/SimulatedInstallation.h"
 
 #include <atomic>
@@ -138,22 +139,7 @@ protected:
         return hr;
     }
 
-    static _variant_t Levels(const std::vector<LONG>& levels)
-    {
-        SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(levels.size()));
-        for (LONG i = 0; i < static_cast<LONG>(levels.size()); ++i)
-        {
-            LONG level = levels[static_cast<std::size_t>(i)];
-            SafeArrayPutElement(array, &i, &level);
-        }
-        VARIANT value;
-        VariantInit(&value);
-        value.vt = VT_ARRAY | VT_I4;
-        value.parray = array;
-        _variant_t result;
-        result.Attach(value);
-        return result;
-    }
+    static _variant_t Levels(const std::vector<LONG>& levels) { return support::IntegerArray(levels); }
 
     static std::string Count(const std::string& table, const std::string& where)
     {

@@ -1,0 +1,272 @@
+// Segment isolation through the WMI door, over every served class that has a segment, the list
+// read from the declarations: a class declares a property with the "segments" option, or a
+// table that holds a panel (PANELID), whose segment is then the panel's. Every segment-held row
+// of the demo installation is moved to segment 3; a caller of segment 3 sees what the
+// administrator sees, a caller of segment 4 sees none of it through enumeration, query or get,
+// and every method, delete and update it tries on such an instance is refused with nothing
+// written and nothing sent to the (simulated) servers. A new class is covered by declaring it.
+#include "framework/CWMITypeInfo.h"
+#include "schema/SchemaTables.h"
+#include "tests/e2e/DoorTest.h"
+#include "tests/support/InstallationDatabase.h"
+#include "tests/support/IntegerArray.h"
+#include "tests/support/SimulatedInstallation.h"
+
+#include <functional>
+#include <map>
+#include <set>
+
+using namespace e2e;
+
+namespace {
+// Both callers hold every permission; segment 3 holds the installation's rows, segment 4 none.
+constexpr wchar_t kLabCaller[] = L"S-1-5-21-1004336348-1177238915-682003330-2031";
+constexpr wchar_t kEmptyCaller[] = L"S-1-5-21-1004336348-1177238915-682003330-2041";
+constexpr const char* kSegmentedInstallation = R"(
+INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Lab', 0), (4, 'Empty', 0);
+INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (3), (4);
+INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
+    (61, 'Isolation system', -1, 1, 0), (62, 'Isolation cards', -1, 2, 0), (63, 'Isolation monitoring', -1, 3, 0);
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 1023)
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID)
+    SELECT 61, 0x10000000 + i FROM n UNION ALL SELECT 62, 0x20000000 + i FROM n
+    UNION ALL SELECT 63, 0x30000000 + i FROM n;
+INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
+                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
+                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
+    (31, 'lab', 'Lara', 'Lab', 3, 0, NULL, 1, 61, 63, 62, 0, 0, NULL, NULL, NULL, 0, 1),
+    (41, 'empty', 'Emil', 'Empty', 4, 0, NULL, 1, 61, 63, 62, 0, 0, NULL, NULL, NULL, 0, 1);
+INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
+    (31, 31, 1, 'S-1-5-21-1004336348-1177238915-682003330-2031'),
+    (41, 41, 1, 'S-1-5-21-1004336348-1177238915-682003330-2041');
+)";
+// The tables that describe the segments stay as they are; so does the empty caller's own row.
+const std::set<std::string> kSegmentTables = {"SEGMENT", "SEGMENT_GROUP_MEMBER", "SEGMENT_UNIT", "USER_SEGMENT_LINK"};
+constexpr char kEmptySegment[] = "4";
+
+struct SegmentedClass
+{
+    std::wstring name;
+    // The declared segment property; empty for a class held by its panel.
+    std::wstring segmentProperty;
+    std::vector<std::wstring> methods;
+};
+
+bool HasColumn(const std::string& table, const std::string& column)
+{
+    return !DoorInstallation::Rows("SELECT 1 FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE", {table, column})
+                .empty();
+}
+
+std::string Narrow(const wchar_t* text)
+{
+    return DoorTest::Utf8(text);
+}
+
+// Every concrete class of the declarations that has a segment, with its methods.
+std::vector<SegmentedClass> SegmentedClasses()
+{
+    std::set<std::wstring> concrete;
+    std::map<std::wstring, SegmentedClass> found;
+    std::map<std::wstring, std::vector<std::wstring>> methods;
+    for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables())
+        for (const SchemaDeclaration& declaration : *table)
+        {
+            if (declaration.IsConcreteClass())
+                concrete.insert(declaration.className);
+            if (declaration.kind == SchemaDeclarationKind::Method)
+                methods[declaration.className].push_back(declaration.name);
+            if (declaration.kind != SchemaDeclarationKind::Property || *declaration.table == L'\0')
+                continue;
+            if (declaration.segmentOption == SegmentOptionSegments)
+                found[declaration.className] = {declaration.className, declaration.name, {}};
+            else if (!found.contains(declaration.className) && HasColumn(Narrow(declaration.table), "PANELID"))
+                found[declaration.className] = {declaration.className, L"", {}};
+        }
+    std::vector<SegmentedClass> classes;
+    for (auto& [name, segmented] : found)
+        if (concrete.contains(name))
+        {
+            segmented.methods = methods[name];
+            classes.push_back(segmented);
+        }
+    return classes;
+}
+
+class SegmentIsolation : public DoorTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string move = kSegmentedInstallation;
+        for (const Row& table : DoorInstallation::Rows("SELECT name FROM sqlite_master WHERE type = 'table'"))
+            if (!kSegmentTables.contains(table.front()) && HasColumn(table.front(), "SEGMENTID"))
+                move += "UPDATE " + table.front() + " SET SEGMENTID = 3;\n";
+        move += "UPDATE USERS SET SEGMENTID = 4 WHERE USERID = 41;\n";
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), move);
+    }
+
+    // The class's instances the caller is given by an enumeration, by their relative paths:
+    // those of the empty segment (by the declared segment property) and the others.
+    struct Instances
+    {
+        std::vector<std::wstring> own;
+        std::vector<std::wstring> hidden;
+    };
+    Instances Split(const wchar_t* caller, const SegmentedClass& segmented)
+    {
+        CallAs(caller);
+        const Reply reply = Enum(Form::Sync, segmented.name);
+        // A class the door does not build yet answers no instance to anyone.
+        EXPECT_TRUE(reply.result == WBEM_S_NO_ERROR || reply.result == WBEM_E_INVALID_CLASS)
+            << Hex(reply.result) << " " << Utf8(segmented.name);
+        Instances instances;
+        for (const ComPtr<IWbemClassObject>& object : reply.objects)
+        {
+            const std::wstring path = Widen(Text(object.Get(), L"__RELPATH"));
+            const bool own = !segmented.segmentProperty.empty() &&
+                             Text(object.Get(), segmented.segmentProperty.c_str()) == kEmptySegment;
+            (own ? instances.own : instances.hidden).push_back(path);
+        }
+        std::sort(instances.own.begin(), instances.own.end());
+        std::sort(instances.hidden.begin(), instances.hidden.end());
+        return instances;
+    }
+
+    static std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+    // The method called with one input parameter.
+    Reply Call(const std::wstring& path, const std::wstring& method, const wchar_t* parameter, _variant_t value)
+    {
+        const Reply found = Get(Form::Sync, path.substr(0, path.find(L'.')));
+        ComPtr<IWbemClassObject> signature;
+        ComPtr<IWbemClassObject> in;
+        if (!found.objects.empty() &&
+            SUCCEEDED(found.objects.front()->GetMethod(method.c_str(), 0, &signature, nullptr)) && signature)
+            signature->SpawnInstance(0, &in);
+        EXPECT_TRUE(in) << Utf8(method);
+        if (in)
+        {
+            EXPECT_EQ(in->Put(parameter, 0, &value, 0), WBEM_S_NO_ERROR);
+        }
+        return Exec(Form::Sync, path, method, in.Get());
+    }
+
+    support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
+};
+
+TEST_F(SegmentIsolation, ACallerSeesNoRowOfAnotherSegmentThroughAnyRead)
+{
+    const std::vector<SegmentedClass> classes = SegmentedClasses();
+    ASSERT_GE(classes.size(), 20u);
+    std::size_t populated = 0;
+    for (const SegmentedClass& segmented : classes)
+    {
+        SCOPED_TRACE(Utf8(segmented.name));
+        const Instances all = Split(Callers::kAdministrator, segmented);
+        populated += all.hidden.empty() ? 0 : 1;
+        // The caller of the rows' segment sees them all: the filter hides only what it must.
+        EXPECT_EQ(Split(kLabCaller, segmented).hidden, all.hidden);
+        const Instances seen = Split(kEmptyCaller, segmented);
+        EXPECT_TRUE(seen.hidden.empty());
+        EXPECT_EQ(seen.own, all.own);
+
+        for (const Form form : kBothForms)
+        {
+            EXPECT_EQ(Query(form, L"SELECT * FROM " + segmented.name).objects.size(), all.own.size());
+            for (const std::wstring& path : all.hidden)
+            {
+                const Reply get = Get(form, path);
+                EXPECT_TRUE(FAILED(get.result)) << Hex(get.result) << " " << Utf8(path);
+                EXPECT_TRUE(get.objects.empty());
+            }
+        }
+    }
+    // Most classes hold rows in the demo installation, so the rule is seen at work on them.
+    EXPECT_GE(populated, classes.size() / 2);
+}
+
+TEST_F(SegmentIsolation, EveryMethodAndWriteOnAHiddenInstanceIsRefusedWithNothingWrittenOrSent)
+{
+    for (const SegmentedClass& segmented : SegmentedClasses())
+    {
+        SCOPED_TRACE(Utf8(segmented.name));
+        const std::vector<std::wstring> all = Split(Callers::kAdministrator, segmented).hidden;
+        std::vector<ComPtr<IWbemClassObject>> stored;
+        for (const std::wstring& path : all)
+        {
+            const Reply found = Get(Form::Sync, path);
+            stored.push_back(found.objects.empty() ? nullptr : found.objects.front());
+        }
+
+        CallAs(kEmptyCaller);
+        const std::vector<Table> before = DoorInstallation::WholeDatabase();
+        for (std::size_t i = 0; i < all.size(); ++i)
+        {
+            SCOPED_TRACE(Utf8(all[i]));
+            for (const std::wstring& method : segmented.methods)
+            {
+                const Reply reply = Exec(Form::Sync, all[i], method);
+                EXPECT_TRUE(FAILED(reply.result)) << Utf8(method) << " " << Hex(reply.result);
+            }
+            EXPECT_TRUE(FAILED(Delete(Form::Sync, all[i]).result));
+            if (stored[i])
+            {
+                EXPECT_TRUE(FAILED(Put(Form::Sync, stored[i].Get(), WBEM_FLAG_UPDATE_ONLY).result));
+            }
+        }
+        EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+        for (support::SimulatedServer* server : m_servers.Servers())
+        {
+            EXPECT_TRUE(server->Calls().empty()) << Utf8(server->ServerName());
+            server->ClearCalls();
+        }
+    }
+}
+
+// Level 3 stands in segment 3; badge 2 is seen by everyone (cardholder segments are off); group
+// 40 is the empty segment's own, holding level 3.
+TEST_F(SegmentIsolation, ALevelOfAnotherSegmentIsGivenOnNoPathAndNoLevelIsPlacedThere)
+{
+    support::InstallationDatabase::Execute(
+        DoorInstallation::DatabaseFile(),
+        "INSERT INTO ACCESSGRP (ACCESSGPID, DESCRIPT, SEGMENTID) VALUES (40, 'Own', 4);"
+        "INSERT INTO ACCGPLINK (ACCESSGPID, ACCESSLVID) VALUES (40, 3);");
+    const auto assignment = [this] {
+        return Put(
+            Form::Sync,
+            NewInstance(L"Bnt_AccessLevelAssignment", {{L"AccessLevelID", LONG{3}}, {L"BadgeKey", LONG{2}}}).Get(),
+            WBEM_FLAG_CREATE_ONLY);
+    };
+    const auto planted = [this](LONG segment) {
+        return Put(Form::Sync, NewInstance(L"Bnt_AccessLevel", {{L"Name", L"Planted"}, {L"SegmentID", segment}}).Get(),
+                   WBEM_FLAG_CREATE_ONLY);
+    };
+    CallAs(kEmptyCaller);
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    const std::vector<std::pair<const char*, std::function<Reply()>>> attempts = {
+        {"put of an assignment", assignment},
+        {"AssignAccessLevel",
+         [this] {
+             return Call(L"Bnt_Badge.BADGEKEY=2", L"AssignAccessLevel", L"LevelIn", support::IntegerArray({3}));
+         }},
+        {"AssignGroup",
+         [this] { return Call(L"Bnt_AccessGroup.ID=40", L"AssignGroup", L"BadgeKey", _variant_t(LONG{2})); }},
+        {"a level put in another segment", [&] { return planted(3); }},
+        {"a level put in all segments", [&] { return planted(-1); }},
+    };
+    for (const auto& [name, attempt] : attempts)
+    {
+        const Reply reply = attempt();
+        EXPECT_TRUE(FAILED(reply.result)) << name << " " << Hex(reply.result);
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+    for (const support::SimulatedServer* server : m_servers.Servers())
+        EXPECT_TRUE(server->Calls().empty()) << Utf8(server->ServerName());
+
+    // The caller of segment 3 does the same.
+    CallAs(kLabCaller);
+    EXPECT_EQ(assignment().result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(planted(3).result, WBEM_S_NO_ERROR);
+}
+}  // namespace
