@@ -58,7 +58,7 @@ bool SameKeys(const std::vector<std::wstring>& keys, const std::vector<CString>&
 }
 }  // namespace
 
-std::string ProvixaExplanation::OfPath(IWbemServices* services, const std::string& path)
+std::string ProvixaExplanation::OfPath(IWbemServices* services, const std::string& path, HRESULT status)
 {
     const std::wstring text = ProvixaText::FromUtf8(path);
     const std::unique_ptr<CWmipObjectPath> parsed = CWmipObjectPath::CreateFromPath(text.c_str());
@@ -81,7 +81,7 @@ std::string ProvixaExplanation::OfPath(IWbemServices* services, const std::strin
         return "the key" + std::string(keys.size() == 1 ? " of " : "s of ") + ProvixaText::ToUtf8(className) +
                (keys.size() == 1 ? " is " : " are ") + names;
     }
-    return "there is no instance " + path;
+    return status == WBEM_E_NOT_FOUND ? "there is no instance " + path : std::string();
 }
 
 std::string ProvixaExplanation::OfMethod(IWbemServices* services, const std::string& path, const std::string& method)

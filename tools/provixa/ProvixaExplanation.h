@@ -16,9 +16,9 @@ public:
     ProvixaExplanation() = delete;
 
     // Why `path` names no object: "there is no class X", "the key of X is A" (when the path
-    // names other keys than the class's), or "there is no instance PATH". Empty when the path
-    // cannot be read or names a class.
-    static std::string OfPath(IWbemServices* services, const std::string& path);
+    // names other keys than the class's), or, when the request failed with WBEM_E_NOT_FOUND,
+    // "there is no instance PATH". Empty otherwise, and when the path cannot be read.
+    static std::string OfPath(IWbemServices* services, const std::string& path, HRESULT status);
     // "there is no class X" or "X has no method M"; empty when both exist.
     static std::string OfMethod(IWbemServices* services, const std::string& path, const std::string& method);
     // "there is no class X" for the class a SELECT names; empty otherwise.

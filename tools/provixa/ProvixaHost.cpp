@@ -86,13 +86,13 @@ std::wstring ComputerName()
 
 // A failure line of a request, with the status object the call left. When the code says
 // that something named does not exist, `explain` (ProvixaExplanation) says what.
-int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::string()>& explain = {})
+int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::string(HRESULT)>& explain = {})
 {
     const ComPtr<IWbemClassObject> statusObject = WbemErrorInfo::Take();
     std::string line = ProvixaOutput::Error(status, statusObject.Get());
     const bool naming = status == WBEM_E_NOT_FOUND || status == WBEM_E_INVALID_OBJECT_PATH ||
                         status == WBEM_E_INVALID_CLASS || status == WBEM_E_INVALID_METHOD;
-    const std::string reason = naming && explain ? explain() : std::string();
+    const std::string reason = naming && explain ? explain(status) : std::string();
     if (!reason.empty())
         line += (ProvixaOutput::Description(statusObject.Get()).empty() ? ": " : "; ") + reason;
     err << line << "\n";
@@ -280,7 +280,8 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
     ComPtr<IWbemClassObject> classObject;
     HRESULT hr = services->GetObject(Text(className).Get(), 0, nullptr, &classObject, nullptr);
     if (FAILED(hr))
-        return RequestFailed(err, hr, [&] { return ProvixaExplanation::OfPath(services, className); });
+        return RequestFailed(err, hr,
+                             [&](HRESULT failed) { return ProvixaExplanation::OfPath(services, className, failed); });
     ComPtr<IWbemClassObject> instance;
     hr = classObject->SpawnInstance(0, &instance);
     if (FAILED(hr))
@@ -325,7 +326,7 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
     if (FAILED(hr))
         return RequestFailed(err, hr);
     ComPtr<IWbemClassObject> classObject;
-    const auto explain = [&] {
+    const auto explain = [&](HRESULT) {
         return ProvixaExplanation::OfMethod(services, commandLine.operands[0], commandLine.operands[1]);
     };
     hr = services->GetObject(Text(parsed.className.c_str()).Get(), 0, nullptr, &classObject, nullptr);
@@ -351,7 +352,9 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
     hr = services->ExecMethod(Text(path.c_str()).Get(), Text(method.c_str()).Get(), 0, nullptr, inParams.Get(),
                               &outParams, nullptr);
     if (FAILED(hr))
-        return RequestFailed(err, hr, [&] { return ProvixaExplanation::OfPath(services, commandLine.operands[0]); });
+        return RequestFailed(err, hr, [&](HRESULT failed) {
+            return ProvixaExplanation::OfPath(services, commandLine.operands[0], failed);
+        });
     if (!outParams)
     {
         out << (commandLine.json ? "null\n" : "Done\n");
@@ -363,7 +366,9 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
 int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
 {
     const bool json = commandLine.json;
-    const auto explainPath = [&] { return ProvixaExplanation::OfPath(services, commandLine.operands[0]); };
+    const auto explainPath = [&](HRESULT failed) {
+        return ProvixaExplanation::OfPath(services, commandLine.operands[0], failed);
+    };
     switch (commandLine.command)
     {
     case ProvixaCommandLine::Command::Classes:
@@ -381,9 +386,9 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
                 ? services->CreateInstanceEnum(Text(commandLine.operands[0]).Get(), 0, nullptr, &enumerator)
                 : services->ExecQuery(Text(L"WQL").Get(), Text(commandLine.operands[0]).Get(), 0, nullptr, &enumerator);
         if (FAILED(hr))
-            return RequestFailed(err, hr, [&] {
+            return RequestFailed(err, hr, [&](HRESULT failed) {
                 return commandLine.command == ProvixaCommandLine::Command::Enum
-                           ? ProvixaExplanation::OfPath(services, commandLine.operands[0])
+                           ? ProvixaExplanation::OfPath(services, commandLine.operands[0], failed)
                            : ProvixaExplanation::OfQuery(services, commandLine.operands[0]);
             });
         out << ProvixaOutput::List(Drain(enumerator.Get()), json);

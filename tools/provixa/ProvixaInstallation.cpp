@@ -1,5 +1,6 @@
 #include "tools/provixa/ProvixaInstallation.h"
 
+#include "common/TwCryptEngine.h"
 #include "inhouse/BntCoreDb/CBntConnection.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "tools/provixa/ProvixaText.h"
@@ -19,6 +20,10 @@
 namespace {
 constexpr wchar_t kProductKey[] = L"SOFTWARE\\Brontel\\Ivarune";
 constexpr wchar_t kFluxmereKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere";
+constexpr wchar_t kCryptoKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Crypto";
+// The demo installation's exchange phrase: the demo recorder's connection key (db/demo.sql) is
+// wrapped with it. A real installation sets its own.
+constexpr wchar_t kDemoExchangePhrase[] = L"Provixa demo recorder exchange phrase";
 constexpr wchar_t kSqlitePrefix[] = L"sqlite:";
 constexpr wchar_t kDataSource[] = L"sqlite:provixa.db";
 // The key length the crypto helper uses unless the installation chose 40 bits.
@@ -76,8 +81,10 @@ bool WriteRegistry(std::string* report)
 {
     RegistryKey product;
     RegistryKey fluxmere;
+    RegistryKey crypto;
     const std::wstring logFolder = (ProvixaHome::Folder() / "Logs").wstring();
-    if (!OpenKey(kProductKey, product) || !OpenKey(kFluxmereKey, fluxmere) ||
+    if (!OpenKey(kProductKey, product) || !OpenKey(kFluxmereKey, fluxmere) || !OpenKey(kCryptoKey, crypto) ||
+        !EnsureText(crypto.Get(), TwCryptEngine::kPassPhraseValue, kDemoExchangePhrase) ||
         !EnsureText(product.Get(), L"LogFilePath", logFolder) ||
         !EnsureDword(product.Get(), L"DefaultKeyLength", kDefaultKeyLength) ||
         !EnsureDword(product.Get(), L"InstallInProgress", 0) ||
