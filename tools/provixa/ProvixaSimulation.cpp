@@ -65,7 +65,7 @@ std::vector<std::wstring> ProvixaSimulation::PanelHosts()
     return hosts;
 }
 
-ProvixaSimulation::ProvixaSimulation(std::ostream& out)
+ProvixaSimulation::ProvixaSimulation(std::ostream& trace)
 {
     std::vector<std::wstring> hosts = PanelHosts();
     hosts.emplace_back();
@@ -73,10 +73,10 @@ ProvixaSimulation::ProvixaSimulation(std::ostream& out)
     AnswerOnline(m_servers->Driver());
     for (support::SimulatedServer* server : m_servers->Servers())
     {
-        server->SetObserver([this, &out](const support::SimulatedServer& self, const support::SimulatedCall& call) {
+        server->SetObserver([this, &trace](const support::SimulatedServer& self, const support::SimulatedCall& call) {
             // Calls may arrive on the configuration threads as well as on the request thread.
             const std::lock_guard<std::mutex> lock(m_outputLock);
-            out << ProvixaText::ToUtf8(self.Describe(call)) << "\n";
+            trace << ProvixaText::ToUtf8(self.Describe(call)) << "\n";
         });
     }
 }
