@@ -93,9 +93,7 @@ TEST_F(ProvixaAsUsed, FailuresSayWhatIsWrongAndOnlyUsageErrorsExitTwo)
         {{"delete", "Bnt_Badgee.BADGEKEY=1"}, 1, "there is no class Bnt_Badgee"},
         {{"query", "SELECT * FROM Bnt_Badgee"}, 1, "(WBEM_E_INVALID_CLASS): there is no class Bnt_Badgee"},
         {{"exec", "Bnt_Badge.BADGEKEY=1", "NoSuchMethod"}, 1, "Bnt_Badge has no method NoSuchMethod"},
-        {{"query", "SELECT * FROM Bnt_Badge WHERE Nothing = 1"},
-         1,
-         "(WBEM_E_INVALID_QUERY): wpmapper.cpp"},
+        {{"query", "SELECT * FROM Bnt_Badge WHERE Nothing = 1"}, 1, "(WBEM_E_INVALID_QUERY): wpmapper.cpp"},
         {{"query", "SELECT * FROM Bnt_Badge WHERE BADGEKEY = 1 OR Nothing = 1"},
          1,
          "property Nothing is not a property of class Bnt_Badge"},
@@ -201,10 +199,10 @@ TEST_F(ProvixaAsUsed, ReadsWorkOnAHomeTheUserCannotWrite)
     fs::permissions(m_root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                 fs::perms::others_read | fs::perms::others_exec);
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_home))
-        fs::permissions(entry.path(), entry.is_directory() ? fs::perms::all & ~fs::perms::owner_write &
-                                                                 ~fs::perms::group_write & ~fs::perms::others_write
-                                                           : fs::perms::owner_read | fs::perms::group_read |
-                                                                 fs::perms::others_read);
+        fs::permissions(entry.path(), entry.is_directory()
+                                          ? fs::perms::all & ~fs::perms::owner_write & ~fs::perms::group_write &
+                                                ~fs::perms::others_write
+                                          : fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::permissions(m_home, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                 fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
     const Outcome get = Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}, "", asReader);
