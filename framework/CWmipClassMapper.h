@@ -268,8 +268,8 @@ public:
     IWbemClassObject* GetCurrentInstance(CWmipObjectPath* path);
 
     // The class definition without its properties into *classObject (nulled first; the
-    // caller releases it): a copy of GetClass's definition with every non-system property
-    // removed.
+    // caller releases it): a copy of GetClass's definition, built as the system whatever
+    // `system` says (so it needs no caller), with every non-system property removed.
     HRESULT CreateClassShell(IWbemClassObject** classObject, BOOL system);
     // A new class for this mapper's class through the services (nulled first; the caller
     // releases it): derived from the superclass when there is one, else an empty class; with

@@ -1,6 +1,7 @@
 #include "tools/provixa/ProvixaSchemaLoader.h"
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipClassMapper.h"
 #include "framework/CWmipManagerClassDefinitions.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "platform/com/BstrOwner.h"
@@ -11,8 +12,10 @@
 #include "platform/wmi/WbemClassObject.h"
 #include "platform/wmi/WbemName.h"
 #include "platform/wmi/WbemRepository.h"
+#include "platform/wmi/WbemSecurityEventClasses.h"
 
 #include <map>
+#include <memory>
 #include <set>
 
 namespace {
@@ -136,6 +139,16 @@ public:
     }
 
 private:
+    // The declarations leave the superclass of a class the provider builds per caller empty:
+    // its mapper names it (Bnt_Badge below Bnt_Element, Bnt_Cardholder below Bnt_Person).
+    static CString SuperclassOf(CWMITypeInfo& typeInfo)
+    {
+        if (!typeInfo.IsDynamic() || !typeInfo.GetTypeConstructor())
+            return typeInfo.GetParentTypeName();
+        const std::unique_ptr<CWmipClassMapper> mapper(typeInfo.GetTypeConstructor()(nullptr, nullptr, nullptr));
+        return mapper != nullptr ? mapper->GetSuperclassName() : typeInfo.GetParentTypeName();
+    }
+
     HRESULT Copy(const CString& name)
     {
         const std::wstring key = WbemName::Upper(static_cast<LPCWSTR>(name));
@@ -148,7 +161,7 @@ private:
         CWMITypeInfo* typeInfo = m_registry.GetTypeInfo(name, true);
         if (typeInfo == nullptr)
             return WBEM_E_INVALID_CLASS;
-        const CString superclass = typeInfo->GetParentTypeName();
+        const CString superclass = SuperclassOf(*typeInfo);
         ComPtr<WbemClassObject> parent;
         if (!superclass.IsEmpty())
         {
@@ -203,7 +216,11 @@ HRESULT ProvixaSchemaLoader::Load(WbemRepository& repository, std::wstring* fail
     return WbemCall::Run([&]() -> HRESULT {
         SchemaCopy copy(repository, *CWmipMapperRegistry::Instance());
         const HRESULT hr = copy.CopyAll(failedClass);
-        // The manager classes are not declared: WMI keeps their definitions itself.
-        return FAILED(hr) ? hr : CWmipManagerClassDefinitions::AddTo(repository);
+        if (FAILED(hr))
+            return hr;
+        // The manager classes are not declared: WMI keeps their definitions itself, as it
+        // keeps the hardware event classes that the event provider serves.
+        const HRESULT managers = CWmipManagerClassDefinitions::AddTo(repository);
+        return FAILED(managers) ? managers : WbemSecurityEventClasses::AddTo(repository);
     });
 }
