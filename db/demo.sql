@@ -405,17 +405,19 @@ INSERT INTO JOBTITLE (ID, NAME) VALUES
     (1, 'Guard'),
     (2, 'Engineer');
 
--- Permission groups granting every permission id of their type (system 1, cardholder 2,
--- monitoring 3): the low twelve bits of every id the classes ask for.
+-- Permission groups of the administrator (system 1, cardholder 2, monitoring 3), each granting
+-- every permission id of all three ranges (the low twelve bits of every id the classes ask
+-- for): a group of one type may hold ids of another range, as the operator's monitoring group
+-- does, and the administrator covers every group it hands out.
 INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
     (90, 'Demo system administrators', -1, 1, 0),
     (91, 'Demo card administrators', -1, 2, 0),
     (92, 'Demo monitoring administrators', -1, 3, 0);
 WITH RECURSIVE LOWBITS(N) AS (SELECT 0 UNION ALL SELECT N + 1 FROM LOWBITS WHERE N < 4095)
 INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID)
-    SELECT 90, 0x10000000 + N FROM LOWBITS
-    UNION ALL SELECT 91, 0x20000000 + N FROM LOWBITS
-    UNION ALL SELECT 92, 0x30000000 + N FROM LOWBITS;
+    SELECT GROUPS.ID, RANGES.BASE + N FROM LOWBITS,
+        (SELECT 90 AS ID UNION ALL SELECT 91 UNION ALL SELECT 92) AS GROUPS,
+        (SELECT 0x10000000 AS BASE UNION ALL SELECT 0x20000000 UNION ALL SELECT 0x30000000) AS RANGES;
 
 -- USER_PERM_UDFID -1: every user-defined field without a permission list.
 INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
@@ -577,14 +579,14 @@ INSERT INTO CCTVDEVICE (NAME, CCTVDEVICEID, PANELID, CAMERATYPEID, CHANNEL, VIDE
                         RESOLUTIONX, RESOLUTIONY, MOTIONBITRATE, NONMOTIONBITRATE, FRAMERATE, TYPENAME) VALUES
     ('Annex entrance camera', 1, 6, 1, 1, 'PAL', 0, 80, 1920, 1080, 4096, 1024, 25, 'Fixed dome');
 INSERT INTO ACCOUNT_AREA (ACCOUNT_AREAID, PANELID, AREANUM, AREATYPE, NAME) VALUES
-    (1, 3, 1, 0, 'Vault'),
-    (2, 3, 2, 0, 'Vault antechamber');
+    (1, 3, 0, 0, 'Vault'),
+    (2, 3, 1, 0, 'Vault antechamber');
 INSERT INTO INTRUSION_DEVICE (INTRUSION_DEVICEID, DEVICEID, PANELID, NAME, DEVTYPE, ZONE_OUTPUT) VALUES
-    (1, 1, 3, 'Vault door', 4, 0),
-    (2, 2, 3, 'Vault siren relay', 3, 0),
-    (3, 1, 3, 'Vault strobe relay', 2, 0),
-    (4, 1, 3, 'Vault motion zone', 1, 0),
-    (5, 2, 3, 'Vault beacon output', 1, 1);
+    (1, 0, 3, 'Vault door', 4, 0),
+    (2, 1, 3, 'Vault siren relay', 3, 0),
+    (3, 0, 3, 'Vault strobe relay', 2, 0),
+    (4, 0, 3, 'Vault motion zone', 1, 0),
+    (5, 1, 3, 'Vault beacon output', 1, 1);
 INSERT INTO DEVICE_GROUP (DEVICEGROUPID, NAME, SEGMENTID, TYPE) VALUES
     (1, 'Annex cameras', 1, 3),
     (2, 'Annex readers', 1, 1);

@@ -21,13 +21,12 @@
 #include "inhouse/BntUserDb/CVisitEmailLink.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipBadgeRecord.h"
 #include "mappers/records/CWmipMethodParameters.h"
 #include "mappers/records/CWmipPropertyColumns.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
-#include "provider/CWmipApp.h"
-#include "provider/CfgMessage.h"
 
 #include <algorithm>
 #include <map>
@@ -54,7 +53,6 @@ constexpr LONG kEmailListMaxLength = 2048;
 constexpr unsigned long long kVisitKeyMultiplier = 1498236071ULL;
 constexpr unsigned long long kVisitKeyModulus = 2087310449ULL;
 // Byte offset of the 64-bit badge id in a configuration message.
-constexpr std::size_t kBadgeIdOffset = 72;
 
 constexpr wchar_t kNoHostVisitsMessage[] =
     L"Visits can only be assigned to cardholders that are allowed to have visitors.";
@@ -108,6 +106,7 @@ const std::map<CString, CCorvessaMethodDescriptor>& VisitMethods()
         signIn.AddParameter(true, L"BadgeTypeID", CIM_SINT32);
         signIn.AddParameter(true, L"PrinterName", CIM_STRING);
         signIn.AddParameter(true, L"AssignedBadgeID", CIM_SINT64);
+        signIn.MarkInParametersAsKeys();
         std::map<CString, CCorvessaMethodDescriptor> table;
         table.emplace(CWmipVisitMapper::kSignVisitInMethod, signIn);
         table.emplace(CWmipVisitMapper::kSignVisitOutMethod,
@@ -377,6 +376,11 @@ CString CWmipVisitMapper::BuildVisitKey(LONG visitId)
     return text;
 }
 
+bool CWmipVisitMapper::IsSystemStamped(const CString& property)
+{
+    return property.CompareNoCase(L"LASTCHANGED") == 0;
+}
+
 HRESULT CWmipVisitMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
 {
     if (property.CompareNoCase(L"LASTCHANGED") == 0)
@@ -477,8 +481,31 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
     }
     const CString timeInText = Text(instance, L"SCHEDULED_TIMEIN");
     const CString timeOutText = Text(instance, L"SCHEDULED_TIMEOUT");
-    const COleDateTime timeIn = WMIHelper::ToDateTimeUTC(timeInText);
-    const COleDateTime timeOut = WMIHelper::ToDateTimeUTC(timeOutText);
+    // A modify that gives one scheduled time is checked against the other one stored.
+    CString effectiveTimeIn = timeInText;
+    CString effectiveTimeOut = timeOutText;
+    ComPtr<IWbemClassObject> stored;
+    if (modifying)
+    {
+        CWmipObjectPath path(kWMIClassName);
+        path.AddKey(L"ID", Number(instance, L"ID"));
+        stored.Attach(GetCurrentInstance(&path));
+    }
+    if (stored != nullptr)
+    {
+        if (!timeInText.IsEmpty() && timeInText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEIN")) != 0 &&
+            !Text(stored.Get(), L"TIMEIN").IsEmpty())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeInFixedMessage);
+        if (!timeOutText.IsEmpty() && timeOutText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEOUT")) != 0 &&
+            !Text(stored.Get(), L"TIMEOUT").IsEmpty())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeOutFixedMessage);
+        if (effectiveTimeIn.IsEmpty())
+            effectiveTimeIn = Text(stored.Get(), L"SCHEDULED_TIMEIN");
+        if (effectiveTimeOut.IsEmpty())
+            effectiveTimeOut = Text(stored.Get(), L"SCHEDULED_TIMEOUT");
+    }
+    const COleDateTime timeIn = WMIHelper::ToDateTimeUTC(effectiveTimeIn);
+    const COleDateTime timeOut = WMIHelper::ToDateTimeUTC(effectiveTimeOut);
     if (timeIn.GetStatus() == COleDateTime::valid && timeOut.GetStatus() == COleDateTime::valid && timeOut <= timeIn)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeOrderMessage);
 
@@ -489,22 +516,6 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
         if (!CVisitEmailLink::IsValidEmailAddress(address))
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipRecordChecks::kInvalidValueMessage, L"EMAIL_LIST");
-    }
-
-    if (modifying)
-    {
-        CWmipObjectPath path(kWMIClassName);
-        path.AddKey(L"ID", Number(instance, L"ID"));
-        ComPtr<IWbemClassObject> stored;
-        stored.Attach(GetCurrentInstance(&path));
-        if (stored == nullptr)
-            return;
-        if (timeInText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEIN")) != 0 &&
-            !Text(stored.Get(), L"TIMEIN").IsEmpty())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeInFixedMessage);
-        if (timeOutText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEOUT")) != 0 &&
-            !Text(stored.Get(), L"TIMEOUT").IsEmpty())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeOutFixedMessage);
     }
 }
 
@@ -703,11 +714,7 @@ std::unique_ptr<CBntAcsDBMgrVisit> CWmipVisitMapper::SetupVisitManager()
 
 void CWmipVisitMapper::AnnounceBadge(LONGLONG badgeId, LONG action)
 {
-    if (badgeId <= 0)
-        return;
-    CfgMessage message(-11, action, 0);
-    message.SetLongLong(kBadgeIdOffset, badgeId);
-    CWmipApp::UpdateCommServer(-11, message);
+    CWmipBadgeRecord::DownloadBadgeToPanel(badgeId, action, CWmipBadgeRecord::kNoUseLimit);
 }
 
 void CWmipVisitMapper::SendNotice(CBntAcsDBMgrVisit& manager, CVisit& visit, UINT resource, const CString& first,

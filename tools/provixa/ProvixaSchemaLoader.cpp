@@ -72,6 +72,32 @@ void CopyProperties(IWbemClassObject* source, IWbemClassObject* target)
     source->EndEnumeration();
 }
 
+// A property that the class declares without "key" does not key its instances, even when its
+// superclass declares it as a key (the alarm inputs and outputs are keyed by ID alone).
+void KeepDeclaredKeys(IWbemClassObject* source, const CWMITypeInfo& typeInfo, IWbemClassObject* target)
+{
+    Check(source->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY));
+    for (;;)
+    {
+        BstrOwner name;
+        const HRESULT hr = source->Next(0, name.Receive(), nullptr, nullptr, nullptr);
+        if (hr == WBEM_S_NO_MORE_DATA)
+            break;
+        Check(hr);
+        if (typeInfo.IsPropertyAKeyProperty(name.Get()))
+            continue;
+        ComPtr<IWbemQualifierSet> qualifiers;
+        Check(target->GetPropertyQualifierSet(name.Get(), &qualifiers));
+        _variant_t key;
+        if (SUCCEEDED(qualifiers->Get(L"key", 0, &key, nullptr)) && key.vt == VT_BOOL && key.boolVal != VARIANT_FALSE)
+        {
+            _variant_t plain(false);
+            Check(qualifiers->Put(L"key", &plain, 0));
+        }
+    }
+    source->EndEnumeration();
+}
+
 // A "__PARAMETERS" class of this implementation holding the source signature's parameters
 // with their qualifiers ("ID" numbering included) as registered.
 ComPtr<IWbemClassObject> CopySignature(IWbemClassObject* source)
@@ -183,6 +209,7 @@ private:
             Check(created->GetQualifierSet(&to));
             CopyQualifiers(from.Get(), to.Get());
             CopyProperties(definition, created.Get());
+            KeepDeclaredKeys(definition, *typeInfo, created.Get());
             CopyMethods(definition, created.Get());
             PutClassQualifier(created.Get(), L"Dynamic", _variant_t(true));
             PutClassQualifier(created.Get(), L"Provider", _variant_t(ProvixaSchemaLoader::kProviderName));
