@@ -24,6 +24,8 @@ LCfgRpcSender::LCfgRpcSender(const RpcServiceEndpoints& endpoints, const wchar_t
 
 LCfgRpcSender::~LCfgRpcSender()
 {
+    // The thread sends from the store, under this object's locks, until it ends.
+    JoinBeforeDestruction();
     // An owner that never stopped the thread still gets the last attempt and the trace.
     GiveUpStored();
 }

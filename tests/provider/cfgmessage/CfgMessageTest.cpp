@@ -247,8 +247,7 @@ TEST_F(CommServerReconnect, UndeliveredMessagesWaitInTheStoreUntilTheThreadDeliv
     m_servers.CommServer().ClearCalls();
     m_servers.CommServer().SetDefaultAnswer(support::SimulatedAnswer());
     ASSERT_TRUE(thread.Start());
-    for (int i = 0; i < 400 && thread.GetStoredCount() != 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(m_servers.CommServer().WaitForCalls(2, std::chrono::seconds(30)));
     EXPECT_TRUE(thread.ShutdownThread(0, 0, false));
     EXPECT_EQ(thread.GetStoredCount(), 0u);
     const auto received = ReceivedBy(m_servers.CommServer());
