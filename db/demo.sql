@@ -652,3 +652,37 @@ INSERT INTO ACCESS_REQUEST (ID, TYPE, EMPID, ACCESSLVID, SUBMITTED_DATE, SUBMITT
     (5, 0, 2, NULL, '2024-02-02 09:00:00', 1, 'Lobby entry after hours', 0, 1),
     (6, 0, 3, NULL, '2024-02-02 09:30:00', 1, NULL, 0, 2);
 UPDATE NEXTID SET NEXTVAL = 7 WHERE TYPE = 85;
+
+-- Enough to walk every road of the system on the demo: the alarm definitions' instruction texts,
+-- authentication modes (one of another database), PTZ presets of the annex camera, a badge for the visitor of visit 2 (so
+-- signing that visit in and out changes a badge the communication server hears of), and four
+-- more cardholders (seven in all, so a page of five has a second page). The recorder's
+-- connection key is wrapped with the exchange phrase that `provixa init` writes to registry.ini.
+BEGIN;
+INSERT INTO TEXTOBJ (TXTID, NAME, TXTDATA) VALUES
+    (1, 'Forced door', 'Send the nearest guard; check the door and the camera of the reader.'),
+    (2, 'Held door', 'Call the cardholder of the last access; close the door.'),
+    (3, 'Duress', 'Do not call back. Notify the police and follow the duress procedure.'),
+    (4, 'Fire', 'Call the fire brigade; open the evacuation routes.');
+UPDATE ALARM SET TXTID = ALID WHERE ALID IN (1, 2, 3, 4);
+INSERT INTO PIV_AUTHENTICATION_MODE (PIV_AUTHENTICATION_MODEID, NAME, BNT_DBID) VALUES
+    (1, 'Card only', 1),
+    (2, 'Card and PIN', 1),
+    (3, 'Card and biometric', 2);
+INSERT INTO PTZ_PRESET (PTZ_PRESETID, PANELID, CHANNEL, NAME, PRESET_TYPE, PAN, TILT, ZOOM, CAMERA_PRESET, DURATION,
+                        FOCUS, IRIS) VALUES
+    (1, 6, 1, 'Entrance door', 0, 10.0, -5.0, 1.0, 1, 0, 0.0, 0.0),
+    (2, 6, 1, 'Loading bay', 0, 120.0, -15.0, 2.5, 2, 0, 0.0, 0.0);
+INSERT INTO BADGE (BADGEKEY, ID, ISSUECODE, TYPE, STATUS, EMPID, ACTIVATE, DEACTIVATE, USELIMIT, LASTCHANGED) VALUES
+    (7, 100005, 0, 2, 0, 5, NULL, NULL, NULL, '2024-01-03 10:05:00');
+INSERT INTO EMP (ID, LASTNAME, FIRSTNAME, MIDNAME, SSNO, ALLOWEDVISITORS, LASTCHANGED, SEGMENTID, VISITOR, GUARD) VALUES
+    (6, 'Falk', 'Frieda', '', 'E-1006', 0, '2024-01-04 09:00:00', 1, 0, 0),
+    (7, 'Gruber', 'Gustav', '', 'E-1007', 0, '2024-01-04 09:05:00', 1, 0, 0),
+    (8, 'Hahn', 'Hanna', '', 'E-1008', 1, '2024-01-04 09:10:00', 2, 0, 0),
+    (9, 'Imhof', 'Ines', '', 'E-1009', 0, '2024-01-04 09:15:00', 1, 0, 0);
+INSERT INTO UDFEMP (ID) VALUES (6), (7), (8), (9);
+UPDATE ACCESSPANE_CONNECTION SET CONNECTION_KEY = x'010200000266000002660000F1287B330451909FF4C51C457AB4C70A0507AEE0ECC750B8'
+    WHERE PANELID = 7;
+UPDATE NEXTID SET NEXTVAL = 10 WHERE TYPE = 2;
+UPDATE NEXTID SET NEXTVAL = 8 WHERE TYPE = 25;
+COMMIT;

@@ -618,7 +618,7 @@ CCorvessaClassObject* CWMITypeInfo::GetTypeInformation()
         CString text;
         text.Format(L"CWMITypeInfo::GetTypeInformation took %ld ms for type %s", static_cast<LONG>(elapsed),
                     m_className.GetString());
-        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+        CWMIDebugLog::LogInfo(kSource, __LINE__, text, nullptr, false);
     }
     return result;
 }

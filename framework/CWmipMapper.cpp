@@ -7,6 +7,7 @@
 #include "framework/CWmipClassCache.h"
 #include "framework/CWmipQuery.h"
 #include "framework/WMIHelper.h"
+#include "framework/WqlExpression.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -23,6 +24,7 @@
 #include "provider/CWmipUserCacheEntry.h"
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <new>
 
@@ -32,6 +34,24 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpmapper.cpp";
+
+// The first property a comparison of the expression names that `known` refuses; empty when
+// there is none. System properties (__CLASS, ...) are the service's and always known.
+CString FirstUnknownProperty(const WqlExpression& expression, const std::function<bool(const CString&)>& known)
+{
+    if (expression.GetKind() == WqlExpression::Kind::Comparison)
+    {
+        const CString& property = expression.GetProperty();
+        return property.Left(2) == L"__" || known(property) ? CString() : property;
+    }
+    for (const std::unique_ptr<WqlExpression>& operand : expression.GetOperands())
+    {
+        const CString unknown = FirstUnknownProperty(*operand, known);
+        if (!unknown.IsEmpty())
+            return unknown;
+    }
+    return CString();
+}
 
 // Raises the internal trust counter for the scope of a nested call made as the system.
 class BackdoorScope
@@ -344,7 +364,7 @@ HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, i
         return WBEM_E_INVALID_PARAMETER;
     *object = nullptr;
     const CString pathText(path != nullptr ? path : L"");
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, CString(L"GetObject(") + pathText + L")");
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, CString(L"GetObject(") + pathText + L")", nullptr, false);
     if (m_services == nullptr)
     {
         CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Failed to retrieve class", WBEM_E_FAILED);
@@ -374,7 +394,7 @@ HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, i
     std::unique_ptr<BackdoorScope> trust;
     if (asSystem != 0)
     {
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Acting as system");
+        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Acting as system", nullptr, false);
         trust = std::make_unique<BackdoorScope>();
         IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
         _variant_t value(static_cast<LONG>(host != nullptr ? host->GetHostTrustValue() : 0));
@@ -398,7 +418,7 @@ HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, i
     }
     if (SUCCEEDED(hr))
     {
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, CString(L"Retrieved class ") + pathText);
+        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, CString(L"Retrieved class ") + pathText, nullptr, false);
     }
     else
     {
@@ -431,6 +451,19 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
                                 CString(L"The select list names ") + selected + L", which is not a property of class " +
                                     m_className + L".");
+    }
+    // A WHERE term on a name the class does not have is the caller's mistake, named as such
+    // (a mapper that maps its terms itself would otherwise hand the database a statement it
+    // refuses with a bare failure). Without a class definition nothing is known to be missing.
+    const WqlExpression* where = query->GetWhereExpression();
+    if (where != nullptr && ClassDefinitionHasProperty(L"__CLASS"))
+    {
+        const CString unknown = FirstUnknownProperty(
+            *where, [this](const CString& property) { return ClassDefinitionHasProperty(property); });
+        if (!unknown.IsEmpty())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
+                                CString(L"The WHERE clause could not be translated: property ") + unknown +
+                                    L" is not a property of class " + m_className);
     }
     try
     {

@@ -439,7 +439,7 @@ CWmipUserCache* CWmipApp::UserCache()
 
 LONG CWmipApp::StoredValue(LONG id)
 {
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Retrieving configuration parameter from database...");
+    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Retrieving configuration parameter from database...", nullptr, false);
     DBConnectionManager* manager = ConnectionManager();
     if (m_installInProgress.load() != 0)
     {

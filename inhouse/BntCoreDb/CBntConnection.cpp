@@ -72,6 +72,23 @@ constexpr int kSetupRetryMs = 10;
 
 }  // namespace
 
+std::string CBntConnection::ImmutableUri(const std::string& utf8Path)
+{
+    std::string uri = "file:";
+    for (const char c : utf8Path)
+    {
+        if (c == '%')
+            uri += "%25";
+        else if (c == '?')
+            uri += "%3f";
+        else if (c == '#')
+            uri += "%23";
+        else
+            uri += c;
+    }
+    return uri + "?immutable=1";
+}
+
 CBntConnection::~CBntConnection()
 {
     Close();
@@ -96,20 +113,38 @@ void CBntConnection::Open(const std::string& utf8Path)
         sqlite3_close(db);
         throw CDBException(CDBException::kRetDatabaseError, L"08001", code, message);
     };
-    if (rc != SQLITE_OK)
-        fail(db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-    sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
-    // A double-quoted name must always be an identifier, never silently a string literal.
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    const auto configure = [&]() {
+        if (rc != SQLITE_OK)
+            fail(db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
+        // A double-quoted name must always be an identifier, never silently a string literal.
+        sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    };
+    configure();
     // Reading the schema proves the file is a database before anyone relies on it; WAL lets
-    // readers on other connections go on while one connection writes.
-    const char* setup = utf8Path.empty() ? "SELECT count(*) FROM sqlite_schema" : "PRAGMA journal_mode=WAL";
+    // readers on other connections go on while one connection writes. A file the process may
+    // not write is opened read-only and stays in its journal mode: reads work, writes are
+    // refused by the engine.
+    const bool readOnly = sqlite3_db_readonly(db, "main") == 1;
+    const char* setup = utf8Path.empty() || readOnly ? "SELECT count(*) FROM sqlite_schema" : "PRAGMA journal_mode=WAL";
     char* error = nullptr;
     rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
+    // A WAL file in a folder the process may not write can only be read as immutable.
+    if (readOnly && rc != SQLITE_OK)
+    {
+        sqlite3_free(error);
+        error = nullptr;
+        sqlite3_close(db);
+        db = nullptr;
+        rc = sqlite3_open_v2(ImmutableUri(name).c_str(), &db,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+        configure();
+        rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
+    }
     // While another connection switches a new file to WAL the switch answers busy at once,
     // without waiting in the busy handler: try again within the same time budget.
     for (int waitedMs = 0; ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) && waitedMs < kBusyTimeoutMs;

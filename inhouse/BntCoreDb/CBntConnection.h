@@ -32,6 +32,11 @@ public:
     // Idle prepared statements kept for reuse; the least recently given back goes first.
     static constexpr std::size_t kMaxCachedStatements = 32;
 
+    // The URI that opens the database file read-only as immutable (SQLITE_OPEN_URI): how a
+    // file in WAL mode is read from a folder the process may not write, where the engine
+    // cannot create the shared-memory file. The path's '%', '?' and '#' are escaped.
+    static std::string ImmutableUri(const std::string& utf8Path);
+
     CBntConnection() = default;
     ~CBntConnection();
     CBntConnection(const CBntConnection&) = delete;

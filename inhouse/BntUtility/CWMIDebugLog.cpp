@@ -24,6 +24,8 @@ namespace {
 
 constexpr wchar_t kProductKey[] = L"SOFTWARE\\Brontel\\Ivarune";
 constexpr wchar_t kLogPathValue[] = L"LogFilePath";
+constexpr wchar_t kLevelKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere";
+constexpr wchar_t kLevelValue[] = L"LogLevel";
 constexpr char kLogFileName[] = "Fluxmere.log";
 constexpr char kDefaultFolder[] = "Logs";
 // A registry text longer than this is not a folder name of ours.
@@ -68,6 +70,28 @@ std::wstring ReadLogFolderValue()
     return value;
 }
 
+// The "LogLevel" value; the default level when absent or not a number of the scale.
+CWMIDebugLog::Level ReadLevelValue()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLevelKey, 0, KEY_READ, &key) != static_cast<LSTATUS>(ERROR_SUCCESS))
+    {
+        return CWMIDebugLog::kDefaultLevel;
+    }
+    DWORD value = 0;
+    DWORD type = 0;
+    DWORD size = sizeof(value);
+    const bool read = RegQueryValueExW(key, kLevelValue, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) ==
+                          static_cast<LSTATUS>(ERROR_SUCCESS) &&
+                      type == REG_DWORD && size == sizeof(value);
+    RegCloseKey(key);
+    if (!read || value > static_cast<DWORD>(CWMIDebugLog::Level::Debug))
+    {
+        return CWMIDebugLog::kDefaultLevel;
+    }
+    return static_cast<CWMIDebugLog::Level>(value);
+}
+
 // The resolved folder and log file, kept for the home they were resolved under: reading the
 // registry file and building paths for every line would cost more than the line. The home is
 // named without touching the disk; the log writer creates the folders when it opens the file.
@@ -78,6 +102,7 @@ public:
     {
         std::filesystem::path folder;
         std::string file;
+        CWMIDebugLog::Level level = CWMIDebugLog::kDefaultLevel;
     };
 
     // The folder and the log file's path for the current home.
@@ -89,13 +114,14 @@ public:
         return m_resolved;
     }
 
-    // Only the log file's path, copied into `file` (its storage reused).
-    void GetFile(std::string& file)
+    // Only the log file's path, copied into `file` (its storage reused), and the level.
+    void GetFile(std::string& file, CWMIDebugLog::Level& level)
     {
         const std::filesystem::path home = ProvixaHome::Location();
         const std::scoped_lock guard(m_lock);
         Refresh(home);
         file = m_resolved.file;
+        level = m_resolved.level;
     }
 
 private:
@@ -111,6 +137,7 @@ private:
         // Backslashes in the value are folder separators; a relative value lies under the home.
         m_resolved.folder = configured.empty() ? created / kDefaultFolder : ProvixaHome::PathOf(configured);
         m_resolved.file = (m_resolved.folder / kLogFileName).string();
+        m_resolved.level = ReadLevelValue();
         m_home = home;
         m_valid = true;
     }
@@ -168,7 +195,7 @@ void AppendDigits(std::string& out, unsigned value, int width)
 }
 
 // What each thread keeps between its lines: its id as text, the current second's local time
-// text, and the log file resolved for the home's text.
+// text, and the log file and level resolved for the home's text.
 struct ThreadLogCache
 {
     std::string threadId = " [" + std::to_string(static_cast<long>(gettid())) + "]";
@@ -176,6 +203,7 @@ struct ThreadLogCache
     std::string secondText;
     std::string resolvedFor;
     std::string file;
+    CWMIDebugLog::Level level = CWMIDebugLog::kDefaultLevel;
 };
 
 // The calling thread's cache. Never destroyed: the destructors of process-wide objects log
@@ -245,18 +273,22 @@ enum class Delivery
     AtOnce
 };
 
-void Write(std::string line, Delivery delivery)
+// The file and level are resolved again only when the home's text changes (or there is none,
+// and the working directory names it): the shared cache's lock would otherwise be taken per line.
+const ThreadLogCache& Target()
 {
-    // The file is resolved again only when the home's text changes (or there is none, and the
-    // working directory names it): the shared cache's lock would otherwise be taken per line.
-    std::string& resolvedFor = ThreadCache().resolvedFor;
-    std::string& file = ThreadCache().file;
+    ThreadLogCache& target = ThreadCache();
     const char* home = ProvixaHome::ConfiguredText();
-    if (home == nullptr || file.empty() || resolvedFor != home)
+    if (home == nullptr || target.file.empty() || target.resolvedFor != home)
     {
-        Folders().GetFile(file);
-        resolvedFor = home == nullptr ? "" : home;
+        Folders().GetFile(target.file, target.level);
+        target.resolvedFor = home == nullptr ? "" : home;
     }
+    return target;
+}
+
+void Write(const std::string& file, std::string line, Delivery delivery)
+{
     if (delivery == Delivery::Held)
         LogFileWriter::AppendLineLater(file, LogFileWriter::OneLine(std::move(line)));
     else
@@ -267,6 +299,11 @@ void Write(std::string line, Delivery delivery)
 
 void CWMIDebugLog::LogInfo(LPCWSTR sourceFile, int line, LPCWSTR text, LPCWSTR detail, bool flag)
 {
+    const ThreadLogCache& target = Target();
+    if (target.level < (flag ? Level::Info : Level::Debug))
+    {
+        return;
+    }
     std::string out = Head(flag ? "INFO" : "DEBUG", sourceFile, line);
     AppendNarrow(out, text);
     if (detail != nullptr && *detail != L'\0')
@@ -274,17 +311,25 @@ void CWMIDebugLog::LogInfo(LPCWSTR sourceFile, int line, LPCWSTR text, LPCWSTR d
         out += " | ";
         AppendNarrow(out, detail);
     }
-    Write(std::move(out), Delivery::Held);
+    Write(target.file, std::move(out), Delivery::Held);
 }
 
 void CWMIDebugLog::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT code, const CException* exception,
                             const CWMIException* wmiException)
 {
-    char codeText[24];
-    std::snprintf(codeText, sizeof(codeText), " (0x%08X)", static_cast<unsigned>(code));
+    // A caller that passes no code of its own still has the one the WMI exception carries.
+    if (code == 0 && wmiException != nullptr)
+    {
+        code = wmiException->GetHResult();
+    }
     std::string out = Head("ERROR", sourceFile, line);
     AppendNarrow(out, text);
-    out += codeText;
+    if (code != 0)
+    {
+        char codeText[24];
+        std::snprintf(codeText, sizeof(codeText), " (0x%08X)", static_cast<unsigned>(code));
+        out += codeText;
+    }
     if (exception != nullptr)
     {
         std::array<wchar_t, kExceptionMessageChars> buffer{};
@@ -301,7 +346,7 @@ void CWMIDebugLog::LogError(LPCWSTR sourceFile, int line, LPCWSTR text, HRESULT 
         std::snprintf(hr, sizeof(hr), "0x%08X ", static_cast<unsigned>(wmiException->GetHResult()));
         out += std::string(" | WMI exception: ") + hr + ConvertCStringToUtf8(wmiException->GetMessage());
     }
-    Write(std::move(out), Delivery::AtOnce);
+    Write(Target().file, std::move(out), Delivery::AtOnce);
 }
 
 CString CWMIDebugLog::GetLogFileName()

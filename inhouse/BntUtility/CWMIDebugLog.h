@@ -7,7 +7,11 @@
 //   "YYYY-MM-DD HH:MM:SS.mmm [tid] LEVEL source(line): text[ | detail]"
 // for information (LEVEL "INFO", or "DEBUG" when the caller's flag is false) and
 //   "YYYY-MM-DD HH:MM:SS.mmm [tid] ERROR source(line): text (0xHRESULT)[ | exception: ...][ | WMI exception: ...]"
-// for errors. Line breaks inside texts are written as blanks so that one call stays one line.
+// for errors (the code is the one given or, when 0 is given, the WMI exception's; no code is
+// written when neither has one). Line breaks inside texts are written as blanks so that one
+// call stays one line. Which lines are written follows the level: the DWORD "LogLevel" under
+// HKEY_LOCAL_MACHINE\SOFTWARE\Brontel\Ivarune\Fluxmere (0 errors only, 1 information lines
+// too, 2 debug lines too; 1 when absent or out of range), read with the log file's folder.
 // A log file that cannot be written loses the line; logging never throws.
 #pragma once
 
@@ -24,8 +28,17 @@ class CWMIDebugLog
 public:
     CWMIDebugLog() = delete;
 
+    // The lines written: errors only, information lines too, or debug lines too.
+    enum class Level : DWORD
+    {
+        Error = 0,
+        Info = 1,
+        Debug = 2,
+    };
+    static constexpr Level kDefaultLevel = Level::Info;
+
     // Writes one information line; detail may be null. A true flag marks the line "INFO",
-    // a false one "DEBUG".
+    // a false one "DEBUG" (for routine lines, which the default level leaves out).
     static void LogInfo(LPCWSTR sourceFile, int line, LPCWSTR text, LPCWSTR detail = nullptr, bool flag = true);
     // Writes one error line with the code (an HRESULT or 0) and the messages of the given
     // exceptions, which are only read (never deleted); both may be null.

@@ -513,7 +513,7 @@ const CSegmentUnit* CWmipBadgeMapper::FindSegmentUnit(LONG segmentId)
 
 void CWmipBadgeMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
 {
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::BeforeWriteInstance. Begin.");
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::BeforeWriteInstance. Begin.", nullptr, false);
     LONGLONG id = 0;
     if (operation == Operation::Modify && SUCCEEDED(WMIHelper::GetNumber64(instance, L"ID", id)) && id != m_storedId)
     {
@@ -545,7 +545,7 @@ void CWmipBadgeMapper::BeforeWriteInstance(Operation operation, IWbemClassObject
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
         }
     }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::BeforeWriteInstance. Done.");
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::BeforeWriteInstance. Done.", nullptr, false);
 }
 
 void CWmipBadgeMapper::FilterUDFLayoutRecordset(CMultiFilterRecordset& recordset)
@@ -558,7 +558,7 @@ LONG CWmipBadgeMapper::GetPropertyType(const CString& column, const CString& tab
     CString line;
     line.Format(L"GetPropertyType for [%s].[%s]", static_cast<const wchar_t*>(table),
                 static_cast<const wchar_t*>(column));
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, line);
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, line, nullptr, false);
     if (table.CompareNoCase(L"BADGE") != 0)
         return 0;
     for (const wchar_t* flag : {L"APBEXEMPT", L"EXTEND_STRIKE_HELD", L"PASSAGE_MODE", L"DEADBOLT_OVERRIDE"})

@@ -778,9 +778,7 @@ TEST(AreaType, FollowsTheAreasTypeAndPanel)
 
 TEST_F(DoorDeviceMethods, PlainVideoClassesListOnlyTheirOwnRows)
 {
-    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
-        INSERT INTO PIV_AUTHENTICATION_MODE (PIV_AUTHENTICATION_MODEID, NAME, BNT_DBID) VALUES
-            (1, 'Card only', 1), (2, 'Card and PIN', 1), (3, 'Other database', 2);)");
+    // The demo's authentication modes: 1 and 2 of database 1, 3 of database 2.
     const Table groups = Values(Enum(Form::Sync, L"Bnt_CameraGroup").objects, {L"ID", L"Name"});
     const Table links = Values(Enum(Form::Sync, L"Bnt_CameraGroupCameraLink").objects, {L"CameraGroupID", L"CameraID"});
     const Table modes = Values(Enum(Form::Sync, L"Bnt_AuthenticationMode").objects, {L"ID"});

@@ -1,6 +1,7 @@
 #include "tests/support/TemporaryHome.h"
 
 #include "inhouse/BntUtility/LogFileWriter.h"
+#include "platform/registry/Registry.h"
 
 #include <gtest/gtest.h>
 
@@ -55,5 +56,17 @@ std::vector<std::string> TemporaryHome::ReadLines(const std::filesystem::path& f
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+void TemporaryHome::SetLogLevel(brontel::utility::CWMIDebugLog::Level level)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              static_cast<LSTATUS>(ERROR_SUCCESS));
+    const DWORD value = static_cast<DWORD>(level);
+    EXPECT_EQ(RegSetValueExW(key, L"LogLevel", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)),
+              static_cast<LSTATUS>(ERROR_SUCCESS));
+    RegCloseKey(key);
 }
 }  // namespace support

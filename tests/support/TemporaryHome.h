@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+
 namespace support {
 class TemporaryHome
 {
@@ -25,6 +27,8 @@ public:
     void WriteFile(const std::string& name, const std::string& bytes) const;
     // The bytes of a file in the home ("" when it does not exist).
     std::string ReadFile(const std::string& name) const;
+    // Sets the provider log's level (CWMIDebugLog::Level) in the home's registry.
+    static void SetLogLevel(brontel::utility::CWMIDebugLog::Level level);
     // The lines of a text file anywhere (none when it does not exist).
     static std::vector<std::string> ReadLines(const std::filesystem::path& file);
 

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 
 #include "bus/CCorvessaBaseApp.h"
@@ -14,6 +15,7 @@
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/mfc/ModuleState.h"
 #include "platform/qpid/Exception.h"
+#include "tools/provixa/ProvixaBatch.h"
 #include "tools/provixa/ProvixaBusCatalogCommands.h"
 #include "tools/provixa/ProvixaBusInstanceCommands.h"
 #include "tools/provixa/ProvixaBusJson.h"
@@ -21,6 +23,8 @@
 #include "tools/provixa/ProvixaBusSubscriptionCommands.h"
 #include "tools/provixa/ProvixaBusWrapper.h"
 #include "tools/provixa/ProvixaInstallation.h"
+#include "tools/provixa/ProvixaSimulation.h"
+#include "tools/provixa/ProvixaTerminal.h"
 #include "tools/provixa/ProvixaText.h"
 
 namespace {
@@ -107,8 +111,8 @@ BusCommand ParseCommand(const std::vector<std::string>& words)
 class BusClient
 {
 public:
-    BusClient(CCorvessaBaseApp& app, std::istream& in, std::ostream& out, bool shell)
-        : m_app(app), m_in(in), m_out(out), m_shell(shell)
+    BusClient(CCorvessaBaseApp& app, std::istream& in, std::ostream& out, std::ostream& prompt, bool shell)
+        : m_app(app), m_in(in), m_out(out), m_prompt(prompt), m_shell(shell)
     {
     }
 
@@ -244,7 +248,14 @@ private:
         if (const char* password = std::getenv(ProvixaBusHost::kPasswordVariable))
             return password;
         std::string line;
-        // In the shell standard input carries the commands.
+        // A person at a terminal is asked, with echo off, in the shell too.
+        if (ProvixaTerminal::Interactive())
+        {
+            if (!ProvixaTerminal::AskHidden("Password: ", m_in, m_prompt, &line))
+                throw UsageFailure{"no password given"};
+            return line;
+        }
+        // In a shell fed from a file or pipe standard input carries the commands.
         if (m_shell || !std::getline(m_in, line))
             throw UsageFailure{std::string("set ") + ProvixaBusHost::kPasswordVariable +
                                (m_shell ? "" : " or give the password on standard input")};
@@ -276,6 +287,7 @@ private:
     CCorvessaBaseApp& m_app;
     std::istream& m_in;
     std::ostream& m_out;
+    std::ostream& m_prompt;
     const bool m_shell;
     std::string m_token;
 };
@@ -330,21 +342,20 @@ int RunOne(BusClient& client, const BusCommand& command, std::ostream& err)
     return kRequestFailed;
 }
 
-std::vector<std::string> Words(const std::string& line)
-{
-    std::istringstream stream(line);
-    std::vector<std::string> words;
-    for (std::string word; stream >> word;)
-        words.push_back(word);
-    return words;
-}
-
 int RunShell(BusClient& client, std::istream& in, std::ostream& out, std::ostream& err)
 {
     int status = kSuccess;
     for (std::string line; std::getline(in, line);)
     {
-        const std::vector<std::string> words = Words(line);
+        // Words are read as the batch reads them: quotes keep blanks ("ID > 2").
+        std::vector<std::string> words;
+        std::string error;
+        if (!ProvixaBatch::SplitLine(line, &words, &error))
+        {
+            err << "provixa: " << error << "\n";
+            status = kRequestFailed;
+            continue;
+        }
         if (words.empty() || words.front().starts_with("#"))
             continue;
         if (words.front() == "exit" || words.front() == "quit")
@@ -379,10 +390,13 @@ std::string ProvixaBusHost::Usage()
            "  shell                         read one command a line; a login's token lives for the session\n" +
            ProvixaBusInstanceCommands::Usage() + ProvixaBusCatalogCommands::Usage() +
            ProvixaBusSubscriptionCommands::Usage() +
-           "The password comes from PROVIXA_PASSWORD or, outside the shell, from standard input.\n";
+           "The password comes from PROVIXA_PASSWORD; else a terminal asks for it (echo off), and\n"
+           "outside the shell a pipe gives it on the first line of standard input. In the shell\n"
+           "words may be quoted (--filter \"ID > 2\"); --param NAME=[V,V] passes a list.\n";
 }
 
-int ProvixaBusHost::Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err)
+int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std::istream& in, std::ostream& out,
+                        std::ostream& err)
 {
     if (args.empty() || std::find(args.begin(), args.end(), "--help") != args.end())
     {
@@ -401,16 +415,10 @@ int ProvixaBusHost::Run(const std::vector<std::string>& args, std::istream& in, 
     }
     std::filesystem::path database;
     std::string error;
-    std::error_code ignored;
-    if (!ProvixaInstallation::DatabaseFile(&database, &error))
+    if (!ProvixaInstallation::Existing(&database, &error))
     {
         err << "provixa: " << error << "\n";
-        return kUsageError;
-    }
-    if (!std::filesystem::exists(database, ignored))
-    {
-        err << "provixa: no installation database at " << database.string() << ": run 'provixa init' first\n";
-        return kUsageError;
+        return kRequestFailed;
     }
     const bool shell = command.name == "shell";
     if (shell && (!command.operands.empty() || command.directoryId != CCorvessaBaseApp::kInternalDirectoryId))
@@ -418,12 +426,16 @@ int ProvixaBusHost::Run(const std::vector<std::string>& args, std::istream& in, 
         err << "provixa: shell takes no operands\n";
         return kUsageError;
     }
+    // The simulated servers' calls go to the error stream: the bus answers are JSON lines.
+    std::unique_ptr<ProvixaSimulation> simulation;
+    if (simulate)
+        simulation = std::make_unique<ProvixaSimulation>(err);
     ProvixaBusWrapper wrapper(out);
     CCorvessaBaseApp app;
     const CModuleStateSwitch current(&app);
     app.InitInstance();
     app.SetQpidWrapper(&wrapper);
-    BusClient client(app, in, out, shell);
+    BusClient client(app, in, out, err, shell);
     const int status = shell ? RunShell(client, in, out, err) : RunOne(client, command, err);
     app.ExitInstance();
     return status;

@@ -4,9 +4,11 @@
 // operations as a bus client would, printing each answer as JSON.
 //
 // Commands: version, publickey, login USER, whoami [USER], accesslevels [USER], logout, and
-// shell, which reads one command a line from standard input so that the token of a login
-// lives for the whole session. Passwords come from the environment variable PROVIXA_PASSWORD
-// or, outside the shell, from the first line of standard input; never from the command line.
+// shell, which reads one command a line from standard input (words split and quoted as a
+// batch line) so that the token of a login lives for the whole session. Passwords come from
+// the environment variable PROVIXA_PASSWORD, else from a terminal asking "Password:" with echo
+// off, else (outside the shell) from the first line of standard input; never from the
+// command line.
 // When the installation asks for encrypted credentials (configuration value 241), the user
 // name and password are encrypted with the front end's public key, as a client would.
 //
@@ -31,7 +33,10 @@ public:
     // Runs the command in args (the words after "bus"). A failure prints
     // {"error": KEY, "message": TEXT} (with "hresult" when the front end answered one) to err.
     // Exit status: 0 success, 1 failed request (in the shell: any failed), 2 usage error.
-    static int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+    // With `simulate` the simulated hardware servers answer device methods (ProvixaSimulation),
+    // their calls printed on err. A missing installation exits with status 1.
+    static int Run(const std::vector<std::string>& args, bool simulate, std::istream& in, std::ostream& out,
+                   std::ostream& err);
     // The help text of the bus commands.
     static std::string Usage();
 };

@@ -41,12 +41,28 @@ std::int32_t Number(const std::string& option, const std::string& text)
     return value;
 }
 
+// A value written [A,B,...] is a list of its texts (an array parameter); any other value is text.
+Variant ValueOf(const std::string& text)
+{
+    if (text.size() < 2 || text.front() != '[' || text.back() != ']')
+        return Variant(text);
+    Variant::List list;
+    const std::string inner = text.substr(1, text.size() - 2);
+    for (std::size_t start = 0; !inner.empty() && start <= inner.size();)
+    {
+        const std::size_t comma = std::min(inner.find(',', start), inner.size());
+        list.push_back(Variant(inner.substr(start, comma - start)));
+        start = comma + 1;
+    }
+    return Variant(list);
+}
+
 void AddPair(Variant::Map& map, const std::string& word)
 {
     const std::size_t equals = word.find('=');
     if (equals == 0 || equals == std::string::npos)
         throw UsageError{"expected NAME=VALUE, not " + word};
-    map[word.substr(0, equals)] = Variant(word.substr(equals + 1));
+    map[word.substr(0, equals)] = ValueOf(word.substr(equals + 1));
 }
 
 InstanceCommand Parse(const std::string& name, const std::vector<std::string>& words)
@@ -139,7 +155,7 @@ std::string ProvixaBusInstanceCommands::Usage()
            "  add CLASS NAME=VALUE...       add an instance (binary values in Base64)\n"
            "  modify CLASS NAME=VALUE...    change an instance named by its keys\n"
            "  delete CLASS KEY=VALUE...     delete an instance\n"
-           "  exec CLASS METHOD [KEY=VALUE...] [--param NAME=VALUE]...  run a method\n"
+           "  exec CLASS METHOD [KEY=VALUE...] [--param NAME=VALUE]...  run a method ([A,B]: a list)\n"
            "  Each takes [--user USER]; outside the shell the default user is sa.\n";
 }
 

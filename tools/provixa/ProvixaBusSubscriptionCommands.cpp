@@ -126,7 +126,7 @@ std::string ProvixaBusSubscriptionCommands::Usage()
     return "  subs list [active=true|false] [page=N] [size=N] [order=PROPERTY,...] [desc=true]\n"
            "  subs get ID                   one business-event subscription\n"
            "  subs add [description=TEXT] [filter=TEXT] [durable=true] [host=NAME] [port=N] [secure=true]\n"
-           "  subs modify ID [queue=NAME] [description=TEXT] [filter=TEXT]\n"
+           "  subs modify ID [queue=NAME] [description=TEXT] [filter=TEXT]   (others keep their value)\n"
            "  subs disable ID               (these commands take --user USER; outside the shell sa by default)\n";
 }
 
@@ -155,11 +155,17 @@ void ProvixaBusSubscriptionCommands::Execute(ProvixaBusSession& session, const s
     }
     else if (verb == "modify")
     {
-        corvessa::EventSubscription request = Identified(session, operands);
+        const corvessa::EventSubscription wanted = Identified(session, operands);
         const Fields fields(session, operands, 2, {"queue", "description", "filter"});
-        request.queueName = fields.Text("queue");
-        request.description = fields.Text("description");
-        request.filter = fields.Text("filter");
+        // The front end writes every field it is sent: the ones not named keep their stored value.
+        corvessa::EventSubscription request =
+            session.app.GetEventSubscriptionById(wanted.id, session.token({}), kApplicationId);
+        if (fields.Has("queue"))
+            request.queueName = fields.Text("queue");
+        if (fields.Has("description"))
+            request.description = fields.Text("description");
+        if (fields.Has("filter"))
+            request.filter = fields.Text("filter");
         Print(session, session.app.ModifyEventSubscription(request, session.token({}), kApplicationId));
     }
     else if (verb == "disable")

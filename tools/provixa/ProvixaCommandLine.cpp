@@ -36,7 +36,8 @@ const CommandSpec kCommands[] = {
 
 std::string ProvixaCommandLine::Usage()
 {
-    return "Usage: provixa [--as NAME | --sid SID] [--json] COMMAND [OPERANDS]\n"
+    return "Usage: provixa [--as NAME | --sid SID] [--json] [--simulate] COMMAND [OPERANDS]\n"
+           "       provixa [--simulate] bus COMMAND ...\n"
            "\n"
            "Plays the WMI service for the Provixa provider on the installation in PROVIXA_HOME\n"
            "(default ./var).\n"
@@ -45,10 +46,11 @@ std::string ProvixaCommandLine::Usage()
            "  init                          create PROVIXA_HOME with registry.ini, ACS.INI and the\n"
            "                                demo database (an existing database is kept)\n"
            "  classes                       list the classes of the namespace\n"
-           "  get PATH                      show a class (Bnt_Badge) or an instance (Bnt_Badge.ID=1)\n"
+           "  get PATH                      show a class (Bnt_Badge) or an instance (Bnt_Badge.BADGEKEY=1)\n"
            "  enum CLASS                    show every instance of a class\n"
            "  query WQL                     run a WQL SELECT query\n"
-           "  put CLASS PROP=VALUE ...      create or update an instance\n"
+           "  put CLASS PROP=VALUE ...      create an instance, or change the named properties of the\n"
+           "                                stored instance that the key values name\n"
            "  delete PATH                   delete an instance\n"
            "  exec PATH METHOD [PARAM=VALUE ...]\n"
            "                                run a method of a class or instance\n"
@@ -76,18 +78,31 @@ std::string ProvixaCommandLine::Usage()
            "               and print each call a server receives\n"
            "  --help       show this text\n"
            "\n"
-           "A failed or refused request prints its HRESULT, its WBEM_* name and the provider's\n"
-           "message and exits with status 1; a usage error exits with status 2.\n";
+           "Examples (on the demo installation that init creates):\n"
+           "  provixa --as operator get Bnt_Badge.BADGEKEY=1\n"
+           "  provixa --as operator --json query \"SELECT * FROM Bnt_Cardholder WHERE ID > 2\"\n"
+           "  provixa --as admin put Bnt_Badge BADGEKEY=1 PIN=1234\n"
+           "  provixa --as operator --simulate exec Bnt_Panel.ID=1 SetClock\n"
+           "\n"
+           "A failed or refused request, or an installation that cannot be used, prints its reason\n"
+           "(for a request its HRESULT, its WBEM_* name and the provider's message) and exits with\n"
+           "status 1; only a usage error exits with status 2. With --json standard output carries\n"
+           "JSON only: each watched event is a line {\"watch\": N, \"event\": OBJECT}, and progress\n"
+           "notes and the simulated servers' calls go to standard error.\n";
 }
 
 bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaCommandLine* result, std::string* error)
 {
     ProvixaCommandLine parsed;
-    // The bus commands read their own words (ProvixaBusHost).
-    if (!args.empty() && args.front() == "bus")
+    // The bus commands read their own words (ProvixaBusHost); --simulate may stand before them.
+    std::size_t busAt = 0;
+    while (busAt < args.size() && args[busAt] == "--simulate")
+        ++busAt;
+    if (busAt < args.size() && args[busAt] == "bus")
     {
         parsed.command = Command::Bus;
-        parsed.operands.assign(args.begin() + 1, args.end());
+        parsed.simulate = busAt > 0;
+        parsed.operands.assign(args.begin() + static_cast<std::ptrdiff_t>(busAt) + 1, args.end());
         *result = std::move(parsed);
         return true;
     }

@@ -48,8 +48,11 @@ public:
             return checked;
         for (LONG i = 0; i < count; ++i)
         {
-            std::string text = "Event (watch " + std::to_string(m_number) + "):\n" +
-                               (m_json ? ProvixaOutput::Json(objects[i]) + "\n" : ProvixaOutput::Text(objects[i]));
+            // As JSON each event is one object on its own line, so the output stays JSON.
+            std::string text =
+                m_json
+                    ? "{\"watch\":" + std::to_string(m_number) + ",\"event\":" + ProvixaOutput::Json(objects[i]) + "}\n"
+                    : "Event (watch " + std::to_string(m_number) + "):\n" + ProvixaOutput::Text(objects[i]);
             const std::lock_guard<std::mutex> guard(m_inbox->lock);
             m_inbox->arrived.push_back(std::move(text));
         }
@@ -279,7 +282,7 @@ int ProvixaEvents::Watch(const ProvixaCommandLine& commandLine)
         return ProvixaHost::kRequestFailed;
     }
     m_watches.push_back(sink);
-    m_out << "Watching (watch " << number << "): " << query << "\n";
+    ProvixaOutput::Notes(commandLine.json, m_out, m_err) << "Watching (watch " << number << "): " << query << "\n";
     return ProvixaHost::kSuccess;
 }
 
@@ -302,7 +305,8 @@ int ProvixaEvents::HandIn(const ProvixaCommandLine& commandLine)
         return ProvixaHost::kRequestFailed;
     }
     const BntMessage handed(bytes.first<BntMessage::kRecordSize>(), CString(record.text.c_str()));
-    m_out << "Handed in: " << ProvixaText::ToUtf8(handed.ToString().GetString()) << "\n";
+    ProvixaOutput::Notes(commandLine.json, m_out, m_err)
+        << "Handed in: " << ProvixaText::ToUtf8(handed.ToString().GetString()) << "\n";
     return ProvixaHost::kSuccess;
 }
 

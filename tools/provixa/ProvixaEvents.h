@@ -4,6 +4,8 @@
 //   hwevent NAME=VALUE ...    hands one 216-byte hardware record to the library's hardware
 //                             event provider, as the communication server does;
 //   wait [MILLISECONDS]       lets events arrive (default 1000 ms) and prints them.
+// With --json each event is printed as {"watch": N, "event": OBJECT} on one line and the
+// progress notes go to the error stream, so the output is JSON lines only.
 // With --simulate the communication server relays the events it accepts (Bnt_IncomingEvent)
 // through Relay to the hardware event provider, so watches see them.
 // The first event command loads the hardware event provider (with the security event classes)

@@ -24,6 +24,7 @@
 #include "tools/provixa/ProvixaSchemaLoader.h"
 #include "tools/provixa/ProvixaBatch.h"
 #include "tools/provixa/ProvixaEvents.h"
+#include "tools/provixa/ProvixaExplanation.h"
 #include "tools/provixa/ProvixaSoftwareEvents.h"
 #include "tools/provixa/ProvixaSimulation.h"
 
@@ -31,6 +32,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <memory>
 
@@ -82,11 +84,25 @@ std::wstring ComputerName()
     return GetComputerNameW(buffer, &size) ? std::wstring(buffer, size) : std::wstring(L"localhost");
 }
 
-// A failure line of a request, with the status object the call left.
-int RequestFailed(std::ostream& err, HRESULT status)
+// A failure line of a request, with the status object the call left. When the code says
+// that something named does not exist, `explain` (ProvixaExplanation) says what.
+int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::string(HRESULT)>& explain = {})
 {
     const ComPtr<IWbemClassObject> statusObject = WbemErrorInfo::Take();
-    err << ProvixaOutput::Error(status, statusObject.Get()) << "\n";
+    std::string line = ProvixaOutput::Error(status, statusObject.Get());
+    const bool naming = status == WBEM_E_NOT_FOUND || status == WBEM_E_INVALID_OBJECT_PATH ||
+                        status == WBEM_E_INVALID_CLASS || status == WBEM_E_INVALID_METHOD;
+    const std::string reason = naming && explain ? explain(status) : std::string();
+    if (!reason.empty())
+        line += (ProvixaOutput::Description(statusObject.Get()).empty() ? ": " : "; ") + reason;
+    err << line << "\n";
+    return ProvixaHost::kRequestFailed;
+}
+
+// A run the installation refuses (no database, no such account): the reason, exit status 1.
+int Refused(std::ostream& err, const std::string& message)
+{
+    err << "provixa: " << message << "\n";
     return ProvixaHost::kRequestFailed;
 }
 
@@ -266,10 +282,12 @@ int ShowObject(IWbemClassObject* object, bool json, std::ostream& out)
 
 int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
 {
+    const std::string& className = commandLine.operands[0];
     ComPtr<IWbemClassObject> classObject;
-    HRESULT hr = services->GetObject(Text(commandLine.operands[0]).Get(), 0, nullptr, &classObject, nullptr);
+    HRESULT hr = services->GetObject(Text(className).Get(), 0, nullptr, &classObject, nullptr);
     if (FAILED(hr))
-        return RequestFailed(err, hr);
+        return RequestFailed(err, hr,
+                             [&](HRESULT failed) { return ProvixaExplanation::OfPath(services, className, failed); });
     ComPtr<IWbemClassObject> instance;
     hr = classObject->SpawnInstance(0, &instance);
     if (FAILED(hr))
@@ -277,6 +295,20 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
     std::string error;
     if (!PutAssignments(instance.Get(), commandLine, &error, services))
         return UsageFailed(err, error);
+    // When the values name every key of a stored instance, only the named properties change
+    // (as a scripting client's set does): the stored instance is read, the values applied to
+    // it and the whole of it written. A class that cannot be read that way gets the new
+    // instance as given.
+    _variant_t relativePath;
+    ComPtr<IWbemClassObject> stored;
+    if (SUCCEEDED(instance->Get(L"__RELPATH", 0, &relativePath, nullptr, nullptr)) && relativePath.vt == VT_BSTR &&
+        SUCCEEDED(services->GetObject(relativePath.bstrVal, 0, nullptr, &stored, nullptr)))
+    {
+        if (!PutAssignments(stored.Get(), commandLine, &error, services))
+            return UsageFailed(err, error);
+        instance = stored;
+    }
+    WbemErrorInfo::Take();
     ComPtr<IWbemCallResult> callResult;
     hr = services->PutInstance(instance.Get(), WBEM_FLAG_CREATE_OR_UPDATE, nullptr, &callResult);
     if (FAILED(hr))
@@ -300,13 +332,16 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
     if (FAILED(hr))
         return RequestFailed(err, hr);
     ComPtr<IWbemClassObject> classObject;
+    const auto explain = [&](HRESULT) {
+        return ProvixaExplanation::OfMethod(services, commandLine.operands[0], commandLine.operands[1]);
+    };
     hr = services->GetObject(Text(parsed.className.c_str()).Get(), 0, nullptr, &classObject, nullptr);
     if (FAILED(hr))
-        return RequestFailed(err, hr);
+        return RequestFailed(err, hr, explain);
     ComPtr<IWbemClassObject> inSignature;
     hr = classObject->GetMethod(method.c_str(), 0, &inSignature, nullptr);
     if (FAILED(hr))
-        return RequestFailed(err, hr == WBEM_E_NOT_FOUND ? WBEM_E_INVALID_METHOD : hr);
+        return RequestFailed(err, hr == WBEM_E_NOT_FOUND ? WBEM_E_INVALID_METHOD : hr, explain);
     ComPtr<IWbemClassObject> inParams;
     if (inSignature)
     {
@@ -323,7 +358,9 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
     hr = services->ExecMethod(Text(path.c_str()).Get(), Text(method.c_str()).Get(), 0, nullptr, inParams.Get(),
                               &outParams, nullptr);
     if (FAILED(hr))
-        return RequestFailed(err, hr);
+        return RequestFailed(err, hr, [&](HRESULT failed) {
+            return ProvixaExplanation::OfPath(services, commandLine.operands[0], failed);
+        });
     if (!outParams)
     {
         out << (commandLine.json ? "null\n" : "Done\n");
@@ -335,6 +372,9 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
 int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
 {
     const bool json = commandLine.json;
+    const auto explainPath = [&](HRESULT failed) {
+        return ProvixaExplanation::OfPath(services, commandLine.operands[0], failed);
+    };
     switch (commandLine.command)
     {
     case ProvixaCommandLine::Command::Classes:
@@ -342,7 +382,7 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
     case ProvixaCommandLine::Command::Get: {
         ComPtr<IWbemClassObject> object;
         const HRESULT hr = services->GetObject(Text(commandLine.operands[0]).Get(), 0, nullptr, &object, nullptr);
-        return FAILED(hr) ? RequestFailed(err, hr) : ShowObject(object.Get(), json, out);
+        return FAILED(hr) ? RequestFailed(err, hr, explainPath) : ShowObject(object.Get(), json, out);
     }
     case ProvixaCommandLine::Command::Enum:
     case ProvixaCommandLine::Command::Query: {
@@ -352,7 +392,11 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
                 ? services->CreateInstanceEnum(Text(commandLine.operands[0]).Get(), 0, nullptr, &enumerator)
                 : services->ExecQuery(Text(L"WQL").Get(), Text(commandLine.operands[0]).Get(), 0, nullptr, &enumerator);
         if (FAILED(hr))
-            return RequestFailed(err, hr);
+            return RequestFailed(err, hr, [&](HRESULT failed) {
+                return commandLine.command == ProvixaCommandLine::Command::Enum
+                           ? ProvixaExplanation::OfPath(services, commandLine.operands[0], failed)
+                           : ProvixaExplanation::OfQuery(services, commandLine.operands[0]);
+            });
         out << ProvixaOutput::List(Drain(enumerator.Get()), json);
         // A refusal that WMI reports as success (WBEM_S_ACCESS_DENIED) is no empty class: the
         // reason is printed and the exit status tells a script so.
@@ -367,7 +411,7 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
     case ProvixaCommandLine::Command::Delete: {
         const HRESULT hr = services->DeleteInstance(Text(commandLine.operands[0]).Get(), 0, nullptr, nullptr);
         if (FAILED(hr))
-            return RequestFailed(err, hr);
+            return RequestFailed(err, hr, explainPath);
         const std::string& path = commandLine.operands[0];
         out << (json ? "{\"deleted\":" + ProvixaOutput::JsonString(ProvixaText::FromUtf8(path)) + "}\n"
                      : "Deleted " + path + "\n");
@@ -389,7 +433,7 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         return kSuccess;
     }
     if (commandLine.command == ProvixaCommandLine::Command::Bus)
-        return ProvixaBusHost::Run(commandLine.operands, std::cin, out, err);
+        return ProvixaBusHost::Run(commandLine.operands, commandLine.simulate, std::cin, out, err);
     if (commandLine.command == ProvixaCommandLine::Command::Init)
     {
         std::string report;
@@ -399,18 +443,16 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
     }
     std::filesystem::path database;
     std::string error;
-    std::error_code ignored;
-    if (!ProvixaInstallation::DatabaseFile(&database, &error))
-        return UsageFailed(err, error);
-    if (!std::filesystem::exists(database, ignored))
-        return UsageFailed(err, "no installation database at " + database.string() + ": run 'provixa init' first");
+    // A missing installation or an account that is not linked is no fault of the command line.
+    if (!ProvixaInstallation::Existing(&database, &error))
+        return Refused(err, error);
     std::wstring callerSid;
     if (!ResolveCaller(commandLine, &callerSid, &error))
-        return UsageFailed(err, error);
+        return Refused(err, error);
 
     std::unique_ptr<ProvixaSimulation> simulation;
     if (commandLine.simulate)
-        simulation = std::make_unique<ProvixaSimulation>(out);
+        simulation = std::make_unique<ProvixaSimulation>(ProvixaOutput::Notes(commandLine.json, out, err));
     const ApplicationScope application;
     auto repository = std::make_shared<WbemRepository>(ComputerName(), kNamespace);
     std::wstring failedClass;
@@ -451,7 +493,7 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         std::wstring sid;
         std::string callerError;
         if (!ResolveCaller(one, &sid, &callerError))
-            return UsageFailed(err, callerError);
+            return Refused(err, callerError);
         const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
         if (ProvixaSoftwareEvents::Handles(one.command))
             return softwareEvents.Run(one);

@@ -1,5 +1,6 @@
 #include "tools/provixa/ProvixaInstallation.h"
 
+#include "common/TwCryptEngine.h"
 #include "inhouse/BntCoreDb/CBntConnection.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "tools/provixa/ProvixaText.h"
@@ -19,6 +20,10 @@
 namespace {
 constexpr wchar_t kProductKey[] = L"SOFTWARE\\Brontel\\Ivarune";
 constexpr wchar_t kFluxmereKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere";
+constexpr wchar_t kCryptoKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Crypto";
+// The demo installation's exchange phrase: the demo recorder's connection key (db/demo.sql) is
+// wrapped with it. A real installation sets its own.
+constexpr wchar_t kDemoExchangePhrase[] = L"Provixa demo recorder exchange phrase";
 constexpr wchar_t kSqlitePrefix[] = L"sqlite:";
 constexpr wchar_t kDataSource[] = L"sqlite:provixa.db";
 // The key length the crypto helper uses unless the installation chose 40 bits.
@@ -76,8 +81,10 @@ bool WriteRegistry(std::string* report)
 {
     RegistryKey product;
     RegistryKey fluxmere;
+    RegistryKey crypto;
     const std::wstring logFolder = (ProvixaHome::Folder() / "Logs").wstring();
-    if (!OpenKey(kProductKey, product) || !OpenKey(kFluxmereKey, fluxmere) ||
+    if (!OpenKey(kProductKey, product) || !OpenKey(kFluxmereKey, fluxmere) || !OpenKey(kCryptoKey, crypto) ||
+        !EnsureText(crypto.Get(), TwCryptEngine::kPassPhraseValue, kDemoExchangePhrase) ||
         !EnsureText(product.Get(), L"LogFilePath", logFolder) ||
         !EnsureDword(product.Get(), L"DefaultKeyLength", kDefaultKeyLength) ||
         !EnsureDword(product.Get(), L"InstallInProgress", 0) ||
@@ -129,11 +136,35 @@ bool Execute(sqlite3* db, std::string_view sql, std::string* error)
     return rc == SQLITE_OK;
 }
 
+// Whether the file is a database of this installation: SQLite can read it and it holds the
+// users table. False with *error saying why not.
+bool UsableDatabase(const std::filesystem::path& file, std::string* error)
+{
+    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
+    sqlite3_stmt* statement = nullptr;
+    if (!db)
+        return false;
+    if (sqlite3_prepare_v2(db.get(), "SELECT 1 FROM USERS LIMIT 1", -1, &statement, nullptr) != SQLITE_OK)
+    {
+        *error = sqlite3_errmsg(db.get());
+        return false;
+    }
+    sqlite3_finalize(statement);
+    return true;
+}
+
 bool BuildDatabase(const std::filesystem::path& file, std::string* report)
 {
     std::error_code exists;
     if (std::filesystem::exists(file, exists))
     {
+        std::string error;
+        if (!UsableDatabase(file, &error))
+        {
+            *report = "the file " + file.string() + " is not a usable installation database (" + error +
+                      "): move it away and run 'provixa init' again";
+            return false;
+        }
         *report += "database kept: " + file.string() + "\n";
         return true;
     }
@@ -189,6 +220,31 @@ bool ProvixaInstallation::DatabaseFile(std::filesystem::path* file, std::string*
     return true;
 }
 
+bool ProvixaInstallation::Existing(std::filesystem::path* file, std::string* error)
+{
+    const std::filesystem::path home = ProvixaHome::Location();
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(home, ignored))
+    {
+        *error = "no installation at " + home.string() + ": run 'provixa init' first";
+        return false;
+    }
+    if (!DatabaseFile(file, error))
+        return false;
+    if (!std::filesystem::exists(*file, ignored))
+    {
+        *error = "no installation database at " + file->string() + ": run 'provixa init' first";
+        return false;
+    }
+    std::string reason;
+    if (!UsableDatabase(*file, &reason))
+    {
+        *error = "cannot read the installation database " + file->string() + ": " + reason;
+        return false;
+    }
+    return true;
+}
+
 bool ProvixaInstallation::Create(std::string* report)
 {
     report->clear();
@@ -223,22 +279,39 @@ bool ProvixaInstallation::Create(std::string* report)
     return true;
 }
 
+ProvixaInstallation::Database ProvixaInstallation::OpenDatabase(const std::filesystem::path& file, std::string* error)
+{
+    // Read-write as the provider opens it: read-only may be refused for a database in WAL mode
+    // while others write.
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    Database db(raw, sqlite3_close);
+    if (rc == SQLITE_OK && sqlite3_db_readonly(db.get(), "main") == 1 &&
+        sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) != SQLITE_OK)
+    {
+        db.reset();
+        raw = nullptr;
+        rc = sqlite3_open_v2(CBntConnection::ImmutableUri(file.string()).c_str(), &raw,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+        db.reset(raw);
+    }
+    if (rc != SQLITE_OK)
+    {
+        *error = "cannot open the database " + file.string() + ": " + sqlite3_errstr(rc);
+        return Database(nullptr, sqlite3_close);
+    }
+    sqlite3_busy_timeout(db.get(), CBntConnection::kBusyTimeoutMs);
+    return db;
+}
+
 bool ProvixaInstallation::LinkedAccount(const std::string& logonId, std::wstring* sid, std::string* error)
 {
     std::filesystem::path file;
     if (!DatabaseFile(&file, error))
         return false;
-    sqlite3* raw = nullptr;
-    // Opened as the provider opens it (not read-only, which a database in WAL mode may refuse
-    // while others write) and waiting for a busy database as long as the provider does.
-    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    SqliteHandle db(raw);
-    if (rc != SQLITE_OK)
-    {
-        *error = "cannot open the database " + file.string() + ": " + sqlite3_errstr(rc);
+    const Database db = OpenDatabase(file, error);
+    if (!db)
         return false;
-    }
-    sqlite3_busy_timeout(db.get(), CBntConnection::kBusyTimeoutMs);
     sqlite3_stmt* statement = nullptr;
     const char* sql = "SELECT USER_ACCOUNT.ACCOUNTID FROM USERS "
                       "JOIN USER_ACCOUNT ON USER_ACCOUNT.USERID = USERS.USERID "

@@ -7,7 +7,10 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
+
+struct sqlite3;
 
 class ProvixaInstallation
 {
@@ -25,6 +28,20 @@ public:
     // source is not a SQLite file of this installation ("sqlite:PATH", PATH under the home
     // unless absolute).
     static bool DatabaseFile(std::filesystem::path* file, std::string* error);
+
+    // The database of an installation that is there to be used, found without creating
+    // anything (a refused run leaves no empty home behind). False with *error when the home,
+    // the data source or the database file is missing (what to do is "run 'provixa init'"), or
+    // when the file cannot be read as the installation's database (saying why).
+    static bool Existing(std::filesystem::path* file, std::string* error);
+
+    // An open database file, closed when the handle goes.
+    using Database = std::unique_ptr<sqlite3, int (*)(sqlite3*)>;
+    // Opens the database as the provider does (read-write, waiting for a busy database as
+    // long as the provider does); a file the process may not write is opened read-only, as
+    // immutable when that is the only way to read it (CBntConnection::ImmutableUri). A null
+    // handle with *error when it cannot be opened.
+    static Database OpenDatabase(const std::filesystem::path& file, std::string* error);
 
     // The SID text of the Windows account linked (USER_ACCOUNT) to the system user whose
     // LOGONID is `logonId` (without regard to case). True with *sid; false with *error when

@@ -193,6 +193,11 @@ std::string ObjectJson(IWbemClassObject* object, int depth)
 }
 }  // namespace
 
+std::ostream& ProvixaOutput::Notes(bool json, std::ostream& out, std::ostream& err)
+{
+    return json ? err : out;
+}
+
 std::string ProvixaOutput::JsonString(const std::wstring& text)
 {
     const std::string utf8 = ProvixaText::ToUtf8(text);

@@ -7,6 +7,7 @@
 
 #include "platform/wmi/IWbemClassObject.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ public:
     static std::string Error(HRESULT status, IWbemClassObject* statusObject);
     // The "Description" of a status object; empty when it has none.
     static std::string Description(IWbemClassObject* statusObject);
+    // Where progress notes ("Watching", "Handed in", the simulated servers' calls) go: the
+    // output, or the error stream when the output is JSON, which they are not.
+    static std::ostream& Notes(bool json, std::ostream& out, std::ostream& err);
     // A JSON string literal of the text, with quotes.
     static std::string JsonString(const std::wstring& text);
 };

@@ -50,13 +50,10 @@ std::vector<std::wstring> ProvixaSimulation::PanelHosts()
     std::string error;
     if (!ProvixaInstallation::DatabaseFile(&file, &error))
         throw std::runtime_error(error);
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
+    const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, &error);
     sqlite3_stmt* statement = nullptr;
-    if (rc != SQLITE_OK ||
-        sqlite3_prepare_v2(db.get(), "SELECT DISTINCT TERMINALNA FROM ACCESSPANE WHERE TERMINALNA <> ''", -1,
-                           &statement, nullptr) != SQLITE_OK)
+    if (!db || sqlite3_prepare_v2(db.get(), "SELECT DISTINCT TERMINALNA FROM ACCESSPANE WHERE TERMINALNA <> ''", -1,
+                                  &statement, nullptr) != SQLITE_OK)
         throw std::runtime_error("cannot read the panels of " + file.string());
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owned(statement, sqlite3_finalize);
     std::vector<std::wstring> hosts;
@@ -68,7 +65,7 @@ std::vector<std::wstring> ProvixaSimulation::PanelHosts()
     return hosts;
 }
 
-ProvixaSimulation::ProvixaSimulation(std::ostream& out)
+ProvixaSimulation::ProvixaSimulation(std::ostream& trace)
 {
     std::vector<std::wstring> hosts = PanelHosts();
     hosts.emplace_back();
@@ -76,10 +73,10 @@ ProvixaSimulation::ProvixaSimulation(std::ostream& out)
     AnswerOnline(m_servers->Driver());
     for (support::SimulatedServer* server : m_servers->Servers())
     {
-        server->SetObserver([this, &out](const support::SimulatedServer& self, const support::SimulatedCall& call) {
+        server->SetObserver([this, &trace](const support::SimulatedServer& self, const support::SimulatedCall& call) {
             // Calls may arrive on the configuration threads as well as on the request thread.
             const std::lock_guard<std::mutex> lock(m_outputLock);
-            out << ProvixaText::ToUtf8(self.Describe(call)) << "\n";
+            trace << ProvixaText::ToUtf8(self.Describe(call)) << "\n";
         });
     }
 }

@@ -2,7 +2,8 @@
 // registered under every communication-server host the installation's panels name (and this
 // computer), with the three configuration servers, all answering success; status requests are
 // answered with a fixed pattern in which every panel and device is online. Every call a
-// server receives is printed on the host's output as one line (procedure, block bytes). The
+// server receives is printed as one line (procedure, block bytes) on the stream the host
+// gives: its output, or standard error when the output is JSON (--json, the bus). The
 // communication server's event door relays the events it accepts to RelayEventsTo's receiver,
 // as the real server passes them to the hardware event provider.
 //
@@ -27,9 +28,9 @@ class SimulatedInstallation;
 class ProvixaSimulation
 {
 public:
-    // Registers the servers; calls are reported on out. Throws std::runtime_error when the
+    // Registers the servers; calls are reported on trace. Throws std::runtime_error when the
     // panels cannot be read or a binding is taken.
-    explicit ProvixaSimulation(std::ostream& out);
+    explicit ProvixaSimulation(std::ostream& trace);
     ~ProvixaSimulation();
     ProvixaSimulation(const ProvixaSimulation&) = delete;
     ProvixaSimulation& operator=(const ProvixaSimulation&) = delete;

@@ -96,7 +96,8 @@ int ProvixaSoftwareEvents::Run(const ProvixaCommandLine& commandLine)
     const std::wstring wide = ProvixaText::FromUtf8(text);
     // The provider always answers 0; a dropped event shows in the provider's log.
     m_shell->Provider().ReceiveSoftwareEvent(eventId, type, transaction, flags, wide.c_str());
-    m_out << "Handed in: software event " << eventId << " (type " << type << ", transaction " << transaction
-          << ", flags " << flags << ", " << wide.size() << " characters)\n";
+    ProvixaOutput::Notes(commandLine.json, m_out, m_err)
+        << "Handed in: software event " << eventId << " (type " << type << ", transaction " << transaction << ", flags "
+        << flags << ", " << wide.size() << " characters)\n";
     return ProvixaHost::kSuccess;
 }

@@ -30,12 +30,12 @@ TEST_F(PutInstance, CreateGeneratesTheKeyAndFillsDefaultsAndLinkedRows)
     ComPtr<IWbemClassObject> person = NewPerson(*mapper);
     const auto [hr, path] = Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY);
     ASSERT_EQ(hr, S_OK) << CStringToUtf8(path);
-    // NEXTID gives 6 for persons in the demo (rows 1-5 exist).
-    EXPECT_EQ(CStringToUtf8(path), "Wrt_Person.ID=\"6\"");
-    EXPECT_EQ(Scalar("SELECT LASTNAME || '|' || SSNO || '|' || SEGMENTID || '|' || GUARD FROM EMP WHERE ID = 6"),
+    // NEXTID gives 10 for persons in the demo (rows 1-9 exist).
+    EXPECT_EQ(CStringToUtf8(path), "Wrt_Person.ID=\"10\"");
+    EXPECT_EQ(Scalar("SELECT LASTNAME || '|' || SSNO || '|' || SEGMENTID || '|' || GUARD FROM EMP WHERE ID = 10"),
               "Fischer|S-77|1|7");
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM UDFEMP WHERE ID = 6"), "1") << "the linked table gets its row";
-    EXPECT_EQ(Text(person.Get(), L"ID"), L"6") << "the generated key is put back into the instance";
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM UDFEMP WHERE ID = 10"), "1") << "the linked table gets its row";
+    EXPECT_EQ(Text(person.Get(), L"ID"), L"10") << "the generated key is put back into the instance";
     EXPECT_EQ(Text(person.Get(), L"SegmentID"), L"1") << "the default is put back too";
 }
 
@@ -65,12 +65,12 @@ TEST_F(PutInstance, FlagsDecideBetweenCreateAndUpdate)
     Set(existing.Get(), L"Ssno", _variant_t(L"E-1001"));
     EXPECT_EQ(Put(*mapper, existing.Get(), 0).first, S_OK);
     EXPECT_EQ(Scalar("SELECT LASTNAME FROM EMP WHERE ID = 1"), "Adler-Neu");
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "5");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "9");
 
     // Create or update without a key creates.
     ComPtr<IWbemClassObject> fresh = NewPerson(*mapper, L"Neu");
     EXPECT_EQ(Put(*mapper, fresh.Get(), 0).first, S_OK);
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "6");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "10");
 
     // Update-only of a person that does not exist, and create-only of one that does.
     ComPtr<IWbemClassObject> missing = NewPerson(*mapper);
@@ -81,7 +81,7 @@ TEST_F(PutInstance, FlagsDecideBetweenCreateAndUpdate)
     EXPECT_EQ(Put(*mapper, existing.Get(), WBEM_FLAG_CREATE_ONLY).first, WBEM_E_ALREADY_EXISTS);
     ComPtr<IWbemClassObject> both = NewPerson(*mapper);
     EXPECT_EQ(Put(*mapper, both.Get(), WBEM_FLAG_CREATE_ONLY | WBEM_FLAG_UPDATE_ONLY).first, WBEM_E_INVALID_PARAMETER);
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "6");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "10");
 }
 
 TEST_F(PutInstance, RefusalsCarryTheirCodeAndMessage)
@@ -116,7 +116,7 @@ TEST_F(PutInstance, RefusalsCarryTheirCodeAndMessage)
         Set(person.Get(), c.property, c.value);
         EXPECT_EQ(Put(*mapper, person.Get(), c.flags), std::make_pair(c.hr, CString(c.message))) << c.what;
     }
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "5") << "no refusal writes anything";
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "9") << "no refusal writes anything";
 }
 
 TEST_F(PutInstance, ReadTogetherWithNotNullIsSettableOnCreateOnly)
@@ -166,7 +166,7 @@ TEST_F(PutInstance, ValuesAreBoundNeverPastedIntoSql)
     auto mapper = MakeMapper<TestPersonMapper>(L"Wrt_Person");
     ComPtr<IWbemClassObject> person = NewPerson(*mapper, L"x';DROP TABLE EMP--");
     ASSERT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY).first, S_OK);
-    EXPECT_EQ(Scalar("SELECT LASTNAME FROM EMP WHERE ID = 6"), "x';DROP TABLE EMP--");
+    EXPECT_EQ(Scalar("SELECT LASTNAME FROM EMP WHERE ID = 10"), "x';DROP TABLE EMP--");
 }
 
 TEST_F(PutInstance, DateTimesAreStoredAsLocalWallClock)
@@ -176,14 +176,14 @@ TEST_F(PutInstance, DateTimesAreStoredAsLocalWallClock)
     Set(person.Get(), L"LastChanged", _variant_t(L"20240315103000.000000+000"));
     ASSERT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY).first, S_OK);
     const COleDateTime local = CWmipMapper::UtcToLocal(COleDateTime(2024, 3, 15, 10, 30, 0));
-    EXPECT_EQ(Scalar("SELECT LASTCHANGED FROM EMP WHERE ID = 6"), CStringToUtf8(local.Format(L"%Y-%m-%d %H:%M:%S")));
+    EXPECT_EQ(Scalar("SELECT LASTCHANGED FROM EMP WHERE ID = 10"), CStringToUtf8(local.Format(L"%Y-%m-%d %H:%M:%S")));
 }
 
 TEST_F(PutInstance, AFailureAtAnyStepLeavesNothingWritten)
 {
     const std::string audits = Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG");
     const auto expectUnchanged = [&](const char* what) {
-        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "5") << what;
+        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "9") << what;
         EXPECT_EQ(Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG"), audits) << what;
     };
 
@@ -221,7 +221,7 @@ TEST_F(PutInstance, AFailureAtAnyStepLeavesNothingWritten)
         auto mapper = MakeMapper<TestPersonMapper>(L"Wrt_Person");
         ComPtr<IWbemClassObject> person = NewPerson(*mapper);
         EXPECT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY).first, S_OK);
-        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "6");
+        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "10");
     }
 }
 
@@ -231,7 +231,7 @@ TEST_F(PutInstance, AnExceptionOfAHookBeforeTheWriteWritesNothing)
     mapper->m_throwBefore = true;
     ComPtr<IWbemClassObject> person = NewPerson(*mapper);
     EXPECT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY).first, WBEM_E_ACCESS_DENIED);
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "5");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "9");
 }
 
 TEST_F(PutInstance, TheHooksWriteInsideTheWritesTransaction)
@@ -242,7 +242,7 @@ TEST_F(PutInstance, TheHooksWriteInsideTheWritesTransaction)
         bool throwAfter;
         const char* persons;
         const char* hookRows;
-    } cases[] = {{true, "5", "0"}, {false, "6", "1"}};
+    } cases[] = {{true, "9", "0"}, {false, "10", "1"}};
     for (const auto& c : cases)
     {
         auto mapper = MakeMapper<TestPersonMapper>(L"Wrt_Person");
@@ -261,10 +261,10 @@ TEST_F(PutInstance, TheHooksWriteInsideTheWritesTransaction)
     auto mapper = MakeMapper<TestPersonMapper>(L"Wrt_Person");
     mapper->m_throwAfter = true;
     CWmipObjectPath path(L"Wrt_Person");
-    path.AddKey(L"ID", 6L);
+    path.AddKey(L"ID", 10L);
     EXPECT_THROW(mapper->DeleteInstance(&path), CWMIException);
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP WHERE ID = 6"), "1");
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM UDFEMP WHERE ID = 6"), "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP WHERE ID = 10"), "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM UDFEMP WHERE ID = 10"), "1");
 }
 
 TEST_F(PutInstance, AuditAndReplicationRowsFollowTheWrite)
@@ -288,7 +288,7 @@ TEST_F(PutInstance, AuditAndReplicationRowsFollowTheWrite)
     const int lent = m_manager->GetLentCount();
     ASSERT_EQ(Put(*second, person.Get(), WBEM_FLAG_UPDATE_ONLY).first, S_OK);
     EXPECT_EQ(Scalar("SELECT USERID || '|' || ACTION || '|' || OBJECT_TYPE || '|' || EMPID FROM REPL_TRANSACTION_LOG"),
-              "1|3|1|6");
+              "1|3|1|10");
     EXPECT_EQ(m_manager->GetLentCount(), lent) << "the replication connection was given back";
 
     // A failed write logs no replication entry either.
@@ -344,7 +344,7 @@ TEST_F(PutInstance, EncryptedTextFieldsAreStoredEncrypted)
     CDynamicRecordset rows(m_connection->GetDatabase());
     rows.SetTable(L"UDFEMP");
     rows.AddColumnToSet(L"NOTES", L"UDFEMP");
-    rows.AddFilterLong(L"UDFEMP.ID", 6);
+    rows.AddFilterLong(L"UDFEMP.ID", 10);
     rows.OpenForwardOnly();
     ASSERT_FALSE(rows.IsEOF());
     const std::vector<BYTE> cipher = rows.GetBytes(0);

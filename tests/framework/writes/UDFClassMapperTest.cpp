@@ -126,7 +126,7 @@ TEST_F(UDFClassMapper, WritesCheckValueListsListTablesAndUniqueness)
         EXPECT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY), std::make_pair(r.hr, CString(r.message)))
             << CStringToUtf8(r.property);
     }
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "5");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM EMP"), "9");
 
     ComPtr<IWbemClassObject> person = NewCardholder(*mapper, L"E2");
     Set(person.Get(), L"COLOR", _variant_t(L"G"));

@@ -41,6 +41,7 @@ private:
 TEST(CWMIDebugLog, InformationLineCarriesTimeThreadSourceAndText)
 {
     support::TemporaryHome home;
+    support::TemporaryHome::SetLogLevel(CWMIDebugLog::Level::Debug);
     CWMIDebugLog::LogInfo(L"wpInstanceProvider", 120, L"GetObjectAsync(Bnt_Badge.ID=5)", nullptr, true);
     CWMIDebugLog::LogInfo(L"wpApp", 7, L"Retrieving", L"id 33", false);
     const auto lines = support::TemporaryHome::ReadLines(DefaultLog(home));
@@ -66,6 +67,47 @@ TEST(CWMIDebugLog, ErrorLineCarriesCodeAndBothExceptions)
                             " | WMI exception: 0x80041002 wpBadgeMapper(42): Not there."),
               std::string::npos)
         << lines[0];
+}
+
+TEST(CWMIDebugLog, TheLevelInTheRegistryChoosesTheLinesWritten)
+{
+    struct Case
+    {
+        int level;  // -1: no value (the default)
+        std::vector<std::string> written;
+    };
+    const Case cases[] = {
+        {-1, {" INFO ", " ERROR "}},           {0, {" ERROR "}},           {1, {" INFO ", " ERROR "}},
+        {2, {" INFO ", " DEBUG ", " ERROR "}}, {7, {" INFO ", " ERROR "}},
+    };
+    for (const Case& one : cases)
+    {
+        support::TemporaryHome home;
+        if (one.level >= 0)
+            support::TemporaryHome::SetLogLevel(static_cast<CWMIDebugLog::Level>(one.level));
+        CWMIDebugLog::LogInfo(L"src", 1, L"information", nullptr, true);
+        CWMIDebugLog::LogInfo(L"src", 2, L"routine", nullptr, false);
+        CWMIDebugLog::LogError(L"src", 3, L"failure", static_cast<HRESULT>(0x80041001u));
+        const auto lines = support::TemporaryHome::ReadLines(DefaultLog(home));
+        ASSERT_EQ(lines.size(), one.written.size()) << "level " << one.level;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            EXPECT_NE(lines[i].find(one.written[i]), std::string::npos) << "level " << one.level << ": " << lines[i];
+    }
+}
+
+TEST(CWMIDebugLog, AnErrorLineWithoutACodeCarriesTheWmiExceptionsCode)
+{
+    support::TemporaryHome home;
+    const CWMIException wmi(L"wpBadgeMapper", 42, static_cast<HRESULT>(0x80041002u), L"Not there.");
+    CWMIDebugLog::LogError(L"wpMapper", 9, L"Read failed", 0, nullptr, &wmi);
+    CWMIDebugLog::LogError(L"wpMapper", 10, L"No code at all");
+    const auto lines = support::TemporaryHome::ReadLines(DefaultLog(home));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(" ERROR wpMapper(9): Read failed (0x80041002) | WMI exception: 0x80041002"),
+              std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[1].find(" ERROR wpMapper(10): No code at all"), std::string::npos) << lines[1];
+    EXPECT_EQ(lines[1].find("0x"), std::string::npos) << lines[1];
 }
 
 TEST(CWMIDebugLog, LineBreaksInTextStayOnOneLine)

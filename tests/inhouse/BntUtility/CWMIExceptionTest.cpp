@@ -109,6 +109,7 @@ TEST(CWMIException, ExtendedStatusDescribesTheFailure)
 TEST(DynLinkLibraryLocaleObserver, LogsWhileItObservesALibrary)
 {
     support::TemporaryHome home;
+    support::TemporaryHome::SetLogLevel(brontel::utility::CWMIDebugLog::Level::Debug);
     {
         const brontel::utility::DynLinkLibraryLocaleObserver observer(nullptr, L"BntCommonResources");
         EXPECT_EQ(observer.GetLibraryName(), CString(L"BntCommonResources"));

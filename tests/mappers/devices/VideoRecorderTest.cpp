@@ -109,7 +109,7 @@ TEST_F(VideoRecorders, AMissingEmptyOrUnusableKeyFailsPlainlyAndAuditsNothing)
 {
     const std::string audits = "SELECT COUNT(*) FROM USER_TRANSACTION_LOG";
     const Table before = Rows(audits);
-    // The demo recorder's connection row holds no key.
+    // The demo recorder's key does not import without the exchange phrase it was wrapped with.
     EXPECT_EQ(Authenticate(L"Bnt_VideoRecorder.ID=7"), WBEM_E_FAILED);
     Exec("UPDATE ACCESSPANE_CONNECTION SET CONNECTION_KEY = x'' WHERE PANELID = 7");
     EXPECT_EQ(Authenticate(L"Bnt_VideoRecorder.ID=7"), WBEM_E_FAILED);

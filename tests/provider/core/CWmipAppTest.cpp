@@ -109,6 +109,8 @@ TEST(WmipAppServices, WithoutApplicationObjectEveryAccessorAnswersNothing)
 TEST(WmipAppLifecycle, InitInstanceLogsAndExitInstanceEndsTheObservers)
 {
     ProviderTestInstallation installation(false);
+    // The resource libraries' observers write debug lines.
+    ProviderTestInstallation::SetRegistryDword(L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere", L"LogLevel", 2);
     TestApp app;
     EXPECT_TRUE(app.InitInstance());
     EXPECT_EQ(ProviderTestInstallation::CountLogLines("Fluxmere application initialized."), 1);

@@ -85,10 +85,12 @@ TEST_F(ProvixaBatchRun, SimulatedPanelCommandsReachTheDriverServerAndTheCacheLiv
                               "exec Bnt_Panel.ID=1 GetHardwareStatus\n",
                               {"--as", "operator", "--simulate", "--json"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("driver server received procedure 5 SetPanelClock, 4 bytes: 01 00 00 00\n"),
+    // With --json the servers' calls go to standard error: the output stays JSON.
+    EXPECT_NE(run.err.find("driver server received procedure 5 SetPanelClock, 4 bytes: 01 00 00 00\n"),
               std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("received procedure 27 GetPanelDeviceStatus"), std::string::npos);
+        << run.err;
+    EXPECT_NE(run.err.find("received procedure 27 GetPanelDeviceStatus"), std::string::npos);
+    EXPECT_EQ(run.out.find("received procedure"), std::string::npos) << run.out;
     // Online panel record and online header: status bit 0 and header byte 1 at bit 4.
     EXPECT_NE(run.out.find("\"Status\":17"), std::string::npos) << run.out;
 }

@@ -126,7 +126,7 @@ TEST_F(ProvixaBinary, FailuresNameTheirStatusAndExitNonZero)
          "Error 0x8004102E (WBEM_E_INVALID_METHOD)"},
         {{"--as", "operator", "put", "Bnt_Reader", "PanelID=abc"}, 2, "not a number of that size: abc"},
         {{"--as", "operator", "put", "Bnt_Reader", "Colour=red"}, 2, "no property or parameter Colour"},
-        {{"--as", "nobody", "classes"}, 2, "no Windows account is linked to the user nobody"},
+        {{"--as", "nobody", "classes"}, 1, "no Windows account is linked to the user nobody"},
         {{"--sid", "S-1-5-xx", "classes"}, 2, "not a SID: S-1-5-xx"},
         {{"frobnicate"}, 2, "unknown command frobnicate"},
         {{"get"}, 2, "get takes 1 operand"},
@@ -142,9 +142,15 @@ TEST_F(ProvixaBinary, FailuresNameTheirStatusAndExitNonZero)
 
 TEST_F(ProvixaBinary, RequestsBeforeInitAskForIt)
 {
+    // A missing installation is no usage error, and the refusal leaves no empty home behind.
     const Outcome run = Provixa({"classes"});
-    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, "run 'provixa init' first")) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(m_home));
+    const Outcome bus = Provixa({"bus", "version"});
+    EXPECT_EQ(bus.status, 1);
+    EXPECT_TRUE(Contains(bus.err, "run 'provixa init' first")) << bus.err;
+    EXPECT_FALSE(std::filesystem::exists(m_home));
     const Outcome help = Provixa({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(Contains(help.out, "Usage: provixa")) << help.out;

@@ -44,16 +44,16 @@ TEST_F(ProvixaBusInstanceCommand, GetReadsOnePageOrTheCount)
     EXPECT_TRUE(Contains(count.out, "\"instances\":[],\"page_number\":1,\"page_size\":0,\"total_count\":1"))
         << count.out;
 
-    // The demo's three cardholders: page 2 of 2 holds the third; page 2 of 5 lies past the end.
+    // The demo's seven cardholders: page 2 of 4 holds the third; page 3 of 5 lies past the end.
     const Outcome cardholders = Bus({"get", "Bnt_Cardholder", "--page", "2", "--size", "2"});
     EXPECT_EQ(cardholders.status, 0) << cardholders.err;
     EXPECT_TRUE(Contains(cardholders.out, "\"LASTNAME\":\"Castell\"")) << cardholders.out;
-    EXPECT_TRUE(Contains(cardholders.out, "\"total_count\":3,\"total_pages\":2")) << cardholders.out;
+    EXPECT_TRUE(Contains(cardholders.out, "\"total_count\":7,\"total_pages\":4")) << cardholders.out;
     // The cardholder's properties come from its layout: the filter check reads them first.
     const Outcome named = Bus({"get", "Bnt_Cardholder", "--filter", "LASTNAME = 'Castell'", "--size", "5"});
     EXPECT_EQ(named.status, 0) << named.err;
     EXPECT_TRUE(Contains(named.out, "\"total_count\":1,")) << named.out;
-    const Outcome past = Bus({"get", "Bnt_Cardholder", "--page", "2", "--size", "5"});
+    const Outcome past = Bus({"get", "Bnt_Cardholder", "--page", "3", "--size", "5"});
     EXPECT_EQ(past.status, 1);
     EXPECT_TRUE(Contains(past.err, "corvessa.general.invalidrequestitem")) << past.err;
 

@@ -1,0 +1,234 @@
+// Runs the built provixa program as a person uses such a tool: JSON output that a JSON tool
+// can read, exit statuses a script can act on, errors that say what is wrong, a put that
+// changes only what it names, a bus shell that reads words as a shell does, and reads from a
+// home the user cannot write.
+#include "tests/tools/provixa/ProvixaJsonReader.h"
+#include "tests/tools/provixa/ProvixaProgramTest.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+using provixa_program::Json;
+using provixa_program::JsonReader;
+using provixa_program::Outcome;
+using provixa_program::Quote;
+using provixa_program::ReadAll;
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// Each line of the text, parsed; fails the test for a line that is no JSON.
+std::vector<Json> JsonLines(const std::string& text)
+{
+    std::vector<Json> values;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+    {
+        Json value;
+        std::string error;
+        EXPECT_TRUE(JsonReader::Parse(line, value, error)) << error << ": " << line;
+        values.push_back(value);
+    }
+    return values;
+}
+
+class ProvixaAsUsed : public provixa_program::ProvixaProgramTest
+{
+protected:
+    void Init() const
+    {
+        const Outcome init = Provixa({"init"});
+        ASSERT_EQ(init.status, 0) << init.err;
+    }
+    Outcome Shell(const std::string& lines, const std::string& password, const std::vector<std::string>& options = {})
+    {
+        std::vector<std::string> args(options);
+        args.insert(args.end(), {"bus", "shell"});
+        return Provixa(args, lines, "PROVIXA_PASSWORD=" + Quote(password));
+    }
+};
+}  // namespace
+
+TEST_F(ProvixaAsUsed, JsonOutputCarriesOnlyJsonAndTheNotesGoToStandardError)
+{
+    Init();
+    const Outcome run = Provixa({"--as", "operator", "--simulate", "--json", "batch", "-"},
+                                "watch \"SELECT * FROM Bnt_AccessEvent\"\n"
+                                "hwevent EventType=0 PanelID=1 SerialNumber=42 DataType=2 U64@56=123456\n"
+                                "wait\n"
+                                "exec Bnt_Panel.ID=1 SetClock\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<Json> values = JsonLines(run.out);
+    ASSERT_EQ(values.size(), 2u) << run.out;
+    EXPECT_EQ(values[0].members.at("watch").number, 1);
+    EXPECT_EQ(values[0].members.at("event").members.at("class").text, "Bnt_AccessEvent");
+    EXPECT_EQ(values[0].members.at("event").members.at("properties").members.at("SerialNumber").number, 42);
+    EXPECT_EQ(values[1].kind, Json::Kind::Null);  // SetClock answers no object
+    EXPECT_TRUE(Contains(run.err, "Watching (watch 1): SELECT * FROM Bnt_AccessEvent")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "Handed in: ")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "driver server received procedure 5 SetPanelClock")) << run.err;
+}
+
+TEST_F(ProvixaAsUsed, FailuresSayWhatIsWrongAndOnlyUsageErrorsExitTwo)
+{
+    Init();
+    const struct
+    {
+        std::vector<std::string> args;
+        int status;
+        const char* message;
+    } cases[] = {
+        {{"get", "Bnt_Badge.ID=1"}, 1, "the key of Bnt_Badge is BADGEKEY"},
+        {{"get", "Bnt_Badge.BADGEKEY=999"}, 1, "(WBEM_E_NOT_FOUND): there is no instance Bnt_Badge.BADGEKEY=999"},
+        {{"delete", "Bnt_Badgee.BADGEKEY=1"}, 1, "there is no class Bnt_Badgee"},
+        {{"query", "SELECT * FROM Bnt_Badgee"}, 1, "(WBEM_E_INVALID_CLASS): there is no class Bnt_Badgee"},
+        {{"exec", "Bnt_Badge.BADGEKEY=1", "NoSuchMethod"}, 1, "Bnt_Badge has no method NoSuchMethod"},
+        {{"query", "SELECT * FROM Bnt_Badge WHERE Nothing = 1"}, 1, "(WBEM_E_INVALID_QUERY): wpmapper.cpp"},
+        {{"query", "SELECT * FROM Bnt_Badge WHERE BADGEKEY = 1 OR Nothing = 1"},
+         1,
+         "property Nothing is not a property of class Bnt_Badge"},
+        {{"--as", "nobody", "classes"}, 1, "no Windows account is linked to the user nobody"},
+        {{"get", "--colour"}, 2, "unknown option --colour"},
+    };
+    for (const auto& one : cases)
+    {
+        std::vector<std::string> args{"--as", "admin"};
+        if (one.args.front() == "--as")
+            args.clear();
+        args.insert(args.end(), one.args.begin(), one.args.end());
+        const Outcome run = Provixa(args);
+        EXPECT_EQ(run.status, one.status) << one.args.back() << "\n" << run.err;
+        EXPECT_TRUE(Contains(run.err, one.message)) << one.args.back() << "\n" << run.err;
+        EXPECT_TRUE(run.out.empty()) << run.out;
+    }
+}
+
+TEST_F(ProvixaAsUsed, InitAndRequestsRefuseAFileThatIsNoDatabase)
+{
+    Init();
+    std::ofstream(m_home / "provixa.db", std::ios::binary | std::ios::trunc) << "these are no database pages\n";
+    const Outcome init = Provixa({"init"});
+    EXPECT_EQ(init.status, 1);
+    EXPECT_TRUE(Contains(init.err, "is not a usable installation database")) << init.err;
+    const Outcome get = Provixa({"--as", "operator", "classes"});
+    EXPECT_EQ(get.status, 1);
+    EXPECT_TRUE(Contains(get.err, "cannot read the installation database")) << get.err;
+    const Outcome bus = Provixa({"bus", "version"});
+    EXPECT_EQ(bus.status, 1);
+    EXPECT_TRUE(Contains(bus.err, "cannot read the installation database")) << bus.err;
+}
+
+TEST_F(ProvixaAsUsed, PutOnAStoredInstanceChangesOnlyTheNamedProperties)
+{
+    Init();
+    for (const std::vector<std::string>& put :
+         {std::vector<std::string>{"BADGEKEY=2", "STATUS=2"}, std::vector<std::string>{"BADGEKEY=2", "PIN=1234"}})
+    {
+        std::vector<std::string> args{"--as", "admin", "put", "Bnt_Badge"};
+        args.insert(args.end(), put.begin(), put.end());
+        const Outcome run = Provixa(args);
+        EXPECT_EQ(run.status, 0) << put.back() << ": " << run.err;
+    }
+    const Outcome get = Provixa({"--as", "admin", "--json", "get", "Bnt_Badge.BADGEKEY=2"});
+    ASSERT_EQ(get.status, 0) << get.err;
+    Json badge;
+    std::string error;
+    ASSERT_TRUE(JsonReader::Parse(get.out, badge, error)) << error;
+    const auto& properties = badge.members.at("properties").members;
+    EXPECT_EQ(properties.at("STATUS").number, 2);
+    EXPECT_EQ(properties.at("ID").text, "100002");
+    EXPECT_EQ(properties.at("TYPE").number, 1);
+    EXPECT_EQ(properties.at("PERSONID").number, 2);
+    EXPECT_EQ(properties.at("DEACTIVATE").text, "20301231235959.000000+000");
+}
+
+TEST_F(ProvixaAsUsed, TheBusShellReadsQuotedWordsAndListsAndModifiesOnlyNamedFields)
+{
+    Init();
+    const Outcome run = Shell("login admin\n"
+                              "get Bnt_Cardholder --filter \"ID > 2\" --size 0\n"
+                              "exec Bnt_Badge AssignAccessLevel BADGEKEY=1 --param LevelIn=[1,2]\n"
+                              "subs add description=Doors \"filter=Type = 1\"\n"
+                              "subs modify 3 description=Gates\n",
+                              "admin-demo");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "\"total_count\":5,")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\n{}\n")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\"description\":\"Gates\",\"disabled_date\":null,\"exchange_name\":\"amq.topic\","
+                                  "\"filter\":\"Type = 1\""))
+        << run.out;
+    const Outcome unterminated = Shell("login admin\nget Bnt_Cardholder --filter \"ID > 2\n", "admin-demo");
+    EXPECT_EQ(unterminated.status, 1);
+    EXPECT_TRUE(Contains(unterminated.err, "unterminated quote")) << unterminated.err;
+}
+
+TEST_F(ProvixaAsUsed, SimulatedServersAnswerTheBusAndTraceToStandardError)
+{
+    Init();
+    const Outcome run = Shell("login operator\nexec Bnt_Panel SetClock ID=1\n", "operator-demo", {"--simulate"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.err, "driver server received procedure 5 SetPanelClock")) << run.err;
+    for (const Json& line : JsonLines(run.out))
+        EXPECT_EQ(line.kind, Json::Kind::Object);
+}
+
+TEST_F(ProvixaAsUsed, ReadsWorkOnAHomeTheUserCannotWrite)
+{
+    Init();
+    // The provider leaves the database in WAL mode, the harder case for a reader.
+    ASSERT_EQ(Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}).status, 0);
+    // The superuser writes whatever the modes say: the program then runs as nobody.
+    std::string asReader;
+    if (geteuid() == 0)
+    {
+        asReader = "setpriv --reuid=65534 --regid=65534 --clear-groups env";
+        if (std::system((asReader + " " + Quote(PROVIXA_BINARY) + " --help >/dev/null 2>&1").c_str()) != 0)
+            GTEST_SKIP() << "the program cannot be run as another user here";
+    }
+    namespace fs = std::filesystem;
+    fs::permissions(m_root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                fs::perms::others_read | fs::perms::others_exec);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_home))
+        fs::permissions(entry.path(), entry.is_directory()
+                                          ? fs::perms::all & ~fs::perms::owner_write & ~fs::perms::group_write &
+                                                ~fs::perms::others_write
+                                          : fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(m_home, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    const Outcome get = Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}, "", asReader);
+    const Outcome bus = Provixa({"bus", "get", "Bnt_Cardholder", "--size", "0"}, "sa-demo\n", asReader);
+    fs::permissions(m_home, fs::perms::owner_all);
+    EXPECT_EQ(get.status, 0) << get.err;
+    EXPECT_TRUE(Contains(get.out, "instance of Bnt_Cardholder")) << get.out;
+    EXPECT_EQ(bus.status, 0) << bus.err;
+    EXPECT_TRUE(Contains(bus.out, "\"total_count\":7")) << bus.out;
+}
+
+TEST_F(ProvixaAsUsed, RoutineLinesStayOutOfTheLogUnlessTheRegistryAsksForThem)
+{
+    Init();
+    const auto routineLines = [this]() {
+        std::error_code ignored;
+        std::filesystem::remove(m_home / "Logs" / "Fluxmere.log", ignored);
+        EXPECT_EQ(Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}).status, 0);
+        const std::string log = ReadAll(m_home / "Logs" / "Fluxmere.log");
+        return Contains(log, " DEBUG ") && Contains(log, "GetPropertyType for");
+    };
+    EXPECT_FALSE(routineLines());
+    std::string registry = ReadAll(m_home / "registry.ini");
+    const std::string section = "[SOFTWARE\\Brontel\\Ivarune\\Fluxmere]\n";
+    ASSERT_TRUE(Contains(registry, section)) << registry;
+    registry.insert(registry.find(section) + section.size(), "LogLevel=dword:00000002\n");
+    std::ofstream(m_home / "registry.ini", std::ios::binary | std::ios::trunc) << registry;
+    EXPECT_TRUE(routineLines());
+}

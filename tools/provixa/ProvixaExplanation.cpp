@@ -1,0 +1,111 @@
+#include "tools/provixa/ProvixaExplanation.h"
+
+#include "framework/CWmipObjectPath.h"
+#include "framework/WqlParser.h"
+#include "platform/com/BstrOwner.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/WbemErrorInfo.h"
+#include "platform/wmi/WbemName.h"
+#include "tools/provixa/ProvixaText.h"
+
+#include <vector>
+
+namespace {
+// The class definition, or null when the namespace has no such class. The status object the
+// lookup leaves is dropped: it is not the request's.
+ComPtr<IWbemClassObject> ClassNamed(IWbemServices* services, const std::wstring& name)
+{
+    ComPtr<IWbemClassObject> definition;
+    const BstrOwner text = BstrOwner::Copy(name.c_str());
+    if (FAILED(services->GetObject(text.Get(), 0, nullptr, &definition, nullptr)))
+        definition = nullptr;
+    WbemErrorInfo::Take();
+    return definition;
+}
+
+std::vector<std::wstring> KeyNames(IWbemClassObject* definition)
+{
+    std::vector<std::wstring> keys;
+    if (FAILED(definition->BeginEnumeration(WBEM_FLAG_KEYS_ONLY)))
+        return keys;
+    for (BSTR name = nullptr; definition->Next(0, &name, nullptr, nullptr, nullptr) == WBEM_S_NO_ERROR; name = nullptr)
+    {
+        keys.emplace_back(name == nullptr ? L"" : name);
+        SysFreeString(name);
+    }
+    definition->EndEnumeration();
+    return keys;
+}
+
+std::string NoClass(const std::wstring& name)
+{
+    return "there is no class " + ProvixaText::ToUtf8(name);
+}
+
+bool SameKeys(const std::vector<std::wstring>& keys, const std::vector<CString>& given)
+{
+    if (keys.size() != given.size())
+        return false;
+    for (const CString& name : given)
+    {
+        bool found = false;
+        for (const std::wstring& key : keys)
+            found = found || WbemName::Equal(key, std::wstring(name.GetString()));
+        if (!found)
+            return false;
+    }
+    return true;
+}
+}  // namespace
+
+std::string ProvixaExplanation::OfPath(IWbemServices* services, const std::string& path, HRESULT status)
+{
+    const std::wstring text = ProvixaText::FromUtf8(path);
+    const std::unique_ptr<CWmipObjectPath> parsed = CWmipObjectPath::CreateFromPath(text.c_str());
+    if (parsed == nullptr)
+        return std::string();
+    const std::wstring className = parsed->GetClassName().GetString();
+    const ComPtr<IWbemClassObject> definition = ClassNamed(services, className);
+    if (!definition)
+        return NoClass(className);
+    if (parsed->GetKeyCount() == 0 && !parsed->IsSingleton())
+        return std::string();
+    const std::vector<std::wstring> keys = KeyNames(definition.Get());
+    if (!parsed->IsSingleton() && !SameKeys(keys, parsed->GetKeyNames()))
+    {
+        if (keys.empty())
+            return ProvixaText::ToUtf8(className) + " has no keys";
+        std::string names;
+        for (const std::wstring& key : keys)
+            names += (names.empty() ? "" : ", ") + ProvixaText::ToUtf8(key);
+        return "the key" + std::string(keys.size() == 1 ? " of " : "s of ") + ProvixaText::ToUtf8(className) +
+               (keys.size() == 1 ? " is " : " are ") + names;
+    }
+    return status == WBEM_E_NOT_FOUND ? "there is no instance " + path : std::string();
+}
+
+std::string ProvixaExplanation::OfMethod(IWbemServices* services, const std::string& path, const std::string& method)
+{
+    const std::wstring text = ProvixaText::FromUtf8(path);
+    const std::unique_ptr<CWmipObjectPath> parsed = CWmipObjectPath::CreateFromPath(text.c_str());
+    if (parsed == nullptr)
+        return std::string();
+    const std::wstring className = parsed->GetClassName().GetString();
+    const ComPtr<IWbemClassObject> definition = ClassNamed(services, className);
+    if (!definition)
+        return NoClass(className);
+    const std::wstring name = ProvixaText::FromUtf8(method);
+    if (SUCCEEDED(definition->GetMethod(name.c_str(), 0, nullptr, nullptr)))
+        return std::string();
+    return ProvixaText::ToUtf8(className) + " has no method " + method;
+}
+
+std::string ProvixaExplanation::OfQuery(IWbemServices* services, const std::string& query)
+{
+    WqlParsedQuery parsed;
+    CString error;
+    if (!WqlParser::ParseQuery(ProvixaText::FromUtf8(query), parsed, error) || parsed.ClassName.IsEmpty())
+        return std::string();
+    const std::wstring className = parsed.ClassName.GetString();
+    return ClassNamed(services, className) ? std::string() : NoClass(className);
+}

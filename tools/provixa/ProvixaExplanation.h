@@ -1,0 +1,26 @@
+// ProvixaExplanation: says what is wrong with a class, path, method or query that a request
+// named, for a failure whose code alone does not tell a person (a path naming the wrong keys,
+// a class or method that does not exist, an instance that is not there). It asks the namespace
+// for the class definitions, as a client would.
+//
+// Stateless; used on the host's thread with the namespace of the request.
+#pragma once
+
+#include "platform/wmi/IWbemServices.h"
+
+#include <string>
+
+class ProvixaExplanation
+{
+public:
+    ProvixaExplanation() = delete;
+
+    // Why `path` names no object: "there is no class X", "the key of X is A" (when the path
+    // names other keys than the class's), or, when the request failed with WBEM_E_NOT_FOUND,
+    // "there is no instance PATH". Empty otherwise, and when the path cannot be read.
+    static std::string OfPath(IWbemServices* services, const std::string& path, HRESULT status);
+    // "there is no class X" or "X has no method M"; empty when both exist.
+    static std::string OfMethod(IWbemServices* services, const std::string& path, const std::string& method);
+    // "there is no class X" for the class a SELECT names; empty otherwise.
+    static std::string OfQuery(IWbemServices* services, const std::string& query);
+};
