@@ -199,7 +199,8 @@ TEST_F(DoorLogicalDevices, ASourceIsPlacedOnlyInASegmentTheCallerMayWrite)
         EXPECT_EQ(reply.result, c.expected) << Hex(reply.result) << " " << Description(reply.statusObject.Get());
         const std::string count = c.expected == WBEM_S_NO_ERROR ? "1" : "0";
         EXPECT_EQ(DoorInstallation::Rows("SELECT COUNT(*) FROM ACCESSPANE WHERE NAME = ?", {Utf8(c.name)}),
-                  (Table{{count}})) << Description(reply.statusObject.Get());
+                  (Table{{count}}))
+            << Description(reply.statusObject.Get());
         if (FAILED(c.expected))
         {
             EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()),

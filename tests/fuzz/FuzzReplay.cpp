@@ -65,9 +65,9 @@ int main(int argc, char** argv)
         const char* folder;
         Target target;
     } targets[] = {
-        {"objectpath", &ProvixaFuzz_objectpath}, {"wql", &ProvixaFuzz_wql},
+        {"objectpath", &ProvixaFuzz_objectpath},   {"wql", &ProvixaFuzz_wql},
         {"eventrecord", &ProvixaFuzz_eventrecord}, {"swxml", &ProvixaFuzz_swxml},
-        {"swpacket", &ProvixaFuzz_swpacket}, {"busvalues", &ProvixaFuzz_busvalues},
+        {"swpacket", &ProvixaFuzz_swpacket},       {"busvalues", &ProvixaFuzz_busvalues},
         {"base64", &ProvixaFuzz_base64},
     };
     int seeds = 0;

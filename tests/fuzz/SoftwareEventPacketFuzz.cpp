@@ -15,7 +15,8 @@ using fuzz::Require;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::span<const BYTE> bytes(data, size);
-    const auto header = SoftwareEventPacket::DecodeHeader(bytes.first(std::min(size, SoftwareEventPacket::kHeaderSize)));
+    const auto header =
+        SoftwareEventPacket::DecodeHeader(bytes.first(std::min(size, SoftwareEventPacket::kHeaderSize)));
     if (!header)
         return 0;
     Require(size >= SoftwareEventPacket::kHeaderSize);
@@ -35,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::u16string text(header->TextLength / 2, u'\0');
     for (std::size_t i = 0; i < text.size(); ++i)
         text[i] = static_cast<char16_t>(rest[2 * i] | (rest[2 * i + 1] << 8));
-    const auto made = SoftwareEventPacket::Make(header->EventId, header->EventType, header->TransactionType,
-                                                header->Flags, text);
+    const auto made =
+        SoftwareEventPacket::Make(header->EventId, header->EventType, header->TransactionType, header->Flags, text);
     Require(made.has_value());
     const auto remade = made->EncodeHeader();
     Require(remade == encoded);

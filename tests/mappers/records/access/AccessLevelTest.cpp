@@ -182,8 +182,8 @@ TEST_F(AccessLevels, EachPerBadgeLimitTakesItsLastPlaceAndRefusesTheNext)
         bool temporary;
         const char* refusal;
     } steps[] = {
-        {7, true, nullptr}, {7, false, nullptr}, {7, true, kTotal},
-        {6, true, nullptr}, {6, true, kTemporary}, {6, false, nullptr}, {6, false, nullptr}, {6, false, kStandard},
+        {7, true, nullptr},    {7, false, nullptr}, {7, true, kTotal},   {6, true, nullptr},
+        {6, true, kTemporary}, {6, false, nullptr}, {6, false, nullptr}, {6, false, kStandard},
     };
     const std::map<long, long> badges = {{7, NewBadge(730007)}, {6, NewBadge(730006)}};
     int step = 0;
@@ -191,16 +191,17 @@ TEST_F(AccessLevels, EachPerBadgeLimitTakesItsLastPlaceAndRefusesTheNext)
     {
         SCOPED_TRACE("step " + std::to_string(++step) + " in segment " + std::to_string(s.segment));
         const long level = NewLevel("Limit " + std::to_string(step), s.segment);
-        const Reply reply =
-            s.temporary ? Assign(level, badges.at(s.segment), L"20250101000000.000000+000", L"20350101000000.000000+000")
-                        : Assign(level, badges.at(s.segment));
+        const Reply reply = s.temporary ? Assign(level, badges.at(s.segment), L"20250101000000.000000+000",
+                                                 L"20350101000000.000000+000")
+                                        : Assign(level, badges.at(s.segment));
         if (s.refusal == nullptr)
         {
             EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Description(reply.statusObject.Get());
             continue;
         }
         EXPECT_EQ(reply.result, WBEM_E_FAILED);
-        EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()), s.refusal)) << Description(reply.statusObject.Get());
+        EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()), s.refusal))
+            << Description(reply.statusObject.Get());
         EXPECT_EQ(Count("BADGELINK", "ACCLVLID = " + std::to_string(level)), "0");
     }
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badges.at(7))), "2");
@@ -229,9 +230,9 @@ TEST_F(AccessLevels, AManagerAssignsOnlyTheLevelsItManagesBeyondViewing)
         EXPECT_EQ(reply.result, c.expected) << Description(reply.statusObject.Get());
         if (FAILED(c.expected))
         {
-            EXPECT_TRUE(EndsWith(
-                Description(reply.statusObject.Get()),
-                "The client does not have sufficient user permissions to perform the requested operation."))
+            EXPECT_TRUE(
+                EndsWith(Description(reply.statusObject.Get()),
+                         "The client does not have sufficient user permissions to perform the requested operation."))
                 << Description(reply.statusObject.Get());
         }
         EXPECT_EQ(Count("BADGELINK", "ACCLVLID = " + std::to_string(c.level)), SUCCEEDED(c.expected) ? "1" : "0");
