@@ -14,6 +14,7 @@
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipQuery.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -48,7 +49,6 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
     const DWORD start = GetTickCount();
     info = CorvessaPaginatedInfo{0, 0, paging.pageNumber, paging.pageSize};
     instances.clear();
-    CorvessaPagePlanner::Validate(paging);
     HRESULT hr = S_OK;
     try
     {
@@ -68,6 +68,8 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
             return hr;
         }
         const EntryLease lease = LeaseEntry(entry);
+        // A bad token is reported as such whatever the paging asks for.
+        CorvessaPagePlanner::Validate(paging);
         std::unique_ptr<CWmipClassMapper> mapper;
         hr = GetMapperForType(query.GetClassName(), entry, mapper, false);
         CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
@@ -198,7 +200,12 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
     {
         populationType = query->GetClassName();
     }
-    if (mapper->BeginEnumeration())
+    // A page the database refuses (an ordering it cannot apply, say) is a failed read, never
+    // an empty page.
+    if (!mapper->BeginEnumeration())
+    {
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kDatabaseRefused);
+    }
     {
         const CCorvessaEnumerationScope scope(mapper);
         while (mapper->HasMoreInstances())

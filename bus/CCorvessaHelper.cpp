@@ -441,8 +441,17 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
         }
         switch (cimType)
         {
-        case CIM_STRING:
-            return _variant_t(brontel::utility::ConvertUtf8ToCString(text).GetString());
+        case CIM_STRING: {
+            // The whole text, a NUL inside it included: the write refuses it rather than
+            // storing the part before the NUL.
+            VARIANT whole;
+            VariantInit(&whole);
+            whole.vt = VT_BSTR;
+            whole.bstrVal = brontel::utility::ConvertUtf8ToCString(text).AllocSysString();
+            _variant_t result;
+            result.Attach(whole);
+            return result;
+        }
         case CIM_DATETIME:
         case CIM_REFERENCE:
             return _variant_t(brontel::utility::ConvertToCString(text).GetString());

@@ -23,6 +23,9 @@ public:
     // Appends (name, CIM type) to the in parameters when isInput is true, else to the out
     // parameters; a name already listed is listed again.
     void AddParameter(bool isInput, const CString& name, LONG cimType);
+    // Every in parameter of the method carries the qualifier "key" in its signature.
+    void MarkInParametersAsKeys() { m_inParametersAreKeys = true; }
+    bool InParametersAreKeys() const { return m_inParametersAreKeys; }
     // The parameters in the order they were added.
     const ParameterList& InParameters() const { return m_inParameters; }
     const ParameterList& OutParameters() const { return m_outParameters; }
@@ -31,4 +34,5 @@ private:
     CString m_methodName;
     ParameterList m_inParameters;
     ParameterList m_outParameters;
+    bool m_inParametersAreKeys = false;
 };

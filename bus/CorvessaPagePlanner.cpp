@@ -25,9 +25,10 @@ void CorvessaPagePlanner::Validate(const corvessa::PagingParameters& paging)
     {
         return;
     }
-    // The mapper numbers rows in 32 bits: the page's last row must be one of them.
+    // The mapper numbers rows in 32 bits: the page's last row must be one of them. Page 0
+    // asks for no paging at all (ending record 0): every matching row.
     const std::int64_t lastRow = static_cast<std::int64_t>(paging.pageNumber) * paging.pageSize;
-    if (paging.pageNumber < 1 || lastRow > std::numeric_limits<std::int32_t>::max())
+    if (paging.pageNumber < 0 || lastRow > std::numeric_limits<std::int32_t>::max())
     {
         ThrowInvalidItem("page_number");
     }
@@ -51,6 +52,17 @@ std::vector<CorvessaPagePlanner::Request> CorvessaPagePlanner::Plan(const std::v
         request.keep = static_cast<std::size_t>(keep);
         requests.push_back(std::move(request));
     };
+    if (paging.pageNumber == 0)
+    {
+        for (const auto& [type, count] : counts)
+        {
+            if (count > 0)
+            {
+                add(type, 0, size, 0, count);
+            }
+        }
+        return requests;
+    }
     std::int64_t base = 0;
     for (const auto& [type, count] : counts)
     {

@@ -1,5 +1,6 @@
-// CorvessaPagePlanner: the arithmetic of a paged bus read. It refuses paging that names no
-// page (a page number below 1, a negative size, a last row beyond 32 bits), and it plans the
+// CorvessaPagePlanner: the arithmetic of a paged bus read. It refuses paging that no read can
+// serve (a negative page number or size, a last row beyond 32 bits; page 0 reads every row),
+// and it plans the
 // read of one page over several types laid end to end: which rows of which type make up the
 // page, as requests a mapper can serve (a page of a type plus the rows to drop before and keep
 // after). The plan works on the page's global row offsets, so every page equals the slice of
@@ -35,11 +36,13 @@ public:
     CorvessaPagePlanner() = delete;
 
     // Throws CCorvessaException "corvessa.general.invalidrequestitem" naming "page_size" for a
-    // negative size, "page_number" for a page below 1 (when rows are asked for) or one whose
-    // last row does not fit 32 bits. A page size of 0 (the count) is accepted.
+    // negative size, "page_number" for a negative page (when rows are asked for) or one whose
+    // last row does not fit 32 bits. A page size of 0 (the count) and page 0 (every row) are
+    // accepted.
     static void Validate(const corvessa::PagingParameters& paging);
 
     // The reads that make up the page of valid paging over the types (page size above 0);
-    // empty when the page lies past the last row. Types of no rows get no read.
+    // empty when the page lies past the last row. Types of no rows get no read. Page 0 is
+    // every row of every type: one read of page 0 per type, each kept whole.
     static std::vector<Request> Plan(const std::vector<TypeCount>& counts, const corvessa::PagingParameters& paging);
 };

@@ -405,17 +405,19 @@ INSERT INTO JOBTITLE (ID, NAME) VALUES
     (1, 'Guard'),
     (2, 'Engineer');
 
--- Permission groups granting every permission id of their type (system 1, cardholder 2,
--- monitoring 3): the low twelve bits of every id the classes ask for.
+-- Permission groups of the administrator (system 1, cardholder 2, monitoring 3), each granting
+-- every permission id of all three ranges (the low twelve bits of every id the classes ask
+-- for): a group of one type may hold ids of another range, as the operator's monitoring group
+-- does, and the administrator covers every group it hands out.
 INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
     (90, 'Demo system administrators', -1, 1, 0),
     (91, 'Demo card administrators', -1, 2, 0),
     (92, 'Demo monitoring administrators', -1, 3, 0);
 WITH RECURSIVE LOWBITS(N) AS (SELECT 0 UNION ALL SELECT N + 1 FROM LOWBITS WHERE N < 4095)
 INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID)
-    SELECT 90, 0x10000000 + N FROM LOWBITS
-    UNION ALL SELECT 91, 0x20000000 + N FROM LOWBITS
-    UNION ALL SELECT 92, 0x30000000 + N FROM LOWBITS;
+    SELECT GROUPS.ID, RANGES.BASE + N FROM LOWBITS,
+        (SELECT 90 AS ID UNION ALL SELECT 91 UNION ALL SELECT 92) AS GROUPS,
+        (SELECT 0x10000000 AS BASE UNION ALL SELECT 0x20000000 UNION ALL SELECT 0x30000000) AS RANGES;
 
 -- USER_PERM_UDFID -1: every user-defined field without a permission list.
 INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,

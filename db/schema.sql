@@ -485,13 +485,16 @@ CREATE TABLE BADGSTAT (
     PRIMARY KEY (ID)
 );
 
+-- BADGETYP.DEFAULT_PRINT_SERVICE: the print service a badge of the type is printed on when the
+-- caller names none (empty or NULL: none).
 CREATE TABLE BADGETYP (
-    ID          INTEGER,
-    NAME        TEXT,
-    BADGE_CLASS INTEGER,
-    DISPOSABLE  INTEGER,
-    DEFGROUP    INTEGER,
-    SEGMENTID   INTEGER,
+    ID                    INTEGER,
+    NAME                  TEXT,
+    BADGE_CLASS           INTEGER,
+    DISPOSABLE            INTEGER,
+    DEFGROUP              INTEGER,
+    SEGMENTID             INTEGER,
+    DEFAULT_PRINT_SERVICE TEXT,
     PRIMARY KEY (ID)
 );
 
@@ -841,9 +844,10 @@ CREATE TABLE VISITOR_UDF (
 -- Visit classes
 ------------------------------------------------------------------------------------------------
 
+-- VISIT_EMAIL_LINK: a visit's own recipients, gone with the visit.
 CREATE TABLE VISIT_EMAIL_LINK (
     EMAILID         INTEGER,
-    VISITID         INTEGER,
+    VISITID         INTEGER REFERENCES VISIT(VISITID) ON DELETE CASCADE,
     ADDRESS         TEXT,
     HOST            INTEGER,
     VISITOR         INTEGER,
@@ -868,11 +872,13 @@ CREATE TABLE VISIT_EVENT (
     PRIMARY KEY (VISIT_EVENTID)
 );
 
+-- VISIT: a visit goes with its event and with its visitor; a host that still has visits
+-- cannot be deleted.
 CREATE TABLE VISIT (
     VISITID                     INTEGER,
-    VISIT_EVENTID               INTEGER,
-    EMPID                       INTEGER,
-    VISITORID                   INTEGER,
+    VISIT_EVENTID               INTEGER REFERENCES VISIT_EVENT(VISIT_EVENTID) ON DELETE CASCADE,
+    EMPID                       INTEGER REFERENCES EMP(ID),
+    VISITORID                   INTEGER REFERENCES EMP(ID) ON DELETE CASCADE,
     SCHEDULED_TIMEIN            TEXT,
     SCHEDULED_TIMEOUT           TEXT,
     TIMEIN                      TEXT,

@@ -343,13 +343,15 @@ CWMITypeInfo* CWmipClassMapper::GetTypeInfo() const
     return m_typeInfo;
 }
 
-HRESULT CWmipClassMapper::CreateClassShell(IWbemClassObject** classObject, BOOL system)
+HRESULT CWmipClassMapper::CreateClassShell(IWbemClassObject** classObject, BOOL /*system*/)
 {
     if (classObject == nullptr)
         return WBEM_E_INVALID_PARAMETER;
     *classObject = nullptr;
     IWbemClassObject* raw = nullptr;
-    HRESULT hr = GetClass(&raw, system);
+    // The shell shows none of the properties that depend on the caller's rights, so it is
+    // built as the system: a caller that is refused or cannot be resolved still gets it.
+    HRESULT hr = GetClass(&raw, TRUE);
     if (FAILED(hr))
         return hr;
     if (raw == nullptr)

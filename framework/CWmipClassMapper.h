@@ -146,9 +146,23 @@ public:
     // Throws CWMIException 0x8004101D "The operation cannot be completed because the system
     // was unable to generate an ID for the property %s." when the generator fails.
     virtual HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value);
-    // Checks one value of a write and may replace it. The base: S_OK, except
-    // WBEM_E_INVALID_PARAMETER for a text longer than the property's "maxlen" (when above 0).
+    // Whether a modify must keep the stored value of a property the class definition marks
+    // "noedit" (a differing value is refused). The base: true for every such property.
+    virtual bool KeepsNoEditValue(const CString& property);
+    // True for a property whose value the system stamps on every write (a change time): the
+    // write asks IsValidValue for it whether or not the client gave one. The base: false.
+    virtual bool IsSystemStamped(const CString& property);
+    // Checks one value of a write and may replace it. The base: CheckValueForm.
     virtual HRESULT IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value);
+    // The form every written text must have, whatever the class: S_OK, or WBEM_E_INVALID_PARAMETER
+    // for a text longer than the property's "maxlen" (when above 0), a text holding a NUL, or a
+    // date-time text that names no real date (Feb 31, hour 25, all zeros). Other values pass.
+    HRESULT CheckValueForm(IWbemClassObject* instance, const CString& property, const VARIANT& value);
+    // CheckValueForm on every value the instance carries, before a write is begun (by the WMI
+    // provider and the bus front end, whichever PutInstance the mapper has). Throws CWMIException
+    // 0x80041008 "The property %s did not exist or contained an invalid value." naming the first
+    // property that fails.
+    void CheckValueForms(IWbemClassObject* instance);
     // Checks the properties whose values the system generates (those with an ID type): on a
     // create of a class with generated keys none may carry a value; on a modify a value must
     // equal the stored one. S_OK; WBEM_E_INVALID_PARAMETER with propertyName set to the first
@@ -268,8 +282,8 @@ public:
     IWbemClassObject* GetCurrentInstance(CWmipObjectPath* path);
 
     // The class definition without its properties into *classObject (nulled first; the
-    // caller releases it): a copy of GetClass's definition with every non-system property
-    // removed.
+    // caller releases it): a copy of GetClass's definition, built as the system whatever
+    // `system` says (so it needs no caller), with every non-system property removed.
     HRESULT CreateClassShell(IWbemClassObject** classObject, BOOL system);
     // A new class for this mapper's class through the services (nulled first; the caller
     // releases it): derived from the superclass when there is one, else an empty class; with

@@ -18,9 +18,11 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
+#include "platform/mfc/COleDateTime.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 
+#include <cwchar>
 #include <limits>
 
 using brontel::utility::CWMIDebugLog;
@@ -125,10 +127,29 @@ HRESULT CWmipClassMapper::GetDefaultValue(IWbemClassObject* instance, const CStr
     return S_OK;
 }
 
+bool CWmipClassMapper::KeepsNoEditValue(const CString&)
+{
+    return true;
+}
+
+bool CWmipClassMapper::IsSystemStamped(const CString&)
+{
+    return false;
+}
+
 HRESULT CWmipClassMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
+{
+    return CheckValueForm(instance, property, value);
+}
+
+HRESULT CWmipClassMapper::CheckValueForm(IWbemClassObject* instance, const CString& property, const VARIANT& value)
 {
     if (value.vt != VT_BSTR || value.bstrVal == nullptr)
         return S_OK;
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
+    CIMTYPE type = typeInfo != nullptr ? typeInfo->GetPropertyType(property) : CIM_EMPTY;
+    if (type == CIM_EMPTY && instance != nullptr)
+        instance->Get(property, 0, nullptr, &type, nullptr);
     _variant_t maxlen;
     LONG limit = 0;
     if (GetQualifier(instance, property, L"maxlen", maxlen))
@@ -137,14 +158,46 @@ HRESULT CWmipClassMapper::IsValidValue(IWbemClassObject* instance, const CString
         if (SUCCEEDED(VariantChangeType(&number, &maxlen, 0, VT_I4)))
             limit = number.lVal;
     }
-    else if (const CWMITypeInfo* typeInfo = GetTypeInfo())
+    else if (typeInfo != nullptr && (type & ~CIM_FLAG_ARRAY) == CIM_STRING)
     {
-        if ((typeInfo->GetPropertyType(property) & ~CIM_FLAG_ARRAY) == CIM_STRING)
-            limit = typeInfo->GetPropertyLength(property);
+        limit = typeInfo->GetPropertyLength(property);
     }
-    if (limit > 0 && SysStringLen(value.bstrVal) > static_cast<UINT>(limit))
+    const UINT length = SysStringLen(value.bstrVal);
+    if (limit > 0 && length > static_cast<UINT>(limit))
+        return WBEM_E_INVALID_PARAMETER;
+    // A NUL would have the stored text end before the text that was sent.
+    if (std::wmemchr(value.bstrVal, L'\0', length) != nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    if ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME && length > 0 &&
+        WMIHelper::ToDateTimeUTC(CString(value.bstrVal, static_cast<int>(length))).GetStatus() != COleDateTime::valid)
         return WBEM_E_INVALID_PARAMETER;
     return S_OK;
+}
+
+void CWmipClassMapper::CheckValueForms(IWbemClassObject* instance)
+{
+    if (instance == nullptr || FAILED(instance->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
+        return;
+    CString offending;
+    BSTR name = nullptr;
+    VARIANT value;
+    VariantInit(&value);
+    while (offending.IsEmpty() && instance->Next(0, &name, &value, nullptr, nullptr) == S_OK)
+    {
+        const CString property(name != nullptr ? name : L"");
+        if (FAILED(CheckValueForm(instance, property, value)))
+            offending = property;
+        SysFreeString(name);
+        name = nullptr;
+        VariantClear(&value);
+    }
+    instance->EndEnumeration();
+    if (!offending.IsEmpty())
+    {
+        CString text;
+        text.Format(CWmipInstanceWriter::kInvalidValueMessage, offending.GetString());
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, text);
+    }
 }
 
 HRESULT CWmipClassMapper::ValidateValuesForGeneratedProperties(IWbemClassObject* instance, bool create,

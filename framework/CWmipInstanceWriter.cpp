@@ -220,7 +220,7 @@ void CWmipInstanceWriter::LoadProperties()
         property.key = QualifierIsTrue(qualifiers.Get(), L"key") ||
                        (typeInfo != nullptr && typeInfo->IsPropertyAKeyProperty(propertyName));
         property.read = QualifierIsTrue(qualifiers.Get(), L"read");
-        property.noEdit = QualifierIsTrue(qualifiers.Get(), L"noedit");
+        property.noEdit = QualifierIsTrue(qualifiers.Get(), L"noedit") && m_mapper.KeepsNoEditValue(propertyName);
         property.notNull = QualifierIsTrue(qualifiers.Get(), L"not_null");
         property.encrypted = QualifierIsTrue(qualifiers.Get(), L"EncryptedTextField");
         CString registered;
@@ -249,7 +249,7 @@ void CWmipInstanceWriter::LoadProperties()
         SplitColumn(m_properties.front().columns.front(), m_mainTable, column);
     }
     if (m_mainTable.IsEmpty())
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoTableMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_SUPPORTED, kNoTableMessage);
     AddJoinLinks();
 }
 
@@ -525,6 +525,17 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
     if (property.key)
         return;
     _variant_t value;
+    if (m_mapper.IsSystemStamped(property.name))
+    {
+        // Whatever the client sent or left out, the system's stamp is written; the instance
+        // carries it on to the audit text.
+        const HRESULT hr = m_mapper.IsValidValue(instance, property.name, value.GetVARIANT());
+        if (FAILED(hr) || CWmipClassMapper::IsEmptyValue(value))
+            ThrowProperty(__LINE__, FAILED(hr) ? hr : WBEM_E_FAILED, kInvalidValueMessage, property.name);
+        WMIHelper::PutVariant(instance, property.name, &value, 0);
+        StageValue(property, value, create);
+        return;
+    }
     if (FAILED(instance->Get(property.name, 0, &value, nullptr, nullptr)))
         value = _variant_t();
     const bool empty = CWmipClassMapper::IsEmptyValue(value) != FALSE;
@@ -578,6 +589,11 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
         if (FAILED(hr))
             ThrowProperty(__LINE__, hr, kInvalidValueMessage, property.name);
     }
+    StageValue(property, value, create);
+}
+
+void CWmipInstanceWriter::StageValue(const Property& property, VARIANT& value, bool create)
+{
     const bool clear = CWmipClassMapper::IsEmptyValue(value) != FALSE;
     for (const CString& tableDotColumn : property.columns)
     {

@@ -93,6 +93,8 @@ private:
     bool BuildKeyPath(IWbemClassObject* instance, CWmipObjectPath& path, const Property** missing) const;
     ComPtr<IWbemClassObject> ReadCurrent(IWbemClassObject* instance, const Property** missing) const;
     void StageProperty(IWbemClassObject* instance, const Property& property, bool create, IWbemClassObject* current);
+    // Stages the value (null when empty) in every writable column of the property.
+    void StageValue(const Property& property, VARIANT& value, bool create);
     void StageLinkedTables(IWbemClassObject* instance, bool create);
     // True when the row of the field set's key units exists.
     bool RowExists(const CString& table, const std::vector<CWmideUnit>& keys) const;

@@ -7,20 +7,18 @@
 #include "framework/CWmipClassCache.h"
 #include "framework/CWmipQuery.h"
 #include "framework/WMIHelper.h"
-#include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntDirectories/GetCurrentWindowsSID.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
-#include "platform/mfc/CException.h"
 #include "platform/security/CallerIdentity.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemContext.h"
 #include "platform/wmi/IWbemServices.h"
 #include "platform/wmi/WbemContext.h"
+#include "provider/CWmipCallerAccess.h"
 #include "provider/CWmipUserCache.h"
 #include "provider/CWmipUserCacheEntry.h"
 
@@ -532,59 +530,7 @@ HRESULT CWmipMapper::GetUser(CWmipUserCacheEntry** entry)
 
 HRESULT CWmipMapper::CreatePrivateEntry()
 {
-    HRESULT hr = CWmipUserCache::IsImpersonatedClient();
-    if (FAILED(hr))
-    {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Improper authentication level", hr);
-        return hr;
-    }
-    if (hr == 1)
-    {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Improper authentication level (identification)");
-        return WBEM_E_ACCESS_DENIED;
-    }
-    hr = CoImpersonateClient();
-    if (FAILED(hr))
-    {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to impersonate client", hr);
-        return hr;
-    }
-    HRESULT result = WBEM_E_ACCESS_DENIED;
-    try
-    {
-        CString sid;
-        if (FAILED(brontel::directories::GetCurrentWindowsSID(sid)))
-        {
-            CWMIDebugLog::LogError(kSourceFile, __LINE__,
-                                   CString(L"Access denied: account with SID ") + sid +
-                                       L" is not linked to an Ivarune user");
-        }
-        else
-        {
-            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipMapper::GetUser - creating new user");
-            auto user = std::make_unique<CAcsUser>(false, true, true, true);
-            const CString dataSource = CBntDatabase::GetDSNFromINI();
-            if (user->Login(dataSource, nullptr, nullptr, false, false, -1, 0, false))
-            {
-                m_ownedEntry = std::make_unique<CWmipUserCacheEntry>(std::move(user), nullptr, 0);
-                result = S_OK;
-            }
-            else
-            {
-                CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unspecified error while getting user");
-            }
-        }
-    }
-    catch (const CException& e)
-    {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Access denied: unable to login to Ivarune", 0, &e);
-    }
-    catch (const std::exception&)
-    {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unspecified error while getting user");
-    }
-    CoRevertToSelf();
-    return result;
+    return CWmipCallerAccess::LogInCaller(m_connectionManager, &m_ownedEntry);
 }
 
 void CWmipMapper::ReleaseUser(CWmipUserCacheEntry* entry)

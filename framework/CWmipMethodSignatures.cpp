@@ -59,6 +59,8 @@ HRESULT CWmipMethodSignatures::AddTo(const std::map<CString, CCorvessaMethodDesc
                 const LONG id = ids.try_emplace(parameter, nextId).first->second;
                 if (SUCCEEDED(hr))
                     hr = PutQualifier(qualifiers.Get(), L"ID", _variant_t(id));
+                if (SUCCEEDED(hr) && side == 0 && descriptor.InParametersAreKeys())
+                    hr = PutQualifier(qualifiers.Get(), L"key", _variant_t(true));
                 if (FAILED(hr))
                     return hr;
             }

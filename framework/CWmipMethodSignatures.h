@@ -1,8 +1,9 @@
 // CWmipMethodSignatures: puts the registered methods of a class into a class definition, with
 // "__PARAMETERS" in and out signatures of the definition's own implementation (the WMI-service
 // stand-in's objects, or the bus front end's): parameters numbered by an "ID" qualifier, in
-// parameters first, one ID per name, none on the out "ReturnValue", and the method qualifier
-// "implemented". Used for the registered definitions and for the definitions a mapper builds.
+// parameters first, one ID per name, none on the out "ReturnValue", "key" on the in parameters
+// of a method whose descriptor marks them so, and the method qualifier "implemented". Used for the registered
+// definitions and for the definitions a mapper builds.
 //
 // Static functions; the caller owns the definition and uses it on one thread.
 #pragma once

@@ -234,6 +234,13 @@ CWmipListObjectClassCache* CWmipApp::GetListObjectCache()
         return nullptr;
     }
     return app->GetOrCreate(app->m_listObjectCache, [manager]() -> std::unique_ptr<CWmipListObjectClassCache> {
+        // During an installation there is no database to read the lists from: the cache stays
+        // empty, so the provider still loads and answers class paths as an installation in
+        // progress demands.
+        if (IsInstallInProgress())
+        {
+            return std::make_unique<CWmipListObjectClassCache>(nullptr, nullptr);
+        }
         CAcsUser* connection = manager->Connection(0);
         if (connection == nullptr)
         {

@@ -97,7 +97,15 @@ HRESULT CWmipCallerAccess::GetUser(CWmipUserCacheEntry** entry) const
         return WBEM_E_INVALID_PARAMETER;
     *entry = nullptr;
     if (CWmipApp::DisableConnectionPooling())
-        return CreateUnpooledUser(entry);
+    {
+        std::unique_ptr<CWmipUserCacheEntry> created;
+        const HRESULT result = LogInCaller(m_connectionManager, &created);
+        if (FAILED(result))
+            return result;
+        created->AddRef();
+        *entry = created.release();
+        return result;
+    }
     if (m_userCache == nullptr)
         return WBEM_E_FAILED;
     CWmipUserCacheEntry* taken = nullptr;
@@ -139,8 +147,10 @@ bool CWmipCallerAccess::IsSystemAccountSid(const CString& sid)
     return sid == kLocalSystemSid || sid == kNetworkServiceSid;
 }
 
-HRESULT CWmipCallerAccess::CreateUnpooledUser(CWmipUserCacheEntry** entry) const
+HRESULT CWmipCallerAccess::LogInCaller(DBConnectionManager* connections, std::unique_ptr<CWmipUserCacheEntry>* entry)
 {
+    if (entry == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
     const HRESULT level = CWmipUserCache::IsImpersonatedClient();
     if (FAILED(level))
     {
@@ -171,7 +181,7 @@ HRESULT CWmipCallerAccess::CreateUnpooledUser(CWmipUserCacheEntry** entry) const
         // The login below names its user by id: an account that cannot be resolved must fail
         // here rather than log in as whatever user id 0 stands for.
         LONG userId = 0;
-        const HRESULT lookup = LookUpLinkedUser(sid, userId);
+        const HRESULT lookup = LookUpLinkedUser(connections, sid, userId);
         if (FAILED(lookup))
         {
             CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection, lookup);
@@ -193,8 +203,7 @@ HRESULT CWmipCallerAccess::CreateUnpooledUser(CWmipUserCacheEntry** entry) const
         }
         auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), nullptr, GetTickCount64());
         created->SetSID(sid);
-        created->AddRef();
-        *entry = created.release();
+        *entry = std::move(created);
         return S_OK;
     }
     catch (const CException& failure)
@@ -210,10 +219,10 @@ HRESULT CWmipCallerAccess::CreateUnpooledUser(CWmipUserCacheEntry** entry) const
     }
 }
 
-HRESULT CWmipCallerAccess::LookUpLinkedUser(const CString& sid, LONG& userId) const
+HRESULT CWmipCallerAccess::LookUpLinkedUser(DBConnectionManager* connections, const CString& sid, LONG& userId)
 {
     userId = 0;
-    CWmipMapperLease lease(m_connectionManager);
+    CWmipMapperLease lease(connections);
     const CAcsUser* connection = lease.TakeConnection();
     if (connection == nullptr || connection->GetDatabase() == nullptr)
         return WBEM_E_FAILED;

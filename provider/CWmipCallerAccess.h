@@ -11,6 +11,8 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
+#include <memory>
+
 class CWmipUserCache;
 class CWmipUserCacheEntry;
 class DBConnectionManager;
@@ -48,12 +50,19 @@ public:
     // True for the SID texts of Local System and Network Service (exact comparison).
     static bool IsSystemAccountSid(const CString& sid);
 
+    // The caller's login when connection pooling is disabled: a user logged in for one request
+    // only, shared by the provider's GetUser and the mapper's. The linked user of the client's
+    // SID is looked up (through a connection of `connections`) before the login, which names
+    // its user by id. S_OK with *entry set (use count 0, owned by the caller);
+    // WBEM_E_ACCESS_DENIED for an unlinked, unreadable or refused account; the impersonation
+    // level's or impersonation's failure; WBEM_E_FAILED without a connection to look up the
+    // account; WBEM_E_INVALID_PARAMETER for a null entry. *entry is untouched on failure.
+    static HRESULT LogInCaller(DBConnectionManager* connections, std::unique_ptr<CWmipUserCacheEntry>* entry);
+
 private:
-    // GetUser when connection pooling is disabled: a user logged in for this request only.
-    HRESULT CreateUnpooledUser(CWmipUserCacheEntry** entry) const;
     // The system user linked to the SID through a pooled connection: S_OK with the id (0 when
     // none is linked); WBEM_E_FAILED when no connection is available to look it up.
-    HRESULT LookUpLinkedUser(const CString& sid, LONG& userId) const;
+    static HRESULT LookUpLinkedUser(DBConnectionManager* connections, const CString& sid, LONG& userId);
 
     // Set at construction.
     CWmipUserCache* const m_userCache;

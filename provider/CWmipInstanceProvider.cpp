@@ -2,8 +2,10 @@
 
 #include <optional>
 
+#include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipListObjectClassCache.h"
+#include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
@@ -75,6 +77,20 @@ _variant_t ReadContextValue(IWbemContext* context, LPCWSTR name)
     if (context == nullptr || FAILED(context->GetValue(name, 0, &value)))
         return _variant_t();
     return value;
+}
+
+// A class whose mapper only its registered factory builds is kept off GetMapper's name chain
+// (the video, PTZ, workstation and video recorder classes): its refusal says so rather than
+// calling the class unknown. `cause` is the result of the mapper lookup.
+[[noreturn]] void FailForClass(int line, HRESULT result, HRESULT cause, const CString& className)
+{
+    const CWMITypeInfo* typeInfo =
+        cause == WBEM_E_INVALID_CLASS ? CWmipMapperRegistry::Instance()->GetTypeInfo(className, true) : nullptr;
+    if (typeInfo != nullptr && typeInfo->GetTypeConstructor())
+        Fail(line, result,
+             L"This provider does not serve the class: its mapper is built only through its registered factory, "
+             L"as the bus front end builds it.");
+    Fail(line, result);
 }
 
 // A mapper's WBEM_E_NOT_SUPPORTED means the operation is not valid on this class.
@@ -229,10 +245,12 @@ HRESULT CWmipInstanceProvider::GetObjectAsync(const BSTR objectPath, LONG flags,
     return envelope.Run([&]() -> HRESULT {
         if (objectPath == nullptr || sink == nullptr || m_services == nullptr)
             Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
-        // A path whose keys are not exactly its class's keys names no instance, and a path
+        // A path naming a property that is no key of its class names no instance, and a path
         // holding a NUL would be read without its rest: both take the road of a path that
-        // cannot be parsed.
-        if (CWmipRequestEnvelope::HasEmbeddedNul(objectPath) || !envelope.ParsePath(objectPath))
+        // cannot be parsed. A path naming some of the keys answers the first instance matching
+        // them.
+        if (CWmipRequestEnvelope::HasEmbeddedNul(objectPath) ||
+            !envelope.ParsePath(objectPath, CWmipRequestEnvelope::KeyRule::kSomeKeys))
         {
             if (!trusted)
                 EnsureVexletPermission();
@@ -335,7 +353,7 @@ HRESULT CWmipInstanceProvider::CreateInstanceEnumAsync(const BSTR className, LON
                 Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
             const HRESULT result = SendQueryResults(name, nullptr, context, sink, flags, TRUE);
             if (FAILED(result))
-                Fail(__LINE__, result);
+                FailForClass(__LINE__, result, result, name);
             return result;
         },
         AccessDeniedIsSuccess);
@@ -366,12 +384,11 @@ HRESULT CWmipInstanceProvider::ExecQueryAsync(const BSTR queryLanguage, const BS
             Fail(__LINE__, WBEM_E_INVALID_QUERY, CString(CWmipMessages::kInvalidQuery) + parseError);
         if (envelope.Query()->GetKind() != CWmipQuery::kSelect)
             Fail(__LINE__, WBEM_E_PROVIDER_NOT_CAPABLE);
-        HRESULT result =
-            SendQueryResults(envelope.Query()->GetClassName(), envelope.Query().get(), context, sink, flags, TRUE);
-        if (result == WBEM_E_INVALID_CLASS)
-            result = WBEM_E_NOT_FOUND;
+        const CString queried = envelope.Query()->GetClassName();
+        const HRESULT sent = SendQueryResults(queried, envelope.Query().get(), context, sink, flags, TRUE);
+        const HRESULT result = sent == WBEM_E_INVALID_CLASS ? WBEM_E_NOT_FOUND : sent;
         if (FAILED(result))
-            Fail(__LINE__, result);
+            FailForClass(__LINE__, result, sent, queried);
         return result;
     });
 }
@@ -490,6 +507,7 @@ HRESULT CWmipInstanceProvider::PutInstanceAsync(IWbemClassObject* instance, LONG
         if (mapper == nullptr)
             Fail(__LINE__, WBEM_E_INVALID_CLASS);
 
+        mapper->CheckValueForms(instance);
         CString writtenPath;
         const HRESULT result = mapper->PutInstance(instance, flags, writtenPath);
         if (FAILED(result))

@@ -2,6 +2,7 @@
 
 #include "platform/com/BstrOwner.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -36,16 +37,29 @@ CString CallText(const CString& operation, const CString& argument)
     return operation + L"(" + argument.Left(kMaxLoggedArgument) + length + L")";
 }
 
-// True when a keyed path names every key property of its class exactly once and nothing else.
-// A path naming part of the keys, or a property that is no key, would otherwise select an
-// arbitrary matching row. A class that is not registered is left to the mapper lookup, and a
-// class without key properties cannot be judged.
-bool NamesExactlyTheKeys(const CWmipObjectPath& path)
+// True when a keyed path's keys follow the rule: every key property of its class exactly once
+// and nothing else, or (kSomeKeys) key properties only, each at most once. A path naming a
+// property that is no key, or (for a write or a method) part of the keys, would otherwise act
+// on an arbitrary matching row. A class that is not registered is left to the mapper lookup,
+// and a class without key properties cannot be judged.
+bool FollowsKeyRule(const CWmipObjectPath& path, CWmipRequestEnvelope::KeyRule rule)
 {
     if (path.GetKeyCount() == 0)
         return true;
     const CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(path.GetClassName(), true);
-    return typeInfo == nullptr || typeInfo->NamesExactlyTheKeys(path.GetKeyNames());
+    if (typeInfo == nullptr)
+        return true;
+    const std::vector<CString> names = path.GetKeyNames();
+    if (rule == CWmipRequestEnvelope::KeyRule::kAllKeys)
+        return typeInfo->NamesExactlyTheKeys(names);
+    const auto& keys = typeInfo->GetKeyProperties();
+    if (keys.empty())
+        return true;
+    return std::all_of(names.begin(), names.end(), [&](const CString& name) {
+        const auto sameName = [&name](const CString& other) { return other.CompareNoCase(name) == 0; };
+        return std::count_if(names.begin(), names.end(), sameName) == 1 &&
+               std::any_of(keys.begin(), keys.end(), [&](const auto& key) { return sameName(key.first); });
+    });
 }
 
 }  // namespace
@@ -117,10 +131,10 @@ HRESULT CWmipRequestEnvelope::AnswerEarly(HRESULT result)
     return m_reporter.Complete(result, nullptr, nullptr);
 }
 
-bool CWmipRequestEnvelope::ParsePath(const wchar_t* text)
+bool CWmipRequestEnvelope::ParsePath(const wchar_t* text, KeyRule rule)
 {
     m_path = CWmipObjectPath::CreateFromPath(text);
-    if (m_path != nullptr && !NamesExactlyTheKeys(*m_path))
+    if (m_path != nullptr && !FollowsKeyRule(*m_path, rule))
         m_path.reset();
     return m_path != nullptr;
 }

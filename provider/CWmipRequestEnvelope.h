@@ -55,13 +55,21 @@ public:
     // leaving line (an answer that ends the request before its work begins).
     HRESULT AnswerEarly(HRESULT result);
 
+    // Which keys a keyed path must name.
+    enum class KeyRule
+    {
+        // Every key property, each once: a path that deletes or runs a method on one instance.
+        kAllKeys,
+        // Key properties only, each at most once: a read, which answers the first match.
+        kSomeKeys,
+    };
+
     // Parses the request's object path into Path(). True when the text parses and, for a path
-    // with keys, the keys are exactly the key properties of the path's registered class, each
-    // once (names compared without regard to case): only such a path names one instance. False,
-    // with Path() null, otherwise. Class and singleton paths, and the paths of a class that is
-    // not registered or has no key properties, are taken as parsed (the entry point answers for
-    // them as before).
-    bool ParsePath(const wchar_t* text);
+    // with keys, the keys follow `rule` for the path's registered class (names compared
+    // without regard to case). False, with Path() null, otherwise. Class and singleton paths,
+    // and the paths of a class that is not registered or has no key properties, are taken as
+    // parsed (the entry point answers for them as before).
+    bool ParsePath(const wchar_t* text, KeyRule rule = KeyRule::kAllKeys);
 
     // True when the BSTR holds a NUL before its end (SysStringLen reaches past the first NUL):
     // read as a C string it would lose its rest, a WHERE clause for one, so every entry point

@@ -52,6 +52,24 @@ HRESULT CBadgeType::Read(const CAcsUser* user, LONG)
     }
 }
 
+CString CBadgeType::DefaultPrintService(const CAcsUser* user) const
+{
+    CBntDatabase* database = user != nullptr ? user->GetDatabase() : nullptr;
+    if (database == nullptr)
+        return CString();
+    try
+    {
+        const auto row =
+            CLoginQuery::FirstRow(*database, "SELECT DEFAULT_PRINT_SERVICE FROM BADGETYP WHERE ID = ?", {m_id});
+        return !row || (*row)[0].IsNull() ? CString() : (*row)[0].AsText();
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to read the badge type's print service.", E_FAIL, &e);
+        return CString();
+    }
+}
+
 bool CBadgeType::ReadSegmentAssignments(const CAcsUser*)
 {
     m_segments = {m_segmentId};

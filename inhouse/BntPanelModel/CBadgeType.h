@@ -49,6 +49,10 @@ public:
     CBadgeIDConfig& GetIDConfig() { return m_idConfig; }
     const CBadgeIDConfig& GetIDConfig() const { return m_idConfig; }
 
+    // The print service badges of this type are printed on when the caller names none, read
+    // with the user's connection; empty when the type has none, when no such type exists, or
+    // when it cannot be read (logged).
+    CString DefaultPrintService(const CAcsUser* user) const;
     // True when the user may use this type for a badge: with badge type segmentation enabled
     // the type must be shared (segment -1) or lie in a segment the user may write; always
     // otherwise. False for a null user.

@@ -1,6 +1,7 @@
 // CBaseUser: the rules by which a user may hand out the field and report permission groups that
 // are not made of permission ids: a user whose own group of the kind is 0 is not restricted by
-// one and may grant any; otherwise only its own group.
+// one and may grant any, and so may a user whose field group is -1 (every field); otherwise only
+// its own group.
 //
 // Static functions only; thread-safe.
 #pragma once

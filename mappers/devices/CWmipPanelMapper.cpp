@@ -72,8 +72,6 @@ CWmipPanelMapper::CWmipPanelMapper(const CAcsUser* user, IWbemContext* context, 
     AddJoin(L"PANELTYPE", L"PANELTYPEID", L"ACCESSPANE", L"PANELTYPE");
     AddJoin(L"WORLDTZ", L"WORLDTZID", L"ACCESSPANE", L"PANELTZ");
     SetPermissions(kViewPanelsPermission, 0, 0, 0);
-    // The panel's name is read under its alias (FilterInstanceRecordset); it still fills "Name".
-    AddForeignKeyPropertyMapping(L"Name", kPanelNameAlias, L"ACCESSPANE");
 }
 
 CWmipPanelMapper::~CWmipPanelMapper() = default;
@@ -99,6 +97,12 @@ void CWmipPanelMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
 {
     if (auto* instances = dynamic_cast<CDynamicRecordset*>(recordset))
         instances->AddAliasToColumn(L"NAME", L"ACCESSPANE", kPanelNameAlias);
+}
+
+CString CWmipPanelMapper::GetPropertyName(const CString& column, const CString& table)
+{
+    return column.CompareNoCase(kPanelNameAlias) == 0 ? CString(L"Name")
+                                                      : CWmipDynamicClassMapper::GetPropertyName(column, table);
 }
 
 HRESULT CWmipPanelMapper::RunPanelCommand(IWbemClassObject* instance, DWORD permission, const DeviceAudit& audit,

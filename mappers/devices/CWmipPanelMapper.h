@@ -36,6 +36,9 @@ public:
     // Reads the panel's own name under the alias "ACCESSPANELNAME", apart from the panel
     // type's name.
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
+    // The aliased column fills "Name"; every other column as the base names it. Filters and
+    // orderings on "Name" keep the registered ACCESSPANE.NAME, which the database knows.
+    CString GetPropertyName(const CString& column, const CString& table) override;
 
     HRESULT DownloadFirmware(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
     HRESULT DownloadDatabase(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);

@@ -56,10 +56,9 @@ struct LevelLink
     const wchar_t* column;
 };
 constexpr LevelLink kLevelLinks[] = {
-    {L"ACCLVLINK", L"ACCESSLVID"},
-    {L"ACCGPLINK", L"ACCESSLVID"},
-    {L"BADGELINK", L"ACCLVLID"},
-    {L"USERS_ACCESSLEVEL_LINK", L"ACCESSLVID"},
+    {L"ACCLVLINK", L"ACCESSLVID"},      {L"ACCGPLINK", L"ACCESSLVID"},
+    {L"BADGELINK", L"ACCLVLID"},        {L"USERS_ACCESSLEVEL_LINK", L"ACCESSLVID"},
+    {L"ACCESS_REQUEST", L"ACCESSLVID"},
 };
 
 constexpr auto NumberOr = &CWmipAccessRules::NumberOr;

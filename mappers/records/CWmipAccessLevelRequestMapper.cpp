@@ -34,9 +34,14 @@ void CWmipAccessLevelRequestMapper::FilterInstanceRecordset(CMultiFilterRecordse
     AddManagerFilters(*dynamic);
 }
 
-void CWmipAccessLevelRequestMapper::BeforeWriteInstance(Operation, IWbemClassObject* instance)
+void CWmipAccessLevelRequestMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
 {
     WMIHelper::PutNumber(instance, L"Type", kAccessLevelRequestType);
+    if (operation == Operation::Delete)
+        return;
+    CWmipRecordChecks::RequireGivenRow(kSourceFile, *GetDatabase(), instance, L"PersonID", L"EMP", L"ID");
+    CWmipRecordChecks::RequireGivenRow(kSourceFile, *GetDatabase(), instance, L"AccessLevelID", L"ACCESSLVL",
+                                       L"ACCESSLVID");
 }
 
 void CWmipAccessLevelRequestMapper::CanChangeStage(IWbemClassObject* instance)

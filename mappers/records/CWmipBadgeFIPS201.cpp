@@ -1,4 +1,5 @@
 #include "mappers/records/CWmipBadgeFIPS201.h"
+#include "mappers/records/CWmipRecordChecks.h"
 
 #include <cwctype>
 
@@ -46,7 +47,8 @@ ProcessClauseResult CWmipBadgeFIPS201::ProcessClause(CString& property, int& wql
     // Only hexadecimal digits reach the database, and only as a bound byte value.
     const std::optional<CString> digits = HexDigitsOf(literal);
     if (!digits)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY);
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
+                                      CWmipRecordChecks::kInvalidValueMessage, property);
     literal = L"0x" + *digits;
     property = L"BADGE_FIPS201." + property;
     property.MakeUpper();

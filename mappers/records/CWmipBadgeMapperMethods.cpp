@@ -222,9 +222,10 @@ HRESULT CWmipBadgeMapper::AddBadge(IWbemClassObject* inParams, IWbemObjectSink* 
         IWbemClassObject* objects[] = {output.Get()};
         return sink->Indicate(1, objects);
     }
-    catch (const CWMIException& e)
+    catch (const CWMIException&)
     {
-        return e.GetHResult();
+        // A refused badge reaches the caller with the refusal's own text.
+        throw;
     }
     catch (...)
     {

@@ -57,6 +57,11 @@ void CWmipMultimediaObjectMapper::FilterInstanceRecordset(CMultiFilterRecordset*
         AddAdditionalPersonFilter(*recordset);
 }
 
+bool CWmipMultimediaObjectMapper::IsSystemStamped(const CString& property)
+{
+    return property == L"LastChanged";
+}
+
 HRESULT CWmipMultimediaObjectMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
 {
     if (property != L"LastChanged")

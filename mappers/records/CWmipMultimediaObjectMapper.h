@@ -25,6 +25,8 @@ public:
     // Only objects of the person kinds the caller may see.
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
     // LastChanged becomes the time of the write; the rest: the framework's check.
+    // LastChanged is stamped by the system on every write.
+    bool IsSystemStamped(const CString& property) override;
     HRESULT IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
     // The framework's check, then, with an instance, CheckMultimediaObjectWrite.
     void CanAdd(IWbemClassObject* instance) override;

@@ -13,6 +13,7 @@
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CSQLStatement.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CSegmentIDSet.h"
 #include "inhouse/BntUserDb/CPerson.h"
@@ -35,6 +36,8 @@ constexpr const wchar_t* kSourceFile = L"wpPersonMapper.cpp";
 constexpr const wchar_t* kInvalidTypeMessage = L"The property %s contained an invalid value type.";
 constexpr const wchar_t* kBadgeFailureMessage = L"Unable to delete badge while deleting cardholder.";
 constexpr const wchar_t* kAccountFailureMessage = L"Unable to delete account while deleting cardholder.";
+constexpr const wchar_t* kHostOfVisitsMessage =
+    L"The cardholder is the host of visits and cannot be deleted until those visits are deleted.";
 
 constexpr const wchar_t* kPrimarySegmentProperty = L"PRIMARYSEGMENTID";
 constexpr const wchar_t* kIsGrantProperty = L"IsGrant";
@@ -284,6 +287,11 @@ HRESULT CWmipPersonMapper::GetDefaultValue(IWbemClassObject* instance, const CSt
     return S_OK;
 }
 
+bool CWmipPersonMapper::IsSystemStamped(const CString& property)
+{
+    return property == L"LASTCHANGED";
+}
+
 HRESULT CWmipPersonMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
 {
     if (property == L"LASTCHANGED")
@@ -354,8 +362,14 @@ void CWmipPersonMapper::CanModify(IWbemClassObject* instance)
 void CWmipPersonMapper::CanDelete(IWbemClassObject* instance)
 {
     CWmipUDFClassMapper::CanDelete(instance);
-    if (instance != nullptr)
-        CheckPersonWriteAccess(false, instance);
+    if (instance == nullptr)
+        return;
+    CheckPersonWriteAccess(false, instance);
+    // A visit names its host; deleting the host would leave the visit without one. A visitor's
+    // own visits go with the visitor (the schema cascades them).
+    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID");
+    if (CWmipRecordChecks::HasRow(*GetDatabase(), L"VISIT", {{L"EMPID", personId}}))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kHostOfVisitsMessage);
 }
 
 void CWmipPersonMapper::CanViewAll()
@@ -412,8 +426,13 @@ CString CWmipPersonMapper::GetTransactionValues(Operation /*operation*/, IWbemCl
     WMIHelper::GetNumber(instance, L"ID", personId);
     CString lastName;
     CString firstName;
-    WMIHelper::GetString(instance, L"LASTNAME", lastName);
-    WMIHelper::GetString(instance, L"FIRSTNAME", firstName);
+    const bool hasLastName = SUCCEEDED(WMIHelper::GetString(instance, L"LASTNAME", lastName));
+    const bool hasFirstName = SUCCEEDED(WMIHelper::GetString(instance, L"FIRSTNAME", firstName));
+    const bool named = hasLastName || hasFirstName;
+    // A modify that does not carry the names (a segment move) names the person as stored.
+    if (!named)
+        return CWmipPersonRecord::FormatAuditText(
+            personId, CWmipPersonRecord::NameOf(CWmipPersonRecord::Read(*GetDatabase(), personId), false));
     return CWmipPersonRecord::FormatAuditText(personId, lastName + L", " + firstName);
 }
 
@@ -440,11 +459,16 @@ void CWmipPersonMapper::BeforeWriteInstance(Operation operation, IWbemClassObjec
 
 void CWmipPersonMapper::DeleteDependents(LONG personId)
 {
-    // Badges, then accounts, then a visitor's visit events; the first failure fails the delete
+    // Badges, accounts, access requests, then a visitor's visit events; the first failure fails the delete
     // and the write's transaction takes back what was already deleted.
     DeleteThroughMapper(L"Bnt_Badge", L"BADGE", L"BADGEKEY", L"BADGEKEY", personId, kBadgeFailureMessage);
     DeleteThroughMapper(L"Bnt_Account", L"CARDHOLDER_ACCOUNT", L"CARDHOLDER_ACCOUNTID", L"ID", personId,
                         kAccountFailureMessage);
+    // A request for access asks on the person's behalf: it goes with the person.
+    CSQLStatement requests;
+    requests.SetFrom(L"ACCESS_REQUEST");
+    requests.AddToWhere(CString(), L"EMPID", CDBValue(personId));
+    GetDatabase()->ExecuteSQL(requests, CSQLStatement::Kind::Delete);
     if (GetPersonType() != kVisitor)
         return;
     try

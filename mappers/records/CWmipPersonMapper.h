@@ -63,6 +63,8 @@ public:
     // LASTCHANGED becomes the time of the write; PRIMARYSEGMENTID must be a 32-bit integer
     // (0x80041008) naming a segment the caller may write to (0x80041003); others: the layout's
     // checks.
+    // LASTCHANGED is stamped by the system on every write.
+    bool IsSystemStamped(const CString& property) override;
     HRESULT IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
     // A new EMP row gets VISITOR of its kind, ASSET_GROUPID 0, GUARD 0, and for a visitor
     // ALLOWEDVISITORS 0.

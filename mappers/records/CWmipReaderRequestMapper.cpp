@@ -2,11 +2,14 @@
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "mappers/records/CWmipRecordChecks.h"
+#include "platform/com/WbemConstants.h"
 
 using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
+constexpr const wchar_t* kSourceFile = L"wpReaderRequestMapper.cpp";
 constexpr LONG kReaderRequestType = 0;
 
 }  // namespace
@@ -33,7 +36,20 @@ void CWmipReaderRequestMapper::FilterInstanceRecordset(CMultiFilterRecordset* re
     dynamic->SetDistinct(true);
 }
 
-void CWmipReaderRequestMapper::BeforeWriteInstance(Operation, IWbemClassObject* instance)
+void CWmipReaderRequestMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
 {
     WMIHelper::PutNumber(instance, L"Type", kReaderRequestType);
+    if (operation == Operation::Delete)
+        return;
+    CBntDatabase& database = *GetDatabase();
+    CWmipRecordChecks::RequireGivenRow(kSourceFile, database, instance, L"PersonID", L"EMP", L"ID");
+    CWmipRecordChecks::RequireGivenRow(kSourceFile, database, instance, L"PanelID", L"ACCESSPANE", L"PANELID");
+    // A reader is named by its panel and its number on that panel.
+    LONG readerId = 0;
+    LONG panelId = 0;
+    if (SUCCEEDED(WMIHelper::GetNumber(instance, L"ReaderID", readerId)) &&
+        (FAILED(WMIHelper::GetNumber(instance, L"PanelID", panelId)) ||
+         !CWmipRecordChecks::HasRow(database, L"READER", {{L"PANELID", panelId}, {L"READERID", readerId}})))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"ReaderID");
 }

@@ -1,6 +1,7 @@
 #include "mappers/records/CWmipRecordChecks.h"
 
 #include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
@@ -32,4 +33,25 @@ HRESULT CWmipRecordChecks::HoldsAll(const CAcsUser& user, std::initializer_list<
             return WBEM_E_ACCESS_DENIED;
     }
     return S_OK;
+}
+
+bool CWmipRecordChecks::HasRow(CBntDatabase& database, const wchar_t* table, std::initializer_list<ColumnValue> columns)
+{
+    CDynamicRecordset rows(&database);
+    rows.SetTable(table);
+    rows.AddColumnToSet(columns.begin()->column, table);
+    for (const ColumnValue& column : columns)
+        rows.AddFilterLongLong(CString(table) + L"." + column.column, column.value);
+    rows.OpenForwardOnly();
+    return !rows.IsEOF();
+}
+
+void CWmipRecordChecks::RequireGivenRow(const wchar_t* sourceFile, CBntDatabase& database, IWbemClassObject* instance,
+                                        const wchar_t* property, const wchar_t* table, const wchar_t* column)
+{
+    LONG value = 0;
+    if (FAILED(WMIHelper::GetNumber(instance, property, value)))
+        return;
+    if (!HasRow(database, table, {{column, value}}))
+        ThrowNamed(sourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -32,6 +33,8 @@ constexpr const wchar_t* kSourceFile = L"wpUserMapper.cpp";
 constexpr LONG kUserAuditObject = 48;
 constexpr LONG kUserReplicationObject = 1024;
 constexpr int kSegmentWriteAccess = 2;
+// The properties that keep their stored value on a modify (each declared "noedit" itself).
+constexpr const wchar_t* kFixedProperties[] = {L"ID", L"Created", L"LastChanged", L"AutomaticallyCreated"};
 constexpr int kProcessByMapper = 2;
 constexpr LONG kQualifierFlavor = 3;
 constexpr const wchar_t* kNonUniqueMessage = L"The property %s contained an non-unique value.";
@@ -90,6 +93,16 @@ CWmipUserMapper::CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IW
     : CWmipMapperSkeleton(user, context, services)
 {
     CWmipUserRules::SetUserPermissions(*this);
+}
+
+bool CWmipUserMapper::KeepsNoEditValue(const CString& property)
+{
+    for (const wchar_t* fixed : kFixedProperties)
+    {
+        if (property.CompareNoCase(fixed) == 0)
+            return true;
+    }
+    return false;
 }
 
 int CWmipUserMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
@@ -177,12 +190,12 @@ void CWmipUserMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Ope
     transaction.SetRecordID(NumberOr(instance, L"ID", 0));
 }
 
-void CWmipUserMapper::BeforeWriteInstance(Operation, IWbemClassObject* instance)
+void CWmipUserMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
 {
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserMapper::BeforeWriteInstance. Begin.");
     try
     {
-        CheckUser(instance);
+        CheckUser(operation, instance);
     }
     catch (const CWMIException& e)
     {
@@ -203,25 +216,39 @@ void CWmipUserMapper::BeforeWriteInstance(Operation, IWbemClassObject* instance)
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipUserMapper::BeforeWriteInstance. Done.");
 }
 
-void CWmipUserMapper::CheckUser(IWbemClassObject* instance)
+void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
 {
     const CAcsUser* caller = RequireUser();
     CBntDatabase& database = *GetDatabase();
     const LONG userId = NumberOr(instance, L"ID", 0);
+    // A modify that leaves a property out keeps its stored value, and is checked with it.
+    ComPtr<IWbemClassObject> stored;
+    if (operation == Operation::Modify)
+    {
+        CWmipObjectPath path(kWMIClassName);
+        path.AddKey(L"ID", userId);
+        stored.Attach(GetCurrentInstance(&path));
+    }
+    const auto effective = [&](const wchar_t* property) {
+        LONG value = 0;
+        if (SUCCEEDED(WMIHelper::GetNumber(instance, property, value)) || stored == nullptr)
+            return value;
+        return NumberOr(stored.Get(), property, 0);
+    };
     for (const GroupProperty& group : kGroupProperties)
-        if (!CWmipUserRules::CanGrantPermissionGroup(*caller, database, group.type,
-                                                     NumberOr(instance, group.property, 0), userId))
+        if (!CWmipUserRules::CanGrantPermissionGroup(*caller, database, group.type, effective(group.property), userId))
             Refuse(__LINE__);
-    if (!caller->HasSegmentAccess(NumberOr(instance, L"PrimarySegmentID", 0), kSegmentWriteAccess))
+    if (!caller->HasSegmentAccess(effective(L"PrimarySegmentID"), kSegmentWriteAccess))
         Refuse(__LINE__);
 
     CString logonId;
-    WMIHelper::GetString(instance, L"LogonID", logonId);
-    CUserDBSet stored(&database);
-    stored.AddFilterUserID(userId);
-    stored.OpenForwardOnly();
-    const bool renamed = stored.IsEOF() || stored.GetText(L"LOGONID").CompareNoCase(logonId) != 0;
-    stored.Close();
+    if (FAILED(WMIHelper::GetString(instance, L"LogonID", logonId)) && stored != nullptr)
+        WMIHelper::GetString(stored.Get(), L"LogonID", logonId);
+    CUserDBSet users(&database);
+    users.AddFilterUserID(userId);
+    users.OpenForwardOnly();
+    const bool renamed = users.IsEOF() || users.GetText(L"LOGONID").CompareNoCase(logonId) != 0;
+    users.Close();
     if (renamed && !IsLogonIDUnused(logonId))
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, kNonUniqueMessage, L"LogonID");
 

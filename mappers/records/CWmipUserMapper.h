@@ -21,6 +21,10 @@ public:
     // The mapper on the database of user (the pooled connection, which must outlive the mapper).
     CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
+    // Only ID, Created, LastChanged and AutomaticallyCreated stay fixed on a modify: the class-wide
+    // "noedit" marks the others for clients, while an operator's names, groups, zone, notes and
+    // enabled flag are what a user modify changes.
+    bool KeepsNoEditValue(const CString& property) override;
     // The password column is handled here, and never shown.
     int GetPropertyProcessMethod(const CString& column, const CString& table) override;
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
@@ -52,7 +56,7 @@ public:
     static void RefreshAvailablePermissionGroups(IWbemClassObject* classObject, const CAcsUser* user);
 
 private:
-    void CheckUser(IWbemClassObject* instance);
+    void CheckUser(brontel::UserTranOperation::UserTransactionOperation operation, IWbemClassObject* instance);
     // Whether no user holds the logon id (compared without regard to case).
     bool IsLogonIDUnused(const CString& logonId);
 };

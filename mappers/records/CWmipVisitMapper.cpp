@@ -108,6 +108,7 @@ const std::map<CString, CCorvessaMethodDescriptor>& VisitMethods()
         signIn.AddParameter(true, L"BadgeTypeID", CIM_SINT32);
         signIn.AddParameter(true, L"PrinterName", CIM_STRING);
         signIn.AddParameter(true, L"AssignedBadgeID", CIM_SINT64);
+        signIn.MarkInParametersAsKeys();
         std::map<CString, CCorvessaMethodDescriptor> table;
         table.emplace(CWmipVisitMapper::kSignVisitInMethod, signIn);
         table.emplace(CWmipVisitMapper::kSignVisitOutMethod,
@@ -377,6 +378,11 @@ CString CWmipVisitMapper::BuildVisitKey(LONG visitId)
     return text;
 }
 
+bool CWmipVisitMapper::IsSystemStamped(const CString& property)
+{
+    return property.CompareNoCase(L"LASTCHANGED") == 0;
+}
+
 HRESULT CWmipVisitMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
 {
     if (property.CompareNoCase(L"LASTCHANGED") == 0)
@@ -477,8 +483,31 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
     }
     const CString timeInText = Text(instance, L"SCHEDULED_TIMEIN");
     const CString timeOutText = Text(instance, L"SCHEDULED_TIMEOUT");
-    const COleDateTime timeIn = WMIHelper::ToDateTimeUTC(timeInText);
-    const COleDateTime timeOut = WMIHelper::ToDateTimeUTC(timeOutText);
+    // A modify that gives one scheduled time is checked against the other one stored.
+    CString effectiveTimeIn = timeInText;
+    CString effectiveTimeOut = timeOutText;
+    ComPtr<IWbemClassObject> stored;
+    if (modifying)
+    {
+        CWmipObjectPath path(kWMIClassName);
+        path.AddKey(L"ID", Number(instance, L"ID"));
+        stored.Attach(GetCurrentInstance(&path));
+    }
+    if (stored != nullptr)
+    {
+        if (!timeInText.IsEmpty() && timeInText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEIN")) != 0 &&
+            !Text(stored.Get(), L"TIMEIN").IsEmpty())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeInFixedMessage);
+        if (!timeOutText.IsEmpty() && timeOutText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEOUT")) != 0 &&
+            !Text(stored.Get(), L"TIMEOUT").IsEmpty())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeOutFixedMessage);
+        if (effectiveTimeIn.IsEmpty())
+            effectiveTimeIn = Text(stored.Get(), L"SCHEDULED_TIMEIN");
+        if (effectiveTimeOut.IsEmpty())
+            effectiveTimeOut = Text(stored.Get(), L"SCHEDULED_TIMEOUT");
+    }
+    const COleDateTime timeIn = WMIHelper::ToDateTimeUTC(effectiveTimeIn);
+    const COleDateTime timeOut = WMIHelper::ToDateTimeUTC(effectiveTimeOut);
     if (timeIn.GetStatus() == COleDateTime::valid && timeOut.GetStatus() == COleDateTime::valid && timeOut <= timeIn)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeOrderMessage);
 
@@ -489,22 +518,6 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
         if (!CVisitEmailLink::IsValidEmailAddress(address))
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipRecordChecks::kInvalidValueMessage, L"EMAIL_LIST");
-    }
-
-    if (modifying)
-    {
-        CWmipObjectPath path(kWMIClassName);
-        path.AddKey(L"ID", Number(instance, L"ID"));
-        ComPtr<IWbemClassObject> stored;
-        stored.Attach(GetCurrentInstance(&path));
-        if (stored == nullptr)
-            return;
-        if (timeInText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEIN")) != 0 &&
-            !Text(stored.Get(), L"TIMEIN").IsEmpty())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeInFixedMessage);
-        if (timeOutText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEOUT")) != 0 &&
-            !Text(stored.Get(), L"TIMEOUT").IsEmpty())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeOutFixedMessage);
     }
 }
 

@@ -66,6 +66,8 @@ public:
     // the id of the event row AddVisitEvent writes; VISIT_KEY: the visit's key text.
     HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
     // LASTCHANGED becomes now (UTC); the rest: the layout's checks.
+    // LASTCHANGED is stamped by the system on every write.
+    bool IsSystemStamped(const CString& property) override;
     HRESULT IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
     // The framework's check, and on a create a VISIT_EVENTID of the client's is refused: the
     // event row is the visit's own and is made with it.

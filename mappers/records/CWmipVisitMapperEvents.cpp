@@ -17,6 +17,7 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/CWmipMethodParameters.h"
+#include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 
 using brontel::utility::CWMIDebugLog;
@@ -163,10 +164,13 @@ void CWmipVisitMapper::UpdateVisitEvent(IWbemClassObject* instance)
         }
         if (WMIHelper::IsCorvessaApplication())
         {
+            // Kept when the write does not carry it; an empty text clears it.
             _variant_t location;
             instance->Get(L"SIGNINLOCATIONID", 0, &location, nullptr, nullptr);
-            events.SetValue(L"VISIT_EVENT_SIGN_IN_LOCATIONID",
-                            IsEmptyValue(location) ? CDBValue() : CDBValue(Number(instance, L"SIGNINLOCATIONID")));
+            const VARTYPE given = static_cast<const VARIANT&>(location).vt;
+            if (given != VT_NULL && given != VT_EMPTY)
+                events.SetValue(L"VISIT_EVENT_SIGN_IN_LOCATIONID",
+                                IsEmptyValue(location) ? CDBValue() : CDBValue(Number(instance, L"SIGNINLOCATIONID")));
         }
         events.Update();
     }
@@ -180,6 +184,9 @@ void CWmipVisitMapper::DeleteVisitEvent(IWbemClassObject* instance)
     CAcsUser* user = RequireUser();
     const LONG eventId = GetVisitEventID(instance);
     CBntDatabase* database = GetDatabase();
+    // An event that other visits still share stays: deleting it would take those visits along.
+    if (CWmipRecordChecks::HasRow(*database, L"VISIT", {{L"VISIT_EVENTID", eventId}}))
+        return;
     VisitEventSet events(database, 0);
     events.AddEventIDFilter(eventId);
     events.Open();

@@ -176,8 +176,11 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
     {
         CWMIDebugLog::LogError(kSourceFile, __LINE__, L"An error occurred in CWmipVisitMapper::SignVisitIn",
                                e.GetHResult(), nullptr);
-        // A badge id that is not a number is the client's error and is answered as such.
-        return e.GetHResult() == WBEM_E_INVALID_PARAMETER ? WBEM_E_INVALID_PARAMETER : WBEM_E_FAILED;
+        // A badge id that is not a number is the client's error and is answered as such; every
+        // refusal reaches the caller with its own text.
+        throw CWMIException(e.GetSourceFile(), e.GetLine(),
+                            e.GetHResult() == WBEM_E_INVALID_PARAMETER ? WBEM_E_INVALID_PARAMETER : WBEM_E_FAILED,
+                            e.GetText());
     }
     catch (const CException& e)
     {
@@ -205,11 +208,11 @@ void CWmipVisitMapper::SignInWithNewBadge(LONG badgeTypeId, const CString& print
     CheckVisitBadgeType(type, user, visitor);
     if (!type.IsDisposable())
         Fail(__LINE__, kNotDisposable);
-    // The installation keeps no print service per badge type, so the caller must name one.
-    if (printerName.IsEmpty())
+    const CString printer = printerName.IsEmpty() ? type.DefaultPrintService(user) : printerName;
+    if (printer.IsEmpty())
         Fail(__LINE__, kNoPrinter);
     manager.FillBadgeTypeContainer(1);
-    if (!visit.Signin(GetDatabaseUser(), 0, badgeTypeId, &printerName))
+    if (!visit.Signin(GetDatabaseUser(), 0, badgeTypeId, &printer))
         Fail(__LINE__, kSignInFailed);
 }
 
@@ -298,6 +301,11 @@ HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
         }
         SendNotice(*manager, visit, 21419, visit.GetName(), NoticeTime(visit.GetTimeOut()));
         transaction.Commit();
+    }
+    catch (const CWMIException& e)
+    {
+        // The refusal reaches the caller with its own text.
+        throw CWMIException(e.GetSourceFile(), e.GetLine(), WBEM_E_FAILED, e.GetText());
     }
     catch (...)
     {

@@ -1,6 +1,9 @@
 #include "mappers/records/CWmipVisitSelfServiceStation.h"
 
+#include "mappers/records/CWmipRecordChecks.h"
+
 namespace {
+constexpr const wchar_t* kSourceFile = L"wpVisitSelfServiceStation.cpp";
 constexpr DWORD kViewStations = 0x2000005E;
 constexpr DWORD kAddStations = 0x2000005F;
 constexpr DWORD kDeleteStations = 0x20000061;
@@ -13,4 +16,12 @@ CWmipVisitSelfServiceStation::CWmipVisitSelfServiceStation(const CAcsUser* user,
     : CWmipMapperSkeleton(user, context, services)
 {
     SetPermissions(kViewStations, kAddStations, 0, kDeleteStations);
+}
+
+void CWmipVisitSelfServiceStation::BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
+                                                       IWbemClassObject* instance)
+{
+    if (operation != brontel::UserTranOperation::Delete)
+        CWmipRecordChecks::RequireGivenRow(kSourceFile, *GetDatabase(), instance, L"VisitSignInLocationID",
+                                           L"VISIT_EVENT_SIGN_IN_LOCATION", L"ID");
 }

@@ -939,6 +939,29 @@ ComPtr<WbemClassObject> WbemClassObject::CopyObject() const
     return copy;
 }
 
+HRESULT WbemClassObject::Project(const std::vector<std::wstring>& names, WbemClassObject** projected) const
+{
+    if (projected == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    *projected = nullptr;
+    if (IsClass())
+        return WBEM_E_INVALID_OPERATION;
+    return WbemCall::Run([&]() -> HRESULT {
+        ComPtr<WbemClassObject> limited = m_class->CopyObject();
+        std::erase_if(limited->m_properties, [&](const PropertyDef& property) {
+            return !limited->IsKey(property) && std::none_of(names.begin(), names.end(), [&](const std::wstring& name) {
+                return WbemName::Equal(name, property.name);
+            });
+        });
+        // The kept properties keep their slots, so the instance's values stay where they are.
+        limited->IndexPositions();
+        ComPtr<WbemClassObject> copy = CopyObject();
+        copy->m_class = std::move(limited);
+        *projected = copy.Detach();
+        return WBEM_S_NO_ERROR;
+    });
+}
+
 HRESULT WbemClassObject::Clone(IWbemClassObject** copy)
 {
     if (copy == nullptr)

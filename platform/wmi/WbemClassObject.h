@@ -118,6 +118,15 @@ public:
     // a reader putting one row after another does not allocate a text per value.
     HRESULT PutTextBySlot(const PropertySlot& slot, std::wstring_view text, CIMTYPE type);
 
+    // A copy of this instance holding only the named properties and the keys, as the service
+    // trims a provider's instances to a query's select list: its class is the instance's class
+    // limited to those properties, keeping its name, superclass and derivation, so the system
+    // properties answer as for the instance. Names of no property are ignored.
+    // WBEM_S_NO_ERROR with *projected set (one reference for the caller; null on failure);
+    // WBEM_E_INVALID_OPERATION on a class;
+    // WBEM_E_INVALID_PARAMETER for a null projected; WBEM_E_OUT_OF_MEMORY.
+    HRESULT Project(const std::vector<std::wstring>& names, WbemClassObject** projected) const;
+
     HRESULT QueryInterface(REFIID iid, void** object) override;
     HRESULT GetQualifierSet(IWbemQualifierSet** qualifiers) override;
     HRESULT Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type, LONG* flavor) override;

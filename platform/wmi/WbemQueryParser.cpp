@@ -87,6 +87,20 @@ HRESULT WbemQueryParser::SelectedClass(std::wstring_view query, std::wstring* cl
 {
     if (className == nullptr)
         return WBEM_E_INVALID_PARAMETER;
+    Selection selection;
+    const HRESULT hr = Parse(query, &selection);
+    if (FAILED(hr))
+        return hr;
+    *className = std::move(selection.className);
+    if (hasWhere != nullptr)
+        *hasWhere = selection.hasWhere;
+    return WBEM_S_NO_ERROR;
+}
+
+HRESULT WbemQueryParser::Parse(std::wstring_view query, Selection* selection)
+{
+    if (selection == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
     if (query.size() > kMaxQueryLength)
         return WBEM_E_INVALID_QUERY;
     QueryTokens tokens(query);
@@ -100,7 +114,10 @@ HRESULT WbemQueryParser::SelectedClass(std::wstring_view query, std::wstring* cl
     }
     if (!IsKeyword(*token, L"SELECT"))
         return WBEM_E_INVALID_QUERY;
-    bool selectsSomething = false;
+    // The select list: "*" alone, or names separated by commas.
+    Selection read;
+    bool all = false;
+    bool expectName = true;
     for (;;)
     {
         token = tokens.Next();
@@ -108,10 +125,21 @@ HRESULT WbemQueryParser::SelectedClass(std::wstring_view query, std::wstring* cl
             return WBEM_E_INVALID_QUERY;
         if (IsKeyword(*token, L"FROM"))
             break;
-        selectsSomething = true;
+        if (expectName && token->text == L"*" && !all && read.properties.empty())
+            all = true;
+        else if (expectName && !all && token->kind == TokenKind::Word && WbemName::IsValidIdentifier(token->text))
+            read.properties.emplace_back(token->text);
+        else if (!expectName && !all && token->text == L",")
+        {
+            expectName = true;
+            continue;
+        }
+        else
+            return WBEM_E_INVALID_QUERY;
+        expectName = false;
     }
     const std::optional<Token> classToken = tokens.Next();
-    if (!selectsSomething || !classToken || classToken->kind != TokenKind::Word ||
+    if (expectName || !classToken || classToken->kind != TokenKind::Word ||
         !WbemName::IsValidIdentifier(classToken->text))
         return WBEM_E_INVALID_QUERY;
     const std::optional<Token> after = tokens.Next();
@@ -120,16 +148,15 @@ HRESULT WbemQueryParser::SelectedClass(std::wstring_view query, std::wstring* cl
     if (after->kind != TokenKind::End && !IsKeyword(*after, L"WHERE") && !IsKeyword(*after, L"WITHIN"))
         return WBEM_E_INVALID_QUERY;
     // The rest must still be well formed text: an unterminated string is refused here too.
-    bool where = false;
     for (std::optional<Token> rest = after; rest->kind != TokenKind::End;)
     {
-        where = where || IsKeyword(*rest, L"WHERE");
+        read.hasWhere = read.hasWhere || IsKeyword(*rest, L"WHERE");
         rest = tokens.Next();
         if (!rest)
             return WBEM_E_INVALID_QUERY;
     }
-    className->assign(classToken->text);
-    if (hasWhere != nullptr)
-        *hasWhere = where;
+    read.className.assign(classToken->text);
+    read.classOffset = static_cast<std::size_t>(classToken->text.data() - query.data());
+    *selection = std::move(read);
     return WBEM_S_NO_ERROR;
 }

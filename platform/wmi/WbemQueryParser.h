@@ -1,6 +1,7 @@
-// WbemQueryParser: reads what the WMI service needs of a WQL query to route it: the class a
-// SELECT query reads ("SELECT ... FROM Class [WITHIN n] [WHERE ...]"). The query itself is
-// checked in full by whoever answers it.
+// WbemQueryParser: reads what the WMI service needs of a WQL query to route it and to trim what
+// comes back: the class a SELECT query reads ("SELECT ... FROM Class [WITHIN n] [WHERE ...]"),
+// where its name stands in the text, and the properties its select list names. The query
+// itself is checked in full by whoever answers it.
 //
 // The text comes from outside: malformed or over-long text is refused, never read past its
 // end. Stateless; safe on any thread.
@@ -13,10 +14,22 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class WbemQueryParser
 {
 public:
+    // What Parse reads of a SELECT query.
+    struct Selection
+    {
+        std::wstring className;
+        // Where the class name stands in the query text.
+        std::size_t classOffset = 0;
+        // The properties of the select list in order; empty for "*" (every property).
+        std::vector<std::wstring> properties;
+        bool hasWhere = false;
+    };
+
     WbemQueryParser() = delete;
 
     // True when the language names WQL (without regard to case).
@@ -29,6 +42,10 @@ public:
     // WBEM_E_INVALID_PARAMETER for a null className. *className is unchanged on failure. When
     // hasWhere is given, it tells on success whether the query carries a WHERE clause.
     static HRESULT SelectedClass(std::wstring_view query, std::wstring* className, bool* hasWhere = nullptr);
+    // The same reading with the select list: WBEM_S_NO_ERROR with *selection filled, or the
+    // failures of SelectedClass (also for a select list that is not "*" or property names
+    // separated by commas). *selection is unchanged on failure.
+    static HRESULT Parse(std::wstring_view query, Selection* selection);
 
     static constexpr std::size_t kMaxQueryLength = WbemLimits::kMaxQueryLength;
 };

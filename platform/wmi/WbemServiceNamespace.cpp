@@ -1,5 +1,6 @@
 #include "platform/wmi/WbemServiceNamespace.h"
 
+#include "platform/com/BstrOwner.h"
 #include "platform/com/ComError.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemProviderInit.h"
@@ -224,17 +225,36 @@ HRESULT WbemServiceNamespace::Enumerate(const Request& request, IEnumWbemClassOb
     });
 }
 
-bool WbemServiceNamespace::IsDefinedByProvider(IWbemClassObject* classObject)
+bool WbemServiceNamespace::HasTrueQualifier(IWbemClassObject* classObject, LPCWSTR name)
 {
     ComPtr<IWbemQualifierSet> qualifiers;
     if (classObject == nullptr || FAILED(classObject->GetQualifierSet(&qualifiers)) || qualifiers == nullptr)
         return false;
     VARIANT value;
     VariantInit(&value);
-    const bool defined = SUCCEEDED(qualifiers->Get(L"ClassProvider", 0, &value, nullptr)) && value.vt == VT_BOOL &&
-                         value.boolVal != VARIANT_FALSE;
+    const bool set =
+        SUCCEEDED(qualifiers->Get(name, 0, &value, nullptr)) && value.vt == VT_BOOL && value.boolVal != VARIANT_FALSE;
     VariantClear(&value);
-    return defined;
+    return set;
+}
+
+std::vector<std::wstring> WbemServiceNamespace::ServedClasses(std::wstring_view className, LONG flags) const
+{
+    std::vector<std::wstring> served{std::wstring(className)};
+    ComPtr<WbemClassObject> definition;
+    if ((flags & WBEM_FLAG_SHALLOW) != 0 || FAILED(m_repository->GetClass(className, &definition)) ||
+        !HasTrueQualifier(definition.Get(), L"abstract"))
+        return served;
+    std::vector<ComPtr<WbemClassObject>> below;
+    if (FAILED(m_repository->EnumerateClasses(className, true, &below)))
+        return served;
+    served.clear();
+    for (const ComPtr<WbemClassObject>& one : below)
+    {
+        if (!HasTrueQualifier(one.Get(), L"abstract"))
+            served.push_back(one->ClassName());
+    }
+    return served;
 }
 
 HRESULT WbemServiceNamespace::ParsePath(std::wstring_view path, std::wstring* className, bool* instance) const
@@ -304,9 +324,15 @@ void WbemServiceNamespace::GetObjectRequest(std::wstring_view path, BSTR pathTex
     {
         ComPtr<WbemClassObject> copy;
         hr = m_repository->GetClass(className, &copy);
-        if (FAILED(hr))
+        // A class the repository does not keep may be one a provider builds at run time (a
+        // list class): that provider answers its class path.
+        if (hr == WBEM_E_NOT_FOUND && !RuntimeClassProvider(className).empty())
+            Route(className, WBEM_E_NOT_FOUND, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
+                return provider->GetObjectAsync(pathText, flags, context, sink);
+            });
+        else if (FAILED(hr))
             reply.Finish(hr, nullptr);
-        else if (IsDefinedByProvider(copy.Get()))
+        else if (HasTrueQualifier(copy.Get(), L"ClassProvider"))
             Route(className, WBEM_E_NOT_FOUND, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
                 return provider->GetObjectAsync(pathText, flags, context, sink);
             });
@@ -400,8 +426,17 @@ void WbemServiceNamespace::InstanceEnumRequest(BSTR className, LONG flags, IWbem
         reply.Finish(WBEM_E_INVALID_CLASS, nullptr);
         return;
     }
-    Route(name, WBEM_S_NO_ERROR, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
-        return provider->CreateInstanceEnumAsync(className, flags, context, sink);
+    const std::vector<std::wstring> served = ServedClasses(name, flags);
+    if (served.size() == 1 && WbemName::Equal(served.front(), name))
+    {
+        Route(name, WBEM_S_NO_ERROR, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
+            return provider->CreateInstanceEnumAsync(className, flags, context, sink);
+        });
+        return;
+    }
+    Combine(served, {}, reply, [&](const std::wstring& one, IWbemServices* provider, IWbemObjectSink* sink) {
+        const BstrOwner text = BstrOwner::Copy(one.c_str());
+        return provider->CreateInstanceEnumAsync(text.Get(), flags, context, sink);
     });
 }
 
@@ -413,16 +448,82 @@ void WbemServiceNamespace::QueryRequest(BSTR language, BSTR query, LONG flags, I
         reply.Finish(WBEM_E_INVALID_QUERY_TYPE, nullptr);
         return;
     }
-    std::wstring className;
-    const HRESULT hr = WbemQueryParser::SelectedClass(WbemName::View(query), &className);
+    const std::wstring_view text = WbemName::View(query);
+    WbemQueryParser::Selection selection;
+    const HRESULT hr = WbemQueryParser::Parse(text, &selection);
     if (FAILED(hr))
     {
         reply.Finish(hr, nullptr);
         return;
     }
-    Route(className, WBEM_S_NO_ERROR, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
-        return provider->ExecQueryAsync(language, query, flags, context, sink);
-    });
+    const std::vector<std::wstring> served = ServedClasses(selection.className, flags);
+    if (selection.properties.empty() && served.size() == 1 && WbemName::Equal(served.front(), selection.className))
+    {
+        Route(selection.className, WBEM_S_NO_ERROR, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
+            return provider->ExecQueryAsync(language, query, flags, context, sink);
+        });
+        return;
+    }
+    // Each class is asked the same query with its own name after FROM.
+    Combine(served, selection.properties, reply,
+            [&](const std::wstring& one, IWbemServices* provider, IWbemObjectSink* sink) {
+                std::wstring asked(text);
+                asked.replace(selection.classOffset, selection.className.size(), one);
+                const BstrOwner askedText = BstrOwner::Copy(asked.c_str());
+                return provider->ExecQueryAsync(language, askedText.Get(), flags, context, sink);
+            });
+}
+
+void WbemServiceNamespace::Combine(const std::vector<std::wstring>& classes, const std::vector<std::wstring>& selected,
+                                   WbemForwardingSink& reply, const ClassCall& call)
+{
+    HRESULT answer = WBEM_S_NO_ERROR;
+    ComPtr<IWbemClassObject> finalStatus;
+    for (const std::wstring& className : classes)
+    {
+        const ComPtr<WbemCollectingSink> collector = WbemCollectingSink::Create();
+        const ComPtr<WbemForwardingSink> part =
+            WbemForwardingSink::Create(collector.Get(), m_repository->Server(), m_repository->Namespace());
+        Start(
+            [&](WbemForwardingSink& partReply) {
+                Route(className, WBEM_S_NO_ERROR, partReply,
+                      [&](IWbemServices* provider, IWbemObjectSink* sink) { return call(className, provider, sink); });
+            },
+            *part);
+        if (!collector->Wait(Timeout()))
+            part->Finish(WBEM_E_PROVIDER_TIMED_OUT, nullptr);
+        const HRESULT result = collector->Result();
+        if (FAILED(result))
+        {
+            reply.Finish(result, collector->StatusObject().Get());
+            return;
+        }
+        for (const ComPtr<IWbemClassObject>& object : collector->Objects())
+        {
+            ComPtr<WbemClassObject> shown(WbemClassObject::FromInterface(object.Get()));
+            // The service hands on only what the select list names (and the keys).
+            if (!selected.empty() && shown != nullptr)
+            {
+                ComPtr<WbemClassObject> projected;
+                const HRESULT projection = shown->Project(selected, &projected);
+                if (FAILED(projection))
+                {
+                    reply.Finish(projection, nullptr);
+                    return;
+                }
+                shown = std::move(projected);
+            }
+            IWbemClassObject* raw = shown != nullptr ? static_cast<IWbemClassObject*>(shown.Get()) : object.Get();
+            reply.Indicate(1, &raw);
+        }
+        // A class refused to the caller (WBEM_S_ACCESS_DENIED) leaves its code as the answer.
+        if (result != WBEM_S_NO_ERROR && answer == WBEM_S_NO_ERROR)
+        {
+            answer = result;
+            finalStatus = collector->StatusObject();
+        }
+    }
+    reply.Finish(answer, finalStatus.Get());
 }
 
 void WbemServiceNamespace::PutInstanceRequest(IWbemClassObject* instance, LONG flags, IWbemContext* context,

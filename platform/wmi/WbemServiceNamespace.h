@@ -2,11 +2,14 @@
 // requests (GetObject with a class path, CreateClassEnum, and their asynchronous forms) are
 // answered from the namespace's WbemRepository, except a class path whose class carries the
 // qualifier "ClassProvider" (true): its provider builds that definition for each caller, so the
-// request goes to the provider as an instance request would. Instance requests (GetObject with a keyed
+// request goes to the provider as an instance request would; so does a class path that the
+// repository does not keep but a provider builds at run time. Instance requests (GetObject with a keyed
 // path, CreateInstanceEnum, ExecQuery in WQL, PutInstance, DeleteInstance, ExecMethod, each
 // synchronous or asynchronous) go to the provider that the class's "Provider" qualifier
 // names, through the provider's asynchronous method and a forwarding sink; a synchronous call
-// waits for the provider's single final status. Calls are made on the caller's own thread,
+// waits for the provider's single final status. A deep enumeration or query of an abstract class
+// reads each of its concrete descendants from its provider in turn; a query's select list trims
+// what comes back to the selected properties and the keys. Calls are made on the caller's own thread,
 // so the caller identity of that thread (platform/security) stays in effect for the
 // provider, and the caller's context reaches the provider unchanged.
 //
@@ -174,8 +177,21 @@ private:
     // Hands an instance request on `className` to the class's provider. A class no provider
     // serves ends with `unprovided`.
     void Route(std::wstring_view className, HRESULT unprovided, WbemForwardingSink& reply, const ProviderCall& call);
-    // True when the class carries the qualifier "ClassProvider" = true.
-    static bool IsDefinedByProvider(IWbemClassObject* classObject);
+    // The provider's call for one class of a request that spans several.
+    using ClassCall =
+        std::function<HRESULT(const std::wstring& className, IWbemServices* provider, IWbemObjectSink* sink)>;
+    // Answers one request over several classes: each class's request is routed and run to its
+    // end in turn, its objects (trimmed to `selected` and the keys when `selected` is not
+    // empty) are passed on, and one final status ends it: the first failure, else the first
+    // success code other than WBEM_S_NO_ERROR (a class refused to the caller), else success.
+    void Combine(const std::vector<std::wstring>& classes, const std::vector<std::wstring>& selected,
+                 WbemForwardingSink& reply, const ClassCall& call);
+    // The classes whose instances a request on `className` reads: the class itself, or, for a
+    // deep request on an abstract class, its concrete descendants (as the service reads a deep
+    // enumeration class by class), in the repository's order.
+    std::vector<std::wstring> ServedClasses(std::wstring_view className, LONG flags) const;
+    // True when the class carries the qualifier `name` = true.
+    static bool HasTrueQualifier(IWbemClassObject* classObject, LPCWSTR name);
     // The classes the registered providers build at run time below `superclass` (their
     // CreateClassEnumAsync with `flags`), each with the name of the provider that listed it. A
     // provider whose listing fails or times out contributes none.

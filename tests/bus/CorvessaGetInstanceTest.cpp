@@ -135,7 +135,7 @@ TEST_F(CorvessaGetInstance, CountsAndPagingRefusals)
     {
         std::int32_t page;
         std::int32_t size;
-    } refused[] = {{0, 5}, {-1, 5}, {1, -1}, {4, 5}, {1073741824, 2}, {2147483647, 2147483647}};
+    } refused[] = {{-1, 5}, {1, -1}, {4, 5}, {1073741824, 2}, {2147483647, 2147483647}};
     for (const auto& r : refused)
     {
         EXPECT_EQ(ThrownKey("Pag_Base", r.page, r.size), CCorvessaException::kInvalidRequestItemKey)
@@ -143,6 +143,14 @@ TEST_F(CorvessaGetInstance, CountsAndPagingRefusals)
         EXPECT_EQ(ThrownKey("Pag_Gamma", r.page, r.size), CCorvessaException::kInvalidRequestItemKey)
             << r.page << "/" << r.size;
     }
+    // Page 0 is every matching row, over one type or laid end to end over the derived types.
+    const Page everyGamma = Read("Pag_Gamma", 0, 5);
+    EXPECT_EQ(everyGamma.names.size(), 8u);
+    EXPECT_EQ(everyGamma.info.totalCount, 8);
+    const Page everyRow = Read("Pag_Base", 0, 5);
+    EXPECT_EQ(everyRow.names, (std::vector<std::string>{"Alpha1", "Alpha2", "Alpha3", "Gamma1", "Gamma2", "Gamma3",
+                                                        "Gamma4", "Gamma5", "Gamma6", "Gamma7", "Gamma8"}));
+    EXPECT_EQ(everyRow.info.totalPages, 3);
     // Page 1 of nothing is an empty page; page 2 of nothing is past the end.
     EXPECT_EQ(Read("Pag_Beta", 1, 5).hr, S_OK);
     EXPECT_EQ(ThrownKey("Pag_Beta", 2, 5), CCorvessaException::kInvalidRequestItemKey);
@@ -219,18 +227,23 @@ TEST_F(CorvessaGetInstance, DemoClassesReadPageByPageAndAnUnknownTokenIsRefused)
     EXPECT_EQ(second.info.totalPages, 2);
     EXPECT_EQ(second.instances.size(), 1u);
     std::string type = "Bnt_WorldTimezone";
-    corvessa::PagingParameters paging;
-    paging.pageSize = 2;
-    CCorvessaBaseApp::CorvessaPaginatedInfo info;
-    CCorvessaBaseApp::InstanceList instances;
-    try
+    // The token is checked before the paging: a bad token is reported as such whatever page.
+    for (const std::int32_t page : {1, 0, -1})
     {
-        m_app->GetInstance("00000000-0000-0000-0000-000000000000", kApplication, type, "", paging, info, instances);
-        ADD_FAILURE() << "unknown token accepted";
-    }
-    catch (const CCorvessaException& e)
-    {
-        EXPECT_EQ(e.ErrorCode(), CCorvessaException::kInvalidSessionTokenKey);
+        corvessa::PagingParameters paging;
+        paging.pageNumber = page;
+        paging.pageSize = 2;
+        CCorvessaBaseApp::CorvessaPaginatedInfo info;
+        CCorvessaBaseApp::InstanceList instances;
+        try
+        {
+            m_app->GetInstance("00000000-0000-0000-0000-000000000000", kApplication, type, "", paging, info, instances);
+            ADD_FAILURE() << "unknown token accepted on page " << page;
+        }
+        catch (const CCorvessaException& e)
+        {
+            EXPECT_EQ(e.ErrorCode(), CCorvessaException::kInvalidSessionTokenKey) << page;
+        }
     }
     EXPECT_EQ(UseCount(), 0);
 }

@@ -41,6 +41,16 @@ protected:
         }
         return {};
     }
+    // The values of the first instance of the type the filter selects; empty when none.
+    Variant::Map FirstFound(std::string type, const std::string& filter)
+    {
+        corvessa::PagingParameters paging;
+        paging.pageSize = 1;
+        CCorvessaBaseApp::CorvessaPaginatedInfo info;
+        CCorvessaBaseApp::InstanceList found;
+        EXPECT_EQ(m_app->GetInstance(m_token, kApplication, type, filter, paging, info, found), S_OK);
+        return found.empty() ? Variant::Map() : found[0]->GetInstanceValues();
+    }
     std::string LastName(std::int32_t id)
     {
         std::string type = "Bpw_Person";
@@ -163,6 +173,30 @@ TEST_F(CorvessaInstanceWrite, RefusedWritesNameTheirItemAndLeaveNothingBehind)
     EXPECT_EQ(m_app->AddInstance(m_token, kApplication, unknown, result, true), corvessa::kInvalidTypeName);
     EXPECT_EQ(m_app->DeleteInstance(m_token, kApplication, unknown), corvessa::kInvalidTypeName);
     EXPECT_EQ(UseCount(), 0);
+}
+
+TEST_F(CorvessaInstanceWrite, AModifyKeepsWhatItDoesNotCarryAndRefusesANulBearingText)
+{
+    const auto visit = [&]() { return FirstFound("Bnt_Visit", "ID = 3"); };
+    // Demo visit 3 is signed in at location 1; a modify of another property leaves it there.
+    ASSERT_EQ(visit().at("SIGNINLOCATIONID").asInt32(), 1);
+    CCorvessaQpidInstance change;
+    change.PopulateInstanceData("Bnt_Visit", {{"ID", Variant(3)}, {"EMAIL_INCLUDE_HOST", Variant(true)}});
+    CCorvessaQpidInstance changed;
+    ASSERT_EQ(m_app->ModifyInstance(m_token, kApplication, change, changed, false), S_OK);
+    EXPECT_EQ(visit().at("SIGNINLOCATIONID").asInt32(), 1);
+
+    // The text after a NUL is not cut off: the value is refused and the stored name stays.
+    CCorvessaQpidInstance cardholder;
+    cardholder.PopulateInstanceData("Bnt_Cardholder",
+                                    {{"ID", Variant(2)}, {"LASTNAME", Variant(std::string("Yb\0cd", 5))}});
+    CCorvessaQpidInstance result;
+    const auto [key, message] =
+        Thrown([&] { m_app->ModifyInstance(m_token, kApplication, cardholder, result, false); });
+    EXPECT_EQ(key, CCorvessaException::kInvalidRequestItemKey);
+    EXPECT_NE(message.find("The property LASTNAME did not exist or contained an invalid value."), std::string::npos)
+        << message;
+    EXPECT_EQ(FirstFound("Bnt_Cardholder", "ID = 2").at("LASTNAME").asString(), "Brandt");
 }
 
 TEST_F(CorvessaInstanceWrite, MethodsTakeTheirParametersByNameAndReturnTheirOutput)

@@ -129,7 +129,7 @@ TEST(CorvessaPagePlanner, EachTypeIsReadWithAtMostTwoPagesOfTheRequestSize)
     EXPECT_EQ(plan[1].keep, 1u);
 }
 
-TEST(CorvessaPagePlanner, PagingThatNamesNoPageIsAnInvalidRequestItem)
+TEST(CorvessaPagePlanner, PagingThatNoReadCanServeIsAnInvalidRequestItem)
 {
     struct Case
     {
@@ -142,7 +142,7 @@ TEST(CorvessaPagePlanner, PagingThatNamesNoPageIsAnInvalidRequestItem)
         {1, 0, nullptr},
         {0, 0, nullptr},  // a count names no page
         {429496, 5000, nullptr},
-        {0, 5, "page_number"},
+        {0, 5, nullptr},  // page 0: every row
         {-1, 5, "page_number"},
         {1, -1, "page_size"},
         {0, -5, "page_size"},

@@ -337,16 +337,17 @@ TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
                                "(U.SYSTEM_USER_PERMID, U.CARD_USER_PERMID, U.MONITOR_USER_PERMID) "
                                "WHERE U.USERID = 1 ORDER BY P.TYPE"),
               (std::vector<std::vector<std::string>>{{"1"}, {"2"}, {"3"}}));
-    // The operator's system group and the administrator's grant the use of the provider.
-    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_PERM_GRANT WHERE PERMISSIONID = 0x100000D0")[0][0], "2");
-    // The administrator's Windows account resolves to a user whose three groups grant every
-    // right the classes ask for, among them the highest system id.
+    // The operator's system group and the administrator's three groups grant the use of the
+    // provider.
+    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_PERM_GRANT WHERE PERMISSIONID = 0x100000D0")[0][0], "4");
+    // The administrator's Windows account resolves to a user each of whose three groups grants
+    // every right the classes ask for, among them the highest system id.
     EXPECT_EQ(Rows(m_db.get(),
                    "SELECT COUNT(*) FROM USER_ACCOUNT A JOIN USERS U ON U.USERID = A.USERID "
                    "JOIN USER_PERM_GRANT G ON G.USER_PERMID IN (U.SYSTEM_USER_PERMID, U.CARD_USER_PERMID, "
                    "U.MONITOR_USER_PERMID) WHERE A.ACCOUNTID = 'S-1-5-21-1004336348-1177238915-682003330-1090' "
                    "AND G.PERMISSIONID IN (0x100000D0, 0x20000057, 0x10000FFF, 0x30000014)")[0][0],
-              "4");
+              "12");
     // Stored configuration values read by number, then the system options (standalone server).
     EXPECT_EQ(Rows(m_db.get(), "SELECT CONFIGID, NUMBERVALUE FROM CONFIG_VALUE ORDER BY CONFIGID"),
               (std::vector<std::vector<std::string>>{{"33", "300"},

@@ -26,9 +26,22 @@ std::map<std::string, std::string> DeclaredClasses()
         const CString parent = typeInfo != nullptr ? typeInfo->GetParentTypeName() : CString();
         classes[DoorTest::Utf8(static_cast<LPCWSTR>(name))] = DoorTest::Utf8(static_cast<LPCWSTR>(parent));
     }
-    // The manager classes are not declared; the repository keeps their definitions.
+    // The declarations leave these classes' superclass to their mappers, which the provider's
+    // definitions follow.
+    for (const auto& [name, parent] : {std::pair{"Bnt_Badge", "Bnt_Element"}, std::pair{"Bnt_Person", "Bnt_Element"},
+                                       std::pair{"Bnt_Visit", "Bnt_Element"}, std::pair{"Bnt_Cardholder", "Bnt_Person"},
+                                       std::pair{"Bnt_Visitor", "Bnt_Person"}})
+        classes[name] = parent;
+    // The manager classes are not declared; the repository keeps their definitions, as it keeps
+    // the hardware event classes.
     classes["Bnt_FluxmereManager"] = "";
     classes["Bnt_VexletManager"] = "";
+    classes["Bnt_Alarm"] = "";
+    classes["Bnt_SecurityEvent"] = "__ExtrinsicEvent";
+    for (const char* event :
+         {"Bnt_AccessEvent", "Bnt_IntercomEvent", "Bnt_FireEvent", "Bnt_VideoEvent", "Bnt_TransmitterEvent",
+          "Bnt_StatusChangeEvent", "Bnt_FunctionExecEvent", "Bnt_OtherSecurityEvent"})
+        classes[event] = "Bnt_SecurityEvent";
     return classes;
 }
 

@@ -5,10 +5,14 @@
 #include "tests/e2e/DoorTest.h"
 #include "tests/e2e/ServedClass.h"
 
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "framework/CWmipObjectPath.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 #include "tools/provixa/ProvixaText.h"
 
+#include <algorithm>
 #include <fstream>
 
 using namespace e2e;
@@ -168,28 +172,51 @@ TEST_F(DoorGetObject, MalformedPathsAreInvalidObjectPaths)
     EXPECT_EQ(DoorInstallation::Rows("SELECT COUNT(*) FROM EVENTYPE"), (Table{{"6"}}));
 }
 
-TEST_F(DoorGetObject, KeysThatAreNotExactlyTheClassKeysAreInvalidObjectPaths)
+TEST_F(DoorGetObject, PathsNamingANonKeyAreInvalidAndPathsNamingSomeKeysReadTheFirstMatch)
 {
     CallAs(Callers::kViewer);
-    std::vector<std::wstring> paths;
+    // Each served class's path of wrong keys names a property that is no key, or part of the keys.
+    std::vector<std::wstring> invalid;
+    std::vector<std::wstring> someKeys;
     for (const ServedClass& served : ServedClass::All())
-        paths.emplace_back(served.wrongKeysPath);
+    {
+        const auto path = CWmipObjectPath::CreateFromPath(served.wrongKeysPath);
+        ASSERT_NE(path, nullptr) << Utf8(served.wrongKeysPath);
+        const auto& keys = CWmipMapperRegistry::Instance()->GetTypeInfo(path->GetClassName(), true)->GetKeyProperties();
+        bool onlyKeys = true;
+        for (const CString& name : path->GetKeyNames())
+            onlyKeys = onlyKeys && std::any_of(keys.begin(), keys.end(),
+                                               [&name](const auto& key) { return key.first.CompareNoCase(name) == 0; });
+        (onlyKeys ? someKeys : invalid).emplace_back(served.wrongKeysPath);
+    }
+    ASSERT_FALSE(someKeys.empty());
+    ASSERT_FALSE(invalid.empty());
     // An extra key, a key named twice, a key of another class, an unknown property.
-    paths.emplace_back(L"Bnt_EventType.ID=7,Description=\"Fire\"");
-    paths.emplace_back(L"Bnt_EventType.ID=7,ID=7");
-    paths.emplace_back(L"Bnt_EventType.PanelID=7");
-    paths.emplace_back(L"Bnt_WorldTimezone.Nothing=1");
+    invalid.emplace_back(L"Bnt_EventType.ID=7,Description=\"Fire\"");
+    invalid.emplace_back(L"Bnt_EventType.ID=7,ID=7");
+    invalid.emplace_back(L"Bnt_EventType.PanelID=7");
+    invalid.emplace_back(L"Bnt_WorldTimezone.Nothing=1");
     // Five of the six keys of an alarm link.
-    paths.emplace_back(L"Bnt_EventAlarmDefinitionLink.PanelID=2,DeviceID=0,SecondaryDeviceID=1,EventTypeID=7,"
-                       L"EventSubtypeDefinitionID=1");
-    for (const std::wstring& path : paths)
-        for (const Form form : kBothForms)
+    someKeys.emplace_back(L"Bnt_EventAlarmDefinitionLink.PanelID=2,DeviceID=0,SecondaryDeviceID=1,EventTypeID=7,"
+                          L"EventSubtypeDefinitionID=1");
+    for (const Form form : kBothForms)
+    {
+        for (const std::wstring& path : invalid)
         {
             SCOPED_TRACE(Utf8(path) + " " + NameOf(form));
             const Reply reply = Get(form, path);
             EXPECT_EQ(reply.result, WBEM_E_INVALID_OBJECT_PATH) << Hex(reply.result);
             EXPECT_TRUE(reply.objects.empty());
         }
+        for (const std::wstring& path : someKeys)
+        {
+            SCOPED_TRACE(Utf8(path) + " " + NameOf(form));
+            const Reply reply = Get(form, path);
+            ASSERT_TRUE(reply.result == WBEM_S_NO_ERROR || reply.result == WBEM_E_NOT_FOUND) << Hex(reply.result);
+            EXPECT_EQ(reply.objects.size(), reply.result == WBEM_S_NO_ERROR ? 1u : 0u);
+        }
+        EXPECT_EQ(Get(form, someKeys.back()).objects.size(), 1u) << "the demo's alarm link";
+    }
 }
 
 TEST_F(DoorGetObject, UnknownClassIsNotFoundAsAClassAndInvalidAsAnInstance)

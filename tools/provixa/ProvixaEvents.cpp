@@ -254,13 +254,11 @@ HRESULT ProvixaEvents::EnsureProvider()
 {
     if (m_shell != nullptr)
         return WBEM_S_NO_ERROR;
-    HRESULT hr = WbemSecurityEventClasses::AddTo(m_services.Repository());
-    if (FAILED(hr))
-        return hr;
+    // The event classes are in the repository from the start (ProvixaSchemaLoader).
     ComPtr<ProvixaEventProviderShell> shell = ProvixaEventProviderShell::Create();
-    hr = m_services.RegisterEventProvider(ProvixaEventProviderShell::kProviderId,
-                                          static_cast<IWbemProviderInit*>(shell.Get()),
-                                          WbemSecurityEventClasses::kRootClass, kLoadingUser, kLocale, nullptr);
+    const HRESULT hr = m_services.RegisterEventProvider(
+        ProvixaEventProviderShell::kProviderId, static_cast<IWbemProviderInit*>(shell.Get()),
+        WbemSecurityEventClasses::kRootClass, kLoadingUser, kLocale, nullptr);
     if (FAILED(hr))
         return hr;
     m_shell = std::move(shell);

@@ -190,11 +190,17 @@ bool ValueFor(CIMTYPE type, const std::string& text, _variant_t* value, std::str
         *value = _variant_t(number);
         return true;
     }
-    default:
+    default: {
         // Strings, 64-bit numbers, date-times and references travel as text; the object
-        // checks them against the type.
-        *value = _variant_t(ProvixaText::FromUtf8(text).c_str());
+        // checks them against the type. The text goes whole, a NUL inside it included, so that
+        // the provider sees and refuses what was typed rather than a shortened value.
+        VARIANT whole;
+        VariantInit(&whole);
+        whole.vt = VT_BSTR;
+        whole.bstrVal = CString(ProvixaText::FromUtf8(text)).AllocSysString();
+        value->Attach(whole);
         return true;
+    }
     }
 }
 

@@ -1,6 +1,7 @@
 #include "tools/provixa/ProvixaSchemaLoader.h"
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipClassMapper.h"
 #include "framework/CWmipManagerClassDefinitions.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "platform/com/BstrOwner.h"
@@ -11,8 +12,10 @@
 #include "platform/wmi/WbemClassObject.h"
 #include "platform/wmi/WbemName.h"
 #include "platform/wmi/WbemRepository.h"
+#include "platform/wmi/WbemSecurityEventClasses.h"
 
 #include <map>
+#include <memory>
 #include <set>
 
 namespace {
@@ -65,6 +68,32 @@ void CopyProperties(IWbemClassObject* source, IWbemClassObject* target)
         Check(source->GetPropertyQualifierSet(name.Get(), &from));
         Check(target->GetPropertyQualifierSet(name.Get(), &to));
         CopyQualifiers(from.Get(), to.Get());
+    }
+    source->EndEnumeration();
+}
+
+// A property that the class declares without "key" does not key its instances, even when its
+// superclass declares it as a key (the alarm inputs and outputs are keyed by ID alone).
+void KeepDeclaredKeys(IWbemClassObject* source, const CWMITypeInfo& typeInfo, IWbemClassObject* target)
+{
+    Check(source->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY));
+    for (;;)
+    {
+        BstrOwner name;
+        const HRESULT hr = source->Next(0, name.Receive(), nullptr, nullptr, nullptr);
+        if (hr == WBEM_S_NO_MORE_DATA)
+            break;
+        Check(hr);
+        if (typeInfo.IsPropertyAKeyProperty(name.Get()))
+            continue;
+        ComPtr<IWbemQualifierSet> qualifiers;
+        Check(target->GetPropertyQualifierSet(name.Get(), &qualifiers));
+        _variant_t key;
+        if (SUCCEEDED(qualifiers->Get(L"key", 0, &key, nullptr)) && key.vt == VT_BOOL && key.boolVal != VARIANT_FALSE)
+        {
+            _variant_t plain(false);
+            Check(qualifiers->Put(L"key", &plain, 0));
+        }
     }
     source->EndEnumeration();
 }
@@ -136,6 +165,16 @@ public:
     }
 
 private:
+    // The declarations leave the superclass of a class the provider builds per caller empty:
+    // its mapper names it (Bnt_Badge below Bnt_Element, Bnt_Cardholder below Bnt_Person).
+    static CString SuperclassOf(CWMITypeInfo& typeInfo)
+    {
+        if (!typeInfo.IsDynamic() || !typeInfo.GetTypeConstructor())
+            return typeInfo.GetParentTypeName();
+        const std::unique_ptr<CWmipClassMapper> mapper(typeInfo.GetTypeConstructor()(nullptr, nullptr, nullptr));
+        return mapper != nullptr ? mapper->GetSuperclassName() : typeInfo.GetParentTypeName();
+    }
+
     HRESULT Copy(const CString& name)
     {
         const std::wstring key = WbemName::Upper(static_cast<LPCWSTR>(name));
@@ -148,7 +187,7 @@ private:
         CWMITypeInfo* typeInfo = m_registry.GetTypeInfo(name, true);
         if (typeInfo == nullptr)
             return WBEM_E_INVALID_CLASS;
-        const CString superclass = typeInfo->GetParentTypeName();
+        const CString superclass = SuperclassOf(*typeInfo);
         ComPtr<WbemClassObject> parent;
         if (!superclass.IsEmpty())
         {
@@ -170,6 +209,7 @@ private:
             Check(created->GetQualifierSet(&to));
             CopyQualifiers(from.Get(), to.Get());
             CopyProperties(definition, created.Get());
+            KeepDeclaredKeys(definition, *typeInfo, created.Get());
             CopyMethods(definition, created.Get());
             PutClassQualifier(created.Get(), L"Dynamic", _variant_t(true));
             PutClassQualifier(created.Get(), L"Provider", _variant_t(ProvixaSchemaLoader::kProviderName));
@@ -203,7 +243,11 @@ HRESULT ProvixaSchemaLoader::Load(WbemRepository& repository, std::wstring* fail
     return WbemCall::Run([&]() -> HRESULT {
         SchemaCopy copy(repository, *CWmipMapperRegistry::Instance());
         const HRESULT hr = copy.CopyAll(failedClass);
-        // The manager classes are not declared: WMI keeps their definitions itself.
-        return FAILED(hr) ? hr : CWmipManagerClassDefinitions::AddTo(repository);
+        if (FAILED(hr))
+            return hr;
+        // The manager classes are not declared: WMI keeps their definitions itself, as it
+        // keeps the hardware event classes that the event provider serves.
+        const HRESULT managers = CWmipManagerClassDefinitions::AddTo(repository);
+        return FAILED(managers) ? managers : WbemSecurityEventClasses::AddTo(repository);
     });
 }

@@ -4,7 +4,9 @@
 // with their signatures, class qualifiers) copied into a class of the repository below its
 // superclass, marked with the class qualifiers "Dynamic" = true and "Provider" =
 // "BntProvider" so that the service sends its instance requests to the provider, and
-// "abstract" = true for the registry's abstract classes.
+// "abstract" = true for the registry's abstract classes. A class whose definition the provider
+// builds per caller goes below the superclass its mapper names. The hardware event classes
+// (WbemSecurityEventClasses) are stored too, as the installation's repository holds them.
 //
 // Stateless; Load runs on one thread after the library has loaded (the registry is then only
 // read) with the library's application object current.

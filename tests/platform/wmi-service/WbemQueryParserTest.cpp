@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 struct GoodQuery
@@ -86,4 +87,36 @@ TEST(WbemQueryParser, KnowsTheLanguageByNameOnly)
     EXPECT_TRUE(WbemQueryParser::IsWql(L"wql"));
     EXPECT_FALSE(WbemQueryParser::IsWql(L"SQL"));
     EXPECT_FALSE(WbemQueryParser::IsWql(L""));
+}
+
+TEST(WbemQueryParser, ReadsTheSelectListAndWhereTheClassStands)
+{
+    struct Case
+    {
+        const wchar_t* text;
+        std::vector<std::wstring> properties;
+        std::size_t classOffset;
+    };
+    const Case cases[] = {
+        {L"SELECT * FROM Bnt_Badge", {}, 14},
+        {L"select ID from Bnt_WorldTimezone where ID = 1", {L"ID"}, 15},
+        {L"SELECT Name ,ID,  Bias FROM  Bnt_WorldTimezone", {L"Name", L"ID", L"Bias"}, 29},
+    };
+    for (const Case& one : cases)
+    {
+        WbemQueryParser::Selection selection;
+        ASSERT_EQ(WbemQueryParser::Parse(one.text, &selection), WBEM_S_NO_ERROR) << one.text;
+        EXPECT_EQ(selection.properties, one.properties) << one.text;
+        EXPECT_EQ(selection.classOffset, one.classOffset) << one.text;
+        EXPECT_EQ(std::wstring(one.text).substr(selection.classOffset, selection.className.size()), selection.className)
+            << one.text;
+    }
+    for (const wchar_t* bad : {L"SELECT ID, FROM A", L"SELECT *, ID FROM A", L"SELECT ID ID FROM A",
+                               L"SELECT , ID FROM A", L"SELECT 'ID' FROM A", L"SELECT * * FROM A"})
+    {
+        WbemQueryParser::Selection selection;
+        selection.className = L"unchanged";
+        EXPECT_EQ(WbemQueryParser::Parse(bad, &selection), WBEM_E_INVALID_QUERY) << bad;
+        EXPECT_EQ(selection.className, L"unchanged") << bad;
+    }
 }

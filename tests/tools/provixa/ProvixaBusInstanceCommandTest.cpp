@@ -71,7 +71,7 @@ TEST_F(ProvixaBusInstanceCommand, RefusalsCarryTheirErrorKeys)
         const char* text;
     } cases[] = {
         {{"get", "Bnt_WorldTimezone", "--page", "3", "--size", "3"}, 1, "corvessa.general.invalidrequestitem"},
-        {{"get", "Bnt_WorldTimezone", "--page", "0", "--size", "3"}, 1, "'page_number'"},
+        {{"get", "Bnt_WorldTimezone", "--page", "-1", "--size", "3"}, 1, "'page_number'"},
         {{"get", "Bnt_WorldTimezone", "--size", "-2"}, 1, "'page_size'"},
         {{"get", "Bnt_WorldTimezone", "--filter", "Nope = 1"}, 1, "corvessa.general.invalidfilter"},
         {{"get", "Bnt_NoSuchType"}, 1, "corvessa.general.invalidtypename"},
