@@ -158,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     Reader in(data, size);
     CCorvessaQpidInstance::ValueMap values;
-    while (!in.AtEnd() && values.size() < 16)
+    while (!in.AtEnd() && values.size() < 8)
     {
         std::string name = in.Name();
         values[name] = Value(in);
