@@ -17,6 +17,7 @@
 #include "bus/CCorvessaException.h"
 #include "bus/GenericException.h"
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -26,6 +27,7 @@
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/com/ComError.h"
 #include "platform/com/SafeArray.h"
+#include "platform/com/WbemConstants.h"
 #include "platform/qpid/Exception.h"
 #include "platform/win32/SystemInfo.h"
 
@@ -570,6 +572,12 @@ _variant_t CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(const std::st
                                     L"string.");
             }
             bytes.resize(static_cast<std::size_t>(length));
+        }
+        if (bytes.size() > CWmipInstanceWriter::kMaxBinaryBytes)
+        {
+            throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                L"CCorvessaHelper::CreateSafeArrayVariantFromBinaryString: The binary value is larger "
+                                L"than a binary property may hold (16 MiB).");
         }
         _variant_t result = NewArrayVariant(VT_UI1, bytes.size());
         FillArray<char>(result.parray, [&](char* data) { std::copy(bytes.begin(), bytes.end(), data); });

@@ -2,6 +2,8 @@
 
 #include <boost/algorithm/string/predicate.hpp>
 
+#include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
+
 #include "bus/CCorvessaClassObject.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaHelper.h"
@@ -55,12 +57,15 @@ CString CCorvessaQpidInstance::ToXml() const
 {
     CString xml = L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n";
     CString line;
-    line.Format(L"<Object ClassName=\"%s\">\r\n", m_className.GetString());
+    const auto escaped = [](const std::string& utf8) {
+        return ConvertUtf8ToCString(ostrum::utils::StringUtils::xmlEscape(utf8));
+    };
+    line.Format(L"<Object ClassName=\"%s\">\r\n", escaped(ConvertCStringToUtf8(m_className)).GetString());
     xml += line;
     for (const auto& [name, value] : m_values)
     {
-        line.Format(L"\t<Property name=\"%s\">%s</Property>\r\n", ConvertUtf8ToCString(name).GetString(),
-                    ConvertUtf8ToCString(value.asString()).GetString());
+        line.Format(L"\t<Property name=\"%s\">%s</Property>\r\n", escaped(name).GetString(),
+                    escaped(value.asString()).GetString());
         xml += line;
     }
     xml += L"</Object>";

@@ -33,7 +33,7 @@ public:
     virtual ~CCorvessaQpidInstance() = default;
 
     // "<?xml ...?>", an Object element named after the class and one Property element per
-    // value in key order; texts are not escaped (a diagnostic text, never parsed).
+    // value in key order, every text escaped for XML.
     virtual CString ToXml() const;
     // Empties class name and values.
     virtual void Clear();

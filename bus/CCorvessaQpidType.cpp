@@ -1,9 +1,8 @@
 #include "bus/CCorvessaQpidType.h"
 
-#include <algorithm>
-#include <iterator>
 #include <memory>
 
+#include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 #include "bus/CCorvessaClassObject.h"
 #include "bus/CCorvessaHelper.h"
 #include "bus/CCorvessaPropertyCursor.h"
@@ -37,40 +36,10 @@ struct ReleaseObject
 };
 using SignaturePtr = std::unique_ptr<IWbemClassObject, ReleaseObject>;
 
-struct XmlEntity
-{
-    wchar_t character;
-    const wchar_t* entity;
-};
-constexpr XmlEntity kXmlEntities[] = {
-    {L'&', L"&amp;"}, {L'<', L"&lt;"}, {L'>', L"&gt;"}, {L'"', L"&quot;"}, {L'\'', L"&apos;"},
-};
-
-// The text with the characters that end or open XML markup written as entities: a name or
-// type never breaks the document it is written into.
-CString EscapeXml(const CString& text)
-{
-    CString escaped;
-    for (int i = 0; i < text.GetLength(); ++i)
-    {
-        const wchar_t c = text[i];
-        const auto* found = std::find_if(std::begin(kXmlEntities), std::end(kXmlEntities),
-                                         [c](const XmlEntity& entity) { return entity.character == c; });
-        if (found != std::end(kXmlEntities))
-        {
-            escaped += found->entity;
-        }
-        else
-        {
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
+// The text escaped for XML: a name or type never breaks the document it is written into.
 CString XmlText(const std::string& utf8)
 {
-    return EscapeXml(brontel::utility::ConvertUtf8ToCString(utf8));
+    return brontel::utility::ConvertUtf8ToCString(ostrum::utils::StringUtils::xmlEscape(utf8));
 }
 
 std::string MapText(const Variant& map, const char* key)

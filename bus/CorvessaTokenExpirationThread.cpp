@@ -17,7 +17,11 @@ constexpr wchar_t kSource[] = L"CorvessaTokenExpirationThread";
 
 CorvessaTokenExpirationThread::CorvessaTokenExpirationThread(CCorvessaBaseApp* owner) : m_owner(owner) {}
 
-CorvessaTokenExpirationThread::~CorvessaTokenExpirationThread() = default;
+CorvessaTokenExpirationThread::~CorvessaTokenExpirationThread()
+{
+    // A sweep under way uses the owner and then this object's lock: both must still stand.
+    JoinBeforeDestruction();
+}
 
 UINT CorvessaTokenExpirationThread::OnRun()
 {

@@ -579,14 +579,14 @@ INSERT INTO CCTVDEVICE (NAME, CCTVDEVICEID, PANELID, CAMERATYPEID, CHANNEL, VIDE
                         RESOLUTIONX, RESOLUTIONY, MOTIONBITRATE, NONMOTIONBITRATE, FRAMERATE, TYPENAME) VALUES
     ('Annex entrance camera', 1, 6, 1, 1, 'PAL', 0, 80, 1920, 1080, 4096, 1024, 25, 'Fixed dome');
 INSERT INTO ACCOUNT_AREA (ACCOUNT_AREAID, PANELID, AREANUM, AREATYPE, NAME) VALUES
-    (1, 3, 1, 0, 'Vault'),
-    (2, 3, 2, 0, 'Vault antechamber');
+    (1, 3, 0, 0, 'Vault'),
+    (2, 3, 1, 0, 'Vault antechamber');
 INSERT INTO INTRUSION_DEVICE (INTRUSION_DEVICEID, DEVICEID, PANELID, NAME, DEVTYPE, ZONE_OUTPUT) VALUES
-    (1, 1, 3, 'Vault door', 4, 0),
-    (2, 2, 3, 'Vault siren relay', 3, 0),
-    (3, 1, 3, 'Vault strobe relay', 2, 0),
-    (4, 1, 3, 'Vault motion zone', 1, 0),
-    (5, 2, 3, 'Vault beacon output', 1, 1);
+    (1, 0, 3, 'Vault door', 4, 0),
+    (2, 1, 3, 'Vault siren relay', 3, 0),
+    (3, 0, 3, 'Vault strobe relay', 2, 0),
+    (4, 0, 3, 'Vault motion zone', 1, 0),
+    (5, 1, 3, 'Vault beacon output', 1, 1);
 INSERT INTO DEVICE_GROUP (DEVICEGROUPID, NAME, SEGMENTID, TYPE) VALUES
     (1, 'Annex cameras', 1, 3),
     (2, 'Annex readers', 1, 1);

@@ -278,7 +278,8 @@ public:
 
     // The instance the keyed path names, or null when none matches (the caller releases it).
     // Only a row whose key values equal the path's is returned, one at most. Throws
-    // CWMIException 0x80041001 when the enumeration cannot begin and the failure of a read.
+    // CWMIException 0x8004103A for a path without keys (a class path names no instance),
+    // 0x80041001 when the enumeration cannot begin and the failure of a read.
     IWbemClassObject* GetCurrentInstance(CWmipObjectPath* path);
 
     // The class definition without its properties into *classObject (nulled first; the

@@ -5,6 +5,7 @@
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
 #include "framework/WMIHelper.h"
@@ -619,6 +620,10 @@ IWbemClassObject* CWmipClassMapper::GetCurrentInstance(CWmipObjectPath* path)
 {
     if (path == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
+    // A class path names no instance: taking the first row instead would aim an instance
+    // method (a door, a clock) at whatever device happens to come first.
+    if (path->GetKeyCount() <= 0)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_OBJECT_PATH, CWmipMessages::kInvalidObjectPath);
     // A path that names part of the keys, or a property that is no key, identifies no instance.
     const CWMITypeInfo* typeInfo = GetTypeInfo();
     if (path->GetKeyCount() > 0 && typeInfo != nullptr && !typeInfo->NamesExactlyTheKeys(path->GetKeyNames()))

@@ -139,24 +139,34 @@ bool InRange(LONGLONG value, CIMTYPE type, const VARIANT& source)
     }
 }
 
-bool ByteArrayOf(const VARIANT& value, std::vector<BYTE>& bytes)
+enum class ByteArray
+{
+    Read,
+    Invalid,
+    TooLarge,
+};
+
+// The bytes of a one-dimensional uint8 array of at most kMaxBinaryBytes.
+ByteArray ByteArrayOf(const VARIANT& value, std::vector<BYTE>& bytes)
 {
     if (value.vt != (VT_ARRAY | VT_UI1) || value.parray == nullptr || SafeArrayGetDim(value.parray) != 1)
-        return false;
+        return ByteArray::Invalid;
     LONG lower = 0;
     LONG upper = -1;
     if (FAILED(SafeArrayGetLBound(value.parray, 1, &lower)) || FAILED(SafeArrayGetUBound(value.parray, 1, &upper)))
-        return false;
+        return ByteArray::Invalid;
     const LONGLONG count = static_cast<LONGLONG>(upper) - lower + 1;
-    if (count < 0 || count > static_cast<LONGLONG>(brontel::crypto::Crypto::kMaxBytes))
-        return false;
+    if (count < 0)
+        return ByteArray::Invalid;
+    if (count > static_cast<LONGLONG>(CWmipInstanceWriter::kMaxBinaryBytes))
+        return ByteArray::TooLarge;
     void* data = nullptr;
     if (FAILED(SafeArrayAccessData(value.parray, &data)))
-        return false;
+        return ByteArray::Invalid;
     const BYTE* begin = static_cast<const BYTE*>(data);
     bytes.assign(begin, begin + count);
     SafeArrayUnaccessData(value.parray);
-    return true;
+    return ByteArray::Read;
 }
 
 }  // namespace
@@ -329,8 +339,10 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
     if ((value.vt & VT_ARRAY) != 0)
     {
         std::vector<BYTE> bytes;
-        if (!ByteArrayOf(value, bytes))
-            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+        const ByteArray read = ByteArrayOf(value, bytes);
+        if (read != ByteArray::Read)
+            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER,
+                          read == ByteArray::TooLarge ? kBinaryTooLargeMessage : kInvalidValueMessage, property);
         return CWmideUnit::Bytes(column, std::move(bytes));
     }
 

@@ -104,23 +104,40 @@ IAapDriverServer* LAAPProxy::ServerLocked()
 LAAPProxy::Outcome LAAPProxy::Invoke(Procedure procedure, std::span<BYTE> block)
 {
     Outcome outcome;
+    const std::lock_guard<std::mutex> lock(m_lock);
+    m_lastFailure.Empty();
     try
     {
-        const std::lock_guard<std::mutex> lock(m_lock);
         IAapDriverServer* server = ServerLocked();
         if (server == nullptr)
+        {
+            m_lastFailure = L"The hardware driver server on \"" + m_host + L"\" cannot be reached.";
             return outcome;
+        }
         AapCallStatus status;
         const RPC_STATUS transport = (server->*procedure)(block, status);
         outcome.completed = transport == RPC_S_OK;
         outcome.succeeded = outcome.completed && status.first == 0;
+        if (!outcome.completed)
+            m_lastFailure.Format(L"The call to the hardware driver server on \"%s\" did not complete (RPC status %ld).",
+                                 m_host.GetString(), static_cast<long>(transport));
+        else if (!outcome.succeeded)
+            m_lastFailure.Format(L"The hardware driver server on \"%s\" refused the command (status 0x%08X).",
+                                 m_host.GetString(), static_cast<unsigned>(status.first));
     }
     catch (const std::exception&)
     {
         // A failing server or runtime is an incomplete call to the caller, never an exception.
         outcome = Outcome();
+        m_lastFailure = L"The call to the hardware driver server on \"" + m_host + L"\" failed.";
     }
     return outcome;
+}
+
+CString LAAPProxy::GetLastFailure()
+{
+    const std::lock_guard<std::mutex> lock(m_lock);
+    return m_lastFailure;
 }
 
 BOOL LAAPProxy::InvokeWords(Procedure procedure, std::initializer_list<LONG> words)

@@ -32,6 +32,11 @@ public:
     void SetHostName(const CString& host);
     // The host the proxy is aimed at; empty for a new proxy.
     CString GetHostName();
+    // Why the last remote call failed (the server cannot be reached, the call did not complete,
+    // or the server refused it with its status), for the log and the caller; empty before the
+    // first call and after a call that succeeded. A request refused before any call was made
+    // (a block of the wrong size) leaves it unchanged.
+    CString GetLastFailure();
 
     BOOL ActivateAlarmOutput(LONG panelId, LONG alarmPanelId, LONG outputId);
     BOOL DeactivateAlarmOutput(LONG panelId, LONG alarmPanelId, LONG outputId);
@@ -134,4 +139,5 @@ private:
     // Guarded by m_lock.
     CString m_host;
     std::shared_ptr<IAapDriverServer> m_server;
+    CString m_lastFailure;
 };

@@ -155,6 +155,9 @@ int CWmipApp::ExitInstance()
     {
         thread->Kill(0);
     }
+    // So are the server RPC threads: their stop makes the last attempt on the undelivered
+    // messages and logs what stays undelivered, which needs the endpoint table and the log.
+    m_serverRpcThreads->Shutdown();
     return CBntApp::ExitInstance();
 }
 

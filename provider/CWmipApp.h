@@ -107,12 +107,13 @@ public:
     // The trust value in force (0 without an app or before the first rise).
     static LONG GetBackdoorValue();
 
-    // Configuration messages: each hands the message with the code to its server's RPC thread
-    // (created on first use); without the thread it logs "Unable to retrieve RPC
-    // communication thread for <server>." and returns. Nothing without an app.
-    // UpdateCommServer answers whether the message will reach the server: accepted now, or kept
-    // for the thread's retry (false without an app or thread, or when it was dropped).
-    static bool UpdateCommServer(int code, CfgMessage& message);
+    // Configuration messages: each hands a copy of the message with the code to its server's
+    // RPC thread (created on first use); without the thread it logs "Unable to retrieve RPC
+    // communication thread for <server>." and returns. Nothing without an app. Inside a
+    // database transaction of the calling thread the copy waits for the commit and is
+    // discarded by a rollback (CBntCommitQueue); otherwise it goes at once. A message the
+    // communication server neither took nor kept for a retry is logged with its content.
+    static void UpdateCommServer(int code, CfgMessage& message);
     static void UpdateLinkageServer(int code, CfgMessage& message);
     static void UpdateArchiveServer(int code, CfgMessage& message);
     // The message to the communication, linkage and archive servers in that order, with the

@@ -39,10 +39,15 @@ constexpr MapperSlot kAskingOrder[] = {kAccess,       kIntercom,          kFire,
                                        kStatusChange, kFunctionExecution, kOtherSecurity};
 }  // namespace
 
-CWmipHardwareEventProcessor::CWmipHardwareEventProcessor(ThreadSafeQueue<BntMessageEx>& queue) : m_queue(queue) {}
+CWmipHardwareEventProcessor::CWmipHardwareEventProcessor(std::shared_ptr<ThreadSafeQueue<BntMessageEx>> queue)
+    : m_queue(std::move(queue))
+{
+}
 
 CWmipHardwareEventProcessor::~CWmipHardwareEventProcessor()
 {
+    // The thread pops the queue and uses the mappers and the sink until it ends.
+    JoinBeforeDestruction();
     m_sink = nullptr;
     for (auto& mapper : m_mappers)
     {
@@ -81,7 +86,7 @@ UINT CWmipHardwareEventProcessor::OnRun()
         try
         {
             BntMessageEx message;
-            if (!m_queue.Pop(message))
+            if (!m_queue->Pop(message))
             {
                 if (m_stopRequested.load())
                 {
@@ -180,6 +185,6 @@ void CWmipHardwareEventProcessor::Dispatch(const BntMessageEx& message)
 BOOL CWmipHardwareEventProcessor::Stop()
 {
     m_stopRequested.store(true);
-    m_queue.Interrupt();
+    m_queue->Interrupt();
     return WaitForStopped();
 }

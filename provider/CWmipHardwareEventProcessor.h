@@ -2,10 +2,10 @@
 // hardware messages, filters them, asks its eight event mappers in a fixed order which one
 // handles each, lets that mapper build the WMI event object and indicates it to the sink.
 //
-// Owned by the hardware event provider, which stops it (Kill) before deleting it. The queue is
-// borrowed and outlives the processor. The mappers and the sink are set before the thread
-// starts; afterwards only the thread uses them. The running flag and the stop request are
-// atomics shared with the owner.
+// Owned by the hardware event provider through LWorkerThread::Ptr: a thread that does not stop
+// keeps the object until it ends. The queue is shared with the provider. The mappers and the sink are set before the
+// thread starts; afterwards only the thread uses them. The running flag and the stop request are atomics shared with
+// the owner.
 #pragma once
 
 #include <array>
@@ -28,7 +28,7 @@ class CWmipHardwareEventProcessor : public LWorkerThread
 public:
     static constexpr std::size_t kMapperCount = 8;
 
-    explicit CWmipHardwareEventProcessor(ThreadSafeQueue<bnt::utility::BntMessageEx>& queue);
+    explicit CWmipHardwareEventProcessor(std::shared_ptr<ThreadSafeQueue<bnt::utility::BntMessageEx>> queue);
     // Releases the sink and deletes the mappers in creation order.
     ~CWmipHardwareEventProcessor() override;
 
@@ -58,7 +58,7 @@ private:
     static bool PassesFilter(const bnt::utility::BntMessageEx& message);
 
     // Set at construction.
-    ThreadSafeQueue<bnt::utility::BntMessageEx>& m_queue;
+    const std::shared_ptr<ThreadSafeQueue<bnt::utility::BntMessageEx>> m_queue;
 
     // Set before the thread starts; used by the thread only afterwards.
     ComPtr<IWbemObjectSink> m_sink;

@@ -34,18 +34,15 @@ constexpr int kSegmentViewAccess = 0;
 CWmipHardwareEventProvider::CWmipHardwareEventProvider(const CString& providerId) : m_providerId(providerId)
 {
     AFX_MANAGE_STATE(&theApp);
-    m_queue = std::make_unique<ThreadSafeQueue<BntMessageEx>>(true);
+    m_queue = std::make_shared<ThreadSafeQueue<BntMessageEx>>(true);
     m_queries = std::make_unique<CWmipEventProviderImpl>(this, providerId);
 }
 
 CWmipHardwareEventProvider::~CWmipHardwareEventProvider()
 {
     AFX_MANAGE_STATE(&theApp);
-    // Stopped whenever it was started, whatever the thread's own flag says at this moment.
-    if (m_processor != nullptr && m_started)
-    {
-        m_processor->Kill(0);
-    }
+    // Stopped whenever it was started, whatever the thread's own flag says at this moment; a
+    // thread that does not stop keeps its processor, and the queue with it, until it ends.
     m_processor.reset();
     m_queries.reset();
     m_queue.reset();
@@ -73,7 +70,7 @@ HRESULT CWmipHardwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
             {
                 m_services = ComPtr<IWbemServices>(services);
             }
-            auto processor = std::make_unique<CWmipHardwareEventProcessor>(*m_queue);
+            LWorkerThread::Ptr<CWmipHardwareEventProcessor> processor(new CWmipHardwareEventProcessor(m_queue));
             processor->CreateMappers(context, services);
             m_processor = std::move(processor);
         }
@@ -108,7 +105,6 @@ HRESULT CWmipHardwareEventProvider::ProvideEvents(IWbemObjectSink* sink, LONG /*
                                WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
-    m_started = true;
     m_sink = ComPtr<IWbemObjectSink>(sink);
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event provider successfully prepared to provide events.");
     return S_OK;

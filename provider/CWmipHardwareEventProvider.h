@@ -6,7 +6,8 @@
 // Owned by the shell. Thread-safe: WMI and the event source call on their own threads; the
 // queue and the query bookkeeping guard themselves, Initialize and ProvideEvents are called
 // once each by WMI before events are asked for, and m_lock guards the sink and the thread's
-// start. The processor is stopped whenever it was started, before it is deleted.
+// start. The processor is stopped whenever it was started, before it is deleted; one whose
+// thread does not stop is left to that thread, which deletes it when it ends.
 #pragma once
 
 #include <memory>
@@ -18,6 +19,7 @@
 #include "provider/BntMessageEx.h"
 #include "provider/CWmipEventSubscriber.h"
 #include "provider/IWmipEventProviderInfo.h"
+#include "provider/LWorkerThread.h"
 #include "provider/ThreadSafeQueue.h"
 
 class CAcsUser;
@@ -78,13 +80,13 @@ private:
     // identifier is the provider's own, so the bookkeeping's last unregistration can read it
     // while the bookkeeping is being destroyed.
     const CString m_providerId;
-    std::unique_ptr<ThreadSafeQueue<bnt::utility::BntMessageEx>> m_queue;
+    // Shared with the processor, which may outlive the provider (see LWorkerThread::Ptr).
+    std::shared_ptr<ThreadSafeQueue<bnt::utility::BntMessageEx>> m_queue;
     std::unique_ptr<CWmipEventProviderImpl> m_queries;
     ComPtr<IWbemServices> m_services;
 
     std::mutex m_lock;
     // Guarded by m_lock while Initialize and ProvideEvents run; set once, then read freely.
     ComPtr<IWbemObjectSink> m_sink;
-    bool m_started = false;
-    std::unique_ptr<CWmipHardwareEventProcessor> m_processor;
+    LWorkerThread::Ptr<CWmipHardwareEventProcessor> m_processor;
 };

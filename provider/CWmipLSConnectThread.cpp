@@ -29,6 +29,8 @@ CWmipLSConnectThread::CWmipLSConnectThread()
 
 CWmipLSConnectThread::~CWmipLSConnectThread()
 {
+    // The thread uses the proxy and the registrations until it ends.
+    JoinBeforeDestruction();
     {
         const std::lock_guard<std::mutex> guard(m_setupLock);
         m_proxy.reset();

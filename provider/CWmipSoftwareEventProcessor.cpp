@@ -20,6 +20,8 @@ CWmipSoftwareEventProcessor::CWmipSoftwareEventProcessor() : m_pipe(std::make_un
 
 CWmipSoftwareEventProcessor::~CWmipSoftwareEventProcessor()
 {
+    // The thread reads the pipe and builds events with the mapper until it ends.
+    JoinBeforeDestruction();
     m_sink = nullptr;
     m_mapper.reset();
 }

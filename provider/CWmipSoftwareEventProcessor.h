@@ -3,7 +3,8 @@
 // intrinsic event mapper build the WMI event object and indicates it to the sink. A stop
 // packet (a header of zeros) ends the thread.
 //
-// Owned by the software event provider, which stops it (Kill) before deleting it. The mapper
+// Owned by the software event provider through LWorkerThread::Ptr: a thread that does not stop
+// keeps the object (its pipe, mapper and sink) until it ends. The mapper
 // and the sink are set before the thread starts; afterwards only the thread uses the sink and
 // MapEvent, while the provider's access check uses the mapper between Lock and Unlock.
 // Submit may be called from any thread: the pipe keeps each packet's two blocks together.
@@ -30,7 +31,8 @@ public:
     static constexpr std::size_t kInitialTextCapacity = 1500;
 
     CWmipSoftwareEventProcessor();
-    // Releases the sink, deletes the pipe and the mapper.
+    // Waits for the thread (see JoinBeforeDestruction), then releases the sink, deletes the
+    // pipe and the mapper.
     ~CWmipSoftwareEventProcessor() override;
 
     // Creates the intrinsic event mapper with the context and the services. 0.

@@ -73,13 +73,11 @@ CWmipSoftwareEventProvider::~CWmipSoftwareEventProvider()
 void CWmipSoftwareEventProvider::Delete()
 {
     AFX_MANAGE_STATE(&theApp);
-    if (m_processor != nullptr && m_started)
-        m_processor->Kill(0);
+    // Stops the thread; one that does not stop keeps its processor until it ends.
     m_processor.reset();
     m_queries.reset();
     const std::lock_guard<std::mutex> guard(m_lock);
     m_sink = nullptr;
-    m_started = false;
     m_services = nullptr;
 }
 
@@ -95,7 +93,7 @@ HRESULT CWmipSoftwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
     AFX_MANAGE_STATE(&theApp);
     if (services != nullptr)
         m_services = ComPtr<IWbemServices>(services);
-    auto processor = std::make_unique<CWmipSoftwareEventProcessor>();
+    LWorkerThread::Ptr<CWmipSoftwareEventProcessor> processor(new CWmipSoftwareEventProcessor());
     processor->CreateMapper(services, context);
     m_processor = std::move(processor);
     if (initSink != nullptr)
@@ -118,7 +116,6 @@ HRESULT CWmipSoftwareEventProvider::ProvideEvents(IWbemObjectSink* sink, LONG /*
                                WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
-    m_started = true;
     m_sink = ComPtr<IWbemObjectSink>(sink);
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Software event provider successfully prepared to provide events.");
     return S_OK;

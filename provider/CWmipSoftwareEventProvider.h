@@ -7,7 +7,8 @@
 // Owned by the shell. Thread-safe: WMI and the event source call on their own threads; the
 // pipe and the query bookkeeping guard themselves, Initialize is called once by WMI before
 // events are asked for, and m_lock guards the sink and the thread's start. The processor is
-// stopped whenever it was started, before it is deleted (Delete or the destructor).
+// stopped whenever it was started, before it is deleted (Delete or the destructor); one whose
+// thread does not stop is left to that thread, which deletes it when it ends.
 #pragma once
 
 #include <memory>
@@ -17,6 +18,7 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 #include "provider/IWmipEventProviderInfo.h"
+#include "provider/LWorkerThread.h"
 
 class CWmipEventProviderImpl;
 class CWmipSoftwareEventProcessor;
@@ -81,7 +83,6 @@ private:
     std::mutex m_lock;
     // Guarded by m_lock.
     ComPtr<IWbemObjectSink> m_sink;
-    bool m_started = false;
 
-    std::unique_ptr<CWmipSoftwareEventProcessor> m_processor;
+    LWorkerThread::Ptr<CWmipSoftwareEventProcessor> m_processor;
 };

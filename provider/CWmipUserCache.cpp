@@ -3,6 +3,7 @@
 #include "framework/CWmipMessages.h"
 
 #include <algorithm>
+#include <cassert>
 #include <utility>
 
 #include "inhouse/BntAccessSets/CBntConfigSet.h"
@@ -239,13 +240,18 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
 CWmipUserCacheEntry* CWmipUserCache::TakeCachedUser(const CString& sid)
 {
     const std::shared_lock guard(m_usersLock);
+    return TakeCachedUserLocked(sid, Now());
+}
+
+CWmipUserCacheEntry* CWmipUserCache::TakeCachedUserLocked(const CString& sid, ULONGLONG now)
+{
     const auto cached = m_users.find(sid);
-    if (cached == m_users.end() || IsExpired(*cached->second, Now()))
+    if (cached == m_users.end() || IsExpired(*cached->second, now))
     {
         return nullptr;
     }
-    // The shared lock keeps the clean-up, which takes the lock alone, from freeing the entry
-    // before its count is raised.
+    // The lock keeps the clean-up, which takes it alone, from freeing the entry before its
+    // count is raised.
     cached->second->AddRef();
     return cached->second.get();
 }
@@ -254,11 +260,15 @@ HRESULT CWmipUserCache::LogInUser(LPCWSTR sid, LONG userId, const CString& sidTe
 {
     const std::lock_guard login(m_loginLock);
     {
+        // Another thread may have logged the same account in while this one waited. The
+        // time-out and the take read the clock once under one lock: an entry still young for
+        // the one but expired for the other would stay in the map, and the login below could
+        // not be added beside it.
         const std::unique_lock guard(m_usersLock);
-        CheckIfUserIsTimedOut(sidText);
+        const ULONGLONG now = Now();
+        CheckIfUserIsTimedOut(sidText, now);
+        entry = TakeCachedUserLocked(sidText, now);
     }
-    // Another thread may have logged the same account in while this one waited.
-    entry = TakeCachedUser(sidText);
     if (entry != nullptr)
     {
         return S_OK;
@@ -291,8 +301,10 @@ HRESULT CWmipUserCache::LogInUser(LPCWSTR sid, LONG userId, const CString& sidTe
     created->AddRef();
     CWmipUserCacheEntry* const added = created.get();
     {
+        // Only logins add entries, and they hold the login lock: the SID's place is still empty.
         const std::unique_lock guard(m_usersLock);
-        m_users.emplace(sidText, std::move(created));
+        [[maybe_unused]] const bool inserted = m_users.emplace(sidText, std::move(created)).second;
+        assert(inserted);
     }
     try
     {
@@ -436,10 +448,10 @@ HRESULT CWmipUserCache::ReleaseUserImpl(CWmipUserCacheEntry* entry, bool imperso
     return WBEM_E_FAILED;
 }
 
-void CWmipUserCache::CheckIfUserIsTimedOut(const CString& sid)
+void CWmipUserCache::CheckIfUserIsTimedOut(const CString& sid, ULONGLONG now)
 {
     const auto cached = m_users.find(sid);
-    if (cached == m_users.end() || !IsExpired(*cached->second, Now()))
+    if (cached == m_users.end() || !IsExpired(*cached->second, now))
     {
         return;
     }

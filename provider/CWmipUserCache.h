@@ -122,9 +122,10 @@ protected:
     HRESULT GetUserSSOInformationImpl(LPCWSTR sid, LONG& userId, CString& sidText, bool impersonate);
     // The release behind ReleaseUser; results as ReleaseUser.
     HRESULT ReleaseUserImpl(CWmipUserCacheEntry* entry, bool impersonate);
-    // Retires (when in use) or deletes the SID's entry once it is older than the lifetime, so
-    // that the lookup that follows logs the user in again. The caller holds the user lock alone.
-    void CheckIfUserIsTimedOut(const CString& sid);
+    // Retires (when in use) or deletes the SID's entry once it is older than the lifetime at
+    // now (the cache clock), so that the lookup that follows logs the user in again. The caller
+    // holds the user lock alone.
+    void CheckIfUserIsTimedOut(const CString& sid, ULONGLONG now);
     // Loads the field permission list of the user's group again and keeps it for the group;
     // when it differs from the one kept before, the user's cached class definitions are
     // dropped (their properties depend on it). Throws the database's CDBException. Takes the
@@ -147,6 +148,8 @@ private:
     // The SID's cached entry with its use count raised; null when none is cached or it has
     // expired. Shares the user lock.
     CWmipUserCacheEntry* TakeCachedUser(const CString& sid);
+    // The same at now (the cache clock); the caller holds the user lock, shared or alone.
+    CWmipUserCacheEntry* TakeCachedUserLocked(const CString& sid, ULONGLONG now);
     // Logs the SID's user in and caches the entry, its use count raised; an entry that another
     // thread cached (or that expired) meanwhile is handled first. Results as GetUserImpl; the
     // caller catches the exceptions. Takes the login lock.

@@ -2,9 +2,10 @@
 
 #include <exception>
 
+#include "common/StringHelpers.h"
 #include "hardware/ICfgMessageServer.h"
-#include "platform/mfc/CString.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "platform/mfc/CString.h"
 #include "platform/rpc/RpcEndpointTable.h"
 #include "provider/CfgMessage.h"
 
@@ -21,7 +22,20 @@ LCfgRpcSender::LCfgRpcSender(const RpcServiceEndpoints& endpoints, const wchar_t
 {
 }
 
-LCfgRpcSender::~LCfgRpcSender() = default;
+LCfgRpcSender::~LCfgRpcSender()
+{
+    // The thread sends from the store, under this object's locks, until it ends.
+    JoinBeforeDestruction();
+    // An owner that never stopped the thread still gets the last attempt and the trace.
+    GiveUpStored();
+}
+
+CString LCfgRpcSender::Describe(int code, const std::vector<BYTE>& block)
+{
+    CString text;
+    text.Format(L"code %d, %d bytes: ", code, static_cast<int>(block.size()));
+    return text + BytesToHexString(block.data(), static_cast<int>(block.size()));
+}
 
 void LCfgRpcSender::WriteAllCommandsToStore()
 {
@@ -60,13 +74,18 @@ bool LCfgRpcSender::Send(int code, const std::vector<BYTE>& block)
 
 void LCfgRpcSender::Store(StoredMessage message)
 {
+    CWMIDebugLog::LogInfo(kSource, __LINE__,
+                          CString(L"A configuration message for the ") + m_serverName +
+                              L" is kept in the failed-command store for a retry: " +
+                              Describe(message.code, message.block));
     const std::lock_guard<std::mutex> lock(m_lock);
     if (m_store.size() >= kMaxStoredMessages)
     {
+        const StoredMessage& oldest = m_store.front();
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               CString(L"Failed-command store of the ") + m_serverName +
+                                   L" full: the oldest message was dropped. " + Describe(oldest.code, oldest.block));
         m_store.pop_front();
-        const CString text =
-            CString(L"Failed-command store of the ") + m_serverName + L" full: the oldest message was dropped.";
-        CWMIDebugLog::LogError(kSource, __LINE__, text);
     }
     m_store.push_back(std::move(message));
 }
@@ -87,7 +106,8 @@ LCfgRpcSender::Delivery LCfgRpcSender::DeliverMessage(int code, const CfgMessage
         return Delivery::Stored;
     }
     CWMIDebugLog::LogError(kSource, __LINE__,
-                           CString(L"A configuration message could not be delivered to the ") + m_serverName + L".");
+                           CString(L"A configuration message could not be delivered to the ") + m_serverName + L": " +
+                               Describe(code, stored.block));
     return Delivery::Dropped;
 }
 
@@ -106,7 +126,11 @@ void LCfgRpcSender::RetryStored()
     std::deque<StoredMessage> failed;
     for (StoredMessage& message : pending)
     {
-        if (!Send(message.code, message.block))
+        if (Send(message.code, message.block))
+            CWMIDebugLog::LogInfo(kSource, __LINE__,
+                                  CString(L"A kept configuration message was delivered to the ") + m_serverName +
+                                      L": " + Describe(message.code, message.block));
+        else
             failed.push_back(std::move(message));
     }
     if (failed.empty())
@@ -143,5 +167,22 @@ BOOL LCfgRpcSender::Stop()
         m_stopRequested = true;
     }
     m_wake.notify_all();
-    return WaitForStopped();
+    const BOOL stopped = WaitForStopped();
+    GiveUpStored();
+    return stopped;
+}
+
+void LCfgRpcSender::GiveUpStored()
+{
+    RetryStored();
+    std::deque<StoredMessage> undelivered;
+    {
+        const std::lock_guard<std::mutex> lock(m_lock);
+        undelivered.swap(m_store);
+    }
+    // The process will not try again: each message is left in the log for an operator to redo.
+    for (const StoredMessage& message : undelivered)
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               CString(L"A configuration message was never delivered to the ") + m_serverName + L": " +
+                                   Describe(message.code, message.block));
 }

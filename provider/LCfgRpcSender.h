@@ -2,8 +2,11 @@
 // CLSLRpcComClass, LCRSRpcComClass): delivers one message to its server (the server's
 // configuration door on this computer, reached through the endpoint table) and keeps the
 // messages that could not be delivered in a failed-command store, which its thread sends again
-// every retry interval until they are delivered or the thread stops. In direct-to-store mode
-// every message goes to the store and only the thread sends.
+// every retry interval while it runs. In direct-to-store mode every message goes to the store
+// and only the thread sends. Nothing leaves without a trace in the provider log: a kept
+// message is logged with the server and its content, and so is one delivered from the store;
+// at stop (or destruction) the store gets a last attempt and every message still undelivered
+// is logged as an error line with its content, for an operator to redo.
 //
 // Owned by the application object. Thread-safe: request threads send while the worker thread
 // retries; m_sendLock serialises the remote calls, m_lock guards the store and the flags.
@@ -14,6 +17,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/mfc/CString.h"
 #include "platform/rpc/RpcServiceEndpoints.h"
 #include "provider/LWorkerThread.h"
 
@@ -37,10 +41,13 @@ public:
     void SetRetryInterval(DWORD milliseconds);
     // The messages waiting in the store.
     std::size_t GetStoredCount() const;
+    // A message as the log shows it: its code, its byte count and its block in hexadecimal.
+    static CString Describe(int code, const std::vector<BYTE>& block);
 
     // The thread: a pass over the store every retry interval until stopped. 0.
     UINT OnRun() override;
-    // Stops the thread loop and waits within the polling limits; TRUE when it ended.
+    // Stops the thread loop and waits within the polling limits, then makes the last attempt
+    // on the store and logs what is still undelivered; TRUE when the thread ended.
     BOOL Stop() override;
 
 protected:
@@ -70,6 +77,8 @@ private:
     void Store(StoredMessage message);
     // Sends the stored messages in order and keeps those that still fail.
     void RetryStored();
+    // The last attempt: RetryStored, then every message left is logged and the store emptied.
+    void GiveUpStored();
 
     const RpcServiceEndpoints m_endpoints;
     const wchar_t* const m_serverName;

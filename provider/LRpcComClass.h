@@ -35,9 +35,8 @@ public:
     // message, a lost connection (the indicator then reads 1) or an undelivered message.
     BOOL UpdateCommDriver(int code, CfgMessage* message);
     // Delivers one message as UpdateCommDriver does; true when the server accepted it or it
-    // waits in the failed-command store for the thread, which will deliver it. A write that
-    // must not stand unless its panels learn of it asks this, so that a message it gives up on
-    // is never kept and sent after the write was rolled back.
+    // waits in the failed-command store for the thread, which will deliver it; false when it
+    // is lost (CWmipApp then logs it with its content).
     bool UpdateCommDriverOrKeep(int code, CfgMessage* message);
 
     // 1 when the last UpdateCommDriver found the database connection lost, else 0.

@@ -42,16 +42,31 @@ LWorkerThread::~LWorkerThread()
 {
     // The derived part is gone, so Stop cannot be asked any more: only wait, then let go.
     ReleaseThread(true);
-    // A thread left running (detached) still reads this object's members until it ends.
-    if (m_state)
+    AwaitEndUnlessOrphaned();
+}
+
+void LWorkerThread::JoinBeforeDestruction()
+{
+    if (m_thread.joinable())
     {
-        std::unique_lock guard(m_state->lock);
-        if (!m_state->ended && m_state->orphan == nullptr)
-        {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread destroyed while its thread runs; waiting for it.",
-                                   E_FAIL);
-            m_state->changed.wait(guard, [this] { return m_state->ended; });
-        }
+        Kill(0);
+    }
+    AwaitEndUnlessOrphaned();
+}
+
+void LWorkerThread::AwaitEndUnlessOrphaned()
+{
+    // A thread left running (detached) still reads this object's members until it ends.
+    if (!m_state)
+    {
+        return;
+    }
+    std::unique_lock guard(m_state->lock);
+    if (!m_state->ended && m_state->orphan == nullptr)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread destroyed while its thread runs; waiting for it.",
+                               E_FAIL);
+        m_state->changed.wait(guard, [this] { return m_state->ended; });
     }
 }
 
@@ -65,11 +80,12 @@ void LWorkerThread::Deleter::operator()(LWorkerThread* thread) const
 
 void LWorkerThread::Dispose()
 {
-    if (Kill(0) || !m_state)
+    // A thread that an earlier Kill already let go is not asked to stop a second time.
+    if (m_thread.joinable())
     {
-        delete this;
-        return;
+        Kill(0);
     }
+    if (m_state)
     {
         const std::scoped_lock guard(m_state->lock);
         if (!m_state->ended)

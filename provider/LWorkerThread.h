@@ -13,12 +13,15 @@
 // Owned by whoever constructs it (an event provider, the application object), through
 // LWorkerThread::Ptr: its deleter stops the thread (Kill) and, when the thread is left running,
 // hands the object to that thread, which deletes it when it ends; so a thread that did not stop
-// never runs on a freed object. Start, Stop, Kill, WaitForExit and ResumeThread run on the
-// owning thread; OnStartup, OnRun, OnShutdown and OnError run on the worker thread. The run
-// state and the exit codes are shared between the two and guarded internally; a derived class
-// guards its own shared state. An object destroyed otherwise (on the stack, by a plain delete)
-// must have its thread stopped first: the destructor then waits for a thread still running,
-// however long, because going on would free memory that thread uses.
+// never runs on a freed object. An owner whose thread uses more than the object itself (the
+// owner, state the owner frees) does not hand it over: it destroys the object, whose
+// destructor waits. Start, Stop, Kill, WaitForExit and ResumeThread run on the owning thread;
+// OnStartup, OnRun, OnShutdown and OnError run on the worker thread. The run state and the
+// exit codes are shared between the two and guarded internally; a derived class guards its
+// own shared state. An object destroyed otherwise (on the stack, by a plain delete) stops its
+// thread and waits for it, however long, before any member the thread uses goes: every
+// derived class whose thread uses its members calls JoinBeforeDestruction first thing in its
+// destructor, since the base destructor runs only after those members are gone.
 #pragma once
 
 #include <atomic>
@@ -103,6 +106,11 @@ public:
     virtual int OnError(int code);
 
 protected:
+    // For the destructor of a derived class, before its members go: stops a thread still
+    // attached (Kill), then waits without limit (logged) for a thread that is still running
+    // and was not handed to itself. Nothing to do for a thread that ended, or on the thread
+    // that deletes its own object.
+    void JoinBeforeDestruction();
     // The waiting half of a stop request: polls for the end of the thread within the polling
     // limits. TRUE as soon as the thread has ended (or there is none); FALSE when it is still
     // running after the last poll (the thread is then left for Kill to detach).
@@ -122,6 +130,9 @@ private:
 
     // The deleter's work: Kill, then delete now or let the running thread delete the object.
     void Dispose();
+    // Waits without limit for a thread that still runs on this object, unless it was handed
+    // the object.
+    void AwaitEndUnlessOrphaned();
 
     // Touched only by the owning thread.
     std::thread m_thread;

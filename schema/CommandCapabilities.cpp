@@ -13,8 +13,9 @@ std::map<CString, bool> ReadCommandCapabilities(std::span<const wchar_t* const> 
         const CString tagText(tag);
         bool supported = false;
         const int position = capabilities.Find(tag);
-        // A tag at the very start of the text counts as found too.
-        if (position >= 0 && !tagText.IsEmpty())
+        // A capability text opens with its own element, so a command tag stands after it: one at
+        // the very start of the text is not read as the device's answer.
+        if (position > 0 && !tagText.IsEmpty())
         {
             const int flagStart = position + tagText.GetLength();
             supported = capabilities.GetLength() - flagStart >= kFlagLength &&

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <thread>
 
+#include "inhouse/BntCoreDb/CBntCommitQueue.h"
 #include "inhouse/BntCoreDb/CBntStatement.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/SqliteMutexes.h"
@@ -178,9 +179,12 @@ void CBntConnection::CloseLocked(bool lost)
     }
     m_lost = lost;
     // The transaction's hold on the lock belongs to this thread (no other thread can be
-    // inside while it is held), so it is released here with the transaction.
+    // inside while it is held), so it is released here with the transaction, and what the
+    // discarded work would have announced goes with it.
+    CBntCommitQueue::LevelsRolledBack(m_transactionDepth);
     for (; m_transactionDepth > 0; --m_transactionDepth)
         m_lock.unlock();
+    m_faultSkip = 0;
     m_faultCount = 0;
 }
 
@@ -222,6 +226,11 @@ bool CBntConnection::TakeInjectedFaultLocked(int& sqliteCode)
 {
     if (m_faultCount <= 0)
         return false;
+    if (m_faultSkip > 0)
+    {
+        --m_faultSkip;
+        return false;
+    }
     --m_faultCount;
     sqliteCode = m_faultCode;
     return true;
@@ -274,6 +283,7 @@ void CBntConnection::RollbackAllLocked()
         if (sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK)
             CloseLocked(true);
     }
+    CBntCommitQueue::LevelsRolledBack(m_transactionDepth);
     for (; m_transactionDepth > 0; --m_transactionDepth)
         m_lock.unlock();
 }
@@ -289,28 +299,38 @@ void CBntConnection::BeginTrans()
     // The transaction keeps the connection for this thread until it ends.
     m_lock.lock();
     ++m_transactionDepth;
+    CBntCommitQueue::LevelBegun();
 }
 
 void CBntConnection::CommitTrans()
 {
-    std::lock_guard guard(m_lock);
-    RequireHandleLocked();
-    if (m_transactionDepth == 0)
-        throw CDBException(CDBException::kRetRefused, L"25000", 0, L"No transaction is active.");
-    try
+    std::vector<CBntCommitQueue::Action> committed;
     {
+        std::lock_guard guard(m_lock);
+        RequireHandleLocked();
+        if (m_transactionDepth == 0)
+            throw CDBException(CDBException::kRetRefused, L"25000", 0, L"No transaction is active.");
+        try
+        {
+            if (m_transactionDepth == 1)
+                ExecuteControlLocked("COMMIT", true);
+            else
+                ExecuteControlLocked("RELEASE bnt_level_" + std::to_string(m_transactionDepth - 1), true);
+        }
+        catch (const CDBException&)
+        {
+            RollbackAllLocked();
+            throw;
+        }
         if (m_transactionDepth == 1)
-            ExecuteControlLocked("COMMIT", true);
+            committed = CBntCommitQueue::LevelCommitted();
         else
-            ExecuteControlLocked("RELEASE bnt_level_" + std::to_string(m_transactionDepth - 1), true);
+            CBntCommitQueue::LevelReleased();
+        --m_transactionDepth;
+        m_lock.unlock();
     }
-    catch (const CDBException&)
-    {
-        RollbackAllLocked();
-        throw;
-    }
-    --m_transactionDepth;
-    m_lock.unlock();
+    // The work is durable and the connection free: only now may the world hear of it.
+    CBntCommitQueue::RunAll(committed);
 }
 
 void CBntConnection::Rollback()
@@ -335,13 +355,15 @@ void CBntConnection::Rollback()
         RollbackAllLocked();
         throw;
     }
+    CBntCommitQueue::LevelsRolledBack(1);
     --m_transactionDepth;
     m_lock.unlock();
 }
 
-void CBntConnection::TestHookFailNextStatements(int count, int sqliteCode)
+void CBntConnection::TestHookFailNextStatements(int count, int sqliteCode, int skip)
 {
     std::lock_guard guard(m_lock);
+    m_faultSkip = skip > 0 ? skip : 0;
     m_faultCount = count > 0 ? count : 0;
     m_faultCode = sqliteCode;
 }

@@ -63,9 +63,10 @@ public:
     void CommitTrans();
     void Rollback();
 
-    // Test hooks: the next `count` statements fail as if the engine had answered `sqliteCode`
-    // (rollbacks excepted, so a caller can always clean up).
-    void TestHookFailNextStatements(int count, int sqliteCode);
+    // Test hooks: after `skip` statements that run as usual, the next `count` statements fail
+    // as if the engine had answered `sqliteCode` (rollbacks excepted, so a caller can always
+    // clean up). A fault sweep fails statement 1, 2, 3 ... of a write with skip 0, 1, 2 ...
+    void TestHookFailNextStatements(int count, int sqliteCode, int skip = 0);
 
     // For CBntStatement: the lock, the handle and the generation it belongs to.
     std::recursive_mutex& GetLock() { return m_lock; }
@@ -100,6 +101,7 @@ private:
     std::atomic<std::uint64_t> m_generation{0};
     bool m_lost = false;
     int m_transactionDepth = 0;
+    int m_faultSkip = 0;
     int m_faultCount = 0;
     int m_faultCode = 0;
     // Idle statements by text, most recently given back last. Preparing is most of what a

@@ -123,8 +123,10 @@ private:
 
 LogFolderCache& Folders()
 {
-    static LogFolderCache cache;
-    return cache;
+    // Never destroyed: the destructors of process-wide objects (the application's server
+    // threads giving up their undelivered messages) still log while statics go.
+    static LogFolderCache* const cache = new LogFolderCache;
+    return *cache;
 }
 
 // Appends the text as UTF-8. Log texts are nearly always ASCII, which is copied as it
@@ -165,14 +167,34 @@ void AppendDigits(std::string& out, unsigned value, int width)
     }
 }
 
+// What each thread keeps between its lines: its id as text, the current second's local time
+// text, and the log file resolved for the home's text.
+struct ThreadLogCache
+{
+    std::string threadId = " [" + std::to_string(static_cast<long>(gettid())) + "]";
+    std::time_t formattedSecond = -1;
+    std::string secondText;
+    std::string resolvedFor;
+    std::string file;
+};
+
+// The calling thread's cache. Never destroyed: the destructors of process-wide objects log
+// after the main thread's thread_local objects are gone (a small block stays per thread).
+ThreadLogCache& ThreadCache()
+{
+    thread_local ThreadLogCache* const cache = new ThreadLogCache;
+    return *cache;
+}
+
 // The prefix LogFileWriter::LinePrefix gives, "YYYY-MM-DD HH:MM:SS.mmm [tid]", built from a
 // per-thread copy of the thread id and of the current second's local time text (the time zone
 // is looked up once per second, not once per line).
 void AppendLinePrefix(std::string& out)
 {
-    thread_local const std::string threadId = " [" + std::to_string(static_cast<long>(gettid())) + "]";
-    thread_local std::time_t formattedSecond = -1;
-    thread_local std::string secondText;
+    ThreadLogCache& cache = ThreadCache();
+    const std::string& threadId = cache.threadId;
+    std::time_t& formattedSecond = cache.formattedSecond;
+    std::string& secondText = cache.secondText;
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
@@ -227,8 +249,8 @@ void Write(std::string line, Delivery delivery)
 {
     // The file is resolved again only when the home's text changes (or there is none, and the
     // working directory names it): the shared cache's lock would otherwise be taken per line.
-    thread_local std::string resolvedFor;
-    thread_local std::string file;
+    std::string& resolvedFor = ThreadCache().resolvedFor;
+    std::string& file = ThreadCache().file;
     const char* home = ProvixaHome::ConfiguredText();
     if (home == nullptr || file.empty() || resolvedFor != home)
     {

@@ -3,13 +3,19 @@
 #include <array>
 #include <ctime>
 
+#include "hardware/ICommEventServer.h"
+#include "hardware/RpcBlock.h"
 #include "inhouse/BntAccessSets/CBntRowSet.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "platform/rpc/RpcEndpointTable.h"
 #include "platform/win32/SystemInfo.h"
 #include "provider/BntMessage.h"
 
 using bnt::utility::BntMessage;
+using brontel::utility::CWMIDebugLog;
 
 namespace {
 
@@ -45,14 +51,50 @@ CString UtcText(std::time_t seconds)
     return CString(text.data());
 }
 
+constexpr wchar_t kSource[] = L"BntComServerUtilities.cpp";
+
+// The record as the communication server's event door takes it.
+std::vector<BYTE> EventBlock(const BntMessage& record)
+{
+    const std::vector<BYTE> text = RpcBlock::Utf16WithTerminator(record.GetText().GetWString());
+    std::vector<BYTE> block(record.Record().begin(), record.Record().end());
+    block.resize(BntMessage::kRecordSize + 4);
+    RpcBlock::PutLong(block, BntMessage::kRecordSize, static_cast<LONG>(text.size()));
+    block.insert(block.end(), text.begin(), text.end());
+    return block;
+}
+
+// Hands the record to the communication server of this computer. True when it took it.
+bool HandToCommServer(const std::shared_ptr<ICommEventServer>& server, const BntMessage& record)
+{
+    LONG answer = -1;
+    const RPC_STATUS status = server->SubmitEvent(EventBlock(record), &answer);
+    if (status == RPC_S_OK && answer == 0)
+        return true;
+    CString line;
+    line.Format(L"The communication server refused the event (transport status %ld, answer %ld).",
+                static_cast<long>(status), static_cast<long>(answer));
+    CWMIDebugLog::LogError(kSource, __LINE__, line);
+    return false;
+}
+
+// Logs the event (EVENTS) and hands it to the communication server: the row stands only when
+// the server took the event, so the event log never shows an event that went nowhere.
 bool LogEvent(CBntDatabase* database, const BntMessage& record, LONG serialNumber)
 {
     if (database == nullptr)
         return false;
+    const auto server = RpcEndpointTable::Instance().BindInterface<ICommEventServer>(L"", kCommServerEventEndpoints);
+    if (server == nullptr)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"The communication server of this computer cannot be reached.");
+        return false;
+    }
     try
     {
         const ULONGLONG card = record.ReadU64(BntMessage::kDataOffset);
         const CString extendedId = record.GetExtendedID();
+        CBntTransaction transaction(*database);
         database->ExecuteSQL(
             L"INSERT INTO EVENTS (SERIALNUM, EVENT_TIME_UTC, MACHINE, DEVID, INPUTDEVID, EVENTTYPE, EVENTID, "
             L"EVENT_TEXT, CARDNUM, CARD_EXTENDED_ID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
@@ -63,10 +105,14 @@ bool LogEvent(CBntDatabase* database, const BntMessage& record, LONG serialNumbe
              record.GetText().IsEmpty() ? CDBValue() : CDBValue(record.GetText()),
              card != 0 ? CDBValue(static_cast<LONGLONG>(card)) : CDBValue(),
              extendedId.IsEmpty() ? CDBValue() : CDBValue(extendedId)});
+        if (!HandToCommServer(server, record))
+            return false;
+        transaction.Commit();
         return true;
     }
-    catch (const CDBException&)
+    catch (const CDBException& e)
     {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"The event could not be logged.", 0, &e);
         return false;
     }
 }
@@ -95,8 +141,9 @@ bool BntComServerUtilities::LogAndSendControllerBasedEvent(CBntDatabase* databas
         const LONG panelId = static_cast<LONG>(record.Get(BntMessage::PanelID));
         return LogEvent(database, record, GetEventSerialNumber(database, panelId));
     }
-    catch (const CDBException&)
+    catch (const CDBException& e)
     {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"The event's serial number could not be read.", 0, &e);
         return false;
     }
 }

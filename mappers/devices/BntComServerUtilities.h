@@ -1,7 +1,8 @@
 // BntComServerUtilities: what the device mappers ask of the installation's communication
-// servers: event serial numbers, the hand-over of an injected hardware event (the server logs
-// it in the event log, EVENTS, from which it is relayed), and the communication servers of
-// this computer that serve online panels.
+// servers: event serial numbers, the hand-over of an injected hardware event (logged in the
+// event log, EVENTS, and handed to the communication server of this computer through its event
+// door, ICommEventServer, which relays it to the event providers), and the communication
+// servers of this computer that serve online panels.
 //
 // Stateless helpers over a caller's database; each call runs on the caller's thread.
 #pragma once
@@ -27,11 +28,13 @@ public:
     static LONG GetEventSerialNumber(CBntDatabase* database, LONG panelId);
 
     // Hands over an event of a source that has no communication server of its own (a logical
-    // source): logged with the record's serial number. True when it was logged.
+    // source): logged with the record's serial number and handed to the communication server.
+    // True when the server took it; false (the reason logged, no EVENTS row left) when the
+    // server cannot be reached or refused it, or the log failed.
     static bool LogAndSendControllerWithoutACommServerBasedEvent(CBntDatabase* database,
                                                                  const bnt::utility::BntMessage& record);
     // Hands over an event of an access panel: its communication server numbers it (the next
-    // serial number of the panel) as it logs it. True when it was logged.
+    // serial number of the panel) as it logs it. Results as above.
     static bool LogAndSendControllerBasedEvent(CBntDatabase* database, const bnt::utility::BntMessage& record);
 
     // The distinct hosts (TERMINALNA) of the online panels that are served by a communication

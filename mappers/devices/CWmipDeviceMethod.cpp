@@ -1,9 +1,13 @@
 #include "mappers/devices/CWmipDeviceMethod.h"
 
+#include <exception>
+
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntResources/BntResourceStrings.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "platform/mfc/CException.h"
 #include "platform/wmi/IWbemObjectSink.h"
 #include "provider/CWmipApp.h"
 
@@ -14,6 +18,9 @@ namespace {
 constexpr wchar_t kSource[] = L"CWmipDeviceMethod";
 constexpr wchar_t kStatusMethod[] = L"GetHardwareStatus";
 constexpr wchar_t kStatusProperty[] = L"Status";
+constexpr wchar_t kCommandFailed[] = L"The hardware command failed.";
+constexpr wchar_t kCommandNotAccepted[] = L"The hardware driver server did not accept the command.";
+constexpr wchar_t kOutputFailed[] = L"The device method could not answer.";
 
 }  // namespace
 
@@ -37,6 +44,7 @@ HRESULT CWmipDeviceMethod::RunCommand(CWmipClassMapper& mapper, const wchar_t* s
 {
     CAcsUser* user = nullptr;
     const HRESULT allowed = CheckCaller(mapper, source, permission, instance, &user);
+    CString refusal;
     try
     {
         const CString host = Text(instance, hostProperty);
@@ -46,16 +54,29 @@ HRESULT CWmipDeviceMethod::RunCommand(CWmipClassMapper& mapper, const wchar_t* s
         const HRESULT sent = command(proxy);
         if (sent == kNothingSent)
             return allowed;
-        if (sent != S_OK)
+        if (sent == WBEM_E_INVALID_PARAMETER)
             return sent;
-        Audit(user, audit, name);
-        return allowed;
+        if (sent != S_OK)
+        {
+            refusal = proxy.GetLastFailure();
+            if (refusal.IsEmpty())
+                refusal = kCommandNotAccepted;
+        }
+        else
+        {
+            Audit(user, audit, name);
+            return allowed;
+        }
     }
     catch (...)
     {
         // Whatever fails after the permission check is a failed command, never an exception.
+        LogCaught(source, __LINE__, kCommandFailed);
         return WBEM_E_FAILED;
     }
+    // The reason is known: the log keeps it and the caller is told it, not sent to the log.
+    brontel::utility::CWMIDebugLog::LogError(source, __LINE__, CString(kCommandFailed) + L" " + refusal);
+    throw CWMIException(source, __LINE__, WBEM_E_FAILED, refusal);
 }
 
 HRESULT CWmipDeviceMethod::RunStatus(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
@@ -77,13 +98,18 @@ HRESULT CWmipDeviceMethod::RunOutput(CWmipClassMapper& mapper, const wchar_t* so
     {
         const CString name = Text(instance, L"Name");
         if (AnswerOutput(mapper, sink, method, fill) != S_OK)
+        {
+            brontel::utility::CWMIDebugLog::LogError(source, __LINE__,
+                                                     CString(kOutputFailed) + L" Its output could not be delivered.");
             return WBEM_E_FAILED;
+        }
         Audit(user, audit, name);
         return S_OK;
     }
     catch (...)
     {
-        // As for commands: the handler answers a plain failure.
+        // As for commands: the handler answers a plain failure, its reason in the log.
+        LogCaught(source, __LINE__, kOutputFailed);
         return WBEM_E_FAILED;
     }
 }
@@ -139,4 +165,29 @@ CString CWmipDeviceMethod::Text(IWbemClassObject* instance, const wchar_t* prope
     CString value;
     WMIHelper::GetString(instance, property, value);
     return value;
+}
+
+void CWmipDeviceMethod::LogCaught(const wchar_t* source, int line, const wchar_t* what)
+{
+    using brontel::utility::CWMIDebugLog;
+    try
+    {
+        throw;
+    }
+    catch (const CWMIException& e)
+    {
+        CWMIDebugLog::LogError(source, line, what, e.GetHResult(), nullptr, &e);
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(source, line, what, WBEM_E_FAILED, &e);
+    }
+    catch (const std::exception& e)
+    {
+        CWMIDebugLog::LogError(source, line, CString(what) + L" " + CString(e.what()));
+    }
+    catch (...)
+    {
+        CWMIDebugLog::LogError(source, line, CString(what) + L" The cause is unknown.");
+    }
 }

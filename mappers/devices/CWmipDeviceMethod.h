@@ -83,11 +83,13 @@ public:
     static HRESULT CheckCaller(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
                                IWbemClassObject* instance, CAcsUser** user);
 
-    // A command handler: CheckCaller, then under a catch-all (any exception: WBEM_E_FAILED, no
-    // audit) reads hostProperty and "Name", aims a proxy at the host and runs the command
-    // step once. S_OK-class result of the permission check and one audit record after a
-    // successful command; the same without audit when the step had nothing to send; the
-    // step's failure otherwise, without audit.
+    // A command handler: CheckCaller, then under a catch-all (any exception: logged with its
+    // text, WBEM_E_FAILED, no audit) reads hostProperty and "Name", aims a proxy at the host
+    // and runs the command step once. S_OK-class result of the permission check and one audit
+    // record after a successful command; the same without audit when the step had nothing to
+    // send; WBEM_E_INVALID_PARAMETER without audit when the step refused its keys. A command
+    // the server did not take throws CWMIException WBEM_E_FAILED whose message is the reason
+    // (LAAPProxy::GetLastFailure), logged first; nothing is audited.
     static HRESULT RunCommand(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
                               IWbemClassObject* instance, const wchar_t* hostProperty, const DeviceAudit& audit,
                               const Command& command);
@@ -99,7 +101,7 @@ public:
 
     // A handler with output parameters (GetMode and the like): CheckCaller, then under the
     // catch-all reads "Name", answers the object that fill completes (AnswerOutput) and audits
-    // once it was handed over. S_OK; WBEM_E_FAILED without audit otherwise.
+    // once it was handed over. S_OK; WBEM_E_FAILED without audit otherwise, its reason logged.
     static HRESULT RunOutput(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
                              IWbemClassObject* instance, IWbemObjectSink* sink, const DeviceAudit& audit,
                              const wchar_t* method, const OutputFill& fill);
@@ -113,6 +115,10 @@ public:
     // The provider's hardware status cache for a status step; none throws CWMIException
     // WBEM_E_FAILED (inside the handlers' catch-all).
     static CWimpHardwareStatusCache& StatusCache();
+
+    // Logs the exception being handled as an error line: `what`, then the exception's own text.
+    // Call only inside a catch block.
+    static void LogCaught(const wchar_t* source, int line, const wchar_t* what);
 
     // Writes the audit record (its answer is not examined).
     static void Audit(CAcsUser* user, const DeviceAudit& audit, const CString& name);

@@ -52,6 +52,19 @@ std::optional<DWORD> UnixSeconds(const COleDateTime& utc)
     return static_cast<DWORD>(seconds);
 }
 
+// The whole days since 30 December 1899 of a valid UTC date-time (its OLE automation date,
+// truncated), as the communication server matches an alarm by them; none beyond 32 bits.
+std::optional<LONG> OleDays(const COleDateTime& utc)
+{
+    if (utc.GetStatus() != COleDateTime::valid)
+        return std::nullopt;
+    const double days = std::trunc(static_cast<DATE>(utc));
+    if (days < static_cast<double>(std::numeric_limits<LONG>::min()) ||
+        days > static_cast<double>(std::numeric_limits<LONG>::max()))
+        return std::nullopt;
+    return static_cast<LONG>(days);
+}
+
 CString TrimmedRight(IWbemClassObject* inParams, const wchar_t* name)
 {
     CString value;
@@ -255,7 +268,8 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
     }
     catch (...)
     {
-        // A missing source and every other failure end as a plain failure.
+        // A missing source and every other failure end as a plain failure, its reason logged.
+        CWmipDeviceMethod::LogCaught(kSource, __LINE__, L"SendIncomingEvent failed.");
         return WBEM_E_FAILED;
     }
 }
@@ -286,10 +300,9 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
         const CString notes = TrimmedRight(inParams, L"AckNotes");
         CString alarmTimeText;
         WMIHelper::GetString(inParams, L"AlarmTime", alarmTimeText);
-        // The alarm time travels as whole seconds since 1970 UTC, never cut to days.
-        const std::optional<DWORD> alarmTime =
-            UnixSeconds(alarmTimeText.IsEmpty() ? CWmipMapper::LocalToUtc(COleDateTime::GetCurrentTime())
-                                                : WMIHelper::ToDateTimeUTC(alarmTimeText));
+        const std::optional<LONG> alarmTime =
+            OleDays(alarmTimeText.IsEmpty() ? CWmipMapper::LocalToUtc(COleDateTime::GetCurrentTime())
+                                            : WMIHelper::ToDateTimeUTC(alarmTimeText));
         if (!alarmTime)
             return WBEM_E_INVALID_PARAMETER;
         if (!CUserDevicePermission(user->GetDatabase(), user).IsDevicePermitted(panelId, kWholePanel))
@@ -310,7 +323,7 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
         LONG simultaneous = 0;
         const auto acknowledge = [&](LAAPProxy& proxy) {
             return proxy.AcknowledgeAlarm(currentAckStatus, serialNumber, panelId, alarmId, user->GetUserID(),
-                                          static_cast<LONG>(*alarmTime), ackStatus, notes, noPanelHost, &simultaneous);
+                                          *alarmTime, ackStatus, notes, noPanelHost, &simultaneous);
         };
         if (host.IsEmpty())
         {
@@ -355,6 +368,7 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
     }
     catch (...)
     {
+        CWmipDeviceMethod::LogCaught(kSource, __LINE__, L"AcknowledgeAlarm failed.");
         return WBEM_E_FAILED;
     }
 }

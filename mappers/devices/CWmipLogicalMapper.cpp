@@ -74,11 +74,11 @@ void CWmipLogicalMapper::WriteInTransaction(IWbemClassObject* instance, LONG fla
         throw CWMIException(m_source, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     const bool modify = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
     const Operation operation = modify ? Operation::Modify : Operation::Add;
-    {
-        CBntTransaction transaction(*database);
-        write(*database, modify);
-        LogTransaction(operation, instance);
-        transaction.Commit();
-    }
+    // The notice is prepared inside the write, so a failure to prepare it takes the write back;
+    // it leaves for the servers only once the write has committed.
+    CBntTransaction transaction(*database);
+    write(*database, modify);
+    LogTransaction(operation, instance);
     AfterWriteInstance(operation, instance);
+    transaction.Commit();
 }

@@ -35,8 +35,9 @@ protected:
     LONG AddWithNewId(IWbemClassObject* instance, LONG idType);
 
     // Refuses a null instance or a missing connection, then runs `write` (told whether the
-    // flags ask for a modify), the audit and the commit in one transaction, so two writers
-    // cannot both pass the name check; then notifies the servers.
+    // flags ask for a modify), the audit, AfterWriteInstance (the servers' notice) and the
+    // commit in one transaction, so two writers cannot both pass the name check and the notice
+    // leaves only with a committed write.
     void WriteInTransaction(IWbemClassObject* instance, LONG flags,
                             const std::function<void(CBntDatabase& database, bool modify)>& write);
 

@@ -226,6 +226,10 @@ HRESULT CWmipPanelMapper::UpdateHardwareStatus(IWbemClassObject* instance, IWbem
         const bool updated = update.UpdateAccessPanel();
         if (updated)
             CWmipDeviceMethod::Audit(user, kUpdateHardwareStatusAudit, name);
+        else
+            CWMIDebugLog::LogError(kSource, __LINE__,
+                                   L"UpdateHardwareStatus: the panel's status could not be read. " +
+                                       proxy.GetLastFailure());
         CWMIDebugLog::LogInfo(kSource, __LINE__, L"UpdateHardwareStatus: Brontel panel status updated");
         return updated ? allowed : WBEM_E_FAILED;
     }

@@ -130,7 +130,6 @@ private:
     HRESULT AddBadge(IWbemClassObject* inParams, IWbemObjectSink* sink);
     HRESULT AssignAccessLevel(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
     void AssignDefaultAccessLevels(IWbemClassObject* instance);
-    void Download(LONGLONG badgeId, int action, LONG oldUseLimit);
 
     // Per request, in this order: the cached badge type and person; whether GetDefaultValue
     // produced the ID; the stored ID, issue code and (when it changed) use limit of a modify.

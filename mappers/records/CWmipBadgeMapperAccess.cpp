@@ -191,7 +191,7 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
         person.ReadSegmentAssignments(GetDatabaseUser());
         if (!manager.AssignAccessLevelsToBadge(CBntBadgeKey(badgeKey, id, issueCode), type, list, person))
             Refuse(__LINE__, L"Unable to assign access levels to the specified badgeKey.");
-        Download(id, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
+        CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
         if (user->GetSystemOptions().ServerType() != 0)
         {
             CBntCardholderTrans replication(3, 8, nullptr);

@@ -39,7 +39,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
-constexpr const wchar_t* kDownloadMessage = L"The badge change could not be sent to the panels.";
 // Flavour of the qualifiers the definition carries.
 constexpr LONG kQualifierFlavor = 3;
 constexpr LONG kPinKindSix = 6;
@@ -243,7 +242,7 @@ void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
         CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
                               L"CWmipBadgeMapper::AfterWriteInstance. AssignDefaultAccessLevels.");
         AssignDefaultAccessLevels(instance);
-        Download(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
+        CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
     }
     else if (operation == Operation::Modify)
     {
@@ -252,27 +251,20 @@ void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
             CString line;
             line.Format(L"Badge was modified: sending out old use limit [%d]", m_storedUseLimit);
             CWMIDebugLog::LogInfo(kSourceFile, __LINE__, line);
-            Download(id, CWmipBadgeRecord::kChanged, m_storedUseLimit);
+            CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, m_storedUseLimit);
         }
         else
         {
-            Download(m_storedId, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
-            Download(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
+            CWmipBadgeRecord::DownloadBadgeToPanel(m_storedId, CWmipBadgeRecord::kRemoved,
+                                                   CWmipBadgeRecord::kNoUseLimit);
+            CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
         }
     }
     else if (operation == Operation::Delete)
     {
-        Download(id, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
+        CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
     }
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Done.");
-}
-
-void CWmipBadgeMapper::Download(LONGLONG badgeId, int action, LONG oldUseLimit)
-{
-    // The write's transaction is still open: a notice the panels did not receive takes the write
-    // back rather than leave the panels with the old badge while the client hears of success.
-    if (!CWmipBadgeRecord::DownloadBadgeToPanel(badgeId, action, oldUseLimit))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kDownloadMessage);
 }
 
 void CWmipBadgeMapper::AssignDefaultAccessLevels(IWbemClassObject* instance)

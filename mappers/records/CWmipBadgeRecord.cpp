@@ -43,17 +43,14 @@ CString CWmipBadgeRecord::FormatAuditText(LONGLONG badgeId, LONG issueCode, LONG
     return text;
 }
 
-bool CWmipBadgeRecord::DownloadBadgeToPanel(LONGLONG badgeId, int action, LONG oldUseLimit)
+void CWmipBadgeRecord::DownloadBadgeToPanel(LONGLONG badgeId, int action, LONG oldUseLimit)
 {
     if (badgeId <= 0)
-        return true;
+        return;
     CfgMessage message(kBadgeDownload, action, 0);
     message.SetLongLong(kBadgeIdOffset, badgeId);
     if (oldUseLimit != kNoUseLimit)
         message.SetLong(kUseLimitOffset, oldUseLimit);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::DownloadBadgeToPanel. UpdateCommServer.");
-    if (CWmipApp::UpdateCommServer(kBadgeDownload, message))
-        return true;
-    CWMIDebugLog::LogError(kSourceFile, __LINE__, L"The communication server did not accept the badge download.");
-    return false;
+    CWmipApp::UpdateCommServer(kBadgeDownload, message);
 }

@@ -31,9 +31,8 @@ public:
     static CString IdText(LONGLONG badgeId);
 
     // Tells the communication server that the badge changed (CfgMessage of type -11 with the
-    // action, the badge ID and, unless kNoUseLimit, the old use limit; code -11). A badge ID of
-    // 0 or below sends nothing and answers true. True when the server accepted the notice; false
-    // (logged) when it did not, so that the caller can refuse the write that the panels would
-    // otherwise not learn about.
-    static bool DownloadBadgeToPanel(LONGLONG badgeId, int action, LONG oldUseLimit);
+    // action, the badge ID and, unless kNoUseLimit, the old use limit; code -11), after the
+    // commit of the write in progress (CWmipApp::UpdateCommServer). A badge ID of 0 or below
+    // sends nothing. Every path that adds or removes a badge's access sends it.
+    static void DownloadBadgeToPanel(LONGLONG badgeId, int action, LONG oldUseLimit);
 };

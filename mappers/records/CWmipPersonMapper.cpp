@@ -19,6 +19,7 @@
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipAccessRules.h"
 #include "mappers/records/CWmipPersonRecord.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/CimTypes.h"
@@ -67,16 +68,16 @@ bool IsEmpProperty(const CString& property)
 }
 
 // The keys of the rows of table whose EMPID is the person, read in full before any is deleted.
-std::vector<LONG> KeysOf(CBntDatabase& database, const wchar_t* table, const wchar_t* keyColumn, LONG personId)
+std::vector<LONGLONG> KeysOf(CBntDatabase& database, const wchar_t* table, const wchar_t* keyColumn, LONG personId)
 {
     CDynamicRecordset rows(&database);
     rows.SetTable(table);
     rows.AddColumnToSet(keyColumn, table);
     rows.AddFilterLong(CString(table) + L".EMPID", personId);
     rows.OpenForwardOnly();
-    std::vector<LONG> keys;
+    std::vector<LONGLONG> keys;
     for (; !rows.IsEOF(); rows.MoveNext())
-        keys.push_back(rows.GetLong(0));
+        keys.push_back(rows.IsFieldNull(0) ? 0 : rows.GetLongLong(0));
     return keys;
 }
 
@@ -489,7 +490,7 @@ void CWmipPersonMapper::DeleteThroughMapper(const wchar_t* className, const wcha
 {
     try
     {
-        for (const LONG key : KeysOf(*GetDatabase(), table, keyColumn, personId))
+        for (const LONGLONG key : KeysOf(*GetDatabase(), table, keyColumn, personId))
         {
             // On this mapper's connection, so the nested delete joins this delete's transaction.
             std::unique_ptr<CWmipClassMapper> mapper(
@@ -499,7 +500,7 @@ void CWmipPersonMapper::DeleteThroughMapper(const wchar_t* className, const wcha
             mapper->SetUserEntry(GetUserEntry());
             mapper->SetBypassAuthorization(1);
             CWmipObjectPath path(className);
-            path.AddKey(keyProperty, key);
+            path.AddKey(keyProperty, static_cast<LONG>(key));
             const HRESULT hr = mapper->DeleteInstance(&path);
             if (FAILED(hr))
                 throw CWMIException(kSourceFile, __LINE__, hr);
@@ -536,8 +537,12 @@ void CWmipPersonMapper::ChangePrimarySegment(IWbemClassObject* instance)
         std::set<LONG> removedUnits;
         if (!person.DetermineRemovedSegmentUnitIDs(removedUnits, {oldSegment}, GetDatabaseUser()))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
-        if (!removedUnits.empty())
-            CPerson::DeleteInvalidAccess(personId, GetDatabaseUser(), removedUnits, true, true);
+        if (removedUnits.empty())
+            return;
+        CPerson::DeleteInvalidAccess(personId, GetDatabaseUser(), removedUnits, true, true);
+        // The panels must hear of the revoked access as of any other change of a badge's access.
+        for (const LONGLONG badgeId : KeysOf(*GetDatabase(), L"BADGE", L"ID", personId))
+            CWmipAccessRules::SendBadgeDownloadNotice(badgeId);
     }
     catch (const CException& e)
     {

@@ -21,13 +21,12 @@
 #include "inhouse/BntUserDb/CVisitEmailLink.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipBadgeRecord.h"
 #include "mappers/records/CWmipMethodParameters.h"
 #include "mappers/records/CWmipPropertyColumns.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
-#include "provider/CWmipApp.h"
-#include "provider/CfgMessage.h"
 
 #include <algorithm>
 #include <map>
@@ -54,7 +53,6 @@ constexpr LONG kEmailListMaxLength = 2048;
 constexpr unsigned long long kVisitKeyMultiplier = 1498236071ULL;
 constexpr unsigned long long kVisitKeyModulus = 2087310449ULL;
 // Byte offset of the 64-bit badge id in a configuration message.
-constexpr std::size_t kBadgeIdOffset = 72;
 
 constexpr wchar_t kNoHostVisitsMessage[] =
     L"Visits can only be assigned to cardholders that are allowed to have visitors.";
@@ -716,11 +714,7 @@ std::unique_ptr<CBntAcsDBMgrVisit> CWmipVisitMapper::SetupVisitManager()
 
 void CWmipVisitMapper::AnnounceBadge(LONGLONG badgeId, LONG action)
 {
-    if (badgeId <= 0)
-        return;
-    CfgMessage message(-11, action, 0);
-    message.SetLongLong(kBadgeIdOffset, badgeId);
-    CWmipApp::UpdateCommServer(-11, message);
+    CWmipBadgeRecord::DownloadBadgeToPanel(badgeId, action, CWmipBadgeRecord::kNoUseLimit);
 }
 
 void CWmipVisitMapper::SendNotice(CBntAcsDBMgrVisit& manager, CVisit& visit, UINT resource, const CString& first,

@@ -64,6 +64,32 @@ constexpr wchar_t kBadgeSignOutFailed[] = L"Error signing out specified visitor'
     throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
 }
 
+// The end of a failed sign-in or sign-out, called only inside a catch block: the reason goes to
+// the log and, when it is known, to the caller, whose answer is 0x80041008 for the caller's own
+// error (a badge id that is not a number) and 0x80041001 otherwise.
+HRESULT FailedMethod(int line, const wchar_t* what)
+{
+    try
+    {
+        throw;
+    }
+    catch (const CWMIException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, line, what, e.GetHResult(), nullptr, &e);
+        const HRESULT code = e.GetHResult() == WBEM_E_INVALID_PARAMETER ? WBEM_E_INVALID_PARAMETER : WBEM_E_FAILED;
+        throw CWMIException(kSourceFile, line, code, e.GetText());
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, line, what, WBEM_E_FAILED, &e);
+    }
+    catch (...)
+    {
+        CWMIDebugLog::LogError(kSourceFile, line, CString(what) + L" The cause is unknown.");
+    }
+    return WBEM_E_FAILED;
+}
+
 // AssignedBadgeID: a 64-bit number, carried as decimal text; 0 when absent or empty. Any other
 // text is refused with 0x80041008 rather than read as far as it goes.
 LONGLONG AssignedBadgeId(IWbemClassObject* inParams)
@@ -172,26 +198,9 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
         SendNotice(*manager, visit, 21418, visit.GetName(), NoticeTime(visit.GetTimeIn()));
         transaction.Commit();
     }
-    catch (const CWMIException& e)
-    {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"An error occurred in CWmipVisitMapper::SignVisitIn",
-                               e.GetHResult(), nullptr);
-        // A badge id that is not a number is the client's error and is answered as such; every
-        // refusal reaches the caller with its own text.
-        throw CWMIException(e.GetSourceFile(), e.GetLine(),
-                            e.GetHResult() == WBEM_E_INVALID_PARAMETER ? WBEM_E_INVALID_PARAMETER : WBEM_E_FAILED,
-                            e.GetText());
-    }
-    catch (const CException& e)
-    {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"An error occurred in CWmipVisitMapper::SignVisitIn",
-                               WBEM_E_FAILED, &e);
-        return WBEM_E_FAILED;
-    }
     catch (...)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"An unexpected error occurred in CWmipVisitMapper::SignVisitIn");
-        return WBEM_E_FAILED;
+        return FailedMethod(__LINE__, L"An error occurred in CWmipVisitMapper::SignVisitIn");
     }
     AnnounceBadge(issuedBadge, kBadgeAdded);
     for (const LONGLONG badge : changed)
@@ -302,14 +311,9 @@ HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
         SendNotice(*manager, visit, 21419, visit.GetName(), NoticeTime(visit.GetTimeOut()));
         transaction.Commit();
     }
-    catch (const CWMIException& e)
-    {
-        // The refusal reaches the caller with its own text.
-        throw CWMIException(e.GetSourceFile(), e.GetLine(), WBEM_E_FAILED, e.GetText());
-    }
     catch (...)
     {
-        return WBEM_E_FAILED;
+        return FailedMethod(__LINE__, L"An error occurred in CWmipVisitMapper::SignVisitOut");
     }
     for (const LONGLONG badge : signedOut)
         AnnounceBadge(badge, kBadgeRemoved);

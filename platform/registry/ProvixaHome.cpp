@@ -37,8 +37,9 @@ private:
 
 ConfiguredHome& Configured()
 {
-    static ConfiguredHome home;
-    return home;
+    // Never destroyed: the destructors of process-wide objects still find the home.
+    static ConfiguredHome* const home = new ConfiguredHome;
+    return *home;
 }
 
 }  // namespace

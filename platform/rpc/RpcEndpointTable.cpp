@@ -6,8 +6,10 @@
 
 RpcEndpointTable& RpcEndpointTable::Instance()
 {
-    static RpcEndpointTable table;
-    return table;
+    // Never destroyed: the application's server threads make their last attempt from the
+    // destructors of process-wide objects, after function statics may have gone.
+    static RpcEndpointTable* const table = new RpcEndpointTable;
+    return *table;
 }
 
 RpcEndpointTable::Key RpcEndpointTable::KeyOf(const RpcStringBinding& binding)

@@ -1,7 +1,5 @@
 #include "platform/xml/XmlDocument.h"
 
-#include <algorithm>
-
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 
@@ -26,20 +24,87 @@ struct ParserContext
     xmlParserCtxtPtr const context;
 };
 
-// The deepest element nesting below node, or stops counting past limit.
-int ElementDepth(xmlNodePtr node, int limit)
+// The first shape limit the text exceeds (0 when none), found by one pass over its markup.
+// Malformed markup is left for the parser to refuse; the pass only has to count every element
+// and attribute of a well-formed text.
+LONG ShapeExcess(std::wstring_view text)
 {
-    int deepest = 0;
-    for (xmlNodePtr child = node; child != nullptr; child = child->next)
+    std::size_t nodes = 0;
+    int depth = 0;
+    // The position after the terminator of a section opened at `at`, or the end of the text.
+    const auto skipPast = [&text](std::size_t at, std::wstring_view terminator) {
+        const std::size_t end = text.find(terminator, at);
+        return end == std::wstring_view::npos ? text.size() : end + terminator.size();
+    };
+    std::size_t at = text.find(L'<');
+    while (at != std::wstring_view::npos)
     {
-        if (child->type != XML_ELEMENT_NODE)
-            continue;
-        const int depth = limit > 0 ? 1 + ElementDepth(child->children, limit - 1) : 1;
-        deepest = std::max(deepest, depth);
-        if (deepest > limit)
-            break;
+        const std::wstring_view rest = text.substr(at);
+        if (rest.starts_with(L"<!--"))
+        {
+            at = skipPast(at + 4, L"-->");
+            ++nodes;
+        }
+        else if (rest.starts_with(L"<![CDATA["))
+        {
+            at = skipPast(at + 9, L"]]>");
+            ++nodes;
+        }
+        else if (rest.starts_with(L"<?"))
+        {
+            at = skipPast(at + 2, L"?>");
+            ++nodes;
+        }
+        else if (rest.starts_with(L"</") || rest.starts_with(L"<!"))
+        {
+            depth -= rest[1] == L'/' ? 1 : 0;
+            at = skipPast(at + 2, L">");
+        }
+        else
+        {
+            // A start tag: every "=" outside a quoted value introduces an attribute.
+            std::size_t attributes = 0;
+            wchar_t quote = 0;
+            std::size_t end = at + 1;
+            for (; end < text.size(); ++end)
+            {
+                const wchar_t c = text[end];
+                if (quote != 0)
+                    quote = c == quote ? 0 : quote;
+                else if (c == L'"' || c == L'\'')
+                    quote = c;
+                else if (c == L'=')
+                    ++attributes;
+                else if (c == L'>')
+                    break;
+            }
+            if (attributes > XmlDocument::kMaxAttributesPerElement)
+                return XmlDocument::kErrorTooManyAttributes;
+            nodes += 1 + attributes;
+            const bool empty = end < text.size() && text[end - 1] == L'/';
+            if (!empty && ++depth > XmlDocument::kMaxDepth)
+                return XmlDocument::kErrorTooDeep;
+            at = end < text.size() ? end + 1 : text.size();
+        }
+        if (nodes > XmlDocument::kMaxNodes)
+            return XmlDocument::kErrorTooManyNodes;
+        at = text.find(L'<', at);
     }
-    return deepest;
+    return 0;
+}
+
+// The reason given for one of our own shape refusals.
+const wchar_t* ShapeReason(LONG code)
+{
+    switch (code)
+    {
+    case XmlDocument::kErrorTooManyAttributes:
+        return L"An XML element has too many attributes.";
+    case XmlDocument::kErrorTooManyNodes:
+        return L"The XML document has too many nodes.";
+    default:
+        return L"The XML elements are nested too deeply.";
+    }
 }
 
 }  // namespace
@@ -71,6 +136,11 @@ bool XmlDocument::LoadXML(std::wstring_view text)
         Fail(kErrorTooLong, 0, 0, L"The XML text is too long.");
         return false;
     }
+    if (const LONG excess = ShapeExcess(text); excess != 0)
+    {
+        Fail(excess, 0, 0, ShapeReason(excess));
+        return false;
+    }
     const std::string utf8 = CStringToUtf8(CString(std::wstring(text).c_str()));
     ParserContext parser;
     if (parser.context == nullptr)
@@ -95,11 +165,6 @@ bool XmlDocument::LoadXML(std::wstring_view text)
     if (parsed->intSubset != nullptr || parsed->extSubset != nullptr)
     {
         Fail(kErrorDtdRefused, 1, 1, L"A document type declaration is not allowed.");
-        return false;
-    }
-    if (ElementDepth(xmlDocGetRootElement(parsed), kMaxDepth) > kMaxDepth)
-    {
-        Fail(kErrorTooDeep, 0, 0, L"The XML elements are nested too deeply.");
         return false;
     }
     m_tree = std::move(tree);

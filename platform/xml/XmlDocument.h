@@ -4,8 +4,10 @@
 // Texts come from outside and are hostile: the parser never loads a DTD or any external
 // entity, never touches the network, and refuses a document that declares a DTD at all
 // (entity-expansion and external-entity payloads need one), a text longer than kMaxTextLength
-// characters and elements nested deeper than kMaxDepth. A refusal reads like any other parse
-// error.
+// characters, an element with more than kMaxAttributesPerElement attributes, more than
+// kMaxNodes nodes and elements nested deeper than kMaxDepth. The shape limits are checked by
+// one pass over the text before the parser runs, since the parser's cost grows with the square
+// of an element's attributes. A refusal reads like any other parse error.
 //
 // Owned by its user; one document is used by one thread at a time. Nodes handed out keep the
 // parsed tree alive (see XmlNode).
@@ -33,11 +35,16 @@ public:
     // Limits on hostile input, checked before and after parsing.
     static constexpr std::size_t kMaxTextLength = 4 * 1024 * 1024;
     static constexpr int kMaxDepth = 64;
+    static constexpr std::size_t kMaxAttributesPerElement = 256;
+    // Elements, attributes, comments, character data sections and processing instructions.
+    static constexpr std::size_t kMaxNodes = 100000;
     // Error codes of our own refusals (the parser's codes are positive and below these).
     static constexpr LONG kErrorTooLong = 0x10001;
     static constexpr LONG kErrorDtdRefused = 0x10002;
     static constexpr LONG kErrorTooDeep = 0x10003;
     static constexpr LONG kErrorNoMemory = 0x10004;
+    static constexpr LONG kErrorTooManyAttributes = 0x10005;
+    static constexpr LONG kErrorTooManyNodes = 0x10006;
 
     XmlDocument();
     ~XmlDocument();

@@ -11,10 +11,12 @@
 
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaHelper.h"
+#include "framework/CWmipInstanceWriter.h"
 #include "bus/GenericException.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/SafeArray.h"
+#include "platform/com/WbemConstants.h"
 #include "tests/support/TemporaryHome.h"
 
 using qpid::types::Variant;
@@ -253,6 +255,31 @@ TEST_F(CorvessaHelperTest, HostileBase64IsADecodingFailureNeverAnOverrun)
             EXPECT_EQ(outcome, Outcome::Decoding) << text;
         }
         EXPECT_NE(outcome, Outcome::Generic) << text;
+    }
+}
+
+TEST_F(CorvessaHelperTest, BinaryValuesDecodeUpToTheBinaryLimitAndNoFurther)
+{
+    // Zero bytes in Base64 ("AAAA" is three), padded with "=" to the exact count.
+    const auto zeros = [](std::size_t bytes) {
+        std::string text((bytes + 2) / 3 * 4, 'A');
+        const std::size_t padding = (3 - bytes % 3) % 3;
+        text.replace(text.size() - padding, padding, padding, '=');
+        return text;
+    };
+    const _variant_t atLimit =
+        CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(zeros(CWmipInstanceWriter::kMaxBinaryBytes), true);
+    ASSERT_EQ(atLimit.vt, VT_ARRAY | VT_UI1);
+    EXPECT_EQ(CCorvessaHelper::GetBytesFromSafeArray(atLimit.parray).size(), CWmipInstanceWriter::kMaxBinaryBytes);
+    try
+    {
+        CCorvessaHelper::CreateSafeArrayVariantFromBinaryString(zeros(CWmipInstanceWriter::kMaxBinaryBytes + 1), true);
+        ADD_FAILURE() << "a value past the binary limit was taken";
+    }
+    catch (const brontel::utility::CWMIException& e)
+    {
+        EXPECT_EQ(e.GetHResult(), WBEM_E_INVALID_PARAMETER);
+        EXPECT_NE(e.GetMessage().Find(L"larger than a binary property may hold (16 MiB)"), -1);
     }
 }
 

@@ -256,6 +256,12 @@ TEST_F(CorvessaInstanceObject, ConvertsToAndFromWmiObjectsAndPaths)
               L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<Object ClassName=\"Bpw_Person\">\r\n"
               L"\t<Property name=\"ID\">7</Property>\r\n\t<Property name=\"LastName\">Zed</Property>\r\n"
               L"</Object>");
+    // A value that holds markup does not break the document.
+    CCorvessaQpidInstance marked;
+    marked.PopulateInstanceData("Bpw_Person", {{"LastName", Variant("O\"Neil <&> 'x'")}});
+    EXPECT_EQ(marked.ToXml(), L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<Object ClassName=\"Bpw_Person\">\r\n"
+                              L"\t<Property name=\"LastName\">O&quot;Neil &lt;&amp;&gt; &apos;x&apos;</Property>\r\n"
+                              L"</Object>");
 }
 
 TEST_F(CorvessaInstanceObject, DateTimesAreReadInTheBusForm)

@@ -11,7 +11,7 @@
 #include "hardware/RpcBlock.h"
 #include "mappers/devices/CWmipAreaMapper.h"
 #include "mappers/devices/CWmipReaderMapper.h"
-#include "mappers/devices/IntrusionStatusKey.h"
+#include "platform/rpc/RpcEndpointTable.h"
 #include "provider/CWmipApp.h"
 #include "tests/support/BlockBytes.h"
 #include "tests/support/InstallationDatabase.h"
@@ -124,11 +124,11 @@ std::vector<CommandCase> CommandCases()
 {
     static constexpr wchar_t kLobbyReader[] = L"Bnt_Reader.PanelID=1,ReaderID=0";
     static constexpr wchar_t kArea[] = L"Bnt_IntrusionArea.ID=1";
-    static constexpr wchar_t kDoor[] = L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3";
-    static constexpr wchar_t kOffboard[] = L"Bnt_OffBoardRelay.DeviceID=2,ID=2,PanelID=3";
-    static constexpr wchar_t kOnboard[] = L"Bnt_OnBoardRelay.DeviceID=1,ID=3,PanelID=3";
-    static constexpr wchar_t kZone[] = L"Bnt_IntrusionZone.DeviceID=1,ID=4,PanelID=3";
-    static constexpr wchar_t kZoneOutput[] = L"Bnt_IntrusionZoneOutput.DeviceID=2,ID=5,PanelID=3";
+    static constexpr wchar_t kDoor[] = L"Bnt_IntrusionDoor.DeviceID=0,ID=1,PanelID=3";
+    static constexpr wchar_t kOffboard[] = L"Bnt_OffBoardRelay.DeviceID=1,ID=2,PanelID=3";
+    static constexpr wchar_t kOnboard[] = L"Bnt_OnBoardRelay.DeviceID=0,ID=3,PanelID=3";
+    static constexpr wchar_t kZone[] = L"Bnt_IntrusionZone.DeviceID=0,ID=4,PanelID=3";
+    static constexpr wchar_t kZoneOutput[] = L"Bnt_IntrusionZoneOutput.DeviceID=1,ID=5,PanelID=3";
     static constexpr wchar_t kTerminal[] = L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5";
     std::vector<BYTE> floors = ElevatorBlock(5, 2, 16, 0, 1);
     floors[20] = 0x01;   // floor 1
@@ -257,7 +257,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x3000002C,
          AapProcedure::SetIntrusionAreaArmState,
-         ArmBlock(3, 1, 0),
+         ArmBlock(3, 0, 0),
          "23",
          "122",
          "Vault"},
@@ -266,7 +266,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x3000002B,
          AapProcedure::SetIntrusionAreaArmState,
-         ArmBlock(3, 1, 3),
+         ArmBlock(3, 0, 3),
          "22",
          "122",
          "Vault"},
@@ -275,7 +275,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x3000002B,
          AapProcedure::SetIntrusionAreaArmState,
-         ArmBlock(3, 1, 4),
+         ArmBlock(3, 0, 4),
          "22",
          "122",
          "Vault"},
@@ -284,7 +284,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x3000002B,
          AapProcedure::SetIntrusionAreaArmState,
-         ArmBlock(3, 1, 5),
+         ArmBlock(3, 0, 5),
          "22",
          "122",
          "Vault"},
@@ -293,7 +293,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x3000002B,
          AapProcedure::SetIntrusionAreaArmState,
-         ArmBlock(3, 1, 6),
+         ArmBlock(3, 0, 6),
          "22",
          "122",
          "Vault"},
@@ -302,7 +302,7 @@ std::vector<CommandCase> CommandCases()
          {{L"ArmState", _variant_t(1L)}},
          0x3000002B,
          AapProcedure::SetIntrusionAreaArmState,
-         ArmBlock(3, 1, 1),
+         ArmBlock(3, 0, 1),
          "22",
          "122",
          "Vault"},
@@ -311,7 +311,7 @@ std::vector<CommandCase> CommandCases()
          {{L"ArmState", _variant_t(65535L)}},
          0x3000002B,
          AapProcedure::SetIntrusionAreaArmState,
-         ArmBlock(3, 1, 65535),
+         ArmBlock(3, 0, 65535),
          "22",
          "122",
          "Vault"},
@@ -320,17 +320,17 @@ std::vector<CommandCase> CommandCases()
          {},
          0x3000002D,
          AapProcedure::SilenceIntrusionArea,
-         Words({3, 1}),
+         Words({3, 0}),
          "144",
          "122",
          "Vault"},
-        {kDoor, L"Open", {}, 0x30000012, AapProcedure::OpenIntrusionDoor, Words({3, 1}), "8", "121", "Vault door"},
+        {kDoor, L"Open", {}, 0x30000012, AapProcedure::OpenIntrusionDoor, Words({3, 0}), "8", "121", "Vault door"},
         {kDoor,
          L"SetMode",
          {{L"Mode", _variant_t(9L)}},
          0x30000011,
          AapProcedure::SetIntrusionDoorMode,
-         Words({3, 1, 9}),
+         Words({3, 0, 9}),
          "6",
          "121",
          "Vault door"},
@@ -339,7 +339,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x30000011,
          AapProcedure::SetIntrusionDoorMode,
-         Words({3, 1, 0}),
+         Words({3, 0, 0}),
          "6",
          "121",
          "Vault door"},
@@ -348,7 +348,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x30000010,
          AapProcedure::SetIntrusionOffboardRelay,
-         Words({3, 2, 1}),
+         Words({3, 1, 1}),
          "22",
          "120",
          "Vault siren relay"},
@@ -357,7 +357,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x30000010,
          AapProcedure::SetIntrusionOffboardRelay,
-         Words({3, 2, 0}),
+         Words({3, 1, 0}),
          "23",
          "120",
          "Vault siren relay"},
@@ -366,7 +366,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x30000010,
          AapProcedure::SetIntrusionOffboardRelay,
-         Words({3, 2, 2}),
+         Words({3, 1, 2}),
          "6",
          "120",
          "Vault siren relay"},
@@ -375,7 +375,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x30000010,
          AapProcedure::SetIntrusionOnboardRelay,
-         Words({3, 1, 1}),
+         Words({3, 0, 1}),
          "22",
          "119",
          "Vault strobe relay"},
@@ -384,7 +384,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x30000010,
          AapProcedure::SetIntrusionOnboardRelay,
-         Words({3, 1, 0}),
+         Words({3, 0, 0}),
          "23",
          "119",
          "Vault strobe relay"},
@@ -393,7 +393,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x3000002C,
          AapProcedure::BypassIntrusionZone,
-         Words({3, 1, 1}),
+         Words({3, 0, 1}),
          "6",
          "118",
          "Vault motion zone"},
@@ -402,7 +402,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x3000002B,
          AapProcedure::BypassIntrusionZone,
-         Words({3, 1, 0}),
+         Words({3, 0, 0}),
          "6",
          "118",
          "Vault motion zone"},
@@ -411,7 +411,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x30000010,
          AapProcedure::SetIntrusionZoneOutput,
-         Words({3, 2, 1}),
+         Words({3, 1, 1}),
          "22",
          "118",
          "Vault beacon output"},
@@ -420,7 +420,7 @@ std::vector<CommandCase> CommandCases()
          {},
          0x30000010,
          AapProcedure::SetIntrusionZoneOutput,
-         Words({3, 2, 0}),
+         Words({3, 1, 0}),
          "23",
          "118",
          "Vault beacon output"},
@@ -589,6 +589,27 @@ TEST_F(DoorDeviceMethods, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingI
     EXPECT_EQ(AuditCount(), audits + allowed);
 }
 
+TEST_F(DoorDeviceMethods, AnInstanceMethodOnAClassPathIsRefusedAndNothingIsSent)
+{
+    // A class path names no device: the first row of the table must not stand in for one.
+    const std::size_t audits = AuditCount();
+    const std::pair<const wchar_t*, const wchar_t*> calls[] = {
+        {L"Bnt_Reader", L"OpenDoor"},      {L"Bnt_Panel", L"SetClock"},          {L"Bnt_IntrusionDoor", L"Open"},
+        {L"Bnt_IntrusionArea", L"Disarm"}, {L"Bnt_Panel", L"GetHardwareStatus"},
+    };
+    for (const auto& [path, method] : calls)
+        for (const Form form : kBothForms)
+        {
+            SCOPED_TRACE(Utf8(path) + " " + Utf8(method) + " " + NameOf(form));
+            EXPECT_EQ(Call(path, method, {}, form).result, WBEM_E_INVALID_OBJECT_PATH);
+        }
+    EXPECT_TRUE(Driver().Calls().empty());
+    EXPECT_EQ(AuditCount(), audits);
+    // A static method needs no instance and still runs on its class path.
+    EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", {{L"Source", _variant_t(L"Nowhere")}}).result,
+              WBEM_E_INVALID_PARAMETER);
+}
+
 TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
 {
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
@@ -609,11 +630,11 @@ TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
         {L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(-4L)}}, WBEM_E_INVALID_PARAMETER},
         // 65536 would reach the panel as 0, which disarms.
         {L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(65536L)}}, WBEM_E_INVALID_PARAMETER},
-        {L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3",
+        {L"Bnt_IntrusionDoor.DeviceID=0,ID=1,PanelID=3",
          L"SetMode",
          {{L"Mode", _variant_t(65537L)}},
          WBEM_E_INVALID_PARAMETER},
-        {L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3",
+        {L"Bnt_IntrusionDoor.DeviceID=0,ID=1,PanelID=3",
          L"SetMode",
          {{L"Mode", _variant_t(-1L)}},
          WBEM_E_INVALID_PARAMETER},
@@ -621,7 +642,7 @@ TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
         {L"Bnt_AlarmInput.ID=3", L"Mask", {}, WBEM_E_FAILED},
         {L"Bnt_AlarmOutput.ID=2", L"Pulse", {}, WBEM_E_FAILED},
         // Toggle belongs to the off-board relays only.
-        {L"Bnt_OnBoardRelay.DeviceID=1,ID=3,PanelID=3", L"Toggle", {}, WBEM_E_INVALID_METHOD},
+        {L"Bnt_OnBoardRelay.DeviceID=0,ID=3,PanelID=3", L"Toggle", {}, WBEM_E_INVALID_METHOD},
     };
     for (const auto& c : cases)
     {
@@ -656,30 +677,33 @@ TEST_F(DoorDeviceMethods, AFloorListBeyondTheTerminalsMapSendsNothing)
 
 TEST_F(DoorDeviceMethods, StatusMethodsAnswerWhatTheStatusUpdateStored)
 {
-    // Zone 1 (zone output 2 shares its kind), door 1, relays and area 1 of the vault panel.
+    // Each device of the vault panel reads the entry of the server's arrays that its number
+    // names, counting from 0: zone 0 (zone output 1 shares its kind), door 0, on-board relay 0,
+    // off-board relay 1 and area 0.
     Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionPanelStatus), SimulatedAnswer::Patched({{4, {1}}}));
     Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionZoneStatus),
-                       SimulatedAnswer::Patched({{12 + 4 * 1, {6}}, {12 + 4 * 2, {8}}}));
+                       SimulatedAnswer::Patched({{12 + 4 * 0, {6}}, {12 + 4 * 1, {8}}}));
     Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionOnboardRelayStatus),
-                       SimulatedAnswer::Patched({{12 + 1, {5}}}));
+                       SimulatedAnswer::Patched({{12 + 0, {5}}}));
     Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionOffboardRelayStatus),
-                       SimulatedAnswer::Patched({{12 + 2, {4}}}));
+                       SimulatedAnswer::Patched({{12 + 1, {4}}}));
     Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionDoorStatus),
-                       SimulatedAnswer::Patched({{12 + 8 * 4 + 4, {3}}}));
-    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionAreaStatus), SimulatedAnswer::Patched({{12 + 4, {2}}}));
+                       SimulatedAnswer::Patched({{12 + 8 * 4 + 0, {3}}}));
+    // Areas (eight): the value comes from the second array.
+    Driver().SetAnswer(Procedure(AapProcedure::GetIntrusionAreaStatus),
+                       SimulatedAnswer::Patched({{12 + 8 * 4 + 0, {2}}, {12 + 8 * 4 + 4, {7}}}));
     ASSERT_EQ(Call(L"Bnt_Panel.ID=3", L"UpdateHardwareStatus").result, WBEM_S_NO_ERROR);
     Driver().ClearCalls();
 
     const std::size_t audits = AuditCount();
-    EXPECT_EQ(Status(L"Bnt_IntrusionZone.DeviceID=1,ID=4,PanelID=3"), "6");
-    EXPECT_EQ(Status(L"Bnt_IntrusionZoneOutput.DeviceID=2,ID=5,PanelID=3"), "8");
-    EXPECT_EQ(Status(L"Bnt_OnBoardRelay.DeviceID=1,ID=3,PanelID=3"), "5");
-    EXPECT_EQ(Status(L"Bnt_OffBoardRelay.DeviceID=2,ID=2,PanelID=3"), "4");
-    EXPECT_EQ(Status(L"Bnt_IntrusionDoor.DeviceID=1,ID=1,PanelID=3"), "3");
-    const IntrusionStatusKey area = IntrusionStatusKey::Of(IntrusionCategory::Area, 1);
-    EXPECT_EQ(Status(L"Bnt_IntrusionArea.ID=1"),
-              std::to_string(Cache().GetOutputStatus(3, area.deviceKey, area.subItem)));
-    EXPECT_EQ(AuditCount(), audits + 6);
+    EXPECT_EQ(Status(L"Bnt_IntrusionZone.DeviceID=0,ID=4,PanelID=3"), "6");
+    EXPECT_EQ(Status(L"Bnt_IntrusionZoneOutput.DeviceID=1,ID=5,PanelID=3"), "8");
+    EXPECT_EQ(Status(L"Bnt_OnBoardRelay.DeviceID=0,ID=3,PanelID=3"), "5");
+    EXPECT_EQ(Status(L"Bnt_OffBoardRelay.DeviceID=1,ID=2,PanelID=3"), "4");
+    EXPECT_EQ(Status(L"Bnt_IntrusionDoor.DeviceID=0,ID=1,PanelID=3"), "3");
+    EXPECT_EQ(Status(L"Bnt_IntrusionArea.ID=1"), "2");
+    EXPECT_EQ(Status(L"Bnt_IntrusionArea.ID=2"), "7") << "area 1 reads the server's second entry";
+    EXPECT_EQ(AuditCount(), audits + 7);
 
     // Alarm panels, inputs and outputs, elevator terminals and readers read their cache keys.
     Cache().SetDeviceStatus(6, 66, 0x2);
@@ -930,6 +954,19 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
         "SELECT SERIALNUM, EVENT_TIME_UTC FROM EVENTS WHERE MACHINE = 8 ORDER BY rowid DESC LIMIT 1");
     EXPECT_EQ(last, (Table{{"4", "2026-12-07 08:15:30"}}));
     EXPECT_TRUE(Driver().Calls().empty());
+    // Every logged event went to the communication server, which relays it; nothing else did.
+    const auto submitted = m_servers.CommEventServer().Calls();
+    ASSERT_EQ(submitted.size(), 6u);
+    EXPECT_EQ(RpcBlock::Long(submitted[3].block, 0), 216);
+    EXPECT_EQ(submitted[3].block[5], 1) << "access denied";
+
+    // Without the communication server the event goes nowhere: a failure, and no log row.
+    const Table logged = events();
+    RpcEndpointTable::Instance().Unregister(&m_servers.CommEventServer());
+    EXPECT_EQ(
+        Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", {{L"Source", _variant_t(L"Building management")}}).result,
+        WBEM_E_FAILED);
+    EXPECT_EQ(events(), logged);
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "DELETE FROM EVENTS WHERE MACHINE IN (1, 8)");
 }
@@ -956,10 +993,10 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     EXPECT_EQ(Text(accepted.objects[0].Get(), L"SimultaneousAckStatus"), "9");
     auto calls = Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm));
     ASSERT_EQ(calls.size(), 1u);
-    // Current status, serial, panel, alarm, the operator's user id, the alarm time in seconds
-    // since 1970 (2026-12-07 08:00:00 UTC), status, then the panel-host flag 0.
+    // Current status, serial, panel, alarm, the operator's user id, the alarm time in whole OLE
+    // days (2026-12-07 08:00:00 UTC is day 46363.33), status, then the panel-host flag 0.
     EXPECT_EQ(std::vector<BYTE>(calls[0].block.begin(), calls[0].block.begin() + 32),
-              Words({2, 41, 1, 3, 1, 1796630400, 1, 0}));
+              Words({2, 41, 1, 3, 1, 46363, 1, 0}));
     EXPECT_EQ(RpcBlock::Long(calls[0].block, 36), 10);
 
     // Refused by the server: still S_OK, with no simultaneous status.

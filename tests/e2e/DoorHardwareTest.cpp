@@ -364,9 +364,12 @@ TEST_F(DoorHardware, IntrusionPanelUpdateStoresUnderTheKeysTheReadersUse)
     EXPECT_EQ(at(IntrusionCategory::OffboardRelay, 15), 4);
     // The onboard relays answered with flag 1 and the areas failed: neither is stored.
     EXPECT_EQ(at(IntrusionCategory::OnboardRelay, 0), 0);
-    // The readers' own lookups meet the writer: zone n of panel P is (P, 1, n).
+    // The items as stored: zone n of panel P is (P, 1, n), door n (P, 4, 15000 + n), off-board
+    // relay n (P, 3, 10000 + n); nothing at a category's plain positions but the zones'.
     EXPECT_EQ(Cache().GetOutputStatus(3, 1, 63), 9);
-    EXPECT_EQ(Cache().GetOutputStatus(3, 4, 1), 3);
+    EXPECT_EQ(Cache().GetOutputStatus(3, 4, 15001), 3);
+    EXPECT_EQ(Cache().GetOutputStatus(3, 3, 10015), 4);
+    EXPECT_EQ(Cache().GetOutputStatus(3, 4, 1), 0);
     const auto zoneQuery = Driver().CallsOf(Procedure(AapProcedure::GetIntrusionZoneStatus));
     ASSERT_EQ(zoneQuery.size(), 1u);
     EXPECT_EQ(zoneQuery[0].block.size(), 12u + 64 * 8);

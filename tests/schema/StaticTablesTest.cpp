@@ -104,7 +104,9 @@ TEST(CommandCapabilities, SetsAFlagOnlyWhenTheTagIsFollowedByTrue)
         {L"<Caps><Disarm>true</Disarm></Caps>", true},
         {L"<Caps><Disarm>TRUE</Disarm></Caps>", true},
         {L"<Caps><Disarm>True", true},
-        {L"<Disarm>true</Disarm>", true},
+        // The text's own element comes first: a tag at its very start is not an answer.
+        {L"<Disarm>true</Disarm>", false},
+        {L" <Disarm>true</Disarm>", true},
         {L"<Caps><Disarm>false</Disarm></Caps>", false},
         {L"<Caps><Disarm>tru", false},
         {L"<Caps><Disarm>", false},
@@ -137,6 +139,6 @@ TEST(CommandCapabilities, ReadsEachTagOfTheIntercomTable)
 TEST(CommandCapabilities, SkipsNullAndEmptyTags)
 {
     const wchar_t* tags[] = {nullptr, L"", L"<Disarm>"};
-    const auto flags = ReadCommandCapabilities(tags, L"<Disarm>true");
+    const auto flags = ReadCommandCapabilities(tags, L"<Caps><Disarm>true");
     EXPECT_EQ(flags, (std::map<CString, bool>{{L"", false}, {L"<Disarm>", true}}));
 }

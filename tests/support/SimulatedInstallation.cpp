@@ -23,7 +23,8 @@ SimulatedInstallation::SimulatedInstallation(const std::vector<std::wstring>& dr
     : m_driver(std::make_shared<SimulatedDriverServer>()), m_linkage(std::make_shared<SimulatedLinkageServer>()),
       m_commServer(std::make_shared<SimulatedCfgServer>(L"communication server")),
       m_linkageCfgServer(std::make_shared<SimulatedCfgServer>(L"linkage configuration server")),
-      m_archiveServer(std::make_shared<SimulatedCfgServer>(L"archive server"))
+      m_archiveServer(std::make_shared<SimulatedCfgServer>(L"archive server")),
+      m_commEventServer(std::make_shared<SimulatedCommEventServer>())
 {
     try
     {
@@ -38,6 +39,7 @@ SimulatedInstallation::SimulatedInstallation(const std::vector<std::wstring>& dr
         RegisterOrThrow(L"", kCommServerCfgEndpoints, m_commServer);
         RegisterOrThrow(L"", kLinkageServerCfgEndpoints, m_linkageCfgServer);
         RegisterOrThrow(L"", kArchiveServerCfgEndpoints, m_archiveServer);
+        RegisterOrThrow(L"", kCommServerEventEndpoints, m_commEventServer);
     }
     catch (...)
     {
@@ -55,7 +57,8 @@ SimulatedInstallation::~SimulatedInstallation()
 
 std::vector<SimulatedServer*> SimulatedInstallation::Servers() const
 {
-    return {m_driver.get(), m_linkage.get(), m_commServer.get(), m_linkageCfgServer.get(), m_archiveServer.get()};
+    return {m_driver.get(),           m_linkage.get(),       m_commServer.get(),
+            m_linkageCfgServer.get(), m_archiveServer.get(), m_commEventServer.get()};
 }
 
 }  // namespace support

@@ -1,5 +1,6 @@
-// SimulatedInstallation: one simulated server of each kind (hardware driver, linkage, and the
-// communication, linkage and archive configuration servers), registered in the process's
+// SimulatedInstallation: one simulated server of each kind (hardware driver, linkage, the
+// communication, linkage and archive configuration servers, and the communication server's
+// event door), registered in the process's
 // endpoint table under the hosts given, on every binding of the ACS.INI binding order, and
 // unregistered again when the object goes.
 //
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "tests/support/SimulatedCfgServer.h"
+#include "tests/support/SimulatedCommEventServer.h"
 #include "tests/support/SimulatedDriverServer.h"
 #include "tests/support/SimulatedLinkageServer.h"
 
@@ -21,8 +23,8 @@ class SimulatedInstallation
 {
 public:
     // Registers the driver and linkage servers under each host of driverHosts (hosts naming
-    // the same computer count once), and the three
-    // configuration servers under this computer. Throws std::runtime_error when a binding is
+    // the same computer count once), and the three configuration servers and the event door
+    // under this computer. Throws std::runtime_error when a binding is
     // already taken.
     explicit SimulatedInstallation(const std::vector<std::wstring>& driverHosts);
     ~SimulatedInstallation();
@@ -34,6 +36,7 @@ public:
     SimulatedCfgServer& CommServer() const { return *m_commServer; }
     SimulatedCfgServer& LinkageCfgServer() const { return *m_linkageCfgServer; }
     SimulatedCfgServer& ArchiveServer() const { return *m_archiveServer; }
+    SimulatedCommEventServer& CommEventServer() const { return *m_commEventServer; }
     // Every server, in the order above.
     std::vector<SimulatedServer*> Servers() const;
 
@@ -43,6 +46,7 @@ private:
     std::shared_ptr<SimulatedCfgServer> m_commServer;
     std::shared_ptr<SimulatedCfgServer> m_linkageCfgServer;
     std::shared_ptr<SimulatedCfgServer> m_archiveServer;
+    std::shared_ptr<SimulatedCommEventServer> m_commEventServer;
 };
 
 }  // namespace support

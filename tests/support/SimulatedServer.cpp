@@ -76,6 +76,12 @@ void SimulatedServer::ClearCalls()
     m_calls.clear();
 }
 
+bool SimulatedServer::WaitForCalls(std::size_t count, std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> lock(m_lock);
+    return m_called.wait_for(lock, timeout, [this, count] { return m_calls.size() >= count; });
+}
+
 std::wstring SimulatedServer::Describe(const SimulatedCall& call) const
 {
     std::wstring text = m_serverName + L" received procedure " + std::to_wstring(call.procedure) + L" " + call.name +
@@ -105,6 +111,7 @@ RPC_STATUS SimulatedServer::Answer(LONG procedure, const wchar_t* name, std::spa
         answer = found != m_answers.end() ? found->second : m_defaultAnswer;
         observer = m_observer;
     }
+    m_called.notify_all();
     if (answer.transport == RPC_S_OK)
     {
         if (first != nullptr)

@@ -6,9 +6,12 @@
 // past the block's end. An observer, when set, sees each call after it was answered.
 //
 // Owned through std::shared_ptr by the test or host that registers it and by the endpoint
-// table. Thread-safe: clients call from any thread; m_lock guards the log and the answers.
+// table. Thread-safe: clients call from any thread; m_lock guards the log and the answers; a
+// test may wait for calls made on other threads.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -71,6 +74,9 @@ public:
     // The calls of one procedure.
     std::vector<SimulatedCall> CallsOf(LONG procedure) const;
     void ClearCalls();
+    // True once at least `count` calls are in the log; waits at most `timeout`, a bound that
+    // only keeps a broken client from hanging the test.
+    bool WaitForCalls(std::size_t count, std::chrono::milliseconds timeout);
 
     // One line describing a call: "driver server received procedure 5 SetPanelClock, 4 bytes:
     // 01 00 00 00" (blocks longer than 64 bytes are shown up to 64 with "...").
@@ -85,6 +91,7 @@ private:
     const std::wstring m_serverName;
 
     mutable std::mutex m_lock;
+    std::condition_variable m_called;
     // Guarded by m_lock.
     std::vector<SimulatedCall> m_calls;
     SimulatedAnswer m_defaultAnswer;

@@ -306,6 +306,13 @@ int ProvixaEvents::HandIn(const ProvixaCommandLine& commandLine)
     return ProvixaHost::kSuccess;
 }
 
+void ProvixaEvents::Relay(std::span<const BYTE> record, const std::wstring& text)
+{
+    if (m_shell == nullptr)
+        return;
+    m_shell->Provider().ReceiveHardwareEvent(static_cast<DWORD>(record.size()), record.data(), text.c_str(), L"", 0);
+}
+
 int ProvixaEvents::Wait(const ProvixaCommandLine& commandLine)
 {
     LONGLONG milliseconds = kDefaultWaitMs;

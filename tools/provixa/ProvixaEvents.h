@@ -4,6 +4,8 @@
 //   hwevent NAME=VALUE ...    hands one 216-byte hardware record to the library's hardware
 //                             event provider, as the communication server does;
 //   wait [MILLISECONDS]       lets events arrive (default 1000 ms) and prints them.
+// With --simulate the communication server relays the events it accepts (Bnt_IncomingEvent)
+// through Relay to the hardware event provider, so watches see them.
 // The first event command loads the hardware event provider (with the security event classes)
 // into the namespace. Events arrive on the provider's thread and are printed on the host's
 // thread by wait and when the host ends, so output never interleaves.
@@ -20,6 +22,9 @@
 #include <chrono>
 #include <memory>
 #include <ostream>
+#include <span>
+
+#include "platform/win32/WinTypes.h"
 #include <string>
 #include <vector>
 
@@ -48,6 +53,10 @@ public:
     static bool Handles(ProvixaCommandLine::Command command);
     // Runs one of them; the host's exit status.
     int Run(const ProvixaCommandLine& commandLine);
+
+    // An event relayed by the communication server: handed to the hardware event provider when
+    // it is loaded (a watch loads it); without it there is no consumer to tell.
+    void Relay(std::span<const BYTE> record, const std::wstring& text);
 
     // The arrived events, printed.
     struct Inbox;

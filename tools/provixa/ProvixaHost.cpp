@@ -433,6 +433,19 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         return kRequestFailed;
     }
     ProvixaEvents events(*services, out, err);
+    // The simulated communication server passes injected events on to the event provider.
+    struct RelayScope
+    {
+        ProvixaSimulation* simulation;
+        ~RelayScope()
+        {
+            if (simulation != nullptr)
+                simulation->RelayEventsTo(nullptr);
+        }
+    } relay{simulation.get()};
+    if (simulation != nullptr)
+        simulation->RelayEventsTo(
+            [&events](std::span<const BYTE> record, const std::wstring& text) { events.Relay(record, text); });
     ProvixaSoftwareEvents softwareEvents(*services, out, err);
     const auto runOne = [&services, &events, &softwareEvents, &out, &err](const ProvixaCommandLine& one) {
         std::wstring sid;

@@ -85,3 +85,9 @@ ProvixaSimulation::ProvixaSimulation(std::ostream& out)
 }
 
 ProvixaSimulation::~ProvixaSimulation() = default;
+
+void ProvixaSimulation::RelayEventsTo(
+    std::function<void(std::span<const BYTE> record, const std::wstring& text)> receiver)
+{
+    m_servers->CommEventServer().SetRelay(std::move(receiver));
+}

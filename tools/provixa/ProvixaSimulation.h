@@ -2,17 +2,23 @@
 // registered under every communication-server host the installation's panels name (and this
 // computer), with the three configuration servers, all answering success; status requests are
 // answered with a fixed pattern in which every panel and device is online. Every call a
-// server receives is printed on the host's output as one line (procedure, block bytes).
+// server receives is printed on the host's output as one line (procedure, block bytes). The
+// communication server's event door relays the events it accepts to RelayEventsTo's receiver,
+// as the real server passes them to the hardware event provider.
 //
 // One per host run, built and destroyed on the host's thread; the servers unregister when it
 // goes. The printing is serialised by m_outputLock.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "platform/win32/WinTypes.h"
 
 namespace support {
 class SimulatedInstallation;
@@ -31,6 +37,10 @@ public:
     // The distinct, non-empty panel hosts (ACCESSPANE.TERMINALNA) of the installation's
     // database. Throws std::runtime_error when the database cannot be read.
     static std::vector<std::wstring> PanelHosts();
+
+    // The receiver of the events the communication server accepts (the record and its text);
+    // an empty one stops the relay. It must stay valid until replaced or cleared.
+    void RelayEventsTo(std::function<void(std::span<const BYTE> record, const std::wstring& text)> receiver);
 
 private:
     // Serialises the lines the servers print; declared first so it outlives the servers.

@@ -107,6 +107,8 @@ TEST(Platform, ErrorTextsSeparatorsAndPaths)
     EXPECT_EQ(Platform::getPathListSeparator(), ":");
     EXPECT_NE(Platform::getModulePath().find("test_ostrum_data"), std::string::npos);
     EXPECT_EQ(Platform::getCurrentDirectory(), std::filesystem::current_path().string());
+    // The default build embeds no version: the text is empty, as for a program without one.
+    EXPECT_EQ(Platform::getVersionString(), "");
 }
 
 TEST(Platform, FoldersFollowTheXdgSettings)

@@ -1,13 +1,17 @@
 // The time value and the time formatter: composition against a calendar model, field rules,
 // arithmetic that carries, the text forms and the ISO reader.
 #include "Libraries/OstrumCore/Source/Utils/Time.h"
+#include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 #include "Libraries/OstrumCore/Source/Utils/TimeFormatter.h"
+#include "Libraries/OstrumCore/Source/Utils/TimeFormatterUTF16.h"
 #include "StreamTestSupport.h"
 
 #include <gtest/gtest.h>
 
+using ostrum::utils::StringUtils;
 using ostrum::utils::Time;
 using ostrum::utils::TimeFormatter;
+using ostrum::utils::TimeFormatterUTF16;
 
 namespace {
 
@@ -254,6 +258,38 @@ TEST_P(TimeFormatTable, Patterns)
     EXPECT_EQ(formatter.format(GetParam().time), GetParam().expected);
 }
 
+std::u16string Utf16(const std::string& text)
+{
+    return StringUtils::utf8ToWide(text.data(), static_cast<int>(text.size()));
+}
+
+// The name kinds and their index ranges.
+struct NameTable
+{
+    int kind;
+    int first;
+    int last;
+};
+constexpr NameTable kNameTables[] = {
+    {TimeFormatter::AbbreviatedWeekday, 1, 7},
+    {TimeFormatter::FullWeekday, 1, 7},
+    {TimeFormatter::AbbreviatedMonth, 1, 12},
+    {TimeFormatter::FullMonth, 1, 12},
+    {TimeFormatter::DayHalf, 0, 1},
+};
+
+TEST_P(TimeFormatTable, WideFormatterWritesTheNarrowTextWithItsOwnNames)
+{
+    TimeFormatter narrow;
+    TimeFormatterUTF16 wide;
+    ASSERT_TRUE(narrow.setPattern(GetParam().pattern));
+    ASSERT_TRUE(wide.setPattern(GetParam().pattern));
+    for (const NameTable& table : kNameTables)
+        for (int index = table.first; index <= table.last; ++index)
+            ASSERT_TRUE(wide.setName(table.kind, index, Utf16(narrow.getName(table.kind, index))));
+    EXPECT_EQ(wide.format(GetParam().time), Utf16(GetParam().expected));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     TimeFormatter, TimeFormatTable,
     testing::Values(FormatCase{"%Y-%m-%d %H:%M:%S.%f", At(2024, 1, 31, 8, 5, 9, 42), "2024-01-31 08:05:09.0042"},
@@ -276,6 +312,28 @@ TEST(TimeFormatter, BadPlaceholdersFail)
     EXPECT_EQ(formatter.getName(3, 12), "December");
     EXPECT_EQ(formatter.getName(13, 1), "PM");
     EXPECT_EQ(formatter.getName(5, 1), "");
+}
+
+TEST(TimeFormatterUTF16, NameTablesStartEmptyAndAreFilledBySetName)
+{
+    TimeFormatterUTF16 formatter;
+    for (const NameTable& table : kNameTables)
+    {
+        for (int index = table.first; index <= table.last; ++index)
+            EXPECT_EQ(formatter.getName(table.kind, index), u"") << table.kind << " " << index;
+        EXPECT_FALSE(formatter.setName(table.kind, table.first - 1, u"x")) << table.kind;
+        EXPECT_FALSE(formatter.setName(table.kind, table.last + 1, u"x")) << table.kind;
+    }
+    EXPECT_FALSE(formatter.setName(TimeFormatter::Day, 1, u"x"));
+    ASSERT_TRUE(formatter.setPattern("%A %d. %B %Y %p"));
+    const Time sunday = At(2024, 2, 4, 15, 0, 0);
+    EXPECT_EQ(formatter.format(sunday), u" 04.  2024 ");
+    ASSERT_TRUE(formatter.setName(TimeFormatter::FullWeekday, 1, u"Sonntag"));
+    ASSERT_TRUE(formatter.setName(TimeFormatter::FullMonth, 2, u"Februar"));
+    ASSERT_TRUE(formatter.setName(TimeFormatter::DayHalf, 1, u"nachm."));
+    EXPECT_EQ(formatter.format(sunday), u"Sonntag 04. Februar 2024 nachm.");
+    EXPECT_EQ(formatter.getName(TimeFormatter::FullMonth, 2), u"Februar");
+    EXPECT_FALSE(formatter.setPattern("%q"));
 }
 
 }  // namespace

@@ -45,6 +45,11 @@ TEST(StreamTokenizer, QuoteModeKeepsBlanksInsideQuotes)
 {
     EXPECT_EQ(Tokens("n=\"a b\" m", {}, true), Strings({"n=\"a b\"", "m"}));
     EXPECT_EQ(Tokens("n=\"a b\" m", {}, false), Strings({"n=\"a", "b\"", "m"}));
+    // Nor do stop strings end a token inside quotes; outside them they still do.
+    const std::vector<const char*> markup = {"/>", "-->", "<", ">"};
+    EXPECT_EQ(Tokens("p=\"<a>/>-->\"/>", markup, true), Strings({"p=\"<a>/>-->\"", "/>"}));
+    EXPECT_EQ(Tokens("p=\"x\">y", markup, true), Strings({"p=\"x\"", ">", "y"}));
+    EXPECT_EQ(Tokens("p=\"<a>\"", markup, false), Strings({"p=\"", "<", "a", ">", "\""}));
 }
 
 TEST(StreamTokenizer, LongTokensGrowTheBuffer)

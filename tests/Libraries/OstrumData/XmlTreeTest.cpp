@@ -47,12 +47,17 @@ TEST(XmlTreeWriter, TextBeforeIndentedChildrenAndHeader)
                                    "<r>\r\nbody\r\n  <c>\r\n    <g k=\"v\" />\r\n  </c>\r\n</r>\r\n");
 }
 
-TEST(XmlTreeWriter, ValuesAreWrittenAsTheyAre)
+TEST(XmlTreeWriter, ValuesAndTextsAreEscaped)
 {
     XmlTree tree;
     tree.SetName("a");
-    tree.SetAttributes(One("q", "say \"<hi>\""));
-    EXPECT_EQ(Written(tree), "<a q=\"say \"<hi>\"\" />\r\n");
+    tree.SetAttributes(One("q", "say \"<hi>\" & 'bye'"));
+    EXPECT_EQ(Written(tree), "<a q=\"say &quot;&lt;hi&gt;&quot; &amp; &apos;bye&apos;\" />\r\n");
+    tree.SetText("1 < 2");
+    EXPECT_EQ(Written(tree), "<a q=\"say &quot;&lt;hi&gt;&quot; &amp; &apos;bye&apos;\" >1 &lt; 2</a>\r\n");
+    tree.AddChild("b", XmlAttributeList());
+    EXPECT_EQ(Written(tree),
+              "<a q=\"say &quot;&lt;hi&gt;&quot; &amp; &apos;bye&apos;\" >\r\n1 &lt; 2\r\n  <b/>\r\n</a>\r\n");
 }
 
 TEST(XmlTreeWriter, ReportsTheBytesOfTheElement)

@@ -1,8 +1,11 @@
 #include "tests/framework/writes/WritesTestFixture.h"
 
 #include "common/Crypto.h"
+#include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipObjectPath.h"
 #include "platform/com/SafeArray.h"
+
+#include <cstring>
 
 using namespace writestest;
 
@@ -351,26 +354,36 @@ TEST_F(PutInstance, EncryptedTextFieldsAreStoredEncrypted)
     EXPECT_EQ(clear, L"keep this secret");
 }
 
+namespace {
+
+// A uint8 array value holding the bytes.
+_variant_t ByteArrayValue(const std::vector<BYTE>& bytes)
+{
+    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    void* data = nullptr;
+    if (array != nullptr && SUCCEEDED(SafeArrayAccessData(array, &data)))
+    {
+        std::memcpy(data, bytes.data(), bytes.size());
+        SafeArrayUnaccessData(array);
+    }
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_ARRAY | VT_UI1;
+    value.parray = array;
+    _variant_t owned;
+    owned.Attach(value);
+    return owned;
+}
+
+}  // namespace
+
 TEST_F(PutInstance, ByteArrayClassesStoreBytesFromArraysAndHexText)
 {
     auto mapper = MakeMapper(L"Wrt_Fips");
     ComPtr<IWbemClassObject> fips = NewInstance(*mapper);
     Set(fips.Get(), L"BadgeKey", _variant_t(1L));
     Set(fips.Get(), L"Fascn", _variant_t(L"0AFF"));
-    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, 3);
-    ASSERT_NE(array, nullptr);
-    for (LONG i = 0; i < 3; ++i)
-    {
-        BYTE value = static_cast<BYTE>(0x10 + i);
-        SafeArrayPutElement(array, &i, &value);
-    }
-    VARIANT bytes;
-    VariantInit(&bytes);
-    bytes.vt = VT_ARRAY | VT_UI1;
-    bytes.parray = array;
-    _variant_t owned;
-    owned.Attach(bytes);
-    Set(fips.Get(), L"PrivacyKey", owned);
+    Set(fips.Get(), L"PrivacyKey", ByteArrayValue({0x10, 0x11, 0x12}));
     ASSERT_EQ(Put(*mapper, fips.Get(), WBEM_FLAG_CREATE_ONLY).first, S_OK);
     EXPECT_EQ(Scalar("SELECT hex(FASCN) || '|' || hex(TWIC_PRIVACY_KEY) FROM BADGE_FIPS201 WHERE BADGEKEY = 1"),
               "0AFF|101112");
@@ -382,6 +395,25 @@ TEST_F(PutInstance, ByteArrayClassesStoreBytesFromArraysAndHexText)
                   std::make_pair(WBEM_E_INVALID_PARAMETER,
                                  CString(L"The property Fascn did not exist or contained an invalid value.")))
             << CStringToUtf8(bad);
+    }
+}
+
+TEST_F(PutInstance, BinaryValuesHaveTheirOwnSizeLimit)
+{
+    auto mapper = MakeMapper(L"Wrt_Fips");
+    ComPtr<IWbemClassObject> fips = NewInstance(*mapper);
+    Set(fips.Get(), L"BadgeKey", _variant_t(1L));
+    Set(fips.Get(), L"PrivacyKey", ByteArrayValue({1}));
+    ASSERT_EQ(Put(*mapper, fips.Get(), WBEM_FLAG_CREATE_ONLY).first, S_OK);
+    // Beyond what the encryption layer takes, and up to the binary limit (an array one byte
+    // longer cannot be made: the array layer holds at most as many elements).
+    static_assert(CWmipInstanceWriter::kMaxBinaryBytes <= kMaxSafeArrayElements);
+    for (const std::size_t bytes : {brontel::crypto::Crypto::kMaxBytes + 1, CWmipInstanceWriter::kMaxBinaryBytes})
+    {
+        Set(fips.Get(), L"PrivacyKey", ByteArrayValue(std::vector<BYTE>(bytes, 0x5A)));
+        EXPECT_EQ(Put(*mapper, fips.Get(), WBEM_FLAG_UPDATE_ONLY).first, S_OK) << bytes;
+        EXPECT_EQ(Scalar("SELECT length(TWIC_PRIVACY_KEY) FROM BADGE_FIPS201 WHERE BADGEKEY = 1"),
+                  std::to_string(bytes));
     }
 }
 

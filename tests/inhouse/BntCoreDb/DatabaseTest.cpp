@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "inhouse/BntCoreDb/CBntCommitQueue.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntCoreDb/CRowCountSet.h"
@@ -348,4 +349,42 @@ TEST_F(Database, ReusedStatementsReadWithTheirOwnValuesAndNeverOutliveTheirHandl
     m_db.Open(L"sqlite:test.db");
     EXPECT_EQ(nameOf(7), L"Panel 07");
     EXPECT_EQ(nameOf(3), L"Panel 03");
+}
+
+TEST_F(Database, WhatAWriteAnnouncesWaitsForItsCommitAndGoesWithARollback)
+{
+    std::vector<int> ran;
+    const auto announce = [&ran](int what) { CBntCommitQueue::Defer([&ran, what] { ran.push_back(what); }); };
+    announce(1);
+    EXPECT_EQ(ran, std::vector<int>{1}) << "outside a transaction at once";
+
+    ran.clear();
+    m_db.BeginTrans();
+    announce(2);
+    m_db.BeginTrans();
+    announce(3);
+    m_db.Rollback();  // the inner level's work and its announcement go
+    m_db.BeginTrans();
+    announce(4);
+    m_db.CommitTrans();  // released into the outer level, still uncommitted
+    EXPECT_TRUE(ran.empty());
+    m_db.CommitTrans();
+    EXPECT_EQ(ran, (std::vector<int>{2, 4}));
+    EXPECT_EQ(CBntCommitQueue::OpenLevels(), 0);
+
+    ran.clear();
+    {
+        CBntTransaction abandoned(m_db);
+        announce(5);
+    }
+    m_db.BeginTrans();
+    announce(6);
+    m_db.TestHookFailNextStatements(1, kConstraint);
+    EXPECT_EQ(StateOf([&] { m_db.CommitTrans(); }), L"23000");
+    m_db.BeginTrans();
+    announce(7);
+    m_db.TestHookFailNextStatements(1, kIoError);
+    EXPECT_EQ(StateOf([&] { m_db.ExecuteSQL(L"DELETE FROM READER"); }), L"08S01");
+    EXPECT_TRUE(ran.empty()) << "a rolled-back, failed or lost write announces nothing";
+    EXPECT_EQ(CBntCommitQueue::OpenLevels(), 0);
 }

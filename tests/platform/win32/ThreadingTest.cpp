@@ -5,6 +5,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <latch>
+#include <mutex>
 #include <set>
 #include <thread>
 #include <vector>
@@ -79,8 +82,12 @@ TEST(Event, WaiterIsReleasedBySetFromAnotherThread)
 {
     HandleGuard event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     std::atomic<DWORD> result{WAIT_FAILED};
-    std::thread waiter([&] { result = WaitForSingleObject(event.Get(), INFINITE); });
-    Sleep(kShortMs);
+    std::latch started(1);
+    std::thread waiter([&] {
+        started.count_down();
+        result = WaitForSingleObject(event.Get(), INFINITE);
+    });
+    started.wait();
     ASSERT_TRUE(SetEvent(event.Get()));
     waiter.join();
     EXPECT_EQ(result.load(), WAIT_OBJECT_0);
@@ -88,42 +95,59 @@ TEST(Event, WaiterIsReleasedBySetFromAnotherThread)
     EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_TIMEOUT);
 }
 
+// Whenever the waiters arrive, one signal lets exactly one through: the first released waiter
+// finds the event reset behind it, and the other needs a signal of its own.
 TEST(Event, AutoResetReleasesExactlyOneOfTwoWaiters)
 {
     HandleGuard event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    std::atomic<int> released{0};
+    std::mutex lock;
+    std::condition_variable changed;
+    int released = 0;
     std::atomic<int> timedOut{0};
     std::vector<std::thread> waiters;
     for (int index = 0; index < 2; ++index)
     {
         waiters.emplace_back([&] {
-            if (WaitForSingleObject(event.Get(), 1000) == WAIT_OBJECT_0)
-                ++released;
-            else
+            if (WaitForSingleObject(event.Get(), kGenerousMs) != WAIT_OBJECT_0)
+            {
                 ++timedOut;
+                return;
+            }
+            {
+                const std::lock_guard guard(lock);
+                ++released;
+            }
+            changed.notify_all();
         });
     }
-    Sleep(kShortMs);
+    SetEvent(event.Get());
+    std::unique_lock guard(lock);
+    ASSERT_TRUE(changed.wait_for(guard, std::chrono::milliseconds(kGenerousMs), [&] { return released >= 1; }));
+    EXPECT_EQ(WaitForSingleObject(event.Get(), 0), WAIT_TIMEOUT) << "the release consumed the signal";
+    EXPECT_EQ(released, 1);
+    guard.unlock();
     SetEvent(event.Get());
     for (auto& waiter : waiters)
         waiter.join();
-    EXPECT_EQ(released.load(), 1);
-    EXPECT_EQ(timedOut.load(), 1);
+    EXPECT_EQ(released, 2);
+    EXPECT_EQ(timedOut.load(), 0);
 }
 
 TEST(Event, ManualResetReleasesEveryWaiter)
 {
     HandleGuard event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::atomic<int> released{0};
+    std::latch started(4);
     std::vector<std::thread> waiters;
     for (int index = 0; index < 4; ++index)
     {
         waiters.emplace_back([&] {
+            started.count_down();
             if (WaitForSingleObject(event.Get(), kGenerousMs) == WAIT_OBJECT_0)
                 ++released;
         });
     }
-    Sleep(kShortMs);
+    started.wait();
     SetEvent(event.Get());
     for (auto& waiter : waiters)
         waiter.join();
@@ -204,15 +228,30 @@ TEST(Handle, ThreadsOpeningAndClosingAtOnceGetDistinctHandlesThatNameTheirOwnObj
         EXPECT_FALSE(CloseHandle(handle));
 }
 
+// A waiter already inside its wait when the handle is closed times out; one that reaches the
+// wait only after the close fails at once. The scheduler decides which comes first, so the
+// close is tried again until it met a waiter (nearly always the first time); the deadline only
+// keeps a broken wait from hanging the test.
 TEST(Handle, ClosingUnderAWaiterLetsItTimeOut)
 {
-    const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<DWORD> result{WAIT_FAILED};
-    std::thread waiter([&] { result = WaitForSingleObject(event, 200); });
-    Sleep(kShortMs);
-    EXPECT_TRUE(CloseHandle(event));
-    waiter.join();
-    EXPECT_EQ(result.load(), WAIT_TIMEOUT);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    bool metAWaiter = false;
+    while (!metAWaiter && std::chrono::steady_clock::now() < deadline)
+    {
+        const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::latch started(1);
+        std::atomic<DWORD> result{WAIT_ABANDONED};
+        std::thread waiter([&] {
+            started.count_down();
+            result = WaitForSingleObject(event, 200);
+        });
+        started.wait();
+        EXPECT_TRUE(CloseHandle(event));
+        waiter.join();
+        ASSERT_TRUE(result.load() == WAIT_TIMEOUT || result.load() == WAIT_FAILED) << result.load();
+        metAWaiter = result.load() == WAIT_TIMEOUT;
+    }
+    EXPECT_TRUE(metAWaiter);
 }
 
 TEST(CriticalSection, IsRecursiveForItsOwner)
@@ -309,11 +348,13 @@ TEST(Mutex, WaiterGetsItWhenTheOwnerReleases)
 {
     HandleGuard mutex(CreateMutexW(nullptr, TRUE, nullptr));
     std::atomic<DWORD> result{WAIT_FAILED};
+    std::latch started(1);
     std::thread waiter([&] {
+        started.count_down();
         result = WaitForSingleObject(mutex.Get(), kGenerousMs);
         ReleaseMutex(mutex.Get());
     });
-    Sleep(kShortMs);
+    started.wait();
     EXPECT_TRUE(ReleaseMutex(mutex.Get()));
     waiter.join();
     EXPECT_EQ(result.load(), WAIT_OBJECT_0);

@@ -114,6 +114,59 @@ TEST(XmlDocument, MalformedAndHostileTextsAreParseErrors)
     }
 }
 
+// Elements with `count` attributes each, under one root; values hold "=" and ">" in quotes,
+// which are no attributes.
+std::wstring Attributed(std::size_t elements, std::size_t count)
+{
+    std::wstring element = L"<E";
+    for (std::size_t i = 0; i < count; ++i)
+        element += L" a" + std::to_wstring(i) + (i % 2 == 0 ? L"=\"x=>y\"" : L"='b=c'");
+    element += L"/>";
+    std::wstring text = L"<ROOT>";
+    for (std::size_t i = 0; i < elements; ++i)
+        text += element;
+    return text + L"</ROOT>";
+}
+
+std::wstring Nested(int depth)
+{
+    std::wstring text;
+    for (int i = 0; i < depth; ++i)
+        text += L"<a><!-- <b> --><![CDATA[<c>]]>";
+    for (int i = 0; i < depth; ++i)
+        text += L"</a>";
+    return text;
+}
+
+TEST(XmlDocument, ShapeLimitsRefuseADocumentBeforeItIsParsed)
+{
+    constexpr std::size_t kAttributes = XmlDocument::kMaxAttributesPerElement;
+    // Root, elements and their attributes: just at and just past the node limit.
+    constexpr std::size_t kFullElements = (XmlDocument::kMaxNodes - 1) / 11;
+    struct Case
+    {
+        const char* rule;
+        std::wstring text;
+        LONG expectedCode;  // 0: accepted
+    };
+    const Case cases[] = {
+        {"attributes at the limit", Attributed(1, kAttributes), 0},
+        {"one attribute too many", Attributed(1, kAttributes + 1), XmlDocument::kErrorTooManyAttributes},
+        {"ninety thousand attributes", Attributed(1, 90000), XmlDocument::kErrorTooManyAttributes},
+        {"nodes at the limit", Attributed(kFullElements, 10), 0},
+        {"nodes past the limit", Attributed(kFullElements + 1, 10), XmlDocument::kErrorTooManyNodes},
+        {"depth at the limit", Nested(XmlDocument::kMaxDepth), 0},
+        {"one level too deep", Nested(XmlDocument::kMaxDepth + 1), XmlDocument::kErrorTooDeep},
+    };
+    for (const Case& c : cases)
+    {
+        XmlDocument document;
+        EXPECT_EQ(document.LoadXML(c.text), c.expectedCode == 0) << c.rule;
+        EXPECT_EQ(document.GetParseError().errorCode, c.expectedCode) << c.rule;
+        EXPECT_EQ(document.GetDocumentElement().IsNull(), c.expectedCode != 0) << c.rule;
+    }
+}
+
 TEST(XmlDocument, AParseErrorGivesItsLineAndPosition)
 {
     XmlDocument document;

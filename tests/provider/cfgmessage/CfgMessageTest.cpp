@@ -247,8 +247,7 @@ TEST_F(CommServerReconnect, UndeliveredMessagesWaitInTheStoreUntilTheThreadDeliv
     m_servers.CommServer().ClearCalls();
     m_servers.CommServer().SetDefaultAnswer(support::SimulatedAnswer());
     ASSERT_TRUE(thread.Start());
-    for (int i = 0; i < 400 && thread.GetStoredCount() != 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(m_servers.CommServer().WaitForCalls(2, std::chrono::seconds(30)));
     EXPECT_TRUE(thread.ShutdownThread(0, 0, false));
     EXPECT_EQ(thread.GetStoredCount(), 0u);
     const auto received = ReceivedBy(m_servers.CommServer());
@@ -278,6 +277,46 @@ TEST_F(CommServerReconnect, AMessageKeptForTheThreadWillReachTheServerAndADroppe
     EXPECT_TRUE(keeping.UpdateCommDriverOrKeep(13, &message));
     EXPECT_EQ(keeping.GetStoredCount(), 1u) << "accepted at once, not stored";
     m_manager.ReleaseConnection(lost);
+}
+
+TEST_F(CommServerReconnect, NoKeptMessageLeavesWithoutATraceAndTheStopMakesALastAttempt)
+{
+    // Direct-to-store: nothing is sent until the thread runs; a one-shot process never starts
+    // a pass, so the stop must deliver what waits.
+    WmipCommServerRpcClass direct(m_manager.Connection(0), &m_manager);
+    direct.WriteAllCommandsDirectlyToFailedRpc();
+    CfgMessage kept(13, 0, 0);
+    ASSERT_TRUE(kept.SetLong(148, 0x0D0C0B0A));
+    EXPECT_FALSE(direct.UpdateCommDriver(13, &kept));
+    EXPECT_TRUE(m_servers.CommServer().Calls().empty());
+    const std::string content = brontel::utility::ConvertCStringToUtf8(LCfgRpcSender::Describe(13, kept.ToBlock()));
+    EXPECT_NE(content.find("0A0B0C0D"), std::string::npos) << content;
+    EXPECT_EQ(ProviderTestInstallation::CountLogLines("for the Communication Server is kept in the failed-command "
+                                                      "store for a retry: " +
+                                                      content),
+              1);
+    EXPECT_TRUE(direct.ShutdownThread(0, 0, false));
+    EXPECT_EQ(ReceivedBy(m_servers.CommServer()).size(), 1u);
+    EXPECT_EQ(direct.GetStoredCount(), 0u);
+    EXPECT_EQ(ProviderTestInstallation::CountLogLines("A kept configuration message was delivered to the "
+                                                      "Communication Server: " +
+                                                      content),
+              1);
+
+    // A server that still refuses at the stop: each message is left in the log as an error line
+    // with its content, for an operator to redo.
+    WmipArchiveServerRpcClass archive(m_manager.Connection(0), &m_manager);
+    m_servers.ArchiveServer().SetDefaultAnswer(support::SimulatedAnswer::Failing());
+    CfgMessage refused(211, 0, 0);
+    EXPECT_FALSE(archive.UpdateCommDriver(211, &refused));
+    EXPECT_EQ(archive.GetStoredCount(), 1u);
+    EXPECT_TRUE(archive.ShutdownThread(false));
+    EXPECT_EQ(archive.GetStoredCount(), 0u);
+    const std::string lost = brontel::utility::ConvertCStringToUtf8(LCfgRpcSender::Describe(211, refused.ToBlock()));
+    EXPECT_EQ(ProviderTestInstallation::CountLogLines("A configuration message was never delivered to the Archive "
+                                                      "Server: " +
+                                                      lost),
+              1);
 }
 
 TEST_F(CommServerReconnect, TheStoreKeepsItsNewestMessagesWithinItsLimit)

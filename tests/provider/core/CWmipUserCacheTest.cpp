@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <barrier>
 #include <set>
 #include <thread>
 #include <vector>
@@ -104,49 +105,124 @@ TEST_F(UserCacheTest, ConcurrentLookupsOfOneAccountLogInOnce)
     EXPECT_EQ(Cache().GetCachedUserCount(), 1u);
 }
 
+// Each round the workers, lined up at a barrier, take the caller's entry at once; the clock
+// then passes the lifetime while they all hold it; they take the entry again at once (one
+// login retires the held entry, the others wait for that login or take its result); the clean-up
+// falls due and they give both back at once. The clock moves only between the phases, so every
+// round sees one expiry and one new login, however the threads are scheduled.
 TEST_F(UserCacheTest, ManyThreadsTakingAndGivingBackAcrossExpiriesNeverLoseAnEntryInUse)
 {
     constexpr int kThreads = 8;
-    constexpr int kRounds = 300;
-    std::atomic<int> running{kThreads};
+    constexpr int kRounds = 12;
+    struct Taken
+    {
+        CWmipUserCacheEntry* held = nullptr;
+        CWmipUserCacheEntry* renewed = nullptr;
+    };
+    std::vector<Taken> taken(kThreads);
     std::atomic<int> faults{0};
+    // Guarded by the barrier: only the step between phases touches them.
+    CWmipUserCacheEntry* young = nullptr;
+    int renewals = 0;
+    // The first entry of every worker in the phase that ended; null when they differ.
+    const auto shared = [&taken](CWmipUserCacheEntry* Taken::*which) {
+        CWmipUserCacheEntry* first = taken.front().*which;
+        for (const Taken& t : taken)
+        {
+            if (t.*which != first)
+            {
+                return static_cast<CWmipUserCacheEntry*>(nullptr);
+            }
+        }
+        return first;
+    };
+    enum Phase
+    {
+        kTake,
+        kTakeAgain,
+        kGiveBack
+    };
+    int phase = kTake;
+    int round = 0;
+    // Runs on one worker while the others wait at the barrier.
+    const auto betweenPhases = [&]() noexcept {
+        switch (phase)
+        {
+        case kTake: {
+            CWmipUserCacheEntry* held = shared(&Taken::held);
+            EXPECT_NE(held, nullptr) << "round " << round << ": one entry serves every worker";
+            if (held != nullptr)
+            {
+                EXPECT_EQ(held->GetUseCount(), kThreads) << "round " << round;
+            }
+            if (young != nullptr)
+            {
+                EXPECT_EQ(held, young) << "round " << round << ": the entry renewed last round is kept";
+            }
+            m_clock.AdvanceSeconds(kLifetimeSeconds + 1);
+            break;
+        }
+        case kTakeAgain: {
+            CWmipUserCacheEntry* held = shared(&Taken::held);
+            CWmipUserCacheEntry* renewed = shared(&Taken::renewed);
+            EXPECT_NE(renewed, nullptr) << "round " << round << ": the expired entry is logged in again once";
+            EXPECT_NE(renewed, held) << "round " << round;
+            if (held != nullptr && renewed != nullptr && renewed != held)
+            {
+                EXPECT_EQ(held->GetUseCount(), kThreads) << "round " << round << ": the retired entry is still held";
+                EXPECT_EQ(renewed->GetUseCount(), kThreads) << "round " << round;
+                ++renewals;
+            }
+            young = renewed;
+            EXPECT_EQ(Cache().GetRetiredUserCount(), 1u) << "round " << round;
+            // The clean-up falls due while the workers give their entries back.
+            m_clock.AdvanceSeconds(CWmipUserCacheClock::kDefaultCleanupIntervalMs / 1000);
+            break;
+        }
+        case kGiveBack:
+            EXPECT_EQ(Cache().GetCachedUserCount(), 1u) << "round " << round << ": the renewed entry is young";
+            EXPECT_LE(Cache().GetRetiredUserCount(), 1u) << "round " << round;
+            ++round;
+            break;
+        }
+        phase = (phase + 1) % 3;
+    };
+    std::barrier phases(kThreads, betweenPhases);
+    // A freed or foreign entry shows here as a wrong count or user.
+    const auto check = [this, &faults](CWmipUserCacheEntry* entry) {
+        faults += entry != nullptr && entry->GetUseCount() >= 1 &&
+                          entry->GetUser()->GetUserID() == ProviderTestInstallation::kOperatorId
+                      ? 0
+                      : 1;
+    };
+    const auto take = [this, &faults](CWmipUserCacheEntry*& entry) {
+        faults += Cache().GetUser(&entry) == S_OK ? 0 : 1;
+    };
     std::vector<std::thread> threads;
-    std::vector<std::set<CWmipUserCacheEntry*>> seen(kThreads);
     for (int t = 0; t < kThreads; ++t)
     {
-        threads.emplace_back([this, &running, &faults, &seen, t] {
+        threads.emplace_back([&, t] {
             const CallerIdentity::Scope caller(CallerIdentity(kOperatorSid, SecurityImpersonation));
+            Taken& mine = taken[t];
             for (int i = 0; i < kRounds; ++i)
             {
-                CWmipUserCacheEntry* entry = nullptr;
-                if (Cache().GetUser(&entry) != S_OK || entry == nullptr)
-                {
-                    ++faults;
-                    continue;
-                }
-                seen[t].insert(entry);
-                // A freed or foreign entry shows here as a wrong count or user.
-                faults += entry->GetUseCount() >= 1 ? 0 : 1;
-                faults += entry->GetUser()->GetUserID() == ProviderTestInstallation::kOperatorId ? 0 : 1;
-                faults += Cache().ReleaseUser(entry) == S_OK ? 0 : 1;
+                take(mine.held);
+                check(mine.held);
+                phases.arrive_and_wait();
+                take(mine.renewed);
+                check(mine.renewed);
+                check(mine.held);
+                phases.arrive_and_wait();
+                faults += Cache().ReleaseUser(mine.held) == S_OK ? 0 : 1;
+                faults += Cache().ReleaseUser(mine.renewed) == S_OK ? 0 : 1;
+                phases.arrive_and_wait();
             }
-            --running;
         });
-    }
-    // Entries expire and are collected while the threads work.
-    while (running > 0)
-    {
-        m_clock.AdvanceSeconds(kLifetimeSeconds / 2);
-        Cache().CheckCache();
-        std::this_thread::yield();
     }
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(faults.load(), 0);
-    std::set<CWmipUserCacheEntry*> entries;
-    for (const auto& taken : seen)
-        entries.insert(taken.begin(), taken.end());
-    EXPECT_GT(entries.size(), 1u) << "the entry expired and was logged in again meanwhile";
+    EXPECT_EQ(renewals, kRounds) << "every round saw one expiry and one new login";
 
     m_clock.AdvanceSeconds(kLifetimeSeconds + 30);
     Cache().CheckCache();

@@ -92,26 +92,24 @@ private:
 class StoppableThread : public LWorkerThread
 {
 public:
-    explicit StoppableThread(bool waitInStop) : m_waitInStop(waitInStop) { SetStopPolling(10, 200); }
+    // The polls only bound a hang: the thread ends as soon as it is woken.
+    explicit StoppableThread(bool waitInStop) : m_waitInStop(waitInStop) { SetStopPolling(10, 3000); }
     ~StoppableThread() override { Kill(0); }
 
     UINT OnRun() override
     {
-        while (!m_stop.load())
-        {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        m_stop.Wait();
         return 0;
     }
     BOOL Stop() override
     {
-        m_stop = true;
+        m_stop.Open();
         return m_waitInStop ? WaitForStopped() : TRUE;
     }
 
 private:
     const bool m_waitInStop;
-    std::atomic<bool> m_stop{false};
+    Latch m_stop;
 };
 
 // A thread that ignores stop requests until the test opens its latch.
@@ -147,13 +145,23 @@ public:
     UINT OnRun() override { throw std::runtime_error("boom"); }
 };
 
-// Waits (bounded) until the thread's exit status is final.
-void WaitUntilEnded(LWorkerThread& thread)
+// Waits until the condition holds, which a detached thread makes true as it ends; the base
+// class gives no event for that. The bound only keeps a broken thread from hanging the test.
+template <typename Condition>
+void WaitUntil(Condition condition)
 {
-    for (int i = 0; i < 5000 && thread.GetThreadExitCode() == LWorkerThread::kStillActive; ++i)
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!condition() && std::chrono::steady_clock::now() < deadline)
     {
+        // A pause between looks, not an assumed duration: it leaves the CPU to the thread.
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+// Waits until the thread's exit status is final.
+void WaitUntilEnded(LWorkerThread& thread)
+{
+    WaitUntil([&thread] { return thread.GetThreadExitCode() != LWorkerThread::kStillActive; });
 }
 
 }  // namespace
@@ -381,10 +389,7 @@ TEST(WorkerThreadStop, AThreadLeftRunningOwnsItsObjectUntilItEnds)
     }
     EXPECT_EQ(destroyed.load(), 0) << "the owner let go, but the thread still runs on the object";
     release.Open();
-    for (int i = 0; i < 5000 && destroyed.load() == 0; ++i)
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    WaitUntil([&destroyed] { return destroyed.load() != 0; });
     EXPECT_EQ(destroyed.load(), 1) << "the thread deleted its object when it ended";
     EXPECT_EQ(lastSeen.load(), 7);
 
@@ -396,4 +401,85 @@ TEST(WorkerThreadStop, AThreadLeftRunningOwnsItsObjectUntilItEnds)
     }
     EXPECT_EQ(destroyed.load(), 2);
     LWorkerThread::Ptr<LingeringThread> none;
+}
+
+namespace {
+
+// Appends to a shared record, so that a test can see in which order things happened.
+class EventRecord
+{
+public:
+    void Add(const std::string& event)
+    {
+        const std::scoped_lock guard(m_lock);
+        m_events.push_back(event);
+    }
+    std::vector<std::string> Events()
+    {
+        const std::scoped_lock guard(m_lock);
+        return m_events;
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<std::string> m_events;
+};
+
+// A member that records when it goes.
+class RecordedMember
+{
+public:
+    explicit RecordedMember(EventRecord& record) : m_record(record) {}
+    ~RecordedMember() { m_record.Add("member destroyed"); }
+    RecordedMember(const RecordedMember&) = delete;
+    RecordedMember& operator=(const RecordedMember&) = delete;
+    EventRecord& Record() const { return m_record; }
+
+private:
+    EventRecord& m_record;
+};
+
+// A thread that ignores its stop until released and then uses a member of the derived object,
+// as the event processors do with their mappers; its destructor waits before members go.
+class MemberUsingThread : public LWorkerThread
+{
+public:
+    MemberUsingThread(Latch& release, EventRecord& record) : m_release(release), m_member(record)
+    {
+        SetStopPolling(5, 2);
+    }
+    ~MemberUsingThread() override { JoinBeforeDestruction(); }
+    UINT OnRun() override
+    {
+        m_release.Wait();
+        m_member.Record().Add("thread used its member");
+        return 0;
+    }
+    BOOL Stop() override { return WaitForStopped(); }
+
+private:
+    Latch& m_release;
+    RecordedMember m_member;
+};
+
+}  // namespace
+
+TEST(WorkerThreadStop, DestroyingAThreadThatDidNotStopWaitsBeforeItsMembersGo)
+{
+    ProviderTestInstallation installation(false);
+    Latch release;
+    EventRecord record;
+    auto thread = std::make_unique<MemberUsingThread>(release, record);
+    ASSERT_TRUE(thread->Start());
+    // The owner deletes the object on another thread; its stop gives up after the short polls.
+    std::thread owner([&thread] { thread.reset(); });
+    const std::string waiting = "Worker thread destroyed while its thread runs; waiting for it.";
+    while (ProviderTestInstallation::CountLogLines(waiting) == 0 && record.Events().empty())
+    {
+        std::this_thread::yield();
+    }
+    release.Open();
+    owner.join();
+    EXPECT_EQ(record.Events(), (std::vector<std::string>{"thread used its member", "member destroyed"}));
+    EXPECT_EQ(ProviderTestInstallation::CountLogLines(waiting), 1);
 }

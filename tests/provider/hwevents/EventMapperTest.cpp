@@ -24,7 +24,9 @@ namespace {
 class EventMapperTest : public ::testing::Test
 {
 protected:
-    EventMapperTest() : m_namespace(hwtest::MakeNamespace()), m_queue(true), m_processor(m_queue)
+    EventMapperTest()
+        : m_namespace(hwtest::MakeNamespace()), m_queue(std::make_shared<ThreadSafeQueue<BntMessageEx>>(true)),
+          m_processor(m_queue)
     {
         m_processor.CreateMappers(nullptr, m_namespace.Get());
         m_processor.SetSink(m_sink.Get());
@@ -73,7 +75,7 @@ protected:
     }
 
     ComPtr<WbemServiceNamespace> m_namespace;
-    ThreadSafeQueue<BntMessageEx> m_queue;
+    std::shared_ptr<ThreadSafeQueue<BntMessageEx>> m_queue;
     CWmipHardwareEventProcessor m_processor;
     ComPtr<support::RecordingSink> m_sink = support::RecordingSink::Create();
 };
@@ -362,8 +364,7 @@ TEST_F(EventMapperTest, AFailedClassFetchIsTriedAgainWithTheNextEvent)
     // A namespace without the event classes: every fetch fails, and is not remembered.
     auto bare = std::make_shared<WbemRepository>(L"TESTHOST", L"root\\Brontel");
     const ComPtr<WbemServiceNamespace> empty = WbemServiceNamespace::Create(bare);
-    ThreadSafeQueue<BntMessageEx> queue(true);
-    CWmipHardwareEventProcessor processor(queue);
+    CWmipHardwareEventProcessor processor(std::make_shared<ThreadSafeQueue<BntMessageEx>>(true));
     processor.CreateMappers(nullptr, empty.Get());
     const ComPtr<support::RecordingSink> sink = support::RecordingSink::Create();
     processor.SetSink(sink.Get());

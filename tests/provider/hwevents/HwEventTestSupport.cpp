@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <optional>
-#include <thread>
 
 #include "framework/WqlEventFilterFactory.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -13,6 +12,7 @@
 #include "platform/wmi/WbemRepository.h"
 #include "platform/wmi/WbemSecurityEventClasses.h"
 #include "provider/CWmipApp.h"
+#include "provider/CWmipLSConnectThread.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/TemporaryHome.h"
 
@@ -46,7 +46,7 @@ public:
         Linkage() = std::make_shared<support::SimulatedLinkageServer>();
         ASSERT_EQ(RpcEndpointTable::Instance().RegisterService(L"localhost", kLinkageServerEndpoints, Linkage()),
                   RPC_S_OK);
-        SettleConnectThread();
+        StopConnectThreadPasses();
     }
 
     void TearDown() override
@@ -56,18 +56,17 @@ public:
         m_home.reset();
     }
 
-    // The process's connect thread registers every recorded provider once when it starts; it
-    // is started here and given time for that pass, so no test sees it.
-    static void SettleConnectThread()
+    // The process's connect thread sends every recorded provider again at each pass (when it
+    // starts, then every interval), at moments no test controls. Tests count the registrations
+    // they cause, so the thread is started and stopped here, before any test: registrations
+    // still go out at once from the callers' threads, and no pass can add to a test's count.
+    static void StopConnectThreadPasses()
     {
-        ASSERT_NE(CWmipApp::GetLSConnectThread(), nullptr);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (CountProviderLogLines("Starting CWmipLSConnectThread::OnRun()") == 0 &&
-               std::chrono::steady_clock::now() < deadline)
-        {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        CWmipLSConnectThread* thread = CWmipApp::GetLSConnectThread();
+        ASSERT_NE(thread, nullptr);
+        // The polls only bound a hang: the thread ends as soon as it sees the stop.
+        thread->SetStopPolling(10, 3000);
+        ASSERT_TRUE(thread->Kill(0));
     }
 
     static std::shared_ptr<support::SimulatedLinkageServer>& Linkage()
@@ -121,16 +120,7 @@ int CountProviderLogLines(const std::string& text)
 
 bool WaitForObjects(support::RecordingSink& sink, std::size_t count)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (sink.Objects().size() < count)
-    {
-        if (std::chrono::steady_clock::now() > deadline)
-        {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return sink.WaitForObjects(count, std::chrono::seconds(20));
 }
 
 ComPtr<WbemServiceNamespace> MakeNamespace()

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <latch>
 #include <chrono>
 #include <cstring>
 #include <map>
@@ -82,20 +84,30 @@ TEST(LocalNamedPipe, AFiniteWaitEndsOnAnEmptyPipeAndAWriterWakesAnEndlessOne)
     EXPECT_EQ(pipe.ReadBytes(bytes), FALSE);
     EXPECT_EQ(bytes, std::vector<BYTE>{1});
 
+    // An endless reader is woken by a write, and by Close, which then answers nothing. The
+    // reader announces itself just before it reads; whether the write or close lands before or
+    // during its wait, the answer is the same.
     pipe.SetReadTimeout(CLocalNamedPipe::kWaitForever);
-    std::thread writer([&pipe] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        WriteText(pipe, "late");
-    });
-    EXPECT_EQ(pipe.Read(buffer.data(), 8), 4);
-    writer.join();
-    // Close wakes an endless reader, which then answers nothing.
-    std::thread closer([&pipe] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        pipe.Close();
-    });
-    EXPECT_EQ(pipe.Read(buffer.data(), 8), 0);
-    closer.join();
+    for (const bool close : {false, true})
+    {
+        std::latch reading(1);
+        std::atomic<LONG> read{-1};
+        std::thread reader([&] {
+            reading.count_down();
+            read = pipe.Read(buffer.data(), 8);
+        });
+        reading.wait();
+        if (close)
+        {
+            pipe.Close();
+        }
+        else
+        {
+            WriteText(pipe, "late");
+        }
+        reader.join();
+        EXPECT_EQ(read.load(), close ? 0 : 4);
+    }
 }
 
 TEST(SoftwareEventPacket, TheHeaderIsTwentyLittleEndianBytes)

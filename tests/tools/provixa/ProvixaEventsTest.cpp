@@ -103,3 +103,15 @@ TEST_F(ProvixaEventBatch, BadRecordsAndQueriesAreReported)
     EXPECT_TRUE(Contains(run.err, "Error 0x80041059")) << run.err;
     EXPECT_TRUE(Contains(run.err, "wait takes a number of milliseconds")) << run.err;
 }
+
+TEST_F(ProvixaEventBatch, AnIncomingEventReachesAWatcherThroughTheCommunicationServer)
+{
+    const Outcome run = Batch("watch \"SELECT * FROM Bnt_AccessEvent\"\n"
+                              "exec Bnt_IncomingEvent SendIncomingEvent Source=\"Lobby panel\" Device=\"Lobby entry\" "
+                              "IsAccessGrant=true BadgeID=100001\n"
+                              "wait 3000\n");  // room for a loaded machine
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "communication server event door received procedure 1 SubmitEvent")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "instance of Bnt_AccessEvent")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "CardNumber = 100001;")) << run.out;
+}

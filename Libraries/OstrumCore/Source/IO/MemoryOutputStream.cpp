@@ -228,7 +228,10 @@ void MemoryOutputStream::ensureCapacity(std::int64_t needed)
     {
         throw EndOfStreamException();
     }
-    reallocate(static_cast<std::int32_t>(std::min(roundUp(needed, m_growBy), kMaxCapacity)));
+    // At least doubling keeps a long run of small writes linear: a fixed step would copy the
+    // whole buffer again every few bytes.
+    const std::int64_t wanted = std::max(needed, static_cast<std::int64_t>(m_capacity) * 2);
+    reallocate(static_cast<std::int32_t>(std::min(roundUp(wanted, m_growBy), kMaxCapacity)));
 }
 
 void MemoryOutputStream::reallocate(std::int32_t capacity)

@@ -1,5 +1,6 @@
 // A byte buffer written like a file: writes overwrite at the position and append at the end,
-// growing the buffer in steps of `growBy` bytes (0: a fixed-size buffer that never grows).
+// growing the buffer to at least twice its capacity, in multiples of `growBy` bytes (0: a
+// fixed-size buffer that never grows).
 //
 // Owns its buffer unless it was built over a caller's block without the owns flag, or the
 // buffer was handed over with getBuffer(true). Invariant: 0 <= position <= size <= capacity.

@@ -1,9 +1,9 @@
 // The tokenizing shared by the narrow and the wide stream tokenizers.
 //
 // One scan gathers one token from the derived stream's characters: delimiters separate tokens
-// (outside double quotes in quote mode), and stop strings end a token before their earliest
-// occurrence, coming out as tokens of their own; characters after that occurrence are put
-// back into the stream. The derived class supplies readTokenChar (-1 at the end) and
+// and stop strings end a token before their earliest occurrence, coming out as tokens of their
+// own; in quote mode neither applies inside double quotes, so a quoted value may hold them; characters after that
+// occurrence are put back into the stream. The derived class supplies readTokenChar (-1 at the end) and
 // unreadTokenChar. One thread.
 #pragma once
 
@@ -107,10 +107,21 @@ private:
                 continue;
             }
             m_token.push_back(ch);
+            // A quoted run is text: a stop string inside it ends nothing.
+            if (insideQuotes)
+            {
+                continue;
+            }
+            // Each character is checked as it arrives, so a stop string can only just have
+            // appeared, at the end of the token (a stop string holds no double quote).
             std::size_t earliest = std::basic_string<CharT>::npos;
             for (const auto& stop : m_stopStrings)
             {
-                earliest = std::min(earliest, m_token.find(stop));
+                if (m_token.size() >= stop.size() &&
+                    m_token.compare(m_token.size() - stop.size(), stop.size(), stop) == 0)
+                {
+                    earliest = std::min(earliest, m_token.size() - stop.size());
+                }
             }
             if (earliest == std::basic_string<CharT>::npos)
             {

@@ -9,15 +9,56 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
+// The version the build embeds (see Libraries/OstrumCore/CMakeLists.txt); none by default.
+#ifndef PROVIXA_BUILD_VERSION
+#define PROVIXA_BUILD_VERSION ""
+#endif
+
 namespace ostrum {
 
 namespace {
+
+// "major.minor.build.revision" of one to four numbers of 0..65535 (the missing ones 0); empty
+// when the text is empty or not such a version.
+std::string fourPartVersion(std::string_view text)
+{
+    if (text.empty())
+    {
+        return {};
+    }
+    std::string version;
+    int parts = 0;
+    for (std::size_t start = 0;;)
+    {
+        const std::size_t dot = text.find('.', start);
+        const std::string_view piece = text.substr(start, dot == std::string_view::npos ? dot : dot - start);
+        unsigned number = 0;
+        const auto [end, error] = std::from_chars(piece.data(), piece.data() + piece.size(), number);
+        if (piece.empty() || error != std::errc() || end != piece.data() + piece.size() || number > 0xFFFF ||
+            ++parts > 4)
+        {
+            return {};
+        }
+        version += (parts > 1 ? "." : "") + std::to_string(number);
+        if (dot == std::string_view::npos)
+        {
+            break;
+        }
+        start = dot + 1;
+    }
+    for (; parts < 4; ++parts)
+    {
+        version += ".0";
+    }
+    return version;
+}
 
 using utils::StringUtils;
 using utils::logging::Logger;
@@ -104,6 +145,12 @@ std::string Platform::getPathSeparator()
 std::string Platform::getPathListSeparator()
 {
     return std::string(1, kPathListSeparator);
+}
+
+std::string Platform::getVersionString()
+{
+    static const std::string version = fourPartVersion(PROVIXA_BUILD_VERSION);
+    return version;
 }
 
 std::string Platform::getModulePath()

@@ -41,6 +41,10 @@ public:
     static std::string formatLastError();
     static std::string getPathSeparator();
     static std::string getPathListSeparator();
+    // The program's version as the build embeds it (the PROVIXA_VERSION setting): four
+    // decimal numbers joined by dots, missing parts 0 ("6.2" gives 6.2.0.0); empty when the
+    // build embeds none or it is not one to four numbers of 0..65535. Computed once.
+    static std::string getVersionString();
     // The full path of the running program; empty when it cannot be read.
     static std::string getModulePath();
     // Empty when it cannot be read.

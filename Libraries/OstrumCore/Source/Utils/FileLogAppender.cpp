@@ -7,8 +7,6 @@
 #include "Libraries/OstrumCore/Source/IO/PathScanner.h"
 #include "Libraries/OstrumCore/Source/Utils/LogConfigResult.h"
 #include "Libraries/OstrumCore/Source/Utils/LogEvent.h"
-#include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
-#include "Libraries/OstrumCore/Source/Utils/Logger.h"
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 #include "Libraries/OstrumCore/Source/XML/XmlAttributeAccess.h"
 #include "Libraries/OstrumCore/Source/XML/XmlTreeNode.h"
@@ -61,11 +59,6 @@ bool readSequence(std::string_view text, std::int32_t& number)
     }
     const auto [end, error] = std::from_chars(text.data() + 1, text.data() + text.size(), number);
     return error == std::errc() && end == text.data() + text.size();
-}
-
-logging::Logger* log()
-{
-    return Logger::getLogger("FileLogAppender");
 }
 
 }  // namespace
@@ -348,25 +341,13 @@ void FileLogAppender::removeOldestLocked()
 
 void FileLogAppender::writeLocked(const std::string& line)
 {
-    try
-    {
-        ostrum::io::FileOutputStream file(m_currentFile, true, true);
-        ostrum::io::BufferedOutputStream buffered(&file, kWriteBufferSize);
-        buffered.write(reinterpret_cast<const unsigned char*>(line.data()), static_cast<int>(line.size()));
-        buffered.close();
-        m_currentSize += static_cast<std::int64_t>(line.size());
-    }
-    catch (const ostrum::io::IOException&)
-    {
-        // Reported, not thrown: a logging call must not fail its caller. The flag keeps the
-        // report from coming back here when this appender also serves that logger.
-        if (!m_reportingFailure)
-        {
-            m_reportingFailure = true;
-            OSTRUM_LOG(log(), LogLevel::ERROR, "could not write log file " << m_currentFile);
-            m_reportingFailure = false;
-        }
-    }
+    // A file that cannot be opened throws FileOpenException out of append; the record is lost
+    // and the size stays what the file holds.
+    ostrum::io::FileOutputStream file(m_currentFile, true, true);
+    ostrum::io::BufferedOutputStream buffered(&file, kWriteBufferSize);
+    buffered.write(reinterpret_cast<const unsigned char*>(line.data()), static_cast<int>(line.size()));
+    buffered.close();
+    m_currentSize += static_cast<std::int64_t>(line.size());
 }
 
 }  // namespace ostrum::utils::logging

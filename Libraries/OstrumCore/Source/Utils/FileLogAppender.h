@@ -6,8 +6,8 @@
 // The configuration sets the file ("file", required) and "append"; the rolling settings are
 // set through the setters before the first record and default to no rolling and no limits.
 // The file is opened and closed for every record. Only files whose names have this
-// appender's form are ever listed or deleted. A file that cannot be written is reported on the
-// logger "FileLogAppender" and the record is lost; append never throws for it. Thread-safe
+// appender's form are ever listed or deleted. A file that cannot be opened makes append throw
+// ostrum::io::FileOpenException (the record is lost, the appender stays usable). Thread-safe
 // (see LogAppender); several appenders on one file are not coordinated.
 #pragma once
 
@@ -40,6 +40,8 @@ public:
 
     // Reads "file" (missing: 12) and "append"; 13 when the file cannot be opened.
     std::int32_t configure(const ostrum::xml::XmlTreeNode& element) override;
+    // Writes the record, rolling first when due. FileOpenException when the file cannot be
+    // opened.
     void append(const LogEvent& event) override;
 
     // 0: no time rolling, an existing file is replaced unless appending; 2: roll when the
@@ -89,9 +91,6 @@ private:
     std::vector<std::string> m_oldFiles;
     std::int64_t m_currentSize = 0;
     std::int32_t m_sequence = 0;
-    // Set while a write failure is being reported, so that the report cannot recurse into
-    // this appender.
-    bool m_reportingFailure = false;
 };
 
 }  // namespace ostrum::utils::logging

@@ -333,6 +333,9 @@ std::unique_ptr<char[]> StringUtils::copyString(std::string_view text, std::size
 std::string StringUtils::base64Encode(const unsigned char* data, int length, bool keepLast)
 {
     io::MemoryOutputStream memory;
+    // Four characters for every three bytes, written once.
+    memory.reserve(static_cast<int>(
+        std::min<std::int64_t>((std::max(length, 0) + 2LL) / 3 * 4, std::numeric_limits<std::int32_t>::max())));
     io::Base64OutputStream encoder(memory);
     encoder.write(data, 0, length);
     encoder.flush();
@@ -366,6 +369,8 @@ bool StringUtils::base64Decode(std::string_view text, unsigned char* output, int
                                  static_cast<int>(terminated.size()));
     io::Base64InputStream decoder(memory);
     io::MemoryOutputStream decoded;
+    // Three bytes for every four characters at most.
+    decoded.reserve(static_cast<int>(terminated.size() / 4 * 3 + 3));
     for (int byte = decoder.read(); byte >= 0; byte = decoder.read())
     {
         decoded.write(static_cast<unsigned char>(byte));
@@ -378,6 +383,37 @@ bool StringUtils::base64Decode(std::string_view text, unsigned char* output, int
     }
     std::memcpy(output, decoded.getBuffer(false), static_cast<std::size_t>(decoded.getSize()));
     return true;
+}
+
+std::string StringUtils::xmlEscape(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text)
+    {
+        switch (c)
+        {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        case '\'':
+            escaped += "&apos;";
+            break;
+        default:
+            escaped += c;
+            break;
+        }
+    }
+    return escaped;
 }
 
 std::string StringUtils::hexEncode(const unsigned char* data, int length)
@@ -613,9 +649,10 @@ int StringUtils::passwordStrength(std::string_view text)
     {
         score += 0.2f;
     }
-    // Single-precision sums land a hair above the exact score (0.18 as 0.18000001); that noise
-    // must not add a point, and the score stays within 0..100.
-    return std::clamp(static_cast<int>(std::ceil(score * 100.0f - 1e-4f)), 0, 100);
+    // The sum and the scaling stay in single precision, whose rounding the scores carry ("abcde"
+    // gives 16); only the top is held at 100.
+    const float scaled = score * 100.0f;
+    return std::clamp(static_cast<int>(std::ceil(scaled)), 0, 100);
 }
 
 }  // namespace ostrum::utils

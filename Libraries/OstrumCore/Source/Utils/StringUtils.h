@@ -81,6 +81,10 @@ public:
 
     // Two upper-case hexadecimal digits per byte; empty for null data or a length below 1.
     static std::string hexEncode(const unsigned char* data, int length);
+    // The text with "&", "<", ">", the double quote and "'" written as the five predefined XML
+    // entities, so that it stands as an attribute value or element text without breaking the
+    // markup around it.
+    static std::string xmlEscape(std::string_view text);
     // Exactly two hexadecimal digits per output byte; the text must be 2 * outputLength long.
     static bool hexDecode(std::string_view text, unsigned char* output, int outputLength);
     // Percent-encodes every byte outside the unreserved set and the reserved characters not

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <functional>
 
 namespace ostrum::utils {
 
@@ -14,32 +15,6 @@ namespace {
 
 using logging::Logger;
 using logging::LogLevel;
-
-enum Kind : int
-{
-    AbbreviatedWeekday = 0,
-    FullWeekday,
-    AbbreviatedMonth,
-    FullMonth,
-    DateAndTime,
-    Day,
-    Millis,
-    Hour24,
-    Hour12,
-    DayOfYear,
-    Month,
-    Minute,
-    LineFeed,
-    DayHalf,
-    Second,
-    Weekday,
-    Date,
-    TimeOfDay,
-    ShortYear,
-    Year,
-    ZoneName,
-    Percent,
-};
 
 constexpr const char* kAbbreviatedWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr const char* kFullWeekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
@@ -127,6 +102,16 @@ std::string TimeFormatter::getName(int kind, int index) const
 
 std::string TimeFormatter::format(const Time& time) const
 {
+    std::string text;
+    walk(
+        time, [this, &text](int kind, int index) { text += getName(kind, index); },
+        [&text](const std::string& piece) { text += piece; });
+    return text;
+}
+
+void TimeFormatter::walk(const Time& time, const std::function<void(int kind, int index)>& name,
+                         const std::function<void(const std::string& text)>& text) const
+{
     unsigned year = 0;
     unsigned month = 0;
     unsigned day = 0;
@@ -139,79 +124,77 @@ std::string TimeFormatter::format(const Time& time) const
     const int millis = time.getMillisecond();
     const unsigned hour12 = hour % 12 == 0 ? 12 : hour % 12;
 
-    std::string text;
     for (const auto& [kind, literal] : m_entries)
     {
         switch (kind)
         {
         case AbbreviatedWeekday:
         case FullWeekday:
-            text += getName(kind, static_cast<int>(dayOfWeek));
+            name(kind, static_cast<int>(dayOfWeek));
             break;
         case AbbreviatedMonth:
         case FullMonth:
-            text += getName(kind, static_cast<int>(month));
+            name(kind, static_cast<int>(month));
             break;
         case DateAndTime:
-            text += StringUtils::format("%02u/%02u/%02u %02u:%02u:%02u", month, day, year % 100, hour, minute, second);
+            text(StringUtils::format("%02u/%02u/%02u %02u:%02u:%02u", month, day, year % 100, hour, minute, second));
             break;
         case Day:
-            text += StringUtils::format("%02u", day);
+            text(StringUtils::format("%02u", day));
             break;
         case Millis:
-            text += StringUtils::format("%04d", millis);
+            text(StringUtils::format("%04d", millis));
             break;
         case Hour24:
-            text += StringUtils::format("%02u", hour);
+            text(StringUtils::format("%02u", hour));
             break;
         case Hour12:
-            text += StringUtils::format("%02u", hour12);
+            text(StringUtils::format("%02u", hour12));
             break;
         case DayOfYear:
-            text += StringUtils::format("%03u", dayOfYear);
+            text(StringUtils::format("%03u", dayOfYear));
             break;
         case Month:
-            text += StringUtils::format("%02u", month);
+            text(StringUtils::format("%02u", month));
             break;
         case Minute:
-            text += StringUtils::format("%02u", minute);
+            text(StringUtils::format("%02u", minute));
             break;
         case LineFeed:
-            text += "\n";
+            text("\n");
             break;
         case DayHalf:
-            text += getName(kind, hour < 12 ? 0 : 1);
+            name(kind, hour < 12 ? 0 : 1);
             break;
         case Second:
-            text += StringUtils::format("%02u", second);
+            text(StringUtils::format("%02u", second));
             break;
         case Weekday:
-            text += StringUtils::format("%u", dayOfWeek - 1);
+            text(StringUtils::format("%u", dayOfWeek - 1));
             break;
         case Date:
-            text += StringUtils::format("%02u/%02u/%02u", month, day, year % 100);
+            text(StringUtils::format("%02u/%02u/%02u", month, day, year % 100));
             break;
         case TimeOfDay:
-            text += StringUtils::format("%02u:%02u:%02u", hour, minute, second);
+            text(StringUtils::format("%02u:%02u:%02u", hour, minute, second));
             break;
         case ShortYear:
-            text += StringUtils::format("%02u", year % 100);
+            text(StringUtils::format("%02u", year % 100));
             break;
         case Year:
-            text += StringUtils::format("%04u", year);
+            text(StringUtils::format("%04u", year));
             break;
         case ZoneName:
-            text += standardZoneName();
+            text(standardZoneName());
             break;
         case Percent:
-            text += "%";
+            text("%");
             break;
         default:
-            text += literal;
+            text(literal);
             break;
         }
     }
-    return text;
 }
 
 }  // namespace ostrum::utils

@@ -2,11 +2,14 @@
 
 #include "Libraries/OstrumCore/Source/IO/DataOutputStream.h"
 #include "Libraries/OstrumCore/Source/IO/ByteOrder.h"
+#include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 #include "Libraries/OstrumCore/Source/XML/XmlTree.h"
 
 #include <cstdio>
 
 namespace ostrum::xml {
+
+using utils::StringUtils;
 
 namespace {
 
@@ -243,7 +246,7 @@ int XmlTreeNode::Write(io::DataOutputStream& out, int indent) const
     for (std::size_t i = 0; i < m_attributes.Size(); ++i)
     {
         const XmlAttribute& attribute = m_attributes.At(i);
-        tag += " " + attribute.first + "=\"" + attribute.second + "\"";
+        tag += " " + attribute.first + "=\"" + StringUtils::xmlEscape(attribute.second) + "\"";
     }
     if (m_attributes.Size() > 0)
     {
@@ -255,12 +258,12 @@ int XmlTreeNode::Write(io::DataOutputStream& out, int indent) const
     }
     if (m_children.empty())
     {
-        return out.writeLine(tag + ">" + m_text + "</" + m_name + ">");
+        return out.writeLine(tag + ">" + StringUtils::xmlEscape(m_text) + "</" + m_name + ">");
     }
     int written = out.writeLine(tag + ">");
     if (!m_text.empty())
     {
-        written += out.writeLine(m_text);
+        written += out.writeLine(StringUtils::xmlEscape(m_text));
     }
     for (const auto& child : m_children)
     {

@@ -69,8 +69,9 @@ public:
     // Deletes the children and attributes and empties the text and the name.
     void Clear();
 
-    // Writes this element as indented text (two spaces per level, CR LF line ends, nothing
-    // escaped); returns the bytes written.
+    // Writes this element as indented text (two spaces per level, CR LF line ends, attribute
+    // values and texts escaped with StringUtils::xmlEscape, names as they are); returns the
+    // bytes written.
     int Write(io::DataOutputStream& out, int indent) const;
     // An optional XML declaration line, then the element at indent 0; returns the bytes
     // written for the element.

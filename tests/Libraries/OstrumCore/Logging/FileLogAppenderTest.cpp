@@ -1,3 +1,4 @@
+#include "Libraries/OstrumCore/Source/IO/FileOpenException.h"
 #include "Libraries/OstrumCore/Source/Utils/FileLogAppender.h"
 #include "Libraries/OstrumCore/Source/Utils/LogAppender.h"
 #include "Libraries/OstrumCore/Source/Utils/LogEvent.h"
@@ -196,30 +197,31 @@ TEST_F(FileLogAppenderTest, ConfigurationFileDeclaresAFileAppender)
     EXPECT_EQ(LoggerConfiguration::configureFromFile(path("none.xml")), LogConfigResult::FILE_NOT_FOUND);
 }
 
-class CountingAppender : public LogAppender
+TEST_F(FileLogAppenderTest, AnUnwritableFileThrowsFileOpenException)
 {
-public:
-    std::int32_t configure(const ostrum::xml::XmlTreeNode&) override { return 0; }
-    void append(const LogEvent& event) override { messages.push_back(event.message); }
-    std::vector<std::string> messages;
-};
+    FileLogAppender appender(path("missing/dir/app.log"), false);
+    appender.setLayout(LoggerPatternLayout("%message%newline"));
+    // The lock is released on the way out: the appender takes the next record (and fails again).
+    EXPECT_THROW(log(appender, k14h, "lost"), ostrum::io::FileOpenException);
+    EXPECT_THROW(log(appender, k14h + 1, "lost too"), ostrum::io::FileOpenException);
+    fs::create_directories(path("missing/dir"));
+    log(appender, k14h + 2, "kept");
+    EXPECT_EQ(read("missing/dir/app.log"), "kept\n");
+}
 
-TEST_F(FileLogAppenderTest, AnUnwritableFileIsReportedNotThrown)
+TEST_F(FileLogAppenderTest, AFileThatReachesTheSizeLimitExactlyRollsAtTheNextRecord)
 {
-    auto recorder = std::make_shared<CountingAppender>();
-    Logger::getLogger("FileLogAppender")->addAppender(recorder, false, "recorder");
-    Logger::getLogger("FileLogAppender")->setLevel(LogLevel::ERROR);
-    auto appender = std::make_shared<FileLogAppender>(path("missing/dir/app.log"), false);
-    // The appender also serves the logger it reports to: the report must not loop.
-    Logger::getLogger("FileLogAppender")->addAppender(appender, false, "self");
-    LogEvent event;
-    event.time = static_cast<std::uint64_t>(k14h);
-    event.message = "lost";
-    EXPECT_NO_THROW(appender->append(event));
-    Logger::getLogger("FileLogAppender")->removeAppender("self");
-    Logger::getLogger("FileLogAppender")->removeAppender("recorder");
-    ASSERT_EQ(recorder->messages.size(), 1u);
-    EXPECT_EQ(recorder->messages[0], "could not write log file " + path("missing/dir/app.log"));
+    auto appender = makeAppender();
+    // "record-N" and its line end: exactly the limit, so every record starts a file.
+    appender->setMaxSize(9);
+    for (int i = 0; i < 3; ++i)
+    {
+        log(*appender, k14h, "record-" + std::to_string(i));
+    }
+    EXPECT_EQ(read("app.log"), "record-0\n");
+    EXPECT_EQ(read("app20240301T14.00.00Z.0.log"), "record-1\n");
+    EXPECT_EQ(read("app20240301T14.00.00Z.1.log"), "record-2\n");
+    EXPECT_EQ(files().size(), 3u);
 }
 
 TEST(FileLogAppenderIntervals, StartEndAndNames)

@@ -195,6 +195,18 @@ TEST(LoggerConfiguration, SettingsBeforeAFailureStay)
     EXPECT_FALSE(Logger::getLogger("cfg.kept")->isAdditive());
 }
 
+TEST(LoggerConfiguration, QuotedValuesMayHoldMarkup)
+{
+    ASSERT_EQ(configureText(wrap("<appender name=\"cfg-arrows\" type=\"ostrum.ConsoleLogAppender\" "
+                                 "pattern=\"<%level/> -> %message <-%newline\"/>"
+                                 "<logger name=\"cfg.arrows\" level=\"info\" additivity=\"false\">"
+                                 "<appender-ref name=\"cfg-arrows\"/></logger>")),
+              LogConfigResult::NO_ERROR);
+    testing::internal::CaptureStdout();
+    OSTRUM_LOG(Logger::getLogger("cfg.arrows"), LogLevel::INFO, "hi");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "<INFO/> -> hi <-\n");
+}
+
 TEST(LoggerConfiguration, RootAtDebugPrintsEveryRecordOnce)
 {
     ASSERT_EQ(configureText(wrap("<appender name=\"cfg-console\" type=\"ostrum.ConsoleLogAppender\" "

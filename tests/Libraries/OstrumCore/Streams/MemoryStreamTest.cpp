@@ -92,6 +92,20 @@ TEST(MemoryOutputStream, GrowsToMultiplesOfTheStep)
     MemoryOutputStream exact;
     exact.write(bytes(std::string(128, 'y')), 128);
     EXPECT_EQ(exact.getCapacity(), 128);
+
+    // Growth at least doubles, so a long run of single bytes copies the buffer only a few
+    // times (a fixed step of 64 would copy it 16383 times for one mebibyte).
+    MemoryOutputStream run;
+    int growths = 0;
+    for (int i = 0, capacity = run.getCapacity(); i < (1 << 20); ++i)
+    {
+        run.write(static_cast<unsigned char>(i));
+        growths += run.getCapacity() != capacity ? 1 : 0;
+        capacity = run.getCapacity();
+        ASSERT_EQ(capacity % MemoryOutputStream::kDefaultGrowBy, 0);
+    }
+    EXPECT_EQ(run.getCapacity(), 1 << 20);
+    EXPECT_LE(growths, 14);
 }
 
 TEST(MemoryOutputStream, OverwritesThenAppendsAtThePosition)
