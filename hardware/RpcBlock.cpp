@@ -103,3 +103,16 @@ std::vector<BYTE> RpcBlock::Utf16WithTerminator(const std::wstring& text)
     }
     return bytes;
 }
+
+bool RpcBlock::FromUtf16(std::span<const BYTE> bytes, std::wstring* text)
+{
+    if (bytes.size() % 2 != 0)
+        return false;
+    std::u16string units;
+    for (std::size_t i = 0; i < bytes.size(); i += 2)
+        units.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+    if (!units.empty() && units.back() == u'\0')
+        units.pop_back();
+    *text = UnicodeConversion::DecodeUtf16(units);
+    return true;
+}

@@ -34,4 +34,7 @@ public:
 
     // Text as UTF-16 code units with a terminator, as the servers read it.
     static std::vector<BYTE> Utf16WithTerminator(const std::wstring& text);
+    // UTF-16 bytes (one terminator at the end optional) back to text; false for an odd byte
+    // count. An unpaired surrogate becomes U+FFFD.
+    static bool FromUtf16(std::span<const BYTE> bytes, std::wstring* text);
 };
