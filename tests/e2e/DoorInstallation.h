@@ -36,6 +36,8 @@ struct Callers
     static constexpr wchar_t kClerk[] = L"S-1-5-21-1004336348-1177238915-682003330-2002";
     // Holds both view rights but not the right to use the provider.
     static constexpr wchar_t kGuest[] = L"S-1-5-21-1004336348-1177238915-682003330-2003";
+    // May use the provider and write logical devices, in segment 1 only.
+    static constexpr wchar_t kInstaller[] = L"S-1-5-21-1004336348-1177238915-682003330-2004";
     // Linked to no system user.
     static constexpr wchar_t kStranger[] = L"S-1-5-21-1004336348-1177238915-682003330-2999";
 };

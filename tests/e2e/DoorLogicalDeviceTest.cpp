@@ -6,6 +6,7 @@
 #include "hardware/RpcBlock.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/SimulatedInstallation.h"
+#include "tests/support/StatementGate.h"
 
 #include <atomic>
 #include <thread>
@@ -172,6 +173,44 @@ TEST_F(DoorLogicalDevices, RefusalsAnswerTheirRuleAndChangeNothing)
     EXPECT_TRUE(m_servers.CommServer().Calls().empty());
 }
 
+TEST_F(DoorLogicalDevices, ASourceIsPlacedOnlyInASegmentTheCallerMayWrite)
+{
+    // The installer may write sources but holds segment 1 alone; the operator holds both units.
+    const struct
+    {
+        const wchar_t* caller;
+        LONG segment;
+        const wchar_t* name;
+        HRESULT expected;
+    } cases[] = {
+        {Callers::kInstaller, 2, L"Pier source", WBEM_E_ACCESS_DENIED},
+        {Callers::kInstaller, 1, L"Hall source", WBEM_S_NO_ERROR},
+        {Callers::kOperator, 2, L"Yard source", WBEM_S_NO_ERROR},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(Utf8(c.name));
+        CallAs(c.caller);
+        const Reply reply = Write(L"Bnt_LogicalSource", {{L"Name", _variant_t(c.name)},
+                                                         {L"SegmentID", _variant_t(c.segment)},
+                                                         {L"IsOnline", _variant_t(true)},
+                                                         {L"WorldTimezoneID", _variant_t(1L)},
+                                                         {L"IsDaylightSaving", _variant_t(false)}});
+        EXPECT_EQ(reply.result, c.expected) << Hex(reply.result) << " " << Description(reply.statusObject.Get());
+        const std::string count = c.expected == WBEM_S_NO_ERROR ? "1" : "0";
+        EXPECT_EQ(DoorInstallation::Rows("SELECT COUNT(*) FROM ACCESSPANE WHERE NAME = ?", {Utf8(c.name)}),
+                  (Table{{count}}))
+            << Description(reply.statusObject.Get());
+        if (FAILED(c.expected))
+        {
+            EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()),
+                                 "The client does not have sufficient segment access to perform the requested "
+                                 "operation."))
+                << Description(reply.statusObject.Get());
+        }
+    }
+}
+
 TEST_F(DoorLogicalDevices, WritesDrawIdsAuditAndTellTheServers)
 {
     const Reply source = Write(L"Bnt_LogicalSource", {{L"Name", _variant_t(L"Fire panel")},
@@ -257,17 +296,23 @@ TEST_F(DoorLogicalDevices, OfConcurrentWritersOfOneNameOnlyOneSucceeds)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(Utf8(c.className));
+        // Every writer has checked the name before any writes, unless the check runs inside the
+        // write's transaction.
+        support::StatementGate gate(kWriters);
         std::atomic<int> written{0};
         std::atomic<int> refused{0};
         std::vector<std::thread> writers;
         for (int i = 0; i < kWriters; ++i)
             writers.emplace_back([&] {
                 const CallerIdentity::Scope caller(CallerIdentity(Callers::kOperator, SecurityImpersonation));
-                const Reply reply = Write(c.className, c.values);
-                (reply.result == WBEM_S_NO_ERROR ? written : refused)++;
+                gate.Run([&] {
+                    const Reply reply = Write(c.className, c.values);
+                    (reply.result == WBEM_S_NO_ERROR ? written : refused)++;
+                });
             });
         for (std::thread& writer : writers)
             writer.join();
+        EXPECT_TRUE(gate.AllArrived());
         EXPECT_EQ(written.load(), 1);
         EXPECT_EQ(refused.load(), kWriters - 1);
         EXPECT_EQ(DoorInstallation::Rows(c.count), (Table{{"1"}}));

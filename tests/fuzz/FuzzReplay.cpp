@@ -1,8 +1,8 @@
-// Replays the committed seed corpus through both fuzz targets, so that every build compiles
+// Replays the committed seed corpus through every fuzz target, so that every build compiles
 // and exercises them even without a fuzzing compiler. Each seed is fed whole and as every
 // prefix, which reaches the "unexpected end" paths of the readers.
 //
-// Usage: test_fuzz_replay CORPUS_DIR (with objectpath/ and wql/ below it). Exit code 0 when
+// Usage: test_fuzz_replay CORPUS_DIR (with one folder per target below it). Exit code 0 when
 // every input ran; a target that finds a fault aborts the process.
 #include <cstddef>
 #include <cstdint>
@@ -13,8 +13,14 @@
 #include <string>
 #include <vector>
 
-extern "C" int ProvixaFuzzObjectPath(const std::uint8_t* data, std::size_t size);
-extern "C" int ProvixaFuzzWql(const std::uint8_t* data, std::size_t size);
+// One entry point per target, named after its corpus folder.
+extern "C" int ProvixaFuzz_objectpath(const std::uint8_t* data, std::size_t size);
+extern "C" int ProvixaFuzz_wql(const std::uint8_t* data, std::size_t size);
+extern "C" int ProvixaFuzz_eventrecord(const std::uint8_t* data, std::size_t size);
+extern "C" int ProvixaFuzz_swxml(const std::uint8_t* data, std::size_t size);
+extern "C" int ProvixaFuzz_swpacket(const std::uint8_t* data, std::size_t size);
+extern "C" int ProvixaFuzz_busvalues(const std::uint8_t* data, std::size_t size);
+extern "C" int ProvixaFuzz_base64(const std::uint8_t* data, std::size_t size);
 
 namespace {
 
@@ -54,13 +60,27 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::filesystem::path corpus(argv[1]);
-    const int paths = ReplayFolder(corpus / "objectpath", &ProvixaFuzzObjectPath);
-    const int queries = ReplayFolder(corpus / "wql", &ProvixaFuzzWql);
-    if (paths < 0 || queries < 0)
+    const struct
     {
-        std::fprintf(stderr, "no seeds found below %s\n", corpus.string().c_str());
-        return 1;
+        const char* folder;
+        Target target;
+    } targets[] = {
+        {"objectpath", &ProvixaFuzz_objectpath},   {"wql", &ProvixaFuzz_wql},
+        {"eventrecord", &ProvixaFuzz_eventrecord}, {"swxml", &ProvixaFuzz_swxml},
+        {"swpacket", &ProvixaFuzz_swpacket},       {"busvalues", &ProvixaFuzz_busvalues},
+        {"base64", &ProvixaFuzz_base64},
+    };
+    int seeds = 0;
+    for (const auto& t : targets)
+    {
+        const int count = ReplayFolder(corpus / t.folder, t.target);
+        if (count < 0)
+        {
+            std::fprintf(stderr, "no seeds found below %s\n", (corpus / t.folder).string().c_str());
+            return 1;
+        }
+        seeds += count;
     }
-    std::printf("%d passed, 0 failed\n", paths + queries);
+    std::printf("%d passed, 0 failed\n", seeds);
     return 0;
 }

@@ -4,19 +4,15 @@
 // equality per key with the key's value as the literal.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
+#include "tests/fuzz/FuzzRequire.h"
+
+using fuzz::Require;
 
 namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void CheckPath(const CString& text)
 {

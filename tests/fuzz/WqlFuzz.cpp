@@ -4,21 +4,17 @@
 // bound values and in which no literal text appears, and evaluate in memory.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "framework/CWmipQuery.h"
 #include "framework/WqlEvaluator.h"
 #include "framework/WqlParser.h"
 #include "framework/WqlSqlTranslator.h"
+#include "tests/fuzz/FuzzRequire.h"
+
+using fuzz::Require;
 
 namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // Gives every property a value chosen by its name, some missing, some NULL.
 class NameDrivenSource : public WqlPropertySource

@@ -201,6 +201,28 @@ TEST(BntMessage, ReadRefusesHostileAndShortStreams)
     EXPECT_FALSE(target.Read(hostile));
     EXPECT_EQ(std::wstring(target.GetText().GetString()), L"kept");
 
+    // Lengths at and just past the cap, with every promised byte present: only the cap refuses.
+    for (const DWORD length : {BntMessage::kMaxTextUnits, BntMessage::kMaxTextUnits + 1})
+    {
+        SCOPED_TRACE(length);
+        BufferStream full;
+        full.m_bytes.assign(stream.m_bytes.begin(), stream.m_bytes.begin() + 216);
+        full.m_bytes.resize(220 + 2 * static_cast<std::size_t>(length), 'a');
+        std::memcpy(&full.m_bytes[216], &length, 4);
+        BntMessage read;
+        read.SetText(L"kept");
+        const bool within = length <= BntMessage::kMaxTextUnits;
+        EXPECT_EQ(read.Read(full), within);
+        EXPECT_EQ(read.GetText().GetLength(), within ? static_cast<int>(length) : 4);
+
+        // The writer keeps to the same cap.
+        BntMessage written(0, 1, 0);
+        written.SetText(std::wstring(length, L'a').c_str());
+        BufferStream out;
+        EXPECT_EQ(written.Write(out), within);
+        EXPECT_EQ(out.m_bytes.size(), within ? 220 + 2 * static_cast<std::size_t>(length) : 0u);
+    }
+
     // A length that promises more than the stream holds.
     BufferStream truncated = stream;
     truncated.m_bytes.pop_back();

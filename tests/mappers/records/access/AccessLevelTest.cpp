@@ -1,11 +1,13 @@
 // Access levels and their assignments, end to end through the door: the notices and the link
-// clean-up of a delete in one transaction, the name and count rules, and an assignment's dates
-// and per-badge limits.
+// clean-up of a delete in one transaction, the name and count rules, and an assignment's dates,
+// per-badge limits (each on both sides of it), managers' rights and races.
 #include "tests/mappers/records/access/AccessRecordsTest.h"
 
 #include "platform/com/Variant.h"
+#include "tests/support/StatementGate.h"
 
 #include <atomic>
+#include <map>
 #include <string>
 #include <thread>
 #include <utility>
@@ -131,20 +133,110 @@ TEST_F(AccessLevels, AnAssignmentWithAMalformedOrReversedDateIsRefused)
 {
     const long level = NewLevel("Dated level", 1);
     const long badge = NewBadge(710001);
-    const Reply malformed = Assign(level, badge, L"20251345990000.000000+000");
-    EXPECT_EQ(malformed.result, WBEM_E_INVALID_PARAMETER) << Hex(malformed.result);
-    EXPECT_TRUE(EndsWith(Description(malformed.statusObject.Get()),
-                         "The property Activate did not exist or contained an invalid value."));
-    const Reply reversed = Assign(level, badge, L"20250102000000.000000+000", L"20250101000000.000000+000");
-    EXPECT_EQ(reversed.result, WBEM_E_FAILED);
+    const struct
+    {
+        const wchar_t* activate;
+        const wchar_t* deactivate;
+        HRESULT expected;
+        const char* message;
+    } refusals[] = {
+        {L"20251345990000.000000+000", nullptr, WBEM_E_INVALID_PARAMETER,
+         "The property Activate did not exist or contained an invalid value."},
+        {L"20250102000000.000000+000", L"20250101000000.000000+000", WBEM_E_FAILED,
+         "The specified access level assignment activate date must come before the deactivate date."},
+        // A period of no length is as empty as a reversed one.
+        {L"20250101000000.000000+000", L"20250101000000.000000+000", WBEM_E_FAILED,
+         "The specified access level assignment activate date must come before the deactivate date."},
+    };
+    for (const auto& r : refusals)
+    {
+        SCOPED_TRACE(Utf8(r.activate) + " " + Utf8(r.deactivate != nullptr ? r.deactivate : L"-"));
+        const Reply refused = Assign(level, badge, r.activate, r.deactivate);
+        EXPECT_EQ(refused.result, r.expected) << Hex(refused.result);
+        EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()), r.message))
+            << Description(refused.statusObject.Get());
+    }
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "0") << "nothing written";
 
+    // One second apart is the shortest period there is.
     ASSERT_EQ(Assign(level, badge, L"20250101000000.000000+000", L"20250101000001.000000+000").result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge) + " AND DEACTIVATE IS NOT NULL"), "1");
     const std::vector<Notice> notices = CommNotices(1);
     ASSERT_FALSE(notices.empty());
     EXPECT_EQ(notices.back().code, -11);
     EXPECT_EQ(notices.back().badgeId, 710001);
+}
+
+TEST_F(AccessLevels, EachPerBadgeLimitTakesItsLastPlaceAndRefusesTheNext)
+{
+    // Temporary levels are the dated ones; the standard limit holds for every new assignment.
+    // Segment 7: 2 in all, 1 standard, 2 temporary; segment 6: 4 in all, 2 standard, 1
+    // temporary. Each step is one assignment to the segment's badge: below a limit, taking its
+    // last place, or refused at it.
+    constexpr const char* kTotal = "The max number of access levels for this badge has been reached.";
+    constexpr const char* kTemporary = "The max number of temporary access levels for this badge has been reached.";
+    constexpr const char* kStandard = "The max number of standard access levels for this badge has been reached.";
+    const struct
+    {
+        long segment;
+        bool temporary;
+        const char* refusal;
+    } steps[] = {
+        {7, true, nullptr},    {7, false, nullptr}, {7, true, kTotal},   {6, true, nullptr},
+        {6, true, kTemporary}, {6, false, nullptr}, {6, false, nullptr}, {6, false, kStandard},
+    };
+    const std::map<long, long> badges = {{7, NewBadge(730007)}, {6, NewBadge(730006)}};
+    int step = 0;
+    for (const auto& s : steps)
+    {
+        SCOPED_TRACE("step " + std::to_string(++step) + " in segment " + std::to_string(s.segment));
+        const long level = NewLevel("Limit " + std::to_string(step), s.segment);
+        const Reply reply = s.temporary ? Assign(level, badges.at(s.segment), L"20250101000000.000000+000",
+                                                 L"20350101000000.000000+000")
+                                        : Assign(level, badges.at(s.segment));
+        if (s.refusal == nullptr)
+        {
+            EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Description(reply.statusObject.Get());
+            continue;
+        }
+        EXPECT_EQ(reply.result, WBEM_E_FAILED);
+        EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()), s.refusal))
+            << Description(reply.statusObject.Get());
+        EXPECT_EQ(Count("BADGELINK", "ACCLVLID = " + std::to_string(level)), "0");
+    }
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badges.at(7))), "2");
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badges.at(6))), "3");
+}
+
+TEST_F(AccessLevels, AManagerAssignsOnlyTheLevelsItManagesBeyondViewing)
+{
+    // The manager holds no right to assign; it manages one level fully and one for viewing.
+    const long managed = NewLevel("Managed level", 1);
+    const long viewed = NewLevel("Viewed level", 1);
+    const long foreign = NewLevel("Foreign level", 1);
+    ExecSql("INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, HAS_AAM_VIEWONLY_ACCESS) VALUES (33, " +
+            std::to_string(managed) + ", 0), (33, " + std::to_string(viewed) + ", 1);");
+    CallAs(AccessCallers::kLevelManager);
+    const long badge = NewBadge(740001);
+    const struct
+    {
+        long level;
+        HRESULT expected;
+    } cases[] = {{viewed, WBEM_E_FAILED}, {foreign, WBEM_E_FAILED}, {managed, WBEM_S_NO_ERROR}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.level);
+        const Reply reply = Assign(c.level, badge);
+        EXPECT_EQ(reply.result, c.expected) << Description(reply.statusObject.Get());
+        if (FAILED(c.expected))
+        {
+            EXPECT_TRUE(
+                EndsWith(Description(reply.statusObject.Get()),
+                         "The client does not have sufficient user permissions to perform the requested operation."))
+                << Description(reply.statusObject.Get());
+        }
+        EXPECT_EQ(Count("BADGELINK", "ACCLVLID = " + std::to_string(c.level)), SUCCEEDED(c.expected) ? "1" : "0");
+    }
 }
 
 TEST_F(AccessLevels, AssignmentLimitsCountOnlyTheLevelsOfTheSameSegment)
@@ -175,28 +267,45 @@ TEST_F(AccessLevels, AssignmentLimitsCountOnlyTheLevelsOfTheSameSegment)
 
 TEST_F(AccessLevels, ConcurrentAssignmentsCannotBothTakeTheLastPlace)
 {
-    // Segment 3 takes one standard level per badge: of two assignments racing for the badge,
-    // one is written and the other refused.
-    const long first = NewLevel("Race standard 1", 3);
-    const long second = NewLevel("Race standard 2", 3);
-    const long badge = NewBadge(780001);
-    std::atomic<int> written{0};
-    std::atomic<int> refused{0};
-    std::vector<std::thread> threads;
-    for (long level : {first, second, first, second})
-        threads.emplace_back([&, level] {
-            const CallerIdentity::Scope caller(CallerIdentity(AccessCallers::kLevelClerk, SecurityImpersonation));
-            const Reply reply = Assign(level, badge);
-            if (reply.result == WBEM_S_NO_ERROR)
-                ++written;
-            else if (reply.result == WBEM_E_FAILED)
-                ++refused;
-        });
-    for (std::thread& thread : threads)
-        thread.join();
-    EXPECT_EQ(written.load(), 1);
-    EXPECT_EQ(refused.load(), 3);
-    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "1");
+    // Writers racing for one badge: segment 3 takes one standard level, segment 6 two. The
+    // gate lets the writers write only once all have arrived, so a check made outside the
+    // transaction would let every one of them through.
+    const struct
+    {
+        long segment;
+        int levels;
+        int allowed;
+    } races[] = {{3, 2, 1}, {6, 4, 2}};
+    constexpr int kWriters = 4;
+    for (const auto& race : races)
+    {
+        SCOPED_TRACE("segment " + std::to_string(race.segment));
+        std::vector<long> levels;
+        for (int i = 0; i < race.levels; ++i)
+            levels.push_back(NewLevel("Race " + std::to_string(race.segment) + "/" + std::to_string(i), race.segment));
+        const long badge = NewBadge(780000 + race.segment);
+        support::StatementGate gate(kWriters);
+        std::atomic<int> written{0};
+        std::atomic<int> refused{0};
+        std::vector<std::thread> threads;
+        for (int i = 0; i < kWriters; ++i)
+            threads.emplace_back([&, level = levels[i % levels.size()]] {
+                const CallerIdentity::Scope caller(CallerIdentity(AccessCallers::kLevelClerk, SecurityImpersonation));
+                gate.Run([&] {
+                    const Reply reply = Assign(level, badge);
+                    if (reply.result == WBEM_S_NO_ERROR)
+                        ++written;
+                    else if (reply.result == WBEM_E_FAILED)
+                        ++refused;
+                });
+            });
+        for (std::thread& thread : threads)
+            thread.join();
+        EXPECT_TRUE(gate.AllArrived());
+        EXPECT_EQ(written.load(), race.allowed);
+        EXPECT_EQ(refused.load(), kWriters - race.allowed);
+        EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), std::to_string(race.allowed));
+    }
 }
 
 TEST_F(AccessLevels, ALevelReachingALockTheBadgeReachesAlreadyIsRefused)

@@ -18,6 +18,9 @@ struct AccessCallers
     static constexpr wchar_t kLevelClerk[] = L"S-1-5-21-1004336348-1177238915-682003330-3101";
     // May use the provider and view levels; nothing else, manages no level.
     static constexpr wchar_t kLevelViewer[] = L"S-1-5-21-1004336348-1177238915-682003330-3102";
+    // May view levels and assignments but holds no right to assign: assigns only the levels it
+    // manages (USERS_ACCESSLEVEL_LINK), and only those it manages with more than view rights.
+    static constexpr wchar_t kLevelManager[] = L"S-1-5-21-1004336348-1177238915-682003330-3103";
 };
 
 // One configuration message as the communication server received it.

@@ -2,6 +2,7 @@
 // transitions between stages (one winner among concurrent approvals), and the derived Status in
 // queries.
 #include "tests/mappers/records/access/AccessRecordsTest.h"
+#include "tests/support/StatementGate.h"
 
 #include <atomic>
 #include <string>
@@ -101,20 +102,26 @@ TEST_F(AccessRequests, OfConcurrentApprovalsExactlyOneStamps)
     const long request = NewRequest(1);
     const std::string audits = Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG WHERE OBJECT_TYPE = 171");
     constexpr int kThreads = 6;
+    // Every approval has read the request's stage before any writes, unless the stage is read
+    // inside the transaction that stamps it.
+    support::StatementGate gate(kThreads);
     std::atomic<int> approved{0};
     std::atomic<int> refused{0};
     std::vector<std::thread> threads;
     for (int i = 0; i < kThreads; ++i)
         threads.emplace_back([&] {
             const CallerIdentity::Scope caller(CallerIdentity(kOperator, SecurityImpersonation));
-            const Reply reply = Stage(request, L"Approve");
-            if (reply.result == WBEM_S_NO_ERROR)
-                ++approved;
-            else if (reply.result == WBEM_E_INVALID_OPERATION)
-                ++refused;
+            gate.Run([&] {
+                const Reply reply = Stage(request, L"Approve");
+                if (reply.result == WBEM_S_NO_ERROR)
+                    ++approved;
+                else if (reply.result == WBEM_E_INVALID_OPERATION)
+                    ++refused;
+            });
         });
     for (std::thread& thread : threads)
         thread.join();
+    EXPECT_TRUE(gate.AllArrived());
     EXPECT_EQ(approved.load(), 1);
     EXPECT_EQ(refused.load(), kThreads - 1);
     EXPECT_EQ(std::stol(Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG WHERE OBJECT_TYPE = 171")),

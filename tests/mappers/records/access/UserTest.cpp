@@ -4,6 +4,7 @@
 #include "tests/mappers/records/access/AccessRecordsTest.h"
 
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "mappers/records/CWmipUserMapper.h"
 
 #include <string>
 
@@ -49,8 +50,30 @@ TEST_F(SystemUsers, ANewUserLogsInAndItsPasswordIsStoredHashed)
     EXPECT_EQ(Text(served.objects.front().Get(), L"Password"), "<null>") << "never served";
 
     EXPECT_EQ(AddUser(L"FRESHUSER", L"Another-pass-8").result, WBEM_E_FAILED) << "logon ids ignore case";
-    EXPECT_EQ(AddUser(L"shortpass", L"short").result, WBEM_E_INVALID_PARAMETER);
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM USERS WHERE LOGONID = 'shortpass'"), "0");
+}
+
+TEST_F(SystemUsers, APasswordIsTakenFromItsShortestToItsLongestLengthOnly)
+{
+    const struct
+    {
+        int length;
+        HRESULT expected;
+    } cases[] = {
+        {CWmipUserMapper::kMinPasswordLength - 1, WBEM_E_INVALID_PARAMETER},
+        {CWmipUserMapper::kMinPasswordLength, WBEM_S_NO_ERROR},
+        {CWmipUserMapper::kMaxPasswordLength, WBEM_S_NO_ERROR},
+        {CWmipUserMapper::kMaxPasswordLength + 1, WBEM_E_INVALID_PARAMETER},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.length);
+        const std::wstring logon = L"pass" + std::to_wstring(c.length);
+        const std::wstring password(static_cast<std::size_t>(c.length), L'p');
+        EXPECT_EQ(AddUser(logon.c_str(), password.c_str()).result, c.expected);
+        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM USERS WHERE LOGONID = '" + Utf8(logon) + "'"),
+                  SUCCEEDED(c.expected) ? "1" : "0");
+        EXPECT_EQ(LogsIn(logon.c_str(), password.c_str()), SUCCEEDED(c.expected));
+    }
 }
 
 TEST_F(SystemUsers, ACallerCannotRaiseItselfNorGrantMoreThanItHolds)

@@ -22,6 +22,9 @@ struct RecordsCallers
     static constexpr wchar_t kViewer[] = L"S-1-5-21-1004336348-1177238915-682003330-3004";
     // Segment 1; may use the provider and view directories, nothing of persons.
     static constexpr wchar_t kNobody[] = L"S-1-5-21-1004336348-1177238915-682003330-3005";
+    // All segments; may view visitors, and holds the first but not the second right that viewing
+    // cardholders takes.
+    static constexpr wchar_t kHalfViewer[] = L"S-1-5-21-1004336348-1177238915-682003330-3006";
 };
 
 class PersonRecordsTest : public e2e::DoorTest

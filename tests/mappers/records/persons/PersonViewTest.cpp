@@ -80,6 +80,7 @@ TEST_F(PersonViews, ACallerWithoutTheViewRightsIsRefused)
         {RecordsCallers::kVisitorClerk, L"Bnt_Cardholder"}, {RecordsCallers::kVisitorClerk, L"Bnt_CardholderAccount"},
         {RecordsCallers::kNobody, L"Bnt_DirectoryAccount"}, {RecordsCallers::kNobody, L"Bnt_PersonSecondarySegments"},
         {RecordsCallers::kNobody, L"Bnt_Visitor"},          {RecordsCallers::kNobody, L"Bnt_Account"},
+        {RecordsCallers::kHalfViewer, L"Bnt_Cardholder"},
     };
     for (const auto& c : cases)
     {
@@ -89,6 +90,11 @@ TEST_F(PersonViews, ACallerWithoutTheViewRightsIsRefused)
             << Utf8(c.className) << " " << Hex(reply.result);
         EXPECT_TRUE(reply.objects.empty()) << Utf8(c.className);
     }
+    // One right of two is enough where one is asked for.
+    CallAs(RecordsCallers::kHalfViewer);
+    const Reply visitors = Enum(Form::Sync, L"Bnt_Visitor");
+    EXPECT_EQ(visitors.result, WBEM_S_NO_ERROR) << Hex(visitors.result);
+    EXPECT_FALSE(visitors.objects.empty());
 }
 
 TEST_F(PersonViews, NoMethodRunsForACallerWhoMayNotViewTheClass)
