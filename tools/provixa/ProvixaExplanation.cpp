@@ -56,18 +56,35 @@ bool SameKeys(const std::vector<std::wstring>& keys, const std::vector<CString>&
     }
     return true;
 }
+
+// Parses `path` and finds its class. False when there is nothing more to explain: `answer` then
+// holds what can be said (empty for a path that does not parse, the missing class otherwise).
+bool ReadPath(IWbemServices* services, const std::string& path, std::unique_ptr<CWmipObjectPath>& parsed,
+              ComPtr<IWbemClassObject>& definition, std::string& answer)
+{
+    const std::wstring text = ProvixaText::FromUtf8(path);
+    parsed = CWmipObjectPath::CreateFromPath(text.c_str());
+    if (parsed == nullptr)
+        return false;
+    const std::wstring className = parsed->GetClassName().GetString();
+    definition = ClassNamed(services, className);
+    if (!definition)
+    {
+        answer = NoClass(className);
+        return false;
+    }
+    return true;
+}
 }  // namespace
 
 std::string ProvixaExplanation::OfPath(IWbemServices* services, const std::string& path, HRESULT status)
 {
-    const std::wstring text = ProvixaText::FromUtf8(path);
-    const std::unique_ptr<CWmipObjectPath> parsed = CWmipObjectPath::CreateFromPath(text.c_str());
-    if (parsed == nullptr)
-        return std::string();
+    std::unique_ptr<CWmipObjectPath> parsed;
+    ComPtr<IWbemClassObject> definition;
+    std::string answer;
+    if (!ReadPath(services, path, parsed, definition, answer))
+        return answer;
     const std::wstring className = parsed->GetClassName().GetString();
-    const ComPtr<IWbemClassObject> definition = ClassNamed(services, className);
-    if (!definition)
-        return NoClass(className);
     if (parsed->GetKeyCount() == 0 && !parsed->IsSingleton())
         return std::string();
     const std::vector<std::wstring> keys = KeyNames(definition.Get());
@@ -86,14 +103,12 @@ std::string ProvixaExplanation::OfPath(IWbemServices* services, const std::strin
 
 std::string ProvixaExplanation::OfMethod(IWbemServices* services, const std::string& path, const std::string& method)
 {
-    const std::wstring text = ProvixaText::FromUtf8(path);
-    const std::unique_ptr<CWmipObjectPath> parsed = CWmipObjectPath::CreateFromPath(text.c_str());
-    if (parsed == nullptr)
-        return std::string();
+    std::unique_ptr<CWmipObjectPath> parsed;
+    ComPtr<IWbemClassObject> definition;
+    std::string answer;
+    if (!ReadPath(services, path, parsed, definition, answer))
+        return answer;
     const std::wstring className = parsed->GetClassName().GetString();
-    const ComPtr<IWbemClassObject> definition = ClassNamed(services, className);
-    if (!definition)
-        return NoClass(className);
     const std::wstring name = ProvixaText::FromUtf8(method);
     if (SUCCEEDED(definition->GetMethod(name.c_str(), 0, nullptr, nullptr)))
         return std::string();
