@@ -206,12 +206,30 @@ struct ThreadLogCache
     CWMIDebugLog::Level level = CWMIDebugLog::kDefaultLevel;
 };
 
-// The calling thread's cache. Never destroyed: the destructors of process-wide objects log
-// after the main thread's thread_local objects are gone (a small block stays per thread).
+// The calling thread's cache. The main thread's is never freed: the destructors of process-wide
+// objects log after its thread_local objects are gone. Any other thread's goes with the thread.
+thread_local ThreadLogCache* t_cache = nullptr;
+
+struct ThreadCacheReaper
+{
+    ~ThreadCacheReaper()
+    {
+        if (gettid() != getpid())
+        {
+            delete t_cache;
+            t_cache = nullptr;
+        }
+    }
+};
 ThreadLogCache& ThreadCache()
 {
-    thread_local ThreadLogCache* const cache = new ThreadLogCache;
-    return *cache;
+    if (t_cache == nullptr)
+    {
+        t_cache = new ThreadLogCache;
+        // Made here, on this thread, so that its destructor runs when the thread ends.
+        thread_local ThreadCacheReaper reaper;
+    }
+    return *t_cache;
 }
 
 // The prefix LogFileWriter::LinePrefix gives, "YYYY-MM-DD HH:MM:SS.mmm [tid]", built from a
