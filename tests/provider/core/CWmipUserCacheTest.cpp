@@ -189,7 +189,7 @@ TEST_F(UserCacheTest, ManyThreadsTakingAndGivingBackAcrossExpiriesNeverLoseAnEnt
     };
     std::barrier phases(kThreads, betweenPhases);
     // A freed or foreign entry shows here as a wrong count or user.
-    const auto check = [this, &faults](CWmipUserCacheEntry* entry) {
+    const auto check = [&faults](CWmipUserCacheEntry* entry) {
         faults += entry != nullptr && entry->GetUseCount() >= 1 &&
                           entry->GetUser()->GetUserID() == ProviderTestInstallation::kOperatorId
                       ? 0
