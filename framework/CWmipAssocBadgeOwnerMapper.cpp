@@ -1,6 +1,7 @@
 #include "framework/CWmipAssocBadgeOwnerMapper.h"
 
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
+#include "inhouse/BntUserDb/CPerson.h"
 
 CWmipAssocBadgeOwnerMapper::CWmipAssocBadgeOwnerMapper(const CAcsUser* user, IWbemContext* context,
                                                        IWbemServices* services, const wchar_t* className, bool visitors)
@@ -15,4 +16,10 @@ void CWmipAssocBadgeOwnerMapper::FilterInstanceRecordset(CMultiFilterRecordset* 
         return;
     recordset->AddFilterInt(L"EMP.VISITOR", m_visitors ? 1 : 0);
     AddAdditionalPersonFilter(*recordset);
+}
+
+void CWmipAssocBadgeOwnerMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
+{
+    if (recordset != nullptr)
+        CPerson::AddVisiblePersonFilter(*RequireUser(), *recordset, L"BADGE.EMPID");
 }

@@ -6,6 +6,7 @@
 #include "inhouse/BntCore/CUserAction.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CLoginQuery.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -149,6 +150,35 @@ bool CPerson::IsInUsersSegments(const CAcsUser* user) const
     const bool segmented =
         m_visitor ? options.IsVisitorSegmentationEnabled() : options.IsCardholderSegmentationEnabled();
     return !segmented || user->HasSegmentAccess(m_primarySegmentId, kWriteSegmentAccess);
+}
+
+void CPerson::AddVisiblePersonFilter(const CAcsUser& user, CMultiFilterRecordset& recordset,
+                                     const CString& personColumn)
+{
+    const CBntAcsSystemOptions& options = user.GetSystemOptions();
+    if (user.IsAllSegmentsUser() ||
+        (!options.IsCardholderSegmentationEnabled() && !options.IsVisitorSegmentationEnabled()))
+    {
+        return;
+    }
+    // The person's kind decides whether segments apply to it.
+    CString filter = personColumn + L" IN (SELECT ID FROM EMP WHERE (VISITOR = 0 AND ?) OR (VISITOR = 1 AND ?) OR "
+                                    L"SEGMENTID IN (";
+    std::vector<CDBValue> values{CDBValue(options.IsCardholderSegmentationEnabled() ? 0 : 1),
+                                 CDBValue(options.IsVisitorSegmentationEnabled() ? 0 : 1)};
+    bool first = true;
+    for (const LONG segment : user.GetSegmentIDs())
+    {
+        filter += first ? L"?" : L", ?";
+        values.emplace_back(segment);
+        first = false;
+    }
+    if (first)
+    {
+        filter += L"NULL";
+    }
+    filter += L"))";
+    recordset.AppendFilter(filter, values);
 }
 
 bool CPerson::DetermineRemovedSegmentUnitIDs(std::set<LONG>& removedUnits, const std::set<LONG>& removedSegments,

@@ -13,6 +13,7 @@
 #include "platform/win32/WinTypes.h"
 
 class CAcsUser;
+class CMultiFilterRecordset;
 class CUserAction;
 
 class CPerson
@@ -61,6 +62,12 @@ public:
     // True when user may reach the person's primary segment, or its kind's segmentation is not
     // enabled; false for a null user.
     bool IsInUsersSegments(const CAcsUser* user) const;
+    // The same rule as a filter: restricts recordset to rows whose personColumn (an SQL
+    // expression giving an EMP.ID) names a person user may see. A row naming no person is
+    // hidden once a filter applies; an all-segments user, or one whose person kinds are both
+    // unsegmented, gets none.
+    static void AddVisiblePersonFilter(const CAcsUser& user, CMultiFilterRecordset& recordset,
+                                       const CString& personColumn);
 
     // The segment units the person no longer reaches once removedSegments are gone: the units of
     // those segments (a unit itself, a group's member units) that none of the current

@@ -17,6 +17,7 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CSegmentUnit.h"
 #include "inhouse/BntUserDb/CBntAcsDBMgrCardholder.h"
+#include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/CWmipRecordChecks.h"
@@ -52,8 +53,14 @@ CWmipAccessLevelAssignmentMapper::CWmipAccessLevelAssignmentMapper(const CAcsUse
 
 void CWmipAccessLevelAssignmentMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
 {
-    if (recordset != nullptr)
-        RequireUser()->AddLinkedSegmentFilter(*recordset, L"BADGELINK.ACCLVLID", L"ACCESSLVL", L"ACCESSLVID");
+    if (recordset == nullptr)
+        return;
+    // An assignment shows only when the caller may see both ends: the level by its segment, the
+    // badge as Bnt_Badge shows it, with its owner.
+    const CAcsUser* user = RequireUser();
+    user->AddLinkedSegmentFilter(*recordset, L"BADGELINK.ACCLVLID", L"ACCESSLVL", L"ACCESSLVID");
+    CPerson::AddVisiblePersonFilter(*user, *recordset,
+                                    L"(SELECT EMPID FROM BADGE WHERE BADGE.BADGEKEY = BADGELINK.BADGEKEY)");
 }
 
 void CWmipAccessLevelAssignmentMapper::CanAdd(IWbemClassObject* instance)

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipAssocDirectoryAccountMapper.h"
 
+#include "inhouse/BntLogin/CAcsUser.h"
 #include "mappers/records/CWmipRecordChecks.h"
 
 namespace {
@@ -19,4 +20,10 @@ CWmipAssocDirectoryAccountMapper::CWmipAssocDirectoryAccountMapper(const CAcsUse
 HRESULT CWmipAssocDirectoryAccountMapper::CanView()
 {
     return CWmipRecordChecks::HoldsAll(*RequireUser(), {kViewDirectories, kViewAccounts});
+}
+
+void CWmipAssocDirectoryAccountMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
+{
+    if (recordset != nullptr)
+        RequireUser()->AddLinkedSegmentFilter(*recordset, L"CARDHOLDER_ACCOUNT.EMPID", L"EMP", L"ID");
 }

@@ -167,29 +167,9 @@ void CWmipBadgeMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
 
 void CWmipBadgeMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
 {
-    if (recordset == nullptr)
-        return;
-    const CAcsUser* user = RequireUser();
-    const CBntAcsSystemOptions& options = user->GetSystemOptions();
-    if (user->IsAllSegmentsUser() ||
-        (!options.IsCardholderSegmentationEnabled() && !options.IsVisitorSegmentationEnabled()))
-        return;
-    // A badge is seen with its owner: the owner's kind decides whether segments apply to it.
-    CString filter = L"BADGE.EMPID IN (SELECT ID FROM EMP WHERE (VISITOR = 0 AND ?) OR (VISITOR = 1 AND ?) OR "
-                     L"SEGMENTID IN (";
-    std::vector<CDBValue> values{CDBValue(options.IsCardholderSegmentationEnabled() ? 0 : 1),
-                                 CDBValue(options.IsVisitorSegmentationEnabled() ? 0 : 1)};
-    bool first = true;
-    for (const LONG segment : user->GetSegmentIDs())
-    {
-        filter += first ? L"?" : L", ?";
-        values.emplace_back(segment);
-        first = false;
-    }
-    if (first)
-        filter += L"NULL";
-    filter += L"))";
-    recordset->AppendFilter(filter, values);
+    // A badge is seen with its owner.
+    if (recordset != nullptr)
+        CPerson::AddVisiblePersonFilter(*RequireUser(), *recordset, L"BADGE.EMPID");
 }
 
 int CWmipBadgeMapper::GetPropertyProcessMethod(const CString& column, const CString& table)

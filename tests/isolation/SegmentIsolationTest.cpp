@@ -12,6 +12,7 @@
 #include "tests/support/IntegerArray.h"
 #include "tests/support/SimulatedInstallation.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -268,5 +269,56 @@ TEST_F(SegmentIsolation, ALevelOfAnotherSegmentIsGivenOnNoPathAndNoLevelIsPlaced
     CallAs(kLabCaller);
     EXPECT_EQ(assignment().result, WBEM_S_NO_ERROR);
     EXPECT_EQ(planted(3).result, WBEM_S_NO_ERROR);
+}
+
+// An association row shows only when the caller may see both ends. With cardholder segments on,
+// every person stands in segment 3 while level 44 and every badge's own SEGMENTID name the empty
+// segment: the empty caller sees one end of each row (the level, the badge's column, the
+// directory) and so none of the rows; the caller of segment 3 sees the rows whose ends it sees.
+// Both callers are new, so they log in with the options as changed here.
+TEST_F(SegmentIsolation, AnAssociationRowShowsOnlyWhenBothEndsAreSeen)
+{
+    constexpr wchar_t kLab[] = L"S-1-5-21-1004336348-1177238915-682003330-2032";
+    constexpr wchar_t kEmpty[] = L"S-1-5-21-1004336348-1177238915-682003330-2042";
+    const std::filesystem::path database = DoorInstallation::DatabaseFile();
+    support::InstallationDatabase::Execute(
+        database,
+        "INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, ISENABLED, SYSTEM_USER_PERMID,"
+        "    MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, IS_AUTO_CREATED_USER, BNT_DBID)"
+        "    SELECT USERID + 1, LOGONID || '2', FIRSTNAME, LASTNAME, SEGMENTID, MZID, ISENABLED, SYSTEM_USER_PERMID,"
+        "    MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, IS_AUTO_CREATED_USER, BNT_DBID"
+        "    FROM USERS WHERE USERID IN (31, 41);"
+        "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES"
+        "    (32, 32, 1, 'S-1-5-21-1004336348-1177238915-682003330-2032'),"
+        "    (42, 42, 1, 'S-1-5-21-1004336348-1177238915-682003330-2042');"
+        "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;"
+        "INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (44, 'Own', 4);"
+        "INSERT INTO BADGELINK (ACCLVLID, BADGEKEY) VALUES (44, 2);"
+        "UPDATE BADGE SET SEGMENTID = 4;");
+    const std::vector<std::wstring> associations = {L"Bnt_AccessLevelAssignment", L"Bnt_CardholderBadge",
+                                                    L"Bnt_CardholderAccount",     L"Bnt_PersonAccount",
+                                                    L"Bnt_DirectoryAccount",      L"Bnt_CardholderMultimediaObject"};
+    for (const std::wstring& association : associations)
+    {
+        SCOPED_TRACE(Utf8(association));
+        const SegmentedClass rows{association, L"", {}};
+        const std::vector<std::wstring> all = Split(Callers::kAdministrator, rows).hidden;
+        EXPECT_FALSE(all.empty());
+        const std::vector<std::wstring> lab = Split(kLab, rows).hidden;
+        EXPECT_FALSE(lab.empty());
+        EXPECT_TRUE(std::includes(all.begin(), all.end(), lab.begin(), lab.end()));
+
+        EXPECT_TRUE(Split(kEmpty, rows).hidden.empty());
+        for (const Form form : kBothForms)
+        {
+            EXPECT_TRUE(Query(form, L"SELECT * FROM " + association).objects.empty());
+            for (const std::wstring& path : all)
+                EXPECT_TRUE(Get(form, path).objects.empty()) << Utf8(path);
+        }
+    }
+    support::InstallationDatabase::Execute(database, "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1003;"
+                                                     "DELETE FROM BADGELINK WHERE ACCLVLID = 44;"
+                                                     "DELETE FROM ACCESSLVL WHERE ACCESSLVID = 44;"
+                                                     "UPDATE BADGE SET SEGMENTID = 3;");
 }
 }  // namespace
