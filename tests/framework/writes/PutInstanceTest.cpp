@@ -4,6 +4,7 @@
 #include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipObjectPath.h"
 #include "platform/com/SafeArray.h"
+#include "tests/support/IntegerArray.h"
 
 #include <cstring>
 
@@ -359,20 +360,7 @@ namespace {
 // A uint8 array value holding the bytes.
 _variant_t ByteArrayValue(const std::vector<BYTE>& bytes)
 {
-    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
-    void* data = nullptr;
-    if (array != nullptr && SUCCEEDED(SafeArrayAccessData(array, &data)))
-    {
-        std::memcpy(data, bytes.data(), bytes.size());
-        SafeArrayUnaccessData(array);
-    }
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_ARRAY | VT_UI1;
-    value.parray = array;
-    _variant_t owned;
-    owned.Attach(value);
-    return owned;
+    return support::ArrayValue(VT_UI1, bytes);
 }
 
 }  // namespace
