@@ -206,7 +206,7 @@ bool failParse(const std::string& message)
     return false;
 }
 
-std::string quoted(std::string_view text)
+std::string inQuotes(std::string_view text)
 {
     return "\"" + std::string(text) + "\"";
 }
@@ -577,7 +577,7 @@ bool Time::parse(const std::string& input, int hint)
     }
     else
     {
-        return failParse("Illegal or unsupported format: " + quoted(text));
+        return failParse("Illegal or unsupported format: " + inQuotes(text));
     }
 
     int64_t year = 1970;
@@ -596,7 +596,7 @@ bool Time::parse(const std::string& input, int hint)
         const bool hasDay = datePart.size() > 7;
         if (!scanByLength(datePart, kDateShapes, n, hasDay ? 3 : (hasMonth ? 2 : 1)))
         {
-            return failParse("Illegal or unsupported date format: " + quoted(datePart));
+            return failParse("Illegal or unsupported date format: " + inQuotes(datePart));
         }
         year = n[0];
         month = hasMonth ? n[1] : 1;
@@ -630,7 +630,7 @@ bool Time::parse(const std::string& input, int hint)
             int64_t n[2] = {};
             if (!offsetText.empty() && !scanByLength(offsetText, kOffsetShapes, n, 2))
             {
-                return failParse("Illegal or unsupported time zone offset: " + quoted(offsetText));
+                return failParse("Illegal or unsupported time zone offset: " + inQuotes(offsetText));
             }
             offsetHours = plus ? -n[0] : n[0];
             offsetMinutes = plus ? -n[1] : n[1];
@@ -638,7 +638,7 @@ bool Time::parse(const std::string& input, int hint)
         int64_t n[3] = {};
         if (!scanByLength(timeText, kTimeShapes, n, 3))
         {
-            return failParse("Illegal or unsupported time format: " + quoted(timeText));
+            return failParse("Illegal or unsupported time format: " + inQuotes(timeText));
         }
         hour = n[0];
         minute = n[1];
@@ -648,7 +648,7 @@ bool Time::parse(const std::string& input, int hint)
     const std::optional<int64_t> value = compose(year, month, day, hour + offsetHours, minute + offsetMinutes, second);
     if (!value)
     {
-        return failParse("Illegal or unsupported format: " + quoted(text));
+        return failParse("Illegal or unsupported format: " + inQuotes(text));
     }
     m_value = *value;
     return true;
