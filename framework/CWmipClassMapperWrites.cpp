@@ -16,6 +16,7 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/COleDateTime.h"
@@ -179,16 +180,14 @@ void CWmipClassMapper::CheckValueForms(IWbemClassObject* instance)
     if (instance == nullptr || FAILED(instance->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
         return;
     CString offending;
-    BSTR name = nullptr;
+    BstrOwner name;
     VARIANT value;
     VariantInit(&value);
-    while (offending.IsEmpty() && instance->Next(0, &name, &value, nullptr, nullptr) == S_OK)
+    while (offending.IsEmpty() && instance->Next(0, name.Receive(), &value, nullptr, nullptr) == S_OK)
     {
-        const CString property(name != nullptr ? name : L"");
+        const CString property(name.Get());
         if (FAILED(CheckValueForm(instance, property, value)))
             offending = property;
-        SysFreeString(name);
-        name = nullptr;
         VariantClear(&value);
     }
     instance->EndEnumeration();

@@ -22,7 +22,6 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUDFClassMapper.cpp";
 constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
-constexpr const wchar_t* kRequiredMessage = L"The required property %s had no value and no default was provided.";
 constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
 
 CString TextOf(const VARIANT& value)
@@ -417,7 +416,7 @@ void CWmipUDFClassMapper::CheckBadgeTypeRequiredFields(IWbemClassObject* instanc
         if (instance == nullptr || FAILED(instance->Get(property, 0, &value, nullptr, nullptr)) || IsEmptyValue(value))
         {
             CString message;
-            message.Format(kRequiredMessage, static_cast<const wchar_t*>(property));
+            message.Format(CWmipMessages::kRequiredProperty, static_cast<const wchar_t*>(property));
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, message);
         }
     }

@@ -18,13 +18,10 @@ class CWmipRecordChecks
 public:
     CWmipRecordChecks() = delete;
 
-    static constexpr const wchar_t* kRequiredMessage =
-        L"The required property %s had no value and no default was provided.";
-    static constexpr const wchar_t* kInvalidValueMessage =
-        L"The property %s did not exist or contained an invalid value.";
+    static constexpr const wchar_t* kRequiredMessage = CWmipMessages::kRequiredProperty;
+    static constexpr const wchar_t* kInvalidValueMessage = CWmipMessages::kInvalidProperty;
     static constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
-    static constexpr const wchar_t* kSegmentAccessMessage =
-        L"The client does not have sufficient segment access to perform the requested operation.";
+    static constexpr const wchar_t* kSegmentAccessMessage = CWmipMessages::kSegmentAccessDenied;
 
     // The property as a 32-bit number; throws CWMIException 0x80041028 (kRequiredMessage naming
     // the property) when the instance has no such value. sourceFile names the caller's source.
