@@ -13,6 +13,7 @@
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 #include "framework/CWmipObjectPath.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -272,11 +273,8 @@ void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* /*mapper*/,
     {
         const _variant_t value = ConvertedValue(m_values, name, type, isBase64, false);
         if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(typeInfo, name, value, user))
-        {
-            CString message;
-            message.Format(CWmipMessages::kInvalidProperty, name.GetString());
-            throw brontel::utility::CWMIException(kSource, kValidationLine, WBEM_E_INVALID_PARAMETER, message);
-        }
+            CWmipPropertyRefusal::ThrowNamed(kSource, kValidationLine, WBEM_E_INVALID_PARAMETER,
+                                             CWmipMessages::kInvalidProperty, name);
     }
 }
 

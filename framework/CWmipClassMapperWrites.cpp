@@ -3,6 +3,7 @@
 // entries, and PutProperty for the mappers that build class definitions.
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipInstanceWriter.h"
@@ -192,11 +193,8 @@ void CWmipClassMapper::CheckValueForms(IWbemClassObject* instance)
     }
     instance->EndEnumeration();
     if (!offending.IsEmpty())
-    {
-        CString text;
-        text.Format(CWmipInstanceWriter::kInvalidValueMessage, offending.GetString());
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, text);
-    }
+        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                         CWmipMessages::kInvalidProperty, offending);
 }
 
 HRESULT CWmipClassMapper::ValidateValuesForGeneratedProperties(IWbemClassObject* instance, bool create,

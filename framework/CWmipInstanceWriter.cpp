@@ -7,6 +7,7 @@
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipDynamicClassMapper.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipPropertyRefusal.h"
 #include "framework/IntegerValue.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -156,9 +157,7 @@ CWmipInstanceWriter::CWmipInstanceWriter(CWmipClassMapper& mapper) : m_mapper(ma
 
 void CWmipInstanceWriter::ThrowProperty(int line, HRESULT hr, const wchar_t* message, const CString& property) const
 {
-    CString text;
-    text.Format(message, static_cast<const wchar_t*>(property));
-    throw CWMIException(kSourceFile, line, hr, text);
+    CWmipPropertyRefusal::ThrowNamed(kSourceFile, line, hr, message, property);
 }
 
 void CWmipInstanceWriter::AddColumn(Property& property, const CString& tableDotColumn) const

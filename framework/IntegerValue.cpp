@@ -87,6 +87,12 @@ std::optional<LONGLONG> IntegerValue::FromText(std::wstring_view text, TextRule 
         return FromExactText(std::wstring_view(trimmed.GetString(), static_cast<std::size_t>(trimmed.GetLength())),
                              unsignedRange);
     }
+    case TextRule::WmiDecimal: {
+        const std::size_t sign = !text.empty() && text.front() == L'-' ? 1 : 0;
+        if (text.size() - sign > kMaxWmiDigits)
+            return std::nullopt;
+        return FromExactText(text, unsignedRange);
+    }
     case TextRule::Leading:
         return FromLeadingText(text);
     }

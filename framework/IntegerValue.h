@@ -9,6 +9,7 @@
 #include "platform/com/Variant.h"
 #include "platform/win32/WinTypes.h"
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
@@ -16,6 +17,8 @@ class IntegerValue
 {
 public:
     IntegerValue() = delete;
+
+    static constexpr std::size_t kMaxWmiDigits = 20;
 
     // How decimal text is read.
     enum class TextRule
@@ -25,13 +28,16 @@ public:
         Exact,
         // Exact, once the white space around the text is removed (as CString::Trim removes it).
         Trimmed,
+        // WMI's decimal text of a 64-bit property: Exact with at most kMaxWmiDigits digits (the
+        // most a 64-bit value needs), so that a padded text is refused before it is read.
+        WmiDecimal,
         // As the run-time library's wide 64-bit conversion reads it: leading blanks, an optional
         // sign, the digits up to the first other character; 0 without digits; the largest or
         // smallest signed value on overflow. Never refuses.
         Leading,
     };
 
-    // The text's integer under the rule. With unsignedRange (Exact and Trimmed only) a
+    // The text's integer under the rule. With unsignedRange (all rules but Leading) a
     // non-negative value may use the whole unsigned 64-bit range and keeps its bits above the
     // signed range. Empty when the text is not a number under the rule or is out of range.
     static std::optional<LONGLONG> FromText(std::wstring_view text, TextRule rule, bool unsignedRange = false);

@@ -178,7 +178,7 @@ HRESULT WMIHelper::GetNumber64(IWbemClassObject* object, const wchar_t* name, LO
     return ReadConverted(object, name, value, [](const _variant_t& read, CIMTYPE type) -> std::optional<LONGLONG> {
         // WMI carries a 64-bit property as decimal text; a uint64 text may use the unsigned range.
         if (read.vt == VT_BSTR)
-            return IntegerValue::FromText(TextOf(read), IntegerValue::TextRule::Exact, type == CIM_UINT64);
+            return IntegerValue::FromText(TextOf(read), IntegerValue::TextRule::WmiDecimal, type == CIM_UINT64);
         // A 32-bit kind keeps its bits, as GetNumber reads it.
         if (const std::optional<LONG> small = ToLong(read))
             return *small;

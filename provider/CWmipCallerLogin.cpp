@@ -100,17 +100,11 @@ HRESULT CWmipCallerLogin::LogIn(DBConnectionManager* connections, const CString&
         if (FAILED(lookedUp))
             return lookedUp;
     }
-    // The login below names its user by id: an account that cannot be resolved must fail here
-    // rather than log in as whatever user id 0 stands for.
-    if (userId == 0)
-    {
-        LogNotLinked(sidText);
-        return WBEM_E_ACCESS_DENIED;
-    }
+    // The login names its user by id: an account that cannot be resolved is refused here rather
+    // than logged in as whatever user id 0 stands for.
     auto loggedIn = std::make_unique<CAcsUser>();
-    // A login by user id is the single sign-on of the account resolved to its linked user.
-    if (!loggedIn->Login(CBntDatabase::GetDSNFromINI(), nullptr, nullptr, false, false, CAcsUser::kInternalDirectoryID,
-                         userId, false))
+    if (userId == 0 || !loggedIn->Login(CBntDatabase::GetDSNFromINI(), nullptr, nullptr, false, false,
+                                        CAcsUser::kInternalDirectoryID, userId, false))
     {
         // The service accounts try on every request; their refusals would only fill the log.
         if (!CWmipCallerAccess::IsSystemAccountSid(sidText))

@@ -20,37 +20,39 @@ struct TextCase
     std::wstring text;
     std::optional<LONGLONG> exact;
     std::optional<LONGLONG> trimmed;
+    std::optional<LONGLONG> wmi;
     LONGLONG leading;
 };
 
 TEST(IntegerValue, TextRulesSideBySide)
 {
     const TextCase cases[] = {
-        {L"42", 42, 42, 42},
-        {L"-42", -42, -42, -42},
-        {L"+42", kRefused, kRefused, 42},
-        {L" 42\t", kRefused, 42, 42},
-        {L"4 2", kRefused, kRefused, 4},
-        {L"12abc", kRefused, kRefused, 12},
-        {L"", kRefused, kRefused, 0},
-        {L"  ", kRefused, kRefused, 0},
-        {L"-", kRefused, kRefused, 0},
-        {L"0x10", kRefused, kRefused, 0},
-        {L"0000000000000000000000042", 42, 42, 42},
-        {L"9223372036854775807", kMax, kMax, kMax},
-        {L"9223372036854775808", kRefused, kRefused, kMax},
-        {L"-9223372036854775808", kMin, kMin, kMin},
-        {L"-9223372036854775809", kRefused, kRefused, kMin},
-        {L"99999999999999999999999", kRefused, kRefused, kMax},
+        {L"42", 42, 42, 42, 42},
+        {L"-42", -42, -42, -42, -42},
+        {L"+42", kRefused, kRefused, kRefused, 42},
+        {L" 42\t", kRefused, 42, kRefused, 42},
+        {L"4 2", kRefused, kRefused, kRefused, 4},
+        {L"12abc", kRefused, kRefused, kRefused, 12},
+        {L"", kRefused, kRefused, kRefused, 0},
+        {L"  ", kRefused, kRefused, kRefused, 0},
+        {L"-", kRefused, kRefused, kRefused, 0},
+        {L"0x10", kRefused, kRefused, kRefused, 0},
+        {L"0000000000000000000000042", 42, 42, kRefused, 42},
+        {L"9223372036854775807", kMax, kMax, kMax, kMax},
+        {L"9223372036854775808", kRefused, kRefused, kRefused, kMax},
+        {L"-9223372036854775808", kMin, kMin, kMin, kMin},
+        {L"-9223372036854775809", kRefused, kRefused, kRefused, kMin},
+        {L"99999999999999999999999", kRefused, kRefused, kRefused, kMax},
         {std::wstring(L"7\0"
                       L"1",
                       3),
-         kRefused, kRefused, 7},
+         kRefused, kRefused, kRefused, 7},
     };
     for (const TextCase& c : cases)
     {
         EXPECT_EQ(IntegerValue::FromText(c.text, Rule::Exact), c.exact) << "exact: " << c.text.c_str();
         EXPECT_EQ(IntegerValue::FromText(c.text, Rule::Trimmed), c.trimmed) << "trimmed: " << c.text.c_str();
+        EXPECT_EQ(IntegerValue::FromText(c.text, Rule::WmiDecimal), c.wmi) << "wmi: " << c.text.c_str();
         EXPECT_EQ(IntegerValue::FromText(c.text, Rule::Leading), c.leading) << "leading: " << c.text.c_str();
     }
 }
@@ -62,6 +64,7 @@ TEST(IntegerValue, UnsignedRangeKeepsTheBitsAboveTheSignedRange)
     EXPECT_EQ(IntegerValue::FromText(L"18446744073709551616", Rule::Exact, true), kRefused);
     EXPECT_EQ(IntegerValue::FromText(L"-1", Rule::Exact, true), -1);
     EXPECT_EQ(IntegerValue::FromText(L" 18446744073709551615 ", Rule::Trimmed, true), -1);
+    EXPECT_EQ(IntegerValue::FromText(L"18446744073709551615", Rule::WmiDecimal, true), -1);
 }
 
 TEST(IntegerValue, IntegerVariantKinds)
