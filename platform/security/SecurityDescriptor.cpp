@@ -105,8 +105,7 @@ bool SecurityDescriptor::Grants(std::span<const BYTE> descriptor, std::span<cons
         const BYTE type = acl[at];
         const std::span<const BYTE> aceSid = acl.subspan(at + kAceHeaderBytes, *aceSize - kAceHeaderBytes);
         const auto sidLength = SidCodec::Length(aceSid);
-        const bool mine =
-            sidLength && *sidLength == sid.size() && std::equal(sid.begin(), sid.end(), aceSid.begin());
+        const bool mine = sidLength && *sidLength == sid.size() && std::equal(sid.begin(), sid.end(), aceSid.begin());
         if (mine && type == ACCESS_DENIED_ACE_TYPE && (*aceMask & mask) != 0)
             return false;
         if (mine && type == ACCESS_ALLOWED_ACE_TYPE)

@@ -34,8 +34,13 @@ TEST(SecurityDescriptor, GrantsTheRightOnlyToTheListedAccounts)
         {"not listed", lobby, kSubscribe, false},
         {"a right the ACE lacks", dock, kSubscribe | 1, false},
         {"no SID", {}, kSubscribe, false},
-        {"a SID with bytes after it", [&] { auto extra = dock; extra.push_back(0); return extra; }(), kSubscribe,
-         false},
+        {"a SID with bytes after it",
+         [&] {
+             auto extra = dock;
+             extra.push_back(0);
+             return extra;
+         }(),
+         kSubscribe, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(SecurityDescriptor::Grants(descriptor, c.sid, c.mask), c.granted) << c.rule;
