@@ -126,12 +126,23 @@ struct WbemEventRouter::State
                 }
             }
             const std::optional<std::vector<BYTE>> descriptor = DescriptorOf(event);
+            // Consumers get a copy without the descriptor, which names the other accounts the
+            // event may reach; an event that cannot be copied so reaches nobody.
+            ComPtr<IWbemClassObject> delivered(event);
+            if (descriptor)
+            {
+                ComPtr<IWbemClassObject> copy;
+                if (FAILED(event->Clone(&copy)) || FAILED(copy->Put(L"SECURITY_DESCRIPTOR", 0, nullptr, 0)))
+                    continue;
+                delivered = copy;
+            }
+            IWbemClassObject* object = delivered.Get();
             for (const Delivery& target : targets)
             {
                 if (descriptor && !SecurityDescriptor::Grants(*descriptor, target.consumer, WBEM_RIGHT_SUBSCRIBE))
                     continue;
-                if (!target.filter || target.filter(event))
-                    target.sink->Indicate(1, &event);
+                if (!target.filter || target.filter(object))
+                    target.sink->Indicate(1, &object);
             }
         }
     }

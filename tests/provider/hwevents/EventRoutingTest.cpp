@@ -502,6 +502,13 @@ TEST_F(RoutingTest, EventsReachOnlyTheSubscribersThatMaySeeTheirPanelsSegment)
     for (std::size_t i = 0; i < sinks.size(); ++i)
     {
         EXPECT_EQ(Signatures(*sinks[i]), cases[i].expected) << cases[i].caller;
+        // The descriptor, which names the accounts an event may reach, stays with the service.
+        for (const auto& event : sinks[i]->Objects())
+        {
+            _variant_t descriptor;
+            EXPECT_EQ(event->Get(L"SECURITY_DESCRIPTOR", 0, &descriptor, nullptr, nullptr), WBEM_S_NO_ERROR);
+            EXPECT_EQ(descriptor.vt, VT_NULL) << cases[i].caller;
+        }
         EXPECT_EQ(m_namespace->CancelAsyncCall(sinks[i].Get()), WBEM_S_NO_ERROR);
     }
 }
