@@ -95,7 +95,6 @@ constinit const SchemaDeclaration kUserPermissionGroupDeclarations[] = {
     DeclareProperty(L"Bnt_UserPermissionGroup", L"Type", CIM_SINT32, L"USER_PERM", L"TYPE", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_UserPermissionGroup", L"DevicesExcluded", CIM_BOOLEAN, L"USER_PERM", L"DEVICES_ARE_EXCLUDED",
                     0, 0, -2, 0),
-    DeclareDynamicProperty(L"Bnt_UserPermissionGroup", L"CanLoginToFluxmere", CIM_BOOLEAN, 0),
     DeclareDynamicProperty(L"Bnt_UserPermissionGroup", L"CanSearchVideo", CIM_BOOLEAN, 0),
     DeclareDynamicProperty(L"Bnt_UserPermissionGroup", L"CanViewLiveVideo", CIM_BOOLEAN, 0),
     DeclareDynamicProperty(L"Bnt_UserPermissionGroup", L"CanViewRecordedVideo", CIM_BOOLEAN, 0),

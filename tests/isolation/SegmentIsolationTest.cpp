@@ -8,6 +8,7 @@
 // new class is covered by declaring it.
 #include "bus/CCorvessaBaseApp.h"
 #include "bus/CCorvessaException.h"
+#include "bus/GenericException.h"
 #include "framework/CWMITypeInfo.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/ModuleState.h"
@@ -167,6 +168,10 @@ public:
         catch (const CCorvessaException& e)
         {
             ADD_FAILURE() << filter << ": " << e.ErrorCode() << " | " << e.ErrorMessage();
+        }
+        catch (const GenericException& e)
+        {
+            ADD_FAILURE() << filter << ": " << DoorTest::Utf8(e.GetMessage().GetString());
         }
         return instances.size();
     }
