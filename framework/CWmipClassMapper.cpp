@@ -1,6 +1,7 @@
 #include "framework/CWmipClassMapper.h"
 
 #include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipInstanceWriter.h"
@@ -158,7 +159,9 @@ void CWmipClassMapper::FilterInstanceRecordset(CMultiFilterRecordset* /*recordse
 void CWmipClassMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
 {
     CAcsUser* user = RequireUser();
-    if (recordset == nullptr)
+    // A user every segment is open to gets no filter on any table: the class's declarations
+    // and the join need no walk on each request.
+    if (recordset == nullptr || user->IsAllSegmentsUser())
         return;
     const CString segmentTable = FindDeclaredSegment(GetTypeInfo()).table;
     if (!segmentTable.IsEmpty())
@@ -182,11 +185,8 @@ void CWmipClassMapper::RequireReachableSegment(IWbemClassObject* instance)
     if (instance == nullptr || property.IsEmpty() || FAILED(WMIHelper::GetNumber(instance, property, segment)))
         return;
     if (!RequireUser()->HasSegmentAccess(segment, 0))
-    {
-        CString message;
-        message.Format(CWmipInstanceWriter::kInvalidValueMessage, static_cast<const wchar_t*>(property));
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, message);
-    }
+        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                         CWmipMessages::kInvalidProperty, property);
 }
 
 bool CWmipClassMapper::CallerCanSee(const wchar_t* className,
@@ -206,8 +206,20 @@ bool CWmipClassMapper::CallerCanSee(const wchar_t* className,
     return instance != nullptr;
 }
 
+const CWmipClassMapper::ColumnHook* CWmipClassMapper::FindColumnHook(const CString& column, const CString& table) const
+{
+    for (const ColumnHook& hook : m_columnHooks)
+    {
+        if (table.CompareNoCase(hook.table) == 0 && column.CompareNoCase(hook.column) == 0)
+            return &hook;
+    }
+    return nullptr;
+}
+
 int CWmipClassMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
+    if (FindColumnHook(column, table) != nullptr)
+        return WMIHelper::kProcessByMapper;
     const int method = WMIHelper::GetPropertyProcessMethod(column, table, IsVisitorClass());
     if (method != WMIHelper::kProcessByColumnName || table.IsEmpty())
         return method;
@@ -230,10 +242,16 @@ CString CWmipClassMapper::GetPropertyName(const CString& column, const CString& 
     return column;
 }
 
-HRESULT CWmipClassMapper::ProcessInstanceProperty(IWbemClassObject** /*instance*/, const CString& /*column*/,
-                                                  const CString& /*table*/)
+HRESULT CWmipClassMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
+                                                  const CString& table)
 {
-    return WBEM_E_NOT_SUPPORTED;
+    const ColumnHook* hook = FindColumnHook(column, table);
+    if (hook == nullptr)
+        return WBEM_E_NOT_SUPPORTED;
+    const CMultiFilterRecordset* row = GetInstanceRecordset();
+    if (instance == nullptr || *instance == nullptr || row == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    return hook->read(*this, **instance, *row, column);
 }
 
 CString CWmipClassMapper::GetSuperclassName()

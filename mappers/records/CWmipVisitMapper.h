@@ -33,6 +33,8 @@ public:
     static constexpr const wchar_t* kSignVisitInMethod = L"SignVisitIn";
     static constexpr const wchar_t* kSignVisitOutMethod = L"SignVisitOut";
 
+    // Hooks the event columns SCHEDULED_TIMEIN, SCHEDULED_TIMEOUT (ReadScheduledTime) and
+    // VISIT_EVENT_SIGN_IN_LOCATIONID (ReadSignInLocation).
     CWmipVisitMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
     ~CWmipVisitMapper() override;
 
@@ -56,12 +58,9 @@ public:
     // The host's segments under cardholder segmentation, the visitor's under visitor
     // segmentation.
     void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
-    // The event columns are put by ProcessInstanceProperty (2); VISIT columns under their
-    // property names (3).
+    // VISIT columns under their property names (3); the rest as the framework decides.
     int GetPropertyProcessMethod(const CString& column, const CString& table) override;
     CString GetPropertyName(const CString& column, const CString& table) override;
-    // The scheduled times as stored; SIGNINLOCATIONID under the bus front end (null for NULL).
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
     // SCHEDULED_TIMEIN/OUT: today at the default sign-in/out time of day, in UTC; VISIT_EVENTID:
     // the id of the event row AddVisitEvent writes; VISIT_KEY: the visit's key text.
     HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
@@ -104,10 +103,10 @@ public:
     static std::vector<CString> SplitEmailList(const CString& list);
 
 private:
-    // Badge download notice actions.
-    static constexpr LONG kBadgeAdded = 1;
-    static constexpr LONG kBadgeChanged = 2;
-    static constexpr LONG kBadgeRemoved = 3;
+    // The scheduled time of the event column as stored (nothing for NULL).
+    HRESULT ReadScheduledTime(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
+    // SIGNINLOCATIONID under the bus front end only (null for NULL).
+    HRESULT ReadSignInLocation(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 
     // The event row (CWmipVisitMapperEvents.cpp). AddVisitEvent: the event row of an add, its id
     // into eventId (VT_I4). Throws CWMIException.
@@ -140,8 +139,6 @@ private:
 
     // The visit manager on the mapper's connection, with the installation's visit defaults.
     std::unique_ptr<CBntAcsDBMgrVisit> SetupVisitManager();
-    // A badge download notice (-11) with the action for a badge id above 0.
-    static void AnnounceBadge(LONGLONG badgeId, LONG action);
     // Queues the notice of resource for the visit's recipients; a failure is logged.
     void SendNotice(CBntAcsDBMgrVisit& manager, CVisit& visit, UINT resource, const CString& first,
                     const CString& second);
