@@ -17,6 +17,7 @@
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/SimulatedInstallation.h"
 
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -661,60 +662,58 @@ TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
 
 TEST_F(DoorDeviceMethods, EachDeviceRangeTakesBothEndsAndRefusesOneBeyondSendingNothing)
 {
-    // Inputs 1..32 of an alarm panel, readers 0..65535, floors 1..160 of a terminal's map, and
-    // the 16-bit arm states (from 1) and door modes (from 0): min - 1, min, max, max + 1.
+    // Each range is tried at min - 1, min, max and max + 1: inputs of an alarm panel (rows
+    // 1000 + input), readers of a panel, floors of a terminal's map (one list per floor, listed
+    // as 1000 + floor), and the 16-bit arm states and door modes.
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         INSERT INTO ALARMINPUT (NAME, ALARMINPUTID, PANELID, ALARMPID, INPUTID) VALUES
-            ('Range input 0', 90, 6, 66, 0), ('Range input 1', 91, 6, 66, 1),
-            ('Range input 32', 92, 6, 66, 32), ('Range input 33', 93, 6, 66, 33);
-        INSERT INTO READER (PANELID, READERID, AUX1NAME) VALUES (2, 65535, 'Last contact'), (2, 65536, 'Far contact');
-        INSERT INTO ELEVATOR_FLOOR_LIST_FLOOR (FLOOR_LISTID, FLOOR) VALUES (2, 0), (3, 1), (4, 160), (5, 161);)");
-    const std::wstring area = L"Bnt_IntrusionArea.ID=1";
-    const std::wstring door = L"Bnt_IntrusionDoor.DeviceID=0,ID=1,PanelID=3";
-    const std::wstring terminal = L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5";
-    const auto floorList = [](LONG list) { return Params{{L"AllowedFloorListID", _variant_t(list)}}; };
+            ('Range input', 1000, 6, 66, 0), ('Range input', 1001, 6, 66, 1),
+            ('Range input', 1032, 6, 66, 32), ('Range input', 1033, 6, 66, 33);
+        INSERT INTO READER (PANELID, READERID, AUX1NAME) VALUES
+            (2, -1, 'Below contact'), (2, 65535, 'Last contact'), (2, 65536, 'Far contact');
+        INSERT INTO ELEVATOR_FLOOR_LIST_FLOOR (FLOOR_LISTID, FLOOR) VALUES
+            (1000, 0), (1001, 1), (1160, 160), (1161, 161);)");
+    const auto number = [](LONG n) { return std::to_wstring(n); };
     const struct
     {
-        std::wstring path;
-        const wchar_t* method;
-        Params params;
-        bool sent;
-    } cases[] = {
-        {L"Bnt_AlarmInput.ID=90", L"Mask", {}, false},
-        {L"Bnt_AlarmInput.ID=91", L"Mask", {}, true},
-        {L"Bnt_AlarmInput.ID=92", L"Mask", {}, true},
-        {L"Bnt_AlarmInput.ID=93", L"Mask", {}, false},
-        {L"Bnt_ReaderInput1.PanelID=2,ReaderID=65535", L"Mask", {}, true},
-        {L"Bnt_ReaderInput1.PanelID=2,ReaderID=65536", L"Mask", {}, false},
-        {terminal, L"SetAllowedFloors", floorList(2), false},
-        {terminal, L"SetAllowedFloors", floorList(3), true},
-        {terminal, L"SetAllowedFloors", floorList(4), true},
-        {terminal, L"SetAllowedFloors", floorList(5), false},
-        {area, L"Arm", {{L"ArmState", _variant_t(0L)}}, false},
-        {area, L"Arm", {{L"ArmState", _variant_t(1L)}}, true},
-        {area, L"Arm", {{L"ArmState", _variant_t(65535L)}}, true},
-        {area, L"Arm", {{L"ArmState", _variant_t(65536L)}}, false},
-        {door, L"SetMode", {{L"Mode", _variant_t(-1L)}}, false},
-        {door, L"SetMode", {{L"Mode", _variant_t(0L)}}, true},
-        {door, L"SetMode", {{L"Mode", _variant_t(65535L)}}, true},
-        {door, L"SetMode", {{L"Mode", _variant_t(65536L)}}, false},
+        const char* range;
+        LONG min;
+        LONG max;
+        std::function<Reply(LONG)> send;
+    } ranges[] = {
+        {"alarm input", 1, 32, [&](LONG n) { return Call(L"Bnt_AlarmInput.ID=" + number(1000 + n), L"Mask"); }},
+        {"reader", 0, 65535,
+         [&](LONG n) { return Call(L"Bnt_ReaderInput1.PanelID=2,ReaderID=" + number(n), L"Mask"); }},
+        {"floor", 1, 160,
+         [&](LONG n) {
+             return Call(L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5", L"SetAllowedFloors",
+                         {{L"AllowedFloorListID", _variant_t(1000 + n)}});
+         }},
+        {"arm state", 1, 65535,
+         [&](LONG n) {
+             return Call(L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(n)}});
+         }},
+        {"door mode", 0, 65535,
+         [&](LONG n) {
+             return Call(L"Bnt_IntrusionDoor.DeviceID=0,ID=1,PanelID=3", L"SetMode", {{L"Mode", _variant_t(n)}});
+         }},
     };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(
-            Utf8(c.path) + " " + Utf8(c.method) +
-            (c.params.empty() ? "" : " " + std::to_string(static_cast<const VARIANT&>(c.params[0].second).lVal)));
-        Driver().ClearCalls();
-        const std::size_t audits = AuditCount();
-        const Reply reply = Call(c.path, c.method, c.params);
-        EXPECT_EQ(SUCCEEDED(reply.result), c.sent) << Hex(reply.result);
-        EXPECT_EQ(Driver().Calls().size(), c.sent ? 1u : 0u);
-        EXPECT_EQ(AuditCount(), audits + (c.sent ? 1 : 0));
-    }
+    for (const auto& range : ranges)
+        for (const LONG value : {range.min - 1, range.min, range.max, range.max + 1})
+        {
+            SCOPED_TRACE(std::string(range.range) + " " + std::to_string(value));
+            const bool inside = value >= range.min && value <= range.max;
+            Driver().ClearCalls();
+            const std::size_t audits = AuditCount();
+            const Reply reply = range.send(value);
+            EXPECT_EQ(SUCCEEDED(reply.result), inside) << Hex(reply.result);
+            EXPECT_EQ(Driver().Calls().size(), inside ? 1u : 0u);
+            EXPECT_EQ(AuditCount(), audits + (inside ? 1 : 0));
+        }
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
-        DELETE FROM ALARMINPUT WHERE ALARMINPUTID BETWEEN 90 AND 93;
-        DELETE FROM READER WHERE PANELID = 2 AND READERID >= 65535;
-        DELETE FROM ELEVATOR_FLOOR_LIST_FLOOR WHERE FLOOR_LISTID > 1;)");
+        DELETE FROM ALARMINPUT WHERE ALARMINPUTID BETWEEN 1000 AND 1033;
+        DELETE FROM READER WHERE PANELID = 2 AND READERID NOT IN (0, 1);
+        DELETE FROM ELEVATOR_FLOOR_LIST_FLOOR WHERE FLOOR_LISTID >= 1000;)");
 }
 
 TEST_F(DoorDeviceMethods, AFloorListBeyondTheTerminalsMapSendsNothing)
