@@ -497,7 +497,7 @@ protected:
     {
         ComPtr<IWbemClassObject> in;
         if (!params.empty())
-            in = InParams(path.substr(0, path.find(L'.')), method, params);
+            in = MethodParameters(path.substr(0, path.find(L'.')), method, params);
         return Exec(form, path, method, in.Get());
     }
 
@@ -511,28 +511,6 @@ protected:
     std::string Status(const std::wstring& path) { return Output(path, L"GetHardwareStatus", L"Status"); }
 
     support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
-
-private:
-    ComPtr<IWbemClassObject> InParams(const std::wstring& className, const std::wstring& method, const Params& params)
-    {
-        const Reply found = Get(Form::Sync, className);
-        EXPECT_EQ(found.result, WBEM_S_NO_ERROR) << Utf8(className);
-        const ComPtr<IWbemClassObject> classObject = found.objects.empty() ? nullptr : found.objects.front();
-        ComPtr<IWbemClassObject> signature;
-        ComPtr<IWbemClassObject> in;
-        if (classObject && SUCCEEDED(classObject->GetMethod(method.c_str(), 0, &signature, nullptr)) && signature)
-            signature->SpawnInstance(0, &in);
-        EXPECT_TRUE(in) << "no input signature for " << Utf8(method);
-        for (const auto& [property, value] : params)
-        {
-            _variant_t copy(value);
-            if (in)
-            {
-                EXPECT_EQ(in->Put(property, 0, &copy, 0), WBEM_S_NO_ERROR) << Utf8(property);
-            }
-        }
-        return in;
-    }
 };
 
 TEST_F(DoorDeviceMethods, EveryCommandSendsItsBlockAndAuditsOnlyASuccess)

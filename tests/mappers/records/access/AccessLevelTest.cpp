@@ -220,18 +220,8 @@ TEST_F(AccessLevels, TheBadgeIdDigitsOfTheLevelsUnitTakeItsLastDigitAndRefuseOne
     constexpr const char* kDigits = "The number of digits in the badge ID specified exceeds the maximum allowed.";
     const auto byAssignment = [this](long level, long badge) { return Assign(level, badge); };
     const auto byMethod = [this](long level, long badge) {
-        ComPtr<IWbemClassObject> badgeClass;
-        ComPtr<IWbemClassObject> signature;
-        ComPtr<IWbemClassObject> in;
-        const _variant_t className(L"Bnt_Badge");
-        if (Services()->GetObject(static_cast<const VARIANT&>(className).bstrVal, 0, nullptr, &badgeClass, nullptr) ==
-                WBEM_S_NO_ERROR &&
-            badgeClass->GetMethod(L"AssignAccessLevel", 0, &signature, nullptr) == WBEM_S_NO_ERROR)
-            signature->SpawnInstance(0, &in);
-        if (!in)
-            return Reply{};
-        _variant_t levels = support::IntegerArray({static_cast<LONG>(level)});
-        EXPECT_EQ(in->Put(L"LevelIn", 0, &levels, 0), WBEM_S_NO_ERROR);
+        const ComPtr<IWbemClassObject> in = MethodParameters(
+            L"Bnt_Badge", L"AssignAccessLevel", {{L"LevelIn", support::IntegerArray({static_cast<LONG>(level)})}});
         return Exec(Form::Sync, L"Bnt_Badge.BADGEKEY=" + std::to_wstring(badge), L"AssignAccessLevel", in.Get());
     };
     const struct
