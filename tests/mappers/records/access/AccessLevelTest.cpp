@@ -248,6 +248,30 @@ TEST_F(AccessLevels, TheBadgeIdDigitsOfTheLevelsUnitTakeItsLastDigitAndRefuseOne
     }
 }
 
+TEST_F(AccessLevels, OneAssignAccessLevelCallTakesItsLongestListAndRefusesOneMore)
+{
+    // 4096 level IDs are read (the repeats of one level are passed over); 4097 are refused as
+    // a LevelIn no call may carry, before anything is assigned.
+    CallAs(Callers::kAdministrator);
+    const long level = NewLevel("Listed level", 1);
+    const long badge = NewBadge(760001);
+    const auto assign = [&](std::size_t count) {
+        const std::vector<LONG> levels(count, static_cast<LONG>(level));
+        return Exec(
+            Form::Sync, L"Bnt_Badge.BADGEKEY=" + std::to_wstring(badge), L"AssignAccessLevel",
+            MethodParameters(L"Bnt_Badge", L"AssignAccessLevel", {{L"LevelIn", support::IntegerArray(levels)}}).Get());
+    };
+    const Reply refused = assign(4097);
+    EXPECT_EQ(refused.result, WBEM_E_INVALID_PARAMETER) << Hex(refused.result);
+    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                         "The property LevelIn did not exist or contained an invalid value."))
+        << Description(refused.statusObject.Get());
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "0");
+    const Reply taken = assign(4096);
+    EXPECT_EQ(taken.result, WBEM_S_NO_ERROR) << Description(taken.statusObject.Get());
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "1");
+}
+
 TEST_F(AccessLevels, AManagerAssignsOnlyTheLevelsItManagesBeyondViewing)
 {
     // The manager holds no right to assign; it manages one level fully and one for viewing.
