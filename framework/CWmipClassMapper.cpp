@@ -158,7 +158,9 @@ void CWmipClassMapper::FilterInstanceRecordset(CMultiFilterRecordset* /*recordse
 void CWmipClassMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
 {
     CAcsUser* user = RequireUser();
-    if (recordset == nullptr)
+    // A user every segment is open to gets no filter on any table: the class's declarations
+    // and the join need no walk on each request.
+    if (recordset == nullptr || user->IsAllSegmentsUser())
         return;
     const CString segmentTable = FindDeclaredSegment(GetTypeInfo()).table;
     if (!segmentTable.IsEmpty())

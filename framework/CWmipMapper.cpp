@@ -27,6 +27,7 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <optional>
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -51,6 +52,28 @@ CString FirstUnknownProperty(const WqlExpression& expression, const std::functio
             return unknown;
     }
     return CString();
+}
+
+// The caller's class definition as mapper.GetClass hands it out, held for as long as the
+// result lives; null when it cannot be built. A definition WMI stores stays the mapper's (the
+// reference taken here is the holder's own); any other is handed to the caller.
+ComPtr<IWbemClassObject> CallerDefinition(CWmipMapper& mapper)
+{
+    IWbemClassObject* definition = nullptr;
+    if (FAILED(mapper.GetClass(&definition, FALSE)) || definition == nullptr)
+        return {};
+    ComPtr<IWbemClassObject> held;
+    if (mapper.WMIStoresClassDefinition())
+        held = definition;
+    else
+        held.Attach(definition);
+    return held;
+}
+
+// Whether the definition (null: none could be built) has the property.
+bool DefinitionHasProperty(IWbemClassObject* definition, const CString& property)
+{
+    return definition != nullptr && SUCCEEDED(definition->Get(property, 0, nullptr, nullptr, nullptr));
 }
 
 // Raises the internal trust counter for the scope of a nested call made as the system.
@@ -260,16 +283,7 @@ bool CWmipMapper::IsQueryableProperty(const CString& /*property*/)
 
 bool CWmipMapper::ClassDefinitionHasProperty(const CString& property)
 {
-    IWbemClassObject* definition = nullptr;
-    if (FAILED(GetClass(&definition, FALSE)) || definition == nullptr)
-        return false;
-    // A definition WMI stores stays the mapper's; any other is handed to the caller.
-    ComPtr<IWbemClassObject> held;
-    if (WMIStoresClassDefinition())
-        held = definition;
-    else
-        held.Attach(definition);
-    return SUCCEEDED(held->Get(property, 0, nullptr, nullptr, nullptr));
+    return DefinitionHasProperty(CallerDefinition(*this).Get(), property);
 }
 
 HRESULT CWmipMapper::FetchStoredClassDefinition()
@@ -445,9 +459,17 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
     // A query names the class's properties only: a bare column name could otherwise probe
     // columns no property exposes (a stored password hash, say).
     query->SetPropertyCheck([this](const CString& property) { return IsQueryableProperty(property); });
+    // The caller's definition is taken once for every name the query is checked against: a
+    // class the cache shapes per caller is otherwise copied and shaped again for each name.
+    std::optional<ComPtr<IWbemClassObject>> definition;
+    const auto hasProperty = [this, &definition](const CString& property) {
+        if (!definition.has_value())
+            definition = CallerDefinition(*this);
+        return DefinitionHasProperty(definition->Get(), property);
+    };
     for (const CString& selected : query->GetSelectedProperties())
     {
-        if (!IsQueryableProperty(selected) && !ClassDefinitionHasProperty(selected))
+        if (!IsQueryableProperty(selected) && !hasProperty(selected))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
                                 CString(L"The select list names ") + selected + L", which is not a property of class " +
                                     m_className + L".");
@@ -456,10 +478,9 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
     // (a mapper that maps its terms itself would otherwise hand the database a statement it
     // refuses with a bare failure). Without a class definition nothing is known to be missing.
     const WqlExpression* where = query->GetWhereExpression();
-    if (where != nullptr && ClassDefinitionHasProperty(L"__CLASS"))
+    if (where != nullptr && hasProperty(L"__CLASS"))
     {
-        const CString unknown = FirstUnknownProperty(
-            *where, [this](const CString& property) { return ClassDefinitionHasProperty(property); });
+        const CString unknown = FirstUnknownProperty(*where, hasProperty);
         if (!unknown.IsEmpty())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
                                 CString(L"The WHERE clause could not be translated: property ") + unknown +
