@@ -203,6 +203,8 @@ TEST_F(CorvessaInstanceWrite, AModifyKeepsWhatItDoesNotCarryAndRefusesANulBearin
 
 TEST_F(CorvessaInstanceWrite, ATextTakesItsMaxlenAndRefusesOneMoreLikeThroughTheWmiDoor)
 {
+    // The class's declarations are complete once the bus has served it.
+    ASSERT_EQ(FirstFound("Bnt_Cardholder", "ID = 2").at("LASTNAME").asString(), "Brandt");
     const int limit =
         CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_Cardholder", true)->GetPropertyLength(L"LASTNAME");
     ASSERT_GT(limit, 0);
