@@ -1,6 +1,7 @@
 #include "framework/CWmipClassMapper.h"
 
 #include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipInstanceWriter.h"
@@ -184,11 +185,8 @@ void CWmipClassMapper::RequireReachableSegment(IWbemClassObject* instance)
     if (instance == nullptr || property.IsEmpty() || FAILED(WMIHelper::GetNumber(instance, property, segment)))
         return;
     if (!RequireUser()->HasSegmentAccess(segment, 0))
-    {
-        CString message;
-        message.Format(CWmipInstanceWriter::kInvalidValueMessage, static_cast<const wchar_t*>(property));
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, message);
-    }
+        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                         CWmipMessages::kInvalidProperty, property);
 }
 
 bool CWmipClassMapper::CallerCanSee(const wchar_t* className,

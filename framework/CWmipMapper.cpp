@@ -4,6 +4,7 @@
 #include "platform/com/BstrOwner.h"
 
 #include "common/DateTimeZoneInfo.h"
+#include "common/KvrTime.h"
 #include "framework/CWmipClassCache.h"
 #include "framework/CWmipQuery.h"
 #include "framework/WMIHelper.h"
@@ -146,63 +147,6 @@ private:
     bool m_restoreClient = false;
     bool m_revertClient = false;
 };
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-LONGLONG DaysFromCivil(LONGLONG year, unsigned month, unsigned day)
-{
-    year -= month <= 2 ? 1 : 0;
-    const LONGLONG era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<LONGLONG>(dayOfEra) - 719468;
-}
-
-void CivilFromDays(LONGLONG days, int& year, int& month, int& day)
-{
-    days += 719468;
-    const LONGLONG era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const unsigned mp = (5 * dayOfYear + 2) / 153;
-    day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<LONGLONG>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0));
-}
-
-// Seconds of a valid date (0 for one that cannot be split into its fields). The fields are
-// read in one go: each single Get splits the whole date again.
-LONGLONG ToSeconds(const COleDateTime& value)
-{
-    SYSTEMTIME fields{};
-    if (!value.GetAsSystemTime(fields))
-        return 0;
-    return DaysFromCivil(fields.wYear, fields.wMonth, fields.wDay) * 86400 + fields.wHour * 3600LL +
-           fields.wMinute * 60LL + fields.wSecond;
-}
-
-COleDateTime FromSeconds(LONGLONG seconds)
-{
-    LONGLONG days = seconds / 86400;
-    LONGLONG rest = seconds % 86400;
-    if (rest < 0)
-    {
-        rest += 86400;
-        --days;
-    }
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    CivilFromDays(days, year, month, day);
-    COleDateTime result;
-    result.SetStatus(COleDateTime::invalid);
-    if (year < 100 || year > 9999)
-        return result;
-    result.SetDateTime(year, month, day, static_cast<int>(rest / 3600), static_cast<int>(rest % 3600 / 60),
-                       static_cast<int>(rest % 60));
-    return result;
-}
 
 }  // namespace
 
@@ -604,14 +548,18 @@ COleDateTime CWmipMapper::LocalToUtc(const COleDateTime& local)
 {
     if (local.GetStatus() != COleDateTime::valid)
         return local;
-    return FromSeconds(DefaultTimeZoneInfo.LocalToUtcSeconds(ToSeconds(local)));
+    LONGLONG seconds = 0;
+    SecondsFromOleDateTime(local, seconds);
+    return OleDateTimeFromSeconds(DefaultTimeZoneInfo.LocalToUtcSeconds(seconds));
 }
 
 COleDateTime CWmipMapper::UtcToLocal(const COleDateTime& utc)
 {
     if (utc.GetStatus() != COleDateTime::valid)
         return utc;
-    return FromSeconds(DefaultTimeZoneInfo.UtcToLocalSeconds(ToSeconds(utc)));
+    LONGLONG seconds = 0;
+    SecondsFromOleDateTime(utc, seconds);
+    return OleDateTimeFromSeconds(DefaultTimeZoneInfo.UtcToLocalSeconds(seconds));
 }
 
 bool CWmipMapper::UnquoteWqlLiteral(const CString& literal, CString& text)

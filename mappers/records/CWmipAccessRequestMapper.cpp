@@ -216,10 +216,7 @@ void CWmipAccessRequestMapper::AddManagerFilters(CMultiFilterRecordset& recordse
 
 HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemClassObject* parameters, Stage stage)
 {
-    LONG requestId = 0;
-    if (FAILED(WMIHelper::GetNumber(instance, L"ID", requestId)))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipRecordChecks::kRequiredMessage,
-                                      L"ID");
+    const LONG requestId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID");
     const StageColumns& columns = ColumnsOf(stage);
     // The note keeps the rules of the property that shows it (its maxlen above all), as a put of
     // that property would: a longer note would leave a request that no put could write back.
