@@ -15,13 +15,14 @@ constexpr std::size_t kDaclOffsetAt = 16;
 constexpr std::size_t kAclHeaderBytes = 8;
 constexpr std::size_t kAceHeaderBytes = 8;
 
-void Append(std::vector<BYTE>& bytes, std::uint64_t value, std::size_t width)
+// The little-endian number of `width` bytes (at most four) at the end of the bytes.
+void Append(std::vector<BYTE>& bytes, DWORD value, std::size_t width)
 {
     for (std::size_t i = 0; i < width; ++i)
         bytes.push_back(static_cast<BYTE>(value >> (8 * i)));
 }
 
-void Store(std::vector<BYTE>& bytes, std::size_t offset, std::uint64_t value, std::size_t width)
+void Store(std::vector<BYTE>& bytes, std::size_t offset, DWORD value, std::size_t width)
 {
     for (std::size_t i = 0; i < width; ++i)
         bytes[offset + i] = static_cast<BYTE>(value >> (8 * i));
@@ -52,13 +53,14 @@ std::vector<BYTE> SecurityDescriptor::AllowOnly(std::span<const std::vector<BYTE
     bytes.push_back(kDescriptorRevision);
     bytes.push_back(0);
     Append(bytes, SE_DACL_PRESENT | SE_SELF_RELATIVE, 2);
-    Append(bytes, 0, 12);
-    Append(bytes, kDescriptorBytes, 4);
+    // No owner, group or system list: three zero offsets.
+    bytes.insert(bytes.end(), 12, BYTE{0});
+    Append(bytes, static_cast<DWORD>(kDescriptorBytes), 4);
 
     bytes.push_back(kAclRevision);
     bytes.push_back(0);
     const std::size_t aclSizeAt = bytes.size();
-    Append(bytes, 0, 6);
+    bytes.insert(bytes.end(), 6, BYTE{0});
     std::size_t aces = 0;
     for (const std::vector<BYTE>& sid : sids)
     {
@@ -68,13 +70,13 @@ std::vector<BYTE> SecurityDescriptor::AllowOnly(std::span<const std::vector<BYTE
             continue;
         bytes.push_back(ACCESS_ALLOWED_ACE_TYPE);
         bytes.push_back(0);
-        Append(bytes, aceBytes, 2);
+        Append(bytes, static_cast<DWORD>(aceBytes), 2);
         Append(bytes, mask, 4);
         bytes.insert(bytes.end(), sid.begin(), sid.end());
         ++aces;
     }
-    Store(bytes, aclSizeAt, bytes.size() - kDescriptorBytes, 2);
-    Store(bytes, aclSizeAt + 2, aces, 2);
+    Store(bytes, aclSizeAt, static_cast<DWORD>(bytes.size() - kDescriptorBytes), 2);
+    Store(bytes, aclSizeAt + 2, static_cast<DWORD>(aces), 2);
     return bytes;
 }
 
