@@ -1,6 +1,8 @@
 #include "framework/CWmipMapper.h"
 
 #include "framework/IWmipFrameworkHost.h"
+#include "framework/IWmipUserDirectory.h"
+#include "framework/IWmipUserEntry.h"
 #include "platform/com/BstrOwner.h"
 
 #include "common/DateTimeZoneInfo.h"
@@ -19,9 +21,6 @@
 #include "platform/wmi/IWbemContext.h"
 #include "platform/wmi/IWbemServices.h"
 #include "platform/wmi/WbemContext.h"
-#include "provider/CWmipCallerAccess.h"
-#include "provider/CWmipUserCache.h"
-#include "provider/CWmipUserCacheEntry.h"
 
 #include <exception>
 #include <functional>
@@ -187,7 +186,7 @@ CWmipMapper::CWmipMapper(IWbemContext* context, IWbemServices* services, const w
     : m_context(context), m_services(services), m_className(className != nullptr ? className : L""),
       m_classCache(FromHost(&IWmipFrameworkHost::GetHostClassCache)),
       m_connectionManager(FromHost(&IWmipFrameworkHost::GetHostConnectionManager)),
-      m_userCache(FromHost(&IWmipFrameworkHost::GetHostUserCache))
+      m_userDirectory(FromHost(&IWmipFrameworkHost::GetHostUserDirectory))
 {
 }
 
@@ -488,7 +487,7 @@ void CWmipMapper::SetQueryAttachment(CWmipQuery* query)
         query->SetMapper(this);
 }
 
-void CWmipMapper::SetUserEntry(CWmipUserCacheEntry* entry)
+void CWmipMapper::SetUserEntry(IWmipUserEntry* entry)
 {
     if (entry == nullptr)
     {
@@ -512,7 +511,7 @@ HRESULT CWmipMapper::GetUser(CAcsUser** user)
     *user = nullptr;
     if (m_userEntry == nullptr)
     {
-        CWmipUserCacheEntry* entry = nullptr;
+        IWmipUserEntry* entry = nullptr;
         const HRESULT hr = GetUser(&entry);
         if (FAILED(hr))
             return hr;
@@ -529,7 +528,7 @@ HRESULT CWmipMapper::GetUser(CAcsUser** user)
     return S_OK;
 }
 
-HRESULT CWmipMapper::GetUser(CWmipUserCacheEntry** entry)
+HRESULT CWmipMapper::GetUser(IWmipUserEntry** entry)
 {
     if (entry == nullptr)
         return WBEM_E_INVALID_PARAMETER;
@@ -543,9 +542,9 @@ HRESULT CWmipMapper::GetUser(CWmipUserCacheEntry** entry)
     IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
     if (host == nullptr || host->IsConnectionPoolingDisabled() == 0)
     {
-        if (m_userCache == nullptr)
+        if (m_userDirectory == nullptr)
             return WBEM_E_FAILED;
-        return m_userCache->GetUser(entry);
+        return m_userDirectory->TakeCallerEntry(entry);
     }
     if (m_ownedEntry != nullptr)
     {
@@ -553,7 +552,7 @@ HRESULT CWmipMapper::GetUser(CWmipUserCacheEntry** entry)
         *entry = m_ownedEntry.get();
         return S_OK;
     }
-    const HRESULT hr = CreatePrivateEntry();
+    const HRESULT hr = host->LogInCallerForRequest(m_connectionManager, &m_ownedEntry);
     if (FAILED(hr))
         return hr;
     m_ownedEntry->AddRef();
@@ -561,12 +560,7 @@ HRESULT CWmipMapper::GetUser(CWmipUserCacheEntry** entry)
     return S_OK;
 }
 
-HRESULT CWmipMapper::CreatePrivateEntry()
-{
-    return CWmipCallerAccess::LogInCaller(m_connectionManager, &m_ownedEntry);
-}
-
-void CWmipMapper::ReleaseUser(CWmipUserCacheEntry* entry)
+void CWmipMapper::ReleaseUser(IWmipUserEntry* entry)
 {
     if (entry == nullptr)
         return;
@@ -575,8 +569,8 @@ void CWmipMapper::ReleaseUser(CWmipUserCacheEntry* entry)
         entry->Release();
         return;
     }
-    if (m_userCache != nullptr)
-        m_userCache->ReleaseUser(entry);
+    if (m_userDirectory != nullptr)
+        m_userDirectory->GiveBackEntry(entry);
 }
 
 COleDateTime CWmipMapper::LocalToUtc(const COleDateTime& local)
