@@ -44,15 +44,6 @@ constexpr char kUnknownTokenMessage[] =
     "An add authentication request must be called prior to use of this session token.";
 constexpr LONGLONG kMillisecondsPerHour = 60LL * 60 * 1000;
 
-// The namespace the mappers fetch class definitions through. The class cache keeps it and is
-// destroyed by the base class, after this object's members: so it lives for the process (it
-// holds no data and counts no references).
-CCorvessaNamespace* BusNamespace()
-{
-    static CCorvessaNamespace instance;
-    return &instance;
-}
-
 }  // namespace
 
 CCorvessaBaseApp::CCorvessaBaseApp(TickSource tickSource)
@@ -130,8 +121,8 @@ HRESULT CCorvessaBaseApp::GetMapperForType(const CString& typeName, CWmipUserCac
     {
         return corvessa::kInvalidTypeName;
     }
-    mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(entry->GetUser(), nullptr, BusNamespace(),
-                                                                         typeName.GetString()));
+    mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(
+        entry->GetUser(), nullptr, &CCorvessaNamespace::Instance(), typeName.GetString()));
     if (!mapper)
     {
         if (log)

@@ -132,7 +132,6 @@ private:
     void CheckPropertyEnumerationFlags();
     std::unique_ptr<CCorvessaClassObject> LookupMethodSignature(const SignatureMap& table, const CString& name) const;
     HRESULT PutMethod(SignatureMap& table, const std::wstring& key, IWbemClassObject* signature);
-    void GetNames(std::vector<CString>& names);
     CString FormatPropertyDescriptorMap() const;
     CString FormatMethodParameterDescriptorMap(const CCorvessaClassObject* signature, const wchar_t* direction,
                                                CString& list) const;

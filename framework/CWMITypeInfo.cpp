@@ -510,7 +510,7 @@ CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildThroughMapper(const CAcsUser* us
         return nullptr;
     try
     {
-        std::unique_ptr<CWmipClassMapper> mapper(m_typeConstructor(user, nullptr, &GetCorvessaNamespace()));
+        std::unique_ptr<CWmipClassMapper> mapper(m_typeConstructor(user, nullptr, &CCorvessaNamespace::Instance()));
         if (mapper == nullptr)
             return nullptr;
         IWbemClassObject* built = nullptr;
@@ -694,12 +694,6 @@ void CWMITypeInfo::HandleInvalidDBConnection()
     SAUserState& state = SAUser();
     std::lock_guard<std::mutex> guard(state.lock);
     state.user.reset();
-}
-
-CCorvessaNamespace& CWMITypeInfo::GetCorvessaNamespace()
-{
-    static CCorvessaNamespace services;
-    return services;
 }
 
 bool CWMITypeInfo::NamesExactlyTheKeys(const std::vector<CString>& names) const

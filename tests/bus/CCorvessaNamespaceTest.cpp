@@ -1,6 +1,7 @@
 #include "bus/CCorvessaClassObject.h"
 #include "bus/CCorvessaNamespace.h"
 #include "bus/CCorvessaObjectSink.h"
+#include "bus/ICorvessaClassSource.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IEnumWbemClassObject.h"
@@ -9,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 struct ReleaseObject
@@ -42,7 +46,71 @@ void RegisterReader()
     registry->RegisterMethod(L"Test_Reader", L"GetMode");
     registry->RegisterMethodParameter(L"Test_Reader", L"SetMode", true, L"Mode", CIM_SINT32);
 }
+
+// A source that knows one class, Test_Fixed, keyed by Code.
+class FixedClassSource final : public ICorvessaClassSource
+{
+public:
+    std::unique_ptr<CCorvessaClassObject> NewClassDefinition(const CString& className) override
+    {
+        if (className.CompareNoCase(L"Test_Fixed") != 0)
+            return nullptr;
+        auto definition = std::make_unique<CCorvessaClassObject>(CString(L"Test_Fixed"));
+        definition->Put(L"Code", 0, nullptr, CIM_SINT32);
+        definition->Put(L"Label", 0, nullptr, CIM_STRING);
+        return definition;
+    }
+    std::optional<bool> IsKeyProperty(const CString& className, const CString& property) override
+    {
+        if (className.CompareNoCase(L"Test_Fixed") != 0)
+            return std::nullopt;
+        return property == L"Code";
+    }
+};
+
+// Puts back the source installed before.
+struct InstalledSourceScope
+{
+    ICorvessaClassSource* const saved = ICorvessaClassSource::Installed();
+    ~InstalledSourceScope() { ICorvessaClassSource::Install(saved); }
+};
+
+std::vector<std::wstring> KeysOnly(IWbemClassObject& object)
+{
+    std::vector<std::wstring> names;
+    object.BeginEnumeration(WBEM_FLAG_KEYS_ONLY);
+    BSTR name = nullptr;
+    while (object.Next(0, &name, nullptr, nullptr, nullptr) == WBEM_S_NO_ERROR)
+    {
+        names.emplace_back(name);
+        SysFreeString(name);
+    }
+    object.EndEnumeration();
+    return names;
+}
 }  // namespace
+
+TEST(CCorvessaNamespace, DefinitionsAndKeysComeFromTheInstalledClassSourceAlone)
+{
+    RegisterReader();
+    // The registry installs itself as the source once it exists.
+    ASSERT_NE(ICorvessaClassSource::Installed(), nullptr);
+    InstalledSourceScope scope;
+    FixedClassSource fixed;
+    ICorvessaClassSource::Install(&fixed);
+    CCorvessaNamespace& ns = CCorvessaNamespace::Instance();
+
+    Owned served = Fetch(ns, L"test_fixed");
+    EXPECT_EQ(AsCorvessa(served).GetPropertyNames(), (std::vector<CString>{L"Code", L"Label"}));
+    EXPECT_EQ(KeysOnly(*served), std::vector<std::wstring>{L"Code"});
+    // Whatever the registry holds is not asked while another source is installed.
+    EXPECT_TRUE(AsCorvessa(Fetch(ns, L"Test_Reader")).GetPropertyDescriptorMap().empty());
+
+    ICorvessaClassSource::Install(nullptr);
+    EXPECT_TRUE(AsCorvessa(Fetch(ns, L"Test_Fixed")).GetPropertyDescriptorMap().empty());
+    // Without a source no class is known, so a keys-only walk keeps every property.
+    EXPECT_EQ(KeysOnly(*served), (std::vector<std::wstring>{L"Code", L"Label"}));
+}
 
 TEST(CCorvessaNamespace, NullPathAndRootClassGiveEmptyObjects)
 {
