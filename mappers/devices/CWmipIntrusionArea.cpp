@@ -69,12 +69,6 @@ HRESULT CWmipIntrusionArea::ExecuteMethod(CWmipObjectPath* path, const wchar_t* 
                                        sink);
 }
 
-HRESULT CWmipIntrusionArea::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
-                                                    const CString& table)
-{
-    return CWmipClassMapper::ProcessInstanceProperty(instance, column, table);
-}
-
 HRESULT CWmipIntrusionArea::Disarm(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink*)
 {
     return SetArmState(instance, kDisarmMode, kDisarmPermission, kDisarmAudit);

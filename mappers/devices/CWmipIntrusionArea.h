@@ -36,8 +36,6 @@ public:
     // Dispatches by name over kMethods (CWmipDeviceMethod::Dispatch).
     HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
                           IWbemClassObject* inParams, IWbemObjectSink* sink) override;
-    // No property is processed specially: the base's answer.
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
 
     HRESULT Disarm(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
     HRESULT MasterDelayArm(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);

@@ -35,7 +35,6 @@ constexpr LONG kUserReplicationObject = 1024;
 constexpr int kSegmentWriteAccess = 2;
 // The properties that keep their stored value on a modify (each declared "noedit" itself).
 constexpr const wchar_t* kFixedProperties[] = {L"ID", L"Created", L"LastChanged", L"AutomaticallyCreated"};
-constexpr int kProcessByMapper = 2;
 constexpr LONG kQualifierFlavor = 3;
 constexpr const wchar_t* kNonUniqueMessage = L"The property %s contained an non-unique value.";
 constexpr const wchar_t* kNotEditableMessage =
@@ -56,11 +55,6 @@ constexpr GroupProperty kGroupProperties[] = {
     {CWmipUserRules::Report, L"ReportPermissionGroupID"},
     {CWmipUserRules::Field, L"FieldPermissionID"},
 };
-
-bool IsPasswordColumn(const CString& column, const CString& table)
-{
-    return table == L"USERS" && column == L"LOGONPWD";
-}
 
 void Refuse(int line)
 {
@@ -93,6 +87,10 @@ CWmipUserMapper::CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IW
     : CWmipMapperSkeleton(user, context, services)
 {
     CWmipUserRules::SetUserPermissions(*this);
+    static constexpr ColumnHook kHooks[] = {
+        {L"USERS", L"LOGONPWD", Reader<&CWmipUserMapper::ReadPassword>},
+    };
+    SetColumnHooks(kHooks);
 }
 
 bool CWmipUserMapper::KeepsNoEditValue(const CString& property)
@@ -105,19 +103,10 @@ bool CWmipUserMapper::KeepsNoEditValue(const CString& property)
     return false;
 }
 
-int CWmipUserMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+HRESULT CWmipUserMapper::ReadPassword(IWbemClassObject& /*instance*/, const CMultiFilterRecordset& /*row*/,
+                                      const CString& /*column*/)
 {
-    if (IsPasswordColumn(column, table))
-        return kProcessByMapper;
-    return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
-}
-
-HRESULT CWmipUserMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
-                                                 const CString& table)
-{
-    if (IsPasswordColumn(column, table))
-        return S_OK;
-    return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
+    return S_OK;
 }
 
 HRESULT CWmipUserMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
