@@ -5,7 +5,7 @@
 
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaHelper.h"
-#include "bus/CCorvessaNamespace.h"
+#include "bus/objects/CCorvessaNamespace.h"
 #include "bus/CCorvessaUserCache.h"
 #include "bus/CorvessaAuthenticationUtility.h"
 #include "bus/CorvessaTokenExpirationThread.h"

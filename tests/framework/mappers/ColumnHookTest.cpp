@@ -58,14 +58,15 @@ TEST_F(ColumnHooks, OnlyTheHookedTableAndColumnAreReadByTheMapper)
         const wchar_t* column;
         bool hooked;
     } cases[] = {
-        {L"BADGE", L"STATUS", true},   {L"badge", L"Status", true},   {L"EMP", L"STATUS", false},
+        {L"BADGE", L"STATUS", true},   {L"badge", L"Status", true},    {L"EMP", L"STATUS", false},
         {L"BADGE", L"STATUS2", false}, {L"BADGE", L"BADGEKEY", false}, {L"BADGE", L"", false},
     };
     for (const auto& item : cases)
     {
         const int method = hooked->GetPropertyProcessMethod(item.column, item.table);
         if (item.hooked)
-            EXPECT_EQ(method, WMIHelper::kProcessByMapper) << CStringToUtf8(item.table) << "." << CStringToUtf8(item.column);
+            EXPECT_EQ(method, WMIHelper::kProcessByMapper)
+                << CStringToUtf8(item.table) << "." << CStringToUtf8(item.column);
         else
             EXPECT_EQ(method, plain.GetPropertyProcessMethod(item.column, item.table))
                 << CStringToUtf8(item.table) << "." << CStringToUtf8(item.column);

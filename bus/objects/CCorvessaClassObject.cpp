@@ -1,6 +1,6 @@
-#include "bus/CCorvessaClassObject.h"
+#include "bus/objects/CCorvessaClassObject.h"
 
-#include "bus/ICorvessaClassSource.h"
+#include "bus/objects/ICorvessaClassSource.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/com/ComError.h"
 #include "platform/com/SafeArray.h"

@@ -1,7 +1,7 @@
-#include "bus/CCorvessaNamespace.h"
+#include "bus/objects/CCorvessaNamespace.h"
 
-#include "bus/CCorvessaClassObject.h"
-#include "bus/ICorvessaClassSource.h"
+#include "bus/objects/CCorvessaClassObject.h"
+#include "bus/objects/ICorvessaClassSource.h"
 #include "platform/com/ComError.h"
 #include "platform/com/WbemConstants.h"
 

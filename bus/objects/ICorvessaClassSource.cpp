@@ -1,4 +1,4 @@
-#include "bus/ICorvessaClassSource.h"
+#include "bus/objects/ICorvessaClassSource.h"
 
 #include <atomic>
 
