@@ -1,4 +1,5 @@
 #include "provider/CWmipEventSubscriber.h"
+#include "framework/CWmipMessages.h"
 
 #include <span>
 
@@ -50,17 +51,12 @@ HRESULT CWmipEventSubscriber::Check(const wchar_t* source) const
 {
     if (FAILED(m_result))
     {
-        CWMIDebugLog::LogError(
-            source, __LINE__, L"The client does not have access to use Fluxmere. The user account has not been linked.",
-            m_result);
+        CWMIDebugLog::LogError(source, __LINE__, CWmipMessages::kAccountNotLinked, m_result);
         return m_result;
     }
     if (!m_entry->GetUser()->HasPermission(kUsePermission))
     {
-        CWMIDebugLog::LogError(source, __LINE__,
-                               L"The client does not have sufficient user permissions to perform the requested "
-                               L"operation. The user does not have permission to use Fluxmere.",
-                               WBEM_E_ACCESS_DENIED);
+        CWMIDebugLog::LogError(source, __LINE__, CWmipMessages::kNoProviderPermission, WBEM_E_ACCESS_DENIED);
         return WBEM_E_ACCESS_DENIED;
     }
     return S_OK;

@@ -215,10 +215,7 @@ void CWmipAccessRequestMapper::AddManagerFilters(CMultiFilterRecordset& recordse
 
 HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemClassObject* parameters, Stage stage)
 {
-    LONG requestId = 0;
-    if (FAILED(WMIHelper::GetNumber(instance, L"ID", requestId)))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipRecordChecks::kRequiredMessage,
-                                      L"ID");
+    const LONG requestId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID");
     const StageColumns& columns = ColumnsOf(stage);
     CAcsUser* user = RequireUser();
     CBntDatabase* database = GetDatabase();
