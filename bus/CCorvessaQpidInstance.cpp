@@ -169,8 +169,10 @@ void CCorvessaQpidInstance::PopulateInstanceData(CCorvessaClassObject* source, c
     while (cursor.Next(name, value, type))
     {
         const std::string utf8Name = ConvertCStringToUtf8(name);
+        // A property without a CIM type is none the type declares (a mapper put it anyway): the
+        // WMI class refuses the same put, and the bus shows what the class shows.
         if (utf8Name.empty() || utf8Name.front() == '_' || !CWMITypeInfo::ShouldCorvessaExposeProperty(name) ||
-            (populationInfo != nullptr && !populationInfo->HasProperty(name)))
+            (populationInfo != nullptr && !populationInfo->HasProperty(name)) || type == CIM_EMPTY)
         {
             continue;
         }

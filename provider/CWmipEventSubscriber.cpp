@@ -17,6 +17,7 @@ using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
 namespace {
+constexpr int kSegmentViewAccess = 0;
 
 HRESULT TakeUserEntry(CWmipUserCache& cache, LONG sidLength, const BYTE* sid, CWmipUserCacheEntry** entry)
 {
@@ -88,4 +89,9 @@ HRESULT CWmipEventSubscriber::RunQueryCheck(const wchar_t* source, const wchar_t
 const CAcsUser* CWmipEventSubscriber::GetUser() const
 {
     return SUCCEEDED(m_result) ? m_entry->GetUser() : nullptr;
+}
+
+bool CWmipEventSubscriber::MaySeeSegment(const CAcsUser& user, LONG segmentId)
+{
+    return user.HasSegmentAccess(segmentId, kSegmentViewAccess);
 }
