@@ -5,7 +5,7 @@
 
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaHelper.h"
-#include "bus/CCorvessaNamespace.h"
+#include "bus/objects/CCorvessaNamespace.h"
 #include "bus/CCorvessaUserCache.h"
 #include "bus/CorvessaAuthenticationUtility.h"
 #include "bus/CorvessaTokenExpirationThread.h"
@@ -43,15 +43,6 @@ constexpr wchar_t kCorvessaKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Corvessa";
 constexpr char kUnknownTokenMessage[] =
     "An add authentication request must be called prior to use of this session token.";
 constexpr LONGLONG kMillisecondsPerHour = 60LL * 60 * 1000;
-
-// The namespace the mappers fetch class definitions through. The class cache keeps it and is
-// destroyed by the base class, after this object's members: so it lives for the process (it
-// holds no data and counts no references).
-CCorvessaNamespace* BusNamespace()
-{
-    static CCorvessaNamespace instance;
-    return &instance;
-}
 
 }  // namespace
 
@@ -130,8 +121,8 @@ HRESULT CCorvessaBaseApp::GetMapperForType(const CString& typeName, CWmipUserCac
     {
         return corvessa::kInvalidTypeName;
     }
-    mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(entry->GetUser(), nullptr, BusNamespace(),
-                                                                         typeName.GetString()));
+    mapper.reset(CWmipMapperRegistry::Instance()->GetMapperUsingRegistry(
+        entry->GetUser(), nullptr, &CCorvessaNamespace::Instance(), typeName.GetString()));
     if (!mapper)
     {
         if (log)

@@ -11,7 +11,7 @@
 
 #include "Libraries/OstrumCore/Source/Utils/Exception.h"
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
-#include "bus/CCorvessaClassObject.h"
+#include "bus/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaException.h"
 #include "bus/GenericException.h"
 #include "framework/CWMITypeInfo.h"

@@ -1,7 +1,8 @@
 # Helpers that keep each folder's CMakeLists.txt to a line or two.
 #
 # provixa_add_library(NAME [DEPS dep...]): a static library from the .cpp files of the
-#   current folder (an INTERFACE library when the folder holds headers only). Includes are
+#   current folder and its subfolders, less those of a subfolder that has a CMakeLists.txt of
+#   its own (an INTERFACE library when the folder holds headers only). Includes are
 #   written from the repository root ("platform/mfc/CString.h").
 # provixa_add_part(NAME [DEPS dep...]): the same, recorded as a part of libprovixa.so.
 # provixa_add_tests(NAME [DEPS dep...] [LABELS label...] [LABEL_TESTS label regex ...]): a
@@ -31,6 +32,12 @@ set(PROVIXA_PART_DEPS "" CACHE INTERNAL "")
 function(provixa_add_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  # A subfolder with a CMakeLists.txt of its own is a library of its own.
+  file(GLOB_RECURSE nested CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+  foreach(list IN LISTS nested)
+    get_filename_component(dir ${list} DIRECTORY)
+    list(FILTER sources EXCLUDE REGEX "^${dir}/")
+  endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})
     if(PROVIXA_PCH)

@@ -1,6 +1,6 @@
 #include "framework/CWMITypeInfo.h"
 
-#include "bus/CCorvessaNamespace.h"
+#include "bus/objects/CCorvessaNamespace.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -509,7 +509,7 @@ CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildThroughMapper(const CAcsUser* us
         return nullptr;
     try
     {
-        std::unique_ptr<CWmipClassMapper> mapper(m_typeConstructor(user, nullptr, &GetCorvessaNamespace()));
+        std::unique_ptr<CWmipClassMapper> mapper(m_typeConstructor(user, nullptr, &CCorvessaNamespace::Instance()));
         if (mapper == nullptr)
             return nullptr;
         IWbemClassObject* built = nullptr;
@@ -693,12 +693,6 @@ void CWMITypeInfo::HandleInvalidDBConnection()
     SAUserState& state = SAUser();
     std::lock_guard<std::mutex> guard(state.lock);
     state.user.reset();
-}
-
-CCorvessaNamespace& CWMITypeInfo::GetCorvessaNamespace()
-{
-    static CCorvessaNamespace services;
-    return services;
 }
 
 bool CWMITypeInfo::NamesExactlyTheKeys(const std::vector<CString>& names) const

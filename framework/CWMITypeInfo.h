@@ -9,12 +9,13 @@
 // has been handed out: GetTypeInformation (methods added on first use, the re-read of a dynamic
 // class) and UpdateTypeInformation build a new definition and publish it under m_lock; an
 // earlier definition stays alive for kRetiredDefinitionGraceMs so that a pointer handed out
-// before keeps working for any request in flight. The process-wide parts (the system
-// administrator user, the in-process services object) have locks of their own.
+// before keeps working for any request in flight. The process-wide system administrator user
+// has a lock of its own; the mappers this type builds get the process's one in-process
+// services object (CCorvessaNamespace::Instance).
 #pragma once
 
-#include "bus/CCorvessaClassObject.h"
-#include "bus/CCorvessaMethodDescriptor.h"
+#include "bus/objects/CCorvessaClassObject.h"
+#include "bus/objects/CCorvessaMethodDescriptor.h"
 #include "framework/MapperFactory.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
@@ -30,7 +31,6 @@
 #include <vector>
 
 class CAcsUser;
-class CCorvessaNamespace;
 
 // The installation-wide segmentation switch a property depends on (0: none).
 enum SegmentOption : int
@@ -213,8 +213,6 @@ public:
     // Drops the cached database state after a lost connection: the system administrator user
     // and the re-read definitions of dynamic classes (read again on their next use).
     static void HandleInvalidDBConnection();
-    // The process-wide in-process services object handed to the mappers this type builds.
-    static CCorvessaNamespace& GetCorvessaNamespace();
 
     // The key under which a name is found without regard to case: every character lowered as
     // CString::CompareNoCase lowers it, so two names fold alike exactly when they compare equal.

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "bus/CCorvessaClassObject.h"
-#include "bus/CCorvessaMethodDescriptor.h"
+#include "bus/objects/CCorvessaClassObject.h"
+#include "bus/objects/CCorvessaMethodDescriptor.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "platform/com/CimTypes.h"

@@ -1,6 +1,8 @@
 #include "framework/CWmipMapper.h"
 
 #include "framework/IWmipFrameworkHost.h"
+#include "framework/IWmipUserDirectory.h"
+#include "framework/IWmipUserEntry.h"
 #include "platform/com/BstrOwner.h"
 
 #include "common/DateTimeZoneInfo.h"
@@ -20,9 +22,6 @@
 #include "platform/wmi/IWbemContext.h"
 #include "platform/wmi/IWbemServices.h"
 #include "platform/wmi/WbemContext.h"
-#include "provider/CWmipCallerAccess.h"
-#include "provider/CWmipUserCache.h"
-#include "provider/CWmipUserCacheEntry.h"
 
 #include <exception>
 #include <functional>
@@ -154,7 +153,7 @@ CWmipMapper::CWmipMapper(IWbemContext* context, IWbemServices* services, const w
     : m_context(context), m_services(services), m_className(className != nullptr ? className : L""),
       m_classCache(FromHost(&IWmipFrameworkHost::GetHostClassCache)),
       m_connectionManager(FromHost(&IWmipFrameworkHost::GetHostConnectionManager)),
-      m_userCache(FromHost(&IWmipFrameworkHost::GetHostUserCache))
+      m_userDirectory(FromHost(&IWmipFrameworkHost::GetHostUserDirectory))
 {
 }
 
@@ -453,7 +452,7 @@ void CWmipMapper::SetQueryAttachment(CWmipQuery* query)
         query->SetMapper(this);
 }
 
-void CWmipMapper::SetUserEntry(CWmipUserCacheEntry* entry)
+void CWmipMapper::SetUserEntry(IWmipUserEntry* entry)
 {
     if (entry == nullptr)
     {
@@ -477,7 +476,7 @@ HRESULT CWmipMapper::GetUser(CAcsUser** user)
     *user = nullptr;
     if (m_userEntry == nullptr)
     {
-        CWmipUserCacheEntry* entry = nullptr;
+        IWmipUserEntry* entry = nullptr;
         const HRESULT hr = GetUser(&entry);
         if (FAILED(hr))
             return hr;
@@ -494,7 +493,7 @@ HRESULT CWmipMapper::GetUser(CAcsUser** user)
     return S_OK;
 }
 
-HRESULT CWmipMapper::GetUser(CWmipUserCacheEntry** entry)
+HRESULT CWmipMapper::GetUser(IWmipUserEntry** entry)
 {
     if (entry == nullptr)
         return WBEM_E_INVALID_PARAMETER;
@@ -508,9 +507,9 @@ HRESULT CWmipMapper::GetUser(CWmipUserCacheEntry** entry)
     IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
     if (host == nullptr || host->IsConnectionPoolingDisabled() == 0)
     {
-        if (m_userCache == nullptr)
+        if (m_userDirectory == nullptr)
             return WBEM_E_FAILED;
-        return m_userCache->GetUser(entry);
+        return m_userDirectory->TakeCallerEntry(entry);
     }
     if (m_ownedEntry != nullptr)
     {
@@ -518,7 +517,7 @@ HRESULT CWmipMapper::GetUser(CWmipUserCacheEntry** entry)
         *entry = m_ownedEntry.get();
         return S_OK;
     }
-    const HRESULT hr = CreatePrivateEntry();
+    const HRESULT hr = host->LogInCallerForRequest(m_connectionManager, &m_ownedEntry);
     if (FAILED(hr))
         return hr;
     m_ownedEntry->AddRef();
@@ -526,12 +525,7 @@ HRESULT CWmipMapper::GetUser(CWmipUserCacheEntry** entry)
     return S_OK;
 }
 
-HRESULT CWmipMapper::CreatePrivateEntry()
-{
-    return CWmipCallerAccess::LogInCaller(m_connectionManager, &m_ownedEntry);
-}
-
-void CWmipMapper::ReleaseUser(CWmipUserCacheEntry* entry)
+void CWmipMapper::ReleaseUser(IWmipUserEntry* entry)
 {
     if (entry == nullptr)
         return;
@@ -540,8 +534,8 @@ void CWmipMapper::ReleaseUser(CWmipUserCacheEntry* entry)
         entry->Release();
         return;
     }
-    if (m_userCache != nullptr)
-        m_userCache->ReleaseUser(entry);
+    if (m_userDirectory != nullptr)
+        m_userDirectory->GiveBackEntry(entry);
 }
 
 COleDateTime CWmipMapper::LocalToUtc(const COleDateTime& local)

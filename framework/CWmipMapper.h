@@ -22,12 +22,12 @@
 class CAcsUser;
 class CWmipClassCache;
 class CWmipQuery;
-class CWmipUserCache;
-class CWmipUserCacheEntry;
 class DBConnectionManager;
 class IWbemClassObject;
 class IWbemContext;
 class IWbemServices;
+class IWmipUserDirectory;
+class IWmipUserEntry;
 
 class CWmipMapper
 {
@@ -110,10 +110,10 @@ public:
 
     // Keeps entry (with AddRef) when the mapper holds none; null gives back (Release) the held
     // entry; another entry while one is held changes nothing.
-    void SetUserEntry(CWmipUserCacheEntry* entry);
+    void SetUserEntry(IWmipUserEntry* entry);
     // The held user-cache entry (no reference taken; valid while the mapper holds it); null
     // when none.
-    CWmipUserCacheEntry* GetUserEntry() const { return m_userEntry; }
+    IWmipUserEntry* GetUserEntry() const { return m_userEntry; }
 
     // The logged-in user of the mapper's user-cache entry into *user (nulled first), taking the
     // caller's entry from the user cache first when the mapper holds none. S_OK on success;
@@ -122,9 +122,9 @@ public:
     HRESULT GetUser(CAcsUser** user);
     // The caller's user-cache entry into *entry (nulled first), taken with AddRef: the held
     // one when there is one, else one from the user cache. Give it back with ReleaseUser.
-    HRESULT GetUser(CWmipUserCacheEntry** entry);
-    // Gives back an entry taken with GetUser(CWmipUserCacheEntry**); null is ignored.
-    void ReleaseUser(CWmipUserCacheEntry* entry);
+    HRESULT GetUser(IWmipUserEntry** entry);
+    // Gives back an entry taken with GetUser(IWmipUserEntry**); null is ignored.
+    void ReleaseUser(IWmipUserEntry* entry);
 
     // The services and context given at construction (no reference taken); may be null.
     IWbemServices* GetServices() const { return m_services.Get(); }
@@ -133,7 +133,7 @@ public:
     // null without an application (class definitions are then built for each call).
     CWmipClassCache* GetClassCache() const { return m_classCache; }
     DBConnectionManager* GetConnectionManager() const { return m_connectionManager; }
-    CWmipUserCache* GetUserCache() const { return m_userCache; }
+    IWmipUserDirectory* GetUserDirectory() const { return m_userDirectory; }
 
     // Wall-clock conversions with the process's time zone (DefaultTimeZoneInfo), daylight
     // saving applied. An invalid or null value, or one the conversion pushes out of the
@@ -156,8 +156,6 @@ protected:
 
 private:
     HRESULT FetchStoredClassDefinition();
-    // Pooling disabled: logs the client in on an entry of this mapper's own (m_ownedEntry).
-    HRESULT CreatePrivateEntry();
 
     // Set at construction.
     ComPtr<IWbemContext> m_context;
@@ -165,13 +163,13 @@ private:
     CString m_className;
     CWmipClassCache* m_classCache = nullptr;
     DBConnectionManager* m_connectionManager = nullptr;
-    CWmipUserCache* m_userCache = nullptr;
+    IWmipUserDirectory* m_userDirectory = nullptr;
     std::function<std::vector<CString>()> m_registeredColumnSource;
 
     // Per request.
-    CWmipUserCacheEntry* m_userEntry = nullptr;
+    IWmipUserEntry* m_userEntry = nullptr;
     // With connection pooling disabled the caller's entry is this mapper's own.
-    std::unique_ptr<CWmipUserCacheEntry> m_ownedEntry;
+    std::unique_ptr<IWmipUserEntry> m_ownedEntry;
     CWmipQuery* m_query = nullptr;
     // The definition fetched once through WMI (WMIStoresClassDefinition), with its result.
     bool m_storedClassFetched = false;

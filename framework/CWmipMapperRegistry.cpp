@@ -1,7 +1,10 @@
 #include "framework/CWmipMapperRegistry.h"
 
+#include "bus/objects/CCorvessaClassObject.h"
+#include "bus/objects/ICorvessaClassSource.h"
 #include "framework/CWmipListItemMapper.h"
 #include "framework/CWmipListObjectClassCache.h"
+#include "framework/CWmipManagerClassDefinitions.h"
 #include "platform/com/CimTypes.h"
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -74,6 +77,33 @@ std::map<LONG, CString> ReadTableCatalogue(CBntDatabase* database)
     catalogue.Close();
     return names;
 }
+// The registry as the in-process WMI objects see it, installed for as long as the registry
+// lives: the registered classes' definitions and keys, and the manager classes' definitions.
+class RegistryClassSource final : public ICorvessaClassSource
+{
+public:
+    explicit RegistryClassSource(CWmipMapperRegistry& registry) : m_registry(registry) { Install(this); }
+    ~RegistryClassSource() { Install(nullptr); }
+    RegistryClassSource(const RegistryClassSource&) = delete;
+    RegistryClassSource& operator=(const RegistryClassSource&) = delete;
+
+    std::unique_ptr<CCorvessaClassObject> NewClassDefinition(const CString& className) override
+    {
+        if (CWMITypeInfo* typeInfo = m_registry.GetTypeInfo(className); typeInfo != nullptr)
+            return std::make_unique<CCorvessaClassObject>(*typeInfo->GetTypeInformation());
+        return CWmipManagerClassDefinitions::BuildForBus(className);
+    }
+
+    std::optional<bool> IsKeyProperty(const CString& className, const CString& property) override
+    {
+        if (CWMITypeInfo* typeInfo = m_registry.GetTypeInfo(className); typeInfo != nullptr)
+            return typeInfo->IsPropertyAKeyProperty(property);
+        return std::nullopt;
+    }
+
+private:
+    CWmipMapperRegistry& m_registry;
+};
 }  // namespace
 
 CWmipMapperRegistry::CWmipMapperRegistry() : m_permissionStamp(InvalidStamp()), m_listStamp(InvalidStamp()) {}
@@ -81,6 +111,8 @@ CWmipMapperRegistry::CWmipMapperRegistry() : m_permissionStamp(InvalidStamp()), 
 CWmipMapperRegistry* CWmipMapperRegistry::Instance()
 {
     static CWmipMapperRegistry registry;
+    // Built after the registry, so it is removed before the registry goes.
+    static RegistryClassSource source(registry);
     return &registry;
 }
 

@@ -3,6 +3,7 @@
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipPropertyRefusal.h"
+#include "framework/IWmipUserDirectory.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -14,7 +15,6 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
-#include "provider/CWmipUserCache.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -279,10 +279,10 @@ bool CWmipUDFClassMapper::HasFieldRight(const CString& property, BOOL forEdit)
     if (field == nullptr)
         return true;
     CAcsUser* user = nullptr;
-    CWmipUserCache* cache = GetUserCache();
-    if (cache == nullptr || FAILED(GetUser(&user)) || user == nullptr)
+    IWmipUserDirectory* directory = GetUserDirectory();
+    if (directory == nullptr || FAILED(GetUser(&user)) || user == nullptr)
         return false;
-    return cache->HasUDFPermission(user, field->fieldId, forEdit) != FALSE;
+    return directory->HasUDFPermission(user, field->fieldId, forEdit) != FALSE;
 }
 
 HRESULT CWmipUDFClassMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)

@@ -60,7 +60,7 @@ public:
     // permission group).
     bool HasPerPropertyPermissions() override;
     // The view right of the caller's field permission group on a layout field
-    // (CWmipUserCache::HasUDFPermission); false when the caller cannot be resolved; true for a
+    // (IWmipUserDirectory::HasUDFPermission); false when the caller cannot be resolved; true for a
     // property that is no layout field.
     bool CanAccessProperty(const CString& property) override;
     // The class mapper's properties and the layout's fields.

@@ -10,9 +10,12 @@
 
 #include "platform/win32/WinTypes.h"
 
+#include <memory>
+
 class CWmipClassCache;
-class CWmipUserCache;
 class DBConnectionManager;
+class IWmipUserDirectory;
+class IWmipUserEntry;
 
 class IWmipFrameworkHost
 {
@@ -25,11 +28,17 @@ public:
     // application object lives.
     virtual CWmipClassCache* GetHostClassCache() = 0;
     virtual DBConnectionManager* GetHostConnectionManager() = 0;
-    virtual CWmipUserCache* GetHostUserCache() = 0;
+    virtual IWmipUserDirectory* GetHostUserDirectory() = 0;
     // A numeric configuration parameter stored in the database.
     virtual LONG GetHostStoredValue(LONG id) = 0;
     // Non-zero while each request builds its own user entry instead of taking a cached one.
     virtual int IsConnectionPoolingDisabled() = 0;
+    // With connection pooling disabled: logs the impersonated client in on an entry of its own
+    // for one request (use count 0, owned by the caller), looking the account up through
+    // connections, into *entry (untouched on failure). S_OK; WBEM_E_ACCESS_DENIED for an
+    // unlinked, unreadable or refused account; the impersonation's failure; WBEM_E_FAILED
+    // without a connection; WBEM_E_INVALID_PARAMETER for a null entry.
+    virtual HRESULT LogInCallerForRequest(DBConnectionManager* connections, std::unique_ptr<IWmipUserEntry>* entry) = 0;
     // Raises (non-zero) or lowers (zero) the internal trust counter; the trust value in force.
     virtual void SetHostTrust(int enable) = 0;
     virtual LONG GetHostTrustValue() = 0;

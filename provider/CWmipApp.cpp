@@ -18,6 +18,7 @@
 #include "inhouse/BntUtility/DynLinkLibraryLocaleObserver.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
+#include "provider/CWmipCallerAccess.h"
 #include "provider/CWmipLSConnectThread.h"
 #include "provider/CWmipServerRpcThreads.h"
 
@@ -176,7 +177,7 @@ DBConnectionManager* CWmipApp::GetHostConnectionManager()
     return GetConnectionManager();
 }
 
-CWmipUserCache* CWmipApp::GetHostUserCache()
+IWmipUserDirectory* CWmipApp::GetHostUserDirectory()
 {
     return GetUserCache();
 }
@@ -189,6 +190,17 @@ LONG CWmipApp::GetHostStoredValue(LONG id)
 int CWmipApp::IsConnectionPoolingDisabled()
 {
     return DisableConnectionPooling();
+}
+
+HRESULT CWmipApp::LogInCallerForRequest(DBConnectionManager* connections, std::unique_ptr<IWmipUserEntry>* entry)
+{
+    if (entry == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    std::unique_ptr<CWmipUserCacheEntry> created;
+    const HRESULT result = CWmipCallerAccess::LogInCaller(connections, &created);
+    if (SUCCEEDED(result))
+        *entry = std::move(created);
+    return result;
 }
 
 void CWmipApp::SetHostTrust(int enable)

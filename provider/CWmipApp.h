@@ -123,9 +123,10 @@ public:
     // The framework's view of the application: the static accessors above.
     CWmipClassCache* GetHostClassCache() override;
     DBConnectionManager* GetHostConnectionManager() override;
-    CWmipUserCache* GetHostUserCache() override;
+    IWmipUserDirectory* GetHostUserDirectory() override;
     LONG GetHostStoredValue(LONG id) override;
     int IsConnectionPoolingDisabled() override;
+    HRESULT LogInCallerForRequest(DBConnectionManager* connections, std::unique_ptr<IWmipUserEntry>* entry) override;
     void SetHostTrust(int enable) override;
     LONG GetHostTrustValue() override;
 

@@ -2,7 +2,7 @@
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
-#include "mappers/devices/CWmipPanelSegmentCache.h"
+#include "provider/CWmipPanelSegmentCache.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"

@@ -105,6 +105,24 @@ HRESULT CWmipUserCache::ReleaseUser(CWmipUserCacheEntry* entry)
     return ReleaseUserImpl(entry, true);
 }
 
+HRESULT CWmipUserCache::TakeCallerEntry(IWmipUserEntry** entry)
+{
+    if (entry == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    CWmipUserCacheEntry* taken = nullptr;
+    const HRESULT result = GetUser(&taken);
+    *entry = taken;
+    return result;
+}
+
+HRESULT CWmipUserCache::GiveBackEntry(IWmipUserEntry* entry)
+{
+    if (entry == nullptr)
+        return S_OK;
+    auto* held = dynamic_cast<CWmipUserCacheEntry*>(entry);
+    return held != nullptr ? ReleaseUser(held) : WBEM_E_FAILED;
+}
+
 void CWmipUserCache::CheckCache()
 {
     GarbageCollect();

@@ -3,7 +3,8 @@
 // WMI client, GetUserFromSID for a known account), which raises the entry's use count, and
 // gives it back (ReleaseUser). Entries expire after the configured lifetime (stored value 33);
 // a lookup after expiry logs the user in again. Clean-up runs inside lookups and releases, at
-// most once per clean-up interval (30 s); no thread of its own.
+// most once per clean-up interval (30 s); no thread of its own. The framework sees it as an
+// IWmipUserDirectory.
 //
 // One per process, created by CWmipApp::GetUserCache through CWmipApp::CreateUserCache and
 // owned by the application object; the bus front end derives its own cache from this class.
@@ -28,6 +29,7 @@
 #include <optional>
 #include <shared_mutex>
 
+#include "framework/IWmipUserDirectory.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
@@ -48,7 +50,7 @@ struct CWmipUserCacheClock
     std::optional<LONG> lifetimeSeconds;
 };
 
-class CWmipUserCache
+class CWmipUserCache : public IWmipUserDirectory
 {
 public:
     // The clean-up runs at most this often.
@@ -82,6 +84,11 @@ public:
     // failure code.
     virtual HRESULT ReleaseUser(CWmipUserCacheEntry* entry);
 
+    // The framework's door: GetUser and ReleaseUser on the entry's own class; giving back an
+    // entry of another class answers 0x80041001.
+    HRESULT TakeCallerEntry(IWmipUserEntry** entry) override;
+    HRESULT GiveBackEntry(IWmipUserEntry* entry) override;
+
     // Runs the clean-up now (still at most once per interval).
     void CheckCache();
 
@@ -94,7 +101,7 @@ public:
     // null user; TRUE for field permission group -1 (every field); otherwise the item of the
     // field in the group's permission list (a field without an item: TRUE). A group whose list
     // was never loaded (no login through this cache) answers FALSE, logged.
-    BOOL HasUDFPermission(const CAcsUser* user, LONG fieldId, BOOL forEdit);
+    BOOL HasUDFPermission(const CAcsUser* user, LONG fieldId, BOOL forEdit) override;
 
     bool GetLoginFlag1() const { return m_loginFlag1; }
     bool GetLoginFlag2() const { return m_loginFlag2; }

@@ -1,7 +1,8 @@
 // CWmipUserCacheEntry: one logged-in system user (CAcsUser) of the user cache, keyed by the
 // caller's SID text, with the use count that every request raises while it works for the
 // user (AddRef) and lowers when it is done (Release), the user's cardholder database manager
-// and the reader lists of access levels that the Onity lock check reads.
+// and the reader lists of access levels that the Onity lock check reads. The framework holds
+// it as an IWmipUserEntry.
 //
 // Owned by the CWmipUserCache that created it (or by a derived cache); the entry owns its
 // user. Release never frees the entry: the cache decides when an unused entry goes. The use
@@ -18,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/IWmipUserEntry.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/Threading.h"
@@ -27,7 +29,7 @@ class CBntAcsDBMgrCardholder;
 class CBntAssignedAcLvlList;
 class DBConnectionManager;
 
-class CWmipUserCacheEntry
+class CWmipUserCacheEntry : public IWmipUserEntry
 {
 public:
     // The readers (panel id, reader id) of an access level.
@@ -42,13 +44,13 @@ public:
     CWmipUserCacheEntry(std::unique_ptr<CAcsUser> user, CRITICAL_SECTION* entryLock, ULONGLONG creationTick,
                         DBConnectionManager* connections = nullptr);
     // Gives the borrowed connection back.
-    ~CWmipUserCacheEntry();
+    ~CWmipUserCacheEntry() override;
     // Copies would share (and delete twice) the user.
     CWmipUserCacheEntry(const CWmipUserCacheEntry&) = delete;
     CWmipUserCacheEntry& operator=(const CWmipUserCacheEntry&) = delete;
 
     // The user; valid while the entry lives.
-    CAcsUser* GetUser() const { return m_user.get(); }
+    CAcsUser* GetUser() const override { return m_user.get(); }
     // The key under which the cache keeps the entry (empty until the cache sets it).
     const CString& GetSID() const { return m_sid; }
     void SetSID(const CString& sid) { m_sid = sid; }
@@ -57,8 +59,8 @@ public:
 
     // Raise or lower the use count atomically; the new count. A count below 0 means more
     // releases than takes; the cache reports it.
-    int AddRef();
-    int Release();
+    int AddRef() override;
+    int Release() override;
     // The current count.
     int GetUseCount() const { return m_useCount.load(); }
 
@@ -71,8 +73,8 @@ public:
     // Onity lock reader (panel types 67, 73, 74) of a new level is also one of an assigned
     // level; true when the installation drives no Onity locks, and true (logged to
     // "BrontelError.log") when the readers cannot be read.
-    bool CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList& assigned, const CBntAssignedAcLvlList& added);
-    bool CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList& assigned, LONG accessLevelId);
+    bool CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList& assigned, const CBntAssignedAcLvlList& added) override;
+    bool CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList& assigned, LONG accessLevelId) override;
 
 protected:
     // Gives up ownership of the user (for an entry that only wraps a user owned elsewhere).

@@ -19,7 +19,7 @@
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
-#include "provider/CWmipUserCacheEntry.h"
+#include "framework/IWmipUserEntry.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -196,7 +196,7 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassO
         CBntAssignedAcLvlList added;
         for (std::size_t i = badgeLevels.size(); i < levels.size(); ++i)
             added.Add(levels[i]);
-        if (CWmipUserCacheEntry* entry = GetUserEntry();
+        if (IWmipUserEntry* entry = GetUserEntry();
             entry != nullptr && !entry->CanOnityILSLevelBeAssigned(badgeList, added))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
                                 L"The levels cannot be assigned due to Onity/ILS reader assignment overlap of the "

@@ -22,7 +22,7 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
-#include "provider/CWmipUserCacheEntry.h"
+#include "framework/IWmipUserEntry.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -195,7 +195,7 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
         Refuse(__LINE__, L"The max number of temporary access levels for this badge has been reached.");
     if (CWmipAccessRules::LimitReached(standard, unit->GetMaxStandardAccessLevels()))
         Refuse(__LINE__, L"The max number of standard access levels for this badge has been reached.");
-    CWmipUserCacheEntry* entry = GetUserEntry();
+    IWmipUserEntry* entry = GetUserEntry();
     if (entry != nullptr && !entry->CanOnityILSLevelBeAssigned(levels, levelId))
     {
         CString message;

@@ -25,7 +25,7 @@
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
-#include "provider/CWmipUserCacheEntry.h"
+#include "framework/IWmipUserEntry.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -174,7 +174,7 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
                 Refuse(__LINE__, L"The max number of access levels for this badge has been reached.");
             if (unit->GetMaxStandardAccessLevels() > 0 && standard >= unit->GetMaxStandardAccessLevels())
                 Refuse(__LINE__, L"The max number of standard access levels for this badge has been reached.");
-            if (CWmipUserCacheEntry* entry = GetUserEntry();
+            if (IWmipUserEntry* entry = GetUserEntry();
                 entry != nullptr && !entry->CanOnityILSLevelBeAssigned(list, level))
             {
                 CString line;

@@ -1,5 +1,5 @@
-#include "bus/CCorvessaMethodDescriptor.h"
-#include "bus/CCorvessaPropertyDescriptor.h"
+#include "bus/objects/CCorvessaMethodDescriptor.h"
+#include "bus/objects/CCorvessaPropertyDescriptor.h"
 #include "platform/com/WbemConstants.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
-#include "bus/CCorvessaClassObject.h"
-#include "bus/CCorvessaNamespace.h"
+#include "bus/objects/CCorvessaClassObject.h"
+#include "bus/objects/CCorvessaNamespace.h"
 #include "bus/CCorvessaObjectSink.h"
+#include "bus/objects/ICorvessaClassSource.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IEnumWbemClassObject.h"
@@ -9,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 struct ReleaseObject
@@ -42,7 +46,74 @@ void RegisterReader()
     registry->RegisterMethod(L"Test_Reader", L"GetMode");
     registry->RegisterMethodParameter(L"Test_Reader", L"SetMode", true, L"Mode", CIM_SINT32);
 }
+
+// A source that knows one class, Test_Fixed, keyed by Code.
+class FixedClassSource final : public ICorvessaClassSource
+{
+public:
+    std::unique_ptr<CCorvessaClassObject> NewClassDefinition(const CString& className) override
+    {
+        if (className.CompareNoCase(L"Test_Fixed") != 0)
+            return nullptr;
+        auto definition = std::make_unique<CCorvessaClassObject>(CString(L"Test_Fixed"));
+        definition->Put(L"Code", 0, nullptr, CIM_SINT32);
+        definition->Put(L"Label", 0, nullptr, CIM_STRING);
+        return definition;
+    }
+    std::optional<bool> IsKeyProperty(const CString& className, const CString& property) override
+    {
+        if (className.CompareNoCase(L"Test_Fixed") != 0)
+            return std::nullopt;
+        return property == L"Code";
+    }
+};
+
+// Puts back the source installed before.
+struct InstalledSourceScope
+{
+    ICorvessaClassSource* const saved = ICorvessaClassSource::Installed();
+    ~InstalledSourceScope() { ICorvessaClassSource::Install(saved); }
+};
+
+// The name of the next property of the enumeration under way; empty at its end.
+std::wstring NextName(IWbemClassObject& object)
+{
+    BSTR name = nullptr;
+    if (object.Next(0, &name, nullptr, nullptr, nullptr) != WBEM_S_NO_ERROR)
+        return std::wstring();
+    std::wstring text(name);
+    SysFreeString(name);
+    return text;
+}
 }  // namespace
+
+TEST(CCorvessaNamespace, DefinitionsAndKeysComeFromTheInstalledClassSourceAlone)
+{
+    RegisterReader();
+    // The registry installs itself as the source once it exists.
+    ASSERT_NE(ICorvessaClassSource::Installed(), nullptr);
+    InstalledSourceScope scope;
+    FixedClassSource fixed;
+    ICorvessaClassSource::Install(&fixed);
+    CCorvessaNamespace& ns = CCorvessaNamespace::Instance();
+
+    Owned served = Fetch(ns, L"test_fixed");
+    EXPECT_EQ(AsCorvessa(served).GetPropertyNames(), (std::vector<CString>{L"Code", L"Label"}));
+    served->BeginEnumeration(WBEM_FLAG_KEYS_ONLY);
+    EXPECT_EQ(NextName(*served), L"Code");
+    EXPECT_EQ(NextName(*served), L"");
+    served->EndEnumeration();
+    // Whatever the registry holds is not asked while another source is installed.
+    EXPECT_TRUE(AsCorvessa(Fetch(ns, L"Test_Reader")).GetPropertyDescriptorMap().empty());
+
+    ICorvessaClassSource::Install(nullptr);
+    EXPECT_TRUE(AsCorvessa(Fetch(ns, L"Test_Fixed")).GetPropertyDescriptorMap().empty());
+    // Without a source no class is known, so a keys-only walk keeps every property.
+    served->BeginEnumeration(WBEM_FLAG_KEYS_ONLY);
+    EXPECT_EQ(NextName(*served), L"Code");
+    EXPECT_EQ(NextName(*served), L"Label");
+    served->EndEnumeration();
+}
 
 TEST(CCorvessaNamespace, NullPathAndRootClassGiveEmptyObjects)
 {

@@ -1,4 +1,4 @@
-#include "bus/CCorvessaQualifierSet.h"
+#include "bus/objects/CCorvessaQualifierSet.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemContext.h"
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "bus/CCorvessaNamespace.h"
+#include "bus/objects/CCorvessaNamespace.h"
 #include "framework/CWmipAssociationMapper.h"
 #include "framework/CWmipDynamicClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"

@@ -141,7 +141,7 @@ TEST_F(MapperTest, UserEntryIsHeldOnceAndGivenBack)
         CAcsUser* user = nullptr;
         ASSERT_EQ(mapper->GetUser(&user), S_OK);
         EXPECT_EQ(user, m_caller->GetUser());
-        CWmipUserCacheEntry* entry = nullptr;
+        IWmipUserEntry* entry = nullptr;
         ASSERT_EQ(mapper->GetUser(&entry), S_OK);
         EXPECT_EQ(m_caller->GetUseCount(), 2);
         mapper->ReleaseUser(entry);

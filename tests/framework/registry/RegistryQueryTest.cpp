@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "bus/CCorvessaNamespace.h"
+#include "bus/objects/CCorvessaNamespace.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
@@ -92,7 +92,7 @@ TEST(MapperFactories, GetMapperUsingRegistryCallsTheRegisteredFactoryWithTheCall
     RecordingFactory factory;
     Registry().RegisterClass(L"Test_Factory", factory.Get());
     auto* user = reinterpret_cast<const CAcsUser*>(&factory);
-    IWbemServices* services = &CWMITypeInfo::GetCorvessaNamespace();
+    IWbemServices* services = &CCorvessaNamespace::Instance();
     EXPECT_EQ(Registry().GetMapperUsingRegistry(L"TEST_FACTORY", user, nullptr, services), nullptr);
     EXPECT_EQ(factory.calls, 1);
     EXPECT_EQ(factory.user, user);

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/IWmipUserDirectory.h"
+#include "framework/IWmipUserEntry.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
 #include "platform/com/WbemConstants.h"
@@ -102,6 +105,51 @@ TEST_F(UserCacheLink, ExpiredCallerIsResolvedAgainWhenLoggedInAgain)
     EXPECT_EQ(expired, nullptr);
     EXPECT_EQ(ProviderTestInstallation::CountLogLines("Access denied: unable to login to Ivarune"), refusals + 1);
     EXPECT_EQ(cache->GetCachedUserCount(), 0u);
+    EXPECT_FALSE(CallerIdentity::IsImpersonating());
+}
+
+// An entry the cache never handed out, of a class of its own.
+class ForeignEntry final : public IWmipUserEntry
+{
+public:
+    CAcsUser* GetUser() const override { return nullptr; }
+    int AddRef() override { return ++uses; }
+    int Release() override { return --uses; }
+    bool CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList&, const CBntAssignedAcLvlList&) override
+    {
+        return true;
+    }
+    bool CanOnityILSLevelBeAssigned(const CBntAssignedAcLvlList&, LONG) override { return true; }
+    int uses = 0;
+};
+
+TEST_F(UserCacheLink, TheFrameworksDoorHandsOutAndTakesBackOnlyTheCachesOwnEntries)
+{
+    TestUserCache* cache = TestApp::Cache();
+    ASSERT_NE(cache, nullptr);
+    IWmipUserDirectory& directory = *cache;
+    EXPECT_EQ(directory.TakeCallerEntry(nullptr), WBEM_E_INVALID_PARAMETER);
+    IWmipUserEntry* entry = nullptr;
+    ASSERT_EQ(directory.TakeCallerEntry(&entry), S_OK);
+    CWmipUserCacheEntry* cached = nullptr;
+    ASSERT_EQ(cache->GetUser(&cached), S_OK);
+    EXPECT_EQ(entry, cached);
+    EXPECT_EQ(cached->GetUseCount(), 2);
+    EXPECT_EQ(entry->GetUser()->GetUserID(), ProviderTestInstallation::kOperatorId);
+
+    ForeignEntry foreign;
+    foreign.AddRef();
+    CWmipUserCacheEntry stray(std::make_unique<CAcsUser>(), nullptr, 0);
+    stray.AddRef();
+    for (IWmipUserEntry* notHeld : std::vector<IWmipUserEntry*>{&foreign, &stray})
+        EXPECT_EQ(directory.GiveBackEntry(notHeld), WBEM_E_FAILED);
+    EXPECT_EQ(foreign.uses, 1);
+    EXPECT_EQ(stray.GetUseCount(), 1);
+
+    EXPECT_EQ(directory.GiveBackEntry(nullptr), S_OK);
+    EXPECT_EQ(directory.GiveBackEntry(entry), S_OK);
+    EXPECT_EQ(cached->GetUseCount(), 1);
+    EXPECT_EQ(cache->ReleaseUser(cached), S_OK);
     EXPECT_FALSE(CallerIdentity::IsImpersonating());
 }
 

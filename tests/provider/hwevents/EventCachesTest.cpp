@@ -6,7 +6,7 @@
 #include <map>
 
 #include "hardware/AcsDeviceKey.h"
-#include "mappers/devices/CWmipPanelSegmentCache.h"
+#include "provider/CWmipPanelSegmentCache.h"
 #include "provider/CEventAlarmLinkCache.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipEventTableCache.h"

@@ -1,4 +1,4 @@
-#include "bus/CCorvessaMethodDescriptor.h"
+#include "bus/objects/CCorvessaMethodDescriptor.h"
 
 void CCorvessaMethodDescriptor::AddParameter(bool isInput, const CString& name, LONG cimType)
 {

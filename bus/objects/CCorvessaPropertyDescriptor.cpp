@@ -1,4 +1,4 @@
-#include "bus/CCorvessaPropertyDescriptor.h"
+#include "bus/objects/CCorvessaPropertyDescriptor.h"
 
 #include "platform/com/WbemConstants.h"
 

@@ -1,15 +1,19 @@
-#include "bus/CCorvessaNamespace.h"
+#include "bus/objects/CCorvessaNamespace.h"
 
-#include "bus/CCorvessaClassObject.h"
-#include "framework/CWMITypeInfo.h"
-#include "framework/CWmipManagerClassDefinitions.h"
-#include "framework/CWmipMapperRegistry.h"
+#include "bus/objects/CCorvessaClassObject.h"
+#include "bus/objects/ICorvessaClassSource.h"
 #include "platform/com/ComError.h"
 #include "platform/com/WbemConstants.h"
 
 #include <cwchar>
 #include <memory>
 #include <new>
+
+CCorvessaNamespace& CCorvessaNamespace::Instance()
+{
+    static CCorvessaNamespace services;
+    return services;
+}
 
 HRESULT CCorvessaNamespace::QueryInterface(REFIID iid, void** object)
 {
@@ -42,11 +46,8 @@ HRESULT CCorvessaNamespace::GetObject(const BSTR objectPath, LONG, IWbemContext*
         }
         else
         {
-            CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(CString(objectPath));
-            if (typeInfo != nullptr)
-                result = std::make_unique<CCorvessaClassObject>(*typeInfo->GetTypeInformation());
-            else
-                result = CWmipManagerClassDefinitions::BuildForBus(CString(objectPath));
+            if (ICorvessaClassSource* source = ICorvessaClassSource::Installed(); source != nullptr)
+                result = source->NewClassDefinition(CString(objectPath));
             if (result == nullptr)
                 result = std::make_unique<CCorvessaClassObject>(CString(objectPath));
         }

@@ -1,4 +1,4 @@
-#include "mappers/devices/CWmipPanelSegmentCache.h"
+#include "provider/CWmipPanelSegmentCache.h"
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"

@@ -1,8 +1,6 @@
-#include "bus/CCorvessaClassObject.h"
+#include "bus/objects/CCorvessaClassObject.h"
 
-#include "bus/CCorvessaHelper.h"
-#include "framework/CWMITypeInfo.h"
-#include "framework/CWmipMapperRegistry.h"
+#include "bus/objects/ICorvessaClassSource.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/ComError.h"
@@ -235,17 +233,6 @@ HRESULT CCorvessaClassObject::GetNames(LPCWSTR, LONG, VARIANT*, SAFEARRAY** name
     return WBEM_S_NO_ERROR;
 }
 
-void CCorvessaClassObject::GetNames(std::vector<CString>& names)
-{
-    names.clear();
-    SAFEARRAY* array = nullptr;
-    if (SUCCEEDED(GetNames(nullptr, 0, nullptr, &array)))
-    {
-        names = CCorvessaHelper::GetStringsFromSafeArray(array);
-        SafeArrayDestroy(array);
-    }
-}
-
 HRESULT CCorvessaClassObject::BeginEnumeration(LONG enumFlags)
 {
     if (m_propertyState != EnumerationState::Idle)
@@ -279,15 +266,14 @@ void CCorvessaClassObject::CheckPropertyEnumerationFlags()
                IsASystemProperty(m_propertyPosition->second.GetPropertyName()))
             ++m_propertyPosition;
     }
-    if ((m_propertyFlags & WBEM_FLAG_KEYS_ONLY) != 0 && m_propertyPosition != m_properties.end())
+    ICorvessaClassSource* source = ICorvessaClassSource::Installed();
+    if ((m_propertyFlags & WBEM_FLAG_KEYS_ONLY) != 0 && source != nullptr)
     {
-        CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(GetClassNameW());
-        if (typeInfo != nullptr)
-        {
-            while (m_propertyPosition != m_properties.end() &&
-                   !typeInfo->IsPropertyAKeyProperty(m_propertyPosition->second.GetPropertyName()))
-                ++m_propertyPosition;
-        }
+        // A class the source does not know keeps all its properties.
+        const CString className = GetClassNameW();
+        while (m_propertyPosition != m_properties.end() &&
+               !source->IsKeyProperty(className, m_propertyPosition->second.GetPropertyName()).value_or(true))
+            ++m_propertyPosition;
     }
 }
 

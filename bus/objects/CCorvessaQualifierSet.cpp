@@ -1,4 +1,4 @@
-#include "bus/CCorvessaQualifierSet.h"
+#include "bus/objects/CCorvessaQualifierSet.h"
 
 #include "platform/com/BstrOwner.h"
 #include "platform/com/ComError.h"

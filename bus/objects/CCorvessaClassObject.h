@@ -10,8 +10,8 @@
 // count is atomic: an object is used by one request at a time.
 #pragma once
 
-#include "bus/CCorvessaPropertyDescriptor.h"
-#include "bus/CCorvessaQualifierSet.h"
+#include "bus/objects/CCorvessaPropertyDescriptor.h"
+#include "bus/objects/CCorvessaQualifierSet.h"
 #include "platform/mfc/CString.h"
 #include "platform/wmi/IWbemClassObject.h"
 
@@ -132,7 +132,6 @@ private:
     void CheckPropertyEnumerationFlags();
     std::unique_ptr<CCorvessaClassObject> LookupMethodSignature(const SignatureMap& table, const CString& name) const;
     HRESULT PutMethod(SignatureMap& table, const std::wstring& key, IWbemClassObject* signature);
-    void GetNames(std::vector<CString>& names);
     CString FormatPropertyDescriptorMap() const;
     CString FormatMethodParameterDescriptorMap(const CCorvessaClassObject* signature, const wchar_t* direction,
                                                CString& list) const;
