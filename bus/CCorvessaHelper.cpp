@@ -1,26 +1,19 @@
+// CCorvessaHelper: the conversions between bus values and the mappers' values.
 #include "bus/CCorvessaHelper.h"
 
 #include <charconv>
 #include <cstdint>
 #include <cwchar>
 #include <limits>
-#include <regex>
 #include <utility>
-
-#include <boost/algorithm/string/predicate.hpp>
 
 #include "Libraries/OstrumCore/Source/Utils/Exception.h"
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
-#include "bus/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaException.h"
 #include "bus/GenericException.h"
-#include "framework/CWMITypeInfo.h"
 #include "framework/CWmipInstanceWriter.h"
-#include "framework/CWmipMapperRegistry.h"
 #include "framework/IntegerValue.h"
 #include "framework/WMIHelper.h"
-#include "inhouse/BntCoreDb/CDBException.h"
-#include "inhouse/BntImage/CImageBlobInfo.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -28,7 +21,6 @@
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/qpid/Exception.h"
-#include "platform/win32/SystemInfo.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -80,23 +72,6 @@ auto LogPassingExceptions(const wchar_t* operation, int line, Work work) -> decl
         CWMIDebugLog::LogError(kSource, line, text);
         throw;
     }
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool AllDigits(std::string_view text)
-{
-    for (const char c : text)
-    {
-        if (!IsDigit(c))
-        {
-            return false;
-        }
-    }
-    return true;
 }
 
 // The value as the VARIANT member type asks, after VariantChangeType when it is of another type.
@@ -284,42 +259,7 @@ std::vector<Result> ReadArray(SAFEARRAY* array, std::initializer_list<VARTYPE> a
     return result;
 }
 
-// The bus's text checks; written out rather than as regular expressions, whose matcher recurses
-// per character and could exhaust the stack on a long hostile text.
-bool MatchesInteger(std::string_view text)
-{
-    if (!text.empty() && text.front() == '-')
-    {
-        text.remove_prefix(1);
-    }
-    return !text.empty() && AllDigits(text);
-}
-
-bool MatchesFloat(std::string_view text)
-{
-    if (!text.empty() && text.front() == '-')
-    {
-        text.remove_prefix(1);
-    }
-    const std::size_t point = text.find('.');
-    if (point == std::string_view::npos)
-    {
-        return !text.empty() && AllDigits(text);
-    }
-    const std::string_view whole = text.substr(0, point);
-    const std::string_view fraction = text.substr(point + 1);
-    return AllDigits(whole) && !fraction.empty() && AllDigits(fraction);
-}
-
 }  // namespace
-
-const std::map<std::string, std::string> CCorvessaHelper::webContentTypeMap = CCorvessaHelper::InitWebContentTypeMap();
-
-std::map<std::string, std::string> CCorvessaHelper::InitWebContentTypeMap()
-{
-    return {{"jpg", "image/jpeg"}, {"jpeg", "image/jpeg"},  {"gif", "image/gif"},     {"png", "image/png"},
-            {"tif", "image/tiff"}, {"ico", "image/x-icon"}, {"bmp", "image/x-ms-bmp"}};
-}
 
 // --- Values --------------------------------------------------------------------------------
 
@@ -699,175 +639,4 @@ std::map<std::string, Variant> CCorvessaHelper::ConvertToQpidMap(const std::map<
         result[brontel::utility::ConvertCStringToUtf8(key)] = Variant(brontel::utility::ConvertCStringToUtf8(text));
     }
     return result;
-}
-
-// --- Checks and look-ups -------------------------------------------------------------------
-
-bool CCorvessaHelper::IsValidValue(const Variant& value, long cimType)
-{
-    switch (cimType)
-    {
-    case CIM_SINT32:
-    case CIM_UINT8:
-    case CIM_UINT32:
-    case CIM_SINT64:
-    case CIM_UINT64:
-        return IsValidIntegerValue(value);
-    case CIM_REAL32:
-    case CIM_REAL64:
-        return IsValidFloatValue(value);
-    case CIM_BOOLEAN:
-        return IsValidBooleanValue(value);
-    case CIM_DATETIME:
-        return IsValidDateTimeValue(value);
-    default:
-        return true;
-    }
-}
-
-bool CCorvessaHelper::IsValidIntegerValue(const Variant& value)
-{
-    return MatchesInteger(value.asString());
-}
-
-bool CCorvessaHelper::IsValidFloatValue(const Variant& value)
-{
-    return MatchesFloat(value.asString());
-}
-
-bool CCorvessaHelper::IsValidBooleanValue(const Variant& value)
-{
-    const std::string text = value.asString();
-    return boost::algorithm::iequals(text, "true") || boost::algorithm::iequals(text, "false") || text == "0" ||
-           text == "1";
-}
-
-bool CCorvessaHelper::IsValidDateTimeValue(const Variant& value)
-{
-    return WMIHelper::ToDateTimeUTC(brontel::utility::ConvertUtf8ToCString(value.asString())).GetStatus() ==
-           COleDateTime::valid;
-}
-
-bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CWMITypeInfo* typeInfo, const CString& propertyName,
-                                                       const _variant_t& value, CAcsUser* user)
-{
-    if (IsVariantEmpty(value))
-    {
-        return true;
-    }
-    if (value.vt == VT_I4)
-    {
-        CString text;
-        text.Format(L"%ld", static_cast<long>(value.lVal));
-        return IsSpecifiedValueInPossibleValues(typeInfo, propertyName, text, user);
-    }
-    if (typeInfo != nullptr && typeInfo->GetPropertyPossibleValues(user, propertyName).empty())
-    {
-        return true;
-    }
-    CString text;
-    const CString className = typeInfo != nullptr ? typeInfo->GetTypeInformation()->GetClassNameW() : CString();
-    text.Format(L"CCorvessaHelper::IsSpecifiedValueInPossibleValues - Unexpected value type for property: %s::%s.",
-                className.GetString(), propertyName.GetString());
-    CWMIDebugLog::LogError(kSource, __LINE__, text);
-    return true;
-}
-
-bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CWMITypeInfo* typeInfo, const CString& propertyName,
-                                                       const CString& valueText, CAcsUser* user)
-{
-    if (typeInfo == nullptr)
-    {
-        return true;
-    }
-    const std::map<CString, CString> possible = typeInfo->GetPropertyPossibleValues(user, propertyName);
-    return possible.empty() || possible.count(valueText) != 0;
-}
-
-CCorvessaClassObject* CCorvessaHelper::GetTypeInformation(const CString& typeName)
-{
-    CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(typeName);
-    CString message;
-    if (typeInfo == nullptr)
-    {
-        message.Format(L"CCorvessaHelper::GetTypeInformation - Failed to find type %s in the registry.",
-                       typeName.GetString());
-        throw GenericException(message);
-    }
-    CCorvessaClassObject* definition = typeInfo->GetTypeInformation();
-    if (definition == nullptr)
-    {
-        message.Format(L"CCorvessaHelper::GetTypeInformation - Failed to build WMI class for type %s.",
-                       typeName.GetString());
-        throw GenericException(message);
-    }
-    return definition;
-}
-
-std::string CCorvessaHelper::GetContentTypeForProperty(const CString& className, const CString& /*propertyName*/,
-                                                       std::string bytes)
-{
-    if (className.CompareNoCase(kMultimediaClass) == 0)
-    {
-        return GetMimeContentType(bytes);
-    }
-    return kDefaultContentType;
-}
-
-std::string CCorvessaHelper::GetMimeContentType(const std::string& bytes)
-{
-    std::string result = kDefaultContentType;
-    const DWORD start = GetTickCount();
-    try
-    {
-        CImageBlobInfo blob;
-        if (blob.LoadFromBlob(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size(), -1, 1))
-        {
-            std::string extension;
-            for (const wchar_t* unit = CImageBlobInfo::FileExtensionFromFileFormatCode(blob.GetFileFormatCode());
-                 *unit != L'\0'; ++unit)
-            {
-                extension.push_back(static_cast<char>(*unit));
-            }
-            const auto found = webContentTypeMap.find(extension);
-            if (found != webContentTypeMap.end())
-            {
-                result = found->second;
-            }
-        }
-    }
-    catch (const CException& failure)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"", 0, &failure);
-    }
-    catch (...)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"");
-    }
-    const DWORD elapsed = GetTickCount() - start;
-    if (elapsed != 0)
-    {
-        CString text;
-        text.Format(L"CCorvessaHelper::GetMimeContentType took %ld ms to determine content type",
-                    static_cast<long>(elapsed));
-        CWMIDebugLog::LogInfo(kSource, __LINE__, text);
-    }
-    return result;
-}
-
-bool CCorvessaHelper::IsInvalidDBConnectionException(const CException& exception)
-{
-    const auto* database = dynamic_cast<const CDBException*>(&exception);
-    if (database == nullptr)
-    {
-        return false;
-    }
-    const std::string state = brontel::utility::ConvertToStdString(database->m_strStateNativeOrigin);
-    static const std::regex pattern("State:([\\w]+),Native:([-\\d]+),");
-    std::smatch match;
-    if (!std::regex_search(state, match, pattern))
-    {
-        return false;
-    }
-    return (match[1] == "08S01" && match[2] == "233") || (match[1] == "08S02" && match[2] == "-1");
 }
