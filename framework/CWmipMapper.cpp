@@ -1,16 +1,13 @@
 #include "framework/CWmipMapper.h"
 
+#include "framework/CWmipCallerDefinition.h"
 #include "framework/IWmipFrameworkHost.h"
 #include "framework/IWmipUserDirectory.h"
 #include "framework/IWmipUserEntry.h"
 #include "platform/com/BstrOwner.h"
 
-#include "common/DateTimeZoneInfo.h"
-#include "common/KvrTime.h"
 #include "framework/CWmipClassCache.h"
 #include "framework/CWmipQuery.h"
-#include "framework/WMIHelper.h"
-#include "framework/WqlExpression.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -24,10 +21,8 @@
 #include "platform/wmi/WbemContext.h"
 
 #include <exception>
-#include <functional>
 #include <memory>
 #include <new>
-#include <optional>
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -35,46 +30,6 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpmapper.cpp";
-
-// The first property a comparison of the expression names that `known` refuses; empty when
-// there is none. System properties (__CLASS, ...) are the service's and always known.
-CString FirstUnknownProperty(const WqlExpression& expression, const std::function<bool(const CString&)>& known)
-{
-    if (expression.GetKind() == WqlExpression::Kind::Comparison)
-    {
-        const CString& property = expression.GetProperty();
-        return property.Left(2) == L"__" || known(property) ? CString() : property;
-    }
-    for (const std::unique_ptr<WqlExpression>& operand : expression.GetOperands())
-    {
-        const CString unknown = FirstUnknownProperty(*operand, known);
-        if (!unknown.IsEmpty())
-            return unknown;
-    }
-    return CString();
-}
-
-// The caller's class definition as mapper.GetClass hands it out, held for as long as the
-// result lives; null when it cannot be built. A definition WMI stores stays the mapper's (the
-// reference taken here is the holder's own); any other is handed to the caller.
-ComPtr<IWbemClassObject> CallerDefinition(CWmipMapper& mapper)
-{
-    IWbemClassObject* definition = nullptr;
-    if (FAILED(mapper.GetClass(&definition, FALSE)) || definition == nullptr)
-        return {};
-    ComPtr<IWbemClassObject> held;
-    if (mapper.WMIStoresClassDefinition())
-        held = definition;
-    else
-        held.Attach(definition);
-    return held;
-}
-
-// Whether the definition (null: none could be built) has the property.
-bool DefinitionHasProperty(IWbemClassObject* definition, const CString& property)
-{
-    return definition != nullptr && SUCCEEDED(definition->Get(property, 0, nullptr, nullptr, nullptr));
-}
 
 // Raises the internal trust counter for the scope of a nested call made as the system.
 class BackdoorScope
@@ -167,28 +122,6 @@ BOOL CWmipMapper::WMIStoresClassDefinition()
     return FALSE;
 }
 
-ProcessClauseResult CWmipMapper::ProcessClause(CString& /*property*/, int& wqlOperator, CString& literal,
-                                               CString& /*extra*/)
-{
-    // Date-time columns hold "YYYY-MM-DD HH:MM:SS" wall-clock text: a date literal (DMTF, or
-    // ISO 8601 under the bus front end, naming a UTC instant) is turned into that form.
-    if (wqlOperator == WqlOpIsNull || wqlOperator == WqlOpIsNotNull || wqlOperator == WqlOpIsa)
-        return ProcessClausePlain;
-    CString text;
-    if (!UnquoteWqlLiteral(literal, text))
-        return ProcessClausePlain;
-    COleDateTime value = WMIHelper::ToDateTimeUTC(text);
-    if (value.GetStatus() != COleDateTime::valid)
-        return ProcessClausePlain;
-    if (!IsUseUTC())
-        value = UtcToLocal(value);
-    if (value.GetStatus() != COleDateTime::valid)
-        return ProcessClausePlain;
-    literal.Format(L"\"%04d-%02d-%02d %02d:%02d:%02d\"", value.GetYear(), value.GetMonth(), value.GetDay(),
-                   value.GetHour(), value.GetMinute(), value.GetSecond());
-    return ProcessClausePlain;
-}
-
 HRESULT CWmipMapper::ProcessClassPermissions(IWbemClassObject* /*classObject*/)
 {
     return S_OK;
@@ -226,7 +159,7 @@ bool CWmipMapper::IsQueryableProperty(const CString& /*property*/)
 
 bool CWmipMapper::ClassDefinitionHasProperty(const CString& property)
 {
-    return DefinitionHasProperty(CallerDefinition(*this).Get(), property);
+    return CWmipCallerDefinition::HasProperty(CWmipCallerDefinition::Of(*this).Get(), property);
 }
 
 HRESULT CWmipMapper::FetchStoredClassDefinition()
@@ -387,196 +320,4 @@ HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, i
         }
     }
     return hr;
-}
-
-HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
-{
-    if (m_query != nullptr && m_query != query && m_query->GetMapper() == this)
-        m_query->SetMapper(nullptr);
-    m_query = query;
-    if (query == nullptr)
-        return S_OK;
-    query->SetMapper(this);
-    query->SetRegisteredColumnCheck(
-        CWmipQuery::MakeColumnCheck(m_registeredColumnSource ? m_registeredColumnSource() : std::vector<CString>()));
-    // A query names the class's properties only: a bare column name could otherwise probe
-    // columns no property exposes (a stored password hash, say).
-    query->SetPropertyCheck([this](const CString& property) { return IsQueryableProperty(property); });
-    // The caller's definition is taken once for every name the query is checked against: a
-    // class the cache shapes per caller is otherwise copied and shaped again for each name.
-    std::optional<ComPtr<IWbemClassObject>> definition;
-    const auto hasProperty = [this, &definition](const CString& property) {
-        if (!definition.has_value())
-            definition = CallerDefinition(*this);
-        return DefinitionHasProperty(definition->Get(), property);
-    };
-    for (const CString& selected : query->GetSelectedProperties())
-    {
-        if (!IsQueryableProperty(selected) && !hasProperty(selected))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
-                                CString(L"The select list names ") + selected + L", which is not a property of class " +
-                                    m_className + L".");
-    }
-    // A WHERE term on a name the class does not have is the caller's mistake, named as such
-    // (a mapper that maps its terms itself would otherwise hand the database a statement it
-    // refuses with a bare failure). Without a class definition nothing is known to be missing.
-    const WqlExpression* where = query->GetWhereExpression();
-    if (where != nullptr && hasProperty(L"__CLASS"))
-    {
-        const CString unknown = FirstUnknownProperty(*where, hasProperty);
-        if (!unknown.IsEmpty())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
-                                CString(L"The WHERE clause could not be translated: property ") + unknown +
-                                    L" is not a property of class " + m_className);
-    }
-    try
-    {
-        query->TranslateWhereClause();
-    }
-    catch (const CWMIException& e)
-    {
-        // Every refusal of the WHERE clause reaches the caller as an invalid query.
-        if (e.GetHResult() == WBEM_E_INVALID_QUERY)
-            throw;
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY, e.GetText());
-    }
-    return S_OK;
-}
-
-void CWmipMapper::SetQueryAttachment(CWmipQuery* query)
-{
-    if (m_query != nullptr && m_query != query && m_query->GetMapper() == this)
-        m_query->SetMapper(nullptr);
-    m_query = query;
-    if (query != nullptr)
-        query->SetMapper(this);
-}
-
-void CWmipMapper::SetUserEntry(IWmipUserEntry* entry)
-{
-    if (entry == nullptr)
-    {
-        if (m_userEntry != nullptr)
-        {
-            m_userEntry->Release();
-            m_userEntry = nullptr;
-        }
-        return;
-    }
-    if (m_userEntry != nullptr)
-        return;
-    entry->AddRef();
-    m_userEntry = entry;
-}
-
-HRESULT CWmipMapper::GetUser(CAcsUser** user)
-{
-    if (user == nullptr)
-        return WBEM_E_INVALID_PARAMETER;
-    *user = nullptr;
-    if (m_userEntry == nullptr)
-    {
-        IWmipUserEntry* entry = nullptr;
-        const HRESULT hr = GetUser(&entry);
-        if (FAILED(hr))
-            return hr;
-        if (entry == nullptr)
-            return WBEM_E_FAILED;
-        // Held from now on for the mapper's life; the lookup's own reference goes back.
-        SetUserEntry(entry);
-        ReleaseUser(entry);
-    }
-    CAcsUser* held = m_userEntry->GetUser();
-    if (held == nullptr)
-        return WBEM_E_FAILED;
-    *user = held;
-    return S_OK;
-}
-
-HRESULT CWmipMapper::GetUser(IWmipUserEntry** entry)
-{
-    if (entry == nullptr)
-        return WBEM_E_INVALID_PARAMETER;
-    *entry = nullptr;
-    if (m_userEntry != nullptr)
-    {
-        m_userEntry->AddRef();
-        *entry = m_userEntry;
-        return S_OK;
-    }
-    IWmipFrameworkHost* host = IWmipFrameworkHost::Current();
-    if (host == nullptr || host->IsConnectionPoolingDisabled() == 0)
-    {
-        if (m_userDirectory == nullptr)
-            return WBEM_E_FAILED;
-        return m_userDirectory->TakeCallerEntry(entry);
-    }
-    if (m_ownedEntry != nullptr)
-    {
-        m_ownedEntry->AddRef();
-        *entry = m_ownedEntry.get();
-        return S_OK;
-    }
-    const HRESULT hr = host->LogInCallerForRequest(m_connectionManager, &m_ownedEntry);
-    if (FAILED(hr))
-        return hr;
-    m_ownedEntry->AddRef();
-    *entry = m_ownedEntry.get();
-    return S_OK;
-}
-
-void CWmipMapper::ReleaseUser(IWmipUserEntry* entry)
-{
-    if (entry == nullptr)
-        return;
-    if (entry == m_userEntry || entry == m_ownedEntry.get())
-    {
-        entry->Release();
-        return;
-    }
-    if (m_userDirectory != nullptr)
-        m_userDirectory->GiveBackEntry(entry);
-}
-
-COleDateTime CWmipMapper::LocalToUtc(const COleDateTime& local)
-{
-    if (local.GetStatus() != COleDateTime::valid)
-        return local;
-    LONGLONG seconds = 0;
-    SecondsFromOleDateTime(local, seconds);
-    return OleDateTimeFromSeconds(DefaultTimeZoneInfo.LocalToUtcSeconds(seconds));
-}
-
-COleDateTime CWmipMapper::UtcToLocal(const COleDateTime& utc)
-{
-    if (utc.GetStatus() != COleDateTime::valid)
-        return utc;
-    LONGLONG seconds = 0;
-    SecondsFromOleDateTime(utc, seconds);
-    return OleDateTimeFromSeconds(DefaultTimeZoneInfo.UtcToLocalSeconds(seconds));
-}
-
-bool CWmipMapper::UnquoteWqlLiteral(const CString& literal, CString& text)
-{
-    const int length = literal.GetLength();
-    if (length < 2 || literal[0] != L'"' || literal[length - 1] != L'"')
-        return false;
-    CString result;
-    for (int i = 1; i < length - 1; ++i)
-    {
-        wchar_t ch = literal[i];
-        if (ch == L'\\')
-        {
-            if (i + 1 >= length - 1)
-                return false;
-            ch = literal[++i];
-        }
-        else if (ch == L'"')
-        {
-            return false;
-        }
-        result += ch;
-    }
-    text = result;
-    return true;
 }

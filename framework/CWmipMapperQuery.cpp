@@ -1,0 +1,151 @@
+// CWmipMapper: taking a query (its names checked against the class) and the WQL literals of
+// its WHERE clause.
+#include "framework/CWmipMapper.h"
+
+#include "framework/CWmipCallerDefinition.h"
+#include "framework/CWmipQuery.h"
+#include "framework/WMIHelper.h"
+#include "framework/WqlExpression.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+using brontel::utility::CWMIException;
+
+namespace {
+
+constexpr const wchar_t* kSourceFile = L"wpmapper.cpp";
+
+// The first property a comparison of the expression names that `known` refuses; empty when
+// there is none. System properties (__CLASS, ...) are the service's and always known.
+CString FirstUnknownProperty(const WqlExpression& expression, const std::function<bool(const CString&)>& known)
+{
+    if (expression.GetKind() == WqlExpression::Kind::Comparison)
+    {
+        const CString& property = expression.GetProperty();
+        return property.Left(2) == L"__" || known(property) ? CString() : property;
+    }
+    for (const std::unique_ptr<WqlExpression>& operand : expression.GetOperands())
+    {
+        const CString unknown = FirstUnknownProperty(*operand, known);
+        if (!unknown.IsEmpty())
+            return unknown;
+    }
+    return CString();
+}
+
+}  // namespace
+
+ProcessClauseResult CWmipMapper::ProcessClause(CString& /*property*/, int& wqlOperator, CString& literal,
+                                               CString& /*extra*/)
+{
+    // Date-time columns hold "YYYY-MM-DD HH:MM:SS" wall-clock text: a date literal (DMTF, or
+    // ISO 8601 under the bus front end, naming a UTC instant) is turned into that form.
+    if (wqlOperator == WqlOpIsNull || wqlOperator == WqlOpIsNotNull || wqlOperator == WqlOpIsa)
+        return ProcessClausePlain;
+    CString text;
+    if (!UnquoteWqlLiteral(literal, text))
+        return ProcessClausePlain;
+    COleDateTime value = WMIHelper::ToDateTimeUTC(text);
+    if (value.GetStatus() != COleDateTime::valid)
+        return ProcessClausePlain;
+    if (!IsUseUTC())
+        value = UtcToLocal(value);
+    if (value.GetStatus() != COleDateTime::valid)
+        return ProcessClausePlain;
+    literal.Format(L"\"%04d-%02d-%02d %02d:%02d:%02d\"", value.GetYear(), value.GetMonth(), value.GetDay(),
+                   value.GetHour(), value.GetMinute(), value.GetSecond());
+    return ProcessClausePlain;
+}
+
+HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
+{
+    if (m_query != nullptr && m_query != query && m_query->GetMapper() == this)
+        m_query->SetMapper(nullptr);
+    m_query = query;
+    if (query == nullptr)
+        return S_OK;
+    query->SetMapper(this);
+    query->SetRegisteredColumnCheck(
+        CWmipQuery::MakeColumnCheck(m_registeredColumnSource ? m_registeredColumnSource() : std::vector<CString>()));
+    // A query names the class's properties only: a bare column name could otherwise probe
+    // columns no property exposes (a stored password hash, say).
+    query->SetPropertyCheck([this](const CString& property) { return IsQueryableProperty(property); });
+    // The caller's definition is taken once for every name the query is checked against: a
+    // class the cache shapes per caller is otherwise copied and shaped again for each name.
+    std::optional<ComPtr<IWbemClassObject>> definition;
+    const auto hasProperty = [this, &definition](const CString& property) {
+        if (!definition.has_value())
+            definition = CWmipCallerDefinition::Of(*this);
+        return CWmipCallerDefinition::HasProperty(definition->Get(), property);
+    };
+    for (const CString& selected : query->GetSelectedProperties())
+    {
+        if (!IsQueryableProperty(selected) && !hasProperty(selected))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
+                                CString(L"The select list names ") + selected + L", which is not a property of class " +
+                                    m_className + L".");
+    }
+    // A WHERE term on a name the class does not have is the caller's mistake, named as such
+    // (a mapper that maps its terms itself would otherwise hand the database a statement it
+    // refuses with a bare failure). Without a class definition nothing is known to be missing.
+    const WqlExpression* where = query->GetWhereExpression();
+    if (where != nullptr && hasProperty(L"__CLASS"))
+    {
+        const CString unknown = FirstUnknownProperty(*where, hasProperty);
+        if (!unknown.IsEmpty())
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
+                                CString(L"The WHERE clause could not be translated: property ") + unknown +
+                                    L" is not a property of class " + m_className);
+    }
+    try
+    {
+        query->TranslateWhereClause();
+    }
+    catch (const CWMIException& e)
+    {
+        // Every refusal of the WHERE clause reaches the caller as an invalid query.
+        if (e.GetHResult() == WBEM_E_INVALID_QUERY)
+            throw;
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY, e.GetText());
+    }
+    return S_OK;
+}
+
+void CWmipMapper::SetQueryAttachment(CWmipQuery* query)
+{
+    if (m_query != nullptr && m_query != query && m_query->GetMapper() == this)
+        m_query->SetMapper(nullptr);
+    m_query = query;
+    if (query != nullptr)
+        query->SetMapper(this);
+}
+
+bool CWmipMapper::UnquoteWqlLiteral(const CString& literal, CString& text)
+{
+    const int length = literal.GetLength();
+    if (length < 2 || literal[0] != L'"' || literal[length - 1] != L'"')
+        return false;
+    CString result;
+    for (int i = 1; i < length - 1; ++i)
+    {
+        wchar_t ch = literal[i];
+        if (ch == L'\\')
+        {
+            if (i + 1 >= length - 1)
+                return false;
+            ch = literal[++i];
+        }
+        else if (ch == L'"')
+        {
+            return false;
+        }
+        result += ch;
+    }
+    text = result;
+    return true;
+}
