@@ -1,6 +1,6 @@
-// AccessCodes: the permission ids a mapper checks, and the operation and object kind numbers of
-// the audit records it writes, each declared once. The numbers are the installation's: its
-// permission table and audit log store them, so they never change.
+// AccessCodes: the permission ids the mappers and the provider check, and the operation and
+// object kind numbers of the audit records the device mappers write, each declared once. The numbers are the
+// installation's: its permission table and audit log store them, so they never change.
 //
 // Constants only; safe from any thread.
 #pragma once
@@ -8,6 +8,9 @@
 #include "platform/win32/WinTypes.h"
 
 namespace Permission {
+
+// The right to use the data-integration service at all.
+constexpr DWORD kUseProvider = 0x100000D0;
 
 // Viewing device and configuration classes.
 constexpr DWORD kViewPanels = 0x10000000;
@@ -30,6 +33,33 @@ constexpr DWORD kViewIntrusionDoors = 0x100000F0;
 constexpr DWORD kViewIntrusionAreas = 0x100000F2;
 constexpr DWORD kViewLogicalUserAccounts = 0x20000055;
 constexpr DWORD kWriteLogicalUserAccounts = 0x20000056;
+
+// Records: access levels and their assignments, system users, the calendar, monitoring
+// zones, permission groups, directories, badges, visits and accounts.
+constexpr DWORD kViewAccessLevels = 0x1000000B;
+// Adding access levels; also writing access requests.
+constexpr DWORD kAddAccessLevels = 0x1000000C;
+constexpr DWORD kModifyAccessLevels = 0x1000000D;
+constexpr DWORD kDeleteAccessLevels = 0x1000001E;
+constexpr DWORD kViewUsers = 0x1000000E;
+constexpr DWORD kAddUsers = 0x1000000F;
+constexpr DWORD kModifyUsers = 0x10000010;
+constexpr DWORD kDeleteUsers = 0x1000001D;
+// Holidays and access time zones.
+constexpr DWORD kViewCalendar = 0x10000011;
+constexpr DWORD kViewMonitoringZones = 0x10000014;
+constexpr DWORD kChangeMonitoringZones = 0x10000016;
+constexpr DWORD kViewPermissionGroups = 0x10000031;
+constexpr DWORD kViewDirectories = 0x100000BB;
+constexpr DWORD kViewAccessLevelAssignments = 0x20000000;
+// Assigning any access level, not only those the user manages.
+constexpr DWORD kAssignAccessLevels = 0x20000002;
+constexpr DWORD kViewBadges = 0x20000006;
+constexpr DWORD kAddBadges = 0x20000007;
+constexpr DWORD kModifyBadges = 0x20000008;
+constexpr DWORD kDeleteBadges = 0x2000000A;
+constexpr DWORD kViewVisits = 0x20000027;
+constexpr DWORD kViewAccounts = 0x20000049;
 
 // Device commands.
 constexpr DWORD kControlOutputs = 0x30000010;

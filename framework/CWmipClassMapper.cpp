@@ -206,9 +206,9 @@ bool CWmipClassMapper::CallerCanSee(const wchar_t* className,
     return instance != nullptr;
 }
 
-int CWmipClassMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipClassMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
-    const int method = WMIHelper::GetPropertyProcessMethod(column, table, IsVisitorClass());
+    const WMIHelper::ProcessMethod method = WMIHelper::GetPropertyProcessMethod(column, table, IsVisitorClass());
     if (method != WMIHelper::kProcessByColumnName || table.IsEmpty())
         return method;
     const CString property = GetPropertyName(column, table);

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "framework/CWmipMapper.h"
+#include "framework/WMIHelper.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
@@ -136,7 +137,7 @@ public:
     // 5 under GetPropertyName, 2 through ProcessInstanceProperty. The base takes
     // WMIHelper::GetPropertyProcessMethod and answers 5 for an ordinary column that the class
     // registers under a property of another name.
-    virtual int GetPropertyProcessMethod(const CString& column, const CString& table);
+    virtual WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table);
     // The property a column is read into: the registered property of "TABLE.COLUMN" (or the
     // foreign-key mapping that names it); the column itself when there is none.
     virtual CString GetPropertyName(const CString& column, const CString& table);

@@ -72,7 +72,7 @@ void CWmipAreaMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
     recordset->AddColumnToSet(L"PANELID", L"AREAAPB");
 }
 
-int CWmipAreaMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipAreaMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (table == L"AREAAPB" && column == L"AREAAPB_TYPE")
         return WMIHelper::kProcessByMapper;

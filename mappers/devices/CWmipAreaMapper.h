@@ -34,7 +34,7 @@ public:
     // Reads AREAAPB.PANELID beside the registered columns.
     void SetupInstanceRecordset(CDynamicRecordset* recordset) override;
     // AREAAPB.AREAAPB_TYPE is processed here.
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     // Puts "AreaType" for AREAAPB.AREAAPB_TYPE; 0x8004100C for every other column.
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
 

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipAccessRequestMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -21,9 +22,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessRequestMapper.cpp";
-constexpr DWORD kViewRequests = 0x1000000B;
-constexpr DWORD kWriteRequests = 0x1000000C;
-constexpr DWORD kAssignLevels = 0x20000002;
 constexpr LONG kRequestAuditObject = 171;
 constexpr const wchar_t* kAuditText = L"Access request of person %1!d!: %2 by user %3!d!";
 
@@ -88,14 +86,14 @@ bool MayEnter(const StageColumns& target, LONG current)
 CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName), m_concrete(false)
 {
-    SetPermissions(kViewRequests, kWriteRequests, kWriteRequests, 0);
+    SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kAddAccessLevels, 0);
 }
 
 CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
                                                    const wchar_t* className)
     : CWmipMapperSkeleton(user, context, services, className), m_concrete(true)
 {
-    SetPermissions(kViewRequests, kWriteRequests, kWriteRequests, 0);
+    SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kAddAccessLevels, 0);
 }
 
 CString CWmipAccessRequestMapper::GetSuperclassName()
@@ -137,10 +135,10 @@ ProcessClauseResult CWmipAccessRequestMapper::ProcessClause(CString& property, i
     return CWmipMapperSkeleton::ProcessClause(property, wqlOperator, literal, extra);
 }
 
-int CWmipAccessRequestMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipAccessRequestMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (table == L"ACCESS_REQUEST" && column == L"SUBMITTED_USERID")
-        return 2;
+        return WMIHelper::kProcessByMapper;
     return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
 }
 
@@ -203,7 +201,7 @@ HRESULT CWmipAccessRequestMapper::CanViewAsManager()
     if (user->GetUserID() == kAllRightsUser)
         return S_OK;
     m_isManager = ManagesWithFullRights(*user, 0);
-    return m_isManager || user->HasPermission(kAssignLevels) ? S_OK : WBEM_E_ACCESS_DENIED;
+    return m_isManager || user->HasPermission(Permission::kAssignAccessLevels) ? S_OK : WBEM_E_ACCESS_DENIED;
 }
 
 CDynamicRecordset* CWmipAccessRequestMapper::ManagerRecordset(CMultiFilterRecordset* recordset)

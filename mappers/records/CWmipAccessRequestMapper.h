@@ -44,7 +44,7 @@ public:
     // in-memory check still applies it to every instance.
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
     // The submitted user column is processed by the mapper: it fills SubmittedByUserID and Status.
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
     // Approve, Deny and Hold (names without regard to case): S_OK, or throws CWMIException
     // (0x80041002 no such request, 0x80041003 a caller who may not act on it, 0x80041016 a

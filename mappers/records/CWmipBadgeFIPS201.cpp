@@ -55,7 +55,7 @@ ProcessClauseResult CWmipBadgeFIPS201::ProcessClause(CString& property, int& wql
     return ProcessClauseKeep;
 }
 
-int CWmipBadgeFIPS201::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipBadgeFIPS201::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (table.CompareNoCase(L"BADGE_FIPS201") == 0 && IsByteColumn(column))
         return WMIHelper::kProcessByMapper;

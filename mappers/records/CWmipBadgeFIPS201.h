@@ -29,7 +29,7 @@ public:
     // 10: a badge.
     brontel::UserTranObject::UserTransactionObject GetTransactionObject() override { return 10; }
     // BADGE_FIPS201.FASCN and GUID are read by ProcessInstanceProperty.
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     // FASCN and GUID as hexadecimal text (empty when null); other columns the base.
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "common/AccessCodes.h"
 #include "common/Crypto.h"
 #include "framework/CWmideFieldSet.h"
 #include "framework/CWmipObjectPath.h"
@@ -39,10 +40,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
-constexpr DWORD kViewBadges = 0x20000006;
-constexpr DWORD kAddBadges = 0x20000007;
-constexpr DWORD kModifyBadges = 0x20000008;
-constexpr DWORD kDeleteBadges = 0x2000000A;
 constexpr LONG kBadgeAuditObject = 10;
 constexpr LONG kBadgeReplicationObject = 2;
 constexpr UINT kBadgeChangeAuditResource = 20733;
@@ -117,7 +114,8 @@ BadgeValues BadgeValuesOf(IWbemClassObject* instance)
 CWmipBadgeMapper::CWmipBadgeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewBadges, kAddBadges, kModifyBadges, kDeleteBadges);
+    SetPermissions(Permission::kViewBadges, Permission::kAddBadges, Permission::kModifyBadges,
+                   Permission::kDeleteBadges);
 }
 
 CWmipBadgeMapper::~CWmipBadgeMapper() = default;
@@ -172,7 +170,7 @@ void CWmipBadgeMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* r
         CPerson::AddVisiblePersonFilter(*RequireUser(), *recordset, L"BADGE.EMPID");
 }
 
-int CWmipBadgeMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipBadgeMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (table.CompareNoCase(L"BADGE") == 0 && column.CompareNoCase(L"PIN") == 0)
         return WMIHelper::kProcessByMapper;

@@ -54,7 +54,7 @@ public:
     // By the owner's segment when cardholder or visitor segmentation applies to the caller.
     void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
     // BADGE.PIN is read by ProcessInstanceProperty (2); the rest as the base reads it.
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     // The PIN, decrypted, for the badge types of class 3 only.
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
     // ID (from the badge type's mode), ISSUECODE, ACTIVATE and DEACTIVATE; others the base.

@@ -3,7 +3,7 @@
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
-int CWmipBadgeTWICPrivacyKey::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipBadgeTWICPrivacyKey::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (table.CompareNoCase(L"BADGE_FIPS201") == 0 && column.CompareNoCase(L"FASCN") == 0)
         return WMIHelper::kProcessByMapper;

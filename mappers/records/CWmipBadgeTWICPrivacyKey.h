@@ -23,7 +23,7 @@ public:
     // 10: a badge.
     brontel::UserTranObject::UserTransactionObject GetTransactionObject() override { return 10; }
     // BADGE_FIPS201.FASCN is read by ProcessInstanceProperty.
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     // FASCN as a byte array (unset when null); other columns the base.
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
 };

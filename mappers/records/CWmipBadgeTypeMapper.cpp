@@ -34,7 +34,7 @@ void CWmipBadgeTypeMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordse
     recordset->AppendFilter(filter + L")", values);
 }
 
-int CWmipBadgeTypeMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipBadgeTypeMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (table.CompareNoCase(L"BADGETYP") == 0 && column.CompareNoCase(L"BADGE_CLASS") == 0)
         return WMIHelper::kProcessByMapper;

@@ -18,7 +18,7 @@ public:
     // the caller's segments.
     void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
     // BADGETYP.BADGE_CLASS is read by ProcessInstanceProperty.
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     // BadgeTypeClass from BADGE_CLASS; every other column goes to the base.
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
 };

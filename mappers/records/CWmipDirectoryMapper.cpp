@@ -1,13 +1,12 @@
 #include "mappers/records/CWmipDirectoryMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntDirectories/DirectoryDBManager.h"
 #include "platform/com/WbemConstants.h"
 
 namespace {
-
-constexpr DWORD kViewDirectories = 0x100000BB;
 
 bool IsPortColumn(const CString& column, const CString& table)
 {
@@ -19,7 +18,7 @@ bool IsPortColumn(const CString& column, const CString& table)
 CWmipDirectoryMapper::CWmipDirectoryMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewDirectories, 0, 0, 0);
+    SetPermissions(Permission::kViewDirectories, 0, 0, 0);
 }
 
 void CWmipDirectoryMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
@@ -28,7 +27,7 @@ void CWmipDirectoryMapper::FilterInstanceRecordset(CMultiFilterRecordset* record
         recordset->AddFilterLong(L"BNT_DIRECTORY.DIR_ISTEMPLATE", 0);
 }
 
-int CWmipDirectoryMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipDirectoryMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     return IsPortColumn(column, table) ? WMIHelper::kProcessByMapper
                                        : CWmipDynamicClassMapper::GetPropertyProcessMethod(column, table);

@@ -17,7 +17,7 @@ public:
     // DIR_ISTEMPLATE 0 only.
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
     // BNT_DIRECTORY.DIR_PORT is read by ProcessInstanceProperty.
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     // DIR_PORT: Port stays empty for directory types 2 and 3, else the column's number; the
     // HRESULT of the put. Other columns: the framework's answer.
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;

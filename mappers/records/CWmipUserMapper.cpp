@@ -35,7 +35,6 @@ constexpr LONG kUserReplicationObject = 1024;
 constexpr int kSegmentWriteAccess = 2;
 // The properties that keep their stored value on a modify (each declared "noedit" itself).
 constexpr const wchar_t* kFixedProperties[] = {L"ID", L"Created", L"LastChanged", L"AutomaticallyCreated"};
-constexpr int kProcessByMapper = 2;
 constexpr LONG kQualifierFlavor = 3;
 constexpr const wchar_t* kNonUniqueMessage = L"The property %s contained an non-unique value.";
 constexpr const wchar_t* kNotEditableMessage =
@@ -105,10 +104,10 @@ bool CWmipUserMapper::KeepsNoEditValue(const CString& property)
     return false;
 }
 
-int CWmipUserMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipUserMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (IsPasswordColumn(column, table))
-        return kProcessByMapper;
+        return WMIHelper::kProcessByMapper;
     return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
 }
 

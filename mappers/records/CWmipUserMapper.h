@@ -26,7 +26,7 @@ public:
     // enabled flag are what a user modify changes.
     bool KeepsNoEditValue(const CString& property) override;
     // The password column is handled here, and never shown.
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
     // AutomaticallyCreated false, DatabaseID the caller's database, ReportPermissionGroupID 0.
     HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipUserPermissionGroupMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -13,8 +14,6 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUserPermissionGroupMapper.cpp";
-constexpr DWORD kViewPermissionGroups = 0x10000031;
-constexpr int kProcessByMapper = 2;
 constexpr LONG kSystemGroup = 1;
 constexpr LONG kMonitoringGroup = 3;
 
@@ -43,13 +42,14 @@ CWmipUserPermissionGroupMapper::CWmipUserPermissionGroupMapper(const CAcsUser* u
                                                                IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewPermissionGroups, 0, 0, 0);
+    SetPermissions(Permission::kViewPermissionGroups, 0, 0, 0);
 }
 
-int CWmipUserPermissionGroupMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipUserPermissionGroupMapper::GetPropertyProcessMethod(const CString& column,
+                                                                                  const CString& table)
 {
     if (IsTypeColumn(column, table))
-        return kProcessByMapper;
+        return WMIHelper::kProcessByMapper;
     return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
 }
 

@@ -17,7 +17,7 @@ public:
     CWmipUserPermissionGroupMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // The group type column is processed here: it fills Type and the computed rights.
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
 
     // The camera-control priority of the group; 0 when it has none. Throws CWMIException

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipVisitEmailRecipientMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -9,8 +10,6 @@ using brontel::utility::CWMIException;
 
 namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipVisitEmailRecipientMapper.cpp";
-constexpr DWORD kViewVisits = 0x20000027;
-constexpr int kProcessedByMapper = 2;
 
 bool IsSegmentColumn(const CString& column, const CString& table)
 {
@@ -22,13 +21,14 @@ CWmipVisitEmailRecipientMapper::CWmipVisitEmailRecipientMapper(const CAcsUser* u
                                                                IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewVisits, 0, 0, 0);
+    SetPermissions(Permission::kViewVisits, 0, 0, 0);
 }
 
-int CWmipVisitEmailRecipientMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipVisitEmailRecipientMapper::GetPropertyProcessMethod(const CString& column,
+                                                                                  const CString& table)
 {
     if (IsSegmentColumn(column, table))
-        return kProcessedByMapper;
+        return WMIHelper::kProcessByMapper;
     return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
 }
 

@@ -22,5 +22,5 @@ public:
     // IncludeDefaultRecipients true. Every other column: the framework's answer.
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
     // SEGMENTID is processed here (2); the rest as the framework decides.
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
 };

@@ -58,7 +58,7 @@ public:
     void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
     // The event columns are put by ProcessInstanceProperty (2); VISIT columns under their
     // property names (3).
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     CString GetPropertyName(const CString& column, const CString& table) override;
     // The scheduled times as stored; SIGNINLOCATIONID under the bus front end (null for NULL).
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
