@@ -206,8 +206,20 @@ bool CWmipClassMapper::CallerCanSee(const wchar_t* className,
     return instance != nullptr;
 }
 
+const CWmipClassMapper::ColumnHook* CWmipClassMapper::FindColumnHook(const CString& column, const CString& table) const
+{
+    for (const ColumnHook& hook : m_columnHooks)
+    {
+        if (table.CompareNoCase(hook.table) == 0 && column.CompareNoCase(hook.column) == 0)
+            return &hook;
+    }
+    return nullptr;
+}
+
 WMIHelper::ProcessMethod CWmipClassMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
+    if (FindColumnHook(column, table) != nullptr)
+        return WMIHelper::kProcessByMapper;
     const WMIHelper::ProcessMethod method = WMIHelper::GetPropertyProcessMethod(column, table, IsVisitorClass());
     if (method != WMIHelper::kProcessByColumnName || table.IsEmpty())
         return method;
@@ -230,10 +242,16 @@ CString CWmipClassMapper::GetPropertyName(const CString& column, const CString& 
     return column;
 }
 
-HRESULT CWmipClassMapper::ProcessInstanceProperty(IWbemClassObject** /*instance*/, const CString& /*column*/,
-                                                  const CString& /*table*/)
+HRESULT CWmipClassMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
+                                                  const CString& table)
 {
-    return WBEM_E_NOT_SUPPORTED;
+    const ColumnHook* hook = FindColumnHook(column, table);
+    if (hook == nullptr)
+        return WBEM_E_NOT_SUPPORTED;
+    const CMultiFilterRecordset* row = GetInstanceRecordset();
+    if (instance == nullptr || *instance == nullptr || row == nullptr)
+        return WBEM_E_INVALID_PARAMETER;
+    return hook->read(*this, **instance, *row, column);
 }
 
 CString CWmipClassMapper::GetSuperclassName()

@@ -26,6 +26,7 @@
 
 #include <map>
 #include <memory>
+#include <span>
 #include <vector>
 
 class CBntCardholderTrans;
@@ -134,14 +135,18 @@ public:
     // CWMIException with ProcessInstanceProperty's failure.
     virtual HRESULT CreateInstance(IWbemClassObject** instance);
     // How CreateInstance treats one column: 0 skip, 1 and 4 under the column's own name, 3 and
-    // 5 under GetPropertyName, 2 through ProcessInstanceProperty. The base takes
-    // WMIHelper::GetPropertyProcessMethod and answers 5 for an ordinary column that the class
-    // registers under a property of another name.
+    // 5 under GetPropertyName, 2 through ProcessInstanceProperty. The base answers 2 for a
+    // column the mapper hooks (SetColumnHooks), else takes WMIHelper::GetPropertyProcessMethod
+    // and answers 5 for an ordinary column that the class registers under a property of
+    // another name.
     virtual WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table);
     // The property a column is read into: the registered property of "TABLE.COLUMN" (or the
     // foreign-key mapping that names it); the column itself when there is none.
     virtual CString GetPropertyName(const CString& column, const CString& table);
-    // Special processing of one column; the base answers 0x8004100C (no special processing).
+    // Special processing of one column. The base runs the column's hook on the current row of
+    // the open instance recordset and answers what it answers; WBEM_E_INVALID_PARAMETER when
+    // there is no instance or no open row; 0x8004100C (no special processing) for a column
+    // without a hook.
     virtual HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table);
     // The default of a property left empty on a create: S_OK with value set to the property's
     // "DefaultValue" text, else to a generated id of the property's ID type (the next value of
@@ -353,6 +358,30 @@ public:
     const std::map<CString, CString, CStringNoCaseLess>& GetForeignKeyMappings() const { return m_foreignKeys; }
 
 protected:
+    // Puts what one hooked column stands for on the instance, read from the current row of the
+    // open instance recordset: S_OK, or the failure that fails the row.
+    using ColumnReader = HRESULT (*)(CWmipClassMapper& mapper, IWbemClassObject& instance,
+                                     const CMultiFilterRecordset& row, const CString& column);
+    // A column that the mapper reads itself instead of the framework's put: its table and
+    // column (both compared without regard to case) and its reader.
+    struct ColumnHook
+    {
+        const wchar_t* table;
+        const wchar_t* column;
+        ColumnReader read;
+    };
+    // The ColumnReader that calls Read, a reader member of a mapper class. The base calls it
+    // only on the mapper whose constructor declared it, so the mapper is always of that class.
+    template <auto Read>
+    static HRESULT Reader(CWmipClassMapper& mapper, IWbemClassObject& instance, const CMultiFilterRecordset& row,
+                          const CString& column)
+    {
+        return (AsReaderClass(Read, mapper).*Read)(instance, row, column);
+    }
+    // Declares the mapper's column hooks: a static table, set by the constructor of the mapper
+    // class whose readers it names. GetPropertyProcessMethod and ProcessInstanceProperty walk it.
+    void SetColumnHooks(std::span<const ColumnHook> hooks) { m_columnHooks = hooks; }
+
     // The caller; throws CWMIException with the lookup's HRESULT and "The system was unable to
     // retrieve the client's identity." when the caller cannot be resolved. Valid while the
     // mapper holds its user-cache entry.
@@ -404,6 +433,15 @@ private:
     // SQL selected exactly the matching rows).
     bool InstanceMatchesQuery(IWbemClassObject* instance) const;
     void ThrowIfDenied(HRESULT hr);
+    // The mapper as the class of the reader read (see Reader).
+    template <typename Mapper>
+    static Mapper& AsReaderClass(HRESULT (Mapper::*)(IWbemClassObject&, const CMultiFilterRecordset&, const CString&),
+                                 CWmipClassMapper& mapper)
+    {
+        return static_cast<Mapper&>(mapper);
+    }
+    // The hook of TABLE.COLUMN; null when the mapper declares none.
+    const ColumnHook* FindColumnHook(const CString& column, const CString& table) const;
 
     // Set at construction.
     const CAcsUser* const m_databaseUser;
@@ -415,6 +453,8 @@ private:
     int m_bypassAuthorization = 0;
     // Property -> "TABLE.COLUMN" of a joined table, without regard to case.
     std::map<CString, CString, CStringNoCaseLess> m_foreignKeys;
+    // The mapper's column hooks (a static table).
+    std::span<const ColumnHook> m_columnHooks;
 
     CString m_orderByFields;
     bool m_sortDescending = false;

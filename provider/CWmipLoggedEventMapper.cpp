@@ -2,7 +2,6 @@
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
-#include "platform/com/WbemConstants.h"
 
 namespace {
 
@@ -28,6 +27,10 @@ CWmipLoggedEventMapper::CWmipLoggedEventMapper(const CAcsUser* user, IWbemContex
     AddJoin(L"EVENTS", L"MACHINE", L"ACCESSPANE", L"PANELID");
     // The event history is only read through the provider: writes carry id 0.
     SetPermissions(kViewLoggedEventsPermission, 0, 0, 0);
+    static constexpr ColumnHook kHooks[] = {
+        {L"EVENTS", L"EVENTTYPE", Reader<&CWmipLoggedEventMapper::ReadType>},
+    };
+    SetColumnHooks(kHooks);
 }
 
 CWmipLoggedEventMapper::AccessValues CWmipLoggedEventMapper::DeriveAccessValues(LONG type, LONG subtype)
@@ -76,22 +79,17 @@ bool CWmipLoggedEventMapper::IsUseUTC()
     return true;
 }
 
-HRESULT CWmipLoggedEventMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
-                                                        const CString& table)
+HRESULT CWmipLoggedEventMapper::ReadType(IWbemClassObject& instance, const CMultiFilterRecordset& row,
+                                         const CString& /*column*/)
 {
-    if (table != L"EVENTS" || column != L"EVENTTYPE")
-        return CWmipDynamicClassMapper::ProcessInstanceProperty(instance, column, table);
-    const CMultiFilterRecordset* row = GetInstanceRecordset();
-    if (instance == nullptr || *instance == nullptr || row == nullptr)
-        return WBEM_E_FAILED;
-    const LONG type = row->GetLong(CString(L"EVENTS.EVENTTYPE"));
-    const LONG subtype = row->GetLong(CString(L"EVENTS.EVENTID"));
+    const LONG type = row.GetLong(CString(L"EVENTS.EVENTTYPE"));
+    const LONG subtype = row.GetLong(CString(L"EVENTS.EVENTID"));
     const AccessValues values = DeriveAccessValues(type, subtype);
     if (values.written)
     {
-        WMIHelper::PutBool(*instance, L"CardholderEntered", values.cardholderEntered);
-        WMIHelper::PutBool(*instance, L"Duress", values.duress);
-        WMIHelper::PutNumber(*instance, L"AccessResult", values.accessResult);
+        WMIHelper::PutBool(&instance, L"CardholderEntered", values.cardholderEntered);
+        WMIHelper::PutBool(&instance, L"Duress", values.duress);
+        WMIHelper::PutNumber(&instance, L"AccessResult", values.accessResult);
     }
-    return WMIHelper::PutNumber(*instance, L"Type", type);
+    return WMIHelper::PutNumber(&instance, L"Type", type);
 }

@@ -26,7 +26,7 @@ public:
     };
 
     // The mapper on the database of user (the pooled connection, which must outlive the
-    // mapper), with its three joins and its permission ids.
+    // mapper), with its three joins and its permission ids. Hooks EVENTS.EVENTTYPE (ReadType).
     CWmipLoggedEventMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
     // The rule that derives the three computed properties from the type and subtype.
     static AccessValues DeriveAccessValues(LONG type, LONG subtype);
@@ -36,8 +36,9 @@ public:
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
     // True: EVENT_TIME_UTC is UTC already.
     bool IsUseUTC() override;
-    // For EVENTS.EVENTTYPE (exact): writes CardholderEntered, Duress, AccessResult (when the
-    // type and subtype carry them) and Type from the current row; the result of the last put.
-    // Every other column: the base's answer (0x8004100C).
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
+
+private:
+    // Writes CardholderEntered, Duress, AccessResult (when the type and subtype carry them) and
+    // Type from the current row; the result of the last put.
+    HRESULT ReadType(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 };

@@ -41,6 +41,10 @@ CWmipAreaMapper::CWmipAreaMapper(const CAcsUser* user, IWbemContext* context, IW
     : CWmipMapperSkeleton(user, context, services)
 {
     SetPermissions(Permission::kViewAreas, 0, 0, 0);
+    static constexpr ColumnHook kHooks[] = {
+        {L"AREAAPB", L"AREAAPB_TYPE", Reader<&CWmipAreaMapper::ReadAreaType>},
+    };
+    SetColumnHooks(kHooks);
 }
 
 LONG CWmipAreaMapper::AreaTypeOf(LONG areaType, LONG panelId)
@@ -72,21 +76,11 @@ void CWmipAreaMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
     recordset->AddColumnToSet(L"PANELID", L"AREAAPB");
 }
 
-WMIHelper::ProcessMethod CWmipAreaMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+HRESULT CWmipAreaMapper::ReadAreaType(IWbemClassObject& instance, const CMultiFilterRecordset& row,
+                                      const CString& /*column*/)
 {
-    if (table == L"AREAAPB" && column == L"AREAAPB_TYPE")
-        return WMIHelper::kProcessByMapper;
-    return CWmipDynamicClassMapper::GetPropertyProcessMethod(column, table);
-}
-
-HRESULT CWmipAreaMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
-                                                 const CString& table)
-{
-    CMultiFilterRecordset* rows = GetInstanceRecordset();
-    if (table != L"AREAAPB" || column != L"AREAAPB_TYPE" || rows == nullptr || instance == nullptr)
-        return CWmipClassMapper::ProcessInstanceProperty(instance, column, table);
-    const LONG areaType = AreaTypeOf(rows->GetLong(L"AREAAPB_TYPE"), rows->GetLong(L"PANELID"));
-    return WMIHelper::PutNumber(*instance, L"AreaType", areaType);
+    const LONG areaType = AreaTypeOf(row.GetLong(L"AREAAPB_TYPE"), row.GetLong(L"PANELID"));
+    return WMIHelper::PutNumber(&instance, L"AreaType", areaType);
 }
 
 HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)

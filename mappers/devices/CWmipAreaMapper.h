@@ -22,6 +22,7 @@ public:
     static constexpr LONG kAreaType2 = 5;
     static constexpr LONG kOtherArea = 1;
 
+    // Hooks AREAAPB.AREAAPB_TYPE (ReadAreaType).
     CWmipAreaMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // The AreaType of an area's AREAAPB_TYPE and PANELID.
@@ -33,13 +34,13 @@ public:
                           IWbemClassObject* inParams, IWbemObjectSink* sink) override;
     // Reads AREAAPB.PANELID beside the registered columns.
     void SetupInstanceRecordset(CDynamicRecordset* recordset) override;
-    // AREAAPB.AREAAPB_TYPE is processed here.
-    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
-    // Puts "AreaType" for AREAAPB.AREAAPB_TYPE; 0x8004100C for every other column.
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
 
     // S_OK when the badge was moved; 0x80041008 for a missing parameter; 0x80041003 when the
     // caller may not act on the reader; 0x80040526 for a badge, panel and reader, or area that
     // does not exist; 0x80041001 for an area of another segment, a refused move or any failure.
     HRESULT MoveBadge(IWbemClassObject* inParams, IWbemObjectSink* sink);
+
+private:
+    // Puts "AreaType" from AREAAPB_TYPE and PANELID.
+    HRESULT ReadAreaType(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 };

@@ -56,12 +56,6 @@ CWmipIntrusionArea::CWmipIntrusionArea(const CAcsUser* user, IWbemContext* conte
     SetPermissions(Permission::kViewIntrusionAreas, 0, 0, 0);
 }
 
-HRESULT CWmipIntrusionArea::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
-                                                    const CString& table)
-{
-    return CWmipClassMapper::ProcessInstanceProperty(instance, column, table);
-}
-
 HRESULT CWmipIntrusionArea::Disarm(DeviceMethodCall& call)
 {
     return SetArmState(call.instance, kDisarmMode);

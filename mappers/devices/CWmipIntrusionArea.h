@@ -27,9 +27,6 @@ public:
 
     CWmipIntrusionArea(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
-    // No property is processed specially: the base's answer.
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
-
     HRESULT Disarm(DeviceMethodCall& call);
     HRESULT MasterDelayArm(DeviceMethodCall& call);
     HRESULT MasterInstantArm(DeviceMethodCall& call);

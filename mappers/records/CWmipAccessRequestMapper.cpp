@@ -83,10 +83,15 @@ bool MayEnter(const StageColumns& target, LONG current)
 
 }  // namespace
 
+constinit const CWmipAccessRequestMapper::ColumnHook CWmipAccessRequestMapper::kColumnHooks[1] = {
+    {L"ACCESS_REQUEST", L"SUBMITTED_USERID", Reader<&CWmipAccessRequestMapper::ReadSubmittedUser>},
+};
+
 CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName), m_concrete(false)
 {
     SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kAddAccessLevels, 0);
+    SetColumnHooks(kColumnHooks);
 }
 
 CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
@@ -94,6 +99,7 @@ CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemCo
     : CWmipMapperSkeleton(user, context, services, className), m_concrete(true)
 {
     SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kAddAccessLevels, 0);
+    SetColumnHooks(kColumnHooks);
 }
 
 CString CWmipAccessRequestMapper::GetSuperclassName()
@@ -135,28 +141,16 @@ ProcessClauseResult CWmipAccessRequestMapper::ProcessClause(CString& property, i
     return CWmipMapperSkeleton::ProcessClause(property, wqlOperator, literal, extra);
 }
 
-WMIHelper::ProcessMethod CWmipAccessRequestMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+HRESULT CWmipAccessRequestMapper::ReadSubmittedUser(IWbemClassObject& instance, const CMultiFilterRecordset& row,
+                                                    const CString& /*column*/)
 {
-    if (table == L"ACCESS_REQUEST" && column == L"SUBMITTED_USERID")
-        return WMIHelper::kProcessByMapper;
-    return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
-}
-
-HRESULT CWmipAccessRequestMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
-                                                          const CString& table)
-{
-    if (!(table == L"ACCESS_REQUEST" && column == L"SUBMITTED_USERID"))
-        return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
-    const CMultiFilterRecordset* row = GetInstanceRecordset();
-    if (row == nullptr || instance == nullptr || *instance == nullptr)
-        return WBEM_E_FAILED;
-    if (row->IsFieldNull(L"ID"))
+    if (row.IsFieldNull(L"ID"))
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipRecordChecks::kRequiredMessage,
                                       L"ID");
-    WMIHelper::PutNumber(*instance, L"SubmittedByUserID", RowNumber(*row, L"SUBMITTED_USERID"));
-    return WMIHelper::PutNumber(*instance, L"Status",
-                                DeriveStatus(RowNumber(*row, L"APPROVED_USERID"), RowNumber(*row, L"DENIED_USERID"),
-                                             RowNumber(*row, L"ONHOLD_USERID")));
+    WMIHelper::PutNumber(&instance, L"SubmittedByUserID", RowNumber(row, L"SUBMITTED_USERID"));
+    return WMIHelper::PutNumber(&instance, L"Status",
+                                DeriveStatus(RowNumber(row, L"APPROVED_USERID"), RowNumber(row, L"DENIED_USERID"),
+                                             RowNumber(row, L"ONHOLD_USERID")));
 }
 
 HRESULT CWmipAccessRequestMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,

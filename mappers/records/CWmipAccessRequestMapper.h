@@ -26,7 +26,7 @@ public:
     };
 
     // The mapper of Bnt_AccessRequest on the database of user (the pooled connection, which must
-    // outlive the mapper).
+    // outlive the mapper). Hooks ACCESS_REQUEST.SUBMITTED_USERID (ReadSubmittedUser).
     CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // The Status of a request from its stage user ids: denied wins over approved, which wins
@@ -43,9 +43,6 @@ public:
     // A comparison on Status is dropped from the SQL (the status is derived); the query's
     // in-memory check still applies it to every instance.
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
-    // The submitted user column is processed by the mapper: it fills SubmittedByUserID and Status.
-    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
     // Approve, Deny and Hold (names without regard to case): S_OK, or throws CWMIException
     // (0x80041002 no such request, 0x80041003 a caller who may not act on it, 0x80041016 a
     // transition that is not allowed). Any other name answers 0x80041055.
@@ -58,7 +55,7 @@ public:
                             IWbemClassObject* instance) override;
 
 protected:
-    // The mapper of a concrete request class (its own class name).
+    // The mapper of a concrete request class (its own class name), with the same column hook.
     CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
                              const wchar_t* className);
 
@@ -84,8 +81,15 @@ protected:
     bool m_isManager = false;
 
 private:
+    // The column hooks of every request class.
+    static const ColumnHook kColumnHooks[1];
+
     // Set at construction: a concrete request class rather than Bnt_AccessRequest.
     const bool m_concrete;
+
+    // The submitted user column fills SubmittedByUserID and Status. Throws CWMIException
+    // WBEM_E_ILLEGAL_NULL for a row without ID.
+    HRESULT ReadSubmittedUser(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 
     // Stamps the stage on the stored request (parameters may be null). S_OK or throws.
     HRESULT ChangeStage(IWbemClassObject* instance, IWbemClassObject* parameters, Stage stage);

@@ -55,31 +55,19 @@ ProcessClauseResult CWmipBadgeFIPS201::ProcessClause(CString& property, int& wql
     return ProcessClauseKeep;
 }
 
-WMIHelper::ProcessMethod CWmipBadgeFIPS201::GetPropertyProcessMethod(const CString& column, const CString& table)
+HRESULT CWmipBadgeFIPS201::ReadHexColumn(IWbemClassObject& instance, const CMultiFilterRecordset& row,
+                                         const CString& column)
 {
-    if (table.CompareNoCase(L"BADGE_FIPS201") == 0 && IsByteColumn(column))
-        return WMIHelper::kProcessByMapper;
-    return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
-}
-
-HRESULT CWmipBadgeFIPS201::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
-                                                   const CString& table)
-{
-    if (table.CompareNoCase(L"BADGE_FIPS201") != 0 || !IsByteColumn(column))
-        return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
-    CMultiFilterRecordset* row = GetInstanceRecordset();
-    if (row == nullptr || instance == nullptr || *instance == nullptr)
-        return S_OK;
     const CString name = L"BADGE_FIPS201." + column;
     CString text;
-    if (!row->IsFieldNull(name))
+    if (!row.IsFieldNull(name))
     {
-        for (const BYTE byte : row->GetBytes(name))
+        for (const BYTE byte : row.GetBytes(name))
         {
             CString pair;
             pair.Format(L"%02X", static_cast<unsigned>(byte));
             text += pair;
         }
     }
-    return WMIHelper::PutString(*instance, column.CompareNoCase(L"FASCN") == 0 ? L"FASCN" : L"GUID", text, CIM_STRING);
+    return WMIHelper::PutString(&instance, column.CompareNoCase(L"FASCN") == 0 ? L"FASCN" : L"GUID", text, CIM_STRING);
 }

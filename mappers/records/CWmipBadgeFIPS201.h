@@ -15,9 +15,15 @@ class CWmipBadgeFIPS201 : public CWmipMapperSkeleton<CWmipBadgeFIPS201, CWmipBad
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_BadgeFIPS201";
 
+    // Hooks BADGE_FIPS201.FASCN and GUID (ReadHexColumn).
     CWmipBadgeFIPS201(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
         : CWmipMapperSkeleton(user, context, services, kWMIClassName)
     {
+        static constexpr ColumnHook kHooks[] = {
+            {L"BADGE_FIPS201", L"FASCN", Reader<&CWmipBadgeFIPS201::ReadHexColumn>},
+            {L"BADGE_FIPS201", L"GUID", Reader<&CWmipBadgeFIPS201::ReadHexColumn>},
+        };
+        SetColumnHooks(kHooks);
     }
 
     // FASCN and GUID: the literal (quoted or not) must be an even number of hexadecimal digits,
@@ -28,12 +34,12 @@ public:
     bool IsUseByteArray() override { return true; }
     // 10: a badge.
     brontel::UserTranObject::UserTransactionObject GetTransactionObject() override { return 10; }
-    // BADGE_FIPS201.FASCN and GUID are read by ProcessInstanceProperty.
-    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
-    // FASCN and GUID as hexadecimal text (empty when null); other columns the base.
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
 
     // The literal's hexadecimal digits (quotes removed), or nothing when it is not a non-empty,
     // even-length run of hexadecimal digits.
     static std::optional<CString> HexDigitsOf(const CString& literal);
+
+private:
+    // FASCN and GUID as hexadecimal text (empty when null).
+    HRESULT ReadHexColumn(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 };

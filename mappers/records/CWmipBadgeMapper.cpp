@@ -116,6 +116,10 @@ CWmipBadgeMapper::CWmipBadgeMapper(const CAcsUser* user, IWbemContext* context, 
 {
     SetPermissions(Permission::kViewBadges, Permission::kAddBadges, Permission::kModifyBadges,
                    Permission::kDeleteBadges);
+    static constexpr ColumnHook kHooks[] = {
+        {L"BADGE", L"PIN", Reader<&CWmipBadgeMapper::ReadPin>},
+    };
+    SetColumnHooks(kHooks);
 }
 
 CWmipBadgeMapper::~CWmipBadgeMapper() = default;
@@ -170,33 +174,23 @@ void CWmipBadgeMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* r
         CPerson::AddVisiblePersonFilter(*RequireUser(), *recordset, L"BADGE.EMPID");
 }
 
-WMIHelper::ProcessMethod CWmipBadgeMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+HRESULT CWmipBadgeMapper::ReadPin(IWbemClassObject& instance, const CMultiFilterRecordset& row,
+                                  const CString& /*column*/)
 {
-    if (table.CompareNoCase(L"BADGE") == 0 && column.CompareNoCase(L"PIN") == 0)
-        return WMIHelper::kProcessByMapper;
-    return CWmipUDFClassMapper::GetPropertyProcessMethod(column, table);
-}
-
-HRESULT CWmipBadgeMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
-                                                  const CString& table)
-{
-    if (table.CompareNoCase(L"BADGE") != 0 || column.CompareNoCase(L"PIN") != 0)
-        return CWmipUDFClassMapper::ProcessInstanceProperty(instance, column, table);
-    CMultiFilterRecordset* row = GetInstanceRecordset();
-    if (row == nullptr || instance == nullptr || *instance == nullptr || row->IsFieldNull(L"BADGE.TYPE"))
+    if (row.IsFieldNull(L"BADGE.TYPE"))
         return S_OK;
-    const LONG typeId = row->GetLong(L"BADGE.TYPE");
+    const LONG typeId = row.GetLong(L"BADGE.TYPE");
     CBadgeTypeContainer& types = CBadgeTypeContainer::Instance();
     std::optional<CBadgeType> type = types.Find(typeId);
     if (!type && types.Read(GetDatabaseUser(), -1, true))
         type = types.Find(typeId);
-    if (!type || type->GetClass() != CBadgeType::kShownPinClass || row->IsFieldNull(L"BADGE.PIN"))
+    if (!type || type->GetClass() != CBadgeType::kShownPinClass || row.IsFieldNull(L"BADGE.PIN"))
         return S_OK;
-    const std::vector<BYTE> cipher = row->GetBytes(L"BADGE.PIN");
+    const std::vector<BYTE> cipher = row.GetBytes(L"BADGE.PIN");
     CString pin;
     if (!brontel::crypto::Crypto().DecryptPinString(cipher, pin))
         pin.Empty();
-    return WMIHelper::PutString(*instance, L"PIN", pin, CIM_STRING);
+    return WMIHelper::PutString(&instance, L"PIN", pin, CIM_STRING);
 }
 
 CBadgeType& CWmipBadgeMapper::GetBadgeType(IWbemClassObject* instance)

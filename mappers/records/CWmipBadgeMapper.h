@@ -29,6 +29,7 @@ class CWmipBadgeMapper : public CWmipMapperSkeleton<CWmipBadgeMapper, CWmipUDFCl
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_Badge";
 
+    // Hooks BADGE.PIN (ReadPin).
     CWmipBadgeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
     ~CWmipBadgeMapper() override;
 
@@ -53,10 +54,6 @@ public:
     void SetupInstanceRecordset(CDynamicRecordset* recordset) override;
     // By the owner's segment when cardholder or visitor segmentation applies to the caller.
     void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
-    // BADGE.PIN is read by ProcessInstanceProperty (2); the rest as the base reads it.
-    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
-    // The PIN, decrypted, for the badge types of class 3 only.
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
     // ID (from the badge type's mode), ISSUECODE, ACTIVATE and DEACTIVATE; others the base.
     HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
     // LASTCHANGED becomes now; USELIMIT 0..255 and ISSUECODE 0 or more (0x80041008).
@@ -102,6 +99,8 @@ private:
     static constexpr int kValidateAdd = 0;
     static constexpr int kValidateModify = 1;
 
+    // The PIN, decrypted, for the badge types of class 3 only.
+    HRESULT ReadPin(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
     // The badge type and the person of the instance, read once per mapper (0x80041028 when the
     // instance lacks TYPE or PERSONID, 0x80041008 when no such record exists).
     CBadgeType& GetBadgeType(IWbemClassObject* instance);

@@ -13,17 +13,22 @@ class CWmipBadgeTWICPrivacyKey : public CWmipMapperSkeleton<CWmipBadgeTWICPrivac
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_BadgeTWICPrivacyKey";
 
+    // Hooks BADGE_FIPS201.FASCN (ReadFascn).
     CWmipBadgeTWICPrivacyKey(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
         : CWmipMapperSkeleton(user, context, services, kWMIClassName)
     {
+        static constexpr ColumnHook kHooks[] = {
+            {L"BADGE_FIPS201", L"FASCN", Reader<&CWmipBadgeTWICPrivacyKey::ReadFascn>},
+        };
+        SetColumnHooks(kHooks);
     }
 
     // True: byte values travel as arrays.
     bool IsUseByteArray() override { return true; }
     // 10: a badge.
     brontel::UserTranObject::UserTransactionObject GetTransactionObject() override { return 10; }
-    // BADGE_FIPS201.FASCN is read by ProcessInstanceProperty.
-    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
-    // FASCN as a byte array (unset when null); other columns the base.
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
+
+private:
+    // FASCN as a byte array (unset when null).
+    HRESULT ReadFascn(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 };

@@ -17,6 +17,10 @@ CWmipBadgeTypeMapper::CWmipBadgeTypeMapper(const CAcsUser* user, IWbemContext* c
     : CWmipMapperSkeleton(user, context, services)
 {
     SetPermissions(kViewBadgeTypes, 0, 0, 0);
+    static constexpr ColumnHook kHooks[] = {
+        {L"BADGETYP", L"BADGE_CLASS", Reader<&CWmipBadgeTypeMapper::ReadBadgeClass>},
+    };
+    SetColumnHooks(kHooks);
 }
 
 void CWmipBadgeTypeMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
@@ -34,24 +38,14 @@ void CWmipBadgeTypeMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordse
     recordset->AppendFilter(filter + L")", values);
 }
 
-WMIHelper::ProcessMethod CWmipBadgeTypeMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+HRESULT CWmipBadgeTypeMapper::ReadBadgeClass(IWbemClassObject& instance, const CMultiFilterRecordset& row,
+                                             const CString& /*column*/)
 {
-    if (table.CompareNoCase(L"BADGETYP") == 0 && column.CompareNoCase(L"BADGE_CLASS") == 0)
-        return WMIHelper::kProcessByMapper;
-    return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
-}
-
-HRESULT CWmipBadgeTypeMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
-                                                      const CString& table)
-{
-    if (table.CompareNoCase(L"BADGETYP") != 0 || column.CompareNoCase(L"BADGE_CLASS") != 0)
-        return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
-    CMultiFilterRecordset* row = GetInstanceRecordset();
-    if (row == nullptr || instance == nullptr || *instance == nullptr || row->IsFieldNull(L"BADGETYP.BADGE_CLASS"))
+    if (row.IsFieldNull(L"BADGETYP.BADGE_CLASS"))
         return S_OK;
-    const LONG stored = row->GetLong(L"BADGETYP.BADGE_CLASS");
+    const LONG stored = row.GetLong(L"BADGETYP.BADGE_CLASS");
     LONG shown = stored;
     if (!WMIHelper::IsCorvessaApplication())
         shown = stored >= 0 && stored <= kHighestShiftedClass ? stored + 1 : 0;
-    return WMIHelper::PutNumber(*instance, L"BadgeTypeClass", shown);
+    return WMIHelper::PutNumber(&instance, L"BadgeTypeClass", shown);
 }

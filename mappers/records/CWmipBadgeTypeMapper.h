@@ -12,13 +12,14 @@ class CWmipBadgeTypeMapper : public CWmipMapperSkeleton<CWmipBadgeTypeMapper>
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_BadgeType";
 
+    // Hooks BADGETYP.BADGE_CLASS (ReadBadgeClass).
     CWmipBadgeTypeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // Only under badge type segmentation, and then the shared types (segment -1) and those of
     // the caller's segments.
     void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
-    // BADGETYP.BADGE_CLASS is read by ProcessInstanceProperty.
-    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
-    // BadgeTypeClass from BADGE_CLASS; every other column goes to the base.
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
+
+private:
+    // BadgeTypeClass from BADGE_CLASS.
+    HRESULT ReadBadgeClass(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 };

@@ -12,13 +12,14 @@ class CWmipDirectoryMapper : public CWmipMapperSkeleton<CWmipDirectoryMapper>
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_Directory";
 
+    // Hooks BNT_DIRECTORY.DIR_PORT (ReadPort).
     CWmipDirectoryMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // DIR_ISTEMPLATE 0 only.
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
-    // BNT_DIRECTORY.DIR_PORT is read by ProcessInstanceProperty.
-    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
+
+private:
     // DIR_PORT: Port stays empty for directory types 2 and 3, else the column's number; the
-    // HRESULT of the put. Other columns: the framework's answer.
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
+    // HRESULT of the put.
+    HRESULT ReadPort(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 };

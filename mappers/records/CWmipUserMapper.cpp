@@ -56,11 +56,6 @@ constexpr GroupProperty kGroupProperties[] = {
     {CWmipUserRules::Field, L"FieldPermissionID"},
 };
 
-bool IsPasswordColumn(const CString& column, const CString& table)
-{
-    return table == L"USERS" && column == L"LOGONPWD";
-}
-
 void Refuse(int line)
 {
     throw CWMIException(kSourceFile, line, WBEM_E_FAILED, CWmipRecordChecks::kPermissionMessage);
@@ -92,6 +87,10 @@ CWmipUserMapper::CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IW
     : CWmipMapperSkeleton(user, context, services)
 {
     CWmipUserRules::SetUserPermissions(*this);
+    static constexpr ColumnHook kHooks[] = {
+        {L"USERS", L"LOGONPWD", Reader<&CWmipUserMapper::ReadPassword>},
+    };
+    SetColumnHooks(kHooks);
 }
 
 bool CWmipUserMapper::KeepsNoEditValue(const CString& property)
@@ -104,19 +103,10 @@ bool CWmipUserMapper::KeepsNoEditValue(const CString& property)
     return false;
 }
 
-WMIHelper::ProcessMethod CWmipUserMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+HRESULT CWmipUserMapper::ReadPassword(IWbemClassObject& /*instance*/, const CMultiFilterRecordset& /*row*/,
+                                      const CString& /*column*/)
 {
-    if (IsPasswordColumn(column, table))
-        return WMIHelper::kProcessByMapper;
-    return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
-}
-
-HRESULT CWmipUserMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
-                                                 const CString& table)
-{
-    if (IsPasswordColumn(column, table))
-        return S_OK;
-    return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
+    return S_OK;
 }
 
 HRESULT CWmipUserMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)

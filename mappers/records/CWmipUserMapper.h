@@ -19,15 +19,13 @@ public:
     static constexpr int kMaxPasswordLength = 50;
 
     // The mapper on the database of user (the pooled connection, which must outlive the mapper).
+    // Hooks USERS.LOGONPWD (ReadPassword).
     CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // Only ID, Created, LastChanged and AutomaticallyCreated stay fixed on a modify: the class-wide
     // "noedit" marks the others for clients, while an operator's names, groups, zone, notes and
     // enabled flag are what a user modify changes.
     bool KeepsNoEditValue(const CString& property) override;
-    // The password column is handled here, and never shown.
-    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
     // AutomaticallyCreated false, DatabaseID the caller's database, ReportPermissionGroupID 0.
     HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
     // A Password of kMinPasswordLength to kMaxPasswordLength characters becomes its salted hash;
@@ -59,4 +57,6 @@ private:
     void CheckUser(brontel::UserTranOperation::UserTransactionOperation operation, IWbemClassObject* instance);
     // Whether no user holds the logon id (compared without regard to case).
     bool IsLogonIDUnused(const CString& logonId);
+    // The stored password hash is never served: puts nothing.
+    HRESULT ReadPassword(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 };

@@ -31,11 +31,6 @@ constexpr ComputedRight kComputedRights[] = {
     {kMonitoringGroup, 0x30000031, L"CanSearchVideo"},
 };
 
-bool IsTypeColumn(const CString& column, const CString& table)
-{
-    return table == L"USER_PERM" && column == L"TYPE";
-}
-
 }  // namespace
 
 CWmipUserPermissionGroupMapper::CWmipUserPermissionGroupMapper(const CAcsUser* user, IWbemContext* context,
@@ -43,26 +38,17 @@ CWmipUserPermissionGroupMapper::CWmipUserPermissionGroupMapper(const CAcsUser* u
     : CWmipMapperSkeleton(user, context, services)
 {
     SetPermissions(Permission::kViewPermissionGroups, 0, 0, 0);
+    static constexpr ColumnHook kHooks[] = {
+        {L"USER_PERM", L"TYPE", Reader<&CWmipUserPermissionGroupMapper::ReadType>},
+    };
+    SetColumnHooks(kHooks);
 }
 
-WMIHelper::ProcessMethod CWmipUserPermissionGroupMapper::GetPropertyProcessMethod(const CString& column,
-                                                                                  const CString& table)
+HRESULT CWmipUserPermissionGroupMapper::ReadType(IWbemClassObject& instance, const CMultiFilterRecordset& row,
+                                                 const CString& /*column*/)
 {
-    if (IsTypeColumn(column, table))
-        return WMIHelper::kProcessByMapper;
-    return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
-}
-
-HRESULT CWmipUserPermissionGroupMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
-                                                                const CString& table)
-{
-    if (!IsTypeColumn(column, table))
-        return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
-    const CMultiFilterRecordset* row = GetInstanceRecordset();
-    if (row == nullptr || instance == nullptr || *instance == nullptr)
-        return WBEM_E_FAILED;
-    const LONG type = row->IsFieldNull(L"TYPE") ? 0 : row->GetLong(L"TYPE");
-    const LONG groupId = row->GetLong(L"USER_PERMID");
+    const LONG type = row.IsFieldNull(L"TYPE") ? 0 : row.GetLong(L"TYPE");
+    const LONG groupId = row.GetLong(L"USER_PERMID");
     if (type == kSystemGroup || type == kMonitoringGroup)
     {
         const CAcsUser* user = RequireUser();
@@ -72,11 +58,11 @@ HRESULT CWmipUserPermissionGroupMapper::ProcessInstanceProperty(IWbemClassObject
             user->GetDatabase() != nullptr && permission.ReadPermissionLevel(*user->GetDatabase(), groupId);
         for (const ComputedRight& right : kComputedRights)
             if (right.groupType == type)
-                WMIHelper::PutBool(*instance, right.property, read && permission.HasPermission(right.permissionId));
+                WMIHelper::PutBool(&instance, right.property, read && permission.HasPermission(right.permissionId));
         if (type == kMonitoringGroup)
-            WMIHelper::PutNumber(*instance, L"PTZPriority", GetPTZPriority(*user, groupId));
+            WMIHelper::PutNumber(&instance, L"PTZPriority", GetPTZPriority(*user, groupId));
     }
-    return WMIHelper::PutNumber(*instance, L"Type", type);
+    return WMIHelper::PutNumber(&instance, L"Type", type);
 }
 
 LONG CWmipUserPermissionGroupMapper::GetPTZPriority(const CAcsUser& user, LONG groupId)

@@ -14,13 +14,14 @@ public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_UserPermissionGroup";
 
     // The mapper on the database of user (the pooled connection, which must outlive the mapper).
+    // Hooks USER_PERM.TYPE (ReadType).
     CWmipUserPermissionGroupMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-
-    // The group type column is processed here: it fills Type and the computed rights.
-    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
 
     // The camera-control priority of the group; 0 when it has none. Throws CWMIException
     // 0x80041001 for a database failure.
     static LONG GetPTZPriority(const CAcsUser& user, LONG groupId);
+
+private:
+    // The group type column fills Type and the computed rights of the group's type.
+    HRESULT ReadType(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 };

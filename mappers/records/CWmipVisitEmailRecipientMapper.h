@@ -15,12 +15,12 @@ public:
     // The SEGMENTID of a recipient that is not the default recipients of a segment.
     static constexpr LONG kNoDefaultRecipients = -9999;
 
+    // Hooks VISIT_EMAIL_LINK.SEGMENTID (ReadSegment).
     CWmipVisitEmailRecipientMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
+private:
     // VISIT_EMAIL_LINK.SEGMENTID: -9999 puts IncludeDefaultRecipients false and no SegmentID;
     // any other value puts SegmentID (a failed put throws CWMIException with its HRESULT) and
-    // IncludeDefaultRecipients true. Every other column: the framework's answer.
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
-    // SEGMENTID is processed here (2); the rest as the framework decides.
-    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    // IncludeDefaultRecipients true.
+    HRESULT ReadSegment(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 };

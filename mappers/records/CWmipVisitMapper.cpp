@@ -119,6 +119,12 @@ CWmipVisitMapper::CWmipVisitMapper(const CAcsUser* user, IWbemContext* context, 
     : CWmipMapperSkeleton(user, context, services)
 {
     SetPermissions(Permission::kViewVisits, kAddVisits, kModifyVisits, kDeleteVisits);
+    static constexpr ColumnHook kHooks[] = {
+        {L"VISIT_EVENT", L"SCHEDULED_TIMEIN", Reader<&CWmipVisitMapper::ReadScheduledTime>},
+        {L"VISIT_EVENT", L"SCHEDULED_TIMEOUT", Reader<&CWmipVisitMapper::ReadScheduledTime>},
+        {L"VISIT_EVENT", L"VISIT_EVENT_SIGN_IN_LOCATIONID", Reader<&CWmipVisitMapper::ReadSignInLocation>},
+    };
+    SetColumnHooks(kHooks);
 }
 
 CWmipVisitMapper::~CWmipVisitMapper() = default;
@@ -265,8 +271,6 @@ void CWmipVisitMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* r
 
 WMIHelper::ProcessMethod CWmipVisitMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
-    if (table.CompareNoCase(L"VISIT_EVENT") == 0)
-        return WMIHelper::kProcessByMapper;
     if (table.CompareNoCase(L"VISIT") == 0)
         return WMIHelper::kProcessByPropertyName;
     return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
@@ -284,31 +288,27 @@ CString CWmipVisitMapper::GetPropertyName(const CString& column, const CString& 
     return column;
 }
 
-HRESULT CWmipVisitMapper::ProcessInstanceProperty(IWbemClassObject** instance, const CString& column,
-                                                  const CString& table)
+HRESULT CWmipVisitMapper::ReadScheduledTime(IWbemClassObject& instance, const CMultiFilterRecordset& row,
+                                            const CString& column)
 {
-    const CMultiFilterRecordset* recordset = GetInstanceRecordset();
-    if (instance == nullptr || recordset == nullptr || table.CompareNoCase(L"VISIT_EVENT") != 0)
-        return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
     const CString field = L"VISIT_EVENT." + column;
-    if (column.CompareNoCase(L"SCHEDULED_TIMEIN") == 0 || column.CompareNoCase(L"SCHEDULED_TIMEOUT") == 0)
+    if (row.IsFieldNull(field))
+        return S_OK;
+    return WMIHelper::PutDateTime(&instance, column, row.GetTimestamp(field));
+}
+
+HRESULT CWmipVisitMapper::ReadSignInLocation(IWbemClassObject& instance, const CMultiFilterRecordset& row,
+                                             const CString& column)
+{
+    if (!WMIHelper::IsCorvessaApplication())
+        return S_OK;
+    const CString field = L"VISIT_EVENT." + column;
+    if (row.IsFieldNull(field))
     {
-        if (recordset->IsFieldNull(field))
-            return S_OK;
-        return WMIHelper::PutDateTime(*instance, column, recordset->GetTimestamp(field));
+        VARIANT null = CWmipNullVariant::Get();
+        return WMIHelper::PutVariant(&instance, L"SIGNINLOCATIONID", &null, CIM_SINT32);
     }
-    if (column.CompareNoCase(L"VISIT_EVENT_SIGN_IN_LOCATIONID") == 0)
-    {
-        if (!WMIHelper::IsCorvessaApplication())
-            return S_OK;
-        if (recordset->IsFieldNull(field))
-        {
-            VARIANT null = CWmipNullVariant::Get();
-            return WMIHelper::PutVariant(*instance, L"SIGNINLOCATIONID", &null, CIM_SINT32);
-        }
-        return WMIHelper::PutNumber(*instance, L"SIGNINLOCATIONID", recordset->GetLong(field));
-    }
-    return CWmipMapperSkeleton::ProcessInstanceProperty(instance, column, table);
+    return WMIHelper::PutNumber(&instance, L"SIGNINLOCATIONID", row.GetLong(field));
 }
 
 void CWmipVisitMapper::CanViewAll()

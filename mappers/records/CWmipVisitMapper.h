@@ -33,6 +33,8 @@ public:
     static constexpr const wchar_t* kSignVisitInMethod = L"SignVisitIn";
     static constexpr const wchar_t* kSignVisitOutMethod = L"SignVisitOut";
 
+    // Hooks the event columns SCHEDULED_TIMEIN, SCHEDULED_TIMEOUT (ReadScheduledTime) and
+    // VISIT_EVENT_SIGN_IN_LOCATIONID (ReadSignInLocation).
     CWmipVisitMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
     ~CWmipVisitMapper() override;
 
@@ -56,12 +58,9 @@ public:
     // The host's segments under cardholder segmentation, the visitor's under visitor
     // segmentation.
     void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
-    // The event columns are put by ProcessInstanceProperty (2); VISIT columns under their
-    // property names (3).
+    // VISIT columns under their property names (3); the rest as the framework decides.
     WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     CString GetPropertyName(const CString& column, const CString& table) override;
-    // The scheduled times as stored; SIGNINLOCATIONID under the bus front end (null for NULL).
-    HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override;
     // SCHEDULED_TIMEIN/OUT: today at the default sign-in/out time of day, in UTC; VISIT_EVENTID:
     // the id of the event row AddVisitEvent writes; VISIT_KEY: the visit's key text.
     HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
@@ -104,6 +103,11 @@ public:
     static std::vector<CString> SplitEmailList(const CString& list);
 
 private:
+    // The scheduled time of the event column as stored (nothing for NULL).
+    HRESULT ReadScheduledTime(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
+    // SIGNINLOCATIONID under the bus front end only (null for NULL).
+    HRESULT ReadSignInLocation(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
+
     // Badge download notice actions.
     static constexpr LONG kBadgeAdded = 1;
     static constexpr LONG kBadgeChanged = 2;

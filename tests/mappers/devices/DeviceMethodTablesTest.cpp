@@ -33,7 +33,8 @@ struct TableProblem
 };
 
 template <class Owner>
-void CheckTable(const wchar_t* table, std::span<const MapperMethodEntry<Owner>> rows, std::vector<TableProblem>& problems)
+void CheckTable(const wchar_t* table, std::span<const MapperMethodEntry<Owner>> rows,
+                std::vector<TableProblem>& problems)
 {
     if (rows.empty())
         problems.push_back({table, L"has no rows"});
