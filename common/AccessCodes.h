@@ -1,5 +1,5 @@
 // AccessCodes: the permission ids the mappers and the provider check, and the operation and
-// object kind numbers of the audit records the device mappers write, each declared once. The numbers are the
+// object kind numbers of the audit records, each declared once. The numbers are the
 // installation's: its permission table and audit log store them, so they never change.
 //
 // Constants only; safe from any thread.
@@ -87,8 +87,11 @@ constexpr DWORD kTransmitAudio = 0x30000038;
 
 namespace AuditOperation {
 
-// The general change; also the toggle, mode and bypass commands.
+// The record writes (brontel::UserTranOperation); a modify is also the audit of the toggle,
+// mode and bypass commands.
+constexpr LONG kAdd = 4;
 constexpr LONG kModify = 6;
+constexpr LONG kDelete = 7;
 constexpr LONG kOpenDoor = 8;
 constexpr LONG kConnection = 12;
 constexpr LONG kSetClock = 14;
@@ -113,10 +116,13 @@ namespace AuditObject {
 constexpr LONG kInput = 7;
 constexpr LONG kOutput = 9;
 constexpr LONG kCamera = 15;
+// A badge's access level or group assignments.
+constexpr LONG kAccessAssignment = 14;
 constexpr LONG kReader = 25;
 // Access panels, recorders among them.
 constexpr LONG kPanel = 33;
-constexpr LONG kPerson = 48;
+// System users; also their logical accounts.
+constexpr LONG kUser = 48;
 constexpr LONG kAlarmPanel = 76;
 constexpr LONG kIntrusionZone = 118;
 constexpr LONG kIntrusionOnBoardRelay = 119;

@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipMapper.h"
 #include "framework/WMIHelper.h"
 #include "platform/com/CimTypes.h"
@@ -46,9 +47,9 @@ namespace UserTranOperation {
 // BeforeWriteInstance, LogTransaction and AfterWriteInstance.
 enum UserTransactionOperation : int
 {
-    Add = 4,
-    Modify = 6,
-    Delete = 7
+    Add = AuditOperation::kAdd,
+    Modify = AuditOperation::kModify,
+    Delete = AuditOperation::kDelete
 };
 }  // namespace UserTranOperation
 namespace UserTranObject {

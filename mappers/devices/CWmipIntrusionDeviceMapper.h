@@ -1,8 +1,8 @@
 // CWmipIntrusionDeviceMapper: the shared mapper of the intrusion panel's devices other than
 // its areas (INTRUSION_DEVICE joined to ACCESSPANE, narrowed to one device type): doors,
-// off-board and on-board relays, zones and zone outputs. Each derived class gives its layout:
-// the device type it serves, its output call and its view permission; each derived class keeps
-// its method table of these steps. Every command names the device by "PanelID" and "DeviceID" on the panel's
+// off-board and on-board relays, zones and zone outputs. Each derived class gives its layout
+// (the device type it serves, its output call and its view permission) and its method table
+// of these steps. Every command names the device by "PanelID" and "DeviceID" on the panel's
 // host; GetHardwareStatus answers the cache entry that the panel's status update stores for
 // the device's category (IntrusionStatusKey). The classes cannot be written.
 //

@@ -30,7 +30,7 @@ CWmipLogicalUserAccountMapper::CWmipLogicalUserAccountMapper(const CAcsUser* use
 
 brontel::UserTranObject::UserTransactionObject CWmipLogicalUserAccountMapper::GetTransactionObject()
 {
-    return AuditObject::kPerson;
+    return AuditObject::kUser;
 }
 
 CString CWmipLogicalUserAccountMapper::GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation,

@@ -32,7 +32,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessLevelAssignmentMapper.cpp";
-constexpr LONG kAssignmentAuditObject = 14;
 constexpr LONG kAssignmentReplicationObject = 8;
 
 constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
@@ -211,7 +210,7 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
 
 brontel::UserTranObject::UserTransactionObject CWmipAccessLevelAssignmentMapper::GetTransactionObject()
 {
-    return kAssignmentAuditObject;
+    return AuditObject::kAccessAssignment;
 }
 
 CString CWmipAccessLevelAssignmentMapper::GetTransactionValues(Operation, IWbemClassObject* instance)

@@ -35,8 +35,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
-// Audit kind of a badge's access.
-constexpr LONG kBadgeAccessAuditObject = 14;
 // Most levels one call may name.
 constexpr LONG kMaxLevelsPerCall = 4096;
 
@@ -202,8 +200,8 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
             SetupReplTransaction(replication, Operation::Add, instance);
             LogReplication(replication);
         }
-        user->LogTransToDB(Operation::Modify, kBadgeAccessAuditObject, GetTransactionValues(Operation::Add, instance),
-                           GetDatabase());
+        user->LogTransToDB(Operation::Modify, AuditObject::kAccessAssignment,
+                           GetTransactionValues(Operation::Add, instance), GetDatabase());
         transaction.Commit();
         return S_OK;
     }

@@ -26,7 +26,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpPrecisionAccessGroupAssignmentMapper.cpp";
-constexpr LONG kAssignmentAuditObject = 14;
 constexpr LONG kAssignmentReplicationObject = 8;
 constexpr LONG kBadgeReplicationKind = 3;
 constexpr LONG kBadgeReplicationOperation = 2;
@@ -156,7 +155,7 @@ void CWmipPrecisionAccessGroupAssignmentMapper::LogBadgeReplication(LONG badgeKe
 
 brontel::UserTranObject::UserTransactionObject CWmipPrecisionAccessGroupAssignmentMapper::GetTransactionObject()
 {
-    return kAssignmentAuditObject;
+    return AuditObject::kAccessAssignment;
 }
 
 CString CWmipPrecisionAccessGroupAssignmentMapper::GetTransactionValues(Operation, IWbemClassObject* instance)

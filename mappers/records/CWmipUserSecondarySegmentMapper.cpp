@@ -23,7 +23,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUserSecondarySegmentMapper.cpp";
-constexpr LONG kUserAuditObject = 48;
 constexpr LONG kUserReplicationObject = 1024;
 constexpr int kSegmentWriteAccess = 2;
 constexpr LONG kAllSegments = -1;
@@ -105,7 +104,7 @@ void CWmipUserSecondarySegmentMapper::LogTransaction(Operation, IWbemClassObject
 
 brontel::UserTranObject::UserTransactionObject CWmipUserSecondarySegmentMapper::GetTransactionObject()
 {
-    return kUserAuditObject;
+    return AuditObject::kUser;
 }
 
 CString CWmipUserSecondarySegmentMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
