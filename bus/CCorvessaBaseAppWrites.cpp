@@ -11,7 +11,7 @@
 #include "framework/WMIHelper.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
-#include "platform/com/Bstr.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"
 #include "provider/CWmipUserCacheEntry.h"
 
@@ -108,8 +108,8 @@ HRESULT CCorvessaBaseApp::ExecuteMethod(const std::string& token, const std::str
                                 : parameters.AsWMIObject(target.GetClassNameW(),
                                                          brontel::utility::ConvertUtf8ToCString(methodName));
             CCorvessaObjectSink sink;
-            const std::unique_ptr<OLECHAR, void (*)(BSTR)> method(WMIHelper::ConvertToBSTR(methodName), &SysFreeString);
-            const HRESULT hr = mapper->ExecuteMethod(path.get(), method.get(), 0, nullptr, inParameters.get(), &sink);
+            const BstrOwner method(WMIHelper::ConvertToBSTR(methodName));
+            const HRESULT hr = mapper->ExecuteMethod(path.get(), method.Get(), 0, nullptr, inParameters.get(), &sink);
             if (SUCCEEDED(hr) && sink.GetObject() != nullptr)
             {
                 CCorvessaClassObject outParameters(*sink.GetObject());

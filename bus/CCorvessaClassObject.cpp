@@ -4,6 +4,7 @@
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/ComError.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
@@ -221,9 +222,8 @@ HRESULT CCorvessaClassObject::GetNames(LPCWSTR, LONG, VARIANT*, SAFEARRAY** name
     LONG index = 0;
     for (const auto& [key, descriptor] : m_properties)
     {
-        BSTR name = SysAllocString(descriptor.GetPropertyName());
-        const HRESULT hr = name == nullptr ? E_OUTOFMEMORY : SafeArrayPutElement(array, &index, name);
-        SysFreeString(name);
+        const BstrOwner name = BstrOwner::Copy(descriptor.GetPropertyName());
+        const HRESULT hr = !name ? E_OUTOFMEMORY : SafeArrayPutElement(array, &index, name.Get());
         if (FAILED(hr))
         {
             SafeArrayDestroy(array);
@@ -504,13 +504,11 @@ HRESULT CCorvessaClassObject::NextMethod(LONG, BSTR* name, IWbemClassObject** in
     return Guarded([&]() -> HRESULT {
         std::unique_ptr<CCorvessaClassObject> in = LookupMethodSignature(m_inSignatures, method);
         std::unique_ptr<CCorvessaClassObject> out = LookupMethodSignature(m_outSignatures, method);
-        BSTR methodName = SysAllocString(method);
-        if (methodName == nullptr)
+        BstrOwner methodName = BstrOwner::Copy(method);
+        if (!methodName)
             return WBEM_E_OUT_OF_MEMORY;
         if (name != nullptr)
-            *name = methodName;
-        else
-            SysFreeString(methodName);
+            *name = methodName.Detach();
         if (inSignature != nullptr)
             GiveOut(std::move(in), inSignature);
         if (outSignature != nullptr)
@@ -638,18 +636,17 @@ CString CCorvessaClassObject::FormatTypeInformation()
     BeginMethodEnumeration(0);
     for (;;)
     {
-        BSTR name = nullptr;
+        BstrOwner name;
         IWbemClassObject* in = nullptr;
         IWbemClassObject* out = nullptr;
-        if (NextMethod(0, &name, &in, &out) != WBEM_S_NO_ERROR)
+        if (NextMethod(0, name.Receive(), &in, &out) != WBEM_S_NO_ERROR)
             break;
         CString list;
         FormatMethodParameterDescriptorMap(static_cast<CCorvessaClassObject*>(in), L"[in]", list);
         FormatMethodParameterDescriptorMap(static_cast<CCorvessaClassObject*>(out), L"[out]", list);
         CString line;
-        line.Format(L"void %s(%s)\r\n", name, list.GetString());
+        line.Format(L"void %s(%s)\r\n", name.Get(), list.GetString());
         text += line;
-        SysFreeString(name);
         if (in != nullptr)
             in->Release();
         if (out != nullptr)

@@ -1,10 +1,8 @@
 #include "bus/CCorvessaHelper.h"
 
 #include <charconv>
-#include <climits>
 #include <cstdint>
 #include <cwchar>
-#include <cwctype>
 #include <limits>
 #include <regex>
 #include <utility>
@@ -19,6 +17,7 @@
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "framework/IntegerValue.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntImage/CImageBlobInfo.h"
@@ -111,34 +110,14 @@ _variant_t Coerced(const _variant_t& value, VARTYPE type, const CString& propert
     return converted;
 }
 
-// An integer of any integer VARIANT type, read from the member its type names.
+// An integer of any integer VARIANT type; any other type as VariantChangeType makes it one.
 std::int64_t IntegerOf(const _variant_t& value, const CString& propertyName, long cimType)
 {
-    switch (value.vt)
+    if (const std::optional<LONGLONG> number = IntegerValue::FromVariant(value))
     {
-    case VT_I1:
-        return value.cVal;
-    case VT_UI1:
-        return value.bVal;
-    case VT_I2:
-        return value.iVal;
-    case VT_UI2:
-        return value.uiVal;
-    case VT_BOOL:
-        return value.boolVal;
-    case VT_I4:
-    case VT_INT:
-        return value.lVal;
-    case VT_UI4:
-    case VT_UINT:
-        return value.ulVal;
-    case VT_I8:
-        return value.llVal;
-    case VT_UI8:
-        return static_cast<std::int64_t>(value.ullVal);
-    default:
-        return Coerced(value, VT_I8, propertyName, cimType).llVal;
+        return *number;
     }
+    return Coerced(value, VT_I8, propertyName, cimType).llVal;
 }
 
 double RealOf(const _variant_t& value, const CString& propertyName, long cimType)
@@ -163,42 +142,10 @@ std::wstring TextOf(const _variant_t& value, const CString& propertyName, long c
     return value.bstrVal == nullptr ? std::wstring() : std::wstring(value.bstrVal, SysStringLen(value.bstrVal));
 }
 
-// Decimal text read as the run-time library's wide 64-bit conversion reads it: leading blanks,
-// an optional sign, digits up to the first other character; 0 without digits; the largest or
-// smallest value on overflow.
+// Decimal text read as the run-time library's wide 64-bit conversion reads it.
 std::int64_t WideToInt64(std::wstring_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && std::iswspace(static_cast<wint_t>(text[i])))
-    {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+'))
-    {
-        negative = text[i] == L'-';
-        ++i;
-    }
-    std::uint64_t magnitude = 0;
-    bool overflow = false;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i)
-    {
-        const auto digit = static_cast<std::uint64_t>(text[i] - L'0');
-        if (magnitude > (std::numeric_limits<std::uint64_t>::max() - digit) / 10)
-        {
-            overflow = true;
-            break;
-        }
-        magnitude = magnitude * 10 + digit;
-    }
-    constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-    if (negative)
-    {
-        return overflow || magnitude > kMax + 1 ? std::numeric_limits<std::int64_t>::min()
-                                                : static_cast<std::int64_t>(0 - magnitude);
-    }
-    return overflow || magnitude > kMax ? std::numeric_limits<std::int64_t>::max()
-                                        : static_cast<std::int64_t>(magnitude);
+    return *IntegerValue::FromText(text, IntegerValue::TextRule::Leading);
 }
 
 // The 32-bit reading of the same text (saturating at the 32-bit limits).

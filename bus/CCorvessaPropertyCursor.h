@@ -6,7 +6,7 @@
 // anyone else meanwhile (walk a copy of a shared class definition).
 #pragma once
 
-#include "platform/com/Bstr.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/ComError.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
@@ -28,10 +28,10 @@ public:
     // with the object's failure.
     bool Next(CString& name, _variant_t& value, CIMTYPE& type)
     {
-        BSTR rawName = nullptr;
+        BstrOwner rawName;
         VARIANT rawValue;
         VariantInit(&rawValue);
-        const HRESULT hr = m_object->Next(0, &rawName, &rawValue, &type, nullptr);
+        const HRESULT hr = m_object->Next(0, rawName.Receive(), &rawValue, &type, nullptr);
         if (hr == WBEM_S_NO_MORE_DATA)
         {
             return false;
@@ -40,8 +40,7 @@ public:
         {
             _com_issue_error(hr);
         }
-        name = rawName == nullptr ? CString() : CString(rawName, static_cast<int>(SysStringLen(rawName)));
-        SysFreeString(rawName);
+        name = CString(rawName.Get(), static_cast<int>(SysStringLen(rawName.Get())));
         value.Attach(rawValue);
         return true;
     }

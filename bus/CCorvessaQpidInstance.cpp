@@ -12,9 +12,12 @@
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 #include "framework/CWmipObjectPath.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 
@@ -166,8 +169,10 @@ void CCorvessaQpidInstance::PopulateInstanceData(CCorvessaClassObject* source, c
     while (cursor.Next(name, value, type))
     {
         const std::string utf8Name = ConvertCStringToUtf8(name);
+        // A property without a CIM type is none the type declares (a mapper put it anyway): the
+        // WMI class refuses the same put, and the bus shows what the class shows.
         if (utf8Name.empty() || utf8Name.front() == '_' || !CWMITypeInfo::ShouldCorvessaExposeProperty(name) ||
-            (populationInfo != nullptr && !populationInfo->HasProperty(name)))
+            (populationInfo != nullptr && !populationInfo->HasProperty(name)) || type == CIM_EMPTY)
         {
             continue;
         }
@@ -270,11 +275,8 @@ void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* /*mapper*/,
     {
         const _variant_t value = ConvertedValue(m_values, name, type, isBase64, false);
         if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(typeInfo, name, value, user))
-        {
-            CString message;
-            message.Format(L"The property %s did not exist or contained an invalid value.", name.GetString());
-            throw brontel::utility::CWMIException(kSource, kValidationLine, WBEM_E_INVALID_PARAMETER, message);
-        }
+            CWmipPropertyRefusal::ThrowNamed(kSource, kValidationLine, WBEM_E_INVALID_PARAMETER,
+                                             CWmipMessages::kInvalidProperty, name);
     }
 }
 
@@ -296,17 +298,13 @@ HRESULT CCorvessaQpidInstance::CopyPropertyQualifierSets(CCorvessaClassObject* s
     hr = from.set->BeginEnumeration(0);
     while (SUCCEEDED(hr))
     {
-        BSTR name = nullptr;
+        BstrOwner name;
         _variant_t value;
         LONG flavor = 0;
-        hr = from.set->Next(0, &name, value.GetAddress(), &flavor);
+        hr = from.set->Next(0, name.Receive(), value.GetAddress(), &flavor);
         if (hr != WBEM_S_NO_ERROR)
-        {
-            SysFreeString(name);
             break;
-        }
-        hr = to.set->Put(name, &value, 0);
-        SysFreeString(name);
+        hr = to.set->Put(name.Get(), &value, 0);
     }
     from.set->EndEnumeration();
     return hr == WBEM_S_NO_MORE_DATA ? S_OK : hr;

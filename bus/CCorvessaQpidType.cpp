@@ -10,6 +10,7 @@
 #include "framework/CWMITypeInfo.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
 #include "schema/UnsupportedWmiTypeError.h"
@@ -193,18 +194,17 @@ void CCorvessaQpidType::PopulateMethodInformation(CCorvessaClassObject& definiti
     definition.BeginMethodEnumeration(0);
     for (;;)
     {
-        BSTR rawName = nullptr;
+        BstrOwner rawName;
         IWbemClassObject* in = nullptr;
         IWbemClassObject* out = nullptr;
-        if (definition.NextMethod(0, &rawName, &in, &out) != WBEM_S_NO_ERROR)
+        if (definition.NextMethod(0, rawName.Receive(), &in, &out) != WBEM_S_NO_ERROR)
         {
             break;
         }
         // Both signatures go back after each method, whatever way it ends.
         const SignaturePtr inSignature(in);
         const SignaturePtr outSignature(out);
-        const CString name(rawName != nullptr ? rawName : L"");
-        SysFreeString(rawName);
+        const CString name(rawName.Get());
         if (!CWMITypeInfo::ShouldCorvessaExposeMethod(name))
         {
             continue;

@@ -1,5 +1,6 @@
 #include "bus/CCorvessaQualifierSet.h"
 
+#include "platform/com/BstrOwner.h"
 #include "platform/com/ComError.h"
 #include "platform/com/WbemConstants.h"
 
@@ -122,10 +123,12 @@ HRESULT CCorvessaQualifierSet::Next(LONG, BSTR* name, VARIANT* value, LONG*)
     }
     if (m_position == m_qualifiers.end())
         return WBEM_S_NO_MORE_DATA;
+    BstrOwner ownedName;
     if (name != nullptr)
     {
-        *name = SysAllocString(m_position->first.c_str());
-        if (*name == nullptr)
+        *name = nullptr;
+        ownedName = BstrOwner::Copy(m_position->first.c_str());
+        if (!ownedName)
             return E_OUTOFMEMORY;
     }
     if (value != nullptr)
@@ -133,15 +136,10 @@ HRESULT CCorvessaQualifierSet::Next(LONG, BSTR* name, VARIANT* value, LONG*)
         VariantInit(value);
         const HRESULT hr = VariantCopy(value, &m_position->second);
         if (FAILED(hr))
-        {
-            if (name != nullptr)
-            {
-                SysFreeString(*name);
-                *name = nullptr;
-            }
             return hr;
-        }
     }
+    if (name != nullptr)
+        *name = ownedName.Detach();
     return WBEM_S_NO_ERROR;
 }
 

@@ -1,10 +1,9 @@
 #include "bus/EventFilterCheck.h"
 
-#include <memory>
-
 #include "bus/IEventFilterChecker.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/ComClassTable.h"
 #include "platform/com/ComError.h"
 
@@ -34,11 +33,6 @@ public:
 
 private:
     const bool m_initialized;
-};
-
-struct BstrFree
-{
-    void operator()(OLECHAR* text) const { SysFreeString(text); }
 };
 
 ComPtr<IEventFilterChecker> CreateChecker()
@@ -73,14 +67,13 @@ bool EventFilterCheck::IsFilterAccepted(const std::string& filter)
         return true;
     }
     const CString text = brontel::utility::ConvertUtf8ToCString(filter);
-    const std::unique_ptr<OLECHAR, BstrFree> argument(
-        SysAllocStringLen(text.GetString(), static_cast<UINT>(text.GetLength())));
+    const BstrOwner argument(SysAllocStringLen(text.GetString(), static_cast<UINT>(text.GetLength())));
     if (!argument && !filter.empty())
     {
         _com_issue_error(E_OUTOFMEMORY);
     }
     VARIANT_BOOL valid = VARIANT_FALSE;
-    const HRESULT hr = checker->IsValidFilter(argument.get(), &valid);
+    const HRESULT hr = checker->IsValidFilter(argument.Get(), &valid);
     if (FAILED(hr))
     {
         _com_issue_error(hr);

@@ -119,11 +119,12 @@ COleDateTime OleDateTimeFromSeconds(LONGLONG seconds)
 
 bool SecondsFromOleDateTime(const COleDateTime& dateTime, LONGLONG& seconds)
 {
-    if (dateTime.GetStatus() != COleDateTime::valid)
+    // The fields are read in one go: each single Get splits the whole date again.
+    SYSTEMTIME fields{};
+    if (dateTime.GetStatus() != COleDateTime::valid || !dateTime.GetAsSystemTime(fields))
         return false;
-    seconds = mfc_detail::DaysFromCivil(dateTime.GetYear(), dateTime.GetMonth(), dateTime.GetDay()) *
-                  mfc_detail::kSecondsPerDay +
-              dateTime.GetHour() * 3600LL + dateTime.GetMinute() * 60LL + dateTime.GetSecond();
+    seconds = mfc_detail::DaysFromCivil(fields.wYear, fields.wMonth, fields.wDay) * mfc_detail::kSecondsPerDay +
+              fields.wHour * 3600LL + fields.wMinute * 60LL + fields.wSecond;
     return true;
 }
 

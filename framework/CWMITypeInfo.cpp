@@ -7,6 +7,7 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
@@ -77,9 +78,8 @@ SAFEARRAY* BuildStringArray(const std::vector<CString>& texts)
         return nullptr;
     for (LONG i = 0; i < static_cast<LONG>(texts.size()); ++i)
     {
-        BSTR text = texts[static_cast<std::size_t>(i)].AllocSysString();
-        const HRESULT hr = SafeArrayPutElement(array, &i, text);
-        SysFreeString(text);
+        const BstrOwner text(texts[static_cast<std::size_t>(i)].AllocSysString());
+        const HRESULT hr = SafeArrayPutElement(array, &i, text.Get());
         if (FAILED(hr))
         {
             SafeArrayDestroy(array);
@@ -100,11 +100,10 @@ bool ReadStringArray(const VARIANT& value, std::vector<CString>& texts)
         return false;
     for (LONG i = lower; i <= upper; ++i)
     {
-        BSTR text = nullptr;
-        if (FAILED(SafeArrayGetElement(value.parray, &i, &text)))
+        BstrOwner text;
+        if (FAILED(SafeArrayGetElement(value.parray, &i, text.Receive())))
             return false;
-        texts.emplace_back(text == nullptr ? L"" : text);
-        SysFreeString(text);
+        texts.emplace_back(text.Get());
     }
     return true;
 }

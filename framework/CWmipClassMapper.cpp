@@ -1,6 +1,7 @@
 #include "framework/CWmipClassMapper.h"
 
 #include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipInstanceWriter.h"
@@ -158,7 +159,9 @@ void CWmipClassMapper::FilterInstanceRecordset(CMultiFilterRecordset* /*recordse
 void CWmipClassMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
 {
     CAcsUser* user = RequireUser();
-    if (recordset == nullptr)
+    // A user every segment is open to gets no filter on any table: the class's declarations
+    // and the join need no walk on each request.
+    if (recordset == nullptr || user->IsAllSegmentsUser())
         return;
     const CString segmentTable = FindDeclaredSegment(GetTypeInfo()).table;
     if (!segmentTable.IsEmpty())
@@ -182,11 +185,8 @@ void CWmipClassMapper::RequireReachableSegment(IWbemClassObject* instance)
     if (instance == nullptr || property.IsEmpty() || FAILED(WMIHelper::GetNumber(instance, property, segment)))
         return;
     if (!RequireUser()->HasSegmentAccess(segment, 0))
-    {
-        CString message;
-        message.Format(CWmipInstanceWriter::kInvalidValueMessage, static_cast<const wchar_t*>(property));
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, message);
-    }
+        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                         CWmipMessages::kInvalidProperty, property);
 }
 
 bool CWmipClassMapper::CallerCanSee(const wchar_t* className,

@@ -3,6 +3,7 @@
 // entries, and PutProperty for the mappers that build class definitions.
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipInstanceWriter.h"
@@ -16,6 +17,7 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/COleDateTime.h"
@@ -179,25 +181,20 @@ void CWmipClassMapper::CheckValueForms(IWbemClassObject* instance)
     if (instance == nullptr || FAILED(instance->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
         return;
     CString offending;
-    BSTR name = nullptr;
+    BstrOwner name;
     VARIANT value;
     VariantInit(&value);
-    while (offending.IsEmpty() && instance->Next(0, &name, &value, nullptr, nullptr) == S_OK)
+    while (offending.IsEmpty() && instance->Next(0, name.Receive(), &value, nullptr, nullptr) == S_OK)
     {
-        const CString property(name != nullptr ? name : L"");
+        const CString property(name.Get());
         if (FAILED(CheckValueForm(instance, property, value)))
             offending = property;
-        SysFreeString(name);
-        name = nullptr;
         VariantClear(&value);
     }
     instance->EndEnumeration();
     if (!offending.IsEmpty())
-    {
-        CString text;
-        text.Format(CWmipInstanceWriter::kInvalidValueMessage, offending.GetString());
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, text);
-    }
+        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                         CWmipMessages::kInvalidProperty, offending);
 }
 
 HRESULT CWmipClassMapper::ValidateValuesForGeneratedProperties(IWbemClassObject* instance, bool create,

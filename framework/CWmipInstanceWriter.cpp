@@ -7,6 +7,8 @@
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipDynamicClassMapper.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipPropertyRefusal.h"
+#include "framework/IntegerValue.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
@@ -15,13 +17,13 @@
 #include "inhouse/BntCoreDb/CSQLStatement.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 
 #include <algorithm>
-#include <charconv>
 #include <iterator>
 #include <limits>
 #include <string>
@@ -77,42 +79,22 @@ bool AsText(const VARIANT& value, CString& text)
     return true;
 }
 
-// An integral value of any integer kind, or of decimal text; false for anything else.
+// An integral value of any integer kind, or of decimal text (white space around it allowed);
+// false for anything else, and for a VT_UI8 beyond the signed 64-bit range.
 bool AsInteger(const VARIANT& value, LONGLONG& result)
 {
-    switch (value.vt)
-    {
-    case VT_I1:
-    case VT_UI1:
-    case VT_I2:
-    case VT_UI2:
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_I8:
-    case VT_BOOL: {
-        _variant_t converted;
-        if (FAILED(VariantChangeType(&converted, &value, 0, VT_I8)))
-            return false;
-        result = static_cast<const VARIANT&>(converted).llVal;
-        return true;
-    }
-    case VT_UI8:
-        if (value.ullVal > static_cast<ULONGLONG>(std::numeric_limits<LONGLONG>::max()))
-            return false;
-        result = static_cast<LONGLONG>(value.ullVal);
-        return true;
-    case VT_BSTR: {
-        const std::string text = CStringToUtf8(CString(value.bstrVal != nullptr ? value.bstrVal : L"").Trim());
-        if (text.empty())
-            return false;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), result);
-        return error == std::errc() && end == text.data() + text.size();
-    }
-    default:
+    std::optional<LONGLONG> number;
+    if (value.vt == VT_BSTR)
+        number = IntegerValue::FromText(value.bstrVal != nullptr
+                                            ? std::wstring_view(value.bstrVal, SysStringLen(value.bstrVal))
+                                            : std::wstring_view(),
+                                        IntegerValue::TextRule::Trimmed);
+    else if (value.vt != VT_UI8 || value.ullVal <= static_cast<ULONGLONG>(std::numeric_limits<LONGLONG>::max()))
+        number = IntegerValue::FromVariant(value);
+    if (!number)
         return false;
-    }
+    result = *number;
+    return true;
 }
 
 bool InRange(LONGLONG value, CIMTYPE type, const VARIANT& source)
@@ -175,9 +157,7 @@ CWmipInstanceWriter::CWmipInstanceWriter(CWmipClassMapper& mapper) : m_mapper(ma
 
 void CWmipInstanceWriter::ThrowProperty(int line, HRESULT hr, const wchar_t* message, const CString& property) const
 {
-    CString text;
-    text.Format(message, static_cast<const wchar_t*>(property));
-    throw CWMIException(kSourceFile, line, hr, text);
+    CWmipPropertyRefusal::ThrowNamed(kSourceFile, line, hr, message, property);
 }
 
 void CWmipInstanceWriter::AddColumn(Property& property, const CString& tableDotColumn) const
@@ -210,14 +190,10 @@ void CWmipInstanceWriter::LoadProperties()
     std::vector<std::pair<CString, CIMTYPE>> names;
     if (FAILED(m_class->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
-    BSTR name = nullptr;
+    BstrOwner name;
     CIMTYPE type = CIM_EMPTY;
-    while (m_class->Next(0, &name, nullptr, &type, nullptr) == S_OK)
-    {
-        names.emplace_back(CString(name != nullptr ? name : L""), type);
-        SysFreeString(name);
-        name = nullptr;
-    }
+    while (m_class->Next(0, name.Receive(), nullptr, &type, nullptr) == S_OK)
+        names.emplace_back(CString(name.Get()), type);
     m_class->EndEnumeration();
 
     for (const auto& [propertyName, propertyType] : names)

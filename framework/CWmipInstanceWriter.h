@@ -22,6 +22,7 @@
 
 #include "framework/CWmideStage.h"
 #include "framework/CWmideUnit.h"
+#include "framework/CWmipMessages.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
@@ -39,14 +40,10 @@ class CWmipInstanceWriter
 {
 public:
     // Messages of the write's refusals, used exactly.
-    static constexpr const wchar_t* kRequiredMessage =
-        L"The required property %s had no value and no default was provided.";
-    static constexpr const wchar_t* kInvalidValueMessage =
-        L"The property %s did not exist or contained an invalid value.";
-    static constexpr const wchar_t* kNotEditableMessage =
-        L"The property %s is not editable, but a value was specified that was different from the current value.";
-    static constexpr const wchar_t* kNotFoundMessage =
-        L"The requested instance could not be retrieved or does not exist.";
+    static constexpr const wchar_t* kRequiredMessage = CWmipMessages::kRequiredProperty;
+    static constexpr const wchar_t* kInvalidValueMessage = CWmipMessages::kInvalidProperty;
+    static constexpr const wchar_t* kNotEditableMessage = CWmipMessages::kNotEditableProperty;
+    static constexpr const wchar_t* kNotFoundMessage = CWmipMessages::kNotFound;
     static constexpr const wchar_t* kAlreadyExistsMessage = L"An instance with the specified keys already exists.";
     static constexpr const wchar_t* kDatabaseMessage = L"The system was unable to write the instance to the database.";
     static constexpr const wchar_t* kNoTableMessage = L"The class has no table to write to.";

@@ -4,6 +4,7 @@
 #include "platform/com/BstrOwner.h"
 
 #include "common/DateTimeZoneInfo.h"
+#include "common/KvrTime.h"
 #include "framework/CWmipClassCache.h"
 #include "framework/CWmipQuery.h"
 #include "framework/WMIHelper.h"
@@ -27,6 +28,7 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <optional>
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -51,6 +53,28 @@ CString FirstUnknownProperty(const WqlExpression& expression, const std::functio
             return unknown;
     }
     return CString();
+}
+
+// The caller's class definition as mapper.GetClass hands it out, held for as long as the
+// result lives; null when it cannot be built. A definition WMI stores stays the mapper's (the
+// reference taken here is the holder's own); any other is handed to the caller.
+ComPtr<IWbemClassObject> CallerDefinition(CWmipMapper& mapper)
+{
+    IWbemClassObject* definition = nullptr;
+    if (FAILED(mapper.GetClass(&definition, FALSE)) || definition == nullptr)
+        return {};
+    ComPtr<IWbemClassObject> held;
+    if (mapper.WMIStoresClassDefinition())
+        held = definition;
+    else
+        held.Attach(definition);
+    return held;
+}
+
+// Whether the definition (null: none could be built) has the property.
+bool DefinitionHasProperty(IWbemClassObject* definition, const CString& property)
+{
+    return definition != nullptr && SUCCEEDED(definition->Get(property, 0, nullptr, nullptr, nullptr));
 }
 
 // Raises the internal trust counter for the scope of a nested call made as the system.
@@ -123,63 +147,6 @@ private:
     bool m_restoreClient = false;
     bool m_revertClient = false;
 };
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-LONGLONG DaysFromCivil(LONGLONG year, unsigned month, unsigned day)
-{
-    year -= month <= 2 ? 1 : 0;
-    const LONGLONG era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<LONGLONG>(dayOfEra) - 719468;
-}
-
-void CivilFromDays(LONGLONG days, int& year, int& month, int& day)
-{
-    days += 719468;
-    const LONGLONG era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const unsigned mp = (5 * dayOfYear + 2) / 153;
-    day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<LONGLONG>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0));
-}
-
-// Seconds of a valid date (0 for one that cannot be split into its fields). The fields are
-// read in one go: each single Get splits the whole date again.
-LONGLONG ToSeconds(const COleDateTime& value)
-{
-    SYSTEMTIME fields{};
-    if (!value.GetAsSystemTime(fields))
-        return 0;
-    return DaysFromCivil(fields.wYear, fields.wMonth, fields.wDay) * 86400 + fields.wHour * 3600LL +
-           fields.wMinute * 60LL + fields.wSecond;
-}
-
-COleDateTime FromSeconds(LONGLONG seconds)
-{
-    LONGLONG days = seconds / 86400;
-    LONGLONG rest = seconds % 86400;
-    if (rest < 0)
-    {
-        rest += 86400;
-        --days;
-    }
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    CivilFromDays(days, year, month, day);
-    COleDateTime result;
-    result.SetStatus(COleDateTime::invalid);
-    if (year < 100 || year > 9999)
-        return result;
-    result.SetDateTime(year, month, day, static_cast<int>(rest / 3600), static_cast<int>(rest % 3600 / 60),
-                       static_cast<int>(rest % 60));
-    return result;
-}
 
 }  // namespace
 
@@ -260,16 +227,7 @@ bool CWmipMapper::IsQueryableProperty(const CString& /*property*/)
 
 bool CWmipMapper::ClassDefinitionHasProperty(const CString& property)
 {
-    IWbemClassObject* definition = nullptr;
-    if (FAILED(GetClass(&definition, FALSE)) || definition == nullptr)
-        return false;
-    // A definition WMI stores stays the mapper's; any other is handed to the caller.
-    ComPtr<IWbemClassObject> held;
-    if (WMIStoresClassDefinition())
-        held = definition;
-    else
-        held.Attach(definition);
-    return SUCCEEDED(held->Get(property, 0, nullptr, nullptr, nullptr));
+    return DefinitionHasProperty(CallerDefinition(*this).Get(), property);
 }
 
 HRESULT CWmipMapper::FetchStoredClassDefinition()
@@ -445,9 +403,17 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
     // A query names the class's properties only: a bare column name could otherwise probe
     // columns no property exposes (a stored password hash, say).
     query->SetPropertyCheck([this](const CString& property) { return IsQueryableProperty(property); });
+    // The caller's definition is taken once for every name the query is checked against: a
+    // class the cache shapes per caller is otherwise copied and shaped again for each name.
+    std::optional<ComPtr<IWbemClassObject>> definition;
+    const auto hasProperty = [this, &definition](const CString& property) {
+        if (!definition.has_value())
+            definition = CallerDefinition(*this);
+        return DefinitionHasProperty(definition->Get(), property);
+    };
     for (const CString& selected : query->GetSelectedProperties())
     {
-        if (!IsQueryableProperty(selected) && !ClassDefinitionHasProperty(selected))
+        if (!IsQueryableProperty(selected) && !hasProperty(selected))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
                                 CString(L"The select list names ") + selected + L", which is not a property of class " +
                                     m_className + L".");
@@ -456,10 +422,9 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
     // (a mapper that maps its terms itself would otherwise hand the database a statement it
     // refuses with a bare failure). Without a class definition nothing is known to be missing.
     const WqlExpression* where = query->GetWhereExpression();
-    if (where != nullptr && ClassDefinitionHasProperty(L"__CLASS"))
+    if (where != nullptr && hasProperty(L"__CLASS"))
     {
-        const CString unknown = FirstUnknownProperty(
-            *where, [this](const CString& property) { return ClassDefinitionHasProperty(property); });
+        const CString unknown = FirstUnknownProperty(*where, hasProperty);
         if (!unknown.IsEmpty())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
                                 CString(L"The WHERE clause could not be translated: property ") + unknown +
@@ -583,14 +548,18 @@ COleDateTime CWmipMapper::LocalToUtc(const COleDateTime& local)
 {
     if (local.GetStatus() != COleDateTime::valid)
         return local;
-    return FromSeconds(DefaultTimeZoneInfo.LocalToUtcSeconds(ToSeconds(local)));
+    LONGLONG seconds = 0;
+    SecondsFromOleDateTime(local, seconds);
+    return OleDateTimeFromSeconds(DefaultTimeZoneInfo.LocalToUtcSeconds(seconds));
 }
 
 COleDateTime CWmipMapper::UtcToLocal(const COleDateTime& utc)
 {
     if (utc.GetStatus() != COleDateTime::valid)
         return utc;
-    return FromSeconds(DefaultTimeZoneInfo.UtcToLocalSeconds(ToSeconds(utc)));
+    LONGLONG seconds = 0;
+    SecondsFromOleDateTime(utc, seconds);
+    return OleDateTimeFromSeconds(DefaultTimeZoneInfo.UtcToLocalSeconds(seconds));
 }
 
 bool CWmipMapper::UnquoteWqlLiteral(const CString& literal, CString& text)

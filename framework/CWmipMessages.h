@@ -28,6 +28,20 @@ public:
     static constexpr const wchar_t* kDatabaseRefused =
         L"The database could not read the instances of the class (the query may be too complex).";
     static constexpr const wchar_t* kFailed = L"The request failed; the provider log holds the details.";
+    static constexpr const wchar_t* kSegmentAccessDenied =
+        L"The client does not have sufficient segment access to perform the requested operation.";
+    static constexpr const wchar_t* kAccountNotLinked =
+        L"The client does not have access to use Fluxmere. The user account has not been linked.";
+    static constexpr const wchar_t* kNoProviderPermission =
+        L"The client does not have sufficient user permissions to perform the requested operation. The user does "
+        L"not have permission to use Fluxmere.";
+
+    // The refusals of one property of a written instance; "%s" is the property's name.
+    static constexpr const wchar_t* kRequiredProperty =
+        L"The required property %s had no value and no default was provided.";
+    static constexpr const wchar_t* kInvalidProperty = L"The property %s did not exist or contained an invalid value.";
+    static constexpr const wchar_t* kNotEditableProperty =
+        L"The property %s is not editable, but a value was specified that was different from the current value.";
 
     // The text for a failure of `result` raised without a text; kFailed for a result without
     // a text of its own.

@@ -2,6 +2,7 @@
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -22,7 +23,6 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUDFClassMapper.cpp";
 constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
-constexpr const wchar_t* kRequiredMessage = L"The required property %s had no value and no default was provided.";
 constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
 
 CString TextOf(const VARIANT& value)
@@ -351,11 +351,7 @@ void CWmipUDFClassMapper::CheckUnique(IWbemClassObject* instance, const LayoutFi
     }
     rows.OpenForwardOnly();
     if (!rows.IsEOF())
-    {
-        CString message;
-        message.Format(kNonUniqueMessage, static_cast<const wchar_t*>(field.property));
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, message);
-    }
+        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, kNonUniqueMessage, field.property);
 }
 
 HRESULT CWmipUDFClassMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
@@ -415,11 +411,8 @@ void CWmipUDFClassMapper::CheckBadgeTypeRequiredFields(IWbemClassObject* instanc
     {
         _variant_t value;
         if (instance == nullptr || FAILED(instance->Get(property, 0, &value, nullptr, nullptr)) || IsEmptyValue(value))
-        {
-            CString message;
-            message.Format(kRequiredMessage, static_cast<const wchar_t*>(property));
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, message);
-        }
+            CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL,
+                                             CWmipMessages::kRequiredProperty, property);
     }
 }
 

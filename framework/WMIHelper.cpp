@@ -2,6 +2,7 @@
 
 #include "framework/DateTimeText.h"
 #include "framework/ICorvessaApplication.h"
+#include "framework/IntegerValue.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/ComError.h"
@@ -12,11 +13,8 @@
 #include "platform/wmi/IWbemQualifierSet.h"
 #include "platform/wmi/WbemClassObject.h"
 
-#include <charconv>
-#include <cstdint>
 #include <cstring>
 #include <ctime>
-#include <limits>
 #include <memory>
 #include <new>
 #include <optional>
@@ -87,65 +85,10 @@ HRESULT ReadValue(IWbemClassObject* object, const wchar_t* name, _variant_t& val
 // The integer VARIANTs a 32-bit read accepts; unsigned 32-bit values keep their bits.
 std::optional<LONG> ToLong(const VARIANT& value)
 {
-    switch (value.vt)
-    {
-    case VT_I1:
-        return static_cast<signed char>(value.cVal);
-    case VT_UI1:
-        return value.bVal;
-    case VT_I2:
-        return value.iVal;
-    case VT_UI2:
-        return value.uiVal;
-    case VT_BOOL:
-        return value.boolVal;
-    case VT_I4:
-        return value.lVal;
-    case VT_UI4:
-        return static_cast<LONG>(value.ulVal);
-    case VT_INT:
-        return value.intVal;
-    case VT_UINT:
-        return static_cast<LONG>(value.uintVal);
-    default:
+    const std::optional<LONGLONG> number = IntegerValue::FromVariant(value, false);
+    if (!number)
         return std::nullopt;
-    }
-}
-
-// Decimal text of a 64-bit property: an optional '-' then digits, nothing else. A uint64
-// property's text may use the whole unsigned range and keeps its bits.
-std::optional<LONGLONG> ParseInt64Text(std::wstring_view text, bool isUnsigned)
-{
-    constexpr std::size_t kMaxDigits = 20;
-    bool negative = false;
-    if (!text.empty() && text.front() == L'-')
-    {
-        negative = true;
-        text.remove_prefix(1);
-    }
-    if (text.empty() || text.size() > kMaxDigits)
-        return std::nullopt;
-    char digits[kMaxDigits];
-    for (std::size_t i = 0; i < text.size(); ++i)
-    {
-        if (text[i] < L'0' || text[i] > L'9')
-            return std::nullopt;
-        digits[i] = static_cast<char>(text[i]);
-    }
-    std::uint64_t magnitude = 0;
-    const auto [end, error] = std::from_chars(digits, digits + text.size(), magnitude);
-    if (error != std::errc() || end != digits + text.size())
-        return std::nullopt;
-    constexpr std::uint64_t kMaxSigned = static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max());
-    if (negative)
-    {
-        if (magnitude > kMaxSigned + 1)
-            return std::nullopt;
-        return static_cast<LONGLONG>(0 - magnitude);
-    }
-    if (!isUnsigned && magnitude > kMaxSigned)
-        return std::nullopt;
-    return static_cast<LONGLONG>(magnitude);
+    return static_cast<LONG>(*number);
 }
 
 std::wstring_view TextOf(const VARIANT& value)
@@ -233,15 +176,13 @@ HRESULT WMIHelper::GetNumber(IWbemClassObject* object, const wchar_t* name, LONG
 HRESULT WMIHelper::GetNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG& value)
 {
     return ReadConverted(object, name, value, [](const _variant_t& read, CIMTYPE type) -> std::optional<LONGLONG> {
-        if (read.vt == VT_I8)
-            return read.llVal;
-        if (read.vt == VT_UI8)
-            return static_cast<LONGLONG>(read.ullVal);
+        // WMI carries a 64-bit property as decimal text; a uint64 text may use the unsigned range.
         if (read.vt == VT_BSTR)
-            return ParseInt64Text(TextOf(read), type == CIM_UINT64);
+            return IntegerValue::FromText(TextOf(read), IntegerValue::TextRule::WmiDecimal, type == CIM_UINT64);
+        // A 32-bit kind keeps its bits, as GetNumber reads it.
         if (const std::optional<LONG> small = ToLong(read))
             return *small;
-        return std::nullopt;
+        return IntegerValue::FromVariant(read);
     });
 }
 

@@ -6,6 +6,7 @@
 
 #include "common/StringHelpers.h"
 #include "framework/WqlLexer.h"
+#include "platform/mfc/Calendar.h"
 
 namespace {
 
@@ -27,13 +28,6 @@ int DigitsValue(const std::wstring& text, std::size_t first, std::size_t count)
     return value;
 }
 
-int DaysInMonth(int year, int month)
-{
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 // yyyymmddHHMMSS.mmmmmmsUUU with every field in range.
 bool IsDmtfDateTime(const std::wstring& text)
 {
@@ -47,8 +41,7 @@ bool IsDmtfDateTime(const std::wstring& text)
     const int hour = DigitsValue(text, 8, 2);
     const int minute = DigitsValue(text, 10, 2);
     const int second = DigitsValue(text, 12, 2);
-    return year >= 1 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month) && hour <= 23 &&
-           minute <= 59 && second <= 59;
+    return year >= 1 && mfc_detail::IsValidDate(year, month, day) && hour <= 23 && minute <= 59 && second <= 59;
 }
 
 CString QuoteForWql(const CString& text)

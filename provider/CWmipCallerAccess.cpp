@@ -5,8 +5,6 @@
 
 #include <memory>
 
-#include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntDirectories/DirectoryDBManager.h"
 #include "inhouse/BntDirectories/GetCurrentWindowsSID.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -15,7 +13,7 @@
 #include "platform/security/CallerIdentity.h"
 #include "platform/win32/SystemInfo.h"
 #include "provider/CWmipApp.h"
-#include "provider/CWmipMapperLease.h"
+#include "provider/CWmipCallerLogin.h"
 #include "provider/CWmipRequestEnvelope.h"
 #include "provider/CWmipUserCache.h"
 #include "provider/CWmipUserCacheEntry.h"
@@ -51,11 +49,6 @@ private:
     CWmipUserCacheEntry* m_entry;
 };
 
-CString NotLinkedText(const CString& sid)
-{
-    return L"Access denied: account with SID " + sid + L" is not linked to an Ivarune user";
-}
-
 }  // namespace
 
 CWmipCallerAccess::CWmipCallerAccess(CWmipUserCache* userCache, DBConnectionManager* connectionManager)
@@ -75,8 +68,7 @@ void CWmipCallerAccess::EnsureVexletPermission() const
         CString sid;
         if (ReadClientSid(sid) && IsSystemAccountSid(sid))
             throw CWMIException(kSource, __LINE__, result, L"The client does not have access to use Fluxmere.", false);
-        throw CWMIException(kSource, __LINE__, result,
-                            L"The client does not have access to use Fluxmere. The user account has not been linked.");
+        throw CWMIException(kSource, __LINE__, result, CWmipMessages::kAccountNotLinked);
     }
 
     bool permitted = false;
@@ -87,9 +79,7 @@ void CWmipCallerAccess::EnsureVexletPermission() const
         permitted = user != nullptr && user->HasPermission(Permission::kUseProvider);
     }
     if (!permitted)
-        throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED,
-                            CString(CWmipMessages::kAccessDenied) +
-                                L" The user does not have permission to use Fluxmere.");
+        throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kNoProviderPermission);
 }
 
 HRESULT CWmipCallerAccess::GetUser(CWmipUserCacheEntry** entry) const
@@ -152,56 +142,19 @@ HRESULT CWmipCallerAccess::LogInCaller(DBConnectionManager* connections, std::un
 {
     if (entry == nullptr)
         return WBEM_E_INVALID_PARAMETER;
-    const HRESULT level = CWmipUserCache::IsImpersonatedClient();
-    if (FAILED(level))
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Improper authentication level", level);
-        return level;
-    }
-    if (level == 1)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Improper authentication level (identification)",
-                               WBEM_E_ACCESS_DENIED);
-        return WBEM_E_ACCESS_DENIED;
-    }
-    const HRESULT impersonated = CoImpersonateClient();
-    if (FAILED(impersonated))
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to impersonate client", impersonated);
-        return impersonated;
-    }
+    LONG userId = 0;
+    CString sid;
+    const HRESULT identified = CWmipCallerLogin::Identify(connections, nullptr, true, userId, sid);
+    if (FAILED(identified))
+        return identified;
     RevertOnExit revert;
     try
     {
-        CString sid;
-        if (FAILED(brontel::directories::GetCurrentWindowsSID(sid)))
-        {
-            CWMIDebugLog::LogError(kSource, __LINE__, NotLinkedText(sid), WBEM_E_ACCESS_DENIED);
-            return WBEM_E_ACCESS_DENIED;
-        }
-        // The login below names its user by id: an account that cannot be resolved must fail
-        // here rather than log in as whatever user id 0 stands for.
-        LONG userId = 0;
-        const HRESULT lookup = LookUpLinkedUser(connections, sid, userId);
-        if (FAILED(lookup))
-        {
-            CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection, lookup);
-            return lookup;
-        }
-        if (userId == 0)
-        {
-            CWMIDebugLog::LogError(kSource, __LINE__, NotLinkedText(sid), WBEM_E_ACCESS_DENIED);
-            return WBEM_E_ACCESS_DENIED;
-        }
-
         CWMIDebugLog::LogInfo(kSource, __LINE__, L"CWmipMapper::GetUser - creating new user", nullptr, true);
-        auto user = std::make_unique<CAcsUser>(false, true, true, true);
-        const CString dataSource = CBntDatabase::GetDSNFromINI();
-        if (!user->Login(dataSource, nullptr, nullptr, false, false, -1, userId, false))
-        {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while getting user", WBEM_E_ACCESS_DENIED);
-            return WBEM_E_ACCESS_DENIED;
-        }
+        std::unique_ptr<CAcsUser> user;
+        const HRESULT loggedIn = CWmipCallerLogin::LogIn(connections, sid, userId, user);
+        if (FAILED(loggedIn))
+            return loggedIn;
         auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), nullptr, GetTickCount64());
         created->SetSID(sid);
         *entry = std::move(created);
@@ -218,16 +171,4 @@ HRESULT CWmipCallerAccess::LogInCaller(DBConnectionManager* connections, std::un
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error while getting user", WBEM_E_ACCESS_DENIED);
         return WBEM_E_ACCESS_DENIED;
     }
-}
-
-HRESULT CWmipCallerAccess::LookUpLinkedUser(DBConnectionManager* connections, const CString& sid, LONG& userId)
-{
-    userId = 0;
-    CWmipMapperLease lease(connections);
-    const CAcsUser* connection = lease.TakeConnection();
-    if (connection == nullptr || connection->GetDatabase() == nullptr)
-        return WBEM_E_FAILED;
-    brontel::directories::DirectoryDBManager directory(connection->GetDatabase(), nullptr);
-    userId = directory.GetUserIDForWindowsAccount(sid);
-    return S_OK;
 }

@@ -58,10 +58,6 @@ public:
     static HRESULT LogInCaller(DBConnectionManager* connections, std::unique_ptr<CWmipUserCacheEntry>* entry);
 
 private:
-    // The system user linked to the SID through a pooled connection: S_OK with the id (0 when
-    // none is linked); WBEM_E_FAILED when no connection is available to look it up.
-    static HRESULT LookUpLinkedUser(DBConnectionManager* connections, const CString& sid, LONG& userId);
-
     // Set at construction.
     CWmipUserCache* const m_userCache;
     DBConnectionManager* const m_connectionManager;

@@ -1,4 +1,5 @@
 #include "provider/CWmipEventSubscriber.h"
+#include "framework/CWmipMessages.h"
 
 #include <span>
 
@@ -17,6 +18,7 @@ using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
 
 namespace {
+constexpr int kSegmentViewAccess = 0;
 
 HRESULT TakeUserEntry(CWmipUserCache& cache, LONG sidLength, const BYTE* sid, CWmipUserCacheEntry** entry)
 {
@@ -51,17 +53,12 @@ HRESULT CWmipEventSubscriber::Check(const wchar_t* source) const
 {
     if (FAILED(m_result))
     {
-        CWMIDebugLog::LogError(
-            source, __LINE__, L"The client does not have access to use Fluxmere. The user account has not been linked.",
-            m_result);
+        CWMIDebugLog::LogError(source, __LINE__, CWmipMessages::kAccountNotLinked, m_result);
         return m_result;
     }
     if (!m_entry->GetUser()->HasPermission(Permission::kUseProvider))
     {
-        CWMIDebugLog::LogError(source, __LINE__,
-                               L"The client does not have sufficient user permissions to perform the requested "
-                               L"operation. The user does not have permission to use Fluxmere.",
-                               WBEM_E_ACCESS_DENIED);
+        CWMIDebugLog::LogError(source, __LINE__, CWmipMessages::kNoProviderPermission, WBEM_E_ACCESS_DENIED);
         return WBEM_E_ACCESS_DENIED;
     }
     return S_OK;
@@ -93,4 +90,9 @@ HRESULT CWmipEventSubscriber::RunQueryCheck(const wchar_t* source, const wchar_t
 const CAcsUser* CWmipEventSubscriber::GetUser() const
 {
     return SUCCEEDED(m_result) ? m_entry->GetUser() : nullptr;
+}
+
+bool CWmipEventSubscriber::MaySeeSegment(const CAcsUser& user, LONG segmentId)
+{
+    return user.HasSegmentAccess(segmentId, kSegmentViewAccess);
 }

@@ -3,7 +3,8 @@
 // object goes, and the check that the account is linked and may use the data-integration
 // service.
 //
-// Lives for one access check on one WMI thread; the user cache is the application's.
+// Lives for one check on one thread (a subscription's access check on a WMI thread, the
+// delivery of one event on the processor thread); the user cache is the application's.
 #pragma once
 
 #include <functional>
@@ -34,6 +35,10 @@ public:
     // its HRESULT, any other failure is logged (under source, as an error processing a kind
     // event query) and gives WBEM_E_FAILED.
     static HRESULT RunQueryCheck(const wchar_t* source, const wchar_t* kind, const std::function<HRESULT()>& check);
+    // True when the user may see the events of panels of the segment: the segment rule of the
+    // subscription's access check and of each event's delivery (-1, an event of no known
+    // panel: only an all-segments user).
+    static bool MaySeeSegment(const CAcsUser& user, LONG segmentId);
     // The entry and its user; null until Check has passed.
     CWmipUserCacheEntry* GetEntry() const { return SUCCEEDED(m_result) ? m_entry : nullptr; }
     const CAcsUser* GetUser() const;

@@ -1,11 +1,13 @@
 #include "provider/CWmipHardwareEventProcessor.h"
 
+#include "framework/WMIHelper.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemObjectSink.h"
 #include "provider/CWmipAccessEventMapper.h"
+#include "provider/CWmipEventAudience.h"
 #include "provider/CWmipFireEventMapper.h"
 #include "provider/CWmipFuncExecEventMapper.h"
 #include "provider/CWmipIntercomEventMapper.h"
@@ -39,8 +41,9 @@ constexpr MapperSlot kAskingOrder[] = {kAccess,       kIntercom,          kFire,
                                        kStatusChange, kFunctionExecution, kOtherSecurity};
 }  // namespace
 
-CWmipHardwareEventProcessor::CWmipHardwareEventProcessor(std::shared_ptr<ThreadSafeQueue<BntMessageEx>> queue)
-    : m_queue(std::move(queue))
+CWmipHardwareEventProcessor::CWmipHardwareEventProcessor(std::shared_ptr<ThreadSafeQueue<BntMessageEx>> queue,
+                                                         std::shared_ptr<const CWmipEventAudience> audience)
+    : m_queue(std::move(queue)), m_audience(std::move(audience))
 {
 }
 
@@ -159,9 +162,18 @@ void CWmipHardwareEventProcessor::Dispatch(const BntMessageEx& message)
             CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI hardware event", hr);
             return;
         }
-        if (m_sink == nullptr)
+        // An event goes only to the subscribers that may see its panel's segment, whatever
+        // their queries name; one of no known segment only to those who see every segment.
+        LONG segment = -1;
+        if (FAILED(WMIHelper::GetNumber(event.Get(), L"SegmentID", segment)))
         {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending hardware event to WMI", WBEM_E_FAILED);
+            segment = -1;
+        }
+        hr = WMIHelper::PutByteArray(event.Get(), L"SECURITY_DESCRIPTOR", m_audience->DescriptorFor(segment, kSource));
+        if (FAILED(hr) || m_sink == nullptr)
+        {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending hardware event to WMI",
+                                   FAILED(hr) ? hr : WBEM_E_FAILED);
             return;
         }
         IWbemClassObject* objects[] = {event.Get()};

@@ -1,11 +1,12 @@
 // CWmipHardwareEventProcessor: the worker thread of the hardware event provider: pops queued
 // hardware messages, filters them, asks its eight event mappers in a fixed order which one
-// handles each, lets that mapper build the WMI event object and indicates it to the sink.
+// handles each, lets that mapper build the WMI event object, gives it the security descriptor
+// of the subscribers that may see its segment and indicates it to the sink.
 //
 // Owned by the hardware event provider through LWorkerThread::Ptr: a thread that does not stop
-// keeps the object until it ends. The queue is shared with the provider. The mappers and the sink are set before the
-// thread starts; afterwards only the thread uses them. The running flag and the stop request are atomics shared with
-// the owner.
+// keeps the object until it ends. The queue and the audience are shared with the provider. The mappers and the sink are
+// set before the thread starts; afterwards only the thread uses them. The running flag and the stop request are atomics
+// shared with the owner.
 #pragma once
 
 #include <array>
@@ -18,6 +19,7 @@
 #include "provider/ThreadSafeQueue.h"
 
 class CWmipAccessEventMapper;
+class CWmipEventAudience;
 class CWmipEventMapper;
 class IWbemContext;
 class IWbemObjectSink;
@@ -28,7 +30,8 @@ class CWmipHardwareEventProcessor : public LWorkerThread
 public:
     static constexpr std::size_t kMapperCount = 8;
 
-    explicit CWmipHardwareEventProcessor(std::shared_ptr<ThreadSafeQueue<bnt::utility::BntMessageEx>> queue);
+    CWmipHardwareEventProcessor(std::shared_ptr<ThreadSafeQueue<bnt::utility::BntMessageEx>> queue,
+                                std::shared_ptr<const CWmipEventAudience> audience);
     // Releases the sink and deletes the mappers in creation order.
     ~CWmipHardwareEventProcessor() override;
 
@@ -50,7 +53,9 @@ public:
     BOOL Stop() override;
 
     // One message: the first mapper in the asking order that handles it builds the event,
-    // which is indicated to the sink; a message no mapper handles is logged.
+    // which, carrying the audience's descriptor for its "SegmentID" (-1 when it has none), is
+    // indicated to the sink; a message no mapper handles is logged. An event whose descriptor
+    // cannot be set is not indicated.
     void Dispatch(const bnt::utility::BntMessageEx& message);
 
 private:
@@ -59,6 +64,7 @@ private:
 
     // Set at construction.
     const std::shared_ptr<ThreadSafeQueue<bnt::utility::BntMessageEx>> m_queue;
+    const std::shared_ptr<const CWmipEventAudience> m_audience;
 
     // Set before the thread starts; used by the thread only afterwards.
     ComPtr<IWbemObjectSink> m_sink;

@@ -16,6 +16,7 @@
 #include "platform/wmi/IWbemServices.h"
 #include "provider/CWmipAccessEventMapper.h"
 #include "provider/CWmipApp.h"
+#include "provider/CWmipEventAudience.h"
 #include "provider/CWmipEventProviderImpl.h"
 #include "provider/CWmipEventSubscriber.h"
 #include "provider/CWmipHardwareEventProcessor.h"
@@ -29,7 +30,6 @@ using brontel::utility::CWMIException;
 namespace {
 constexpr wchar_t kSource[] = L"wpHardwareEventProvider";
 constexpr LONG kPanelClassAccess = 1;
-constexpr int kSegmentViewAccess = 0;
 
 // Lets only the panel terms of a hardware event query into the SQL of the access check, named
 // as the access mapper names them; every other term (a device, a card) is dropped, which
@@ -64,6 +64,7 @@ CWmipHardwareEventProvider::CWmipHardwareEventProvider(const CString& providerId
 {
     AFX_MANAGE_STATE(&theApp);
     m_queue = std::make_shared<ThreadSafeQueue<BntMessageEx>>(true);
+    m_audience = std::make_shared<CWmipEventAudience>();
     m_queries = std::make_unique<CWmipEventProviderImpl>(this, providerId);
 }
 
@@ -74,6 +75,7 @@ CWmipHardwareEventProvider::~CWmipHardwareEventProvider()
     // thread that does not stop keeps its processor, and the queue with it, until it ends.
     m_processor.reset();
     m_queries.reset();
+    m_audience.reset();
     m_queue.reset();
     m_sink = nullptr;
     m_services = nullptr;
@@ -99,7 +101,8 @@ HRESULT CWmipHardwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
             {
                 m_services = ComPtr<IWbemServices>(services);
             }
-            LWorkerThread::Ptr<CWmipHardwareEventProcessor> processor(new CWmipHardwareEventProcessor(m_queue));
+            LWorkerThread::Ptr<CWmipHardwareEventProcessor> processor(
+                new CWmipHardwareEventProcessor(m_queue, m_audience));
             processor->CreateMappers(context, services);
             m_processor = std::move(processor);
         }
@@ -142,12 +145,14 @@ HRESULT CWmipHardwareEventProvider::ProvideEvents(IWbemObjectSink* sink, LONG /*
 HRESULT CWmipHardwareEventProvider::NewQuery(ULONG queryId, LPWSTR language, LPWSTR query)
 {
     AFX_MANAGE_STATE(&theApp);
+    m_audience->Add(queryId);
     return m_queries->NewQuery(queryId, language, query);
 }
 
 HRESULT CWmipHardwareEventProvider::CancelQuery(ULONG queryId)
 {
     AFX_MANAGE_STATE(&theApp);
+    m_audience->Remove(queryId);
     return m_queries->CancelQuery(queryId);
 }
 
@@ -247,7 +252,7 @@ HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcs
     HRESULT hr = S_OK;
     for (; hr == S_OK && !panels.IsEOF(); panels.MoveNext())
     {
-        if (!user.HasSegmentAccess(panels.GetLong(0), kSegmentViewAccess))
+        if (!CWmipEventSubscriber::MaySeeSegment(user, panels.GetLong(0)))
         {
             hr = WBEM_E_ACCESS_DENIED;
         }

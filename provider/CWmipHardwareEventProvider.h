@@ -22,6 +22,7 @@
 #include "provider/ThreadSafeQueue.h"
 
 class CAcsUser;
+class CWmipEventAudience;
 class CWmipEventProviderImpl;
 class CWmipHardwareEventProcessor;
 class IWbemContext;
@@ -55,7 +56,8 @@ public:
     // a bad SID or a panel of a segment the user may not see; 0x80041001 for a database
     // failure; the user cache's code when the account is not linked.
     virtual HRESULT AccessCheck(LPCWSTR language, LPCWSTR query, LONG sidLength, const BYTE* sid);
-    // Forwarded to the query bookkeeping: 0.
+    // Forwarded to the query bookkeeping: 0. A new query also records its caller, and a
+    // cancelled one forgets it: each event reaches only the callers that may see its segment.
     virtual HRESULT NewQuery(ULONG queryId, LPWSTR language, LPWSTR query);
     virtual HRESULT CancelQuery(ULONG queryId);
     // Queues a copy of the record (its first 216 bytes) with the text, the communication
@@ -78,6 +80,7 @@ private:
     const CString m_providerId;
     // Shared with the processor, which may outlive the provider (see LWorkerThread::Ptr).
     std::shared_ptr<ThreadSafeQueue<bnt::utility::BntMessageEx>> m_queue;
+    std::shared_ptr<CWmipEventAudience> m_audience;
     std::unique_ptr<CWmipEventProviderImpl> m_queries;
     ComPtr<IWbemServices> m_services;
 

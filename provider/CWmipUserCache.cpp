@@ -7,9 +7,6 @@
 #include <utility>
 
 #include "inhouse/BntAccessSets/CBntConfigSet.h"
-#include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntDirectories/DirectoryDBManager.h"
-#include "inhouse/BntDirectories/GetCurrentWindowsSID.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
 #include "inhouse/BntUserDb/CBntUDFPermissionListNoGui.h"
@@ -22,6 +19,7 @@
 #include "platform/win32/LocalMemory.h"
 #include "platform/win32/SystemInfo.h"
 #include "provider/CWmipApp.h"
+#include "provider/CWmipCallerLogin.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -29,34 +27,6 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr wchar_t kSource[] = L"CWmipUserCache.cpp";
-
-// Gives a pooled connection back on every path.
-class PooledConnection
-{
-public:
-    explicit PooledConnection(DBConnectionManager* manager) : m_manager(manager)
-    {
-        if (m_manager != nullptr)
-        {
-            m_connection = m_manager->Connection(0);
-        }
-    }
-    ~PooledConnection()
-    {
-        if (m_connection != nullptr)
-        {
-            m_manager->ReleaseConnection(m_connection);
-        }
-    }
-    PooledConnection(const PooledConnection&) = delete;
-    PooledConnection& operator=(const PooledConnection&) = delete;
-
-    CAcsUser* Get() const { return m_connection; }
-
-private:
-    DBConnectionManager* m_manager;
-    CAcsUser* m_connection = nullptr;
-};
 
 // Reverts the thread to self when the scope ends, if asked to.
 class RevertToSelfOnExit
@@ -210,7 +180,7 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
         CWmipUserCacheEntry* result = TakeCachedUser(sidText);
         if (result == nullptr)
         {
-            const HRESULT loggedIn = LogInUser(sid, userId, sidText, result);
+            const HRESULT loggedIn = LogInUser(userId, sidText, result);
             if (FAILED(loggedIn))
             {
                 return loggedIn;
@@ -256,7 +226,7 @@ CWmipUserCacheEntry* CWmipUserCache::TakeCachedUserLocked(const CString& sid, UL
     return cached->second.get();
 }
 
-HRESULT CWmipUserCache::LogInUser(LPCWSTR sid, LONG userId, const CString& sidText, CWmipUserCacheEntry*& entry)
+HRESULT CWmipUserCache::LogInUser(LONG userId, const CString& sidText, CWmipUserCacheEntry*& entry)
 {
     const std::lock_guard login(m_loginLock);
     {
@@ -275,25 +245,11 @@ HRESULT CWmipUserCache::LogInUser(LPCWSTR sid, LONG userId, const CString& sidTe
     }
     // The caller's own account is resolved only when it has to be logged in: a cached entry is
     // handed out without touching the database.
-    if (sid == nullptr && userId == 0)
+    std::unique_ptr<CAcsUser> user;
+    const HRESULT loggedIn = CWmipCallerLogin::LogIn(m_connectionManager, sidText, userId, user);
+    if (FAILED(loggedIn))
     {
-        const HRESULT lookedUp = LookUpLinkedUser(sidText, userId);
-        if (FAILED(lookedUp))
-        {
-            return lookedUp;
-        }
-    }
-    auto user = std::make_unique<CAcsUser>();
-    // The account was resolved to its linked user above: a login by user id is the single
-    // sign-on of the thread's (or the named) Windows account.
-    if (!user->Login(CBntDatabase::GetDSNFromINI(), nullptr, nullptr, false, false, CAcsUser::kInternalDirectoryID,
-                     userId, false))
-    {
-        if (sidText == kLocalSystemSid || sidText == kNetworkServiceSid)
-        {
-            return WBEM_E_ACCESS_DENIED;
-        }
-        throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED);
+        return loggedIn;
     }
     auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), &m_entryLock, Now());
     created->SetSID(sidText);
@@ -326,71 +282,7 @@ HRESULT CWmipUserCache::GetUserSSOInformation(LPCWSTR sid, LONG& userId, CString
 
 HRESULT CWmipUserCache::GetUserSSOInformationImpl(LPCWSTR sid, LONG& userId, CString& sidText, bool impersonate)
 {
-    HRESULT result = S_OK;
-    if (impersonate)
-    {
-        const HRESULT level = IsImpersonatedClient();
-        if (FAILED(level))
-        {
-            CWMIDebugLog::LogError(kSource, __LINE__, L"Improper authentication level", level);
-            return level;
-        }
-        if (level == 1)
-        {
-            if (sid == nullptr)
-            {
-                CWMIDebugLog::LogError(kSource, __LINE__, L"Improper authentication level (identification)",
-                                       WBEM_E_ACCESS_DENIED);
-                return WBEM_E_ACCESS_DENIED;
-            }
-            // An identified client named by SID is looked up without impersonating it.
-            result = S_FALSE;
-        }
-        else
-        {
-            const HRESULT impersonated = CoImpersonateClient();
-            if (FAILED(impersonated))
-            {
-                CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to impersonate client", impersonated);
-                return impersonated;
-            }
-        }
-    }
-    bool found = false;
-    if (sid == nullptr)
-    {
-        // The thread's account; GetUserImpl resolves it to its user when it logs it in.
-        found = SUCCEEDED(brontel::directories::GetCurrentWindowsSID(sidText));
-    }
-    else
-    {
-        sidText = sid;
-        // Resolving needs a database connection; without one the request fails rather than
-        // going on with an unresolved account.
-        const HRESULT lookedUp = LookUpLinkedUser(sidText, userId);
-        if (FAILED(lookedUp))
-        {
-            if (impersonate)
-            {
-                CoRevertToSelf();
-            }
-            return lookedUp;
-        }
-        found = userId != 0;
-    }
-    if (found)
-    {
-        return result;
-    }
-    if (impersonate)
-    {
-        CoRevertToSelf();
-    }
-    CWMIDebugLog::LogError(kSource, __LINE__,
-                           CString(L"Access denied: account with SID ") + sidText +
-                               L" is not linked to an Ivarune user",
-                           WBEM_E_ACCESS_DENIED);
-    return WBEM_E_ACCESS_DENIED;
+    return CWmipCallerLogin::Identify(m_connectionManager, sid, impersonate, userId, sidText);
 }
 
 HRESULT CWmipUserCache::ReleaseUserImpl(CWmipUserCacheEntry* entry, bool impersonate)
@@ -531,36 +423,6 @@ std::size_t CWmipUserCache::GetRetiredUserCount() const
 ULONGLONG CWmipUserCache::Now() const
 {
     return m_tickCount();
-}
-
-HRESULT CWmipUserCache::LookUpLinkedUser(const CString& sid, LONG& userId)
-{
-    const PooledConnection connection(m_connectionManager);
-    if (connection.Get() == nullptr)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection, WBEM_E_FAILED);
-        return WBEM_E_FAILED;
-    }
-    try
-    {
-        const brontel::directories::DirectoryDBManager directories(connection.Get()->GetDatabase(), nullptr);
-        userId = directories.GetUserIDForWindowsAccount(sid);
-    }
-    catch (const CException& e)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__,
-                               CString(L"Error while looking for user with SID ") + sid + L" in database",
-                               WBEM_E_FAILED, &e);
-        userId = 0;
-    }
-    catch (...)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__,
-                               CString(L"Unspecified error while looking for user with SID ") + sid + L" in database",
-                               WBEM_E_FAILED);
-        userId = 0;
-    }
-    return S_OK;
 }
 
 bool CWmipUserCache::IsExpired(const CWmipUserCacheEntry& entry, ULONGLONG now) const

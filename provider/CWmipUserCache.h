@@ -53,9 +53,6 @@ class CWmipUserCache
 public:
     // The clean-up runs at most this often.
     static constexpr DWORD kCleanupIntervalMs = CWmipUserCacheClock::kDefaultCleanupIntervalMs;
-    // The SIDs of Local System and Network Service, whose failed logins are not logged.
-    static constexpr wchar_t kLocalSystemSid[] = L"S-1-5-18";
-    static constexpr wchar_t kNetworkServiceSid[] = L"S-1-5-20";
 
     using Clock = CWmipUserCacheClock;
 
@@ -141,19 +138,16 @@ protected:
     std::size_t GetRetiredUserCount() const;
 
 private:
-    // The system user linked to the SID; S_OK with 0 when none, WBEM_E_FAILED when there is
-    // no connection to look it up.
-    HRESULT LookUpLinkedUser(const CString& sid, LONG& userId);
     bool IsExpired(const CWmipUserCacheEntry& entry, ULONGLONG now) const;
     // The SID's cached entry with its use count raised; null when none is cached or it has
     // expired. Shares the user lock.
     CWmipUserCacheEntry* TakeCachedUser(const CString& sid);
     // The same at now (the cache clock); the caller holds the user lock, shared or alone.
     CWmipUserCacheEntry* TakeCachedUserLocked(const CString& sid, ULONGLONG now);
-    // Logs the SID's user in and caches the entry, its use count raised; an entry that another
-    // thread cached (or that expired) meanwhile is handled first. Results as GetUserImpl; the
-    // caller catches the exceptions. Takes the login lock.
-    HRESULT LogInUser(LPCWSTR sid, LONG userId, const CString& sidText, CWmipUserCacheEntry*& entry);
+    // Logs the SID's user in (userId 0: the account is resolved first) and caches the entry, its use count raised; an
+    // entry that another thread cached (or that expired) meanwhile is handled first. Results as GetUserImpl; the caller
+    // catches the exceptions. Takes the login lock.
+    HRESULT LogInUser(LONG userId, const CString& sidText, CWmipUserCacheEntry*& entry);
 
     // Set at construction.
     const bool m_loginFlag1;

@@ -36,12 +36,13 @@ CBntDatabase::~CBntDatabase()
 CString CBntDatabase::GetDSNFromINI()
 {
     const std::wstring file = ProvixaHome::PathOf(kIniFileName).wstring();
-    std::wstring buffer(kMaxDataSourceLength + 1, L'\0');
+    // Room for one character beyond the limit and the NUL: a value that fills it was cut short
+    // (or is too long) and would name the wrong database, so the answer is a text that Open
+    // refuses rather than the default database.
+    std::wstring buffer(kMaxDataSourceLength + 2, L'\0');
     const DWORD length = GetPrivateProfileStringW(kIniSection, kIniKey, L"", buffer.data(),
                                                   static_cast<DWORD>(buffer.size()), file.c_str());
-    // A value that filled the buffer was cut short and would name the wrong database: answer
-    // a text that Open refuses rather than the default database.
-    if (length >= kMaxDataSourceLength)
+    if (length > kMaxDataSourceLength)
         return CString();
     CString dataSource(buffer.c_str(), static_cast<int>(length));
     dataSource.Trim();

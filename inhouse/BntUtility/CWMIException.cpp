@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "inhouse/BntUtility/CWMIDebugLog.h"
-#include "platform/com/Bstr.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
@@ -33,12 +33,11 @@ ComPtr<IWbemClassObject> StatusClass(IWbemServices* services, IWbemContext* cont
     ComPtr<IWbemClassObject> statusClass;
     if (services != nullptr)
     {
-        BSTR path = SysAllocString(kStatusClass);
-        if (FAILED(services->GetObject(path, 0, context, &statusClass, nullptr)))
+        const BstrOwner path = BstrOwner::Copy(kStatusClass);
+        if (FAILED(services->GetObject(path.Get(), 0, context, &statusClass, nullptr)))
         {
             statusClass = nullptr;
         }
-        SysFreeString(path);
     }
     if (statusClass)
     {

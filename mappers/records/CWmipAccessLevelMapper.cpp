@@ -17,6 +17,7 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/CWmipAccessRules.h"
+#include "mappers/records/CWmipBadgeRecord.h"
 #include "platform/com/WbemConstants.h"
 #include "provider/CWmipApp.h"
 #include "provider/CfgMessage.h"
@@ -33,12 +34,8 @@ constexpr const wchar_t* kAuditText = L"Access level %1 (%2!d!)";
 
 // The notice of a deleted level (code 8 to the communication server) and the badge notices.
 constexpr int kLevelDeleteCode = 8;
-constexpr int kBadgeDownloadCode = -11;
-constexpr LONG kActionRemoved = 3;
-constexpr LONG kActionChanged = 2;
-constexpr std::size_t kActionOffset = 8;
+constexpr LONG kLevelRemoved = 3;
 constexpr std::size_t kLevelOffset = 44;
-constexpr std::size_t kValueOffset = 92;
 constexpr std::size_t kBadgeKeyOffset = 132;
 
 // Lock panels whose readers keep their own copy of the level: they must be marked for download.
@@ -218,17 +215,17 @@ void CWmipAccessLevelMapper::AfterWriteInstance(Operation operation, IWbemClassO
     MarkLockHardwareForDownload();
 
     CfgMessage message(0, 0, 0);
-    message.SetLong(kActionOffset, kActionRemoved);
+    message.SetLong(CfgMessage::kSecondOffset, kLevelRemoved);
     message.SetLong(kLevelOffset, levelId);
-    message.SetLong(kValueOffset, segmentId);
+    message.SetLong(CfgMessage::kThirdOffset, segmentId);
     CWmipApp::UpdateCommServer(kLevelDeleteCode, message);
 
-    message.SetLong(kValueOffset, 0);
-    message.SetLong(kActionOffset, kActionChanged);
+    message.SetLong(CfgMessage::kThirdOffset, 0);
+    message.SetLong(CfgMessage::kSecondOffset, CWmipBadgeRecord::kChanged);
     for (LONG badgeKey : m_badgeDownloadList)
     {
         message.SetLong(kBadgeKeyOffset, badgeKey);
-        CWmipApp::UpdateCommServer(kBadgeDownloadCode, message);
+        CWmipApp::UpdateCommServer(CWmipBadgeRecord::kDownloadCode, message);
     }
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessLevelMapper::AfterWriteInstance. Done.");
 }

@@ -31,19 +31,20 @@ struct StageColumns
     CWmipAccessRequestMapper::Stage stage;
     const wchar_t* userColumn;
     const wchar_t* noteColumn;
+    const wchar_t* noteProperty;  // the property that shows noteColumn
     const wchar_t* dateColumn;
     const wchar_t* actionWord;
     const wchar_t* refusal;  // null: no transition check
     bool fromOnHold;         // whether an on-hold request may take this stage
 };
 constexpr StageColumns kStages[] = {
-    {CWmipAccessRequestMapper::Submitted, L"SUBMITTED_USERID", L"SUBMITTED_NOTE", L"SUBMITTED_DATE", L"submitted",
-     nullptr, true},
-    {CWmipAccessRequestMapper::Approved, L"APPROVED_USERID", L"APPROVED_NOTE", L"APPROVED_DATE", L"approved",
-     L"Cannot approve an access request that has already been approved or denied", true},
-    {CWmipAccessRequestMapper::OnHold, L"ONHOLD_USERID", L"ONHOLD_NOTE", L"ONHOLD_DATE", L"put on hold",
+    {CWmipAccessRequestMapper::Submitted, L"SUBMITTED_USERID", L"SUBMITTED_NOTE", L"SubmittedNote", L"SUBMITTED_DATE",
+     L"submitted", nullptr, true},
+    {CWmipAccessRequestMapper::Approved, L"APPROVED_USERID", L"APPROVED_NOTE", L"ApprovedNote", L"APPROVED_DATE",
+     L"approved", L"Cannot approve an access request that has already been approved or denied", true},
+    {CWmipAccessRequestMapper::OnHold, L"ONHOLD_USERID", L"ONHOLD_NOTE", L"OnHoldNote", L"ONHOLD_DATE", L"put on hold",
      L"Cannot put on hold an access request that has already been approved or denied or put on hold", false},
-    {CWmipAccessRequestMapper::Denied, L"DENIED_USERID", L"DENIED_NOTE", L"DENIED_DATE", L"denied",
+    {CWmipAccessRequestMapper::Denied, L"DENIED_USERID", L"DENIED_NOTE", L"DeniedNote", L"DENIED_DATE", L"denied",
      L"Cannot deny an access request that has already been approved or denied", true},
 };
 
@@ -213,11 +214,15 @@ void CWmipAccessRequestMapper::AddManagerFilters(CMultiFilterRecordset& recordse
 
 HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemClassObject* parameters, Stage stage)
 {
-    LONG requestId = 0;
-    if (FAILED(WMIHelper::GetNumber(instance, L"ID", requestId)))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipRecordChecks::kRequiredMessage,
-                                      L"ID");
+    const LONG requestId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID");
     const StageColumns& columns = ColumnsOf(stage);
+    // The note keeps the rules of the property that shows it (its maxlen above all), as a put of
+    // that property would: a longer note would leave a request that no put could write back.
+    CString note;
+    const bool hasNote = parameters != nullptr && SUCCEEDED(WMIHelper::GetString(parameters, L"Note", note));
+    if (hasNote && FAILED(CheckValueForm(instance, columns.noteProperty, _variant_t(note.GetString()))))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                      CWmipRecordChecks::kInvalidValueMessage, L"Note");
     CAcsUser* user = RequireUser();
     CBntDatabase* database = GetDatabase();
     try
@@ -238,8 +243,7 @@ HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemC
         if (!MayEnter(columns, current))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_OPERATION, columns.refusal);
         request.Edit();
-        CString note;
-        if (parameters != nullptr && SUCCEEDED(WMIHelper::GetString(parameters, L"Note", note)))
+        if (hasNote)
             request.SetValue(columns.noteColumn, CDBValue(note));
         request.SetValue(columns.userColumn, CDBValue(user->GetUserID()));
         request.SetDateTime(columns.dateColumn, LocalToUtc(COleDateTime::GetCurrentTime()));

@@ -12,8 +12,6 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
 constexpr UINT kBadgeAuditResource = 20704;
-// Type word and server code of a badge download notice.
-constexpr int kBadgeDownload = -11;
 // The notice's 64-bit badge ID (bytes 72 to 79, where the communication server reads it) and its
 // old use limit (the word a fresh message holds at -1).
 constexpr std::size_t kBadgeIdOffset = 72;
@@ -47,10 +45,10 @@ void CWmipBadgeRecord::DownloadBadgeToPanel(LONGLONG badgeId, int action, LONG o
 {
     if (badgeId <= 0)
         return;
-    CfgMessage message(kBadgeDownload, action, 0);
+    CfgMessage message(kDownloadCode, action, 0);
     message.SetLongLong(kBadgeIdOffset, badgeId);
     if (oldUseLimit != kNoUseLimit)
         message.SetLong(kUseLimitOffset, oldUseLimit);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::DownloadBadgeToPanel. UpdateCommServer.");
-    CWmipApp::UpdateCommServer(kBadgeDownload, message);
+    CWmipApp::UpdateCommServer(kDownloadCode, message);
 }

@@ -16,6 +16,8 @@ class CWmipBadgeRecord
 public:
     CWmipBadgeRecord() = delete;
 
+    // The code (and type word) of a badge download notice to the communication server.
+    static constexpr int kDownloadCode = -11;
     // Actions of a badge download notice.
     static constexpr int kAdded = 1;
     static constexpr int kChanged = 2;

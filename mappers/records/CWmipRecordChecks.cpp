@@ -9,22 +9,6 @@
 
 using brontel::utility::CWMIException;
 
-LONG CWmipRecordChecks::RequireNumber(const wchar_t* sourceFile, IWbemClassObject* instance, const wchar_t* property)
-{
-    LONG value = 0;
-    if (FAILED(WMIHelper::GetNumber(instance, property, value)))
-        ThrowNamed(sourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, kRequiredMessage, property);
-    return value;
-}
-
-void CWmipRecordChecks::ThrowNamed(const wchar_t* sourceFile, int line, HRESULT hr, const wchar_t* format,
-                                   const wchar_t* property)
-{
-    CString text;
-    text.Format(format, property);
-    throw CWMIException(sourceFile, line, hr, text);
-}
-
 HRESULT CWmipRecordChecks::HoldsAll(const CAcsUser& user, std::initializer_list<DWORD> permissions)
 {
     for (const DWORD permission : permissions)

@@ -1,5 +1,6 @@
-// CWmipRecordChecks: the refusals the record mappers share when they read a write's instance: a
-// required number that is missing, and a refusal naming a property.
+// CWmipRecordChecks: the checks the record mappers share when they read a write's instance, on
+// top of the framework's property refusals (a required number that is missing, a refusal naming
+// a property), which they name through this class as well.
 //
 // Static functions only; thread-safe.
 #pragma once
@@ -7,28 +8,23 @@
 #include <initializer_list>
 
 #include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 #include "platform/win32/WinTypes.h"
 
 class CAcsUser;
 class CBntDatabase;
 class IWbemClassObject;
 
-class CWmipRecordChecks
+class CWmipRecordChecks : public CWmipPropertyRefusal
 {
 public:
     CWmipRecordChecks() = delete;
 
-    static constexpr const wchar_t* kRequiredMessage =
-        L"The required property %s had no value and no default was provided.";
-    static constexpr const wchar_t* kInvalidValueMessage =
-        L"The property %s did not exist or contained an invalid value.";
+    static constexpr const wchar_t* kRequiredMessage = CWmipMessages::kRequiredProperty;
+    static constexpr const wchar_t* kInvalidValueMessage = CWmipMessages::kInvalidProperty;
     static constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
-    static constexpr const wchar_t* kSegmentAccessMessage =
-        L"The client does not have sufficient segment access to perform the requested operation.";
+    static constexpr const wchar_t* kSegmentAccessMessage = CWmipMessages::kSegmentAccessDenied;
 
-    // The property as a 32-bit number; throws CWMIException 0x80041028 (kRequiredMessage naming
-    // the property) when the instance has no such value. sourceFile names the caller's source.
-    static LONG RequireNumber(const wchar_t* sourceFile, IWbemClassObject* instance, const wchar_t* property);
     // S_OK when the user holds every permission id; 0x80041003 otherwise.
     static HRESULT HoldsAll(const CAcsUser& user, std::initializer_list<DWORD> permissions);
     // One column of a row looked up by HasRow, and the value it must hold.
@@ -45,7 +41,4 @@ public:
     // value is left to the write's "not_null" rule.
     static void RequireGivenRow(const wchar_t* sourceFile, CBntDatabase& database, IWbemClassObject* instance,
                                 const wchar_t* property, const wchar_t* table, const wchar_t* column);
-    // Throws CWMIException with hr and format ("%s" is the property).
-    [[noreturn]] static void ThrowNamed(const wchar_t* sourceFile, int line, HRESULT hr, const wchar_t* format,
-                                        const wchar_t* property);
 };

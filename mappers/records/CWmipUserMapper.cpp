@@ -37,8 +37,6 @@ constexpr int kSegmentWriteAccess = 2;
 constexpr const wchar_t* kFixedProperties[] = {L"ID", L"Created", L"LastChanged", L"AutomaticallyCreated"};
 constexpr LONG kQualifierFlavor = 3;
 constexpr const wchar_t* kNonUniqueMessage = L"The property %s contained an non-unique value.";
-constexpr const wchar_t* kNotEditableMessage =
-    L"The property %s is not editable, but a value was specified that was different from the current value.";
 
 constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
 
@@ -151,7 +149,7 @@ void CWmipUserMapper::CanAdd(IWbemClassObject* instance)
     int automatic = 0;
     if (instance != nullptr && SUCCEEDED(WMIHelper::GetBool(instance, L"AutomaticallyCreated", automatic)) &&
         automatic != 0)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, kNotEditableMessage,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotEditableProperty,
                                       L"AutomaticallyCreated");
 }
 

@@ -629,7 +629,8 @@ void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
         {
             DeleteVisitEvent(instance);
             for (const LONGLONG badgeId : m_badgesToAnnounce)
-                AnnounceBadge(badgeId, kBadgeRemoved);
+                CWmipBadgeRecord::DownloadBadgeToPanel(badgeId, CWmipBadgeRecord::kRemoved,
+                                                       CWmipBadgeRecord::kNoUseLimit);
             m_badgesToAnnounce.clear();
             return;
         }
@@ -665,7 +666,7 @@ void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
         else
             SendNotice(*manager, visit, 21416, visit.GetName(), CString());
         for (const LONGLONG badgeId : changed)
-            AnnounceBadge(badgeId, kBadgeChanged);
+            CWmipBadgeRecord::DownloadBadgeToPanel(badgeId, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
     }
     catch (const CDBException& e)
     {
@@ -708,11 +709,6 @@ std::unique_ptr<CBntAcsDBMgrVisit> CWmipVisitMapper::SetupVisitManager()
     manager->SetPrimaryDatabase(GetDatabase());
     manager->SetDefaults(defaults);
     return manager;
-}
-
-void CWmipVisitMapper::AnnounceBadge(LONGLONG badgeId, LONG action)
-{
-    CWmipBadgeRecord::DownloadBadgeToPanel(badgeId, action, CWmipBadgeRecord::kNoUseLimit);
 }
 
 void CWmipVisitMapper::SendNotice(CBntAcsDBMgrVisit& manager, CVisit& visit, UINT resource, const CString& first,

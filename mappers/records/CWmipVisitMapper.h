@@ -108,11 +108,6 @@ private:
     // SIGNINLOCATIONID under the bus front end only (null for NULL).
     HRESULT ReadSignInLocation(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 
-    // Badge download notice actions.
-    static constexpr LONG kBadgeAdded = 1;
-    static constexpr LONG kBadgeChanged = 2;
-    static constexpr LONG kBadgeRemoved = 3;
-
     // The event row (CWmipVisitMapperEvents.cpp). AddVisitEvent: the event row of an add, its id
     // into eventId (VT_I4). Throws CWMIException.
     void AddVisitEvent(IWbemClassObject* instance, VARIANT& eventId);
@@ -144,8 +139,6 @@ private:
 
     // The visit manager on the mapper's connection, with the installation's visit defaults.
     std::unique_ptr<CBntAcsDBMgrVisit> SetupVisitManager();
-    // A badge download notice (-11) with the action for a badge id above 0.
-    static void AnnounceBadge(LONGLONG badgeId, LONG action);
     // Queues the notice of resource for the visit's recipients; a failure is logged.
     void SendNotice(CBntAcsDBMgrVisit& manager, CVisit& visit, UINT resource, const CString& first,
                     const CString& second);

@@ -6,6 +6,7 @@
 
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/IntegerValue.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCore/CUserAction.h"
@@ -20,11 +21,12 @@
 #include "inhouse/BntUserDb/CVisit.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/CWmipBadgeRecord.h"
 #include "mappers/records/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 
 #include <algorithm>
-#include <charconv>
+#include <optional>
 #include <string>
 
 using brontel::utility::CWMIDebugLog;
@@ -108,17 +110,14 @@ LONGLONG AssignedBadgeId(IWbemClassObject* inParams)
                                           CWmipRecordChecks::kInvalidValueMessage, L"AssignedBadgeID");
         return number;
     }
-    CString text(value.bstrVal != nullptr ? value.bstrVal : L"");
-    text.Trim();
-    if (text.IsEmpty())
+    CString text(value.bstrVal, static_cast<int>(SysStringLen(value.bstrVal)));
+    if (text.Trim().IsEmpty())
         return 0;
-    const std::string narrow = WMIHelper::ConvertToStdString(text.GetString());
-    LONGLONG number = 0;
-    const auto [end, error] = std::from_chars(narrow.data(), narrow.data() + narrow.size(), number);
-    if (error != std::errc() || end != narrow.data() + narrow.size())
+    const std::optional<LONGLONG> number = IntegerValue::FromText(text.GetWString(), IntegerValue::TextRule::Exact);
+    if (!number)
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                       CWmipRecordChecks::kInvalidValueMessage, L"AssignedBadgeID");
-    return number;
+    return *number;
 }
 }  // namespace
 
@@ -202,9 +201,9 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
     {
         return FailedMethod(__LINE__, L"An error occurred in CWmipVisitMapper::SignVisitIn");
     }
-    AnnounceBadge(issuedBadge, kBadgeAdded);
+    CWmipBadgeRecord::DownloadBadgeToPanel(issuedBadge, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
     for (const LONGLONG badge : changed)
-        AnnounceBadge(badge, kBadgeChanged);
+        CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
     return S_OK;
 }
 
@@ -316,6 +315,6 @@ HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
         return FailedMethod(__LINE__, L"An error occurred in CWmipVisitMapper::SignVisitOut");
     }
     for (const LONGLONG badge : signedOut)
-        AnnounceBadge(badge, kBadgeRemoved);
+        CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
     return S_OK;
 }

@@ -1,6 +1,7 @@
 #include "platform/com/VariantConverter.h"
 
 #include "platform/com/SafeArray.h"
+#include "platform/mfc/Calendar.h"
 
 #include <cfloat>
 #include <charconv>
@@ -19,7 +20,7 @@ namespace {
 // The DATE range: 0100-01-01 00:00:00 up to (not including) 10000-01-01.
 constexpr double kMinDate = -657434.0;
 constexpr double kMaxDateExclusive = 2958466.0;
-constexpr std::int64_t kSecondsPerDay = 86400;
+using mfc_detail::kSecondsPerDay;
 
 bool IsPlainValueType(VARTYPE type)
 {
@@ -285,38 +286,7 @@ HRESULT ParseNumber(std::wstring_view text, Number& result)
     return S_OK;
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-constexpr std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day)
-{
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const auto yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
-}
-
-void CivilFromDays(std::int64_t days, std::int64_t& year, unsigned& month, unsigned& day)
-{
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const auto dayOfEra = static_cast<unsigned>(days - era * 146097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const unsigned monthIndex = (5 * dayOfYear + 2) / 153;
-    day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
-    month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-    year = static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
-}
-
-constexpr std::int64_t kDateEpochDays = DaysFromCivil(1899, 12, 30);
-
-unsigned DaysInMonth(std::int64_t year, unsigned month)
-{
-    static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
+constexpr std::int64_t kDateEpochDays = mfc_detail::DaysFromCivil(1899, 12, 30);
 
 // Reads `count` digits at text[position]; false when any is not a digit.
 bool ReadDigits(std::wstring_view text, std::size_t position, std::size_t count, unsigned& value)
@@ -350,10 +320,11 @@ bool ParseDateText(std::wstring_view text, DATE& result)
     if (text.size() == 19 && (text[10] != L' ' || !ReadDigits(text, 11, 2, hour) || text[13] != L':' ||
                               !ReadDigits(text, 14, 2, minute) || text[16] != L':' || !ReadDigits(text, 17, 2, second)))
         return false;
-    if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 ||
+    if (year < 100 || !mfc_detail::IsValidDate(year, static_cast<int>(month), static_cast<int>(day)) || hour > 23 ||
         minute > 59 || second > 59)
         return false;
-    const auto days = static_cast<double>(DaysFromCivil(year, month, day) - kDateEpochDays);
+    const auto days = static_cast<double>(
+        mfc_detail::DaysFromCivil(year, static_cast<int>(month), static_cast<int>(day)) - kDateEpochDays);
     const double time = static_cast<double>(hour * 3600 + minute * 60 + second) / kSecondsPerDay;
     // Before the epoch the day counts down while the time of day still counts up.
     result = days >= 0 ? days + time : days - time;
@@ -378,16 +349,13 @@ HRESULT FormatDate(DATE value, std::wstring& text)
         seconds -= kSecondsPerDay;
         ++days;
     }
-    std::int64_t year = 0;
-    unsigned month = 0;
-    unsigned day = 0;
-    CivilFromDays(days + kDateEpochDays, year, month, day);
-    if (year > 9999)
+    const mfc_detail::CivilDate date = mfc_detail::CivilFromDays(days + kDateEpochDays);
+    if (date.year > 9999)
         return E_INVALIDARG;
     char buffer[96];
-    std::snprintf(buffer, sizeof(buffer), "%04lld-%02u-%02u %02lld:%02lld:%02lld", static_cast<long long>(year), month,
-                  day, static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
-                  static_cast<long long>(seconds % 60));
+    std::snprintf(buffer, sizeof(buffer), "%04lld-%02d-%02d %02lld:%02lld:%02lld", static_cast<long long>(date.year),
+                  date.month, date.day, static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
     text = Widen(buffer);
     return S_OK;
 }

@@ -1,5 +1,6 @@
 #include "platform/wmi/CimValue.h"
 
+#include "platform/com/BstrOwner.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
@@ -420,11 +421,10 @@ std::wstring ScalarText(CIMTYPE type, const VARIANT& value, bool mof)
             return L"NULL";
         ComPtr<IUnknown> unknown(value.punkVal);
         ComPtr<IWbemClassObject> object = unknown.As<IWbemClassObject>();
-        BSTR text = nullptr;
-        if (object == nullptr || FAILED(object->GetObjectText(0, &text)))
+        BstrOwner text;
+        if (object == nullptr || FAILED(object->GetObjectText(0, text.Receive())))
             return L"NULL";
-        std::wstring result = BstrText(text);
-        SysFreeString(text);
+        std::wstring result = text.Text();
         while (!result.empty() && (result.back() == L'\n' || result.back() == L';'))
             result.pop_back();
         return result;

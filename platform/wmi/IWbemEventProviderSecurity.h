@@ -4,6 +4,9 @@
 
 #include "platform/com/Unknown.h"
 
+// The right a consumer needs in an event's SECURITY_DESCRIPTOR to receive that event.
+constexpr DWORD WBEM_RIGHT_SUBSCRIBE = 0x40;
+
 class IWbemEventProviderSecurity : public IUnknown
 {
 public:

@@ -587,17 +587,14 @@ HRESULT WbemClassObject::PutTextBySlot(const PropertySlot& slot, std::wstring_vi
         const PropertyDef* property = SlotProperty(slot);
         if (property == nullptr)
             return WBEM_E_NOT_FOUND;
-        BSTR written = nullptr;
-        if (property->type == CIM_STRING && property->slot < m_spareTexts.size())
-            written = m_spareTexts[property->slot].Detach();
-        if (!SysReAllocStringLen(&written, text.data(), static_cast<UINT>(text.size())))
-        {
-            SysFreeString(written);
-            return WBEM_E_OUT_OF_MEMORY;
-        }
+        // The value owns the text from here: a failed reallocation leaves the spare one to it.
         _variant_t value;
         value.vt = VT_BSTR;
-        value.bstrVal = written;
+        value.bstrVal = nullptr;
+        if (property->type == CIM_STRING && property->slot < m_spareTexts.size())
+            value.bstrVal = m_spareTexts[property->slot].Detach();
+        if (!SysReAllocStringLen(&value.bstrVal, text.data(), static_cast<UINT>(text.size())))
+            return WBEM_E_OUT_OF_MEMORY;
         return PutInstanceValue(*property, &value, type, true);
     });
 }

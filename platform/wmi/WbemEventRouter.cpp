@@ -1,7 +1,10 @@
 #include "platform/wmi/WbemEventRouter.h"
 
 #include "platform/com/WbemConstants.h"
+#include "platform/com/SafeArray.h"
+#include "platform/com/Variant.h"
 #include "platform/security/CallerIdentity.h"
+#include "platform/security/SecurityDescriptor.h"
 #include "platform/security/Sid.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemEventProvider.h"
@@ -40,14 +43,43 @@ struct Subscription
     std::shared_ptr<ProviderEntry> provider;
     // The test of the query's WHERE clause; empty when the query has none.
     WbemEventFilterFactory::Filter filter;
+    // The binary SID of the consumer that subscribed; empty when the caller had none.
+    std::vector<BYTE> consumer;
 };
 
-// A subscription's sink with the test an event must pass before it gets there.
+// A subscription's sink with the tests an event must pass before it gets there.
 struct Delivery
 {
     ComPtr<IWbemObjectSink> sink;
     WbemEventFilterFactory::Filter filter;
+    std::vector<BYTE> consumer;
 };
+
+// The event's SECURITY_DESCRIPTOR bytes; nothing when it carries none (absent or null).
+std::optional<std::vector<BYTE>> DescriptorOf(IWbemClassObject* event)
+{
+    _variant_t value;
+    if (FAILED(event->Get(L"SECURITY_DESCRIPTOR", 0, &value, nullptr, nullptr)) || value.vt == VT_NULL ||
+        value.vt == VT_EMPTY)
+        return std::nullopt;
+    std::vector<BYTE> bytes;
+    void* data = nullptr;
+    // A descriptor of another shape grants nobody: it is kept as no bytes at all.
+    if (value.vt != (VT_ARRAY | VT_UI1) || value.parray == nullptr || SafeArrayGetDim(value.parray) != 1 ||
+        FAILED(SafeArrayAccessData(value.parray, &data)))
+        return bytes;
+    const auto* first = static_cast<const BYTE*>(data);
+    bytes.assign(first, first + value.parray->rgsabound[0].cElements);
+    SafeArrayUnaccessData(value.parray);
+    return bytes;
+}
+
+// The consumer's caller SID in binary form; empty outside any caller or for a bad SID text.
+std::vector<BYTE> CallerSid()
+{
+    const auto caller = CallerIdentity::Current();
+    return caller ? SidCodec::FromText(caller->Sid()).value_or(std::vector<BYTE>()) : std::vector<BYTE>();
+}
 
 // True when the class is `ancestor` or derives from it.
 bool IsOrDerivesFrom(IWbemClassObject* object, const std::wstring& className, const std::wstring& ancestor)
@@ -90,13 +122,27 @@ struct WbemEventRouter::State
                 for (const Subscription& subscription : subscriptions)
                 {
                     if (IsOrDerivesFrom(event, className, subscription.className))
-                        targets.push_back(Delivery{subscription.sink, subscription.filter});
+                        targets.push_back(Delivery{subscription.sink, subscription.filter, subscription.consumer});
                 }
             }
+            const std::optional<std::vector<BYTE>> descriptor = DescriptorOf(event);
+            // Consumers get a copy without the descriptor, which names the other accounts the
+            // event may reach; an event that cannot be copied so reaches nobody.
+            ComPtr<IWbemClassObject> delivered(event);
+            if (descriptor)
+            {
+                ComPtr<IWbemClassObject> copy;
+                if (FAILED(event->Clone(&copy)) || FAILED(copy->Put(L"SECURITY_DESCRIPTOR", 0, nullptr, 0)))
+                    continue;
+                delivered = copy;
+            }
+            IWbemClassObject* object = delivered.Get();
             for (const Delivery& target : targets)
             {
-                if (!target.filter || target.filter(event))
-                    target.sink->Indicate(1, &event);
+                if (descriptor && !SecurityDescriptor::Grants(*descriptor, target.consumer, WBEM_RIGHT_SUBSCRIBE))
+                    continue;
+                if (!target.filter || target.filter(object))
+                    target.sink->Indicate(1, &object);
             }
         }
     }
@@ -244,11 +290,9 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
         if (provider == nullptr)
             return WBEM_E_PROVIDER_NOT_FOUND;
 
+        std::vector<BYTE> sid = CallerSid();
         if (provider->security != nullptr)
         {
-            std::vector<BYTE> sid;
-            if (const auto caller = CallerIdentity::Current())
-                sid = SidCodec::FromText(caller->Sid()).value_or(std::vector<BYTE>());
             hr = provider->security->AccessCheck(language, query, static_cast<LONG>(sid.size()),
                                                  sid.empty() ? nullptr : sid.data());
             if (FAILED(hr))
@@ -259,8 +303,8 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
         {
             const std::lock_guard<std::mutex> guard(m_state->lock);
             id = m_state->nextId++;
-            m_state->subscriptions.push_back(
-                Subscription{id, className, ComPtr<IWbemObjectSink>(sink), provider, std::move(filter)});
+            m_state->subscriptions.push_back(Subscription{id, className, ComPtr<IWbemObjectSink>(sink), provider,
+                                                          std::move(filter), std::move(sid)});
         }
         std::wstring languageText(language);
         std::wstring queryText(query);

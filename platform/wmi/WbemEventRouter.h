@@ -5,7 +5,10 @@
 // caller's SID), tells it of each query (IWbemEventProviderQuerySink::NewQuery, CancelQuery),
 // and hands every event a provider indicates to each subscription whose class is the event's
 // class or one of its superclasses and whose WHERE clause the event satisfies (the test made by
-// the registered WbemEventFilterFactory).
+// the registered WbemEventFilterFactory). An event that carries a SECURITY_DESCRIPTOR reaches
+// only the subscriptions whose consumer (the caller that subscribed) it grants
+// WBEM_RIGHT_SUBSCRIBE (a consumer without a SID is granted nothing by a descriptor), and
+// reaches them as a copy without the descriptor.
 //
 // Owned by its namespace. Thread-safe: the providers and the subscriptions live in a state
 // shared with the sinks handed to the providers (so a provider thread that indicates late

@@ -1,5 +1,6 @@
 #include "platform/wmi/WbemNameCursor.h"
 
+#include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemCall.h"
 
@@ -48,9 +49,8 @@ HRESULT WbemNameCursor::NamesToArray(const std::vector<std::wstring>& names, SAF
         return WBEM_E_OUT_OF_MEMORY;
     for (LONG i = 0; i < static_cast<LONG>(names.size()); ++i)
     {
-        BSTR name = SysAllocString(names[static_cast<std::size_t>(i)].c_str());
-        const HRESULT hr = name == nullptr ? E_OUTOFMEMORY : SafeArrayPutElement(array, &i, name);
-        SysFreeString(name);
+        const BstrOwner name = BstrOwner::Copy(names[static_cast<std::size_t>(i)].c_str());
+        const HRESULT hr = !name ? E_OUTOFMEMORY : SafeArrayPutElement(array, &i, name.Get());
         if (FAILED(hr))
         {
             SafeArrayDestroy(array);

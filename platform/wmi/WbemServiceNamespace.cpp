@@ -393,17 +393,16 @@ std::vector<std::pair<std::wstring, ComPtr<IWbemClassObject>>> WbemServiceNamesp
     std::vector<std::pair<std::wstring, ComPtr<IWbemClassObject>>> result;
     const std::wstring parentText(superclass);
     // The provider takes a BSTR: a null one for the root.
-    BSTR parent = parentText.empty() ? nullptr : SysAllocString(parentText.c_str());
+    const BstrOwner parent = parentText.empty() ? BstrOwner() : BstrOwner::Copy(parentText.c_str());
     for (const auto& [name, provider] : providers)
     {
         const ComPtr<WbemCollectingSink> collector = WbemCollectingSink::Create();
-        const HRESULT called = provider->CreateClassEnumAsync(parent, flags, nullptr, collector.Get());
+        const HRESULT called = provider->CreateClassEnumAsync(parent.Get(), flags, nullptr, collector.Get());
         if (FAILED(called) || !collector->Wait(Timeout()) || FAILED(collector->Result()))
             continue;
         for (ComPtr<IWbemClassObject>& definition : collector->Objects())
             result.emplace_back(name, std::move(definition));
     }
-    SysFreeString(parent);
     return result;
 }
 

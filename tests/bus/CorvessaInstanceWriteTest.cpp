@@ -6,6 +6,8 @@
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaHelper.h"
 #include "bus/GenericException.h"
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "tests/bus/BusInstanceClasses.h"
@@ -197,6 +199,31 @@ TEST_F(CorvessaInstanceWrite, AModifyKeepsWhatItDoesNotCarryAndRefusesANulBearin
     EXPECT_NE(message.find("The property LASTNAME did not exist or contained an invalid value."), std::string::npos)
         << message;
     EXPECT_EQ(FirstFound("Bnt_Cardholder", "ID = 2").at("LASTNAME").asString(), "Brandt");
+}
+
+TEST_F(CorvessaInstanceWrite, ATextTakesItsMaxlenAndRefusesOneMoreLikeThroughTheWmiDoor)
+{
+    // The class's declarations are complete once the bus has served it.
+    ASSERT_EQ(FirstFound("Bnt_Cardholder", "ID = 2").at("LASTNAME").asString(), "Brandt");
+    const int limit =
+        CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_Cardholder", true)->GetPropertyLength(L"LASTNAME");
+    ASSERT_GT(limit, 0);
+    const auto modify = [&](const std::string& name) {
+        CCorvessaQpidInstance cardholder;
+        cardholder.PopulateInstanceData("Bnt_Cardholder", {{"ID", Variant(2)}, {"LASTNAME", Variant(name)}});
+        CCorvessaQpidInstance result;
+        return Thrown([&] { m_app->ModifyInstance(m_token, kApplication, cardholder, result, false); });
+    };
+    const auto [key, message] = modify(std::string(static_cast<std::size_t>(limit) + 1, 'z'));
+    EXPECT_EQ(key, CCorvessaException::kInvalidRequestItemKey);
+    EXPECT_NE(message.find("The property LASTNAME did not exist or contained an invalid value."), std::string::npos)
+        << message;
+    EXPECT_EQ(FirstFound("Bnt_Cardholder", "ID = 2").at("LASTNAME").asString(), "Brandt");
+
+    const std::string whole(static_cast<std::size_t>(limit), 'z');
+    EXPECT_EQ(modify(whole).second, "");
+    EXPECT_EQ(FirstFound("Bnt_Cardholder", "ID = 2").at("LASTNAME").asString(), whole);
+    EXPECT_EQ(modify("Brandt").second, "");
 }
 
 TEST_F(CorvessaInstanceWrite, MethodsTakeTheirParametersByNameAndReturnTheirOutput)

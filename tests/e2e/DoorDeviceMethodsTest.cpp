@@ -17,6 +17,7 @@
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/SimulatedInstallation.h"
 
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -496,7 +497,7 @@ protected:
     {
         ComPtr<IWbemClassObject> in;
         if (!params.empty())
-            in = InParams(path.substr(0, path.find(L'.')), method, params);
+            in = MethodParameters(path.substr(0, path.find(L'.')), method, params);
         return Exec(form, path, method, in.Get());
     }
 
@@ -510,28 +511,6 @@ protected:
     std::string Status(const std::wstring& path) { return Output(path, L"GetHardwareStatus", L"Status"); }
 
     support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
-
-private:
-    ComPtr<IWbemClassObject> InParams(const std::wstring& className, const std::wstring& method, const Params& params)
-    {
-        const Reply found = Get(Form::Sync, className);
-        EXPECT_EQ(found.result, WBEM_S_NO_ERROR) << Utf8(className);
-        const ComPtr<IWbemClassObject> classObject = found.objects.empty() ? nullptr : found.objects.front();
-        ComPtr<IWbemClassObject> signature;
-        ComPtr<IWbemClassObject> in;
-        if (classObject && SUCCEEDED(classObject->GetMethod(method.c_str(), 0, &signature, nullptr)) && signature)
-            signature->SpawnInstance(0, &in);
-        EXPECT_TRUE(in) << "no input signature for " << Utf8(method);
-        for (const auto& [property, value] : params)
-        {
-            _variant_t copy(value);
-            if (in)
-            {
-                EXPECT_EQ(in->Put(property, 0, &copy, 0), WBEM_S_NO_ERROR) << Utf8(property);
-            }
-        }
-        return in;
-    }
 };
 
 TEST_F(DoorDeviceMethods, EveryCommandSendsItsBlockAndAuditsOnlyASuccess)
@@ -657,6 +636,62 @@ TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
                                            "DELETE FROM ALARMINPUT WHERE ALARMINPUTID IN (90, 91)");
     EXPECT_TRUE(Driver().Calls().empty());
     EXPECT_EQ(AuditCount(), audits);
+}
+
+TEST_F(DoorDeviceMethods, EachDeviceRangeTakesBothEndsAndRefusesOneBeyondSendingNothing)
+{
+    // Each range is tried at min - 1, min, max and max + 1: inputs of an alarm panel (rows
+    // 1000 + input), readers of a panel, floors of a terminal's map (one list per floor, listed
+    // as 1000 + floor), and the 16-bit arm states and door modes.
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        INSERT INTO ALARMINPUT (NAME, ALARMINPUTID, PANELID, ALARMPID, INPUTID) VALUES
+            ('Range input', 1000, 6, 66, 0), ('Range input', 1001, 6, 66, 1),
+            ('Range input', 1032, 6, 66, 32), ('Range input', 1033, 6, 66, 33);
+        INSERT INTO READER (PANELID, READERID, AUX1NAME) VALUES
+            (2, -1, 'Below contact'), (2, 65535, 'Last contact'), (2, 65536, 'Far contact');
+        INSERT INTO ELEVATOR_FLOOR_LIST_FLOOR (FLOOR_LISTID, FLOOR) VALUES
+            (1000, 0), (1001, 1), (1160, 160), (1161, 161);)");
+    const auto number = [](LONG n) { return std::to_wstring(n); };
+    const struct
+    {
+        const char* range;
+        LONG min;
+        LONG max;
+        std::function<Reply(LONG)> send;
+    } ranges[] = {
+        {"alarm input", 1, 32, [&](LONG n) { return Call(L"Bnt_AlarmInput.ID=" + number(1000 + n), L"Mask"); }},
+        {"reader", 0, 65535,
+         [&](LONG n) { return Call(L"Bnt_ReaderInput1.PanelID=2,ReaderID=" + number(n), L"Mask"); }},
+        {"floor", 1, 160,
+         [&](LONG n) {
+             return Call(L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5", L"SetAllowedFloors",
+                         {{L"AllowedFloorListID", _variant_t(1000 + n)}});
+         }},
+        {"arm state", 1, 65535,
+         [&](LONG n) {
+             return Call(L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(n)}});
+         }},
+        {"door mode", 0, 65535,
+         [&](LONG n) {
+             return Call(L"Bnt_IntrusionDoor.DeviceID=0,ID=1,PanelID=3", L"SetMode", {{L"Mode", _variant_t(n)}});
+         }},
+    };
+    for (const auto& range : ranges)
+        for (const LONG value : {range.min - 1, range.min, range.max, range.max + 1})
+        {
+            SCOPED_TRACE(std::string(range.range) + " " + std::to_string(value));
+            const bool inside = value >= range.min && value <= range.max;
+            Driver().ClearCalls();
+            const std::size_t audits = AuditCount();
+            const Reply reply = range.send(value);
+            EXPECT_EQ(SUCCEEDED(reply.result), inside) << Hex(reply.result);
+            EXPECT_EQ(Driver().Calls().size(), inside ? 1u : 0u);
+            EXPECT_EQ(AuditCount(), audits + (inside ? 1 : 0));
+        }
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        DELETE FROM ALARMINPUT WHERE ALARMINPUTID BETWEEN 1000 AND 1033;
+        DELETE FROM READER WHERE PANELID = 2 AND READERID NOT IN (0, 1);
+        DELETE FROM ELEVATOR_FLOOR_LIST_FLOOR WHERE FLOOR_LISTID >= 1000;)");
 }
 
 TEST_F(DoorDeviceMethods, AFloorListBeyondTheTerminalsMapSendsNothing)

@@ -105,21 +105,29 @@ void DoorInstallation::Remove()
     Temporary().reset();
 }
 
-Table DoorInstallation::Rows(const std::string& sql, const std::vector<std::string>& parameters)
+namespace {
+std::unique_ptr<sqlite3, SqliteCloser> OpenForReading()
 {
-    Table rows;
     sqlite3* raw = nullptr;
-    const int opened = sqlite3_open_v2(DatabaseFile().c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    const std::unique_ptr<sqlite3, SqliteCloser> db(raw);
+    const int opened = sqlite3_open_v2(DoorInstallation::DatabaseFile().c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    std::unique_ptr<sqlite3, SqliteCloser> db(raw);
     if (opened != SQLITE_OK)
     {
-        ADD_FAILURE() << "cannot open " << DatabaseFile();
-        return rows;
+        ADD_FAILURE() << "cannot open " << DoorInstallation::DatabaseFile();
+        db.reset();
     }
+    return db;
+}
+
+Table RowsOn(sqlite3* db, const std::string& sql, const std::vector<std::string>& parameters = {})
+{
+    Table rows;
+    if (db == nullptr)
+        return rows;
     sqlite3_stmt* prepared = nullptr;
-    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &prepared, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &prepared, nullptr) != SQLITE_OK)
     {
-        ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db.get());
+        ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db);
         return rows;
     }
     const std::unique_ptr<sqlite3_stmt, StatementCloser> statement(prepared);
@@ -138,25 +146,41 @@ Table DoorInstallation::Rows(const std::string& sql, const std::vector<std::stri
         rows.push_back(std::move(row));
     }
     if (step != SQLITE_DONE)
-        ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db.get());
+        ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db);
     return rows;
+}
+
+Table SnapshotOn(sqlite3* db, const std::string& table)
+{
+    // Every column of every row, ordered by all of them, so that equal tables compare equal.
+    const Table columns = RowsOn(db, "SELECT name FROM pragma_table_info(?)", {table});
+    std::string order;
+    for (std::size_t i = 1; i <= columns.size(); ++i)
+        order += (i == 1 ? "" : ", ") + std::to_string(i);
+    return RowsOn(db, "SELECT * FROM " + table + (order.empty() ? "" : " ORDER BY " + order));
+}
+}  // namespace
+
+Table DoorInstallation::Rows(const std::string& sql, const std::vector<std::string>& parameters)
+{
+    return RowsOn(OpenForReading().get(), sql, parameters);
 }
 
 Table DoorInstallation::Snapshot(const std::string& table)
 {
-    // Every column of every row, ordered by all of them, so that equal tables compare equal.
-    const Table columns = Rows("SELECT name FROM pragma_table_info(?)", {table});
-    std::string order;
-    for (std::size_t i = 1; i <= columns.size(); ++i)
-        order += (i == 1 ? "" : ", ") + std::to_string(i);
-    return Rows("SELECT * FROM " + table + (order.empty() ? "" : " ORDER BY " + order));
+    return SnapshotOn(OpenForReading().get(), table);
 }
 
 std::vector<Table> DoorInstallation::WholeDatabase()
 {
+    // One connection reads the schema once for every table, and one read transaction makes the
+    // tables one moment's picture.
+    const auto db = OpenForReading();
     std::vector<Table> tables;
-    for (const Row& table : Rows("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))
-        tables.push_back(Snapshot(table.front()));
+    RowsOn(db.get(), "BEGIN");
+    for (const Row& table : RowsOn(db.get(), "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))
+        tables.push_back(SnapshotOn(db.get(), table.front()));
+    RowsOn(db.get(), "COMMIT");
     return tables;
 }
 }  // namespace e2e

@@ -264,6 +264,17 @@ ComPtr<IWbemClassObject> DoorTest::Instance(const std::wstring& path)
     return reply.objects.empty() ? ComPtr<IWbemClassObject>() : reply.objects.front();
 }
 
+void DoorTest::PutValues(IWbemClassObject* object, const std::vector<std::pair<const wchar_t*, _variant_t>>& values)
+{
+    for (const auto& [name, value] : values)
+    {
+        if (object == nullptr)
+            return;
+        _variant_t copy(value);
+        EXPECT_EQ(object->Put(name, 0, &copy, 0), WBEM_S_NO_ERROR) << Utf8(name);
+    }
+}
+
 ComPtr<IWbemClassObject> DoorTest::NewInstance(const std::wstring& className)
 {
     const Reply definition = Get(Form::Sync, className);
@@ -281,14 +292,22 @@ ComPtr<IWbemClassObject> DoorTest::NewInstance(const std::wstring& className,
                                                const std::vector<std::pair<const wchar_t*, _variant_t>>& values)
 {
     ComPtr<IWbemClassObject> instance = NewInstance(className);
-    for (const auto& [name, value] : values)
-    {
-        if (instance == nullptr)
-            break;
-        _variant_t copy(value);
-        EXPECT_EQ(instance->Put(name, 0, &copy, 0), WBEM_S_NO_ERROR) << Utf8(name);
-    }
+    PutValues(instance.Get(), values);
     return instance;
+}
+
+ComPtr<IWbemClassObject> DoorTest::MethodParameters(const std::wstring& className, const std::wstring& method,
+                                                    const std::vector<std::pair<const wchar_t*, _variant_t>>& values)
+{
+    const Reply found = Get(Form::Sync, className);
+    ComPtr<IWbemClassObject> signature;
+    ComPtr<IWbemClassObject> in;
+    if (!found.objects.empty() && SUCCEEDED(found.objects.front()->GetMethod(method.c_str(), 0, &signature, nullptr)) &&
+        signature)
+        signature->SpawnInstance(0, &in);
+    EXPECT_TRUE(in || values.empty()) << "no input signature for " << Utf8(method);
+    PutValues(in.Get(), values);
+    return in;
 }
 
 std::string DoorTest::Text(IWbemClassObject* object, const wchar_t* property)

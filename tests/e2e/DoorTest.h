@@ -115,8 +115,15 @@ protected:
     // the test.
     ComPtr<IWbemClassObject> NewInstance(const std::wstring& className,
                                          const std::vector<std::pair<const wchar_t*, _variant_t>>& values);
+    // The in-parameters of the class's method with the values set (numbers as VT_I4, texts as
+    // BSTR), read through the door as the current caller; null when the method takes none.
+    // Values the signature does not take fail the test.
+    ComPtr<IWbemClassObject> MethodParameters(const std::wstring& className, const std::wstring& method,
+                                              const std::vector<std::pair<const wchar_t*, _variant_t>>& values);
 
 private:
+    // Puts each value on the object (nothing when it is null); a refused value fails the test.
+    static void PutValues(IWbemClassObject* object, const std::vector<std::pair<const wchar_t*, _variant_t>>& values);
     Reply Await(HRESULT returned, DoorSink& sink);
     Reply Finish(HRESULT returned, std::vector<ComPtr<IWbemClassObject>> objects);
 

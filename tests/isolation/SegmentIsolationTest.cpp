@@ -4,8 +4,14 @@
 // of the demo installation is moved to segment 3; a caller of segment 3 sees what the
 // administrator sees, a caller of segment 4 sees none of it through enumeration, query or get,
 // and every method, delete and update it tries on such an instance is refused with nothing
-// written and nothing sent to the (simulated) servers. A new class is covered by declaring it.
+// written and nothing sent to the (simulated) servers. The bus door is swept the same way. A
+// new class is covered by declaring it.
+#include "bus/CCorvessaBaseApp.h"
+#include "bus/CCorvessaException.h"
+#include "bus/GenericException.h"
 #include "framework/CWMITypeInfo.h"
+#include "platform/mfc/COleDateTime.h"
+#include "platform/mfc/ModuleState.h"
 #include "schema/SchemaTables.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/support/InstallationDatabase.h"
@@ -15,6 +21,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 
 using namespace e2e;
@@ -40,7 +47,12 @@ INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONP
 INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
     (31, 31, 1, 'S-1-5-21-1004336348-1177238915-682003330-2031'),
     (41, 41, 1, 'S-1-5-21-1004336348-1177238915-682003330-2041');
+UPDATE USERS SET LOGONPWD = (SELECT LOGONPWD FROM USERS WHERE USERID = 1) WHERE USERID IN (31, 41);
 )";
+// The bus logins of the two callers; their password is the demo operator's.
+constexpr char kLabLogin[] = "lab";
+constexpr char kEmptyLogin[] = "empty";
+constexpr char kBusPassword[] = "operator-demo";
 // The tables that describe the segments stay as they are; so does the empty caller's own row.
 const std::set<std::string> kSegmentTables = {"SEGMENT", "SEGMENT_GROUP_MEMBER", "SEGMENT_UNIT", "USER_SEGMENT_LINK"};
 constexpr char kEmptySegment[] = "4";
@@ -93,6 +105,101 @@ std::vector<SegmentedClass> SegmentedClasses()
         }
     return classes;
 }
+
+// The bus door over the same installation, as the bus host runs it: an application object of
+// its own, made the thread's current one for each call (the WMI door's fixture keeps the
+// provider's application object current on the test thread, and the bus front end finds its
+// user cache through the current application object).
+class BusDoor
+{
+public:
+    BusDoor()
+    {
+        const CModuleStateSwitch current(&m_app);
+        m_app.InitInstance();
+    }
+    ~BusDoor()
+    {
+        const CModuleStateSwitch current(&m_app);
+        m_app.ExitInstance();
+    }
+    BusDoor(const BusDoor&) = delete;
+    BusDoor& operator=(const BusDoor&) = delete;
+
+    // The session token of an internal account; empty (the test failed) when the login fails.
+    std::string Login(const std::string& user)
+    {
+        const CModuleStateSwitch current(&m_app);
+        std::string token;
+        COleDateTime when;
+        try
+        {
+            EXPECT_EQ(m_app.Authenticate(kApplication, CCorvessaBaseApp::kInternalDirectoryId, user, kBusPassword,
+                                         token, when),
+                      S_OK)
+                << user;
+        }
+        catch (const CCorvessaException& e)
+        {
+            ADD_FAILURE() << user << ": " << e.ErrorCode() << " | " << e.ErrorMessage();
+        }
+        return token;
+    }
+
+    // The number of the type's instances that match the WQL condition (every row: page 0), as
+    // bus get answers them; nothing for a type the bus does not expose. A refused read fails
+    // the test.
+    std::optional<std::size_t> Get(const std::string& token, const std::wstring& type, const std::string& filter)
+    {
+        const CModuleStateSwitch current(&m_app);
+        corvessa::PagingParameters everyRow;
+        everyRow.pageNumber = 0;
+        everyRow.pageSize = 1;
+        CCorvessaBaseApp::CorvessaPaginatedInfo info;
+        CCorvessaBaseApp::InstanceList instances;
+        std::string typeName = DoorTest::Utf8(type);
+        try
+        {
+            const HRESULT hr = m_app.GetInstance(token, kApplication, typeName, filter, everyRow, info, instances);
+            if (hr == corvessa::kInvalidTypeName)
+                return std::nullopt;
+            EXPECT_EQ(hr, S_OK) << DoorTest::Hex(hr) << " " << filter;
+        }
+        catch (const CCorvessaException& e)
+        {
+            ADD_FAILURE() << filter << ": " << e.ErrorCode() << " | " << e.ErrorMessage();
+        }
+        catch (const GenericException& e)
+        {
+            ADD_FAILURE() << filter << ": " << DoorTest::Utf8(e.GetMessage().GetString());
+        }
+        return instances.size();
+    }
+
+    // The bus filter that names the instance of a relative path: its keys, ANDed.
+    static std::string KeyFilter(const std::wstring& path)
+    {
+        const std::string keys = DoorTest::Utf8(path.substr(path.find(L'.') + 1));
+        std::string filter;
+        bool quoted = false;
+        for (std::size_t i = 0; i < keys.size(); ++i)
+        {
+            const char c = keys[i];
+            if (quoted && c == '\\' && i + 1 < keys.size())
+            {
+                filter += {c, keys[++i]};
+                continue;
+            }
+            quoted = c == '"' ? !quoted : quoted;
+            filter += quoted || (c != ',' && c != '=') ? std::string(1, c) : c == ',' ? " AND " : " = ";
+        }
+        return filter;
+    }
+
+private:
+    static constexpr char kApplication[] = "isolation";
+    CCorvessaBaseApp m_app;
+};
 
 class SegmentIsolation : public DoorTest
 {
@@ -160,7 +267,11 @@ TEST_F(SegmentIsolation, ACallerSeesNoRowOfAnotherSegmentThroughAnyRead)
 {
     const std::vector<SegmentedClass> classes = SegmentedClasses();
     ASSERT_GE(classes.size(), 20u);
+    BusDoor bus;
+    const std::string labToken = bus.Login(kLabLogin);
+    const std::string emptyToken = bus.Login(kEmptyLogin);
     std::size_t populated = 0;
+    std::size_t onTheBus = 0;
     for (const SegmentedClass& segmented : classes)
     {
         SCOPED_TRACE(Utf8(segmented.name));
@@ -182,9 +293,25 @@ TEST_F(SegmentIsolation, ACallerSeesNoRowOfAnotherSegmentThroughAnyRead)
                 EXPECT_TRUE(get.objects.empty());
             }
         }
+
+        // The bus: the caller of the empty segment reads the rows the WMI door gives it, and a
+        // read naming a hidden instance's keys answers it to the caller of segment 3 only.
+        const std::optional<std::size_t> busRows = bus.Get(emptyToken, segmented.name, "");
+        if (!busRows)
+            continue;
+        ++onTheBus;
+        EXPECT_EQ(*busRows, all.own.size());
+        for (const std::wstring& path : all.hidden)
+        {
+            const std::string filter = BusDoor::KeyFilter(path);
+            EXPECT_GE(bus.Get(labToken, segmented.name, filter).value_or(0), 1u) << filter;
+            EXPECT_EQ(bus.Get(emptyToken, segmented.name, filter).value_or(0), 0u) << filter;
+        }
     }
-    // Most classes hold rows in the demo installation, so the rule is seen at work on them.
+    // Most classes hold rows in the demo installation, so the rule is seen at work on them, and
+    // most of them are served on the bus too.
     EXPECT_GE(populated, classes.size() / 2);
+    EXPECT_GE(onTheBus, classes.size() / 2);
 }
 
 TEST_F(SegmentIsolation, EveryMethodAndWriteOnAHiddenInstanceIsRefusedWithNothingWrittenOrSent)

@@ -7,7 +7,7 @@
 #include <span>
 #include <thread>
 
-#include "platform/com/Bstr.h"
+#include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemObjectSinkBase.h"
 #include "platform/wmi/WbemSecurityEventClasses.h"
@@ -68,13 +68,6 @@ private:
     const int m_number;
     const bool m_json;
 };
-
-using OwnedBstr = std::unique_ptr<OLECHAR, decltype(&SysFreeString)>;
-
-OwnedBstr MakeBstr(const std::wstring& text)
-{
-    return OwnedBstr(SysAllocString(text.c_str()), &SysFreeString);
-}
 
 // A decimal or 0x hexadecimal number that fits 64 bits (signed or unsigned); false otherwise.
 bool ParseNumber(const std::string& text, LONGLONG* value)
@@ -273,9 +266,9 @@ int ProvixaEvents::Watch(const ProvixaCommandLine& commandLine)
     const int number = static_cast<int>(m_watches.size()) + 1;
     const ComPtr<IWbemObjectSink> sink = MakeComObject<WatchSink>(m_inbox, number, commandLine.json);
     const std::string& query = commandLine.operands.at(0);
-    const OwnedBstr language = MakeBstr(L"WQL");
-    const OwnedBstr text = MakeBstr(ProvixaText::FromUtf8(query));
-    const HRESULT hr = m_services.ExecNotificationQueryAsync(language.get(), text.get(), 0, nullptr, sink.Get());
+    const BstrOwner language = BstrOwner::Copy(L"WQL");
+    const BstrOwner text = BstrOwner::Copy(ProvixaText::FromUtf8(query).c_str());
+    const HRESULT hr = m_services.ExecNotificationQueryAsync(language.Get(), text.Get(), 0, nullptr, sink.Get());
     if (FAILED(hr))
     {
         m_err << ProvixaOutput::Error(hr, nullptr) << "\n";

@@ -28,11 +28,9 @@ std::vector<std::wstring> KeyNames(IWbemClassObject* definition)
     std::vector<std::wstring> keys;
     if (FAILED(definition->BeginEnumeration(WBEM_FLAG_KEYS_ONLY)))
         return keys;
-    for (BSTR name = nullptr; definition->Next(0, &name, nullptr, nullptr, nullptr) == WBEM_S_NO_ERROR; name = nullptr)
-    {
-        keys.emplace_back(name == nullptr ? L"" : name);
-        SysFreeString(name);
-    }
+    BstrOwner name;
+    while (definition->Next(0, name.Receive(), nullptr, nullptr, nullptr) == WBEM_S_NO_ERROR)
+        keys.emplace_back(name ? name.Get() : L"");
     definition->EndEnumeration();
     return keys;
 }

@@ -313,9 +313,9 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
     hr = services->PutInstance(instance.Get(), WBEM_FLAG_CREATE_OR_UPDATE, nullptr, &callResult);
     if (FAILED(hr))
         return RequestFailed(err, hr);
-    BSTR path = nullptr;
-    const std::wstring written = SUCCEEDED(callResult->GetResultString(0, &path)) && path != nullptr ? path : L"";
-    SysFreeString(path);
+    BstrOwner path;
+    const std::wstring written =
+        SUCCEEDED(callResult->GetResultString(0, path.Receive())) && path ? std::wstring(path.Get()) : L"";
     if (commandLine.json)
         out << "{\"path\":" << ProvixaOutput::JsonString(written) << "}\n";
     else

@@ -1,8 +1,8 @@
 #include "tools/provixa/ProvixaMethodArgument.h"
 
-#include <memory>
 #include <vector>
 
+#include "platform/com/BstrOwner.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/Unknown.h"
 #include "platform/wmi/IWbemClassObject.h"
@@ -77,11 +77,10 @@ bool ObjectFor(IWbemServices* services, const std::string& text, _variant_t* val
         *error = "an embedded object is written CLASS{NAME=VALUE,...}: " + text;
         return false;
     }
-    const std::unique_ptr<OLECHAR, decltype(&SysFreeString)> className(
-        SysAllocString(ProvixaText::FromUtf8(text.substr(0, open)).c_str()), &SysFreeString);
+    const BstrOwner className = BstrOwner::Copy(ProvixaText::FromUtf8(text.substr(0, open)).c_str());
     ComPtr<IWbemClassObject> classObject;
     ComPtr<IWbemClassObject> instance;
-    if (services == nullptr || FAILED(services->GetObject(className.get(), 0, nullptr, &classObject, nullptr)) ||
+    if (services == nullptr || FAILED(services->GetObject(className.Get(), 0, nullptr, &classObject, nullptr)) ||
         FAILED(classObject->SpawnInstance(0, &instance)))
     {
         *error = "no class " + text.substr(0, open);

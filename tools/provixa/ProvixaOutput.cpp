@@ -1,5 +1,6 @@
 #include "tools/provixa/ProvixaOutput.h"
 
+#include "platform/com/BstrOwner.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "tools/provixa/ProvixaText.h"
@@ -88,10 +89,9 @@ std::string ValueJson(const VARIANT& value, int depth)
         const VARTYPE type = static_cast<VARTYPE>(value.vt & ~VT_ARRAY);
         if (type == VT_BSTR)
         {
-            BSTR text = nullptr;
-            if (SUCCEEDED(SafeArrayGetElement(array, &i, &text)))
-                element = _variant_t(text == nullptr ? L"" : text);
-            SysFreeString(text);
+            BstrOwner text;
+            if (SUCCEEDED(SafeArrayGetElement(array, &i, text.Receive())))
+                element = _variant_t(text ? text.Get() : L"");
         }
         else if (type == VT_UNKNOWN)
         {
@@ -144,13 +144,12 @@ std::string ObjectJson(IWbemClassObject* object, int depth)
     {
         for (;;)
         {
-            BSTR name = nullptr;
+            BstrOwner name;
             _variant_t value;
             CIMTYPE type = CIM_EMPTY;
-            if (object->Next(0, &name, &value, &type, nullptr) != WBEM_S_NO_ERROR)
+            if (object->Next(0, name.Receive(), &value, &type, nullptr) != WBEM_S_NO_ERROR)
                 break;
-            const std::wstring propertyName = name == nullptr ? L"" : name;
-            SysFreeString(name);
+            const std::wstring propertyName = name ? name.Get() : L"";
             if (!first)
                 json += ",";
             first = false;
@@ -178,12 +177,11 @@ std::string ObjectJson(IWbemClassObject* object, int depth)
         {
             for (;;)
             {
-                BSTR name = nullptr;
-                if (object->NextMethod(0, &name, nullptr, nullptr) != WBEM_S_NO_ERROR)
+                BstrOwner name;
+                if (object->NextMethod(0, name.Receive(), nullptr, nullptr) != WBEM_S_NO_ERROR)
                     break;
-                json += (firstMethod ? "" : ",") + ProvixaOutput::JsonString(name == nullptr ? L"" : name);
+                json += (firstMethod ? "" : ",") + ProvixaOutput::JsonString(name ? name.Get() : L"");
                 firstMethod = false;
-                SysFreeString(name);
             }
             object->EndMethodEnumeration();
         }
@@ -239,14 +237,12 @@ std::string ProvixaOutput::JsonString(const std::wstring& text)
 
 std::string ProvixaOutput::Text(IWbemClassObject* object)
 {
-    BSTR text = nullptr;
+    BstrOwner text;
     if (object == nullptr)
         return std::string();
-    if (FAILED(object->GetObjectText(0, &text)) || text == nullptr)
+    if (FAILED(object->GetObjectText(0, text.Receive())) || !text)
         return "instance of " + ProvixaText::ToUtf8(StringProperty(object, L"__CLASS")) + "\n";
-    std::string result = ProvixaText::ToUtf8(std::wstring(text, SysStringLen(text)));
-    SysFreeString(text);
-    return result;
+    return ProvixaText::ToUtf8(text.Text());
 }
 
 std::string ProvixaOutput::Json(IWbemClassObject* object)

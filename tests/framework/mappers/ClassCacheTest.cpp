@@ -1,14 +1,17 @@
 #include "tests/framework/mappers/MapperTestFixture.h"
 
 #include "framework/CWmipClassCache.h"
+#include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 #include "platform/wmi/WbemClassObject.h"
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 
+using brontel::utility::CWMIException;
 using namespace mappertest;
 
 namespace {
@@ -186,6 +189,46 @@ TEST_F(ClassCache, RefusesMissingCallerAndPassesBuildFailuresOn)
     } failing(m_connection.get());
     EXPECT_EQ(cache.GetClass(failing, &m_alice, FALSE, &result), WBEM_E_ACCESS_DENIED);
     EXPECT_EQ(cache.GetCount(), 0u);
+}
+
+// A query's names are checked against the caller's definition taken once per query: a class
+// whose definition is shaped per caller would otherwise be built again for every name.
+TEST_F(ClassCache, QueryNamesAreCheckedAgainstOneDefinition)
+{
+    LoginCaller();
+    const struct
+    {
+        const wchar_t* wql;
+        const char* unknown;  // the name the refusal gives; null when the query is accepted
+        int builds;
+    } cases[] = {
+        {L"SELECT * FROM Tst_Built", nullptr, 0},
+        {L"SELECT * FROM Tst_Built WHERE Nope = 1", "Nope", 1},
+        {L"SELECT * FROM Tst_Built WHERE Name = 'a' OR Name <> 'b' OR Nope = 1", "Nope", 1},
+        {L"SELECT Name, Nope FROM Tst_Built", "Nope", 1},
+        {L"SELECT Name FROM Tst_Built WHERE Name = 'a' AND Nope = 1", "Nope", 1},
+    };
+    for (const auto& c : cases)
+    {
+        m_builds = 0;
+        BuiltClassMapper mapper(m_connection.get(), L"Tst_Built", m_builds);
+        mapper.SetUserEntry(m_caller.get());
+        auto query = CWmipQuery::CreateFromQuery(c.wql);
+        ASSERT_NE(query, nullptr) << CStringToUtf8(c.wql);
+        try
+        {
+            mapper.SetQuery(query.get());
+            EXPECT_EQ(c.unknown, nullptr) << "accepted " << CStringToUtf8(c.wql);
+        }
+        catch (const CWMIException& e)
+        {
+            ASSERT_NE(c.unknown, nullptr) << "refused " << CStringToUtf8(c.wql);
+            EXPECT_EQ(e.GetHResult(), WBEM_E_INVALID_QUERY);
+            EXPECT_NE(CStringToUtf8(e.GetText()).find(c.unknown), std::string::npos) << CStringToUtf8(e.GetText());
+        }
+        EXPECT_EQ(m_builds, c.builds) << CStringToUtf8(c.wql);
+        mapper.SetQuery(nullptr);
+    }
 }
 
 TEST_F(ClassCache, ConcurrentLookupsShareOneCache)

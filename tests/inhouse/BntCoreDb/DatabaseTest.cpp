@@ -59,8 +59,15 @@ TEST_F(Database, DataSourceComesFromAcsIniWithADefault)
     CBntDatabase db;
     db.Open(CBntDatabase::GetDSNFromINI());
     EXPECT_EQ(CountRows(db, L"ACCESSPANE"), 12);
-    std::ofstream(m_home / "ACS.INI") << "[Database]\nDataSource=sqlite:" << std::string(5000, 'a') << "\n";
-    EXPECT_TRUE(CBntDatabase::GetDSNFromINI().IsEmpty());
+    // 4096 characters are read whole; one more, or far more, name no database.
+    const std::string longest = "sqlite:" + std::string(4096 - 7, 'a');
+    std::ofstream(m_home / "ACS.INI") << "[Database]\nDataSource=" << longest << "\n";
+    EXPECT_EQ(CBntDatabase::GetDSNFromINI(), CString(std::wstring(longest.begin(), longest.end()).c_str()));
+    for (const std::size_t length : {4097, 5000})
+    {
+        std::ofstream(m_home / "ACS.INI") << "[Database]\nDataSource=sqlite:" << std::string(length - 7, 'a') << "\n";
+        EXPECT_TRUE(CBntDatabase::GetDSNFromINI().IsEmpty()) << length;
+    }
 }
 
 TEST_F(Database, ExecuteSqlBindsValuesAndRefusesTextsThatCouldCarryThem)

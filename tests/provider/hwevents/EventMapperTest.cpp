@@ -10,6 +10,7 @@
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/WbemRepository.h"
 #include "platform/wmi/WbemSecurityEventClasses.h"
+#include "provider/CWmipEventAudience.h"
 #include "provider/CWmipHardwareEventProcessor.h"
 #include "tests/provider/hwevents/HwEventTestSupport.h"
 #include "tests/support/RecordingSink.h"
@@ -26,7 +27,7 @@ class EventMapperTest : public ::testing::Test
 protected:
     EventMapperTest()
         : m_namespace(hwtest::MakeNamespace()), m_queue(std::make_shared<ThreadSafeQueue<BntMessageEx>>(true)),
-          m_processor(m_queue)
+          m_processor(m_queue, std::make_shared<CWmipEventAudience>())
     {
         m_processor.CreateMappers(nullptr, m_namespace.Get());
         m_processor.SetSink(m_sink.Get());
@@ -364,7 +365,8 @@ TEST_F(EventMapperTest, AFailedClassFetchIsTriedAgainWithTheNextEvent)
     // A namespace without the event classes: every fetch fails, and is not remembered.
     auto bare = std::make_shared<WbemRepository>(L"TESTHOST", L"root\\Brontel");
     const ComPtr<WbemServiceNamespace> empty = WbemServiceNamespace::Create(bare);
-    CWmipHardwareEventProcessor processor(std::make_shared<ThreadSafeQueue<BntMessageEx>>(true));
+    CWmipHardwareEventProcessor processor(std::make_shared<ThreadSafeQueue<BntMessageEx>>(true),
+                                          std::make_shared<CWmipEventAudience>());
     processor.CreateMappers(nullptr, empty.Get());
     const ComPtr<support::RecordingSink> sink = support::RecordingSink::Create();
     processor.SetSink(sink.Get());

@@ -465,3 +465,50 @@ TEST_F(RoutingTest, AWhereClauseThatCannotBeEvaluatedIsRefused)
     EXPECT_EQ(Query(L"SELECT * FROM Bnt_AccessEvent WITHIN 5").Subscribe(*m_namespace, sink.Get()), WBEM_S_NO_ERROR);
     EXPECT_EQ(m_namespace->Events().GetSubscriptionCount(), 1u);
 }
+
+// An event reaches a subscriber only from a panel of its segments, whatever its query names.
+// All three callers watch every panel but the lobby and annex ones: the dock user (segment 2)
+// passes the access check, which walks only the access panels the clause selects (the dock
+// panel), yet the vault
+// intrusion panel (3, segment 1) and a panel no one knows (99) send events of the same class.
+TEST_F(RoutingTest, EventsReachOnlyTheSubscribersThatMaySeeTheirPanelsSegment)
+{
+    constexpr wchar_t kQuery[] = L"SELECT * FROM Bnt_AccessEvent WHERE PanelID <> 1 AND PanelID <> 6";
+    struct Case
+    {
+        const char* caller;
+        const wchar_t* sid;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"segment 2 only", hwtest::kDockSid, "Bnt_AccessEvent/2"},
+        {"segments 1 and 2", hwtest::kOperatorSid, "Bnt_AccessEvent/3 Bnt_AccessEvent/2"},
+        {"every segment", hwtest::kWatchSid, "Bnt_AccessEvent/3 Bnt_AccessEvent/99 Bnt_AccessEvent/2"},
+    };
+    std::vector<ComPtr<support::RecordingSink>> sinks;
+    for (const Case& c : cases)
+    {
+        const CallerIdentity::Scope caller(CallerIdentity(c.sid, SecurityImpersonation));
+        sinks.push_back(support::RecordingSink::Create());
+        ASSERT_EQ(Query(kQuery).Subscribe(*m_namespace, sinks.back().Get()), WBEM_S_NO_ERROR) << c.caller;
+    }
+    for (const LONG panel : {3, 99, 2})
+    {
+        ASSERT_EQ(HandIn(hwtest::Record(0, 0, 1, panel)), S_OK);
+    }
+    // Each event is offered to the subscriptions in the order they were made: once the last
+    // subscriber, who sees every segment, holds all three, the others have had every turn.
+    ASSERT_TRUE(hwtest::WaitForObjects(*sinks.back(), 3));
+    for (std::size_t i = 0; i < sinks.size(); ++i)
+    {
+        EXPECT_EQ(Signatures(*sinks[i]), cases[i].expected) << cases[i].caller;
+        // The descriptor, which names the accounts an event may reach, stays with the service.
+        for (const auto& event : sinks[i]->Objects())
+        {
+            _variant_t descriptor;
+            EXPECT_EQ(event->Get(L"SECURITY_DESCRIPTOR", 0, &descriptor, nullptr, nullptr), WBEM_S_NO_ERROR);
+            EXPECT_EQ(descriptor.vt, VT_NULL) << cases[i].caller;
+        }
+        EXPECT_EQ(m_namespace->CancelAsyncCall(sinks[i].Get()), WBEM_S_NO_ERROR);
+    }
+}

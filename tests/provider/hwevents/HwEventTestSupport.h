@@ -22,6 +22,8 @@ inline constexpr wchar_t kOperatorSid[] = L"S-1-5-21-1004336348-1177238915-68200
 inline constexpr wchar_t kDockSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1005";
 // Linked, lacks the right to use the provider.
 inline constexpr wchar_t kNoRightSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1006";
+// May use the provider; every segment.
+inline constexpr wchar_t kWatchSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1007";
 
 // The installation's database file, and SQL run on it (a failure fails the test).
 std::filesystem::path Database();

@@ -6,6 +6,7 @@
 #include "platform/registry/Registry.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipCallerAccess.h"
+#include "provider/CWmipUserCache.h"
 #include "provider/CWmipUserCacheEntry.h"
 #include "tests/provider/instance/InstanceProviderTestSupport.h"
 
@@ -112,6 +113,48 @@ TEST_F(UnpooledCaller, RefusalsByCause)
         EXPECT_EQ(access.GetUser(&entry), WBEM_E_ACCESS_DENIED) << c.sid << " " << c.level;
         EXPECT_EQ(entry, nullptr);
         EXPECT_FALSE(CallerIdentity::IsImpersonating());
+    }
+}
+
+// One login serves both ways in: the user cache and the login of one request answer every
+// caller alike, with the same user.
+TEST_F(UnpooledCaller, CachedAndPerRequestLoginsAgree)
+{
+    const struct
+    {
+        const wchar_t* sid;
+        SECURITY_IMPERSONATION_LEVEL level;
+        HRESULT expected;
+        LONG userId;
+    } cases[] = {
+        {kOperatorSid, SecurityImpersonation, S_OK, 1},
+        {kNoProviderRightSid, SecurityDelegation, S_OK, 3},
+        {kStrangerSid, SecurityImpersonation, WBEM_E_ACCESS_DENIED, 0},
+        {kLocalSystemSid, SecurityImpersonation, WBEM_E_ACCESS_DENIED, 0},
+        {kOperatorSid, SecurityIdentification, WBEM_E_ACCESS_DENIED, 0},
+        {kOperatorSid, SecurityAnonymous, WBEM_E_ACCESS_DENIED, 0},
+    };
+    for (const auto& c : cases)
+    {
+        CallAs(c.sid, c.level);
+        std::unique_ptr<CWmipUserCacheEntry> own;
+        EXPECT_EQ(CWmipCallerAccess::LogInCaller(CWmipApp::GetConnectionManager(), &own), c.expected) << c.sid;
+        EXPECT_FALSE(CallerIdentity::IsImpersonating());
+        CWmipUserCacheEntry* cached = nullptr;
+        EXPECT_EQ(CWmipApp::GetUserCache()->GetUser(&cached), c.expected) << c.sid;
+        EXPECT_FALSE(CallerIdentity::IsImpersonating());
+        if (c.expected != S_OK)
+        {
+            EXPECT_EQ(own, nullptr);
+            EXPECT_EQ(cached, nullptr);
+            continue;
+        }
+        ASSERT_NE(own, nullptr);
+        ASSERT_NE(cached, nullptr);
+        EXPECT_EQ(own->GetUser()->GetUserID(), c.userId);
+        EXPECT_EQ(cached->GetUser()->GetUserID(), c.userId);
+        EXPECT_EQ(own->GetSID(), cached->GetSID());
+        CWmipApp::GetUserCache()->ReleaseUser(cached);
     }
 }
 

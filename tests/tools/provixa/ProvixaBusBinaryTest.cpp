@@ -105,9 +105,13 @@ TEST_F(ProvixaBusBinary, SubscriptionAddListAndDisableWithTheirNotices)
     const std::string notice =
         "{\"address\":\"bnt.ir.internal.event_subscription_events\",\"content\":{\"change_type\":";
     EXPECT_TRUE(Contains(run.out, notice + "1,\"subscription_id\":3},\"properties\":{}}")) << run.out;
-    // A disable within half a second of the creation is announced as new: two notices of type 1.
-    EXPECT_NE(run.out.find(notice + "1,\"subscription_id\":3}", run.out.find(notice) + 1), std::string::npos)
-        << run.out;
+    // The disable is announced too: as new (1) when it came within half a second of the creation,
+    // else as a change (3). Which one depends on the machine's speed; the rule itself is tested
+    // with a set clock in the bus tests.
+    const std::size_t second = run.out.find(notice, run.out.find(notice) + 1);
+    ASSERT_NE(second, std::string::npos) << run.out;
+    const std::string disabled = run.out.substr(second + notice.size(), 22);
+    EXPECT_TRUE(disabled == "1,\"subscription_id\":3}" || disabled == "3,\"subscription_id\":3}") << run.out;
     EXPECT_TRUE(Contains(run.out, "\"disabled_date\":\"2")) << run.out;
     EXPECT_TRUE(
         Contains(run.out, "\"exchange_name\":\"amq.topic\",\"filter\":\"EventType=4\",\"id\":3,\"is_durable\":true"))

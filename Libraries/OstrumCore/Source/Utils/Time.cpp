@@ -7,6 +7,7 @@
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
 #include "Libraries/OstrumCore/Source/Utils/Logger.h"
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
+#include "platform/mfc/Calendar.h"
 
 #include <cstdio>
 #include <ctime>
@@ -21,7 +22,7 @@ using logging::Logger;
 using logging::LogLevel;
 
 constexpr int64_t kMillisPerSecond = 1000;
-constexpr int64_t kSecondsPerDay = 86400;
+using mfc_detail::kSecondsPerDay;
 constexpr const char* kBlanks = " \t\n\r\f";
 
 struct Fields
@@ -42,30 +43,6 @@ int64_t floorDiv(int64_t a, int64_t b)
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
-int64_t daysFromCivil(int64_t year, int64_t month, int64_t day)
-{
-    year -= month <= 2 ? 1 : 0;
-    const int64_t era = floorDiv(year, 400);
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-void civilFromDays(int64_t days, int64_t& year, int64_t& month, int64_t& day)
-{
-    days += 719468;
-    const int64_t era = floorDiv(days, 146097);
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t mp = (5 * dayOfYear + 2) / 153;
-    day = dayOfYear - (153 * mp + 2) / 5 + 1;
-    month = mp < 10 ? mp + 3 : mp - 9;
-    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-}
-
 // The UTC calendar fields of a value; a negative value gives the all-zero breakdown (year
 // 1900, month 1, day 0).
 Fields breakDown(int64_t value)
@@ -78,12 +55,15 @@ Fields breakDown(int64_t value)
     const int64_t seconds = value / kMillisPerSecond;
     const int64_t days = seconds / kSecondsPerDay;
     const int64_t inDay = seconds % kSecondsPerDay;
-    civilFromDays(days, f.year, f.month, f.day);
+    const mfc_detail::CivilDate date = mfc_detail::CivilFromDays(days);
+    f.year = date.year;
+    f.month = date.month;
+    f.day = date.day;
     f.hour = inDay / 3600;
     f.minute = inDay / 60 % 60;
     f.second = inDay % 60;
-    f.dayOfWeek = static_cast<unsigned>((days + 4) % 7) + 1;
-    f.dayOfYear = static_cast<unsigned>(days - daysFromCivil(f.year, 1, 1)) + 1;
+    f.dayOfWeek = static_cast<unsigned>(mfc_detail::DayOfWeek(days)) + 1;
+    f.dayOfYear = static_cast<unsigned>(mfc_detail::DayOfYear(date.year, date.month, date.day));
     return f;
 }
 
@@ -98,7 +78,7 @@ std::optional<int64_t> compose(int64_t year, int64_t month, int64_t day, int64_t
     {
         return std::nullopt;
     }
-    int64_t total = daysFromCivil(year, month, 1);
+    int64_t total = mfc_detail::DaysFromCivil(year, static_cast<int>(month), 1);
     int64_t result = 0;
     if (__builtin_add_overflow(total, day - 1, &total) || __builtin_mul_overflow(total, 24, &total) ||
         __builtin_add_overflow(total, hour, &total) || __builtin_mul_overflow(total, 60, &total) ||
@@ -206,7 +186,7 @@ bool failParse(const std::string& message)
     return false;
 }
 
-std::string quoted(std::string_view text)
+std::string inQuotes(std::string_view text)
 {
     return "\"" + std::string(text) + "\"";
 }
@@ -577,7 +557,7 @@ bool Time::parse(const std::string& input, int hint)
     }
     else
     {
-        return failParse("Illegal or unsupported format: " + quoted(text));
+        return failParse("Illegal or unsupported format: " + inQuotes(text));
     }
 
     int64_t year = 1970;
@@ -596,7 +576,7 @@ bool Time::parse(const std::string& input, int hint)
         const bool hasDay = datePart.size() > 7;
         if (!scanByLength(datePart, kDateShapes, n, hasDay ? 3 : (hasMonth ? 2 : 1)))
         {
-            return failParse("Illegal or unsupported date format: " + quoted(datePart));
+            return failParse("Illegal or unsupported date format: " + inQuotes(datePart));
         }
         year = n[0];
         month = hasMonth ? n[1] : 1;
@@ -630,7 +610,7 @@ bool Time::parse(const std::string& input, int hint)
             int64_t n[2] = {};
             if (!offsetText.empty() && !scanByLength(offsetText, kOffsetShapes, n, 2))
             {
-                return failParse("Illegal or unsupported time zone offset: " + quoted(offsetText));
+                return failParse("Illegal or unsupported time zone offset: " + inQuotes(offsetText));
             }
             offsetHours = plus ? -n[0] : n[0];
             offsetMinutes = plus ? -n[1] : n[1];
@@ -638,7 +618,7 @@ bool Time::parse(const std::string& input, int hint)
         int64_t n[3] = {};
         if (!scanByLength(timeText, kTimeShapes, n, 3))
         {
-            return failParse("Illegal or unsupported time format: " + quoted(timeText));
+            return failParse("Illegal or unsupported time format: " + inQuotes(timeText));
         }
         hour = n[0];
         minute = n[1];
@@ -648,7 +628,7 @@ bool Time::parse(const std::string& input, int hint)
     const std::optional<int64_t> value = compose(year, month, day, hour + offsetHours, minute + offsetMinutes, second);
     if (!value)
     {
-        return failParse("Illegal or unsupported format: " + quoted(text));
+        return failParse("Illegal or unsupported format: " + inQuotes(text));
     }
     m_value = *value;
     return true;

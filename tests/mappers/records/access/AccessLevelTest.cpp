@@ -1,12 +1,15 @@
 // Access levels and their assignments, end to end through the door: the notices and the link
 // clean-up of a delete in one transaction, the name and count rules, and an assignment's dates,
-// per-badge limits (each on both sides of it), managers' rights and races.
+// per-badge limits and badge ID digits (each on both sides of it, on every path), managers'
+// rights and races.
 #include "tests/mappers/records/access/AccessRecordsTest.h"
 
 #include "platform/com/Variant.h"
+#include "tests/support/IntegerArray.h"
 #include "tests/support/StatementGate.h"
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -206,6 +209,67 @@ TEST_F(AccessLevels, EachPerBadgeLimitTakesItsLastPlaceAndRefusesTheNext)
     }
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badges.at(7))), "2");
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badges.at(6))), "3");
+}
+
+TEST_F(AccessLevels, TheBadgeIdDigitsOfTheLevelsUnitTakeItsLastDigitAndRefuseOneMoreOnEveryPath)
+{
+    // Segment 1's unit allows 10 digits (the system's unit 12, so both badges exist). Each path
+    // assigns a level of segment 1 to a badge of exactly 10 digits and to one of 11; the
+    // administrator calls, as the badge method also needs the badge rights.
+    CallAs(Callers::kAdministrator);
+    constexpr const char* kDigits = "The number of digits in the badge ID specified exceeds the maximum allowed.";
+    const auto byAssignment = [this](long level, long badge) { return Assign(level, badge); };
+    const auto byMethod = [this](long level, long badge) {
+        const ComPtr<IWbemClassObject> in = MethodParameters(
+            L"Bnt_Badge", L"AssignAccessLevel", {{L"LevelIn", support::IntegerArray({static_cast<LONG>(level)})}});
+        return Exec(Form::Sync, L"Bnt_Badge.BADGEKEY=" + std::to_wstring(badge), L"AssignAccessLevel", in.Get());
+    };
+    const struct
+    {
+        const char* path;
+        std::function<Reply(long, long)> assign;
+    } paths[] = {{"Bnt_AccessLevelAssignment", byAssignment}, {"Bnt_Badge.AssignAccessLevel", byMethod}};
+    long long serial = 0;
+    for (const auto& path : paths)
+    {
+        SCOPED_TRACE(path.path);
+        const long level = NewLevel(std::string("Digits by ") + path.path, 1);
+        ++serial;
+        const long longest = NewBadge(9999999900LL + serial);
+        const long tooLong = NewBadge(10000000000LL + serial);
+        const Reply taken = path.assign(level, longest);
+        EXPECT_EQ(taken.result, WBEM_S_NO_ERROR) << Description(taken.statusObject.Get());
+        EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(longest)), "1");
+        const Reply refused = path.assign(level, tooLong);
+        EXPECT_EQ(refused.result, WBEM_E_FAILED) << Hex(refused.result);
+        EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()), kDigits))
+            << Description(refused.statusObject.Get());
+        EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(tooLong)), "0");
+    }
+}
+
+TEST_F(AccessLevels, OneAssignAccessLevelCallTakesItsLongestListAndRefusesOneMore)
+{
+    // 4096 level IDs are read (the repeats of one level are passed over); 4097 are refused as
+    // a LevelIn no call may carry, before anything is assigned.
+    CallAs(Callers::kAdministrator);
+    const long level = NewLevel("Listed level", 1);
+    const long badge = NewBadge(760001);
+    const auto assign = [&](std::size_t count) {
+        const std::vector<LONG> levels(count, static_cast<LONG>(level));
+        return Exec(
+            Form::Sync, L"Bnt_Badge.BADGEKEY=" + std::to_wstring(badge), L"AssignAccessLevel",
+            MethodParameters(L"Bnt_Badge", L"AssignAccessLevel", {{L"LevelIn", support::IntegerArray(levels)}}).Get());
+    };
+    const Reply refused = assign(4097);
+    EXPECT_EQ(refused.result, WBEM_E_INVALID_PARAMETER) << Hex(refused.result);
+    EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                         "The property LevelIn did not exist or contained an invalid value."))
+        << Description(refused.statusObject.Get());
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "0");
+    const Reply taken = assign(4096);
+    EXPECT_EQ(taken.result, WBEM_S_NO_ERROR) << Description(taken.statusObject.Get());
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badge)), "1");
 }
 
 TEST_F(AccessLevels, AManagerAssignsOnlyTheLevelsItManagesBeyondViewing)

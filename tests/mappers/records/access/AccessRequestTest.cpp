@@ -1,6 +1,6 @@
 // Access level requests, end to end through the door: who may approve, deny or hold, the
-// transitions between stages (one winner among concurrent approvals), and the derived Status in
-// queries.
+// transitions between stages (one winner among concurrent approvals), the length of a stage's
+// note, and the derived Status in queries.
 #include "tests/mappers/records/access/AccessRecordsTest.h"
 #include "tests/support/StatementGate.h"
 
@@ -79,6 +79,46 @@ TEST_F(AccessRequests, StagesMoveOnlyFromSubmittedOrOnHold)
     EXPECT_EQ(Column(request, "APPROVED_USERID"), "31") << "the caller";
     EXPECT_NE(Column(request, "APPROVED_DATE"), "");
     EXPECT_TRUE(FAILED(Stage(request, L"Cancel").result));
+}
+
+TEST_F(AccessRequests, EachStagesNoteTakesItsMaxlenAndRefusesOneMoreStampingNothing)
+{
+    // A stage's note is shown by a property of 2000 characters at most.
+    const struct
+    {
+        const wchar_t* method;
+        const char* user;
+        const char* note;
+    } stages[] = {{L"Approve", "APPROVED_USERID", "APPROVED_NOTE"},
+                  {L"Deny", "DENIED_USERID", "DENIED_NOTE"},
+                  {L"Hold", "ONHOLD_USERID", "ONHOLD_NOTE"}};
+    for (const auto& stage : stages)
+    {
+        SCOPED_TRACE(Utf8(stage.method));
+        const long request = NewRequest(1);
+        const std::wstring path = L"Bnt_AccessLevelRequest.ID=" + std::to_wstring(request);
+        const auto withNote = [&](std::size_t length) {
+            return Exec(Form::Sync, path, stage.method,
+                        MethodParameters(L"Bnt_AccessLevelRequest", stage.method,
+                                         {{L"Note", _variant_t(std::wstring(length, L'n').c_str())}})
+                            .Get());
+        };
+        const Reply refused = withNote(2001);
+        EXPECT_EQ(refused.result, WBEM_E_INVALID_PARAMETER) << Hex(refused.result);
+        EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                             "The property Note did not exist or contained an invalid value."))
+            << Description(refused.statusObject.Get());
+        EXPECT_EQ(Column(request, stage.user), "") << "nothing stamped";
+        EXPECT_EQ(Column(request, stage.note), "");
+
+        const Reply taken = withNote(2000);
+        EXPECT_EQ(taken.result, WBEM_S_NO_ERROR) << Description(taken.statusObject.Get());
+        EXPECT_EQ(Column(request, "length(" + std::string(stage.note) + ")"), "2000");
+        // The stamped request can still be put back as it reads.
+        const ComPtr<IWbemClassObject> stored = Instance(path);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(Put(Form::Sync, stored.Get(), WBEM_FLAG_UPDATE_ONLY).result, WBEM_S_NO_ERROR);
+    }
 }
 
 TEST_F(AccessRequests, OnlyACallerWhoMayActOnTheRequestsLevelChangesItsStage)

@@ -306,11 +306,19 @@ TEST_F(BadgeWrites, ValueRulesOfUseLimitIssueCodePinAndDates)
         _variant_t value;
         bool accepted;
     };
+    // Each limit on both sides and at the limit itself. Badge types are not segmented here, so
+    // the system's segment unit gives the badge ID its 12 digits.
     const Case cases[] = {
+        {L"USELIMIT", _variant_t(-1L), false},
+        {L"USELIMIT", _variant_t(0L), true},
         {L"USELIMIT", _variant_t(255L), true},
         {L"USELIMIT", _variant_t(256L), false},
-        {L"USELIMIT", _variant_t(-1L), false},
         {L"ISSUECODE", _variant_t(-1L), false},
+        {L"ISSUECODE", _variant_t(0L), true},
+        {L"ID", _variant_t(L"0"), false},
+        {L"ID", _variant_t(L"1"), true},
+        {L"ID", _variant_t(L"999999999999"), true},
+        {L"ID", _variant_t(L"1000000000000"), false},
         {L"PIN", _variant_t(L"0123"), true},
         {L"PIN", _variant_t(L"12a4"), false},
         {L"DEACTIVATE", _variant_t(L"20240101000000.000000+000"), false},
@@ -325,7 +333,8 @@ TEST_F(BadgeWrites, ValueRulesOfUseLimitIssueCodePinAndDates)
         ASSERT_EQ(badge->Put(test.property, 0, &copy, 0), WBEM_S_NO_ERROR);
         const Reply reply = Put(Form::Sync, badge.Get(), WBEM_FLAG_CREATE_ONLY);
         EXPECT_EQ(SUCCEEDED(reply.result), test.accepted)
-            << Utf8(test.property) << ": " << Description(reply.statusObject.Get());
+            << Utf8(test.property) << " " << Text(badge.Get(), test.property) << ": "
+            << Description(reply.statusObject.Get());
     }
 }
 

@@ -106,6 +106,9 @@ TEST_F(VisitMethods, TheAssignedBadgeMustBeANumberAndTheVisitorsOwn)
         const auto finals = sink->FinalStatuses();
         return finals.size() == 1 ? finals.front().result : WBEM_E_FAILED;
     };
+    // Dina Dorn also holds visitor badges of 12 digits, the system unit's limit, and of 13.
+    ExecSql("INSERT INTO BADGE (BADGEKEY, ID, ISSUECODE, TYPE, STATUS, EMPID) VALUES "
+            "(9012, 999999999999, 0, 2, 1, 4), (9013, 1000000000000, 0, 2, 1, 4);");
     const struct
     {
         const wchar_t* badge;
@@ -114,6 +117,7 @@ TEST_F(VisitMethods, TheAssignedBadgeMustBeANumberAndTheVisitorsOwn)
         {L"12ab", WBEM_E_INVALID_PARAMETER}, {L"1e5", WBEM_E_INVALID_PARAMETER},
         {L"-", WBEM_E_INVALID_PARAMETER},    {L"99999999999999999999", WBEM_E_INVALID_PARAMETER},
         {kOthersBadge, WBEM_E_FAILED},       {L"424242", WBEM_E_FAILED},
+        {L"1000000000000", WBEM_E_FAILED},
     };
     for (const auto& entry : refused)
     {
@@ -121,8 +125,8 @@ TEST_F(VisitMethods, TheAssignedBadgeMustBeANumberAndTheVisitorsOwn)
         EXPECT_EQ(signIn(entry.badge), entry.expected);
         EXPECT_EQ(TimeIn(visit), "");
     }
-    // Dina Dorn's own visitor badge, through the door as any client sends it.
-    EXPECT_EQ(ExecWith(PathOf(visit), L"SignVisitIn", {{L"AssignedBadgeID", _variant_t(L"100004")}}).result,
+    // Dina Dorn's own visitor badge of the most digits, through the door as any client sends it.
+    EXPECT_EQ(ExecWith(PathOf(visit), L"SignVisitIn", {{L"AssignedBadgeID", _variant_t(L"999999999999")}}).result,
               WBEM_S_NO_ERROR);
     EXPECT_FALSE(TimeIn(visit).empty());
 }

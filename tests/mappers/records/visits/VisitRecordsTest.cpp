@@ -27,28 +27,7 @@ long VisitRecordsTest::NewVisit(long hostId, long visitorId)
 e2e::Reply VisitRecordsTest::ExecWith(const std::wstring& path, const std::wstring& method,
                                       const std::vector<std::pair<const wchar_t*, _variant_t>>& parameters)
 {
-    const std::wstring className = path.substr(0, path.find('.'));
-    BSTR classText = SysAllocString(className.c_str());
-    ComPtr<IWbemClassObject> definition;
-    Services()->GetObject(classText, 0, nullptr, &definition, nullptr);
-    SysFreeString(classText);
-    ComPtr<IWbemClassObject> inParams;
-    if (definition != nullptr)
-    {
-        ComPtr<IWbemClassObject> signature;
-        definition->GetMethod(method.c_str(), 0, &signature, nullptr);
-        if (signature != nullptr)
-            signature->SpawnInstance(0, &inParams);
-    }
-    for (const auto& [name, value] : parameters)
-    {
-        _variant_t copy(value);
-        EXPECT_NE(inParams, nullptr) << "no in-parameters for " << Utf8(method);
-        if (inParams != nullptr)
-        {
-            EXPECT_EQ(inParams->Put(name, 0, &copy, 0), WBEM_S_NO_ERROR) << Utf8(name);
-        }
-    }
+    const ComPtr<IWbemClassObject> inParams = MethodParameters(path.substr(0, path.find('.')), method, parameters);
     BSTR pathText = SysAllocString(path.c_str());
     BSTR methodText = SysAllocString(method.c_str());
     ComPtr<IWbemClassObject> out;

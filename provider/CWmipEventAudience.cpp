@@ -1,0 +1,59 @@
+#include "provider/CWmipEventAudience.h"
+
+#include <set>
+
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "platform/security/CallerIdentity.h"
+#include "platform/security/SecurityDescriptor.h"
+#include "platform/security/Sid.h"
+#include "platform/wmi/IWbemEventProviderSecurity.h"
+#include "provider/CWmipEventSubscriber.h"
+#include "provider/CWmipUserCacheEntry.h"
+
+void CWmipEventAudience::Add(ULONG queryId)
+{
+    const CWmipEventSubscriber caller(0, nullptr);
+    const CWmipUserCacheEntry* entry = caller.GetEntry();
+    std::vector<BYTE> sid;
+    if (entry != nullptr)
+    {
+        sid = SidCodec::FromText(entry->GetSID().GetString()).value_or(std::vector<BYTE>());
+    }
+    const std::lock_guard<std::mutex> guard(m_lock);
+    m_consumers[queryId] = std::move(sid);
+}
+
+void CWmipEventAudience::Remove(ULONG queryId)
+{
+    const std::lock_guard<std::mutex> guard(m_lock);
+    m_consumers.erase(queryId);
+}
+
+std::vector<BYTE> CWmipEventAudience::DescriptorFor(LONG segmentId, const wchar_t* source) const
+{
+    std::set<std::vector<BYTE>> accounts;
+    {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        for (const auto& [queryId, sid] : m_consumers)
+        {
+            if (!sid.empty())
+            {
+                accounts.insert(sid);
+            }
+        }
+    }
+    std::vector<std::vector<BYTE>> granted;
+    for (const std::vector<BYTE>& sid : accounts)
+    {
+        // No client calls on the processor thread: each consumer is named at identification
+        // level, which the user cache resolves by its SID without impersonating anyone.
+        const CallerIdentity::Scope identified(
+            CallerIdentity(SidCodec::ToText(sid).value_or(std::wstring()), SecurityIdentification));
+        const CWmipEventSubscriber consumer(static_cast<LONG>(sid.size()), sid.data());
+        if (SUCCEEDED(consumer.Check(source)) && CWmipEventSubscriber::MaySeeSegment(*consumer.GetUser(), segmentId))
+        {
+            granted.push_back(sid);
+        }
+    }
+    return SecurityDescriptor::AllowOnly(granted, WBEM_RIGHT_SUBSCRIBE);
+}

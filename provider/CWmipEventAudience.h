@@ -1,0 +1,41 @@
+// CWmipEventAudience: who the hardware event provider's events may reach: the account that
+// made each active query, and for one event the security descriptor that lets it reach only
+// those of them that may see the event's segment. The WMI service hands an event that carries
+// the descriptor only to the consumers it grants.
+//
+// Shared by the hardware event provider, which records and forgets queries on WMI threads, and
+// its processor, which asks on its own thread (the processor may outlive the provider).
+// Thread-safe: m_lock guards the accounts; the user cache is asked outside it.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "platform/win32/WinTypes.h"
+
+class CWmipEventAudience
+{
+public:
+    CWmipEventAudience() = default;
+    CWmipEventAudience(const CWmipEventAudience&) = delete;
+    CWmipEventAudience& operator=(const CWmipEventAudience&) = delete;
+
+    // Records the calling account (the impersonated client, as the user cache finds it) as the
+    // consumer of the query; a known id gets the new caller. A caller the user cache cannot
+    // name is recorded without an account, so no event is ever granted to it.
+    void Add(ULONG queryId);
+    // Forgets the query; an unknown id changes nothing.
+    void Remove(ULONG queryId);
+
+    // A self-relative security descriptor granting WBEM_RIGHT_SUBSCRIBE to each recorded
+    // account that is linked, may use the provider and may see events of the segment
+    // (CWmipEventSubscriber); an account that fails is named in the log under `source`. With
+    // no such account the descriptor grants nobody.
+    std::vector<BYTE> DescriptorFor(LONG segmentId, const wchar_t* source) const;
+
+private:
+    mutable std::mutex m_lock;
+    // Guarded by m_lock: the binary SID of each query's consumer (empty: none).
+    std::map<ULONG, std::vector<BYTE>> m_consumers;
+};
