@@ -5,7 +5,7 @@
 #include "framework/CWmipCallerDefinition.h"
 #include "framework/CWmipQuery.h"
 #include "framework/WMIHelper.h"
-#include "framework/WqlExpression.h"
+#include "framework/wql/WqlExpression.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "framework/CWmipQuery.h"
-#include "framework/WqlExpression.h"
-#include "framework/WqlLimits.h"
-#include "framework/WqlParser.h"
-#include "framework/WqlSqlTranslator.h"
+#include "framework/wql/WqlExpression.h"
+#include "framework/wql/WqlLimits.h"
+#include "framework/wql/WqlParser.h"
+#include "framework/wql/WqlSqlTranslator.h"
 
 namespace {
 

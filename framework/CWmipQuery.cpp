@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "framework/CWmipMapper.h"
-#include "framework/WqlParser.h"
-#include "framework/WqlSqlTranslator.h"
+#include "framework/wql/WqlParser.h"
+#include "framework/wql/WqlSqlTranslator.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
 

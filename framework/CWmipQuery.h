@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "framework/CWmipObjectPath.h"
-#include "framework/WqlEvaluator.h"
-#include "framework/WqlExpression.h"
-#include "framework/WqlParser.h"
+#include "framework/wql/WqlEvaluator.h"
+#include "framework/wql/WqlExpression.h"
+#include "framework/wql/WqlParser.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "framework/CWmipQuery.h"
-#include "framework/WqlEvaluator.h"
-#include "framework/WqlParser.h"
-#include "framework/WqlSqlTranslator.h"
+#include "framework/wql/WqlEvaluator.h"
+#include "framework/wql/WqlParser.h"
+#include "framework/wql/WqlSqlTranslator.h"
 #include "tests/fuzz/FuzzRequire.h"
 
 using fuzz::Require;

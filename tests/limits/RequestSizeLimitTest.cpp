@@ -4,8 +4,8 @@
 // length, nesting, comparisons, path keys, identifiers of paths and SQL) are not repeated here.
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
-#include "framework/WqlLimits.h"
-#include "framework/WqlParser.h"
+#include "framework/wql/WqlLimits.h"
+#include "framework/wql/WqlParser.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"

@@ -1,7 +1,7 @@
 #include "tools/provixa/ProvixaExplanation.h"
 
 #include "framework/CWmipObjectPath.h"
-#include "framework/WqlParser.h"
+#include "framework/wql/WqlParser.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemErrorInfo.h"

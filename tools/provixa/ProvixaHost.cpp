@@ -1,6 +1,6 @@
 #include "tools/provixa/ProvixaHost.h"
 
-#include "framework/WqlEventFilterFactory.h"
+#include "framework/wql/WqlEventFilterFactory.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"

@@ -7,7 +7,7 @@
 
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
-#include "framework/WqlLimits.h"
+#include "framework/wql/WqlLimits.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/WqlEvaluator.h"
-#include "framework/WqlParser.h"
-#include "framework/WqlSqlTranslator.h"
+#include "framework/wql/WqlEvaluator.h"
+#include "framework/wql/WqlParser.h"
+#include "framework/wql/WqlSqlTranslator.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 

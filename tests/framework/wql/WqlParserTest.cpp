@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "framework/CWmipQuery.h"
-#include "framework/WqlLimits.h"
-#include "framework/WqlParser.h"
+#include "framework/wql/WqlLimits.h"
+#include "framework/wql/WqlParser.h"
 
 namespace {
 

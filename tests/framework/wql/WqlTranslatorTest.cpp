@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/WqlParser.h"
-#include "framework/WqlSqlTranslator.h"
+#include "framework/wql/WqlParser.h"
+#include "framework/wql/WqlSqlTranslator.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <optional>
 
-#include "framework/WqlEventFilterFactory.h"
+#include "framework/wql/WqlEventFilterFactory.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "hardware/IClslLinkageServer.h"

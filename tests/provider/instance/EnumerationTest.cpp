@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <set>
 
-#include "framework/WqlLimits.h"
+#include "framework/wql/WqlLimits.h"
 #include "provider/CWmipApp.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
 #include "inhouse/BntLogin/CAcsUser.h"

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "hardware/IClslLinkageServer.h"
-#include "framework/WqlEventFilterFactory.h"
+#include "framework/wql/WqlEventFilterFactory.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/com/Bstr.h"

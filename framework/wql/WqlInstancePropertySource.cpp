@@ -1,4 +1,4 @@
-#include "framework/WqlInstancePropertySource.h"
+#include "framework/wql/WqlInstancePropertySource.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"

@@ -1,11 +1,11 @@
-#include "framework/WqlExpression.h"
+#include "framework/wql/WqlExpression.h"
 
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "common/StringHelpers.h"
-#include "framework/WqlLexer.h"
+#include "framework/wql/WqlLexer.h"
 #include "platform/mfc/Calendar.h"
 
 namespace {

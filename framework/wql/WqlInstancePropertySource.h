@@ -10,7 +10,7 @@
 
 #include <optional>
 
-#include "framework/WqlEvaluator.h"
+#include "framework/wql/WqlEvaluator.h"
 
 class IWbemClassObject;
 

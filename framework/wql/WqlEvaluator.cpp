@@ -1,4 +1,4 @@
-#include "framework/WqlEvaluator.h"
+#include "framework/wql/WqlEvaluator.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,10 +1,10 @@
-#include "framework/WqlSqlTranslator.h"
+#include "framework/wql/WqlSqlTranslator.h"
 
-#include "framework/WqlEvaluator.h"
+#include "framework/wql/WqlEvaluator.h"
 
 #include <utility>
 
-#include "framework/WqlLimits.h"
+#include "framework/wql/WqlLimits.h"
 
 namespace {
 

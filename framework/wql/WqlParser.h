@@ -20,8 +20,8 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/WqlExpression.h"
-#include "framework/WqlLexer.h"
+#include "framework/wql/WqlExpression.h"
+#include "framework/wql/WqlLexer.h"
 #include "platform/mfc/CString.h"
 
 // The kinds of WQL query, numbered as WMI numbers them; None for a query built by hand.

@@ -1,9 +1,9 @@
-#include "framework/WqlLexer.h"
+#include "framework/wql/WqlLexer.h"
 
 #include <charconv>
 #include <string>
 
-#include "framework/WqlLimits.h"
+#include "framework/wql/WqlLimits.h"
 
 namespace {
 

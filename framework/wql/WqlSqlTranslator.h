@@ -21,7 +21,7 @@
 #include <functional>
 #include <vector>
 
-#include "framework/WqlExpression.h"
+#include "framework/wql/WqlExpression.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "platform/mfc/CString.h"
 

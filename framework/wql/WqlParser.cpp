@@ -1,9 +1,9 @@
-#include "framework/WqlParser.h"
+#include "framework/wql/WqlParser.h"
 
 #include <string>
 #include <utility>
 
-#include "framework/WqlLimits.h"
+#include "framework/wql/WqlLimits.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <optional>
 #include <string_view>
 
-#include "framework/WqlExpression.h"
+#include "framework/wql/WqlExpression.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "platform/mfc/CString.h"
 
