@@ -4,13 +4,13 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/CWmipAssocAccessLevelGroupAssignmentMapper.h"
-#include "framework/CWmipAssocCardholderBadgeMapper.h"
-#include "framework/CWmipAssocCardholderMultimediaObjectMapper.h"
-#include "framework/CWmipAssocReaderEntersAreaMapper.h"
-#include "framework/CWmipAssocReaderExitsAreaMapper.h"
-#include "framework/CWmipAssocVisitorBadgeMapper.h"
-#include "framework/CWmipAssocVisitorMultimediaObjectMapper.h"
+#include "framework/associations/CWmipAssocAccessLevelGroupAssignmentMapper.h"
+#include "framework/associations/CWmipAssocCardholderBadgeMapper.h"
+#include "framework/associations/CWmipAssocCardholderMultimediaObjectMapper.h"
+#include "framework/associations/CWmipAssocReaderEntersAreaMapper.h"
+#include "framework/associations/CWmipAssocReaderExitsAreaMapper.h"
+#include "framework/associations/CWmipAssocVisitorBadgeMapper.h"
+#include "framework/associations/CWmipAssocVisitorMultimediaObjectMapper.h"
 #include "mappers/devices/CWmipAlarmDefinitionMapper.h"
 #include "mappers/devices/CWmipAlarmInputMapper.h"
 #include "mappers/devices/CWmipAlarmOutputMapper.h"

@@ -5,7 +5,7 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipAssociationMapper.h"
+#include "framework/associations/CWmipAssociationMapper.h"
 #include "framework/CWmipMapperSkeleton.h"
 
 class CWmipAccessLevelUserMapper : public CWmipMapperSkeleton<CWmipAccessLevelUserMapper, CWmipAssociationMapper>

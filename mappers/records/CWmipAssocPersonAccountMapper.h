@@ -7,7 +7,7 @@
 // Built per request by its factory; the caller owns it. One request on one thread.
 #pragma once
 
-#include "framework/CWmipAssociationMapper.h"
+#include "framework/associations/CWmipAssociationMapper.h"
 #include "framework/CWmipMapperSkeleton.h"
 
 class CWmipAssocPersonAccountMapper : public CWmipMapperSkeleton<CWmipAssocPersonAccountMapper, CWmipAssociationMapper>

@@ -7,7 +7,7 @@
 // request on one thread.
 #pragma once
 
-#include "framework/CWmipAssociationMapper.h"
+#include "framework/associations/CWmipAssociationMapper.h"
 #include "framework/CWmipMapperSkeleton.h"
 
 class CWmipAssocSegmentGroupMemberMapper

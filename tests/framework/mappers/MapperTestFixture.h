@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "bus/objects/CCorvessaNamespace.h"
-#include "framework/CWmipAssociationMapper.h"
+#include "framework/associations/CWmipAssociationMapper.h"
 #include "framework/CWmipDynamicClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipQuery.h"

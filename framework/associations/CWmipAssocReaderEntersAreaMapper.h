@@ -4,7 +4,7 @@
 // Built per request by its factory; the caller owns it. One request on one thread.
 #pragma once
 
-#include "framework/CWmipAssocReaderAreaAccessMapper.h"
+#include "framework/associations/CWmipAssocReaderAreaAccessMapper.h"
 #include "framework/CWmipMapperSkeleton.h"
 
 class CWmipAssocReaderEntersAreaMapper

@@ -1,4 +1,4 @@
-#include "framework/CWmipAssocVisitorBadgeMapper.h"
+#include "framework/associations/CWmipAssocVisitorBadgeMapper.h"
 
 CWmipAssocVisitorBadgeMapper::CWmipAssocVisitorBadgeMapper(const CAcsUser* user, IWbemContext* context,
                                                            IWbemServices* services)

@@ -1,4 +1,4 @@
-#include "framework/CWmipAssocCardholderBadgeMapper.h"
+#include "framework/associations/CWmipAssocCardholderBadgeMapper.h"
 
 CWmipAssocCardholderBadgeMapper::CWmipAssocCardholderBadgeMapper(const CAcsUser* user, IWbemContext* context,
                                                                  IWbemServices* services)

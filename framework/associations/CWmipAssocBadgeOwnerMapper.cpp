@@ -1,4 +1,4 @@
-#include "framework/CWmipAssocBadgeOwnerMapper.h"
+#include "framework/associations/CWmipAssocBadgeOwnerMapper.h"
 
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntUserDb/CPerson.h"

@@ -1,4 +1,4 @@
-#include "framework/CWmipAssocReaderAreaAccessMapper.h"
+#include "framework/associations/CWmipAssocReaderAreaAccessMapper.h"
 
 CWmipAssocReaderAreaAccessMapper::CWmipAssocReaderAreaAccessMapper(const CAcsUser* user, IWbemContext* context,
                                                                    IWbemServices* services, const wchar_t* className,

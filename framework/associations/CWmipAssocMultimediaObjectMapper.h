@@ -7,7 +7,7 @@
 // Built per request through a derived mapper; the caller owns it. One request on one thread.
 #pragma once
 
-#include "framework/CWmipAssociationMapper.h"
+#include "framework/associations/CWmipAssociationMapper.h"
 
 class CWmipAssocMultimediaObjectMapper : public CWmipAssociationMapper
 {

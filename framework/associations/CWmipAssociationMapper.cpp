@@ -1,4 +1,4 @@
-#include "framework/CWmipAssociationMapper.h"
+#include "framework/associations/CWmipAssociationMapper.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"

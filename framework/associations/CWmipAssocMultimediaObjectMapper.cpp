@@ -1,4 +1,4 @@
-#include "framework/CWmipAssocMultimediaObjectMapper.h"
+#include "framework/associations/CWmipAssocMultimediaObjectMapper.h"
 
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 

@@ -1,4 +1,4 @@
-#include "framework/CWmipAssocReaderEntersAreaMapper.h"
+#include "framework/associations/CWmipAssocReaderEntersAreaMapper.h"
 
 CWmipAssocReaderEntersAreaMapper::CWmipAssocReaderEntersAreaMapper(const CAcsUser* user, IWbemContext* context,
                                                                    IWbemServices* services)

@@ -4,7 +4,7 @@
 // Built per request by its factory; the caller owns it. One request on one thread.
 #pragma once
 
-#include "framework/CWmipAssocMultimediaObjectMapper.h"
+#include "framework/associations/CWmipAssocMultimediaObjectMapper.h"
 #include "framework/CWmipMapperSkeleton.h"
 
 class CWmipAssocCardholderMultimediaObjectMapper

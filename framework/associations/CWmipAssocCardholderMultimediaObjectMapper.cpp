@@ -1,4 +1,4 @@
-#include "framework/CWmipAssocCardholderMultimediaObjectMapper.h"
+#include "framework/associations/CWmipAssocCardholderMultimediaObjectMapper.h"
 
 CWmipAssocCardholderMultimediaObjectMapper::CWmipAssocCardholderMultimediaObjectMapper(const CAcsUser* user,
                                                                                        IWbemContext* context,

@@ -1,4 +1,4 @@
-#include "framework/CWmipAssocVisitorMultimediaObjectMapper.h"
+#include "framework/associations/CWmipAssocVisitorMultimediaObjectMapper.h"
 
 CWmipAssocVisitorMultimediaObjectMapper::CWmipAssocVisitorMultimediaObjectMapper(const CAcsUser* user,
                                                                                  IWbemContext* context,

@@ -1,4 +1,4 @@
-#include "framework/CWmipAssocAccessLevelGroupAssignmentMapper.h"
+#include "framework/associations/CWmipAssocAccessLevelGroupAssignmentMapper.h"
 
 CWmipAssocAccessLevelGroupAssignmentMapper::CWmipAssocAccessLevelGroupAssignmentMapper(const CAcsUser* user,
                                                                                        IWbemContext* context,

@@ -1,4 +1,4 @@
-#include "framework/CWmipAssocReaderExitsAreaMapper.h"
+#include "framework/associations/CWmipAssocReaderExitsAreaMapper.h"
 
 CWmipAssocReaderExitsAreaMapper::CWmipAssocReaderExitsAreaMapper(const CAcsUser* user, IWbemContext* context,
                                                                  IWbemServices* services)
