@@ -17,7 +17,7 @@
 #include "inhouse/BntUserDb/CBntAcsDBMgrCardholder.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "framework/IWmipUserEntry.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "framework/CWmipMapperSkeleton.h"
-#include "mappers/records/CWmipAccessRules.h"
+#include "mappers/records/helpers/CWmipAccessRules.h"
 
 class CSegmentUnit;
 

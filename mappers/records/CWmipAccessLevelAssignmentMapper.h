@@ -9,7 +9,7 @@
 #pragma once
 
 #include "framework/CWmipMapperSkeleton.h"
-#include "mappers/records/CWmipAccessRules.h"
+#include "mappers/records/helpers/CWmipAccessRules.h"
 
 class CWmipAccessLevelAssignmentMapper : public CWmipMapperSkeleton<CWmipAccessLevelAssignmentMapper>
 {

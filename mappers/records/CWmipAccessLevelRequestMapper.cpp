@@ -1,12 +1,12 @@
 #include "mappers/records/CWmipAccessLevelRequestMapper.h"
 
-#include "mappers/records/CWmipAccessRules.h"
+#include "mappers/records/helpers/CWmipAccessRules.h"
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 
 using brontel::utility::CWMIException;

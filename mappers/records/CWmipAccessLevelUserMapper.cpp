@@ -1,6 +1,6 @@
 #include "mappers/records/CWmipAccessLevelUserMapper.h"
 
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipAccessRules.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipAccessRules.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 

@@ -2,7 +2,7 @@
 
 #include "common/AccessCodes.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 
 CWmipAssocDirectoryAccountMapper::CWmipAssocDirectoryAccountMapper(const CAcsUser* user, IWbemContext* context,
                                                                    IWbemServices* services)

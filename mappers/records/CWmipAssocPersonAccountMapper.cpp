@@ -2,7 +2,7 @@
 
 #include "common/AccessCodes.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 
 CWmipAssocPersonAccountMapper::CWmipAssocPersonAccountMapper(const CAcsUser* user, IWbemContext* context,
                                                              IWbemServices* services)

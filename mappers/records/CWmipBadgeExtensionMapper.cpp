@@ -7,8 +7,8 @@
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipBadgeRecord.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipBadgeRecord.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 
 using brontel::utility::CWMIDebugLog;

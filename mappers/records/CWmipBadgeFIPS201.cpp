@@ -1,5 +1,5 @@
 #include "mappers/records/CWmipBadgeFIPS201.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 
 #include <cwctype>
 

@@ -4,7 +4,7 @@
 // written, and two concurrent calls cannot both pass a limit.
 #include "common/AccessCodes.h"
 #include "mappers/records/CWmipBadgeMapper.h"
-#include "mappers/records/CWmipAccessRules.h"
+#include "mappers/records/helpers/CWmipAccessRules.h"
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
@@ -20,8 +20,8 @@
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipBadgeRecord.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipBadgeRecord.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"

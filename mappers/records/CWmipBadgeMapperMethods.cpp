@@ -24,7 +24,7 @@
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipBadgeRecord.h"
+#include "mappers/records/helpers/CWmipBadgeRecord.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"

@@ -21,7 +21,7 @@
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
 #include "provider/CWmipPooledUserEntry.h"

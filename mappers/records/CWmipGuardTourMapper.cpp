@@ -8,9 +8,9 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipMethodOutput.h"
-#include "mappers/records/CWmipMethodParameters.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipMethodOutput.h"
+#include "mappers/records/helpers/CWmipMethodParameters.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/Unknown.h"
 #include "platform/com/WbemConstants.h"
 

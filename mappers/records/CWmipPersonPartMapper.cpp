@@ -7,7 +7,7 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipPersonRecord.h"
+#include "mappers/records/helpers/CWmipPersonRecord.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/COleDateTime.h"
 

@@ -7,8 +7,8 @@
 #include "inhouse/BntLogin/CSegmentationUtility.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipPersonRecord.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipPersonRecord.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 
 using brontel::utility::CWMIDebugLog;

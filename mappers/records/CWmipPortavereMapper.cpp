@@ -3,8 +3,8 @@
 #include "framework/WMIHelper.h"
 #include "inhouse/BntUdf/Portavere.h"
 #include "inhouse/BntUdf/PortavereRecommendProperties.h"
-#include "mappers/records/CWmipMethodOutput.h"
-#include "mappers/records/CWmipMethodParameters.h"
+#include "mappers/records/helpers/CWmipMethodOutput.h"
+#include "mappers/records/helpers/CWmipMethodParameters.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
 

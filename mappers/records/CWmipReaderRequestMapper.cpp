@@ -1,10 +1,10 @@
 #include "mappers/records/CWmipReaderRequestMapper.h"
 
-#include "mappers/records/CWmipAccessRules.h"
+#include "mappers/records/helpers/CWmipAccessRules.h"
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 
 using Operation = brontel::UserTranOperation::UserTransactionOperation;

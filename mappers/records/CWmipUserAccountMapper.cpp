@@ -3,9 +3,9 @@
 #include "framework/WMIHelper.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipAccessRules.h"
-#include "mappers/records/CWmipRecordChecks.h"
-#include "mappers/records/CWmipUserRules.h"
+#include "mappers/records/helpers/CWmipAccessRules.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipUserRules.h"
 #include "platform/com/WbemConstants.h"
 
 using brontel::utility::CWMIException;

@@ -3,7 +3,7 @@
 #include "framework/CWmipClassCache.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "mappers/records/CWmipMethodOutput.h"
+#include "mappers/records/helpers/CWmipMethodOutput.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
 #include "provider/CWmipApp.h"

@@ -1,6 +1,6 @@
 #include "mappers/records/CWmipVisitSelfServiceStation.h"
 
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 
 namespace {
 constexpr const wchar_t* kSourceFile = L"wpVisitSelfServiceStation.cpp";

@@ -1,8 +1,8 @@
-#include "mappers/records/CWmipPersonRecord.h"
+#include "mappers/records/helpers/CWmipPersonRecord.h"
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntResources/BntResourceStrings.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/COleDateTime.h"
 

@@ -1,4 +1,4 @@
-#include "mappers/records/CWmipUserRules.h"
+#include "mappers/records/helpers/CWmipUserRules.h"
 
 #include "common/AccessCodes.h"
 #include "framework/CWmipClassMapper.h"

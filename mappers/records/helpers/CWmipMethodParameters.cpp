@@ -1,4 +1,4 @@
-#include "mappers/records/CWmipMethodParameters.h"
+#include "mappers/records/helpers/CWmipMethodParameters.h"
 
 #include "framework/WMIHelper.h"
 

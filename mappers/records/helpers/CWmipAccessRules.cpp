@@ -1,4 +1,4 @@
-#include "mappers/records/CWmipAccessRules.h"
+#include "mappers/records/helpers/CWmipAccessRules.h"
 
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMessages.h"
@@ -11,8 +11,8 @@
 #include "inhouse/BntUserDb/CBntAcsDBMgrCardholder.h"
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/CWmipBadgeRecord.h"
-#include "mappers/records/CWmipRecordChecks.h"
+#include "mappers/records/helpers/CWmipBadgeRecord.h"
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 
 using brontel::utility::CWMIException;

@@ -1,4 +1,4 @@
-#include "mappers/records/CWmipPropertyColumns.h"
+#include "mappers/records/helpers/CWmipPropertyColumns.h"
 
 CString CWmipPropertyColumns::Find(std::span<const PropertyColumn> table, const CString& property,
                                    const wchar_t* mainTable)

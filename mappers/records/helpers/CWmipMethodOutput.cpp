@@ -1,4 +1,4 @@
-#include "mappers/records/CWmipMethodOutput.h"
+#include "mappers/records/helpers/CWmipMethodOutput.h"
 
 #include "framework/CWmipClassMapper.h"
 #include "platform/com/Unknown.h"

@@ -1,8 +1,8 @@
-#include "mappers/records/CWmipBadgeRecord.h"
+#include "mappers/records/helpers/CWmipBadgeRecord.h"
 
 #include "inhouse/BntResources/BntResourceStrings.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
-#include "mappers/records/CWmipPersonRecord.h"
+#include "mappers/records/helpers/CWmipPersonRecord.h"
 #include "provider/CWmipApp.h"
 #include "provider/CfgMessage.h"
 
