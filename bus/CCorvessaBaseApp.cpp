@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "bus/CCorvessaException.h"
-#include "bus/CCorvessaHelper.h"
+#include "bus/CCorvessaAutoCS.h"
 #include "bus/objects/CCorvessaNamespace.h"
 #include "bus/CCorvessaUserCache.h"
 #include "bus/CorvessaAuthenticationUtility.h"
@@ -223,26 +223,26 @@ int CCorvessaBaseApp::GetAuthenticatedTokenTimeoutInHours()
 void CCorvessaBaseApp::AddTokenToMaps(const std::string& token, const std::string& applicationId, const CString& sid,
                                       const COleDateTime& authenticationTime)
 {
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+    const CCorvessaAutoCS guard(&m_tokenLock);
     m_tokens[token] = TokenRecord{sid, {applicationId}, authenticationTime, Now()};
 }
 
 void CCorvessaBaseApp::RemoveTokenFromMaps(const std::string& token)
 {
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+    const CCorvessaAutoCS guard(&m_tokenLock);
     m_tokens.erase(token);
 }
 
 std::vector<std::string> CCorvessaBaseApp::GetTokenApplicationIds(const std::string& token)
 {
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+    const CCorvessaAutoCS guard(&m_tokenLock);
     const auto found = m_tokens.find(token);
     return found != m_tokens.end() ? found->second.applicationIds : std::vector<std::string>();
 }
 
 bool CCorvessaBaseApp::IsCachedUserInUseByMultipleSessions(const CString& sid)
 {
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+    const CCorvessaAutoCS guard(&m_tokenLock);
     const auto sessions =
         std::count_if(m_tokens.begin(), m_tokens.end(), [&sid](const auto& pair) { return pair.second.sid == sid; });
     return sessions > 1;
@@ -291,7 +291,7 @@ HRESULT CCorvessaBaseApp::GetUserCacheEntryForToken(const std::string& token, co
         return WBEM_E_INVALID_PARAMETER;
     }
     *entry = nullptr;
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+    const CCorvessaAutoCS guard(&m_tokenLock);
     const auto found = m_tokens.find(token);
     if (found == m_tokens.end() || found->second.applicationIds.empty())
     {
@@ -336,7 +336,7 @@ HRESULT CCorvessaBaseApp::DeleteAuthentication(const std::string& token, const s
 {
     // One hold for the whole log-out: two log-outs of one SID, or a log-out and a login,
     // cannot both see a second session and so leave the entry behind, or remove a live one.
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+    const CCorvessaAutoCS guard(&m_tokenLock);
     CWmipUserCacheEntry* entry = nullptr;
     const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, false);
     if (FAILED(hr))
@@ -354,7 +354,7 @@ void CCorvessaBaseApp::RemoveStaleAuthenticationTokens()
     m_tokenLifetimeMs.store(GetAuthenticatedTokenTimeoutInHours() * kMillisecondsPerHour);
     std::vector<std::string> stale;
     {
-        const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+        const CCorvessaAutoCS guard(&m_tokenLock);
         for (const auto& [token, record] : m_tokens)
         {
             if (IsAgedLocked(record))
@@ -365,7 +365,7 @@ void CCorvessaBaseApp::RemoveStaleAuthenticationTokens()
     }
     for (const std::string& token : stale)
     {
-        const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+        const CCorvessaAutoCS guard(&m_tokenLock);
         const auto found = m_tokens.find(token);
         // Another thread may have ended the session since.
         if (found == m_tokens.end())
@@ -496,7 +496,7 @@ HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int dir
         const CorvessaAuthenticationUtility* utility = GetAuthenticationUtility();
         // The login and the issue of its token under one hold: a log-out of another session of
         // the same user cannot remove the entry in between.
-        const CCorvessaHelper::CCorvessaAutoCS guard(&m_tokenLock);
+        const CCorvessaAutoCS guard(&m_tokenLock);
         CString sid;
         const HRESULT hr = AuthenticateCredential(directoryId, userName, password, sid);
         if (SUCCEEDED(hr) && !sid.IsEmpty())

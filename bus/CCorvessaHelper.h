@@ -4,8 +4,7 @@
 // never by the type the value happens to carry; a VARIANT member is read only after its type
 // was checked. Besides the conversions it holds the checks of request values (text forms per
 // CIM type, possible values), the look-up of a class definition, the MIME type of binary
-// values and the lost-connection test. CCorvessaAutoCS is the scoped lock the front end takes
-// around its shared maps.
+// values and the lost-connection test.
 //
 // No state besides constant tables built before first use: every operation may be called from
 // any thread. Failures leave as exceptions (CCorvessaException, GenericException, CWMIException
@@ -20,7 +19,6 @@
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
 #include "platform/qpid/Variant.h"
-#include "platform/win32/Threading.h"
 
 class CAcsUser;
 class CCorvessaClassObject;
@@ -32,20 +30,6 @@ class CCorvessaHelper
 {
 public:
     CCorvessaHelper() = delete;
-
-    // Enters the critical section at construction and leaves it at destruction, whatever way
-    // the scope is left. Holds only the section's address; the section must outlive it.
-    class CCorvessaAutoCS
-    {
-    public:
-        explicit CCorvessaAutoCS(CRITICAL_SECTION* section) : m_section(section) { EnterCriticalSection(m_section); }
-        virtual ~CCorvessaAutoCS() { LeaveCriticalSection(m_section); }
-        CCorvessaAutoCS(const CCorvessaAutoCS&) = delete;
-        CCorvessaAutoCS& operator=(const CCorvessaAutoCS&) = delete;
-
-    private:
-        CRITICAL_SECTION* m_section;
-    };
 
     // The MIME type of every binary value whose picture format is not recognised.
     static constexpr char kDefaultContentType[] = "application/octet-stream";

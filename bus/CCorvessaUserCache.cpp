@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "bus/CCorvessaException.h"
-#include "bus/CCorvessaHelper.h"
+#include "bus/CCorvessaAutoCS.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -55,7 +55,7 @@ CCorvessaUserCache::CCorvessaUserCache(bool loginFlag1, bool loginFlag2, Clock c
 CCorvessaUserCache::~CCorvessaUserCache()
 {
     {
-        const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+        const CCorvessaAutoCS guard(&m_cacheLock);
         m_entries.clear();
         m_refreshTimes.clear();
         m_retired.clear();
@@ -71,7 +71,7 @@ HRESULT CCorvessaUserCache::GetUser(CWmipUserCacheEntry** entry)
     }
     *entry = nullptr;
     return RunLookUp([this, entry]() -> HRESULT {
-        const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+        const CCorvessaAutoCS guard(&m_cacheLock);
         auto cached = m_entries.find(kSystemAdministratorKey);
         if (cached == m_entries.end())
         {
@@ -122,7 +122,7 @@ HRESULT CCorvessaUserCache::GetUserSSOInformation(LPCWSTR sid, LONG& userId, CSt
 
 void CCorvessaUserCache::GarbageCollect()
 {
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+    const CCorvessaAutoCS guard(&m_cacheLock);
     PurgeRetiredLocked();
 }
 
@@ -137,7 +137,7 @@ HRESULT CCorvessaUserCache::ReleaseUser(CWmipUserCacheEntry* entry)
     {
         return S_OK;
     }
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+    const CCorvessaAutoCS guard(&m_cacheLock);
     // Found by address alone: an entry given back twice may already be freed.
     const auto retired = m_retired.find(entry);
     if (retired != m_retired.end())
@@ -176,7 +176,7 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
         return WBEM_E_INVALID_PARAMETER;
     }
     *entry = nullptr;
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+    const CCorvessaAutoCS guard(&m_cacheLock);
     return RunLookUp([&]() -> HRESULT {
         // Deleted on every path unless a new entry takes it over.
         std::unique_ptr<CAcsUser> user;
@@ -233,14 +233,14 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
 
 CWmipUserCacheEntry* CCorvessaUserCache::FindUserEntry(const CString& sid)
 {
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+    const CCorvessaAutoCS guard(&m_cacheLock);
     const auto found = m_entries.find(sid);
     return found != m_entries.end() ? found->second.get() : nullptr;
 }
 
 bool CCorvessaUserCache::ArePermissionsStale(const CString& sid)
 {
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+    const CCorvessaAutoCS guard(&m_cacheLock);
     const auto found = m_refreshTimes.find(sid);
     if (found == m_refreshTimes.end())
     {
@@ -253,7 +253,7 @@ bool CCorvessaUserCache::ArePermissionsStale(const CString& sid)
 
 void CCorvessaUserCache::AddUserEntry(const CString& sid, std::unique_ptr<CWmipUserCacheEntry> entry)
 {
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+    const CCorvessaAutoCS guard(&m_cacheLock);
     if (m_entries.emplace(sid, std::move(entry)).second)
     {
         m_refreshTimes[sid] = Now();
@@ -266,7 +266,7 @@ HRESULT CCorvessaUserCache::RemoveUser(CWmipUserCacheEntry* entry)
     {
         return E_UNEXPECTED;
     }
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+    const CCorvessaAutoCS guard(&m_cacheLock);
     const auto position = std::find_if(m_entries.begin(), m_entries.end(),
                                        [entry](const auto& pair) { return pair.second.get() == entry; });
     if (position != m_entries.end())
@@ -278,7 +278,7 @@ HRESULT CCorvessaUserCache::RemoveUser(CWmipUserCacheEntry* entry)
 
 void CCorvessaUserCache::InvalidateUsers()
 {
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+    const CCorvessaAutoCS guard(&m_cacheLock);
     while (!m_entries.empty())
     {
         TakeOutLocked(m_entries.begin());
@@ -299,13 +299,13 @@ void CCorvessaUserCache::TakeOutLocked(std::map<CString, std::unique_ptr<CWmipUs
 
 std::size_t CCorvessaUserCache::GetEntryCount() const
 {
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+    const CCorvessaAutoCS guard(&m_cacheLock);
     return m_entries.size();
 }
 
 std::size_t CCorvessaUserCache::GetRetiredEntryCount() const
 {
-    const CCorvessaHelper::CCorvessaAutoCS guard(&m_cacheLock);
+    const CCorvessaAutoCS guard(&m_cacheLock);
     return m_retired.size();
 }
 
