@@ -216,11 +216,11 @@ const CWmipClassMapper::ColumnHook* CWmipClassMapper::FindColumnHook(const CStri
     return nullptr;
 }
 
-int CWmipClassMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipClassMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (FindColumnHook(column, table) != nullptr)
         return WMIHelper::kProcessByMapper;
-    const int method = WMIHelper::GetPropertyProcessMethod(column, table, IsVisitorClass());
+    const WMIHelper::ProcessMethod method = WMIHelper::GetPropertyProcessMethod(column, table, IsVisitorClass());
     if (method != WMIHelper::kProcessByColumnName || table.IsEmpty())
         return method;
     const CString property = GetPropertyName(column, table);

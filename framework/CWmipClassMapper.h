@@ -16,7 +16,9 @@
 #include <initializer_list>
 #include <utility>
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipMapper.h"
+#include "framework/WMIHelper.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
@@ -45,9 +47,9 @@ namespace UserTranOperation {
 // BeforeWriteInstance, LogTransaction and AfterWriteInstance.
 enum UserTransactionOperation : int
 {
-    Add = 4,
-    Modify = 6,
-    Delete = 7
+    Add = AuditOperation::kAdd,
+    Modify = AuditOperation::kModify,
+    Delete = AuditOperation::kDelete
 };
 }  // namespace UserTranOperation
 namespace UserTranObject {
@@ -138,7 +140,7 @@ public:
     // column the mapper hooks (SetColumnHooks), else takes WMIHelper::GetPropertyProcessMethod
     // and answers 5 for an ordinary column that the class registers under a property of
     // another name.
-    virtual int GetPropertyProcessMethod(const CString& column, const CString& table);
+    virtual WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table);
     // The property a column is read into: the registered property of "TABLE.COLUMN" (or the
     // foreign-key mapping that names it); the column itself when there is none.
     virtual CString GetPropertyName(const CString& column, const CString& table);

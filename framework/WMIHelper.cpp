@@ -522,7 +522,8 @@ CString WMIHelper::GetClassName(BYTE eventType, SHORT eventSubtype)
     return CString();
 }
 
-int WMIHelper::GetPropertyProcessMethod(const CString& column, const CString& table, [[maybe_unused]] bool isVisitor)
+WMIHelper::ProcessMethod WMIHelper::GetPropertyProcessMethod(const CString& column, const CString& table,
+                                                             [[maybe_unused]] bool isVisitor)
 {
     if (column.IsEmpty())
         return kProcessSkip;

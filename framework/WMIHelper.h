@@ -182,7 +182,7 @@ public:
     // named column; kProcessSkip for an empty column name. `isVisitor` is the mapper's
     // IsVisitorClass answer; the visitor mapper decides its own columns, so it changes nothing
     // here.
-    static int GetPropertyProcessMethod(const CString& column, const CString& table, bool isVisitor = false);
+    static ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table, bool isVisitor = false);
 
     // --- Text ----------------------------------------------------------------------------
     // The tokens CString::Tokenize finds: every character of `delimiter` separates, empty

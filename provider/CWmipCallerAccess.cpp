@@ -1,5 +1,6 @@
 #include "provider/CWmipCallerAccess.h"
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 
 #include <memory>
@@ -75,7 +76,7 @@ void CWmipCallerAccess::EnsureVexletPermission() const
         // The entry is held only for the check, not for the rest of the request.
         EntryReturn giveBack(*this, entry);
         const CAcsUser* user = entry->GetUser();
-        permitted = user != nullptr && user->HasPermission(kUseProviderPermission);
+        permitted = user != nullptr && user->HasPermission(Permission::kUseProvider);
     }
     if (!permitted)
         throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kNoProviderPermission);

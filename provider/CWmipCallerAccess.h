@@ -20,8 +20,6 @@ class DBConnectionManager;
 class CWmipCallerAccess
 {
 public:
-    // The right to use the data-integration service.
-    static constexpr DWORD kUseProviderPermission = 0x100000D0;
     // The SIDs of Local System and Network Service.
     static constexpr LPCWSTR kLocalSystemSid = L"S-1-5-18";
     static constexpr LPCWSTR kNetworkServiceSid = L"S-1-5-20";

@@ -3,6 +3,7 @@
 
 #include <span>
 
+#include "common/AccessCodes.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -55,7 +56,7 @@ HRESULT CWmipEventSubscriber::Check(const wchar_t* source) const
         CWMIDebugLog::LogError(source, __LINE__, CWmipMessages::kAccountNotLinked, m_result);
         return m_result;
     }
-    if (!m_entry->GetUser()->HasPermission(kUsePermission))
+    if (!m_entry->GetUser()->HasPermission(Permission::kUseProvider))
     {
         CWMIDebugLog::LogError(source, __LINE__, CWmipMessages::kNoProviderPermission, WBEM_E_ACCESS_DENIED);
         return WBEM_E_ACCESS_DENIED;

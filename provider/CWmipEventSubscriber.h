@@ -18,9 +18,6 @@ class CWmipUserCacheEntry;
 class CWmipEventSubscriber
 {
 public:
-    // The permission to use the data-integration service.
-    static constexpr DWORD kUsePermission = 0x100000D0;
-
     // Takes the entry of the SID (sidLength bytes; none or a length below 1: the impersonated
     // caller). A SID whose bytes do not form exactly one valid SID is refused (0x80041003).
     CWmipEventSubscriber(LONG sidLength, const BYTE* sid);
@@ -29,7 +26,7 @@ public:
     CWmipEventSubscriber(const CWmipEventSubscriber&) = delete;
     CWmipEventSubscriber& operator=(const CWmipEventSubscriber&) = delete;
 
-    // S_OK when the account is linked to a system user holding kUsePermission. Otherwise logs
+    // S_OK when the account is linked to a system user holding Permission::kUseProvider. Otherwise logs
     // (under the caller's source name) and answers: the user cache's failure (WBEM_E_FAILED
     // without a cache or user) with "The client does not have access to use Fluxmere. The user
     // account has not been linked."; 0x80041003 with the permission message.

@@ -17,7 +17,6 @@
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 #include "provider/BntMessageEx.h"
-#include "provider/CWmipEventSubscriber.h"
 #include "provider/IWmipEventProviderInfo.h"
 #include "provider/LWorkerThread.h"
 #include "provider/ThreadSafeQueue.h"
@@ -34,9 +33,6 @@ class IWbemServices;
 class CWmipHardwareEventProvider final : public IWmipEventProviderInfo
 {
 public:
-    // The permission to use the data-integration service.
-    static constexpr DWORD kUsePermission = CWmipEventSubscriber::kUsePermission;
-
     // The queue and the query bookkeeping; no processor until Initialize.
     explicit CWmipHardwareEventProvider(const CString& providerId);
     // Stops the processor when it was started, then deletes it, the bookkeeping and the

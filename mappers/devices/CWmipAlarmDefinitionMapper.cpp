@@ -1,30 +1,11 @@
 #include "mappers/devices/CWmipAlarmDefinitionMapper.h"
 
-#include <memory>
-
-namespace {
-
-constexpr DWORD kViewAlarmDefinitionsPermission = 0x10000017;
-
-}  // namespace
+#include "common/AccessCodes.h"
 
 CWmipAlarmDefinitionMapper::CWmipAlarmDefinitionMapper(const CAcsUser* user, IWbemContext* context,
                                                        IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+    : CWmipMapperSkeleton(user, context, services)
 {
     AddJoin(L"ALARM", L"TXTID", L"TEXTOBJ", L"TXTID");
-    SetPermissions(kViewAlarmDefinitionsPermission, 0, 0, 0);
-}
-
-CWmipAlarmDefinitionMapper::~CWmipAlarmDefinitionMapper() = default;
-
-const wchar_t* CWmipAlarmDefinitionMapper::GetWMIClassName()
-{
-    return L"Bnt_AlarmDefinition";
-}
-
-CWmipClassMapper* CWmipAlarmDefinitionMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                           IWbemServices* services)
-{
-    return std::make_unique<CWmipAlarmDefinitionMapper>(user, context, services).release();
+    SetPermissions(Permission::kViewEventConfiguration, 0, 0, 0);
 }

@@ -5,16 +5,12 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
-class CWmipAlarmDefinitionMapper : public CWmipDynamicClassMapper
+class CWmipAlarmDefinitionMapper : public CWmipMapperSkeleton<CWmipAlarmDefinitionMapper>
 {
 public:
-    CWmipAlarmDefinitionMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipAlarmDefinitionMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_AlarmDefinition";
 
-    // The WMI class the mapper serves: "Bnt_AlarmDefinition".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipAlarmDefinitionMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 };

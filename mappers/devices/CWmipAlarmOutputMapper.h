@@ -8,38 +8,28 @@
 
 #include <functional>
 
-#include "framework/CWmipDynamicClassMapper.h"
-#include "mappers/devices/CWmipDeviceMethod.h"
+#include "mappers/devices/CWmipDeviceMapperSkeleton.h"
 #include "mappers/devices/MapperMethodEntry.h"
 
-class CWmipAlarmOutputMapper : public CWmipDynamicClassMapper
+class CWmipAlarmOutputMapper : public CWmipDeviceMapperSkeleton<CWmipAlarmOutputMapper>
 {
 public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_AlarmOutput";
+    static constexpr const wchar_t* kSource = L"WmipAlarmOutputMapper";
     // The method table, in its fixed order.
-    static const MapperMethodEntry<CWmipAlarmOutputMapper> kMethods[];
-    static const std::size_t kMethodCount;
+    static const std::span<const MapperMethodEntry<CWmipAlarmOutputMapper>> kMethods;
 
     CWmipAlarmOutputMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipAlarmOutputMapper() override;
 
-    // The WMI class the mapper serves: "Bnt_AlarmOutput".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-
-    // Dispatches by name over kMethods (CWmipDeviceMethod::Dispatch).
-    HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
-                          IWbemClassObject* inParams, IWbemObjectSink* sink) override;
-
-    HRESULT Activate(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT Deactivate(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT Pulse(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT Activate(DeviceMethodCall& call);
+    HRESULT Deactivate(DeviceMethodCall& call);
+    HRESULT Pulse(DeviceMethodCall& call);
+    HRESULT GetHardwareStatus(DeviceMethodCall& call);
 
 private:
     // The step of a command: the proxy call with the output's panel, alarm panel and output ids.
     using OutputCall = std::function<BOOL(LAAPProxy& proxy, LONG panelId, LONG alarmPanelId, LONG outputId)>;
 
     // Runs one output command after the alarm panel check.
-    HRESULT Send(IWbemClassObject* instance, const DeviceAudit& audit, const OutputCall& call);
+    HRESULT Send(IWbemClassObject* instance, const OutputCall& call);
 };

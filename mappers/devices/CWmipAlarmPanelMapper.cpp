@@ -1,7 +1,6 @@
 #include "mappers/devices/CWmipAlarmPanelMapper.h"
 
-#include <memory>
-
+#include "common/AccessCodes.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntPanelModel/BntHardwarePredicates.h"
 #include "provider/CWimpHardwareStatusCache.h"
@@ -10,36 +9,21 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"wpAlarmPanelMapper";
-
-constexpr DWORD kViewAlarmPanelsPermission = 0x10000000;
-constexpr DWORD kStatusPermission = 0x30000011;
-constexpr DeviceAudit kStatusAudit{64, 76, 10227};
+constexpr MapperMethodEntry<CWmipAlarmPanelMapper> kRows[] = {
+    {L"GetHardwareStatus",
+     &CWmipAlarmPanelMapper::GetHardwareStatus,
+     Permission::kControlDevices,
+     {AuditOperation::kReadStatus, AuditObject::kAlarmPanel, 10227}},
+};
 
 }  // namespace
 
-const MapperMethodEntry<CWmipAlarmPanelMapper> CWmipAlarmPanelMapper::kMethods[] = {
-    {L"GetHardwareStatus", &CWmipAlarmPanelMapper::GetHardwareStatus},
-};
-const std::size_t CWmipAlarmPanelMapper::kMethodCount = std::size(kMethods);
+const std::span<const MapperMethodEntry<CWmipAlarmPanelMapper>> CWmipAlarmPanelMapper::kMethods = kRows;
 
 CWmipAlarmPanelMapper::CWmipAlarmPanelMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+    : CWmipDeviceMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewAlarmPanelsPermission, 0, 0, 0);
-}
-
-CWmipAlarmPanelMapper::~CWmipAlarmPanelMapper() = default;
-
-const wchar_t* CWmipAlarmPanelMapper::GetWMIClassName()
-{
-    return L"Bnt_AlarmPanel";
-}
-
-CWmipClassMapper* CWmipAlarmPanelMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                      IWbemServices* services)
-{
-    return std::make_unique<CWmipAlarmPanelMapper>(user, context, services).release();
+    SetPermissions(Permission::kViewPanels, 0, 0, 0);
 }
 
 bool CWmipAlarmPanelMapper::IsHardwareCommandSupported(CBntDatabase* database, LONG panelId, LONG alarmPanelId)
@@ -77,20 +61,12 @@ CWmipAlarmPanelMapper::PointKeys CWmipAlarmPanelMapper::CommandPointKeys(CBntDat
     return keys;
 }
 
-HRESULT CWmipAlarmPanelMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
-                                             IWbemClassObject* inParams, IWbemObjectSink* sink)
+HRESULT CWmipAlarmPanelMapper::GetHardwareStatus(DeviceMethodCall& call)
 {
-    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName,
-                                       std::span<const MapperMethodEntry<CWmipAlarmPanelMapper>>(kMethods), inParams,
-                                       sink);
-}
-
-HRESULT CWmipAlarmPanelMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
-{
-    return CWmipDeviceMethod::RunStatus(*this, kSource, kStatusPermission, instance, sink, kStatusAudit, [&] {
+    return CWmipDeviceMethod::RunStatus(*this, kSource, call.sink, [&] {
         CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
-        const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-        const LONG alarmPanelId = CWmipDeviceMethod::Number(instance, L"ID");
+        const LONG panelId = CWmipDeviceMethod::Number(call.instance, L"PanelID");
+        const LONG alarmPanelId = CWmipDeviceMethod::Number(call.instance, L"ID");
         return static_cast<ULONG>(cache.GetDeviceStatus(panelId, alarmPanelId));
     });
 }

@@ -7,28 +7,22 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
-#include "mappers/devices/CWmipDeviceMethod.h"
+#include "mappers/devices/CWmipDeviceMapperSkeleton.h"
 #include "mappers/devices/MapperMethodEntry.h"
 
 class CBntDatabase;
 
-class CWmipAlarmPanelMapper : public CWmipDynamicClassMapper
+class CWmipAlarmPanelMapper : public CWmipDeviceMapperSkeleton<CWmipAlarmPanelMapper>
 {
 public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_AlarmPanel";
+    static constexpr const wchar_t* kSource = L"wpAlarmPanelMapper";
     // The method table, in its fixed order.
-    static const MapperMethodEntry<CWmipAlarmPanelMapper> kMethods[];
-    static const std::size_t kMethodCount;
+    static const std::span<const MapperMethodEntry<CWmipAlarmPanelMapper>> kMethods;
     // The refusal of a command to an alarm panel that cannot take it.
     static constexpr wchar_t kNotSupported[] = L"The operation is not supported for this hardware type.";
 
     CWmipAlarmPanelMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipAlarmPanelMapper() override;
-
-    // The WMI class the mapper serves: "Bnt_AlarmPanel".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // True when the alarm panel exists on the panel and is not an elevator alarm panel; false
     // otherwise (and for a null database). Database failures pass out as CDBException.
@@ -49,9 +43,5 @@ public:
     static PointKeys CommandPointKeys(CBntDatabase* database, const wchar_t* source, IWbemClassObject* instance,
                                       const wchar_t* pointProperty);
 
-    // Dispatches by name over kMethods (CWmipDeviceMethod::Dispatch).
-    HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
-                          IWbemClassObject* inParams, IWbemObjectSink* sink) override;
-
-    HRESULT GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT GetHardwareStatus(DeviceMethodCall& call);
 };

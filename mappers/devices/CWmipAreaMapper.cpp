@@ -1,7 +1,6 @@
 #include "mappers/devices/CWmipAreaMapper.h"
+#include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
-
-#include <memory>
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapper.h"
@@ -21,7 +20,6 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr wchar_t kSource[] = L"WmipAreaMapper";
-constexpr DWORD kViewAreasPermission = 0x10000042;
 constexpr wchar_t kMoveBadge[] = L"MoveBadge";
 // The answer to a badge, reader or area that does not exist.
 constexpr HRESULT kInvalidMoveParameter = static_cast<HRESULT>(0x80040526);
@@ -40,25 +38,13 @@ bool RowExists(CBntDatabase* database, const wchar_t* table, const Filter& filte
 }  // namespace
 
 CWmipAreaMapper::CWmipAreaMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+    : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewAreasPermission, 0, 0, 0);
+    SetPermissions(Permission::kViewAreas, 0, 0, 0);
     static constexpr ColumnHook kHooks[] = {
         {L"AREAAPB", L"AREAAPB_TYPE", Reader<&CWmipAreaMapper::ReadAreaType>},
     };
     SetColumnHooks(kHooks);
-}
-
-CWmipAreaMapper::~CWmipAreaMapper() = default;
-
-const wchar_t* CWmipAreaMapper::GetWMIClassName()
-{
-    return L"Bnt_Area";
-}
-
-CWmipClassMapper* CWmipAreaMapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-{
-    return std::make_unique<CWmipAreaMapper>(user, context, services).release();
 }
 
 LONG CWmipAreaMapper::AreaTypeOf(LONG areaType, LONG panelId)

@@ -8,11 +8,13 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
-class CWmipAreaMapper : public CWmipDynamicClassMapper
+class CWmipAreaMapper : public CWmipMapperSkeleton<CWmipAreaMapper>
 {
 public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_Area";
+
     // AreaType values.
     static constexpr LONG kPanelArea = 2;
     static constexpr LONG kGlobalArea = 3;
@@ -22,12 +24,6 @@ public:
 
     // Hooks AREAAPB.AREAAPB_TYPE (ReadAreaType).
     CWmipAreaMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipAreaMapper() override;
-
-    // The WMI class the mapper serves: "Bnt_Area".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // The AreaType of an area's AREAAPB_TYPE and PANELID.
     static LONG AreaTypeOf(LONG areaType, LONG panelId);

@@ -1,34 +1,14 @@
 #include "mappers/devices/CWmipAuthenticationModeMapper.h"
 
-#include <memory>
-
+#include "common/AccessCodes.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 
-namespace {
-
-constexpr DWORD kViewPermission = 0x1000002A;
-
-}  // namespace
-
 CWmipAuthenticationModeMapper::CWmipAuthenticationModeMapper(const CAcsUser* user, IWbemContext* context,
                                                              IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName()), m_user(user)
+    : CWmipMapperSkeleton(user, context, services), m_user(user)
 {
-    SetPermissions(kViewPermission, 0, 0, 0);
-}
-
-CWmipAuthenticationModeMapper::~CWmipAuthenticationModeMapper() = default;
-
-const wchar_t* CWmipAuthenticationModeMapper::GetWMIClassName()
-{
-    return L"Bnt_AuthenticationMode";
-}
-
-CWmipClassMapper* CWmipAuthenticationModeMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                              IWbemServices* services)
-{
-    return std::make_unique<CWmipAuthenticationModeMapper>(user, context, services).release();
+    SetPermissions(Permission::kViewAuthenticationModes, 0, 0, 0);
 }
 
 void CWmipAuthenticationModeMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)

@@ -5,18 +5,14 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
-class CWmipAuthenticationModeMapper : public CWmipDynamicClassMapper
+class CWmipAuthenticationModeMapper : public CWmipMapperSkeleton<CWmipAuthenticationModeMapper>
 {
 public:
-    CWmipAuthenticationModeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipAuthenticationModeMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_AuthenticationMode";
 
-    // The WMI class the mapper serves: "Bnt_AuthenticationMode".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipAuthenticationModeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // Only the rows of the caller's database.
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;

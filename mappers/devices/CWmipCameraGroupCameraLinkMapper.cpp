@@ -1,28 +1,14 @@
 #include "mappers/devices/CWmipCameraGroupCameraLinkMapper.h"
 
-#include <memory>
-
+#include "common/AccessCodes.h"
 #include "mappers/devices/CWmipCameraGroupMapper.h"
 
 CWmipCameraGroupCameraLinkMapper::CWmipCameraGroupCameraLinkMapper(const CAcsUser* user, IWbemContext* context,
                                                                    IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+    : CWmipMapperSkeleton(user, context, services)
 {
     AddJoin(L"DEVICE_GROUP_LINK", L"DEVICEGROUPID", L"DEVICE_GROUP", L"DEVICEGROUPID");
-    SetPermissions(CWmipCameraGroupMapper::kViewPermission, 0, 0, 0);
-}
-
-CWmipCameraGroupCameraLinkMapper::~CWmipCameraGroupCameraLinkMapper() = default;
-
-const wchar_t* CWmipCameraGroupCameraLinkMapper::GetWMIClassName()
-{
-    return L"Bnt_CameraGroupCameraLink";
-}
-
-CWmipClassMapper* CWmipCameraGroupCameraLinkMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                                 IWbemServices* services)
-{
-    return std::make_unique<CWmipCameraGroupCameraLinkMapper>(user, context, services).release();
+    SetPermissions(Permission::kViewCameraGroups, 0, 0, 0);
 }
 
 void CWmipCameraGroupCameraLinkMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)

@@ -5,18 +5,14 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
-class CWmipCameraGroupCameraLinkMapper : public CWmipDynamicClassMapper
+class CWmipCameraGroupCameraLinkMapper : public CWmipMapperSkeleton<CWmipCameraGroupCameraLinkMapper>
 {
 public:
-    CWmipCameraGroupCameraLinkMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipCameraGroupCameraLinkMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_CameraGroupCameraLink";
 
-    // The WMI class the mapper serves: "Bnt_CameraGroupCameraLink".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipCameraGroupCameraLinkMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // Only device groups of type 3 (camera groups).
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;

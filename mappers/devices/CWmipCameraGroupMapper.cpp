@@ -1,7 +1,6 @@
 #include "mappers/devices/CWmipCameraGroupMapper.h"
 
-#include <memory>
-
+#include "common/AccessCodes.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
 namespace {
@@ -12,22 +11,9 @@ constexpr int kCameraGroupType = 3;
 }  // namespace
 
 CWmipCameraGroupMapper::CWmipCameraGroupMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+    : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewPermission, 0, 0, 0);
-}
-
-CWmipCameraGroupMapper::~CWmipCameraGroupMapper() = default;
-
-const wchar_t* CWmipCameraGroupMapper::GetWMIClassName()
-{
-    return L"Bnt_CameraGroup";
-}
-
-CWmipClassMapper* CWmipCameraGroupMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                       IWbemServices* services)
-{
-    return std::make_unique<CWmipCameraGroupMapper>(user, context, services).release();
+    SetPermissions(Permission::kViewCameraGroups, 0, 0, 0);
 }
 
 void CWmipCameraGroupMapper::FilterCameraGroups(CMultiFilterRecordset* recordset)

@@ -7,28 +7,18 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
-#include "mappers/devices/CWmipDeviceMethod.h"
+#include "mappers/devices/CWmipDeviceMapperSkeleton.h"
 #include "mappers/devices/MapperMethodEntry.h"
 
-class CWmipCameraMapper : public CWmipDynamicClassMapper
+class CWmipCameraMapper : public CWmipDeviceMapperSkeleton<CWmipCameraMapper>
 {
 public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_Camera";
+    static constexpr const wchar_t* kSource = L"WmipCameraMapper";
     // The method table, in its fixed order.
-    static const MapperMethodEntry<CWmipCameraMapper> kMethods[];
-    static const std::size_t kMethodCount;
+    static const std::span<const MapperMethodEntry<CWmipCameraMapper>> kMethods;
 
     CWmipCameraMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipCameraMapper() override;
 
-    // The WMI class the mapper serves: "Bnt_Camera".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-
-    // Dispatches by name over kMethods (CWmipDeviceMethod::Dispatch).
-    HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
-                          IWbemClassObject* inParams, IWbemObjectSink* sink) override;
-
-    HRESULT GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT GetHardwareStatus(DeviceMethodCall& call);
 };

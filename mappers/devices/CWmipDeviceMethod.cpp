@@ -38,35 +38,31 @@ HRESULT CWmipDeviceMethod::CheckCaller(CWmipClassMapper& mapper, const wchar_t* 
     return allowed;
 }
 
-HRESULT CWmipDeviceMethod::RunCommand(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
-                                      IWbemClassObject* instance, const wchar_t* hostProperty, const DeviceAudit& audit,
-                                      const Command& command)
+HRESULT CWmipDeviceMethod::RunChecked(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
+                                      const DeviceMethodCall& call, const std::function<HRESULT()>& step)
 {
     CAcsUser* user = nullptr;
-    const HRESULT allowed = CheckCaller(mapper, source, permission, instance, &user);
+    const HRESULT allowed = CheckCaller(mapper, source, permission, call.instance, &user);
+    const HRESULT done = step();
+    if (done == S_OK)
+        Audit(user, call);
+    return done == S_OK || done == kNothingSent ? allowed : done;
+}
+
+HRESULT CWmipDeviceMethod::RunCommand(const wchar_t* source, IWbemClassObject* instance, const wchar_t* hostProperty,
+                                      const Command& command)
+{
     CString refusal;
     try
     {
-        const CString host = Text(instance, hostProperty);
-        const CString name = Text(instance, L"Name");
         LAAPProxy proxy;
-        proxy.SetHostName(host);
+        proxy.SetHostName(Text(instance, hostProperty));
         const HRESULT sent = command(proxy);
-        if (sent == kNothingSent)
-            return allowed;
-        if (sent == WBEM_E_INVALID_PARAMETER)
+        if (sent == S_OK || sent == kNothingSent || sent == WBEM_E_INVALID_PARAMETER)
             return sent;
-        if (sent != S_OK)
-        {
-            refusal = proxy.GetLastFailure();
-            if (refusal.IsEmpty())
-                refusal = kCommandNotAccepted;
-        }
-        else
-        {
-            Audit(user, audit, name);
-            return allowed;
-        }
+        refusal = proxy.GetLastFailure();
+        if (refusal.IsEmpty())
+            refusal = kCommandNotAccepted;
     }
     catch (...)
     {
@@ -79,32 +75,24 @@ HRESULT CWmipDeviceMethod::RunCommand(CWmipClassMapper& mapper, const wchar_t* s
     throw CWMIException(source, __LINE__, WBEM_E_FAILED, refusal);
 }
 
-HRESULT CWmipDeviceMethod::RunStatus(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
-                                     IWbemClassObject* instance, IWbemObjectSink* sink, const DeviceAudit& audit,
+HRESULT CWmipDeviceMethod::RunStatus(CWmipClassMapper& mapper, const wchar_t* source, IWbemObjectSink* sink,
                                      const StatusRead& status)
 {
-    return RunOutput(mapper, source, permission, instance, sink, audit, kStatusMethod, [&](IWbemClassObject* output) {
+    return RunOutput(mapper, source, sink, kStatusMethod, [&](IWbemClassObject* output) {
         WMIHelper::PutUnsignedNumber(output, kStatusProperty, status());
     });
 }
 
-HRESULT CWmipDeviceMethod::RunOutput(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
-                                     IWbemClassObject* instance, IWbemObjectSink* sink, const DeviceAudit& audit,
+HRESULT CWmipDeviceMethod::RunOutput(CWmipClassMapper& mapper, const wchar_t* source, IWbemObjectSink* sink,
                                      const wchar_t* method, const OutputFill& fill)
 {
-    CAcsUser* user = nullptr;
-    CheckCaller(mapper, source, permission, instance, &user);
     try
     {
-        const CString name = Text(instance, L"Name");
-        if (AnswerOutput(mapper, sink, method, fill) != S_OK)
-        {
-            brontel::utility::CWMIDebugLog::LogError(source, __LINE__,
-                                                     CString(kOutputFailed) + L" Its output could not be delivered.");
-            return WBEM_E_FAILED;
-        }
-        Audit(user, audit, name);
-        return S_OK;
+        if (AnswerOutput(mapper, sink, method, fill) == S_OK)
+            return S_OK;
+        brontel::utility::CWMIDebugLog::LogError(source, __LINE__,
+                                                 CString(kOutputFailed) + L" Its output could not be delivered.");
+        return WBEM_E_FAILED;
     }
     catch (...)
     {
@@ -141,15 +129,18 @@ CWimpHardwareStatusCache& CWmipDeviceMethod::StatusCache()
     return *cache;
 }
 
-void CWmipDeviceMethod::Audit(CAcsUser* user, const DeviceAudit& audit, const CString& name)
+void CWmipDeviceMethod::Audit(CAcsUser* user, const DeviceMethodCall& call)
 {
     if (user == nullptr)
         return;
-    CString format;
-    brontel::resources::LoadResourceString(audit.textResource, format);
-    CString text;
-    text.FormatMessage(format, name.GetString());
-    user->LogTransToDB(audit.operation, audit.objectKind, text, nullptr, 0, nullptr);
+    CString text = call.auditText;
+    if (text.IsEmpty())
+    {
+        CString format;
+        brontel::resources::LoadResourceString(call.audit.textResource, format);
+        text.FormatMessage(format, Text(call.instance, L"Name").GetString());
+    }
+    user->LogTransToDB(call.audit.operation, call.audit.objectKind, text, nullptr, 0, nullptr);
 }
 
 LONG CWmipDeviceMethod::Number(IWbemClassObject* instance, const wchar_t* property)

@@ -1,7 +1,6 @@
 #include "mappers/devices/CWmipElevatorTerminal.h"
 
-#include <memory>
-
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "inhouse/BntPanelModel/CElevatorTerminalCmd.h"
@@ -9,17 +8,6 @@
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WmipElevatorTerminal";
-
-constexpr DWORD kViewTerminalsPermission = 0x10000131;
-constexpr DWORD kTerminalControlPermission = 0x30000036;
-constexpr DWORD kStatusPermission = 0x30000011;
-
-// Audit records: object 146 (elevator terminal), operation 6.
-constexpr LONG kTerminalObject = 146;
-constexpr LONG kTerminalOperation = 6;
-constexpr DeviceAudit kAllowedFloorsAudit{kTerminalOperation, kTerminalObject, 10274};
-constexpr DeviceAudit kStatusAudit{kTerminalOperation, kTerminalObject, 10275};
 // The texts of modes 1 to 4; other modes are audited with no text (no such resource).
 constexpr UINT kModeTexts[] = {10270, 10271, 10272, 10273};
 constexpr UINT kNoText = 0;
@@ -31,79 +19,65 @@ UINT ModeText(LONG mode)
     return mode >= 1 && mode <= static_cast<LONG>(std::size(kModeTexts)) ? kModeTexts[mode - 1] : kNoText;
 }
 
+// SetTerminalMode picks the text of its mode.
+constexpr MapperMethodEntry<CWmipElevatorTerminal> kRows[] = {
+    {L"SetTerminalMode",
+     &CWmipElevatorTerminal::SetTerminalMode,
+     Permission::kControlElevatorTerminals,
+     {AuditOperation::kModify, AuditObject::kElevatorTerminal, kNoText}},
+    {L"SetAllowedFloors",
+     &CWmipElevatorTerminal::SetAllowedFloors,
+     Permission::kControlElevatorTerminals,
+     {AuditOperation::kModify, AuditObject::kElevatorTerminal, 10274}},
+    {L"GetHardwareStatus",
+     &CWmipElevatorTerminal::GetHardwareStatus,
+     Permission::kControlDevices,
+     {AuditOperation::kModify, AuditObject::kElevatorTerminal, 10275}},
+};
+
 }  // namespace
 
-const MapperMethodEntry<CWmipElevatorTerminal> CWmipElevatorTerminal::kMethods[] = {
-    {L"SetTerminalMode", &CWmipElevatorTerminal::SetTerminalMode},
-    {L"SetAllowedFloors", &CWmipElevatorTerminal::SetAllowedFloors},
-    {L"GetHardwareStatus", &CWmipElevatorTerminal::GetHardwareStatus},
-};
-const std::size_t CWmipElevatorTerminal::kMethodCount = std::size(kMethods);
+const std::span<const MapperMethodEntry<CWmipElevatorTerminal>> CWmipElevatorTerminal::kMethods = kRows;
 
 CWmipElevatorTerminal::CWmipElevatorTerminal(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+    : CWmipDeviceMapperSkeleton(user, context, services)
 {
     AddJoin(L"ACCESSPANE", L"PANELID", L"ELEVATOR_KEYPAD_TERMINAL", L"PANELID");
-    SetPermissions(kViewTerminalsPermission, 0, 0, 0);
+    SetPermissions(Permission::kViewElevatorTerminals, 0, 0, 0);
 }
 
-CWmipElevatorTerminal::~CWmipElevatorTerminal() = default;
-
-const wchar_t* CWmipElevatorTerminal::GetWMIClassName()
-{
-    return L"Bnt_ElevatorTerminal";
-}
-
-CWmipClassMapper* CWmipElevatorTerminal::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                      IWbemServices* services)
-{
-    return std::make_unique<CWmipElevatorTerminal>(user, context, services).release();
-}
-
-HRESULT CWmipElevatorTerminal::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
-                                             IWbemClassObject* inParams, IWbemObjectSink* sink)
-{
-    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName,
-                                       std::span<const MapperMethodEntry<CWmipElevatorTerminal>>(kMethods), inParams,
-                                       sink);
-}
-
-HRESULT CWmipElevatorTerminal::SetTerminalMode(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink*)
+HRESULT CWmipElevatorTerminal::SetTerminalMode(DeviceMethodCall& call)
 {
     LONG mode = 0;
-    WMIHelper::GetNumber(inParams, L"Mode", mode);
-    const DeviceAudit audit{kTerminalOperation, kTerminalObject, ModeText(mode)};
-    return CWmipDeviceMethod::RunCommand(
-        *this, kSource, kTerminalControlPermission, instance, L"HostName", audit, [&](LAAPProxy& proxy) -> HRESULT {
-            const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-            const LONG terminal = CWmipDeviceMethod::Number(instance, L"IPAddress");
-            return proxy.SetElevatorTerminalMode(panelId, terminal, mode) ? S_OK : WBEM_E_FAILED;
-        });
+    WMIHelper::GetNumber(call.inParams, L"Mode", mode);
+    call.audit.textResource = ModeText(mode);
+    return CWmipDeviceMethod::RunCommand(kSource, call.instance, L"HostName", [&](LAAPProxy& proxy) -> HRESULT {
+        const LONG panelId = CWmipDeviceMethod::Number(call.instance, L"PanelID");
+        const LONG terminal = CWmipDeviceMethod::Number(call.instance, L"IPAddress");
+        return proxy.SetElevatorTerminalMode(panelId, terminal, mode) ? S_OK : WBEM_E_FAILED;
+    });
 }
 
-HRESULT CWmipElevatorTerminal::SetAllowedFloors(IWbemClassObject* instance, IWbemClassObject* inParams,
-                                                IWbemObjectSink*)
+HRESULT CWmipElevatorTerminal::SetAllowedFloors(DeviceMethodCall& call)
 {
     LONG floorListId = 0;
-    WMIHelper::GetNumber(inParams, L"AllowedFloorListID", floorListId);
-    return CWmipDeviceMethod::RunCommand(
-        *this, kSource, kTerminalControlPermission, instance, L"HostName", kAllowedFloorsAudit,
-        [&](LAAPProxy& proxy) -> HRESULT {
-            RpcUtil::CElevatorTerminalCmd command(CWmipDeviceMethod::Number(instance, L"PanelID"),
-                                                  CWmipDeviceMethod::Number(instance, L"IPAddress"));
-            command.SetAllowedFloorListID(floorListId);
-            command.LoadFloorList(GetDatabase());
-            command.SetCommandType(RpcUtil::CElevatorTerminalCmd::kSetAllowedFloors);
-            return proxy.SendElevatorTerminalCommand(command.Block()) ? S_OK : WBEM_E_FAILED;
-        });
+    WMIHelper::GetNumber(call.inParams, L"AllowedFloorListID", floorListId);
+    return CWmipDeviceMethod::RunCommand(kSource, call.instance, L"HostName", [&](LAAPProxy& proxy) -> HRESULT {
+        RpcUtil::CElevatorTerminalCmd command(CWmipDeviceMethod::Number(call.instance, L"PanelID"),
+                                              CWmipDeviceMethod::Number(call.instance, L"IPAddress"));
+        command.SetAllowedFloorListID(floorListId);
+        command.LoadFloorList(GetDatabase());
+        command.SetCommandType(RpcUtil::CElevatorTerminalCmd::kSetAllowedFloors);
+        return proxy.SendElevatorTerminalCommand(command.Block()) ? S_OK : WBEM_E_FAILED;
+    });
 }
 
-HRESULT CWmipElevatorTerminal::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
+HRESULT CWmipElevatorTerminal::GetHardwareStatus(DeviceMethodCall& call)
 {
-    return CWmipDeviceMethod::RunStatus(*this, kSource, kStatusPermission, instance, sink, kStatusAudit, [&] {
+    return CWmipDeviceMethod::RunStatus(*this, kSource, call.sink, [&] {
         CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
-        const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-        const LONG terminal = CWmipDeviceMethod::Number(instance, L"IPAddress");
+        const LONG panelId = CWmipDeviceMethod::Number(call.instance, L"PanelID");
+        const LONG terminal = CWmipDeviceMethod::Number(call.instance, L"IPAddress");
         return static_cast<ULONG>(cache.GetOutputStatus(panelId, terminal, kTerminalStateItem));
     });
 }

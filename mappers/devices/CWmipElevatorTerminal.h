@@ -8,34 +8,24 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
-#include "mappers/devices/CWmipDeviceMethod.h"
+#include "mappers/devices/CWmipDeviceMapperSkeleton.h"
 #include "mappers/devices/MapperMethodEntry.h"
 
-class CWmipElevatorTerminal : public CWmipDynamicClassMapper
+class CWmipElevatorTerminal : public CWmipDeviceMapperSkeleton<CWmipElevatorTerminal>
 {
 public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_ElevatorTerminal";
+    static constexpr const wchar_t* kSource = L"WmipElevatorTerminal";
     // The method table, in its fixed order.
-    static const MapperMethodEntry<CWmipElevatorTerminal> kMethods[];
-    static const std::size_t kMethodCount;
+    static const std::span<const MapperMethodEntry<CWmipElevatorTerminal>> kMethods;
 
     CWmipElevatorTerminal(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipElevatorTerminal() override;
-
-    // The WMI class the mapper serves: "Bnt_ElevatorTerminal".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-
-    // Dispatches by name over kMethods (CWmipDeviceMethod::Dispatch).
-    HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
-                          IWbemClassObject* inParams, IWbemObjectSink* sink) override;
 
     // "Mode" (missing: 0) passes through unchanged; modes 1 to 4 have their own audit texts,
     // any other is audited with an empty text.
-    HRESULT SetTerminalMode(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT SetTerminalMode(DeviceMethodCall& call);
     // "AllowedFloorListID" (missing: 0); a list whose floors do not fit the block answers
     // 0x80041001 and nothing is sent.
-    HRESULT SetAllowedFloors(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT SetAllowedFloors(DeviceMethodCall& call);
+    HRESULT GetHardwareStatus(DeviceMethodCall& call);
 };

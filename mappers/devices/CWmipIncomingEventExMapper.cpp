@@ -3,8 +3,6 @@
 
 #include <cmath>
 #include <limits>
-#include <memory>
-
 #include "framework/CWmipMapper.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
@@ -77,21 +75,8 @@ CString TrimmedRight(IWbemClassObject* inParams, const wchar_t* name)
 
 CWmipIncomingEventExMapper::CWmipIncomingEventExMapper(const CAcsUser* user, IWbemContext* context,
                                                        IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName()), m_user(user)
+    : CWmipMapperSkeleton(user, context, services), m_user(user)
 {
-}
-
-CWmipIncomingEventExMapper::~CWmipIncomingEventExMapper() = default;
-
-const wchar_t* CWmipIncomingEventExMapper::GetWMIClassName()
-{
-    return L"Bnt_IncomingEvent";
-}
-
-CWmipClassMapper* CWmipIncomingEventExMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                           IWbemServices* services)
-{
-    return std::make_unique<CWmipIncomingEventExMapper>(user, context, services).release();
 }
 
 HRESULT CWmipIncomingEventExMapper::ExecuteMethod(CWmipObjectPath*, const wchar_t* methodName, LONG, IWbemContext*,

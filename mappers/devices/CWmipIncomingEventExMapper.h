@@ -8,15 +8,17 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
 namespace bnt::utility {
 class BntMessage;
 }
 
-class CWmipIncomingEventExMapper : public CWmipDynamicClassMapper
+class CWmipIncomingEventExMapper : public CWmipMapperSkeleton<CWmipIncomingEventExMapper>
 {
 public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_IncomingEvent";
+
     // The panel type of logical sources; the panel class of access panels.
     static constexpr LONG kLogicalSourcePanelType = 39;
     static constexpr LONG kAccessPanelClass = 1;
@@ -27,12 +29,6 @@ public:
     static constexpr LONG kAccessDeniedSubtype = 65;
 
     CWmipIncomingEventExMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipIncomingEventExMapper() override;
-
-    // The WMI class the mapper serves: "Bnt_IncomingEvent".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // "SendIncomingEvent" or "AcknowledgeAlarm" (without regard to case); 0x80041055 otherwise.
     HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,

@@ -1,8 +1,8 @@
 #include "mappers/devices/CWmipIntrusionArea.h"
 
 #include <limits>
-#include <memory>
-
+#include <optional>
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "mappers/devices/IntrusionStatusKey.h"
@@ -10,130 +10,114 @@
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WmipIntrusionArea";
-
-constexpr DWORD kViewAreasPermission = 0x100000F2;
-constexpr DWORD kArmPermission = 0x3000002B;
-constexpr DWORD kDisarmPermission = 0x3000002C;
-constexpr DWORD kSilencePermission = 0x3000002D;
-constexpr DWORD kStatusPermission = 0x30000011;
-
-// Audit records of the area methods: object 122 (intrusion area).
-constexpr LONG kAreaObject = 122;
-constexpr DeviceAudit kDisarmAudit{23, kAreaObject, 10238};
-constexpr DeviceAudit kArmAudit{22, kAreaObject, 10239};
-constexpr DeviceAudit kSilenceAudit{144, kAreaObject, 10240};
-constexpr DeviceAudit kStatusAudit{64, kAreaObject, 10241};
-
 // Where "ArmState" starts, so that a missing parameter is refused.
 constexpr LONG kNoArmState = -1;
 
-}  // namespace
-
-const MapperMethodEntry<CWmipIntrusionArea> CWmipIntrusionArea::kMethods[] = {
-    {L"Disarm", &CWmipIntrusionArea::Disarm},
-    {L"MasterDelayArm", &CWmipIntrusionArea::MasterDelayArm},
-    {L"MasterInstantArm", &CWmipIntrusionArea::MasterInstantArm},
-    {L"PerimeterDelayArm", &CWmipIntrusionArea::PerimeterDelayArm},
-    {L"PerimeterInstantArm", &CWmipIntrusionArea::PerimeterInstantArm},
-    {L"Arm", &CWmipIntrusionArea::Arm},
-    {L"SilenceAlarms", &CWmipIntrusionArea::SilenceAlarms},
-    {L"GetHardwareStatus", &CWmipIntrusionArea::GetHardwareStatus},
-};
-const std::size_t CWmipIntrusionArea::kMethodCount = std::size(kMethods);
-
-CWmipIntrusionArea::CWmipIntrusionArea(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
-{
-    AddJoin(L"ACCESSPANE", L"PANELID", L"ACCOUNT_AREA", L"PANELID");
-    SetPermissions(kViewAreasPermission, 0, 0, 0);
-}
-
-CWmipIntrusionArea::~CWmipIntrusionArea() = default;
-
-const wchar_t* CWmipIntrusionArea::GetWMIClassName()
-{
-    return L"Bnt_IntrusionArea";
-}
-
-CWmipClassMapper* CWmipIntrusionArea::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-{
-    return std::make_unique<CWmipIntrusionArea>(user, context, services).release();
-}
-
-HRESULT CWmipIntrusionArea::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
-                                          IWbemClassObject* inParams, IWbemObjectSink* sink)
-{
-    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName,
-                                       std::span<const MapperMethodEntry<CWmipIntrusionArea>>(kMethods), inParams,
-                                       sink);
-}
-
-HRESULT CWmipIntrusionArea::Disarm(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink*)
-{
-    return SetArmState(instance, kDisarmMode, kDisarmPermission, kDisarmAudit);
-}
-
-HRESULT CWmipIntrusionArea::MasterDelayArm(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink*)
-{
-    return SetArmState(instance, kMasterDelayMode, kArmPermission, kArmAudit);
-}
-
-HRESULT CWmipIntrusionArea::MasterInstantArm(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink*)
-{
-    return SetArmState(instance, kMasterInstantMode, kArmPermission, kArmAudit);
-}
-
-HRESULT CWmipIntrusionArea::PerimeterDelayArm(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink*)
-{
-    return SetArmState(instance, kPerimeterDelayMode, kArmPermission, kArmAudit);
-}
-
-HRESULT CWmipIntrusionArea::PerimeterInstantArm(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink*)
-{
-    return SetArmState(instance, kPerimeterInstantMode, kArmPermission, kArmAudit);
-}
-
-HRESULT CWmipIntrusionArea::Arm(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink*)
+// The arm state Arm is given, when it lies in 1..65535. The panel takes the mode as 16 bits: a
+// larger value is refused rather than cut to another mode (65536 would disarm).
+std::optional<USHORT> ArmState(IWbemClassObject* inParams)
 {
     LONG armState = kNoArmState;
     WMIHelper::GetNumber(inParams, L"ArmState", armState);
-    // The panel takes the mode as 16 bits: a larger value is refused rather than cut to
-    // another mode (65536 would disarm).
     if (armState <= 0 || armState > std::numeric_limits<USHORT>::max())
-        return WBEM_E_INVALID_PARAMETER;
-    return SetArmState(instance, static_cast<USHORT>(armState), kArmPermission, kArmAudit);
+        return std::nullopt;
+    return static_cast<USHORT>(armState);
 }
 
-HRESULT CWmipIntrusionArea::SilenceAlarms(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink*)
+constexpr DeviceAudit kDisarmAudit{AuditOperation::kDeactivate, AuditObject::kIntrusionArea, 10238};
+constexpr DeviceAudit kArmAudit{AuditOperation::kActivate, AuditObject::kIntrusionArea, 10239};
+
+constexpr MapperMethodEntry<CWmipIntrusionArea> kRows[] = {
+    {L"Disarm", &CWmipIntrusionArea::Disarm, Permission::kDisarmAreasBypassZones, kDisarmAudit},
+    {L"MasterDelayArm", &CWmipIntrusionArea::MasterDelayArm, Permission::kArmAreasUnbypassZones, kArmAudit},
+    {L"MasterInstantArm", &CWmipIntrusionArea::MasterInstantArm, Permission::kArmAreasUnbypassZones, kArmAudit},
+    {L"PerimeterDelayArm", &CWmipIntrusionArea::PerimeterDelayArm, Permission::kArmAreasUnbypassZones, kArmAudit},
+    {L"PerimeterInstantArm", &CWmipIntrusionArea::PerimeterInstantArm, Permission::kArmAreasUnbypassZones, kArmAudit},
+    {L"Arm", &CWmipIntrusionArea::Arm, Permission::kArmAreasUnbypassZones, kArmAudit,
+     &CWmipIntrusionArea::CheckArmState},
+    {L"SilenceAlarms",
+     &CWmipIntrusionArea::SilenceAlarms,
+     Permission::kSilenceAreas,
+     {AuditOperation::kSilence, AuditObject::kIntrusionArea, 10240}},
+    {L"GetHardwareStatus",
+     &CWmipIntrusionArea::GetHardwareStatus,
+     Permission::kControlDevices,
+     {AuditOperation::kReadStatus, AuditObject::kIntrusionArea, 10241}},
+};
+
+}  // namespace
+
+const std::span<const MapperMethodEntry<CWmipIntrusionArea>> CWmipIntrusionArea::kMethods = kRows;
+
+CWmipIntrusionArea::CWmipIntrusionArea(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+    : CWmipDeviceMapperSkeleton(user, context, services)
 {
-    return CWmipDeviceMethod::RunCommand(*this, kSource, kSilencePermission, instance, L"HostName", kSilenceAudit,
-                                         [&](LAAPProxy& proxy) -> HRESULT {
-                                             const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-                                             const LONG area = CWmipDeviceMethod::Number(instance, L"AreaNumber");
-                                             return proxy.SilenceIntrusionArea(panelId, area) ? S_OK : WBEM_E_FAILED;
-                                         });
+    AddJoin(L"ACCESSPANE", L"PANELID", L"ACCOUNT_AREA", L"PANELID");
+    SetPermissions(Permission::kViewIntrusionAreas, 0, 0, 0);
 }
 
-HRESULT CWmipIntrusionArea::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
+HRESULT CWmipIntrusionArea::Disarm(DeviceMethodCall& call)
 {
-    return CWmipDeviceMethod::RunStatus(*this, kSource, kStatusPermission, instance, sink, kStatusAudit, [&] {
+    return SetArmState(call.instance, kDisarmMode);
+}
+
+HRESULT CWmipIntrusionArea::MasterDelayArm(DeviceMethodCall& call)
+{
+    return SetArmState(call.instance, kMasterDelayMode);
+}
+
+HRESULT CWmipIntrusionArea::MasterInstantArm(DeviceMethodCall& call)
+{
+    return SetArmState(call.instance, kMasterInstantMode);
+}
+
+HRESULT CWmipIntrusionArea::PerimeterDelayArm(DeviceMethodCall& call)
+{
+    return SetArmState(call.instance, kPerimeterDelayMode);
+}
+
+HRESULT CWmipIntrusionArea::PerimeterInstantArm(DeviceMethodCall& call)
+{
+    return SetArmState(call.instance, kPerimeterInstantMode);
+}
+
+HRESULT CWmipIntrusionArea::CheckArmState(DeviceMethodCall& call)
+{
+    return ArmState(call.inParams) ? S_OK : WBEM_E_INVALID_PARAMETER;
+}
+
+HRESULT CWmipIntrusionArea::Arm(DeviceMethodCall& call)
+{
+    const std::optional<USHORT> armState = ArmState(call.inParams);
+    return armState ? SetArmState(call.instance, *armState) : WBEM_E_INVALID_PARAMETER;
+}
+
+HRESULT CWmipIntrusionArea::SilenceAlarms(DeviceMethodCall& call)
+{
+    return CWmipDeviceMethod::RunCommand(kSource, call.instance, L"HostName", [&](LAAPProxy& proxy) -> HRESULT {
+        const LONG panelId = CWmipDeviceMethod::Number(call.instance, L"PanelID");
+        const LONG area = CWmipDeviceMethod::Number(call.instance, L"AreaNumber");
+        return proxy.SilenceIntrusionArea(panelId, area) ? S_OK : WBEM_E_FAILED;
+    });
+}
+
+HRESULT CWmipIntrusionArea::GetHardwareStatus(DeviceMethodCall& call)
+{
+    return CWmipDeviceMethod::RunStatus(*this, kSource, call.sink, [&] {
         CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
-        const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
+        const LONG panelId = CWmipDeviceMethod::Number(call.instance, L"PanelID");
         const IntrusionStatusKey key =
-            IntrusionStatusKey::Of(IntrusionCategory::Area, CWmipDeviceMethod::Number(instance, L"AreaNumber"));
+            IntrusionStatusKey::Of(IntrusionCategory::Area, CWmipDeviceMethod::Number(call.instance, L"AreaNumber"));
         return static_cast<ULONG>(cache.GetOutputStatus(panelId, key.deviceKey, key.subItem));
     });
 }
 
-HRESULT CWmipIntrusionArea::SetArmState(IWbemClassObject* instance, USHORT mode, DWORD permission,
-                                        const DeviceAudit& audit)
+HRESULT CWmipIntrusionArea::SetArmState(IWbemClassObject* instance, USHORT mode)
 {
-    return CWmipDeviceMethod::RunCommand(
-        *this, kSource, permission, instance, L"HostName", audit, [&](LAAPProxy& proxy) -> HRESULT {
-            const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-            const LONG area = CWmipDeviceMethod::Number(instance, L"AreaNumber");
-            LONG result = 0;
-            return proxy.SetIntrusionAreaArmState(panelId, area, mode, &result) ? S_OK : WBEM_E_FAILED;
-        });
+    return CWmipDeviceMethod::RunCommand(kSource, instance, L"HostName", [&](LAAPProxy& proxy) -> HRESULT {
+        const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
+        const LONG area = CWmipDeviceMethod::Number(instance, L"AreaNumber");
+        LONG result = 0;
+        return proxy.SetIntrusionAreaArmState(panelId, area, mode, &result) ? S_OK : WBEM_E_FAILED;
+    });
 }

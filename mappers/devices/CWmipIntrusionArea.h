@@ -7,16 +7,16 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
-#include "mappers/devices/CWmipDeviceMethod.h"
+#include "mappers/devices/CWmipDeviceMapperSkeleton.h"
 #include "mappers/devices/MapperMethodEntry.h"
 
-class CWmipIntrusionArea : public CWmipDynamicClassMapper
+class CWmipIntrusionArea : public CWmipDeviceMapperSkeleton<CWmipIntrusionArea>
 {
 public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_IntrusionArea";
+    static constexpr const wchar_t* kSource = L"WmipIntrusionArea";
     // The method table, in its fixed order.
-    static const MapperMethodEntry<CWmipIntrusionArea> kMethods[];
-    static const std::size_t kMethodCount;
+    static const std::span<const MapperMethodEntry<CWmipIntrusionArea>> kMethods;
 
     // The arm modes of the fixed arm methods; 0 disarms.
     static constexpr USHORT kDisarmMode = 0;
@@ -26,29 +26,20 @@ public:
     static constexpr USHORT kPerimeterInstantMode = 6;
 
     CWmipIntrusionArea(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipIntrusionArea() override;
 
-    // The WMI class the mapper serves: "Bnt_IntrusionArea".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-
-    // Dispatches by name over kMethods (CWmipDeviceMethod::Dispatch).
-    HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
-                          IWbemClassObject* inParams, IWbemObjectSink* sink) override;
-
-    HRESULT Disarm(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT MasterDelayArm(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT MasterInstantArm(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT PerimeterDelayArm(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT PerimeterInstantArm(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT Disarm(DeviceMethodCall& call);
+    HRESULT MasterDelayArm(DeviceMethodCall& call);
+    HRESULT MasterInstantArm(DeviceMethodCall& call);
+    HRESULT PerimeterDelayArm(DeviceMethodCall& call);
+    HRESULT PerimeterInstantArm(DeviceMethodCall& call);
     // "ArmState" must lie in 1..65535: anything else (missing included) answers 0x80041008
-    // before the caller is checked, and nothing is sent.
-    HRESULT Arm(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT SilenceAlarms(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    // before the caller is checked (CheckArmState, the row's check), and nothing is sent.
+    HRESULT Arm(DeviceMethodCall& call);
+    HRESULT CheckArmState(DeviceMethodCall& call);
+    HRESULT SilenceAlarms(DeviceMethodCall& call);
+    HRESULT GetHardwareStatus(DeviceMethodCall& call);
 
 private:
-    // Sets the area's arm state (0 disarms) with the permission and audit given.
-    HRESULT SetArmState(IWbemClassObject* instance, USHORT mode, DWORD permission, const DeviceAudit& audit);
+    // Sets the area's arm state (0 disarms).
+    HRESULT SetArmState(IWbemClassObject* instance, USHORT mode);
 };

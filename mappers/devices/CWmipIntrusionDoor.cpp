@@ -1,35 +1,27 @@
 #include "mappers/devices/CWmipIntrusionDoor.h"
 
-#include <memory>
-
-const CWmipIntrusionDoor::MethodEntry CWmipIntrusionDoor::kMethods[] = {
-    {L"Open", &CWmipIntrusionDeviceMapper::Open},
-    {L"SetMode", &CWmipIntrusionDeviceMapper::SetMode},
-    {L"GetHardwareStatus", &CWmipIntrusionDeviceMapper::GetHardwareStatus},
-};
-const std::size_t CWmipIntrusionDoor::kMethodCount = std::size(kMethods);
-
 namespace {
 
-const CWmipIntrusionDeviceMapper::Layout kLayout{
-    L"WmipIntrusionDoor",        IntrusionCategory::Door, false, 0x100000F0, 121, {64, 121, 10237}, nullptr,
-    CWmipIntrusionDoor::kMethods};
+constexpr CWmipIntrusionDeviceMapper::MethodEntry kRows[] = {
+    {L"Open",
+     &CWmipIntrusionDeviceMapper::Open,
+     Permission::kControlDoorsAndPanels,
+     {AuditOperation::kOpenDoor, AuditObject::kIntrusionDoor, 10235}},
+    {L"SetMode",
+     &CWmipIntrusionDeviceMapper::SetMode,
+     Permission::kControlDevices,
+     {AuditOperation::kModify, AuditObject::kIntrusionDoor, 10236}},
+    CWmipIntrusionDeviceMapper::StatusRow({AuditOperation::kReadStatus, AuditObject::kIntrusionDoor, 10237}),
+};
+
+constexpr CWmipIntrusionDeviceMapper::Layout kLayout{CWmipIntrusionDoor::kSource, IntrusionCategory::Door, false,
+                                                     Permission::kViewIntrusionDoors, nullptr};
 
 }  // namespace
 
+const std::span<const CWmipIntrusionDeviceMapper::MethodEntry> CWmipIntrusionDoor::kMethods = kRows;
+
 CWmipIntrusionDoor::CWmipIntrusionDoor(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipIntrusionDeviceMapper(user, context, services, GetWMIClassName(), kLayout)
+    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kLayout)
 {
-}
-
-CWmipIntrusionDoor::~CWmipIntrusionDoor() = default;
-
-const wchar_t* CWmipIntrusionDoor::GetWMIClassName()
-{
-    return L"Bnt_IntrusionDoor";
-}
-
-CWmipClassMapper* CWmipIntrusionDoor::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-{
-    return std::make_unique<CWmipIntrusionDoor>(user, context, services).release();
 }

@@ -1,43 +1,24 @@
 #include "mappers/devices/CWmipIntrusionOffBoardRelay.h"
 
-#include <memory>
-
-const CWmipIntrusionOffBoardRelay::MethodEntry CWmipIntrusionOffBoardRelay::kMethods[] = {
-    {L"Activate", &CWmipIntrusionDeviceMapper::Activate},
-    {L"Deactivate", &CWmipIntrusionDeviceMapper::Deactivate},
-    {L"Toggle", &CWmipIntrusionDeviceMapper::Toggle},
-    {L"GetHardwareStatus", &CWmipIntrusionDeviceMapper::GetHardwareStatus},
-};
-const std::size_t CWmipIntrusionOffBoardRelay::kMethodCount = std::size(kMethods);
-
 namespace {
 
-const CWmipIntrusionDeviceMapper::Layout kLayout{L"WmipIntrusionOffBoardRelay",
-                                                 IntrusionCategory::OffboardRelay,
-                                                 false,
-                                                 0x100000EE,
-                                                 120,
-                                                 {64, 120, 10231},
-                                                 &LAAPProxy::SetIntrusionOffboardRelay,
-                                                 CWmipIntrusionOffBoardRelay::kMethods};
+constexpr CWmipIntrusionDeviceMapper::MethodEntry kRows[] = {
+    CWmipIntrusionDeviceMapper::ActivateRow(AuditObject::kIntrusionOffBoardRelay),
+    CWmipIntrusionDeviceMapper::DeactivateRow(AuditObject::kIntrusionOffBoardRelay),
+    CWmipIntrusionDeviceMapper::ToggleRow(AuditObject::kIntrusionOffBoardRelay),
+    CWmipIntrusionDeviceMapper::StatusRow({AuditOperation::kReadStatus, AuditObject::kIntrusionOffBoardRelay, 10231}),
+};
+
+constexpr CWmipIntrusionDeviceMapper::Layout kLayout{
+    CWmipIntrusionOffBoardRelay::kSource, IntrusionCategory::OffboardRelay, false,
+    Permission::kViewIntrusionOffBoardRelays, &LAAPProxy::SetIntrusionOffboardRelay};
 
 }  // namespace
 
+const std::span<const CWmipIntrusionDeviceMapper::MethodEntry> CWmipIntrusionOffBoardRelay::kMethods = kRows;
+
 CWmipIntrusionOffBoardRelay::CWmipIntrusionOffBoardRelay(const CAcsUser* user, IWbemContext* context,
                                                          IWbemServices* services)
-    : CWmipIntrusionDeviceMapper(user, context, services, GetWMIClassName(), kLayout)
+    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kLayout)
 {
-}
-
-CWmipIntrusionOffBoardRelay::~CWmipIntrusionOffBoardRelay() = default;
-
-const wchar_t* CWmipIntrusionOffBoardRelay::GetWMIClassName()
-{
-    return L"Bnt_OffBoardRelay";
-}
-
-CWmipClassMapper* CWmipIntrusionOffBoardRelay::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                            IWbemServices* services)
-{
-    return std::make_unique<CWmipIntrusionOffBoardRelay>(user, context, services).release();
 }

@@ -1,37 +1,23 @@
 #include "mappers/devices/CWmipIntrusionOnBoardRelay.h"
 
-#include <memory>
-
-const CWmipIntrusionOnBoardRelay::MethodEntry CWmipIntrusionOnBoardRelay::kMethods[] = {
-    {L"Activate", &CWmipIntrusionDeviceMapper::Activate},
-    {L"Deactivate", &CWmipIntrusionDeviceMapper::Deactivate},
-    {L"GetHardwareStatus", &CWmipIntrusionDeviceMapper::GetHardwareStatus},
-};
-const std::size_t CWmipIntrusionOnBoardRelay::kMethodCount = std::size(kMethods);
-
 namespace {
 
-const CWmipIntrusionDeviceMapper::Layout kLayout{
-    L"WmipIntrusionOnBoardRelay",         IntrusionCategory::OnboardRelay,     false, 0x100000ED, 119, {64, 119, 10231},
-    &LAAPProxy::SetIntrusionOnboardRelay, CWmipIntrusionOnBoardRelay::kMethods};
+constexpr CWmipIntrusionDeviceMapper::MethodEntry kRows[] = {
+    CWmipIntrusionDeviceMapper::ActivateRow(AuditObject::kIntrusionOnBoardRelay),
+    CWmipIntrusionDeviceMapper::DeactivateRow(AuditObject::kIntrusionOnBoardRelay),
+    CWmipIntrusionDeviceMapper::StatusRow({AuditOperation::kReadStatus, AuditObject::kIntrusionOnBoardRelay, 10231}),
+};
+
+constexpr CWmipIntrusionDeviceMapper::Layout kLayout{
+    CWmipIntrusionOnBoardRelay::kSource, IntrusionCategory::OnboardRelay, false,
+    Permission::kViewIntrusionOnBoardRelays, &LAAPProxy::SetIntrusionOnboardRelay};
 
 }  // namespace
 
+const std::span<const CWmipIntrusionDeviceMapper::MethodEntry> CWmipIntrusionOnBoardRelay::kMethods = kRows;
+
 CWmipIntrusionOnBoardRelay::CWmipIntrusionOnBoardRelay(const CAcsUser* user, IWbemContext* context,
                                                        IWbemServices* services)
-    : CWmipIntrusionDeviceMapper(user, context, services, GetWMIClassName(), kLayout)
+    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kLayout)
 {
-}
-
-CWmipIntrusionOnBoardRelay::~CWmipIntrusionOnBoardRelay() = default;
-
-const wchar_t* CWmipIntrusionOnBoardRelay::GetWMIClassName()
-{
-    return L"Bnt_OnBoardRelay";
-}
-
-CWmipClassMapper* CWmipIntrusionOnBoardRelay::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                           IWbemServices* services)
-{
-    return std::make_unique<CWmipIntrusionOnBoardRelay>(user, context, services).release();
 }

@@ -4,20 +4,17 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
+#include "mappers/devices/CWmipDeviceMapperSkeleton.h"
 #include "mappers/devices/CWmipIntrusionDeviceMapper.h"
 
-class CWmipIntrusionOnBoardRelay : public CWmipIntrusionDeviceMapper
+class CWmipIntrusionOnBoardRelay
+    : public CWmipDeviceMapperSkeleton<CWmipIntrusionOnBoardRelay, CWmipIntrusionDeviceMapper>
 {
 public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_OnBoardRelay";
+    static constexpr const wchar_t* kSource = L"WmipIntrusionOnBoardRelay";
     // The method table, in its fixed order.
-    static const MethodEntry kMethods[];
-    static const std::size_t kMethodCount;
+    static const std::span<const MethodEntry> kMethods;
 
     CWmipIntrusionOnBoardRelay(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipIntrusionOnBoardRelay() override;
-
-    // The WMI class the mapper serves: "Bnt_OnBoardRelay".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 };

@@ -1,35 +1,27 @@
 #include "mappers/devices/CWmipIntrusionZone.h"
 
-#include <memory>
-
-const CWmipIntrusionZone::MethodEntry CWmipIntrusionZone::kMethods[] = {
-    {L"Bypass", &CWmipIntrusionDeviceMapper::Bypass},
-    {L"UnBypass", &CWmipIntrusionDeviceMapper::UnBypass},
-    {L"GetHardwareStatus", &CWmipIntrusionDeviceMapper::GetHardwareStatus},
-};
-const std::size_t CWmipIntrusionZone::kMethodCount = std::size(kMethods);
-
 namespace {
 
-const CWmipIntrusionDeviceMapper::Layout kLayout{
-    L"WmipIntrusionZone",        IntrusionCategory::Zone, false, 0x100000EA, 118, {6, 118, 10234}, nullptr,
-    CWmipIntrusionZone::kMethods};
+constexpr CWmipIntrusionDeviceMapper::MethodEntry kRows[] = {
+    {L"Bypass",
+     &CWmipIntrusionDeviceMapper::Bypass,
+     Permission::kDisarmAreasBypassZones,
+     {AuditOperation::kModify, AuditObject::kIntrusionZone, 10232}},
+    {L"UnBypass",
+     &CWmipIntrusionDeviceMapper::UnBypass,
+     Permission::kArmAreasUnbypassZones,
+     {AuditOperation::kModify, AuditObject::kIntrusionZone, 10233}},
+    CWmipIntrusionDeviceMapper::StatusRow({AuditOperation::kModify, AuditObject::kIntrusionZone, 10234}),
+};
+
+constexpr CWmipIntrusionDeviceMapper::Layout kLayout{CWmipIntrusionZone::kSource, IntrusionCategory::Zone, false,
+                                                     Permission::kViewIntrusionZones, nullptr};
 
 }  // namespace
 
+const std::span<const CWmipIntrusionDeviceMapper::MethodEntry> CWmipIntrusionZone::kMethods = kRows;
+
 CWmipIntrusionZone::CWmipIntrusionZone(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipIntrusionDeviceMapper(user, context, services, GetWMIClassName(), kLayout)
+    : CWmipDeviceMapperSkeleton(user, context, services, kWMIClassName, kLayout)
 {
-}
-
-CWmipIntrusionZone::~CWmipIntrusionZone() = default;
-
-const wchar_t* CWmipIntrusionZone::GetWMIClassName()
-{
-    return L"Bnt_IntrusionZone";
-}
-
-CWmipClassMapper* CWmipIntrusionZone::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-{
-    return std::make_unique<CWmipIntrusionZone>(user, context, services).release();
 }

@@ -1,7 +1,6 @@
 #include "mappers/devices/CWmipLogicalDeviceMapper.h"
 
-#include <memory>
-
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
@@ -17,7 +16,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr wchar_t kSource[] = L"WmipLogicalDeviceMapper";
-constexpr LONG kAuditObject = 147;
 constexpr LONG kDeviceIdType = 54;
 constexpr int kDeviceChanged = 290;
 constexpr std::size_t kSourceWord = 12;
@@ -26,21 +24,8 @@ constexpr std::size_t kDeviceWord = 52;
 }  // namespace
 
 CWmipLogicalDeviceMapper::CWmipLogicalDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipLogicalMapper(user, context, services, GetWMIClassName(), kSource, kAuditObject)
+    : CWmipMapperSkeleton(user, context, services, kWMIClassName, kSource, AuditObject::kLogicalDevice)
 {
-}
-
-CWmipLogicalDeviceMapper::~CWmipLogicalDeviceMapper() = default;
-
-const wchar_t* CWmipLogicalDeviceMapper::GetWMIClassName()
-{
-    return L"Bnt_LogicalDevice";
-}
-
-CWmipClassMapper* CWmipLogicalDeviceMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                         IWbemServices* services)
-{
-    return std::make_unique<CWmipLogicalDeviceMapper>(user, context, services).release();
 }
 
 HRESULT CWmipLogicalDeviceMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)

@@ -7,18 +7,15 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
+#include "framework/CWmipMapperSkeleton.h"
 #include "mappers/devices/CWmipLogicalMapper.h"
 
-class CWmipLogicalDeviceMapper : public CWmipLogicalMapper
+class CWmipLogicalDeviceMapper : public CWmipMapperSkeleton<CWmipLogicalDeviceMapper, CWmipLogicalMapper>
 {
 public:
-    CWmipLogicalDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipLogicalDeviceMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_LogicalDevice";
 
-    // The WMI class the mapper serves: "Bnt_LogicalDevice".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipLogicalDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // Creates (no WBEM_FLAG_UPDATE_ONLY) or modifies the device in one transaction with its
     // checks and audit, then notifies the servers; path

@@ -1,5 +1,6 @@
 #include "mappers/devices/CWmipLogicalMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCore/CBntIDGenerator.h"
@@ -12,20 +13,12 @@
 using brontel::utility::CWMIException;
 using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
-namespace {
-
-constexpr DWORD kView = 0x1000010C;
-constexpr DWORD kAdd = 0x1000010D;
-constexpr DWORD kModify = 0x1000010E;
-constexpr DWORD kDelete = 0x1000010F;
-
-}  // namespace
-
 CWmipLogicalMapper::CWmipLogicalMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
                                        const wchar_t* className, const wchar_t* source, LONG auditObject)
     : CWmipDynamicClassMapper(user, context, services, className), m_source(source), m_auditObject(auditObject)
 {
-    SetPermissions(kView, kAdd, kModify, kDelete);
+    SetPermissions(Permission::kViewLogicalDevices, Permission::kAddLogicalDevices, Permission::kModifyLogicalDevices,
+                   Permission::kDeleteLogicalDevices);
 }
 
 CWmipLogicalMapper::~CWmipLogicalMapper() = default;

@@ -1,7 +1,6 @@
 #include "mappers/devices/CWmipLogicalSourceMapper.h"
+#include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
-
-#include <memory>
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/CAccessPanelSet.h"
@@ -21,7 +20,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr wchar_t kSource[] = L"WmipLogicalSourceMapper";
-constexpr LONG kAuditObject = 132;
 constexpr LONG kPanelIdType = 4;
 constexpr int kSourceChanged = 211;
 constexpr std::size_t kSourceWord = 12;
@@ -44,21 +42,8 @@ LONG Flag(const wchar_t* property, IWbemClassObject* instance)
 }  // namespace
 
 CWmipLogicalSourceMapper::CWmipLogicalSourceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipLogicalMapper(user, context, services, GetWMIClassName(), kSource, kAuditObject)
+    : CWmipMapperSkeleton(user, context, services, kWMIClassName, kSource, AuditObject::kLogicalSource)
 {
-}
-
-CWmipLogicalSourceMapper::~CWmipLogicalSourceMapper() = default;
-
-const wchar_t* CWmipLogicalSourceMapper::GetWMIClassName()
-{
-    return L"Bnt_LogicalSource";
-}
-
-CWmipClassMapper* CWmipLogicalSourceMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                         IWbemServices* services)
-{
-    return std::make_unique<CWmipLogicalSourceMapper>(user, context, services).release();
 }
 
 HRESULT CWmipLogicalSourceMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)

@@ -8,18 +8,15 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
+#include "framework/CWmipMapperSkeleton.h"
 #include "mappers/devices/CWmipLogicalMapper.h"
 
-class CWmipLogicalSourceMapper : public CWmipLogicalMapper
+class CWmipLogicalSourceMapper : public CWmipMapperSkeleton<CWmipLogicalSourceMapper, CWmipLogicalMapper>
 {
 public:
-    CWmipLogicalSourceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipLogicalSourceMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_LogicalSource";
 
-    // The WMI class the mapper serves: "Bnt_LogicalSource".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipLogicalSourceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // Creates (no WBEM_FLAG_UPDATE_ONLY) or modifies the source in one transaction with its
     // checks and audit, then notifies the servers; path "Bnt_LogicalSource.ID=n". Refusals

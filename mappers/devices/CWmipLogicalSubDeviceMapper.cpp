@@ -1,7 +1,6 @@
 #include "mappers/devices/CWmipLogicalSubDeviceMapper.h"
 
-#include <memory>
-
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntPanelModel/CBntAcDBTrigger.h"
@@ -14,7 +13,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr wchar_t kSource[] = L"WmipLogicalSubDeviceMapper";
-constexpr LONG kAuditObject = 148;
 constexpr int kSubDeviceChanged = 292;
 constexpr std::size_t kSourceWord = 12;
 constexpr std::size_t kSubDeviceWord = 28;
@@ -24,21 +22,8 @@ constexpr std::size_t kDeviceWord = 52;
 
 CWmipLogicalSubDeviceMapper::CWmipLogicalSubDeviceMapper(const CAcsUser* user, IWbemContext* context,
                                                          IWbemServices* services)
-    : CWmipLogicalMapper(user, context, services, GetWMIClassName(), kSource, kAuditObject)
+    : CWmipMapperSkeleton(user, context, services, kWMIClassName, kSource, AuditObject::kLogicalSubDevice)
 {
-}
-
-CWmipLogicalSubDeviceMapper::~CWmipLogicalSubDeviceMapper() = default;
-
-const wchar_t* CWmipLogicalSubDeviceMapper::GetWMIClassName()
-{
-    return L"Bnt_LogicalSubDevice";
-}
-
-CWmipClassMapper* CWmipLogicalSubDeviceMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                            IWbemServices* services)
-{
-    return std::make_unique<CWmipLogicalSubDeviceMapper>(user, context, services).release();
 }
 
 void CWmipLogicalSubDeviceMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)

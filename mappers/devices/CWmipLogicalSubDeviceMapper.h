@@ -6,18 +6,15 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
+#include "framework/CWmipMapperSkeleton.h"
 #include "mappers/devices/CWmipLogicalMapper.h"
 
-class CWmipLogicalSubDeviceMapper : public CWmipLogicalMapper
+class CWmipLogicalSubDeviceMapper : public CWmipMapperSkeleton<CWmipLogicalSubDeviceMapper, CWmipLogicalMapper>
 {
 public:
-    CWmipLogicalSubDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipLogicalSubDeviceMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_LogicalSubDevice";
 
-    // The WMI class the mapper serves: "Bnt_LogicalSubDevice".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipLogicalSubDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,

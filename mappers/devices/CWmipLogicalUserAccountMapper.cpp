@@ -1,7 +1,6 @@
 #include "mappers/devices/CWmipLogicalUserAccountMapper.h"
 
-#include <memory>
-
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -9,9 +8,6 @@
 
 namespace {
 
-constexpr DWORD kView = 0x20000055;
-constexpr DWORD kWrite = 0x20000056;
-constexpr LONG kAuditObject = 48;
 constexpr LONG kReplicationObject = 1;
 constexpr UINT kPersonText = 20702;
 
@@ -26,27 +22,15 @@ LONG PersonOf(IWbemClassObject* instance)
 
 CWmipLogicalUserAccountMapper::CWmipLogicalUserAccountMapper(const CAcsUser* user, IWbemContext* context,
                                                              IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+    : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kView, kWrite, kWrite, kWrite);
-}
-
-CWmipLogicalUserAccountMapper::~CWmipLogicalUserAccountMapper() = default;
-
-const wchar_t* CWmipLogicalUserAccountMapper::GetWMIClassName()
-{
-    return L"Bnt_LogicalSystemAccount";
-}
-
-CWmipClassMapper* CWmipLogicalUserAccountMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                              IWbemServices* services)
-{
-    return std::make_unique<CWmipLogicalUserAccountMapper>(user, context, services).release();
+    SetPermissions(Permission::kViewLogicalUserAccounts, Permission::kWriteLogicalUserAccounts,
+                   Permission::kWriteLogicalUserAccounts, Permission::kWriteLogicalUserAccounts);
 }
 
 brontel::UserTranObject::UserTransactionObject CWmipLogicalUserAccountMapper::GetTransactionObject()
 {
-    return kAuditObject;
+    return AuditObject::kUser;
 }
 
 CString CWmipLogicalUserAccountMapper::GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation,

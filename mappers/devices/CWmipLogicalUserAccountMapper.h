@@ -6,18 +6,14 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
-class CWmipLogicalUserAccountMapper : public CWmipDynamicClassMapper
+class CWmipLogicalUserAccountMapper : public CWmipMapperSkeleton<CWmipLogicalUserAccountMapper>
 {
 public:
-    CWmipLogicalUserAccountMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipLogicalUserAccountMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_LogicalSystemAccount";
 
-    // The WMI class the mapper serves: "Bnt_LogicalSystemAccount".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipLogicalUserAccountMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // Audit object 48.
     brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;

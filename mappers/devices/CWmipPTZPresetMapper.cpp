@@ -1,28 +1,9 @@
 #include "mappers/devices/CWmipPTZPresetMapper.h"
 
-#include <memory>
-
-namespace {
-
-constexpr DWORD kViewPermission = 0x30000026;
-
-}  // namespace
+#include "common/AccessCodes.h"
 
 CWmipPTZPresetMapper::CWmipPTZPresetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+    : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewPermission, 0, 0, 0);
-}
-
-CWmipPTZPresetMapper::~CWmipPTZPresetMapper() = default;
-
-const wchar_t* CWmipPTZPresetMapper::GetWMIClassName()
-{
-    return L"Bnt_PTZPreset";
-}
-
-CWmipClassMapper* CWmipPTZPresetMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                     IWbemServices* services)
-{
-    return std::make_unique<CWmipPTZPresetMapper>(user, context, services).release();
+    SetPermissions(Permission::kViewLiveVideo, 0, 0, 0);
 }

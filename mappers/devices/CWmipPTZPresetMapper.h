@@ -4,16 +4,12 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
-class CWmipPTZPresetMapper : public CWmipDynamicClassMapper
+class CWmipPTZPresetMapper : public CWmipMapperSkeleton<CWmipPTZPresetMapper>
 {
 public:
-    CWmipPTZPresetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipPTZPresetMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_PTZPreset";
 
-    // The WMI class the mapper serves: "Bnt_PTZPreset".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipPTZPresetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 };

@@ -9,30 +9,21 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
-#include "mappers/devices/CWmipDeviceMethod.h"
+#include "mappers/devices/CWmipDeviceMapperSkeleton.h"
 #include "mappers/devices/MapperMethodEntry.h"
 
-class CWmipPanelMapper : public CWmipDynamicClassMapper
+class CWmipPanelMapper : public CWmipDeviceMapperSkeleton<CWmipPanelMapper>
 {
 public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_Panel";
+    static constexpr const wchar_t* kSource = L"wpPanelMapper";
     // The method table, in its fixed order.
-    static const MapperMethodEntry<CWmipPanelMapper> kMethods[];
-    static const std::size_t kMethodCount;
+    static const std::span<const MapperMethodEntry<CWmipPanelMapper>> kMethods;
     // The panel type whose status is asked of the driver server rather than the cache.
     static constexpr wchar_t kRecorderPanelType[] = L"BNVR";
 
     CWmipPanelMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipPanelMapper() override;
 
-    // The WMI class the mapper serves: "Bnt_Panel".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-
-    // Dispatches by name over kMethods (CWmipDeviceMethod::Dispatch).
-    HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
-                          IWbemClassObject* inParams, IWbemObjectSink* sink) override;
     // Reads the panel's own name under the alias "ACCESSPANELNAME", apart from the panel
     // type's name.
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
@@ -40,19 +31,18 @@ public:
     // orderings on "Name" keep the registered ACCESSPANE.NAME, which the database knows.
     CString GetPropertyName(const CString& column, const CString& table) override;
 
-    HRESULT DownloadFirmware(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT DownloadDatabase(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT ResetUseLimit(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT UpdateHardwareStatus(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT Connect(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT Disconnect(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT SetClock(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT DownloadFirmware(DeviceMethodCall& call);
+    HRESULT DownloadDatabase(DeviceMethodCall& call);
+    HRESULT ResetUseLimit(DeviceMethodCall& call);
+    HRESULT UpdateHardwareStatus(DeviceMethodCall& call);
+    HRESULT Connect(DeviceMethodCall& call);
+    HRESULT Disconnect(DeviceMethodCall& call);
+    HRESULT SetClock(DeviceMethodCall& call);
+    HRESULT GetHardwareStatus(DeviceMethodCall& call);
 
 private:
-    // A panel command on the panel's host with the table's permission and audit.
-    HRESULT RunPanelCommand(IWbemClassObject* instance, DWORD permission, const DeviceAudit& audit,
-                            const CWmipDeviceMethod::Command& command);
+    // A panel command on the panel's host.
+    HRESULT RunPanelCommand(IWbemClassObject* instance, const CWmipDeviceMethod::Command& command);
     // Connect and Disconnect: the code of the first dial-up number that is set, in the order
     // given (first number, then second); nothing sent when neither is.
     HRESULT RunConnection(IWbemClassObject* instance, const wchar_t* firstProperty, LONG firstCode,

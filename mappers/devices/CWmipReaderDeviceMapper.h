@@ -20,10 +20,8 @@ public:
     using MethodEntry = MapperMethodEntry<CWmipReaderDeviceMapper>;
 
     // The method tables of the inputs and of the outputs, in their fixed order.
-    static const MethodEntry kInputMethods[];
-    static const std::size_t kInputMethodCount;
-    static const MethodEntry kOutputMethods[];
-    static const std::size_t kOutputMethodCount;
+    static const std::span<const MethodEntry> kInputMethods;
+    static const std::span<const MethodEntry> kOutputMethods;
 
     // What tells the four devices apart.
     struct Layout
@@ -39,16 +37,12 @@ public:
 
     ~CWmipReaderDeviceMapper() override;
 
-    // Dispatches by name over the device's table (CWmipDeviceMethod::Dispatch).
-    HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
-                          IWbemClassObject* inParams, IWbemObjectSink* sink) override;
-
-    HRESULT Mask(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT Unmask(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT Activate(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT Deactivate(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT Pulse(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT Mask(DeviceMethodCall& call);
+    HRESULT Unmask(DeviceMethodCall& call);
+    HRESULT Activate(DeviceMethodCall& call);
+    HRESULT Deactivate(DeviceMethodCall& call);
+    HRESULT Pulse(DeviceMethodCall& call);
+    HRESULT GetHardwareStatus(DeviceMethodCall& call);
 
 protected:
     CWmipReaderDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
@@ -56,7 +50,7 @@ protected:
 
 private:
     // Sends the command byte in this device's block to the reader of the instance.
-    HRESULT Send(IWbemClassObject* instance, DWORD permission, BYTE command, const DeviceAudit& audit);
+    HRESULT Send(IWbemClassObject* instance, BYTE command);
 
     const Layout m_layout;
 };

@@ -4,16 +4,15 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
+#include "mappers/devices/CWmipDeviceMapperSkeleton.h"
 #include "mappers/devices/CWmipReaderDeviceMapper.h"
 
-class CWmipReaderInput1Mapper : public CWmipReaderDeviceMapper
+class CWmipReaderInput1Mapper : public CWmipDeviceMapperSkeleton<CWmipReaderInput1Mapper, CWmipReaderDeviceMapper>
 {
 public:
-    CWmipReaderInput1Mapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipReaderInput1Mapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_ReaderInput1";
+    static constexpr const wchar_t* kSource = L"WmipReaderInput1Mapper";
+    static constexpr const std::span<const MethodEntry>& kMethods = kInputMethods;
 
-    // The WMI class the mapper serves: "Bnt_ReaderInput1".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipReaderInput1Mapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 };

@@ -1,7 +1,6 @@
 #include "mappers/devices/CWmipReaderMapper.h"
 
-#include <memory>
-
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "inhouse/BntAccessSets/CReaderSet.h"
@@ -11,66 +10,43 @@
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WmipReaderMapper";
-
-constexpr DWORD kViewReadersPermission = 0x10000003;
-constexpr DWORD kModifyReadersPermission = 0x10000005;
-constexpr DWORD kOpenDoorPermission = 0x30000012;
-constexpr DWORD kReaderControlPermission = 0x30000011;
-
-// Audit records of the reader methods: object 25 (reader).
-constexpr LONG kReaderObject = 25;
-constexpr DeviceAudit kOpenDoorAudit{8, kReaderObject, 11818};
-constexpr DeviceAudit kModeAudit{6, kReaderObject, 10185};
-constexpr DeviceAudit kFirmwareAudit{20, kReaderObject, 10194};
-constexpr DeviceAudit kStatusAudit{64, kReaderObject, 10195};
-
 // The flag DownloadReaderFirmware is given.
 constexpr LONG kFirmwareFlag = 1;
 
+constexpr DeviceAudit kModeAudit{AuditOperation::kModify, AuditObject::kReader, 10185};
+constexpr DeviceAudit kStatusAudit{AuditOperation::kReadStatus, AuditObject::kReader, 10195};
+
+constexpr MapperMethodEntry<CWmipReaderMapper> kRows[] = {
+    {L"OpenDoor",
+     &CWmipReaderMapper::OpenDoor,
+     Permission::kControlDoorsAndPanels,
+     {AuditOperation::kOpenDoor, AuditObject::kReader, 11818}},
+    {L"SetMode", &CWmipReaderMapper::SetMode, Permission::kControlDevices, kModeAudit},
+    {L"SetBiometricVerifyMode", &CWmipReaderMapper::SetBiometricVerifyMode, Permission::kControlDevices, kModeAudit},
+    {L"SetFirstCardUnlockMode", &CWmipReaderMapper::SetFirstCardUnlockMode, Permission::kControlDevices, kModeAudit},
+    {L"DownloadFirmware",
+     &CWmipReaderMapper::DownloadFirmware,
+     Permission::kControlDevices,
+     {AuditOperation::kDownload, AuditObject::kReader, 10194}},
+    {L"GetHardwareStatus", &CWmipReaderMapper::GetHardwareStatus, Permission::kControlDevices, kStatusAudit},
+    {L"GetMode", &CWmipReaderMapper::GetMode, Permission::kControlDevices, kStatusAudit},
+};
+
 }  // namespace
 
-const MapperMethodEntry<CWmipReaderMapper> CWmipReaderMapper::kMethods[] = {
-    {L"OpenDoor", &CWmipReaderMapper::OpenDoor},
-    {L"SetMode", &CWmipReaderMapper::SetMode},
-    {L"SetBiometricVerifyMode", &CWmipReaderMapper::SetBiometricVerifyMode},
-    {L"SetFirstCardUnlockMode", &CWmipReaderMapper::SetFirstCardUnlockMode},
-    {L"DownloadFirmware", &CWmipReaderMapper::DownloadFirmware},
-    {L"GetHardwareStatus", &CWmipReaderMapper::GetHardwareStatus},
-    {L"GetMode", &CWmipReaderMapper::GetMode},
-};
-const std::size_t CWmipReaderMapper::kMethodCount = std::size(kMethods);
+const std::span<const MapperMethodEntry<CWmipReaderMapper>> CWmipReaderMapper::kMethods = kRows;
 
 CWmipReaderMapper::CWmipReaderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName()), m_user(user)
+    : CWmipDeviceMapperSkeleton(user, context, services), m_user(user)
 {
     AddJoin(L"ACCESSPANE", L"PANELID", L"READER", L"PANELID");
     AddForeignKeyPropertyMapping(L"PanelID", L"PANELID", L"ACCESSPANE");
-    SetPermissions(kViewReadersPermission, 0, WMIHelper::IsCorvessaApplication() ? kModifyReadersPermission : 0, 0);
-}
-
-CWmipReaderMapper::~CWmipReaderMapper() = default;
-
-const wchar_t* CWmipReaderMapper::GetWMIClassName()
-{
-    return L"Bnt_Reader";
-}
-
-CWmipClassMapper* CWmipReaderMapper::CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-{
-    return std::make_unique<CWmipReaderMapper>(user, context, services).release();
-}
-
-HRESULT CWmipReaderMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
-                                         IWbemClassObject* inParams, IWbemObjectSink* sink)
-{
-    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName,
-                                       std::span<const MapperMethodEntry<CWmipReaderMapper>>(kMethods), inParams, sink);
+    SetPermissions(Permission::kViewReaders, 0, WMIHelper::IsCorvessaApplication() ? Permission::kModifyReaders : 0, 0);
 }
 
 brontel::UserTranObject::UserTransactionObject CWmipReaderMapper::GetTransactionObject()
 {
-    return kReaderObject;
+    return AuditObject::kReader;
 }
 
 CString CWmipReaderMapper::GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation,
@@ -85,55 +61,50 @@ CString CWmipReaderMapper::GetTransactionValues(brontel::UserTranOperation::User
     return text;
 }
 
-HRESULT CWmipReaderMapper::OpenDoor(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink*)
+HRESULT CWmipReaderMapper::OpenDoor(DeviceMethodCall& call)
 {
-    return CWmipDeviceMethod::RunCommand(*this, kSource, kOpenDoorPermission, instance, L"HostName", kOpenDoorAudit,
-                                         [&](LAAPProxy& proxy) -> HRESULT {
-                                             const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-                                             const LONG readerId = CWmipDeviceMethod::Number(instance, L"ReaderID");
-                                             return proxy.OpenDoor(panelId, readerId) ? S_OK : WBEM_E_FAILED;
-                                         });
+    return CWmipDeviceMethod::RunCommand(kSource, call.instance, L"HostName", [&](LAAPProxy& proxy) -> HRESULT {
+        const LONG panelId = CWmipDeviceMethod::Number(call.instance, L"PanelID");
+        const LONG readerId = CWmipDeviceMethod::Number(call.instance, L"ReaderID");
+        return proxy.OpenDoor(panelId, readerId) ? S_OK : WBEM_E_FAILED;
+    });
 }
 
-HRESULT CWmipReaderMapper::SetMode(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink*)
+HRESULT CWmipReaderMapper::SetMode(DeviceMethodCall& call)
 {
     // A missing or unreadable "Mode" sends mode 0.
     LONG mode = 0;
-    WMIHelper::GetNumber(inParams, L"Mode", mode);
-    return SendReaderMode(instance, mode);
+    WMIHelper::GetNumber(call.inParams, L"Mode", mode);
+    return SendReaderMode(call.instance, mode);
 }
 
-HRESULT CWmipReaderMapper::SetBiometricVerifyMode(IWbemClassObject* instance, IWbemClassObject* inParams,
-                                                  IWbemObjectSink*)
+HRESULT CWmipReaderMapper::SetBiometricVerifyMode(DeviceMethodCall& call)
 {
-    return SendReaderMode(instance, SwitchMode(inParams, kBiometricVerifyOff, kBiometricVerifyOn));
+    return SendReaderMode(call.instance, SwitchMode(call.inParams, kBiometricVerifyOff, kBiometricVerifyOn));
 }
 
-HRESULT CWmipReaderMapper::SetFirstCardUnlockMode(IWbemClassObject* instance, IWbemClassObject* inParams,
-                                                  IWbemObjectSink*)
+HRESULT CWmipReaderMapper::SetFirstCardUnlockMode(DeviceMethodCall& call)
 {
-    return SendReaderMode(instance, SwitchMode(inParams, kFirstCardUnlockOff, kFirstCardUnlockOn));
+    return SendReaderMode(call.instance, SwitchMode(call.inParams, kFirstCardUnlockOff, kFirstCardUnlockOn));
 }
 
-HRESULT CWmipReaderMapper::DownloadFirmware(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink*)
+HRESULT CWmipReaderMapper::DownloadFirmware(DeviceMethodCall& call)
 {
-    return CWmipDeviceMethod::RunCommand(
-        *this, kSource, kReaderControlPermission, instance, L"HostName", kFirmwareAudit,
-        [&](LAAPProxy& proxy) -> HRESULT {
-            const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-            const LONG readerId = CWmipDeviceMethod::Number(instance, L"ReaderID");
-            const LONG controlType = CWmipDeviceMethod::Number(instance, L"ControlType");
-            return proxy.DownloadReaderFirmware(panelId, readerId, controlType, kFirmwareFlag) ? S_OK : WBEM_E_FAILED;
-        });
+    return CWmipDeviceMethod::RunCommand(kSource, call.instance, L"HostName", [&](LAAPProxy& proxy) -> HRESULT {
+        const LONG panelId = CWmipDeviceMethod::Number(call.instance, L"PanelID");
+        const LONG readerId = CWmipDeviceMethod::Number(call.instance, L"ReaderID");
+        const LONG controlType = CWmipDeviceMethod::Number(call.instance, L"ControlType");
+        return proxy.DownloadReaderFirmware(panelId, readerId, controlType, kFirmwareFlag) ? S_OK : WBEM_E_FAILED;
+    });
 }
 
-HRESULT CWmipReaderMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
+HRESULT CWmipReaderMapper::GetHardwareStatus(DeviceMethodCall& call)
 {
-    return CWmipDeviceMethod::RunStatus(*this, kSource, kReaderControlPermission, instance, sink, kStatusAudit, [&] {
+    return CWmipDeviceMethod::RunStatus(*this, kSource, call.sink, [&] {
         CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
-        const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-        const LONG readerId = CWmipDeviceMethod::Number(instance, L"ReaderID");
-        const LONG controlType = CWmipDeviceMethod::Number(instance, L"ControlType");
+        const LONG panelId = CWmipDeviceMethod::Number(call.instance, L"PanelID");
+        const LONG readerId = CWmipDeviceMethod::Number(call.instance, L"ReaderID");
+        const LONG controlType = CWmipDeviceMethod::Number(call.instance, L"ControlType");
         ULONG status = static_cast<ULONG>(cache.GetReaderStatus(panelId, readerId));
         if (BntIsOnboardReader2(controlType) || Bnt::IR::Utility::Hardware::BntReaderLogicalSlave(controlType, 0))
         {
@@ -145,28 +116,25 @@ HRESULT CWmipReaderMapper::GetHardwareStatus(IWbemClassObject* instance, IWbemCl
     });
 }
 
-HRESULT CWmipReaderMapper::GetMode(IWbemClassObject* instance, IWbemClassObject*, IWbemObjectSink* sink)
+HRESULT CWmipReaderMapper::GetMode(DeviceMethodCall& call)
 {
-    return CWmipDeviceMethod::RunOutput(*this, kSource, kReaderControlPermission, instance, sink, kStatusAudit,
-                                        L"GetMode", [&](IWbemClassObject* output) {
-                                            CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
-                                            const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-                                            const LONG readerId = CWmipDeviceMethod::Number(instance, L"ReaderID");
-                                            WMIHelper::PutNumber(output, L"Mode",
-                                                                 cache.GetReaderMode(panelId, readerId));
-                                        });
+    return CWmipDeviceMethod::RunOutput(*this, kSource, call.sink, L"GetMode", [&](IWbemClassObject* output) {
+        CWimpHardwareStatusCache& cache = CWmipDeviceMethod::StatusCache();
+        const LONG panelId = CWmipDeviceMethod::Number(call.instance, L"PanelID");
+        const LONG readerId = CWmipDeviceMethod::Number(call.instance, L"ReaderID");
+        WMIHelper::PutNumber(output, L"Mode", cache.GetReaderMode(panelId, readerId));
+    });
 }
 
 HRESULT CWmipReaderMapper::SendReaderMode(IWbemClassObject* instance, LONG mode)
 {
-    return CWmipDeviceMethod::RunCommand(*this, kSource, kReaderControlPermission, instance, L"HostName", kModeAudit,
-                                         [&](LAAPProxy& proxy) -> HRESULT {
-                                             const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
-                                             ReaderModeRequest request;
-                                             request.readerId = CWmipDeviceMethod::Number(instance, L"ReaderID");
-                                             request.mode = mode;
-                                             return proxy.SetReaderMode(panelId, &request) ? S_OK : WBEM_E_FAILED;
-                                         });
+    return CWmipDeviceMethod::RunCommand(kSource, instance, L"HostName", [&](LAAPProxy& proxy) -> HRESULT {
+        const LONG panelId = CWmipDeviceMethod::Number(instance, L"PanelID");
+        ReaderModeRequest request;
+        request.readerId = CWmipDeviceMethod::Number(instance, L"ReaderID");
+        request.mode = mode;
+        return proxy.SetReaderMode(panelId, &request) ? S_OK : WBEM_E_FAILED;
+    });
 }
 
 LONG CWmipReaderMapper::SwitchMode(IWbemClassObject* inParams, LONG off, LONG on)

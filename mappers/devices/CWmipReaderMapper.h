@@ -9,16 +9,16 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
-#include "mappers/devices/CWmipDeviceMethod.h"
+#include "mappers/devices/CWmipDeviceMapperSkeleton.h"
 #include "mappers/devices/MapperMethodEntry.h"
 
-class CWmipReaderMapper : public CWmipDynamicClassMapper
+class CWmipReaderMapper : public CWmipDeviceMapperSkeleton<CWmipReaderMapper>
 {
 public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_Reader";
+    static constexpr const wchar_t* kSource = L"WmipReaderMapper";
     // The method table, in its fixed order.
-    static const MapperMethodEntry<CWmipReaderMapper> kMethods[];
-    static const std::size_t kMethodCount;
+    static const std::span<const MapperMethodEntry<CWmipReaderMapper>> kMethods;
 
     // Reader mode codes of the biometric and first-card switches.
     static constexpr LONG kBiometricVerifyOff = 18;
@@ -29,29 +29,20 @@ public:
     static constexpr ULONG kPartnerDoorBits = 0xF;
 
     CWmipReaderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipReaderMapper() override;
 
-    // The WMI class the mapper serves: "Bnt_Reader".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-
-    // Dispatches by name over kMethods (CWmipDeviceMethod::Dispatch).
-    HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
-                          IWbemClassObject* inParams, IWbemObjectSink* sink) override;
     // Audit object 25 (reader).
     brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     // "Name(PanelID,ReaderID)".
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
 
-    HRESULT OpenDoor(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT SetMode(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT SetBiometricVerifyMode(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT SetFirstCardUnlockMode(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT DownloadFirmware(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT GetHardwareStatus(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT GetMode(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT OpenDoor(DeviceMethodCall& call);
+    HRESULT SetMode(DeviceMethodCall& call);
+    HRESULT SetBiometricVerifyMode(DeviceMethodCall& call);
+    HRESULT SetFirstCardUnlockMode(DeviceMethodCall& call);
+    HRESULT DownloadFirmware(DeviceMethodCall& call);
+    HRESULT GetHardwareStatus(DeviceMethodCall& call);
+    HRESULT GetMode(DeviceMethodCall& call);
 
 private:
     // Sends the mode request {ReaderID, mode, 0} with the permission and audit of the mode methods.

@@ -4,16 +4,15 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
+#include "mappers/devices/CWmipDeviceMapperSkeleton.h"
 #include "mappers/devices/CWmipReaderDeviceMapper.h"
 
-class CWmipReaderOutput2Mapper : public CWmipReaderDeviceMapper
+class CWmipReaderOutput2Mapper : public CWmipDeviceMapperSkeleton<CWmipReaderOutput2Mapper, CWmipReaderDeviceMapper>
 {
 public:
-    CWmipReaderOutput2Mapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipReaderOutput2Mapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_ReaderOutput2";
+    static constexpr const wchar_t* kSource = L"WmipReaderOutput2Mapper";
+    static constexpr const std::span<const MethodEntry>& kMethods = kOutputMethods;
 
-    // The WMI class the mapper serves: "Bnt_ReaderOutput2".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipReaderOutput2Mapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 };

@@ -6,18 +6,14 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
-class CWmipRequestableReaderMapper : public CWmipDynamicClassMapper
+class CWmipRequestableReaderMapper : public CWmipMapperSkeleton<CWmipRequestableReaderMapper>
 {
 public:
-    CWmipRequestableReaderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipRequestableReaderMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_RequestableReader";
 
-    // The WMI class the mapper serves: "Bnt_RequestableReader".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipRequestableReaderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // Only readers of levels open to requests, each reader once.
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;

@@ -4,16 +4,12 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
-class CWmipVideoLayoutMapper : public CWmipDynamicClassMapper
+class CWmipVideoLayoutMapper : public CWmipMapperSkeleton<CWmipVideoLayoutMapper>
 {
 public:
-    CWmipVideoLayoutMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipVideoLayoutMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_VideoLayout";
 
-    // The WMI class the mapper serves: "Bnt_VideoLayout".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipVideoLayoutMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 };

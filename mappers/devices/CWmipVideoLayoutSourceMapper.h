@@ -5,16 +5,12 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
-class CWmipVideoLayoutSourceMapper : public CWmipDynamicClassMapper
+class CWmipVideoLayoutSourceMapper : public CWmipMapperSkeleton<CWmipVideoLayoutSourceMapper>
 {
 public:
-    CWmipVideoLayoutSourceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipVideoLayoutSourceMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_VideoLayoutSource";
 
-    // The WMI class the mapper serves: "Bnt_VideoLayoutSource".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipVideoLayoutSourceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 };

@@ -1,5 +1,6 @@
 #include "mappers/devices/CWmipVideoRecorderMapper.h"
 
+#include "common/AccessCodes.h"
 #include "common/CBntDateTime.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/AccessPanelTypeJoinSet.h"
@@ -21,15 +22,6 @@ using brontel::utility::CWMIException;
 
 namespace {
 
-constexpr wchar_t kSource[] = L"WmipVideoRecorderMapper";
-constexpr DWORD kViewRecordersPermission = 0x1000006D;
-constexpr DWORD kViewLivePermission = 0x30000026;
-constexpr DWORD kViewRecordedPermission = 0x3000002E;
-constexpr DWORD kSearchPermission = 0x30000031;
-constexpr DWORD kExportPermission = 0x30000030;
-constexpr DWORD kAudioPermission = 0x30000038;
-constexpr LONG kAuditOperation = 64;
-constexpr LONG kAuditObject = 33;
 // The administrator's user id and PTZ priority.
 constexpr LONG kSystemAdministrator = -1;
 constexpr LONG kAdministratorPriority = 1000;
@@ -49,40 +41,24 @@ LONG PtzPriority(CBntDatabase* database, const CAcsUser& user)
     return priorities.IsEOF() ? 0 : priorities.GetLong(L"PRIORITY");
 }
 
+// The audit names the recorder by its id (auditText), not by a text resource.
+constexpr MapperMethodEntry<CWmipVideoRecorderMapper> kRows[] = {
+    {L"GetAuthenticationData",
+     &CWmipVideoRecorderMapper::GetAuthenticationData,
+     Permission::kViewLiveVideo,
+     {AuditOperation::kReadStatus, AuditObject::kPanel, 0}},
+};
+
 }  // namespace
 
-const MapperMethodEntry<CWmipVideoRecorderMapper> CWmipVideoRecorderMapper::kMethods[] = {
-    {L"GetAuthenticationData", &CWmipVideoRecorderMapper::GetAuthenticationData},
-};
-const std::size_t CWmipVideoRecorderMapper::kMethodCount = std::size(kMethods);
+const std::span<const MapperMethodEntry<CWmipVideoRecorderMapper>> CWmipVideoRecorderMapper::kMethods = kRows;
 
 CWmipVideoRecorderMapper::CWmipVideoRecorderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipDynamicClassMapper(user, context, services, GetWMIClassName())
+    : CWmipDeviceMapperSkeleton(user, context, services)
 {
     AddJoin(L"WORLDTZ", L"WORLDTZID", L"ACCESSPANE", L"PANELTZ");
     AddJoin(L"ACCESSPANE_CONNECTION", L"PANELID", L"ACCESSPANE", L"PANELID");
-    SetPermissions(kViewRecordersPermission, 0, 0, 0);
-}
-
-CWmipVideoRecorderMapper::~CWmipVideoRecorderMapper() = default;
-
-const wchar_t* CWmipVideoRecorderMapper::GetWMIClassName()
-{
-    return L"Bnt_VideoRecorder";
-}
-
-CWmipClassMapper* CWmipVideoRecorderMapper::CreateMapper(const CAcsUser* user, IWbemContext* context,
-                                                         IWbemServices* services)
-{
-    return std::make_unique<CWmipVideoRecorderMapper>(user, context, services).release();
-}
-
-HRESULT CWmipVideoRecorderMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
-                                                IWbemClassObject* inParams, IWbemObjectSink* sink)
-{
-    return CWmipDeviceMethod::Dispatch(*this, kSource, path, methodName,
-                                       std::span<const MapperMethodEntry<CWmipVideoRecorderMapper>>(kMethods), inParams,
-                                       sink);
+    SetPermissions(Permission::kViewVideoDevices, 0, 0, 0);
 }
 
 void CWmipVideoRecorderMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
@@ -90,15 +66,13 @@ void CWmipVideoRecorderMapper::FilterInstanceRecordset(CMultiFilterRecordset* re
     recordset->AddFilterLong(L"ACCESSPANE.PANELTYPE", kRecorderPanelType);
 }
 
-HRESULT CWmipVideoRecorderMapper::GetAuthenticationData(IWbemClassObject* instance, IWbemClassObject*,
-                                                        IWbemObjectSink* sink)
+HRESULT CWmipVideoRecorderMapper::GetAuthenticationData(DeviceMethodCall& call)
 {
-    CAcsUser* user = nullptr;
-    CWmipDeviceMethod::CheckCaller(*this, kSource, kViewLivePermission, instance, &user);
     LONG recorderId = 0;
     try
     {
-        recorderId = CWmipDeviceMethod::Number(instance, L"ID");
+        CAcsUser* user = RequireUser();
+        recorderId = CWmipDeviceMethod::Number(call.instance, L"ID");
         CBntDatabase* database = user->GetDatabase();
         CAccessPanelConnectionSet connection(database);
         connection.OpenForPanel(recorderId);
@@ -113,11 +87,11 @@ HRESULT CWmipVideoRecorderMapper::GetAuthenticationData(IWbemClassObject* instan
             throw CWMIException(kSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
 
         VideoRights rights;
-        rights.viewLive = user->HasPermission(kViewLivePermission);
-        rights.viewRecorded = user->HasPermission(kViewRecordedPermission);
-        rights.search = user->HasPermission(kSearchPermission);
-        rights.exportVideo = user->HasPermission(kExportPermission);
-        rights.transmitAudio = user->HasPermission(kAudioPermission);
+        rights.viewLive = user->HasPermission(Permission::kViewLiveVideo);
+        rights.viewRecorded = user->HasPermission(Permission::kViewRecordedVideo);
+        rights.search = user->HasPermission(Permission::kSearchVideo);
+        rights.exportVideo = user->HasPermission(Permission::kExportVideo);
+        rights.transmitAudio = user->HasPermission(Permission::kTransmitAudio);
         rights.ptzPriority = PtzPriority(database, *user);
         rights.userId = user->GetUserID();
         const std::string json = QpidTypeConverter::ToJson(qpid::types::Variant(
@@ -135,7 +109,7 @@ HRESULT CWmipVideoRecorderMapper::GetAuthenticationData(IWbemClassObject* instan
         if (FAILED(sealed) || cipher.Get() == nullptr)
             throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, L"The authentication data could not be encrypted.");
         const CString data(cipher.Get());
-        if (CWmipDeviceMethod::AnswerOutput(*this, sink, L"GetAuthenticationData", [&](IWbemClassObject* output) {
+        if (CWmipDeviceMethod::AnswerOutput(*this, call.sink, L"GetAuthenticationData", [&](IWbemClassObject* output) {
                 WMIHelper::PutString(output, L"AuthenticationData", data, CIM_STRING);
             }) != S_OK)
             return WBEM_E_FAILED;
@@ -158,8 +132,6 @@ HRESULT CWmipVideoRecorderMapper::GetAuthenticationData(IWbemClassObject* instan
     }
     CString idText;
     idText.Format(L"%ld", recorderId);
-    CString text;
-    text.FormatMessage(L"%1(%2!ld!)", idText.GetString(), recorderId);
-    user->LogTransToDB(kAuditOperation, kAuditObject, text, nullptr, 0, nullptr);
+    call.auditText.FormatMessage(L"%1(%2!ld!)", idText.GetString(), recorderId);
     return S_OK;
 }

@@ -8,39 +8,31 @@
 // One request on one thread: no lock. Owns the crypt engine of its one request.
 #pragma once
 
+#include "mappers/devices/CWmipDeviceMapperSkeleton.h"
 #include "common/TwCryptEngine.h"
-#include "framework/CWmipDynamicClassMapper.h"
 #include "mappers/devices/MapperMethodEntry.h"
 
-class CWmipVideoRecorderMapper : public CWmipDynamicClassMapper
+class CWmipVideoRecorderMapper : public CWmipDeviceMapperSkeleton<CWmipVideoRecorderMapper>
 {
 public:
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_VideoRecorder";
+    static constexpr const wchar_t* kSource = L"WmipVideoRecorderMapper";
     // The method table, in its fixed order.
-    static const MapperMethodEntry<CWmipVideoRecorderMapper> kMethods[];
-    static const std::size_t kMethodCount;
+    static const std::span<const MapperMethodEntry<CWmipVideoRecorderMapper>> kMethods;
     // The panel type of recorders.
     static constexpr LONG kRecorderPanelType = 36;
     // The log line of every failure of the method.
     static constexpr wchar_t kFailureLog[] = L"Error while retrieving encrypted authentication data of video recorder.";
 
     CWmipVideoRecorderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipVideoRecorderMapper() override;
 
-    // The WMI class the mapper serves: "Bnt_VideoRecorder".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-
-    // Dispatches by name over kMethods (CWmipDeviceMethod::Dispatch).
-    HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
-                          IWbemClassObject* inParams, IWbemObjectSink* sink) override;
     // Only panels of type 36.
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
 
     // S_OK with "AuthenticationData" and one audit record; 0x80041001 (logged) when the key or
     // the recorder's login cannot be had, the key cannot be imported, the document cannot be
     // encrypted or handed over, or anything else fails.
-    HRESULT GetAuthenticationData(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    HRESULT GetAuthenticationData(DeviceMethodCall& call);
 
 private:
     // Destroyed with the mapper.

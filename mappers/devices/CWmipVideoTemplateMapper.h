@@ -4,16 +4,12 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
-class CWmipVideoTemplateMapper : public CWmipDynamicClassMapper
+class CWmipVideoTemplateMapper : public CWmipMapperSkeleton<CWmipVideoTemplateMapper>
 {
 public:
-    CWmipVideoTemplateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipVideoTemplateMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_VideoTemplate";
 
-    // The WMI class the mapper serves: "Bnt_VideoTemplate".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipVideoTemplateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 };

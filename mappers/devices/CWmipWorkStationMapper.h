@@ -4,16 +4,12 @@
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
 
-#include "framework/CWmipDynamicClassMapper.h"
+#include "framework/CWmipMapperSkeleton.h"
 
-class CWmipWorkStationMapper : public CWmipDynamicClassMapper
+class CWmipWorkStationMapper : public CWmipMapperSkeleton<CWmipWorkStationMapper>
 {
 public:
-    CWmipWorkStationMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-    ~CWmipWorkStationMapper() override;
+    static constexpr const wchar_t* kWMIClassName = L"Bnt_WorkStation";
 
-    // The WMI class the mapper serves: "Bnt_WorkStation".
-    static const wchar_t* GetWMIClassName();
-    // The MapperFactory of the class: a new mapper that the caller owns; never null.
-    static CWmipClassMapper* CreateMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
+    CWmipWorkStationMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 };

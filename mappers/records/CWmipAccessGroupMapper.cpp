@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
@@ -28,8 +29,6 @@ using Level = CBntAssignedAcLvlList::Entry;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessGroupMapper.cpp";
-constexpr DWORD kViewLevels = 0x1000000B;
-constexpr DWORD kAssignLevels = 0x20000002;
 constexpr const wchar_t* kMethodName = L"AssignGroup";
 // Audit of a group assignment: operation 41 on object kind 1; replication kind 3, operation 8.
 constexpr LONG kAssignGroupOperation = 41;
@@ -135,7 +134,7 @@ std::vector<Level> CWmipAccessGroupMapper::SelectLevels(const std::vector<Level>
 CWmipAccessGroupMapper::CWmipAccessGroupMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewLevels, 0, 0, 0);
+    SetPermissions(Permission::kViewAccessLevels, 0, 0, 0);
 }
 
 HRESULT CWmipAccessGroupMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
@@ -149,7 +148,7 @@ HRESULT CWmipAccessGroupMapper::ExecuteMethod(CWmipObjectPath* path, const wchar
 
 HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassObject* inParams)
 {
-    const HRESULT allowed = CanPerformOperation(kAssignLevels, group);
+    const HRESULT allowed = CanPerformOperation(Permission::kAssignAccessLevels, group);
     if (allowed == WBEM_E_ACCESS_DENIED)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
     if (FAILED(allowed))

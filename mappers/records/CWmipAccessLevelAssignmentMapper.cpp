@@ -1,4 +1,5 @@
 #include "mappers/records/CWmipAccessLevelAssignmentMapper.h"
+#include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 
 #include <string>
@@ -31,9 +32,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessLevelAssignmentMapper.cpp";
-constexpr DWORD kViewAssignments = 0x20000000;
-constexpr DWORD kAssignLevels = 0x20000002;
-constexpr LONG kAssignmentAuditObject = 14;
 constexpr LONG kAssignmentReplicationObject = 8;
 
 constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
@@ -48,7 +46,8 @@ CWmipAccessLevelAssignmentMapper::CWmipAccessLevelAssignmentMapper(const CAcsUse
                                                                    IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewAssignments, kAssignLevels, 0, kAssignLevels);
+    SetPermissions(Permission::kViewAccessLevelAssignments, Permission::kAssignAccessLevels, 0,
+                   Permission::kAssignAccessLevels);
 }
 
 void CWmipAccessLevelAssignmentMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
@@ -66,7 +65,7 @@ void CWmipAccessLevelAssignmentMapper::FilterInstanceRecordset(CMultiFilterRecor
 void CWmipAccessLevelAssignmentMapper::CanAdd(IWbemClassObject* instance)
 {
     const LONG levelId = NumberOr(instance, L"AccessLevelID", 0);
-    if (CanPerformOperation(kAssignLevels, instance) == S_OK)
+    if (CanPerformOperation(Permission::kAssignAccessLevels, instance) == S_OK)
         return;
     const CAcsUser* user = RequireUser();
     CDynamicRecordset managed(GetDatabase());
@@ -211,7 +210,7 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
 
 brontel::UserTranObject::UserTransactionObject CWmipAccessLevelAssignmentMapper::GetTransactionObject()
 {
-    return kAssignmentAuditObject;
+    return AuditObject::kAccessAssignment;
 }
 
 CString CWmipAccessLevelAssignmentMapper::GetTransactionValues(Operation, IWbemClassObject* instance)

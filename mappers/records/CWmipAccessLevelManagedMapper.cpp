@@ -1,18 +1,13 @@
 #include "mappers/records/CWmipAccessLevelManagedMapper.h"
 
+#include "common/AccessCodes.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
-
-namespace {
-
-constexpr DWORD kViewLevels = 0x1000000B;
-
-}  // namespace
 
 CWmipAccessLevelManagedMapper::CWmipAccessLevelManagedMapper(const CAcsUser* user, IWbemContext* context,
                                                              IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewLevels, 0, 0, 0);
+    SetPermissions(Permission::kViewAccessLevels, 0, 0, 0);
 }
 
 void CWmipAccessLevelManagedMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)

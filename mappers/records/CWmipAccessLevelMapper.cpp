@@ -1,4 +1,5 @@
 #include "mappers/records/CWmipAccessLevelMapper.h"
+#include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 
 #include "framework/WMIHelper.h"
@@ -28,10 +29,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessLevelMapper.cpp";
-constexpr DWORD kViewLevels = 0x1000000B;
-constexpr DWORD kAddLevels = 0x1000000C;
-constexpr DWORD kModifyLevels = 0x1000000D;
-constexpr DWORD kDeleteLevels = 0x1000001E;
 constexpr LONG kAccessLevelAuditObject = 2;
 constexpr const wchar_t* kAuditText = L"Access level %1 (%2!d!)";
 
@@ -73,7 +70,8 @@ bool IsLockPanelType(LONG panelType)
 CWmipAccessLevelMapper::CWmipAccessLevelMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewLevels, kAddLevels, kModifyLevels, kDeleteLevels);
+    SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kModifyAccessLevels,
+                   Permission::kDeleteAccessLevels);
 }
 
 void CWmipAccessLevelMapper::CanAdd(IWbemClassObject* instance)

@@ -1,13 +1,8 @@
 #include "mappers/records/CWmipAccessLevelReaderAssignmentMapper.h"
 
+#include "common/AccessCodes.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-
-namespace {
-
-constexpr DWORD kViewLevels = 0x1000000B;
-
-}  // namespace
 
 CWmipAccessLevelReaderAssignmentMapper::CWmipAccessLevelReaderAssignmentMapper(const CAcsUser* user,
                                                                                IWbemContext* context,
@@ -18,7 +13,7 @@ CWmipAccessLevelReaderAssignmentMapper::CWmipAccessLevelReaderAssignmentMapper(c
     AddJoin(L"ACCLVLINK", L"PANELID", L"READER", L"PANELID");
     AddJoin(L"ACCLVLINK", L"READERID", L"READER", L"READERID");
     AddJoin(L"ACCLVLINK", L"TZID", L"TIMEZONE", L"TZID");
-    SetPermissions(kViewLevels, 0, 0, 0);
+    SetPermissions(Permission::kViewAccessLevels, 0, 0, 0);
 }
 
 void CWmipAccessLevelReaderAssignmentMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)

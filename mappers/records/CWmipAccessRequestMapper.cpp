@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipAccessRequestMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -21,9 +22,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessRequestMapper.cpp";
-constexpr DWORD kViewRequests = 0x1000000B;
-constexpr DWORD kWriteRequests = 0x1000000C;
-constexpr DWORD kAssignLevels = 0x20000002;
 constexpr LONG kRequestAuditObject = 171;
 constexpr const wchar_t* kAuditText = L"Access request of person %1!d!: %2 by user %3!d!";
 
@@ -93,7 +91,7 @@ constinit const CWmipAccessRequestMapper::ColumnHook CWmipAccessRequestMapper::k
 CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName), m_concrete(false)
 {
-    SetPermissions(kViewRequests, kWriteRequests, kWriteRequests, 0);
+    SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kAddAccessLevels, 0);
     SetColumnHooks(kColumnHooks);
 }
 
@@ -101,7 +99,7 @@ CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemCo
                                                    const wchar_t* className)
     : CWmipMapperSkeleton(user, context, services, className), m_concrete(true)
 {
-    SetPermissions(kViewRequests, kWriteRequests, kWriteRequests, 0);
+    SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kAddAccessLevels, 0);
     SetColumnHooks(kColumnHooks);
 }
 
@@ -198,7 +196,7 @@ HRESULT CWmipAccessRequestMapper::CanViewAsManager()
     if (user->GetUserID() == kAllRightsUser)
         return S_OK;
     m_isManager = ManagesWithFullRights(*user, 0);
-    return m_isManager || user->HasPermission(kAssignLevels) ? S_OK : WBEM_E_ACCESS_DENIED;
+    return m_isManager || user->HasPermission(Permission::kAssignAccessLevels) ? S_OK : WBEM_E_ACCESS_DENIED;
 }
 
 CDynamicRecordset* CWmipAccessRequestMapper::ManagerRecordset(CMultiFilterRecordset* recordset)

@@ -1,14 +1,8 @@
 #include "mappers/records/CWmipAssocDirectoryAccountMapper.h"
 
+#include "common/AccessCodes.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "mappers/records/CWmipRecordChecks.h"
-
-namespace {
-
-constexpr DWORD kViewDirectories = 0x100000BB;
-constexpr DWORD kViewAccounts = 0x20000049;
-
-}  // namespace
 
 CWmipAssocDirectoryAccountMapper::CWmipAssocDirectoryAccountMapper(const CAcsUser* user, IWbemContext* context,
                                                                    IWbemServices* services)
@@ -19,7 +13,7 @@ CWmipAssocDirectoryAccountMapper::CWmipAssocDirectoryAccountMapper(const CAcsUse
 
 HRESULT CWmipAssocDirectoryAccountMapper::CanView()
 {
-    return CWmipRecordChecks::HoldsAll(*RequireUser(), {kViewDirectories, kViewAccounts});
+    return CWmipRecordChecks::HoldsAll(*RequireUser(), {Permission::kViewDirectories, Permission::kViewAccounts});
 }
 
 void CWmipAssocDirectoryAccountMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)

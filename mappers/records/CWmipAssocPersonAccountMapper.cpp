@@ -1,13 +1,8 @@
 #include "mappers/records/CWmipAssocPersonAccountMapper.h"
 
+#include "common/AccessCodes.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "mappers/records/CWmipRecordChecks.h"
-
-namespace {
-
-constexpr DWORD kViewAccounts = 0x20000049;
-
-}  // namespace
 
 CWmipAssocPersonAccountMapper::CWmipAssocPersonAccountMapper(const CAcsUser* user, IWbemContext* context,
                                                              IWbemServices* services)
@@ -38,6 +33,6 @@ HRESULT CWmipAssocPersonAccountMapper::CanView()
         return CWmipAssociationMapper::CanView();
     if (m_visitor == 0)
         return CWmipRecordChecks::HoldsAll(
-            *RequireUser(), {kViewAccounts, kViewCardholdersPermission, kViewCardholdersSecondPermission});
-    return CWmipRecordChecks::HoldsAll(*RequireUser(), {kViewAccounts, kViewVisitorsPermission});
+            *RequireUser(), {Permission::kViewAccounts, kViewCardholdersPermission, kViewCardholdersSecondPermission});
+    return CWmipRecordChecks::HoldsAll(*RequireUser(), {Permission::kViewAccounts, kViewVisitorsPermission});
 }

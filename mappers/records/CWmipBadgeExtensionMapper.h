@@ -11,12 +11,6 @@
 class CWmipBadgeExtensionMapper : public CWmipDynamicClassMapper
 {
 public:
-    // Permission ids of the badge records: those of the badges they extend.
-    static constexpr DWORD kViewBadges = 0x20000006;
-    static constexpr DWORD kAddBadges = 0x20000007;
-    static constexpr DWORD kModifyBadges = 0x20000008;
-    static constexpr DWORD kDeleteBadges = 0x2000000A;
-
     CWmipBadgeExtensionMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
                               const wchar_t* className);
 

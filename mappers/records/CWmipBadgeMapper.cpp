@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "common/AccessCodes.h"
 #include "common/Crypto.h"
 #include "framework/CWmideFieldSet.h"
 #include "framework/CWmipObjectPath.h"
@@ -39,10 +40,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
-constexpr DWORD kViewBadges = 0x20000006;
-constexpr DWORD kAddBadges = 0x20000007;
-constexpr DWORD kModifyBadges = 0x20000008;
-constexpr DWORD kDeleteBadges = 0x2000000A;
 constexpr LONG kBadgeAuditObject = 10;
 constexpr LONG kBadgeReplicationObject = 2;
 constexpr UINT kBadgeChangeAuditResource = 20733;
@@ -117,7 +114,8 @@ BadgeValues BadgeValuesOf(IWbemClassObject* instance)
 CWmipBadgeMapper::CWmipBadgeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewBadges, kAddBadges, kModifyBadges, kDeleteBadges);
+    SetPermissions(Permission::kViewBadges, Permission::kAddBadges, Permission::kModifyBadges,
+                   Permission::kDeleteBadges);
     static constexpr ColumnHook kHooks[] = {
         {L"BADGE", L"PIN", Reader<&CWmipBadgeMapper::ReadPin>},
     };

@@ -2,6 +2,7 @@
 // per-segment limits of its segment units. The checks and the links run in one transaction of
 // the mapper's connection: a level that breaks a limit fails the whole call before anything is
 // written, and two concurrent calls cannot both pass a limit.
+#include "common/AccessCodes.h"
 #include "mappers/records/CWmipBadgeMapper.h"
 #include "mappers/records/CWmipAccessRules.h"
 
@@ -34,10 +35,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
-// May assign any access level, not only those the user manages.
-constexpr DWORD kAssignAnyLevel = 0x20000002;
-// Audit kind of a badge's access.
-constexpr LONG kBadgeAccessAuditObject = 14;
 // Most levels one call may name.
 constexpr LONG kMaxLevelsPerCall = 4096;
 
@@ -105,7 +102,7 @@ std::optional<LONG> SegmentOfLevel(CBntDatabase* database, LONG level)
 
 HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink*)
 {
-    const HRESULT anyLevel = CanPerformOperation(kAssignAnyLevel, instance);
+    const HRESULT anyLevel = CanPerformOperation(Permission::kAssignAccessLevels, instance);
     if (FAILED(anyLevel) && anyLevel != WBEM_E_ACCESS_DENIED)
         throw CWMIException(kSourceFile, __LINE__, anyLevel);
     const bool mayAssignAny = SUCCEEDED(anyLevel);
@@ -203,8 +200,8 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
             SetupReplTransaction(replication, Operation::Add, instance);
             LogReplication(replication);
         }
-        user->LogTransToDB(Operation::Modify, kBadgeAccessAuditObject, GetTransactionValues(Operation::Add, instance),
-                           GetDatabase());
+        user->LogTransToDB(Operation::Modify, AuditObject::kAccessAssignment,
+                           GetTransactionValues(Operation::Add, instance), GetDatabase());
         transaction.Commit();
         return S_OK;
     }

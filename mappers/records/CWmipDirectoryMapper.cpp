@@ -1,19 +1,18 @@
 #include "mappers/records/CWmipDirectoryMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntDirectories/DirectoryDBManager.h"
 
 namespace {
 
-constexpr DWORD kViewDirectories = 0x100000BB;
-
 }  // namespace
 
 CWmipDirectoryMapper::CWmipDirectoryMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewDirectories, 0, 0, 0);
+    SetPermissions(Permission::kViewDirectories, 0, 0, 0);
     static constexpr ColumnHook kHooks[] = {
         {L"BNT_DIRECTORY", L"DIR_PORT", Reader<&CWmipDirectoryMapper::ReadPort>},
     };

@@ -1,15 +1,10 @@
 #include "mappers/records/CWmipMonitoringZoneMapper.h"
 
-namespace {
-
-// The right to view monitoring zones.
-constexpr DWORD kViewZones = 0x10000014;
-
-}  // namespace
+#include "common/AccessCodes.h"
 
 CWmipMonitoringZoneMapper::CWmipMonitoringZoneMapper(const CAcsUser* user, IWbemContext* context,
                                                      IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewZones, 0, 0, 0);
+    SetPermissions(Permission::kViewMonitoringZones, 0, 0, 0);
 }

@@ -1,15 +1,10 @@
 #include "mappers/records/CWmipPermissionDeviceGroupLinkMapper.h"
 
-namespace {
-
-// The right to view system users.
-constexpr DWORD kViewUsers = 0x1000000E;
-
-}  // namespace
+#include "common/AccessCodes.h"
 
 CWmipPermissionDeviceGroupLinkMapper::CWmipPermissionDeviceGroupLinkMapper(const CAcsUser* user, IWbemContext* context,
                                                                            IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewUsers, 0, 0, 0);
+    SetPermissions(Permission::kViewUsers, 0, 0, 0);
 }

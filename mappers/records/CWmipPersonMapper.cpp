@@ -221,10 +221,10 @@ void CWmipPersonMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* 
         user->AddSegmentFilter(recordset, L"EMP");
 }
 
-int CWmipPersonMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipPersonMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (table == L"EMP" && column == L"ALLOWEDVISITORS")
-        return GetPersonType() == kCardholder ? 4 : WMIHelper::kProcessSkip;
+        return GetPersonType() == kCardholder ? WMIHelper::kProcessByOwnColumnName : WMIHelper::kProcessSkip;
     return CWmipUDFClassMapper::GetPropertyProcessMethod(column, table);
 }
 

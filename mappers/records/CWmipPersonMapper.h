@@ -57,7 +57,7 @@ public:
     // kind's segmentation is enabled, nothing otherwise.
     void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
     // EMP.ALLOWEDVISITORS is read only for cardholders.
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     // PRIMARYSEGMENTID defaults to the caller's one segment when it can reach only one.
     HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
     // LASTCHANGED becomes the time of the write; PRIMARYSEGMENTID must be a 32-bit integer

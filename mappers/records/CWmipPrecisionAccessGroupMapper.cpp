@@ -1,15 +1,10 @@
 #include "mappers/records/CWmipPrecisionAccessGroupMapper.h"
 
-namespace {
-
-// The right to view access levels and groups.
-constexpr DWORD kViewLevels = 0x1000000B;
-
-}  // namespace
+#include "common/AccessCodes.h"
 
 CWmipPrecisionAccessGroupMapper::CWmipPrecisionAccessGroupMapper(const CAcsUser* user, IWbemContext* context,
                                                                  IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewLevels, 0, 0, 0);
+    SetPermissions(Permission::kViewAccessLevels, 0, 0, 0);
 }

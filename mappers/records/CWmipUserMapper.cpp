@@ -1,4 +1,5 @@
 #include "mappers/records/CWmipUserMapper.h"
+#include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 
 #include <string>
@@ -30,7 +31,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUserMapper.cpp";
-constexpr LONG kUserAuditObject = 48;
 constexpr LONG kUserReplicationObject = 1024;
 constexpr int kSegmentWriteAccess = 2;
 // The properties that keep their stored value on a modify (each declared "noedit" itself).
@@ -155,7 +155,7 @@ void CWmipUserMapper::CanAdd(IWbemClassObject* instance)
 
 brontel::UserTranObject::UserTransactionObject CWmipUserMapper::GetTransactionObject()
 {
-    return kUserAuditObject;
+    return AuditObject::kUser;
 }
 
 CString CWmipUserMapper::GetTransactionValues(Operation, IWbemClassObject* instance)

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipUserPermissionGroupMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -13,7 +14,6 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUserPermissionGroupMapper.cpp";
-constexpr DWORD kViewPermissionGroups = 0x10000031;
 constexpr LONG kSystemGroup = 1;
 constexpr LONG kMonitoringGroup = 3;
 
@@ -37,7 +37,7 @@ CWmipUserPermissionGroupMapper::CWmipUserPermissionGroupMapper(const CAcsUser* u
                                                                IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewPermissionGroups, 0, 0, 0);
+    SetPermissions(Permission::kViewPermissionGroups, 0, 0, 0);
     static constexpr ColumnHook kHooks[] = {
         {L"USER_PERM", L"TYPE", Reader<&CWmipUserPermissionGroupMapper::ReadType>},
     };

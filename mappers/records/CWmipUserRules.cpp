@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipUserRules.h"
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -10,19 +11,16 @@
 namespace {
 
 constexpr int kSegmentWriteAccess = 2;
-constexpr DWORD kViewUsers = 0x1000000E;
-constexpr DWORD kAddUsers = 0x1000000F;
-constexpr DWORD kModifyUsers = 0x10000010;
-constexpr DWORD kDeleteUsers = 0x1000001D;
 
 }  // namespace
 
 void CWmipUserRules::SetUserPermissions(CWmipClassMapper& mapper)
 {
     if (WMIHelper::IsCorvessaApplication())
-        mapper.SetPermissions(kViewUsers, 0, 0, 0);
+        mapper.SetPermissions(Permission::kViewUsers, 0, 0, 0);
     else
-        mapper.SetPermissions(kViewUsers, kAddUsers, kModifyUsers, kDeleteUsers);
+        mapper.SetPermissions(Permission::kViewUsers, Permission::kAddUsers, Permission::kModifyUsers,
+                              Permission::kDeleteUsers);
 }
 
 bool CWmipUserRules::CanGrantPermissionGroup(const CAcsUser& caller, CBntDatabase& database, LONG type, LONG groupId,

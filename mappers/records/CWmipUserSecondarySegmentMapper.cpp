@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipUserSecondarySegmentMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -22,10 +23,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUserSecondarySegmentMapper.cpp";
-constexpr DWORD kViewUsers = 0x1000000E;
-constexpr DWORD kAddUsers = 0x1000000F;
-constexpr DWORD kDeleteUsers = 0x1000001D;
-constexpr LONG kUserAuditObject = 48;
 constexpr LONG kUserReplicationObject = 1024;
 constexpr int kSegmentWriteAccess = 2;
 constexpr LONG kAllSegments = -1;
@@ -43,7 +40,7 @@ CWmipUserSecondarySegmentMapper::CWmipUserSecondarySegmentMapper(const CAcsUser*
                                                                  IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewUsers, kAddUsers, 0, kDeleteUsers);
+    SetPermissions(Permission::kViewUsers, Permission::kAddUsers, 0, Permission::kDeleteUsers);
 }
 
 void CWmipUserSecondarySegmentMapper::CanAdd(IWbemClassObject* instance)
@@ -107,7 +104,7 @@ void CWmipUserSecondarySegmentMapper::LogTransaction(Operation, IWbemClassObject
 
 brontel::UserTranObject::UserTransactionObject CWmipUserSecondarySegmentMapper::GetTransactionObject()
 {
-    return kUserAuditObject;
+    return AuditObject::kUser;
 }
 
 CString CWmipUserSecondarySegmentMapper::GetTransactionValues(Operation, IWbemClassObject* instance)

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipVisitEmailRecipientMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -9,14 +10,13 @@ using brontel::utility::CWMIException;
 
 namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipVisitEmailRecipientMapper.cpp";
-constexpr DWORD kViewVisits = 0x20000027;
 }  // namespace
 
 CWmipVisitEmailRecipientMapper::CWmipVisitEmailRecipientMapper(const CAcsUser* user, IWbemContext* context,
                                                                IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewVisits, 0, 0, 0);
+    SetPermissions(Permission::kViewVisits, 0, 0, 0);
     static constexpr ColumnHook kHooks[] = {
         {L"VISIT_EMAIL_LINK", L"SEGMENTID", Reader<&CWmipVisitEmailRecipientMapper::ReadSegment>},
     };

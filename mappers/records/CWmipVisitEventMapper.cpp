@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipVisitEventMapper.h"
 
+#include "common/AccessCodes.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -11,7 +12,6 @@ using brontel::utility::CWMIException;
 
 namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipVisitEventMapper.cpp";
-constexpr DWORD kViewVisits = 0x20000027;
 
 constexpr PropertyColumn kColumns[] = {
     {L"ID", L"VISIT_EVENT.VISIT_EVENTID"},
@@ -29,7 +29,7 @@ CWmipVisitEventMapper::CWmipVisitEventMapper(const CAcsUser* user, IWbemContext*
     : CWmipMapperSkeleton(user, context, services)
 {
     AddJoin(L"VISIT_EVENT", L"EMPID", L"EMP", L"ID");
-    SetPermissions(kViewVisits, 0, 0, 0);
+    SetPermissions(Permission::kViewVisits, 0, 0, 0);
 }
 
 ProcessClauseResult CWmipVisitEventMapper::ProcessClause(CString& property, int& wqlOperator, CString& literal,

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipVisitMapper.h"
 
+#include "common/AccessCodes.h"
 #include "common/KvrTime.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "framework/CWmipNullVariant.h"
@@ -41,12 +42,10 @@ namespace {
 constexpr auto* Number = &CWmipMethodParameters::Number;
 constexpr auto* Text = &CWmipMethodParameters::Text;
 constexpr wchar_t kSourceFile[] = L"CWmipVisitMapper.cpp";
-constexpr DWORD kViewVisits = 0x20000027;
 constexpr DWORD kAddVisits = 0x20000028;
 constexpr DWORD kModifyVisits = 0x20000029;
 constexpr DWORD kDeleteVisits = 0x2000002A;
 constexpr LONG kVisitLayoutTable = 100101;
-constexpr int kUnderPropertyName = 3;
 constexpr LONG kEmailListMaxLength = 2048;
 // Visit key: the id times the multiplier, modulo the modulus.
 constexpr unsigned long long kVisitKeyMultiplier = 1498236071ULL;
@@ -119,7 +118,7 @@ const std::map<CString, CCorvessaMethodDescriptor>& VisitMethods()
 CWmipVisitMapper::CWmipVisitMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewVisits, kAddVisits, kModifyVisits, kDeleteVisits);
+    SetPermissions(Permission::kViewVisits, kAddVisits, kModifyVisits, kDeleteVisits);
     static constexpr ColumnHook kHooks[] = {
         {L"VISIT_EVENT", L"SCHEDULED_TIMEIN", Reader<&CWmipVisitMapper::ReadScheduledTime>},
         {L"VISIT_EVENT", L"SCHEDULED_TIMEOUT", Reader<&CWmipVisitMapper::ReadScheduledTime>},
@@ -270,10 +269,10 @@ void CWmipVisitMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* r
         user->AddSegmentFilter(recordset, L"EMP_VISITOR");
 }
 
-int CWmipVisitMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
+WMIHelper::ProcessMethod CWmipVisitMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (table.CompareNoCase(L"VISIT") == 0)
-        return kUnderPropertyName;
+        return WMIHelper::kProcessByPropertyName;
     return CWmipMapperSkeleton::GetPropertyProcessMethod(column, table);
 }
 

@@ -59,7 +59,7 @@ public:
     // segmentation.
     void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
     // VISIT columns under their property names (3); the rest as the framework decides.
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override;
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     CString GetPropertyName(const CString& column, const CString& table) override;
     // SCHEDULED_TIMEIN/OUT: today at the default sign-in/out time of day, in UTC; VISIT_EVENTID:
     // the id of the event row AddVisitEvent writes; VISIT_KEY: the visit's key text.

@@ -1,6 +1,7 @@
 // The WMI methods of CWmipVisitMapper: SignVisitIn and SignVisitOut. Each runs in one transaction
 // on the mapper's connection: the visit's times, the badges issued or signed out and the notices
 // stand or fall together, and the communication server hears of the badges only after the commit.
+#include "common/AccessCodes.h"
 #include "mappers/records/CWmipVisitMapper.h"
 
 #include "framework/CWmipMessages.h"
@@ -34,7 +35,6 @@ using brontel::utility::CWMIException;
 namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipVisitMapperMethods.cpp";
 constexpr DWORD kSignVisitsPermission = 0x2000004B;
-constexpr DWORD kAddBadgesPermission = 0x20000007;
 // The user action of assigning a badge of a type.
 constexpr LONG kAssignBadgeTypeAction = 6;
 
@@ -230,7 +230,7 @@ void CWmipVisitMapper::SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user,
     const LONG badgeTypeId = GetBadgeTypeOfBadge(badgeId);
     if (badgeTypeId <= 0)
         Fail(__LINE__, kNoBadge);
-    if (!user->HasPermission(kAddBadgesPermission))
+    if (!user->HasPermission(Permission::kAddBadges))
         Fail(__LINE__, kNoAddBadges);
     if (!manager.AllowsVisitorBadges())
         Fail(__LINE__, kNoVisitorBadges);

@@ -1,10 +1,10 @@
 #include "mappers/records/WmipMonitoringZoneCameraLinkMapper.h"
 
+#include "common/AccessCodes.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 
 namespace {
 
-constexpr DWORD kViewZones = 0x10000014;
 constexpr const wchar_t* kCoveredCamera =
     L"(MONDEVLINK.PANELID=CCTVDEVICE.PANELID and MONDEVLINK.DEVICEID=CCTVDEVICE.CCTVDEVICEID and "
     L"MONDEVLINK.ENTIREDEVICE=0\tor\tMONDEVLINK.PANELID=CCTVDEVICE.PANELID and MONDEVLINK.ENTIREDEVICE=1)";
@@ -18,7 +18,7 @@ WmipMonitoringZoneCameraLinkMapper::WmipMonitoringZoneCameraLinkMapper(const CAc
     AddJoin(L"MONDEVLINK", L"MZID", L"MONZONE", L"MZID");
     // The cameras of the link's panel; the filter keeps those the link covers.
     AddJoin(L"CCTVDEVICE", L"PANELID", L"MONDEVLINK", L"PANELID");
-    SetPermissions(kViewZones, 0, 0, 0);
+    SetPermissions(Permission::kViewMonitoringZones, 0, 0, 0);
 }
 
 void WmipMonitoringZoneCameraLinkMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)

@@ -18,15 +18,15 @@ class PlannedBadgeMapper : public TestBadgeMapper
 public:
     PlannedBadgeMapper(const CAcsUser* user, IWbemServices* services) : TestBadgeMapper(user, nullptr, services) {}
 
-    int GetPropertyProcessMethod(const CString& column, const CString& table) override
+    WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override
     {
         ++asked[CStringToUtf8(table + L"." + column)];
         if (column.CompareNoCase(L"STATUS") == 0)
-            return 2;
+            return WMIHelper::kProcessByMapper;
         if (column.CompareNoCase(L"ACTIVATE") == 0)
-            return 0;
+            return WMIHelper::kProcessSkip;
         if (column.CompareNoCase(L"ID") == 0 && unknownMethodForId != 0)
-            return unknownMethodForId;
+            return static_cast<WMIHelper::ProcessMethod>(unknownMethodForId);
         return TestBadgeMapper::GetPropertyProcessMethod(column, table);
     }
     HRESULT ProcessInstanceProperty(IWbemClassObject** instance, const CString& column, const CString& table) override

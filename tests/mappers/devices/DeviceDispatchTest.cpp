@@ -59,10 +59,10 @@ TEST_F(DeviceDispatch, UnknownNamesAnswerInvalidMethodAndPathsWithoutADeviceNotF
 
 TEST_F(DeviceDispatch, TablesAndCountsAreFixed)
 {
-    EXPECT_EQ(CWmipPanelMapper::kMethodCount, 8u);
+    EXPECT_EQ(CWmipPanelMapper::kMethods.size(), 8u);
     EXPECT_STREQ(CWmipPanelMapper::kMethods[3].name, L"UpdateHardwareStatus");
-    EXPECT_EQ(CWmipReaderDeviceMapper::kInputMethodCount, 3u);
-    EXPECT_EQ(CWmipReaderDeviceMapper::kOutputMethodCount, 4u);
+    EXPECT_EQ(CWmipReaderDeviceMapper::kInputMethods.size(), 3u);
+    EXPECT_EQ(CWmipReaderDeviceMapper::kOutputMethods.size(), 4u);
     EXPECT_STREQ(CWmipReaderDeviceMapper::kOutputMethods[2].name, L"Pulse");
     const std::unique_ptr<CWmipClassMapper> input = FactoryMapper(L"Bnt_ReaderInput1");
     ASSERT_NE(input, nullptr);
