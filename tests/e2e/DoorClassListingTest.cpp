@@ -76,7 +76,7 @@ std::set<std::string> BntNames(const Reply& reply)
     std::set<std::string> names;
     for (const ComPtr<IWbemClassObject>& object : reply.objects)
     {
-        const std::string name = DoorTest::Text(object.Get(), L"__CLASS");
+        const std::string name = support::PropertyText(object.Get(), L"__CLASS");
         if (name.rfind("Bnt_", 0) == 0)
             names.insert(name);
     }
@@ -112,9 +112,9 @@ TEST_F(DoorClassListing, DeepListingOfTheRootHoldsEveryDeclaredClassAfterItsSupe
         std::set<std::string> systemClasses;
         for (const ComPtr<IWbemClassObject>& definition : reply.objects)
         {
-            const std::string name = Text(definition.Get(), L"__CLASS");
-            const std::string superclass = Text(definition.Get(), L"__SUPERCLASS");
-            EXPECT_EQ(Text(definition.Get(), L"__GENUS"), "1") << name;
+            const std::string name = support::PropertyText(definition.Get(), L"__CLASS");
+            const std::string superclass = support::PropertyText(definition.Get(), L"__SUPERCLASS");
+            EXPECT_EQ(support::PropertyText(definition.Get(), L"__GENUS"), "1") << name;
             EXPECT_TRUE(superclass == "<null>" || superclass.empty() || seen.count(superclass) == 1)
                 << name << " listed before its superclass " << superclass;
             seen.insert(name);
@@ -166,7 +166,8 @@ TEST_F(DoorClassListing, ShallowListingsHoldTheDirectSubclassesOnly)
                 {
                     if (deep)
                         continue;
-                    EXPECT_EQ(Text(definition.Get(), L"__SUPERCLASS"), superclass.empty() ? "<null>" : superclass);
+                    EXPECT_EQ(support::PropertyText(definition.Get(), L"__SUPERCLASS"),
+                              superclass.empty() ? "<null>" : superclass);
                 }
             }
     EXPECT_TRUE(sawGrandchildren) << "no listing told shallow from deep below a class";

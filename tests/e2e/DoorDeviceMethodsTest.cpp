@@ -506,7 +506,7 @@ protected:
     {
         const Reply reply = Call(path, method);
         EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Utf8(path);
-        return reply.objects.empty() ? "<none>" : Text(reply.objects.front().Get(), property);
+        return reply.objects.empty() ? "<none>" : support::PropertyText(reply.objects.front().Get(), property);
     }
     std::string Status(const std::wstring& path) { return Output(path, L"GetHardwareStatus", L"Status"); }
 
@@ -1022,8 +1022,8 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     const Reply accepted = acknowledge(1, nullptr);
     EXPECT_EQ(accepted.result, WBEM_S_NO_ERROR) << Hex(accepted.result);
     ASSERT_EQ(accepted.objects.size(), 1u);
-    EXPECT_EQ(Text(accepted.objects[0].Get(), L"ReturnValue"), "1");
-    EXPECT_EQ(Text(accepted.objects[0].Get(), L"SimultaneousAckStatus"), "9");
+    EXPECT_EQ(support::PropertyText(accepted.objects[0].Get(), L"ReturnValue"), "1");
+    EXPECT_EQ(support::PropertyText(accepted.objects[0].Get(), L"SimultaneousAckStatus"), "9");
     auto calls = Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm));
     ASSERT_EQ(calls.size(), 1u);
     // Current status, serial, panel, alarm, the operator's user id, the alarm time in whole OLE
@@ -1037,8 +1037,8 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     const Reply rejected = acknowledge(1, nullptr);
     EXPECT_EQ(rejected.result, WBEM_S_NO_ERROR);
     ASSERT_EQ(rejected.objects.size(), 1u);
-    EXPECT_EQ(Text(rejected.objects[0].Get(), L"ReturnValue"), "0");
-    EXPECT_EQ(Text(rejected.objects[0].Get(), L"SimultaneousAckStatus"), "0");
+    EXPECT_EQ(support::PropertyText(rejected.objects[0].Get(), L"ReturnValue"), "0");
+    EXPECT_EQ(support::PropertyText(rejected.objects[0].Get(), L"SimultaneousAckStatus"), "0");
     // A logical source has no host: the local servers are tried, the no-host flag is set.
     Driver().ClearCalls();
     Driver().SetAnswer(Procedure(AapProcedure::AcknowledgeAlarm), SimulatedAnswer());

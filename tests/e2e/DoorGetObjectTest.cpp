@@ -63,8 +63,8 @@ TEST_F(DoorGetObject, ClassPathAnswersTheDeclaredDefinitionServedByTheProvider)
                 ASSERT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result);
                 ASSERT_EQ(reply.objects.size(), 1u);
                 IWbemClassObject* definition = reply.objects.front().Get();
-                EXPECT_EQ(Text(definition, L"__GENUS"), "1");
-                EXPECT_EQ(Text(definition, L"__CLASS"), Utf8(served.name));
+                EXPECT_EQ(support::PropertyText(definition, L"__GENUS"), "1");
+                EXPECT_EQ(support::PropertyText(definition, L"__CLASS"), Utf8(served.name));
                 EXPECT_EQ(QualifierText(definition, L"Dynamic"), "1");
                 EXPECT_EQ(QualifierText(definition, L"Provider"), "BntProvider");
                 for (const wchar_t* property : served.properties)
@@ -75,7 +75,7 @@ TEST_F(DoorGetObject, ClassPathAnswersTheDeclaredDefinitionServedByTheProvider)
     // Class names are not case-sensitive.
     const Reply other = Get(Form::Sync, L"bnt_worldtimezone");
     ASSERT_EQ(other.result, WBEM_S_NO_ERROR);
-    EXPECT_EQ(Text(other.objects.front().Get(), L"__CLASS"), "Bnt_WorldTimezone");
+    EXPECT_EQ(support::PropertyText(other.objects.front().Get(), L"__CLASS"), "Bnt_WorldTimezone");
 }
 
 TEST_F(DoorGetObject, KeyedPathAnswersTheDemoRowWithEveryProperty)
@@ -93,10 +93,10 @@ TEST_F(DoorGetObject, KeyedPathAnswersTheDemoRowWithEveryProperty)
             ASSERT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject);
             ASSERT_EQ(reply.objects.size(), 1u);
             EXPECT_EQ(Values(reply.objects, served.properties), expected);
-            EXPECT_EQ(Text(reply.objects.front().Get(), L"__GENUS"), "2");
-            EXPECT_EQ(Text(reply.objects.front().Get(), L"__CLASS"), Utf8(served.name));
-            EXPECT_EQ(Text(reply.objects.front().Get(), L"__NAMESPACE"), "root\\Brontel");
-            EXPECT_EQ(Text(reply.objects.front().Get(), L"__SERVER"), "E2EHOST");
+            EXPECT_EQ(support::PropertyText(reply.objects.front().Get(), L"__GENUS"), "2");
+            EXPECT_EQ(support::PropertyText(reply.objects.front().Get(), L"__CLASS"), Utf8(served.name));
+            EXPECT_EQ(support::PropertyText(reply.objects.front().Get(), L"__NAMESPACE"), "root\\Brontel");
+            EXPECT_EQ(support::PropertyText(reply.objects.front().Get(), L"__SERVER"), "E2EHOST");
         }
     }
 }
@@ -113,15 +113,15 @@ TEST_F(DoorGetObject, EveryEnumeratedInstanceIsFoundAgainByItsPath)
         ASSERT_FALSE(all.objects.empty()) << Utf8(served.name);
         for (const ComPtr<IWbemClassObject>& instance : all.objects)
         {
-            const std::string path = Text(instance.Get(), L"__PATH");
-            const std::string relative = Text(instance.Get(), L"__RELPATH");
+            const std::string path = support::PropertyText(instance.Get(), L"__PATH");
+            const std::string relative = support::PropertyText(instance.Get(), L"__RELPATH");
             SCOPED_TRACE(path);
             EXPECT_EQ(path, "\\\\E2EHOST\\root\\Brontel:" + relative);
             const Reply again = Get(Form::Sync, ProvixaText::FromUtf8(path));
             ASSERT_EQ(again.result, WBEM_S_NO_ERROR) << Hex(again.result);
             ASSERT_EQ(again.objects.size(), 1u);
             EXPECT_EQ(Values(again.objects, served.properties), Values({instance}, served.properties));
-            EXPECT_EQ(Text(again.objects.front().Get(), L"__RELPATH"), relative);
+            EXPECT_EQ(support::PropertyText(again.objects.front().Get(), L"__RELPATH"), relative);
         }
     }
 }
@@ -271,7 +271,7 @@ TEST_F(DoorGetObject, StringKeysMatchWithoutRegardToCase)
         const Reply reply = Get(form, L"Bnt_Timezone.ID=3,SegmentID=2,Name=\"WAREHOUSE NIGHT SHIFT\"");
         EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject);
         ASSERT_EQ(reply.objects.size(), 1u);
-        EXPECT_EQ(Text(reply.objects[0].Get(), L"Name"), "Warehouse night shift");
+        EXPECT_EQ(support::PropertyText(reply.objects[0].Get(), L"Name"), "Warehouse night shift");
     }
 }
 

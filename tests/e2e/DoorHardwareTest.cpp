@@ -84,7 +84,7 @@ protected:
     {
         const Reply reply = Exec(Form::Sync, path, L"GetHardwareStatus");
         EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result);
-        return reply.objects.empty() ? "<none>" : Text(reply.objects.front().Get(), L"Status");
+        return reply.objects.empty() ? "<none>" : support::PropertyText(reply.objects.front().Get(), L"Status");
     }
     static CWimpHardwareStatusCache& Cache() { return *CWmipApp::GetHardwareStatusCache(); }
 
@@ -490,9 +490,9 @@ TEST_F(DoorHardware, PanelsShowTheirOwnNameApartFromTheirTypesName)
 {
     const Reply panel = Get(Form::Sync, L"Bnt_Panel.ID=1");
     ASSERT_EQ(panel.objects.size(), 1u);
-    EXPECT_EQ(Text(panel.objects[0].Get(), L"Name"), "Lobby panel");
-    EXPECT_EQ(Text(panel.objects[0].Get(), L"PanelType"), "Access panel");
-    EXPECT_EQ(Text(panel.objects[0].Get(), L"Workstation"), "localhost");
+    EXPECT_EQ(support::PropertyText(panel.objects[0].Get(), L"Name"), "Lobby panel");
+    EXPECT_EQ(support::PropertyText(panel.objects[0].Get(), L"PanelType"), "Access panel");
+    EXPECT_EQ(support::PropertyText(panel.objects[0].Get(), L"Workstation"), "localhost");
 }
 
 }  // namespace

@@ -1,14 +1,13 @@
 #include "tests/e2e/DoorInstallation.h"
 
 #include "provider/CWmipApp.h"
-#include "tests/support/TemporaryHome.h"
+#include "tests/support/AppInstallation.h"
 #include "tools/provixa/ProvixaInstallation.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <memory>
-#include <optional>
 
 namespace e2e {
 namespace {
@@ -41,12 +40,6 @@ INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VA
     (14, 14, 1, 'S-1-5-21-1004336348-1177238915-682003330-2004');
 )";
 
-std::optional<support::TemporaryHome>& Temporary()
-{
-    static std::optional<support::TemporaryHome> home;
-    return home;
-}
-
 struct SqliteCloser
 {
     void operator()(sqlite3* db) const { sqlite3_close(db); }
@@ -56,53 +49,36 @@ struct StatementCloser
     void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
 
-class DoorEnvironment : public ::testing::Environment
+// The installation is made by the host's own `provixa init` code rather than from the scripts.
+class DoorEnvironment : public support::AppInstallation
 {
 public:
-    void SetUp() override { DoorInstallation::Create(); }
-    void TearDown() override { DoorInstallation::Remove(); }
+    DoorEnvironment() : AppInstallation(kExtraCallers) {}
+
+protected:
+    void CreateDatabase(const std::filesystem::path& expected) override
+    {
+        std::string report;
+        ASSERT_TRUE(ProvixaInstallation::Create(&report)) << report;
+        std::filesystem::path database;
+        std::string error;
+        ASSERT_TRUE(ProvixaInstallation::DatabaseFile(&database, &error)) << error;
+        ASSERT_EQ(database, expected);
+    }
 };
 
-const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new DoorEnvironment);
+const DoorEnvironment* const kEnvironment =
+    static_cast<const DoorEnvironment*>(::testing::AddGlobalTestEnvironment(new DoorEnvironment));
 }  // namespace
 
 std::filesystem::path DoorInstallation::Home()
 {
-    return Temporary() ? Temporary()->Path() : std::filesystem::path();
+    return kEnvironment->Home();
 }
 
 std::filesystem::path DoorInstallation::DatabaseFile()
 {
-    return Home() / "provixa.db";
-}
-
-void DoorInstallation::Create()
-{
-    Temporary().emplace();
-
-    std::string report;
-    ASSERT_TRUE(ProvixaInstallation::Create(&report)) << report;
-    std::filesystem::path database;
-    std::string error;
-    ASSERT_TRUE(ProvixaInstallation::DatabaseFile(&database, &error)) << error;
-    ASSERT_EQ(database, DatabaseFile());
-
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(database.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    const std::unique_ptr<sqlite3, SqliteCloser> db(raw);
-    char* message = nullptr;
-    const int rc = sqlite3_exec(db.get(), kExtraCallers, nullptr, nullptr, &message);
-    const std::string text = message != nullptr ? message : "";
-    sqlite3_free(message);
-    ASSERT_EQ(rc, SQLITE_OK) << text;
-
-    theApp.InitInstance();
-}
-
-void DoorInstallation::Remove()
-{
-    theApp.ExitInstance();
-    Temporary().reset();
+    return kEnvironment->Database();
 }
 
 namespace {

@@ -64,9 +64,5 @@ public:
     static Table Snapshot(const std::string& table);
     // The snapshot of every table of the database, in the order of their names.
     static std::vector<Table> WholeDatabase();
-
-    // Used by the environment only.
-    static void Create();
-    static void Remove();
 };
 }  // namespace e2e

@@ -15,7 +15,7 @@ std::vector<std::string> DisplayNames(const Reply& reply)
 {
     std::vector<std::string> names;
     for (const ComPtr<IWbemClassObject>& instance : reply.objects)
-        names.push_back(DoorTest::Text(instance.Get(), L"DisplayName"));
+        names.push_back(support::PropertyText(instance.Get(), L"DisplayName"));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -310,25 +310,6 @@ ComPtr<IWbemClassObject> DoorTest::MethodParameters(const std::wstring& classNam
     return in;
 }
 
-std::string DoorTest::Text(IWbemClassObject* object, const wchar_t* property)
-{
-    if (object == nullptr)
-        return "<no object>";
-    _variant_t value;
-    if (FAILED(object->Get(property, 0, &value, nullptr, nullptr)))
-        return "<missing>";
-    const VARIANT& raw = value;
-    if (raw.vt == VT_NULL || raw.vt == VT_EMPTY)
-        return "<null>";
-    if (raw.vt == VT_BOOL)
-        return raw.boolVal != VARIANT_FALSE ? "1" : "0";
-    _variant_t text;
-    if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)))
-        return "<unconvertible>";
-    const BSTR chars = static_cast<const VARIANT&>(text).bstrVal;
-    return ProvixaText::ToUtf8(std::wstring(chars == nullptr ? L"" : chars, SysStringLen(chars)));
-}
-
 Table DoorTest::Values(const std::vector<ComPtr<IWbemClassObject>>& objects,
                        const std::vector<const wchar_t*>& properties)
 {
@@ -337,7 +318,7 @@ Table DoorTest::Values(const std::vector<ComPtr<IWbemClassObject>>& objects,
     {
         Row row;
         for (const wchar_t* property : properties)
-            row.push_back(Text(object.Get(), property));
+            row.push_back(support::PropertyText(object.Get(), property));
         rows.push_back(std::move(row));
     }
     return Sorted(std::move(rows));
@@ -351,7 +332,7 @@ Table DoorTest::Sorted(Table rows)
 
 std::string DoorTest::Description(IWbemClassObject* statusObject)
 {
-    return statusObject == nullptr ? "<no status object>" : Text(statusObject, L"Description");
+    return statusObject == nullptr ? "<no status object>" : support::PropertyText(statusObject, L"Description");
 }
 
 HRESULT DoorTest::StatusCode(IWbemClassObject* statusObject)

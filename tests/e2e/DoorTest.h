@@ -22,6 +22,7 @@
 #include "platform/wmi/WbemServiceNamespace.h"
 #include "tests/e2e/DoorInstallation.h"
 #include "tests/e2e/DoorSink.h"
+#include "tests/support/PropertyText.h"
 #include "tools/provixa/ProvixaProviderShell.h"
 
 #include <gtest/gtest.h>
@@ -60,9 +61,6 @@ struct Reply
 class DoorTest : public ::testing::Test
 {
 public:
-    // One property as text: "<missing>" when the object lacks it, "<null>" without a value,
-    // booleans as "0"/"1", everything else as its text (UTF-8).
-    static std::string Text(IWbemClassObject* object, const wchar_t* property);
     // The properties of each object, one row per object, rows sorted.
     static Table Values(const std::vector<ComPtr<IWbemClassObject>>& objects,
                         const std::vector<const wchar_t*>& properties);

@@ -231,9 +231,9 @@ protected:
         Instances instances;
         for (const ComPtr<IWbemClassObject>& object : reply.objects)
         {
-            const std::wstring path = Widen(Text(object.Get(), L"__RELPATH"));
+            const std::wstring path = Widen(support::PropertyText(object.Get(), L"__RELPATH"));
             const bool own = !segmented.segmentProperty.empty() &&
-                             Text(object.Get(), segmented.segmentProperty.c_str()) == kEmptySegment;
+                             support::PropertyText(object.Get(), segmented.segmentProperty.c_str()) == kEmptySegment;
             (own ? instances.own : instances.hidden).push_back(path);
         }
         std::sort(instances.own.begin(), instances.own.end());

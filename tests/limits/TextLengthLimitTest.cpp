@@ -122,7 +122,7 @@ TEST_F(TextLengthLimits, EveryStoredTextTakesExactlyItsMaxlenAndRefusesOneMoreWr
         std::wstring path;
         for (const ComPtr<IWbemClassObject>& stored : Enum(Form::Sync, className).objects)
             if (path.empty() && Put(Form::Sync, stored.Get(), WBEM_FLAG_UPDATE_ONLY).result == WBEM_S_NO_ERROR)
-                path = Widen(Text(stored.Get(), L"__RELPATH"));
+                path = Widen(support::PropertyText(stored.Get(), L"__RELPATH"));
         if (path.empty())
             continue;
         const ComPtr<IWbemClassObject> first = Instance(path);
@@ -154,7 +154,7 @@ TEST_F(TextLengthLimits, EveryStoredTextTakesExactlyItsMaxlenAndRefusesOneMoreWr
             if (kNotReadBack.contains(className + L"." + limit.property))
                 EXPECT_NE(DoorInstallation::WholeDatabase(), before);
             else
-                EXPECT_EQ(Text(written.Get(), limit.property.c_str()), Utf8(whole));
+                EXPECT_EQ(support::PropertyText(written.Get(), limit.property.c_str()), Utf8(whole));
             ++atLimit;
             classes.insert(className);
         }

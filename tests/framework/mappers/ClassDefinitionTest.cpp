@@ -154,7 +154,7 @@ TEST_F(MapperTest, BuiltClassCarriesItsNameAndProviderQualifiers)
     ASSERT_NE(mapper, nullptr);
     ComPtr<IWbemClassObject> created;
     ASSERT_EQ(mapper->CreateClassImpl(&created), S_OK);
-    EXPECT_EQ(Text(created.Get(), L"__class"), L"Tst_Badge");
+    EXPECT_EQ(support::PropertyCString(created.Get(), L"__class"), L"Tst_Badge");
     ComPtr<IWbemQualifierSet> qualifiers;
     ASSERT_EQ(created->GetQualifierSet(&qualifiers), S_OK);
     _variant_t provider;

@@ -89,7 +89,7 @@ TEST_F(ColumnHooks, EveryReadInstanceShowsWhatTheHookReads)
         ComPtr<IWbemClassObject> instance;
         instance.Attach(mapper->GetCurrentInstance(&path));
         ASSERT_NE(instance, nullptr) << item.badgeKey;
-        EXPECT_EQ(Text(instance.Get(), L"Status"), CString(item.status)) << item.badgeKey;
+        EXPECT_EQ(support::PropertyCString(instance.Get(), L"Status"), CString(item.status)) << item.badgeKey;
     }
     EXPECT_EQ(mapper->columnsRead, Strings({L"STATUS", L"STATUS", L"STATUS"}));
 }

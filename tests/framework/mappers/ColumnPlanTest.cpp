@@ -73,7 +73,7 @@ protected:
                 break;
             CString row;
             for (const wchar_t* property : {L"BadgeKey", L"ID", L"Status", L"OwnerID", L"OwnerName", L"Activate"})
-                row += Text(instance, property) + L" ";
+                row += support::PropertyCString(instance, property) + L" ";
             rows.push_back(row.TrimRight());
             instance->Release();
         }
@@ -86,10 +86,10 @@ TEST_F(ColumnPlan, EachColumnIsPlannedOncePerEnumerationAndEveryRowFollowsThePla
 {
     auto mapper = MakePlanned();
     const std::vector<CString> expected = Strings({
-        L"1 1001 101 1 Adams",
-        L"2 1002 100 4 Davis",
-        L"4 1004 101 1 Adams",
-        L"5 1005 101 4 Davis",
+        L"1 1001 101 1 Adams <null>",
+        L"2 1002 100 4 Davis <null>",
+        L"4 1004 101 1 Adams <null>",
+        L"5 1005 101 4 Davis <null>",
     });
     EXPECT_EQ(Rows(*mapper), expected);
     // Six columns, four rows: each column asked once; the processed column handled per row.
@@ -116,7 +116,7 @@ TEST_F(ColumnPlan, CountingDuringAnEnumerationLeavesItsPlanAlone)
     IWbemClassObject* first = nullptr;
     ASSERT_EQ(mapper->NextInstance(&first, 0), S_OK);
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(Text(first, L"BadgeKey"), CString(L"2"));
+    EXPECT_EQ(support::PropertyCString(first, L"BadgeKey"), CString(L"2"));
     first->Release();
 
     EXPECT_EQ(mapper->GetTotalRowCount(false), 2);
@@ -124,9 +124,9 @@ TEST_F(ColumnPlan, CountingDuringAnEnumerationLeavesItsPlanAlone)
     IWbemClassObject* second = nullptr;
     ASSERT_EQ(mapper->NextInstance(&second, 0), S_OK);
     ASSERT_NE(second, nullptr);
-    EXPECT_EQ(Text(second, L"BadgeKey"), CString(L"5"));
-    EXPECT_EQ(Text(second, L"Status"), CString(L"101"));
-    EXPECT_EQ(Text(second, L"OwnerName"), CString(L"Davis"));
+    EXPECT_EQ(support::PropertyCString(second, L"BadgeKey"), CString(L"5"));
+    EXPECT_EQ(support::PropertyCString(second, L"Status"), CString(L"101"));
+    EXPECT_EQ(support::PropertyCString(second, L"OwnerName"), CString(L"Davis"));
     second->Release();
     mapper->EndEnumeration();
     mapper->SetQuery(nullptr);

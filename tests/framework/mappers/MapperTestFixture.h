@@ -34,6 +34,7 @@
 #include "platform/wmi/IWbemClassObject.h"
 #include "provider/CWmipUserCacheEntry.h"
 #include "tests/inhouse/BntLogin/TestDatabase.h"
+#include "tests/support/PropertyText.h"
 
 namespace mappertest {
 
@@ -138,21 +139,6 @@ inline void RegisterTestClasses()
     (void)registered;
 }
 
-// A property of an instance as text ("" when it has no value).
-inline CString Text(IWbemClassObject* instance, const wchar_t* property)
-{
-    _variant_t value;
-    if (FAILED(instance->Get(property, 0, &value, nullptr, nullptr)))
-        return L"<missing>";
-    const VARIANT& raw = value;
-    if (raw.vt == VT_NULL || raw.vt == VT_EMPTY)
-        return CString();
-    _variant_t text;
-    if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)))
-        return L"<unconvertible>";
-    return CString(static_cast<const VARIANT&>(text).bstrVal);
-}
-
 class MapperTest : public ::testing::Test
 {
 protected:
@@ -217,7 +203,7 @@ protected:
             EXPECT_TRUE(SUCCEEDED(hr)) << std::hex << hr;
             if (instance == nullptr)
                 continue;
-            values.push_back(Text(instance, property));
+            values.push_back(support::PropertyCString(instance, property));
             instance->Release();
         }
         mapper.EndEnumeration();

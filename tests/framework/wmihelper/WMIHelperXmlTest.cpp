@@ -5,6 +5,7 @@
 #include "platform/com/ComError.h"
 #include "platform/xml/XmlDocument.h"
 #include "tests/framework/wmihelper/WMIHelperTestSupport.h"
+#include "tests/support/PropertyText.h"
 
 #include <gtest/gtest.h>
 
@@ -21,24 +22,6 @@ XmlNode DataElement(XmlDocument& document, const std::wstring& columns)
     return document.SelectSingleNode(L"/ROOT/NEWDATA");
 }
 
-std::string ValueText(IWbemClassObject* object, const wchar_t* name)
-{
-    _variant_t value;
-    if (FAILED(object->Get(name, 0, &value, nullptr, nullptr)))
-        return "<missing>";
-    const VARIANT& raw = value;
-    if (raw.vt == VT_NULL || raw.vt == VT_EMPTY)
-        return "<null>";
-    if (raw.vt == VT_BOOL)
-        return raw.boolVal != VARIANT_FALSE ? "True" : "False";
-    if (raw.vt == (VT_ARRAY | VT_UI1))
-        return "bytes:" + std::to_string(raw.parray->rgsabound[0].cElements);
-    _variant_t text;
-    if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)))
-        return "<unconvertible>";
-    return CStringToUtf8(CString(static_cast<const VARIANT&>(text).bstrVal));
-}
-
 TEST(WMIHelperXml, ColumnsAreConvertedByTheirPropertysType)
 {
     struct Case
@@ -53,8 +36,8 @@ TEST(WMIHelperXml, ColumnsAreConvertedByTheirPropertysType)
         {L"<Unsigned>4000000000</Unsigned>", L"Unsigned", "-294967296"},
         {L"<Small>65535</Small>", L"Small", "65535"},
         {L"<Big>9000000000</Big>", L"Big", "9000000000"},
-        {L"<Flag>true</Flag>", L"Flag", "True"},
-        {L"<Flag>0</Flag>", L"Flag", "False"},
+        {L"<Flag>true</Flag>", L"Flag", "1"},
+        {L"<Flag>0</Flag>", L"Flag", "0"},
         {L"<Text>  two words  </Text>", L"Text", "two words"},
         {L"<Text>R&amp;D</Text>", L"Text", "R&D"},
         {L"<When>2026-12-07 09:30:05</When>", L"When", "20261207093005.000000+000"},
@@ -72,7 +55,8 @@ TEST(WMIHelperXml, ColumnsAreConvertedByTheirPropertysType)
         EXPECT_EQ(WMIHelper::CreateInstanceFromXML(sample.instance.Get(), DataElement(document, c.column), false, true),
                   S_OK)
             << CStringToUtf8(CString(c.column));
-        EXPECT_EQ(ValueText(sample.instance.Get(), c.property), c.expected) << CStringToUtf8(CString(c.column));
+        EXPECT_EQ(support::PropertyText(sample.instance.Get(), c.property), c.expected)
+            << CStringToUtf8(CString(c.column));
     }
 }
 
@@ -109,8 +93,8 @@ TEST(WMIHelperXml, UnknownColumnsAreSkippedAndMissingArgumentsRefused)
     XmlDocument document;
     const XmlNode data = DataElement(document, L"<NoSuchColumn>1</NoSuchColumn><Number>7</Number>");
     EXPECT_EQ(WMIHelper::CreateInstanceFromXML(sample.instance.Get(), data, false, true), S_OK);
-    EXPECT_EQ(ValueText(sample.instance.Get(), L"Number"), "7");
-    EXPECT_EQ(ValueText(sample.instance.Get(), L"NoSuchColumn"), "<missing>");
+    EXPECT_EQ(support::PropertyText(sample.instance.Get(), L"Number"), "7");
+    EXPECT_EQ(support::PropertyText(sample.instance.Get(), L"NoSuchColumn"), "<missing>");
 
     EXPECT_EQ(WMIHelper::CreateInstanceFromXML(nullptr, data, false, true), WBEM_E_INVALID_PARAMETER);
     EXPECT_THROW(WMIHelper::CreateInstanceFromXML(sample.instance.Get(), XmlNode(), false, true), _com_error);
@@ -121,8 +105,8 @@ TEST(WMIHelperXml, UnknownColumnsAreSkippedAndMissingArgumentsRefused)
     };
     SampleObjects other = MakeSample();
     EXPECT_EQ(WMIHelper::CreateInstanceFromXML(other.instance.Get(), data, false, true, names), S_OK);
-    EXPECT_EQ(ValueText(other.instance.Get(), L"Big"), "7");
-    EXPECT_EQ(ValueText(other.instance.Get(), L"Number"), "<null>");
+    EXPECT_EQ(support::PropertyText(other.instance.Get(), L"Big"), "7");
+    EXPECT_EQ(support::PropertyText(other.instance.Get(), L"Number"), "<null>");
 }
 
 }  // namespace

@@ -42,7 +42,8 @@ protected:
             EXPECT_EQ(mapper.NextInstance(&instance, 0), S_OK);
             if (instance == nullptr)
                 continue;
-            names.push_back(Text(instance, L"ID") + L":" + Text(instance, L"Name"));
+            names.push_back(support::PropertyCString(instance, L"ID") + L":" +
+                            support::PropertyCString(instance, L"Name"));
             instance->Release();
         }
         mapper.EndEnumeration();
@@ -98,7 +99,7 @@ TEST_F(ListClasses, TheRegistryBuildsListMappersThatEnumerateTheListTable)
 
     ComPtr<IWbemClassObject> definition;
     ASSERT_EQ(mapper->CreateClass(&definition, FALSE), S_OK);
-    EXPECT_EQ(Text(definition.Get(), L"__class"), L"Bnt_DEPT");
+    EXPECT_EQ(support::PropertyCString(definition.Get(), L"__class"), L"Bnt_DEPT");
     ComPtr<IWbemQualifierSet> qualifiers;
     ASSERT_EQ(definition->GetPropertyQualifierSet(L"ID", &qualifiers), S_OK);
     _variant_t key;

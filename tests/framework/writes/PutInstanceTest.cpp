@@ -36,8 +36,9 @@ TEST_F(PutInstance, CreateGeneratesTheKeyAndFillsDefaultsAndLinkedRows)
     EXPECT_EQ(Scalar("SELECT LASTNAME || '|' || SSNO || '|' || SEGMENTID || '|' || GUARD FROM EMP WHERE ID = 10"),
               "Fischer|S-77|1|7");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM UDFEMP WHERE ID = 10"), "1") << "the linked table gets its row";
-    EXPECT_EQ(Text(person.Get(), L"ID"), L"10") << "the generated key is put back into the instance";
-    EXPECT_EQ(Text(person.Get(), L"SegmentID"), L"1") << "the default is put back too";
+    EXPECT_EQ(support::PropertyCString(person.Get(), L"ID"), L"10")
+        << "the generated key is put back into the instance";
+    EXPECT_EQ(support::PropertyCString(person.Get(), L"SegmentID"), L"1") << "the default is put back too";
 }
 
 TEST_F(PutInstance, CallsTheMappersOperationsInTheirFixedOrder)
@@ -141,7 +142,8 @@ TEST_F(PutInstance, ReadTogetherWithNotNullIsSettableOnCreateOnly)
     Set(person.Get(), L"Ssno", _variant_t());
     Set(person.Get(), L"FirstName", _variant_t(L"Fritz"));
     EXPECT_EQ(Put(*mapper, person.Get(), WBEM_FLAG_UPDATE_ONLY).first, S_OK);
-    EXPECT_EQ(Scalar("SELECT SSNO || '|' || FIRSTNAME FROM EMP WHERE ID = " + CStringToUtf8(Text(person.Get(), L"ID"))),
+    EXPECT_EQ(Scalar("SELECT SSNO || '|' || FIRSTNAME FROM EMP WHERE ID = " +
+                     CStringToUtf8(support::PropertyCString(person.Get(), L"ID"))),
               "S-1|Fritz");
 }
 
@@ -315,7 +317,7 @@ TEST_F(PutInstance, PinsAreStoredEncryptedOnlyWhenMadeOfDigits)
         Set(badge.Get(), L"Pin", _variant_t(c.pin));
         const auto [hr, path] = Put(*mapper, badge.Get(), WBEM_FLAG_CREATE_ONLY);
         ASSERT_EQ(hr, S_OK) << CStringToUtf8(path);
-        const std::string key = CStringToUtf8(Text(badge.Get(), L"BadgeKey"));
+        const std::string key = CStringToUtf8(support::PropertyCString(badge.Get(), L"BadgeKey"));
         if (!c.stored)
         {
             EXPECT_EQ(Scalar("SELECT COUNT(*) FROM BADGE WHERE PIN IS NULL AND BADGEKEY = " + key), "1")

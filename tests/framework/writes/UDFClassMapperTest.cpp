@@ -80,7 +80,7 @@ TEST_F(UDFClassMapper, BuildsTheClassFromTheLayoutInFieldOrder)
 
     ComPtr<IWbemClassObject> definition;
     ASSERT_EQ(mapper->CreateClass(&definition, FALSE), S_OK);
-    EXPECT_EQ(Text(definition.Get(), L"__class"), L"Wrt_Cardholder");
+    EXPECT_EQ(support::PropertyCString(definition.Get(), L"__class"), L"Wrt_Cardholder");
     _variant_t missing;
     EXPECT_NE(definition->Get(L"VISITORONLY", 0, &missing, nullptr, nullptr), S_OK);
     EXPECT_EQ(Strings(definition.Get(), L"COLOR", L"ValueMap"), (std::vector<CString>{L"R", L"G", L"B"}));
@@ -133,7 +133,7 @@ TEST_F(UDFClassMapper, WritesCheckValueListsListTablesAndUniqueness)
     Set(person.Get(), L"DEPT", _variant_t(2L));
     const auto [hr, path] = Put(*mapper, person.Get(), WBEM_FLAG_CREATE_ONLY);
     ASSERT_EQ(hr, S_OK) << CStringToUtf8(path);
-    const std::string id = CStringToUtf8(Text(person.Get(), L"ID"));
+    const std::string id = CStringToUtf8(support::PropertyCString(person.Get(), L"ID"));
     EXPECT_EQ(Scalar("SELECT E.LASTNAME || '|' || U.COLOR || '|' || U.DEPT || '|' || U.EMPNO FROM EMP E JOIN UDFEMP U"
                      " ON U.ID = E.ID WHERE E.ID = " +
                      id),

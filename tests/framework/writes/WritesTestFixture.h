@@ -39,6 +39,7 @@
 #include "provider/CWmipApp.h"
 #include "provider/CWmipUserCacheEntry.h"
 #include "tests/provider/core/ProviderTestInstallation.h"
+#include "tests/support/PropertyText.h"
 
 namespace writestest {
 
@@ -272,20 +273,6 @@ inline void RegisterTestClasses()
         return true;
     }();
     (void)registered;
-}
-
-// A property of an object as text ("" when it has no value).
-inline CString Text(IWbemClassObject* object, const wchar_t* property)
-{
-    _variant_t value;
-    if (FAILED(object->Get(property, 0, &value, nullptr, nullptr)))
-        return L"<missing>";
-    if (value.vt == VT_NULL || value.vt == VT_EMPTY)
-        return CString();
-    _variant_t text;
-    if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)))
-        return L"<unconvertible>";
-    return CString(text.bstrVal);
 }
 
 class WritesTest : public ::testing::Test

@@ -15,6 +15,7 @@
 #include "platform/wmi/WbemClassObject.h"
 #include "platform/wmi/WbemRepository.h"
 #include "platform/wmi/WbemServiceNamespace.h"
+#include "tests/support/BstrText.h"
 
 #include <gtest/gtest.h>
 
@@ -545,16 +546,5 @@ protected:
 };
 
 // A BSTR that frees itself.
-class Text
-{
-public:
-    explicit Text(const wchar_t* text) : m_text(SysAllocString(text)) {}
-    ~Text() { SysFreeString(m_text); }
-    Text(const Text&) = delete;
-    Text& operator=(const Text&) = delete;
-    operator BSTR() const { return m_text; }
-
-private:
-    BSTR m_text;
-};
+using Text = support::BstrText;
 }  // namespace servicetest

@@ -36,6 +36,7 @@
 #include "platform/wmi/IWbemQualifierSet.h"
 #include "provider/CWmipUserCacheEntry.h"
 #include "tests/support/InstallationDatabase.h"
+#include "tests/support/PropertyText.h"
 #include "tests/support/TemporaryHome.h"
 
 namespace demomapper {
@@ -213,30 +214,10 @@ protected:
         {
             std::vector<std::string> row;
             for (const wchar_t* property : properties)
-                row.push_back(Text(instance.Get(), property));
+                row.push_back(support::PropertyText(instance.Get(), property));
             table.push_back(std::move(row));
         }
         return table;
-    }
-
-    // One property as text: "<missing>" when the object lacks it, "<null>" without a value,
-    // booleans as "0"/"1".
-    static std::string Text(IWbemClassObject* instance, const wchar_t* property)
-    {
-        if (instance == nullptr)
-            return "<no instance>";
-        _variant_t value;
-        if (FAILED(instance->Get(property, 0, &value, nullptr, nullptr)))
-            return "<missing>";
-        const VARIANT& raw = value;
-        if (raw.vt == VT_NULL || raw.vt == VT_EMPTY)
-            return "<null>";
-        if (raw.vt == VT_BOOL)
-            return raw.boolVal != VARIANT_FALSE ? "1" : "0";
-        _variant_t text;
-        if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)))
-            return "<unconvertible>";
-        return CStringToUtf8(CString(static_cast<const VARIANT&>(text).bstrVal));
     }
 
     // A copy of the instance with one whole-number property changed (a new key makes it an

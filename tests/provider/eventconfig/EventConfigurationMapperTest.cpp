@@ -189,7 +189,7 @@ TEST_F(EventConfigurationMappers, AlarmLinkIsAddressedBySixKeysAndNotByItsAlarm)
     const Instance smoke = Get(*links, L"Bnt_EventAlarmDefinitionLink.PanelID=2,DeviceID=0,SecondaryDeviceID=1,"
                                        L"EventTypeID=7,EventSubtypeDefinitionID=1,EventParameterID=1");
     ASSERT_NE(smoke, nullptr);
-    EXPECT_EQ(Text(smoke.Get(), L"EventParameterID"), "1");
+    EXPECT_EQ(support::PropertyText(smoke.Get(), L"EventParameterID"), "1");
 
     // No link of that subtype names the heat detector.
     EXPECT_EQ(Get(*links, L"Bnt_EventAlarmDefinitionLink.PanelID=2,DeviceID=0,SecondaryDeviceID=1,"

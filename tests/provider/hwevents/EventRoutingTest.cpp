@@ -20,6 +20,7 @@
 #include "provider/CWmipLSConnectThread.h"
 #include "provider/IWmipEventProviderInfo.h"
 #include "tests/provider/hwevents/HwEventTestSupport.h"
+#include "tests/support/BstrText.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/SimulatedLinkageServer.h"
 #include "tools/provixa/ProvixaEventProviderShell.h"
@@ -100,25 +101,15 @@ private:
 class Query
 {
 public:
-    explicit Query(const wchar_t* text, const wchar_t* language = L"WQL")
-        : m_language(SysAllocString(language)), m_text(SysAllocString(text))
-    {
-    }
-    ~Query()
-    {
-        SysFreeString(m_language);
-        SysFreeString(m_text);
-    }
-    Query(const Query&) = delete;
-    Query& operator=(const Query&) = delete;
+    explicit Query(const wchar_t* text, const wchar_t* language = L"WQL") : m_language(language), m_text(text) {}
     HRESULT Subscribe(WbemServiceNamespace& services, IWbemObjectSink* sink) const
     {
         return services.ExecNotificationQueryAsync(m_language, m_text, 0, nullptr, sink);
     }
 
 private:
-    BSTR m_language;
-    BSTR m_text;
+    support::BstrText m_language;
+    support::BstrText m_text;
 };
 
 // The namespace with the host's hardware event provider loaded, and the operator calling.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <optional>
 
 #include "framework/wql/WqlEventFilterFactory.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -13,6 +12,7 @@
 #include "platform/wmi/WbemSecurityEventClasses.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipLSConnectThread.h"
+#include "tests/support/AppInstallation.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/TemporaryHome.h"
 
@@ -36,29 +36,25 @@ INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VA
     (7, 7, 1, 'S-1-5-21-1004336348-1177238915-682003330-1007');
 )";
 
-class InstallationEnvironment : public ::testing::Environment
+class InstallationEnvironment : public support::AppInstallation
 {
 public:
-    void SetUp() override
+    InstallationEnvironment() : AppInstallation(kExtraCallers) {}
+
+    support::SimulatedLinkageServer& Linkage() const { return *m_linkage; }
+
+protected:
+    void Started() override
     {
-        m_home.emplace();
-        Home() = m_home->Path();
-        support::InstallationDatabase::CreateDemo(Database());
-        support::InstallationDatabase::Execute(Database(), kExtraCallers);
-        theApp.InitInstance();
-        Linkage() = std::make_shared<support::SimulatedLinkageServer>();
-        ASSERT_EQ(RpcEndpointTable::Instance().RegisterService(L"localhost", kLinkageServerEndpoints, Linkage()),
+        m_linkage = std::make_shared<support::SimulatedLinkageServer>();
+        ASSERT_EQ(RpcEndpointTable::Instance().RegisterService(L"localhost", kLinkageServerEndpoints, m_linkage),
                   RPC_S_OK);
         StopConnectThreadPasses();
     }
 
-    void TearDown() override
-    {
-        RpcEndpointTable::Instance().Unregister(Linkage().get());
-        theApp.ExitInstance();
-        m_home.reset();
-    }
+    void Stopping() override { RpcEndpointTable::Instance().Unregister(m_linkage.get()); }
 
+private:
     // The process's connect thread sends every recorded provider again at each pass (when it
     // starts, then every interval), at moments no test controls. Tests count the registrations
     // they cause, so the thread is started and stopped here, before any test: registrations
@@ -72,34 +68,22 @@ public:
         ASSERT_TRUE(thread->Kill(0));
     }
 
-    static std::shared_ptr<support::SimulatedLinkageServer>& Linkage()
-    {
-        static std::shared_ptr<support::SimulatedLinkageServer> server;
-        return server;
-    }
-
-    static std::filesystem::path& Home()
-    {
-        static std::filesystem::path home;
-        return home;
-    }
-
-private:
-    std::optional<support::TemporaryHome> m_home;
+    std::shared_ptr<support::SimulatedLinkageServer> m_linkage;
 };
 
-const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new InstallationEnvironment);
+InstallationEnvironment* const kEnvironment =
+    static_cast<InstallationEnvironment*>(::testing::AddGlobalTestEnvironment(new InstallationEnvironment));
 
 }  // namespace
 
 support::SimulatedLinkageServer& LinkageServer()
 {
-    return *InstallationEnvironment::Linkage();
+    return kEnvironment->Linkage();
 }
 
 std::filesystem::path Database()
 {
-    return InstallationEnvironment::Home() / "provixa.db";
+    return kEnvironment->Database();
 }
 
 void Exec(const std::string& sql)

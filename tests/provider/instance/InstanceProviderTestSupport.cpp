@@ -1,15 +1,11 @@
 #include "tests/provider/instance/InstanceProviderTestSupport.h"
 
-#include <filesystem>
-#include <optional>
-
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
 #include "platform/com/Bstr.h"
 #include "provider/CWmipApp.h"
-#include "tests/support/InstallationDatabase.h"
-#include "tests/support/TemporaryHome.h"
+#include "tests/support/AppInstallation.h"
 
 namespace instancetest {
 namespace {
@@ -33,29 +29,14 @@ INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VA
     (4, 4, 1, 'S-1-5-21-1004336348-1177238915-682003330-1004');
 )";
 
-// One installation for the whole program: the application's connection pool attaches its
-// database once per process.
-class InstallationEnvironment : public ::testing::Environment
+// One installation for the whole program, with the test classes registered once it runs.
+class InstallationEnvironment : public support::AppInstallation
 {
 public:
-    void SetUp() override
-    {
-        m_home.emplace();
-        const std::filesystem::path database = m_home->Path() / "provixa.db";
-        support::InstallationDatabase::CreateDemo(database);
-        support::InstallationDatabase::Execute(database, kExtraCallers);
-        theApp.InitInstance();
-        RegisterTestClasses();
-    }
+    InstallationEnvironment() : AppInstallation(kExtraCallers) {}
 
-    void TearDown() override
-    {
-        theApp.ExitInstance();
-        m_home.reset();
-    }
-
-private:
-    std::optional<support::TemporaryHome> m_home;
+protected:
+    void Started() override { RegisterTestClasses(); }
 };
 
 const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new InstallationEnvironment);
@@ -197,15 +178,6 @@ HRESULT NullServices::ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext
 }
 
 // --- Text
-
-Text::Text(const wchar_t* text) : m_text(SysAllocString(text)) {}
-
-Text::Text(const std::wstring& text) : m_text(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-
-Text::~Text()
-{
-    SysFreeString(m_text);
-}
 
 // --- ProviderTest
 

@@ -18,6 +18,7 @@
 #include "platform/wmi/IWbemProviderInitSink.h"
 #include "platform/wmi/IWbemServices.h"
 #include "provider/CWmipInstanceProvider.h"
+#include "tests/support/BstrText.h"
 #include "tests/support/RecordingSink.h"
 
 namespace instancetest {
@@ -141,20 +142,7 @@ private:
 };
 
 // A BSTR that frees itself.
-class Text
-{
-public:
-    explicit Text(const wchar_t* text);
-    // Every character of the text, embedded NULs included.
-    explicit Text(const std::wstring& text);
-    ~Text();
-    Text(const Text&) = delete;
-    Text& operator=(const Text&) = delete;
-    operator BSTR() const { return m_text; }
-
-private:
-    BSTR m_text;
-};
+using Text = support::BstrText;
 
 // The base of every provider test: an initialised provider on the process's test database,
 // the mapper control reset, and the operator as the caller.

@@ -11,10 +11,9 @@
 #include "platform/wmi/IEnumWbemClassObject.h"
 #include "provider/CWmipLoggedEventMapper.h"
 #include "tests/provider/swevents/SwEventTestSupport.h"
+#include "tests/support/BstrText.h"
 
 namespace {
-
-using swtest::Text;
 
 class LoggedEvents : public swtest::SoftwareEventTest
 {
@@ -22,12 +21,8 @@ protected:
     // The instances the query answers, by serial number; the failure when it fails.
     HRESULT Query(const wchar_t* wql, std::map<std::string, ComPtr<IWbemClassObject>>* rows)
     {
-        BSTR language = SysAllocString(L"WQL");
-        BSTR text = SysAllocString(wql);
         IEnumWbemClassObject* raw = nullptr;
-        const HRESULT hr = m_namespace->ExecQuery(language, text, 0, nullptr, &raw);
-        SysFreeString(language);
-        SysFreeString(text);
+        const HRESULT hr = m_namespace->ExecQuery(support::BstrText(L"WQL"), support::BstrText(wql), 0, nullptr, &raw);
         ComPtr<IEnumWbemClassObject> enumerator;
         enumerator.Attach(raw);
         HRESULT result = hr;
@@ -42,7 +37,7 @@ protected:
             }
             ComPtr<IWbemClassObject> owned;
             owned.Attach(object);
-            (*rows)[Text(owned.Get(), L"SerialNumber")] = owned;
+            (*rows)[support::PropertyText(owned.Get(), L"SerialNumber")] = owned;
         }
         return FAILED(result) ? result : hr;
     }
@@ -107,15 +102,15 @@ TEST_F(LoggedEvents, TheHistoryCarriesItsDefinitionSegmentAndComputedValues)
     {
         IWbemClassObject* row = rows[e.serial].Get();
         ASSERT_NE(row, nullptr) << e.serial;
-        EXPECT_EQ(Text(row, L"Description"), e.description) << e.serial;
-        EXPECT_EQ(Text(row, L"SegmentID"), e.segment) << e.serial;
-        EXPECT_EQ(Text(row, L"Type"), e.type) << e.serial;
-        EXPECT_EQ(Text(row, L"AccessResult"), e.accessResult) << e.serial;
-        EXPECT_EQ(Text(row, L"CardholderEntered"), e.entered) << e.serial;
-        EXPECT_EQ(Text(row, L"Duress"), e.duress) << e.serial;
+        EXPECT_EQ(support::PropertyText(row, L"Description"), e.description) << e.serial;
+        EXPECT_EQ(support::PropertyText(row, L"SegmentID"), e.segment) << e.serial;
+        EXPECT_EQ(support::PropertyText(row, L"Type"), e.type) << e.serial;
+        EXPECT_EQ(support::PropertyText(row, L"AccessResult"), e.accessResult) << e.serial;
+        EXPECT_EQ(support::PropertyText(row, L"CardholderEntered"), e.entered) << e.serial;
+        EXPECT_EQ(support::PropertyText(row, L"Duress"), e.duress) << e.serial;
     }
     // The stored UTC time comes back unchanged.
-    EXPECT_EQ(Text(rows["103"].Get(), L"Time").substr(0, 14), "20261207071000");
+    EXPECT_EQ(support::PropertyText(rows["103"].Get(), L"Time").substr(0, 14), "20261207071000");
 }
 
 TEST_F(LoggedEvents, ConditionsOnComputedPropertiesAreDecidedInMemory)
@@ -158,10 +153,9 @@ TEST_F(LoggedEvents, ViewingNeedsThePermissionAndWritesAreRefused)
     ASSERT_EQ(Query(L"SELECT * FROM Bnt_LoggedEvent WHERE SerialNumber = 101", &rows), WBEM_S_NO_ERROR);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(m_namespace->PutInstance(rows["101"].Get(), 0, nullptr, nullptr), WBEM_E_NOT_SUPPORTED);
-    BSTR path = SysAllocString(L"Bnt_LoggedEvent.SerialNumber=101,PanelID=1");
+    const support::BstrText path(L"Bnt_LoggedEvent.SerialNumber=101,PanelID=1");
     // The instance provider reports a delete the class does not support as an invalid operation.
     EXPECT_EQ(m_namespace->DeleteInstance(path, 0, nullptr, nullptr), WBEM_E_INVALID_OPERATION);
-    SysFreeString(path);
 }
 
 }  // namespace

@@ -21,7 +21,6 @@ namespace {
 
 using swtest::ClassOf;
 using swtest::Embedded;
-using swtest::Text;
 
 // A cardholder's change with a person row and a user-defined row on each side.
 std::wstring PersonXml(const wchar_t* visitor = L"0", bool lowerCase = false)
@@ -62,7 +61,7 @@ protected:
         HandIn(2, 3, 0, PersonXml());
         const ComPtr<IWbemClassObject> marker = NextEvent();
         return marker != nullptr && ClassOf(marker.Get()) == "__InstanceDeletionEvent" &&
-               Text(Embedded(marker.Get(), L"TargetInstance").Get(), L"LASTNAME") == "Old";
+               support::PropertyText(Embedded(marker.Get(), L"TargetInstance").Get(), L"LASTNAME") == "Old";
     }
 
     ComPtr<support::RecordingSink> m_all;
@@ -80,11 +79,11 @@ TEST_F(SoftwareEvents, AWatchOnCardholderModificationsReceivesTheEvent)
     EXPECT_EQ(ClassOf(event.Get()), "__InstanceModificationEvent");
     const ComPtr<IWbemClassObject> target = Embedded(event.Get(), L"TargetInstance");
     EXPECT_EQ(ClassOf(target.Get()), "Bnt_Cardholder");
-    EXPECT_EQ(Text(target.Get(), L"ID"), "1");
-    EXPECT_EQ(Text(target.Get(), L"LASTNAME"), "New");
-    EXPECT_EQ(Text(target.Get(), L"DEPARTMENT"), "NewDept");
-    EXPECT_EQ(Text(target.Get(), L"LASTCHANGED").substr(0, 14), "20261207093000");
-    EXPECT_EQ(Text(Embedded(event.Get(), L"PreviousInstance").Get(), L"LASTNAME"), "Old");
+    EXPECT_EQ(support::PropertyText(target.Get(), L"ID"), "1");
+    EXPECT_EQ(support::PropertyText(target.Get(), L"LASTNAME"), "New");
+    EXPECT_EQ(support::PropertyText(target.Get(), L"DEPARTMENT"), "NewDept");
+    EXPECT_EQ(support::PropertyText(target.Get(), L"LASTCHANGED").substr(0, 14), "20261207093000");
+    EXPECT_EQ(support::PropertyText(Embedded(event.Get(), L"PreviousInstance").Get(), L"LASTNAME"), "Old");
     EXPECT_EQ(m_namespace->CancelAsyncCall(watch.Get()), WBEM_S_NO_ERROR);
 }
 
@@ -122,10 +121,15 @@ TEST_F(SoftwareEvents, TheFlagBitDecidesTheOperationAndWhatEachSideHolds)
         EXPECT_EQ(ClassOf(event.Get()), c.eventClass) << c.rule;
         const ComPtr<IWbemClassObject> target = Embedded(event.Get(), L"TargetInstance");
         EXPECT_EQ(ClassOf(target.Get()), c.targetClass) << c.rule;
-        EXPECT_EQ(Text(target.Get(), L"LASTNAME") + "/" + Text(target.Get(), L"DEPARTMENT"), c.target) << c.rule;
+        EXPECT_EQ(support::PropertyText(target.Get(), L"LASTNAME") + "/" +
+                      support::PropertyText(target.Get(), L"DEPARTMENT"),
+                  c.target)
+            << c.rule;
         const ComPtr<IWbemClassObject> previous = Embedded(event.Get(), L"PreviousInstance");
-        const std::string previousText =
-            previous == nullptr ? "" : Text(previous.Get(), L"LASTNAME") + "/" + Text(previous.Get(), L"DEPARTMENT");
+        const std::string previousText = previous == nullptr
+                                             ? ""
+                                             : support::PropertyText(previous.Get(), L"LASTNAME") + "/" +
+                                                   support::PropertyText(previous.Get(), L"DEPARTMENT");
         EXPECT_EQ(previousText, c.previous) << c.rule;
     }
 }
@@ -153,7 +157,8 @@ TEST_F(SoftwareEvents, ThePersonKindAndLowerCaseNamesAreRead)
         const ComPtr<IWbemClassObject> event = NextEvent();
         ASSERT_NE(event, nullptr) << c.rule;
         EXPECT_EQ(ClassOf(Embedded(event.Get(), L"TargetInstance").Get()), c.targetClass) << c.rule;
-        EXPECT_EQ(Text(Embedded(event.Get(), L"PreviousInstance").Get(), L"LASTNAME"), "Old") << c.rule;
+        EXPECT_EQ(support::PropertyText(Embedded(event.Get(), L"PreviousInstance").Get(), L"LASTNAME"), "Old")
+            << c.rule;
     }
 }
 
@@ -431,7 +436,7 @@ TEST_F(SoftwareEvents, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelect
             const std::string kind = ClassOf(event.Get()) == "__InstanceModificationEvent" ? "M" : "D";
             const ComPtr<IWbemClassObject> previous = Embedded(event.Get(), L"PreviousInstance");
             text += (text.empty() ? "" : " ") + kind + "/" + ClassOf(Embedded(event.Get(), L"TargetInstance").Get()) +
-                    "/" + (previous == nullptr ? "" : Text(previous.Get(), L"DEPARTMENT"));
+                    "/" + (previous == nullptr ? "" : support::PropertyText(previous.Get(), L"DEPARTMENT"));
         }
         return text;
     };

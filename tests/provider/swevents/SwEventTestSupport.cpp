@@ -1,7 +1,6 @@
 #include "tests/provider/swevents/SwEventTestSupport.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "hardware/IClslLinkageServer.h"
 #include "framework/wql/WqlEventFilterFactory.h"
@@ -13,7 +12,8 @@
 #include "platform/wmi/WbemRepository.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipSoftwareEventProvider.h"
-#include "tests/support/InstallationDatabase.h"
+#include "tests/support/AppInstallation.h"
+#include "tests/support/BstrText.h"
 #include "tests/support/SimulatedLinkageServer.h"
 #include "tests/support/TemporaryHome.h"
 #include "tools/provixa/ProvixaHost.h"
@@ -38,30 +38,23 @@ INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VA
     (7, 7, 1, 'S-1-5-21-1004336348-1177238915-682003330-1007');
 )";
 
-class InstallationEnvironment : public ::testing::Environment
+class InstallationEnvironment : public support::AppInstallation
 {
 public:
-    void SetUp() override
+    InstallationEnvironment() : AppInstallation(kExtraCallers) {}
+
+protected:
+    // The queries register the provider with the demo linkage server, which answers here.
+    void Started() override
     {
-        m_home.emplace();
-        support::InstallationDatabase::CreateDemo(m_home->Path() / "provixa.db");
-        support::InstallationDatabase::Execute(m_home->Path() / "provixa.db", kExtraCallers);
-        theApp.InitInstance();
-        // The queries register the provider with the demo linkage server, which answers here.
         m_linkage = std::make_shared<support::SimulatedLinkageServer>();
         ASSERT_EQ(RpcEndpointTable::Instance().RegisterService(L"localhost", kLinkageServerEndpoints, m_linkage),
                   RPC_S_OK);
     }
 
-    void TearDown() override
-    {
-        RpcEndpointTable::Instance().Unregister(m_linkage.get());
-        theApp.ExitInstance();
-        m_home.reset();
-    }
+    void Stopping() override { RpcEndpointTable::Instance().Unregister(m_linkage.get()); }
 
 private:
-    std::optional<support::TemporaryHome> m_home;
     std::shared_ptr<support::SimulatedLinkageServer> m_linkage;
 };
 
@@ -76,30 +69,6 @@ int CountProviderLogLines(const std::string& text)
     const auto lines = support::TemporaryHome::ReadLines(folder / "Fluxmere.log");
     return static_cast<int>(std::count_if(
         lines.begin(), lines.end(), [&text](const std::string& line) { return line.find(text) != std::string::npos; }));
-}
-
-std::string Text(IWbemClassObject* object, const wchar_t* property)
-{
-    _variant_t value;
-    if (object == nullptr || FAILED(object->Get(property, 0, &value, nullptr, nullptr)))
-    {
-        return "<missing>";
-    }
-    const VARIANT& raw = value;
-    if (raw.vt == VT_NULL || raw.vt == VT_EMPTY)
-    {
-        return "<null>";
-    }
-    if (raw.vt == VT_BOOL)
-    {
-        return raw.boolVal != VARIANT_FALSE ? "1" : "0";
-    }
-    _variant_t text;
-    if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)))
-    {
-        return "<unconvertible>";
-    }
-    return brontel::utility::WideToUtf8(static_cast<const VARIANT&>(text).bstrVal);
 }
 
 ComPtr<IWbemClassObject> Embedded(IWbemClassObject* event, const wchar_t* property)
@@ -119,7 +88,7 @@ ComPtr<IWbemClassObject> Embedded(IWbemClassObject* event, const wchar_t* proper
 
 std::string ClassOf(IWbemClassObject* object)
 {
-    return Text(object, L"__CLASS");
+    return support::PropertyText(object, L"__CLASS");
 }
 
 SoftwareEventTest::SoftwareEventTest()
@@ -150,11 +119,8 @@ SoftwareEventTest::~SoftwareEventTest()
 ComPtr<support::RecordingSink> SoftwareEventTest::Subscribe(const wchar_t* query, HRESULT* result)
 {
     const ComPtr<support::RecordingSink> sink = support::RecordingSink::Create();
-    BSTR language = SysAllocString(L"WQL");
-    BSTR text = SysAllocString(query);
-    const HRESULT hr = m_namespace->ExecNotificationQueryAsync(language, text, 0, nullptr, sink.Get());
-    SysFreeString(language);
-    SysFreeString(text);
+    const HRESULT hr = m_namespace->ExecNotificationQueryAsync(support::BstrText(L"WQL"), support::BstrText(query), 0,
+                                                               nullptr, sink.Get());
     if (result != nullptr)
     {
         *result = hr;

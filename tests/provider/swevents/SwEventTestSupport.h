@@ -15,6 +15,7 @@
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/WbemServiceNamespace.h"
 #include "provider/SoftwareEventPacket.h"
+#include "tests/support/PropertyText.h"
 #include "tests/support/RecordingSink.h"
 #include "tools/provixa/ProvixaProviderShell.h"
 #include "tools/provixa/ProvixaSoftwareEventProviderShell.h"
@@ -32,8 +33,6 @@ inline constexpr wchar_t kNoViewSid[] = L"S-1-5-21-1004336348-1177238915-6820033
 int CountProviderLogLines(const std::string& text);
 // The longest wait for an event.
 inline constexpr std::chrono::seconds kEventTimeout(20);
-// One property as text: "<missing>", "<null>", or its value (UTF-8).
-std::string Text(IWbemClassObject* object, const wchar_t* property);
 // The embedded object of an event property; null when there is none.
 ComPtr<IWbemClassObject> Embedded(IWbemClassObject* event, const wchar_t* property);
 // The class name of an object (UTF-8).

@@ -181,9 +181,9 @@ TEST_F(AccessRequests, AStatusConditionSelectsByTheDerivedStatus)
     bool sawApproved = false;
     for (const auto& object : reply.objects)
     {
-        EXPECT_EQ(Text(object.Get(), L"Status"), "1");
-        sawApproved = sawApproved || Text(object.Get(), L"ID") == std::to_string(approved);
-        EXPECT_NE(Text(object.Get(), L"ID"), std::to_string(denied));
+        EXPECT_EQ(support::PropertyText(object.Get(), L"Status"), "1");
+        sawApproved = sawApproved || support::PropertyText(object.Get(), L"ID") == std::to_string(approved);
+        EXPECT_NE(support::PropertyText(object.Get(), L"ID"), std::to_string(denied));
     }
     EXPECT_TRUE(sawApproved);
 }

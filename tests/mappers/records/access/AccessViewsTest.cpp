@@ -19,7 +19,7 @@ protected:
         EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Utf8(wql) << " " << Description(reply.statusObject.Get());
         std::set<std::string> values;
         for (const auto& object : reply.objects)
-            values.insert(Text(object.Get(), property));
+            values.insert(support::PropertyText(object.Get(), property));
         return values;
     }
 };
@@ -62,8 +62,8 @@ TEST_F(AccessViews, ManagedLevelsAndReaderAssignmentsShowTheirOwnColumns)
     const Reply links =
         Query(Form::Sync, L"SELECT * FROM Bnt_AccessLevelReaderAssignment WHERE AccessLevelID = 2 AND ReaderID = 0");
     ASSERT_EQ(links.objects.size(), 1u) << Description(links.statusObject.Get());
-    EXPECT_EQ(Text(links.objects.front().Get(), L"AccessLevelName"), "Dock business hours");
-    EXPECT_EQ(Text(links.objects.front().Get(), L"TimezoneName"), "Business hours");
+    EXPECT_EQ(support::PropertyText(links.objects.front().Get(), L"AccessLevelName"), "Dock business hours");
+    EXPECT_EQ(support::PropertyText(links.objects.front().Get(), L"TimezoneName"), "Business hours");
 }
 
 TEST_F(AccessViews, PermissionGroupsShowTheirVideoRightsAndPriority)
@@ -75,17 +75,19 @@ TEST_F(AccessViews, PermissionGroupsShowTheirVideoRightsAndPriority)
     ASSERT_EQ(groups.objects.size(), 2u) << Description(groups.statusObject.Get());
     for (const auto& group : groups.objects)
     {
-        const bool video = Text(group.Get(), L"ID") == "84";
-        EXPECT_EQ(Text(group.Get(), L"Type"), "3");
-        EXPECT_EQ(Text(group.Get(), L"CanViewLiveVideo"), video ? "1" : "0");
-        EXPECT_EQ(Text(group.Get(), L"CanSearchVideo"), video ? "1" : "0");
-        EXPECT_EQ(Text(group.Get(), L"CanViewRecordedVideo"), "0");
-        EXPECT_EQ(Text(group.Get(), L"PTZPriority"), video ? "0" : "50") << "from USER_PTZ_PRIORITY, else 0";
+        const bool video = support::PropertyText(group.Get(), L"ID") == "84";
+        EXPECT_EQ(support::PropertyText(group.Get(), L"Type"), "3");
+        EXPECT_EQ(support::PropertyText(group.Get(), L"CanViewLiveVideo"), video ? "1" : "0");
+        EXPECT_EQ(support::PropertyText(group.Get(), L"CanSearchVideo"), video ? "1" : "0");
+        EXPECT_EQ(support::PropertyText(group.Get(), L"CanViewRecordedVideo"), "0");
+        EXPECT_EQ(support::PropertyText(group.Get(), L"PTZPriority"), video ? "0" : "50")
+            << "from USER_PTZ_PRIORITY, else 0";
     }
     const Reply cardGroup = Query(Form::Sync, L"SELECT * FROM Bnt_UserPermissionGroup WHERE ID = 2");
     ASSERT_EQ(cardGroup.objects.size(), 1u);
-    EXPECT_EQ(Text(cardGroup.objects.front().Get(), L"Type"), "2");
-    EXPECT_EQ(Text(cardGroup.objects.front().Get(), L"PTZPriority"), "<null>") << "only monitoring groups";
+    EXPECT_EQ(support::PropertyText(cardGroup.objects.front().Get(), L"Type"), "2");
+    EXPECT_EQ(support::PropertyText(cardGroup.objects.front().Get(), L"PTZPriority"), "<null>")
+        << "only monitoring groups";
 }
 
 TEST_F(AccessViews, AZoneCoversTheCamerasOfItsWholePanelsAndOfItsDeviceLinks)

@@ -42,7 +42,7 @@ protected:
     // The end is a path of the class that the door resolves to one instance.
     void ExpectResolves(IWbemClassObject* instance, const wchar_t* property, const char* className)
     {
-        const std::string path = Text(instance, property);
+        const std::string path = support::PropertyText(instance, property);
         EXPECT_EQ(path.rfind(std::string(className) + ".", 0), 0u) << path;
         const Reply end = Get(Form::Sync, std::wstring(path.begin(), path.end()));
         EXPECT_EQ(end.result, WBEM_S_NO_ERROR) << path << " " << Hex(end.result);

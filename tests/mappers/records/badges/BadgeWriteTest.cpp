@@ -174,11 +174,11 @@ TEST_F(BadgeWrites, AddBadgeMakesTheBadgeAndTellsThePanels)
     ASSERT_EQ(stored.vt, VT_UNKNOWN);
     ComPtr<IWbemClassObject> storedBadge;
     ASSERT_EQ(stored.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&storedBadge)), S_OK);
-    const std::string id = Text(storedBadge.Get(), L"ID");
+    const std::string id = support::PropertyText(storedBadge.Get(), L"ID");
     // The Temporary type draws its IDs from its range and carries its default access group.
     EXPECT_GE(std::stoll(id), 200000);
     EXPECT_LE(std::stoll(id), 299999);
-    const std::string key = Text(storedBadge.Get(), L"BADGEKEY");
+    const std::string key = support::PropertyText(storedBadge.Get(), L"BADGEKEY");
     EXPECT_EQ(Count("BADGE", "BADGEKEY = " + key + " AND EMPID = " + std::to_string(person) + " AND SEGMENTID = -1"),
               "1");
     // Of the default access group's two levels only the one of the owner's segment.
@@ -333,7 +333,7 @@ TEST_F(BadgeWrites, ValueRulesOfUseLimitIssueCodePinAndDates)
         ASSERT_EQ(badge->Put(test.property, 0, &copy, 0), WBEM_S_NO_ERROR);
         const Reply reply = Put(Form::Sync, badge.Get(), WBEM_FLAG_CREATE_ONLY);
         EXPECT_EQ(SUCCEEDED(reply.result), test.accepted)
-            << Utf8(test.property) << " " << Text(badge.Get(), test.property) << ": "
+            << Utf8(test.property) << " " << support::PropertyText(badge.Get(), test.property) << ": "
             << Description(reply.statusObject.Get());
     }
 }

@@ -122,18 +122,18 @@ TEST_F(PersonViews, TheCardholderDefinitionFollowsTheInstallation)
     ASSERT_EQ(definition.result, WBEM_S_NO_ERROR);
     ASSERT_EQ(definition.objects.size(), 1u);
     IWbemClassObject* cardholder = definition.objects.front().Get();
-    EXPECT_EQ(Text(cardholder, L"__SUPERCLASS"), "Bnt_Person");
+    EXPECT_EQ(support::PropertyText(cardholder, L"__SUPERCLASS"), "Bnt_Person");
     for (const wchar_t* property : {L"ID", L"LASTNAME", L"DEPARTMENT", L"THREATLEVEL", L"PRIMARYSEGMENTID", L"IsGrant"})
-        EXPECT_NE(Text(cardholder, property), "<missing>") << Utf8(property);
-    EXPECT_EQ(Text(cardholder, L"COMPANY"), "<missing>") << "a visitor field";
+        EXPECT_NE(support::PropertyText(cardholder, property), "<missing>") << Utf8(property);
+    EXPECT_EQ(support::PropertyText(cardholder, L"COMPANY"), "<missing>") << "a visitor field";
 
     // IsGrant: a clearance that reaches the system's threat level setting (2).
     const Reply adler = Get(Form::Sync, L"Bnt_Cardholder.ID=1");
     const Reply castell = Get(Form::Sync, L"Bnt_Cardholder.ID=3");
     ASSERT_EQ(adler.objects.size(), 1u);
     ASSERT_EQ(castell.objects.size(), 1u);
-    EXPECT_EQ(Text(adler.objects.front().Get(), L"IsGrant"), "1");
-    EXPECT_EQ(Text(castell.objects.front().Get(), L"IsGrant"), "0");
+    EXPECT_EQ(support::PropertyText(adler.objects.front().Get(), L"IsGrant"), "1");
+    EXPECT_EQ(support::PropertyText(castell.objects.front().Get(), L"IsGrant"), "0");
 }
 
 TEST_F(PersonViews, QueriesComparePersonPropertiesOnTheirOwnColumns)
@@ -164,7 +164,7 @@ TEST_F(PersonViews, QueriesComparePersonPropertiesOnTheirOwnColumns)
         Table keys;
         for (const ComPtr<IWbemClassObject>& object : reply.objects)
         {
-            std::string key = Text(object.Get(), association ? L"Member" : L"ID");
+            std::string key = support::PropertyText(object.Get(), association ? L"Member" : L"ID");
             if (association)
                 key = key.substr(key.find('=') + 1);
             key.erase(std::remove(key.begin(), key.end(), '"'), key.end());

@@ -248,8 +248,8 @@ TEST_F(VisitMethods, TheManagersNameTheCallerAndRefreshTheCache)
         const Reply reply = Exec(Form::Sync, manager, L"GetCurrentUser");
         ASSERT_EQ(reply.result, WBEM_S_NO_ERROR);
         ASSERT_EQ(reply.objects.size(), 1u);
-        EXPECT_TRUE(EndsWith(Text(reply.objects.front().Get(), L"ReturnValue"), " (-1)"))
-            << Text(reply.objects.front().Get(), L"ReturnValue");
+        EXPECT_TRUE(EndsWith(support::PropertyText(reply.objects.front().Get(), L"ReturnValue"), " (-1)"))
+            << support::PropertyText(reply.objects.front().Get(), L"ReturnValue");
         EXPECT_EQ(Exec(Form::Sync, manager, L"RefreshCache").result, WBEM_S_NO_ERROR);
         EXPECT_EQ(Exec(Form::Sync, manager, L"refreshcache").result, WBEM_E_METHOD_NOT_IMPLEMENTED);
     }

@@ -234,9 +234,9 @@ TEST_F(VisitWrites, AClerkOfOneSegmentSeesTheVisitsOfItsHostsAndVisitorsOnly)
     bool sawHeadquarters = false;
     for (const auto& object : all.objects)
     {
-        EXPECT_NE(Text(object.Get(), L"ID"), std::to_string(warehouse));
-        EXPECT_EQ(Text(object.Get(), L"CARDHOLDERID"), "1") << "only Headquarters hosts";
-        sawHeadquarters |= Text(object.Get(), L"ID") == std::to_string(headquarters);
+        EXPECT_NE(support::PropertyText(object.Get(), L"ID"), std::to_string(warehouse));
+        EXPECT_EQ(support::PropertyText(object.Get(), L"CARDHOLDERID"), "1") << "only Headquarters hosts";
+        sawHeadquarters |= support::PropertyText(object.Get(), L"ID") == std::to_string(headquarters);
     }
     EXPECT_TRUE(sawHeadquarters);
 }
