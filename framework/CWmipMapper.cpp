@@ -1,6 +1,5 @@
 #include "framework/CWmipMapper.h"
 
-#include "framework/CWmipCallerDefinition.h"
 #include "framework/IWmipFrameworkHost.h"
 #include "framework/IWmipUserDirectory.h"
 #include "framework/IWmipUserEntry.h"
@@ -155,11 +154,6 @@ bool CWmipMapper::CanAccessProperty(const CString& /*property*/)
 bool CWmipMapper::IsQueryableProperty(const CString& /*property*/)
 {
     return true;
-}
-
-bool CWmipMapper::ClassDefinitionHasProperty(const CString& property)
-{
-    return CWmipCallerDefinition::HasProperty(CWmipCallerDefinition::Of(*this).Get(), property);
 }
 
 HRESULT CWmipMapper::FetchStoredClassDefinition()

@@ -69,9 +69,6 @@ public:
     // Whether a query may name the property (in its WHERE clause or select list): the base
     // knows no class and answers true; a class mapper answers for its class's properties.
     virtual bool IsQueryableProperty(const CString& property);
-    // Whether the caller's definition of the class has the property (properties the mapper
-    // computes included); false when the definition cannot be built.
-    bool ClassDefinitionHasProperty(const CString& property);
 
     // The name of the WMI class the mapper serves, as given at construction.
     const CString& GetClassName() const { return m_className; }
