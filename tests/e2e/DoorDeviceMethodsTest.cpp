@@ -29,27 +29,6 @@ using support::With;
 using support::Words;
 using Variant = Bnt::IR::Utility::Variant;
 
-// A caller who may view every device class of these tests and read device status (which
-// some commands need too), and command nothing else; and one who may only read status.
-constexpr wchar_t kOnlooker[] = L"S-1-5-21-1004336348-1177238915-682003330-2006";
-constexpr wchar_t kStatusReader[] = L"S-1-5-21-1004336348-1177238915-682003330-2007";
-constexpr const char* kOnlookerRows = R"(
-INSERT OR IGNORE INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
-    (56, 'E2E onlookers', -1, 1, 0), (57, 'E2E status readers', -1, 1, 0);
-INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
-    (56, 0x100000D0), (56, 0x10000000), (56, 0x10000003), (56, 0x1000006D), (56, 0x100000EA),
-    (56, 0x100000ED), (56, 0x100000EE), (56, 0x100000F0), (56, 0x100000F2), (56, 0x10000131),
-    (56, 0x10000042), (56, 0x30000011), (57, 0x100000D0), (57, 0x30000011);
-INSERT OR IGNORE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
-                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
-                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
-    (16, 'onlooker', 'Ona', 'Onlooker', -1, 0, NULL, 1, 56, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
-    (17, 'statusreader', 'Stu', 'Status', -1, 0, NULL, 1, 57, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
-INSERT OR IGNORE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
-    (16, 16, 1, 'S-1-5-21-1004336348-1177238915-682003330-2006'),
-    (17, 17, 1, 'S-1-5-21-1004336348-1177238915-682003330-2007');
-)";
-
 LONG Procedure(AapProcedure procedure)
 {
     return static_cast<LONG>(procedure);
@@ -469,7 +448,8 @@ class DoorDeviceMethods : public DoorTest
 protected:
     static void SetUpTestSuite()
     {
-        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), kOnlookerRows);
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                               support::TestCallers::Sql({Callers::kOnlooker, Callers::kStatusReader}));
     }
 
     void SetUp() override
@@ -553,7 +533,7 @@ TEST_F(DoorDeviceMethods, EveryCommandSendsItsBlockAndAuditsOnlyASuccess)
 
 TEST_F(DoorDeviceMethods, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingIsSent)
 {
-    CallAs(kOnlooker);
+    CallAs(Callers::kOnlooker);
     const std::size_t audits = AuditCount();
     std::size_t allowed = 0;
     for (const CommandCase& c : CommandCases())
@@ -629,7 +609,7 @@ TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
         EXPECT_EQ(Call(c.path, c.method, c.params).result, c.expected);
     }
     // Arm's parameter is checked before the caller: a caller without the right gets the same.
-    CallAs(kOnlooker);
+    CallAs(Callers::kOnlooker);
     EXPECT_EQ(Call(L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(0L)}}).result,
               WBEM_E_INVALID_PARAMETER);
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
@@ -794,7 +774,7 @@ TEST_F(DoorDeviceMethods, CameraStatusAsksTheDriverServerAndReadsOfflineWhenItCa
     EXPECT_EQ(calls[0].block, Words({6, 1, 0}));
     EXPECT_EQ(LastAudit().at(1), "15");
     // The status right alone does not read a camera: viewing cameras is needed.
-    CallAs(kStatusReader);
+    CallAs(Callers::kStatusReader);
     EXPECT_EQ(Call(camera, L"GetHardwareStatus").result, WBEM_E_ACCESS_DENIED);
     EXPECT_EQ(Driver().CallsOf(Procedure(AapProcedure::GetDeviceStatus)).size(), 2u);
 }
@@ -871,7 +851,7 @@ TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 1 WHERE USER_PERMID = 56;
         INSERT INTO USER_PERM_DEVICE_GROUP_LINK (USER_PERMID, DEVICEGROUPID) VALUES (56, 2);)");
-    CallAs(kOnlooker);
+    CallAs(Callers::kOnlooker);
     const HRESULT excluded = move(3, L"100003", 6, 0, 1);
     const HRESULT elsewhere = move(2, L"100003", 1, 0, 1);
     // Listed alone (not excluded), the group allows the listed readers only.
@@ -1057,7 +1037,7 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 1 WHERE USER_PERMID = 56;
         INSERT INTO USER_PERM_DEVICE_GROUP_LINK (USER_PERMID, DEVICEGROUPID) VALUES (56, 2);)");
-    CallAs(kOnlooker);
+    CallAs(Callers::kOnlooker);
     const HRESULT excluded = acknowledge(6, nullptr).result;
     const HRESULT other = acknowledge(1, nullptr).result;
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(

@@ -21,26 +21,6 @@ namespace {
 using support::SimulatedAnswer;
 using support::Words;
 
-// A caller who may use the provider and view panels and readers, and command nothing.
-constexpr wchar_t kLooker[] = L"S-1-5-21-1004336348-1177238915-682003330-2004";
-// A caller who may view readers and mask (not unmask) their inputs.
-constexpr wchar_t kMasker[] = L"S-1-5-21-1004336348-1177238915-682003330-2005";
-constexpr const char* kHardwareCallers = R"(
-INSERT OR IGNORE INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
-    (54, 'E2E lookers', -1, 1, 0), (55, 'E2E maskers', -1, 1, 0);
-INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
-    (54, 0x100000D0), (54, 0x10000000), (54, 0x10000003),
-    (55, 0x100000D0), (55, 0x10000003), (55, 0x30000015);
-INSERT OR IGNORE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
-                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
-                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
-    (14, 'looker', 'Lou', 'Looker', -1, 0, NULL, 1, 54, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
-    (15, 'masker', 'Max', 'Masker', -1, 0, NULL, 1, 55, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
-INSERT OR IGNORE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
-    (14, 14, 1, 'S-1-5-21-1004336348-1177238915-682003330-2004'),
-    (15, 15, 1, 'S-1-5-21-1004336348-1177238915-682003330-2005');
-)";
-
 std::vector<BYTE> Set(std::vector<BYTE> block, std::size_t offset, BYTE value)
 {
     block.at(offset) = value;
@@ -57,7 +37,8 @@ class DoorHardware : public DoorTest
 protected:
     static void SetUpTestSuite()
     {
-        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), kHardwareCallers);
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                               support::TestCallers::Sql({Callers::kLooker, Callers::kMasker}));
     }
 
     void SetUp() override
@@ -176,7 +157,7 @@ TEST_F(DoorHardware, EveryCommandSendsItsBlockAndAuditsOnlyASuccess)
 
 TEST_F(DoorHardware, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingIsSent)
 {
-    CallAs(kLooker);
+    CallAs(Callers::kLooker);
     const std::size_t audits = AuditCount();
     for (const CommandCase& c : CommandCases())
     {
@@ -196,7 +177,7 @@ TEST_F(DoorHardware, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingIsSent
     EXPECT_EQ(AuditCount(), audits);
 
     // Mask and unmask have rights of their own.
-    CallAs(kMasker);
+    CallAs(Callers::kMasker);
     EXPECT_EQ(Exec(Form::Sync, L"Bnt_ReaderInput1.PanelID=1,ReaderID=0", L"Mask").result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Exec(Form::Sync, L"Bnt_ReaderInput1.PanelID=1,ReaderID=0", L"Unmask").result, WBEM_E_ACCESS_DENIED);
     EXPECT_EQ(Driver().Calls().size(), 1u);
