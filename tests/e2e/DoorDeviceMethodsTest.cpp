@@ -3,7 +3,7 @@
 // server: every command's block as the server received it with its input parameters, its
 // audit record (none when the command failed), the caller's permission, the refusals that
 // send nothing, and the status answers read back after the panel's status update.
-#include "tests/e2e/DoorTest.h"
+#include "tests/e2e/DoorCommandTest.h"
 
 #include "Libraries/BntIRUtility/VariantArchive.h"
 #include "hardware/AapBlocks.h"
@@ -443,34 +443,12 @@ std::vector<CommandCase> CommandCases()
     };
 }
 
-class DoorDeviceMethods : public DoorTest
+class DoorDeviceMethods : public DoorCommandTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                               support::TestCallers::Sql({Callers::kOnlooker, Callers::kStatusReader}));
-    }
-
-    void SetUp() override
-    {
-        DoorTest::SetUp();
-        CallAs(Callers::kOperator);
-    }
+    static void SetUpTestSuite() { AddCallers({Callers::kOnlooker, Callers::kStatusReader}); }
 
     support::SimulatedDriverServer& Driver() { return m_servers.Driver(); }
-    static CWimpHardwareStatusCache& Cache() { return *CWmipApp::GetHardwareStatusCache(); }
-
-    static std::size_t AuditCount()
-    {
-        return std::stoul(DoorInstallation::Rows("SELECT COUNT(*) FROM USER_TRANSACTION_LOG").at(0).at(0));
-    }
-    static Row LastAudit()
-    {
-        const Table rows = DoorInstallation::Rows(
-            "SELECT OPERATION, OBJECT_TYPE, DESCRIPTION FROM USER_TRANSACTION_LOG ORDER BY rowid DESC LIMIT 1");
-        return rows.empty() ? Row() : rows.front();
-    }
 
     // The method called with the input parameters given (none: no object).
     Reply Call(const std::wstring& path, const std::wstring& method, const Params& params = {}, Form form = Form::Sync)

@@ -2,7 +2,7 @@
 // every command method's block as the driver server received it, its audit record (none when
 // the command failed), the permission refusal, and the panel's status update on the access,
 // intrusion and elevator roads with what the status methods then answer.
-#include "tests/e2e/DoorTest.h"
+#include "tests/e2e/DoorCommandTest.h"
 
 #include "hardware/AapProcedure.h"
 #include "hardware/RpcBlock.h"
@@ -32,34 +32,13 @@ LONG Procedure(AapProcedure procedure)
     return static_cast<LONG>(procedure);
 }
 
-class DoorHardware : public DoorTest
+class DoorHardware : public DoorCommandTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                               support::TestCallers::Sql({Callers::kLooker, Callers::kMasker}));
-    }
-
-    void SetUp() override
-    {
-        DoorTest::SetUp();
-        CallAs(Callers::kOperator);
-    }
+    static void SetUpTestSuite() { AddCallers({Callers::kLooker, Callers::kMasker}); }
 
     support::SimulatedDriverServer& Driver() { return m_servers->Driver(); }
 
-    static std::size_t AuditCount()
-    {
-        return std::stoul(DoorInstallation::Rows("SELECT COUNT(*) FROM USER_TRANSACTION_LOG").at(0).at(0));
-    }
-    // The last audit record: operation, object kind, description.
-    static Row LastAudit()
-    {
-        const Table rows = DoorInstallation::Rows(
-            "SELECT OPERATION, OBJECT_TYPE, DESCRIPTION FROM USER_TRANSACTION_LOG ORDER BY rowid DESC LIMIT 1");
-        return rows.empty() ? Row() : rows.front();
-    }
     // The "Status" a GetHardwareStatus call answered.
     std::string Status(const std::wstring& path)
     {
@@ -67,7 +46,6 @@ protected:
         EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result);
         return reply.objects.empty() ? "<none>" : support::PropertyText(reply.objects.front().Get(), L"Status");
     }
-    static CWimpHardwareStatusCache& Cache() { return *CWmipApp::GetHardwareStatusCache(); }
 
     std::optional<support::SimulatedInstallation> m_servers{std::in_place, std::vector<std::wstring>{L"localhost"}};
 };

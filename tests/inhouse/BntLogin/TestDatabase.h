@@ -10,10 +10,12 @@
 
 #include <sqlite3.h>
 
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CPasswordHash.h"
 #include "platform/mfc/CString.h"
 #include "tests/support/InstallationDatabase.h"
@@ -77,6 +79,20 @@ public:
         }
         sqlite3_close(db);
         return result;
+    }
+
+    // The column's values over the recordset's rows, read forward once; the recordset is closed.
+    static std::set<LONG> ReadIds(CDynamicRecordset& recordset, const CString& column)
+    {
+        std::set<LONG> ids;
+        recordset.OpenForwardOnly();
+        while (!recordset.IsEOF())
+        {
+            ids.insert(recordset.GetLong(column));
+            recordset.MoveNext();
+        }
+        recordset.Close();
+        return ids;
     }
 
     CString DataSource() const { return CString(("sqlite:" + m_path).c_str()); }

@@ -36,14 +36,7 @@ const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvir
 
 HRESULT RecordingInitSink::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualGUID(iid, IUnknown::kIID) && !IsEqualGUID(iid, IWbemProviderInitSink::kIID))
-        return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IWbemProviderInitSink*>(this);
-    return S_OK;
+    return QueryOnlyInterface<IWbemProviderInitSink>(this, iid, object);
 }
 
 HRESULT RecordingInitSink::SetStatus(LONG status, LONG)
@@ -56,14 +49,7 @@ HRESULT RecordingInitSink::SetStatus(LONG status, LONG)
 
 HRESULT NullServices::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualGUID(iid, IUnknown::kIID) && !IsEqualGUID(iid, IWbemServices::kIID))
-        return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IWbemServices*>(this);
-    return S_OK;
+    return QueryOnlyInterface<IWbemServices>(this, iid, object);
 }
 
 ULONG NullServices::CountReferences()
@@ -165,8 +151,6 @@ HRESULT NullServices::ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext
 {
     return WBEM_E_NOT_SUPPORTED;
 }
-
-// --- Text
 
 // --- ProviderTest
 
