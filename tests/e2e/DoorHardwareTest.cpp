@@ -27,17 +27,12 @@ std::vector<BYTE> Set(std::vector<BYTE> block, std::size_t offset, BYTE value)
     return block;
 }
 
-LONG Procedure(AapProcedure procedure)
-{
-    return static_cast<LONG>(procedure);
-}
-
 class DoorHardware : public DoorCommandTest
 {
 protected:
     static void SetUpTestSuite() { AddCallers({Callers::kLooker, Callers::kMasker}); }
 
-    support::SimulatedDriverServer& Driver() { return m_servers->Driver(); }
+    support::SimulatedDriverServer& Driver() override { return m_servers->Driver(); }
 
     // The "Status" a GetHardwareStatus call answered.
     std::string Status(const std::wstring& path)
@@ -106,29 +101,10 @@ TEST_F(DoorHardware, EveryCommandSendsItsBlockAndAuditsOnlyASuccess)
         SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
         for (const Form form : kBothForms)
         {
-            Driver().ClearCalls();
-            Driver().SetDefaultAnswer(SimulatedAnswer());
-            const std::size_t audits = AuditCount();
-            const Reply sent = Exec(form, c.path, c.method);
-            EXPECT_EQ(sent.result, WBEM_S_NO_ERROR) << Hex(sent.result);
-            const auto calls = Driver().Calls();
-            ASSERT_EQ(calls.size(), 1u);
-            EXPECT_EQ(calls[0].procedure, Procedure(c.procedure));
-            EXPECT_EQ(calls[0].block, c.block);
-            EXPECT_EQ(AuditCount(), audits + 1);
-            const Row audit = LastAudit();
-            ASSERT_EQ(audit.size(), 3u);
-            EXPECT_EQ(audit[0], c.operation);
-            EXPECT_EQ(audit[1], c.objectKind);
-            EXPECT_NE(audit[2].find(c.name), std::string::npos) << audit[2];
-
-            // The server refuses (first status word non-zero): a plain failure, no audit.
-            Driver().SetDefaultAnswer(SimulatedAnswer::Status(1));
-            EXPECT_EQ(Exec(form, c.path, c.method).result, WBEM_E_FAILED);
-            Driver().SetDefaultAnswer(SimulatedAnswer::Failing());
-            EXPECT_EQ(Exec(form, c.path, c.method).result, WBEM_E_FAILED);
-            EXPECT_EQ(AuditCount(), audits + 1);
-            EXPECT_EQ(Driver().Calls().size(), 3u);
+            ExpectSentAndAuditedOnlyOnSuccess([&] { return Exec(form, c.path, c.method); }, c.procedure, c.block,
+                                              c.operation, c.objectKind, c.name);
+            if (HasFatalFailure())
+                return;
         }
     }
 }

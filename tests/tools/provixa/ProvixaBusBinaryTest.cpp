@@ -9,6 +9,7 @@
 #include <vector>
 
 namespace {
+using provixa_program::Contains;
 using provixa_program::Outcome;
 using provixa_program::Quote;
 
@@ -31,10 +32,6 @@ protected:
     }
 };
 
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 }  // namespace
 
 TEST_F(ProvixaBusBinary, LoginThenWhoamiInOneShellSession)

@@ -7,6 +7,7 @@
 #include <vector>
 
 namespace {
+using provixa_program::Contains;
 using provixa_program::Outcome;
 
 class ProvixaBusInstanceCommand : public provixa_program::ProvixaProgramTest
@@ -25,10 +26,6 @@ protected:
     }
 };
 
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 }  // namespace
 
 TEST_F(ProvixaBusInstanceCommand, GetReadsOnePageOrTheCount)

@@ -28,6 +28,11 @@ inline std::string Quote(const std::string& arg)
     return quoted + "'";
 }
 
+inline bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
 inline std::string ReadAll(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);

@@ -8,6 +8,7 @@
 #include <string>
 
 namespace {
+using provixa_program::Contains;
 using provixa_program::Outcome;
 
 class ProvixaSoftwareEvent : public provixa_program::ProvixaProgramTest
@@ -19,11 +20,6 @@ protected:
     }
     std::string PathOf(const std::string& name) const { return (m_root / name).string(); }
 };
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 TEST_F(ProvixaSoftwareEvent, ABatchPrintsTheModificationOfADemoCardholder)
 {
