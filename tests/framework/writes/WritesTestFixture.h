@@ -39,6 +39,7 @@
 #include "provider/CWmipApp.h"
 #include "provider/CWmipUserCacheEntry.h"
 #include "tests/provider/core/ProviderTestInstallation.h"
+#include "tests/support/InstallationDatabase.h"
 #include "tests/support/PropertyText.h"
 #include "tests/support/TestMapperFactory.h"
 
@@ -354,18 +355,7 @@ protected:
 
     std::string Scalar(const std::string& sql) const
     {
-        sqlite3* db = nullptr;
-        std::string result;
-        if (sqlite3_open((m_installation.Home().Path() / "provixa.db").c_str(), &db) == SQLITE_OK)
-        {
-            sqlite3_stmt* statement = nullptr;
-            if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-                sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
-                result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-            sqlite3_finalize(statement);
-        }
-        sqlite3_close(db);
-        return result;
+        return support::InstallationDatabase::Scalar(m_installation.Home().Path() / "provixa.db", sql);
     }
 
     ProviderTestInstallation m_installation;

@@ -11,15 +11,8 @@
 #include "tools/provixa/ProvixaCommandLine.h"
 
 namespace {
-using provixa_program::Contains;
+using provixa_program::ExpectEachIn;
 using provixa_program::Outcome;
-
-// Every part stands in the text.
-void ExpectEachIn(const std::string& text, const std::vector<std::string>& parts)
-{
-    for (const std::string& part : parts)
-        EXPECT_TRUE(Contains(text, part)) << part << " in:\n" << text;
-}
 
 class ProvixaEventBatch : public provixa_program::ProvixaProgramTest
 {

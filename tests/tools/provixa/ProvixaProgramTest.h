@@ -33,6 +33,13 @@ inline bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
+// Every part stands in the text.
+inline void ExpectEachIn(const std::string& text, const std::vector<std::string>& parts)
+{
+    for (const std::string& part : parts)
+        EXPECT_TRUE(Contains(text, part)) << part << " in:\n" << text;
+}
+
 inline std::string ReadAll(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
