@@ -283,7 +283,7 @@ protected:
         auto caller = std::make_unique<CAcsUser>();
         ASSERT_TRUE(caller->Login(nullptr, nullptr, nullptr, false, false, -1, 1, false));
         m_caller = std::make_unique<CWmipUserCacheEntry>(std::move(caller), nullptr, 0);
-        LoadFieldRights(L"S-1-5-21-1004336348-1177238915-682003330-1001");
+        LoadFieldRights(ProviderTestInstallation::kOperatorSid);
     }
 
     // Logs the account in through the application's user cache and gives it back, so that the
