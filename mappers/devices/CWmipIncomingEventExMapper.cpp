@@ -1,9 +1,11 @@
 #include "mappers/devices/CWmipIncomingEventExMapper.h"
-#include "framework/CWmipMessages.h"
 
 #include <cmath>
 #include <limits>
+
 #include "framework/CWmipMapper.h"
+#include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "inhouse/BntAccessSets/AccessPanelTypeJoinSet.h"
@@ -16,6 +18,7 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/devices/BntComServerUtilities.h"
 #include "mappers/devices/CWmipDeviceMethod.h"
+#include "mappers/devices/CWmipLogicalDeviceRules.h"
 #include "platform/com/WbemConstants.h"
 #include "provider/BntMessage.h"
 
@@ -146,11 +149,8 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
         CString source;
         WMIHelper::GetString(inParams, L"Source", source);
         if (source.IsEmpty())
-        {
-            CString text;
-            text.Format(L"The required property %s had no value and no default was provided.", L"Source");
-            throw CWMIException(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, text);
-        }
+            CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
+                                             L"Source");
         source.TrimRight();
         const CString device = TrimmedRight(inParams, L"Device");
         const CString subDevice = TrimmedRight(inParams, L"SubDevice");
@@ -164,7 +164,7 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
         CBntDatabase* sender = m_user != nullptr ? m_user->GetDatabase() : nullptr;
         BntMessage record;
         CAccessPanelSet sources(database);
-        sources.SetPanelTypeFilter(kLogicalSourcePanelType);
+        sources.SetPanelTypeFilter(CWmipLogicalDeviceRules::kLogicalSourcePanelType);
         sources.SetNameFilter(source);
         sources.Open();
         if (!sources.IsEOF())
@@ -297,7 +297,8 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
         CAccessPanelSet panels(GetDatabase());
         panels.SetPanelIDFilter(panelId);
         panels.Open();
-        if (!panels.IsEOF() && !panels.GetTerminalName().IsEmpty() && panels.GetPanelType() != kLogicalSourcePanelType)
+        if (!panels.IsEOF() && !panels.GetTerminalName().IsEmpty() &&
+            panels.GetPanelType() != CWmipLogicalDeviceRules::kLogicalSourcePanelType)
         {
             noPanelHost = false;
             if (host.IsEmpty())
