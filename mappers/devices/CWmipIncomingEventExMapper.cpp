@@ -15,7 +15,6 @@
 #include "inhouse/BntAccessSets/CVexletDeviceSet.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
-#include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/devices/BntComServerUtilities.h"
 #include "mappers/devices/CWmipDeviceMethod.h"
 #include "mappers/devices/CWmipLogicalDeviceRules.h"
@@ -24,7 +23,6 @@
 
 using bnt::utility::BntMessage;
 using brontel::utility::CWMIDebugLog;
-using brontel::utility::CWMIException;
 
 namespace {
 
@@ -263,11 +261,8 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
 {
     try
     {
-        CAcsUser* user = nullptr;
-        const HRESULT found = GetUser(&user);
         // Without the caller there is no user id to acknowledge under.
-        if (FAILED(found) || user == nullptr)
-            throw CWMIException(kSource, __LINE__, FAILED(found) ? found : WBEM_E_FAILED, CWmipMessages::kNoIdentity);
+        CAcsUser* user = RequireUser();
         LONG currentAckStatus = 0;
         LONG serialNumber = 0;
         LONG panelId = 0;

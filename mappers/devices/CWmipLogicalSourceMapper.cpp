@@ -77,10 +77,7 @@ LONG CWmipLogicalSourceMapper::NoticeSegment(IWbemClassObject* instance)
 
 void CWmipLogicalSourceMapper::Validate(IWbemClassObject* instance, bool create)
 {
-    CAcsUser* user = nullptr;
-    const HRESULT found = GetUser(&user);
-    if (FAILED(found) || user == nullptr)
-        throw CWMIException(kSource, __LINE__, FAILED(found) ? found : WBEM_E_FAILED, CWmipMessages::kNoIdentity);
+    CAcsUser* user = RequireUser();
     const CBntAcsSystemOptions& options = user->GetSystemOptions();
     if (options.ServerType() == kRefusingServerType)
     {
