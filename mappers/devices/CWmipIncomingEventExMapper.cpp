@@ -8,6 +8,7 @@
 #include "framework/CWmipPropertyRefusal.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
+#include "hardware/LAcsAccessPanel.h"
 #include "inhouse/BntAccessSets/AccessPanelTypeJoinSet.h"
 #include "inhouse/BntAccessSets/CAccessPanelSet.h"
 #include "inhouse/BntAccessSets/CReaderSmallSet.h"
@@ -217,7 +218,7 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
             return WBEM_E_INVALID_PARAMETER;
         }
         AccessPanelTypeJoinSet panels(database);
-        panels.SetPanelClassFilter(kAccessPanelClass);
+        panels.SetPanelClassFilter(LAcsAccessPanel::kAccessPanelClass);
         panels.SetNameFilter(source);
         panels.Open();
         if (panels.IsEOF())
