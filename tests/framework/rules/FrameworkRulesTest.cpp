@@ -12,6 +12,7 @@
 #include <typeinfo>
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipCallerDefinition.h"
 #include "framework/WMIHelper.h"
 #include "platform/com/BstrOwner.h"
 #include "schema/MapperBindings.h"
@@ -109,19 +110,6 @@ bool MapperWithoutWrites(const CWmipClassMapper& mapper)
 class FrameworkRules : public DemoMapperTest
 {
 protected:
-    // The class definition the mapper hands its callers, held for the test's use.
-    static Instance Definition(CWmipClassMapper& mapper)
-    {
-        IWbemClassObject* raw = nullptr;
-        EXPECT_EQ(mapper.GetClass(&raw, TRUE), S_OK);
-        Instance held;
-        if (mapper.WMIStoresClassDefinition())
-            held = raw;
-        else
-            held.Attach(raw);
-        return held;
-    }
-
     // The non-system properties of a definition.
     static std::vector<std::string> Properties(IWbemClassObject* definition)
     {
@@ -267,7 +255,7 @@ TEST_F(FrameworkRules, NamesTheClassDoesNotDeclareAreInvalidQueries)
         SCOPED_TRACE(CStringToUtf8(className.c_str()));
         auto mapper = FactoryMapper(className.c_str());
         ASSERT_NE(mapper, nullptr);
-        const Instance definition = Definition(*mapper);
+        const Instance definition = CWmipCallerDefinition::Of(*mapper);
         const std::vector<std::string> properties = Properties(definition.Get());
         const auto declared = [&properties](const std::wstring& name) {
             const std::string narrow = CStringToUtf8(name.c_str());
@@ -347,7 +335,7 @@ TEST_F(FrameworkRules, ClassDefinitionsMarkTheRegisteredKeysAndTheDeclaredNotEdi
         SCOPED_TRACE(CStringToUtf8(className.c_str()));
         auto mapper = FactoryMapper(className.c_str());
         ASSERT_NE(mapper, nullptr);
-        const Instance definition = Definition(*mapper);
+        const Instance definition = CWmipCallerDefinition::Of(*mapper);
         EXPECT_EQ(Sorted(PropertiesWithQualifier(definition.Get(), L"key")), RegisteredKeys(className));
         if (DeclaredNotEditable(className))
         {
@@ -447,7 +435,7 @@ TEST_F(FrameworkRules, OnlyTheMethodsOfTheDefinitionAreSupported)
         SCOPED_TRACE(CStringToUtf8(className.c_str()));
         auto mapper = FactoryMapper(className.c_str());
         ASSERT_NE(mapper, nullptr);
-        const Instance definition = Definition(*mapper);
+        const Instance definition = CWmipCallerDefinition::Of(*mapper);
         const std::vector<CString> methods = Methods(definition.Get());
         for (const CString& method : methods)
             EXPECT_TRUE(mapper->IsMethodSupported(method)) << CStringToUtf8(method);
