@@ -5,7 +5,8 @@
 // before it logs in, or the administrator. Mappers are driven the way the instance provider
 // drives them: built by name, view check, SetQuery, BeginEnumeration, NextInstance.
 //
-// Shared by tests/provider/eventconfig and tests/mappers/records/calendar.
+// Shared by tests/provider/eventconfig, tests/mappers/records/calendar, tests/mappers/devices and
+// tests/framework/rules.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -220,16 +221,15 @@ protected:
         return table;
     }
 
-    // A copy of the instance with one whole-number property changed (a new key makes it an
-    // instance that does not exist yet).
-    static Instance WithNumber(IWbemClassObject* instance, const wchar_t* property, LONG value)
+    // A copy of the instance with one property changed (a new key makes it an instance that does
+    // not exist yet).
+    static Instance WithValue(IWbemClassObject* instance, const wchar_t* property, _variant_t value)
     {
         Instance copy;
         EXPECT_EQ(instance->Clone(&copy), S_OK);
         if (copy == nullptr)
             return copy;
-        _variant_t number(value);
-        EXPECT_EQ(copy->Put(property, 0, &number, 0), S_OK);
+        EXPECT_EQ(copy->Put(property, 0, &value, 0), S_OK);
         return copy;
     }
 

@@ -265,32 +265,6 @@ TEST_F(CalendarMappers, WqlConditionsOnPropertiesFilterTheirColumns)
     }
 }
 
-TEST_F(CalendarMappers, ConditionOnAPropertyTheClassDoesNotRegisterIsAnInvalidQuery)
-{
-    LoginAdministrator();
-    const struct
-    {
-        const wchar_t* className;
-        const wchar_t* wql;
-    } cases[] = {
-        {L"Bnt_Holiday", L"SELECT * FROM Bnt_Holiday WHERE HOLIDAY_TYPE.NAME = 'Public holidays'"},
-        {L"Bnt_Timezone", L"SELECT * FROM Bnt_Timezone WHERE Description = 'Always'"},
-        {L"Bnt_TimezoneInterval", L"SELECT * FROM Bnt_TimezoneInterval WHERE HolidayType9 = TRUE"},
-        {L"Bnt_WorldTimezone", L"SELECT * FROM Bnt_WorldTimezone WHERE USERS.LOGONPWD = 'x'"},
-        {L"Bnt_HolidayTypeLink", L"SELECT * FROM Bnt_HolidayTypeLink WHERE HOLIDAYS.DESCRIPT = 'Christmas'"},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(CStringToUtf8(c.wql));
-        auto mapper = ChainMapper(c.className);
-        ASSERT_NE(mapper, nullptr);
-        const std::unique_ptr<CWmipQuery> query = CWmipQuery::CreateFromQuery(c.wql);
-        if (query == nullptr)
-            continue;  // refused by the parser already
-        EXPECT_EQ(Outcome([&] { return mapper->SetQuery(query.get()); }), WBEM_E_INVALID_QUERY);
-    }
-}
-
 TEST_F(CalendarMappers, SegmentedClassesShowOnlyTheCallersSegments)
 {
     GrantOperator(kViewCalendar);
@@ -320,27 +294,6 @@ TEST_F(CalendarMappers, SegmentedClassesShowOnlyTheCallersSegments)
     EXPECT_EQ(Query(*links, L"").size(), 6u);
 }
 
-TEST_F(CalendarMappers, CallerWithoutTheViewRightIsRefusedAllButWorldTimezones)
-{
-    LoginOperator();
-    for (const CalendarClass& c : CalendarClasses())
-    {
-        SCOPED_TRACE(CStringToUtf8(c.className));
-        auto mapper = ChainMapper(c.className);
-        ASSERT_NE(mapper, nullptr);
-        const HRESULT expected = c.viewPermission == kViewCalendar ? WBEM_E_ACCESS_DENIED : S_OK;
-        EXPECT_EQ(mapper->CanView(), expected);
-        EXPECT_EQ(Outcome([&] {
-                      mapper->CanViewAll();
-                      return S_OK;
-                  }),
-                  expected);
-    }
-    auto world = ChainMapper(L"Bnt_WorldTimezone");
-    ASSERT_NE(world, nullptr);
-    EXPECT_EQ(Query(*world, L"").size(), 4u);
-}
-
 TEST_F(CalendarMappers, WorldTimezonesNeedNoPermissionAtAll)
 {
     // A caller whose groups grant nothing.
@@ -351,76 +304,6 @@ TEST_F(CalendarMappers, WorldTimezonesNeedNoPermissionAtAll)
     EXPECT_EQ(world->CanView(), S_OK);
     EXPECT_EQ(Column(Values(Query(*world, L""), {L"ID"})), (std::vector<std::string>{"1", "2", "3", "4"}));
     EXPECT_EQ(ChainMapper(L"Bnt_Holiday")->CanView(), WBEM_E_ACCESS_DENIED);
-}
-
-TEST_F(CalendarMappers, WritesAreNotSupportedEvenForTheAdministrator)
-{
-    LoginAdministrator();
-    for (const CalendarClass& c : CalendarClasses())
-    {
-        SCOPED_TRACE(CStringToUtf8(c.className));
-        auto mapper = ChainMapper(c.className);
-        ASSERT_NE(mapper, nullptr);
-        const std::vector<Instance> instances = Query(*mapper, L"");
-        ASSERT_FALSE(instances.empty());
-        IWbemClassObject* instance = instances.front().Get();
-        for (auto check : {&CWmipClassMapper::CanAdd, &CWmipClassMapper::CanModify, &CWmipClassMapper::CanDelete})
-        {
-            EXPECT_EQ(Outcome([&] {
-                          (mapper.get()->*check)(instance);
-                          return S_OK;
-                      }),
-                      WBEM_E_NOT_SUPPORTED);
-        }
-        CString path;
-        EXPECT_EQ(Outcome([&] { return mapper->PutInstance(instance, 0, path); }), WBEM_E_NOT_SUPPORTED);
-        const Instance added = WithNumber(instance, c.properties.front(), 999);
-        ASSERT_NE(added, nullptr);
-        EXPECT_EQ(Outcome([&] { return mapper->PutInstance(added.Get(), WBEM_FLAG_CREATE_ONLY, path); }),
-                  WBEM_E_NOT_SUPPORTED);
-        EXPECT_EQ(Sorted(Values(Query(*mapper, L""), c.properties), c.keyCount), Rows(c.sql)) << "nothing written";
-    }
-    auto holidays = ChainMapper(L"Bnt_Holiday");
-    ASSERT_NE(holidays, nullptr);
-    const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(L"Bnt_Holiday.ID=1");
-    ASSERT_NE(path, nullptr);
-    EXPECT_EQ(Outcome([&] { return holidays->DeleteInstance(path.get()); }), WBEM_E_NOT_SUPPORTED);
-    EXPECT_EQ(Rows("SELECT COUNT(*) FROM HOLIDAYS")[0][0], "5") << "nothing deleted";
-    EXPECT_EQ(Rows("SELECT COUNT(*) FROM HOLIDAY_LNK")[0][0], "6");
-}
-
-TEST_F(CalendarMappers, ClassDefinitionsMarkEveryPropertyNotEditableAndTheirKeys)
-{
-    LoginAdministrator();
-    const struct
-    {
-        const wchar_t* className;
-        std::vector<std::string> keys;
-        size_t propertyCount;
-    } cases[] = {
-        {L"Bnt_Holiday", {"ID"}, 5},
-        {L"Bnt_HolidayTypeLink", {"HolidayID", "HolidayTypeID"}, 2},
-        {L"Bnt_HolidayType", {"ID"}, 3},
-        {L"Bnt_Timezone", {"ID", "Name", "SegmentID"}, 3},
-        {L"Bnt_TimezoneInterval", {"ID", "TimezoneID"}, 19},
-        {L"Bnt_WorldTimezone", {"ID"}, 20},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(CStringToUtf8(c.className));
-        auto mapper = ChainMapper(c.className);
-        ASSERT_NE(mapper, nullptr);
-        IWbemClassObject* raw = nullptr;
-        ASSERT_EQ(mapper->GetClass(&raw, TRUE), S_OK);
-        // A definition kept by the mapper is not the caller's to release.
-        ComPtr<IWbemClassObject> owned;
-        if (!mapper->WMIStoresClassDefinition())
-            owned.Attach(raw);
-        std::vector<std::string> keys = PropertiesWithQualifier(raw, L"key");
-        std::sort(keys.begin(), keys.end());
-        EXPECT_EQ(keys, c.keys);
-        EXPECT_EQ(PropertiesWithQualifier(raw, L"noedit").size(), c.propertyCount);
-    }
 }
 
 }  // namespace
