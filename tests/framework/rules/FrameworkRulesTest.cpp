@@ -7,6 +7,7 @@
 
 #include <strings.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <typeinfo>
@@ -136,13 +137,6 @@ protected:
         return names;
     }
 
-    // The first instance of the class the caller enumerates; null when the demo has none.
-    Instance FirstInstance(CWmipClassMapper& mapper)
-    {
-        const std::vector<Instance> instances = Query(mapper, L"");
-        return instances.empty() ? Instance() : instances.front();
-    }
-
     // Every instance's non-system values as text, in a stable order.
     static Table Snapshot(const std::vector<Instance>& instances)
     {
@@ -203,6 +197,19 @@ protected:
         return found;
     }
 
+    // Runs check on the mapper that the registry's factory builds for each declared class,
+    // working for the current caller; a failure names the class.
+    void ForEachClass(const std::function<void(const std::wstring& className, CWmipClassMapper& mapper)>& check)
+    {
+        for (const std::wstring& className : ServedClasses())
+        {
+            SCOPED_TRACE(CStringToUtf8(className.c_str()));
+            const std::unique_ptr<CWmipClassMapper> mapper = FactoryMapper(className.c_str());
+            ASSERT_NE(mapper, nullptr);
+            check(className, *mapper);
+        }
+    }
+
     // The outcome of a query text set on the mapper.
     static HRESULT QueryOutcome(CWmipClassMapper& mapper, const std::wstring& wql)
     {
@@ -221,45 +228,35 @@ protected:
 TEST_F(FrameworkRules, EveryDeclaredClassIsServedByOneMapperWhicheverWayItIsBuilt)
 {
     LoginAdministrator();
-    const std::vector<std::wstring> classes = ServedClasses();
-    ASSERT_FALSE(classes.empty());
-    for (const std::wstring& className : classes)
-    {
-        SCOPED_TRACE(CStringToUtf8(className.c_str()));
-        auto mapper = FactoryMapper(className.c_str());
-        ASSERT_NE(mapper, nullptr);
-        EXPECT_EQ(mapper->GetClassName(), CString(className.c_str()));
+    ASSERT_FALSE(ServedClasses().empty());
+    ForEachClass([&](const std::wstring& className, CWmipClassMapper& mapper) {
+        EXPECT_EQ(mapper.GetClassName(), CString(className.c_str()));
         // The name chain, when it reaches the class, builds the same mapper whatever the case of
         // the name.
         CString upper(className.c_str());
         upper.MakeUpper();
-        auto chained = ChainMapper(className.c_str());
-        auto chainedByUpper = ChainMapper(upper);
+        const auto chained = ChainMapper(className.c_str());
+        const auto chainedByUpper = ChainMapper(upper);
         EXPECT_EQ(chained == nullptr, chainedByUpper == nullptr);
         if (chained == nullptr || chainedByUpper == nullptr)
-            continue;
+            return;
         for (const CWmipClassMapper* built : {chained.get(), chainedByUpper.get()})
         {
-            EXPECT_EQ(typeid(*built), typeid(*mapper));
-            EXPECT_EQ(built->GetClassName(), mapper->GetClassName());
-            EXPECT_EQ(built->GetViewPermission(), mapper->GetViewPermission());
-            EXPECT_EQ(built->GetAddPermission(), mapper->GetAddPermission());
-            EXPECT_EQ(built->GetModifyPermission(), mapper->GetModifyPermission());
-            EXPECT_EQ(built->GetDeletePermission(), mapper->GetDeletePermission());
+            EXPECT_EQ(typeid(*built), typeid(mapper));
+            EXPECT_EQ(built->GetClassName(), mapper.GetClassName());
+            EXPECT_EQ(built->GetViewPermission(), mapper.GetViewPermission());
+            EXPECT_EQ(built->GetAddPermission(), mapper.GetAddPermission());
+            EXPECT_EQ(built->GetModifyPermission(), mapper.GetModifyPermission());
+            EXPECT_EQ(built->GetDeletePermission(), mapper.GetDeletePermission());
         }
-    }
+    });
 }
 
 TEST_F(FrameworkRules, NamesTheClassDoesNotDeclareAreInvalidQueries)
 {
     LoginAdministrator();
-    for (const std::wstring& className : ServedClasses())
-    {
-        SCOPED_TRACE(CStringToUtf8(className.c_str()));
-        auto mapper = FactoryMapper(className.c_str());
-        ASSERT_NE(mapper, nullptr);
-        const Instance definition = CWmipCallerDefinition::Of(*mapper);
-        const std::vector<std::string> properties = Properties(definition.Get());
+    ForEachClass([&](const std::wstring& className, CWmipClassMapper& mapper) {
+        const std::vector<std::string> properties = Properties(CWmipCallerDefinition::Of(mapper).Get());
         const auto declared = [&properties](const std::wstring& name) {
             const std::string narrow = CStringToUtf8(name.c_str());
             return std::any_of(properties.begin(), properties.end(),
@@ -275,34 +272,30 @@ TEST_F(FrameworkRules, NamesTheClassDoesNotDeclareAreInvalidQueries)
                 undeclared.push_back(column.second);
         }
         const std::wstring from = L" FROM " + className;
-        EXPECT_EQ(QueryOutcome(*mapper, L"SELECT UndeclaredProperty" + from), WBEM_E_INVALID_QUERY);
+        EXPECT_EQ(QueryOutcome(mapper, L"SELECT UndeclaredProperty" + from), WBEM_E_INVALID_QUERY);
         if (kDefinitionsWithoutSystemProperties.contains(className))
-            continue;
+            return;
         for (const std::wstring& name : undeclared)
         {
             ASSERT_FALSE(declared(name)) << CStringToUtf8(name.c_str());
-            EXPECT_EQ(QueryOutcome(*mapper, L"SELECT *" + from + L" WHERE " + name + L" = 1"), WBEM_E_INVALID_QUERY)
+            EXPECT_EQ(QueryOutcome(mapper, L"SELECT *" + from + L" WHERE " + name + L" = 1"), WBEM_E_INVALID_QUERY)
                 << CStringToUtf8(name.c_str());
         }
-    }
+    });
 }
 
 TEST_F(FrameworkRules, KeyedReadsNeedEveryKeyWithItsOwnValue)
 {
     LoginAdministrator();
     size_t checked = 0;
-    for (const std::wstring& className : ServedClasses())
-    {
-        SCOPED_TRACE(CStringToUtf8(className.c_str()));
+    ForEachClass([&](const std::wstring& className, CWmipClassMapper& mapper) {
         if (RegisteredKeys(className).empty())
-            continue;  // an association is named by its references
-        auto mapper = FactoryMapper(className.c_str());
-        ASSERT_NE(mapper, nullptr);
-        const Instance first = FirstInstance(*mapper);
-        if (first == nullptr)
-            continue;  // no demo row to name
-        const CWmipObjectPath path = PathOf(className, first.Get());
-        EXPECT_NE(Read(*mapper, path), nullptr) << CStringToUtf8(path.GetPath());
+            return;  // an association is named by its references
+        const std::vector<Instance> instances = Query(mapper, L"");
+        if (instances.empty())
+            return;  // no demo row to name
+        const CWmipObjectPath path = PathOf(className, instances.front().Get());
+        EXPECT_NE(Read(mapper, path), nullptr) << CStringToUtf8(path.GetPath());
         for (int left = 0; left < path.GetKeyCount(); ++left)
         {
             // The path without that key, and with another value for it.
@@ -320,72 +313,64 @@ TEST_F(FrameworkRules, KeyedReadsNeedEveryKeyWithItsOwnValue)
             }
             // A path left with no key at all names no instance: it is refused as such.
             Instance found;
-            EXPECT_EQ(Read(*mapper, partial, found), partial.GetKeyCount() == 0 ? WBEM_E_INVALID_OBJECT_PATH : S_OK)
+            EXPECT_EQ(Read(mapper, partial, found), partial.GetKeyCount() == 0 ? WBEM_E_INVALID_OBJECT_PATH : S_OK)
                 << CStringToUtf8(partial.GetPath());
             EXPECT_EQ(found, nullptr) << CStringToUtf8(partial.GetPath());
-            EXPECT_EQ(Read(*mapper, other), nullptr) << CStringToUtf8(other.GetPath());
+            EXPECT_EQ(Read(mapper, other), nullptr) << CStringToUtf8(other.GetPath());
         }
         ++checked;
-    }
+    });
     EXPECT_GT(checked, 0u);
 }
 
 TEST_F(FrameworkRules, ClassDefinitionsMarkTheRegisteredKeysAndTheDeclaredNotEditableProperties)
 {
     LoginAdministrator();
-    for (const std::wstring& className : ServedClasses())
-    {
-        SCOPED_TRACE(CStringToUtf8(className.c_str()));
-        auto mapper = FactoryMapper(className.c_str());
-        ASSERT_NE(mapper, nullptr);
-        const Instance definition = CWmipCallerDefinition::Of(*mapper);
+    ForEachClass([&](const std::wstring& className, CWmipClassMapper& mapper) {
+        const Instance definition = CWmipCallerDefinition::Of(mapper);
         EXPECT_EQ(Sorted(PropertiesWithQualifier(definition.Get(), L"key")), RegisteredKeys(className));
         if (DeclaredNotEditable(className))
         {
             EXPECT_EQ(Sorted(PropertiesWithQualifier(definition.Get(), L"noedit")), Properties(definition.Get()));
         }
-    }
+    });
 }
 
 TEST_F(FrameworkRules, ClassesWithoutWritesRefuseThemEvenToTheAdministrator)
 {
     LoginAdministrator();
-    for (const std::wstring& className : ServedClasses())
-    {
-        SCOPED_TRACE(CStringToUtf8(className.c_str()));
-        auto mapper = FactoryMapper(className.c_str());
-        ASSERT_NE(mapper, nullptr);
-        if (!MapperWithoutWrites(*mapper))
-            continue;
+    ForEachClass([&](const std::wstring& className, CWmipClassMapper& mapper) {
+        if (!MapperWithoutWrites(mapper))
+            return;
         for (auto check : {&CWmipClassMapper::CanAdd, &CWmipClassMapper::CanModify, &CWmipClassMapper::CanDelete})
             EXPECT_EQ(Outcome([&] {
-                          (mapper.get()->*check)(nullptr);
+                          (mapper.*check)(nullptr);
                           return S_OK;
                       }),
                       WBEM_E_NOT_SUPPORTED);
         // A class whose properties are all declared not editable writes nothing of its own; the
         // others may write through a rule of their mapper (a method, a derived class).
         if (!DeclaredNotEditable(className))
-            continue;
-        const std::vector<Instance> before = Query(*mapper, L"");
+            return;
+        const std::vector<Instance> before = Query(mapper, L"");
         if (before.empty())
-            continue;  // no demo row to write
+            return;  // no demo row to write
         IWbemClassObject* first = before.front().Get();
         CString written;
         for (const LONG flags : {LONG{0}, LONG{WBEM_FLAG_UPDATE_ONLY}})
-            EXPECT_EQ(Outcome([&] { return mapper->PutInstance(first, flags, written); }), WBEM_E_NOT_SUPPORTED)
+            EXPECT_EQ(Outcome([&] { return mapper.PutInstance(first, flags, written); }), WBEM_E_NOT_SUPPORTED)
                 << flags;
         CWmipObjectPath path = PathOf(className, first);
         if (path.GetKeyCount() > 0)
         {
             const Instance added = WithKeyOfNoRow(first, path);
             ASSERT_NE(added, nullptr);
-            EXPECT_EQ(Outcome([&] { return mapper->PutInstance(added.Get(), WBEM_FLAG_CREATE_ONLY, written); }),
+            EXPECT_EQ(Outcome([&] { return mapper.PutInstance(added.Get(), WBEM_FLAG_CREATE_ONLY, written); }),
                       WBEM_E_NOT_SUPPORTED);
-            EXPECT_EQ(Outcome([&] { return mapper->DeleteInstance(&path); }), WBEM_E_NOT_SUPPORTED);
+            EXPECT_EQ(Outcome([&] { return mapper.DeleteInstance(&path); }), WBEM_E_NOT_SUPPORTED);
         }
-        EXPECT_EQ(Snapshot(Query(*mapper, L"")), Snapshot(before)) << "nothing written";
-    }
+        EXPECT_EQ(Snapshot(Query(mapper, L"")), Snapshot(before)) << "nothing written";
+    });
 }
 
 TEST_F(FrameworkRules, ViewingNeedsTheClassesViewRightUnlessItNeedsNone)
@@ -394,27 +379,23 @@ TEST_F(FrameworkRules, ViewingNeedsTheClassesViewRightUnlessItNeedsNone)
     Exec("DELETE FROM USER_PERM_GRANT");
     LoginOperator();
     std::map<DWORD, std::vector<std::wstring>> byRight;
-    for (const std::wstring& className : ServedClasses())
-    {
+    ForEachClass([&](const std::wstring& className, CWmipClassMapper& mapper) {
         if (kOwnViewRules.contains(className))
-            continue;
-        SCOPED_TRACE(CStringToUtf8(className.c_str()));
-        auto mapper = FactoryMapper(className.c_str());
-        ASSERT_NE(mapper, nullptr);
-        const DWORD right = mapper->GetViewPermission();
+            return;
+        const DWORD right = mapper.GetViewPermission();
         if (right == CWmipClassMapper::kNoPermissionCheck)
         {
-            EXPECT_EQ(mapper->CanView(), S_OK);
-            continue;
+            EXPECT_EQ(mapper.CanView(), S_OK);
+            return;
         }
-        EXPECT_EQ(mapper->CanView(), WBEM_E_ACCESS_DENIED);
+        EXPECT_EQ(mapper.CanView(), WBEM_E_ACCESS_DENIED);
         EXPECT_EQ(Outcome([&] {
-                      mapper->CanViewAll();
+                      mapper.CanViewAll();
                       return S_OK;
                   }),
                   WBEM_E_ACCESS_DENIED);
         byRight[right].push_back(className);
-    }
+    });
     ASSERT_FALSE(byRight.empty());
     // Each right alone lets its classes be viewed.
     for (const auto& [right, classes] : byRight)
@@ -426,32 +407,26 @@ TEST_F(FrameworkRules, ViewingNeedsTheClassesViewRightUnlessItNeedsNone)
             EXPECT_EQ(FactoryMapper(className.c_str())->CanView(), S_OK) << CStringToUtf8(className.c_str());
     }
     LoginAdministrator();
-    for (const std::wstring& className : ServedClasses())
-        EXPECT_EQ(FactoryMapper(className.c_str())->CanView(), S_OK) << CStringToUtf8(className.c_str());
+    ForEachClass([](const std::wstring&, CWmipClassMapper& mapper) { EXPECT_EQ(mapper.CanView(), S_OK); });
 }
 
 TEST_F(FrameworkRules, OnlyTheMethodsOfTheDefinitionAreSupported)
 {
     LoginAdministrator();
-    for (const std::wstring& className : ServedClasses())
-    {
-        SCOPED_TRACE(CStringToUtf8(className.c_str()));
-        auto mapper = FactoryMapper(className.c_str());
-        ASSERT_NE(mapper, nullptr);
-        const Instance definition = CWmipCallerDefinition::Of(*mapper);
-        const std::vector<CString> methods = Methods(definition.Get());
+    ForEachClass([&](const std::wstring&, CWmipClassMapper& mapper) {
+        const std::vector<CString> methods = Methods(CWmipCallerDefinition::Of(mapper).Get());
         for (const CString& method : methods)
-            EXPECT_TRUE(mapper->IsMethodSupported(method)) << CStringToUtf8(method);
-        EXPECT_FALSE(mapper->IsMethodSupported(L"UndeclaredMethod"));
-        EXPECT_FALSE(mapper->IsMethodSupported(nullptr));
+            EXPECT_TRUE(mapper.IsMethodSupported(method)) << CStringToUtf8(method);
+        EXPECT_FALSE(mapper.IsMethodSupported(L"UndeclaredMethod"));
+        EXPECT_FALSE(mapper.IsMethodSupported(nullptr));
         if (methods.empty())
         {
             EXPECT_EQ(Outcome([&] {
-                          return mapper->ExecuteMethod(nullptr, L"UndeclaredMethod", 0, nullptr, nullptr, nullptr);
+                          return mapper.ExecuteMethod(nullptr, L"UndeclaredMethod", 0, nullptr, nullptr, nullptr);
                       }),
                       WBEM_E_NOT_SUPPORTED);
         }
-    }
+    });
 }
 
 }  // namespace
