@@ -17,7 +17,7 @@
 #include "framework/WMIHelper.h"
 #include "platform/com/BstrOwner.h"
 #include "schema/MapperBindings.h"
-#include "schema/SchemaTables.h"
+#include "tests/schema/SchemaWalk.h"
 
 using namespace demomapper;
 
@@ -40,10 +40,9 @@ const std::set<std::wstring> kOwnViewRules = {
 std::vector<std::wstring> ServedClasses()
 {
     std::vector<std::wstring> classes;
-    for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables())
-        for (const SchemaDeclaration& declaration : *table)
-            if (declaration.IsConcreteClass() && MapperBindings::IsBound(declaration.mapperClass))
-                classes.emplace_back(declaration.className);
+    for (const SchemaDeclaration* declaration : schema_test::AllDeclarations())
+        if (declaration->IsConcreteClass() && MapperBindings::IsBound(declaration->mapperClass))
+            classes.emplace_back(declaration->className);
     return classes;
 }
 
@@ -51,11 +50,9 @@ std::vector<std::wstring> ServedClasses()
 std::map<std::wstring, std::pair<std::wstring, std::wstring>> DeclaredColumns(const std::wstring& className)
 {
     std::map<std::wstring, std::pair<std::wstring, std::wstring>> columns;
-    for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables())
-        for (const SchemaDeclaration& declaration : *table)
-            if (declaration.kind == SchemaDeclarationKind::Property && className == declaration.className &&
-                *declaration.table != L'\0')
-                columns[declaration.name] = {declaration.table, declaration.column};
+    for (const SchemaDeclaration* declaration : schema_test::OfKind(SchemaDeclarationKind::Property))
+        if (className == declaration->className && *declaration->table != L'\0')
+            columns[declaration->name] = {declaration->table, declaration->column};
     return columns;
 }
 
@@ -93,13 +90,11 @@ CString AnotherValue(const CString& value)
 // True when the class is declared with every property not editable ("noedit" class-wide).
 bool DeclaredNotEditable(const std::wstring& className)
 {
-    for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables())
-        for (const SchemaDeclaration& declaration : *table)
-            if (declaration.kind == SchemaDeclarationKind::ClassWidePropertyAttribute &&
-                className == declaration.className && std::wstring(declaration.attribute) == L"noedit" &&
-                declaration.integerValue != 0)
-                return true;
-    return false;
+    const auto declarations = schema_test::OfKind(SchemaDeclarationKind::ClassWidePropertyAttribute);
+    return std::any_of(declarations.begin(), declarations.end(), [&className](const SchemaDeclaration* declaration) {
+        return className == declaration->className && std::wstring(declaration->attribute) == L"noedit" &&
+               declaration->integerValue != 0;
+    });
 }
 
 // True when the class's mapper has no permission for any kind of write (permission id 0).
