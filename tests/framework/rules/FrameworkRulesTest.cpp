@@ -27,13 +27,12 @@ namespace {
 // query check cannot tell an undeclared name from a declared one there.
 const std::set<std::wstring> kDefinitionsWithoutSystemProperties = {L"Bnt_VisitEvent"};
 
-// The classes whose mappers decide viewing by a rule of their own (CanView overridden: both
-// cardholder rights, the caller's managed access levels, the person kind of each row); their
-// own tests check it.
+// The classes whose mappers decide viewing by a rule of their own instead of their view right
+// (CanView overridden: both cardholder rights, the caller's managed access levels, the rights of
+// the person kind an account link names); their own tests check it.
 const std::set<std::wstring> kOwnViewRules = {
-    L"Bnt_AccessLevelRequest",      L"Bnt_AccessLevelUser",  L"Bnt_Account",          L"Bnt_Cardholder",
-    L"Bnt_CardholderAccount",       L"Bnt_DirectoryAccount", L"Bnt_MultimediaObject", L"Bnt_PersonAccount",
-    L"Bnt_PersonSecondarySegments", L"Bnt_ReaderRequest",    L"Bnt_VisitorAccount",
+    L"Bnt_AccessLevelRequest", L"Bnt_AccessLevelUser", L"Bnt_Cardholder",     L"Bnt_CardholderAccount",
+    L"Bnt_DirectoryAccount",   L"Bnt_ReaderRequest",   L"Bnt_VisitorAccount",
 };
 
 // Every concrete class whose mapper has a factory, in declaration order.
