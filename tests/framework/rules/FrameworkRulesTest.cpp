@@ -23,8 +23,9 @@ using namespace demomapper;
 
 namespace {
 
-// Bnt_VisitEvent's definition is its field layout, which carries no system properties, so the
-// query check cannot tell an undeclared name from a declared one there.
+// Built on the fixture's bare bus namespace, Bnt_VisitEvent's definition (its field layout)
+// carries no system properties, so the query check cannot tell an undeclared name there; the
+// definitions both doors hand out carry them, and both doors refuse such a name.
 const std::set<std::wstring> kDefinitionsWithoutSystemProperties = {L"Bnt_VisitEvent"};
 
 // The classes whose mappers decide viewing by a rule of their own instead of their view right
