@@ -62,6 +62,19 @@ std::vector<std::string> Sorted(std::vector<std::string> names)
     return names;
 }
 
+// The names of the properties the class itself declares (table-backed, reference or computed).
+std::vector<std::string> DeclaredProperties(const std::wstring& className)
+{
+    std::vector<std::string> names;
+    for (const SchemaDeclaration* declaration : schema_test::AllDeclarations())
+        if ((declaration->kind == SchemaDeclarationKind::Property ||
+             declaration->kind == SchemaDeclarationKind::ReferenceProperty ||
+             declaration->kind == SchemaDeclarationKind::DynamicProperty) &&
+            className == declaration->className)
+            names.push_back(CStringToUtf8(declaration->name));
+    return Sorted(names);
+}
+
 // The key properties the registry holds for the class.
 std::vector<std::string> RegisteredKeys(const std::wstring& className)
 {
@@ -318,11 +331,15 @@ TEST_F(FrameworkRules, KeyedReadsNeedEveryKeyWithItsOwnValue)
     EXPECT_GT(checked, 0u);
 }
 
-TEST_F(FrameworkRules, ClassDefinitionsMarkTheRegisteredKeysAndTheDeclaredNotEditableProperties)
+TEST_F(FrameworkRules, ClassDefinitionsCarryTheDeclaredPropertiesAndMarkTheirKeysAndNotEditableOnes)
 {
     LoginAdministrator();
     ForEachClass([&](const std::wstring& className, CWmipClassMapper& mapper) {
         const Instance definition = CWmipCallerDefinition::Of(mapper);
+        // Inherited and user-defined properties come on top of the class's own.
+        const std::vector<std::string> present = Properties(definition.Get());
+        const std::vector<std::string> declared = DeclaredProperties(className);
+        EXPECT_TRUE(std::includes(present.begin(), present.end(), declared.begin(), declared.end()));
         EXPECT_EQ(Sorted(PropertiesWithQualifier(definition.Get(), L"key")), RegisteredKeys(className));
         if (DeclaredNotEditable(className))
         {
