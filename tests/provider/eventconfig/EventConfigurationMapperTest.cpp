@@ -1,6 +1,7 @@
 // The five event configuration mappers on the demo installation: how each is built and found,
-// what it reads, how keyed reads and WQL filters select rows, and that the classes can be
-// viewed only with their right and never written.
+// with which rights, what it reads, and how keyed reads and WQL filters select rows. The rules
+// every class keeps (view refusal, refused writes, no methods, key and noedit marks) are
+// checked once in tests/framework/rules.
 #include "tests/provider/eventconfig/DemoMapperTest.h"
 
 #include <algorithm>

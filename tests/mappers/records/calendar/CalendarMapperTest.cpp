@@ -1,6 +1,8 @@
 // The six calendar mappers (holidays, holiday types and their links, access time zones with
 // their intervals, world time zones) on the demo installation: how each is built and found,
-// what it reads, keyed reads and filters, the callers' segments, and the view and write rules.
+// with which rights, what it reads, keyed reads and filters, the callers' segments, and the world
+// time zones that need no right. The rules every class keeps (undeclared names, view refusal,
+// refused writes, key and noedit marks) are checked once in tests/framework/rules.
 #include "tests/provider/eventconfig/DemoMapperTest.h"
 
 #include <algorithm>
