@@ -2,7 +2,8 @@
 // event configuration classes and the six calendar classes; the subtype-parameter link has a
 // mapper that the provider's class-name chain does not reach): its table, its properties
 // with the columns that hold them (date-times left out: they travel converted to UTC), the
-// view right it needs, whether the caller's segments restrict it, and sample paths.
+// view right it needs, whether the caller's segments restrict it, and sample paths. The
+// calendar mapper tests read the same facts of their classes from here.
 //
 // Constant data; safe on any thread.
 #pragma once

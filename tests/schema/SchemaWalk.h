@@ -1,4 +1,5 @@
-// Helpers shared by the schema tests: every declaration in declaration order, and selections.
+// Helpers shared by the schema tests and the framework rules sweep: every declaration in
+// declaration order, and selections.
 #pragma once
 
 #include <string>

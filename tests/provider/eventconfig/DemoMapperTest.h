@@ -5,7 +5,8 @@
 // before it logs in, or the administrator. Mappers are driven the way the instance provider
 // drives them: built by name, view check, SetQuery, BeginEnumeration, NextInstance.
 //
-// Shared by tests/provider/eventconfig and tests/mappers/records/calendar.
+// Shared by tests/provider/eventconfig, tests/mappers/records/calendar, tests/mappers/devices and
+// tests/framework/rules.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -62,20 +63,24 @@ inline HRESULT Outcome(const std::function<HRESULT()>& call, CString* message = 
     }
 }
 
-// Orders rows as SQL orders them by their first keyCount columns, all whole numbers.
-inline Table Sorted(Table rows, size_t keyCount)
+// A WQL text on a class, one property, and the values of that property (in text order) of the
+// instances the query selects.
+struct SelectionCase
 {
-    std::sort(rows.begin(), rows.end(), [keyCount](const auto& a, const auto& b) {
-        for (size_t i = 0; i < keyCount; ++i)
-        {
-            const long long x = std::stoll(a.at(i));
-            const long long y = std::stoll(b.at(i));
-            if (x != y)
-                return x < y;
-        }
-        return false;
-    });
-    return rows;
+    const wchar_t* className;
+    const wchar_t* wql;
+    const wchar_t* property;
+    std::vector<std::string> expected;
+};
+
+// The first value of each row, in text order.
+inline std::vector<std::string> FirstColumn(const Table& table)
+{
+    std::vector<std::string> values;
+    for (const auto& row : table)
+        values.push_back(row.at(0));
+    std::sort(values.begin(), values.end());
+    return values;
 }
 
 class DemoMapperTest : public ::testing::Test
@@ -220,16 +225,41 @@ protected:
         return table;
     }
 
-    // A copy of the instance with one whole-number property changed (a new key makes it an
-    // instance that does not exist yet).
-    static Instance WithNumber(IWbemClassObject* instance, const wchar_t* property, LONG value)
+    // Expects the instances the mapper enumerates for the caller to carry, as text, exactly the
+    // rows the SQL selects from the demo (its columns in the order of properties; it has rows).
+    void ExpectEveryRowRead(const std::unique_ptr<CWmipClassMapper>& mapper,
+                            const std::vector<const wchar_t*>& properties, const std::string& sql)
+    {
+        ASSERT_NE(mapper, nullptr);
+        Table expected = Rows(sql);
+        ASSERT_FALSE(expected.empty()) << "the demo has rows";
+        Table read = Values(Query(*mapper, L""), properties);
+        std::sort(expected.begin(), expected.end());
+        std::sort(read.begin(), read.end());
+        EXPECT_EQ(read, expected);
+    }
+
+    // Expects each case's query, run on the mapper of its class, to select the case's values.
+    void ExpectSelections(const std::vector<SelectionCase>& cases)
+    {
+        for (const SelectionCase& c : cases)
+        {
+            SCOPED_TRACE(CStringToUtf8(c.wql));
+            auto mapper = FactoryMapper(c.className);
+            ASSERT_NE(mapper, nullptr);
+            EXPECT_EQ(FirstColumn(Values(Query(*mapper, c.wql), {c.property})), c.expected);
+        }
+    }
+
+    // A copy of the instance with one property changed (a new key makes it an instance that does
+    // not exist yet).
+    static Instance WithValue(IWbemClassObject* instance, const wchar_t* property, _variant_t value)
     {
         Instance copy;
         EXPECT_EQ(instance->Clone(&copy), S_OK);
         if (copy == nullptr)
             return copy;
-        _variant_t number(value);
-        EXPECT_EQ(copy->Put(property, 0, &number, 0), S_OK);
+        EXPECT_EQ(copy->Put(property, 0, &value, 0), S_OK);
         return copy;
     }
 

@@ -1,6 +1,7 @@
 // The five event configuration mappers on the demo installation: how each is built and found,
-// what it reads, how keyed reads and WQL filters select rows, and that the classes can be
-// viewed only with their right and never written.
+// with which rights, what it reads, and how keyed reads and WQL filters select rows. The rules
+// every class keeps (view refusal, refused writes, no methods, key and noedit marks) are
+// checked once in tests/framework/rules.
 #include "tests/provider/eventconfig/DemoMapperTest.h"
 
 #include <algorithm>
@@ -23,9 +24,8 @@ struct EventClass
     const wchar_t* mapperName;
     const wchar_t* (*wmiClassName)();
     bool inNameChain;
-    // The registered properties, keys first, and the same columns as SQL in key order.
+    // The registered properties, and the same columns as SQL.
     std::vector<const wchar_t*> properties;
-    size_t keyCount;
     const char* sql;
 };
 
@@ -37,28 +37,24 @@ const std::vector<EventClass>& EventClasses()
          &CWmipEventTypeMapper::GetWMIClassName,
          true,
          {L"ID", L"Description"},
-         1,
          "SELECT EVTYPEID, EVTDESCR FROM EVENTYPE ORDER BY EVTYPEID"},
         {L"Bnt_EventSubtypeDefinition",
          L"CWmipEventSubtypeDefinitionMapper",
          &CWmipEventSubtypeDefinitionMapper::GetWMIClassName,
          true,
          {L"ID", L"TypeID", L"SubtypeID", L"Description", L"SupportParameters", L"Category"},
-         1,
          "SELECT EVENTID, EVTYPEID, EVID, EVDESCR, SUPPORT_PARAMS, CATEGORY FROM EVENT ORDER BY EVENTID"},
         {L"Bnt_EventParameter",
          L"CWmipEventParameterMapper",
          &CWmipEventParameterMapper::GetWMIClassName,
          true,
          {L"ID", L"Value", L"Description"},
-         1,
          "SELECT EVENT_PARAMID, PARAMVALUE, DESCRIPTION FROM EVENT_PARAM ORDER BY EVENT_PARAMID"},
         {L"Bnt_EventSubtypeParameterLink",
          L"CWmipEventSubtypeParameterLinkMapper",
          &CWmipEventSubtypeParameterLinkMapper::GetWMIClassName,
          false,
          {L"EventSubtypeDefinitionID", L"EventParameterID"},
-         2,
          "SELECT EVENTID, EVENT_PARAMID FROM EVENT_TO_EVENT_PARAM_LINK ORDER BY EVENTID, EVENT_PARAMID"},
         {L"Bnt_EventAlarmDefinitionLink",
          L"CWmipEventAlarmLinkMapper",
@@ -66,7 +62,6 @@ const std::vector<EventClass>& EventClasses()
          true,
          {L"PanelID", L"DeviceID", L"SecondaryDeviceID", L"EventTypeID", L"EventSubtypeDefinitionID",
           L"EventParameterID", L"AlarmDefinitionID"},
-         6,
          "SELECT PANELID, DEVICEID, INPUTDEVID, EVTYPEID, EVID, EVENT_PARAMID, ALID FROM EVTALMLINK "
          "ORDER BY PANELID, DEVICEID, INPUTDEVID, EVTYPEID, EVID, EVENT_PARAMID"},
     };
@@ -128,11 +123,7 @@ TEST_F(EventConfigurationMappers, EnumerationCopiesEveryRowOfTheTableIntoItsProp
     for (const EventClass& c : EventClasses())
     {
         SCOPED_TRACE(CStringToUtf8(c.className));
-        auto mapper = FactoryMapper(c.className);
-        ASSERT_NE(mapper, nullptr);
-        const Table expected = Rows(c.sql);
-        ASSERT_FALSE(expected.empty()) << "the demo has rows";
-        EXPECT_EQ(Sorted(Values(Query(*mapper, L""), c.properties), c.keyCount), expected);
+        ExpectEveryRowRead(FactoryMapper(c.className), c.properties, c.sql);
     }
 }
 
@@ -203,13 +194,7 @@ TEST_F(EventConfigurationMappers, AlarmLinkIsAddressedBySixKeysAndNotByItsAlarm)
 TEST_F(EventConfigurationMappers, WqlConditionsOnPropertiesFilterTheirColumns)
 {
     LoginAdministrator();
-    const struct
-    {
-        const wchar_t* className;
-        const wchar_t* wql;
-        const wchar_t* property;
-        std::vector<std::string> expected;
-    } cases[] = {
+    ExpectSelections({
         {L"Bnt_EventSubtypeDefinition",
          L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE TypeID = 4",
          L"ID",
@@ -241,160 +226,8 @@ TEST_F(EventConfigurationMappers, WqlConditionsOnPropertiesFilterTheirColumns)
          L"SELECT * FROM Bnt_EventAlarmDefinitionLink WHERE PanelID = 1 AND EventTypeID <> 2",
          L"EventSubtypeDefinitionID",
          {"5", "6"}},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(CStringToUtf8(c.wql));
-        auto mapper = FactoryMapper(c.className);
-        ASSERT_NE(mapper, nullptr);
-        std::vector<std::string> values;
-        for (const auto& row : Values(Query(*mapper, c.wql), {c.property}))
-            values.push_back(row[0]);
-        std::sort(values.begin(), values.end());
-        EXPECT_EQ(values, c.expected);
-    }
+    });
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM EVENT")[0][0], "11") << "the quoted text stayed a value";
-}
-
-TEST_F(EventConfigurationMappers, ConditionOnAPropertyTheClassDoesNotRegisterIsAnInvalidQuery)
-{
-    LoginAdministrator();
-    const struct
-    {
-        const wchar_t* className;
-        const wchar_t* wql;
-    } cases[] = {
-        {L"Bnt_EventType", L"SELECT * FROM Bnt_EventType WHERE EVENTID = 1"},
-        {L"Bnt_EventParameter", L"SELECT * FROM Bnt_EventParameter WHERE ParameterValue = 1"},
-        {L"Bnt_EventAlarmDefinitionLink", L"SELECT * FROM Bnt_EventAlarmDefinitionLink WHERE USERS.LOGONPWD = 'x'"},
-        {L"Bnt_EventSubtypeDefinition", L"SELECT * FROM Bnt_EventSubtypeDefinition WHERE EVENTYPE.EVTDESCR = 'Fire'"},
-        {L"Bnt_EventSubtypeParameterLink", L"SELECT * FROM Bnt_EventSubtypeParameterLink WHERE Description = 'x'"},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(CStringToUtf8(c.wql));
-        auto mapper = FactoryMapper(c.className);
-        ASSERT_NE(mapper, nullptr);
-        const std::unique_ptr<CWmipQuery> query = CWmipQuery::CreateFromQuery(c.wql);
-        if (query == nullptr)
-            continue;  // refused by the parser already
-        EXPECT_EQ(Outcome([&] { return mapper->SetQuery(query.get()); }), WBEM_E_INVALID_QUERY);
-    }
-}
-
-TEST_F(EventConfigurationMappers, CallerWithoutTheViewRightIsRefusedEveryClass)
-{
-    LoginOperator();
-    for (const EventClass& c : EventClasses())
-    {
-        SCOPED_TRACE(CStringToUtf8(c.className));
-        auto mapper = FactoryMapper(c.className);
-        ASSERT_NE(mapper, nullptr);
-        EXPECT_EQ(mapper->CanView(), WBEM_E_ACCESS_DENIED);
-        EXPECT_EQ(Outcome([&] {
-                      mapper->CanViewAll();
-                      return S_OK;
-                  }),
-                  WBEM_E_ACCESS_DENIED);
-    }
-}
-
-TEST_F(EventConfigurationMappers, ViewRightOrAdministratorMayViewEveryClass)
-{
-    GrantOperator(kViewEventConfiguration);
-    LoginOperator();
-    for (const EventClass& c : EventClasses())
-        EXPECT_EQ(FactoryMapper(c.className)->CanView(), S_OK) << CStringToUtf8(c.className);
-    LoginAdministrator();
-    for (const EventClass& c : EventClasses())
-        EXPECT_EQ(FactoryMapper(c.className)->CanView(), S_OK) << CStringToUtf8(c.className);
-}
-
-TEST_F(EventConfigurationMappers, WritesAreNotSupportedEvenForTheAdministrator)
-{
-    LoginAdministrator();
-    for (const EventClass& c : EventClasses())
-    {
-        SCOPED_TRACE(CStringToUtf8(c.className));
-        auto mapper = FactoryMapper(c.className);
-        ASSERT_NE(mapper, nullptr);
-        const std::vector<Instance> instances = Query(*mapper, L"");
-        ASSERT_FALSE(instances.empty());
-        IWbemClassObject* instance = instances.front().Get();
-        EXPECT_EQ(mapper->CanPerformOperation(0, instance), WBEM_E_NOT_SUPPORTED);
-        EXPECT_EQ(Outcome([&] {
-                      mapper->CanAdd(instance);
-                      return S_OK;
-                  }),
-                  WBEM_E_NOT_SUPPORTED);
-        EXPECT_EQ(Outcome([&] {
-                      mapper->CanModify(instance);
-                      return S_OK;
-                  }),
-                  WBEM_E_NOT_SUPPORTED);
-        EXPECT_EQ(Outcome([&] {
-                      mapper->CanDelete(instance);
-                      return S_OK;
-                  }),
-                  WBEM_E_NOT_SUPPORTED);
-        CString path;
-        EXPECT_EQ(Outcome([&] { return mapper->PutInstance(instance, 0, path); }), WBEM_E_NOT_SUPPORTED);
-        EXPECT_EQ(Outcome([&] { return mapper->PutInstance(instance, WBEM_FLAG_UPDATE_ONLY, path); }),
-                  WBEM_E_NOT_SUPPORTED);
-        const Instance added = WithNumber(instance, c.properties.front(), 999);
-        ASSERT_NE(added, nullptr);
-        EXPECT_EQ(Outcome([&] { return mapper->PutInstance(added.Get(), WBEM_FLAG_CREATE_ONLY, path); }),
-                  WBEM_E_NOT_SUPPORTED);
-        EXPECT_EQ(Sorted(Values(Query(*mapper, L""), c.properties), c.keyCount), Rows(c.sql)) << "nothing written";
-    }
-    auto types = ChainMapper(L"Bnt_EventType");
-    ASSERT_NE(types, nullptr);
-    const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(L"Bnt_EventType.ID=7");
-    ASSERT_NE(path, nullptr);
-    EXPECT_EQ(Outcome([&] { return types->DeleteInstance(path.get()); }), WBEM_E_NOT_SUPPORTED);
-    const Table before = {{"7", "Fire"}};
-    EXPECT_EQ(Rows("SELECT EVTYPEID, EVTDESCR FROM EVENTYPE WHERE EVTYPEID = 7"), before) << "nothing written";
-}
-
-TEST_F(EventConfigurationMappers, NoMethodIsSupported)
-{
-    LoginAdministrator();
-    for (const EventClass& c : EventClasses())
-    {
-        SCOPED_TRACE(CStringToUtf8(c.className));
-        auto mapper = FactoryMapper(c.className);
-        ASSERT_NE(mapper, nullptr);
-        EXPECT_FALSE(mapper->IsMethodSupported(L"Refresh"));
-        EXPECT_FALSE(mapper->IsMethodSupported(nullptr));
-        EXPECT_EQ(mapper->ExecuteMethod(nullptr, L"Refresh", 0, nullptr, nullptr, nullptr), WBEM_E_NOT_SUPPORTED);
-    }
-}
-
-TEST_F(EventConfigurationMappers, ClassDefinitionsMarkEveryPropertyNotEditableAndTheirKeys)
-{
-    LoginAdministrator();
-    for (const EventClass& c : EventClasses())
-    {
-        SCOPED_TRACE(CStringToUtf8(c.className));
-        auto mapper = FactoryMapper(c.className);
-        ASSERT_NE(mapper, nullptr);
-        IWbemClassObject* raw = nullptr;
-        ASSERT_EQ(mapper->GetClass(&raw, TRUE), S_OK);
-        // A definition kept by the mapper is not the caller's to release.
-        ComPtr<IWbemClassObject> owned;
-        if (!mapper->WMIStoresClassDefinition())
-            owned.Attach(raw);
-        std::vector<std::string> properties;
-        for (const wchar_t* property : c.properties)
-            properties.push_back(CStringToUtf8(property));
-        std::vector<std::string> keys(properties.begin(), properties.begin() + static_cast<long>(c.keyCount));
-        std::vector<std::string> noedit = PropertiesWithQualifier(raw, L"noedit");
-        std::vector<std::string> keyed = PropertiesWithQualifier(raw, L"key");
-        for (auto* list : {&properties, &keys, &noedit, &keyed})
-            std::sort(list->begin(), list->end());
-        EXPECT_EQ(noedit, properties);
-        EXPECT_EQ(keyed, keys);
-    }
 }
 
 }  // namespace
