@@ -321,7 +321,7 @@ void CWmipClassMapper::CanViewAll()
 
 brontel::UserTranObject::UserTransactionObject CWmipClassMapper::GetTransactionObject()
 {
-    return 0;
+    return m_transactionObject;
 }
 
 CString CWmipClassMapper::GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation /*operation*/,
@@ -332,7 +332,7 @@ CString CWmipClassMapper::GetTransactionValues(brontel::UserTranOperation::UserT
 
 LONG CWmipClassMapper::GetReplTransactionObject()
 {
-    return 0;
+    return m_replTransactionObject;
 }
 
 void CWmipClassMapper::SetupReplTransaction(CBntCardholderTrans& /*transaction*/,
@@ -434,19 +434,12 @@ HRESULT CWmipClassMapper::CreateClassShell(IWbemClassObject** classObject, BOOL 
     if (classObject == nullptr)
         return WBEM_E_INVALID_PARAMETER;
     *classObject = nullptr;
-    IWbemClassObject* raw = nullptr;
     // The shell shows none of the properties that depend on the caller's rights, so it is
     // built as the system: a caller that is refused or cannot be resolved still gets it.
-    HRESULT hr = GetClass(&raw, TRUE);
+    ComPtr<IWbemClassObject> source;
+    HRESULT hr = GetHeldClass(source, TRUE);
     if (FAILED(hr))
         return hr;
-    if (raw == nullptr)
-        return WBEM_E_FAILED;
-    ComPtr<IWbemClassObject> source;
-    if (WMIStoresClassDefinition())
-        source = ComPtr<IWbemClassObject>(raw);
-    else
-        source.Attach(raw);
     ComPtr<IWbemClassObject> shell;
     hr = source->Clone(&shell);
     if (FAILED(hr))

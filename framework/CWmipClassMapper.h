@@ -212,12 +212,13 @@ public:
     // replication entry that fails is only logged (LogReplication).
     virtual void LogTransaction(brontel::UserTranOperation::UserTransactionOperation operation,
                                 IWbemClassObject* instance);
-    // The audit object kind; 0 (no audit entry).
+    // The audit object kind: the one SetTransactionObject stored; 0 (no audit entry) by default.
     virtual brontel::UserTranObject::UserTransactionObject GetTransactionObject();
     // The audit text of a write; the base: empty.
     virtual CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                          IWbemClassObject* instance);
-    // The replication object kind; 0 (no replication entry).
+    // The replication object kind: the one SetReplTransactionObject stored; 0 (no replication
+    // entry) by default.
     virtual LONG GetReplTransactionObject();
     // Fills the ids of a replication entry; the base fills none.
     virtual void SetupReplTransaction(CBntCardholderTrans& transaction,
@@ -382,6 +383,10 @@ protected:
     // Declares the mapper's column hooks: a static table, set by the constructor of the mapper
     // class whose readers it names. GetPropertyProcessMethod and ProcessInstanceProperty walk it.
     void SetColumnHooks(std::span<const ColumnHook> hooks) { m_columnHooks = hooks; }
+    // The object kinds a mapper's class is audited and replicated as, fixed for the class and so
+    // set by its constructor (a derived class's constructor may set its own).
+    void SetTransactionObject(brontel::UserTranObject::UserTransactionObject object) { m_transactionObject = object; }
+    void SetReplTransactionObject(LONG object) { m_replTransactionObject = object; }
 
     // The caller; throws CWMIException with the lookup's HRESULT and "The system was unable to
     // retrieve the client's identity." when the caller cannot be resolved. Valid while the
@@ -452,6 +457,8 @@ private:
     DWORD m_modifyPermission = 0;
     DWORD m_deletePermission = 0;
     int m_bypassAuthorization = 0;
+    brontel::UserTranObject::UserTransactionObject m_transactionObject = 0;
+    LONG m_replTransactionObject = 0;
     // Property -> "TABLE.COLUMN" of a joined table, without regard to case.
     std::map<CString, CString, CStringNoCaseLess> m_foreignKeys;
     // The mapper's column hooks (a static table).
