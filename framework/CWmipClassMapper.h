@@ -383,6 +383,11 @@ protected:
     // Declares the mapper's column hooks: a static table, set by the constructor of the mapper
     // class whose readers it names. GetPropertyProcessMethod and ProcessInstanceProperty walk it.
     void SetColumnHooks(std::span<const ColumnHook> hooks) { m_columnHooks = hooks; }
+    // The end of a mapper's ProcessClause that compares its properties on their own columns:
+    // a plain comparison (result ProcessClausePlain) on a property GetTableDotColumn maps
+    // becomes that column and is kept (ProcessClauseKeep); any other result, or a property
+    // without a column, is answered unchanged.
+    ProcessClauseResult KeepOnMappedColumn(CString& property, ProcessClauseResult result);
     // The object kinds a mapper's class is audited and replicated as, fixed for the class and so
     // set by its constructor (a derived class's constructor may set its own).
     void SetTransactionObject(brontel::UserTranObject::UserTransactionObject object) { m_transactionObject = object; }

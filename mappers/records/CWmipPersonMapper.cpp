@@ -155,11 +155,7 @@ ProcessClauseResult CWmipPersonMapper::ProcessClause(CString& property, int& wql
     // A field the caller may not see may not be probed through a condition either.
     if (!CanAccessProperty(property))
         return result;
-    const CString column = GetTableDotColumn(property);
-    if (column.IsEmpty())
-        return result;
-    property = column;
-    return ProcessClauseKeep;
+    return KeepOnMappedColumn(property, result);
 }
 
 CString CWmipPersonMapper::GetTableDotColumn(const CString& property)

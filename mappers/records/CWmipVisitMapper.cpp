@@ -135,14 +135,7 @@ CWmipVisitMapper::~CWmipVisitMapper() = default;
 ProcessClauseResult CWmipVisitMapper::ProcessClause(CString& property, int& wqlOperator, CString& literal,
                                                     CString& extra)
 {
-    const ProcessClauseResult result = CWmipMapperSkeleton::ProcessClause(property, wqlOperator, literal, extra);
-    if (result != ProcessClausePlain)
-        return result;
-    const CString column = GetTableDotColumn(property);
-    if (column.IsEmpty())
-        return result;
-    property = column;
-    return ProcessClauseKeep;
+    return KeepOnMappedColumn(property, CWmipMapperSkeleton::ProcessClause(property, wqlOperator, literal, extra));
 }
 
 HRESULT CWmipVisitMapper::CreateClass(IWbemClassObject** classObject, BOOL system)
