@@ -54,6 +54,10 @@ constexpr DWORD kViewDirectories = 0x100000BB;
 constexpr DWORD kViewAccessLevelAssignments = 0x20000000;
 // Assigning any access level, not only those the user manages.
 constexpr DWORD kAssignAccessLevels = 0x20000002;
+// Seeing cardholders takes both of the first two; seeing visitors the third.
+constexpr DWORD kViewCardholders = 0x20000003;
+constexpr DWORD kViewCardholdersSecond = 0x20000057;
+constexpr DWORD kViewVisitors = 0x20000023;
 constexpr DWORD kViewBadges = 0x20000006;
 constexpr DWORD kAddBadges = 0x20000007;
 constexpr DWORD kModifyBadges = 0x20000008;

@@ -1,5 +1,6 @@
 #include "framework/CWmipClassMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipPropertyRefusal.h"
 
@@ -417,8 +418,8 @@ void CWmipClassMapper::AddAdditionalPersonFilter(CMultiFilterRecordset& recordse
 {
     const CAcsUser* user = RequireUser();
     const bool cardholders =
-        user->HasPermission(kViewCardholdersPermission) && user->HasPermission(kViewCardholdersSecondPermission);
-    const bool visitors = user->HasPermission(kViewVisitorsPermission);
+        user->HasPermission(Permission::kViewCardholders) && user->HasPermission(Permission::kViewCardholdersSecond);
+    const bool visitors = user->HasPermission(Permission::kViewVisitors);
     if (cardholders && visitors)
         return;
     const int visitorFilter = cardholders ? 0 : (visitors ? 1 : 2);

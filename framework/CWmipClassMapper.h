@@ -63,10 +63,6 @@ class CWmipClassMapper : public CWmipMapper
 public:
     // Permission id that is never checked.
     static constexpr DWORD kNoPermissionCheck = 0xDEADBEEF;
-    // Permission ids of AddAdditionalPersonFilter: view cardholders (both) and view visitors.
-    static constexpr DWORD kViewCardholdersPermission = 0x20000003;
-    static constexpr DWORD kViewCardholdersSecondPermission = 0x20000057;
-    static constexpr DWORD kViewVisitorsPermission = 0x20000023;
 
     // The mapper of className working on the database of user (the pooled connection, which
     // must outlive the mapper). Permissions: view without check, add/modify/delete not

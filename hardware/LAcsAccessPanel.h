@@ -11,6 +11,9 @@
 class LAcsAccessPanel
 {
 public:
+    // The panel class (PANELTYPE.PANELCLASS) of access panels.
+    static constexpr LONG kAccessPanelClass = 1;
+
     LAcsAccessPanel(LONG panelId, LONG panelType, LONG third);
     ~LAcsAccessPanel();
     LAcsAccessPanel(const LAcsAccessPanel&) = delete;

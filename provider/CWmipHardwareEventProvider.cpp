@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/CWmipQuery.h"
+#include "hardware/LAcsAccessPanel.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -29,7 +30,6 @@ using brontel::utility::CWMIException;
 
 namespace {
 constexpr wchar_t kSource[] = L"wpHardwareEventProvider";
-constexpr LONG kPanelClassAccess = 1;
 
 // Lets only the panel terms of a hardware event query into the SQL of the access check, named
 // as the access mapper names them; every other term (a device, a card) is dropped, which
@@ -231,7 +231,7 @@ HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcs
     }
     CDynamicRecordset panels(connection.GetDatabase());
     panels.SetupJoin(L"ACCESSPANE", L"PANELTYPE", L"PANELTYPE", L"PANELTYPEID");
-    panels.AddFilterLong(L"PANELTYPE.PANELCLASS", kPanelClassAccess);
+    panels.AddFilterLong(L"PANELTYPE.PANELCLASS", LAcsAccessPanel::kAccessPanelClass);
     panels.AddColumnToSet(L"SEGMENTID", L"ACCESSPANE");
 
     // The access mapper only names columns for the query; it keeps nothing of it.

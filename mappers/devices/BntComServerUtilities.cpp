@@ -10,6 +10,7 @@
 #include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "mappers/devices/CWmipLogicalDeviceRules.h"
 #include "platform/rpc/RpcEndpointTable.h"
 #include "platform/win32/SystemInfo.h"
 #include "provider/BntMessage.h"
@@ -18,9 +19,6 @@ using bnt::utility::BntMessage;
 using brontel::utility::CWMIDebugLog;
 
 namespace {
-
-// The panel type of logical sources, which have no communication server.
-constexpr LONG kLogicalSourcePanelType = 39;
 
 // The rows of one query of this helper.
 class QuerySet : public CBntRowSet
@@ -156,7 +154,8 @@ std::vector<CString> BntComServerUtilities::FindAllLocalCommServersForOnlinePane
     QuerySet panels(database,
                     "SELECT TERMINALNA FROM ACCESSPANE WHERE ONLINE1 = 1 AND PANELTYPE <> ? AND TERMINALNA IS NOT NULL "
                     "AND LENGTH(TERMINALNA) > 0 ORDER BY PANELID",
-                    {CDBValue(kLogicalSourcePanelType)});
+                    // Logical sources have no communication server.
+                    {CDBValue(CWmipLogicalDeviceRules::kLogicalSourcePanelType)});
     const CString computer = ThisComputer();
     for (; !panels.IsEOF(); panels.MoveNext())
     {

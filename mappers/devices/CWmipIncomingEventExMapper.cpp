@@ -1,11 +1,14 @@
 #include "mappers/devices/CWmipIncomingEventExMapper.h"
-#include "framework/CWmipMessages.h"
 
 #include <cmath>
 #include <limits>
+
 #include "framework/CWmipMapper.h"
+#include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
+#include "hardware/LAcsAccessPanel.h"
 #include "inhouse/BntAccessSets/AccessPanelTypeJoinSet.h"
 #include "inhouse/BntAccessSets/CAccessPanelSet.h"
 #include "inhouse/BntAccessSets/CReaderSmallSet.h"
@@ -13,15 +16,14 @@
 #include "inhouse/BntAccessSets/CVexletDeviceSet.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
-#include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/devices/BntComServerUtilities.h"
 #include "mappers/devices/CWmipDeviceMethod.h"
+#include "mappers/devices/CWmipLogicalDeviceRules.h"
 #include "platform/com/WbemConstants.h"
 #include "provider/BntMessage.h"
 
 using bnt::utility::BntMessage;
 using brontel::utility::CWMIDebugLog;
-using brontel::utility::CWMIException;
 
 namespace {
 
@@ -146,11 +148,8 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
         CString source;
         WMIHelper::GetString(inParams, L"Source", source);
         if (source.IsEmpty())
-        {
-            CString text;
-            text.Format(L"The required property %s had no value and no default was provided.", L"Source");
-            throw CWMIException(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, text);
-        }
+            CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
+                                             L"Source");
         source.TrimRight();
         const CString device = TrimmedRight(inParams, L"Device");
         const CString subDevice = TrimmedRight(inParams, L"SubDevice");
@@ -164,7 +163,7 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
         CBntDatabase* sender = m_user != nullptr ? m_user->GetDatabase() : nullptr;
         BntMessage record;
         CAccessPanelSet sources(database);
-        sources.SetPanelTypeFilter(kLogicalSourcePanelType);
+        sources.SetPanelTypeFilter(CWmipLogicalDeviceRules::kLogicalSourcePanelType);
         sources.SetNameFilter(source);
         sources.Open();
         if (!sources.IsEOF())
@@ -219,7 +218,7 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
             return WBEM_E_INVALID_PARAMETER;
         }
         AccessPanelTypeJoinSet panels(database);
-        panels.SetPanelClassFilter(kAccessPanelClass);
+        panels.SetPanelClassFilter(LAcsAccessPanel::kAccessPanelClass);
         panels.SetNameFilter(source);
         panels.Open();
         if (panels.IsEOF())
@@ -263,11 +262,8 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
 {
     try
     {
-        CAcsUser* user = nullptr;
-        const HRESULT found = GetUser(&user);
         // Without the caller there is no user id to acknowledge under.
-        if (FAILED(found) || user == nullptr)
-            throw CWMIException(kSource, __LINE__, FAILED(found) ? found : WBEM_E_FAILED, CWmipMessages::kNoIdentity);
+        CAcsUser* user = RequireUser();
         LONG currentAckStatus = 0;
         LONG serialNumber = 0;
         LONG panelId = 0;
@@ -297,7 +293,8 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
         CAccessPanelSet panels(GetDatabase());
         panels.SetPanelIDFilter(panelId);
         panels.Open();
-        if (!panels.IsEOF() && !panels.GetTerminalName().IsEmpty() && panels.GetPanelType() != kLogicalSourcePanelType)
+        if (!panels.IsEOF() && !panels.GetTerminalName().IsEmpty() &&
+            panels.GetPanelType() != CWmipLogicalDeviceRules::kLogicalSourcePanelType)
         {
             noPanelHost = false;
             if (host.IsEmpty())

@@ -19,9 +19,6 @@ class CWmipIncomingEventExMapper : public CWmipMapperSkeleton<CWmipIncomingEvent
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_IncomingEvent";
 
-    // The panel type of logical sources; the panel class of access panels.
-    static constexpr LONG kLogicalSourcePanelType = 39;
-    static constexpr LONG kAccessPanelClass = 1;
     // Event types and the access-denied subtype of the record.
     static constexpr LONG kAccessGranted = 0;
     static constexpr LONG kAccessDenied = 1;

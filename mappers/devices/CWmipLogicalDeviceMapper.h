@@ -21,14 +21,8 @@ public:
     // checks and audit, then notifies the servers; path
     // "Bnt_LogicalDevice.ID=n,SourceID=m". Refusals throw CWMIException and change nothing.
     HRESULT PutInstance(IWbemClassObject* instance, LONG flags, CString& path) override;
-    void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
-    CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
-                                 IWbemClassObject* instance) override;
-    void BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
-                             IWbemClassObject* instance) override;
-    void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
-                            IWbemClassObject* instance) override;
 
 private:
     void Validate(IWbemClassObject* instance, bool create) override;
+    void RemoveDependents(IWbemClassObject* instance) override;
 };

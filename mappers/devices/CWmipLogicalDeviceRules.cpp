@@ -1,5 +1,7 @@
 #include "mappers/devices/CWmipLogicalDeviceRules.h"
 
+#include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/CAccessPanelSet.h"
 #include "inhouse/BntAccessSets/CVexletDeviceSet.h"
@@ -12,14 +14,6 @@
 
 using brontel::utility::CWMIException;
 
-void CWmipLogicalDeviceRules::Refuse(const wchar_t* source, int line, HRESULT hr, const wchar_t* message,
-                                     const wchar_t* property)
-{
-    CString text;
-    text.Format(message, property);
-    throw CWMIException(source, line, hr, text);
-}
-
 std::optional<LONG> CWmipLogicalDeviceRules::Number(IWbemClassObject* instance, const wchar_t* property)
 {
     LONG value = 0;
@@ -28,19 +22,12 @@ std::optional<LONG> CWmipLogicalDeviceRules::Number(IWbemClassObject* instance, 
     return value;
 }
 
-LONG CWmipLogicalDeviceRules::RequiredNumber(const wchar_t* source, IWbemClassObject* instance, const wchar_t* property)
-{
-    const std::optional<LONG> value = Number(instance, property);
-    if (!value)
-        Refuse(source, __LINE__, WBEM_E_ILLEGAL_NULL, kRequired, property);
-    return *value;
-}
-
 CString CWmipLogicalDeviceRules::RequiredName(const wchar_t* source, IWbemClassObject* instance)
 {
     CString name;
     if (FAILED(WMIHelper::GetString(instance, L"Name", name)) || name.IsEmpty())
-        Refuse(source, __LINE__, WBEM_E_ILLEGAL_NULL, kRequired, L"Name");
+        CWmipPropertyRefusal::ThrowNamed(source, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
+                                         L"Name");
     return name;
 }
 
@@ -95,7 +82,7 @@ void CWmipLogicalDeviceRules::CheckDeviceName(const wchar_t* source, CBntDatabas
     if (database == nullptr)
         throw CWMIException(source, __LINE__, WBEM_E_FAILED);
     if (database->NameExists(L"VEXLET_DEVICE", L"NAME", name))
-        Refuse(source, __LINE__, WBEM_E_FAILED, kNotUnique, L"Name");
+        CWmipPropertyRefusal::ThrowNamed(source, __LINE__, WBEM_E_FAILED, kNotUnique, L"Name");
 }
 
 LONG CWmipLogicalDeviceRules::Action(brontel::UserTranOperation::UserTransactionOperation operation)
@@ -106,7 +93,7 @@ LONG CWmipLogicalDeviceRules::Action(brontel::UserTranOperation::UserTransaction
 }
 
 void CWmipLogicalDeviceRules::Notify(int code, LONG action, LONG segment,
-                                     std::initializer_list<std::pair<std::size_t, LONG>> words)
+                                     std::span<const std::pair<std::size_t, LONG>> words)
 {
     CfgMessage message(code, static_cast<int>(action), static_cast<int>(segment));
     for (const auto& [offset, value] : words)

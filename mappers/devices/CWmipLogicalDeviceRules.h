@@ -1,13 +1,14 @@
-// CWmipLogicalDeviceRules: what the logical source, device and sub-device mappers share: their
-// validation messages, the reads of required properties, the look-ups of sources and device
+// CWmipLogicalDeviceRules: what the logical source, device and sub-device mappers share: the
+// validation messages no framework owner words, the reads of required properties, the look-ups of sources and device
 // names, the write action of an operation and the configuration message that tells the
 // servers of a change.
 //
 // Static helpers; each call runs on the request's thread. No state.
 #pragma once
 
-#include <initializer_list>
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <utility>
 
 #include "framework/CWmipClassMapper.h"
@@ -21,27 +22,15 @@ public:
     // The panel type of logical sources.
     static constexpr LONG kLogicalSourcePanelType = 39;
 
-    static constexpr wchar_t kRequired[] = L"The required property %s had no value and no default was provided.";
-    static constexpr wchar_t kInvalid[] = L"The property %s did not exist or contained an invalid value.";
+    // Refusals of these classes that CWmipMessages does not hold; "%s" is the property's name.
     static constexpr wchar_t kNotUnique[] = L"The property %s contained an non-unique value.";
-    static constexpr wchar_t kNotEditable[] =
-        L"The property %s is not editable, but a value was specified that was different from the current value.";
     static constexpr wchar_t kNoId[] =
         L"The operation cannot be completed because the system was unable to generate an ID for the property %s.";
-    static constexpr wchar_t kNotFound[] = L"The requested instance could not be retrieved or does not exist.";
-    static constexpr wchar_t kNoSegmentAccess[] =
-        L"The client does not have sufficient segment access to perform the requested operation.";
 
     CWmipLogicalDeviceRules() = delete;
 
-    // Throws CWMIException with the HRESULT and the message, %s filled with the property.
-    [[noreturn]] static void Refuse(const wchar_t* source, int line, HRESULT hr, const wchar_t* message,
-                                    const wchar_t* property);
-
     // A numeric property; none when it is missing, NULL or not a number.
     static std::optional<LONG> Number(IWbemClassObject* instance, const wchar_t* property);
-    // A numeric property that must be given (else 0x80041028 for it).
-    static LONG RequiredNumber(const wchar_t* source, IWbemClassObject* instance, const wchar_t* property);
     // "Name", which must be given (else 0x80041028).
     static CString RequiredName(const wchar_t* source, IWbemClassObject* instance);
 
@@ -63,5 +52,5 @@ public:
     static LONG Action(brontel::UserTranOperation::UserTransactionOperation operation);
     // Sends CfgMessage(code, action, segment) with the words given at their byte offsets to the
     // communication, linkage and archive servers.
-    static void Notify(int code, LONG action, LONG segment, std::initializer_list<std::pair<std::size_t, LONG>> words);
+    static void Notify(int code, LONG action, LONG segment, std::span<const std::pair<std::size_t, LONG>> words);
 };

@@ -1,12 +1,16 @@
 // CWmipLogicalMapper: what the mappers of the logical sources, devices and sub-devices share:
 // one set of permissions, the rules checked after the permission check on add and modify, the
-// audit object, and the frame of a write that runs its checks, rows and audit in one
-// transaction and tells the servers after it commits.
+// frame of a write that runs its checks, rows and audit in one transaction and tells the
+// servers after it commits, and what each class describes in its Traits: the rows it lists,
+// its keys (which name it in the audit text and in the servers' notice), its audit object and
+// its configuration message.
 //
 // Built per request by a derived mapper's factory. One request on one thread: no lock.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <span>
 
 #include "framework/CWmipDynamicClassMapper.h"
 
@@ -15,20 +19,69 @@ class CBntDatabase;
 class CWmipLogicalMapper : public CWmipDynamicClassMapper
 {
 public:
+    using Operation = brontel::UserTranOperation::UserTransactionOperation;
+
+    // The byte offsets of the ids in the servers' notice.
+    static constexpr std::size_t kSourceWord = 12;
+    static constexpr std::size_t kSubDeviceWord = 28;
+    static constexpr std::size_t kDeviceWord = 52;
+
+    // A key property of the class and the offset of its word in the servers' notice.
+    struct Key
+    {
+        const wchar_t* property;
+        std::size_t noticeWord;
+    };
+
+    // The rows of the class: those whose column compares (a CMultiFilterRecordset comparison)
+    // to the value; the logical classes share their tables.
+    struct Rows
+    {
+        const wchar_t* column;
+        int comparison;
+        LONG value;
+    };
+
+    // What sets one logical class apart; static data of the derived mapper.
+    struct Traits
+    {
+        // Names the mapper in its exceptions.
+        const wchar_t* source;
+        LONG auditObject;
+        // The configuration message that tells the servers of a change.
+        int noticeCode;
+        Rows rows;
+        // In the order the audit text "Name(key,key,...)" lists them.
+        std::span<const Key> keys;
+    };
+
     ~CWmipLogicalMapper() override;
 
     // The permission check, then with an instance the class's rules.
     void CanAdd(IWbemClassObject* instance) override;
     void CanModify(IWbemClassObject* instance) override;
     brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
+    // Lists only the class's rows (Traits::rows).
+    void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
+    // "Name(key,key,...)", a missing key as 0.
+    CString GetTransactionValues(Operation operation, IWbemClassObject* instance) override;
+    // On a delete, RemoveDependents; nothing otherwise.
+    void BeforeWriteInstance(Operation operation, IWbemClassObject* instance) override;
+    // Sends Traits::noticeCode with the write's action to NoticeSegment, the keys at their words.
+    void AfterWriteInstance(Operation operation, IWbemClassObject* instance) override;
 
 protected:
-    // `source` names the mapper in its exceptions; `auditObject` is its audit object.
+    // `traits` must outlive the mapper.
     CWmipLogicalMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services, const wchar_t* className,
-                       const wchar_t* source, LONG auditObject);
+                       const Traits& traits);
 
     // The class's rules; `create` tells whether the name may match the instance itself.
     virtual void Validate(IWbemClassObject* instance, bool create) = 0;
+    // Removes what hangs on the instance about to be deleted, inside the delete's transaction.
+    virtual void RemoveDependents(IWbemClassObject* instance) = 0;
+    // The segment the servers' notice names. The base: the segment of the instance's source
+    // ("SourceID"), 0 when there is none.
+    virtual LONG NoticeSegment(IWbemClassObject* instance);
 
     // The start of an add: CanAdd, the refusal of values given for generated properties, then
     // the next id of idType, written into the instance's "ID" and answered.
@@ -42,6 +95,5 @@ protected:
                             const std::function<void(CBntDatabase& database, bool modify)>& write);
 
 private:
-    const wchar_t* m_source;
-    LONG m_auditObject;
+    const Traits& m_traits;
 };

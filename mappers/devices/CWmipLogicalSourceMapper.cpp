@@ -1,7 +1,8 @@
 #include "mappers/devices/CWmipLogicalSourceMapper.h"
+
 #include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
-
+#include "framework/CWmipPropertyRefusal.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/CAccessPanelSet.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -10,19 +11,21 @@
 #include "inhouse/BntPanelModel/CBntAcDBTrigger.h"
 #include "inhouse/BntResources/BntResourceStrings.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "platform/com/WbemConstants.h"
 #include "mappers/devices/CWmipLogicalDeviceRules.h"
+#include "platform/com/WbemConstants.h"
 
 using brontel::utility::CWMIException;
 using Rules = CWmipLogicalDeviceRules;
-using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
 constexpr wchar_t kSource[] = L"WmipLogicalSourceMapper";
 constexpr LONG kPanelIdType = 4;
 constexpr int kSourceChanged = 211;
-constexpr std::size_t kSourceWord = 12;
+constexpr CWmipLogicalMapper::Key kKeys[] = {{L"ID", CWmipLogicalMapper::kSourceWord}};
+constexpr CWmipLogicalMapper::Rows kRows{L"ACCESSPANE.PANELTYPE", CMultiFilterRecordset::Equal,
+                                         Rules::kLogicalSourcePanelType};
+constexpr CWmipLogicalMapper::Traits kTraits{kSource, AuditObject::kLogicalSource, kSourceChanged, kRows, kKeys};
 // The server type on which logical sources cannot be written, and the text that says so.
 constexpr LONG kRefusingServerType = 2;
 constexpr UINT kServerTypeText = 11349;
@@ -35,14 +38,15 @@ LONG Flag(const wchar_t* property, IWbemClassObject* instance)
 {
     int value = FALSE;
     if (FAILED(WMIHelper::GetBool(instance, property, value)))
-        Rules::Refuse(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, Rules::kRequired, property);
+        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
+                                         property);
     return value ? 1 : 0;
 }
 
 }  // namespace
 
 CWmipLogicalSourceMapper::CWmipLogicalSourceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-    : CWmipMapperSkeleton(user, context, services, kWMIClassName, kSource, AuditObject::kLogicalSource)
+    : CWmipMapperSkeleton(user, context, services, kWMIClassName, kTraits)
 {
 }
 
@@ -56,24 +60,8 @@ HRESULT CWmipLogicalSourceMapper::PutInstance(IWbemClassObject* instance, LONG f
     return S_OK;
 }
 
-void CWmipLogicalSourceMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
+void CWmipLogicalSourceMapper::RemoveDependents(IWbemClassObject* instance)
 {
-    recordset->AddFilterLong(L"ACCESSPANE.PANELTYPE", Rules::kLogicalSourcePanelType);
-}
-
-CString CWmipLogicalSourceMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
-{
-    CString name;
-    WMIHelper::GetString(instance, L"Name", name);
-    CString text;
-    text.Format(L"%s(%d)", name.GetString(), Rules::Number(instance, L"ID").value_or(0));
-    return text;
-}
-
-void CWmipLogicalSourceMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
-{
-    if (operation != Operation::Delete)
-        return;
     const LONG id = Rules::Number(instance, L"ID").value_or(0);
     if (!Rules::PanelExists(GetDatabase(), id, false))
         return;
@@ -82,18 +70,14 @@ void CWmipLogicalSourceMapper::BeforeWriteInstance(Operation operation, IWbemCla
     triggers.DeleteVexletDevices(id);
 }
 
-void CWmipLogicalSourceMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
+LONG CWmipLogicalSourceMapper::NoticeSegment(IWbemClassObject* instance)
 {
-    Rules::Notify(kSourceChanged, Rules::Action(operation), Rules::Number(instance, L"SegmentID").value_or(0),
-                  {{kSourceWord, Rules::Number(instance, L"ID").value_or(0)}});
+    return Rules::Number(instance, L"SegmentID").value_or(0);
 }
 
 void CWmipLogicalSourceMapper::Validate(IWbemClassObject* instance, bool create)
 {
-    CAcsUser* user = nullptr;
-    const HRESULT found = GetUser(&user);
-    if (FAILED(found) || user == nullptr)
-        throw CWMIException(kSource, __LINE__, FAILED(found) ? found : WBEM_E_FAILED, CWmipMessages::kNoIdentity);
+    CAcsUser* user = RequireUser();
     const CBntAcsSystemOptions& options = user->GetSystemOptions();
     if (options.ServerType() == kRefusingServerType)
     {
@@ -110,15 +94,18 @@ void CWmipLogicalSourceMapper::Validate(IWbemClassObject* instance, bool create)
         const LONG segmentId = Rules::Number(instance, L"SegmentID").value_or(0);
         const CSegment* segment = options.GetSegment(segmentId);
         if (segment == nullptr || segment->GetType() != 0)
-            Rules::Refuse(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, Rules::kInvalid, L"SegmentID");
+            CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                             CWmipMessages::kInvalidProperty, L"SegmentID");
         if (!user->HasSegmentAccess(segmentId, kSegmentWriteAccess))
-            throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED, Rules::kNoSegmentAccess);
+            throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         if (segment->IsStandardAllSegmentsSegment())
-            Rules::Refuse(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, Rules::kInvalid, L"SegmentID");
+            CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                             CWmipMessages::kInvalidProperty, L"SegmentID");
     }
-    const LONG timezone = Rules::RequiredNumber(kSource, instance, L"WorldTimezoneID");
+    const LONG timezone = CWmipPropertyRefusal::RequireNumber(kSource, instance, L"WorldTimezoneID");
     if (!Rules::WorldTimezoneExists(GetDatabase(), timezone))
-        Rules::Refuse(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, Rules::kInvalid, L"WorldTimezoneID");
+        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                         L"WorldTimezoneID");
     Flag(L"IsOnline", instance);
     Flag(L"IsDaylightSaving", instance);
     const CString name = Rules::RequiredName(kSource, instance);
@@ -128,7 +115,7 @@ void CWmipLogicalSourceMapper::Validate(IWbemClassObject* instance, bool create)
         sameName.SetPanelIDFilter(Rules::Number(instance, L"ID").value_or(0), false);
     sameName.Open();
     if (!sameName.IsEOF())
-        Rules::Refuse(kSource, __LINE__, WBEM_E_FAILED, Rules::kNotUnique, L"Name");
+        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_FAILED, Rules::kNotUnique, L"Name");
 }
 
 LONG CWmipLogicalSourceMapper::Create(IWbemClassObject* instance, CBntDatabase& database)
@@ -139,7 +126,7 @@ LONG CWmipLogicalSourceMapper::Create(IWbemClassObject* instance, CBntDatabase& 
         L"PANELTYPE) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
         {CDBValue(id), CDBValue(Rules::RequiredName(kSource, instance)),
          CDBValue(Rules::Number(instance, L"SegmentID").value_or(0)), CDBValue(Flag(L"IsOnline", instance)),
-         CDBValue(Rules::RequiredNumber(kSource, instance, L"WorldTimezoneID")),
+         CDBValue(CWmipPropertyRefusal::RequireNumber(kSource, instance, L"WorldTimezoneID")),
          CDBValue(Flag(L"IsDaylightSaving", instance)), CDBValue(kWorkstation),
          CDBValue(Rules::kLogicalSourcePanelType)});
     return id;
@@ -148,18 +135,19 @@ LONG CWmipLogicalSourceMapper::Create(IWbemClassObject* instance, CBntDatabase& 
 LONG CWmipLogicalSourceMapper::Modify(IWbemClassObject* instance, CBntDatabase& database)
 {
     CanModify(instance);
-    const LONG id = Rules::RequiredNumber(kSource, instance, L"ID");
+    const LONG id = CWmipPropertyRefusal::RequireNumber(kSource, instance, L"ID");
     CAccessPanelSet stored(&database);
     stored.SetPanelIDFilter(id);
     stored.SetPanelTypeFilter(Rules::kLogicalSourcePanelType);
     stored.Open();
     if (stored.IsEOF())
-        throw CWMIException(kSource, __LINE__, WBEM_E_NOT_FOUND, Rules::kNotFound);
+        throw CWMIException(kSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     if (Rules::Number(instance, L"SegmentID").value_or(0) != stored.GetSegmentID())
-        Rules::Refuse(kSource, __LINE__, WBEM_E_FAILED, Rules::kNotEditable, L"SegmentID");
+        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotEditableProperty,
+                                         L"SegmentID");
     database.ExecuteSQL(L"UPDATE ACCESSPANE SET NAME = ?, ONLINE1 = ?, PANELTZ = ?, DAYLIGHTSAVE = ? WHERE PANELID = ?",
                         {CDBValue(Rules::RequiredName(kSource, instance)), CDBValue(Flag(L"IsOnline", instance)),
-                         CDBValue(Rules::RequiredNumber(kSource, instance, L"WorldTimezoneID")),
+                         CDBValue(CWmipPropertyRefusal::RequireNumber(kSource, instance, L"WorldTimezoneID")),
                          CDBValue(Flag(L"IsDaylightSaving", instance)), CDBValue(id)});
     return id;
 }

@@ -22,16 +22,12 @@ public:
     // checks and audit, then notifies the servers; path "Bnt_LogicalSource.ID=n". Refusals
     // throw CWMIException and leave the database unchanged.
     HRESULT PutInstance(IWbemClassObject* instance, LONG flags, CString& path) override;
-    void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
-    CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
-                                 IWbemClassObject* instance) override;
-    void BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
-                             IWbemClassObject* instance) override;
-    void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
-                            IWbemClassObject* instance) override;
 
 private:
     void Validate(IWbemClassObject* instance, bool create) override;
+    void RemoveDependents(IWbemClassObject* instance) override;
+    // The instance's own "SegmentID": a source is a panel, and a deleted one has no row left.
+    LONG NoticeSegment(IWbemClassObject* instance) override;
     LONG Create(IWbemClassObject* instance, CBntDatabase& database);
     LONG Modify(IWbemClassObject* instance, CBntDatabase& database);
 };

@@ -16,14 +16,7 @@ public:
 
     CWmipLogicalSubDeviceMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
-    void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
-    CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
-                                 IWbemClassObject* instance) override;
-    void BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
-                             IWbemClassObject* instance) override;
-    void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
-                            IWbemClassObject* instance) override;
-
 private:
     void Validate(IWbemClassObject* instance, bool create) override;
+    void RemoveDependents(IWbemClassObject* instance) override;
 };

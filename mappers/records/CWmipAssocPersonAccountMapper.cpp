@@ -32,7 +32,7 @@ HRESULT CWmipAssocPersonAccountMapper::CanView()
     if (m_visitor < 0)
         return CWmipAssociationMapper::CanView();
     if (m_visitor == 0)
-        return CWmipRecordChecks::HoldsAll(
-            *RequireUser(), {Permission::kViewAccounts, kViewCardholdersPermission, kViewCardholdersSecondPermission});
-    return CWmipRecordChecks::HoldsAll(*RequireUser(), {Permission::kViewAccounts, kViewVisitorsPermission});
+        return CWmipRecordChecks::HoldsAll(*RequireUser(), {Permission::kViewAccounts, Permission::kViewCardholders,
+                                                            Permission::kViewCardholdersSecond});
+    return CWmipRecordChecks::HoldsAll(*RequireUser(), {Permission::kViewAccounts, Permission::kViewVisitors});
 }

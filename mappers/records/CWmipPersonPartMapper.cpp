@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipPersonPartMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -39,10 +40,10 @@ HRESULT CWmipPersonPartMapper::CanView()
     if (recordset == nullptr || !recordset->IsOpen() || recordset->IsEOF())
         return hr;
     const CAcsUser* user = RequireUser();
-    const bool granted =
-        recordset->GetLong(L"EMP.VISITOR") == 0
-            ? user->HasPermission(kViewCardholdersPermission) && user->HasPermission(kViewCardholdersSecondPermission)
-            : user->HasPermission(kViewVisitorsPermission);
+    const bool granted = recordset->GetLong(L"EMP.VISITOR") == 0
+                             ? user->HasPermission(Permission::kViewCardholders) &&
+                                   user->HasPermission(Permission::kViewCardholdersSecond)
+                             : user->HasPermission(Permission::kViewVisitors);
     return granted ? S_OK : WBEM_E_ACCESS_DENIED;
 }
 

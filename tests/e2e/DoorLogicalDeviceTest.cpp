@@ -63,7 +63,7 @@ protected:
     }
     // The last configuration message the communication server received: its code and the
     // words at the message offsets asked for.
-    std::vector<LONG> LastMessage(std::initializer_list<std::size_t> offsets)
+    std::vector<LONG> LastMessage(const std::vector<std::size_t>& offsets)
     {
         const auto calls = m_servers.CommServer().Calls();
         std::vector<LONG> words;
@@ -347,6 +347,53 @@ TEST_F(DoorLogicalDevices, AFailedDeleteLeavesItsCascadeUndone)
         EXPECT_EQ(Sources(), sources);
     }
     EXPECT_TRUE(m_servers.CommServer().Calls().empty());
+}
+
+TEST_F(DoorLogicalDevices, DeletesAreAuditedAndToldWithTheirKeysAndTheSourcesSegment)
+{
+    ASSERT_EQ(Write(L"Bnt_LogicalSource", {{L"Name", _variant_t(L"Fire panel")},
+                                           {L"SegmentID", _variant_t(1L)},
+                                           {L"IsOnline", _variant_t(true)},
+                                           {L"WorldTimezoneID", _variant_t(1L)},
+                                           {L"IsDaylightSaving", _variant_t(false)}})
+                  .result,
+              WBEM_S_NO_ERROR);
+    ASSERT_EQ(Write(L"Bnt_LogicalDevice", {{L"SourceID", _variant_t(9L)}, {L"Name", _variant_t(L"Sprinkler")}}).result,
+              WBEM_S_NO_ERROR);
+    ASSERT_EQ(Write(L"Bnt_LogicalSubDevice",
+                    {{L"SourceID", _variant_t(9L)}, {L"DeviceID", _variant_t(2L)}, {L"Name", _variant_t(L"Head")}})
+                  .result,
+              WBEM_S_NO_ERROR);
+    const Table drawn = DoorInstallation::Rows("SELECT SUB_DEVICEID FROM VEXLET_DEVICE WHERE NAME = 'Head'");
+    ASSERT_EQ(drawn.size(), 1u);
+    const std::string sub = drawn[0][0];
+    const LONG subId = std::stol(sub);
+    const std::wstring subPath =
+        L"Bnt_LogicalSubDevice.DeviceID=2,ID=" + std::wstring(sub.begin(), sub.end()) + L",SourceID=9";
+    // Each delete names its keys at their words (source 12, device 52, sub-device 28), the
+    // source's segment at 92, action 3, and audits operation 7 with "Name(keys)".
+    const struct
+    {
+        std::wstring path;
+        std::vector<std::size_t> offsets;
+        std::vector<LONG> message;
+        Table audit;
+    } cases[] = {
+        {subPath, {8, 92, 12, 52, 28}, {292, 3, 1, 9, 2, subId}, {{"7", "148", "Head(9,2," + sub + ")"}}},
+        {L"Bnt_LogicalDevice.ID=2,SourceID=9", {8, 92, 12, 52}, {290, 3, 1, 9, 2}, {{"7", "147", "Sprinkler(9,2)"}}},
+        {L"Bnt_LogicalSource.ID=9", {8, 92, 12}, {211, 3, 1, 9}, {{"7", "132", "Fire panel(9)"}}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(Utf8(c.path));
+        const Reply deleted = Delete(Form::Sync, c.path.c_str());
+        ASSERT_EQ(deleted.result, WBEM_S_NO_ERROR) << Hex(deleted.result);
+        EXPECT_EQ(LastMessage(c.offsets), c.message);
+        EXPECT_EQ(DoorInstallation::Rows("SELECT OPERATION, OBJECT_TYPE, DESCRIPTION FROM USER_TRANSACTION_LOG "
+                                         "ORDER BY rowid DESC LIMIT 1"),
+                  c.audit);
+    }
+    EXPECT_EQ(Sources(), (Table{{"8", "Building management", "1", "39", "WORKSTATION"}}));
 }
 
 TEST_F(DoorLogicalDevices, SystemAccountsAreAuditedWithThePersonsName)
