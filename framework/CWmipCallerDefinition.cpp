@@ -4,14 +4,9 @@
 
 ComPtr<IWbemClassObject> CWmipCallerDefinition::Of(CWmipMapper& mapper)
 {
-    IWbemClassObject* definition = nullptr;
-    if (FAILED(mapper.GetClass(&definition, FALSE)) || definition == nullptr)
-        return {};
     ComPtr<IWbemClassObject> held;
-    if (mapper.WMIStoresClassDefinition())
-        held = definition;
-    else
-        held.Attach(definition);
+    if (FAILED(mapper.GetHeldClass(held, FALSE)))
+        return {};
     return held;
 }
 

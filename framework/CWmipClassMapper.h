@@ -208,12 +208,13 @@ public:
     // replication entry that fails is only logged (LogReplication).
     virtual void LogTransaction(brontel::UserTranOperation::UserTransactionOperation operation,
                                 IWbemClassObject* instance);
-    // The audit object kind; 0 (no audit entry).
+    // The audit object kind: the one SetTransactionObject stored; 0 (no audit entry) by default.
     virtual brontel::UserTranObject::UserTransactionObject GetTransactionObject();
     // The audit text of a write; the base: empty.
     virtual CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                          IWbemClassObject* instance);
-    // The replication object kind; 0 (no replication entry).
+    // The replication object kind: the one SetReplTransactionObject stored; 0 (no replication
+    // entry) by default.
     virtual LONG GetReplTransactionObject();
     // Fills the ids of a replication entry; the base fills none.
     virtual void SetupReplTransaction(CBntCardholderTrans& transaction,
@@ -378,6 +379,15 @@ protected:
     // Declares the mapper's column hooks: a static table, set by the constructor of the mapper
     // class whose readers it names. GetPropertyProcessMethod and ProcessInstanceProperty walk it.
     void SetColumnHooks(std::span<const ColumnHook> hooks) { m_columnHooks = hooks; }
+    // The end of a mapper's ProcessClause that compares its properties on their own columns:
+    // a plain comparison (result ProcessClausePlain) on a property GetTableDotColumn maps
+    // becomes that column and is kept (ProcessClauseKeep); any other result, or a property
+    // without a column, is answered unchanged.
+    ProcessClauseResult KeepOnMappedColumn(CString& property, ProcessClauseResult result);
+    // The object kinds a mapper's class is audited and replicated as, fixed for the class and so
+    // set by its constructor (a derived class's constructor may set its own).
+    void SetTransactionObject(brontel::UserTranObject::UserTransactionObject object) { m_transactionObject = object; }
+    void SetReplTransactionObject(LONG object) { m_replTransactionObject = object; }
 
     // The caller; throws CWMIException with the lookup's HRESULT and "The system was unable to
     // retrieve the client's identity." when the caller cannot be resolved. Valid while the
@@ -448,6 +458,8 @@ private:
     DWORD m_modifyPermission = 0;
     DWORD m_deletePermission = 0;
     int m_bypassAuthorization = 0;
+    brontel::UserTranObject::UserTransactionObject m_transactionObject = 0;
+    LONG m_replTransactionObject = 0;
     // Property -> "TABLE.COLUMN" of a joined table, without regard to case.
     std::map<CString, CString, CStringNoCaseLess> m_foreignKeys;
     // The mapper's column hooks (a static table).

@@ -308,17 +308,9 @@ HRESULT CWmipClassMapper::GetInstanceClass(ComPtr<IWbemClassObject>& classObject
 {
     if (m_instanceClass == nullptr)
     {
-        IWbemClassObject* raw = nullptr;
-        const HRESULT hr = GetClass(&raw, FALSE);
+        const HRESULT hr = GetHeldClass(m_instanceClass, FALSE);
         if (FAILED(hr))
             return hr;
-        if (raw == nullptr)
-            return WBEM_E_FAILED;
-        // A definition WMI keeps is lent by the mapper; a cached one is the caller's copy.
-        if (WMIStoresClassDefinition())
-            m_instanceClass = ComPtr<IWbemClassObject>(raw);
-        else
-            m_instanceClass.Attach(raw);
     }
     classObject = m_instanceClass;
     return S_OK;

@@ -11,18 +11,10 @@ HRESULT CWmipClassMapper::CreateInstanceFromXML(IWbemClassObject** instance, con
         return WBEM_E_INVALID_PARAMETER;
     if (*instance == nullptr)
     {
-        IWbemClassObject* raw = nullptr;
-        HRESULT hr = GetClass(&raw, TRUE);
+        ComPtr<IWbemClassObject> classObject;
+        HRESULT hr = GetHeldClass(classObject, TRUE);
         if (FAILED(hr))
             return hr;
-        if (raw == nullptr)
-            return WBEM_E_FAILED;
-        // A definition WMI keeps is lent by the mapper; a built one is this call's copy.
-        ComPtr<IWbemClassObject> classObject;
-        if (WMIStoresClassDefinition())
-            classObject = ComPtr<IWbemClassObject>(raw);
-        else
-            classObject.Attach(raw);
         hr = classObject->SpawnInstance(0, instance);
         if (FAILED(hr))
             return hr;

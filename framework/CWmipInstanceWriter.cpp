@@ -174,17 +174,9 @@ void CWmipInstanceWriter::AddColumn(Property& property, const CString& tableDotC
 
 void CWmipInstanceWriter::LoadProperties()
 {
-    IWbemClassObject* raw = nullptr;
-    const HRESULT hr = m_mapper.GetClass(&raw, FALSE);
+    const HRESULT hr = m_mapper.GetHeldClass(m_class, FALSE);
     if (FAILED(hr))
         throw CWMIException(kSourceFile, __LINE__, hr);
-    if (raw == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
-    // A definition WMI keeps is lent by the mapper; a built one is the caller's copy.
-    if (m_mapper.WMIStoresClassDefinition())
-        m_class = ComPtr<IWbemClassObject>(raw);
-    else
-        m_class.Attach(raw);
 
     const CWMITypeInfo* typeInfo = m_mapper.GetTypeInfo();
     std::vector<std::pair<CString, CIMTYPE>> names;

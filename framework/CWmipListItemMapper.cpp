@@ -73,14 +73,7 @@ HRESULT CWmipListItemMapper::CreateClass(IWbemClassObject** classObject, BOOL /*
 ProcessClauseResult CWmipListItemMapper::ProcessClause(CString& property, int& wqlOperator, CString& literal,
                                                        CString& extra)
 {
-    const ProcessClauseResult result = CWmipClassMapper::ProcessClause(property, wqlOperator, literal, extra);
-    if (result != ProcessClausePlain)
-        return result;
-    const CString column = GetTableDotColumn(property);
-    if (column.IsEmpty())
-        return result;
-    property = column;
-    return ProcessClauseKeep;
+    return KeepOnMappedColumn(property, CWmipClassMapper::ProcessClause(property, wqlOperator, literal, extra));
 }
 
 void CWmipListItemMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)

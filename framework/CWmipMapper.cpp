@@ -183,6 +183,23 @@ HRESULT CWmipMapper::FetchStoredClassDefinition()
     return hr;
 }
 
+HRESULT CWmipMapper::GetHeldClass(ComPtr<IWbemClassObject>& classObject, BOOL system)
+{
+    classObject = nullptr;
+    IWbemClassObject* raw = nullptr;
+    const HRESULT hr = GetClass(&raw, system);
+    if (FAILED(hr))
+        return hr;
+    if (raw == nullptr)
+        return WBEM_E_FAILED;
+    // A definition WMI keeps is lent by the mapper; a built one is this call's copy.
+    if (WMIStoresClassDefinition())
+        classObject = ComPtr<IWbemClassObject>(raw);
+    else
+        classObject.Attach(raw);
+    return hr;
+}
+
 HRESULT CWmipMapper::GetClass(IWbemClassObject** classObject, BOOL system)
 {
     if (classObject == nullptr)

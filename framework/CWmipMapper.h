@@ -82,6 +82,10 @@ public:
     // fetch is kept too and its code is answered again on every later call. The fetch goes
     // through the class cache, which keeps what WMI answered for its span.
     HRESULT GetClass(IWbemClassObject** classObject, BOOL system);
+    // GetClass's definition held by a reference of the caller's own, whichever of the two ways
+    // above it came: GetClass's HRESULT, or WBEM_E_FAILED when it gave no definition.
+    // classObject is emptied first and set only on success.
+    HRESULT GetHeldClass(ComPtr<IWbemClassObject>& classObject, BOOL system);
 
     // Fetches a class or object through the mapper's IWbemServices into *object (nulled first;
     // the caller owns and releases it). asSystem: acts as the system with the internal trust

@@ -5,13 +5,13 @@
 #include "framework/IntegerValue.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/CimTypes.h"
-#include "platform/com/ComError.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/ModuleState.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 #include "platform/wmi/WbemClassObject.h"
+#include "platform/wmi/WbemCall.h"
 
 #include <cstring>
 #include <ctime>
@@ -21,28 +21,6 @@
 #include <string_view>
 
 namespace {
-
-// Runs a helper's body so that no exception reaches a caller that expects an HRESULT.
-template <class Body>
-HRESULT Guarded(Body&& body) noexcept
-{
-    try
-    {
-        return body();
-    }
-    catch (const std::bad_alloc&)
-    {
-        return WBEM_E_OUT_OF_MEMORY;
-    }
-    catch (const _com_error& error)
-    {
-        return error.Error() == E_OUTOFMEMORY ? WBEM_E_OUT_OF_MEMORY : error.Error();
-    }
-    catch (...)
-    {
-        return WBEM_E_FAILED;
-    }
-}
 
 // Puts a value the caller gives up (*value is VT_EMPTY or unchanged afterwards): by slot when
 // the object accepts the slot, otherwise by name through the interface.
@@ -152,7 +130,7 @@ constexpr EventClassRule kEventClassRules[] = {
 template <typename T, typename Convert>
 HRESULT ReadConverted(IWbemClassObject* object, const wchar_t* name, T& value, Convert convert)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         _variant_t read;
         CIMTYPE type = CIM_EMPTY;
         const HRESULT hr = ReadValue(object, name, read, type);
@@ -222,7 +200,7 @@ HRESULT WMIHelper::GetDateTime(IWbemClassObject* object, const wchar_t* name, CO
 
 HRESULT WMIHelper::GetVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         if (value == nullptr)
             return WBEM_E_INVALID_PARAMETER;
         if (object == nullptr)
@@ -241,7 +219,7 @@ HRESULT WMIHelper::GetVariant(IWbemClassObject* object, const wchar_t* name, VAR
 HRESULT WMIHelper::PutNumber(IWbemClassObject* object, const wchar_t* name, LONG value,
                              const WbemClassObject::PropertySlot* slot)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         VARIANT number = PlainScalar(VT_I4);
         number.lVal = value;
         return PutGiven(object, name, &number, CIM_EMPTY, slot);
@@ -251,7 +229,7 @@ HRESULT WMIHelper::PutNumber(IWbemClassObject* object, const wchar_t* name, LONG
 HRESULT WMIHelper::PutUnsignedNumber(IWbemClassObject* object, const wchar_t* name, ULONG value,
                                      const WbemClassObject::PropertySlot* slot)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         VARIANT number = PlainScalar(VT_I4);
         number.lVal = static_cast<LONG>(value);
         return PutGiven(object, name, &number, CIM_UINT32, slot);
@@ -261,7 +239,7 @@ HRESULT WMIHelper::PutUnsignedNumber(IWbemClassObject* object, const wchar_t* na
 HRESULT WMIHelper::PutNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG value,
                                const WbemClassObject::PropertySlot* slot)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         _variant_t text(std::to_wstring(value).c_str());
         return PutVariant(object, name, &text, CIM_EMPTY, slot);
     });
@@ -270,7 +248,7 @@ HRESULT WMIHelper::PutNumber64(IWbemClassObject* object, const wchar_t* name, LO
 HRESULT WMIHelper::PutBool(IWbemClassObject* object, const wchar_t* name, bool value,
                            const WbemClassObject::PropertySlot* slot)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         VARIANT flag = PlainScalar(VT_BOOL);
         flag.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
         return PutGiven(object, name, &flag, CIM_EMPTY, slot);
@@ -286,7 +264,7 @@ HRESULT WMIHelper::PutString(IWbemClassObject* object, const wchar_t* name, cons
 HRESULT WMIHelper::PutText(IWbemClassObject* object, const wchar_t* name, std::wstring_view value, LONG cimType,
                            const WbemClassObject::PropertySlot* slot)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         if (object == nullptr)
             return WBEM_E_FAILED;
         if (value.size() > kMaxBstrLength)
@@ -308,13 +286,13 @@ HRESULT WMIHelper::PutText(IWbemClassObject* object, const wchar_t* name, std::w
 HRESULT WMIHelper::PutVariant(IWbemClassObject* object, const wchar_t* name, VARIANT* value, LONG cimType,
                               const WbemClassObject::PropertySlot* slot)
 {
-    return Guarded([&]() -> HRESULT { return PutGiven(object, name, value, cimType, slot); });
+    return WbemCall::Run([&]() -> HRESULT { return PutGiven(object, name, value, cimType, slot); });
 }
 
 HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, const CByteArray& value,
                                 const WbemClassObject::PropertySlot* slot)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         if (object == nullptr)
             return WBEM_E_FAILED;
         if (value.size() > kMaxSafeArrayElements)
@@ -340,7 +318,7 @@ HRESULT WMIHelper::PutByteArray(IWbemClassObject* object, const wchar_t* name, c
 
 HRESULT WMIHelper::PutObject(IWbemClassObject* object, const wchar_t* name, IWbemClassObject* embedded)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         _variant_t holder;
         if (embedded == nullptr)
             holder.vt = VT_NULL;
@@ -352,7 +330,7 @@ HRESULT WMIHelper::PutObject(IWbemClassObject* object, const wchar_t* name, IWbe
 
 HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& value)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         DateTimeText::Parts parts;
         const bool haveParts = DateTimeText::FromTimestamp(value, parts);
         return PutDateTimeParts(object, name, haveParts, parts);
@@ -362,7 +340,7 @@ HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, co
 HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const COleDateTime& value,
                                const WbemClassObject::PropertySlot* slot)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         DateTimeText::Parts parts;
         const bool haveParts = DateTimeText::FromOleDateTime(value, parts);
         return PutDateTimeParts(object, name, haveParts, parts, slot);
@@ -371,7 +349,7 @@ HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, co
 
 HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, const CTime& value)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         const std::time_t seconds = static_cast<std::time_t>(value.GetTime());
         std::tm utc{};
         DateTimeText::Parts parts;
@@ -389,7 +367,7 @@ HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, co
 HRESULT WMIHelper::GetPropertyQualifierSet(IWbemClassObject* object, const wchar_t* property,
                                            IWbemQualifierSet** qualifiers)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         if (qualifiers == nullptr)
             return WBEM_E_INVALID_PARAMETER;
         *qualifiers = nullptr;
@@ -411,7 +389,7 @@ HRESULT WMIHelper::GetPropertyQualifierSet(IWbemClassObject* object, const wchar
 HRESULT WMIHelper::PutQualString(IWbemClassObject* object, const wchar_t* property, const wchar_t* qualifier,
                                  const CString& value, LONG flavor)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         ComPtr<IWbemQualifierSet> set;
         const HRESULT hr = GetPropertyQualifierSet(object, property, &set);
         if (FAILED(hr))
@@ -429,7 +407,7 @@ HRESULT WMIHelper::PutQualString(IWbemClassObject* object, const wchar_t* proper
 
 HRESULT WMIHelper::PutQualInt(IWbemQualifierSet* qualifiers, const wchar_t* name, int value, LONG flavor)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         if (qualifiers == nullptr)
             return WBEM_E_FAILED;
         _variant_t number(static_cast<LONG>(value));
@@ -439,7 +417,7 @@ HRESULT WMIHelper::PutQualInt(IWbemQualifierSet* qualifiers, const wchar_t* name
 
 HRESULT WMIHelper::PutQualBool(IWbemQualifierSet* qualifiers, const wchar_t* name, bool value, LONG flavor)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         if (qualifiers == nullptr)
             return WBEM_E_FAILED;
         _variant_t flag(value);
@@ -450,7 +428,7 @@ HRESULT WMIHelper::PutQualBool(IWbemQualifierSet* qualifiers, const wchar_t* nam
 HRESULT WMIHelper::PutQualStringArray(IWbemQualifierSet* qualifiers, const wchar_t* name, const CStringList& values,
                                       LONG flavor)
 {
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         if (qualifiers == nullptr)
             return WBEM_E_FAILED;
         if (values.size() > kMaxSafeArrayElements)

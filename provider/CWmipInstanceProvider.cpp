@@ -169,7 +169,20 @@ std::unique_ptr<CWmipClassMapper> CWmipInstanceProvider::GetMapper(const CAcsUse
 
 void CWmipInstanceProvider::EnsureVexletPermission() const
 {
+    // Without Initialize there is no user cache to check the caller against.
+    if (m_services == nullptr)
+        Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
     CWmipCallerAccess(m_userCache, m_connectionManager).EnsureVexletPermission();
+}
+
+CWmipClassMapper* CWmipInstanceProvider::LeaseMapper(CWmipRequestEnvelope& envelope, const CString& className,
+                                                     IWbemContext* context) const
+{
+    const CAcsUser* connection = envelope.Lease().TakeConnection();
+    if (connection == nullptr)
+        Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+    envelope.Lease().SetMapper(GetMapper(connection, className, context));
+    return envelope.Lease().GetMapper();
 }
 
 HRESULT CWmipInstanceProvider::GetUser(CWmipUserCacheEntry** entry) const
@@ -276,12 +289,9 @@ HRESULT CWmipInstanceProvider::GetClassObject(const CString& className, IWbemCon
     if (CWmipApp::IsInstallInProgress())
         return WBEM_E_NOT_FOUND;
 
-    const CAcsUser* connection = envelope.Lease().TakeConnection();
-    if (connection == nullptr)
-        Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
-    envelope.Lease().SetMapper(GetMapper(connection, className, context));
+    CWmipClassMapper* mapper = LeaseMapper(envelope, className, context);
     // Thrown like every other failure of the class road, so it carries its status object.
-    if (envelope.Lease().GetMapper() == nullptr || envelope.Lease().GetMapper()->WMIStoresClassDefinition())
+    if (mapper == nullptr || mapper->WMIStoresClassDefinition())
     {
         envelope.Lease().DeleteMapper();
         Fail(__LINE__, WBEM_E_NOT_FOUND);
@@ -345,9 +355,6 @@ HRESULT CWmipInstanceProvider::CreateInstanceEnumAsync(const BSTR className, LON
                                   m_connectionManager);
     return envelope.Run(
         [&]() -> HRESULT {
-            // Without Initialize there is no user cache to check the caller against.
-            if (m_services == nullptr)
-                Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
             EnsureVexletPermission();
             if (sink == nullptr || className == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
@@ -365,9 +372,6 @@ HRESULT CWmipInstanceProvider::ExecQueryAsync(const BSTR queryLanguage, const BS
     const CString text = TextOf(query);
     CWmipRequestEnvelope envelope(L"ExecQueryAsync", text, m_services.Get(), context, sink, m_connectionManager);
     return envelope.Run([&]() -> HRESULT {
-        // Without Initialize there is no user cache to check the caller against.
-        if (m_services == nullptr)
-            Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
         EnsureVexletPermission();
         // Nothing can be answered without a sink.
         if (sink == nullptr)
@@ -482,9 +486,6 @@ HRESULT CWmipInstanceProvider::PutInstanceAsync(IWbemClassObject* instance, LONG
 {
     CWmipRequestEnvelope envelope(L"PutInstanceAsync", CString(), m_services.Get(), context, sink, m_connectionManager);
     return envelope.Run([&]() -> HRESULT {
-        // Without Initialize there is no user cache to check the caller against.
-        if (m_services == nullptr)
-            Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
         EnsureVexletPermission();
         if (sink == nullptr || instance == nullptr)
             Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
@@ -499,11 +500,7 @@ HRESULT CWmipInstanceProvider::PutInstanceAsync(IWbemClassObject* instance, LONG
         if (className.IsEmpty())
             Fail(__LINE__, WBEM_E_FAILED);
 
-        const CAcsUser* connection = envelope.Lease().TakeConnection();
-        if (connection == nullptr)
-            Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
-        envelope.Lease().SetMapper(GetMapper(connection, className, context));
-        CWmipClassMapper* mapper = envelope.Lease().GetMapper();
+        CWmipClassMapper* mapper = LeaseMapper(envelope, className, context);
         if (mapper == nullptr)
             Fail(__LINE__, WBEM_E_INVALID_CLASS);
 
@@ -524,9 +521,6 @@ HRESULT CWmipInstanceProvider::DeleteInstanceAsync(const BSTR objectPath, LONG, 
     CWmipRequestEnvelope envelope(L"DeleteInstanceAsync", path, m_services.Get(), context, sink, m_connectionManager);
     return envelope.Run(
         [&]() -> HRESULT {
-            // Without Initialize there is no user cache to check the caller against.
-            if (m_services == nullptr)
-                Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
             EnsureVexletPermission();
             if (objectPath == nullptr || sink == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
@@ -534,11 +528,7 @@ HRESULT CWmipInstanceProvider::DeleteInstanceAsync(const BSTR objectPath, LONG, 
                 envelope.Path()->GetKeyCount() <= 0)
                 Fail(__LINE__, WBEM_E_INVALID_OBJECT_PATH);
 
-            const CAcsUser* connection = envelope.Lease().TakeConnection();
-            if (connection == nullptr)
-                Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
-            envelope.Lease().SetMapper(GetMapper(connection, envelope.Path()->GetClassName(), context));
-            CWmipClassMapper* mapper = envelope.Lease().GetMapper();
+            CWmipClassMapper* mapper = LeaseMapper(envelope, envelope.Path()->GetClassName(), context);
             if (mapper == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_CLASS);
 
@@ -557,20 +547,13 @@ HRESULT CWmipInstanceProvider::ExecMethodAsync(const BSTR objectPath, const BSTR
     CWmipRequestEnvelope envelope(L"ExecMethodAsync", path, m_services.Get(), context, sink, m_connectionManager);
     return envelope.Run(
         [&]() -> HRESULT {
-            // Without Initialize there is no user cache to check the caller against.
-            if (m_services == nullptr)
-                Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
             EnsureVexletPermission();
             if (objectPath == nullptr || sink == nullptr || methodName == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_PARAMETER);
             if (CWmipRequestEnvelope::HasEmbeddedNul(objectPath) || !envelope.ParsePath(objectPath))
                 Fail(__LINE__, WBEM_E_INVALID_OBJECT_PATH);
 
-            const CAcsUser* connection = envelope.Lease().TakeConnection();
-            if (connection == nullptr)
-                Fail(__LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
-            envelope.Lease().SetMapper(GetMapper(connection, envelope.Path()->GetClassName(), context));
-            CWmipClassMapper* mapper = envelope.Lease().GetMapper();
+            CWmipClassMapper* mapper = LeaseMapper(envelope, envelope.Path()->GetClassName(), context);
             if (mapper == nullptr)
                 Fail(__LINE__, WBEM_E_INVALID_CLASS);
             // No method runs for a caller who may not even view the class.

@@ -125,8 +125,14 @@ private:
     // class has none. The caller owns it.
     std::unique_ptr<CWmipClassMapper> GetMapper(const CAcsUser* databaseUser, const CString& className,
                                                 IWbemContext* context) const;
-    // Returns when the caller may use the provider; throws CWMIException otherwise.
+    // Returns when the provider is initialised and the caller may use it; throws CWMIException
+    // otherwise (0x80041008 before Initialize).
     void EnsureVexletPermission() const;
+    // Takes the request's one connection (0x80041001 with kNoConnection when none is free) and
+    // leases the mapper of className built on it to the envelope: the mapper, which the envelope
+    // owns, or null when the class has none.
+    CWmipClassMapper* LeaseMapper(CWmipRequestEnvelope& envelope, const CString& className,
+                                  IWbemContext* context) const;
     // The caller's user-cache entry, and its return.
     HRESULT GetUser(CWmipUserCacheEntry** entry) const;
     void ReleaseUser(CWmipUserCacheEntry* entry) const;

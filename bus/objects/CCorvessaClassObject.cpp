@@ -3,36 +3,17 @@
 #include "bus/objects/ICorvessaClassSource.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/com/BstrOwner.h"
-#include "platform/com/ComError.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemName.h"
+#include "platform/wmi/WbemCall.h"
 
 #include <algorithm>
-#include <new>
 
 namespace {
 std::wstring UpperKey(const CString& name)
 {
     return WbemName::Upper(name.GetWString());
-}
-
-// Runs a body that copies objects or values, turning their exceptions into an HRESULT.
-template <class Body>
-HRESULT Guarded(Body&& body) noexcept
-{
-    try
-    {
-        return body();
-    }
-    catch (const std::bad_alloc&)
-    {
-        return WBEM_E_OUT_OF_MEMORY;
-    }
-    catch (const _com_error& error)
-    {
-        return error.Error();
-    }
 }
 
 // Hands a new heap object to a COM out-pointer: its one reference goes to the caller.
@@ -181,7 +162,7 @@ HRESULT CCorvessaClassObject::Put(LPCWSTR name, LONG, VARIANT* value, CIMTYPE ty
 {
     if (name == nullptr)
         return WBEM_E_INVALID_PARAMETER;
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         CCorvessaPropertyDescriptor* descriptor = LookupPropertyDescriptor(name);
         if (descriptor == nullptr)
         {
@@ -337,7 +318,7 @@ HRESULT CCorvessaClassObject::Clone(IWbemClassObject** copy)
         return WBEM_E_INVALID_PARAMETER;
     *copy = nullptr;
     // A copy that cannot be made is a failure, never a success with no object.
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         GiveOut(std::make_unique<CCorvessaClassObject>(*this), copy);
         return WBEM_S_NO_ERROR;
     });
@@ -355,7 +336,7 @@ HRESULT CCorvessaClassObject::SpawnDerivedClass(LONG, IWbemClassObject** newClas
     if (newClass == nullptr)
         return WBEM_E_INVALID_PARAMETER;
     *newClass = nullptr;
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         GiveOut(std::make_unique<CCorvessaClassObject>(GetClassNameW()), newClass);
         return WBEM_S_NO_ERROR;
     });
@@ -404,7 +385,7 @@ HRESULT CCorvessaClassObject::GetMethod(LPCWSTR name, LONG, IWbemClassObject** i
         *outSignature = nullptr;
     if (name == nullptr || std::find(m_methodNames.begin(), m_methodNames.end(), CString(name)) == m_methodNames.end())
         return WBEM_E_NOT_FOUND;
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         const std::wstring key = UpperKey(name);
         std::unique_ptr<CCorvessaClassObject> in;
         std::unique_ptr<CCorvessaClassObject> out;
@@ -438,7 +419,7 @@ HRESULT CCorvessaClassObject::PutMethod(LPCWSTR name, LONG, IWbemClassObject* in
 {
     if (name == nullptr)
         return WBEM_E_INVALID_PARAMETER;
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         m_methodNames.emplace_back(name);
         const std::wstring key = UpperKey(name);
         const HRESULT hr = PutMethod(m_inSignatures, key, inSignature);
@@ -487,7 +468,7 @@ HRESULT CCorvessaClassObject::NextMethod(LONG, BSTR* name, IWbemClassObject** in
     if (m_methodPosition >= m_methodNames.size())
         return WBEM_S_NO_MORE_DATA;
     const CString& method = m_methodNames[m_methodPosition];
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         std::unique_ptr<CCorvessaClassObject> in = LookupMethodSignature(m_inSignatures, method);
         std::unique_ptr<CCorvessaClassObject> out = LookupMethodSignature(m_outSignatures, method);
         BstrOwner methodName = BstrOwner::Copy(method);
@@ -514,7 +495,7 @@ HRESULT CCorvessaClassObject::GetMethodQualifierSet(LPCWSTR method, IWbemQualifi
     if (method == nullptr || qualifiers == nullptr)
         return WBEM_E_INVALID_PARAMETER;
     *qualifiers = nullptr;
-    return Guarded([&]() -> HRESULT {
+    return WbemCall::Run([&]() -> HRESULT {
         CCorvessaQualifierSet& set = m_methodQualifierSets[UpperKey(method)];
         set.AddRef();
         *qualifiers = &set;

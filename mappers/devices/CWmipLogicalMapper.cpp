@@ -24,6 +24,7 @@ CWmipLogicalMapper::CWmipLogicalMapper(const CAcsUser* user, IWbemContext* conte
 {
     SetPermissions(Permission::kViewLogicalDevices, Permission::kAddLogicalDevices, Permission::kModifyLogicalDevices,
                    Permission::kDeleteLogicalDevices);
+    SetTransactionObject(traits.auditObject);
 }
 
 CWmipLogicalMapper::~CWmipLogicalMapper() = default;
@@ -40,11 +41,6 @@ void CWmipLogicalMapper::CanModify(IWbemClassObject* instance)
     CWmipDynamicClassMapper::CanModify(instance);
     if (instance != nullptr)
         Validate(instance, false);
-}
-
-brontel::UserTranObject::UserTransactionObject CWmipLogicalMapper::GetTransactionObject()
-{
-    return m_traits.auditObject;
 }
 
 void CWmipLogicalMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)

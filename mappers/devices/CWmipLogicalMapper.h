@@ -60,7 +60,6 @@ public:
     // The permission check, then with an instance the class's rules.
     void CanAdd(IWbemClassObject* instance) override;
     void CanModify(IWbemClassObject* instance) override;
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     // Lists only the class's rows (Traits::rows).
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
     // "Name(key,key,...)", a missing key as 0.

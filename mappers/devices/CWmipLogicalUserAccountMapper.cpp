@@ -26,11 +26,8 @@ CWmipLogicalUserAccountMapper::CWmipLogicalUserAccountMapper(const CAcsUser* use
 {
     SetPermissions(Permission::kViewLogicalUserAccounts, Permission::kWriteLogicalUserAccounts,
                    Permission::kWriteLogicalUserAccounts, Permission::kWriteLogicalUserAccounts);
-}
-
-brontel::UserTranObject::UserTransactionObject CWmipLogicalUserAccountMapper::GetTransactionObject()
-{
-    return AuditObject::kUser;
+    SetTransactionObject(AuditObject::kUser);
+    SetReplTransactionObject(kReplicationObject);
 }
 
 CString CWmipLogicalUserAccountMapper::GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation,
@@ -52,11 +49,6 @@ CString CWmipLogicalUserAccountMapper::GetTransactionValues(brontel::UserTranOpe
     CString text;
     text.FormatMessage(format, personId, name.GetString());
     return text;
-}
-
-LONG CWmipLogicalUserAccountMapper::GetReplTransactionObject()
-{
-    return kReplicationObject;
 }
 
 void CWmipLogicalUserAccountMapper::SetupReplTransaction(CBntCardholderTrans& transaction,

@@ -1,7 +1,7 @@
 // CWmipLogicalUserAccountMapper: the mapper of Bnt_LogicalSystemAccount, the accounts that the
 // logical systems hold for persons (LOGICAL_USER_ACCOUNT), written through the framework's
 // staging with an audit text naming the person and a replication entry for the person.
-// Viewing needs 0x20000055, writing 0x20000056.
+// Viewing needs 0x20000055, writing 0x20000056; audit object 48, replication object 1.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
@@ -15,13 +15,10 @@ public:
 
     CWmipLogicalUserAccountMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
-    // Audit object 48.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     // The person's id and name ("LASTNAME, FIRSTNAME"; empty when there is no such person).
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
-    // Replication object 1, for the account's person.
-    LONG GetReplTransactionObject() override;
+    // The replication entry (object 1) is the account's person's.
     void SetupReplTransaction(CBntCardholderTrans& transaction,
                               brontel::UserTranOperation::UserTransactionOperation operation,
                               IWbemClassObject* instance) override;

@@ -42,11 +42,7 @@ CWmipReaderMapper::CWmipReaderMapper(const CAcsUser* user, IWbemContext* context
     AddJoin(L"ACCESSPANE", L"PANELID", L"READER", L"PANELID");
     AddForeignKeyPropertyMapping(L"PanelID", L"PANELID", L"ACCESSPANE");
     SetPermissions(Permission::kViewReaders, 0, WMIHelper::IsCorvessaApplication() ? Permission::kModifyReaders : 0, 0);
-}
-
-brontel::UserTranObject::UserTransactionObject CWmipReaderMapper::GetTransactionObject()
-{
-    return AuditObject::kReader;
+    SetTransactionObject(AuditObject::kReader);
 }
 
 CString CWmipReaderMapper::GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation,

@@ -4,7 +4,7 @@
 // reader firmware, and answer the reader's mode and hardware status from the hardware status
 // cache (a reader that shares its door with a partner reader adds the partner's door bits).
 // Viewing needs 0x10000003; readers are modified only under the bus front end (0x10000005)
-// and never added or deleted.
+// and never added or deleted; a modify is audited as object 25 (reader).
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
@@ -30,8 +30,6 @@ public:
 
     CWmipReaderMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
-    // Audit object 25 (reader).
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     // "Name(PanelID,ReaderID)".
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;

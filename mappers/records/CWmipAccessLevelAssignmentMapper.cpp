@@ -32,7 +32,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessLevelAssignmentMapper.cpp";
-constexpr LONG kAssignmentReplicationObject = 8;
 
 constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
 void Refuse(int line, const wchar_t* message)
@@ -46,8 +45,6 @@ CWmipAccessLevelAssignmentMapper::CWmipAccessLevelAssignmentMapper(const CAcsUse
                                                                    IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(Permission::kViewAccessLevelAssignments, Permission::kAssignAccessLevels, 0,
-                   Permission::kAssignAccessLevels);
 }
 
 void CWmipAccessLevelAssignmentMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
@@ -206,38 +203,4 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
     levels.Add(added);
     CWmipAccessRules::AssignLevels(connection, badge, levels);
     return badge;
-}
-
-brontel::UserTranObject::UserTransactionObject CWmipAccessLevelAssignmentMapper::GetTransactionObject()
-{
-    return AuditObject::kAccessAssignment;
-}
-
-CString CWmipAccessLevelAssignmentMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
-{
-    return CWmipAccessRules::BadgeAuditText(*GetDatabase(), NumberOr(instance, L"BadgeKey", 0));
-}
-
-LONG CWmipAccessLevelAssignmentMapper::GetReplTransactionObject()
-{
-    return kAssignmentReplicationObject;
-}
-
-void CWmipAccessLevelAssignmentMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation,
-                                                            IWbemClassObject* instance)
-{
-    CWmipAccessRules::SetupBadgeReplication(*GetDatabase(), transaction, NumberOr(instance, L"BadgeKey", 0));
-}
-
-void CWmipAccessLevelAssignmentMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
-{
-    if (operation != Operation::Delete)
-        return;
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessLevelAssignmentMapper::AfterWriteInstance. Begin.");
-    LONGLONG badgeId = 0;
-    if (CWmipAccessRules::TouchBadge(*GetDatabase(), NumberOr(instance, L"BadgeKey", 0), badgeId))
-    {
-        CWmipAccessRules::SendBadgeDownloadNotice(badgeId);
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessLevelAssignmentMapper::AfterWriteInstance. Done.");
-    }
 }

@@ -9,9 +9,11 @@
 #pragma once
 
 #include "framework/CWmipMapperSkeleton.h"
+#include "mappers/records/CWmipBadgeAssignmentMapper.h"
 #include "mappers/records/helpers/CWmipAccessRules.h"
 
-class CWmipAccessLevelAssignmentMapper : public CWmipMapperSkeleton<CWmipAccessLevelAssignmentMapper>
+class CWmipAccessLevelAssignmentMapper
+    : public CWmipMapperSkeleton<CWmipAccessLevelAssignmentMapper, CWmipBadgeAssignmentMapper>
 {
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_AccessLevelAssignment";
@@ -29,18 +31,6 @@ public:
     // key, 0x80041008 an unknown badge or level or a date that cannot be read, 0x80041001 a
     // broken rule or limit.
     HRESULT PutInstance(IWbemClassObject* instance, LONG flags, CString& path) override;
-    // Audit object kind 14; the text names the badge and its holder.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
-    CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
-                                 IWbemClassObject* instance) override;
-    // Replication object kind 8 with the badge's holder and badge block.
-    LONG GetReplTransactionObject() override;
-    void SetupReplTransaction(CBntCardholderTrans& transaction,
-                              brontel::UserTranOperation::UserTransactionOperation operation,
-                              IWbemClassObject* instance) override;
-    // After a delete: stamps the badge and sends its download notice.
-    void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
-                            IWbemClassObject* instance) override;
 
 private:
     // The assignment's date (null when absent); throws 0x80041008 naming the property for a

@@ -72,6 +72,7 @@ CWmipAccessLevelMapper::CWmipAccessLevelMapper(const CAcsUser* user, IWbemContex
 {
     SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kModifyAccessLevels,
                    Permission::kDeleteAccessLevels);
+    SetTransactionObject(kAccessLevelAuditObject);
 }
 
 void CWmipAccessLevelMapper::CanAdd(IWbemClassObject* instance)
@@ -152,11 +153,6 @@ void CWmipAccessLevelMapper::CheckLevelCount(const CAcsUser& user, LONG segmentI
     if (CWmipAccessRules::LimitReached(count.GetRowCount(), unit->GetMaxAccessLevelRecords()))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
                             L"The max number of access levels allowed has already been reached.");
-}
-
-brontel::UserTranObject::UserTransactionObject CWmipAccessLevelMapper::GetTransactionObject()
-{
-    return kAccessLevelAuditObject;
 }
 
 CString CWmipAccessLevelMapper::GetTransactionValues(Operation, IWbemClassObject* instance)

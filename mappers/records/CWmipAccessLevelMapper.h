@@ -24,8 +24,7 @@ public:
     void CanAdd(IWbemClassObject* instance) override;
     // The base check (0x1000000D), then with an instance the name rule of a modify.
     void CanModify(IWbemClassObject* instance) override;
-    // Audit object kind 2; the text names the level and its id.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
+    // The audit text names the level and its id.
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
     // A delete collects the active badges holding the level and removes the level's links;

@@ -93,6 +93,7 @@ CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemCo
 {
     SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kAddAccessLevels, 0);
     SetColumnHooks(kColumnHooks);
+    SetTransactionObject(kRequestAuditObject);
 }
 
 CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
@@ -101,6 +102,7 @@ CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemCo
 {
     SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kAddAccessLevels, 0);
     SetColumnHooks(kColumnHooks);
+    SetTransactionObject(kRequestAuditObject);
 }
 
 CString CWmipAccessRequestMapper::GetSuperclassName()
@@ -266,11 +268,6 @@ HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemC
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
     }
     return S_OK;
-}
-
-brontel::UserTranObject::UserTransactionObject CWmipAccessRequestMapper::GetTransactionObject()
-{
-    return kRequestAuditObject;
 }
 
 void CWmipAccessRequestMapper::AfterWriteInstance(Operation, IWbemClassObject* instance)

@@ -48,8 +48,6 @@ public:
     // transition that is not allowed). Any other name answers 0x80041055.
     HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
                           IWbemClassObject* inParams, IWbemObjectSink* sink) override;
-    // Audit object kind 171.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     // Every put stamps the submitted stage.
     void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
                             IWbemClassObject* instance) override;

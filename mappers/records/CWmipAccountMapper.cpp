@@ -48,6 +48,8 @@ CWmipAccountMapper::CWmipAccountMapper(const CAcsUser* user, IWbemContext* conte
 {
     AddJoin(L"EMP", L"ID", L"CARDHOLDER_ACCOUNT", L"EMPID");
     SetPermissions(Permission::kViewAccounts, kChangeAccounts, 0, kChangeAccounts);
+    SetTransactionObject(kAccountAuditObject);
+    SetReplTransactionObject(kAccountReplicationObject);
 }
 
 void CWmipAccountMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
@@ -190,19 +192,9 @@ LONG CWmipAccountMapper::Link(IWbemClassObject* instance, LONG directoryId, LONG
     return account->GetPrimaryKey();
 }
 
-brontel::UserTranObject::UserTransactionObject CWmipAccountMapper::GetTransactionObject()
-{
-    return kAccountAuditObject;
-}
-
 CString CWmipAccountMapper::GetTransactionValues(Operation /*operation*/, IWbemClassObject* instance)
 {
     return FormatPersonAuditText(instance, false);
-}
-
-LONG CWmipAccountMapper::GetReplTransactionObject()
-{
-    return kAccountReplicationObject;
 }
 
 void CWmipAccountMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation operation,

@@ -35,13 +35,9 @@ public:
     // The framework's check, then, with an instance, CheckPersonAccountAccess.
     void CanAdd(IWbemClassObject* instance) override;
     void CanDelete(IWbemClassObject* instance) override;
-    // 58.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     // Resource 20702 with PersonID and the person's "LASTNAME, FIRSTNAME".
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
-    // 512.
-    LONG GetReplTransactionObject() override;
     // PersonID and the link's ID.
     void SetupReplTransaction(CBntCardholderTrans& transaction,
                               brontel::UserTranOperation::UserTransactionOperation operation,

@@ -22,8 +22,6 @@ public:
     // Resource 20704 with the badge's ID, issue code, owner and owner's name.
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
-    // 2: a badge.
-    LONG GetReplTransactionObject() override;
     // The owner, the badge as both the new and the old badge, kind 3.
     void SetupReplTransaction(CBntCardholderTrans& transaction,
                               brontel::UserTranOperation::UserTransactionOperation operation,

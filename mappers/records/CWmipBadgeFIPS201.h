@@ -24,6 +24,8 @@ public:
             {L"BADGE_FIPS201", L"GUID", Reader<&CWmipBadgeFIPS201::ReadHexColumn>},
         };
         SetColumnHooks(kHooks);
+        // Audited as a badge.
+        SetTransactionObject(10);
     }
 
     // FASCN and GUID: the literal (quoted or not) must be an even number of hexadecimal digits,
@@ -32,9 +34,6 @@ public:
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
     // True: byte values travel as arrays.
     bool IsUseByteArray() override { return true; }
-    // 10: a badge.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override { return 10; }
-
     // The literal's hexadecimal digits (quotes removed), or nothing when it is not a non-empty,
     // even-length run of hexadecimal digits.
     static std::optional<CString> HexDigitsOf(const CString& literal);

@@ -120,6 +120,8 @@ CWmipBadgeMapper::CWmipBadgeMapper(const CAcsUser* user, IWbemContext* context, 
         {L"BADGE", L"PIN", Reader<&CWmipBadgeMapper::ReadPin>},
     };
     SetColumnHooks(kHooks);
+    SetTransactionObject(kBadgeAuditObject);
+    SetReplTransactionObject(kBadgeReplicationObject);
 }
 
 CWmipBadgeMapper::~CWmipBadgeMapper() = default;
@@ -439,16 +441,6 @@ void CWmipBadgeMapper::CanViewAll()
     const CAcsUser* user = RequireUser();
     if (!user->IsAllSegmentsUser() && user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
-}
-
-brontel::UserTranObject::UserTransactionObject CWmipBadgeMapper::GetTransactionObject()
-{
-    return kBadgeAuditObject;
-}
-
-LONG CWmipBadgeMapper::GetReplTransactionObject()
-{
-    return kBadgeReplicationObject;
 }
 
 CString CWmipBadgeMapper::GetTransactionValues(Operation operation, IWbemClassObject* instance)

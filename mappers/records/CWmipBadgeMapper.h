@@ -74,10 +74,8 @@ public:
     void CanDelete(IWbemClassObject* instance) override;
     // The base check; a segment-restricted caller under badge type segmentation: 0x80041003.
     void CanViewAll() override;
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
-    LONG GetReplTransactionObject() override;
     void SetupReplTransaction(CBntCardholderTrans& transaction,
                               brontel::UserTranOperation::UserTransactionOperation operation,
                               IWbemClassObject* instance) override;

@@ -15,8 +15,7 @@ public:
     CWmipBadgePropertiesMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
         : CWmipMapperSkeleton(user, context, services, kWMIClassName)
     {
+        // Audited as the card properties of a badge.
+        SetTransactionObject(48);
     }
-
-    // 48: the card properties of a badge.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override { return 48; }
 };

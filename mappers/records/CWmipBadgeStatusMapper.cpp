@@ -53,6 +53,7 @@ CWmipBadgeStatusMapper::CWmipBadgeStatusMapper(const CAcsUser* user, IWbemContex
     : CWmipMapperSkeleton(user, context, services)
 {
     SetPermissions(kViewStatuses, kAddStatuses, kModifyStatuses, kDeleteStatuses);
+    SetTransactionObject(kStatusAuditObject);
 }
 
 HRESULT CWmipBadgeStatusMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
@@ -139,11 +140,6 @@ void CWmipBadgeStatusMapper::CanDelete(IWbemClassObject* instance)
         CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to check the badge status.", 0, &e);
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
     }
-}
-
-brontel::UserTranObject::UserTransactionObject CWmipBadgeStatusMapper::GetTransactionObject()
-{
-    return kStatusAuditObject;
 }
 
 CString CWmipBadgeStatusMapper::GetTransactionValues(Operation, IWbemClassObject* instance)

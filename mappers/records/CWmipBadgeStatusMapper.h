@@ -22,8 +22,6 @@ public:
     void CanAdd(IWbemClassObject* instance) override;
     void CanModify(IWbemClassObject* instance) override;
     void CanDelete(IWbemClassObject* instance) override;
-    // 53: a badge status.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     // "Name (NAME)".
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;

@@ -21,12 +21,12 @@ public:
             {L"BADGE_FIPS201", L"FASCN", Reader<&CWmipBadgeTWICPrivacyKey::ReadFascn>},
         };
         SetColumnHooks(kHooks);
+        // Audited as a badge.
+        SetTransactionObject(10);
     }
 
     // True: byte values travel as arrays.
     bool IsUseByteArray() override { return true; }
-    // 10: a badge.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override { return 10; }
 
 private:
     // FASCN as a byte array (unset when null).

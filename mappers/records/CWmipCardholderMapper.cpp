@@ -28,6 +28,7 @@ CWmipCardholderMapper::CWmipCardholderMapper(const CAcsUser* user, IWbemContext*
 {
     AddForeignKeyPropertyMapping(L"ID", L"ID", L"UDFEMP");
     SetPermissions(kViewCardholders, kAddCardholders, kModifyCardholders, kDeleteCardholders);
+    SetTransactionObject(kCardholderAuditObject);
 }
 
 int CWmipCardholderMapper::GetPersonType()
@@ -80,9 +81,4 @@ HRESULT CWmipCardholderMapper::CanView()
     if (FAILED(hr))
         return hr;
     return CanPerformOperation(kViewCardholdersSecond, nullptr);
-}
-
-brontel::UserTranObject::UserTransactionObject CWmipCardholderMapper::GetTransactionObject()
-{
-    return kCardholderAuditObject;
 }

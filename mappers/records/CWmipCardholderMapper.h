@@ -26,8 +26,6 @@ public:
     LONG GetPropertyType(const CString& column, const CString& table) override;
     // Both view rights: 0x20000003 and 0x20000057.
     HRESULT CanView() override;
-    // 13: a cardholder.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
 
 private:
     HRESULT FillIsGrant(IWbemClassObject* instance);

@@ -31,13 +31,9 @@ public:
     // The framework's check, then, with an instance, CheckMultimediaObjectWrite.
     void CanAdd(IWbemClassObject* instance) override;
     void CanDelete(IWbemClassObject* instance) override;
-    // 23.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     // "NAME (PersonID), Photo Image".
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
-    // 4.
-    LONG GetReplTransactionObject() override;
     // The owner's id, recorded as a modification.
     void SetupReplTransaction(CBntCardholderTrans& transaction,
                               brontel::UserTranOperation::UserTransactionOperation operation,

@@ -86,12 +86,14 @@ std::vector<LONGLONG> KeysOf(CBntDatabase& database, const wchar_t* table, const
 CWmipPersonMapper::CWmipPersonMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
+    SetReplTransactionObject(kPersonReplicationObject);
 }
 
 CWmipPersonMapper::CWmipPersonMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
                                      const wchar_t* className)
     : CWmipMapperSkeleton(user, context, services, className)
 {
+    SetReplTransactionObject(kPersonReplicationObject);
 }
 
 int CWmipPersonMapper::GetPersonType()
@@ -153,11 +155,7 @@ ProcessClauseResult CWmipPersonMapper::ProcessClause(CString& property, int& wql
     // A field the caller may not see may not be probed through a condition either.
     if (!CanAccessProperty(property))
         return result;
-    const CString column = GetTableDotColumn(property);
-    if (column.IsEmpty())
-        return result;
-    property = column;
-    return ProcessClauseKeep;
+    return KeepOnMappedColumn(property, result);
 }
 
 CString CWmipPersonMapper::GetTableDotColumn(const CString& property)
@@ -435,11 +433,6 @@ CString CWmipPersonMapper::GetTransactionValues(Operation /*operation*/, IWbemCl
         return CWmipPersonRecord::FormatAuditText(
             personId, CWmipPersonRecord::NameOf(CWmipPersonRecord::Read(*GetDatabase(), personId), false));
     return CWmipPersonRecord::FormatAuditText(personId, lastName + L", " + firstName);
-}
-
-LONG CWmipPersonMapper::GetReplTransactionObject()
-{
-    return kPersonReplicationObject;
 }
 
 void CWmipPersonMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation /*operation*/,

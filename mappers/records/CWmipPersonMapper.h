@@ -87,8 +87,6 @@ public:
     // Resource 20702 with the instance's ID and "LASTNAME, FIRSTNAME".
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
-    // 1: a person.
-    LONG GetReplTransactionObject() override;
     void SetupReplTransaction(CBntCardholderTrans& transaction,
                               brontel::UserTranOperation::UserTransactionOperation operation,
                               IWbemClassObject* instance) override;

@@ -35,6 +35,8 @@ CWmipPersonSecondarySegmentsMapper::CWmipPersonSecondarySegmentsMapper(const CAc
     : CWmipMapperSkeleton(user, context, services, kWMIClassName, L"CWmipPersonSecondarySegmentsMapper", false)
 {
     SetPermissions(kViewSecondarySegments, kChangeSecondarySegments, 0, kChangeSecondarySegments);
+    SetTransactionObject(kSecondarySegmentAuditObject);
+    SetReplTransactionObject(kPersonReplicationObject);
 }
 
 HRESULT CWmipPersonSecondarySegmentsMapper::CanView()
@@ -106,17 +108,7 @@ void CWmipPersonSecondarySegmentsMapper::LogTransaction(Operation /*operation*/,
     CWmipPersonPartMapper::LogTransaction(Operation::Modify, instance);
 }
 
-brontel::UserTranObject::UserTransactionObject CWmipPersonSecondarySegmentsMapper::GetTransactionObject()
-{
-    return kSecondarySegmentAuditObject;
-}
-
 CString CWmipPersonSecondarySegmentsMapper::GetTransactionValues(Operation /*operation*/, IWbemClassObject* instance)
 {
     return FormatPersonAuditText(instance, true);
-}
-
-LONG CWmipPersonSecondarySegmentsMapper::GetReplTransactionObject()
-{
-    return kPersonReplicationObject;
 }

@@ -27,13 +27,9 @@ public:
     // The framework's audit and replication, always as a modification (6) of the person.
     void LogTransaction(brontel::UserTranOperation::UserTransactionOperation operation,
                         IWbemClassObject* instance) override;
-    // 43.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     // Resource 20702 with PersonID and "LASTNAME, FIRSTNAME MIDNAME".
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
-    // 1: a person (recorded by PersonID).
-    LONG GetReplTransactionObject() override;
 
     // The rules of an add (isAdd) or a delete, thrown as CWMIException: 0x80041028 without
     // PersonID or SegmentID; 0x80041008 for an unknown person or segment; 0x80041001 when the

@@ -8,8 +8,10 @@
 #pragma once
 
 #include "framework/CWmipMapperSkeleton.h"
+#include "mappers/records/CWmipBadgeAssignmentMapper.h"
 
-class CWmipPrecisionAccessGroupAssignmentMapper : public CWmipMapperSkeleton<CWmipPrecisionAccessGroupAssignmentMapper>
+class CWmipPrecisionAccessGroupAssignmentMapper
+    : public CWmipMapperSkeleton<CWmipPrecisionAccessGroupAssignmentMapper, CWmipBadgeAssignmentMapper>
 {
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_PrecisionAccessGroupAssignment";
@@ -22,16 +24,10 @@ public:
     // CWMIException and writes nothing: 0x80041028 a missing key, 0x80041008 an unknown badge or
     // group, 0x80041001 a broken rule or a write that failed.
     HRESULT PutInstance(IWbemClassObject* instance, LONG flags, CString& path) override;
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
-    CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
-                                 IWbemClassObject* instance) override;
-    LONG GetReplTransactionObject() override;
-    void SetupReplTransaction(CBntCardholderTrans& transaction,
-                              brontel::UserTranOperation::UserTransactionOperation operation,
-                              IWbemClassObject* instance) override;
-    // After a delete: stamps the badge, records it for replication and sends its notice.
-    void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
-                            IWbemClassObject* instance) override;
+
+protected:
+    // After a delete's notice: LogBadgeReplication.
+    void AfterBadgeNotice(LONG badgeKey) override;
 
 private:
     // Records the badge's change for replication when the database takes part in it; a failure

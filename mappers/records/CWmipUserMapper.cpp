@@ -89,6 +89,8 @@ CWmipUserMapper::CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IW
         {L"USERS", L"LOGONPWD", Reader<&CWmipUserMapper::ReadPassword>},
     };
     SetColumnHooks(kHooks);
+    SetTransactionObject(AuditObject::kUser);
+    SetReplTransactionObject(kUserReplicationObject);
 }
 
 bool CWmipUserMapper::KeepsNoEditValue(const CString& property)
@@ -153,11 +155,6 @@ void CWmipUserMapper::CanAdd(IWbemClassObject* instance)
                                       L"AutomaticallyCreated");
 }
 
-brontel::UserTranObject::UserTransactionObject CWmipUserMapper::GetTransactionObject()
-{
-    return AuditObject::kUser;
-}
-
 CString CWmipUserMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
 {
     CString logonId;
@@ -165,11 +162,6 @@ CString CWmipUserMapper::GetTransactionValues(Operation, IWbemClassObject* insta
     CString text;
     text.Format(L"%s(%d)", logonId.GetString(), NumberOr(instance, L"ID", 0));
     return text;
-}
-
-LONG CWmipUserMapper::GetReplTransactionObject()
-{
-    return kUserReplicationObject;
 }
 
 void CWmipUserMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation, IWbemClassObject* instance)

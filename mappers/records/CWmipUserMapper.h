@@ -33,10 +33,8 @@ public:
     HRESULT IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
     // The base check (0x1000000F); a user cannot be created as automatically created.
     void CanAdd(IWbemClassObject* instance) override;
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
-    LONG GetReplTransactionObject() override;
     void SetupReplTransaction(CBntCardholderTrans& transaction,
                               brontel::UserTranOperation::UserTransactionOperation operation,
                               IWbemClassObject* instance) override;

@@ -41,6 +41,8 @@ CWmipUserSecondarySegmentMapper::CWmipUserSecondarySegmentMapper(const CAcsUser*
     : CWmipMapperSkeleton(user, context, services)
 {
     SetPermissions(Permission::kViewUsers, Permission::kAddUsers, 0, Permission::kDeleteUsers);
+    SetTransactionObject(AuditObject::kUser);
+    SetReplTransactionObject(kUserReplicationObject);
 }
 
 void CWmipUserSecondarySegmentMapper::CanAdd(IWbemClassObject* instance)
@@ -102,11 +104,6 @@ void CWmipUserSecondarySegmentMapper::LogTransaction(Operation, IWbemClassObject
     CWmipMapperSkeleton::LogTransaction(Operation::Modify, instance);
 }
 
-brontel::UserTranObject::UserTransactionObject CWmipUserSecondarySegmentMapper::GetTransactionObject()
-{
-    return AuditObject::kUser;
-}
-
 CString CWmipUserSecondarySegmentMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
 {
     const LONG userId = CWmipAccessRules::NumberOr(instance, L"UserID", 0);
@@ -117,11 +114,6 @@ CString CWmipUserSecondarySegmentMapper::GetTransactionValues(Operation, IWbemCl
     if (!user.IsEOF())
         text.FormatMessage(L"%1(%2!ld!)", user.GetText(L"FIRSTNAME") + L" " + user.GetText(L"LASTNAME"), userId);
     return text;
-}
-
-LONG CWmipUserSecondarySegmentMapper::GetReplTransactionObject()
-{
-    return kUserReplicationObject;
 }
 
 void CWmipUserSecondarySegmentMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation,

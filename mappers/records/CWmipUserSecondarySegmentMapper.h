@@ -26,10 +26,8 @@ public:
     // Audited as a modification of the user (object kind 48; replication kind 1024).
     void LogTransaction(brontel::UserTranOperation::UserTransactionOperation operation,
                         IWbemClassObject* instance) override;
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
-    LONG GetReplTransactionObject() override;
     void SetupReplTransaction(CBntCardholderTrans& transaction,
                               brontel::UserTranOperation::UserTransactionOperation operation,
                               IWbemClassObject* instance) override;

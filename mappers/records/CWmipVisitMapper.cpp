@@ -64,7 +64,6 @@ constexpr wchar_t kTimeInFixedMessage[] = L"Scheduled time in cannot change once
 constexpr wchar_t kTimeOutFixedMessage[] = L"Scheduled time out cannot change once a visitor has been signed out.";
 constexpr wchar_t kSegmentPairMessage[] =
     L"You do not have sufficient permission to add this visit based on the cardholder and visitor segments.";
-constexpr wchar_t kReadFailedMessage[] = L"CVisit::Read failed.";
 
 constexpr PropertyColumn kColumns[] = {
     {L"ID", L"VISIT.VISITID"},
@@ -125,6 +124,8 @@ CWmipVisitMapper::CWmipVisitMapper(const CAcsUser* user, IWbemContext* context, 
         {L"VISIT_EVENT", L"VISIT_EVENT_SIGN_IN_LOCATIONID", Reader<&CWmipVisitMapper::ReadSignInLocation>},
     };
     SetColumnHooks(kHooks);
+    SetTransactionObject(kVisitAuditObject);
+    SetReplTransactionObject(kVisitReplicationObject);
 }
 
 CWmipVisitMapper::~CWmipVisitMapper() = default;
@@ -134,14 +135,7 @@ CWmipVisitMapper::~CWmipVisitMapper() = default;
 ProcessClauseResult CWmipVisitMapper::ProcessClause(CString& property, int& wqlOperator, CString& literal,
                                                     CString& extra)
 {
-    const ProcessClauseResult result = CWmipMapperSkeleton::ProcessClause(property, wqlOperator, literal, extra);
-    if (result != ProcessClausePlain)
-        return result;
-    const CString column = GetTableDotColumn(property);
-    if (column.IsEmpty())
-        return result;
-    property = column;
-    return ProcessClauseKeep;
+    return KeepOnMappedColumn(property, CWmipMapperSkeleton::ProcessClause(property, wqlOperator, literal, extra));
 }
 
 HRESULT CWmipVisitMapper::CreateClass(IWbemClassObject** classObject, BOOL system)
@@ -561,11 +555,6 @@ bool CWmipVisitMapper::IsAbstractClass()
 
 // --- Audit -----------------------------------------------------------------------------------------
 
-brontel::UserTranObject::UserTransactionObject CWmipVisitMapper::GetTransactionObject()
-{
-    return kVisitAuditObject;
-}
-
 CString CWmipVisitMapper::GetTransactionValues(Operation, IWbemClassObject* instance)
 {
     const LONG visitorId = Number(instance, L"VISITORID");
@@ -575,11 +564,6 @@ CString CWmipVisitMapper::GetTransactionValues(Operation, IWbemClassObject* inst
     CString text;
     text.FormatMessage(ResourceText(20528), visitorId, visitorName.GetString(), hostName.GetString());
     return text;
-}
-
-LONG CWmipVisitMapper::GetReplTransactionObject()
-{
-    return kVisitReplicationObject;
 }
 
 void CWmipVisitMapper::SetupReplTransaction(CBntCardholderTrans& transaction, Operation, IWbemClassObject* instance)

@@ -81,11 +81,9 @@ public:
     // The framework's check; 0x80041003 for a caller short of all segments under cardholder
     // segmentation.
     void CanViewAll() override;
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     // Resource 20528 with VISITORID and the visitor's and host's names.
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
-    LONG GetReplTransactionObject() override;
     void SetupReplTransaction(CBntCardholderTrans& transaction,
                               brontel::UserTranOperation::UserTransactionOperation operation,
                               IWbemClassObject* instance) override;
@@ -103,6 +101,9 @@ public:
     static std::vector<CString> SplitEmailList(const CString& list);
 
 private:
+    // The refusal of a write or method whose visit row cannot be read back.
+    static constexpr const wchar_t* kReadFailedMessage = L"CVisit::Read failed.";
+
     // The scheduled time of the event column as stored (nothing for NULL).
     HRESULT ReadScheduledTime(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
     // SIGNINLOCATIONID under the bus front end only (null for NULL).

@@ -55,7 +55,6 @@ constexpr wchar_t kNotVisitorType[] = L"The specified visit badge type is not a 
 constexpr wchar_t kTypeNotAllowed[] =
     L"The current user doesn't have permissions to assign badges of the selected type.";
 constexpr wchar_t kTypeNotForVisitor[] = L"The current visitor cannot be assigned the selected badge type.";
-constexpr wchar_t kReadFailed[] = L"CVisit::Read failed.";
 constexpr wchar_t kNotActive[] =
     L"The specified visit is not active (it has not been signed in or has already been signed out).";
 constexpr wchar_t kSignOutFailed[] = L"Cannot sign out specified visitor.";
@@ -286,11 +285,11 @@ HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
     {
         CBntDatabase* database = GetDatabase();
         if (database == nullptr)
-            Fail(__LINE__, kReadFailed);
+            Fail(__LINE__, kReadFailedMessage);
         CBntTransaction transaction(*database);
         CVisit visit = VisitOf(instance);
         if (!visit.Read(GetDatabaseUser(), visit.GetID()).IsSuccess())
-            Fail(__LINE__, kReadFailed);
+            Fail(__LINE__, kReadFailedMessage);
         if (!visit.IsActive())
             Fail(__LINE__, kNotActive);
         if (!visit.Signout(GetDatabaseUser()))

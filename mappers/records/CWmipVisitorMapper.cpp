@@ -16,6 +16,7 @@ CWmipVisitorMapper::CWmipVisitorMapper(const CAcsUser* user, IWbemContext* conte
 {
     AddForeignKeyPropertyMapping(L"ID", L"ID", L"VISITOR_UDF");
     SetPermissions(kViewVisitors, kAddVisitors, kModifyVisitors, kDeleteVisitors);
+    SetTransactionObject(kVisitorAuditObject);
 }
 
 int CWmipVisitorMapper::GetPersonType()
@@ -26,9 +27,4 @@ int CWmipVisitorMapper::GetPersonType()
 bool CWmipVisitorMapper::IsVisitorClass()
 {
     return true;
-}
-
-brontel::UserTranObject::UserTransactionObject CWmipVisitorMapper::GetTransactionObject()
-{
-    return kVisitorAuditObject;
 }

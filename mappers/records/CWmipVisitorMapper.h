@@ -17,6 +17,4 @@ public:
     // 2: visitors.
     int GetPersonType() override;
     bool IsVisitorClass() override;
-    // 55: a visitor.
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
 };

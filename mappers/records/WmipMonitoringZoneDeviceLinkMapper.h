@@ -27,7 +27,6 @@ public:
     // Records the hardware transaction, then the audit as a modification of the zone.
     void LogTransaction(brontel::UserTranOperation::UserTransactionOperation operation,
                         IWbemClassObject* instance) override;
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override;
     CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                  IWbemClassObject* instance) override;
     // Announces the change; a deleted panel or device link takes the links below it along.

@@ -159,6 +159,17 @@ HandleTable<ProviderObject>& Providers()
     return table;
 }
 
+// The opening of a call that makes a handle under a provider: the out-pointer must be given (it
+// is zeroed) and hProv must be open. FALSE with the last error set otherwise.
+template <class Handle>
+BOOL StartNewHandle(HCRYPTPROV hProv, Handle* out)
+{
+    if (out == nullptr)
+        return Fail(ERROR_INVALID_PARAMETER);
+    *out = 0;
+    return Providers().Find(hProv) ? TRUE : Fail(NTE_BAD_UID);
+}
+
 HandleTable<HashObject>& Hashes()
 {
     static HandleTable<HashObject> table;
@@ -291,11 +302,8 @@ BOOL CryptReleaseContext(HCRYPTPROV hProv, DWORD dwFlags)
 
 BOOL CryptCreateHash(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTKEY hKey, DWORD dwFlags, HCRYPTHASH* phHash)
 {
-    if (phHash == nullptr)
-        return Fail(ERROR_INVALID_PARAMETER);
-    *phHash = 0;
-    if (!Providers().Find(hProv))
-        return Fail(NTE_BAD_UID);
+    if (!StartNewHandle(hProv, phHash))
+        return FALSE;
     if (Algid != CALG_SHA1)
         return Fail(NTE_BAD_ALGID);
     if (hKey != 0)
@@ -362,11 +370,8 @@ BOOL CryptDestroyHash(HCRYPTHASH hHash)
 
 BOOL CryptDeriveKey(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTHASH hBaseData, DWORD dwFlags, HCRYPTKEY* phKey)
 {
-    if (phKey == nullptr)
-        return Fail(ERROR_INVALID_PARAMETER);
-    *phKey = 0;
-    if (!Providers().Find(hProv))
-        return Fail(NTE_BAD_UID);
+    if (!StartNewHandle(hProv, phKey))
+        return FALSE;
     if (Algid != CALG_RC2)
         return Fail(NTE_BAD_ALGID);
     const DWORD requestedBits = dwFlags >> 16;
@@ -396,11 +401,8 @@ BOOL CryptDeriveKey(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTHASH hBaseData, DWORD 
 BOOL CryptImportKey(HCRYPTPROV hProv, const BYTE* pbData, DWORD dwDataLen, HCRYPTKEY hPubKey, DWORD dwFlags,
                     HCRYPTKEY* phKey)
 {
-    if (phKey == nullptr)
-        return Fail(ERROR_INVALID_PARAMETER);
-    *phKey = 0;
-    if (!Providers().Find(hProv))
-        return Fail(NTE_BAD_UID);
+    if (!StartNewHandle(hProv, phKey))
+        return FALSE;
     if ((dwFlags & ~CRYPT_EXPORTABLE) != 0)
         return Fail(NTE_BAD_FLAGS);
     if (pbData == nullptr || dwDataLen < sizeof(BLOBHEADER))

@@ -241,6 +241,25 @@ std::optional<int> ParseField(std::wstring_view text, std::size_t& pos)
     return value;
 }
 
+// Reads a width or a precision: '*' (where allowStar lets it be taken from the arguments) sets
+// fromArgument, decimal digits set value. False for a '*' not allowed or an over-wide field.
+bool ParseCount(std::wstring_view text, std::size_t& pos, bool allowStar, bool& fromArgument, int& value)
+{
+    if (pos < text.size() && text[pos] == L'*')
+    {
+        if (!allowStar)
+            return false;
+        fromArgument = true;
+        ++pos;
+        return true;
+    }
+    const std::optional<int> field = ParseField(text, pos);
+    if (!field)
+        return false;
+    value = *field;
+    return true;
+}
+
 bool StartsWith(std::wstring_view text, std::size_t pos, std::wstring_view prefix)
 {
     return text.substr(pos, prefix.size()) == prefix;
@@ -266,37 +285,13 @@ std::optional<Spec> ParseSpec(std::wstring_view text, std::size_t& pos, bool all
         else
             break;
     }
-    if (pos < text.size() && text[pos] == L'*')
-    {
-        if (!allowStar)
-            return std::nullopt;
-        spec.widthFromArgument = true;
-        ++pos;
-    }
-    else
-    {
-        const std::optional<int> width = ParseField(text, pos);
-        if (!width)
-            return std::nullopt;
-        spec.width = *width;
-    }
+    if (!ParseCount(text, pos, allowStar, spec.widthFromArgument, spec.width))
+        return std::nullopt;
     if (pos < text.size() && text[pos] == L'.')
     {
         ++pos;
-        if (pos < text.size() && text[pos] == L'*')
-        {
-            if (!allowStar)
-                return std::nullopt;
-            spec.precisionFromArgument = true;
-            ++pos;
-        }
-        else
-        {
-            const std::optional<int> precision = ParseField(text, pos);
-            if (!precision)
-                return std::nullopt;
-            spec.precision = *precision;
-        }
+        if (!ParseCount(text, pos, allowStar, spec.precisionFromArgument, spec.precision))
+            return std::nullopt;
     }
     if (StartsWith(text, pos, L"I64"))
     {

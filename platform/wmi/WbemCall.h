@@ -15,8 +15,9 @@ class WbemCall
 public:
     WbemCall() = delete;
 
-    // The body's HRESULT; WBEM_E_OUT_OF_MEMORY when it ran out of memory; the carried HRESULT
-    // of a _com_error.
+    // The body's HRESULT; WBEM_E_OUT_OF_MEMORY when it ran out of memory (std::bad_alloc, or a
+    // _com_error carrying E_OUTOFMEMORY); the carried HRESULT of another _com_error;
+    // WBEM_E_FAILED for any other exception.
     template <class Body>
     static HRESULT Run(Body&& body) noexcept
     {
@@ -31,6 +32,10 @@ public:
         catch (const _com_error& error)
         {
             return error.Error() == E_OUTOFMEMORY ? WBEM_E_OUT_OF_MEMORY : error.Error();
+        }
+        catch (...)
+        {
+            return WBEM_E_FAILED;
         }
     }
 };
