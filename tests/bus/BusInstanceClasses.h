@@ -22,6 +22,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemObjectSink.h"
 #include "tests/bus/BusTestInstallation.h"
+#include "tests/support/TestMapperFactory.h"
 
 namespace bustest {
 
@@ -103,16 +104,10 @@ inline void RegisterBusTestClasses()
             registry->RegisterProperty(className, L"Name", CIM_STRING, table, L"NAME", 0, 40);
             registry->RegisterProperty(className, L"Extra", CIM_SINT32, table, L"EXTRA", 0, 0);
         }
-        registry->RegisterClass(L"Pag_Delta", L"Pag_Base", false,
-                                [](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
-                                    return new HiddenPageMapper(u, c, s);
-                                });
+        registry->RegisterClass(L"Pag_Delta", L"Pag_Base", false, &support::NewTestMapper<HiddenPageMapper>);
         registry->RegisterProperty(L"Pag_Delta", L"ID", CIM_SINT32, L"PAG_DELTA", L"ID", 1, 0);
         registry->RegisterProperty(L"Pag_Delta", L"Extra", CIM_SINT32, L"PAG_DELTA", L"EXTRA", 0, 0);
-        registry->RegisterClass(L"Bpw_Person", L"", false,
-                                [](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
-                                    return new PersonMapper(u, c, s);
-                                });
+        registry->RegisterClass(L"Bpw_Person", L"", false, &support::NewTestMapper<PersonMapper>);
         registry->RegisterProperty(L"Bpw_Person", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2);
         registry->RegisterProperty(L"Bpw_Person", L"LastName", CIM_STRING, L"EMP", L"LASTNAME", 0, 20);
         registry->RegisterPropertyAttribute(L"Bpw_Person", L"LastName", L"not_null", 1);

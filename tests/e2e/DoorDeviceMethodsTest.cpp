@@ -3,7 +3,7 @@
 // server: every command's block as the server received it with its input parameters, its
 // audit record (none when the command failed), the caller's permission, the refusals that
 // send nothing, and the status answers read back after the panel's status update.
-#include "tests/e2e/DoorTest.h"
+#include "tests/e2e/DoorCommandTest.h"
 
 #include "Libraries/BntIRUtility/VariantArchive.h"
 #include "hardware/AapBlocks.h"
@@ -28,32 +28,6 @@ using support::SimulatedAnswer;
 using support::With;
 using support::Words;
 using Variant = Bnt::IR::Utility::Variant;
-
-// A caller who may view every device class of these tests and read device status (which
-// some commands need too), and command nothing else; and one who may only read status.
-constexpr wchar_t kOnlooker[] = L"S-1-5-21-1004336348-1177238915-682003330-2006";
-constexpr wchar_t kStatusReader[] = L"S-1-5-21-1004336348-1177238915-682003330-2007";
-constexpr const char* kOnlookerRows = R"(
-INSERT OR IGNORE INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
-    (56, 'E2E onlookers', -1, 1, 0), (57, 'E2E status readers', -1, 1, 0);
-INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
-    (56, 0x100000D0), (56, 0x10000000), (56, 0x10000003), (56, 0x1000006D), (56, 0x100000EA),
-    (56, 0x100000ED), (56, 0x100000EE), (56, 0x100000F0), (56, 0x100000F2), (56, 0x10000131),
-    (56, 0x10000042), (56, 0x30000011), (57, 0x100000D0), (57, 0x30000011);
-INSERT OR IGNORE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
-                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
-                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
-    (16, 'onlooker', 'Ona', 'Onlooker', -1, 0, NULL, 1, 56, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
-    (17, 'statusreader', 'Stu', 'Status', -1, 0, NULL, 1, 57, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
-INSERT OR IGNORE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
-    (16, 16, 1, 'S-1-5-21-1004336348-1177238915-682003330-2006'),
-    (17, 17, 1, 'S-1-5-21-1004336348-1177238915-682003330-2007');
-)";
-
-LONG Procedure(AapProcedure procedure)
-{
-    return static_cast<LONG>(procedure);
-}
 
 // The block LAAPProxy sends for a command map: its byte count, then the archive.
 std::vector<BYTE> MapBlock(const Variant::Map& map)
@@ -464,33 +438,12 @@ std::vector<CommandCase> CommandCases()
     };
 }
 
-class DoorDeviceMethods : public DoorTest
+class DoorDeviceMethods : public DoorCommandTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), kOnlookerRows);
-    }
+    static void SetUpTestSuite() { AddCallers({Callers::kOnlooker, Callers::kStatusReader}); }
 
-    void SetUp() override
-    {
-        DoorTest::SetUp();
-        CallAs(Callers::kOperator);
-    }
-
-    support::SimulatedDriverServer& Driver() { return m_servers.Driver(); }
-    static CWimpHardwareStatusCache& Cache() { return *CWmipApp::GetHardwareStatusCache(); }
-
-    static std::size_t AuditCount()
-    {
-        return std::stoul(DoorInstallation::Rows("SELECT COUNT(*) FROM USER_TRANSACTION_LOG").at(0).at(0));
-    }
-    static Row LastAudit()
-    {
-        const Table rows = DoorInstallation::Rows(
-            "SELECT OPERATION, OBJECT_TYPE, DESCRIPTION FROM USER_TRANSACTION_LOG ORDER BY rowid DESC LIMIT 1");
-        return rows.empty() ? Row() : rows.front();
-    }
+    support::SimulatedDriverServer& Driver() override { return m_servers.Driver(); }
 
     // The method called with the input parameters given (none: no object).
     Reply Call(const std::wstring& path, const std::wstring& method, const Params& params = {}, Form form = Form::Sync)
@@ -518,42 +471,16 @@ TEST_F(DoorDeviceMethods, EveryCommandSendsItsBlockAndAuditsOnlyASuccess)
     for (const CommandCase& c : CommandCases())
     {
         SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
-        Driver().ClearCalls();
-        Driver().SetDefaultAnswer(SimulatedAnswer());
-        const std::size_t audits = AuditCount();
-        const Reply sent = Call(c.path, c.method, c.params);
-        EXPECT_EQ(sent.result, WBEM_S_NO_ERROR) << Hex(sent.result);
-        const auto calls = Driver().Calls();
-        ASSERT_EQ(calls.size(), 1u);
-        EXPECT_EQ(calls[0].procedure, Procedure(c.procedure));
-        EXPECT_EQ(calls[0].block, c.block);
-        ASSERT_EQ(AuditCount(), audits + 1);
-        const Row audit = LastAudit();
-        ASSERT_EQ(audit.size(), 3u);
-        EXPECT_EQ(audit[0], c.operation);
-        EXPECT_EQ(audit[1], c.objectKind);
-        if (*c.text == '\0')
-        {
-            EXPECT_TRUE(audit[2].empty() || audit[2] == "<null>") << audit[2];
-        }
-        else
-        {
-            EXPECT_NE(audit[2].find(c.text), std::string::npos) << audit[2];
-        }
-
-        // The server refuses or cannot be reached: a plain failure and no audit.
-        Driver().SetDefaultAnswer(SimulatedAnswer::Status(1));
-        EXPECT_EQ(Call(c.path, c.method, c.params).result, WBEM_E_FAILED);
-        Driver().SetDefaultAnswer(SimulatedAnswer::Failing());
-        EXPECT_EQ(Call(c.path, c.method, c.params).result, WBEM_E_FAILED);
-        EXPECT_EQ(AuditCount(), audits + 1);
-        EXPECT_EQ(Driver().Calls().size(), 3u);
+        ExpectSentAndAuditedOnlyOnSuccess([&] { return Call(c.path, c.method, c.params); }, c.procedure, c.block,
+                                          c.operation, c.objectKind, c.text);
+        if (HasFatalFailure())
+            return;
     }
 }
 
 TEST_F(DoorDeviceMethods, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingIsSent)
 {
-    CallAs(kOnlooker);
+    CallAs(Callers::kOnlooker);
     const std::size_t audits = AuditCount();
     std::size_t allowed = 0;
     for (const CommandCase& c : CommandCases())
@@ -629,7 +556,7 @@ TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
         EXPECT_EQ(Call(c.path, c.method, c.params).result, c.expected);
     }
     // Arm's parameter is checked before the caller: a caller without the right gets the same.
-    CallAs(kOnlooker);
+    CallAs(Callers::kOnlooker);
     EXPECT_EQ(Call(L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(0L)}}).result,
               WBEM_E_INVALID_PARAMETER);
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
@@ -794,7 +721,7 @@ TEST_F(DoorDeviceMethods, CameraStatusAsksTheDriverServerAndReadsOfflineWhenItCa
     EXPECT_EQ(calls[0].block, Words({6, 1, 0}));
     EXPECT_EQ(LastAudit().at(1), "15");
     // The status right alone does not read a camera: viewing cameras is needed.
-    CallAs(kStatusReader);
+    CallAs(Callers::kStatusReader);
     EXPECT_EQ(Call(camera, L"GetHardwareStatus").result, WBEM_E_ACCESS_DENIED);
     EXPECT_EQ(Driver().CallsOf(Procedure(AapProcedure::GetDeviceStatus)).size(), 2u);
 }
@@ -871,7 +798,7 @@ TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 1 WHERE USER_PERMID = 56;
         INSERT INTO USER_PERM_DEVICE_GROUP_LINK (USER_PERMID, DEVICEGROUPID) VALUES (56, 2);)");
-    CallAs(kOnlooker);
+    CallAs(Callers::kOnlooker);
     const HRESULT excluded = move(3, L"100003", 6, 0, 1);
     const HRESULT elsewhere = move(2, L"100003", 1, 0, 1);
     // Listed alone (not excluded), the group allows the listed readers only.
@@ -1057,7 +984,7 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 1 WHERE USER_PERMID = 56;
         INSERT INTO USER_PERM_DEVICE_GROUP_LINK (USER_PERMID, DEVICEGROUPID) VALUES (56, 2);)");
-    CallAs(kOnlooker);
+    CallAs(Callers::kOnlooker);
     const HRESULT excluded = acknowledge(6, nullptr).result;
     const HRESULT other = acknowledge(1, nullptr).result;
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(

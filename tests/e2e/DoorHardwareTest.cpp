@@ -2,7 +2,7 @@
 // every command method's block as the driver server received it, its audit record (none when
 // the command failed), the permission refusal, and the panel's status update on the access,
 // intrusion and elevator roads with what the status methods then answer.
-#include "tests/e2e/DoorTest.h"
+#include "tests/e2e/DoorCommandTest.h"
 
 #include "hardware/AapProcedure.h"
 #include "hardware/RpcBlock.h"
@@ -21,64 +21,19 @@ namespace {
 using support::SimulatedAnswer;
 using support::Words;
 
-// A caller who may use the provider and view panels and readers, and command nothing.
-constexpr wchar_t kLooker[] = L"S-1-5-21-1004336348-1177238915-682003330-2004";
-// A caller who may view readers and mask (not unmask) their inputs.
-constexpr wchar_t kMasker[] = L"S-1-5-21-1004336348-1177238915-682003330-2005";
-constexpr const char* kHardwareCallers = R"(
-INSERT OR IGNORE INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
-    (54, 'E2E lookers', -1, 1, 0), (55, 'E2E maskers', -1, 1, 0);
-INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
-    (54, 0x100000D0), (54, 0x10000000), (54, 0x10000003),
-    (55, 0x100000D0), (55, 0x10000003), (55, 0x30000015);
-INSERT OR IGNORE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
-                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
-                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
-    (14, 'looker', 'Lou', 'Looker', -1, 0, NULL, 1, 54, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
-    (15, 'masker', 'Max', 'Masker', -1, 0, NULL, 1, 55, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
-INSERT OR IGNORE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
-    (14, 14, 1, 'S-1-5-21-1004336348-1177238915-682003330-2004'),
-    (15, 15, 1, 'S-1-5-21-1004336348-1177238915-682003330-2005');
-)";
-
 std::vector<BYTE> Set(std::vector<BYTE> block, std::size_t offset, BYTE value)
 {
     block.at(offset) = value;
     return block;
 }
 
-LONG Procedure(AapProcedure procedure)
-{
-    return static_cast<LONG>(procedure);
-}
-
-class DoorHardware : public DoorTest
+class DoorHardware : public DoorCommandTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), kHardwareCallers);
-    }
+    static void SetUpTestSuite() { AddCallers({Callers::kLooker, Callers::kMasker}); }
 
-    void SetUp() override
-    {
-        DoorTest::SetUp();
-        CallAs(Callers::kOperator);
-    }
+    support::SimulatedDriverServer& Driver() override { return m_servers->Driver(); }
 
-    support::SimulatedDriverServer& Driver() { return m_servers->Driver(); }
-
-    static std::size_t AuditCount()
-    {
-        return std::stoul(DoorInstallation::Rows("SELECT COUNT(*) FROM USER_TRANSACTION_LOG").at(0).at(0));
-    }
-    // The last audit record: operation, object kind, description.
-    static Row LastAudit()
-    {
-        const Table rows = DoorInstallation::Rows(
-            "SELECT OPERATION, OBJECT_TYPE, DESCRIPTION FROM USER_TRANSACTION_LOG ORDER BY rowid DESC LIMIT 1");
-        return rows.empty() ? Row() : rows.front();
-    }
     // The "Status" a GetHardwareStatus call answered.
     std::string Status(const std::wstring& path)
     {
@@ -86,7 +41,6 @@ protected:
         EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result);
         return reply.objects.empty() ? "<none>" : support::PropertyText(reply.objects.front().Get(), L"Status");
     }
-    static CWimpHardwareStatusCache& Cache() { return *CWmipApp::GetHardwareStatusCache(); }
 
     std::optional<support::SimulatedInstallation> m_servers{std::in_place, std::vector<std::wstring>{L"localhost"}};
 };
@@ -147,36 +101,17 @@ TEST_F(DoorHardware, EveryCommandSendsItsBlockAndAuditsOnlyASuccess)
         SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
         for (const Form form : kBothForms)
         {
-            Driver().ClearCalls();
-            Driver().SetDefaultAnswer(SimulatedAnswer());
-            const std::size_t audits = AuditCount();
-            const Reply sent = Exec(form, c.path, c.method);
-            EXPECT_EQ(sent.result, WBEM_S_NO_ERROR) << Hex(sent.result);
-            const auto calls = Driver().Calls();
-            ASSERT_EQ(calls.size(), 1u);
-            EXPECT_EQ(calls[0].procedure, Procedure(c.procedure));
-            EXPECT_EQ(calls[0].block, c.block);
-            EXPECT_EQ(AuditCount(), audits + 1);
-            const Row audit = LastAudit();
-            ASSERT_EQ(audit.size(), 3u);
-            EXPECT_EQ(audit[0], c.operation);
-            EXPECT_EQ(audit[1], c.objectKind);
-            EXPECT_NE(audit[2].find(c.name), std::string::npos) << audit[2];
-
-            // The server refuses (first status word non-zero): a plain failure, no audit.
-            Driver().SetDefaultAnswer(SimulatedAnswer::Status(1));
-            EXPECT_EQ(Exec(form, c.path, c.method).result, WBEM_E_FAILED);
-            Driver().SetDefaultAnswer(SimulatedAnswer::Failing());
-            EXPECT_EQ(Exec(form, c.path, c.method).result, WBEM_E_FAILED);
-            EXPECT_EQ(AuditCount(), audits + 1);
-            EXPECT_EQ(Driver().Calls().size(), 3u);
+            ExpectSentAndAuditedOnlyOnSuccess([&] { return Exec(form, c.path, c.method); }, c.procedure, c.block,
+                                              c.operation, c.objectKind, c.name);
+            if (HasFatalFailure())
+                return;
         }
     }
 }
 
 TEST_F(DoorHardware, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingIsSent)
 {
-    CallAs(kLooker);
+    CallAs(Callers::kLooker);
     const std::size_t audits = AuditCount();
     for (const CommandCase& c : CommandCases())
     {
@@ -196,7 +131,7 @@ TEST_F(DoorHardware, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingIsSent
     EXPECT_EQ(AuditCount(), audits);
 
     // Mask and unmask have rights of their own.
-    CallAs(kMasker);
+    CallAs(Callers::kMasker);
     EXPECT_EQ(Exec(Form::Sync, L"Bnt_ReaderInput1.PanelID=1,ReaderID=0", L"Mask").result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Exec(Form::Sync, L"Bnt_ReaderInput1.PanelID=1,ReaderID=0", L"Unmask").result, WBEM_E_ACCESS_DENIED);
     EXPECT_EQ(Driver().Calls().size(), 1u);

@@ -11,35 +11,6 @@
 
 namespace e2e {
 namespace {
-// The callers besides the demo operator, and the system administrator's linked account.
-// Group 51 grants everything the viewer and clerk need, 52 the calendar only, 53 both view
-// rights without the right to use the provider, 54 the provider and the logical devices (the
-// installer holds it in segment 1 alone).
-constexpr const char* kExtraCallers = R"(
-INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
-    (51, 'E2E viewers', -1, 1, 0), (52, 'E2E calendar clerks', -1, 1, 0), (53, 'E2E guests', -1, 1, 0),
-    (54, 'E2E installers', -1, 1, 0);
-INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
-    (51, 0x100000D0), (51, 0x10000017), (51, 0x10000011),
-    (52, 0x100000D0), (52, 0x10000011),
-    (53, 0x10000017), (53, 0x10000011),
-    (54, 0x100000D0), (54, 0x1000010C), (54, 0x1000010D), (54, 0x1000010E), (54, 0x1000010F);
-INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
-                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
-                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
-    (11, 'viewer', 'Vera', 'Viewer', -1, 0, NULL, 1, 51, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
-    (12, 'clerk', 'Carl', 'Clerk', 1, 0, NULL, 1, 52, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
-    (13, 'guest', 'Gus', 'Guest', -1, 0, NULL, 1, 53, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
-    (14, 'installer', 'Ines', 'Installer', 1, 0, NULL, 1, 54, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
-INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (12, 2);
-INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
-    (10, -1, 1, 'S-1-5-21-1004336348-1177238915-682003330-2000'),
-    (11, 11, 1, 'S-1-5-21-1004336348-1177238915-682003330-2001'),
-    (12, 12, 1, 'S-1-5-21-1004336348-1177238915-682003330-2002'),
-    (13, 13, 1, 'S-1-5-21-1004336348-1177238915-682003330-2003'),
-    (14, 14, 1, 'S-1-5-21-1004336348-1177238915-682003330-2004');
-)";
-
 struct SqliteCloser
 {
     void operator()(sqlite3* db) const { sqlite3_close(db); }
@@ -53,7 +24,11 @@ struct StatementCloser
 class DoorEnvironment : public support::AppInstallation
 {
 public:
-    DoorEnvironment() : AppInstallation(kExtraCallers) {}
+    DoorEnvironment()
+        : AppInstallation(support::TestCallers::Sql(
+              {Callers::kAdministrator, Callers::kViewer, Callers::kClerk, Callers::kGuest, Callers::kInstaller}))
+    {
+    }
 
 protected:
     void CreateDatabase(const std::filesystem::path& expected) override

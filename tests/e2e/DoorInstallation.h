@@ -1,7 +1,7 @@
 // DoorInstallation: the installation the end-to-end tests of the WMI door run against, one per
 // test program: a temporary PROVIXA_HOME set up by the host's own `provixa init` code
 // (ProvixaInstallation: registry.ini, ACS.INI, the demo database from the embedded schema and
-// demo scripts), plus the callers the tests need, each linked to a Windows SID. The library's
+// demo scripts), plus the callers the tests need (support::TestCallers). The library's
 // application object keeps its database connections for the whole process, so the database
 // is made once and the tests never change it (the write tests check that nothing changed).
 //
@@ -13,6 +13,7 @@
 #pragma once
 
 #include "platform/win32/WinTypes.h"
+#include "tests/support/TestCallers.h"
 
 #include <filesystem>
 #include <string>
@@ -22,25 +23,9 @@ namespace e2e {
 using Row = std::vector<std::string>;
 using Table = std::vector<Row>;
 
-// The callers of the tests, by their Windows SID.
-struct Callers
-{
-    // The demo operator: may use the provider, may not view the event configuration or the
-    // calendar.
-    static constexpr wchar_t kOperator[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
-    // Linked to the system administrator: every permission, every segment.
-    static constexpr wchar_t kAdministrator[] = L"S-1-5-21-1004336348-1177238915-682003330-2000";
-    // All segments; may use the provider and view the event configuration and the calendar.
-    static constexpr wchar_t kViewer[] = L"S-1-5-21-1004336348-1177238915-682003330-2001";
-    // Segments 1 and 2 only; may use the provider and view the calendar, not the events.
-    static constexpr wchar_t kClerk[] = L"S-1-5-21-1004336348-1177238915-682003330-2002";
-    // Holds both view rights but not the right to use the provider.
-    static constexpr wchar_t kGuest[] = L"S-1-5-21-1004336348-1177238915-682003330-2003";
-    // May use the provider and write logical devices, in segment 1 only.
-    static constexpr wchar_t kInstaller[] = L"S-1-5-21-1004336348-1177238915-682003330-2004";
-    // Linked to no system user.
-    static constexpr wchar_t kStranger[] = L"S-1-5-21-1004336348-1177238915-682003330-2999";
-};
+// The callers of the tests, by their Windows SID: the demo operator and, written by the
+// installation, the administrator, viewer, clerk, guest and installer of support::TestCallers.
+namespace Callers = support::callers;
 
 // The permission numbers the tests grant or withhold.
 constexpr DWORD kUseProviderPermission = 0x100000D0;

@@ -24,8 +24,38 @@ class DoorEnumeration : public DoorTest
 {
 };
 
+// A WQL condition on a served class and the SQL condition that selects the same rows.
+struct WhereCase
+{
+    const wchar_t* className;
+    const wchar_t* where;
+    std::string condition;
+};
+
 class DoorQuery : public DoorTest
 {
+protected:
+    // Each query answers, in both forms, the rows SQL selects (at least one when required).
+    void ExpectTheRowsSqlSelects(const std::vector<WhereCase>& cases, bool someRows)
+    {
+        for (const WhereCase& c : cases)
+        {
+            const ServedClass& served = ServedClass::Named(c.className);
+            const std::wstring wql = std::wstring(L"SELECT * FROM ") + c.className + L" WHERE " + c.where;
+            const Table expected = SqlRows(served, c.condition);
+            if (someRows)
+            {
+                ASSERT_FALSE(expected.empty()) << Utf8(wql);
+            }
+            for (const Form form : kBothForms)
+            {
+                SCOPED_TRACE(Utf8(wql) + " " + NameOf(form));
+                const Reply reply = Query(form, wql);
+                EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject);
+                EXPECT_EQ(Values(reply.objects, served.properties), expected);
+            }
+        }
+    }
 };
 }  // namespace
 
@@ -106,12 +136,7 @@ TEST_F(DoorEnumeration, SendStatusReportsProgressAfterEachInstance)
 TEST_F(DoorQuery, WhereClausesSelectTheRowsSqlSelects)
 {
     CallAs(Callers::kViewer);
-    const struct
-    {
-        const wchar_t* className;
-        const wchar_t* where;
-        std::string condition;
-    } cases[] = {
+    const std::vector<WhereCase> cases = {
         {L"Bnt_EventSubtypeDefinition", L"TypeID = 4 AND Category = 2", "EVTYPEID = 4 AND CATEGORY = 2"},
         {L"Bnt_EventSubtypeDefinition", L"TypeID = 7 OR SubtypeID = 6", "EVTYPEID = 7 OR EVID = 6"},
         {L"Bnt_EventSubtypeDefinition", L"NOT TypeID = 0 AND NOT (Category = 3)",
@@ -147,19 +172,7 @@ TEST_F(DoorQuery, WhereClausesSelectTheRowsSqlSelects)
         {L"Bnt_WorldTimezone", L"DisplayName LIKE '(UTC+%' AND NOT IsDaylightSaving = TRUE",
          "DisplayName LIKE '(UTC+%' AND NOT DST = 1"},
     };
-    for (const auto& c : cases)
-    {
-        const ServedClass& served = ServedClass::Named(c.className);
-        const std::wstring wql = std::wstring(L"SELECT * FROM ") + c.className + L" WHERE " + c.where;
-        const Table expected = SqlRows(served, c.condition);
-        for (const Form form : kBothForms)
-        {
-            SCOPED_TRACE(Utf8(wql) + " " + NameOf(form));
-            const Reply reply = Query(form, wql);
-            EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject);
-            EXPECT_EQ(Values(reply.objects, served.properties), expected);
-        }
-    }
+    ExpectTheRowsSqlSelects(cases, false);
 }
 
 TEST_F(DoorQuery, QuotedValuesAreComparedAsValuesNeverAsSql)
@@ -288,12 +301,7 @@ TEST_F(DoorQuery, RefusalOfAnUnregisteredPropertyNamesIt)
 TEST_F(DoorQuery, StringsCompareWithoutRegardToCaseAsTheServerDatabaseDoes)
 {
     CallAs(Callers::kViewer);
-    const struct
-    {
-        const wchar_t* className;
-        const wchar_t* where;
-        std::string condition;
-    } cases[] = {
+    const std::vector<WhereCase> cases = {
         {L"Bnt_EventType", L"Description = 'fire'", "EVTDESCR = 'fire' COLLATE NOCASE"},
         {L"Bnt_EventType", L"Description = \"ACCESS DENIED\" OR ID = 11",
          "EVTDESCR = 'ACCESS DENIED' COLLATE NOCASE OR EVTYPEID = 11"},
@@ -307,20 +315,7 @@ TEST_F(DoorQuery, StringsCompareWithoutRegardToCaseAsTheServerDatabaseDoes)
         {L"Bnt_Holiday", L"Name = 'christmas'", "DESCRIPT = 'christmas' COLLATE NOCASE"},
         {L"Bnt_Timezone", L"Name = 'ALWAYS'", "DESCRIPT = 'ALWAYS' COLLATE NOCASE"},
     };
-    for (const auto& c : cases)
-    {
-        const ServedClass& served = ServedClass::Named(c.className);
-        const std::wstring wql = std::wstring(L"SELECT * FROM ") + c.className + L" WHERE " + c.where;
-        const Table expected = SqlRows(served, c.condition);
-        ASSERT_FALSE(expected.empty()) << Utf8(wql);
-        for (const Form form : kBothForms)
-        {
-            SCOPED_TRACE(Utf8(wql) + " " + NameOf(form));
-            const Reply reply = Query(form, wql);
-            EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result) << " " << Description(reply.statusObject);
-            EXPECT_EQ(Values(reply.objects, served.properties), expected);
-        }
-    }
+    ExpectTheRowsSqlSelects(cases, true);
 }
 
 TEST_F(DoorQuery, QueryCutByANulIsRefusedRatherThanReadWithoutItsWhereClause)

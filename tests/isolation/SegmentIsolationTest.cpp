@@ -17,6 +17,7 @@
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/IntegerArray.h"
 #include "tests/support/SimulatedInstallation.h"
+#include "tests/support/TestCallers.h"
 
 #include <algorithm>
 #include <functional>
@@ -27,27 +28,13 @@
 using namespace e2e;
 
 namespace {
-// Both callers hold every permission; segment 3 holds the installation's rows, segment 4 none.
-constexpr wchar_t kLabCaller[] = L"S-1-5-21-1004336348-1177238915-682003330-2031";
-constexpr wchar_t kEmptyCaller[] = L"S-1-5-21-1004336348-1177238915-682003330-2041";
-constexpr const char* kSegmentedInstallation = R"(
+// The callers: both hold every permission; segment 3 holds the installation's rows, segment 4
+// none.
+constexpr const wchar_t* kLabCaller = support::callers::kLab;
+constexpr const wchar_t* kEmptyCaller = support::callers::kEmpty;
+constexpr const char* kSegments = R"(
 INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Lab', 0), (4, 'Empty', 0);
 INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (3), (4);
-INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
-    (61, 'Isolation system', -1, 1, 0), (62, 'Isolation cards', -1, 2, 0), (63, 'Isolation monitoring', -1, 3, 0);
-WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 1023)
-INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID)
-    SELECT 61, 0x10000000 + i FROM n UNION ALL SELECT 62, 0x20000000 + i FROM n
-    UNION ALL SELECT 63, 0x30000000 + i FROM n;
-INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
-                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
-                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
-    (31, 'lab', 'Lara', 'Lab', 3, 0, NULL, 1, 61, 63, 62, 0, 0, NULL, NULL, NULL, 0, 1),
-    (41, 'empty', 'Emil', 'Empty', 4, 0, NULL, 1, 61, 63, 62, 0, 0, NULL, NULL, NULL, 0, 1);
-INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
-    (31, 31, 1, 'S-1-5-21-1004336348-1177238915-682003330-2031'),
-    (41, 41, 1, 'S-1-5-21-1004336348-1177238915-682003330-2041');
-UPDATE USERS SET LOGONPWD = (SELECT LOGONPWD FROM USERS WHERE USERID = 1) WHERE USERID IN (31, 41);
 )";
 // The bus logins of the two callers; their password is the demo operator's.
 constexpr char kLabLogin[] = "lab";
@@ -206,11 +193,12 @@ class SegmentIsolation : public DoorTest
 protected:
     static void SetUpTestSuite()
     {
-        std::string move = kSegmentedInstallation;
+        std::string move = kSegments + support::TestCallers::Sql({kLabCaller, kEmptyCaller});
         for (const Row& table : DoorInstallation::Rows("SELECT name FROM sqlite_master WHERE type = 'table'"))
             if (!kSegmentTables.contains(table.front()) && HasColumn(table.front(), "SEGMENTID"))
                 move += "UPDATE " + table.front() + " SET SEGMENTID = 3;\n";
-        move += "UPDATE USERS SET SEGMENTID = 4 WHERE USERID = 41;\n";
+        move += "UPDATE USERS SET SEGMENTID = 4 WHERE USERID = " +
+                std::to_string(support::TestCallers::Find(kEmptyCaller)->userId) + ";\n";
         support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), move);
     }
 
@@ -405,23 +393,15 @@ TEST_F(SegmentIsolation, ALevelOfAnotherSegmentIsGivenOnNoPathAndNoLevelIsPlaced
 // Both callers are new, so they log in with the options as changed here.
 TEST_F(SegmentIsolation, AnAssociationRowShowsOnlyWhenBothEndsAreSeen)
 {
-    constexpr wchar_t kLab[] = L"S-1-5-21-1004336348-1177238915-682003330-2032";
-    constexpr wchar_t kEmpty[] = L"S-1-5-21-1004336348-1177238915-682003330-2042";
+    constexpr const wchar_t* kLab = support::callers::kLateLab;
+    constexpr const wchar_t* kEmpty = support::callers::kLateEmpty;
     const std::filesystem::path database = DoorInstallation::DatabaseFile();
     support::InstallationDatabase::Execute(
-        database,
-        "INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, ISENABLED, SYSTEM_USER_PERMID,"
-        "    MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, IS_AUTO_CREATED_USER, BNT_DBID)"
-        "    SELECT USERID + 1, LOGONID || '2', FIRSTNAME, LASTNAME, SEGMENTID, MZID, ISENABLED, SYSTEM_USER_PERMID,"
-        "    MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, IS_AUTO_CREATED_USER, BNT_DBID"
-        "    FROM USERS WHERE USERID IN (31, 41);"
-        "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES"
-        "    (32, 32, 1, 'S-1-5-21-1004336348-1177238915-682003330-2032'),"
-        "    (42, 42, 1, 'S-1-5-21-1004336348-1177238915-682003330-2042');"
-        "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;"
-        "INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (44, 'Own', 4);"
-        "INSERT INTO BADGELINK (ACCLVLID, BADGEKEY) VALUES (44, 2);"
-        "UPDATE BADGE SET SEGMENTID = 4;");
+        database, support::TestCallers::Sql({kLab, kEmpty}) +
+                      "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;"
+                      "INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (44, 'Own', 4);"
+                      "INSERT INTO BADGELINK (ACCLVLID, BADGEKEY) VALUES (44, 2);"
+                      "UPDATE BADGE SET SEGMENTID = 4;");
     const std::vector<std::wstring> associations = {L"Bnt_AccessLevelAssignment", L"Bnt_CardholderBadge",
                                                     L"Bnt_CardholderAccount",     L"Bnt_PersonAccount",
                                                     L"Bnt_DirectoryAccount",      L"Bnt_CardholderMultimediaObject"};

@@ -25,7 +25,8 @@ namespace support {
 class AppInstallation : public ::testing::Environment
 {
 public:
-    // extraCallers: SQL run on the database once it is built, before the application starts.
+    // extraCallers: SQL run on the database once it is built, before the application starts:
+    // the program's callers (TestCallers::Sql) and any rows its tests need from the start.
     explicit AppInstallation(std::string extraCallers) : m_extraCallers(std::move(extraCallers)) {}
 
     void SetUp() final

@@ -36,6 +36,22 @@ void InstallationDatabase::Execute(const std::filesystem::path& database, const 
     sqlite3_close(db);
 }
 
+std::string InstallationDatabase::Scalar(const std::filesystem::path& database, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    std::string result;
+    if (sqlite3_open(database.c_str(), &db) == SQLITE_OK)
+    {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
+            result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
 void InstallationDatabase::CreateSchema(const std::filesystem::path& database)
 {
     // One transaction, as the host's init does: a statement of its own each would wait for the

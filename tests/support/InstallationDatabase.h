@@ -18,6 +18,9 @@ public:
     // Runs SQL text (several statements allowed) on the database file, creating it when new;
     // fails the calling test on an error.
     static void Execute(const std::filesystem::path& database, const std::string& sql);
+    // The first column of the first row of a query on the database file, as text ("" when there
+    // is no row, the value is NULL or the query cannot run).
+    static std::string Scalar(const std::filesystem::path& database, const std::string& sql);
     // Creates the installation's tables, empty.
     static void CreateSchema(const std::filesystem::path& database);
     // Creates the installation's tables holding the demo data.

@@ -35,6 +35,7 @@
 #include "provider/CWmipUserCacheEntry.h"
 #include "tests/inhouse/BntLogin/TestDatabase.h"
 #include "tests/support/PropertyText.h"
+#include "tests/support/TestMapperFactory.h"
 
 namespace mappertest {
 
@@ -101,19 +102,13 @@ inline void RegisterTestClasses()
 {
     static const bool registered = [] {
         CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
-        registry->RegisterClass(L"Tst_Person", L"", false,
-                                [](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
-                                    return new TestPersonMapper(u, c, s);
-                                });
+        registry->RegisterClass(L"Tst_Person", L"", false, &support::NewTestMapper<TestPersonMapper>);
         registry->RegisterProperty(L"Tst_Person", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0);
         registry->RegisterProperty(L"Tst_Person", L"LastName", CIM_STRING, L"EMP", L"LASTNAME", 0, 64);
         registry->RegisterProperty(L"Tst_Person", L"Visitor", CIM_SINT32, L"EMP", L"VISITOR", 0, 0);
         registry->RegisterProperty(L"Tst_Person", L"SegmentID", CIM_SINT32, L"EMP", L"SEGMENTID", 0, 0);
 
-        registry->RegisterClass(L"Tst_Badge", L"", false,
-                                [](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
-                                    return new TestBadgeMapper(u, c, s);
-                                });
+        registry->RegisterClass(L"Tst_Badge", L"", false, &support::NewTestMapper<TestBadgeMapper>);
         registry->RegisterProperty(L"Tst_Badge", L"BadgeKey", CIM_SINT32, L"BADGE", L"BADGEKEY", 1, 0);
         registry->RegisterProperty(L"Tst_Badge", L"ID", CIM_SINT32, L"BADGE", L"ID", 0, 0);
         registry->RegisterProperty(L"Tst_Badge", L"Status", CIM_SINT32, L"BADGE", L"STATUS", 0, 0);
@@ -121,15 +116,9 @@ inline void RegisterTestClasses()
         registry->RegisterProperty(L"Tst_Badge", L"OwnerID", CIM_SINT32, L"BADGE", L"EMPID", 0, 0);
         registry->RegisterProperty(L"Tst_Badge", L"OwnerName", CIM_STRING, L"EMP", L"LASTNAME", 0, 64);
 
-        registry->RegisterClass(L"Tst_Empty", L"", false,
-                                [](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
-                                    return new TestEmptyMapper(u, c, s);
-                                });
+        registry->RegisterClass(L"Tst_Empty", L"", false, &support::NewTestMapper<TestEmptyMapper>);
 
-        registry->RegisterClass(L"Tst_PersonBadge", L"", false,
-                                [](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
-                                    return new TestPersonBadgeMapper(u, c, s);
-                                });
+        registry->RegisterClass(L"Tst_PersonBadge", L"", false, &support::NewTestMapper<TestPersonBadgeMapper>);
         registry->RegisterProperty(L"Tst_PersonBadge", L"BadgeKey", CIM_SINT32, L"BADGE", L"BADGEKEY", 1, 0);
         registry->RegisterProperty(L"Tst_PersonBadge", L"PersonID", CIM_SINT32, L"EMP", L"ID", 0, 0);
         registry->RegisterReferenceProperty(L"Tst_PersonBadge", L"Person", L"Tst_Person");

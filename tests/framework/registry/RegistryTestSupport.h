@@ -8,9 +8,9 @@
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
-#include "platform/com/SafeArray.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
+#include "tests/support/ArrayTexts.h"
 
 namespace registry_test {
 
@@ -40,19 +40,7 @@ inline std::vector<std::wstring> Strings(const _variant_t& value)
     {
         return {L"<not an array>"};
     }
-    std::vector<std::wstring> texts;
-    LONG lower = 0;
-    LONG upper = -1;
-    SafeArrayGetLBound(value.parray, 1, &lower);
-    SafeArrayGetUBound(value.parray, 1, &upper);
-    for (LONG i = lower; i <= upper; ++i)
-    {
-        BSTR text = nullptr;
-        SafeArrayGetElement(value.parray, &i, &text);
-        texts.emplace_back(text == nullptr ? L"" : text);
-        SysFreeString(text);
-    }
-    return texts;
+    return support::ArrayTexts(value);
 }
 
 // A factory that builds no mapper but counts its calls and keeps the last arguments.

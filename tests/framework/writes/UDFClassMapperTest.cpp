@@ -1,8 +1,8 @@
 #include "tests/framework/writes/WritesTestFixture.h"
 
 #include "framework/CWmipObjectPath.h"
-#include "platform/com/SafeArray.h"
 #include "platform/wmi/IWbemQualifierSet.h"
+#include "tests/support/ArrayTexts.h"
 
 using namespace writestest;
 
@@ -53,17 +53,10 @@ protected:
         if (FAILED(definition->GetPropertyQualifierSet(property, &qualifiers)))
             return result;
         _variant_t value;
-        if (FAILED(qualifiers->Get(qualifier, 0, &value, nullptr)) || value.vt != (VT_ARRAY | VT_BSTR))
+        if (FAILED(qualifiers->Get(qualifier, 0, &value, nullptr)))
             return result;
-        LONG upper = -1;
-        SafeArrayGetUBound(value.parray, 1, &upper);
-        for (LONG i = 0; i <= upper; ++i)
-        {
-            BSTR text = nullptr;
-            SafeArrayGetElement(value.parray, &i, &text);
-            result.emplace_back(text != nullptr ? text : L"");
-            SysFreeString(text);
-        }
+        for (const std::wstring& text : support::ArrayTexts(value))
+            result.emplace_back(text.c_str());
         return result;
     }
 };

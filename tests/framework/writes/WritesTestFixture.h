@@ -39,7 +39,9 @@
 #include "provider/CWmipApp.h"
 #include "provider/CWmipUserCacheEntry.h"
 #include "tests/provider/core/ProviderTestInstallation.h"
+#include "tests/support/InstallationDatabase.h"
 #include "tests/support/PropertyText.h"
+#include "tests/support/TestMapperFactory.h"
 
 namespace writestest {
 
@@ -226,10 +228,7 @@ inline void RegisterTestClasses()
         if (registry->GetTypeInfo(L"Bnt_Element", true) == nullptr)
             registry->RegisterClass(L"Bnt_Element", L"");
 
-        registry->RegisterClass(L"Wrt_Person", L"", false,
-                                [](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
-                                    return new TestPersonMapper(u, c, s);
-                                });
+        registry->RegisterClass(L"Wrt_Person", L"", false, &support::NewTestMapper<TestPersonMapper>);
         registry->RegisterProperty(L"Wrt_Person", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2);
         registry->RegisterProperty(L"Wrt_Person", L"LastName", CIM_STRING, L"EMP", L"LASTNAME", 0, 20);
         registry->RegisterPropertyAttribute(L"Wrt_Person", L"LastName", L"not_null", 1);
@@ -243,29 +242,20 @@ inline void RegisterTestClasses()
         registry->RegisterProperty(L"Wrt_Person", L"Notes", CIM_STRING, L"UDFEMP", L"NOTES", 0, 200);
         registry->RegisterPropertyAttribute(L"Wrt_Person", L"Notes", L"EncryptedTextField", 1);
 
-        registry->RegisterClass(L"Wrt_Badge", L"", false,
-                                [](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
-                                    return new TestBadgeMapper(u, c, s);
-                                });
+        registry->RegisterClass(L"Wrt_Badge", L"", false, &support::NewTestMapper<TestBadgeMapper>);
         registry->RegisterProperty(L"Wrt_Badge", L"BadgeKey", CIM_SINT32, L"BADGE", L"BADGEKEY", 1, 0, 25);
         registry->RegisterProperty(L"Wrt_Badge", L"BadgeID", CIM_SINT64, L"BADGE", L"ID", 0, 0);
         registry->RegisterProperty(L"Wrt_Badge", L"PersonID", CIM_SINT32, L"BADGE", L"EMPID", 0, 0);
         registry->RegisterProperty(L"Wrt_Badge", L"Pin", CIM_STRING, L"BADGE", L"PIN", 0, 9);
         registry->RegisterProperty(L"Wrt_Badge", L"Status", CIM_SINT32, L"BADGE", L"STATUS", 0, 0);
 
-        registry->RegisterClass(L"Wrt_Fips", L"", false,
-                                [](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
-                                    return new TestFipsMapper(u, c, s);
-                                });
+        registry->RegisterClass(L"Wrt_Fips", L"", false, &support::NewTestMapper<TestFipsMapper>);
         registry->RegisterProperty(L"Wrt_Fips", L"BadgeKey", CIM_SINT32, L"BADGE_FIPS201", L"BADGEKEY", 1, 0);
         registry->RegisterProperty(L"Wrt_Fips", L"Fascn", CIM_STRING, L"BADGE_FIPS201", L"FASCN", 0, 50);
         registry->RegisterProperty(L"Wrt_Fips", L"PrivacyKey", CIM_UINT8 | CIM_FLAG_ARRAY, L"BADGE_FIPS201",
                                    L"TWIC_PRIVACY_KEY", 0, 32);
 
-        registry->RegisterClass(L"Wrt_Cardholder", L"", false,
-                                [](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
-                                    return new TestCardholderMapper(u, c, s);
-                                });
+        registry->RegisterClass(L"Wrt_Cardholder", L"", false, &support::NewTestMapper<TestCardholderMapper>);
         registry->RegisterProperty(L"Wrt_Cardholder", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2);
         registry->RegisterProperty(L"Wrt_Cardholder", L"LASTNAME", CIM_STRING, L"EMP", L"LASTNAME", 0, 20);
         registry->RegisterProperty(L"Wrt_Cardholder", L"SEGMENTID", CIM_SINT32, L"EMP", L"SEGMENTID", 0, 0);
@@ -293,7 +283,7 @@ protected:
         auto caller = std::make_unique<CAcsUser>();
         ASSERT_TRUE(caller->Login(nullptr, nullptr, nullptr, false, false, -1, 1, false));
         m_caller = std::make_unique<CWmipUserCacheEntry>(std::move(caller), nullptr, 0);
-        LoadFieldRights(L"S-1-5-21-1004336348-1177238915-682003330-1001");
+        LoadFieldRights(ProviderTestInstallation::kOperatorSid);
     }
 
     // Logs the account in through the application's user cache and gives it back, so that the
@@ -365,18 +355,7 @@ protected:
 
     std::string Scalar(const std::string& sql) const
     {
-        sqlite3* db = nullptr;
-        std::string result;
-        if (sqlite3_open((m_installation.Home().Path() / "provixa.db").c_str(), &db) == SQLITE_OK)
-        {
-            sqlite3_stmt* statement = nullptr;
-            if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-                sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
-                result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-            sqlite3_finalize(statement);
-        }
-        sqlite3_close(db);
-        return result;
+        return support::InstallationDatabase::Scalar(m_installation.Home().Path() / "provixa.db", sql);
     }
 
     ProviderTestInstallation m_installation;

@@ -11,19 +11,6 @@
 
 namespace {
 
-std::set<LONG> ReadIds(CDynamicRecordset& recordset, const CString& column)
-{
-    std::set<LONG> ids;
-    recordset.OpenForwardOnly();
-    while (!recordset.IsEOF())
-    {
-        ids.insert(recordset.GetLong(column));
-        recordset.MoveNext();
-    }
-    recordset.Close();
-    return ids;
-}
-
 class SegmentFilter : public ::testing::Test
 {
 protected:
@@ -43,13 +30,13 @@ TEST_F(SegmentFilter, RestrictsSegmentedTablesToTheUsersSegments)
     byName.SetTable(L"EMP");
     byName.AddColumnToSet(L"ID", L"EMP");
     alice.AddSegmentFilter(byName, L"EMP");
-    EXPECT_EQ(ReadIds(byName, L"ID"), (std::set<LONG>{1, 3}));
+    EXPECT_EQ(TestDatabase::ReadIds(byName, L"ID"), (std::set<LONG>{1, 3}));
 
     CDynamicRecordset checked(alice.GetDatabase());
     checked.SetTable(L"EMP E");
     checked.AddColumnToSet(L"ID", L"E");
     alice.AddSegmentFilterWithTableCheck(&checked);
-    EXPECT_EQ(ReadIds(checked, L"ID"), (std::set<LONG>{1, 3}));
+    EXPECT_EQ(TestDatabase::ReadIds(checked, L"ID"), (std::set<LONG>{1, 3}));
 }
 
 TEST_F(SegmentFilter, LeavesUnsegmentedTablesAndAllSegmentUsersAlone)
@@ -60,7 +47,7 @@ TEST_F(SegmentFilter, LeavesUnsegmentedTablesAndAllSegmentUsersAlone)
     directories.SetTable(L"BNT_DIRECTORY");
     directories.AddColumnToSet(L"BNT_DIRECTORYID", L"BNT_DIRECTORY");
     alice.AddSegmentFilterWithTableCheck(directories);
-    EXPECT_EQ(ReadIds(directories, L"BNT_DIRECTORYID"), (std::set<LONG>{1, 2}));
+    EXPECT_EQ(TestDatabase::ReadIds(directories, L"BNT_DIRECTORYID"), (std::set<LONG>{1, 2}));
 
     CAcsUser carol;
     ASSERT_TRUE(carol.Login(m_db.DataSource(), L"carol", L"Other2?", false, false, -1, 0, false));
@@ -69,7 +56,7 @@ TEST_F(SegmentFilter, LeavesUnsegmentedTablesAndAllSegmentUsersAlone)
     all.AddColumnToSet(L"ID", L"EMP");
     carol.AddSegmentFilter(&all, L"EMP");
     carol.AddSegmentFilter(nullptr, L"EMP");
-    EXPECT_EQ(ReadIds(all, L"ID"), (std::set<LONG>{1, 2, 3, 4}));
+    EXPECT_EQ(TestDatabase::ReadIds(all, L"ID"), (std::set<LONG>{1, 2, 3, 4}));
 }
 
 TEST_F(SegmentFilter, SegmentsNotInUseAddNothingAndLoggedOutSeesNothing)
@@ -81,14 +68,14 @@ TEST_F(SegmentFilter, SegmentsNotInUseAddNothingAndLoggedOutSeesNothing)
     every.SetTable(L"EMP");
     every.AddColumnToSet(L"ID", L"EMP");
     alice.AddSegmentFilterWithTableCheck(every);
-    EXPECT_EQ(ReadIds(every, L"ID").size(), 4u);
+    EXPECT_EQ(TestDatabase::ReadIds(every, L"ID").size(), 4u);
 
     const CAcsUser loggedOut;
     CDynamicRecordset none(alice.GetDatabase());
     none.SetTable(L"EMP");
     none.AddColumnToSet(L"ID", L"EMP");
     loggedOut.AddSegmentFilterWithTableCheck(none);
-    EXPECT_TRUE(ReadIds(none, L"ID").empty());
+    EXPECT_TRUE(TestDatabase::ReadIds(none, L"ID").empty());
 }
 
 // The segment stands in whichever table of the join holds it (a lookup table may lead), and a
@@ -147,7 +134,7 @@ TEST_F(SegmentFilter, FiltersTheSegmentedTableWhereverItStandsAndThroughThePanel
             CDynamicRecordset recordset(alice.GetDatabase());
             c.shape(recordset);
             user->AddSegmentFilterWithTableCheck(recordset);
-            EXPECT_EQ(ReadIds(recordset, c.idColumn), expected);
+            EXPECT_EQ(TestDatabase::ReadIds(recordset, c.idColumn), expected);
         }
     }
 }

@@ -14,19 +14,6 @@ namespace {
 // leaves the connection open).
 constexpr int kStatementError = 1;
 
-std::set<LONG> ReadIds(CDynamicRecordset& recordset, const CString& column)
-{
-    std::set<LONG> ids;
-    recordset.OpenForwardOnly();
-    while (!recordset.IsEOF())
-    {
-        ids.insert(recordset.GetLong(column));
-        recordset.MoveNext();
-    }
-    recordset.Close();
-    return ids;
-}
-
 // The table check of AddSegmentFilterWithTableCheck reads the table's columns once per user
 // and table; every statement it would run is made to fail, so a check that is not run again
 // shows by not failing.
@@ -45,7 +32,7 @@ protected:
         recordset.SetTable(table);
         recordset.AddColumnToSet(column, table);
         user.AddSegmentFilterWithTableCheck(recordset);
-        return ReadIds(recordset, column);
+        return TestDatabase::ReadIds(recordset, column);
     }
 
     // Runs the check on a fresh recordset of the table while the next statement must fail.

@@ -8,12 +8,12 @@
 //   segments are in use (CONFIG_VALUE 1001 = 1); server type 0
 #pragma once
 
-#include <sqlite3.h>
-
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CPasswordHash.h"
 #include "platform/mfc/CString.h"
 #include "tests/support/InstallationDatabase.h"
@@ -61,22 +61,20 @@ public:
     void Exec(const std::string& sql) const { support::InstallationDatabase::Execute(m_path, sql); }
 
     // The first column of the first row of a query, as text ("" when there is no row).
-    std::string Scalar(const std::string& sql) const
+    std::string Scalar(const std::string& sql) const { return support::InstallationDatabase::Scalar(m_path, sql); }
+
+    // The column's values over the recordset's rows, read forward once; the recordset is closed.
+    static std::set<LONG> ReadIds(CDynamicRecordset& recordset, const CString& column)
     {
-        sqlite3* db = nullptr;
-        std::string result;
-        if (sqlite3_open(m_path.c_str(), &db) == SQLITE_OK)
+        std::set<LONG> ids;
+        recordset.OpenForwardOnly();
+        while (!recordset.IsEOF())
         {
-            sqlite3_stmt* statement = nullptr;
-            if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-                sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
-            {
-                result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-            }
-            sqlite3_finalize(statement);
+            ids.insert(recordset.GetLong(column));
+            recordset.MoveNext();
         }
-        sqlite3_close(db);
-        return result;
+        recordset.Close();
+        return ids;
     }
 
     CString DataSource() const { return CString(("sqlite:" + m_path).c_str()); }

@@ -205,15 +205,9 @@ public:
 
     HRESULT QueryInterface(REFIID iid, void** object) override
     {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IUnknown::kIID || iid == IWbemServices::kIID)
-            *object = static_cast<IWbemServices*>(this);
-        else if (iid == IWbemProviderInit::kIID)
-            *object = static_cast<IWbemProviderInit*>(this);
-        else
-            return E_NOINTERFACE;
+        if (iid != IWbemProviderInit::kIID || object == nullptr)
+            return QueryOnlyInterface<IWbemServices>(this, iid, object);
+        *object = static_cast<IWbemProviderInit*>(this);
         AddRef();
         return S_OK;
     }

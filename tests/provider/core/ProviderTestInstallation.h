@@ -21,11 +21,12 @@
 #include "inhouse/BntUtility/StringConversion.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/TestCallers.h"
 
 class ProviderTestInstallation
 {
 public:
-    static constexpr wchar_t kOperatorSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
+    static constexpr const wchar_t* kOperatorSid = support::callers::kOperator;
     static constexpr LONG kOperatorId = 1;
 
     explicit ProviderTestInstallation(bool withDatabase = true)

@@ -24,6 +24,7 @@
 #include "tests/support/RecordingSink.h"
 #include "tests/support/SimulatedLinkageServer.h"
 #include "tools/provixa/ProvixaEventProviderShell.h"
+#include "tests/support/EventQueryCase.h"
 
 using bnt::utility::BntMessage;
 
@@ -372,12 +373,7 @@ std::string Signatures(support::RecordingSink& sink)
 
 TEST_F(RoutingTest, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelects)
 {
-    struct Case
-    {
-        const char* rule;
-        const wchar_t* query;
-        const char* expected;
-    };
+    using Case = support::EventDeliveryCase;
     // The events handed in: access on panels 1 and 2, a forced door with its alarm on panel 1,
     // a fire on panel 2 without an alarm.
     const Case cases[] = {

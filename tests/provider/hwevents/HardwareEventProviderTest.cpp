@@ -15,6 +15,7 @@
 #include "provider/CWmipHardwareEventProvider.h"
 #include "tests/provider/hwevents/HwEventTestSupport.h"
 #include "tests/support/RecordingSink.h"
+#include "tests/support/EventQueryCase.h"
 
 using bnt::utility::BntMessage;
 using bnt::utility::BntMessageEx;
@@ -183,14 +184,7 @@ TEST(HardwareEventProvider, AProviderWhoseThreadNeverStartedIsDestroyedQuietly)
 TEST_F(ProviderTest, AccessCheckHoldsSubscriptionsToTheSegmentsTheUserSees)
 {
     ASSERT_EQ(m_provider.Initialize(nullptr, 0, nullptr, nullptr, m_namespace.Get(), nullptr, nullptr), S_OK);
-    struct CheckCase
-    {
-        const char* rule;
-        const wchar_t* sid;
-        const wchar_t* query;
-        HRESULT expected;
-    };
-    const CheckCase cases[] = {
+    const support::EventAccessCase cases[] = {
         {"operator, every panel", hwtest::kOperatorSid, L"SELECT * FROM Bnt_AccessEvent", S_OK},
         {"dock user, every panel", hwtest::kDockSid, L"SELECT * FROM Bnt_AccessEvent", WBEM_E_ACCESS_DENIED},
         {"dock user, the lobby panel", hwtest::kDockSid, L"SELECT * FROM Bnt_AccessEvent WHERE PanelID = 1",
@@ -213,12 +207,12 @@ TEST_F(ProviderTest, AccessCheckHoldsSubscriptionsToTheSegmentsTheUserSees)
         {"not a SELECT", hwtest::kOperatorSid, L"ASSOCIATORS OF {Bnt_Panel.ID=1}", WBEM_E_ACCESS_DENIED},
         {"not a query", hwtest::kOperatorSid, L"SELECT FROM", WBEM_E_ACCESS_DENIED},
     };
-    for (const CheckCase& c : cases)
+    for (const support::EventAccessCase& c : cases)
     {
-        const auto sid = SidCodec::FromText(c.sid);
+        const auto sid = SidCodec::FromText(c.caller);
         ASSERT_TRUE(sid) << c.rule;
         // WMI asks on a thread that impersonates the subscribing client.
-        const CallerIdentity::Scope caller(CallerIdentity(c.sid, SecurityImpersonation));
+        const CallerIdentity::Scope caller(CallerIdentity(c.caller, SecurityImpersonation));
         EXPECT_EQ(m_provider.AccessCheck(L"WQL", c.query, static_cast<LONG>(sid->size()), sid->data()), c.expected)
             << c.rule;
     }

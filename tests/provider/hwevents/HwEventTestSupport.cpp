@@ -15,31 +15,15 @@
 #include "tests/support/AppInstallation.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/TestCallers.h"
 
 namespace hwtest {
 namespace {
 
-// A user of the dock panel's segment only, a user without the right to use the provider, and a
-// user of every segment.
-constexpr const char* kExtraCallers = R"(
-INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES (43, 'No provider', -1, 1, 0);
-INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (43, 268435459);
-INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
-                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
-                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
-    (5, 'dock', 'Dora', 'Dock', 2, 0, NULL, 1, 1, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
-    (6, 'noright', 'Nora', 'None', -1, 0, NULL, 1, 43, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
-    (7, 'watch', 'Walt', 'Watch', -1, 0, NULL, 1, 1, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
-INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
-    (5, 5, 1, 'S-1-5-21-1004336348-1177238915-682003330-1005'),
-    (6, 6, 1, 'S-1-5-21-1004336348-1177238915-682003330-1006'),
-    (7, 7, 1, 'S-1-5-21-1004336348-1177238915-682003330-1007');
-)";
-
 class InstallationEnvironment : public support::AppInstallation
 {
 public:
-    InstallationEnvironment() : AppInstallation(kExtraCallers) {}
+    InstallationEnvironment() : AppInstallation(support::TestCallers::Sql({kDockSid, kNoRightSid, kWatchSid})) {}
 
     support::SimulatedLinkageServer& Linkage() const { return *m_linkage; }
 

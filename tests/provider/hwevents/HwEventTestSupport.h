@@ -1,6 +1,6 @@
 // Fixtures of the hardware event tests: one demo installation for the program (the
-// application's connection pool attaches its database once per process) with two more
-// callers, a namespace stand-in holding the security event classes, and record builders.
+// application's connection pool attaches its database once per process) with more callers, a
+// namespace stand-in holding the security event classes, and record builders.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,17 +13,17 @@
 #include "provider/BntMessageEx.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/SimulatedLinkageServer.h"
+#include "tests/support/TestCallers.h"
 
 namespace hwtest {
 
-// The demo operator: may use the provider; segments 1 and 2.
-inline constexpr wchar_t kOperatorSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
-// May use the provider; segment 2 only (the dock panel).
-inline constexpr wchar_t kDockSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1005";
-// Linked, lacks the right to use the provider.
-inline constexpr wchar_t kNoRightSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1006";
-// May use the provider; every segment.
-inline constexpr wchar_t kWatchSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1007";
+// The callers of the tests (support::TestCallers): the demo operator (segments 1 and 2), one
+// with its rights in segment 2 only (the dock panel), one linked caller that lacks the right to
+// use the provider, and one with the operator's rights in every segment.
+inline constexpr const wchar_t* kOperatorSid = support::callers::kOperator;
+inline constexpr const wchar_t* kDockSid = support::callers::kDock;
+inline constexpr const wchar_t* kNoRightSid = support::callers::kNoProvider;
+inline constexpr const wchar_t* kWatchSid = support::callers::kWatch;
 
 // The installation's database file, and SQL run on it (a failure fails the test).
 std::filesystem::path Database();

@@ -128,7 +128,7 @@ TEST_F(UnpooledCaller, CachedAndPerRequestLoginsAgree)
         LONG userId;
     } cases[] = {
         {kOperatorSid, SecurityImpersonation, S_OK, 1},
-        {kNoProviderRightSid, SecurityDelegation, S_OK, 3},
+        {kNoProviderRightSid, SecurityDelegation, S_OK, support::TestCallers::Find(kNoProviderRightSid)->userId},
         {kStrangerSid, SecurityImpersonation, WBEM_E_ACCESS_DENIED, 0},
         {kLocalSystemSid, SecurityImpersonation, WBEM_E_ACCESS_DENIED, 0},
         {kOperatorSid, SecurityIdentification, WBEM_E_ACCESS_DENIED, 0},

@@ -6,34 +6,23 @@
 #include "platform/com/Bstr.h"
 #include "provider/CWmipApp.h"
 #include "tests/support/AppInstallation.h"
+#include "tests/support/TestCallers.h"
 
 namespace instancetest {
 namespace {
 
-// The callers besides the demo operator: one linked user whose system group lacks the right
-// to use the provider, and one whose group grants that right alone. The demo's user-defined
-// lists are dropped: this namespace does not hold Bnt_Element, from which their classes derive.
-constexpr const char* kExtraCallers = R"(
-DELETE FROM DDTBL WHERE ISLIST = 1;
-INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
-    (41, 'Readers only', -1, 1, 0), (42, 'Provider only', -1, 1, 0);
-INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
-    (41, 268435459), (42, 268435664);
-INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
-                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
-                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
-    (3, 'readers', 'Rita', 'Reader', -1, 0, NULL, 1, 41, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
-    (4, 'provider', 'Pia', 'Provider', -1, 0, NULL, 1, 42, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
-INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
-    (3, 3, 1, 'S-1-5-21-1004336348-1177238915-682003330-1003'),
-    (4, 4, 1, 'S-1-5-21-1004336348-1177238915-682003330-1004');
-)";
+// The demo's user-defined lists are dropped: this namespace does not hold Bnt_Element, from
+// which their classes derive.
+constexpr const char* kDropLists = "DELETE FROM DDTBL WHERE ISLIST = 1;\n";
 
 // One installation for the whole program, with the test classes registered once it runs.
 class InstallationEnvironment : public support::AppInstallation
 {
 public:
-    InstallationEnvironment() : AppInstallation(kExtraCallers) {}
+    InstallationEnvironment()
+        : AppInstallation(kDropLists + support::TestCallers::Sql({kNoProviderRightSid, kNoViewRightSid}))
+    {
+    }
 
 protected:
     void Started() override { RegisterTestClasses(); }
@@ -47,14 +36,7 @@ const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvir
 
 HRESULT RecordingInitSink::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualGUID(iid, IUnknown::kIID) && !IsEqualGUID(iid, IWbemProviderInitSink::kIID))
-        return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IWbemProviderInitSink*>(this);
-    return S_OK;
+    return QueryOnlyInterface<IWbemProviderInitSink>(this, iid, object);
 }
 
 HRESULT RecordingInitSink::SetStatus(LONG status, LONG)
@@ -67,14 +49,7 @@ HRESULT RecordingInitSink::SetStatus(LONG status, LONG)
 
 HRESULT NullServices::QueryInterface(REFIID iid, void** object)
 {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualGUID(iid, IUnknown::kIID) && !IsEqualGUID(iid, IWbemServices::kIID))
-        return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IWbemServices*>(this);
-    return S_OK;
+    return QueryOnlyInterface<IWbemServices>(this, iid, object);
 }
 
 ULONG NullServices::CountReferences()
@@ -176,8 +151,6 @@ HRESULT NullServices::ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext
 {
     return WBEM_E_NOT_SUPPORTED;
 }
-
-// --- Text
 
 // --- ProviderTest
 

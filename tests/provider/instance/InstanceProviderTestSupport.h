@@ -20,18 +20,18 @@
 #include "provider/CWmipInstanceProvider.h"
 #include "tests/support/BstrText.h"
 #include "tests/support/RecordingSink.h"
+#include "tests/support/TestCallers.h"
 
 namespace instancetest {
 
-// Callers of the test database.
-// The demo operator: may use the provider and view readers.
-inline const wchar_t* const kOperatorSid = L"S-1-5-21-1004336348-1177238915-682003330-1001";
+// Callers of the test database (support::TestCallers).
+inline constexpr const wchar_t* kOperatorSid = support::callers::kOperator;
 // Linked, may view readers, lacks the right to use the provider.
-inline const wchar_t* const kNoProviderRightSid = L"S-1-5-21-1004336348-1177238915-682003330-1003";
+inline constexpr const wchar_t* kNoProviderRightSid = support::callers::kNoProvider;
 // Linked, may use the provider, may view nothing else.
-inline const wchar_t* const kNoViewRightSid = L"S-1-5-21-1004336348-1177238915-682003330-1004";
+inline constexpr const wchar_t* kNoViewRightSid = support::callers::kProviderOnly;
 // Not linked to any system user.
-inline const wchar_t* const kStrangerSid = L"S-1-5-21-1004336348-1177238915-682003330-1999";
+inline constexpr const wchar_t* kStrangerSid = support::callers::kStranger;
 inline const wchar_t* const kLocalSystemSid = L"S-1-5-18";
 
 // The permission of viewing readers, which guards the reader test class.

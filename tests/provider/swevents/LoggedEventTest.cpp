@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/com/Bstr.h"
 #include "platform/com/WbemConstants.h"
@@ -80,34 +81,22 @@ TEST_F(LoggedEvents, TheHistoryCarriesItsDefinitionSegmentAndComputedValues)
 {
     std::map<std::string, ComPtr<IWbemClassObject>> rows;
     ASSERT_EQ(Query(L"SELECT * FROM Bnt_LoggedEvent", &rows), WBEM_S_NO_ERROR);
-    struct Expected
-    {
-        const char* serial;
-        const char* description;
-        const char* segment;
-        const char* type;
-        const char* accessResult;
-        const char* entered;
-        const char* duress;
+    const std::vector<const wchar_t*> properties = {L"Description",  L"SegmentID",         L"Type",
+                                                    L"AccessResult", L"CardholderEntered", L"Duress"};
+    const std::map<std::string, std::vector<std::string>> expected = {
+        {"101", {"Access Granted", "1", "0", "2", "1", "0"}},
+        {"102", {"Access Granted - No Entry Made", "1", "0", "2", "0", "0"}},
+        {"103", {"Access Denied: Invalid Badge", "2", "1", "3", "0", "0"}},
+        {"104", {"Granted Under Duress", "1", "2", "2", "1", "1"}},
+        {"105", {"Door Forced Open", "2", "4", "<null>", "<null>", "<null>"}},
     };
-    const Expected expected[] = {
-        {"101", "Access Granted", "1", "0", "2", "1", "0"},
-        {"102", "Access Granted - No Entry Made", "1", "0", "2", "0", "0"},
-        {"103", "Access Denied: Invalid Badge", "2", "1", "3", "0", "0"},
-        {"104", "Granted Under Duress", "1", "2", "2", "1", "1"},
-        {"105", "Door Forced Open", "2", "4", "<null>", "<null>", "<null>"},
-    };
-    ASSERT_EQ(rows.size(), std::size(expected));
-    for (const Expected& e : expected)
+    ASSERT_EQ(rows.size(), expected.size());
+    for (const auto& [serial, values] : expected)
     {
-        IWbemClassObject* row = rows[e.serial].Get();
-        ASSERT_NE(row, nullptr) << e.serial;
-        EXPECT_EQ(support::PropertyText(row, L"Description"), e.description) << e.serial;
-        EXPECT_EQ(support::PropertyText(row, L"SegmentID"), e.segment) << e.serial;
-        EXPECT_EQ(support::PropertyText(row, L"Type"), e.type) << e.serial;
-        EXPECT_EQ(support::PropertyText(row, L"AccessResult"), e.accessResult) << e.serial;
-        EXPECT_EQ(support::PropertyText(row, L"CardholderEntered"), e.entered) << e.serial;
-        EXPECT_EQ(support::PropertyText(row, L"Duress"), e.duress) << e.serial;
+        IWbemClassObject* row = rows[serial].Get();
+        ASSERT_NE(row, nullptr) << serial;
+        for (std::size_t i = 0; i < properties.size(); ++i)
+            EXPECT_EQ(support::PropertyText(row, properties[i]), values[i]) << serial << " " << properties[i];
     }
     // The stored UTC time comes back unchanged.
     EXPECT_EQ(support::PropertyText(rows["103"].Get(), L"Time").substr(0, 14), "20261207071000");

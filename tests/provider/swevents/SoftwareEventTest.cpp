@@ -16,6 +16,7 @@
 #include "provider/CWmipSoftwareEventProcessor.h"
 #include "provider/CWmipSoftwareEventProvider.h"
 #include "tests/provider/swevents/SwEventTestSupport.h"
+#include "tests/support/EventQueryCase.h"
 
 namespace {
 
@@ -204,13 +205,7 @@ TEST_F(SoftwareEvents, HostileAndUnknownEventsAreDroppedAndLogged)
 
 TEST_F(SoftwareEvents, TheAccessCheckNamesTheClassesOfTheQuery)
 {
-    struct Case
-    {
-        const char* rule;
-        const wchar_t* caller;
-        const wchar_t* query;
-        HRESULT expected;
-    };
+    using Case = support::EventAccessCase;
     const Case cases[] = {
         {"operator, cardholders", swtest::kOperatorSid,
          L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Cardholder'", S_OK},
@@ -377,12 +372,7 @@ TEST(SoftwareEventProvider, TheProcessorStartsOnceAndStopsWhenTheProviderGoes)
 
 TEST_F(SoftwareEvents, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelects)
 {
-    struct Case
-    {
-        const char* rule;
-        const wchar_t* query;
-        const char* expected;
-    };
+    using Case = support::EventDeliveryCase;
     // The events handed in: a cardholder's modification, a visitor's, a cardholder's creation
     // reported as a modification (no department before), a cardholder's deletion. A visitor has
     // no department at all: a comparison on it is unknown, IS NULL included.

@@ -15,6 +15,7 @@
 #include "tests/support/AppInstallation.h"
 #include "tests/support/BstrText.h"
 #include "tests/support/SimulatedLinkageServer.h"
+#include "tests/support/TestCallers.h"
 #include "tests/support/TemporaryHome.h"
 #include "tools/provixa/ProvixaHost.h"
 #include "tools/provixa/ProvixaSchemaLoader.h"
@@ -22,26 +23,10 @@
 namespace swtest {
 namespace {
 
-// A permission group with only the right to use the provider, and its user.
-constexpr const char* kExtraCallers = R"(
-INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
-    (43, 'No provider', -1, 1, 0),
-    (44, 'Provider only', -1, 1, 0);
-INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (43, 268435459), (44, 268435664);
-INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
-                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
-                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
-    (6, 'noright', 'Nora', 'None', -1, 0, NULL, 1, 43, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
-    (7, 'noview', 'Nils', 'View', -1, 0, NULL, 1, 44, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1);
-INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
-    (6, 6, 1, 'S-1-5-21-1004336348-1177238915-682003330-1006'),
-    (7, 7, 1, 'S-1-5-21-1004336348-1177238915-682003330-1007');
-)";
-
 class InstallationEnvironment : public support::AppInstallation
 {
 public:
-    InstallationEnvironment() : AppInstallation(kExtraCallers) {}
+    InstallationEnvironment() : AppInstallation(support::TestCallers::Sql({kNoRightSid, kNoViewSid})) {}
 
 protected:
     // The queries register the provider with the demo linkage server, which answers here.

@@ -17,17 +17,17 @@
 #include "provider/SoftwareEventPacket.h"
 #include "tests/support/PropertyText.h"
 #include "tests/support/RecordingSink.h"
+#include "tests/support/TestCallers.h"
 #include "tools/provixa/ProvixaProviderShell.h"
 #include "tools/provixa/ProvixaSoftwareEventProviderShell.h"
 
 namespace swtest {
 
-// The demo operator: may use the provider and view cardholders, visitors and the event history.
-inline constexpr wchar_t kOperatorSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
-// Linked, lacks the right to use the provider.
-inline constexpr wchar_t kNoRightSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1006";
-// Linked, may use the provider but view no record class.
-inline constexpr wchar_t kNoViewSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1007";
+// The callers of the tests (support::TestCallers): the demo operator, one linked caller that
+// lacks the right to use the provider, and one that may use it but view no record class.
+inline constexpr const wchar_t* kOperatorSid = support::callers::kOperator;
+inline constexpr const wchar_t* kNoRightSid = support::callers::kNoProvider;
+inline constexpr const wchar_t* kNoViewSid = support::callers::kProviderOnly;
 
 // The number of lines of the provider's log holding the text.
 int CountProviderLogLines(const std::string& text);

@@ -16,16 +16,12 @@
 #include <vector>
 
 namespace {
+using provixa_program::Contains;
 using provixa_program::Json;
 using provixa_program::JsonReader;
 using provixa_program::Outcome;
 using provixa_program::Quote;
 using provixa_program::ReadAll;
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 // Each line of the text, parsed; fails the test for a line that is no JSON.
 std::vector<Json> JsonLines(const std::string& text)

@@ -9,6 +9,8 @@
 #include <vector>
 
 namespace {
+using provixa_program::Contains;
+using provixa_program::ExpectEachIn;
 using provixa_program::Outcome;
 using provixa_program::Quote;
 
@@ -31,10 +33,6 @@ protected:
     }
 };
 
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 }  // namespace
 
 TEST_F(ProvixaBusBinary, LoginThenWhoamiInOneShellSession)
@@ -42,12 +40,9 @@ TEST_F(ProvixaBusBinary, LoginThenWhoamiInOneShellSession)
     const Outcome run =
         Bus({"shell"}, "version\nlogin operator\nwhoami\naccesslevels\nlogout\nwhoami\n", "operator-demo");
     EXPECT_EQ(run.status, 1) << run.err;  // the last whoami follows the log-out
-    EXPECT_TRUE(Contains(run.out, "{\"product_name\":\"Provixa\",\"product_version\":\"1.0\"}")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "\"token\":\"")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "\"logon_id\":\"operator\"")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "\"ptz_priority\":50")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "{\"description\":\"Lobby all hours\",\"id\":1}")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "{\"logged_out\":true}")) << run.out;
+    ExpectEachIn(run.out, {"{\"product_name\":\"Provixa\",\"product_version\":\"1.0\"}", "\"token\":\"",
+                           "\"logon_id\":\"operator\"", "\"ptz_priority\":50",
+                           "{\"description\":\"Lobby all hours\",\"id\":1}", "{\"logged_out\":true}"});
     EXPECT_TRUE(Contains(run.err, "log in first")) << run.err;
 }
 

@@ -11,12 +11,8 @@
 #include "tools/provixa/ProvixaCommandLine.h"
 
 namespace {
+using provixa_program::ExpectEachIn;
 using provixa_program::Outcome;
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 class ProvixaEventBatch : public provixa_program::ProvixaProgramTest
 {
@@ -74,17 +70,12 @@ TEST_F(ProvixaEventBatch, AWatchedAccessEventIsPrinted)
                               "Text=\"Lobby entry\" HostName=COMMHOST\n"
                               "wait 3000\n");  // room for a loaded machine
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "Watching (watch 1): SELECT * FROM Bnt_AccessEvent")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "Handed in: sz:216, type:0, serno:42")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "instance of Bnt_AccessEvent")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "SerialNumber = 42;")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "CardNumber = 123456;")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "EventText = \"Lobby entry\";")) << run.out;
-    // The linkage server heard the registration and, at the end, the unregistration.
-    EXPECT_TRUE(Contains(run.out, "linkage server received procedure 7 RegisterHardwareEventProvider, 68 bytes: 01"))
-        << run.out;
-    EXPECT_TRUE(Contains(run.out, "linkage server received procedure 7 RegisterHardwareEventProvider, 68 bytes: 00"))
-        << run.out;
+    ExpectEachIn(run.out, {"Watching (watch 1): SELECT * FROM Bnt_AccessEvent", "Handed in: sz:216, type:0, serno:42",
+                           "instance of Bnt_AccessEvent", "SerialNumber = 42;", "CardNumber = 123456;",
+                           "EventText = \"Lobby entry\";",
+                           // The linkage server heard the registration and, at the end, the unregistration.
+                           "linkage server received procedure 7 RegisterHardwareEventProvider, 68 bytes: 01",
+                           "linkage server received procedure 7 RegisterHardwareEventProvider, 68 bytes: 00"});
 }
 
 TEST_F(ProvixaEventBatch, BadRecordsAndQueriesAreReported)
@@ -96,12 +87,9 @@ TEST_F(ProvixaEventBatch, BadRecordsAndQueriesAreReported)
                               "watch \"SELECT * FROM Bnt_Alarm\"\n"
                               "wait 70000\n");
     EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(Contains(run.err, "Error 0x80004005")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "unknown record field NoSuchField")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "Record cannot be combined with record fields")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "not a number: EventType=x")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "Error 0x80041059")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "wait takes a number of milliseconds")) << run.err;
+    ExpectEachIn(run.err, {"Error 0x80004005", "unknown record field NoSuchField",
+                           "Record cannot be combined with record fields", "not a number: EventType=x",
+                           "Error 0x80041059", "wait takes a number of milliseconds"});
 }
 
 TEST_F(ProvixaEventBatch, AnIncomingEventReachesAWatcherThroughTheCommunicationServer)
@@ -111,7 +99,6 @@ TEST_F(ProvixaEventBatch, AnIncomingEventReachesAWatcherThroughTheCommunicationS
                               "IsAccessGrant=true BadgeID=100001\n"
                               "wait 3000\n");  // room for a loaded machine
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "communication server event door received procedure 1 SubmitEvent")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "instance of Bnt_AccessEvent")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "CardNumber = 100001;")) << run.out;
+    ExpectEachIn(run.out, {"communication server event door received procedure 1 SubmitEvent",
+                           "instance of Bnt_AccessEvent", "CardNumber = 100001;"});
 }

@@ -11,12 +11,8 @@
 #include <vector>
 
 namespace {
+using provixa_program::Contains;
 using provixa_program::Outcome;
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 class ProvixaHostFault : public provixa_program::ProvixaProgramTest
 {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -26,6 +27,39 @@ inline std::string Quote(const std::string& arg)
     for (const char c : arg)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
+}
+
+inline bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// Every part stands in the text.
+inline void ExpectEachIn(const std::string& text, const std::vector<std::string>& parts)
+{
+    for (const std::string& part : parts)
+        EXPECT_TRUE(Contains(text, part)) << part << " in:\n" << text;
+}
+
+// A command line, the exit status it ends with and a text its error output holds.
+struct RefusalCase
+{
+    std::vector<std::string> args;
+    int status;
+    const char* text;
+};
+
+// Each case's command line, run by `run`, ends with its status and says its text on the error
+// output.
+inline void ExpectRefusals(const std::vector<RefusalCase>& cases,
+                           const std::function<Outcome(const std::vector<std::string>&)>& run)
+{
+    for (const RefusalCase& c : cases)
+    {
+        const Outcome outcome = run(c.args);
+        EXPECT_EQ(outcome.status, c.status) << c.args.back() << "\n" << outcome.err;
+        EXPECT_TRUE(Contains(outcome.err, c.text)) << c.args.back() << "\n" << outcome.err;
+    }
 }
 
 inline std::string ReadAll(const std::filesystem::path& file)

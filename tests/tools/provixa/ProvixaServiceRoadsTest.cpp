@@ -13,13 +13,9 @@
 #include <vector>
 
 namespace {
+using provixa_program::Contains;
 using provixa_program::Outcome;
 using provixa_program::ReadAll;
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 // How often a text occurs.
 std::size_t Count(const std::string& text, const std::string& part)

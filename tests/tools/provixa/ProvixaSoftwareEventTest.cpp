@@ -8,6 +8,7 @@
 #include <string>
 
 namespace {
+using provixa_program::ExpectEachIn;
 using provixa_program::Outcome;
 
 class ProvixaSoftwareEvent : public provixa_program::ProvixaProgramTest
@@ -19,11 +20,6 @@ protected:
     }
     std::string PathOf(const std::string& name) const { return (m_root / name).string(); }
 };
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 TEST_F(ProvixaSoftwareEvent, ABatchPrintsTheModificationOfADemoCardholder)
 {
@@ -39,12 +35,10 @@ TEST_F(ProvixaSoftwareEvent, ABatchPrintsTheModificationOfADemoCardholder)
                             "wait 3000\n");
     const Outcome run = Provixa({"--as", "operator", "batch", PathOf("script.txt")});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "Handed in: software event 1 (type 2, transaction 2, flags 0")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "instance of __InstanceModificationEvent")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "TargetInstance = \ninstance of Bnt_Cardholder")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "LASTNAME = \"Adler-Weiss\";")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "PreviousInstance = \ninstance of Bnt_Cardholder")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "LASTNAME = \"Adler\";")) << run.out;
+    ExpectEachIn(run.out, {"Handed in: software event 1 (type 2, transaction 2, flags 0",
+                           "instance of __InstanceModificationEvent", "TargetInstance = \ninstance of Bnt_Cardholder",
+                           "LASTNAME = \"Adler-Weiss\";", "PreviousInstance = \ninstance of Bnt_Cardholder",
+                           "LASTNAME = \"Adler\";"});
 }
 
 TEST_F(ProvixaSoftwareEvent, BadOperandsAreUsageErrors)

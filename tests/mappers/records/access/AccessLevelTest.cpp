@@ -24,16 +24,11 @@ namespace {
 class AccessLevels : public access_test::AccessRecordsTest
 {
 protected:
-    ComPtr<IWbemClassObject> Make(const wchar_t* className,
-                                  const std::vector<std::pair<const wchar_t*, _variant_t>>& values)
-    {
-        return NewInstance(className, values);
-    }
     Reply AddLevel(const wchar_t* name, long segment)
     {
         return Put(Form::Sync,
-                   Make(L"Bnt_AccessLevel",
-                        {{L"Name", _variant_t(name)}, {L"SegmentID", _variant_t(static_cast<LONG>(segment))}})
+                   NewInstance(L"Bnt_AccessLevel",
+                               {{L"Name", _variant_t(name)}, {L"SegmentID", _variant_t(static_cast<LONG>(segment))}})
                        .Get(),
                    WBEM_FLAG_CREATE_ONLY);
     }
@@ -46,7 +41,7 @@ protected:
             values.emplace_back(L"Activate", _variant_t(activate));
         if (deactivate != nullptr)
             values.emplace_back(L"Deactivate", _variant_t(deactivate));
-        return Put(Form::Sync, Make(L"Bnt_AccessLevelAssignment", values).Get(), WBEM_FLAG_CREATE_ONLY);
+        return Put(Form::Sync, NewInstance(L"Bnt_AccessLevelAssignment", values).Get(), WBEM_FLAG_CREATE_ONLY);
     }
     static std::string Count(const std::string& table, const std::string& where)
     {

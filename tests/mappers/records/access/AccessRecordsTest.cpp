@@ -10,35 +10,12 @@
 
 namespace access_test {
 namespace {
-// Panel 20 is a lock panel (type 18) with one reader. Group 81 (system): provider, levels, users;
-// 82 (cardholder): assignments; 83: provider and level viewing only; 85 (cardholder): viewing
-// assignments only, so that the level manager may assign only the levels it manages. Segment 3
-// has a unit of at most 3 levels per badge, 1 standard and 2 temporary; segment 7 one of at
-// most 2, 1 standard and 2 temporary (the total bites before the temporary limit); segment 6
-// one of at most 4, 2 standard and 1 temporary (the kinds' limits bite before the total);
-// segment 4 a unit that holds at most 2 level records; segment 5 has no unit, so its levels
-// cannot be assigned.
+// Panel 20 is a lock panel (type 18) with one reader. Segment 3 has a unit of at most 3 levels
+// per badge, 1 standard and 2 temporary; segment 7 one of at most 2, 1 standard and 2 temporary
+// (the total bites before the temporary limit); segment 6 one of at most 4, 2 standard and 1
+// temporary (the kinds' limits bite before the total); segment 4 a unit that holds at most 2
+// level records; segment 5 has no unit, so its levels cannot be assigned.
 constexpr const char* kSetup = R"(
-INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES
-    (81, 'Access: system', -1, 1, 0), (82, 'Access: cards', -1, 2, 0), (83, 'Access: viewer', -1, 1, 0),
-    (85, 'Access: assignment viewer', -1, 2, 0);
-INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES
-    (81, 0x100000D0), (81, 0x1000000B), (81, 0x1000000C), (81, 0x1000000D), (81, 0x1000001E),
-    (81, 0x1000000E), (81, 0x1000000F), (81, 0x10000010), (81, 0x1000001D), (81, 0x10000014), (81, 0x10000016),
-    (81, 0x10000031), (81, 0x1000013E),
-    (82, 0x20000000), (82, 0x20000002),
-    (83, 0x100000D0), (83, 0x1000000B),
-    (85, 0x20000000);
-INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONPWD, ISENABLED,
-                   SYSTEM_USER_PERMID, MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID,
-                   USER_PERM_UDFID, CREATED, LASTCHANGED, NOTES, IS_AUTO_CREATED_USER, BNT_DBID) VALUES
-    (31, 'levelclerk', 'Lena', 'Clerk', -1, 0, NULL, 1, 81, 0, 82, 0, 0, NULL, NULL, NULL, 0, 1),
-    (32, 'levelviewer', 'Leo', 'Viewer', -1, 0, NULL, 1, 83, 0, 0, 0, 0, NULL, NULL, NULL, 0, 1),
-    (33, 'levelmanager', 'Lara', 'Manager', -1, 0, NULL, 1, 83, 0, 85, 0, 0, NULL, NULL, NULL, 0, 1);
-INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
-    (31, 31, 1, 'S-1-5-21-1004336348-1177238915-682003330-3101'),
-    (32, 32, 1, 'S-1-5-21-1004336348-1177238915-682003330-3102'),
-    (33, 33, 1, 'S-1-5-21-1004336348-1177238915-682003330-3103');
 INSERT OR IGNORE INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (18, 'Lock panel', 1);
 INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) VALUES
     (20, 'Office locks', 1, 1, 1, 0, 18);
@@ -57,7 +34,11 @@ constexpr auto kNoticeWait = std::chrono::seconds(10);
 void AccessRecordsTest::SetUpTestSuite()
 {
     static std::once_flag once;
-    std::call_once(once, [] { ExecSql(kSetup); });
+    std::call_once(once, [] {
+        ExecSql(support::TestCallers::Sql(
+                    {AccessCallers::kLevelClerk, AccessCallers::kLevelViewer, AccessCallers::kLevelManager}) +
+                kSetup);
+    });
 }
 
 void AccessRecordsTest::SetUp()

@@ -1,26 +1,24 @@
 // AccessRecordsTest: the base of the end-to-end tests of the access mappers. On the door's demo
-// installation it adds, once per program, callers of its own (each linked to a Windows SID) and a
-// segment whose unit has small per-badge limits; each test runs with the simulated configuration
-// servers registered, so the notices the mappers send can be awaited and read.
+// installation it adds, once per program, callers of its own and a segment whose unit has small per-badge limits; each
+// test runs with the simulated configuration servers registered, so the notices the mappers send can be awaited and
+// read.
 #pragma once
 
 #include "tests/e2e/DoorTest.h"
 #include "tests/support/SimulatedInstallation.h"
+#include "tests/support/TestCallers.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace access_test {
+// The callers of these tests, of support::TestCallers.
 struct AccessCallers
 {
-    // Every access level, assignment and user right; manages no level.
-    static constexpr wchar_t kLevelClerk[] = L"S-1-5-21-1004336348-1177238915-682003330-3101";
-    // May use the provider and view levels; nothing else, manages no level.
-    static constexpr wchar_t kLevelViewer[] = L"S-1-5-21-1004336348-1177238915-682003330-3102";
-    // May view levels and assignments but holds no right to assign: assigns only the levels it
-    // manages (USERS_ACCESSLEVEL_LINK), and only those it manages with more than view rights.
-    static constexpr wchar_t kLevelManager[] = L"S-1-5-21-1004336348-1177238915-682003330-3103";
+    static constexpr const wchar_t* kLevelClerk = support::callers::kLevelClerk;
+    static constexpr const wchar_t* kLevelViewer = support::callers::kLevelViewer;
+    static constexpr const wchar_t* kLevelManager = support::callers::kLevelManager;
 };
 
 // One configuration message as the communication server received it.

@@ -14,7 +14,7 @@ using access_test::AccessCallers;
 
 namespace {
 // The demo operator: manages levels 1 and 3 with full rights and level 2 view-only.
-constexpr wchar_t kOperator[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
+constexpr const wchar_t* kOperator = support::callers::kOperator;
 
 class AccessRequests : public access_test::AccessRecordsTest
 {

@@ -1,30 +1,24 @@
 // PersonRecordsTest: the base of the end-to-end tests of the person-centred record mappers. On
-// the door's demo installation it adds, once per program, callers of its own (each linked to a
-// Windows SID) and turns cardholder and visitor segmentation on; tests then create the records
-// they change, so that they do not depend on one another.
+// the door's demo installation it adds, once per program, callers of its own and turns
+// cardholder and visitor segmentation on; tests then create the records they change, so that
+// they do not depend on one another.
 #pragma once
 
 #include "tests/e2e/DoorTest.h"
+#include "tests/support/TestCallers.h"
 
 #include <string>
 
 namespace records_test {
-// The callers of these tests.
+// The callers of these tests, of support::TestCallers.
 struct RecordsCallers
 {
-    // All segments; every person, account, multimedia and secondary-segment right.
-    static constexpr wchar_t kRecordsAdmin[] = L"S-1-5-21-1004336348-1177238915-682003330-3001";
-    // The same rights, segment 1 (Headquarters) only.
-    static constexpr wchar_t kHeadquartersClerk[] = L"S-1-5-21-1004336348-1177238915-682003330-3002";
-    // All segments; may view visitors and accounts only.
-    static constexpr wchar_t kVisitorClerk[] = L"S-1-5-21-1004336348-1177238915-682003330-3003";
-    // All segments; may view persons and accounts, change nothing.
-    static constexpr wchar_t kViewer[] = L"S-1-5-21-1004336348-1177238915-682003330-3004";
-    // Segment 1; may use the provider and view directories, nothing of persons.
-    static constexpr wchar_t kNobody[] = L"S-1-5-21-1004336348-1177238915-682003330-3005";
-    // All segments; may view visitors, and holds the first but not the second right that viewing
-    // cardholders takes.
-    static constexpr wchar_t kHalfViewer[] = L"S-1-5-21-1004336348-1177238915-682003330-3006";
+    static constexpr const wchar_t* kRecordsAdmin = support::callers::kRecordsAdmin;
+    static constexpr const wchar_t* kHeadquartersClerk = support::callers::kHeadquartersClerk;
+    static constexpr const wchar_t* kVisitorClerk = support::callers::kVisitorClerk;
+    static constexpr const wchar_t* kViewer = support::callers::kRecordsViewer;
+    static constexpr const wchar_t* kNobody = support::callers::kNobody;
+    static constexpr const wchar_t* kHalfViewer = support::callers::kHalfViewer;
 };
 
 class PersonRecordsTest : public e2e::DoorTest

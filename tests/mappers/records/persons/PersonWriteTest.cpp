@@ -23,18 +23,12 @@ namespace {
 class PersonWrites : public records_test::PersonRecordsTest
 {
 protected:
-    // A new instance of the class with the properties set (numbers as VT_I4, texts as BSTR).
-    ComPtr<IWbemClassObject> Make(const wchar_t* className,
-                                  const std::vector<std::pair<const wchar_t*, _variant_t>>& values)
-    {
-        return NewInstance(className, values);
-    }
     Reply Link(long personId, long directoryId, const wchar_t* accountId)
     {
         return Put(Form::Sync,
-                   Make(L"Bnt_Account", {{L"PersonID", _variant_t(static_cast<LONG>(personId))},
-                                         {L"DirectoryID", _variant_t(static_cast<LONG>(directoryId))},
-                                         {L"AccountID", _variant_t(accountId)}})
+                   NewInstance(L"Bnt_Account", {{L"PersonID", _variant_t(static_cast<LONG>(personId))},
+                                                {L"DirectoryID", _variant_t(static_cast<LONG>(directoryId))},
+                                                {L"AccountID", _variant_t(accountId)}})
                        .Get(),
                    WBEM_FLAG_CREATE_ONLY);
     }
@@ -175,7 +169,7 @@ TEST_F(PersonWrites, RefusedWritesNameTheirReasonAndWriteNothing)
     for (const auto& c : cases)
     {
         CallAs(c.caller);
-        const Reply reply = Put(Form::Sync, Make(c.className, c.values).Get(), WBEM_FLAG_CREATE_ONLY);
+        const Reply reply = Put(Form::Sync, NewInstance(c.className, c.values).Get(), WBEM_FLAG_CREATE_ONLY);
         EXPECT_EQ(reply.result, c.expected) << c.what << ": " << Hex(reply.result);
         EXPECT_TRUE(EndsWith(Description(reply.statusObject.Get()), c.message))
             << c.what << ": " << Description(reply.statusObject.Get());
@@ -186,7 +180,7 @@ TEST_F(PersonWrites, RefusedWritesNameTheirReasonAndWriteNothing)
 TEST_F(PersonWrites, ACallerOfOneSegmentGetsItAsTheDefault)
 {
     CallAs(RecordsCallers::kHeadquartersClerk);
-    ComPtr<IWbemClassObject> person = Make(L"Bnt_Cardholder", {{L"LASTNAME", _variant_t(L"Defaulted")}});
+    ComPtr<IWbemClassObject> person = NewInstance(L"Bnt_Cardholder", {{L"LASTNAME", _variant_t(L"Defaulted")}});
     const Reply written = Put(Form::Sync, person.Get(), WBEM_FLAG_CREATE_ONLY);
     ASSERT_EQ(written.result, WBEM_S_NO_ERROR) << Description(written.statusObject.Get());
     EXPECT_EQ(DoorInstallation::Rows("SELECT SEGMENTID, VISITOR, ASSET_GROUPID, GUARD FROM EMP WHERE ID = ?",
@@ -203,7 +197,7 @@ TEST_F(PersonWrites, APrimarySegmentChangeRemovesTheAccessOfTheLostUnit)
             ", 1, 2, " + id + "); INSERT INTO BADGELINK (BADGEKEY, ACCLVLID) VALUES (900 + " + id + ", 1), (900 + " +
             id + ", 2);");
     ComPtr<IWbemClassObject> change =
-        Make(L"Bnt_Cardholder", {{L"ID", _variant_t(person)}, {L"PRIMARYSEGMENTID", _variant_t(2L)}});
+        NewInstance(L"Bnt_Cardholder", {{L"ID", _variant_t(person)}, {L"PRIMARYSEGMENTID", _variant_t(2L)}});
     const Reply moved = Put(Form::Sync, change.Get(), WBEM_FLAG_UPDATE_ONLY);
     ASSERT_EQ(moved.result, WBEM_S_NO_ERROR) << Description(moved.statusObject.Get());
     EXPECT_EQ(Scalar("SELECT SEGMENTID FROM EMP WHERE ID = " + id), "2");
@@ -212,7 +206,7 @@ TEST_F(PersonWrites, APrimarySegmentChangeRemovesTheAccessOfTheLostUnit)
 
     // A clean-up that fails fails the modify, which then changes nothing.
     ExecSql("CREATE TRIGGER FAIL_ACCESS_CLEANUP BEFORE DELETE ON BADGELINK BEGIN SELECT RAISE(ABORT, 'refused'); END;");
-    change = Make(L"Bnt_Cardholder", {{L"ID", _variant_t(person)}, {L"PRIMARYSEGMENTID", _variant_t(1L)}});
+    change = NewInstance(L"Bnt_Cardholder", {{L"ID", _variant_t(person)}, {L"PRIMARYSEGMENTID", _variant_t(1L)}});
     EXPECT_TRUE(FAILED(Put(Form::Sync, change.Get(), WBEM_FLAG_UPDATE_ONLY).result));
     ExecSql("DROP TRIGGER FAIL_ACCESS_CLEANUP;");
     EXPECT_EQ(Scalar("SELECT SEGMENTID FROM EMP WHERE ID = " + id), "2");
@@ -257,7 +251,7 @@ TEST_F(PersonWrites, MultimediaObjectsNeedTheOwnersModifyRightOnBothWrites)
     const long owner = NewPerson(L"Bnt_Visitor", L"Pictured", 1);
     const std::string id = std::to_string(owner);
     auto photo = [&](long dataType) {
-        return Make(
+        return NewInstance(
             L"Bnt_MultimediaObject",
             {{L"PersonID", _variant_t(owner)}, {L"ObjectType", _variant_t(1L)}, {L"DataType", _variant_t(dataType)}});
     };
@@ -289,8 +283,8 @@ TEST_F(PersonWrites, SecondarySegmentsAreAuditedAsAChangeOfThePerson)
     const std::string id = std::to_string(person);
     ExecSql("UPDATE EMP SET LASTCHANGED = '2000-01-01 00:00:00' WHERE ID = " + id);
     const std::wstring path = L"Bnt_PersonSecondarySegments.PersonID=" + std::to_wstring(person) + L",SegmentID=2";
-    ComPtr<IWbemClassObject> link =
-        Make(L"Bnt_PersonSecondarySegments", {{L"PersonID", _variant_t(person)}, {L"SegmentID", _variant_t(2L)}});
+    ComPtr<IWbemClassObject> link = NewInstance(L"Bnt_PersonSecondarySegments",
+                                                {{L"PersonID", _variant_t(person)}, {L"SegmentID", _variant_t(2L)}});
     CallAs(RecordsCallers::kHeadquartersClerk);
     EXPECT_EQ(Put(Form::Sync, link.Get(), WBEM_FLAG_CREATE_ONLY).result, WBEM_E_ACCESS_DENIED)
         << "segment 2 is beyond the clerk";

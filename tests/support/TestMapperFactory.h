@@ -1,0 +1,16 @@
+// NewTestMapper<Mapper>: the MapperFactory of a test's mapper class, for registering the class
+// with CWmipMapperRegistry: a new mapper built with the request's user, context and services,
+// which the caller owns; never null.
+#pragma once
+
+#include "framework/CWmipClassMapper.h"
+
+#include <memory>
+
+namespace support {
+template <typename Mapper>
+CWmipClassMapper* NewTestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+{
+    return std::make_unique<Mapper>(user, context, services).release();
+}
+}  // namespace support
