@@ -331,7 +331,7 @@ void CWmipClassMapper::CanViewAll()
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kPermissionMessage);
 }
 
-brontel::UserTranObject::UserTransactionObject CWmipClassMapper::GetTransactionObject()
+brontel::UserTranObject::UserTransactionObject CWmipClassMapper::GetTransactionObject() const
 {
     return m_transactionObject;
 }
@@ -342,7 +342,7 @@ CString CWmipClassMapper::GetTransactionValues(brontel::UserTranOperation::UserT
     return CString();
 }
 
-LONG CWmipClassMapper::GetReplTransactionObject()
+LONG CWmipClassMapper::GetReplTransactionObject() const
 {
     return m_replTransactionObject;
 }

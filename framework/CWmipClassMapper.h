@@ -209,13 +209,13 @@ public:
     virtual void LogTransaction(brontel::UserTranOperation::UserTransactionOperation operation,
                                 IWbemClassObject* instance);
     // The audit object kind: the one SetTransactionObject stored; 0 (no audit entry) by default.
-    virtual brontel::UserTranObject::UserTransactionObject GetTransactionObject();
+    brontel::UserTranObject::UserTransactionObject GetTransactionObject() const;
     // The audit text of a write; the base: empty.
     virtual CString GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation operation,
                                          IWbemClassObject* instance);
     // The replication object kind: the one SetReplTransactionObject stored; 0 (no replication
     // entry) by default.
-    virtual LONG GetReplTransactionObject();
+    LONG GetReplTransactionObject() const;
     // Fills the ids of a replication entry; the base fills none.
     virtual void SetupReplTransaction(CBntCardholderTrans& transaction,
                                       brontel::UserTranOperation::UserTransactionOperation operation,

@@ -2,6 +2,7 @@
 // each write stores, that the read helpers get it back, and the codes of refused writes.
 #include "framework/WMIHelper.h"
 #include "tests/framework/wmihelper/WMIHelperTestSupport.h"
+#include "tests/support/ArrayTexts.h"
 
 #include "platform/com/SafeArray.h"
 #include "platform/wmi/IWbemQualifierSet.h"
@@ -41,25 +42,6 @@ std::vector<BYTE> BytesOf(const VARIANT& value)
         bytes.push_back(element);
     }
     return bytes;
-}
-
-std::vector<std::wstring> TextsOf(const VARIANT& value)
-{
-    std::vector<std::wstring> texts;
-    if (value.vt != (VT_ARRAY | VT_BSTR))
-        return texts;
-    LONG lower = 0;
-    LONG upper = -1;
-    SafeArrayGetLBound(value.parray, 1, &lower);
-    SafeArrayGetUBound(value.parray, 1, &upper);
-    for (LONG i = lower; i <= upper; ++i)
-    {
-        BSTR element = nullptr;
-        SafeArrayGetElement(value.parray, &i, &element);
-        texts.emplace_back(element == nullptr ? L"" : element);
-        SysFreeString(element);
-    }
-    return texts;
 }
 
 _variant_t QualifierValue(IWbemQualifierSet* set, const wchar_t* name, LONG* flavor = nullptr)
@@ -379,7 +361,8 @@ TEST(WMIHelperQualifiers, FlavourThreePropagatesToInstancesAndDerivedClasses)
         const _variant_t key = QualifierValue(set.Get(), L"key");
         EXPECT_EQ(key.vt, VT_BOOL);
         EXPECT_EQ(key.boolVal, VARIANT_TRUE);
-        EXPECT_EQ(TextsOf(QualifierValue(set.Get(), L"Values")), (std::vector<std::wstring>{L"Off", L"On", L""}));
+        EXPECT_EQ(support::ArrayTexts(QualifierValue(set.Get(), L"Values")),
+                  (std::vector<std::wstring>{L"Off", L"On", L""}));
 
         const HRESULT local = set->Get(L"local", 0, nullptr, nullptr);
         EXPECT_EQ(local, object == base.Get() ? WBEM_S_NO_ERROR : WBEM_E_NOT_FOUND);
@@ -395,7 +378,7 @@ TEST(WMIHelperQualifiers, EmptyStringListGivesAnEmptyArray)
     ASSERT_EQ(WMIHelper::PutQualStringArray(set.Get(), L"ValueMap", CStringList{}, 3), WBEM_S_NO_ERROR);
     const _variant_t value = QualifierValue(set.Get(), L"ValueMap");
     EXPECT_EQ(value.vt, VT_ARRAY | VT_BSTR);
-    EXPECT_TRUE(TextsOf(value).empty());
+    EXPECT_TRUE(support::ArrayTexts(value).empty());
 }
 
 TEST(WMIHelperQualifiers, ReportsTheCodesOfRefusedRequests)

@@ -67,6 +67,8 @@ public:
     {
         AddJoin(L"EMP", L"ID", L"UDFEMP", L"ID");
         SetPermissions(kView, kAdd, kModify, kDelete);
+        SetTransactionObject(13);
+        SetReplTransactionObject(1);
     }
     void AddAdditionalFields(CWmideFieldSet& fieldSet) override
     {
@@ -108,14 +110,12 @@ public:
             GetDatabase()->TestHookFailNextStatements(1, 19);
         CWmipDynamicClassMapper::LogTransaction(operation, instance);
     }
-    brontel::UserTranObject::UserTransactionObject GetTransactionObject() override { return 13; }
     CString GetTransactionValues(Operation, IWbemClassObject* instance) override
     {
         _variant_t name;
         instance->Get(L"LastName", 0, &name, nullptr, nullptr);
         return name.vt == VT_BSTR ? CString(name.bstrVal) : CString(L"?");
     }
-    LONG GetReplTransactionObject() override { return 1; }
     void SetupReplTransaction(CBntCardholderTrans& transaction, Operation, IWbemClassObject* instance) override
     {
         _variant_t id;
