@@ -36,8 +36,6 @@ namespace {
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 constexpr const wchar_t* kReplicationMessage = L"Unable to log a replicator transaction for this operation.";
 constexpr const wchar_t* kAuditMessage = L"The system was unable to record the audit entry of this operation.";
-constexpr const wchar_t* kGenerateMessage =
-    L"The operation cannot be completed because the system was unable to generate an ID for the property %s.";
 // Qualifiers of a class definition that travel on to instances and derived classes.
 constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
 
@@ -93,7 +91,7 @@ HRESULT CWmipClassMapper::GetDefaultValue(IWbemClassObject* instance, const CStr
     const CString tableDotColumn = GetTableDotColumn(property);
     const int dot = tableDotColumn.Find(L'.');
     CString message;
-    message.Format(kGenerateMessage, static_cast<const wchar_t*>(property));
+    message.Format(CWmipMessages::kNoGeneratedId, static_cast<const wchar_t*>(property));
     if (dot <= 0 || GetDatabase() == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, message);
     LONGLONG id = 0;

@@ -42,6 +42,9 @@ public:
     static constexpr const wchar_t* kInvalidProperty = L"The property %s did not exist or contained an invalid value.";
     static constexpr const wchar_t* kNotEditableProperty =
         L"The property %s is not editable, but a value was specified that was different from the current value.";
+    static constexpr const wchar_t* kNotUniqueProperty = L"The property %s contained an non-unique value.";
+    static constexpr const wchar_t* kNoGeneratedId =
+        L"The operation cannot be completed because the system was unable to generate an ID for the property %s.";
 
     // The text for a failure of `result` raised without a text; kFailed for a result without
     // a text of its own.

@@ -351,7 +351,8 @@ void CWmipUDFClassMapper::CheckUnique(IWbemClassObject* instance, const LayoutFi
     }
     rows.OpenForwardOnly();
     if (!rows.IsEOF())
-        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, kNonUniqueMessage, field.property);
+        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotUniqueProperty,
+                                         field.property);
 }
 
 HRESULT CWmipUDFClassMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)

@@ -24,7 +24,6 @@ class CWmipUDFClassMapper : public CWmipClassMapper
 public:
     // Separator of the value texts and labels of a layout field's value list.
     static constexpr const wchar_t* kValueListSeparator = L"|";
-    static constexpr const wchar_t* kNonUniqueMessage = L"The property %s contained an non-unique value.";
 
     // One field of the layout.
     struct LayoutField
@@ -71,7 +70,7 @@ public:
     // The base check, then for a layout field: a value list must hold the value, a list table
     // must hold a row of that ID the caller's segments allow (WBEM_E_INVALID_PARAMETER
     // otherwise); a unique field must not hold the value in another row (CWMIException
-    // 0x80041001 kNonUniqueMessage).
+    // 0x80041001 CWmipMessages::kNotUniqueProperty).
     HRESULT IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
 
     // Restricts the layout rows to this class's fields.

@@ -82,7 +82,7 @@ void CWmipLogicalDeviceRules::CheckDeviceName(const wchar_t* source, CBntDatabas
     if (database == nullptr)
         throw CWMIException(source, __LINE__, WBEM_E_FAILED);
     if (database->NameExists(L"VEXLET_DEVICE", L"NAME", name))
-        CWmipPropertyRefusal::ThrowNamed(source, __LINE__, WBEM_E_FAILED, kNotUnique, L"Name");
+        CWmipPropertyRefusal::ThrowNamed(source, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotUniqueProperty, L"Name");
 }
 
 LONG CWmipLogicalDeviceRules::Action(brontel::UserTranOperation::UserTransactionOperation operation)

@@ -22,11 +22,6 @@ public:
     // The panel type of logical sources.
     static constexpr LONG kLogicalSourcePanelType = 39;
 
-    // Refusals of these classes that CWmipMessages does not hold; "%s" is the property's name.
-    static constexpr wchar_t kNotUnique[] = L"The property %s contained an non-unique value.";
-    static constexpr wchar_t kNoId[] =
-        L"The operation cannot be completed because the system was unable to generate an ID for the property %s.";
-
     CWmipLogicalDeviceRules() = delete;
 
     // A numeric property; none when it is missing, NULL or not a number.

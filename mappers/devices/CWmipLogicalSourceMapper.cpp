@@ -115,7 +115,7 @@ void CWmipLogicalSourceMapper::Validate(IWbemClassObject* instance, bool create)
         sameName.SetPanelIDFilter(Rules::Number(instance, L"ID").value_or(0), false);
     sameName.Open();
     if (!sameName.IsEOF())
-        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_FAILED, Rules::kNotUnique, L"Name");
+        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotUniqueProperty, L"Name");
 }
 
 LONG CWmipLogicalSourceMapper::Create(IWbemClassObject* instance, CBntDatabase& database)

@@ -8,6 +8,7 @@
 #include "common/AccessCodes.h"
 #include "common/Crypto.h"
 #include "framework/CWmideFieldSet.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
@@ -59,8 +60,6 @@ constexpr LONG kGeneratedModes[] = {1, 4, 7};
 constexpr LONG kBadgeTypeAction = 6;
 constexpr LONG kPersonAction = 7;
 
-constexpr const wchar_t* kGenerateMessage =
-    L"The operation cannot be completed because the system was unable to generate an ID for the property %s.";
 constexpr const wchar_t* kLevelDigitsMessage =
     L"The badge id cannot be changed, because the new badge number length is greater than the Segment setting for "
     L"some of the Access Levels currently assigned to the Badge";
@@ -285,7 +284,7 @@ LONGLONG CWmipBadgeMapper::DefaultBadgeId(IWbemClassObject* instance)
         id = GenerateBadgeId(type);
     }
     if (id == -1)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, kGenerateMessage, L"ID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, CWmipMessages::kNoGeneratedId, L"ID");
     return id;
 }
 

@@ -1,6 +1,8 @@
 #include "mappers/records/CWmipBadgeStatusMapper.h"
 
 #include "framework/CWmipClassCache.h"
+#include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -73,9 +75,8 @@ HRESULT CWmipBadgeStatusMapper::GetDefaultValue(IWbemClassObject* instance, cons
     catch (const CDBException& e)
     {
         CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to draw a badge status ID.", 0, &e);
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED,
-                            L"The operation cannot be completed because the system was unable to generate an ID for "
-                            L"the property ID.");
+        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_UNEXPECTED, CWmipMessages::kNoGeneratedId,
+                                         L"ID");
     }
 }
 

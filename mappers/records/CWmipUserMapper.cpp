@@ -36,7 +36,6 @@ constexpr int kSegmentWriteAccess = 2;
 // The properties that keep their stored value on a modify (each declared "noedit" itself).
 constexpr const wchar_t* kFixedProperties[] = {L"ID", L"Created", L"LastChanged", L"AutomaticallyCreated"};
 constexpr LONG kQualifierFlavor = 3;
-constexpr const wchar_t* kNonUniqueMessage = L"The property %s contained an non-unique value.";
 
 constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
 
@@ -229,7 +228,8 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
     const bool renamed = users.IsEOF() || users.GetText(L"LOGONID").CompareNoCase(logonId) != 0;
     users.Close();
     if (renamed && !IsLogonIDUnused(logonId))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, kNonUniqueMessage, L"LogonID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotUniqueProperty,
+                                      L"LogonID");
 
     const LONG databaseId = NumberOr(instance, L"DatabaseID", 0);
     if (databaseId != -1 && databaseId != 0 && databaseId != caller->GetDatabaseID())
