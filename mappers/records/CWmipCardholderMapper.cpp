@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipCardholderMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntUdf/Portavere.h"
 #include "inhouse/BntUdf/PortavereRecommendProperties.h"
@@ -13,11 +14,6 @@ using brontel::utility::CWMIDebugLog;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpCardholderMapper.cpp";
-constexpr DWORD kViewCardholders = 0x20000003;
-constexpr DWORD kAddCardholders = 0x20000004;
-constexpr DWORD kModifyCardholders = 0x20000005;
-constexpr DWORD kDeleteCardholders = 0x20000009;
-constexpr DWORD kViewCardholdersSecond = 0x20000057;
 // Audit kind of a cardholder.
 constexpr LONG kCardholderAuditObject = 13;
 
@@ -27,7 +23,8 @@ CWmipCardholderMapper::CWmipCardholderMapper(const CAcsUser* user, IWbemContext*
     : CWmipMapperSkeleton(user, context, services)
 {
     AddForeignKeyPropertyMapping(L"ID", L"ID", L"UDFEMP");
-    SetPermissions(kViewCardholders, kAddCardholders, kModifyCardholders, kDeleteCardholders);
+    SetPermissions(Permission::kViewCardholders, Permission::kAddCardholders, Permission::kModifyCardholders,
+                   Permission::kDeleteCardholders);
     SetTransactionObject(kCardholderAuditObject);
 }
 
@@ -77,8 +74,8 @@ LONG CWmipCardholderMapper::GetPropertyType(const CString& column, const CString
 
 HRESULT CWmipCardholderMapper::CanView()
 {
-    const HRESULT hr = CanPerformOperation(kViewCardholders, nullptr);
+    const HRESULT hr = CanPerformOperation(Permission::kViewCardholders, nullptr);
     if (FAILED(hr))
         return hr;
-    return CanPerformOperation(kViewCardholdersSecond, nullptr);
+    return CanPerformOperation(Permission::kViewCardholdersSecond, nullptr);
 }

@@ -1,11 +1,9 @@
 #include "mappers/records/CWmipVisitorMapper.h"
 
+#include "common/AccessCodes.h"
+
 namespace {
 
-constexpr DWORD kViewVisitors = 0x20000023;
-constexpr DWORD kAddVisitors = 0x20000024;
-constexpr DWORD kModifyVisitors = 0x20000025;
-constexpr DWORD kDeleteVisitors = 0x20000026;
 // Audit kind of a visitor.
 constexpr LONG kVisitorAuditObject = 55;
 
@@ -15,7 +13,8 @@ CWmipVisitorMapper::CWmipVisitorMapper(const CAcsUser* user, IWbemContext* conte
     : CWmipMapperSkeleton(user, context, services)
 {
     AddForeignKeyPropertyMapping(L"ID", L"ID", L"VISITOR_UDF");
-    SetPermissions(kViewVisitors, kAddVisitors, kModifyVisitors, kDeleteVisitors);
+    SetPermissions(Permission::kViewVisitors, Permission::kAddVisitors, Permission::kModifyVisitors,
+                   Permission::kDeleteVisitors);
     SetTransactionObject(kVisitorAuditObject);
 }
 
