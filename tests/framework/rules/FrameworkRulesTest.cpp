@@ -3,7 +3,7 @@
 // expectation is read from what the class declares: its registered properties and keys, its
 // mapper's permission ids and the methods its definition carries. The demo installation gives
 // the rows the keyed reads and the refused writes work on.
-#include "tests/provider/eventconfig/DemoMapperTest.h"
+#include "tests/support/DemoMapperTest.h"
 
 #include <strings.h>
 

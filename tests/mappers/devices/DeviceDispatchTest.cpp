@@ -1,6 +1,6 @@
 // Device mappers called directly, as the bus front end calls them: the method name matched
 // without regard to case, unknown names, paths that name no device, and the read-only rule.
-#include "tests/provider/eventconfig/DemoMapperTest.h"
+#include "tests/support/DemoMapperTest.h"
 
 #include "hardware/AapProcedure.h"
 #include "mappers/devices/CWmipPanelMapper.h"

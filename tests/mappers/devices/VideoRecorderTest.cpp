@@ -1,7 +1,7 @@
 // The video recorder's authentication document: the login name's backslashes, the JSON text of
 // bus values, the document's keys, and GetAuthenticationData called as the bus front end calls
 // it, which fails plainly (and logs) whenever the connection key is missing or unusable.
-#include "tests/provider/eventconfig/DemoMapperTest.h"
+#include "tests/support/DemoMapperTest.h"
 
 #include "framework/WMIHelper.h"
 #include "mappers/devices/CWmipVideoRecorderMapper.h"

@@ -2,7 +2,7 @@
 // with which rights, what it reads, and how keyed reads and WQL filters select rows. The rules
 // every class keeps (view refusal, refused writes, no methods, key and noedit marks) are
 // checked once in tests/framework/rules.
-#include "tests/provider/eventconfig/DemoMapperTest.h"
+#include "tests/support/DemoMapperTest.h"
 
 #include <algorithm>
 

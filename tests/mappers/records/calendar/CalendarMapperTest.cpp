@@ -3,7 +3,7 @@
 // with which rights, what it reads, keyed reads and filters, the callers' segments, and the world
 // time zones that need no right. The rules every class keeps (undeclared names, view refusal,
 // refused writes, key and noedit marks) are checked once in tests/framework/rules.
-#include "tests/provider/eventconfig/DemoMapperTest.h"
+#include "tests/support/DemoMapperTest.h"
 
 #include <algorithm>
 

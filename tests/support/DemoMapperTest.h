@@ -5,7 +5,7 @@
 // before it logs in, or the administrator. Mappers are driven the way the instance provider
 // drives them: built by name, view check, SetQuery, BeginEnumeration, NextInstance.
 //
-// Shared by tests/provider/eventconfig, tests/mappers/records/calendar, tests/mappers/devices and
+// Used by tests/provider/eventconfig, tests/mappers/records/calendar, tests/mappers/devices and
 // tests/framework/rules.
 #pragma once
 
