@@ -267,6 +267,9 @@ TEST_F(DoorHardware, AFailedAccessPanelCallLeavesTheCacheUntouched)
         EXPECT_EQ(Driver().Calls().size(), expected);
         Driver().SetAnswer(Procedure(failing), SimulatedAnswer());
     }
+    // The cache lives as long as the application: the seeded panel goes back to unseen values.
+    Cache().SetPanelStatus(2, 0);
+    Cache().SetReaderStatus(2, 0, 0);
 }
 
 TEST_F(DoorHardware, IntrusionPanelUpdateStoresUnderTheKeysTheReadersUse)
