@@ -674,6 +674,7 @@ TEST_F(DoorDeviceMethods, StatusMethodsAnswerWhatTheStatusUpdateStored)
     Cache().SetOutputStatus(5, 2, 0, 7);
     Cache().SetReaderStatus(6, 1, 0x100);
     Cache().SetReaderStatus(6, 2, 0x35);
+    Cache().SetReaderStatus(6, 0, 0);
     Cache().SetReaderMode(6, 0, 4);
     EXPECT_EQ(Status(L"Bnt_AlarmPanel.ID=66,PanelID=6"), "2");
     EXPECT_EQ(Status(L"Bnt_AlarmInput.ID=1"), "258");

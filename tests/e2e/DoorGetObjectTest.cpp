@@ -245,6 +245,7 @@ TEST_F(DoorGetObject, ErrorPathIsNotFoundForEveryCallerWithoutAStatusObject)
         EXPECT_EQ(reply.statusObject, nullptr);
     }
     // The provider answers the exact text at once, before it looks at the caller.
+    const int earlyLeftBefore = LogLines(L"Leaving GetObjectAsync(Bnt_Error)");
     const Reply early = ProviderGet(L"Bnt_Error");
     EXPECT_EQ(early.result, WBEM_E_NOT_FOUND) << Hex(early.result);
     EXPECT_TRUE(early.objects.empty());
@@ -259,7 +260,7 @@ TEST_F(DoorGetObject, ErrorPathIsNotFoundForEveryCallerWithoutAStatusObject)
     EXPECT_EQ(StatusCode(ordinary.statusObject.Get()), WBEM_E_NOT_FOUND);
     EXPECT_EQ(LogLines(L"Leaving GetObjectAsync(bnt_error)"), leftBefore + 1);
     EXPECT_GT(LogLines(L"GetObjectAsync(Bnt_Error)"), 0);
-    EXPECT_EQ(LogLines(L"Leaving GetObjectAsync(Bnt_Error)"), 0);
+    EXPECT_EQ(LogLines(L"Leaving GetObjectAsync(Bnt_Error)"), earlyLeftBefore);
 }
 
 TEST_F(DoorGetObject, StringKeysMatchWithoutRegardToCase)

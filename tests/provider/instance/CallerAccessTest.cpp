@@ -3,7 +3,6 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/mfc/ModuleState.h"
-#include "platform/registry/Registry.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipCallerAccess.h"
 #include "provider/CWmipUserCache.h"
@@ -13,43 +12,15 @@
 namespace instancetest {
 namespace {
 
-constexpr const wchar_t* kInstallationKey = L"SOFTWARE\\Brontel\\Ivarune";
-
-// Sets "DisableConnectionPooling" for the scope; a fresh application reads it with its user cache.
-class PoolingSwitch
-{
-public:
-    explicit PoolingSwitch(DWORD value)
-    {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kInstallationKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(RegSetValueExW(key, L"DisableConnectionPooling", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                                 sizeof(value)),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
-    }
-    ~PoolingSwitch()
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kInstallationKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS)
-        {
-            RegDeleteValueW(key, L"DisableConnectionPooling");
-            RegCloseKey(key);
-        }
-    }
-    PoolingSwitch(const PoolingSwitch&) = delete;
-    PoolingSwitch& operator=(const PoolingSwitch&) = delete;
-};
-
 class UnpooledCaller : public ProviderTest
 {
 protected:
     void SetUp() override
     {
         ProviderTest::SetUp();
-        m_switch = std::make_unique<PoolingSwitch>(1);
+        SwitchOn(L"DisableConnectionPooling");
+        // The program's application read the switches long before: one of the test's own reads
+        // them afresh.
         m_app = std::make_unique<CWmipApp>();
         m_state = std::make_unique<CModuleStateSwitch>(m_app.get());
         ASSERT_NE(CWmipApp::GetUserCache(), nullptr);
@@ -60,11 +31,9 @@ protected:
     {
         m_state.reset();
         m_app.reset();
-        m_switch.reset();
         ProviderTest::TearDown();
     }
 
-    std::unique_ptr<PoolingSwitch> m_switch;
     std::unique_ptr<CWmipApp> m_app;
     std::unique_ptr<CModuleStateSwitch> m_state;
 };

@@ -1,9 +1,16 @@
 #include "tests/provider/instance/InstanceProviderTestSupport.h"
 
+#include <fstream>
+#include <sstream>
+
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/DBConnectionManager.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/LogFileWriter.h"
 #include "platform/com/Bstr.h"
+#include "platform/registry/Registry.h"
+#include "platform/wmi/IWbemQualifierSet.h"
 #include "provider/CWmipApp.h"
 #include "tests/support/AppInstallation.h"
 #include "tests/support/TestCallers.h"
@@ -14,6 +21,9 @@ namespace {
 // The demo's user-defined lists are dropped: this namespace does not hold Bnt_Element, from
 // which their classes derive.
 constexpr const char* kDropLists = "DELETE FROM DDTBL WHERE ISLIST = 1;\n";
+
+// The registry key of the installation's switches.
+constexpr const wchar_t* kInstallationKey = L"SOFTWARE\\Brontel\\Ivarune";
 
 // One installation for the whole program, with the test classes registered once it runs.
 class InstallationEnvironment : public support::AppInstallation
@@ -152,6 +162,29 @@ HRESULT NullServices::ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext
     return WBEM_E_NOT_SUPPORTED;
 }
 
+// --- InstallationSwitch
+
+InstallationSwitch::InstallationSwitch(const wchar_t* name, DWORD value) : m_name(name)
+{
+    HKEY key = nullptr;
+    EXPECT_EQ(
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kInstallationKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+InstallationSwitch::~InstallationSwitch()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kInstallationKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS)
+    {
+        RegDeleteValueW(key, m_name.c_str());
+        RegCloseKey(key);
+    }
+}
+
 // --- ProviderTest
 
 void ProviderTest::SetUp()
@@ -167,6 +200,39 @@ void ProviderTest::TearDown()
 {
     m_caller.reset();
     EXPECT_EQ(Control().liveMappers, 0) << "a mapper outlived its request";
+    if (!m_linkedAccounts.empty())
+    {
+        DBConnectionManager* manager = CWmipApp::GetConnectionManager();
+        const CAcsUser* connection = manager->Connection(0);
+        ASSERT_NE(connection, nullptr);
+        for (const std::wstring& sid : m_linkedAccounts)
+        {
+            connection->GetDatabase()->ExecuteSQL(L"DELETE FROM USER_ACCOUNT WHERE ACCOUNTID = ?", {sid.c_str()});
+        }
+        manager->ReleaseConnection(connection);
+    }
+    m_switch.reset();
+}
+
+void ProviderTest::SwitchOn(const wchar_t* name)
+{
+    m_switch = std::make_unique<InstallationSwitch>(name, 1);
+}
+
+bool ProviderTest::HasQualifier(IWbemClassObject* object, const wchar_t* property, const wchar_t* qualifier)
+{
+    ComPtr<IWbemQualifierSet> qualifiers;
+    return SUCCEEDED(object->GetPropertyQualifierSet(property, &qualifiers)) &&
+           qualifiers->Get(qualifier, 0, nullptr, nullptr) == WBEM_S_NO_ERROR;
+}
+
+std::string ProviderTest::ProviderLog()
+{
+    brontel::utility::LogFileWriter::Flush();
+    std::ifstream file(CStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName()));
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 void ProviderTest::CallAs(const wchar_t* sid, SECURITY_IMPERSONATION_LEVEL level)
@@ -185,6 +251,7 @@ void ProviderTest::LinkAccount(const wchar_t* sid, LONG userId)
         L"VALUES ((SELECT MAX(USER_ACCOUNTID) + 1 FROM USER_ACCOUNT), ?, 1, ?)",
         {userId, sid});
     manager->ReleaseConnection(connection);
+    m_linkedAccounts.emplace_back(sid);
 }
 
 std::wstring ProviderTest::StringOf(IWbemClassObject* object, const wchar_t* property)

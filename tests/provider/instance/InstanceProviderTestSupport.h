@@ -33,6 +33,7 @@ inline constexpr const wchar_t* kNoViewRightSid = support::callers::kProviderOnl
 // Not linked to any system user.
 inline constexpr const wchar_t* kStrangerSid = support::callers::kStranger;
 inline const wchar_t* const kLocalSystemSid = L"S-1-5-18";
+inline const wchar_t* const kNetworkServiceSid = L"S-1-5-20";
 
 // The permission of viewing readers, which guards the reader test class.
 constexpr DWORD kViewReadersPermission = 0x10000003;
@@ -144,6 +145,19 @@ private:
 // A BSTR that frees itself.
 using Text = support::BstrText;
 
+// Sets a registry switch of the installation for the scope, and removes it again after.
+class InstallationSwitch
+{
+public:
+    InstallationSwitch(const wchar_t* name, DWORD value);
+    ~InstallationSwitch();
+    InstallationSwitch(const InstallationSwitch&) = delete;
+    InstallationSwitch& operator=(const InstallationSwitch&) = delete;
+
+private:
+    const std::wstring m_name;
+};
+
 // The base of every provider test: an initialised provider on the process's test database,
 // the mapper control reset, and the operator as the caller.
 class ProviderTest : public ::testing::Test
@@ -159,8 +173,17 @@ protected:
     static LONG NumberOf(IWbemClassObject* object, const wchar_t* property);
     // Expects exactly one final status with the result, and answers it.
     static StatusCall ExpectOneFinalStatus(const RecordingSink& sink, HRESULT result);
-    // Links the Windows account to the system user in the test database.
-    static void LinkAccount(const wchar_t* sid, LONG userId);
+    // Links the Windows account to the system user in the test database; TearDown removes the
+    // link. The provider's user cache keeps what it logged in, so an account linked by one test
+    // is one no other test calls as.
+    void LinkAccount(const wchar_t* sid, LONG userId);
+    // Sets the installation's registry switch to 1; TearDown removes it. The application reads
+    // the switches once, with its first services.
+    void SwitchOn(const wchar_t* name);
+    // Whether the property of the object carries the qualifier.
+    static bool HasQualifier(IWbemClassObject* object, const wchar_t* property, const wchar_t* qualifier);
+    // The provider's log file as written so far.
+    static std::string ProviderLog();
 
     ComPtr<NullServices> m_services;
     CWmipInstanceProvider m_provider;
@@ -168,6 +191,8 @@ protected:
 
 private:
     std::unique_ptr<CallerIdentity::Scope> m_caller;
+    std::unique_ptr<InstallationSwitch> m_switch;
+    std::vector<std::wstring> m_linkedAccounts;
 };
 
 }  // namespace instancetest

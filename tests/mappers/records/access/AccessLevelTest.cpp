@@ -369,16 +369,14 @@ TEST_F(AccessLevels, ConcurrentAssignmentsCannotBothTakeTheLastPlace)
 
 TEST_F(AccessLevels, ALevelReachingALockTheBadgeReachesAlreadyIsRefused)
 {
-    // Panel 20 drives Onity locks (panel type 67); the installation supports them (option 1007).
-    ExecSql("INSERT OR REPLACE INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1007, 1);"
-            "INSERT OR IGNORE INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) "
-            "VALUES (20, 'Onity lock', 1, 1, 1, 0, 67);"
-            "UPDATE ACCESSPANE SET PANELTYPE = 67 WHERE PANELID = 20;"
-            "INSERT OR IGNORE INTO READER (PANELID, READERID, READERDESC) VALUES (20, 0, 'Lock');");
+    // Panel 23 drives Onity locks (panel type 67), which the installation supports (AccessRecordsTest).
+    ExecSql("INSERT OR IGNORE INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) "
+            "VALUES (23, 'Onity lock', 1, 1, 1, 0, 67);"
+            "INSERT OR IGNORE INTO READER (PANELID, READERID, READERDESC) VALUES (23, 0, 'Lock');");
     const long held = NewLevel("Lock door A", 1);
     const long overlapping = NewLevel("Lock door B", 1);
     ExecSql("INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (" + std::to_string(held) +
-            ", 20, 0, 1), (" + std::to_string(overlapping) + ", 20, 0, 2);");
+            ", 23, 0, 1), (" + std::to_string(overlapping) + ", 23, 0, 2);");
     const long badge = NewBadge(790001);
     ASSERT_EQ(Assign(held, badge).result, WBEM_S_NO_ERROR);
     const Reply refused = Assign(overlapping, badge);

@@ -14,8 +14,11 @@ namespace {
 // per badge, 1 standard and 2 temporary; segment 7 one of at most 2, 1 standard and 2 temporary
 // (the total bites before the temporary limit); segment 6 one of at most 4, 2 standard and 1
 // temporary (the kinds' limits bite before the total); segment 4 a unit that holds at most 2
-// level records; segment 5 has no unit, so its levels cannot be assigned.
+// level records; segment 5 has no unit, so its levels cannot be assigned. The installation
+// supports Onity locks (option 1007) from the start: a login reads the options once, and the
+// provider keeps its logins.
 constexpr const char* kSetup = R"(
+INSERT OR REPLACE INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1007, 1);
 INSERT OR IGNORE INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (18, 'Lock panel', 1);
 INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) VALUES
     (20, 'Office locks', 1, 1, 1, 0, 18);
@@ -45,6 +48,13 @@ void AccessRecordsTest::SetUp()
 {
     DoorTest::SetUp();
     CallAs(AccessCallers::kLevelClerk);
+    m_lastRequest = Scalar("SELECT COALESCE(MAX(ID), 0) FROM ACCESS_REQUEST");
+}
+
+void AccessRecordsTest::TearDown()
+{
+    ExecSql("DELETE FROM ACCESS_REQUEST WHERE ID > " + m_lastRequest + ";");
+    DoorTest::TearDown();
 }
 
 void AccessRecordsTest::ExecSql(const std::string& sql)

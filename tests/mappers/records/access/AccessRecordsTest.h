@@ -39,6 +39,8 @@ public:
 
 protected:
     void SetUp() override;
+    // Removes the access requests the test wrote: the request views list every one.
+    void TearDown() override;
 
     static void ExecSql(const std::string& sql);
     static std::string Scalar(const std::string& sql);
@@ -50,6 +52,8 @@ protected:
     // An active (or not) badge of person 1 with the id; answers its key.
     long NewBadge(long long badgeId, bool active = true);
 
+    // The highest access request id before the test.
+    std::string m_lastRequest;
     std::optional<support::SimulatedInstallation> m_servers{std::in_place, std::vector<std::wstring>{L"localhost"}};
 };
 }  // namespace access_test

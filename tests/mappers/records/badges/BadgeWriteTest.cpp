@@ -625,9 +625,8 @@ TEST_F(BadgeWrites, BadgeTypeClassesAreShownShiftedThroughWmi)
 
 TEST_F(BadgeWrites, LevelsSharingAnOfflineLockReaderAreNotBothAssigned)
 {
-    // Panel 12 drives Onity locks (panel type 67); the installation supports them (option 1007).
-    ExecSql("INSERT OR REPLACE INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1007, 1);"
-            "INSERT OR IGNORE INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) "
+    // Panel 12 drives Onity locks (panel type 67), which the installation supports (PersonRecordsTest).
+    ExecSql("INSERT OR IGNORE INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) "
             "VALUES (12, 'Onity lock', 1, 1, 1, 0, 67);"
             "INSERT OR IGNORE INTO READER (PANELID, READERID, READERDESC) VALUES (12, 0, 'Lock');"
             "INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (81, 'Lock A', 1), "

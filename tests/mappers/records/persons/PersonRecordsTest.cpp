@@ -9,8 +9,11 @@
 
 namespace records_test {
 namespace {
-// Cardholder and visitor segmentation are on.
-constexpr const char* kSegmentation = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004);";
+// Cardholder and visitor segmentation are on, and the installation supports Onity locks (option
+// 1007). Set before the first login: a login reads the options once, and the provider keeps its
+// logins.
+constexpr const char* kOptions = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004);"
+                                 "INSERT OR REPLACE INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1007, 1);";
 
 struct SqliteCloser
 {
@@ -34,7 +37,7 @@ void PersonRecordsTest::SetUpTestSuite()
         ExecSql(support::TestCallers::Sql({RecordsCallers::kRecordsAdmin, RecordsCallers::kHeadquartersClerk,
                                            RecordsCallers::kVisitorClerk, RecordsCallers::kViewer,
                                            RecordsCallers::kNobody, RecordsCallers::kHalfViewer}) +
-                kSegmentation);
+                kOptions);
     });
 }
 
