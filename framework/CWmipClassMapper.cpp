@@ -29,7 +29,6 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
 
 // The class's declared segment property (its SEGMENTID column with the segment option
 // "segments") and the table that holds it; both empty when the class declares none.
@@ -290,7 +289,7 @@ HRESULT CWmipClassMapper::CanView()
 void CWmipClassMapper::ThrowIfDenied(HRESULT hr)
 {
     if (hr == WBEM_E_ACCESS_DENIED)
-        throw CWMIException(kSourceFile, __LINE__, hr, kPermissionMessage);
+        throw CWMIException(kSourceFile, __LINE__, hr, CWmipMessages::kAccessDenied);
     if (FAILED(hr))
         throw CWMIException(kSourceFile, __LINE__, hr, CWmipMessages::ForResult(hr));
 }
@@ -313,7 +312,7 @@ void CWmipClassMapper::CanDelete(IWbemClassObject* instance)
 void CWmipClassMapper::CanViewAll()
 {
     if (FAILED(CanView()))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kPermissionMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     if (!HasPerPropertyPermissions())
         return;
     ComPtr<IWbemClassObject> classObject;
@@ -328,7 +327,7 @@ void CWmipClassMapper::CanViewAll()
                                           })))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
     if (!allowed)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kPermissionMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
 }
 
 brontel::UserTranObject::UserTransactionObject CWmipClassMapper::GetTransactionObject() const

@@ -294,7 +294,7 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
     {
         CString pin;
         if (!AsText(value, pin))
-            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
         // Only a PIN of digits is stored; anything else stores no PIN at all.
         if (!WMIHelper::IsValidPINCode(pin))
             return CWmideUnit::Null(column);
@@ -310,19 +310,20 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
         const ByteArray read = ByteArrayOf(value, bytes);
         if (read != ByteArray::Read)
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER,
-                          read == ByteArray::TooLarge ? kBinaryTooLargeMessage : kInvalidValueMessage, property);
+                          read == ByteArray::TooLarge ? kBinaryTooLargeMessage : CWmipMessages::kInvalidProperty,
+                          property);
         return CWmideUnit::Bytes(column, std::move(bytes));
     }
 
     const CIMTYPE baseType = cimType & ~CIM_FLAG_ARRAY;
     if ((cimType & CIM_FLAG_ARRAY) != 0 && baseType != CIM_UINT8)
-        ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+        ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
 
     if (encrypted)
     {
         CString text;
         if (!AsText(value, text))
-            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
         std::vector<BYTE> cipher;
         if (!brontel::crypto::Crypto().EncryptString(text, cipher))
             ThrowProperty(__LINE__, WBEM_E_FAILED, kEncryptMessage, property);
@@ -334,7 +335,7 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
     case CIM_BOOLEAN: {
         _variant_t converted;
         if (FAILED(VariantChangeType(&converted, &value, 0, VT_BOOL)))
-            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
         return CWmideUnit::Bool(column, static_cast<const VARIANT&>(converted).boolVal != VARIANT_FALSE);
     }
     case CIM_SINT8:
@@ -347,7 +348,7 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
     case CIM_UINT64: {
         LONGLONG number = 0;
         if (!AsInteger(value, number) || !InRange(number, baseType, value))
-            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
         if (baseType == CIM_UINT32 && number < 0)
             number = static_cast<LONGLONG>(static_cast<ULONG>(static_cast<LONG>(number)));
         if (baseType == CIM_SINT64 || baseType == CIM_UINT64 || baseType == CIM_UINT32)
@@ -358,36 +359,36 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
     case CIM_REAL64: {
         _variant_t converted;
         if (FAILED(VariantChangeType(&converted, &value, 0, VT_R8)))
-            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
         return CWmideUnit::Double(column, static_cast<const VARIANT&>(converted).dblVal);
     }
     case CIM_DATETIME: {
         CString text;
         if (!AsText(value, text))
-            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
         const COleDateTime utc = WMIHelper::ToDateTimeUTC(text);
         const COleDateTime stored = m_mapper.IsUseUTC() ? utc : CWmipMapper::UtcToLocal(utc);
         if (stored.GetStatus() != COleDateTime::valid)
-            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
         return CWmideUnit::DateTime(column, stored);
     }
     case CIM_REFERENCE:
     case CIM_OBJECT:
-        ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+        ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
     default: {
         CString text;
         if (!AsText(value, text))
-            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
         if (m_mapper.IsUseByteArray() && baseType == CIM_STRING)
         {
             // Binary columns of such classes travel as hexadecimal text.
             std::vector<BYTE> bytes;
             if (!HexStringToBytes(text.GetWString(), bytes))
-                ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+                ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
             return CWmideUnit::Bytes(column, std::move(bytes));
         }
         if (baseType == CIM_UINT8)
-            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
         return CWmideUnit::Text(column, text);
     }
     }
@@ -470,7 +471,7 @@ void CWmipInstanceWriter::StageLinkedTables(IWbemClassObject* instance, bool cre
             continue;
         _variant_t value;
         if (FAILED(instance->Get(property.name, 0, &value, nullptr, nullptr)) || CWmipClassMapper::IsEmptyValue(value))
-            ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, kRequiredMessage, property.name);
+            ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty, property.name);
         for (const CString& tableDotColumn : property.columns)
         {
             CString table;
@@ -511,7 +512,7 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
         // carries it on to the audit text.
         const HRESULT hr = m_mapper.IsValidValue(instance, property.name, value.GetVARIANT());
         if (FAILED(hr) || CWmipClassMapper::IsEmptyValue(value))
-            ThrowProperty(__LINE__, FAILED(hr) ? hr : WBEM_E_FAILED, kInvalidValueMessage, property.name);
+            ThrowProperty(__LINE__, FAILED(hr) ? hr : WBEM_E_FAILED, CWmipMessages::kInvalidProperty, property.name);
         WMIHelper::PutVariant(instance, property.name, &value, 0);
         StageValue(property, value, create);
         return;
@@ -539,14 +540,14 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
                     ? CWmideUnit::Null(column)
                     : MakeUnit(property.name, table, column, stored, property.type, property.encrypted);
             if (!(given.GetValue() == kept.GetValue()))
-                ThrowProperty(__LINE__, WBEM_E_FAILED, kNotEditableMessage, property.name);
+                ThrowProperty(__LINE__, WBEM_E_FAILED, CWmipMessages::kNotEditableProperty, property.name);
             return;
         }
         // A property the client left without value keeps what is stored.
         if (IsNullVariant(value))
             return;
         if (empty && property.notNull)
-            ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, kRequiredMessage, property.name);
+            ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty, property.name);
     }
     else if (empty)
     {
@@ -555,7 +556,7 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
         if (FAILED(hr) || CWmipClassMapper::IsEmptyValue(defaultValue))
         {
             if (property.notNull)
-                ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, kRequiredMessage, property.name);
+                ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty, property.name);
             return;
         }
         value = defaultValue;
@@ -567,7 +568,7 @@ void CWmipInstanceWriter::StageProperty(IWbemClassObject* instance, const Proper
     {
         const HRESULT hr = m_mapper.IsValidValue(instance, property.name, value.GetVARIANT());
         if (FAILED(hr))
-            ThrowProperty(__LINE__, hr, kInvalidValueMessage, property.name);
+            ThrowProperty(__LINE__, hr, CWmipMessages::kInvalidProperty, property.name);
     }
     StageValue(property, value, create);
 }
@@ -613,9 +614,9 @@ void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, 
     {
         current = ReadCurrent(instance, &missing);
         if (missing != nullptr)
-            ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, kRequiredMessage, missing->name);
+            ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty, missing->name);
         if (current == nullptr)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, kNotFoundMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     }
     else
     {
@@ -632,7 +633,7 @@ void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, 
 
     CString offending;
     if (FAILED(m_mapper.ValidateValuesForGeneratedProperties(instance, create, offending)))
-        ThrowProperty(__LINE__, WBEM_E_FAILED, kNotEditableMessage, offending);
+        ThrowProperty(__LINE__, WBEM_E_FAILED, CWmipMessages::kNotEditableProperty, offending);
 
     if (create)
     {
@@ -648,7 +649,7 @@ void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, 
             _variant_t value;
             instance->Get(property.name, 0, &value, nullptr, nullptr);
             if (CWmipClassMapper::IsEmptyValue(value))
-                ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, kRequiredMessage, property.name);
+                ThrowProperty(__LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty, property.name);
         }
     }
     else
@@ -720,7 +721,7 @@ HRESULT CWmipInstanceWriter::Delete(CWmipObjectPath* path)
             ComPtr<IWbemClassObject> current;
             current.Attach(m_mapper.GetCurrentInstance(path));
             if (current == nullptr)
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, kNotFoundMessage);
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
             m_mapper.CanDelete(current.Get());
             m_mapper.BeforeWriteInstance(Operation::Delete, current.Get());
             StageLinkedTables(current.Get(), true);
@@ -734,7 +735,7 @@ HRESULT CWmipInstanceWriter::Delete(CWmipObjectPath* path)
                     statement.AddToWhere(CString(), key.GetColumnName(), key.GetValue());
                 const LONG removed = database.ExecuteSQL(statement, CSQLStatement::Kind::Delete);
                 if (removed == 0 && (*it)->GetTableName().CompareNoCase(m_mainTable) == 0)
-                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, kNotFoundMessage);
+                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
             }
             m_mapper.LogTransaction(Operation::Delete, current.Get());
             m_mapper.AfterWriteInstance(Operation::Delete, current.Get());

@@ -40,10 +40,6 @@ class CWmipInstanceWriter
 {
 public:
     // Messages of the write's refusals, used exactly.
-    static constexpr const wchar_t* kRequiredMessage = CWmipMessages::kRequiredProperty;
-    static constexpr const wchar_t* kInvalidValueMessage = CWmipMessages::kInvalidProperty;
-    static constexpr const wchar_t* kNotEditableMessage = CWmipMessages::kNotEditableProperty;
-    static constexpr const wchar_t* kNotFoundMessage = CWmipMessages::kNotFound;
     static constexpr const wchar_t* kAlreadyExistsMessage = L"An instance with the specified keys already exists.";
     static constexpr const wchar_t* kDatabaseMessage = L"The system was unable to write the instance to the database.";
     static constexpr const wchar_t* kNoTableMessage = L"The class has no table to write to.";
@@ -69,7 +65,7 @@ public:
     // "EncryptedTextField" text encrypted; byte arrays as bytes; with the mapper's
     // IsUseByteArray, text as the bytes its hexadecimal digits spell; date-times from the
     // mode's text, converted to local time unless the mapper keeps UTC; numbers in their CIM
-    // type's range. Throws CWMIException 0x80041008 (kInvalidValueMessage) for a value that
+    // type's range. Throws CWMIException 0x80041008 (CWmipMessages::kInvalidProperty) for a value that
     // does not convert, 0x80041001 when encryption fails.
     CWmideUnit MakeUnit(const CString& property, const CString& table, const CString& column, const VARIANT& value,
                         CIMTYPE cimType, bool encrypted) const;

@@ -22,7 +22,6 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUDFClassMapper.cpp";
-constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
 constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
 
 CString TextOf(const VARIANT& value)
@@ -295,7 +294,7 @@ HRESULT CWmipUDFClassMapper::PutInstance(IWbemClassObject* instance, LONG flags,
             if (FAILED(instance->Get(field.property, 0, &value, nullptr, nullptr)) || IsEmptyValue(value))
                 continue;
             if (!HasFieldRight(field.property, TRUE))
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kPermissionMessage);
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
         }
     }
     return CWmipClassMapper::PutInstance(instance, flags, path);

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "common/AccessCodes.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
@@ -150,7 +151,7 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassO
 {
     const HRESULT allowed = CanPerformOperation(Permission::kAssignAccessLevels, group);
     if (allowed == WBEM_E_ACCESS_DENIED)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     if (FAILED(allowed))
         throw CWMIException(kSourceFile, __LINE__, allowed);
     CAcsUser* user = RequireUser();
@@ -173,7 +174,7 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassO
         if (!manager.GetAccessLevelsForGroup(groupList, groupId) ||
             !manager.GetAccessLevelsForBadge(badgeList, badgeKey, false, false))
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"ID");
+                                          CWmipMessages::kInvalidProperty, L"ID");
         std::vector<Level> groupLevels = groupList.GetEntries();
         for (const Level& level : groupLevels)
             CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel", {{L"ID", level.levelId}}, L"ID");

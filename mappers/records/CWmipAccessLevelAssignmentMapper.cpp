@@ -73,7 +73,7 @@ void CWmipAccessLevelAssignmentMapper::CanAdd(IWbemClassObject* instance)
     managed.AddFilterLong(L"HAS_AAM_VIEWONLY_ACCESS", 0);
     managed.OpenForwardOnly();
     if (managed.IsEOF())
-        Refuse(__LINE__, CWmipRecordChecks::kPermissionMessage);
+        Refuse(__LINE__, CWmipMessages::kAccessDenied);
 }
 
 COleDateTime CWmipAccessLevelAssignmentMapper::ReadDate(IWbemClassObject* instance, const wchar_t* property)
@@ -86,8 +86,8 @@ COleDateTime CWmipAccessLevelAssignmentMapper::ReadDate(IWbemClassObject* instan
     const COleDateTime utc = WMIHelper::ToDateTimeUTC(text);
     // A date that cannot be read would otherwise make the assignment permanent.
     if (utc.GetStatus() != COleDateTime::valid)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, property);
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      property);
     return IsUseUTC() ? utc : UtcToLocal(utc);
 }
 
@@ -163,8 +163,8 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
     level.AddFilterLong(L"ACCESSLVID", levelId);
     level.OpenForwardOnly();
     if (level.IsEOF())
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"AccessLevelID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"AccessLevelID");
     added.segmentId = level.GetLong(0);
     level.Close();
 

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipAccessLevelRequestMapper.h"
 
+#include "framework/CWmipMessages.h"
 #include "mappers/records/helpers/CWmipAccessRules.h"
 
 #include "framework/WMIHelper.h"
@@ -57,12 +58,12 @@ void CWmipAccessLevelRequestMapper::CanChangeStage(IWbemClassObject* instance)
     // The methods act only on requests the caller could list: the view rule, then for a
     // manager the request's own level.
     if (CanView() != S_OK)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     const CAcsUser* user = RequireUser();
     if (user->GetUserID() == kAllRightsUser || !m_isManager)
         return;
     LONG levelId = 0;
     WMIHelper::GetNumber(instance, L"AccessLevelID", levelId);
     if (levelId == 0 || !ManagesWithFullRights(*user, levelId))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
 }

@@ -1,6 +1,7 @@
 #include "mappers/records/CWmipAccessRequestMapper.h"
 
 #include "common/AccessCodes.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -148,7 +149,7 @@ HRESULT CWmipAccessRequestMapper::ReadSubmittedUser(IWbemClassObject& instance, 
                                                     const CString& /*column*/)
 {
     if (row.IsFieldNull(L"ID"))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipRecordChecks::kRequiredMessage,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
                                       L"ID");
     WMIHelper::PutNumber(&instance, L"SubmittedByUserID", RowNumber(row, L"SUBMITTED_USERID"));
     return WMIHelper::PutNumber(&instance, L"Status",
@@ -175,7 +176,7 @@ HRESULT CWmipAccessRequestMapper::ExecuteMethod(CWmipObjectPath* path, const wch
 void CWmipAccessRequestMapper::CanChangeStage(IWbemClassObject*)
 {
     if (CanView() != S_OK)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
 }
 
 bool CWmipAccessRequestMapper::ManagesWithFullRights(const CAcsUser& user, LONG levelId)
@@ -223,8 +224,8 @@ HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemC
     CString note;
     const bool hasNote = parameters != nullptr && SUCCEEDED(WMIHelper::GetString(parameters, L"Note", note));
     if (hasNote && FAILED(CheckValueForm(instance, columns.noteProperty, _variant_t(note.GetString()))))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"Note");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"Note");
     CAcsUser* user = RequireUser();
     CBntDatabase* database = GetDatabase();
     try
@@ -239,7 +240,7 @@ HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemC
         request.Open();
         if (request.IsEOF())
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"ID");
+                                          CWmipMessages::kInvalidProperty, L"ID");
         const LONG current = DeriveStatus(RowNumber(request, L"APPROVED_USERID"), RowNumber(request, L"DENIED_USERID"),
                                           RowNumber(request, L"ONHOLD_USERID"));
         if (!MayEnter(columns, current))

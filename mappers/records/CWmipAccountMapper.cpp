@@ -88,7 +88,7 @@ void CWmipAccountMapper::CheckPersonAccountAccess(IWbemClassObject* instance)
         CPerson person(personId, nullptr, -9999, 101);
         person.Read(GetDatabaseUser(), -1);
         if (!person.PermissionGranted(user, CUserAction(CUserAction::kChangeAccounts, false), false))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     }
     catch (const CException& e)
     {
@@ -108,7 +108,7 @@ HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, 
         CanAdd(nullptr);
     CString offending;
     if (FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipInstanceWriter::kNotEditableMessage,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotEditableProperty,
                                       offending);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed preliminary authorization checks.");
     RequireUser();
@@ -120,12 +120,12 @@ HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, 
     _variant_t accountValue;
     if (FAILED(WMIHelper::GetVariant(instance, L"AccountID", &accountValue.GetVARIANT())) ||
         IsEmptyValue(accountValue.GetVARIANT()))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipRecordChecks::kRequiredMessage,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
                                       L"AccountID");
     // The value checks of every write hold here too (AccountID is at most 128 characters).
     if (FAILED(IsValidValue(instance, L"AccountID", accountValue.GetVARIANT())))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"AccountID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"AccountID");
     CString accountId;
     WMIHelper::GetString(instance, L"AccountID", accountId);
 
@@ -157,8 +157,8 @@ LONG CWmipAccountMapper::Link(IWbemClassObject* instance, LONG directoryId, LONG
     const directories::DirectoryDBManager manager(GetDatabase(), &user->GetSystemOptions());
     const std::unique_ptr<directories::Directory> directory = manager.LoadDirectory(directoryId);
     if (directory == nullptr)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"DirectoryID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"DirectoryID");
     std::unique_ptr<directories::DirectoryAccount> account;
     try
     {

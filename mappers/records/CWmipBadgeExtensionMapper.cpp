@@ -1,6 +1,7 @@
 #include "mappers/records/CWmipBadgeExtensionMapper.h"
 
 #include "common/AccessCodes.h"
+#include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -70,8 +71,8 @@ void CWmipBadgeExtensionMapper::CanAdd(IWbemClassObject* instance)
 {
     CWmipDynamicClassMapper::CanAdd(instance);
     if (instance != nullptr && !ReadBadge(instance))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"BADGEKEY");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"BADGEKEY");
 }
 
 CString CWmipBadgeExtensionMapper::GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation,

@@ -1,4 +1,5 @@
 #include "mappers/records/CWmipBadgeFIPS201.h"
+#include "framework/CWmipMessages.h"
 #include "mappers/records/helpers/CWmipRecordChecks.h"
 
 #include <cwctype>
@@ -47,8 +48,8 @@ ProcessClauseResult CWmipBadgeFIPS201::ProcessClause(CString& property, int& wql
     // Only hexadecimal digits reach the database, and only as a bound byte value.
     const std::optional<CString> digits = HexDigitsOf(literal);
     if (!digits)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
-                                      CWmipRecordChecks::kInvalidValueMessage, property);
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY, CWmipMessages::kInvalidProperty,
+                                      property);
     literal = L"0x" + *digits;
     property = L"BADGE_FIPS201." + property;
     property.MakeUpper();

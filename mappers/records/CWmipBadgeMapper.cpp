@@ -202,8 +202,8 @@ CBadgeType& CWmipBadgeMapper::GetBadgeType(IWbemClassObject* instance)
     auto type = std::make_unique<CBadgeType>(typeId);
     const HRESULT hr = type->Read(GetDatabaseUser(), -1);
     if (hr == CBadgeType::kNotFound)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"TYPE");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"TYPE");
     if (hr != S_OK)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
     type->ReadSegmentAssignments(GetDatabaseUser());
@@ -218,8 +218,8 @@ CPerson& CWmipBadgeMapper::GetPerson(IWbemClassObject* instance)
     const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PERSONID");
     auto person = std::make_unique<CPerson>(personId, nullptr, -9999, 101);
     if (!person->Read(GetDatabaseUser(), -1))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"PERSONID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"PERSONID");
     person->ReadSegmentAssignments(GetDatabaseUser());
     m_person = std::move(person);
     return *m_person;
@@ -266,7 +266,7 @@ LONGLONG CWmipBadgeMapper::DefaultBadgeId(IWbemClassObject* instance)
     CBadgeType& type = GetBadgeType(instance);
     const LONG mode = GetBadgeIdMode(type);
     if (mode == kModeManual)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipRecordChecks::kRequiredMessage,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
                                       L"ID");
     LONGLONG id = -1;
     if (mode == kModePersonNumber)
@@ -339,7 +339,7 @@ HRESULT CWmipBadgeMapper::IsValidValue(IWbemClassObject* instance, const CString
         const bool read = SUCCEEDED(VariantChangeType(&number, &value, 0, VT_I4));
         if (!read || number.lVal < 0 || (useLimit && number.lVal > kMaxUseLimit))
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, property);
+                                          CWmipMessages::kInvalidProperty, property);
     }
     if (property.CompareNoCase(L"TYPE") == 0 && !IsEmptyValue(value))
     {
@@ -355,7 +355,7 @@ HRESULT CWmipBadgeMapper::IsValidValue(IWbemClassObject* instance, const CString
         if (read != S_OK)
             return WBEM_E_FAILED;
         if (!type.PermissionGranted(RequireUser(), CUserAction(kBadgeTypeAction, false)))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         return CWmipClassMapper::IsValidValue(instance, property, value);
     }
     return CWmipUDFClassMapper::IsValidValue(instance, property, value);
@@ -422,7 +422,7 @@ void CWmipBadgeMapper::CanDelete(IWbemClassObject* instance)
         CBadgeType& type = GetBadgeType(instance);
         if (!type.PermissionGranted(user, CUserAction(kBadgeTypeAction, false)) ||
             !person.PermissionGranted(user, CUserAction(kPersonAction, false), false))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     }
     catch (const CWMIException&)
     {
@@ -439,7 +439,7 @@ void CWmipBadgeMapper::CanViewAll()
     CWmipUDFClassMapper::CanViewAll();
     const CAcsUser* user = RequireUser();
     if (!user->IsAllSegmentsUser() && user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
 }
 
 CString CWmipBadgeMapper::GetTransactionValues(Operation operation, IWbemClassObject* instance)

@@ -3,6 +3,7 @@
 // the mapper's connection: a level that breaks a limit fails the whole call before anything is
 // written, and two concurrent calls cannot both pass a limit.
 #include "common/AccessCodes.h"
+#include "framework/CWmipMessages.h"
 #include "mappers/records/CWmipBadgeMapper.h"
 #include "mappers/records/helpers/CWmipAccessRules.h"
 
@@ -53,21 +54,21 @@ std::vector<LONG> LevelsOf(const VARIANT& value)
     const VARTYPE element = value.vt & ~VT_ARRAY;
     const bool integers = element == VT_I4 || element == VT_UI4 || element == VT_INT || element == VT_UINT;
     if ((value.vt & VT_ARRAY) == 0 || !integers || value.parray == nullptr || SafeArrayGetDim(value.parray) != 1)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"LevelIn");
     LONG lower = 0;
     LONG upper = -1;
     SafeArrayGetLBound(value.parray, 1, &lower);
     SafeArrayGetUBound(value.parray, 1, &upper);
     if (upper >= lower && static_cast<LONGLONG>(upper) - lower + 1 > kMaxLevelsPerCall)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"LevelIn");
     for (LONG index = lower; index <= upper; ++index)
     {
         LONG level = 0;
         if (FAILED(SafeArrayGetElement(value.parray, &index, &level)))
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
+                                          CWmipMessages::kInvalidProperty, L"LevelIn");
         levels.push_back(level);
     }
     return levels;
@@ -128,23 +129,23 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
         manager.GetAccessLevelsForBadge(list, badgeKey, false, false);
         if (inParams == nullptr)
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
+                                          CWmipMessages::kInvalidProperty, L"LevelIn");
         _variant_t levelIn;
         if (FAILED(inParams->Get(L"LevelIn", 0, &levelIn, nullptr, nullptr)))
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"LevelIn");
+                                          CWmipMessages::kInvalidProperty, L"LevelIn");
         const std::vector<LONG> levels = LevelsOf(levelIn);
         int added = 0;
         for (const LONG level : levels)
         {
             if (!mayAssignAny && !ManagesLevel(GetDatabase(), user->GetUserID(), level))
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipRecordChecks::kPermissionMessage);
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
             // A level of a segment the caller cannot reach is answered as one that does not exist.
             CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel", {{L"ID", level}}, L"AccessLevelID");
             const std::optional<LONG> segment = SegmentOfLevel(GetDatabase(), level);
             if (!segment)
                 CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                              CWmipRecordChecks::kInvalidValueMessage, L"AccessLevelID");
+                                              CWmipMessages::kInvalidProperty, L"AccessLevelID");
             bool duplicate = false;
             LONG standard = 0;
             LONG temporary = 0;

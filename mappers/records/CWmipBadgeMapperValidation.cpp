@@ -2,6 +2,7 @@
 // write's transaction, which holds the database's write lock from its first statement: the
 // counts of active badges, of ID and issue code and of owners are therefore taken against the
 // rows as they stand when the write is made, and two concurrent writes cannot both pass them.
+#include "framework/CWmipMessages.h"
 #include "mappers/records/CWmipBadgeMapper.h"
 
 #include <memory>
@@ -154,9 +155,9 @@ void CWmipBadgeMapper::ValidateBadge(int flag, IWbemClassObject* instance)
         if (person.IsVisitor() && type.GetClass() != CBadgeType::kVisitorClass)
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kVisitorTypeMessage);
         if (!type.PermissionGranted(user, CUserAction(kBadgeTypeAction, false)))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
         if (!person.PermissionGranted(user, CUserAction(kPersonAction, false), false))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         if (user->GetSystemOptions().IsCardholderSegmentationEnabled() &&
             !type.HasSegmentAccess(person.GetPrimarySegmentID(), user))
         {
@@ -164,8 +165,7 @@ void CWmipBadgeMapper::ValidateBadge(int flag, IWbemClassObject* instance)
             for (const LONG segment : person.GetSegmentAssignments())
                 assignable = assignable || type.HasSegmentAccess(segment, user);
             if (!assignable)
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
-                                    CWmipRecordChecks::kSegmentAccessMessage);
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         }
 
         bool typeChanged = false;
@@ -264,8 +264,8 @@ void CWmipBadgeMapper::CheckRequiredPersonFields(LONG personId, bool visitor, LO
     ComPtr<IWbemClassObject> person;
     person.Attach(mapper->GetCurrentInstance(&path));
     if (person == nullptr)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"PERSONID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"PERSONID");
     auto* personMapper = dynamic_cast<CWmipUDFClassMapper*>(mapper.get());
     if (personMapper == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);

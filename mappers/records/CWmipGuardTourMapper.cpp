@@ -46,7 +46,7 @@ HRESULT CWmipGuardTourMapper::LaunchTour(IWbemClassObject* instance, IWbemClassO
 {
     const HRESULT allowed = CanPerformOperation(kLaunchTours, instance);
     if (allowed == WBEM_E_ACCESS_DENIED)
-        throw CWMIException(kSourceFile, __LINE__, allowed, CWmipRecordChecks::kPermissionMessage);
+        throw CWMIException(kSourceFile, __LINE__, allowed, CWmipMessages::kAccessDenied);
     if (FAILED(allowed))
         throw CWMIException(kSourceFile, __LINE__, allowed);
     try

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipMultimediaObjectMapper.h"
 
+#include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCore/CUserAction.h"
@@ -103,12 +104,12 @@ void CWmipMultimediaObjectMapper::CheckMultimediaObjectWrite(bool isDelete, IWbe
         const CWmipPersonRecord::Row owner = CWmipPersonRecord::ReadNamed(kSourceFile, *GetDatabase(), personId);
         if (!user->HasPermission(owner.visitor ? CPerson::kModifyVisitorPermission
                                                : CPerson::kModifyCardholderPermission))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
         CPerson person(personId, nullptr, -9999, 101);
         person.Read(GetDatabaseUser(), -1);
         person.ReadSegmentAssignments(GetDatabaseUser());
         if (!person.PermissionGranted(user, CUserAction(CUserAction::kModify, false), false))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
         if (isDelete)
             return;
         const LONG dataType = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"DataType");

@@ -5,6 +5,7 @@
 
 #include "framework/CWmideFieldSet.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/CVisitSet.h"
@@ -309,7 +310,7 @@ HRESULT CWmipPersonMapper::IsValidValue(IWbemClassObject* instance, const CStrin
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, kInvalidTypeMessage,
                                           kPrimarySegmentProperty);
         if (!user->HasSegmentAccess(value.lVal, CPerson::kWriteSegmentAccess))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         return S_OK;
     }
     return CWmipUDFClassMapper::IsValidValue(instance, property, value);
@@ -378,7 +379,7 @@ void CWmipPersonMapper::CanViewAll()
     if (user->IsAllSegmentsUser())
         return;
     if (IsSegmentationEnabled(user->GetSystemOptions()))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
 }
 
 void CWmipPersonMapper::CheckPersonWriteAccess(bool isModify, IWbemClassObject* instance)
@@ -393,7 +394,7 @@ void CWmipPersonMapper::CheckPersonWriteAccess(bool isModify, IWbemClassObject* 
         person.Read(GetDatabaseUser(), kOwnDatabase);
         const CUserAction action(isModify ? CUserAction::kModify : CUserAction::kDelete, false);
         if (!person.PermissionGranted(user, action, false))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
         if (!isModify || GetDatabase() == nullptr)
             return;
         std::set<LONG> badgeTypes;

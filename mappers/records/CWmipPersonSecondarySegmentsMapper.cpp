@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipPersonSecondarySegmentsMapper.h"
 
+#include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -69,14 +70,14 @@ void CWmipPersonSecondarySegmentsMapper::CheckSecondarySegment(bool isAdd, IWbem
         const CBntAcsSystemOptions& options = user->GetSystemOptions();
         if (options.GetSegment(segmentId) == nullptr)
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"SegmentID");
+                                          CWmipMessages::kInvalidProperty, L"SegmentID");
         if (!person.visitor && !options.IsCardholderSegmentationEnabled())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Cardholder segmentation is not enabled.");
         if (person.visitor && !options.IsVisitorSegmentationEnabled())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Visitor segmentation is not enabled.");
         if (!user->HasSegmentAccess(person.segmentId, kWriteSegmentAccess) ||
             !user->HasSegmentAccess(segmentId, kReadSegmentAccess))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         if (!isAdd)
             return;
 

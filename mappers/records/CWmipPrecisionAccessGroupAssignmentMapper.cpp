@@ -80,7 +80,7 @@ HRESULT CWmipPrecisionAccessGroupAssignmentMapper::PutInstance(IWbemClassObject*
         group.OpenForwardOnly();
         if (group.IsEOF())
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"PrecisionAccessGroupID");
+                                          CWmipMessages::kInvalidProperty, L"PrecisionAccessGroupID");
         group.Close();
         try
         {

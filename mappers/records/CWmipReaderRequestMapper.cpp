@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipReaderRequestMapper.h"
 
+#include "framework/CWmipMessages.h"
 #include "mappers/records/helpers/CWmipAccessRules.h"
 
 #include "framework/WMIHelper.h"
@@ -52,8 +53,8 @@ void CWmipReaderRequestMapper::BeforeWriteInstance(Operation operation, IWbemCla
     if (SUCCEEDED(WMIHelper::GetNumber(instance, L"ReaderID", readerId)) &&
         (FAILED(WMIHelper::GetNumber(instance, L"PanelID", panelId)) ||
          !CWmipRecordChecks::HasRow(database, L"READER", {{L"PANELID", panelId}, {L"READERID", readerId}})))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"ReaderID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"ReaderID");
     // A request names only a person and a reader the caller may see.
     CWmipAccessRules::RequireReachablePerson(*GetDatabaseUser(), *RequireUser(),
                                              CWmipAccessRules::NumberOr(instance, L"PersonID", 0), L"PersonID");

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipUserAccountMapper.h"
 
+#include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -29,5 +30,5 @@ void CWmipUserAccountMapper::BeforeWriteInstance(brontel::UserTranOperation::Use
     const LONG userId = CWmipAccessRules::NumberOr(instance, L"UserID", 0);
     if (userId == CWmipUserRules::kAllRightsUser || userId == caller->GetUserID() ||
         !CWmipUserRules::CanManageUser(*caller, *GetDatabase(), userId))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipRecordChecks::kPermissionMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
 }

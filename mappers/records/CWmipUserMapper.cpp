@@ -55,7 +55,7 @@ constexpr GroupProperty kGroupProperties[] = {
 
 void Refuse(int line)
 {
-    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, CWmipRecordChecks::kPermissionMessage);
+    throw CWMIException(kSourceFile, line, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
 }
 
 // Writes the names and ids of the rows as the property's value lists.
@@ -233,7 +233,7 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
 
     const LONG databaseId = NumberOr(instance, L"DatabaseID", 0);
     if (databaseId != -1 && databaseId != 0 && databaseId != caller->GetDatabaseID())
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipRecordChecks::kInvalidValueMessage,
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInvalidProperty,
                                       L"DatabaseID");
     const LONG zoneId = NumberOr(instance, L"MonitoringZoneID", 0);
     if (zoneId > 0)
@@ -244,7 +244,7 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
         CRowCountSet zones(&database);
         zones.SetSQL(zone);
         if (zones.GetRowCount() == 0)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipRecordChecks::kInvalidValueMessage,
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInvalidProperty,
                                           L"MonitoringZoneID");
     }
 }

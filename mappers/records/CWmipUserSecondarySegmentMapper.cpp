@@ -1,6 +1,7 @@
 #include "mappers/records/CWmipUserSecondarySegmentMapper.h"
 
 #include "common/AccessCodes.h"
+#include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -68,21 +69,21 @@ void CWmipUserSecondarySegmentMapper::CheckSegmentAssignment(bool adding, IWbemC
     user.AddFilterUserID(userId);
     user.OpenForwardOnly();
     if (user.IsEOF())
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"UserID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"UserID");
     const LONG primarySegment = user.GetLong(L"SEGMENTID");
     user.Close();
     if (caller->GetSystemOptions().GetSegment(segmentId) == nullptr)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"SegmentID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"SegmentID");
     if (!caller->HasSegmentAccess(primarySegment, kSegmentWriteAccess) ||
         !caller->HasSegmentAccess(segmentId, kSegmentWriteAccess))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
     // A user's segments are part of what the caller must be able to manage:
     // nobody widens its own reach, nor that of a user whose rights exceed its
     // own.
     if (!CWmipUserRules::CanManageUser(*caller, *GetDatabase(), userId))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kPermissionMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     if (!adding)
         return;
     CSQLStatement link;

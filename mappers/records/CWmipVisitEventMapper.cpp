@@ -1,6 +1,7 @@
 #include "mappers/records/CWmipVisitEventMapper.h"
 
 #include "common/AccessCodes.h"
+#include "framework/CWmipMessages.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -71,5 +72,5 @@ void CWmipVisitEventMapper::CanViewAll()
     CWmipMapperSkeleton::CanViewAll();
     const CAcsUser* user = RequireUser();
     if (!user->IsAllSegmentsUser() && user->GetSystemOptions().IsCardholderSegmentationEnabled())
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
 }

@@ -2,6 +2,7 @@
 
 #include "common/AccessCodes.h"
 #include "common/KvrTime.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "framework/CWmipNullVariant.h"
 #include "framework/CWmipObjectPath.h"
@@ -310,7 +311,7 @@ void CWmipVisitMapper::CanViewAll()
     CWmipMapperSkeleton::CanViewAll();
     const CAcsUser* user = RequireUser();
     if (!user->IsAllSegmentsUser() && user->GetSystemOptions().IsCardholderSegmentationEnabled())
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
 }
 
 // --- Defaults and values ------------------------------------------------------------------------
@@ -452,7 +453,7 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
         CPerson host(hostId, nullptr, -9999, 101);
         if (hostId <= 0 || !host.Read(GetDatabaseUser(), -1))
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"CARDHOLDERID");
+                                          CWmipMessages::kInvalidProperty, L"CARDHOLDERID");
         if (!host.IsVisitor() && !host.AllowsVisitors())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoHostVisitsMessage);
         if (host.IsVisitor())
@@ -507,15 +508,15 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
     {
         if (!CVisitEmailLink::IsValidEmailAddress(address))
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"EMAIL_LIST");
+                                          CWmipMessages::kInvalidProperty, L"EMAIL_LIST");
     }
 }
 
 void CWmipVisitMapper::ReadVisitor(CPerson& visitor)
 {
     if (visitor.GetID() <= 0 || !visitor.Read(GetDatabaseUser(), -1))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"VISITORID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"VISITORID");
     if (!visitor.IsVisitor())
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kVisitorIsCardholderMessage);
 }

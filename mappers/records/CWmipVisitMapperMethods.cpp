@@ -106,7 +106,7 @@ LONGLONG AssignedBadgeId(IWbemClassObject* inParams)
         LONGLONG number = 0;
         if (FAILED(WMIHelper::GetNumber64(inParams, L"AssignedBadgeID", number)))
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipRecordChecks::kInvalidValueMessage, L"AssignedBadgeID");
+                                          CWmipMessages::kInvalidProperty, L"AssignedBadgeID");
         return number;
     }
     CString text(value.bstrVal, static_cast<int>(SysStringLen(value.bstrVal)));
@@ -114,8 +114,8 @@ LONGLONG AssignedBadgeId(IWbemClassObject* inParams)
         return 0;
     const std::optional<LONGLONG> number = IntegerValue::FromText(text.GetWString(), IntegerValue::TextRule::Exact);
     if (!number)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"AssignedBadgeID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"AssignedBadgeID");
     return *number;
 }
 }  // namespace
@@ -139,7 +139,7 @@ CAcsUser* CWmipVisitMapper::CheckMethodCaller(IWbemClassObject* instance)
 {
     const HRESULT allowed = CanPerformOperation(kSignVisitsPermission, instance);
     if (allowed == WBEM_E_ACCESS_DENIED)
-        throw CWMIException(kSourceFile, __LINE__, allowed, CWmipRecordChecks::kPermissionMessage);
+        throw CWMIException(kSourceFile, __LINE__, allowed, CWmipMessages::kAccessDenied);
     if (FAILED(allowed))
         throw CWMIException(kSourceFile, __LINE__, allowed);
     return RequireUser();

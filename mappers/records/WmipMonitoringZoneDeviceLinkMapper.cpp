@@ -1,6 +1,7 @@
 #include "mappers/records/WmipMonitoringZoneDeviceLinkMapper.h"
 
 #include "common/AccessCodes.h"
+#include "framework/CWmipMessages.h"
 #include "inhouse/BntCommon/CBntEnterpriseSetup.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -56,7 +57,7 @@ bool ReadSegment(CBntDatabase* database, const wchar_t* table, const wchar_t* ke
 
 void ThrowInvalid(int line, const wchar_t* property)
 {
-    CWmipRecordChecks::ThrowNamed(kSourceFile, line, WBEM_E_INVALID_PARAMETER, CWmipRecordChecks::kInvalidValueMessage,
+    CWmipRecordChecks::ThrowNamed(kSourceFile, line, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
                                   property);
 }
 
@@ -150,7 +151,7 @@ void WmipMonitoringZoneDeviceLinkMapper::CheckDeviceLink(bool adding, IWbemClass
     {
         if (!caller->HasSegmentAccess(zoneSegment, kZoneSegmentAccess) ||
             !caller->HasSegmentAccess(panelSegment, kPanelSegmentAccess))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipRecordChecks::kSegmentAccessMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         if (zoneSegment != kAllSegments)
         {
             if (options.GetSegment(zoneSegment) == nullptr)

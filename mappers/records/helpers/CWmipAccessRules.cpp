@@ -57,8 +57,8 @@ void CWmipAccessRules::RequireVisible(CWmipClassMapper& mapper, const wchar_t* c
                                       const wchar_t* property)
 {
     if (!mapper.CallerCanSee(className, keys))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, property);
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      property);
 }
 
 void CWmipAccessRules::RequireReachablePerson(const CAcsUser& connection, const CAcsUser& caller, LONG personId,
@@ -66,8 +66,8 @@ void CWmipAccessRules::RequireReachablePerson(const CAcsUser& connection, const 
 {
     CPerson person(personId, nullptr, -9999, 101);
     if (!person.Read(&connection, -1) || !person.IsInUsersSegments(&caller))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, property);
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      property);
 }
 
 bool CWmipAccessRules::ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& badge, LONG& status)
@@ -93,8 +93,8 @@ CWmipAccessRules::Badge CWmipAccessRules::ReadAssignableBadge(const CAcsUser& us
     Badge badge;
     LONG status = 0;
     if (!ReadBadge(*user.GetDatabase(), badgeKey, badge, status))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"BadgeKey");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"BadgeKey");
     if (status != kActiveBadge)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
                             L"Access level assignments can only be made to active badges.");

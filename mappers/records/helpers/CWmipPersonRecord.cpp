@@ -1,5 +1,6 @@
 #include "mappers/records/helpers/CWmipPersonRecord.h"
 
+#include "framework/CWmipMessages.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntResources/BntResourceStrings.h"
 #include "mappers/records/helpers/CWmipRecordChecks.h"
@@ -37,8 +38,8 @@ CWmipPersonRecord::Row CWmipPersonRecord::ReadNamed(const wchar_t* sourceFile, C
 {
     Row row = Read(database, personId);
     if (!row.exists)
-        CWmipRecordChecks::ThrowNamed(sourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                      CWmipRecordChecks::kInvalidValueMessage, L"PersonID");
+        CWmipRecordChecks::ThrowNamed(sourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
+                                      L"PersonID");
     return row;
 }
 

@@ -1,5 +1,6 @@
 #include "mappers/records/helpers/CWmipRecordChecks.h"
 
+#include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -37,5 +38,5 @@ void CWmipRecordChecks::RequireGivenRow(const wchar_t* sourceFile, CBntDatabase&
     if (FAILED(WMIHelper::GetNumber(instance, property, value)))
         return;
     if (!HasRow(database, table, {{column, value}}))
-        ThrowNamed(sourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, kInvalidValueMessage, property);
+        ThrowNamed(sourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
 }

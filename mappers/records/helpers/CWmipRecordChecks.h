@@ -20,11 +20,6 @@ class CWmipRecordChecks : public CWmipPropertyRefusal
 public:
     CWmipRecordChecks() = delete;
 
-    static constexpr const wchar_t* kRequiredMessage = CWmipMessages::kRequiredProperty;
-    static constexpr const wchar_t* kInvalidValueMessage = CWmipMessages::kInvalidProperty;
-    static constexpr const wchar_t* kPermissionMessage = CWmipMessages::kAccessDenied;
-    static constexpr const wchar_t* kSegmentAccessMessage = CWmipMessages::kSegmentAccessDenied;
-
     // S_OK when the user holds every permission id; 0x80041003 otherwise.
     static HRESULT HoldsAll(const CAcsUser& user, std::initializer_list<DWORD> permissions);
     // One column of a row looked up by HasRow, and the value it must hold.
@@ -37,7 +32,7 @@ public:
     // so inside a write it sees the write's own rows).
     static bool HasRow(CBntDatabase& database, const wchar_t* table, std::initializer_list<ColumnValue> columns);
     // A reference the instance gives must name a row of table.column: an unknown one throws
-    // CWMIException 0x80041008 (kInvalidValueMessage naming the property); a property without
+    // CWMIException 0x80041008 (CWmipMessages::kInvalidProperty naming the property); a property without
     // value is left to the write's "not_null" rule.
     static void RequireGivenRow(const wchar_t* sourceFile, CBntDatabase& database, IWbemClassObject* instance,
                                 const wchar_t* property, const wchar_t* table, const wchar_t* column);
