@@ -1,6 +1,6 @@
 #include "common/DateTimeZoneInfo.h"
 
-#include "platform/mfc/Calendar.h"
+#include "platform/win32/Calendar.h"
 
 #include <ctime>
 #include <optional>
@@ -30,19 +30,19 @@ bool HasDaylightRules(const DateTimeZoneInfo& zone)
 LONGLONG RuleInstant(const SYSTEMTIME& rule, LONGLONG year)
 {
     const int month = rule.wMonth;
-    const LONGLONG first = mfc_detail::DaysFromCivil(year, month, 1);
-    int day = 1 + (rule.wDayOfWeek - mfc_detail::DayOfWeek(first) + 7) % 7 + (rule.wDay - 1) * 7;
-    while (day > mfc_detail::DaysInMonth(year, month))
+    const LONGLONG first = calendar::DaysFromCivil(year, month, 1);
+    int day = 1 + (rule.wDayOfWeek - calendar::DayOfWeek(first) + 7) % 7 + (rule.wDay - 1) * 7;
+    while (day > calendar::DaysInMonth(year, month))
         day -= 7;
-    return (first + day - 1) * mfc_detail::kSecondsPerDay + rule.wHour * 3600LL + rule.wMinute * kSecondsPerMinute +
+    return (first + day - 1) * calendar::kSecondsPerDay + rule.wHour * 3600LL + rule.wMinute * kSecondsPerMinute +
            rule.wSecond;
 }
 
 LONGLONG YearOf(LONGLONG seconds)
 {
-    const LONGLONG days = seconds >= 0 ? seconds / mfc_detail::kSecondsPerDay
-                                       : -((-seconds + mfc_detail::kSecondsPerDay - 1) / mfc_detail::kSecondsPerDay);
-    return mfc_detail::CivilFromDays(days).year;
+    const LONGLONG days = seconds >= 0 ? seconds / calendar::kSecondsPerDay
+                                       : -((-seconds + calendar::kSecondsPerDay - 1) / calendar::kSecondsPerDay);
+    return calendar::CivilFromDays(days).year;
 }
 
 // Whether `instant` lies in the daylight period [start, end), which wraps over the new year
@@ -101,14 +101,14 @@ LONGLONG FindChange(LONGLONG low, LONGLONG high)
 SYSTEMTIME RuleFor(LONGLONG localSeconds)
 {
     const LONGLONG days = localSeconds >= 0
-                              ? localSeconds / mfc_detail::kSecondsPerDay
-                              : -((-localSeconds + mfc_detail::kSecondsPerDay - 1) / mfc_detail::kSecondsPerDay);
-    const LONGLONG secondOfDay = localSeconds - days * mfc_detail::kSecondsPerDay;
-    const mfc_detail::CivilDate date = mfc_detail::CivilFromDays(days);
-    const bool last = date.day + 7 > mfc_detail::DaysInMonth(date.year, date.month);
+                              ? localSeconds / calendar::kSecondsPerDay
+                              : -((-localSeconds + calendar::kSecondsPerDay - 1) / calendar::kSecondsPerDay);
+    const LONGLONG secondOfDay = localSeconds - days * calendar::kSecondsPerDay;
+    const calendar::CivilDate date = calendar::CivilFromDays(days);
+    const bool last = date.day + 7 > calendar::DaysInMonth(date.year, date.month);
     SYSTEMTIME rule{};
     rule.wMonth = static_cast<WORD>(date.month);
-    rule.wDayOfWeek = static_cast<WORD>(mfc_detail::DayOfWeek(days));
+    rule.wDayOfWeek = static_cast<WORD>(calendar::DayOfWeek(days));
     rule.wDay = static_cast<WORD>(last ? 5 : (date.day - 1) / 7 + 1);
     rule.wHour = static_cast<WORD>(secondOfDay / 3600);
     rule.wMinute = static_cast<WORD>(secondOfDay % 3600 / 60);
@@ -129,8 +129,8 @@ DateTimeZoneInfo DateTimeZoneInfo::FromMachineZone()
     const LONGLONG now = static_cast<LONGLONG>(std::time(nullptr));
     const LONGLONG year = YearOf(now + StateAt(now).offset);
     // A day of margin on each side covers zones far from UTC.
-    const LONGLONG begin = (mfc_detail::DaysFromCivil(year, 1, 1) - 1) * mfc_detail::kSecondsPerDay;
-    const LONGLONG end = (mfc_detail::DaysFromCivil(year + 1, 1, 1) + 1) * mfc_detail::kSecondsPerDay;
+    const LONGLONG begin = (calendar::DaysFromCivil(year, 1, 1) - 1) * calendar::kSecondsPerDay;
+    const LONGLONG end = (calendar::DaysFromCivil(year + 1, 1, 1) + 1) * calendar::kSecondsPerDay;
     std::optional<Transition> intoDaylight;
     std::optional<Transition> outOfDaylight;
     int changes = 0;

@@ -1,7 +1,7 @@
 #include "common/KvrTime.h"
 
 #include "common/CBntDateTime.h"
-#include "platform/mfc/Calendar.h"
+#include "platform/win32/Calendar.h"
 
 #include <algorithm>
 #include <array>
@@ -97,7 +97,7 @@ void InitKvrTimeDateTimeRegexes()
 COleDateTime OleDateTimeFromSeconds(LONGLONG seconds)
 {
     // Far beyond the valid years either way; checked first so no arithmetic below can overflow.
-    constexpr LONGLONG kLimit = 1000000LL * 366 * mfc_detail::kSecondsPerDay;
+    constexpr LONGLONG kLimit = 1000000LL * 366 * calendar::kSecondsPerDay;
     if (seconds < -kLimit || seconds > kLimit)
     {
         COleDateTime invalid;
@@ -105,10 +105,10 @@ COleDateTime OleDateTimeFromSeconds(LONGLONG seconds)
         invalid.SetStatus(COleDateTime::invalid);
         return invalid;
     }
-    const LONGLONG days = seconds >= 0 ? seconds / mfc_detail::kSecondsPerDay
-                                       : -((-seconds + mfc_detail::kSecondsPerDay - 1) / mfc_detail::kSecondsPerDay);
-    const LONGLONG secondOfDay = seconds - days * mfc_detail::kSecondsPerDay;
-    const mfc_detail::CivilDate date = mfc_detail::CivilFromDays(days);
+    const LONGLONG days = seconds >= 0 ? seconds / calendar::kSecondsPerDay
+                                       : -((-seconds + calendar::kSecondsPerDay - 1) / calendar::kSecondsPerDay);
+    const LONGLONG secondOfDay = seconds - days * calendar::kSecondsPerDay;
+    const calendar::CivilDate date = calendar::CivilFromDays(days);
     COleDateTime result;
     // SetDateTime makes the value invalid for a year outside 100-9999.
     result.SetDateTime(static_cast<int>(std::clamp<LONGLONG>(date.year, 0, 10000)), date.month, date.day,
@@ -123,7 +123,7 @@ bool SecondsFromOleDateTime(const COleDateTime& dateTime, LONGLONG& seconds)
     SYSTEMTIME fields{};
     if (dateTime.GetStatus() != COleDateTime::valid || !dateTime.GetAsSystemTime(fields))
         return false;
-    seconds = mfc_detail::DaysFromCivil(fields.wYear, fields.wMonth, fields.wDay) * mfc_detail::kSecondsPerDay +
+    seconds = calendar::DaysFromCivil(fields.wYear, fields.wMonth, fields.wDay) * calendar::kSecondsPerDay +
               fields.wHour * 3600LL + fields.wMinute * 60LL + fields.wSecond;
     return true;
 }
@@ -159,7 +159,7 @@ void GetCurrentUTCTimestamp(TIMESTAMP_STRUCT& timestamp)
 bool TimestampToCTime(const TIMESTAMP_STRUCT& timestamp, CTime& time)
 {
     if (timestamp.year < 1970 || timestamp.year > 3000 ||
-        !mfc_detail::IsValidDate(timestamp.year, timestamp.month, timestamp.day) || timestamp.hour > 23 ||
+        !calendar::IsValidDate(timestamp.year, timestamp.month, timestamp.day) || timestamp.hour > 23 ||
         timestamp.minute > 59 || timestamp.second > 59)
         return false;
     time = CTime(timestamp.year, timestamp.month, timestamp.day, timestamp.hour, timestamp.minute, timestamp.second);

@@ -6,7 +6,7 @@
 
 #include "common/StringHelpers.h"
 #include "framework/wql/WqlLexer.h"
-#include "platform/mfc/Calendar.h"
+#include "platform/win32/Calendar.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ bool IsDmtfDateTime(const std::wstring& text)
     const int hour = DigitsValue(text, 8, 2);
     const int minute = DigitsValue(text, 10, 2);
     const int second = DigitsValue(text, 12, 2);
-    return year >= 1 && mfc_detail::IsValidDate(year, month, day) && hour <= 23 && minute <= 59 && second <= 59;
+    return year >= 1 && calendar::IsValidDate(year, month, day) && hour <= 23 && minute <= 59 && second <= 59;
 }
 
 CString QuoteForWql(const CString& text)

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "inhouse/BntCoreDb/CDBException.h"
-#include "platform/mfc/Calendar.h"
 #include "platform/mfc/UnicodeText.h"
+#include "platform/win32/Calendar.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::string ToUtf8(const CString& text)
 
 bool IsValidTimestamp(const TIMESTAMP_STRUCT& t)
 {
-    return t.year >= 1 && t.year <= 9999 && mfc_detail::IsValidDate(t.year, t.month, t.day) && t.hour < 24 &&
+    return t.year >= 1 && t.year <= 9999 && calendar::IsValidDate(t.year, t.month, t.day) && t.hour < 24 &&
            t.minute < 60 && t.second < 60 && t.fraction < 1000000000u;
 }
 

@@ -1,7 +1,7 @@
 #include "platform/com/VariantConverter.h"
 
 #include "platform/com/SafeArray.h"
-#include "platform/mfc/Calendar.h"
+#include "platform/win32/Calendar.h"
 
 #include <cfloat>
 #include <charconv>
@@ -20,7 +20,7 @@ namespace {
 // The DATE range: 0100-01-01 00:00:00 up to (not including) 10000-01-01.
 constexpr double kMinDate = -657434.0;
 constexpr double kMaxDateExclusive = 2958466.0;
-using mfc_detail::kSecondsPerDay;
+using calendar::kSecondsPerDay;
 
 bool IsPlainValueType(VARTYPE type)
 {
@@ -286,7 +286,7 @@ HRESULT ParseNumber(std::wstring_view text, Number& result)
     return S_OK;
 }
 
-constexpr std::int64_t kDateEpochDays = mfc_detail::DaysFromCivil(1899, 12, 30);
+constexpr std::int64_t kDateEpochDays = calendar::DaysFromCivil(1899, 12, 30);
 
 // Reads `count` digits at text[position]; false when any is not a digit.
 bool ReadDigits(std::wstring_view text, std::size_t position, std::size_t count, unsigned& value)
@@ -320,11 +320,11 @@ bool ParseDateText(std::wstring_view text, DATE& result)
     if (text.size() == 19 && (text[10] != L' ' || !ReadDigits(text, 11, 2, hour) || text[13] != L':' ||
                               !ReadDigits(text, 14, 2, minute) || text[16] != L':' || !ReadDigits(text, 17, 2, second)))
         return false;
-    if (year < 100 || !mfc_detail::IsValidDate(year, static_cast<int>(month), static_cast<int>(day)) || hour > 23 ||
+    if (year < 100 || !calendar::IsValidDate(year, static_cast<int>(month), static_cast<int>(day)) || hour > 23 ||
         minute > 59 || second > 59)
         return false;
     const auto days = static_cast<double>(
-        mfc_detail::DaysFromCivil(year, static_cast<int>(month), static_cast<int>(day)) - kDateEpochDays);
+        calendar::DaysFromCivil(year, static_cast<int>(month), static_cast<int>(day)) - kDateEpochDays);
     const double time = static_cast<double>(hour * 3600 + minute * 60 + second) / kSecondsPerDay;
     // Before the epoch the day counts down while the time of day still counts up.
     result = days >= 0 ? days + time : days - time;
@@ -349,7 +349,7 @@ HRESULT FormatDate(DATE value, std::wstring& text)
         seconds -= kSecondsPerDay;
         ++days;
     }
-    const mfc_detail::CivilDate date = mfc_detail::CivilFromDays(days + kDateEpochDays);
+    const calendar::CivilDate date = calendar::CivilFromDays(days + kDateEpochDays);
     if (date.year > 9999)
         return E_INVALIDARG;
     char buffer[96];

@@ -6,17 +6,17 @@
 #include <optional>
 #include <string>
 
-#include "platform/mfc/Calendar.h"
 #include "platform/mfc/TimeFormat.h"
+#include "platform/win32/Calendar.h"
 
 namespace {
 
-using mfc_detail::kSecondsPerDay;
+using calendar::kSecondsPerDay;
 
 // Day number (from 1970-01-01) of the OLE epoch 1899-12-30.
-constexpr std::int64_t kOleEpochDays = mfc_detail::DaysFromCivil(1899, 12, 30);
-constexpr std::int64_t kFirstDay = mfc_detail::DaysFromCivil(100, 1, 1) - kOleEpochDays;
-constexpr std::int64_t kLastDay = mfc_detail::DaysFromCivil(9999, 12, 31) - kOleEpochDays;
+constexpr std::int64_t kOleEpochDays = calendar::DaysFromCivil(1899, 12, 30);
+constexpr std::int64_t kFirstDay = calendar::DaysFromCivil(100, 1, 1) - kOleEpochDays;
+constexpr std::int64_t kLastDay = calendar::DaysFromCivil(9999, 12, 31) - kOleEpochDays;
 static_assert(kFirstDay == -657434 && kLastDay == 2958465);
 
 constexpr int kMinYear = 100;
@@ -49,10 +49,10 @@ bool IsDateInRange(DATE date)
 // The DATE of valid parts, with the OLE sign convention; nullopt when a part is out of range.
 std::optional<DATE> DateFromParts(int year, int month, int day, int hour, int minute, int second)
 {
-    if (year < kMinYear || year > kMaxYear || !mfc_detail::IsValidDate(year, month, day) || hour < 0 || hour > 23 ||
+    if (year < kMinYear || year > kMaxYear || !calendar::IsValidDate(year, month, day) || hour < 0 || hour > 23 ||
         minute < 0 || minute > 59 || second < 0 || second > 59)
         return std::nullopt;
-    const std::int64_t serialDay = mfc_detail::DaysFromCivil(year, month, day) - kOleEpochDays;
+    const std::int64_t serialDay = calendar::DaysFromCivil(year, month, day) - kOleEpochDays;
     const double time = static_cast<double>(hour * 3600 + minute * 60 + second) / kSecondsPerDay;
     return serialDay >= 0 ? static_cast<double>(serialDay) + time : static_cast<double>(serialDay) - time;
 }
@@ -79,15 +79,15 @@ bool PartsFromDate(DATE date, DateParts& parts)
         }
     }
     const std::int64_t dayNumber = serialDay + kOleEpochDays;
-    const mfc_detail::CivilDate civil = mfc_detail::CivilFromDays(dayNumber);
+    const calendar::CivilDate civil = calendar::CivilFromDays(dayNumber);
     parts.year = static_cast<int>(civil.year);
     parts.month = civil.month;
     parts.day = civil.day;
     parts.hour = static_cast<int>(seconds / 3600);
     parts.minute = static_cast<int>(seconds / 60 % 60);
     parts.second = static_cast<int>(seconds % 60);
-    parts.dayOfWeek = mfc_detail::DayOfWeek(dayNumber);
-    parts.dayOfYear = mfc_detail::DayOfYear(civil.year, civil.month, civil.day);
+    parts.dayOfWeek = calendar::DayOfWeek(dayNumber);
+    parts.dayOfYear = calendar::DayOfYear(civil.year, civil.month, civil.day);
     parts.serialDay = serialDay;
     parts.secondOfDay = seconds;
     return true;

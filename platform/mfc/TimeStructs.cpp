@@ -2,14 +2,14 @@
 
 #include <ctime>
 
-#include "platform/mfc/Calendar.h"
+#include "platform/win32/Calendar.h"
 
 namespace {
 
 constexpr std::uint64_t kTicksPerMillisecond = 10000;
 constexpr std::uint64_t kTicksPerSecond = 10000000;
 constexpr std::uint64_t kMaxFileTime = 0x7FFFFFFFFFFFFFFFull;
-constexpr std::int64_t kFileTimeEpochDays = mfc_detail::DaysFromCivil(1601, 1, 1);
+constexpr std::int64_t kFileTimeEpochDays = calendar::DaysFromCivil(1601, 1, 1);
 
 std::uint64_t FromFileTime(const FILETIME& fileTime)
 {
@@ -26,7 +26,7 @@ std::uint64_t CurrentTicks()
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     const std::int64_t secondsSince1601 =
-        static_cast<std::int64_t>(now.tv_sec) - kFileTimeEpochDays * mfc_detail::kSecondsPerDay;
+        static_cast<std::int64_t>(now.tv_sec) - kFileTimeEpochDays * calendar::kSecondsPerDay;
     return static_cast<std::uint64_t>(secondsSince1601) * kTicksPerSecond +
            static_cast<std::uint64_t>(now.tv_nsec) / 100;
 }
@@ -38,12 +38,12 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime)
     if (systemTime == nullptr || fileTime == nullptr)
         return FALSE;
     const SYSTEMTIME& st = *systemTime;
-    if (st.wYear < 1601 || st.wYear > 30827 || !mfc_detail::IsValidDate(st.wYear, st.wMonth, st.wDay) ||
-        st.wHour > 23 || st.wMinute > 59 || st.wSecond > 59 || st.wMilliseconds > 999)
+    if (st.wYear < 1601 || st.wYear > 30827 || !calendar::IsValidDate(st.wYear, st.wMonth, st.wDay) || st.wHour > 23 ||
+        st.wMinute > 59 || st.wSecond > 59 || st.wMilliseconds > 999)
         return FALSE;
     const std::uint64_t days =
-        static_cast<std::uint64_t>(mfc_detail::DaysFromCivil(st.wYear, st.wMonth, st.wDay) - kFileTimeEpochDays);
-    const std::uint64_t seconds = days * mfc_detail::kSecondsPerDay + st.wHour * 3600u + st.wMinute * 60u + st.wSecond;
+        static_cast<std::uint64_t>(calendar::DaysFromCivil(st.wYear, st.wMonth, st.wDay) - kFileTimeEpochDays);
+    const std::uint64_t seconds = days * calendar::kSecondsPerDay + st.wHour * 3600u + st.wMinute * 60u + st.wSecond;
     *fileTime = ToFileTime(seconds * kTicksPerSecond + st.wMilliseconds * kTicksPerMillisecond);
     return TRUE;
 }
@@ -56,14 +56,14 @@ BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime)
     if (ticks > kMaxFileTime)
         return FALSE;
     const std::uint64_t seconds = ticks / kTicksPerSecond;
-    const std::int64_t days = static_cast<std::int64_t>(seconds / mfc_detail::kSecondsPerDay) + kFileTimeEpochDays;
-    const std::uint64_t secondOfDay = seconds % mfc_detail::kSecondsPerDay;
-    const mfc_detail::CivilDate date = mfc_detail::CivilFromDays(days);
+    const std::int64_t days = static_cast<std::int64_t>(seconds / calendar::kSecondsPerDay) + kFileTimeEpochDays;
+    const std::uint64_t secondOfDay = seconds % calendar::kSecondsPerDay;
+    const calendar::CivilDate date = calendar::CivilFromDays(days);
     SYSTEMTIME st{};
     st.wYear = static_cast<WORD>(date.year);
     st.wMonth = static_cast<WORD>(date.month);
     st.wDay = static_cast<WORD>(date.day);
-    st.wDayOfWeek = static_cast<WORD>(mfc_detail::DayOfWeek(days));
+    st.wDayOfWeek = static_cast<WORD>(calendar::DayOfWeek(days));
     st.wHour = static_cast<WORD>(secondOfDay / 3600);
     st.wMinute = static_cast<WORD>(secondOfDay / 60 % 60);
     st.wSecond = static_cast<WORD>(secondOfDay % 60);

@@ -1,6 +1,6 @@
 #include "common/CBntDateTime.h"
 
-#include "platform/mfc/Calendar.h"
+#include "platform/win32/Calendar.h"
 #include "tests/common/TestEnvironment.h"
 #include "tests/common/Timestamp.h"
 
@@ -27,7 +27,7 @@ std::string Iso(const CBntDateTime& value)
 
 LONGLONG UnixSeconds(int year, int month, int day, int hour, int minute, int second)
 {
-    return mfc_detail::DaysFromCivil(year, month, day) * 86400 + hour * 3600LL + minute * 60LL + second;
+    return calendar::DaysFromCivil(year, month, day) * 86400 + hour * 3600LL + minute * 60LL + second;
 }
 
 // ---- The machine zone read from the time zone database ----

@@ -7,7 +7,7 @@
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
 #include "Libraries/OstrumCore/Source/Utils/Logger.h"
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
-#include "platform/mfc/Calendar.h"
+#include "platform/win32/Calendar.h"
 
 #include <cstdio>
 #include <ctime>
@@ -22,7 +22,7 @@ using logging::Logger;
 using logging::LogLevel;
 
 constexpr int64_t kMillisPerSecond = 1000;
-using mfc_detail::kSecondsPerDay;
+using calendar::kSecondsPerDay;
 constexpr const char* kBlanks = " \t\n\r\f";
 
 struct Fields
@@ -55,15 +55,15 @@ Fields breakDown(int64_t value)
     const int64_t seconds = value / kMillisPerSecond;
     const int64_t days = seconds / kSecondsPerDay;
     const int64_t inDay = seconds % kSecondsPerDay;
-    const mfc_detail::CivilDate date = mfc_detail::CivilFromDays(days);
+    const calendar::CivilDate date = calendar::CivilFromDays(days);
     f.year = date.year;
     f.month = date.month;
     f.day = date.day;
     f.hour = inDay / 3600;
     f.minute = inDay / 60 % 60;
     f.second = inDay % 60;
-    f.dayOfWeek = static_cast<unsigned>(mfc_detail::DayOfWeek(days)) + 1;
-    f.dayOfYear = static_cast<unsigned>(mfc_detail::DayOfYear(date.year, date.month, date.day));
+    f.dayOfWeek = static_cast<unsigned>(calendar::DayOfWeek(days)) + 1;
+    f.dayOfYear = static_cast<unsigned>(calendar::DayOfYear(date.year, date.month, date.day));
     return f;
 }
 
@@ -78,7 +78,7 @@ std::optional<int64_t> compose(int64_t year, int64_t month, int64_t day, int64_t
     {
         return std::nullopt;
     }
-    int64_t total = mfc_detail::DaysFromCivil(year, static_cast<int>(month), 1);
+    int64_t total = calendar::DaysFromCivil(year, static_cast<int>(month), 1);
     int64_t result = 0;
     if (__builtin_add_overflow(total, day - 1, &total) || __builtin_mul_overflow(total, 24, &total) ||
         __builtin_add_overflow(total, hour, &total) || __builtin_mul_overflow(total, 60, &total) ||

@@ -1,5 +1,5 @@
 // Proleptic Gregorian calendar arithmetic shared by the date-time stand-ins (SYSTEMTIME and
-// FILETIME conversions, COleDateTime, CTime).
+// FILETIME conversions, VARIANT dates, COleDateTime, CTime) and the layers above them.
 //
 // Pure functions on plain numbers; no state, safe from any thread. Day numbers count from
 // 1970-01-01 (day 0) and may be negative.
@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace mfc_detail {
+namespace calendar {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
 
@@ -83,4 +83,4 @@ static_assert(DaysFromCivil(1899, 12, 30) == -25569);
 static_assert(CivilFromDays(-25569).year == 1899 && CivilFromDays(-25569).day == 30);
 static_assert(DayOfWeek(DaysFromCivil(1899, 12, 30)) == 6);
 
-}  // namespace mfc_detail
+}  // namespace calendar
