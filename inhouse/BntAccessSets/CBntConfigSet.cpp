@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 
 CBntConfigSet::CBntConfigSet(CBntDatabase* database) : m_database(database) {}
 

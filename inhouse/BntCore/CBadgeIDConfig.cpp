@@ -1,7 +1,7 @@
 #include "inhouse/BntCore/CBadgeIDConfig.h"
 
 #include "inhouse/BntCoreDb/CDBException.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 
 using brontel::utility::CWMIDebugLog;

@@ -5,8 +5,8 @@
 #include "inhouse/BntCore/CBadgeIDConfig.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 
 using brontel::utility::CWMIDebugLog;

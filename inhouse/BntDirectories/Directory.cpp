@@ -4,8 +4,8 @@
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntDirectories/DirectoryException.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
 #include "inhouse/BntUtility/StringConversion.h"
 
 namespace brontel::directories {

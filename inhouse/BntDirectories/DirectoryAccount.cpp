@@ -1,6 +1,6 @@
 #include "inhouse/BntDirectories/DirectoryAccount.h"
 
-#include "inhouse/BntLogin/CPasswordHash.h"
+#include "inhouse/BntUtility/CPasswordHash.h"
 
 namespace brontel::directories {
 

@@ -3,10 +3,10 @@
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntDirectories/Directory.h"
 #include "inhouse/BntDirectories/DirectoryAccount.h"
 #include "inhouse/BntDirectories/DirectoryException.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 
 using brontel::utility::CWMIDebugLog;

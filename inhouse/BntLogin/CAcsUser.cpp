@@ -6,12 +6,12 @@
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntDirectories/Directory.h"
 #include "inhouse/BntDirectories/DirectoryDBManager.h"
 #include "inhouse/BntDirectories/DirectoryException.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
-#include "inhouse/BntLogin/CPasswordHash.h"
+#include "inhouse/BntUtility/CPasswordHash.h"
 #include "inhouse/BntUtility/StringConversion.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // made by an administrator counts from the next request on.
 #include <algorithm>
 
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
 #include "inhouse/BntLogin/CSegmentUnit.h"
 
 namespace {

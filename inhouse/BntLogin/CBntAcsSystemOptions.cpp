@@ -1,7 +1,7 @@
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 
 namespace {
 

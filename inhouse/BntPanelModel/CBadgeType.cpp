@@ -2,8 +2,8 @@
 
 #include "inhouse/BntCore/CUserAction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 
 using brontel::utility::CWMIDebugLog;

@@ -1,8 +1,8 @@
 #include "inhouse/BntPanelModel/CBadgeTypeContainer.h"
 
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 
 using brontel::utility::CWMIDebugLog;

@@ -1,7 +1,7 @@
 #include "inhouse/BntUdf/Portavere.h"
 
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBClock.h"
 #include "inhouse/BntCoreDb/CDBException.h"

@@ -1,7 +1,7 @@
 #include "inhouse/BntUdf/PortavereRecommendProperties.h"
 
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
 
 namespace brontel::portavere {
 

@@ -4,8 +4,8 @@
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
 #include "inhouse/BntUserDb/CBntAssignedAcLvlList.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 

@@ -3,7 +3,7 @@
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBClock.h"
 #include "inhouse/BntCoreDb/CDBException.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntPanelModel/CBadgeTypeContainer.h"
 #include "inhouse/BntUdf/LUDFDbMgr.h"
 #include "inhouse/BntUserDb/CVisit.h"

@@ -5,8 +5,8 @@
 #include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBClock.h"
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
 #include "inhouse/BntPanelModel/CBadgeType.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 
 void CVisitEmailLinkContainer::SetVisitID(LONG visitId)
 {

@@ -5,7 +5,7 @@
 
 #include "bus/CCorvessaException.h"
 #include "bus/GenericException.h"
-#include "inhouse/BntLogin/CPasswordHash.h"
+#include "inhouse/BntUtility/CPasswordHash.h"
 #include "inhouse/BntUtility/PublicPrivateKeyEncryptionUtility.h"
 #include "tests/bus/BusTestInstallation.h"
 

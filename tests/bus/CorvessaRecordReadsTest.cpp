@@ -4,7 +4,7 @@
 
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaQpidInstance.h"
-#include "inhouse/BntLogin/CPasswordHash.h"
+#include "inhouse/BntUtility/CPasswordHash.h"
 #include "platform/com/WbemConstants.h"
 #include "tests/bus/BusTestInstallation.h"
 

@@ -8,7 +8,7 @@
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntDirectories/DirectoryDBManager.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntLogin/CPasswordHash.h"
+#include "inhouse/BntUtility/CPasswordHash.h"
 #include "tests/inhouse/BntLogin/TestDatabase.h"
 
 using brontel::directories::DirectoryDBManager;

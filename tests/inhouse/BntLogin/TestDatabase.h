@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
-#include "inhouse/BntLogin/CPasswordHash.h"
+#include "inhouse/BntUtility/CPasswordHash.h"
 #include "platform/mfc/CString.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/TemporaryHome.h"

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntUdf/CBntEmailManager.h"
 #include "inhouse/BntUdf/DlgVisitBadgeUpdate.h"
 #include "inhouse/BntUdf/LUDFDbMgr.h"
 #include "inhouse/BntUserDb/CBntAcsDBMgrVisit.h"
+#include "inhouse/BntUserDb/CBntEmailManager.h"
 #include "inhouse/BntUserDb/CVisit.h"
 #include "inhouse/BntUserDb/CVisitEmailLink.h"
 #include "tests/inhouse/BntLogin/TestDatabase.h"

@@ -1,4 +1,4 @@
-#include "inhouse/BntUdf/CBntEmailManager.h"
+#include "inhouse/BntUserDb/CBntEmailManager.h"
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBClock.h"

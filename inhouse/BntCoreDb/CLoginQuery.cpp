@@ -1,4 +1,4 @@
-#include "inhouse/BntLogin/CLoginQuery.h"
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 
 #include "inhouse/BntCoreDb/CBntStatement.h"
 

@@ -1,4 +1,4 @@
-#include "inhouse/BntLogin/CPasswordHash.h"
+#include "inhouse/BntUtility/CPasswordHash.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>

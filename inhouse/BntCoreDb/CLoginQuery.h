@@ -1,6 +1,6 @@
-// Runs the login library's own SELECT statements (fixed texts, values bound) on a database
-// and hands back the rows. Internal to the in-house libraries that read users, permissions,
-// segments and options.
+// Runs a SELECT statement of fixed text (values bound) on a database and hands back the rows;
+// the in-house libraries that read users, directories, permissions, segments and options query
+// through it.
 //
 // Static functions only; each call stands alone and is as thread-safe as the database it
 // runs on. Every failure is the database's CDBException.
