@@ -6,9 +6,9 @@
 
 #include "hardware/AapProcedure.h"
 #include "provider/CWmipApp.h"
+#include "simulation/SimulatedDriverServer.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/support/InstallationDatabase.h"
-#include "tests/support/SimulatedDriverServer.h"
 #include "tests/support/TestCallers.h"
 
 #include <functional>

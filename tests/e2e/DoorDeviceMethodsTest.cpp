@@ -13,9 +13,9 @@
 #include "mappers/devices/CWmipReaderMapper.h"
 #include "platform/rpc/RpcEndpointTable.h"
 #include "provider/CWmipApp.h"
+#include "simulation/SimulatedInstallation.h"
 #include "tests/support/BlockBytes.h"
 #include "tests/support/InstallationDatabase.h"
-#include "tests/support/SimulatedInstallation.h"
 
 #include <functional>
 #include <optional>

@@ -8,9 +8,9 @@
 #include "hardware/RpcBlock.h"
 #include "mappers/devices/IntrusionStatusKey.h"
 #include "provider/CWmipApp.h"
+#include "simulation/SimulatedInstallation.h"
 #include "tests/support/BlockBytes.h"
 #include "tests/support/InstallationDatabase.h"
-#include "tests/support/SimulatedInstallation.h"
 
 #include <map>
 #include <optional>

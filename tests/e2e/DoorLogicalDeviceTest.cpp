@@ -4,8 +4,8 @@
 #include "tests/e2e/DoorTest.h"
 
 #include "hardware/RpcBlock.h"
+#include "simulation/SimulatedInstallation.h"
 #include "tests/support/InstallationDatabase.h"
-#include "tests/support/SimulatedInstallation.h"
 #include "tests/support/StatementGate.h"
 
 #include <atomic>

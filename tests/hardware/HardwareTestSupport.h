@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "simulation/SimulatedInstallation.h"
 #include "tests/support/BlockBytes.h"
-#include "tests/support/SimulatedInstallation.h"
 #include "tests/support/TemporaryHome.h"
 
 namespace hardwaretest {

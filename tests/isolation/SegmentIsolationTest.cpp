@@ -13,10 +13,10 @@
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/ModuleState.h"
 #include "schema/SchemaTables.h"
+#include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/IntegerArray.h"
-#include "tests/support/SimulatedInstallation.h"
 #include "tests/support/TestCallers.h"
 
 #include <algorithm>

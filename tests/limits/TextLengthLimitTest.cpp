@@ -3,8 +3,8 @@
 // refused naming the property, and nothing in the database changes. The limits come from the
 // served definitions (declared, user-defined and computed properties alike), so a new class or
 // field is covered by declaring it.
+#include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorTest.h"
-#include "tests/support/SimulatedInstallation.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"

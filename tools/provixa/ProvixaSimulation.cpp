@@ -7,7 +7,7 @@
 
 #include "hardware/AapProcedure.h"
 #include "hardware/RpcBlock.h"
-#include "tests/support/SimulatedInstallation.h"
+#include "simulation/SimulatedInstallation.h"
 #include "tools/provixa/ProvixaInstallation.h"
 #include "tools/provixa/ProvixaText.h"
 

@@ -6,7 +6,7 @@
 #include "mappers/devices/CWmipPanelMapper.h"
 #include "mappers/devices/CWmipReaderDeviceMapper.h"
 #include "mappers/devices/CWmipReaderInput1Mapper.h"
-#include "tests/support/SimulatedInstallation.h"
+#include "simulation/SimulatedInstallation.h"
 
 using namespace demomapper;
 

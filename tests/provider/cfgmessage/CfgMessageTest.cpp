@@ -16,9 +16,9 @@
 #include "provider/CWmipApp.h"
 #include "provider/WmipArchiveServerRpcClass.h"
 #include "provider/WmipCommServerRpcClass.h"
+#include "simulation/SimulatedInstallation.h"
 #include "tests/provider/core/ProviderTestInstallation.h"
 #include "tests/provider/core/TestApp.h"
-#include "tests/support/SimulatedInstallation.h"
 
 namespace {
 

@@ -19,10 +19,10 @@
 #include "provider/CWmipHardwareEventProvider.h"
 #include "provider/CWmipLSConnectThread.h"
 #include "provider/IWmipEventProviderInfo.h"
+#include "simulation/SimulatedLinkageServer.h"
 #include "tests/provider/hwevents/HwEventTestSupport.h"
 #include "tests/support/BstrText.h"
 #include "tests/support/RecordingSink.h"
-#include "tests/support/SimulatedLinkageServer.h"
 #include "tools/provixa/ProvixaEventProviderShell.h"
 #include "tests/support/EventQueryCase.h"
 

@@ -11,8 +11,8 @@
 #include "platform/com/Unknown.h"
 #include "platform/wmi/WbemServiceNamespace.h"
 #include "provider/BntMessageEx.h"
+#include "simulation/SimulatedLinkageServer.h"
 #include "tests/support/RecordingSink.h"
-#include "tests/support/SimulatedLinkageServer.h"
 #include "tests/support/TestCallers.h"
 
 namespace hwtest {

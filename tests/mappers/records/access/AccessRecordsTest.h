@@ -4,8 +4,8 @@
 // read.
 #pragma once
 
+#include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorTest.h"
-#include "tests/support/SimulatedInstallation.h"
 #include "tests/support/TestCallers.h"
 
 #include <optional>

@@ -7,8 +7,8 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/Variant.h"
+#include "simulation/SimulatedInstallation.h"
 #include "tests/support/IntegerArray.h"
-#include "tests/support/SimulatedInstallation.h"
 
 #include <atomic>
 #include <cstring>

@@ -12,7 +12,7 @@
 #include "inhouse/BntLogin/DBConnectionManager.h"
 #include "platform/com/Variant.h"
 #include "provider/CWmipApp.h"
-#include "tests/support/SimulatedInstallation.h"
+#include "simulation/SimulatedInstallation.h"
 
 #include <sqlite3.h>
 

@@ -6,7 +6,7 @@
 
 #include "platform/com/Variant.h"
 #include "platform/wmi/IWbemQualifierSet.h"
-#include "tests/support/SimulatedInstallation.h"
+#include "simulation/SimulatedInstallation.h"
 
 #include <string>
 #include <vector>

@@ -8,7 +8,7 @@
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
 #include "platform/wmi/WbemClassObject.h"
-#include "tests/support/SimulatedInstallation.h"
+#include "simulation/SimulatedInstallation.h"
 
 #include <chrono>
 #include <string>

@@ -1,4 +1,4 @@
-#include "tests/support/SimulatedCommEventServer.h"
+#include "simulation/SimulatedCommEventServer.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "tests/support/SimulatedInstallation.h"
+#include "simulation/SimulatedInstallation.h"
 
 #include <set>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "tests/support/SimulatedServer.h"
+#include "simulation/SimulatedServer.h"
 
 #include <algorithm>
 #include <cwchar>

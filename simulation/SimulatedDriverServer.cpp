@@ -1,4 +1,4 @@
-#include "tests/support/SimulatedDriverServer.h"
+#include "simulation/SimulatedDriverServer.h"
 
 #include "hardware/AapProcedure.h"
 

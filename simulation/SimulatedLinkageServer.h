@@ -6,7 +6,7 @@
 #pragma once
 
 #include "hardware/IClslLinkageServer.h"
-#include "tests/support/SimulatedServer.h"
+#include "simulation/SimulatedServer.h"
 
 namespace support {
 

@@ -1,4 +1,4 @@
-#include "tests/support/SimulatedLinkageServer.h"
+#include "simulation/SimulatedLinkageServer.h"
 
 namespace support {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/SimulatedCfgServer.h"
-#include "tests/support/SimulatedCommEventServer.h"
-#include "tests/support/SimulatedDriverServer.h"
-#include "tests/support/SimulatedLinkageServer.h"
+#include "simulation/SimulatedCfgServer.h"
+#include "simulation/SimulatedCommEventServer.h"
+#include "simulation/SimulatedDriverServer.h"
+#include "simulation/SimulatedLinkageServer.h"
 
 namespace support {
 

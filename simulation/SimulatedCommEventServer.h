@@ -14,7 +14,7 @@
 #include <string>
 
 #include "hardware/ICommEventServer.h"
-#include "tests/support/SimulatedServer.h"
+#include "simulation/SimulatedServer.h"
 
 namespace support {
 

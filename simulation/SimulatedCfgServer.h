@@ -9,7 +9,7 @@
 #include <string>
 
 #include "hardware/ICfgMessageServer.h"
-#include "tests/support/SimulatedServer.h"
+#include "simulation/SimulatedServer.h"
 
 namespace support {
 

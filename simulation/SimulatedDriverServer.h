@@ -7,7 +7,7 @@
 
 #include "hardware/AapProcedure.h"
 #include "hardware/IAapDriverServer.h"
-#include "tests/support/SimulatedServer.h"
+#include "simulation/SimulatedServer.h"
 
 namespace support {
 

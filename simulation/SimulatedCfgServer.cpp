@@ -1,4 +1,4 @@
-#include "tests/support/SimulatedCfgServer.h"
+#include "simulation/SimulatedCfgServer.h"
 
 #include <vector>
 
