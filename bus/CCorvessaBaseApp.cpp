@@ -5,7 +5,7 @@
 
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaAutoCS.h"
-#include "bus/objects/CCorvessaNamespace.h"
+#include "framework/objects/CCorvessaNamespace.h"
 #include "bus/CCorvessaUserCache.h"
 #include "bus/CorvessaAuthenticationUtility.h"
 #include "bus/CorvessaTokenExpirationThread.h"

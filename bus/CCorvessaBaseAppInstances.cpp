@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "bus/CCorvessaBaseApp.h"
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaEnumerationScope.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaHelper.h"

@@ -3,7 +3,7 @@
 // cardholder linked to a directory account.
 
 #include "bus/CCorvessaBaseApp.h"
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaEnumerationScope.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaHelper.h"

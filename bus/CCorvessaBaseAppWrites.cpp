@@ -3,7 +3,7 @@
 // path), the type's mapper, and the mapper's failures turned into bus errors.
 
 #include "bus/CCorvessaBaseApp.h"
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaObjectSink.h"
 #include "framework/CWmipClassMapper.h"

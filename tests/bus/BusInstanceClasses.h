@@ -14,7 +14,7 @@
 
 #include <string>
 
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaException.h"
 #include "framework/CWmipDynamicClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
