@@ -24,7 +24,7 @@
 #include "inhouse/BntCommon/CBntApp.h"
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
-#include "provider/CWimpHardwareStatusCache.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 #include "provider/CWmipUserCache.h"
 
 class CfgMessage;

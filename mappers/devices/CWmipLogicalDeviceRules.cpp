@@ -10,7 +10,7 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
 #include "provider/CWmipApp.h"
-#include "provider/CfgMessage.h"
+#include "hardware/CfgMessage.h"
 
 using brontel::utility::CWMIException;
 

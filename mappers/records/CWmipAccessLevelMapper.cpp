@@ -20,7 +20,7 @@
 #include "mappers/records/helpers/CWmipBadgeRecord.h"
 #include "platform/com/WbemConstants.h"
 #include "provider/CWmipApp.h"
-#include "provider/CfgMessage.h"
+#include "hardware/CfgMessage.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;

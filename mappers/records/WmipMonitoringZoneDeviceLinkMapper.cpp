@@ -15,7 +15,7 @@
 #include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 #include "provider/CWmipApp.h"
-#include "provider/CfgMessage.h"
+#include "hardware/CfgMessage.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;

@@ -4,7 +4,7 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "mappers/records/helpers/CWmipPersonRecord.h"
 #include "provider/CWmipApp.h"
-#include "provider/CfgMessage.h"
+#include "hardware/CfgMessage.h"
 
 using brontel::utility::CWMIDebugLog;
 
