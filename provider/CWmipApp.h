@@ -124,6 +124,11 @@ public:
     CWmipClassCache* GetHostClassCache() override;
     DBConnectionManager* GetHostConnectionManager() override;
     IWmipUserDirectory* GetHostUserDirectory() override;
+    CWimpHardwareStatusCache* GetHostHardwareStatusCache() override;
+    void UpdateHostCommServer(int code, CfgMessage& message) override;
+    void SendHostCfgMessage(CfgMessage& message) override;
+    // A CWmipPooledUserEntry.
+    std::unique_ptr<IWmipUserEntry> WrapPooledUser(CAcsUser* pooledUser) override;
     LONG GetHostStoredValue(LONG id) override;
     int IsConnectionPoolingDisabled() override;
     HRESULT LogInCallerForRequest(DBConnectionManager* connections, std::unique_ptr<IWmipUserEntry>* entry) override;
