@@ -673,6 +673,18 @@ CCorvessaBaseApp::EntryLease CCorvessaBaseApp::LeaseEntry(CWmipUserCacheEntry* e
     return EntryLease(entry, [this](CWmipUserCacheEntry* held) { ReleaseUserCacheEntry(held); });
 }
 
+HRESULT CCorvessaBaseApp::LeaseEntryForToken(const std::string& token, const std::string& applicationId,
+                                             EntryLease& lease)
+{
+    CWmipUserCacheEntry* entry = nullptr;
+    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+    if (SUCCEEDED(hr))
+    {
+        lease = LeaseEntry(entry);
+    }
+    return hr;
+}
+
 void CCorvessaBaseApp::PopulatePermissionMap(const CAcsUser* user, std::map<std::string, bool>& permissions)
 {
     for (const PermissionKey& permission : kPermissionKeys)
@@ -709,13 +721,13 @@ LONG CCorvessaBaseApp::GetGroupPTZPriority(const CAcsUser* user)
 HRESULT CCorvessaBaseApp::GetLoggedInUserInformation(const std::string& token, const std::string& applicationId,
                                                      UserInfo& info)
 {
-    CWmipUserCacheEntry* entry = nullptr;
-    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+    EntryLease lease;
+    const HRESULT hr = LeaseEntryForToken(token, applicationId, lease);
     if (FAILED(hr))
     {
         return hr;
     }
-    const EntryLease lease = LeaseEntry(entry);
+    CWmipUserCacheEntry* const entry = lease.get();
     const CAcsUser* user = entry->GetUser();
     info.userId = 0;
     info.ptzPriority = 0;
@@ -763,13 +775,13 @@ HRESULT CCorvessaBaseApp::GetLoggedInUserInformation(const std::string& token, c
 HRESULT CCorvessaBaseApp::GetManagedAccessLevels(const std::string& token, const std::string& applicationId,
                                                  std::vector<AccessLevel>& levels)
 {
-    CWmipUserCacheEntry* entry = nullptr;
-    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+    EntryLease lease;
+    const HRESULT hr = LeaseEntryForToken(token, applicationId, lease);
     if (FAILED(hr))
     {
         return hr;
     }
-    const EntryLease lease = LeaseEntry(entry);
+    CWmipUserCacheEntry* const entry = lease.get();
     try
     {
         CDynamicRecordset recordset(GetDatabase());
@@ -813,14 +825,14 @@ template <typename Work>
 auto CCorvessaBaseApp::RunSubscriptionOperation(const std::string& token, const std::string& applicationId, Work work)
 {
     Initialize();
-    CWmipUserCacheEntry* entry = nullptr;
-    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+    EntryLease lease;
+    const HRESULT hr = LeaseEntryForToken(token, applicationId, lease);
     if (FAILED(hr))
     {
         throw CCorvessaException(static_cast<long>(hr));
     }
     // Given back also when the manager throws.
-    const EntryLease lease = LeaseEntry(entry);
+    CWmipUserCacheEntry* const entry = lease.get();
     return work(*GetEventSubscriptionManager(), *entry->GetUser());
 }
 

@@ -373,6 +373,9 @@ private:
     // Gives a token check's entry back when the request ends, whatever way it ends.
     using EntryLease = std::unique_ptr<CWmipUserCacheEntry, std::function<void(CWmipUserCacheEntry*)>>;
     EntryLease LeaseEntry(CWmipUserCacheEntry* entry);
+    // The token check with report set and, on its success, the lease of the token's entry in
+    // lease. The token check's HRESULT; throws as the token check.
+    HRESULT LeaseEntryForToken(const std::string& token, const std::string& applicationId, EntryLease& lease);
     // Initialize, the token's user (the token's failure HRESULT thrown as CCorvessaException),
     // then work(manager, user) with the entry held until it returns or throws.
     template <typename Work>

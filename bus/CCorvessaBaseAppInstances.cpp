@@ -61,13 +61,13 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         {
             query.SetWhereText(CString(L"where (") + where + L")");
         }
-        CWmipUserCacheEntry* entry = nullptr;
-        hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+        EntryLease lease;
+        hr = LeaseEntryForToken(token, applicationId, lease);
         if (FAILED(hr))
         {
             return hr;
         }
-        const EntryLease lease = LeaseEntry(entry);
+        CWmipUserCacheEntry* const entry = lease.get();
         // A bad token is reported as such whatever the paging asks for.
         CorvessaPagePlanner::Validate(paging);
         std::unique_ptr<CWmipClassMapper> mapper;
