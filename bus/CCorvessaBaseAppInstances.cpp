@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "bus/CCorvessaBaseApp.h"
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaEnumerationScope.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaHelper.h"
@@ -61,13 +61,13 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
         {
             query.SetWhereText(CString(L"where (") + where + L")");
         }
-        CWmipUserCacheEntry* entry = nullptr;
-        hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+        EntryLease lease;
+        hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
         if (FAILED(hr))
         {
             return hr;
         }
-        const EntryLease lease = LeaseEntry(entry);
+        CWmipUserCacheEntry* const entry = lease.get();
         // A bad token is reported as such whatever the paging asks for.
         CorvessaPagePlanner::Validate(paging);
         std::unique_ptr<CWmipClassMapper> mapper;

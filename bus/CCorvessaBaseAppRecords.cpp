@@ -3,7 +3,7 @@
 // cardholder linked to a directory account.
 
 #include "bus/CCorvessaBaseApp.h"
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaEnumerationScope.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaHelper.h"
@@ -84,13 +84,13 @@ HRESULT CCorvessaBaseApp::GetMultimediaObjectData(const std::string& token, cons
         {
             throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_QUERY);
         }
-        CWmipUserCacheEntry* entry = nullptr;
-        HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+        EntryLease lease;
+        HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
         if (FAILED(hr))
         {
             return hr;
         }
-        const EntryLease lease = LeaseEntry(entry);
+        CWmipUserCacheEntry* const entry = lease.get();
         std::unique_ptr<CWmipClassMapper> mapper;
         if (FAILED(GetMapperForType(query->GetClassName(), entry, mapper, false)))
         {
@@ -167,7 +167,7 @@ HRESULT CCorvessaBaseApp::GetDirectories(const std::string& filter, InstanceList
                                WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
-    const EntryLease lease = LeaseEntry(entry);
+    const EntryLease lease = m_sessions->LeaseEntry(entry);
     try
     {
         CWmipQuery query;
@@ -229,14 +229,13 @@ HRESULT CCorvessaBaseApp::GetCardholderFromDirectory(const std::string& token, c
                                                      int directoryId, std::string userName, std::string password,
                                                      LONG* cardholderId)
 {
-    CWmipUserCacheEntry* entry = nullptr;
-    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+    EntryLease lease;
+    const HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
     if (FAILED(hr))
     {
         return hr;
     }
     // The token only proves the caller; its entry goes back on every path.
-    const EntryLease lease = LeaseEntry(entry);
     try
     {
         const HRESULT decrypted = DecryptCredentials(userName, password, CCorvessaException::kGeneralExceptionKey);

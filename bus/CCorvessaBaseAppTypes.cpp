@@ -26,14 +26,14 @@ HRESULT CCorvessaBaseApp::GetTypes(const std::string& token, const std::string& 
                                    std::map<std::string, qpid::types::Variant>& result)
 {
     const ULONGLONG start = GetTickCount64();
-    CWmipUserCacheEntry* entry = nullptr;
-    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+    EntryLease lease;
+    const HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
     if (FAILED(hr))
     {
         return hr;
     }
     // The token only proves the caller.
-    ReleaseUserCacheEntry(entry);
+    lease.reset();
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     for (const CString& name : registry->GetTypeNames())
     {
@@ -57,14 +57,14 @@ HRESULT CCorvessaBaseApp::GetType(const std::string& token, const std::string& a
                                   CCorvessaQpidType& result)
 {
     const ULONGLONG start = GetTickCount64();
-    CWmipUserCacheEntry* entry = nullptr;
-    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+    EntryLease lease;
+    const HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
     if (FAILED(hr))
     {
         return hr;
     }
     // Held until the details are built, and given back on every path.
-    const EntryLease lease = LeaseEntry(entry);
+    CWmipUserCacheEntry* const entry = lease.get();
     const CString name = brontel::utility::ConvertUtf8ToCString(typeName);
     try
     {

@@ -3,7 +3,7 @@
 // path), the type's mapper, and the mapper's failures turned into bus errors.
 
 #include "bus/CCorvessaBaseApp.h"
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaObjectSink.h"
 #include "framework/CWmipClassMapper.h"
@@ -24,13 +24,13 @@ HRESULT CCorvessaBaseApp::RunWithMapper(const std::string& token, const std::str
     try
     {
         Initialize();
-        CWmipUserCacheEntry* entry = nullptr;
-        HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+        EntryLease lease;
+        HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
         if (FAILED(hr))
         {
             return hr;
         }
-        const EntryLease lease = LeaseEntry(entry);
+        CWmipUserCacheEntry* const entry = lease.get();
         std::unique_ptr<CWmipClassMapper> mapper;
         hr = GetMapperForType(typeName, entry, mapper, true);
         if (FAILED(hr))

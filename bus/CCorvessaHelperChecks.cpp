@@ -7,7 +7,7 @@
 #include <boost/algorithm/string/predicate.hpp>
 
 #include "bus/GenericException.h"
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/WMIHelper.h"

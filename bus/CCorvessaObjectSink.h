@@ -7,7 +7,7 @@
 // reference count is atomic.
 #pragma once
 
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "platform/wmi/IWbemObjectSink.h"
 
 #include <atomic>

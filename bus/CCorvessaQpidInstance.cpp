@@ -4,7 +4,7 @@
 
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaHelper.h"
 #include "bus/CCorvessaPropertyCursor.h"

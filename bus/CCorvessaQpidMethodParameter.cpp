@@ -1,6 +1,6 @@
 #include "bus/CCorvessaQpidMethodParameter.h"
 
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaHelper.h"
 #include "bus/CCorvessaPropertyCursor.h"

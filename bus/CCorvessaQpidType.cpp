@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaHelper.h"
 #include "bus/CCorvessaPropertyCursor.h"
 #include "bus/GenericException.h"

@@ -1,6 +1,6 @@
 #include "framework/CWMITypeInfo.h"
 
-#include "bus/objects/CCorvessaNamespace.h"
+#include "framework/objects/CCorvessaNamespace.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "inhouse/BntLogin/CAcsUser.h"

@@ -14,8 +14,8 @@
 // services object (CCorvessaNamespace::Instance).
 #pragma once
 
-#include "bus/objects/CCorvessaClassObject.h"
-#include "bus/objects/CCorvessaMethodDescriptor.h"
+#include "framework/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaMethodDescriptor.h"
 #include "framework/MapperFactory.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "bus/objects/CCorvessaClassObject.h"
-#include "bus/objects/CCorvessaMethodDescriptor.h"
+#include "framework/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaMethodDescriptor.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "platform/com/CimTypes.h"

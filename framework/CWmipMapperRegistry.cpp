@@ -1,7 +1,7 @@
 #include "framework/CWmipMapperRegistry.h"
 
-#include "bus/objects/CCorvessaClassObject.h"
-#include "bus/objects/ICorvessaClassSource.h"
+#include "framework/objects/CCorvessaClassObject.h"
+#include "framework/objects/ICorvessaClassSource.h"
 #include "framework/CWmipListItemMapper.h"
 #include "framework/CWmipListObjectClassCache.h"
 #include "framework/CWmipManagerClassDefinitions.h"

@@ -1,6 +1,6 @@
 #include "framework/CWmipMethodSignatures.h"
 
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "platform/com/Unknown.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"

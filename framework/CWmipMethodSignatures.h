@@ -10,7 +10,7 @@
 
 #include <map>
 
-#include "bus/objects/CCorvessaMethodDescriptor.h"
+#include "framework/objects/CCorvessaMethodDescriptor.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 

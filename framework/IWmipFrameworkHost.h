@@ -1,6 +1,6 @@
-// IWmipFrameworkHost: what the class-mapping framework needs of the application object that
-// hosts it (the provider's application object, or the bus front end's derived from it): the
-// process-wide services and the internal trust counter. The framework finds its host through
+// IWmipFrameworkHost: what the class-mapping framework and the mappers need of the application
+// object that hosts them (the provider's application object, or the bus front end's derived
+// from it): the process-wide services and the internal trust counter. The framework finds its host through
 // the calling thread's current application object, so it never names the provider's
 // application class and the libraries depend one way.
 //
@@ -12,6 +12,9 @@
 
 #include <memory>
 
+class CAcsUser;
+class CfgMessage;
+class CWimpHardwareStatusCache;
 class CWmipClassCache;
 class DBConnectionManager;
 class IWmipUserDirectory;
@@ -29,6 +32,15 @@ public:
     virtual CWmipClassCache* GetHostClassCache() = 0;
     virtual DBConnectionManager* GetHostConnectionManager() = 0;
     virtual IWmipUserDirectory* GetHostUserDirectory() = 0;
+    virtual CWimpHardwareStatusCache* GetHostHardwareStatusCache() = 0;
+    // Hands a copy of the configuration message to the communication server (with the code), or
+    // to every server (with the message's own code); inside a database transaction of the
+    // calling thread the copy waits for the commit and is discarded by a rollback.
+    virtual void UpdateHostCommServer(int code, CfgMessage& message) = 0;
+    virtual void SendHostCfgMessage(CfgMessage& message) = 0;
+    // A user entry around a pooled connection's user that it does not own, so that a nested
+    // lookup can run as that user; owned by the caller, it must not outlive the connection.
+    virtual std::unique_ptr<IWmipUserEntry> WrapPooledUser(CAcsUser* pooledUser) = 0;
     // A numeric configuration parameter stored in the database.
     virtual LONG GetHostStoredValue(LONG id) = 0;
     // Non-zero while each request builds its own user entry instead of taking a cached one.

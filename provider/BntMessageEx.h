@@ -4,7 +4,7 @@
 // A plain value type (copies are independent); not shared between threads.
 #pragma once
 
-#include "provider/BntMessage.h"
+#include "hardware/BntMessage.h"
 
 namespace bnt::utility {
 

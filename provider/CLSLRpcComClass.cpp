@@ -1,7 +1,7 @@
 #include "provider/CLSLRpcComClass.h"
 
 #include "hardware/ICfgMessageServer.h"
-#include "provider/CfgMessage.h"
+#include "hardware/CfgMessage.h"
 
 CLSLRpcComClass::CLSLRpcComClass(CBntDatabase* database)
     : LCfgRpcSender(kLinkageServerCfgEndpoints, L"Linkage Server"), m_database(database)

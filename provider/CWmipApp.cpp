@@ -20,6 +20,7 @@
 #include "platform/mfc/CException.h"
 #include "provider/CWmipCallerAccess.h"
 #include "provider/CWmipLSConnectThread.h"
+#include "provider/CWmipPooledUserEntry.h"
 #include "provider/CWmipServerRpcThreads.h"
 
 using brontel::utility::CWMIDebugLog;
@@ -180,6 +181,26 @@ DBConnectionManager* CWmipApp::GetHostConnectionManager()
 IWmipUserDirectory* CWmipApp::GetHostUserDirectory()
 {
     return GetUserCache();
+}
+
+CWimpHardwareStatusCache* CWmipApp::GetHostHardwareStatusCache()
+{
+    return GetHardwareStatusCache();
+}
+
+void CWmipApp::UpdateHostCommServer(int code, CfgMessage& message)
+{
+    UpdateCommServer(code, message);
+}
+
+void CWmipApp::SendHostCfgMessage(CfgMessage& message)
+{
+    SendCfgMessage(message);
+}
+
+std::unique_ptr<IWmipUserEntry> CWmipApp::WrapPooledUser(CAcsUser* pooledUser)
+{
+    return std::make_unique<CWmipPooledUserEntry>(pooledUser);
 }
 
 LONG CWmipApp::GetHostStoredValue(LONG id)

@@ -24,7 +24,7 @@
 #include "inhouse/BntCommon/CBntApp.h"
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
-#include "provider/CWimpHardwareStatusCache.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 #include "provider/CWmipUserCache.h"
 
 class CfgMessage;
@@ -124,6 +124,11 @@ public:
     CWmipClassCache* GetHostClassCache() override;
     DBConnectionManager* GetHostConnectionManager() override;
     IWmipUserDirectory* GetHostUserDirectory() override;
+    CWimpHardwareStatusCache* GetHostHardwareStatusCache() override;
+    void UpdateHostCommServer(int code, CfgMessage& message) override;
+    void SendHostCfgMessage(CfgMessage& message) override;
+    // A CWmipPooledUserEntry.
+    std::unique_ptr<IWmipUserEntry> WrapPooledUser(CAcsUser* pooledUser) override;
     LONG GetHostStoredValue(LONG id) override;
     int IsConnectionPoolingDisabled() override;
     HRESULT LogInCallerForRequest(DBConnectionManager* connections, std::unique_ptr<IWmipUserEntry>* entry) override;

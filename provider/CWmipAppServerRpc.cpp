@@ -4,7 +4,7 @@
 #include "provider/CLSLRpcComClass.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipServerRpcThreads.h"
-#include "provider/CfgMessage.h"
+#include "hardware/CfgMessage.h"
 #include "provider/LCRSRpcComClass.h"
 #include "provider/LRpcComClass.h"
 

@@ -2,7 +2,7 @@
 // apply. Free functions over the record; no state.
 #pragma once
 
-#include "provider/BntMessage.h"
+#include "hardware/BntMessage.h"
 
 // Event types, subtypes and data types that choose a mapper or a filter.
 enum HardwareEventType : LONGLONG

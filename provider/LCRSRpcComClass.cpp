@@ -1,7 +1,7 @@
 #include "provider/LCRSRpcComClass.h"
 
 #include "hardware/ICfgMessageServer.h"
-#include "provider/CfgMessage.h"
+#include "hardware/CfgMessage.h"
 
 LCRSRpcComClass::LCRSRpcComClass(CBntDatabase* database)
     : LCfgRpcSender(kArchiveServerCfgEndpoints, L"Archive Server"), m_database(database)

@@ -7,7 +7,7 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/mfc/CString.h"
 #include "platform/rpc/RpcEndpointTable.h"
-#include "provider/CfgMessage.h"
+#include "hardware/CfgMessage.h"
 
 using brontel::utility::CWMIDebugLog;
 

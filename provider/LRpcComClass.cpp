@@ -3,7 +3,7 @@
 #include "hardware/ICfgMessageServer.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "provider/CfgMessage.h"
+#include "hardware/CfgMessage.h"
 
 LRpcComClass::LRpcComClass(const CAcsUser* user)
     : LCfgRpcSender(kCommServerCfgEndpoints, L"Communication Server"), m_user(user)

@@ -103,12 +103,12 @@
 #include "mappers/records/CWmipVisitSignInLocation.h"
 #include "mappers/records/CWmipVisitorMapper.h"
 #include "mappers/records/CWmipWorldTimezoneMapper.h"
-#include "provider/CWmipEventAlarmLinkMapper.h"
-#include "provider/CWmipEventParameterMapper.h"
-#include "provider/CWmipEventSubtypeDefinitionMapper.h"
-#include "provider/CWmipEventSubtypeParameterLinkMapper.h"
-#include "provider/CWmipEventTypeMapper.h"
-#include "provider/CWmipLoggedEventMapper.h"
+#include "mappers/records/CWmipEventAlarmLinkMapper.h"
+#include "mappers/records/CWmipEventParameterMapper.h"
+#include "mappers/records/CWmipEventSubtypeDefinitionMapper.h"
+#include "mappers/records/CWmipEventSubtypeParameterLinkMapper.h"
+#include "mappers/records/CWmipEventTypeMapper.h"
+#include "mappers/records/CWmipLoggedEventMapper.h"
 
 namespace {
 

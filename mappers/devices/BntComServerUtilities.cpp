@@ -13,7 +13,7 @@
 #include "mappers/devices/CWmipLogicalDeviceRules.h"
 #include "platform/rpc/RpcEndpointTable.h"
 #include "platform/win32/SystemInfo.h"
-#include "provider/BntMessage.h"
+#include "hardware/BntMessage.h"
 
 using bnt::utility::BntMessage;
 using brontel::utility::CWMIDebugLog;

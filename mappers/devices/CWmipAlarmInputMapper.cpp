@@ -4,7 +4,7 @@
 #include "hardware/LAAPProxy.h"
 #include "mappers/devices/AlarmInputBlock.h"
 #include "mappers/devices/CWmipAlarmPanelMapper.h"
-#include "provider/CWimpHardwareStatusCache.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 
 namespace {
 

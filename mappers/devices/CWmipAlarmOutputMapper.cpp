@@ -3,7 +3,7 @@
 #include "common/AccessCodes.h"
 #include "hardware/LAAPProxy.h"
 #include "mappers/devices/CWmipAlarmPanelMapper.h"
-#include "provider/CWimpHardwareStatusCache.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "common/AccessCodes.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntPanelModel/BntHardwarePredicates.h"
-#include "provider/CWimpHardwareStatusCache.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 
 using brontel::utility::CWMIException;
 

@@ -9,7 +9,7 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/mfc/CException.h"
 #include "platform/wmi/IWbemObjectSink.h"
-#include "provider/CWmipApp.h"
+#include "framework/WmipHostServices.h"
 
 using brontel::utility::CWMIException;
 
@@ -123,7 +123,7 @@ HRESULT CWmipDeviceMethod::AnswerOutput(CWmipClassMapper& mapper, IWbemObjectSin
 
 CWimpHardwareStatusCache& CWmipDeviceMethod::StatusCache()
 {
-    CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
+    CWimpHardwareStatusCache* cache = WmipHostServices::HardwareStatusCache();
     if (cache == nullptr)
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
     return *cache;

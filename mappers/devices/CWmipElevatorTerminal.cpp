@@ -4,7 +4,7 @@
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "inhouse/BntPanelModel/CElevatorTerminalCmd.h"
-#include "provider/CWimpHardwareStatusCache.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "mappers/devices/CWmipDeviceMethod.h"
 #include "mappers/devices/CWmipLogicalDeviceRules.h"
 #include "platform/com/WbemConstants.h"
-#include "provider/BntMessage.h"
+#include "hardware/BntMessage.h"
 
 using bnt::utility::BntMessage;
 using brontel::utility::CWMIDebugLog;

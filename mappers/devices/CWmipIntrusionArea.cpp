@@ -6,7 +6,7 @@
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "mappers/devices/IntrusionStatusKey.h"
-#include "provider/CWimpHardwareStatusCache.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 
 namespace {
 

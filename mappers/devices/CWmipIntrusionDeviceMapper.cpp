@@ -4,7 +4,7 @@
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
-#include "provider/CWimpHardwareStatusCache.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 
 namespace {
 

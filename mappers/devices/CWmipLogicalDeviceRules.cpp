@@ -9,8 +9,8 @@
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
-#include "provider/CWmipApp.h"
-#include "provider/CfgMessage.h"
+#include "framework/WmipHostServices.h"
+#include "hardware/CfgMessage.h"
 
 using brontel::utility::CWMIException;
 
@@ -98,5 +98,5 @@ void CWmipLogicalDeviceRules::Notify(int code, LONG action, LONG segment,
     CfgMessage message(code, static_cast<int>(action), static_cast<int>(segment));
     for (const auto& [offset, value] : words)
         message.SetLong(offset, value);
-    CWmipApp::SendCfgMessage(message);
+    WmipHostServices::SendCfgMessage(message);
 }

@@ -10,7 +10,8 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "mappers/devices/CWmipPanelStatusUpdate.h"
 #include "platform/mfc/CException.h"
-#include "provider/CWmipApp.h"
+#include "framework/WmipHostServices.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -180,7 +181,7 @@ HRESULT CWmipPanelMapper::GetHardwareStatus(DeviceMethodCall& call)
 HRESULT CWmipPanelMapper::UpdateHardwareStatus(DeviceMethodCall& call)
 {
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"UpdateHardwareStatus: Retreiving hardware cache");
-    CWimpHardwareStatusCache* cache = CWmipApp::GetHardwareStatusCache();
+    CWimpHardwareStatusCache* cache = WmipHostServices::HardwareStatusCache();
     try
     {
         const LONG panelId = CWmipDeviceMethod::Number(call.instance, L"ID");

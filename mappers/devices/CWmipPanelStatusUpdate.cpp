@@ -12,7 +12,7 @@
 #include "inhouse/BntAccessSets/LAlarmPanelSet.h"
 #include "inhouse/BntPanelModel/BntPanelCapabilities.h"
 #include "mappers/devices/IntrusionStatusKey.h"
-#include "provider/CWimpHardwareStatusCache.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 
 namespace {
 

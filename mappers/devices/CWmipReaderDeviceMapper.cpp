@@ -4,7 +4,7 @@
 #include "hardware/AapBlocks.h"
 #include "hardware/LAAPProxy.h"
 #include "mappers/devices/ReaderDeviceBlock.h"
-#include "provider/CWimpHardwareStatusCache.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 
 namespace {
 

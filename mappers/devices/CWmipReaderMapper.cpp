@@ -6,7 +6,7 @@
 #include "inhouse/BntAccessSets/CReaderSet.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntPanelModel/BntHardwarePredicates.h"
-#include "provider/CWimpHardwareStatusCache.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "mappers/records/helpers/CWmipAccessRules.h"
 #include "mappers/records/helpers/CWmipBadgeRecord.h"
 #include "platform/com/WbemConstants.h"
-#include "provider/CWmipApp.h"
-#include "provider/CfgMessage.h"
+#include "framework/WmipHostServices.h"
+#include "hardware/CfgMessage.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -214,14 +214,14 @@ void CWmipAccessLevelMapper::AfterWriteInstance(Operation operation, IWbemClassO
     message.SetLong(CfgMessage::kSecondOffset, kLevelRemoved);
     message.SetLong(kLevelOffset, levelId);
     message.SetLong(CfgMessage::kThirdOffset, segmentId);
-    CWmipApp::UpdateCommServer(kLevelDeleteCode, message);
+    WmipHostServices::UpdateCommServer(kLevelDeleteCode, message);
 
     message.SetLong(CfgMessage::kThirdOffset, 0);
     message.SetLong(CfgMessage::kSecondOffset, CWmipBadgeRecord::kChanged);
     for (LONG badgeKey : m_badgeDownloadList)
     {
         message.SetLong(kBadgeKeyOffset, badgeKey);
-        CWmipApp::UpdateCommServer(CWmipBadgeRecord::kDownloadCode, message);
+        WmipHostServices::UpdateCommServer(CWmipBadgeRecord::kDownloadCode, message);
     }
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipAccessLevelMapper::AfterWriteInstance. Done.");
 }

@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "bus/objects/CCorvessaMethodDescriptor.h"
+#include "framework/objects/CCorvessaMethodDescriptor.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "framework/CWmipObjectPath.h"

@@ -9,7 +9,9 @@
 
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/IWmipUserEntry.h"
 #include "framework/WMIHelper.h"
+#include "framework/WmipHostServices.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCore/CBntIDGenerator.h"
 #include "inhouse/BntCore/CUserAction.h"
@@ -25,7 +27,6 @@
 #include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
-#include "provider/CWmipPooledUserEntry.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -253,12 +254,15 @@ void CWmipBadgeMapper::CheckRequiredPersonFields(LONG personId, bool visitor, LO
     // As the database user, on this mapper's connection: the person is read whole, whatever the
     // caller may see of it, so that every field the badge type requires can be checked. The
     // entry and the nested mapper go before this function returns.
-    CWmipPooledUserEntry databaseEntry(const_cast<CAcsUser*>(GetDatabaseUser()));
+    std::unique_ptr<IWmipUserEntry> databaseEntry =
+        WmipHostServices::WrapPooledUser(const_cast<CAcsUser*>(GetDatabaseUser()));
+    if (databaseEntry == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
     std::unique_ptr<CWmipClassMapper> mapper(
         CWmipMapperRegistry::GetMapper(GetDatabaseUser(), GetContext(), GetServices(), className));
     if (mapper == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
-    mapper->SetUserEntry(&databaseEntry);
+    mapper->SetUserEntry(databaseEntry.get());
     CWmipObjectPath path(className);
     path.AddKey(L"ID", personId);
     ComPtr<IWbemClassObject> person;

@@ -11,7 +11,7 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
-#include "provider/CWmipApp.h"
+#include "framework/WmipHostServices.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -156,7 +156,7 @@ void CWmipBadgeStatusMapper::AfterWriteInstance(Operation, IWbemClassObject*)
 {
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeStatusMapper::AfterWriteInstance. Begin.");
     const CAcsUser* user = RequireUser();
-    if (CWmipClassCache* cache = CWmipApp::GetClassCache())
+    if (CWmipClassCache* cache = WmipHostServices::ClassCache())
         cache->RemoveClass(L"Bnt_Badge", user);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeStatusMapper::AfterWriteInstance. Done.");
 }

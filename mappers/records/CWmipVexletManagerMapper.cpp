@@ -6,7 +6,7 @@
 #include "mappers/records/helpers/CWmipMethodOutput.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
-#include "provider/CWmipApp.h"
+#include "framework/WmipHostServices.h"
 
 namespace {
 constexpr wchar_t kRefreshCache[] = L"RefreshCache";
@@ -45,7 +45,7 @@ HRESULT CWmipVexletManagerMapper::RefreshCache()
     RequireUser();
     try
     {
-        CWmipClassCache* cache = CWmipApp::GetClassCache();
+        CWmipClassCache* cache = WmipHostServices::ClassCache();
         if (cache == nullptr)
             return WBEM_E_FAILED;
         cache->Clear();

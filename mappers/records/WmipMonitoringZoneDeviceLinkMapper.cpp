@@ -14,8 +14,8 @@
 #include "mappers/records/helpers/CWmipAccessRules.h"
 #include "mappers/records/helpers/CWmipRecordChecks.h"
 #include "platform/com/WbemConstants.h"
-#include "provider/CWmipApp.h"
-#include "provider/CfgMessage.h"
+#include "framework/WmipHostServices.h"
+#include "hardware/CfgMessage.h"
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -225,6 +225,6 @@ void WmipMonitoringZoneDeviceLinkMapper::AfterWriteInstance(Operation operation,
     CfgMessage message(kZoneNoticeType, kZoneChanged, 0);
     message.SetLongLong(kZoneIdOffset, zoneId);
     message.SetByte(kZoneFlagOffset, 1);
-    CWmipApp::SendCfgMessage(message);
+    WmipHostServices::SendCfgMessage(message);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"WmipMonitoringZoneDeviceLinkMapper::AfterWriteInstance. Done.");
 }

@@ -1,4 +1,4 @@
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemClassObject.h"

@@ -1,5 +1,5 @@
-#include "bus/objects/CCorvessaMethodDescriptor.h"
-#include "bus/objects/CCorvessaPropertyDescriptor.h"
+#include "framework/objects/CCorvessaMethodDescriptor.h"
+#include "framework/objects/CCorvessaPropertyDescriptor.h"
 #include "platform/com/WbemConstants.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaQpidType.h"
 #include "bus/GenericException.h"

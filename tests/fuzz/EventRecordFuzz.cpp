@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "provider/BntMessage.h"
+#include "hardware/BntMessage.h"
 #include "tests/fuzz/FuzzRequire.h"
 
 using bnt::utility::BntMessage;

@@ -12,7 +12,7 @@
 #include "platform/wmi/WbemObjectSinkBase.h"
 #include "platform/wmi/WbemSecurityEventClasses.h"
 #include "platform/wmi/WbemServiceNamespace.h"
-#include "provider/BntMessage.h"
+#include "hardware/BntMessage.h"
 #include "provider/CWmipHardwareEventProvider.h"
 #include "tools/provixa/ProvixaEventProviderShell.h"
 #include "tools/provixa/ProvixaHost.h"

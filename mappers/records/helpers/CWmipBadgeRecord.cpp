@@ -3,8 +3,8 @@
 #include "inhouse/BntResources/BntResourceStrings.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "mappers/records/helpers/CWmipPersonRecord.h"
-#include "provider/CWmipApp.h"
-#include "provider/CfgMessage.h"
+#include "framework/WmipHostServices.h"
+#include "hardware/CfgMessage.h"
 
 using brontel::utility::CWMIDebugLog;
 
@@ -50,5 +50,5 @@ void CWmipBadgeRecord::DownloadBadgeToPanel(LONGLONG badgeId, int action, LONG o
     if (oldUseLimit != kNoUseLimit)
         message.SetLong(kUseLimitOffset, oldUseLimit);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::DownloadBadgeToPanel. UpdateCommServer.");
-    CWmipApp::UpdateCommServer(kDownloadCode, message);
+    WmipHostServices::UpdateCommServer(kDownloadCode, message);
 }

@@ -34,7 +34,7 @@ public:
 
     // Tells the communication server that the badge changed (CfgMessage of type -11 with the
     // action, the badge ID and, unless kNoUseLimit, the old use limit; code -11), after the
-    // commit of the write in progress (CWmipApp::UpdateCommServer). A badge ID of 0 or below
+    // commit of the write in progress (WmipHostServices::UpdateCommServer). A badge ID of 0 or below
     // sends nothing. Every path that adds or removes a badge's access sends it.
     static void DownloadBadgeToPanel(LONGLONG badgeId, int action, LONG oldUseLimit);
 };

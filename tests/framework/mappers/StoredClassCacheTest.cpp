@@ -11,7 +11,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/ModuleState.h"
 #include "platform/wmi/WbemClassObject.h"
-#include "bus/objects/CCorvessaNamespace.h"
+#include "framework/objects/CCorvessaNamespace.h"
 
 namespace {
 

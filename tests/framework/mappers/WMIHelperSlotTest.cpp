@@ -1,7 +1,7 @@
 // The WMIHelper writes given a property slot: an instance of the slot's class takes the value by
 // slot and ends up exactly as after the write by name; any other object (a bus object, an
 // instance of another class) is written by name.
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "framework/WMIHelper.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/WbemConstants.h"

@@ -2,7 +2,7 @@
 // objects and the bus front end's), and the stored definitions of the two manager classes.
 #include <gtest/gtest.h>
 
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "framework/CWmipManagerClassDefinitions.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "platform/com/CimTypes.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "bus/objects/CCorvessaNamespace.h"
+#include "framework/objects/CCorvessaNamespace.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"

@@ -1,6 +1,6 @@
 #include "tests/framework/writes/WritesTestFixture.h"
 
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 #include "framework/CWmideStage.h"
 #include "framework/CWmipObjectPath.h"
 #include "inhouse/BntCoreDb/CDBException.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "bus/objects/CCorvessaNamespace.h"
+#include "framework/objects/CCorvessaNamespace.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipDynamicClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"

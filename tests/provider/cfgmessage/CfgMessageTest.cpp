@@ -1,7 +1,7 @@
 // Configuration messages: the packed message block, the three server RPC threads of the
 // application with their order, codes and failed-command stores, the one reconnect of the
 // communication server, and the logging when no database can be had.
-#include "provider/CfgMessage.h"
+#include "hardware/CfgMessage.h"
 
 #include <gtest/gtest.h>
 

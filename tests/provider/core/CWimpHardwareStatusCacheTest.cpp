@@ -1,4 +1,4 @@
-#include "provider/CWimpHardwareStatusCache.h"
+#include "hardware/CWimpHardwareStatusCache.h"
 
 #include <gtest/gtest.h>
 

@@ -6,11 +6,11 @@
 
 #include <algorithm>
 
-#include "provider/CWmipEventAlarmLinkMapper.h"
-#include "provider/CWmipEventParameterMapper.h"
-#include "provider/CWmipEventSubtypeDefinitionMapper.h"
-#include "provider/CWmipEventSubtypeParameterLinkMapper.h"
-#include "provider/CWmipEventTypeMapper.h"
+#include "mappers/records/CWmipEventAlarmLinkMapper.h"
+#include "mappers/records/CWmipEventParameterMapper.h"
+#include "mappers/records/CWmipEventSubtypeDefinitionMapper.h"
+#include "mappers/records/CWmipEventSubtypeParameterLinkMapper.h"
+#include "mappers/records/CWmipEventTypeMapper.h"
 
 using namespace demomapper;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "provider/BntMessage.h"
+#include "hardware/BntMessage.h"
 #include "provider/BntMessageEx.h"
 
 using bnt::utility::BntCompactEvent;

@@ -10,7 +10,7 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IEnumWbemClassObject.h"
-#include "provider/CWmipLoggedEventMapper.h"
+#include "mappers/records/CWmipLoggedEventMapper.h"
 #include "tests/provider/swevents/SwEventTestSupport.h"
 #include "tests/support/BstrText.h"
 

@@ -1,6 +1,6 @@
 #include "tests/mappers/records/access/AccessRecordsTest.h"
 
-#include "provider/CfgMessage.h"
+#include "hardware/CfgMessage.h"
 #include "tests/support/InstallationDatabase.h"
 
 #include <chrono>

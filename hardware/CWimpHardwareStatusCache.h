@@ -2,9 +2,9 @@
 // system has read from the hardware driver server, as plain integers in nested ordered maps
 // keyed by panel, reader, device key and sub-item. It knows nothing of the values' meaning.
 //
-// One per process, created on first use by CWmipApp::GetHardwareStatusCache and owned by the
-// application object. Thread-safe: request threads of the device mappers read and write it
-// concurrently, so every operation holds m_lock for its whole walk.
+// One per process, created on first use and owned by the application object. Thread-safe:
+// request threads of the device mappers read and write it concurrently, so every operation
+// holds m_lock for its whole walk.
 //
 // Every lookup creates the records it walks through: a value never written reads 0.
 #pragma once

@@ -1,4 +1,4 @@
-#include "bus/objects/CCorvessaQualifierSet.h"
+#include "framework/objects/CCorvessaQualifierSet.h"
 
 #include "platform/com/BstrOwner.h"
 #include "platform/com/ComError.h"

@@ -1,8 +1,9 @@
-#include "provider/CWmipEventTypeMapper.h"
+#include "mappers/records/CWmipEventParameterMapper.h"
 
 #include "common/AccessCodes.h"
 
-CWmipEventTypeMapper::CWmipEventTypeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+CWmipEventParameterMapper::CWmipEventParameterMapper(const CAcsUser* user, IWbemContext* context,
+                                                     IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
     // The event configuration is only read through the provider: writes carry id 0.

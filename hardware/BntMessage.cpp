@@ -1,4 +1,4 @@
-#include "provider/BntMessage.h"
+#include "hardware/BntMessage.h"
 
 #include <algorithm>
 #include <ctime>

@@ -1,4 +1,4 @@
-#include "bus/objects/CCorvessaMethodDescriptor.h"
+#include "framework/objects/CCorvessaMethodDescriptor.h"
 
 void CCorvessaMethodDescriptor::AddParameter(bool isInput, const CString& name, LONG cimType)
 {

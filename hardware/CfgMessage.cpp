@@ -1,4 +1,4 @@
-#include "provider/CfgMessage.h"
+#include "hardware/CfgMessage.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "bus/objects/CCorvessaNamespace.h"
+#include "framework/objects/CCorvessaNamespace.h"
 
-#include "bus/objects/CCorvessaClassObject.h"
-#include "bus/objects/ICorvessaClassSource.h"
+#include "framework/objects/CCorvessaClassObject.h"
+#include "framework/objects/ICorvessaClassSource.h"
 #include "platform/com/ComError.h"
 #include "platform/com/WbemConstants.h"
 

@@ -1,4 +1,4 @@
-#include "bus/objects/ICorvessaClassSource.h"
+#include "framework/objects/ICorvessaClassSource.h"
 
 #include <atomic>
 

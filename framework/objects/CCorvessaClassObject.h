@@ -10,8 +10,8 @@
 // count is atomic: an object is used by one request at a time.
 #pragma once
 
-#include "bus/objects/CCorvessaPropertyDescriptor.h"
-#include "bus/objects/CCorvessaQualifierSet.h"
+#include "framework/objects/CCorvessaPropertyDescriptor.h"
+#include "framework/objects/CCorvessaQualifierSet.h"
 #include "platform/mfc/CString.h"
 #include "platform/wmi/IWbemClassObject.h"
 

@@ -1,4 +1,4 @@
-#include "provider/CWmipLoggedEventMapper.h"
+#include "mappers/records/CWmipLoggedEventMapper.h"
 
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"

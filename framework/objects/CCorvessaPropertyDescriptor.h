@@ -5,7 +5,7 @@
 // shared and not thread-safe.
 #pragma once
 
-#include "bus/objects/CCorvessaQualifierSet.h"
+#include "framework/objects/CCorvessaQualifierSet.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"

@@ -1,9 +1,8 @@
-#include "provider/CWmipEventParameterMapper.h"
+#include "mappers/records/CWmipEventTypeMapper.h"
 
 #include "common/AccessCodes.h"
 
-CWmipEventParameterMapper::CWmipEventParameterMapper(const CAcsUser* user, IWbemContext* context,
-                                                     IWbemServices* services)
+CWmipEventTypeMapper::CWmipEventTypeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
     // The event configuration is only read through the provider: writes carry id 0.

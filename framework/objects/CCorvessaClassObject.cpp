@@ -1,6 +1,6 @@
-#include "bus/objects/CCorvessaClassObject.h"
+#include "framework/objects/CCorvessaClassObject.h"
 
-#include "bus/objects/ICorvessaClassSource.h"
+#include "framework/objects/ICorvessaClassSource.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/SafeArray.h"

@@ -1,4 +1,4 @@
-#include "bus/objects/CCorvessaPropertyDescriptor.h"
+#include "framework/objects/CCorvessaPropertyDescriptor.h"
 
 #include "platform/com/WbemConstants.h"
 

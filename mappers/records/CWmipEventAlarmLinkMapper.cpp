@@ -1,4 +1,4 @@
-#include "provider/CWmipEventAlarmLinkMapper.h"
+#include "mappers/records/CWmipEventAlarmLinkMapper.h"
 
 #include "common/AccessCodes.h"
 

@@ -1,4 +1,4 @@
-#include "provider/CWmipEventSubtypeDefinitionMapper.h"
+#include "mappers/records/CWmipEventSubtypeDefinitionMapper.h"
 
 #include "common/AccessCodes.h"
 

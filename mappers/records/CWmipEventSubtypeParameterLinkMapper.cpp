@@ -1,4 +1,4 @@
-#include "provider/CWmipEventSubtypeParameterLinkMapper.h"
+#include "mappers/records/CWmipEventSubtypeParameterLinkMapper.h"
 
 #include "common/AccessCodes.h"
 
