@@ -69,6 +69,9 @@ public:
     // Whether a query may name the property (in its WHERE clause or select list): the base
     // knows no class and answers true; a class mapper answers for its class's properties.
     virtual bool IsQueryableProperty(const CString& property);
+    // Whether the property's value is withheld from every caller (never served), so that no
+    // WHERE clause, filter or order may evaluate it; the base: false.
+    virtual bool IsWithheldProperty(const CString& property);
 
     // The name of the WMI class the mapper serves, as given at construction.
     const CString& GetClassName() const { return m_className; }

@@ -4,6 +4,7 @@
 
 #include "framework/CWmipCallerDefinition.h"
 #include "framework/CWmipQuery.h"
+#include "framework/CWmipWithheldValueRefusal.h"
 #include "framework/WMIHelper.h"
 #include "framework/wql/WqlExpression.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -20,20 +21,17 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpmapper.cpp";
 
-// The first property a comparison of the expression names that `known` refuses; empty when
-// there is none. System properties (__CLASS, ...) are the service's and always known.
-CString FirstUnknownProperty(const WqlExpression& expression, const std::function<bool(const CString&)>& known)
+// The first property a comparison of the expression names for which `test` holds; empty
+// when there is none.
+CString FirstPropertyWhere(const WqlExpression& expression, const std::function<bool(const CString&)>& test)
 {
     if (expression.GetKind() == WqlExpression::Kind::Comparison)
-    {
-        const CString& property = expression.GetProperty();
-        return property.Left(2) == L"__" || known(property) ? CString() : property;
-    }
+        return test(expression.GetProperty()) ? expression.GetProperty() : CString();
     for (const std::unique_ptr<WqlExpression>& operand : expression.GetOperands())
     {
-        const CString unknown = FirstUnknownProperty(*operand, known);
-        if (!unknown.IsEmpty())
-            return unknown;
+        const CString found = FirstPropertyWhere(*operand, test);
+        if (!found.IsEmpty())
+            return found;
     }
     return CString();
 }
@@ -94,9 +92,18 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
     // (a mapper that maps its terms itself would otherwise hand the database a statement it
     // refuses with a bare failure). Without a class definition nothing is known to be missing.
     const WqlExpression* where = query->GetWhereExpression();
+    // A value never served is never evaluated either: a WHERE term on it would read it out
+    // one guess at a time.
+    const CString withheld =
+        where != nullptr ? FirstPropertyWhere(*where, [this](const CString& p) { return IsWithheldProperty(p); })
+                         : CString();
+    if (!withheld.IsEmpty())
+        throw CWmipWithheldValueRefusal(kSourceFile, __LINE__, withheld, CWmipWithheldValueRefusal::Use::Where);
     if (where != nullptr && hasProperty(L"__CLASS"))
     {
-        const CString unknown = FirstUnknownProperty(*where, hasProperty);
+        // System properties (__CLASS, ...) are the service's and always known.
+        const CString unknown = FirstPropertyWhere(
+            *where, [&](const CString& p) { return p.Left(2) != L"__" && !hasProperty(p); });
         if (!unknown.IsEmpty())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
                                 CString(L"The WHERE clause could not be translated: property ") + unknown +

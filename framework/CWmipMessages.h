@@ -46,6 +46,11 @@ public:
     static constexpr const wchar_t* kNoGeneratedId =
         L"The operation cannot be completed because the system was unable to generate an ID for the property %s.";
 
+    // A request that would evaluate a value never served: "%s" is the property, then where it
+    // stood ("a WHERE clause or filter", "an order").
+    static constexpr const wchar_t* kWithheldValue =
+        L"The property %s is never served, so it cannot be evaluated: it may not appear in %s.";
+
     // The text for a failure of `result` raised without a text; kFailed for a result without
     // a text of its own.
     static const wchar_t* ForResult(HRESULT result);

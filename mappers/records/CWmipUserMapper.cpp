@@ -85,7 +85,7 @@ CWmipUserMapper::CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IW
 {
     CWmipUserRules::SetUserPermissions(*this);
     static constexpr ColumnHook kHooks[] = {
-        {L"USERS", L"LOGONPWD", Reader<&CWmipUserMapper::ReadPassword>},
+        {L"USERS", L"LOGONPWD", Withheld},
     };
     SetColumnHooks(kHooks);
     SetTransactionObject(AuditObject::kUser);
@@ -100,12 +100,6 @@ bool CWmipUserMapper::KeepsNoEditValue(const CString& property)
             return true;
     }
     return false;
-}
-
-HRESULT CWmipUserMapper::ReadPassword(IWbemClassObject& /*instance*/, const CMultiFilterRecordset& /*row*/,
-                                      const CString& /*column*/)
-{
-    return S_OK;
 }
 
 HRESULT CWmipUserMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)

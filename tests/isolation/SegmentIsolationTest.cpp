@@ -10,6 +10,9 @@
 #include "bus/CCorvessaException.h"
 #include "bus/GenericException.h"
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "inhouse/BntUtility/CWMIException.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/ModuleState.h"
 #include "schema/SchemaTables.h"
@@ -22,6 +25,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 
@@ -161,6 +165,33 @@ public:
             ADD_FAILURE() << filter << ": " << DoorTest::Utf8(e.GetMessage().GetString());
         }
         return instances.size();
+    }
+
+    // How a read of the type with the filter and order ends: S_OK and no text when it is
+    // answered; otherwise the refusal's HRESULT (CWMIException) and its text.
+    std::pair<HRESULT, std::string> Read(const std::string& token, const std::wstring& type, const std::string& filter,
+                                         const std::string& order)
+    {
+        const CModuleStateSwitch current(&m_app);
+        corvessa::PagingParameters page;
+        page.pageSize = 10;
+        page.orderBy = order;
+        CCorvessaBaseApp::CorvessaPaginatedInfo info;
+        CCorvessaBaseApp::InstanceList instances;
+        std::string typeName = DoorTest::Utf8(type);
+        try
+        {
+            return {m_app.GetInstance(token, kApplication, typeName, filter, page, info, instances), std::string()};
+        }
+        catch (const brontel::utility::CWMIException& e)
+        {
+            EXPECT_TRUE(instances.empty());
+            return {e.GetHResult(), DoorTest::Utf8(e.GetMessage().GetString())};
+        }
+        catch (const CCorvessaException& e)
+        {
+            return {E_FAIL, e.ErrorCode() + " " + e.ErrorMessage()};
+        }
     }
 
     // The bus filter that names the instance of a relative path: its keys, ANDed.
@@ -429,3 +460,59 @@ TEST_F(SegmentIsolation, AnAssociationRowShowsOnlyWhenBothEndsAreSeen)
                                                      "UPDATE BADGE SET SEGMENTID = 3;");
 }
 }  // namespace
+
+// Every property a mapper withholds (its column hooked with Withheld), read from the mappers of
+// every registered class: a WHERE clause, a bus filter and a bus order on it are refused with
+// 0x80041017 naming it, while the same reads on a served property are answered.
+TEST_F(SegmentIsolation, AValueNeverServedIsNeverEvaluatedThroughEitherDoor)
+{
+    struct Withheld
+    {
+        std::wstring className;
+        std::wstring property;
+        std::wstring served;
+    };
+    std::vector<Withheld> withheld;
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const std::unique_ptr<CWmipClassMapper> mapper(
+            registry->GetMapperUsingRegistry(className, nullptr, nullptr, nullptr));
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (!mapper || type == nullptr || type->GetKeyProperties().empty())
+            continue;
+        for (const auto& [property, column] : type->GetPropertyColumns())
+            if (mapper->IsWithheldProperty(property))
+                withheld.push_back({className.GetWString(), property.GetWString(),
+                                    type->GetKeyProperties().front().first.GetWString()});
+    }
+    ASSERT_FALSE(withheld.empty());
+    EXPECT_TRUE(std::any_of(withheld.begin(), withheld.end(),
+                            [](const Withheld& w) { return w.className == L"Bnt_User" && w.property == L"Password"; }));
+
+    CallAs(kLabCaller);
+    BusDoor bus;
+    const std::string token = bus.Login(kLabLogin);
+    for (const Withheld& w : withheld)
+    {
+        SCOPED_TRACE(Utf8(w.className + L"." + w.property));
+        const std::string property = Utf8(w.property);
+        const auto names = [&](const std::string& text) { return text.find(property) != std::string::npos; };
+        const Reply where = Query(Form::Sync, L"SELECT * FROM " + w.className + L" WHERE " + w.property + L" LIKE 'p%'");
+        EXPECT_EQ(where.result, WBEM_E_INVALID_QUERY) << Hex(where.result);
+        EXPECT_TRUE(names(Description(where.statusObject.Get()))) << Description(where.statusObject.Get());
+        EXPECT_TRUE(where.objects.empty());
+        for (const auto& [filter, order] : {std::pair<std::string, std::string>{property + " LIKE 'p%'", ""},
+                                            std::pair<std::string, std::string>{"", property}})
+        {
+            const auto [hr, text] = bus.Read(token, w.className, filter, order);
+            EXPECT_EQ(hr, WBEM_E_INVALID_QUERY) << Hex(hr) << " filter " << filter << " order " << order;
+            EXPECT_TRUE(names(text)) << text;
+        }
+        // The same reads on a served property are answered.
+        const std::string served = Utf8(w.served);
+        EXPECT_EQ(Query(Form::Sync, L"SELECT * FROM " + w.className + L" WHERE " + w.served + L" > 0").result,
+                  WBEM_S_NO_ERROR);
+        EXPECT_EQ(bus.Read(token, w.className, served + " > 0", served).first, S_OK);
+    }
+}
