@@ -265,7 +265,7 @@ public:
     // Ordering and paging for the next BeginEnumeration: comma-separated property names (an
     // unknown one makes the enumeration order by the keys), descending order, and the 1-based
     // first and last rows (last 0: no paging). An order on a withheld property would sort by
-    // the value never served: it throws CWmipWithheldValueRefusal, and the order is unchanged.
+    // the value never served: it throws CWmipQueryRefusal, and the order is unchanged.
     void SetOrderByFields(const CString& fields);
     void SetSortDescending(bool descending) { m_sortDescending = descending; }
     void SetStartingRecord(LONG first) { m_startingRecord = first; }

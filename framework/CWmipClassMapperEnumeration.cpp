@@ -8,7 +8,7 @@
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
-#include "framework/CWmipWithheldValueRefusal.h"
+#include "framework/CWmipQueryRefusal.h"
 #include "framework/WMIHelper.h"
 #include "framework/wql/WqlEvaluator.h"
 #include "framework/wql/WqlInstancePropertySource.h"
@@ -365,7 +365,7 @@ void CWmipClassMapper::SetOrderByFields(const CString& fields)
     {
         token.Trim();
         if (IsWithheldProperty(token))
-            throw CWmipWithheldValueRefusal(kSourceFile, __LINE__, token, CWmipWithheldValueRefusal::Use::Order);
+            throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, token, CWmipQueryRefusal::Use::Order);
     }
     m_orderByFields = fields;
 }

@@ -147,6 +147,10 @@ public:
     // The text of a WQL string literal in the form ProcessClause is handed ("..." with \" and
     // \\ escapes): true with text set; false (text untouched) for any other form.
     static bool UnquoteWqlLiteral(const CString& literal, CString& text);
+    // The UTC instant a WQL literal as ProcessClause is handed names: a quoted date-time in
+    // the form of the caller's door (WMIHelper::ToDateTimeUTC); status invalid for anything
+    // else.
+    static COleDateTime ReadDateLiteral(const CString& literal);
 
 protected:
     // Where SetQuery finds the "TABLE.COLUMN" texts a plain comparison may name (none when

@@ -4,7 +4,7 @@
 
 #include "framework/CWmipCallerDefinition.h"
 #include "framework/CWmipQuery.h"
-#include "framework/CWmipWithheldValueRefusal.h"
+#include "framework/CWmipQueryRefusal.h"
 #include "framework/WMIHelper.h"
 #include "framework/wql/WqlExpression.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -45,10 +45,7 @@ ProcessClauseResult CWmipMapper::ProcessClause(CString& /*property*/, int& wqlOp
     // ISO 8601 under the bus front end, naming a UTC instant) is turned into that form.
     if (wqlOperator == WqlOpIsNull || wqlOperator == WqlOpIsNotNull || wqlOperator == WqlOpIsa)
         return ProcessClausePlain;
-    CString text;
-    if (!UnquoteWqlLiteral(literal, text))
-        return ProcessClausePlain;
-    COleDateTime value = WMIHelper::ToDateTimeUTC(text);
+    COleDateTime value = ReadDateLiteral(literal);
     if (value.GetStatus() != COleDateTime::valid)
         return ProcessClausePlain;
     if (!IsUseUTC())
@@ -60,6 +57,16 @@ ProcessClauseResult CWmipMapper::ProcessClause(CString& /*property*/, int& wqlOp
     return ProcessClausePlain;
 }
 
+COleDateTime CWmipMapper::ReadDateLiteral(const CString& literal)
+{
+    CString text;
+    if (UnquoteWqlLiteral(literal, text))
+        return WMIHelper::ToDateTimeUTC(text);
+    COleDateTime invalid;
+    invalid.SetStatus(COleDateTime::invalid);
+    return invalid;
+}
+
 HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
 {
     if (m_query != nullptr && m_query != query && m_query->GetMapper() == this)
@@ -68,8 +75,8 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
     if (query == nullptr)
         return S_OK;
     query->SetMapper(this);
-    query->SetRegisteredColumnCheck(
-        CWmipQuery::MakeColumnCheck(m_registeredColumnSource ? m_registeredColumnSource() : std::vector<CString>()));
+    query->SetRegisteredColumnResolver(
+        CWmipQuery::MakeColumnResolver(m_registeredColumnSource ? m_registeredColumnSource() : std::vector<CString>()));
     // A query names the class's properties only: a bare column name could otherwise probe
     // columns no property exposes (a stored password hash, say).
     query->SetPropertyCheck([this](const CString& property) { return IsQueryableProperty(property); });
@@ -98,12 +105,12 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
         where != nullptr ? FirstPropertyWhere(*where, [this](const CString& p) { return IsWithheldProperty(p); })
                          : CString();
     if (!withheld.IsEmpty())
-        throw CWmipWithheldValueRefusal(kSourceFile, __LINE__, withheld, CWmipWithheldValueRefusal::Use::Where);
+        throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, withheld, CWmipQueryRefusal::Use::Where);
     if (where != nullptr && hasProperty(L"__CLASS"))
     {
         // System properties (__CLASS, ...) are the service's and always known.
-        const CString unknown = FirstPropertyWhere(
-            *where, [&](const CString& p) { return p.Left(2) != L"__" && !hasProperty(p); });
+        const CString unknown =
+            FirstPropertyWhere(*where, [&](const CString& p) { return p.Left(2) != L"__" && !hasProperty(p); });
         if (!unknown.IsEmpty())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
                                 CString(L"The WHERE clause could not be translated: property ") + unknown +

@@ -59,8 +59,8 @@ HRESULT WqlEventFilterFactory::CreateFilter(std::wstring_view query, IWbemClassO
     if (!foreign.IsEmpty())
     {
         if (error != nullptr)
-            *error = (L"the WHERE clause names " + foreign + L", which is not a property of the event class")
-                         .GetWString();
+            *error =
+                (L"the WHERE clause names " + foreign + L", which is not a property of the event class").GetWString();
         return WBEM_E_INVALID_QUERY;
     }
     std::shared_ptr<const WqlExpression> where = std::move(parsed.Where);

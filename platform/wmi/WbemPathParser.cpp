@@ -54,8 +54,9 @@ public:
             WbemPathParser::Key key;
             if (!ReadName(key.name, L"key name expected"))
                 return false;
-            const bool repeated = std::any_of(result.keys.begin(), result.keys.end(),
-                                              [&key](const auto& seen) { return WbemName::Equal(seen.name, key.name); });
+            const bool repeated = std::any_of(result.keys.begin(), result.keys.end(), [&key](const auto& seen) {
+                return WbemName::Equal(seen.name, key.name);
+            });
             if (repeated)
                 return Fail(L"key " + key.name + L" repeated", keyStart);
             if (result.keys.size() == WbemPathParser::kMaxKeys)

@@ -52,8 +52,8 @@ public:
         {
             for (;;)
             {
-                const bool open = m_position >= m_text.size() ||
-                                  (m_text[m_position] == L'\\' && m_position + 1 >= m_text.size());
+                const bool open =
+                    m_position >= m_text.size() || (m_text[m_position] == L'\\' && m_position + 1 >= m_text.size());
                 if (open)
                 {
                     m_unterminatedAt = start;
@@ -70,7 +70,10 @@ public:
     }
 
     std::size_t UnterminatedAt() const { return m_unterminatedAt; }
-    std::size_t OffsetOf(const Token& token) const { return static_cast<std::size_t>(token.text.data() - m_text.data()); }
+    std::size_t OffsetOf(const Token& token) const
+    {
+        return static_cast<std::size_t>(token.text.data() - m_text.data());
+    }
 
 private:
     std::wstring_view m_text;

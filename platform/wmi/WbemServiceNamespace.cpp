@@ -270,8 +270,8 @@ bool WbemServiceNamespace::ReadPath(std::wstring_view path, std::wstring* classN
     }
     if (!parsed.ns.empty() && !WbemName::Equal(parsed.ns, m_repository->Namespace()))
     {
-        Refuse(reply, WBEM_E_INVALID_NAMESPACE, L"The path names namespace " + parsed.ns + L", not " +
-                                                     m_repository->Namespace() + L".");
+        Refuse(reply, WBEM_E_INVALID_NAMESPACE,
+               L"The path names namespace " + parsed.ns + L", not " + m_repository->Namespace() + L".");
         return false;
     }
     *className = std::move(parsed.className);
