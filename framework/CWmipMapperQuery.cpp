@@ -95,9 +95,6 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
                                 CString(L"The select list names ") + selected + L", which is not a property of class " +
                                     m_className + L".");
     }
-    // A WHERE term on a name the class does not have is the caller's mistake, named as such
-    // (a mapper that maps its terms itself would otherwise hand the database a statement it
-    // refuses with a bare failure). Without a class definition nothing is known to be missing.
     const WqlExpression* where = query->GetWhereExpression();
     // A value never served is never evaluated either: a WHERE term on it would read it out
     // one guess at a time.
@@ -106,6 +103,9 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
                          : CString();
     if (!withheld.IsEmpty())
         throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, withheld, CWmipQueryRefusal::Use::Where);
+    // A WHERE term on a name the class does not have is the caller's mistake, named as such
+    // (a mapper that maps its terms itself would otherwise hand the database a statement it
+    // refuses with a bare failure). Without a class definition nothing is known to be missing.
     if (where != nullptr && hasProperty(L"__CLASS"))
     {
         // System properties (__CLASS, ...) are the service's and always known.

@@ -284,6 +284,40 @@ void WbemServiceNamespace::Refuse(WbemForwardingSink& reply, HRESULT status, con
     reply.Finish(status, m_repository->NewRefusal(status, reason).Get());
 }
 
+void WbemServiceNamespace::Route(std::wstring_view className, HRESULT unprovided, WbemForwardingSink& reply,
+                                 const ProviderCall& call)
+{
+    std::wstring providerName;
+    HRESULT hr = m_repository->GetInstanceProvider(className, &providerName);
+    // A class the repository does not keep may be one a provider builds at run time.
+    if (hr == WBEM_E_NOT_FOUND)
+    {
+        providerName = RuntimeClassProvider(className);
+        if (!providerName.empty())
+            hr = WBEM_S_NO_ERROR;
+    }
+    if (FAILED(hr))
+    {
+        reply.Finish(hr == WBEM_E_NOT_FOUND ? WBEM_E_INVALID_CLASS : hr, nullptr);
+        return;
+    }
+    if (providerName.empty())
+    {
+        reply.Finish(unprovided, nullptr);
+        return;
+    }
+    const ComPtr<IWbemServices> provider = FindProvider(providerName);
+    if (!provider)
+    {
+        reply.Finish(WBEM_E_PROVIDER_NOT_FOUND, nullptr);
+        return;
+    }
+    // A provider that fails its call reports nothing; the failure becomes the final status.
+    const HRESULT called = call(provider.Get(), &reply);
+    if (FAILED(called))
+        reply.Finish(called, nullptr);
+}
+
 void WbemServiceNamespace::GetObjectRequest(std::wstring_view path, BSTR pathText, LONG flags, IWbemContext* context,
                                             WbemForwardingSink& reply)
 {
