@@ -16,6 +16,7 @@
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipQuery.h"
+#include "framework/CWmipQueryRefusal.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -92,6 +93,14 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
             throw CCorvessaException(CCorvessaException::kInvalidRequestItemKey,
                                      std::string("Request contains an invalid value for the property 'page_number'."));
         }
+    }
+    catch (const CWmipQueryRefusal& e)
+    {
+        // Refused as the provider refuses it, naming the property or value, rather than as a
+        // filter that does not parse.
+        CWMIDebugLog::LogError(kSource, __LINE__, e.GetMessage(), e.GetHResult(), nullptr, &e);
+        instances.clear();
+        throw;
     }
     catch (const CWMIException& e)
     {
@@ -291,6 +300,11 @@ HRESULT CCorvessaBaseApp::GetInstancesOfDerivedTypes(const std::vector<CString>&
         {
             mapper->SetQuery(&copy);
             count = mapper->GetTotalRowCount(false);
+        }
+        catch (const CWmipQueryRefusal&)
+        {
+            // A value never served, or no date, refuses the request whole, whichever type reads it.
+            throw;
         }
         catch (const CWMIException& e)
         {

@@ -3,6 +3,7 @@
 #include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipPropertyRefusal.h"
+#include "framework/CWmipQueryRefusal.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipInstanceWriter.h"
@@ -76,9 +77,15 @@ ProcessClauseResult CWmipClassMapper::ProcessClause(CString& property, int& wqlO
                                                     CString& extra)
 {
     const CWMITypeInfo* typeInfo = GetTypeInfo();
-    if (typeInfo != nullptr && (typeInfo->GetPropertyType(property) & ~CIM_FLAG_ARRAY) == CIM_DATETIME)
-        return CWmipMapper::ProcessClause(property, wqlOperator, literal, extra);
-    return ProcessClausePlain;
+    if (typeInfo == nullptr || (typeInfo->GetPropertyType(property) & ~CIM_FLAG_ARRAY) != CIM_DATETIME)
+        return ProcessClausePlain;
+    // A literal that names no date-time would be compared as text and match nothing, or
+    // anything: it is refused, saying which form a date-time takes.
+    const bool comparesValue = wqlOperator != WqlOpIsNull && wqlOperator != WqlOpIsNotNull && wqlOperator != WqlOpIsa &&
+                               literal.CompareNoCase(L"NULL") != 0;
+    if (comparesValue && ReadDateLiteral(literal).GetStatus() != COleDateTime::valid)
+        throw CWmipQueryRefusal::NotADate(kSourceFile, __LINE__, property, literal, WMIHelper::IsCorvessaApplication());
+    return CWmipMapper::ProcessClause(property, wqlOperator, literal, extra);
 }
 
 ProcessClauseResult CWmipClassMapper::KeepOnMappedColumn(CString& property, ProcessClauseResult result)

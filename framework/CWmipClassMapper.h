@@ -117,6 +117,8 @@ public:
     // The system property __CLASS, the class's registered properties and those the mapper maps
     // to a column of its own.
     bool IsQueryableProperty(const CString& property) override;
+    // A property whose column the mapper hooks with Withheld: its value is never served.
+    bool IsWithheldProperty(const CString& property) override;
     // Shapes the instance recordset; the base adds nothing (CWmipDynamicClassMapper adds the
     // class's tables, joins and columns).
     virtual void SetupInstanceRecordset(CDynamicRecordset* recordset);
@@ -262,8 +264,9 @@ public:
 
     // Ordering and paging for the next BeginEnumeration: comma-separated property names (an
     // unknown one makes the enumeration order by the keys), descending order, and the 1-based
-    // first and last rows (last 0: no paging).
-    void SetOrderByFields(const CString& fields) { m_orderByFields = fields; }
+    // first and last rows (last 0: no paging). An order on a withheld property would sort by
+    // the value never served: it throws CWmipQueryRefusal, and the order is unchanged.
+    void SetOrderByFields(const CString& fields);
     void SetSortDescending(bool descending) { m_sortDescending = descending; }
     void SetStartingRecord(LONG first) { m_startingRecord = first; }
     void SetEndingRecord(LONG last) { m_endingRecord = last; }
@@ -376,6 +379,11 @@ protected:
     {
         return (AsReaderClass(Read, mapper).*Read)(instance, row, column);
     }
+    // The reader of a column whose value is never served (a password hash): it puts nothing,
+    // and the property behind the column may appear in no WHERE clause, filter or order
+    // (IsWithheldProperty).
+    static HRESULT Withheld(CWmipClassMapper& mapper, IWbemClassObject& instance, const CMultiFilterRecordset& row,
+                            const CString& column);
     // Declares the mapper's column hooks: a static table, set by the constructor of the mapper
     // class whose readers it names. GetPropertyProcessMethod and ProcessInstanceProperty walk it.
     void SetColumnHooks(std::span<const ColumnHook> hooks) { m_columnHooks = hooks; }

@@ -8,6 +8,7 @@
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
+#include "framework/CWmipQueryRefusal.h"
 #include "framework/WMIHelper.h"
 #include "framework/wql/WqlEvaluator.h"
 #include "framework/wql/WqlInstancePropertySource.h"
@@ -340,6 +341,33 @@ std::unique_ptr<CDynamicRecordset> CWmipClassMapper::PrepareRecordset(bool& stor
     if (query != nullptr && !query->GetWhereClause().IsEmpty())
         recordset->AppendFilter(query->GetWhereClause(), query->GetWhereParameters());
     return recordset;
+}
+
+bool CWmipClassMapper::IsWithheldProperty(const CString& property)
+{
+    CString table;
+    CString column;
+    SplitTableDotColumn(GetTableDotColumn(property), table, column);
+    const ColumnHook* hook = column.IsEmpty() ? nullptr : FindColumnHook(column, table);
+    return hook != nullptr && hook->read == &CWmipClassMapper::Withheld;
+}
+
+HRESULT CWmipClassMapper::Withheld(CWmipClassMapper& /*mapper*/, IWbemClassObject& /*instance*/,
+                                   const CMultiFilterRecordset& /*row*/, const CString& /*column*/)
+{
+    return S_OK;
+}
+
+void CWmipClassMapper::SetOrderByFields(const CString& fields)
+{
+    int position = 0;
+    for (CString token = fields.Tokenize(L",", position); position >= 0; token = fields.Tokenize(L",", position))
+    {
+        token.Trim();
+        if (IsWithheldProperty(token))
+            throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, token, CWmipQueryRefusal::Use::Order);
+    }
+    m_orderByFields = fields;
 }
 
 void CWmipClassMapper::ApplyOrdering(CDynamicRecordset& recordset)

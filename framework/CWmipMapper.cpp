@@ -151,6 +151,11 @@ bool CWmipMapper::CanAccessProperty(const CString& /*property*/)
     return true;
 }
 
+bool CWmipMapper::IsWithheldProperty(const CString& /*property*/)
+{
+    return false;
+}
+
 bool CWmipMapper::IsQueryableProperty(const CString& /*property*/)
 {
     return true;

@@ -69,6 +69,9 @@ public:
     // Whether a query may name the property (in its WHERE clause or select list): the base
     // knows no class and answers true; a class mapper answers for its class's properties.
     virtual bool IsQueryableProperty(const CString& property);
+    // Whether the property's value is withheld from every caller (never served), so that no
+    // WHERE clause, filter or order may evaluate it; the base: false.
+    virtual bool IsWithheldProperty(const CString& property);
 
     // The name of the WMI class the mapper serves, as given at construction.
     const CString& GetClassName() const { return m_className; }
@@ -144,6 +147,10 @@ public:
     // The text of a WQL string literal in the form ProcessClause is handed ("..." with \" and
     // \\ escapes): true with text set; false (text untouched) for any other form.
     static bool UnquoteWqlLiteral(const CString& literal, CString& text);
+    // The UTC instant a WQL literal as ProcessClause is handed names: a quoted date-time in
+    // the form of the caller's door (WMIHelper::ToDateTimeUTC); status invalid for anything
+    // else.
+    static COleDateTime ReadDateLiteral(const CString& literal);
 
 protected:
     // Where SetQuery finds the "TABLE.COLUMN" texts a plain comparison may name (none when

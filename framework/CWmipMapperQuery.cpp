@@ -4,6 +4,7 @@
 
 #include "framework/CWmipCallerDefinition.h"
 #include "framework/CWmipQuery.h"
+#include "framework/CWmipQueryRefusal.h"
 #include "framework/WMIHelper.h"
 #include "framework/wql/WqlExpression.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -20,20 +21,17 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpmapper.cpp";
 
-// The first property a comparison of the expression names that `known` refuses; empty when
-// there is none. System properties (__CLASS, ...) are the service's and always known.
-CString FirstUnknownProperty(const WqlExpression& expression, const std::function<bool(const CString&)>& known)
+// The first property a comparison of the expression names for which `test` holds; empty
+// when there is none.
+CString FirstPropertyWhere(const WqlExpression& expression, const std::function<bool(const CString&)>& test)
 {
     if (expression.GetKind() == WqlExpression::Kind::Comparison)
-    {
-        const CString& property = expression.GetProperty();
-        return property.Left(2) == L"__" || known(property) ? CString() : property;
-    }
+        return test(expression.GetProperty()) ? expression.GetProperty() : CString();
     for (const std::unique_ptr<WqlExpression>& operand : expression.GetOperands())
     {
-        const CString unknown = FirstUnknownProperty(*operand, known);
-        if (!unknown.IsEmpty())
-            return unknown;
+        const CString found = FirstPropertyWhere(*operand, test);
+        if (!found.IsEmpty())
+            return found;
     }
     return CString();
 }
@@ -47,10 +45,7 @@ ProcessClauseResult CWmipMapper::ProcessClause(CString& /*property*/, int& wqlOp
     // ISO 8601 under the bus front end, naming a UTC instant) is turned into that form.
     if (wqlOperator == WqlOpIsNull || wqlOperator == WqlOpIsNotNull || wqlOperator == WqlOpIsa)
         return ProcessClausePlain;
-    CString text;
-    if (!UnquoteWqlLiteral(literal, text))
-        return ProcessClausePlain;
-    COleDateTime value = WMIHelper::ToDateTimeUTC(text);
+    COleDateTime value = ReadDateLiteral(literal);
     if (value.GetStatus() != COleDateTime::valid)
         return ProcessClausePlain;
     if (!IsUseUTC())
@@ -62,6 +57,16 @@ ProcessClauseResult CWmipMapper::ProcessClause(CString& /*property*/, int& wqlOp
     return ProcessClausePlain;
 }
 
+COleDateTime CWmipMapper::ReadDateLiteral(const CString& literal)
+{
+    CString text;
+    if (UnquoteWqlLiteral(literal, text))
+        return WMIHelper::ToDateTimeUTC(text);
+    COleDateTime invalid;
+    invalid.SetStatus(COleDateTime::invalid);
+    return invalid;
+}
+
 HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
 {
     if (m_query != nullptr && m_query != query && m_query->GetMapper() == this)
@@ -70,8 +75,8 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
     if (query == nullptr)
         return S_OK;
     query->SetMapper(this);
-    query->SetRegisteredColumnCheck(
-        CWmipQuery::MakeColumnCheck(m_registeredColumnSource ? m_registeredColumnSource() : std::vector<CString>()));
+    query->SetRegisteredColumnResolver(
+        CWmipQuery::MakeColumnResolver(m_registeredColumnSource ? m_registeredColumnSource() : std::vector<CString>()));
     // A query names the class's properties only: a bare column name could otherwise probe
     // columns no property exposes (a stored password hash, say).
     query->SetPropertyCheck([this](const CString& property) { return IsQueryableProperty(property); });
@@ -90,13 +95,22 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
                                 CString(L"The select list names ") + selected + L", which is not a property of class " +
                                     m_className + L".");
     }
+    const WqlExpression* where = query->GetWhereExpression();
+    // A value never served is never evaluated either: a WHERE term on it would read it out
+    // one guess at a time.
+    const CString withheld =
+        where != nullptr ? FirstPropertyWhere(*where, [this](const CString& p) { return IsWithheldProperty(p); })
+                         : CString();
+    if (!withheld.IsEmpty())
+        throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, withheld, CWmipQueryRefusal::Use::Where);
     // A WHERE term on a name the class does not have is the caller's mistake, named as such
     // (a mapper that maps its terms itself would otherwise hand the database a statement it
     // refuses with a bare failure). Without a class definition nothing is known to be missing.
-    const WqlExpression* where = query->GetWhereExpression();
     if (where != nullptr && hasProperty(L"__CLASS"))
     {
-        const CString unknown = FirstUnknownProperty(*where, hasProperty);
+        // System properties (__CLASS, ...) are the service's and always known.
+        const CString unknown =
+            FirstPropertyWhere(*where, [&](const CString& p) { return p.Left(2) != L"__" && !hasProperty(p); });
         if (!unknown.IsEmpty())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
                                 CString(L"The WHERE clause could not be translated: property ") + unknown +

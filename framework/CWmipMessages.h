@@ -46,6 +46,14 @@ public:
     static constexpr const wchar_t* kNoGeneratedId =
         L"The operation cannot be completed because the system was unable to generate an ID for the property %s.";
 
+    // A request that would evaluate a value never served: "%s" is the property, then where it
+    // stood ("a WHERE clause or filter", "an order").
+    static constexpr const wchar_t* kWithheldValue =
+        L"The property %s is never served, so it cannot be evaluated: it may not appear in %s.";
+    // A literal compared with a date-time property that is no date-time: the literal, the
+    // property, then the form the caller's door reads.
+    static constexpr const wchar_t* kNotADate = L"The value %s compared with %s is not a date-time: write it as %s.";
+
     // The text for a failure of `result` raised without a text; kFailed for a result without
     // a text of its own.
     static const wchar_t* ForResult(HRESULT result);

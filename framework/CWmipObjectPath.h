@@ -23,11 +23,11 @@ public:
     // A class path (no keys yet). A null name gives an empty class name.
     explicit CWmipObjectPath(const wchar_t* className);
 
-    // Parses path text: [\\server\namespace:]Class, Class=@, or Class.Key=value{,Key=value}
-    // with values "quoted" (\" and \\ escapes), numbers (-12, 2.5) or TRUE/FALSE. A new path
-    // on success; null for a null, malformed (unterminated quote, missing '=', empty or
-    // repeated key, trailing text) or over-long text (WqlLimits::kMaxPathLength, kMaxPathKeys).
-    static std::unique_ptr<CWmipObjectPath> CreateFromPath(const wchar_t* path);
+    // Parses path text in the one path grammar (WbemPathParser, which the WMI service reads
+    // paths with too). A new path on success; null for a null, malformed or over-long text,
+    // or a key name that is not a column identifier, with *error (when given) saying what is
+    // wrong and where.
+    static std::unique_ptr<CWmipObjectPath> CreateFromPath(const wchar_t* path, CString* error = nullptr);
 
     // Appends a key and its value text. False (nothing added) when the name is not an
     // identifier, is already a key, or the path holds WqlLimits::kMaxPathKeys keys.

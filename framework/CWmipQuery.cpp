@@ -36,7 +36,7 @@ CWmipQuery::CWmipQuery(const CWmipQuery& other)
       m_selectedProperties(other.m_selectedProperties), m_objectPath(other.m_objectPath),
       m_associationQualifiers(other.m_associationQualifiers), m_whereText(other.m_whereText),
       m_where(other.m_where ? other.m_where->Clone() : nullptr), m_whereError(other.m_whereError),
-      m_mapper(other.m_mapper), m_columnCheck(other.m_columnCheck), m_whereClause(other.m_whereClause),
+      m_mapper(other.m_mapper), m_columnResolver(other.m_columnResolver), m_whereClause(other.m_whereClause),
       m_whereParameters(other.m_whereParameters), m_superset(other.m_superset),
       m_captureWhereValues(other.m_captureWhereValues), m_whereValues(other.m_whereValues)
 {
@@ -57,7 +57,7 @@ CWmipQuery& CWmipQuery::operator=(const CWmipQuery& other)
         std::swap(m_where, copy.m_where);
         std::swap(m_whereError, copy.m_whereError);
         std::swap(m_mapper, copy.m_mapper);
-        std::swap(m_columnCheck, copy.m_columnCheck);
+        std::swap(m_columnResolver, copy.m_columnResolver);
         std::swap(m_whereClause, copy.m_whereClause);
         std::swap(m_whereParameters, copy.m_whereParameters);
         std::swap(m_superset, copy.m_superset);
@@ -140,19 +140,27 @@ void CWmipQuery::SetWhereText(const CString& whereText)
         m_where = WqlParser::ParseWhereText(m_whereText.GetWString(), m_whereError);
 }
 
-CWmipQuery::ColumnCheck CWmipQuery::MakeColumnCheck(std::vector<CString> registeredColumns)
+CWmipQuery::ColumnResolver CWmipQuery::MakeColumnResolver(std::vector<CString> registeredColumns)
 {
     return [columns = std::move(registeredColumns)](const CString& column) {
         const bool qualified = column.Find(L'.') >= 0;
+        CString found;
         for (const CString& registered : columns)
         {
-            if (registered.CompareNoCase(column) == 0)
-                return true;
+            if (qualified)
+            {
+                if (registered.CompareNoCase(column) == 0)
+                    return column;
+                continue;
+            }
             const int dot = registered.Find(L'.');
-            if (!qualified && dot >= 0 && registered.Mid(dot + 1).CompareNoCase(column) == 0)
-                return true;
+            if (dot < 0 || registered.Mid(dot + 1).CompareNoCase(column) != 0)
+                continue;
+            if (!found.IsEmpty() && found.CompareNoCase(registered) != 0)
+                return CString();
+            found = registered;
         }
-        return false;
+        return found;
     };
 }
 
@@ -195,10 +203,15 @@ bool CWmipQuery::ProcessComparison(const WqlExpression& comparison, WqlClauseDec
         error = L"property " + comparison.GetProperty() + L" is not a property of class " + m_className;
         return false;
     }
-    if (result == ProcessClausePlain && (!m_columnCheck || !m_columnCheck(property)))
+    if (result == ProcessClausePlain)
     {
-        error = L"property " + comparison.GetProperty() + L" is not a registered column of class " + m_className;
-        return false;
+        const CString column = m_columnResolver ? m_columnResolver(property) : CString();
+        if (column.IsEmpty())
+        {
+            error = L"property " + comparison.GetProperty() + L" is not a registered column of class " + m_className;
+            return false;
+        }
+        property = column;
     }
     decision.Column = property;
     decision.Operator = static_cast<WqlOperator>(code);

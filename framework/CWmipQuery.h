@@ -40,8 +40,8 @@ public:
     static constexpr WqlQueryKind kAssociators = WqlQueryKind::Associators;
     static constexpr WqlQueryKind kReferences = WqlQueryKind::References;
 
-    // Tells whether a column text is one the class registers.
-    using ColumnCheck = std::function<bool(const CString& column)>;
+    // The registered "TABLE.COLUMN" a column text names; empty when it names none.
+    using ColumnResolver = std::function<CString(const CString& column)>;
 
     // An empty query: kind 0, no class, no WHERE text, no mapper, capture off.
     CWmipQuery();
@@ -89,16 +89,20 @@ public:
     // The mapper through which the WHERE clause is translated (not owned); null when none.
     CWmipMapper* GetMapper() const { return m_mapper; }
     void SetMapper(CWmipMapper* mapper) { m_mapper = mapper; }
-    // The test for plain comparisons (ProcessClausePlain): the column must pass it. Without a
-    // check every plain comparison is refused, since no column can be shown to be registered.
-    void SetRegisteredColumnCheck(ColumnCheck check) { m_columnCheck = std::move(check); }
+    // The resolver of plain comparisons (ProcessClausePlain): the column must resolve, and the
+    // comparison is made on the qualified column it resolves to, so that no name reaches the
+    // SQL unqualified (a bare name is ambiguous once the class joins a second table holding
+    // it). Without a resolver every plain comparison is refused, since no column can be shown
+    // to be registered.
+    void SetRegisteredColumnResolver(ColumnResolver resolver) { m_columnResolver = std::move(resolver); }
     // The test for the property of a plain comparison (one the mapper leaves as written);
     // none set: every name passes on to the column check.
     using PropertyCheck = std::function<bool(const CString& property)>;
     void SetPropertyCheck(PropertyCheck check) { m_propertyCheck = std::move(check); }
-    // A check that accepts a registered "TABLE.COLUMN" (without regard to case) and a bare
-    // COLUMN that is the column part of a registered one.
-    static ColumnCheck MakeColumnCheck(std::vector<CString> registeredColumns);
+    // A resolver that answers a registered "TABLE.COLUMN" (compared without regard to case)
+    // as given, and a bare COLUMN with the registered column whose column part it is; empty
+    // for any other text, and for a bare COLUMN that columns of two tables end in.
+    static ColumnResolver MakeColumnResolver(std::vector<CString> registeredColumns);
 
     // Translates the WHERE text into SQL through the mapper's ProcessClause, once per
     // comparison in text order; the result is read with GetWhereClause and
@@ -145,7 +149,7 @@ private:
     CString m_whereError;
 
     CWmipMapper* m_mapper = nullptr;
-    ColumnCheck m_columnCheck;
+    ColumnResolver m_columnResolver;
     PropertyCheck m_propertyCheck;
 
     CString m_whereClause;

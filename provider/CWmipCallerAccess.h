@@ -36,7 +36,8 @@ public:
 
     // The caller's entry with its use count raised into *entry (null first, set only on
     // success). Answers S_OK (or S_FALSE from the cache) on success; the failing HRESULT
-    // otherwise (0x80041003 for an unlinked or unresolvable account; WBEM_E_FAILED without a
+    // otherwise (0x80041003 for an unlinked or unresolvable account, also for want of a
+    // database connection to resolve it; WBEM_E_FAILED without a
     // user cache; WBEM_E_INVALID_PARAMETER for a null out pointer).
     HRESULT GetUser(CWmipUserCacheEntry** entry) const;
     // Gives an entry from GetUser back; null is ignored.
@@ -52,9 +53,9 @@ public:
     // only, shared by the provider's GetUser and the mapper's. The linked user of the client's
     // SID is looked up (through a connection of `connections`) before the login, which names
     // its user by id. S_OK with *entry set (use count 0, owned by the caller);
-    // WBEM_E_ACCESS_DENIED for an unlinked, unreadable or refused account; the impersonation
-    // level's or impersonation's failure; WBEM_E_FAILED without a connection to look up the
-    // account; WBEM_E_INVALID_PARAMETER for a null entry. *entry is untouched on failure.
+    // WBEM_E_ACCESS_DENIED for an unlinked, unreadable or refused account, or one no connection
+    // was available to look up; the impersonation level's or impersonation's failure;
+    // WBEM_E_INVALID_PARAMETER for a null entry. *entry is untouched on failure.
     static HRESULT LogInCaller(DBConnectionManager* connections, std::unique_ptr<CWmipUserCacheEntry>* entry);
 
 private:

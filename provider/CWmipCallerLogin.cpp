@@ -123,8 +123,8 @@ HRESULT CWmipCallerLogin::LookUpLinkedUser(DBConnectionManager* connections, con
     const CAcsUser* connection = lease.TakeConnection();
     if (connection == nullptr || connection->GetDatabase() == nullptr)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection, WBEM_E_FAILED);
-        return WBEM_E_FAILED;
+        CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection, WBEM_E_ACCESS_DENIED);
+        return WBEM_E_ACCESS_DENIED;
     }
     try
     {

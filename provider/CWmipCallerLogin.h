@@ -24,20 +24,19 @@ public:
     // LogIn). With impersonate, the client's level is checked and the thread is left
     // impersonating on success (the caller reverts). S_OK or S_FALSE (1, an
     // identification-level client named by SID); 0x80041003 for an improper level, an
-    // unreadable thread account or an account given by SID that is not linked; 0x80041001 when
-    // no database connection is available to resolve a given SID; the impersonation's failure
-    // code.
+    // unreadable thread account, an account given by SID that is not linked, or no database
+    // connection to resolve a given SID with; the impersonation's failure code.
     static HRESULT Identify(DBConnectionManager* connections, LPCWSTR sid, bool impersonate, LONG& userId,
                             CString& sidText);
 
     // The user linked to the account sidText, logged in by id into *user (untouched on
     // failure); a userId of 0 is resolved first. S_OK; 0x80041003 for an account that is not
-    // linked or a refused login; 0x80041001 when no connection is available to resolve it.
+    // linked, a refused login, or no connection to resolve it with.
     static HRESULT LogIn(DBConnectionManager* connections, const CString& sidText, LONG userId,
                          std::unique_ptr<CAcsUser>& user);
 
     // The system user linked to the SID through a pooled connection: S_OK with the id (0 when
-    // none is linked or the lookup failed, logged); WBEM_E_FAILED when no connection is
-    // available to look it up.
+    // none is linked or the lookup failed, logged); WBEM_E_ACCESS_DENIED when no connection is
+    // available to look it up (an account that cannot be resolved is not let in).
     static HRESULT LookUpLinkedUser(DBConnectionManager* connections, const CString& sid, LONG& userId);
 };

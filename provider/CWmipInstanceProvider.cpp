@@ -380,12 +380,12 @@ HRESULT CWmipInstanceProvider::ExecQueryAsync(const BSTR queryLanguage, const BS
         // select more than was asked: it is refused like a query that cannot be parsed.
         if (CWmipRequestEnvelope::HasEmbeddedNul(queryLanguage) || CWmipRequestEnvelope::HasEmbeddedNul(query))
             Fail(__LINE__, WBEM_E_PROVIDER_NOT_CAPABLE);
-        // A text that is no WQL is an invalid query; valid WQL other than SELECT is beyond
-        // this provider.
+        // A text this provider cannot read, and any query other than SELECT, is beyond it;
+        // the parser's explanation (what it expected, and where) goes with the refusal.
         CString parseError;
         envelope.Query() = CWmipQuery::CreateFromQuery(query, parseError);
         if (envelope.Query() == nullptr)
-            Fail(__LINE__, WBEM_E_INVALID_QUERY, CString(CWmipMessages::kInvalidQuery) + parseError);
+            Fail(__LINE__, WBEM_E_PROVIDER_NOT_CAPABLE, CString(CWmipMessages::kInvalidQuery) + parseError);
         if (envelope.Query()->GetKind() != CWmipQuery::kSelect)
             Fail(__LINE__, WBEM_E_PROVIDER_NOT_CAPABLE);
         const CString queried = envelope.Query()->GetClassName();

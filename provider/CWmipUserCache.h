@@ -70,8 +70,9 @@ public:
     // The caller's entry with its use count raised, in *entry (null on failure). An account
     // already cached (and not expired) is handed out without a database read. S_OK, or
     // S_FALSE (1) for a client at identification level found by SID; on failure
-    // 0x80041003 (WBEM_E_ACCESS_DENIED: improper impersonation level, account not linked,
-    // login refused), 0x80041001 (WBEM_E_FAILED: no database connection, other failures),
+    // 0x80041003 (WBEM_E_ACCESS_DENIED: improper impersonation level, account not linked or
+    // not resolvable for want of a database connection, login refused), 0x80041001
+    // (WBEM_E_FAILED: other failures),
     // the impersonation's own code, or WBEM_E_INVALID_PARAMETER for a null out pointer.
     // GetUser: the impersonated WMI client.
     virtual HRESULT GetUser(CWmipUserCacheEntry** entry);

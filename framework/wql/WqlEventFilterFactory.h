@@ -18,5 +18,6 @@ public:
     // A property the WHERE clause names must be one of the event class, and only a property
     // holding an embedded object may be followed by a dotted name: the object's own class is
     // known only when an event arrives.
-    HRESULT CreateFilter(std::wstring_view query, IWbemClassObject* eventClass, Filter* filter) const override;
+    HRESULT CreateFilter(std::wstring_view query, IWbemClassObject* eventClass, Filter* filter,
+                         std::wstring* error = nullptr) const override;
 };

@@ -91,8 +91,8 @@ LONG CWmipLogicalMapper::AddWithNewId(IWbemClassObject* instance, LONG idType)
                                          offending);
     const LONG id = CBntIDGenerator(GetDatabaseUser()).GetNextID(idType, -1);
     if (id <= 0)
-        CWmipPropertyRefusal::ThrowNamed(m_traits.source, __LINE__, WBEM_E_PROVIDER_FAILURE,
-                                         CWmipMessages::kNoGeneratedId, L"ID");
+        CWmipPropertyRefusal::ThrowNamed(m_traits.source, __LINE__, WBEM_E_UNEXPECTED, CWmipMessages::kNoGeneratedId,
+                                         L"ID");
     WMIHelper::PutNumber(instance, L"ID", id);
     return id;
 }

@@ -62,12 +62,12 @@ void CWmipMultimediaObjectMapper::FilterInstanceRecordset(CMultiFilterRecordset*
 
 bool CWmipMultimediaObjectMapper::IsSystemStamped(const CString& property)
 {
-    return property == L"LastChanged";
+    return property.CompareNoCase(L"LastChanged") == 0;
 }
 
 HRESULT CWmipMultimediaObjectMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
 {
-    if (property != L"LastChanged")
+    if (property.CompareNoCase(L"LastChanged") != 0)
         return CWmipPersonPartMapper::IsValidValue(instance, property, value);
     const COleDateTime now = COleDateTime::GetCurrentTime();
     CString text;

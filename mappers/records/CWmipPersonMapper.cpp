@@ -62,7 +62,7 @@ bool IsEmpProperty(const CString& property)
 {
     for (const wchar_t* name : kEmpProperties)
     {
-        if (property == name)
+        if (property.CompareNoCase(name) == 0)
             return true;
     }
     return false;
@@ -161,9 +161,10 @@ ProcessClauseResult CWmipPersonMapper::ProcessClause(CString& property, int& wql
 
 CString CWmipPersonMapper::GetTableDotColumn(const CString& property)
 {
-    if (property == L"ID")
+    // WMI names are not case-sensitive: "id" is EMP.ID as much as "ID" is.
+    if (property.CompareNoCase(L"ID") == 0)
         return L"EMP.ID";
-    if (property == kPrimarySegmentProperty)
+    if (property.CompareNoCase(kPrimarySegmentProperty) == 0)
         return L"EMP.SEGMENTID";
     if (IsEmpProperty(property))
         return L"EMP." + property;
@@ -275,7 +276,7 @@ HRESULT CWmipPersonMapper::CreateClass(IWbemClassObject** classObject, BOOL syst
 
 HRESULT CWmipPersonMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
 {
-    if (property != kPrimarySegmentProperty)
+    if (property.CompareNoCase(kPrimarySegmentProperty) != 0)
         return CWmipUDFClassMapper::GetDefaultValue(instance, property, value);
     const CSegmentIDSet segments(RequireUser());
     // Only a caller with one segment has an obvious one; the others must name it.
@@ -289,12 +290,12 @@ HRESULT CWmipPersonMapper::GetDefaultValue(IWbemClassObject* instance, const CSt
 
 bool CWmipPersonMapper::IsSystemStamped(const CString& property)
 {
-    return property == L"LASTCHANGED";
+    return property.CompareNoCase(L"LASTCHANGED") == 0;
 }
 
 HRESULT CWmipPersonMapper::IsValidValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
 {
-    if (property == L"LASTCHANGED")
+    if (property.CompareNoCase(L"LASTCHANGED") == 0)
     {
         CString text;
         WMIHelper::DateTimeToString(text, LocalToUtc(COleDateTime::GetCurrentTime()), 0);
@@ -303,7 +304,7 @@ HRESULT CWmipPersonMapper::IsValidValue(IWbemClassObject* instance, const CStrin
         value.bstrVal = SysAllocString(text);
         return S_OK;
     }
-    if (property == kPrimarySegmentProperty)
+    if (property.CompareNoCase(kPrimarySegmentProperty) == 0)
     {
         const CAcsUser* user = RequireUser();
         if (value.vt != VT_I4)

@@ -85,7 +85,7 @@ CWmipUserMapper::CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IW
 {
     CWmipUserRules::SetUserPermissions(*this);
     static constexpr ColumnHook kHooks[] = {
-        {L"USERS", L"LOGONPWD", Reader<&CWmipUserMapper::ReadPassword>},
+        {L"USERS", L"LOGONPWD", Withheld},
     };
     SetColumnHooks(kHooks);
     SetTransactionObject(AuditObject::kUser);
@@ -102,26 +102,20 @@ bool CWmipUserMapper::KeepsNoEditValue(const CString& property)
     return false;
 }
 
-HRESULT CWmipUserMapper::ReadPassword(IWbemClassObject& /*instance*/, const CMultiFilterRecordset& /*row*/,
-                                      const CString& /*column*/)
-{
-    return S_OK;
-}
-
 HRESULT CWmipUserMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)
 {
-    if (property == L"AutomaticallyCreated")
+    if (property.CompareNoCase(L"AutomaticallyCreated") == 0)
     {
         VariantClear(&value);
         value.vt = VT_BOOL;
         value.boolVal = VARIANT_FALSE;
         return S_OK;
     }
-    if (property == L"DatabaseID" || property == L"ReportPermissionGroupID")
+    if (property.CompareNoCase(L"DatabaseID") == 0 || property.CompareNoCase(L"ReportPermissionGroupID") == 0)
     {
         VariantClear(&value);
         value.vt = VT_I4;
-        value.lVal = property == L"DatabaseID" ? RequireUser()->GetDatabaseID() : 0;
+        value.lVal = property.CompareNoCase(L"DatabaseID") == 0 ? RequireUser()->GetDatabaseID() : 0;
         return S_OK;
     }
     return CWmipMapperSkeleton::GetDefaultValue(instance, property, value);

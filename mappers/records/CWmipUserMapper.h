@@ -19,7 +19,7 @@ public:
     static constexpr int kMaxPasswordLength = 50;
 
     // The mapper on the database of user (the pooled connection, which must outlive the mapper).
-    // Hooks USERS.LOGONPWD (ReadPassword).
+    // Withholds USERS.LOGONPWD: the stored password hash is never served.
     CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
     // Only ID, Created, LastChanged and AutomaticallyCreated stay fixed on a modify: the class-wide
@@ -55,6 +55,4 @@ private:
     void CheckUser(brontel::UserTranOperation::UserTransactionOperation operation, IWbemClassObject* instance);
     // Whether no user holds the logon id (compared without regard to case).
     bool IsLogonIDUnused(const CString& logonId);
-    // The stored password hash is never served: puts nothing.
-    HRESULT ReadPassword(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
 };

@@ -12,6 +12,7 @@
 #include "platform/win32/WinTypes.h"
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 class IWbemClassObject;
@@ -27,6 +28,8 @@ public:
     // WBEM_S_NO_ERROR with *filter set to the test of the query's WHERE clause (one passing
     // every event when the query has none); WBEM_E_INVALID_QUERY when the query cannot be read
     // or its WHERE clause cannot be evaluated on events of `eventClass` (the definition of the
-    // class after FROM, not null). *filter is unchanged on failure.
-    virtual HRESULT CreateFilter(std::wstring_view query, IWbemClassObject* eventClass, Filter* filter) const = 0;
+    // class after FROM, not null), with *error (when given) saying why. *filter is unchanged
+    // on failure.
+    virtual HRESULT CreateFilter(std::wstring_view query, IWbemClassObject* eventClass, Filter* filter,
+                                 std::wstring* error = nullptr) const = 0;
 };

@@ -14,6 +14,7 @@
 #include "platform/wmi/IWbemProviderInit.h"
 #include "platform/wmi/WbemCall.h"
 #include "platform/wmi/WbemClassObject.h"
+#include "platform/wmi/WbemErrorInfo.h"
 #include "platform/wmi/WbemInitSink.h"
 #include "platform/wmi/WbemName.h"
 #include "platform/wmi/WbemObjectSinkBase.h"
@@ -246,22 +247,38 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
         return WBEM_E_INVALID_PARAMETER;
     if (!WbemQueryParser::IsWql(language))
         return WBEM_E_INVALID_QUERY_TYPE;
-    return WbemCall::Run([&]() -> HRESULT {
-        std::wstring className;
-        bool hasWhere = false;
-        HRESULT hr = WbemQueryParser::SelectedClass(query, &className, &hasWhere);
+    // A refusal carries its reason to the caller as the thread's error information.
+    std::wstring reason;
+    const HRESULT result = WbemCall::Run([&]() -> HRESULT {
+        WbemQueryParser::Selection selection;
+        HRESULT hr = WbemQueryParser::Parse(query, &selection, &reason);
         if (FAILED(hr))
-            return hr == WBEM_E_NOT_SUPPORTED ? WBEM_E_INVALID_QUERY : hr;
+        {
+            reason = L"The query cannot be read: " + reason + L".";
+            return hr;
+        }
+        if (selection.association)
+        {
+            reason = L"Only SELECT queries can be watched.";
+            return WBEM_E_INVALID_QUERY;
+        }
+        const std::wstring& className = selection.className;
         ComPtr<WbemClassObject> definition;
         if (FAILED(m_repository.GetClass(className, &definition)))
+        {
+            reason = L"There is no class " + className + L".";
             return WBEM_E_INVALID_CLASS;
+        }
         if (definition->InheritsFrom(kEventRoot) != WBEM_S_NO_ERROR)
+        {
+            reason = L"Class " + className + L" is not an event class.";
             return WBEM_E_NOT_EVENT_CLASS;
+        }
 
         // A WHERE clause nobody can evaluate is refused: the consumer would otherwise receive
         // every event of the class, the ones the clause excludes included.
         WbemEventFilterFactory::Filter filter;
-        if (hasWhere)
+        if (selection.hasWhere)
         {
             std::shared_ptr<const WbemEventFilterFactory> filters;
             {
@@ -269,10 +286,16 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
                 filters = m_state->filters;
             }
             if (filters == nullptr)
+            {
+                reason = L"No one here can evaluate the WHERE clause of an event query.";
                 return WBEM_E_INVALID_QUERY;
-            hr = filters->CreateFilter(query, definition.Get(), &filter);
+            }
+            hr = filters->CreateFilter(query, definition.Get(), &filter, &reason);
             if (FAILED(hr))
+            {
+                reason = L"The WHERE clause cannot be evaluated on " + className + L" events: " + reason + L".";
                 return hr;
+            }
         }
 
         std::shared_ptr<ProviderEntry> provider;
@@ -288,7 +311,10 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
             }
         }
         if (provider == nullptr)
+        {
+            reason = L"No provider sends " + className + L" events.";
             return WBEM_E_PROVIDER_NOT_FOUND;
+        }
 
         std::vector<BYTE> sid = CallerSid();
         if (provider->security != nullptr)
@@ -311,6 +337,8 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
         provider->queries->NewQuery(id, languageText.data(), queryText.data());
         return WBEM_S_NO_ERROR;
     });
+    WbemErrorInfo::Set(FAILED(result) && !reason.empty() ? m_repository.NewRefusal(result, reason).Get() : nullptr);
+    return result;
 }
 
 HRESULT WbemEventRouter::Cancel(IWbemObjectSink* sink)

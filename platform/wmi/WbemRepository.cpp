@@ -1,6 +1,7 @@
 #include "platform/wmi/WbemRepository.h"
 
 #include "platform/com/ComError.h"
+#include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemCall.h"
 #include "platform/wmi/WbemName.h"
@@ -178,4 +179,18 @@ HRESULT WbemRepository::GetInstanceProvider(std::wstring_view className, std::ws
         provider->assign(name.bstrVal, SysStringLen(name.bstrVal));
         return WBEM_S_NO_ERROR;
     });
+}
+
+ComPtr<IWbemClassObject> WbemRepository::NewRefusal(HRESULT status, std::wstring_view description) const
+{
+    ComPtr<WbemClassObject> statusClass;
+    ComPtr<IWbemClassObject> refusal;
+    if (FAILED(GetClass(L"__ExtendedStatus", &statusClass)) || FAILED(statusClass->SpawnInstance(0, &refusal)))
+        return nullptr;
+    const std::wstring text(description);
+    _variant_t code(static_cast<LONG>(status));
+    _variant_t reason(text.c_str());
+    if (FAILED(refusal->Put(L"StatusCode", 0, &code, 0)) || FAILED(refusal->Put(L"Description", 0, &reason, 0)))
+        return nullptr;
+    return refusal;
 }

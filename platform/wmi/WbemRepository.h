@@ -62,6 +62,10 @@ public:
     // WBEM_E_INVALID_PARAMETER for a null provider.
     HRESULT GetInstanceProvider(std::wstring_view className, std::wstring* provider) const;
 
+    // A new __ExtendedStatus instance telling why the service itself refused a request:
+    // StatusCode `status`, Description `description`. Null when it cannot be built.
+    ComPtr<IWbemClassObject> NewRefusal(HRESULT status, std::wstring_view description) const;
+
 private:
     // Stores a system class; used while the repository is built.
     void AddSystemClass(const wchar_t* name, const wchar_t* superclass,

@@ -257,17 +257,31 @@ std::vector<std::wstring> WbemServiceNamespace::ServedClasses(std::wstring_view 
     return served;
 }
 
-HRESULT WbemServiceNamespace::ParsePath(std::wstring_view path, std::wstring* className, bool* instance) const
+bool WbemServiceNamespace::ReadPath(std::wstring_view path, std::wstring* className, bool* instance,
+                                    WbemForwardingSink& reply) const
 {
     WbemPathParser::Result parsed;
-    const HRESULT hr = WbemPathParser::Parse(path, &parsed);
+    std::wstring error;
+    const HRESULT hr = WbemPathParser::Parse(path, &parsed, &error);
     if (FAILED(hr))
-        return hr;
+    {
+        Refuse(reply, hr, L"The object path is not valid: " + error + L".");
+        return false;
+    }
     if (!parsed.ns.empty() && !WbemName::Equal(parsed.ns, m_repository->Namespace()))
-        return WBEM_E_INVALID_NAMESPACE;
+    {
+        Refuse(reply, WBEM_E_INVALID_NAMESPACE,
+               L"The path names namespace " + parsed.ns + L", not " + m_repository->Namespace() + L".");
+        return false;
+    }
     *className = std::move(parsed.className);
     *instance = parsed.instance;
-    return WBEM_S_NO_ERROR;
+    return true;
+}
+
+void WbemServiceNamespace::Refuse(WbemForwardingSink& reply, HRESULT status, const std::wstring& reason) const
+{
+    reply.Finish(status, m_repository->NewRefusal(status, reason).Get());
 }
 
 void WbemServiceNamespace::Route(std::wstring_view className, HRESULT unprovided, WbemForwardingSink& reply,
@@ -314,16 +328,12 @@ void WbemServiceNamespace::GetObjectRequest(std::wstring_view path, BSTR pathTex
     }
     std::wstring className;
     bool instance = false;
-    HRESULT hr = ParsePath(path, &className, &instance);
-    if (FAILED(hr))
-    {
-        reply.Finish(hr, nullptr);
+    if (!ReadPath(path, &className, &instance, reply))
         return;
-    }
     if (!instance)
     {
         ComPtr<WbemClassObject> copy;
-        hr = m_repository->GetClass(className, &copy);
+        const HRESULT hr = m_repository->GetClass(className, &copy);
         // A class the repository does not keep may be one a provider builds at run time (a
         // list class): that provider answers its class path.
         if (hr == WBEM_E_NOT_FOUND && !RuntimeClassProvider(className).empty())
@@ -449,10 +459,19 @@ void WbemServiceNamespace::QueryRequest(BSTR language, BSTR query, LONG flags, I
     }
     const std::wstring_view text = WbemName::View(query);
     WbemQueryParser::Selection selection;
-    const HRESULT hr = WbemQueryParser::Parse(text, &selection);
+    std::wstring error;
+    const HRESULT hr = WbemQueryParser::Parse(text, &selection, &error);
     if (FAILED(hr))
     {
-        reply.Finish(hr, nullptr);
+        Refuse(reply, hr, L"The query cannot be read: " + error + L".");
+        return;
+    }
+    // Only the provider of the class an association starts from can answer it.
+    if (selection.association)
+    {
+        Route(selection.className, WBEM_E_NOT_SUPPORTED, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
+            return provider->ExecQueryAsync(language, query, flags, context, sink);
+        });
         return;
     }
     const std::vector<std::wstring> served = ServedClasses(selection.className, flags);
@@ -546,12 +565,12 @@ void WbemServiceNamespace::DeleteInstanceRequest(BSTR path, LONG flags, IWbemCon
 {
     std::wstring className;
     bool instance = false;
-    HRESULT hr = ParsePath(WbemName::View(path), &className, &instance);
-    if (SUCCEEDED(hr) && !instance)
-        hr = WBEM_E_INVALID_OBJECT_PATH;
-    if (FAILED(hr))
+    if (!ReadPath(WbemName::View(path), &className, &instance, reply))
+        return;
+    if (!instance)
     {
-        reply.Finish(hr, nullptr);
+        Refuse(reply, WBEM_E_INVALID_OBJECT_PATH,
+               L"The object path names class " + className + L", not an instance of it: its keys are missing.");
         return;
     }
     Route(className, WBEM_E_NOT_FOUND, reply, [&](IWbemServices* provider, IWbemObjectSink* sink) {
@@ -564,14 +583,10 @@ void WbemServiceNamespace::ExecMethodRequest(BSTR path, BSTR method, LONG flags,
 {
     std::wstring className;
     bool instance = false;
-    HRESULT hr = ParsePath(WbemName::View(path), &className, &instance);
-    if (FAILED(hr))
-    {
-        reply.Finish(hr, nullptr);
+    if (!ReadPath(WbemName::View(path), &className, &instance, reply))
         return;
-    }
     ComPtr<WbemClassObject> definition;
-    hr = m_repository->GetClass(className, &definition);
+    const HRESULT hr = m_repository->GetClass(className, &definition);
     if (FAILED(hr))
     {
         reply.Finish(hr == WBEM_E_NOT_FOUND ? WBEM_E_INVALID_CLASS : hr, nullptr);

@@ -199,8 +199,12 @@ private:
                                                                                   LONG flags) const;
     // The provider that builds the class at run time; empty when none lists it.
     std::wstring RuntimeClassProvider(std::wstring_view className) const;
-    // The class named by a path; fails as GetObject would. WBEM_S_NO_ERROR.
-    HRESULT ParsePath(std::wstring_view path, std::wstring* className, bool* instance) const;
+    // The class named by a path and whether it names an instance: true; false when the path
+    // does not parse or names another namespace, after finishing `reply` as GetObject fails
+    // (with a status object saying why).
+    bool ReadPath(std::wstring_view path, std::wstring* className, bool* instance, WbemForwardingSink& reply) const;
+    // Finishes `reply` with the service's own refusal and its reason.
+    void Refuse(WbemForwardingSink& reply, HRESULT status, const std::wstring& reason) const;
     // The registered provider of that name; null when there is none.
     ComPtr<IWbemServices> FindProvider(const std::wstring& name) const;
     std::chrono::milliseconds Timeout() const;

@@ -160,6 +160,10 @@ TEST_F(DoorGetObject, MalformedPathsAreInvalidObjectPaths)
         L"Bnt_Timezone.ID=3,SegmentID=2,Name=\"Warehouse night shift",
         L"\\\\E2EHOST\\root\\Brontel",
         L"\\\\E2EHOST\\root\\Brontel:",
+        // Escapes other than \" and \\, and bare values other than numbers and TRUE/FALSE.
+        L"Bnt_EventType.ID=\"7\\x\"",
+        L"Bnt_EventType.ID=7 8",
+        L"Bnt_EventType.ID=seven",
     };
     for (const wchar_t* path : malformed)
         for (const Form form : kBothForms)
@@ -168,6 +172,9 @@ TEST_F(DoorGetObject, MalformedPathsAreInvalidObjectPaths)
             const Reply reply = Get(form, path);
             EXPECT_EQ(reply.result, WBEM_E_INVALID_OBJECT_PATH) << Hex(reply.result);
             EXPECT_TRUE(reply.objects.empty());
+            // The refusal says what is wrong, and where.
+            EXPECT_NE(Description(reply.statusObject.Get()).find(" at offset "), std::string::npos)
+                << Description(reply.statusObject.Get());
         }
     EXPECT_EQ(DoorInstallation::Rows("SELECT COUNT(*) FROM EVENTYPE"), (Table{{"6"}}));
 }

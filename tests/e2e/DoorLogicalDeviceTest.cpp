@@ -173,6 +173,54 @@ TEST_F(DoorLogicalDevices, RefusalsAnswerTheirRuleAndChangeNothing)
     EXPECT_TRUE(m_servers.CommServer().Calls().empty());
 }
 
+TEST_F(DoorLogicalDevices, AnExhaustedIdCounterAnswersUnexpectedAndWritesNothing)
+{
+    const struct
+    {
+        const wchar_t* className;
+        int idType;
+        Props values;
+    } cases[] = {
+        {L"Bnt_LogicalSource",
+         4,
+         {{L"Name", _variant_t(L"Fire panel")},
+          {L"SegmentID", _variant_t(1L)},
+          {L"IsOnline", _variant_t(true)},
+          {L"WorldTimezoneID", _variant_t(1L)},
+          {L"IsDaylightSaving", _variant_t(false)}}},
+        {L"Bnt_LogicalDevice", 54, {{L"SourceID", _variant_t(8L)}, {L"Name", _variant_t(L"Pump2")}}},
+        {L"Bnt_LogicalSubDevice",
+         55,
+         {{L"SourceID", _variant_t(8L)}, {L"DeviceID", _variant_t(1L)}, {L"Name", _variant_t(L"Valve2")}}},
+    };
+    const Table sources = Sources();
+    const Table devices = Devices();
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(Utf8(c.className));
+        const Table counter =
+            DoorInstallation::Rows("SELECT NEXTVAL FROM NEXTID WHERE TYPE = ?", {std::to_string(c.idType)});
+        ASSERT_EQ(counter.size(), 1u);
+        const auto setCounter = [&](const std::string& value) {
+            support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                                   "UPDATE NEXTID SET NEXTVAL = " + value +
+                                                       " WHERE TYPE = " + std::to_string(c.idType) + ";");
+        };
+        // Past what a 32-bit ID can hold.
+        setCounter("3000000000");
+        const Reply refused = Write(c.className, c.values);
+        setCounter(counter[0][0]);
+        EXPECT_EQ(refused.result, WBEM_E_UNEXPECTED) << Hex(refused.result);
+        EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                             "The operation cannot be completed because the system was unable to generate an ID for "
+                             "the property ID."))
+            << Description(refused.statusObject.Get());
+    }
+    EXPECT_EQ(Sources(), sources);
+    EXPECT_EQ(Devices(), devices);
+    EXPECT_TRUE(m_servers.CommServer().Calls().empty());
+}
+
 TEST_F(DoorLogicalDevices, ASourceIsPlacedOnlyInASegmentTheCallerMayWrite)
 {
     // The installer may write sources but holds segment 1 alone; the operator holds both units.

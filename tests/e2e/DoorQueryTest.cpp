@@ -250,20 +250,22 @@ TEST_F(DoorQuery, RefusedQueriesAnswerTheirStatus)
         {L"SELECT * FROM Bnt_EventType WHERE Nothing = 1", WBEM_E_INVALID_QUERY},
         {L"SELECT * FROM Bnt_EventType WHERE LOGONPWD = 'x'", WBEM_E_INVALID_QUERY},
         {L"SELECT * FROM Bnt_WorldTimezone WHERE USERS.LOGONPWD = 'x'", WBEM_E_INVALID_QUERY},
-        // Text the provider's parser cannot read: an invalid query, not one beyond the provider.
-        {L"SELECT * FROM Bnt_EventType WHERE", WBEM_E_INVALID_QUERY},
-        {L"SELECT * FROM Bnt_EventType WHERE ID = 1 garbage", WBEM_E_INVALID_QUERY},
-        {L"SELECT * FROM Bnt_EventType WHERE ID = 1; DROP TABLE EVENTYPE", WBEM_E_INVALID_QUERY},
-        {L"SELECT * FROM Bnt_EventType WHERE (ID = 1", WBEM_E_INVALID_QUERY},
-        {L"SELECT * FROM Bnt_EventType WHERE ID = 1 -- x", WBEM_E_INVALID_QUERY},
+        // Text the provider's parser cannot read, and associations: beyond the provider.
+        {L"SELECT * FROM Bnt_EventType WHERE", WBEM_E_PROVIDER_NOT_CAPABLE},
+        {L"SELECT * FROM Bnt_EventType WHERE ID = 1 garbage", WBEM_E_PROVIDER_NOT_CAPABLE},
+        {L"SELECT * FROM Bnt_EventType WHERE ID = 1; DROP TABLE EVENTYPE", WBEM_E_PROVIDER_NOT_CAPABLE},
+        {L"SELECT * FROM Bnt_EventType WHERE (ID = 1", WBEM_E_PROVIDER_NOT_CAPABLE},
+        {L"SELECT * FROM Bnt_EventType WHERE ID = 1 -- x", WBEM_E_PROVIDER_NOT_CAPABLE},
+        {L"ASSOCIATORS OF {Bnt_EventType.ID=7}", WBEM_E_PROVIDER_NOT_CAPABLE},
+        {L"REFERENCES OF {Bnt_EventType.ID=7}", WBEM_E_PROVIDER_NOT_CAPABLE},
         // Text the service cannot route.
         {L"SELECT * FROM Bnt_EventType WHERE Description = 'open", WBEM_E_INVALID_QUERY},
         {L"SELECT Bnt_EventType", WBEM_E_INVALID_QUERY},
+        {L"SELECT * FORM Bnt_EventType", WBEM_E_INVALID_QUERY},
+        {L"SELECT COUNT(*) FROM Bnt_EventType", WBEM_E_INVALID_QUERY},
         {L"DELETE FROM Bnt_EventType", WBEM_E_INVALID_QUERY},
         {L"", WBEM_E_INVALID_QUERY},
         {L"SELECT * FROM Bnt_EventType " + std::wstring(40000, L' ') + L"WHERE ID = 1", WBEM_E_INVALID_QUERY},
-        {L"ASSOCIATORS OF {Bnt_EventType.ID=7}", WBEM_E_NOT_SUPPORTED},
-        {L"REFERENCES OF {Bnt_EventType.ID=7}", WBEM_E_NOT_SUPPORTED},
         // Classes: unknown to the service, declared with a mapper only its factory reaches.
         {L"SELECT * FROM Bnt_Nothing", WBEM_E_INVALID_CLASS},
         {L"SELECT * FROM Bnt_EventSubtypeParameterLink", WBEM_E_NOT_FOUND},
@@ -275,6 +277,12 @@ TEST_F(DoorQuery, RefusedQueriesAnswerTheirStatus)
             const Reply reply = Query(form, c.wql);
             EXPECT_EQ(reply.result, c.expected) << Hex(reply.result) << " " << Description(reply.statusObject);
             EXPECT_TRUE(reply.objects.empty());
+            // A refused text is told what is wrong with it, and where.
+            if (c.expected == WBEM_E_INVALID_QUERY || c.expected == WBEM_E_PROVIDER_NOT_CAPABLE)
+                EXPECT_TRUE(Description(reply.statusObject.Get()).find(" at offset ") != std::string::npos ||
+                            Description(reply.statusObject.Get()).find("longer than") != std::string::npos ||
+                            Description(reply.statusObject.Get()).find("SELECT") != std::string::npos)
+                    << Description(reply.statusObject.Get());
         }
     // Only WQL is understood.
     EXPECT_EQ(Query(Form::Sync, L"SELECT * FROM Bnt_EventType", 0, L"SQL").result, WBEM_E_INVALID_QUERY_TYPE);

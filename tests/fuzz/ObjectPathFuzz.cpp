@@ -1,13 +1,16 @@
 // Fuzz target for object paths: any byte sequence, read as UTF-8 and as one character per
-// byte, must parse or be refused without a crash; a parsed path must write a path text that
-// reads back to the same class and keys, and a query whose WHERE clause holds exactly one
-// equality per key with the key's value as the literal.
+// byte, must parse or be refused without a crash; a refusal says why; the WMI service reads
+// every path the provider reads, to the same class and keys; a parsed path must write a path
+// text that reads back to the same class and keys, and a query whose WHERE clause holds
+// exactly one equality per key with the key's value as the literal.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipQuery.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/WbemPathParser.h"
 #include "tests/fuzz/FuzzRequire.h"
 
 using fuzz::Require;
@@ -16,9 +19,20 @@ namespace {
 
 void CheckPath(const CString& text)
 {
-    auto path = CWmipObjectPath::CreateFromPath(text.GetString());
+    CString error;
+    auto path = CWmipObjectPath::CreateFromPath(text.GetString(), &error);
+    WbemPathParser::Result routed;
+    const bool serviceReads = SUCCEEDED(WbemPathParser::Parse(text.GetWString(), &routed));
     if (!path)
+    {
+        Require(!error.IsEmpty());
         return;
+    }
+    Require(serviceReads);
+    Require(CString(routed.className.c_str()) == path->GetClassName());
+    Require(routed.keys.size() == static_cast<std::size_t>(path->GetKeyCount()));
+    for (std::size_t i = 0; i < routed.keys.size(); ++i)
+        Require(CString(routed.keys[i].value.c_str()) == path->GetKeyValues()[i]);
     const CString written = path->GetPath();
     auto again = CWmipObjectPath::CreateFromPath(written.GetString());
     Require(again != nullptr);

@@ -10,6 +10,9 @@
 #include "bus/CCorvessaException.h"
 #include "bus/GenericException.h"
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "inhouse/BntUtility/CWMIException.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/ModuleState.h"
 #include "schema/SchemaTables.h"
@@ -22,6 +25,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 
@@ -161,6 +165,33 @@ public:
             ADD_FAILURE() << filter << ": " << DoorTest::Utf8(e.GetMessage().GetString());
         }
         return instances.size();
+    }
+
+    // How a read of the type with the filter and order ends: S_OK and no text when it is
+    // answered; otherwise the refusal's HRESULT (CWMIException) and its text.
+    std::pair<HRESULT, std::string> Read(const std::string& token, const std::wstring& type, const std::string& filter,
+                                         const std::string& order)
+    {
+        const CModuleStateSwitch current(&m_app);
+        corvessa::PagingParameters page;
+        page.pageSize = 10;
+        page.orderBy = order;
+        CCorvessaBaseApp::CorvessaPaginatedInfo info;
+        CCorvessaBaseApp::InstanceList instances;
+        std::string typeName = DoorTest::Utf8(type);
+        try
+        {
+            return {m_app.GetInstance(token, kApplication, typeName, filter, page, info, instances), std::string()};
+        }
+        catch (const brontel::utility::CWMIException& e)
+        {
+            EXPECT_TRUE(instances.empty());
+            return {e.GetHResult(), DoorTest::Utf8(e.GetMessage().GetString())};
+        }
+        catch (const CCorvessaException& e)
+        {
+            return {E_FAIL, e.ErrorCode() + " " + e.ErrorMessage()};
+        }
     }
 
     // The bus filter that names the instance of a relative path: its keys, ANDed.
@@ -429,3 +460,116 @@ TEST_F(SegmentIsolation, AnAssociationRowShowsOnlyWhenBothEndsAreSeen)
                                                      "UPDATE BADGE SET SEGMENTID = 3;");
 }
 }  // namespace
+
+// Every property a mapper withholds (its column hooked with Withheld), read from the mappers of
+// every registered class: a WHERE clause, a bus filter and a bus order on it are refused with
+// 0x80041017 naming it, while the same reads on a served property are answered.
+TEST_F(SegmentIsolation, AValueNeverServedIsNeverEvaluatedThroughEitherDoor)
+{
+    struct Withheld
+    {
+        std::wstring className;
+        std::wstring property;
+        std::wstring served;
+    };
+    std::vector<Withheld> withheld;
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const std::unique_ptr<CWmipClassMapper> mapper(
+            registry->GetMapperUsingRegistry(className, nullptr, nullptr, nullptr));
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (!mapper || type == nullptr || type->GetKeyProperties().empty())
+            continue;
+        for (const auto& [property, column] : type->GetPropertyColumns())
+            if (mapper->IsWithheldProperty(property))
+                withheld.push_back({className.GetWString(), property.GetWString(),
+                                    type->GetKeyProperties().front().first.GetWString()});
+    }
+    ASSERT_FALSE(withheld.empty());
+    EXPECT_TRUE(std::any_of(withheld.begin(), withheld.end(),
+                            [](const Withheld& w) { return w.className == L"Bnt_User" && w.property == L"Password"; }));
+
+    CallAs(kLabCaller);
+    BusDoor bus;
+    const std::string token = bus.Login(kLabLogin);
+    std::size_t onTheBus = 0;
+    for (const Withheld& w : withheld)
+    {
+        SCOPED_TRACE(Utf8(w.className + L"." + w.property));
+        const std::string property = Utf8(w.property);
+        const auto names = [&](const std::string& text) { return text.find(property) != std::string::npos; };
+        const Reply where =
+            Query(Form::Sync, L"SELECT * FROM " + w.className + L" WHERE " + w.property + L" LIKE 'p%'");
+        EXPECT_EQ(where.result, WBEM_E_INVALID_QUERY) << Hex(where.result);
+        EXPECT_TRUE(names(Description(where.statusObject.Get()))) << Description(where.statusObject.Get());
+        EXPECT_TRUE(where.objects.empty());
+        // The same reads on a served property are answered.
+        const std::string served = Utf8(w.served);
+        EXPECT_EQ(Query(Form::Sync, L"SELECT * FROM " + w.className + L" WHERE " + w.served + L" > 0").result,
+                  WBEM_S_NO_ERROR);
+        const HRESULT answered = bus.Read(token, w.className, served + " > 0", served).first;
+        // A type the bus does not expose is no door for it.
+        if (answered == corvessa::kInvalidTypeName)
+            continue;
+        EXPECT_EQ(answered, S_OK) << Hex(answered);
+        ++onTheBus;
+        for (const auto& [filter, order] : {std::pair<std::string, std::string>{property + " LIKE 'p%'", ""},
+                                            std::pair<std::string, std::string>{"", property}})
+        {
+            const auto [hr, text] = bus.Read(token, w.className, filter, order);
+            EXPECT_EQ(hr, WBEM_E_INVALID_QUERY) << Hex(hr) << " filter " << filter << " order " << order;
+            EXPECT_TRUE(names(text)) << text;
+        }
+    }
+    EXPECT_GE(onTheBus, 1u);
+}
+
+// Every date-time property of every declared class: a literal that is no date-time is refused
+// with 0x80041017 naming the literal and the form a date-time takes on that door (DMTF on WMI,
+// ISO 8601 on the bus), while a date-time in that form is answered.
+TEST_F(SegmentIsolation, ALiteralThatIsNoDateTimeIsRefusedNamingTheFormThroughEitherDoor)
+{
+    std::vector<std::pair<std::wstring, std::wstring>> dated;
+    for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables())
+        for (const SchemaDeclaration& declaration : *table)
+            if (declaration.kind == SchemaDeclarationKind::Property && *declaration.table != L'\0' &&
+                (declaration.cimType & ~CIM_FLAG_ARRAY) == CIM_DATETIME)
+                dated.emplace_back(declaration.className, declaration.name);
+    ASSERT_GE(dated.size(), 10u);
+
+    CallAs(kLabCaller);
+    BusDoor bus;
+    const std::string token = bus.Login(kLabLogin);
+    std::size_t served = 0;
+    for (const auto& [className, property] : dated)
+    {
+        SCOPED_TRACE(Utf8(className + L"." + property));
+        const Reply known = Query(Form::Sync, L"SELECT * FROM " + className + L" WHERE " + property +
+                                                  L" > '20260131083000.000000+000'");
+        // A class the door does not serve to this caller has nothing to compare.
+        if (known.result != WBEM_S_NO_ERROR)
+            continue;
+        ++served;
+        for (const std::wstring literal : {L"'yesterday'", L"'2026-13-45'", L"'garbage'", L"5"})
+        {
+            const Reply refused =
+                Query(Form::Sync, L"SELECT * FROM " + className + L" WHERE " + property + L" > " + literal);
+            EXPECT_EQ(refused.result, WBEM_E_INVALID_QUERY) << Utf8(literal);
+            const std::string text = Description(refused.statusObject.Get());
+            EXPECT_NE(text.find(Utf8(literal.substr(literal.front() == L'\'' ? 1 : 0, 4))), std::string::npos) << text;
+            EXPECT_NE(text.find("yyyymmddHHMMSS.mmmmmmsUUU"), std::string::npos) << text;
+        }
+        const std::string name = Utf8(property);
+        const HRESULT answered = bus.Read(token, className, name + " > '2026-01-31T08:30:00+00:00'", "").first;
+        // A type the bus does not expose is no door for it.
+        if (answered == corvessa::kInvalidTypeName)
+            continue;
+        EXPECT_EQ(answered, S_OK) << Hex(answered);
+        const auto [refusedOnBus, busText] = bus.Read(token, className, name + " > 'yesterday'", "");
+        EXPECT_EQ(refusedOnBus, WBEM_E_INVALID_QUERY) << Hex(refusedOnBus);
+        EXPECT_NE(busText.find("yesterday"), std::string::npos) << busText;
+        EXPECT_NE(busText.find("yyyy-mm-ddTHH:MM:SS+hh:mm"), std::string::npos) << busText;
+    }
+    EXPECT_GE(served, 10u);
+}

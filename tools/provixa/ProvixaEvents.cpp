@@ -9,6 +9,7 @@
 
 #include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"
+#include "platform/wmi/WbemErrorInfo.h"
 #include "platform/wmi/WbemObjectSinkBase.h"
 #include "platform/wmi/WbemSecurityEventClasses.h"
 #include "platform/wmi/WbemServiceNamespace.h"
@@ -271,7 +272,7 @@ int ProvixaEvents::Watch(const ProvixaCommandLine& commandLine)
     const HRESULT hr = m_services.ExecNotificationQueryAsync(language.Get(), text.Get(), 0, nullptr, sink.Get());
     if (FAILED(hr))
     {
-        m_err << ProvixaOutput::Error(hr, nullptr) << "\n";
+        m_err << ProvixaOutput::Error(hr, WbemErrorInfo::Take().Get()) << "\n";
         return ProvixaHost::kRequestFailed;
     }
     m_watches.push_back(sink);
@@ -294,7 +295,7 @@ int ProvixaEvents::HandIn(const ProvixaCommandLine& commandLine)
         static_cast<DWORD>(bytes.size()), bytes.data(), record.text.c_str(), record.hostName.c_str(), record.alarmId);
     if (FAILED(hr))
     {
-        m_err << ProvixaOutput::Error(hr, nullptr) << "\n";
+        m_err << ProvixaOutput::Error(hr, WbemErrorInfo::Take().Get()) << "\n";
         return ProvixaHost::kRequestFailed;
     }
     const BntMessage handed(bytes.first<BntMessage::kRecordSize>(), CString(record.text.c_str()));

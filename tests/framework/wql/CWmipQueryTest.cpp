@@ -103,7 +103,7 @@ std::unique_ptr<CWmipQuery> Query(const wchar_t* wql, TestMapper& mapper)
     if (query)
     {
         query->SetMapper(&mapper);
-        query->SetRegisteredColumnCheck(CWmipQuery::MakeColumnCheck({L"EMP.LASTNAME", L"BADGE.TYPE"}));
+        query->SetRegisteredColumnResolver(CWmipQuery::MakeColumnResolver({L"EMP.LASTNAME", L"BADGE.TYPE"}));
     }
     return query;
 }
@@ -140,7 +140,7 @@ TEST(CWmipQueryTranslation, ProducesSqlAndBoundValuesThroughTheMapper)
         {L"SELECT * FROM Bnt_Test", L"", {}, false},
         {L"SELECT * FROM Bnt_Test WHERE ID = 5", L"BADGE.BADGEKEY = ?", {CDBValue(5)}, false},
         {L"SELECT * FROM Bnt_Test WHERE LastName LIKE 'Sm%' AND TYPE <> 2",
-         L"(EMP.LASTNAME LIKE ? AND TYPE <> ?)",
+         L"(EMP.LASTNAME LIKE ? AND BADGE.TYPE <> ?)",
          {CDBValue(L"Sm%"), CDBValue(2)},
          false},
         {L"SELECT * FROM Bnt_Test WHERE ID = 1 OR PIN = '1234'", L"(BADGE.BADGEKEY = ? OR 1=1)", {CDBValue(1)}, true},
@@ -227,7 +227,7 @@ TEST(CWmipQueryTranslation, RefusesPlainComparisonsOnColumnsTheClassDoesNotRegis
     ASSERT_NE(query, nullptr);
     query->SetMapper(&mapper);
     EXPECT_EQ(TranslationError(*query), WBEM_E_INVALID_QUERY);
-    query->SetRegisteredColumnCheck(CWmipQuery::MakeColumnCheck({L"emp.lastname"}));
+    query->SetRegisteredColumnResolver(CWmipQuery::MakeColumnResolver({L"emp.lastname"}));
     EXPECT_EQ(TranslationError(*query), S_OK);
     EXPECT_EQ(query->GetWhereClause(), L"EMP.LASTNAME = ? COLLATE NOCASE");
 }
@@ -238,7 +238,7 @@ TEST(CWmipQueryTranslation, ReportsWhereTextsThatCannotBeTranslated)
     CWmipQuery query;
     query.SetClassName(L"Bnt_Test");
     query.SetMapper(&mapper);
-    query.SetRegisteredColumnCheck(CWmipQuery::MakeColumnCheck({L"BADGE.TYPE"}));
+    query.SetRegisteredColumnResolver(CWmipQuery::MakeColumnResolver({L"BADGE.TYPE"}));
 
     const std::vector<std::pair<const wchar_t*, HRESULT>> cases = {
         {L"", S_OK},
@@ -256,7 +256,8 @@ TEST(CWmipQueryTranslation, ReportsWhereTextsThatCannotBeTranslated)
         query.SetWhereText(where);
         EXPECT_EQ(query.GetWhereText(), where);
         EXPECT_EQ(TranslationError(query), hr);
-        EXPECT_EQ(query.GetWhereClause(), hr == S_OK && CString(where).Find(L"TYPE") >= 0 ? L"TYPE = ?" : L"");
+        // A bare name reaches the SQL qualified by its registered table.
+        EXPECT_EQ(query.GetWhereClause(), hr == S_OK && CString(where).Find(L"TYPE") >= 0 ? L"BADGE.TYPE = ?" : L"");
     }
 
     query.SetWhereText(L"where (TYPE = 1)");
@@ -293,8 +294,8 @@ TEST(CWmipQueryTranslation, CapturesPropertyLiteralPairsOnlyWhileEnabled)
                        L"'S%' OR ID = 6 OR Flag = TRUE OR Gone IS NULL OR Nothing = NULL OR 2.5 < Amount",
                        mapper);
     ASSERT_NE(query, nullptr);
-    query->SetRegisteredColumnCheck(
-        CWmipQuery::MakeColumnCheck({L"EMP.LASTNAME", L"T.TYPE", L"T.Flag", L"T.Gone", L"T.Nothing", L"T.Amount"}));
+    query->SetRegisteredColumnResolver(
+        CWmipQuery::MakeColumnResolver({L"EMP.LASTNAME", L"T.TYPE", L"T.Flag", L"T.Gone", L"T.Nothing", L"T.Amount"}));
     query->TranslateWhereClause();
     EXPECT_TRUE(query->GetWhereValues().empty());
 
@@ -366,4 +367,19 @@ TEST(CWmipQueryCopy, CopiesAreDeepAndIndependent)
     ASSERT_NE(associationCopy.GetObjectPath(), nullptr);
     EXPECT_EQ(associationCopy.GetObjectPath()->GetPath(), L"Bnt_Person.ID=\"4\"");
     EXPECT_EQ(associationCopy.GetKind(), CWmipQuery::kReferences);
+}
+
+TEST(CWmipQueryTranslation, APlainNameReachesTheSqlOnlyQualifiedByItsOneRegisteredTable)
+{
+    const CWmipQuery::ColumnResolver resolve =
+        CWmipQuery::MakeColumnResolver({L"EMP.ID", L"UDFEMP.ID", L"EMP.LASTNAME"});
+    const std::vector<std::pair<const wchar_t*, const wchar_t*>> cases = {
+        {L"lastname", L"EMP.LASTNAME"},
+        {L"emp.id", L"emp.id"},
+        {L"id", L""},  // two tables hold it: a bare ID would be ambiguous
+        {L"NAME", L""},
+        {L"BADGE.ID", L""},
+    };
+    for (const auto& [column, resolved] : cases)
+        EXPECT_EQ(resolve(column), resolved) << CStringToUtf8(column);
 }

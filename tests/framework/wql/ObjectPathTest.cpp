@@ -46,7 +46,7 @@ TEST(ObjectPath, ParsesClassInstanceSingletonAndPrefixedPaths)
         {L"Bnt_P.A=\"x,y=z\",B=\"}\"", L"Bnt_P", {{L"A", L"x,y=z"}, {L"B", L"}"}}, false, L"", L""},
         {L"Bnt_Settings=@", L"Bnt_Settings", {}, true, L"", L""},
         {L"\\\\.\\root\\brontel:Bnt_Badge.ID=1", L"Bnt_Badge", {{L"ID", L"1"}}, false, L".", L"root\\brontel"},
-        {L"//host-1/root/brontel:Bnt_Badge", L"Bnt_Badge", {}, false, L"host-1", L"root/brontel"},
+        {L"//host-1/root/brontel:Bnt_Badge", L"Bnt_Badge", {}, false, L"host-1", L"root\\brontel"},
         {L"root\\brontel:Bnt_Badge.ID=1", L"Bnt_Badge", {{L"ID", L"1"}}, false, L"", L"root\\brontel"},
         {L"Assoc.Ref=\"Bnt_Badge.ID=\\\"1\\\"\"", L"Assoc", {{L"Ref", L"Bnt_Badge.ID=\"1\""}}, false, L"", L""},
     };

@@ -27,24 +27,30 @@ const GoodQuery kGoodQueries[] = {
 struct BadQuery
 {
     const wchar_t* text;
-    HRESULT expected;
+    // What the refusal says, offset included.
+    const wchar_t* error;
 };
 
 const BadQuery kBadQueries[] = {
-    {L"", WBEM_E_INVALID_QUERY},
-    {L"DELETE FROM Bnt_Badge", WBEM_E_INVALID_QUERY},
-    {L"SELECT FROM Bnt_Badge", WBEM_E_INVALID_QUERY},
-    {L"SELECT * Bnt_Badge", WBEM_E_INVALID_QUERY},
-    {L"SELECT * FROM", WBEM_E_INVALID_QUERY},
-    {L"SELECT * FROM 'Bnt_Badge'", WBEM_E_INVALID_QUERY},
-    {L"SELECT * FROM 9Badge", WBEM_E_INVALID_QUERY},
-    {L"SELECT * FROM Bnt_Badge, Bnt_Reader", WBEM_E_INVALID_QUERY},
-    {L"SELECT * FROM Bnt_Badge garbage", WBEM_E_INVALID_QUERY},
-    {L"SELECT * FROM Bnt_Badge WHERE Name = 'open", WBEM_E_INVALID_QUERY},
-    {L"SELECT 'FROM Bnt_Badge", WBEM_E_INVALID_QUERY},
-    {L"ASSOCIATORS OF {Bnt_Badge.ID=1}", WBEM_E_NOT_SUPPORTED},
-    {L"references of {Bnt_Badge.ID=1}", WBEM_E_NOT_SUPPORTED},
-    {L"ASSOCIATORS Bnt_Badge", WBEM_E_INVALID_QUERY},
+    {L"", L"unexpected end of text at offset 0"},
+    {L"DELETE FROM Bnt_Badge", L"SELECT, ASSOCIATORS or REFERENCES expected at offset 0"},
+    {L"SELECT FROM Bnt_Badge", L"property name or * expected at offset 7"},
+    {L"SELECT * Bnt_Badge", L"FROM or , expected at offset 9"},
+    {L"SELECT * FORM Bnt_Cardholder", L"FROM or , expected at offset 9"},
+    {L"SELECT COUNT(*) FROM Bnt_Cardholder", L"FROM or , expected at offset 12"},
+    {L"SELECT * FROM", L"unexpected end of text at offset 13"},
+    {L"SELECT * FROM 'Bnt_Badge'", L"class name expected at offset 14"},
+    {L"SELECT * FROM 9Badge", L"class name expected at offset 14"},
+    {L"SELECT * FROM Bnt_Badge, Bnt_Reader", L"WHERE, WITHIN or end of query expected at offset 23"},
+    {L"SELECT * FROM Bnt_Badge garbage", L"WHERE, WITHIN or end of query expected at offset 24"},
+    {L"SELECT * FROM Bnt_Badge WHERE Name = 'open", L"unterminated string at offset 37"},
+    {L"SELECT 'FROM Bnt_Badge", L"unterminated string at offset 7"},
+    {L"ASSOCIATORS Bnt_Badge", L"OF expected at offset 12"},
+    {L"ASSOCIATORS OF Bnt_Badge", L"{ expected at offset 15"},
+    {L"ASSOCIATORS OF {Bnt_Badge.ID=1", L"} expected at offset 30"},
+    {L"REFERENCES OF {Bnt_Badge.ID=x}",
+     L"the object path of the association is not valid: value expected (a quoted text, a number, TRUE or FALSE) at "
+     L"offset 13"},
 };
 }  // namespace
 
@@ -52,33 +58,49 @@ TEST(WbemQueryParser, FindsTheSelectedClass)
 {
     for (const GoodQuery& good : kGoodQueries)
     {
-        std::wstring className;
-        bool hasWhere = !good.hasWhere;
-        ASSERT_EQ(WbemQueryParser::SelectedClass(good.text, &className, &hasWhere), WBEM_S_NO_ERROR) << good.text;
-        EXPECT_EQ(className, good.className) << good.text;
-        EXPECT_EQ(hasWhere, good.hasWhere) << good.text;
+        WbemQueryParser::Selection selection;
+        selection.hasWhere = !good.hasWhere;
+        ASSERT_EQ(WbemQueryParser::Parse(good.text, &selection), WBEM_S_NO_ERROR) << good.text;
+        EXPECT_EQ(selection.className, good.className) << good.text;
+        EXPECT_EQ(selection.hasWhere, good.hasWhere) << good.text;
+        EXPECT_FALSE(selection.association) << good.text;
     }
 }
 
-TEST(WbemQueryParser, RefusesWhatItCannotRoute)
+TEST(WbemQueryParser, RoutesAnAssociationByTheClassOfItsPath)
+{
+    for (const wchar_t* text : {L"ASSOCIATORS OF {Bnt_Badge.ID=1}", L"references of { Bnt_Badge.ID=\"}\" }",
+                                L"ASSOCIATORS OF {Bnt_Badge.ID=1} WHERE ResultClass = Bnt_Cardholder"})
+    {
+        WbemQueryParser::Selection selection;
+        ASSERT_EQ(WbemQueryParser::Parse(text, &selection), WBEM_S_NO_ERROR) << text;
+        EXPECT_EQ(selection.className, L"Bnt_Badge") << text;
+        EXPECT_TRUE(selection.association) << text;
+    }
+}
+
+TEST(WbemQueryParser, RefusesWhatItCannotRouteSayingWhatAndWhere)
 {
     for (const BadQuery& bad : kBadQueries)
     {
-        std::wstring className = L"unchanged";
-        EXPECT_EQ(WbemQueryParser::SelectedClass(bad.text, &className), bad.expected) << bad.text;
-        EXPECT_EQ(className, L"unchanged") << bad.text;
+        WbemQueryParser::Selection selection;
+        selection.className = L"unchanged";
+        std::wstring error;
+        EXPECT_EQ(WbemQueryParser::Parse(bad.text, &selection, &error), WBEM_E_INVALID_QUERY) << bad.text;
+        EXPECT_EQ(error, bad.error) << bad.text;
+        EXPECT_EQ(selection.className, L"unchanged") << bad.text;
     }
-    EXPECT_EQ(WbemQueryParser::SelectedClass(L"SELECT * FROM A", nullptr), WBEM_E_INVALID_PARAMETER);
+    EXPECT_EQ(WbemQueryParser::Parse(L"SELECT * FROM A", nullptr), WBEM_E_INVALID_PARAMETER);
 }
 
 TEST(WbemQueryParser, BoundsTheQueryLength)
 {
-    std::wstring className;
+    WbemQueryParser::Selection selection;
     std::wstring query = L"SELECT * FROM Bnt_Badge WHERE Name = '";
     query += std::wstring(WbemQueryParser::kMaxQueryLength - query.size() - 1, L'x') + L"'";
-    EXPECT_EQ(WbemQueryParser::SelectedClass(query, &className), WBEM_S_NO_ERROR);
+    EXPECT_EQ(WbemQueryParser::Parse(query, &selection), WBEM_S_NO_ERROR);
     query += L" ";
-    EXPECT_EQ(WbemQueryParser::SelectedClass(query, &className), WBEM_E_INVALID_QUERY);
+    EXPECT_EQ(WbemQueryParser::Parse(query, &selection), WBEM_E_INVALID_QUERY);
 }
 
 TEST(WbemQueryParser, KnowsTheLanguageByNameOnly)

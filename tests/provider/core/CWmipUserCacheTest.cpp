@@ -497,7 +497,7 @@ TEST_F(UserCacheTest, BinarySidIsConvertedOrRefused)
     }
 }
 
-TEST(UserCachePool, ExhaustedConnectionPoolFailsTheLookupInsteadOfGuessingAUser)
+TEST(UserCachePool, ExhaustedConnectionPoolDeniesTheLookupInsteadOfGuessingAUser)
 {
     ProviderTestInstallation installation;
     ProviderTestInstallation::SetRegistryDword(L"SOFTWARE\\Brontel\\Ivarune\\Fluxmere", L"DatabaseTimeout", 0);
@@ -517,7 +517,7 @@ TEST(UserCachePool, ExhaustedConnectionPoolFailsTheLookupInsteadOfGuessingAUser)
     {
         CWmipUserCacheEntry* entry = nullptr;
         const HRESULT hr = bySid ? cache->GetUserFromSID(&entry, CString(kOperatorSid)) : cache->GetUser(&entry);
-        EXPECT_EQ(hr, WBEM_E_FAILED);
+        EXPECT_EQ(hr, WBEM_E_ACCESS_DENIED);
         EXPECT_EQ(entry, nullptr);
         EXPECT_FALSE(CallerIdentity::IsImpersonating());
     }

@@ -118,7 +118,8 @@ TEST_F(Enumeration, QueriesSelectOnlyTheMatchingInstances)
 
 TEST_F(Enumeration, QueriesThatAreNotPlainSelectsAreNotCapable)
 {
-    // Valid WQL beyond the provider, then text that is no WQL at all; each with its reason.
+    // Valid WQL beyond the provider, then text it cannot read, which is beyond it as well; each
+    // with its reason (the parser's, with the offset).
     const struct
     {
         const wchar_t* wql;
@@ -127,11 +128,11 @@ TEST_F(Enumeration, QueriesThatAreNotPlainSelectsAreNotCapable)
     } refused[] = {
         {L"ASSOCIATORS OF {Bnt_TestReader.PanelID=1,ReaderID=0}", WBEM_E_PROVIDER_NOT_CAPABLE, L"SELECT queries"},
         {L"REFERENCES OF {Bnt_TestReader.PanelID=1,ReaderID=0}", WBEM_E_PROVIDER_NOT_CAPABLE, L"SELECT queries"},
-        {L"SELECT FROM", WBEM_E_INVALID_QUERY, L"not valid WQL"},
-        {L"SELECT * FROM Bnt_TestReader WHERE (PanelID = 1", WBEM_E_INVALID_QUERY, L"at offset"},
-        {L"SELECT * FROM Bnt_TestReader WHERE PanelID = 1 -- x", WBEM_E_INVALID_QUERY, L"at offset"},
-        {L"DELETE FROM Bnt_TestReader", WBEM_E_INVALID_QUERY, L"not valid WQL"},
-        {L"", WBEM_E_INVALID_QUERY, L"not valid WQL"},
+        {L"SELECT FROM", WBEM_E_PROVIDER_NOT_CAPABLE, L"not valid WQL"},
+        {L"SELECT * FROM Bnt_TestReader WHERE (PanelID = 1", WBEM_E_PROVIDER_NOT_CAPABLE, L"at offset"},
+        {L"SELECT * FROM Bnt_TestReader WHERE PanelID = 1 -- x", WBEM_E_PROVIDER_NOT_CAPABLE, L"at offset"},
+        {L"DELETE FROM Bnt_TestReader", WBEM_E_PROVIDER_NOT_CAPABLE, L"not valid WQL"},
+        {L"", WBEM_E_PROVIDER_NOT_CAPABLE, L"not valid WQL"},
     };
     for (const auto& one : refused)
     {
@@ -161,7 +162,7 @@ TEST_F(Enumeration, EveryWhereClauseTheParserTakesTheDatabaseTakesToo)
     m_sink = MakeComObject<RecordingSink>();
     const std::wstring tooMany = wql.substr(0, wql.size() - (WqlLimits::kMaxNestingDepth - 1)) + L" OR ReaderID = 9" +
                                  std::wstring(WqlLimits::kMaxNestingDepth - 1, L')');
-    EXPECT_EQ(Query(tooMany.c_str()), WBEM_E_INVALID_QUERY);
+    EXPECT_EQ(Query(tooMany.c_str()), WBEM_E_PROVIDER_NOT_CAPABLE);
 }
 
 TEST_F(Enumeration, QueryOnAPropertyTheClassDoesNotRegisterFails)

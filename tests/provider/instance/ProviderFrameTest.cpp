@@ -140,7 +140,7 @@ TEST_F(ProviderFrame, NullSinkOrArgumentsNeverCrash)
          WBEM_E_INVALID_PARAMETER},
         {"query null text",
          [&](IWbemObjectSink* s) { return m_provider.ExecQueryAsync(nullptr, nullptr, 0, nullptr, s); },
-         WBEM_E_INVALID_QUERY},
+         WBEM_E_PROVIDER_NOT_CAPABLE},
         {"put null instance", [&](IWbemObjectSink* s) { return m_provider.PutInstanceAsync(nullptr, 0, nullptr, s); },
          WBEM_E_INVALID_PARAMETER},
         {"delete null path", [&](IWbemObjectSink* s) { return m_provider.DeleteInstanceAsync(nullptr, 0, nullptr, s); },

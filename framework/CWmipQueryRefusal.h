@@ -1,0 +1,35 @@
+// CWmipQueryRefusal: the refusal of a query (a WHERE clause, a bus filter or an order) for
+// what a value in it is: a property whose value the system never serves (a password hash),
+// or a literal compared with a date-time property that is no date-time. 0x80041017
+// (WBEM_E_INVALID_QUERY) with a text naming the property or literal. A type of its own, so
+// that a front end answering other query refusals with a code of its own (the bus's invalid
+// filter) passes this one on unchanged.
+//
+// A plain value: copyable; thrown by value and caught by reference.
+#pragma once
+
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/mfc/CString.h"
+
+class CWmipQueryRefusal : public brontel::utility::CWMIException
+{
+public:
+    // Where a withheld property stood in the request.
+    enum class Use
+    {
+        Where,
+        Order,
+    };
+
+    // A property whose value is never served, named in a WHERE clause or filter, or an order
+    // (CWmipMessages::kWithheldValue).
+    static CWmipQueryRefusal Withheld(const wchar_t* sourceFile, int line, const CString& property, Use use);
+    // The literal (as written, quotes included) compared with the date-time property, which
+    // is no date-time in the form the caller's door reads (CWmipMessages::kNotADate): ISO 8601
+    // on the bus, DMTF otherwise.
+    static CWmipQueryRefusal NotADate(const wchar_t* sourceFile, int line, const CString& property,
+                                      const CString& literal, bool iso);
+
+private:
+    CWmipQueryRefusal(const wchar_t* sourceFile, int line, const CString& text);
+};
