@@ -207,7 +207,10 @@ TEST_F(ProvixaAsUsed, ReadsWorkOnAHomeTheUserCannotWrite)
     const Outcome bus = Provixa({"bus", "get", "Bnt_Cardholder", "--size", "0"}, "sa-demo\n", asReader);
     const Outcome put = Provixa({"--as", "admin", "put", "Bnt_Cardholder", "LASTNAME=Roe"}, "", asReader);
     const Outcome remove = Provixa({"--as", "admin", "delete", "Bnt_Badge.BADGEKEY=1"}, "", asReader);
+    const Outcome method = Provixa({"--as", "operator", "exec", "Bnt_Visit.ID=2", "SignVisitIn"}, "", asReader);
     fs::permissions(m_home, fs::perms::owner_all);
+    EXPECT_EQ(method.status, 1) << method.err;
+    EXPECT_TRUE(Contains(method.err, "is read-only for this account: a method that writes fails")) << method.err;
     for (const Outcome& write : {put, remove})
     {
         EXPECT_EQ(write.status, 1) << write.err;
