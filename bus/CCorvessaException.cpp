@@ -44,24 +44,36 @@ const HResultText* FindText(long hr)
     return nullptr;
 }
 
+HRESULT HResultOfKey(const std::string& key)
+{
+    for (const HResultText& text : kHResultTexts)
+    {
+        if (key == text.key)
+        {
+            return text.hr;
+        }
+    }
+    return key == CCorvessaException::kInvalidRequestItemKey ? WBEM_E_INVALID_PARAMETER : E_FAIL;
+}
+
 }  // namespace
 
 CCorvessaException::CCorvessaException(const std::string& errorCode, const std::string& message)
-    : m_errorCode(errorCode), m_message(brontel::utility::ConvertUtf8ToCString(message))
+    : m_errorCode(errorCode), m_message(brontel::utility::ConvertUtf8ToCString(message)), m_hr(HResultOfKey(errorCode))
 {
 }
 
 CCorvessaException::CCorvessaException(const std::string& errorCode, const CString& message)
-    : m_errorCode(errorCode), m_message(message)
+    : m_errorCode(errorCode), m_message(message), m_hr(HResultOfKey(errorCode))
 {
 }
 
 CCorvessaException::CCorvessaException(const std::string& errorCode, const brontel::utility::CWMIException& source)
-    : m_errorCode(errorCode), m_message(GetCorvessaErrorMessageFromWMIException(source))
+    : m_errorCode(errorCode), m_message(GetCorvessaErrorMessageFromWMIException(source)), m_hr(source.GetHResult())
 {
 }
 
-CCorvessaException::CCorvessaException(long hr)
+CCorvessaException::CCorvessaException(long hr) : m_hr(static_cast<HRESULT>(hr))
 {
     const HResultText* text = FindText(hr);
     m_errorCode = text != nullptr ? text->key : kGeneralExceptionKey;

@@ -47,7 +47,7 @@ public:
     static constexpr char kInvalidCredentialsKey[] = "corvessa.general.invalidcredentials";
     static constexpr char kNotFoundKey[] = "corvessa.general.notfound";
 
-    // Key and UTF-8 message.
+    // Key and UTF-8 message; the HRESULT is the one the key stands for (HResult).
     CCorvessaException(const std::string& errorCode, const std::string& message);
     CCorvessaException(const std::string& errorCode, const CString& message);
     // Key and the rewritten message of a WMI-side failure (GetCorvessaErrorMessageFromWMIException).
@@ -61,6 +61,11 @@ public:
     BOOL GetErrorMessage(LPWSTR buffer, UINT maxChars, PUINT helpContext = nullptr) const override;
 
     std::string ErrorCode() const { return m_errorCode; }
+    // The HRESULT of the failure: the one given, or the WMI-side failure's; for an exception
+    // built from a key, the key's HRESULT in the table above, WBEM_E_INVALID_PARAMETER for
+    // "corvessa.general.invalidrequestitem" (the failure that key is converted from) and
+    // E_FAIL for any other key. Bus clients get it with every error.
+    HRESULT HResult() const { return m_hr; }
     // The message as UTF-8.
     std::string ErrorMessage() const;
     CString ErrorMessageCString() const { return m_message; }
@@ -78,4 +83,5 @@ public:
 private:
     std::string m_errorCode;
     CString m_message;
+    HRESULT m_hr = E_FAIL;
 };

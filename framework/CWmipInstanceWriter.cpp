@@ -607,7 +607,8 @@ void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, 
 {
     // Create or update: the flags decide; a put without either is an update exactly when
     // the instance names every key and that instance exists.
-    bool create = (flags & WBEM_FLAG_CREATE_ONLY) != 0;
+    const bool createOnly = (flags & WBEM_FLAG_CREATE_ONLY) != 0;
+    bool create = createOnly;
     ComPtr<IWbemClassObject> current;
     const Property* missing = nullptr;
     if ((flags & WBEM_FLAG_UPDATE_ONLY) != 0)
@@ -633,7 +634,16 @@ void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, 
 
     CString offending;
     if (FAILED(m_mapper.ValidateValuesForGeneratedProperties(instance, create, offending)))
+    {
+        // Only the system makes such a key: a put that gives one names a stored instance, and
+        // when none is there it has nothing to change.
+        const bool generatedKey = std::any_of(m_properties.begin(), m_properties.end(), [&](const Property& one) {
+            return one.key && one.name.CompareNoCase(offending) == 0;
+        });
+        if (create && !createOnly && generatedKey)
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
         ThrowProperty(__LINE__, WBEM_E_FAILED, CWmipMessages::kNotEditableProperty, offending);
+    }
 
     if (create)
     {

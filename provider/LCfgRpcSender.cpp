@@ -1,5 +1,6 @@
 #include "provider/LCfgRpcSender.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "common/StringHelpers.h"
@@ -14,6 +15,27 @@ using brontel::utility::CWMIDebugLog;
 namespace {
 
 constexpr wchar_t kSource[] = L"LCfgRpcSender";
+
+// The servers that missed a message since TakeUnreachedServers last emptied the list.
+struct UnreachedServers
+{
+    std::mutex lock;
+    std::vector<CString> names;  // guarded by lock
+};
+
+UnreachedServers& Unreached()
+{
+    static UnreachedServers servers;
+    return servers;
+}
+
+void NoteUnreached(const wchar_t* serverName)
+{
+    UnreachedServers& servers = Unreached();
+    const std::lock_guard<std::mutex> lock(servers.lock);
+    if (std::find(servers.names.begin(), servers.names.end(), CString(serverName)) == servers.names.end())
+        servers.names.emplace_back(serverName);
+}
 
 }  // namespace
 
@@ -35,6 +57,15 @@ CString LCfgRpcSender::Describe(int code, const std::vector<BYTE>& block)
     CString text;
     text.Format(L"code %d, %d bytes: ", code, static_cast<int>(block.size()));
     return text + BytesToHexString(block.data(), static_cast<int>(block.size()));
+}
+
+std::vector<CString> LCfgRpcSender::TakeUnreachedServers()
+{
+    UnreachedServers& servers = Unreached();
+    const std::lock_guard<std::mutex> lock(servers.lock);
+    std::vector<CString> names;
+    names.swap(servers.names);
+    return names;
 }
 
 void LCfgRpcSender::WriteAllCommandsToStore()
@@ -100,6 +131,8 @@ LCfgRpcSender::Delivery LCfgRpcSender::DeliverMessage(int code, const CfgMessage
     }
     if (!direct && Send(code, stored.block))
         return Delivery::Sent;
+    if (!direct)
+        NoteUnreached(m_serverName);
     if (direct || keepOnFailure)
     {
         Store(std::move(stored));

@@ -41,6 +41,11 @@ public:
     void SetRetryInterval(DWORD milliseconds);
     // The messages waiting in the store.
     std::size_t GetStoredCount() const;
+    // The servers of every sender in the process that did not take a message when it was
+    // sent (whether it was then stored or dropped), since the last call: each named once, in
+    // the order of their first failure. The list is emptied. A host reads it after a request
+    // to tell its user that the panels were not told of the change.
+    static std::vector<CString> TakeUnreachedServers();
     // A message as the log shows it: its code, its byte count and its block in hexadecimal.
     static CString Describe(int code, const std::vector<BYTE>& block);
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -125,6 +127,23 @@ TEST(DatabaseScripts, SchemaLoadsTwiceOnlyIntoFreshDatabases)
     EXPECT_EQ(Execute(db.get(), schema), "");
     // A second run must fail rather than silently merge into an existing installation.
     EXPECT_NE(Execute(db.get(), schema), "");
+}
+
+TEST(DatabaseScripts, AProgramRunByHandFindsThemOrStopsNamingTheMissingOne)
+{
+    // As a developer runs one test program: from another folder, without ctest's environment.
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string byHand =
+        "cd / && env -u PROVIXA_SOURCE_DIR '" + self +
+        "' --gtest_filter=DatabaseScripts.SchemaLoadsTwiceOnlyIntoFreshDatabases >/dev/null 2>&1";
+    EXPECT_EQ(std::system(byHand.c_str()), 0);
+    EXPECT_EXIT(
+        {
+            setenv("PROVIXA_SOURCE_DIR", "/nonexistent", 1);
+            support::InstallationDatabase::SourceText("db/schema.sql");
+        },
+        ::testing::ExitedWithCode(support::InstallationDatabase::kMissingSourceExitCode),
+        "db/schema.sql not found under /nonexistent");
 }
 
 TEST_F(InstallationDatabase, DemoDataSatisfiesEveryForeignKey)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -11,9 +12,15 @@ namespace support {
 std::string InstallationDatabase::SourceText(const std::string& relative)
 {
     const char* source = std::getenv("PROVIXA_SOURCE_DIR");
-    const std::string root = source != nullptr ? source : ".";
+    const std::string root = source != nullptr && *source != '\0' ? source : PROVIXA_BUILD_SOURCE_DIR;
     std::ifstream in(root + "/" + relative);
-    EXPECT_TRUE(in.good()) << relative << " not found under " << root;
+    // Every test after this would build on an empty installation and fail far from the cause.
+    if (!in.good())
+    {
+        std::fprintf(stderr, "%s not found under %s (set PROVIXA_SOURCE_DIR to the source tree)\n", relative.c_str(),
+                     root.c_str());
+        std::exit(kMissingSourceExitCode);
+    }
     std::stringstream text;
     text << in.rdbuf();
     return text.str();

@@ -1,7 +1,7 @@
 // The installation database of a test, as a file: built from the repository's db/schema.sql
-// (and db/demo.sql for the demo installation), found through PROVIXA_SOURCE_DIR (the current
-// folder when unset). Static helpers only; each call opens and closes its own connection, so
-// they are safe on any thread as SQLite allows.
+// (and db/demo.sql for the demo installation), found through PROVIXA_SOURCE_DIR, else in the
+// source tree the build was made from. Static helpers only; each call opens and closes its own
+// connection, so they are safe on any thread as SQLite allows.
 #pragma once
 
 #include <filesystem>
@@ -13,7 +13,11 @@ class InstallationDatabase
 public:
     InstallationDatabase() = delete;
 
-    // The text of a file of the repository; fails the calling test and answers "" when missing.
+    // The exit status of a test program that misses a file of the repository.
+    static constexpr int kMissingSourceExitCode = 3;
+
+    // The text of a file of the repository. A missing file ends the program with a message
+    // naming it and kMissingSourceExitCode: nothing a test builds on it would mean anything.
     static std::string SourceText(const std::string& relative);
     // Runs SQL text (several statements allowed) on the database file, creating it when new;
     // fails the calling test on an error.

@@ -92,10 +92,13 @@ int ProvixaBatch::Run(const ProvixaCommandLine& batch, std::istream& standardInp
     else
     {
         std::ifstream file(source, std::ios::binary);
+        // A file that cannot be opened is no fault of the command line.
         if (!file)
-            error = "cannot read " + source;
-        else
-            read = ReadCommands(file, &commands, &error);
+        {
+            err << "provixa: cannot read " << source << "\n";
+            return ProvixaHost::kRequestFailed;
+        }
+        read = ReadCommands(file, &commands, &error);
     }
     if (!read)
     {
@@ -131,6 +134,9 @@ int ProvixaBatch::Run(const ProvixaCommandLine& batch, std::istream& standardInp
             one.json = one.json || batch.json;
             status = runOne(one);
         }
+        // Each command's lines leave at once: a reader of a pipe sees them as they come, and a
+        // batch that is interrupted has printed every line of the commands it finished.
+        out.flush();
         worst = std::max(worst, status);
     }
     return worst;

@@ -42,8 +42,9 @@ public:
     // Runs the batch: reads FILE or "-" (the standard input), then parses each line and hands
     // it to runOne, in order, going on after failures. A line that cannot be parsed is
     // reported on err as "provixa: line N: ..." with the usage exit status. The result is the
-    // highest exit status of all lines (0 when all succeeded); a batch that cannot be read
-    // answers the usage error status.
+    // highest exit status of all lines (0 when all succeeded). A file that cannot be opened
+    // answers the failed-request status, a batch with a bad line the usage error status. The
+    // output is flushed after each command.
     static int Run(const ProvixaCommandLine& batch, std::istream& standardInput,
                    const std::function<int(const ProvixaCommandLine&)>& runOne, std::ostream& out, std::ostream& err);
 };

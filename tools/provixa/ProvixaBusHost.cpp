@@ -40,6 +40,13 @@ struct UsageFailure
     std::string message;
 };
 
+// A command that cannot go on for want of something the command line does not give (a
+// password): no usage error.
+struct Refusal
+{
+    std::string message;
+};
+
 // A request the front end refused with an HRESULT.
 struct RequestFailure
 {
@@ -252,13 +259,13 @@ private:
         if (ProvixaTerminal::Interactive())
         {
             if (!ProvixaTerminal::AskHidden("Password: ", m_in, m_prompt, &line))
-                throw UsageFailure{"no password given"};
+                throw Refusal{"no password given"};
             return line;
         }
         // In a shell fed from a file or pipe standard input carries the commands.
         if (m_shell || !std::getline(m_in, line))
-            throw UsageFailure{std::string("set ") + ProvixaBusHost::kPasswordVariable +
-                               (m_shell ? "" : " or give the password on standard input")};
+            throw Refusal{std::string("no password given: set ") + ProvixaBusHost::kPasswordVariable +
+                          (m_shell ? "" : " or give the password on standard input")};
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         return line;
@@ -292,12 +299,11 @@ private:
     std::string m_token;
 };
 
-void PrintError(std::ostream& err, const std::string& key, const std::string& message, const std::string& hresult = "")
+void PrintError(std::ostream& err, const std::string& key, const std::string& message, HRESULT hr)
 {
-    Variant::Map error{{"error", Variant(key)}, {"message", Variant(message)}};
-    if (!hresult.empty())
-        error["hresult"] = Variant(hresult);
-    err << ProvixaBusJson::Json(error) << "\n";
+    err << ProvixaBusJson::Json(
+               Variant::Map{{"error", Variant(key)}, {"message", Variant(message)}, {"hresult", Variant(HexCode(hr))}})
+        << "\n";
 }
 
 // Runs one command; the exit status. Every failure is printed here.
@@ -313,31 +319,36 @@ int RunOne(BusClient& client, const BusCommand& command, std::ostream& err)
         err << "provixa: " << failure.message << "\n";
         return kUsageError;
     }
+    catch (const Refusal& failure)
+    {
+        err << "provixa: " << failure.message << "\n";
+        return kRequestFailed;
+    }
     catch (const RequestFailure& failure)
     {
         const CCorvessaException described(failure.hr);
-        PrintError(err, described.ErrorCode(), described.ErrorMessage(), HexCode(failure.hr));
+        PrintError(err, described.ErrorCode(), described.ErrorMessage(), failure.hr);
     }
     catch (const CCorvessaException& failure)
     {
-        PrintError(err, failure.ErrorCode(), failure.ErrorMessage());
+        PrintError(err, failure.ErrorCode(), failure.ErrorMessage(), failure.HResult());
     }
     catch (const GenericException& failure)
     {
-        PrintError(err, CCorvessaException::kGeneralExceptionKey, Utf8(failure.GetMessage()));
+        PrintError(err, CCorvessaException::kGeneralExceptionKey, Utf8(failure.GetMessage()), E_FAIL);
     }
     catch (const brontel::utility::CWMIException& failure)
     {
         const CCorvessaException described(failure.GetHResult());
-        PrintError(err, described.ErrorCode(), Utf8(failure.GetMessage()), HexCode(failure.GetHResult()));
+        PrintError(err, described.ErrorCode(), Utf8(failure.GetMessage()), failure.GetHResult());
     }
     catch (const CException& failure)
     {
-        PrintError(err, CCorvessaException::kGeneralExceptionKey, Message(failure));
+        PrintError(err, CCorvessaException::kGeneralExceptionKey, Message(failure), E_FAIL);
     }
     catch (const std::exception& failure)
     {
-        PrintError(err, CCorvessaException::kGeneralExceptionKey, failure.what());
+        PrintError(err, CCorvessaException::kGeneralExceptionKey, failure.what(), E_FAIL);
     }
     return kRequestFailed;
 }

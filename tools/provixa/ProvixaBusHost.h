@@ -31,7 +31,7 @@ public:
     ProvixaBusHost() = delete;
 
     // Runs the command in args (the words after "bus"). A failure prints
-    // {"error": KEY, "message": TEXT} (with "hresult" when the front end answered one) to err.
+    // {"error": KEY, "message": TEXT, "hresult": CODE} to err.
     // Exit status: 0 success, 1 failed request (in the shell: any failed), 2 usage error.
     // With `simulate` the simulated hardware servers answer device methods (ProvixaSimulation),
     // their calls printed on err. A missing installation exits with status 1.

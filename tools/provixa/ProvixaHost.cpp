@@ -1,5 +1,6 @@
 #include "tools/provixa/ProvixaHost.h"
 
+#include "framework/CWmipMessages.h"
 #include "framework/wql/WqlEventFilterFactory.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/BstrOwner.h"
@@ -16,6 +17,7 @@
 #include "platform/wmi/WbemRepository.h"
 #include "platform/wmi/WbemServiceNamespace.h"
 #include "provider/CWmipApp.h"
+#include "provider/LCfgRpcSender.h"
 #include "tools/provixa/ProvixaBusHost.h"
 #include "tools/provixa/ProvixaInstallation.h"
 #include "tools/provixa/ProvixaMethodArgument.h"
@@ -27,6 +29,8 @@
 #include "tools/provixa/ProvixaExplanation.h"
 #include "tools/provixa/ProvixaSoftwareEvents.h"
 #include "tools/provixa/ProvixaSimulation.h"
+
+#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
@@ -90,16 +94,21 @@ int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::st
 {
     const ComPtr<IWbemClassObject> statusObject = WbemErrorInfo::Take();
     std::string line = ProvixaOutput::Error(status, statusObject.Get());
+    const std::string given = ProvixaOutput::Reason(statusObject.Get());
     const bool naming = status == WBEM_E_NOT_FOUND || status == WBEM_E_INVALID_OBJECT_PATH ||
                         status == WBEM_E_INVALID_CLASS || status == WBEM_E_INVALID_METHOD;
     const std::string reason = naming && explain ? explain(status) : std::string();
     if (!reason.empty())
-        line += (ProvixaOutput::Description(statusObject.Get()).empty() ? ": " : "; ") + reason;
+        line += (given.empty() ? ": " : "; ") + reason;
+    // The caller the provider did not know may simply not have been named.
+    if (status == WBEM_E_ACCESS_DENIED && given == ProvixaText::ToUtf8(CWmipMessages::kAccountNotLinked))
+        line += "; name a linked caller with --as ACCOUNT or --sid SID";
     err << line << "\n";
     return ProvixaHost::kRequestFailed;
 }
 
-// A run the installation refuses (no database, no such account): the reason, exit status 1.
+// A run the installation refuses (no database, no such account) or a value the request cannot
+// carry: the reason, exit status 1.
 int Refused(std::ostream& err, const std::string& message)
 {
     err << "provixa: " << message << "\n";
@@ -110,6 +119,16 @@ int UsageFailed(std::ostream& err, const std::string& message)
 {
     err << "provixa: " << message << "\n";
     return ProvixaHost::kUsageError;
+}
+
+// A change the installation kept although a server did not take its configuration message:
+// the user learns that the panels were not told (the message waits in the provider log).
+void WarnOfUnreachedServers(std::ostream& err)
+{
+    for (const CString& server : LCfgRpcSender::TakeUnreachedServers())
+        err << "provixa: warning: a configuration message could not be delivered to the "
+            << ProvixaText::ToUtf8(std::wstring_view(server.GetString(), static_cast<std::size_t>(server.GetLength())))
+            << ", so the panels were not told of the change; the provider log keeps the message\n";
 }
 
 std::vector<ComPtr<IWbemClassObject>> Drain(IEnumWbemClassObject* enumerator)
@@ -220,9 +239,10 @@ bool ValueFor(CIMTYPE type, const std::string& text, _variant_t* value, std::str
     }
 }
 
-// Puts each NAME=VALUE on the object, typed by the property's CIM type.
-bool PutAssignments(IWbemClassObject* object, const ProvixaCommandLine& commandLine, std::string* error,
-                    IWbemServices* services)
+// Puts each NAME=VALUE on the object, typed by the property's CIM type. `owner` names what
+// the names belong to in *error ("Bnt_Badge", "the method SetClock"), `kind` what they are.
+bool PutAssignments(IWbemClassObject* object, const ProvixaCommandLine& commandLine, const std::string& owner,
+                    const char* kind, std::string* error, IWbemServices* services)
 {
     for (const auto& [name, text] : commandLine.assignments)
     {
@@ -230,16 +250,20 @@ bool PutAssignments(IWbemClassObject* object, const ProvixaCommandLine& commandL
         CIMTYPE type = CIM_EMPTY;
         if (FAILED(object->Get(property.c_str(), 0, nullptr, &type, nullptr)) || WbemName::IsSystemName(property))
         {
-            *error = "no property or parameter " + name;
+            *error = owner + " has no " + kind + " " + name;
             return false;
         }
         _variant_t value;
-        if (!ProvixaMethodArgument::ValueFor(services, type, text, &value, error, ValueFor))
+        std::string valueError;
+        if (!ProvixaMethodArgument::ValueFor(services, type, text, &value, &valueError, ValueFor))
+        {
+            *error = owner + " " + kind + " " + name + ": " + valueError;
             return false;
+        }
         const HRESULT hr = object->Put(property.c_str(), 0, &value, 0);
         if (FAILED(hr))
         {
-            *error = name + ": " + ProvixaOutput::Error(hr, nullptr);
+            *error = owner + " " + kind + " " + name + ": " + ProvixaOutput::Error(hr, nullptr);
             return false;
         }
     }
@@ -293,8 +317,8 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
     if (FAILED(hr))
         return RequestFailed(err, hr);
     std::string error;
-    if (!PutAssignments(instance.Get(), commandLine, &error, services))
-        return UsageFailed(err, error);
+    if (!PutAssignments(instance.Get(), commandLine, className, "property", &error, services))
+        return Refused(err, error);
     // When the values name every key of a stored instance, only the named properties change
     // (as a scripting client's set does): the stored instance is read, the values applied to
     // it and the whole of it written. A class that cannot be read that way gets the new
@@ -304,15 +328,19 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
     if (SUCCEEDED(instance->Get(L"__RELPATH", 0, &relativePath, nullptr, nullptr)) && relativePath.vt == VT_BSTR &&
         SUCCEEDED(services->GetObject(relativePath.bstrVal, 0, nullptr, &stored, nullptr)))
     {
-        if (!PutAssignments(stored.Get(), commandLine, &error, services))
-            return UsageFailed(err, error);
+        if (!PutAssignments(stored.Get(), commandLine, className, "property", &error, services))
+            return Refused(err, error);
         instance = stored;
     }
     WbemErrorInfo::Take();
     ComPtr<IWbemCallResult> callResult;
     hr = services->PutInstance(instance.Get(), WBEM_FLAG_CREATE_OR_UPDATE, nullptr, &callResult);
     if (FAILED(hr))
-        return RequestFailed(err, hr);
+        return RequestFailed(err, hr, [&](HRESULT failed) {
+            return relativePath.vt == VT_BSTR
+                       ? ProvixaExplanation::OfPath(services, ProvixaText::ToUtf8(relativePath.bstrVal), failed)
+                       : std::string();
+        });
     BstrOwner path;
     const std::wstring written =
         SUCCEEDED(callResult->GetResultString(0, path.Receive())) && path ? std::wstring(path.Get()) : L"";
@@ -349,11 +377,12 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
         if (FAILED(hr))
             return RequestFailed(err, hr);
     }
+    const std::string owner = "the method " + commandLine.operands[1];
     std::string error;
     if (!commandLine.assignments.empty() && !inParams)
-        return UsageFailed(err, "the method takes no parameters");
-    if (inParams && !PutAssignments(inParams.Get(), commandLine, &error, services))
-        return UsageFailed(err, error);
+        return Refused(err, owner + " takes no parameters");
+    if (inParams && !PutAssignments(inParams.Get(), commandLine, owner, "parameter", &error, services))
+        return Refused(err, error);
     ComPtr<IWbemClassObject> outParams;
     hr = services->ExecMethod(Text(path.c_str()).Get(), Text(method.c_str()).Get(), 0, nullptr, inParams.Get(),
                               &outParams, nullptr);
@@ -489,11 +518,19 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         simulation->RelayEventsTo(
             [&events](std::span<const BYTE> record, const std::wstring& text) { events.Relay(record, text); });
     ProvixaSoftwareEvents softwareEvents(*services, out, err);
-    const auto runOne = [&services, &events, &softwareEvents, &out, &err](const ProvixaCommandLine& one) {
+    // A database this account may not write is opened read-only: a write would fail deep in
+    // the provider with a reason (an ID not generated, a row not written) that hides this one.
+    const bool readOnly = access(database.c_str(), W_OK) != 0;
+    const std::string readOnlyReason =
+        "the installation in " + database.parent_path().string() + " is read-only for this account";
+    const auto runCommand = [&](const ProvixaCommandLine& one) {
         std::wstring sid;
         std::string callerError;
         if (!ResolveCaller(one, &sid, &callerError))
             return Refused(err, callerError);
+        if (readOnly &&
+            (one.command == ProvixaCommandLine::Command::Put || one.command == ProvixaCommandLine::Command::Delete))
+            return Refused(err, readOnlyReason + ": it cannot be written");
         const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
         if (ProvixaSoftwareEvents::Handles(one.command))
             return softwareEvents.Run(one);
@@ -501,6 +538,13 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         if (ProvixaEvents::Handles(one.command))
             return FAILED(softwareEvents.EnsureProvider()) ? kRequestFailed : events.Run(one);
         return Request(services.Get(), one, out, err);
+    };
+    const auto runOne = [&](const ProvixaCommandLine& one) {
+        const int status = runCommand(one);
+        if (readOnly && one.command == ProvixaCommandLine::Command::Exec && status == kRequestFailed)
+            err << "provixa: " << readOnlyReason << ": a method that writes fails\n";
+        WarnOfUnreachedServers(err);
+        return status;
     };
     if (commandLine.command == ProvixaCommandLine::Command::Batch)
         return ProvixaBatch::Run(commandLine, std::cin, runOne, out, err);

@@ -82,7 +82,8 @@ bool WriteRegistry(std::string* report)
     RegistryKey product;
     RegistryKey fluxmere;
     RegistryKey crypto;
-    const std::wstring logFolder = (ProvixaHome::Folder() / "Logs").wstring();
+    // Relative to the home, so a copied or moved home logs into itself.
+    const std::wstring logFolder = L"Logs";
     if (!OpenKey(kProductKey, product) || !OpenKey(kFluxmereKey, fluxmere) || !OpenKey(kCryptoKey, crypto) ||
         !EnsureText(crypto.Get(), TwCryptEngine::kPassPhraseValue, kDemoExchangePhrase) ||
         !EnsureText(product.Get(), L"LogFilePath", logFolder) ||

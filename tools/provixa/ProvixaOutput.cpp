@@ -7,6 +7,7 @@
 #include "platform/wmi/CimValue.h"
 #include "tools/provixa/WbemStatusName.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace {
@@ -263,9 +264,23 @@ std::string ProvixaOutput::List(const std::vector<ComPtr<IWbemClassObject>>& obj
     return json ? result + "]\n" : result;
 }
 
-std::string ProvixaOutput::Description(IWbemClassObject* statusObject)
+std::string ProvixaOutput::Reason(IWbemClassObject* statusObject)
 {
-    return ProvixaText::ToUtf8(StringProperty(statusObject, L"Description"));
+    std::string text = ProvixaText::ToUtf8(StringProperty(statusObject, L"Description"));
+    // Each location is a word, a line number in parentheses and a colon: "source(line): ".
+    for (;;)
+    {
+        const std::size_t open = text.find('(');
+        if (open == 0 || open == std::string::npos || text.find(' ') < open)
+            return text;
+        std::size_t close = open + 1;
+        while (close < text.size() && std::isdigit(static_cast<unsigned char>(text[close])) != 0)
+            ++close;
+        if (close == open + 1 || text.compare(close, 2, "):") != 0)
+            return text;
+        const std::size_t next = text.find_first_not_of(' ', close + 2);
+        text.erase(0, next == std::string::npos ? text.size() : next);
+    }
 }
 
 std::string ProvixaOutput::Error(HRESULT status, IWbemClassObject* statusObject)
@@ -275,8 +290,8 @@ std::string ProvixaOutput::Error(HRESULT status, IWbemClassObject* statusObject)
     std::string line = std::string("Error ") + code;
     if (const char* name = WbemStatusName::Of(status))
         line += std::string(" (") + name + ")";
-    const std::string description = Description(statusObject);
-    if (!description.empty())
-        line += ": " + description;
+    const std::string reason = Reason(statusObject);
+    if (!reason.empty())
+        line += ": " + reason;
     return line;
 }

@@ -26,11 +26,13 @@ public:
     // The objects as one JSON array, or their MOF texts one after another.
     static std::string List(const std::vector<ComPtr<IWbemClassObject>>& objects, bool json);
 
-    // "Error 0x80041002 (WBEM_E_NOT_FOUND): description" -- the name and the description only
-    // when known; statusObject is the call's __ExtendedStatus (may be null).
+    // "Error 0x80041002 (WBEM_E_NOT_FOUND): reason" -- the name and the reason only when
+    // known; statusObject is the call's __ExtendedStatus (may be null).
     static std::string Error(HRESULT status, IWbemClassObject* statusObject);
-    // The "Description" of a status object; empty when it has none.
-    static std::string Description(IWbemClassObject* statusObject);
+    // The "Description" of a status object without the source locations that lead it
+    // ("wpClassMapper.cpp(636): "): those are for the log, the reason is for the person.
+    // Empty when it has none.
+    static std::string Reason(IWbemClassObject* statusObject);
     // Where progress notes ("Watching", "Handed in", the simulated servers' calls) go: the
     // output, or the error stream when the output is JSON, which they are not.
     static std::ostream& Notes(bool json, std::ostream& out, std::ostream& err);

@@ -89,7 +89,9 @@ TEST_F(ProvixaAsUsed, FailuresSayWhatIsWrongAndOnlyUsageErrorsExitTwo)
         {{"delete", "Bnt_Badgee.BADGEKEY=1"}, 1, "there is no class Bnt_Badgee"},
         {{"query", "SELECT * FROM Bnt_Badgee"}, 1, "(WBEM_E_INVALID_CLASS): there is no class Bnt_Badgee"},
         {{"exec", "Bnt_Badge.BADGEKEY=1", "NoSuchMethod"}, 1, "Bnt_Badge has no method NoSuchMethod"},
-        {{"query", "SELECT * FROM Bnt_Badge WHERE Nothing = 1"}, 1, "(WBEM_E_INVALID_QUERY): wpmapper.cpp"},
+        {{"query", "SELECT * FROM Bnt_Badge WHERE Nothing = 1"},
+         1,
+         "(WBEM_E_INVALID_QUERY): The WHERE clause could not be translated"},
         {{"query", "SELECT * FROM Bnt_Badge WHERE BADGEKEY = 1 OR Nothing = 1"},
          1,
          "property Nothing is not a property of class Bnt_Badge"},
@@ -203,7 +205,17 @@ TEST_F(ProvixaAsUsed, ReadsWorkOnAHomeTheUserCannotWrite)
                                 fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
     const Outcome get = Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}, "", asReader);
     const Outcome bus = Provixa({"bus", "get", "Bnt_Cardholder", "--size", "0"}, "sa-demo\n", asReader);
+    const Outcome put = Provixa({"--as", "admin", "put", "Bnt_Cardholder", "LASTNAME=Roe"}, "", asReader);
+    const Outcome remove = Provixa({"--as", "admin", "delete", "Bnt_Badge.BADGEKEY=1"}, "", asReader);
+    const Outcome method = Provixa({"--as", "operator", "exec", "Bnt_Visit.ID=2", "SignVisitIn"}, "", asReader);
     fs::permissions(m_home, fs::perms::owner_all);
+    EXPECT_EQ(method.status, 1) << method.err;
+    EXPECT_TRUE(Contains(method.err, "is read-only for this account: a method that writes fails")) << method.err;
+    for (const Outcome& write : {put, remove})
+    {
+        EXPECT_EQ(write.status, 1) << write.err;
+        EXPECT_TRUE(Contains(write.err, "is read-only for this account: it cannot be written")) << write.err;
+    }
     EXPECT_EQ(get.status, 0) << get.err;
     EXPECT_TRUE(Contains(get.out, "instance of Bnt_Cardholder")) << get.out;
     EXPECT_EQ(bus.status, 0) << bus.err;
@@ -227,4 +239,22 @@ TEST_F(ProvixaAsUsed, RoutineLinesStayOutOfTheLogUnlessTheRegistryAsksForThem)
     registry.insert(registry.find(section) + section.size(), "LogLevel=dword:00000002\n");
     std::ofstream(m_home / "registry.ini", std::ios::binary | std::ios::trunc) << registry;
     EXPECT_TRUE(routineLines());
+}
+
+TEST_F(ProvixaAsUsed, AWriteWhoseConfigurationMessageWasNotDeliveredWarnsNamingTheServer)
+{
+    Init();
+    const std::vector<std::string> badge = {"--as", "admin", "put", "Bnt_Badge", "PERSONID=1", "TYPE=1"};
+    const Outcome unreached = Provixa(badge);
+    EXPECT_EQ(unreached.status, 0) << unreached.err;
+    EXPECT_TRUE(Contains(unreached.out, "Written Bnt_Badge.")) << unreached.out;
+    EXPECT_TRUE(Contains(unreached.err, "provixa: warning: a configuration message could not be delivered to the "
+                                        "Communication Server, so the panels were not told of the change"))
+        << unreached.err;
+    // Another person: the first one holds as many active badges as allowed now.
+    const std::vector<std::string> simulated = {"--simulate", "--as",       "admin", "put",
+                                                "Bnt_Badge",  "PERSONID=2", "TYPE=1"};
+    const Outcome delivered = Provixa(simulated);
+    EXPECT_EQ(delivered.status, 0) << delivered.err;
+    EXPECT_FALSE(Contains(delivered.err, "warning")) << delivered.err;
 }

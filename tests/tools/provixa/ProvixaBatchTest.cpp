@@ -64,6 +64,43 @@ TEST(ProvixaBatch, ReadsCommandsSkippingBlanksAndCommentsAndKeepsLineNumbers)
     EXPECT_FALSE(ProvixaBatch::ReadCommands(tooLong, &commands, &error));
 }
 
+// An output that keeps, besides everything written, what had been flushed at the last flush.
+class FlushedText : public std::stringbuf
+{
+public:
+    std::string flushed;
+
+protected:
+    int sync() override
+    {
+        flushed = str();
+        return 0;
+    }
+};
+
+TEST(ProvixaBatch, EachCommandsOutputLeavesBeforeTheNextCommandRuns)
+{
+    std::istringstream input("enum A\nfrobnicate\nenum B\nenum C\n");
+    FlushedText buffer;
+    std::ostream out(&buffer);
+    std::ostringstream err;
+    ProvixaCommandLine batch;
+    batch.command = ProvixaCommandLine::Command::Batch;
+    batch.operands = {"-"};
+    std::vector<std::string> flushedBefore;
+    const int status = ProvixaBatch::Run(
+        batch, input,
+        [&](const ProvixaCommandLine& one) {
+            flushedBefore.push_back(buffer.flushed);
+            out << "ran " << one.operands.at(0) << "\n";
+            return 0;
+        },
+        out, err);
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(flushedBefore, (std::vector<std::string>{"", "ran A\n", "ran A\nran B\n"}));
+    EXPECT_EQ(buffer.flushed, "ran A\nran B\nran C\n");
+}
+
 class ProvixaBatchRun : public provixa_program::ProvixaProgramTest
 {
 protected:
@@ -111,11 +148,11 @@ TEST_F(ProvixaBatchRun, WithoutSimulationAHardwareCommandFailsAndTheBatchGoesOn)
     EXPECT_EQ(run.out.find("received procedure"), std::string::npos);
 }
 
-TEST_F(ProvixaBatchRun, AnUnreadableBatchIsAUsageError)
+TEST_F(ProvixaBatchRun, AnUnreadableBatchFileIsAFailedRequest)
 {
     ASSERT_EQ(Provixa({"init"}).status, 0);
     const Outcome run = Provixa({"batch", (m_root / "missing.txt").string()});
-    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("cannot read"), std::string::npos) << run.err;
 }
 

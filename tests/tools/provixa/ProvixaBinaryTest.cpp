@@ -115,9 +115,22 @@ TEST_F(ProvixaBinary, FailuresNameTheirStatusAndExitNonZero)
         {{"--as", "operator", "exec", "Bnt_Reader.PanelID=1,ReaderID=1", "Explode"},
          1,
          "Error 0x8004102E (WBEM_E_INVALID_METHOD)"},
-        {{"--as", "operator", "put", "Bnt_Reader", "PanelID=abc"}, 2, "not a number of that size: abc"},
-        {{"--as", "operator", "put", "Bnt_Reader", "Colour=red"}, 2, "no property or parameter Colour"},
+        {{"--as", "operator", "put", "Bnt_Reader", "PanelID=abc"},
+         1,
+         "Bnt_Reader property PanelID: not a number of that size: abc"},
+        {{"--as", "operator", "put", "Bnt_Reader", "Colour=red"}, 1, "Bnt_Reader has no property Colour"},
+        {{"--as", "operator", "exec", "Bnt_Panel.ID=1", "SetClock", "At=1"},
+         1,
+         "the method SetClock has no parameter At"},
         {{"--as", "nobody", "classes"}, 1, "no Windows account is linked to the user nobody"},
+        // The error line starts with the reason; the caller who was not named is told how to.
+        {{"query", "SELECT * FROM Bnt_Reader"},
+         1,
+         "Error 0x80041003 (WBEM_E_ACCESS_DENIED): The client does not have access to use Fluxmere. The user "
+         "account has not been linked.; name a linked caller with --as ACCOUNT or --sid SID"},
+        {{"--as", "admin", "put", "Bnt_Cardholder", "ID=999", "LASTNAME=x"},
+         1,
+         "does not exist.; there is no instance Bnt_Cardholder.ID=999"},
         {{"--sid", "S-1-5-xx", "classes"}, 2, "not a SID: S-1-5-xx"},
         {{"frobnicate"}, 2, "unknown command frobnicate"},
         {{"get"}, 2, "get takes 1 operand"},
@@ -140,4 +153,15 @@ TEST_F(ProvixaBinary, RequestsBeforeInitAskForIt)
     const Outcome help = Provixa({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(Contains(help.out, "Usage: provixa")) << help.out;
+}
+
+TEST_F(ProvixaBinary, AMovedHomeLogsIntoItself)
+{
+    Init();
+    const std::filesystem::path original = m_home;
+    m_home = m_root / "moved";
+    std::filesystem::rename(original, m_home);
+    EXPECT_EQ(Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}).status, 0);
+    EXPECT_TRUE(Contains(ReadAll(m_home / "Logs" / "Fluxmere.log"), "Bnt_Cardholder"));
+    EXPECT_FALSE(std::filesystem::exists(original));
 }

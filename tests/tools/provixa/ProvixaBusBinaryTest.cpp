@@ -61,14 +61,15 @@ TEST_F(ProvixaBusBinary, RefusalsPrintTheirKeyAndExitOne)
     const Outcome wrong = Bus({"login", "operator"}, "wrong\n");
     EXPECT_EQ(wrong.status, 1);
     EXPECT_TRUE(Contains(wrong.err, "{\"error\":\"corvessa.authentication.failedtoauthenticate\","
-                                    "\"message\":\"Authentication failed.\"}"))
+                                    "\"hresult\":\"0x80040525\",\"message\":\"Authentication failed.\"}"))
         << wrong.err;
     const Outcome directory = Bus({"login", "--directory", "42", "olive"}, "olive-demo\n");
     EXPECT_EQ(directory.status, 1);
     EXPECT_TRUE(Contains(directory.err, "corvessa.getdirectories.invaliddirectoryId")) << directory.err;
     const Outcome noPassword = Bus({"login", "operator"}, "");
-    EXPECT_EQ(noPassword.status, 2);
-    EXPECT_TRUE(Contains(noPassword.err, "PROVIXA_PASSWORD")) << noPassword.err;
+    // No password is no usage error: the command line was right.
+    EXPECT_EQ(noPassword.status, 1);
+    EXPECT_TRUE(Contains(noPassword.err, "provixa: no password given: set PROVIXA_PASSWORD")) << noPassword.err;
     const Outcome unknown = Bus({"frobnicate"}, "");
     EXPECT_EQ(unknown.status, 2);
 }

@@ -76,3 +76,30 @@ TEST_F(ProvixaBusInstanceCommand, RefusalsCarryTheirErrorKeys)
     };
     provixa_program::ExpectRefusals(cases, [this](const std::vector<std::string>& args) { return Bus(args); });
 }
+
+TEST_F(ProvixaBusInstanceCommand, EveryErrorReplyCarriesItsHResult)
+{
+    struct Case
+    {
+        std::vector<std::string> args;
+        const char* input;
+        const char* reply;
+    };
+    const Case cases[] = {
+        {{"get", "Bnt_WorldTimezone", "--page", "3", "--size", "3"},
+         "sa-demo\n",
+         R"({"error":"corvessa.general.invalidrequestitem","hresult":"0x80041008",)"},
+        {{"exec", "Bnt_Panel", "SetClock", "ID=1"},
+         "sa-demo\n",
+         R"({"error":"corvessa.executemethod.error","hresult":"0x80041001",)"},
+        {{"get", "Bnt_NoSuchType"},
+         "sa-demo\n",
+         R"({"error":"corvessa.general.invalidtypename","hresult":"0x80040522",)"},
+    };
+    for (const Case& c : cases)
+    {
+        const Outcome outcome = Bus(c.args, c.input);
+        EXPECT_EQ(outcome.status, 1) << c.reply;
+        EXPECT_TRUE(Contains(outcome.err, c.reply)) << c.reply << "\n" << outcome.err;
+    }
+}
