@@ -11,7 +11,6 @@
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
-#include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCore/CBntIDGenerator.h"
 #include "inhouse/BntCore/CUserAction.h"
@@ -488,11 +487,11 @@ void CWmipBadgeMapper::BeforeWriteInstance(Operation operation, IWbemClassObject
             links.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
             links.AddFilterLong(L"BADGELINK.BADGEKEY", badgeKey);
             links.OpenForwardOnly();
-            const LONG digits = CBntBadgeKey::GetNumDigits(id);
             for (; !links.IsEOF(); links.MoveNext())
             {
                 const CSegmentUnit* unit = FindSegmentUnit(links.GetLong(0));
-                if (unit != nullptr && unit->GetMaxBadgeNumberLength() > 0 && unit->GetMaxBadgeNumberLength() < digits)
+                if (unit != nullptr &&
+                    CWmipAccessRules::BrokenLimit(*unit, id, std::nullopt) != CWmipAccessRules::SegmentLimit::kNone)
                     throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kLevelDigitsMessage);
             }
         }

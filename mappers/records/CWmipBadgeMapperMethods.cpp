@@ -11,7 +11,6 @@
 #include "framework/CWmipMethodSignatures.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
-#include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -24,6 +23,7 @@
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "mappers/records/helpers/CWmipAccessRules.h"
 #include "mappers/records/helpers/CWmipBadgeRecord.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
@@ -280,7 +280,6 @@ void CWmipBadgeMapper::AssignDefaultAccessLevels(IWbemClassObject* instance)
         WMIHelper::GetNumber(instance, L"BADGEKEY", badgeKey);
         LONGLONG id = 0;
         WMIHelper::GetNumber64(instance, L"ID", id);
-        const LONG digits = CBntBadgeKey::GetNumDigits(id);
 
         CDynamicRecordset levels(GetDatabase());
         levels.SetupJoin(L"ACCESSLVL", L"ACCESSLVID", L"ACCGPLINK", L"ACCESSLVID");
@@ -294,7 +293,8 @@ void CWmipBadgeMapper::AssignDefaultAccessLevels(IWbemClassObject* instance)
             const LONG level = levels.GetLong(0);
             const LONG segment = levels.GetLong(1);
             const CSegmentUnit* unit = FindSegmentUnit(segment);
-            if (unit != nullptr && unit->GetMaxBadgeNumberLength() > 0 && unit->GetMaxBadgeNumberLength() < digits)
+            if (unit != nullptr &&
+                CWmipAccessRules::BrokenLimit(*unit, id, std::nullopt) != CWmipAccessRules::SegmentLimit::kNone)
                 continue;
             // A level of a segment the owner is not assigned to stays with the owners of that segment.
             if (person != nullptr && segment != kAllSegments && person->GetSegmentAssignments().count(segment) == 0)
