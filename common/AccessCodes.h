@@ -69,7 +69,34 @@ constexpr DWORD kAddBadges = 0x20000007;
 constexpr DWORD kModifyBadges = 0x20000008;
 constexpr DWORD kDeleteBadges = 0x2000000A;
 constexpr DWORD kViewVisits = 0x20000027;
+constexpr DWORD kAddVisits = 0x20000028;
+constexpr DWORD kModifyVisits = 0x20000029;
+constexpr DWORD kDeleteVisits = 0x2000002A;
+// Signing a visit's visitors in and out.
+constexpr DWORD kSignVisits = 0x2000004B;
+// Self-service stations; viewing them is also what viewing sign-in locations needs.
+constexpr DWORD kViewVisitStations = 0x2000005E;
+constexpr DWORD kAddVisitStations = 0x2000005F;
+constexpr DWORD kDeleteVisitStations = 0x20000061;
 constexpr DWORD kViewAccounts = 0x20000049;
+// Adding, modifying and deleting accounts.
+constexpr DWORD kChangeAccounts = 0x2000004A;
+constexpr DWORD kViewBadgeStatuses = 0x10000026;
+constexpr DWORD kAddBadgeStatuses = 0x10000027;
+constexpr DWORD kModifyBadgeStatuses = 0x10000028;
+constexpr DWORD kDeleteBadgeStatuses = 0x10000029;
+constexpr DWORD kViewBadgeTypes = 0x20000013;
+// Changing the ID, issue code or type of a badge that has been printed.
+constexpr DWORD kEditPrintedBadges = 0x2000001A;
+// A person's secondary segments; changing covers adding and deleting.
+constexpr DWORD kViewSecondarySegments = 0x20000045;
+constexpr DWORD kChangeSecondarySegments = 0x20000046;
+constexpr DWORD kViewGuardTours = 0x100000B4;
+constexpr DWORD kLaunchGuardTours = 0x100000BA;
+// The users who manage each access level.
+constexpr DWORD kViewLevelManagers = 0x1000013E;
+// The event history.
+constexpr DWORD kViewLoggedEvents = 0x30000000;
 
 // Device commands.
 constexpr DWORD kControlOutputs = 0x30000010;

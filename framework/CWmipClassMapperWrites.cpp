@@ -34,7 +34,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-constexpr const wchar_t* kReplicationMessage = L"Unable to log a replicator transaction for this operation.";
 constexpr const wchar_t* kAuditMessage = L"The system was unable to record the audit entry of this operation.";
 // Qualifiers of a class definition that travel on to instances and derived classes.
 constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
@@ -289,7 +288,7 @@ void CWmipClassMapper::LogReplication(const CBntCardholderTrans& transaction)
     CBntDatabase* database = GetDatabase();
     if (database == nullptr || m_databaseUser == nullptr)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, kReplicationMessage);
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipMessages::kReplicationNotLogged);
         return;
     }
     try
@@ -297,14 +296,14 @@ void CWmipClassMapper::LogReplication(const CBntCardholderTrans& transaction)
         CBntTransaction savepoint(*database);
         if (!transaction.Log(m_databaseUser))
         {
-            CWMIDebugLog::LogError(kSourceFile, __LINE__, kReplicationMessage);
+            CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipMessages::kReplicationNotLogged);
             return;
         }
         savepoint.Commit();
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, kReplicationMessage, 0, &e);
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipMessages::kReplicationNotLogged, 0, &e);
     }
 }
 

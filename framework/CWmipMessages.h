@@ -54,6 +54,30 @@ public:
     // property, then the form the caller's door reads.
     static constexpr const wchar_t* kNotADate = L"The value %s compared with %s is not a date-time: write it as %s.";
 
+    // The refusals of a badge's access levels and of a person's or user's secondary segments.
+    static constexpr const wchar_t* kNoSegmentUnit = L"Cannot find the segment that this Access Level belongs to.";
+    static constexpr const wchar_t* kBadgeIdTooLong =
+        L"The number of digits in the badge ID specified exceeds the maximum allowed.";
+    static constexpr const wchar_t* kLevelsLimit = L"The max number of access levels for this badge has been reached.";
+    static constexpr const wchar_t* kStandardLevelsLimit =
+        L"The max number of standard access levels for this badge has been reached.";
+    static constexpr const wchar_t* kTemporaryLevelsLimit =
+        L"The max number of temporary access levels for this badge has been reached.";
+    static constexpr const wchar_t* kDisposableBadge =
+        L"Access level assignments can only be made to badges that are not disposable.";
+    static constexpr const wchar_t* kLevelsNotAssigned = L"Unable to assign access levels to the specified badgeKey.";
+    // "%ld" the level's id, then the badge's key.
+    static constexpr const wchar_t* kReaderOverlap =
+        L"The level %ld cannot be assigned to the badge %ld due to Onity/ILS reader assignment overlap of the access "
+        L"levels.";
+    static constexpr const wchar_t* kSegmentAlreadyAssigned = L"This segment is already assigned.";
+    static constexpr const wchar_t* kSegmentRulesRefused = L"Cannot assign this segment based on segmentation rules.";
+
+    // The failures of a write's audit entry and of its replication entry.
+    static constexpr const wchar_t* kAuditNotWritten = L"Unable to write the audit entry.";
+    static constexpr const wchar_t* kReplicationNotLogged =
+        L"Unable to log a replicator transaction for this operation.";
+
     // The text for a failure of `result` raised without a text; kFailed for a result without
     // a text of its own.
     static const wchar_t* ForResult(HRESULT result);

@@ -42,15 +42,14 @@ constexpr LONG kNoSegmentsKey = -1;
 struct Tally
 {
     const CSegmentUnit* unit = nullptr;
-    LONG total = 0;
     LONG standard = 0;
     LONG temporary = 0;
 };
 
-void LogDropped(const wchar_t* format, const CSegmentUnit& unit, LONG levelId)
+void LogDropped(const wchar_t* message, const CSegmentUnit& unit, LONG levelId)
 {
     CString text;
-    text.Format(format, static_cast<LONG>(unit.GetSegmentID()), levelId);
+    text.Format(CString(message) + L" Segment: %d, AccessLevel: %d.", static_cast<LONG>(unit.GetSegmentID()), levelId);
     CWMIDebugLog::LogError(kSourceFile, __LINE__, text);
 }
 
@@ -79,10 +78,7 @@ std::vector<Level> CWmipAccessGroupMapper::SelectLevels(const std::vector<Level>
     for (const Level& held : badge)
     {
         if (Tally* tally = tallyOf(held.segmentId))
-        {
-            ++tally->total;
             ++(held.IsTemporary() ? tally->temporary : tally->standard);
-        }
         candidates.erase(held.levelId);
     }
     std::vector<Level> added;
@@ -95,34 +91,20 @@ std::vector<Level> CWmipAccessGroupMapper::SelectLevels(const std::vector<Level>
         Tally* tally = tallyOf(level.segmentId);
         if (tally == nullptr)
         {
-            CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipAccessRules::kNoSegmentUnitMessage);
+            CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipMessages::kNoSegmentUnit);
             continue;
         }
         // A level that is left out uses up no limit, so the levels after it still see the room.
-        if (CWmipAccessRules::LimitReached(tally->total, tally->unit->GetMaxAccessLevels()))
+        const CWmipAccessRules::SegmentLimit broken = CWmipAccessRules::BrokenLimit(
+            *tally->unit, std::nullopt,
+            CWmipAccessRules::SegmentLevels{tally->standard, tally->temporary,
+                                            level.IsTemporary() ? CWmipAccessRules::NewLevel::kTemporary
+                                                                : CWmipAccessRules::NewLevel::kStandard});
+        if (broken != CWmipAccessRules::SegmentLimit::kNone)
         {
-            LogDropped(
-                L"The max number of access levels for this badge has been reached. Segment: %d, AccessLevel: %d.",
-                *tally->unit, level.levelId);
+            LogDropped(CWmipAccessRules::LimitMessage(broken), *tally->unit, level.levelId);
             continue;
         }
-        if (!level.IsTemporary() &&
-            CWmipAccessRules::LimitReached(tally->standard, tally->unit->GetMaxStandardAccessLevels()))
-        {
-            LogDropped(L"The max number of standard access levels for this badge has been reached. Segment: %d, "
-                       L"AccessLevel: %d.",
-                       *tally->unit, level.levelId);
-            continue;
-        }
-        if (level.IsTemporary() &&
-            CWmipAccessRules::LimitReached(tally->temporary, tally->unit->GetMaxTemporaryAccessLevels()))
-        {
-            LogDropped(L"The max number of temporary access levels for this badge has been reached. Segment: %d, "
-                       L"AccessLevel: %d.",
-                       *tally->unit, level.levelId);
-            continue;
-        }
-        ++tally->total;
         ++(level.IsTemporary() ? tally->temporary : tally->standard);
         added.push_back(level);
     }
@@ -219,7 +201,7 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassO
         CString text;
         text.FormatMessage(L"Fluxmere: request to assign access group %1 to badgekey %2!d!", name, badgeKey);
         if (!user->LogTransToDB(kAssignGroupOperation, kBadgeAuditObject, text, GetDatabase()))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to write the audit entry.");
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotWritten);
         transaction.Commit();
     }
     catch (const CDBException& e)

@@ -7,7 +7,6 @@
 #include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
-#include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CBntTransaction.h"
@@ -182,22 +181,20 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
     }
     const CSegmentUnit* unit = CWmipAccessRules::FindSegmentUnit(user, added.segmentId);
     if (unit == nullptr)
-        Refuse(__LINE__, CWmipAccessRules::kNoSegmentUnitMessage);
-    if (unit->GetMaxBadgeNumberLength() > 0 && CBntBadgeKey::GetNumDigits(badge.id) > unit->GetMaxBadgeNumberLength())
-        Refuse(__LINE__, L"The number of digits in the badge ID specified exceeds the maximum allowed.");
-    if (CWmipAccessRules::LimitReached(temporary + standard, unit->GetMaxAccessLevels()))
-        Refuse(__LINE__, L"The max number of access levels for this badge has been reached.");
-    if (added.IsTemporary() && CWmipAccessRules::LimitReached(temporary, unit->GetMaxTemporaryAccessLevels()))
-        Refuse(__LINE__, L"The max number of temporary access levels for this badge has been reached.");
-    if (CWmipAccessRules::LimitReached(standard, unit->GetMaxStandardAccessLevels()))
-        Refuse(__LINE__, L"The max number of standard access levels for this badge has been reached.");
+        Refuse(__LINE__, CWmipMessages::kNoSegmentUnit);
+    // A single assignment leaves room under the standard limit even for a temporary level.
+    const CWmipAccessRules::SegmentLevels counted{standard, temporary,
+                                                  added.IsTemporary()
+                                                      ? CWmipAccessRules::NewLevel::kTemporaryAndStandard
+                                                      : CWmipAccessRules::NewLevel::kStandard};
+    const CWmipAccessRules::SegmentLimit broken = CWmipAccessRules::BrokenLimit(*unit, badge.id, counted);
+    if (broken != CWmipAccessRules::SegmentLimit::kNone)
+        Refuse(__LINE__, CWmipAccessRules::LimitMessage(broken));
     IWmipUserEntry* entry = GetUserEntry();
     if (entry != nullptr && !entry->CanOnityILSLevelBeAssigned(levels, levelId))
     {
         CString message;
-        message.Format(L"The level %ld cannot be assigned to the badge %ld due to Onity/ILS reader assignment overlap "
-                       L"of the access levels.",
-                       levelId, badgeKey);
+        message.Format(CWmipMessages::kReaderOverlap, levelId, badgeKey);
         Refuse(__LINE__, message);
     }
     levels.Add(added);

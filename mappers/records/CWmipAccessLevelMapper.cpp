@@ -136,7 +136,7 @@ void CWmipAccessLevelMapper::CheckLevelCount(const CAcsUser& user, LONG segmentI
 {
     const CSegmentUnit* unit = CWmipAccessRules::FindSegmentUnit(user, segmentId);
     if (unit == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipAccessRules::kNoSegmentUnitMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoSegmentUnit);
     CRowCountSet count(GetDatabase());
     if (user.GetSystemOptions().SegmentsInUse())
     {

@@ -1,11 +1,11 @@
 #include "mappers/records/CWmipAccessLevelUserMapper.h"
 
+#include "common/AccessCodes.h"
 #include "mappers/records/helpers/CWmipRecordChecks.h"
 
 namespace {
 
 // The right to view which users manage which access levels.
-constexpr DWORD kViewLevelManagers = 0x1000013E;
 
 }  // namespace
 
@@ -19,5 +19,5 @@ CWmipAccessLevelUserMapper::CWmipAccessLevelUserMapper(const CAcsUser* user, IWb
 
 HRESULT CWmipAccessLevelUserMapper::CanView()
 {
-    return CWmipRecordChecks::HoldsAll(*RequireUser(), {kViewLevelManagers});
+    return CWmipRecordChecks::HoldsAll(*RequireUser(), {Permission::kViewLevelManagers});
 }

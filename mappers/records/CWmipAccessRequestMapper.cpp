@@ -260,7 +260,7 @@ HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemC
         text.FormatMessage(kAuditText, personId, columns.actionWord, user->GetUserID());
         if (!user->LogTransToDB(stage == Submitted ? Operation::Add : Operation::Modify, kRequestAuditObject, text,
                                 database))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to write the audit entry.");
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotWritten);
         transaction.Commit();
     }
     catch (const CDBException& e)

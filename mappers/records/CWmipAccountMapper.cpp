@@ -36,7 +36,6 @@ constexpr const wchar_t* kSourceFile = L"wpAccountMapper.cpp";
 constexpr const wchar_t* kNoAccountMessage =
     L"An account with the specified account ID does not exist, or there was a problem connecting to the directory.";
 constexpr const wchar_t* kAlreadyLinkedMessage = L"This account is already linked to an existing person.";
-constexpr DWORD kChangeAccounts = 0x2000004A;
 // Audit and replication kinds of an account link.
 constexpr LONG kAccountAuditObject = 58;
 constexpr LONG kAccountReplicationObject = 512;
@@ -47,7 +46,7 @@ CWmipAccountMapper::CWmipAccountMapper(const CAcsUser* user, IWbemContext* conte
     : CWmipMapperSkeleton(user, context, services, kWMIClassName, L"CWmipAccountMapper", true)
 {
     AddJoin(L"EMP", L"ID", L"CARDHOLDER_ACCOUNT", L"EMPID");
-    SetPermissions(Permission::kViewAccounts, kChangeAccounts, 0, kChangeAccounts);
+    SetPermissions(Permission::kViewAccounts, Permission::kChangeAccounts, 0, Permission::kChangeAccounts);
     SetTransactionObject(kAccountAuditObject);
     SetReplTransactionObject(kAccountReplicationObject);
 }

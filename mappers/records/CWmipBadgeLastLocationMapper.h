@@ -4,6 +4,7 @@
 // Built per request by its factory; the caller owns it. One request on one thread.
 #pragma once
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipMapperSkeleton.h"
 
 class CWmipBadgeLastLocationMapper : public CWmipMapperSkeleton<CWmipBadgeLastLocationMapper>
@@ -15,7 +16,7 @@ public:
     CWmipBadgeLastLocationMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
         : CWmipMapperSkeleton(user, context, services)
     {
-        SetPermissions(0x20000006, 0, 0, 0);
+        SetPermissions(Permission::kViewBadges, 0, 0, 0);
     }
 
     // True: EVENT_TIME_UTC is UTC.

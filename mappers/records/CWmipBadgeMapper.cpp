@@ -11,11 +11,12 @@
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
-#include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCore/CBntIDGenerator.h"
 #include "inhouse/BntCore/CUserAction.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDBValue.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntCoreDb/CRowCountSet.h"
@@ -48,6 +49,8 @@ constexpr UINT kBadgeChangeAuditResource = 20733;
 constexpr LONG kBadgeLayoutTable = 3;
 // Badges are stored outside every segment: they belong to the segments of their owner.
 constexpr LONG kBadgeSegment = -1;
+// A level of every segment.
+constexpr LONG kAllSegments = -1;
 constexpr LONG kMaxUseLimit = 255;
 // Counter of the negative badge IDs.
 constexpr LONG kNegativeBadgeIdType = 24;
@@ -488,11 +491,11 @@ void CWmipBadgeMapper::BeforeWriteInstance(Operation operation, IWbemClassObject
             links.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
             links.AddFilterLong(L"BADGELINK.BADGEKEY", badgeKey);
             links.OpenForwardOnly();
-            const LONG digits = CBntBadgeKey::GetNumDigits(id);
             for (; !links.IsEOF(); links.MoveNext())
             {
                 const CSegmentUnit* unit = FindSegmentUnit(links.GetLong(0));
-                if (unit != nullptr && unit->GetMaxBadgeNumberLength() > 0 && unit->GetMaxBadgeNumberLength() < digits)
+                if (unit != nullptr &&
+                    CWmipAccessRules::BrokenLimit(*unit, id, std::nullopt) != CWmipAccessRules::SegmentLimit::kNone)
                     throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kLevelDigitsMessage);
             }
         }
@@ -509,6 +512,99 @@ void CWmipBadgeMapper::BeforeWriteInstance(Operation operation, IWbemClassObject
         }
     }
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::BeforeWriteInstance. Done.", nullptr, false);
+}
+
+void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
+{
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Begin.");
+    LONGLONG id = 0;
+    WMIHelper::GetNumber64(instance, L"ID", id);
+    if (operation == Operation::Add)
+    {
+        CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
+                              L"CWmipBadgeMapper::AfterWriteInstance. AssignDefaultAccessLevels.");
+        AssignDefaultAccessLevels(instance);
+        CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
+    }
+    else if (operation == Operation::Modify)
+    {
+        if (id == m_storedId)
+        {
+            CString line;
+            line.Format(L"Badge was modified: sending out old use limit [%d]", m_storedUseLimit);
+            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, line);
+            CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, m_storedUseLimit);
+        }
+        else
+        {
+            CWmipBadgeRecord::DownloadBadgeToPanel(m_storedId, CWmipBadgeRecord::kRemoved,
+                                                   CWmipBadgeRecord::kNoUseLimit);
+            CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
+        }
+    }
+    else if (operation == Operation::Delete)
+    {
+        CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
+    }
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Done.");
+}
+
+void CWmipBadgeMapper::AssignDefaultAccessLevels(IWbemClassObject* instance)
+{
+    try
+    {
+        const CAcsUser* user = RequireUser();
+        const CBntAcsSystemOptions& options = user->GetSystemOptions();
+        CBadgeType& type = GetBadgeType(instance);
+        const bool checkType = options.IsBadgeTypeSegmentationEnabled();
+        CPerson* person = options.IsCardholderSegmentationEnabled() ? &GetPerson(instance) : nullptr;
+        LONG badgeKey = 0;
+        WMIHelper::GetNumber(instance, L"BADGEKEY", badgeKey);
+        LONGLONG id = 0;
+        WMIHelper::GetNumber64(instance, L"ID", id);
+
+        CDynamicRecordset levels(GetDatabase());
+        levels.SetupJoin(L"ACCESSLVL", L"ACCESSLVID", L"ACCGPLINK", L"ACCESSLVID");
+        levels.AddColumnToSet(L"ACCESSLVID", L"ACCESSLVL");
+        levels.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
+        levels.AddFilterLong(L"ACCGPLINK.ACCESSGPID", type.GetDefaultAccessGroup());
+        levels.OpenForwardOnly();
+        int added = 0;
+        for (; !levels.IsEOF(); levels.MoveNext())
+        {
+            const LONG level = levels.GetLong(0);
+            const LONG segment = levels.GetLong(1);
+            const CSegmentUnit* unit = FindSegmentUnit(segment);
+            if (unit != nullptr &&
+                CWmipAccessRules::BrokenLimit(*unit, id, std::nullopt) != CWmipAccessRules::SegmentLimit::kNone)
+                continue;
+            // A level of a segment the owner is not assigned to stays with the owners of that segment.
+            if (person != nullptr && segment != kAllSegments && person->GetSegmentAssignments().count(segment) == 0)
+                continue;
+            if (checkType && !type.HasSegmentAccess(segment, user))
+                continue;
+            GetDatabase()->ExecuteSQL(L"INSERT OR IGNORE INTO BADGELINK (ACCLVLID, BADGEKEY) VALUES (?, ?)",
+                                      {CDBValue(level), CDBValue(badgeKey)});
+            ++added;
+        }
+        if (added > 0 && options.ServerType() != 0)
+        {
+            CBntCardholderTrans transaction(3, 8, nullptr);
+            transaction.SetTime(COleDateTime::GetCurrentTime());
+            transaction.SetUserID(user->GetUserID());
+            SetupReplTransaction(transaction, Operation::Add, instance);
+            LogReplication(transaction);
+        }
+    }
+    catch (const CWMIException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__,
+                               CString(L"Error while assigning default access levels. ") + e.GetMessage());
+    }
+    catch (const CException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Error while assigning default access levels.", 0, &e);
+    }
 }
 
 void CWmipBadgeMapper::FilterUDFLayoutRecordset(CMultiFilterRecordset& recordset)

@@ -123,7 +123,7 @@ private:
     // The segment unit that limits a segment's badges (segment unit, else the hidden one).
     const CSegmentUnit* FindSegmentUnit(LONG segmentId);
 
-    // 6.111: the methods and the work around a write.
+    // The methods and the work after a write.
     HRESULT AddBadge(IWbemClassObject* inParams, IWbemObjectSink* sink);
     HRESULT AssignAccessLevel(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
     void AssignDefaultAccessLevels(IWbemClassObject* instance);

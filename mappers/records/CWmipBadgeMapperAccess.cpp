@@ -124,7 +124,7 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
 
         CBntTransaction transaction(*GetDatabase());
         if (manager.BadgeTypeIsDisposable(type))
-            Refuse(__LINE__, L"Access level assignments can only be made to badges that are not disposable.");
+            Refuse(__LINE__, CWmipMessages::kDisposableBadge);
         CBntAssignedAcLvlList list;
         manager.GetAccessLevelsForBadge(list, badgeKey, false, false);
         if (inParams == nullptr)
@@ -165,20 +165,16 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
             }
             const CSegmentUnit* unit = FindSegmentUnit(*segment);
             if (unit == nullptr)
-                Refuse(__LINE__, L"Cannot find the segment that this Access Level belongs to.");
-            if (unit->GetMaxBadgeNumberLength() > 0 && unit->GetMaxBadgeNumberLength() < CBntBadgeKey::GetNumDigits(id))
-                Refuse(__LINE__, L"The number of digits in the badge ID specified exceeds the maximum allowed.");
-            if (unit->GetMaxAccessLevels() > 0 && standard + temporary >= unit->GetMaxAccessLevels())
-                Refuse(__LINE__, L"The max number of access levels for this badge has been reached.");
-            if (unit->GetMaxStandardAccessLevels() > 0 && standard >= unit->GetMaxStandardAccessLevels())
-                Refuse(__LINE__, L"The max number of standard access levels for this badge has been reached.");
+                Refuse(__LINE__, CWmipMessages::kNoSegmentUnit);
+            const CWmipAccessRules::SegmentLimit broken = CWmipAccessRules::BrokenLimit(
+                *unit, id, CWmipAccessRules::SegmentLevels{standard, temporary, CWmipAccessRules::NewLevel::kStandard});
+            if (broken != CWmipAccessRules::SegmentLimit::kNone)
+                Refuse(__LINE__, CWmipAccessRules::LimitMessage(broken));
             if (IWmipUserEntry* entry = GetUserEntry();
                 entry != nullptr && !entry->CanOnityILSLevelBeAssigned(list, level))
             {
                 CString line;
-                line.Format(L"The level %ld cannot be assigned to the badge %ld due to Onity/ILS reader assignment "
-                            L"overlap of the access levels.",
-                            level, badgeKey);
+                line.Format(CWmipMessages::kReaderOverlap, level, badgeKey);
                 CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
                 continue;
             }
@@ -191,7 +187,7 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
         person.Read(GetDatabaseUser(), -1);
         person.ReadSegmentAssignments(GetDatabaseUser());
         if (!manager.AssignAccessLevelsToBadge(CBntBadgeKey(badgeKey, id, issueCode), type, list, person))
-            Refuse(__LINE__, L"Unable to assign access levels to the specified badgeKey.");
+            Refuse(__LINE__, CWmipMessages::kLevelsNotAssigned);
         CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
         if (user->GetSystemOptions().ServerType() != 0)
         {

@@ -1,6 +1,4 @@
-// CWmipBadgeMapper: the per-user class definition with its methods, the methods AddBadge and
-// AssignAccessLevel, and the work after a badge write (default access levels and the download
-// notices to the communication server).
+// CWmipBadgeMapper: the per-user class definition with its methods, and the method AddBadge.
 #include "mappers/records/CWmipBadgeMapper.h"
 
 #include <map>
@@ -11,30 +9,15 @@
 #include "framework/CWmipMethodSignatures.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
-#include "inhouse/BntCommon/CBntBadgeKey.h"
-#include "inhouse/BntCommon/CBntCardholderTrans.h"
-#include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntCoreDb/CDBException.h"
-#include "inhouse/BntCoreDb/CDBValue.h"
-#include "inhouse/BntCoreDb/CDynamicRecordset.h"
-#include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
-#include "inhouse/BntLogin/CSegmentUnit.h"
-#include "inhouse/BntPanelModel/CBadgeType.h"
-#include "inhouse/BntUserDb/CPerson.h"
-#include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
-#include "mappers/records/helpers/CWmipBadgeRecord.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
-#include "platform/mfc/CException.h"
 #include "platform/wmi/IWbemObjectSink.h"
 #include "platform/wmi/WbemClassObject.h"
 
-using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
-using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
@@ -44,7 +27,6 @@ constexpr LONG kQualifierFlavor = 3;
 constexpr LONG kPinKindSix = 6;
 constexpr LONG kPinKindNine = 9;
 constexpr int kDefaultPinLength = 4;
-constexpr LONG kAllSegments = -1;
 
 // "DefaultValue" qualifiers of a new badge.
 constexpr struct
@@ -229,98 +211,5 @@ HRESULT CWmipBadgeMapper::AddBadge(IWbemClassObject* inParams, IWbemObjectSink* 
     catch (...)
     {
         return WBEM_E_FAILED;
-    }
-}
-
-void CWmipBadgeMapper::AfterWriteInstance(Operation operation, IWbemClassObject* instance)
-{
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Begin.");
-    LONGLONG id = 0;
-    WMIHelper::GetNumber64(instance, L"ID", id);
-    if (operation == Operation::Add)
-    {
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__,
-                              L"CWmipBadgeMapper::AfterWriteInstance. AssignDefaultAccessLevels.");
-        AssignDefaultAccessLevels(instance);
-        CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
-    }
-    else if (operation == Operation::Modify)
-    {
-        if (id == m_storedId)
-        {
-            CString line;
-            line.Format(L"Badge was modified: sending out old use limit [%d]", m_storedUseLimit);
-            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, line);
-            CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, m_storedUseLimit);
-        }
-        else
-        {
-            CWmipBadgeRecord::DownloadBadgeToPanel(m_storedId, CWmipBadgeRecord::kRemoved,
-                                                   CWmipBadgeRecord::kNoUseLimit);
-            CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
-        }
-    }
-    else if (operation == Operation::Delete)
-    {
-        CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
-    }
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipBadgeMapper::AfterWriteInstance. Done.");
-}
-
-void CWmipBadgeMapper::AssignDefaultAccessLevels(IWbemClassObject* instance)
-{
-    try
-    {
-        const CAcsUser* user = RequireUser();
-        const CBntAcsSystemOptions& options = user->GetSystemOptions();
-        CBadgeType& type = GetBadgeType(instance);
-        const bool checkType = options.IsBadgeTypeSegmentationEnabled();
-        CPerson* person = options.IsCardholderSegmentationEnabled() ? &GetPerson(instance) : nullptr;
-        LONG badgeKey = 0;
-        WMIHelper::GetNumber(instance, L"BADGEKEY", badgeKey);
-        LONGLONG id = 0;
-        WMIHelper::GetNumber64(instance, L"ID", id);
-        const LONG digits = CBntBadgeKey::GetNumDigits(id);
-
-        CDynamicRecordset levels(GetDatabase());
-        levels.SetupJoin(L"ACCESSLVL", L"ACCESSLVID", L"ACCGPLINK", L"ACCESSLVID");
-        levels.AddColumnToSet(L"ACCESSLVID", L"ACCESSLVL");
-        levels.AddColumnToSet(L"SEGMENTID", L"ACCESSLVL");
-        levels.AddFilterLong(L"ACCGPLINK.ACCESSGPID", type.GetDefaultAccessGroup());
-        levels.OpenForwardOnly();
-        int added = 0;
-        for (; !levels.IsEOF(); levels.MoveNext())
-        {
-            const LONG level = levels.GetLong(0);
-            const LONG segment = levels.GetLong(1);
-            const CSegmentUnit* unit = FindSegmentUnit(segment);
-            if (unit != nullptr && unit->GetMaxBadgeNumberLength() > 0 && unit->GetMaxBadgeNumberLength() < digits)
-                continue;
-            // A level of a segment the owner is not assigned to stays with the owners of that segment.
-            if (person != nullptr && segment != kAllSegments && person->GetSegmentAssignments().count(segment) == 0)
-                continue;
-            if (checkType && !type.HasSegmentAccess(segment, user))
-                continue;
-            GetDatabase()->ExecuteSQL(L"INSERT OR IGNORE INTO BADGELINK (ACCLVLID, BADGEKEY) VALUES (?, ?)",
-                                      {CDBValue(level), CDBValue(badgeKey)});
-            ++added;
-        }
-        if (added > 0 && options.ServerType() != 0)
-        {
-            CBntCardholderTrans transaction(3, 8, nullptr);
-            transaction.SetTime(COleDateTime::GetCurrentTime());
-            transaction.SetUserID(user->GetUserID());
-            SetupReplTransaction(transaction, Operation::Add, instance);
-            LogReplication(transaction);
-        }
-    }
-    catch (const CWMIException& e)
-    {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__,
-                               CString(L"Error while assigning default access levels. ") + e.GetMessage());
-    }
-    catch (const CException& e)
-    {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Error while assigning default access levels.", 0, &e);
     }
 }

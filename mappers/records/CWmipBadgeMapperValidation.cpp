@@ -3,6 +3,7 @@
 // counts of active badges, of ID and issue code and of owners are therefore taken against the
 // rows as they stand when the write is made, and two concurrent writes cannot both pass them.
 #include "framework/CWmipMessages.h"
+#include "common/AccessCodes.h"
 #include "mappers/records/CWmipBadgeMapper.h"
 
 #include <memory>
@@ -34,7 +35,6 @@ using brontel::utility::CWMIException;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
-constexpr DWORD kEditPrintedBadges = 0x2000001A;
 constexpr UINT kZeroBadgeIdResource = 20902;
 constexpr LONG kActiveStatus = 1;
 constexpr LONG kModeManual = 3;
@@ -63,8 +63,6 @@ constexpr const wchar_t* kOtherOwnerMessage =
 constexpr const wchar_t* kActiveIdMessage =
     L"An active badge with this ID and a different issue code already exists. Only one active badge may have a "
     L"particular badge ID.";
-constexpr const wchar_t* kDigitsMessage =
-    L"The number of digits in the badge ID specified exceeds the maximum allowed.";
 constexpr const wchar_t* kDatesMessage = L"The specified badge activate date must come before the deactivate date.";
 constexpr const wchar_t* kPinMessage = L"The specified PIN code is not valid";
 
@@ -232,7 +230,8 @@ void CWmipBadgeMapper::CompareWithStoredBadge(IWbemClassObject* instance, LONG b
     if (storedType.Read(GetDatabaseUser(), -1) != S_OK)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
     const CAcsUser* user = RequireUser();
-    if (stored->prints > 0 && !(user->HasPermission(kEditPrintedBadges) && GetBadgeIdMode(storedType) == kModeManual))
+    if (stored->prints > 0 &&
+        !(user->HasPermission(Permission::kEditPrintedBadges) && GetBadgeIdMode(storedType) == kModeManual))
         Refuse(__LINE__, kPrintedMessage);
     if (id != stored->id && !IsManualBadgeIdAllowed(storedType))
         Refuse(__LINE__, kIdChangeMessage);
@@ -331,7 +330,7 @@ void CWmipBadgeMapper::CheckDigits(CBadgeType& type, LONGLONG id)
         }
     }
     if (user->GetMaxBadgeNumberLength(segments) < CBntBadgeKey::GetNumDigits(id))
-        Refuse(__LINE__, kDigitsMessage);
+        Refuse(__LINE__, CWmipMessages::kBadgeIdTooLong);
 }
 
 void CWmipBadgeMapper::CheckDates(IWbemClassObject* instance)

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipBadgeStatusMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipClassCache.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipPropertyRefusal.h"
@@ -20,10 +21,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpBadgeStatusMapper.cpp";
-constexpr DWORD kViewStatuses = 0x10000026;
-constexpr DWORD kAddStatuses = 0x10000027;
-constexpr DWORD kModifyStatuses = 0x10000028;
-constexpr DWORD kDeleteStatuses = 0x10000029;
 constexpr LONG kStatusAuditObject = 53;
 // ID type of the badge status counter.
 constexpr LONG kStatusIdType = 32780;
@@ -54,7 +51,8 @@ LONG CountStatuses(CBntDatabase* database, const wchar_t* table, const wchar_t* 
 CWmipBadgeStatusMapper::CWmipBadgeStatusMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewStatuses, kAddStatuses, kModifyStatuses, kDeleteStatuses);
+    SetPermissions(Permission::kViewBadgeStatuses, Permission::kAddBadgeStatuses, Permission::kModifyBadgeStatuses,
+                   Permission::kDeleteBadgeStatuses);
     SetTransactionObject(kStatusAuditObject);
 }
 

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipBadgeTypeMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -7,7 +8,6 @@
 
 namespace {
 
-constexpr DWORD kViewBadgeTypes = 0x20000013;
 // Stored classes that WMI shows shifted by one; any other shows as 0.
 constexpr LONG kHighestShiftedClass = 3;
 
@@ -16,7 +16,7 @@ constexpr LONG kHighestShiftedClass = 3;
 CWmipBadgeTypeMapper::CWmipBadgeTypeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewBadgeTypes, 0, 0, 0);
+    SetPermissions(Permission::kViewBadgeTypes, 0, 0, 0);
     static constexpr ColumnHook kHooks[] = {
         {L"BADGETYP", L"BADGE_CLASS", Reader<&CWmipBadgeTypeMapper::ReadBadgeClass>},
     };

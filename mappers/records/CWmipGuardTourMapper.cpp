@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipGuardTourMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/WMIHelper.h"
@@ -19,15 +20,13 @@ using brontel::utility::CWMIException;
 
 namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipGuardTourMapper.cpp";
-constexpr DWORD kViewTours = 0x100000B4;
-constexpr DWORD kLaunchTours = 0x100000BA;
 constexpr wchar_t kLaunchTourMethod[] = L"LaunchTour";
 }  // namespace
 
 CWmipGuardTourMapper::CWmipGuardTourMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services), m_user(user)
 {
-    SetPermissions(kViewTours, 0, 0, 0);
+    SetPermissions(Permission::kViewGuardTours, 0, 0, 0);
 }
 
 HRESULT CWmipGuardTourMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
@@ -44,7 +43,7 @@ HRESULT CWmipGuardTourMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t
 
 HRESULT CWmipGuardTourMapper::LaunchTour(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
-    const HRESULT allowed = CanPerformOperation(kLaunchTours, instance);
+    const HRESULT allowed = CanPerformOperation(Permission::kLaunchGuardTours, instance);
     if (allowed == WBEM_E_ACCESS_DENIED)
         throw CWMIException(kSourceFile, __LINE__, allowed, CWmipMessages::kAccessDenied);
     if (FAILED(allowed))

@@ -1,12 +1,10 @@
 #include "mappers/records/CWmipLoggedEventMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 
 namespace {
-
-// The right to view the event history.
-constexpr DWORD kViewLoggedEventsPermission = 0x30000000;
 
 constexpr LONG kAccessGranted = 2;
 constexpr LONG kAccessDenied = 3;
@@ -26,7 +24,7 @@ CWmipLoggedEventMapper::CWmipLoggedEventMapper(const CAcsUser* user, IWbemContex
     AddJoin(L"EVENTS", L"EVENTID", L"EVENT", L"EVID");
     AddJoin(L"EVENTS", L"MACHINE", L"ACCESSPANE", L"PANELID");
     // The event history is only read through the provider: writes carry id 0.
-    SetPermissions(kViewLoggedEventsPermission, 0, 0, 0);
+    SetPermissions(Permission::kViewLoggedEvents, 0, 0, 0);
     static constexpr ColumnHook kHooks[] = {
         {L"EVENTS", L"EVENTTYPE", Reader<&CWmipLoggedEventMapper::ReadType>},
     };

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipPersonSecondarySegmentsMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -19,10 +20,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpPersonSecondarySegmentsMapper.cpp";
-constexpr const wchar_t* kAlreadyAssignedMessage = L"This segment is already assigned.";
-constexpr const wchar_t* kRulesMessage = L"Cannot assign this segment based on segmentation rules.";
-constexpr DWORD kViewSecondarySegments = 0x20000045;
-constexpr DWORD kChangeSecondarySegments = 0x20000046;
 constexpr LONG kSecondarySegmentAuditObject = 43;
 constexpr LONG kPersonReplicationObject = 1;
 // Segment access types: to read a segment's records, and to write them.
@@ -35,7 +32,8 @@ CWmipPersonSecondarySegmentsMapper::CWmipPersonSecondarySegmentsMapper(const CAc
                                                                        IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services, kWMIClassName, L"CWmipPersonSecondarySegmentsMapper", false)
 {
-    SetPermissions(kViewSecondarySegments, kChangeSecondarySegments, 0, kChangeSecondarySegments);
+    SetPermissions(Permission::kViewSecondarySegments, Permission::kChangeSecondarySegments, 0,
+                   Permission::kChangeSecondarySegments);
     SetTransactionObject(kSecondarySegmentAuditObject);
     SetReplTransactionObject(kPersonReplicationObject);
 }
@@ -88,14 +86,14 @@ void CWmipPersonSecondarySegmentsMapper::CheckSecondarySegment(bool isAdd, IWbem
         links.AddFilterLong(L"EMP_SEGMENT_LINK.SEGMENTID", segmentId);
         links.OpenForwardOnly();
         if (segmentId == person.segmentId || !links.IsEOF())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kAlreadyAssignedMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kSegmentAlreadyAssigned);
 
         const CSegmentUnit* unit = options.GetSegmentUnit(segmentId);
         if (unit == nullptr)
             unit = options.GetHiddenSegmentUnit(segmentId);
         if (segmentId == -1 || (unit != nullptr && unit->GetDynamicSegmentOption() != 0) ||
             !options.GetSegmentationUtility().ShouldDisplaySegmentInSelectionUI(segmentId))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kRulesMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kSegmentRulesRefused);
     }
     catch (const CDBException& e)
     {

@@ -97,10 +97,8 @@ HRESULT CWmipPrecisionAccessGroupAssignmentMapper::PutInstance(IWbemClassObject*
         catch (const CDBException& e)
         {
             // A write that did not happen is a failure, never a success with nothing sent.
-            CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to assign access levels to the specified badgeKey.",
-                                   0, &e);
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                                L"Unable to assign access levels to the specified badgeKey.");
+            CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipMessages::kLevelsNotAssigned, 0, &e);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kLevelsNotAssigned);
         }
         LogBadgeReplication(badgeKey);
         LogTransaction(Operation::Modify, instance);
@@ -147,7 +145,6 @@ void CWmipPrecisionAccessGroupAssignmentMapper::LogBadgeReplication(LONG badgeKe
     }
     catch (const CException& e)
     {
-        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to log a replicator transaction for this operation.", 0,
-                               &e);
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, CWmipMessages::kReplicationNotLogged, 0, &e);
     }
 }

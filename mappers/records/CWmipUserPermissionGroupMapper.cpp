@@ -25,10 +25,10 @@ struct ComputedRight
     const wchar_t* property;
 };
 constexpr ComputedRight kComputedRights[] = {
-    {kSystemGroup, 0x100000D0, L"CanLoginToFluxmere"},
-    {kMonitoringGroup, 0x30000026, L"CanViewLiveVideo"},
-    {kMonitoringGroup, 0x3000002E, L"CanViewRecordedVideo"},
-    {kMonitoringGroup, 0x30000031, L"CanSearchVideo"},
+    {kSystemGroup, Permission::kUseProvider, L"CanLoginToFluxmere"},
+    {kMonitoringGroup, Permission::kViewLiveVideo, L"CanViewLiveVideo"},
+    {kMonitoringGroup, Permission::kViewRecordedVideo, L"CanViewRecordedVideo"},
+    {kMonitoringGroup, Permission::kSearchVideo, L"CanSearchVideo"},
 };
 
 }  // namespace

@@ -27,8 +27,6 @@ constexpr const wchar_t* kSourceFile = L"wpUserSecondarySegmentMapper.cpp";
 constexpr LONG kUserReplicationObject = 1024;
 constexpr int kSegmentWriteAccess = 2;
 constexpr LONG kAllSegments = -1;
-constexpr const wchar_t* kAssignedMessage = L"This segment is already assigned.";
-constexpr const wchar_t* kRulesMessage = L"Cannot assign this segment based on segmentation rules.";
 
 void RefuseRule(int line, const wchar_t* message)
 {
@@ -93,11 +91,11 @@ void CWmipUserSecondarySegmentMapper::CheckSegmentAssignment(bool adding, IWbemC
     CRowCountSet links(GetDatabase());
     links.SetSQL(link);
     if (segmentId == primarySegment || links.GetRowCount() > 0)
-        RefuseRule(__LINE__, kAssignedMessage);
+        RefuseRule(__LINE__, CWmipMessages::kSegmentAlreadyAssigned);
     if (segmentId == kAllSegments
             ? !caller->IsAllSegmentsUser()
             : !caller->GetSystemOptions().GetSegmentationUtility().ShouldDisplaySegmentInSelectionUI(segmentId))
-        RefuseRule(__LINE__, kRulesMessage);
+        RefuseRule(__LINE__, CWmipMessages::kSegmentRulesRefused);
 }
 
 void CWmipUserSecondarySegmentMapper::LogTransaction(Operation, IWbemClassObject* instance)

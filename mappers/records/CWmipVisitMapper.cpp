@@ -43,9 +43,6 @@ namespace {
 constexpr auto* Number = &CWmipMethodParameters::Number;
 constexpr auto* Text = &CWmipMethodParameters::Text;
 constexpr wchar_t kSourceFile[] = L"CWmipVisitMapper.cpp";
-constexpr DWORD kAddVisits = 0x20000028;
-constexpr DWORD kModifyVisits = 0x20000029;
-constexpr DWORD kDeleteVisits = 0x2000002A;
 constexpr LONG kVisitLayoutTable = 100101;
 constexpr LONG kEmailListMaxLength = 2048;
 // Visit key: the id times the multiplier, modulo the modulus.
@@ -118,7 +115,8 @@ const std::map<CString, CCorvessaMethodDescriptor>& VisitMethods()
 CWmipVisitMapper::CWmipVisitMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(Permission::kViewVisits, kAddVisits, kModifyVisits, kDeleteVisits);
+    SetPermissions(Permission::kViewVisits, Permission::kAddVisits, Permission::kModifyVisits,
+                   Permission::kDeleteVisits);
     static constexpr ColumnHook kHooks[] = {
         {L"VISIT_EVENT", L"SCHEDULED_TIMEIN", Reader<&CWmipVisitMapper::ReadScheduledTime>},
         {L"VISIT_EVENT", L"SCHEDULED_TIMEOUT", Reader<&CWmipVisitMapper::ReadScheduledTime>},

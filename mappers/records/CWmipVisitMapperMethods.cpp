@@ -34,7 +34,6 @@ using brontel::utility::CWMIException;
 
 namespace {
 constexpr wchar_t kSourceFile[] = L"CWmipVisitMapperMethods.cpp";
-constexpr DWORD kSignVisitsPermission = 0x2000004B;
 // The user action of assigning a badge of a type.
 constexpr LONG kAssignBadgeTypeAction = 6;
 
@@ -137,7 +136,7 @@ HRESULT CWmipVisitMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* me
 
 CAcsUser* CWmipVisitMapper::CheckMethodCaller(IWbemClassObject* instance)
 {
-    const HRESULT allowed = CanPerformOperation(kSignVisitsPermission, instance);
+    const HRESULT allowed = CanPerformOperation(Permission::kSignVisits, instance);
     if (allowed == WBEM_E_ACCESS_DENIED)
         throw CWMIException(kSourceFile, __LINE__, allowed, CWmipMessages::kAccessDenied);
     if (FAILED(allowed))

@@ -1,12 +1,10 @@
 #include "mappers/records/CWmipVisitSelfServiceStation.h"
 
+#include "common/AccessCodes.h"
 #include "mappers/records/helpers/CWmipRecordChecks.h"
 
 namespace {
 constexpr const wchar_t* kSourceFile = L"wpVisitSelfServiceStation.cpp";
-constexpr DWORD kViewStations = 0x2000005E;
-constexpr DWORD kAddStations = 0x2000005F;
-constexpr DWORD kDeleteStations = 0x20000061;
 }  // namespace
 
 // Adding a station is tested against its add id like every other class: a station lets
@@ -15,7 +13,7 @@ CWmipVisitSelfServiceStation::CWmipVisitSelfServiceStation(const CAcsUser* user,
                                                            IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewStations, kAddStations, 0, kDeleteStations);
+    SetPermissions(Permission::kViewVisitStations, Permission::kAddVisitStations, 0, Permission::kDeleteVisitStations);
 }
 
 void CWmipVisitSelfServiceStation::BeforeWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,

@@ -1,11 +1,9 @@
 #include "mappers/records/CWmipVisitSignInLocation.h"
 
-namespace {
-constexpr DWORD kViewLocations = 0x2000005E;
-}  // namespace
+#include "common/AccessCodes.h"
 
 CWmipVisitSignInLocation::CWmipVisitSignInLocation(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetPermissions(kViewLocations, 0, 0, 0);
+    SetPermissions(Permission::kViewVisitStations, 0, 0, 0);
 }

@@ -177,8 +177,8 @@ void WmipMonitoringZoneDeviceLinkMapper::CheckDeviceLink(bool adding, IWbemClass
                                 L"This device is already included in this monitoring zone.");
     }
     if (CountLinks(zoneId, panelId, deviceId, inputOutputId, nullptr) > 0)
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED,
-                                      L"The property %s contained an non-unique value.", L"MonitoringZoneID");
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotUniqueProperty,
+                                      L"MonitoringZoneID");
 }
 
 void WmipMonitoringZoneDeviceLinkMapper::LogTransaction(Operation, IWbemClassObject* instance)

@@ -8,6 +8,7 @@
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
+#include "inhouse/BntLogin/CSegmentUnit.h"
 #include "inhouse/BntUserDb/CBntAcsDBMgrCardholder.h"
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -34,6 +35,41 @@ const CSegmentUnit* CWmipAccessRules::FindSegmentUnit(const CAcsUser& user, LONG
     if (unit == nullptr)
         unit = options.GetHiddenSegmentUnit(segmentId);
     return unit;
+}
+
+CWmipAccessRules::SegmentLimit CWmipAccessRules::BrokenLimit(const CSegmentUnit& unit, std::optional<LONGLONG> badgeId,
+                                                             const std::optional<SegmentLevels>& levels)
+{
+    const LONG maxDigits = unit.GetMaxBadgeNumberLength();
+    if (badgeId && maxDigits > 0 && CBntBadgeKey::GetNumDigits(*badgeId) > maxDigits)
+        return SegmentLimit::kBadgeIdDigits;
+    if (!levels)
+        return SegmentLimit::kNone;
+    if (LimitReached(levels->standard + levels->temporary, unit.GetMaxAccessLevels()))
+        return SegmentLimit::kLevels;
+    if (levels->added != NewLevel::kStandard && LimitReached(levels->temporary, unit.GetMaxTemporaryAccessLevels()))
+        return SegmentLimit::kTemporaryLevels;
+    if (levels->added != NewLevel::kTemporary && LimitReached(levels->standard, unit.GetMaxStandardAccessLevels()))
+        return SegmentLimit::kStandardLevels;
+    return SegmentLimit::kNone;
+}
+
+const wchar_t* CWmipAccessRules::LimitMessage(SegmentLimit limit)
+{
+    switch (limit)
+    {
+    case SegmentLimit::kBadgeIdDigits:
+        return CWmipMessages::kBadgeIdTooLong;
+    case SegmentLimit::kLevels:
+        return CWmipMessages::kLevelsLimit;
+    case SegmentLimit::kTemporaryLevels:
+        return CWmipMessages::kTemporaryLevelsLimit;
+    case SegmentLimit::kStandardLevels:
+        return CWmipMessages::kStandardLevelsLimit;
+    case SegmentLimit::kNone:
+        break;
+    }
+    return nullptr;
 }
 
 LONG CWmipAccessRules::NumberOr(IWbemClassObject* instance, const wchar_t* property, LONG fallback)
@@ -99,8 +135,7 @@ CWmipAccessRules::Badge CWmipAccessRules::ReadAssignableBadge(const CAcsUser& us
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
                             L"Access level assignments can only be made to active badges.");
     if (CBntAcsDBMgrCardholder(&user).BadgeTypeIsDisposable(badge.type))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            L"Access level assignments can only be made to badges that are not disposable.");
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kDisposableBadge);
     return badge;
 }
 
@@ -111,8 +146,7 @@ void CWmipAccessRules::AssignLevels(const CAcsUser& user, const Badge& badge, co
     person.ReadSegmentAssignments(&user);
     if (!CBntAcsDBMgrCardholder(&user).AssignAccessLevelsToBadge(CBntBadgeKey(badge.key, badge.id, badge.issueCode),
                                                                  badge.type, levels, person))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            L"Unable to assign access levels to the specified badgeKey.");
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kLevelsNotAssigned);
     LONGLONG id = 0;
     TouchBadge(*user.GetDatabase(), badge.key, id);
 }

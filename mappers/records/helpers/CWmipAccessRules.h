@@ -1,12 +1,13 @@
-// CWmipAccessRules: what the access level, assignment and group mappers share: the segment unit
-// whose limits govern a level's segment, the badge an assignment is made to, the write of a
-// badge's new level list through the cardholder database manager, the audit and replication of
-// a badge's access, and the lookup of a method's instance.
+// CWmipAccessRules: what the access level, assignment, group and badge mappers share: the segment
+// unit whose limits govern a level's segment and the check of those limits, the badge an
+// assignment is made to, the write of a badge's new level list through the cardholder database
+// manager, the audit and replication of a badge's access, and the lookup of a method's instance.
 //
 // Static functions only; thread-safe as far as the database is.
 #pragma once
 
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
 #include "inhouse/BntUserDb/CBntAssignedAcLvlList.h"
@@ -27,9 +28,6 @@ class CWmipAccessRules
 public:
     CWmipAccessRules() = delete;
 
-    static constexpr const wchar_t* kNoSegmentUnitMessage =
-        L"Cannot find the segment that this Access Level belongs to.";
-
     // The badge an assignment is made to (a row of BADGE).
     struct Badge
     {
@@ -40,8 +38,40 @@ public:
         LONG personId = 0;
     };
 
+    // A segment unit's limit on a badge's access levels of its segment.
+    enum class SegmentLimit
+    {
+        kNone,
+        kBadgeIdDigits,
+        kLevels,
+        kTemporaryLevels,
+        kStandardLevels,
+    };
+    // How a level the badge is to take counts: against the limit of its own kind, or (a single
+    // assignment of a temporary level) against both the temporary and the standard limit.
+    enum class NewLevel
+    {
+        kStandard,
+        kTemporary,
+        kTemporaryAndStandard,
+    };
+    // The levels of one segment a badge holds, and the one it is to take.
+    struct SegmentLevels
+    {
+        LONG standard = 0;
+        LONG temporary = 0;
+        NewLevel added = NewLevel::kStandard;
+    };
+
     // Whether a count has reached a unit's limit; a limit of 0 or below is no limit.
     static bool LimitReached(LONG count, LONG limit) { return limit > 0 && count >= limit; }
+    // The first of unit's limits the badge breaks, kNone when it breaks none. Checked in this
+    // order: the digits of badgeId (when given); then, when levels is given, all the levels
+    // held, the temporary ones and the standard ones, each where the new level counts.
+    static SegmentLimit BrokenLimit(const CSegmentUnit& unit, std::optional<LONGLONG> badgeId,
+                                    const std::optional<SegmentLevels>& levels);
+    // The refusal text of a broken limit (a CWmipMessages text); null for kNone.
+    static const wchar_t* LimitMessage(SegmentLimit limit);
     // The unit whose limits apply to segment: with segments enabled in the user's options the
     // segment's visible unit, else the system-wide unit; failing that the segment's hidden
     // unit. Null when there is none. Valid while user lives.

@@ -169,29 +169,31 @@ TEST_F(AccessLevels, EachPerBadgeLimitTakesItsLastPlaceAndRefusesTheNext)
 {
     // Temporary levels are the dated ones; the standard limit holds for every new assignment.
     // Segment 7: 2 in all, 1 standard, 2 temporary; segment 6: 4 in all, 2 standard, 1
-    // temporary. Each step is one assignment to the segment's badge: below a limit, taking its
-    // last place, or refused at it.
+    // temporary. Each step is one assignment to a badge of the segment (the second badge of
+    // segment 6 is 60): below a limit, taking its last place, or refused at it.
     constexpr const char* kTotal = "The max number of access levels for this badge has been reached.";
     constexpr const char* kTemporary = "The max number of temporary access levels for this badge has been reached.";
     constexpr const char* kStandard = "The max number of standard access levels for this badge has been reached.";
     const struct
     {
-        long segment;
+        long badge;
         bool temporary;
         const char* refusal;
     } steps[] = {
-        {7, true, nullptr},    {7, false, nullptr}, {7, true, kTotal},   {6, true, nullptr},
-        {6, true, kTemporary}, {6, false, nullptr}, {6, false, nullptr}, {6, false, kStandard},
+        {7, true, nullptr},    {7, false, nullptr},  {7, true, kTotal},     {6, true, nullptr},
+        {6, true, kTemporary}, {6, false, nullptr},  {6, false, nullptr},   {6, false, kStandard},
+        {60, false, nullptr},  {60, false, nullptr}, {60, true, kStandard},
     };
-    const std::map<long, long> badges = {{7, NewBadge(730007)}, {6, NewBadge(730006)}};
+    const std::map<long, long> badges = {{7, NewBadge(730007)}, {6, NewBadge(730006)}, {60, NewBadge(730060)}};
+    const std::map<long, long> segments = {{7, 7}, {6, 6}, {60, 6}};
     int step = 0;
     for (const auto& s : steps)
     {
-        SCOPED_TRACE("step " + std::to_string(++step) + " in segment " + std::to_string(s.segment));
-        const long level = NewLevel("Limit " + std::to_string(step), s.segment);
-        const Reply reply = s.temporary ? Assign(level, badges.at(s.segment), L"20250101000000.000000+000",
-                                                 L"20350101000000.000000+000")
-                                        : Assign(level, badges.at(s.segment));
+        SCOPED_TRACE("step " + std::to_string(++step) + " on badge " + std::to_string(s.badge));
+        const long level = NewLevel("Limit " + std::to_string(step), segments.at(s.badge));
+        const Reply reply =
+            s.temporary ? Assign(level, badges.at(s.badge), L"20250101000000.000000+000", L"20350101000000.000000+000")
+                        : Assign(level, badges.at(s.badge));
         if (s.refusal == nullptr)
         {
             EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Description(reply.statusObject.Get());
@@ -204,6 +206,7 @@ TEST_F(AccessLevels, EachPerBadgeLimitTakesItsLastPlaceAndRefusesTheNext)
     }
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badges.at(7))), "2");
     EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badges.at(6))), "3");
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + std::to_string(badges.at(60))), "2");
 }
 
 TEST_F(AccessLevels, TheBadgeIdDigitsOfTheLevelsUnitTakeItsLastDigitAndRefuseOneMoreOnEveryPath)
