@@ -1,6 +1,7 @@
 // CCorvessaHelper: the conversions between bus values and the mappers' values.
 #include "bus/CCorvessaHelper.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cwchar>
@@ -300,15 +301,23 @@ _variant_t CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(const CString& pr
         {
             const long elementType = cimType & ~CIM_FLAG_ARRAY;
             // An array holds at most kMaxSafeArrayElements elements; a longer value is the
-            // client's invalid value, not a failure to allocate (Base64 text decodes to 3/4).
+            // client's invalid value, not a failure to allocate (Base64 text decodes to 3 bytes
+            // per 4 characters, less one per "=" padding its end).
             if (elementType == CIM_UINT8 && value.getType() == qpid::types::VAR_STRING)
             {
-                const std::size_t bytes = isBase64 ? value.getString().size() / 4 * 3 : value.getString().size();
+                const std::string& text = value.getString();
+                std::size_t bytes = text.size();
+                if (isBase64)
+                {
+                    const std::size_t padding = text.size() - (text.find_last_not_of('=') + 1);
+                    bytes = text.size() / 4 * 3;
+                    bytes -= std::min({padding, std::size_t{2}, bytes});
+                }
                 if (bytes > kMaxSafeArrayElements)
                 {
                     ThrowInvalidValue(propertyName);
                 }
-                return CreateSafeArrayVariantFromBinaryString(value.getString(), isBase64);
+                return CreateSafeArrayVariantFromBinaryString(text, isBase64);
             }
             if (value.asList().size() > kMaxSafeArrayElements)
             {

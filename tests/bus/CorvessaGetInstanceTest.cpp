@@ -6,6 +6,9 @@
 
 #include "bus/CCorvessaBaseApp.h"
 #include "bus/CCorvessaException.h"
+#include "inhouse/BntCoreDb/CBntConnection.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "tests/bus/BusInstanceClasses.h"
 
@@ -245,6 +248,52 @@ TEST_F(CorvessaGetInstance, DemoClassesReadPageByPageAndAnUnknownTokenIsRefused)
             EXPECT_EQ(e.ErrorCode(), CCorvessaException::kInvalidSessionTokenKey) << page;
         }
     }
+    EXPECT_EQ(UseCount(), 0);
+}
+
+// A statement fault sweep over a read of every row of an abstract type: statement 1, then 2,
+// then 3 ... of the read fails, and every one after it, until the read gets through. A read
+// that fails, also after the rows of one type were gathered, hands back no row with its error.
+TEST_F(CorvessaGetInstance, AReadThatFailsPartWayHandsBackNoRowWithItsError)
+{
+    // A statement failure that is neither a lost connection nor a busy database.
+    constexpr int kStatementError = 1;
+    constexpr int kMaxStatements = 100;
+    Fill("Alpha", 3);
+    Fill("Beta", 3);
+    Fill("Gamma", 3);
+    CWmipUserCacheEntry* entry = nullptr;
+    ASSERT_EQ(m_app->GetUserCacheEntryForToken(m_token, kApplication, &entry, false), S_OK);
+    const std::shared_ptr<CBntConnection> connection = entry->GetUser()->GetDatabase()->GetConnection();
+    m_app->ReleaseUserCacheEntry(entry);
+    const std::vector<std::string> every = Read("Pag_Base", 0, 5).names;
+    ASSERT_EQ(every.size(), 9u);
+    int failed = 0;
+    for (int skip = 0; skip < kMaxStatements; ++skip)
+    {
+        connection->TestHookFailNextStatements(kMaxStatements, kStatementError, skip);
+        Page page;
+        try
+        {
+            page = Read("Pag_Base", 0, 5);
+        }
+        catch (const CCorvessaException& e)
+        {
+            page.hr = E_FAIL;
+            ADD_FAILURE() << "statement " << skip + 1 << " threw " << e.ErrorCode();
+        }
+        connection->TestHookFailNextStatements(0, kStatementError);
+        if (SUCCEEDED(page.hr))
+        {
+            EXPECT_EQ(page.names, every) << "statement " << skip + 1;
+            break;
+        }
+        ++failed;
+        EXPECT_EQ(page.hr, corvessa::kInvalidFilter) << "statement " << skip + 1;
+        EXPECT_TRUE(page.instances.empty()) << "statement " << skip + 1 << " left " << page.instances.size();
+    }
+    // The counts of the four types, then a count and a page of each of the three that hold rows.
+    EXPECT_GE(failed, 10);
     EXPECT_EQ(UseCount(), 0);
 }
 

@@ -281,6 +281,32 @@ TEST_F(CorvessaHelperTest, BinaryValuesDecodeUpToTheBinaryLimitAndNoFurther)
         EXPECT_EQ(e.GetHResult(), WBEM_E_INVALID_PARAMETER);
         EXPECT_NE(e.GetMessage().Find(L"larger than a binary property may hold (16 MiB)"), -1);
     }
+    // The same values as an inbound binary property carries them: the size estimate made before
+    // decoding lets through every value that decodes within the limit.
+    const long binary = CIM_UINT8 | CIM_FLAG_ARRAY;
+    const struct
+    {
+        std::size_t bytes;
+        Outcome outcome;
+    } inbound[] = {
+        {12 * 1024 * 1024, Outcome::Ok},
+        {CWmipInstanceWriter::kMaxBinaryBytes - 1, Outcome::Ok},
+        {CWmipInstanceWriter::kMaxBinaryBytes, Outcome::Ok},
+        {CWmipInstanceWriter::kMaxBinaryBytes + 1, Outcome::InvalidItem},
+    };
+    for (const auto& c : inbound)
+    {
+        _variant_t value;
+        const Outcome outcome = Attempt([&] {
+            value = CCorvessaHelper::ConvertFromQpidVariantToWMIVariant(L"P", Variant(zeros(c.bytes)), binary, true);
+        });
+        EXPECT_EQ(outcome, c.outcome) << c.bytes;
+        if (outcome == Outcome::Ok)
+        {
+            ASSERT_EQ(value.vt, VT_ARRAY | VT_UI1) << c.bytes;
+            EXPECT_EQ(CCorvessaHelper::GetBytesFromSafeArray(value.parray).size(), c.bytes);
+        }
+    }
 }
 
 TEST_F(CorvessaHelperTest, OutboundValuesReadTheMemberTheirTypeNames)

@@ -921,8 +921,53 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
     EXPECT_EQ(RpcBlock::Long(submitted[3].block, 0), 216);
     EXPECT_EQ(submitted[3].block[5], 1) << "access denied";
 
-    // Without the communication server the event goes nowhere: a failure, and no log row.
+    // The record carries the time as 32-bit seconds since 1970: both ends are taken, a second
+    // beyond either is refused.
+    const std::pair<const wchar_t*, const char*> times[] = {
+        {L"19700101000000.000000+000", "1970-01-01 00:00:00"},
+        {L"19691231235959.000000+000", nullptr},
+        {L"21060207062815.000000+000", "2106-02-07 06:28:15"},
+        {L"21060207062816.000000+000", nullptr},
+    };
+    for (const auto& [time, logged] : times)
+    {
+        SCOPED_TRACE(Utf8(time));
+        const Table rows = events();
+        const HRESULT sent = Call(L"Bnt_IncomingEvent", L"SendIncomingEvent",
+                                  {{L"Source", _variant_t(L"Building management")}, {L"Time", _variant_t(time)}})
+                                 .result;
+        EXPECT_EQ(sent, logged != nullptr ? WBEM_S_NO_ERROR : WBEM_E_INVALID_PARAMETER);
+        if (logged == nullptr)
+        {
+            EXPECT_EQ(events(), rows);
+            continue;
+        }
+        EXPECT_EQ(DoorInstallation::Rows("SELECT EVENT_TIME_UTC FROM EVENTS ORDER BY rowid DESC LIMIT 1"),
+                  (Table{{logged}}));
+    }
+
+    // A communication server that answers "no", or whose call does not complete, takes no
+    // event: a failure, and no log row, on the logical source's path and on the panel's.
     const Table logged = events();
+    const Params logical = {{L"Source", _variant_t(L"Building management")}};
+    const Params atReader = {{L"Source", _variant_t(L"Lobby panel")},
+                             {L"Device", _variant_t(L"Lobby entry")},
+                             {L"IsAccessGrant", _variant_t(true)}};
+    const SimulatedAnswer refusals[] = {SimulatedAnswer::Status(1), SimulatedAnswer::Status(-1),
+                                        SimulatedAnswer::Failing()};
+    for (const SimulatedAnswer& refusal : refusals)
+        for (const Params* params : {&logical, &atReader})
+        {
+            SCOPED_TRACE(std::to_string(refusal.first) + " " + std::to_string(refusal.transport));
+            m_servers.CommEventServer().ClearCalls();
+            m_servers.CommEventServer().SetDefaultAnswer(refusal);
+            EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", *params).result, WBEM_E_FAILED);
+            EXPECT_EQ(m_servers.CommEventServer().Calls().size(), 1u) << "the call reached the server";
+            EXPECT_EQ(events(), logged);
+        }
+    m_servers.CommEventServer().SetDefaultAnswer(SimulatedAnswer());
+
+    // Without the communication server the event goes nowhere: a failure, and no log row.
     RpcEndpointTable::Instance().Unregister(&m_servers.CommEventServer());
     EXPECT_EQ(
         Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", {{L"Source", _variant_t(L"Building management")}}).result,
@@ -934,14 +979,12 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
 
 TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalServerThatAccepts)
 {
-    const auto acknowledge = [&](LONG panel, const wchar_t* host) {
-        Params params{{L"CurrentAckStatus", _variant_t(2L)},
-                      {L"SerialNumber", _variant_t(41L)},
-                      {L"PanelID", _variant_t(panel)},
-                      {L"AlarmID", _variant_t(3L)},
-                      {L"AckStatus", _variant_t(1L)},
-                      {L"AckNotes", _variant_t(L"seen  ")},
-                      {L"AlarmTime", _variant_t(L"20261207080000.000000+000")}};
+    const auto acknowledge = [&](LONG panel, const wchar_t* host,
+                                 const wchar_t* alarmTime = L"20261207080000.000000+000") {
+        Params params{{L"CurrentAckStatus", _variant_t(2L)}, {L"SerialNumber", _variant_t(41L)},
+                      {L"PanelID", _variant_t(panel)},       {L"AlarmID", _variant_t(3L)},
+                      {L"AckStatus", _variant_t(1L)},        {L"AckNotes", _variant_t(L"seen  ")},
+                      {L"AlarmTime", _variant_t(alarmTime)}};
         if (host != nullptr)
             params.emplace_back(L"CommServerHostName", _variant_t(host));
         return Call(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", params);
@@ -959,6 +1002,21 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     EXPECT_EQ(std::vector<BYTE>(calls[0].block.begin(), calls[0].block.begin() + 32),
               Words({2, 41, 1, 3, 1, 46363, 1, 0}));
     EXPECT_EQ(RpcBlock::Long(calls[0].block, 36), 10);
+    // The day is cut, never rounded: from midnight to the last second before the next one,
+    // noon and the afternoon included, an alarm of 7 December is matched on day 46363.
+    const std::pair<const wchar_t*, LONG> days[] = {
+        {L"20261207000000.000000+000", 46363}, {L"20261207115959.000000+000", 46363},
+        {L"20261207120000.000000+000", 46363}, {L"20261207153000.000000+000", 46363},
+        {L"20261207235959.000000+000", 46363}, {L"20261208000000.000000+000", 46364},
+    };
+    for (const auto& [time, day] : days)
+    {
+        Driver().ClearCalls();
+        EXPECT_EQ(acknowledge(1, nullptr, time).result, WBEM_S_NO_ERROR) << Utf8(time);
+        calls = Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm));
+        ASSERT_EQ(calls.size(), 1u) << Utf8(time);
+        EXPECT_EQ(RpcBlock::Long(calls[0].block, 20), day) << Utf8(time);
+    }
 
     // Refused by the server: still S_OK, with no simultaneous status.
     Driver().SetAnswer(Procedure(AapProcedure::AcknowledgeAlarm), SimulatedAnswer::Status(1));

@@ -418,9 +418,10 @@ TEST_F(SegmentIsolation, ALevelOfAnotherSegmentIsGivenOnNoPathAndNoLevelIsPlaced
 }
 
 // An association row shows only when the caller may see both ends. With cardholder segments on,
-// every person stands in segment 3 while level 44 and every badge's own SEGMENTID name the empty
-// segment: the empty caller sees one end of each row (the level, the badge's column, the
-// directory) and so none of the rows; the caller of segment 3 sees the rows whose ends it sees.
+// every person and every panel stands in segment 3 while level 44 and every badge's own
+// SEGMENTID name the empty segment: the empty caller sees one end of each row (the level, the
+// badge's column, the directory) and so none of the rows, not even level 44's link to a reader of
+// a panel of segment 3; the caller of segment 3 sees the rows whose ends it sees.
 // Both callers are new, so they log in with the options as changed here.
 TEST_F(SegmentIsolation, AnAssociationRowShowsOnlyWhenBothEndsAreSeen)
 {
@@ -432,10 +433,13 @@ TEST_F(SegmentIsolation, AnAssociationRowShowsOnlyWhenBothEndsAreSeen)
                       "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;"
                       "INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (44, 'Own', 4);"
                       "INSERT INTO BADGELINK (ACCLVLID, BADGEKEY) VALUES (44, 2);"
+                      "INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (44, 1, 0, 1);"
                       "UPDATE BADGE SET SEGMENTID = 4;");
-    const std::vector<std::wstring> associations = {L"Bnt_AccessLevelAssignment", L"Bnt_CardholderBadge",
-                                                    L"Bnt_CardholderAccount",     L"Bnt_PersonAccount",
-                                                    L"Bnt_DirectoryAccount",      L"Bnt_CardholderMultimediaObject"};
+    const std::vector<std::wstring> associations = {
+        L"Bnt_AccessLevelAssignment",      L"Bnt_CardholderBadge",
+        L"Bnt_CardholderAccount",          L"Bnt_PersonAccount",
+        L"Bnt_DirectoryAccount",           L"Bnt_CardholderMultimediaObject",
+        L"Bnt_AccessLevelReaderAssignment"};
     for (const std::wstring& association : associations)
     {
         SCOPED_TRACE(Utf8(association));
@@ -456,6 +460,7 @@ TEST_F(SegmentIsolation, AnAssociationRowShowsOnlyWhenBothEndsAreSeen)
     }
     support::InstallationDatabase::Execute(database, "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1003;"
                                                      "DELETE FROM BADGELINK WHERE ACCLVLID = 44;"
+                                                     "DELETE FROM ACCLVLINK WHERE ACCESSLVID = 44;"
                                                      "DELETE FROM ACCESSLVL WHERE ACCESSLVID = 44;"
                                                      "UPDATE BADGE SET SEGMENTID = 3;");
 }

@@ -147,6 +147,31 @@ TEST(CAcsUserPermissions, GroupsGrantExactlyTheirIds)
     EXPECT_FALSE(carol.HasPermission(kUseProvider));
 }
 
+// A permission's type is its top four bits; only types 1 to 3 name a permission, so an id of
+// any other type grants nothing even when a group lists it. Every type is granted here at the
+// lowest and the highest id it holds.
+TEST(CAcsUserPermissions, OnlyIdsOfTypesOneToThreeAreHeldWhateverTheGroupsList)
+{
+    TestDatabase db;
+    std::string grants;
+    std::vector<DWORD> ids;
+    for (DWORD type = 0; type < 16; ++type)
+        for (const DWORD low : {DWORD{0}, DWORD{0x0FFFFFFF}})
+        {
+            ids.push_back(type << 28 | low);
+            grants += "INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (1, " +
+                      std::to_string(ids.back()) + ");";
+        }
+    db.Exec(grants);
+    CAcsUser alice;
+    ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
+    for (const DWORD id : ids)
+    {
+        const DWORD type = id >> 28;
+        EXPECT_EQ(alice.HasPermission(id), type >= 1 && type <= 3) << std::hex << id;
+    }
+}
+
 TEST(CAcsUserPermissions, ResetPermissionsReadsChangedGroups)
 {
     TestDatabase db;

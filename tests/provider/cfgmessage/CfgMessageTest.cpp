@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "hardware/RpcBlock.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -14,6 +17,7 @@
 #include "inhouse/BntLogin/DBConnectionManager.h"
 #include "platform/registry/ProfileFile.h"
 #include "provider/CWmipApp.h"
+#include "provider/LRpcComClass.h"
 #include "provider/WmipArchiveServerRpcClass.h"
 #include "provider/WmipCommServerRpcClass.h"
 #include "simulation/SimulatedInstallation.h"
@@ -328,6 +332,101 @@ TEST_F(CommServerReconnect, TheStoreKeepsItsNewestMessagesWithinItsLimit)
         EXPECT_FALSE(thread.UpdateCommDriver(static_cast<int>(i), &message));
     EXPECT_EQ(thread.GetStoredCount(), LCfgRpcSender::kMaxStoredMessages);
     EXPECT_EQ(ProviderTestInstallation::CountLogLines("full: the oldest message was dropped."), 5);
+}
+
+// Where a message goes, by the sender's kind (keeping undelivered messages or not), its mode and
+// the server's answer: sent at once, kept in the store, or dropped; in direct-to-store mode
+// nothing is sent before the thread's pass, whatever the server would answer. The stop's last
+// attempt then delivers what was kept to a server that accepts.
+TEST_F(CommServerReconnect, EachMessageIsSentKeptOrDroppedByTheSendersKindModeAndTheServersAnswer)
+{
+    const struct
+    {
+        bool keeps;
+        bool direct;
+        bool accepts;
+        BOOL sent;
+        std::size_t stored;
+        std::size_t callsAtOnce;
+    } cases[] = {
+        {false, false, false, FALSE, 0, 1}, {false, false, true, TRUE, 0, 1},  {false, true, false, FALSE, 1, 0},
+        {false, true, true, FALSE, 1, 0},   {true, false, false, FALSE, 1, 1}, {true, false, true, TRUE, 0, 1},
+        {true, true, false, FALSE, 1, 0},   {true, true, true, FALSE, 1, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.keeps ? "keeping" : "dropping") + (c.direct ? ", direct" : "") +
+                     (c.accepts ? ", accepted" : ", refused"));
+        m_servers.CommServer().ClearCalls();
+        m_servers.CommServer().SetDefaultAnswer(c.accepts ? support::SimulatedAnswer()
+                                                          : support::SimulatedAnswer::Status(1));
+        CAcsUser* connection = m_manager.Connection(0);
+        ASSERT_NE(connection, nullptr);
+        {
+            std::unique_ptr<LRpcComClass> sender;
+            if (c.keeps)
+                sender = std::make_unique<WmipCommServerRpcClass>(connection, &m_manager);
+            else
+                sender = std::make_unique<LRpcComClass>(connection);
+            if (c.direct)
+                sender->WriteAllCommandsDirectlyToFailedRpc();
+            CfgMessage message(13, 0, 0);
+            EXPECT_EQ(sender->UpdateCommDriver(13, &message), c.sent);
+            EXPECT_EQ(sender->GetStoredCount(), c.stored);
+            EXPECT_EQ(m_servers.CommServer().Calls().size(), c.callsAtOnce);
+            m_servers.CommServer().SetDefaultAnswer(support::SimulatedAnswer());
+            EXPECT_TRUE(sender->ShutdownThread(0, 0, false));
+            EXPECT_EQ(sender->GetStoredCount(), 0u);
+            EXPECT_EQ(m_servers.CommServer().Calls().size(), c.callsAtOnce + c.stored);
+        }
+        if (!c.keeps)
+            m_manager.ReleaseConnection(connection);
+    }
+}
+
+// A full store whose pass fails while new messages arrive: the pass keeps the messages that
+// failed again, then the new ones, and within the limit the newest. The server refuses the
+// whole first pass, new messages are stored as it begins, and it accepts from the second pass on,
+// which delivers exactly what was kept, in order.
+TEST_F(CommServerReconnect, AStoreOverItsLimitAfterAPassKeepsTheNewestInOrder)
+{
+    constexpr int kStored = static_cast<int>(LCfgRpcSender::kMaxStoredMessages);
+    constexpr int kArriving = 5;
+    support::SimulatedCfgServer& server = m_servers.CommServer();
+    WmipCommServerRpcClass sender(m_manager.Connection(0), &m_manager);
+    sender.WriteAllCommandsDirectlyToFailedRpc();
+    sender.SetRetryInterval(1);
+    CfgMessage message(13, 0, 0);
+    for (int code = 0; code < kStored; ++code)
+        ASSERT_FALSE(sender.UpdateCommDriver(code, &message));
+    ASSERT_EQ(sender.GetStoredCount(), LCfgRpcSender::kMaxStoredMessages);
+    server.SetDefaultAnswer(support::SimulatedAnswer::Status(1));
+    // Called on the sender's thread during its pass; in direct-to-store mode a new message only
+    // goes to the store, so the pass's call may hand one in.
+    std::atomic<int> calls{0};
+    server.SetObserver([&](const support::SimulatedServer&, const support::SimulatedCall&) {
+        const int call = ++calls;
+        if (call == 1)
+            for (int code = kStored; code < kStored + kArriving; ++code)
+                sender.UpdateCommDriver(code, &message);
+        if (call == kStored)
+            server.SetDefaultAnswer(support::SimulatedAnswer());
+    });
+    ASSERT_TRUE(sender.Start());
+    const bool delivered = server.WaitForCalls(2 * kStored, std::chrono::seconds(60));
+    EXPECT_TRUE(sender.ShutdownThread(0, 0, false));
+    server.SetObserver({});
+    ASSERT_TRUE(delivered);
+    const auto received = ReceivedBy(server);
+    ASSERT_EQ(received.size(), 2u * kStored);
+    std::vector<LONG> second;
+    for (std::size_t i = kStored; i < received.size(); ++i)
+        second.push_back(received[i].code);
+    std::vector<LONG> expected;
+    for (int code = kArriving; code < kStored + kArriving; ++code)
+        expected.push_back(code);
+    EXPECT_EQ(second, expected);
+    EXPECT_EQ(sender.GetStoredCount(), 0u);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/security/Sid.h"
 #include "provider/CWmipHardwareEventProcessor.h"
 #include "provider/CWmipHardwareEventProvider.h"
+#include "provider/ThreadSafeQueue.h"
 #include "tests/provider/hwevents/HwEventTestSupport.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/EventQueryCase.h"
@@ -83,6 +84,21 @@ TEST_F(ProviderTest, RecordSizesOtherThan216)
     EXPECT_EQ(m_provider.GetQueuedCount(), 1u);
     EXPECT_EQ(m_provider.ReceiveHardwareEvent(216, nullptr, L"", L"", 0), E_FAIL);
     EXPECT_EQ(m_provider.GetQueuedCount(), 1u);
+}
+
+// Without a running processor nothing leaves the queue: records are taken up to its capacity,
+// and the one beyond is refused to the event source, which may then keep it, never dropped
+// behind a success.
+TEST_F(ProviderTest, ARecordTheFullQueueCannotTakeIsAFailureAndIsLogged)
+{
+    const BntMessageEx record = hwtest::Record(7, 1);
+    constexpr std::size_t kCapacity = ThreadSafeQueue<BntMessageEx>::kDefaultCapacity;
+    for (std::size_t i = 0; i < kCapacity; ++i)
+        ASSERT_EQ(HandIn(record), S_OK) << i;
+    const int full = hwtest::CountProviderLogLines("Hardware event queue is full; the event is dropped");
+    EXPECT_EQ(HandIn(record), E_FAIL);
+    EXPECT_EQ(m_provider.GetQueuedCount(), kCapacity);
+    EXPECT_EQ(hwtest::CountProviderLogLines("Hardware event queue is full; the event is dropped"), full + 1);
 }
 
 TEST_F(ProviderTest, ProvideEventsNeedsInitializeAndStartsTheThreadOnce)

@@ -137,6 +137,47 @@ TEST_F(AccessRequests, OnlyACallerWhoMayActOnTheRequestsLevelChangesItsStage)
     EXPECT_EQ(Stage(managed, L"Approve").result, WBEM_S_NO_ERROR);
 }
 
+// Without the right to assign levels, only a level managed with more than view rights opens the
+// requests: a caller (user 32) whose only links are view-only is refused outright, on a list as
+// on a stage change, not answered an empty list.
+TEST_F(AccessRequests, ACallerManagingLevelsOnlyViewOnlyIsRefusedNotAnsweredEmpty)
+{
+    const long request = NewRequest(1);
+    const struct
+    {
+        const char* links;
+        HRESULT listed;
+        HRESULT approved;
+    } cases[] = {
+        {"", WBEM_S_ACCESS_DENIED, WBEM_E_ACCESS_DENIED},
+        {"(32, 1, 1)", WBEM_S_ACCESS_DENIED, WBEM_E_ACCESS_DENIED},
+        {"(32, 1, 1), (32, 2, 1)", WBEM_S_ACCESS_DENIED, WBEM_E_ACCESS_DENIED},
+        // A manager of level 2 alone does not see the request for level 1.
+        {"(32, 2, 0)", WBEM_S_NO_ERROR, WBEM_E_NOT_FOUND},
+        {"(32, 1, 0)", WBEM_S_NO_ERROR, WBEM_S_NO_ERROR},
+    };
+    CallAs(AccessCallers::kLevelViewer);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.links);
+        ExecSql(std::string("DELETE FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 32;") +
+                (*c.links != '\0' ? std::string("INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, "
+                                                "HAS_AAM_VIEWONLY_ACCESS) VALUES ") +
+                                        c.links + ";"
+                                  : std::string()));
+        const Reply listed = Enum(Form::Sync, L"Bnt_AccessLevelRequest");
+        EXPECT_EQ(listed.result, c.listed) << Hex(listed.result);
+        bool seen = false;
+        for (const auto& object : listed.objects)
+            seen = seen || support::PropertyText(object.Get(), L"ID") == std::to_string(request);
+        EXPECT_EQ(seen, c.approved == WBEM_S_NO_ERROR);
+        const Reply approved = Stage(request, L"Approve");
+        EXPECT_EQ(approved.result, c.approved) << Hex(approved.result);
+        EXPECT_EQ(Column(request, "APPROVED_USERID"), c.approved == WBEM_S_NO_ERROR ? "32" : "");
+    }
+    ExecSql("DELETE FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 32;");
+}
+
 TEST_F(AccessRequests, OfConcurrentApprovalsExactlyOneStamps)
 {
     const long request = NewRequest(1);

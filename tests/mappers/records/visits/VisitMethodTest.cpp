@@ -188,6 +188,14 @@ TEST_F(VisitMethods, LaunchTourReachesTheLinkageServerOfTheCallersDatabase)
     EXPECT_EQ(Long64(calls[0].block, 8), 100002);
     EXPECT_EQ(RpcBlock::Long(calls[0].block, 20), 3);
 
+    // A linkage server whose call does not complete leaves the answer at 7.
+    m_servers.Linkage().SetAnswer(1, support::SimulatedAnswer::Failing());
+    const Reply failed =
+        ExecWith(L"Bnt_GuardTour.ID=1", L"LaunchTour", {{L"MonStationID", _variant_t(static_cast<LONG>(3))}});
+    EXPECT_EQ(failed.result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(ReturnValue(failed), 7);
+    EXPECT_EQ(m_servers.Linkage().CallsOf(1).size(), 2u) << "the call reached the server";
+
     // Without a linkage server of the database nothing is called and the answer is 7.
     ExecSql("UPDATE LINKAGE_SERVER SET BNT_DBID = 99 WHERE LINKAGE_SERVERID = 2;");
     const Reply unserved =
@@ -195,7 +203,7 @@ TEST_F(VisitMethods, LaunchTourReachesTheLinkageServerOfTheCallersDatabase)
     ExecSql("UPDATE LINKAGE_SERVER SET BNT_DBID = 1 WHERE LINKAGE_SERVERID = 2;");
     EXPECT_EQ(unserved.result, WBEM_S_NO_ERROR);
     EXPECT_EQ(ReturnValue(unserved), 7);
-    EXPECT_EQ(m_servers.Linkage().CallsOf(1).size(), 1u);
+    EXPECT_EQ(m_servers.Linkage().CallsOf(1).size(), 2u);
 
     EXPECT_EQ(Exec(Form::Sync, L"Bnt_GuardTour.ID=42", L"LaunchTour").result, WBEM_E_NOT_FOUND);
 }
