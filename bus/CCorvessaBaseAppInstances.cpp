@@ -161,6 +161,11 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
         logTiming();
         return S_OK;
     }
+    // A dynamic class knows its properties' types only once its description has been read,
+    // and the WHERE clause is read by them (a date-time literal, say).
+    CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(mapper->GetClassName());
+    if (typeInfo != nullptr && !query->GetWhereText().IsEmpty())
+        typeInfo->GetTypeInformation();
     query->EnableWhereValueCapture();
     mapper->SetQuery(query);
     query->DisableWhereValueCapture();

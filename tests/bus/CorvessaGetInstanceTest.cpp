@@ -263,9 +263,9 @@ TEST_F(CorvessaGetInstance, AReadThatFailsPartWayHandsBackNoRowWithItsError)
     Fill("Beta", 3);
     Fill("Gamma", 3);
     CWmipUserCacheEntry* entry = nullptr;
-    ASSERT_EQ(m_app->GetUserCacheEntryForToken(m_token, kApplication, &entry, false), S_OK);
+    ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(m_token, kApplication, &entry, false), S_OK);
     const std::shared_ptr<CBntConnection> connection = entry->GetUser()->GetDatabase()->GetConnection();
-    m_app->ReleaseUserCacheEntry(entry);
+    m_app->Sessions().ReleaseUserCacheEntry(entry);
     const std::vector<std::string> every = Read("Pag_Base", 0, 5).names;
     ASSERT_EQ(every.size(), 9u);
     int failed = 0;

@@ -67,8 +67,11 @@ TEST_F(DoorNameCase, EveryKeyAndPropertyInLowerCaseAnswersAsDeclared)
         if (FAILED(all.result) || all.objects.empty())
             continue;
         SCOPED_TRACE(Utf8(className));
-        ++swept;
         const std::string relpath = support::PropertyText(all.objects.front().Get(), L"__RELPATH");
+        // An instance without keys (an association row) has no path to name it by.
+        if (relpath == "<null>" || relpath.find('.') == std::string::npos)
+            continue;
+        ++swept;
         WbemPathParser::Result keys;
         ASSERT_EQ(WbemPathParser::Parse(std::wstring(relpath.begin(), relpath.end()), &keys), WBEM_S_NO_ERROR)
             << relpath;

@@ -260,11 +260,11 @@ TEST_F(WbemServiceRouting, RequestsTheServiceRefusesNeverReachTheProvider)
              return s->ExecQueryAsync(Text(L"WQL"), Text(L"SELECT * FROM Bnt_X"), 0, nullptr, k);
          },
          WBEM_E_INVALID_CLASS},
-        {"associators",
+        {"associators of a malformed path",
          [](IWbemServices* s, IWbemObjectSink* k) {
-             return s->ExecQueryAsync(Text(L"WQL"), Text(L"ASSOCIATORS OF {Bnt_Badge.ID=1}"), 0, nullptr, k);
+             return s->ExecQueryAsync(Text(L"WQL"), Text(L"ASSOCIATORS OF {Bnt_Badge.ID=}"), 0, nullptr, k);
          },
-         WBEM_E_NOT_SUPPORTED},
+         WBEM_E_INVALID_QUERY},
         {"put of a class",
          [&](IWbemServices* s, IWbemObjectSink* k) { return s->PutInstanceAsync(classObject.Get(), 0, nullptr, k); },
          WBEM_E_INVALID_PARAMETER},
@@ -304,6 +304,20 @@ TEST_F(WbemServiceRouting, RequestsTheServiceRefusesNeverReachTheProvider)
         EXPECT_TRUE(sink->Objects().empty()) << one.what;
     }
     EXPECT_TRUE(provider->Calls().empty());
+}
+
+TEST_F(WbemServiceRouting, AnAssociationGoesWholeToTheProviderOfItsPathsClass)
+{
+    for (const wchar_t* text :
+         {L"ASSOCIATORS OF {Bnt_Badge.ID=1}", L"REFERENCES OF {Bnt_Badge.ID=1} WHERE ClassDefsOnly"})
+    {
+        auto sink = MakeComObject<RecordingSink>();
+        ASSERT_EQ(services->ExecQueryAsync(Text(L"WQL"), Text(text), 0, nullptr, sink.Get()), WBEM_S_NO_ERROR);
+        const std::vector<ProviderCall> calls = provider->Calls();
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back().operation, L"ExecQueryAsync");
+        EXPECT_EQ(calls.back().argument, std::wstring(L"WQL|") + text);
+    }
 }
 
 TEST_F(WbemServiceRouting, NullArgumentsAreRefusedWithoutAStatus)

@@ -14,6 +14,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/rpc/RpcEndpointTable.h"
 #include "platform/security/CallerIdentity.h"
+#include "platform/wmi/WbemErrorInfo.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipEventProviderImpl.h"
 #include "provider/CWmipHardwareEventProvider.h"
@@ -21,6 +22,7 @@
 #include "provider/IWmipEventProviderInfo.h"
 #include "simulation/SimulatedLinkageServer.h"
 #include "tests/provider/hwevents/HwEventTestSupport.h"
+#include "tests/support/PropertyText.h"
 #include "tests/support/BstrText.h"
 #include "tests/support/RecordingSink.h"
 #include "tools/provixa/ProvixaEventProviderShell.h"
@@ -198,19 +200,32 @@ TEST_F(RoutingTest, RefusedSubscriptionsReportNothingToTheirSink)
         const wchar_t* query;
         const wchar_t* language;
         HRESULT expected;
+        // What the refusal's status object says (the caller's error information).
+        const char* reason;
     };
     const RefusalCase cases[] = {
-        {"not WQL", L"SELECT * FROM Bnt_AccessEvent", L"SQL", WBEM_E_INVALID_QUERY_TYPE},
-        {"malformed", L"SELECT * FROM", L"WQL", WBEM_E_INVALID_QUERY},
-        {"unknown class", L"SELECT * FROM Bnt_NoSuchEvent", L"WQL", WBEM_E_INVALID_CLASS},
-        {"not an event class", L"SELECT * FROM Bnt_Alarm", L"WQL", WBEM_E_NOT_EVENT_CLASS},
-        {"an event no provider serves", L"SELECT * FROM __InstanceCreationEvent", L"WQL", WBEM_E_PROVIDER_NOT_FOUND},
+        {"not WQL", L"SELECT * FROM Bnt_AccessEvent", L"SQL", WBEM_E_INVALID_QUERY_TYPE, nullptr},
+        {"malformed", L"SELECT * FROM", L"WQL", WBEM_E_INVALID_QUERY, "unexpected end of text at offset 13"},
+        {"unknown class", L"SELECT * FROM Bnt_NoSuchEvent", L"WQL", WBEM_E_INVALID_CLASS,
+         "There is no class Bnt_NoSuchEvent."},
+        {"not an event class", L"SELECT * FROM Bnt_Alarm", L"WQL", WBEM_E_NOT_EVENT_CLASS,
+         "Class Bnt_Alarm is not an event class."},
+        {"an event no provider serves", L"SELECT * FROM __InstanceCreationEvent", L"WQL", WBEM_E_PROVIDER_NOT_FOUND,
+         "No provider sends __InstanceCreationEvent events."},
+        {"unknown property", L"SELECT * FROM Bnt_AccessEvent WHERE NoSuchProperty = 2", L"WQL", WBEM_E_INVALID_QUERY,
+         "names NoSuchProperty, which is not a property of the event class"},
     };
     for (const RefusalCase& c : cases)
     {
         const ComPtr<support::RecordingSink> sink = support::RecordingSink::Create();
         EXPECT_EQ(Query(c.query, c.language).Subscribe(*m_namespace, sink.Get()), c.expected) << c.rule;
         EXPECT_TRUE(sink->Statuses().empty()) << c.rule;
+        const ComPtr<IWbemClassObject> why = WbemErrorInfo::Take();
+        if (c.reason == nullptr)
+            continue;
+        ASSERT_TRUE(why) << c.rule;
+        EXPECT_NE(support::PropertyText(why.Get(), L"Description").find(c.reason), std::string::npos)
+            << support::PropertyText(why.Get(), L"Description");
     }
     // The provider's own refusal: the dock user may not see the lobby panel.
     const CallerIdentity::Scope dock(CallerIdentity(hwtest::kDockSid, SecurityImpersonation));

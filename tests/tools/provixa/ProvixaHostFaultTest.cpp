@@ -56,7 +56,11 @@ TEST_F(ProvixaHostFault, RefusalsNeverEndWithoutTheirMessage)
         {{"--as", "operator", "query", "SELECT * FROM Bnt_EventType"}, "sufficient user permissions"},
         {{"--as", "admin", "delete", "Bnt_EventType.ID=1"}, "not supported by this class"},
         {{"--as", "admin", "query", "SELECT * FROM Bnt_WorldTimezone WHERE ID = 1 -- x"},
-         "(WBEM_E_INVALID_QUERY): The query is not valid WQL"},
+         "(WBEM_E_PROVIDER_NOT_CAPABLE): The query is not valid WQL"},
+        {{"--as", "admin", "query", "SELECT * FORM Bnt_WorldTimezone"}, "FROM or , expected at offset 9"},
+        {{"--as", "admin", "query", "SELECT COUNT(*) FROM Bnt_WorldTimezone"}, "FROM or , expected at offset 12"},
+        {{"--as", "admin", "query", "SELECT * FROM Bnt_WorldTimezone WHERE Name = 'open"}, "unterminated string"},
+        {{"--as", "admin", "get", "Bnt_Badge.BADGEKEY=1 2"}, "at offset 19"},
         {{"--as", "admin", "query", "SELECT * FROM Bnt_WorldTimezone WHERE ID = 1 -- x"}, "at offset"},
     };
     for (const auto& one : cases)
