@@ -127,7 +127,7 @@ void WarnOfUnreachedServers(std::ostream& err)
 {
     for (const CString& server : LCfgRpcSender::TakeUnreachedServers())
         err << "provixa: warning: a configuration message could not be delivered to the "
-            << ProvixaText::ToUtf8(std::wstring_view(server.GetString(), static_cast<std::size_t>(server.GetLength())))
+            << ProvixaText::ToUtf8(server.GetString())
             << ", so the panels were not told of the change; the provider log keeps the message\n";
 }
 
@@ -253,17 +253,18 @@ bool PutAssignments(IWbemClassObject* object, const ProvixaCommandLine& commandL
             *error = owner + " has no " + kind + " " + name;
             return false;
         }
+        const std::string named = owner + " " + kind + " " + name + ": ";
         _variant_t value;
         std::string valueError;
         if (!ProvixaMethodArgument::ValueFor(services, type, text, &value, &valueError, ValueFor))
         {
-            *error = owner + " " + kind + " " + name + ": " + valueError;
+            *error = named + valueError;
             return false;
         }
         const HRESULT hr = object->Put(property.c_str(), 0, &value, 0);
         if (FAILED(hr))
         {
-            *error = owner + " " + kind + " " + name + ": " + ProvixaOutput::Error(hr, nullptr);
+            *error = named + ProvixaOutput::Error(hr, nullptr);
             return false;
         }
     }

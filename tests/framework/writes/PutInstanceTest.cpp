@@ -111,6 +111,8 @@ TEST_F(PutInstance, RefusalsCarryTheirCodeAndMessage)
          WBEM_E_INVALID_PARAMETER, L"The property LastChanged did not exist or contained an invalid value."},
         {"generated key given on create", L"ID", _variant_t(77L), WBEM_FLAG_CREATE_ONLY, WBEM_E_FAILED,
          L"The property ID is not editable, but a value was specified that was different from the current value."},
+        {"generated key of no stored instance", L"ID", _variant_t(77L), WBEM_FLAG_CREATE_OR_UPDATE, WBEM_E_NOT_FOUND,
+         L"The requested instance could not be retrieved or does not exist."},
     };
     for (const Case& c : cases)
     {
