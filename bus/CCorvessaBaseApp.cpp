@@ -39,10 +39,6 @@ namespace {
 
 constexpr wchar_t kSource[] = L"CorvessaBaseApp";
 constexpr wchar_t kInstallationKey[] = L"SOFTWARE\\Brontel\\Ivarune";
-constexpr wchar_t kCorvessaKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Corvessa";
-constexpr char kUnknownTokenMessage[] =
-    "An add authentication request must be called prior to use of this session token.";
-constexpr LONGLONG kMillisecondsPerHour = 60LL * 60 * 1000;
 
 }  // namespace
 
@@ -50,8 +46,7 @@ CCorvessaBaseApp::CCorvessaBaseApp(TickSource tickSource)
     : m_tickSource(tickSource ? std::move(tickSource) : TickSource(&GetTickCount64))
 {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    InitializeCriticalSection(&m_tokenLock);
-    m_tokenLifetimeMs.store(GetAuthenticatedTokenTimeoutInHours() * kMillisecondsPerHour);
+    m_sessions = std::make_unique<CCorvessaSessionService>(m_tickSource, &GetBusUserCache);
     m_tokenThread = std::make_unique<CorvessaTokenExpirationThread>(this);
     m_tokenThread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr);
 }
@@ -61,7 +56,7 @@ CCorvessaBaseApp::~CCorvessaBaseApp()
     // A sweep reaches into the token table and the user cache: it must be over before they go.
     m_tokenThread->Kill(0);
     m_tokenThread.reset();
-    DeleteCriticalSection(&m_tokenLock);
+    m_sessions.reset();
     CoUninitialize();
 }
 
@@ -83,9 +78,9 @@ CCorvessaUserCache* CCorvessaBaseApp::GetBusUserCache()
     return dynamic_cast<CCorvessaUserCache*>(GetUserCache());
 }
 
-ULONGLONG CCorvessaBaseApp::Now() const
+CCorvessaSessionService& CCorvessaBaseApp::Sessions()
 {
-    return m_tickSource();
+    return *m_sessions;
 }
 
 void CCorvessaBaseApp::SetQpidWrapper(sms::qpid::wrapper::IQpidWrapper* wrapper)
@@ -136,12 +131,6 @@ HRESULT CCorvessaBaseApp::GetMapperForType(const CString& typeName, CWmipUserCac
     }
     mapper->SetUserEntry(entry);
     return S_OK;
-}
-
-HRESULT CCorvessaBaseApp::ReleaseUserCacheEntry(CWmipUserCacheEntry* entry)
-{
-    CCorvessaUserCache* cache = GetBusUserCache();
-    return cache != nullptr ? cache->ReleaseUser(entry) : E_UNEXPECTED;
 }
 
 void CCorvessaBaseApp::InvalidateUsers()
@@ -206,177 +195,9 @@ CCorvessaException CCorvessaBaseApp::ConvertToCorvessaException(const CWMIExcept
     return CCorvessaException(key, source);
 }
 
-// --- Session tokens ----------------------------------------------------------------------
-
-int CCorvessaBaseApp::GetAuthenticatedTokenTimeoutInHours()
-{
-    const CBntRegistry key(true, kCorvessaKey);
-    DWORD hours = 0;
-    if (key.GetDWORDValue(L"AuthenticatedTokenTimeout", &hours) && hours >= kMinTokenTimeoutHours &&
-        hours <= kMaxTokenTimeoutHours)
-    {
-        return static_cast<int>(hours);
-    }
-    return kDefaultTokenTimeoutHours;
-}
-
-void CCorvessaBaseApp::AddTokenToMaps(const std::string& token, const std::string& applicationId, const CString& sid,
-                                      const COleDateTime& authenticationTime)
-{
-    const CCorvessaAutoCS guard(&m_tokenLock);
-    m_tokens[token] = TokenRecord{sid, {applicationId}, authenticationTime, Now()};
-}
-
-void CCorvessaBaseApp::RemoveTokenFromMaps(const std::string& token)
-{
-    const CCorvessaAutoCS guard(&m_tokenLock);
-    m_tokens.erase(token);
-}
-
-std::vector<std::string> CCorvessaBaseApp::GetTokenApplicationIds(const std::string& token)
-{
-    const CCorvessaAutoCS guard(&m_tokenLock);
-    const auto found = m_tokens.find(token);
-    return found != m_tokens.end() ? found->second.applicationIds : std::vector<std::string>();
-}
-
-bool CCorvessaBaseApp::IsCachedUserInUseByMultipleSessions(const CString& sid)
-{
-    const CCorvessaAutoCS guard(&m_tokenLock);
-    const auto sessions =
-        std::count_if(m_tokens.begin(), m_tokens.end(), [&sid](const auto& pair) { return pair.second.sid == sid; });
-    return sessions > 1;
-}
-
-bool CCorvessaBaseApp::IsAgedLocked(const TokenRecord& record) const
-{
-    // A clock that stands before the issue counts as age 0.
-    const ULONGLONG now = Now();
-    const ULONGLONG age = now > record.issuedTick ? now - record.issuedTick : 0;
-    return static_cast<LONGLONG>(age) > m_tokenLifetimeMs.load();
-}
-
-HRESULT CCorvessaBaseApp::LookUpEntryLocked(const TokenRecord& record, CWmipUserCacheEntry** entry, bool* asked)
-{
-    *asked = false;
-    CCorvessaUserCache* cache = GetBusUserCache();
-    if (cache == nullptr)
-    {
-        return WBEM_E_FAILED;
-    }
-    *asked = true;
-    return IsInternalAccountSID(record.sid) ? cache->GetCachedUser(entry, record.sid)
-                                            : cache->GetUserFromSID(entry, record.sid);
-}
-
-void CCorvessaBaseApp::EndSessionLocked(const std::string& token, CWmipUserCacheEntry* entry)
-{
-    if (entry != nullptr)
-    {
-        CCorvessaUserCache* cache = GetBusUserCache();
-        if (cache != nullptr && !IsCachedUserInUseByMultipleSessions(entry->GetSID()))
-        {
-            cache->RemoveUser(entry);
-        }
-        ReleaseUserCacheEntry(entry);
-    }
-    RemoveTokenFromMaps(token);
-}
-
-HRESULT CCorvessaBaseApp::GetUserCacheEntryForToken(const std::string& token, const std::string& applicationId,
-                                                    CWmipUserCacheEntry** entry, bool report)
-{
-    if (entry == nullptr)
-    {
-        return WBEM_E_INVALID_PARAMETER;
-    }
-    *entry = nullptr;
-    const CCorvessaAutoCS guard(&m_tokenLock);
-    const auto found = m_tokens.find(token);
-    if (found == m_tokens.end() || found->second.applicationIds.empty())
-    {
-        throw CCorvessaException(CCorvessaException::kInvalidSessionTokenKey, std::string(kUnknownTokenMessage));
-    }
-    TokenRecord& record = found->second;
-    bool asked = false;
-    if (IsAgedLocked(record))
-    {
-        // Use does not renew a token: past its lifetime it is refused at once, not only at
-        // the next sweep.
-        CWmipUserCacheEntry* aged = nullptr;
-        LookUpEntryLocked(record, &aged, &asked);
-        EndSessionLocked(token, aged);
-        throw CCorvessaException(CCorvessaException::kInvalidSessionTokenKey, std::string(kUnknownTokenMessage));
-    }
-    auto& ids = record.applicationIds;
-    if (ids.size() < kMaxApplicationIdsPerToken && applicationId.size() <= kMaxApplicationIdBytes &&
-        std::find(ids.begin(), ids.end(), applicationId) == ids.end())
-    {
-        ids.push_back(applicationId);
-    }
-    const HRESULT hr = LookUpEntryLocked(record, entry, &asked);
-    if (SUCCEEDED(hr) || !report)
-    {
-        return hr;
-    }
-    if (asked)
-    {
-        CWMIDebugLog::LogError(
-            kSource, __LINE__,
-            L"CCorvessaProvixaApp::GetUserCacheEntryForToken - The user cache did not find the user.", hr);
-    }
-    CWMIDebugLog::LogError(kSource, __LINE__,
-                           L"CCorvessaProvixaApp::GetUserCacheEntryForToken - Failed, invalid authentication token. "
-                           L"User must authenticate.",
-                           corvessa::kInvalidSessionToken);
-    return corvessa::kInvalidSessionToken;
-}
-
 HRESULT CCorvessaBaseApp::DeleteAuthentication(const std::string& token, const std::string& applicationId)
 {
-    // One hold for the whole log-out: two log-outs of one SID, or a log-out and a login,
-    // cannot both see a second session and so leave the entry behind, or remove a live one.
-    const CCorvessaAutoCS guard(&m_tokenLock);
-    CWmipUserCacheEntry* entry = nullptr;
-    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, false);
-    if (FAILED(hr))
-    {
-        CWMIDebugLog::LogInfo(kSource, __LINE__,
-                              L"CCorvessaProvixaApp::DeleteAuthentication - Warning - was not able to find "
-                              L"corresponding user for token.");
-    }
-    EndSessionLocked(token, entry);
-    return hr;
-}
-
-void CCorvessaBaseApp::RemoveStaleAuthenticationTokens()
-{
-    m_tokenLifetimeMs.store(GetAuthenticatedTokenTimeoutInHours() * kMillisecondsPerHour);
-    std::vector<std::string> stale;
-    {
-        const CCorvessaAutoCS guard(&m_tokenLock);
-        for (const auto& [token, record] : m_tokens)
-        {
-            if (IsAgedLocked(record))
-            {
-                stale.push_back(token);
-            }
-        }
-    }
-    for (const std::string& token : stale)
-    {
-        const CCorvessaAutoCS guard(&m_tokenLock);
-        const auto found = m_tokens.find(token);
-        // Another thread may have ended the session since.
-        if (found == m_tokens.end())
-        {
-            continue;
-        }
-        CWmipUserCacheEntry* entry = nullptr;
-        bool asked = false;
-        LookUpEntryLocked(found->second, &entry, &asked);
-        EndSessionLocked(token, entry);
-    }
+    return m_sessions->EndSession(token, applicationId);
 }
 
 // --- Authentication ----------------------------------------------------------------------
@@ -470,12 +291,7 @@ CString CCorvessaBaseApp::GenerateSIDForInternalAccount(const std::string& userN
 {
     CString name = brontel::utility::ConvertToCString(userName);
     name.MakeUpper();
-    return CString(kInternalSidPrefix) + name;
-}
-
-BOOL CCorvessaBaseApp::IsInternalAccountSID(const CString& sid)
-{
-    return brontel::utility::ConvertToStdString(sid).starts_with(kInternalSidPrefix) ? TRUE : FALSE;
+    return CString(CCorvessaSessionService::kInternalSidPrefix) + name;
 }
 
 HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int directoryId, std::string userName,
@@ -494,20 +310,9 @@ HRESULT CCorvessaBaseApp::Authenticate(const std::string& applicationId, int dir
         Initialize();
         // Made (with its keys) before the token-map lock is taken.
         const CorvessaAuthenticationUtility* utility = GetAuthenticationUtility();
-        // The login and the issue of its token under one hold: a log-out of another session of
-        // the same user cannot remove the entry in between.
-        const CCorvessaAutoCS guard(&m_tokenLock);
-        CString sid;
-        const HRESULT hr = AuthenticateCredential(directoryId, userName, password, sid);
-        if (SUCCEEDED(hr) && !sid.IsEmpty())
-        {
-            const COleDateTime now = COleDateTime::GetCurrentTime();
-            const std::string issued = utility->GenerateToken();
-            AddTokenToMaps(issued, applicationId, sid, now);
-            token = issued;
-            authenticationTime = now;
-        }
-        return hr;
+        return m_sessions->IssueToken(
+            applicationId, [&](CString& sid) { return AuthenticateCredential(directoryId, userName, password, sid); },
+            [utility] { return utility->GenerateToken(); }, token, authenticationTime);
     }
     catch (const CWMIException& e)
     {
@@ -579,7 +384,7 @@ CString CCorvessaBaseApp::GetSIDForDirectoryAccount(brontel::directories::Direct
         const std::unique_ptr<directories::DirectoryAccount> account = directory->FindAccountByName(userName);
         const CString accountId = account ? account->GetID() : CString();
         // An account id in the internal accounts' form would share an internal user's session.
-        if (account && !accountId.IsEmpty() && !IsInternalAccountSID(accountId))
+        if (account && !accountId.IsEmpty() && !CCorvessaSessionService::IsInternalAccountSID(accountId))
         {
             std::vector<directories::DirectoryAccount> linked;
             if (personType == PersonTypeSystemUser)
@@ -668,23 +473,6 @@ constexpr PermissionKey kPermissionKeys[] = {
 
 }  // namespace
 
-CCorvessaBaseApp::EntryLease CCorvessaBaseApp::LeaseEntry(CWmipUserCacheEntry* entry)
-{
-    return EntryLease(entry, [this](CWmipUserCacheEntry* held) { ReleaseUserCacheEntry(held); });
-}
-
-HRESULT CCorvessaBaseApp::LeaseEntryForToken(const std::string& token, const std::string& applicationId,
-                                             EntryLease& lease)
-{
-    CWmipUserCacheEntry* entry = nullptr;
-    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
-    if (SUCCEEDED(hr))
-    {
-        lease = LeaseEntry(entry);
-    }
-    return hr;
-}
-
 void CCorvessaBaseApp::PopulatePermissionMap(const CAcsUser* user, std::map<std::string, bool>& permissions)
 {
     for (const PermissionKey& permission : kPermissionKeys)
@@ -722,7 +510,7 @@ HRESULT CCorvessaBaseApp::GetLoggedInUserInformation(const std::string& token, c
                                                      UserInfo& info)
 {
     EntryLease lease;
-    const HRESULT hr = LeaseEntryForToken(token, applicationId, lease);
+    const HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
     if (FAILED(hr))
     {
         return hr;
@@ -776,7 +564,7 @@ HRESULT CCorvessaBaseApp::GetManagedAccessLevels(const std::string& token, const
                                                  std::vector<AccessLevel>& levels)
 {
     EntryLease lease;
-    const HRESULT hr = LeaseEntryForToken(token, applicationId, lease);
+    const HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
     if (FAILED(hr))
     {
         return hr;
@@ -826,7 +614,7 @@ auto CCorvessaBaseApp::RunSubscriptionOperation(const std::string& token, const 
 {
     Initialize();
     EntryLease lease;
-    const HRESULT hr = LeaseEntryForToken(token, applicationId, lease);
+    const HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
     if (FAILED(hr))
     {
         throw CCorvessaException(static_cast<long>(hr));

@@ -4,20 +4,12 @@
 // current CWmipApp, it makes the WMI side's services (connection manager, class cache, user
 // cache, mapper registry) run in the host with a CCorvessaUserCache as the user cache.
 //
-// Sessions: Authenticate logs a user in and issues a token (the text of a random UUID) that
-// maps to the SID under which the user's entry sits in the user cache; every request turns
-// its token into that entry (GetUserCacheEntryForToken) and gives it back after its work.
-// A token lives from its authentication until it is older than the lifetime (registry value
-// "AuthenticatedTokenTimeout", 1 to 24 hours, default 8), measured on a steady clock: a
-// request with an aged token is refused at once, and the expiration thread sweeps aged tokens
-// out about every 300 seconds. A log-out (DeleteAuthentication) removes the user's entry when
-// no other token uses it.
+// Sessions: Authenticate logs a user in and issues a session token; every request turns its
+// token into the user's cache entry and gives it back after its work (CCorvessaSessionService,
+// which keeps the tokens). The expiration thread sweeps aged tokens out about every 300
+// seconds.
 //
-// Thread-safe. The token-map lock (recursive) guards the token table and is held across each
-// whole token step: the check, the count of a SID's tokens together with the removal of the
-// entry and the token, and the login of Authenticate together with the issue of its token.
-// It may be held while the user cache's lock is taken, never the other way round. The
-// expiration thread is stopped and joined before the token table goes.
+// Thread-safe. The expiration thread is stopped and joined before the session service goes.
 #pragma once
 
 #include <atomic>
@@ -36,6 +28,7 @@
 #include "bus/PaginatedItems.h"
 #include "bus/CCorvessaQpidInstance.h"
 #include "bus/CCorvessaQpidMethodParameter.h"
+#include "bus/CCorvessaSessionService.h"
 #include "bus/PagingParameters.h"
 #include "framework/ICorvessaApplication.h"
 #include "platform/mfc/COleDateTime.h"
@@ -108,18 +101,10 @@ public:
     // cache's permission refreshes; tests drive it.
     using TickSource = std::function<ULONGLONG()>;
 
-    static constexpr char kInternalSidPrefix[] = "INTERNAL_SID_FOR_";
     static constexpr LONG kInternalDirectoryId = -1;
-    static constexpr int kDefaultTokenTimeoutHours = 8;
-    static constexpr int kMinTokenTimeoutHours = 1;
-    static constexpr int kMaxTokenTimeoutHours = 24;
     // Configuration value: non-zero when clients send their credentials encrypted.
     static constexpr LONG kEncryptedCredentialsConfigId = 241;
     static constexpr LONG kSystemAdministratorPtzPriority = 1000;
-    // A token records at most this many application ids of at most this many bytes: a client
-    // cannot grow the token table without bound by inventing ids.
-    static constexpr std::size_t kMaxApplicationIdsPerToken = 64;
-    static constexpr std::size_t kMaxApplicationIdBytes = 256;
 
     // Starts the token expiration thread.
     explicit CCorvessaBaseApp(TickSource tickSource = TickSource());
@@ -162,8 +147,6 @@ public:
     // a token whose user is no longer cached; the token goes in both cases). Throws
     // CCorvessaException "corvessa.general.invalidsessiontoken" for an unknown or aged token.
     HRESULT DeleteAuthentication(const std::string& token, const std::string& applicationId);
-    // The token lifetime from the registry, 1 to 24 hours; 8 when absent or out of range.
-    static int GetAuthenticatedTokenTimeoutInHours();
 
     // The identity, permission keys and PTZ priority of the token's user. S_OK; the token
     // check's failure; 0x80041001 for a database failure (logged). Throws as the token check.
@@ -298,8 +281,6 @@ protected:
     // 0x80040522 for a type that is not exposed or has no mapper (logged when log is set).
     HRESULT GetMapperForType(const CString& typeName, CWmipUserCacheEntry* entry,
                              std::unique_ptr<CWmipClassMapper>& mapper, bool log);
-    // Gives a token check's entry back. The cache's result; 0x8000FFFF without a bus cache.
-    HRESULT ReleaseUserCacheEntry(CWmipUserCacheEntry* entry);
     // The bus error for a mapper's failure (logged): its HRESULT chooses the key
     // (0x80041036 and 0x80041028 "corvessa.general.missingrequestitem", 0x80041008
     // "corvessa.general.invalidrequestitem", 0x80040524 "corvessa.general.decodingfailed", any
@@ -307,24 +288,8 @@ protected:
     CCorvessaException ConvertToCorvessaException(const brontel::utility::CWMIException& source,
                                                   const std::string& defaultKey) const;
 
-    // --- Session tokens ------------------------------------------------------------------
-    void AddTokenToMaps(const std::string& token, const std::string& applicationId, const CString& sid,
-                        const COleDateTime& authenticationTime);
-    void RemoveTokenFromMaps(const std::string& token);
-    // The token check: the token's user entry with its use count raised, in *entry; the
-    // application id is added to the token's list when new (within the limits above). S_OK; with report set, any
-    // failure is logged and becomes 0x80040520; without it the cache's HRESULT (0x80041002
-    // for a user no longer cached) or 0x80041001. Throws CCorvessaException
-    // "corvessa.general.invalidsessiontoken" for an unknown token, and for an aged one,
-    // whose session is ended first.
-    HRESULT GetUserCacheEntryForToken(const std::string& token, const std::string& applicationId,
-                                      CWmipUserCacheEntry** entry, bool report);
-    // True when more than one token carries exactly this SID.
-    bool IsCachedUserInUseByMultipleSessions(const CString& sid);
-    // Ends the session of every token older than the lifetime (read anew here).
-    void RemoveStaleAuthenticationTokens();
-    // The application ids that used the token, the first first; empty for an unknown token.
-    std::vector<std::string> GetTokenApplicationIds(const std::string& token);
+    // The session tokens; valid as long as the application object.
+    CCorvessaSessionService& Sessions();
 
     // --- Authentication ------------------------------------------------------------------
     // The SID of the credentials and the login of its user into the cache. The login's
@@ -333,7 +298,6 @@ protected:
                                    CString& sid);
     // "INTERNAL_SID_FOR_" and the upper-cased user name.
     static CString GenerateSIDForInternalAccount(const std::string& userName);
-    static BOOL IsInternalAccountSID(const CString& sid);
     // The id of the directory account that the credentials name, when it takes manual
     // single sign-on, is linked to a person of the kind and the password is right; empty
     // otherwise. Throws CCorvessaException "corvessa.getdirectories.invaliddirectoryId" for
@@ -370,42 +334,17 @@ private:
     HRESULT RunWithMapper(const std::string& token, const std::string& applicationId, const CString& typeName,
                           const std::string& errorKey, Work work);
 
-    // Gives a token check's entry back when the request ends, whatever way it ends.
-    using EntryLease = std::unique_ptr<CWmipUserCacheEntry, std::function<void(CWmipUserCacheEntry*)>>;
-    EntryLease LeaseEntry(CWmipUserCacheEntry* entry);
-    // The token check with report set and, on its success, the lease of the token's entry in
-    // lease. The token check's HRESULT; throws as the token check.
-    HRESULT LeaseEntryForToken(const std::string& token, const std::string& applicationId, EntryLease& lease);
+    using EntryLease = CCorvessaSessionService::EntryLease;
     // Initialize, the token's user (the token's failure HRESULT thrown as CCorvessaException),
     // then work(manager, user) with the entry held until it returns or throws.
     template <typename Work>
     auto RunSubscriptionOperation(const std::string& token, const std::string& applicationId, Work work);
 
-    struct TokenRecord
-    {
-        CString sid;
-        std::vector<std::string> applicationIds;
-        COleDateTime authenticationTime;
-        ULONGLONG issuedTick = 0;  // steady clock, milliseconds
-    };
-    using TokenMap = std::map<std::string, TokenRecord>;
-
-    ULONGLONG Now() const;
-    bool IsAgedLocked(const TokenRecord& record) const;
-    // The entry of the record's SID from the bus cache, use count raised. The caller holds
-    // the token-map lock.
-    HRESULT LookUpEntryLocked(const TokenRecord& record, CWmipUserCacheEntry** entry, bool* asked);
-    // Removes the entry (unless another token uses its SID), gives it back and removes the
-    // token. The caller holds the token-map lock.
-    void EndSessionLocked(const std::string& token, CWmipUserCacheEntry* entry);
-
     // Set at construction.
     const TickSource m_tickSource;
 
-    // Declared before the thread: the thread is joined (in the destructor) before they go.
-    mutable CRITICAL_SECTION m_tokenLock;
-    TokenMap m_tokens;  // guarded by m_tokenLock
-    std::atomic<LONGLONG> m_tokenLifetimeMs{0};
+    // Made before the thread starts and destroyed (in the destructor) after it is joined.
+    std::unique_ptr<CCorvessaSessionService> m_sessions;
 
     std::mutex m_authenticationLock;
     std::shared_ptr<CorvessaAuthenticationUtility> m_authentication;  // guarded by m_authenticationLock

@@ -62,7 +62,7 @@ HRESULT CCorvessaBaseApp::GetInstance(const std::string& token, const std::strin
             query.SetWhereText(CString(L"where (") + where + L")");
         }
         EntryLease lease;
-        hr = LeaseEntryForToken(token, applicationId, lease);
+        hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
         if (FAILED(hr))
         {
             return hr;

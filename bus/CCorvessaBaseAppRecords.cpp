@@ -85,7 +85,7 @@ HRESULT CCorvessaBaseApp::GetMultimediaObjectData(const std::string& token, cons
             throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_QUERY);
         }
         EntryLease lease;
-        HRESULT hr = LeaseEntryForToken(token, applicationId, lease);
+        HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
         if (FAILED(hr))
         {
             return hr;
@@ -167,7 +167,7 @@ HRESULT CCorvessaBaseApp::GetDirectories(const std::string& filter, InstanceList
                                WBEM_E_FAILED);
         return WBEM_E_FAILED;
     }
-    const EntryLease lease = LeaseEntry(entry);
+    const EntryLease lease = m_sessions->LeaseEntry(entry);
     try
     {
         CWmipQuery query;
@@ -230,7 +230,7 @@ HRESULT CCorvessaBaseApp::GetCardholderFromDirectory(const std::string& token, c
                                                      LONG* cardholderId)
 {
     EntryLease lease;
-    const HRESULT hr = LeaseEntryForToken(token, applicationId, lease);
+    const HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
     if (FAILED(hr))
     {
         return hr;

@@ -27,7 +27,7 @@ HRESULT CCorvessaBaseApp::GetTypes(const std::string& token, const std::string& 
 {
     const ULONGLONG start = GetTickCount64();
     EntryLease lease;
-    const HRESULT hr = LeaseEntryForToken(token, applicationId, lease);
+    const HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
     if (FAILED(hr))
     {
         return hr;
@@ -58,7 +58,7 @@ HRESULT CCorvessaBaseApp::GetType(const std::string& token, const std::string& a
 {
     const ULONGLONG start = GetTickCount64();
     EntryLease lease;
-    const HRESULT hr = LeaseEntryForToken(token, applicationId, lease);
+    const HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
     if (FAILED(hr))
     {
         return hr;

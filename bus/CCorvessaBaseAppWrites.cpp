@@ -25,7 +25,7 @@ HRESULT CCorvessaBaseApp::RunWithMapper(const std::string& token, const std::str
     {
         Initialize();
         EntryLease lease;
-        HRESULT hr = LeaseEntryForToken(token, applicationId, lease);
+        HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
         if (FAILED(hr))
         {
             return hr;

@@ -49,7 +49,7 @@ UINT CorvessaTokenExpirationThread::OnRun()
         guard.unlock();
         try
         {
-            m_owner->RemoveStaleAuthenticationTokens();
+            m_owner->Sessions().RemoveStaleAuthenticationTokens();
         }
         catch (const CException& e)
         {

@@ -158,9 +158,9 @@ protected:
     int UseCount()
     {
         CWmipUserCacheEntry* entry = nullptr;
-        EXPECT_EQ(m_app->GetUserCacheEntryForToken(m_token, kApplication, &entry, false), S_OK);
+        EXPECT_EQ(m_app->Sessions().GetUserCacheEntryForToken(m_token, kApplication, &entry, false), S_OK);
         const int count = entry->GetUseCount() - 1;
-        m_app->ReleaseUserCacheEntry(entry);
+        m_app->Sessions().ReleaseUserCacheEntry(entry);
         return count;
     }
 

@@ -56,13 +56,9 @@ public:
     using CCorvessaBaseApp::GetBusUserCache;
     using CCorvessaBaseApp::GetEventSubscriptionManager;
     using CCorvessaBaseApp::GetMapperForType;
-    using CCorvessaBaseApp::GetTokenApplicationIds;
-    using CCorvessaBaseApp::GetUserCacheEntryForToken;
     using CCorvessaBaseApp::Initialize;
-    using CCorvessaBaseApp::IsCachedUserInUseByMultipleSessions;
     using CCorvessaBaseApp::PopulatePermissionMap;
-    using CCorvessaBaseApp::ReleaseUserCacheEntry;
-    using CCorvessaBaseApp::RemoveStaleAuthenticationTokens;
+    using CCorvessaBaseApp::Sessions;
 
     bool failKeyGeneration = false;
 
@@ -112,8 +108,8 @@ protected:
     HRESULT Check(const std::string& token, bool report = false)
     {
         CWmipUserCacheEntry* entry = nullptr;
-        const HRESULT hr = m_app->GetUserCacheEntryForToken(token, kApplication, &entry, report);
-        m_app->ReleaseUserCacheEntry(entry);
+        const HRESULT hr = m_app->Sessions().GetUserCacheEntryForToken(token, kApplication, &entry, report);
+        m_app->Sessions().ReleaseUserCacheEntry(entry);
         return hr;
     }
     CCorvessaUserCache& Cache() { return *m_app->GetBusUserCache(); }

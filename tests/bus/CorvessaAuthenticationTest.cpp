@@ -161,9 +161,9 @@ TEST_F(CorvessaAuthentication, AnotherUsersSidNeverGivesThatUsersSession)
     EXPECT_EQ(twin.key, "corvessa.authentication.failedtoauthenticate");
     EXPECT_TRUE(twin.token.empty());
     CWmipUserCacheEntry* entry = nullptr;
-    ASSERT_EQ(m_app->GetUserCacheEntryForToken(oliveToken, kApplication, &entry, true), S_OK);
+    ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(oliveToken, kApplication, &entry, true), S_OK);
     EXPECT_EQ(entry->GetUser()->GetUserID(), 1);
-    m_app->ReleaseUserCacheEntry(entry);
+    m_app->Sessions().ReleaseUserCacheEntry(entry);
     EXPECT_EQ(Check(operatorToken), S_OK);
 }
 

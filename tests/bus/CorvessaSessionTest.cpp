@@ -36,7 +36,7 @@ protected:
 
 TEST_F(CorvessaSession, LifetimeComesFromTheRegistryWithinItsRange)
 {
-    EXPECT_EQ(CCorvessaBaseApp::GetAuthenticatedTokenTimeoutInHours(), 8);
+    EXPECT_EQ(CCorvessaSessionService::GetAuthenticatedTokenTimeoutInHours(), 8);
     const struct
     {
         DWORD stored;
@@ -45,14 +45,14 @@ TEST_F(CorvessaSession, LifetimeComesFromTheRegistryWithinItsRange)
     for (const auto& c : cases)
     {
         SetTokenTimeout(c.stored);
-        EXPECT_EQ(CCorvessaBaseApp::GetAuthenticatedTokenTimeoutInHours(), c.expected) << c.stored;
+        EXPECT_EQ(CCorvessaSessionService::GetAuthenticatedTokenTimeoutInHours(), c.expected) << c.stored;
     }
 }
 
 TEST_F(CorvessaSession, TokenLivesExactlyItsLifetimeAndUseDoesNotRenewIt)
 {
     SetTokenTimeout(1);
-    m_app->RemoveStaleAuthenticationTokens();  // reads the new lifetime
+    m_app->Sessions().RemoveStaleAuthenticationTokens();  // reads the new lifetime
     const std::string token = Login(kOperator, kPassword);
     for (int minute = 0; minute < 60; ++minute)
     {
@@ -60,7 +60,7 @@ TEST_F(CorvessaSession, TokenLivesExactlyItsLifetimeAndUseDoesNotRenewIt)
         Advance(60 * 1000);
     }
     // Exactly one lifetime old: a sweep keeps it and it still works.
-    m_app->RemoveStaleAuthenticationTokens();
+    m_app->Sessions().RemoveStaleAuthenticationTokens();
     EXPECT_EQ(Check(token), S_OK);
     EXPECT_EQ(Cache().GetEntryCount(), 1u);
     // One millisecond more: refused at use, before any sweep, and its session is gone.
@@ -77,9 +77,9 @@ TEST_F(CorvessaSession, SweepRemovesOnlyAgedTokens)
     Advance(30 * 60 * 1000);
     const std::string young = Login(kOperator, kPassword);
     Advance(30 * 60 * 1000 + 1);
-    m_app->RemoveStaleAuthenticationTokens();
-    EXPECT_TRUE(m_app->GetTokenApplicationIds(old).empty());
-    EXPECT_EQ(m_app->GetTokenApplicationIds(young), std::vector<std::string>{kApplication});
+    m_app->Sessions().RemoveStaleAuthenticationTokens();
+    EXPECT_TRUE(m_app->Sessions().GetTokenApplicationIds(old).empty());
+    EXPECT_EQ(m_app->Sessions().GetTokenApplicationIds(young), std::vector<std::string>{kApplication});
     EXPECT_EQ(Check(young), S_OK);
     EXPECT_EQ(Cache().GetEntryCount(), 1u);
 }
@@ -90,21 +90,22 @@ TEST_F(CorvessaSession, ApplicationIdsAreAddedOnceInOrderOfFirstUse)
     CWmipUserCacheEntry* entry = nullptr;
     for (const char* application : {"second", "test-app", "second", "third"})
     {
-        ASSERT_EQ(m_app->GetUserCacheEntryForToken(token, application, &entry, true), S_OK);
-        m_app->ReleaseUserCacheEntry(entry);
+        ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(token, application, &entry, true), S_OK);
+        m_app->Sessions().ReleaseUserCacheEntry(entry);
     }
-    EXPECT_EQ(m_app->GetTokenApplicationIds(token), (std::vector<std::string>{kApplication, "second", "third"}));
+    EXPECT_EQ(m_app->Sessions().GetTokenApplicationIds(token),
+              (std::vector<std::string>{kApplication, "second", "third"}));
 
     // Invented ids are served but not recorded past the limits.
-    EXPECT_EQ(m_app->GetUserCacheEntryForToken(token, std::string(257, 'x'), &entry, true), S_OK);
-    m_app->ReleaseUserCacheEntry(entry);
+    EXPECT_EQ(m_app->Sessions().GetUserCacheEntryForToken(token, std::string(257, 'x'), &entry, true), S_OK);
+    m_app->Sessions().ReleaseUserCacheEntry(entry);
     for (int i = 0; i < 100; ++i)
     {
-        ASSERT_EQ(m_app->GetUserCacheEntryForToken(token, "app-" + std::to_string(i), &entry, true), S_OK);
-        m_app->ReleaseUserCacheEntry(entry);
+        ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(token, "app-" + std::to_string(i), &entry, true), S_OK);
+        m_app->Sessions().ReleaseUserCacheEntry(entry);
     }
-    const std::vector<std::string> ids = m_app->GetTokenApplicationIds(token);
-    EXPECT_EQ(ids.size(), CCorvessaBaseApp::kMaxApplicationIdsPerToken);
+    const std::vector<std::string> ids = m_app->Sessions().GetTokenApplicationIds(token);
+    EXPECT_EQ(ids.size(), CCorvessaSessionService::kMaxApplicationIdsPerToken);
     EXPECT_EQ(ids.front(), kApplication);
 }
 
@@ -114,7 +115,7 @@ TEST_F(CorvessaSession, LogOutKeepsTheEntryWhileAnotherTokenUsesIt)
     const std::string second = Login("OPERATOR", kPassword);
     EXPECT_NE(first, second);
     EXPECT_EQ(Cache().GetEntryCount(), 1u);
-    EXPECT_TRUE(m_app->IsCachedUserInUseByMultipleSessions(L"INTERNAL_SID_FOR_OPERATOR"));
+    EXPECT_TRUE(m_app->Sessions().IsCachedUserInUseByMultipleSessions(L"INTERNAL_SID_FOR_OPERATOR"));
     EXPECT_EQ(m_app->DeleteAuthentication(first, kApplication), S_OK);
     EXPECT_EQ(Refusal(first), CCorvessaException::kInvalidSessionTokenKey);
     EXPECT_EQ(Check(second), S_OK);
@@ -148,9 +149,9 @@ TEST_F(CorvessaSession, TokensFollowTheirUsersRowAtEveryUse)
     constexpr DWORD kViewCardholders = 0x20000003;
     const std::string token = Login(kOperator, kPassword);
     CWmipUserCacheEntry* entry = nullptr;
-    ASSERT_EQ(m_app->GetUserCacheEntryForToken(token, kApplication, &entry, false), S_OK);
+    ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(token, kApplication, &entry, false), S_OK);
     CAcsUser* user = entry->GetUser();
-    m_app->ReleaseUserCacheEntry(entry);
+    m_app->Sessions().ReleaseUserCacheEntry(entry);
     EXPECT_TRUE(user->HasPermission(kViewCardholders));
     Exec("UPDATE USERS SET CARD_USER_PERMID = 0 WHERE USERID = 1");
     EXPECT_EQ(Check(token), S_OK);
@@ -173,20 +174,20 @@ TEST_F(CorvessaSession, EntryRemovedWhileInUseStaysUntilGivenBack)
 {
     const std::string token = Login(kOperator, kPassword);
     CWmipUserCacheEntry* held = nullptr;
-    ASSERT_EQ(m_app->GetUserCacheEntryForToken(token, kApplication, &held, true), S_OK);
+    ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(token, kApplication, &held, true), S_OK);
     ASSERT_EQ(m_app->DeleteAuthentication(token, kApplication), S_OK);
     EXPECT_EQ(Cache().GetEntryCount(), 0u);
     EXPECT_EQ(Cache().GetRetiredEntryCount(), 1u);
     EXPECT_EQ(held->GetUser()->GetUserID(), 1);  // still a live user
-    EXPECT_EQ(m_app->ReleaseUserCacheEntry(held), S_OK);
+    EXPECT_EQ(m_app->Sessions().ReleaseUserCacheEntry(held), S_OK);
     EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
 
     // A mapper holds its entry by its own count and may let go after the request gave it back.
     const std::string other = Login(kOperator, kPassword);
-    ASSERT_EQ(m_app->GetUserCacheEntryForToken(other, kApplication, &held, true), S_OK);
+    ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(other, kApplication, &held, true), S_OK);
     held->AddRef();
     ASSERT_EQ(m_app->DeleteAuthentication(other, kApplication), S_OK);
-    EXPECT_EQ(m_app->ReleaseUserCacheEntry(held), S_OK);
+    EXPECT_EQ(m_app->Sessions().ReleaseUserCacheEntry(held), S_OK);
     EXPECT_EQ(Cache().GetRetiredEntryCount(), 1u);
     held->Release();
     Cache().CheckCache();
@@ -204,7 +205,7 @@ TEST_F(CorvessaSession, ParallelSessionsOfOneUserNeitherLeakNorFreeLiveEntries)
     std::thread sweeper([&] {
         while (!stop.load())
         {
-            m_app->RemoveStaleAuthenticationTokens();
+            m_app->Sessions().RemoveStaleAuthenticationTokens();
             std::this_thread::yield();
         }
     });
@@ -224,13 +225,13 @@ TEST_F(CorvessaSession, ParallelSessionsOfOneUserNeitherLeakNorFreeLiveEntries)
                         continue;
                     }
                     CWmipUserCacheEntry* entry = nullptr;
-                    if (m_app->GetUserCacheEntryForToken(token, kApplication, &entry, false) == S_OK)
+                    if (m_app->Sessions().GetUserCacheEntryForToken(token, kApplication, &entry, false) == S_OK)
                     {
                         if (entry->GetUser()->GetUserID() != 1)
                         {
                             ++failures;
                         }
-                        m_app->ReleaseUserCacheEntry(entry);
+                        m_app->Sessions().ReleaseUserCacheEntry(entry);
                     }
                     m_app->DeleteAuthentication(token, kApplication);
                 }

@@ -1,0 +1,244 @@
+#include "bus/CCorvessaSessionService.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "bus/CCorvessaAutoCS.h"
+#include "bus/CCorvessaException.h"
+#include "bus/CCorvessaUserCache.h"
+#include "common/CBntRegistry.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/WbemConstants.h"
+#include "provider/CWmipUserCacheEntry.h"
+
+using brontel::utility::CWMIDebugLog;
+
+namespace {
+
+constexpr wchar_t kSource[] = L"CorvessaBaseApp";
+constexpr wchar_t kCorvessaKey[] = L"SOFTWARE\\Brontel\\Ivarune\\Corvessa";
+constexpr char kUnknownTokenMessage[] =
+    "An add authentication request must be called prior to use of this session token.";
+constexpr LONGLONG kMillisecondsPerHour = 60LL * 60 * 1000;
+
+}  // namespace
+
+CCorvessaSessionService::CCorvessaSessionService(TickSource tickSource, CacheSource cache)
+    : m_tickSource(std::move(tickSource)), m_cache(cache)
+{
+    InitializeCriticalSection(&m_tokenLock);
+    m_tokenLifetimeMs.store(GetAuthenticatedTokenTimeoutInHours() * kMillisecondsPerHour);
+}
+
+CCorvessaSessionService::~CCorvessaSessionService()
+{
+    DeleteCriticalSection(&m_tokenLock);
+}
+
+HRESULT CCorvessaSessionService::IssueToken(const std::string& applicationId,
+                                            const std::function<HRESULT(CString& sid)>& login,
+                                            const std::function<std::string()>& newToken, std::string& token,
+                                            COleDateTime& authenticationTime)
+{
+    // The login and the issue of its token under one hold: a log-out of another session of
+    // the same user cannot remove the entry in between.
+    const CCorvessaAutoCS guard(&m_tokenLock);
+    CString sid;
+    const HRESULT hr = login(sid);
+    if (SUCCEEDED(hr) && !sid.IsEmpty())
+    {
+        const COleDateTime now = COleDateTime::GetCurrentTime();
+        const std::string issued = newToken();
+        m_tokens[issued] = TokenRecord{sid, {applicationId}, now, m_tickSource()};
+        token = issued;
+        authenticationTime = now;
+    }
+    return hr;
+}
+
+int CCorvessaSessionService::GetAuthenticatedTokenTimeoutInHours()
+{
+    const CBntRegistry key(true, kCorvessaKey);
+    DWORD hours = 0;
+    if (key.GetDWORDValue(L"AuthenticatedTokenTimeout", &hours) && hours >= kMinTokenTimeoutHours &&
+        hours <= kMaxTokenTimeoutHours)
+    {
+        return static_cast<int>(hours);
+    }
+    return kDefaultTokenTimeoutHours;
+}
+
+std::vector<std::string> CCorvessaSessionService::GetTokenApplicationIds(const std::string& token)
+{
+    const CCorvessaAutoCS guard(&m_tokenLock);
+    const auto found = m_tokens.find(token);
+    return found != m_tokens.end() ? found->second.applicationIds : std::vector<std::string>();
+}
+
+bool CCorvessaSessionService::IsCachedUserInUseByMultipleSessions(const CString& sid)
+{
+    const CCorvessaAutoCS guard(&m_tokenLock);
+    const auto sessions =
+        std::count_if(m_tokens.begin(), m_tokens.end(), [&sid](const auto& pair) { return pair.second.sid == sid; });
+    return sessions > 1;
+}
+
+bool CCorvessaSessionService::IsAgedLocked(const TokenRecord& record) const
+{
+    // A clock that stands before the issue counts as age 0.
+    const ULONGLONG now = m_tickSource();
+    const ULONGLONG age = now > record.issuedTick ? now - record.issuedTick : 0;
+    return static_cast<LONGLONG>(age) > m_tokenLifetimeMs.load();
+}
+
+HRESULT CCorvessaSessionService::LookUpEntryLocked(const TokenRecord& record, CWmipUserCacheEntry** entry, bool* asked)
+{
+    *asked = false;
+    CCorvessaUserCache* cache = m_cache();
+    if (cache == nullptr)
+    {
+        return WBEM_E_FAILED;
+    }
+    *asked = true;
+    return IsInternalAccountSID(record.sid) ? cache->GetCachedUser(entry, record.sid)
+                                            : cache->GetUserFromSID(entry, record.sid);
+}
+
+void CCorvessaSessionService::EndSessionLocked(const std::string& token, CWmipUserCacheEntry* entry)
+{
+    if (entry != nullptr)
+    {
+        CCorvessaUserCache* cache = m_cache();
+        if (cache != nullptr && !IsCachedUserInUseByMultipleSessions(entry->GetSID()))
+        {
+            cache->RemoveUser(entry);
+        }
+        ReleaseUserCacheEntry(entry);
+    }
+    m_tokens.erase(token);
+}
+
+HRESULT CCorvessaSessionService::GetUserCacheEntryForToken(const std::string& token, const std::string& applicationId,
+                                                           CWmipUserCacheEntry** entry, bool report)
+{
+    if (entry == nullptr)
+    {
+        return WBEM_E_INVALID_PARAMETER;
+    }
+    *entry = nullptr;
+    const CCorvessaAutoCS guard(&m_tokenLock);
+    const auto found = m_tokens.find(token);
+    if (found == m_tokens.end() || found->second.applicationIds.empty())
+    {
+        throw CCorvessaException(CCorvessaException::kInvalidSessionTokenKey, std::string(kUnknownTokenMessage));
+    }
+    TokenRecord& record = found->second;
+    bool asked = false;
+    if (IsAgedLocked(record))
+    {
+        // Use does not renew a token: past its lifetime it is refused at once, not only at
+        // the next sweep.
+        CWmipUserCacheEntry* aged = nullptr;
+        LookUpEntryLocked(record, &aged, &asked);
+        EndSessionLocked(token, aged);
+        throw CCorvessaException(CCorvessaException::kInvalidSessionTokenKey, std::string(kUnknownTokenMessage));
+    }
+    auto& ids = record.applicationIds;
+    if (ids.size() < kMaxApplicationIdsPerToken && applicationId.size() <= kMaxApplicationIdBytes &&
+        std::find(ids.begin(), ids.end(), applicationId) == ids.end())
+    {
+        ids.push_back(applicationId);
+    }
+    const HRESULT hr = LookUpEntryLocked(record, entry, &asked);
+    if (SUCCEEDED(hr) || !report)
+    {
+        return hr;
+    }
+    if (asked)
+    {
+        CWMIDebugLog::LogError(
+            kSource, __LINE__,
+            L"CCorvessaProvixaApp::GetUserCacheEntryForToken - The user cache did not find the user.", hr);
+    }
+    CWMIDebugLog::LogError(kSource, __LINE__,
+                           L"CCorvessaProvixaApp::GetUserCacheEntryForToken - Failed, invalid authentication token. "
+                           L"User must authenticate.",
+                           corvessa::kInvalidSessionToken);
+    return corvessa::kInvalidSessionToken;
+}
+
+HRESULT CCorvessaSessionService::EndSession(const std::string& token, const std::string& applicationId)
+{
+    // One hold for the whole log-out: two log-outs of one SID, or a log-out and a login,
+    // cannot both see a second session and so leave the entry behind, or remove a live one.
+    const CCorvessaAutoCS guard(&m_tokenLock);
+    CWmipUserCacheEntry* entry = nullptr;
+    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, false);
+    if (FAILED(hr))
+    {
+        CWMIDebugLog::LogInfo(kSource, __LINE__,
+                              L"CCorvessaProvixaApp::DeleteAuthentication - Warning - was not able to find "
+                              L"corresponding user for token.");
+    }
+    EndSessionLocked(token, entry);
+    return hr;
+}
+
+void CCorvessaSessionService::RemoveStaleAuthenticationTokens()
+{
+    m_tokenLifetimeMs.store(GetAuthenticatedTokenTimeoutInHours() * kMillisecondsPerHour);
+    std::vector<std::string> stale;
+    {
+        const CCorvessaAutoCS guard(&m_tokenLock);
+        for (const auto& [token, record] : m_tokens)
+        {
+            if (IsAgedLocked(record))
+            {
+                stale.push_back(token);
+            }
+        }
+    }
+    for (const std::string& token : stale)
+    {
+        const CCorvessaAutoCS guard(&m_tokenLock);
+        const auto found = m_tokens.find(token);
+        // Another thread may have ended the session since.
+        if (found == m_tokens.end())
+        {
+            continue;
+        }
+        CWmipUserCacheEntry* entry = nullptr;
+        bool asked = false;
+        LookUpEntryLocked(found->second, &entry, &asked);
+        EndSessionLocked(token, entry);
+    }
+}
+
+HRESULT CCorvessaSessionService::ReleaseUserCacheEntry(CWmipUserCacheEntry* entry)
+{
+    CCorvessaUserCache* cache = m_cache();
+    return cache != nullptr ? cache->ReleaseUser(entry) : E_UNEXPECTED;
+}
+
+BOOL CCorvessaSessionService::IsInternalAccountSID(const CString& sid)
+{
+    return brontel::utility::ConvertToStdString(sid).starts_with(kInternalSidPrefix) ? TRUE : FALSE;
+}
+
+CCorvessaSessionService::EntryLease CCorvessaSessionService::LeaseEntry(CWmipUserCacheEntry* entry)
+{
+    return EntryLease(entry, [this](CWmipUserCacheEntry* held) { ReleaseUserCacheEntry(held); });
+}
+
+HRESULT CCorvessaSessionService::LeaseEntryForToken(const std::string& token, const std::string& applicationId,
+                                                    EntryLease& lease)
+{
+    CWmipUserCacheEntry* entry = nullptr;
+    const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
+    if (SUCCEEDED(hr))
+    {
+        lease = LeaseEntry(entry);
+    }
+    return hr;
+}
