@@ -325,6 +325,17 @@ const std::vector<TestCaller>& TestCallers::All()
          .systemGroup = 71,
          .monitorGroup = 73,
          .cardGroup = 72},
+        {.sid = kEmptyViewer,
+         .userId = 48,
+         .logon = "emptyview",
+         .firstName = "Vera",
+         .lastName = "Empty",
+         .accountId = 48,
+         .segment = 4,
+         .systemGroup = 1,
+         .monitorGroup = 3,
+         .cardGroup = 2,
+         .demoPassword = true},
     };
     return all;
 }
