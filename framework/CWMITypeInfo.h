@@ -96,7 +96,7 @@ public:
         // The referenced class's properties the names give, at the same places.
         std::vector<CString> referencedKeys;
         // The answer to a record the caller may not see; 0 for WBEM_E_INVALID_PARAMETER naming
-        // names.front().
+        // names.back(), the name that picks the record within the others.
         HRESULT refusal = 0;
     };
     void AddNamedRecord(NamedRecord record) { m_namedRecords.push_back(std::move(record)); }

@@ -250,12 +250,17 @@ void CWmipClassMapper::RequireVisibleNamedRecords(IWbemClassObject* values, cons
         if (named.refusal != 0)
             throw CWMIException(kSourceFile, __LINE__, named.refusal);
         CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                         CWmipMessages::kInvalidProperty, named.names.front());
+                                         CWmipMessages::kInvalidProperty, named.names.back());
     }
 }
 
 HRESULT CWmipClassMapper::WriteInstance(IWbemClassObject* instance, LONG flags, CString& path)
 {
+    // A caller who may not write the class at all hears that first, as every write frame says it.
+    if ((flags & WBEM_FLAG_UPDATE_ONLY) != 0)
+        CanModify(nullptr);
+    else if ((flags & WBEM_FLAG_CREATE_ONLY) != 0 || FAILED(CanPerformOperation(GetModifyPermission(), nullptr)))
+        CanAdd(nullptr);
     RequireVisibleNamedRecords(instance, nullptr);
     return PutInstance(instance, flags, path);
 }

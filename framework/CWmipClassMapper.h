@@ -243,13 +243,15 @@ public:
     // instance's properties for a null method, else of the method's input parameters) is one the
     // caller may not see, exactly as a record that does not exist is refused: the declaration's
     // own code, or 0x80041008 "The property %s did not exist or contained an invalid value."
-    // naming the first property or parameter. A record left unnamed (a name without value) is
-    // not resolved; the mapper's own rules decide about it. The record is resolved through the
-    // referenced class's own read (its filters and the caller's segments), not its view right:
+    // naming the last property or parameter (the one that picks the record within the others).
+    // A record left unnamed (a name without value) is not resolved; the mapper's own rules decide
+    // about it. The record is resolved through the referenced class's own read (its filters and
+    // the caller's segments), not its view right:
     // a caller whose rights cover the naming class (a cardholder clerk assigning a level) is
     // not refused for lacking the referenced class's. Throws what CallerCanSee throws.
     void RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method);
-    // PutInstance after the records the instance names are resolved as the caller
+    // PutInstance after the caller's right to write the class (CanAdd/CanModify without the
+    // instance, as the flags allow) and the records the instance names are resolved as the caller
     // (RequireVisibleNamedRecords): the one way both doors write, whichever write frame the
     // class's mapper runs.
     HRESULT WriteInstance(IWbemClassObject* instance, LONG flags, CString& path);

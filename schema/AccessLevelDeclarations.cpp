@@ -81,6 +81,7 @@ constinit const SchemaDeclaration kAccessLevelReaderAssignmentDeclarations[] = {
     DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"TimezoneName", CIM_STRING, L"TIMEZONE", L"DESCRIPT", 0, 128,
                     -2, 0),
     DeclareNamedRecord(L"Bnt_AccessLevelReaderAssignment", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
+    DeclareNamedRecord(L"Bnt_AccessLevelReaderAssignment", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareNamedRecord(L"Bnt_AccessLevelReaderAssignment", L"PanelID,ReaderID", L"Bnt_Reader", L"PanelID,ReaderID"),
 };
 

@@ -278,7 +278,7 @@ constexpr SchemaDeclaration DeclareNamedRecord(const wchar_t* className, const w
 }
 
 // The same for input parameters of a method; refusal is the method's own answer to a record that
-// does not exist (0: WBEM_E_INVALID_PARAMETER naming the first parameter).
+// does not exist (0: WBEM_E_INVALID_PARAMETER naming the last parameter).
 constexpr SchemaDeclaration DeclareNamedRecordParameter(const wchar_t* className, const wchar_t* method,
                                                         const wchar_t* names, const wchar_t* referencedClass,
                                                         const wchar_t* referencedKeys, HRESULT refusal = 0)

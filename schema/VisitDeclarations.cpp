@@ -46,7 +46,6 @@ constinit const SchemaDeclaration kVisitEventDeclarations[] = {
     DeclareProperty(L"Bnt_VisitEvent", L"LastChanged", CIM_DATETIME, L"VISIT_EVENT", L"LASTCHANGED_UTC", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_VisitEvent", L"SignInLocationID", CIM_SINT32, L"VISIT_EVENT",
                     L"VISIT_EVENT_SIGN_IN_LOCATIONID", 0, 0, -2, 0),
-    DeclareNamedRecord(L"Bnt_VisitEvent", L"CardholderID", L"Bnt_Person", L"ID"),
 };
 
 constinit const SchemaDeclaration kVisitDeclarations[] = {

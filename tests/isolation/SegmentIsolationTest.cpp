@@ -34,7 +34,7 @@ namespace {
 // none.
 constexpr const wchar_t* kLabCaller = support::callers::kLab;
 constexpr const wchar_t* kEmptyCaller = support::callers::kEmpty;
-// The demo operator's mostly-view rights, in segment 4.
+// The demo operator's system rights (mostly views), in segment 4.
 constexpr const wchar_t* kEmptyViewer = support::callers::kEmptyViewer;
 constexpr const char* kSegments = R"(
 INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Lab', 0), (4, 'Empty', 0);
@@ -694,19 +694,22 @@ TEST_F(SegmentIsolation, ARecordAWriteOrMethodNamesIsResolvedAsTheCaller)
         for (std::size_t i = 0; i < named.keys.size(); ++i)
             missing.push_back(std::to_wstring(kMissingRecord + static_cast<LONG>(i)));
 
+        // A record of another segment: the caller with every right in segment 4 reads none of
+        // it (both callers stand in segment 4; the view rights of the class are not asked).
+        CallAs(kEmptyCaller);
+        const auto hidden = std::find_if(records.begin(), records.end(), [&](const auto& values) {
+            std::wstring where;
+            for (std::size_t i = 0; i < named.keys.size(); ++i)
+                where += (i == 0 ? L" WHERE " : L" AND ") + named.keys[i] + L" = \"" + values[i] + L"\"";
+            return Query(Form::Sync, L"SELECT * FROM " + named.referencedClass + where).objects.empty();
+        });
+        if (hidden == records.end())
+            continue;
+        resolved.insert(named.Label());
         for (const auto& [caller, busToken] : callers)
         {
             const std::string& token = busToken;
             CallAs(caller);
-            const auto hidden = std::find_if(records.begin(), records.end(), [&](const auto& values) {
-                std::wstring where;
-                for (std::size_t i = 0; i < named.keys.size(); ++i)
-                    where += (i == 0 ? L" WHERE " : L" AND ") + named.keys[i] + L" = \"" + values[i] + L"\"";
-                return Query(Form::Sync, L"SELECT * FROM " + named.referencedClass + where).objects.empty();
-            });
-            if (hidden == records.end())
-                continue;
-            resolved.insert(named.Label());
             const auto wmi = [&](const std::vector<std::wstring>& values) {
                 Reply reply;
                 if (named.method.empty())

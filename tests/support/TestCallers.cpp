@@ -333,8 +333,6 @@ const std::vector<TestCaller>& TestCallers::All()
          .accountId = 48,
          .segment = 4,
          .systemGroup = 1,
-         .monitorGroup = 3,
-         .cardGroup = 2,
          .demoPassword = true},
     };
     return all;
