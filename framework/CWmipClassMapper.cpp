@@ -256,11 +256,17 @@ void CWmipClassMapper::RequireVisibleNamedRecords(IWbemClassObject* values, cons
 
 HRESULT CWmipClassMapper::WriteInstance(IWbemClassObject* instance, LONG flags, CString& path)
 {
-    // A caller who may not write the class at all hears that first, as every write frame says it.
-    if ((flags & WBEM_FLAG_UPDATE_ONLY) != 0)
-        CanModify(nullptr);
-    else if ((flags & WBEM_FLAG_CREATE_ONLY) != 0 || FAILED(CanPerformOperation(GetModifyPermission(), nullptr)))
-        CanAdd(nullptr);
+    // A class that takes no write of this kind says so first, whatever the write names.
+    const bool update = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
+    const bool addable = !update && GetAddPermission() != 0;
+    const bool modifiable = (flags & WBEM_FLAG_CREATE_ONLY) == 0 && GetModifyPermission() != 0;
+    if (!addable && !modifiable)
+    {
+        if (update)
+            CanModify(nullptr);
+        else
+            CanAdd(nullptr);
+    }
     RequireVisibleNamedRecords(instance, nullptr);
     return PutInstance(instance, flags, path);
 }

@@ -250,10 +250,10 @@ public:
     // a caller whose rights cover the naming class (a cardholder clerk assigning a level) is
     // not refused for lacking the referenced class's. Throws what CallerCanSee throws.
     void RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method);
-    // PutInstance after the caller's right to write the class (CanAdd/CanModify without the
-    // instance, as the flags allow) and the records the instance names are resolved as the caller
+    // PutInstance after the records the instance names are resolved as the caller
     // (RequireVisibleNamedRecords): the one way both doors write, whichever write frame the
-    // class's mapper runs.
+    // class's mapper runs. A class that supports no write the flags allow is refused first, as
+    // CanAdd/CanModify refuse it.
     HRESULT WriteInstance(IWbemClassObject* instance, LONG flags, CString& path);
     // ExecuteMethod after the records the input parameters name are resolved as the caller
     // (RequireVisibleNamedRecords): the one way both doors call a method.
