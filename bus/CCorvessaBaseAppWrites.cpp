@@ -73,7 +73,7 @@ HRESULT CCorvessaBaseApp::AddOrModifyInstanceImpl(const std::string& token, cons
             mapper->CheckValueForms(object.get());
             CString pathText;
             const HRESULT hr =
-                mapper->PutInstance(object.get(), add ? WBEM_FLAG_CREATE_ONLY : WBEM_FLAG_UPDATE_ONLY, pathText);
+                mapper->WriteInstance(object.get(), add ? WBEM_FLAG_CREATE_ONLY : WBEM_FLAG_UPDATE_ONLY, pathText);
             if (SUCCEEDED(hr) && !pathText.IsEmpty())
             {
                 const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(pathText);
@@ -109,7 +109,7 @@ HRESULT CCorvessaBaseApp::ExecuteMethod(const std::string& token, const std::str
                                                          brontel::utility::ConvertUtf8ToCString(methodName));
             CCorvessaObjectSink sink;
             const BstrOwner method(WMIHelper::ConvertToBSTR(methodName));
-            const HRESULT hr = mapper->ExecuteMethod(path.get(), method.Get(), 0, nullptr, inParameters.get(), &sink);
+            const HRESULT hr = mapper->CallMethod(path.get(), method.Get(), 0, nullptr, inParameters.get(), &sink);
             if (SUCCEEDED(hr) && sink.GetObject() != nullptr)
             {
                 CCorvessaClassObject outParameters(*sink.GetObject());

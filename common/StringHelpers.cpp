@@ -48,3 +48,21 @@ bool HexStringToBytes(std::wstring_view text, std::vector<BYTE>& bytes)
     }
     return true;
 }
+
+std::vector<CString> SplitTrimmedList(const CString& list, wchar_t separator)
+{
+    std::vector<CString> pieces;
+    int start = 0;
+    while (start <= list.GetLength())
+    {
+        int end = list.Find(separator, start);
+        if (end < 0)
+            end = list.GetLength();
+        CString piece = list.Mid(start, end - start);
+        piece.Trim();
+        if (!piece.IsEmpty())
+            pieces.push_back(piece);
+        start = end + 1;
+    }
+    return pieces;
+}

@@ -17,3 +17,7 @@ CString BytesToHexString(const BYTE* data, int count);
 // an empty text gives none. False for an odd length or any other character (bytes then holds
 // no useful value).
 bool HexStringToBytes(std::wstring_view text, std::vector<BYTE>& bytes);
+
+// The pieces of a list separated by `separator`, each trimmed of white space; empty pieces are
+// left out ("a; ;b" -> "a", "b").
+std::vector<CString> SplitTrimmedList(const CString& list, wchar_t separator);

@@ -84,6 +84,22 @@ public:
     // A reference property: CIM type 102, qualifier "CIMTYPE" = "ref:" + referencedClass,
     // recorded as property -> referenced class, with the class-wide attributes so far.
     void AddReferenceProperty(const CString& property, const CString& referencedClass);
+    // A record of another class that writes of this class (method empty) or calls of the
+    // method name; see NamedRecord.
+    struct NamedRecord
+    {
+        // Empty for the instance's properties, else the method whose input parameters name it.
+        CString method;
+        // The properties or parameters that together name the record (a composite key has several).
+        std::vector<CString> names;
+        CString referencedClass;
+        // The referenced class's properties the names give, at the same places.
+        std::vector<CString> referencedKeys;
+        // The answer to a record the caller may not see; 0 for WBEM_E_INVALID_PARAMETER naming
+        // names.back(), the name that picks the record within the others.
+        HRESULT refusal = 0;
+    };
+    void AddNamedRecord(NamedRecord record) { m_namedRecords.push_back(std::move(record)); }
     // Records the method unless one of that name is recorded already.
     void AddMethod(const CString& method);
     // Appends the parameter to the method's in (isInput) or out list, recording the method
@@ -135,6 +151,8 @@ public:
     {
         return m_referenceProperties;
     }
+    // The records the class's writes and method calls name, in registration order.
+    const std::vector<NamedRecord>& GetNamedRecords() const { return m_namedRecords; }
     // The ID type of the property; kNoIDType when none.
     long GetPropertyIDType(const CString& property) const;
     // The segment option of the property; 0 when none.
@@ -255,6 +273,7 @@ private:
     FoldedMap<LONG> m_propertyIdTypes;
     FoldedMap<SegmentOption> m_segmentOptions;
     std::map<CString, CString, CStringNoCaseLess> m_referenceProperties;
+    std::vector<NamedRecord> m_namedRecords;
     std::map<CString, _variant_t> m_classWideAttributes;
     std::map<CString, CCorvessaMethodDescriptor> m_methods;
 

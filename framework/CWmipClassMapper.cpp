@@ -210,18 +210,79 @@ void CWmipClassMapper::RequireReachableSegment(IWbemClassObject* instance)
 bool CWmipClassMapper::CallerCanSee(const wchar_t* className,
                                     std::initializer_list<std::pair<const wchar_t*, LONG>> keys)
 {
-    RequireUser();
-    std::unique_ptr<CWmipClassMapper> mapper(
-        CWmipMapperRegistry::GetMapper(GetDatabaseUser(), GetContext(), GetServices(), className));
-    if (mapper == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
-    mapper->SetUserEntry(GetUserEntry());
     CWmipObjectPath path(className);
     for (const auto& [key, value] : keys)
         path.AddKey(key, value);
+    return CallerCanSee(path);
+}
+
+bool CWmipClassMapper::CallerCanSee(const CWmipObjectPath& record)
+{
+    RequireUser();
+    std::unique_ptr<CWmipClassMapper> mapper(
+        CWmipMapperRegistry::GetMapper(GetDatabaseUser(), GetContext(), GetServices(), record.GetClassName()));
+    if (mapper == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
+    mapper->SetUserEntry(GetUserEntry());
     ComPtr<IWbemClassObject> instance;
-    instance.Attach(mapper->GetCurrentInstance(&path));
+    instance.Attach(mapper->ReadMatching(record));
     return instance != nullptr;
+}
+
+void CWmipClassMapper::RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method)
+{
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
+    if (typeInfo == nullptr || values == nullptr)
+        return;
+    const CString called(method != nullptr ? method : L"");
+    for (const CWMITypeInfo::NamedRecord& named : typeInfo->GetNamedRecords())
+    {
+        if (named.method.CompareNoCase(called) != 0 || named.names.size() != named.referencedKeys.size())
+            continue;
+        CWmipObjectPath record(named.referencedClass);
+        bool complete = true;
+        for (std::size_t i = 0; complete && i < named.names.size(); ++i)
+        {
+            _variant_t value;
+            _variant_t text;
+            complete = SUCCEEDED(values->Get(named.names[i], 0, &value, nullptr, nullptr)) && !IsEmptyValue(value) &&
+                       (static_cast<const VARIANT&>(value).vt & VT_ARRAY) == 0 &&
+                       SUCCEEDED(VariantChangeType(&text, &value, 0, VT_BSTR)) &&
+                       record.AddKey(named.referencedKeys[i], static_cast<const VARIANT&>(text).bstrVal);
+        }
+        if (!complete || CallerCanSee(record))
+            continue;
+        // A record hidden from the caller gets the answer a missing one gets, so the refusal
+        // tells nothing about records of other segments.
+        if (named.refusal != 0)
+            throw CWMIException(kSourceFile, __LINE__, named.refusal);
+        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                         CWmipMessages::kInvalidProperty, named.names.back());
+    }
+}
+
+HRESULT CWmipClassMapper::WriteInstance(IWbemClassObject* instance, LONG flags, CString& path)
+{
+    // A class that takes no write of this kind says so first, whatever the write names.
+    const bool update = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
+    const bool addable = !update && GetAddPermission() != 0;
+    const bool modifiable = (flags & WBEM_FLAG_CREATE_ONLY) == 0 && GetModifyPermission() != 0;
+    if (!addable && !modifiable)
+    {
+        if (update)
+            CanModify(nullptr);
+        else
+            CanAdd(nullptr);
+    }
+    RequireVisibleNamedRecords(instance, nullptr);
+    return PutInstance(instance, flags, path);
+}
+
+HRESULT CWmipClassMapper::CallMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags,
+                                     IWbemContext* context, IWbemClassObject* inParams, IWbemObjectSink* sink)
+{
+    RequireVisibleNamedRecords(inParams, methodName);
+    return ExecuteMethod(path, methodName, flags, context, inParams, sink);
 }
 
 const CWmipClassMapper::ColumnHook* CWmipClassMapper::FindColumnHook(const CString& column, const CString& table) const

@@ -237,6 +237,30 @@ public:
     // with its caller. Throws CWMIException: the identity failure; WBEM_E_INVALID_CLASS for a
     // class without a mapper; what the read throws.
     bool CallerCanSee(const wchar_t* className, std::initializer_list<std::pair<const wchar_t*, LONG>> keys);
+    // The same for the record of the path's class whose properties named in the path (its keys
+    // or any others) hold the path's values: one read of that class as the caller.
+    bool CallerCanSee(const CWmipObjectPath& record);
+
+    // Throws when a record that the values name (the class's declared named records: of the
+    // instance's properties for a null method, else of the method's input parameters) is one the
+    // caller may not see, exactly as a record that does not exist is refused: the declaration's
+    // own code, or 0x80041008 "The property %s did not exist or contained an invalid value."
+    // naming the last property or parameter (the one that picks the record within the others).
+    // A record left unnamed (a name without value) is not resolved; the mapper's own rules decide
+    // about it. The record is resolved through the referenced class's own read (its filters and
+    // the caller's segments), not its view right:
+    // a caller whose rights cover the naming class (a cardholder clerk assigning a level) is
+    // not refused for lacking the referenced class's. Throws what CallerCanSee throws.
+    void RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method);
+    // PutInstance after the records the instance names are resolved as the caller
+    // (RequireVisibleNamedRecords): the one way both doors write, whichever write frame the
+    // class's mapper runs. A class that supports no write the flags allow is refused first, as
+    // CanAdd/CanModify refuse it.
+    HRESULT WriteInstance(IWbemClassObject* instance, LONG flags, CString& path);
+    // ExecuteMethod after the records the input parameters name are resolved as the caller
+    // (RequireVisibleNamedRecords): the one way both doors call a method.
+    HRESULT CallMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
+                       IWbemClassObject* inParams, IWbemObjectSink* sink);
 
     // --- Permissions.
 
@@ -413,6 +437,10 @@ protected:
 
 private:
     friend class CWmipInstanceWriter;
+
+    // The first row of the class's read whose properties named in the path hold the path's
+    // values, or null (the caller releases it). Throws as GetCurrentInstance does.
+    IWbemClassObject* ReadMatching(const CWmipObjectPath& path);
 
     // The shaped and filtered instance recordset, not yet ordered, paged or open. Null with
     // `stored` false for a class whose mapper selects no table or no column (a class of

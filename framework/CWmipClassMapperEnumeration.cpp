@@ -648,7 +648,12 @@ IWbemClassObject* CWmipClassMapper::GetCurrentInstance(CWmipObjectPath* path)
     const CWMITypeInfo* typeInfo = GetTypeInfo();
     if (path->GetKeyCount() > 0 && typeInfo != nullptr && !typeInfo->NamesExactlyTheKeys(path->GetKeyNames()))
         return nullptr;
-    std::unique_ptr<CWmipQuery> query = path->GetQuery();
+    return ReadMatching(*path);
+}
+
+IWbemClassObject* CWmipClassMapper::ReadMatching(const CWmipObjectPath& path)
+{
+    std::unique_ptr<CWmipQuery> query = path.GetQuery();
     if (query == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_OBJECT_PATH);
     CWmipQuery* previous = GetQuery();
@@ -679,10 +684,10 @@ IWbemClassObject* CWmipClassMapper::GetCurrentInstance(CWmipObjectPath* path)
         if (candidate == nullptr)
             continue;
         bool matches = true;
-        for (int i = 0; i < path->GetKeyCount() && matches; ++i)
+        for (int i = 0; i < path.GetKeyCount() && matches; ++i)
         {
-            matches = KeyValueMatches(candidate.Get(), path->GetKeyNames()[static_cast<size_t>(i)],
-                                      path->GetKeyValues()[static_cast<size_t>(i)]);
+            matches = KeyValueMatches(candidate.Get(), path.GetKeyNames()[static_cast<size_t>(i)],
+                                      path.GetKeyValues()[static_cast<size_t>(i)]);
         }
         if (matches)
             return candidate.Detach();

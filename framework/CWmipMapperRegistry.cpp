@@ -193,6 +193,12 @@ void CWmipMapperRegistry::RegisterMethod(const CString& className, const CString
         typeInfo->AddMethod(method);
 }
 
+void CWmipMapperRegistry::RegisterNamedRecord(const CString& className, CWMITypeInfo::NamedRecord record)
+{
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddNamedRecord(std::move(record));
+}
+
 void CWmipMapperRegistry::RegisterMethodParameter(const CString& className, const CString& method, bool isInput,
                                                   const CString& parameter, LONG cimType)
 {

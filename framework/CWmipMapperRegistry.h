@@ -80,6 +80,9 @@ public:
     void RegisterDynamicProperty(const CString& className, const CString& property, LONG cimType, int maxLength);
     void RegisterReferenceProperty(const CString& className, const CString& property, const CString& referencedClass);
     void RegisterMethod(const CString& className, const CString& method);
+    // A record the class's writes (method empty) or the method's calls name: see
+    // CWMITypeInfo::NamedRecord. Nothing for a class not registered.
+    void RegisterNamedRecord(const CString& className, CWMITypeInfo::NamedRecord record);
     void RegisterMethodParameter(const CString& className, const CString& method, bool isInput,
                                  const CString& parameter, LONG cimType);
     // A boolean qualifier holding the low 16 bits of value.

@@ -506,7 +506,7 @@ HRESULT CWmipInstanceProvider::PutInstanceAsync(IWbemClassObject* instance, LONG
 
         mapper->CheckValueForms(instance);
         CString writtenPath;
-        const HRESULT result = mapper->PutInstance(instance, flags, writtenPath);
+        const HRESULT result = mapper->WriteInstance(instance, flags, writtenPath);
         if (FAILED(result))
             Fail(__LINE__, result);
         envelope.SetResultText(writtenPath);
@@ -567,7 +567,7 @@ HRESULT CWmipInstanceProvider::ExecMethodAsync(const BSTR objectPath, const BSTR
                 Fail(__LINE__, WBEM_E_METHOD_NOT_IMPLEMENTED);
 
             const HRESULT result =
-                mapper->ExecuteMethod(envelope.Path().get(), methodName, flags, context, inParams, sink);
+                mapper->CallMethod(envelope.Path().get(), methodName, flags, context, inParams, sink);
             if (FAILED(result))
                 Fail(__LINE__, result);
             return result;

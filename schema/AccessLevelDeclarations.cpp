@@ -14,6 +14,7 @@ constinit const SchemaDeclaration kAccessGroupDeclarations[] = {
     DeclareProperty(L"Bnt_AccessGroup", L"SegmentID", CIM_SINT32, L"ACCESSGRP", L"SEGMENTID", 0, 0, -2, 1),
     DeclareMethod(L"Bnt_AccessGroup", L"AssignGroup"),
     DeclareMethodParameter(L"Bnt_AccessGroup", L"AssignGroup", true, L"BadgeKey", CIM_SINT32),
+    DeclareNamedRecordParameter(L"Bnt_AccessGroup", L"AssignGroup", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY"),
 };
 
 constinit const SchemaDeclaration kAccessLevelAssignmentDeclarations[] = {
@@ -24,6 +25,8 @@ constinit const SchemaDeclaration kAccessLevelAssignmentDeclarations[] = {
     DeclareProperty(L"Bnt_AccessLevelAssignment", L"Activate", CIM_DATETIME, L"BADGELINK", L"ACTIVATE", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_AccessLevelAssignment", L"Deactivate", CIM_DATETIME, L"BADGELINK", L"DEACTIVATE", 0, 0, -2,
                     0),
+    DeclareNamedRecord(L"Bnt_AccessLevelAssignment", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
+    DeclareNamedRecord(L"Bnt_AccessLevelAssignment", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY"),
 };
 
 constinit const SchemaDeclaration kAccessLevelManagedDeclarations[] = {
@@ -77,6 +80,9 @@ constinit const SchemaDeclaration kAccessLevelReaderAssignmentDeclarations[] = {
                     0, 128, -2, 0),
     DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"TimezoneName", CIM_STRING, L"TIMEZONE", L"DESCRIPT", 0, 128,
                     -2, 0),
+    DeclareNamedRecord(L"Bnt_AccessLevelReaderAssignment", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
+    DeclareNamedRecord(L"Bnt_AccessLevelReaderAssignment", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNamedRecord(L"Bnt_AccessLevelReaderAssignment", L"PanelID,ReaderID", L"Bnt_Reader", L"PanelID,ReaderID"),
 };
 
 constinit const SchemaDeclaration kAccessLevelUserDeclarations[] = {

@@ -71,6 +71,7 @@ constinit const SchemaDeclaration kAccessLevelRequestDeclarations[] = {
     DeclareMethodParameter(L"Bnt_AccessLevelRequest", L"Deny", true, L"Note", CIM_STRING),
     DeclareMethod(L"Bnt_AccessLevelRequest", L"Hold"),
     DeclareMethodParameter(L"Bnt_AccessLevelRequest", L"Hold", true, L"Note", CIM_STRING),
+    DeclareNamedRecord(L"Bnt_AccessLevelRequest", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
 };
 
 constinit const SchemaDeclaration kAccessRequestDeclarations[] = {

@@ -53,6 +53,7 @@ constinit const SchemaDeclaration kBadgeTypeDeclarations[] = {
     DeclareProperty(L"Bnt_BadgeType", L"IsDisposable", CIM_BOOLEAN, L"BADGETYP", L"DISPOSABLE", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_BadgeType", L"DefaultAccessGroup", CIM_SINT32, L"BADGETYP", L"DEFGROUP", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_BadgeType", L"SegmentID", CIM_SINT32, L"BADGETYP", L"SEGMENTID", 0, 0, -2, 4),
+    DeclareNamedRecord(L"Bnt_BadgeType", L"DefaultAccessGroup", L"Bnt_AccessGroup", L"ID"),
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "schema/CWmipDynamicPropertyRegistrar.h"
 #include "schema/CWmipMethodParameterRegistrar.h"
 #include "schema/CWmipMethodRegistrar.h"
+#include "schema/CWmipNamedRecordRegistrar.h"
 #include "schema/CWmipPropertyAttributeRegistrar.h"
 #include "schema/CWmipPropertyRegistrar.h"
 #include "schema/CWmipPropertyValuesRegistrar.h"
@@ -69,6 +70,9 @@ void Declare(const SchemaDeclaration& d)
         break;
     case K::PropertyValues:
         CWmipPropertyValuesRegistrar(d.className, d.name, d.attribute, d.values, d.labels);
+        break;
+    case K::NamedRecord:
+        CWmipNamedRecordRegistrar(d.className, d.method, d.name, d.referencedClass, d.referencedKeys, d.refusal);
         break;
     }
 }

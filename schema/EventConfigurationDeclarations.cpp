@@ -21,6 +21,7 @@ constinit const SchemaDeclaration kEventAlarmDefinitionLinkDeclarations[] = {
                     0),
     DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"EventParameterID", CIM_SINT32, L"EVTALMLINK", L"EVENT_PARAMID",
                     1, 0, -2, 0),
+    DeclareNamedRecord(L"Bnt_EventAlarmDefinitionLink", L"AlarmDefinitionID", L"Bnt_AlarmDefinition", L"ID"),
 };
 
 constinit const SchemaDeclaration kEventParameterDeclarations[] = {

@@ -81,6 +81,9 @@ constinit const SchemaDeclaration kPrecisionAccessGroupAssignmentDeclarations[] 
                     L"PRECGRPID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_PrecisionAccessGroupAssignment", L"BadgeKey", CIM_SINT32, L"BDGPRECLINK", L"BADGEKEY", 1, 0,
                     -2, 0),
+    DeclareNamedRecord(L"Bnt_PrecisionAccessGroupAssignment", L"PrecisionAccessGroupID", L"Bnt_PrecisionAccessGroup",
+                       L"ID"),
+    DeclareNamedRecord(L"Bnt_PrecisionAccessGroupAssignment", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY"),
 };
 
 constinit const SchemaDeclaration kPrecisionAccessGroupDeclarations[] = {

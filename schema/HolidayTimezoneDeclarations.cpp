@@ -21,6 +21,8 @@ constinit const SchemaDeclaration kHolidayTypeLinkDeclarations[] = {
     DeclareClassWidePropertyAttribute(L"Bnt_HolidayTypeLink", L"noedit", 1),
     DeclareProperty(L"Bnt_HolidayTypeLink", L"HolidayID", CIM_SINT32, L"HOLIDAY_LNK", L"HOLIDAYID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_HolidayTypeLink", L"HolidayTypeID", CIM_SINT32, L"HOLIDAY_LNK", L"HTYPE_ID", 1, 0, -2, 0),
+    DeclareNamedRecord(L"Bnt_HolidayTypeLink", L"HolidayID", L"Bnt_Holiday", L"ID"),
+    DeclareNamedRecord(L"Bnt_HolidayTypeLink", L"HolidayTypeID", L"Bnt_HolidayType", L"ID"),
 };
 
 constinit const SchemaDeclaration kHolidayTypeDeclarations[] = {

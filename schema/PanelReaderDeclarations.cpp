@@ -139,6 +139,8 @@ constinit const SchemaDeclaration kReaderRequestDeclarations[] = {
     DeclareMethodParameter(L"Bnt_ReaderRequest", L"Deny", true, L"Note", CIM_STRING),
     DeclareMethod(L"Bnt_ReaderRequest", L"Hold"),
     DeclareMethodParameter(L"Bnt_ReaderRequest", L"Hold", true, L"Note", CIM_STRING),
+    DeclareNamedRecord(L"Bnt_ReaderRequest", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNamedRecord(L"Bnt_ReaderRequest", L"PanelID,ReaderID", L"Bnt_Reader", L"PanelID,ReaderID"),
 };
 
 constinit const SchemaDeclaration kVideoRecorderDeclarations[] = {

@@ -30,6 +30,8 @@ enum class SchemaDeclarationKind
     ClassWidePropertyAttribute,  // className, attribute, integerValue
     ClassAttribute,              // className, attribute, integerValue
     PropertyValues,              // className, name (property), attribute, values, labels
+    NamedRecord,                 // className, method (empty: properties), name (names), referencedClass,
+                                 // referencedKeys, refusal
 };
 
 // ID type of a property whose value is never generated.
@@ -55,12 +57,16 @@ struct SchemaDeclaration
     const wchar_t* text = L"";
     const wchar_t* values = L"";
     const wchar_t* labels = L"";
+    // The properties of the referenced class that a named record's names give, comma-separated.
+    const wchar_t* referencedKeys = L"";
     CIMTYPE cimType = CIM_EMPTY;
     int key = 0;
     int maxLength = 0;
     int idType = kNoIdType;
     int segmentOption = kNoSegmentOption;
     int integerValue = 0;
+    // The answer to a named record the caller may not see; 0 for WBEM_E_INVALID_PARAMETER.
+    HRESULT refusal = 0;
     bool input = false;
     bool dynamicFlag = false;
 
@@ -253,5 +259,32 @@ constexpr SchemaDeclaration DeclarePropertyValues(const wchar_t* className, cons
     d.attribute = attribute;
     d.values = values;
     d.labels = labels;
+    return d;
+}
+
+// A record of referencedClass that the class's properties `names` (comma-separated, several for a
+// composite key) name, each giving the referenced class's property at the same place in
+// referencedKeys. A write that names it is refused unless the caller may see the record.
+constexpr SchemaDeclaration DeclareNamedRecord(const wchar_t* className, const wchar_t* names,
+                                               const wchar_t* referencedClass, const wchar_t* referencedKeys)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::NamedRecord;
+    d.className = className;
+    d.name = names;
+    d.referencedClass = referencedClass;
+    d.referencedKeys = referencedKeys;
+    return d;
+}
+
+// The same for input parameters of a method; refusal is the method's own answer to a record that
+// does not exist (0: WBEM_E_INVALID_PARAMETER naming the last parameter).
+constexpr SchemaDeclaration DeclareNamedRecordParameter(const wchar_t* className, const wchar_t* method,
+                                                        const wchar_t* names, const wchar_t* referencedClass,
+                                                        const wchar_t* referencedKeys, HRESULT refusal = 0)
+{
+    SchemaDeclaration d = DeclareNamedRecord(className, names, referencedClass, referencedKeys);
+    d.method = method;
+    d.refusal = refusal;
     return d;
 }

@@ -2,6 +2,7 @@
 
 #include "common/AccessCodes.h"
 #include "common/KvrTime.h"
+#include "common/StringHelpers.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipMethodSignatures.h"
 #include "framework/CWmipNullVariant.h"
@@ -521,20 +522,7 @@ void CWmipVisitMapper::ReadVisitor(CPerson& visitor)
 
 std::vector<CString> CWmipVisitMapper::SplitEmailList(const CString& list)
 {
-    std::vector<CString> pieces;
-    int start = 0;
-    while (start <= list.GetLength())
-    {
-        int end = list.Find(L';', start);
-        if (end < 0)
-            end = list.GetLength();
-        CString piece = list.Mid(start, end - start);
-        piece.Trim();
-        if (!piece.IsEmpty())
-            pieces.push_back(piece);
-        start = end + 1;
-    }
-    return pieces;
+    return SplitTrimmedList(list, L';');
 }
 
 CString CWmipVisitMapper::GetSuperclassName()

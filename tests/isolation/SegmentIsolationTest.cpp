@@ -8,6 +8,8 @@
 // new class is covered by declaring it.
 #include "bus/CCorvessaBaseApp.h"
 #include "bus/CCorvessaException.h"
+#include "bus/CCorvessaQpidInstance.h"
+#include "bus/CCorvessaQpidMethodParameter.h"
 #include "bus/GenericException.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
@@ -36,6 +38,8 @@ namespace {
 // none.
 constexpr const wchar_t* kLabCaller = support::callers::kLab;
 constexpr const wchar_t* kEmptyCaller = support::callers::kEmpty;
+// The demo operator's system rights (mostly views), in segment 4.
+constexpr const wchar_t* kEmptyViewer = support::callers::kEmptyViewer;
 constexpr const char* kSegments = R"(
 INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (3, 'Lab', 0), (4, 'Empty', 0);
 INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (3), (4);
@@ -43,6 +47,7 @@ INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (3), (4);
 // The bus logins of the two callers; their password is the demo operator's.
 constexpr char kLabLogin[] = "lab";
 constexpr char kEmptyLogin[] = "empty";
+constexpr char kEmptyViewerLogin[] = "emptyview";
 constexpr char kBusPassword[] = "operator-demo";
 // The tables that describe the segments stay as they are; so does the empty caller's own row.
 const std::set<std::string> kSegmentTables = {"SEGMENT", "SEGMENT_GROUP_MEMBER", "SEGMENT_UNIT", "USER_SEGMENT_LINK"};
@@ -96,6 +101,78 @@ std::vector<SegmentedClass> SegmentedClasses()
         }
     return classes;
 }
+
+// A record that a class's writes (method empty) or a method's calls name, as declared.
+struct NamedRecord
+{
+    std::wstring className;
+    std::wstring method;
+    std::vector<std::wstring> names;
+    std::wstring referencedClass;
+    std::vector<std::wstring> keys;
+
+    std::wstring Label() const
+    {
+        std::wstring label = className + L"." + method + L":";
+        for (const std::wstring& name : names)
+            label += L" " + name;
+        return label;
+    }
+};
+
+std::vector<std::wstring> SplitList(const wchar_t* list)
+{
+    std::vector<std::wstring> items;
+    std::wstring item;
+    for (const wchar_t* c = list;; ++c)
+    {
+        if (*c == L',' || *c == L'\0')
+        {
+            items.push_back(item);
+            item.clear();
+            if (*c == L'\0')
+                return items;
+        }
+        else if (*c != L' ')
+            item += *c;
+    }
+}
+
+// Every named record of the declarations, and each class's key properties and declared segment
+// property.
+struct Declared
+{
+    std::vector<NamedRecord> records;
+    // The keys the system generates, by class.
+    std::map<std::wstring, std::set<std::wstring>> generatedKeys;
+    std::map<std::wstring, std::wstring> segmentProperty;
+    // The 64-bit numbers (which travel as text), as "Class.Method.Name" (method empty for a
+    // property).
+    std::set<std::wstring> wideNumbers;
+};
+
+Declared ReadDeclarations()
+{
+    Declared declared;
+    for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables())
+        for (const SchemaDeclaration& d : *table)
+        {
+            if (d.kind == SchemaDeclarationKind::NamedRecord)
+                declared.records.push_back(
+                    {d.className, d.method, SplitList(d.name), d.referencedClass, SplitList(d.referencedKeys)});
+            if (d.kind == SchemaDeclarationKind::Property && d.key != 0 && d.idType != kNoIdType)
+                declared.generatedKeys[d.className].insert(d.name);
+            if ((d.kind == SchemaDeclarationKind::Property || d.kind == SchemaDeclarationKind::MethodParameter) &&
+                (d.cimType == CIM_SINT64 || d.cimType == CIM_UINT64))
+                declared.wideNumbers.insert(std::wstring(d.className) + L"." + d.method + L"." + d.name);
+            if (d.kind == SchemaDeclarationKind::Property && d.segmentOption == SegmentOptionSegments)
+                declared.segmentProperty[d.className] = d.name;
+        }
+    return declared;
+}
+
+// A number no record of the installation holds.
+constexpr LONG kMissingRecord = 2000000000;
 
 // The bus door over the same installation, as the bus host runs it: an application object of
 // its own, made the thread's current one for each call (the WMI door's fixture keeps the
@@ -194,6 +271,29 @@ public:
         }
     }
 
+    // How the bus answered a refused add or method call: the HRESULT and the refusal's key and
+    // text, or "ok" when it was not refused.
+    std::string Add(const std::string& token, const std::wstring& type, const CCorvessaQpidInstance::ValueMap& values)
+    {
+        const CModuleStateSwitch current(&m_app);
+        CCorvessaQpidInstance instance;
+        instance.PopulateInstanceData(DoorTest::Utf8(type), values);
+        CCorvessaQpidInstance result;
+        return Answer([&] { return m_app.AddInstance(token, kApplication, instance, result, false); });
+    }
+    std::string Call(const std::string& token, const std::wstring& type, const std::wstring& method,
+                     const CCorvessaQpidInstance::ValueMap& values)
+    {
+        const CModuleStateSwitch current(&m_app);
+        CCorvessaQpidInstance target;
+        target.PopulateInstanceData(DoorTest::Utf8(type), {});
+        CCorvessaQpidMethodParameter input(true);
+        input.PopulateUsingVariantMapData(values);
+        CCorvessaQpidMethodParameter output(false);
+        return Answer(
+            [&] { return m_app.ExecuteMethod(token, kApplication, target, DoorTest::Utf8(method), input, output); });
+    }
+
     // The bus filter that names the instance of a relative path: its keys, ANDed.
     static std::string KeyFilter(const std::wstring& path)
     {
@@ -215,6 +315,24 @@ public:
     }
 
 private:
+    template <typename Request>
+    static std::string Answer(Request request)
+    {
+        try
+        {
+            const HRESULT hr = request();
+            return SUCCEEDED(hr) ? "ok" : DoorTest::Hex(hr);
+        }
+        catch (const CCorvessaException& e)
+        {
+            return e.ErrorCode() + " | " + e.ErrorMessage();
+        }
+        catch (const GenericException& e)
+        {
+            return DoorTest::Utf8(e.GetMessage().GetString());
+        }
+    }
+
     static constexpr char kApplication[] = "isolation";
     CCorvessaBaseApp m_app;
 };
@@ -224,12 +342,13 @@ class SegmentIsolation : public DoorTest
 protected:
     static void SetUpTestSuite()
     {
-        std::string move = kSegments + support::TestCallers::Sql({kLabCaller, kEmptyCaller});
+        std::string move = kSegments + support::TestCallers::Sql({kLabCaller, kEmptyCaller, kEmptyViewer});
         for (const Row& table : DoorInstallation::Rows("SELECT name FROM sqlite_master WHERE type = 'table'"))
             if (!kSegmentTables.contains(table.front()) && HasColumn(table.front(), "SEGMENTID"))
                 move += "UPDATE " + table.front() + " SET SEGMENTID = 3;\n";
-        move += "UPDATE USERS SET SEGMENTID = 4 WHERE USERID = " +
-                std::to_string(support::TestCallers::Find(kEmptyCaller)->userId) + ";\n";
+        for (const wchar_t* caller : {kEmptyCaller, kEmptyViewer})
+            move += "UPDATE USERS SET SEGMENTID = 4 WHERE USERID = " +
+                    std::to_string(support::TestCallers::Find(caller)->userId) + ";\n";
         support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), move);
     }
 
@@ -463,6 +582,251 @@ TEST_F(SegmentIsolation, AnAssociationRowShowsOnlyWhenBothEndsAreSeen)
                                                      "DELETE FROM ACCLVLINK WHERE ACCESSLVID = 44;"
                                                      "DELETE FROM ACCESSLVL WHERE ACCESSLVID = 44;"
                                                      "UPDATE BADGE SET SEGMENTID = 3;");
+}
+// Records that stand in segment 3 for the named-record sweep: a precision group with a link of
+// the caller's own group as the template of a write, and a logical source with a device and a
+// sub-device.
+constexpr char kNamedRecordRows[] = R"(
+INSERT INTO PRECACGRP (PRECGRPID, NAME, SEGMENTID) VALUES (70, 'Lab precision', 3), (71, 'Own precision', 4);
+INSERT INTO BDGPRECLINK (PRECGRPID, BADGEKEY) VALUES (71, 2);
+INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) VALUES
+    (70, 'Lab source', 3, 1, 1, 0, 39);
+INSERT INTO VEXLET_DEVICE (VEXLET_DEVICEID, PANELID, NAME, SUB_DEVICEID) VALUES (70, 70, 'Lab device', 0),
+    (70, 70, 'Lab sub-device', 1);
+)";
+constexpr char kNamedRecordCleanUp[] = R"(
+DELETE FROM BDGPRECLINK WHERE PRECGRPID IN (70, 71);
+DELETE FROM PRECACGRP WHERE PRECGRPID IN (70, 71);
+DELETE FROM VEXLET_DEVICE WHERE PANELID = 70;
+DELETE FROM ACCESSPANE WHERE PANELID = 70;
+)";
+
+// A property or parameter value for both doors.
+using NamedValues = std::vector<std::pair<std::wstring, _variant_t>>;
+
+std::wstring TextOf(const _variant_t& value)
+{
+    _variant_t text;
+    if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)))
+        return L"";
+    const VARIANT& raw = text;
+    return raw.bstrVal != nullptr ? std::wstring(raw.bstrVal, SysStringLen(raw.bstrVal)) : std::wstring();
+}
+
+qpid::types::Variant BusValue(const _variant_t& value)
+{
+    const VARIANT& raw = value;
+    switch (raw.vt)
+    {
+    case VT_BOOL:
+        return qpid::types::Variant(raw.boolVal != VARIANT_FALSE);
+    case VT_I8:
+        return qpid::types::Variant(static_cast<std::int64_t>(raw.llVal));
+    case VT_I4:
+    case VT_I2:
+    case VT_UI1:
+        return qpid::types::Variant(static_cast<std::int32_t>(static_cast<LONG>(value)));
+    default:
+        return qpid::types::Variant(DoorTest::Utf8(TextOf(value)));
+    }
+}
+
+CCorvessaQpidInstance::ValueMap BusValues(const NamedValues& values)
+{
+    CCorvessaQpidInstance::ValueMap map;
+    for (const auto& [name, value] : values)
+        map[DoorTest::Utf8(name)] = BusValue(value);
+    return map;
+}
+
+// A write or a method that names a record the caller may not see is answered exactly as one
+// that names a record that does not exist, on both doors, for a caller with every right in one
+// segment and for a caller with mostly view rights there: refused, with nothing written and
+// nothing sent. The records are read from the declarations, so a record declared later is
+// covered by its declaration; one the caller can see (a person while person segments are off)
+// is no case here.
+TEST_F(SegmentIsolation, ARecordAWriteOrMethodNamesIsResolvedAsTheCaller)
+{
+    const std::filesystem::path database = DoorInstallation::DatabaseFile();
+    support::InstallationDatabase::Execute(database, kNamedRecordRows);
+    const Declared declared = ReadDeclarations();
+    BusDoor bus;
+    const std::vector<std::pair<const wchar_t*, std::string>> callers = {{kEmptyCaller, bus.Login(kEmptyLogin)},
+                                                                         {kEmptyViewer, bus.Login(kEmptyViewerLogin)}};
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    std::set<std::wstring> resolved;
+    for (const NamedRecord& named : declared.records)
+    {
+        SCOPED_TRACE(Utf8(named.Label()));
+        CallAs(Callers::kAdministrator);
+        // The template of a write: a stored instance of the class, with the keys the system
+        // generates and the names left out and the caller's own segment.
+        NamedValues base;
+        if (named.method.empty())
+        {
+            const Reply stored = Enum(Form::Sync, named.className);
+            if (!stored.objects.empty())
+            {
+                IWbemClassObject* object = stored.objects.front().Get();
+                object->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY);
+                BSTR name = nullptr;
+                VARIANT value;
+                VariantInit(&value);
+                while (object->Next(0, &name, &value, nullptr, nullptr) == WBEM_S_NO_ERROR)
+                {
+                    const std::wstring property(name);
+                    SysFreeString(name);
+                    _variant_t held;
+                    held.Attach(value);
+                    VariantInit(&value);
+                    const bool generated = declared.generatedKeys.contains(named.className) &&
+                                           declared.generatedKeys.at(named.className).contains(property);
+                    const VARIANT& raw = held;
+                    if (!generated && raw.vt != VT_NULL && raw.vt != VT_EMPTY && (raw.vt & VT_ARRAY) == 0)
+                        base.emplace_back(property, held);
+                }
+                object->EndEnumeration();
+            }
+            if (declared.segmentProperty.contains(named.className))
+                base.emplace_back(declared.segmentProperty.at(named.className), _variant_t(LONG{4}));
+        }
+        const auto with = [&](const std::vector<std::wstring>& values) {
+            NamedValues all;
+            for (const auto& value : base)
+                if (std::find(named.names.begin(), named.names.end(), value.first) == named.names.end())
+                    all.push_back(value);
+            for (std::size_t i = 0; i < named.names.size(); ++i)
+            {
+                const bool wide =
+                    declared.wideNumbers.contains(named.className + L"." + named.method + L"." + named.names[i]);
+                all.emplace_back(named.names[i],
+                                 wide ? _variant_t(values[i].c_str()) : _variant_t(LONG{std::stoi(values[i])}));
+            }
+            return all;
+        };
+        // A record the template names already: a write naming it would meet the stored row.
+        const auto taken = [&](const std::vector<std::wstring>& values) {
+            for (std::size_t i = 0; i < named.names.size(); ++i)
+            {
+                const auto held = std::find_if(base.begin(), base.end(),
+                                               [&](const auto& value) { return value.first == named.names[i]; });
+                if (held == base.end() || TextOf(held->second) != values[i])
+                    return false;
+            }
+            return true;
+        };
+
+        // The records of the referenced class, as the administrator reads them.
+        std::vector<std::vector<std::wstring>> records;
+        for (const ComPtr<IWbemClassObject>& object : Enum(Form::Sync, named.referencedClass).objects)
+        {
+            std::vector<std::wstring> values;
+            for (const std::wstring& key : named.keys)
+                values.push_back(Widen(support::PropertyText(object.Get(), key.c_str())));
+            if (!taken(values))
+                records.push_back(values);
+        }
+        std::vector<std::wstring> missing;
+        for (std::size_t i = 0; i < named.keys.size(); ++i)
+            missing.push_back(std::to_wstring(kMissingRecord + static_cast<LONG>(i)));
+
+        // A record of another segment: the caller with every right in segment 4 reads none of
+        // it (both callers stand in segment 4; the view rights of the class are not asked).
+        CallAs(kEmptyCaller);
+        const auto hidden = std::find_if(records.begin(), records.end(), [&](const auto& values) {
+            std::wstring where;
+            for (std::size_t i = 0; i < named.keys.size(); ++i)
+                where += (i == 0 ? L" WHERE " : L" AND ") + named.keys[i] + L" = \"" + values[i] + L"\"";
+            return Query(Form::Sync, L"SELECT * FROM " + named.referencedClass + where).objects.empty();
+        });
+        if (hidden == records.end())
+            continue;
+        resolved.insert(named.Label());
+        for (const auto& [caller, busToken] : callers)
+        {
+            const std::string& token = busToken;
+            CallAs(caller);
+            const auto wmi = [&](const std::vector<std::wstring>& values) {
+                Reply reply;
+                if (named.method.empty())
+                {
+                    const ComPtr<IWbemClassObject> instance = NewInstance(named.className);
+                    for (const auto& [name, value] : with(values))
+                    {
+                        _variant_t put(value);
+                        instance->Put(name.c_str(), 0, &put, 0);
+                    }
+                    reply = Put(Form::Sync, instance.Get(), WBEM_FLAG_CREATE_ONLY);
+                }
+                else
+                {
+                    std::vector<std::pair<const wchar_t*, _variant_t>> parameters;
+                    const NamedValues all = with(values);
+                    for (const auto& [name, value] : all)
+                        parameters.emplace_back(name.c_str(), value);
+                    reply = Exec(Form::Sync, named.className, named.method,
+                                 MethodParameters(named.className, named.method, parameters).Get());
+                }
+                return SUCCEEDED(reply.result) ? std::string("ok")
+                                               : Hex(reply.result) + " | " + Description(reply.statusObject.Get());
+            };
+            const auto busAnswer = [&](const std::vector<std::wstring>& values) {
+                return named.method.empty() ? bus.Add(token, named.className, BusValues(with(values)))
+                                            : bus.Call(token, named.className, named.method, BusValues(with(values)));
+            };
+            const std::string refused = wmi(*hidden);
+            EXPECT_NE(refused, "ok") << Utf8(caller);
+            EXPECT_EQ(refused, wmi(missing)) << Utf8(caller);
+            const std::string busRefused = busAnswer(*hidden);
+            EXPECT_NE(busRefused, "ok") << Utf8(caller);
+            EXPECT_EQ(busRefused, busAnswer(missing)) << Utf8(caller);
+        }
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+    for (support::SimulatedServer* server : m_servers.Servers())
+    {
+        EXPECT_TRUE(server->Calls().empty()) << Utf8(server->ServerName());
+        server->ClearCalls();
+    }
+    // The reproductions are among the records resolved.
+    for (const wchar_t* label :
+         {L"Bnt_PrecisionAccessGroupAssignment.: PrecisionAccessGroupID", L"Bnt_LogicalSubDevice.: SourceID DeviceID",
+          L"Bnt_LogicalDevice.: SourceID", L"Bnt_Area.MoveBadge: PanelID ReaderID", L"Bnt_Area.MoveBadge: AreaID"})
+        EXPECT_TRUE(resolved.contains(label)) << Utf8(label);
+    support::InstallationDatabase::Execute(database, kNamedRecordCleanUp);
+}
+// A badge moved through another segment's reader into another segment's area, naming that
+// segment: the area and the reader are records the caller cannot see, answered as a missing
+// area or reader is, with nothing moved; the caller of that segment moves the badge.
+TEST_F(SegmentIsolation, MoveBadgeAnswersAHiddenAreaOrReaderAsAMissingOne)
+{
+    const auto move = [this](LONG area, LONG panel, LONG reader) {
+        return Exec(Form::Sync, L"Bnt_Area", L"MoveBadge",
+                    MethodParameters(L"Bnt_Area", L"MoveBadge",
+                                     {{L"AreaID", _variant_t(area)},
+                                      {L"BadgeID", _variant_t(L"100001")},
+                                      {L"PanelID", _variant_t(panel)},
+                                      {L"ReaderID", _variant_t(reader)},
+                                      {L"SegmentID", _variant_t(LONG{3})}})
+                        .Get())
+            .result;
+    };
+    const HRESULT kMissing = static_cast<HRESULT>(0x80040526);
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    for (const wchar_t* caller : {kEmptyCaller, kEmptyViewer})
+    {
+        CallAs(caller);
+        EXPECT_EQ(move(2, 1, 0), kMissing) << Utf8(caller);
+        EXPECT_EQ(move(kMissingRecord, 1, 0), kMissing) << Utf8(caller);
+        EXPECT_EQ(move(2, 1, kMissingRecord), kMissing) << Utf8(caller);
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+
+    CallAs(kLabCaller);
+    EXPECT_EQ(move(2, 1, 0), WBEM_S_NO_ERROR);
+    EXPECT_EQ(DoorInstallation::Rows("SELECT AREAAPBID FROM APB_BADGE_LOCATION WHERE BADGEID = 100001"),
+              (Table{{"2"}}));
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), "DELETE FROM APB_BADGE_LOCATION;");
 }
 }  // namespace
 

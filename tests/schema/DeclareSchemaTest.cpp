@@ -1,4 +1,5 @@
 // The registry after the schema's load-time declarations.
+#include <algorithm>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -30,4 +31,54 @@ TEST(DeclareSchema, RegistersEveryClassWithItsDeclaredKind)
     }
     EXPECT_NE(registry->GetTypeInfo(L"bnt_alarminput", true), nullptr);
     EXPECT_FALSE(registry->IsClassAbstract(L"Bnt_NoSuchClass"));
+}
+
+// Every record a write or a method names is declared against members that exist on both sides:
+// the naming class's properties or the method's input parameters, and properties of a served
+// class it references, as many of one as of the other. A slip in a declaration would otherwise
+// leave that record unresolved or refuse every write that names it.
+TEST(DeclareSchema, EveryNamedRecordPairsMembersThatExist)
+{
+    DeclareSchema();
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    const std::vector<const SchemaDeclaration*> declared = schema_test::OfKind(SchemaDeclarationKind::NamedRecord);
+    ASSERT_GE(declared.size(), 15u);
+    std::size_t registered = 0;
+    for (const SchemaDeclaration* d : declared)
+    {
+        SCOPED_TRACE(schema_test::Narrow(std::wstring(d->className) + L"." + d->method + L" " + d->name));
+        const CWMITypeInfo* owner = registry->GetTypeInfo(d->className, true);
+        const CWMITypeInfo* referenced = registry->GetTypeInfo(d->referencedClass, true);
+        ASSERT_NE(owner, nullptr);
+        ASSERT_NE(referenced, nullptr);
+        EXPECT_TRUE(static_cast<bool>(referenced->GetTypeConstructor()));
+        const auto same = [&](const CWMITypeInfo::NamedRecord& r) {
+            return r.method == d->method && r.referencedClass == d->referencedClass &&
+                   r.names.front() == CString(d->name).SpanExcluding(L",") && r.refusal == d->refusal;
+        };
+        const auto& records = owner->GetNamedRecords();
+        const auto record = std::find_if(records.begin(), records.end(), same);
+        ASSERT_NE(record, records.end());
+        ++registered;
+        ASSERT_EQ(record->names.size(), record->referencedKeys.size());
+        for (std::size_t i = 0; i < record->names.size(); ++i)
+        {
+            if (*d->method == L'\0')
+            {
+                EXPECT_TRUE(owner->HasProperty(record->names[i])) << schema_test::Narrow(record->names[i].GetString());
+            }
+            else
+            {
+                const auto method = owner->GetMethods().find(d->method);
+                ASSERT_NE(method, owner->GetMethods().end());
+                const auto& in = method->second.InParameters();
+                EXPECT_TRUE(std::any_of(in.begin(), in.end(), [&](const auto& p) {
+                    return p.first == record->names[i];
+                })) << schema_test::Narrow(record->names[i].GetString());
+            }
+            EXPECT_TRUE(referenced->HasProperty(record->referencedKeys[i]))
+                << schema_test::Narrow(record->referencedKeys[i].GetString());
+        }
+    }
+    EXPECT_EQ(registered, declared.size());
 }

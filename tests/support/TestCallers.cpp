@@ -325,6 +325,15 @@ const std::vector<TestCaller>& TestCallers::All()
          .systemGroup = 71,
          .monitorGroup = 73,
          .cardGroup = 72},
+        {.sid = kEmptyViewer,
+         .userId = 48,
+         .logon = "emptyview",
+         .firstName = "Vera",
+         .lastName = "Empty",
+         .accountId = 48,
+         .segment = 4,
+         .systemGroup = 1,
+         .demoPassword = true},
     };
     return all;
 }

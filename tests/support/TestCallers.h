@@ -51,6 +51,9 @@ inline constexpr wchar_t kEmpty[] = L"S-1-5-21-1004336348-1177238915-682003330-2
 // program, so that they log in only after it has changed the options.
 inline constexpr wchar_t kLateLab[] = L"S-1-5-21-1004336348-1177238915-682003330-2032";
 inline constexpr wchar_t kLateEmpty[] = L"S-1-5-21-1004336348-1177238915-682003330-2042";
+// The demo operator's system permission group (mostly view rights) in segment 4 ("Empty") only;
+// logs in on the bus with the demo operator's password.
+inline constexpr wchar_t kEmptyViewer[] = L"S-1-5-21-1004336348-1177238915-682003330-2043";
 
 // All segments; every person, account, multimedia and secondary-segment right, and may view
 // directories.
