@@ -28,6 +28,8 @@ public:
     static constexpr const wchar_t* kDatabaseRefused =
         L"The database could not read the instances of the class (the query may be too complex).";
     static constexpr const wchar_t* kFailed = L"The request failed; the provider log holds the details.";
+    static constexpr const wchar_t* kAuditNotWritten =
+        L"The system was unable to record the audit entry of this operation.";
     static constexpr const wchar_t* kSegmentAccessDenied =
         L"The client does not have sufficient segment access to perform the requested operation.";
     static constexpr const wchar_t* kAccountNotLinked =

@@ -9,6 +9,7 @@
 #include "inhouse/BntAccessSets/GlobalAPBUtil.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
@@ -23,6 +24,7 @@ constexpr wchar_t kSource[] = L"WmipAreaMapper";
 constexpr wchar_t kMoveBadge[] = L"MoveBadge";
 // The answer to a badge, reader or area that does not exist.
 constexpr HRESULT kInvalidMoveParameter = static_cast<HRESULT>(0x80040526);
+constexpr int kSegmentWriteAccess = 2;
 
 // True when the recordset over the table finds a row for the filters set by `filter`.
 template <class Filter>
@@ -108,32 +110,32 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
         const COleDateTime moved = utcText.IsEmpty() ? CWmipMapper::LocalToUtc(COleDateTime::GetCurrentTime())
                                                      : WMIHelper::ToDateTimeUTC(utcText);
 
-        CAcsUser* user = nullptr;
-        const HRESULT found = GetUser(&user);
-        if (FAILED(found) || user == nullptr)
-            throw CWMIException(kSource, __LINE__, found, CWmipMessages::kNoIdentity);
+        CAcsUser* user = RequireUser();
         CBntDatabase* database = user->GetDatabase();
 
-        // Moving a badge through a reader is acting on that reader.
-        if (!CUserDevicePermission(database, user).IsDevicePermitted(panelId, readerId))
-            return WBEM_E_ACCESS_DENIED;
-
-        if (!RowExists(database, L"BADGE", [&](CDynamicRecordset& rows) { rows.AddFilterLongLong(L"ID", badgeId); }))
+        // The badge, reader and area are looked for only among what the caller may see: one it
+        // may not is answered as one that does not exist, and so is a segment it does not hold.
+        if (!RowExists(database, L"BADGE", [&](CDynamicRecordset& rows) {
+                rows.AddFilterLongLong(L"ID", badgeId);
+                CPerson::AddVisiblePersonFilter(*user, rows, L"EMPID");
+            }))
         {
             CString text;
             text.Format(L"Invalid BadgeID parameter [%I64d] passed into Bnt_Area::MoveBadge method.", badgeId);
             CWMIDebugLog::LogError(kSource, __LINE__, text);
             return kInvalidMoveParameter;
         }
-        const bool readerFound = RowExists(database, L"ACCESSPANE", [&](CDynamicRecordset& rows) {
-            rows.AddJoin(L"ACCESSPANE", L"PANELID", L"READER", L"PANELID");
-            rows.AddColumnToSet(L"PANELID", L"ACCESSPANE");
-            rows.AddColumnToSet(L"SEGMENTID", L"ACCESSPANE");
-            rows.AddColumnToSet(L"READERID", L"READER");
-            rows.AddFilterLong(L"ACCESSPANE.PANELID", panelId);
-            rows.AddFilterLong(L"READER.READERID", readerId);
-            rows.AddFilterLong(L"ACCESSPANE.SEGMENTID", segmentId);
-        });
+        const bool readerFound = user->HasSegmentAccess(segmentId, kSegmentWriteAccess) &&
+                                 RowExists(database, L"ACCESSPANE", [&](CDynamicRecordset& rows) {
+                                     rows.AddJoin(L"ACCESSPANE", L"PANELID", L"READER", L"PANELID");
+                                     rows.AddColumnToSet(L"PANELID", L"ACCESSPANE");
+                                     rows.AddColumnToSet(L"SEGMENTID", L"ACCESSPANE");
+                                     rows.AddColumnToSet(L"READERID", L"READER");
+                                     rows.AddFilterLong(L"ACCESSPANE.PANELID", panelId);
+                                     rows.AddFilterLong(L"READER.READERID", readerId);
+                                     rows.AddFilterLong(L"ACCESSPANE.SEGMENTID", segmentId);
+                                     user->AddSegmentFilter(rows, L"ACCESSPANE");
+                                 });
         if (!readerFound)
         {
             CString text;
@@ -143,9 +145,13 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
             CWMIDebugLog::LogError(kSource, __LINE__, text);
             return kInvalidMoveParameter;
         }
+        // Moving a badge through a reader is acting on that reader.
+        if (!CUserDevicePermission(database, user).IsDevicePermitted(panelId, readerId))
+            return WBEM_E_ACCESS_DENIED;
         CDynamicRecordset areas(database);
         areas.SetTable(L"AREAAPB");
         areas.AddFilterLong(L"AREAAPBID", areaId);
+        user->AddSegmentFilter(areas, L"AREAAPB");
         areas.OpenForwardOnly();
         if (areas.IsEOF())
         {

@@ -325,6 +325,16 @@ const std::vector<TestCaller>& TestCallers::All()
          .systemGroup = 71,
          .monitorGroup = 73,
          .cardGroup = 72},
+        {.sid = kHeadquartersChief,
+         .userId = 51,
+         .logon = "hqchief",
+         .firstName = "Hilda",
+         .lastName = "Chief",
+         .accountId = 51,
+         .segment = 1,
+         .systemGroup = 71,
+         .monitorGroup = 73,
+         .cardGroup = 72},
     };
     return all;
 }

@@ -38,8 +38,8 @@ void AccessRecordsTest::SetUpTestSuite()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        ExecSql(support::TestCallers::Sql(
-                    {AccessCallers::kLevelClerk, AccessCallers::kLevelViewer, AccessCallers::kLevelManager}) +
+        ExecSql(support::TestCallers::Sql({AccessCallers::kLevelClerk, AccessCallers::kLevelViewer,
+                                           AccessCallers::kLevelManager, AccessCallers::kHeadquartersChief}) +
                 kSetup);
     });
 }
