@@ -3,7 +3,7 @@
 --
 -- Demo logons (change them before any real use):
 --   sa        password "sa-demo"        the system administrator (USERID -1)
---   operator  password "operator-demo"  an operator restricted to segment 1 (Headquarters)
+--   operator  password "operator-demo"  a segment-restricted operator
 -- Hashes are PBKDF2-HMAC-SHA256, 100000 iterations, 16-byte salt, 32-byte hash.
 
 BEGIN;
@@ -40,6 +40,7 @@ INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONP
     (1, 'operator', 'Olive', 'Operator', 1, 1,
      'pbkdf2-sha256$100000$bf45dc6ba281a578abe6a2035320ac1d$d8aa0ac6cd0b5d537b7b8aa8f6371cf29977949f9cbfe9711e0d9f6676c08bad',
      1, 1, 3, 2, 0, 0, '2024-01-01 00:00:00', '2024-01-01 00:00:00', 'Demo operator', 0, 1);
+INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (1, 2);
 
 -- The operator's Windows account on this machine (local accounts directory).
 INSERT INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, DIR_USESSL) VALUES
@@ -55,10 +56,9 @@ INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES
     (39, 300);   -- class-cache span
 
 -- System options kept as configuration rows: segments in use, database server type
--- (0 = standalone, so no replication), cardholder, visitor and badge-type segmentation (all on,
--- so that the operator sees only Headquarters' persons and badges).
+-- (0 = standalone, so no replication), cardholder, visitor and badge-type segmentation.
 INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES
-    (1001, 1), (1002, 0), (1003, 1), (1004, 1), (1005, 1);
+    (1001, 1), (1002, 0), (1003, 0), (1004, 0), (1005, 0);
 
 -- Hardware.
 INSERT INTO WORLDTZ (WORLDTZID, DisplayName, GMTOFFSET, DST, StandardMonth, StandardDay, StandardWeek,

@@ -441,10 +441,7 @@ std::vector<CommandCase> CommandCases()
 class DoorDeviceMethods : public DoorCommandTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        AddCallers({Callers::kOnlooker, Callers::kStatusReader, Callers::kDock, Callers::kWatch});
-    }
+    static void SetUpTestSuite() { AddCallers({Callers::kOnlooker, Callers::kStatusReader, Callers::kDock}); }
 
     support::SimulatedDriverServer& Driver() override { return m_servers.Driver(); }
 
@@ -578,7 +575,7 @@ TEST_F(DoorDeviceMethods, EachDeviceRangeTakesBothEndsAndRefusesOneBeyondSending
             ('Range input', 1000, 6, 66, 0), ('Range input', 1001, 6, 66, 1),
             ('Range input', 1032, 6, 66, 32), ('Range input', 1033, 6, 66, 33);
         INSERT INTO READER (PANELID, READERID, AUX1NAME) VALUES
-            (1, -1, 'Below contact'), (1, 65535, 'Last contact'), (1, 65536, 'Far contact');
+            (2, -1, 'Below contact'), (2, 65535, 'Last contact'), (2, 65536, 'Far contact');
         INSERT INTO ELEVATOR_FLOOR_LIST_FLOOR (FLOOR_LISTID, FLOOR) VALUES
             (1000, 0), (1001, 1), (1160, 160), (1161, 161);)");
     const auto number = [](LONG n) { return std::to_wstring(n); };
@@ -591,7 +588,7 @@ TEST_F(DoorDeviceMethods, EachDeviceRangeTakesBothEndsAndRefusesOneBeyondSending
     } ranges[] = {
         {"alarm input", 1, 32, [&](LONG n) { return Call(L"Bnt_AlarmInput.ID=" + number(1000 + n), L"Mask"); }},
         {"reader", 0, 65535,
-         [&](LONG n) { return Call(L"Bnt_ReaderInput1.PanelID=1,ReaderID=" + number(n), L"Mask"); }},
+         [&](LONG n) { return Call(L"Bnt_ReaderInput1.PanelID=2,ReaderID=" + number(n), L"Mask"); }},
         {"floor", 1, 160,
          [&](LONG n) {
              return Call(L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5", L"SetAllowedFloors",
@@ -620,7 +617,7 @@ TEST_F(DoorDeviceMethods, EachDeviceRangeTakesBothEndsAndRefusesOneBeyondSending
         }
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         DELETE FROM ALARMINPUT WHERE ALARMINPUTID BETWEEN 1000 AND 1033;
-        DELETE FROM READER WHERE PANELID = 1 AND READERID NOT IN (0, 1);
+        DELETE FROM READER WHERE PANELID = 2 AND READERID NOT IN (0, 1);
         DELETE FROM ELEVATOR_FLOOR_LIST_FLOOR WHERE FLOOR_LISTID >= 1000;)");
 }
 
@@ -782,10 +779,8 @@ TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight
     EXPECT_EQ(move(42, L"100001", 1, 0, 1), kInvalid);
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "UPDATE ACCESSPANE SET SEGMENTID = 2 WHERE PANELID = 6");
-    // The panel is of segment 2, the area of segment 1: a plain failure for a caller of both.
-    CallAs(Callers::kWatch);
+    // The panel is of segment 2, the area of segment 1: a plain failure.
     EXPECT_EQ(move(3, L"100001", 6, 0, 2), WBEM_E_FAILED);
-    CallAs(Callers::kOperator);
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "UPDATE ACCESSPANE SET SEGMENTID = 1 WHERE PANELID = 6");
     EXPECT_EQ(Call(L"Bnt_Area", L"MoveBadge", {{L"BadgeID", _variant_t(L"100001")}}).result, WBEM_E_INVALID_PARAMETER);
@@ -823,11 +818,14 @@ TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight
 
 // A caller of segment 2 moves only its segment's badges through its segment's readers into its
 // segment's areas, in the segment it holds: anything else is answered as if it did not exist.
+// Cardholder segmentation is on from before the caller's first login (a login reads the options
+// once) and off again after.
 TEST_F(DoorDeviceMethods, MoveBadgeFindsOnlyWhatTheCallerMaySee)
 {
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "INSERT INTO AREAAPB (AREAAPBID, NAME, AREAAPB_TYPE, SEGMENTID) VALUES "
-                                           "(9, 'Dock yard', 0, 2);");
+                                           "(9, 'Dock yard', 0, 2);"
+                                           "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;");
     CallAs(Callers::kDock);
     const HRESULT kInvalid = static_cast<HRESULT>(0x80040526);
     const struct
@@ -860,7 +858,8 @@ TEST_F(DoorDeviceMethods, MoveBadgeFindsOnlyWhatTheCallerMaySee)
     }
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "DELETE FROM APB_BADGE_LOCATION;"
-                                           "DELETE FROM AREAAPB WHERE AREAAPBID = 9;");
+                                           "DELETE FROM AREAAPB WHERE AREAAPBID = 9;"
+                                           "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1003;");
 }
 
 // An event or acknowledgement naming a panel of a segment the caller cannot access is refused
@@ -1114,12 +1113,12 @@ TEST_F(DoorDeviceMethods, RequestableReadersAreThoseOfOpenLevelsEachListedOnce)
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID, AVAILABLE_FOR_REQUEST, COMMAND, DOWNLOAD,
                                FIRST_CARD_UNLOCK) VALUES (90, 'Lobby nights', 1, 1, 0, 1, 0);
-        INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (90, 1, 0, 1), (90, 6, 0, 1);)");
+        INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (90, 1, 0, 1), (90, 2, 1, 1);)");
     const Table withSecondLevel = listed();
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         DELETE FROM ACCLVLINK WHERE ACCESSLVID = 90;
         DELETE FROM ACCESSLVL WHERE ACCESSLVID = 90;)");
-    EXPECT_EQ(withSecondLevel, (Table{{"1", "0"}, {"1", "1"}, {"6", "0"}}));
+    EXPECT_EQ(withSecondLevel, (Table{{"1", "0"}, {"1", "1"}, {"2", "1"}}));
 }
 
 TEST_F(DoorDeviceMethods, IntrusionClassesListOnlyTheirDeviceType)

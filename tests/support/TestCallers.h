@@ -16,7 +16,7 @@ namespace support {
 namespace callers {
 // The demo installation's own operator (db/demo.sql, user 1): may view panels, readers,
 // cardholders, visitors and the event history, not the event configuration or the calendar;
-// segment 1 only. Written by the demo script, not by the table.
+// segments 1 and 2. Written by the demo script, not by the table.
 inline constexpr wchar_t kOperator[] = L"S-1-5-21-1004336348-1177238915-682003330-1001";
 // Linked to no system user.
 inline constexpr wchar_t kStranger[] = L"S-1-5-21-1004336348-1177238915-682003330-2999";
