@@ -112,9 +112,9 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
         CAcsUser* user = RequireUser();
         CBntDatabase* database = user->GetDatabase();
 
-        // The badge and the area are looked for only among what the caller may see: one it may
-        // not is answered as one that does not exist. The reader must stand in the area's
-        // segment, which is then one the caller holds.
+        // The badge, reader and area are looked for only among what the caller may see: one it
+        // may not is answered as one that does not exist. The reader must stand in the segment
+        // given, which is then one the caller holds.
         if (!RowExists(database, L"BADGE", [&](CDynamicRecordset& rows) {
                 rows.AddFilterLongLong(L"ID", badgeId);
                 CPerson::AddVisiblePersonFilter(*user, rows, L"EMPID");
@@ -125,6 +125,28 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
             CWMIDebugLog::LogError(kSource, __LINE__, text);
             return kInvalidMoveParameter;
         }
+        const bool readerFound = RowExists(database, L"ACCESSPANE", [&](CDynamicRecordset& rows) {
+            rows.AddJoin(L"ACCESSPANE", L"PANELID", L"READER", L"PANELID");
+            rows.AddColumnToSet(L"PANELID", L"ACCESSPANE");
+            rows.AddColumnToSet(L"SEGMENTID", L"ACCESSPANE");
+            rows.AddColumnToSet(L"READERID", L"READER");
+            rows.AddFilterLong(L"ACCESSPANE.PANELID", panelId);
+            rows.AddFilterLong(L"READER.READERID", readerId);
+            rows.AddFilterLong(L"ACCESSPANE.SEGMENTID", segmentId);
+            user->AddSegmentFilter(rows, L"ACCESSPANE");
+        });
+        if (!readerFound)
+        {
+            CString text;
+            text.Format(L"Invalid PanelID [%ld], ReaderID [%ld], SegmentID [%ld] parameter combination passed into "
+                        L"Bnt_Area::MoveBadge method.",
+                        panelId, readerId, segmentId);
+            CWMIDebugLog::LogError(kSource, __LINE__, text);
+            return kInvalidMoveParameter;
+        }
+        // Moving a badge through a reader is acting on that reader.
+        if (!CUserDevicePermission(database, user).IsDevicePermitted(panelId, readerId))
+            return WBEM_E_ACCESS_DENIED;
         CDynamicRecordset areas(database);
         areas.SetTable(L"AREAAPB");
         areas.AddFilterLong(L"AREAAPBID", areaId);
@@ -147,27 +169,6 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
             CWMIDebugLog::LogError(kSource, __LINE__, text);
             return WBEM_E_FAILED;
         }
-        const bool readerFound = RowExists(database, L"ACCESSPANE", [&](CDynamicRecordset& rows) {
-            rows.AddJoin(L"ACCESSPANE", L"PANELID", L"READER", L"PANELID");
-            rows.AddColumnToSet(L"PANELID", L"ACCESSPANE");
-            rows.AddColumnToSet(L"SEGMENTID", L"ACCESSPANE");
-            rows.AddColumnToSet(L"READERID", L"READER");
-            rows.AddFilterLong(L"ACCESSPANE.PANELID", panelId);
-            rows.AddFilterLong(L"READER.READERID", readerId);
-            rows.AddFilterLong(L"ACCESSPANE.SEGMENTID", segmentId);
-        });
-        if (!readerFound)
-        {
-            CString text;
-            text.Format(L"Invalid PanelID [%ld], ReaderID [%ld], SegmentID [%ld] parameter combination passed into "
-                        L"Bnt_Area::MoveBadge method.",
-                        panelId, readerId, segmentId);
-            CWMIDebugLog::LogError(kSource, __LINE__, text);
-            return kInvalidMoveParameter;
-        }
-        // Moving a badge through a reader is acting on that reader.
-        if (!CUserDevicePermission(database, user).IsDevicePermitted(panelId, readerId))
-            return WBEM_E_ACCESS_DENIED;
         if (GlobalAPBUtil(database, user, false)
                 .MoveBadgeToAreaViaGrant(badgeId, segmentId, areaId, panelId, readerId, moved))
             answer = S_OK;

@@ -1,8 +1,9 @@
 // CWmipAreaMapper: the mapper of Bnt_Area, the anti-passback areas (AREAAPB). "AreaType" is
 // computed from the area's type and panel; the static method "MoveBadge" moves a badge into an
 // area as a grant at a reader would, through the global anti-passback utility, after checking
-// the badge (of a person the caller may see), the area (of a segment the caller holds) and its
-// segment, the panel and reader in that segment, and the caller's right to act on that reader. Viewing needs
+// the badge (of a person the caller may see), the panel and reader in the segment (one the
+// caller holds), the caller's right to act on that reader, and the area (of the caller's
+// segments) and its segment. Viewing needs
 // 0x10000042; areas are never written through this class.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.

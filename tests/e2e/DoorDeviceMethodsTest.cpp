@@ -838,7 +838,7 @@ TEST_F(DoorDeviceMethods, MoveBadgeFindsOnlyWhatTheCallerMaySee)
         HRESULT expected;
     } cases[] = {
         {"segment 1's badge, reader and area, in segment 1", 2, L"100001", 1, 1, kInvalid},
-        {"its own badge through segment 1's reader, in segment 1", 2, L"100003", 1, 1, kInvalid},
+        {"its own badge through segment 1's reader, in segment 1, into its own area", 9, L"100003", 1, 1, kInvalid},
         {"segment 1's badge through its own reader", 9, L"100001", 2, 2, kInvalid},
         {"segment 1's area", 2, L"100003", 2, 2, kInvalid},
         {"its own badge, reader and area", 9, L"100003", 2, 2, WBEM_S_NO_ERROR},
