@@ -34,7 +34,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
-constexpr const wchar_t* kAuditMessage = L"The system was unable to record the audit entry of this operation.";
 // Qualifiers of a class definition that travel on to instances and derived classes.
 constexpr LONG kPropagated = WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS;
 
@@ -267,7 +266,7 @@ void CWmipClassMapper::LogTransaction(Operation operation, IWbemClassObject* ins
         const CString text = GetTransactionValues(operation, instance);
         // An unaudited write must not stand: inside a write this undoes the whole write.
         if (!user->LogTransToDB(operation, object, text, GetDatabase()))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kAuditMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotRecorded);
     }
 
     const LONG replicated = GetReplTransactionObject();

@@ -73,7 +73,10 @@ public:
     static constexpr const wchar_t* kSegmentAlreadyAssigned = L"This segment is already assigned.";
     static constexpr const wchar_t* kSegmentRulesRefused = L"Cannot assign this segment based on segmentation rules.";
 
-    // The failures of a write's audit entry and of its replication entry.
+    // The failures of a write's audit entry (the framework's text, then the mappers' older one)
+    // and of its replication entry.
+    static constexpr const wchar_t* kAuditNotRecorded =
+        L"The system was unable to record the audit entry of this operation.";
     static constexpr const wchar_t* kAuditNotWritten = L"Unable to write the audit entry.";
     static constexpr const wchar_t* kReplicationNotLogged =
         L"Unable to log a replicator transaction for this operation.";

@@ -1,5 +1,7 @@
 #include "framework/associations/CWmipAssocAccessLevelGroupAssignmentMapper.h"
 
+#include "inhouse/BntLogin/CAcsUser.h"
+
 CWmipAssocAccessLevelGroupAssignmentMapper::CWmipAssocAccessLevelGroupAssignmentMapper(const CAcsUser* user,
                                                                                        IWbemContext* context,
                                                                                        IWbemServices* services)
@@ -7,4 +9,13 @@ CWmipAssocAccessLevelGroupAssignmentMapper::CWmipAssocAccessLevelGroupAssignment
 {
     AddJoin(L"ACCGPLINK", L"ACCESSGPID", L"ACCESSGRP", L"ACCESSGPID");
     AddJoin(L"ACCGPLINK", L"ACCESSLVID", L"ACCESSLVL", L"ACCESSLVID");
+}
+
+void CWmipAssocAccessLevelGroupAssignmentMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
+{
+    if (recordset == nullptr)
+        return;
+    const CAcsUser* user = RequireUser();
+    user->AddSegmentFilter(*recordset, L"ACCESSGRP");
+    user->AddSegmentFilter(*recordset, L"ACCESSLVL");
 }

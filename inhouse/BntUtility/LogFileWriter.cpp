@@ -1,5 +1,7 @@
 #include "inhouse/BntUtility/LogFileWriter.h"
 
+#include "platform/registry/ProvixaHome.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,11 +77,10 @@ private:
 // Opens the file for appending, creating its folders first. -1 when it cannot be opened.
 int OpenForAppend(const std::string& path)
 {
-    std::error_code error;
     const std::filesystem::path file(path);
     if (file.has_parent_path())
     {
-        std::filesystem::create_directories(file.parent_path(), error);
+        ProvixaHome::CreatePrivateFolders(file.parent_path());
     }
     int fd = -1;
     do

@@ -9,6 +9,7 @@
 #include "inhouse/BntAccessSets/GlobalAPBUtil.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
@@ -108,17 +109,16 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
         const COleDateTime moved = utcText.IsEmpty() ? CWmipMapper::LocalToUtc(COleDateTime::GetCurrentTime())
                                                      : WMIHelper::ToDateTimeUTC(utcText);
 
-        CAcsUser* user = nullptr;
-        const HRESULT found = GetUser(&user);
-        if (FAILED(found) || user == nullptr)
-            throw CWMIException(kSource, __LINE__, found, CWmipMessages::kNoIdentity);
+        CAcsUser* user = RequireUser();
         CBntDatabase* database = user->GetDatabase();
 
-        // Moving a badge through a reader is acting on that reader.
-        if (!CUserDevicePermission(database, user).IsDevicePermitted(panelId, readerId))
-            return WBEM_E_ACCESS_DENIED;
-
-        if (!RowExists(database, L"BADGE", [&](CDynamicRecordset& rows) { rows.AddFilterLongLong(L"ID", badgeId); }))
+        // The badge, reader and area are looked for only among what the caller may see: one it
+        // may not is answered as one that does not exist. The reader must stand in the segment
+        // given, which is then one the caller holds.
+        if (!RowExists(database, L"BADGE", [&](CDynamicRecordset& rows) {
+                rows.AddFilterLongLong(L"ID", badgeId);
+                CPerson::AddVisiblePersonFilter(*user, rows, L"EMPID");
+            }))
         {
             CString text;
             text.Format(L"Invalid BadgeID parameter [%I64d] passed into Bnt_Area::MoveBadge method.", badgeId);
@@ -133,6 +133,7 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
             rows.AddFilterLong(L"ACCESSPANE.PANELID", panelId);
             rows.AddFilterLong(L"READER.READERID", readerId);
             rows.AddFilterLong(L"ACCESSPANE.SEGMENTID", segmentId);
+            user->AddSegmentFilter(rows, L"ACCESSPANE");
         });
         if (!readerFound)
         {
@@ -143,9 +144,13 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
             CWMIDebugLog::LogError(kSource, __LINE__, text);
             return kInvalidMoveParameter;
         }
+        // Moving a badge through a reader is acting on that reader.
+        if (!CUserDevicePermission(database, user).IsDevicePermitted(panelId, readerId))
+            return WBEM_E_ACCESS_DENIED;
         CDynamicRecordset areas(database);
         areas.SetTable(L"AREAAPB");
         areas.AddFilterLong(L"AREAAPBID", areaId);
+        user->AddSegmentFilter(areas, L"AREAAPB");
         areas.OpenForwardOnly();
         if (areas.IsEOF())
         {

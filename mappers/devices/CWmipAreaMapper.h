@@ -1,9 +1,10 @@
 // CWmipAreaMapper: the mapper of Bnt_Area, the anti-passback areas (AREAAPB). "AreaType" is
 // computed from the area's type and panel; the static method "MoveBadge" moves a badge into an
 // area as a grant at a reader would, through the global anti-passback utility, after checking
-// the badge, the panel and reader in the segment, the area and its segment, and the caller's
-// right to act on that reader. Viewing needs 0x10000042; areas are never written through this
-// class.
+// the badge (of a person the caller may see), the panel and reader in the segment (one the
+// caller holds), the caller's right to act on that reader, and the area (of the caller's
+// segments) and its segment. Viewing needs
+// 0x10000042; areas are never written through this class.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
@@ -37,7 +38,8 @@ public:
 
     // S_OK when the badge was moved; 0x80041008 for a missing parameter; 0x80041003 when the
     // caller may not act on the reader; 0x80040526 for a badge, panel and reader, or area that
-    // does not exist; 0x80041001 for an area of another segment, a refused move or any failure.
+    // does not exist or that the caller may not see; 0x80041001 for an area of another segment, a refused move or any
+    // failure.
     HRESULT MoveBadge(IWbemClassObject* inParams, IWbemObjectSink* sink);
 
 private:

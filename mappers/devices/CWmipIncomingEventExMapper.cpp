@@ -14,6 +14,7 @@
 #include "inhouse/BntAccessSets/CReaderSmallSet.h"
 #include "inhouse/BntAccessSets/CUserDevicePermission.h"
 #include "inhouse/BntAccessSets/CVexletDeviceSet.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "mappers/devices/BntComServerUtilities.h"
@@ -32,6 +33,8 @@ constexpr wchar_t kSendIncomingEvent[] = L"SendIncomingEvent";
 constexpr wchar_t kAcknowledgeAlarm[] = L"AcknowledgeAlarm";
 // The whole panel, for the device right of an acknowledgement.
 constexpr LONG kWholePanel = -1;
+constexpr LONG kAllSegments = -1;
+constexpr int kSegmentWriteAccess = 2;
 // OLE automation day of 1970-01-01.
 constexpr double kUnixEpochDay = 25569.0;
 constexpr double kSecondsPerDay = 86400.0;
@@ -63,6 +66,20 @@ std::optional<LONG> OleDays(const COleDateTime& utc)
         days > static_cast<double>(std::numeric_limits<LONG>::max()))
         return std::nullopt;
     return static_cast<LONG>(days);
+}
+
+// Whether the caller may access the segment of the panel. A panel that does not exist is of no
+// segment: only a caller of every segment reaches it, as for the all-segments id.
+bool MayAccessPanel(const CAcsUser& caller, CBntDatabase* database, LONG panelId)
+{
+    CDynamicRecordset panel(database);
+    panel.SetTable(L"ACCESSPANE");
+    panel.AddColumnToSet(L"SEGMENTID");
+    panel.AddFilterLong(L"PANELID", panelId);
+    panel.OpenForwardOnly();
+    const LONG segmentId =
+        panel.IsEOF() || panel.IsFieldNull(L"SEGMENTID") ? kAllSegments : panel.GetLong(L"SEGMENTID");
+    return caller.HasSegmentAccess(segmentId, kSegmentWriteAccess);
 }
 
 CString TrimmedRight(IWbemClassObject* inParams, const wchar_t* name)
@@ -159,6 +176,7 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
         if (!subDevice.IsEmpty())
             Info(L"Sub-Device: " + subDevice);
 
+        const CAcsUser* caller = RequireUser();
         CBntDatabase* database = GetDatabase();
         CBntDatabase* sender = m_user != nullptr ? m_user->GetDatabase() : nullptr;
         BntMessage record;
@@ -169,6 +187,13 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
         if (!sources.IsEOF())
         {
             const LONG panelId = sources.GetPanelID();
+            // A source of a segment the caller cannot access is answered as one that does not
+            // exist.
+            if (!MayAccessPanel(*caller, database, panelId))
+            {
+                Info(L"Logical Source " + source + L" is invalid.");
+                return WBEM_E_INVALID_PARAMETER;
+            }
             LONG deviceId = 0;
             LONG subDeviceId = 0;
             if (!device.IsEmpty())
@@ -221,7 +246,7 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
         panels.SetPanelClassFilter(LAcsAccessPanel::kAccessPanelClass);
         panels.SetNameFilter(source);
         panels.Open();
-        if (panels.IsEOF())
+        if (panels.IsEOF() || !MayAccessPanel(*caller, database, panels.GetPanelID()))
         {
             Info(L"Access Panel " + source + L" is invalid.");
             return WBEM_E_INVALID_PARAMETER;
@@ -286,7 +311,8 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
                                             : WMIHelper::ToDateTimeUTC(alarmTimeText));
         if (!alarmTime)
             return WBEM_E_INVALID_PARAMETER;
-        if (!CUserDevicePermission(user->GetDatabase(), user).IsDevicePermitted(panelId, kWholePanel))
+        if (!MayAccessPanel(*user, GetDatabase(), panelId) ||
+            !CUserDevicePermission(user->GetDatabase(), user).IsDevicePermitted(panelId, kWholePanel))
             return WBEM_E_ACCESS_DENIED;
 
         bool noPanelHost = true;

@@ -2,8 +2,9 @@
 // software injects events through its static method "SendIncomingEvent" (for a logical source,
 // device and sub-device, or for an access panel and reader) and acknowledges alarms through
 // "AcknowledgeAlarm" on the communication server of the alarm's panel, or on each local
-// communication server until one accepts. Neither method audits; AcknowledgeAlarm requires the
-// caller's right to act on the alarm's panel.
+// communication server until one accepts. Neither method audits. Both serve only a caller that
+// may access the segment of the panel they name (the logical source, the reader's panel, the
+// alarm's panel); AcknowledgeAlarm also requires the caller's right to act on that panel.
 //
 // Built per request by its factory; the caller owns it. One request on one thread: no lock.
 #pragma once
@@ -32,14 +33,16 @@ public:
                           IWbemClassObject* inParams, IWbemObjectSink* sink) override;
 
     // S_OK when the event was handed over; 0x80041008 for conflicting flags, an unknown
-    // source, device, sub-device, panel or reader, an "ExtendedID" longer than the record's
+    // source, device, sub-device, panel or reader (a source or panel of a segment the caller
+    // cannot access is unknown to it), an "ExtendedID" longer than the record's
     // field or a "Time" that is not a date after 1970 within 32-bit seconds; 0x80041001 for a
     // missing "Source", a refused hand-over or any failure. Nothing is sent on a refusal.
     HRESULT SendIncomingEvent(IWbemClassObject* inParams, IWbemObjectSink* sink);
     // S_OK with "ReturnValue" 1 and the simultaneous-acknowledge status when a communication
     // server accepted, "ReturnValue" 0 when none did; 0x80041008 when a numeric parameter is
-    // missing or "AlarmTime" is no date after 1970; 0x80041003 when the caller may not act on
-    // the panel; 0x80041001 when the output cannot be delivered or anything else fails.
+    // missing or "AlarmTime" is no date after 1970; 0x80041003 when the caller may not access
+    // the panel's segment (a panel that does not exist is of none) or act on the panel; 0x80041001 when the output
+    // cannot be delivered or anything else fails.
     HRESULT AcknowledgeAlarm(IWbemClassObject* inParams, IWbemObjectSink* sink);
 
 private:

@@ -9,6 +9,7 @@
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/records/helpers/CWmipAccessRules.h"
@@ -171,6 +172,13 @@ HRESULT CWmipAccessRequestMapper::ExecuteMethod(CWmipObjectPath* path, const wch
         }
     }
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
+}
+
+void CWmipAccessRequestMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
+{
+    CWmipMapperSkeleton::FilterInstanceRecordsetBySegment(recordset);
+    if (recordset != nullptr)
+        CPerson::AddVisiblePersonFilter(*RequireUser(), *recordset, L"ACCESS_REQUEST.EMPID");
 }
 
 void CWmipAccessRequestMapper::CanChangeStage(IWbemClassObject*)

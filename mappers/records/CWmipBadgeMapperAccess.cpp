@@ -188,7 +188,6 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
         person.ReadSegmentAssignments(GetDatabaseUser());
         if (!manager.AssignAccessLevelsToBadge(CBntBadgeKey(badgeKey, id, issueCode), type, list, person))
             Refuse(__LINE__, CWmipMessages::kLevelsNotAssigned);
-        CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
         if (user->GetSystemOptions().ServerType() != 0)
         {
             CBntCardholderTrans replication(3, 8, nullptr);
@@ -197,8 +196,11 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
             SetupReplTransaction(replication, Operation::Add, instance);
             LogReplication(replication);
         }
-        user->LogTransToDB(Operation::Modify, AuditObject::kAccessAssignment,
-                           GetTransactionValues(Operation::Add, instance), GetDatabase());
+        // An unaudited assignment must not stand: the throw rolls the whole of it back.
+        if (!user->LogTransToDB(Operation::Modify, AuditObject::kAccessAssignment,
+                                GetTransactionValues(Operation::Add, instance), GetDatabase()))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotRecorded);
+        CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
         transaction.Commit();
         return S_OK;
     }

@@ -201,6 +201,10 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
         path.AddKey(L"ID", userId);
         stored.Attach(GetCurrentInstance(&path));
     }
+    // The stored user is checked as a whole too: a write that lowers its groups or moves its
+    // primary segment still needs a caller who covers everything the user holds now.
+    if (operation != Operation::Add && !CWmipUserRules::CanManageUser(*caller, database, userId))
+        Refuse(__LINE__);
     const auto effective = [&](const wchar_t* property) {
         LONG value = 0;
         if (SUCCEEDED(WMIHelper::GetNumber(instance, property, value)) || stored == nullptr)

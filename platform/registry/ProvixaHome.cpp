@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <mutex>
 #include <string>
@@ -65,10 +66,24 @@ std::filesystem::path ProvixaHome::Location()
 std::filesystem::path ProvixaHome::Folder()
 {
     std::filesystem::path folder = Location();
-    std::error_code error;
-    if (std::filesystem::create_directories(folder, error))
-        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
+    CreatePrivateFolders(folder);
     return folder;
+}
+
+bool ProvixaHome::CreatePrivateFolders(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    if (folder.empty() || std::filesystem::is_directory(folder, error))
+        return !folder.empty();
+    const std::filesystem::path parent = folder.parent_path();
+    if (parent != folder)
+        CreatePrivateFolders(parent);
+    // Made 0700 at once, so no other user can open it even for a moment; set again afterwards
+    // because the umask may have taken bits of the owner's own.
+    if (::mkdir(folder.c_str(), S_IRWXU) == 0)
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace,
+                                     error);
+    return std::filesystem::is_directory(folder, error);
 }
 
 bool ProvixaHome::CreatePrivateFile(const std::filesystem::path& file)

@@ -18,6 +18,11 @@ public:
     // error.
     static std::filesystem::path Folder();
 
+    // Creates the folder and each missing folder above it for its owner only (0700), whatever
+    // the umask; folders that exist already are left as they are. True when the folder exists
+    // afterwards.
+    static bool CreatePrivateFolders(const std::filesystem::path& folder);
+
     // Creates the file empty, readable and writable by its owner only (0600), when it does not
     // exist; an existing file is left as it is. True when the file exists afterwards.
     static bool CreatePrivateFile(const std::filesystem::path& file);

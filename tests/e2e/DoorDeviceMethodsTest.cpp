@@ -441,7 +441,7 @@ std::vector<CommandCase> CommandCases()
 class DoorDeviceMethods : public DoorCommandTest
 {
 protected:
-    static void SetUpTestSuite() { AddCallers({Callers::kOnlooker, Callers::kStatusReader}); }
+    static void SetUpTestSuite() { AddCallers({Callers::kOnlooker, Callers::kStatusReader, Callers::kDock}); }
 
     support::SimulatedDriverServer& Driver() override { return m_servers.Driver(); }
 
@@ -814,6 +814,113 @@ TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight
     EXPECT_EQ(elsewhere, WBEM_S_NO_ERROR);
     EXPECT_EQ(included, WBEM_S_NO_ERROR);
     EXPECT_EQ(unlisted, WBEM_E_ACCESS_DENIED);
+}
+
+// A caller of segment 2 moves only its segment's badges through its segment's readers into its
+// segment's areas, in the segment it holds: anything else is answered as if it did not exist.
+// Cardholder segmentation is on from before the caller's first login (a login reads the options
+// once) and off again after.
+TEST_F(DoorDeviceMethods, MoveBadgeFindsOnlyWhatTheCallerMaySee)
+{
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "INSERT INTO AREAAPB (AREAAPBID, NAME, AREAAPB_TYPE, SEGMENTID) VALUES "
+                                           "(9, 'Dock yard', 0, 2);"
+                                           "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;");
+    CallAs(Callers::kDock);
+    const HRESULT kInvalid = static_cast<HRESULT>(0x80040526);
+    const struct
+    {
+        const char* what;
+        LONG area;
+        const wchar_t* badge;
+        LONG panel;
+        LONG segment;
+        HRESULT expected;
+    } cases[] = {
+        {"segment 1's badge, reader and area, in segment 1", 2, L"100001", 1, 1, kInvalid},
+        {"its own badge through segment 1's reader, in segment 1, into its own area", 9, L"100003", 1, 1, kInvalid},
+        {"segment 1's badge through its own reader", 9, L"100001", 2, 2, kInvalid},
+        {"segment 1's area", 2, L"100003", 2, 2, kInvalid},
+        {"its own badge, reader and area", 9, L"100003", 2, 2, WBEM_S_NO_ERROR},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const Reply moved = Call(L"Bnt_Area", L"MoveBadge",
+                                 {{L"AreaID", _variant_t(c.area)},
+                                  {L"BadgeID", _variant_t(c.badge)},
+                                  {L"PanelID", _variant_t(c.panel)},
+                                  {L"ReaderID", _variant_t(0L)},
+                                  {L"SegmentID", _variant_t(c.segment)}});
+        EXPECT_EQ(moved.result, c.expected) << Hex(moved.result);
+        EXPECT_EQ(DoorInstallation::Rows("SELECT COUNT(*) FROM APB_BADGE_LOCATION"),
+                  (Table{{SUCCEEDED(c.expected) ? "1" : "0"}}));
+    }
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM APB_BADGE_LOCATION;"
+                                           "DELETE FROM AREAAPB WHERE AREAAPBID = 9;"
+                                           "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1003;");
+}
+
+// An event or acknowledgement naming a panel of a segment the caller cannot access is refused
+// with nothing logged or sent; the caller's own segment is served.
+TEST_F(DoorDeviceMethods, IncomingEventsServeOnlyTheCallersSegments)
+{
+    CallAs(Callers::kDock);
+    const auto acknowledge = [&](LONG panel) {
+        return Call(L"Bnt_IncomingEvent", L"AcknowledgeAlarm",
+                    {{L"CurrentAckStatus", _variant_t(2L)},
+                     {L"SerialNumber", _variant_t(41L)},
+                     {L"PanelID", _variant_t(panel)},
+                     {L"AlarmID", _variant_t(3L)},
+                     {L"AckStatus", _variant_t(1L)}})
+            .result;
+    };
+    const auto send = [&](const wchar_t* source, const wchar_t* device, const wchar_t* flag) {
+        Params params{{L"Source", _variant_t(source)}};
+        if (device != nullptr)
+            params.emplace_back(L"Device", _variant_t(device));
+        if (flag != nullptr)
+            params.emplace_back(flag, _variant_t(true));
+        return Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", params).result;
+    };
+    const struct
+    {
+        const char* what;
+        std::function<HRESULT()> call;
+        HRESULT expected;
+    } cases[] = {
+        {"segment 1's logical source", [&] { return send(L"Building management", nullptr, nullptr); },
+         WBEM_E_INVALID_PARAMETER},
+        {"a grant at segment 1's reader", [&] { return send(L"Lobby panel", L"Lobby entry", L"IsAccessGrant"); },
+         WBEM_E_INVALID_PARAMETER},
+        {"a denial at segment 1's reader", [&] { return send(L"Lobby panel", L"Lobby exit", L"IsAccessDeny"); },
+         WBEM_E_INVALID_PARAMETER},
+        {"an alarm of segment 1's panel", [&] { return acknowledge(1); }, WBEM_E_ACCESS_DENIED},
+        {"an alarm of a panel that does not exist", [&] { return acknowledge(42); }, WBEM_E_ACCESS_DENIED},
+        {"a grant at its own reader", [&] { return send(L"Dock panel", L"Dock entry", L"IsAccessGrant"); },
+         WBEM_S_NO_ERROR},
+        {"an alarm of its own panel", [&] { return acknowledge(2); }, WBEM_S_NO_ERROR},
+    };
+    const Table before = DoorInstallation::Snapshot("EVENTS");
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Driver().ClearCalls();
+        m_servers.CommEventServer().ClearCalls();
+        EXPECT_EQ(c.call(), c.expected);
+        if (FAILED(c.expected))
+        {
+            EXPECT_TRUE(Driver().Calls().empty());
+            EXPECT_TRUE(m_servers.CommEventServer().Calls().empty());
+            EXPECT_EQ(DoorInstallation::Snapshot("EVENTS"), before);
+        }
+        else
+        {
+            EXPECT_EQ(Driver().Calls().size() + m_servers.CommEventServer().Calls().size(), 1u);
+        }
+    }
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), "DELETE FROM EVENTS WHERE MACHINE = 2");
 }
 
 TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesThem)

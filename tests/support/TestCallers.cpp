@@ -334,6 +334,16 @@ const std::vector<TestCaller>& TestCallers::All()
          .segment = 4,
          .systemGroup = 1,
          .demoPassword = true},
+        {.sid = kHeadquartersChief,
+         .userId = 51,
+         .logon = "hqchief",
+         .firstName = "Hilda",
+         .lastName = "Chief",
+         .accountId = 51,
+         .segment = 1,
+         .systemGroup = 71,
+         .monitorGroup = 73,
+         .cardGroup = 72},
     };
     return all;
 }

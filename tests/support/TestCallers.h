@@ -47,6 +47,8 @@ inline constexpr wchar_t kLooker[] = L"S-1-5-21-1004336348-1177238915-682003330-
 inline constexpr wchar_t kLab[] = L"S-1-5-21-1004336348-1177238915-682003330-2031";
 // The same as kLab in segment 4 ("Empty").
 inline constexpr wchar_t kEmpty[] = L"S-1-5-21-1004336348-1177238915-682003330-2041";
+// Every permission, segment 1 (Headquarters) only.
+inline constexpr wchar_t kHeadquartersChief[] = L"S-1-5-21-1004336348-1177238915-682003330-2051";
 // The same rights and segments as kLab and kEmpty, without a bus password: written later by the
 // program, so that they log in only after it has changed the options.
 inline constexpr wchar_t kLateLab[] = L"S-1-5-21-1004336348-1177238915-682003330-2032";

@@ -3,6 +3,7 @@
 #include "common/AccessCodes.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/WMIHelper.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUserDb/CBaseUser.h"
 #include "inhouse/BntUserDb/CPermission.h"
@@ -61,11 +62,24 @@ bool CWmipUserRules::CanManageUser(const CAcsUser& caller, CBntDatabase& databas
     const LONG groups[][2] = {{System, target.GetLong(L"SYSTEM_USER_PERMID")},
                               {Cardholder, target.GetLong(L"CARD_USER_PERMID")},
                               {Monitoring, target.GetLong(L"MONITOR_USER_PERMID")},
+                              {Report, target.GetLong(L"REPORT_USER_PERMID")},
                               {Field, target.GetLong(L"USER_PERM_UDFID")}};
     const LONG segmentId = target.GetLong(L"SEGMENTID");
     target.Close();
     for (const auto& [type, groupId] : groups)
         if (!CanGrantPermissionGroup(caller, database, type, groupId, userId))
             return false;
-    return caller.HasSegmentAccess(segmentId, kSegmentWriteAccess);
+    if (!caller.HasSegmentAccess(segmentId, kSegmentWriteAccess))
+        return false;
+    // A user reaches its secondary segments as well: a caller that cannot write one of them
+    // would, by managing the user, act in a segment it has no access to.
+    CDynamicRecordset links(&database);
+    links.SetTable(L"USER_SEGMENT_LINK");
+    links.AddColumnToSet(L"SEGMENTID");
+    links.AddFilterLong(L"USERID", userId);
+    links.Open(CMultiFilterRecordset::kReadOnly);
+    for (; !links.IsEOF(); links.MoveNext())
+        if (!caller.HasSegmentAccess(links.GetLong(L"SEGMENTID"), kSegmentWriteAccess))
+            return false;
+    return true;
 }

@@ -1,7 +1,7 @@
 // CWmipUserRules: the caller-versus-target rules of the system user mappers: a caller may write a
 // user (or the user's accounts and secondary segments) only when its own rights cover each of
-// the user's permission groups, never for its own user record, and never for user -1 unless the
-// caller is user -1 passing every comparison.
+// the user's permission groups and it may write every segment of the user, never for its own
+// user record, and never for user -1 unless the caller is user -1 passing every comparison.
 //
 // Static functions only; thread-safe as far as the database is.
 #pragma once
@@ -38,7 +38,7 @@ public:
     static bool CanGrantPermissionGroup(const CAcsUser& caller, CBntDatabase& database, LONG type, LONG groupId,
                                         LONG userId);
     // Whether the caller may manage the stored user userId: the user exists, the caller's rights
-    // cover its system, cardholder, monitoring and field groups, and the caller has access to its
-    // primary segment. Throws CDBException.
+    // cover its system, cardholder, monitoring, report and field groups, and the caller has write
+    // access to every segment of the user, primary and secondary. Throws CDBException.
     static bool CanManageUser(const CAcsUser& caller, CBntDatabase& database, LONG userId);
 };

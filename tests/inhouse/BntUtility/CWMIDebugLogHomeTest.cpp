@@ -1,8 +1,9 @@
-// The provider log keeps its resolved file per home: it must follow every change of home and
-// write lines shaped exactly as the common log prefix.
+// The provider log keeps its resolved file per home: it must follow every change of home, make
+// its folders for the owner only and write lines shaped exactly as the common log prefix.
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <regex>
@@ -57,6 +58,24 @@ TEST(CWMIDebugLogHome, ARemovedHomeIsMadeAgainForTheNextLine)
     const auto lines = support::TemporaryHome::ReadLines(LogOf(home));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("src(2): after"), std::string::npos);
+}
+
+TEST(CWMIDebugLogHome, TheHomeAndItsLogsFolderAreMadeForTheOwnerOnlyWhateverTheUmask)
+{
+    support::TemporaryHome home;
+    for (const mode_t mask : {mode_t{0}, mode_t{022}, mode_t{077}})
+    {
+        SCOPED_TRACE(mask);
+        std::error_code ignored;
+        std::filesystem::remove_all(home.Path(), ignored);
+        const mode_t previous = ::umask(mask);
+        CWMIDebugLog::LogInfo(L"src", 1, L"made");
+        LogFileWriter::Flush();
+        ::umask(previous);
+        for (const std::filesystem::path& folder : {home.Path(), home.Path() / "Logs"})
+            EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all) << folder;
+        EXPECT_EQ(support::TemporaryHome::ReadLines(LogOf(home)).size(), 1u);
+    }
 }
 
 TEST(CWMIDebugLogHome, PrefixMatchesTheCommonLinePrefixAndKeepsNonAsciiText)

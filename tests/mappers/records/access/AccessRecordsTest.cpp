@@ -15,10 +15,10 @@ namespace {
 // (the total bites before the temporary limit); segment 6 one of at most 4, 2 standard and 1
 // temporary (the kinds' limits bite before the total); segment 4 a unit that holds at most 2
 // level records; segment 5 has no unit, so its levels cannot be assigned. The installation
-// supports Onity locks (option 1007) from the start: a login reads the options once, and the
-// provider keeps its logins.
+// supports Onity locks (option 1007) and segments its cardholders (1003) from the start: a login
+// reads the options once, and the provider keeps its logins.
 constexpr const char* kSetup = R"(
-INSERT OR REPLACE INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1007, 1);
+INSERT OR REPLACE INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1007, 1), (1003, 1);
 INSERT OR IGNORE INTO PANELTYPE (PANELTYPEID, NAME, PANELCLASS) VALUES (18, 'Lock panel', 1);
 INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) VALUES
     (20, 'Office locks', 1, 1, 1, 0, 18);
@@ -38,8 +38,8 @@ void AccessRecordsTest::SetUpTestSuite()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        ExecSql(support::TestCallers::Sql(
-                    {AccessCallers::kLevelClerk, AccessCallers::kLevelViewer, AccessCallers::kLevelManager}) +
+        ExecSql(support::TestCallers::Sql({AccessCallers::kLevelClerk, AccessCallers::kLevelViewer,
+                                           AccessCallers::kLevelManager, AccessCallers::kHeadquartersChief}) +
                 kSetup);
     });
 }

@@ -19,6 +19,7 @@ struct AccessCallers
     static constexpr const wchar_t* kLevelClerk = support::callers::kLevelClerk;
     static constexpr const wchar_t* kLevelViewer = support::callers::kLevelViewer;
     static constexpr const wchar_t* kLevelManager = support::callers::kLevelManager;
+    static constexpr const wchar_t* kHeadquartersChief = support::callers::kHeadquartersChief;
 };
 
 // One configuration message as the communication server received it.

@@ -1,9 +1,11 @@
-// Access level requests, end to end through the door: who may approve, deny or hold, the
-// transitions between stages (one winner among concurrent approvals), the length of a stage's
-// note, and the derived Status in queries.
+// Access level requests, end to end through the door: who may approve, deny or hold, which
+// requests a caller sees at all (only those of persons it may see), the transitions between
+// stages (one winner among concurrent approvals), the length of a stage's note, and the derived
+// Status in queries.
 #include "tests/mappers/records/access/AccessRecordsTest.h"
 #include "tests/support/StatementGate.h"
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -242,4 +244,50 @@ TEST_F(AccessRequests, APutIsALevelRequestStampedAsSubmittedByTheWriter)
         "WHERE EMPID = 3 AND SUBMITTED_NOTE = 'night work'");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], (e2e::Row{"1", "31", "night work", "1"})) << "type 1, the writer, the time";
+}
+
+TEST_F(AccessRequests, ARequestOfAPersonTheCallerCannotSeeIsNeitherListedReadNorActedOn)
+{
+    // Person 2 stands in segment 1, person 3 in segment 2; level 1 and the Lobby panel are of
+    // segment 1, the caller's only segment.
+    const long first = std::stol(Scalar("SELECT COALESCE(MAX(ID), 0) + 1 FROM ACCESS_REQUEST"));
+    const auto insert = [&](long id, long type, long person) {
+        ExecSql("INSERT INTO ACCESS_REQUEST (ID, TYPE, EMPID, ACCESSLVID, SUBMITTED_USERID, READERID, PANELID) "
+                "VALUES (" +
+                std::to_string(id) + ", " + std::to_string(type) + ", " + std::to_string(person) +
+                (type == 1 ? ", 1, 1, 0, 0);" : ", NULL, 1, 1, 1);"));
+    };
+    const struct
+    {
+        const wchar_t* className;
+        long type;
+    } classes[] = {{L"Bnt_AccessLevelRequest", 1}, {L"Bnt_ReaderRequest", 0}};
+    CallAs(AccessCallers::kHeadquartersChief);
+    for (const auto& c : classes)
+    {
+        SCOPED_TRACE(Utf8(c.className));
+        const long seen = first + 2 * c.type;
+        const long hidden = seen + 1;
+        insert(seen, c.type, 2);
+        insert(hidden, c.type, 3);
+        std::vector<std::string> listed;
+        for (const auto& object : Query(Form::Sync, std::wstring(L"SELECT * FROM ") + c.className).objects)
+            listed.push_back(support::PropertyText(object.Get(), L"ID"));
+        EXPECT_NE(std::find(listed.begin(), listed.end(), std::to_string(seen)), listed.end());
+        EXPECT_EQ(std::find(listed.begin(), listed.end(), std::to_string(hidden)), listed.end());
+        const auto path = [&](long id) { return std::wstring(c.className) + L".ID=" + std::to_wstring(id); };
+        EXPECT_TRUE(Get(Form::Sync, path(hidden)).objects.empty());
+        for (const wchar_t* method : {L"Hold", L"Deny", L"Approve"})
+        {
+            const Reply refused = Exec(Form::Sync, path(hidden), method);
+            EXPECT_EQ(refused.result, WBEM_E_NOT_FOUND) << Utf8(method) << " " << Hex(refused.result);
+        }
+        EXPECT_EQ(DoorInstallation::Rows("SELECT COALESCE(ONHOLD_USERID, 0) + COALESCE(DENIED_USERID, 0) + "
+                                         "COALESCE(APPROVED_USERID, 0) FROM ACCESS_REQUEST WHERE ID = " +
+                                         std::to_string(hidden)),
+                  (Table{{"0"}}))
+            << "nothing stamped";
+        EXPECT_EQ(Get(Form::Sync, path(seen)).objects.size(), 1u);
+        EXPECT_EQ(Exec(Form::Sync, path(seen), L"Approve").result, WBEM_S_NO_ERROR);
+    }
 }

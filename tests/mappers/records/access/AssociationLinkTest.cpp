@@ -1,6 +1,7 @@
 // The associations of access groups, badges and reader areas, and the reader requests, end to end
 // through the door: each association lists one instance per linking row, and both ends of every
-// instance are paths the door resolves; reader requests follow the level managers' view rule.
+// instance are paths the door resolves (a restricted caller sees only the rows whose ends it sees);
+// reader requests follow the level managers' view rule.
 #include "tests/mappers/records/access/AccessRecordsTest.h"
 
 #include <string>
@@ -71,6 +72,28 @@ TEST_F(AssociationLinks, EveryLinkingRowIsAnInstanceWhoseEndsResolve)
             ExpectResolves(instance.Get(), c.second, c.secondClass);
         }
     }
+}
+
+// A caller of segment 1 sees a row only when it sees both ends: the demo's access group of
+// segment 1 gathers a level of segment 2 as well, whose row it does not see.
+TEST_F(AssociationLinks, ARestrictedCallerSeesOnlyTheRowsWhoseEndsItSees)
+{
+    CallAs(AccessCallers::kHeadquartersChief);
+    for (const AssociationCase& c : kAssociations)
+    {
+        SCOPED_TRACE(Utf8(c.className));
+        const Reply reply = Enum(Form::Sync, c.className);
+        ASSERT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result);
+        EXPECT_LE(static_cast<long>(reply.objects.size()), std::stol(Scalar(c.rows)));
+        for (const ComPtr<IWbemClassObject>& instance : reply.objects)
+        {
+            ExpectResolves(instance.Get(), c.first, c.firstClass);
+            ExpectResolves(instance.Get(), c.second, c.secondClass);
+        }
+    }
+    const Reply gathered = Enum(Form::Sync, L"Bnt_AccessLevelGroupAssignment");
+    ASSERT_EQ(gathered.objects.size(), 1u);
+    EXPECT_EQ(support::PropertyText(gathered.objects.front().Get(), L"AccessLevel"), "Bnt_AccessLevel.ID=\"1\"");
 }
 
 TEST_F(AssociationLinks, ReaderRequestsFollowTheLevelManagersViewRule)

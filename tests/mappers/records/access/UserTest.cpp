@@ -1,14 +1,16 @@
 // System users and their accounts through the door: a user made here logs in with the password
 // it was given, which is stored only as its salted hash; a caller can neither raise itself nor
-// give another user more than its own rights.
+// give another user more than its own rights, nor manage a user of a segment it does not hold.
 #include "tests/mappers/records/access/AccessRecordsTest.h"
 
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "mappers/records/CWmipUserMapper.h"
 
+#include <functional>
 #include <string>
 
 using namespace e2e;
+using access_test::AccessCallers;
 
 namespace {
 class SystemUsers : public access_test::AccessRecordsTest
@@ -103,4 +105,75 @@ TEST_F(SystemUsers, ACallerCannotRaiseItselfNorGrantMoreThanItHolds)
                               WBEM_FLAG_CREATE_ONLY);
     EXPECT_EQ(account.result, WBEM_E_FAILED);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM USER_ACCOUNT WHERE ACCOUNTID = 'S-1-5-99'"), "0");
+}
+
+TEST_F(SystemUsers, AUserIsManagedOnlyByACallerWhoHoldsEverySegmentAndGroupOfIt)
+{
+    // Both users stand in segment 1, the chief's only one; user 61 also reaches segment 2.
+    ExecSql("INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, BNT_DBID) VALUES "
+            "(61, 'twosegments', 'Two', 'Segments', 1, 1, 1), (62, 'onesegment', 'One', 'Segment', 1, 1, 1);"
+            "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (61, 2);");
+    const auto user = [](long id) { return L"Bnt_User.ID=" + std::to_wstring(id); };
+    const auto changed = [&](long id, const wchar_t* property, const _variant_t& value) {
+        ComPtr<IWbemClassObject> stored = Instance(user(id));
+        if (stored == nullptr)
+            return Reply{};
+        _variant_t copy(value);
+        EXPECT_EQ(stored->Put(property, 0, &copy, 0), WBEM_S_NO_ERROR);
+        return Put(Form::Sync, stored.Get(), WBEM_FLAG_UPDATE_ONLY);
+    };
+    const struct
+    {
+        const char* what;
+        std::function<Reply(long)> act;
+        // The row the act leaves when it is done; none when it is refused.
+        std::string done;
+        std::string check;
+    } acts[] = {
+        {"modify", [&](long id) { return changed(id, L"Notes", _variant_t(L"changed")); }, "changed",
+         "SELECT COALESCE(NOTES, '') FROM USERS WHERE USERID = "},
+        {"change its groups", [&](long id) { return changed(id, L"SystemPermissionGroupID", _variant_t(71L)); }, "71",
+         "SELECT SYSTEM_USER_PERMID FROM USERS WHERE USERID = "},
+        {"link an account",
+         [&](long id) {
+             return Put(Form::Sync,
+                        NewInstance(L"Bnt_UserAccount", {{L"UserID", _variant_t(static_cast<LONG>(id))},
+                                                         {L"DirectoryID", _variant_t(static_cast<LONG>(1))},
+                                                         {L"AccountID", _variant_t(L"S-1-5-21-61")}})
+                            .Get(),
+                        WBEM_FLAG_CREATE_ONLY);
+         },
+         "1", "SELECT COUNT(*) FROM USER_ACCOUNT WHERE USERID = "},
+        {"delete", [&](long id) { return Delete(Form::Sync, user(id)); }, "0",
+         "SELECT COUNT(*) FROM USERS WHERE USERID = "},
+    };
+    CallAs(AccessCallers::kHeadquartersChief);
+    for (const auto& act : acts)
+    {
+        SCOPED_TRACE(act.what);
+        const std::string before = Scalar(act.check + "61");
+        const Reply refused = act.act(61);
+        EXPECT_EQ(refused.result, WBEM_E_FAILED) << "segment 2 is not the caller's";
+        EXPECT_EQ(Scalar(act.check + "61"), before) << "nothing written";
+        const Reply done = act.act(62);
+        EXPECT_EQ(done.result, WBEM_S_NO_ERROR) << Description(done.statusObject.Get());
+        EXPECT_EQ(Scalar(act.check + "62"), act.done);
+    }
+
+    // A caller who could give the operator lower groups still does not cover those it holds.
+    CallAs(AccessCallers::kLevelClerk);
+    ComPtr<IWbemClassObject> operatorUser = Instance(user(1));
+    ASSERT_NE(operatorUser, nullptr);
+    for (const auto& [property, group] :
+         {std::pair{L"SystemPermissionGroupID", 81L}, std::pair{L"CardPermissionGroupID", 82L},
+          std::pair{L"MonitoringPermissionGroupID", 0L}})
+    {
+        _variant_t value(group);
+        ASSERT_EQ(operatorUser->Put(property, 0, &value, 0), WBEM_S_NO_ERROR);
+    }
+    EXPECT_EQ(Put(Form::Sync, operatorUser.Get(), WBEM_FLAG_UPDATE_ONLY).result, WBEM_E_FAILED);
+    EXPECT_EQ(DoorInstallation::Rows("SELECT SYSTEM_USER_PERMID, CARD_USER_PERMID, MONITOR_USER_PERMID FROM USERS "
+                                     "WHERE USERID = 1"),
+              (Table{{"1", "2", "3"}}));
+    ExecSql("DELETE FROM USERS WHERE USERID = 61;");
 }

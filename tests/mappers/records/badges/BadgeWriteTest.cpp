@@ -446,6 +446,32 @@ TEST_F(BadgeWrites, AnOverLimitLevelFailsTheWholeAssignment)
     EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({999})), WBEM_E_INVALID_PARAMETER);
 }
 
+TEST_F(BadgeWrites, AnAssignmentWhoseAuditEntryFailsIsUndoneAndAnnouncedToNobody)
+{
+    ExecSql("INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (91, 'L1', 2);");
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Unaudited", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    const Reply added = Add(owner, 1, 770002);
+    ASSERT_EQ(added.result, WBEM_S_NO_ERROR);
+    const std::string key = std::to_string(KeyOf(added));
+    const std::wstring path = L"Bnt_Badge.BADGEKEY=" + std::to_wstring(KeyOf(added));
+    const std::string audits = Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG");
+    m_servers->CommServer().ClearCalls();
+
+    ExecSql("CREATE TRIGGER FAIL_AUDIT BEFORE INSERT ON USER_TRANSACTION_LOG BEGIN SELECT RAISE(ABORT, 'refused'); "
+            "END;");
+    const HRESULT unaudited = Method(path, L"AssignAccessLevel", L"LevelIn", Levels({91}));
+    ExecSql("DROP TRIGGER FAIL_AUDIT;");
+    EXPECT_EQ(unaudited, WBEM_E_FAILED);
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key + " AND ACCLVLID = 91"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM USER_TRANSACTION_LOG"), audits);
+    EXPECT_TRUE(Notices().empty()) << "no server hears of an assignment that does not stand";
+
+    EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({91})), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Count("BADGELINK", "BADGEKEY = " + key + " AND ACCLVLID = 91"), "1");
+    EXPECT_EQ(Notices().size(), 1u);
+}
+
 TEST_F(BadgeWrites, APersonDeleteDeletesTheBadgesThroughTheBadgeMapper)
 {
     const long owner = NewPerson(L"Bnt_Cardholder", L"Leaving", 1);
