@@ -21,8 +21,10 @@ void CheckPath(const CString& text)
 {
     CString error;
     auto path = CWmipObjectPath::CreateFromPath(text.GetString(), &error);
+    // Both readers get the path as callers pass it, a NUL-terminated text: the provider's reader
+    // takes a C string, so the service must be given the same text, not the bytes after a NUL.
     WbemPathParser::Result routed;
-    const bool serviceReads = SUCCEEDED(WbemPathParser::Parse(text.GetWString(), &routed));
+    const bool serviceReads = SUCCEEDED(WbemPathParser::Parse(std::wstring_view(text.GetString()), &routed));
     if (!path)
     {
         Require(!error.IsEmpty());
