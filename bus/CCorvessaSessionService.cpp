@@ -120,7 +120,7 @@ void CCorvessaSessionService::EndSessionLocked(const std::string& token, CWmipUs
 }
 
 HRESULT CCorvessaSessionService::GetUserCacheEntryForToken(const std::string& token, const std::string& applicationId,
-                                                    CWmipUserCacheEntry** entry, bool report)
+                                                           CWmipUserCacheEntry** entry, bool report)
 {
     if (entry == nullptr)
     {
@@ -232,7 +232,7 @@ CCorvessaSessionService::EntryLease CCorvessaSessionService::LeaseEntry(CWmipUse
 }
 
 HRESULT CCorvessaSessionService::LeaseEntryForToken(const std::string& token, const std::string& applicationId,
-                                             EntryLease& lease)
+                                                    EntryLease& lease)
 {
     CWmipUserCacheEntry* entry = nullptr;
     const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, true);
@@ -242,4 +242,3 @@ HRESULT CCorvessaSessionService::LeaseEntryForToken(const std::string& token, co
     }
     return hr;
 }
-
