@@ -5,11 +5,14 @@
 
 #include "platform/win32/Threading.h"
 
-class CCorvessaAutoCS
+class SCOPED_CAPABILITY CCorvessaAutoCS
 {
 public:
-    explicit CCorvessaAutoCS(CRITICAL_SECTION* section) : m_section(section) { EnterCriticalSection(m_section); }
-    virtual ~CCorvessaAutoCS() { LeaveCriticalSection(m_section); }
+    explicit CCorvessaAutoCS(CRITICAL_SECTION* section) ACQUIRE(*section) : m_section(section)
+    {
+        EnterCriticalSection(section);
+    }
+    virtual ~CCorvessaAutoCS() RELEASE() { LeaveCriticalSection(m_section); }
     CCorvessaAutoCS(const CCorvessaAutoCS&) = delete;
     CCorvessaAutoCS& operator=(const CCorvessaAutoCS&) = delete;
 

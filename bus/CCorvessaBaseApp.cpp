@@ -210,7 +210,7 @@ std::shared_ptr<CorvessaAuthenticationUtility> CCorvessaBaseApp::CreateAuthentic
 CorvessaAuthenticationUtility* CCorvessaBaseApp::GetAuthenticationUtility()
 {
     // Serialised, so that requests arriving together at a fresh object see one key pair.
-    const std::scoped_lock guard(m_authenticationLock);
+    const CheckedMutexLock guard(m_authenticationLock);
     if (!m_authentication)
     {
         std::shared_ptr<CorvessaAuthenticationUtility> created = CreateAuthenticationUtility();
@@ -601,7 +601,7 @@ HRESULT CCorvessaBaseApp::GetManagedAccessLevels(const std::string& token, const
 
 corvessa::EventSubscriptionManager* CCorvessaBaseApp::GetEventSubscriptionManager()
 {
-    const std::scoped_lock guard(m_subscriptionLock);
+    const CheckedMutexLock guard(m_subscriptionLock);
     if (!m_subscriptionManager)
     {
         m_subscriptionManager = std::make_unique<corvessa::EventSubscriptionManager>(GetDatabase(), GetQpidWrapper());

@@ -24,6 +24,7 @@
 
 #include <boost/optional.hpp>
 
+#include "platform/win32/ThreadSafety.h"
 #include "bus/EventSubscription.h"
 #include "bus/PaginatedItems.h"
 #include "bus/CCorvessaQpidInstance.h"
@@ -346,11 +347,11 @@ private:
     // Made before the thread starts and destroyed (in the destructor) after it is joined.
     std::unique_ptr<CCorvessaSessionService> m_sessions;
 
-    std::mutex m_authenticationLock;
-    std::shared_ptr<CorvessaAuthenticationUtility> m_authentication;  // guarded by m_authenticationLock
+    CheckedMutex m_authenticationLock;
+    std::shared_ptr<CorvessaAuthenticationUtility> m_authentication GUARDED_BY(m_authenticationLock);
 
-    std::mutex m_subscriptionLock;
-    std::unique_ptr<corvessa::EventSubscriptionManager> m_subscriptionManager;  // guarded by m_subscriptionLock
+    CheckedMutex m_subscriptionLock;
+    std::unique_ptr<corvessa::EventSubscriptionManager> m_subscriptionManager GUARDED_BY(m_subscriptionLock);
 
     std::atomic<sms::qpid::wrapper::IQpidWrapper*> m_qpidWrapper{nullptr};
 

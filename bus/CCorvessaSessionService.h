@@ -103,19 +103,20 @@ private:
     };
     using TokenMap = std::map<std::string, TokenRecord>;
 
-    bool IsAgedLocked(const TokenRecord& record) const;
+    bool IsAgedLocked(const TokenRecord& record) const REQUIRES(m_tokenLock);
     // The entry of the record's SID from the bus cache, use count raised. The caller holds
     // the token-map lock.
-    HRESULT LookUpEntryLocked(const TokenRecord& record, CWmipUserCacheEntry** entry, bool* asked);
+    HRESULT LookUpEntryLocked(const TokenRecord& record, CWmipUserCacheEntry** entry, bool* asked)
+        REQUIRES(m_tokenLock);
     // Removes the entry (unless another token uses its SID), gives it back and removes the
     // token. The caller holds the token-map lock.
-    void EndSessionLocked(const std::string& token, CWmipUserCacheEntry* entry);
+    void EndSessionLocked(const std::string& token, CWmipUserCacheEntry* entry) REQUIRES(m_tokenLock);
 
     // Set at construction.
     const TickSource m_tickSource;
     const CacheSource m_cache;
 
     mutable CRITICAL_SECTION m_tokenLock;
-    TokenMap m_tokens;  // guarded by m_tokenLock
+    TokenMap m_tokens GUARDED_BY(m_tokenLock);
     std::atomic<LONGLONG> m_tokenLifetimeMs{0};
 };

@@ -19,9 +19,10 @@ constexpr wchar_t kSource[] = L"CorvessaUserCache";
 constexpr char kAuthenticationFailed[] = "Authentication failed.";
 
 // Runs a look-up: a refused login is logged and thrown on; a library failure is logged and
-// answers 0x80041001.
+// answers 0x80041001. A lock the work requires (declared on it) is the caller's to hold, which
+// the analysis cannot see through this wrapper.
 template <typename Work>
-HRESULT RunLookUp(Work&& work)
+HRESULT RunLookUp(Work&& work) NO_THREAD_SAFETY_ANALYSIS
 {
     try
     {
@@ -177,7 +178,7 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
     }
     *entry = nullptr;
     const CCorvessaAutoCS guard(&m_cacheLock);
-    return RunLookUp([&]() -> HRESULT {
+    return RunLookUp([&]() REQUIRES(m_cacheLock) -> HRESULT {
         // Deleted on every path unless a new entry takes it over.
         std::unique_ptr<CAcsUser> user;
         if (!userName.IsEmpty() && (directoryId == CAcsUser::kInternalDirectoryID || directoryId > 0))

@@ -95,16 +95,16 @@ protected:
 private:
     // Reads the user's field permission list and permissions again. The caller holds the
     // cache lock.
-    void RefreshPermissionsLocked(CAcsUser& user);
+    void RefreshPermissionsLocked(CAcsUser& user) REQUIRES(m_cacheLock);
     // Deletes the removed entries whose use count has come down to 0. The caller holds the
     // cache lock.
-    void PurgeRetiredLocked();
+    void PurgeRetiredLocked() REQUIRES(m_cacheLock);
     // Moves the entry under the key out of the maps: deleted, or retired while in use.
-    void TakeOutLocked(std::map<CString, std::unique_ptr<CWmipUserCacheEntry>>::iterator position);
+    void TakeOutLocked(std::map<CString, std::unique_ptr<CWmipUserCacheEntry>>::iterator position)
+        REQUIRES(m_cacheLock);
 
     mutable CRITICAL_SECTION m_cacheLock;
-    // Guarded by m_cacheLock.
-    std::map<CString, std::unique_ptr<CWmipUserCacheEntry>> m_entries;
-    std::map<CString, ULONGLONG> m_refreshTimes;  // cache clock, milliseconds
-    std::map<const CWmipUserCacheEntry*, std::unique_ptr<CWmipUserCacheEntry>> m_retired;
+    std::map<CString, std::unique_ptr<CWmipUserCacheEntry>> m_entries GUARDED_BY(m_cacheLock);
+    std::map<CString, ULONGLONG> m_refreshTimes GUARDED_BY(m_cacheLock);  // cache clock, milliseconds
+    std::map<const CWmipUserCacheEntry*, std::unique_ptr<CWmipUserCacheEntry>> m_retired GUARDED_BY(m_cacheLock);
 };

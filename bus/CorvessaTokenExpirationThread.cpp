@@ -32,11 +32,11 @@ UINT CorvessaTokenExpirationThread::OnRun()
     // The sweep reaches the user cache through the application object: its owner's, whichever
     // object the process takes as current.
     const CModuleStateSwitch current(m_owner);
-    std::unique_lock guard(m_lock);
+    CheckedMutexLock guard(m_lock);
     int turns = 0;
     for (;;)
     {
-        if (m_wake.wait_for(guard, std::chrono::milliseconds(kTurnMs), [this] { return m_stop; }))
+        if (guard.WaitFor(m_wake, std::chrono::milliseconds(kTurnMs), [this]() REQUIRES(m_lock) { return m_stop; }))
         {
             return 0;
         }
@@ -46,7 +46,7 @@ UINT CorvessaTokenExpirationThread::OnRun()
         }
         turns = 0;
         // The sweep runs without the stop lock, so a stop request never waits for it.
-        guard.unlock();
+        guard.Unlock();
         try
         {
             m_owner->Sessions().RemoveStaleAuthenticationTokens();
@@ -59,14 +59,14 @@ UINT CorvessaTokenExpirationThread::OnRun()
         {
             CWMIDebugLog::LogError(kSource, __LINE__, L"The session token sweep failed.", E_FAIL);
         }
-        guard.lock();
+        guard.Lock();
     }
 }
 
 BOOL CorvessaTokenExpirationThread::Stop()
 {
     {
-        const std::scoped_lock guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         m_stop = true;
     }
     m_wake.notify_all();

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/win32/WinTypes.h"
 #include "provider/LWorkerThread.h"
 
@@ -33,7 +34,7 @@ public:
 private:
     CCorvessaBaseApp* const m_owner;
 
-    std::mutex m_lock;
+    CheckedMutex m_lock;
     std::condition_variable m_wake;
-    bool m_stop = false;  // guarded by m_lock
+    bool m_stop GUARDED_BY(m_lock) = false;
 };

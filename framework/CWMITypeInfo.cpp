@@ -33,8 +33,8 @@ std::atomic<long> g_dbGeneration{0};
 
 struct SAUserState
 {
-    std::mutex lock;
-    std::shared_ptr<CAcsUser> user;  // guarded by lock
+    CheckedMutex lock;
+    std::shared_ptr<CAcsUser> user GUARDED_BY(lock);
 };
 
 SAUserState& SAUser()
@@ -124,7 +124,7 @@ CWMITypeInfo::~CWMITypeInfo() = default;
 
 CWMITypeInfo::ClassObjectPtr CWMITypeInfo::CurrentDefinition() const
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    CheckedMutexLock guard(m_lock);
     return m_classObject;
 }
 
@@ -491,13 +491,13 @@ std::map<CString, CString> CWMITypeInfo::GetPropertyPossibleValues(CAcsUser* use
 
 std::string CWMITypeInfo::GetTypeDisplayName() const
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    CheckedMutexLock guard(m_lock);
     return ToUtf8(m_displayName);
 }
 
 void CWMITypeInfo::SetTypeDisplayName(const CString& displayName)
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    CheckedMutexLock guard(m_lock);
     m_displayName = displayName;
 }
 
@@ -568,7 +568,7 @@ CCorvessaClassObject* CWMITypeInfo::GetTypeInformation()
     const long generation = g_dbGeneration.load();
     bool reread = false;
     {
-        std::lock_guard<std::mutex> guard(m_lock);
+        CheckedMutexLock guard(m_lock);
         // One thread re-reads; others, and a mapper that asks for this class again while it
         // is being built, take the definition as it is.
         if (m_dynamic && m_typeConstructor && m_readGeneration != generation && !m_reading)
@@ -587,11 +587,11 @@ CCorvessaClassObject* CWMITypeInfo::GetTypeInformation()
         }
         catch (...)
         {
-            std::lock_guard<std::mutex> guard(m_lock);
+            CheckedMutexLock guard(m_lock);
             m_reading = false;
             throw;
         }
-        std::lock_guard<std::mutex> guard(m_lock);
+        CheckedMutexLock guard(m_lock);
         m_reading = false;
         if (definition != nullptr)
         {
@@ -602,7 +602,7 @@ CCorvessaClassObject* CWMITypeInfo::GetTypeInformation()
 
     CCorvessaClassObject* result = nullptr;
     {
-        std::lock_guard<std::mutex> guard(m_lock);
+        CheckedMutexLock guard(m_lock);
         if (!m_methods.empty() && m_classObject->MethodNames().empty())
         {
             auto withMethods = std::make_shared<CCorvessaClassObject>(*m_classObject);
@@ -627,7 +627,7 @@ void CWMITypeInfo::UpdateTypeInformation(const std::function<void(CCorvessaClass
     // The change runs without m_lock: it may ask for this type again.
     auto edited = std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
     change(*edited);
-    std::lock_guard<std::mutex> guard(m_lock);
+    CheckedMutexLock guard(m_lock);
     Publish(std::move(edited));
 }
 
@@ -651,7 +651,7 @@ bool CWMITypeInfo::ShouldCorvessaExposeMethod(const CString& method)
 std::shared_ptr<CAcsUser> CWMITypeInfo::GetSAUser()
 {
     SAUserState& state = SAUser();
-    std::lock_guard<std::mutex> guard(state.lock);
+    CheckedMutexLock guard(state.lock);
     if (state.user == nullptr)
     {
         auto user = std::make_shared<CAcsUser>();
@@ -691,7 +691,7 @@ void CWMITypeInfo::HandleInvalidDBConnection()
 {
     ++g_dbGeneration;
     SAUserState& state = SAUser();
-    std::lock_guard<std::mutex> guard(state.lock);
+    CheckedMutexLock guard(state.lock);
     state.user.reset();
 }
 

@@ -14,6 +14,7 @@
 // services object (CCorvessaNamespace::Instance).
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "framework/objects/CCorvessaClassObject.h"
 #include "framework/objects/CCorvessaMethodDescriptor.h"
 #include "framework/MapperFactory.h"
@@ -256,7 +257,7 @@ private:
     ClassObjectPtr BuildThroughMapper(const CAcsUser* user) const;
     void AddMethodsTo(CCorvessaClassObject& definition) const;
     // Replaces the current definition (m_lock held) and retires the old one.
-    void Publish(ClassObjectPtr definition);
+    void Publish(ClassObjectPtr definition) REQUIRES(m_lock);
 
     // Set at registration, read-only afterwards.
     CString m_className;
@@ -277,13 +278,13 @@ private:
     std::map<CString, _variant_t> m_classWideAttributes;
     std::map<CString, CCorvessaMethodDescriptor> m_methods;
 
-    // Guarded by m_lock. Lock order: CWmipMapperRegistry's m_lazyLock, then m_lock; nothing
+    // Lock order: CWmipMapperRegistry's m_lazyLock, then m_lock; nothing
     // outside this class is called while m_lock is held.
-    mutable std::mutex m_lock;
-    ClassObjectPtr m_classObject;
-    std::vector<std::pair<ULONGLONG, ClassObjectPtr>> m_retired;
-    CString m_displayName;
+    mutable CheckedMutex m_lock;
+    ClassObjectPtr m_classObject GUARDED_BY(m_lock);
+    std::vector<std::pair<ULONGLONG, ClassObjectPtr>> m_retired GUARDED_BY(m_lock);
+    CString m_displayName GUARDED_BY(m_lock);
     // The generation of HandleInvalidDBConnection the dynamic definition was read in; -1: never.
-    long m_readGeneration = -1;
-    bool m_reading = false;
+    long m_readGeneration GUARDED_BY(m_lock) = -1;
+    bool m_reading GUARDED_BY(m_lock) = false;
 };

@@ -77,7 +77,7 @@ private:
     using Clock = std::chrono::steady_clock;
     // Under m_lock: drops everything when the span has passed between the stamp and `now`
     // (read before the lock is taken, so that callers do not queue behind the clock).
-    void ExpireLocked(Clock::time_point now);
+    void ExpireLocked(Clock::time_point now) REQUIRES(m_lock);
 
     // Set at construction.
     const LONG m_spanSeconds;
@@ -91,9 +91,9 @@ private:
     };
 
     mutable CRITICAL_SECTION m_lock;
-    std::map<CString, ComPtr<IWbemClassObject>> m_classes;  // guarded by m_lock
-    std::map<CString, StoredClass> m_storedClasses;         // guarded by m_lock; upper-cased names
+    std::map<CString, ComPtr<IWbemClassObject>> m_classes GUARDED_BY(m_lock);
+    std::map<CString, StoredClass> m_storedClasses GUARDED_BY(m_lock);  // upper-cased names
     // A steady clock: a wall clock set back (or a change of daylight saving time) would keep
     // stale definitions until it caught up again.
-    Clock::time_point m_stamp;  // guarded by m_lock
+    Clock::time_point m_stamp GUARDED_BY(m_lock);
 };

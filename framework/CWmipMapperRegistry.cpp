@@ -126,7 +126,7 @@ CWMITypeInfo* CWmipMapperRegistry::Find(const CString& className)
     const auto found = LookupClassInRegistry(className);
     if (found != m_classes.end())
         return found->second.get();
-    std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
+    CheckedRecursiveMutexLock guard(m_lazyLock);
     const auto list = m_listClasses.find(UpperName(className));
     return list != m_listClasses.end() && list->second.current ? list->second.typeInfo.get() : nullptr;
 }
@@ -269,7 +269,7 @@ void CWmipMapperRegistry::SetListMapperBuilder(ListMapperBuilder builder)
 
 void CWmipMapperRegistry::SetPermissionGroupRefresh(PermissionGroupRefresh refresh)
 {
-    std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
+    CheckedRecursiveMutexLock guard(m_lazyLock);
     m_permissionGroupRefresh = std::move(refresh);
 }
 
@@ -453,7 +453,7 @@ void CWmipMapperRegistry::RegisterListClassesLocked()
 void CWmipMapperRegistry::RegisterUDFData()
 {
     {
-        std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
+        CheckedRecursiveMutexLock guard(m_lazyLock);
         if (DoesCachedItemNeedToBeRefreshed(m_listStamp))
         {
             try
@@ -469,7 +469,7 @@ void CWmipMapperRegistry::RegisterUDFData()
     }
     if (m_udfDisplayNamesReady.load(std::memory_order_acquire))
         return;
-    std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
+    CheckedRecursiveMutexLock guard(m_lazyLock);
     if (m_udfDisplayNamesLoaded)
         return;
     // Once per process, whatever the outcome: a database that cannot be reached is not asked
@@ -519,7 +519,7 @@ void CWmipMapperRegistry::RefreshAvailableUserPermissions(CWMITypeInfo* typeInfo
 {
     if (typeInfo == nullptr)
         return;
-    std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
+    CheckedRecursiveMutexLock guard(m_lazyLock);
     // The refresh itself may ask for Bnt_User; that inner request takes the lists as they are.
     if (m_refreshingPermissions || !m_permissionGroupRefresh || !DoesCachedItemNeedToBeRefreshed(m_permissionStamp))
         return;
@@ -529,8 +529,9 @@ void CWmipMapperRegistry::RefreshAvailableUserPermissions(CWMITypeInfo* typeInfo
     m_refreshingPermissions = true;
     try
     {
-        typeInfo->UpdateTypeInformation(
-            [&](CCorvessaClassObject& definition) { m_permissionGroupRefresh(&definition, administrator.get()); });
+        typeInfo->UpdateTypeInformation([&](CCorvessaClassObject& definition) REQUIRES(m_lazyLock) {
+            m_permissionGroupRefresh(&definition, administrator.get());
+        });
         m_permissionStamp = COleDateTime::GetCurrentTime();
     }
     catch (const CWMIException& error)
@@ -558,7 +559,7 @@ std::shared_ptr<CAcsUser> CWmipMapperRegistry::GetSAUser()
 
 void CWmipMapperRegistry::HandleInvalidDBConnection()
 {
-    std::lock_guard<std::recursive_mutex> guard(m_lazyLock);
+    CheckedRecursiveMutexLock guard(m_lazyLock);
     m_udfDisplayNamesLoaded = false;
     m_udfDisplayNamesReady.store(false, std::memory_order_release);
     m_permissionStamp = InvalidStamp();

@@ -10,6 +10,7 @@
 // m_lazyLock. Registration operations that name a class not registered yet do nothing.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/MapperFactory.h"
 #include "platform/mfc/COleDateTime.h"
@@ -179,7 +180,7 @@ private:
     // neither exists.
     CWMITypeInfo* Find(const CString& className);
     // The refresh of the list classes behind RegisterUDFData; the caller holds m_lazyLock.
-    void RegisterListClassesLocked();
+    void RegisterListClassesLocked() REQUIRES(m_lazyLock);
     void CollectConcreteDerivedTypes(const CString& className, std::vector<CString>& result,
                                      std::vector<CString>& visited);
 
@@ -187,13 +188,13 @@ private:
     ClassMap m_classes;
     std::map<CString, std::vector<CString>> m_derivedTypes;
 
-    // Guarded by m_lazyLock (recursive: a permission refresh may ask for Bnt_User again).
-    std::recursive_mutex m_lazyLock;
-    bool m_udfDisplayNamesLoaded = false;
+    // Recursive: a permission refresh may ask for Bnt_User again.
+    CheckedRecursiveMutex m_lazyLock;
+    bool m_udfDisplayNamesLoaded GUARDED_BY(m_lazyLock) = false;
     // Set under m_lazyLock once the load has finished (whatever its outcome) and read without
     // it, so that the look-ups after the one load take no lock.
     std::atomic<bool> m_udfDisplayNamesReady{false};
-    COleDateTime m_permissionStamp;
+    COleDateTime m_permissionStamp GUARDED_BY(m_lazyLock);
     // The user-defined list classes by upper-cased name; `current` is cleared for a list the
     // catalogue no longer holds (the description is kept: pointers to it were handed out).
     struct ListClass
@@ -201,8 +202,8 @@ private:
         std::unique_ptr<CWMITypeInfo> typeInfo;
         bool current = false;
     };
-    std::map<CString, ListClass> m_listClasses;
-    COleDateTime m_listStamp;
-    bool m_refreshingPermissions = false;
-    PermissionGroupRefresh m_permissionGroupRefresh;
+    std::map<CString, ListClass> m_listClasses GUARDED_BY(m_lazyLock);
+    COleDateTime m_listStamp GUARDED_BY(m_lazyLock);
+    bool m_refreshingPermissions GUARDED_BY(m_lazyLock) = false;
+    PermissionGroupRefresh m_permissionGroupRefresh GUARDED_BY(m_lazyLock);
 };

@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/win32/WinTypes.h"
 
 class CWimpHardwareStatusCache
@@ -54,8 +55,8 @@ private:
     };
 
     // The sub-item value, created when missing; the caller holds m_lock.
-    int& SubItem(LONG panelId, LONG deviceKey, LONG subItemId);
+    int& SubItem(LONG panelId, LONG deviceKey, LONG subItemId) REQUIRES(m_lock);
 
-    std::mutex m_lock;
-    std::map<LONG, PanelRecord> m_panels;  // guarded by m_lock
+    CheckedMutex m_lock;
+    std::map<LONG, PanelRecord> m_panels GUARDED_BY(m_lock);
 };

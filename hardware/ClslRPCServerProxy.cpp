@@ -27,7 +27,7 @@ void ClslRPCServerProxy::SetHostName(const CString& host)
 {
     CString upper = host;
     upper.MakeUpper();
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     if (m_host == upper)
         return;
     m_host = upper;
@@ -36,13 +36,13 @@ void ClslRPCServerProxy::SetHostName(const CString& host)
 
 CString ClslRPCServerProxy::GetHostName()
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     return m_host;
 }
 
 LONG ClslRPCServerProxy::GetLastStatus()
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     return m_lastStatus;
 }
 
@@ -83,7 +83,7 @@ void ClslRPCServerProxy::Register(Procedure procedure, const CString& providerId
     block.insert(block.end(), provider.begin(), provider.end());
     block.insert(block.end(), computer.begin(), computer.end());
 
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     LONG answer = 0;
     const RPC_STATUS status = Invoke(procedure, block, &answer);
     m_lastStatus = status == RPC_S_OK ? answer : status;
@@ -110,7 +110,7 @@ BOOL ClslRPCServerProxy::LaunchTour(LONG tourId, LONG unnamed1, LONGLONG badgeId
     RpcBlock::PutLongLong(block, 8, badgeId);
     RpcBlock::PutLong(block, 16, unnamed2);
     RpcBlock::PutLong(block, 20, monitoringStationId);
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     LONG answer = 0;
     if (Invoke(&IClslLinkageServer::LaunchTour, block, &answer) != RPC_S_OK)
         return FALSE;

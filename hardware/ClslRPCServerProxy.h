@@ -13,6 +13,7 @@
 #include <mutex>
 #include <span>
 
+#include "platform/win32/ThreadSafety.h"
 #include "hardware/IClslLinkageServer.h"
 #include "platform/mfc/CString.h"
 
@@ -49,15 +50,14 @@ private:
     using Procedure = RPC_STATUS (IClslLinkageServer::*)(std::span<BYTE>, LONG*);
 
     // One call under the mutex; RPC_S_OK with *answer set when it completed.
-    RPC_STATUS Invoke(Procedure procedure, std::span<BYTE> block, LONG* answer);
+    RPC_STATUS Invoke(Procedure procedure, std::span<BYTE> block, LONG* answer) REQUIRES(m_lock);
     void Register(Procedure procedure, const CString& providerId, const CString& computerName, BYTE registerFlag);
     // The server of the current host, bound on first use; null when none answers. The caller
     // holds m_lock.
-    IClslLinkageServer* ServerLocked();
+    IClslLinkageServer* ServerLocked() REQUIRES(m_lock);
 
-    std::mutex m_lock;
-    // Guarded by m_lock.
-    CString m_host;
-    std::shared_ptr<IClslLinkageServer> m_server;
-    LONG m_lastStatus = 0;
+    CheckedMutex m_lock;
+    CString m_host GUARDED_BY(m_lock);
+    std::shared_ptr<IClslLinkageServer> m_server GUARDED_BY(m_lock);
+    LONG m_lastStatus GUARDED_BY(m_lock) = 0;
 };

@@ -79,7 +79,7 @@ LAAPProxy::~LAAPProxy() = default;
 
 void LAAPProxy::SetHostName(const CString& host)
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     if (m_host == host)
         return;
     m_host = host;
@@ -88,7 +88,7 @@ void LAAPProxy::SetHostName(const CString& host)
 
 CString LAAPProxy::GetHostName()
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     return m_host;
 }
 
@@ -104,7 +104,7 @@ IAapDriverServer* LAAPProxy::ServerLocked()
 LAAPProxy::Outcome LAAPProxy::Invoke(Procedure procedure, std::span<BYTE> block)
 {
     Outcome outcome;
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     m_lastFailure.Empty();
     try
     {
@@ -136,7 +136,7 @@ LAAPProxy::Outcome LAAPProxy::Invoke(Procedure procedure, std::span<BYTE> block)
 
 CString LAAPProxy::GetLastFailure()
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     return m_lastFailure;
 }
 

@@ -16,6 +16,7 @@
 #include <mutex>
 #include <span>
 
+#include "platform/win32/ThreadSafety.h"
 #include "hardware/AapBlocks.h"
 #include "hardware/IAapDriverServer.h"
 #include "platform/mfc/CString.h"
@@ -133,11 +134,10 @@ private:
     BOOL QueryByteStates(Procedure procedure, LONG panelId, BYTE* flag, LONG count, std::span<BYTE> states);
     // The server of the current host, bound on first use; null when none answers. The caller
     // holds m_lock.
-    IAapDriverServer* ServerLocked();
+    IAapDriverServer* ServerLocked() REQUIRES(m_lock);
 
-    std::mutex m_lock;
-    // Guarded by m_lock.
-    CString m_host;
-    std::shared_ptr<IAapDriverServer> m_server;
-    CString m_lastFailure;
+    CheckedMutex m_lock;
+    CString m_host GUARDED_BY(m_lock);
+    std::shared_ptr<IAapDriverServer> m_server GUARDED_BY(m_lock);
+    CString m_lastFailure GUARDED_BY(m_lock);
 };

@@ -40,9 +40,8 @@ public:
 private:
     std::unique_ptr<CRITICAL_SECTION> m_panelTypeLock;
     std::unique_ptr<CRITICAL_SECTION> m_deviceKindLock;
-    // Guarded by m_panelTypeLock.
-    std::map<ULONGLONG, LONG> m_panelTypes;
-    // Guarded by m_deviceKindLock; keyed by the device key and the panel type, event source
-    // type and third value that decide the kind.
-    std::map<std::tuple<ULONGLONG, LONG, LONG, LONG>, LONG> m_deviceKinds;
+    std::map<ULONGLONG, LONG> m_panelTypes GUARDED_BY(*m_panelTypeLock);
+    // Keyed by the device key and the panel type, event source type and third value that
+    // decide the kind.
+    std::map<std::tuple<ULONGLONG, LONG, LONG, LONG>, LONG> m_deviceKinds GUARDED_BY(*m_deviceKindLock);
 };

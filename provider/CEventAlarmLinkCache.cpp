@@ -52,7 +52,7 @@ void CEventAlarmLinkCache::ClearLinks()
 {
     try
     {
-        const std::lock_guard<std::mutex> guard(m_linksLock);
+        const CheckedMutexLock guard(m_linksLock);
         m_links.clear();
         m_reverseIndex.clear();
         m_hasTextLinks = false;
@@ -67,7 +67,7 @@ void CEventAlarmLinkCache::ClearAlarms()
 {
     try
     {
-        const std::lock_guard<std::mutex> guard(m_alarmsLock);
+        const CheckedMutexLock guard(m_alarmsLock);
         m_alarms.clear();
     }
     catch (...)
@@ -80,7 +80,7 @@ void CEventAlarmLinkCache::ClearEventParams()
 {
     try
     {
-        const std::lock_guard<std::mutex> guard(m_paramsLock);
+        const CheckedMutexLock guard(m_paramsLock);
         m_params.clear();
     }
     catch (...)
@@ -105,7 +105,7 @@ void CEventAlarmLinkCache::LoadLinks(CBntDatabase* database)
 
 void CEventAlarmLinkCache::AddLink(LONG eventKey, LONG paramId, LONGLONG deviceKey, LONG textId, LONG alarmId)
 {
-    const std::lock_guard<std::mutex> guard(m_linksLock);
+    const CheckedMutexLock guard(m_linksLock);
     m_links.emplace(CAlarmKey(textId, paramId, eventKey, deviceKey), alarmId);
     if (textId > 0)
     {
@@ -121,7 +121,7 @@ LONG CEventAlarmLinkCache::GetAlarmIDForKey(LONG eventKey, LONG paramId, LONGLON
 {
     try
     {
-        const std::lock_guard<std::mutex> guard(m_linksLock);
+        const CheckedMutexLock guard(m_linksLock);
         return m_links.Lookup(CAlarmKey(textId, paramId, eventKey, deviceKey));
     }
     catch (...)
@@ -140,7 +140,7 @@ LONG CEventAlarmLinkCache::FindAlarmID(LONG eventKey, LONG paramId, LONGLONG dev
     }
     try
     {
-        const std::lock_guard<std::mutex> guard(m_linksLock);
+        const CheckedMutexLock guard(m_linksLock);
         AcsDeviceKey normalized(static_cast<ULONGLONG>(deviceKey));
         {
             const LAcsAccessPanel panel(normalized.GetPanelId(), 0, 0);
@@ -216,7 +216,7 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
     }
     bool reuse = false;
     {
-        const std::lock_guard<std::mutex> guard(m_alarmsLock);
+        const CheckedMutexLock guard(m_alarmsLock);
         reuse = !m_alarms.empty();
     }
 
@@ -272,7 +272,7 @@ void CEventAlarmLinkCache::LoadAlarms(CBntDatabase* database)
         {
             try
             {
-                const std::lock_guard<std::mutex> guard(m_alarmsLock);
+                const CheckedMutexLock guard(m_alarmsLock);
                 m_alarms.emplace(id, std::move(created));
             }
             catch (...)
@@ -287,7 +287,7 @@ LAcsAlarm* CEventAlarmLinkCache::GetAlarm(LONG alarmId)
 {
     try
     {
-        const std::lock_guard<std::mutex> guard(m_alarmsLock);
+        const CheckedMutexLock guard(m_alarmsLock);
         const auto found = m_alarms.find(alarmId);
         return found != m_alarms.end() ? found->second.get() : nullptr;
     }
@@ -322,7 +322,7 @@ void CEventAlarmLinkCache::LoadEventParams(CBntDatabase* database)
         FillParam(*created, params);
         try
         {
-            const std::lock_guard<std::mutex> guard(m_paramsLock);
+            const CheckedMutexLock guard(m_paramsLock);
             m_params.emplace(id, std::move(created));
         }
         catch (...)
@@ -337,7 +337,7 @@ LAcsEventParam* CEventAlarmLinkCache::GetEventParam(LONG paramId, CBntDatabase* 
     try
     {
         {
-            const std::lock_guard<std::mutex> guard(m_paramsLock);
+            const CheckedMutexLock guard(m_paramsLock);
             const auto found = m_params.find(paramId);
             if (found != m_params.end())
             {
@@ -359,7 +359,7 @@ LAcsEventParam* CEventAlarmLinkCache::GetEventParam(LONG paramId, CBntDatabase* 
         }
         auto created = std::make_unique<LAcsEventParam>();
         FillParam(*created, params);
-        const std::lock_guard<std::mutex> guard(m_paramsLock);
+        const CheckedMutexLock guard(m_paramsLock);
         return m_params.emplace(paramId, std::move(created)).first->second.get();
     }
     catch (...)
@@ -371,7 +371,7 @@ LAcsEventParam* CEventAlarmLinkCache::GetEventParam(LONG paramId, CBntDatabase* 
 
 bool CEventAlarmLinkCache::HasTextLinks()
 {
-    const std::lock_guard<std::mutex> guard(m_linksLock);
+    const CheckedMutexLock guard(m_linksLock);
     return m_hasTextLinks;
 }
 
@@ -384,7 +384,7 @@ bool CEventAlarmLinkCache::GetEventDevicePairs(LONG alarmId, std::list<EventDevi
     }
     try
     {
-        const std::lock_guard<std::mutex> guard(m_linksLock);
+        const CheckedMutexLock guard(m_linksLock);
         const auto found = m_reverseIndex.find(alarmId);
         if (found != m_reverseIndex.end())
         {
@@ -404,7 +404,7 @@ void CEventAlarmLinkCache::CollectPanelsForAlarms(const std::list<LONG>& alarmId
     {
         return;
     }
-    const std::lock_guard<std::mutex> guard(m_linksLock);
+    const CheckedMutexLock guard(m_linksLock);
     for (const LONG alarmId : alarmIds)
     {
         const auto found = m_reverseIndex.find(alarmId);

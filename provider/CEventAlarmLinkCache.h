@@ -16,6 +16,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/win32/WinTypes.h"
 #include "provider/CAlarmKey.h"
 #include "provider/LAcsAlarm.h"
@@ -80,17 +81,14 @@ private:
 
     bool m_keepReverseIndex = false;
 
-    std::mutex m_linksLock;
-    // Guarded by m_linksLock.
-    CAlarmKeyMap m_links;
-    bool m_hasTextLinks = false;
-    std::map<LONG, std::vector<EventDevicePair_t>> m_reverseIndex;
+    CheckedMutex m_linksLock;
+    CAlarmKeyMap m_links GUARDED_BY(m_linksLock);
+    bool m_hasTextLinks GUARDED_BY(m_linksLock) = false;
+    std::map<LONG, std::vector<EventDevicePair_t>> m_reverseIndex GUARDED_BY(m_linksLock);
 
-    std::mutex m_alarmsLock;
-    // Guarded by m_alarmsLock.
-    std::map<LONG, std::unique_ptr<LAcsAlarm>> m_alarms;
+    CheckedMutex m_alarmsLock;
+    std::map<LONG, std::unique_ptr<LAcsAlarm>> m_alarms GUARDED_BY(m_alarmsLock);
 
-    std::mutex m_paramsLock;
-    // Guarded by m_paramsLock.
-    std::map<LONG, std::unique_ptr<LAcsEventParam>> m_params;
+    CheckedMutex m_paramsLock;
+    std::map<LONG, std::unique_ptr<LAcsEventParam>> m_params GUARDED_BY(m_paramsLock);
 };

@@ -28,7 +28,7 @@ LONG CLocalNamedPipe::Write(const void* data, LONG size)
     try
     {
         Item item = MakeItem(data, size);
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         m_queue.push_back(std::move(item));
         m_dataAvailable.notify_all();
         return size;
@@ -45,7 +45,7 @@ LONG CLocalNamedPipe::WriteUnit(const void* first, LONG firstSize, const void* s
     {
         Item head = MakeItem(first, firstSize);
         Item tail = MakeItem(second, secondSize);
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         m_queue.push_back(std::move(head));
         try
         {
@@ -66,19 +66,19 @@ LONG CLocalNamedPipe::WriteUnit(const void* first, LONG firstSize, const void* s
     }
 }
 
-bool CLocalNamedPipe::WaitForDataLocked(std::unique_lock<std::mutex>& lock)
+bool CLocalNamedPipe::WaitForDataLocked(CheckedMutexLock& lock)
 {
-    const auto ready = [this] { return m_closed || !m_queue.empty(); };
+    const auto ready = [this]() REQUIRES(m_lock) { return m_closed || !m_queue.empty(); };
     if (m_readTimeoutMs < 0)
-        m_dataAvailable.wait(lock, ready);
-    else if (!m_dataAvailable.wait_for(lock, std::chrono::milliseconds(m_readTimeoutMs), ready))
+        lock.Wait(m_dataAvailable, ready);
+    else if (!lock.WaitFor(m_dataAvailable, std::chrono::milliseconds(m_readTimeoutMs), ready))
         return false;
     return !m_closed;
 }
 
 LONG CLocalNamedPipe::ReadImpl(void* buffer, LONG capacity, bool remove)
 {
-    std::unique_lock<std::mutex> lock(m_lock);
+    CheckedMutexLock lock(m_lock);
     if (!WaitForDataLocked(lock) || m_queue.empty())
         return 0;
     Item& item = m_queue.front();
@@ -112,7 +112,7 @@ BOOL CLocalNamedPipe::Skip()
 
 BOOL CLocalNamedPipe::ReadBytes(std::vector<BYTE>& bytes)
 {
-    std::unique_lock<std::mutex> lock(m_lock);
+    CheckedMutexLock lock(m_lock);
     if (!WaitForDataLocked(lock) || m_queue.empty())
         return FALSE;
     Item& item = m_queue.front();
@@ -124,13 +124,13 @@ BOOL CLocalNamedPipe::ReadBytes(std::vector<BYTE>& bytes)
 
 int CLocalNamedPipe::GetCount() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return static_cast<int>(m_queue.size());
 }
 
 BOOL CLocalNamedPipe::Close()
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_closed = true;
     m_dataAvailable.notify_all();
     return TRUE;
@@ -138,6 +138,6 @@ BOOL CLocalNamedPipe::Close()
 
 void CLocalNamedPipe::SetReadTimeout(LONG milliseconds)
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_readTimeoutMs = milliseconds;
 }

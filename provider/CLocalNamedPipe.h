@@ -16,6 +16,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/win32/WinTypes.h"
 
 class CLocalNamedPipe
@@ -63,14 +64,13 @@ private:
     };
 
     // Waits for a block; false on time-out or after Close. Holds lock on return.
-    bool WaitForDataLocked(std::unique_lock<std::mutex>& lock);
+    bool WaitForDataLocked(CheckedMutexLock& lock) REQUIRES(m_lock);
     LONG ReadImpl(void* buffer, LONG capacity, bool remove);
     static Item MakeItem(const void* data, LONG size);
 
-    mutable std::mutex m_lock;
-    // Guarded by m_lock.
+    mutable CheckedMutex m_lock;
     std::condition_variable m_dataAvailable;
-    std::deque<Item> m_queue;
-    LONG m_readTimeoutMs = kWaitForever;
-    bool m_closed = false;
+    std::deque<Item> m_queue GUARDED_BY(m_lock);
+    LONG m_readTimeoutMs GUARDED_BY(m_lock) = kWaitForever;
+    bool m_closed GUARDED_BY(m_lock) = false;
 };

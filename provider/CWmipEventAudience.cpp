@@ -19,13 +19,13 @@ void CWmipEventAudience::Add(ULONG queryId)
     {
         sid = SidCodec::FromText(entry->GetSID().GetString()).value_or(std::vector<BYTE>());
     }
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_consumers[queryId] = std::move(sid);
 }
 
 void CWmipEventAudience::Remove(ULONG queryId)
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_consumers.erase(queryId);
 }
 
@@ -33,7 +33,7 @@ std::vector<BYTE> CWmipEventAudience::DescriptorFor(LONG segmentId, const wchar_
 {
     std::set<std::vector<BYTE>> accounts;
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         for (const auto& [queryId, sid] : m_consumers)
         {
             if (!sid.empty())

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/win32/WinTypes.h"
 
 class CWmipEventAudience
@@ -35,7 +36,7 @@ public:
     std::vector<BYTE> DescriptorFor(LONG segmentId, const wchar_t* source) const;
 
 private:
-    mutable std::mutex m_lock;
-    // Guarded by m_lock: the binary SID of each query's consumer (empty: none).
-    std::map<ULONG, std::vector<BYTE>> m_consumers;
+    mutable CheckedMutex m_lock;
+    // The binary SID of each query's consumer (empty: none).
+    std::map<ULONG, std::vector<BYTE>> m_consumers GUARDED_BY(m_lock);
 };

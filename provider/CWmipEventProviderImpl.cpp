@@ -31,7 +31,7 @@ HRESULT CWmipEventProviderImpl::NewQuery(ULONG queryId, LPCWSTR /*language*/, LP
     CWMIDebugLog::LogInfo(kSource, __LINE__, CString(L"NewQuery(") + text + L")");
     try
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         if (m_queries.empty() && m_connectThread != nullptr)
         {
             m_connectThread->Register(m_owner);
@@ -51,7 +51,7 @@ HRESULT CWmipEventProviderImpl::CancelQuery(ULONG queryId)
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"CancelQuery()");
     try
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         m_queries.erase(queryId);
         if (m_queries.empty() && m_connectThread != nullptr)
         {
@@ -68,6 +68,6 @@ HRESULT CWmipEventProviderImpl::CancelQuery(ULONG queryId)
 
 std::size_t CWmipEventProviderImpl::GetQueryCount() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_queries.size();
 }

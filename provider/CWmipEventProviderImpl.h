@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
@@ -44,7 +45,6 @@ private:
     const CString m_providerId;
     CWmipLSConnectThread* const m_connectThread;
 
-    mutable std::mutex m_lock;
-    // Guarded by m_lock.
-    std::map<ULONG, CString> m_queries;
+    mutable CheckedMutex m_lock;
+    std::map<ULONG, CString> m_queries GUARDED_BY(m_lock);
 };

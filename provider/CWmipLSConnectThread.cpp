@@ -32,10 +32,10 @@ CWmipLSConnectThread::~CWmipLSConnectThread()
     // The thread uses the proxy and the registrations until it ends.
     JoinBeforeDestruction();
     {
-        const std::lock_guard<std::mutex> guard(m_setupLock);
+        const CheckedMutexLock guard(m_setupLock);
         m_proxy.reset();
     }
-    const std::lock_guard<std::mutex> guard(m_registrationLock);
+    const CheckedMutexLock guard(m_registrationLock);
     m_registrations.clear();
 }
 
@@ -58,7 +58,7 @@ void CWmipLSConnectThread::ReadComputerName()
 ClslRPCServerProxy* CWmipLSConnectThread::SetupLinkageServerRPC()
 {
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Starting SetupLinkageServerRPC");
-    const std::lock_guard<std::mutex> guard(m_setupLock);
+    const CheckedMutexLock guard(m_setupLock);
     if (m_proxy != nullptr)
     {
         return m_proxy.get();
@@ -129,7 +129,7 @@ void CWmipLSConnectThread::Register(IWmipEventProviderInfo* provider)
     }
     try
     {
-        const std::lock_guard<std::mutex> guard(m_registrationLock);
+        const CheckedMutexLock guard(m_registrationLock);
         const CString id = provider->GetEventProviderID();
         if (m_registrations.find(id) == m_registrations.end())
         {
@@ -151,7 +151,7 @@ void CWmipLSConnectThread::Unregister(IWmipEventProviderInfo* provider)
     }
     try
     {
-        const std::lock_guard<std::mutex> guard(m_registrationLock);
+        const CheckedMutexLock guard(m_registrationLock);
         const auto found = m_registrations.find(provider->GetEventProviderID());
         if (found != m_registrations.end())
         {
@@ -169,7 +169,7 @@ void CWmipLSConnectThread::RegisterAll(bool registerFlag)
 {
     try
     {
-        const std::lock_guard<std::mutex> guard(m_registrationLock);
+        const CheckedMutexLock guard(m_registrationLock);
         for (const auto& [id, provider] : m_registrations)
         {
             SendRegistration(provider, registerFlag);
@@ -183,7 +183,7 @@ void CWmipLSConnectThread::RegisterAll(bool registerFlag)
 
 std::size_t CWmipLSConnectThread::GetRegistrationCount()
 {
-    const std::lock_guard<std::mutex> guard(m_registrationLock);
+    const CheckedMutexLock guard(m_registrationLock);
     return m_registrations.size();
 }
 
@@ -200,9 +200,9 @@ DWORD CWmipLSConnectThread::GetPassIntervalMs() const
 
 bool CWmipLSConnectThread::WaitForStopSignal()
 {
-    std::unique_lock<std::mutex> guard(m_stopLock);
-    const bool signalled = m_stopSignal.wait_for(guard, std::chrono::milliseconds(GetPassIntervalMs()),
-                                                 [this] { return m_stopSignalled; });
+    CheckedMutexLock guard(m_stopLock);
+    const bool signalled = guard.WaitFor(m_stopSignal, std::chrono::milliseconds(GetPassIntervalMs()),
+                                         [this]() REQUIRES(m_stopLock) { return m_stopSignalled; });
     m_stopSignalled = false;
     return signalled;
 }
@@ -222,7 +222,7 @@ UINT CWmipLSConnectThread::OnRun()
 BOOL CWmipLSConnectThread::Stop()
 {
     {
-        const std::lock_guard<std::mutex> guard(m_stopLock);
+        const CheckedMutexLock guard(m_stopLock);
         m_stopSignalled = true;
     }
     m_stopSignal.notify_all();

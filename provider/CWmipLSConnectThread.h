@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 #include "provider/LWorkerThread.h"
@@ -67,19 +68,18 @@ private:
 
     CString m_computerName;
 
-    // The stop event: auto-reset, guarded by m_stopLock.
-    std::mutex m_stopLock;
+    // The stop event: auto-reset.
+    CheckedMutex m_stopLock;
     std::condition_variable m_stopSignal;
-    bool m_stopSignalled = false;
+    bool m_stopSignalled GUARDED_BY(m_stopLock) = false;
 
-    std::mutex m_registrationLock;
-    // Guarded by m_registrationLock.
-    std::map<CString, IWmipEventProviderInfo*> m_registrations;
+    CheckedMutex m_registrationLock;
+    std::map<CString, IWmipEventProviderInfo*> m_registrations GUARDED_BY(m_registrationLock);
 
-    std::mutex m_setupLock;
-    // Guarded by m_setupLock; lives until the destructor once made.
-    std::unique_ptr<ClslRPCServerProxy> m_proxy;
-    CString m_linkageServerHost;
+    CheckedMutex m_setupLock;
+    // Lives until the destructor once made.
+    std::unique_ptr<ClslRPCServerProxy> m_proxy GUARDED_BY(m_setupLock);
+    CString m_linkageServerHost GUARDED_BY(m_setupLock);
     // Seconds; 0 until the first setup.
     std::atomic<LONG> m_interval{0};
 };

@@ -76,7 +76,7 @@ void CWmipSoftwareEventProvider::Delete()
     // Stops the thread; one that does not stop keeps its processor until it ends.
     m_processor.reset();
     m_queries.reset();
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_sink = nullptr;
     m_services = nullptr;
 }
@@ -104,7 +104,7 @@ HRESULT CWmipSoftwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
 HRESULT CWmipSoftwareEventProvider::ProvideEvents(IWbemObjectSink* sink, LONG /*flags*/)
 {
     AFX_MANAGE_STATE(&theApp);
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     if (m_sink != nullptr)
         return S_OK;
     if (m_processor == nullptr)

@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/com/Unknown.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
@@ -80,9 +81,8 @@ private:
     std::unique_ptr<CWmipEventProviderImpl> m_queries;
     ComPtr<IWbemServices> m_services;
 
-    std::mutex m_lock;
-    // Guarded by m_lock.
-    ComPtr<IWbemObjectSink> m_sink;
+    CheckedMutex m_lock;
+    ComPtr<IWbemObjectSink> m_sink GUARDED_BY(m_lock);
 
     LWorkerThread::Ptr<CWmipSoftwareEventProcessor> m_processor;
 };

@@ -66,7 +66,7 @@ CWmipUserCache::CWmipUserCache(bool loginFlag1, bool loginFlag2, Clock clock)
 CWmipUserCache::~CWmipUserCache()
 {
     {
-        const std::unique_lock guard(m_usersLock);
+        const CheckedSharedMutexLock guard(m_usersLock);
         m_users.clear();
         m_retiredUsers.clear();
     }
@@ -165,7 +165,7 @@ void CWmipUserCache::GarbageCollect()
     {
         return;
     }
-    const std::unique_lock guard(m_usersLock);
+    const CheckedSharedMutexLock guard(m_usersLock);
     const ULONGLONG now = Now();
     if (now - m_lastCleanup.load() < m_cleanupIntervalMs)
     {
@@ -227,7 +227,7 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
 
 CWmipUserCacheEntry* CWmipUserCache::TakeCachedUser(const CString& sid)
 {
-    const std::shared_lock guard(m_usersLock);
+    const CheckedReaderLock guard(m_usersLock);
     return TakeCachedUserLocked(sid, Now());
 }
 
@@ -246,13 +246,13 @@ CWmipUserCacheEntry* CWmipUserCache::TakeCachedUserLocked(const CString& sid, UL
 
 HRESULT CWmipUserCache::LogInUser(LONG userId, const CString& sidText, CWmipUserCacheEntry*& entry)
 {
-    const std::lock_guard login(m_loginLock);
+    const CheckedMutexLock login(m_loginLock);
     {
         // Another thread may have logged the same account in while this one waited. The
         // time-out and the take read the clock once under one lock: an entry still young for
         // the one but expired for the other would stay in the map, and the login below could
         // not be added beside it.
-        const std::unique_lock guard(m_usersLock);
+        const CheckedSharedMutexLock guard(m_usersLock);
         const ULONGLONG now = Now();
         CheckIfUserIsTimedOut(sidText, now);
         entry = TakeCachedUserLocked(sidText, now);
@@ -276,7 +276,7 @@ HRESULT CWmipUserCache::LogInUser(LONG userId, const CString& sidText, CWmipUser
     CWmipUserCacheEntry* const added = created.get();
     {
         // Only logins add entries, and they hold the login lock: the SID's place is still empty.
-        const std::unique_lock guard(m_usersLock);
+        const CheckedSharedMutexLock guard(m_usersLock);
         [[maybe_unused]] const bool inserted = m_users.emplace(sidText, std::move(created)).second;
         assert(inserted);
     }
@@ -329,7 +329,7 @@ HRESULT CWmipUserCache::ReleaseUserImpl(CWmipUserCacheEntry* entry, bool imperso
     {
         {
             // Shared: the count is atomic, and the clean-up that frees entries takes the lock alone.
-            const std::shared_lock guard(m_usersLock);
+            const CheckedReaderLock guard(m_usersLock);
             const auto cached = m_users.find(sid);
             // Only the very entry given is released: another entry under the same SID belongs
             // to other requests.
@@ -385,7 +385,7 @@ void CWmipUserCache::RefreshPermissions(CAcsUser* user)
     list->Fill(*user->GetDatabase(), group);
     bool changed = false;
     {
-        const std::unique_lock guard(m_permissionLock);
+        const CheckedSharedMutexLock guard(m_permissionLock);
         const auto kept = m_permissionLists.find(group);
         changed = kept == m_permissionLists.end() || !(*kept->second == *list);
         m_permissionLists[group] = std::move(list);
@@ -410,7 +410,7 @@ BOOL CWmipUserCache::HasUDFPermission(const CAcsUser* user, LONG fieldId, BOOL f
     {
         return TRUE;
     }
-    const std::shared_lock guard(m_permissionLock);
+    const CheckedReaderLock guard(m_permissionLock);
     const auto list = m_permissionLists.find(group);
     if (list == m_permissionLists.end())
     {
@@ -428,13 +428,13 @@ BOOL CWmipUserCache::HasUDFPermission(const CAcsUser* user, LONG fieldId, BOOL f
 
 std::size_t CWmipUserCache::GetCachedUserCount() const
 {
-    const std::shared_lock guard(m_usersLock);
+    const CheckedReaderLock guard(m_usersLock);
     return m_users.size();
 }
 
 std::size_t CWmipUserCache::GetRetiredUserCount() const
 {
-    const std::shared_lock guard(m_usersLock);
+    const CheckedReaderLock guard(m_usersLock);
     return m_retiredUsers.size();
 }
 

@@ -29,6 +29,7 @@
 #include <optional>
 #include <shared_mutex>
 
+#include "platform/win32/ThreadSafety.h"
 #include "framework/IWmipUserDirectory.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/Threading.h"
@@ -130,7 +131,7 @@ protected:
     // Retires (when in use) or deletes the SID's entry once it is older than the lifetime at
     // now (the cache clock), so that the lookup that follows logs the user in again. The caller
     // holds the user lock alone.
-    void CheckIfUserIsTimedOut(const CString& sid, ULONGLONG now);
+    void CheckIfUserIsTimedOut(const CString& sid, ULONGLONG now) REQUIRES(m_usersLock);
     // Loads the field permission list of the user's group again and keeps it for the group;
     // when it differs from the one kept before, the user's cached class definitions are
     // dropped (their properties depend on it). Throws the database's CDBException. Takes the
@@ -151,7 +152,7 @@ private:
     // expired. Shares the user lock.
     CWmipUserCacheEntry* TakeCachedUser(const CString& sid);
     // The same at now (the cache clock); the caller holds the user lock, shared or alone.
-    CWmipUserCacheEntry* TakeCachedUserLocked(const CString& sid, ULONGLONG now);
+    CWmipUserCacheEntry* TakeCachedUserLocked(const CString& sid, ULONGLONG now) REQUIRES_SHARED(m_usersLock);
     // Logs the SID's user in (userId 0: the account is resolved first) and caches the entry, its use count raised; an
     // entry that another thread cached (or that expired) meanwhile is handled first. Results as GetUserImpl; the caller
     // catches the exceptions. Takes the login lock.
@@ -165,14 +166,12 @@ private:
     LONGLONG m_lifetimeMs = 0;
     DBConnectionManager* m_connectionManager = nullptr;  // not owned
 
-    std::mutex m_loginLock;
-    mutable std::shared_mutex m_usersLock;
-    std::shared_mutex m_permissionLock;
+    CheckedMutex m_loginLock;
+    mutable CheckedSharedMutex m_usersLock;
+    CheckedSharedMutex m_permissionLock;
     CRITICAL_SECTION m_entryLock;
-    // Guarded by m_usersLock.
-    std::map<CString, std::unique_ptr<CWmipUserCacheEntry>> m_users;
-    std::map<const CWmipUserCacheEntry*, std::unique_ptr<CWmipUserCacheEntry>> m_retiredUsers;
-    // Guarded by m_permissionLock.
-    std::map<LONG, std::unique_ptr<CBntUDFPermissionListNoGui>> m_permissionLists;
+    std::map<CString, std::unique_ptr<CWmipUserCacheEntry>> m_users GUARDED_BY(m_usersLock);
+    std::map<const CWmipUserCacheEntry*, std::unique_ptr<CWmipUserCacheEntry>> m_retiredUsers GUARDED_BY(m_usersLock);
+    std::map<LONG, std::unique_ptr<CBntUDFPermissionListNoGui>> m_permissionLists GUARDED_BY(m_permissionLock);
     std::atomic<ULONGLONG> m_lastCleanup{0};
 };

@@ -7,6 +7,7 @@
 
 #include <mutex>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
@@ -26,36 +27,36 @@ public:
     LAcsAlarm(const LAcsAlarm&) = delete;
     LAcsAlarm& operator=(const LAcsAlarm&) = delete;
 
-    LONG GetID() const { return Read(m_id); }
-    void SetID(LONG value) { Write(m_id, value); }
-    CString GetName() const { return Read(m_name); }
-    void SetName(const CString& value) { Write(m_name, value); }
-    SHORT GetPriority() const { return Read(m_priority); }
-    void SetPriority(SHORT value) { Write(m_priority, value); }
-    WORD GetNotifType() const { return Read(m_notifType); }
-    void SetNotifType(WORD value) { Write(m_notifType, value); }
-    LONG GetAudioNotifID() const { return Read(m_audioNotifId); }
-    void SetAudioNotifID(LONG value) { Write(m_audioNotifId, value); }
-    LONG GetAudioRepeatInterval() const { return Read(m_audioRepeatInterval); }
-    void SetAudioRepeatInterval(LONG value) { Write(m_audioRepeatInterval, value); }
-    LONG GetTextInstrID() const { return Read(m_textInstrId); }
-    void SetTextInstrID(LONG value) { Write(m_textInstrId, value); }
-    LONG GetAudioInstrID() const { return Read(m_audioInstrId); }
-    void SetAudioInstrID(LONG value) { Write(m_audioInstrId, value); }
-    LONG GetCCTVControlID() const { return Read(m_cctvControlId); }
-    void SetCCTVControlID(LONG value) { Write(m_cctvControlId, value); }
-    CString GetViewPassword() const { return Read(m_viewPassword); }
-    void SetViewPassword(const CString& value) { Write(m_viewPassword, value); }
-    CString GetAckPassword() const { return Read(m_ackPassword); }
-    void SetAckPassword(const CString& value) { Write(m_ackPassword, value); }
-    LONG GetAckActionTimeLimit() const { return Read(m_ackActionTimeLimit); }
-    void SetAckActionTimeLimit(LONG value) { Write(m_ackActionTimeLimit, value); }
+    LONG GetID() const { return Read(&LAcsAlarm::m_id); }
+    void SetID(LONG value) { Write(&LAcsAlarm::m_id, value); }
+    CString GetName() const { return Read(&LAcsAlarm::m_name); }
+    void SetName(const CString& value) { Write(&LAcsAlarm::m_name, value); }
+    SHORT GetPriority() const { return Read(&LAcsAlarm::m_priority); }
+    void SetPriority(SHORT value) { Write(&LAcsAlarm::m_priority, value); }
+    WORD GetNotifType() const { return Read(&LAcsAlarm::m_notifType); }
+    void SetNotifType(WORD value) { Write(&LAcsAlarm::m_notifType, value); }
+    LONG GetAudioNotifID() const { return Read(&LAcsAlarm::m_audioNotifId); }
+    void SetAudioNotifID(LONG value) { Write(&LAcsAlarm::m_audioNotifId, value); }
+    LONG GetAudioRepeatInterval() const { return Read(&LAcsAlarm::m_audioRepeatInterval); }
+    void SetAudioRepeatInterval(LONG value) { Write(&LAcsAlarm::m_audioRepeatInterval, value); }
+    LONG GetTextInstrID() const { return Read(&LAcsAlarm::m_textInstrId); }
+    void SetTextInstrID(LONG value) { Write(&LAcsAlarm::m_textInstrId, value); }
+    LONG GetAudioInstrID() const { return Read(&LAcsAlarm::m_audioInstrId); }
+    void SetAudioInstrID(LONG value) { Write(&LAcsAlarm::m_audioInstrId, value); }
+    LONG GetCCTVControlID() const { return Read(&LAcsAlarm::m_cctvControlId); }
+    void SetCCTVControlID(LONG value) { Write(&LAcsAlarm::m_cctvControlId, value); }
+    CString GetViewPassword() const { return Read(&LAcsAlarm::m_viewPassword); }
+    void SetViewPassword(const CString& value) { Write(&LAcsAlarm::m_viewPassword, value); }
+    CString GetAckPassword() const { return Read(&LAcsAlarm::m_ackPassword); }
+    void SetAckPassword(const CString& value) { Write(&LAcsAlarm::m_ackPassword, value); }
+    LONG GetAckActionTimeLimit() const { return Read(&LAcsAlarm::m_ackActionTimeLimit); }
+    void SetAckActionTimeLimit(LONG value) { Write(&LAcsAlarm::m_ackActionTimeLimit, value); }
     // The two acknowledge-failure fields take the lock like every other field: they are read
     // on request threads while a reload may write them.
-    LONG GetAckFailureTimeout() const { return Read(m_ackFailureTimeout); }
-    void SetAckFailureTimeout(LONG value) { Write(m_ackFailureTimeout, value); }
-    LONG GetAckFailureAction() const { return Read(m_ackFailureAction); }
-    void SetAckFailureAction(LONG value) { Write(m_ackFailureAction, value); }
+    LONG GetAckFailureTimeout() const { return Read(&LAcsAlarm::m_ackFailureTimeout); }
+    void SetAckFailureTimeout(LONG value) { Write(&LAcsAlarm::m_ackFailureTimeout, value); }
+    LONG GetAckFailureAction() const { return Read(&LAcsAlarm::m_ackFailureAction); }
+    void SetAckFailureAction(LONG value) { Write(&LAcsAlarm::m_ackFailureAction, value); }
 
     // The text an operator sees for the alarm with an event text: the name when the text is
     // empty; else by the display mode of NotifType: name only, "name - text", "text - name",
@@ -63,33 +64,33 @@ public:
     CString GetDisplayText(const CString& text) const;
 
 private:
+    // The field is named by its member pointer, so that it is only reached under the lock.
     template <typename T>
-    T Read(const T& field) const
+    T Read(T LAcsAlarm::*field) const
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
-        return field;
+        const CheckedMutexLock guard(m_lock);
+        return this->*field;
     }
     template <typename T>
-    void Write(T& field, const T& value)
+    void Write(T LAcsAlarm::*field, const T& value)
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
-        field = value;
+        const CheckedMutexLock guard(m_lock);
+        this->*field = value;
     }
 
-    mutable std::mutex m_lock;
-    // Guarded by m_lock.
-    LONG m_id = 0;
-    CString m_name;
-    SHORT m_priority = 0;
-    WORD m_notifType = 0;
-    LONG m_audioNotifId = 0;
-    LONG m_audioRepeatInterval = 0;
-    LONG m_textInstrId = 0;
-    LONG m_audioInstrId = 0;
-    LONG m_cctvControlId = 0;
-    CString m_viewPassword;
-    CString m_ackPassword;
-    LONG m_ackActionTimeLimit = 0;
-    LONG m_ackFailureTimeout = 0;
-    LONG m_ackFailureAction = 0;
+    mutable CheckedMutex m_lock;
+    LONG m_id GUARDED_BY(m_lock) = 0;
+    CString m_name GUARDED_BY(m_lock);
+    SHORT m_priority GUARDED_BY(m_lock) = 0;
+    WORD m_notifType GUARDED_BY(m_lock) = 0;
+    LONG m_audioNotifId GUARDED_BY(m_lock) = 0;
+    LONG m_audioRepeatInterval GUARDED_BY(m_lock) = 0;
+    LONG m_textInstrId GUARDED_BY(m_lock) = 0;
+    LONG m_audioInstrId GUARDED_BY(m_lock) = 0;
+    LONG m_cctvControlId GUARDED_BY(m_lock) = 0;
+    CString m_viewPassword GUARDED_BY(m_lock);
+    CString m_ackPassword GUARDED_BY(m_lock);
+    LONG m_ackActionTimeLimit GUARDED_BY(m_lock) = 0;
+    LONG m_ackFailureTimeout GUARDED_BY(m_lock) = 0;
+    LONG m_ackFailureAction GUARDED_BY(m_lock) = 0;
 };

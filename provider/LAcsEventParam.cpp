@@ -2,36 +2,36 @@
 
 CString LAcsEventParam::GetDescription() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_description;
 }
 
 void LAcsEventParam::SetDescription(const CString& value)
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_description = value;
 }
 
 LONG LAcsEventParam::GetValue() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_value;
 }
 
 void LAcsEventParam::SetValue(LONG value)
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_value = value;
 }
 
 LONG LAcsEventParam::GetID() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_id;
 }
 
 void LAcsEventParam::SetID(LONG value)
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_id = value;
 }

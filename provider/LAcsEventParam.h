@@ -7,6 +7,7 @@
 
 #include <mutex>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
@@ -26,9 +27,8 @@ public:
     void SetID(LONG value);
 
 private:
-    mutable std::mutex m_lock;
-    // Guarded by m_lock.
-    CString m_description;
-    LONG m_value = 0;
-    LONG m_id = 0;
+    mutable CheckedMutex m_lock;
+    CString m_description GUARDED_BY(m_lock);
+    LONG m_value GUARDED_BY(m_lock) = 0;
+    LONG m_id GUARDED_BY(m_lock) = 0;
 };

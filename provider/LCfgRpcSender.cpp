@@ -19,8 +19,8 @@ constexpr wchar_t kSource[] = L"LCfgRpcSender";
 // The servers that missed a message since TakeUnreachedServers last emptied the list.
 struct UnreachedServers
 {
-    std::mutex lock;
-    std::vector<CString> names;  // guarded by lock
+    CheckedMutex lock;
+    std::vector<CString> names GUARDED_BY(lock);
 };
 
 UnreachedServers& Unreached()
@@ -32,7 +32,7 @@ UnreachedServers& Unreached()
 void NoteUnreached(const wchar_t* serverName)
 {
     UnreachedServers& servers = Unreached();
-    const std::lock_guard<std::mutex> lock(servers.lock);
+    const CheckedMutexLock lock(servers.lock);
     if (std::find(servers.names.begin(), servers.names.end(), CString(serverName)) == servers.names.end())
         servers.names.emplace_back(serverName);
 }
@@ -62,7 +62,7 @@ CString LCfgRpcSender::Describe(int code, const std::vector<BYTE>& block)
 std::vector<CString> LCfgRpcSender::TakeUnreachedServers()
 {
     UnreachedServers& servers = Unreached();
-    const std::lock_guard<std::mutex> lock(servers.lock);
+    const CheckedMutexLock lock(servers.lock);
     std::vector<CString> names;
     names.swap(servers.names);
     return names;
@@ -70,19 +70,19 @@ std::vector<CString> LCfgRpcSender::TakeUnreachedServers()
 
 void LCfgRpcSender::WriteAllCommandsToStore()
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     m_directToStore = true;
 }
 
 void LCfgRpcSender::SetRetryInterval(DWORD milliseconds)
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     m_retryIntervalMs = milliseconds;
 }
 
 std::size_t LCfgRpcSender::GetStoredCount() const
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     return m_store.size();
 }
 
@@ -109,7 +109,7 @@ void LCfgRpcSender::Store(StoredMessage message)
                           CString(L"A configuration message for the ") + m_serverName +
                               L" is kept in the failed-command store for a retry: " +
                               Describe(message.code, message.block));
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     if (m_store.size() >= kMaxStoredMessages)
     {
         const StoredMessage& oldest = m_store.front();
@@ -126,7 +126,7 @@ LCfgRpcSender::Delivery LCfgRpcSender::DeliverMessage(int code, const CfgMessage
     StoredMessage stored{code, message.ToBlock()};
     bool direct = false;
     {
-        const std::lock_guard<std::mutex> lock(m_lock);
+        const CheckedMutexLock lock(m_lock);
         direct = m_directToStore;
     }
     if (!direct && Send(code, stored.block))
@@ -153,7 +153,7 @@ void LCfgRpcSender::RetryStored()
 {
     std::deque<StoredMessage> pending;
     {
-        const std::lock_guard<std::mutex> lock(m_lock);
+        const CheckedMutexLock lock(m_lock);
         pending.swap(m_store);
     }
     std::deque<StoredMessage> failed;
@@ -168,7 +168,7 @@ void LCfgRpcSender::RetryStored()
     }
     if (failed.empty())
         return;
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     // Messages stored while this pass ran come after the older ones that failed again.
     for (StoredMessage& message : m_store)
         failed.push_back(std::move(message));
@@ -179,16 +179,17 @@ void LCfgRpcSender::RetryStored()
 
 UINT LCfgRpcSender::OnRun()
 {
-    std::unique_lock<std::mutex> lock(m_lock);
+    CheckedMutexLock lock(m_lock);
     while (!m_stopRequested)
     {
-        m_wake.wait_for(lock, std::chrono::milliseconds(m_retryIntervalMs), [this] { return m_stopRequested; });
+        lock.WaitFor(m_wake, std::chrono::milliseconds(m_retryIntervalMs),
+                     [this]() REQUIRES(m_lock) { return m_stopRequested; });
         if (m_stopRequested)
             break;
         // The pass sends without m_lock, so request threads can store meanwhile.
-        lock.unlock();
+        lock.Unlock();
         RetryStored();
-        lock.lock();
+        lock.Lock();
     }
     return 0;
 }
@@ -196,7 +197,7 @@ UINT LCfgRpcSender::OnRun()
 BOOL LCfgRpcSender::Stop()
 {
     {
-        const std::lock_guard<std::mutex> lock(m_lock);
+        const CheckedMutexLock lock(m_lock);
         m_stopRequested = true;
     }
     m_wake.notify_all();
@@ -210,7 +211,7 @@ void LCfgRpcSender::GiveUpStored()
     RetryStored();
     std::deque<StoredMessage> undelivered;
     {
-        const std::lock_guard<std::mutex> lock(m_lock);
+        const CheckedMutexLock lock(m_lock);
         undelivered.swap(m_store);
     }
     // The process will not try again: each message is left in the log for an operator to redo.

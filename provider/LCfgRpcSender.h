@@ -17,6 +17,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/mfc/CString.h"
 #include "platform/rpc/RpcServiceEndpoints.h"
 #include "provider/LWorkerThread.h"
@@ -89,11 +90,10 @@ private:
     const wchar_t* const m_serverName;
 
     std::mutex m_sendLock;
-    mutable std::mutex m_lock;
+    mutable CheckedMutex m_lock;
     std::condition_variable m_wake;
-    // Guarded by m_lock.
-    std::deque<StoredMessage> m_store;
-    bool m_directToStore = false;
-    bool m_stopRequested = false;
-    DWORD m_retryIntervalMs = kDefaultRetryIntervalMs;
+    std::deque<StoredMessage> m_store GUARDED_BY(m_lock);
+    bool m_directToStore GUARDED_BY(m_lock) = false;
+    bool m_stopRequested GUARDED_BY(m_lock) = false;
+    DWORD m_retryIntervalMs GUARDED_BY(m_lock) = kDefaultRetryIntervalMs;
 };

@@ -14,13 +14,13 @@ LRpcComClass::~LRpcComClass() = default;
 
 void LRpcComClass::SetAcsUser(const CAcsUser* user)
 {
-    const std::lock_guard<std::mutex> lock(m_userLock);
+    const CheckedMutexLock lock(m_userLock);
     m_user = user;
 }
 
 const CAcsUser* LRpcComClass::GetAcsUser() const
 {
-    const std::lock_guard<std::mutex> lock(m_userLock);
+    const CheckedMutexLock lock(m_userLock);
     return m_user;
 }
 

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/win32/ThreadSafety.h"
 #include "provider/LCfgRpcSender.h"
 
 class CAcsUser;
@@ -51,7 +52,7 @@ protected:
     virtual Delivery UpdateMessage(int code, CfgMessage* message);
 
 private:
-    mutable std::mutex m_userLock;
-    const CAcsUser* m_user;  // guarded by m_userLock; lent, not owned
+    mutable CheckedMutex m_userLock;
+    const CAcsUser* m_user GUARDED_BY(m_userLock);  // lent, not owned
     std::atomic<int> m_lostDatabaseConnection{0};
 };

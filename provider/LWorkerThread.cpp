@@ -5,6 +5,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "platform/win32/ThreadSafety.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/mfc/CException.h"
@@ -27,13 +28,13 @@ enum class Gate
 
 struct LWorkerThread::RunState
 {
-    std::mutex lock;
+    CheckedMutex lock;
     std::condition_variable changed;
-    Gate gate = Gate::Closed;  // guarded by lock
-    bool ended = false;        // guarded by lock
-    DWORD exitStatus = 0;      // guarded by lock; valid once ended
-    // Guarded by lock: the object was handed to its detached thread, which deletes it at its end.
-    LWorkerThread* orphan = nullptr;
+    Gate gate GUARDED_BY(lock) = Gate::Closed;
+    bool ended GUARDED_BY(lock) = false;
+    DWORD exitStatus GUARDED_BY(lock) = 0;  // valid once ended
+    // The object was handed to its detached thread, which deletes it at its end.
+    LWorkerThread* orphan GUARDED_BY(lock) = nullptr;
 };
 
 LWorkerThread::LWorkerThread() = default;
@@ -61,12 +62,12 @@ void LWorkerThread::AwaitEndUnlessOrphaned()
     {
         return;
     }
-    std::unique_lock guard(m_state->lock);
+    CheckedMutexLock guard(m_state->lock);
     if (!m_state->ended && m_state->orphan == nullptr)
     {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Worker thread destroyed while its thread runs; waiting for it.",
                                E_FAIL);
-        m_state->changed.wait(guard, [this] { return m_state->ended; });
+        guard.Wait(m_state->changed, [this]() REQUIRES(m_state->lock) { return m_state->ended; });
     }
 }
 
@@ -87,7 +88,7 @@ void LWorkerThread::Dispose()
     }
     if (m_state)
     {
-        const std::scoped_lock guard(m_state->lock);
+        const CheckedMutexLock guard(m_state->lock);
         if (!m_state->ended)
         {
             // The running thread owns the object from here on.
@@ -132,7 +133,7 @@ DWORD LWorkerThread::ResumeThread()
     }
     DWORD previous = 0;
     {
-        const std::scoped_lock guard(m_state->lock);
+        const CheckedMutexLock guard(m_state->lock);
         if (m_state->gate == Gate::Closed)
         {
             m_state->gate = Gate::Open;
@@ -159,13 +160,13 @@ BOOL LWorkerThread::WaitForExit(DWORD timeoutMs)
         return TRUE;
     }
     {
-        std::unique_lock guard(m_state->lock);
-        const auto ended = [this] { return m_state->ended; };
+        CheckedMutexLock guard(m_state->lock);
+        const auto ended = [this]() REQUIRES(m_state->lock) { return m_state->ended; };
         if (timeoutMs == INFINITE)
         {
-            m_state->changed.wait(guard, ended);
+            guard.Wait(m_state->changed, ended);
         }
-        else if (!m_state->changed.wait_for(guard, std::chrono::milliseconds(timeoutMs), ended))
+        else if (!guard.WaitFor(m_state->changed, std::chrono::milliseconds(timeoutMs), ended))
         {
             return FALSE;
         }
@@ -180,7 +181,7 @@ DWORD LWorkerThread::GetThreadExitCode() const
     {
         return 0;
     }
-    const std::scoped_lock guard(m_state->lock);
+    const CheckedMutexLock guard(m_state->lock);
     return m_state->ended ? m_state->exitStatus : kStillActive;
 }
 
@@ -225,14 +226,14 @@ void LWorkerThread::ThreadMain(const std::shared_ptr<RunState>& state)
 {
     bool cancelled = false;
     {
-        std::unique_lock guard(state->lock);
-        state->changed.wait(guard, [&state] { return state->gate != Gate::Closed; });
+        CheckedMutexLock guard(state->lock);
+        guard.Wait(state->changed, [&state]() REQUIRES(state->lock) { return state->gate != Gate::Closed; });
         cancelled = state->gate == Gate::Cancelled;
     }
     const DWORD status = cancelled ? 0 : RunSequence();
     LWorkerThread* orphan = nullptr;
     {
-        const std::scoped_lock guard(state->lock);
+        const CheckedMutexLock guard(state->lock);
         state->ended = true;
         state->exitStatus = status;
         orphan = state->orphan;
@@ -276,10 +277,11 @@ bool LWorkerThread::WaitForEnd(DWORD intervalMs, int polls) const
     {
         return true;
     }
-    std::unique_lock guard(m_state->lock);
+    CheckedMutexLock guard(m_state->lock);
     for (int poll = 0; poll < polls; ++poll)
     {
-        if (m_state->changed.wait_for(guard, std::chrono::milliseconds(intervalMs), [this] { return m_state->ended; }))
+        if (guard.WaitFor(m_state->changed, std::chrono::milliseconds(intervalMs),
+                          [this]() REQUIRES(m_state->lock) { return m_state->ended; }))
         {
             return true;
         }
@@ -296,7 +298,7 @@ BOOL LWorkerThread::ReleaseThread(bool mayWait)
     bool atGate = false;
     {
         // A thread still at its gate is let out without running anything, so it ends at once.
-        const std::scoped_lock guard(m_state->lock);
+        const CheckedMutexLock guard(m_state->lock);
         atGate = m_state->gate == Gate::Closed;
         if (atGate)
         {

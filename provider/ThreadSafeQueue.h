@@ -6,6 +6,7 @@
 // the list and the interrupt flag are guarded by m_lock; every wait loops on its predicate.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include <condition_variable>
 #include <cstddef>
 #include <list>
@@ -28,7 +29,7 @@ public:
     virtual bool Push(const T& element)
     {
         {
-            const std::lock_guard<std::mutex> guard(m_lock);
+            const CheckedMutexLock guard(m_lock);
             if (m_elements.size() >= m_capacity)
             {
                 return false;
@@ -43,10 +44,10 @@ public:
     // an element; false when the queue was interrupted (or, without the wait flag, is empty).
     virtual bool Pop(T& element)
     {
-        std::unique_lock<std::mutex> guard(m_lock);
+        CheckedMutexLock guard(m_lock);
         if (m_wait)
         {
-            m_available.wait(guard, [this] { return m_interrupted || !m_elements.empty(); });
+            guard.Wait(m_available, [this]() REQUIRES(m_lock) { return m_interrupted || !m_elements.empty(); });
         }
         if (m_interrupted || m_elements.empty())
         {
@@ -61,7 +62,7 @@ public:
     void Interrupt()
     {
         {
-            const std::lock_guard<std::mutex> guard(m_lock);
+            const CheckedMutexLock guard(m_lock);
             m_interrupted = true;
         }
         m_available.notify_all();
@@ -69,7 +70,7 @@ public:
 
     std::size_t GetCount() const
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         return m_elements.size();
     }
 
@@ -78,9 +79,8 @@ private:
     const bool m_wait;
     const std::size_t m_capacity;
 
-    mutable std::mutex m_lock;
+    mutable CheckedMutex m_lock;
     std::condition_variable m_available;
-    // Guarded by m_lock.
-    std::list<T> m_elements;
-    bool m_interrupted = false;
+    std::list<T> m_elements GUARDED_BY(m_lock);
+    bool m_interrupted GUARDED_BY(m_lock) = false;
 };

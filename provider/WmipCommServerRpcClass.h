@@ -7,6 +7,7 @@
 // gives the connection it holds back to the pool when destroyed. Thread-safe.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/win32/Threading.h"
 #include "provider/LRpcComClass.h"
 
@@ -30,5 +31,5 @@ public:
 private:
     DBConnectionManager* const m_manager;
     CRITICAL_SECTION m_lock;
-    const CAcsUser* m_connection;  // guarded by m_lock
+    const CAcsUser* m_connection GUARDED_BY(m_lock);
 };

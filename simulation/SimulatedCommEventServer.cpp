@@ -17,7 +17,7 @@ SimulatedCommEventServer::SimulatedCommEventServer() : SimulatedServer(L"communi
 
 void SimulatedCommEventServer::SetRelay(Relay relay)
 {
-    const std::lock_guard<std::mutex> lock(m_relayLock);
+    const CheckedMutexLock lock(m_relayLock);
     m_relay = std::move(relay);
 }
 
@@ -37,7 +37,7 @@ RPC_STATUS SimulatedCommEventServer::SubmitEvent(std::span<const BYTE> block, LO
         return status;
     Relay relay;
     {
-        const std::lock_guard<std::mutex> lock(m_relayLock);
+        const CheckedMutexLock lock(m_relayLock);
         relay = m_relay;
     }
     if (relay)

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 
+#include "platform/win32/ThreadSafety.h"
 #include "hardware/ICommEventServer.h"
 #include "simulation/SimulatedServer.h"
 
@@ -32,8 +33,8 @@ public:
     RPC_STATUS SubmitEvent(std::span<const BYTE> block, LONG* answer) override;
 
 private:
-    mutable std::mutex m_relayLock;
-    Relay m_relay;  // guarded by m_relayLock
+    mutable CheckedMutex m_relayLock;
+    Relay m_relay GUARDED_BY(m_relayLock);
 };
 
 }  // namespace support

@@ -41,25 +41,25 @@ SimulatedServer::~SimulatedServer() = default;
 
 void SimulatedServer::SetDefaultAnswer(SimulatedAnswer answer)
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     m_defaultAnswer = std::move(answer);
 }
 
 void SimulatedServer::SetAnswer(LONG procedure, SimulatedAnswer answer)
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     m_answers[procedure] = std::move(answer);
 }
 
 void SimulatedServer::SetObserver(std::function<void(const SimulatedServer&, const SimulatedCall&)> observer)
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     m_observer = std::move(observer);
 }
 
 std::vector<SimulatedCall> SimulatedServer::Calls() const
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     return m_calls;
 }
 
@@ -72,14 +72,14 @@ std::vector<SimulatedCall> SimulatedServer::CallsOf(LONG procedure) const
 
 void SimulatedServer::ClearCalls()
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     m_calls.clear();
 }
 
 bool SimulatedServer::WaitForCalls(std::size_t count, std::chrono::milliseconds timeout)
 {
-    std::unique_lock<std::mutex> lock(m_lock);
-    return m_called.wait_for(lock, timeout, [this, count] { return m_calls.size() >= count; });
+    CheckedMutexLock lock(m_lock);
+    return lock.WaitFor(m_called, timeout, [this, count]() REQUIRES(m_lock) { return m_calls.size() >= count; });
 }
 
 std::wstring SimulatedServer::Describe(const SimulatedCall& call) const
@@ -105,7 +105,7 @@ RPC_STATUS SimulatedServer::Answer(LONG procedure, const wchar_t* name, std::spa
     SimulatedAnswer answer;
     std::function<void(const SimulatedServer&, const SimulatedCall&)> observer;
     {
-        const std::lock_guard<std::mutex> lock(m_lock);
+        const CheckedMutexLock lock(m_lock);
         m_calls.push_back(call);
         const auto found = m_answers.find(procedure);
         answer = found != m_answers.end() ? found->second : m_defaultAnswer;

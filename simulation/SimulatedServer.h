@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/rpc/RpcStatus.h"
 #include "platform/win32/WinTypes.h"
 
@@ -90,13 +91,12 @@ protected:
 private:
     const std::wstring m_serverName;
 
-    mutable std::mutex m_lock;
+    mutable CheckedMutex m_lock;
     std::condition_variable m_called;
-    // Guarded by m_lock.
-    std::vector<SimulatedCall> m_calls;
-    SimulatedAnswer m_defaultAnswer;
-    std::map<LONG, SimulatedAnswer> m_answers;
-    std::function<void(const SimulatedServer&, const SimulatedCall&)> m_observer;
+    std::vector<SimulatedCall> m_calls GUARDED_BY(m_lock);
+    SimulatedAnswer m_defaultAnswer GUARDED_BY(m_lock);
+    std::map<LONG, SimulatedAnswer> m_answers GUARDED_BY(m_lock);
+    std::function<void(const SimulatedServer&, const SimulatedCall&)> m_observer GUARDED_BY(m_lock);
 };
 
 }  // namespace support

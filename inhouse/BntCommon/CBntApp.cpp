@@ -18,7 +18,7 @@ BOOL CBntApp::LoginAsSA(LPCWSTR dataSource)
     auto user = std::make_unique<CAcsUser>(false, true, true, true);
     user->GetExceptionHandler().EnableFileLogging(m_exceptionHandler.GetLogFileName());
     const bool loggedIn = user->LoginAsSA(dataSource);
-    const std::scoped_lock guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     if (!loggedIn)
     {
         m_exceptionHandler.LogError(kSource, __LINE__, L"The application could not log in to the database.");
@@ -32,18 +32,18 @@ BOOL CBntApp::LoginAsSA(LPCWSTR dataSource)
 
 BOOL CBntApp::IsLoggedIn() const
 {
-    const std::scoped_lock guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_current != nullptr && m_current->IsLoggedIn() ? TRUE : FALSE;
 }
 
 CAcsUser* CBntApp::GetUser() const
 {
-    const std::scoped_lock guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_current;
 }
 
 CBntDatabase* CBntApp::GetDatabase() const
 {
-    const std::scoped_lock guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_current != nullptr ? m_current->GetDatabase() : nullptr;
 }

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/win32/ThreadSafety.h"
 #include "inhouse/BntLogin/CBntExceptionHandler.h"
 #include "inhouse/BntUtility/BaseApp.h"
 #include "platform/win32/WinTypes.h"
@@ -41,7 +42,7 @@ public:
 
 private:
     CBntExceptionHandler m_exceptionHandler;
-    mutable std::mutex m_lock;
-    CAcsUser* m_current = nullptr;                   // guarded by m_lock; one of m_users
-    std::vector<std::unique_ptr<CAcsUser>> m_users;  // guarded by m_lock
+    mutable CheckedMutex m_lock;
+    CAcsUser* m_current GUARDED_BY(m_lock) = nullptr;  // one of m_users
+    std::vector<std::unique_ptr<CAcsUser>> m_users GUARDED_BY(m_lock);
 };

@@ -88,7 +88,7 @@ void CAcsUser::Clear()
     m_segmentIds.clear();
     m_allSegments = false;
     m_options = CBntAcsSystemOptions();
-    const std::scoped_lock guard(m_knownColumnsLock);
+    const CheckedMutexLock guard(m_knownColumnsLock);
     m_knownColumns.clear();
 }
 
@@ -448,7 +448,7 @@ bool CAcsUser::HasColumn(const CString& table, const wchar_t* column) const
 {
     const CString key = table + L"." + column;
     {
-        const std::scoped_lock guard(m_knownColumnsLock);
+        const CheckedMutexLock guard(m_knownColumnsLock);
         const auto known = m_knownColumns.find(key);
         if (known != m_knownColumns.end())
         {
@@ -461,7 +461,7 @@ bool CAcsUser::HasColumn(const CString& table, const wchar_t* column) const
         CLoginQuery::FirstRow(*m_database, "SELECT 1 FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE",
                               {CDBValue(table), CDBValue(CString(column))})
             .has_value();
-    const std::scoped_lock guard(m_knownColumnsLock);
+    const CheckedMutexLock guard(m_knownColumnsLock);
     if (m_knownColumns.size() >= kMaxRememberedTables)
     {
         m_knownColumns.clear();

@@ -15,6 +15,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/win32/ThreadSafety.h"
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntLogin/CBntExceptionHandler.h"
 #include "platform/mfc/CString.h"
@@ -186,8 +187,8 @@ private:
     std::set<LONG> m_segmentIds;
     bool m_allSegments = false;
 
-    // "TABLE.COLUMN" -> whether the table has the column; guarded by m_knownColumnsLock, as the
-    // readers of a logged-in user run on several threads.
-    mutable std::mutex m_knownColumnsLock;
-    mutable std::map<CString, bool, CStringNoCaseLess> m_knownColumns;
+    // "TABLE.COLUMN" -> whether the table has the column; locked, as the readers of a logged-in
+    // user run on several threads.
+    mutable CheckedMutex m_knownColumnsLock;
+    mutable std::map<CString, bool, CStringNoCaseLess> m_knownColumns GUARDED_BY(m_knownColumnsLock);
 };

@@ -16,19 +16,19 @@ constexpr UINT kExceptionMessageChars = 1024;
 
 void CBntExceptionHandler::EnableFileLogging(LPCWSTR fileName)
 {
-    const std::scoped_lock guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_fileName = fileName == nullptr ? L"" : fileName;
 }
 
 BOOL CBntExceptionHandler::IsFileLoggingEnabled() const
 {
-    const std::scoped_lock guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_fileName.IsEmpty() ? FALSE : TRUE;
 }
 
 CString CBntExceptionHandler::GetLogFileName() const
 {
-    const std::scoped_lock guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_fileName;
 }
 

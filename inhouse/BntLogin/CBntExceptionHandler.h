@@ -7,6 +7,7 @@
 
 #include <mutex>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/mfc/CException.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
@@ -30,6 +31,6 @@ public:
     void LogError(LPCWSTR sourceFile, int line, LPCWSTR text, const CException* exception = nullptr) const;
 
 private:
-    mutable std::mutex m_lock;
-    CString m_fileName;  // guarded by m_lock
+    mutable CheckedMutex m_lock;
+    CString m_fileName GUARDED_BY(m_lock);
 };

@@ -24,13 +24,13 @@ DBConnectionManager::~DBConnectionManager() = default;
 
 void DBConnectionManager::SetConnectionTimeout(int seconds)
 {
-    const std::scoped_lock guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_timeoutSeconds = std::max(0, seconds);
 }
 
 int DBConnectionManager::GetConnectionTimeout() const
 {
-    const std::scoped_lock guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_timeoutSeconds;
 }
 
@@ -39,7 +39,7 @@ int DBConnectionManager::AddDatabase(LPCWSTR dataSource, int)
     const CString source =
         dataSource == nullptr || *dataSource == L'\0' ? CBntDatabase::GetDSNFromINI() : CString(dataSource);
     {
-        const std::scoped_lock guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         if (m_attached)
         {
             if (m_dataSource == source)
@@ -58,7 +58,7 @@ int DBConnectionManager::AddDatabase(LPCWSTR dataSource, int)
         return 0;
     }
     {
-        const std::scoped_lock guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         if (m_attached)
         {
             // Another thread attached meanwhile; its pool stands.
@@ -87,7 +87,7 @@ CAcsUser* DBConnectionManager::Connection(int database)
     {
         return free;
     }
-    std::unique_lock guard(m_lock);
+    CheckedMutexLock guard(m_lock);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(m_timeoutSeconds);
     // Counted before the free slots are looked at again, so that a connection given back from
     // now on wakes this caller (ReleaseConnection reads the count after freeing the slot).
@@ -107,10 +107,10 @@ CAcsUser* DBConnectionManager::Connection(int database)
             ++m_pending;
             const CString source = m_dataSource;
             // The login runs without the lock so that other callers are not held up by it.
-            guard.unlock();
+            guard.Unlock();
             auto user = std::make_unique<CAcsUser>();
             const bool loggedIn = user->LoginAsSA(source);
-            guard.lock();
+            guard.Lock();
             --m_pending;
             if (!loggedIn)
             {
@@ -120,7 +120,7 @@ CAcsUser* DBConnectionManager::Connection(int database)
             }
             return leave(AddSlot(std::move(user), kLent));
         }
-        if (m_available.wait_until(guard, deadline) == std::cv_status::timeout)
+        if (guard.WaitUntil(m_available, deadline) == std::cv_status::timeout)
         {
             if (CAcsUser* free = TakeFree())
             {
@@ -220,7 +220,7 @@ void DBConnectionManager::WakeWaiter()
     // Passing through the lock orders this wake after a waiter's last look at the slots, so
     // the wake cannot fall between that look and its wait.
     {
-        const std::scoped_lock guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
     }
     m_available.notify_one();
 }

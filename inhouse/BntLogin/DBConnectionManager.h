@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 
@@ -88,12 +89,12 @@ private:
     const int m_poolSize;
     const std::unique_ptr<Slot[]> m_slots;
 
-    mutable std::mutex m_lock;
+    mutable CheckedMutex m_lock;
     std::condition_variable m_available;
-    std::atomic<std::size_t> m_made{0};             // slots with a connection; raised under m_lock
-    std::atomic<bool> m_attached{false};            // set under m_lock
-    std::atomic<int> m_waiters{0};                  // callers waiting for a connection
-    CString m_dataSource;                           // guarded by m_lock
-    int m_timeoutSeconds = kDefaultTimeoutSeconds;  // guarded by m_lock
-    int m_pending = 0;                              // connections being made; guarded by m_lock
+    std::atomic<std::size_t> m_made{0};   // slots with a connection; raised under m_lock
+    std::atomic<bool> m_attached{false};  // set under m_lock
+    std::atomic<int> m_waiters{0};        // callers waiting for a connection
+    CString m_dataSource GUARDED_BY(m_lock);
+    int m_timeoutSeconds GUARDED_BY(m_lock) = kDefaultTimeoutSeconds;
+    int m_pending GUARDED_BY(m_lock) = 0;  // connections being made
 };

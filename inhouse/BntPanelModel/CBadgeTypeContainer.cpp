@@ -15,7 +15,7 @@ CBadgeTypeContainer& CBadgeTypeContainer::Instance()
 
 std::optional<CBadgeType> CBadgeTypeContainer::Find(LONG badgeTypeId) const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     const auto found = m_types.find(badgeTypeId);
     if (found == m_types.end())
         return std::nullopt;
@@ -43,7 +43,7 @@ bool CBadgeTypeContainer::Read(const CAcsUser* user, LONG, bool)
         CWMIDebugLog::LogError(L"CBadgeTypeContainer", __LINE__, L"Unable to read the badge types.", E_FAIL, &e);
         return false;
     }
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_types.swap(types);
     return true;
 }

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/win32/ThreadSafety.h"
 #include "inhouse/BntPanelModel/CBadgeType.h"
 
 class CAcsUser;
@@ -32,6 +33,6 @@ public:
 private:
     CBadgeTypeContainer() = default;
 
-    mutable std::mutex m_lock;
-    std::map<LONG, CBadgeType> m_types;  // guarded by m_lock
+    mutable CheckedMutex m_lock;
+    std::map<LONG, CBadgeType> m_types GUARDED_BY(m_lock);
 };

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/ThreadSafety.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/LogFileWriter.h"
 #include "inhouse/BntUtility/StringConversion.h"
@@ -109,7 +110,7 @@ public:
     Resolved Get()
     {
         const std::filesystem::path home = ProvixaHome::Location();
-        const std::scoped_lock guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         Refresh(home);
         return m_resolved;
     }
@@ -118,14 +119,14 @@ public:
     void GetFile(std::string& file, CWMIDebugLog::Level& level)
     {
         const std::filesystem::path home = ProvixaHome::Location();
-        const std::scoped_lock guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         Refresh(home);
         file = m_resolved.file;
         level = m_resolved.level;
     }
 
 private:
-    void Refresh(const std::filesystem::path& home)
+    void Refresh(const std::filesystem::path& home) REQUIRES(m_lock)
     {
         if (m_valid && home.native() == m_home.native())
         {
@@ -142,10 +143,10 @@ private:
         m_valid = true;
     }
 
-    std::mutex m_lock;
-    bool m_valid = false;          // guarded by m_lock
-    std::filesystem::path m_home;  // guarded by m_lock
-    Resolved m_resolved;           // guarded by m_lock
+    CheckedMutex m_lock;
+    bool m_valid GUARDED_BY(m_lock) = false;
+    std::filesystem::path m_home GUARDED_BY(m_lock);
+    Resolved m_resolved GUARDED_BY(m_lock);
 };
 
 LogFolderCache& Folders()

@@ -1,6 +1,7 @@
 #include "inhouse/BntUtility/LogFileWriter.h"
 
 #include "platform/registry/ProvixaHome.h"
+#include "platform/win32/ThreadSafety.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -282,7 +283,7 @@ public:
     ~HeldLines()
     {
         {
-            const std::scoped_lock guard(m_wakeLock);
+            const CheckedMutexLock guard(m_wakeLock);
             m_stopping = true;
         }
         m_wake.notify_all();
@@ -313,7 +314,7 @@ public:
         {
             // Taken so that the flusher cannot miss the change between its test and its wait.
             {
-                const std::scoped_lock guard(m_wakeLock);
+                const CheckedMutexLock guard(m_wakeLock);
             }
             m_wake.notify_one();
         }
@@ -323,7 +324,7 @@ public:
     // flusher are in their files before anything after them.
     void WriteHeld(const std::string* path, const std::string* line)
     {
-        const std::scoped_lock order(m_writeLock);
+        const CheckedMutexLock order(m_writeLock);
         std::vector<std::pair<const std::string*, std::string>> taken;
         for (std::unique_ptr<Line> held(PopLocked()); held != nullptr; held.reset(PopLocked()))
         {
@@ -368,7 +369,7 @@ private:
         thread_local const std::string* lastInterned = nullptr;
         if (lastInterned == nullptr || lastPath != path)
         {
-            const std::scoped_lock guard(m_pathsLock);
+            const CheckedMutexLock guard(m_pathsLock);
             lastInterned = &*m_paths.insert(path).first;
             lastPath = path;
         }
@@ -377,7 +378,7 @@ private:
 
     void StartFlusher()
     {
-        const std::scoped_lock guard(m_wakeLock);
+        const CheckedMutexLock guard(m_wakeLock);
         if (m_started.load() || m_stopping)
             return;
         try
@@ -394,12 +395,13 @@ private:
 
     void Flush()
     {
-        std::unique_lock lock(m_wakeLock);
+        CheckedMutexLock lock(m_wakeLock);
         while (!m_stopping)
         {
-            m_wake.wait(lock, [this] { return m_stopping || m_bytes.load() > 0; });
-            m_wake.wait_for(lock, kFlushInterval, [this] { return m_stopping || m_bytes.load() >= kFlushBytes; });
-            lock.unlock();
+            lock.Wait(m_wake, [this]() REQUIRES(m_wakeLock) { return m_stopping || m_bytes.load() > 0; });
+            lock.WaitFor(m_wake, kFlushInterval,
+                         [this]() REQUIRES(m_wakeLock) { return m_stopping || m_bytes.load() >= kFlushBytes; });
+            lock.Unlock();
             try
             {
                 WriteHeld(nullptr, nullptr);
@@ -408,7 +410,7 @@ private:
             {
                 // Short of memory: those lines are lost, the flusher goes on.
             }
-            lock.lock();
+            lock.Lock();
         }
     }
 
@@ -423,7 +425,7 @@ private:
 
     // The oldest line, or null when none is held. A line whose pusher has not linked it yet is
     // waited for: a later line of this thread may lie behind it.
-    Line* PopLocked()
+    Line* PopLocked() REQUIRES(m_writeLock)
     {
         Line* tail = m_tail;
         Line* next = tail->next.load(std::memory_order_acquire);
@@ -461,21 +463,21 @@ private:
     }
 
     // Held while lines are taken and written: the order of lines in a file is the queue's.
-    std::mutex m_writeLock;
+    CheckedMutex m_writeLock;
     Line m_stub;
     std::atomic<Line*> m_head{&m_stub};
-    Line* m_tail = &m_stub;  // guarded by m_writeLock
+    Line* m_tail GUARDED_BY(m_writeLock) = &m_stub;
     std::atomic<std::size_t> m_bytes{0};
     std::atomic<bool> m_noFlusher{false};
     std::atomic<bool> m_started{false};
 
-    std::mutex m_pathsLock;
-    std::set<std::string> m_paths;  // guarded by m_pathsLock
+    CheckedMutex m_pathsLock;
+    std::set<std::string> m_paths GUARDED_BY(m_pathsLock);
 
-    std::mutex m_wakeLock;
+    CheckedMutex m_wakeLock;
     std::condition_variable m_wake;  // lines arrived, filled up, or stopping
-    bool m_stopping = false;         // guarded by m_wakeLock
-    std::thread m_flusher;           // started under m_wakeLock; joined at exit
+    bool m_stopping GUARDED_BY(m_wakeLock) = false;
+    std::thread m_flusher;  // started under m_wakeLock; joined at exit
 };
 
 HeldLines& Held()

@@ -22,7 +22,7 @@ ComClassTable& ComClassTable::Instance()
 
 void ComClassTable::Register(REFCLSID clsid, Factory factory)
 {
-    const std::scoped_lock guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     if (factory)
         m_factories[clsid] = std::move(factory);
     else
@@ -38,7 +38,7 @@ ComPtr<IUnknown> ComClassTable::Create(REFCLSID clsid, bool* registered) const
 {
     Factory factory;
     {
-        const std::scoped_lock guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         const auto found = m_factories.find(clsid);
         if (found != m_factories.end())
             factory = found->second;

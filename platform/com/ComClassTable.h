@@ -11,6 +11,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/com/Unknown.h"
 
 // Class contexts of CoCreateInstance.
@@ -52,8 +53,8 @@ private:
         bool operator()(const GUID& left, const GUID& right) const;
     };
 
-    mutable std::mutex m_lock;
-    std::map<CLSID, Factory, GuidLess> m_factories;  // guarded by m_lock
+    mutable CheckedMutex m_lock;
+    std::map<CLSID, Factory, GuidLess> m_factories GUARDED_BY(m_lock);
 };
 
 // Registers a class for the life of the object (tests, the host), restoring "not registered"

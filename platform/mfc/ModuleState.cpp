@@ -1,5 +1,7 @@
 #include "platform/mfc/ModuleState.h"
 
+#include "platform/win32/ThreadSafety.h"
+
 #include <algorithm>
 #include <mutex>
 #include <vector>
@@ -18,26 +20,25 @@ public:
 
     void Add(CWinApp* app)
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        CheckedMutexLock lock(m_lock);
         m_apps.push_back(app);
     }
 
     void Remove(CWinApp* app)
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        CheckedMutexLock lock(m_lock);
         std::erase(m_apps, app);
     }
 
     CWinApp* Default()
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        CheckedMutexLock lock(m_lock);
         return m_apps.empty() ? nullptr : m_apps.back();
     }
 
 private:
-    std::mutex m_lock;
-    // Guarded by m_lock.
-    std::vector<CWinApp*> m_apps;
+    CheckedMutex m_lock;
+    std::vector<CWinApp*> m_apps GUARDED_BY(m_lock);
 };
 
 // The calling thread's switch: when active, app replaces the process default.

@@ -1,5 +1,6 @@
 #include "platform/registry/ProvixaHome.h"
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/registry/WideText.h"
 
 #include <cerrno>
@@ -20,7 +21,7 @@ class ConfiguredHome
 public:
     std::filesystem::path PathOf(const char* configured)
     {
-        const std::scoped_lock guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         if (m_text != configured)
         {
             // A relative home is taken from the working directory once, so that every file
@@ -34,9 +35,9 @@ public:
     }
 
 private:
-    std::mutex m_lock;
-    std::string m_text;              // guarded by m_lock
-    std::filesystem::path m_folder;  // guarded by m_lock
+    CheckedMutex m_lock;
+    std::string m_text GUARDED_BY(m_lock);
+    std::filesystem::path m_folder GUARDED_BY(m_lock);
 };
 
 ConfiguredHome& Configured()

@@ -1,5 +1,6 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/registry/RegistryStore.h"
 
 #include <cstring>
@@ -28,7 +29,7 @@ public:
 
     HKEY Insert(OpenKey key)
     {
-        std::lock_guard<std::mutex> guard(m_lock);
+        CheckedMutexLock guard(m_lock);
         const std::uintptr_t value = m_next;
         m_next += 4;
         m_keys.emplace(value, std::move(key));
@@ -39,7 +40,7 @@ public:
     {
         if (key == HKEY_LOCAL_MACHINE)
             return OpenKey{L"", KEY_ALL_ACCESS};
-        std::lock_guard<std::mutex> guard(m_lock);
+        CheckedMutexLock guard(m_lock);
         const auto found = m_keys.find(reinterpret_cast<std::uintptr_t>(key));
         if (found == m_keys.end())
             return std::nullopt;
@@ -50,15 +51,14 @@ public:
     {
         if (key == HKEY_LOCAL_MACHINE)
             return true;
-        std::lock_guard<std::mutex> guard(m_lock);
+        CheckedMutexLock guard(m_lock);
         return m_keys.erase(reinterpret_cast<std::uintptr_t>(key)) == 1;
     }
 
 private:
-    std::mutex m_lock;
-    // Guarded by m_lock.
-    std::unordered_map<std::uintptr_t, OpenKey> m_keys;
-    std::uintptr_t m_next = 0x20000;
+    CheckedMutex m_lock;
+    std::unordered_map<std::uintptr_t, OpenKey> m_keys GUARDED_BY(m_lock);
+    std::uintptr_t m_next GUARDED_BY(m_lock) = 0x20000;
 };
 
 // Kept alive past static destruction, like the store the handles refer to.

@@ -77,14 +77,14 @@ DWORD RegistryStore::Refresh()
 
 DWORD RegistryStore::Read(const std::function<DWORD(const RegistryFile&)>& read)
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    CheckedMutexLock guard(m_lock);
     const DWORD error = Refresh();
     return error != ERROR_SUCCESS ? error : read(m_file);
 }
 
 DWORD RegistryStore::Write(const std::function<DWORD(RegistryFile&)>& change)
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    CheckedMutexLock guard(m_lock);
     const DWORD error = Refresh();
     if (error != ERROR_SUCCESS)
         return error;

@@ -9,6 +9,7 @@
 // process are serialised. Writers in different processes are not coordinated: the last rename wins.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/registry/RegistryFile.h"
 #include "platform/win32/WinTypes.h"
 
@@ -51,13 +52,13 @@ private:
 
     static Stamp StampOf(const std::filesystem::path& path);
     // Brings the view up to date with the file; ERROR_SUCCESS or the read errors above.
-    DWORD Refresh();
+    DWORD Refresh() REQUIRES(m_lock);
 
-    std::mutex m_lock;
-    // Guarded by m_lock: the file the view was read from, its stamp then, and the view (or
+    CheckedMutex m_lock;
+    // The file the view was read from, its stamp then, and the view (or
     // the error that reading it gave).
-    std::filesystem::path m_path;
-    std::optional<Stamp> m_stamp;
-    RegistryFile m_file;
-    DWORD m_loadError = ERROR_SUCCESS;
+    std::filesystem::path m_path GUARDED_BY(m_lock);
+    std::optional<Stamp> m_stamp GUARDED_BY(m_lock);
+    RegistryFile m_file GUARDED_BY(m_lock);
+    DWORD m_loadError GUARDED_BY(m_lock) = ERROR_SUCCESS;
 };

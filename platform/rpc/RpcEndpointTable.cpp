@@ -26,7 +26,7 @@ RPC_STATUS RpcEndpointTable::Register(const RpcStringBinding& binding, std::shar
         return RPC_S_PROTSEQ_NOT_SUPPORTED;
     if (server == nullptr)
         return RPC_S_INVALID_STRING_BINDING;
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     const auto [slot, added] = m_servers.try_emplace(KeyOf(binding), std::move(server));
     return added ? RPC_S_OK : RPC_S_INVALID_STRING_BINDING;
 }
@@ -50,13 +50,13 @@ RPC_STATUS RpcEndpointTable::RegisterService(const std::wstring& host, const Rpc
 
 bool RpcEndpointTable::Unregister(const RpcStringBinding& binding)
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     return m_servers.erase(KeyOf(binding)) > 0;
 }
 
 std::size_t RpcEndpointTable::Unregister(const RpcServer* server)
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     return std::erase_if(m_servers, [server](const auto& entry) { return entry.second.get() == server; });
 }
 
@@ -64,7 +64,7 @@ void RpcEndpointTable::Clear()
 {
     std::map<Key, std::shared_ptr<RpcServer>> released;
     {
-        const std::lock_guard<std::mutex> lock(m_lock);
+        const CheckedMutexLock lock(m_lock);
         released.swap(m_servers);
     }
     // The servers are released here, outside the lock: a server's destructor may unregister.
@@ -72,7 +72,7 @@ void RpcEndpointTable::Clear()
 
 std::shared_ptr<RpcServer> RpcEndpointTable::Resolve(const RpcStringBinding& binding) const
 {
-    const std::lock_guard<std::mutex> lock(m_lock);
+    const CheckedMutexLock lock(m_lock);
     const auto found = m_servers.find(KeyOf(binding));
     return found != m_servers.end() ? found->second : nullptr;
 }

@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/rpc/RpcServer.h"
 #include "platform/rpc/RpcServiceEndpoints.h"
 #include "platform/rpc/RpcStatus.h"
@@ -73,6 +74,6 @@ private:
     using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
     static Key KeyOf(const RpcStringBinding& binding);
 
-    mutable std::mutex m_lock;
-    std::map<Key, std::shared_ptr<RpcServer>> m_servers;  // guarded by m_lock
+    mutable CheckedMutex m_lock;
+    std::map<Key, std::shared_ptr<RpcServer>> m_servers GUARDED_BY(m_lock);
 };

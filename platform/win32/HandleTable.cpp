@@ -1,5 +1,7 @@
 #include "platform/win32/HandleTable.h"
 
+#include "platform/win32/ThreadSafety.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -18,9 +20,8 @@ constexpr std::size_t kShardCount = 16;
 
 struct alignas(64) Shard
 {
-    std::mutex m_lock;
-    // Guarded by m_lock.
-    std::unordered_map<std::uintptr_t, std::shared_ptr<KernelObject>> m_objects;
+    CheckedMutex m_lock;
+    std::unordered_map<std::uintptr_t, std::shared_ptr<KernelObject>> m_objects GUARDED_BY(m_lock);
 };
 
 struct TableState
@@ -53,7 +54,7 @@ HANDLE HandleTable::Insert(std::shared_ptr<KernelObject> object)
     const std::uintptr_t value = state.m_next.fetch_add(kHandleStep, std::memory_order_relaxed);
     Shard& shard = state.ShardOf(value);
     {
-        const std::lock_guard<std::mutex> guard(shard.m_lock);
+        const CheckedMutexLock guard(shard.m_lock);
         shard.m_objects.emplace(value, std::move(object));
     }
     return reinterpret_cast<HANDLE>(value);
@@ -63,7 +64,7 @@ std::shared_ptr<KernelObject> HandleTable::Find(HANDLE handle)
 {
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
     Shard& shard = State().ShardOf(value);
-    const std::lock_guard<std::mutex> guard(shard.m_lock);
+    const CheckedMutexLock guard(shard.m_lock);
     const auto found = shard.m_objects.find(value);
     return found == shard.m_objects.end() ? nullptr : found->second;
 }
@@ -74,7 +75,7 @@ bool HandleTable::Close(HANDLE handle)
     std::shared_ptr<KernelObject> released;
     {
         Shard& shard = State().ShardOf(value);
-        const std::lock_guard<std::mutex> guard(shard.m_lock);
+        const CheckedMutexLock guard(shard.m_lock);
         const auto found = shard.m_objects.find(value);
         if (found == shard.m_objects.end())
             return false;

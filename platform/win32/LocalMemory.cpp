@@ -1,5 +1,6 @@
 #include "platform/win32/LocalMemory.h"
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/win32/SystemInfo.h"
 
 #include <cstring>
@@ -15,9 +16,9 @@ using Block = std::unique_ptr<std::max_align_t[]>;
 
 struct LocalHeap
 {
-    std::mutex m_lock;
-    // Guarded by m_lock: every live block, by address.
-    std::unordered_map<const void*, Block> m_blocks;
+    CheckedMutex m_lock;
+    // Every live block, by address.
+    std::unordered_map<const void*, Block> m_blocks GUARDED_BY(m_lock);
 };
 
 // Kept alive past static destruction: blocks may still be freed by late exit code.
@@ -58,7 +59,7 @@ HLOCAL LocalAlloc(UINT flags, SIZE_T bytes)
     std::memset(block.get(), 0, units * sizeof(std::max_align_t));
     void* address = block.get();
     LocalHeap& heap = Heap();
-    std::lock_guard<std::mutex> guard(heap.m_lock);
+    CheckedMutexLock guard(heap.m_lock);
     heap.m_blocks.emplace(address, std::move(block));
     return address;
 }
@@ -70,7 +71,7 @@ HLOCAL LocalFree(HLOCAL block)
     Block released;
     {
         LocalHeap& heap = Heap();
-        std::lock_guard<std::mutex> guard(heap.m_lock);
+        CheckedMutexLock guard(heap.m_lock);
         const auto found = heap.m_blocks.find(block);
         if (found == heap.m_blocks.end())
         {

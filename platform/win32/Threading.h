@@ -9,6 +9,7 @@
 // thread's last error (GetLastError).
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/win32/WinTypes.h"
 
 #include <mutex>
@@ -16,7 +17,7 @@
 
 // Win32 critical section: recursive for the owning thread. Not copyable or movable.
 // Preconditions as on Windows: initialise before use, delete only when nobody holds it.
-struct CRITICAL_SECTION
+struct CAPABILITY("critical section") CRITICAL_SECTION
 {
     CRITICAL_SECTION() = default;
     CRITICAL_SECTION(const CRITICAL_SECTION&) = delete;
@@ -31,22 +32,22 @@ using LPCRITICAL_SECTION = CRITICAL_SECTION*;
 void InitializeCriticalSection(LPCRITICAL_SECTION section);
 // Blocks until the calling thread owns the section; re-entry by the owner nests.
 // Entering a section that was never initialised throws std::bad_optional_access.
-void EnterCriticalSection(LPCRITICAL_SECTION section);
+void EnterCriticalSection(LPCRITICAL_SECTION section) ACQUIRE(*section);
 // TRUE when the section was free or already owned by the caller (now entered); FALSE when
 // another thread holds it.
-BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section);
+BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section) TRY_ACQUIRE(TRUE, *section);
 // Leaves one level of nesting; the caller must own the section.
-void LeaveCriticalSection(LPCRITICAL_SECTION section);
+void LeaveCriticalSection(LPCRITICAL_SECTION section) RELEASE(*section);
 // Releases the section's resources; it must be initialised again before reuse.
 void DeleteCriticalSection(LPCRITICAL_SECTION section);
 
 // Scoped guard: enters the section at construction, leaves it at destruction.
 // Lives on one thread's stack; not copyable.
-class CriticalSectionLock
+class SCOPED_CAPABILITY CriticalSectionLock
 {
 public:
-    explicit CriticalSectionLock(CRITICAL_SECTION& section);
-    ~CriticalSectionLock();
+    explicit CriticalSectionLock(CRITICAL_SECTION& section) ACQUIRE(section);
+    ~CriticalSectionLock() RELEASE();
     CriticalSectionLock(const CriticalSectionLock&) = delete;
     CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
 

@@ -13,7 +13,7 @@ HRESULT WbemCollectingSink::Indicate(LONG count, IWbemClassObject** objects)
     if (const HRESULT checked = CheckObjects(count, objects); FAILED(checked))
         return checked;
     return WbemCall::Run([&]() -> HRESULT {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         if (m_complete)
             return WBEM_E_INVALID_OPERATION;
         m_objects.reserve(m_objects.size() + static_cast<std::size_t>(count));
@@ -29,7 +29,7 @@ HRESULT WbemCollectingSink::SetStatus(LONG flags, HRESULT result, BSTR param, IW
         return WBEM_S_NO_ERROR;
     return WbemCall::Run([&]() -> HRESULT {
         {
-            const std::lock_guard<std::mutex> guard(m_lock);
+            const CheckedMutexLock guard(m_lock);
             if (m_complete)
                 return WBEM_E_INVALID_OPERATION;
             m_resultText = param == nullptr ? std::wstring() : std::wstring(param, SysStringLen(param));
@@ -44,36 +44,36 @@ HRESULT WbemCollectingSink::SetStatus(LONG flags, HRESULT result, BSTR param, IW
 
 bool WbemCollectingSink::Wait(std::chrono::milliseconds timeout)
 {
-    std::unique_lock<std::mutex> guard(m_lock);
-    return m_completed.wait_for(guard, timeout, [this] { return m_complete; });
+    CheckedMutexLock guard(m_lock);
+    return guard.WaitFor(m_completed, timeout, [this]() REQUIRES(m_lock) { return m_complete; });
 }
 
 bool WbemCollectingSink::IsComplete() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_complete;
 }
 
 HRESULT WbemCollectingSink::Result() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_result;
 }
 
 std::wstring WbemCollectingSink::ResultText() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_resultText;
 }
 
 ComPtr<IWbemClassObject> WbemCollectingSink::StatusObject() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_statusObject;
 }
 
 std::vector<ComPtr<IWbemClassObject>> WbemCollectingSink::Objects() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_objects;
 }

@@ -7,6 +7,7 @@
 // the state is guarded by m_lock and the wait loops on its predicate.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/com/Unknown.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
@@ -54,12 +55,11 @@ private:
     friend class RefCounted<WbemCollectingSink, IWbemObjectSink>;
     ~WbemCollectingSink() = default;
 
-    mutable std::mutex m_lock;
+    mutable CheckedMutex m_lock;
     std::condition_variable m_completed;
-    // Guarded by m_lock.
-    std::vector<ComPtr<IWbemClassObject>> m_objects;
-    bool m_complete = false;
-    HRESULT m_result = WBEM_E_FAILED;
-    std::wstring m_resultText;
-    ComPtr<IWbemClassObject> m_statusObject;
+    std::vector<ComPtr<IWbemClassObject>> m_objects GUARDED_BY(m_lock);
+    bool m_complete GUARDED_BY(m_lock) = false;
+    HRESULT m_result GUARDED_BY(m_lock) = WBEM_E_FAILED;
+    std::wstring m_resultText GUARDED_BY(m_lock);
+    ComPtr<IWbemClassObject> m_statusObject GUARDED_BY(m_lock);
 };

@@ -23,7 +23,7 @@ HRESULT WbemEnumerator::QueryInterface(REFIID iid, void** object)
 
 WbemEnumerator::ObjectList WbemEnumerator::Take(ULONG count)
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     const std::size_t available = m_objects->size() - m_position;
     const std::size_t taken = std::min<std::size_t>(available, count);
     const auto first = m_objects->begin() + static_cast<std::ptrdiff_t>(m_position);
@@ -34,7 +34,7 @@ WbemEnumerator::ObjectList WbemEnumerator::Take(ULONG count)
 
 HRESULT WbemEnumerator::Reset()
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_position = 0;
     return WBEM_S_NO_ERROR;
 }
@@ -77,7 +77,7 @@ HRESULT WbemEnumerator::Clone(IEnumWbemClassObject** copy)
     return WbemCall::Run([&]() -> HRESULT {
         std::size_t position = 0;
         {
-            const std::lock_guard<std::mutex> guard(m_lock);
+            const CheckedMutexLock guard(m_lock);
             position = m_position;
         }
         *copy = MakeComObject<WbemEnumerator>(m_objects, position).Detach();
@@ -89,7 +89,7 @@ HRESULT WbemEnumerator::Skip(LONG timeout, ULONG count)
 {
     if (timeout < 0 && timeout != WBEM_INFINITE)
         return WBEM_E_INVALID_PARAMETER;
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     const std::size_t available = m_objects->size() - m_position;
     const std::size_t skipped = std::min<std::size_t>(available, count);
     m_position += skipped;

@@ -7,6 +7,7 @@
 // the objects (as the service's own enumerators do) but keep their own position.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/com/Unknown.h"
 #include "platform/wmi/IEnumWbemClassObject.h"
 #include "platform/wmi/IWbemClassObject.h"
@@ -52,7 +53,6 @@ private:
 
     // Set at construction.
     const std::shared_ptr<const ObjectList> m_objects;
-    // Guarded by m_lock.
-    std::mutex m_lock;
-    std::size_t m_position;
+    CheckedMutex m_lock;
+    std::size_t m_position GUARDED_BY(m_lock);
 };

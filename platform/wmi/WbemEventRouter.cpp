@@ -1,5 +1,6 @@
 #include "platform/wmi/WbemEventRouter.h"
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/Variant.h"
@@ -100,11 +101,11 @@ void EndSubscriptions(const std::vector<Subscription>& ended)
 
 struct WbemEventRouter::State
 {
-    mutable std::mutex lock;
-    // Guarded by lock: providers by upper-cased name, the subscriptions, the next query id.
-    std::map<std::wstring, std::shared_ptr<ProviderEntry>> providers;
-    std::vector<Subscription> subscriptions;
-    ULONG nextId = 1;
+    mutable CheckedMutex lock;
+    // Providers by upper-cased name, the subscriptions, the next query id.
+    std::map<std::wstring, std::shared_ptr<ProviderEntry>> providers GUARDED_BY(lock);
+    std::vector<Subscription> subscriptions GUARDED_BY(lock);
+    ULONG nextId GUARDED_BY(lock) = 1;
     std::shared_ptr<const WbemEventFilterFactory> filters;
 
     // Hands each event to the sinks of the subscriptions whose class it is of and whose WHERE
@@ -119,7 +120,7 @@ struct WbemEventRouter::State
             const std::wstring className = typed != nullptr ? typed->ClassName() : std::wstring();
             std::vector<Delivery> targets;
             {
-                const std::lock_guard<std::mutex> guard(lock);
+                const CheckedMutexLock guard(lock);
                 for (const Subscription& subscription : subscriptions)
                 {
                     if (IsOrDerivesFrom(event, className, subscription.className))
@@ -208,7 +209,7 @@ HRESULT WbemEventRouter::RegisterEventProvider(const std::wstring& name, IUnknow
             return WBEM_E_INVALID_CLASS;
         const std::wstring key = WbemName::Upper(name);
         {
-            const std::lock_guard<std::mutex> guard(m_state->lock);
+            const CheckedMutexLock guard(m_state->lock);
             if (m_state->providers.count(key) != 0)
                 return WBEM_E_ALREADY_EXISTS;
         }
@@ -220,7 +221,7 @@ HRESULT WbemEventRouter::RegisterEventProvider(const std::wstring& name, IUnknow
         hr = events->ProvideEvents(sink.Get(), 0);
         if (FAILED(hr))
             return hr;
-        const std::lock_guard<std::mutex> guard(m_state->lock);
+        const CheckedMutexLock guard(m_state->lock);
         if (!m_state->providers.emplace(key, std::move(entry)).second)
             return WBEM_E_ALREADY_EXISTS;
         return WBEM_S_NO_ERROR;
@@ -232,7 +233,7 @@ void WbemEventRouter::ReleaseProviders()
     std::vector<Subscription> ended;
     std::map<std::wstring, std::shared_ptr<ProviderEntry>> released;
     {
-        const std::lock_guard<std::mutex> guard(m_state->lock);
+        const CheckedMutexLock guard(m_state->lock);
         ended.swap(m_state->subscriptions);
         released.swap(m_state->providers);
     }
@@ -282,7 +283,7 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
         {
             std::shared_ptr<const WbemEventFilterFactory> filters;
             {
-                const std::lock_guard<std::mutex> guard(m_state->lock);
+                const CheckedMutexLock guard(m_state->lock);
                 filters = m_state->filters;
             }
             if (filters == nullptr)
@@ -300,7 +301,7 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
 
         std::shared_ptr<ProviderEntry> provider;
         {
-            const std::lock_guard<std::mutex> guard(m_state->lock);
+            const CheckedMutexLock guard(m_state->lock);
             for (const auto& [name, entry] : m_state->providers)
             {
                 if (IsOrDerivesFrom(definition.Get(), className, entry->eventClass))
@@ -327,7 +328,7 @@ HRESULT WbemEventRouter::Subscribe(const wchar_t* language, const wchar_t* query
 
         ULONG id = 0;
         {
-            const std::lock_guard<std::mutex> guard(m_state->lock);
+            const CheckedMutexLock guard(m_state->lock);
             id = m_state->nextId++;
             m_state->subscriptions.push_back(Subscription{id, className, ComPtr<IWbemObjectSink>(sink), provider,
                                                           std::move(filter), std::move(sid)});
@@ -347,7 +348,7 @@ HRESULT WbemEventRouter::Cancel(IWbemObjectSink* sink)
         return WBEM_E_INVALID_PARAMETER;
     std::vector<Subscription> ended;
     {
-        const std::lock_guard<std::mutex> guard(m_state->lock);
+        const CheckedMutexLock guard(m_state->lock);
         auto& subscriptions = m_state->subscriptions;
         for (auto it = subscriptions.begin(); it != subscriptions.end();)
         {
@@ -370,12 +371,12 @@ HRESULT WbemEventRouter::Cancel(IWbemObjectSink* sink)
 
 void WbemEventRouter::SetFilterFactory(std::shared_ptr<const WbemEventFilterFactory> factory)
 {
-    const std::lock_guard<std::mutex> guard(m_state->lock);
+    const CheckedMutexLock guard(m_state->lock);
     m_state->filters = std::move(factory);
 }
 
 std::size_t WbemEventRouter::GetSubscriptionCount() const
 {
-    const std::lock_guard<std::mutex> guard(m_state->lock);
+    const CheckedMutexLock guard(m_state->lock);
     return m_state->subscriptions.size();
 }

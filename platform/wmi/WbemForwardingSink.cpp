@@ -19,7 +19,7 @@ HRESULT WbemForwardingSink::Indicate(LONG count, IWbemClassObject** objects)
     if (const HRESULT checked = CheckObjects(count, objects); FAILED(checked))
         return checked;
     return WbemCall::Run([&]() -> HRESULT {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         if (!m_target)
             return WBEM_E_INVALID_OPERATION;
         for (LONG i = 0; i < count; ++i)
@@ -34,7 +34,7 @@ HRESULT WbemForwardingSink::Indicate(LONG count, IWbemClassObject** objects)
 HRESULT WbemForwardingSink::SetStatus(LONG flags, HRESULT result, BSTR param, IWbemClassObject* statusObject)
 {
     ComPtr<IWbemObjectSink> finished;
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     if (!m_target)
         return WBEM_E_INVALID_OPERATION;
     if (flags != WBEM_STATUS_COMPLETE)
@@ -47,7 +47,7 @@ HRESULT WbemForwardingSink::SetStatus(LONG flags, HRESULT result, BSTR param, IW
 bool WbemForwardingSink::Finish(HRESULT result, IWbemClassObject* statusObject)
 {
     ComPtr<IWbemObjectSink> finished;
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     if (!m_target)
         return false;
     finished = std::move(m_target);
@@ -57,6 +57,6 @@ bool WbemForwardingSink::Finish(HRESULT result, IWbemClassObject* statusObject)
 
 bool WbemForwardingSink::IsComplete() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return !m_target;
 }

@@ -11,6 +11,7 @@
 // that sink must not call back into this one.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/com/Unknown.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemObjectSink.h"
@@ -50,7 +51,7 @@ private:
     const std::wstring m_server;
     const std::wstring m_namespace;
 
-    mutable std::mutex m_lock;
-    // Guarded by m_lock: null once the final status has gone through.
-    ComPtr<IWbemObjectSink> m_target;
+    mutable CheckedMutex m_lock;
+    // Null once the final status has gone through.
+    ComPtr<IWbemObjectSink> m_target GUARDED_BY(m_lock);
 };

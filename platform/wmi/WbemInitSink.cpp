@@ -16,7 +16,7 @@ HRESULT WbemInitSink::QueryInterface(REFIID iid, void** object)
 HRESULT WbemInitSink::SetStatus(LONG status, LONG)
 {
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         if (m_status)
             return WBEM_E_INVALID_OPERATION;
         m_status = status;
@@ -27,8 +27,8 @@ HRESULT WbemInitSink::SetStatus(LONG status, LONG)
 
 std::optional<LONG> WbemInitSink::Wait(std::chrono::milliseconds timeout)
 {
-    std::unique_lock<std::mutex> guard(m_lock);
-    m_reported.wait_for(guard, timeout, [this] { return m_status.has_value(); });
+    CheckedMutexLock guard(m_lock);
+    guard.WaitFor(m_reported, timeout, [this]() REQUIRES(m_lock) { return m_status.has_value(); });
     return m_status;
 }
 

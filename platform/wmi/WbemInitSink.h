@@ -5,6 +5,7 @@
 // waiting lands harmlessly. Thread-safe: the state is guarded by m_lock.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/com/Unknown.h"
 #include "platform/wmi/IWbemProviderInitSink.h"
 
@@ -48,8 +49,7 @@ private:
     friend class RefCounted<WbemInitSink, IWbemProviderInitSink>;
     ~WbemInitSink() = default;
 
-    std::mutex m_lock;
+    CheckedMutex m_lock;
     std::condition_variable m_reported;
-    // Guarded by m_lock.
-    std::optional<LONG> m_status;
+    std::optional<LONG> m_status GUARDED_BY(m_lock);
 };

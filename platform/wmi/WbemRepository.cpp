@@ -19,6 +19,8 @@ void Check(HRESULT hr)
 WbemRepository::WbemRepository(std::wstring server, std::wstring ns)
     : m_server(std::move(server)), m_namespace(std::move(ns))
 {
+    // Nobody else sees the repository yet; the lock keeps the contract of AddSystemClass.
+    const CheckedMutexLock guard(m_lock);
     AddSystemClass(L"__SystemClass", nullptr, {}, true);
     AddSystemClass(L"__NotifyStatus", L"__SystemClass", {{L"StatusCode", CIM_UINT32}}, false);
     AddSystemClass(L"__ExtendedStatus", L"__NotifyStatus",
@@ -90,7 +92,7 @@ HRESULT WbemRepository::PutClass(IWbemClassObject* classObject, LONG flags)
             return hr;
         copy->SetLocation(m_server, m_namespace);
 
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         if (!superclass.empty() && Find(superclass) == nullptr)
             return WBEM_E_INVALID_SUPERCLASS;
         const auto existing = m_index.find(WbemName::Upper(name));
@@ -121,7 +123,7 @@ HRESULT WbemRepository::GetClass(std::wstring_view className, WbemClassObject** 
         return WBEM_E_INVALID_PARAMETER;
     *copy = nullptr;
     return WbemCall::Run([&]() -> HRESULT {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         WbemClassObject* stored = Find(className);
         return stored == nullptr ? WBEM_E_NOT_FOUND : CopyOf(*stored, copy);
     });
@@ -134,7 +136,7 @@ HRESULT WbemRepository::EnumerateClasses(std::wstring_view superclass, bool deep
         return WBEM_E_INVALID_PARAMETER;
     classes->clear();
     return WbemCall::Run([&]() -> HRESULT {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         const std::wstring ancestor(superclass);
         if (!ancestor.empty() && Find(ancestor) == nullptr)
             return WBEM_E_INVALID_CLASS;
@@ -165,7 +167,7 @@ HRESULT WbemRepository::GetInstanceProvider(std::wstring_view className, std::ws
     if (provider == nullptr)
         return WBEM_E_INVALID_PARAMETER;
     return WbemCall::Run([&]() -> HRESULT {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         WbemClassObject* stored = Find(className);
         if (stored == nullptr)
             return WBEM_E_NOT_FOUND;

@@ -10,6 +10,7 @@
 // Thread-safe: the classes are guarded by m_lock, and callers only ever receive copies.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/com/Unknown.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/WbemClassObject.h"
@@ -67,11 +68,12 @@ public:
     ComPtr<IWbemClassObject> NewRefusal(HRESULT status, std::wstring_view description) const;
 
 private:
-    // Stores a system class; used while the repository is built.
+    // Stores a system class; used while the repository is built. Caller holds m_lock.
     void AddSystemClass(const wchar_t* name, const wchar_t* superclass,
-                        std::initializer_list<std::pair<const wchar_t*, CIMTYPE>> properties, bool abstract);
+                        std::initializer_list<std::pair<const wchar_t*, CIMTYPE>> properties, bool abstract)
+        REQUIRES(m_lock);
     // The stored class (upper-cased name); null when absent. Caller holds m_lock.
-    WbemClassObject* Find(std::wstring_view className) const;
+    WbemClassObject* Find(std::wstring_view className) const REQUIRES(m_lock);
     // A copy of a stored class. Caller holds m_lock.
     static HRESULT CopyOf(WbemClassObject& stored, WbemClassObject** copy);
 
@@ -79,9 +81,9 @@ private:
     const std::wstring m_server;
     const std::wstring m_namespace;
 
-    mutable std::mutex m_lock;
-    // Guarded by m_lock: the classes in the order first stored, and their index by
+    mutable CheckedMutex m_lock;
+    // The classes in the order first stored, and their index by
     // upper-cased name.
-    std::vector<ComPtr<WbemClassObject>> m_classes;
-    std::map<std::wstring, std::size_t> m_index;
+    std::vector<ComPtr<WbemClassObject>> m_classes GUARDED_BY(m_lock);
+    std::map<std::wstring, std::size_t> m_index GUARDED_BY(m_lock);
 };

@@ -87,7 +87,7 @@ HRESULT WbemServiceNamespace::RegisterProvider(const std::wstring& name, IUnknow
             return WBEM_E_INVALID_PARAMETER;
         const std::wstring key = WbemName::Upper(name);
         {
-            const std::lock_guard<std::mutex> guard(m_lock);
+            const CheckedMutexLock guard(m_lock);
             if (m_providers.count(key) != 0)
                 return WBEM_E_ALREADY_EXISTS;
         }
@@ -95,7 +95,7 @@ HRESULT WbemServiceNamespace::RegisterProvider(const std::wstring& name, IUnknow
                                                             context, Timeout());
         if (FAILED(hr))
             return hr;
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         if (!m_providers.emplace(key, services).second)
             return WBEM_E_ALREADY_EXISTS;
         return WBEM_S_NO_ERROR;
@@ -125,7 +125,7 @@ void WbemServiceNamespace::ReleaseProviders()
     m_events.ReleaseProviders();
     std::map<std::wstring, ComPtr<IWbemServices>> released;
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         released.swap(m_providers);
     }
     // The providers are released here, outside the lock: a provider's last Release may call
@@ -134,19 +134,19 @@ void WbemServiceNamespace::ReleaseProviders()
 
 void WbemServiceNamespace::SetProviderTimeout(std::chrono::milliseconds timeout)
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_timeout = timeout;
 }
 
 std::chrono::milliseconds WbemServiceNamespace::Timeout() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_timeout;
 }
 
 ComPtr<IWbemServices> WbemServiceNamespace::FindProvider(const std::wstring& name) const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     const auto found = m_providers.find(WbemName::Upper(name));
     return found == m_providers.end() ? nullptr : found->second;
 }
@@ -397,7 +397,7 @@ std::vector<std::pair<std::wstring, ComPtr<IWbemClassObject>>> WbemServiceNamesp
 {
     std::map<std::wstring, ComPtr<IWbemServices>> providers;
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         providers = m_providers;
     }
     std::vector<std::pair<std::wstring, ComPtr<IWbemClassObject>>> result;

@@ -38,6 +38,7 @@
 // a provider runs, so providers may call back into the namespace (nested requests).
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/com/Unknown.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemServices.h"
@@ -213,8 +214,8 @@ private:
     const std::shared_ptr<WbemRepository> m_repository;
     WbemEventRouter m_events;
 
-    mutable std::mutex m_lock;
-    // Guarded by m_lock: providers by upper-cased name, and the wait limit.
-    std::map<std::wstring, ComPtr<IWbemServices>> m_providers;
-    std::chrono::milliseconds m_timeout = kDefaultProviderTimeout;
+    mutable CheckedMutex m_lock;
+    // Providers by upper-cased name, and the wait limit.
+    std::map<std::wstring, ComPtr<IWbemServices>> m_providers GUARDED_BY(m_lock);
+    std::chrono::milliseconds m_timeout GUARDED_BY(m_lock) = kDefaultProviderTimeout;
 };

@@ -25,7 +25,7 @@ HRESULT RecordingSink::Indicate(LONG count, IWbemClassObject** objects)
     const HRESULT checked = CheckObjects(count, objects);
     if (FAILED(checked))
         return checked;
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     const bool finished = std::any_of(m_statuses.begin(), m_statuses.end(), IsFinal);
     for (LONG i = 0; i < count; ++i)
     {
@@ -45,7 +45,7 @@ HRESULT RecordingSink::SetStatus(LONG flags, HRESULT result, BSTR param, IWbemCl
     report.text = param != nullptr ? std::wstring(param, SysStringLen(param)) : std::wstring();
     report.statusObject = ComPtr<IWbemClassObject>(statusObject);
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         m_statuses.push_back(std::move(report));
     }
     m_finished.notify_all();
@@ -54,32 +54,33 @@ HRESULT RecordingSink::SetStatus(LONG flags, HRESULT result, BSTR param, IWbemCl
 
 bool RecordingSink::WaitForFinalStatus(std::chrono::milliseconds timeout)
 {
-    std::unique_lock<std::mutex> guard(m_lock);
-    return m_finished.wait_for(guard, timeout,
-                               [this] { return std::any_of(m_statuses.begin(), m_statuses.end(), IsFinal); });
+    CheckedMutexLock guard(m_lock);
+    return guard.WaitFor(m_finished, timeout, [this]() REQUIRES(m_lock) {
+        return std::any_of(m_statuses.begin(), m_statuses.end(), IsFinal);
+    });
 }
 
 bool RecordingSink::WaitForObjects(std::size_t count, std::chrono::milliseconds timeout)
 {
-    std::unique_lock<std::mutex> guard(m_lock);
-    return m_indicated.wait_for(guard, timeout, [this, count] { return m_objects.size() >= count; });
+    CheckedMutexLock guard(m_lock);
+    return guard.WaitFor(m_indicated, timeout, [this, count]() REQUIRES(m_lock) { return m_objects.size() >= count; });
 }
 
 std::vector<ComPtr<IWbemClassObject>> RecordingSink::Objects() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_objects;
 }
 
 std::vector<StatusReport> RecordingSink::Statuses() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_statuses;
 }
 
 std::vector<StatusReport> RecordingSink::FinalStatuses() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     std::vector<StatusReport> finals;
     std::copy_if(m_statuses.begin(), m_statuses.end(), std::back_inserter(finals), IsFinal);
     return finals;
@@ -87,7 +88,7 @@ std::vector<StatusReport> RecordingSink::FinalStatuses() const
 
 int RecordingSink::ProgressCount() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return static_cast<int>(std::count_if(m_statuses.begin(), m_statuses.end(), [](const StatusReport& report) {
         return report.flags == WBEM_STATUS_PROGRESS;
     }));
@@ -95,7 +96,7 @@ int RecordingSink::ProgressCount() const
 
 int RecordingSink::ObjectsAfterFinalStatus() const
 {
-    const std::lock_guard<std::mutex> guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     return m_objectsAfterFinal;
 }
 

@@ -7,6 +7,7 @@
 // m_lock; a test may wait for the first final status from another thread.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/com/Unknown.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/WbemObjectSinkBase.h"
@@ -63,12 +64,11 @@ private:
     friend class RefCounted<RecordingSink, IWbemObjectSink>;
     ~RecordingSink() = default;
 
-    mutable std::mutex m_lock;
+    mutable CheckedMutex m_lock;
     std::condition_variable m_finished;
     std::condition_variable m_indicated;
-    // Guarded by m_lock.
-    std::vector<ComPtr<IWbemClassObject>> m_objects;
-    std::vector<StatusReport> m_statuses;
-    int m_objectsAfterFinal = 0;
+    std::vector<ComPtr<IWbemClassObject>> m_objects GUARDED_BY(m_lock);
+    std::vector<StatusReport> m_statuses GUARDED_BY(m_lock);
+    int m_objectsAfterFinal GUARDED_BY(m_lock) = 0;
 };
 }  // namespace support

@@ -63,7 +63,7 @@ void StatementGate::Run(const std::function<void()>& request)
 
 bool StatementGate::AllArrived() const
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    CheckedMutexLock guard(m_lock);
     return kTraced && m_arrived == m_writers && !m_late;
 }
 
@@ -77,10 +77,11 @@ void StatementGate::OnStatement(const char* sql)
 void StatementGate::Arrive(bool wait)
 {
     t_arrived = true;
-    std::unique_lock<std::mutex> guard(m_lock);
+    CheckedMutexLock guard(m_lock);
     ++m_arrived;
     m_arrival.notify_all();
-    if (wait && !m_arrival.wait_for(guard, kArrivalLimit, [&] { return m_arrived >= m_writers || m_late; }))
+    if (wait &&
+        !guard.WaitFor(m_arrival, kArrivalLimit, [&]() REQUIRES(m_lock) { return m_arrived >= m_writers || m_late; }))
     {
         m_late = true;
         m_arrival.notify_all();

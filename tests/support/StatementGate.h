@@ -13,6 +13,7 @@
 // lets everyone go and AllArrived answers false.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -41,10 +42,9 @@ private:
 
     // Set at construction.
     const int m_writers;
-    // Guarded by m_lock.
-    mutable std::mutex m_lock;
+    mutable CheckedMutex m_lock;
     std::condition_variable m_arrival;
-    int m_arrived = 0;
-    bool m_late = false;
+    int m_arrived GUARDED_BY(m_lock) = 0;
+    bool m_late GUARDED_BY(m_lock) = false;
 };
 }  // namespace support

@@ -11,7 +11,7 @@ long ProvixaBusWrapper::Send(const std::string& address, const qpid::types::Vari
         {"content", qpid::types::Variant(content)},
     };
     const std::string line = ProvixaBusJson::Json(message);
-    const std::scoped_lock guard(m_lock);
+    const CheckedMutexLock guard(m_lock);
     m_out << line << "\n" << std::flush;
     return 0;
 }

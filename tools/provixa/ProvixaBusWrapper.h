@@ -9,6 +9,7 @@
 #include <mutex>
 #include <ostream>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/qpid/IQpidWrapper.h"
 
 class ProvixaBusWrapper : public sms::qpid::wrapper::IQpidWrapper
@@ -23,6 +24,6 @@ public:
               const qpid::types::Variant::Map& content, int flags) override;
 
 private:
-    std::mutex m_lock;
-    std::ostream& m_out;  // guarded by m_lock
+    CheckedMutex m_lock;
+    std::ostream& m_out GUARDED_BY(m_lock);
 };

@@ -7,6 +7,7 @@
 #include <span>
 #include <thread>
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemErrorInfo.h"
@@ -24,9 +25,9 @@ using bnt::utility::BntMessage;
 
 struct ProvixaEvents::Inbox
 {
-    std::mutex lock;
-    // Guarded by lock: the texts of the events not printed yet.
-    std::vector<std::string> arrived;
+    CheckedMutex lock;
+    // The texts of the events not printed yet.
+    std::vector<std::string> arrived GUARDED_BY(lock);
 };
 
 namespace {
@@ -54,7 +55,7 @@ public:
                 m_json
                     ? "{\"watch\":" + std::to_string(m_number) + ",\"event\":" + ProvixaOutput::Json(objects[i]) + "}\n"
                     : "Event (watch " + std::to_string(m_number) + "):\n" + ProvixaOutput::Text(objects[i]);
-            const std::lock_guard<std::mutex> guard(m_inbox->lock);
+            const CheckedMutexLock guard(m_inbox->lock);
             m_inbox->arrived.push_back(std::move(text));
         }
         return WBEM_S_NO_ERROR;
@@ -329,7 +330,7 @@ void ProvixaEvents::PrintArrived()
 {
     std::vector<std::string> arrived;
     {
-        const std::lock_guard<std::mutex> guard(m_inbox->lock);
+        const CheckedMutexLock guard(m_inbox->lock);
         arrived.swap(m_inbox->arrived);
     }
     for (const std::string& text : arrived)

@@ -26,7 +26,7 @@ void CriticalSection::leave()
 
 CriticalSectionLock::CriticalSectionLock(CriticalSection* section) : m_section(section)
 {
-    m_section->enter();
+    section->enter();
 }
 
 CriticalSectionLock::~CriticalSectionLock()

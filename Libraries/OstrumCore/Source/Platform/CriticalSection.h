@@ -6,13 +6,15 @@
 // normal way to hold the section.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
+
 #include <memory>
 
 struct CRITICAL_SECTION;
 
 namespace ostrum {
 
-class CriticalSection
+class CAPABILITY("critical section") CriticalSection
 {
 public:
     CriticalSection();
@@ -21,20 +23,20 @@ public:
     CriticalSection& operator=(const CriticalSection&) = delete;
 
     // Blocks until the calling thread owns the section; re-entry by the owner nests.
-    void enter();
+    void enter() ACQUIRE();
     // Leaves one level; the caller must own the section.
-    void leave();
+    void leave() RELEASE();
 
 private:
     std::unique_ptr<CRITICAL_SECTION> m_section;
 };
 
 // Enters the section at construction and leaves it at destruction; lives on one stack.
-class CriticalSectionLock
+class SCOPED_CAPABILITY CriticalSectionLock
 {
 public:
-    explicit CriticalSectionLock(CriticalSection* section);
-    ~CriticalSectionLock();
+    explicit CriticalSectionLock(CriticalSection* section) ACQUIRE(section);
+    ~CriticalSectionLock() RELEASE();
     CriticalSectionLock(const CriticalSectionLock&) = delete;
     CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
 

@@ -27,7 +27,7 @@ Thread::Thread(Runnable* runnable, std::string name)
 Thread::~Thread()
 {
     {
-        std::lock_guard<std::mutex> guard(m_lock);
+        CheckedMutexLock guard(m_lock);
         m_stopping = true;
     }
     m_changed.notify_all();
@@ -38,8 +38,8 @@ void Thread::threadProc()
 {
     bool work = false;
     {
-        std::unique_lock<std::mutex> guard(m_lock);
-        m_changed.wait(guard, [this] { return m_suspendCount == 0 || m_stopping; });
+        CheckedMutexLock guard(m_lock);
+        guard.Wait(m_changed, [this]() REQUIRES(m_lock) { return m_suspendCount == 0 || m_stopping; });
         // A thread let go before the stop came does its work; one never let go does none.
         work = m_suspendCount == 0;
         m_running = work;
@@ -55,7 +55,7 @@ void Thread::threadProc()
         }
     }
     {
-        std::lock_guard<std::mutex> guard(m_lock);
+        CheckedMutexLock guard(m_lock);
         m_ended = true;
     }
     m_changed.notify_all();
@@ -64,7 +64,7 @@ void Thread::threadProc()
 void Thread::start()
 {
     {
-        std::lock_guard<std::mutex> guard(m_lock);
+        CheckedMutexLock guard(m_lock);
         m_started = true;
     }
     resume();
@@ -80,7 +80,7 @@ void Thread::run()
 
 void Thread::suspend()
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    CheckedMutexLock guard(m_lock);
     if (!m_running && !m_ended)
     {
         ++m_suspendCount;
@@ -90,7 +90,7 @@ void Thread::suspend()
 void Thread::resume()
 {
     {
-        std::lock_guard<std::mutex> guard(m_lock);
+        CheckedMutexLock guard(m_lock);
         if (m_suspendCount > 0)
         {
             --m_suspendCount;
@@ -106,7 +106,7 @@ void Thread::stop()
         throw ThreadExit();
     }
     {
-        std::lock_guard<std::mutex> guard(m_lock);
+        CheckedMutexLock guard(m_lock);
         m_stopping = true;
     }
     m_changed.notify_all();
@@ -132,7 +132,7 @@ const std::string& Thread::getName() const
 
 bool Thread::isRunning() const
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    CheckedMutexLock guard(m_lock);
     return m_running;
 }
 
@@ -149,13 +149,13 @@ void Thread::yield()
 bool Thread::waitForEnd(DWORD timeoutMs)
 {
     {
-        std::unique_lock<std::mutex> guard(m_lock);
-        const auto ended = [this] { return m_ended; };
+        CheckedMutexLock guard(m_lock);
+        const auto ended = [this]() REQUIRES(m_lock) { return m_ended; };
         if (timeoutMs == INFINITE)
         {
-            m_changed.wait(guard, ended);
+            guard.Wait(m_changed, ended);
         }
-        else if (!m_changed.wait_for(guard, std::chrono::milliseconds(timeoutMs), ended))
+        else if (!guard.WaitFor(m_changed, std::chrono::milliseconds(timeoutMs), ended))
         {
             return false;
         }

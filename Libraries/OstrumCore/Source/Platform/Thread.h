@@ -9,6 +9,7 @@
 // are thread-safe. Not copyable.
 #pragma once
 
+#include "platform/win32/ThreadSafety.h"
 #include "platform/win32/WinTypes.h"
 
 #include <condition_variable>
@@ -63,14 +64,13 @@ private:
     Runnable* m_runnable = nullptr;
     std::string m_name;
 
-    // Guarded by m_lock.
-    mutable std::mutex m_lock;
+    mutable CheckedMutex m_lock;
     std::condition_variable m_changed;
-    int m_suspendCount = 1;
-    bool m_started = false;
-    bool m_stopping = false;
-    bool m_running = false;
-    bool m_ended = false;
+    int m_suspendCount GUARDED_BY(m_lock) = 1;
+    bool m_started GUARDED_BY(m_lock) = false;
+    bool m_stopping GUARDED_BY(m_lock) = false;
+    bool m_running GUARDED_BY(m_lock) = false;
+    bool m_ended GUARDED_BY(m_lock) = false;
 
     // Serialises the join of m_thread.
     std::mutex m_reapLock;

@@ -64,13 +64,13 @@ public:
     static ostrum::utils::Time intervalEnd(const ostrum::utils::Time& time, std::int32_t interval);
 
 private:
-    std::string fileName(const ostrum::utils::Time& time, std::int32_t number) const;
+    std::string fileName(const ostrum::utils::Time& time, std::int32_t number) const REQUIRES(m_lock);
     // Whether `name` (a file name without directory) has this appender's form.
-    bool isOwnFileName(const std::string& name) const;
-    void setUpLocked(const ostrum::utils::Time& eventTime);
-    void rollLocked(const ostrum::utils::Time& eventTime);
-    void removeOldestLocked();
-    void writeLocked(const std::string& line);
+    bool isOwnFileName(const std::string& name) const REQUIRES(m_lock);
+    void setUpLocked(const ostrum::utils::Time& eventTime) REQUIRES(m_lock);
+    void rollLocked(const ostrum::utils::Time& eventTime) REQUIRES(m_lock);
+    void removeOldestLocked() REQUIRES(m_lock);
+    void writeLocked(const std::string& line) REQUIRES(m_lock);
 
     // Settings, set before logging starts.
     std::string m_filePattern;
@@ -81,16 +81,15 @@ private:
     std::int32_t m_maxSize = 0;
     bool m_evictAfterAdd = false;
 
-    // Guarded by m_lock.
-    bool m_initPending = true;
-    ostrum::utils::Time m_nextRoll{static_cast<std::int64_t>(0)};
-    std::string m_directory;
-    std::string m_baseName;
-    std::string m_suffix;
-    std::string m_currentFile;
-    std::vector<std::string> m_oldFiles;
-    std::int64_t m_currentSize = 0;
-    std::int32_t m_sequence = 0;
+    bool m_initPending GUARDED_BY(m_lock) = true;
+    ostrum::utils::Time m_nextRoll GUARDED_BY(m_lock){static_cast<std::int64_t>(0)};
+    std::string m_directory GUARDED_BY(m_lock);
+    std::string m_baseName GUARDED_BY(m_lock);
+    std::string m_suffix GUARDED_BY(m_lock);
+    std::string m_currentFile GUARDED_BY(m_lock);
+    std::vector<std::string> m_oldFiles GUARDED_BY(m_lock);
+    std::int64_t m_currentSize GUARDED_BY(m_lock) = 0;
+    std::int32_t m_sequence GUARDED_BY(m_lock) = 0;
 };
 
 }  // namespace ostrum::utils::logging

@@ -2,7 +2,9 @@
 
 namespace ostrum::utils::logging {
 
-void LogAppender::append(const LogEvent&)
+// Reached only through formatLineLocked, under m_lock; a virtual cannot declare that, as the
+// subclasses' overrides take the lock themselves.
+void LogAppender::append(const LogEvent&) NO_THREAD_SAFETY_ANALYSIS
 {
     if (m_layout.isEmpty())
     {

@@ -44,11 +44,10 @@ public:
 protected:
     // The record's line by this appender's layout (the default pattern when it has none); the
     // caller holds m_lock.
-    std::string formatLineLocked(const LogEvent& event);
+    std::string formatLineLocked(const LogEvent& event) REQUIRES(m_lock);
 
     ostrum::CriticalSection m_lock;
-    // Guarded by m_lock.
-    LoggerPatternLayout m_layout;
+    LoggerPatternLayout m_layout GUARDED_BY(m_lock);
 };
 
 }  // namespace ostrum::utils::logging
