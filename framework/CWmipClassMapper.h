@@ -335,8 +335,9 @@ public:
     void AddForeignKeyPropertyMapping(const wchar_t* property, const wchar_t* column, const wchar_t* table);
 
     // Adds EMP.VISITOR = 0 (cardholders only), 1 (visitors only) or 2 (no row) unless the
-    // caller may see both. Throws CWMIException "The system was unable to retrieve the
-    // client's identity." when the caller cannot be resolved.
+    // caller may see both, or the mapper resolves a record another write names (CallerCanSee):
+    // that asks the person's segments, not the view rights of the caller. Throws CWMIException "The system was unable
+    // to retrieve the client's identity." when the caller cannot be resolved.
     void AddAdditionalPersonFilter(CMultiFilterRecordset& recordset);
 
     // Throws CWMIException 0x80041008 "The property %s did not exist or contained an invalid
@@ -494,6 +495,9 @@ private:
     DWORD m_modifyPermission = 0;
     DWORD m_deletePermission = 0;
     int m_bypassAuthorization = 0;
+    // True for a mapper that CallerCanSee reads through: its rows are narrowed by the caller's
+    // segments and the class's filters only, not by the caller's view rights.
+    bool m_resolvingNamedRecord = false;
     brontel::UserTranObject::UserTransactionObject m_transactionObject = 0;
     LONG m_replTransactionObject = 0;
     // Property -> "TABLE.COLUMN" of a joined table, without regard to case.
