@@ -14,6 +14,7 @@ constinit const SchemaDeclaration kPersonSecondarySegmentsDeclarations[] = {
     DeclareProperty(L"Bnt_PersonSecondarySegments", L"SegmentID", CIM_SINT32, L"EMP_SEGMENT_LINK", L"SEGMENTID", 1, 0,
                     -2, 0),
     DeclareNamedRecord(L"Bnt_PersonSecondarySegments", L"PersonID", L"Bnt_Person", L"ID"),
+    DeclareNamedRecord(L"Bnt_PersonSecondarySegments", L"SegmentID", L"Bnt_Segment", L"ID"),
 };
 
 constinit const SchemaDeclaration kSegmentDeclarations[] = {
