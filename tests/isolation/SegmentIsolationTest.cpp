@@ -830,7 +830,8 @@ TEST_F(SegmentIsolation, ARecordAWriteOrMethodNamesIsResolvedAsTheCaller)
           L"Bnt_LogicalDevice.: SourceID", L"Bnt_Area.MoveBadge: PanelID ReaderID", L"Bnt_Area.MoveBadge: AreaID",
           L"Bnt_Badge.: PERSONID", L"Bnt_Badge.AssignAccessLevel: LevelIn", L"Bnt_Account.: PersonID",
           L"Bnt_Visit.: VISITORID", L"Bnt_PersonSecondarySegments.: PersonID", L"Bnt_AccessLevelRequest.: PersonID",
-          L"Bnt_PersonSecondarySegments.: SegmentID"})
+          L"Bnt_PersonSecondarySegments.: SegmentID", L"Bnt_UserSecondarySegment.: UserID",
+          L"Bnt_UserSecondarySegment.: SegmentID"})
         EXPECT_TRUE(resolved.contains(label)) << Utf8(label);
     support::InstallationDatabase::Execute(database, kNamedRecordCleanUp);
 }
