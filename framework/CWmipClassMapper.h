@@ -233,9 +233,9 @@ public:
                                     IWbemClassObject* instance);
 
     // True when the caller may see the instance of className with these keys: the class's own
-    // read (its filters and the caller's segments) finds it, on this mapper's connection and
-    // with its caller. Throws CWMIException: the identity failure; WBEM_E_INVALID_CLASS for a
-    // class without a mapper; what the read throws.
+    // read (its filters and the caller's segments, not the caller's view rights over persons)
+    // finds it, on this mapper's connection and with its caller. Throws CWMIException: the
+    // identity failure; WBEM_E_INVALID_CLASS for a class without a mapper; what the read throws.
     bool CallerCanSee(const wchar_t* className, std::initializer_list<std::pair<const wchar_t*, LONG>> keys);
     // The same for the record of the path's class whose properties named in the path (its keys
     // or any others) hold the path's values: one read of that class as the caller.
@@ -247,10 +247,11 @@ public:
     // own code, or 0x80041008 "The property %s did not exist or contained an invalid value."
     // naming the last property or parameter (the one that picks the record within the others).
     // A record left unnamed (a name without value) is not resolved; the mapper's own rules decide
-    // about it. The record is resolved through the referenced class's own read (its filters and
-    // the caller's segments), not its view right:
-    // a caller whose rights cover the naming class (a cardholder clerk assigning a level) is
-    // not refused for lacking the referenced class's. Throws what CallerCanSee throws.
+    // about it. An array value of a single name names one record per element, each resolved.
+    // The record is resolved through the referenced class's own read (its filters and the
+    // caller's segments), not its view right: a caller whose rights cover the naming class (a
+    // cardholder clerk assigning a level) is not refused for lacking the referenced class's.
+    // Throws what CallerCanSee throws.
     void RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method);
     // PutInstance after the records the instance names are resolved as the caller
     // (RequireVisibleNamedRecords): the one way both doors write, whichever write frame the
