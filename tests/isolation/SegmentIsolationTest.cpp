@@ -589,9 +589,9 @@ TEST_F(SegmentIsolation, AnAssociationRowShowsOnlyWhenBothEndsAreSeen)
                                                      "DELETE FROM ACCESSLVL WHERE ACCESSLVID = 44;"
                                                      "UPDATE BADGE SET SEGMENTID = 3;");
 }
-// Person, visitor and badge-type segmentation on (the callers log in after it, each test running in
-// a process of its own) and records that stand in segment 3 for the named-record sweep: a precision group with a link
-// of the caller's own group as the template of a write, and a logical source with a device and a sub-device.
+// Person, visitor and badge-type segmentation on, and records that stand in segment 3 for the
+// named-record sweep: a precision group with a link of the caller's own group as the template of a
+// write, and a logical source with a device and a sub-device.
 constexpr char kNamedRecordRows[] = R"(
 UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004, 1005);
 INSERT INTO PRECACGRP (PRECGRPID, NAME, SEGMENTID) VALUES (70, 'Lab precision', 3), (71, 'Own precision', 4);
