@@ -18,11 +18,13 @@
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/CimTypes.h"
+#include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 
 #include <utility>
+#include <vector>
 
 using brontel::utility::CWMIDebugLog;
 using brontel::utility::CWMIException;
@@ -51,6 +53,36 @@ DeclaredSegment FindDeclaredSegment(const CWMITypeInfo* typeInfo)
             return {property, tableDotColumn.Left(dot)};
     }
     return {};
+}
+
+// The values a name gives: each element of a one-dimensional array (a parameter that names
+// several records of one class), else the value itself; none for an array it cannot read.
+std::vector<_variant_t> ElementsOf(const VARIANT& value)
+{
+    if ((value.vt & VT_ARRAY) == 0)
+        return {_variant_t(value)};
+    std::vector<_variant_t> elements;
+    const VARTYPE element = value.vt & ~VT_ARRAY;
+    LONG lower = 0;
+    LONG upper = -1;
+    if (value.parray == nullptr || SafeArrayGetDim(value.parray) != 1 ||
+        FAILED(SafeArrayGetLBound(value.parray, 1, &lower)) || FAILED(SafeArrayGetUBound(value.parray, 1, &upper)))
+        return elements;
+    for (LONG index = lower; index <= upper; ++index)
+    {
+        VARIANT raw;
+        VariantInit(&raw);
+        const HRESULT hr = element == VT_VARIANT ? SafeArrayGetElement(value.parray, &index, &raw)
+                                                 : SafeArrayGetElement(value.parray, &index, &raw.llVal);
+        if (FAILED(hr))
+            return {};
+        if (element != VT_VARIANT)
+            raw.vt = element;
+        _variant_t held;
+        held.Attach(raw);
+        elements.push_back(std::move(held));
+    }
+    return elements;
 }
 
 }  // namespace
@@ -224,6 +256,7 @@ bool CWmipClassMapper::CallerCanSee(const CWmipObjectPath& record)
     if (mapper == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_CLASS);
     mapper->SetUserEntry(GetUserEntry());
+    mapper->m_resolvingNamedRecord = true;
     ComPtr<IWbemClassObject> instance;
     instance.Attach(mapper->ReadMatching(record));
     return instance != nullptr;
@@ -239,25 +272,39 @@ void CWmipClassMapper::RequireVisibleNamedRecords(IWbemClassObject* values, cons
     {
         if (named.method.CompareNoCase(called) != 0 || named.names.size() != named.referencedKeys.size())
             continue;
-        CWmipObjectPath record(named.referencedClass);
-        bool complete = true;
-        for (std::size_t i = 0; complete && i < named.names.size(); ++i)
+        // The values of each name; a name without value leaves the record unnamed.
+        std::vector<std::vector<_variant_t>> given;
+        for (const CString& name : named.names)
         {
             _variant_t value;
-            _variant_t text;
-            complete = SUCCEEDED(values->Get(named.names[i], 0, &value, nullptr, nullptr)) && !IsEmptyValue(value) &&
-                       (static_cast<const VARIANT&>(value).vt & VT_ARRAY) == 0 &&
-                       SUCCEEDED(VariantChangeType(&text, &value, 0, VT_BSTR)) &&
-                       record.AddKey(named.referencedKeys[i], static_cast<const VARIANT&>(text).bstrVal);
+            if (FAILED(values->Get(name, 0, &value, nullptr, nullptr)) || IsEmptyValue(value))
+                break;
+            given.push_back(ElementsOf(value));
         }
-        if (!complete || CallerCanSee(record))
+        if (given.size() != named.names.size())
             continue;
-        // A record hidden from the caller gets the answer a missing one gets, so the refusal
-        // tells nothing about records of other segments.
-        if (named.refusal != 0)
-            throw CWMIException(kSourceFile, __LINE__, named.refusal);
-        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                         CWmipMessages::kInvalidProperty, named.names.back());
+        // A single name may give several records (an array); the names of a composite record
+        // give one value each.
+        const std::size_t records = named.names.size() == 1 ? given.front().size() : 1;
+        for (std::size_t r = 0; r < records; ++r)
+        {
+            CWmipObjectPath record(named.referencedClass);
+            bool complete = true;
+            for (std::size_t i = 0; complete && i < named.names.size(); ++i)
+            {
+                _variant_t text;
+                complete = r < given[i].size() && SUCCEEDED(VariantChangeType(&text, &given[i][r], 0, VT_BSTR)) &&
+                           record.AddKey(named.referencedKeys[i], static_cast<const VARIANT&>(text).bstrVal);
+            }
+            if (!complete || CallerCanSee(record))
+                continue;
+            // A record hidden from the caller gets the answer a missing one gets, so the refusal
+            // tells nothing about records of other segments.
+            if (named.refusal != 0)
+                throw CWMIException(kSourceFile, __LINE__, named.refusal);
+            CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                             CWmipMessages::kInvalidProperty, named.names.back());
+        }
     }
 }
 
@@ -484,6 +531,8 @@ void CWmipClassMapper::AddForeignKeyPropertyMapping(const wchar_t* property, con
 void CWmipClassMapper::AddAdditionalPersonFilter(CMultiFilterRecordset& recordset)
 {
     const CAcsUser* user = RequireUser();
+    if (m_resolvingNamedRecord)
+        return;
     const bool cardholders =
         user->HasPermission(Permission::kViewCardholders) && user->HasPermission(Permission::kViewCardholdersSecond);
     const bool visitors = user->HasPermission(Permission::kViewVisitors);

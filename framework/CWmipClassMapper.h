@@ -233,9 +233,9 @@ public:
                                     IWbemClassObject* instance);
 
     // True when the caller may see the instance of className with these keys: the class's own
-    // read (its filters and the caller's segments) finds it, on this mapper's connection and
-    // with its caller. Throws CWMIException: the identity failure; WBEM_E_INVALID_CLASS for a
-    // class without a mapper; what the read throws.
+    // read (its filters and the caller's segments, not the caller's view rights over persons)
+    // finds it, on this mapper's connection and with its caller. Throws CWMIException: the
+    // identity failure; WBEM_E_INVALID_CLASS for a class without a mapper; what the read throws.
     bool CallerCanSee(const wchar_t* className, std::initializer_list<std::pair<const wchar_t*, LONG>> keys);
     // The same for the record of the path's class whose properties named in the path (its keys
     // or any others) hold the path's values: one read of that class as the caller.
@@ -247,10 +247,11 @@ public:
     // own code, or 0x80041008 "The property %s did not exist or contained an invalid value."
     // naming the last property or parameter (the one that picks the record within the others).
     // A record left unnamed (a name without value) is not resolved; the mapper's own rules decide
-    // about it. The record is resolved through the referenced class's own read (its filters and
-    // the caller's segments), not its view right:
-    // a caller whose rights cover the naming class (a cardholder clerk assigning a level) is
-    // not refused for lacking the referenced class's. Throws what CallerCanSee throws.
+    // about it. An array value of a single name names one record per element, each resolved.
+    // The record is resolved through the referenced class's own read (its filters and the
+    // caller's segments), not its view right: a caller whose rights cover the naming class (a
+    // cardholder clerk assigning a level) is not refused for lacking the referenced class's.
+    // Throws what CallerCanSee throws.
     void RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method);
     // PutInstance after the records the instance names are resolved as the caller
     // (RequireVisibleNamedRecords): the one way both doors write, whichever write frame the
@@ -335,8 +336,9 @@ public:
     void AddForeignKeyPropertyMapping(const wchar_t* property, const wchar_t* column, const wchar_t* table);
 
     // Adds EMP.VISITOR = 0 (cardholders only), 1 (visitors only) or 2 (no row) unless the
-    // caller may see both. Throws CWMIException "The system was unable to retrieve the
-    // client's identity." when the caller cannot be resolved.
+    // caller may see both, or the mapper resolves a record another write names (CallerCanSee):
+    // that asks the person's segments, not the view rights of the caller. Throws CWMIException "The system was unable
+    // to retrieve the client's identity." when the caller cannot be resolved.
     void AddAdditionalPersonFilter(CMultiFilterRecordset& recordset);
 
     // Throws CWMIException 0x80041008 "The property %s did not exist or contained an invalid
@@ -494,6 +496,9 @@ private:
     DWORD m_modifyPermission = 0;
     DWORD m_deletePermission = 0;
     int m_bypassAuthorization = 0;
+    // True for a mapper that CallerCanSee reads through: its rows are narrowed by the caller's
+    // segments and the class's filters only, not by the caller's view rights.
+    bool m_resolvingNamedRecord = false;
     brontel::UserTranObject::UserTransactionObject m_transactionObject = 0;
     LONG m_replTransactionObject = 0;
     // Property -> "TABLE.COLUMN" of a joined table, without regard to case.

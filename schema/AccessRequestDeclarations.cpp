@@ -72,6 +72,7 @@ constinit const SchemaDeclaration kAccessLevelRequestDeclarations[] = {
     DeclareMethod(L"Bnt_AccessLevelRequest", L"Hold"),
     DeclareMethodParameter(L"Bnt_AccessLevelRequest", L"Hold", true, L"Note", CIM_STRING),
     DeclareNamedRecord(L"Bnt_AccessLevelRequest", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
+    DeclareNamedRecord(L"Bnt_AccessLevelRequest", L"PersonID", L"Bnt_Person", L"ID"),
 };
 
 constinit const SchemaDeclaration kAccessRequestDeclarations[] = {

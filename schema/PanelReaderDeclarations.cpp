@@ -141,6 +141,7 @@ constinit const SchemaDeclaration kReaderRequestDeclarations[] = {
     DeclareMethodParameter(L"Bnt_ReaderRequest", L"Hold", true, L"Note", CIM_STRING),
     DeclareNamedRecord(L"Bnt_ReaderRequest", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareNamedRecord(L"Bnt_ReaderRequest", L"PanelID,ReaderID", L"Bnt_Reader", L"PanelID,ReaderID"),
+    DeclareNamedRecord(L"Bnt_ReaderRequest", L"PersonID", L"Bnt_Person", L"ID"),
 };
 
 constinit const SchemaDeclaration kVideoRecorderDeclarations[] = {

@@ -23,6 +23,7 @@ constinit const SchemaDeclaration kLogicalSystemAccountDeclarations[] = {
     DeclareProperty(L"Bnt_LogicalSystemAccount", L"UserName", CIM_STRING, L"LOGICAL_USER_ACCOUNT", L"USERNAME", 0, 128,
                     -2, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalSystemAccount", L"UserName", L"not_null", 1),
+    DeclareNamedRecord(L"Bnt_LogicalSystemAccount", L"PersonID", L"Bnt_Person", L"ID"),
 };
 
 constinit const SchemaDeclaration kMultimediaObjectDeclarations[] = {
@@ -40,6 +41,7 @@ constinit const SchemaDeclaration kMultimediaObjectDeclarations[] = {
     DeclareProperty(L"Bnt_MultimediaObject", L"Data", CIM_UINT8 | CIM_FLAG_ARRAY, L"MMOBJS", L"BNT_BLOB", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_MultimediaObject", L"LastChanged", CIM_DATETIME, L"MMOBJS", L"LASTCHANGED", 0, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_MultimediaObject", L"LastChanged", L"noedit", 1),
+    DeclareNamedRecord(L"Bnt_MultimediaObject", L"PersonID", L"Bnt_Person", L"ID"),
 };
 
 constinit const SchemaDeclaration kPersonDeclarations[] = {

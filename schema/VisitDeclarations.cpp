@@ -25,6 +25,7 @@ constinit const SchemaDeclaration kVisitEmailRecipientDeclarations[] = {
     DeclareProperty(L"Bnt_VisitEmailRecipient", L"SegmentID", CIM_SINT32, L"VISIT_EMAIL_LINK", L"SEGMENTID", 0, 0, -2,
                     0),
     DeclareDynamicProperty(L"Bnt_VisitEmailRecipient", L"IncludeDefaultRecipients", CIM_BOOLEAN, 0),
+    DeclareNamedRecord(L"Bnt_VisitEmailRecipient", L"PersonID", L"Bnt_Person", L"ID"),
 };
 
 constinit const SchemaDeclaration kVisitEventDeclarations[] = {
@@ -46,12 +47,16 @@ constinit const SchemaDeclaration kVisitEventDeclarations[] = {
     DeclareProperty(L"Bnt_VisitEvent", L"LastChanged", CIM_DATETIME, L"VISIT_EVENT", L"LASTCHANGED_UTC", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_VisitEvent", L"SignInLocationID", CIM_SINT32, L"VISIT_EVENT",
                     L"VISIT_EVENT_SIGN_IN_LOCATIONID", 0, 0, -2, 0),
+    DeclareNamedRecord(L"Bnt_VisitEvent", L"CardholderID", L"Bnt_Person", L"ID"),
+    DeclareNamedRecord(L"Bnt_VisitEvent", L"DelegateID", L"Bnt_Person", L"ID"),
 };
 
 constinit const SchemaDeclaration kVisitDeclarations[] = {
     DeclareClass(L"Bnt_Visit", L"", true, L"CWmipVisitMapper"),
     DeclareClassAttribute(L"Bnt_Visit", L"UDFTableId", 100101),
     DeclareProperty(L"Bnt_Visit", L"ID", CIM_SINT32, L"VISIT", L"VISITID", 1, 0, 23, 0),
+    DeclareNamedRecord(L"Bnt_Visit", L"CARDHOLDERID", L"Bnt_Person", L"ID"),
+    DeclareNamedRecord(L"Bnt_Visit", L"VISITORID", L"Bnt_Person", L"ID"),
 };
 
 constinit const SchemaDeclaration kVisitSelfServiceStationDeclarations[] = {

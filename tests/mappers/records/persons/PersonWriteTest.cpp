@@ -134,12 +134,12 @@ TEST_F(PersonWrites, RefusedWritesNameTheirReasonAndWriteNothing)
          WBEM_E_FAILED,
          "An account with the specified account ID does not exist, or there was a problem connecting to the "
          "directory."},
-        {"an account of a person of another segment",
+        {"an account of a person of another segment, answered as an unknown one",
          RecordsCallers::kHeadquartersClerk,
          L"Bnt_Account",
          {{L"PersonID", _variant_t(visitor)}, {L"DirectoryID", _variant_t(2L)}, {L"AccountID", _variant_t(L"cclara")}},
-         WBEM_E_ACCESS_DENIED,
-         "The client does not have sufficient user permissions to perform the requested operation."},
+         WBEM_E_INVALID_PARAMETER,
+         "The property PersonID did not exist or contained an invalid value."},
         {"a multimedia object of an unknown person",
          RecordsCallers::kRecordsAdmin,
          L"Bnt_MultimediaObject",
@@ -286,8 +286,8 @@ TEST_F(PersonWrites, SecondarySegmentsAreAuditedAsAChangeOfThePerson)
     ComPtr<IWbemClassObject> link = NewInstance(L"Bnt_PersonSecondarySegments",
                                                 {{L"PersonID", _variant_t(person)}, {L"SegmentID", _variant_t(2L)}});
     CallAs(RecordsCallers::kHeadquartersClerk);
-    EXPECT_EQ(Put(Form::Sync, link.Get(), WBEM_FLAG_CREATE_ONLY).result, WBEM_E_ACCESS_DENIED)
-        << "segment 2 is beyond the clerk";
+    EXPECT_EQ(Put(Form::Sync, link.Get(), WBEM_FLAG_CREATE_ONLY).result, WBEM_E_INVALID_PARAMETER)
+        << "segment 2 is beyond the clerk: answered as a segment that does not exist";
     CallAs(RecordsCallers::kRecordsAdmin);
     ASSERT_EQ(Put(Form::Sync, link.Get(), WBEM_FLAG_CREATE_ONLY).result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Put(Form::Sync, link.Get(), WBEM_FLAG_UPDATE_ONLY).result, WBEM_E_NOT_SUPPORTED);
