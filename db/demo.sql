@@ -1,9 +1,10 @@
--- Provixa demo installation: two operators, two segments, two panels with two readers each,
+-- Provixa demo installation: three operators, two segments, two panels with two readers each,
 -- a few cardholders, visitors and badges. Load after schema.sql.
 --
 -- Demo logons (change them before any real use):
 --   sa        password "sa-demo"        the system administrator (USERID -1)
---   operator  password "operator-demo"  a segment-restricted operator
+--   operator  password "operator-demo"  an operator of both segments
+--   porter    password "porter-demo"    the operator's rights in segment 1 (Headquarters) only
 -- Hashes are PBKDF2-HMAC-SHA256, 100000 iterations, 16-byte salt, 32-byte hash.
 
 BEGIN;
@@ -39,14 +40,19 @@ INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, MZID, LOGONP
      1, 0, 0, 0, 0, 0, '2024-01-01 00:00:00', '2024-01-01 00:00:00', 'Demo administrator', 0, 1),
     (1, 'operator', 'Olive', 'Operator', 1, 1,
      'pbkdf2-sha256$100000$bf45dc6ba281a578abe6a2035320ac1d$d8aa0ac6cd0b5d537b7b8aa8f6371cf29977949f9cbfe9711e0d9f6676c08bad',
-     1, 1, 3, 2, 0, 0, '2024-01-01 00:00:00', '2024-01-01 00:00:00', 'Demo operator', 0, 1);
+     1, 1, 3, 2, 0, 0, '2024-01-01 00:00:00', '2024-01-01 00:00:00', 'Demo operator', 0, 1),
+    (3, 'porter', 'Paula', 'Porter', 1, 1,
+     'pbkdf2-sha256$100000$1cfeeebe9f11c363a24ccd2fa6320b34$ae2a828cdbe3c0a08e0014a963e9d95831805b9e134e7f36b1795ed4002146f0',
+     1, 1, 3, 2, 0, 0, '2024-01-01 00:00:00', '2024-01-01 00:00:00', 'Demo Headquarters operator', 0, 1);
+-- The operator holds the Warehouse as a secondary segment; the porter holds no second segment.
 INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (1, 2);
 
--- The operator's Windows account on this machine (local accounts directory).
+-- The operators' Windows accounts on this machine (local accounts directory).
 INSERT INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, DIR_USESSL) VALUES
     (1, 'Local accounts', 3, 'localhost', 0, 0);
 INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES
-    (1, 1, 1, 'S-1-5-21-1004336348-1177238915-682003330-1001');
+    (1, 1, 1, 'S-1-5-21-1004336348-1177238915-682003330-1001'),
+    (8, 3, 1, 'S-1-5-21-1004336348-1177238915-682003330-1008');
 
 -- Stored configuration parameters, seconds.
 INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES
@@ -58,7 +64,7 @@ INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES
 -- System options kept as configuration rows: segments in use, database server type
 -- (0 = standalone, so no replication), cardholder, visitor and badge-type segmentation.
 INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES
-    (1001, 1), (1002, 0), (1003, 0), (1004, 0), (1005, 0);
+    (1001, 1), (1002, 0), (1003, 1), (1004, 1), (1005, 1);
 
 -- Hardware.
 INSERT INTO WORLDTZ (WORLDTZID, DisplayName, GMTOFFSET, DST, StandardMonth, StandardDay, StandardWeek,
@@ -92,7 +98,8 @@ INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES
     (1, 1, 0, 1), (1, 1, 1, 1), (2, 2, 0, 2), (2, 2, 1, 2);
 INSERT INTO ACCESSGRP (ACCESSGPID, DESCRIPT, SEGMENTID) VALUES (1, 'Staff', 1);
 INSERT INTO ACCGPLINK (ACCESSGPID, ACCESSLVID) VALUES (1, 1), (1, 2);
-INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, HAS_AAM_VIEWONLY_ACCESS) VALUES (1, 1, 0), (1, 2, 1);
+INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, HAS_AAM_VIEWONLY_ACCESS) VALUES
+    (1, 1, 0), (1, 2, 1), (3, 1, 0), (3, 2, 1);
 
 -- Persons: cardholders (VISITOR 0) and visitors (VISITOR 1).
 INSERT INTO EMP (ID, LASTNAME, FIRSTNAME, MIDNAME, SSNO, ALLOWEDVISITORS, LASTCHANGED, SEGMENTID, VISITOR, GUARD) VALUES
@@ -289,8 +296,8 @@ INSERT INTO MMOBJS (EMPID, OBJECT, TYPE, BNT_BLOB, LASTCHANGED) VALUES
     (4, 1, 0, X'89504E470D0A1A0A0000000D49484452', '2024-01-03 10:00:00'),
     (4, 513, 13, X'255044462D312E340A', '2024-01-03 10:00:00');
 -- The accounts the local-accounts directory holds, and an LDAP directory with one account.
--- Two local accounts sign on to the bus with a password: the operator as "olive" ("olive-demo")
--- and cardholder 1 as "aadler" ("ada-demo").
+-- Three local accounts sign on to the bus with a password: the operator as "olive" ("olive-demo"),
+-- the porter as "porter" ("porter-demo") and cardholder 1 as "aadler" ("ada-demo").
 INSERT INTO BNT_DIRECTORY (BNT_DIRECTORYID, DIR_NAME, DIR_TYPE, DIR_HOSTNAME, DIR_PORT, DIR_USESSL,
                            DIR_ACCOUNTCLASS, DIR_ACCOUNTIDATTR, DIR_ACCOUNTUSERNAMEATTR,
                            DIR_ACCOUNTDISPLAYNAMEATTR, DIR_STARTNODE, DIR_ISTEMPLATE) VALUES
@@ -302,6 +309,8 @@ INSERT INTO BNT_DIRECTORY_ACCOUNT (BNT_DIRECTORYID, ACCOUNTID, USERNAME, DISPLAY
     (1, 'S-1-5-21-1004336348-1177238915-682003330-1002', 'aadler', 'Ada Adler',
      'pbkdf2-sha256$100000$5a17c0de9b3e4f21a6d8e0c2b4f61937$e07a956e1b05253bd147a2152e9696c260d418261bb9d7f88e656156811fed3d'),
     (1, 'S-1-5-21-1004336348-1177238915-682003330-1003', 'bbrandt', 'Bruno Brandt', NULL),
+    (1, 'S-1-5-21-1004336348-1177238915-682003330-1008', 'porter', 'Paula Porter',
+     'pbkdf2-sha256$100000$6d82f1aa2be593c85745a0b414bf903f$9582f3922f17964e057ccd5e9cbcbe9eb70fd9124ff75f555a6a8df23bf16d14'),
     (2, 'cclara', 'cclara', 'Clara Castell', NULL),
     (2, 'ddorn', 'ddorn', 'Dina Dorn', NULL);
 -- Segment units (limits 0: none), the all-segments unit, and the group Campus of both units.

@@ -103,7 +103,10 @@ TEST_F(CorvessaInstanceWrite, AddModifyAndDeleteGiveTheEntryBack)
 TEST_F(CorvessaInstanceWrite, DemoCardholdersAreAddedChangedAndDeleted)
 {
     CCorvessaQpidInstance cardholder;
-    cardholder.PopulateInstanceData("Bnt_Cardholder", {{"LASTNAME", Variant("Zed")}, {"FIRSTNAME", Variant("Ann")}});
+    // Cardholders are segmented in the demo installation, so a new one names its segment.
+    cardholder.PopulateInstanceData(
+        "Bnt_Cardholder",
+        {{"LASTNAME", Variant("Zed")}, {"FIRSTNAME", Variant("Ann")}, {"PRIMARYSEGMENTID", Variant("1")}});
     CCorvessaQpidInstance added;
     ASSERT_EQ(m_app->AddInstance(m_token, kApplication, cardholder, added, false), S_OK);
     ASSERT_EQ(added.GetInstanceValues().count("ID"), 1u);

@@ -304,9 +304,10 @@ TEST_F(InstallationDatabase, DeletingAUserRemovesItsLinksWhenForeignKeysAreEnfor
     ASSERT_EQ(Execute(m_db.get(), "PRAGMA foreign_keys = ON"), "");
     ASSERT_EQ(Execute(m_db.get(), "DELETE FROM USERS WHERE USERID = 1"), "");
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_ACCOUNT WHERE USERID = 1")[0][0], "0");
-    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_ACCOUNT")[0][0], "1") << "the administrator's stays";
+    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_ACCOUNT")[0][0], "2") << "the other users' stay";
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_SEGMENT_LINK")[0][0], "0");
-    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USERS_ACCESSLEVEL_LINK")[0][0], "0");
+    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 1")[0][0], "0");
+    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USERS_ACCESSLEVEL_LINK")[0][0], "2") << "the porter's stay";
     EXPECT_NE(Execute(m_db.get(), "INSERT INTO USER_SEGMENT_LINK VALUES (777, 1)"), "");
 }
 
@@ -318,10 +319,11 @@ bool IsLowerHex(const std::string& text, size_t length)
 TEST_F(InstallationDatabase, DemoPasswordsAreSaltedPbkdf2Hashes)
 {
     const auto rows = Rows(m_db.get(), "SELECT LOGONID, LOGONPWD FROM USERS ORDER BY USERID");
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][0], "sa");
     EXPECT_EQ(rows[1][0], "operator");
-    EXPECT_EQ(rows[2][0], "admin");
+    EXPECT_EQ(rows[2][0], "porter");
+    EXPECT_EQ(rows[3][0], "admin");
     std::set<std::string> salts;
     for (const auto& row : rows)
     {
@@ -339,7 +341,7 @@ TEST_F(InstallationDatabase, DemoPasswordsAreSaltedPbkdf2Hashes)
         EXPECT_TRUE(IsLowerHex(parts[3], 64)) << parts[3];
         salts.insert(parts[2]);
     }
-    EXPECT_EQ(salts.size(), 3u) << "each user has its own salt";
+    EXPECT_EQ(salts.size(), 4u) << "each user has its own salt";
 }
 
 TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
@@ -351,6 +353,24 @@ TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
     EXPECT_EQ(Rows(m_db.get(), "SELECT U.LOGONID FROM USER_ACCOUNT A JOIN USERS U ON U.USERID = A.USERID "
                                "WHERE A.ACCOUNTID = 'S-1-5-21-1004336348-1177238915-682003330-1001'"),
               (std::vector<std::vector<std::string>>{{"operator"}}));
+    // The operator holds both demo segments; the porter, with the operator's permission groups
+    // and managed levels, Headquarters alone, and its Windows account resolves to it.
+    EXPECT_EQ(Rows(m_db.get(),
+                   "SELECT U.USERID, U.SEGMENTID, (SELECT GROUP_CONCAT(L.SEGMENTID) FROM USER_SEGMENT_LINK L "
+                   "WHERE L.USERID = U.USERID) FROM USERS U WHERE U.USERID IN (1, 3) ORDER BY U.USERID"),
+              (std::vector<std::vector<std::string>>{{"1", "1", "2"}, {"3", "1", "<null>"}}));
+    EXPECT_EQ(Rows(m_db.get(),
+                   "SELECT COUNT(*) FROM USERS O JOIN USERS P ON P.SYSTEM_USER_PERMID = O.SYSTEM_USER_PERMID "
+                   "AND P.CARD_USER_PERMID = O.CARD_USER_PERMID AND P.MONITOR_USER_PERMID = "
+                   "O.MONITOR_USER_PERMID WHERE O.LOGONID = 'operator' AND P.LOGONID = 'porter'")[0][0],
+              "1");
+    EXPECT_EQ(Rows(m_db.get(),
+                   "SELECT ACCESSLVID, HAS_AAM_VIEWONLY_ACCESS FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 3 "
+                   "EXCEPT SELECT ACCESSLVID, HAS_AAM_VIEWONLY_ACCESS FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 1"),
+              (std::vector<std::vector<std::string>>{}));
+    EXPECT_EQ(Rows(m_db.get(), "SELECT U.LOGONID FROM USER_ACCOUNT A JOIN USERS U ON U.USERID = A.USERID "
+                               "WHERE A.ACCOUNTID = 'S-1-5-21-1004336348-1177238915-682003330-1008'"),
+              (std::vector<std::vector<std::string>>{{"porter"}}));
     // Every permission group the operator points to exists with the matching type.
     EXPECT_EQ(Rows(m_db.get(), "SELECT P.TYPE FROM USERS U JOIN USER_PERM P ON P.USER_PERMID IN "
                                "(U.SYSTEM_USER_PERMID, U.CARD_USER_PERMID, U.MONITOR_USER_PERMID) "
@@ -375,9 +395,9 @@ TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
                                                      {"39", "300"},
                                                      {"1001", "1"},
                                                      {"1002", "0"},
-                                                     {"1003", "0"},
-                                                     {"1004", "0"},
-                                                     {"1005", "0"},
+                                                     {"1003", "1"},
+                                                     {"1004", "1"},
+                                                     {"1005", "1"},
                                                      {"1010", "2"},
                                                      {"1011", "<null>"},
                                                      {"1601", "1"},

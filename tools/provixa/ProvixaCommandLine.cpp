@@ -70,7 +70,7 @@ std::string ProvixaCommandLine::Usage()
            "\n"
            "Options:\n"
            "  --as NAME    call as the Windows account linked to the demo user NAME (operator,\n"
-           "               admin); --as sa calls as the local system account S-1-5-18\n"
+           "               porter, admin); --as sa calls as the local system account S-1-5-18\n"
            "  --sid SID    call as the Windows account with this SID\n"
            "               (default: the account this process runs as)\n"
            "  --json       print objects as JSON instead of MOF text\n"

@@ -26,7 +26,13 @@ namespace {
 class InstallationEnvironment : public support::AppInstallation
 {
 public:
-    InstallationEnvironment() : AppInstallation(support::TestCallers::Sql({kNoRightSid, kNoViewSid})) {}
+    // Watching record changes takes every segment while persons are segmented; these tests are
+    // about the events themselves and watch as the demo operator, so persons are not segmented here.
+    InstallationEnvironment()
+        : AppInstallation(support::TestCallers::Sql({kNoRightSid, kNoViewSid}) +
+                          "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004, 1005);")
+    {
+    }
 
 protected:
     // The queries register the provider with the demo linkage server, which answers here.

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -257,4 +258,61 @@ TEST_F(ProvixaAsUsed, AWriteWhoseConfigurationMessageWasNotDeliveredWarnsNamingT
     const Outcome delivered = Provixa(simulated);
     EXPECT_EQ(delivered.status, 0) << delivered.err;
     EXPECT_FALSE(Contains(delivered.err, "warning")) << delivered.err;
+}
+
+TEST_F(ProvixaAsUsed, TheDemoPorterReadsAndWritesOnlyHeadquartersRecords)
+{
+    Init();
+    // The operator holds both demo segments, the porter its rights in Headquarters alone: the
+    // Warehouse cardholders (3 and 8) and visitor (5) are hidden from it.
+    const struct
+    {
+        const char* logon;
+        std::set<double> cardholders;
+        double busCardholders;
+        double busVisitors;
+    } callers[] = {
+        {"operator", {1, 2, 3, 6, 7, 8, 9}, 7, 2},
+        {"porter", {1, 2, 6, 7, 9}, 5, 1},
+    };
+    for (const auto& caller : callers)
+    {
+        SCOPED_TRACE(caller.logon);
+        const Outcome query = Provixa({"--as", caller.logon, "--json", "query", "SELECT ID FROM Bnt_Cardholder"});
+        ASSERT_EQ(query.status, 0) << query.err;
+        Json rows;
+        std::string error;
+        ASSERT_TRUE(JsonReader::Parse(query.out, rows, error)) << error;
+        std::set<double> ids;
+        for (const Json& row : rows.items)
+            ids.insert(row.members.at("properties").members.at("ID").number);
+        EXPECT_EQ(ids, caller.cardholders);
+        const Outcome bus =
+            Shell(std::string("login ") + caller.logon + "\nget Bnt_Cardholder --size 0\nget Bnt_Visitor --size 0\n",
+                  std::string(caller.logon) + "-demo");
+        EXPECT_EQ(bus.status, 0) << bus.err;
+        const std::vector<Json> lines = JsonLines(bus.out);
+        ASSERT_EQ(lines.size(), 3u) << bus.out;
+        EXPECT_EQ(lines[1].members.at("total_count").number, caller.busCardholders);
+        EXPECT_EQ(lines[2].members.at("total_count").number, caller.busVisitors);
+    }
+    // A badge for the Warehouse cardholder: refused to the porter with nothing written, granted to
+    // the operator with the same rights.
+    const std::vector<std::string> badgeOf8{"--simulate", "exec", "Bnt_Badge", "AddBadge",
+                                            "BadgeIn=Bnt_Badge{PERSONID=8,TYPE=4}"};
+    const std::vector<std::string> badgesOf8{"--as", "admin", "query",
+                                             "SELECT BADGEKEY FROM Bnt_Badge WHERE PERSONID = 8"};
+    const Outcome before = Provixa(badgesOf8);
+    ASSERT_EQ(before.status, 0) << before.err;
+    std::vector<std::string> asPorter{"--as", "porter"};
+    asPorter.insert(asPorter.end(), badgeOf8.begin(), badgeOf8.end());
+    const Outcome refused = Provixa(asPorter);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(Contains(refused.err, "sufficient segment access")) << refused.err;
+    EXPECT_EQ(Provixa(badgesOf8).out, before.out);
+    std::vector<std::string> asOperator{"--as", "operator"};
+    asOperator.insert(asOperator.end(), badgeOf8.begin(), badgeOf8.end());
+    const Outcome granted = Provixa(asOperator);
+    EXPECT_EQ(granted.status, 0) << granted.err;
+    EXPECT_NE(Provixa(badgesOf8).out, before.out);
 }

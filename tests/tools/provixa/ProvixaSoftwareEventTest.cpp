@@ -33,7 +33,7 @@ TEST_F(ProvixaSoftwareEvent, ABatchPrintsTheModificationOfADemoCardholder)
                             PathOf("change.xml") +
                             "\n"
                             "wait 3000\n");
-    const Outcome run = Provixa({"--as", "operator", "batch", PathOf("script.txt")});
+    const Outcome run = Provixa({"--as", "admin", "batch", PathOf("script.txt")});
     ASSERT_EQ(run.status, 0) << run.err;
     ExpectEachIn(run.out, {"Handed in: software event 1 (type 2, transaction 2, flags 0",
                            "instance of __InstanceModificationEvent", "TargetInstance = \ninstance of Bnt_Cardholder",
