@@ -767,9 +767,11 @@ TEST_F(SegmentIsolation, ARecordAWriteOrMethodNamesIsResolvedAsTheCaller)
         if (hidden == records.end())
             continue;
         resolved.insert(named.Label());
-        for (const auto& [caller, busToken] : callers)
+        for (const auto& one : callers)
         {
-            const std::string& token = busToken;
+            // Named, not bound: the lambdas below capture them.
+            const wchar_t* const caller = one.first;
+            const std::string& token = one.second;
             const auto wmi = [&](const std::vector<std::wstring>& values) {
                 // The instance or the parameters are built from the class as the administrator
                 // reads it: a class of the layout is described only to a caller that may view it.
