@@ -337,8 +337,8 @@ public:
 
     // Adds EMP.VISITOR = 0 (cardholders only), 1 (visitors only) or 2 (no row) unless the
     // caller may see both, or the mapper resolves a record another write names (CallerCanSee):
-    // that asks the person's segments, not the view rights of the caller. Throws CWMIException "The system was unable
-    // to retrieve the client's identity." when the caller cannot be resolved.
+    // that asks the person's segments, not the caller's view rights. Throws CWMIException "The
+    // system was unable to retrieve the client's identity." when the caller cannot be resolved.
     void AddAdditionalPersonFilter(CMultiFilterRecordset& recordset);
 
     // Throws CWMIException 0x80041008 "The property %s did not exist or contained an invalid

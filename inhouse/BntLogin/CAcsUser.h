@@ -110,6 +110,10 @@ public:
     // the segment is among the user's segments (the primary one, the linked ones and the
     // members of linked groups). Every access type follows this one rule.
     bool HasSegmentAccess(LONG segmentId, int accessType) const;
+    // The segment id that stands for every segment, and the access types callers name.
+    static constexpr LONG kAllSegments = -1;
+    static constexpr int kReadSegmentAccess = 1;
+    static constexpr int kWriteSegmentAccess = 2;
     // The user's segments (see HasSegmentAccess).
     const std::set<LONG>& GetSegmentIDs() const { return m_segmentIds; }
 

@@ -33,8 +33,6 @@ constexpr wchar_t kSendIncomingEvent[] = L"SendIncomingEvent";
 constexpr wchar_t kAcknowledgeAlarm[] = L"AcknowledgeAlarm";
 // The whole panel, for the device right of an acknowledgement.
 constexpr LONG kWholePanel = -1;
-constexpr LONG kAllSegments = -1;
-constexpr int kSegmentWriteAccess = 2;
 // OLE automation day of 1970-01-01.
 constexpr double kUnixEpochDay = 25569.0;
 constexpr double kSecondsPerDay = 86400.0;
@@ -78,8 +76,8 @@ bool MayAccessPanel(const CAcsUser& caller, CBntDatabase* database, LONG panelId
     panel.AddFilterLong(L"PANELID", panelId);
     panel.OpenForwardOnly();
     const LONG segmentId =
-        panel.IsEOF() || panel.IsFieldNull(L"SEGMENTID") ? kAllSegments : panel.GetLong(L"SEGMENTID");
-    return caller.HasSegmentAccess(segmentId, kSegmentWriteAccess);
+        panel.IsEOF() || panel.IsFieldNull(L"SEGMENTID") ? CAcsUser::kAllSegments : panel.GetLong(L"SEGMENTID");
+    return caller.HasSegmentAccess(segmentId, CAcsUser::kWriteSegmentAccess);
 }
 
 CString TrimmedRight(IWbemClassObject* inParams, const wchar_t* name)

@@ -30,7 +30,6 @@ constexpr CWmipLogicalMapper::Traits kTraits{kSource, AuditObject::kLogicalSourc
 constexpr LONG kRefusingServerType = 2;
 constexpr UINT kServerTypeText = 11349;
 // Segment access needed to place a source in a segment.
-constexpr int kSegmentWriteAccess = 2;
 constexpr wchar_t kWorkstation[] = L"WORKSTATION";
 
 // A flag stored as 0 or 1; a missing one is refused (the rules check it before any write).
@@ -96,7 +95,7 @@ void CWmipLogicalSourceMapper::Validate(IWbemClassObject* instance, bool create)
         if (segment == nullptr || segment->GetType() != 0)
             CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER,
                                              CWmipMessages::kInvalidProperty, L"SegmentID");
-        if (!user->HasSegmentAccess(segmentId, kSegmentWriteAccess))
+        if (!user->HasSegmentAccess(segmentId, CAcsUser::kWriteSegmentAccess))
             throw CWMIException(kSource, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         if (segment->IsStandardAllSegmentsSegment())
             CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER,

@@ -50,7 +50,6 @@ constexpr LONG kBadgeLayoutTable = 3;
 // Badges are stored outside every segment: they belong to the segments of their owner.
 constexpr LONG kBadgeSegment = -1;
 // A level of every segment.
-constexpr LONG kAllSegments = -1;
 constexpr LONG kMaxUseLimit = 255;
 // Counter of the negative badge IDs.
 constexpr LONG kNegativeBadgeIdType = 24;
@@ -579,7 +578,8 @@ void CWmipBadgeMapper::AssignDefaultAccessLevels(IWbemClassObject* instance)
                 CWmipAccessRules::BrokenLimit(*unit, id, std::nullopt) != CWmipAccessRules::SegmentLimit::kNone)
                 continue;
             // A level of a segment the owner is not assigned to stays with the owners of that segment.
-            if (person != nullptr && segment != kAllSegments && person->GetSegmentAssignments().count(segment) == 0)
+            if (person != nullptr && segment != CAcsUser::kAllSegments &&
+                person->GetSegmentAssignments().count(segment) == 0)
                 continue;
             if (checkType && !type.HasSegmentAccess(segment, user))
                 continue;

@@ -23,8 +23,6 @@ constexpr const wchar_t* kSourceFile = L"wpPersonSecondarySegmentsMapper.cpp";
 constexpr LONG kSecondarySegmentAuditObject = 43;
 constexpr LONG kPersonReplicationObject = 1;
 // Segment access types: to read a segment's records, and to write them.
-constexpr int kReadSegmentAccess = 1;
-constexpr int kWriteSegmentAccess = 2;
 
 }  // namespace
 
@@ -73,8 +71,8 @@ void CWmipPersonSecondarySegmentsMapper::CheckSecondarySegment(bool isAdd, IWbem
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Cardholder segmentation is not enabled.");
         if (person.visitor && !options.IsVisitorSegmentationEnabled())
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Visitor segmentation is not enabled.");
-        if (!user->HasSegmentAccess(person.segmentId, kWriteSegmentAccess) ||
-            !user->HasSegmentAccess(segmentId, kReadSegmentAccess))
+        if (!user->HasSegmentAccess(person.segmentId, CAcsUser::kWriteSegmentAccess) ||
+            !user->HasSegmentAccess(segmentId, CAcsUser::kReadSegmentAccess))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         if (!isAdd)
             return;

@@ -32,7 +32,6 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUserMapper.cpp";
 constexpr LONG kUserReplicationObject = 1024;
-constexpr int kSegmentWriteAccess = 2;
 // The properties that keep their stored value on a modify (each declared "noedit" itself).
 constexpr const wchar_t* kFixedProperties[] = {L"ID", L"Created", L"LastChanged", L"AutomaticallyCreated"};
 constexpr LONG kQualifierFlavor = 3;
@@ -214,7 +213,7 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
     for (const GroupProperty& group : kGroupProperties)
         if (!CWmipUserRules::CanGrantPermissionGroup(*caller, database, group.type, effective(group.property), userId))
             Refuse(__LINE__);
-    if (!caller->HasSegmentAccess(effective(L"PrimarySegmentID"), kSegmentWriteAccess))
+    if (!caller->HasSegmentAccess(effective(L"PrimarySegmentID"), CAcsUser::kWriteSegmentAccess))
         Refuse(__LINE__);
 
     CString logonId;

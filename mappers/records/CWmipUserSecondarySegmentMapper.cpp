@@ -25,8 +25,6 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUserSecondarySegmentMapper.cpp";
 constexpr LONG kUserReplicationObject = 1024;
-constexpr int kSegmentWriteAccess = 2;
-constexpr LONG kAllSegments = -1;
 
 void RefuseRule(int line, const wchar_t* message)
 {
@@ -74,8 +72,8 @@ void CWmipUserSecondarySegmentMapper::CheckSegmentAssignment(bool adding, IWbemC
     if (caller->GetSystemOptions().GetSegment(segmentId) == nullptr)
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
                                       L"SegmentID");
-    if (!caller->HasSegmentAccess(primarySegment, kSegmentWriteAccess) ||
-        !caller->HasSegmentAccess(segmentId, kSegmentWriteAccess))
+    if (!caller->HasSegmentAccess(primarySegment, CAcsUser::kWriteSegmentAccess) ||
+        !caller->HasSegmentAccess(segmentId, CAcsUser::kWriteSegmentAccess))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
     // A user's segments are part of what the caller must be able to manage:
     // nobody widens its own reach, nor that of a user whose rights exceed its
@@ -92,7 +90,7 @@ void CWmipUserSecondarySegmentMapper::CheckSegmentAssignment(bool adding, IWbemC
     links.SetSQL(link);
     if (segmentId == primarySegment || links.GetRowCount() > 0)
         RefuseRule(__LINE__, CWmipMessages::kSegmentAlreadyAssigned);
-    if (segmentId == kAllSegments
+    if (segmentId == CAcsUser::kAllSegments
             ? !caller->IsAllSegmentsUser()
             : !caller->GetSystemOptions().GetSegmentationUtility().ShouldDisplaySegmentInSelectionUI(segmentId))
         RefuseRule(__LINE__, CWmipMessages::kSegmentRulesRefused);

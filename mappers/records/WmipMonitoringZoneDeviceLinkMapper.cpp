@@ -28,8 +28,6 @@ constexpr LONG kZoneAuditObject = 22;
 constexpr LONG kZoneTableId = 3240000;
 constexpr LONG kHardwareModified = 3;
 constexpr LONG kGlobalServerType = 2;
-constexpr LONG kAllSegments = -1;
-constexpr int kZoneSegmentAccess = 2;
 constexpr int kPanelSegmentAccess = 0;
 // The zone change notice: type 13, action 2, the zone id at byte 72 and the flag byte 137.
 constexpr int kZoneNoticeType = 13;
@@ -100,7 +98,7 @@ void WmipMonitoringZoneDeviceLinkMapper::CanDelete(IWbemClassObject* instance)
 
 bool WmipMonitoringZoneDeviceLinkMapper::ZoneSegmentTakesPanel(LONG zoneSegment, LONG panelSegment)
 {
-    if (zoneSegment == panelSegment || panelSegment == kAllSegments)
+    if (zoneSegment == panelSegment || panelSegment == CAcsUser::kAllSegments)
         return true;
     CSQLStatement member;
     member.SetFrom(L"SEGMENT_GROUP_MEMBER");
@@ -149,10 +147,10 @@ void WmipMonitoringZoneDeviceLinkMapper::CheckDeviceLink(bool adding, IWbemClass
         ThrowInvalid(__LINE__, L"PanelID");
     if (options.SegmentsInUse())
     {
-        if (!caller->HasSegmentAccess(zoneSegment, kZoneSegmentAccess) ||
+        if (!caller->HasSegmentAccess(zoneSegment, CAcsUser::kWriteSegmentAccess) ||
             !caller->HasSegmentAccess(panelSegment, kPanelSegmentAccess))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
-        if (zoneSegment != kAllSegments)
+        if (zoneSegment != CAcsUser::kAllSegments)
         {
             if (options.GetSegment(zoneSegment) == nullptr)
                 throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kSegmentWriteAccess = 2;
-
 }  // namespace
 
 void CWmipUserRules::SetUserPermissions(CWmipClassMapper& mapper)
@@ -69,7 +67,7 @@ bool CWmipUserRules::CanManageUser(const CAcsUser& caller, CBntDatabase& databas
     for (const auto& [type, groupId] : groups)
         if (!CanGrantPermissionGroup(caller, database, type, groupId, userId))
             return false;
-    if (!caller.HasSegmentAccess(segmentId, kSegmentWriteAccess))
+    if (!caller.HasSegmentAccess(segmentId, CAcsUser::kWriteSegmentAccess))
         return false;
     // A user reaches its secondary segments as well: a caller that cannot write one of them
     // would, by managing the user, act in a segment it has no access to.
@@ -79,7 +77,7 @@ bool CWmipUserRules::CanManageUser(const CAcsUser& caller, CBntDatabase& databas
     links.AddFilterLong(L"USERID", userId);
     links.Open(CMultiFilterRecordset::kReadOnly);
     for (; !links.IsEOF(); links.MoveNext())
-        if (!caller.HasSegmentAccess(links.GetLong(L"SEGMENTID"), kSegmentWriteAccess))
+        if (!caller.HasSegmentAccess(links.GetLong(L"SEGMENTID"), CAcsUser::kWriteSegmentAccess))
             return false;
     return true;
 }
