@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -323,15 +324,35 @@ TEST_F(CommServerReconnect, NoKeptMessageLeavesWithoutATraceAndTheStopMakesALast
               1);
 }
 
+// Five messages beyond the limit push out the five oldest, each logged with its content; a
+// server that accepts at the stop then receives exactly the newest, in the order they came.
 TEST_F(CommServerReconnect, TheStoreKeepsItsNewestMessagesWithinItsLimit)
 {
+    constexpr int kStored = static_cast<int>(LCfgRpcSender::kMaxStoredMessages);
+    constexpr int kBeyond = 5;
     WmipArchiveServerRpcClass thread(m_manager.Connection(0), &m_manager);
     m_servers.ArchiveServer().SetDefaultAnswer(support::SimulatedAnswer::Failing());
     CfgMessage message(13, 0, 0);
-    for (std::size_t i = 0; i < LCfgRpcSender::kMaxStoredMessages + 5; ++i)
-        EXPECT_FALSE(thread.UpdateCommDriver(static_cast<int>(i), &message));
+    for (int code = 0; code < kStored + kBeyond; ++code)
+        EXPECT_FALSE(thread.UpdateCommDriver(code, &message));
     EXPECT_EQ(thread.GetStoredCount(), LCfgRpcSender::kMaxStoredMessages);
-    EXPECT_EQ(ProviderTestInstallation::CountLogLines("full: the oldest message was dropped."), 5);
+    EXPECT_EQ(ProviderTestInstallation::CountLogLines("full: the oldest message was dropped."), kBeyond);
+    for (int code = 0; code < kBeyond; ++code)
+        EXPECT_EQ(ProviderTestInstallation::CountLogLines(
+                      "full: the oldest message was dropped. " +
+                      brontel::utility::ConvertCStringToUtf8(LCfgRpcSender::Describe(code, message.ToBlock()))),
+                  1)
+            << code;
+
+    m_servers.ArchiveServer().ClearCalls();
+    m_servers.ArchiveServer().SetDefaultAnswer(support::SimulatedAnswer());
+    EXPECT_TRUE(thread.ShutdownThread(false));
+    std::vector<LONG> arrived;
+    for (const Received& received : ReceivedBy(m_servers.ArchiveServer()))
+        arrived.push_back(received.code);
+    std::vector<LONG> newest(kStored);
+    std::iota(newest.begin(), newest.end(), kBeyond);
+    EXPECT_EQ(arrived, newest);
 }
 
 // Where a message goes, by the sender's kind (keeping undelivered messages or not), its mode and
