@@ -2,7 +2,10 @@
 // form and the hostile lengths a stream may carry, the text fields' limits and the conversions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,7 @@ using bnt::utility::BntEvent104;
 using bnt::utility::BntEvent144;
 using bnt::utility::BntMessage;
 using bnt::utility::BntMessageEx;
+using bnt::utility::BntMessageField;
 using bnt::utility::BntMessageStream;
 
 namespace {
@@ -280,46 +284,133 @@ TEST(BntMessage, CardAccessDataWithExtendedIdentifier)
     EXPECT_TRUE(message.GetExtendedID().IsEmpty());
 }
 
-TEST(BntMessage, ConversionsFromOlderStructures)
+namespace {
+
+// Bytes an older layout carries into the record: count bytes from its offset `from` to the
+// record's offset `to`.
+struct Carried
 {
-    BntCompactEvent compact;
-    compact.bytes[4] = 0;
-    compact.bytes[8] = 42;
-    compact.bytes[16] = 3;
-    compact.bytes[22] = 1;
-    compact.bytes[24] = 4;
-    compact.bytes[37] = 2;  // data type
-    compact.bytes[60] = 0x10;
-    compact.bytes[64] = 0x20;
-    compact.bytes[68] = 0x30;
-    const BntMessage fromCompact(compact, L"t");
-    EXPECT_EQ(fromCompact.Get(BntMessage::Size), 216);
-    EXPECT_EQ(fromCompact.Get(BntMessage::SerialNumber), 42);
-    EXPECT_EQ(fromCompact.Get(BntMessage::PanelID), 3);
-    EXPECT_EQ(fromCompact.Get(BntMessage::EventType), 1);
-    EXPECT_EQ(fromCompact.Get(BntMessage::EventSubtype), 4);
-    EXPECT_EQ(fromCompact.Get(BntMessage::DataType), 2);
-    EXPECT_EQ(fromCompact.ReadU64(56), 0x10u);
-    EXPECT_EQ(fromCompact.ReadU32(64), 0x20u);
-    EXPECT_EQ(fromCompact.ReadU32(68), 0x30u);
-    EXPECT_EQ(fromCompact.Get(BntMessage::HasText), 1);
+    std::size_t to;
+    std::size_t from;
+    std::size_t count;
+};
 
-    BntEvent104 event104;
-    event104.bytes[49] = 19;
-    event104.bytes[56] = 1;
-    event104.bytes[60] = 2;
-    event104.bytes[64] = 3;
-    const BntMessage from104(event104, L"");
-    EXPECT_EQ(from104.Get(BntMessage::Size), 216);
-    EXPECT_EQ(from104.ReadU32(56), 1u);
-    EXPECT_EQ(from104.ReadU32(64), 2u);
-    EXPECT_EQ(from104.ReadU32(68), 0u);
-    EXPECT_EQ(from104.ReadU8(72), 3);
+Carried From(const BntMessageField& field, std::size_t from)
+{
+    return {field.offset, from, field.width};
+}
 
-    BntEvent144 event144;
-    event144.bytes[136] = 0x5A;
-    const BntMessage from144(event144, L"");
-    EXPECT_EQ(from144.Get(BntMessage::CarriedValue), 0x5A);
+// Every byte differs from the others, so a field read from the wrong offset shows.
+template <typename Layout>
+Layout Distinct()
+{
+    Layout layout;
+    std::iota(layout.bytes.begin(), layout.bytes.end(), BYTE{1});
+    return layout;
+}
+
+// The converted record holds exactly the carried bytes, Size 216 and HasText in step with the
+// text; every field is compared by name, then the whole record.
+template <typename Layout>
+void ExpectConverted(const Layout& source, const wchar_t* text, const std::vector<Carried>& carried)
+{
+    std::array<BYTE, BntMessage::kRecordSize> record{};
+    for (const Carried& c : carried)
+        std::copy_n(source.bytes.begin() + c.from, c.count, record.begin() + c.to);
+    std::fill_n(record.begin(), 4, BYTE{0});
+    record[BntMessage::Size.offset] = BntMessage::kRecordSize;
+    record[BntMessage::HasText.offset] = *text != L'\0' ? 1 : 0;
+    const BntMessage converted(source, text);
+    for (const BntMessageField& field : BntMessage::Fields())
+        EXPECT_EQ(converted.Get(field), BntMessage(record, text).Get(field)) << field.name;
+    EXPECT_EQ(std::vector<BYTE>(converted.Record().begin(), converted.Record().end()),
+              std::vector<BYTE>(record.begin(), record.end()));
+    EXPECT_EQ(std::wstring(converted.GetText().GetString()), text);
+}
+
+}  // namespace
+
+TEST(BntMessage, ConversionsFromOlderLayoutsCarryEveryField)
+{
+    // The compact layout: where each field of the record lies in it, then its data area by data
+    // type (a card number of 32 bits widens to 64).
+    const std::vector<Carried> compactFields = {
+        From(BntMessage::MessageType, 4),
+        From(BntMessage::SerialNumber, 8),
+        From(BntMessage::Time, 12),
+        From(BntMessage::PanelID, 16),
+        From(BntMessage::DeviceID, 18),
+        From(BntMessage::InputID, 20),
+        From(BntMessage::EventType, 22),
+        From(BntMessage::EventSubtype, 24),
+        From(BntMessage::InitiatingEventID, 28),
+        From(BntMessage::Detail1, 32),
+        From(BntMessage::Detail2, 33),
+        From(BntMessage::Detail3, 34),
+        From(BntMessage::Detail4, 35),
+        From(BntMessage::Detail5, 36),
+        From(BntMessage::DataType, 37),
+        From(BntMessage::HasParameter, 38),
+        From(BntMessage::ParameterValue, 40),
+        From(BntMessage::TransmitterID, 44),
+        From(BntMessage::TransmitterInputID, 48),
+        From(BntMessage::Detail6, 52),
+        From(BntMessage::Segment, 56),
+    };
+    const struct
+    {
+        BYTE dataType;
+        std::vector<Carried> data;
+    } compact[] = {
+        {0, {{56, 60, 4}}},
+        {13, {{56, 60, 4}}},
+        {24, {{56, 60, 4}, {64, 64, 4}}},
+        {2, {{56, 60, 4}, {64, 64, 8}}},
+        {1, {{56, 60, 8}}},
+        {21, {{56, 60, 8}}},
+        {14, {{56, 60, 1}}},
+        {22, {{56, 60, 36}}},
+        {25, {{56, 60, 18}}},
+        {19, {{56, 60, 4}, {64, 64, 4}, {72, 68, 32}}},
+        {20, {{56, 60, 4}, {64, 64, 40}}},
+        {27, {{56, 60, 4}}},
+        {28, {}},
+        {29, {}},
+        {3, {{56, 60, 4}}},
+    };
+    for (const auto& c : compact)
+    {
+        SCOPED_TRACE("compact, data type " + std::to_string(c.dataType));
+        BntCompactEvent source = Distinct<BntCompactEvent>();
+        source.bytes[37] = c.dataType;
+        std::vector<Carried> carried = compactFields;
+        carried.insert(carried.end(), c.data.begin(), c.data.end());
+        ExpectConverted(source, L"t", carried);
+    }
+
+    // The 104-byte layout is the record's first 104 bytes; data type 19 moves its values apart.
+    const struct
+    {
+        BYTE dataType;
+        std::vector<Carried> data;
+    } event104[] = {
+        {3, {{56, 56, 48}}},
+        {19, {{56, 56, 4}, {64, 60, 4}, {72, 64, 32}}},
+    };
+    for (const auto& c : event104)
+    {
+        SCOPED_TRACE("104 bytes, data type " + std::to_string(c.dataType));
+        BntEvent104 source = Distinct<BntEvent104>();
+        source.bytes[BntMessage::DataType.offset] = c.dataType;
+        std::vector<Carried> carried = {{0, 0, 56}};
+        carried.insert(carried.end(), c.data.begin(), c.data.end());
+        ExpectConverted(source, L"", carried);
+    }
+
+    // The 144-byte layout is the record's first 144 bytes; its value at 136 is also the carried
+    // value.
+    SCOPED_TRACE("144 bytes");
+    ExpectConverted(Distinct<BntEvent144>(), L"x", {{0, 0, 144}, {BntMessage::CarriedValue.offset, 136, 4}});
 }
 
 TEST(BntMessageEx, KeepsTheRecordAsItIs)
