@@ -925,6 +925,10 @@ TEST_F(DoorDeviceMethods, IncomingEventsServeOnlyTheCallersSegments)
 
 TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesThem)
 {
+    // The pump's sub-device id differs from its device's and its source's, so a swap shows.
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE VEXLET_DEVICE SET SUB_DEVICEID = 4 WHERE PANELID = 8 AND "
+                                           "SUB_DEVICEID = 1");
     const auto events = [] {
         return DoorInstallation::Rows("SELECT MACHINE, DEVID, INPUTDEVID, EVENTTYPE, EVENTID, EVENT_TEXT, CARDNUM, "
                                       "CARD_EXTENDED_ID FROM EVENTS ORDER BY rowid");
@@ -946,7 +950,7 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
           {L"BadgeID", _variant_t(L"77")},
           {L"ExtendedID", _variant_t(L"ext-1")}},
          WBEM_S_NO_ERROR,
-         {"8", "1", "1", "30", "0", "Overheat", "77", "ext-1"}},
+         {"8", "1", "4", "30", "0", "Overheat", "77", "ext-1"}},
         // The source alone, no card (0 and below carry none).
         {{{L"Source", _variant_t(L"Building management ")}, {L"BadgeID", _variant_t(L"0")}},
          WBEM_S_NO_ERROR,
@@ -1081,7 +1085,9 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
         WBEM_E_FAILED);
     EXPECT_EQ(events(), logged);
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                           "DELETE FROM EVENTS WHERE MACHINE IN (1, 8)");
+                                           "DELETE FROM EVENTS WHERE MACHINE IN (1, 8);"
+                                           "UPDATE VEXLET_DEVICE SET SUB_DEVICEID = 1 WHERE PANELID = 8 AND "
+                                           "SUB_DEVICEID = 4");
 }
 
 TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalServerThatAccepts)
