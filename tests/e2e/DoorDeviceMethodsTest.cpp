@@ -1096,7 +1096,7 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
                                  const wchar_t* alarmTime = L"20261207080000.000000+000") {
         Params params{{L"CurrentAckStatus", _variant_t(2L)}, {L"SerialNumber", _variant_t(41L)},
                       {L"PanelID", _variant_t(panel)},       {L"AlarmID", _variant_t(3L)},
-                      {L"AckStatus", _variant_t(1L)},        {L"AckNotes", _variant_t(L"seen  ")},
+                      {L"AckStatus", _variant_t(5L)},        {L"AckNotes", _variant_t(L"seen  ")},
                       {L"AlarmTime", _variant_t(alarmTime)}};
         if (host != nullptr)
             params.emplace_back(L"CommServerHostName", _variant_t(host));
@@ -1113,7 +1113,7 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     // Current status, serial, panel, alarm, the operator's user id, the alarm time in whole OLE
     // days (2026-12-07 08:00:00 UTC is day 46363.33), status, then the panel-host flag 0.
     EXPECT_EQ(std::vector<BYTE>(calls[0].block.begin(), calls[0].block.begin() + 32),
-              Words({2, 41, 1, 3, 1, 46363, 1, 0}));
+              Words({2, 41, 1, 3, 1, 46363, 5, 0}));
     EXPECT_EQ(RpcBlock::Long(calls[0].block, 36), 10);
     // The day is cut, never rounded: from midnight to the last second before the next one,
     // noon and the afternoon included, an alarm of 7 December is matched on day 46363.
@@ -1138,13 +1138,15 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     ASSERT_EQ(rejected.objects.size(), 1u);
     EXPECT_EQ(support::PropertyText(rejected.objects[0].Get(), L"ReturnValue"), "0");
     EXPECT_EQ(support::PropertyText(rejected.objects[0].Get(), L"SimultaneousAckStatus"), "0");
-    // A logical source has no host: the local servers are tried, the no-host flag is set.
+    // A logical source has no host: the local servers are tried, the no-host flag is set. Its
+    // panel id differs from the operator's user id, so a swap of the two shows.
     Driver().ClearCalls();
     Driver().SetAnswer(Procedure(AapProcedure::AcknowledgeAlarm), SimulatedAnswer());
     EXPECT_EQ(acknowledge(8, nullptr).result, WBEM_S_NO_ERROR);
     calls = Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm));
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(RpcBlock::Long(calls[0].block, 28), 1);
+    EXPECT_EQ(std::vector<BYTE>(calls[0].block.begin(), calls[0].block.begin() + 32),
+              Words({2, 41, 8, 3, 1, 46363, 5, 1}));
     // A host that does not answer: S_OK without a call reaching the simulated server.
     Driver().ClearCalls();
     EXPECT_EQ(acknowledge(1, L"FARAWAY").result, WBEM_S_NO_ERROR);

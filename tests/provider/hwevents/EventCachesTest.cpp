@@ -236,7 +236,7 @@ TEST(EventAlarmLinkCache, FirstLinkOfAKeyStaysAndTheReverseIndexCollectsPanels)
     const LONG event = CAlarmKey::MakeEventKey(4, 6);
     cache.AddLink(event, 0, Device(1, 0, 0), 0, 7);
     cache.AddLink(event, 0, Device(1, 0, 0), 0, 8);
-    cache.AddLink(event, 0, Device(2, 1, 0), 3, 7);
+    cache.AddLink(event, 0, Device(2, 5, 0), 3, 7);
     EXPECT_EQ(cache.GetAlarmIDForKey(event, 0, Device(1, 0, 0), 0), 7);
     EXPECT_TRUE(cache.HasTextLinks());
 
