@@ -528,6 +528,8 @@ TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
         const wchar_t* method;
         Params params;
         HRESULT expected;
+        // The reason the provider log gives, where it gives one.
+        const wchar_t* reason = nullptr;
     } cases[] = {
         {L"Bnt_AlarmInput.ID=90", L"Mask", {}, WBEM_E_INVALID_PARAMETER},
         {L"Bnt_AlarmInput.ID=91", L"Unmask", {}, WBEM_E_INVALID_PARAMETER},
@@ -545,15 +547,24 @@ TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
          {{L"Mode", _variant_t(-1L)}},
          WBEM_E_INVALID_PARAMETER},
         // Elevator alarm panels take no command: the refusal ends as a plain failure.
-        {L"Bnt_AlarmInput.ID=3", L"Mask", {}, WBEM_E_FAILED},
-        {L"Bnt_AlarmOutput.ID=2", L"Pulse", {}, WBEM_E_FAILED},
+        {L"Bnt_AlarmInput.ID=3", L"Mask", {}, WBEM_E_FAILED, L"The operation is not supported for this hardware type."},
+        {L"Bnt_AlarmOutput.ID=2",
+         L"Pulse",
+         {},
+         WBEM_E_FAILED,
+         L"The operation is not supported for this hardware type."},
         // Toggle belongs to the off-board relays only.
         {L"Bnt_OnBoardRelay.DeviceID=0,ID=3,PanelID=3", L"Toggle", {}, WBEM_E_INVALID_METHOD},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
+        const int reasons = c.reason != nullptr ? LogLines(c.reason) : 0;
         EXPECT_EQ(Call(c.path, c.method, c.params).result, c.expected);
+        if (c.reason != nullptr)
+        {
+            EXPECT_EQ(LogLines(c.reason), reasons + 1) << Utf8(c.reason);
+        }
     }
     // Arm's parameter is checked before the caller: a caller without the right gets the same.
     CallAs(Callers::kOnlooker);
@@ -941,6 +952,8 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
         Params params;
         HRESULT expected;
         Row logged;
+        // A refusal's reason, as the provider log names it.
+        const wchar_t* reason = nullptr;
     } cases[] = {
         // A logical source, device and sub-device with a card: event type 30, the text kept.
         {{{L"Source", _variant_t(L"Building management")},
@@ -976,42 +989,63 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
           {L"IsAccessGrant", _variant_t(true)},
           {L"IsAccessDeny", _variant_t(true)}},
          WBEM_E_INVALID_PARAMETER,
-         {}},
-        {{{L"Source", _variant_t(L"Lobby panel")}, {L"IsAccessGrant", _variant_t(true)}}, WBEM_E_INVALID_PARAMETER, {}},
+         {},
+         L"SendIncomingEvent: IsAccessGrant and IsAccessDeny are mutually exclusive."},
+        {{{L"Source", _variant_t(L"Lobby panel")}, {L"IsAccessGrant", _variant_t(true)}},
+         WBEM_E_INVALID_PARAMETER,
+         {},
+         L"Invalid or missing reader device."},
         {{{L"Source", _variant_t(L"Lobby panel")},
           {L"Device", _variant_t(L"Nowhere")},
           {L"IsAccessGrant", _variant_t(true)}},
          WBEM_E_INVALID_PARAMETER,
-         {}},
+         {},
+         L"Reader Nowhere is invalid."},
         {{{L"Source", _variant_t(L"No panel")},
           {L"Device", _variant_t(L"Lobby entry")},
           {L"IsAccessGrant", _variant_t(true)}},
          WBEM_E_INVALID_PARAMETER,
-         {}},
-        {{{L"Source", _variant_t(L"Lobby panel")}}, WBEM_E_INVALID_PARAMETER, {}},
-        {{{L"Source", _variant_t(L"   ")}}, WBEM_E_INVALID_PARAMETER, {}},
+         {},
+         L"Access Panel No panel is invalid."},
+        {{{L"Source", _variant_t(L"Lobby panel")}},
+         WBEM_E_INVALID_PARAMETER,
+         {},
+         L"Logical Source Lobby panel is invalid."},
+        {{{L"Source", _variant_t(L"   ")}}, WBEM_E_INVALID_PARAMETER, {}, L"Logical Source  is invalid."},
         {{{L"Source", _variant_t(L"Building management")}, {L"Device", _variant_t(L"Boiler")}},
          WBEM_E_INVALID_PARAMETER,
-         {}},
+         {},
+         L"Logical Device Boiler is invalid."},
         {{{L"Source", _variant_t(L"Building management")},
           {L"Device", _variant_t(L"Chiller")},
           {L"SubDevice", _variant_t(L"Valve")}},
          WBEM_E_INVALID_PARAMETER,
-         {}},
+         {},
+         L"Logical Sub-Device Valve is invalid."},
         // An identifier beyond the record's 64 characters, a time the record cannot carry.
         {{{L"Source", _variant_t(L"Building management")}, {L"ExtendedID", _variant_t(longId.c_str())}},
          WBEM_E_INVALID_PARAMETER,
-         {}},
+         {},
+         L"SendIncomingEvent: ExtendedID is longer than the event record allows."},
         {{{L"Source", _variant_t(L"Building management")}, {L"Time", _variant_t(L"19600101000000.000000+000")}},
          WBEM_E_INVALID_PARAMETER,
-         {}},
-        {{{L"Description", _variant_t(L"no source")}}, WBEM_E_FAILED, {}},
+         {},
+         L"SendIncomingEvent: Time 19600101000000.000000+000 is invalid."},
+        {{{L"Description", _variant_t(L"no source")}},
+         WBEM_E_FAILED,
+         {},
+         L"The required property Source had no value and no default was provided."},
     };
     Table expected = before;
     for (const auto& c : cases)
     {
         SCOPED_TRACE(Hex(c.expected) + " " + (c.logged.empty() ? std::string("refused") : c.logged.front()));
+        const int reasons = c.reason != nullptr ? LogLines(c.reason) : 0;
         EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", c.params).result, c.expected);
+        if (c.reason != nullptr)
+        {
+            EXPECT_EQ(LogLines(c.reason), reasons + 1) << Utf8(c.reason);
+        }
         if (!c.logged.empty())
             expected.push_back(c.logged);
         EXPECT_EQ(events(), expected);

@@ -1,19 +1,16 @@
 // GetObject through the WMI door: class paths answered from the repository the host fills,
 // keyed paths answered by the instance provider from the demo rows, and the paths that find
 // nothing or cannot name an instance.
-#include "inhouse/BntUtility/LogFileWriter.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/e2e/ServedClass.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
-#include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 #include "tools/provixa/ProvixaText.h"
 
 #include <algorithm>
-#include <fstream>
 
 using namespace e2e;
 
@@ -29,19 +26,6 @@ std::string QualifierText(IWbemClassObject* object, const wchar_t* qualifier)
     if (raw.vt == VT_BOOL)
         return raw.boolVal != VARIANT_FALSE ? "1" : "0";
     return raw.vt == VT_BSTR && raw.bstrVal != nullptr ? DoorTest::Utf8(raw.bstrVal) : "<other>";
-}
-
-// The lines of the provider's log that contain the text.
-int LogLines(const std::wstring& text)
-{
-    const CString file = brontel::utility::CWMIDebugLog::GetLogFileName();
-    brontel::utility::LogFileWriter::Flush();
-    std::ifstream log(DoorTest::Utf8(static_cast<LPCWSTR>(file)));
-    const std::string wanted = DoorTest::Utf8(text);
-    int count = 0;
-    for (std::string line; std::getline(log, line);)
-        count += line.find(wanted) != std::string::npos ? 1 : 0;
-    return count;
 }
 
 class DoorGetObject : public DoorTest

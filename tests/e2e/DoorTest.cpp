@@ -1,5 +1,7 @@
 #include "tests/e2e/DoorTest.h"
 
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/LogFileWriter.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 #include "platform/wmi/IEnumWbemClassObject.h"
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 
 namespace e2e {
 namespace {
@@ -361,5 +364,17 @@ std::string DoorTest::Utf8(const std::wstring& text)
 bool DoorTest::EndsWith(const std::string& text, const std::string& end)
 {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+int DoorTest::LogLines(const std::wstring& text)
+{
+    const CString file = brontel::utility::CWMIDebugLog::GetLogFileName();
+    brontel::utility::LogFileWriter::Flush();
+    std::ifstream log(Utf8(static_cast<LPCWSTR>(file)));
+    const std::string wanted = Utf8(text);
+    int count = 0;
+    for (std::string line; std::getline(log, line);)
+        count += line.find(wanted) != std::string::npos ? 1 : 0;
+    return count;
 }
 }  // namespace e2e

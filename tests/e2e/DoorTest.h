@@ -76,6 +76,9 @@ public:
     static std::string Utf8(const std::wstring& text);
     // True when the text ends with `end`.
     static bool EndsWith(const std::string& text, const std::string& end);
+    // The lines of the provider log that contain the text (the log flushed first); a refusal
+    // whose reason is only logged is checked by this count rising.
+    static int LogLines(const std::wstring& text);
 
 protected:
     // The server name the door's paths carry.
