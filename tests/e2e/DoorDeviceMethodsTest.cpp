@@ -595,21 +595,24 @@ TEST_F(DoorDeviceMethods, EachDeviceRangeTakesBothEndsAndRefusesOneBeyondSending
         const char* range;
         LONG min;
         LONG max;
+        // What a value beyond either end answers.
+        HRESULT beyond;
         std::function<Reply(LONG)> send;
     } ranges[] = {
-        {"alarm input", 1, 32, [&](LONG n) { return Call(L"Bnt_AlarmInput.ID=" + number(1000 + n), L"Mask"); }},
-        {"reader", 0, 65535,
+        {"alarm input", 1, 32, WBEM_E_INVALID_PARAMETER,
+         [&](LONG n) { return Call(L"Bnt_AlarmInput.ID=" + number(1000 + n), L"Mask"); }},
+        {"reader", 0, 65535, WBEM_E_INVALID_PARAMETER,
          [&](LONG n) { return Call(L"Bnt_ReaderInput1.PanelID=2,ReaderID=" + number(n), L"Mask"); }},
-        {"floor", 1, 160,
+        {"floor", 1, 160, WBEM_E_FAILED,
          [&](LONG n) {
              return Call(L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5", L"SetAllowedFloors",
                          {{L"AllowedFloorListID", _variant_t(1000 + n)}});
          }},
-        {"arm state", 1, 65535,
+        {"arm state", 1, 65535, WBEM_E_INVALID_PARAMETER,
          [&](LONG n) {
              return Call(L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(n)}});
          }},
-        {"door mode", 0, 65535,
+        {"door mode", 0, 65535, WBEM_E_INVALID_PARAMETER,
          [&](LONG n) {
              return Call(L"Bnt_IntrusionDoor.DeviceID=0,ID=1,PanelID=3", L"SetMode", {{L"Mode", _variant_t(n)}});
          }},
@@ -622,7 +625,7 @@ TEST_F(DoorDeviceMethods, EachDeviceRangeTakesBothEndsAndRefusesOneBeyondSending
             Driver().ClearCalls();
             const std::size_t audits = AuditCount();
             const Reply reply = range.send(value);
-            EXPECT_EQ(SUCCEEDED(reply.result), inside) << Hex(reply.result);
+            EXPECT_EQ(reply.result, inside ? WBEM_S_NO_ERROR : range.beyond) << Hex(reply.result);
             EXPECT_EQ(Driver().Calls().size(), inside ? 1u : 0u);
             EXPECT_EQ(AuditCount(), audits + (inside ? 1 : 0));
         }
