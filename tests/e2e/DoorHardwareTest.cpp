@@ -4,6 +4,7 @@
 // intrusion and elevator roads with what the status methods then answer.
 #include "tests/e2e/DoorCommandTest.h"
 
+#include "framework/CWmipMessages.h"
 #include "hardware/AapProcedure.h"
 #include "hardware/RpcBlock.h"
 #include "mappers/devices/IntrusionStatusKey.h"
@@ -117,36 +118,38 @@ TEST_F(DoorHardware, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingIsSent
     {
         SCOPED_TRACE(Utf8(c.path) + " " + Utf8(c.method));
         const Reply refused = Exec(Form::Sync, c.path, c.method);
-        EXPECT_EQ(refused.result, WBEM_E_ACCESS_DENIED) << Hex(refused.result);
-        EXPECT_TRUE(
-            EndsWith(Description(refused.statusObject.Get()),
-                     "The client does not have sufficient user permissions to perform the requested operation."));
+        EXPECT_TRUE(Refused(refused, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied));
     }
     for (const wchar_t* path : {L"Bnt_Panel.ID=1", L"Bnt_ReaderOutput2.PanelID=1,ReaderID=1"})
     {
-        EXPECT_EQ(Exec(Form::Sync, path, L"GetHardwareStatus").result, WBEM_E_ACCESS_DENIED);
+        EXPECT_TRUE(
+            Refused(Exec(Form::Sync, path, L"GetHardwareStatus"), WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied));
     }
-    EXPECT_EQ(Exec(Form::Sync, L"Bnt_Panel.ID=1", L"UpdateHardwareStatus").result, WBEM_E_ACCESS_DENIED);
+    EXPECT_TRUE(Refused(Exec(Form::Sync, L"Bnt_Panel.ID=1", L"UpdateHardwareStatus"), WBEM_E_ACCESS_DENIED,
+                        CWmipMessages::kAccessDenied));
     EXPECT_TRUE(Driver().Calls().empty());
     EXPECT_EQ(AuditCount(), audits);
 
     // Mask and unmask have rights of their own.
     CallAs(Callers::kMasker);
     EXPECT_EQ(Exec(Form::Sync, L"Bnt_ReaderInput1.PanelID=1,ReaderID=0", L"Mask").result, WBEM_S_NO_ERROR);
-    EXPECT_EQ(Exec(Form::Sync, L"Bnt_ReaderInput1.PanelID=1,ReaderID=0", L"Unmask").result, WBEM_E_ACCESS_DENIED);
+    EXPECT_TRUE(Refused(Exec(Form::Sync, L"Bnt_ReaderInput1.PanelID=1,ReaderID=0", L"Unmask"), WBEM_E_ACCESS_DENIED,
+                        CWmipMessages::kAccessDenied));
     EXPECT_EQ(Driver().Calls().size(), 1u);
 }
 
 TEST_F(DoorHardware, PathsThatNameNoDeviceAndUnreachableHostsFail)
 {
-    EXPECT_EQ(Exec(Form::Sync, L"Bnt_Panel.ID=99", L"SetClock").result, WBEM_E_NOT_FOUND);
-    EXPECT_EQ(Exec(Form::Sync, L"Bnt_ReaderInput1.PanelID=1,ReaderID=7", L"Mask").result, WBEM_E_NOT_FOUND);
+    EXPECT_TRUE(Refused(Exec(Form::Sync, L"Bnt_Panel.ID=99", L"SetClock"), WBEM_E_NOT_FOUND, CWmipMessages::kNotFound));
+    EXPECT_TRUE(Refused(Exec(Form::Sync, L"Bnt_ReaderInput1.PanelID=1,ReaderID=7", L"Mask"), WBEM_E_NOT_FOUND,
+                        CWmipMessages::kNotFound));
     EXPECT_TRUE(Driver().Calls().empty());
     // Without a server at the panel's host the command fails plainly.
     const std::size_t audits = AuditCount();
     m_servers.reset();
     m_servers.emplace(std::vector<std::wstring>{L"FARAWAY"});
-    EXPECT_EQ(Exec(Form::Sync, L"Bnt_Panel.ID=1", L"SetClock").result, WBEM_E_FAILED);
+    EXPECT_TRUE(Refused(Exec(Form::Sync, L"Bnt_Panel.ID=1", L"SetClock"), WBEM_E_FAILED,
+                        L"The hardware driver server on \"localhost\" cannot be reached."));
     EXPECT_EQ(AuditCount(), audits);
 }
 
@@ -258,7 +261,11 @@ TEST_F(DoorHardware, AFailedAccessPanelCallLeavesTheCacheUntouched)
         Driver().ClearCalls();
         Driver().SetAnswer(Procedure(failing), SimulatedAnswer::Status(1));
         const std::size_t audits = AuditCount();
-        EXPECT_EQ(Exec(Form::Sync, L"Bnt_Panel.ID=2", L"UpdateHardwareStatus").result, WBEM_E_FAILED);
+        const wchar_t* const reason = L"UpdateHardwareStatus: the panel's status could not be read.";
+        const int reasons = LogLines(reason);
+        EXPECT_TRUE(Refused(Exec(Form::Sync, L"Bnt_Panel.ID=2", L"UpdateHardwareStatus"), WBEM_E_FAILED,
+                            CWmipMessages::kFailed));
+        EXPECT_EQ(LogLines(reason), reasons + 1);
         EXPECT_EQ(AuditCount(), audits);
         EXPECT_EQ(Cache().GetPanelStatus(2), 77);
         EXPECT_EQ(Cache().GetReaderStatus(2, 0), 55);
@@ -423,8 +430,8 @@ TEST_F(DoorHardware, AReaderIdBeyondSixteenBitsIsRefusedBeforeAnyCall)
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "DELETE FROM READER WHERE READERID = 65536");
     // Its low 16 bits would address reader 0 of the panel.
-    EXPECT_EQ(masked.result, WBEM_E_INVALID_PARAMETER) << Hex(masked.result);
-    EXPECT_EQ(pulsed.result, WBEM_E_INVALID_PARAMETER) << Hex(pulsed.result);
+    EXPECT_TRUE(Refused(masked, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidParameter));
+    EXPECT_TRUE(Refused(pulsed, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidParameter));
     EXPECT_TRUE(Driver().Calls().empty());
 }
 

@@ -366,6 +366,15 @@ bool DoorTest::EndsWith(const std::string& text, const std::string& end)
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+::testing::AssertionResult DoorTest::Refused(const Reply& reply, HRESULT code, const std::wstring& reason)
+{
+    const std::string description = Description(reply.statusObject.Get());
+    if (reply.result == code && EndsWith(description, Utf8(reason)))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << Hex(reply.result) << " [" << description << "], not " << Hex(code)
+                                         << " [..." << Utf8(reason) << "]";
+}
+
 int DoorTest::LogLines(const std::wstring& text)
 {
     const CString file = brontel::utility::CWMIDebugLog::GetLogFileName();

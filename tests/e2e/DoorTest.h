@@ -76,6 +76,9 @@ public:
     static std::string Utf8(const std::wstring& text);
     // True when the text ends with `end`.
     static bool EndsWith(const std::string& text, const std::string& end);
+    // Whether the reply failed with the code and its status object's description ends with the
+    // reason (a text of CWmipMessages, or any text the refusal ends with).
+    static ::testing::AssertionResult Refused(const Reply& reply, HRESULT code, const std::wstring& reason);
     // The lines of the provider log that contain the text (the log flushed first); a refusal
     // whose reason is only logged is checked by this count rising.
     static int LogLines(const std::wstring& text);
