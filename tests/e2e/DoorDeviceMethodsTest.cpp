@@ -6,6 +6,7 @@
 #include "tests/e2e/DoorCommandTest.h"
 
 #include "Libraries/BntIRUtility/VariantArchive.h"
+#include "framework/CWmipMessages.h"
 #include "hardware/AapBlocks.h"
 #include "hardware/AapProcedure.h"
 #include "hardware/RpcBlock.h"
@@ -489,7 +490,15 @@ TEST_F(DoorDeviceMethods, ACallerWithoutTheMethodsPermissionIsRefusedAndNothingI
         // The onlooker holds the status right, which the reader and door mode commands need.
         const bool mayCommand = c.permission == 0x30000011;
         allowed += mayCommand ? 1 : 0;
-        EXPECT_EQ(Call(c.path, c.method, c.params).result, mayCommand ? WBEM_S_NO_ERROR : WBEM_E_ACCESS_DENIED);
+        const Reply reply = Call(c.path, c.method, c.params);
+        if (mayCommand)
+        {
+            EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Hex(reply.result);
+        }
+        else
+        {
+            EXPECT_TRUE(Refused(reply, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied));
+        }
     }
     EXPECT_EQ(Driver().Calls().size(), allowed);
     EXPECT_EQ(AuditCount(), audits + allowed);
@@ -507,7 +516,8 @@ TEST_F(DoorDeviceMethods, AnInstanceMethodOnAClassPathIsRefusedAndNothingIsSent)
         for (const Form form : kBothForms)
         {
             SCOPED_TRACE(Utf8(path) + " " + Utf8(method) + " " + NameOf(form));
-            EXPECT_EQ(Call(path, method, {}, form).result, WBEM_E_INVALID_OBJECT_PATH);
+            EXPECT_TRUE(
+                Refused(Call(path, method, {}, form), WBEM_E_INVALID_OBJECT_PATH, CWmipMessages::kInvalidObjectPath));
         }
     EXPECT_TRUE(Driver().Calls().empty());
     EXPECT_EQ(AuditCount(), audits);
@@ -568,8 +578,8 @@ TEST_F(DoorDeviceMethods, OutOfRangeValuesAreRefusedBeforeAnythingIsSent)
     }
     // Arm's parameter is checked before the caller: a caller without the right gets the same.
     CallAs(Callers::kOnlooker);
-    EXPECT_EQ(Call(L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(0L)}}).result,
-              WBEM_E_INVALID_PARAMETER);
+    EXPECT_TRUE(Refused(Call(L"Bnt_IntrusionArea.ID=1", L"Arm", {{L"ArmState", _variant_t(0L)}}),
+                        WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidParameter));
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "DELETE FROM ALARMINPUT WHERE ALARMINPUTID IN (90, 91)");
     EXPECT_TRUE(Driver().Calls().empty());
@@ -711,14 +721,17 @@ TEST_F(DoorDeviceMethods, AlarmCommandsNeedTheirAlarmPanelAndSlaveReadersAddThei
         INSERT INTO RELAYOUTPT (NAME, RELAYOUTPTID, PANELID, ALARMPID, OUTPUTID, PULSEDURAT) VALUES
             ('Orphan output', 90, 6, 99, 1, 1);
         UPDATE READER SET SLAVEID = 3 WHERE PANELID = 6 AND READERID = 0;)");
-    const HRESULT orphan = Call(L"Bnt_AlarmOutput.ID=90", L"Activate").result;
+    const wchar_t* const unsupported = L"The operation is not supported for this hardware type.";
+    const int unsupportedBefore = LogLines(unsupported);
+    const Reply orphan = Call(L"Bnt_AlarmOutput.ID=90", L"Activate");
     Cache().SetReaderStatus(6, 3, 0x20);
     Cache().SetReaderStatus(6, 0, 0x1F);
     const std::string slave = Status(L"Bnt_Reader.PanelID=6,ReaderID=3");
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         DELETE FROM RELAYOUTPT WHERE RELAYOUTPTID = 90;
         UPDATE READER SET SLAVEID = NULL WHERE PANELID = 6 AND READERID = 0;)");
-    EXPECT_EQ(orphan, WBEM_E_FAILED);
+    EXPECT_TRUE(Refused(orphan, WBEM_E_FAILED, CWmipMessages::kFailed));
+    EXPECT_EQ(LogLines(unsupported), unsupportedBefore + 1);
     EXPECT_TRUE(Driver().Calls().empty());
     // Reader 3 is a logical slave whose master is reader 0: only the master's four door bits.
     EXPECT_EQ(slave, std::to_string(0x20 | 0xF));
@@ -737,7 +750,7 @@ TEST_F(DoorDeviceMethods, CameraStatusAsksTheDriverServerAndReadsOfflineWhenItCa
     EXPECT_EQ(LastAudit().at(1), "15");
     // The status right alone does not read a camera: viewing cameras is needed.
     CallAs(Callers::kStatusReader);
-    EXPECT_EQ(Call(camera, L"GetHardwareStatus").result, WBEM_E_ACCESS_DENIED);
+    EXPECT_TRUE(Refused(Call(camera, L"GetHardwareStatus"), WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied));
     EXPECT_EQ(Driver().CallsOf(Procedure(AapProcedure::GetDeviceStatus)).size(), 2u);
 }
 
@@ -1190,18 +1203,18 @@ TEST_F(DoorDeviceMethods, AlarmsAreAcknowledgedOnThePanelsHostOrTheFirstLocalSer
     EXPECT_TRUE(Driver().Calls().empty());
 
     // A missing number is refused, and so is a caller outside the panel's devices.
-    EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", {{L"PanelID", _variant_t(1L)}}).result,
-              WBEM_E_INVALID_PARAMETER);
+    EXPECT_TRUE(Refused(Call(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", {{L"PanelID", _variant_t(1L)}}),
+                        WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidParameter));
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 1 WHERE USER_PERMID = 56;
         INSERT INTO USER_PERM_DEVICE_GROUP_LINK (USER_PERMID, DEVICEGROUPID) VALUES (56, 2);)");
     CallAs(Callers::kOnlooker);
-    const HRESULT excluded = acknowledge(6, nullptr).result;
+    const Reply excluded = acknowledge(6, nullptr);
     const HRESULT other = acknowledge(1, nullptr).result;
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 0 WHERE USER_PERMID = 56;
         DELETE FROM USER_PERM_DEVICE_GROUP_LINK WHERE USER_PERMID = 56;)");
-    EXPECT_EQ(excluded, WBEM_E_ACCESS_DENIED);
+    EXPECT_TRUE(Refused(excluded, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied));
     EXPECT_EQ(other, WBEM_S_NO_ERROR);
     EXPECT_EQ(Driver().CallsOf(Procedure(AapProcedure::AcknowledgeAlarm)).size(), 1u);
 }
