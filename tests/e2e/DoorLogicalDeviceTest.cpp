@@ -3,6 +3,8 @@
 // configuration messages each write sends, and the cascade of a source's delete, all-or-nothing.
 #include "tests/e2e/DoorTest.h"
 
+#include "framework/CWmipInstanceWriter.h"
+#include "framework/CWmipMessages.h"
 #include "hardware/RpcBlock.h"
 #include "simulation/SimulatedInstallation.h"
 #include "tests/support/InstallationDatabase.h"
@@ -394,7 +396,7 @@ TEST_F(DoorLogicalDevices, AFailedDeleteLeavesItsCascadeUndone)
                                                    " BEGIN SELECT RAISE(ABORT, 'refused'); END;");
         const Reply refused = Delete(Form::Sync, c.path);
         support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), "DROP TRIGGER refuse_delete;");
-        EXPECT_EQ(refused.result, WBEM_E_FAILED) << Hex(refused.result);
+        EXPECT_TRUE(Refused(refused, WBEM_E_FAILED, CWmipInstanceWriter::kDatabaseMessage));
         EXPECT_EQ(Devices(), devices);
         EXPECT_EQ(Sources(), sources);
     }
@@ -464,7 +466,8 @@ TEST_F(DoorLogicalDevices, SystemAccountsAreAuditedWithThePersonsName)
     EXPECT_EQ(Delete(Form::Sync, L"Bnt_LogicalSystemAccount.LogicalSystemType=1,PersonID=1").result, WBEM_S_NO_ERROR);
     // A viewer without the accounts' rights may not write them.
     CallAs(Callers::kViewer);
-    EXPECT_EQ(Write(L"Bnt_LogicalSystemAccount", account(2)).result, WBEM_E_ACCESS_DENIED);
+    EXPECT_TRUE(
+        Refused(Write(L"Bnt_LogicalSystemAccount", account(2)), WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied));
 }
 
 }  // namespace
