@@ -3,6 +3,7 @@
 #include "tests/e2e/DoorTest.h"
 #include "tests/e2e/ServedClass.h"
 
+#include "framework/CWmipMessages.h"
 #include "platform/com/Bstr.h"
 #include "platform/wmi/WbemContext.h"
 
@@ -54,7 +55,7 @@ TEST_F(DoorWrites, PutsAreNotSupportedForAnyCallerAndWriteNothing)
                     SCOPED_TRACE(Utf8(served.name) + " flags " + std::to_string(put.flags) + " " + NameOf(form) + " " +
                                  Utf8(caller));
                     const Reply reply = Put(form, put.instance, put.flags);
-                    EXPECT_EQ(reply.result, WBEM_E_NOT_SUPPORTED) << Hex(reply.result);
+                    EXPECT_TRUE(Refused(reply, WBEM_E_NOT_SUPPORTED, CWmipMessages::kNotSupported));
                     EXPECT_FALSE(reply.hasText) << Utf8(reply.text);
                     EXPECT_EQ(StatusCode(reply.statusObject.Get()), WBEM_E_NOT_SUPPORTED);
                 }
@@ -73,7 +74,7 @@ TEST_F(DoorWrites, DeletesAreReportedAsInvalidOperationsAndDeleteNothing)
             {
                 SCOPED_TRACE(Utf8(path) + " " + NameOf(form));
                 const Reply reply = Delete(form, path);
-                EXPECT_EQ(reply.result, WBEM_E_INVALID_OPERATION) << Hex(reply.result);
+                EXPECT_TRUE(Refused(reply, WBEM_E_INVALID_OPERATION, CWmipMessages::kNotSupported));
                 // The status object still describes the refusal as the mapper made it.
                 EXPECT_EQ(StatusCode(reply.statusObject.Get()), WBEM_E_NOT_SUPPORTED);
             }
@@ -84,16 +85,22 @@ TEST_F(DoorWrites, DeletesOfPathsThatNameNoInstanceAreInvalidObjectPaths)
 {
     CallAs(Callers::kAdministrator);
     for (const ServedClass& served : ServedClass::All())
-        for (const std::wstring& path : {std::wstring(served.name), std::wstring(served.wrongKeysPath)})
-            for (const Form form : kBothForms)
-            {
-                SCOPED_TRACE(Utf8(path) + " " + NameOf(form));
-                EXPECT_EQ(Delete(form, path).result, WBEM_E_INVALID_OBJECT_PATH);
-            }
+        for (const Form form : kBothForms)
+        {
+            SCOPED_TRACE(Utf8(served.name) + " " + NameOf(form));
+            EXPECT_TRUE(Refused(Delete(form, served.name), WBEM_E_INVALID_OBJECT_PATH,
+                                L"The object path names class " + std::wstring(served.name) +
+                                    L", not an instance of it: its keys are missing."));
+            EXPECT_TRUE(Refused(Delete(form, served.wrongKeysPath), WBEM_E_INVALID_OBJECT_PATH,
+                                CWmipMessages::kInvalidObjectPath));
+        }
     for (const Form form : kBothForms)
     {
-        EXPECT_EQ(Delete(form, L"Bnt_EventType.ID=").result, WBEM_E_INVALID_OBJECT_PATH);
-        EXPECT_EQ(Delete(form, L"Bnt_Nothing.ID=1").result, WBEM_E_INVALID_CLASS);
+        EXPECT_TRUE(Refused(Delete(form, L"Bnt_EventType.ID="), WBEM_E_INVALID_OBJECT_PATH,
+                            L"value expected (a quoted text, a number, TRUE or FALSE) at offset 17."));
+        const Reply unknown = Delete(form, L"Bnt_Nothing.ID=1");
+        EXPECT_EQ(unknown.result, WBEM_E_INVALID_CLASS);
+        EXPECT_FALSE(unknown.statusObject) << "the service refuses an unknown class itself";
     }
 }
 
@@ -120,7 +127,8 @@ TEST_F(DoorWrites, PartialPutIsRefusedByTheExactNameOfItsContextValue)
     const ComPtr<WbemContext> context = WbemContext::Create();
     _variant_t value(true);
     ASSERT_EQ(context->SetValue(L"__put_extensions", 0, &value), WBEM_S_NO_ERROR);
-    EXPECT_EQ(Put(Form::Async, existing.Get(), 0, context.Get()).result, WBEM_E_NOT_SUPPORTED);
+    EXPECT_TRUE(Refused(Put(Form::Async, existing.Get(), 0, context.Get()), WBEM_E_NOT_SUPPORTED,
+                        CWmipMessages::kNotSupported));
 }
 
 TEST_F(DoorWrites, MethodsAreNotOffered)
