@@ -5,6 +5,7 @@
 #include "tests/e2e/ServedClass.h"
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
 #include "platform/wmi/IWbemQualifierSet.h"
@@ -167,7 +168,8 @@ TEST_F(DoorGetObject, PathsNamingANonKeyAreInvalidAndPathsNamingSomeKeysReadTheF
 {
     CallAs(Callers::kViewer);
     // Each served class's path of wrong keys names a property that is no key, or part of the keys.
-    std::vector<std::wstring> invalid;
+    // Each invalid path with what its refusal ends with.
+    std::vector<std::pair<std::wstring, std::wstring>> invalid;
     std::vector<std::wstring> someKeys;
     for (const ServedClass& served : ServedClass::All())
     {
@@ -178,25 +180,28 @@ TEST_F(DoorGetObject, PathsNamingANonKeyAreInvalidAndPathsNamingSomeKeysReadTheF
         for (const CString& name : path->GetKeyNames())
             onlyKeys = onlyKeys && std::any_of(keys.begin(), keys.end(),
                                                [&name](const auto& key) { return key.first.CompareNoCase(name) == 0; });
-        (onlyKeys ? someKeys : invalid).emplace_back(served.wrongKeysPath);
+        if (onlyKeys)
+            someKeys.emplace_back(served.wrongKeysPath);
+        else
+            invalid.emplace_back(served.wrongKeysPath, CWmipMessages::kInvalidObjectPath);
     }
     ASSERT_FALSE(someKeys.empty());
     ASSERT_FALSE(invalid.empty());
     // An extra key, a key named twice, a key of another class, an unknown property.
-    invalid.emplace_back(L"Bnt_EventType.ID=7,Description=\"Fire\"");
-    invalid.emplace_back(L"Bnt_EventType.ID=7,ID=7");
-    invalid.emplace_back(L"Bnt_EventType.PanelID=7");
-    invalid.emplace_back(L"Bnt_WorldTimezone.Nothing=1");
+    invalid.emplace_back(L"Bnt_EventType.ID=7,Description=\"Fire\"", CWmipMessages::kInvalidObjectPath);
+    invalid.emplace_back(L"Bnt_EventType.ID=7,ID=7", L"key ID repeated at offset 19.");
+    invalid.emplace_back(L"Bnt_EventType.PanelID=7", CWmipMessages::kInvalidObjectPath);
+    invalid.emplace_back(L"Bnt_WorldTimezone.Nothing=1", CWmipMessages::kInvalidObjectPath);
     // Five of the six keys of an alarm link.
     someKeys.emplace_back(L"Bnt_EventAlarmDefinitionLink.PanelID=2,DeviceID=0,SecondaryDeviceID=1,EventTypeID=7,"
                           L"EventSubtypeDefinitionID=1");
     for (const Form form : kBothForms)
     {
-        for (const std::wstring& path : invalid)
+        for (const auto& [path, reason] : invalid)
         {
             SCOPED_TRACE(Utf8(path) + " " + NameOf(form));
             const Reply reply = Get(form, path);
-            EXPECT_EQ(reply.result, WBEM_E_INVALID_OBJECT_PATH) << Hex(reply.result);
+            EXPECT_TRUE(Refused(reply, WBEM_E_INVALID_OBJECT_PATH, reason));
             EXPECT_TRUE(reply.objects.empty());
         }
         for (const std::wstring& path : someKeys)
@@ -216,10 +221,17 @@ TEST_F(DoorGetObject, UnknownClassIsNotFoundAsAClassAndInvalidAsAnInstance)
     for (const Form form : kBothForms)
     {
         SCOPED_TRACE(NameOf(form));
-        EXPECT_EQ(Get(form, L"Bnt_Nothing").result, WBEM_E_NOT_FOUND);
-        EXPECT_EQ(Get(form, L"Bnt_Nothing.ID=1").result, WBEM_E_INVALID_CLASS);
+        // The service answers an unknown class itself, without a status object.
+        for (const auto& [path, code] :
+             {std::pair{L"Bnt_Nothing", WBEM_E_NOT_FOUND}, std::pair{L"Bnt_Nothing.ID=1", WBEM_E_INVALID_CLASS}})
+        {
+            const Reply reply = Get(form, path);
+            EXPECT_EQ(reply.result, code) << Utf8(path);
+            EXPECT_FALSE(reply.statusObject) << Utf8(path);
+        }
         // A path of another namespace is not this door's.
-        EXPECT_EQ(Get(form, L"\\\\E2EHOST\\root\\Other:Bnt_EventType.ID=7").result, WBEM_E_INVALID_NAMESPACE);
+        EXPECT_TRUE(Refused(Get(form, L"\\\\E2EHOST\\root\\Other:Bnt_EventType.ID=7"), WBEM_E_INVALID_NAMESPACE,
+                            L"The path names namespace root\\Other, not root\\Brontel."));
     }
 }
 
@@ -249,6 +261,7 @@ TEST_F(DoorGetObject, ErrorPathIsNotFoundForEveryCallerWithoutAStatusObject)
     EXPECT_TRUE(ordinary.objects.empty());
     // Thrown like every failure of the class road, so it carries a status object.
     EXPECT_EQ(StatusCode(ordinary.statusObject.Get()), WBEM_E_NOT_FOUND);
+    EXPECT_TRUE(Refused(ordinary, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound));
     EXPECT_EQ(LogLines(L"Leaving GetObjectAsync(bnt_error)"), leftBefore + 1);
     EXPECT_GT(LogLines(L"GetObjectAsync(Bnt_Error)"), 0);
     EXPECT_EQ(LogLines(L"Leaving GetObjectAsync(Bnt_Error)"), earlyLeftBefore);
@@ -276,14 +289,15 @@ TEST_F(DoorGetObject, PathCutByANulIsAMalformedPath)
     {
         SCOPED_TRACE(NameOf(form));
         const Reply get = Get(form, L"Bnt_EventType.ID=2\0,ID=7"s);
-        EXPECT_EQ(get.result, WBEM_E_INVALID_OBJECT_PATH) << Hex(get.result);
+        EXPECT_TRUE(Refused(get, WBEM_E_INVALID_OBJECT_PATH, CWmipMessages::kInvalidObjectPath));
         EXPECT_TRUE(get.objects.empty());
         const Reply deletion = Delete(form, L"Bnt_Holiday.ID=4\0"s);
-        EXPECT_EQ(deletion.result, WBEM_E_INVALID_OBJECT_PATH) << Hex(deletion.result);
+        EXPECT_TRUE(Refused(deletion, WBEM_E_INVALID_OBJECT_PATH, CWmipMessages::kInvalidObjectPath));
     }
     // Not the whole text "Bnt_Error": the ordinary road refuses it, with a status object.
     const Reply error = ProviderGet(L"Bnt_Error\0"s);
     EXPECT_EQ(error.result, WBEM_E_INVALID_OBJECT_PATH) << Hex(error.result);
     EXPECT_EQ(StatusCode(error.statusObject.Get()), WBEM_E_INVALID_OBJECT_PATH);
+    EXPECT_TRUE(Refused(error, WBEM_E_INVALID_OBJECT_PATH, CWmipMessages::kInvalidObjectPath));
     EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
 }
