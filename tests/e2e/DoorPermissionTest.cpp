@@ -4,6 +4,8 @@
 #include "tests/e2e/DoorTest.h"
 #include "tests/e2e/ServedClass.h"
 
+#include "framework/CWmipMessages.h"
+
 using namespace e2e;
 
 namespace {
@@ -121,11 +123,14 @@ TEST_F(DoorPermissions, CallerWithoutTheViewRightOfAClassSeesNoneOfItsInstances)
                 if (form == Form::Async)
                 {
                     EXPECT_EQ(StatusCode(enumeration.statusObject.Get()), WBEM_E_ACCESS_DENIED);
+                    EXPECT_TRUE(
+                        EndsWith(Description(enumeration.statusObject.Get()), Utf8(CWmipMessages::kAccessDenied)))
+                        << Description(enumeration.statusObject.Get());
                 }
 
                 const Reply query = Query(form, std::wstring(L"SELECT * FROM ") + served.name + L" WHERE " +
                                                     served.properties.front() + L" > 0");
-                EXPECT_EQ(query.result, WBEM_E_ACCESS_DENIED) << Hex(query.result);
+                EXPECT_TRUE(Refused(query, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied));
                 EXPECT_TRUE(query.objects.empty());
                 EXPECT_EQ(StatusCode(query.statusObject.Get()), WBEM_E_ACCESS_DENIED);
 
