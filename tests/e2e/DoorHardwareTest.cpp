@@ -60,9 +60,10 @@ struct CommandCase
 std::vector<CommandCase> CommandCases()
 {
     const std::vector<BYTE> input = Words({1, 0, 0});
-    const std::vector<BYTE> input2 = Words({1, 1, 0});
+    // The second input and output are tried on a reader whose number differs from its panel's.
+    const std::vector<BYTE> input2 = Words({2, 1, 0});
     const std::vector<BYTE> output = Words({1, 0});
-    const std::vector<BYTE> output2 = Words({1, 1});
+    const std::vector<BYTE> output2 = Words({2, 1});
     std::vector<BYTE> reset = Words({1, 0, -1, -1, 0});
     reset.push_back(1);
     return {
@@ -76,22 +77,22 @@ std::vector<CommandCase> CommandCases()
          "7", "Lobby door contact"},
         {L"Bnt_ReaderInput1.PanelID=1,ReaderID=0", L"Unmask", AapProcedure::SetReaderInputMask, Set(input, 8, 0x80),
          "24", "7", "Lobby door contact"},
-        {L"Bnt_ReaderInput2.PanelID=1,ReaderID=1", L"Mask", AapProcedure::SetReaderInputMask, Set(input2, 9, 0x81),
-         "16", "7", "Lobby exit REX"},
-        {L"Bnt_ReaderInput2.PanelID=1,ReaderID=1", L"Unmask", AapProcedure::SetReaderInputMask, Set(input2, 9, 0x80),
-         "24", "7", "Lobby exit REX"},
+        {L"Bnt_ReaderInput2.PanelID=2,ReaderID=1", L"Mask", AapProcedure::SetReaderInputMask, Set(input2, 9, 0x81),
+         "16", "7", "Dock exit REX"},
+        {L"Bnt_ReaderInput2.PanelID=2,ReaderID=1", L"Unmask", AapProcedure::SetReaderInputMask, Set(input2, 9, 0x80),
+         "24", "7", "Dock exit REX"},
         {L"Bnt_ReaderOutput1.PanelID=1,ReaderID=0", L"Activate", AapProcedure::ControlReaderOutput, Set(output, 6, 9),
          "22", "9", "Lobby strike"},
         {L"Bnt_ReaderOutput1.PanelID=1,ReaderID=0", L"Deactivate", AapProcedure::ControlReaderOutput, Set(output, 6, 8),
          "23", "9", "Lobby strike"},
         {L"Bnt_ReaderOutput1.PanelID=1,ReaderID=0", L"Pulse", AapProcedure::ControlReaderOutput, Set(output, 6, 0x80),
          "26", "9", "Lobby strike"},
-        {L"Bnt_ReaderOutput2.PanelID=1,ReaderID=1", L"Activate", AapProcedure::ControlReaderOutput, Set(output2, 7, 9),
-         "22", "9", "Lobby exit sounder"},
-        {L"Bnt_ReaderOutput2.PanelID=1,ReaderID=1", L"Deactivate", AapProcedure::ControlReaderOutput,
-         Set(output2, 7, 8), "23", "9", "Lobby exit sounder"},
-        {L"Bnt_ReaderOutput2.PanelID=1,ReaderID=1", L"Pulse", AapProcedure::ControlReaderOutput, Set(output2, 7, 0x80),
-         "26", "9", "Lobby exit sounder"},
+        {L"Bnt_ReaderOutput2.PanelID=2,ReaderID=1", L"Activate", AapProcedure::ControlReaderOutput, Set(output2, 7, 9),
+         "22", "9", "Dock exit sounder"},
+        {L"Bnt_ReaderOutput2.PanelID=2,ReaderID=1", L"Deactivate", AapProcedure::ControlReaderOutput,
+         Set(output2, 7, 8), "23", "9", "Dock exit sounder"},
+        {L"Bnt_ReaderOutput2.PanelID=2,ReaderID=1", L"Pulse", AapProcedure::ControlReaderOutput, Set(output2, 7, 0x80),
+         "26", "9", "Dock exit sounder"},
     };
 }
 
