@@ -146,17 +146,18 @@ TEST_F(EventMapperTest, AnUnclaimedMessageIsLoggedWithItsSerialNumber)
 
 TEST_F(EventMapperTest, CommonPropertiesComeFromTheRecordAndTheCaches)
 {
-    BntMessageEx message(hwtest::Record(4, 5, 0, 2, 1).Record(), L"forced", L"COMMHOST", 0);
+    // Panel 6 lies in segment 1: panel, device, input and segment all differ, so a swap shows.
+    BntMessageEx message(hwtest::Record(4, 5, 0, 6, 1).Record(), L"forced", L"COMMHOST", 0);
     message.Set(BntMessage::InputID, 3);
     message.Set(BntMessage::Time, 86400);
     const ComPtr<IWbemClassObject> event = Dispatch(message);
     ASSERT_TRUE(event);
     EXPECT_EQ(Text(event.Get(), L"Description"), L"Door Forced Open");
     EXPECT_EQ(Number(event.Get(), L"ID"), 6);
-    EXPECT_EQ(Number(event.Get(), L"PanelID"), 2);
+    EXPECT_EQ(Number(event.Get(), L"PanelID"), 6);
     EXPECT_EQ(Number(event.Get(), L"DeviceID"), 1);
     EXPECT_EQ(Number(event.Get(), L"SecondaryDeviceID"), 3);
-    EXPECT_EQ(Number(event.Get(), L"SegmentID"), 2);
+    EXPECT_EQ(Number(event.Get(), L"SegmentID"), 1);
     EXPECT_EQ(Number(event.Get(), L"SerialNumber"), 7);
     EXPECT_EQ(Number(event.Get(), L"Type"), 4);
     EXPECT_EQ(Number(event.Get(), L"SubType"), 5);
