@@ -1,7 +1,5 @@
 #include "tests/e2e/DoorTest.h"
 
-#include "inhouse/BntUtility/CWMIDebugLog.h"
-#include "inhouse/BntUtility/LogFileWriter.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 #include "platform/wmi/IEnumWbemClassObject.h"
@@ -12,11 +10,11 @@
 #include "tools/provixa/ProvixaHost.h"
 #include "tools/provixa/ProvixaSchemaLoader.h"
 #include "tools/provixa/ProvixaText.h"
+#include "tests/support/TemporaryHome.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 
 namespace e2e {
 namespace {
@@ -377,13 +375,6 @@ bool DoorTest::EndsWith(const std::string& text, const std::string& end)
 
 int DoorTest::LogLines(const std::wstring& text)
 {
-    const CString file = brontel::utility::CWMIDebugLog::GetLogFileName();
-    brontel::utility::LogFileWriter::Flush();
-    std::ifstream log(Utf8(static_cast<LPCWSTR>(file)));
-    const std::string wanted = Utf8(text);
-    int count = 0;
-    for (std::string line; std::getline(log, line);)
-        count += line.find(wanted) != std::string::npos ? 1 : 0;
-    return count;
+    return support::TemporaryHome::CountProviderLogLines(Utf8(text));
 }
 }  // namespace e2e

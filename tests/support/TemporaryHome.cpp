@@ -1,10 +1,12 @@
 #include "tests/support/TemporaryHome.h"
 
 #include "inhouse/BntUtility/LogFileWriter.h"
+#include "inhouse/BntUtility/StringConversion.h"
 #include "platform/registry/Registry.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -56,6 +58,18 @@ std::vector<std::string> TemporaryHome::ReadLines(const std::filesystem::path& f
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+int TemporaryHome::CountLines(const std::filesystem::path& file, const std::string& text)
+{
+    const std::vector<std::string> lines = ReadLines(file);
+    return static_cast<int>(std::count_if(
+        lines.begin(), lines.end(), [&text](const std::string& line) { return line.find(text) != std::string::npos; }));
+}
+
+int TemporaryHome::CountProviderLogLines(const std::string& text)
+{
+    return CountLines(brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName()), text);
 }
 
 void TemporaryHome::SetLogLevel(brontel::utility::CWMIDebugLog::Level level)

@@ -31,6 +31,10 @@ public:
     static void SetLogLevel(brontel::utility::CWMIDebugLog::Level level);
     // The lines of a text file anywhere (none when it does not exist).
     static std::vector<std::string> ReadLines(const std::filesystem::path& file);
+    // The lines of a text file that contain the text.
+    static int CountLines(const std::filesystem::path& file, const std::string& text);
+    // The lines of the provider log that contain the text.
+    static int CountProviderLogLines(const std::string& text);
 
 private:
     std::filesystem::path m_path;

@@ -58,15 +58,7 @@ public:
     }
 
     // The number of lines of the provider's log that contain the text.
-    static int CountLogLines(const std::string& text)
-    {
-        const std::string file =
-            brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName());
-        const auto lines = support::TemporaryHome::ReadLines(file);
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&text](const std::string& line) {
-            return line.find(text) != std::string::npos;
-        }));
-    }
+    static int CountLogLines(const std::string& text) { return support::TemporaryHome::CountProviderLogLines(text); }
 
     const support::TemporaryHome& Home() const { return m_home; }
 

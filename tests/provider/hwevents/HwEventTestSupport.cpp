@@ -79,14 +79,12 @@ int CountLines(const std::wstring& logFile, const std::string& text)
 {
     const std::filesystem::path folder(
         brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFolder()));
-    const auto lines = support::TemporaryHome::ReadLines(folder / std::filesystem::path(logFile));
-    return static_cast<int>(std::count_if(
-        lines.begin(), lines.end(), [&text](const std::string& line) { return line.find(text) != std::string::npos; }));
+    return support::TemporaryHome::CountLines(folder / std::filesystem::path(logFile), text);
 }
 
 int CountProviderLogLines(const std::string& text)
 {
-    return CountLines(L"Fluxmere.log", text);
+    return support::TemporaryHome::CountProviderLogLines(text);
 }
 
 bool WaitForObjects(support::RecordingSink& sink, std::size_t count)

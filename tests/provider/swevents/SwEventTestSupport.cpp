@@ -55,11 +55,7 @@ const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvir
 
 int CountProviderLogLines(const std::string& text)
 {
-    const std::filesystem::path folder(
-        brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFolder()));
-    const auto lines = support::TemporaryHome::ReadLines(folder / "Fluxmere.log");
-    return static_cast<int>(std::count_if(
-        lines.begin(), lines.end(), [&text](const std::string& line) { return line.find(text) != std::string::npos; }));
+    return support::TemporaryHome::CountProviderLogLines(text);
 }
 
 ComPtr<IWbemClassObject> Embedded(IWbemClassObject* event, const wchar_t* property)
