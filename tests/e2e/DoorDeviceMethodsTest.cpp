@@ -784,7 +784,7 @@ TEST_F(DoorDeviceMethods, PlainVideoClassesListOnlyTheirOwnRows)
 
 TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight)
 {
-    const auto move = [&](LONG area, const wchar_t* badge, LONG panel, LONG reader, LONG segment) {
+    const auto moveReply = [&](LONG area, const wchar_t* badge, LONG panel, LONG reader, LONG segment) {
         Params params{{L"AreaID", _variant_t(area)},
                       {L"PanelID", _variant_t(panel)},
                       {L"ReaderID", _variant_t(reader)},
@@ -792,7 +792,10 @@ TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight
                       {L"UTCTime", _variant_t(L"20261207083000.000000+000")}};
         if (badge != nullptr)
             params.emplace_back(L"BadgeID", _variant_t(badge));
-        return Call(L"Bnt_Area", L"MoveBadge", params).result;
+        return Call(L"Bnt_Area", L"MoveBadge", params);
+    };
+    const auto move = [&](LONG area, const wchar_t* badge, LONG panel, LONG reader, LONG segment) {
+        return moveReply(area, badge, panel, reader, segment).result;
     };
     const auto location = [] {
         return DoorInstallation::Rows("SELECT BADGEID, SEGMENTID, AREAAPBID, PANELID, READERID, MOVED_UTC "
@@ -827,20 +830,20 @@ TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight
         UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 1 WHERE USER_PERMID = 56;
         INSERT INTO USER_PERM_DEVICE_GROUP_LINK (USER_PERMID, DEVICEGROUPID) VALUES (56, 2);)");
     CallAs(Callers::kOnlooker);
-    const HRESULT excluded = move(3, L"100003", 6, 0, 1);
-    const HRESULT elsewhere = move(2, L"100003", 1, 0, 1);
+    const Reply excluded = moveReply(3, L"100003", 6, 0, 1);
+    const Reply elsewhere = moveReply(2, L"100003", 1, 0, 1);
     // Listed alone (not excluded), the group allows the listed readers only.
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 0 WHERE USER_PERMID = 56");
-    const HRESULT included = move(3, L"100004", 6, 0, 1);
-    const HRESULT unlisted = move(2, L"100004", 1, 1, 1);
+    const Reply included = moveReply(3, L"100004", 6, 0, 1);
+    const Reply unlisted = moveReply(2, L"100004", 1, 1, 1);
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         DELETE FROM USER_PERM_DEVICE_GROUP_LINK WHERE USER_PERMID = 56;
         DELETE FROM APB_BADGE_LOCATION;)");
-    EXPECT_EQ(excluded, WBEM_E_ACCESS_DENIED);
-    EXPECT_EQ(elsewhere, WBEM_S_NO_ERROR);
-    EXPECT_EQ(included, WBEM_S_NO_ERROR);
-    EXPECT_EQ(unlisted, WBEM_E_ACCESS_DENIED);
+    EXPECT_TRUE(Refused(excluded, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied));
+    EXPECT_EQ(elsewhere.result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(included.result, WBEM_S_NO_ERROR);
+    EXPECT_TRUE(Refused(unlisted, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied));
 }
 
 // A caller of segment 2 moves only its segment's badges through its segment's readers into its
@@ -1094,10 +1097,13 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
     {
         SCOPED_TRACE(Utf8(time));
         const Table rows = events();
+        const std::wstring reason = L"SendIncomingEvent: Time " + std::wstring(time) + L" is invalid.";
+        const int reasons = LogLines(reason);
         const HRESULT sent = Call(L"Bnt_IncomingEvent", L"SendIncomingEvent",
                                   {{L"Source", _variant_t(L"Building management")}, {L"Time", _variant_t(time)}})
                                  .result;
         EXPECT_EQ(sent, logged != nullptr ? WBEM_S_NO_ERROR : WBEM_E_INVALID_PARAMETER);
+        EXPECT_EQ(LogLines(reason), reasons + (logged == nullptr ? 1 : 0));
         if (logged == nullptr)
         {
             EXPECT_EQ(events(), rows);
@@ -1122,7 +1128,9 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
             SCOPED_TRACE(std::to_string(refusal.first) + " " + std::to_string(refusal.transport));
             m_servers.CommEventServer().ClearCalls();
             m_servers.CommEventServer().SetDefaultAnswer(refusal);
+            const int reasons = LogLines(L"SendIncomingEvent. Failed to send the event.");
             EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", *params).result, WBEM_E_FAILED);
+            EXPECT_EQ(LogLines(L"SendIncomingEvent. Failed to send the event."), reasons + 1);
             EXPECT_EQ(m_servers.CommEventServer().Calls().size(), 1u) << "the call reached the server";
             EXPECT_EQ(events(), logged);
         }

@@ -152,4 +152,7 @@ TEST_F(DoorWrites, MethodsAreNotOffered)
     SysFreeString(method);
     ASSERT_EQ(sink->FinalStatuses().size(), 1u);
     EXPECT_EQ(sink->FinalStatuses().front().result, WBEM_E_METHOD_NOT_IMPLEMENTED);
+    EXPECT_TRUE(EndsWith(Description(sink->FinalStatuses().front().statusObject.Get()),
+                         Utf8(CWmipMessages::kMethodNotImplemented)))
+        << Description(sink->FinalStatuses().front().statusObject.Get());
 }
