@@ -784,7 +784,7 @@ TEST_F(DoorDeviceMethods, PlainVideoClassesListOnlyTheirOwnRows)
 
 TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight)
 {
-    const auto moveReply = [&](LONG area, const wchar_t* badge, LONG panel, LONG reader, LONG segment) {
+    const auto move = [&](LONG area, const wchar_t* badge, LONG panel, LONG reader, LONG segment) {
         Params params{{L"AreaID", _variant_t(area)},
                       {L"PanelID", _variant_t(panel)},
                       {L"ReaderID", _variant_t(reader)},
@@ -794,34 +794,31 @@ TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight
             params.emplace_back(L"BadgeID", _variant_t(badge));
         return Call(L"Bnt_Area", L"MoveBadge", params);
     };
-    const auto move = [&](LONG area, const wchar_t* badge, LONG panel, LONG reader, LONG segment) {
-        return moveReply(area, badge, panel, reader, segment).result;
-    };
     const auto location = [] {
         return DoorInstallation::Rows("SELECT BADGEID, SEGMENTID, AREAAPBID, PANELID, READERID, MOVED_UTC "
                                       "FROM APB_BADGE_LOCATION ORDER BY BADGEID");
     };
     const std::size_t audits = AuditCount();
     const HRESULT kInvalid = static_cast<HRESULT>(0x80040526);
-    EXPECT_EQ(move(2, L"999", 1, 0, 1), kInvalid);
-    EXPECT_EQ(move(2, L"100001", 1, 7, 1), kInvalid);
-    EXPECT_EQ(move(2, L"100001", 1, 0, 2), kInvalid);
-    EXPECT_EQ(move(42, L"100001", 1, 0, 1), kInvalid);
+    EXPECT_EQ(move(2, L"999", 1, 0, 1).result, kInvalid);
+    EXPECT_EQ(move(2, L"100001", 1, 7, 1).result, kInvalid);
+    EXPECT_EQ(move(2, L"100001", 1, 0, 2).result, kInvalid);
+    EXPECT_EQ(move(42, L"100001", 1, 0, 1).result, kInvalid);
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "UPDATE ACCESSPANE SET SEGMENTID = 2 WHERE PANELID = 6");
     // The panel is of segment 2, the area of segment 1: a plain failure.
-    EXPECT_EQ(move(3, L"100001", 6, 0, 2), WBEM_E_FAILED);
+    EXPECT_EQ(move(3, L"100001", 6, 0, 2).result, WBEM_E_FAILED);
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "UPDATE ACCESSPANE SET SEGMENTID = 1 WHERE PANELID = 6");
     EXPECT_EQ(Call(L"Bnt_Area", L"MoveBadge", {{L"BadgeID", _variant_t(L"100001")}}).result, WBEM_E_INVALID_PARAMETER);
     EXPECT_TRUE(location().empty());
 
-    EXPECT_EQ(move(2, L"100001", 1, 0, 1), WBEM_S_NO_ERROR);
-    EXPECT_EQ(move(3, L"100002", 6, 0, 1), WBEM_S_NO_ERROR);
+    EXPECT_EQ(move(2, L"100001", 1, 0, 1).result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(move(3, L"100002", 6, 0, 1).result, WBEM_S_NO_ERROR);
     EXPECT_EQ(location(), (Table{{"100001", "1", "2", "1", "0", "2026-12-07 08:30:00"},
                                  {"100002", "1", "3", "6", "0", "2026-12-07 08:30:00"}}));
     // A badge moves: its one row per segment follows it.
-    EXPECT_EQ(move(1, L"100001", 1, 1, 1), WBEM_S_NO_ERROR);
+    EXPECT_EQ(move(1, L"100001", 1, 1, 1).result, WBEM_S_NO_ERROR);
     EXPECT_EQ(location().at(0).at(2), "1");
     EXPECT_EQ(AuditCount(), audits);
 
@@ -830,13 +827,13 @@ TEST_F(DoorDeviceMethods, MoveBadgeChecksBadgeReaderAreaAndTheCallersDeviceRight
         UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 1 WHERE USER_PERMID = 56;
         INSERT INTO USER_PERM_DEVICE_GROUP_LINK (USER_PERMID, DEVICEGROUPID) VALUES (56, 2);)");
     CallAs(Callers::kOnlooker);
-    const Reply excluded = moveReply(3, L"100003", 6, 0, 1);
-    const Reply elsewhere = moveReply(2, L"100003", 1, 0, 1);
+    const Reply excluded = move(3, L"100003", 6, 0, 1);
+    const Reply elsewhere = move(2, L"100003", 1, 0, 1);
     // Listed alone (not excluded), the group allows the listed readers only.
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "UPDATE USER_PERM SET DEVICES_ARE_EXCLUDED = 0 WHERE USER_PERMID = 56");
-    const Reply included = moveReply(3, L"100004", 6, 0, 1);
-    const Reply unlisted = moveReply(2, L"100004", 1, 1, 1);
+    const Reply included = move(3, L"100004", 6, 0, 1);
+    const Reply unlisted = move(2, L"100004", 1, 1, 1);
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         DELETE FROM USER_PERM_DEVICE_GROUP_LINK WHERE USER_PERMID = 56;
         DELETE FROM APB_BADGE_LOCATION;)");
