@@ -8,7 +8,6 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
-#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -326,33 +325,40 @@ TEST_F(CommServerReconnect, NoKeptMessageLeavesWithoutATraceAndTheStopMakesALast
 
 // Five messages beyond the limit push out the five oldest, each logged with its content; a
 // server that accepts at the stop then receives exactly the newest, in the order they came.
+// Each message carries its number in its code and in its block.
 TEST_F(CommServerReconnect, TheStoreKeepsItsNewestMessagesWithinItsLimit)
 {
     constexpr int kStored = static_cast<int>(LCfgRpcSender::kMaxStoredMessages);
     constexpr int kBeyond = 5;
+    const auto block = [](int n) { return CfgMessage(13, n, 0).ToBlock(); };
     WmipArchiveServerRpcClass thread(m_manager.Connection(0), &m_manager);
     m_servers.ArchiveServer().SetDefaultAnswer(support::SimulatedAnswer::Failing());
-    CfgMessage message(13, 0, 0);
-    for (int code = 0; code < kStored + kBeyond; ++code)
-        EXPECT_FALSE(thread.UpdateCommDriver(code, &message));
+    for (int n = 0; n < kStored + kBeyond; ++n)
+    {
+        CfgMessage message(13, n, 0);
+        EXPECT_FALSE(thread.UpdateCommDriver(n, &message));
+    }
     EXPECT_EQ(thread.GetStoredCount(), LCfgRpcSender::kMaxStoredMessages);
     EXPECT_EQ(ProviderTestInstallation::CountLogLines("full: the oldest message was dropped."), kBeyond);
-    for (int code = 0; code < kBeyond; ++code)
+    for (int n = 0; n < kBeyond; ++n)
         EXPECT_EQ(ProviderTestInstallation::CountLogLines(
                       "full: the oldest message was dropped. " +
-                      brontel::utility::ConvertCStringToUtf8(LCfgRpcSender::Describe(code, message.ToBlock()))),
+                      brontel::utility::ConvertCStringToUtf8(LCfgRpcSender::Describe(n, block(n)))),
                   1)
-            << code;
+            << n;
 
     m_servers.ArchiveServer().ClearCalls();
     m_servers.ArchiveServer().SetDefaultAnswer(support::SimulatedAnswer());
     EXPECT_TRUE(thread.ShutdownThread(false));
-    std::vector<LONG> arrived;
+    std::vector<std::pair<LONG, std::vector<BYTE>>> arrived;
     for (const Received& received : ReceivedBy(m_servers.ArchiveServer()))
-        arrived.push_back(received.code);
-    std::vector<LONG> newest(kStored);
-    std::iota(newest.begin(), newest.end(), kBeyond);
-    EXPECT_EQ(arrived, newest);
+        arrived.emplace_back(received.code, received.message);
+    std::vector<std::pair<LONG, std::vector<BYTE>>> newest;
+    for (int n = kBeyond; n < kStored + kBeyond; ++n)
+        newest.emplace_back(n, block(n));
+    // Compared whole; a difference is told in short, not as a thousand blocks.
+    EXPECT_TRUE(arrived == newest) << arrived.size() << " arrived, the first "
+                                   << (arrived.empty() ? -1 : arrived.front().first);
 }
 
 // Where a message goes, by the sender's kind (keeping undelivered messages or not), its mode and
