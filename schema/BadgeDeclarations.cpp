@@ -32,7 +32,7 @@ constinit const SchemaDeclaration kBadgeDeclarations[] = {
     DeclareMethodParameter(L"Bnt_Badge", L"AssignAccessLevel", true, L"LevelIn", CIM_SINT32 | CIM_FLAG_ARRAY),
     DeclareNamedRecordParameter(L"Bnt_Badge", L"AssignAccessLevel", L"LevelIn", L"Bnt_AccessLevel", L"ID",
                                 NamedRecordRoad::kMapper),
-    DeclareNamedRecord(L"Bnt_Badge", L"PERSONID", L"Bnt_Person", L"ID"),
+    DeclareNamedRecord(L"Bnt_Badge", L"PERSONID", L"Bnt_Person", L"ID", NamedRecordRoad::kMapperSegmentRefusal),
 };
 
 constinit const SchemaDeclaration kBadgeStatusDeclarations[] = {

@@ -52,9 +52,9 @@ public:
         COleDateTime when;
         try
         {
-            EXPECT_EQ(m_app.Authenticate(kApplication, CCorvessaBaseApp::kInternalDirectoryId, user, kPassword,
-                                         token, when),
-                      S_OK)
+            EXPECT_EQ(
+                m_app.Authenticate(kApplication, CCorvessaBaseApp::kInternalDirectoryId, user, kPassword, token, when),
+                S_OK)
                 << user;
         }
         catch (const CCorvessaException& e)
@@ -140,8 +140,9 @@ public:
         CCorvessaQpidMethodParameter input(true);
         input.PopulateUsingVariantMapData(values);
         CCorvessaQpidMethodParameter output(false);
-        return Answer(
-            [&] { return m_app.ExecuteMethod(token, kApplication, target, e2e::DoorTest::Utf8(method), input, output); });
+        return Answer([&] {
+            return m_app.ExecuteMethod(token, kApplication, target, e2e::DoorTest::Utf8(method), input, output);
+        });
     }
 
     // The bus filter that names the instance of a relative path: its keys, ANDed.

@@ -86,8 +86,8 @@ inline Declared ReadDeclarations()
         for (const SchemaDeclaration& d : *table)
         {
             if (d.kind == SchemaDeclarationKind::NamedRecord)
-                declared.records.push_back({d.className, d.method, SplitList(d.name), d.referencedClass,
-                                            SplitList(d.referencedKeys), d.road});
+                declared.records.push_back(
+                    {d.className, d.method, SplitList(d.name), d.referencedClass, SplitList(d.referencedKeys), d.road});
             if (d.kind == SchemaDeclarationKind::Property && d.key != 0 && d.idType != kNoIdType)
                 declared.generatedKeys[d.className].insert(d.name);
             if ((d.kind == SchemaDeclarationKind::Property || d.kind == SchemaDeclarationKind::MethodParameter) &&
@@ -159,7 +159,8 @@ inline CCorvessaQpidInstance::ValueMap BusValues(const NamedValues& values)
 // The template of a write of the named record's class: the stored instance's values (none for
 // a null instance) without the keys the system generates, the arrays and the empty values, and
 // the class's declared segment property set to segment.
-inline NamedValues TemplateOf(IWbemClassObject* stored, const NamedRecord& named, const Declared& declared, LONG segment)
+inline NamedValues TemplateOf(IWbemClassObject* stored, const NamedRecord& named, const Declared& declared,
+                              LONG segment)
 {
     NamedValues base;
     if (stored != nullptr)

@@ -81,8 +81,7 @@ std::ostream& operator<<(std::ostream& out, const Road& road)
 std::string WithoutIds(std::string text, const std::vector<std::wstring>& ids)
 {
     for (const std::wstring& id : ids)
-        text = std::regex_replace(text, std::regex("(^|[^0-9A-Za-z])" + DoorTest::Utf8(id) + "(?![0-9A-Za-z])"),
-                                  "$1#");
+        text = std::regex_replace(text, std::regex("(^|[^0-9A-Za-z])" + DoorTest::Utf8(id) + "(?![0-9A-Za-z])"), "$1#");
     return text;
 }
 
@@ -120,7 +119,8 @@ protected:
 
     static std::string Answer(const Reply& reply)
     {
-        return SUCCEEDED(reply.result) ? std::string("ok") : Hex(reply.result) + " | " + Description(reply.statusObject.Get());
+        return SUCCEEDED(reply.result) ? std::string("ok")
+                                       : Hex(reply.result) + " | " + Description(reply.statusObject.Get());
     }
 
     support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
@@ -317,7 +317,8 @@ TEST_F(NamedRecordRoads, AHiddenRecordTakesTheRoadOfAMissingOneBehindThePermissi
 
 // Each road answers a record it does not find with its own step: MoveBadge logs which record it
 // did not find, AssignAccessLevel refuses in its order (no badge, no right, a disposable badge, then
-// each level, naming AccessLevelID), a caller of segment 1 included; nothing is written.
+// each level, naming AccessLevelID), a caller of segment 1 included, and AssignGroup refuses a
+// group holding a level the caller does not see for a badge the caller sees; nothing is written.
 TEST_F(NamedRecordRoads, EachRoadAnswersARecordItDoesNotFindWithItsOwnStep)
 {
     const std::vector<Table> before = DoorInstallation::WholeDatabase();
@@ -340,7 +341,8 @@ TEST_F(NamedRecordRoads, EachRoadAnswersARecordItDoesNotFindWithItsOwnStep)
     const auto levels = [](std::initializer_list<LONG> ids) {
         return std::vector<std::pair<const wchar_t*, _variant_t>>{{L"LevelIn", support::IntegerArray(ids)}};
     };
-    const std::string invalidLevel = "0x80041008 | The property AccessLevelID did not exist or contained an invalid value.";
+    const std::string invalidLevel =
+        "0x80041008 | The property AccessLevelID did not exist or contained an invalid value.";
     const std::vector<Case> cases = {
         {Callers::kAdministrator, L"Bnt_Area", L"MoveBadge", move(3, L"999999", 1, 0), "0x80040526",
          "Invalid BadgeID parameter [999999] passed into Bnt_Area::MoveBadge method."},
@@ -359,6 +361,13 @@ TEST_F(NamedRecordRoads, EachRoadAnswersARecordItDoesNotFindWithItsOwnStep)
          "0x80041001 | Access level assignments can only be made to badges that are not disposable.", ""},
         {Callers::kAdministrator, L"Bnt_Badge.BADGEKEY=2", L"AssignAccessLevel", levels({3, 999}), invalidLevel, ""},
         {kChief, L"Bnt_Badge.BADGEKEY=2", L"AssignAccessLevel", levels({3, 2}), invalidLevel, ""},
+        // Group 1 holds level 1 of segment 1 and level 2 of segment 2; badge 2 is the chief's own.
+        {kChief,
+         L"Bnt_AccessGroup.ID=1",
+         L"AssignGroup",
+         {{L"BadgeKey", _variant_t(LONG{2})}},
+         "0x80041008 | The property ID did not exist or contained an invalid value.",
+         ""},
     };
     for (const Case& c : cases)
     {
@@ -389,13 +398,14 @@ TEST_F(NamedRecordRoads, AcknowledgeAlarmAndIncomingEventsFollowTheirRoads)
 {
     const auto acknowledge = [&](const wchar_t* caller, LONG panel) {
         CallAs(Callers::kAdministrator);
-        const ComPtr<IWbemClassObject> in = MethodParameters(L"Bnt_IncomingEvent", L"AcknowledgeAlarm",
-                                                             {{L"CurrentAckStatus", _variant_t(LONG{1})},
-                                                              {L"SerialNumber", _variant_t(LONG{41})},
-                                                              {L"PanelID", _variant_t(panel)},
-                                                              {L"AlarmID", _variant_t(LONG{42})},
-                                                              {L"AckStatus", _variant_t(LONG{2})},
-                                                              {L"AlarmTime", _variant_t(L"20240301120000.000000+000")}});
+        const ComPtr<IWbemClassObject> in =
+            MethodParameters(L"Bnt_IncomingEvent", L"AcknowledgeAlarm",
+                             {{L"CurrentAckStatus", _variant_t(LONG{1})},
+                              {L"SerialNumber", _variant_t(LONG{41})},
+                              {L"PanelID", _variant_t(panel)},
+                              {L"AlarmID", _variant_t(LONG{42})},
+                              {L"AckStatus", _variant_t(LONG{2})},
+                              {L"AlarmTime", _variant_t(L"20240301120000.000000+000")}});
         CallAs(caller);
         return Exec(Form::Sync, L"Bnt_IncomingEvent", L"AcknowledgeAlarm", in.Get());
     };
@@ -424,15 +434,15 @@ TEST_F(NamedRecordRoads, AcknowledgeAlarmAndIncomingEventsFollowTheirRoads)
     const auto send = [&](std::vector<std::pair<const wchar_t*, _variant_t>> values) {
         CallAs(Callers::kAdministrator);
         const ComPtr<IWbemClassObject> in = MethodParameters(L"Bnt_IncomingEvent", L"SendIncomingEvent", values);
-        return Take([&] { return Answer(Exec(Form::Sync, L"Bnt_IncomingEvent", L"SendIncomingEvent", in.Get())); },
-                    {});
+        return Take([&] { return Answer(Exec(Form::Sync, L"Bnt_IncomingEvent", L"SendIncomingEvent", in.Get())); }, {});
     };
     const Road noSource = send({{L"Device", _variant_t(L"Lobby device")}});
     EXPECT_EQ(noSource.answer.substr(0, 10), "0x80041001") << noSource;
-    EXPECT_TRUE(std::none_of(noSource.lines.begin(), noSource.lines.end(),
-                             [](const std::string& line) { return line.find("Source") != std::string::npos; }))
-        << noSource;
-    const Road subDevice = send({{L"Source", _variant_t(L"Lobby source")}, {L"Device", _variant_t(L"Lobby sub-device")}});
+    EXPECT_TRUE(std::none_of(noSource.lines.begin(), noSource.lines.end(), [](const std::string& line) {
+        return line.find("Source") != std::string::npos;
+    })) << noSource;
+    const Road subDevice =
+        send({{L"Source", _variant_t(L"Lobby source")}, {L"Device", _variant_t(L"Lobby sub-device")}});
     EXPECT_EQ(subDevice.answer, "ok") << subDevice;
 }
 
