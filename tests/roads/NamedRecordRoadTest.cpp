@@ -444,6 +444,10 @@ TEST_F(NamedRecordRoads, AcknowledgeAlarmAndIncomingEventsFollowTheirRoads)
     const Road subDevice =
         send({{L"Source", _variant_t(L"Lobby source")}, {L"Device", _variant_t(L"Lobby sub-device")}});
     EXPECT_EQ(subDevice.answer, "ok") << subDevice;
+    // Source 71, the sub-device's own device 73, no sub-device named.
+    EXPECT_EQ(DoorInstallation::Rows("SELECT MACHINE, DEVID, INPUTDEVID FROM EVENTS ORDER BY rowid DESC LIMIT 1"),
+              (Table{{"71", "73", "0"}}));
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), "DELETE FROM EVENTS WHERE MACHINE = 71");
 }
 
 // A tour is launched for a badge the caller sees, and for no other: the server hears of the
