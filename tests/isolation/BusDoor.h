@@ -131,12 +131,13 @@ public:
         CCorvessaQpidInstance result;
         return Answer([&] { return m_app.AddInstance(token, kApplication, instance, result, false); });
     }
+    // The method of the instance the keys name (none: the class's static method).
     std::string Call(const std::string& token, const std::wstring& type, const std::wstring& method,
-                     const CCorvessaQpidInstance::ValueMap& values)
+                     const CCorvessaQpidInstance::ValueMap& values, const CCorvessaQpidInstance::ValueMap& keys = {})
     {
         const CModuleStateSwitch current(&m_app);
         CCorvessaQpidInstance target;
-        target.PopulateInstanceData(e2e::DoorTest::Utf8(type), {});
+        target.PopulateInstanceData(e2e::DoorTest::Utf8(type), keys);
         CCorvessaQpidMethodParameter input(true);
         input.PopulateUsingVariantMapData(values);
         CCorvessaQpidMethodParameter output(false);

@@ -137,6 +137,8 @@ struct MethodCall
     std::wstring className;
     std::wstring method;
     std::wstring path;
+    // The keys of the path, for the bus.
+    NamedValues keys;
     NamedValues base;
     // A method that tests no permission of its own has no permission answer to compare.
     bool permissionStep = true;
@@ -148,15 +150,20 @@ const std::vector<MethodCall>& MethodCalls()
         {L"Bnt_Area",
          L"MoveBadge",
          L"Bnt_Area",
+         {},
          {{L"AreaID", _variant_t(LONG{3})},
           {L"BadgeID", _variant_t(L"100001")},
           {L"PanelID", _variant_t(LONG{1})},
           {L"ReaderID", _variant_t(LONG{0})},
           {L"SegmentID", _variant_t(LONG{1})}},
          false},
-        {L"Bnt_AccessGroup", L"AssignGroup", L"Bnt_AccessGroup.ID=1", {}},
-        {L"Bnt_Badge", L"AssignAccessLevel", L"Bnt_Badge.BADGEKEY=1", {}},
-        {L"Bnt_GuardTour", L"LaunchTour", L"Bnt_GuardTour.ID=1", {{L"MonStationID", _variant_t(LONG{1})}}},
+        {L"Bnt_AccessGroup", L"AssignGroup", L"Bnt_AccessGroup.ID=1", {{L"ID", _variant_t(LONG{1})}}, {}},
+        {L"Bnt_Badge", L"AssignAccessLevel", L"Bnt_Badge.BADGEKEY=1", {{L"BADGEKEY", _variant_t(LONG{1})}}, {}},
+        {L"Bnt_GuardTour",
+         L"LaunchTour",
+         L"Bnt_GuardTour.ID=1",
+         {{L"ID", _variant_t(LONG{1})}},
+         {{L"MonStationID", _variant_t(LONG{1})}}},
     };
     return calls;
 }
@@ -250,8 +257,9 @@ TEST_F(NamedRecordRoads, AHiddenRecordTakesTheRoadOfAMissingOneBehindThePermissi
             return Take(
                 [&] {
                     const auto map = BusValues(With(base, named, declared, values));
-                    return named.method.empty() ? bus.Add(token, named.className, map)
-                                                : bus.Call(token, named.className, named.method, map);
+                    return named.method.empty()
+                               ? bus.Add(token, named.className, map)
+                               : bus.Call(token, named.className, named.method, map, BusValues(call->keys));
                 },
                 values);
         };
