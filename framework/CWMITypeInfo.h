@@ -18,6 +18,7 @@
 #include "framework/objects/CCorvessaClassObject.h"
 #include "framework/objects/CCorvessaMethodDescriptor.h"
 #include "framework/MapperFactory.h"
+#include "framework/NamedRecordRoad.h"
 #include "platform/com/Variant.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
@@ -96,9 +97,9 @@ public:
         CString referencedClass;
         // The referenced class's properties the names give, at the same places.
         std::vector<CString> referencedKeys;
-        // The answer to a record the caller may not see; 0 for WBEM_E_INVALID_PARAMETER naming
-        // names.back(), the name that picks the record within the others.
-        HRESULT refusal = 0;
+        // Who answers a record that does not exist or that the caller may not see; the framework
+        // names names.back(), the name that picks the record within the others.
+        NamedRecordRoad road = NamedRecordRoad::kFramework;
     };
     void AddNamedRecord(NamedRecord record) { m_namedRecords.push_back(std::move(record)); }
     // Records the method unless one of that name is recorded already.

@@ -270,7 +270,8 @@ void CWmipClassMapper::RequireVisibleNamedRecords(IWbemClassObject* values, cons
     const CString called(method != nullptr ? method : L"");
     for (const CWMITypeInfo::NamedRecord& named : typeInfo->GetNamedRecords())
     {
-        if (named.method.CompareNoCase(called) != 0 || named.names.size() != named.referencedKeys.size())
+        if (named.road != NamedRecordRoad::kFramework || named.method.CompareNoCase(called) != 0 ||
+            named.names.size() != named.referencedKeys.size())
             continue;
         // The values of each name; a name without value leaves the record unnamed.
         std::vector<std::vector<_variant_t>> given;
@@ -300,8 +301,6 @@ void CWmipClassMapper::RequireVisibleNamedRecords(IWbemClassObject* values, cons
                 continue;
             // A record hidden from the caller gets the answer a missing one gets, so the refusal
             // tells nothing about records of other segments.
-            if (named.refusal != 0)
-                throw CWMIException(kSourceFile, __LINE__, named.refusal);
             CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                              CWmipMessages::kInvalidProperty, named.names.back());
         }
@@ -321,15 +320,47 @@ HRESULT CWmipClassMapper::WriteInstance(IWbemClassObject* instance, LONG flags, 
         else
             CanAdd(nullptr);
     }
-    RequireVisibleNamedRecords(instance, nullptr);
     return PutInstance(instance, flags, path);
 }
 
 HRESULT CWmipClassMapper::CallMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags,
                                      IWbemContext* context, IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
-    RequireVisibleNamedRecords(inParams, methodName);
     return ExecuteMethod(path, methodName, flags, context, inParams, sink);
+}
+
+CBntDatabase& CWmipClassMapper::OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPutOpening opening)
+{
+    if (instance == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
+    const bool create = (flags & WBEM_FLAG_UPDATE_ONLY) == 0;
+    if (!create)
+        CanModify(nullptr);
+    else
+        CanAdd(opening == OwnPutOpening::kPermissionWithInstance ? instance : nullptr);
+    CString offending;
+    if (opening == OwnPutOpening::kPermissionThenGenerated && create &&
+        FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
+        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotEditableProperty,
+                                         offending);
+    RequireVisibleNamedRecords(instance, nullptr);
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed preliminary authorization checks.");
+    RequireUser();
+    return RequireConnection();
+}
+
+void CWmipClassMapper::PassOwnPutChecks(IWbemClassObject* instance)
+{
+    CanAdd(instance);
+    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
+}
+
+CBntDatabase& CWmipClassMapper::RequireConnection() const
+{
+    CBntDatabase* database = GetDatabase();
+    if (database == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+    return *database;
 }
 
 const CWmipClassMapper::ColumnHook* CWmipClassMapper::FindColumnHook(const CString& column, const CString& table) const

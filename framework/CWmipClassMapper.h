@@ -241,25 +241,25 @@ public:
     // or any others) hold the path's values: one read of that class as the caller.
     bool CallerCanSee(const CWmipObjectPath& record);
 
-    // Throws when a record that the values name (the class's declared named records: of the
-    // instance's properties for a null method, else of the method's input parameters) is one the
-    // caller may not see, exactly as a record that does not exist is refused: the declaration's
-    // own code, or 0x80041008 "The property %s did not exist or contained an invalid value."
+    // Throws when a record of the framework's road (NamedRecordRoad::kFramework) that the values
+    // name (the class's declared named records: of the instance's properties for a null method,
+    // else of the method's input parameters) is one the caller may not see or one that does not
+    // exist, both alike: 0x80041008 "The property %s did not exist or contained an invalid value."
     // naming the last property or parameter (the one that picks the record within the others).
-    // A record left unnamed (a name without value) is not resolved; the mapper's own rules decide
-    // about it. An array value of a single name names one record per element, each resolved.
-    // The record is resolved through the referenced class's own read (its filters and the
-    // caller's segments), not its view right: a caller whose rights cover the naming class (a
-    // cardholder clerk assigning a level) is not refused for lacking the referenced class's.
-    // Throws what CallerCanSee throws.
+    // Runs right behind the permission step: the write frames call it after CanAdd/CanModify
+    // without the instance, a method at its own permission step. Records of the mapper's road are
+    // left to the mapper's look-ups, which read as the caller. A record left unnamed (a name
+    // without value) is not resolved; the mapper's own rules decide about it. An array value of a
+    // single name names one record per element, each resolved. The record is resolved through the
+    // referenced class's own read (its filters and the caller's segments), not its view right: a
+    // caller whose rights cover the naming class (a cardholder clerk assigning a level) is not
+    // refused for lacking the referenced class's. Throws what CallerCanSee throws.
     void RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method);
-    // PutInstance after the records the instance names are resolved as the caller
-    // (RequireVisibleNamedRecords): the one way both doors write, whichever write frame the
-    // class's mapper runs. A class that supports no write the flags allow is refused first, as
-    // CanAdd/CanModify refuse it.
+    // PutInstance: the one way both doors write, whichever write frame the class's mapper runs.
+    // A class that supports no write the flags allow is refused first, as CanAdd/CanModify
+    // refuse it.
     HRESULT WriteInstance(IWbemClassObject* instance, LONG flags, CString& path);
-    // ExecuteMethod after the records the input parameters name are resolved as the caller
-    // (RequireVisibleNamedRecords): the one way both doors call a method.
+    // ExecuteMethod: the one way both doors call a method.
     HRESULT CallMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
                        IWbemClassObject* inParams, IWbemObjectSink* sink);
 
@@ -385,6 +385,31 @@ public:
     const std::map<CString, CString, CStringNoCaseLess>& GetForeignKeyMappings() const { return m_foreignKeys; }
 
 protected:
+    // How a mapper's own put opens (OpenOwnPut): its permission step, and what follows it before
+    // the log line.
+    enum class OwnPutOpening
+    {
+        // CanModify with the update-only flag, otherwise CanAdd, both without the instance.
+        kPermission,
+        // The same, then for a create ValidateValuesForGeneratedProperties (failure: 0x80041001
+        // CWmipMessages::kNotEditableProperty naming the property).
+        kPermissionThenGenerated,
+        // CanModify without the instance with the update-only flag, otherwise CanAdd with it.
+        kPermissionWithInstance,
+    };
+    // The opening of a put that a mapper writes itself instead of the framework's staged write,
+    // in the order the framework's write keeps: the instance is given (else 0x80041008), the
+    // permission step of `opening`, the records the instance names (RequireVisibleNamedRecords),
+    // "Passed preliminary authorization checks.", the caller (RequireUser) and the connection
+    // (none: 0x80041001 CWmipMessages::kNoConnection). Returns the connection, valid as long as
+    // the mapper.
+    CBntDatabase& OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPutOpening opening);
+    // The final check of a mapper's own create: CanAdd with the instance, then "Passed all
+    // authorization checks.".
+    void PassOwnPutChecks(IWbemClassObject* instance);
+    // The mapper's connection; none: 0x80041001 CWmipMessages::kNoConnection.
+    CBntDatabase& RequireConnection() const;
+
     // Puts what one hooked column stands for on the instance, read from the current row of the
     // open instance recordset: S_OK, or the failure that fails the row.
     using ColumnReader = HRESULT (*)(CWmipClassMapper& mapper, IWbemClassObject& instance,

@@ -631,6 +631,9 @@ void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, 
         m_mapper.CanAdd(nullptr);
     else
         m_mapper.CanModify(nullptr);
+    // The records the instance names are resolved right behind the permission step, so a caller
+    // without the right learns nothing of them, and no id of a record that is not there is stored.
+    m_mapper.RequireVisibleNamedRecords(instance, nullptr);
 
     CString offending;
     if (FAILED(m_mapper.ValidateValuesForGeneratedProperties(instance, create, offending)))

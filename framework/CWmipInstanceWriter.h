@@ -2,7 +2,7 @@
 // DeleteInstance. It reads the class definition for the properties, their qualifiers ("key",
 // "read", "noedit", "not_null", "EncryptedTextField") and their columns, decides between
 // create and update, asks the mapper's virtual operations in their fixed order (permission
-// checks, generated-property check, defaults and value checks per property,
+// checks, the records the instance names, generated-property check, defaults and value checks per property,
 // AddAdditionalFields, final permission check, BeforeWriteInstance), writes every table of
 // the instance (main table first), the audit entry, and ends with AfterWriteInstance. Everything
 // from the read of the stored instance to AfterWriteInstance runs in one transaction on the

@@ -123,6 +123,8 @@ HRESULT CWmipCallerLogin::LookUpLinkedUser(DBConnectionManager* connections, con
     const CAcsUser* connection = lease.TakeConnection();
     if (connection == nullptr || connection->GetDatabase() == nullptr)
     {
+        // Without a connection the account is not found: the refusal's own line, then its cause.
+        LogNotLinked(sid);
         CWMIDebugLog::LogError(kSource, __LINE__, CWmipMessages::kNoConnection, WBEM_E_ACCESS_DENIED);
         return WBEM_E_ACCESS_DENIED;
     }

@@ -14,7 +14,8 @@ constinit const SchemaDeclaration kAccessGroupDeclarations[] = {
     DeclareProperty(L"Bnt_AccessGroup", L"SegmentID", CIM_SINT32, L"ACCESSGRP", L"SEGMENTID", 0, 0, -2, 1),
     DeclareMethod(L"Bnt_AccessGroup", L"AssignGroup"),
     DeclareMethodParameter(L"Bnt_AccessGroup", L"AssignGroup", true, L"BadgeKey", CIM_SINT32),
-    DeclareNamedRecordParameter(L"Bnt_AccessGroup", L"AssignGroup", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY"),
+    DeclareNamedRecordParameter(L"Bnt_AccessGroup", L"AssignGroup", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY",
+                                NamedRecordRoad::kMapper),
 };
 
 constinit const SchemaDeclaration kAccessLevelAssignmentDeclarations[] = {
@@ -25,8 +26,9 @@ constinit const SchemaDeclaration kAccessLevelAssignmentDeclarations[] = {
     DeclareProperty(L"Bnt_AccessLevelAssignment", L"Activate", CIM_DATETIME, L"BADGELINK", L"ACTIVATE", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_AccessLevelAssignment", L"Deactivate", CIM_DATETIME, L"BADGELINK", L"DEACTIVATE", 0, 0, -2,
                     0),
-    DeclareNamedRecord(L"Bnt_AccessLevelAssignment", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
-    DeclareNamedRecord(L"Bnt_AccessLevelAssignment", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY"),
+    DeclareNamedRecord(L"Bnt_AccessLevelAssignment", L"AccessLevelID", L"Bnt_AccessLevel", L"ID",
+                       NamedRecordRoad::kMapper),
+    DeclareNamedRecord(L"Bnt_AccessLevelAssignment", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY", NamedRecordRoad::kMapper),
 };
 
 constinit const SchemaDeclaration kAccessLevelManagedDeclarations[] = {

@@ -7,9 +7,6 @@
 
 namespace {
 
-// MoveBadge's answer to an area, badge or reader that does not exist.
-constexpr HRESULT kMissingMoveRecord = static_cast<HRESULT>(0x80040526);
-
 constinit const SchemaDeclaration kAlarmDefinitionDeclarations[] = {
     DeclareClass(L"Bnt_AlarmDefinition", L"CWmipAlarmDefinitionMapper"),
     DeclareClassWidePropertyAttribute(L"Bnt_AlarmDefinition", L"noedit", 1),
@@ -47,10 +44,10 @@ constinit const SchemaDeclaration kAreaDeclarations[] = {
     DeclareMethodParameter(L"Bnt_Area", L"MoveBadge", true, L"UTCTime", CIM_DATETIME),
     DeclarePropertyValues(L"Bnt_Area", L"AreaType", L"POSSIBLE_VALUES", L"0,1,2,3,4,5",
                           L"Other,Unknown,Local Area,Global Area,Hazardous Location,Safe Location"),
-    DeclareNamedRecordParameter(L"Bnt_Area", L"MoveBadge", L"AreaID", L"Bnt_Area", L"ID", kMissingMoveRecord),
-    DeclareNamedRecordParameter(L"Bnt_Area", L"MoveBadge", L"BadgeID", L"Bnt_Badge", L"ID", kMissingMoveRecord),
+    DeclareNamedRecordParameter(L"Bnt_Area", L"MoveBadge", L"AreaID", L"Bnt_Area", L"ID", NamedRecordRoad::kMapper),
+    DeclareNamedRecordParameter(L"Bnt_Area", L"MoveBadge", L"BadgeID", L"Bnt_Badge", L"ID", NamedRecordRoad::kMapper),
     DeclareNamedRecordParameter(L"Bnt_Area", L"MoveBadge", L"PanelID,ReaderID", L"Bnt_Reader", L"PanelID,ReaderID",
-                                kMissingMoveRecord),
+                                NamedRecordRoad::kMapper),
 };
 
 constinit const SchemaDeclaration kReaderEntersAreaDeclarations[] = {

@@ -30,8 +30,9 @@ constinit const SchemaDeclaration kBadgeDeclarations[] = {
     DeclareMethodParameter(L"Bnt_Badge", L"AddBadge", false, L"BadgeOut", CIM_OBJECT),
     DeclareMethod(L"Bnt_Badge", L"AssignAccessLevel"),
     DeclareMethodParameter(L"Bnt_Badge", L"AssignAccessLevel", true, L"LevelIn", CIM_SINT32 | CIM_FLAG_ARRAY),
-    DeclareNamedRecordParameter(L"Bnt_Badge", L"AssignAccessLevel", L"LevelIn", L"Bnt_AccessLevel", L"ID"),
-    DeclareNamedRecord(L"Bnt_Badge", L"PERSONID", L"Bnt_Person", L"ID"),
+    DeclareNamedRecordParameter(L"Bnt_Badge", L"AssignAccessLevel", L"LevelIn", L"Bnt_AccessLevel", L"ID",
+                                NamedRecordRoad::kMapper),
+    DeclareNamedRecord(L"Bnt_Badge", L"PERSONID", L"Bnt_Person", L"ID", NamedRecordRoad::kMapperSegmentRefusal),
 };
 
 constinit const SchemaDeclaration kBadgeStatusDeclarations[] = {

@@ -7,13 +7,13 @@
 
 CWmipNamedRecordRegistrar::CWmipNamedRecordRegistrar(CString className, CString method, const CString& names,
                                                      CString referencedClass, const CString& referencedKeys,
-                                                     HRESULT refusal)
+                                                     NamedRecordRoad road)
 {
     CWMITypeInfo::NamedRecord record;
     record.method = std::move(method);
     record.names = SplitTrimmedList(names, L',');
     record.referencedClass = std::move(referencedClass);
     record.referencedKeys = SplitTrimmedList(referencedKeys, L',');
-    record.refusal = refusal;
+    record.road = road;
     CWmipMapperRegistry::Instance()->RegisterNamedRecord(className, std::move(record));
 }

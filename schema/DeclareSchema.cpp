@@ -72,7 +72,7 @@ void Declare(const SchemaDeclaration& d)
         CWmipPropertyValuesRegistrar(d.className, d.name, d.attribute, d.values, d.labels);
         break;
     case K::NamedRecord:
-        CWmipNamedRecordRegistrar(d.className, d.method, d.name, d.referencedClass, d.referencedKeys, d.refusal);
+        CWmipNamedRecordRegistrar(d.className, d.method, d.name, d.referencedClass, d.referencedKeys, d.road);
         break;
     }
 }

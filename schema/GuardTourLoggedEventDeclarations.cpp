@@ -15,6 +15,7 @@ constinit const SchemaDeclaration kGuardTourDeclarations[] = {
     DeclareMethodParameter(L"Bnt_GuardTour", L"LaunchTour", true, L"BadgeID", CIM_SINT64),
     DeclareMethodParameter(L"Bnt_GuardTour", L"LaunchTour", true, L"MonStationID", CIM_SINT32),
     DeclareMethodParameter(L"Bnt_GuardTour", L"LaunchTour", false, L"ReturnValue", CIM_SINT32),
+    DeclareNamedRecordParameter(L"Bnt_GuardTour", L"LaunchTour", L"BadgeID", L"Bnt_Badge", L"ID"),
 };
 
 constinit const SchemaDeclaration kLoggedEventDeclarations[] = {
@@ -82,8 +83,9 @@ constinit const SchemaDeclaration kPrecisionAccessGroupAssignmentDeclarations[] 
     DeclareProperty(L"Bnt_PrecisionAccessGroupAssignment", L"BadgeKey", CIM_SINT32, L"BDGPRECLINK", L"BADGEKEY", 1, 0,
                     -2, 0),
     DeclareNamedRecord(L"Bnt_PrecisionAccessGroupAssignment", L"PrecisionAccessGroupID", L"Bnt_PrecisionAccessGroup",
-                       L"ID"),
-    DeclareNamedRecord(L"Bnt_PrecisionAccessGroupAssignment", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY"),
+                       L"ID", NamedRecordRoad::kMapper),
+    DeclareNamedRecord(L"Bnt_PrecisionAccessGroupAssignment", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY",
+                       NamedRecordRoad::kMapper),
 };
 
 constinit const SchemaDeclaration kPrecisionAccessGroupDeclarations[] = {

@@ -40,7 +40,7 @@ constinit const SchemaDeclaration kLogicalDeviceDeclarations[] = {
     DeclarePropertyAttribute(L"Bnt_LogicalDevice", L"SourceID", L"read", 1),
     DeclareProperty(L"Bnt_LogicalDevice", L"Name", CIM_STRING, L"VEXLET_DEVICE", L"NAME", 0, 64, -2, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalDevice", L"Name", L"not_null", 1),
-    DeclareNamedRecord(L"Bnt_LogicalDevice", L"SourceID", L"Bnt_LogicalSource", L"ID"),
+    DeclareNamedRecord(L"Bnt_LogicalDevice", L"SourceID", L"Bnt_LogicalSource", L"ID", NamedRecordRoad::kMapper),
 };
 
 constinit const SchemaDeclaration kLogicalSourceDeclarations[] = {
@@ -75,8 +75,9 @@ constinit const SchemaDeclaration kLogicalSubDeviceDeclarations[] = {
     DeclarePropertyAttribute(L"Bnt_LogicalSubDevice", L"SourceID", L"read", 1),
     DeclareProperty(L"Bnt_LogicalSubDevice", L"Name", CIM_STRING, L"VEXLET_DEVICE", L"NAME", 0, 64, -2, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalSubDevice", L"Name", L"not_null", 1),
-    DeclareNamedRecord(L"Bnt_LogicalSubDevice", L"SourceID", L"Bnt_LogicalSource", L"ID"),
-    DeclareNamedRecord(L"Bnt_LogicalSubDevice", L"SourceID,DeviceID", L"Bnt_LogicalDevice", L"SourceID,ID"),
+    DeclareNamedRecord(L"Bnt_LogicalSubDevice", L"SourceID", L"Bnt_LogicalSource", L"ID", NamedRecordRoad::kMapper),
+    DeclareNamedRecord(L"Bnt_LogicalSubDevice", L"SourceID,DeviceID", L"Bnt_LogicalDevice", L"SourceID,ID",
+                       NamedRecordRoad::kMapper),
 };
 
 }  // namespace

@@ -41,7 +41,8 @@ constinit const SchemaDeclaration kMultimediaObjectDeclarations[] = {
     DeclareProperty(L"Bnt_MultimediaObject", L"Data", CIM_UINT8 | CIM_FLAG_ARRAY, L"MMOBJS", L"BNT_BLOB", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_MultimediaObject", L"LastChanged", CIM_DATETIME, L"MMOBJS", L"LASTCHANGED", 0, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_MultimediaObject", L"LastChanged", L"noedit", 1),
-    DeclareNamedRecord(L"Bnt_MultimediaObject", L"PersonID", L"Bnt_Person", L"ID"),
+    DeclareNamedRecord(L"Bnt_MultimediaObject", L"PersonID", L"Bnt_Person", L"ID",
+                       NamedRecordRoad::kMapperSegmentRefusal),
 };
 
 constinit const SchemaDeclaration kPersonDeclarations[] = {

@@ -9,6 +9,7 @@
 
 #include <span>
 
+#include "framework/NamedRecordRoad.h"
 #include "platform/com/CimTypes.h"
 
 // The kinds of declaration, one per registrar constructor.
@@ -31,7 +32,7 @@ enum class SchemaDeclarationKind
     ClassAttribute,              // className, attribute, integerValue
     PropertyValues,              // className, name (property), attribute, values, labels
     NamedRecord,                 // className, method (empty: properties), name (names), referencedClass,
-                                 // referencedKeys, refusal
+                                 // referencedKeys, road
 };
 
 // ID type of a property whose value is never generated.
@@ -65,8 +66,8 @@ struct SchemaDeclaration
     int idType = kNoIdType;
     int segmentOption = kNoSegmentOption;
     int integerValue = 0;
-    // The answer to a named record the caller may not see; 0 for WBEM_E_INVALID_PARAMETER.
-    HRESULT refusal = 0;
+    // Who answers a named record that does not exist or that the caller may not see.
+    NamedRecordRoad road = NamedRecordRoad::kFramework;
     bool input = false;
     bool dynamicFlag = false;
 
@@ -264,9 +265,11 @@ constexpr SchemaDeclaration DeclarePropertyValues(const wchar_t* className, cons
 
 // A record of referencedClass that the class's properties `names` (comma-separated, several for a
 // composite key) name, each giving the referenced class's property at the same place in
-// referencedKeys. A write that names it is refused unless the caller may see the record.
+// referencedKeys. road says who answers a write that names a record that does not exist or that
+// the caller may not see (NamedRecordRoad).
 constexpr SchemaDeclaration DeclareNamedRecord(const wchar_t* className, const wchar_t* names,
-                                               const wchar_t* referencedClass, const wchar_t* referencedKeys)
+                                               const wchar_t* referencedClass, const wchar_t* referencedKeys,
+                                               NamedRecordRoad road = NamedRecordRoad::kFramework)
 {
     SchemaDeclaration d;
     d.kind = SchemaDeclarationKind::NamedRecord;
@@ -274,17 +277,18 @@ constexpr SchemaDeclaration DeclareNamedRecord(const wchar_t* className, const w
     d.name = names;
     d.referencedClass = referencedClass;
     d.referencedKeys = referencedKeys;
+    d.road = road;
     return d;
 }
 
-// The same for input parameters of a method; refusal is the method's own answer to a record that
-// does not exist (0: WBEM_E_INVALID_PARAMETER naming the last parameter).
+// The same for input parameters of a method. A method checks the records of the framework's
+// road itself, at its permission step (CWmipClassMapper::RequireVisibleNamedRecords).
 constexpr SchemaDeclaration DeclareNamedRecordParameter(const wchar_t* className, const wchar_t* method,
                                                         const wchar_t* names, const wchar_t* referencedClass,
-                                                        const wchar_t* referencedKeys, HRESULT refusal = 0)
+                                                        const wchar_t* referencedKeys,
+                                                        NamedRecordRoad road = NamedRecordRoad::kFramework)
 {
-    SchemaDeclaration d = DeclareNamedRecord(className, names, referencedClass, referencedKeys);
+    SchemaDeclaration d = DeclareNamedRecord(className, names, referencedClass, referencedKeys, road);
     d.method = method;
-    d.refusal = refusal;
     return d;
 }

@@ -175,7 +175,7 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
     }
     catch (CException& e)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"An error occurred in CWmipAreaMapper::MoveBadge");
+        CWMIDebugLog::LogError(kSource, __LINE__, L"An error occurred in CWmipAreaMapper::MoveBadge", 0, &e);
         e.Delete();
         answer = WBEM_E_FAILED;
     }

@@ -4,8 +4,6 @@
 #include <limits>
 
 #include "framework/CWmipMapper.h"
-#include "framework/CWmipMessages.h"
-#include "framework/CWmipPropertyRefusal.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "hardware/LAcsAccessPanel.h"
@@ -66,8 +64,7 @@ std::optional<LONG> OleDays(const COleDateTime& utc)
     return static_cast<LONG>(days);
 }
 
-// Whether the caller may access the segment of the panel. A panel that does not exist is of no
-// segment: only a caller of every segment reaches it, as for the all-segments id.
+// Whether the caller may access the segment of the panel, which exists.
 bool MayAccessPanel(const CAcsUser& caller, CBntDatabase* database, LONG panelId)
 {
     CDynamicRecordset panel(database);
@@ -162,9 +159,10 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
         }
         CString source;
         WMIHelper::GetString(inParams, L"Source", source);
+        // A missing source ends the method as a plain failure; its reason is neither logged nor
+        // returned.
         if (source.IsEmpty())
-            CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
-                                             L"Source");
+            return WBEM_E_FAILED;
         source.TrimRight();
         const CString device = TrimmedRight(inParams, L"Device");
         const CString subDevice = TrimmedRight(inParams, L"SubDevice");
@@ -182,23 +180,17 @@ HRESULT CWmipIncomingEventExMapper::SendIncomingEvent(IWbemClassObject* inParams
         sources.SetPanelTypeFilter(CWmipLogicalDeviceRules::kLogicalSourcePanelType);
         sources.SetNameFilter(source);
         sources.Open();
-        if (!sources.IsEOF())
+        // The source is looked up as the caller: one of a segment it cannot access is one that is
+        // not there, and the event goes on as for any other name.
+        if (!sources.IsEOF() && MayAccessPanel(*caller, database, sources.GetPanelID()))
         {
             const LONG panelId = sources.GetPanelID();
-            // A source of a segment the caller cannot access is answered as one that does not
-            // exist.
-            if (!MayAccessPanel(*caller, database, panelId))
-            {
-                Info(L"Logical Source " + source + L" is invalid.");
-                return WBEM_E_INVALID_PARAMETER;
-            }
             LONG deviceId = 0;
             LONG subDeviceId = 0;
             if (!device.IsEmpty())
             {
                 CVexletDeviceSet devices(database);
                 devices.SetPanelIDFilter(panelId);
-                devices.SetSubDeviceIDFilter(0);
                 devices.SetNameFilter(device);
                 devices.Open();
                 if (devices.IsEOF())
@@ -309,15 +301,20 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
                                             : WMIHelper::ToDateTimeUTC(alarmTimeText));
         if (!alarmTime)
             return WBEM_E_INVALID_PARAMETER;
-        if (!MayAccessPanel(*user, GetDatabase(), panelId) ||
-            !CUserDevicePermission(user->GetDatabase(), user).IsDevicePermitted(panelId, kWholePanel))
-            return WBEM_E_ACCESS_DENIED;
 
+        // The panel is looked up as the caller. One that is not there takes the no-panel-host
+        // road; one of a segment the caller cannot reach is named to no server and is not
+        // acknowledged, as a server answers for an alarm it does not hold.
         bool noPanelHost = true;
         CAccessPanelSet panels(GetDatabase());
         panels.SetPanelIDFilter(panelId);
         panels.Open();
-        if (!panels.IsEOF() && !panels.GetTerminalName().IsEmpty() &&
+        const bool exists = !panels.IsEOF();
+        const bool hidden = exists && !MayAccessPanel(*user, GetDatabase(), panelId);
+        if (exists && !hidden &&
+            !CUserDevicePermission(user->GetDatabase(), user).IsDevicePermitted(panelId, kWholePanel))
+            return WBEM_E_ACCESS_DENIED;
+        if (exists && !panels.GetTerminalName().IsEmpty() &&
             panels.GetPanelType() != CWmipLogicalDeviceRules::kLogicalSourcePanelType)
         {
             noPanelHost = false;
@@ -331,7 +328,11 @@ HRESULT CWmipIncomingEventExMapper::AcknowledgeAlarm(IWbemClassObject* inParams,
             return proxy.AcknowledgeAlarm(currentAckStatus, serialNumber, panelId, alarmId, user->GetUserID(),
                                           *alarmTime, ackStatus, notes, noPanelHost, &simultaneous);
         };
-        if (host.IsEmpty())
+        if (hidden)
+        {
+            returnValue = 0;
+        }
+        else if (host.IsEmpty())
         {
             const std::vector<CString> hosts =
                 BntComServerUtilities::FindAllLocalCommServersForOnlinePanels(GetDatabase());

@@ -32,12 +32,6 @@ CWmipLogicalDeviceMapper::CWmipLogicalDeviceMapper(const CAcsUser* user, IWbemCo
 
 HRESULT CWmipLogicalDeviceMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
 {
-    // A device is written only on a source the caller may see; a hidden one is answered as
-    // one that does not exist.
-    if (instance != nullptr &&
-        !CallerCanSee(L"Bnt_LogicalSource", {{L"ID", Rules::Number(instance, L"SourceID").value_or(0)}}))
-        CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                         L"SourceID");
     LONG sourceId = 0;
     LONG id = 0;
     WriteInTransaction(instance, flags, [&](CBntDatabase& database, bool modify) {
@@ -82,7 +76,8 @@ void CWmipLogicalDeviceMapper::Validate(IWbemClassObject* instance, bool create)
     if (sourceId <= 0)
         CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
                                          L"SourceID");
-    if (!Rules::PanelExists(GetDatabase(), sourceId, true))
+    // The source is looked up as the caller: one it may not see is one that is not there.
+    if (!CallerCanSee(L"Bnt_LogicalSource", {{L"ID", sourceId}}))
         CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
                                          L"SourceID");
     const CString name = Rules::RequiredName(kSource, instance);

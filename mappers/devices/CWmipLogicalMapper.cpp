@@ -102,15 +102,13 @@ void CWmipLogicalMapper::WriteInTransaction(IWbemClassObject* instance, LONG fla
 {
     if (instance == nullptr)
         throw CWMIException(m_traits.source, __LINE__, WBEM_E_INVALID_PARAMETER);
-    CBntDatabase* database = GetDatabase();
-    if (database == nullptr)
-        throw CWMIException(m_traits.source, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+    CBntDatabase& database = RequireConnection();
     const bool modify = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
     const Operation operation = modify ? Operation::Modify : Operation::Add;
     // The notice is prepared inside the write, so a failure to prepare it takes the write back;
     // it leaves for the servers only once the write has committed.
-    CBntTransaction transaction(*database);
-    write(*database, modify);
+    CBntTransaction transaction(database);
+    write(database, modify);
     LogTransaction(operation, instance);
     AfterWriteInstance(operation, instance);
     transaction.Commit();

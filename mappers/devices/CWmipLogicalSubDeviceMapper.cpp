@@ -39,11 +39,13 @@ void CWmipLogicalSubDeviceMapper::RemoveDependents(IWbemClassObject* instance)
 void CWmipLogicalSubDeviceMapper::Validate(IWbemClassObject* instance, bool create)
 {
     const LONG sourceId = CWmipPropertyRefusal::RequireNumber(kSource, instance, L"SourceID");
-    if (!Rules::PanelExists(GetDatabase(), sourceId, false))
+    // The source and the device are looked up as the caller: one it may not see is one that is
+    // not there.
+    if (!CallerCanSee(L"Bnt_LogicalSource", {{L"ID", sourceId}}))
         CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
                                          L"SourceID");
     const LONG deviceId = CWmipPropertyRefusal::RequireNumber(kSource, instance, L"DeviceID");
-    if (!Rules::DeviceRowExists(GetDatabase(), sourceId, deviceId, 0))
+    if (!CallerCanSee(L"Bnt_LogicalDevice", {{L"SourceID", sourceId}, {L"ID", deviceId}}))
         CWmipPropertyRefusal::ThrowNamed(kSource, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
                                          L"DeviceID");
     const CString name = Rules::RequiredName(kSource, instance);

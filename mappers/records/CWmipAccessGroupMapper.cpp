@@ -147,9 +147,7 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassO
         // assignment to the same badge cannot slip past them.
         CBntTransaction transaction(*GetDatabase());
         const CAcsUser& connection = *GetDatabaseUser();
-        // A badge of a segment the caller cannot reach is answered as one that does not exist.
-        CWmipAccessRules::RequireVisible(*this, L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}, L"BadgeKey");
-        badge = CWmipAccessRules::ReadAssignableBadge(connection, badgeKey);
+        badge = CWmipAccessRules::ReadAssignableBadge(*this, badgeKey);
         CBntAssignedAcLvlList groupList;
         CBntAssignedAcLvlList badgeList;
         const CBntAcsDBMgrCardholder manager(&connection);

@@ -12,8 +12,6 @@
 #include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
-#include "inhouse/BntCoreDb/CRowCountSet.h"
-#include "inhouse/BntCoreDb/CSQLStatement.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntLogin/CSegmentUnit.h"
 #include "inhouse/BntUserDb/CBntAcsDBMgrCardholder.h"
@@ -92,21 +90,13 @@ COleDateTime CWmipAccessLevelAssignmentMapper::ReadDate(IWbemClassObject* instan
 
 HRESULT CWmipAccessLevelAssignmentMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
 {
-    if (instance == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
-    if ((flags & WBEM_FLAG_UPDATE_ONLY) != 0)
-        CanModify(nullptr);
-    else
-        CanAdd(instance);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed preliminary authorization checks.");
+    CBntDatabase& database = OpenOwnPut(instance, flags, OwnPutOpening::kPermissionWithInstance);
     const CAcsUser* user = RequireUser();
-    if (GetDatabase() == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
     CWmipAccessRules::Badge badge;
     try
     {
-        CBntTransaction transaction(*GetDatabase());
+        CBntTransaction transaction(database);
         badge = Assign(instance, *user);
         LogTransaction(Operation::Modify, instance);
         CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"PutInstance: AfterWriteInstance.");
@@ -135,16 +125,11 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
     const CAcsUser& connection = *GetDatabaseUser();
     const LONG levelId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"AccessLevelID");
     const LONG badgeKey = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"BadgeKey");
-    // A level or badge of a segment the caller cannot reach is answered as one that does not exist.
-    CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel", {{L"ID", levelId}}, L"AccessLevelID");
-    CWmipAccessRules::RequireVisible(*this, L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}, L"BadgeKey");
-    CSQLStatement duplicate;
-    duplicate.SetFrom(L"BADGELINK");
-    duplicate.AddToWhere(CString(), L"ACCLVLID", CDBValue(levelId));
-    duplicate.AddToWhere(CString(), L"BADGEKEY", CDBValue(badgeKey));
-    CRowCountSet duplicates(&database);
-    duplicates.SetSQL(duplicate);
-    if (duplicates.GetRowCount() > 0)
+    // The level and the badge are looked up as the caller: one it may not see is one that is not
+    // there, and holds no assignment to count.
+    const bool levelSeen = CallerCanSee(L"Bnt_AccessLevel", {{L"ID", levelId}});
+    if (levelSeen && CallerCanSee(L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}) &&
+        CWmipRecordChecks::HasRow(database, L"BADGELINK", {{L"ACCLVLID", levelId}, {L"BADGEKEY", badgeKey}}))
         Refuse(__LINE__, L"There is already an access level assignment for this access level and badge.");
 
     CBntAssignedAcLvlList::Entry added;
@@ -155,13 +140,13 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
         !(added.activate < added.deactivate))
         Refuse(__LINE__, L"The specified access level assignment activate date must come before the deactivate date.");
 
-    const CWmipAccessRules::Badge badge = CWmipAccessRules::ReadAssignableBadge(connection, badgeKey);
+    const CWmipAccessRules::Badge badge = CWmipAccessRules::ReadAssignableBadge(*this, badgeKey);
     CDynamicRecordset level(&database);
     level.SetTable(L"ACCESSLVL");
     level.AddColumnToSet(L"SEGMENTID");
     level.AddFilterLong(L"ACCESSLVID", levelId);
     level.OpenForwardOnly();
-    if (level.IsEOF())
+    if (!levelSeen || level.IsEOF())
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
                                       L"AccessLevelID");
     added.segmentId = level.GetLong(0);

@@ -37,20 +37,9 @@ void CWmipAccessLevelRequestMapper::FilterInstanceRecordset(CMultiFilterRecordse
     AddManagerFilters(*dynamic);
 }
 
-void CWmipAccessLevelRequestMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
+void CWmipAccessLevelRequestMapper::BeforeWriteInstance(Operation /*operation*/, IWbemClassObject* instance)
 {
     WMIHelper::PutNumber(instance, L"Type", kAccessLevelRequestType);
-    if (operation == Operation::Delete)
-        return;
-    CWmipRecordChecks::RequireGivenRow(kSourceFile, *GetDatabase(), instance, L"PersonID", L"EMP", L"ID");
-    CWmipRecordChecks::RequireGivenRow(kSourceFile, *GetDatabase(), instance, L"AccessLevelID", L"ACCESSLVL",
-                                       L"ACCESSLVID");
-    // A request names only a person and a level the caller may see.
-    CWmipAccessRules::RequireReachablePerson(*GetDatabaseUser(), *RequireUser(),
-                                             CWmipAccessRules::NumberOr(instance, L"PersonID", 0), L"PersonID");
-    CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel",
-                                     {{L"ID", CWmipAccessRules::NumberOr(instance, L"AccessLevelID", 0)}},
-                                     L"AccessLevelID");
 }
 
 void CWmipAccessLevelRequestMapper::CanChangeStage(IWbemClassObject* instance)

@@ -189,15 +189,13 @@ void CWmipAccessRequestMapper::CanChangeStage(IWbemClassObject*)
 
 bool CWmipAccessRequestMapper::ManagesWithFullRights(const CAcsUser& user, LONG levelId)
 {
-    CDynamicRecordset links(GetDatabase());
-    links.SetTable(L"USERS_ACCESSLEVEL_LINK");
-    links.AddColumnToSet(L"ACCESSLVID");
-    links.AddFilterLong(L"USERID", user.GetUserID());
-    links.AddFilterLong(L"HAS_AAM_VIEWONLY_ACCESS", 0);
-    if (levelId != 0)
-        links.AddFilterLong(L"ACCESSLVID", levelId);
-    links.OpenForwardOnly();
-    return !links.IsEOF();
+    CBntDatabase& database = *GetDatabase();
+    const LONGLONG userId = user.GetUserID();
+    if (levelId == 0)
+        return CWmipRecordChecks::HasRow(database, L"USERS_ACCESSLEVEL_LINK",
+                                         {{L"USERID", userId}, {L"HAS_AAM_VIEWONLY_ACCESS", 0}});
+    return CWmipRecordChecks::HasRow(database, L"USERS_ACCESSLEVEL_LINK",
+                                     {{L"USERID", userId}, {L"HAS_AAM_VIEWONLY_ACCESS", 0}, {L"ACCESSLVID", levelId}});
 }
 
 HRESULT CWmipAccessRequestMapper::CanViewAsManager()

@@ -98,21 +98,8 @@ void CWmipAccountMapper::CheckPersonAccountAccess(IWbemClassObject* instance)
 
 HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
 {
-    if (instance == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
     // A link is only ever created: an update-only put meets the unsupported modify.
-    if ((flags & WBEM_FLAG_UPDATE_ONLY) != 0)
-        CanModify(nullptr);
-    else
-        CanAdd(nullptr);
-    CString offending;
-    if (FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotEditableProperty,
-                                      offending);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed preliminary authorization checks.");
-    RequireUser();
-    if (GetDatabase() == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
+    CBntDatabase& database = OpenOwnPut(instance, flags, OwnPutOpening::kPermissionThenGenerated);
 
     const LONG directoryId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"DirectoryID");
     const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");
@@ -131,7 +118,7 @@ HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, 
     LONG key = 0;
     try
     {
-        CBntTransaction transaction(*GetDatabase());
+        CBntTransaction transaction(database);
         key = Link(instance, directoryId, personId, accountId);
         transaction.Commit();
     }
@@ -150,8 +137,8 @@ HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, 
 
 LONG CWmipAccountMapper::Link(IWbemClassObject* instance, LONG directoryId, LONG personId, const CString& accountId)
 {
-    CanAdd(instance);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
+    // A person beyond the caller's segments meets the person check's own refusal here.
+    PassOwnPutChecks(instance);
     const CAcsUser* user = RequireUser();
     const directories::DirectoryDBManager manager(GetDatabase(), &user->GetSystemOptions());
     const std::unique_ptr<directories::Directory> directory = manager.LoadDirectory(directoryId);

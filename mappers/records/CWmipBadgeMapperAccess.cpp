@@ -140,9 +140,10 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemCla
         {
             if (!mayAssignAny && !ManagesLevel(GetDatabase(), user->GetUserID(), level))
                 throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
-            // A level of a segment the caller cannot reach is answered as one that does not exist.
-            CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel", {{L"ID", level}}, L"AccessLevelID");
-            const std::optional<LONG> segment = SegmentOfLevel(GetDatabase(), level);
+            // The level is looked up as the caller: one it may not see is one that is not there.
+            const std::optional<LONG> segment = CallerCanSee(L"Bnt_AccessLevel", {{L"ID", level}})
+                                                    ? SegmentOfLevel(GetDatabase(), level)
+                                                    : std::nullopt;
             if (!segment)
                 CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                               CWmipMessages::kInvalidProperty, L"AccessLevelID");

@@ -173,8 +173,9 @@ HRESULT CWmipBadgeMapper::AddBadge(IWbemClassObject* inParams, IWbemObjectSink* 
         hr = badgeIn.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&badge));
         if (FAILED(hr) || badge == nullptr)
             return FAILED(hr) ? hr : WBEM_E_INVALID_PARAMETER;
+        // The embedded badge is written as a put of it is, checks and named records included.
         CString written;
-        hr = PutInstance(badge.Get(), WBEM_FLAG_CREATE_ONLY, written);
+        hr = WriteInstance(badge.Get(), WBEM_FLAG_CREATE_ONLY, written);
         if (FAILED(hr))
             return hr;
         const std::unique_ptr<CWmipObjectPath> path = CWmipObjectPath::CreateFromPath(written);

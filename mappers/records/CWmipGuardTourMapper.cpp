@@ -48,6 +48,9 @@ HRESULT CWmipGuardTourMapper::LaunchTour(IWbemClassObject* instance, IWbemClassO
         throw CWMIException(kSourceFile, __LINE__, allowed, CWmipMessages::kAccessDenied);
     if (FAILED(allowed))
         throw CWMIException(kSourceFile, __LINE__, allowed);
+    // The server is never asked to launch a tour for a badge the caller may not see, nor for one
+    // that does not exist.
+    RequireVisibleNamedRecords(inParams, kLaunchTourMethod);
     try
     {
         LONG tourId = 0;

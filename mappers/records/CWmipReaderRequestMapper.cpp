@@ -39,29 +39,7 @@ void CWmipReaderRequestMapper::FilterInstanceRecordset(CMultiFilterRecordset* re
     dynamic->SetDistinct(true);
 }
 
-void CWmipReaderRequestMapper::BeforeWriteInstance(Operation operation, IWbemClassObject* instance)
+void CWmipReaderRequestMapper::BeforeWriteInstance(Operation /*operation*/, IWbemClassObject* instance)
 {
     WMIHelper::PutNumber(instance, L"Type", kReaderRequestType);
-    if (operation == Operation::Delete)
-        return;
-    CBntDatabase& database = *GetDatabase();
-    CWmipRecordChecks::RequireGivenRow(kSourceFile, database, instance, L"PersonID", L"EMP", L"ID");
-    CWmipRecordChecks::RequireGivenRow(kSourceFile, database, instance, L"PanelID", L"ACCESSPANE", L"PANELID");
-    // A reader is named by its panel and its number on that panel.
-    LONG readerId = 0;
-    LONG panelId = 0;
-    if (SUCCEEDED(WMIHelper::GetNumber(instance, L"ReaderID", readerId)) &&
-        (FAILED(WMIHelper::GetNumber(instance, L"PanelID", panelId)) ||
-         !CWmipRecordChecks::HasRow(database, L"READER", {{L"PANELID", panelId}, {L"READERID", readerId}})))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"ReaderID");
-    // A request names only a person and a reader the caller may see.
-    CWmipAccessRules::RequireReachablePerson(*GetDatabaseUser(), *RequireUser(),
-                                             CWmipAccessRules::NumberOr(instance, L"PersonID", 0), L"PersonID");
-    if (SUCCEEDED(WMIHelper::GetNumber(instance, L"ReaderID", readerId)))
-        CWmipAccessRules::RequireVisible(*this, L"Bnt_Reader", {{L"PanelID", panelId}, {L"ReaderID", readerId}},
-                                         L"ReaderID");
-    else
-        CWmipAccessRules::RequireVisible(*this, L"Bnt_Panel",
-                                         {{L"ID", CWmipAccessRules::NumberOr(instance, L"PanelID", 0)}}, L"PanelID");
 }

@@ -247,7 +247,9 @@ void CWmipVisitMapper::SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user,
 
 void CWmipVisitMapper::CheckVisitBadgeType(CBadgeType& type, CAcsUser* user, const CPerson& visitor)
 {
-    if (FAILED(type.Read(GetDatabaseUser(), -1)) || !type.ReadSegmentAssignments(GetDatabaseUser()))
+    // The type is looked up as the caller: one it may not see is one that is not there.
+    if (!CallerCanSee(L"Bnt_BadgeType", {{L"ID", type.GetID()}}) || FAILED(type.Read(GetDatabaseUser(), -1)) ||
+        !type.ReadSegmentAssignments(GetDatabaseUser()))
         Fail(__LINE__, kNotVisitorType);
     if (type.GetClass() != CBadgeType::kVisitorClass)
         Fail(__LINE__, kNotVisitorType);
@@ -266,9 +268,14 @@ LONG CWmipVisitMapper::GetBadgeTypeOfBadge(LONGLONG badgeId)
 {
     try
     {
-        const auto row = CLoginQuery::FirstRow(
-            *GetDatabase(), "SELECT TYPE FROM BADGE WHERE ID = ? ORDER BY ISSUECODE DESC", {badgeId});
-        return row ? static_cast<LONG>(CLoginQuery::Integer(*row, 0)) : 0;
+        // The badge is looked up as the caller: the latest issue among those it may see.
+        for (const auto& row : CLoginQuery::Rows(
+                 *GetDatabase(), "SELECT BADGEKEY, TYPE FROM BADGE WHERE ID = ? ORDER BY ISSUECODE DESC", {badgeId}))
+        {
+            if (CallerCanSee(L"Bnt_Badge", {{L"BADGEKEY", static_cast<LONG>(CLoginQuery::Integer(row, 0))}}))
+                return static_cast<LONG>(CLoginQuery::Integer(row, 1));
+        }
+        return 0;
     }
     catch (const CDBException& e)
     {

@@ -55,7 +55,7 @@ TEST(DeclareSchema, EveryNamedRecordPairsMembersThatExist)
         EXPECT_TRUE(static_cast<bool>(referenced->GetTypeConstructor()));
         const auto same = [&](const CWMITypeInfo::NamedRecord& r) {
             return r.method == d->method && r.referencedClass == d->referencedClass &&
-                   r.names.front() == CString(d->name).SpanExcluding(L",") && r.refusal == d->refusal;
+                   r.names.front() == CString(d->name).SpanExcluding(L",") && r.road == d->road;
         };
         const auto& records = owner->GetNamedRecords();
         const auto record = std::find_if(records.begin(), records.end(), same);

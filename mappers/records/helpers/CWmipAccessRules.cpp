@@ -97,15 +97,6 @@ void CWmipAccessRules::RequireVisible(CWmipClassMapper& mapper, const wchar_t* c
                                       property);
 }
 
-void CWmipAccessRules::RequireReachablePerson(const CAcsUser& connection, const CAcsUser& caller, LONG personId,
-                                              const wchar_t* property)
-{
-    CPerson person(personId, nullptr, -9999, 101);
-    if (!person.Read(&connection, -1) || !person.IsInUsersSegments(&caller))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      property);
-}
-
 bool CWmipAccessRules::ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& badge, LONG& status)
 {
     CDynamicRecordset row(&database);
@@ -124,11 +115,13 @@ bool CWmipAccessRules::ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& b
     return true;
 }
 
-CWmipAccessRules::Badge CWmipAccessRules::ReadAssignableBadge(const CAcsUser& user, LONG badgeKey)
+CWmipAccessRules::Badge CWmipAccessRules::ReadAssignableBadge(CWmipClassMapper& mapper, LONG badgeKey)
 {
+    const CAcsUser& user = *mapper.GetDatabaseUser();
     Badge badge;
     LONG status = 0;
-    if (!ReadBadge(*user.GetDatabase(), badgeKey, badge, status))
+    if (!mapper.CallerCanSee(L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}) ||
+        !ReadBadge(*user.GetDatabase(), badgeKey, badge, status))
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
                                       L"BadgeKey");
     if (status != kActiveBadge)

@@ -88,17 +88,13 @@ public:
     // answered as one that does not exist.
     static void RequireVisible(CWmipClassMapper& mapper, const wchar_t* className,
                                std::initializer_list<std::pair<const wchar_t*, LONG>> keys, const wchar_t* property);
-    // Returns when the person exists (read on connection) and stands in the caller's segments
-    // (where its kind's segmentation is enabled); otherwise throws CWMIException 0x80041008
-    // naming property, as RequireVisible does. Throws CDBException.
-    static void RequireReachablePerson(const CAcsUser& connection, const CAcsUser& caller, LONG personId,
-                                       const wchar_t* property);
     // The badge with the key into badge; false when there is none. Throws CDBException.
     static bool ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& badge, LONG& status);
-    // The badge with the key, when it may take access levels. Throws CWMIException: 0x80041008
+    // The badge with the key, when it may take access levels, read as the mapper's caller (a
+    // badge the caller may not see is one that is not there). Throws CWMIException: 0x80041008
     // naming BadgeKey when there is no such badge; 0x80041001 when it is not active or its type
     // is disposable. Throws CDBException.
-    static Badge ReadAssignableBadge(const CAcsUser& user, LONG badgeKey);
+    static Badge ReadAssignableBadge(CWmipClassMapper& mapper, LONG badgeKey);
     // Hands the badge's new level list (its levels and the new ones) to the cardholder database
     // manager, on user's connection. Throws CWMIException 0x80041001 "Unable to assign access
     // levels to the specified badgeKey." when the write fails.

@@ -525,6 +525,11 @@ TEST(UserCachePool, ExhaustedConnectionPoolDeniesTheLookupInsteadOfGuessingAUser
     EXPECT_EQ(ProviderTestInstallation::CountLogLines(
                   "The system was unable to open a database connection to service this request."),
               2);
+    // The refusal's own line stands; the cause follows it.
+    EXPECT_EQ(ProviderTestInstallation::CountLogLines(std::string("Access denied: account with SID ") +
+                                                      brontel::utility::ConvertCStringToUtf8(CString(kOperatorSid)) +
+                                                      " is not linked to an Ivarune user"),
+              2);
 
     manager->ReleaseConnection(lent.back());
     CWmipUserCacheEntry* entry = nullptr;

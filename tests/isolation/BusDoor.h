@@ -1,0 +1,192 @@
+// BusDoor: the bus front end over a test program's door installation (tests/e2e's
+// DoorInstallation), for tests that drive both doors alike: it logs internal accounts in and
+// answers reads, adds and method calls as the bus host would. Used on the test thread only.
+#pragma once
+
+#include "bus/CCorvessaBaseApp.h"
+#include "bus/CCorvessaException.h"
+#include "bus/CCorvessaQpidInstance.h"
+#include "bus/CCorvessaQpidMethodParameter.h"
+#include "bus/GenericException.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/mfc/COleDateTime.h"
+#include "platform/mfc/ModuleState.h"
+#include "tests/e2e/DoorTest.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace isolation {
+
+// The bus door over the same installation, as the bus host runs it: an application object of
+// its own, made the thread's current one for each call (the WMI door's fixture keeps the
+// provider's application object current on the test thread, and the bus front end finds its
+// user cache through the current application object).
+class BusDoor
+{
+public:
+    // The bus password of the test callers that log in on the bus: the demo operator's.
+    static constexpr char kPassword[] = "operator-demo";
+
+    BusDoor()
+    {
+        const CModuleStateSwitch current(&m_app);
+        m_app.InitInstance();
+    }
+    ~BusDoor()
+    {
+        const CModuleStateSwitch current(&m_app);
+        m_app.ExitInstance();
+    }
+    BusDoor(const BusDoor&) = delete;
+    BusDoor& operator=(const BusDoor&) = delete;
+
+    // The session token of an internal account; empty (the test failed) when the login fails.
+    std::string Login(const std::string& user)
+    {
+        const CModuleStateSwitch current(&m_app);
+        std::string token;
+        COleDateTime when;
+        try
+        {
+            EXPECT_EQ(
+                m_app.Authenticate(kApplication, CCorvessaBaseApp::kInternalDirectoryId, user, kPassword, token, when),
+                S_OK)
+                << user;
+        }
+        catch (const CCorvessaException& e)
+        {
+            ADD_FAILURE() << user << ": " << e.ErrorCode() << " | " << e.ErrorMessage();
+        }
+        return token;
+    }
+
+    // The number of the type's instances that match the WQL condition (every row: page 0), as
+    // bus get answers them; nothing for a type the bus does not expose. A refused read fails
+    // the test.
+    std::optional<std::size_t> Get(const std::string& token, const std::wstring& type, const std::string& filter)
+    {
+        const CModuleStateSwitch current(&m_app);
+        corvessa::PagingParameters everyRow;
+        everyRow.pageNumber = 0;
+        everyRow.pageSize = 1;
+        CCorvessaBaseApp::CorvessaPaginatedInfo info;
+        CCorvessaBaseApp::InstanceList instances;
+        std::string typeName = e2e::DoorTest::Utf8(type);
+        try
+        {
+            const HRESULT hr = m_app.GetInstance(token, kApplication, typeName, filter, everyRow, info, instances);
+            if (hr == corvessa::kInvalidTypeName)
+                return std::nullopt;
+            EXPECT_EQ(hr, S_OK) << e2e::DoorTest::Hex(hr) << " " << filter;
+        }
+        catch (const CCorvessaException& e)
+        {
+            ADD_FAILURE() << filter << ": " << e.ErrorCode() << " | " << e.ErrorMessage();
+        }
+        catch (const GenericException& e)
+        {
+            ADD_FAILURE() << filter << ": " << e2e::DoorTest::Utf8(e.GetMessage().GetString());
+        }
+        return instances.size();
+    }
+
+    // How a read of the type with the filter and order ends: S_OK and no text when it is
+    // answered; otherwise the refusal's HRESULT (CWMIException) and its text.
+    std::pair<HRESULT, std::string> Read(const std::string& token, const std::wstring& type, const std::string& filter,
+                                         const std::string& order)
+    {
+        const CModuleStateSwitch current(&m_app);
+        corvessa::PagingParameters page;
+        page.pageSize = 10;
+        page.orderBy = order;
+        CCorvessaBaseApp::CorvessaPaginatedInfo info;
+        CCorvessaBaseApp::InstanceList instances;
+        std::string typeName = e2e::DoorTest::Utf8(type);
+        try
+        {
+            return {m_app.GetInstance(token, kApplication, typeName, filter, page, info, instances), std::string()};
+        }
+        catch (const brontel::utility::CWMIException& e)
+        {
+            EXPECT_TRUE(instances.empty());
+            return {e.GetHResult(), e2e::DoorTest::Utf8(e.GetMessage().GetString())};
+        }
+        catch (const CCorvessaException& e)
+        {
+            return {E_FAIL, e.ErrorCode() + " " + e.ErrorMessage()};
+        }
+    }
+
+    // How the bus answered a refused add or method call: the HRESULT and the refusal's key and
+    // text, or "ok" when it was not refused.
+    std::string Add(const std::string& token, const std::wstring& type, const CCorvessaQpidInstance::ValueMap& values)
+    {
+        const CModuleStateSwitch current(&m_app);
+        CCorvessaQpidInstance instance;
+        instance.PopulateInstanceData(e2e::DoorTest::Utf8(type), values);
+        CCorvessaQpidInstance result;
+        return Answer([&] { return m_app.AddInstance(token, kApplication, instance, result, false); });
+    }
+    // The method of the instance the keys name (none: the class's static method).
+    std::string Call(const std::string& token, const std::wstring& type, const std::wstring& method,
+                     const CCorvessaQpidInstance::ValueMap& values, const CCorvessaQpidInstance::ValueMap& keys = {})
+    {
+        const CModuleStateSwitch current(&m_app);
+        CCorvessaQpidInstance target;
+        target.PopulateInstanceData(e2e::DoorTest::Utf8(type), keys);
+        CCorvessaQpidMethodParameter input(true);
+        input.PopulateUsingVariantMapData(values);
+        CCorvessaQpidMethodParameter output(false);
+        return Answer([&] {
+            return m_app.ExecuteMethod(token, kApplication, target, e2e::DoorTest::Utf8(method), input, output);
+        });
+    }
+
+    // The bus filter that names the instance of a relative path: its keys, ANDed.
+    static std::string KeyFilter(const std::wstring& path)
+    {
+        const std::string keys = e2e::DoorTest::Utf8(path.substr(path.find(L'.') + 1));
+        std::string filter;
+        bool quoted = false;
+        for (std::size_t i = 0; i < keys.size(); ++i)
+        {
+            const char c = keys[i];
+            if (quoted && c == '\\' && i + 1 < keys.size())
+            {
+                filter += {c, keys[++i]};
+                continue;
+            }
+            quoted = c == '"' ? !quoted : quoted;
+            filter += quoted || (c != ',' && c != '=') ? std::string(1, c) : c == ',' ? " AND " : " = ";
+        }
+        return filter;
+    }
+
+private:
+    template <typename Request>
+    static std::string Answer(Request request)
+    {
+        try
+        {
+            const HRESULT hr = request();
+            return SUCCEEDED(hr) ? "ok" : e2e::DoorTest::Hex(hr);
+        }
+        catch (const CCorvessaException& e)
+        {
+            return e.ErrorCode() + " | " + e.ErrorMessage();
+        }
+        catch (const GenericException& e)
+        {
+            return e2e::DoorTest::Utf8(e.GetMessage().GetString());
+        }
+    }
+
+    static constexpr char kApplication[] = "isolation";
+    CCorvessaBaseApp m_app;
+};
+
+}  // namespace isolation

@@ -1,0 +1,227 @@
+// NamedRecordSweep: the records that writes and methods name, read from the schema
+// declarations, and the values both doors take, for the sweeps that walk every declared named
+// record. Plain functions over the constant declaration tables; used on the test thread.
+#pragma once
+
+#include "bus/CCorvessaQpidInstance.h"
+#include "framework/CWMITypeInfo.h"
+#include "framework/NamedRecordRoad.h"
+#include "platform/com/CimTypes.h"
+#include "platform/com/SafeArray.h"
+#include "platform/com/Variant.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+#include "schema/SchemaTables.h"
+#include "tests/e2e/DoorTest.h"
+#include "tests/support/IntegerArray.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace isolation {
+
+// A record that a class's writes (method empty) or a method's calls name, as declared.
+struct NamedRecord
+{
+    std::wstring className;
+    std::wstring method;
+    std::vector<std::wstring> names;
+    std::wstring referencedClass;
+    std::vector<std::wstring> keys;
+    // Who answers a missing or hidden record.
+    NamedRecordRoad road = NamedRecordRoad::kFramework;
+
+    std::wstring Label() const
+    {
+        std::wstring label = className + L"." + method + L":";
+        for (const std::wstring& name : names)
+            label += L" " + name;
+        return label;
+    }
+};
+
+inline std::vector<std::wstring> SplitList(const wchar_t* list)
+{
+    std::vector<std::wstring> items;
+    std::wstring item;
+    for (const wchar_t* c = list;; ++c)
+    {
+        if (*c == L',' || *c == L'\0')
+        {
+            items.push_back(item);
+            item.clear();
+            if (*c == L'\0')
+                return items;
+        }
+        else if (*c != L' ')
+            item += *c;
+    }
+}
+
+// Every named record of the declarations, and each class's key properties and declared segment
+// property.
+struct Declared
+{
+    std::vector<NamedRecord> records;
+    // The keys the system generates, by class.
+    std::map<std::wstring, std::set<std::wstring>> generatedKeys;
+    std::map<std::wstring, std::wstring> segmentProperty;
+    // The 64-bit numbers (which travel as text), as "Class.Method.Name" (method empty for a
+    // property).
+    std::set<std::wstring> wideNumbers;
+    // The array parameters (one record named per element), as "Class.Method.Name".
+    std::set<std::wstring> arrays;
+};
+
+inline Declared ReadDeclarations()
+{
+    Declared declared;
+    for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables())
+        for (const SchemaDeclaration& d : *table)
+        {
+            if (d.kind == SchemaDeclarationKind::NamedRecord)
+                declared.records.push_back(
+                    {d.className, d.method, SplitList(d.name), d.referencedClass, SplitList(d.referencedKeys), d.road});
+            if (d.kind == SchemaDeclarationKind::Property && d.key != 0 && d.idType != kNoIdType)
+                declared.generatedKeys[d.className].insert(d.name);
+            if ((d.kind == SchemaDeclarationKind::Property || d.kind == SchemaDeclarationKind::MethodParameter) &&
+                (d.cimType == CIM_SINT64 || d.cimType == CIM_UINT64))
+                declared.wideNumbers.insert(std::wstring(d.className) + L"." + d.method + L"." + d.name);
+            if (d.kind == SchemaDeclarationKind::MethodParameter && (d.cimType & CIM_FLAG_ARRAY) != 0)
+                declared.arrays.insert(std::wstring(d.className) + L"." + d.method + L"." + d.name);
+            if (d.kind == SchemaDeclarationKind::Property && d.segmentOption == SegmentOptionSegments)
+                declared.segmentProperty[d.className] = d.name;
+        }
+    return declared;
+}
+
+// A number no record of the installation holds.
+inline constexpr LONG kMissingRecord = 2000000000;
+
+// A property or parameter value for both doors.
+using NamedValues = std::vector<std::pair<std::wstring, _variant_t>>;
+
+inline std::wstring TextOf(const _variant_t& value)
+{
+    _variant_t text;
+    if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)))
+        return L"";
+    const VARIANT& raw = text;
+    return raw.bstrVal != nullptr ? std::wstring(raw.bstrVal, SysStringLen(raw.bstrVal)) : std::wstring();
+}
+
+inline qpid::types::Variant BusValue(const _variant_t& value)
+{
+    const VARIANT& raw = value;
+    switch (raw.vt)
+    {
+    case VT_BOOL:
+        return qpid::types::Variant(raw.boolVal != VARIANT_FALSE);
+    case VT_I8:
+        return qpid::types::Variant(static_cast<std::int64_t>(raw.llVal));
+    case VT_I4:
+    case VT_I2:
+    case VT_UI1:
+        return qpid::types::Variant(static_cast<std::int32_t>(static_cast<LONG>(value)));
+    default:
+        break;
+    }
+    if ((raw.vt & VT_ARRAY) == 0)
+        return qpid::types::Variant(e2e::DoorTest::Utf8(TextOf(value)));
+    qpid::types::Variant::List list;
+    LONG lower = 0;
+    LONG upper = -1;
+    SafeArrayGetLBound(raw.parray, 1, &lower);
+    SafeArrayGetUBound(raw.parray, 1, &upper);
+    for (LONG index = lower; index <= upper; ++index)
+    {
+        LONG element = 0;
+        EXPECT_EQ(SafeArrayGetElement(raw.parray, &index, &element), S_OK);
+        list.emplace_back(static_cast<std::int32_t>(element));
+    }
+    return qpid::types::Variant(list);
+}
+
+inline CCorvessaQpidInstance::ValueMap BusValues(const NamedValues& values)
+{
+    CCorvessaQpidInstance::ValueMap map;
+    for (const auto& [name, value] : values)
+        map[e2e::DoorTest::Utf8(name)] = BusValue(value);
+    return map;
+}
+
+// The template of a write of the named record's class: the stored instance's values (none for
+// a null instance) without the keys the system generates, the arrays and the empty values, and
+// the class's declared segment property set to segment.
+inline NamedValues TemplateOf(IWbemClassObject* stored, const NamedRecord& named, const Declared& declared,
+                              LONG segment)
+{
+    NamedValues base;
+    if (stored != nullptr)
+    {
+        stored->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY);
+        BSTR name = nullptr;
+        VARIANT value;
+        VariantInit(&value);
+        while (stored->Next(0, &name, &value, nullptr, nullptr) == WBEM_S_NO_ERROR)
+        {
+            const std::wstring property(name);
+            SysFreeString(name);
+            _variant_t held;
+            held.Attach(value);
+            VariantInit(&value);
+            const bool generated = declared.generatedKeys.contains(named.className) &&
+                                   declared.generatedKeys.at(named.className).contains(property);
+            const VARIANT& raw = held;
+            if (!generated && raw.vt != VT_NULL && raw.vt != VT_EMPTY && (raw.vt & VT_ARRAY) == 0)
+                base.emplace_back(property, held);
+        }
+        stored->EndEnumeration();
+    }
+    if (declared.segmentProperty.contains(named.className))
+        base.emplace_back(declared.segmentProperty.at(named.className), _variant_t(segment));
+    return base;
+}
+
+// The template's values with the record's names set to values (texts of numbers): an array
+// parameter as a one-element array, a 64-bit number as text, any other as a 32-bit number.
+inline NamedValues With(const NamedValues& base, const NamedRecord& named, const Declared& declared,
+                        const std::vector<std::wstring>& values)
+{
+    NamedValues all;
+    for (const auto& value : base)
+        if (std::find(named.names.begin(), named.names.end(), value.first) == named.names.end())
+            all.push_back(value);
+    for (std::size_t i = 0; i < named.names.size(); ++i)
+    {
+        const std::wstring member = named.className + L"." + named.method + L"." + named.names[i];
+        if (declared.arrays.contains(member))
+            all.emplace_back(named.names[i], support::IntegerArray({std::stoi(values[i])}));
+        else if (declared.wideNumbers.contains(member))
+            all.emplace_back(named.names[i], _variant_t(values[i].c_str()));
+        else
+            all.emplace_back(named.names[i], _variant_t(LONG{std::stoi(values[i])}));
+    }
+    return all;
+}
+
+// True when the template names the record already: a write naming it would meet the stored row.
+inline bool Taken(const NamedValues& base, const NamedRecord& named, const std::vector<std::wstring>& values)
+{
+    for (std::size_t i = 0; i < named.names.size(); ++i)
+    {
+        const auto held =
+            std::find_if(base.begin(), base.end(), [&](const auto& value) { return value.first == named.names[i]; });
+        if (held == base.end() || TextOf(held->second) != values[i])
+            return false;
+    }
+    return true;
+}
+
+}  // namespace isolation

@@ -1,0 +1,512 @@
+// Every record a write or a method names, read from the declarations, through both doors, on
+// the demo installation with person, visitor and badge-type segmentation on. A caller without
+// the right gets the same permission answer whether the record exists, is hidden or is missing;
+// a caller of segment 1 with every right gets for a record of segment 2 exactly what it gets for
+// a missing one (the answer and the log lines, the id aside), or the road's own segment refusal
+// where the declaration says the road gives one; nothing is written or sent. Beside the sweep,
+// the roads whose answers their own steps give.
+#include "framework/NamedRecordRoad.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "inhouse/BntUtility/LogFileWriter.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "simulation/SimulatedInstallation.h"
+#include "tests/e2e/DoorInstallation.h"
+#include "tests/e2e/DoorTest.h"
+#include "tests/isolation/BusDoor.h"
+#include "tests/isolation/NamedRecordSweep.h"
+#include "tests/support/InstallationDatabase.h"
+#include "tests/support/IntegerArray.h"
+#include "tests/support/PropertyText.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/TestCallers.h"
+
+#include <filesystem>
+#include <functional>
+#include <regex>
+
+using namespace e2e;
+using namespace isolation;
+
+namespace {
+// Every right, segment 1 only.
+constexpr const wchar_t* kChief = support::callers::kHeadquartersChief;
+// The right to use the provider and a card group that may view assignments, segment 1.
+constexpr const wchar_t* kBystander = support::callers::kProviderOnly;
+// May view cardholders, badges and assignments, segment 1; may not assign levels and manages none.
+constexpr const wchar_t* kBadgeViewer = support::callers::kLevelManager;
+constexpr char kChiefLogin[] = "hqchief";
+constexpr char kBystanderLogin[] = "provider";
+
+// Segmentation of persons, visitors and badge types on; both callers log in on the bus; records
+// of segment 2 (hidden from the callers) and of segment 1 where the demo has none.
+constexpr char kRows[] = R"(
+UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004, 1005);
+UPDATE USERS SET LOGONPWD = (SELECT LOGONPWD FROM USERS WHERE USERID = 1) WHERE USERID IN (4, 51);
+UPDATE USERS SET CARD_USER_PERMID = 85, SEGMENTID = 1 WHERE USERID = 4;
+INSERT INTO PRECACGRP (PRECGRPID, NAME, SEGMENTID) VALUES (70, 'Dock precision', 2), (71, 'Lobby precision', 1);
+INSERT INTO BDGPRECLINK (PRECGRPID, BADGEKEY) VALUES (71, 2);
+INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) VALUES
+    (70, 'Dock source', 2, 1, 1, 0, 39), (71, 'Lobby source', 1, 1, 1, 0, 39);
+INSERT INTO VEXLET_DEVICE (VEXLET_DEVICEID, PANELID, NAME, SUB_DEVICEID) VALUES (72, 70, 'Dock device', 0),
+    (72, 70, 'Dock sub-device', 5), (73, 71, 'Lobby device', 0), (73, 71, 'Lobby sub-device', 6);
+INSERT INTO AREAAPB (AREAAPBID, NAME, AREAAPB_TYPE, PANELID, SEGMENTID) VALUES (70, 'Dock yard', 0, 2, 2);
+INSERT INTO ACCESSGRP (ACCESSGPID, DESCRIPT, SEGMENTID) VALUES (70, 'Dock staff', 2);
+DELETE FROM EMP_SEGMENT_LINK;
+INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES (86, 'Roads: badges', -1, 2, 0);
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (86, 0x20000000), (86, 0x20000003), (86, 0x20000006),
+    (86, 0x20000057);
+UPDATE USERS SET CARD_USER_PERMID = 86, SEGMENTID = 1 WHERE USERID = 33;
+INSERT INTO VISIT (VISITID, VISIT_EVENTID, EMPID, VISITORID, LASTCHANGED_UTC) VALUES (80, 1, 1, 4, '2024-03-01 09:00:00');
+INSERT INTO BADGETYP (ID, NAME, BADGE_CLASS, DISPOSABLE, DEFGROUP, SEGMENTID) VALUES (70, 'Dock visitor', 2, 1, 0, 2);
+INSERT INTO EMP_SEGMENT_LINK (EMPID, SEGMENTID) VALUES (2, 1);
+)";
+
+// How a request ended: its answer and the log lines it wrote, each with the ids it named
+// replaced by "#" and the log lines without their time and thread.
+struct Road
+{
+    std::string answer;
+    std::vector<std::string> lines;
+    bool operator==(const Road&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Road& road)
+{
+    out << road.answer;
+    for (const std::string& line : road.lines)
+        out << "\n  " << line;
+    return out;
+}
+
+std::string WithoutIds(std::string text, const std::vector<std::wstring>& ids)
+{
+    for (const std::wstring& id : ids)
+        text = std::regex_replace(text, std::regex("(^|[^0-9A-Za-z])" + DoorTest::Utf8(id) + "(?![0-9A-Za-z])"), "$1#");
+    return text;
+}
+
+class NamedRecordRoads : public DoorTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        support::InstallationDatabase::Execute(
+            DoorInstallation::DatabaseFile(),
+            support::TestCallers::Sql({kChief, kBystander, support::callers::kLevelManager}) + kRows);
+    }
+
+    static std::filesystem::path LogFile()
+    {
+        return brontel::utility::ConvertCStringToUtf8(brontel::utility::CWMIDebugLog::GetLogFileName());
+    }
+
+    // The request's answer and the lines it logged, the ids replaced.
+    static Road Take(const std::function<std::string()>& request, const std::vector<std::wstring>& ids)
+    {
+        brontel::utility::LogFileWriter::Flush();
+        const std::size_t before = support::TemporaryHome::ReadLines(LogFile()).size();
+        Road road{WithoutIds(request(), ids), {}};
+        brontel::utility::LogFileWriter::Flush();
+        const std::vector<std::string> lines = support::TemporaryHome::ReadLines(LogFile());
+        static const std::regex stamp(R"(^\S+ \S+ \[\d+\] )");
+        // How long a look-up took is no part of the road.
+        static const std::regex timing(R"( took \d+ ms)");
+        for (std::size_t i = before; i < lines.size(); ++i)
+            if (!std::regex_search(lines[i], timing))
+                road.lines.push_back(WithoutIds(std::regex_replace(lines[i], stamp, ""), ids));
+        return road;
+    }
+
+    static std::string Answer(const Reply& reply)
+    {
+        return SUCCEEDED(reply.result) ? std::string("ok")
+                                       : Hex(reply.result) + " | " + Description(reply.statusObject.Get());
+    }
+
+    support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
+};
+
+// The classes whose writes test no permission id before the road looks for the records they
+// name (the person-based checks of a multimedia object decide).
+const std::set<std::wstring> kNoPermissionStep = {L"Bnt_MultimediaObject"};
+
+// Where a method is called, and the parameters it is given besides the record it names: each
+// names records the callers see, so that only the record under test can refuse the call.
+struct MethodCall
+{
+    std::wstring className;
+    std::wstring method;
+    std::wstring path;
+    // The keys of the path, for the bus.
+    NamedValues keys;
+    NamedValues base;
+    // A method that tests no permission of its own has no permission answer to compare.
+    bool permissionStep = true;
+};
+
+const std::vector<MethodCall>& MethodCalls()
+{
+    static const std::vector<MethodCall> calls = {
+        {L"Bnt_Area",
+         L"MoveBadge",
+         L"Bnt_Area",
+         {},
+         {{L"AreaID", _variant_t(LONG{3})},
+          {L"BadgeID", _variant_t(L"100001")},
+          {L"PanelID", _variant_t(LONG{1})},
+          {L"ReaderID", _variant_t(LONG{0})},
+          {L"SegmentID", _variant_t(LONG{1})}},
+         false},
+        {L"Bnt_AccessGroup", L"AssignGroup", L"Bnt_AccessGroup.ID=1", {{L"ID", _variant_t(LONG{1})}}, {}},
+        {L"Bnt_Badge", L"AssignAccessLevel", L"Bnt_Badge.BADGEKEY=1", {{L"BADGEKEY", _variant_t(LONG{1})}}, {}},
+        {L"Bnt_GuardTour",
+         L"LaunchTour",
+         L"Bnt_GuardTour.ID=1",
+         {{L"ID", _variant_t(LONG{1})}},
+         {{L"MonStationID", _variant_t(LONG{1})}}},
+    };
+    return calls;
+}
+
+TEST_F(NamedRecordRoads, AHiddenRecordTakesTheRoadOfAMissingOneBehindThePermissionStep)
+{
+    const Declared declared = ReadDeclarations();
+    BusDoor bus;
+    const std::string chiefToken = bus.Login(kChiefLogin);
+    const std::string bystanderToken = bus.Login(kBystanderLogin);
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    std::set<std::wstring> swept;
+    for (const NamedRecord& named : declared.records)
+    {
+        SCOPED_TRACE(Utf8(named.Label()));
+        CallAs(Callers::kAdministrator);
+        const MethodCall* call = nullptr;
+        for (const MethodCall& one : MethodCalls())
+            if (one.className == named.className && one.method == named.method)
+                call = &one;
+        if (!named.method.empty())
+        {
+            ASSERT_NE(call, nullptr) << "no call for a declared method";
+        }
+        // The template of a write: an instance the chief sees (so that the other records it
+        // names are ones the chief sees too), else one the administrator sees.
+        NamedValues base;
+        if (named.method.empty())
+        {
+            CallAs(kChief);
+            Reply stored = Enum(Form::Sync, named.className);
+            CallAs(Callers::kAdministrator);
+            if (stored.objects.empty())
+                stored = Enum(Form::Sync, named.className);
+            base = TemplateOf(stored.objects.empty() ? nullptr : stored.objects.front().Get(), named, declared, 1);
+        }
+        else
+            base = call->base;
+
+        // The referenced records as the administrator reads them, split by what the chief sees.
+        std::vector<std::vector<std::wstring>> seen;
+        std::vector<std::vector<std::wstring>> hidden;
+        std::vector<std::vector<std::wstring>> all;
+        for (const ComPtr<IWbemClassObject>& object : Enum(Form::Sync, named.referencedClass).objects)
+        {
+            std::vector<std::wstring> values;
+            for (const std::wstring& key : named.keys)
+            {
+                const std::string text = support::PropertyText(object.Get(), key.c_str());
+                values.emplace_back(text.begin(), text.end());
+            }
+            if (!Taken(base, named, values))
+                all.push_back(values);
+        }
+        CallAs(kChief);
+        for (const auto& values : all)
+        {
+            std::wstring where;
+            for (std::size_t i = 0; i < named.keys.size(); ++i)
+                where += (i == 0 ? L" WHERE " : L" AND ") + named.keys[i] + L" = \"" + values[i] + L"\"";
+            (Query(Form::Sync, L"SELECT * FROM " + named.referencedClass + where).objects.empty() ? hidden : seen)
+                .push_back(values);
+        }
+        std::vector<std::wstring> missing;
+        for (std::size_t i = 0; i < named.keys.size(); ++i)
+            missing.push_back(std::to_wstring(kMissingRecord + static_cast<LONG>(i)));
+        if (hidden.empty())
+        {
+            ADD_FAILURE() << "no record of segment 2 to name";
+            continue;
+        }
+
+        const auto wmi = [&](const wchar_t* caller, const std::vector<std::wstring>& values) {
+            return Take(
+                [&] {
+                    CallAs(Callers::kAdministrator);
+                    std::vector<std::pair<const wchar_t*, _variant_t>> given;
+                    const NamedValues filled = With(base, named, declared, values);
+                    for (const auto& [name, value] : filled)
+                        given.emplace_back(name.c_str(), value);
+                    const ComPtr<IWbemClassObject> object =
+                        named.method.empty() ? NewInstance(named.className, given)
+                                             : MethodParameters(named.className, named.method, given);
+                    CallAs(caller);
+                    return Answer(named.method.empty() ? Put(Form::Sync, object.Get(), WBEM_FLAG_CREATE_ONLY)
+                                                       : Exec(Form::Sync, call->path, named.method, object.Get()));
+                },
+                values);
+        };
+        const auto onBus = [&](const std::string& token, const std::vector<std::wstring>& values) {
+            return Take(
+                [&] {
+                    const auto map = BusValues(With(base, named, declared, values));
+                    return named.method.empty()
+                               ? bus.Add(token, named.className, map)
+                               : bus.Call(token, named.className, named.method, map, BusValues(call->keys));
+                },
+                values);
+        };
+
+        // The chief: a hidden record meets the road of a missing one, or the road's own segment
+        // refusal. What a door loads on its first request of a kind is loaded before.
+        wmi(kChief, missing);
+        onBus(chiefToken, missing);
+        const Road hiddenWmi = wmi(kChief, hidden.front());
+        const Road hiddenBus = onBus(chiefToken, hidden.front());
+        EXPECT_NE(hiddenWmi.answer, "ok");
+        EXPECT_NE(hiddenBus.answer, "ok");
+        if (named.road == NamedRecordRoad::kMapperSegmentRefusal)
+        {
+            EXPECT_EQ(hiddenWmi.answer.rfind("0x80041003", 0), 0u) << hiddenWmi;
+        }
+        else
+        {
+            EXPECT_EQ(hiddenWmi, wmi(kChief, missing));
+            EXPECT_EQ(hiddenBus, onBus(chiefToken, missing));
+        }
+        // A class that takes no such write says so before anything else.
+        if (named.road == NamedRecordRoad::kFramework && hiddenWmi.answer.rfind("0x8004100C", 0) != 0)
+        {
+            // The refusal names the record: one of its names (a composite record's first name
+            // when that names a record of its own).
+            EXPECT_EQ(hiddenWmi.answer.rfind("0x80041008", 0), 0u) << hiddenWmi;
+            EXPECT_TRUE(std::any_of(named.names.begin(), named.names.end(), [&](const std::wstring& name) {
+                return hiddenWmi.answer.find("The property " + Utf8(name) + " ") != std::string::npos;
+            })) << hiddenWmi;
+        }
+
+        // A caller without the right: the permission answer, whatever the record. A road that
+        // looks for the record before any permission of its own answers a missing one first,
+        // and a hidden one as a record it may not change.
+        const bool permissionFirst =
+            call != nullptr ? call->permissionStep : !kNoPermissionStep.contains(named.className);
+        // (A method that tests no permission at all is not asked with a record the caller sees.)
+        if (!seen.empty() && (permissionFirst || named.road == NamedRecordRoad::kMapperSegmentRefusal))
+        {
+            const Road refused = wmi(kBystander, seen.front());
+            const Road busRefused = onBus(bystanderToken, seen.front());
+            EXPECT_NE(refused.answer, "ok");
+            if (permissionFirst)
+            {
+                EXPECT_EQ(refused.answer.rfind("0x80041008", 0), std::string::npos) << refused;
+                EXPECT_EQ(wmi(kBystander, missing).answer, refused.answer);
+                EXPECT_EQ(onBus(bystanderToken, missing).answer, busRefused.answer);
+            }
+            if (permissionFirst || named.road == NamedRecordRoad::kMapperSegmentRefusal)
+            {
+                EXPECT_EQ(wmi(kBystander, hidden.front()).answer, refused.answer);
+                EXPECT_EQ(onBus(bystanderToken, hidden.front()).answer, busRefused.answer);
+            }
+        }
+        swept.insert(named.Label());
+    }
+    EXPECT_EQ(swept.size(), declared.records.size());
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+    for (support::SimulatedServer* server : m_servers.Servers())
+        EXPECT_TRUE(server->Calls().empty()) << Utf8(server->ServerName());
+}
+
+// Each road answers a record it does not find with its own step: MoveBadge logs which record it
+// did not find, AssignAccessLevel refuses in its order (no badge, no right, a disposable badge, then
+// each level, naming AccessLevelID), a caller of segment 1 included, and AssignGroup refuses a
+// group holding a level the caller does not see for a badge the caller sees; nothing is written.
+TEST_F(NamedRecordRoads, EachRoadAnswersARecordItDoesNotFindWithItsOwnStep)
+{
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    struct Case
+    {
+        const wchar_t* caller;
+        std::wstring path;
+        std::wstring method;
+        std::vector<std::pair<const wchar_t*, _variant_t>> parameters;
+        std::string answer;
+        std::string line;
+    };
+    const auto move = [](LONG area, const wchar_t* badge, LONG panel, LONG reader) {
+        return std::vector<std::pair<const wchar_t*, _variant_t>>{{L"AreaID", _variant_t(area)},
+                                                                  {L"BadgeID", _variant_t(badge)},
+                                                                  {L"PanelID", _variant_t(panel)},
+                                                                  {L"ReaderID", _variant_t(reader)},
+                                                                  {L"SegmentID", _variant_t(LONG{1})}};
+    };
+    const auto levels = [](std::initializer_list<LONG> ids) {
+        return std::vector<std::pair<const wchar_t*, _variant_t>>{{L"LevelIn", support::IntegerArray(ids)}};
+    };
+    const std::string invalidLevel =
+        "0x80041008 | The property AccessLevelID did not exist or contained an invalid value.";
+    const std::vector<Case> cases = {
+        {Callers::kAdministrator, L"Bnt_Area", L"MoveBadge", move(3, L"999999", 1, 0), "0x80040526",
+         "Invalid BadgeID parameter [999999] passed into Bnt_Area::MoveBadge method."},
+        {Callers::kAdministrator, L"Bnt_Area", L"MoveBadge", move(3, L"100001", 1, 9), "0x80040526",
+         "Invalid PanelID [1], ReaderID [9], SegmentID [1] parameter combination passed into Bnt_Area::MoveBadge "
+         "method."},
+        {Callers::kAdministrator, L"Bnt_Area", L"MoveBadge", move(9, L"100001", 1, 0), "0x80040526",
+         "Area ID [9] passed into Bnt_Area::MoveBadge method does not exist."},
+        {kChief, L"Bnt_Area", L"MoveBadge", move(70, L"100001", 1, 0), "0x80040526",
+         "Area ID [70] passed into Bnt_Area::MoveBadge method does not exist."},
+        {Callers::kAdministrator, L"Bnt_Badge.BADGEKEY=999", L"AssignAccessLevel", levels({999}),
+         "0x80041002 | The requested instance could not be retrieved or does not exist.", ""},
+        {kBadgeViewer, L"Bnt_Badge.BADGEKEY=2", L"AssignAccessLevel", levels({999}),
+         "0x80041001 | The client does not have sufficient user permissions to perform the requested operation.", ""},
+        {Callers::kAdministrator, L"Bnt_Badge.BADGEKEY=4", L"AssignAccessLevel", levels({999}),
+         "0x80041001 | Access level assignments can only be made to badges that are not disposable.", ""},
+        {Callers::kAdministrator, L"Bnt_Badge.BADGEKEY=2", L"AssignAccessLevel", levels({3, 999}), invalidLevel, ""},
+        {kChief, L"Bnt_Badge.BADGEKEY=2", L"AssignAccessLevel", levels({3, 2}), invalidLevel, ""},
+        // Group 1 holds level 1 of segment 1 and level 2 of segment 2; badge 2 is the chief's own.
+        {kChief,
+         L"Bnt_AccessGroup.ID=1",
+         L"AssignGroup",
+         {{L"BadgeKey", _variant_t(LONG{2})}},
+         "0x80041008 | The property ID did not exist or contained an invalid value.",
+         ""},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(Utf8(c.path + L"." + c.method) + " " + c.line);
+        CallAs(Callers::kAdministrator);
+        const std::wstring className = c.path.substr(0, c.path.find(L'.'));
+        const ComPtr<IWbemClassObject> in = MethodParameters(className, c.method, c.parameters);
+        CallAs(c.caller);
+        const Road road = Take([&] { return Answer(Exec(Form::Sync, c.path, c.method, in.Get())); }, {});
+        // The answer's code and text, without the place that raised it.
+        const std::string answer = std::regex_replace(road.answer, std::regex(R"( \| \S+\(\d+\): )"), " | ");
+        EXPECT_EQ(answer.substr(0, c.answer.size()), c.answer) << road;
+        if (!c.line.empty())
+        {
+            EXPECT_TRUE(std::any_of(road.lines.begin(), road.lines.end(), [&](const std::string& line) {
+                return line.find("ERROR") != std::string::npos && line.find(c.line) != std::string::npos;
+            })) << road;
+        }
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+}
+
+// An alarm acknowledged on a panel that does not exist takes the road of a panel without a host
+// of its own: every local communication server is asked, with the flag that says so. A panel of
+// another segment is named to no server. A missing source ends the event as a plain failure with
+// no reason logged; a sub-device's name given as the device names its device.
+TEST_F(NamedRecordRoads, AcknowledgeAlarmAndIncomingEventsFollowTheirRoads)
+{
+    const auto acknowledge = [&](const wchar_t* caller, LONG panel) {
+        CallAs(Callers::kAdministrator);
+        const ComPtr<IWbemClassObject> in =
+            MethodParameters(L"Bnt_IncomingEvent", L"AcknowledgeAlarm",
+                             {{L"CurrentAckStatus", _variant_t(LONG{1})},
+                              {L"SerialNumber", _variant_t(LONG{41})},
+                              {L"PanelID", _variant_t(panel)},
+                              {L"AlarmID", _variant_t(LONG{42})},
+                              {L"AckStatus", _variant_t(LONG{2})},
+                              {L"AlarmTime", _variant_t(L"20240301120000.000000+000")}});
+        CallAs(caller);
+        return Exec(Form::Sync, L"Bnt_IncomingEvent", L"AcknowledgeAlarm", in.Get());
+    };
+    const auto word = [](const std::vector<BYTE>& block, std::size_t offset) {
+        return static_cast<LONG>(block[offset] | block[offset + 1] << 8 | block[offset + 2] << 16 |
+                                 static_cast<DWORD>(block[offset + 3]) << 24);
+    };
+    m_servers.Driver().ClearCalls();
+    const Reply missing = acknowledge(Callers::kAdministrator, 99);
+    ASSERT_EQ(missing.result, S_OK);
+    ASSERT_EQ(missing.objects.size(), 1u);
+    EXPECT_EQ(support::PropertyText(missing.objects.front().Get(), L"ReturnValue"), "1");
+    const std::vector<support::SimulatedCall> calls = m_servers.Driver().Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls.front().name, L"AcknowledgeAlarm");
+    EXPECT_EQ(word(calls.front().block, 8), 99);
+    EXPECT_EQ(calls.front().block[28], 1) << "the no-panel-host flag";
+
+    m_servers.Driver().ClearCalls();
+    const Reply hidden = acknowledge(kChief, 2);
+    ASSERT_EQ(hidden.result, S_OK);
+    ASSERT_EQ(hidden.objects.size(), 1u);
+    EXPECT_EQ(support::PropertyText(hidden.objects.front().Get(), L"ReturnValue"), "0");
+    EXPECT_TRUE(m_servers.Driver().Calls().empty());
+
+    const auto send = [&](std::vector<std::pair<const wchar_t*, _variant_t>> values) {
+        CallAs(Callers::kAdministrator);
+        const ComPtr<IWbemClassObject> in = MethodParameters(L"Bnt_IncomingEvent", L"SendIncomingEvent", values);
+        return Take([&] { return Answer(Exec(Form::Sync, L"Bnt_IncomingEvent", L"SendIncomingEvent", in.Get())); }, {});
+    };
+    const Road noSource = send({{L"Device", _variant_t(L"Lobby device")}});
+    EXPECT_EQ(noSource.answer.substr(0, 10), "0x80041001") << noSource;
+    EXPECT_TRUE(std::none_of(noSource.lines.begin(), noSource.lines.end(), [](const std::string& line) {
+        return line.find("Source") != std::string::npos;
+    })) << noSource;
+    const Road subDevice =
+        send({{L"Source", _variant_t(L"Lobby source")}, {L"Device", _variant_t(L"Lobby sub-device")}});
+    EXPECT_EQ(subDevice.answer, "ok") << subDevice;
+    // Source 71, the sub-device's own device 73, no sub-device named.
+    EXPECT_EQ(DoorInstallation::Rows("SELECT MACHINE, DEVID, INPUTDEVID FROM EVENTS ORDER BY rowid DESC LIMIT 1"),
+              (Table{{"71", "73", "0"}}));
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), "DELETE FROM EVENTS WHERE MACHINE = 71");
+}
+
+// A tour is launched for a badge the caller sees, and for no other: the server hears of the
+// first only.
+TEST_F(NamedRecordRoads, LaunchTourAsksTheServerOnlyForABadgeTheCallerSees)
+{
+    const auto launch = [&](const wchar_t* badge) {
+        CallAs(Callers::kAdministrator);
+        const ComPtr<IWbemClassObject> in = MethodParameters(
+            L"Bnt_GuardTour", L"LaunchTour", {{L"BadgeID", _variant_t(badge)}, {L"MonStationID", _variant_t(LONG{1})}});
+        CallAs(kChief);
+        return Answer(Exec(Form::Sync, L"Bnt_GuardTour.ID=1", L"LaunchTour", in.Get()));
+    };
+    m_servers.Linkage().ClearCalls();
+    EXPECT_EQ(launch(L"100001"), "ok");
+    const std::vector<support::SimulatedCall> calls = m_servers.Linkage().Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls.front().name, L"LaunchTour");
+    EXPECT_EQ(std::vector<BYTE>(calls.front().block.begin() + 8, calls.front().block.begin() + 16),
+              (std::vector<BYTE>{0xA1, 0x86, 0x01, 0, 0, 0, 0, 0}))
+        << "badge 100001";
+    m_servers.Linkage().ClearCalls();
+    for (const wchar_t* badge : {L"100003", L"999999"})
+    {
+        const std::string refused = launch(badge);
+        EXPECT_EQ(refused.substr(0, 10), "0x80041008") << refused;
+        EXPECT_NE(refused.find("The property BadgeID "), std::string::npos) << refused;
+    }
+    EXPECT_TRUE(m_servers.Linkage().Calls().empty());
+}
+
+// A visit signed in with a badge, or a badge type, of another segment fails as with one that does
+// not exist: the same answer and the same lines (the id aside), and no sign-in.
+TEST_F(NamedRecordRoads, SignVisitInAnswersAHiddenBadgeOrTypeAsAMissingOne)
+{
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    const auto signIn = [&](const wchar_t* parameter, _variant_t value, const std::wstring& id) {
+        CallAs(Callers::kAdministrator);
+        const ComPtr<IWbemClassObject> in = MethodParameters(L"Bnt_Visit", L"SignVisitIn", {{parameter, value}});
+        CallAs(kChief);
+        return Take([&] { return Answer(Exec(Form::Sync, L"Bnt_Visit.ID=80", L"SignVisitIn", in.Get())); }, {id});
+    };
+    const Road hiddenBadge = signIn(L"AssignedBadgeID", _variant_t(L"100003"), L"100003");
+    EXPECT_EQ(hiddenBadge, signIn(L"AssignedBadgeID", _variant_t(L"999999"), L"999999"));
+    EXPECT_TRUE(std::any_of(hiddenBadge.lines.begin(), hiddenBadge.lines.end(), [](const std::string& line) {
+        return line.find("Unable to locate the specified badge in the DB.") != std::string::npos;
+    })) << hiddenBadge;
+    const Road hiddenType = signIn(L"BadgeTypeID", _variant_t(LONG{70}), L"70");
+    EXPECT_EQ(hiddenType, signIn(L"BadgeTypeID", _variant_t(LONG{99}), L"99"));
+    EXPECT_EQ(hiddenType.answer.substr(0, 10), "0x80041001") << hiddenType;
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+}
+
+}  // namespace
