@@ -973,6 +973,8 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
         Row logged;
         // A refusal's reason, as the provider log names it.
         const wchar_t* reason = nullptr;
+        // How often the request logs that reason (0: its text is neither logged nor returned).
+        int reasonLines = 1;
     } cases[] = {
         // A logical source, device and sub-device with a card: event type 30, the text kept.
         {{{L"Source", _variant_t(L"Building management")},
@@ -1053,7 +1055,8 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
         {{{L"Description", _variant_t(L"no source")}},
          WBEM_E_FAILED,
          {},
-         L"The required property Source had no value and no default was provided."},
+         L"The required property Source had no value and no default was provided.",
+         0},
     };
     Table expected = before;
     for (const auto& c : cases)
@@ -1063,7 +1066,7 @@ TEST_F(DoorDeviceMethods, IncomingEventsAreCheckedThenLoggedAsTheRecordCarriesTh
         EXPECT_EQ(Call(L"Bnt_IncomingEvent", L"SendIncomingEvent", c.params).result, c.expected);
         if (c.reason != nullptr)
         {
-            EXPECT_EQ(LogLines(c.reason), reasons + 1) << Utf8(c.reason);
+            EXPECT_EQ(LogLines(c.reason), reasons + c.reasonLines) << Utf8(c.reason);
         }
         if (!c.logged.empty())
             expected.push_back(c.logged);
