@@ -366,6 +366,10 @@ void CWmipClassMapper::SetOrderByFields(const CString& fields)
         token.Trim();
         if (IsWithheldProperty(token))
             throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, token, CWmipQueryRefusal::Use::Order);
+        // A name of no property would reach the database as a column of that name.
+        const CWMITypeInfo* typeInfo = GetTypeInfo();
+        if (!token.IsEmpty() && typeInfo != nullptr && !typeInfo->HasProperty(token))
+            throw CWmipQueryRefusal::NotAnOrderProperty(kSourceFile, __LINE__, token, GetClassName());
     }
     m_orderByFields = fields;
 }

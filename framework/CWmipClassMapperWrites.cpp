@@ -3,7 +3,6 @@
 // entries, and PutProperty for the mappers that build class definitions.
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMessages.h"
-#include "framework/CWmipPropertyRefusal.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipInstanceWriter.h"
@@ -140,11 +139,14 @@ HRESULT CWmipClassMapper::IsValidValue(IWbemClassObject* instance, const CString
     return CheckValueForm(instance, property, value);
 }
 
-HRESULT CWmipClassMapper::CheckValueForm(IWbemClassObject* instance, const CString& property, const VARIANT& value)
+namespace {
+// What is wrong with the form of a written value (CWmipMessages' kValueTooLong, kValueHoldsNul,
+// kValueNotADate); empty when nothing is. Only texts are checked.
+CString FormFault(const CWMITypeInfo* typeInfo, IWbemClassObject* instance, const CString& property,
+                  const VARIANT& value)
 {
     if (value.vt != VT_BSTR || value.bstrVal == nullptr)
-        return S_OK;
-    const CWMITypeInfo* typeInfo = GetTypeInfo();
+        return CString();
     CIMTYPE type = typeInfo != nullptr ? typeInfo->GetPropertyType(property) : CIM_EMPTY;
     if (type == CIM_EMPTY && instance != nullptr)
         instance->Get(property, 0, nullptr, &type, nullptr);
@@ -160,16 +162,25 @@ HRESULT CWmipClassMapper::CheckValueForm(IWbemClassObject* instance, const CStri
     {
         limit = typeInfo->GetPropertyLength(property);
     }
+    CString fault;
     const UINT length = SysStringLen(value.bstrVal);
     if (limit > 0 && length > static_cast<UINT>(limit))
-        return WBEM_E_INVALID_PARAMETER;
+        fault.Format(CWmipMessages::kValueTooLong, static_cast<int>(length), static_cast<int>(limit));
     // A NUL would have the stored text end before the text that was sent.
-    if (std::wmemchr(value.bstrVal, L'\0', length) != nullptr)
-        return WBEM_E_INVALID_PARAMETER;
-    if ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME && length > 0 &&
-        WMIHelper::ToDateTimeUTC(CString(value.bstrVal, static_cast<int>(length))).GetStatus() != COleDateTime::valid)
-        return WBEM_E_INVALID_PARAMETER;
-    return S_OK;
+    else if (std::wmemchr(value.bstrVal, L'\0', length) != nullptr)
+        fault = CWmipMessages::kValueHoldsNul;
+    else if ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME && length > 0 &&
+             WMIHelper::ToDateTimeUTC(CString(value.bstrVal, static_cast<int>(length))).GetStatus() !=
+                 COleDateTime::valid)
+        fault.Format(CWmipMessages::kValueNotADate,
+                     WMIHelper::IsCorvessaApplication() ? CWmipMessages::kIsoDateForm : CWmipMessages::kDmtfDateForm);
+    return fault;
+}
+}  // namespace
+
+HRESULT CWmipClassMapper::CheckValueForm(IWbemClassObject* instance, const CString& property, const VARIANT& value)
+{
+    return FormFault(GetTypeInfo(), instance, property, value).IsEmpty() ? S_OK : WBEM_E_INVALID_PARAMETER;
 }
 
 void CWmipClassMapper::CheckValueForms(IWbemClassObject* instance)
@@ -177,20 +188,25 @@ void CWmipClassMapper::CheckValueForms(IWbemClassObject* instance)
     if (instance == nullptr || FAILED(instance->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
         return;
     CString offending;
+    CString fault;
     BstrOwner name;
     VARIANT value;
     VariantInit(&value);
     while (offending.IsEmpty() && instance->Next(0, name.Receive(), &value, nullptr, nullptr) == S_OK)
     {
         const CString property(name.Get());
-        if (FAILED(CheckValueForm(instance, property, value)))
+        fault = FormFault(GetTypeInfo(), instance, property, value);
+        if (!fault.IsEmpty())
             offending = property;
         VariantClear(&value);
     }
     instance->EndEnumeration();
-    if (!offending.IsEmpty())
-        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                         CWmipMessages::kInvalidProperty, offending);
+    if (offending.IsEmpty())
+        return;
+    // The refusal names the property, then says what is wrong with its value.
+    CString text;
+    text.Format(CWmipMessages::kInvalidProperty, offending.GetString());
+    throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, text + L" " + fault);
 }
 
 HRESULT CWmipClassMapper::ValidateValuesForGeneratedProperties(IWbemClassObject* instance, bool create,

@@ -27,6 +27,9 @@ struct ProvixaBusSession
     std::ostream& out;
     // Throws the usage error with the message; never returns.
     std::function<void(const std::string&)> usage;
+    // Throws the refusal of a command that lacks something the command line cannot give (a
+    // password), with the message: no usage error; never returns.
+    std::function<void(const std::string&)> refused;
     // Throws the request failure of a front-end HRESULT; never returns.
     std::function<void(HRESULT)> failed;
 };

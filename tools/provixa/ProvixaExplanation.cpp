@@ -40,6 +40,12 @@ std::string NoClass(const std::wstring& name)
     return "there is no class " + ProvixaText::ToUtf8(name);
 }
 
+// A class the namespace knows but the provider does not serve on this door.
+std::string ServedByTheBus(const std::wstring& className)
+{
+    return "read it through the bus front end: provixa bus get " + ProvixaText::ToUtf8(className);
+}
+
 bool SameKeys(const std::vector<std::wstring>& keys, const std::vector<CString>& given)
 {
     if (keys.size() != given.size())
@@ -83,6 +89,8 @@ std::string ProvixaExplanation::OfPath(IWbemServices* services, const std::strin
     if (!ReadPath(services, path, parsed, definition, answer))
         return answer;
     const std::wstring className = parsed->GetClassName().GetString();
+    if (status == WBEM_E_INVALID_CLASS)
+        return ServedByTheBus(className);
     if (parsed->GetKeyCount() == 0 && !parsed->IsSingleton())
         return std::string();
     const std::vector<std::wstring> keys = KeyNames(definition.Get());
@@ -97,6 +105,16 @@ std::string ProvixaExplanation::OfPath(IWbemServices* services, const std::strin
                (keys.size() == 1 ? " is " : " are ") + names;
     }
     return status == WBEM_E_NOT_FOUND ? "there is no instance " + path : std::string();
+}
+
+std::string ProvixaExplanation::OfClass(IWbemServices* services, const std::string& name, HRESULT status)
+{
+    if (name.find_first_of(" \t") != std::string::npos)
+        return "enum takes a class name alone; a condition needs query \"SELECT * FROM CLASS WHERE ...\"";
+    const std::wstring className = ProvixaText::FromUtf8(name);
+    if (!ClassNamed(services, className))
+        return NoClass(className);
+    return status == WBEM_E_INVALID_CLASS ? ServedByTheBus(className) : std::string();
 }
 
 std::string ProvixaExplanation::OfMethod(IWbemServices* services, const std::string& path, const std::string& method)

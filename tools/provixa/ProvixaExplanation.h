@@ -17,8 +17,13 @@ public:
 
     // Why `path` names no object: "there is no class X", "the key of X is A" (when the path
     // names other keys than the class's), or, when the request failed with WBEM_E_NOT_FOUND,
-    // "there is no instance PATH". Empty otherwise, and when the path cannot be read.
+    // "there is no instance PATH"; for WBEM_E_INVALID_CLASS on a class the namespace knows
+    // (one only the bus front end serves), how to read it through the bus. Empty otherwise,
+    // and when the path cannot be read.
     static std::string OfPath(IWbemServices* services, const std::string& path, HRESULT status);
+    // Why `name` (what enum was given) names no class that can be enumerated: a condition that
+    // belongs in a query, "there is no class X", or the bus road as for OfPath.
+    static std::string OfClass(IWbemServices* services, const std::string& name, HRESULT status);
     // "there is no class X" or "X has no method M"; empty when both exist.
     static std::string OfMethod(IWbemServices* services, const std::string& path, const std::string& method);
     // "there is no class X" for the class a SELECT names; empty otherwise.

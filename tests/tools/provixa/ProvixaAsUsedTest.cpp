@@ -85,7 +85,7 @@ TEST_F(ProvixaAsUsed, FailuresSayWhatIsWrongAndOnlyUsageErrorsExitTwo)
         int status;
         const char* message;
     } cases[] = {
-        {{"get", "Bnt_Badge.ID=1"}, 1, "the key of Bnt_Badge is BADGEKEY"},
+        {{"get", "Bnt_Badge.ID=1"}, 1, "The key of Bnt_Badge is BADGEKEY"},
         {{"get", "Bnt_Badge.BADGEKEY=999"}, 1, "(WBEM_E_NOT_FOUND): there is no instance Bnt_Badge.BADGEKEY=999"},
         {{"delete", "Bnt_Badgee.BADGEKEY=1"}, 1, "there is no class Bnt_Badgee"},
         {{"query", "SELECT * FROM Bnt_Badgee"}, 1, "(WBEM_E_INVALID_CLASS): there is no class Bnt_Badgee"},
