@@ -107,6 +107,47 @@ TEST(ProvixaBatch, EachCommandsOutputLeavesBeforeTheNextCommandRuns)
     EXPECT_EQ(buffer.flushed, "ran A\nran B\nran C\n");
 }
 
+// Standard input that hands out one line per read and notes how many commands had run when
+// each line was asked for.
+class LineByLine : public std::streambuf
+{
+public:
+    LineByLine(std::vector<std::string> lines, const int& ran) : m_lines(std::move(lines)), m_ran(ran) {}
+    std::vector<int> ranBeforeLine;
+
+protected:
+    int_type underflow() override
+    {
+        if (m_next == m_lines.size())
+            return traits_type::eof();
+        ranBeforeLine.push_back(m_ran);
+        std::string& line = m_lines[m_next++];
+        setg(line.data(), line.data(), line.data() + line.size());
+        return traits_type::to_int_type(line.front());
+    }
+
+private:
+    std::vector<std::string> m_lines;
+    std::size_t m_next = 0;
+    const int& m_ran;
+};
+
+TEST(ProvixaBatch, EachLineRunsBeforeTheNextIsRead)
+{
+    int ran = 0;
+    LineByLine lines({"enum A\n", "enum B\n", "enum C\n"}, ran);
+    std::istream input(&lines);
+    std::ostringstream out;
+    std::ostringstream err;
+    ProvixaCommandLine batch;
+    batch.command = ProvixaCommandLine::Command::Batch;
+    batch.operands = {"-"};
+    EXPECT_EQ(ProvixaBatch::Run(
+                  batch, input, [&](const ProvixaCommandLine&) { return ++ran, 0; }, out, err),
+              0);
+    EXPECT_EQ(lines.ranBeforeLine, (std::vector<int>{0, 1, 2}));
+}
+
 class ProvixaBatchRun : public provixa_program::ProvixaProgramTest
 {
 protected:

@@ -1,5 +1,6 @@
 // The host's swevent command inside batch: a watch on cardholder modifications prints the
-// event that a software event text produces; bad operands are usage errors.
+// event that a software event text produces; a missing operand is a usage error, a value that
+// does not fit or a file that cannot be read a refused request.
 #include "tests/tools/provixa/ProvixaProgramTest.h"
 
 #include <gtest/gtest.h>
