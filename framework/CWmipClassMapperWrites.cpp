@@ -3,6 +3,8 @@
 // entries, and PutProperty for the mappers that build class definitions.
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMessages.h"
+#include "framework/CWmipPropertyRefusal.h"
+#include "framework/CWmipValueForm.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipInstanceWriter.h"
@@ -139,14 +141,11 @@ HRESULT CWmipClassMapper::IsValidValue(IWbemClassObject* instance, const CString
     return CheckValueForm(instance, property, value);
 }
 
-namespace {
-// What is wrong with the form of a written value (CWmipMessages' kValueTooLong, kValueHoldsNul,
-// kValueNotADate); empty when nothing is. Only texts are checked.
-CString FormFault(const CWMITypeInfo* typeInfo, IWbemClassObject* instance, const CString& property,
-                  const VARIANT& value)
+HRESULT CWmipClassMapper::CheckValueForm(IWbemClassObject* instance, const CString& property, const VARIANT& value)
 {
     if (value.vt != VT_BSTR || value.bstrVal == nullptr)
-        return CString();
+        return S_OK;
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
     CIMTYPE type = typeInfo != nullptr ? typeInfo->GetPropertyType(property) : CIM_EMPTY;
     if (type == CIM_EMPTY && instance != nullptr)
         instance->Get(property, 0, nullptr, &type, nullptr);
@@ -162,25 +161,9 @@ CString FormFault(const CWMITypeInfo* typeInfo, IWbemClassObject* instance, cons
     {
         limit = typeInfo->GetPropertyLength(property);
     }
-    CString fault;
-    const UINT length = SysStringLen(value.bstrVal);
-    if (limit > 0 && length > static_cast<UINT>(limit))
-        fault.Format(CWmipMessages::kValueTooLong, static_cast<int>(length), static_cast<int>(limit));
-    // A NUL would have the stored text end before the text that was sent.
-    else if (std::wmemchr(value.bstrVal, L'\0', length) != nullptr)
-        fault = CWmipMessages::kValueHoldsNul;
-    else if ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME && length > 0 &&
-             WMIHelper::ToDateTimeUTC(CString(value.bstrVal, static_cast<int>(length))).GetStatus() !=
-                 COleDateTime::valid)
-        fault.Format(CWmipMessages::kValueNotADate,
-                     WMIHelper::IsCorvessaApplication() ? CWmipMessages::kIsoDateForm : CWmipMessages::kDmtfDateForm);
-    return fault;
-}
-}  // namespace
-
-HRESULT CWmipClassMapper::CheckValueForm(IWbemClassObject* instance, const CString& property, const VARIANT& value)
-{
-    return FormFault(GetTypeInfo(), instance, property, value).IsEmpty() ? S_OK : WBEM_E_INVALID_PARAMETER;
+    return CWmipValueForm::Fault(type, limit, value, WMIHelper::IsCorvessaApplication()).IsEmpty()
+               ? S_OK
+               : WBEM_E_INVALID_PARAMETER;
 }
 
 void CWmipClassMapper::CheckValueForms(IWbemClassObject* instance)
@@ -188,25 +171,20 @@ void CWmipClassMapper::CheckValueForms(IWbemClassObject* instance)
     if (instance == nullptr || FAILED(instance->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
         return;
     CString offending;
-    CString fault;
     BstrOwner name;
     VARIANT value;
     VariantInit(&value);
     while (offending.IsEmpty() && instance->Next(0, name.Receive(), &value, nullptr, nullptr) == S_OK)
     {
         const CString property(name.Get());
-        fault = FormFault(GetTypeInfo(), instance, property, value);
-        if (!fault.IsEmpty())
+        if (FAILED(CheckValueForm(instance, property, value)))
             offending = property;
         VariantClear(&value);
     }
     instance->EndEnumeration();
-    if (offending.IsEmpty())
-        return;
-    // The refusal names the property, then says what is wrong with its value.
-    CString text;
-    text.Format(CWmipMessages::kInvalidProperty, offending.GetString());
-    throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, text + L" " + fault);
+    if (!offending.IsEmpty())
+        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                         CWmipMessages::kInvalidProperty, offending);
 }
 
 HRESULT CWmipClassMapper::ValidateValuesForGeneratedProperties(IWbemClassObject* instance, bool create,

@@ -64,10 +64,6 @@ public:
     static constexpr const wchar_t* kIsoDateForm = L"yyyy-mm-ddTHH:MM:SS+hh:mm (2026-01-31T08:30:00+00:00)";
     // A literal compared with a number property that is no number: the literal, the property.
     static constexpr const wchar_t* kNotANumber = L"The value %s compared with %s is not a number.";
-    // An order naming what is no property of the class: the name, then the class.
-    static constexpr const wchar_t* kNotAnOrderProperty = L"The order names %s, which is not a property of %s.";
-    // A method the class does not declare: the class, then the name.
-    static constexpr const wchar_t* kNoMethodNamed = L"The class %s has no method %s.";
 
     // The refusals of a badge's access levels and of a person's or user's secondary segments.
     static constexpr const wchar_t* kNoSegmentUnit = L"Cannot find the segment that this Access Level belongs to.";

@@ -32,11 +32,3 @@ CWmipQueryRefusal CWmipQueryRefusal::NotANumber(const wchar_t* sourceFile, int l
     text.Format(CWmipMessages::kNotANumber, literal.GetString(), property.GetString());
     return CWmipQueryRefusal(sourceFile, line, text);
 }
-
-CWmipQueryRefusal CWmipQueryRefusal::NotAnOrderProperty(const wchar_t* sourceFile, int line, const CString& name,
-                                                        const CString& className)
-{
-    CString text;
-    text.Format(CWmipMessages::kNotAnOrderProperty, name.GetString(), className.GetString());
-    return CWmipQueryRefusal(sourceFile, line, text);
-}

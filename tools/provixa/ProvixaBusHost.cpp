@@ -113,8 +113,8 @@ BusCommand ParseCommand(const std::vector<std::string>& words)
 class BusClient
 {
 public:
-    BusClient(CCorvessaBaseApp& app, std::istream& in, std::ostream& out, std::ostream& prompt, bool shell)
-        : m_app(app), m_in(in), m_out(out), m_prompt(prompt), m_shell(shell)
+    BusClient(CCorvessaBaseApp& app, std::istream& in, std::ostream& out, std::ostream& err, bool shell)
+        : m_app(app), m_in(in), m_out(out), m_err(err), m_shell(shell)
     {
     }
 
@@ -218,6 +218,7 @@ private:
                                      return m_token;
                                  },
                                  m_out,
+                                 m_err,
                                  [](const std::string& message) { throw UsageFailure{message}; },
                                  [](const std::string& message) { throw Refusal{message}; },
                                  [](HRESULT hr) { throw RequestFailure{hr}; }};
@@ -255,7 +256,7 @@ private:
         // A person at a terminal is asked, with echo off, in the shell too.
         if (ProvixaTerminal::Interactive())
         {
-            if (!ProvixaTerminal::AskHidden("Password: ", m_in, m_prompt, &line))
+            if (!ProvixaTerminal::AskHidden("Password: ", m_in, m_err, &line))
                 throw Refusal{"no password given"};
             return line;
         }
@@ -291,7 +292,7 @@ private:
     CCorvessaBaseApp& m_app;
     std::istream& m_in;
     std::ostream& m_out;
-    std::ostream& m_prompt;
+    std::ostream& m_err;
     const bool m_shell;
     std::string m_token;
 };

@@ -94,7 +94,8 @@ int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::st
     const ComPtr<IWbemClassObject> statusObject = WbemErrorInfo::Take();
     std::string given = ProvixaOutput::Reason(statusObject.Get());
     const bool naming = status == WBEM_E_NOT_FOUND || status == WBEM_E_INVALID_OBJECT_PATH ||
-                        status == WBEM_E_INVALID_CLASS || status == WBEM_E_INVALID_METHOD;
+                        status == WBEM_E_INVALID_CLASS || status == WBEM_E_INVALID_METHOD ||
+                        status == WBEM_E_METHOD_NOT_IMPLEMENTED || status == WBEM_E_INVALID_PARAMETER;
     std::string added = naming && explain ? explain(status) : std::string();
     // The provider's general "could not be retrieved or does not exist" gives way to the
     // explanation that says which.
@@ -109,7 +110,7 @@ int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::st
     // The provider's reason is a sentence; what the host adds follows it as one.
     if (!added.empty() && !given.empty() && given.back() == '.')
         given += " " + std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(added[0])))) +
-                 added.substr(1) + ".";
+                 added.substr(1) + (added.back() == '.' ? "" : ".");
     else if (!added.empty())
         given += (given.empty() ? "" : "; ") + added;
     err << ProvixaOutput::Error(status, nullptr) << (given.empty() ? "" : ": " + given) << "\n";
@@ -359,6 +360,8 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
     hr = services->PutInstance(instance.Get(), WBEM_FLAG_CREATE_OR_UPDATE, nullptr, &callResult);
     if (FAILED(hr))
         return RequestFailed(err, hr, [&](HRESULT failed) {
+            if (failed == WBEM_E_INVALID_PARAMETER)
+                return ProvixaExplanation::OfValues(classObject.Get(), commandLine.assignments);
             return relativePath.vt == VT_BSTR
                        ? ProvixaExplanation::OfPath(services, ProvixaText::ToUtf8(relativePath.bstrVal), failed)
                        : std::string();
@@ -410,6 +413,10 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
                               &outParams, nullptr);
     if (FAILED(hr))
         return RequestFailed(err, hr, [&](HRESULT failed) {
+            if (failed == WBEM_E_METHOD_NOT_IMPLEMENTED)
+                return explain(failed);
+            if (failed == WBEM_E_INVALID_PARAMETER)
+                return ProvixaExplanation::OfValues(inParams.Get(), commandLine.assignments);
             return ProvixaExplanation::OfPath(services, commandLine.operands[0], failed);
         });
     if (!outParams)
