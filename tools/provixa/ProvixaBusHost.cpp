@@ -429,7 +429,20 @@ std::string ProvixaBusHost::Usage()
            ProvixaBusSubscriptionCommands::Usage() +
            "The password comes from PROVIXA_PASSWORD; else a terminal asks for it (echo off), and\n"
            "outside the shell a pipe gives it on the first line of standard input. In the shell\n"
-           "words may be quoted (--filter \"ID > 2\"); --param NAME=[V,V] passes a list.\n";
+           "words may be quoted (--filter \"ID > 2\"); --param NAME=[V,V] passes a list. The bus\n"
+           "commands take their options after the command; of the host's options only --simulate\n"
+           "may stand before bus.\n"
+           "\n"
+           "A modify builds the instance from the values it is given alone, so it restates every\n"
+           "value the class requires (a badge: BADGEKEY, TYPE, PERSONID and ID besides the change).\n"
+           "The bus carries no embedded object as a method parameter (AddBadge's BadgeIn is refused\n"
+           "with \"doesn't support type 13\"): add a badge with add Bnt_Badge NAME=VALUE... instead.\n"
+           "A filter or media id the front end refuses answers corvessa.general.invalidfilter\n"
+           "(\"Invalid filter specified. Check server logs ...\"); the provider log names the\n"
+           "property and value at fault. --order names properties of the type; with a name that is\n"
+           "none the page is ordered by the keys, and a warning says so. A method is run in any\n"
+           "case; one the type lacks is refused naming the type's methods. Failures are\n"
+           "{\"error\": KEY, \"message\": TEXT, \"hresult\": \"0x8004100C\"} lines on standard error.\n";
 }
 
 int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std::istream& in, std::ostream& out,

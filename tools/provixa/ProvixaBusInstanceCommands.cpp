@@ -173,15 +173,7 @@ std::string ProvixaBusInstanceCommands::Usage()
            "  modify CLASS NAME=VALUE...    change an instance named by its keys\n"
            "  delete CLASS KEY=VALUE...     delete an instance\n"
            "  exec CLASS METHOD [KEY=VALUE...] [--param NAME=VALUE]...  run a method ([A,B]: a list)\n"
-           "  Each takes [--user USER]; outside the shell the default user is sa.\n"
-           "  A modify builds the instance from the values it is given alone, so it restates every\n"
-           "  value the class requires (a badge: BADGEKEY, TYPE, PERSONID and ID besides the change).\n"
-           "  The bus carries no embedded object as a method parameter (AddBadge's BadgeIn is refused\n"
-           "  with \"doesn't support type 13\"): add a badge with add Bnt_Badge NAME=VALUE... instead.\n"
-           "  A filter or media id the front end refuses answers corvessa.general.invalidfilter\n"
-           "  (\"Invalid filter specified. Check server logs ...\"); the provider log names the\n"
-           "  property and value at fault. --order names properties of the class; with a name that\n"
-           "  is none the page is ordered by the keys, and a warning says so.\n";
+           "  Each takes [--user USER]; outside the shell the default user is sa.\n";
 }
 
 namespace {
