@@ -375,13 +375,15 @@ INSERT INTO LINKAGE_SERVER (LINKAGE_SERVERID, BNT_DBID, WRKSTATIONID) VALUES (1,
 COMMIT;
 
 -- Logged events: the event history of the demo panels, and the operators' right to view it.
+-- The card numbers are the demo badges' IDs (badge 100001 of Ada Adler, ...), so the events of
+-- a badge are found by its ID; 9999 is a card the installation does not know (access denied).
 INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (1, 0x30000000);
 INSERT INTO EVENTS (SERIALNUM, EVENT_TIME_UTC, MACHINE, DEVID, INPUTDEVID, EVENTTYPE, EVENTID, EVENT_TEXT, CARDNUM,
                     CARD_EXTENDED_ID, ISSUECODE, ASSETID, EMPID) VALUES
-    (101, '2026-12-07 07:00:00', 1, 1, 0, 0, 0, '', 1001, '', 0, 0, 1),
-    (102, '2026-12-07 07:05:00', 1, 1, 0, 0, 2, '', 1002, '', 0, 0, 2),
+    (101, '2026-12-07 07:00:00', 1, 1, 0, 0, 0, '', 100001, '', 0, 0, 1),
+    (102, '2026-12-07 07:05:00', 1, 1, 0, 0, 2, '', 100002, '', 0, 0, 2),
     (103, '2026-12-07 07:10:00', 2, 1, 0, 1, 0, '', 9999, '', 0, 0, 0),
-    (104, '2026-12-07 07:15:00', 1, 1, 0, 2, 0, '', 1003, '', 1, 0, 3),
+    (104, '2026-12-07 07:15:00', 1, 1, 0, 2, 0, '', 100003, '', 1, 0, 3),
     (105, '2026-12-07 07:20:00', 2, 2, 0, 4, 5, '', 0, '', 0, 0, 0);
 
 -- Business-event subscriptions of bus clients: the operator's active durable subscription 1 (it

@@ -23,6 +23,8 @@
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 
+#include <exception>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -85,6 +87,52 @@ std::vector<_variant_t> ElementsOf(const VARIANT& value)
     return elements;
 }
 
+bool IsNumberType(CIMTYPE type)
+{
+    switch (type)
+    {
+    case CIM_SINT8:
+    case CIM_UINT8:
+    case CIM_SINT16:
+    case CIM_UINT16:
+    case CIM_SINT32:
+    case CIM_UINT32:
+    case CIM_SINT64:
+    case CIM_UINT64:
+    case CIM_REAL32:
+    case CIM_REAL64:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A literal a number compares with: a decimal number, quoted or not, with sign, fraction and
+// exponent, or a 0x hexadecimal one.
+bool IsNumberLiteral(CString literal)
+{
+    literal.Trim();
+    if (literal.GetLength() >= 2 && (literal[0] == L'\'' || literal[0] == L'"') &&
+        literal[literal.GetLength() - 1] == literal[0])
+        literal = literal.Mid(1, literal.GetLength() - 2).Trim();
+    if (literal.IsEmpty())
+        return false;
+    const std::wstring text(literal.GetString());
+    std::size_t used = 0;
+    try
+    {
+        if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X'))
+            std::stoull(text, &used, 16);
+        else
+            std::stod(text, &used);
+    }
+    catch (const std::exception&)
+    {
+        return false;
+    }
+    return used == text.size();
+}
+
 }  // namespace
 
 CWmipClassMapper::CWmipClassMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
@@ -109,12 +157,17 @@ ProcessClauseResult CWmipClassMapper::ProcessClause(CString& property, int& wqlO
                                                     CString& extra)
 {
     const CWMITypeInfo* typeInfo = GetTypeInfo();
-    if (typeInfo == nullptr || (typeInfo->GetPropertyType(property) & ~CIM_FLAG_ARRAY) != CIM_DATETIME)
+    const CIMTYPE type = typeInfo != nullptr ? typeInfo->GetPropertyType(property) & ~CIM_FLAG_ARRAY : CIM_EMPTY;
+    const bool comparesValue = wqlOperator != WqlOpIsNull && wqlOperator != WqlOpIsNotNull && wqlOperator != WqlOpIsa &&
+                               literal.CompareNoCase(L"NULL") != 0;
+    // A literal that is no number, compared with a number, would match nothing: the WMI door
+    // refuses it as it refuses a date that is none (the bus's filter check answers it itself).
+    if (comparesValue && IsNumberType(type) && !WMIHelper::IsCorvessaApplication() && !IsNumberLiteral(literal))
+        throw CWmipQueryRefusal::NotANumber(kSourceFile, __LINE__, property, literal);
+    if (type != CIM_DATETIME)
         return ProcessClausePlain;
     // A literal that names no date-time would be compared as text and match nothing, or
     // anything: it is refused, saying which form a date-time takes.
-    const bool comparesValue = wqlOperator != WqlOpIsNull && wqlOperator != WqlOpIsNotNull && wqlOperator != WqlOpIsa &&
-                               literal.CompareNoCase(L"NULL") != 0;
     if (comparesValue && ReadDateLiteral(literal).GetStatus() != COleDateTime::valid)
         throw CWmipQueryRefusal::NotADate(kSourceFile, __LINE__, property, literal, WMIHelper::IsCorvessaApplication());
     return CWmipMapper::ProcessClause(property, wqlOperator, literal, extra);

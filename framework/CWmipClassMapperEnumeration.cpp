@@ -372,6 +372,7 @@ void CWmipClassMapper::SetOrderByFields(const CString& fields)
 
 void CWmipClassMapper::ApplyOrdering(CDynamicRecordset& recordset)
 {
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
     std::vector<CString> columns;
     bool valid = true;
     int position = 0;
@@ -381,7 +382,10 @@ void CWmipClassMapper::ApplyOrdering(CDynamicRecordset& recordset)
         token.Trim();
         if (token.IsEmpty())
             continue;
-        const CString column = GetTableDotColumn(token);
+        // A name of no property is not valid even where the mapper would make a column of it,
+        // which the database would not know.
+        const CString column =
+            typeInfo == nullptr || typeInfo->HasProperty(token) ? GetTableDotColumn(token) : CString();
         if (column.IsEmpty())
         {
             valid = false;
@@ -393,7 +397,6 @@ void CWmipClassMapper::ApplyOrdering(CDynamicRecordset& recordset)
         columns.clear();
 
     // The keys close the ordering so that pages never overlap or skip rows of equal values.
-    const CWMITypeInfo* typeInfo = GetTypeInfo();
     if (typeInfo != nullptr)
     {
         for (const auto& [key, keyColumn] : typeInfo->GetKeyProperties())

@@ -4,6 +4,7 @@
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipPropertyRefusal.h"
+#include "framework/CWmipValueForm.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipInstanceWriter.h"
@@ -160,16 +161,9 @@ HRESULT CWmipClassMapper::CheckValueForm(IWbemClassObject* instance, const CStri
     {
         limit = typeInfo->GetPropertyLength(property);
     }
-    const UINT length = SysStringLen(value.bstrVal);
-    if (limit > 0 && length > static_cast<UINT>(limit))
-        return WBEM_E_INVALID_PARAMETER;
-    // A NUL would have the stored text end before the text that was sent.
-    if (std::wmemchr(value.bstrVal, L'\0', length) != nullptr)
-        return WBEM_E_INVALID_PARAMETER;
-    if ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME && length > 0 &&
-        WMIHelper::ToDateTimeUTC(CString(value.bstrVal, static_cast<int>(length))).GetStatus() != COleDateTime::valid)
-        return WBEM_E_INVALID_PARAMETER;
-    return S_OK;
+    return CWmipValueForm::Fault(type, limit, value, WMIHelper::IsCorvessaApplication()).IsEmpty()
+               ? S_OK
+               : WBEM_E_INVALID_PARAMETER;
 }
 
 void CWmipClassMapper::CheckValueForms(IWbemClassObject* instance)

@@ -54,6 +54,17 @@ public:
     // property, then the form the caller's door reads.
     static constexpr const wchar_t* kNotADate = L"The value %s compared with %s is not a date-time: write it as %s.";
 
+    // What is wrong with a refused value, said after kInvalidProperty ("%d" the length, then the
+    // limit; "%s" the date-time form of the caller's door), and the date-time forms of the
+    // doors: DMTF on the WMI door, ISO 8601 on the bus.
+    static constexpr const wchar_t* kValueTooLong = L"It holds %d characters; it takes at most %d.";
+    static constexpr const wchar_t* kValueHoldsNul = L"It holds a NUL character.";
+    static constexpr const wchar_t* kValueNotADate = L"It names no real date-time: write it as %s.";
+    static constexpr const wchar_t* kDmtfDateForm = L"yyyymmddHHMMSS.mmmmmmsUUU (20260131083000.000000+000)";
+    static constexpr const wchar_t* kIsoDateForm = L"yyyy-mm-ddTHH:MM:SS+hh:mm (2026-01-31T08:30:00+00:00)";
+    // A literal compared with a number property that is no number: the literal, the property.
+    static constexpr const wchar_t* kNotANumber = L"The value %s compared with %s is not a number.";
+
     // The refusals of a badge's access levels and of a person's or user's secondary segments.
     static constexpr const wchar_t* kNoSegmentUnit = L"Cannot find the segment that this Access Level belongs to.";
     static constexpr const wchar_t* kBadgeIdTooLong =

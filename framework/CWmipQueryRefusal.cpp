@@ -21,7 +21,14 @@ CWmipQueryRefusal CWmipQueryRefusal::NotADate(const wchar_t* sourceFile, int lin
 {
     CString text;
     text.Format(CWmipMessages::kNotADate, literal.GetString(), property.GetString(),
-                iso ? L"yyyy-mm-ddTHH:MM:SS+hh:mm (2026-01-31T08:30:00+00:00)"
-                    : L"yyyymmddHHMMSS.mmmmmmsUUU (20260131083000.000000+000)");
+                iso ? CWmipMessages::kIsoDateForm : CWmipMessages::kDmtfDateForm);
+    return CWmipQueryRefusal(sourceFile, line, text);
+}
+
+CWmipQueryRefusal CWmipQueryRefusal::NotANumber(const wchar_t* sourceFile, int line, const CString& property,
+                                                const CString& literal)
+{
+    CString text;
+    text.Format(CWmipMessages::kNotANumber, literal.GetString(), property.GetString());
     return CWmipQueryRefusal(sourceFile, line, text);
 }

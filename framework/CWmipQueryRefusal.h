@@ -1,6 +1,6 @@
 // CWmipQueryRefusal: the refusal of a query (a WHERE clause, a bus filter or an order) for
 // what a value in it is: a property whose value the system never serves (a password hash),
-// or a literal compared with a date-time property that is no date-time. 0x80041017
+// or a literal compared with a date-time or number property that is no date-time or number. 0x80041017
 // (WBEM_E_INVALID_QUERY) with a text naming the property or literal. A type of its own, so
 // that a front end answering other query refusals with a code of its own (the bus's invalid
 // filter) passes this one on unchanged.
@@ -29,6 +29,11 @@ public:
     // on the bus, DMTF otherwise.
     static CWmipQueryRefusal NotADate(const wchar_t* sourceFile, int line, const CString& property,
                                       const CString& literal, bool iso);
+
+    // The literal (as written) compared with the number property, which is no number
+    // (CWmipMessages::kNotANumber).
+    static CWmipQueryRefusal NotANumber(const wchar_t* sourceFile, int line, const CString& property,
+                                        const CString& literal);
 
 private:
     CWmipQueryRefusal(const wchar_t* sourceFile, int line, const CString& text);

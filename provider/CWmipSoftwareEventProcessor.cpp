@@ -114,8 +114,28 @@ bool CWmipSoftwareEventProcessor::ReadAndProcess(std::vector<char16_t>& text)
     return true;
 }
 
+void CWmipSoftwareEventProcessor::SetOutcomeObserver(OutcomeObserver observer)
+{
+    const CheckedMutexLock guard(m_observerLock);
+    m_observer = std::move(observer);
+}
+
 void CWmipSoftwareEventProcessor::ProcessEvent(const SoftwareEventPacket& packet)
 {
+    // Every road out of here tells the observer whether the event was indicated.
+    bool indicated = false;
+    struct Outcome
+    {
+        CWmipSoftwareEventProcessor& processor;
+        const LONG eventId;
+        const bool& indicated;
+        ~Outcome()
+        {
+            const CheckedMutexLock guard(processor.m_observerLock);
+            if (processor.m_observer)
+                processor.m_observer(eventId, indicated);
+        }
+    } outcome{*this, packet.EventId, indicated};
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Software event retrieved from queue");
     if (m_mapper == nullptr || !m_mapper->HandlesEvent(packet))
     {
@@ -138,6 +158,7 @@ void CWmipSoftwareEventProcessor::ProcessEvent(const SoftwareEventPacket& packet
     }
     IWbemClassObject* objects[] = {event.Get()};
     hr = m_sink->Indicate(1, objects);
+    indicated = SUCCEEDED(hr);
     if (SUCCEEDED(hr))
         CWMIDebugLog::LogInfo(kSource, __LINE__, L"Software event sent to WMI.");
     else

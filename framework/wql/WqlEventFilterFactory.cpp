@@ -1,5 +1,6 @@
 #include "framework/wql/WqlEventFilterFactory.h"
 
+#include "framework/CWmipMessages.h"
 #include "framework/wql/WqlEvaluator.h"
 #include "framework/wql/WqlInstancePropertySource.h"
 #include "framework/wql/WqlParser.h"
@@ -12,17 +13,18 @@
 
 namespace {
 
-// The first property the expression names that is not one of the class (see the header);
-// empty when there is none.
-CString FirstForeignProperty(const WqlExpression& expression, IWbemClassObject* eventClass)
+// Why the expression cannot be watched: the first property it names that is not one of the
+// class (see the header), or a literal compared with a date-time property that names no
+// date-time (it would never match, and the query path refuses it); empty when nothing is wrong.
+CString FirstFault(const WqlExpression& expression, IWbemClassObject* eventClass)
 {
     if (expression.GetKind() != WqlExpression::Kind::Comparison)
     {
         for (const auto& operand : expression.GetOperands())
         {
-            const CString foreign = FirstForeignProperty(*operand, eventClass);
-            if (!foreign.IsEmpty())
-                return foreign;
+            const CString fault = FirstFault(*operand, eventClass);
+            if (!fault.IsEmpty())
+                return fault;
         }
         return CString();
     }
@@ -30,9 +32,20 @@ CString FirstForeignProperty(const WqlExpression& expression, IWbemClassObject* 
     const int dot = property.Find(L'.');
     _variant_t value;
     CIMTYPE type = CIM_EMPTY;
-    if (FAILED(eventClass->Get(dot < 0 ? property : property.Left(dot), 0, &value, &type, nullptr)))
-        return property;
-    return dot < 0 || type == CIM_OBJECT ? CString() : property;
+    if (FAILED(eventClass->Get(dot < 0 ? property : property.Left(dot), 0, &value, &type, nullptr)) ||
+        (dot >= 0 && type != CIM_OBJECT))
+        return L"the WHERE clause names " + property + L", which is not a property of the event class";
+    const WqlLiteral::Kind kind = expression.GetLiteral().LiteralKind;
+    if (dot < 0 && (type & ~CIM_FLAG_ARRAY) == CIM_DATETIME && kind != WqlLiteral::Kind::Null &&
+        kind != WqlLiteral::Kind::DateTime)
+    {
+        CString text;
+        text.Format(CWmipMessages::kNotADate, expression.GetLiteral().ToWqlText().GetString(), property.GetString(),
+                    CWmipMessages::kDmtfDateForm);
+        // The event router ends the sentence itself.
+        return text.TrimRight(L'.');
+    }
+    return CString();
 }
 
 }  // namespace
@@ -55,12 +68,11 @@ HRESULT WqlEventFilterFactory::CreateFilter(std::wstring_view query, IWbemClassO
         *filter = [](IWbemClassObject*) { return true; };
         return WBEM_S_NO_ERROR;
     }
-    const CString foreign = FirstForeignProperty(*parsed.Where, eventClass);
-    if (!foreign.IsEmpty())
+    const CString fault = FirstFault(*parsed.Where, eventClass);
+    if (!fault.IsEmpty())
     {
         if (error != nullptr)
-            *error =
-                (L"the WHERE clause names " + foreign + L", which is not a property of the event class").GetWString();
+            *error = fault.GetWString();
         return WBEM_E_INVALID_QUERY;
     }
     std::shared_ptr<const WqlExpression> where = std::move(parsed.Where);

@@ -102,8 +102,9 @@ bool WqlParser::Fail(const WqlToken& token, const wchar_t* reason)
 {
     if (token.Kind == WqlTokenKind::Error)
         return Fail(token.Position, token.Text.GetString());
+    // At the end of the text the person still learns what was expected there.
     if (token.Kind == WqlTokenKind::End)
-        return Fail(token.Position, L"unexpected end of text");
+        return Fail(token.Position, (CString(L"unexpected end of text: ") + reason).GetString());
     return Fail(token.Position, reason);
 }
 

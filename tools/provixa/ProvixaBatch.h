@@ -1,10 +1,11 @@
 // ProvixaBatch: the host's `batch FILE|-` command: reads host command lines from a file or
-// standard input and runs them one after another in this process, so the status cache, the
-// simulated servers and everything else the library keeps live from one command to the next.
-// Blank lines and lines starting with '#' are skipped; words are separated by blanks and may
-// be quoted with "..." (where \" and \\ stand for " and \) or '...'. A line takes its own
-// options; --as, --sid and --json of the batch line apply to lines that give none. init and
-// batch cannot run inside a batch.
+// standard input and runs each as soon as it has been read, in this process, so the status
+// cache, the simulated servers, the watches and everything else the library keeps live from one
+// command to the next, and a producer feeding a pipe sees each answer before it sends the next
+// line. Blank lines and lines starting with '#' are skipped; a UTF-8 byte-order mark before the
+// first line is skipped; words are separated by blanks and may be quoted with "..." (where \"
+// and \\ stand for " and \) or '...'. A line takes its own options; --as, --sid and --json of
+// the batch line apply to lines that give none. init, batch and bus cannot run inside a batch.
 //
 // Stateless helpers; used on the host's one thread.
 #pragma once
@@ -33,18 +34,30 @@ public:
         std::vector<std::string> words;
     };
 
+    // What NextCommand found.
+    enum class Read
+    {
+        Command,  // *command holds the next command
+        Refused,  // the line (command->line) cannot be run: *error says why, *usage whether the
+                  // fault is one of its words (an unterminated quote) rather than its bytes
+        End,      // the input ended
+    };
+
     // Splits one line into words. False with *error for an unterminated quote.
     static bool SplitLine(const std::string& line, std::vector<std::string>* words, std::string* error);
-    // The command lines of the stream (skipping blanks and comments), split into words. False
-    // with *error naming the line for a bad line, too long a line or too many lines.
-    static bool ReadCommands(std::istream& input, std::vector<Command>* commands, std::string* error);
+    // Reads up to the next command line of the stream (skipping blanks and comments), split into
+    // words; *lineNumber counts the lines read so far (0 before the first). A line longer than
+    // kMaxLineLength, a line holding a NUL and a line with an unterminated quote are refused.
+    static Read NextCommand(std::istream& input, std::size_t* lineNumber, Command* command, bool* usage,
+                            std::string* error);
 
-    // Runs the batch: reads FILE or "-" (the standard input), then parses each line and hands
-    // it to runOne, in order, going on after failures. A line that cannot be parsed is
-    // reported on err as "provixa: line N: ..." with the usage exit status. The result is the
-    // highest exit status of all lines (0 when all succeeded). A file that cannot be opened
-    // answers the failed-request status, a batch with a bad line the usage error status. The
-    // output is flushed after each command.
+    // Runs the batch: reads FILE or "-" (the standard input) line by line and hands each command
+    // to runOne as soon as it is read, going on after failures. A line that cannot be parsed is
+    // reported on err as "provixa: line N: ..." with the usage exit status; a failure that runOne
+    // prints on err names the line the same way. The result is the highest exit status of all
+    // lines (0 when all succeeded). A file or folder that cannot be read, a line that cannot be
+    // read (too long, a NUL in it) and a batch of more than kMaxLines commands answer the
+    // failed-request status. The output is flushed after each command.
     static int Run(const ProvixaCommandLine& batch, std::istream& standardInput,
                    const std::function<int(const ProvixaCommandLine&)>& runOne, std::ostream& out, std::ostream& err);
 };

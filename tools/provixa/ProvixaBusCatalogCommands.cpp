@@ -94,7 +94,8 @@ void Cardholder(ProvixaBusSession& session, const std::vector<std::string>& oper
 {
     const char* password = std::getenv(ProvixaBusCatalogCommands::kDirectoryPasswordVariable);
     if (password == nullptr)
-        session.usage(std::string("set ") + ProvixaBusCatalogCommands::kDirectoryPasswordVariable);
+        session.refused(std::string("no directory password given: set ") +
+                        ProvixaBusCatalogCommands::kDirectoryPasswordVariable);
     LONG cardholderId = 0;
     Check(session, session.app.GetCardholderFromDirectory(session.token({}), ProvixaBusHost::kApplicationId,
                                                           Number(session, operands[0], "the directory id"), operands[1],

@@ -22,7 +22,9 @@
 #include "tools/provixa/ProvixaBusSession.h"
 #include "tools/provixa/ProvixaBusSubscriptionCommands.h"
 #include "tools/provixa/ProvixaBusWrapper.h"
+#include "tools/provixa/ProvixaHost.h"
 #include "tools/provixa/ProvixaInstallation.h"
+#include "tools/provixa/ProvixaOutput.h"
 #include "tools/provixa/ProvixaSimulation.h"
 #include "tools/provixa/ProvixaTerminal.h"
 #include "tools/provixa/ProvixaText.h"
@@ -30,9 +32,9 @@
 namespace {
 using qpid::types::Variant;
 
-constexpr int kSuccess = 0;
-constexpr int kRequestFailed = 1;
-constexpr int kUsageError = 2;
+constexpr int kSuccess = ProvixaHost::kSuccess;
+constexpr int kRequestFailed = ProvixaHost::kRequestFailed;
+constexpr int kUsageError = ProvixaHost::kUsageError;
 
 // A usage error of one command.
 struct UsageFailure
@@ -52,13 +54,6 @@ struct RequestFailure
 {
     HRESULT hr;
 };
-
-std::string HexCode(HRESULT hr)
-{
-    std::ostringstream text;
-    text << "0x" << std::hex << static_cast<unsigned long>(static_cast<std::uint32_t>(hr));
-    return text.str();
-}
 
 std::string Utf8(const CString& text)
 {
@@ -118,8 +113,8 @@ BusCommand ParseCommand(const std::vector<std::string>& words)
 class BusClient
 {
 public:
-    BusClient(CCorvessaBaseApp& app, std::istream& in, std::ostream& out, std::ostream& prompt, bool shell)
-        : m_app(app), m_in(in), m_out(out), m_prompt(prompt), m_shell(shell)
+    BusClient(CCorvessaBaseApp& app, std::istream& in, std::ostream& out, std::ostream& err, bool shell)
+        : m_app(app), m_in(in), m_out(out), m_err(err), m_shell(shell)
     {
     }
 
@@ -222,7 +217,10 @@ private:
                                          Login(ProvixaBusSession::kDefaultUser, command.directoryId);
                                      return m_token;
                                  },
-                                 m_out, [](const std::string& message) { throw UsageFailure{message}; },
+                                 m_out,
+                                 m_err,
+                                 [](const std::string& message) { throw UsageFailure{message}; },
+                                 [](const std::string& message) { throw Refusal{message}; },
                                  [](HRESULT hr) { throw RequestFailure{hr}; }};
     }
 
@@ -258,7 +256,7 @@ private:
         // A person at a terminal is asked, with echo off, in the shell too.
         if (ProvixaTerminal::Interactive())
         {
-            if (!ProvixaTerminal::AskHidden("Password: ", m_in, m_prompt, &line))
+            if (!ProvixaTerminal::AskHidden("Password: ", m_in, m_err, &line))
                 throw Refusal{"no password given"};
             return line;
         }
@@ -294,23 +292,50 @@ private:
     CCorvessaBaseApp& m_app;
     std::istream& m_in;
     std::ostream& m_out;
-    std::ostream& m_prompt;
+    std::ostream& m_err;
     const bool m_shell;
     std::string m_token;
 };
 
+// The front end's error as a bus client receives it, its message without the source locations
+// that lead a WMI-side failure's text (those are for the log), as the WMI door prints it.
 void PrintError(std::ostream& err, const std::string& key, const std::string& message, HRESULT hr)
 {
-    err << ProvixaBusJson::Json(
-               Variant::Map{{"error", Variant(key)}, {"message", Variant(message)}, {"hresult", Variant(HexCode(hr))}})
+    err << ProvixaBusJson::Json(Variant::Map{{"error", Variant(key)},
+                                             {"message", Variant(ProvixaOutput::WithoutLocations(message))},
+                                             {"hresult", Variant(ProvixaOutput::Code(hr))}})
         << "\n";
 }
 
-// Runs one command; the exit status. Every failure is printed here.
-int RunOne(BusClient& client, const BusCommand& command, std::ostream& err)
+// The commands that write the installation.
+bool Writes(const BusCommand& command)
+{
+    return command.name == "add" || command.name == "modify" || command.name == "delete" ||
+           (command.name == "subs" && !command.operands.empty() && command.operands[0] != "list" &&
+            command.operands[0] != "get");
+}
+
+int RunCommand(BusClient& client, const BusCommand& command, const std::string& readOnlyReason, std::ostream& err);
+
+// Runs one command; the exit status. Every failure is printed here, and after it a write whose
+// configuration message a server did not take warns of it, as on the WMI door.
+int RunOne(BusClient& client, const BusCommand& command, const std::string& readOnlyReason, std::ostream& err)
+{
+    const int status = RunCommand(client, command, readOnlyReason, err);
+    if (status == kRequestFailed && !readOnlyReason.empty() && command.name == "exec")
+        err << "provixa: " << readOnlyReason << ": a method that writes fails\n";
+    ProvixaHost::WarnOfUnreachedServers(err);
+    return status;
+}
+
+int RunCommand(BusClient& client, const BusCommand& command, const std::string& readOnlyReason, std::ostream& err)
 {
     try
     {
+        // A write to a database this account may not write would fail deep in the front end
+        // with a reason that hides this one.
+        if (!readOnlyReason.empty() && Writes(command))
+            throw Refusal{readOnlyReason + ": it cannot be written"};
         client.Execute(command);
         return kSuccess;
     }
@@ -353,7 +378,8 @@ int RunOne(BusClient& client, const BusCommand& command, std::ostream& err)
     return kRequestFailed;
 }
 
-int RunShell(BusClient& client, std::istream& in, std::ostream& out, std::ostream& err)
+int RunShell(BusClient& client, const std::string& readOnlyReason, std::istream& in, std::ostream& out,
+             std::ostream& err)
 {
     int status = kSuccess;
     for (std::string line; std::getline(in, line);)
@@ -374,7 +400,7 @@ int RunShell(BusClient& client, std::istream& in, std::ostream& out, std::ostrea
         int one = kSuccess;
         try
         {
-            one = RunOne(client, ParseCommand(words), err);
+            one = RunOne(client, ParseCommand(words), readOnlyReason, err);
         }
         catch (const UsageFailure& failure)
         {
@@ -403,7 +429,20 @@ std::string ProvixaBusHost::Usage()
            ProvixaBusSubscriptionCommands::Usage() +
            "The password comes from PROVIXA_PASSWORD; else a terminal asks for it (echo off), and\n"
            "outside the shell a pipe gives it on the first line of standard input. In the shell\n"
-           "words may be quoted (--filter \"ID > 2\"); --param NAME=[V,V] passes a list.\n";
+           "words may be quoted (--filter \"ID > 2\"); --param NAME=[V,V] passes a list. The bus\n"
+           "commands take their options after the command; of the host's options only --simulate\n"
+           "may stand before bus.\n"
+           "\n"
+           "A modify builds the instance from the values it is given alone, so it restates every\n"
+           "value the class requires (a badge: BADGEKEY, TYPE, PERSONID and ID besides the change).\n"
+           "The bus carries no embedded object as a method parameter (AddBadge's BadgeIn is refused\n"
+           "with \"doesn't support type 13\"): add a badge with add Bnt_Badge NAME=VALUE... instead.\n"
+           "A filter or media id the front end refuses answers corvessa.general.invalidfilter\n"
+           "(\"Invalid filter specified. Check server logs ...\"); the provider log names the\n"
+           "property and value at fault. --order names properties of the type; with a name that is\n"
+           "none the page is ordered by the keys, and a warning says so. A method is run in any\n"
+           "case; one the type lacks is refused naming the type's methods. Failures are\n"
+           "{\"error\": KEY, \"message\": TEXT, \"hresult\": \"0x8004100C\"} lines on standard error.\n";
 }
 
 int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std::istream& in, std::ostream& out,
@@ -447,7 +486,9 @@ int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std
     app.InitInstance();
     app.SetQpidWrapper(&wrapper);
     BusClient client(app, in, out, err, shell);
-    const int status = shell ? RunShell(client, in, out, err) : RunOne(client, command, err);
+    const std::string readOnlyReason = ProvixaInstallation::ReadOnlyReason(database);
+    const int status =
+        shell ? RunShell(client, readOnlyReason, in, out, err) : RunOne(client, command, readOnlyReason, err);
     app.ExitInstance();
     return status;
 }

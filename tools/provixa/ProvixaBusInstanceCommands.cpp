@@ -3,12 +3,19 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
 
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 #include "bus/CCorvessaBaseApp.h"
+#include "bus/CCorvessaQpidType.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "tools/provixa/ProvixaBusHost.h"
 #include "tools/provixa/ProvixaBusJson.h"
+#include "tools/provixa/ProvixaText.h"
+#include "platform/wmi/WbemName.h"
 
 namespace {
 using qpid::types::Variant;
@@ -57,11 +64,21 @@ Variant ValueOf(const std::string& text)
     return Variant(list);
 }
 
+// A value the front end would take in another form than the one given, or a method the type
+// lacks; handed to the session's refusal by Run.
+struct Refusal
+{
+    std::string message;
+};
+
 void AddPair(Variant::Map& map, const std::string& word)
 {
     const std::size_t equals = word.find('=');
     if (equals == 0 || equals == std::string::npos)
         throw UsageError{"expected NAME=VALUE, not " + word};
+    // Malformed bytes would be stored as U+FFFD, a text other than the one given.
+    if (!ProvixaText::IsUtf8(word))
+        throw Refusal{"the value of " + word.substr(0, equals) + " is not valid UTF-8"};
     map[word.substr(0, equals)] = ValueOf(word.substr(equals + 1));
 }
 
@@ -160,6 +177,73 @@ std::string ProvixaBusInstanceCommands::Usage()
 }
 
 namespace {
+// The names a type's description lists (its properties or its methods); nothing when the type
+// cannot be described for the session, which leaves the request to the front end.
+std::optional<std::vector<std::string>> DescribedNames(CCorvessaBaseApp& app, const std::string& session,
+                                                       const std::string& className, bool methods)
+{
+    CCorvessaQpidType type;
+    std::string typeName = className;
+    if (FAILED(app.GetType(session, ProvixaBusHost::kApplicationId, typeName, type)))
+        return std::nullopt;
+    std::vector<std::string> names;
+    for (const Variant& described : methods ? type.GetMethods() : type.GetProperties())
+    {
+        const Variant::Map& map = described.asMap();
+        if (const auto name = map.find("name"); name != map.end())
+            names.push_back(name->second.asString());
+    }
+    return names;
+}
+
+bool Named(const std::vector<std::string>& names, const std::string& name)
+{
+    return std::any_of(names.begin(), names.end(), [&](const std::string& one) {
+        return WbemName::Equal(ProvixaText::FromUtf8(one), ProvixaText::FromUtf8(name));
+    });
+}
+
+// The front end runs any name its mapper takes and answers an unknown one with a general
+// exception that does not name it: the type's description says which methods there are. Names
+// match without regard to case, as the mappers read them. Throws Refusal for a method the
+// type lacks.
+void RequireMethod(CCorvessaBaseApp& app, const std::string& session, const std::string& className,
+                   const std::string& method)
+{
+    const auto names = DescribedNames(app, session, className, true);
+    if (!names || Named(*names, method))
+        return;
+    std::string methods;
+    for (const std::string& name : *names)
+        methods += (methods.empty() ? "" : ", ") + name;
+    throw Refusal{className + " has no method " + method +
+                  (methods.empty() ? std::string(" (it has none)") : "; its methods: " + methods)};
+}
+
+// The front end orders a page by the keys when the order names what is no property of the type
+// (as the class mapper does): the person is told.
+void WarnOfUnknownOrder(CCorvessaBaseApp& app, const std::string& session, const std::string& className,
+                        const std::string& order, std::ostream& err)
+{
+    if (order.empty())
+        return;
+    const auto properties = DescribedNames(app, session, className, false);
+    for (std::size_t start = 0; properties && start <= order.size();)
+    {
+        const std::size_t comma = std::min(order.find(',', start), order.size());
+        std::string name = order.substr(start, comma - start);
+        name.erase(0, name.find_first_not_of(' '));
+        name.erase(name.find_last_not_of(' ') + 1);
+        if (!name.empty() && !Named(*properties, name))
+        {
+            err << "provixa: warning: " << name << " is not a property of " << className
+                << ", so the page is ordered by the keys\n";
+            return;
+        }
+        start = comma + 1;
+    }
+}
+
 // The command's request and its answer; the front end's HRESULT.
 HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const InstanceCommand& command)
 {
@@ -175,6 +259,7 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const 
     {
         CCorvessaBaseApp::CorvessaPaginatedInfo info;
         CCorvessaBaseApp::InstanceList instances;
+        WarnOfUnknownOrder(app, session, className, command.paging.orderBy, busSession.err);
         hr = app.GetInstance(session, application, className, command.filter, command.paging, info, instances);
         if (FAILED(hr))
             return hr;
@@ -191,6 +276,7 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const 
     }
     if (name == "exec")
     {
+        RequireMethod(app, session, className, command.operands[1]);
         CCorvessaQpidMethodParameter input(true);
         input.PopulateUsingVariantMapData(command.parameters);
         CCorvessaQpidMethodParameter output(false);
@@ -232,6 +318,11 @@ void ProvixaBusInstanceCommands::Run(ProvixaBusSession& session, const std::stri
     catch (const UsageError& failure)
     {
         session.usage(failure.message);
+        return;
+    }
+    catch (const Refusal& failure)
+    {
+        session.refused(failure.message);
         return;
     }
     if (FAILED(hr))

@@ -25,8 +25,13 @@ struct ProvixaBusSession
     // error in the shell when no user is logged in or named, and as the host's login does.
     std::function<std::string(const std::string& user)> token;
     std::ostream& out;
+    // Where warnings go (the error stream: the output carries JSON only).
+    std::ostream& err;
     // Throws the usage error with the message; never returns.
     std::function<void(const std::string&)> usage;
+    // Throws the refusal of a command that lacks something the command line cannot give (a
+    // password), with the message: no usage error; never returns.
+    std::function<void(const std::string&)> refused;
     // Throws the request failure of a front-end HRESULT; never returns.
     std::function<void(HRESULT)> failed;
 };

@@ -2,6 +2,7 @@
 
 #include "tools/provixa/ProvixaText.h"
 #include "platform/security/Sid.h"
+#include "platform/wmi/WbemName.h"
 
 #include <cstddef>
 
@@ -50,23 +51,29 @@ std::string ProvixaCommandLine::Usage()
            "  enum CLASS                    show every instance of a class\n"
            "  query WQL                     run a WQL SELECT query\n"
            "  put CLASS PROP=VALUE ...      create an instance, or change the named properties of the\n"
-           "                                stored instance that the key values name\n"
+           "                                stored instance that the key values name; PROP= (nothing\n"
+           "                                after =) clears a text property (see \"No value\" below)\n"
            "  delete PATH                   delete an instance\n"
            "  exec PATH METHOD [PARAM=VALUE ...]\n"
-           "                                run a method of a class or instance\n"
+           "                                run a method of a class or instance; the method is named\n"
+           "                                in the case its class declares it (AssignAccessLevel)\n"
            "  bus COMMAND ...               call the bus front end (provixa bus --help)\n"
            "  batch FILE|-                  run the command lines of FILE (or standard input) in\n"
            "                                one process, so caches and servers live between them\n"
-           "  watch WQL                     subscribe to the hardware events the query selects\n"
+           "  watch WQL                     subscribe to the events the query selects: hardware events\n"
+           "                                (Bnt_AccessEvent, ...) and record changes\n"
+           "                                (__InstanceModificationEvent, ...); inside a batch only\n"
            "  hwevent NAME=VALUE ...        hand one hardware event record to the library: record\n"
            "                                fields (EventType=0, PanelID=2, ...), U8@N, U16@N, U32@N\n"
            "                                or U64@N at record offset N, Text, HostName, AlarmID,\n"
            "                                or Record=HEX for the raw bytes\n"
-           "  wait [MILLISECONDS]           let events arrive (default 1000) and print them\n"
+           "  wait [MILLISECONDS]           let events arrive (default 1000) and print them (in a batch)\n"
            "  swevent TYPE TRANSACTION FLAGS FILE\n"
            "                                hand the software event in the XML FILE to the library:\n"
            "                                record type (2 cardholder, ...), transaction (1 created,\n"
-           "                                2 modified, 3 deleted) and flags\n"
+           "                                2 modified, 3 deleted) and flags; record-change events\n"
+           "                                come only this way (as the installation's services hand\n"
+           "                                them in): put, delete and exec raise none\n"
            "\n"
            "Options:\n"
            "  --as NAME    call as the Windows account linked to the demo user NAME (operator,\n"
@@ -83,6 +90,10 @@ std::string ProvixaCommandLine::Usage()
            "  provixa --as operator --json query \"SELECT * FROM Bnt_Cardholder WHERE ID > 2\"\n"
            "  provixa --as admin put Bnt_Badge BADGEKEY=1 PIN=1234\n"
            "  provixa --as operator --simulate exec Bnt_Panel.ID=1 SetClock\n"
+           "\n"
+           "No value: put NAME= (nothing after =) writes a text property without a value (an empty\n"
+           "text is stored as none; NAME=NULL is the text NULL). A number, boolean or date-time given no\n"
+           "value keeps its stored one, so put cannot clear it: NAME= is refused for them.\n"
            "\n"
            "A failed or refused request, or an installation that cannot be used, prints its reason\n"
            "(for a request its HRESULT, its WBEM_* name and the provider's message) and exits with\n"
@@ -105,6 +116,20 @@ bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaComm
         parsed.operands.assign(args.begin() + static_cast<std::ptrdiff_t>(busAt) + 1, args.end());
         *result = std::move(parsed);
         return true;
+    }
+    // Options before `bus` other than --simulate would be read as the host's and then ignored.
+    for (std::size_t i = 0; i < args.size(); ++i)
+    {
+        if (args[i] == "--as" || args[i] == "--sid")
+            ++i;
+        else if (args[i] == "bus")
+        {
+            *error = "bus takes its own options after its command (provixa bus --help); before it only "
+                     "--simulate may stand";
+            return false;
+        }
+        else if (!args[i].starts_with("-"))
+            break;
     }
     std::vector<std::string> words;
     bool help = args.empty();
@@ -213,6 +238,19 @@ bool ProvixaCommandLine::Parse(const std::vector<std::string>& args, ProvixaComm
     }
     if (spec->assignments)
         parsed.operands.resize(spec->fixedOperands);
+    // One name is given one value: a later one would silently win.
+    for (std::size_t i = 0; i < parsed.assignments.size(); ++i)
+    {
+        for (std::size_t j = 0; j < i; ++j)
+        {
+            if (WbemName::Equal(ProvixaText::FromUtf8(parsed.assignments[i].first),
+                                ProvixaText::FromUtf8(parsed.assignments[j].first)))
+            {
+                *error = parsed.assignments[i].first + " is given twice";
+                return false;
+            }
+        }
+    }
     *result = std::move(parsed);
     return true;
 }

@@ -11,6 +11,7 @@
 #include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemErrorInfo.h"
+#include "platform/wmi/WbemName.h"
 #include "platform/wmi/WbemObjectSinkBase.h"
 #include "platform/wmi/WbemSecurityEventClasses.h"
 #include "platform/wmi/WbemServiceNamespace.h"
@@ -33,6 +34,14 @@ struct ProvixaEvents::Inbox
 namespace {
 constexpr wchar_t kLoadingUser[] = L"NT AUTHORITY\\SYSTEM";
 constexpr wchar_t kLocale[] = L"MS_409";
+
+constexpr char kHardwareEventsRefused[] =
+    "this account may not watch these events: it needs the permission to use the provider and, while "
+    "segments are in use, view access to the segment of every panel the query selects (narrow it, e.g. "
+    "WHERE PanelID = 1)";
+constexpr char kRecordChangesRefused[] =
+    "this account may not watch these record changes: it needs the permission to use the provider, view "
+    "permission on each class the query names and, while those records are segmented, access to every segment";
 
 // A consumer's sink: keeps the text of each event for the host's thread to print.
 class WatchSink final : public WbemObjectSinkBase<WatchSink>
@@ -111,8 +120,9 @@ bool ParseHex(const std::string& text, std::size_t maxBytes, std::vector<BYTE>* 
     return true;
 }
 
-// "U32@56" and the like: the width in bytes and the offset; false for any other name.
-bool ParseRawField(const std::string& name, std::size_t* width, std::size_t* offset)
+// "U32@56" and the like: the width in bytes and the offset; false for any other name. An offset
+// whose field would end past the record is refused with *error.
+bool ParseRawField(const std::string& name, std::size_t* width, std::size_t* offset, std::string* error)
 {
     const std::size_t at = name.find('@');
     if (at == std::string::npos)
@@ -130,9 +140,24 @@ bool ParseRawField(const std::string& name, std::size_t* width, std::size_t* off
         return false;
     const char* first = name.data() + at + 1;
     const char* last = name.data() + name.size();
-    const auto [end, error] = std::from_chars(first, last, *offset);
-    return first != last && error == std::errc() && end == last && *offset <= BntMessage::kRecordSize &&
-           *width <= BntMessage::kRecordSize - *offset;
+    const auto [end, status] = std::from_chars(first, last, *offset);
+    if (first == last || status != std::errc() || end != last)
+        return false;
+    if (*offset > BntMessage::kRecordSize || *width > BntMessage::kRecordSize - *offset)
+        *error = name + " lies beyond the " + std::to_string(BntMessage::kRecordSize) + "-byte record (offsets 0 to " +
+                 std::to_string(BntMessage::kRecordSize - *width) + " for " + std::to_string(*width) + " bytes)";
+    return true;
+}
+
+// Whether the number fits a field of `width` bytes, signed or not.
+bool FitsWidth(LONGLONG number, std::size_t width, bool isSigned)
+{
+    if (width >= 8)
+        return true;
+    const int bits = static_cast<int>(width * 8);
+    const LONGLONG lowest = isSigned ? -(1LL << (bits - 1)) : 0;
+    const LONGLONG highest = isSigned ? (1LL << (bits - 1)) - 1 : (1LL << bits) - 1;
+    return number >= lowest && number <= highest;
 }
 
 // What a hwevent command hands in.
@@ -179,8 +204,17 @@ bool BuildRecord(const ProvixaCommandLine& commandLine, HandedRecord* record, st
         {
             record->alarmId = static_cast<LONG>(number);
         }
-        else if (ParseRawField(name, &width, &offset))
+        else if (ParseRawField(name, &width, &offset, error))
         {
+            if (!error->empty())
+                return false;
+            // A raw field takes any bit pattern of its width, so a negative value is allowed.
+            if (!FitsWidth(number, width, false) && !FitsWidth(number, width, true))
+            {
+                *error =
+                    name + "=" + value + " does not fit " + std::to_string(width) + " byte" + (width == 1 ? "" : "s");
+                return false;
+            }
             std::array<BYTE, 8> bytes{};
             for (std::size_t i = 0; i < width; ++i)
                 bytes[i] = static_cast<BYTE>(static_cast<ULONGLONG>(number) >> (8 * i));
@@ -189,6 +223,12 @@ bool BuildRecord(const ProvixaCommandLine& commandLine, HandedRecord* record, st
         }
         else if (const auto* field = BntMessage::FindField(ProvixaText::FromUtf8(name)))
         {
+            if (!FitsWidth(number, field->width, field->isSigned))
+            {
+                *error = name + "=" + value + " does not fit the field (" + std::to_string(field->width) + " bytes, " +
+                         (field->isSigned ? "signed" : "unsigned") + ")";
+                return false;
+            }
             record->message.Set(*field, number);
             fieldsSet = true;
         }
@@ -273,7 +313,15 @@ int ProvixaEvents::Watch(const ProvixaCommandLine& commandLine)
     const HRESULT hr = m_services.ExecNotificationQueryAsync(language.Get(), text.Get(), 0, nullptr, sink.Get());
     if (FAILED(hr))
     {
-        m_err << ProvixaOutput::Error(hr, WbemErrorInfo::Take().Get()) << "\n";
+        const ComPtr<IWbemClassObject> status = WbemErrorInfo::Take();
+        m_err << ProvixaOutput::Error(hr, status.Get());
+        // The providers' access checks answer with a code alone; what they check is known.
+        if (hr == WBEM_E_ACCESS_DENIED && ProvixaOutput::Reason(status.Get()).empty())
+            m_err << ": "
+                  << (WbemName::Upper(ProvixaText::FromUtf8(query)).find(L"__INSTANCE") != std::wstring::npos
+                          ? kRecordChangesRefused
+                          : kHardwareEventsRefused);
+        m_err << "\n";
         return ProvixaHost::kRequestFailed;
     }
     m_watches.push_back(sink);
@@ -288,7 +336,7 @@ int ProvixaEvents::HandIn(const ProvixaCommandLine& commandLine)
     if (!BuildRecord(commandLine, &record, &error))
     {
         m_err << "provixa: " << error << "\n";
-        return ProvixaHost::kUsageError;
+        return ProvixaHost::kRequestFailed;
     }
     const bool raw = !record.raw.empty();
     const std::span<const BYTE> bytes = raw ? std::span<const BYTE>(record.raw) : record.message.Record();
@@ -296,7 +344,11 @@ int ProvixaEvents::HandIn(const ProvixaCommandLine& commandLine)
         static_cast<DWORD>(bytes.size()), bytes.data(), record.text.c_str(), record.hostName.c_str(), record.alarmId);
     if (FAILED(hr))
     {
-        m_err << ProvixaOutput::Error(hr, WbemErrorInfo::Take().Get()) << "\n";
+        m_err << ProvixaOutput::Error(hr, WbemErrorInfo::Take().Get());
+        if (bytes.size() < BntMessage::kRecordSize)
+            m_err << ": the record holds " << bytes.size() << " bytes; the provider takes only whole "
+                  << BntMessage::kRecordSize << "-byte records";
+        m_err << "\n";
         return ProvixaHost::kRequestFailed;
     }
     const BntMessage handed(bytes.first<BntMessage::kRecordSize>(), CString(record.text.c_str()));

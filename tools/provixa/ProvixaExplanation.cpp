@@ -1,9 +1,11 @@
 #include "tools/provixa/ProvixaExplanation.h"
 
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipValueForm.h"
 #include "framework/wql/WqlParser.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemQualifierSet.h"
 #include "platform/wmi/WbemErrorInfo.h"
 #include "platform/wmi/WbemName.h"
 #include "tools/provixa/ProvixaText.h"
@@ -38,6 +40,12 @@ std::vector<std::wstring> KeyNames(IWbemClassObject* definition)
 std::string NoClass(const std::wstring& name)
 {
     return "there is no class " + ProvixaText::ToUtf8(name);
+}
+
+// A class the namespace knows but the provider does not serve on this door.
+std::string ServedByTheBus(const std::wstring& className)
+{
+    return "read it through the bus front end: provixa bus get " + ProvixaText::ToUtf8(className);
 }
 
 bool SameKeys(const std::vector<std::wstring>& keys, const std::vector<CString>& given)
@@ -83,6 +91,8 @@ std::string ProvixaExplanation::OfPath(IWbemServices* services, const std::strin
     if (!ReadPath(services, path, parsed, definition, answer))
         return answer;
     const std::wstring className = parsed->GetClassName().GetString();
+    if (status == WBEM_E_INVALID_CLASS)
+        return ServedByTheBus(className);
     if (parsed->GetKeyCount() == 0 && !parsed->IsSingleton())
         return std::string();
     const std::vector<std::wstring> keys = KeyNames(definition.Get());
@@ -99,6 +109,48 @@ std::string ProvixaExplanation::OfPath(IWbemServices* services, const std::strin
     return status == WBEM_E_NOT_FOUND ? "there is no instance " + path : std::string();
 }
 
+std::string ProvixaExplanation::OfClass(IWbemServices* services, const std::string& name, HRESULT status)
+{
+    if (name.find_first_of(" \t") != std::string::npos)
+        return "enum takes a class name alone; a condition needs query \"SELECT * FROM CLASS WHERE ...\"";
+    const std::wstring className = ProvixaText::FromUtf8(name);
+    if (!ClassNamed(services, className))
+        return NoClass(className);
+    return status == WBEM_E_INVALID_CLASS ? ServedByTheBus(className) : std::string();
+}
+
+std::string ProvixaExplanation::OfValues(IWbemClassObject* definition,
+                                         const std::vector<std::pair<std::string, std::string>>& assignments)
+{
+    for (const auto& [name, text] : assignments)
+    {
+        const std::wstring property = ProvixaText::FromUtf8(name);
+        CIMTYPE type = CIM_EMPTY;
+        if (definition == nullptr || FAILED(definition->Get(property.c_str(), 0, nullptr, &type, nullptr)))
+            continue;
+        LONG limit = 0;
+        ComPtr<IWbemQualifierSet> qualifiers;
+        _variant_t maxlen;
+        _variant_t number;
+        if (SUCCEEDED(definition->GetPropertyQualifierSet(property.c_str(), &qualifiers)) && qualifiers &&
+            SUCCEEDED(qualifiers->Get(L"maxlen", 0, &maxlen, nullptr)) &&
+            SUCCEEDED(VariantChangeType(&number, &maxlen, 0, VT_I4)))
+            limit = number.lVal;
+        // The whole text, a NUL inside it included, as the request carried it.
+        const std::wstring wide = ProvixaText::FromUtf8(text);
+        VARIANT whole;
+        VariantInit(&whole);
+        whole.vt = VT_BSTR;
+        whole.bstrVal = CString(wide.c_str(), static_cast<int>(wide.size())).AllocSysString();
+        _variant_t value;
+        value.Attach(whole);
+        const CString fault = CWmipValueForm::Fault(type, limit, value, false);
+        if (!fault.IsEmpty())
+            return ProvixaText::ToUtf8(fault.GetString());
+    }
+    return std::string();
+}
+
 std::string ProvixaExplanation::OfMethod(IWbemServices* services, const std::string& path, const std::string& method)
 {
     std::unique_ptr<CWmipObjectPath> parsed;
@@ -108,9 +160,23 @@ std::string ProvixaExplanation::OfMethod(IWbemServices* services, const std::str
         return answer;
     const std::wstring className = parsed->GetClassName().GetString();
     const std::wstring name = ProvixaText::FromUtf8(method);
-    if (SUCCEEDED(definition->GetMethod(name.c_str(), 0, nullptr, nullptr)))
-        return std::string();
-    return ProvixaText::ToUtf8(className) + " has no method " + method;
+    // The provider takes a method only in the case the class declares it.
+    std::wstring declared;
+    if (SUCCEEDED(definition->BeginMethodEnumeration(0)))
+    {
+        BstrOwner next;
+        while (declared.empty() && definition->NextMethod(0, next.Receive(), nullptr, nullptr) == WBEM_S_NO_ERROR)
+        {
+            if (next && WbemName::Equal(next.Get(), name))
+                declared = next.Get();
+        }
+        definition->EndMethodEnumeration();
+    }
+    if (declared.empty())
+        return ProvixaText::ToUtf8(className) + " has no method " + method;
+    return declared == name
+               ? std::string()
+               : "method names are matched in the case the class declares them: " + ProvixaText::ToUtf8(declared);
 }
 
 std::string ProvixaExplanation::OfQuery(IWbemServices* services, const std::string& query)

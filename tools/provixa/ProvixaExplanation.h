@@ -9,6 +9,8 @@
 #include "platform/wmi/IWbemServices.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class ProvixaExplanation
 {
@@ -17,8 +19,18 @@ public:
 
     // Why `path` names no object: "there is no class X", "the key of X is A" (when the path
     // names other keys than the class's), or, when the request failed with WBEM_E_NOT_FOUND,
-    // "there is no instance PATH". Empty otherwise, and when the path cannot be read.
+    // "there is no instance PATH"; for WBEM_E_INVALID_CLASS on a class the namespace knows
+    // (one only the bus front end serves), how to read it through the bus. Empty otherwise,
+    // and when the path cannot be read.
     static std::string OfPath(IWbemServices* services, const std::string& path, HRESULT status);
+    // Why `name` (what enum was given) names no class that can be enumerated: a condition that
+    // belongs in a query, "there is no class X", or the bus road as for OfPath.
+    static std::string OfClass(IWbemServices* services, const std::string& name, HRESULT status);
+    // What is wrong with the first of the NAME=VALUE texts written to instances of `definition`
+    // that lacks the form every written text must have (CWmipValueForm: too long for the
+    // property's maxlen, a NUL inside, a date-time that names no real date); empty when none.
+    static std::string OfValues(IWbemClassObject* definition,
+                                const std::vector<std::pair<std::string, std::string>>& assignments);
     // "there is no class X" or "X has no method M"; empty when both exist.
     static std::string OfMethod(IWbemServices* services, const std::string& path, const std::string& method);
     // "there is no class X" for the class a SELECT names; empty otherwise.

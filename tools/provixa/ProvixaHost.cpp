@@ -30,8 +30,7 @@
 #include "tools/provixa/ProvixaSoftwareEvents.h"
 #include "tools/provixa/ProvixaSimulation.h"
 
-#include <unistd.h>
-
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -93,17 +92,28 @@ std::wstring ComputerName()
 int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::string(HRESULT)>& explain = {})
 {
     const ComPtr<IWbemClassObject> statusObject = WbemErrorInfo::Take();
-    std::string line = ProvixaOutput::Error(status, statusObject.Get());
-    const std::string given = ProvixaOutput::Reason(statusObject.Get());
+    std::string given = ProvixaOutput::Reason(statusObject.Get());
     const bool naming = status == WBEM_E_NOT_FOUND || status == WBEM_E_INVALID_OBJECT_PATH ||
-                        status == WBEM_E_INVALID_CLASS || status == WBEM_E_INVALID_METHOD;
-    const std::string reason = naming && explain ? explain(status) : std::string();
-    if (!reason.empty())
-        line += (given.empty() ? ": " : "; ") + reason;
-    // The caller the provider did not know may simply not have been named.
-    if (status == WBEM_E_ACCESS_DENIED && given == ProvixaText::ToUtf8(CWmipMessages::kAccountNotLinked))
-        line += "; name a linked caller with --as ACCOUNT or --sid SID";
-    err << line << "\n";
+                        status == WBEM_E_INVALID_CLASS || status == WBEM_E_INVALID_METHOD ||
+                        status == WBEM_E_METHOD_NOT_IMPLEMENTED || status == WBEM_E_INVALID_PARAMETER;
+    std::string added = naming && explain ? explain(status) : std::string();
+    // The provider's general "could not be retrieved or does not exist" gives way to the
+    // explanation that says which.
+    if (!added.empty() && given == ProvixaText::ToUtf8(CWmipMessages::kNotFound))
+        given.clear();
+    // The caller the provider did not know (an account not linked, local system) may simply
+    // not have been named.
+    const std::string notLinked = ProvixaText::ToUtf8(CWmipMessages::kAccountNotLinked);
+    if ((status == WBEM_E_ACCESS_DENIED || status == WBEM_S_ACCESS_DENIED) &&
+        given.starts_with(notLinked.substr(0, notLinked.find('.') + 1)))
+        added = "name a linked caller with --as ACCOUNT or --sid SID";
+    // The provider's reason is a sentence; what the host adds follows it as one.
+    if (!added.empty() && !given.empty() && given.back() == '.')
+        given += " " + std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(added[0])))) +
+                 added.substr(1) + (added.back() == '.' ? "" : ".");
+    else if (!added.empty())
+        given += (given.empty() ? "" : "; ") + added;
+    err << ProvixaOutput::Error(status, nullptr) << (given.empty() ? "" : ": " + given) << "\n";
     return ProvixaHost::kRequestFailed;
 }
 
@@ -121,15 +131,17 @@ int UsageFailed(std::ostream& err, const std::string& message)
     return ProvixaHost::kUsageError;
 }
 
-// A change the installation kept although a server did not take its configuration message:
-// the user learns that the panels were not told (the message waits in the provider log).
-void WarnOfUnreachedServers(std::ostream& err)
+}  // namespace
+
+void ProvixaHost::WarnOfUnreachedServers(std::ostream& err)
 {
     for (const CString& server : LCfgRpcSender::TakeUnreachedServers())
         err << "provixa: warning: a configuration message could not be delivered to the "
             << ProvixaText::ToUtf8(server.GetString())
             << ", so the panels were not told of the change; the provider log keeps the message\n";
 }
+
+namespace {
 
 std::vector<ComPtr<IWbemClassObject>> Drain(IEnumWbemClassObject* enumerator)
 {
@@ -177,6 +189,13 @@ bool ValueFor(CIMTYPE type, const std::string& text, _variant_t* value, std::str
     if ((type & CIM_FLAG_ARRAY) != 0 || type == CIM_OBJECT)
     {
         *error = "arrays and embedded objects cannot be given on the command line";
+        return false;
+    }
+    // Only a text can be empty; the provider keeps the stored value of a property given none.
+    if (text.empty() && type != CIM_STRING)
+    {
+        *error = "no value given: only a text property is cleared by NAME=; a number, boolean or date-time "
+                 "keeps its stored value when given none";
         return false;
     }
     switch (type)
@@ -264,7 +283,10 @@ bool PutAssignments(IWbemClassObject* object, const ProvixaCommandLine& commandL
         const HRESULT hr = object->Put(property.c_str(), 0, &value, 0);
         if (FAILED(hr))
         {
-            *error = named + ProvixaOutput::Error(hr, nullptr);
+            *error = named + ProvixaOutput::Error(hr, nullptr) +
+                     ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME
+                          ? ": a date-time is written " + ProvixaText::ToUtf8(CWmipMessages::kDmtfDateForm)
+                          : std::string());
             return false;
         }
     }
@@ -338,6 +360,8 @@ int Put(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ost
     hr = services->PutInstance(instance.Get(), WBEM_FLAG_CREATE_OR_UPDATE, nullptr, &callResult);
     if (FAILED(hr))
         return RequestFailed(err, hr, [&](HRESULT failed) {
+            if (failed == WBEM_E_INVALID_PARAMETER)
+                return ProvixaExplanation::OfValues(classObject.Get(), commandLine.assignments);
             return relativePath.vt == VT_BSTR
                        ? ProvixaExplanation::OfPath(services, ProvixaText::ToUtf8(relativePath.bstrVal), failed)
                        : std::string();
@@ -389,6 +413,10 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
                               &outParams, nullptr);
     if (FAILED(hr))
         return RequestFailed(err, hr, [&](HRESULT failed) {
+            if (failed == WBEM_E_METHOD_NOT_IMPLEMENTED)
+                return explain(failed);
+            if (failed == WBEM_E_INVALID_PARAMETER)
+                return ProvixaExplanation::OfValues(inParams.Get(), commandLine.assignments);
             return ProvixaExplanation::OfPath(services, commandLine.operands[0], failed);
         });
     if (!outParams)
@@ -424,7 +452,7 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
         if (FAILED(hr))
             return RequestFailed(err, hr, [&](HRESULT failed) {
                 return commandLine.command == ProvixaCommandLine::Command::Enum
-                           ? ProvixaExplanation::OfPath(services, commandLine.operands[0], failed)
+                           ? ProvixaExplanation::OfClass(services, commandLine.operands[0], failed)
                            : ProvixaExplanation::OfQuery(services, commandLine.operands[0]);
             });
         out << ProvixaOutput::List(Drain(enumerator.Get()), json);
@@ -464,6 +492,14 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
     }
     if (commandLine.command == ProvixaCommandLine::Command::Bus)
         return ProvixaBusHost::Run(commandLine.operands, commandLine.simulate, std::cin, out, err);
+    // Events reach a watch only from this process (hwevent, swevent, a simulated server), so a
+    // watch of its own would end before any could come.
+    if (commandLine.command == ProvixaCommandLine::Command::Watch ||
+        commandLine.command == ProvixaCommandLine::Command::Wait)
+        return UsageFailed(err,
+                           std::string(commandLine.command == ProvixaCommandLine::Command::Watch ? "watch" : "wait") +
+                               " runs only inside a batch (provixa batch FILE|-), where hwevent, swevent and "
+                               "wait follow it in the same process");
     if (commandLine.command == ProvixaCommandLine::Command::Init)
     {
         std::string report;
@@ -519,11 +555,8 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
         simulation->RelayEventsTo(
             [&events](std::span<const BYTE> record, const std::wstring& text) { events.Relay(record, text); });
     ProvixaSoftwareEvents softwareEvents(*services, out, err);
-    // A database this account may not write is opened read-only: a write would fail deep in
-    // the provider with a reason (an ID not generated, a row not written) that hides this one.
-    const bool readOnly = access(database.c_str(), W_OK) != 0;
-    const std::string readOnlyReason =
-        "the installation in " + database.parent_path().string() + " is read-only for this account";
+    const std::string readOnlyReason = ProvixaInstallation::ReadOnlyReason(database);
+    const bool readOnly = !readOnlyReason.empty();
     const auto runCommand = [&](const ProvixaCommandLine& one) {
         std::wstring sid;
         std::string callerError;

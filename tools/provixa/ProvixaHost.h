@@ -29,4 +29,9 @@ public:
     // Runs the command; objects and reports go to `out`, failures to `err` (one line each:
     // the HRESULT in hex, its name and the provider's description). The exit status above.
     static int Run(const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err);
+
+    // Warns on err of each change the installation kept although a server did not take its
+    // configuration message: the user learns that the panels were not told (the message waits
+    // in the provider log). Both doors call it after each command.
+    static void WarnOfUnreachedServers(std::ostream& err);
 };

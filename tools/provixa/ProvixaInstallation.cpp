@@ -11,6 +11,7 @@
 #include "tools/provixa/EmbeddedInstallation.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <cwctype>
 #include <memory>
@@ -230,6 +231,12 @@ bool ProvixaInstallation::Existing(std::filesystem::path* file, std::string* err
         *error = "no installation at " + home.string() + ": run 'provixa init' first";
         return false;
     }
+    // A home of another account would otherwise look empty.
+    if (access(home.c_str(), R_OK | X_OK) != 0)
+    {
+        *error = "the installation home " + home.string() + " is not readable by this account";
+        return false;
+    }
     if (!DatabaseFile(file, error))
         return false;
     if (!std::filesystem::exists(*file, ignored))
@@ -246,6 +253,15 @@ bool ProvixaInstallation::Existing(std::filesystem::path* file, std::string* err
     return true;
 }
 
+std::string ProvixaInstallation::ReadOnlyReason(const std::filesystem::path& database)
+{
+    // A database this account may not write is opened read-only: a write would fail deep in the
+    // provider with a reason (an ID not generated, a row not written) that hides this one.
+    return access(database.c_str(), W_OK) == 0
+               ? std::string()
+               : "the installation in " + database.parent_path().string() + " is read-only for this account";
+}
+
 bool ProvixaInstallation::Create(std::string* report)
 {
     report->clear();
@@ -254,6 +270,11 @@ bool ProvixaInstallation::Create(std::string* report)
     if (!std::filesystem::is_directory(home, created))
     {
         *report = "cannot create " + home.string();
+        return false;
+    }
+    if (access(home.c_str(), R_OK | W_OK | X_OK) != 0)
+    {
+        *report = "the installation home " + home.string() + " is not readable and writable by this account";
         return false;
     }
     // A home made before (or by hand) is made the owner's only too.

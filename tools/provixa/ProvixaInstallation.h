@@ -35,6 +35,10 @@ public:
     // when the file cannot be read as the installation's database (saying why).
     static bool Existing(std::filesystem::path* file, std::string* error);
 
+    // Why a write to the database cannot succeed for this account ("the installation in HOME is
+    // read-only for this account"); empty when the account may write it.
+    static std::string ReadOnlyReason(const std::filesystem::path& database);
+
     // An open database file, closed when the handle goes.
     using Database = std::unique_ptr<sqlite3, int (*)(sqlite3*)>;
     // Opens the database as the provider does (read-write, waiting for a busy database as

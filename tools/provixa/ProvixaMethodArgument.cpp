@@ -1,5 +1,6 @@
 #include "tools/provixa/ProvixaMethodArgument.h"
 
+#include <utility>
 #include <vector>
 
 #include "platform/com/BstrOwner.h"
@@ -7,6 +8,7 @@
 #include "platform/com/Unknown.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemServices.h"
+#include "platform/wmi/WbemName.h"
 #include "tools/provixa/ProvixaText.h"
 
 namespace {
@@ -68,6 +70,53 @@ bool ArrayFor(CIMTYPE type, const std::string& text, _variant_t* value, std::str
     return true;
 }
 
+// The NAME=VALUE members of an embedded object's body, split at the commas outside quotes; a
+// value may be quoted "..." or '...' (to hold a comma or a brace), the quotes removed.
+bool SplitMembers(const std::string& body, std::vector<std::pair<std::string, std::string>>* members,
+                  std::string* error)
+{
+    if (body.empty())
+        return true;
+    std::string member;
+    char quote = 0;
+    for (std::size_t i = 0; i <= body.size(); ++i)
+    {
+        const char c = i < body.size() ? body[i] : ',';
+        if (quote != 0)
+        {
+            if (c == quote && i < body.size())
+                quote = 0;
+            else if (i == body.size())
+            {
+                *error = "unterminated quote in " + member;
+                return false;
+            }
+            else
+                member += c;
+            continue;
+        }
+        if ((c == '"' || c == '\'') && member.find('=') != std::string::npos)
+        {
+            quote = c;
+            continue;
+        }
+        if (c != ',')
+        {
+            member += c;
+            continue;
+        }
+        const std::size_t equals = member.find('=');
+        if (equals == std::string::npos || equals == 0)
+        {
+            *error = "not NAME=VALUE: " + member;
+            return false;
+        }
+        members->emplace_back(member.substr(0, equals), member.substr(equals + 1));
+        member.clear();
+    }
+    return true;
+}
+
 bool ObjectFor(IWbemServices* services, const std::string& text, _variant_t* value, std::string* error,
                ProvixaMethodArgument::ScalarConversion scalar)
 {
@@ -87,27 +136,33 @@ bool ObjectFor(IWbemServices* services, const std::string& text, _variant_t* val
         return false;
     }
     const std::string body = text.substr(open + 1, text.size() - open - 2);
-    for (const std::string& assignment : body.empty() ? std::vector<std::string>{} : Split(body, ','))
+    std::vector<std::pair<std::string, std::string>> assignments;
+    if (!SplitMembers(body, &assignments, error))
+        return false;
+    for (std::size_t i = 0; i < assignments.size(); ++i)
     {
-        const std::size_t equals = assignment.find('=');
-        if (equals == std::string::npos || equals == 0)
+        const auto& [name, member] = assignments[i];
+        const std::wstring property = ProvixaText::FromUtf8(name);
+        for (std::size_t j = 0; j < i; ++j)
         {
-            *error = "not NAME=VALUE: " + assignment;
-            return false;
+            // A later value would silently win.
+            if (WbemName::Equal(property, ProvixaText::FromUtf8(assignments[j].first)))
+            {
+                *error = name + " is given twice in " + text.substr(0, open) + "{...}";
+                return false;
+            }
         }
-        const std::wstring property = ProvixaText::FromUtf8(assignment.substr(0, equals));
         CIMTYPE type = CIM_EMPTY;
-        _variant_t member;
+        _variant_t value;
         if (FAILED(instance->Get(property.c_str(), 0, nullptr, &type, nullptr)))
         {
-            *error = "no property " + assignment.substr(0, equals);
+            *error = "no property " + name;
             return false;
         }
-        if (!scalar(type, assignment.substr(equals + 1), &member, error) ||
-            FAILED(instance->Put(property.c_str(), 0, &member.GetVARIANT(), 0)))
+        if (!scalar(type, member, &value, error) || FAILED(instance->Put(property.c_str(), 0, &value.GetVARIANT(), 0)))
         {
             if (error->empty())
-                *error = "cannot set " + assignment;
+                *error = "cannot set " + name + "=" + member;
             return false;
         }
     }
@@ -124,6 +179,12 @@ bool ObjectFor(IWbemServices* services, const std::string& text, _variant_t* val
 bool ProvixaMethodArgument::ValueFor(IWbemServices* services, CIMTYPE type, const std::string& text, _variant_t* value,
                                      std::string* error, ScalarConversion scalar)
 {
+    // Malformed bytes would be stored as U+FFFD, a text other than the one given.
+    if (!ProvixaText::IsUtf8(text))
+    {
+        *error = "not valid UTF-8";
+        return false;
+    }
     if ((type & CIM_FLAG_ARRAY) != 0)
         return ArrayFor(type, text, value, error, scalar);
     if (type == CIM_OBJECT)

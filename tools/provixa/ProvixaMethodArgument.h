@@ -1,6 +1,7 @@
 // ProvixaMethodArgument: the command-line forms of the values a single NAME=VALUE cannot carry
-// as plain text: an embedded object, CLASS{NAME=VALUE,NAME=VALUE} (an instance of the class
-// from the service, each property converted by its CIM type), and an array of numbers,
+// as plain text: an embedded object, CLASS{NAME=VALUE,NAME="VALUE"} (an instance of the class
+// from the service, each property converted by its CIM type, a quoted value holding commas,
+// each property named once), and an array of numbers,
 // VALUE,VALUE (one-dimensional, 32-bit integer elements). Every other type goes to the scalar
 // conversion it is given.
 //

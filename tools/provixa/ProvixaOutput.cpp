@@ -31,6 +31,13 @@ std::wstring StringProperty(IWbemClassObject* object, LPCWSTR name)
 
 std::string ObjectJson(IWbemClassObject* object, int depth);
 
+bool IsClass(IWbemClassObject* object)
+{
+    _variant_t genus;
+    return SUCCEEDED(object->Get(L"__GENUS", 0, &genus, nullptr, nullptr)) && genus.vt == VT_I4 &&
+           genus.lVal == WBEM_GENUS_CLASS;
+}
+
 // One VARIANT element as JSON.
 std::string ScalarJson(const VARIANT& value, int depth)
 {
@@ -131,9 +138,7 @@ std::string ObjectJson(IWbemClassObject* object, int depth)
 {
     if (depth > kMaxDepth)
         return "null";
-    _variant_t genus;
-    const bool isClass = SUCCEEDED(object->Get(L"__GENUS", 0, &genus, nullptr, nullptr)) && genus.vt == VT_I4 &&
-                         genus.lVal == WBEM_GENUS_CLASS;
+    const bool isClass = IsClass(object);
     std::string json = "{\"class\":" + ProvixaOutput::JsonString(StringProperty(object, L"__CLASS"));
     if (isClass)
         json += ",\"superclass\":" + ProvixaOutput::JsonString(StringProperty(object, L"__SUPERCLASS"));
@@ -243,7 +248,40 @@ std::string ProvixaOutput::Text(IWbemClassObject* object)
         return std::string();
     if (FAILED(object->GetObjectText(0, text.Receive())) || !text)
         return "instance of " + ProvixaText::ToUtf8(StringProperty(object, L"__CLASS")) + "\n";
-    return ProvixaText::ToUtf8(text.Text());
+    std::string mof = ProvixaText::ToUtf8(text.Text());
+    // The MOF text leaves out what a class inherits and the properties of an instance without a
+    // value; the person sees the object whole, as the JSON form shows it: a class's inherited
+    // properties as comments after its opening brace, an instance's empty ones as NULL before
+    // its closing brace.
+    const bool isClass = IsClass(object);
+    const std::wstring className = StringProperty(object, L"__CLASS");
+    std::string added;
+    if (SUCCEEDED(object->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY)))
+    {
+        for (;;)
+        {
+            BstrOwner name;
+            _variant_t value;
+            CIMTYPE type = CIM_EMPTY;
+            if (object->Next(0, name.Receive(), &value, &type, nullptr) != WBEM_S_NO_ERROR || !name)
+                break;
+            BstrOwner origin;
+            const std::string propertyName = ProvixaText::ToUtf8(name.Get());
+            // An inherited property the class overrides stands in its text already.
+            if (isClass && SUCCEEDED(object->GetPropertyOrigin(name.Get(), origin.Receive())) && origin &&
+                className != origin.Get() && mof.find(" " + propertyName + ";\n") == std::string::npos)
+                added += "\t// " + ProvixaText::ToUtf8(CimValue::TypeName(type & ~CIM_FLAG_ARRAY)) +
+                         ((type & CIM_FLAG_ARRAY) != 0 ? "[] " : " ") + propertyName + "; (from " +
+                         ProvixaText::ToUtf8(origin.Get()) + ")\n";
+            else if (!isClass && (value.vt == VT_NULL || value.vt == VT_EMPTY))
+                added += "\t" + propertyName + " = NULL;\n";
+        }
+        object->EndEnumeration();
+    }
+    const std::size_t at = isClass ? mof.find("\n{\n") : mof.rfind("};");
+    if (!added.empty() && at != std::string::npos)
+        mof.insert(isClass ? at + 3 : at, added);
+    return mof;
 }
 
 std::string ProvixaOutput::Json(IWbemClassObject* object)
@@ -266,7 +304,11 @@ std::string ProvixaOutput::List(const std::vector<ComPtr<IWbemClassObject>>& obj
 
 std::string ProvixaOutput::Reason(IWbemClassObject* statusObject)
 {
-    std::string text = ProvixaText::ToUtf8(StringProperty(statusObject, L"Description"));
+    return WithoutLocations(ProvixaText::ToUtf8(StringProperty(statusObject, L"Description")));
+}
+
+std::string ProvixaOutput::WithoutLocations(std::string text)
+{
     // Each location is a word, a line number in parentheses and a colon: "source(line): ".
     for (;;)
     {
@@ -283,11 +325,16 @@ std::string ProvixaOutput::Reason(IWbemClassObject* statusObject)
     }
 }
 
-std::string ProvixaOutput::Error(HRESULT status, IWbemClassObject* statusObject)
+std::string ProvixaOutput::Code(HRESULT status)
 {
     char code[16];
     std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(status));
-    std::string line = std::string("Error ") + code;
+    return code;
+}
+
+std::string ProvixaOutput::Error(HRESULT status, IWbemClassObject* statusObject)
+{
+    std::string line = "Error " + Code(status);
     if (const char* name = WbemStatusName::Of(status))
         line += std::string(" (") + name + ")";
     const std::string reason = Reason(statusObject);

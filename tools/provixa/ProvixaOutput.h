@@ -33,6 +33,10 @@ public:
     // ("wpClassMapper.cpp(636): "): those are for the log, the reason is for the person.
     // Empty when it has none.
     static std::string Reason(IWbemClassObject* statusObject);
+    // The text without the source locations that lead it.
+    static std::string WithoutLocations(std::string text);
+    // The HRESULT as both doors print it: "0x8004100C".
+    static std::string Code(HRESULT status);
     // Where progress notes ("Watching", "Handed in", the simulated servers' calls) go: the
     // output, or the error stream when the output is JSON, which they are not.
     static std::ostream& Notes(bool json, std::ostream& out, std::ostream& err);

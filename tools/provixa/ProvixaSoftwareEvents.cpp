@@ -1,17 +1,30 @@
 #include "tools/provixa/ProvixaSoftwareEvents.h"
 
 #include <charconv>
+#include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <optional>
+#include <mutex>
 #include <string>
 
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemServiceNamespace.h"
+#include "provider/CWmipSoftwareEventProcessor.h"
 #include "provider/CWmipSoftwareEventProvider.h"
 #include "tools/provixa/ProvixaHost.h"
 #include "tools/provixa/ProvixaOutput.h"
 #include "tools/provixa/ProvixaSoftwareEventProviderShell.h"
 #include "tools/provixa/ProvixaText.h"
+
+struct ProvixaSoftwareEvents::Outcomes
+{
+    std::mutex lock;
+    std::condition_variable reported;
+    std::map<LONG, bool> indicated;
+};
 
 namespace {
 constexpr wchar_t kLoadingUser[] = L"NT AUTHORITY\\SYSTEM";
@@ -44,11 +57,15 @@ bool ReadTextFile(const std::string& path, std::size_t limit, std::string* text)
 }  // namespace
 
 ProvixaSoftwareEvents::ProvixaSoftwareEvents(WbemServiceNamespace& services, std::ostream& out, std::ostream& err)
-    : m_services(services), m_out(out), m_err(err)
+    : m_services(services), m_out(out), m_err(err), m_outcomes(std::make_shared<Outcomes>())
 {
 }
 
-ProvixaSoftwareEvents::~ProvixaSoftwareEvents() = default;
+ProvixaSoftwareEvents::~ProvixaSoftwareEvents()
+{
+    if (m_shell != nullptr && m_shell->Provider().GetProcessor() != nullptr)
+        m_shell->Provider().GetProcessor()->SetOutcomeObserver({});
+}
 
 bool ProvixaSoftwareEvents::Handles(ProvixaCommandLine::Command command)
 {
@@ -69,6 +86,14 @@ HRESULT ProvixaSoftwareEvents::EnsureProvider()
         return hr;
     }
     m_shell = std::move(shell);
+    if (CWmipSoftwareEventProcessor* processor = m_shell->Provider().GetProcessor())
+        processor->SetOutcomeObserver([outcomes = m_outcomes](LONG eventId, bool indicated) {
+            {
+                const std::lock_guard<std::mutex> guard(outcomes->lock);
+                outcomes->indicated[eventId] = indicated;
+            }
+            outcomes->reported.notify_all();
+        });
     return WBEM_S_NO_ERROR;
 }
 
@@ -84,20 +109,41 @@ int ProvixaSoftwareEvents::Run(const ProvixaCommandLine& commandLine)
         !ParseDecimal(operands.at(2), &flags))
     {
         m_err << "provixa: swevent takes TYPE, TRANSACTION and FLAGS as decimal numbers\n";
-        return ProvixaHost::kUsageError;
+        return ProvixaHost::kRequestFailed;
     }
     std::string text;
     if (!ReadTextFile(operands.at(3), kMaxTextBytes, &text))
     {
         m_err << "provixa: cannot read " << operands.at(3) << " (at most " << kMaxTextBytes << " bytes)\n";
-        return ProvixaHost::kUsageError;
+        return ProvixaHost::kRequestFailed;
     }
     const LONG eventId = m_nextEventId++;
     const std::wstring wide = ProvixaText::FromUtf8(text);
-    // The provider always answers 0; a dropped event shows in the provider's log.
+    // The provider always answers 0; its processor says whether the event became a WMI event.
     m_shell->Provider().ReceiveSoftwareEvent(eventId, type, transaction, flags, wide.c_str());
-    ProvixaOutput::Notes(commandLine.json, m_out, m_err)
-        << "Handed in: software event " << eventId << " (type " << type << ", transaction " << transaction << ", flags "
-        << flags << ", " << wide.size() << " characters)\n";
+    std::optional<bool> indicated;
+    {
+        std::unique_lock<std::mutex> guard(m_outcomes->lock);
+        m_outcomes->reported.wait_for(guard, std::chrono::milliseconds(kOutcomeWaitMs),
+                                      [&] { return m_outcomes->indicated.count(eventId) != 0; });
+        if (const auto found = m_outcomes->indicated.find(eventId); found != m_outcomes->indicated.end())
+        {
+            indicated = found->second;
+            m_outcomes->indicated.erase(found);
+        }
+    }
+    const std::string described = "software event " + std::to_string(eventId) + " (type " + std::to_string(type) +
+                                  ", transaction " + std::to_string(transaction) + ", flags " + std::to_string(flags) +
+                                  ", " + std::to_string(wide.size()) + " characters)";
+    if (indicated != true)
+    {
+        m_err << "provixa: " << described
+              << (indicated ? " was dropped by the provider: it takes record types 1 to 8, transactions 1 to 3 and "
+                              "XML with the record's data; the provider log names the cause"
+                            : " was not processed in time; the provider log says what became of it")
+              << "\n";
+        return ProvixaHost::kRequestFailed;
+    }
+    ProvixaOutput::Notes(commandLine.json, m_out, m_err) << "Handed in: " << described << "\n";
     return ProvixaHost::kSuccess;
 }

@@ -6,11 +6,14 @@
 // 3 deleted) and the flags. The software event provider is loaded into the namespace (as the
 // provider of __InstanceOperationEvent and its subclasses) before the first event command, so
 // a `watch` on the instance operation events finds it; what arrives is printed by `wait`.
+// The provider takes every event and drops the ones it cannot turn into a WMI event; swevent
+// waits for its event's outcome and fails when it was dropped.
 //
 // One per host run, on the host's one thread; it must go before the namespace releases its
 // providers.
 #pragma once
 
+#include <memory>
 #include <ostream>
 
 #include "platform/com/Unknown.h"
@@ -22,8 +25,12 @@ class WbemServiceNamespace;
 class ProvixaSoftwareEvents
 {
 public:
-    // The longest event text file read.
+    // The longest event text file read, and how long swevent waits for its event's outcome.
     static constexpr std::size_t kMaxTextBytes = 1024 * 1024;
+    static constexpr int kOutcomeWaitMs = 10000;
+
+    // The outcomes the provider's processor reports (eventId -> indicated).
+    struct Outcomes;
 
     ProvixaSoftwareEvents(WbemServiceNamespace& services, std::ostream& out, std::ostream& err);
     ~ProvixaSoftwareEvents();
@@ -42,5 +49,6 @@ private:
     std::ostream& m_out;
     std::ostream& m_err;
     ComPtr<ProvixaSoftwareEventProviderShell> m_shell;
+    const std::shared_ptr<Outcomes> m_outcomes;
     LONG m_nextEventId = 1;
 };

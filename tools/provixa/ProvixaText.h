@@ -16,4 +16,7 @@ public:
     static std::string ToUtf8(std::wstring_view text);
     // The UTF-8 text as wide text (malformed sequences become U+FFFD).
     static std::wstring FromUtf8(std::string_view text);
+    // Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values above
+    // U+10FFFF).
+    static bool IsUtf8(std::string_view text);
 };

@@ -156,7 +156,7 @@ TEST(WqlParser, ReportsWhereAndWhyATextFails)
     EXPECT_FALSE(WqlParser::ParseQuery(L"SELECT * FROM X WHERE Name = 'open", parsed, error));
     EXPECT_EQ(error, L"unterminated string literal at offset 29");
     EXPECT_FALSE(WqlParser::ParseQuery(L"SELECT * FROM X WHERE (A = 1", parsed, error));
-    EXPECT_EQ(error, L"unexpected end of text at offset 28");
+    EXPECT_EQ(error, L"unexpected end of text: ) expected at offset 28");
     EXPECT_FALSE(WqlParser::ParseQuery(L"SELECT * FROM X WHERE A # 1", parsed, error));
     EXPECT_EQ(error, L"unexpected character at offset 24");
 }

@@ -85,7 +85,7 @@ TEST_F(ProvixaAsUsed, FailuresSayWhatIsWrongAndOnlyUsageErrorsExitTwo)
         int status;
         const char* message;
     } cases[] = {
-        {{"get", "Bnt_Badge.ID=1"}, 1, "the key of Bnt_Badge is BADGEKEY"},
+        {{"get", "Bnt_Badge.ID=1"}, 1, "The key of Bnt_Badge is BADGEKEY"},
         {{"get", "Bnt_Badge.BADGEKEY=999"}, 1, "(WBEM_E_NOT_FOUND): there is no instance Bnt_Badge.BADGEKEY=999"},
         {{"delete", "Bnt_Badgee.BADGEKEY=1"}, 1, "there is no class Bnt_Badgee"},
         {{"query", "SELECT * FROM Bnt_Badgee"}, 1, "(WBEM_E_INVALID_CLASS): there is no class Bnt_Badgee"},
@@ -209,10 +209,22 @@ TEST_F(ProvixaAsUsed, ReadsWorkOnAHomeTheUserCannotWrite)
     const Outcome put = Provixa({"--as", "admin", "put", "Bnt_Cardholder", "LASTNAME=Roe"}, "", asReader);
     const Outcome remove = Provixa({"--as", "admin", "delete", "Bnt_Badge.BADGEKEY=1"}, "", asReader);
     const Outcome method = Provixa({"--as", "operator", "exec", "Bnt_Visit.ID=2", "SignVisitIn"}, "", asReader);
+    const Outcome busWrite =
+        Provixa({"bus", "modify", "Bnt_Cardholder", "ID=1", "LASTNAME=Roe"}, "sa-demo\n", asReader);
+    // A home the account may not even read is said to be so, by requests and init alike.
+    fs::permissions(m_home, fs::perms::none);
+    const Outcome unreadable = Provixa({"--as", "operator", "get", "Bnt_Cardholder.ID=1"}, "", asReader);
+    const Outcome reinit = Provixa({"init"}, "", asReader);
     fs::permissions(m_home, fs::perms::owner_all);
+    for (const Outcome& refused : {unreadable, reinit})
+    {
+        EXPECT_EQ(refused.status, 1) << refused.err;
+        EXPECT_TRUE(Contains(refused.err, "the installation home " + m_home.string() + " is not readable"))
+            << refused.err;
+    }
     EXPECT_EQ(method.status, 1) << method.err;
     EXPECT_TRUE(Contains(method.err, "is read-only for this account: a method that writes fails")) << method.err;
-    for (const Outcome& write : {put, remove})
+    for (const Outcome& write : {put, remove, busWrite})
     {
         EXPECT_EQ(write.status, 1) << write.err;
         EXPECT_TRUE(Contains(write.err, "is read-only for this account: it cannot be written")) << write.err;

@@ -48,20 +48,26 @@ TEST(ProvixaBatch, SplitsLinesIntoWordsWithQuotes)
 
 TEST(ProvixaBatch, ReadsCommandsSkippingBlanksAndCommentsAndKeepsLineNumbers)
 {
-    std::istringstream input("# a comment\n\nget A\n   # indented comment\nenum B\n");
-    std::vector<ProvixaBatch::Command> commands;
+    std::istringstream input(std::string("\xEF\xBB\xBF# a comment\n\nget A\n   # indented comment\nenum B\nget \"C\n") +
+                             "get D\n" + std::string("put E X=1\0Y=2\n", 14) +
+                             std::string(ProvixaBatch::kMaxLineLength + 1, 'x') + "\nget F");
+    std::size_t lineNumber = 0;
+    ProvixaBatch::Command command;
+    bool usage = false;
     std::string error;
-    ASSERT_TRUE(ProvixaBatch::ReadCommands(input, &commands, &error)) << error;
-    ASSERT_EQ(commands.size(), 2u);
-    EXPECT_EQ(commands[0].line, 3u);
-    EXPECT_EQ(commands[1].line, 5u);
-    EXPECT_EQ(commands[1].words, (std::vector<std::string>{"enum", "B"}));
-
-    std::istringstream broken("get A\nget \"B\n");
-    EXPECT_FALSE(ProvixaBatch::ReadCommands(broken, &commands, &error));
-    EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
-    std::istringstream tooLong(std::string(ProvixaBatch::kMaxLineLength + 1, 'x'));
-    EXPECT_FALSE(ProvixaBatch::ReadCommands(tooLong, &commands, &error));
+    std::vector<std::string> seen;
+    for (ProvixaBatch::Read read;
+         (read = ProvixaBatch::NextCommand(input, &lineNumber, &command, &usage, &error)) != ProvixaBatch::Read::End;)
+    {
+        std::string words;
+        for (const std::string& word : command.words)
+            words += " " + word;
+        seen.push_back(std::to_string(command.line) +
+                       (read == ProvixaBatch::Read::Command ? words : (usage ? " usage: " : " refused: ") + error));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"3 get A", "5 enum B", "6 usage: line 6: unterminated quote at column 5",
+                                              "7 get D", "8 refused: line 8 holds a NUL character",
+                                              "9 refused: line 9 is longer than 65536 bytes", "10 get F"}));
 }
 
 // An output that keeps, besides everything written, what had been flushed at the last flush.
@@ -99,6 +105,47 @@ TEST(ProvixaBatch, EachCommandsOutputLeavesBeforeTheNextCommandRuns)
     EXPECT_EQ(status, 2);
     EXPECT_EQ(flushedBefore, (std::vector<std::string>{"", "ran A\n", "ran A\nran B\n"}));
     EXPECT_EQ(buffer.flushed, "ran A\nran B\nran C\n");
+}
+
+// Standard input that hands out one line per read and notes how many commands had run when
+// each line was asked for.
+class LineByLine : public std::streambuf
+{
+public:
+    LineByLine(std::vector<std::string> lines, const int& ran) : m_lines(std::move(lines)), m_ran(ran) {}
+    std::vector<int> ranBeforeLine;
+
+protected:
+    int_type underflow() override
+    {
+        if (m_next == m_lines.size())
+            return traits_type::eof();
+        ranBeforeLine.push_back(m_ran);
+        std::string& line = m_lines[m_next++];
+        setg(line.data(), line.data(), line.data() + line.size());
+        return traits_type::to_int_type(line.front());
+    }
+
+private:
+    std::vector<std::string> m_lines;
+    std::size_t m_next = 0;
+    const int& m_ran;
+};
+
+TEST(ProvixaBatch, EachLineRunsBeforeTheNextIsRead)
+{
+    int ran = 0;
+    LineByLine lines({"enum A\n", "enum B\n", "enum C\n"}, ran);
+    std::istream input(&lines);
+    std::ostringstream out;
+    std::ostringstream err;
+    ProvixaCommandLine batch;
+    batch.command = ProvixaCommandLine::Command::Batch;
+    batch.operands = {"-"};
+    EXPECT_EQ(ProvixaBatch::Run(
+                  batch, input, [&](const ProvixaCommandLine&) { return ++ran, 0; }, out, err),
+              0);
+    EXPECT_EQ(lines.ranBeforeLine, (std::vector<int>{0, 1, 2}));
 }
 
 class ProvixaBatchRun : public provixa_program::ProvixaProgramTest
@@ -143,7 +190,8 @@ TEST_F(ProvixaBatchRun, WithoutSimulationAHardwareCommandFailsAndTheBatchGoesOn)
     EXPECT_NE(run.err.find("cannot be reached."), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find("the provider log holds the details"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("provixa: line 2: unknown command frobnicate"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("provixa: line 3: init and batch cannot run inside a batch"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("provixa: line 3: init, batch and bus cannot run inside a batch"), std::string::npos)
+        << run.err;
     EXPECT_NE(run.out.find("Status = 0;"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("received procedure"), std::string::npos);
 }

@@ -127,10 +127,10 @@ TEST_F(ProvixaBinary, FailuresNameTheirStatusAndExitNonZero)
         {{"query", "SELECT * FROM Bnt_Reader"},
          1,
          "Error 0x80041003 (WBEM_E_ACCESS_DENIED): The client does not have access to use Fluxmere. The user "
-         "account has not been linked.; name a linked caller with --as ACCOUNT or --sid SID"},
+         "account has not been linked. Name a linked caller with --as ACCOUNT or --sid SID."},
         {{"--as", "admin", "put", "Bnt_Cardholder", "ID=999", "LASTNAME=x"},
          1,
-         "does not exist.; there is no instance Bnt_Cardholder.ID=999"},
+         "(WBEM_E_NOT_FOUND): there is no instance Bnt_Cardholder.ID=999"},
         {{"--sid", "S-1-5-xx", "classes"}, 2, "not a SID: S-1-5-xx"},
         {{"frobnicate"}, 2, "unknown command frobnicate"},
         {{"get"}, 2, "get takes 1 operand"},

@@ -1,0 +1,342 @@
+// The built program as an integrator meets it: one table of command lines (with their standard
+// input), the exit status each ends with and the first line it prints, run in order on one demo
+// installation. Failures print their reason first on the error stream; only usage errors exit
+// with 2; both doors say the same things the same way.
+#include "tests/tools/provixa/ProvixaProgramTest.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+using namespace std::string_literals;
+using provixa_program::Contains;
+using provixa_program::Outcome;
+
+enum class Stream
+{
+    Out,
+    Err,
+};
+
+struct Row
+{
+    std::vector<std::string> args;  // "{root}" stands for the test's folder
+    std::string input;
+    int status;
+    Stream stream;
+    std::string firstLine;      // the stream's first line starts with it
+    std::string contains = "";  // and the stream holds it somewhere, when given
+};
+
+// The first line of the text, without its line break.
+std::string FirstLine(const std::string& text)
+{
+    return text.substr(0, text.find('\n'));
+}
+
+class ProvixaIntegrator : public provixa_program::ProvixaProgramTest
+{
+protected:
+    std::string Root(std::string arg) const
+    {
+        for (std::size_t at; (at = arg.find("{root}")) != std::string::npos;)
+            arg.replace(at, 6, m_root.string());
+        return arg;
+    }
+};
+
+const std::string kChange = "<ROOT><NEWDATA><EMP><ID>1</ID><LASTNAME>Adler-Weiss</LASTNAME></EMP></NEWDATA>"
+                            "<OLDDATA><EMP><ID>1</ID><LASTNAME>Adler</LASTNAME></EMP></OLDDATA></ROOT>";
+const std::string kCardholderChanges =
+    "watch \"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Cardholder'\"\n";
+}  // namespace
+
+TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
+{
+    ASSERT_EQ(Provixa({"init"}).status, 0);
+    std::ofstream(m_root / "bom.txt", std::ios::binary) << "\xEF\xBB\xBFquery \"SELECT BADGEKEY FROM Bnt_Badge WHERE "
+                                                           "BADGEKEY = 1\"\n";
+    std::ofstream(m_root / "change.xml", std::ios::binary) << kChange;
+    std::ofstream(m_root / "cut.xml", std::ios::binary) << kChange.substr(0, 30);
+    const std::string notLinked = "The client does not have access to use Fluxmere.";
+    const std::vector<Row> rows = {
+        // Watch and batch.
+        {{"--as", "admin", "watch", "SELECT * FROM Bnt_AccessEvent"},
+         "",
+         2,
+         Stream::Err,
+         "provixa: watch runs only inside a batch (provixa batch FILE|-)"},
+        {{"--help"}, "", 0, Stream::Out, "Usage: provixa", "(__InstanceModificationEvent, ...); inside a batch only"},
+        {{"--help"}, "", 0, Stream::Out, "Usage: provixa", "record-change events\n"},
+        {{"--as", "admin", "batch", "-"},
+         kCardholderChanges + "put Bnt_Cardholder ID=1 DEPARTMENT=Gates\nwait 0\nswevent 2 2 0 {root}/change.xml\n"
+                              "wait 0\n",
+         0,
+         Stream::Out,
+         "Watching (watch 1): SELECT * FROM __InstanceModificationEvent",
+         "Written Bnt_Cardholder.ID=\"1\"\nHanded in: software event 1"},
+        {{"--as", "admin", "batch", "{root}"}, "", 1, Stream::Err, "provixa: cannot read ", ": it is a folder"},
+        {{"--as", "admin", "--json", "batch", "{root}/bom.txt"}, "", 0, Stream::Out, "[{\"class\":\"Bnt_Badge\""},
+        {{"--as", "admin", "batch", "-"},
+         "get Bnt_Badge.BADGEKEY=1 \0 trailing\n"s,
+         1,
+         Stream::Err,
+         "provixa: line 1 holds a NUL character"},
+        {{"--as", "admin", "batch", "-"},
+         "get Bnt_Badge.BADGEKEY=1\nget Bnt_Badge.BADGEKEY=999\n",
+         1,
+         Stream::Err,
+         "provixa: line 2: Error 0x80041002 (WBEM_E_NOT_FOUND): there is no instance Bnt_Badge.BADGEKEY=999"},
+        {{"--as", "admin", "batch", "-"},
+         "watch \"SELECT * FROM Bnt_AccessEvent WHERE Time > 'x'\"\n",
+         1,
+         Stream::Err,
+         "provixa: line 1: Error 0x80041017 (WBEM_E_INVALID_QUERY):",
+         "The value \"x\" compared with Time is not a date-time"},
+        {{"--as", "admin", "batch", "-"},
+         std::string(65537, 'x') + "\n",
+         1,
+         Stream::Err,
+         "provixa: line 1 is longer than 65536 bytes"},
+        {{"--as", "porter", "batch", "-"},
+         "watch \"SELECT * FROM Bnt_AccessEvent\"\n",
+         1,
+         Stream::Err,
+         "provixa: line 1: Error 0x80041003 (WBEM_E_ACCESS_DENIED): this account may not watch these events"},
+        {{"--as", "operator", "batch", "-"},
+         kCardholderChanges,
+         1,
+         Stream::Err,
+         "provixa: line 1: Error 0x80041003 (WBEM_E_ACCESS_DENIED): this account may not watch these record changes"},
+        // Values and queries that say what is wrong.
+        {{"--as", "admin", "put", "Bnt_Cardholder", "ID=1", "DEPARTMENT=" + std::string(65, 'd')},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041008 (WBEM_E_INVALID_PARAMETER): The property DEPARTMENT did not exist or contained an invalid "
+         "value. It holds 65 characters; it takes at most 64."},
+        {{"--as", "admin", "put", "Bnt_Badge", "BADGEKEY=1", "DEACTIVATE=20241301000000.000000+000"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041008 (WBEM_E_INVALID_PARAMETER): The property DEACTIVATE did not exist or contained an invalid "
+         "value. It names no real date-time: write it as yyyymmddHHMMSS.mmmmmmsUUU"},
+        {{"--as", "admin", "put", "Bnt_Badge", "BADGEKEY=1", "DEACTIVATE=garbage"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: Bnt_Badge property DEACTIVATE: Error 0x80041005 (WBEM_E_TYPE_MISMATCH): a date-time is written "
+         "yyyymmddHHMMSS.mmmmmmsUUU"},
+        {{"--as", "admin", "query", "SELECT * FROM Bnt_LoggedEvent WHERE CardNumber = 'abc'"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041017 (WBEM_E_INVALID_QUERY): The value \"abc\" compared with CardNumber is not a number."},
+        {{"--as", "admin", "query", "SELECT * FROM Bnt_Badge WHERE (BADGEKEY = 1"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041024 (WBEM_E_PROVIDER_NOT_CAPABLE): The query is not valid WQL: unexpected end of text: ) "
+         "expected"},
+        {{"--as", "admin", "enum", "-1"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041010 (WBEM_E_INVALID_CLASS): there is no class -1"},
+        {{"--as", "admin", "enum", "Bnt_Badge WHERE 1=1"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041010 (WBEM_E_INVALID_CLASS): enum takes a class name alone"},
+        {{"--as", "admin", "enum", "Bnt_VideoRecorder"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041010 (WBEM_E_INVALID_CLASS): ",
+         "Read it through the bus front end: provixa bus get Bnt_VideoRecorder."},
+        {{"--as", "admin", "get", "Bnt_Badge.BADGEKEY=999"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041002 (WBEM_E_NOT_FOUND): there is no instance Bnt_Badge.BADGEKEY=999"},
+        {{"--as", "sa", "enum", "Bnt_Badge"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x00040009 (WBEM_S_ACCESS_DENIED): " + notLinked +
+             " Name a linked caller with --as ACCOUNT or --sid SID."},
+        {{"--as", "admin", "hwevent", "Record=00"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80004005 (E_FAIL): the record holds 1 bytes; the provider takes only whole 216-byte records"},
+        {{"--as", "admin", "hwevent", "EventType=abc"}, "", 1, Stream::Err, "provixa: not a number: EventType=abc"},
+        {{"--as", "admin", "hwevent", "PanelID=99999999999"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: PanelID=99999999999 does not fit the field"},
+        {{"--as", "admin", "hwevent", "U64@250=1"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: U64@250 lies beyond the 216-byte record"},
+        {{"--as", "admin", "swevent", "2", "2", "0", "{root}/missing.xml"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: cannot read "},
+        {{"--as", "admin", "swevent", "2", "2", "0", "{root}/cut.xml"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: software event 1 (type 2, transaction 2, flags 0, 30 characters) was dropped by the provider"},
+        {{"--as", "admin", "swevent", "99", "2", "0", "{root}/change.xml"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: software event 1 (type 99, transaction 2",
+         "was dropped"},
+        {{"--as", "admin", "swevent", "2", "-1", "0", "{root}/change.xml"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: software event 1 (type 2, transaction -1",
+         "was dropped"},
+        // Writing values.
+        {{"--as", "admin", "put", "Bnt_Cardholder", "ID=1", "THREATLEVEL="},
+         "",
+         1,
+         Stream::Err,
+         "provixa: Bnt_Cardholder property THREATLEVEL: no value given: only a text property is cleared by NAME="},
+        {{"--as", "admin", "put", "Bnt_Cardholder", "ID=1", "DEPARTMENT="},
+         "",
+         0,
+         Stream::Out,
+         "Written Bnt_Cardholder.ID=\"1\""},
+        {{"--as", "admin", "--json", "get", "Bnt_Cardholder.ID=1"},
+         "",
+         0,
+         Stream::Out,
+         "{\"class\":\"Bnt_Cardholder\"",
+         "\"DEPARTMENT\":null"},
+        {{"--as", "admin", "put", "Bnt_Cardholder", "ID=1",
+          "DEPARTMENT=a\xFF"
+          "b"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: Bnt_Cardholder property DEPARTMENT: not valid UTF-8"},
+        {{"--as", "admin", "put", "Bnt_Cardholder", "ID=1", "DEPARTMENT=x", "department=y"},
+         "",
+         2,
+         Stream::Err,
+         "provixa: department is given twice"},
+        {{"--as", "operator", "exec", "Bnt_Badge", "AddBadge", "BadgeIn=Bnt_Badge{PERSONID=2,TYPE=4,PERSONID=3}"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: the method AddBadge parameter BadgeIn: PERSONID is given twice in Bnt_Badge{...}"},
+        // The quoted comma reaches the badge whole, whose PIN check refuses it.
+        {{"--as", "operator", "exec", "Bnt_Badge", "AddBadge", "BadgeIn=Bnt_Badge{PERSONID=2,TYPE=4,PIN=\"12,3\"}"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041001 (WBEM_E_FAILED): The specified PIN code is not valid"},
+        {{"--as", "admin", "exec", "Bnt_Badge.BADGEKEY=2", "assignaccesslevel", "LevelIn=2"},
+         "",
+         1,
+         Stream::Err,
+         "Error 0x80041055 (WBEM_E_METHOD_NOT_IMPLEMENTED): The class has no method of that name. Method names are "
+         "matched in the case the class declares them: AssignAccessLevel."},
+        {{"--as", "admin", "get", "Bnt_Cardholder"},
+         "",
+         0,
+         Stream::Out,
+         "",
+         "\t// string LASTNAME; (from Bnt_Person)\n"},
+        {{"--as", "admin", "get", "Bnt_Cardholder.ID=1"}, "", 0, Stream::Out, "", "\tDEPARTMENT = NULL;\n"},
+        {{"--as", "admin", "--json", "query", "SELECT SerialNumber FROM Bnt_LoggedEvent WHERE CardNumber = 100001"},
+         "",
+         0,
+         Stream::Out,
+         "[{\"class\":\"Bnt_LoggedEvent\"",
+         "\"SerialNumber\":101"},
+        // The bus door.
+        {{"--json", "bus", "get", "Bnt_Badge"},
+         "",
+         2,
+         Stream::Err,
+         "provixa: bus takes its own options after its command (provixa bus --help)"},
+        {{"--as", "admin", "bus", "get", "Bnt_Badge", "--size", "0"},
+         "",
+         2,
+         Stream::Err,
+         "provixa: bus takes its own options after its command"},
+        {{"bus", "--help"}, "", 0, Stream::Out, "Bus commands", "A modify builds the instance from the values"},
+        {{"bus", "--help"}, "", 0, Stream::Out, "Bus commands", "The bus carries no embedded object"},
+        {{"bus", "get", "Bnt_Badge", "--order", "ID, NOPE", "--size", "1"},
+         "",
+         0,
+         Stream::Err,
+         "provixa: warning: NOPE is not a property of Bnt_Badge, so the page is ordered by the keys"},
+        {{"bus", "get", "Bnt_Badge", "--order", "NOPE", "--size", "1", "--desc"},
+         "",
+         0,
+         Stream::Out,
+         "{\"instances\":[{\"class\":\"Bnt_Badge\",\"values\":{",
+         "\"BADGEKEY\":7,"},
+        {{"bus", "exec", "Bnt_Badge", "NoSuchMethod", "BADGEKEY=1"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: Bnt_Badge has no method NoSuchMethod; its methods: AddBadge, AssignAccessLevel"},
+        {{"bus", "exec", "Bnt_Badge", "assignaccesslevel", "BADGEKEY=1", "--param", "LevelIn=[3]"},
+         "",
+         0,
+         Stream::Err,
+         "provixa: warning: a configuration message could not be delivered to the Communication Server"},
+        {{"bus", "delete", "Bnt_LoggedEvent", "PanelID=1", "SerialNumber=101"},
+         "",
+         1,
+         Stream::Err,
+         "{\"error\":\"corvessa.editinstance.error\",\"hresult\":\"0x8004100C\",\"message\":\"The operation attempted "
+         "is not supported by the Corvessa service.\"}"},
+        {{"bus", "delete", "Bnt_Badge", "BADGEKEY=3"},
+         "",
+         0,
+         Stream::Err,
+         "provixa: warning: a configuration message could not be delivered"},
+        {{"bus", "modify", "Bnt_Cardholder", "ID=1",
+          "DEPARTMENT=a\xFF"
+          "b"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: the value of DEPARTMENT is not valid UTF-8"},
+        {{"bus", "cardholder", "1", "someone"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: no directory password given: set PROVIXA_DIRECTORY_PASSWORD"},
+    };
+    for (const Row& row : rows)
+    {
+        std::vector<std::string> args;
+        for (const std::string& arg : row.args)
+            args.push_back(Root(arg));
+        const Outcome run = Provixa(args, Root(row.input), "PROVIXA_PASSWORD=sa-demo");
+        const std::string& text = row.stream == Stream::Out ? run.out : run.err;
+        const std::string shown =
+            args.back().substr(0, 80) + "\nout: " + run.out.substr(0, 300) + "\nerr: " + run.err.substr(0, 300);
+        EXPECT_EQ(run.status, row.status) << shown;
+        EXPECT_EQ(FirstLine(text).rfind(row.firstLine, 0), 0u) << shown;
+        if (!row.contains.empty())
+        {
+            EXPECT_TRUE(Contains(text, row.contains)) << row.contains << "\n" << shown;
+        }
+    }
+}
