@@ -936,6 +936,56 @@ TEST_F(SegmentIsolation, AValueNeverServedIsNeverEvaluatedThroughEitherDoor)
     EXPECT_GE(onTheBus, 1u);
 }
 
+// A value never served, or stored only as its cipher, escapes neither door by how its name is
+// written: lists, spaces around the comma and any case of the name meet the same refusal, naming
+// the property as the request wrote it, and nothing is read. The badge PIN is served to whoever
+// may see it but stored as a deterministic cipher: an order on it would sort by the cipher.
+TEST_F(SegmentIsolation, AWithheldNameInAnyCaseOrPlaceOfAListIsRefusedOnEitherDoor)
+{
+    struct Case
+    {
+        std::wstring className;
+        std::string filter;
+        std::string order;
+        // The name the refusal gives, as written.
+        std::string named;
+    };
+    const Case cases[] = {
+        {L"Bnt_Badge", "", "PIN", "PIN"},
+        {L"Bnt_Badge", "", "pin", "pin"},
+        {L"Bnt_Badge", "", "BADGEKEY, PiN", "PiN"},
+        {L"Bnt_Badge", "", " ID ,PIN ", "PIN"},
+        {L"Bnt_User", "", "ID, Password", "Password"},
+        {L"Bnt_User", "", "LogonID,PASSWORD", "PASSWORD"},
+        {L"Bnt_User", "", "  password  ", "password"},
+        {L"Bnt_User", "password LIKE 'p%'", "", "password"},
+        {L"Bnt_User", "ID > 0 AND PaSsWoRd = 'x'", "ID", "PaSsWoRd"},
+        {L"Bnt_User", "ID > 0 OR (LogonID = 'a' AND PASSWORD > 'a')", "", "PASSWORD"},
+    };
+    CallAs(kLabCaller);
+    BusDoor bus;
+    const std::string token = bus.Login(kLabLogin);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(Utf8(c.className) + " filter [" + c.filter + "] order [" + c.order + "]");
+        const auto [hr, text] = bus.Read(token, c.className, c.filter, c.order);
+        EXPECT_EQ(hr, WBEM_E_INVALID_QUERY) << Hex(hr);
+        EXPECT_NE(text.find("The property " + c.named + " is never served"), std::string::npos) << text;
+        // The WMI door takes the same conditions as WHERE clauses.
+        if (c.filter.empty())
+            continue;
+        const Reply where = Query(Form::Sync, L"SELECT * FROM " + c.className + L" WHERE " +
+                                                  std::wstring(c.filter.begin(), c.filter.end()));
+        EXPECT_EQ(where.result, WBEM_E_INVALID_QUERY) << Hex(where.result);
+        EXPECT_NE(Description(where.statusObject.Get()).find(c.named), std::string::npos)
+            << Description(where.statusObject.Get());
+        EXPECT_TRUE(where.objects.empty());
+    }
+    // The served names beside them are answered.
+    EXPECT_EQ(bus.Read(token, L"Bnt_Badge", "", "BADGEKEY, ID").first, S_OK);
+    EXPECT_EQ(bus.Read(token, L"Bnt_User", "ID > 0", "LogonID , ID").first, S_OK);
+}
+
 // Every date-time property of every declared class: a literal that is no date-time is refused
 // with 0x80041017 naming the literal and the form a date-time takes on that door (DMTF on WMI,
 // ISO 8601 on the bus), while a date-time in that form is answered.
