@@ -210,6 +210,12 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
             return value;
         return NumberOr(stored.Get(), property, 0);
     };
+    // A group id names a group of its property's type, or none (0): any other is refused as the
+    // invalid value it is, before it is compared with the caller's rights.
+    for (const GroupProperty& group : kGroupProperties)
+        if (!CWmipUserRules::PermissionGroupExists(database, group.type, effective(group.property)))
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipMessages::kInvalidProperty, group.property);
     for (const GroupProperty& group : kGroupProperties)
         if (!CWmipUserRules::CanGrantPermissionGroup(*caller, database, group.type, effective(group.property), userId))
             Refuse(__LINE__);
