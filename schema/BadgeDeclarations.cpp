@@ -32,6 +32,8 @@ constinit const SchemaDeclaration kBadgeDeclarations[] = {
     DeclareMethodParameter(L"Bnt_Badge", L"AssignAccessLevel", true, L"LevelIn", CIM_SINT32 | CIM_FLAG_ARRAY),
     DeclareNamedRecordParameter(L"Bnt_Badge", L"AssignAccessLevel", L"LevelIn", L"Bnt_AccessLevel", L"ID"),
     DeclareNamedRecord(L"Bnt_Badge", L"PERSONID", L"Bnt_Person", L"ID"),
+    DeclareNoRecord(L"Bnt_Badge", L"BADGEKEY", L"the badge's own key"),
+    DeclareNoRecord(L"Bnt_Badge", L"ID", L"the badge's number, unique among badges: the badge's own"),
 };
 
 constinit const SchemaDeclaration kBadgeStatusDeclarations[] = {
@@ -56,6 +58,7 @@ constinit const SchemaDeclaration kBadgeTypeDeclarations[] = {
     DeclareProperty(L"Bnt_BadgeType", L"DefaultAccessGroup", CIM_SINT32, L"BADGETYP", L"DEFGROUP", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_BadgeType", L"SegmentID", CIM_SINT32, L"BADGETYP", L"SEGMENTID", 0, 0, -2, 4),
     DeclareNamedRecord(L"Bnt_BadgeType", L"DefaultAccessGroup", L"Bnt_AccessGroup", L"ID"),
+    DeclareNamedRecord(L"Bnt_BadgeType", L"SegmentID", L"Bnt_Segment", L"ID"),
 };
 
 }  // namespace

@@ -32,6 +32,7 @@ enum class SchemaDeclarationKind
     PropertyValues,              // className, name (property), attribute, values, labels
     NamedRecord,                 // className, method (empty: properties), name (names), referencedClass,
                                  // referencedKeys, refusal
+    NoRecord,                    // className, method (empty: properties), name, text (the reason)
 };
 
 // ID type of a property whose value is never generated.
@@ -286,5 +287,26 @@ constexpr SchemaDeclaration DeclareNamedRecordParameter(const wchar_t* className
     SchemaDeclaration d = DeclareNamedRecord(className, names, referencedClass, referencedKeys);
     d.method = method;
     d.refusal = refusal;
+    return d;
+}
+
+// An id-shaped property (method empty) or input parameter of the method that names no record of
+// any class, with the reason: every id a class holds declares either this or the record it names
+// (DeclareNamedRecord), and the registry refuses a class where one has neither.
+constexpr SchemaDeclaration DeclareNoRecord(const wchar_t* className, const wchar_t* name, const wchar_t* reason)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::NoRecord;
+    d.className = className;
+    d.name = name;
+    d.text = reason;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareNoRecordParameter(const wchar_t* className, const wchar_t* method,
+                                                     const wchar_t* name, const wchar_t* reason)
+{
+    SchemaDeclaration d = DeclareNoRecord(className, name, reason);
+    d.method = method;
     return d;
 }
