@@ -5,6 +5,7 @@
 
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "mappers/records/CWmipUserMapper.h"
+#include "mappers/records/helpers/CWmipUserRules.h"
 
 #include <functional>
 #include <string>
@@ -306,5 +307,14 @@ TEST_F(SystemUsers, AUserOfAnotherPrimarySegmentIsNotManaged)
                             WBEM_FLAG_UPDATE_ONLY);
     EXPECT_EQ(moved.result, WBEM_E_NOT_FOUND) << Hex(moved.result);
     EXPECT_EQ(Scalar("SELECT SEGMENTID FROM USERS WHERE USERID = 65"), "2");
+
+    // Both roads stop at the user being hidden; the rule itself refuses it as well, while a user
+    // of the caller's segment, its groups covered, is managed.
+    ExecSql(support::TestCallers::Sql({AccessCallers::kUserManager}) + kManagedUsers);
+    const std::wstring source = L"sqlite:" + DoorInstallation::DatabaseFile().wstring();
+    CAcsUser chief;
+    ASSERT_TRUE(chief.Login(source.c_str(), nullptr, nullptr, false, false, -1, 51, false));
+    EXPECT_FALSE(CWmipUserRules::CanManageUser(chief, *chief.GetDatabase(), 65));
+    EXPECT_TRUE(CWmipUserRules::CanManageUser(chief, *chief.GetDatabase(), 66));
     ExecSql("DELETE FROM USERS WHERE USERID = 65;");
 }
