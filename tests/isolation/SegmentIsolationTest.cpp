@@ -591,7 +591,8 @@ TEST_F(SegmentIsolation, AnAssociationRowShowsOnlyWhenBothEndsAreSeen)
 }
 // Person, visitor and badge-type segmentation on, and records that stand in segment 3 for the
 // named-record sweep: a precision group with a link of the caller's own group as the template of a
-// write, and a logical source with a device and a sub-device.
+// write, a logical source with a device and a sub-device, and an access group, a monitoring zone
+// and a camera besides those the templates name.
 constexpr char kNamedRecordRows[] = R"(
 UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004, 1005);
 INSERT INTO PRECACGRP (PRECGRPID, NAME, SEGMENTID) VALUES (70, 'Lab precision', 3), (71, 'Own precision', 4);
@@ -600,17 +601,52 @@ INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE
     (70, 'Lab source', 3, 1, 1, 0, 39);
 INSERT INTO VEXLET_DEVICE (VEXLET_DEVICEID, PANELID, NAME, SUB_DEVICEID) VALUES (70, 70, 'Lab device', 0),
     (70, 70, 'Lab sub-device', 1);
+INSERT INTO ACCESSGRP (ACCESSGPID, DESCRIPT, SEGMENTID) VALUES (70, 'Lab group', 3);
+INSERT INTO MONZONE (MZID, SEGMENTID, MZDESCR) VALUES (70, 3, 'Lab zone');
+INSERT INTO CCTVDEVICE (NAME, CCTVDEVICEID, PANELID) VALUES ('Lab camera', 70, 6);
 )";
 constexpr char kNamedRecordCleanUp[] = R"(
 UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004, 1005);
 DELETE FROM BDGPRECLINK WHERE PRECGRPID IN (70, 71);
 DELETE FROM PRECACGRP WHERE PRECGRPID IN (70, 71);
 DELETE FROM VEXLET_DEVICE WHERE PANELID = 70;
+DELETE FROM ACCESSGRP WHERE ACCESSGPID = 70;
+DELETE FROM MONZONE WHERE MZID = 70;
+DELETE FROM CCTVDEVICE WHERE CCTVDEVICEID = 70;
 DELETE FROM ACCESSPANE WHERE PANELID = 70;
 )";
 
 // A property or parameter value for both doors.
 using NamedValues = std::vector<std::pair<std::wstring, _variant_t>>;
+
+// The values of the first instance of the reply (an enumeration of the class), without the keys
+// the system generates, null values and arrays: the template of a write of the class.
+NamedValues StoredValues(const Reply& stored, const Declared& declared, const std::wstring& className)
+{
+    NamedValues values;
+    if (stored.objects.empty())
+        return values;
+    IWbemClassObject* object = stored.objects.front().Get();
+    object->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY);
+    BSTR name = nullptr;
+    VARIANT value;
+    VariantInit(&value);
+    while (object->Next(0, &name, &value, nullptr, nullptr) == WBEM_S_NO_ERROR)
+    {
+        const std::wstring property(name);
+        SysFreeString(name);
+        _variant_t held;
+        held.Attach(value);
+        VariantInit(&value);
+        const bool generated =
+            declared.generatedKeys.contains(className) && declared.generatedKeys.at(className).contains(property);
+        const VARIANT& raw = held;
+        if (!generated && raw.vt != VT_NULL && raw.vt != VT_EMPTY && (raw.vt & VT_ARRAY) == 0)
+            values.emplace_back(property, held);
+    }
+    object->EndEnumeration();
+    return values;
+}
 
 std::wstring TextOf(const _variant_t& value)
 {
@@ -661,23 +697,101 @@ CCorvessaQpidInstance::ValueMap BusValues(const NamedValues& values)
     return map;
 }
 
+// Every record the registry's classes name in their writes and method calls, as the class
+// registry holds it (so a class loaded later is covered by its declaration).
+std::vector<NamedRecord> RegisteredNamedRecords()
+{
+    std::vector<NamedRecord> records;
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (type == nullptr)
+            continue;
+        for (const CWMITypeInfo::NamedRecord& named : type->GetNamedRecords())
+        {
+            NamedRecord record{
+                className.GetString(), named.method.GetString(), {}, named.referencedClass.GetString(), {},
+                named.refusal};
+            for (const CString& name : named.names)
+                record.names.push_back(name.GetString());
+            for (const CString& key : named.referencedKeys)
+                record.keys.push_back(key.GetString());
+            records.push_back(std::move(record));
+        }
+    }
+    return records;
+}
+
+// The key values of the rows of the referenced class's own table, read from the installation
+// database rather than through any class: those held in a segment other than 4 (by their own
+// segment or their panel's), which the callers of segment 4 cannot see, and whether the table
+// is held in segments at all. Nothing when the keys do not stand in one table.
+struct StoredRecords
+{
+    bool segmented = false;
+    std::vector<std::vector<std::wstring>> hidden;
+};
+StoredRecords HiddenRowsOf(const std::wstring& className, const std::vector<std::wstring>& keys)
+{
+    const CWMITypeInfo* type = CWmipMapperRegistry::Instance()->GetTypeInfo(className.c_str(), true);
+    std::string table;
+    std::string columns;
+    for (const std::wstring& key : keys)
+    {
+        CString tableDotColumn;
+        if (type == nullptr || !type->GetColumnForProperty(key.c_str(), tableDotColumn))
+            return {};
+        const std::string location = DoorTest::Utf8(tableDotColumn.GetString());
+        const std::string owner = location.substr(0, location.find('.'));
+        if (!table.empty() && owner != table)
+            return {};
+        table = owner;
+        columns += (columns.empty() ? "" : ", ") + location;
+    }
+    StoredRecords stored;
+    std::string where;
+    if (HasColumn(table, "SEGMENTID"))
+        where = table + ".SEGMENTID <> 4";
+    else if (HasColumn(table, "PANELID"))
+        where = table + ".PANELID IN (SELECT PANELID FROM ACCESSPANE WHERE SEGMENTID <> 4)";
+    stored.segmented = !where.empty();
+    if (!stored.segmented)
+        return stored;
+    for (const Row& row :
+         DoorInstallation::Rows("SELECT " + columns + " FROM " + table + " WHERE " + where + " ORDER BY " + columns))
+    {
+        std::vector<std::wstring> values;
+        for (const std::string& value : row)
+            values.emplace_back(value.begin(), value.end());
+        stored.hidden.push_back(values);
+    }
+    return stored;
+}
+
 // A write or a method that names a record the caller may not see is answered exactly as one
 // that names a record that does not exist, on both doors, for a caller with every right in one
 // segment and for a caller with mostly view rights there: refused, with nothing written and
-// nothing sent. The records are read from the declarations, so a record declared later is
-// covered by its declaration; an array parameter names its record in an element. Persons are
-// resolved by their segments, not by the view rights of the caller.
+// nothing sent. The records are walked from the class registry, so a record declared later is
+// covered by its declaration; the hidden records are the rows of the referenced class's table
+// held in another segment, read from the database; an array parameter names its record in an
+// element. Persons are resolved by their segments, not by the view rights of the caller. A
+// record of a class held in no segment is only ever missing: refused naming the name that picks
+// it, or with the declared answer.
 TEST_F(SegmentIsolation, ARecordAWriteOrMethodNamesIsResolvedAsTheCaller)
 {
     const std::filesystem::path database = DoorInstallation::DatabaseFile();
     support::InstallationDatabase::Execute(database, kNamedRecordRows);
     const Declared declared = ReadDeclarations();
+    const std::vector<NamedRecord> registered = RegisteredNamedRecords();
+    ASSERT_GE(registered.size(), declared.records.size());
     BusDoor bus;
     const std::vector<std::pair<const wchar_t*, std::string>> callers = {{kEmptyCaller, bus.Login(kEmptyLogin)},
                                                                          {kEmptyViewer, bus.Login(kEmptyViewerLogin)}};
     const std::vector<Table> before = DoorInstallation::WholeDatabase();
     std::set<std::wstring> resolved;
-    for (const NamedRecord& named : declared.records)
+    std::set<std::wstring> unsegmented;
+    for (const NamedRecord& named : registered)
     {
         SCOPED_TRACE(Utf8(named.Label()));
         CallAs(Callers::kAdministrator);
@@ -686,29 +800,7 @@ TEST_F(SegmentIsolation, ARecordAWriteOrMethodNamesIsResolvedAsTheCaller)
         NamedValues base;
         if (named.method.empty())
         {
-            const Reply stored = Enum(Form::Sync, named.className);
-            if (!stored.objects.empty())
-            {
-                IWbemClassObject* object = stored.objects.front().Get();
-                object->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY);
-                BSTR name = nullptr;
-                VARIANT value;
-                VariantInit(&value);
-                while (object->Next(0, &name, &value, nullptr, nullptr) == WBEM_S_NO_ERROR)
-                {
-                    const std::wstring property(name);
-                    SysFreeString(name);
-                    _variant_t held;
-                    held.Attach(value);
-                    VariantInit(&value);
-                    const bool generated = declared.generatedKeys.contains(named.className) &&
-                                           declared.generatedKeys.at(named.className).contains(property);
-                    const VARIANT& raw = held;
-                    if (!generated && raw.vt != VT_NULL && raw.vt != VT_EMPTY && (raw.vt & VT_ARRAY) == 0)
-                        base.emplace_back(property, held);
-                }
-                object->EndEnumeration();
-            }
+            base = StoredValues(Enum(Form::Sync, named.className), declared, named.className);
             if (declared.segmentProperty.contains(named.className))
                 base.emplace_back(declared.segmentProperty.at(named.className), _variant_t(LONG{4}));
         }
@@ -741,32 +833,19 @@ TEST_F(SegmentIsolation, ARecordAWriteOrMethodNamesIsResolvedAsTheCaller)
             return true;
         };
 
-        // The records of the referenced class, as the administrator reads them.
-        std::vector<std::vector<std::wstring>> records;
-        for (const ComPtr<IWbemClassObject>& object : Enum(Form::Sync, named.referencedClass).objects)
-        {
-            std::vector<std::wstring> values;
-            for (const std::wstring& key : named.keys)
-                values.push_back(Widen(support::PropertyText(object.Get(), key.c_str())));
-            if (!taken(values))
-                records.push_back(values);
-        }
+        // The stored records of another segment: both callers stand in segment 4.
+        const StoredRecords records = HiddenRowsOf(named.referencedClass, named.keys);
         std::vector<std::wstring> missing;
         for (std::size_t i = 0; i < named.keys.size(); ++i)
             missing.push_back(std::to_wstring(kMissingRecord + static_cast<LONG>(i)));
-
-        // A record of another segment: the caller with every right in segment 4 reads none of
-        // it (both callers stand in segment 4; the view rights of the class are not asked).
-        CallAs(kEmptyCaller);
-        const auto hidden = std::find_if(records.begin(), records.end(), [&](const auto& values) {
-            std::wstring where;
-            for (std::size_t i = 0; i < named.keys.size(); ++i)
-                where += (i == 0 ? L" WHERE " : L" AND ") + named.keys[i] + L" = \"" + values[i] + L"\"";
-            return Query(Form::Sync, L"SELECT * FROM " + named.referencedClass + where).objects.empty();
-        });
-        if (hidden == records.end())
-            continue;
-        resolved.insert(named.Label());
+        const auto hidden = std::find_if(records.hidden.begin(), records.hidden.end(),
+                                         [&](const auto& values) { return !taken(values); });
+        if (!records.segmented)
+            unsegmented.insert(named.Label());
+        else if (hidden == records.hidden.end())
+            ADD_FAILURE() << "no stored record of another segment for " << Utf8(named.referencedClass);
+        else
+            resolved.insert(named.Label());
         for (const auto& one : callers)
         {
             // Named, not bound: the lambdas below capture them.
@@ -805,6 +884,13 @@ TEST_F(SegmentIsolation, ARecordAWriteOrMethodNamesIsResolvedAsTheCaller)
                 return named.method.empty() ? bus.Add(token, named.className, BusValues(with(values)))
                                             : bus.Call(token, named.className, named.method, BusValues(with(values)));
             };
+            if (hidden == records.hidden.end())
+            {
+                // A record of a class held in no segment is only ever missing.
+                EXPECT_NE(wmi(missing), "ok") << Utf8(caller);
+                EXPECT_NE(busAnswer(missing), "ok") << Utf8(caller);
+                continue;
+            }
             const std::string refused = wmi(*hidden);
             EXPECT_NE(refused, "ok") << Utf8(caller);
             // A method's named records, each element of an array, are resolved before the
@@ -835,8 +921,61 @@ TEST_F(SegmentIsolation, ARecordAWriteOrMethodNamesIsResolvedAsTheCaller)
           L"Bnt_PersonSecondarySegments.: SegmentID", L"Bnt_UserSecondarySegment.: UserID",
           L"Bnt_UserSecondarySegment.: SegmentID"})
         EXPECT_TRUE(resolved.contains(label)) << Utf8(label);
+    // Every declared record is tried, hidden and missing or, held in no segment, missing.
+    EXPECT_EQ(resolved.size() + unsegmented.size(), registered.size());
     support::InstallationDatabase::Execute(database, kNamedRecordCleanUp);
 }
+// A record is never placed in a segment that does not exist, not even by the administrator, who
+// reaches every segment id: every class with a segment of its own, and persons by their primary
+// segment, are refused naming the segment property with nothing written (a class that takes no
+// such write says so first). A record so placed would be seen again by all-segments callers
+// alone.
+TEST_F(SegmentIsolation, ARecordIsPlacedInNoSegmentThatDoesNotExist)
+{
+    const Declared declared = ReadDeclarations();
+    std::map<std::wstring, std::wstring> placed(declared.segmentProperty.begin(), declared.segmentProperty.end());
+    placed[L"Bnt_Cardholder"] = L"PRIMARYSEGMENTID";
+    placed[L"Bnt_Visitor"] = L"PRIMARYSEGMENTID";
+    // Persons carry their primary segment while person and visitor segmentation are on.
+    const std::filesystem::path database = DoorInstallation::DatabaseFile();
+    support::InstallationDatabase::Execute(database,
+                                           "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004);");
+    CallAs(Callers::kAdministrator);
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    std::set<std::wstring> named;
+    for (const auto& [className, property] : placed)
+    {
+        NamedValues values = StoredValues(Enum(Form::Sync, className), declared, className);
+        for (const LONG segment : {LONG{999}, LONG{-7}})
+        {
+            SCOPED_TRACE(Utf8(className + L"." + property) + "=" + std::to_string(segment));
+            const ComPtr<IWbemClassObject> object = NewInstance(className);
+            if (object == nullptr)
+                continue;
+            for (const auto& [name, value] : values)
+            {
+                _variant_t put(value);
+                object->Put(name.c_str(), 0, &put, 0);
+            }
+            _variant_t given(segment);
+            ASSERT_EQ(object->Put(property.c_str(), 0, &given, 0), WBEM_S_NO_ERROR);
+            const Reply reply = Put(Form::Sync, object.Get(), WBEM_FLAG_CREATE_ONLY);
+            if (reply.result == WBEM_E_NOT_SUPPORTED || reply.result == WBEM_E_INVALID_CLASS)
+                continue;
+            EXPECT_EQ(reply.result, WBEM_E_INVALID_PARAMETER) << Hex(reply.result);
+            EXPECT_NE(Description(reply.statusObject.Get()).find(Utf8(property)), std::string::npos)
+                << Description(reply.statusObject.Get());
+            named.insert(className);
+        }
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+    for (const wchar_t* className :
+         {L"Bnt_Cardholder", L"Bnt_Visitor", L"Bnt_AccessLevel", L"Bnt_LogicalSource", L"Bnt_User"})
+        EXPECT_TRUE(named.contains(className)) << Utf8(className);
+    support::InstallationDatabase::Execute(database,
+                                           "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004);");
+}
+
 // A badge moved through another segment's reader into another segment's area, naming that
 // segment: the area and the reader are records the caller cannot see, answered as a missing
 // area or reader is, with nothing moved; the caller of that segment moves the badge.

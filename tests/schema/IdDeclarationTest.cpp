@@ -25,10 +25,11 @@ std::string Upper(std::string text)
     return text;
 }
 
-// "TABLE.COLUMN" of every column of the installation database that is a foreign key.
-std::set<std::string> ForeignKeyColumns()
+// "TABLE.COLUMN" of every column of the installation database that is a foreign key -> the
+// "TABLE.COLUMN" it references.
+std::map<std::string, std::string> ForeignKeyColumns()
 {
-    std::set<std::string> columns;
+    std::map<std::string, std::string> columns;
     const std::string script = support::InstallationDatabase::SourceText("db/schema.sql");
     sqlite3* db = nullptr;
     if (script.empty() || sqlite3_open(":memory:", &db) != SQLITE_OK)
@@ -36,13 +37,15 @@ std::set<std::string> ForeignKeyColumns()
     if (sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK)
     {
         sqlite3_stmt* statement = nullptr;
-        const char* sql = "SELECT m.name, f.\"from\" FROM sqlite_master AS m JOIN pragma_foreign_key_list(m.name) AS f "
-                          "WHERE m.type = 'table'";
+        const char* sql = "SELECT m.name, f.\"from\", f.\"table\", f.\"to\" FROM sqlite_master AS m "
+                          "JOIN pragma_foreign_key_list(m.name) AS f WHERE m.type = 'table'";
         if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK)
         {
+            const auto text = [&](int column) {
+                return Upper(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)));
+            };
             while (sqlite3_step(statement) == SQLITE_ROW)
-                columns.insert(Upper(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))) + "." +
-                               Upper(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))));
+                columns[text(0) + "." + text(1)] = text(2) + "." + text(3);
             sqlite3_finalize(statement);
         }
     }
@@ -102,13 +105,14 @@ TEST(IdDeclarations, TheRegistryRefusesAClassWithAnIdThatDeclaresNothing)
 
 // Walked from the registry: every served class loaded (none refused), and every property whose
 // column is a foreign key of the installation database declares what it names, with a reason
-// where it names none. The shape rule is the registry's; the foreign keys are the database's.
+// where it names none, and a record it names is one of the table the key references. The shape
+// rule is the registry's; the foreign keys are the database's.
 TEST(IdDeclarations, EveryServedIdAndForeignKeyDeclaresWhatItNames)
 {
     DeclareSchema();
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
-    const std::set<std::string> foreignKeys = ForeignKeyColumns();
-    ASSERT_TRUE(foreignKeys.contains("USER_SEGMENT_LINK.SEGMENTID"));
+    const std::map<std::string, std::string> foreignKeys = ForeignKeyColumns();
+    ASSERT_EQ(foreignKeys.at("USER_SEGMENT_LINK.SEGMENTID"), "SEGMENT.SEGMENTID");
     std::size_t checked = 0;
     for (const SchemaDeclaration* d : schema_test::AllDeclarations())
     {
@@ -125,11 +129,25 @@ TEST(IdDeclarations, EveryServedIdAndForeignKeyDeclaresWhatItNames)
         const CWMITypeInfo* type = registry->GetTypeInfo(d->className, true);
         ASSERT_NE(type, nullptr) << Narrow(d->className);
         EXPECT_TRUE(type->FindUndeclaredIds().empty()) << Narrow(d->className);
-        if (!foreignKeys.contains(Upper(Narrow(d->table)) + "." + Upper(Narrow(d->column))))
+        const auto foreignKey = foreignKeys.find(Upper(Narrow(d->table)) + "." + Upper(Narrow(d->column)));
+        if (foreignKey == foreignKeys.end())
             continue;
         ++checked;
-        EXPECT_TRUE(Declares(*type, d->name) || (d->key != 0 && CString(d->name).CompareNoCase(L"ID") == 0))
-            << Narrow(d->className) << "." << Narrow(d->name) << " is a foreign key";
+        SCOPED_TRACE(Narrow(d->className) + "." + Narrow(d->name) + " references " + foreignKey->second);
+        EXPECT_TRUE(Declares(*type, d->name) || (d->key != 0 && CString(d->name).CompareNoCase(L"ID") == 0));
+        for (const CWMITypeInfo::NamedRecord& named : type->GetNamedRecords())
+        {
+            for (std::size_t i = 0; i < named.names.size() && named.method.IsEmpty(); ++i)
+            {
+                if (named.names[i].CompareNoCase(d->name) != 0)
+                    continue;
+                const CWMITypeInfo* referenced = registry->GetTypeInfo(named.referencedClass, true);
+                ASSERT_NE(referenced, nullptr);
+                CString column;
+                ASSERT_TRUE(referenced->GetColumnForProperty(named.referencedKeys[i], column));
+                EXPECT_EQ(Upper(Narrow(column.GetString())), foreignKey->second);
+            }
+        }
     }
     EXPECT_GE(checked, 20u);
 }
