@@ -91,18 +91,24 @@ constinit const SchemaDeclaration kUserDeclarations[] = {
     DeclareNoRecord(
         L"Bnt_User", L"PrimarySegmentID",
         L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
-    DeclareNoRecord(L"Bnt_User", L"MonitoringZoneID",
-                    L"0 names no zone; the user rules look any other up (CWmipUserMapper::CheckUser)"),
-    DeclareNoRecord(L"Bnt_User", L"SystemPermissionGroupID",
-                    L"0 names no group; the user rules look any other up under its own type (CWmipUserRules)"),
-    DeclareNoRecord(L"Bnt_User", L"MonitoringPermissionGroupID",
-                    L"0 names no group; the user rules look any other up under its own type (CWmipUserRules)"),
-    DeclareNoRecord(L"Bnt_User", L"CardPermissionGroupID",
-                    L"0 names no group; the user rules look any other up under its own type (CWmipUserRules)"),
-    DeclareNoRecord(L"Bnt_User", L"ReportPermissionGroupID",
-                    L"0 names no group; the user rules look any other up under its own type (CWmipUserRules)"),
-    DeclareNoRecord(L"Bnt_User", L"FieldPermissionID",
-                    L"0 names no group and -1 every field; the user rules look any other up (CWmipUserRules)"),
+    DeclareNoRecord(
+        L"Bnt_User", L"MonitoringZoneID",
+        L"0 names no zone; the user write looks any other up as the caller, a hidden one answered as a missing one"),
+    DeclareNoRecord(
+        L"Bnt_User", L"SystemPermissionGroupID",
+        L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules)"),
+    DeclareNoRecord(
+        L"Bnt_User", L"MonitoringPermissionGroupID",
+        L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules)"),
+    DeclareNoRecord(
+        L"Bnt_User", L"CardPermissionGroupID",
+        L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules)"),
+    DeclareNoRecord(
+        L"Bnt_User", L"ReportPermissionGroupID",
+        L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules)"),
+    DeclareNoRecord(
+        L"Bnt_User", L"FieldPermissionID",
+        L"0 names no group and -1 every field; the user write refuses any other that names no group (CWmipUserRules)"),
     DeclareNoRecord(L"Bnt_User", L"DatabaseID",
                     L"the number of the installation database, checked against the caller's own"),
 };

@@ -238,18 +238,11 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
     if (databaseId != -1 && databaseId != 0 && databaseId != caller->GetDatabaseID())
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInvalidProperty,
                                       L"DatabaseID");
+    // A zone is looked up as the caller: one of another segment is answered as a missing one.
     const LONG zoneId = NumberOr(instance, L"MonitoringZoneID", 0);
-    if (zoneId > 0)
-    {
-        CSQLStatement zone;
-        zone.SetFrom(L"MONZONE");
-        zone.AddToWhere(CString(), L"MZID", CDBValue(zoneId));
-        CRowCountSet zones(&database);
-        zones.SetSQL(zone);
-        if (zones.GetRowCount() == 0)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInvalidProperty,
-                                          L"MonitoringZoneID");
-    }
+    if (zoneId > 0 && !CallerCanSee(L"Bnt_MonitoringZone", {{L"ID", zoneId}}))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInvalidProperty,
+                                      L"MonitoringZoneID");
 }
 
 bool CWmipUserMapper::IsLogonIDUnused(const CString& logonId)

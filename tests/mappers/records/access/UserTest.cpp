@@ -187,6 +187,7 @@ INSERT OR IGNORE INTO USER_PERM_REPORT (USER_PERM_REPORTID, NAME, SEGMENTID, BNT
     (301, 'Reports of the manager', -1, 1), (302, 'Reports beyond it', -1, 1);
 INSERT OR IGNORE INTO USER_PERM_UDF (USER_PERM_UDFID, NAME, SEGMENTID) VALUES
     (401, 'Fields of the manager', 0), (402, 'Fields beyond it', 0);
+INSERT OR IGNORE INTO MONZONE (MZID, SEGMENTID, MZDESCR) VALUES (310, 2, 'Warehouse zone');
 INSERT OR REPLACE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, SYSTEM_USER_PERMID,
                               MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, BNT_DBID)
 VALUES (66, 'typedgroups', 'Typed', 'Groups', 1, 1, 81, 0, 82, 301, 401, 1),
@@ -196,17 +197,31 @@ VALUES (66, 'typedgroups', 'Typed', 'Groups', 1, 1, 81, 0, 82, 301, 401, 1),
 
 // A group id names a group of its own property's type: a card group given as the system group, a
 // system group as the card or monitoring group, or a group that exists under no type is refused
-// naming the property, and nothing is stored. A manager without an administrator group tries.
+// naming the property, and nothing is stored; so is a monitoring zone of another segment, as a
+// missing one. A manager without an administrator group tries.
 TEST_F(SystemUsers, APermissionGroupIsLookedUpUnderItsOwnTypeOnly)
 {
     ExecSql(support::TestCallers::Sql({AccessCallers::kUserManager}) + kManagedUsers);
     CallAs(AccessCallers::kUserManager);
     const auto stored = [] { return DoorInstallation::Rows("SELECT * FROM USERS WHERE USERID = 66"); };
     const Table unchanged = stored();
-    for (const auto& [property, group] :
-         {std::pair{L"SystemPermissionGroupID", 91L}, std::pair{L"CardPermissionGroupID", 90L},
-          std::pair{L"MonitoringPermissionGroupID", 90L}, std::pair{L"SystemPermissionGroupID", 555L},
-          std::pair{L"ReportPermissionGroupID", 555L}, std::pair{L"FieldPermissionID", 555L}})
+    // The zone keeps its own answer to a zone it does not find.
+    const struct
+    {
+        const wchar_t* property;
+        LONG value;
+        HRESULT expected;
+    } cases[] = {
+        {L"SystemPermissionGroupID", 91, WBEM_E_INVALID_PARAMETER},
+        {L"CardPermissionGroupID", 90, WBEM_E_INVALID_PARAMETER},
+        {L"MonitoringPermissionGroupID", 90, WBEM_E_INVALID_PARAMETER},
+        {L"SystemPermissionGroupID", 555, WBEM_E_INVALID_PARAMETER},
+        {L"ReportPermissionGroupID", 555, WBEM_E_INVALID_PARAMETER},
+        {L"FieldPermissionID", 555, WBEM_E_INVALID_PARAMETER},
+        {L"MonitoringZoneID", 310, WBEM_E_FAILED},
+        {L"MonitoringZoneID", 555, WBEM_E_FAILED},
+    };
+    for (const auto& [property, group, expected] : cases)
     {
         SCOPED_TRACE(Utf8(property) + "=" + std::to_string(group));
         ComPtr<IWbemClassObject> user = Instance(L"Bnt_User.ID=66");
@@ -214,7 +229,7 @@ TEST_F(SystemUsers, APermissionGroupIsLookedUpUnderItsOwnTypeOnly)
         _variant_t value(group);
         ASSERT_EQ(user->Put(property, 0, &value, 0), WBEM_S_NO_ERROR);
         const Reply refused = Put(Form::Sync, user.Get(), WBEM_FLAG_UPDATE_ONLY);
-        EXPECT_EQ(refused.result, WBEM_E_INVALID_PARAMETER) << Hex(refused.result);
+        EXPECT_EQ(refused.result, expected) << Hex(refused.result);
         EXPECT_NE(Description(refused.statusObject.Get()).find(Utf8(property)), std::string::npos)
             << Description(refused.statusObject.Get());
         EXPECT_EQ(stored(), unchanged);
