@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cwchar>
 #include <exception>
 
 using brontel::utility::CWMIDebugLog;
@@ -197,6 +198,10 @@ void CWMITypeInfo::AddProperty(const CString& property, LONG cimType, const CStr
     }
     if (cimType != 0)
         m_propertyTypes[FoldName(property)] = cimType;
+    if (IsIdShaped(property, cimType) &&
+        std::none_of(m_idShapedProperties.begin(), m_idShapedProperties.end(),
+                     [&](const CString& known) { return known.CompareNoCase(property) == 0; }))
+        m_idShapedProperties.push_back(property);
     if (idType != kNoIDType)
         m_propertyIdTypes[FoldName(property)] = idType;
     if (cimType == CIM_STRING || ((cimType & CIM_FLAG_ARRAY) != 0 && maxLength >= 1))
@@ -218,6 +223,65 @@ void CWMITypeInfo::AddReferenceProperty(const CString& property, const CString& 
     PutPropertyQualifier(property, L"CIMTYPE", _variant_t(reference.GetString()));
     m_referenceProperties[property] = referencedClass;
     CopyClassWideAttributes(property);
+}
+
+bool CWMITypeInfo::IsWholeNumberType(LONG cimType)
+{
+    switch (cimType)
+    {
+    case CIM_SINT8:
+    case CIM_UINT8:
+    case CIM_SINT16:
+    case CIM_UINT16:
+    case CIM_SINT32:
+    case CIM_UINT32:
+    case CIM_SINT64:
+    case CIM_UINT64:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CWMITypeInfo::IsIdShaped(const CString& name, LONG cimType)
+{
+    if (!IsWholeNumberType(cimType & ~CIM_FLAG_ARRAY))
+        return false;
+    for (const wchar_t* ending : {L"ID", L"Id", L"KEY", L"Key"})
+    {
+        const int length = static_cast<int>(std::wcslen(ending));
+        if (name.GetLength() >= length && name.Right(length) == ending)
+            return true;
+    }
+    return false;
+}
+
+std::vector<CString> CWMITypeInfo::FindUndeclaredIds() const
+{
+    const auto declared = [this](const CString& method, const CString& name) {
+        for (const NamedRecord& named : m_namedRecords)
+            if (named.method.CompareNoCase(method) == 0)
+                for (const CString& given : named.names)
+                    if (given.CompareNoCase(name) == 0)
+                        return true;
+        for (const NoRecord& none : m_noRecords)
+            if (none.method.CompareNoCase(method) == 0 && none.name.CompareNoCase(name) == 0)
+                return true;
+        return false;
+    };
+    std::vector<CString> undeclared;
+    for (const CString& property : m_idShapedProperties)
+    {
+        const bool ownIdentity = m_keyPropertyToColumn.count(FoldName(property)) != 0 &&
+                                 (property.CompareNoCase(L"ID") == 0 || GetPropertyIDType(property) != kNoIDType);
+        if (!ownIdentity && !declared(CString(), property))
+            undeclared.push_back(property);
+    }
+    for (const auto& [name, method] : m_methods)
+        for (const auto& [parameter, cimType] : method.InParameters())
+            if (IsIdShaped(parameter, cimType) && !declared(name, parameter))
+                undeclared.push_back(name + L"." + parameter);
+    return undeclared;
 }
 
 void CWMITypeInfo::AddMethod(const CString& method)

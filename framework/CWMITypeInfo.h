@@ -102,6 +102,15 @@ public:
         NamedRecordRoad road = NamedRecordRoad::kFramework;
     };
     void AddNamedRecord(NamedRecord record) { m_namedRecords.push_back(std::move(record)); }
+    // An id-shaped property (method empty) or input parameter of the method that names no record,
+    // and why: the declaration that stands for a named record where there is none to name.
+    struct NoRecord
+    {
+        CString method;
+        CString name;
+        CString reason;
+    };
+    void AddNoRecord(NoRecord record) { m_noRecords.push_back(std::move(record)); }
     // Records the method unless one of that name is recorded already.
     void AddMethod(const CString& method);
     // Appends the parameter to the method's in (isInput) or out list, recording the method
@@ -155,6 +164,18 @@ public:
     }
     // The records the class's writes and method calls name, in registration order.
     const std::vector<NamedRecord>& GetNamedRecords() const { return m_namedRecords; }
+    // The ids the class declares to name no record, in registration order.
+    const std::vector<NoRecord>& GetNoRecords() const { return m_noRecords; }
+    // The id-shaped properties and input parameters ("Method.Parameter") that declare neither the
+    // record they name nor that they name none, in registration order; empty when every one
+    // declares. The class's own identity (a key named ID, or a key the class generates) names
+    // its own record and declares nothing.
+    std::vector<CString> FindUndeclaredIds() const;
+    // True for an integer or integer array whose name ends in ID, Id, KEY or Key: a value that
+    // names a record.
+    static bool IsIdShaped(const CString& name, LONG cimType);
+    // True for the eight whole-number CIM types (an array type is none of them).
+    static bool IsWholeNumberType(LONG cimType);
     // The ID type of the property; kNoIDType when none.
     long GetPropertyIDType(const CString& property) const;
     // The segment option of the property; 0 when none.
@@ -276,6 +297,9 @@ private:
     FoldedMap<SegmentOption> m_segmentOptions;
     std::map<CString, CString, CStringNoCaseLess> m_referenceProperties;
     std::vector<NamedRecord> m_namedRecords;
+    std::vector<NoRecord> m_noRecords;
+    // The id-shaped properties as registered, in registration order.
+    std::vector<CString> m_idShapedProperties;
     std::map<CString, _variant_t> m_classWideAttributes;
     std::map<CString, CCorvessaMethodDescriptor> m_methods;
 

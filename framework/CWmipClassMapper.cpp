@@ -287,7 +287,11 @@ void CWmipClassMapper::RequireReachableSegment(IWbemClassObject* instance)
     LONG segment = 0;
     if (instance == nullptr || property.IsEmpty() || FAILED(WMIHelper::GetNumber(instance, property, segment)))
         return;
-    if (!RequireUser()->HasSegmentAccess(segment, 0))
+    // Nor in one that does not exist: an all-segments caller reaches every id, and a row placed
+    // in a missing segment would be seen again by all-segments callers alone.
+    CAcsUser* user = RequireUser();
+    if (!user->HasSegmentAccess(segment, 0) ||
+        !user->GetSystemOptions().GetSegmentationUtility().NamesExistingSegment(*GetDatabase(), segment))
         CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                          CWmipMessages::kInvalidProperty, property);
 }

@@ -119,6 +119,9 @@ public:
     bool IsQueryableProperty(const CString& property) override;
     // A property whose column the mapper hooks with Withheld: its value is never served.
     bool IsWithheldProperty(const CString& property) override;
+    // A property whose column holds a hash or cipher, not the value served: a withheld property,
+    // or one whose column hook says it stores a cipher. No order may name it.
+    bool IsStoredAsCipher(const CString& property);
     // Shapes the instance recordset; the base adds nothing (CWmipDynamicClassMapper adds the
     // class's tables, joins and columns).
     virtual void SetupInstanceRecordset(CDynamicRecordset* recordset);
@@ -290,7 +293,10 @@ public:
     // Ordering and paging for the next BeginEnumeration: comma-separated property names (an
     // unknown one makes the enumeration order by the keys), descending order, and the 1-based
     // first and last rows (last 0: no paging). An order on a withheld property would sort by
-    // the value never served: it throws CWmipQueryRefusal, and the order is unchanged.
+    // the value never served or by its stored cipher (IsStoredAsCipher): it throws
+    // CWmipQueryRefusal naming the property as the order gave it, and the order is unchanged. The
+    // list is split at commas and each name trimmed once, here, for the check and the ordering
+    // alike.
     void SetOrderByFields(const CString& fields);
     void SetSortDescending(bool descending) { m_sortDescending = descending; }
     void SetStartingRecord(LONG first) { m_startingRecord = first; }
@@ -421,6 +427,10 @@ protected:
         const wchar_t* table;
         const wchar_t* column;
         ColumnReader read;
+        // The column holds a cipher of the value the reader serves (a PIN): an order on it would
+        // sort by the stored bytes, which give the value away one guess at a time, so the
+        // property is never ordered (IsStoredAsCipher).
+        bool storesCipher = false;
     };
     // The ColumnReader that calls Read, a reader member of a mapper class. The base calls it
     // only on the mapper whose constructor declared it, so the mapper is always of that class.
@@ -531,7 +541,8 @@ private:
     // The mapper's column hooks (a static table).
     std::span<const ColumnHook> m_columnHooks;
 
-    CString m_orderByFields;
+    // The order's properties as SetOrderByFields parsed them, trimmed, none empty.
+    std::vector<CString> m_orderByFields;
     bool m_sortDescending = false;
     LONG m_startingRecord = 0;
     LONG m_endingRecord = 0;

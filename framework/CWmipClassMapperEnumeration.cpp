@@ -3,6 +3,8 @@
 // one instance from the current row.
 #include "framework/CWmipClassMapper.h"
 
+#include "common/StringHelpers.h"
+
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipMessages.h"
@@ -358,16 +360,24 @@ HRESULT CWmipClassMapper::Withheld(CWmipClassMapper& /*mapper*/, IWbemClassObjec
     return S_OK;
 }
 
+bool CWmipClassMapper::IsStoredAsCipher(const CString& property)
+{
+    if (IsWithheldProperty(property))
+        return true;
+    CString table;
+    CString column;
+    SplitTableDotColumn(GetTableDotColumn(property), table, column);
+    const ColumnHook* hook = column.IsEmpty() ? nullptr : FindColumnHook(column, table);
+    return hook != nullptr && hook->storesCipher;
+}
+
 void CWmipClassMapper::SetOrderByFields(const CString& fields)
 {
-    int position = 0;
-    for (CString token = fields.Tokenize(L",", position); position >= 0; token = fields.Tokenize(L",", position))
-    {
-        token.Trim();
-        if (IsWithheldProperty(token))
-            throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, token, CWmipQueryRefusal::Use::Order);
-    }
-    m_orderByFields = fields;
+    std::vector<CString> order = SplitTrimmedList(fields, L',');
+    for (const CString& property : order)
+        if (IsStoredAsCipher(property))
+            throw CWmipQueryRefusal::Withheld(kSourceFile, __LINE__, property, CWmipQueryRefusal::Use::Order);
+    m_orderByFields = std::move(order);
 }
 
 void CWmipClassMapper::ApplyOrdering(CDynamicRecordset& recordset)
@@ -375,17 +385,12 @@ void CWmipClassMapper::ApplyOrdering(CDynamicRecordset& recordset)
     const CWMITypeInfo* typeInfo = GetTypeInfo();
     std::vector<CString> columns;
     bool valid = true;
-    int position = 0;
-    for (CString token = m_orderByFields.Tokenize(L",", position); position >= 0;
-         token = m_orderByFields.Tokenize(L",", position))
+    for (const CString& property : m_orderByFields)
     {
-        token.Trim();
-        if (token.IsEmpty())
-            continue;
         // A name of no property is not valid even where the mapper would make a column of it,
         // which the database would not know.
         const CString column =
-            typeInfo == nullptr || typeInfo->HasProperty(token) ? GetTableDotColumn(token) : CString();
+            typeInfo == nullptr || typeInfo->HasProperty(property) ? GetTableDotColumn(property) : CString();
         if (column.IsEmpty())
         {
             valid = false;
@@ -434,7 +439,7 @@ BOOL CWmipClassMapper::BeginEnumeration()
             return stored ? FALSE : TRUE;
         const CWmipQuery* query = GetQuery();
         const bool superset = query != nullptr && query->IsWhereClauseSuperset();
-        if (!m_orderByFields.IsEmpty() || m_endingRecord != 0)
+        if (!m_orderByFields.empty() || m_endingRecord != 0)
             ApplyOrdering(*recordset);
         m_rowsToSkip = 0;
         m_rowsLeft = -1;

@@ -199,6 +199,44 @@ void CWmipMapperRegistry::RegisterNamedRecord(const CString& className, CWMIType
         typeInfo->AddNamedRecord(std::move(record));
 }
 
+void CWmipMapperRegistry::RegisterNoRecord(const CString& className, CWMITypeInfo::NoRecord record)
+{
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddNoRecord(std::move(record));
+}
+
+std::vector<CString> CWmipMapperRegistry::RefuseClassesWithUndeclaredIds()
+{
+    std::vector<CString> refused;
+    for (auto entry = m_classes.begin(); entry != m_classes.end();)
+    {
+        const std::vector<CString> undeclared = entry->second->FindUndeclaredIds();
+        if (undeclared.empty())
+        {
+            ++entry;
+            continue;
+        }
+        // An id that declares no record would let a write name any record, hidden or missing:
+        // the class is not served at all rather than served without the check.
+        CString text;
+        text.Format(L"CWmipMapperRegistry: class %s is not loaded: its id %s declares no record it names.",
+                    entry->second->GetClassName().GetString(), undeclared.front().GetString());
+        CWMIDebugLog::LogError(kSource, __LINE__, text);
+        refused.push_back(entry->second->GetClassName());
+        for (auto& [superclass, derived] : m_derivedTypes)
+            std::erase_if(derived, [&](const CString& name) { return name.CompareNoCase(refused.back()) == 0; });
+        entry = m_classes.erase(entry);
+    }
+    m_refusedClasses.insert(m_refusedClasses.end(), refused.begin(), refused.end());
+    return refused;
+}
+
+bool CWmipMapperRegistry::IsClassRefused(const CString& className) const
+{
+    return std::any_of(m_refusedClasses.begin(), m_refusedClasses.end(),
+                       [&](const CString& refused) { return refused.CompareNoCase(className) == 0; });
+}
+
 void CWmipMapperRegistry::RegisterMethodParameter(const CString& className, const CString& method, bool isInput,
                                                   const CString& parameter, LONG cimType)
 {

@@ -84,6 +84,14 @@ public:
     // A record the class's writes (method empty) or the method's calls name: see
     // CWMITypeInfo::NamedRecord. Nothing for a class not registered.
     void RegisterNamedRecord(const CString& className, CWMITypeInfo::NamedRecord record);
+    // An id the class's properties (method empty) or the method's parameters hold that names no
+    // record: see CWMITypeInfo::NoRecord. Nothing for a class not registered.
+    void RegisterNoRecord(const CString& className, CWMITypeInfo::NoRecord record);
+    // Unregisters, with an error line in the log each, every class with an id-shaped property or
+    // input parameter that declares neither the record it names nor that it names none
+    // (CWMITypeInfo::FindUndeclaredIds), and answers their names (empty when every class declares
+    // its ids). Runs once the schema is declared, on the loader thread.
+    std::vector<CString> RefuseClassesWithUndeclaredIds();
     void RegisterMethodParameter(const CString& className, const CString& method, bool isInput,
                                  const CString& parameter, LONG cimType);
     // A boolean qualifier holding the low 16 bits of value.
@@ -120,6 +128,8 @@ public:
     // runs before the description is returned. Logs "CWmipMapperRegistry::GetTypeInfo took
     // %ld ms for type %s" when the tick count moved during the call.
     CWMITypeInfo* GetTypeInfo(const CString& className, bool skipUDFData = false);
+    // True when RefuseClassesWithUndeclaredIds refused the class (name without regard to case).
+    bool IsClassRefused(const CString& className) const;
     // False for a class that is not registered; otherwise true when it has no factory and was
     // not declared concrete (the abstract classes and the root).
     bool IsClassAbstract(const CString& className);
@@ -187,6 +197,7 @@ private:
     // Filled at load, read-only afterwards. Keyed by the upper-cased class name.
     ClassMap m_classes;
     std::map<CString, std::vector<CString>> m_derivedTypes;
+    std::vector<CString> m_refusedClasses;
 
     // Recursive: a permission refresh may ask for Bnt_User again.
     CheckedRecursiveMutex m_lazyLock;

@@ -16,6 +16,9 @@ constinit const SchemaDeclaration kAccessGroupDeclarations[] = {
     DeclareMethodParameter(L"Bnt_AccessGroup", L"AssignGroup", true, L"BadgeKey", CIM_SINT32),
     DeclareNamedRecordParameter(L"Bnt_AccessGroup", L"AssignGroup", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY",
                                 NamedRecordRoad::kMapper),
+    DeclareNoRecord(
+        L"Bnt_AccessGroup", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
 };
 
 constinit const SchemaDeclaration kAccessLevelAssignmentDeclarations[] = {
@@ -39,6 +42,9 @@ constinit const SchemaDeclaration kAccessLevelManagedDeclarations[] = {
     DeclareProperty(L"Bnt_AccessLevelManaged", L"SegmentID", CIM_SINT32, L"ACCESSLVL", L"SEGMENTID", 0, 0, -2, 1),
     DeclareProperty(L"Bnt_AccessLevelManaged", L"AvailableForRequest", CIM_BOOLEAN, L"ACCESSLVL",
                     L"AVAILABLE_FOR_REQUEST", 0, 0, -2, 0),
+    DeclareNoRecord(
+        L"Bnt_AccessLevelManaged", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
 };
 
 constinit const SchemaDeclaration kAccessLevelDeclarations[] = {
@@ -61,6 +67,9 @@ constinit const SchemaDeclaration kAccessLevelDeclarations[] = {
                     0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_AccessLevel", L"AvailableForRequest", L"not_null", 1),
     DeclarePropertyAttribute(L"Bnt_AccessLevel", L"AvailableForRequest", L"DefaultValue", L"0"),
+    DeclareNoRecord(
+        L"Bnt_AccessLevel", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
 };
 
 constinit const SchemaDeclaration kAccessLevelReaderAssignmentDeclarations[] = {
@@ -85,6 +94,7 @@ constinit const SchemaDeclaration kAccessLevelReaderAssignmentDeclarations[] = {
     DeclareNamedRecord(L"Bnt_AccessLevelReaderAssignment", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
     DeclareNamedRecord(L"Bnt_AccessLevelReaderAssignment", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareNamedRecord(L"Bnt_AccessLevelReaderAssignment", L"PanelID,ReaderID", L"Bnt_Reader", L"PanelID,ReaderID"),
+    DeclareNamedRecord(L"Bnt_AccessLevelReaderAssignment", L"TimezoneID", L"Bnt_Timezone", L"ID"),
 };
 
 constinit const SchemaDeclaration kAccessLevelUserDeclarations[] = {

@@ -73,6 +73,14 @@ constinit const SchemaDeclaration kAccessLevelRequestDeclarations[] = {
     DeclareMethodParameter(L"Bnt_AccessLevelRequest", L"Hold", true, L"Note", CIM_STRING),
     DeclareNamedRecord(L"Bnt_AccessLevelRequest", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
     DeclareNamedRecord(L"Bnt_AccessLevelRequest", L"PersonID", L"Bnt_Person", L"ID"),
+    DeclareNoRecord(L"Bnt_AccessLevelRequest", L"SubmittedByUserID",
+                    L"set by the request's own steps from the caller's user, never by a write"),
+    DeclareNoRecord(L"Bnt_AccessLevelRequest", L"ApprovedByUserID",
+                    L"set by the request's own steps from the caller's user, never by a write"),
+    DeclareNoRecord(L"Bnt_AccessLevelRequest", L"DeniedByUserID",
+                    L"set by the request's own steps from the caller's user, never by a write"),
+    DeclareNoRecord(L"Bnt_AccessLevelRequest", L"OnHoldByUserID",
+                    L"set by the request's own steps from the caller's user, never by a write"),
 };
 
 constinit const SchemaDeclaration kAccessRequestDeclarations[] = {
@@ -108,6 +116,15 @@ constinit const SchemaDeclaration kAccessRequestDeclarations[] = {
     DeclareDynamicProperty(L"Bnt_AccessRequest", L"Status", CIM_SINT32, 0),
     DeclarePropertyValues(L"Bnt_AccessRequest", L"Status", L"POSSIBLE_VALUES", L"0,1,2,3",
                           L"Submitted,Approved,OnHold,Denied"),
+    DeclareNamedRecord(L"Bnt_AccessRequest", L"PersonID", L"Bnt_Person", L"ID"),
+    DeclareNoRecord(L"Bnt_AccessRequest", L"SubmittedByUserID",
+                    L"set by the request's own steps from the caller's user, never by a write"),
+    DeclareNoRecord(L"Bnt_AccessRequest", L"ApprovedByUserID",
+                    L"set by the request's own steps from the caller's user, never by a write"),
+    DeclareNoRecord(L"Bnt_AccessRequest", L"DeniedByUserID",
+                    L"set by the request's own steps from the caller's user, never by a write"),
+    DeclareNoRecord(L"Bnt_AccessRequest", L"OnHoldByUserID",
+                    L"set by the request's own steps from the caller's user, never by a write"),
 };
 
 }  // namespace

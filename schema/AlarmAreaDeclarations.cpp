@@ -16,6 +16,9 @@ constinit const SchemaDeclaration kAlarmDefinitionDeclarations[] = {
     DeclareProperty(L"Bnt_AlarmDefinition", L"SegmentID", CIM_SINT32, L"ALARM", L"SEGMENTID", 0, 0, -2, 1),
     DeclareProperty(L"Bnt_AlarmDefinition", L"TextInstructionName", CIM_STRING, L"TEXTOBJ", L"NAME", 0, 128, -2, 0),
     DeclareProperty(L"Bnt_AlarmDefinition", L"TextInstructionData", CIM_STRING, L"TEXTOBJ", L"TXTDATA", 0, -1, -2, 0),
+    DeclareNoRecord(
+        L"Bnt_AlarmDefinition", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
 };
 
 constinit const SchemaDeclaration kAlarmPanelDeclarations[] = {
@@ -27,6 +30,7 @@ constinit const SchemaDeclaration kAlarmPanelDeclarations[] = {
     DeclareProperty(L"Bnt_AlarmPanel", L"ControlType", CIM_SINT32, L"ALARMPANEL", L"CTRLTYPE", 0, 0, -2, 0),
     DeclareMethod(L"Bnt_AlarmPanel", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_AlarmPanel", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNamedRecord(L"Bnt_AlarmPanel", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kAreaDeclarations[] = {
@@ -47,6 +51,8 @@ constinit const SchemaDeclaration kAreaDeclarations[] = {
     DeclareNamedRecordParameter(L"Bnt_Area", L"MoveBadge", L"AreaID", L"Bnt_Area", L"ID", NamedRecordRoad::kMapper),
     DeclareNamedRecordParameter(L"Bnt_Area", L"MoveBadge", L"BadgeID", L"Bnt_Badge", L"ID", NamedRecordRoad::kMapper),
     DeclareNamedRecordParameter(L"Bnt_Area", L"MoveBadge", L"PanelID,ReaderID", L"Bnt_Reader", L"PanelID,ReaderID",
+                                NamedRecordRoad::kMapper),
+    DeclareNamedRecordParameter(L"Bnt_Area", L"MoveBadge", L"SegmentID", L"Bnt_Segment", L"ID",
                                 NamedRecordRoad::kMapper),
 };
 
@@ -81,6 +87,9 @@ constinit const SchemaDeclaration kCameraGroupCameraLinkDeclarations[] = {
                     0),
     DeclareProperty(L"Bnt_CameraGroupCameraLink", L"CameraID", CIM_SINT32, L"DEVICE_GROUP_LINK", L"DEVICEID", 1, 0, -2,
                     0),
+    DeclareNamedRecord(L"Bnt_CameraGroupCameraLink", L"CameraGroupID", L"Bnt_CameraGroup", L"ID"),
+    DeclareNamedRecord(L"Bnt_CameraGroupCameraLink", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNamedRecord(L"Bnt_CameraGroupCameraLink", L"PanelID,CameraID", L"Bnt_Camera", L"PanelID,ID"),
 };
 
 constinit const SchemaDeclaration kCameraGroupDeclarations[] = {
@@ -91,6 +100,9 @@ constinit const SchemaDeclaration kCameraGroupDeclarations[] = {
     DeclareProperty(L"Bnt_CameraGroup", L"SegmentID", CIM_SINT32, L"DEVICE_GROUP", L"SEGMENTID", 0, 0, -2, 1),
     DeclarePropertyAttribute(L"Bnt_CameraGroup", L"SegmentID", L"not_null", 1),
     DeclarePropertyAttribute(L"Bnt_CameraGroup", L"SegmentID", L"DefaultValue", L"-1"),
+    DeclareNoRecord(
+        L"Bnt_CameraGroup", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
 };
 
 }  // namespace

@@ -33,6 +33,8 @@ constinit const SchemaDeclaration kBadgeDeclarations[] = {
     DeclareNamedRecordParameter(L"Bnt_Badge", L"AssignAccessLevel", L"LevelIn", L"Bnt_AccessLevel", L"ID",
                                 NamedRecordRoad::kMapper),
     DeclareNamedRecord(L"Bnt_Badge", L"PERSONID", L"Bnt_Person", L"ID", NamedRecordRoad::kMapperSegmentRefusal),
+    DeclareNoRecord(L"Bnt_Badge", L"BADGEKEY", L"the badge's own key"),
+    DeclareNoRecord(L"Bnt_Badge", L"ID", L"the badge's number, unique among badges: the badge's own"),
 };
 
 constinit const SchemaDeclaration kBadgeStatusDeclarations[] = {
@@ -57,6 +59,7 @@ constinit const SchemaDeclaration kBadgeTypeDeclarations[] = {
     DeclareProperty(L"Bnt_BadgeType", L"DefaultAccessGroup", CIM_SINT32, L"BADGETYP", L"DEFGROUP", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_BadgeType", L"SegmentID", CIM_SINT32, L"BADGETYP", L"SEGMENTID", 0, 0, -2, 4),
     DeclareNamedRecord(L"Bnt_BadgeType", L"DefaultAccessGroup", L"Bnt_AccessGroup", L"ID"),
+    DeclareNamedRecord(L"Bnt_BadgeType", L"SegmentID", L"Bnt_Segment", L"ID"),
 };
 
 }  // namespace

@@ -20,6 +20,9 @@ constinit const SchemaDeclaration kBadgeFIPS201Declarations[] = {
                     0),
     DeclarePropertyValues(L"Bnt_BadgeFIPS201", L"CredentialType", L"POSSIBLE_VALUES", L"0,1,2,3,4,5",
                           L"Unknown,PIV,TWIC,CAC EP,CAC,PIV-I/CIV"),
+    DeclareNamedRecord(L"Bnt_BadgeFIPS201", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY"),
+    DeclareNoRecord(L"Bnt_BadgeFIPS201", L"TWICPrivacyKey", L"a key value of the card itself, no id of a record"),
+    DeclareNoRecord(L"Bnt_BadgeFIPS201", L"TPKAlgorithmId", L"the number of the card's key algorithm, no record"),
 };
 
 constinit const SchemaDeclaration kBadgeLastLocationDeclarations[] = {
@@ -37,6 +40,14 @@ constinit const SchemaDeclaration kBadgeLastLocationDeclarations[] = {
     DeclareProperty(L"Bnt_BadgeLastLocation", L"IsFromReplication", CIM_SINT32, L"LASTLOCATION", L"IS_FROMREPLICATION",
                     0, 0, -2, 0),
     DeclareProperty(L"Bnt_BadgeLastLocation", L"DatabaseID", CIM_SINT32, L"LASTLOCATION", L"BNT_DBID_SRC", 1, 0, -2, 0),
+    DeclareNamedRecord(L"Bnt_BadgeLastLocation", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNamedRecord(L"Bnt_BadgeLastLocation", L"PanelID,ReaderID", L"Bnt_Reader", L"PanelID,ReaderID"),
+    DeclareNamedRecord(L"Bnt_BadgeLastLocation", L"BadgeID", L"Bnt_Badge", L"ID"),
+    DeclareNamedRecord(L"Bnt_BadgeLastLocation", L"PersonID", L"Bnt_Person", L"ID"),
+    DeclareNoRecord(L"Bnt_BadgeLastLocation", L"EventID",
+                    L"the logged event's number as the communication server gave it; the location is never written"),
+    DeclareNoRecord(L"Bnt_BadgeLastLocation", L"DatabaseID",
+                    L"the number of the installation database the location came from"),
 };
 
 constinit const SchemaDeclaration kBadgePropertiesDeclarations[] = {
@@ -58,6 +69,9 @@ constinit const SchemaDeclaration kBadgePropertiesDeclarations[] = {
     DeclareProperty(L"Bnt_BadgeProperties", L"IsRegisteredWithActivIdentity", CIM_BOOLEAN, L"BADGEPROPS",
                     L"ISREG_WITH_ACTIVIDENTITY", 0, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_BadgeProperties", L"IsRegisteredWithActivIdentity", L"noedit", 1),
+    DeclareNamedRecord(L"Bnt_BadgeProperties", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY"),
+    DeclareNoRecord(L"Bnt_BadgeProperties", L"IssuingCmsID",
+                    L"the number of the card management system that issued the card, outside this installation"),
 };
 
 constinit const SchemaDeclaration kBadgeTWICPrivacyKeyDeclarations[] = {
@@ -68,6 +82,9 @@ constinit const SchemaDeclaration kBadgeTWICPrivacyKeyDeclarations[] = {
                     -2, 0),
     DeclareProperty(L"Bnt_BadgeTWICPrivacyKey", L"TWICPrivacyKey", CIM_UINT8 | CIM_FLAG_ARRAY, L"BADGE_FIPS201",
                     L"TWIC_PRIVACY_KEY", 0, 0, -2, 0),
+    DeclareNamedRecord(L"Bnt_BadgeTWICPrivacyKey", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY"),
+    DeclareNoRecord(L"Bnt_BadgeTWICPrivacyKey", L"TWICPrivacyKey",
+                    L"a key value of the card itself, no id of a record"),
 };
 
 }  // namespace

@@ -26,6 +26,9 @@ constinit const SchemaDeclaration kCardholderDeclarations[] = {
     DeclareClass(L"Bnt_Cardholder", L"", true, L"CWmipCardholderMapper"),
     DeclareClassAttribute(L"Bnt_Cardholder", L"UDFTableId", 2),
     DeclareProperty(L"Bnt_Cardholder", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2, 0),
+    DeclareNoRecord(
+        L"Bnt_Cardholder", L"PRIMARYSEGMENTID",
+        L"the person's own segment: the person's segment step refuses one the caller cannot write or that does not exist"),
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "common/KvrTime.h"
+#include "framework/CWmipMapperRegistry.h"
 
 #include "schema/CWmipClassAttributeRegistrar.h"
 #include "schema/CWmipClassRegistrar.h"
@@ -11,6 +12,7 @@
 #include "schema/CWmipMethodParameterRegistrar.h"
 #include "schema/CWmipMethodRegistrar.h"
 #include "schema/CWmipNamedRecordRegistrar.h"
+#include "schema/CWmipNoRecordRegistrar.h"
 #include "schema/CWmipPropertyAttributeRegistrar.h"
 #include "schema/CWmipPropertyRegistrar.h"
 #include "schema/CWmipPropertyValuesRegistrar.h"
@@ -74,6 +76,9 @@ void Declare(const SchemaDeclaration& d)
     case K::NamedRecord:
         CWmipNamedRecordRegistrar(d.className, d.method, d.name, d.referencedClass, d.referencedKeys, d.road);
         break;
+    case K::NoRecord:
+        CWmipNoRecordRegistrar(d.className, d.method, d.name, d.text);
+        break;
     }
 }
 
@@ -104,6 +109,7 @@ void DeclareSchema()
                 Declare(declaration);
             }
         }
+        CWmipMapperRegistry::Instance()->RefuseClassesWithUndeclaredIds();
         MapperBindings::AddBoundMappersToChain();
     });
 }

@@ -16,12 +16,14 @@ constinit const SchemaDeclaration kElementDeclarations[] = {
     DeclareProperty(L"Bnt_Output", L"PanelID", CIM_SINT32, L"", L"", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_Output", L"Name", CIM_STRING, L"", L"", 0, 32, -2, 0),
     DeclareProperty(L"Bnt_Output", L"HostName", CIM_STRING, L"", L"", 0, 64, -2, 0),
+    DeclareNamedRecord(L"Bnt_Output", L"PanelID", L"Bnt_Panel", L"ID"),
 
     DeclareAbstractClass(L"Bnt_Input", L"Bnt_Element"),
     DeclareClassWidePropertyAttribute(L"Bnt_Input", L"noedit", 1),
     DeclareProperty(L"Bnt_Input", L"PanelID", CIM_SINT32, L"", L"", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_Input", L"Name", CIM_STRING, L"", L"", 0, 32, -2, 0),
     DeclareProperty(L"Bnt_Input", L"HostName", CIM_STRING, L"", L"", 0, 64, -2, 0),
+    DeclareNamedRecord(L"Bnt_Input", L"PanelID", L"Bnt_Panel", L"ID"),
 
     DeclareAbstractClass(L"Bnt_ReaderInput", L"Bnt_Input"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderInput", L"noedit", 1),
@@ -29,6 +31,9 @@ constinit const SchemaDeclaration kElementDeclarations[] = {
     DeclareProperty(L"Bnt_ReaderInput", L"PanelID", CIM_SINT32, L"READER", L"PANELID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_ReaderInput", L"Name", CIM_STRING, L"READER", L"AUX1NAME", 0, 32, -2, 0),
     DeclareProperty(L"Bnt_ReaderInput", L"HostName", CIM_STRING, L"ACCESSPANE", L"TERMINALNA", 0, 64, -2, 0),
+    DeclareNoRecord(L"Bnt_ReaderInput", L"ReaderID",
+                    L"the reader's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_ReaderInput", L"PanelID", L"Bnt_Panel", L"ID"),
 
     DeclareAbstractClass(L"Bnt_ReaderOutput", L"Bnt_Output"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderOutput", L"noedit", 1),
@@ -36,6 +41,9 @@ constinit const SchemaDeclaration kElementDeclarations[] = {
     DeclareProperty(L"Bnt_ReaderOutput", L"PanelID", CIM_SINT32, L"READER", L"PANELID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_ReaderOutput", L"Name", CIM_STRING, L"READER", L"OUT1NAME", 0, 32, -2, 0),
     DeclareProperty(L"Bnt_ReaderOutput", L"HostName", CIM_STRING, L"ACCESSPANE", L"TERMINALNA", 0, 64, -2, 0),
+    DeclareNoRecord(L"Bnt_ReaderOutput", L"ReaderID",
+                    L"the reader's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_ReaderOutput", L"PanelID", L"Bnt_Panel", L"ID"),
 
     DeclareAbstractClass(L"Bnt_IntrusionOutput", L"Bnt_Output"),
     DeclareClassWidePropertyAttribute(L"Bnt_IntrusionOutput", L"noedit", 1),
@@ -43,6 +51,9 @@ constinit const SchemaDeclaration kElementDeclarations[] = {
     DeclareProperty(L"Bnt_IntrusionOutput", L"PanelID", CIM_SINT32, L"INTRUSION_DEVICE", L"PANELID", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_IntrusionOutput", L"Name", CIM_STRING, L"INTRUSION_DEVICE", L"NAME", 0, 64, -2, 0),
     DeclareProperty(L"Bnt_IntrusionOutput", L"HostName", CIM_STRING, L"ACCESSPANE", L"TERMINALNA", 0, 64, -2, 0),
+    DeclareNoRecord(L"Bnt_IntrusionOutput", L"DeviceID",
+                    L"the record's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_IntrusionOutput", L"PanelID", L"Bnt_Panel", L"ID"),
 
     DeclareAbstractClass(L"Bnt_MultimediaObjectOwner", L"Bnt_Element"),
     DeclareClassWidePropertyAttribute(L"Bnt_MultimediaObjectOwner", L"noedit", 1),

@@ -23,6 +23,9 @@ constinit const SchemaDeclaration kElevatorTerminalDeclarations[] = {
     DeclareMethodParameter(L"Bnt_ElevatorTerminal", L"SetAllowedFloors", true, L"AllowedFloorListID", CIM_SINT32),
     DeclareMethod(L"Bnt_ElevatorTerminal", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_ElevatorTerminal", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNamedRecord(L"Bnt_ElevatorTerminal", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNoRecordParameter(L"Bnt_ElevatorTerminal", L"SetAllowedFloors", L"AllowedFloorListID",
+                             L"a floor list the panel holds; no class serves floor lists"),
 };
 
 constinit const SchemaDeclaration kWorkStationDeclarations[] = {
@@ -31,6 +34,9 @@ constinit const SchemaDeclaration kWorkStationDeclarations[] = {
     DeclareProperty(L"Bnt_WorkStation", L"WorkStationID", CIM_SINT32, L"WRKSTATION", L"ID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_WorkStation", L"WorkStationName", CIM_STRING, L"WRKSTATION", L"NAME", 0, 64, -2, 0),
     DeclareProperty(L"Bnt_WorkStation", L"BntDBID", CIM_SINT32, L"WRKSTATION", L"BNT_DBID", 1, 0, -2, 0),
+    DeclareNoRecord(L"Bnt_WorkStation", L"WorkStationID", L"the workstation's own number"),
+    DeclareNoRecord(L"Bnt_WorkStation", L"BntDBID",
+                    L"the number of the installation database the workstation belongs to"),
 };
 
 }  // namespace

@@ -22,6 +22,16 @@ constinit const SchemaDeclaration kEventAlarmDefinitionLinkDeclarations[] = {
     DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"EventParameterID", CIM_SINT32, L"EVTALMLINK", L"EVENT_PARAMID",
                     1, 0, -2, 0),
     DeclareNamedRecord(L"Bnt_EventAlarmDefinitionLink", L"AlarmDefinitionID", L"Bnt_AlarmDefinition", L"ID"),
+    DeclareNamedRecord(L"Bnt_EventAlarmDefinitionLink", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNoRecord(L"Bnt_EventAlarmDefinitionLink", L"DeviceID",
+                    L"a device number on the panel PanelID names (0: the panel itself)"),
+    DeclareNoRecord(L"Bnt_EventAlarmDefinitionLink", L"SecondaryDeviceID",
+                    L"a sub-device number of the device (0: the device itself)"),
+    DeclareNamedRecord(L"Bnt_EventAlarmDefinitionLink", L"EventTypeID", L"Bnt_EventType", L"ID"),
+    DeclareNoRecord(L"Bnt_EventAlarmDefinitionLink", L"EventSubtypeDefinitionID",
+                    L"the event's number within its type, which EventTypeID names"),
+    DeclareNoRecord(L"Bnt_EventAlarmDefinitionLink", L"EventParameterID",
+                    L"the event parameter's number (0: any parameter)"),
 };
 
 constinit const SchemaDeclaration kEventParameterDeclarations[] = {
@@ -42,6 +52,8 @@ constinit const SchemaDeclaration kEventSubtypeDefinitionDeclarations[] = {
     DeclareProperty(L"Bnt_EventSubtypeDefinition", L"SupportParameters", CIM_SINT32, L"EVENT", L"SUPPORT_PARAMS", 0, 0,
                     -2, 0),
     DeclareProperty(L"Bnt_EventSubtypeDefinition", L"Category", CIM_SINT32, L"EVENT", L"CATEGORY", 0, 0, -2, 0),
+    DeclareNamedRecord(L"Bnt_EventSubtypeDefinition", L"TypeID", L"Bnt_EventType", L"ID"),
+    DeclareNoRecord(L"Bnt_EventSubtypeDefinition", L"SubtypeID", L"the event's own number within its type"),
 };
 
 constinit const SchemaDeclaration kEventSubtypeParameterLinkDeclarations[] = {
@@ -51,6 +63,9 @@ constinit const SchemaDeclaration kEventSubtypeParameterLinkDeclarations[] = {
                     L"EVENT_TO_EVENT_PARAM_LINK", L"EVENTID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_EventSubtypeParameterLink", L"EventParameterID", CIM_SINT32, L"EVENT_TO_EVENT_PARAM_LINK",
                     L"EVENT_PARAMID", 1, 0, -2, 0),
+    DeclareNamedRecord(L"Bnt_EventSubtypeParameterLink", L"EventSubtypeDefinitionID", L"Bnt_EventSubtypeDefinition",
+                       L"ID"),
+    DeclareNamedRecord(L"Bnt_EventSubtypeParameterLink", L"EventParameterID", L"Bnt_EventParameter", L"ID"),
 };
 
 constinit const SchemaDeclaration kEventTypeDeclarations[] = {

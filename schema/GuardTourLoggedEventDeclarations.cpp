@@ -16,6 +16,8 @@ constinit const SchemaDeclaration kGuardTourDeclarations[] = {
     DeclareMethodParameter(L"Bnt_GuardTour", L"LaunchTour", true, L"MonStationID", CIM_SINT32),
     DeclareMethodParameter(L"Bnt_GuardTour", L"LaunchTour", false, L"ReturnValue", CIM_SINT32),
     DeclareNamedRecordParameter(L"Bnt_GuardTour", L"LaunchTour", L"BadgeID", L"Bnt_Badge", L"ID"),
+    DeclareNoRecordParameter(L"Bnt_GuardTour", L"LaunchTour", L"MonStationID",
+                             L"a monitoring station of the guard tour server; no class serves them"),
 };
 
 constinit const SchemaDeclaration kLoggedEventDeclarations[] = {
@@ -39,6 +41,16 @@ constinit const SchemaDeclaration kLoggedEventDeclarations[] = {
     DeclareDynamicProperty(L"Bnt_LoggedEvent", L"AccessResult", CIM_SINT32, 0),
     DeclareDynamicProperty(L"Bnt_LoggedEvent", L"CardholderEntered", CIM_BOOLEAN, 0),
     DeclareDynamicProperty(L"Bnt_LoggedEvent", L"Duress", CIM_BOOLEAN, 0),
+    DeclareNamedRecord(L"Bnt_LoggedEvent", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNoRecord(L"Bnt_LoggedEvent", L"DeviceID",
+                    L"the device number the panel reported; logged events are never written"),
+    DeclareNoRecord(L"Bnt_LoggedEvent", L"SecondaryDeviceID",
+                    L"the sub-device number the panel reported; logged events are never written"),
+    DeclareNoRecord(L"Bnt_LoggedEvent", L"SegmentID",
+                    L"the segment of the event's panel, read with the panel; logged events are never written"),
+    DeclareNoRecord(L"Bnt_LoggedEvent", L"AssetID",
+                    L"the asset number the panel reported; logged events are never written"),
+    DeclareNamedRecord(L"Bnt_LoggedEvent", L"PersonID", L"Bnt_Person", L"ID"),
 };
 
 constinit const SchemaDeclaration kPortavereDeclarations[] = {
@@ -73,6 +85,10 @@ constinit const SchemaDeclaration kPortavereDeclarations[] = {
     DeclareMethodParameter(L"Bnt_Portavere", L"RecommendProperties", false, L"GrantOverride", CIM_BOOLEAN),
     DeclareMethodParameter(L"Bnt_Portavere", L"RecommendProperties", false, L"OverridePrompt", CIM_BOOLEAN),
     DeclareMethodParameter(L"Bnt_Portavere", L"RecommendProperties", false, L"NotifyUserOfOperation", CIM_BOOLEAN),
+    DeclareNoRecordParameter(L"Bnt_Portavere", L"IsGrant", L"CardholderThreatLevelID",
+                             L"a threat level number of the recommendation table, no record of any class"),
+    DeclareNoRecordParameter(L"Bnt_Portavere", L"IsGrant", L"SystemSettingID",
+                             L"a setting number of the recommendation table, no record of any class"),
 };
 
 constinit const SchemaDeclaration kPrecisionAccessGroupAssignmentDeclarations[] = {
@@ -95,6 +111,9 @@ constinit const SchemaDeclaration kPrecisionAccessGroupDeclarations[] = {
     DeclareProperty(L"Bnt_PrecisionAccessGroup", L"Name", CIM_STRING, L"PRECACGRP", L"NAME", 0, 64, -2, 0),
     DeclareProperty(L"Bnt_PrecisionAccessGroup", L"Type", CIM_SINT32, L"PRECACGRP", L"PRECTYPE", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_PrecisionAccessGroup", L"SegmentID", CIM_SINT32, L"PRECACGRP", L"SEGMENTID", 0, 0, -2, 1),
+    DeclareNoRecord(
+        L"Bnt_PrecisionAccessGroup", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
 };
 
 }  // namespace

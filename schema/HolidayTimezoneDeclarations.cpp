@@ -14,6 +14,9 @@ constinit const SchemaDeclaration kHolidayDeclarations[] = {
     DeclareProperty(L"Bnt_Holiday", L"Name", CIM_STRING, L"HOLIDAYS", L"DESCRIPT", 0, 64, -2, 0),
     DeclareProperty(L"Bnt_Holiday", L"StartDate", CIM_DATETIME, L"HOLIDAYS", L"HDATE", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_Holiday", L"ExtentDays", CIM_SINT32, L"HOLIDAYS", L"EXTEND", 0, 0, -2, 0),
+    DeclareNoRecord(
+        L"Bnt_Holiday", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
 };
 
 constinit const SchemaDeclaration kHolidayTypeLinkDeclarations[] = {
@@ -31,6 +34,9 @@ constinit const SchemaDeclaration kHolidayTypeDeclarations[] = {
     DeclareProperty(L"Bnt_HolidayType", L"ID", CIM_SINT32, L"HOLIDAY_TYPE", L"ID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_HolidayType", L"SegmentID", CIM_SINT32, L"HOLIDAY_TYPE", L"SEGMENTID", 0, 0, -2, 1),
     DeclareProperty(L"Bnt_HolidayType", L"Name", CIM_STRING, L"HOLIDAY_TYPE", L"NAME", 0, 64, -2, 0),
+    DeclareNoRecord(
+        L"Bnt_HolidayType", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
 };
 
 constinit const SchemaDeclaration kTimezoneIntervalDeclarations[] = {
@@ -55,6 +61,7 @@ constinit const SchemaDeclaration kTimezoneIntervalDeclarations[] = {
     DeclareProperty(L"Bnt_TimezoneInterval", L"HolidayType6", CIM_BOOLEAN, L"TZINTERVAL", L"TYPE6", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_TimezoneInterval", L"HolidayType7", CIM_BOOLEAN, L"TZINTERVAL", L"TYPE7", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_TimezoneInterval", L"HolidayType8", CIM_BOOLEAN, L"TZINTERVAL", L"TYPE8", 0, 0, -2, 0),
+    DeclareNamedRecord(L"Bnt_TimezoneInterval", L"TimezoneID", L"Bnt_Timezone", L"ID"),
 };
 
 constinit const SchemaDeclaration kTimezoneDeclarations[] = {
@@ -63,6 +70,9 @@ constinit const SchemaDeclaration kTimezoneDeclarations[] = {
     DeclareProperty(L"Bnt_Timezone", L"ID", CIM_SINT32, L"TIMEZONE", L"TZID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_Timezone", L"SegmentID", CIM_SINT32, L"TIMEZONE", L"SEGMENTID", 1, 0, -2, 1),
     DeclareProperty(L"Bnt_Timezone", L"Name", CIM_STRING, L"TIMEZONE", L"DESCRIPT", 1, 64, -2, 0),
+    DeclareNoRecord(
+        L"Bnt_Timezone", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
 };
 
 constinit const SchemaDeclaration kWorldTimezoneDeclarations[] = {

@@ -19,6 +19,9 @@ constinit const SchemaDeclaration kAlarmInputDeclarations[] = {
     DeclareMethod(L"Bnt_AlarmInput", L"Unmask"),
     DeclareMethod(L"Bnt_AlarmInput", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_AlarmInput", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNamedRecord(L"Bnt_AlarmInput", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNoRecord(L"Bnt_AlarmInput", L"AlarmPanelID", L"the alarm panel's number on the panel PanelID names"),
+    DeclareNoRecord(L"Bnt_AlarmInput", L"InputID", L"the record's own number on its panel, whose record PanelID names"),
 };
 
 constinit const SchemaDeclaration kAlarmOutputDeclarations[] = {
@@ -36,6 +39,10 @@ constinit const SchemaDeclaration kAlarmOutputDeclarations[] = {
     DeclareMethod(L"Bnt_AlarmOutput", L"Pulse"),
     DeclareMethod(L"Bnt_AlarmOutput", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_AlarmOutput", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNamedRecord(L"Bnt_AlarmOutput", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNoRecord(L"Bnt_AlarmOutput", L"AlarmPanelID", L"the alarm panel's number on the panel PanelID names"),
+    DeclareNoRecord(L"Bnt_AlarmOutput", L"OutputID",
+                    L"the record's own number on its panel, whose record PanelID names"),
 };
 
 constinit const SchemaDeclaration kReaderInput1Declarations[] = {
@@ -49,6 +56,9 @@ constinit const SchemaDeclaration kReaderInput1Declarations[] = {
     DeclareMethod(L"Bnt_ReaderInput1", L"Unmask"),
     DeclareMethod(L"Bnt_ReaderInput1", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_ReaderInput1", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNoRecord(L"Bnt_ReaderInput1", L"ReaderID",
+                    L"the reader's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_ReaderInput1", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kReaderInput2Declarations[] = {
@@ -62,6 +72,9 @@ constinit const SchemaDeclaration kReaderInput2Declarations[] = {
     DeclareMethod(L"Bnt_ReaderInput2", L"Unmask"),
     DeclareMethod(L"Bnt_ReaderInput2", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_ReaderInput2", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNoRecord(L"Bnt_ReaderInput2", L"ReaderID",
+                    L"the reader's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_ReaderInput2", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kReaderOutput1Declarations[] = {
@@ -76,6 +89,9 @@ constinit const SchemaDeclaration kReaderOutput1Declarations[] = {
     DeclareMethod(L"Bnt_ReaderOutput1", L"Pulse"),
     DeclareMethod(L"Bnt_ReaderOutput1", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_ReaderOutput1", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNoRecord(L"Bnt_ReaderOutput1", L"ReaderID",
+                    L"the reader's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_ReaderOutput1", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kReaderOutput2Declarations[] = {
@@ -90,6 +106,9 @@ constinit const SchemaDeclaration kReaderOutput2Declarations[] = {
     DeclareMethod(L"Bnt_ReaderOutput2", L"Pulse"),
     DeclareMethod(L"Bnt_ReaderOutput2", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_ReaderOutput2", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNoRecord(L"Bnt_ReaderOutput2", L"ReaderID",
+                    L"the reader's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_ReaderOutput2", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 }  // namespace

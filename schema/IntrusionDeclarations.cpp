@@ -25,6 +25,7 @@ constinit const SchemaDeclaration kIntrusionAreaDeclarations[] = {
     DeclareMethod(L"Bnt_IntrusionArea", L"SilenceAlarms"),
     DeclareMethod(L"Bnt_IntrusionArea", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_IntrusionArea", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNamedRecord(L"Bnt_IntrusionArea", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kIntrusionDoorDeclarations[] = {
@@ -41,6 +42,9 @@ constinit const SchemaDeclaration kIntrusionDoorDeclarations[] = {
     DeclareMethodParameter(L"Bnt_IntrusionDoor", L"SetMode", true, L"Mode", CIM_SINT32),
     DeclareMethod(L"Bnt_IntrusionDoor", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_IntrusionDoor", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNoRecord(L"Bnt_IntrusionDoor", L"DeviceID",
+                    L"the record's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_IntrusionDoor", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kOffBoardRelayDeclarations[] = {
@@ -57,6 +61,9 @@ constinit const SchemaDeclaration kOffBoardRelayDeclarations[] = {
     DeclareMethod(L"Bnt_OffBoardRelay", L"Toggle"),
     DeclareMethod(L"Bnt_OffBoardRelay", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_OffBoardRelay", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNoRecord(L"Bnt_OffBoardRelay", L"DeviceID",
+                    L"the record's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_OffBoardRelay", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kOnBoardRelayDeclarations[] = {
@@ -71,6 +78,9 @@ constinit const SchemaDeclaration kOnBoardRelayDeclarations[] = {
     DeclareMethod(L"Bnt_OnBoardRelay", L"Deactivate"),
     DeclareMethod(L"Bnt_OnBoardRelay", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_OnBoardRelay", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNoRecord(L"Bnt_OnBoardRelay", L"DeviceID",
+                    L"the record's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_OnBoardRelay", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kIntrusionZoneDeclarations[] = {
@@ -86,6 +96,9 @@ constinit const SchemaDeclaration kIntrusionZoneDeclarations[] = {
     DeclareMethod(L"Bnt_IntrusionZone", L"UnBypass"),
     DeclareMethod(L"Bnt_IntrusionZone", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_IntrusionZone", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNoRecord(L"Bnt_IntrusionZone", L"DeviceID",
+                    L"the record's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_IntrusionZone", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kIntrusionZoneOutputDeclarations[] = {
@@ -102,6 +115,9 @@ constinit const SchemaDeclaration kIntrusionZoneOutputDeclarations[] = {
     DeclareMethod(L"Bnt_IntrusionZoneOutput", L"Deactivate"),
     DeclareMethod(L"Bnt_IntrusionZoneOutput", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_IntrusionZoneOutput", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNoRecord(L"Bnt_IntrusionZoneOutput", L"DeviceID",
+                    L"the record's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_IntrusionZoneOutput", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 }  // namespace

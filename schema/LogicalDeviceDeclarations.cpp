@@ -29,6 +29,13 @@ constinit const SchemaDeclaration kIncomingEventDeclarations[] = {
     DeclareMethodParameter(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", true, L"AckNotes", CIM_STRING),
     DeclareMethodParameter(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", false, L"ReturnValue", CIM_SINT32),
     DeclareMethodParameter(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", false, L"SimultaneousAckStatus", CIM_SINT32),
+    DeclareNoRecordParameter(
+        L"Bnt_IncomingEvent", L"SendIncomingEvent", L"BadgeID",
+        L"the card number the outside system reported, carried in the event as given: an event may carry a card this installation does not hold"),
+    DeclareNamedRecordParameter(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", L"PanelID", L"Bnt_Panel", L"ID",
+                                NamedRecordRoad::kMapper),
+    DeclareNoRecordParameter(L"Bnt_IncomingEvent", L"AcknowledgeAlarm", L"AlarmID",
+                             L"the alarm number the communication server gave, no record of any class"),
 };
 
 constinit const SchemaDeclaration kLogicalDeviceDeclarations[] = {
@@ -60,6 +67,10 @@ constinit const SchemaDeclaration kLogicalSourceDeclarations[] = {
     DeclareProperty(L"Bnt_LogicalSource", L"IsDaylightSaving", CIM_BOOLEAN, L"ACCESSPANE", L"DAYLIGHTSAVE", 0, 0, -2,
                     0),
     DeclarePropertyAttribute(L"Bnt_LogicalSource", L"IsDaylightSaving", L"not_null", 1),
+    DeclareNoRecord(
+        L"Bnt_LogicalSource", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
+    DeclareNamedRecord(L"Bnt_LogicalSource", L"WorldTimezoneID", L"Bnt_WorldTimezone", L"ID"),
 };
 
 constinit const SchemaDeclaration kLogicalSubDeviceDeclarations[] = {

@@ -298,7 +298,8 @@ void MapperBindings::AddBoundMappersToChain()
     CWmipMapperRegistry::Instance()->SetPermissionGroupRefresh(&CWmipUserMapper::RefreshAvailablePermissionGroups);
     for (const MapperBinding& binding : BoundMappers())
     {
-        if (binding.inNameChain)
+        // A class the registry refused (an id it does not declare) is served by no mapper.
+        if (binding.inNameChain && !CWmipMapperRegistry::Instance()->IsClassRefused(binding.wmiClass))
         {
             CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
         }

@@ -14,6 +14,9 @@ constinit const SchemaDeclaration kMonitoringZoneCameraLinkDeclarations[] = {
     DeclareProperty(L"Bnt_MonitoringZoneCameraLink", L"PanelID", CIM_SINT32, L"MONDEVLINK", L"PANELID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_MonitoringZoneCameraLink", L"CameraID", CIM_SINT32, L"CCTVDEVICE", L"CCTVDEVICEID", 1, 0, -2,
                     0),
+    DeclareNamedRecord(L"Bnt_MonitoringZoneCameraLink", L"MonitoringZoneID", L"Bnt_MonitoringZone", L"ID"),
+    DeclareNamedRecord(L"Bnt_MonitoringZoneCameraLink", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNamedRecord(L"Bnt_MonitoringZoneCameraLink", L"PanelID,CameraID", L"Bnt_Camera", L"PanelID,ID"),
 };
 
 constinit const SchemaDeclaration kMonitoringZoneDeviceLinkDeclarations[] = {
@@ -32,6 +35,12 @@ constinit const SchemaDeclaration kMonitoringZoneDeviceLinkDeclarations[] = {
     DeclarePropertyAttribute(L"Bnt_MonitoringZoneDeviceLink", L"DeviceID", L"not_null", 1),
     DeclarePropertyAttribute(L"Bnt_MonitoringZoneDeviceLink", L"InputOutputID", L"not_null", 1),
     DeclarePropertyAttribute(L"Bnt_MonitoringZoneDeviceLink", L"AllDevicesOnPanel", L"not_null", 1),
+    DeclareNamedRecord(L"Bnt_MonitoringZoneDeviceLink", L"MonitoringZoneID", L"Bnt_MonitoringZone", L"ID"),
+    DeclareNamedRecord(L"Bnt_MonitoringZoneDeviceLink", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNoRecord(L"Bnt_MonitoringZoneDeviceLink", L"DeviceID",
+                    L"a device number on the panel PanelID names (0: the whole panel)"),
+    DeclareNoRecord(L"Bnt_MonitoringZoneDeviceLink", L"InputOutputID",
+                    L"an input or output number of the device (0: the whole device)"),
 };
 
 constinit const SchemaDeclaration kMonitoringZoneDeclarations[] = {
@@ -40,6 +49,9 @@ constinit const SchemaDeclaration kMonitoringZoneDeclarations[] = {
     DeclareProperty(L"Bnt_MonitoringZone", L"ID", CIM_SINT32, L"MONZONE", L"MZID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_MonitoringZone", L"SegmentID", CIM_SINT32, L"MONZONE", L"SEGMENTID", 1, 0, -2, 1),
     DeclareProperty(L"Bnt_MonitoringZone", L"Name", CIM_STRING, L"MONZONE", L"MZDESCR", 1, 255, -2, 0),
+    DeclareNoRecord(
+        L"Bnt_MonitoringZone", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
 };
 
 constinit const SchemaDeclaration kMonitoringZoneRecorderLinkDeclarations[] = {
@@ -55,6 +67,12 @@ constinit const SchemaDeclaration kMonitoringZoneRecorderLinkDeclarations[] = {
                     0, -2, 0),
     DeclareProperty(L"Bnt_MonitoringZoneRecorderLink", L"AllDevicesOnPanel", CIM_BOOLEAN, L"MONDEVLINK",
                     L"ENTIREDEVICE", 0, 0, -2, 0),
+    DeclareNamedRecord(L"Bnt_MonitoringZoneRecorderLink", L"MonitoringZoneID", L"Bnt_MonitoringZone", L"ID"),
+    DeclareNamedRecord(L"Bnt_MonitoringZoneRecorderLink", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNoRecord(L"Bnt_MonitoringZoneRecorderLink", L"DeviceID",
+                    L"a device number on the recorder PanelID names (0: the whole recorder)"),
+    DeclareNoRecord(L"Bnt_MonitoringZoneRecorderLink", L"InputOutputID",
+                    L"an input or output number of the device (0: the whole device)"),
 };
 
 }  // namespace

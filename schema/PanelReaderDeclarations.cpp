@@ -30,6 +30,10 @@ constinit const SchemaDeclaration kPanelDeclarations[] = {
     DeclareMethod(L"Bnt_Panel", L"SetClock"),
     DeclareMethod(L"Bnt_Panel", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_Panel", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNoRecord(
+        L"Bnt_Panel", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
+    DeclareNamedRecord(L"Bnt_Panel", L"WorldTimezoneID", L"Bnt_WorldTimezone", L"ID"),
 };
 
 constinit const SchemaDeclaration kReaderDeclarations[] = {
@@ -59,6 +63,8 @@ constinit const SchemaDeclaration kReaderDeclarations[] = {
     DeclareMethodParameter(L"Bnt_Reader", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
     DeclareMethod(L"Bnt_Reader", L"GetMode"),
     DeclareMethodParameter(L"Bnt_Reader", L"GetMode", false, L"Mode", CIM_SINT32),
+    DeclareNoRecord(L"Bnt_Reader", L"ReaderID", L"the reader's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_Reader", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kRequestableReaderDeclarations[] = {
@@ -68,6 +74,9 @@ constinit const SchemaDeclaration kRequestableReaderDeclarations[] = {
     DeclareProperty(L"Bnt_RequestableReader", L"PanelID", CIM_SINT32, L"READER", L"PANELID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_RequestableReader", L"Name", CIM_STRING, L"READER", L"READERDESC", 0, 96, -2, 0),
     DeclareProperty(L"Bnt_RequestableReader", L"FriendlyName", CIM_STRING, L"READER", L"FRIENDLY_NAME", 0, 128, -2, 0),
+    DeclareNoRecord(L"Bnt_RequestableReader", L"ReaderID",
+                    L"the reader's own number on its panel, whose record PanelID names"),
+    DeclareNamedRecord(L"Bnt_RequestableReader", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kReaderRequestDeclarations[] = {
@@ -142,6 +151,14 @@ constinit const SchemaDeclaration kReaderRequestDeclarations[] = {
     DeclareNamedRecord(L"Bnt_ReaderRequest", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareNamedRecord(L"Bnt_ReaderRequest", L"PanelID,ReaderID", L"Bnt_Reader", L"PanelID,ReaderID"),
     DeclareNamedRecord(L"Bnt_ReaderRequest", L"PersonID", L"Bnt_Person", L"ID"),
+    DeclareNoRecord(L"Bnt_ReaderRequest", L"SubmittedByUserID",
+                    L"set by the request's own steps from the caller's user, never by a write"),
+    DeclareNoRecord(L"Bnt_ReaderRequest", L"ApprovedByUserID",
+                    L"set by the request's own steps from the caller's user, never by a write"),
+    DeclareNoRecord(L"Bnt_ReaderRequest", L"DeniedByUserID",
+                    L"set by the request's own steps from the caller's user, never by a write"),
+    DeclareNoRecord(L"Bnt_ReaderRequest", L"OnHoldByUserID",
+                    L"set by the request's own steps from the caller's user, never by a write"),
 };
 
 constinit const SchemaDeclaration kVideoRecorderDeclarations[] = {
@@ -162,6 +179,10 @@ constinit const SchemaDeclaration kVideoRecorderDeclarations[] = {
                     0),
     DeclareMethod(L"Bnt_VideoRecorder", L"GetAuthenticationData"),
     DeclareMethodParameter(L"Bnt_VideoRecorder", L"GetAuthenticationData", false, L"AuthenticationData", CIM_STRING),
+    DeclareNoRecord(
+        L"Bnt_VideoRecorder", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
+    DeclareNamedRecord(L"Bnt_VideoRecorder", L"WorldTimezoneID", L"Bnt_WorldTimezone", L"ID"),
 };
 
 }  // namespace

@@ -24,6 +24,8 @@ constinit const SchemaDeclaration kLogicalSystemAccountDeclarations[] = {
                     -2, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalSystemAccount", L"UserName", L"not_null", 1),
     DeclareNamedRecord(L"Bnt_LogicalSystemAccount", L"PersonID", L"Bnt_Person", L"ID"),
+    DeclareNoRecord(L"Bnt_LogicalSystemAccount", L"LogicalSystemID",
+                    L"the number of the outside logical system the account belongs to"),
 };
 
 constinit const SchemaDeclaration kMultimediaObjectDeclarations[] = {

@@ -33,6 +33,7 @@ enum class SchemaDeclarationKind
     PropertyValues,              // className, name (property), attribute, values, labels
     NamedRecord,                 // className, method (empty: properties), name (names), referencedClass,
                                  // referencedKeys, road
+    NoRecord,                    // className, method (empty: properties), name, text (the reason)
 };
 
 // ID type of a property whose value is never generated.
@@ -289,6 +290,27 @@ constexpr SchemaDeclaration DeclareNamedRecordParameter(const wchar_t* className
                                                         NamedRecordRoad road = NamedRecordRoad::kFramework)
 {
     SchemaDeclaration d = DeclareNamedRecord(className, names, referencedClass, referencedKeys, road);
+    d.method = method;
+    return d;
+}
+
+// An id-shaped property (method empty) or input parameter of the method that names no record of
+// any class, with the reason: every id a class holds declares either this or the record it names
+// (DeclareNamedRecord), and the registry refuses a class where one has neither.
+constexpr SchemaDeclaration DeclareNoRecord(const wchar_t* className, const wchar_t* name, const wchar_t* reason)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::NoRecord;
+    d.className = className;
+    d.name = name;
+    d.text = reason;
+    return d;
+}
+
+constexpr SchemaDeclaration DeclareNoRecordParameter(const wchar_t* className, const wchar_t* method,
+                                                     const wchar_t* name, const wchar_t* reason)
+{
+    SchemaDeclaration d = DeclareNoRecord(className, name, reason);
     d.method = method;
     return d;
 }

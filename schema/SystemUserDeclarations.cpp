@@ -13,6 +13,9 @@ constinit const SchemaDeclaration kUserPermissionDeviceGroupLinkDeclarations[] =
                     L"USER_PERM_DEVICE_GROUP_LINK", L"USER_PERMID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_UserPermissionDeviceGroupLink", L"DeviceGroupID", CIM_SINT32, L"USER_PERM_DEVICE_GROUP_LINK",
                     L"DEVICEGROUPID", 1, 0, -2, 0),
+    DeclareNamedRecord(L"Bnt_UserPermissionDeviceGroupLink", L"UserPermissionGroupID", L"Bnt_UserPermissionGroup",
+                       L"ID"),
+    DeclareNamedRecord(L"Bnt_UserPermissionDeviceGroupLink", L"DeviceGroupID", L"Bnt_CameraGroup", L"ID"),
 };
 
 constinit const SchemaDeclaration kUserAccountDeclarations[] = {
@@ -24,6 +27,8 @@ constinit const SchemaDeclaration kUserAccountDeclarations[] = {
     DeclarePropertyAttribute(L"Bnt_UserAccount", L"DirectoryID", L"not_null", 1),
     DeclareProperty(L"Bnt_UserAccount", L"AccountID", CIM_STRING, L"USER_ACCOUNT", L"ACCOUNTID", 0, 128, -2, 0),
     DeclarePropertyAttribute(L"Bnt_UserAccount", L"AccountID", L"not_null", 1),
+    DeclareNamedRecord(L"Bnt_UserAccount", L"UserID", L"Bnt_User", L"ID"),
+    DeclareNamedRecord(L"Bnt_UserAccount", L"DirectoryID", L"Bnt_Directory", L"ID"),
 };
 
 constinit const SchemaDeclaration kUserFieldPermissionGroupDeclarations[] = {
@@ -36,6 +41,7 @@ constinit const SchemaDeclaration kUserFieldPermissionGroupDeclarations[] = {
                     1),
     DeclarePropertyAttribute(L"Bnt_UserFieldPermissionGroup", L"SegmentID", L"not_null", 1),
     DeclarePropertyAttribute(L"Bnt_UserFieldPermissionGroup", L"SegmentID", L"DefaultValue", L"0"),
+    DeclareNamedRecord(L"Bnt_UserFieldPermissionGroup", L"SegmentID", L"Bnt_Segment", L"ID"),
 };
 
 constinit const SchemaDeclaration kUserDeclarations[] = {
@@ -82,6 +88,29 @@ constinit const SchemaDeclaration kUserDeclarations[] = {
     DeclarePropertyAttribute(L"Bnt_User", L"AutomaticallyCreated", L"noedit", 1),
     DeclareProperty(L"Bnt_User", L"DatabaseID", CIM_SINT32, L"USERS", L"BNT_DBID", 0, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_User", L"DatabaseID", L"not_null", 1),
+    DeclareNoRecord(
+        L"Bnt_User", L"PrimarySegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
+    DeclareNoRecord(
+        L"Bnt_User", L"MonitoringZoneID",
+        L"0 names no zone; the user write looks any other up as the caller, a hidden one answered as a missing one"),
+    DeclareNoRecord(
+        L"Bnt_User", L"SystemPermissionGroupID",
+        L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules)"),
+    DeclareNoRecord(
+        L"Bnt_User", L"MonitoringPermissionGroupID",
+        L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules)"),
+    DeclareNoRecord(
+        L"Bnt_User", L"CardPermissionGroupID",
+        L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules)"),
+    DeclareNoRecord(
+        L"Bnt_User", L"ReportPermissionGroupID",
+        L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules)"),
+    DeclareNoRecord(
+        L"Bnt_User", L"FieldPermissionID",
+        L"0 names no group and -1 every field; the user write refuses any other that names no group (CWmipUserRules)"),
+    DeclareNoRecord(L"Bnt_User", L"DatabaseID",
+                    L"the number of the installation database, checked against the caller's own"),
 };
 
 constinit const SchemaDeclaration kUserPermissionGroupDeclarations[] = {
@@ -99,6 +128,9 @@ constinit const SchemaDeclaration kUserPermissionGroupDeclarations[] = {
     DeclareDynamicProperty(L"Bnt_UserPermissionGroup", L"CanViewLiveVideo", CIM_BOOLEAN, 0),
     DeclareDynamicProperty(L"Bnt_UserPermissionGroup", L"CanViewRecordedVideo", CIM_BOOLEAN, 0),
     DeclareDynamicProperty(L"Bnt_UserPermissionGroup", L"PTZPriority", CIM_SINT32, 0),
+    DeclareNoRecord(
+        L"Bnt_UserPermissionGroup", L"SegmentID",
+        L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
 };
 
 constinit const SchemaDeclaration kUserReportPermissionGroupDeclarations[] = {
@@ -116,6 +148,9 @@ constinit const SchemaDeclaration kUserReportPermissionGroupDeclarations[] = {
                     -2, 0),
     DeclarePropertyAttribute(L"Bnt_UserReportPermissionGroup", L"DatabaseID", L"not_null", 1),
     DeclarePropertyAttribute(L"Bnt_UserReportPermissionGroup", L"DatabaseID", L"DefaultValue", L"0"),
+    DeclareNamedRecord(L"Bnt_UserReportPermissionGroup", L"SegmentID", L"Bnt_Segment", L"ID"),
+    DeclareNoRecord(L"Bnt_UserReportPermissionGroup", L"DatabaseID",
+                    L"the number of the installation database the group belongs to"),
 };
 
 }  // namespace

@@ -26,6 +26,7 @@ constinit const SchemaDeclaration kCameraDeclarations[] = {
     DeclareProperty(L"Bnt_Camera", L"Workstation", CIM_STRING, L"ACCESSPANE", L"TERMINALNA", 0, 64, -2, 0),
     DeclareMethod(L"Bnt_Camera", L"GetHardwareStatus"),
     DeclareMethodParameter(L"Bnt_Camera", L"GetHardwareStatus", false, L"Status", CIM_UINT32),
+    DeclareNamedRecord(L"Bnt_Camera", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kPTZPresetDeclarations[] = {
@@ -43,6 +44,8 @@ constinit const SchemaDeclaration kPTZPresetDeclarations[] = {
     DeclareProperty(L"Bnt_PTZPreset", L"Duration", CIM_SINT32, L"PTZ_PRESET", L"DURATION", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_PTZPreset", L"Focus", CIM_REAL32, L"PTZ_PRESET", L"FOCUS", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_PTZPreset", L"Iris", CIM_REAL32, L"PTZ_PRESET", L"IRIS", 0, 0, -2, 0),
+    DeclareNoRecord(L"Bnt_PTZPreset", L"PresetID", L"the preset's own number"),
+    DeclareNamedRecord(L"Bnt_PTZPreset", L"PanelID", L"Bnt_Panel", L"ID"),
 };
 
 constinit const SchemaDeclaration kVideoLayoutDeclarations[] = {
@@ -54,6 +57,10 @@ constinit const SchemaDeclaration kVideoLayoutDeclarations[] = {
                     0),
     DeclareProperty(L"Bnt_VideoLayout", L"UserID", CIM_SINT32, L"VIDEO_LAYOUT", L"USERID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_VideoLayout", L"WorkStationID", CIM_SINT32, L"VIDEO_LAYOUT", L"WRKSTATIONID", 1, 0, -2, 0),
+    DeclareNoRecord(L"Bnt_VideoLayout", L"VideoLayoutID", L"the layout's own number"),
+    DeclareNamedRecord(L"Bnt_VideoLayout", L"VideoTemplateID", L"Bnt_VideoTemplate", L"TemplateID"),
+    DeclareNamedRecord(L"Bnt_VideoLayout", L"UserID", L"Bnt_User", L"ID"),
+    DeclareNamedRecord(L"Bnt_VideoLayout", L"WorkStationID", L"Bnt_WorkStation", L"WorkStationID"),
 };
 
 constinit const SchemaDeclaration kVideoLayoutSourceDeclarations[] = {
@@ -66,6 +73,11 @@ constinit const SchemaDeclaration kVideoLayoutSourceDeclarations[] = {
     DeclareProperty(L"Bnt_VideoLayoutSource", L"LayoutID", CIM_SINT32, L"VIDEO_SOURCE", L"VIDEO_LAYOUTID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_VideoLayoutSource", L"LayoutCellID", CIM_SINT32, L"VIDEO_SOURCE", L"LAYOUT_CELLID", 1, 0, -2,
                     0),
+    DeclareNoRecord(L"Bnt_VideoLayoutSource", L"VideoSourceID", L"the source's own number"),
+    DeclareNamedRecord(L"Bnt_VideoLayoutSource", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareNamedRecord(L"Bnt_VideoLayoutSource", L"PanelID,CameraID", L"Bnt_Camera", L"PanelID,ID"),
+    DeclareNamedRecord(L"Bnt_VideoLayoutSource", L"LayoutID", L"Bnt_VideoLayout", L"VideoLayoutID"),
+    DeclareNoRecord(L"Bnt_VideoLayoutSource", L"LayoutCellID", L"the cell's number within the layout LayoutID names"),
 };
 
 constinit const SchemaDeclaration kVideoTemplateDeclarations[] = {
@@ -76,6 +88,7 @@ constinit const SchemaDeclaration kVideoTemplateDeclarations[] = {
     DeclareProperty(L"Bnt_VideoTemplate", L"TemplateName", CIM_STRING, L"VIDEO_TEMPLATE", L"NAME", 0, 255, -2, 0),
     DeclareProperty(L"Bnt_VideoTemplate", L"TemplateXml", CIM_STRING, L"VIDEO_TEMPLATE", L"TEMPLATE_XML", 0, 2048, -2,
                     0),
+    DeclareNoRecord(L"Bnt_VideoTemplate", L"TemplateID", L"the template's own number"),
 };
 
 }  // namespace

@@ -26,6 +26,9 @@ constinit const SchemaDeclaration kVisitEmailRecipientDeclarations[] = {
                     0),
     DeclareDynamicProperty(L"Bnt_VisitEmailRecipient", L"IncludeDefaultRecipients", CIM_BOOLEAN, 0),
     DeclareNamedRecord(L"Bnt_VisitEmailRecipient", L"PersonID", L"Bnt_Person", L"ID"),
+    DeclareNamedRecord(L"Bnt_VisitEmailRecipient", L"VisitID", L"Bnt_Visit", L"ID"),
+    DeclareNamedRecord(L"Bnt_VisitEmailRecipient", L"DirectoryID", L"Bnt_Directory", L"ID"),
+    DeclareNamedRecord(L"Bnt_VisitEmailRecipient", L"SegmentID", L"Bnt_Segment", L"ID"),
 };
 
 constinit const SchemaDeclaration kVisitEventDeclarations[] = {
@@ -49,6 +52,8 @@ constinit const SchemaDeclaration kVisitEventDeclarations[] = {
                     L"VISIT_EVENT_SIGN_IN_LOCATIONID", 0, 0, -2, 0),
     DeclareNamedRecord(L"Bnt_VisitEvent", L"CardholderID", L"Bnt_Person", L"ID"),
     DeclareNamedRecord(L"Bnt_VisitEvent", L"DelegateID", L"Bnt_Person", L"ID"),
+    DeclareNoRecord(L"Bnt_VisitEvent", L"DatabaseID", L"the number of the installation database the event came from"),
+    DeclareNamedRecord(L"Bnt_VisitEvent", L"SignInLocationID", L"Bnt_VisitSignInLocation", L"ID"),
 };
 
 constinit const SchemaDeclaration kVisitDeclarations[] = {
@@ -70,6 +75,7 @@ constinit const SchemaDeclaration kVisitSelfServiceStationDeclarations[] = {
                     L"UNIQUE_IDENTIFIER", 0, 255, -2, 0),
     DeclareProperty(L"Bnt_VisitSelfServiceStation", L"VisitSignInLocationID", CIM_SINT32, L"VISIT_SELF_SERVICE_STATION",
                     L"VISIT_EVENT_SIGN_IN_LOCATIONID", 0, 0, -2, 0),
+    DeclareNamedRecord(L"Bnt_VisitSelfServiceStation", L"VisitSignInLocationID", L"Bnt_VisitSignInLocation", L"ID"),
 };
 
 constinit const SchemaDeclaration kVisitSignInLocationDeclarations[] = {
@@ -82,6 +88,8 @@ constinit const SchemaDeclaration kVisitSignInLocationDeclarations[] = {
                     0, 0, -2, 1),
     DeclareProperty(L"Bnt_VisitSignInLocation", L"WorldTimezoneID", CIM_SINT32, L"VISIT_EVENT_SIGN_IN_LOCATION",
                     L"WORLDTZID", 0, 0, -2, 0),
+    DeclareNamedRecord(L"Bnt_VisitSignInLocation", L"SegmentID", L"Bnt_Segment", L"ID"),
+    DeclareNamedRecord(L"Bnt_VisitSignInLocation", L"WorldTimezoneID", L"Bnt_WorldTimezone", L"ID"),
 };
 
 }  // namespace

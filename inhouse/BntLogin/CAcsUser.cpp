@@ -260,7 +260,12 @@ void CAcsUser::LoadPermissionsAndSegments()
     if (!allSegments)
     {
         for (const auto& row :
-             CLoginQuery::Rows(*m_database, "SELECT PERMISSIONID FROM USER_PERM_GRANT WHERE USER_PERMID IN (?, ?, ?)",
+             // Each group grants its rights only under its own type: a cardholder group held as the
+             // system group grants nothing.
+             CLoginQuery::Rows(*m_database,
+                               "SELECT G.PERMISSIONID FROM USER_PERM_GRANT G JOIN USER_PERM P "
+                               "ON P.USER_PERMID = G.USER_PERMID WHERE (P.USER_PERMID = ? AND P.TYPE = 1) "
+                               "OR (P.USER_PERMID = ? AND P.TYPE = 2) OR (P.USER_PERMID = ? AND P.TYPE = 3)",
                                {m_systemGroupId, m_cardholderGroupId, m_monitorGroupId}))
         {
             permissions.insert(static_cast<DWORD>(CLoginQuery::Integer(row, 0)));

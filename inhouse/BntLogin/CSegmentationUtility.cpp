@@ -1,5 +1,6 @@
 #include "inhouse/BntLogin/CSegmentationUtility.h"
 
+#include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 
 bool CSegmentationUtility::ShouldDisplaySegmentInSelectionUI(LONG segmentId) const
@@ -10,4 +11,11 @@ bool CSegmentationUtility::ShouldDisplaySegmentInSelectionUI(LONG segmentId) con
         return false;
     }
     return m_options.GetHiddenSegmentUnit(segmentId) == nullptr;
+}
+
+bool CSegmentationUtility::NamesExistingSegment(CBntDatabase& database, LONG segmentId) const
+{
+    return !m_options.SegmentsInUse() ||
+           CLoginQuery::FirstRow(database, "SELECT SEGMENTID FROM SEGMENT WHERE SEGMENTID = ?", {segmentId})
+               .has_value();
 }

@@ -118,7 +118,7 @@ CWmipBadgeMapper::CWmipBadgeMapper(const CAcsUser* user, IWbemContext* context, 
     SetPermissions(Permission::kViewBadges, Permission::kAddBadges, Permission::kModifyBadges,
                    Permission::kDeleteBadges);
     static constexpr ColumnHook kHooks[] = {
-        {L"BADGE", L"PIN", Reader<&CWmipBadgeMapper::ReadPin>},
+        {L"BADGE", L"PIN", Reader<&CWmipBadgeMapper::ReadPin>, true},
     };
     SetColumnHooks(kHooks);
     SetTransactionObject(kBadgeAuditObject);

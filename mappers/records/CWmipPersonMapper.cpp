@@ -312,6 +312,10 @@ HRESULT CWmipPersonMapper::IsValidValue(IWbemClassObject* instance, const CStrin
                                           kPrimarySegmentProperty);
         if (!user->HasSegmentAccess(value.lVal, CPerson::kWriteSegmentAccess))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
+        // A segment that does not exist would leave the person to all-segments callers alone.
+        if (!user->GetSystemOptions().GetSegmentationUtility().NamesExistingSegment(*GetDatabase(), value.lVal))
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipMessages::kInvalidProperty, kPrimarySegmentProperty);
         return S_OK;
     }
     return CWmipUDFClassMapper::IsValidValue(instance, property, value);

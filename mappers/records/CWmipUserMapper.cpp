@@ -210,6 +210,12 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
             return value;
         return NumberOr(stored.Get(), property, 0);
     };
+    // A group id names a group of its property's type, or none (0): any other is refused as the
+    // invalid value it is, before it is compared with the caller's rights.
+    for (const GroupProperty& group : kGroupProperties)
+        if (!CWmipUserRules::PermissionGroupExists(database, group.type, effective(group.property)))
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipMessages::kInvalidProperty, group.property);
     for (const GroupProperty& group : kGroupProperties)
         if (!CWmipUserRules::CanGrantPermissionGroup(*caller, database, group.type, effective(group.property), userId))
             Refuse(__LINE__);
@@ -232,18 +238,11 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
     if (databaseId != -1 && databaseId != 0 && databaseId != caller->GetDatabaseID())
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInvalidProperty,
                                       L"DatabaseID");
+    // A zone is looked up as the caller: one of another segment is answered as a missing one.
     const LONG zoneId = NumberOr(instance, L"MonitoringZoneID", 0);
-    if (zoneId > 0)
-    {
-        CSQLStatement zone;
-        zone.SetFrom(L"MONZONE");
-        zone.AddToWhere(CString(), L"MZID", CDBValue(zoneId));
-        CRowCountSet zones(&database);
-        zones.SetSQL(zone);
-        if (zones.GetRowCount() == 0)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInvalidProperty,
-                                          L"MonitoringZoneID");
-    }
+    if (zoneId > 0 && !CallerCanSee(L"Bnt_MonitoringZone", {{L"ID", zoneId}}))
+        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInvalidProperty,
+                                      L"MonitoringZoneID");
 }
 
 bool CWmipUserMapper::IsLogonIDUnused(const CString& logonId)

@@ -5,6 +5,7 @@
 
 #include "bus/CCorvessaQpidInstance.h"
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapperRegistry.h"
 #include "framework/NamedRecordRoad.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/SafeArray.h"
@@ -12,6 +13,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "schema/SchemaTables.h"
+#include "tests/e2e/DoorInstallation.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/support/IntegerArray.h"
 
@@ -101,6 +103,86 @@ inline Declared ReadDeclarations()
     return declared;
 }
 
+// Every record the registry's classes name in their writes and method calls, as the registry
+// holds it (so a class loaded later is covered by its declaration).
+inline std::vector<NamedRecord> RegisteredNamedRecords()
+{
+    std::vector<NamedRecord> records;
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (type == nullptr)
+            continue;
+        for (const CWMITypeInfo::NamedRecord& named : type->GetNamedRecords())
+        {
+            NamedRecord record{
+                className.GetString(), named.method.GetString(), {}, named.referencedClass.GetString(), {}, named.road};
+            for (const CString& name : named.names)
+                record.names.push_back(name.GetString());
+            for (const CString& key : named.referencedKeys)
+                record.keys.push_back(key.GetString());
+            records.push_back(std::move(record));
+        }
+    }
+    return records;
+}
+
+inline bool HasColumn(const std::string& table, const std::string& column)
+{
+    return !e2e::DoorInstallation::Rows("SELECT 1 FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE",
+                                        {table, column})
+                .empty();
+}
+
+// The key values of the rows of the referenced class's own table held beyond a caller of segment
+// alone (by their own segment or their panel's: neither that segment nor all segments), read from
+// the installation database rather than through any class, and whether the table is held in
+// segments at all. Nothing when the keys do not stand in one table.
+struct StoredRecords
+{
+    bool segmented = false;
+    std::vector<std::vector<std::wstring>> held;
+};
+inline StoredRecords RowsBeyondSegment(const std::wstring& className, const std::vector<std::wstring>& keys,
+                                       LONG segment)
+{
+    const CWMITypeInfo* type = CWmipMapperRegistry::Instance()->GetTypeInfo(className.c_str(), true);
+    std::string table;
+    std::string columns;
+    for (const std::wstring& key : keys)
+    {
+        CString tableDotColumn;
+        if (type == nullptr || !type->GetColumnForProperty(key.c_str(), tableDotColumn))
+            return {};
+        const std::string location = e2e::DoorTest::Utf8(tableDotColumn.GetString());
+        const std::string owner = location.substr(0, location.find('.'));
+        if (!table.empty() && owner != table)
+            return {};
+        table = owner;
+        columns += (columns.empty() ? "" : ", ") + location;
+    }
+    const std::string beyond = " NOT IN (" + std::to_string(segment) + ", -1)";
+    std::string where;
+    if (HasColumn(table, "SEGMENTID"))
+        where = table + ".SEGMENTID" + beyond;
+    else if (HasColumn(table, "PANELID"))
+        where = table + ".PANELID IN (SELECT PANELID FROM ACCESSPANE WHERE SEGMENTID" + beyond + ")";
+    StoredRecords stored;
+    stored.segmented = !where.empty();
+    if (!stored.segmented)
+        return stored;
+    for (const e2e::Row& row : e2e::DoorInstallation::Rows("SELECT " + columns + " FROM " + table + " WHERE " + where +
+                                                           " ORDER BY " + columns))
+    {
+        std::vector<std::wstring> values;
+        for (const std::string& value : row)
+            values.emplace_back(value.begin(), value.end());
+        stored.held.push_back(values);
+    }
+    return stored;
+}
+
 // A number no record of the installation holds.
 inline constexpr LONG kMissingRecord = 2000000000;
 
@@ -156,10 +238,10 @@ inline CCorvessaQpidInstance::ValueMap BusValues(const NamedValues& values)
     return map;
 }
 
-// The template of a write of the named record's class: the stored instance's values (none for
-// a null instance) without the keys the system generates, the arrays and the empty values, and
-// the class's declared segment property set to segment.
-inline NamedValues TemplateOf(IWbemClassObject* stored, const NamedRecord& named, const Declared& declared,
+// The template of a write of the class: the stored instance's values (none for a null instance)
+// without the keys the system generates, the arrays and the empty values, and the class's
+// declared segment property set to segment.
+inline NamedValues TemplateOf(IWbemClassObject* stored, const std::wstring& className, const Declared& declared,
                               LONG segment)
 {
     NamedValues base;
@@ -176,16 +258,16 @@ inline NamedValues TemplateOf(IWbemClassObject* stored, const NamedRecord& named
             _variant_t held;
             held.Attach(value);
             VariantInit(&value);
-            const bool generated = declared.generatedKeys.contains(named.className) &&
-                                   declared.generatedKeys.at(named.className).contains(property);
+            const bool generated =
+                declared.generatedKeys.contains(className) && declared.generatedKeys.at(className).contains(property);
             const VARIANT& raw = held;
             if (!generated && raw.vt != VT_NULL && raw.vt != VT_EMPTY && (raw.vt & VT_ARRAY) == 0)
                 base.emplace_back(property, held);
         }
         stored->EndEnumeration();
     }
-    if (declared.segmentProperty.contains(named.className))
-        base.emplace_back(declared.segmentProperty.at(named.className), _variant_t(segment));
+    if (declared.segmentProperty.contains(className))
+        base.emplace_back(declared.segmentProperty.at(className), _variant_t(segment));
     return base;
 }
 

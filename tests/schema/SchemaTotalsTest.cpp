@@ -44,7 +44,8 @@ TEST(SchemaTotals, DeclaresEveryKindOfRegistrationTheRightNumberOfTimes)
         {K::ClassWidePropertyAttribute, 92},
         {K::ClassAttribute, 10},
         {K::PropertyValues, 13},
-        {K::NamedRecord, 38},
+        {K::NamedRecord, 114},
+        {K::NoRecord, 90},
     };
     std::size_t total = 0;
     for (const Expected& e : expected)

@@ -54,8 +54,8 @@ void WriteCaller(std::ostringstream& sql, const TestCaller& caller)
             << caller.userId << ", '" << caller.logon << "', '" << caller.firstName << "', '" << caller.lastName
             << "', " << caller.segment << ", 0, "
             << (caller.demoPassword ? "(SELECT LOGONPWD FROM USERS WHERE USERID = 1)" : "NULL") << ", 1, "
-            << caller.systemGroup << ", " << caller.monitorGroup << ", " << caller.cardGroup
-            << ", 0, 0, NULL, NULL, NULL, 0, 1);\n";
+            << caller.systemGroup << ", " << caller.monitorGroup << ", " << caller.cardGroup << ", "
+            << caller.reportGroup << ", " << caller.fieldGroup << ", NULL, NULL, NULL, 0, 1);\n";
         for (const LONG segment : caller.moreSegments)
             sql << "INSERT OR IGNORE INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (" << caller.userId << ", "
                 << segment << ");\n";
@@ -344,6 +344,17 @@ const std::vector<TestCaller>& TestCallers::All()
          .systemGroup = 71,
          .monitorGroup = 73,
          .cardGroup = 72},
+        {.sid = kUserManager,
+         .userId = 52,
+         .logon = "usermanager",
+         .firstName = "Uma",
+         .lastName = "Manager",
+         .accountId = 52,
+         .segment = 1,
+         .systemGroup = 81,
+         .cardGroup = 82,
+         .reportGroup = 301,
+         .fieldGroup = 401},
     };
     return all;
 }

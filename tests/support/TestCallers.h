@@ -49,6 +49,10 @@ inline constexpr wchar_t kLab[] = L"S-1-5-21-1004336348-1177238915-682003330-203
 inline constexpr wchar_t kEmpty[] = L"S-1-5-21-1004336348-1177238915-682003330-2041";
 // Every permission, segment 1 (Headquarters) only.
 inline constexpr wchar_t kHeadquartersChief[] = L"S-1-5-21-1004336348-1177238915-682003330-2051";
+// Segment 1 only; the user rights of the level clerk's system group (81) and its card group (82),
+// no monitoring group, report group 301 and field group 401 (the program writes those two), and
+// no administrator group.
+inline constexpr wchar_t kUserManager[] = L"S-1-5-21-1004336348-1177238915-682003330-2052";
 // The same rights and segments as kLab and kEmpty, without a bus password: written later by the
 // program, so that they log in only after it has changed the options.
 inline constexpr wchar_t kLateLab[] = L"S-1-5-21-1004336348-1177238915-682003330-2032";
@@ -123,6 +127,9 @@ struct TestCaller
     LONG systemGroup = 0;
     LONG monitorGroup = 0;
     LONG cardGroup = 0;
+    // USERS.REPORT_USER_PERMID and USER_PERM_UDFID (0: none).
+    LONG reportGroup = 0;
+    LONG fieldGroup = 0;
     // Logs in with the demo operator's password (by logon, as the bus does); else none.
     bool demoPassword = false;
 };

@@ -9,9 +9,7 @@
 #include "inhouse/BntUserDb/CPermission.h"
 #include "inhouse/BntUserDb/CUserDBSet.h"
 
-namespace {
-
-}  // namespace
+#include "mappers/records/helpers/CWmipRecordChecks.h"
 
 void CWmipUserRules::SetUserPermissions(CWmipClassMapper& mapper)
 {
@@ -29,6 +27,10 @@ bool CWmipUserRules::CanGrantPermissionGroup(const CAcsUser& caller, CBntDatabas
         return false;
     if (caller.GetUserID() == kAllRightsUser)
         return true;
+    // A group looked up under another type, or not at all, was once found nowhere and so asked
+    // nothing: a card group given as the system group passed with every right it grants.
+    if (!PermissionGroupExists(database, type, groupId))
+        return false;
     switch (type)
     {
     case System:
@@ -36,7 +38,7 @@ bool CWmipUserRules::CanGrantPermissionGroup(const CAcsUser& caller, CBntDatabas
     case Monitoring: {
         CPermission group(type);
         if (!group.ReadPermissionLevel(database, groupId))
-            return true;
+            return groupId == 0;
         CPermission own(type);
         own.ReadUserPermissions(caller);
         return own >= group;
@@ -47,6 +49,27 @@ bool CWmipUserRules::CanGrantPermissionGroup(const CAcsUser& caller, CBntDatabas
         return CBaseUser::HasReportAuthority(&database, caller.GetReportPermissionGroupID(), groupId);
     default:
         return true;
+    }
+}
+
+bool CWmipUserRules::PermissionGroupExists(CBntDatabase& database, LONG type, LONG groupId)
+{
+    constexpr LONG kAllFieldsGroup = -1;
+    if (groupId == 0)
+        return true;
+    switch (type)
+    {
+    case System:
+    case Cardholder:
+    case Monitoring:
+        return CWmipRecordChecks::HasRow(database, L"USER_PERM", {{L"USER_PERMID", groupId}, {L"TYPE", type}});
+    case Report:
+        return CWmipRecordChecks::HasRow(database, L"USER_PERM_REPORT", {{L"USER_PERM_REPORTID", groupId}});
+    case Field:
+        return groupId == kAllFieldsGroup ||
+               CWmipRecordChecks::HasRow(database, L"USER_PERM_UDF", {{L"USER_PERM_UDFID", groupId}});
+    default:
+        return false;
     }
 }
 

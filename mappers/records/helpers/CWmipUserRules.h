@@ -31,10 +31,14 @@ public:
     // Sets the permission ids of the user and user account classes: view 0x1000000E, add
     // 0x1000000F, modify 0x10000010, delete 0x1000001D; view only under the bus front end.
     static void SetUserPermissions(CWmipClassMapper& mapper);
+    // Whether groupId names a permission group of the type: 0 names none and always stands, -1
+    // is the field group of every field; any other id needs its row, and a system, cardholder or
+    // monitoring group its row of that type. Throws CDBException.
+    static bool PermissionGroupExists(CBntDatabase& database, LONG type, LONG groupId);
     // Whether the caller may give the user userId the group groupId of the type: false for user
-    // -1 and for the caller's own record; true for caller -1; otherwise the caller's rights of
-    // the type must cover the group's (a group that does not exist asks nothing). Throws
-    // CDBException.
+    // -1 and for the caller's own record; true for caller -1; false for a group that does not
+    // exist under the type (PermissionGroupExists); otherwise the caller's rights of the type
+    // must cover the group's. Throws CDBException.
     static bool CanGrantPermissionGroup(const CAcsUser& caller, CBntDatabase& database, LONG type, LONG groupId,
                                         LONG userId);
     // Whether the caller may manage the stored user userId: the user exists, the caller's rights

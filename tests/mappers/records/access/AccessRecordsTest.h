@@ -20,6 +20,7 @@ struct AccessCallers
     static constexpr const wchar_t* kLevelViewer = support::callers::kLevelViewer;
     static constexpr const wchar_t* kLevelManager = support::callers::kLevelManager;
     static constexpr const wchar_t* kHeadquartersChief = support::callers::kHeadquartersChief;
+    static constexpr const wchar_t* kUserManager = support::callers::kUserManager;
 };
 
 // One configuration message as the communication server received it.

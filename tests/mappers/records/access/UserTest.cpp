@@ -5,6 +5,7 @@
 
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "mappers/records/CWmipUserMapper.h"
+#include "mappers/records/helpers/CWmipUserRules.h"
 
 #include <functional>
 #include <string>
@@ -176,4 +177,159 @@ TEST_F(SystemUsers, AUserIsManagedOnlyByACallerWhoHoldsEverySegmentAndGroupOfIt)
                                      "WHERE USERID = 1"),
               (Table{{"1", "2", "3"}}));
     ExecSql("DELETE FROM USERS WHERE USERID = 61;");
+}
+
+namespace {
+// The user manager's report and field groups, and two users it may manage: 66 to give groups to,
+// 67 whose groups equal the manager's but in the one a case raises.
+constexpr const char* kManagedUsers = R"(
+INSERT OR IGNORE INTO USER_PERM_REPORT (USER_PERM_REPORTID, NAME, SEGMENTID, BNT_DBID) VALUES
+    (301, 'Reports of the manager', -1, 1), (302, 'Reports beyond it', -1, 1);
+INSERT OR IGNORE INTO USER_PERM_UDF (USER_PERM_UDFID, NAME, SEGMENTID) VALUES
+    (401, 'Fields of the manager', 0), (402, 'Fields beyond it', 0);
+INSERT OR IGNORE INTO MONZONE (MZID, SEGMENTID, MZDESCR) VALUES (310, 2, 'Warehouse zone');
+INSERT OR REPLACE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, SYSTEM_USER_PERMID,
+                              MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, BNT_DBID)
+VALUES (66, 'typedgroups', 'Typed', 'Groups', 1, 1, 81, 0, 82, 301, 401, 1),
+       (67, 'onegroupmore', 'One', 'More', 1, 1, 81, 0, 82, 301, 401, 1);
+)";
+}  // namespace
+
+// A group id names a group of its own property's type: a card group given as the system group, a
+// system group as the card or monitoring group, or a group that exists under no type is refused
+// naming the property, and nothing is stored; so is a monitoring zone of another segment, as a
+// missing one. A manager without an administrator group tries.
+TEST_F(SystemUsers, APermissionGroupIsLookedUpUnderItsOwnTypeOnly)
+{
+    ExecSql(support::TestCallers::Sql({AccessCallers::kUserManager}) + kManagedUsers);
+    CallAs(AccessCallers::kUserManager);
+    const auto stored = [] { return DoorInstallation::Rows("SELECT * FROM USERS WHERE USERID = 66"); };
+    const Table unchanged = stored();
+    // The zone keeps its own answer to a zone it does not find.
+    const struct
+    {
+        const wchar_t* property;
+        LONG value;
+        HRESULT expected;
+    } cases[] = {
+        {L"SystemPermissionGroupID", 91, WBEM_E_INVALID_PARAMETER},
+        {L"CardPermissionGroupID", 90, WBEM_E_INVALID_PARAMETER},
+        {L"MonitoringPermissionGroupID", 90, WBEM_E_INVALID_PARAMETER},
+        {L"SystemPermissionGroupID", 555, WBEM_E_INVALID_PARAMETER},
+        {L"ReportPermissionGroupID", 555, WBEM_E_INVALID_PARAMETER},
+        {L"FieldPermissionID", 555, WBEM_E_INVALID_PARAMETER},
+        {L"MonitoringZoneID", 310, WBEM_E_FAILED},
+        {L"MonitoringZoneID", 555, WBEM_E_FAILED},
+    };
+    for (const auto& [property, group, expected] : cases)
+    {
+        SCOPED_TRACE(Utf8(property) + "=" + std::to_string(group));
+        ComPtr<IWbemClassObject> user = Instance(L"Bnt_User.ID=66");
+        ASSERT_NE(user, nullptr);
+        _variant_t value(group);
+        ASSERT_EQ(user->Put(property, 0, &value, 0), WBEM_S_NO_ERROR);
+        const Reply refused = Put(Form::Sync, user.Get(), WBEM_FLAG_UPDATE_ONLY);
+        EXPECT_EQ(refused.result, expected) << Hex(refused.result);
+        EXPECT_NE(Description(refused.statusObject.Get()).find(Utf8(property)), std::string::npos)
+            << Description(refused.statusObject.Get());
+        EXPECT_EQ(stored(), unchanged);
+    }
+
+    // Rights come from a group under its own type only: the card administrators held as the
+    // system group grant no system right, held as the card group they grant theirs.
+    ExecSql("UPDATE USERS SET SYSTEM_USER_PERMID = 91, CARD_USER_PERMID = 0 WHERE USERID = 66;"
+            "UPDATE USERS SET SYSTEM_USER_PERMID = 0, CARD_USER_PERMID = 91 WHERE USERID = 67;");
+    const std::wstring source = L"sqlite:" + DoorInstallation::DatabaseFile().wstring();
+    CAcsUser misplaced;
+    ASSERT_TRUE(misplaced.Login(source.c_str(), nullptr, nullptr, false, false, -1, 66, false));
+    EXPECT_FALSE(misplaced.HasPermission(0x10000000));
+    EXPECT_FALSE(misplaced.HasPermission(0x20000003));
+    CAcsUser placed;
+    ASSERT_TRUE(placed.Login(source.c_str(), nullptr, nullptr, false, false, -1, 67, false));
+    EXPECT_TRUE(placed.HasPermission(0x20000003));
+    ExecSql(kManagedUsers);
+}
+
+// A user is managed only by a caller whose group of every type covers the user's: one case per
+// type, the user exceeding the manager in that group alone; with every group equal it is managed.
+TEST_F(SystemUsers, EveryGroupTypeOfTheUserIsComparedWithTheCallersOwnOfThatType)
+{
+    ExecSql(support::TestCallers::Sql({AccessCallers::kUserManager}) + kManagedUsers);
+    CallAs(AccessCallers::kUserManager);
+    const auto modify = [&]() {
+        ComPtr<IWbemClassObject> user = Instance(L"Bnt_User.ID=67");
+        if (user == nullptr)
+            return Reply{};
+        _variant_t notes(L"managed");
+        EXPECT_EQ(user->Put(L"Notes", 0, &notes, 0), WBEM_S_NO_ERROR);
+        return Put(Form::Sync, user.Get(), WBEM_FLAG_UPDATE_ONLY);
+    };
+    const struct
+    {
+        const char* type;
+        const char* raise;
+    } cases[] = {
+        {"system", "SYSTEM_USER_PERMID = 71"},      {"card", "CARD_USER_PERMID = 72"},
+        {"monitoring", "MONITOR_USER_PERMID = 73"}, {"report", "REPORT_USER_PERMID = 302"},
+        {"field", "USER_PERM_UDFID = 402"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.type);
+        ExecSql(std::string(kManagedUsers) + "UPDATE USERS SET " + c.raise + " WHERE USERID = 67;");
+        const Reply refused = modify();
+        EXPECT_EQ(refused.result, WBEM_E_FAILED) << Hex(refused.result);
+        EXPECT_TRUE(EndsWith(Description(refused.statusObject.Get()),
+                             "The client does not have sufficient user permissions to perform the requested "
+                             "operation."))
+            << Description(refused.statusObject.Get());
+        EXPECT_EQ(Scalar("SELECT COALESCE(NOTES, '') FROM USERS WHERE USERID = 67"), "");
+    }
+    ExecSql(kManagedUsers);
+    const Reply managed = modify();
+    EXPECT_EQ(managed.result, WBEM_S_NO_ERROR) << Description(managed.statusObject.Get());
+    EXPECT_EQ(Scalar("SELECT NOTES FROM USERS WHERE USERID = 67"), "managed");
+    ExecSql(kManagedUsers);
+}
+
+// A user whose primary segment is not the caller's is not managed, even by a caller holding every
+// group, when the user has no secondary segment at all: no account is linked to it, and its
+// primary segment is not moved into the caller's.
+TEST_F(SystemUsers, AUserOfAnotherPrimarySegmentIsNotManaged)
+{
+    ExecSql("INSERT OR REPLACE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, BNT_DBID) "
+            "VALUES (65, 'warehouseonly', 'Ware', 'House', 2, 1, 1);");
+    CallAs(AccessCallers::kHeadquartersChief);
+    const Reply account = Put(Form::Sync,
+                              NewInstance(L"Bnt_UserAccount", {{L"UserID", _variant_t(static_cast<LONG>(65))},
+                                                               {L"DirectoryID", _variant_t(static_cast<LONG>(1))},
+                                                               {L"AccountID", _variant_t(L"S-1-5-21-65")}})
+                                  .Get(),
+                              WBEM_FLAG_CREATE_ONLY);
+    // The user is hidden from the caller: the account names a user it cannot see.
+    EXPECT_EQ(account.result, WBEM_E_INVALID_PARAMETER) << Hex(account.result);
+    EXPECT_NE(Description(account.statusObject.Get()).find("UserID"), std::string::npos)
+        << Description(account.statusObject.Get());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM USER_ACCOUNT WHERE USERID = 65"), "0");
+    const Reply moved = Put(Form::Sync,
+                            NewInstance(L"Bnt_User", {{L"ID", _variant_t(static_cast<LONG>(65))},
+                                                      {L"LogonID", _variant_t(L"warehouseonly")},
+                                                      {L"FirstName", _variant_t(L"Ware")},
+                                                      {L"LastName", _variant_t(L"House")},
+                                                      {L"Enabled", _variant_t(true)},
+                                                      {L"PrimarySegmentID", _variant_t(static_cast<LONG>(1))}})
+                                .Get(),
+                            WBEM_FLAG_UPDATE_ONLY);
+    EXPECT_EQ(moved.result, WBEM_E_NOT_FOUND) << Hex(moved.result);
+    EXPECT_EQ(Scalar("SELECT SEGMENTID FROM USERS WHERE USERID = 65"), "2");
+
+    // Both roads stop at the user being hidden; the rule itself refuses it as well, while a user
+    // of the caller's segment, its groups covered, is managed.
+    ExecSql(support::TestCallers::Sql({AccessCallers::kUserManager}) + kManagedUsers);
+    const std::wstring source = L"sqlite:" + DoorInstallation::DatabaseFile().wstring();
+    CAcsUser chief;
+    ASSERT_TRUE(chief.Login(source.c_str(), nullptr, nullptr, false, false, -1, 51, false));
+    EXPECT_FALSE(CWmipUserRules::CanManageUser(chief, *chief.GetDatabase(), 65));
+    EXPECT_TRUE(CWmipUserRules::CanManageUser(chief, *chief.GetDatabase(), 66));
+    ExecSql("DELETE FROM USERS WHERE USERID = 65;");
 }
