@@ -39,7 +39,7 @@ constexpr char kBystanderLogin[] = "provider";
 
 // Segmentation of persons, visitors and badge types on; both callers log in on the bus; records
 // of segment 2 (hidden from the callers) and of segment 1 where the demo has none; the badges of
-// person 3, who stands in segment 2, are held there too.
+// person 3, who stands in segment 2, are held there too; the zone of segment 1 covers its recorder.
 constexpr char kRows[] = R"(
 UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004, 1005);
 UPDATE USERS SET LOGONPWD = (SELECT LOGONPWD FROM USERS WHERE USERID = 1) WHERE USERID IN (4, 51);
@@ -70,6 +70,7 @@ INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE
 INSERT INTO CCTVDEVICE (NAME, CCTVDEVICEID, PANELID) VALUES ('Dock camera', 70, 72);
 INSERT INTO DEVICE_GROUP (DEVICEGROUPID, NAME, SEGMENTID, TYPE) VALUES (70, 'Dock cameras', 2, 3);
 INSERT INTO ALARM (ALID, ALPRIORITY, ALDESCR, SEGMENTID) VALUES (70, 1, 'Dock alarm', 2);
+INSERT INTO MONDEVLINK (MZID, PANELID, DEVICEID, INPUTOUTPUTID, ENTIREDEVICE) VALUES (1, 7, 0, 0, 1);
 )";
 
 // How a request ended: its answer and the log lines it wrote, each with the ids it named
