@@ -18,7 +18,7 @@ constinit const SchemaDeclaration kAccountDeclarations[] = {
     DeclareProperty(L"Bnt_Account", L"AccountID", CIM_STRING, L"CARDHOLDER_ACCOUNT", L"ACCOUNTID", 0, 128, -2, 0),
     DeclarePropertyAttribute(L"Bnt_Account", L"AccountID", L"not_null", 1),
     DeclareNamedRecord(L"Bnt_Account", L"PersonID", L"Bnt_Person", L"ID", NamedRecordRoad::kMapperSegmentRefusal),
-    DeclareNamedRecord(L"Bnt_Account", L"DirectoryID", L"Bnt_Directory", L"ID"),
+    DeclareNamedRecord(L"Bnt_Account", L"DirectoryID", L"Bnt_Directory", L"ID", NamedRecordRoad::kMapper),
 
     DeclareClass(L"Bnt_Directory", L"CWmipDirectoryMapper"),
     DeclareClassWidePropertyAttribute(L"Bnt_Directory", L"noedit", 1),

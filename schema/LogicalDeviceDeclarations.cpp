@@ -70,7 +70,7 @@ constinit const SchemaDeclaration kLogicalSourceDeclarations[] = {
     DeclareNoRecord(
         L"Bnt_LogicalSource", L"SegmentID",
         L"the record's own segment: the segment step refuses one the caller cannot reach or that does not exist"),
-    DeclareNamedRecord(L"Bnt_LogicalSource", L"WorldTimezoneID", L"Bnt_WorldTimezone", L"ID"),
+    DeclareNamedRecord(L"Bnt_LogicalSource", L"WorldTimezoneID", L"Bnt_WorldTimezone", L"ID", NamedRecordRoad::kMapper),
 };
 
 constinit const SchemaDeclaration kLogicalSubDeviceDeclarations[] = {

@@ -27,7 +27,7 @@ constinit const SchemaDeclaration kUserAccountDeclarations[] = {
     DeclarePropertyAttribute(L"Bnt_UserAccount", L"DirectoryID", L"not_null", 1),
     DeclareProperty(L"Bnt_UserAccount", L"AccountID", CIM_STRING, L"USER_ACCOUNT", L"ACCOUNTID", 0, 128, -2, 0),
     DeclarePropertyAttribute(L"Bnt_UserAccount", L"AccountID", L"not_null", 1),
-    DeclareNamedRecord(L"Bnt_UserAccount", L"UserID", L"Bnt_User", L"ID"),
+    DeclareNamedRecord(L"Bnt_UserAccount", L"UserID", L"Bnt_User", L"ID", NamedRecordRoad::kMapper),
     DeclareNamedRecord(L"Bnt_UserAccount", L"DirectoryID", L"Bnt_Directory", L"ID"),
 };
 

@@ -300,15 +300,24 @@ TEST_F(SystemUsers, AUserOfAnotherPrimarySegmentIsNotManaged)
     ExecSql("INSERT OR REPLACE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, BNT_DBID) "
             "VALUES (65, 'warehouseonly', 'Ware', 'House', 2, 1, 1);");
     CallAs(AccessCallers::kHeadquartersChief);
-    const Reply account = Put(Form::Sync,
-                              NewInstance(L"Bnt_UserAccount", {{L"UserID", _variant_t(static_cast<LONG>(65))},
-                                                               {L"DirectoryID", _variant_t(static_cast<LONG>(1))},
-                                                               {L"AccountID", _variant_t(L"S-1-5-21-65")}})
-                                  .Get(),
-                              WBEM_FLAG_CREATE_ONLY);
-    // The user is hidden from the caller: the account names a user it cannot see.
-    EXPECT_EQ(account.result, WBEM_E_INVALID_PARAMETER) << Hex(account.result);
-    EXPECT_NE(Description(account.statusObject.Get()).find("UserID"), std::string::npos)
+    const auto link = [&](LONG userId) {
+        return Put(Form::Sync,
+                   NewInstance(L"Bnt_UserAccount", {{L"UserID", _variant_t(userId)},
+                                                    {L"DirectoryID", _variant_t(static_cast<LONG>(1))},
+                                                    {L"AccountID", _variant_t(L"S-1-5-21-65")}})
+                       .Get(),
+                   WBEM_FLAG_CREATE_ONLY);
+    };
+    // The user is hidden from the caller: the account's own check refuses it as it refuses a
+    // user that does not exist.
+    const Reply account = link(65);
+    const Reply missing = link(2000000000);
+    EXPECT_EQ(account.result, WBEM_E_FAILED) << Hex(account.result);
+    EXPECT_EQ(Description(account.statusObject.Get()), Description(missing.statusObject.Get()));
+    EXPECT_EQ(missing.result, WBEM_E_FAILED) << Hex(missing.result);
+    EXPECT_NE(Description(account.statusObject.Get())
+                  .find("The client does not have sufficient user permissions to perform the requested operation."),
+              std::string::npos)
         << Description(account.statusObject.Get());
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM USER_ACCOUNT WHERE USERID = 65"), "0");
     const Reply moved = Put(Form::Sync,
