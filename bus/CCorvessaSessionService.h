@@ -3,9 +3,10 @@
 // user cache; every request turns its token into that entry (GetUserCacheEntryForToken, or
 // LeaseEntryForToken with the entry's return) and gives it back after its work. A token lives
 // from its issue until it is older than the lifetime (registry value
-// "AuthenticatedTokenTimeout", 1 to 24 hours, default 8), measured on the steady time of the clock it is given: a
-// request with an aged token is refused at once, and RemoveStaleAuthenticationTokens sweeps aged tokens out. A log-out
-// (EndSession) removes the user's entry when no other token uses it.
+// "AuthenticatedTokenTimeout", 1 to 24 hours, default 8), measured on the steady time of the
+// clock it is given: a request with an aged token is refused at once, and
+// RemoveStaleAuthenticationTokens sweeps aged tokens out. A log-out (EndSession) removes the
+// user's entry when no other token uses it.
 //
 // Owned by the CCorvessaBaseApp whose user cache it reads (through the cache source), which
 // stops its sweeping thread before this object goes. Thread-safe. The token-map lock
