@@ -42,12 +42,11 @@ constexpr wchar_t kInstallationKey[] = L"SOFTWARE\\Brontel\\Ivarune";
 
 }  // namespace
 
-CCorvessaBaseApp::CCorvessaBaseApp(TickSource tickSource)
-    : m_tickSource(tickSource ? std::move(tickSource) : TickSource(&GetTickCount64))
+CCorvessaBaseApp::CCorvessaBaseApp(const IClock& clock) : m_clock(clock)
 {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    m_sessions = std::make_unique<CCorvessaSessionService>(m_tickSource, &GetBusUserCache);
-    m_tokenThread = std::make_unique<CorvessaTokenExpirationThread>(this);
+    m_sessions = std::make_unique<CCorvessaSessionService>(m_clock, &GetBusUserCache);
+    m_tokenThread = std::make_unique<CorvessaTokenExpirationThread>(this, m_clock);
     m_tokenThread->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr);
 }
 
@@ -69,7 +68,7 @@ int CCorvessaBaseApp::ExitInstance()
 std::unique_ptr<CWmipUserCache> CCorvessaBaseApp::CreateUserCache()
 {
     CWmipUserCacheClock clock;
-    clock.tickCount = m_tickSource;
+    clock.clock = &m_clock;
     return std::make_unique<CCorvessaUserCache>(false, false, std::move(clock));
 }
 
@@ -604,7 +603,8 @@ corvessa::EventSubscriptionManager* CCorvessaBaseApp::GetEventSubscriptionManage
     const CheckedMutexLock guard(m_subscriptionLock);
     if (!m_subscriptionManager)
     {
-        m_subscriptionManager = std::make_unique<corvessa::EventSubscriptionManager>(GetDatabase(), GetQpidWrapper());
+        m_subscriptionManager =
+            std::make_unique<corvessa::EventSubscriptionManager>(GetDatabase(), GetQpidWrapper(), m_clock);
     }
     return m_subscriptionManager.get();
 }

@@ -15,7 +15,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -36,6 +35,7 @@
 #include "platform/mfc/CString.h"
 #include "platform/qpid/IQpidWrapper.h"
 #include "platform/qpid/Variant.h"
+#include "platform/win32/Clock.h"
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
 #include "provider/CWmipApp.h"
@@ -98,17 +98,15 @@ public:
     // The instances of a read; the caller owns them.
     using InstanceList = std::vector<std::unique_ptr<CCorvessaQpidInstance>>;
 
-    // A steady clock in milliseconds (empty: GetTickCount64) for token ages and the user
-    // cache's permission refreshes; tests drive it.
-    using TickSource = std::function<ULONGLONG()>;
-
     static constexpr LONG kInternalDirectoryId = -1;
     // Configuration value: non-zero when clients send their credentials encrypted.
     static constexpr LONG kEncryptedCredentialsConfigId = 241;
     static constexpr LONG kSystemAdministratorPtzPriority = 1000;
 
     // Starts the token expiration thread.
-    explicit CCorvessaBaseApp(TickSource tickSource = TickSource());
+    // clock (not owned, outlives the object) times token ages, the user cache, the token sweep
+    // and the subscriptions' changes and expiry.
+    explicit CCorvessaBaseApp(const IClock& clock = IClock::Machine());
     // Stops and joins the expiration thread first, then lets the rest go.
     ~CCorvessaBaseApp() override;
 
@@ -342,7 +340,7 @@ private:
     auto RunSubscriptionOperation(const std::string& token, const std::string& applicationId, Work work);
 
     // Set at construction.
-    const TickSource m_tickSource;
+    const IClock& m_clock;
 
     // Made before the thread starts and destroyed (in the destructor) after it is joined.
     std::unique_ptr<CCorvessaSessionService> m_sessions;

@@ -24,8 +24,8 @@ constexpr LONGLONG kMillisecondsPerHour = 60LL * 60 * 1000;
 
 }  // namespace
 
-CCorvessaSessionService::CCorvessaSessionService(TickSource tickSource, CacheSource cache)
-    : m_tickSource(std::move(tickSource)), m_cache(cache)
+CCorvessaSessionService::CCorvessaSessionService(const IClock& clock, CacheSource cache)
+    : m_clock(clock), m_cache(cache)
 {
     InitializeCriticalSection(&m_tokenLock);
     m_tokenLifetimeMs.store(GetAuthenticatedTokenTimeoutInHours() * kMillisecondsPerHour);
@@ -50,7 +50,7 @@ HRESULT CCorvessaSessionService::IssueToken(const std::string& applicationId,
     {
         const COleDateTime now = COleDateTime::GetCurrentTime();
         const std::string issued = newToken();
-        m_tokens[issued] = TokenRecord{sid, {applicationId}, now, m_tickSource()};
+        m_tokens[issued] = TokenRecord{sid, {applicationId}, now, m_clock.GetTickCount64()};
         token = issued;
         authenticationTime = now;
     }
@@ -87,7 +87,7 @@ bool CCorvessaSessionService::IsCachedUserInUseByMultipleSessions(const CString&
 bool CCorvessaSessionService::IsAgedLocked(const TokenRecord& record) const
 {
     // A clock that stands before the issue counts as age 0.
-    const ULONGLONG now = m_tickSource();
+    const ULONGLONG now = m_clock.GetTickCount64();
     const ULONGLONG age = now > record.issuedTick ? now - record.issuedTick : 0;
     return static_cast<LONGLONG>(age) > m_tokenLifetimeMs.load();
 }

@@ -3,9 +3,10 @@
 // user cache; every request turns its token into that entry (GetUserCacheEntryForToken, or
 // LeaseEntryForToken with the entry's return) and gives it back after its work. A token lives
 // from its issue until it is older than the lifetime (registry value
-// "AuthenticatedTokenTimeout", 1 to 24 hours, default 8), measured on a steady clock: a request
-// with an aged token is refused at once, and RemoveStaleAuthenticationTokens sweeps aged tokens
-// out. A log-out (EndSession) removes the user's entry when no other token uses it.
+// "AuthenticatedTokenTimeout", 1 to 24 hours, default 8), measured on the steady time of the
+// clock it is given: a request with an aged token is refused at once, and
+// RemoveStaleAuthenticationTokens sweeps aged tokens out. A log-out (EndSession) removes the
+// user's entry when no other token uses it.
 //
 // Owned by the CCorvessaBaseApp whose user cache it reads (through the cache source), which
 // stops its sweeping thread before this object goes. Thread-safe. The token-map lock
@@ -25,6 +26,7 @@
 
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/CString.h"
+#include "platform/win32/Clock.h"
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
 
@@ -34,8 +36,6 @@ class CWmipUserCacheEntry;
 class CCorvessaSessionService
 {
 public:
-    // A steady clock in milliseconds.
-    using TickSource = std::function<ULONGLONG()>;
     // The bus user cache of the application; null when there is none.
     using CacheSource = CCorvessaUserCache* (*)();
     // Gives a token check's entry back when the request ends, whatever way it ends.
@@ -50,8 +50,9 @@ public:
     static constexpr std::size_t kMaxApplicationIdsPerToken = 64;
     static constexpr std::size_t kMaxApplicationIdBytes = 256;
 
-    // Reads the token lifetime.
-    CCorvessaSessionService(TickSource tickSource, CacheSource cache);
+    // Reads the token lifetime. clock: not owned, outlives the service; token ages are measured
+    // on its steady time.
+    CCorvessaSessionService(const IClock& clock, CacheSource cache);
     ~CCorvessaSessionService();
     CCorvessaSessionService(const CCorvessaSessionService&) = delete;
     CCorvessaSessionService& operator=(const CCorvessaSessionService&) = delete;
@@ -113,7 +114,7 @@ private:
     void EndSessionLocked(const std::string& token, CWmipUserCacheEntry* entry) REQUIRES(m_tokenLock);
 
     // Set at construction.
-    const TickSource m_tickSource;
+    const IClock& m_clock;
     const CacheSource m_cache;
 
     mutable CRITICAL_SECTION m_tokenLock;

@@ -15,7 +15,10 @@ constexpr wchar_t kSource[] = L"CorvessaTokenExpirationThread";
 
 }  // namespace
 
-CorvessaTokenExpirationThread::CorvessaTokenExpirationThread(CCorvessaBaseApp* owner) : m_owner(owner) {}
+CorvessaTokenExpirationThread::CorvessaTokenExpirationThread(CCorvessaBaseApp* owner, const IClock& clock)
+    : m_owner(owner), m_clock(clock)
+{
+}
 
 CorvessaTokenExpirationThread::~CorvessaTokenExpirationThread()
 {
@@ -33,18 +36,19 @@ UINT CorvessaTokenExpirationThread::OnRun()
     // object the process takes as current.
     const CModuleStateSwitch current(m_owner);
     CheckedMutexLock guard(m_lock);
-    int turns = 0;
+    ULONGLONG lastSweep = m_clock.GetTickCount64();
     for (;;)
     {
         if (guard.WaitFor(m_wake, std::chrono::milliseconds(kTurnMs), [this]() REQUIRES(m_lock) { return m_stop; }))
         {
             return 0;
         }
-        if (++turns < kTurnsPerSweep)
+        const ULONGLONG now = m_clock.GetTickCount64();
+        if (!IsSweepDue(lastSweep, now))
         {
             continue;
         }
-        turns = 0;
+        lastSweep = now;
         // The sweep runs without the stop lock, so a stop request never waits for it.
         guard.Unlock();
         try

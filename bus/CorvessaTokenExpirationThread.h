@@ -1,6 +1,7 @@
-// CorvessaTokenExpirationThread: the bus front end's one background thread. Every 300 turns
-// of one second it asks the application object to sweep out the session tokens that have
-// outlived their lifetime.
+// CorvessaTokenExpirationThread: the bus front end's one background thread. Every 300 seconds
+// it asks the application object to sweep out the session tokens that have outlived their
+// lifetime. It wakes once a second of real time; whether a sweep is due is read from the
+// clock it is given, which tests set.
 //
 // Owned by the CCorvessaBaseApp it sweeps, which starts it at construction and stops and
 // joins it (Kill) before its token maps go. Stop may be called from any thread; the loop
@@ -10,6 +11,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "platform/win32/Clock.h"
 #include "platform/win32/ThreadSafety.h"
 #include "platform/win32/WinTypes.h"
 #include "provider/LWorkerThread.h"
@@ -20,11 +22,19 @@ class CorvessaTokenExpirationThread : public LWorkerThread
 {
 public:
     static constexpr DWORD kTurnMs = 1000;
-    static constexpr int kTurnsPerSweep = 300;
+    static constexpr ULONGLONG kSweepIntervalMs = 300 * 1000;
 
-    // owner: not owned, may be null (the loop then ends at once).
-    explicit CorvessaTokenExpirationThread(CCorvessaBaseApp* owner);
+    // owner: not owned, may be null (the loop then ends at once). clock: not owned, outlives
+    // the thread.
+    explicit CorvessaTokenExpirationThread(CCorvessaBaseApp* owner, const IClock& clock = IClock::Machine());
     ~CorvessaTokenExpirationThread() override;
+
+    // Whether a sweep is due at the clock's steady time now, the last one (or the start)
+    // having been at lastSweep. A clock that stands before lastSweep is not due.
+    static bool IsSweepDue(ULONGLONG lastSweep, ULONGLONG now)
+    {
+        return now > lastSweep && now - lastSweep >= kSweepIntervalMs;
+    }
 
     // The sweep loop; 0 when it ends.
     UINT OnRun() override;
@@ -33,6 +43,7 @@ public:
 
 private:
     CCorvessaBaseApp* const m_owner;
+    const IClock& m_clock;
 
     CheckedMutex m_lock;
     std::condition_variable m_wake;

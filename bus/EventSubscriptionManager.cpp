@@ -20,6 +20,7 @@
 #include "platform/qpid/IQpidWrapper.h"
 #include "platform/qpid/Uuid.h"
 #include "platform/qpid/Variant.h"
+#include "platform/win32/Calendar.h"
 
 namespace corvessa {
 
@@ -38,6 +39,10 @@ std::int32_t ReadPeriod(const wchar_t* name, std::int32_t fallback)
     DWORD minutes = 0;
     return key.GetDWORDValue(name, &minutes) ? static_cast<std::int32_t>(minutes) : fallback;
 }
+
+// The OLE date of 1970-01-01 00:00, and the length of a day.
+constexpr double kOleDayOf1970 = -calendar::DaysFromCivil(1899, 12, 30);
+constexpr double kMillisecondsPerDay = 24.0 * 60 * 60 * 1000;
 
 CCorvessaException InvalidRequestItem(const std::string& property)
 {
@@ -61,9 +66,8 @@ void ShapeRow(CDynamicRecordset& recordset, LONG id)
 }  // namespace
 
 EventSubscriptionManager::EventSubscriptionManager(CBntDatabase* database, sms::qpid::wrapper::IQpidWrapper* wrapper,
-                                                   Clock clock)
-    : m_database(database), m_wrapper(wrapper),
-      m_clock(clock ? std::move(clock) : Clock([] { return CBntDateTime::GetCurrentTime().GetUTC(); })),
+                                                   const IClock& clock)
+    : m_database(database), m_wrapper(wrapper), m_clock(clock),
       m_transientMinutes(
           ReadPeriod(L"TransientEventSubscriptionExpiration", DEFAULT_TRANSIENT_EVENT_SUBSCRIPTION_EXPIRATION_MINUTES)),
       m_durableMinutes(
@@ -75,7 +79,11 @@ EventSubscriptionManager::~EventSubscriptionManager() = default;
 
 CBntDateTime EventSubscriptionManager::Now() const
 {
-    return m_clock();
+    // To the millisecond: whole seconds would tell a change made 0.1 s after its creation, but
+    // across a second's turn, from one made 0.9 s after it within the same second.
+    CBntDateTime now(kOleDayOf1970 + static_cast<double>(m_clock.GetUtcMilliseconds()) / kMillisecondsPerDay);
+    now.SetUTC(1);
+    return now;
 }
 
 CCorvessaException EventSubscriptionManager::DatabaseFailure(const CException& failure, int line)

@@ -17,7 +17,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include <boost/optional.hpp>
@@ -26,6 +25,7 @@
 #include "bus/PaginatedItems.h"
 #include "bus/PagingParameters.h"
 #include "common/CBntDateTime.h"
+#include "platform/win32/Clock.h"
 
 class CAcsUser;
 class CBntDatabase;
@@ -42,9 +42,6 @@ namespace corvessa {
 class EventSubscriptionManager
 {
 public:
-    // The present moment in UTC (tests move it).
-    using Clock = std::function<CBntDateTime()>;
-
     static constexpr std::int32_t DEFAULT_TRANSIENT_EVENT_SUBSCRIPTION_EXPIRATION_MINUTES = 1440;
     static constexpr std::int32_t DEFAULT_DURABLE_EVENT_SUBSCRIPTION_EXPIRATION_MINUTES = 10080;
     // Longest description and filter, in bytes of UTF-8.
@@ -57,9 +54,10 @@ public:
 
     // Reads the two expiry periods (registry values "TransientEventSubscriptionExpiration"
     // and "DurableEventSubscriptionExpiration" under SOFTWARE\Brontel\Ivarune\Corvessa, in
-    // minutes, taken as they stand; 1440 and 10080 when absent). An empty clock is the
-    // machine's.
-    EventSubscriptionManager(CBntDatabase* database, sms::qpid::wrapper::IQpidWrapper* wrapper, Clock clock = Clock());
+    // minutes, taken as they stand; 1440 and 10080 when absent). The clock (not owned,
+    // outlives the manager) gives every date the manager stamps and judges expiry by.
+    EventSubscriptionManager(CBntDatabase* database, sms::qpid::wrapper::IQpidWrapper* wrapper,
+                             const IClock& clock = IClock::Machine());
     virtual ~EventSubscriptionManager();
 
     // The subscription, disabled first when it has expired. Throws "subscriptiondoesnotexist"
@@ -121,7 +119,7 @@ private:
     // Set at construction; not owned.
     CBntDatabase* m_database;
     sms::qpid::wrapper::IQpidWrapper* m_wrapper;
-    Clock m_clock;
+    const IClock& m_clock;
     std::int32_t m_transientMinutes;
     std::int32_t m_durableMinutes;
 };

@@ -29,8 +29,8 @@ LONG CWmipClassCache::StoredSpan()
     return host != nullptr ? host->GetHostStoredValue(kClassCacheSpanId) : 0;
 }
 
-CWmipClassCache::CWmipClassCache(LONG spanSeconds)
-    : m_spanSeconds(spanSeconds < 0 ? 0 : spanSeconds), m_stamp(Clock::now())
+CWmipClassCache::CWmipClassCache(LONG spanSeconds, const IClock& clock)
+    : m_spanSeconds(spanSeconds < 0 ? 0 : spanSeconds), m_clock(clock), m_stamp(clock.GetTickCount64())
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -63,9 +63,11 @@ CString CWmipClassCache::MakeKey(const wchar_t* className, const CAcsUser* user)
     return key;
 }
 
-void CWmipClassCache::ExpireLocked(Clock::time_point now)
+void CWmipClassCache::ExpireLocked(ULONGLONG now)
 {
-    if (now - m_stamp >= std::chrono::seconds(m_spanSeconds))
+    // A clock that stands before the stamp counts as age 0.
+    const ULONGLONG age = now > m_stamp ? now - m_stamp : 0;
+    if (age >= static_cast<ULONGLONG>(m_spanSeconds) * 1000)
     {
         m_classes.clear();
         m_storedClasses.clear();
@@ -86,7 +88,7 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
     ComPtr<IWbemClassObject> copy;
     ComPtr<IWbemClassObject> cached;
     {
-        const Clock::time_point now = Clock::now();
+        const ULONGLONG now = m_clock.GetTickCount64();
         CriticalSectionLock guard(m_lock);
         ExpireLocked(now);
         auto it = m_classes.find(key);
@@ -111,7 +113,7 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
             return hr;
         if (built == nullptr)
             return WBEM_E_FAILED;
-        const Clock::time_point now = Clock::now();
+        const ULONGLONG now = m_clock.GetTickCount64();
         CriticalSectionLock guard(m_lock);
         ExpireLocked(now);
         auto [it, inserted] = m_classes.try_emplace(key, built);
@@ -139,7 +141,7 @@ HRESULT CWmipClassCache::GetStoredClass(const CString& className, IWbemServices*
     ComPtr<IWbemClassObject> copy;
     ComPtr<IWbemClassObject> cached;
     {
-        const Clock::time_point now = Clock::now();
+        const ULONGLONG now = m_clock.GetTickCount64();
         CriticalSectionLock guard(m_lock);
         ExpireLocked(now);
         const auto it = m_storedClasses.find(key);
@@ -167,7 +169,7 @@ HRESULT CWmipClassCache::GetStoredClass(const CString& className, IWbemServices*
     if (FAILED(hr))
         return hr;
     {
-        const Clock::time_point now = Clock::now();
+        const ULONGLONG now = m_clock.GetTickCount64();
         CriticalSectionLock guard(m_lock);
         ExpireLocked(now);
         m_storedClasses.insert_or_assign(key, StoredClass{ComPtr<IWbemServices>(services), std::move(fetched)});
@@ -205,7 +207,7 @@ void CWmipClassCache::Clear()
         CriticalSectionLock guard(m_lock);
         m_classes.clear();
         m_storedClasses.clear();
-        m_stamp = Clock::now();
+        m_stamp = m_clock.GetTickCount64();
     }
     catch (const CException& e)
     {

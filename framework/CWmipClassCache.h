@@ -14,10 +14,10 @@
 
 #include "platform/com/Unknown.h"
 #include "platform/mfc/CString.h"
+#include "platform/win32/Clock.h"
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
 
-#include <chrono>
 #include <functional>
 #include <map>
 
@@ -32,8 +32,9 @@ public:
     // An empty cache whose span is stored value 39 (CWmipApp::GetStoredValue; 0 without an
     // application, so nothing stays cached).
     CWmipClassCache();
-    // An empty cache with the given span in seconds (negative counts as 0).
-    explicit CWmipClassCache(LONG spanSeconds);
+    // An empty cache with the given span in seconds (negative counts as 0), measured on the
+    // clock's steady time (the clock is not owned and outlives the cache).
+    explicit CWmipClassCache(LONG spanSeconds, const IClock& clock = IClock::Machine());
     virtual ~CWmipClassCache();
     CWmipClassCache(const CWmipClassCache&) = delete;
     CWmipClassCache& operator=(const CWmipClassCache&) = delete;
@@ -74,13 +75,13 @@ private:
     // The part of a key that names the user (system for null).
     static CString MakeKeyPrefix(const CAcsUser* user);
     static CString MakeKey(const wchar_t* className, const CAcsUser* user);
-    using Clock = std::chrono::steady_clock;
     // Under m_lock: drops everything when the span has passed between the stamp and `now`
     // (read before the lock is taken, so that callers do not queue behind the clock).
-    void ExpireLocked(Clock::time_point now) REQUIRES(m_lock);
+    void ExpireLocked(ULONGLONG now) REQUIRES(m_lock);
 
     // Set at construction.
     const LONG m_spanSeconds;
+    const IClock& m_clock;
 
     // A definition WMI keeps, with the services it came from (held, so that no other services
     // object can take its address while the entry lives).
@@ -93,7 +94,7 @@ private:
     mutable CRITICAL_SECTION m_lock;
     std::map<CString, ComPtr<IWbemClassObject>> m_classes GUARDED_BY(m_lock);
     std::map<CString, StoredClass> m_storedClasses GUARDED_BY(m_lock);  // upper-cased names
-    // A steady clock: a wall clock set back (or a change of daylight saving time) would keep
+    // Steady time: a wall clock set back (or a change of daylight saving time) would keep
     // stale definitions until it caught up again.
-    Clock::time_point m_stamp GUARDED_BY(m_lock);
+    ULONGLONG m_stamp GUARDED_BY(m_lock);
 };

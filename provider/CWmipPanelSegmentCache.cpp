@@ -1,5 +1,7 @@
 #include "provider/CWmipPanelSegmentCache.h"
 
+#include <algorithm>
+
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -14,10 +16,10 @@ constexpr wchar_t kSource[] = L"CWmipPanelSegmentCache.cpp";
 constexpr LONG kSpanValueId = 34;
 }  // namespace
 
-CWmipPanelSegmentCache::CWmipPanelSegmentCache() : CWmipPanelSegmentCache(&COleDateTime::GetCurrentTime) {}
-
-CWmipPanelSegmentCache::CWmipPanelSegmentCache(Clock clock)
-    : m_clock(std::move(clock)), m_span(0, 0, 0, CWmipApp::GetStoredValue(kSpanValueId)), m_lastLoad(m_clock())
+CWmipPanelSegmentCache::CWmipPanelSegmentCache(const IClock& clock)
+    : m_clock(clock),
+      m_spanMs(static_cast<ULONGLONG>(std::max<LONG>(CWmipApp::GetStoredValue(kSpanValueId), 0)) * 1000),
+      m_lastLoad(clock.GetTickCount64())
 {
     Load();
 }
@@ -56,12 +58,14 @@ void CWmipPanelSegmentCache::Load()
         CWMIDebugLog::LogError(kSource, __LINE__, L"Unspecified error loading panel/segment cache", E_FAIL);
     }
     // Also after a failure, so a failing database is not asked again before the span passes.
-    m_lastLoad = m_clock();
+    m_lastLoad = m_clock.GetTickCount64();
 }
 
 LONG CWmipPanelSegmentCache::GetSegmentID(LONG panelId)
 {
-    if (m_clock() - m_lastLoad > m_span)
+    // A clock that stands before the last load counts as no time passed.
+    const ULONGLONG now = m_clock.GetTickCount64();
+    if (now > m_lastLoad && now - m_lastLoad > m_spanMs)
     {
         Load();
     }

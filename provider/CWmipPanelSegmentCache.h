@@ -5,21 +5,17 @@
 // Owned by one security event mapper, whose processor thread is its only user: no lock.
 #pragma once
 
-#include <functional>
 #include <map>
 
-#include "platform/mfc/COleDateTime.h"
+#include "platform/win32/Clock.h"
 #include "platform/win32/WinTypes.h"
 
 class CWmipPanelSegmentCache
 {
 public:
-    // Where the cache reads the time; tests move it by hand.
-    using Clock = std::function<COleDateTime()>;
-
-    // Last load time now, the span from stored value 34, then a load.
-    CWmipPanelSegmentCache();
-    explicit CWmipPanelSegmentCache(Clock clock);
+    // Last load time now, the span from stored value 34, then a load. The span is measured on
+    // the clock's steady time (the clock is not owned and outlives the cache).
+    explicit CWmipPanelSegmentCache(const IClock& clock = IClock::Machine());
     virtual ~CWmipPanelSegmentCache() = default;
     CWmipPanelSegmentCache(const CWmipPanelSegmentCache&) = delete;
     CWmipPanelSegmentCache& operator=(const CWmipPanelSegmentCache&) = delete;
@@ -34,10 +30,10 @@ private:
     void Load();
 
     // Set at construction.
-    Clock m_clock;
-    COleDateTimeSpan m_span;
+    const IClock& m_clock;
+    const ULONGLONG m_spanMs;
 
-    COleDateTime m_lastLoad;
+    ULONGLONG m_lastLoad;
     std::map<LONG, LONG> m_panels;
     bool m_segmentsInUse = false;
 };

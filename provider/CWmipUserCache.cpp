@@ -50,8 +50,7 @@ private:
 }  // namespace
 
 CWmipUserCache::CWmipUserCache(bool loginFlag1, bool loginFlag2, Clock clock)
-    : m_loginFlag1(loginFlag1), m_loginFlag2(loginFlag2),
-      m_tickCount(clock.tickCount ? std::move(clock.tickCount) : std::function<ULONGLONG()>(&GetTickCount64)),
+    : m_loginFlag1(loginFlag1), m_loginFlag2(loginFlag2), m_clock(*clock.clock),
       m_cleanupIntervalMs(clock.cleanupIntervalMs)
 {
     InitializeCriticalSection(&m_entryLock);
@@ -440,7 +439,7 @@ std::size_t CWmipUserCache::GetRetiredUserCount() const
 
 ULONGLONG CWmipUserCache::Now() const
 {
-    return m_tickCount();
+    return m_clock.GetTickCount64();
 }
 
 bool CWmipUserCache::IsExpired(const CWmipUserCacheEntry& entry, ULONGLONG now) const

@@ -22,7 +22,6 @@
 
 #include <atomic>
 #include <cstddef>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -32,6 +31,7 @@
 #include "platform/win32/ThreadSafety.h"
 #include "framework/IWmipUserDirectory.h"
 #include "platform/mfc/CString.h"
+#include "platform/win32/Clock.h"
 #include "platform/win32/Threading.h"
 #include "platform/win32/WinTypes.h"
 #include "provider/CWmipUserCacheEntry.h"
@@ -44,8 +44,8 @@ struct CWmipUserCacheClock
 {
     static constexpr DWORD kDefaultCleanupIntervalMs = 30 * 1000;
 
-    // Milliseconds of a steady clock; empty: GetTickCount64.
-    std::function<ULONGLONG()> tickCount;
+    // Not owned; outlives the cache.
+    const IClock* clock = &IClock::Machine();
     DWORD cleanupIntervalMs = kDefaultCleanupIntervalMs;
     // The entry lifetime in seconds; empty: CWmipApp::GetStoredValue(33).
     std::optional<LONG> lifetimeSeconds;
@@ -161,7 +161,7 @@ private:
     // Set at construction.
     const bool m_loginFlag1;
     const bool m_loginFlag2;
-    const std::function<ULONGLONG()> m_tickCount;
+    const IClock& m_clock;
     const ULONGLONG m_cleanupIntervalMs;
     LONGLONG m_lifetimeMs = 0;
     DBConnectionManager* m_connectionManager = nullptr;  // not owned

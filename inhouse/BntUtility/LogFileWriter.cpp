@@ -1,6 +1,7 @@
 #include "inhouse/BntUtility/LogFileWriter.h"
 
 #include "platform/registry/ProvixaHome.h"
+#include "platform/win32/Clock.h"
 #include "platform/win32/ThreadSafety.h"
 
 #include <fcntl.h>
@@ -33,13 +34,16 @@ namespace {
 constexpr std::size_t kMaxOpenFiles = 16;
 // How often the path of an open file is looked at again for a file put in its place (a
 // rotation renames the file away); a removed file is noticed at the next line.
-constexpr std::chrono::milliseconds kPathCheckInterval{1000};
+constexpr ULONGLONG kPathCheckIntervalMs = 1000;
 
 std::mutex& WriteLock()
 {
     static std::mutex lock;
     return lock;
 }
+
+// The clock of the path checks.
+std::atomic<const IClock*> g_clock{&IClock::Machine()};
 
 // The size at which a log file is rolled over.
 std::atomic<std::uintmax_t> g_maxFileBytes{LogFileWriter::kDefaultMaxFileBytes};
@@ -154,7 +158,7 @@ public:
             }
             found = m_files
                         .emplace(path, OpenFile{std::move(fd), opened.st_dev, opened.st_ino,
-                                                std::chrono::steady_clock::now()})
+                                                g_clock.load()->GetTickCount64()})
                         .first;
         }
         return found->second.fd;
@@ -190,14 +194,15 @@ private:
         std::shared_ptr<const FileDescriptor> fd;
         dev_t device;
         ino_t inode;
-        std::chrono::steady_clock::time_point pathChecked;
+        ULONGLONG pathChecked;  // the clock's steady time
     };
 
     // False when (looked at once per interval) the path now names another file or none.
     static bool PathStillNamesIt(const std::string& path, OpenFile& file)
     {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - file.pathChecked < kPathCheckInterval)
+        // A clock that stands before the last look counts as no time passed.
+        const ULONGLONG now = g_clock.load()->GetTickCount64();
+        if (now <= file.pathChecked || now - file.pathChecked < kPathCheckIntervalMs)
         {
             return true;
         }
@@ -510,6 +515,11 @@ void LogFileWriter::Flush()
 {
     if (!g_heldWrittenForExit.load())
         Held().WriteHeld(nullptr, nullptr);
+}
+
+void LogFileWriter::SetClock(const IClock* clock)
+{
+    g_clock.store(clock != nullptr ? clock : &IClock::Machine());
 }
 
 void LogFileWriter::SetMaxFileBytes(std::uintmax_t bytes)

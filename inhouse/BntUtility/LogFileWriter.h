@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+class IClock;
+
 namespace brontel::utility {
 
 class LogFileWriter
@@ -29,6 +31,9 @@ public:
     LogFileWriter() = delete;
     // Replaces the roll-over size (0: the default); tests use small sizes.
     static void SetMaxFileBytes(std::uintmax_t bytes);
+    // Replaces the clock that times the look at an open file's path (null: the machine's);
+    // the clock must outlive its use. Tests set one.
+    static void SetClock(const IClock* clock);
 
     // Appends line and a line feed to the file at path, creating missing folders when the
     // file is opened.

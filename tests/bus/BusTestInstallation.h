@@ -1,5 +1,5 @@
 // The bus front end on a fresh demo installation for one test: a temporary PROVIXA_HOME with
-// the demo database, and an application object whose steady clock only moves when the test
+// the demo database, and an application object whose clock only moves when the test
 // moves it. The application object is the process's current one while it lives.
 //
 // Demo accounts: internal "operator"/"operator-demo" (user 1, monitoring group 3 with PTZ
@@ -7,7 +7,6 @@
 // sign-on) account "olive"/"olive-demo", linked to user 1.
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +21,7 @@
 #include "platform/mfc/COleDateTime.h"
 #include "provider/CWmipUserCacheEntry.h"
 #include "tests/support/InstallationDatabase.h"
+#include "tests/support/ManualClock.h"
 #include "tests/support/TemporaryHome.h"
 
 // "KEY | MESSAGE" of the CCorvessaException the call throws; "no error" when it throws none.
@@ -49,7 +49,7 @@ public:
 class TestBusApp : public CCorvessaBaseApp
 {
 public:
-    explicit TestBusApp(const std::atomic<ULONGLONG>& clock) : CCorvessaBaseApp([&clock] { return clock.load(); }) {}
+    explicit TestBusApp(const IClock& clock) : CCorvessaBaseApp(clock) {}
 
     using CCorvessaBaseApp::ConvertToCorvessaException;
     using CCorvessaBaseApp::GenerateSIDForInternalAccount;
@@ -93,7 +93,7 @@ protected:
         CBntRegistry key(false, L"SOFTWARE\\Brontel\\Ivarune\\Corvessa");
         ASSERT_TRUE(key.SetDWORDValue(L"AuthenticatedTokenTimeout", hours));
     }
-    void Advance(ULONGLONG ms) { m_clock += ms; }
+    void Advance(ULONGLONG ms) { m_clock.Advance(ms); }
 
     // A token of the user (throws as Authenticate).
     std::string Login(const std::string& user, const std::string& password, int directory = -1)
@@ -115,6 +115,6 @@ protected:
     CCorvessaUserCache& Cache() { return *m_app->GetBusUserCache(); }
 
     support::TemporaryHome m_home;
-    std::atomic<ULONGLONG> m_clock{10'000'000};
+    support::ManualClock m_clock;
     std::unique_ptr<TestBusApp> m_app;
 };

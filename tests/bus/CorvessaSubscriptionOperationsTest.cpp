@@ -56,6 +56,8 @@ TEST_F(CorvessaSubscriptionOperations, TheTokensUserIsTheCallerAndTheEntryIsAlwa
     request.description = "Lobby";
     const EventSubscription added = m_app->AddEventSubscription(request, token, kApplication);
     EXPECT_EQ(added.userId, 1);
+    // Dated by the application's clock, which stands still: the disable below is announced as new.
+    EXPECT_TRUE(added.createdDate == CBntDateTime::FromTime(support::ManualClock::kStartUtcMilliseconds / 1000));
     EXPECT_EQ(OperatorUseCount(), 0);
     const auto page = m_app->GetEventSubscriptions(token, kApplication, true, {1, 10, "id", false});
     ASSERT_EQ(page.items.size(), 2u);

@@ -107,10 +107,10 @@ TEST_F(CorvessaUserInformation, PermissionsAreReadAgainAfterThirtyMinutes)
     const CAcsUser* user = Cache().FindUserEntry(L"INTERNAL_SID_FOR_OPERATOR")->GetUser();
     EXPECT_FALSE(user->HasPermission(0x30000031));
     Exec("INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (3, 0x30000031);");
-    Advance(29 * 60 * 1000);
+    Advance(30 * 60 * 1000 - 1);
     EXPECT_EQ(Check(token), S_OK);
     EXPECT_FALSE(user->HasPermission(0x30000031));
-    Advance(60 * 1000);
+    Advance(1);
     EXPECT_EQ(Check(token), S_OK);
     EXPECT_TRUE(user->HasPermission(0x30000031));
     EXPECT_FALSE(Cache().ArePermissionsStale(L"INTERNAL_SID_FOR_OPERATOR"));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <regex>
 #include <set>
 #include <string>
@@ -29,6 +30,21 @@ CBntDateTime Utc(int year, int month, int day, int hour, int minute, double seco
     return value;
 }
 
+// A clock that reads the date a test sets.
+class DateClock : public IClock
+{
+public:
+    explicit DateClock(const CBntDateTime& now) : m_now(now) {}
+    ULONGLONG GetTickCount64() const override { return static_cast<ULONGLONG>(GetUtcMilliseconds()); }
+    LONGLONG GetUtcMilliseconds() const override
+    {
+        return std::llround((m_now.GetDate() - COleDateTime(1970, 1, 1, 0, 0, 0).m_dt) * 86400.0 * 1000.0);
+    }
+
+private:
+    const CBntDateTime& m_now;
+};
+
 void SetPeriod(const wchar_t* name, DWORD minutes)
 {
     CBntRegistry key(false, L"SOFTWARE\\Brontel\\Ivarune\\Corvessa");
@@ -52,7 +68,7 @@ protected:
 
     std::unique_ptr<EventSubscriptionManager> MakeManager(sms::qpid::wrapper::IQpidWrapper* wrapper)
     {
-        return std::make_unique<EventSubscriptionManager>(m_app->GetDatabase(), wrapper, [this] { return m_now; });
+        return std::make_unique<EventSubscriptionManager>(m_app->GetDatabase(), wrapper, m_dateClock);
     }
     EventSubscriptionManager& Manager()
     {
@@ -82,6 +98,7 @@ protected:
     RegisteredFilterChecker m_checker;
     RecordingQpidWrapper m_bus;
     CBntDateTime m_now = Utc(2026, 12, 7, 9, 0, 0);
+    DateClock m_dateClock{m_now};
     std::unique_ptr<CAcsUser> m_admin;
     std::unique_ptr<CAcsUser> m_operator;
     std::unique_ptr<CAcsUser> m_guard;
@@ -247,11 +264,29 @@ TEST_F(EventSubscriptions, ModifyAndDisableAnnounceTheirChangesAndDisablingIsFin
     EXPECT_EQ(m_bus.Notices().size(), 4u);
 }
 
-TEST_F(EventSubscriptions, DisabledWithinHalfASecondOfCreationIsAnnouncedAsNew)
+// The change notice of a modify or disable on each side of half a second after the creation,
+// on the manager's clock to the millisecond.
+TEST_F(EventSubscriptions, ChangedWithinHalfASecondOfCreationIsAnnouncedAsNew)
 {
-    const EventSubscription added = Add(*m_operator);
-    Manager().DisableEventSubscription(added, *m_operator);
-    EXPECT_EQ(m_bus.Notices(), (std::vector<std::pair<int, int>>{{3, 1}, {3, 1}}));
+    struct Case
+    {
+        bool disable;
+        int afterMs;
+        int expected;
+    };
+    const Case cases[] = {{true, 0, 1}, {true, 499, 1}, {true, 501, 3}, {false, 499, 1}, {false, 501, 2}};
+    const CBntDateTime created = Utc(2026, 12, 7, 9, 30, 0);
+    for (const Case& test : cases)
+    {
+        m_now = created;
+        const EventSubscription added = Add(*m_operator);
+        m_now = Utc(2026, 12, 7, 9, 30, test.afterMs / 1000.0);
+        const EventSubscription changed = test.disable ? Manager().DisableEventSubscription(added, *m_operator)
+                                                       : Manager().ModifyEventSubscription(added, *m_operator);
+        EXPECT_EQ(m_bus.Notices().back(), std::make_pair(added.id, test.expected))
+            << (test.disable ? "disable " : "modify ") << test.afterMs << " ms";
+        EXPECT_EQ(changed.GetChangeType(), test.expected);
+    }
 }
 
 TEST_F(EventSubscriptions, OwnershipAndExistenceChecks)

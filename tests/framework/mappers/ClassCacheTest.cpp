@@ -5,9 +5,9 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 #include "platform/wmi/WbemClassObject.h"
+#include "tests/support/ManualClock.h"
 
 #include <atomic>
-#include <chrono>
 #include <string>
 #include <thread>
 
@@ -153,11 +153,13 @@ TEST_F(ClassCache, RemoveClassAndRemoveUserClassesDropOnlyTheirEntries)
 
 TEST_F(ClassCache, EverythingIsRebuiltOnceTheSpanHasPassed)
 {
-    CWmipClassCache cache(1);
+    support::ManualClock clock;
+    CWmipClassCache cache(1, clock);
     Get(cache, L"Tst_Built", &m_alice);
+    clock.Advance(999);
     Get(cache, L"Tst_Built", &m_alice);
     EXPECT_EQ(m_builds, 1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    clock.Advance(1);
     Get(cache, L"Tst_Built", &m_alice);
     EXPECT_EQ(m_builds, 2);
 

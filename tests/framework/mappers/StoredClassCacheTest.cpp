@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
-#include <thread>
 
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"
@@ -12,6 +10,7 @@
 #include "platform/mfc/ModuleState.h"
 #include "platform/wmi/WbemClassObject.h"
 #include "framework/objects/CCorvessaNamespace.h"
+#include "tests/support/ManualClock.h"
 
 namespace {
 
@@ -102,11 +101,13 @@ TEST_F(StoredClassCache, FailuresAreNotKeptAndClearOrTheSpanDropsDefinitions)
     Get(cache, m_services, L"Tst_Stored");
     EXPECT_EQ(m_fetches, 3);
 
-    CWmipClassCache shortLived(1);
+    support::ManualClock clock;
+    CWmipClassCache shortLived(1, clock);
     Get(shortLived, m_services, L"Tst_Stored");
+    clock.Advance(999);
     Get(shortLived, m_services, L"Tst_Stored");
     EXPECT_EQ(m_fetches, 4);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    clock.Advance(1);
     Get(shortLived, m_services, L"Tst_Stored");
     EXPECT_EQ(m_fetches, 5);
 

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ManualClock.h"
 #include "tests/support/TemporaryHome.h"
 
 using brontel::utility::LogFileWriter;
@@ -138,16 +139,26 @@ TEST_F(LogFile, AFullFileRollsOverSoTheLogsStayBounded)
     EXPECT_FALSE(std::filesystem::exists(file.string() + ".2"));
 }
 
+// The path of an open file is looked at again once a second of the writer's clock has passed
+// since the file was opened.
 TEST_F(LogFile, RotatedFileIsLeftForTheNewOneWithinASecond)
 {
+    support::ManualClock clock;
+    struct ClockScope
+    {
+        explicit ClockScope(const IClock* clock) { LogFileWriter::SetClock(clock); }
+        ~ClockScope() { LogFileWriter::SetClock(nullptr); }
+    } scope(&clock);
     const auto file = Path("Fluxmere.log");
     const auto rotated = Path("Fluxmere.log.1");
     LogFileWriter::AppendLine(file.string(), "one");
     std::filesystem::rename(file, rotated);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    clock.Advance(999);
     LogFileWriter::AppendLine(file.string(), "two");
-    EXPECT_EQ(Lines(rotated), (Texts{"one"}));
-    EXPECT_EQ(Lines(file), (Texts{"two"}));
+    clock.Advance(1);
+    LogFileWriter::AppendLine(file.string(), "three");
+    EXPECT_EQ(Lines(rotated), (Texts{"one", "two"}));
+    EXPECT_EQ(Lines(file), (Texts{"three"}));
 }
 
 TEST_F(LogFile, ManyFilesEachGetTheirOwnLines)

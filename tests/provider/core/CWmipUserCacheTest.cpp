@@ -343,7 +343,7 @@ TEST(UserCacheLifetime, ComesFromStoredValue33)
     installation.Exec("UPDATE CONFIG_VALUE SET NUMBERVALUE = 100 WHERE CONFIGID = 33;");
     FakeClock clock;
     CWmipUserCacheClock timing;
-    timing.tickCount = [&clock] { return clock.Now(); };
+    timing.clock = &clock;
     TestApp app(timing);
     const CallerIdentity::Scope caller(CallerIdentity(kOperatorSid, SecurityImpersonation));
     TestUserCache* cache = TestApp::Cache();

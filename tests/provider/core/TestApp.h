@@ -11,23 +11,19 @@
 
 #include "provider/CWmipApp.h"
 #include "provider/CWmipUserCache.h"
+#include "tests/support/ManualClock.h"
 
-// A steady clock that only moves when a test moves it.
-class FakeClock
+// A clock that only moves when a test moves it, and the user cache timing on it.
+class FakeClock : public support::ManualClock
 {
 public:
-    ULONGLONG Now() const { return m_now.load(); }
-    void AdvanceSeconds(ULONGLONG seconds) { m_now += seconds * 1000; }
-    CWmipUserCacheClock Clock(LONG lifetimeSeconds)
+    CWmipUserCacheClock Clock(LONG lifetimeSeconds) const
     {
         CWmipUserCacheClock clock;
-        clock.tickCount = [this] { return Now(); };
+        clock.clock = this;
         clock.lifetimeSeconds = lifetimeSeconds;
         return clock;
     }
-
-private:
-    std::atomic<ULONGLONG> m_now{1'000'000};
 };
 
 class TestUserCache : public CWmipUserCache

@@ -7,6 +7,7 @@
 
 #include "hardware/AcsDeviceKey.h"
 #include "provider/CWmipPanelSegmentCache.h"
+#include "tests/support/ManualClock.h"
 #include "provider/CEventAlarmLinkCache.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipEventTableCache.h"
@@ -56,8 +57,8 @@ TEST(EventTableCache, LooksUpDefinitionsByTypeAndSubtype)
 
 TEST(PanelSegmentCache, AnswersSegmentsAndLogsMisses)
 {
-    COleDateTime now = COleDateTime::GetCurrentTime();
-    CWmipPanelSegmentCache cache([&now] { return now; });
+    support::ManualClock clock;
+    CWmipPanelSegmentCache cache(clock);
     EXPECT_EQ(cache.GetSegmentID(1), 1);
     EXPECT_EQ(cache.GetSegmentID(2), 2);
 
@@ -74,9 +75,9 @@ TEST(PanelSegmentCache, AnswersSegmentsAndLogsMisses)
     const int missBefore = hwtest::CountProviderLogLines("Panel with ID 9 is not in the panel/segment cache");
     EXPECT_EQ(cache.GetSegmentID(9), -1);
     EXPECT_EQ(hwtest::CountProviderLogLines("Panel with ID 9 is not in the panel/segment cache"), missBefore + 1);
-    now += COleDateTimeSpan(0, 0, 0, 30);
+    clock.Advance(60 * 1000);
     EXPECT_EQ(cache.GetSegmentID(9), -1);
-    now += COleDateTimeSpan(0, 0, 0, 31);
+    clock.Advance(1);
     EXPECT_EQ(cache.GetSegmentID(9), 3);
 }
 

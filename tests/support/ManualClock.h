@@ -1,0 +1,32 @@
+// A clock that only moves when the test moves it: its steady time and its UTC time move
+// together, from 10,000,000 ms and 2026-12-07 09:00 UTC. Thread-safe; the test owns it, and it
+// outlives everything it is given to.
+#pragma once
+
+#include <atomic>
+
+#include "platform/win32/Calendar.h"
+#include "platform/win32/Clock.h"
+
+namespace support {
+
+class ManualClock : public IClock
+{
+public:
+    static constexpr ULONGLONG kStartTick = 10'000'000;
+    static constexpr LONGLONG kStartUtcMilliseconds = (calendar::DaysFromCivil(2026, 12, 7) * 24 + 9) * 3600 * 1000;
+
+    ULONGLONG GetTickCount64() const override { return kStartTick + m_elapsed.load(); }
+    LONGLONG GetUtcMilliseconds() const override
+    {
+        return kStartUtcMilliseconds + static_cast<LONGLONG>(m_elapsed.load());
+    }
+
+    void Advance(ULONGLONG milliseconds) { m_elapsed += milliseconds; }
+    void AdvanceSeconds(ULONGLONG seconds) { Advance(seconds * 1000); }
+
+private:
+    std::atomic<ULONGLONG> m_elapsed{0};
+};
+
+}  // namespace support
