@@ -13,8 +13,10 @@ constinit const SchemaDeclaration kPersonSecondarySegmentsDeclarations[] = {
                     0),
     DeclareProperty(L"Bnt_PersonSecondarySegments", L"SegmentID", CIM_SINT32, L"EMP_SEGMENT_LINK", L"SEGMENTID", 1, 0,
                     -2, 0),
-    DeclareNamedRecord(L"Bnt_PersonSecondarySegments", L"PersonID", L"Bnt_Person", L"ID"),
-    DeclareNamedRecord(L"Bnt_PersonSecondarySegments", L"SegmentID", L"Bnt_Segment", L"ID"),
+    DeclareNamedRecord(L"Bnt_PersonSecondarySegments", L"PersonID", L"Bnt_Person", L"ID",
+                       NamedRecordRoad::kMapperSegmentRefusal),
+    DeclareNamedRecord(L"Bnt_PersonSecondarySegments", L"SegmentID", L"Bnt_Segment", L"ID",
+                       NamedRecordRoad::kMapperSegmentRefusal),
 };
 
 constinit const SchemaDeclaration kSegmentDeclarations[] = {
@@ -45,8 +47,10 @@ constinit const SchemaDeclaration kUserSecondarySegmentDeclarations[] = {
     DeclareProperty(L"Bnt_UserSecondarySegment", L"UserID", CIM_SINT32, L"USER_SEGMENT_LINK", L"USERID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_UserSecondarySegment", L"SegmentID", CIM_SINT32, L"USER_SEGMENT_LINK", L"SEGMENTID", 1, 0, -2,
                     0),
-    DeclareNamedRecord(L"Bnt_UserSecondarySegment", L"UserID", L"Bnt_User", L"ID"),
-    DeclareNamedRecord(L"Bnt_UserSecondarySegment", L"SegmentID", L"Bnt_Segment", L"ID"),
+    DeclareNamedRecord(L"Bnt_UserSecondarySegment", L"UserID", L"Bnt_User", L"ID",
+                       NamedRecordRoad::kMapperSegmentRefusal),
+    DeclareNamedRecord(L"Bnt_UserSecondarySegment", L"SegmentID", L"Bnt_Segment", L"ID",
+                       NamedRecordRoad::kMapperSegmentRefusal),
 };
 
 }  // namespace
