@@ -219,8 +219,8 @@ TEST(CriticalSection, IsRecursiveAndExcludesOtherThreads)
         {
             for (int i = 0; i < 10000; ++i)
             {
-                ostrum::CriticalSectionLock outer(section);
-                ostrum::CriticalSectionLock inner(section);
+                const CriticalSectionLock outer(*section);
+                const CriticalSectionLock inner(*section);
                 ++*counter;
             }
         }
