@@ -1,5 +1,5 @@
-#include "Libraries/OstrumCore/Source/Platform/Clock.h"
-#include "Libraries/OstrumCore/Source/Platform/CriticalSection.h"
+#include "Libraries/OstrumCore/Source/Utils/Clock.h"
+#include "Libraries/OstrumCore/Source/Utils/CriticalSection.h"
 #include "Libraries/OstrumCore/Source/Platform/ElapsedTimer.h"
 #include "Libraries/OstrumCore/Source/Platform/Runnable.h"
 #include "Libraries/OstrumCore/Source/Platform/Thread.h"

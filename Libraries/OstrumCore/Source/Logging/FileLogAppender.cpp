@@ -1,4 +1,4 @@
-#include "Libraries/OstrumCore/Source/Utils/FileLogAppender.h"
+#include "Libraries/OstrumCore/Source/Logging/FileLogAppender.h"
 
 #include "Libraries/OstrumCore/Source/IO/BufferedOutputStream.h"
 #include "Libraries/OstrumCore/Source/IO/FileOutputStream.h"
