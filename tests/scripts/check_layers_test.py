@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """scripts/check-layers on a copy of the tree: clean as it stands, and each fault put into the
-copy (an include up or across a layer in each include form, an include of test code, a library
-declared wrongly, through an umbrella or not placed, in the library and in the programs on it)
-reported with its own line. Usage: check_layers_test.py SOURCE_DIR"""
+copy (an include up or across a layer in each include form, folders of a part including each
+other, an include of test code, a library declared wrongly, through an umbrella or not placed,
+in the library and in the programs on it) reported with its own line. Usage: check_layers_test.py SOURCE_DIR"""
 import os
 import shutil
 import subprocess
@@ -67,6 +67,9 @@ CASES = [
     ("the benchmarks include the simulated servers without declaring them",
      [include("bench/main.cpp", "simulation/SimulatedCfgServer.h", "<{}>")],
      ["bench/CMakeLists.txt: provixa_bench includes provixa_simulated_servers but does not declare it"]),
+    ("the WQL folder includes the framework folder above it",
+     [include("framework/wql/WqlParser.cpp", "framework/CWmipQuery.h")],
+     ["the folders framework, framework/wql include each other round a cycle"]),
     ("a library folder the order does not place",
      [("platform/extra/CMakeLists.txt", lambda text: "provixa_add_library(platform_extra)\n")],
      ["platform/extra: a library that LIBRARIES does not place"]),
