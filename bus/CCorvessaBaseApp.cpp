@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "bus/CCorvessaException.h"
-#include "bus/CCorvessaAutoCS.h"
+#include "platform/win32/Threading.h"
 #include "framework/objects/CCorvessaNamespace.h"
 #include "bus/CCorvessaUserCache.h"
 #include "bus/CorvessaAuthenticationUtility.h"

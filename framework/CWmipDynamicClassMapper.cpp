@@ -26,24 +26,6 @@ bool SplitJoin(const CString& join, CString& table1, CString& column1, CString& 
     return !column1.IsEmpty() && !column2.IsEmpty();
 }
 
-bool IsWholeNumberProperty(LONG cimType)
-{
-    switch (cimType)
-    {
-    case CIM_SINT8:
-    case CIM_UINT8:
-    case CIM_SINT16:
-    case CIM_UINT16:
-    case CIM_SINT32:
-    case CIM_UINT32:
-    case CIM_SINT64:
-    case CIM_UINT64:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // "\"-12\"" -> "-12": a quoted text of an optional '-' and 1 to 19 digits.
 bool UnquoteWholeNumber(const CString& literal, CString& number)
 {
@@ -82,7 +64,7 @@ ProcessClauseResult CWmipDynamicClassMapper::ProcessClause(CString& property, in
     CWmipClassMapper::ProcessClause(property, wqlOperator, literal, extra);
     const CWMITypeInfo* typeInfo = GetTypeInfo();
     CString number;
-    if (typeInfo != nullptr && IsWholeNumberProperty(typeInfo->GetPropertyType(property)) &&
+    if (typeInfo != nullptr && IsIntegerCimType(typeInfo->GetPropertyType(property)) &&
         UnquoteWholeNumber(literal, number))
         literal = number;
     property = column;

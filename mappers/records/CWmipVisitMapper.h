@@ -101,9 +101,6 @@ public:
     static std::vector<CString> SplitEmailList(const CString& list);
 
 private:
-    // The refusal of a write or method whose visit row cannot be read back.
-    static constexpr const wchar_t* kReadFailedMessage = L"CVisit::Read failed.";
-
     // The scheduled time of the event column as stored (nothing for NULL).
     HRESULT ReadScheduledTime(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
     // SIGNINLOCATIONID under the bus front end only (null for NULL).

@@ -11,7 +11,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/security/CallerIdentity.h"
 #include "platform/wmi/IWbemObjectSink.h"
-#include "framework/ProcessClauseResult.h"
+#include "framework/wql/ProcessClauseResult.h"
 #include "provider/CWmipIntrinsicEventMapper.h"
 #include "provider/CWmipSoftwareEventProcessor.h"
 #include "provider/CWmipSoftwareEventProvider.h"
