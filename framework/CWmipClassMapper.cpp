@@ -9,6 +9,7 @@
 #include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipSegmentSourceFilter.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -34,13 +35,8 @@ namespace {
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 
 // The class's declared segment property (its SEGMENTID column with the segment option
-// "segments") and the table that holds it; both empty when the class declares none.
-struct DeclaredSegment
-{
-    CString property;
-    CString table;
-};
-DeclaredSegment FindDeclaredSegment(const CWMITypeInfo* typeInfo)
+// "segments"); empty when the class declares none.
+CString FindDeclaredSegment(const CWMITypeInfo* typeInfo)
 {
     if (typeInfo == nullptr)
         return {};
@@ -50,7 +46,7 @@ DeclaredSegment FindDeclaredSegment(const CWMITypeInfo* typeInfo)
             continue;
         const int dot = tableDotColumn.Find(L'.');
         if (dot > 0 && tableDotColumn.Mid(dot + 1).CompareNoCase(L"SEGMENTID") == 0)
-            return {property, tableDotColumn.Left(dot)};
+            return property;
     }
     return {};
 }
@@ -213,24 +209,19 @@ void CWmipClassMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* r
     // and the join need no walk on each request.
     if (recordset == nullptr || user->IsAllSegmentsUser())
         return;
-    const CString segmentTable = FindDeclaredSegment(GetTypeInfo()).table;
-    if (!segmentTable.IsEmpty())
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
+    if (typeInfo == nullptr)
     {
-        for (const auto& [name, table] : recordset->GetQuery().GetTableNames())
-        {
-            if (table.CompareNoCase(segmentTable) == 0)
-            {
-                user->AddSegmentFilter(*recordset, name);
-                return;
-            }
-        }
+        // Deny by default: a class nobody described has no declared segments.
+        recordset->AppendFilter(L"0 = 1");
+        return;
     }
-    user->AddSegmentFilterWithTableCheck(*recordset);
+    CWmipSegmentSourceFilter::Apply(*user, *typeInfo, *recordset, GetDatabase());
 }
 
 void CWmipClassMapper::RequireReachableSegment(IWbemClassObject* instance)
 {
-    const CString property = FindDeclaredSegment(GetTypeInfo()).property;
+    const CString property = FindDeclaredSegment(GetTypeInfo());
     LONG segment = 0;
     if (instance == nullptr || property.IsEmpty() || FAILED(WMIHelper::GetNumber(instance, property, segment)))
         return;

@@ -17,9 +17,3 @@ void CWmipAssocBadgeOwnerMapper::FilterInstanceRecordset(CMultiFilterRecordset* 
     recordset->AddFilterInt(L"EMP.VISITOR", m_visitors ? 1 : 0);
     AddAdditionalPersonFilter(*recordset);
 }
-
-void CWmipAssocBadgeOwnerMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    if (recordset != nullptr)
-        CPerson::AddVisiblePersonFilter(*RequireUser(), *recordset, L"BADGE.EMPID");
-}

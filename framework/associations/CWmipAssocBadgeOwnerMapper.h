@@ -14,9 +14,6 @@ class CWmipAssocBadgeOwnerMapper : public CWmipAssociationMapper
 public:
     // EMP.VISITOR of the association's persons, then the kinds the caller may see.
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
-    // Both ends are seen with the person: the person as the person classes show it, the badge
-    // as Bnt_Badge does (by its owner, not by BADGE.SEGMENTID).
-    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
 
 protected:
     // visitors: the association of visitors (EMP.VISITOR 1) rather than cardholders (0).
