@@ -475,9 +475,9 @@ void CWmipMapperRegistry::RegisterListClassesLocked()
             });
         typeInfo->AddProperty(L"ID", CIM_SINT32, descriptor.table, L"ID", 1, 0);
         typeInfo->AddProperty(L"Name", CIM_STRING, descriptor.table, L"NAME", 0, CWmipListItemMapper::kNameLength);
-        CWMITypeInfo::SegmentSource everyone;
-        everyone.reason = L"A user-defined list holds the installation's choices for every segment.";
-        typeInfo->AddSegmentSource(std::move(everyone));
+        CWMITypeInfo::SegmentSource listed;
+        listed.reason = L"A user-defined list's own table holds its segments; its mapper reads them there.";
+        typeInfo->AddSegmentSource(std::move(listed));
         typeInfo->SetTypeDisplayName(descriptor.displayName);
         listClass.typeInfo = std::move(typeInfo);
     }

@@ -7,7 +7,10 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "framework/WMIHelper.h"
+#include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
 
 #include <vector>
 
@@ -172,11 +175,105 @@ private:
         return column;
     }
 
+public:
+    // True when the caller may see the record whose values the instance holds, by each source:
+    // an own column by the instance's value (by the stored row when the class maps no property
+    // to it), an owner by the owner's row under the owner's own filter.
+    bool Admits(const CWMITypeInfo& type, IWbemClassObject& instance)
+    {
+        if (type.GetSegmentSources().empty())
+            return false;
+        for (const Source& source : type.GetSegmentSources())
+        {
+            if (source.kind == Source::Kind::OwnColumn && !AdmitsByOwnColumn(type, source, instance))
+                return false;
+            if (source.kind == Source::Kind::Owner && !AdmitsByOwner(type, source, instance))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    bool AdmitsByOwnColumn(const CWMITypeInfo& type, const Source& source, IWbemClassObject& instance)
+    {
+        if (!CWMITypeInfo::IsSegmentationOptionEnabled(m_user.GetSystemOptions(), source.option))
+            return true;
+        CString property;
+        LONG segment = 0;
+        if (type.GetPropertyForColumn(source.table + L"." + source.column, property) &&
+            SUCCEEDED(WMIHelper::GetNumber(&instance, property, segment)))
+            return (source.option == SegmentOptionBadgeTypes && segment == CAcsUser::kAllSegments) ||
+                   m_user.HasSegmentAccess(segment, CAcsUser::kReadSegmentAccess);
+        // The class builds the property itself: its stored row, found by its keys, decides.
+        std::vector<CString> keys;
+        std::vector<CString> columns;
+        for (const auto& [key, column] : type.GetKeyProperties())
+        {
+            keys.push_back(key);
+            columns.push_back(column);
+        }
+        return RowPasses(type, keys, columns, instance);
+    }
+
+    bool AdmitsByOwner(const CWMITypeInfo& type, const Source& source, IWbemClassObject& instance)
+    {
+        const CWMITypeInfo* owner = CWmipMapperRegistry::Instance()->GetTypeInfo(source.ownerClass, true);
+        if (owner == nullptr || source.names.size() != source.ownerKeys.size())
+            return false;
+        std::vector<CString> names;
+        std::vector<CString> columns;
+        for (std::size_t i = 0; i < source.names.size(); ++i)
+        {
+            CString name = source.names[i];
+            CString column;
+            if ((source.names[i].Find(L'.') > 0 && !type.GetPropertyForColumn(source.names[i], name)) ||
+                type.GetReferenceProperties().count(name) != 0 ||
+                !owner->GetColumnForProperty(source.ownerKeys[i], column))
+                return false;
+            names.push_back(name);
+            columns.push_back(column);
+        }
+        return RowPasses(*owner, names, columns, instance);
+    }
+
+    // True when a row of the columns' one table holds the instance's values of the names and
+    // passes the filter of type's sources.
+    bool RowPasses(const CWMITypeInfo& type, const std::vector<CString>& names, const std::vector<CString>& columns,
+                   IWbemClassObject& instance)
+    {
+        if (names.empty() || m_database == nullptr)
+            return false;
+        const CString table = columns.front().Left(columns.front().Find(L'.'));
+        CDynamicRecordset rows(m_database);
+        rows.SetTable(table);
+        rows.AddColumnToSet(columns.front().Mid(columns.front().Find(L'.') + 1), table);
+        for (std::size_t i = 0; i < names.size(); ++i)
+        {
+            _variant_t value;
+            if (columns[i].Left(columns[i].Find(L'.')).CompareNoCase(table) != 0 ||
+                FAILED(instance.Get(names[i], 0, &value, nullptr, nullptr)) || value.vt == VT_NULL ||
+                value.vt == VT_EMPTY || FAILED(VariantChangeType(&value, &value, 0, VT_BSTR)))
+                return false;
+            rows.AddFilterText(columns[i], CString(value.bstrVal));
+        }
+        Restrict(type, rows, 0);
+        rows.OpenForwardOnly();
+        return !rows.IsEOF();
+    }
+
     const CAcsUser& m_user;
     CBntDatabase* m_database;
 };
 
 }  // namespace
+
+bool CWmipSegmentSourceFilter::Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
+                                      CBntDatabase* database)
+{
+    if (user.IsAllSegmentsUser())
+        return true;
+    return SourceFilter(user, database).Admits(type, instance);
+}
 
 void CWmipSegmentSourceFilter::Apply(const CAcsUser& user, const CWMITypeInfo& type, CMultiFilterRecordset& recordset,
                                      CBntDatabase* database)

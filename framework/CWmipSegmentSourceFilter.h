@@ -17,6 +17,7 @@ class CAcsUser;
 class CBntDatabase;
 class CMultiFilterRecordset;
 class CWMITypeInfo;
+class IWbemClassObject;
 
 class CWmipSegmentSourceFilter
 {
@@ -32,4 +33,12 @@ public:
     // for a name the recordset refuses.
     static void Apply(const CAcsUser& user, const CWMITypeInfo& type, CMultiFilterRecordset& recordset,
                       CBntDatabase* database);
+    // True when the caller may see the record of the class whose values the instance holds
+    // (an event's record, which may be gone from the database): each source admits it, an own
+    // column by the instance's segment value (by the stored row found by the keys when the
+    // class maps no property to the column), an owner by the owner's row that the instance's
+    // names give, read under the owner's own filter. True for an all-segments user; false for
+    // a class without a source or a value the instance lacks. Throws CDBException.
+    static bool Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
+                       CBntDatabase* database);
 };

@@ -1,4 +1,5 @@
 #include "provider/CWmipSoftwareEventProvider.h"
+#include "provider/CWmipEventAudience.h"
 #include "framework/CWmipMessages.h"
 
 #include <string>
@@ -57,7 +58,8 @@ HRESULT AccessCheckResult(HRESULT hr)
 
 }  // namespace
 
-CWmipSoftwareEventProvider::CWmipSoftwareEventProvider(const CString& providerId) : m_providerId(providerId)
+CWmipSoftwareEventProvider::CWmipSoftwareEventProvider(const CString& providerId)
+    : m_providerId(providerId), m_audience(std::make_shared<CWmipEventAudience>())
 {
     AFX_MANAGE_STATE(&theApp);
     m_queries = std::make_unique<CWmipEventProviderImpl>(this, providerId);
@@ -93,7 +95,7 @@ HRESULT CWmipSoftwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
     AFX_MANAGE_STATE(&theApp);
     if (services != nullptr)
         m_services = ComPtr<IWbemServices>(services);
-    LWorkerThread::Ptr<CWmipSoftwareEventProcessor> processor(new CWmipSoftwareEventProcessor());
+    LWorkerThread::Ptr<CWmipSoftwareEventProcessor> processor(new CWmipSoftwareEventProcessor(m_audience));
     processor->CreateMapper(services, context);
     m_processor = std::move(processor);
     if (initSink != nullptr)
@@ -124,12 +126,14 @@ HRESULT CWmipSoftwareEventProvider::ProvideEvents(IWbemObjectSink* sink, LONG /*
 HRESULT CWmipSoftwareEventProvider::NewQuery(ULONG queryId, LPWSTR language, LPWSTR query)
 {
     AFX_MANAGE_STATE(&theApp);
+    m_audience->Add(queryId);
     return m_queries->NewQuery(queryId, language, query);
 }
 
 HRESULT CWmipSoftwareEventProvider::CancelQuery(ULONG queryId)
 {
     AFX_MANAGE_STATE(&theApp);
+    m_audience->Remove(queryId);
     return m_queries->CancelQuery(queryId);
 }
 

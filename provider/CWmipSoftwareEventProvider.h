@@ -21,6 +21,7 @@
 #include "provider/IWmipEventProviderInfo.h"
 #include "provider/LWorkerThread.h"
 
+class CWmipEventAudience;
 class CWmipEventProviderImpl;
 class CWmipSoftwareEventProcessor;
 class CWmipUserCacheEntry;
@@ -79,6 +80,8 @@ private:
     // Members in destruction order.
     const CString m_providerId;
     std::unique_ptr<CWmipEventProviderImpl> m_queries;
+    // The accounts of the queries; the processor reads them for each event's descriptor.
+    const std::shared_ptr<CWmipEventAudience> m_audience;
     ComPtr<IWbemServices> m_services;
 
     CheckedMutex m_lock;

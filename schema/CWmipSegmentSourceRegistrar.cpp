@@ -6,9 +6,9 @@
 #include <utility>
 
 CWmipSegmentSourceRegistrar::CWmipSegmentSourceRegistrar(const CString& className, const CString& table,
-                                                         const CString& column, int segmentOption,
-                                                         const CString& names, const CString& ownerClass,
-                                                         const CString& ownerKeys, const CString& reason)
+                                                         const CString& column, int segmentOption, const CString& names,
+                                                         const CString& ownerClass, const CString& ownerKeys,
+                                                         const CString& reason)
 {
     using Kind = CWMITypeInfo::SegmentSource::Kind;
     CWMITypeInfo::SegmentSource source;

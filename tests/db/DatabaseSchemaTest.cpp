@@ -307,7 +307,7 @@ TEST_F(InstallationDatabase, DeletingAUserRemovesItsLinksWhenForeignKeysAreEnfor
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_ACCOUNT")[0][0], "2") << "the other users' stay";
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_SEGMENT_LINK")[0][0], "0");
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 1")[0][0], "0");
-    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USERS_ACCESSLEVEL_LINK")[0][0], "2") << "the porter's stay";
+    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USERS_ACCESSLEVEL_LINK")[0][0], "1") << "the porter's stays";
     EXPECT_NE(Execute(m_db.get(), "INSERT INTO USER_SEGMENT_LINK VALUES (777, 1)"), "");
 }
 
