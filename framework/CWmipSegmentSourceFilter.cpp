@@ -267,6 +267,22 @@ private:
 
 }  // namespace
 
+void CWmipSegmentSourceFilter::ApplyToList(const CAcsUser& user, const CString& table, CMultiFilterRecordset& rows,
+                                           CBntDatabase* database)
+{
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (type == nullptr || type->GetSegmentSources().empty() || type->GetKeyProperties().size() != 1 ||
+            type->GetKeyProperties().front().second.CompareNoCase(table + L".ID") != 0)
+            continue;
+        Apply(user, *type, rows, database);
+        return;
+    }
+    user.AddSegmentFilterWithTableCheck(rows);
+}
+
 bool CWmipSegmentSourceFilter::Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
                                       CBntDatabase* database)
 {

@@ -14,6 +14,7 @@
 #pragma once
 
 class CAcsUser;
+class CString;
 class CBntDatabase;
 class CMultiFilterRecordset;
 class CWMITypeInfo;
@@ -39,6 +40,11 @@ public:
     // class maps no property to the column), an owner by the owner's row that the instance's
     // names give, read under the owner's own filter. True for an all-segments user; false for
     // a class without a source or a value the instance lacks. Throws CDBException.
+    // Restricts the rows of a list table that a property's value list reads: by the sources of
+    // the served class whose key is the table's ID, else (a user-defined list) by the table's
+    // own SEGMENTID column when it has one.
+    static void ApplyToList(const CAcsUser& user, const CString& table, CMultiFilterRecordset& rows,
+                            CBntDatabase* database);
     static bool Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
                        CBntDatabase* database);
 };
