@@ -984,3 +984,205 @@ TEST_F(SegmentIsolation, ALiteralThatIsNoDateTimeIsRefusedNamingTheFormThroughEi
     }
     EXPECT_GE(served, 10u);
 }
+
+namespace {
+// The sweep's own reading of the schema: the columns that name the record a row belongs to (the
+// owner's table and key), and the columns that name a record without the row belonging to it.
+struct OwnerColumn
+{
+    const char* column;
+    const char* table;
+    const char* key;
+};
+constexpr OwnerColumn kOwnerColumns[] = {
+    {"EMPID", "EMP", "ID"},
+    {"VISITORID", "EMP", "ID"},
+    {"BADGEKEY", "BADGE", "BADGEKEY"},
+    {"PANELID", "ACCESSPANE", "PANELID"},
+    {"MACHINE", "ACCESSPANE", "PANELID"},
+    {"ACCESSLVID", "ACCESSLVL", "ACCESSLVID"},
+    {"ACCLVLID", "ACCESSLVL", "ACCESSLVID"},
+    {"ACCESSGPID", "ACCESSGRP", "ACCESSGPID"},
+    {"PRECGRPID", "PRECACGRP", "PRECGRPID"},
+    {"HOLIDAYID", "HOLIDAYS", "HOLIDAYID"},
+    {"HTYPE_ID", "HOLIDAY_TYPE", "ID"},
+    {"TZID", "TIMEZONE", "TZID"},
+    {"MZID", "MONZONE", "MZID"},
+    {"USERID", "USERS", "USERID"},
+    {"DEVICEGROUPID", "DEVICE_GROUP", "DEVICEGROUPID"},
+    {"USER_PERMID", "USER_PERM", "USER_PERMID"},
+    {"VISITID", "VISIT", "VISITID"},
+};
+// A logged event names its person, a level's reader link its timezone, a layout its user, a
+// visit's mail its recipient, a visit its sign-in location, a user its monitoring zone and an
+// area its panel: values, not owners.
+const std::set<std::string> kNamesNoOwner = {"EVENTS.EMPID",
+                                             "ACCLVLINK.TZID",
+                                             "VIDEO_LAYOUT.USERID",
+                                             "VISIT_EMAIL_LINK.EMPID",
+                                             "VISIT_EVENT.VISIT_EVENT_SIGN_IN_LOCATIONID",
+                                             "USERS.MZID",
+                                             "AREAAPB.PANELID"};
+// A badge is seen with its person whatever its own column says; a person's secondary segment
+// is a value of the person.
+const std::set<std::string> kSegmentIsNoSource = {"BADGE", "EMP_SEGMENT_LINK"};
+// Tables whose segments the sweep leaves alone: the segments themselves and the callers.
+const std::set<std::string> kKeptSegments = {"SEGMENT", "SEGMENT_GROUP_MEMBER", "SEGMENT_UNIT", "USER_SEGMENT_LINK",
+                                             "USERS",   "EMP_SEGMENT_LINK"};
+
+// Whether the sweep's caller (segment 4) may see the row, by the schema alone: its own segment
+// and every owner it names (0 and NULL name none), followed to their own segments. A named owner
+// that does not exist hides the row.
+bool Visible(const std::string& table, const std::string& rowid, int depth = 0)
+{
+    if (depth > 4)
+        return false;
+    if (HasColumn(table, "SEGMENTID") && !kSegmentIsNoSource.contains(table))
+    {
+        const Table segment = DoorInstallation::Rows("SELECT SEGMENTID FROM " + table + " WHERE rowid = ?", {rowid});
+        const std::string value = segment.empty() ? "" : segment.front().front();
+        if (value != kEmptySegment && !(table == "BADGETYP" && value == "-1"))
+            return false;
+    }
+    for (const OwnerColumn& owner : kOwnerColumns)
+    {
+        if (owner.table == table || !HasColumn(table, owner.column) ||
+            kNamesNoOwner.contains(table + "." + owner.column))
+            continue;
+        const Table value = DoorInstallation::Rows(
+            std::string("SELECT ") + owner.column + " FROM " + table + " WHERE rowid = ?", {rowid});
+        if (value.empty() || value.front().front() == "<null>" || value.front().front() == "0")
+            continue;
+        const Table named = DoorInstallation::Rows(
+            std::string("SELECT rowid FROM ") + owner.table + " WHERE " + owner.key + " = ?", {value.front().front()});
+        if (named.empty() || !Visible(owner.table, named.front().front(), depth + 1))
+            return false;
+    }
+    return true;
+}
+}  // namespace
+
+// Every served class, walked from the registry, with segmentation on for segments, persons,
+// visitors and badge types. The test writes its own owners: in every table that holds a segment
+// the first row moves to the caller's segment 4, the rest stay in segment 3. Each instance is then
+// visible or hidden as the schema says (its own segment and the owners its columns name), and
+// every road agrees: enumeration, query, get, the bus's rows and counts; a delete, an update or a
+// method on a hidden instance changes nothing, tells no server and answers as a missing one does.
+TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
+{
+    const std::filesystem::path database = DoorInstallation::DatabaseFile();
+    std::string split = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004, 1005);\n" +
+                        support::TestCallers::Sql({support::callers::kLateSweep});
+    std::string restore = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004, 1005);\n";
+    for (const Row& table : DoorInstallation::Rows("SELECT name FROM sqlite_master WHERE type = 'table'"))
+    {
+        const std::string& name = table.front();
+        if (kKeptSegments.contains(name) || !HasColumn(name, "SEGMENTID"))
+            continue;
+        const Table first = DoorInstallation::Rows("SELECT MIN(rowid) FROM " + name);
+        if (first.empty() || first.front().front() == "<null>")
+            continue;
+        split += "UPDATE " + name + " SET SEGMENTID = 4 WHERE rowid = " + first.front().front() + ";\n";
+        restore += "UPDATE " + name + " SET SEGMENTID = 3 WHERE rowid = " + first.front().front() + ";\n";
+    }
+    support::InstallationDatabase::Execute(database, split);
+    constexpr const wchar_t* kCaller = support::callers::kLateSweep;
+    BusDoor bus;
+    const std::string token = bus.Login("sweep");
+
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    std::size_t splitClasses = 0;
+    std::size_t swept = 0;
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (type == nullptr || !type->GetTypeConstructor() || type->GetKeyProperties().empty())
+            continue;
+        const std::wstring name = className.GetString();
+        SCOPED_TRACE(Utf8(name));
+        const std::wstring keyColumn = type->GetKeyProperties().front().second.GetString();
+        const std::string table = Utf8(keyColumn.substr(0, keyColumn.find(L'.')));
+        CallAs(Callers::kAdministrator);
+        const Reply all = Enum(Form::Sync, name);
+        if (all.result != WBEM_S_NO_ERROR || table.empty())
+            continue;
+        ++swept;
+        std::vector<std::wstring> visible;
+        std::vector<std::wstring> hidden;
+        for (const ComPtr<IWbemClassObject>& object : all.objects)
+        {
+            std::string where;
+            std::vector<std::string> keys;
+            for (const auto& [key, column] : type->GetKeyProperties())
+            {
+                const std::wstring text = column.GetString();
+                if (Utf8(text.substr(0, text.find(L'.'))) != table)
+                    continue;
+                where += std::string(where.empty() ? " WHERE " : " AND ") + Utf8(text) + " = ?";
+                keys.push_back(support::PropertyText(object.Get(), key.GetString()));
+            }
+            const Table row = DoorInstallation::Rows("SELECT rowid FROM " + table + where, keys);
+            const std::wstring path = Widen(support::PropertyText(object.Get(), L"__RELPATH"));
+            (!row.empty() && Visible(table, row.front().front()) ? visible : hidden).push_back(path);
+        }
+        std::sort(visible.begin(), visible.end());
+        std::sort(hidden.begin(), hidden.end());
+        splitClasses += !visible.empty() && !hidden.empty() ? 1 : 0;
+
+        CallAs(kCaller);
+        std::vector<std::wstring> served;
+        for (const ComPtr<IWbemClassObject>& object : Enum(Form::Sync, name).objects)
+            served.push_back(Widen(support::PropertyText(object.Get(), L"__RELPATH")));
+        std::sort(served.begin(), served.end());
+        EXPECT_EQ(served, visible);
+        EXPECT_EQ(Query(Form::Sync, L"SELECT * FROM " + name).objects.size(), visible.size());
+        const std::optional<std::size_t> busRows = bus.Get(token, name, "");
+        if (busRows)
+        {
+            EXPECT_EQ(*busRows, visible.size());
+        }
+        for (const std::wstring& path : visible)
+            EXPECT_EQ(Get(Form::Sync, path).result, WBEM_S_NO_ERROR) << Utf8(path);
+        // A record that does not exist: the first key of a hidden path set to no record's number.
+        for (const std::wstring& path : hidden)
+        {
+            SCOPED_TRACE(Utf8(path));
+            const Reply get = Get(Form::Sync, path);
+            EXPECT_EQ(get.result, WBEM_E_NOT_FOUND) << Hex(get.result);
+            EXPECT_TRUE(get.objects.empty());
+            if (busRows)
+            {
+                EXPECT_EQ(bus.Get(token, name, BusDoor::KeyFilter(path)).value_or(0), 0u);
+            }
+            const std::size_t equals = path.find(L'=');
+            const std::size_t end = path.find(L',', equals);
+            const std::wstring missing = path.substr(0, equals + 1) + std::to_wstring(kMissingRecord) +
+                                         (end == std::wstring::npos ? L"" : path.substr(end));
+            const Reply deleted = Delete(Form::Sync, path);
+            EXPECT_TRUE(FAILED(deleted.result));
+            EXPECT_EQ(deleted.result, Delete(Form::Sync, missing).result) << Hex(deleted.result);
+            CallAs(Callers::kAdministrator);
+            const Reply stored = Get(Form::Sync, path);
+            CallAs(kCaller);
+            if (!stored.objects.empty())
+            {
+                EXPECT_TRUE(FAILED(Put(Form::Sync, stored.objects.front().Get(), WBEM_FLAG_UPDATE_ONLY).result));
+            }
+            for (const auto& [method, descriptor] : type->GetMethods())
+                EXPECT_EQ(Exec(Form::Sync, path, method.GetString()).result,
+                          Exec(Form::Sync, missing, method.GetString()).result)
+                    << Utf8(method.GetString());
+        }
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+    for (support::SimulatedServer* server : m_servers.Servers())
+    {
+        EXPECT_TRUE(server->Calls().empty()) << Utf8(server->ServerName());
+        server->ClearCalls();
+    }
+    // The split reached most classes: each of them shows the caller some rows and hides others.
+    EXPECT_GE(swept, 80u);
+    EXPECT_GE(splitClasses, 30u);
+    support::InstallationDatabase::Execute(database, restore);
+}
