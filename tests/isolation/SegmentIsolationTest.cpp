@@ -10,13 +10,16 @@
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaQpidInstance.h"
 #include "bus/CCorvessaQpidMethodParameter.h"
+#include "bus/CCorvessaQpidType.h"
 #include "bus/GenericException.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/SafeArray.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/ModuleState.h"
+#include "platform/wmi/IWbemQualifierSet.h"
 #include "schema/SchemaTables.h"
 #include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorTest.h"
@@ -218,6 +221,38 @@ public:
             ADD_FAILURE() << user << ": " << e.ErrorCode() << " | " << e.ErrorMessage();
         }
         return token;
+    }
+
+    // The possible values (value texts) the bus's type description gives the property.
+    std::set<std::string> PossibleValues(const std::string& token, const std::wstring& type,
+                                         const std::string& property)
+    {
+        const CModuleStateSwitch current(&m_app);
+        CCorvessaQpidType described;
+        EXPECT_EQ(m_app.GetType(token, kApplication, DoorTest::Utf8(type), described), S_OK);
+        std::set<std::string> values;
+        for (const qpid::types::Variant& entry : described.GetProperties())
+        {
+            const qpid::types::Variant::Map& map = entry.asMap();
+            const auto name = map.find("name");
+            const auto possible = map.find("possible_values");
+            if (name == map.end() || name->second.asString() != property || possible == map.end())
+                continue;
+            for (const auto& [value, label] : possible->second.asMap())
+                values.insert(value);
+        }
+        return values;
+    }
+    // The ids of the levels the bus's accesslevels lists for the session.
+    std::set<LONG> ManagedLevels(const std::string& token)
+    {
+        const CModuleStateSwitch current(&m_app);
+        std::vector<CCorvessaBaseApp::AccessLevel> levels;
+        EXPECT_EQ(m_app.GetManagedAccessLevels(token, kApplication, levels), S_OK);
+        std::set<LONG> ids;
+        for (const CCorvessaBaseApp::AccessLevel& level : levels)
+            ids.insert(level.accessLevelId);
+        return ids;
     }
 
     // The number of the type's instances that match the WQL condition (every row: page 0), as
@@ -1060,6 +1095,39 @@ bool Visible(const std::string& table, const std::string& rowid, int depth = 0)
     }
     return true;
 }
+// The owners the sweep writes: segmentation on for segments, persons, visitors and badge types,
+// and in every table that holds a segment the first row moved to the caller's segment 4 while the
+// rest stay in segment 3; the sweep's caller is written after the options changed. Undone at the
+// end of the test.
+class OwnerSplit
+{
+public:
+    OwnerSplit()
+    {
+        std::string split = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004, 1005);\n";
+        m_restore = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004, 1005);\n";
+        for (const Row& table : DoorInstallation::Rows("SELECT name FROM sqlite_master WHERE type = 'table'"))
+        {
+            const std::string& name = table.front();
+            if (kKeptSegments.contains(name) || !HasColumn(name, "SEGMENTID"))
+                continue;
+            const Table first = DoorInstallation::Rows("SELECT MIN(rowid) FROM " + name);
+            if (first.empty() || first.front().front() == "<null>")
+                continue;
+            split += "UPDATE " + name + " SET SEGMENTID = 4 WHERE rowid = " + first.front().front() + ";\n";
+            m_restore += "UPDATE " + name + " SET SEGMENTID = 3 WHERE rowid = " + first.front().front() + ";\n";
+        }
+        if (DoorInstallation::Rows("SELECT 1 FROM USERS WHERE USERID = 49").empty())
+            split += support::TestCallers::Sql({support::callers::kLateSweep});
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), split);
+    }
+    ~OwnerSplit() { support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), m_restore); }
+    OwnerSplit(const OwnerSplit&) = delete;
+    OwnerSplit& operator=(const OwnerSplit&) = delete;
+
+private:
+    std::string m_restore;
+};
 }  // namespace
 
 // Every served class, walked from the registry, with segmentation on for segments, persons,
@@ -1070,22 +1138,7 @@ bool Visible(const std::string& table, const std::string& rowid, int depth = 0)
 // method on a hidden instance changes nothing, tells no server and answers as a missing one does.
 TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
 {
-    const std::filesystem::path database = DoorInstallation::DatabaseFile();
-    std::string split = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004, 1005);\n" +
-                        support::TestCallers::Sql({support::callers::kLateSweep});
-    std::string restore = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004, 1005);\n";
-    for (const Row& table : DoorInstallation::Rows("SELECT name FROM sqlite_master WHERE type = 'table'"))
-    {
-        const std::string& name = table.front();
-        if (kKeptSegments.contains(name) || !HasColumn(name, "SEGMENTID"))
-            continue;
-        const Table first = DoorInstallation::Rows("SELECT MIN(rowid) FROM " + name);
-        if (first.empty() || first.front().front() == "<null>")
-            continue;
-        split += "UPDATE " + name + " SET SEGMENTID = 4 WHERE rowid = " + first.front().front() + ";\n";
-        restore += "UPDATE " + name + " SET SEGMENTID = 3 WHERE rowid = " + first.front().front() + ";\n";
-    }
-    support::InstallationDatabase::Execute(database, split);
+    const OwnerSplit split;
     constexpr const wchar_t* kCaller = support::callers::kLateSweep;
     BusDoor bus;
     const std::string token = bus.Login("sweep");
@@ -1184,5 +1237,113 @@ TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
     // The split reached most classes: each of them shows the caller some rows and hides others.
     EXPECT_GE(swept, 80u);
     EXPECT_GE(splitClasses, 30u);
-    support::InstallationDatabase::Execute(database, restore);
+}
+
+// A value list names no record the caller may not see: with badge-type segmentation on, the
+// bus's type description and the WMI class definition list as TYPE's values of a badge only the
+// badge types of the caller's segment and those of every segment; the bus's accesslevels lists
+// only the managed levels of the caller's segment, though the caller is linked to a hidden one.
+TEST_F(SegmentIsolation, AValueListNamesNoRecordTheCallerMayNotSee)
+{
+    const OwnerSplit split;
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, "
+                                           "HAS_AAM_VIEWONLY_ACCESS) SELECT 49, ACCESSLVID, 0 FROM ACCESSLVL;");
+    std::set<std::string> types;
+    for (const Row& row : DoorInstallation::Rows("SELECT ID FROM BADGETYP WHERE SEGMENTID IN (4, -1)"))
+        types.insert(row.front());
+    ASSERT_FALSE(types.empty());
+    ASSERT_LT(types.size(), DoorInstallation::Rows("SELECT ID FROM BADGETYP").size());
+    std::set<LONG> levels;
+    for (const Row& row : DoorInstallation::Rows("SELECT ACCESSLVID FROM ACCESSLVL WHERE SEGMENTID = 4"))
+        levels.insert(std::stol(row.front()));
+    ASSERT_EQ(levels.size(), 1u);
+
+    BusDoor bus;
+    const std::string token = bus.Login("sweep");
+    EXPECT_EQ(bus.PossibleValues(token, L"Bnt_Badge", "TYPE"), types);
+    EXPECT_EQ(bus.ManagedLevels(token), levels);
+
+    CallAs(support::callers::kLateSweep);
+    const Reply definition = Get(Form::Sync, L"Bnt_Badge");
+    ASSERT_EQ(definition.objects.size(), 1u) << Hex(definition.result);
+    ComPtr<IWbemQualifierSet> qualifiers;
+    ASSERT_EQ(definition.objects.front()->GetPropertyQualifierSet(L"TYPE", &qualifiers), WBEM_S_NO_ERROR);
+    _variant_t valueMap;
+    ASSERT_EQ(qualifiers->Get(L"ValueMap", 0, &valueMap, nullptr), WBEM_S_NO_ERROR);
+    std::set<std::string> listed;
+    const VARIANT& raw = valueMap;
+    LONG lower = 0;
+    LONG upper = -1;
+    SafeArrayGetLBound(raw.parray, 1, &lower);
+    SafeArrayGetUBound(raw.parray, 1, &upper);
+    for (LONG index = lower; index <= upper; ++index)
+    {
+        BSTR text = nullptr;
+        ASSERT_EQ(SafeArrayGetElement(raw.parray, &index, &text), S_OK);
+        listed.insert(Utf8(std::wstring(text, SysStringLen(text))));
+        SysFreeString(text);
+    }
+    EXPECT_EQ(listed, types);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 49;");
+}
+
+// A child or link row of a record the caller may not see is answered as a missing row on every
+// road: a hidden person's secondary segment (person 3, in the caller's own segment 4) and a badge's link to a hidden
+// precision group (group 80, badge 1 of the visible person 1) are neither listed nor deleted, and their delete answers
+// 0x80041002 as a row that does not exist does, with nothing removed and no panel told; the same delete by the
+// administrator removes the link. A level's users are listed only for levels and users the caller sees.
+TEST_F(SegmentIsolation, AChildOrLinkOfAHiddenRecordIsAnsweredAsAMissingRow)
+{
+    const OwnerSplit split;
+    support::InstallationDatabase::Execute(
+        DoorInstallation::DatabaseFile(), "INSERT INTO EMP_SEGMENT_LINK (EMPID, SEGMENTID) VALUES (3, 4);"
+                                          "INSERT INTO PRECACGRP (PRECGRPID, NAME, SEGMENTID) VALUES (80, 'Hidden', 3);"
+                                          "INSERT INTO BDGPRECLINK (PRECGRPID, BADGEKEY) VALUES (80, 1);"
+                                          "INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, "
+                                          "HAS_AAM_VIEWONLY_ACCESS) SELECT 49, ACCESSLVID, 0 FROM ACCESSLVL;");
+    ASSERT_EQ(DoorInstallation::Rows("SELECT SEGMENTID FROM EMP WHERE ID = 3"), (Table{{"3"}}));
+    ASSERT_EQ(DoorInstallation::Rows("SELECT SEGMENTID FROM EMP WHERE ID = 1"), (Table{{"4"}}));
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    for (const std::wstring path : {L"Bnt_PersonSecondarySegments.PersonID=3,SegmentID=4",
+                                    L"Bnt_PrecisionAccessGroupAssignment.BadgeKey=1,PrecisionAccessGroupID=80"})
+    {
+        SCOPED_TRACE(Utf8(path));
+        CallAs(Callers::kAdministrator);
+        ASSERT_EQ(Get(Form::Sync, path).result, WBEM_S_NO_ERROR);
+        CallAs(support::callers::kLateSweep);
+        const std::wstring className = path.substr(0, path.find(L'.'));
+        for (const ComPtr<IWbemClassObject>& object : Enum(Form::Sync, className).objects)
+            EXPECT_NE(Widen(support::PropertyText(object.Get(), L"__RELPATH")), path);
+        EXPECT_EQ(Get(Form::Sync, path).result, WBEM_E_NOT_FOUND);
+        const Reply deleted = Delete(Form::Sync, path);
+        EXPECT_EQ(deleted.result, WBEM_E_NOT_FOUND) << Hex(deleted.result) << " " << Description(deleted.statusObject);
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+    for (support::SimulatedServer* server : m_servers.Servers())
+        EXPECT_TRUE(server->Calls().empty()) << Utf8(server->ServerName());
+
+    std::set<std::string> levels;
+    for (const Row& row : DoorInstallation::Rows("SELECT ACCESSLVID FROM ACCESSLVL WHERE SEGMENTID = 4"))
+        levels.insert("Bnt_AccessLevel.ID=\"" + row.front() + "\"");
+    std::set<std::string> listed;
+    for (const ComPtr<IWbemClassObject>& object : Enum(Form::Sync, L"Bnt_AccessLevelUser").objects)
+    {
+        const std::string level = support::PropertyText(object.Get(), L"AccessLevel");
+        listed.insert(level.substr(level.find(':') + 1));
+        const std::string user = support::PropertyText(object.Get(), L"User");
+        EXPECT_EQ(user.substr(user.find(':') + 1), "Bnt_User.ID=\"49\"");
+    }
+    EXPECT_EQ(listed, levels);
+
+    CallAs(Callers::kAdministrator);
+    EXPECT_EQ(Delete(Form::Sync, L"Bnt_PrecisionAccessGroupAssignment.BadgeKey=1,PrecisionAccessGroupID=80").result,
+              WBEM_S_NO_ERROR);
+    EXPECT_TRUE(DoorInstallation::Rows("SELECT 1 FROM BDGPRECLINK WHERE PRECGRPID = 80").empty());
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 49;"
+                                           "DELETE FROM BDGPRECLINK WHERE PRECGRPID = 80;"
+                                           "DELETE FROM EMP_SEGMENT_LINK WHERE EMPID = 3 AND SEGMENTID = 4;"
+                                           "DELETE FROM PRECACGRP WHERE PRECGRPID = 80;");
 }
