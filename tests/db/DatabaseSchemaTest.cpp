@@ -435,6 +435,18 @@ TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
               "0");
 }
 
+// The demo's restricted account holds only Headquarters: its primary segment, no secondary one,
+// and every level it is linked to stands in segment 1.
+TEST_F(InstallationDatabase, ThePorterHoldsOnlyHeadquartersRecordsAndLinks)
+{
+    EXPECT_EQ(Rows(m_db.get(), "SELECT SEGMENTID FROM USERS WHERE LOGONID = 'porter'"),
+              (std::vector<std::vector<std::string>>{{"1"}}));
+    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_SEGMENT_LINK WHERE USERID = 3")[0][0], "0");
+    EXPECT_EQ(Rows(m_db.get(), "SELECT L.ACCESSLVID, A.SEGMENTID FROM USERS_ACCESSLEVEL_LINK L JOIN ACCESSLVL A "
+                               "ON A.ACCESSLVID = L.ACCESSLVID WHERE L.USERID = 3"),
+              (std::vector<std::vector<std::string>>{{"1", "1"}}));
+}
+
 TEST_F(InstallationDatabase, IdGeneratorIncrementsInOneStatement)
 {
     const auto next = Rows(m_db.get(), "UPDATE NEXTID SET NEXTVAL = NEXTVAL + 1 WHERE TYPE = 15 RETURNING NEXTVAL - 1");
