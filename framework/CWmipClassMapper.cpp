@@ -24,6 +24,7 @@
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -79,6 +80,22 @@ std::vector<_variant_t> ElementsOf(const VARIANT& value)
         elements.push_back(std::move(held));
     }
     return elements;
+}
+
+// The owners a write of the class names by its own properties (its segment sources), as records
+// the write must be able to see: a record is never written under an owner the caller cannot see.
+void AppendOwnerRecords(const CWMITypeInfo& typeInfo, std::vector<CWMITypeInfo::NamedRecord>& records)
+{
+    for (const CWMITypeInfo::SegmentSource& source : typeInfo.GetSegmentSources())
+    {
+        if (source.kind != CWMITypeInfo::SegmentSource::Kind::Owner)
+            continue;
+        const bool byProperties = std::none_of(source.names.begin(), source.names.end(), [&](const CString& name) {
+            return name.Find(L'.') >= 0 || typeInfo.GetReferenceProperties().count(name) != 0;
+        });
+        if (byProperties)
+            records.push_back({CString(), source.names, source.ownerClass, source.ownerKeys, 0});
+    }
 }
 
 }  // namespace
@@ -259,7 +276,10 @@ void CWmipClassMapper::RequireVisibleNamedRecords(IWbemClassObject* values, cons
     if (typeInfo == nullptr || values == nullptr)
         return;
     const CString called(method != nullptr ? method : L"");
-    for (const CWMITypeInfo::NamedRecord& named : typeInfo->GetNamedRecords())
+    std::vector<CWMITypeInfo::NamedRecord> records = typeInfo->GetNamedRecords();
+    if (called.IsEmpty())
+        AppendOwnerRecords(*typeInfo, records);
+    for (const CWMITypeInfo::NamedRecord& named : records)
     {
         if (named.method.CompareNoCase(called) != 0 || named.names.size() != named.referencedKeys.size())
             continue;

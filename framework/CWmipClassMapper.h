@@ -252,6 +252,7 @@ public:
     // caller's segments), not its view right: a caller whose rights cover the naming class (a
     // cardholder clerk assigning a level) is not refused for lacking the referenced class's.
     // Throws what CallerCanSee throws.
+    // A write's own properties also name the owners its class's segment sources name by them.
     void RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method);
     // PutInstance after the records the instance names are resolved as the caller
     // (RequireVisibleNamedRecords): the one way both doors write, whichever write frame the

@@ -1347,3 +1347,41 @@ TEST_F(SegmentIsolation, AChildOrLinkOfAHiddenRecordIsAnsweredAsAMissingRow)
                                            "DELETE FROM EMP_SEGMENT_LINK WHERE EMPID = 3 AND SEGMENTID = 4;"
                                            "DELETE FROM PRECACGRP WHERE PRECGRPID = 80;");
 }
+
+// A record is written under no owner the caller cannot see: a badge's credential record for the
+// hidden badge 2 (of person 2) is refused on both doors exactly as one for a badge that does not
+// exist, with nothing written; the one for badge 1 of the caller's person 1 is stored.
+TEST_F(SegmentIsolation, ARecordIsWrittenUnderNoOwnerTheCallerCannotSee)
+{
+    const OwnerSplit split;
+    BusDoor bus;
+    const std::string token = bus.Login("sweep");
+    const auto wmi = [this](LONG badge) {
+        CallAs(Callers::kAdministrator);
+        const ComPtr<IWbemClassObject> fips =
+            NewInstance(L"Bnt_BadgeFIPS201", {{L"BADGEKEY", badge}, {L"FASCN", L"0AFF"}, {L"CredentialType", LONG{1}}});
+        CallAs(support::callers::kLateSweep);
+        const Reply put = Put(Form::Sync, fips.Get(), WBEM_FLAG_CREATE_ONLY);
+        return SUCCEEDED(put.result) ? std::string("ok") : Hex(put.result) + " | " + Description(put.statusObject);
+    };
+    const auto busAdd = [&](LONG badge) {
+        return bus.Add(token, L"Bnt_BadgeFIPS201",
+                       {{"BADGEKEY", qpid::types::Variant(static_cast<std::int32_t>(badge))},
+                        {"FASCN", qpid::types::Variant("0AFF")},
+                        {"CredentialType", qpid::types::Variant(std::int32_t{1})}});
+    };
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    const std::string refused = wmi(2);
+    EXPECT_NE(refused, "ok");
+    EXPECT_NE(refused.find("BADGEKEY"), std::string::npos) << refused;
+    EXPECT_EQ(refused, wmi(kMissingRecord));
+    const std::string busRefused = busAdd(2);
+    EXPECT_NE(busRefused, "ok");
+    EXPECT_EQ(busRefused, busAdd(kMissingRecord));
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+
+    EXPECT_EQ(wmi(1), "ok");
+    EXPECT_EQ(DoorInstallation::Rows("SELECT BADGEKEY FROM BADGE_FIPS201 WHERE BADGEKEY IN (1, 2)"), (Table{{"1"}}));
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM BADGE_FIPS201 WHERE BADGEKEY = 1;");
+}
