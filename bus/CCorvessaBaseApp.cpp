@@ -1,4 +1,5 @@
 #include "bus/CCorvessaBaseApp.h"
+#include "framework/CWmipSegmentSourceFilter.h"
 
 #include <algorithm>
 #include <utility>
@@ -582,6 +583,11 @@ HRESULT CCorvessaBaseApp::GetManagedAccessLevels(const std::string& token, const
         recordset.AddFilterLong(CSQLStatement::ConcatenateTableAndColumn(L"USERS", L"USERID"),
                                 entry->GetUser()->GetUserID(), CMultiFilterRecordset::Equal,
                                 CMultiFilterRecordset::AndFilter);
+        // A managed level is listed as Bnt_AccessLevel shows it to the caller: in its segments.
+        const CWMITypeInfo* levelType = CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_AccessLevel", true);
+        if (levelType == nullptr)
+            return WBEM_E_INVALID_CLASS;
+        CWmipSegmentSourceFilter::Apply(*entry->GetUser(), *levelType, recordset, GetDatabase());
         recordset.OpenForwardOnly();
         for (; !recordset.IsEOF(); recordset.MoveNext())
         {

@@ -671,7 +671,11 @@ bool CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOption option)
     const std::shared_ptr<CAcsUser> administrator = GetSAUser();
     if (administrator == nullptr)
         return false;
-    const CBntAcsSystemOptions& options = administrator->GetSystemOptions();
+    return IsSegmentationOptionEnabled(administrator->GetSystemOptions(), option);
+}
+
+bool CWMITypeInfo::IsSegmentationOptionEnabled(const CBntAcsSystemOptions& options, SegmentOption option)
+{
     switch (option)
     {
     case SegmentOptionSegments:
@@ -682,6 +686,8 @@ bool CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOption option)
         return options.IsVisitorSegmentationEnabled();
     case SegmentOptionBadgeTypes:
         return options.IsBadgeTypeSegmentationEnabled();
+    case SegmentOptionPersons:
+        return options.IsCardholderSegmentationEnabled() || options.IsVisitorSegmentationEnabled();
     default:
         return false;
     }

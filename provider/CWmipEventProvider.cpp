@@ -6,13 +6,15 @@
 #include "platform/wmi/IWbemObjectSink.h"
 #include "platform/wmi/IWbemServices.h"
 #include "provider/CWmipApp.h"
+#include "provider/CWmipEventAudience.h"
 #include "provider/CWmipEventProviderImpl.h"
 
 using brontel::utility::CWMIDebugLog;
 
 CWmipEventProvider::CWmipEventProvider(const CString& providerId, EventProviderType type, const wchar_t* source,
                                        const wchar_t* name)
-    : m_providerId(providerId), m_type(type), m_source(source), m_name(name)
+    : m_providerId(providerId), m_type(type), m_source(source), m_name(name),
+      m_audience(std::make_shared<CWmipEventAudience>())
 {
     AFX_MANAGE_STATE(&theApp);
     m_queries = std::make_unique<CWmipEventProviderImpl>(this, providerId);
@@ -71,11 +73,13 @@ HRESULT CWmipEventProvider::ProvideEvents(IWbemObjectSink* sink, LONG /*flags*/)
 HRESULT CWmipEventProvider::NewQuery(ULONG queryId, LPWSTR language, LPWSTR query)
 {
     AFX_MANAGE_STATE(&theApp);
+    m_audience->Add(queryId);
     return m_queries->NewQuery(queryId, language, query);
 }
 
 HRESULT CWmipEventProvider::CancelQuery(ULONG queryId)
 {
     AFX_MANAGE_STATE(&theApp);
+    m_audience->Remove(queryId);
     return m_queries->CancelQuery(queryId);
 }

@@ -16,7 +16,6 @@
 #include "platform/wmi/IWbemServices.h"
 #include "provider/CWmipAccessEventMapper.h"
 #include "provider/CWmipApp.h"
-#include "provider/CWmipEventAudience.h"
 #include "provider/CWmipEventSubscriber.h"
 #include "provider/CWmipHardwareEventProcessor.h"
 #include "provider/CWmipPooledConnection.h"
@@ -63,7 +62,6 @@ CWmipHardwareEventProvider::CWmipHardwareEventProvider(const CString& providerId
 {
     AFX_MANAGE_STATE(&theApp);
     m_queue = std::make_shared<ThreadSafeQueue<BntMessageEx>>(true);
-    m_audience = std::make_shared<CWmipEventAudience>();
 }
 
 CWmipHardwareEventProvider::~CWmipHardwareEventProvider()
@@ -73,7 +71,6 @@ CWmipHardwareEventProvider::~CWmipHardwareEventProvider()
     // thread that does not stop keeps its processor, and the queue with it, until it ends.
     m_processor.reset();
     Release();
-    m_audience.reset();
     m_queue.reset();
 }
 
@@ -116,20 +113,6 @@ bool CWmipHardwareEventProvider::StartProcessor(IWbemObjectSink* sink)
     // Nothing is kept, so WMI may hand the sink again.
     m_processor->SetSink(nullptr);
     return false;
-}
-
-HRESULT CWmipHardwareEventProvider::NewQuery(ULONG queryId, LPWSTR language, LPWSTR query)
-{
-    AFX_MANAGE_STATE(&theApp);
-    m_audience->Add(queryId);
-    return CWmipEventProvider::NewQuery(queryId, language, query);
-}
-
-HRESULT CWmipHardwareEventProvider::CancelQuery(ULONG queryId)
-{
-    AFX_MANAGE_STATE(&theApp);
-    m_audience->Remove(queryId);
-    return CWmipEventProvider::CancelQuery(queryId);
 }
 
 HRESULT CWmipHardwareEventProvider::ReceiveHardwareEvent(DWORD size, const BYTE* record, LPCWSTR text, LPCWSTR hostName,

@@ -20,7 +20,6 @@
 #include "provider/ThreadSafeQueue.h"
 
 class CAcsUser;
-class CWmipEventAudience;
 class CWmipHardwareEventProcessor;
 class IWbemContext;
 class IWbemProviderInitSink;
@@ -46,10 +45,6 @@ public:
     // a bad SID or a panel of a segment the user may not see; 0x80041001 for a database
     // failure; the user cache's code when the account is not linked.
     virtual HRESULT AccessCheck(LPCWSTR language, LPCWSTR query, LONG sidLength, const BYTE* sid);
-    // Forwarded to the query bookkeeping: 0. A new query also records its caller, and a
-    // cancelled one forgets it: each event reaches only the callers that may see its segment.
-    HRESULT NewQuery(ULONG queryId, LPWSTR language, LPWSTR query) override;
-    HRESULT CancelQuery(ULONG queryId) override;
     // Queues a copy of the record (its first 216 bytes) with the text, the communication
     // server's host name and the alarm id (0: none). 0; 0x80004005 for a record shorter than
     // 216 bytes, no bytes or a full queue (nothing queued).
@@ -69,7 +64,6 @@ private:
     // Members in destruction order: the processor (which uses the queue) goes first.
     // Shared with the processor, which may outlive the provider (see LWorkerThread::Ptr).
     std::shared_ptr<ThreadSafeQueue<bnt::utility::BntMessageEx>> m_queue;
-    std::shared_ptr<CWmipEventAudience> m_audience;
     // Guarded by m_lock while Initialize and ProvideEvents run; set once, then read freely.
     LWorkerThread::Ptr<CWmipHardwareEventProcessor> m_processor;
 };

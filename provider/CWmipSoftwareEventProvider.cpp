@@ -82,7 +82,7 @@ HRESULT CWmipSoftwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
     AFX_MANAGE_STATE(&theApp);
     if (services != nullptr)
         m_services = ComPtr<IWbemServices>(services);
-    LWorkerThread::Ptr<CWmipSoftwareEventProcessor> processor(new CWmipSoftwareEventProcessor());
+    LWorkerThread::Ptr<CWmipSoftwareEventProcessor> processor(new CWmipSoftwareEventProcessor(m_audience));
     processor->CreateMapper(services, context);
     m_processor = std::move(processor);
     if (initSink != nullptr)

@@ -4,6 +4,7 @@
 
 #include "common/KvrTime.h"
 
+#include "framework/CWmipMapperRegistry.h"
 #include "schema/CWmipClassAttributeRegistrar.h"
 #include "schema/CWmipClassRegistrar.h"
 #include "schema/CWmipClassWidePropertyAttributeRegistrar.h"
@@ -15,6 +16,7 @@
 #include "schema/CWmipPropertyRegistrar.h"
 #include "schema/CWmipPropertyValuesRegistrar.h"
 #include "schema/CWmipReferencePropertyRegistrar.h"
+#include "schema/CWmipSegmentSourceRegistrar.h"
 #include "schema/MapperBindings.h"
 #include "schema/SchemaTables.h"
 
@@ -74,6 +76,10 @@ void Declare(const SchemaDeclaration& d)
     case K::NamedRecord:
         CWmipNamedRecordRegistrar(d.className, d.method, d.name, d.referencedClass, d.referencedKeys, d.refusal);
         break;
+    case K::SegmentSource:
+        CWmipSegmentSourceRegistrar(d.className, d.table, d.column, d.segmentOption, d.name, d.referencedClass,
+                                    d.referencedKeys, d.text);
+        break;
     }
 }
 
@@ -105,5 +111,6 @@ void DeclareSchema()
             }
         }
         MapperBindings::AddBoundMappersToChain();
+        CWmipMapperRegistry::Instance()->RefuseClassesWithoutSegmentSource();
     });
 }

@@ -10,11 +10,6 @@
 
 class CWmipAssocBadgeOwnerMapper : public CWmipAssocPersonMapper
 {
-public:
-    // Both ends are seen with the person: the person as the person classes show it, the badge
-    // as Bnt_Badge does (by its owner, not by BADGE.SEGMENTID).
-    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
-
 protected:
     // visitors: the association of visitors (EMP.VISITOR 1) rather than cardholders (0).
     CWmipAssocBadgeOwnerMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,

@@ -204,18 +204,6 @@ void CWmipPersonMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset
     AddAdditionalPersonFilter(*recordset);
 }
 
-void CWmipPersonMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    if (GetPersonType() == kAnyPerson)
-    {
-        CWmipUDFClassMapper::FilterInstanceRecordsetBySegment(recordset);
-        return;
-    }
-    const CAcsUser* user = RequireUser();
-    if (IsSegmentationEnabled(user->GetSystemOptions()))
-        user->AddSegmentFilter(recordset, L"EMP");
-}
-
 WMIHelper::ProcessMethod CWmipPersonMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (table == L"EMP" && column == L"ALLOWEDVISITORS")

@@ -241,15 +241,6 @@ void CWmipVisitMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
     recordset->AddColumnToSet(L"VISIT_EVENT_SIGN_IN_LOCATIONID", L"VISIT_EVENT");
 }
 
-void CWmipVisitMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    const CAcsUser* user = RequireUser();
-    if (user->GetSystemOptions().IsCardholderSegmentationEnabled())
-        user->AddSegmentFilter(recordset, L"EMP");
-    if (user->GetSystemOptions().IsVisitorSegmentationEnabled())
-        user->AddSegmentFilter(recordset, L"EMP_VISITOR");
-}
-
 WMIHelper::ProcessMethod CWmipVisitMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (table.CompareNoCase(L"VISIT") == 0)

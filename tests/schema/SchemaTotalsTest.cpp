@@ -45,6 +45,7 @@ TEST(SchemaTotals, DeclaresEveryKindOfRegistrationTheRightNumberOfTimes)
         {K::ClassAttribute, 10},
         {K::PropertyValues, 13},
         {K::NamedRecord, 37},
+        {K::SegmentSource, 124},
     };
     std::size_t total = 0;
     for (const Expected& e : expected)
