@@ -23,6 +23,7 @@
 #include "schema/SchemaTables.h"
 #include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorTest.h"
+#include "tests/support/ArrayTexts.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/IntegerArray.h"
 #include "tests/support/TestCallers.h"
@@ -1272,18 +1273,8 @@ TEST_F(SegmentIsolation, AValueListNamesNoRecordTheCallerMayNotSee)
     _variant_t valueMap;
     ASSERT_EQ(qualifiers->Get(L"ValueMap", 0, &valueMap, nullptr), WBEM_S_NO_ERROR);
     std::set<std::string> listed;
-    const VARIANT& raw = valueMap;
-    LONG lower = 0;
-    LONG upper = -1;
-    SafeArrayGetLBound(raw.parray, 1, &lower);
-    SafeArrayGetUBound(raw.parray, 1, &upper);
-    for (LONG index = lower; index <= upper; ++index)
-    {
-        BSTR text = nullptr;
-        ASSERT_EQ(SafeArrayGetElement(raw.parray, &index, &text), S_OK);
-        listed.insert(Utf8(std::wstring(text, SysStringLen(text))));
-        SysFreeString(text);
-    }
+    for (const std::wstring& text : support::ArrayTexts(valueMap))
+        listed.insert(Utf8(text));
     EXPECT_EQ(listed, types);
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "DELETE FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 49;");
