@@ -1,10 +1,11 @@
 #include "bus/CCorvessaBaseApp.h"
+#include "framework/CWmipSegmentSourceFilter.h"
 
 #include <algorithm>
 #include <utility>
 
 #include "bus/CCorvessaException.h"
-#include "bus/CCorvessaAutoCS.h"
+#include "platform/win32/Threading.h"
 #include "framework/objects/CCorvessaNamespace.h"
 #include "bus/CCorvessaUserCache.h"
 #include "bus/CorvessaAuthenticationUtility.h"
@@ -581,6 +582,11 @@ HRESULT CCorvessaBaseApp::GetManagedAccessLevels(const std::string& token, const
         recordset.AddFilterLong(CSQLStatement::ConcatenateTableAndColumn(L"USERS", L"USERID"),
                                 entry->GetUser()->GetUserID(), CMultiFilterRecordset::Equal,
                                 CMultiFilterRecordset::AndFilter);
+        // A managed level is listed as Bnt_AccessLevel shows it to the caller: in its segments.
+        const CWMITypeInfo* levelType = CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_AccessLevel", true);
+        if (levelType == nullptr)
+            return WBEM_E_INVALID_CLASS;
+        CWmipSegmentSourceFilter::Apply(*entry->GetUser(), *levelType, recordset, GetDatabase());
         recordset.OpenForwardOnly();
         for (; !recordset.IsEOF(); recordset.MoveNext())
         {

@@ -334,6 +334,12 @@ private:
                           const std::string& errorKey, Work work);
 
     using EntryLease = CCorvessaSessionService::EntryLease;
+
+    // The token's entry, leased in lease, and a mapper of typeName bound to it in mapper
+    // (GetMapperForType, log as there). The token check's failure with lease left empty;
+    // GetMapperForType's with lease held; S_OK.
+    HRESULT LeaseMapperForToken(const std::string& token, const std::string& applicationId, const CString& typeName,
+                                bool log, EntryLease& lease, std::unique_ptr<CWmipClassMapper>& mapper);
     // Initialize, the token's user (the token's failure HRESULT thrown as CCorvessaException),
     // then work(manager, user) with the entry held until it returns or throws.
     template <typename Work>

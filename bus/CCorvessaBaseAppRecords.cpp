@@ -85,14 +85,13 @@ HRESULT CCorvessaBaseApp::GetMultimediaObjectData(const std::string& token, cons
             throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_QUERY);
         }
         EntryLease lease;
-        HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
-        if (FAILED(hr))
+        std::unique_ptr<CWmipClassMapper> mapper;
+        HRESULT hr = LeaseMapperForToken(token, applicationId, query->GetClassName(), false, lease, mapper);
+        if (FAILED(hr) && !lease)
         {
             return hr;
         }
-        CWmipUserCacheEntry* const entry = lease.get();
-        std::unique_ptr<CWmipClassMapper> mapper;
-        if (FAILED(GetMapperForType(query->GetClassName(), entry, mapper, false)))
+        if (FAILED(hr))
         {
             CWMIDebugLog::LogError(kSource, __LINE__,
                                    L"CCorvessaProvixaApp::GetMultimediaObjectData - Failed to get mapper for requested "
@@ -112,7 +111,7 @@ HRESULT CCorvessaBaseApp::GetMultimediaObjectData(const std::string& token, cons
         {
             CString value;
             CString property;
-            hr = CheckGetInstanceFilter(entry->GetUser(), query->GetClassName(), query.get(), value, property);
+            hr = CheckGetInstanceFilter(lease->GetUser(), query->GetClassName(), query.get(), value, property);
             if (FAILED(hr))
             {
                 LogFilterCheckFailure(L"GetMultimediaObjectData", value, property, hr);

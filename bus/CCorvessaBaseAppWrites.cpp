@@ -17,6 +17,18 @@
 
 using brontel::utility::CWMIException;
 
+HRESULT CCorvessaBaseApp::LeaseMapperForToken(const std::string& token, const std::string& applicationId,
+                                              const CString& typeName, bool log, EntryLease& lease,
+                                              std::unique_ptr<CWmipClassMapper>& mapper)
+{
+    const HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
+    if (FAILED(hr))
+    {
+        return hr;
+    }
+    return GetMapperForType(typeName, lease.get(), mapper, log);
+}
+
 template <typename Work>
 HRESULT CCorvessaBaseApp::RunWithMapper(const std::string& token, const std::string& applicationId,
                                         const CString& typeName, const std::string& errorKey, Work work)
@@ -25,19 +37,13 @@ HRESULT CCorvessaBaseApp::RunWithMapper(const std::string& token, const std::str
     {
         Initialize();
         EntryLease lease;
-        HRESULT hr = m_sessions->LeaseEntryForToken(token, applicationId, lease);
-        if (FAILED(hr))
-        {
-            return hr;
-        }
-        CWmipUserCacheEntry* const entry = lease.get();
         std::unique_ptr<CWmipClassMapper> mapper;
-        hr = GetMapperForType(typeName, entry, mapper, true);
+        const HRESULT hr = LeaseMapperForToken(token, applicationId, typeName, true, lease, mapper);
         if (FAILED(hr))
         {
             return hr;
         }
-        return work(entry, mapper.get());
+        return work(lease.get(), mapper.get());
     }
     catch (const CWMIException& e)
     {

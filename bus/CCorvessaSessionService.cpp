@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "bus/CCorvessaAutoCS.h"
+#include "platform/win32/Threading.h"
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaUserCache.h"
 #include "common/CBntRegistry.h"
@@ -43,7 +43,7 @@ HRESULT CCorvessaSessionService::IssueToken(const std::string& applicationId,
 {
     // The login and the issue of its token under one hold: a log-out of another session of
     // the same user cannot remove the entry in between.
-    const CCorvessaAutoCS guard(&m_tokenLock);
+    const CriticalSectionLock guard(m_tokenLock);
     CString sid;
     const HRESULT hr = login(sid);
     if (SUCCEEDED(hr) && !sid.IsEmpty())
@@ -71,14 +71,14 @@ int CCorvessaSessionService::GetAuthenticatedTokenTimeoutInHours()
 
 std::vector<std::string> CCorvessaSessionService::GetTokenApplicationIds(const std::string& token)
 {
-    const CCorvessaAutoCS guard(&m_tokenLock);
+    const CriticalSectionLock guard(m_tokenLock);
     const auto found = m_tokens.find(token);
     return found != m_tokens.end() ? found->second.applicationIds : std::vector<std::string>();
 }
 
 bool CCorvessaSessionService::IsCachedUserInUseByMultipleSessions(const CString& sid)
 {
-    const CCorvessaAutoCS guard(&m_tokenLock);
+    const CriticalSectionLock guard(m_tokenLock);
     const auto sessions =
         std::count_if(m_tokens.begin(), m_tokens.end(), [&sid](const auto& pair) { return pair.second.sid == sid; });
     return sessions > 1;
@@ -127,7 +127,7 @@ HRESULT CCorvessaSessionService::GetUserCacheEntryForToken(const std::string& to
         return WBEM_E_INVALID_PARAMETER;
     }
     *entry = nullptr;
-    const CCorvessaAutoCS guard(&m_tokenLock);
+    const CriticalSectionLock guard(m_tokenLock);
     const auto found = m_tokens.find(token);
     if (found == m_tokens.end() || found->second.applicationIds.empty())
     {
@@ -172,7 +172,7 @@ HRESULT CCorvessaSessionService::EndSession(const std::string& token, const std:
 {
     // One hold for the whole log-out: two log-outs of one SID, or a log-out and a login,
     // cannot both see a second session and so leave the entry behind, or remove a live one.
-    const CCorvessaAutoCS guard(&m_tokenLock);
+    const CriticalSectionLock guard(m_tokenLock);
     CWmipUserCacheEntry* entry = nullptr;
     const HRESULT hr = GetUserCacheEntryForToken(token, applicationId, &entry, false);
     if (FAILED(hr))
@@ -190,7 +190,7 @@ void CCorvessaSessionService::RemoveStaleAuthenticationTokens()
     m_tokenLifetimeMs.store(GetAuthenticatedTokenTimeoutInHours() * kMillisecondsPerHour);
     std::vector<std::string> stale;
     {
-        const CCorvessaAutoCS guard(&m_tokenLock);
+        const CriticalSectionLock guard(m_tokenLock);
         for (const auto& [token, record] : m_tokens)
         {
             if (IsAgedLocked(record))
@@ -201,7 +201,7 @@ void CCorvessaSessionService::RemoveStaleAuthenticationTokens()
     }
     for (const std::string& token : stale)
     {
-        const CCorvessaAutoCS guard(&m_tokenLock);
+        const CriticalSectionLock guard(m_tokenLock);
         const auto found = m_tokens.find(token);
         // Another thread may have ended the session since.
         if (found == m_tokens.end())

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "bus/CCorvessaException.h"
-#include "bus/CCorvessaAutoCS.h"
+#include "platform/win32/Threading.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
@@ -56,7 +56,7 @@ CCorvessaUserCache::CCorvessaUserCache(bool loginFlag1, bool loginFlag2, Clock c
 CCorvessaUserCache::~CCorvessaUserCache()
 {
     {
-        const CCorvessaAutoCS guard(&m_cacheLock);
+        const CriticalSectionLock guard(m_cacheLock);
         m_entries.clear();
         m_refreshTimes.clear();
         m_retired.clear();
@@ -72,7 +72,7 @@ HRESULT CCorvessaUserCache::GetUser(CWmipUserCacheEntry** entry)
     }
     *entry = nullptr;
     return RunLookUp([this, entry]() -> HRESULT {
-        const CCorvessaAutoCS guard(&m_cacheLock);
+        const CriticalSectionLock guard(m_cacheLock);
         auto cached = m_entries.find(kSystemAdministratorKey);
         if (cached == m_entries.end())
         {
@@ -123,7 +123,7 @@ HRESULT CCorvessaUserCache::GetUserSSOInformation(LPCWSTR sid, LONG& userId, CSt
 
 void CCorvessaUserCache::GarbageCollect()
 {
-    const CCorvessaAutoCS guard(&m_cacheLock);
+    const CriticalSectionLock guard(m_cacheLock);
     PurgeRetiredLocked();
 }
 
@@ -138,7 +138,7 @@ HRESULT CCorvessaUserCache::ReleaseUser(CWmipUserCacheEntry* entry)
     {
         return S_OK;
     }
-    const CCorvessaAutoCS guard(&m_cacheLock);
+    const CriticalSectionLock guard(m_cacheLock);
     // Found by address alone: an entry given back twice may already be freed.
     const auto retired = m_retired.find(entry);
     if (retired != m_retired.end())
@@ -177,7 +177,7 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
         return WBEM_E_INVALID_PARAMETER;
     }
     *entry = nullptr;
-    const CCorvessaAutoCS guard(&m_cacheLock);
+    const CriticalSectionLock guard(m_cacheLock);
     return RunLookUp([&]() REQUIRES(m_cacheLock) -> HRESULT {
         // Deleted on every path unless a new entry takes it over.
         std::unique_ptr<CAcsUser> user;
@@ -234,14 +234,14 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
 
 CWmipUserCacheEntry* CCorvessaUserCache::FindUserEntry(const CString& sid)
 {
-    const CCorvessaAutoCS guard(&m_cacheLock);
+    const CriticalSectionLock guard(m_cacheLock);
     const auto found = m_entries.find(sid);
     return found != m_entries.end() ? found->second.get() : nullptr;
 }
 
 bool CCorvessaUserCache::ArePermissionsStale(const CString& sid)
 {
-    const CCorvessaAutoCS guard(&m_cacheLock);
+    const CriticalSectionLock guard(m_cacheLock);
     const auto found = m_refreshTimes.find(sid);
     if (found == m_refreshTimes.end())
     {
@@ -254,7 +254,7 @@ bool CCorvessaUserCache::ArePermissionsStale(const CString& sid)
 
 void CCorvessaUserCache::AddUserEntry(const CString& sid, std::unique_ptr<CWmipUserCacheEntry> entry)
 {
-    const CCorvessaAutoCS guard(&m_cacheLock);
+    const CriticalSectionLock guard(m_cacheLock);
     if (m_entries.emplace(sid, std::move(entry)).second)
     {
         m_refreshTimes[sid] = Now();
@@ -267,7 +267,7 @@ HRESULT CCorvessaUserCache::RemoveUser(CWmipUserCacheEntry* entry)
     {
         return E_UNEXPECTED;
     }
-    const CCorvessaAutoCS guard(&m_cacheLock);
+    const CriticalSectionLock guard(m_cacheLock);
     const auto position = std::find_if(m_entries.begin(), m_entries.end(),
                                        [entry](const auto& pair) { return pair.second.get() == entry; });
     if (position != m_entries.end())
@@ -279,7 +279,7 @@ HRESULT CCorvessaUserCache::RemoveUser(CWmipUserCacheEntry* entry)
 
 void CCorvessaUserCache::InvalidateUsers()
 {
-    const CCorvessaAutoCS guard(&m_cacheLock);
+    const CriticalSectionLock guard(m_cacheLock);
     while (!m_entries.empty())
     {
         TakeOutLocked(m_entries.begin());
@@ -300,13 +300,13 @@ void CCorvessaUserCache::TakeOutLocked(std::map<CString, std::unique_ptr<CWmipUs
 
 std::size_t CCorvessaUserCache::GetEntryCount() const
 {
-    const CCorvessaAutoCS guard(&m_cacheLock);
+    const CriticalSectionLock guard(m_cacheLock);
     return m_entries.size();
 }
 
 std::size_t CCorvessaUserCache::GetRetiredEntryCount() const
 {
-    const CCorvessaAutoCS guard(&m_cacheLock);
+    const CriticalSectionLock guard(m_cacheLock);
     return m_retired.size();
 }
 

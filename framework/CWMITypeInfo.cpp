@@ -225,27 +225,9 @@ void CWMITypeInfo::AddReferenceProperty(const CString& property, const CString& 
     CopyClassWideAttributes(property);
 }
 
-bool CWMITypeInfo::IsWholeNumberType(LONG cimType)
-{
-    switch (cimType)
-    {
-    case CIM_SINT8:
-    case CIM_UINT8:
-    case CIM_SINT16:
-    case CIM_UINT16:
-    case CIM_SINT32:
-    case CIM_UINT32:
-    case CIM_SINT64:
-    case CIM_UINT64:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool CWMITypeInfo::IsIdShaped(const CString& name, LONG cimType)
 {
-    if (!IsWholeNumberType(cimType & ~CIM_FLAG_ARRAY))
+    if (!IsIntegerCimType(static_cast<CIMTYPE>(cimType & ~CIM_FLAG_ARRAY)))
         return false;
     for (const wchar_t* ending : {L"ID", L"Id", L"KEY", L"Key"})
     {
@@ -735,7 +717,11 @@ bool CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOption option)
     const std::shared_ptr<CAcsUser> administrator = GetSAUser();
     if (administrator == nullptr)
         return false;
-    const CBntAcsSystemOptions& options = administrator->GetSystemOptions();
+    return IsSegmentationOptionEnabled(administrator->GetSystemOptions(), option);
+}
+
+bool CWMITypeInfo::IsSegmentationOptionEnabled(const CBntAcsSystemOptions& options, SegmentOption option)
+{
     switch (option)
     {
     case SegmentOptionSegments:
@@ -746,6 +732,8 @@ bool CWMITypeInfo::IsSegmentationOptionEnabledInTheSystem(SegmentOption option)
         return options.IsVisitorSegmentationEnabled();
     case SegmentOptionBadgeTypes:
         return options.IsBadgeTypeSegmentationEnabled();
+    case SegmentOptionPersons:
+        return options.IsCardholderSegmentationEnabled() || options.IsVisitorSegmentationEnabled();
     default:
         return false;
     }

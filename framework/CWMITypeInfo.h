@@ -33,6 +33,7 @@
 #include <vector>
 
 class CAcsUser;
+class CBntAcsSystemOptions;
 
 // The installation-wide segmentation switch a property depends on (0: none).
 enum SegmentOption : int
@@ -45,7 +46,9 @@ enum SegmentOption : int
     // Visitor segment filters and badge types per visitor.
     SegmentOptionVisitors = 3,
     // The badge type's segments in the badge number length check.
-    SegmentOptionBadgeTypes = 4
+    SegmentOptionBadgeTypes = 4,
+    // A person's segment, by the person's kind: cardholder or visitor segment filters.
+    SegmentOptionPersons = 5
 };
 
 class CWMITypeInfo
@@ -111,6 +114,32 @@ public:
         CString reason;
     };
     void AddNoRecord(NoRecord record) { m_noRecords.push_back(std::move(record)); }
+    // Where the class's records take their segments from; a served class declares at least one,
+    // and a record is seen only when every source lets the caller see it.
+    struct SegmentSource
+    {
+        enum class Kind
+        {
+            // The record's own column (table.column of the class's join) holds its segment.
+            OwnColumn,
+            // The record belongs to a record of ownerClass and is seen only with it.
+            Owner,
+            // The record stands in no segment (reason says why).
+            NotSegmented
+        };
+        Kind kind = Kind::NotSegmented;
+        // OwnColumn: the table and column, and the option under which the column restricts.
+        CString table;
+        CString column;
+        SegmentOption option = SegmentOptionNone;
+        // Owner: the properties that name the owner (a reference property gives the referenced
+        // class's keys), and the owner's properties they give, at the same places.
+        std::vector<CString> names;
+        CString ownerClass;
+        std::vector<CString> ownerKeys;
+        CString reason;
+    };
+    void AddSegmentSource(SegmentSource source) { m_segmentSources.push_back(std::move(source)); }
     // Records the method unless one of that name is recorded already.
     void AddMethod(const CString& method);
     // Appends the parameter to the method's in (isInput) or out list, recording the method
@@ -174,8 +203,8 @@ public:
     // True for an integer or integer array whose name ends in ID, Id, KEY or Key: a value that
     // names a record.
     static bool IsIdShaped(const CString& name, LONG cimType);
-    // True for the eight whole-number CIM types (an array type is none of them).
-    static bool IsWholeNumberType(LONG cimType);
+    // The declared segment sources, in registration order; empty for a class that declares none.
+    const std::vector<SegmentSource>& GetSegmentSources() const { return m_segmentSources; }
     // The ID type of the property; kNoIDType when none.
     long GetPropertyIDType(const CString& property) const;
     // The segment option of the property; 0 when none.
@@ -251,6 +280,8 @@ public:
     // options: 1 segments in use, 2 cardholder, 3 visitor, 4 badge-type segmentation. False for
     // any other option and when the database cannot be reached.
     static bool IsSegmentationOptionEnabledInTheSystem(SegmentOption option);
+    // The same for the given options; SegmentOptionPersons is on when either person filter is.
+    static bool IsSegmentationOptionEnabled(const CBntAcsSystemOptions& options, SegmentOption option);
     // Drops the cached database state after a lost connection: the system administrator user
     // and the re-read definitions of dynamic classes (read again on their next use).
     static void HandleInvalidDBConnection();
@@ -300,6 +331,7 @@ private:
     std::vector<NoRecord> m_noRecords;
     // The id-shaped properties as registered, in registration order.
     std::vector<CString> m_idShapedProperties;
+    std::vector<SegmentSource> m_segmentSources;
     std::map<CString, _variant_t> m_classWideAttributes;
     std::map<CString, CCorvessaMethodDescriptor> m_methods;
 

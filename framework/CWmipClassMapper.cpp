@@ -9,6 +9,7 @@
 #include "framework/CWmipInstanceWriter.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipSegmentSourceFilter.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -23,6 +24,7 @@
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 
+#include <algorithm>
 #include <exception>
 #include <string>
 #include <utility>
@@ -36,13 +38,8 @@ namespace {
 constexpr const wchar_t* kSourceFile = L"wpClassMapper.cpp";
 
 // The class's declared segment property (its SEGMENTID column with the segment option
-// "segments") and the table that holds it; both empty when the class declares none.
-struct DeclaredSegment
-{
-    CString property;
-    CString table;
-};
-DeclaredSegment FindDeclaredSegment(const CWMITypeInfo* typeInfo)
+// "segments"); empty when the class declares none.
+CString FindDeclaredSegment(const CWMITypeInfo* typeInfo)
 {
     if (typeInfo == nullptr)
         return {};
@@ -52,7 +49,7 @@ DeclaredSegment FindDeclaredSegment(const CWMITypeInfo* typeInfo)
             continue;
         const int dot = tableDotColumn.Find(L'.');
         if (dot > 0 && tableDotColumn.Mid(dot + 1).CompareNoCase(L"SEGMENTID") == 0)
-            return {property, tableDotColumn.Left(dot)};
+            return property;
     }
     return {};
 }
@@ -131,6 +128,32 @@ bool IsNumberLiteral(CString literal)
         return false;
     }
     return used == text.size();
+}
+
+// The owners a write of the class names by its own properties (its segment sources), as records
+// the write must be able to see: a record is never written under an owner the caller cannot see.
+void AppendOwnerRecords(const CWMITypeInfo& typeInfo, std::vector<CWMITypeInfo::NamedRecord>& records)
+{
+    for (const CWMITypeInfo::SegmentSource& source : typeInfo.GetSegmentSources())
+    {
+        if (source.kind != CWMITypeInfo::SegmentSource::Kind::Owner)
+            continue;
+        const bool byProperties = std::none_of(source.names.begin(), source.names.end(), [&](const CString& name) {
+            return name.Find(L'.') >= 0 || typeInfo.GetReferenceProperties().count(name) != 0;
+        });
+        // An owner the class also declares as a named record is answered on that record's road.
+        const bool declared = std::any_of(records.begin(), records.end(), [&](const CWMITypeInfo::NamedRecord& named) {
+            return named.method.IsEmpty() && named.referencedClass.CompareNoCase(source.ownerClass) == 0 &&
+                   named.names.size() == source.names.size() &&
+                   std::all_of(source.names.begin(), source.names.end(), [&](const CString& name) {
+                       return std::any_of(named.names.begin(), named.names.end(),
+                                          [&](const CString& other) { return other.CompareNoCase(name) == 0; });
+                   });
+        });
+        if (byProperties && !declared)
+            records.push_back(
+                {CString(), source.names, source.ownerClass, source.ownerKeys, NamedRecordRoad::kFramework});
+    }
 }
 
 }  // namespace
@@ -266,24 +289,19 @@ void CWmipClassMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* r
     // and the join need no walk on each request.
     if (recordset == nullptr || user->IsAllSegmentsUser())
         return;
-    const CString segmentTable = FindDeclaredSegment(GetTypeInfo()).table;
-    if (!segmentTable.IsEmpty())
+    const CWMITypeInfo* typeInfo = GetTypeInfo();
+    if (typeInfo == nullptr)
     {
-        for (const auto& [name, table] : recordset->GetQuery().GetTableNames())
-        {
-            if (table.CompareNoCase(segmentTable) == 0)
-            {
-                user->AddSegmentFilter(*recordset, name);
-                return;
-            }
-        }
+        // Deny by default: a class nobody described has no declared segments.
+        recordset->AppendFilter(L"0 = 1");
+        return;
     }
-    user->AddSegmentFilterWithTableCheck(*recordset);
+    CWmipSegmentSourceFilter::Apply(*user, *typeInfo, *recordset, GetDatabase());
 }
 
 void CWmipClassMapper::RequireReachableSegment(IWbemClassObject* instance)
 {
-    const CString property = FindDeclaredSegment(GetTypeInfo()).property;
+    const CString property = FindDeclaredSegment(GetTypeInfo());
     LONG segment = 0;
     if (instance == nullptr || property.IsEmpty() || FAILED(WMIHelper::GetNumber(instance, property, segment)))
         return;
@@ -325,7 +343,10 @@ void CWmipClassMapper::RequireVisibleNamedRecords(IWbemClassObject* values, cons
     if (typeInfo == nullptr || values == nullptr)
         return;
     const CString called(method != nullptr ? method : L"");
-    for (const CWMITypeInfo::NamedRecord& named : typeInfo->GetNamedRecords())
+    std::vector<CWMITypeInfo::NamedRecord> records = typeInfo->GetNamedRecords();
+    if (called.IsEmpty())
+        AppendOwnerRecords(*typeInfo, records);
+    for (const CWMITypeInfo::NamedRecord& named : records)
     {
         if (named.road != NamedRecordRoad::kFramework || named.method.CompareNoCase(called) != 0 ||
             named.names.size() != named.referencedKeys.size())

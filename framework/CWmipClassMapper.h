@@ -127,8 +127,8 @@ public:
     virtual void SetupInstanceRecordset(CDynamicRecordset* recordset);
     // Adds the mapper's own filters before the recordset opens; the base adds none.
     virtual void FilterInstanceRecordset(CMultiFilterRecordset* recordset);
-    // Restricts the rows to the caller's segments: on the table that holds the class's declared
-    // segment property wherever it stands in the join, else CAcsUser::AddSegmentFilterWithTableCheck.
+    // Restricts the rows to the caller's segments by the class's declared segment sources
+    // (CWmipSegmentSourceFilter); a mapper without a class description gets no row.
     // Throws CWMIException "The system was unable to retrieve the client's identity." when the
     // caller cannot be resolved.
     virtual void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset);
@@ -257,6 +257,7 @@ public:
     // referenced class's own read (its filters and the caller's segments), not its view right: a
     // caller whose rights cover the naming class (a cardholder clerk assigning a level) is not
     // refused for lacking the referenced class's. Throws what CallerCanSee throws.
+    // A write's own properties also name the owners its class's segment sources name by them.
     void RequireVisibleNamedRecords(IWbemClassObject* values, const wchar_t* method);
     // PutInstance: the one way both doors write, whichever write frame the class's mapper runs.
     // A class that supports no write the flags allow is refused first, as CanAdd/CanModify

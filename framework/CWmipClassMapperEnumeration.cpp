@@ -13,7 +13,7 @@
 #include "framework/CWmipQueryRefusal.h"
 #include "framework/WMIHelper.h"
 #include "framework/wql/WqlEvaluator.h"
-#include "framework/wql/WqlInstancePropertySource.h"
+#include "framework/WqlInstancePropertySource.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"

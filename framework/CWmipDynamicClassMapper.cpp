@@ -64,7 +64,7 @@ ProcessClauseResult CWmipDynamicClassMapper::ProcessClause(CString& property, in
     CWmipClassMapper::ProcessClause(property, wqlOperator, literal, extra);
     const CWMITypeInfo* typeInfo = GetTypeInfo();
     CString number;
-    if (typeInfo != nullptr && CWMITypeInfo::IsWholeNumberType(typeInfo->GetPropertyType(property)) &&
+    if (typeInfo != nullptr && IsIntegerCimType(typeInfo->GetPropertyType(property)) &&
         UnquoteWholeNumber(literal, number))
         literal = number;
     property = column;

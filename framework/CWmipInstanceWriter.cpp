@@ -330,22 +330,8 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
         return CWmideUnit::Bytes(column, std::move(cipher));
     }
 
-    switch (baseType)
+    if (IsIntegerCimType(baseType))
     {
-    case CIM_BOOLEAN: {
-        _variant_t converted;
-        if (FAILED(VariantChangeType(&converted, &value, 0, VT_BOOL)))
-            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
-        return CWmideUnit::Bool(column, static_cast<const VARIANT&>(converted).boolVal != VARIANT_FALSE);
-    }
-    case CIM_SINT8:
-    case CIM_UINT8:
-    case CIM_SINT16:
-    case CIM_UINT16:
-    case CIM_SINT32:
-    case CIM_UINT32:
-    case CIM_SINT64:
-    case CIM_UINT64: {
         LONGLONG number = 0;
         if (!AsInteger(value, number) || !InRange(number, baseType, value))
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
@@ -354,6 +340,14 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
         if (baseType == CIM_SINT64 || baseType == CIM_UINT64 || baseType == CIM_UINT32)
             return CWmideUnit::Int64(column, number);
         return CWmideUnit::Int(column, static_cast<LONG>(number));
+    }
+    switch (baseType)
+    {
+    case CIM_BOOLEAN: {
+        _variant_t converted;
+        if (FAILED(VariantChangeType(&converted, &value, 0, VT_BOOL)))
+            ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
+        return CWmideUnit::Bool(column, static_cast<const VARIANT&>(converted).boolVal != VARIANT_FALSE);
     }
     case CIM_REAL32:
     case CIM_REAL64: {

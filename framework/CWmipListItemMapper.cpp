@@ -1,4 +1,5 @@
 #include "framework/CWmipListItemMapper.h"
+#include "inhouse/BntLogin/CAcsUser.h"
 
 #include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -83,4 +84,10 @@ void CWmipListItemMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
     recordset->SetTable(m_descriptor.table);
     recordset->AddColumnToSet(L"ID", m_descriptor.table);
     recordset->AddColumnToSet(L"NAME", m_descriptor.table);
+}
+
+void CWmipListItemMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
+{
+    if (recordset != nullptr)
+        RequireUser()->AddSegmentFilterWithTableCheck(*recordset);
 }

@@ -30,6 +30,9 @@ public:
     ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra) override;
     // The list table with its ID and NAME columns.
     void SetupInstanceRecordset(CDynamicRecordset* recordset) override;
+    // A user-defined list table holds its rows' segments when it has a SEGMENTID column (the
+    // installation defines the table, so no declaration can name it); else the list is shared.
+    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
     // "Bnt_Element".
     CString GetSuperclassName() override;
 

@@ -9,7 +9,7 @@
 // mapper serves one request on one thread: no lock.
 #pragma once
 
-#include "framework/ProcessClauseResult.h"
+#include "framework/wql/ProcessClauseResult.h"
 #include "platform/com/Unknown.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/CString.h"
@@ -48,7 +48,7 @@ public:
     virtual BOOL WMIStoresClassDefinition();
     // One WQL comparison of the attached query's WHERE clause. The base formats a date literal
     // for the database and answers ProcessClausePlain, leaving the property to the derived
-    // mapper. See framework/ProcessClauseResult.h for the meaning of the four arguments.
+    // mapper. See framework/wql/ProcessClauseResult.h for the meaning of the four arguments.
     virtual ProcessClauseResult ProcessClause(CString& property, int& wqlOperator, CString& literal, CString& extra);
     // Applies the caller's class permissions to a freshly built class definition. The base
     // changes nothing and answers S_OK.

@@ -288,6 +288,36 @@ void CWmipMapperRegistry::RegisterClassWidePropertyAttribute(const CString& clas
         typeInfo->AddClassWidePropertyAttribute(attribute, value);
 }
 
+void CWmipMapperRegistry::RegisterSegmentSource(const CString& className, CWMITypeInfo::SegmentSource source)
+{
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddSegmentSource(std::move(source));
+}
+
+void CWmipMapperRegistry::RefuseClassesWithoutSegmentSource()
+{
+    for (auto entry = m_classes.begin(); entry != m_classes.end();)
+    {
+        const CWMITypeInfo& typeInfo = *entry->second;
+        const bool served = typeInfo.GetTypeConstructor() || typeInfo.IsDeclaredConcrete();
+        if (!served || !typeInfo.GetSegmentSources().empty())
+        {
+            ++entry;
+            continue;
+        }
+        const CString className = typeInfo.GetClassName();
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               CString(L"The class ") + className +
+                                   L" declares no segment source for its records and is not served.",
+                               WBEM_E_INVALID_CLASS);
+        std::erase_if(MapperChain(), [&](const ChainedMapper& mapper) {
+            return mapper.className.GetLength() == className.GetLength() &&
+                   mapper.className.CompareNoCase(className) == 0;
+        });
+        entry = m_classes.erase(entry);
+    }
+}
+
 void CWmipMapperRegistry::AddToDerivedTypesMap(const CString& superclassName, const CString& className)
 {
     if (superclassName.IsEmpty() || superclassName.CompareNoCase(kRootClass) == 0)
@@ -483,6 +513,9 @@ void CWmipMapperRegistry::RegisterListClassesLocked()
             });
         typeInfo->AddProperty(L"ID", CIM_SINT32, descriptor.table, L"ID", 1, 0);
         typeInfo->AddProperty(L"Name", CIM_STRING, descriptor.table, L"NAME", 0, CWmipListItemMapper::kNameLength);
+        CWMITypeInfo::SegmentSource listed;
+        listed.reason = L"A user-defined list's own table holds its segments; its mapper reads them there.";
+        typeInfo->AddSegmentSource(std::move(listed));
         typeInfo->SetTypeDisplayName(descriptor.displayName);
         listClass.typeInfo = std::move(typeInfo);
     }

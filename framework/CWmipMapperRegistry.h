@@ -92,6 +92,13 @@ public:
     // (CWMITypeInfo::FindUndeclaredIds), and answers their names (empty when every class declares
     // its ids). Runs once the schema is declared, on the loader thread.
     std::vector<CString> RefuseClassesWithUndeclaredIds();
+    // Where the class's records take their segments from: see CWMITypeInfo::SegmentSource.
+    // Nothing for a class not registered.
+    void RegisterSegmentSource(const CString& className, CWMITypeInfo::SegmentSource source);
+    // Run once the schema is declared: a served class (one with a factory or declared concrete)
+    // that declares no segment source is logged and removed, with its mapper from the name chain
+    // of GetMapper, so that no door serves records nobody said how to segment.
+    void RefuseClassesWithoutSegmentSource();
     void RegisterMethodParameter(const CString& className, const CString& method, bool isInput,
                                  const CString& parameter, LONG cimType);
     // A boolean qualifier holding the low 16 bits of value.

@@ -92,6 +92,55 @@ public:
     static constexpr const wchar_t* kReplicationNotLogged =
         L"Unable to log a replicator transaction for this operation.";
 
+    // The mappers' own refusals and failures, by the class that reports them.
+    // CWmipMultimediaObjectMapper.
+    static constexpr const wchar_t* kDuplicateMultimediaObject =
+        L"There is already a multimedia object with the same DataType and ObjectType for this person.";
+    // CWmipPersonMapper.
+    static constexpr const wchar_t* kInvalidValueType = L"The property %s contained an invalid value type.";
+    static constexpr const wchar_t* kBadgeNotDeletedWithPerson = L"Unable to delete badge while deleting cardholder.";
+    static constexpr const wchar_t* kAccountNotDeletedWithPerson =
+        L"Unable to delete account while deleting cardholder.";
+    static constexpr const wchar_t* kHostOfVisits =
+        L"The cardholder is the host of visits and cannot be deleted until those visits are deleted.";
+    // CWmipVisitMapper.
+    static constexpr const wchar_t* kHostTakesNoVisits =
+        L"Visits can only be assigned to cardholders that are allowed to have visitors.";
+    static constexpr const wchar_t* kHostIsVisitor = L"Chosen host is a visitor and must be a cardholder instead.";
+    static constexpr const wchar_t* kVisitorIsCardholder =
+        L"Chosen visitor is a cardholder and must be a visitor instead.";
+    static constexpr const wchar_t* kNoCommonVisitSegment =
+        L"Cardholder and visitor do not belong to a common segment and therefore cannot be paired in a visit.";
+    static constexpr const wchar_t* kVisitTimeOrder =
+        L"The specified visit scheduled time in must come before the scheduled timeout.";
+    static constexpr const wchar_t* kVisitTimeInFixed =
+        L"Scheduled time in cannot change once a visitor has been signed in.";
+    static constexpr const wchar_t* kVisitTimeOutFixed =
+        L"Scheduled time out cannot change once a visitor has been signed out.";
+    static constexpr const wchar_t* kVisitSegmentPair =
+        L"You do not have sufficient permission to add this visit based on the cardholder and visitor segments.";
+    static constexpr const wchar_t* kVisitNotRead = L"CVisit::Read failed.";
+    static constexpr const wchar_t* kVisitEventNoId = L"Unable to generate a visit event id.";
+    static constexpr const wchar_t* kVisitEventNotLogged = L"Unable to log the visit event's transaction.";
+    // CWmipPersonSecondarySegmentsMapper.
+    static constexpr const wchar_t* kCardholderSegmentationOff = L"Cardholder segmentation is not enabled.";
+    static constexpr const wchar_t* kVisitorSegmentationOff = L"Visitor segmentation is not enabled.";
+    // WmipMonitoringZoneDeviceLinkMapper.
+    static constexpr const wchar_t* kZoneLinksServerType =
+        L"Monitoring zone links cannot be edited on a %s database server.";
+    static constexpr const wchar_t* kNoZoneSegment = L"Cannot find the segment that this monitoring zone belongs to.";
+    static constexpr const wchar_t* kZoneSegmentRefusesDevice =
+        L"Cannot assign the monitoring zone to device based on segmentation.";
+    static constexpr const wchar_t* kDeviceInZone = L"This device is already included in this monitoring zone.";
+    static constexpr const wchar_t* kHardwareTransactionNotRecorded = L"Unable to record the hardware transaction.";
+    // CWmipVideoRecorderMapper.
+    static constexpr const wchar_t* kConnectionKeyNotImported = L"The connection key could not be imported.";
+    static constexpr const wchar_t* kAuthenticationNotEncrypted = L"The authentication data could not be encrypted.";
+    // CWmipAccessLevelMapper.
+    static constexpr const wchar_t* kAccessLevelNameTaken = L"An Access Level with this name already exists.";
+    static constexpr const wchar_t* kAccessLevelsAllowedLimit =
+        L"The max number of access levels allowed has already been reached.";
+
     // The text for a failure of `result` raised without a text; kFailed for a result without
     // a text of its own.
     static const wchar_t* ForResult(HRESULT result);

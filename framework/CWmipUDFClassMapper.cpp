@@ -1,4 +1,5 @@
 #include "framework/CWmipUDFClassMapper.h"
+#include "framework/CWmipSegmentSourceFilter.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMessages.h"
@@ -197,12 +198,16 @@ HRESULT CWmipUDFClassMapper::CreateClass(IWbemClassObject** classObject, BOOL sy
         }
     }
 
-    CAcsUser* user = nullptr;
+    // The lists are those of the caller, or for the system's definition of the connection's
+    // user (the bus builds a caller's definition on the caller's own connection).
+    const CAcsUser* user = GetDatabaseUser();
     if (!system)
     {
-        hr = GetUser(&user);
+        CAcsUser* caller = nullptr;
+        hr = GetUser(&caller);
         if (FAILED(hr))
             return hr;
+        user = caller;
     }
     for (const LayoutField& field : GetLayout())
     {
@@ -417,7 +422,8 @@ void CWmipUDFClassMapper::CheckBadgeTypeRequiredFields(IWbemClassObject* instanc
 }
 
 HRESULT CWmipUDFClassMapper::PutListValueQualifiers(IWbemClassObject* classObject, const wchar_t* property,
-                                                    const wchar_t* table, CString& extra, CAcsUser* user, int flag)
+                                                    const wchar_t* table, CString& extra, const CAcsUser* user,
+                                                    int flag)
 {
     if (classObject == nullptr || property == nullptr || table == nullptr)
         return WBEM_E_INVALID_PARAMETER;
@@ -439,7 +445,7 @@ HRESULT CWmipUDFClassMapper::PutListValueQualifiers(IWbemClassObject* classObjec
         rows.AddColumnToSet(L"ID", table);
         rows.AddColumnToSet(L"NAME", table);
         if (user != nullptr)
-            user->AddSegmentFilterWithTableCheck(rows);
+            CWmipSegmentSourceFilter::ApplyToList(*user, table, rows, database);
         if (!extra.IsEmpty())
             rows.AppendFilter(extra);
         rows.AddOrderBy(flag != 0 ? L"NAME" : L"ID", table);

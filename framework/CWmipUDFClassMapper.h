@@ -88,12 +88,13 @@ public:
     void CheckBadgeTypeRequiredFields(IWbemClassObject* instance, LONG badgeType);
 
     // Puts the "ValueMap" (ID texts) and "Values" (NAME texts) qualifiers of the property from
-    // the rows of the list table that the user's segments allow (every row for a null user),
+    // the rows of the list table that the user may see (CWmipSegmentSourceFilter::ApplyToList;
+    // every row for a null user),
     // ordered by ID, or by NAME when flag is non-zero; extra, when not empty, is a further
     // filter of the system's own text. S_OK; the failing HRESULT of a put; WBEM_E_FAILED when
     // the table cannot be read (logged); WBEM_E_INVALID_PARAMETER for null arguments.
     static HRESULT PutListValueQualifiers(IWbemClassObject* classObject, const wchar_t* property, const wchar_t* table,
-                                          CString& extra, CAcsUser* user, int flag);
+                                          CString& extra, const CAcsUser* user, int flag);
 
     // The layout fields, read on first use (empty when the layout cannot be read, logged).
     const std::vector<LayoutField>& GetLayout();

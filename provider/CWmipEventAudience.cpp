@@ -31,6 +31,13 @@ void CWmipEventAudience::Remove(ULONG queryId)
 
 std::vector<BYTE> CWmipEventAudience::DescriptorFor(LONG segmentId, const wchar_t* source) const
 {
+    return DescriptorFor(
+        [segmentId](const CAcsUser& user) { return CWmipEventSubscriber::MaySeeSegment(user, segmentId); }, source);
+}
+
+std::vector<BYTE> CWmipEventAudience::DescriptorFor(const std::function<bool(const CAcsUser&)>& mayRead,
+                                                    const wchar_t* source) const
+{
     std::set<std::vector<BYTE>> accounts;
     {
         const CheckedMutexLock guard(m_lock);
@@ -50,7 +57,7 @@ std::vector<BYTE> CWmipEventAudience::DescriptorFor(LONG segmentId, const wchar_
         const CallerIdentity::Scope identified(
             CallerIdentity(SidCodec::ToText(sid).value_or(std::wstring()), SecurityIdentification));
         const CWmipEventSubscriber consumer(static_cast<LONG>(sid.size()), sid.data());
-        if (SUCCEEDED(consumer.Check(source)) && CWmipEventSubscriber::MaySeeSegment(*consumer.GetUser(), segmentId))
+        if (SUCCEEDED(consumer.Check(source)) && mayRead(*consumer.GetUser()))
         {
             granted.push_back(sid);
         }

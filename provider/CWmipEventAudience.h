@@ -1,19 +1,23 @@
-// CWmipEventAudience: who the hardware event provider's events may reach: the account that
-// made each active query, and for one event the security descriptor that lets it reach only
-// those of them that may see the event's segment. The WMI service hands an event that carries
-// the descriptor only to the consumers it grants.
+// CWmipEventAudience: who an event provider's events may reach: the account that made each
+// active query, and for one event the security descriptor that lets it reach only those of them
+// that may see the event's segment (hardware) or read its record (software). The WMI service
+// hands an event that carries the descriptor only to the consumers it grants.
 //
-// Shared by the hardware event provider, which records and forgets queries on WMI threads, and
-// its processor, which asks on its own thread (the processor may outlive the provider).
+// Shared by an event provider (CWmipEventProvider), which records and forgets queries on WMI
+// threads, and its processor, which asks on its own thread (the processor may outlive the
+// provider).
 // Thread-safe: m_lock guards the accounts; the user cache is asked outside it.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <vector>
 
 #include "platform/win32/ThreadSafety.h"
 #include "platform/win32/WinTypes.h"
+
+class CAcsUser;
 
 class CWmipEventAudience
 {
@@ -34,6 +38,9 @@ public:
     // (CWmipEventSubscriber); an account that fails is named in the log under `source`. With
     // no such account the descriptor grants nobody.
     std::vector<BYTE> DescriptorFor(LONG segmentId, const wchar_t* source) const;
+    // The same for the accounts whose user mayRead admits (a record-change event reaches only
+    // those who may read the record).
+    std::vector<BYTE> DescriptorFor(const std::function<bool(const CAcsUser&)>& mayRead, const wchar_t* source) const;
 
 private:
     mutable CheckedMutex m_lock;

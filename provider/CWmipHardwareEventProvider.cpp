@@ -12,13 +12,10 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/ModuleState.h"
-#include "platform/wmi/IWbemObjectSink.h"
 #include "platform/wmi/IWbemProviderInitSink.h"
 #include "platform/wmi/IWbemServices.h"
 #include "provider/CWmipAccessEventMapper.h"
 #include "provider/CWmipApp.h"
-#include "provider/CWmipEventAudience.h"
-#include "provider/CWmipEventProviderImpl.h"
 #include "provider/CWmipEventSubscriber.h"
 #include "provider/CWmipHardwareEventProcessor.h"
 #include "provider/CWmipPooledConnection.h"
@@ -60,12 +57,11 @@ private:
 };
 }  // namespace
 
-CWmipHardwareEventProvider::CWmipHardwareEventProvider(const CString& providerId) : m_providerId(providerId)
+CWmipHardwareEventProvider::CWmipHardwareEventProvider(const CString& providerId)
+    : CWmipEventProvider(providerId, HardwareEventProvider, kSource, L"Hardware")
 {
     AFX_MANAGE_STATE(&theApp);
     m_queue = std::make_shared<ThreadSafeQueue<BntMessageEx>>(true);
-    m_audience = std::make_shared<CWmipEventAudience>();
-    m_queries = std::make_unique<CWmipEventProviderImpl>(this, providerId);
 }
 
 CWmipHardwareEventProvider::~CWmipHardwareEventProvider()
@@ -74,16 +70,8 @@ CWmipHardwareEventProvider::~CWmipHardwareEventProvider()
     // Stopped whenever it was started, whatever the thread's own flag says at this moment; a
     // thread that does not stop keeps its processor, and the queue with it, until it ends.
     m_processor.reset();
-    m_queries.reset();
-    m_audience.reset();
+    Release();
     m_queue.reset();
-    m_sink = nullptr;
-    m_services = nullptr;
-}
-
-CString CWmipHardwareEventProvider::GetEventProviderID()
-{
-    return m_providerId;
 }
 
 HRESULT CWmipHardwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, LPWSTR /*ns*/, LPWSTR /*locale*/,
@@ -93,7 +81,7 @@ HRESULT CWmipHardwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
     AFX_MANAGE_STATE(&theApp);
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Initializing hardware event provider...");
     {
-        const std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         // A processor that may be running is never replaced under its thread.
         if (m_processor == nullptr)
         {
@@ -115,45 +103,16 @@ HRESULT CWmipHardwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
     return S_OK;
 }
 
-HRESULT CWmipHardwareEventProvider::ProvideEvents(IWbemObjectSink* sink, LONG /*flags*/)
+bool CWmipHardwareEventProvider::StartProcessor(IWbemObjectSink* sink)
 {
-    AFX_MANAGE_STATE(&theApp);
-    const std::lock_guard<std::mutex> guard(m_lock);
-    if (m_sink != nullptr)
-    {
-        return S_OK;
-    }
-    if (m_processor == nullptr)
-    {
-        return WBEM_E_FAILED;
-    }
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event provider preparing to provide events...");
     m_processor->SetSink(sink);
-    if (!m_processor->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr))
+    if (m_processor->Start(LWorkerThread::kPriorityNormal, 0, 0, nullptr))
     {
-        // Nothing is kept, so WMI may hand the sink again.
-        m_processor->SetSink(nullptr);
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to start the hardware event processor thread",
-                               WBEM_E_FAILED);
-        return WBEM_E_FAILED;
+        return true;
     }
-    m_sink = ComPtr<IWbemObjectSink>(sink);
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Hardware event provider successfully prepared to provide events.");
-    return S_OK;
-}
-
-HRESULT CWmipHardwareEventProvider::NewQuery(ULONG queryId, LPWSTR language, LPWSTR query)
-{
-    AFX_MANAGE_STATE(&theApp);
-    m_audience->Add(queryId);
-    return m_queries->NewQuery(queryId, language, query);
-}
-
-HRESULT CWmipHardwareEventProvider::CancelQuery(ULONG queryId)
-{
-    AFX_MANAGE_STATE(&theApp);
-    m_audience->Remove(queryId);
-    return m_queries->CancelQuery(queryId);
+    // Nothing is kept, so WMI may hand the sink again.
+    m_processor->SetSink(nullptr);
+    return false;
 }
 
 HRESULT CWmipHardwareEventProvider::ReceiveHardwareEvent(DWORD size, const BYTE* record, LPCWSTR text, LPCWSTR hostName,

@@ -5,32 +5,27 @@
 //
 // Owned by the shell. Thread-safe: WMI and the event source call on their own threads; the
 // queue and the query bookkeeping guard themselves, Initialize and ProvideEvents are called
-// once each by WMI before events are asked for, and m_lock guards the sink and the thread's
-// start. The processor is stopped whenever it was started, before it is deleted; one whose
+// once each by WMI before events are asked for, and m_lock guards the sink, the processor's
+// creation and the thread's start. The processor is stopped whenever it was started, before it is deleted; one whose
 // thread does not stop is left to that thread, which deletes it when it ends.
 #pragma once
 
 #include <memory>
-#include <mutex>
 
-#include "platform/com/Unknown.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
 #include "provider/BntMessageEx.h"
-#include "provider/IWmipEventProviderInfo.h"
+#include "provider/CWmipEventProvider.h"
 #include "provider/LWorkerThread.h"
 #include "provider/ThreadSafeQueue.h"
 
 class CAcsUser;
-class CWmipEventAudience;
-class CWmipEventProviderImpl;
 class CWmipHardwareEventProcessor;
 class IWbemContext;
-class IWbemObjectSink;
 class IWbemProviderInitSink;
 class IWbemServices;
 
-class CWmipHardwareEventProvider final : public IWmipEventProviderInfo
+class CWmipHardwareEventProvider final : public CWmipEventProvider
 {
 public:
     // The queue and the query bookkeeping; no processor until Initialize.
@@ -41,25 +36,15 @@ public:
     CWmipHardwareEventProvider(const CWmipHardwareEventProvider&) = delete;
     CWmipHardwareEventProvider& operator=(const CWmipHardwareEventProvider&) = delete;
 
-    CString GetEventProviderID() override;
-    EventProviderType GetEventProviderType() override { return HardwareEventProvider; }
-
     // Keeps the services, creates the processor with its eight mappers (a second call keeps
     // the first processor) and reports success to the init sink. 0.
     virtual HRESULT Initialize(LPWSTR user, LONG flags, LPWSTR ns, LPWSTR locale, IWbemServices* services,
                                IWbemContext* context, IWbemProviderInitSink* initSink);
-    // Keeps the sink and starts the processor thread. 0 (also when a sink is held already);
-    // 0x80041001 before Initialize or when the thread cannot be started (nothing kept then).
-    virtual HRESULT ProvideEvents(IWbemObjectSink* sink, LONG flags);
     // May the consumer with this SID (the impersonated caller when none) subscribe to the
     // query? 0; 0x80041003 for a user without the permission, a query that is not a SELECT,
     // a bad SID or a panel of a segment the user may not see; 0x80041001 for a database
     // failure; the user cache's code when the account is not linked.
     virtual HRESULT AccessCheck(LPCWSTR language, LPCWSTR query, LONG sidLength, const BYTE* sid);
-    // Forwarded to the query bookkeeping: 0. A new query also records its caller, and a
-    // cancelled one forgets it: each event reaches only the callers that may see its segment.
-    virtual HRESULT NewQuery(ULONG queryId, LPWSTR language, LPWSTR query);
-    virtual HRESULT CancelQuery(ULONG queryId);
     // Queues a copy of the record (its first 216 bytes) with the text, the communication
     // server's host name and the alarm id (0: none). 0; 0x80004005 for a record shorter than
     // 216 bytes, no bytes or a full queue (nothing queued).
@@ -71,21 +56,14 @@ public:
     CWmipHardwareEventProcessor* GetProcessor() const { return m_processor.get(); }
 
 private:
+    bool HasProcessor() const override { return m_processor != nullptr; }
+    bool StartProcessor(IWbemObjectSink* sink) override REQUIRES(m_lock);
     // Steps 4 to 7 of the access check: the query's panels against the user's segments.
     HRESULT CheckQuerySegments(LPCWSTR query, const CAcsUser& user);
 
-    // Members in destruction order: the processor (which uses the queue) goes first. The
-    // identifier is the provider's own, so the bookkeeping's last unregistration can read it
-    // while the bookkeeping is being destroyed.
-    const CString m_providerId;
+    // Members in destruction order: the processor (which uses the queue) goes first.
     // Shared with the processor, which may outlive the provider (see LWorkerThread::Ptr).
     std::shared_ptr<ThreadSafeQueue<bnt::utility::BntMessageEx>> m_queue;
-    std::shared_ptr<CWmipEventAudience> m_audience;
-    std::unique_ptr<CWmipEventProviderImpl> m_queries;
-    ComPtr<IWbemServices> m_services;
-
-    std::mutex m_lock;
     // Guarded by m_lock while Initialize and ProvideEvents run; set once, then read freely.
-    ComPtr<IWbemObjectSink> m_sink;
     LWorkerThread::Ptr<CWmipHardwareEventProcessor> m_processor;
 };

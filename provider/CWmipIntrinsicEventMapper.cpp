@@ -1,4 +1,8 @@
 #include "provider/CWmipIntrinsicEventMapper.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipSegmentSourceFilter.h"
 
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
@@ -340,4 +344,34 @@ HRESULT CWmipIntrinsicEventMapper::BuildEvent(ComPtr<IWbemClassObject>& event, c
     if (SUCCEEDED(hr))
         hr = WMIHelper::PutObject(event.Get(), L"TargetInstance", target.Get());
     return hr;
+}
+
+bool CWmipIntrinsicEventMapper::MayRead(const CAcsUser& user, IWbemClassObject& event)
+{
+    bool targetSeen = false;
+    for (const wchar_t* name : {L"TargetInstance", L"PreviousInstance"})
+    {
+        _variant_t value;
+        if (FAILED(event.Get(name, 0, &value, nullptr, nullptr)) || value.vt != VT_UNKNOWN || value.punkVal == nullptr)
+            continue;
+        ComPtr<IWbemClassObject> instance;
+        CString className;
+        if (FAILED(value.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&instance))) ||
+            FAILED(WMIHelper::GetString(instance.Get(), L"__CLASS", className)))
+            return false;
+        const CWMITypeInfo* type = CWmipMapperRegistry::Instance()->GetTypeInfo(className, true);
+        try
+        {
+            if (type == nullptr || !CWmipSegmentSourceFilter::Admits(user, *type, *instance.Get(), user.GetDatabase()))
+                return false;
+        }
+        catch (const CDBException& e)
+        {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to read whether a subscriber may read a changed record.",
+                                   WBEM_E_FAILED, &e);
+            return false;
+        }
+        targetSeen = targetSeen || CString(name) == L"TargetInstance";
+    }
+    return targetSeen;
 }

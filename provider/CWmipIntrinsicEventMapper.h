@@ -51,6 +51,11 @@ public:
     // a failure other than CWMIException; the HRESULT of a CWMIException or of a failed fill or put otherwise (the
     // failures are logged).
     HRESULT MapEvent(IWbemClassObject** event, const SoftwareEventPacket& packet) override;
+    // True when user may read the record of TargetInstance and, for a change, of
+    // PreviousInstance, by each class's declared segment sources (CWmipSegmentSourceFilter): a
+    // subscriber never learns of a record it cannot read. False for an event without a target,
+    // an instance of a class not served, or a failed database read (logged).
+    bool MayRead(const CAcsUser& user, IWbemClassObject& event) override;
     // Enters the lock and empties the class list.
     void Lock() override;
     // An instance of this mapper's class (__InstanceOperationEvent) into *object when it is

@@ -1,4 +1,6 @@
 #include "provider/CWmipSoftwareEventProcessor.h"
+#include "framework/WMIHelper.h"
+#include "provider/CWmipEventAudience.h"
 
 #include <algorithm>
 
@@ -16,7 +18,10 @@ namespace {
 constexpr wchar_t kSource[] = L"wpSoftwareEventProcessor";
 }  // namespace
 
-CWmipSoftwareEventProcessor::CWmipSoftwareEventProcessor() : m_pipe(std::make_unique<CLocalNamedPipe>()) {}
+CWmipSoftwareEventProcessor::CWmipSoftwareEventProcessor(std::shared_ptr<const CWmipEventAudience> audience)
+    : m_pipe(std::make_unique<CLocalNamedPipe>()), m_audience(std::move(audience))
+{
+}
 
 CWmipSoftwareEventProcessor::~CWmipSoftwareEventProcessor()
 {
@@ -154,6 +159,16 @@ void CWmipSoftwareEventProcessor::ProcessEvent(const SoftwareEventPacket& packet
     if (m_sink == nullptr)
     {
         CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending software event to WMI", WBEM_E_FAILED);
+        return;
+    }
+    // The event reaches only the consumers that may read its record.
+    hr = WMIHelper::PutByteArray(
+        event.Get(), L"SECURITY_DESCRIPTOR",
+        m_audience->DescriptorFor([&](const CAcsUser& user) { return m_mapper->MayRead(user, *event.Get()); },
+                                  kSource));
+    if (FAILED(hr))
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI software event", hr);
         return;
     }
     IWbemClassObject* objects[] = {event.Get()};

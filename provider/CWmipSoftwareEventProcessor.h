@@ -21,6 +21,7 @@
 #include "provider/SoftwareEventPacket.h"
 
 class CLocalNamedPipe;
+class CWmipEventAudience;
 class CWmipIntrinsicEventMapper;
 class IWbemContext;
 class IWbemObjectSink;
@@ -32,7 +33,8 @@ public:
     // Characters of the text buffer before the first long text arrives.
     static constexpr std::size_t kInitialTextCapacity = 1500;
 
-    CWmipSoftwareEventProcessor();
+    // audience: the accounts of the provider's queries, which each event's descriptor names.
+    explicit CWmipSoftwareEventProcessor(std::shared_ptr<const CWmipEventAudience> audience);
     // Waits for the thread (see JoinBeforeDestruction), then releases the sink, deletes the
     // pipe and the mapper.
     ~CWmipSoftwareEventProcessor() override;
@@ -58,8 +60,9 @@ public:
     // Writes the stop packet and polls for the end of the thread: TRUE when it ended, FALSE
     // (logged) when it is still running after the last poll.
     BOOL Stop() override;
-    // One packet: the mapper builds the event, which goes to the sink; every failure is logged
-    // and the packet dropped. The outcome observer, when set, learns which.
+    // One packet: the mapper builds the event, which goes to the sink carrying the descriptor
+    // of the consumers that may read it; every failure is logged and the packet dropped. The
+    // outcome observer, when set, learns which.
     void ProcessEvent(const SoftwareEventPacket& packet);
 
     // Told, on the processor thread, of each packet's end: its event id and whether its event
@@ -76,6 +79,7 @@ private:
     const std::unique_ptr<CLocalNamedPipe> m_pipe;
     ComPtr<IWbemObjectSink> m_sink;
     std::unique_ptr<CWmipIntrinsicEventMapper> m_mapper;
+    const std::shared_ptr<const CWmipEventAudience> m_audience;
     std::atomic<int> m_running{0};
     std::atomic<std::size_t> m_textCapacity{kInitialTextCapacity};
     CheckedMutex m_observerLock;

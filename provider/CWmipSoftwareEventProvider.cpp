@@ -11,11 +11,9 @@
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/ModuleState.h"
-#include "platform/wmi/IWbemObjectSink.h"
 #include "platform/wmi/IWbemProviderInitSink.h"
 #include "platform/wmi/IWbemServices.h"
 #include "provider/CWmipApp.h"
-#include "provider/CWmipEventProviderImpl.h"
 #include "provider/CWmipEventSubscriber.h"
 #include "provider/CWmipIntrinsicEventMapper.h"
 #include "provider/CWmipPooledConnection.h"
@@ -57,10 +55,9 @@ HRESULT AccessCheckResult(HRESULT hr)
 
 }  // namespace
 
-CWmipSoftwareEventProvider::CWmipSoftwareEventProvider(const CString& providerId) : m_providerId(providerId)
+CWmipSoftwareEventProvider::CWmipSoftwareEventProvider(const CString& providerId)
+    : CWmipEventProvider(providerId, SoftwareEventProvider, kSource, L"Software")
 {
-    AFX_MANAGE_STATE(&theApp);
-    m_queries = std::make_unique<CWmipEventProviderImpl>(this, providerId);
 }
 
 CWmipSoftwareEventProvider::~CWmipSoftwareEventProvider()
@@ -75,15 +72,7 @@ void CWmipSoftwareEventProvider::Delete()
     AFX_MANAGE_STATE(&theApp);
     // Stops the thread; one that does not stop keeps its processor until it ends.
     m_processor.reset();
-    m_queries.reset();
-    const CheckedMutexLock guard(m_lock);
-    m_sink = nullptr;
-    m_services = nullptr;
-}
-
-CString CWmipSoftwareEventProvider::GetEventProviderID()
-{
-    return m_providerId;
+    Release();
 }
 
 HRESULT CWmipSoftwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, LPWSTR /*ns*/, LPWSTR /*locale*/,
@@ -93,7 +82,7 @@ HRESULT CWmipSoftwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
     AFX_MANAGE_STATE(&theApp);
     if (services != nullptr)
         m_services = ComPtr<IWbemServices>(services);
-    LWorkerThread::Ptr<CWmipSoftwareEventProcessor> processor(new CWmipSoftwareEventProcessor());
+    LWorkerThread::Ptr<CWmipSoftwareEventProcessor> processor(new CWmipSoftwareEventProcessor(m_audience));
     processor->CreateMapper(services, context);
     m_processor = std::move(processor);
     if (initSink != nullptr)
@@ -101,36 +90,9 @@ HRESULT CWmipSoftwareEventProvider::Initialize(LPWSTR /*user*/, LONG /*flags*/, 
     return S_OK;
 }
 
-HRESULT CWmipSoftwareEventProvider::ProvideEvents(IWbemObjectSink* sink, LONG /*flags*/)
+bool CWmipSoftwareEventProvider::StartProcessor(IWbemObjectSink* sink)
 {
-    AFX_MANAGE_STATE(&theApp);
-    const CheckedMutexLock guard(m_lock);
-    if (m_sink != nullptr)
-        return S_OK;
-    if (m_processor == nullptr)
-        return WBEM_E_FAILED;
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Software event provider preparing to provide events...");
-    if (!m_processor->StartProcessing(sink))
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to start the software event processor thread",
-                               WBEM_E_FAILED);
-        return WBEM_E_FAILED;
-    }
-    m_sink = ComPtr<IWbemObjectSink>(sink);
-    CWMIDebugLog::LogInfo(kSource, __LINE__, L"Software event provider successfully prepared to provide events.");
-    return S_OK;
-}
-
-HRESULT CWmipSoftwareEventProvider::NewQuery(ULONG queryId, LPWSTR language, LPWSTR query)
-{
-    AFX_MANAGE_STATE(&theApp);
-    return m_queries->NewQuery(queryId, language, query);
-}
-
-HRESULT CWmipSoftwareEventProvider::CancelQuery(ULONG queryId)
-{
-    AFX_MANAGE_STATE(&theApp);
-    return m_queries->CancelQuery(queryId);
+    return m_processor->StartProcessing(sink);
 }
 
 HRESULT CWmipSoftwareEventProvider::ReceiveSoftwareEvent(LONG eventId, SHORT eventType, SHORT transactionType,

@@ -11,36 +11,26 @@
 // thread does not stop is left to that thread, which deletes it when it ends.
 #pragma once
 
-#include <memory>
-#include <mutex>
-
-#include "platform/win32/ThreadSafety.h"
-#include "platform/com/Unknown.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"
-#include "provider/IWmipEventProviderInfo.h"
+#include "provider/CWmipEventProvider.h"
 #include "provider/LWorkerThread.h"
 
-class CWmipEventProviderImpl;
 class CWmipSoftwareEventProcessor;
 class CWmipUserCacheEntry;
 class IWbemContext;
-class IWbemObjectSink;
 class IWbemProviderInitSink;
 class IWbemServices;
 
-class CWmipSoftwareEventProvider : public IWmipEventProviderInfo
+class CWmipSoftwareEventProvider : public CWmipEventProvider
 {
 public:
     // The query bookkeeping; no processor until Initialize.
     explicit CWmipSoftwareEventProvider(const CString& providerId);
     // Delete.
-    virtual ~CWmipSoftwareEventProvider();
+    ~CWmipSoftwareEventProvider() override;
     CWmipSoftwareEventProvider(const CWmipSoftwareEventProvider&) = delete;
     CWmipSoftwareEventProvider& operator=(const CWmipSoftwareEventProvider&) = delete;
-
-    CString GetEventProviderID() override;
-    EventProviderType GetEventProviderType() override { return SoftwareEventProvider; }
 
     // Queues the event for the processor: a packet of the numbers and the text (a null text
     // travels as an empty one). Always 0: an event that cannot be queued (before Initialize, a
@@ -51,9 +41,6 @@ public:
     // init sink. 0.
     virtual HRESULT Initialize(LPWSTR user, LONG flags, LPWSTR ns, LPWSTR locale, IWbemServices* services,
                                IWbemContext* context, IWbemProviderInitSink* initSink);
-    // Keeps the sink and starts the processor thread. 0 (also when a sink is held already);
-    // 0x80041001 before Initialize or when the thread cannot be started (nothing kept then).
-    virtual HRESULT ProvideEvents(IWbemObjectSink* sink, LONG flags);
     // May the consumer with this SID (the impersonated caller when none) subscribe to the
     // query? 0; 0x80041003 for an account without the permission to use the service or
     // without view permission on a class the query names with TargetInstance/PreviousInstance
@@ -62,9 +49,6 @@ public:
     // (another failure of the user cache, a query that is not a SELECT, no database
     // connection, a named class without a mapper).
     virtual HRESULT AccessCheck(LPCWSTR language, LPCWSTR query, LONG sidLength, const BYTE* sid);
-    // Forwarded to the query bookkeeping: 0.
-    virtual HRESULT NewQuery(ULONG queryId, LPWSTR language, LPWSTR query);
-    virtual HRESULT CancelQuery(ULONG queryId);
     // Stops (when started) and deletes the processor, deletes the query bookkeeping and lets
     // the sink and the services go. Safe to call twice.
     void Delete();
@@ -73,16 +57,10 @@ public:
     CWmipSoftwareEventProcessor* GetProcessor() const { return m_processor.get(); }
 
 private:
+    bool HasProcessor() const override { return m_processor != nullptr; }
+    bool StartProcessor(IWbemObjectSink* sink) override REQUIRES(m_lock);
     // Steps of the access check after the caller's checks; throws on failure.
     HRESULT CheckQueryClasses(LPCWSTR query, CWmipUserCacheEntry* entry);
-
-    // Members in destruction order.
-    const CString m_providerId;
-    std::unique_ptr<CWmipEventProviderImpl> m_queries;
-    ComPtr<IWbemServices> m_services;
-
-    CheckedMutex m_lock;
-    ComPtr<IWbemObjectSink> m_sink GUARDED_BY(m_lock);
 
     LWorkerThread::Ptr<CWmipSoftwareEventProcessor> m_processor;
 };

@@ -8,6 +8,7 @@ namespace {
 
 constinit const SchemaDeclaration kAccessGroupDeclarations[] = {
     DeclareClass(L"Bnt_AccessGroup", L"CWmipAccessGroupMapper"),
+    DeclareOwnSegment(L"Bnt_AccessGroup", L"ACCESSGRP", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_AccessGroup", L"ID", CIM_SINT32, L"ACCESSGRP", L"ACCESSGPID", 1, 0, 3, 0),
     DeclareProperty(L"Bnt_AccessGroup", L"Name", CIM_STRING, L"ACCESSGRP", L"DESCRIPT", 0, 64, -2, 0),
@@ -23,6 +24,8 @@ constinit const SchemaDeclaration kAccessGroupDeclarations[] = {
 
 constinit const SchemaDeclaration kAccessLevelAssignmentDeclarations[] = {
     DeclareClass(L"Bnt_AccessLevelAssignment", L"CWmipAccessLevelAssignmentMapper"),
+    DeclareBelongsTo(L"Bnt_AccessLevelAssignment", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
+    DeclareBelongsTo(L"Bnt_AccessLevelAssignment", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY"),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessLevelAssignment", L"read", 1),
     DeclareProperty(L"Bnt_AccessLevelAssignment", L"AccessLevelID", CIM_SINT32, L"BADGELINK", L"ACCLVLID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_AccessLevelAssignment", L"BadgeKey", CIM_SINT32, L"BADGELINK", L"BADGEKEY", 1, 0, -2, 0),
@@ -36,6 +39,7 @@ constinit const SchemaDeclaration kAccessLevelAssignmentDeclarations[] = {
 
 constinit const SchemaDeclaration kAccessLevelManagedDeclarations[] = {
     DeclareClass(L"Bnt_AccessLevelManaged", L"CWmipAccessLevelManagedMapper"),
+    DeclareOwnSegment(L"Bnt_AccessLevelManaged", L"ACCESSLVL", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessLevelManaged", L"noedit", 1),
     DeclareProperty(L"Bnt_AccessLevelManaged", L"ID", CIM_SINT32, L"ACCESSLVL", L"ACCESSLVID", 1, 0, 32768, 0),
     DeclareProperty(L"Bnt_AccessLevelManaged", L"Name", CIM_STRING, L"ACCESSLVL", L"DESCRIPT", 0, 64, -2, 0),
@@ -49,6 +53,7 @@ constinit const SchemaDeclaration kAccessLevelManagedDeclarations[] = {
 
 constinit const SchemaDeclaration kAccessLevelDeclarations[] = {
     DeclareClass(L"Bnt_AccessLevel", L"CWmipAccessLevelMapper"),
+    DeclareOwnSegment(L"Bnt_AccessLevel", L"ACCESSLVL", L"SEGMENTID", 1),
     DeclareClassAttribute(L"Bnt_AccessLevel", L"UDFTableId", 5),
     DeclareProperty(L"Bnt_AccessLevel", L"ID", CIM_SINT32, L"ACCESSLVL", L"ACCESSLVID", 1, 0, 32768, 0),
     DeclarePropertyAttribute(L"Bnt_AccessLevel", L"ID", L"noedit", 1),
@@ -74,6 +79,8 @@ constinit const SchemaDeclaration kAccessLevelDeclarations[] = {
 
 constinit const SchemaDeclaration kAccessLevelReaderAssignmentDeclarations[] = {
     DeclareClass(L"Bnt_AccessLevelReaderAssignment", L"CWmipAccessLevelReaderAssignmentMapper"),
+    DeclareBelongsTo(L"Bnt_AccessLevelReaderAssignment", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
+    DeclareBelongsTo(L"Bnt_AccessLevelReaderAssignment", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessLevelReaderAssignment", L"noedit", 1),
     DeclareProperty(L"Bnt_AccessLevelReaderAssignment", L"AccessLevelID", CIM_SINT32, L"ACCLVLINK", L"ACCESSLVID", 1, 0,
                     -2, 0),
@@ -99,6 +106,8 @@ constinit const SchemaDeclaration kAccessLevelReaderAssignmentDeclarations[] = {
 
 constinit const SchemaDeclaration kAccessLevelUserDeclarations[] = {
     DeclareClass(L"Bnt_AccessLevelUser", L"CWmipAccessLevelUserMapper"),
+    DeclareBelongsTo(L"Bnt_AccessLevelUser", L"User", L"Bnt_User", L"ID"),
+    DeclareBelongsTo(L"Bnt_AccessLevelUser", L"AccessLevel", L"Bnt_AccessLevel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessLevelUser", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_AccessLevelUser", L"User", L"Bnt_User"),
     DeclareReferenceProperty(L"Bnt_AccessLevelUser", L"AccessLevel", L"Bnt_AccessLevel"),
@@ -106,6 +115,8 @@ constinit const SchemaDeclaration kAccessLevelUserDeclarations[] = {
 
 constinit const SchemaDeclaration kAccessLevelGroupAssignmentDeclarations[] = {
     DeclareClass(L"Bnt_AccessLevelGroupAssignment", L"CWmipAssocAccessLevelGroupAssignmentMapper"),
+    DeclareBelongsTo(L"Bnt_AccessLevelGroupAssignment", L"AccessGroup", L"Bnt_AccessGroup", L"ID"),
+    DeclareBelongsTo(L"Bnt_AccessLevelGroupAssignment", L"AccessLevel", L"Bnt_AccessLevel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessLevelGroupAssignment", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_AccessLevelGroupAssignment", L"AccessGroup", L"Bnt_AccessGroup"),
     DeclareReferenceProperty(L"Bnt_AccessLevelGroupAssignment", L"AccessLevel", L"Bnt_AccessLevel"),

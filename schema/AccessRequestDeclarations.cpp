@@ -8,6 +8,8 @@ namespace {
 
 constinit const SchemaDeclaration kAccessLevelRequestDeclarations[] = {
     DeclareClass(L"Bnt_AccessLevelRequest", L"Bnt_AccessRequest", L"CWmipAccessLevelRequestMapper"),
+    DeclareBelongsTo(L"Bnt_AccessLevelRequest", L"PersonID", L"Bnt_Person", L"ID"),
+    DeclareBelongsTo(L"Bnt_AccessLevelRequest", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
     DeclareProperty(L"Bnt_AccessLevelRequest", L"ID", CIM_SINT32, L"ACCESS_REQUEST", L"ID", 1, 0, 85, 0),
     DeclareProperty(L"Bnt_AccessLevelRequest", L"Type", CIM_SINT32, L"ACCESS_REQUEST", L"TYPE", 0, 0, -2, 0),
     DeclarePropertyValues(L"Bnt_AccessLevelRequest", L"Type", L"POSSIBLE_VALUES", L"1", L"AccessLevel"),

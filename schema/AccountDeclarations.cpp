@@ -8,6 +8,7 @@ namespace {
 
 constinit const SchemaDeclaration kAccountDeclarations[] = {
     DeclareClass(L"Bnt_Account", L"CWmipAccountMapper"),
+    DeclareBelongsTo(L"Bnt_Account", L"PersonID", L"Bnt_Person", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_Account", L"read", 1),
     DeclareProperty(L"Bnt_Account", L"ID", CIM_SINT32, L"CARDHOLDER_ACCOUNT", L"CARDHOLDER_ACCOUNTID", 1, 0, 41, 0),
     DeclarePropertyAttribute(L"Bnt_Account", L"ID", L"noedit", 1),
@@ -21,6 +22,7 @@ constinit const SchemaDeclaration kAccountDeclarations[] = {
     DeclareNamedRecord(L"Bnt_Account", L"DirectoryID", L"Bnt_Directory", L"ID", NamedRecordRoad::kMapper),
 
     DeclareClass(L"Bnt_Directory", L"CWmipDirectoryMapper"),
+    DeclareNotSegmented(L"Bnt_Directory", L"A directory of accounts serves the persons and users of every segment."),
     DeclareClassWidePropertyAttribute(L"Bnt_Directory", L"noedit", 1),
     DeclareProperty(L"Bnt_Directory", L"ID", CIM_SINT32, L"BNT_DIRECTORY", L"BNT_DIRECTORYID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_Directory", L"Name", CIM_STRING, L"BNT_DIRECTORY", L"DIR_NAME", 0, 128, -2, 0),
@@ -48,21 +50,28 @@ constinit const SchemaDeclaration kAccountDeclarations[] = {
                           L"LDAP,Microsoft Active Directory,Microsoft Windows NT 4 Domain,Windows Local Accounts"),
 
     DeclareClass(L"Bnt_PersonAccount", L"CWmipAssocPersonAccountMapper"),
+    DeclareBelongsTo(L"Bnt_PersonAccount", L"Person", L"Bnt_Person", L"ID"),
+    DeclareBelongsTo(L"Bnt_PersonAccount", L"Account", L"Bnt_Account", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_PersonAccount", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_PersonAccount", L"Person", L"Bnt_Person"),
     DeclareReferenceProperty(L"Bnt_PersonAccount", L"Account", L"Bnt_Account"),
 
     DeclareClass(L"Bnt_CardholderAccount", L"Bnt_PersonAccount", L"CWmipAssocCardholderAccountMapper"),
+    DeclareBelongsTo(L"Bnt_CardholderAccount", L"Person", L"Bnt_Cardholder", L"ID"),
+    DeclareBelongsTo(L"Bnt_CardholderAccount", L"Account", L"Bnt_Account", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_CardholderAccount", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_CardholderAccount", L"Person", L"Bnt_Cardholder"),
     DeclareReferenceProperty(L"Bnt_CardholderAccount", L"Account", L"Bnt_Account"),
 
     DeclareClass(L"Bnt_VisitorAccount", L"Bnt_PersonAccount", L"CWmipAssocVisitorAccountMapper"),
+    DeclareBelongsTo(L"Bnt_VisitorAccount", L"Person", L"Bnt_Visitor", L"ID"),
+    DeclareBelongsTo(L"Bnt_VisitorAccount", L"Account", L"Bnt_Account", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitorAccount", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_VisitorAccount", L"Person", L"Bnt_Visitor"),
     DeclareReferenceProperty(L"Bnt_VisitorAccount", L"Account", L"Bnt_Account"),
 
     DeclareClass(L"Bnt_DirectoryAccount", L"CWmipAssocDirectoryAccountMapper"),
+    DeclareBelongsTo(L"Bnt_DirectoryAccount", L"Account", L"Bnt_Account", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_DirectoryAccount", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_DirectoryAccount", L"Directory", L"Bnt_Directory"),
     DeclareReferenceProperty(L"Bnt_DirectoryAccount", L"Account", L"Bnt_Account"),

@@ -9,6 +9,7 @@ namespace {
 
 constinit const SchemaDeclaration kAlarmDefinitionDeclarations[] = {
     DeclareClass(L"Bnt_AlarmDefinition", L"CWmipAlarmDefinitionMapper"),
+    DeclareOwnSegment(L"Bnt_AlarmDefinition", L"ALARM", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_AlarmDefinition", L"noedit", 1),
     DeclareProperty(L"Bnt_AlarmDefinition", L"ID", CIM_SINT32, L"ALARM", L"ALID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_AlarmDefinition", L"Priority", CIM_SINT32, L"ALARM", L"ALPRIORITY", 0, 0, -2, 0),
@@ -23,6 +24,7 @@ constinit const SchemaDeclaration kAlarmDefinitionDeclarations[] = {
 
 constinit const SchemaDeclaration kAlarmPanelDeclarations[] = {
     DeclareClass(L"Bnt_AlarmPanel", L"CWmipAlarmPanelMapper"),
+    DeclareBelongsTo(L"Bnt_AlarmPanel", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_AlarmPanel", L"noedit", 1),
     DeclareProperty(L"Bnt_AlarmPanel", L"Name", CIM_STRING, L"ALARMPANEL", L"NAME", 0, 64, -2, 0),
     DeclareProperty(L"Bnt_AlarmPanel", L"ID", CIM_SINT32, L"ALARMPANEL", L"ALARMPID", 1, 0, -2, 0),
@@ -35,6 +37,7 @@ constinit const SchemaDeclaration kAlarmPanelDeclarations[] = {
 
 constinit const SchemaDeclaration kAreaDeclarations[] = {
     DeclareClass(L"Bnt_Area", L"CWmipAreaMapper"),
+    DeclareOwnSegment(L"Bnt_Area", L"AREAAPB", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_Area", L"noedit", 1),
     DeclareProperty(L"Bnt_Area", L"ID", CIM_SINT32, L"AREAAPB", L"AREAAPBID", 1, 0, 40, 0),
     DeclareProperty(L"Bnt_Area", L"Name", CIM_STRING, L"AREAAPB", L"NAME", 0, 32, -2, 0),
@@ -58,6 +61,7 @@ constinit const SchemaDeclaration kAreaDeclarations[] = {
 
 constinit const SchemaDeclaration kReaderEntersAreaDeclarations[] = {
     DeclareClass(L"Bnt_ReaderEntersArea", L"CWmipAssocReaderEntersAreaMapper"),
+    DeclareBelongsTo(L"Bnt_ReaderEntersArea", L"Reader, Reader", L"Bnt_Reader", L"PanelID, ReaderID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderEntersArea", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_ReaderEntersArea", L"Reader", L"Bnt_Reader"),
     DeclareReferenceProperty(L"Bnt_ReaderEntersArea", L"Area", L"Bnt_Area"),
@@ -65,6 +69,7 @@ constinit const SchemaDeclaration kReaderEntersAreaDeclarations[] = {
 
 constinit const SchemaDeclaration kReaderExitsAreaDeclarations[] = {
     DeclareClass(L"Bnt_ReaderExitsArea", L"CWmipAssocReaderExitsAreaMapper"),
+    DeclareBelongsTo(L"Bnt_ReaderExitsArea", L"Reader, Reader", L"Bnt_Reader", L"PanelID, ReaderID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderExitsArea", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_ReaderExitsArea", L"Reader", L"Bnt_Reader"),
     DeclareReferenceProperty(L"Bnt_ReaderExitsArea", L"Area", L"Bnt_Area"),
@@ -72,6 +77,7 @@ constinit const SchemaDeclaration kReaderExitsAreaDeclarations[] = {
 
 constinit const SchemaDeclaration kAuthenticationModeDeclarations[] = {
     DeclareClass(L"Bnt_AuthenticationMode", L"CWmipAuthenticationModeMapper"),
+    DeclareNotSegmented(L"Bnt_AuthenticationMode", L"The authentication modes are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_AuthenticationMode", L"noedit", 1),
     DeclareProperty(L"Bnt_AuthenticationMode", L"ID", CIM_SINT32, L"PIV_AUTHENTICATION_MODE",
                     L"PIV_AUTHENTICATION_MODEID", 1, 0, 83, 0),
@@ -80,6 +86,8 @@ constinit const SchemaDeclaration kAuthenticationModeDeclarations[] = {
 
 constinit const SchemaDeclaration kCameraGroupCameraLinkDeclarations[] = {
     DeclareClass(L"Bnt_CameraGroupCameraLink", L"CWmipCameraGroupCameraLinkMapper"),
+    DeclareBelongsTo(L"Bnt_CameraGroupCameraLink", L"CameraGroupID", L"Bnt_CameraGroup", L"ID"),
+    DeclareBelongsTo(L"Bnt_CameraGroupCameraLink", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_CameraGroupCameraLink", L"noedit", 1),
     DeclareProperty(L"Bnt_CameraGroupCameraLink", L"CameraGroupID", CIM_SINT32, L"DEVICE_GROUP_LINK", L"DEVICEGROUPID",
                     1, 0, -2, 0),
@@ -94,6 +102,7 @@ constinit const SchemaDeclaration kCameraGroupCameraLinkDeclarations[] = {
 
 constinit const SchemaDeclaration kCameraGroupDeclarations[] = {
     DeclareClass(L"Bnt_CameraGroup", L"CWmipCameraGroupMapper"),
+    DeclareOwnSegment(L"Bnt_CameraGroup", L"DEVICE_GROUP", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_CameraGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_CameraGroup", L"ID", CIM_SINT32, L"DEVICE_GROUP", L"DEVICEGROUPID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_CameraGroup", L"Name", CIM_STRING, L"DEVICE_GROUP", L"NAME", 0, 64, -2, 0),

@@ -8,6 +8,8 @@ namespace {
 
 constinit const SchemaDeclaration kCardholderBadgeDeclarations[] = {
     DeclareClass(L"Bnt_CardholderBadge", L"Bnt_BadgeOwner", L"CWmipAssocCardholderBadgeMapper"),
+    DeclareBelongsTo(L"Bnt_CardholderBadge", L"Person", L"Bnt_Cardholder", L"ID"),
+    DeclareBelongsTo(L"Bnt_CardholderBadge", L"Badge", L"Bnt_Badge", L"BADGEKEY"),
     DeclareClassWidePropertyAttribute(L"Bnt_CardholderBadge", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_CardholderBadge", L"Person", L"Bnt_Cardholder"),
     DeclareReferenceProperty(L"Bnt_CardholderBadge", L"Badge", L"Bnt_Badge"),
@@ -15,6 +17,8 @@ constinit const SchemaDeclaration kCardholderBadgeDeclarations[] = {
 
 constinit const SchemaDeclaration kVisitorBadgeDeclarations[] = {
     DeclareClass(L"Bnt_VisitorBadge", L"Bnt_BadgeOwner", L"CWmipAssocVisitorBadgeMapper"),
+    DeclareBelongsTo(L"Bnt_VisitorBadge", L"Person", L"Bnt_Visitor", L"ID"),
+    DeclareBelongsTo(L"Bnt_VisitorBadge", L"Badge", L"Bnt_Badge", L"BADGEKEY"),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitorBadge", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_VisitorBadge", L"Person", L"Bnt_Visitor"),
     DeclareReferenceProperty(L"Bnt_VisitorBadge", L"Badge", L"Bnt_Badge"),
@@ -22,6 +26,7 @@ constinit const SchemaDeclaration kVisitorBadgeDeclarations[] = {
 
 constinit const SchemaDeclaration kBadgeDeclarations[] = {
     DeclareClass(L"Bnt_Badge", L"", true, L"CWmipBadgeMapper"),
+    DeclareBelongsTo(L"Bnt_Badge", L"BADGE.EMPID", L"Bnt_Person", L"ID"),
     DeclareClassAttribute(L"Bnt_Badge", L"UDFTableId", 3),
     DeclareProperty(L"Bnt_Badge", L"BADGEKEY", CIM_SINT32, L"BADGE", L"BADGEKEY", 1, 0, 25, 0),
     DeclareProperty(L"Bnt_Badge", L"ID", CIM_SINT64, L"BADGE", L"ID", 0, 0, 1, 0),
@@ -39,6 +44,7 @@ constinit const SchemaDeclaration kBadgeDeclarations[] = {
 
 constinit const SchemaDeclaration kBadgeStatusDeclarations[] = {
     DeclareClass(L"Bnt_BadgeStatus", L"CWmipBadgeStatusMapper"),
+    DeclareNotSegmented(L"Bnt_BadgeStatus", L"The badge states are the installation's fixed catalogue."),
     DeclareClassAttribute(L"Bnt_BadgeStatus", L"UDFTableId", 8),
     DeclareProperty(L"Bnt_BadgeStatus", L"ID", CIM_SINT32, L"BADGSTAT", L"ID", 1, 0, 32780, 0),
     DeclarePropertyAttribute(L"Bnt_BadgeStatus", L"ID", L"noedit", 1),
@@ -48,6 +54,7 @@ constinit const SchemaDeclaration kBadgeStatusDeclarations[] = {
 
 constinit const SchemaDeclaration kBadgeTypeDeclarations[] = {
     DeclareClass(L"Bnt_BadgeType", L"CWmipBadgeTypeMapper"),
+    DeclareOwnSegment(L"Bnt_BadgeType", L"BADGETYP", L"SEGMENTID", 4),
     DeclareClassAttribute(L"Bnt_BadgeType", L"UDFTableId", 7),
     DeclareClassWidePropertyAttribute(L"Bnt_BadgeType", L"noedit", 1),
     DeclareProperty(L"Bnt_BadgeType", L"ID", CIM_SINT32, L"BADGETYP", L"ID", 1, 0, 32781, 0),

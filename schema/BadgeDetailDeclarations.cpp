@@ -8,6 +8,7 @@ namespace {
 
 constinit const SchemaDeclaration kBadgeFIPS201Declarations[] = {
     DeclareClass(L"Bnt_BadgeFIPS201", L"CWmipBadgeFIPS201"),
+    DeclareBelongsTo(L"Bnt_BadgeFIPS201", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY"),
     DeclareProperty(L"Bnt_BadgeFIPS201", L"BADGEKEY", CIM_SINT32, L"BADGE_FIPS201", L"BADGEKEY", 1, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_BadgeFIPS201", L"BADGEKEY", L"read", 1),
     DeclareProperty(L"Bnt_BadgeFIPS201", L"FASCN", CIM_STRING, L"BADGE_FIPS201", L"FASCN", 0, 50, -2, 0),
@@ -27,6 +28,8 @@ constinit const SchemaDeclaration kBadgeFIPS201Declarations[] = {
 
 constinit const SchemaDeclaration kBadgeLastLocationDeclarations[] = {
     DeclareClass(L"Bnt_BadgeLastLocation", L"CWmipBadgeLastLocationMapper"),
+    DeclareBelongsTo(L"Bnt_BadgeLastLocation", L"PersonID", L"Bnt_Person", L"ID"),
+    DeclareBelongsTo(L"Bnt_BadgeLastLocation", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_BadgeLastLocation", L"noedit", 1),
     DeclareProperty(L"Bnt_BadgeLastLocation", L"PanelID", CIM_SINT32, L"LASTLOCATION", L"PANELID", 0, 0, -2, 0),
     DeclareProperty(L"Bnt_BadgeLastLocation", L"ReaderID", CIM_SINT32, L"LASTLOCATION", L"READERID", 0, 0, -2, 0),
@@ -52,6 +55,7 @@ constinit const SchemaDeclaration kBadgeLastLocationDeclarations[] = {
 
 constinit const SchemaDeclaration kBadgePropertiesDeclarations[] = {
     DeclareClass(L"Bnt_BadgeProperties", L"CWmipBadgePropertiesMapper"),
+    DeclareBelongsTo(L"Bnt_BadgeProperties", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY"),
     DeclareProperty(L"Bnt_BadgeProperties", L"BADGEKEY", CIM_SINT32, L"BADGEPROPS", L"BADGEKEY", 1, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_BadgeProperties", L"BADGEKEY", L"read", 1),
     DeclareProperty(L"Bnt_BadgeProperties", L"CardInterface", CIM_SINT32, L"BADGEPROPS", L"CARD_INTERFACE", 1, 0, -2,
@@ -76,6 +80,7 @@ constinit const SchemaDeclaration kBadgePropertiesDeclarations[] = {
 
 constinit const SchemaDeclaration kBadgeTWICPrivacyKeyDeclarations[] = {
     DeclareClass(L"Bnt_BadgeTWICPrivacyKey", L"CWmipBadgeTWICPrivacyKey"),
+    DeclareBelongsTo(L"Bnt_BadgeTWICPrivacyKey", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY"),
     DeclareProperty(L"Bnt_BadgeTWICPrivacyKey", L"BADGEKEY", CIM_SINT32, L"BADGE_FIPS201", L"BADGEKEY", 1, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_BadgeTWICPrivacyKey", L"BADGEKEY", L"read", 1),
     DeclareProperty(L"Bnt_BadgeTWICPrivacyKey", L"FASCN", CIM_UINT8 | CIM_FLAG_ARRAY, L"BADGE_FIPS201", L"FASCN", 0, 0,

@@ -5,6 +5,7 @@
 #include "common/KvrTime.h"
 #include "framework/CWmipMapperRegistry.h"
 
+#include "framework/CWmipMapperRegistry.h"
 #include "schema/CWmipClassAttributeRegistrar.h"
 #include "schema/CWmipClassRegistrar.h"
 #include "schema/CWmipClassWidePropertyAttributeRegistrar.h"
@@ -17,6 +18,7 @@
 #include "schema/CWmipPropertyRegistrar.h"
 #include "schema/CWmipPropertyValuesRegistrar.h"
 #include "schema/CWmipReferencePropertyRegistrar.h"
+#include "schema/CWmipSegmentSourceRegistrar.h"
 #include "schema/MapperBindings.h"
 #include "schema/SchemaTables.h"
 
@@ -79,6 +81,10 @@ void Declare(const SchemaDeclaration& d)
     case K::NoRecord:
         CWmipNoRecordRegistrar(d.className, d.method, d.name, d.text);
         break;
+    case K::SegmentSource:
+        CWmipSegmentSourceRegistrar(d.className, d.table, d.column, d.segmentOption, d.name, d.referencedClass,
+                                    d.referencedKeys, d.text);
+        break;
     }
 }
 
@@ -111,5 +117,6 @@ void DeclareSchema()
         }
         CWmipMapperRegistry::Instance()->RefuseClassesWithUndeclaredIds();
         MapperBindings::AddBoundMappersToChain();
+        CWmipMapperRegistry::Instance()->RefuseClassesWithoutSegmentSource();
     });
 }

@@ -8,6 +8,7 @@ namespace {
 
 constinit const SchemaDeclaration kElevatorTerminalDeclarations[] = {
     DeclareClass(L"Bnt_ElevatorTerminal", L"CWmipElevatorTerminal"),
+    DeclareBelongsTo(L"Bnt_ElevatorTerminal", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ElevatorTerminal", L"noedit", 1),
     DeclareProperty(L"Bnt_ElevatorTerminal", L"ID", CIM_SINT32, L"ELEVATOR_KEYPAD_TERMINAL", L"TERMINALID", 1, 0, 53,
                     0),
@@ -30,6 +31,8 @@ constinit const SchemaDeclaration kElevatorTerminalDeclarations[] = {
 
 constinit const SchemaDeclaration kWorkStationDeclarations[] = {
     DeclareClass(L"Bnt_WorkStation", L"CWmipWorkStationMapper"),
+    DeclareNotSegmented(L"Bnt_WorkStation",
+                        L"A workstation is a computer of the installation, shared by the operators of every segment."),
     DeclareClassWidePropertyAttribute(L"Bnt_WorkStation", L"noedit", 1),
     DeclareProperty(L"Bnt_WorkStation", L"WorkStationID", CIM_SINT32, L"WRKSTATION", L"ID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_WorkStation", L"WorkStationName", CIM_STRING, L"WRKSTATION", L"NAME", 0, 64, -2, 0),

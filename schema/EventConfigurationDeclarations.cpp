@@ -8,6 +8,7 @@ namespace {
 
 constinit const SchemaDeclaration kEventAlarmDefinitionLinkDeclarations[] = {
     DeclareClass(L"Bnt_EventAlarmDefinitionLink", L"CWmipEventAlarmLinkMapper"),
+    DeclareBelongsTo(L"Bnt_EventAlarmDefinitionLink", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_EventAlarmDefinitionLink", L"noedit", 1),
     DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"PanelID", CIM_SINT32, L"EVTALMLINK", L"PANELID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"DeviceID", CIM_SINT32, L"EVTALMLINK", L"DEVICEID", 1, 0, -2, 0),
@@ -36,6 +37,7 @@ constinit const SchemaDeclaration kEventAlarmDefinitionLinkDeclarations[] = {
 
 constinit const SchemaDeclaration kEventParameterDeclarations[] = {
     DeclareClass(L"Bnt_EventParameter", L"CWmipEventParameterMapper"),
+    DeclareNotSegmented(L"Bnt_EventParameter", L"The event parameters are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_EventParameter", L"noedit", 1),
     DeclareProperty(L"Bnt_EventParameter", L"ID", CIM_SINT32, L"EVENT_PARAM", L"EVENT_PARAMID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_EventParameter", L"Value", CIM_SINT32, L"EVENT_PARAM", L"PARAMVALUE", 0, 0, -2, 0),
@@ -44,6 +46,7 @@ constinit const SchemaDeclaration kEventParameterDeclarations[] = {
 
 constinit const SchemaDeclaration kEventSubtypeDefinitionDeclarations[] = {
     DeclareClass(L"Bnt_EventSubtypeDefinition", L"CWmipEventSubtypeDefinitionMapper"),
+    DeclareNotSegmented(L"Bnt_EventSubtypeDefinition", L"The event subtypes are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_EventSubtypeDefinition", L"noedit", 1),
     DeclareProperty(L"Bnt_EventSubtypeDefinition", L"ID", CIM_SINT32, L"EVENT", L"EVENTID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_EventSubtypeDefinition", L"TypeID", CIM_SINT32, L"EVENT", L"EVTYPEID", 0, 0, -2, 0),
@@ -58,6 +61,8 @@ constinit const SchemaDeclaration kEventSubtypeDefinitionDeclarations[] = {
 
 constinit const SchemaDeclaration kEventSubtypeParameterLinkDeclarations[] = {
     DeclareClass(L"Bnt_EventSubtypeParameterLink", L"CWmipEventSubtypeParameterLinkMapper"),
+    DeclareNotSegmented(L"Bnt_EventSubtypeParameterLink",
+                        L"The links of the event catalogue are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_EventSubtypeParameterLink", L"noedit", 1),
     DeclareProperty(L"Bnt_EventSubtypeParameterLink", L"EventSubtypeDefinitionID", CIM_SINT32,
                     L"EVENT_TO_EVENT_PARAM_LINK", L"EVENTID", 1, 0, -2, 0),
@@ -70,6 +75,7 @@ constinit const SchemaDeclaration kEventSubtypeParameterLinkDeclarations[] = {
 
 constinit const SchemaDeclaration kEventTypeDeclarations[] = {
     DeclareClass(L"Bnt_EventType", L"CWmipEventTypeMapper"),
+    DeclareNotSegmented(L"Bnt_EventType", L"The event types are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_EventType", L"noedit", 1),
     DeclareProperty(L"Bnt_EventType", L"ID", CIM_SINT32, L"EVENTYPE", L"EVTYPEID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_EventType", L"Description", CIM_STRING, L"EVENTYPE", L"EVTDESCR", 0, 128, -2, 0),

@@ -8,6 +8,7 @@ namespace {
 
 constinit const SchemaDeclaration kGuardTourDeclarations[] = {
     DeclareClass(L"Bnt_GuardTour", L"CWmipGuardTourMapper"),
+    DeclareNotSegmented(L"Bnt_GuardTour", L"A guard tour is a route of the installation that holds no segment."),
     DeclareClassWidePropertyAttribute(L"Bnt_GuardTour", L"noedit", 1),
     DeclareProperty(L"Bnt_GuardTour", L"ID", CIM_SINT32, L"TOUR", L"TOUR_ID", 1, 0, 36, 0),
     DeclareProperty(L"Bnt_GuardTour", L"Name", CIM_STRING, L"TOUR", L"TOUR_NAME", 0, 128, -2, 0),
@@ -22,6 +23,7 @@ constinit const SchemaDeclaration kGuardTourDeclarations[] = {
 
 constinit const SchemaDeclaration kLoggedEventDeclarations[] = {
     DeclareClass(L"Bnt_LoggedEvent", L"CWmipLoggedEventMapper"),
+    DeclareOwnSegment(L"Bnt_LoggedEvent", L"ACCESSPANE", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_LoggedEvent", L"noedit", 1),
     DeclareProperty(L"Bnt_LoggedEvent", L"SerialNumber", CIM_SINT32, L"EVENTS", L"SERIALNUM", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_LoggedEvent", L"Time", CIM_DATETIME, L"EVENTS", L"EVENT_TIME_UTC", 0, 0, -2, 0),
@@ -55,6 +57,7 @@ constinit const SchemaDeclaration kLoggedEventDeclarations[] = {
 
 constinit const SchemaDeclaration kPortavereDeclarations[] = {
     DeclareClass(L"Bnt_Portavere", L"CWmipPortavereMapper"),
+    DeclareNotSegmented(L"Bnt_Portavere", L"The class holds no records, only a method."),
     DeclareMethod(L"Bnt_Portavere", L"LogDenyTransaction"),
     DeclareMethodParameter(L"Bnt_Portavere", L"LogDenyTransaction", true, L"CurrentLevel", CIM_SINT32),
     DeclareMethodParameter(L"Bnt_Portavere", L"LogDenyTransaction", true, L"SystemLevel", CIM_SINT32),
@@ -93,6 +96,9 @@ constinit const SchemaDeclaration kPortavereDeclarations[] = {
 
 constinit const SchemaDeclaration kPrecisionAccessGroupAssignmentDeclarations[] = {
     DeclareClass(L"Bnt_PrecisionAccessGroupAssignment", L"CWmipPrecisionAccessGroupAssignmentMapper"),
+    DeclareBelongsTo(L"Bnt_PrecisionAccessGroupAssignment", L"PrecisionAccessGroupID", L"Bnt_PrecisionAccessGroup",
+                     L"ID"),
+    DeclareBelongsTo(L"Bnt_PrecisionAccessGroupAssignment", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY"),
     DeclareClassWidePropertyAttribute(L"Bnt_PrecisionAccessGroupAssignment", L"read", 1),
     DeclareProperty(L"Bnt_PrecisionAccessGroupAssignment", L"PrecisionAccessGroupID", CIM_SINT32, L"BDGPRECLINK",
                     L"PRECGRPID", 1, 0, -2, 0),
@@ -106,6 +112,7 @@ constinit const SchemaDeclaration kPrecisionAccessGroupAssignmentDeclarations[] 
 
 constinit const SchemaDeclaration kPrecisionAccessGroupDeclarations[] = {
     DeclareClass(L"Bnt_PrecisionAccessGroup", L"CWmipPrecisionAccessGroupMapper"),
+    DeclareOwnSegment(L"Bnt_PrecisionAccessGroup", L"PRECACGRP", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_PrecisionAccessGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_PrecisionAccessGroup", L"ID", CIM_SINT32, L"PRECACGRP", L"PRECGRPID", 1, 0, 11, 0),
     DeclareProperty(L"Bnt_PrecisionAccessGroup", L"Name", CIM_STRING, L"PRECACGRP", L"NAME", 0, 64, -2, 0),

@@ -8,6 +8,7 @@ namespace {
 
 constinit const SchemaDeclaration kHolidayDeclarations[] = {
     DeclareClass(L"Bnt_Holiday", L"CWmipHolidayMapper"),
+    DeclareOwnSegment(L"Bnt_Holiday", L"HOLIDAYS", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_Holiday", L"noedit", 1),
     DeclareProperty(L"Bnt_Holiday", L"ID", CIM_SINT32, L"HOLIDAYS", L"HOLIDAYID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_Holiday", L"SegmentID", CIM_SINT32, L"HOLIDAYS", L"SEGMENTID", 0, 0, -2, 1),
@@ -21,6 +22,8 @@ constinit const SchemaDeclaration kHolidayDeclarations[] = {
 
 constinit const SchemaDeclaration kHolidayTypeLinkDeclarations[] = {
     DeclareClass(L"Bnt_HolidayTypeLink", L"CWmipHolidayTypeLinkMapper"),
+    DeclareBelongsTo(L"Bnt_HolidayTypeLink", L"HolidayID", L"Bnt_Holiday", L"ID"),
+    DeclareBelongsTo(L"Bnt_HolidayTypeLink", L"HolidayTypeID", L"Bnt_HolidayType", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_HolidayTypeLink", L"noedit", 1),
     DeclareProperty(L"Bnt_HolidayTypeLink", L"HolidayID", CIM_SINT32, L"HOLIDAY_LNK", L"HOLIDAYID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_HolidayTypeLink", L"HolidayTypeID", CIM_SINT32, L"HOLIDAY_LNK", L"HTYPE_ID", 1, 0, -2, 0),
@@ -30,6 +33,7 @@ constinit const SchemaDeclaration kHolidayTypeLinkDeclarations[] = {
 
 constinit const SchemaDeclaration kHolidayTypeDeclarations[] = {
     DeclareClass(L"Bnt_HolidayType", L"CWmipHolidayTypeMapper"),
+    DeclareOwnSegment(L"Bnt_HolidayType", L"HOLIDAY_TYPE", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_HolidayType", L"noedit", 1),
     DeclareProperty(L"Bnt_HolidayType", L"ID", CIM_SINT32, L"HOLIDAY_TYPE", L"ID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_HolidayType", L"SegmentID", CIM_SINT32, L"HOLIDAY_TYPE", L"SEGMENTID", 0, 0, -2, 1),
@@ -41,6 +45,7 @@ constinit const SchemaDeclaration kHolidayTypeDeclarations[] = {
 
 constinit const SchemaDeclaration kTimezoneIntervalDeclarations[] = {
     DeclareClass(L"Bnt_TimezoneInterval", L"CWmipTimezoneIntervalMapper"),
+    DeclareBelongsTo(L"Bnt_TimezoneInterval", L"TimezoneID", L"Bnt_Timezone", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_TimezoneInterval", L"noedit", 1),
     DeclareProperty(L"Bnt_TimezoneInterval", L"ID", CIM_SINT32, L"TZINTERVAL", L"INTERVAL", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_TimezoneInterval", L"TimezoneID", CIM_SINT32, L"TZINTERVAL", L"TZID", 1, 0, -2, 0),
@@ -66,6 +71,7 @@ constinit const SchemaDeclaration kTimezoneIntervalDeclarations[] = {
 
 constinit const SchemaDeclaration kTimezoneDeclarations[] = {
     DeclareClass(L"Bnt_Timezone", L"CWmipTimezoneMapper"),
+    DeclareOwnSegment(L"Bnt_Timezone", L"TIMEZONE", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_Timezone", L"noedit", 1),
     DeclareProperty(L"Bnt_Timezone", L"ID", CIM_SINT32, L"TIMEZONE", L"TZID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_Timezone", L"SegmentID", CIM_SINT32, L"TIMEZONE", L"SEGMENTID", 1, 0, -2, 1),
@@ -77,6 +83,7 @@ constinit const SchemaDeclaration kTimezoneDeclarations[] = {
 
 constinit const SchemaDeclaration kWorldTimezoneDeclarations[] = {
     DeclareClass(L"Bnt_WorldTimezone", L"CWmipWorldTimezoneMapper"),
+    DeclareNotSegmented(L"Bnt_WorldTimezone", L"The world time zones are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_WorldTimezone", L"noedit", 1),
     DeclareProperty(L"Bnt_WorldTimezone", L"ID", CIM_SINT32, L"WORLDTZ", L"WORLDTZID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_WorldTimezone", L"DisplayName", CIM_STRING, L"WORLDTZ", L"DisplayName", 0, 128, -2, 0),

@@ -8,6 +8,7 @@ namespace {
 
 constinit const SchemaDeclaration kAlarmInputDeclarations[] = {
     DeclareClass(L"Bnt_AlarmInput", L"Bnt_Input", L"CWmipAlarmInputMapper"),
+    DeclareBelongsTo(L"Bnt_AlarmInput", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_AlarmInput", L"noedit", 1),
     DeclareProperty(L"Bnt_AlarmInput", L"HostName", CIM_STRING, L"ACCESSPANE", L"TERMINALNA", 0, 64, -2, 0),
     DeclareProperty(L"Bnt_AlarmInput", L"Name", CIM_STRING, L"ALARMINPUT", L"NAME", 0, 64, -2, 0),
@@ -26,6 +27,7 @@ constinit const SchemaDeclaration kAlarmInputDeclarations[] = {
 
 constinit const SchemaDeclaration kAlarmOutputDeclarations[] = {
     DeclareClass(L"Bnt_AlarmOutput", L"Bnt_Output", L"CWmipAlarmOutputMapper"),
+    DeclareBelongsTo(L"Bnt_AlarmOutput", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_AlarmOutput", L"noedit", 1),
     DeclareProperty(L"Bnt_AlarmOutput", L"HostName", CIM_STRING, L"ACCESSPANE", L"TERMINALNA", 0, 64, -2, 0),
     DeclareProperty(L"Bnt_AlarmOutput", L"Name", CIM_STRING, L"RELAYOUTPT", L"NAME", 0, 64, -2, 0),
@@ -47,6 +49,7 @@ constinit const SchemaDeclaration kAlarmOutputDeclarations[] = {
 
 constinit const SchemaDeclaration kReaderInput1Declarations[] = {
     DeclareClass(L"Bnt_ReaderInput1", L"Bnt_ReaderInput", L"CWmipReaderInput1Mapper"),
+    DeclareBelongsTo(L"Bnt_ReaderInput1", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderInput1", L"noedit", 1),
     DeclareProperty(L"Bnt_ReaderInput1", L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775, 0),
     DeclareProperty(L"Bnt_ReaderInput1", L"PanelID", CIM_SINT32, L"READER", L"PANELID", 1, 0, -2, 0),
@@ -63,6 +66,7 @@ constinit const SchemaDeclaration kReaderInput1Declarations[] = {
 
 constinit const SchemaDeclaration kReaderInput2Declarations[] = {
     DeclareClass(L"Bnt_ReaderInput2", L"Bnt_ReaderInput", L"CWmipReaderInput2Mapper"),
+    DeclareBelongsTo(L"Bnt_ReaderInput2", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderInput2", L"noedit", 1),
     DeclareProperty(L"Bnt_ReaderInput2", L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775, 0),
     DeclareProperty(L"Bnt_ReaderInput2", L"PanelID", CIM_SINT32, L"READER", L"PANELID", 1, 0, -2, 0),
@@ -79,6 +83,7 @@ constinit const SchemaDeclaration kReaderInput2Declarations[] = {
 
 constinit const SchemaDeclaration kReaderOutput1Declarations[] = {
     DeclareClass(L"Bnt_ReaderOutput1", L"Bnt_ReaderOutput", L"CWmipReaderOutput1Mapper"),
+    DeclareBelongsTo(L"Bnt_ReaderOutput1", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderOutput1", L"noedit", 1),
     DeclareProperty(L"Bnt_ReaderOutput1", L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775, 0),
     DeclareProperty(L"Bnt_ReaderOutput1", L"PanelID", CIM_SINT32, L"READER", L"PANELID", 1, 0, -2, 0),
@@ -96,6 +101,7 @@ constinit const SchemaDeclaration kReaderOutput1Declarations[] = {
 
 constinit const SchemaDeclaration kReaderOutput2Declarations[] = {
     DeclareClass(L"Bnt_ReaderOutput2", L"Bnt_ReaderOutput", L"CWmipReaderOutput2Mapper"),
+    DeclareBelongsTo(L"Bnt_ReaderOutput2", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderOutput2", L"noedit", 1),
     DeclareProperty(L"Bnt_ReaderOutput2", L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775, 0),
     DeclareProperty(L"Bnt_ReaderOutput2", L"PanelID", CIM_SINT32, L"READER", L"PANELID", 1, 0, -2, 0),

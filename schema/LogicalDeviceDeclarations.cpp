@@ -8,6 +8,7 @@ namespace {
 
 constinit const SchemaDeclaration kIncomingEventDeclarations[] = {
     DeclareClass(L"Bnt_IncomingEvent", L"CWmipIncomingEventExMapper"),
+    DeclareNotSegmented(L"Bnt_IncomingEvent", L"The class holds no records, only a method."),
     DeclareMethod(L"Bnt_IncomingEvent", L"SendIncomingEvent"),
     DeclareMethodParameter(L"Bnt_IncomingEvent", L"SendIncomingEvent", true, L"Source", CIM_STRING),
     DeclareMethodParameter(L"Bnt_IncomingEvent", L"SendIncomingEvent", true, L"Device", CIM_STRING),
@@ -40,6 +41,7 @@ constinit const SchemaDeclaration kIncomingEventDeclarations[] = {
 
 constinit const SchemaDeclaration kLogicalDeviceDeclarations[] = {
     DeclareClass(L"Bnt_LogicalDevice", L"CWmipLogicalDeviceMapper"),
+    DeclareBelongsTo(L"Bnt_LogicalDevice", L"SourceID", L"Bnt_LogicalSource", L"ID"),
     DeclareProperty(L"Bnt_LogicalDevice", L"ID", CIM_SINT32, L"VEXLET_DEVICE", L"VEXLET_DEVICEID", 1, 0, 54, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalDevice", L"ID", L"noedit", 1),
     DeclareProperty(L"Bnt_LogicalDevice", L"SourceID", CIM_SINT32, L"VEXLET_DEVICE", L"PANELID", 1, 0, -2, 0),
@@ -52,6 +54,7 @@ constinit const SchemaDeclaration kLogicalDeviceDeclarations[] = {
 
 constinit const SchemaDeclaration kLogicalSourceDeclarations[] = {
     DeclareClass(L"Bnt_LogicalSource", L"CWmipLogicalSourceMapper"),
+    DeclareOwnSegment(L"Bnt_LogicalSource", L"ACCESSPANE", L"SEGMENTID", 1),
     DeclareProperty(L"Bnt_LogicalSource", L"ID", CIM_SINT32, L"ACCESSPANE", L"PANELID", 1, 0, 4, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalSource", L"ID", L"noedit", 1),
     DeclareProperty(L"Bnt_LogicalSource", L"Name", CIM_STRING, L"ACCESSPANE", L"NAME", 0, 96, -2, 0),
@@ -75,6 +78,7 @@ constinit const SchemaDeclaration kLogicalSourceDeclarations[] = {
 
 constinit const SchemaDeclaration kLogicalSubDeviceDeclarations[] = {
     DeclareClass(L"Bnt_LogicalSubDevice", L"CWmipLogicalSubDeviceMapper"),
+    DeclareBelongsTo(L"Bnt_LogicalSubDevice", L"DeviceID, SourceID", L"Bnt_LogicalDevice", L"ID, SourceID"),
     DeclareProperty(L"Bnt_LogicalSubDevice", L"ID", CIM_SINT32, L"VEXLET_DEVICE", L"SUB_DEVICEID", 1, 0, 55, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalSubDevice", L"ID", L"noedit", 1),
     DeclareProperty(L"Bnt_LogicalSubDevice", L"DeviceID", CIM_SINT32, L"VEXLET_DEVICE", L"VEXLET_DEVICEID", 1, 0, -2,

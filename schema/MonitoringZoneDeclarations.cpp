@@ -8,6 +8,8 @@ namespace {
 
 constinit const SchemaDeclaration kMonitoringZoneCameraLinkDeclarations[] = {
     DeclareClass(L"Bnt_MonitoringZoneCameraLink", L"WmipMonitoringZoneCameraLinkMapper"),
+    DeclareBelongsTo(L"Bnt_MonitoringZoneCameraLink", L"MonitoringZoneID", L"Bnt_MonitoringZone", L"ID"),
+    DeclareBelongsTo(L"Bnt_MonitoringZoneCameraLink", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_MonitoringZoneCameraLink", L"noedit", 1),
     DeclareProperty(L"Bnt_MonitoringZoneCameraLink", L"MonitoringZoneID", CIM_SINT32, L"MONDEVLINK", L"MZID", 1, 0, -2,
                     0),
@@ -21,6 +23,8 @@ constinit const SchemaDeclaration kMonitoringZoneCameraLinkDeclarations[] = {
 
 constinit const SchemaDeclaration kMonitoringZoneDeviceLinkDeclarations[] = {
     DeclareClass(L"Bnt_MonitoringZoneDeviceLink", L"WmipMonitoringZoneDeviceLinkMapper"),
+    DeclareBelongsTo(L"Bnt_MonitoringZoneDeviceLink", L"MonitoringZoneID", L"Bnt_MonitoringZone", L"ID"),
+    DeclareBelongsTo(L"Bnt_MonitoringZoneDeviceLink", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_MonitoringZoneDeviceLink", L"read", 1),
     DeclareProperty(L"Bnt_MonitoringZoneDeviceLink", L"MonitoringZoneID", CIM_SINT32, L"MONDEVLINK", L"MZID", 1, 0, -2,
                     0),
@@ -47,6 +51,7 @@ constinit const SchemaDeclaration kMonitoringZoneDeviceLinkDeclarations[] = {
 
 constinit const SchemaDeclaration kMonitoringZoneDeclarations[] = {
     DeclareClass(L"Bnt_MonitoringZone", L"CWmipMonitoringZoneMapper"),
+    DeclareOwnSegment(L"Bnt_MonitoringZone", L"MONZONE", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_MonitoringZone", L"noedit", 1),
     DeclareProperty(L"Bnt_MonitoringZone", L"ID", CIM_SINT32, L"MONZONE", L"MZID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_MonitoringZone", L"SegmentID", CIM_SINT32, L"MONZONE", L"SEGMENTID", 1, 0, -2, 1),
@@ -59,6 +64,8 @@ constinit const SchemaDeclaration kMonitoringZoneDeclarations[] = {
 constinit const SchemaDeclaration kMonitoringZoneRecorderLinkDeclarations[] = {
     DeclareClass(L"Bnt_MonitoringZoneRecorderLink", L"Bnt_MonitoringZoneDeviceLink",
                  L"WmipMonitoringZoneRecorderLinkMapper"),
+    DeclareBelongsTo(L"Bnt_MonitoringZoneRecorderLink", L"MonitoringZoneID", L"Bnt_MonitoringZone", L"ID"),
+    DeclareBelongsTo(L"Bnt_MonitoringZoneRecorderLink", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_MonitoringZoneRecorderLink", L"read", 1),
     DeclareProperty(L"Bnt_MonitoringZoneRecorderLink", L"MonitoringZoneID", CIM_SINT32, L"MONDEVLINK", L"MZID", 1, 0,
                     -2, 0),

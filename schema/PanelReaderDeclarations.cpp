@@ -8,6 +8,7 @@ namespace {
 
 constinit const SchemaDeclaration kPanelDeclarations[] = {
     DeclareClass(L"Bnt_Panel", L"CWmipPanelMapper"),
+    DeclareOwnSegment(L"Bnt_Panel", L"ACCESSPANE", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_Panel", L"noedit", 1),
     DeclareProperty(L"Bnt_Panel", L"ID", CIM_SINT32, L"ACCESSPANE", L"PANELID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_Panel", L"Name", CIM_STRING, L"ACCESSPANE", L"NAME", 0, 96, -2, 0),
@@ -38,6 +39,7 @@ constinit const SchemaDeclaration kPanelDeclarations[] = {
 
 constinit const SchemaDeclaration kReaderDeclarations[] = {
     DeclareClass(L"Bnt_Reader", L"CWmipReaderMapper"),
+    DeclareBelongsTo(L"Bnt_Reader", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareProperty(L"Bnt_Reader", L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775, 0),
     DeclarePropertyAttribute(L"Bnt_Reader", L"ReaderID", L"noedit", 1),
     DeclareProperty(L"Bnt_Reader", L"PanelID", CIM_SINT32, L"READER", L"PANELID", 1, 0, -2, 0),
@@ -69,6 +71,7 @@ constinit const SchemaDeclaration kReaderDeclarations[] = {
 
 constinit const SchemaDeclaration kRequestableReaderDeclarations[] = {
     DeclareClass(L"Bnt_RequestableReader", L"CWmipRequestableReaderMapper"),
+    DeclareBelongsTo(L"Bnt_RequestableReader", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_RequestableReader", L"noedit", 1),
     DeclareProperty(L"Bnt_RequestableReader", L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775, 0),
     DeclareProperty(L"Bnt_RequestableReader", L"PanelID", CIM_SINT32, L"READER", L"PANELID", 1, 0, -2, 0),
@@ -81,6 +84,8 @@ constinit const SchemaDeclaration kRequestableReaderDeclarations[] = {
 
 constinit const SchemaDeclaration kReaderRequestDeclarations[] = {
     DeclareClass(L"Bnt_ReaderRequest", L"Bnt_AccessRequest", L"CWmipReaderRequestMapper"),
+    DeclareBelongsTo(L"Bnt_ReaderRequest", L"PersonID", L"Bnt_Person", L"ID"),
+    DeclareBelongsTo(L"Bnt_ReaderRequest", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareProperty(L"Bnt_ReaderRequest", L"ID", CIM_SINT32, L"ACCESS_REQUEST", L"ID", 1, 0, 85, 0),
     DeclareProperty(L"Bnt_ReaderRequest", L"Type", CIM_SINT32, L"ACCESS_REQUEST", L"TYPE", 0, 0, -2, 0),
     DeclarePropertyValues(L"Bnt_ReaderRequest", L"Type", L"POSSIBLE_VALUES", L"0", L"Reader"),
@@ -163,6 +168,7 @@ constinit const SchemaDeclaration kReaderRequestDeclarations[] = {
 
 constinit const SchemaDeclaration kVideoRecorderDeclarations[] = {
     DeclareClass(L"Bnt_VideoRecorder", L"CWmipVideoRecorderMapper"),
+    DeclareOwnSegment(L"Bnt_VideoRecorder", L"ACCESSPANE", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_VideoRecorder", L"noedit", 1),
     DeclareProperty(L"Bnt_VideoRecorder", L"ID", CIM_SINT32, L"ACCESSPANE", L"PANELID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_VideoRecorder", L"Name", CIM_STRING, L"ACCESSPANE", L"NAME", 0, 96, -2, 0),

@@ -34,6 +34,9 @@ enum class SchemaDeclarationKind
     NamedRecord,                 // className, method (empty: properties), name (names), referencedClass,
                                  // referencedKeys, road
     NoRecord,                    // className, method (empty: properties), name, text (the reason)
+    SegmentSource,               // className, and one of: table, column, segmentOption (its own segment
+                                 // column); name (names), referencedClass, referencedKeys (the record it
+                                 // belongs to); text (not segmented, and why)
 };
 
 // ID type of a property whose value is never generated.
@@ -312,5 +315,46 @@ constexpr SchemaDeclaration DeclareNoRecordParameter(const wchar_t* className, c
 {
     SchemaDeclaration d = DeclareNoRecord(className, name, reason);
     d.method = method;
+    return d;
+}
+
+// Where the records of className take their segments from: every served class declares at least
+// one source, and a class without one is not served. The column of a table of the class's join
+// holds the record's segment; it restricts while the installation's segmentation option is on
+// (SegmentOption: 1 segments, 2 cardholders, 3 visitors, 4 badge types, 5 persons by kind).
+constexpr SchemaDeclaration DeclareOwnSegment(const wchar_t* className, const wchar_t* table, const wchar_t* column,
+                                              int segmentOption)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::SegmentSource;
+    d.className = className;
+    d.table = table;
+    d.column = column;
+    d.segmentOption = segmentOption;
+    return d;
+}
+
+// The record of ownerClass that the class's properties `names` name (comma-separated; a reference
+// property names its record by the referenced class's keys), each giving the owner's property at
+// the same place in ownerKeys: a record is seen only with its owner. A link declares each end.
+constexpr SchemaDeclaration DeclareBelongsTo(const wchar_t* className, const wchar_t* names, const wchar_t* ownerClass,
+                                             const wchar_t* ownerKeys)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::SegmentSource;
+    d.className = className;
+    d.name = names;
+    d.referencedClass = ownerClass;
+    d.referencedKeys = ownerKeys;
+    return d;
+}
+
+// The class's records stand in no segment; reason says why.
+constexpr SchemaDeclaration DeclareNotSegmented(const wchar_t* className, const wchar_t* reason)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::SegmentSource;
+    d.className = className;
+    d.text = reason;
     return d;
 }

@@ -8,6 +8,7 @@ namespace {
 
 constinit const SchemaDeclaration kPersonSecondarySegmentsDeclarations[] = {
     DeclareClass(L"Bnt_PersonSecondarySegments", L"CWmipPersonSecondarySegmentsMapper"),
+    DeclareBelongsTo(L"Bnt_PersonSecondarySegments", L"PersonID", L"Bnt_Person", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_PersonSecondarySegments", L"read", 1),
     DeclareProperty(L"Bnt_PersonSecondarySegments", L"PersonID", CIM_SINT32, L"EMP_SEGMENT_LINK", L"EMPID", 1, 0, -2,
                     0),
@@ -21,21 +22,25 @@ constinit const SchemaDeclaration kPersonSecondarySegmentsDeclarations[] = {
 
 constinit const SchemaDeclaration kSegmentDeclarations[] = {
     DeclareClass(L"Bnt_Segment", L"CWmipSegmentMapper"),
+    DeclareOwnSegment(L"Bnt_Segment", L"SEGMENT", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_Segment", L"noedit", 1),
     DeclareProperty(L"Bnt_Segment", L"ID", CIM_SINT32, L"SEGMENT", L"SEGMENTID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_Segment", L"Name", CIM_STRING, L"SEGMENT", L"NAME", 0, 255, -2, 0),
 
     DeclareClass(L"Bnt_SegmentUnit", L"CWmipSegmentUnitMapper"),
+    DeclareOwnSegment(L"Bnt_SegmentUnit", L"SEGMENT", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_SegmentUnit", L"noedit", 1),
     DeclareProperty(L"Bnt_SegmentUnit", L"ID", CIM_SINT32, L"SEGMENT", L"SEGMENTID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_SegmentUnit", L"Name", CIM_STRING, L"SEGMENT", L"NAME", 0, 255, -2, 0),
 
     DeclareClass(L"Bnt_SegmentGroup", L"CWmipSegmentGroupMapper"),
+    DeclareOwnSegment(L"Bnt_SegmentGroup", L"SEGMENT", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_SegmentGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_SegmentGroup", L"ID", CIM_SINT32, L"SEGMENT", L"SEGMENTID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_SegmentGroup", L"Name", CIM_STRING, L"SEGMENT", L"NAME", 0, 255, -2, 0),
 
     DeclareClass(L"Bnt_SegmentGroupMember", L"CWmipAssocSegmentGroupMemberMapper"),
+    DeclareBelongsTo(L"Bnt_SegmentGroupMember", L"Member", L"Bnt_SegmentUnit", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_SegmentGroupMember", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_SegmentGroupMember", L"Group", L"Bnt_SegmentGroup"),
     DeclareReferenceProperty(L"Bnt_SegmentGroupMember", L"Member", L"Bnt_SegmentUnit"),
@@ -43,6 +48,7 @@ constinit const SchemaDeclaration kSegmentDeclarations[] = {
 
 constinit const SchemaDeclaration kUserSecondarySegmentDeclarations[] = {
     DeclareClass(L"Bnt_UserSecondarySegment", L"CWmipUserSecondarySegmentMapper"),
+    DeclareBelongsTo(L"Bnt_UserSecondarySegment", L"UserID", L"Bnt_User", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_UserSecondarySegment", L"read", 1),
     DeclareProperty(L"Bnt_UserSecondarySegment", L"UserID", CIM_SINT32, L"USER_SEGMENT_LINK", L"USERID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_UserSecondarySegment", L"SegmentID", CIM_SINT32, L"USER_SEGMENT_LINK", L"SEGMENTID", 1, 0, -2,

@@ -8,6 +8,8 @@ namespace {
 
 constinit const SchemaDeclaration kUserPermissionDeviceGroupLinkDeclarations[] = {
     DeclareClass(L"Bnt_UserPermissionDeviceGroupLink", L"CWmipPermissionDeviceGroupLinkMapper"),
+    DeclareBelongsTo(L"Bnt_UserPermissionDeviceGroupLink", L"UserPermissionGroupID", L"Bnt_UserPermissionGroup", L"ID"),
+    DeclareBelongsTo(L"Bnt_UserPermissionDeviceGroupLink", L"DeviceGroupID", L"Bnt_CameraGroup", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_UserPermissionDeviceGroupLink", L"noedit", 1),
     DeclareProperty(L"Bnt_UserPermissionDeviceGroupLink", L"UserPermissionGroupID", CIM_SINT32,
                     L"USER_PERM_DEVICE_GROUP_LINK", L"USER_PERMID", 1, 0, -2, 0),
@@ -20,6 +22,7 @@ constinit const SchemaDeclaration kUserPermissionDeviceGroupLinkDeclarations[] =
 
 constinit const SchemaDeclaration kUserAccountDeclarations[] = {
     DeclareClass(L"Bnt_UserAccount", L"CWmipUserAccountMapper"),
+    DeclareBelongsTo(L"Bnt_UserAccount", L"UserID", L"Bnt_User", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_UserAccount", L"noedit", 1),
     DeclareProperty(L"Bnt_UserAccount", L"ID", CIM_SINT32, L"USER_ACCOUNT", L"USER_ACCOUNTID", 1, 0, 32803, 0),
     DeclareProperty(L"Bnt_UserAccount", L"UserID", CIM_SINT32, L"USER_ACCOUNT", L"USERID", 1, 0, -2, 0),
@@ -33,6 +36,7 @@ constinit const SchemaDeclaration kUserAccountDeclarations[] = {
 
 constinit const SchemaDeclaration kUserFieldPermissionGroupDeclarations[] = {
     DeclareClass(L"Bnt_UserFieldPermissionGroup", L"CWmipUserFieldPermissionGroupMapper"),
+    DeclareOwnSegment(L"Bnt_UserFieldPermissionGroup", L"USER_PERM_UDF", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_UserFieldPermissionGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_UserFieldPermissionGroup", L"ID", CIM_SINT32, L"USER_PERM_UDF", L"USER_PERM_UDFID", 1, 0, -2,
                     0),
@@ -46,6 +50,7 @@ constinit const SchemaDeclaration kUserFieldPermissionGroupDeclarations[] = {
 
 constinit const SchemaDeclaration kUserDeclarations[] = {
     DeclareClass(L"Bnt_User", L"CWmipUserMapper"),
+    DeclareOwnSegment(L"Bnt_User", L"USERS", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_User", L"noedit", 1),
     DeclareProperty(L"Bnt_User", L"ID", CIM_SINT32, L"USERS", L"USERID", 1, 0, 15, 0),
     DeclarePropertyAttribute(L"Bnt_User", L"ID", L"noedit", 1),
@@ -115,6 +120,7 @@ constinit const SchemaDeclaration kUserDeclarations[] = {
 
 constinit const SchemaDeclaration kUserPermissionGroupDeclarations[] = {
     DeclareClass(L"Bnt_UserPermissionGroup", L"CWmipUserPermissionGroupMapper"),
+    DeclareOwnSegment(L"Bnt_UserPermissionGroup", L"USER_PERM", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_UserPermissionGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_UserPermissionGroup", L"ID", CIM_SINT32, L"USER_PERM", L"USER_PERMID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_UserPermissionGroup", L"Name", CIM_STRING, L"USER_PERM", L"NAME", 0, 32, -2, 0),
@@ -135,6 +141,7 @@ constinit const SchemaDeclaration kUserPermissionGroupDeclarations[] = {
 
 constinit const SchemaDeclaration kUserReportPermissionGroupDeclarations[] = {
     DeclareClass(L"Bnt_UserReportPermissionGroup", L"CWmipUserReportPermissionGroupMapper"),
+    DeclareOwnSegment(L"Bnt_UserReportPermissionGroup", L"USER_PERM_REPORT", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_UserReportPermissionGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_UserReportPermissionGroup", L"ID", CIM_SINT32, L"USER_PERM_REPORT", L"USER_PERM_REPORTID", 1,
                     0, -2, 0),

@@ -8,6 +8,8 @@ namespace {
 
 constinit const SchemaDeclaration kVisitEmailRecipientDeclarations[] = {
     DeclareClass(L"Bnt_VisitEmailRecipient", L"CWmipVisitEmailRecipientMapper"),
+    DeclareOwnSegment(L"Bnt_VisitEmailRecipient", L"VISIT_EMAIL_LINK", L"SEGMENTID", 1),
+    DeclareBelongsTo(L"Bnt_VisitEmailRecipient", L"VisitID", L"Bnt_Visit", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitEmailRecipient", L"noedit", 1),
     DeclareProperty(L"Bnt_VisitEmailRecipient", L"RecipientNumber", CIM_SINT32, L"VISIT_EMAIL_LINK", L"EMAILID", 1, 0,
                     -2, 0),
@@ -33,6 +35,7 @@ constinit const SchemaDeclaration kVisitEmailRecipientDeclarations[] = {
 
 constinit const SchemaDeclaration kVisitEventDeclarations[] = {
     DeclareClass(L"Bnt_VisitEvent", L"CWmipVisitEventMapper"),
+    DeclareBelongsTo(L"Bnt_VisitEvent", L"CardholderID", L"Bnt_Cardholder", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitEvent", L"noedit", 1),
     DeclareClassAttribute(L"Bnt_VisitEvent", L"UDFTableId", 100105),
     DeclareProperty(L"Bnt_VisitEvent", L"ID", CIM_SINT32, L"VISIT_EVENT", L"VISIT_EVENTID", 1, 0, 318, 0),
@@ -58,6 +61,8 @@ constinit const SchemaDeclaration kVisitEventDeclarations[] = {
 
 constinit const SchemaDeclaration kVisitDeclarations[] = {
     DeclareClass(L"Bnt_Visit", L"", true, L"CWmipVisitMapper"),
+    DeclareBelongsTo(L"Bnt_Visit", L"VISIT.EMPID", L"Bnt_Cardholder", L"ID"),
+    DeclareBelongsTo(L"Bnt_Visit", L"VISIT.VISITORID", L"Bnt_Visitor", L"ID"),
     DeclareClassAttribute(L"Bnt_Visit", L"UDFTableId", 100101),
     DeclareProperty(L"Bnt_Visit", L"ID", CIM_SINT32, L"VISIT", L"VISITID", 1, 0, 23, 0),
     DeclareNamedRecord(L"Bnt_Visit", L"CARDHOLDERID", L"Bnt_Person", L"ID"),
@@ -66,6 +71,7 @@ constinit const SchemaDeclaration kVisitDeclarations[] = {
 
 constinit const SchemaDeclaration kVisitSelfServiceStationDeclarations[] = {
     DeclareClass(L"Bnt_VisitSelfServiceStation", L"CWmipVisitSelfServiceStation"),
+    DeclareBelongsTo(L"Bnt_VisitSelfServiceStation", L"VisitSignInLocationID", L"Bnt_VisitSignInLocation", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitSelfServiceStation", L"read", 1),
     DeclareProperty(L"Bnt_VisitSelfServiceStation", L"ID", CIM_SINT32, L"VISIT_SELF_SERVICE_STATION", L"ID", 1, 0, 84,
                     0),
@@ -80,6 +86,7 @@ constinit const SchemaDeclaration kVisitSelfServiceStationDeclarations[] = {
 
 constinit const SchemaDeclaration kVisitSignInLocationDeclarations[] = {
     DeclareClass(L"Bnt_VisitSignInLocation", L"CWmipVisitSignInLocation"),
+    DeclareOwnSegment(L"Bnt_VisitSignInLocation", L"VISIT_EVENT_SIGN_IN_LOCATION", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitSignInLocation", L"noedit", 1),
     DeclareProperty(L"Bnt_VisitSignInLocation", L"ID", CIM_SINT32, L"VISIT_EVENT_SIGN_IN_LOCATION", L"ID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_VisitSignInLocation", L"Name", CIM_STRING, L"VISIT_EVENT_SIGN_IN_LOCATION", L"NAME", 0, 255,

@@ -10,12 +10,3 @@ CWmipAssocAccessLevelGroupAssignmentMapper::CWmipAssocAccessLevelGroupAssignment
     AddJoin(L"ACCGPLINK", L"ACCESSGPID", L"ACCESSGRP", L"ACCESSGPID");
     AddJoin(L"ACCGPLINK", L"ACCESSLVID", L"ACCESSLVL", L"ACCESSLVID");
 }
-
-void CWmipAssocAccessLevelGroupAssignmentMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    if (recordset == nullptr)
-        return;
-    const CAcsUser* user = RequireUser();
-    user->AddSegmentFilter(*recordset, L"ACCESSGRP");
-    user->AddSegmentFilter(*recordset, L"ACCESSLVL");
-}

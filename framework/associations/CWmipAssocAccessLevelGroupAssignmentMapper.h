@@ -16,7 +16,4 @@ public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_AccessLevelGroupAssignment";
 
     CWmipAssocAccessLevelGroupAssignmentMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
-
-    // Both ends by their own segments: the group's and the level's.
-    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
 };

@@ -1,25 +1,7 @@
 #include "framework/associations/CWmipAssocBadgeOwnerMapper.h"
 
-#include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
-#include "inhouse/BntUserDb/CPerson.h"
-
 CWmipAssocBadgeOwnerMapper::CWmipAssocBadgeOwnerMapper(const CAcsUser* user, IWbemContext* context,
                                                        IWbemServices* services, const wchar_t* className, bool visitors)
-    : CWmipAssociationMapper(user, context, services, className), m_visitors(visitors)
+    : CWmipAssocPersonMapper(user, context, services, className, L"BADGE", visitors ? 1 : 0)
 {
-    AddJoin(L"BADGE", L"EMPID", L"EMP", L"ID");
-}
-
-void CWmipAssocBadgeOwnerMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
-{
-    if (recordset == nullptr)
-        return;
-    recordset->AddFilterInt(L"EMP.VISITOR", m_visitors ? 1 : 0);
-    AddAdditionalPersonFilter(*recordset);
-}
-
-void CWmipAssocBadgeOwnerMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    if (recordset != nullptr)
-        CPerson::AddVisiblePersonFilter(*RequireUser(), *recordset, L"BADGE.EMPID");
 }

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/ProcessClauseResult.h"
+#include "framework/wql/ProcessClauseResult.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "platform/mfc/CString.h"
 #include "platform/win32/WinTypes.h"

@@ -2,6 +2,7 @@
 
 #include "common/AccessCodes.h"
 #include "common/CBntDateTime.h"
+#include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/AccessPanelTypeJoinSet.h"
 #include "inhouse/BntAccessSets/CAccessPanelConnectionSet.h"
@@ -102,12 +103,12 @@ HRESULT CWmipVideoRecorderMapper::GetAuthenticationData(DeviceMethodCall& call)
         // document handed out unencrypted or empty.
         const HRESULT imported = m_cryptEngine.ImportKeyBlob(key.data(), static_cast<int>(key.size()));
         if (FAILED(imported))
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, L"The connection key could not be imported.");
+            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kConnectionKeyNotImported);
         const BstrOwner plain = BstrOwner::Copy(brontel::utility::ConvertUtf8ToCString(json).GetString());
         BstrOwner cipher;
         const HRESULT sealed = m_cryptEngine.EncryptString(plain.Get(), cipher.Receive(), 0);
         if (FAILED(sealed) || cipher.Get() == nullptr)
-            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, L"The authentication data could not be encrypted.");
+            throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuthenticationNotEncrypted);
         const CString data(cipher.Get());
         if (CWmipDeviceMethod::AnswerOutput(*this, call.sink, L"GetAuthenticationData", [&](IWbemClassObject* output) {
                 WMIHelper::PutString(output, L"AuthenticationData", data, CIM_STRING);

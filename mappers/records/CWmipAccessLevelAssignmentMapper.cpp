@@ -44,18 +44,6 @@ CWmipAccessLevelAssignmentMapper::CWmipAccessLevelAssignmentMapper(const CAcsUse
 {
 }
 
-void CWmipAccessLevelAssignmentMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset)
-{
-    if (recordset == nullptr)
-        return;
-    // An assignment shows only when the caller may see both ends: the level by its segment, the
-    // badge as Bnt_Badge shows it, with its owner.
-    const CAcsUser* user = RequireUser();
-    user->AddLinkedSegmentFilter(*recordset, L"BADGELINK.ACCLVLID", L"ACCESSLVL", L"ACCESSLVID");
-    CPerson::AddVisiblePersonFilter(*user, *recordset,
-                                    L"(SELECT EMPID FROM BADGE WHERE BADGE.BADGEKEY = BADGELINK.BADGEKEY)");
-}
-
 void CWmipAccessLevelAssignmentMapper::CanAdd(IWbemClassObject* instance)
 {
     const LONG levelId = NumberOr(instance, L"AccessLevelID", 0);

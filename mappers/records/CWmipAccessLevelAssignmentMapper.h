@@ -21,8 +21,6 @@ public:
     // The mapper on the database of user (the pooled connection, which must outlive the mapper).
     CWmipAccessLevelAssignmentMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
-    // Keeps only the assignments of levels in the caller's segments.
-    void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
     // Passes with permission 0x20000002 or when the caller manages the instance's level with
     // full rights; throws CWMIException 0x80041001 otherwise.
     void CanAdd(IWbemClassObject* instance) override;

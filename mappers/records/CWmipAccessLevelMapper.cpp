@@ -113,8 +113,7 @@ void CWmipAccessLevelMapper::ValidateLevel(IWbemClassObject* instance, Validatio
         const bool taken = !levels.IsEOF();
         levels.Close();
         if (taken)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                                L"An Access Level with this name already exists.");
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessLevelNameTaken);
         if (kind == ValidationKind::Add)
             CheckLevelCount(*user, segmentId);
     }
@@ -151,8 +150,7 @@ void CWmipAccessLevelMapper::CheckLevelCount(const CAcsUser& user, LONG segmentI
     }
     // The count runs inside the write's transaction, so two adds cannot both take the last place.
     if (CWmipAccessRules::LimitReached(count.GetRowCount(), unit->GetMaxAccessLevelRecords()))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            L"The max number of access levels allowed has already been reached.");
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessLevelsAllowedLimit);
 }
 
 CString CWmipAccessLevelMapper::GetTransactionValues(Operation, IWbemClassObject* instance)

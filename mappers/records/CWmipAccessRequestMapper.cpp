@@ -174,13 +174,6 @@ HRESULT CWmipAccessRequestMapper::ExecuteMethod(CWmipObjectPath* path, const wch
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
-void CWmipAccessRequestMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    CWmipMapperSkeleton::FilterInstanceRecordsetBySegment(recordset);
-    if (recordset != nullptr)
-        CPerson::AddVisiblePersonFilter(*RequireUser(), *recordset, L"ACCESS_REQUEST.EMPID");
-}
-
 void CWmipAccessRequestMapper::CanChangeStage(IWbemClassObject*)
 {
     if (CanView() != S_OK)

@@ -48,9 +48,6 @@ public:
     // transition that is not allowed). Any other name answers 0x80041055.
     HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
                           IWbemClassObject* inParams, IWbemObjectSink* sink) override;
-    // The segment rule of the class, and only the requests of persons the caller may see: a
-    // request of a hidden person is neither listed, read nor acted on.
-    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
     // Every put stamps the submitted stage.
     void AfterWriteInstance(brontel::UserTranOperation::UserTransactionOperation operation,
                             IWbemClassObject* instance) override;

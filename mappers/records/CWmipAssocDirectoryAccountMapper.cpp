@@ -15,9 +15,3 @@ HRESULT CWmipAssocDirectoryAccountMapper::CanView()
 {
     return CWmipRecordChecks::HoldsAll(*RequireUser(), {Permission::kViewDirectories, Permission::kViewAccounts});
 }
-
-void CWmipAssocDirectoryAccountMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    if (recordset != nullptr)
-        RequireUser()->AddLinkedSegmentFilter(*recordset, L"CARDHOLDER_ACCOUNT.EMPID", L"EMP", L"ID");
-}

@@ -18,6 +18,4 @@ public:
 
     // S_OK when the caller holds 0x100000BB and 0x20000049; 0x80041003 otherwise.
     HRESULT CanView() override;
-    // The account end as Bnt_Account shows it: by its person's segment (directories have none).
-    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
 };

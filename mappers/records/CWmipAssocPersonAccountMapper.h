@@ -7,18 +7,16 @@
 // Built per request by its factory; the caller owns it. One request on one thread.
 #pragma once
 
-#include "framework/associations/CWmipAssociationMapper.h"
+#include "framework/associations/CWmipAssocPersonMapper.h"
 #include "framework/CWmipMapperSkeleton.h"
 
-class CWmipAssocPersonAccountMapper : public CWmipMapperSkeleton<CWmipAssocPersonAccountMapper, CWmipAssociationMapper>
+class CWmipAssocPersonAccountMapper : public CWmipMapperSkeleton<CWmipAssocPersonAccountMapper, CWmipAssocPersonMapper>
 {
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_PersonAccount";
 
     CWmipAssocPersonAccountMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
-    // The person kinds the caller may see, and the form's own kind.
-    void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
     // Bnt_PersonAccount: the association's check. The cardholder form needs 0x20000049,
     // 0x20000003 and 0x20000057, the visitor form 0x20000049 and 0x20000023; 0x80041003 when
     // one is missing.
@@ -29,8 +27,4 @@ protected:
     // visitor (0 or 1).
     CWmipAssocPersonAccountMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
                                   const wchar_t* className, int visitor);
-
-private:
-    // Set at construction: EMP.VISITOR of the form's persons; -1 for any person.
-    const int m_visitor;
 };

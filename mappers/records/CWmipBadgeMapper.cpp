@@ -170,13 +170,6 @@ void CWmipBadgeMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
     recordset->AddAllColumnsToSet(L"BADGE");
 }
 
-void CWmipBadgeMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    // A badge is seen with its owner.
-    if (recordset != nullptr)
-        CPerson::AddVisiblePersonFilter(*RequireUser(), *recordset, L"BADGE.EMPID");
-}
-
 HRESULT CWmipBadgeMapper::ReadPin(IWbemClassObject& instance, const CMultiFilterRecordset& row,
                                   const CString& /*column*/)
 {

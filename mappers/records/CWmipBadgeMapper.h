@@ -52,8 +52,6 @@ public:
     CString GetPropertyName(const CString& column, const CString& table) override;
     // BADGE joined with BADGETYP, all BADGE columns.
     void SetupInstanceRecordset(CDynamicRecordset* recordset) override;
-    // By the owner's segment when cardholder or visitor segmentation applies to the caller.
-    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
     // ID (from the badge type's mode), ISSUECODE, ACTIVATE and DEACTIVATE; others the base.
     HRESULT GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value) override;
     // LASTCHANGED becomes now; USELIMIT 0..255 and ISSUECODE 0 or more (0x80041008).

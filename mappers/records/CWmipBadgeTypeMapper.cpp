@@ -23,21 +23,6 @@ CWmipBadgeTypeMapper::CWmipBadgeTypeMapper(const CAcsUser* user, IWbemContext* c
     SetColumnHooks(kHooks);
 }
 
-void CWmipBadgeTypeMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    const CAcsUser* user = RequireUser();
-    if (recordset == nullptr || user->IsAllSegmentsUser() || !user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
-        return;
-    CString filter = L"(BADGETYP.SEGMENTID = -1";
-    std::vector<CDBValue> values;
-    for (const LONG segment : user->GetSegmentIDs())
-    {
-        filter += L" OR BADGETYP.SEGMENTID = ?";
-        values.emplace_back(segment);
-    }
-    recordset->AppendFilter(filter + L")", values);
-}
-
 HRESULT CWmipBadgeTypeMapper::ReadBadgeClass(IWbemClassObject& instance, const CMultiFilterRecordset& row,
                                              const CString& /*column*/)
 {

@@ -15,10 +15,6 @@ public:
     // Hooks BADGETYP.BADGE_CLASS (ReadBadgeClass).
     CWmipBadgeTypeMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
-    // Only under badge type segmentation, and then the shared types (segment -1) and those of
-    // the caller's segments.
-    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
-
 private:
     // BadgeTypeClass from BADGE_CLASS.
     HRESULT ReadBadgeClass(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);

@@ -23,8 +23,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpMultimediaObjectMapper.cpp";
-constexpr const wchar_t* kDuplicateMessage =
-    L"There is already a multimedia object with the same DataType and ObjectType for this person.";
 // Audit and replication kinds of a multimedia object.
 constexpr LONG kMultimediaAuditObject = 23;
 constexpr LONG kMultimediaReplicationObject = 4;
@@ -122,7 +120,7 @@ void CWmipMultimediaObjectMapper::CheckMultimediaObjectWrite(bool isDelete, IWbe
         if (!count.SetSQL(statement))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
         if (count.GetRowCount() > 0)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kDuplicateMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kDuplicateMultimediaObject);
     }
     catch (const CException& e)
     {

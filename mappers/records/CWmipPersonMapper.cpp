@@ -35,11 +35,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpPersonMapper.cpp";
-constexpr const wchar_t* kInvalidTypeMessage = L"The property %s contained an invalid value type.";
-constexpr const wchar_t* kBadgeFailureMessage = L"Unable to delete badge while deleting cardholder.";
-constexpr const wchar_t* kAccountFailureMessage = L"Unable to delete account while deleting cardholder.";
-constexpr const wchar_t* kHostOfVisitsMessage =
-    L"The cardholder is the host of visits and cannot be deleted until those visits are deleted.";
 
 constexpr const wchar_t* kPrimarySegmentProperty = L"PRIMARYSEGMENTID";
 constexpr const wchar_t* kIsGrantProperty = L"IsGrant";
@@ -209,18 +204,6 @@ void CWmipPersonMapper::FilterInstanceRecordset(CMultiFilterRecordset* recordset
     AddAdditionalPersonFilter(*recordset);
 }
 
-void CWmipPersonMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    if (GetPersonType() == kAnyPerson)
-    {
-        CWmipUDFClassMapper::FilterInstanceRecordsetBySegment(recordset);
-        return;
-    }
-    const CAcsUser* user = RequireUser();
-    if (IsSegmentationEnabled(user->GetSystemOptions()))
-        user->AddSegmentFilter(recordset, L"EMP");
-}
-
 WMIHelper::ProcessMethod CWmipPersonMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (table == L"EMP" && column == L"ALLOWEDVISITORS")
@@ -308,8 +291,8 @@ HRESULT CWmipPersonMapper::IsValidValue(IWbemClassObject* instance, const CStrin
     {
         const CAcsUser* user = RequireUser();
         if (value.vt != VT_I4)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, kInvalidTypeMessage,
-                                          kPrimarySegmentProperty);
+            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                          CWmipMessages::kInvalidValueType, kPrimarySegmentProperty);
         if (!user->HasSegmentAccess(value.lVal, CPerson::kWriteSegmentAccess))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         // A segment that does not exist would leave the person to all-segments callers alone.
@@ -374,7 +357,7 @@ void CWmipPersonMapper::CanDelete(IWbemClassObject* instance)
     // own visits go with the visitor (the schema cascades them).
     const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"ID");
     if (CWmipRecordChecks::HasRow(*GetDatabase(), L"VISIT", {{L"EMPID", personId}}))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kHostOfVisitsMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kHostOfVisits);
 }
 
 void CWmipPersonMapper::CanViewAll()
@@ -461,9 +444,10 @@ void CWmipPersonMapper::DeleteDependents(LONG personId)
 {
     // Badges, accounts, access requests, then a visitor's visit events; the first failure fails the delete
     // and the write's transaction takes back what was already deleted.
-    DeleteThroughMapper(L"Bnt_Badge", L"BADGE", L"BADGEKEY", L"BADGEKEY", personId, kBadgeFailureMessage);
+    DeleteThroughMapper(L"Bnt_Badge", L"BADGE", L"BADGEKEY", L"BADGEKEY", personId,
+                        CWmipMessages::kBadgeNotDeletedWithPerson);
     DeleteThroughMapper(L"Bnt_Account", L"CARDHOLDER_ACCOUNT", L"CARDHOLDER_ACCOUNTID", L"ID", personId,
-                        kAccountFailureMessage);
+                        CWmipMessages::kAccountNotDeletedWithPerson);
     // A request for access asks on the person's behalf: it goes with the person.
     CSQLStatement requests;
     requests.SetFrom(L"ACCESS_REQUEST");

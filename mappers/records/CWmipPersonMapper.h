@@ -53,9 +53,6 @@ public:
     void SetupInstanceRecordset(CDynamicRecordset* recordset) override;
     // Only rows of the kind (EMP.VISITOR), and only the kinds the caller may see.
     void FilterInstanceRecordset(CMultiFilterRecordset* recordset) override;
-    // Any person: the framework's filter; cardholders and visitors: EMP's segments when their
-    // kind's segmentation is enabled, nothing otherwise.
-    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
     // EMP.ALLOWEDVISITORS is read only for cardholders.
     WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     // PRIMARYSEGMENTID defaults to the caller's one segment when it can reach only one.

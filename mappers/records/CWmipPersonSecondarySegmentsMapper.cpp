@@ -68,9 +68,9 @@ void CWmipPersonSecondarySegmentsMapper::CheckSecondarySegment(bool isAdd, IWbem
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, L"SegmentID");
         if (!person.visitor && !options.IsCardholderSegmentationEnabled())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Cardholder segmentation is not enabled.");
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kCardholderSegmentationOff);
         if (person.visitor && !options.IsVisitorSegmentationEnabled())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Visitor segmentation is not enabled.");
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitorSegmentationOff);
         if (!user->HasSegmentAccess(person.segmentId, CAcsUser::kWriteSegmentAccess) ||
             !user->HasSegmentAccess(segmentId, CAcsUser::kReadSegmentAccess))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);

@@ -1,7 +1,5 @@
 #include "mappers/records/CWmipSegmentMapper.h"
 
-#include "inhouse/BntLogin/CSegmentIDSet.h"
-
 CWmipSegmentMapper::CWmipSegmentMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
@@ -33,9 +31,4 @@ bool CWmipSegmentMapper::HasSuperclass()
 CString CWmipSegmentMapper::GetSuperclassName()
 {
     return IsAbstractClass() ? CString() : CString(kWMIClassName);
-}
-
-void CWmipSegmentMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    CSegmentIDSet(RequireUser()).AddSegmentFilterForSegmentTable(recordset);
 }

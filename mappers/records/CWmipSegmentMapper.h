@@ -22,9 +22,6 @@ public:
     bool IsAbstractClass() override;
     bool HasSuperclass() override;
     CString GetSuperclassName() override;
-    // Only the segments of the caller's segment set (CSegmentIDSet); throws the identity failure
-    // when the caller cannot be resolved.
-    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
 
 protected:
     // The mapper of a class derived from Bnt_Segment (its own class name).

@@ -60,13 +60,6 @@ void CWmipVisitEventMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
         recordset->RemoveColumnFromSet(L"LAST_CHANGED", L"VISIT_EVENT");
 }
 
-void CWmipVisitEventMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    const CAcsUser* user = RequireUser();
-    if (user->GetSystemOptions().IsCardholderSegmentationEnabled())
-        user->AddSegmentFilter(recordset, L"EMP");
-}
-
 void CWmipVisitEventMapper::CanViewAll()
 {
     CWmipMapperSkeleton::CanViewAll();

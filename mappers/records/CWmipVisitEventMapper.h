@@ -27,8 +27,6 @@ public:
     CString GetTableDotColumn(const CString& property) override;
     // The framework's columns, joined with the host, without LAST_CHANGED.
     void SetupInstanceRecordset(CDynamicRecordset* recordset) override;
-    // The host's segments when cardholder segmentation is enabled; nothing otherwise.
-    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
     // The framework's check, then 0x80041003 for a caller short of all segments while
     // cardholder segmentation is enabled.
     void CanViewAll() override;

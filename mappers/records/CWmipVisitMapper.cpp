@@ -51,19 +51,6 @@ constexpr unsigned long long kVisitKeyMultiplier = 1498236071ULL;
 constexpr unsigned long long kVisitKeyModulus = 2087310449ULL;
 // Byte offset of the 64-bit badge id in a configuration message.
 
-constexpr wchar_t kNoHostVisitsMessage[] =
-    L"Visits can only be assigned to cardholders that are allowed to have visitors.";
-constexpr wchar_t kHostIsVisitorMessage[] = L"Chosen host is a visitor and must be a cardholder instead.";
-constexpr wchar_t kVisitorIsCardholderMessage[] = L"Chosen visitor is a cardholder and must be a visitor instead.";
-constexpr wchar_t kNoCommonSegmentMessage[] =
-    L"Cardholder and visitor do not belong to a common segment and therefore cannot be paired in a visit.";
-constexpr wchar_t kTimeOrderMessage[] =
-    L"The specified visit scheduled time in must come before the scheduled timeout.";
-constexpr wchar_t kTimeInFixedMessage[] = L"Scheduled time in cannot change once a visitor has been signed in.";
-constexpr wchar_t kTimeOutFixedMessage[] = L"Scheduled time out cannot change once a visitor has been signed out.";
-constexpr wchar_t kSegmentPairMessage[] =
-    L"You do not have sufficient permission to add this visit based on the cardholder and visitor segments.";
-
 constexpr PropertyColumn kColumns[] = {
     {L"ID", L"VISIT.VISITID"},
     {L"CARDHOLDERID", L"VISIT.EMPID"},
@@ -254,15 +241,6 @@ void CWmipVisitMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)
     recordset->AddColumnToSet(L"VISIT_EVENT_SIGN_IN_LOCATIONID", L"VISIT_EVENT");
 }
 
-void CWmipVisitMapper::FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset)
-{
-    const CAcsUser* user = RequireUser();
-    if (user->GetSystemOptions().IsCardholderSegmentationEnabled())
-        user->AddSegmentFilter(recordset, L"EMP");
-    if (user->GetSystemOptions().IsVisitorSegmentationEnabled())
-        user->AddSegmentFilter(recordset, L"EMP_VISITOR");
-}
-
 WMIHelper::ProcessMethod CWmipVisitMapper::GetPropertyProcessMethod(const CString& column, const CString& table)
 {
     if (table.CompareNoCase(L"VISIT") == 0)
@@ -435,9 +413,9 @@ void CWmipVisitMapper::CheckVisitSegments(IWbemClassObject* instance)
         return row && user->HasSegmentAccess(static_cast<LONG>(CLoginQuery::Integer(*row, 0, -1)), 0);
     };
     if (!reachable(Number(instance, L"CARDHOLDERID")))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kSegmentPairMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitSegmentPair);
     if (options.IsVisitorSegmentationEnabled() && !reachable(Number(instance, L"VISITORID")))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kSegmentPairMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitSegmentPair);
 }
 
 void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
@@ -454,9 +432,9 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, L"CARDHOLDERID");
         if (!host.IsVisitor() && !host.AllowsVisitors())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoHostVisitsMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kHostTakesNoVisits);
         if (host.IsVisitor())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kHostIsVisitorMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kHostIsVisitor);
         CPerson visitor(visitorId, nullptr, -9999, 101);
         ReadVisitor(visitor);
         if (user->GetSystemOptions().IsVisitorSegmentationEnabled())
@@ -468,7 +446,7 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
             const bool common = std::any_of(visitorSegments.begin(), visitorSegments.end(),
                                             [&](LONG segment) { return hostSegments.count(segment) != 0; });
             if (!common)
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoCommonSegmentMessage);
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoCommonVisitSegment);
         }
     }
     const CString timeInText = Text(instance, L"SCHEDULED_TIMEIN");
@@ -487,10 +465,10 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
     {
         if (!timeInText.IsEmpty() && timeInText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEIN")) != 0 &&
             !Text(stored.Get(), L"TIMEIN").IsEmpty())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeInFixedMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitTimeInFixed);
         if (!timeOutText.IsEmpty() && timeOutText.CompareNoCase(Text(stored.Get(), L"SCHEDULED_TIMEOUT")) != 0 &&
             !Text(stored.Get(), L"TIMEOUT").IsEmpty())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeOutFixedMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitTimeOutFixed);
         if (effectiveTimeIn.IsEmpty())
             effectiveTimeIn = Text(stored.Get(), L"SCHEDULED_TIMEIN");
         if (effectiveTimeOut.IsEmpty())
@@ -499,7 +477,7 @@ void CWmipVisitMapper::ValidateVisit(bool modifying, IWbemClassObject* instance)
     const COleDateTime timeIn = WMIHelper::ToDateTimeUTC(effectiveTimeIn);
     const COleDateTime timeOut = WMIHelper::ToDateTimeUTC(effectiveTimeOut);
     if (timeIn.GetStatus() == COleDateTime::valid && timeOut.GetStatus() == COleDateTime::valid && timeOut <= timeIn)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kTimeOrderMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitTimeOrder);
 
     // An address goes into a mail header: a line break or other control character is refused
     // before anything is written.
@@ -517,7 +495,7 @@ void CWmipVisitMapper::ReadVisitor(CPerson& visitor)
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
                                       L"VISITORID");
     if (!visitor.IsVisitor())
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kVisitorIsCardholderMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitorIsCardholder);
 }
 
 std::vector<CString> CWmipVisitMapper::SplitEmailList(const CString& list)
@@ -606,7 +584,7 @@ void CWmipVisitMapper::AfterWriteInstance(Operation operation, IWbemClassObject*
             return;
         }
         if (!visit.Read(GetDatabaseUser(), visitId).IsSuccess())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kReadFailedMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitNotRead);
         const auto manager = SetupVisitManager();
         // The recipients follow the instance. A modify that does not carry EMAIL_LIST (no
         // column keeps it) keeps the plain addresses stored before.

@@ -55,9 +55,6 @@ public:
     // VISIT joined with its event, its host (EMP) and its visitor (EMP_VISITOR): the VISIT
     // columns without the local-time ones, the event's scheduled times and sign-in location.
     void SetupInstanceRecordset(CDynamicRecordset* recordset) override;
-    // The host's segments under cardholder segmentation, the visitor's under visitor
-    // segmentation.
-    void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
     // VISIT columns under their property names (3); the rest as the framework decides.
     WMIHelper::ProcessMethod GetPropertyProcessMethod(const CString& column, const CString& table) override;
     CString GetPropertyName(const CString& column, const CString& table) override;
@@ -101,9 +98,6 @@ public:
     static std::vector<CString> SplitEmailList(const CString& list);
 
 private:
-    // The refusal of a write or method whose visit row cannot be read back.
-    static constexpr const wchar_t* kReadFailedMessage = L"CVisit::Read failed.";
-
     // The scheduled time of the event column as stored (nothing for NULL).
     HRESULT ReadScheduledTime(IWbemClassObject& instance, const CMultiFilterRecordset& row, const CString& column);
     // SIGNINLOCATIONID under the bus front end only (null for NULL).

@@ -5,6 +5,7 @@
 
 #include "common/CBntDateTime.h"
 #include "common/KvrTime.h"
+#include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/VisitEventSet.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
@@ -83,7 +84,7 @@ void CWmipVisitMapper::AddVisitEvent(IWbemClassObject* instance, VARIANT& eventI
         CVisit(visitId, hostId, visitorId).LookupNames(database, &hostName, &visitorName);
         const LONG newId = CBntIDGenerator(GetDatabaseUser()).GetNextID(kVisitEventIdType, -1);
         if (newId <= 0)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to generate a visit event id.");
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitEventNoId);
         CString name;
         name.FormatMessage(ResourceText(20924), hostName.GetString(), visitorName.GetString());
         if (static_cast<std::size_t>(name.GetLength()) > kMaxEventName)
@@ -206,7 +207,7 @@ void CWmipVisitMapper::AuditVisitEvent(CAcsUser* user, CBntDatabase* database, O
     CString audit;
     audit.FormatMessage(ResourceText(20931), eventId, name.GetString());
     if (!user->LogTransToDB(operation, kVisitEventAuditObject, audit, database, 0, nullptr))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to log the visit event's transaction.");
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitEventNotLogged);
 }
 
 void CWmipVisitMapper::ReplicateVisitEvent(LONG action, LONG eventId)

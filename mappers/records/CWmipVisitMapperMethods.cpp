@@ -291,11 +291,11 @@ HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
     {
         CBntDatabase* database = GetDatabase();
         if (database == nullptr)
-            Fail(__LINE__, kReadFailedMessage);
+            Fail(__LINE__, CWmipMessages::kVisitNotRead);
         CBntTransaction transaction(*database);
         CVisit visit = VisitOf(instance);
         if (!visit.Read(GetDatabaseUser(), visit.GetID()).IsSuccess())
-            Fail(__LINE__, kReadFailedMessage);
+            Fail(__LINE__, CWmipMessages::kVisitNotRead);
         if (!visit.IsActive())
             Fail(__LINE__, kNotActive);
         if (!visit.Signout(GetDatabaseUser()))

@@ -35,7 +35,6 @@ constexpr int kZoneChanged = 2;
 constexpr std::size_t kZoneIdOffset = 72;
 constexpr std::size_t kZoneFlagOffset = 137;
 constexpr const wchar_t* kAuditText = L"Monitoring zone %1 (%2!d!)";
-constexpr const wchar_t* kServerTypeMessage = L"Monitoring zone links cannot be edited on a %s database server.";
 
 constexpr auto NumberOr = &CWmipAccessRules::NumberOr;
 
@@ -132,7 +131,7 @@ void WmipMonitoringZoneDeviceLinkMapper::CheckDeviceLink(bool adding, IWbemClass
     if (options.ServerType() == kGlobalServerType)
     {
         CString message;
-        message.Format(kServerTypeMessage, BntGetDBServerTypeString(kGlobalServerType).GetString());
+        message.Format(CWmipMessages::kZoneLinksServerType, BntGetDBServerTypeString(kGlobalServerType).GetString());
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, message);
     }
     const LONG zoneId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"MonitoringZoneID");
@@ -153,11 +152,9 @@ void WmipMonitoringZoneDeviceLinkMapper::CheckDeviceLink(bool adding, IWbemClass
         if (zoneSegment != CAcsUser::kAllSegments)
         {
             if (options.GetSegment(zoneSegment) == nullptr)
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                                    L"Cannot find the segment that this monitoring zone belongs to.");
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoZoneSegment);
             if (!ZoneSegmentTakesPanel(zoneSegment, panelSegment))
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                                    L"Cannot assign the monitoring zone to device based on segmentation.");
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kZoneSegmentRefusesDevice);
         }
     }
     if (deviceId < 0)
@@ -171,8 +168,7 @@ void WmipMonitoringZoneDeviceLinkMapper::CheckDeviceLink(bool adding, IWbemClass
         // The parent: the panel link that does not cover the whole panel, or the device link.
         const LONG notEntire = 0;
         if (CountLinks(zoneId, panelId, inputOutputId > 0 ? deviceId : 0, 0, &notEntire) == 0)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                                L"This device is already included in this monitoring zone.");
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kDeviceInZone);
     }
     if (CountLinks(zoneId, panelId, deviceId, inputOutputId, nullptr) > 0)
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotUniqueProperty,
@@ -184,7 +180,7 @@ void WmipMonitoringZoneDeviceLinkMapper::LogTransaction(Operation, IWbemClassObj
     const CAcsUser* caller = RequireUser();
     if (!CBntEnterpriseSetup::GenerateHardwareTransaction(caller, kZoneTableId, kHardwareModified,
                                                           NumberOr(instance, L"MonitoringZoneID", 0)))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"Unable to record the hardware transaction.");
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kHardwareTransactionNotRecorded);
     CWmipMapperSkeleton::LogTransaction(Operation::Modify, instance);
 }
 

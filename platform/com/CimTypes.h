@@ -26,3 +26,23 @@ constexpr CIMTYPE CIM_REFERENCE = 102;
 constexpr CIMTYPE CIM_CHAR16 = 103;
 constexpr CIMTYPE CIM_OBJECT = 13;
 constexpr CIMTYPE CIM_FLAG_ARRAY = 0x2000;
+
+// True for the eight integer types, sint8 to uint64; false for any other value, an array of
+// integers included (clear CIM_FLAG_ARRAY first to ask about its elements).
+constexpr bool IsIntegerCimType(CIMTYPE type)
+{
+    switch (type)
+    {
+    case CIM_SINT8:
+    case CIM_UINT8:
+    case CIM_SINT16:
+    case CIM_UINT16:
+    case CIM_SINT32:
+    case CIM_UINT32:
+    case CIM_SINT64:
+    case CIM_UINT64:
+        return true;
+    default:
+        return false;
+    }
+}

@@ -15,7 +15,7 @@
 #include <cstring>
 #include <cwchar>
 #include <memory>
-#include <mutex>
+#include "platform/win32/ThreadSafety.h"
 #include <unordered_map>
 #include <vector>
 
@@ -82,15 +82,15 @@ struct ProviderObject
 
 struct HashObject
 {
-    std::mutex lock;
+    CheckedMutex lock;
     std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context{EVP_MD_CTX_new(), &EVP_MD_CTX_free};
-    bool finished = false;
+    bool finished GUARDED_BY(lock) = false;
     std::array<BYTE, kSha1Size> value{};
 
     ~HashObject() { OPENSSL_cleanse(value.data(), value.size()); }
 
     // Finishes the hash once; its value stays readable afterwards.
-    bool Finish()
+    bool Finish() REQUIRES(lock)
     {
         if (finished)
             return true;
@@ -104,12 +104,12 @@ struct HashObject
 
 struct KeyObject
 {
-    std::mutex lock;
+    CheckedMutex lock;
     std::vector<BYTE> key;
     DWORD effectiveBits = 0;
     // CBC chaining values carried between non-final calls; zero is CryptoAPI's default IV.
-    std::array<BYTE, kBlockSize> encryptChain{};
-    std::array<BYTE, kBlockSize> decryptChain{};
+    std::array<BYTE, kBlockSize> encryptChain GUARDED_BY(lock){};
+    std::array<BYTE, kBlockSize> decryptChain GUARDED_BY(lock){};
 
     ~KeyObject() { OPENSSL_cleanse(key.data(), key.size()); }
 };
@@ -125,13 +125,13 @@ public:
     ULONG_PTR Add(std::shared_ptr<T> object)
     {
         const ULONG_PTR handle = g_nextHandle.fetch_add(1);
-        std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         m_objects.emplace(handle, std::move(object));
         return handle;
     }
     std::shared_ptr<T> Find(ULONG_PTR handle)
     {
-        std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         const auto it = m_objects.find(handle);
         return it == m_objects.end() ? nullptr : it->second;
     }
@@ -139,7 +139,7 @@ public:
     {
         // Declared before the guard so the object is destroyed after the table lock is released.
         std::shared_ptr<T> removed;
-        std::lock_guard<std::mutex> guard(m_lock);
+        const CheckedMutexLock guard(m_lock);
         const auto it = m_objects.find(handle);
         if (it == m_objects.end())
             return false;
@@ -149,8 +149,8 @@ public:
     }
 
 private:
-    std::mutex m_lock;
-    std::unordered_map<ULONG_PTR, std::shared_ptr<T>> m_objects;
+    CheckedMutex m_lock;
+    std::unordered_map<ULONG_PTR, std::shared_ptr<T>> m_objects GUARDED_BY(m_lock);
 };
 
 HandleTable<ProviderObject>& Providers()
@@ -261,7 +261,7 @@ BOOL ImportSimpleBlob(const BYTE* body, DWORD bodyLength, HCRYPTKEY hPubKey, std
     std::array<BYTE, kBlockSize> chain{};
     bool ok;
     {
-        std::lock_guard<std::mutex> guard(wrapKey->lock);
+        const CheckedMutexLock guard(wrapKey->lock);
         ok = Rc2Cbc(*wrapKey, false, chain, plain.data(), cipherLength);
     }
     DWORD keyLength = 0;
@@ -326,7 +326,7 @@ BOOL CryptHashData(HCRYPTHASH hHash, const BYTE* pbData, DWORD dwDataLen, DWORD 
         return Fail(NTE_BAD_FLAGS);
     if (pbData == nullptr && dwDataLen != 0)
         return Fail(ERROR_INVALID_PARAMETER);
-    std::lock_guard<std::mutex> guard(hash->lock);
+    const CheckedMutexLock guard(hash->lock);
     if (hash->finished)
         return Fail(NTE_BAD_HASH_STATE);
     if (dwDataLen != 0 && EVP_DigestUpdate(hash->context.get(), pbData, dwDataLen) != 1)
@@ -355,7 +355,7 @@ BOOL CryptGetHashParam(HCRYPTHASH hHash, DWORD dwParam, BYTE* pbData, DWORD* pdw
         *pdwDataLen = kSha1Size;
         return Fail(ERROR_MORE_DATA);
     }
-    std::lock_guard<std::mutex> guard(hash->lock);
+    const CheckedMutexLock guard(hash->lock);
     if (!hash->Finish())
         return Fail(NTE_FAIL);
     std::memcpy(pbData, hash->value.data(), kSha1Size);
@@ -384,7 +384,7 @@ BOOL CryptDeriveKey(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTHASH hBaseData, DWORD 
         return Fail(NTE_BAD_HASH);
     std::array<BYTE, kMaxKeyBytes> material{};
     {
-        std::lock_guard<std::mutex> guard(hash->lock);
+        const CheckedMutexLock guard(hash->lock);
         if (!hash->Finish())
             return Fail(NTE_FAIL);
         std::memcpy(material.data(), hash->value.data(), bits / 8);
@@ -479,7 +479,7 @@ BOOL CryptEncrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, B
         const BYTE pad = static_cast<BYTE>(needed - length);
         std::memset(pbData + length, pad, pad);
     }
-    std::lock_guard<std::mutex> guard(key->lock);
+    const CheckedMutexLock guard(key->lock);
     const bool ok = Rc2Cbc(*key, true, key->encryptChain, pbData, needed);
     if (Final)
         key->encryptChain.fill(0);
@@ -501,7 +501,7 @@ BOOL CryptDecrypt(HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL Final, DWORD dwFlags, B
     if (pdwDataLen == nullptr || (pbData == nullptr && *pdwDataLen != 0))
         return Fail(ERROR_INVALID_PARAMETER);
     const DWORD length = *pdwDataLen;
-    std::lock_guard<std::mutex> guard(key->lock);
+    const CheckedMutexLock guard(key->lock);
     if (length % kBlockSize != 0 || (Final && length == 0))
     {
         if (Final)

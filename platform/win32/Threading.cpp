@@ -18,7 +18,7 @@ namespace {
 // predicate; the system has few waiting threads, so the broadcast costs little.
 struct WaitState
 {
-    std::mutex m_lock;
+    CheckedMutex m_lock;
     std::condition_variable m_changed;
 };
 
@@ -131,7 +131,7 @@ BOOL ChangeEvent(HANDLE handle, Change change)
         return Fail(ERROR_INVALID_HANDLE);
     WaitState& waits = Waits();
     {
-        std::lock_guard<std::mutex> guard(waits.m_lock);
+        const CheckedMutexLock guard(waits.m_lock);
         change(*event);
     }
     waits.m_changed.notify_all();
@@ -160,16 +160,14 @@ DWORD WaitFor(const std::vector<std::shared_ptr<Waitable>>& objects, bool waitAl
     };
 
     WaitState& waits = Waits();
-    std::unique_lock<std::mutex> lock(waits.m_lock);
+    CheckedMutexLock lock(waits.m_lock);
     if (milliseconds == INFINITE)
     {
-        waits.m_changed.wait(lock, isReady);
+        lock.Wait(waits.m_changed, isReady);
     }
-    else
+    else if (!lock.WaitFor(waits.m_changed, std::chrono::milliseconds(milliseconds), isReady))
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-        if (!waits.m_changed.wait_until(lock, deadline, isReady))
-            return WAIT_TIMEOUT;
+        return WAIT_TIMEOUT;
     }
     if (waitAll)
     {
@@ -274,7 +272,7 @@ HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR name)
     auto mutex = std::make_shared<Mutex>();
     if (initialOwner)
     {
-        std::lock_guard<std::mutex> guard(Waits().m_lock);
+        const CheckedMutexLock guard(Waits().m_lock);
         mutex->Acquire(GetCurrentThreadId());
     }
     SetLastError(ERROR_SUCCESS);
@@ -288,7 +286,7 @@ BOOL ReleaseMutex(HANDLE handle)
         return Fail(ERROR_INVALID_HANDLE);
     WaitState& waits = Waits();
     {
-        std::lock_guard<std::mutex> guard(waits.m_lock);
+        const CheckedMutexLock guard(waits.m_lock);
         if (!mutex->Release(GetCurrentThreadId()))
             return Fail(ERROR_NOT_OWNER);
     }

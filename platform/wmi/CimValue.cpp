@@ -444,16 +444,13 @@ std::wstring ScalarText(CIMTYPE type, const VARIANT& value, bool mof)
 
 bool CimValue::IsValidType(CIMTYPE type)
 {
-    switch (type & ~CIM_FLAG_ARRAY)
+    const CIMTYPE element = type & ~CIM_FLAG_ARRAY;
+    if (IsIntegerCimType(element))
     {
-    case CIM_SINT8:
-    case CIM_UINT8:
-    case CIM_SINT16:
-    case CIM_UINT16:
-    case CIM_SINT32:
-    case CIM_UINT32:
-    case CIM_SINT64:
-    case CIM_UINT64:
+        return (type & ~(CIM_FLAG_ARRAY | 0xFFF)) == 0;
+    }
+    switch (element)
+    {
     case CIM_REAL32:
     case CIM_REAL64:
     case CIM_BOOLEAN:

@@ -14,6 +14,7 @@
 
 #include <string>
 
+#include "tests/support/TestSegmentSources.h"
 #include "framework/objects/CCorvessaClassObject.h"
 #include "bus/CCorvessaException.h"
 #include "framework/CWmipDynamicClassMapper.h"
@@ -100,14 +101,17 @@ inline void RegisterBusTestClasses()
                 [className](const CAcsUser* u, IWbemContext* c, IWbemServices* s) -> CWmipClassMapper* {
                     return new PageMapper(u, c, s, className);
                 });
+            support::DeclareNotSegmented(className);
             registry->RegisterProperty(className, L"ID", CIM_SINT32, table, L"ID", 1, 0);
             registry->RegisterProperty(className, L"Name", CIM_STRING, table, L"NAME", 0, 40);
             registry->RegisterProperty(className, L"Extra", CIM_SINT32, table, L"EXTRA", 0, 0);
         }
         registry->RegisterClass(L"Pag_Delta", L"Pag_Base", false, &support::NewTestMapper<HiddenPageMapper>);
+        support::DeclareNotSegmented(L"Pag_Delta");
         registry->RegisterProperty(L"Pag_Delta", L"ID", CIM_SINT32, L"PAG_DELTA", L"ID", 1, 0);
         registry->RegisterProperty(L"Pag_Delta", L"Extra", CIM_SINT32, L"PAG_DELTA", L"EXTRA", 0, 0);
         registry->RegisterClass(L"Bpw_Person", L"", false, &support::NewTestMapper<PersonMapper>);
+        support::DeclareOwnSegment(L"Bpw_Person", L"EMP");
         registry->RegisterProperty(L"Bpw_Person", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2);
         registry->RegisterProperty(L"Bpw_Person", L"LastName", CIM_STRING, L"EMP", L"LASTNAME", 0, 20);
         registry->RegisterPropertyAttribute(L"Bpw_Person", L"LastName", L"not_null", 1);

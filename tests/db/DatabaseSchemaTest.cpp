@@ -307,7 +307,7 @@ TEST_F(InstallationDatabase, DeletingAUserRemovesItsLinksWhenForeignKeysAreEnfor
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_ACCOUNT")[0][0], "2") << "the other users' stay";
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_SEGMENT_LINK")[0][0], "0");
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 1")[0][0], "0");
-    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USERS_ACCESSLEVEL_LINK")[0][0], "2") << "the porter's stay";
+    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USERS_ACCESSLEVEL_LINK")[0][0], "1") << "the porter's stays";
     EXPECT_NE(Execute(m_db.get(), "INSERT INTO USER_SEGMENT_LINK VALUES (777, 1)"), "");
 }
 
@@ -433,6 +433,18 @@ TEST_F(InstallationDatabase, DemoInstallationIsConsistent)
     EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM EMP E WHERE NOT EXISTS (SELECT 1 FROM UDFEMP U WHERE U.ID = E.ID) "
                                "AND NOT EXISTS (SELECT 1 FROM VISITOR_UDF V WHERE V.ID = E.ID)")[0][0],
               "0");
+}
+
+// The demo's restricted account holds only Headquarters: its primary segment, no secondary one,
+// and every level it is linked to stands in segment 1.
+TEST_F(InstallationDatabase, ThePorterHoldsOnlyHeadquartersRecordsAndLinks)
+{
+    EXPECT_EQ(Rows(m_db.get(), "SELECT SEGMENTID FROM USERS WHERE LOGONID = 'porter'"),
+              (std::vector<std::vector<std::string>>{{"1"}}));
+    EXPECT_EQ(Rows(m_db.get(), "SELECT COUNT(*) FROM USER_SEGMENT_LINK WHERE USERID = 3")[0][0], "0");
+    EXPECT_EQ(Rows(m_db.get(), "SELECT L.ACCESSLVID, A.SEGMENTID FROM USERS_ACCESSLEVEL_LINK L JOIN ACCESSLVL A "
+                               "ON A.ACCESSLVID = L.ACCESSLVID WHERE L.USERID = 3"),
+              (std::vector<std::vector<std::string>>{{"1", "1"}}));
 }
 
 TEST_F(InstallationDatabase, IdGeneratorIncrementsInOneStatement)

@@ -7,6 +7,7 @@
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaQpidInstance.h"
 #include "bus/CCorvessaQpidMethodParameter.h"
+#include "bus/CCorvessaQpidType.h"
 #include "bus/GenericException.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/mfc/COleDateTime.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -62,6 +64,38 @@ public:
             ADD_FAILURE() << user << ": " << e.ErrorCode() << " | " << e.ErrorMessage();
         }
         return token;
+    }
+
+    // The possible values (value texts) the bus's type description gives the property.
+    std::set<std::string> PossibleValues(const std::string& token, const std::wstring& type,
+                                         const std::string& property)
+    {
+        const CModuleStateSwitch current(&m_app);
+        CCorvessaQpidType described;
+        EXPECT_EQ(m_app.GetType(token, kApplication, e2e::DoorTest::Utf8(type), described), S_OK);
+        std::set<std::string> values;
+        for (const qpid::types::Variant& entry : described.GetProperties())
+        {
+            const qpid::types::Variant::Map& map = entry.asMap();
+            const auto name = map.find("name");
+            const auto possible = map.find("possible_values");
+            if (name == map.end() || name->second.asString() != property || possible == map.end())
+                continue;
+            for (const auto& [value, label] : possible->second.asMap())
+                values.insert(value);
+        }
+        return values;
+    }
+    // The ids of the levels the bus's accesslevels lists for the session.
+    std::set<LONG> ManagedLevels(const std::string& token)
+    {
+        const CModuleStateSwitch current(&m_app);
+        std::vector<CCorvessaBaseApp::AccessLevel> levels;
+        EXPECT_EQ(m_app.GetManagedAccessLevels(token, kApplication, levels), S_OK);
+        std::set<LONG> ids;
+        for (const CCorvessaBaseApp::AccessLevel& level : levels)
+            ids.insert(level.accessLevelId);
+        return ids;
     }
 
     // The number of the type's instances that match the WQL condition (every row: page 0), as

@@ -10,18 +10,22 @@
 #include "bus/CCorvessaException.h"
 #include "bus/CCorvessaQpidInstance.h"
 #include "bus/CCorvessaQpidMethodParameter.h"
+#include "bus/CCorvessaQpidType.h"
 #include "bus/GenericException.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/SafeArray.h"
 #include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/ModuleState.h"
+#include "platform/wmi/IWbemQualifierSet.h"
 #include "schema/SchemaTables.h"
 #include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/isolation/BusDoor.h"
 #include "tests/isolation/NamedRecordSweep.h"
+#include "tests/support/ArrayTexts.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/IntegerArray.h"
 #include "tests/support/TestCallers.h"
@@ -593,4 +597,360 @@ TEST_F(SegmentIsolation, ALiteralThatIsNoDateTimeIsRefusedNamingTheFormThroughEi
         EXPECT_NE(busText.find("yyyy-mm-ddTHH:MM:SS+hh:mm"), std::string::npos) << busText;
     }
     EXPECT_GE(served, 10u);
+}
+
+namespace {
+// The sweep's own reading of the schema: the columns that name the record a row belongs to (the
+// owner's table and key), and the columns that name a record without the row belonging to it.
+struct OwnerColumn
+{
+    const char* column;
+    const char* table;
+    const char* key;
+};
+constexpr OwnerColumn kOwnerColumns[] = {
+    {"EMPID", "EMP", "ID"},
+    {"VISITORID", "EMP", "ID"},
+    {"BADGEKEY", "BADGE", "BADGEKEY"},
+    {"PANELID", "ACCESSPANE", "PANELID"},
+    {"MACHINE", "ACCESSPANE", "PANELID"},
+    {"ACCESSLVID", "ACCESSLVL", "ACCESSLVID"},
+    {"ACCLVLID", "ACCESSLVL", "ACCESSLVID"},
+    {"ACCESSGPID", "ACCESSGRP", "ACCESSGPID"},
+    {"PRECGRPID", "PRECACGRP", "PRECGRPID"},
+    {"HOLIDAYID", "HOLIDAYS", "HOLIDAYID"},
+    {"HTYPE_ID", "HOLIDAY_TYPE", "ID"},
+    {"TZID", "TIMEZONE", "TZID"},
+    {"MZID", "MONZONE", "MZID"},
+    {"USERID", "USERS", "USERID"},
+    {"DEVICEGROUPID", "DEVICE_GROUP", "DEVICEGROUPID"},
+    {"USER_PERMID", "USER_PERM", "USER_PERMID"},
+    {"VISITID", "VISIT", "VISITID"},
+};
+// A logged event names its person, a level's reader link its timezone, a layout its user, a
+// visit's mail its recipient, a visit its sign-in location, a user its monitoring zone and an
+// area its panel: values, not owners.
+const std::set<std::string> kNamesNoOwner = {"EVENTS.EMPID",
+                                             "ACCLVLINK.TZID",
+                                             "VIDEO_LAYOUT.USERID",
+                                             "VISIT_EMAIL_LINK.EMPID",
+                                             "VISIT_EVENT.VISIT_EVENT_SIGN_IN_LOCATIONID",
+                                             "USERS.MZID",
+                                             "AREAAPB.PANELID"};
+// A badge is seen with its person whatever its own column says; a person's secondary segment
+// is a value of the person.
+const std::set<std::string> kSegmentIsNoSource = {"BADGE", "EMP_SEGMENT_LINK"};
+// Tables whose segments the sweep leaves alone: the segments themselves and the callers.
+const std::set<std::string> kKeptSegments = {"SEGMENT", "SEGMENT_GROUP_MEMBER", "SEGMENT_UNIT", "USER_SEGMENT_LINK",
+                                             "USERS",   "EMP_SEGMENT_LINK"};
+
+// Whether the sweep's caller (segment 4) may see the row, by the schema alone: its own segment
+// and every owner it names (0 and NULL name none), followed to their own segments. A named owner
+// that does not exist hides the row.
+bool Visible(const std::string& table, const std::string& rowid, int depth = 0)
+{
+    if (depth > 4)
+        return false;
+    if (HasColumn(table, "SEGMENTID") && !kSegmentIsNoSource.contains(table))
+    {
+        const Table segment = DoorInstallation::Rows("SELECT SEGMENTID FROM " + table + " WHERE rowid = ?", {rowid});
+        const std::string value = segment.empty() ? "" : segment.front().front();
+        if (value != kEmptySegment && !(table == "BADGETYP" && value == "-1"))
+            return false;
+    }
+    for (const OwnerColumn& owner : kOwnerColumns)
+    {
+        if (owner.table == table || !HasColumn(table, owner.column) ||
+            kNamesNoOwner.contains(table + "." + owner.column))
+            continue;
+        const Table value = DoorInstallation::Rows(
+            std::string("SELECT ") + owner.column + " FROM " + table + " WHERE rowid = ?", {rowid});
+        if (value.empty() || value.front().front() == "<null>" || value.front().front() == "0")
+            continue;
+        const Table named = DoorInstallation::Rows(
+            std::string("SELECT rowid FROM ") + owner.table + " WHERE " + owner.key + " = ?", {value.front().front()});
+        if (named.empty() || !Visible(owner.table, named.front().front(), depth + 1))
+            return false;
+    }
+    return true;
+}
+// The owners the sweep writes: segmentation on for segments, persons, visitors and badge types,
+// and in every table that holds a segment the first row moved to the caller's segment 4 while the
+// rest stay in segment 3; the sweep's caller is written after the options changed. Undone at the
+// end of the test.
+class OwnerSplit
+{
+public:
+    OwnerSplit()
+    {
+        std::string split = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004, 1005);\n";
+        m_restore = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004, 1005);\n";
+        for (const Row& table : DoorInstallation::Rows("SELECT name FROM sqlite_master WHERE type = 'table'"))
+        {
+            const std::string& name = table.front();
+            if (kKeptSegments.contains(name) || !HasColumn(name, "SEGMENTID"))
+                continue;
+            const Table first = DoorInstallation::Rows("SELECT MIN(rowid) FROM " + name);
+            if (first.empty() || first.front().front() == "<null>")
+                continue;
+            split += "UPDATE " + name + " SET SEGMENTID = 4 WHERE rowid = " + first.front().front() + ";\n";
+            m_restore += "UPDATE " + name + " SET SEGMENTID = 3 WHERE rowid = " + first.front().front() + ";\n";
+        }
+        if (DoorInstallation::Rows("SELECT 1 FROM USERS WHERE USERID = 49").empty())
+            split += support::TestCallers::Sql({support::callers::kLateSweep});
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), split);
+    }
+    ~OwnerSplit() { support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), m_restore); }
+    OwnerSplit(const OwnerSplit&) = delete;
+    OwnerSplit& operator=(const OwnerSplit&) = delete;
+
+private:
+    std::string m_restore;
+};
+}  // namespace
+
+// Every served class, walked from the registry, with segmentation on for segments, persons,
+// visitors and badge types. The test writes its own owners: in every table that holds a segment
+// the first row moves to the caller's segment 4, the rest stay in segment 3. Each instance is then
+// visible or hidden as the schema says (its own segment and the owners its columns name), and
+// every road agrees: enumeration, query, get, the bus's rows and counts; a delete, an update or a
+// method on a hidden instance changes nothing, tells no server and answers as a missing one does.
+TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
+{
+    const OwnerSplit split;
+    constexpr const wchar_t* kCaller = support::callers::kLateSweep;
+    BusDoor bus;
+    const std::string token = bus.Login("sweep");
+
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    std::size_t splitClasses = 0;
+    std::size_t swept = 0;
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (type == nullptr || !type->GetTypeConstructor() || type->GetKeyProperties().empty())
+            continue;
+        const std::wstring name = className.GetString();
+        SCOPED_TRACE(Utf8(name));
+        const std::wstring keyColumn = type->GetKeyProperties().front().second.GetString();
+        const std::string table = Utf8(keyColumn.substr(0, keyColumn.find(L'.')));
+        CallAs(Callers::kAdministrator);
+        const Reply all = Enum(Form::Sync, name);
+        if (all.result != WBEM_S_NO_ERROR || table.empty())
+            continue;
+        ++swept;
+        std::vector<std::wstring> visible;
+        std::vector<std::wstring> hidden;
+        for (const ComPtr<IWbemClassObject>& object : all.objects)
+        {
+            std::string where;
+            std::vector<std::string> keys;
+            for (const auto& [key, column] : type->GetKeyProperties())
+            {
+                const std::wstring text = column.GetString();
+                if (Utf8(text.substr(0, text.find(L'.'))) != table)
+                    continue;
+                where += std::string(where.empty() ? " WHERE " : " AND ") + Utf8(text) + " = ?";
+                keys.push_back(support::PropertyText(object.Get(), key.GetString()));
+            }
+            const Table row = DoorInstallation::Rows("SELECT rowid FROM " + table + where, keys);
+            const std::wstring path = Widen(support::PropertyText(object.Get(), L"__RELPATH"));
+            (!row.empty() && Visible(table, row.front().front()) ? visible : hidden).push_back(path);
+        }
+        std::sort(visible.begin(), visible.end());
+        std::sort(hidden.begin(), hidden.end());
+        splitClasses += !visible.empty() && !hidden.empty() ? 1 : 0;
+
+        CallAs(kCaller);
+        std::vector<std::wstring> served;
+        for (const ComPtr<IWbemClassObject>& object : Enum(Form::Sync, name).objects)
+            served.push_back(Widen(support::PropertyText(object.Get(), L"__RELPATH")));
+        std::sort(served.begin(), served.end());
+        EXPECT_EQ(served, visible);
+        EXPECT_EQ(Query(Form::Sync, L"SELECT * FROM " + name).objects.size(), visible.size());
+        const std::optional<std::size_t> busRows = bus.Get(token, name, "");
+        if (busRows)
+        {
+            EXPECT_EQ(*busRows, visible.size());
+        }
+        for (const std::wstring& path : visible)
+            EXPECT_EQ(Get(Form::Sync, path).result, WBEM_S_NO_ERROR) << Utf8(path);
+        // A record that does not exist: the first key of a hidden path set to no record's number.
+        for (const std::wstring& path : hidden)
+        {
+            SCOPED_TRACE(Utf8(path));
+            const Reply get = Get(Form::Sync, path);
+            EXPECT_EQ(get.result, WBEM_E_NOT_FOUND) << Hex(get.result);
+            EXPECT_TRUE(get.objects.empty());
+            if (busRows)
+            {
+                EXPECT_EQ(bus.Get(token, name, BusDoor::KeyFilter(path)).value_or(0), 0u);
+            }
+            const std::size_t equals = path.find(L'=');
+            const std::size_t end = path.find(L',', equals);
+            const std::wstring missing = path.substr(0, equals + 1) + std::to_wstring(kMissingRecord) +
+                                         (end == std::wstring::npos ? L"" : path.substr(end));
+            const Reply deleted = Delete(Form::Sync, path);
+            EXPECT_TRUE(FAILED(deleted.result));
+            EXPECT_EQ(deleted.result, Delete(Form::Sync, missing).result) << Hex(deleted.result);
+            CallAs(Callers::kAdministrator);
+            const Reply stored = Get(Form::Sync, path);
+            CallAs(kCaller);
+            if (!stored.objects.empty())
+            {
+                EXPECT_TRUE(FAILED(Put(Form::Sync, stored.objects.front().Get(), WBEM_FLAG_UPDATE_ONLY).result));
+            }
+            for (const auto& [method, descriptor] : type->GetMethods())
+                EXPECT_EQ(Exec(Form::Sync, path, method.GetString()).result,
+                          Exec(Form::Sync, missing, method.GetString()).result)
+                    << Utf8(method.GetString());
+        }
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+    for (support::SimulatedServer* server : m_servers.Servers())
+    {
+        EXPECT_TRUE(server->Calls().empty()) << Utf8(server->ServerName());
+        server->ClearCalls();
+    }
+    // The split reached most classes: each of them shows the caller some rows and hides others.
+    EXPECT_GE(swept, 80u);
+    EXPECT_GE(splitClasses, 30u);
+}
+
+// A value list names no record the caller may not see: with badge-type segmentation on, the
+// bus's type description and the WMI class definition list as TYPE's values of a badge only the
+// badge types of the caller's segment and those of every segment; the bus's accesslevels lists
+// only the managed levels of the caller's segment, though the caller is linked to a hidden one.
+TEST_F(SegmentIsolation, AValueListNamesNoRecordTheCallerMayNotSee)
+{
+    const OwnerSplit split;
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, "
+                                           "HAS_AAM_VIEWONLY_ACCESS) SELECT 49, ACCESSLVID, 0 FROM ACCESSLVL;");
+    std::set<std::string> types;
+    for (const Row& row : DoorInstallation::Rows("SELECT ID FROM BADGETYP WHERE SEGMENTID IN (4, -1)"))
+        types.insert(row.front());
+    ASSERT_FALSE(types.empty());
+    ASSERT_LT(types.size(), DoorInstallation::Rows("SELECT ID FROM BADGETYP").size());
+    std::set<LONG> levels;
+    for (const Row& row : DoorInstallation::Rows("SELECT ACCESSLVID FROM ACCESSLVL WHERE SEGMENTID = 4"))
+        levels.insert(std::stol(row.front()));
+    ASSERT_EQ(levels.size(), 1u);
+
+    BusDoor bus;
+    const std::string token = bus.Login("sweep");
+    EXPECT_EQ(bus.PossibleValues(token, L"Bnt_Badge", "TYPE"), types);
+    EXPECT_EQ(bus.ManagedLevels(token), levels);
+
+    CallAs(support::callers::kLateSweep);
+    const Reply definition = Get(Form::Sync, L"Bnt_Badge");
+    ASSERT_EQ(definition.objects.size(), 1u) << Hex(definition.result);
+    ComPtr<IWbemQualifierSet> qualifiers;
+    ASSERT_EQ(definition.objects.front()->GetPropertyQualifierSet(L"TYPE", &qualifiers), WBEM_S_NO_ERROR);
+    _variant_t valueMap;
+    ASSERT_EQ(qualifiers->Get(L"ValueMap", 0, &valueMap, nullptr), WBEM_S_NO_ERROR);
+    std::set<std::string> listed;
+    for (const std::wstring& text : support::ArrayTexts(valueMap))
+        listed.insert(Utf8(text));
+    EXPECT_EQ(listed, types);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 49;");
+}
+
+// A child or link row of a record the caller may not see is answered as a missing row on every
+// road: a hidden person's secondary segment (person 3, in the caller's own segment 4) and a badge's link to a hidden
+// precision group (group 80, badge 1 of the visible person 1) are neither listed nor deleted, and their delete answers
+// 0x80041002 as a row that does not exist does, with nothing removed and no panel told; the same delete by the
+// administrator removes the link. A level's users are listed only for levels and users the caller sees.
+TEST_F(SegmentIsolation, AChildOrLinkOfAHiddenRecordIsAnsweredAsAMissingRow)
+{
+    const OwnerSplit split;
+    support::InstallationDatabase::Execute(
+        DoorInstallation::DatabaseFile(), "INSERT INTO EMP_SEGMENT_LINK (EMPID, SEGMENTID) VALUES (3, 4);"
+                                          "INSERT INTO PRECACGRP (PRECGRPID, NAME, SEGMENTID) VALUES (80, 'Hidden', 3);"
+                                          "INSERT INTO BDGPRECLINK (PRECGRPID, BADGEKEY) VALUES (80, 1);"
+                                          "INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID, "
+                                          "HAS_AAM_VIEWONLY_ACCESS) SELECT 49, ACCESSLVID, 0 FROM ACCESSLVL;");
+    ASSERT_EQ(DoorInstallation::Rows("SELECT SEGMENTID FROM EMP WHERE ID = 3"), (Table{{"3"}}));
+    ASSERT_EQ(DoorInstallation::Rows("SELECT SEGMENTID FROM EMP WHERE ID = 1"), (Table{{"4"}}));
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    for (const std::wstring path : {L"Bnt_PersonSecondarySegments.PersonID=3,SegmentID=4",
+                                    L"Bnt_PrecisionAccessGroupAssignment.BadgeKey=1,PrecisionAccessGroupID=80"})
+    {
+        SCOPED_TRACE(Utf8(path));
+        CallAs(Callers::kAdministrator);
+        ASSERT_EQ(Get(Form::Sync, path).result, WBEM_S_NO_ERROR);
+        CallAs(support::callers::kLateSweep);
+        const std::wstring className = path.substr(0, path.find(L'.'));
+        for (const ComPtr<IWbemClassObject>& object : Enum(Form::Sync, className).objects)
+            EXPECT_NE(Widen(support::PropertyText(object.Get(), L"__RELPATH")), path);
+        EXPECT_EQ(Get(Form::Sync, path).result, WBEM_E_NOT_FOUND);
+        const Reply deleted = Delete(Form::Sync, path);
+        EXPECT_EQ(deleted.result, WBEM_E_NOT_FOUND) << Hex(deleted.result) << " " << Description(deleted.statusObject);
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+    for (support::SimulatedServer* server : m_servers.Servers())
+        EXPECT_TRUE(server->Calls().empty()) << Utf8(server->ServerName());
+
+    std::set<std::string> levels;
+    for (const Row& row : DoorInstallation::Rows("SELECT ACCESSLVID FROM ACCESSLVL WHERE SEGMENTID = 4"))
+        levels.insert("Bnt_AccessLevel.ID=\"" + row.front() + "\"");
+    std::set<std::string> listed;
+    for (const ComPtr<IWbemClassObject>& object : Enum(Form::Sync, L"Bnt_AccessLevelUser").objects)
+    {
+        const std::string level = support::PropertyText(object.Get(), L"AccessLevel");
+        listed.insert(level.substr(level.find(':') + 1));
+        const std::string user = support::PropertyText(object.Get(), L"User");
+        EXPECT_EQ(user.substr(user.find(':') + 1), "Bnt_User.ID=\"49\"");
+    }
+    EXPECT_EQ(listed, levels);
+
+    CallAs(Callers::kAdministrator);
+    EXPECT_EQ(Delete(Form::Sync, L"Bnt_PrecisionAccessGroupAssignment.BadgeKey=1,PrecisionAccessGroupID=80").result,
+              WBEM_S_NO_ERROR);
+    EXPECT_TRUE(DoorInstallation::Rows("SELECT 1 FROM BDGPRECLINK WHERE PRECGRPID = 80").empty());
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 49;"
+                                           "DELETE FROM BDGPRECLINK WHERE PRECGRPID = 80;"
+                                           "DELETE FROM EMP_SEGMENT_LINK WHERE EMPID = 3 AND SEGMENTID = 4;"
+                                           "DELETE FROM PRECACGRP WHERE PRECGRPID = 80;");
+}
+
+// A record is written under no owner the caller cannot see: a badge's credential record for the
+// hidden badge 2 (of person 2) is refused on both doors exactly as one for a badge that does not
+// exist, with nothing written; the one for badge 1 of the caller's person 1 is stored.
+TEST_F(SegmentIsolation, ARecordIsWrittenUnderNoOwnerTheCallerCannotSee)
+{
+    const OwnerSplit split;
+    BusDoor bus;
+    const std::string token = bus.Login("sweep");
+    const auto wmi = [this](LONG badge) {
+        CallAs(Callers::kAdministrator);
+        const ComPtr<IWbemClassObject> fips =
+            NewInstance(L"Bnt_BadgeFIPS201", {{L"BADGEKEY", badge}, {L"FASCN", L"0AFF"}, {L"CredentialType", LONG{1}}});
+        CallAs(support::callers::kLateSweep);
+        const Reply put = Put(Form::Sync, fips.Get(), WBEM_FLAG_CREATE_ONLY);
+        return SUCCEEDED(put.result) ? std::string("ok") : Hex(put.result) + " | " + Description(put.statusObject);
+    };
+    const auto busAdd = [&](LONG badge) {
+        return bus.Add(token, L"Bnt_BadgeFIPS201",
+                       {{"BADGEKEY", qpid::types::Variant(static_cast<std::int32_t>(badge))},
+                        {"FASCN", qpid::types::Variant("0AFF")},
+                        {"CredentialType", qpid::types::Variant(std::int32_t{1})}});
+    };
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    const std::string refused = wmi(2);
+    EXPECT_NE(refused, "ok");
+    EXPECT_NE(refused.find("BADGEKEY"), std::string::npos) << refused;
+    EXPECT_EQ(refused, wmi(kMissingRecord));
+    const std::string busRefused = busAdd(2);
+    EXPECT_NE(busRefused, "ok");
+    EXPECT_EQ(busRefused, busAdd(kMissingRecord));
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+
+    EXPECT_EQ(wmi(1), "ok");
+    EXPECT_EQ(DoorInstallation::Rows("SELECT BADGEKEY FROM BADGE_FIPS201 WHERE BADGEKEY IN (1, 2)"), (Table{{"1"}}));
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM BADGE_FIPS201 WHERE BADGEKEY = 1;");
 }

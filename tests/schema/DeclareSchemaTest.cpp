@@ -85,3 +85,74 @@ TEST(DeclareSchema, EveryNamedRecordPairsMembersThatExist)
     }
     EXPECT_EQ(registered, declared.size());
 }
+
+// Every served class says where its records' segments come from, and each source names what
+// exists: an owner that is served, whose keys have columns in one table, named by as many of the
+// class's members; an own column of a table of the class. A class registered without a source is
+// refused when the schema finishes loading: neither its description nor its mapper is served,
+// while a class that declares one stays.
+TEST(DeclareSchema, AServedClassWithoutASegmentSourceIsRefused)
+{
+    DeclareSchema();
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    using Kind = CWMITypeInfo::SegmentSource::Kind;
+    std::size_t served = 0;
+    for (const SchemaDeclaration* d : schema_test::AllDeclarations())
+    {
+        if (!d->IsConcreteClass())
+            continue;
+        SCOPED_TRACE(schema_test::Narrow(d->className));
+        const CWMITypeInfo* type = registry->GetTypeInfo(d->className, true);
+        ASSERT_NE(type, nullptr);
+        ASSERT_FALSE(type->GetSegmentSources().empty());
+        ++served;
+        for (const CWMITypeInfo::SegmentSource& source : type->GetSegmentSources())
+        {
+            if (source.kind == Kind::NotSegmented)
+            {
+                EXPECT_GE(source.reason.GetLength(), 20);
+            }
+            if (source.kind != Kind::Owner)
+                continue;
+            const CWMITypeInfo* owner = registry->GetTypeInfo(source.ownerClass, true);
+            ASSERT_NE(owner, nullptr) << schema_test::Narrow(source.ownerClass.GetString());
+            ASSERT_EQ(source.names.size(), source.ownerKeys.size());
+            for (std::size_t i = 0; i < source.names.size(); ++i)
+            {
+                CString column;
+                EXPECT_TRUE(owner->GetColumnForProperty(source.ownerKeys[i], column));
+                const bool named = source.names[i].Find(L'.') > 0 ||
+                                   type->GetColumnForProperty(source.names[i], column) ||
+                                   type->GetReferenceProperties().count(source.names[i]) != 0;
+                EXPECT_TRUE(named) << schema_test::Narrow(source.names[i].GetString());
+            }
+        }
+    }
+    EXPECT_GE(served, 100u);
+
+    bool undeclaredBuilt = false;
+    bool declaredBuilt = false;
+    const auto factory = [](bool& built) {
+        return [&built](const CAcsUser*, IWbemContext*, IWbemServices*) -> CWmipClassMapper* {
+            built = true;
+            return nullptr;
+        };
+    };
+    registry->RegisterClass(L"Bnt_ProbeUndeclared", factory(undeclaredBuilt));
+    CWmipMapperRegistry::AddToMapperChain(L"Bnt_ProbeUndeclared", factory(undeclaredBuilt));
+    registry->RegisterClass(L"Bnt_ProbeDeclared", factory(declaredBuilt));
+    CWmipMapperRegistry::AddToMapperChain(L"Bnt_ProbeDeclared", factory(declaredBuilt));
+    CWMITypeInfo::SegmentSource none;
+    none.reason = L"A probe of the registry's load check.";
+    registry->RegisterSegmentSource(L"Bnt_ProbeDeclared", none);
+    registry->RefuseClassesWithoutSegmentSource();
+
+    EXPECT_EQ(registry->GetTypeInfo(L"Bnt_ProbeUndeclared", true), nullptr);
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Bnt_ProbeUndeclared", nullptr), nullptr);
+    EXPECT_FALSE(undeclaredBuilt);
+    ASSERT_NE(registry->GetTypeInfo(L"Bnt_ProbeDeclared", true), nullptr);
+    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Bnt_ProbeDeclared", nullptr);
+    EXPECT_TRUE(declaredBuilt);
+    // The schema's own classes all stay.
+    EXPECT_NE(registry->GetTypeInfo(L"Bnt_BadgeFIPS201", true), nullptr);
+}

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """scripts/check-layers on a copy of the tree: clean as it stands, and each fault put into the
-copy (an include up or across a layer, an include of test code, a library declared wrongly or
-not placed) reported with its own line. Usage: check_layers_test.py SOURCE_DIR"""
+copy (an include up or across a layer in each include form, folders of a part including each
+other, an include of test code, a library declared wrongly, through an umbrella or not placed,
+in the library and in the programs on it) reported with its own line. Usage: check_layers_test.py SOURCE_DIR"""
 import os
 import shutil
 import subprocess
@@ -15,8 +16,8 @@ COPIED = ["platform", "inhouse", "common", "Libraries", "framework", "hardware",
           "provider", "bus", "simulation", "tools", "bench", "scripts"]
 
 
-def include(path, header):
-    return (path, lambda text: text + f'\n#include "{header}"\n')
+def include(path, header, form='"{}"'):
+    return (path, lambda text: text + "\n#include " + form.format(header) + "\n")
 
 
 def cmake(path, old, new):
@@ -48,6 +49,27 @@ CASES = [
      [cmake("platform/wmi/CMakeLists.txt", "platform_security", "platform_xml")],
      ["platform/wmi/CMakeLists.txt: platform_wmi includes platform_security but does not declare it",
       "platform/wmi/CMakeLists.txt: platform_wmi declares platform_xml but includes none of it"]),
+    ("a mapper includes the provider in angle brackets",
+     [include("mappers/records/CWmipAccessGroupMapper.cpp", "provider/CWmipApp.h", "<{}>")],
+     ["mappers/records includes provider/CWmipApp.h of provider, which is not below it",
+      "mappers/records/CMakeLists.txt: provixa_mappers_records includes provixa_provider but does not declare it"]),
+    ("a mapper includes the provider by a path relative to itself",
+     [include("mappers/devices/AlarmInputBlock.cpp", "../../provider/CWmipApp.h")],
+     ["mappers/devices includes provider/CWmipApp.h of provider, which is not below it",
+      "mappers/devices/CMakeLists.txt: provixa_mappers_devices includes provixa_provider but does not declare it"]),
+    ("the framework declares the platform umbrella instead of a library it includes",
+     [cmake("framework/CMakeLists.txt", "platform_xml", "platform")],
+     ["framework/CMakeLists.txt: provixa_framework declares the umbrella platform, not the libraries it includes",
+      "framework/CMakeLists.txt: provixa_framework includes platform_xml but does not declare it"]),
+    ("the host leaves out a platform library it includes",
+     [cmake("tools/provixa/CMakeLists.txt", " platform_qpid", "")],
+     ["tools/provixa/CMakeLists.txt: provixa_host includes platform_qpid but does not declare it"]),
+    ("the benchmarks include the simulated servers without declaring them",
+     [include("bench/main.cpp", "simulation/SimulatedCfgServer.h", "<{}>")],
+     ["bench/CMakeLists.txt: provixa_bench includes provixa_simulated_servers but does not declare it"]),
+    ("the WQL folder includes the framework folder above it",
+     [include("framework/wql/WqlParser.cpp", "framework/CWmipQuery.h")],
+     ["the folders framework, framework/wql include each other round a cycle"]),
     ("a library folder the order does not place",
      [("platform/extra/CMakeLists.txt", lambda text: "provixa_add_library(platform_extra)\n")],
      ["platform/extra: a library that LIBRARIES does not place"]),

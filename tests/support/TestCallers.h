@@ -60,6 +60,9 @@ inline constexpr wchar_t kLateEmpty[] = L"S-1-5-21-1004336348-1177238915-6820033
 // The demo operator's system permission group (mostly view rights) in segment 4 ("Empty") only;
 // logs in on the bus with the demo operator's password.
 inline constexpr wchar_t kEmptyViewer[] = L"S-1-5-21-1004336348-1177238915-682003330-2043";
+// The same as kEmpty, written by the owner sweep once it has turned every person, visitor and
+// badge-type segmentation on; logs in on the bus with the demo operator's password.
+inline constexpr wchar_t kLateSweep[] = L"S-1-5-21-1004336348-1177238915-682003330-2044";
 
 // All segments; every person, account, multimedia and secondary-segment right, and may view
 // directories.

@@ -1,7 +1,7 @@
 #include "tools/provixa/ProvixaHost.h"
 
 #include "framework/CWmipMessages.h"
-#include "framework/wql/WqlEventFilterFactory.h"
+#include "framework/WqlEventFilterFactory.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/WbemConstants.h"

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TestSegmentSources.h"
 #include "framework/objects/CCorvessaNamespace.h"
 #include "framework/associations/CWmipAssociationMapper.h"
 #include "framework/CWmipDynamicClassMapper.h"
@@ -103,12 +104,14 @@ inline void RegisterTestClasses()
     static const bool registered = [] {
         CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
         registry->RegisterClass(L"Tst_Person", L"", false, &support::NewTestMapper<TestPersonMapper>);
+        support::DeclareOwnSegment(L"Tst_Person", L"EMP");
         registry->RegisterProperty(L"Tst_Person", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0);
         registry->RegisterProperty(L"Tst_Person", L"LastName", CIM_STRING, L"EMP", L"LASTNAME", 0, 64);
         registry->RegisterProperty(L"Tst_Person", L"Visitor", CIM_SINT32, L"EMP", L"VISITOR", 0, 0);
         registry->RegisterProperty(L"Tst_Person", L"SegmentID", CIM_SINT32, L"EMP", L"SEGMENTID", 0, 0);
 
         registry->RegisterClass(L"Tst_Badge", L"", false, &support::NewTestMapper<TestBadgeMapper>);
+        support::DeclareOwnSegment(L"Tst_Badge", L"BADGE");
         registry->RegisterProperty(L"Tst_Badge", L"BadgeKey", CIM_SINT32, L"BADGE", L"BADGEKEY", 1, 0);
         registry->RegisterProperty(L"Tst_Badge", L"ID", CIM_SINT32, L"BADGE", L"ID", 0, 0);
         registry->RegisterProperty(L"Tst_Badge", L"Status", CIM_SINT32, L"BADGE", L"STATUS", 0, 0);
@@ -117,8 +120,11 @@ inline void RegisterTestClasses()
         registry->RegisterProperty(L"Tst_Badge", L"OwnerName", CIM_STRING, L"EMP", L"LASTNAME", 0, 64);
 
         registry->RegisterClass(L"Tst_Empty", L"", false, &support::NewTestMapper<TestEmptyMapper>);
+        support::DeclareNotSegmented(L"Tst_Empty");
 
         registry->RegisterClass(L"Tst_PersonBadge", L"", false, &support::NewTestMapper<TestPersonBadgeMapper>);
+        support::DeclareBelongsTo(L"Tst_PersonBadge", L"Person", L"Tst_Person", L"ID");
+        support::DeclareBelongsTo(L"Tst_PersonBadge", L"Badge", L"Tst_Badge", L"BadgeKey");
         registry->RegisterProperty(L"Tst_PersonBadge", L"BadgeKey", CIM_SINT32, L"BADGE", L"BADGEKEY", 1, 0);
         registry->RegisterProperty(L"Tst_PersonBadge", L"PersonID", CIM_SINT32, L"EMP", L"ID", 0, 0);
         registry->RegisterReferenceProperty(L"Tst_PersonBadge", L"Person", L"Tst_Person");

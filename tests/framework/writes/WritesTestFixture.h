@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TestSegmentSources.h"
 #include "framework/objects/CCorvessaNamespace.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipDynamicClassMapper.h"
@@ -229,6 +230,7 @@ inline void RegisterTestClasses()
             registry->RegisterClass(L"Bnt_Element", L"");
 
         registry->RegisterClass(L"Wrt_Person", L"", false, &support::NewTestMapper<TestPersonMapper>);
+        support::DeclareOwnSegment(L"Wrt_Person", L"EMP");
         registry->RegisterProperty(L"Wrt_Person", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2);
         registry->RegisterProperty(L"Wrt_Person", L"LastName", CIM_STRING, L"EMP", L"LASTNAME", 0, 20);
         registry->RegisterPropertyAttribute(L"Wrt_Person", L"LastName", L"not_null", 1);
@@ -243,6 +245,7 @@ inline void RegisterTestClasses()
         registry->RegisterPropertyAttribute(L"Wrt_Person", L"Notes", L"EncryptedTextField", 1);
 
         registry->RegisterClass(L"Wrt_Badge", L"", false, &support::NewTestMapper<TestBadgeMapper>);
+        support::DeclareOwnSegment(L"Wrt_Badge", L"BADGE");
         registry->RegisterProperty(L"Wrt_Badge", L"BadgeKey", CIM_SINT32, L"BADGE", L"BADGEKEY", 1, 0, 25);
         registry->RegisterProperty(L"Wrt_Badge", L"BadgeID", CIM_SINT64, L"BADGE", L"ID", 0, 0);
         registry->RegisterProperty(L"Wrt_Badge", L"PersonID", CIM_SINT32, L"BADGE", L"EMPID", 0, 0);
@@ -250,12 +253,14 @@ inline void RegisterTestClasses()
         registry->RegisterProperty(L"Wrt_Badge", L"Status", CIM_SINT32, L"BADGE", L"STATUS", 0, 0);
 
         registry->RegisterClass(L"Wrt_Fips", L"", false, &support::NewTestMapper<TestFipsMapper>);
+        support::DeclareNotSegmented(L"Wrt_Fips");
         registry->RegisterProperty(L"Wrt_Fips", L"BadgeKey", CIM_SINT32, L"BADGE_FIPS201", L"BADGEKEY", 1, 0);
         registry->RegisterProperty(L"Wrt_Fips", L"Fascn", CIM_STRING, L"BADGE_FIPS201", L"FASCN", 0, 50);
         registry->RegisterProperty(L"Wrt_Fips", L"PrivacyKey", CIM_UINT8 | CIM_FLAG_ARRAY, L"BADGE_FIPS201",
                                    L"TWIC_PRIVACY_KEY", 0, 32);
 
         registry->RegisterClass(L"Wrt_Cardholder", L"", false, &support::NewTestMapper<TestCardholderMapper>);
+        support::DeclareOwnSegment(L"Wrt_Cardholder", L"EMP");
         registry->RegisterProperty(L"Wrt_Cardholder", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2);
         registry->RegisterProperty(L"Wrt_Cardholder", L"LASTNAME", CIM_STRING, L"EMP", L"LASTNAME", 0, 20);
         registry->RegisterProperty(L"Wrt_Cardholder", L"SEGMENTID", CIM_SINT32, L"EMP", L"SEGMENTID", 0, 0);

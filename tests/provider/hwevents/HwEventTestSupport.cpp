@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "framework/wql/WqlEventFilterFactory.h"
+#include "framework/WqlEventFilterFactory.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "hardware/IClslLinkageServer.h"

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/TestSegmentSources.h"
 #include "framework/CWmipDynamicClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
@@ -224,6 +225,7 @@ void RegisterTestClasses()
         };
         const int keyFlag = name == kReaderClass ? 1 : 0;
         registry->RegisterClass(readerClass, L"", readerFactory);
+        support::DeclareNotSegmented(readerClass);
         CWmipMapperRegistry::AddToMapperChain(readerClass, readerFactory);
         registry->RegisterProperty(readerClass, L"PanelID", CIM_SINT32, L"READER", L"PANELID", keyFlag, 0);
         registry->RegisterProperty(readerClass, L"ReaderID", CIM_SINT32, L"READER", L"READERID", keyFlag, 0);
@@ -238,6 +240,7 @@ void RegisterTestClasses()
             return std::make_unique<ListedClassMapper>(user, context, services, name.c_str()).release();
         };
         registry->RegisterClass(listed, L"", factory);
+        support::DeclareNotSegmented(listed);
         CWmipMapperRegistry::AddToMapperChain(listed, factory);
     }
 }

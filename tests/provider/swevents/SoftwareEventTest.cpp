@@ -11,7 +11,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/security/CallerIdentity.h"
 #include "platform/wmi/IWbemObjectSink.h"
-#include "framework/ProcessClauseResult.h"
+#include "framework/wql/ProcessClauseResult.h"
 #include "provider/CWmipIntrinsicEventMapper.h"
 #include "provider/CWmipSoftwareEventProcessor.h"
 #include "provider/CWmipSoftwareEventProvider.h"
@@ -448,4 +448,60 @@ TEST_F(SoftwareEvents, APropertyTheEventClassLacksIsRefused)
                         &result),
               nullptr);
     EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
+}
+
+// With persons segmented, a record change reaches a watcher only when it may read the record:
+// the porter (Headquarters, segment 1, here also given the right to view accounts) watching new
+// multimedia objects and changed accounts gets those of a Headquarters person (1) and not those
+// of a Warehouse person (5), while the operator, who holds both segments, gets both.
+TEST_F(SoftwareEvents, ARecordChangeReachesOnlyTheWatchersThatMayReadTheRecord)
+{
+    swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004);"
+                                  "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (2, 536870985);");
+    const auto photo = [](const wchar_t* person) {
+        return std::wstring(L"<ROOT><NEWDATA><MMOBJS><EMPID>") + person +
+               L"</EMPID><OBJECT>1</OBJECT><TYPE>0</TYPE></MMOBJS></NEWDATA><OLDDATA/></ROOT>";
+    };
+    const auto account = [](const wchar_t* person, const wchar_t* sid) {
+        const std::wstring row =
+            std::wstring(L"<CARDHOLDER_ACCOUNT><CARDHOLDER_ACCOUNTID>9</CARDHOLDER_ACCOUNTID><EMPID>") + person +
+            L"</EMPID><BNT_DIRECTORYID>1</BNT_DIRECTORYID><ACCOUNTID>" + sid + L"</ACCOUNTID></CARDHOLDER_ACCOUNT>";
+        return L"<ROOT><NEWDATA>" + row + L"</NEWDATA><OLDDATA>" + row + L"</OLDDATA></ROOT>";
+    };
+    ComPtr<support::RecordingSink> porterPhotos;
+    ComPtr<support::RecordingSink> porterAccounts;
+    {
+        const CallerIdentity::Scope porter(
+            CallerIdentity(L"S-1-5-21-1004336348-1177238915-682003330-1008", SecurityImpersonation));
+        porterPhotos =
+            Subscribe(L"SELECT * FROM __InstanceCreationEvent WHERE TargetInstance ISA 'Bnt_MultimediaObject'");
+        porterAccounts = Subscribe(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Account'");
+    }
+    const ComPtr<support::RecordingSink> operatorPhotos =
+        Subscribe(L"SELECT * FROM __InstanceCreationEvent WHERE TargetInstance ISA 'Bnt_MultimediaObject'");
+    ASSERT_NE(porterPhotos, nullptr);
+    ASSERT_NE(porterAccounts, nullptr);
+    ASSERT_NE(operatorPhotos, nullptr);
+
+    HandIn(6, 1, 0, photo(L"5"));
+    HandIn(5, 2, 0, account(L"5", L"S-hidden"));
+    HandIn(6, 1, 0, photo(L"1"));
+    HandIn(5, 2, 0, account(L"1", L"S-seen"));
+    // The operator's subscription gets both photos in order: the porter's have had their turn.
+    ASSERT_TRUE(operatorPhotos->WaitForObjects(2, swtest::kEventTimeout));
+    EXPECT_EQ(support::PropertyText(Embedded(operatorPhotos->Objects()[0].Get(), L"TargetInstance").Get(), L"PersonID"),
+              "5");
+    ASSERT_TRUE(porterAccounts->WaitForObjects(1, swtest::kEventTimeout));
+    ASSERT_EQ(porterPhotos->Objects().size(), 1u);
+    EXPECT_EQ(support::PropertyText(Embedded(porterPhotos->Objects()[0].Get(), L"TargetInstance").Get(), L"PersonID"),
+              "1");
+    ASSERT_EQ(porterAccounts->Objects().size(), 1u);
+    EXPECT_EQ(
+        support::PropertyText(Embedded(porterAccounts->Objects()[0].Get(), L"TargetInstance").Get(), L"AccountID"),
+        "S-seen");
+    m_namespace->CancelAsyncCall(porterPhotos.Get());
+    m_namespace->CancelAsyncCall(porterAccounts.Get());
+    m_namespace->CancelAsyncCall(operatorPhotos.Get());
+    swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004);"
+                                  "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 2 AND PERMISSIONID = 536870985;");
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "hardware/IClslLinkageServer.h"
-#include "framework/wql/WqlEventFilterFactory.h"
+#include "framework/WqlEventFilterFactory.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/com/Bstr.h"
@@ -49,9 +49,15 @@ private:
     std::shared_ptr<support::SimulatedLinkageServer> m_linkage;
 };
 
-const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new InstallationEnvironment);
+InstallationEnvironment* const kEnvironment =
+    static_cast<InstallationEnvironment*>(::testing::AddGlobalTestEnvironment(new InstallationEnvironment));
 
 }  // namespace
+
+void ExecuteOnInstallation(const std::string& sql)
+{
+    support::InstallationDatabase::Execute(kEnvironment->Database(), sql);
+}
 
 int CountProviderLogLines(const std::string& text)
 {

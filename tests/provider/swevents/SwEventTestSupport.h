@@ -38,6 +38,9 @@ ComPtr<IWbemClassObject> Embedded(IWbemClassObject* event, const wchar_t* proper
 // The class name of an object (UTF-8).
 std::string ClassOf(IWbemClassObject* object);
 
+// Runs the statements on the installation's database.
+void ExecuteOnInstallation(const std::string& sql);
+
 // The namespace as the host builds it, with the software event provider loaded and the
 // operator calling.
 class SoftwareEventTest : public ::testing::Test

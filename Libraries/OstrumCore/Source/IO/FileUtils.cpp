@@ -3,7 +3,7 @@
 #include "Libraries/OstrumCore/Source/IO/FileInputStream.h"
 #include "Libraries/OstrumCore/Source/IO/IOException.h"
 #include "Libraries/OstrumCore/Source/IO/PathScanner.h"
-#include "Libraries/OstrumCore/Source/Platform/PathSeparators.h"
+#include "Libraries/OstrumCore/Source/IO/PathSeparators.h"
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
 #include "Libraries/OstrumCore/Source/Utils/Logger.h"
 #include "Libraries/OstrumCore/Source/Utils/StringTokenizer.h"

@@ -1,6 +1,6 @@
 #include "Libraries/OstrumCore/Source/IO/PathScanner.h"
 
-#include "Libraries/OstrumCore/Source/Platform/PathSeparators.h"
+#include "Libraries/OstrumCore/Source/IO/PathSeparators.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 #include "Libraries/OstrumCore/Source/Platform/ElapsedTimer.h"
 
-#include "Libraries/OstrumCore/Source/Platform/Clock.h"
+#include "Libraries/OstrumCore/Source/Utils/Clock.h"
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 
 namespace ostrum {

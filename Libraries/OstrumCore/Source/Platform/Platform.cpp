@@ -2,7 +2,7 @@
 
 #include "Libraries/OstrumCore/Source/Net/InetSocketAddress.h"
 #include "Libraries/OstrumCore/Source/Net/NetUtils.h"
-#include "Libraries/OstrumCore/Source/Platform/PathSeparators.h"
+#include "Libraries/OstrumCore/Source/IO/PathSeparators.h"
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
 #include "Libraries/OstrumCore/Source/Utils/Logger.h"
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"

@@ -12,7 +12,7 @@ std::int32_t ConsoleLogAppender::configure(const ostrum::xml::XmlTreeNode&)
 
 void ConsoleLogAppender::append(const LogEvent& event)
 {
-    ostrum::CriticalSectionLock guard(&m_lock);
+    const CriticalSectionLock guard(m_lock);
     const std::string line = formatLineLocked(event);
     std::fwrite(line.data(), 1, line.size(), stdout);
 }

@@ -22,7 +22,7 @@ std::string LogAppender::formatLineLocked(const LogEvent& event)
 
 void LogAppender::setLayout(const LoggerPatternLayout& layout)
 {
-    ostrum::CriticalSectionLock guard(&m_lock);
+    const CriticalSectionLock guard(m_lock);
     m_layout = layout;
 }
 

@@ -6,7 +6,7 @@
 // lines of concurrent records never interleave within one appender.
 #pragma once
 
-#include "Libraries/OstrumCore/Source/Platform/CriticalSection.h"
+#include "Libraries/OstrumCore/Source/Utils/CriticalSection.h"
 #include "Libraries/OstrumCore/Source/Utils/LoggerPatternLayout.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "Libraries/OstrumCore/Source/Utils/Logger.h"
 
-#include "Libraries/OstrumCore/Source/Platform/Clock.h"
+#include "Libraries/OstrumCore/Source/Utils/Clock.h"
 #include "Libraries/OstrumCore/Source/Utils/LogAppender.h"
 #include "Libraries/OstrumCore/Source/Utils/LogEvent.h"
 #include "platform/win32/SystemInfo.h"

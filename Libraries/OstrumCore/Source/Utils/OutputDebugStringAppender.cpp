@@ -12,7 +12,7 @@ std::int32_t OutputDebugStringAppender::configure(const ostrum::xml::XmlTreeNode
 
 void OutputDebugStringAppender::append(const LogEvent& event)
 {
-    ostrum::CriticalSectionLock guard(&m_lock);
+    const CriticalSectionLock guard(m_lock);
     std::string line = formatLineLocked(event);
     if (!line.empty() && line.back() != '\n')
     {

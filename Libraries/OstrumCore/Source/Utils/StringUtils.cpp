@@ -1,10 +1,5 @@
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
 
-#include "Libraries/OstrumCore/Source/IO/Base64InputStream.h"
-#include "Libraries/OstrumCore/Source/IO/Base64OutputStream.h"
-#include "Libraries/OstrumCore/Source/IO/DataOutputStream.h"
-#include "Libraries/OstrumCore/Source/IO/MemoryInputStream.h"
-#include "Libraries/OstrumCore/Source/IO/MemoryOutputStream.h"
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
 #include "Libraries/OstrumCore/Source/Utils/Logger.h"
 #include "platform/win32/UnicodeConversion.h"
@@ -330,61 +325,6 @@ std::unique_ptr<char[]> StringUtils::copyString(std::string_view text, std::size
     return copy;
 }
 
-std::string StringUtils::base64Encode(const unsigned char* data, int length, bool keepLast)
-{
-    io::MemoryOutputStream memory;
-    // Four characters for every three bytes, written once.
-    memory.reserve(static_cast<int>(
-        std::min<std::int64_t>((std::max(length, 0) + 2LL) / 3 * 4, std::numeric_limits<std::int32_t>::max())));
-    io::Base64OutputStream encoder(memory);
-    encoder.write(data, 0, length);
-    encoder.flush();
-    std::string text(reinterpret_cast<const char*>(memory.getBuffer(false)),
-                     static_cast<std::size_t>(memory.getSize()));
-    if (!keepLast)
-    {
-        text.erase(text.find_last_not_of('=') + 1);
-    }
-    return text;
-}
-
-bool StringUtils::base64Decode(std::string_view text, unsigned char* output, int* lengthInOut)
-{
-    if (output == nullptr || lengthInOut == nullptr || *lengthInOut < 1)
-    {
-        return false;
-    }
-    // The streams count in 32 bits; a longer text cannot be read through them.
-    if (text.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-    {
-        return false;
-    }
-    // "=" only marks the end of the data: appended unless the text already ends with it.
-    std::string terminated(text);
-    if (terminated.empty() || terminated.back() != '=')
-    {
-        terminated.push_back('=');
-    }
-    io::MemoryInputStream memory(reinterpret_cast<const unsigned char*>(terminated.data()),
-                                 static_cast<int>(terminated.size()));
-    io::Base64InputStream decoder(memory);
-    io::MemoryOutputStream decoded;
-    // Three bytes for every four characters at most.
-    decoded.reserve(static_cast<int>(terminated.size() / 4 * 3 + 3));
-    for (int byte = decoder.read(); byte >= 0; byte = decoder.read())
-    {
-        decoded.write(static_cast<unsigned char>(byte));
-    }
-    const int capacity = *lengthInOut;
-    *lengthInOut = decoded.getSize();
-    if (decoded.getSize() > capacity)
-    {
-        return false;
-    }
-    std::memcpy(output, decoded.getBuffer(false), static_cast<std::size_t>(decoded.getSize()));
-    return true;
-}
-
 std::string StringUtils::xmlEscape(std::string_view text)
 {
     std::string escaped;
@@ -556,43 +496,6 @@ bool StringUtils::parseFieldValues(std::string_view text, FieldValueList* list)
             return true;
         }
         start = next;
-    }
-}
-
-void StringUtils::hexDump(io::DataOutputStream* sink, const unsigned char* data, int length, int indent,
-                          int addressWidth)
-{
-    if (data == nullptr || length < 1)
-    {
-        return;
-    }
-    constexpr int kBytesPerLine = 16;
-    const int lengthDigits = static_cast<int>(format("%X", static_cast<unsigned>(length)).size());
-    const int width = addressWidth > 0 && addressWidth >= lengthDigits ? addressWidth : lengthDigits;
-    for (int offset = 0; offset < length; offset += kBytesPerLine)
-    {
-        const int count = std::min(kBytesPerLine, length - offset);
-        std::string line(static_cast<std::size_t>(std::max(indent, 0)), ' ');
-        line += format("%0*X : ", width, static_cast<unsigned>(offset));
-        for (int i = 0; i < kBytesPerLine; ++i)
-        {
-            line += i < count ? format("%02X ", data[offset + i]) : std::string("-- ");
-        }
-        line += ": ";
-        for (int i = 0; i < count; ++i)
-        {
-            const unsigned char byte = data[offset + i];
-            line.push_back(std::isprint(byte) != 0 ? static_cast<char>(byte) : '.');
-        }
-        if (sink != nullptr)
-        {
-            sink->writeLine(line);
-        }
-        else
-        {
-            line.push_back('\n');
-            std::fwrite(line.data(), 1, line.size(), stdout);
-        }
     }
 }
 

@@ -1,9 +1,6 @@
 #include "Libraries/OstrumCore/Source/Utils/Time.h"
 
-#include "Libraries/OstrumCore/Source/IO/ByteOrder.h"
-#include "Libraries/OstrumCore/Source/IO/DataInputStream.h"
-#include "Libraries/OstrumCore/Source/IO/DataOutputStream.h"
-#include "Libraries/OstrumCore/Source/Platform/Clock.h"
+#include "Libraries/OstrumCore/Source/Utils/Clock.h"
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
 #include "Libraries/OstrumCore/Source/Utils/Logger.h"
 #include "Libraries/OstrumCore/Source/Utils/StringUtils.h"
@@ -459,19 +456,6 @@ Time Time::toUTC() const
 {
     const ZoneBias& zone = zoneBias();
     return Time(m_value + zone.bias + zone.daylightBias);
-}
-
-int Time::write(io::OutputStream& out) const
-{
-    io::DataOutputStream data(&out, io::kBigEndianByteOrder);
-    return data.writeInt64(m_value);
-}
-
-int Time::read(io::InputStream& in)
-{
-    io::DataInputStream data(&in, io::kBigEndianByteOrder);
-    m_value = data.readInt64();
-    return 8;
 }
 
 std::string Time::toIsoString(bool withMillis, bool withZ) const

@@ -1,11 +1,11 @@
 #include "Libraries/OstrumCore/Source/IO/FileOpenException.h"
-#include "Libraries/OstrumCore/Source/Utils/FileLogAppender.h"
+#include "Libraries/OstrumCore/Source/Logging/FileLogAppender.h"
 #include "Libraries/OstrumCore/Source/Utils/LogAppender.h"
 #include "Libraries/OstrumCore/Source/Utils/LogEvent.h"
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
 #include "Libraries/OstrumCore/Source/Utils/LogConfigResult.h"
 #include "Libraries/OstrumCore/Source/Utils/Logger.h"
-#include "Libraries/OstrumCore/Source/Utils/LoggerConfiguration.h"
+#include "Libraries/OstrumCore/Source/Logging/LoggerConfiguration.h"
 #include "Libraries/OstrumCore/Source/Utils/LoggerPatternLayout.h"
 
 #include <gtest/gtest.h>

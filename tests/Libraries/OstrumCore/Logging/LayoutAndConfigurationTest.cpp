@@ -4,7 +4,7 @@
 #include "Libraries/OstrumCore/Source/Utils/LogEvent.h"
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
 #include "Libraries/OstrumCore/Source/Utils/Logger.h"
-#include "Libraries/OstrumCore/Source/Utils/LoggerConfiguration.h"
+#include "Libraries/OstrumCore/Source/Logging/LoggerConfiguration.h"
 #include "Libraries/OstrumCore/Source/Utils/LoggerPatternLayout.h"
 #include "Libraries/OstrumCore/Source/Utils/OutputDebugStringAppender.h"
 

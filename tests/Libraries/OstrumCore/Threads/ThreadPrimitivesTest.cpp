@@ -1,5 +1,5 @@
-#include "Libraries/OstrumCore/Source/Platform/Clock.h"
-#include "Libraries/OstrumCore/Source/Platform/CriticalSection.h"
+#include "Libraries/OstrumCore/Source/Utils/Clock.h"
+#include "Libraries/OstrumCore/Source/Utils/CriticalSection.h"
 #include "Libraries/OstrumCore/Source/Platform/ElapsedTimer.h"
 #include "Libraries/OstrumCore/Source/Platform/Runnable.h"
 #include "Libraries/OstrumCore/Source/Platform/Thread.h"
@@ -220,8 +220,8 @@ TEST(CriticalSection, IsRecursiveAndExcludesOtherThreads)
         {
             for (int i = 0; i < 10000; ++i)
             {
-                ostrum::CriticalSectionLock outer(section);
-                ostrum::CriticalSectionLock inner(section);
+                const CriticalSectionLock outer(*section);
+                const CriticalSectionLock inner(*section);
                 ++*counter;
             }
         }

@@ -1,10 +1,10 @@
-#include "Libraries/OstrumCore/Source/Utils/LoggerConfiguration.h"
+#include "Libraries/OstrumCore/Source/Logging/LoggerConfiguration.h"
 
 #include "Libraries/OstrumCore/Source/IO/BufferedInputStream.h"
 #include "Libraries/OstrumCore/Source/IO/FileInputStream.h"
 #include "Libraries/OstrumCore/Source/IO/IOException.h"
 #include "Libraries/OstrumCore/Source/Utils/ConsoleLogAppender.h"
-#include "Libraries/OstrumCore/Source/Utils/FileLogAppender.h"
+#include "Libraries/OstrumCore/Source/Logging/FileLogAppender.h"
 #include "Libraries/OstrumCore/Source/Utils/LogConfigResult.h"
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
 #include "Libraries/OstrumCore/Source/Utils/Logger.h"

@@ -1,4 +1,4 @@
-#include "framework/wql/WqlInstancePropertySource.h"
+#include "framework/WqlInstancePropertySource.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"

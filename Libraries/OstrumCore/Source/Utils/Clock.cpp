@@ -1,4 +1,4 @@
-#include "Libraries/OstrumCore/Source/Platform/Clock.h"
+#include "Libraries/OstrumCore/Source/Utils/Clock.h"
 
 #include <chrono>
 #include <ctime>

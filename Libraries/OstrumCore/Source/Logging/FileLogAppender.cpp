@@ -1,4 +1,4 @@
-#include "Libraries/OstrumCore/Source/Utils/FileLogAppender.h"
+#include "Libraries/OstrumCore/Source/Logging/FileLogAppender.h"
 
 #include "Libraries/OstrumCore/Source/IO/BufferedOutputStream.h"
 #include "Libraries/OstrumCore/Source/IO/FileOutputStream.h"
@@ -203,7 +203,7 @@ bool FileLogAppender::isOwnFileName(const std::string& name) const
 
 void FileLogAppender::append(const LogEvent& event)
 {
-    ostrum::CriticalSectionLock guard(&m_lock);
+    const CriticalSectionLock guard(m_lock);
     const std::string line = formatLineLocked(event);
     const Time eventTime(static_cast<std::int64_t>(event.time));
     if (m_initPending)

@@ -1,8 +1,8 @@
-#include "framework/wql/WqlEventFilterFactory.h"
+#include "framework/WqlEventFilterFactory.h"
 
 #include "framework/CWmipMessages.h"
 #include "framework/wql/WqlEvaluator.h"
-#include "framework/wql/WqlInstancePropertySource.h"
+#include "framework/WqlInstancePropertySource.h"
 #include "framework/wql/WqlParser.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/Variant.h"

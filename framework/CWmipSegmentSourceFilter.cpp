@@ -1,0 +1,300 @@
+#include "framework/CWmipSegmentSourceFilter.h"
+
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "inhouse/BntCoreDb/CDBValue.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUserDb/CPerson.h"
+#include "inhouse/BntUtility/CWMIDebugLog.h"
+#include "framework/WMIHelper.h"
+#include "platform/com/Variant.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/wmi/IWbemClassObject.h"
+
+#include <vector>
+
+using brontel::utility::CWMIDebugLog;
+
+namespace {
+
+constexpr wchar_t kSource[] = L"CWmipSegmentSourceFilter.cpp";
+constexpr wchar_t kNoRow[] = L"0 = 1";
+
+using Source = CWMITypeInfo::SegmentSource;
+
+// The recordset's name (its alias, else the table) for table; empty when the join holds none.
+CString JoinedName(const CMultiFilterRecordset& recordset, const CString& table)
+{
+    for (const auto& [name, joined] : recordset.GetQuery().GetTableNames())
+    {
+        if (joined.CompareNoCase(table) == 0)
+            return name;
+    }
+    return CString();
+}
+
+// "TABLE.COLUMN" as the recordset names it; empty when the join does not hold the table.
+CString JoinedColumn(const CMultiFilterRecordset& recordset, const CString& tableDotColumn)
+{
+    const int dot = tableDotColumn.Find(L'.');
+    if (dot <= 0)
+        return CString();
+    const CString name = JoinedName(recordset, tableDotColumn.Left(dot));
+    return name.IsEmpty() ? CString() : name + tableDotColumn.Mid(dot);
+}
+
+class SourceFilter
+{
+public:
+    SourceFilter(const CAcsUser& user, CBntDatabase* database) : m_user(user), m_database(database) {}
+
+    // Adds the class's filter; true when it restricts anything (an unrestricted owner needs no
+    // sub-select). Nothing is added for a source the caller's options leave open.
+    bool Restrict(const CWMITypeInfo& type, CMultiFilterRecordset& recordset, int depth)
+    {
+        if (type.GetSegmentSources().empty())
+            return Deny(type, recordset, L"declares no segment source");
+        bool restricted = false;
+        for (const Source& source : type.GetSegmentSources())
+        {
+            switch (source.kind)
+            {
+            case Source::Kind::OwnColumn:
+                restricted = RestrictByOwnColumn(type, source, recordset) || restricted;
+                break;
+            case Source::Kind::Owner:
+                restricted = RestrictByOwner(type, source, recordset, depth) || restricted;
+                break;
+            case Source::Kind::NotSegmented:
+                break;
+            }
+        }
+        return restricted;
+    }
+
+private:
+    bool Deny(const CWMITypeInfo& type, CMultiFilterRecordset& recordset, const wchar_t* why)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__,
+                               CString(L"The records of ") + type.GetClassName() + L" are not served: the class " +
+                                   why + L".",
+                               WBEM_E_FAILED);
+        recordset.AppendFilter(kNoRow);
+        return true;
+    }
+
+    bool RestrictByOwnColumn(const CWMITypeInfo& type, const Source& source, CMultiFilterRecordset& recordset)
+    {
+        const CString name = JoinedName(recordset, source.table);
+        if (name.IsEmpty())
+            return Deny(type, recordset, L"reads no table that holds its segment");
+        if (!CWMITypeInfo::IsSegmentationOptionEnabled(m_user.GetSystemOptions(), source.option))
+            return false;
+        const CString column = name + L"." + source.column;
+        switch (source.option)
+        {
+        case SegmentOptionBadgeTypes: {
+            // A badge type of segment -1 serves every segment.
+            CString filter = L"(" + column + L" = -1";
+            std::vector<CDBValue> values;
+            for (const LONG segment : m_user.GetSegmentIDs())
+            {
+                filter += L" OR " + column + L" = ?";
+                values.emplace_back(segment);
+            }
+            recordset.AppendFilter(filter + L")", values);
+            return true;
+        }
+        case SegmentOptionPersons: {
+            // Whether a person's segment applies depends on the person's kind.
+            CString key;
+            for (const auto& [property, keyColumn] : type.GetKeyProperties())
+            {
+                if (keyColumn.Left(keyColumn.Find(L'.')).CompareNoCase(source.table) == 0)
+                    key = name + keyColumn.Mid(keyColumn.Find(L'.'));
+            }
+            if (key.IsEmpty())
+                return Deny(type, recordset, L"names no key of its persons' table");
+            CPerson::AddVisiblePersonFilter(m_user, recordset, key);
+            return true;
+        }
+        default:
+            m_user.AddSegmentFilter(recordset, name);
+            return true;
+        }
+    }
+
+    bool RestrictByOwner(const CWMITypeInfo& type, const Source& source, CMultiFilterRecordset& recordset, int depth)
+    {
+        CWMITypeInfo* owner = CWmipMapperRegistry::Instance()->GetTypeInfo(source.ownerClass, true);
+        if (owner == nullptr || depth >= CWmipSegmentSourceFilter::kMaxOwnerDepth ||
+            source.names.size() != source.ownerKeys.size() || source.names.empty())
+            return Deny(type, recordset, L"names an owner that cannot be followed");
+        // The owner's keys, all in one table, which the sub-select reads.
+        CDynamicRecordset ownerRows(m_database);
+        CString ownerTable;
+        CString local;
+        for (std::size_t i = 0; i < source.names.size(); ++i)
+        {
+            CString ownerColumn;
+            if (!owner->GetColumnForProperty(source.ownerKeys[i], ownerColumn))
+                return Deny(type, recordset, L"names an owner key without a column");
+            const int dot = ownerColumn.Find(L'.');
+            if (i == 0)
+            {
+                ownerTable = ownerColumn.Left(dot);
+                ownerRows.SetTable(ownerTable);
+            }
+            else if (ownerColumn.Left(dot).CompareNoCase(ownerTable) != 0)
+                return Deny(type, recordset, L"names owner keys of several tables");
+            ownerRows.AddColumnToSet(ownerColumn.Mid(dot + 1), ownerTable);
+            const CString column = JoinedColumn(recordset, NamingColumn(type, source.names[i], ownerColumn));
+            if (column.IsEmpty())
+                return Deny(type, recordset, L"reads no column that names its owner");
+            local += (i == 0 ? L"" : L", ") + column;
+        }
+        if (!Restrict(*owner, ownerRows, depth + 1))
+            return false;
+        const CRecordsetQuery::BoundText owners = ownerRows.GetQuery().BuildSelect(false);
+        recordset.AppendFilter(L"(" + local + L") IN (" + CString(owners.sql.c_str()) + L")", owners.values);
+        return true;
+    }
+
+    // The class's column that names the owner: a "TABLE.COLUMN" name itself (the column of a
+    // property the mapper builds), the property's own column, or for a reference property the
+    // referenced class's column (its key, which the association's join reads).
+    static CString NamingColumn(const CWMITypeInfo& type, const CString& name, const CString& ownerColumn)
+    {
+        if (name.Find(L'.') > 0)
+            return name;
+        if (type.GetReferenceProperties().count(name) != 0)
+            return ownerColumn;
+        CString column;
+        type.GetColumnForProperty(name, column);
+        return column;
+    }
+
+public:
+    // True when the caller may see the record whose values the instance holds, by each source:
+    // an own column by the instance's value (by the stored row when the class maps no property
+    // to it), an owner by the owner's row under the owner's own filter.
+    bool Admits(const CWMITypeInfo& type, IWbemClassObject& instance)
+    {
+        if (type.GetSegmentSources().empty())
+            return false;
+        for (const Source& source : type.GetSegmentSources())
+        {
+            if (source.kind == Source::Kind::OwnColumn && !AdmitsByOwnColumn(type, source, instance))
+                return false;
+            if (source.kind == Source::Kind::Owner && !AdmitsByOwner(type, source, instance))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    bool AdmitsByOwnColumn(const CWMITypeInfo& type, const Source& source, IWbemClassObject& instance)
+    {
+        if (!CWMITypeInfo::IsSegmentationOptionEnabled(m_user.GetSystemOptions(), source.option))
+            return true;
+        CString property;
+        LONG segment = 0;
+        if (type.GetPropertyForColumn(source.table + L"." + source.column, property) &&
+            SUCCEEDED(WMIHelper::GetNumber(&instance, property, segment)))
+            return (source.option == SegmentOptionBadgeTypes && segment == CAcsUser::kAllSegments) ||
+                   m_user.HasSegmentAccess(segment, CAcsUser::kReadSegmentAccess);
+        // The class builds the property itself: its stored row, found by its keys, decides.
+        std::vector<CString> keys;
+        std::vector<CString> columns;
+        for (const auto& [key, column] : type.GetKeyProperties())
+        {
+            keys.push_back(key);
+            columns.push_back(column);
+        }
+        return RowPasses(type, keys, columns, instance);
+    }
+
+    bool AdmitsByOwner(const CWMITypeInfo& type, const Source& source, IWbemClassObject& instance)
+    {
+        const CWMITypeInfo* owner = CWmipMapperRegistry::Instance()->GetTypeInfo(source.ownerClass, true);
+        if (owner == nullptr || source.names.size() != source.ownerKeys.size())
+            return false;
+        std::vector<CString> names;
+        std::vector<CString> columns;
+        for (std::size_t i = 0; i < source.names.size(); ++i)
+        {
+            CString name = source.names[i];
+            CString column;
+            if ((source.names[i].Find(L'.') > 0 && !type.GetPropertyForColumn(source.names[i], name)) ||
+                type.GetReferenceProperties().count(name) != 0 ||
+                !owner->GetColumnForProperty(source.ownerKeys[i], column))
+                return false;
+            names.push_back(name);
+            columns.push_back(column);
+        }
+        return RowPasses(*owner, names, columns, instance);
+    }
+
+    // True when a row of the columns' one table holds the instance's values of the names and
+    // passes the filter of type's sources.
+    bool RowPasses(const CWMITypeInfo& type, const std::vector<CString>& names, const std::vector<CString>& columns,
+                   IWbemClassObject& instance)
+    {
+        if (names.empty() || m_database == nullptr)
+            return false;
+        const CString table = columns.front().Left(columns.front().Find(L'.'));
+        CDynamicRecordset rows(m_database);
+        rows.SetTable(table);
+        rows.AddColumnToSet(columns.front().Mid(columns.front().Find(L'.') + 1), table);
+        for (std::size_t i = 0; i < names.size(); ++i)
+        {
+            _variant_t value;
+            if (columns[i].Left(columns[i].Find(L'.')).CompareNoCase(table) != 0 ||
+                FAILED(instance.Get(names[i], 0, &value, nullptr, nullptr)) || value.vt == VT_NULL ||
+                value.vt == VT_EMPTY || FAILED(VariantChangeType(&value, &value, 0, VT_BSTR)))
+                return false;
+            rows.AddFilterText(columns[i], CString(value.bstrVal));
+        }
+        Restrict(type, rows, 0);
+        rows.OpenForwardOnly();
+        return !rows.IsEOF();
+    }
+
+    const CAcsUser& m_user;
+    CBntDatabase* m_database;
+};
+
+}  // namespace
+
+void CWmipSegmentSourceFilter::ApplyToList(const CAcsUser& user, const CString& table, CMultiFilterRecordset& rows,
+                                           CBntDatabase* database)
+{
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (type == nullptr || type->GetSegmentSources().empty() || type->GetKeyProperties().size() != 1 ||
+            type->GetKeyProperties().front().second.CompareNoCase(table + L".ID") != 0)
+            continue;
+        Apply(user, *type, rows, database);
+        return;
+    }
+    user.AddSegmentFilterWithTableCheck(rows);
+}
+
+bool CWmipSegmentSourceFilter::Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
+                                      CBntDatabase* database)
+{
+    if (user.IsAllSegmentsUser())
+        return true;
+    return SourceFilter(user, database).Admits(type, instance);
+}
+
+void CWmipSegmentSourceFilter::Apply(const CAcsUser& user, const CWMITypeInfo& type, CMultiFilterRecordset& recordset,
+                                     CBntDatabase* database)
+{
+    if (user.IsAllSegmentsUser())
+        return;
+    SourceFilter(user, database).Restrict(type, recordset, 0);
+}

@@ -1,0 +1,50 @@
+// CWmipSegmentSourceFilter: restricts a class's recordset to the records the caller may see, by
+// the segment sources the class declares (CWMITypeInfo::SegmentSource). Every read of the
+// framework goes through it: enumeration, query, counts and pages, get, the stored row a write or
+// delete reads first, and the named-record look-ups that read as the caller.
+//
+// Own column: the column's table in the join holds the record's segment, restricting while its
+// option is on. Owner: the record is seen only with its owner, so the filter is "the naming
+// columns IN (the owner's keys that pass the owner's own filter)", built from the owner's
+// declarations the same way (an owner of an owner is followed). Not segmented: nothing.
+// Deny by default: a class without a source, a column the join does not hold, an owner that is
+// not registered or a chain of owners deeper than kMaxOwnerDepth give a filter no row passes.
+//
+// Stateless; any thread.
+#pragma once
+
+class CAcsUser;
+class CString;
+class CBntDatabase;
+class CMultiFilterRecordset;
+class CWMITypeInfo;
+class IWbemClassObject;
+
+class CWmipSegmentSourceFilter
+{
+public:
+    // How many owners one record may be followed through (a badge extension, its badge, the
+    // badge's person).
+    static constexpr int kMaxOwnerDepth = 4;
+
+    CWmipSegmentSourceFilter() = delete;
+
+    // Adds the filter of the class's sources to recordset; nothing for an all-segments user.
+    // database runs the owners' sub-selects (it must be the recordset's). Throws CDBException
+    // for a name the recordset refuses.
+    static void Apply(const CAcsUser& user, const CWMITypeInfo& type, CMultiFilterRecordset& recordset,
+                      CBntDatabase* database);
+    // True when the caller may see the record of the class whose values the instance holds
+    // (an event's record, which may be gone from the database): each source admits it, an own
+    // column by the instance's segment value (by the stored row found by the keys when the
+    // class maps no property to the column), an owner by the owner's row that the instance's
+    // names give, read under the owner's own filter. True for an all-segments user; false for
+    // a class without a source or a value the instance lacks. Throws CDBException.
+    // Restricts the rows of a list table that a property's value list reads: by the sources of
+    // the served class whose key is the table's ID, else (a user-defined list) by the table's
+    // own SEGMENTID column when it has one.
+    static void ApplyToList(const CAcsUser& user, const CString& table, CMultiFilterRecordset& rows,
+                            CBntDatabase* database);
+    static bool Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
+                       CBntDatabase* database);
+};
