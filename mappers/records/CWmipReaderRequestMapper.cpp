@@ -12,7 +12,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 
 namespace {
 
-constexpr const wchar_t* kSourceFile = L"wpReaderRequestMapper.cpp";
 constexpr LONG kReaderRequestType = 0;
 
 }  // namespace

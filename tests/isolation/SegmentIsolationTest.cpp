@@ -54,7 +54,6 @@ INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (3), (4);
 // The bus logins of the two callers; their password is the demo operator's.
 constexpr char kLabLogin[] = "lab";
 constexpr char kEmptyLogin[] = "empty";
-constexpr char kEmptyViewerLogin[] = "emptyview";
 // The tables that describe the segments stay as they are; so does the empty caller's own row.
 const std::set<std::string> kSegmentTables = {"SEGMENT", "SEGMENT_GROUP_MEMBER", "SEGMENT_UNIT", "USER_SEGMENT_LINK"};
 constexpr char kEmptySegment[] = "4";
