@@ -100,6 +100,7 @@ UINT CWmipHardwareEventProcessor::OnRun()
                                        L"Monitoring Thread.");
                 continue;
             }
+            EventOutcomeObserver::Report outcome(m_outcomes, static_cast<LONG>(message.Get(BntMessage::SerialNumber)));
             // Only the owner's stop request ends the thread; a record of another size, a
             // Size of 0 included, is dropped like any malformed record.
             if (const auto size = message.Get(BntMessage::Size); size != static_cast<LONGLONG>(BntMessage::kRecordSize))
@@ -109,9 +110,9 @@ UINT CWmipHardwareEventProcessor::OnRun()
                 CWMIDebugLog::LogError(kSource, __LINE__, text);
                 continue;
             }
-            if (PassesFilter(message))
+            if (PassesFilter(message) && Dispatch(message))
             {
-                Dispatch(message);
+                outcome.Indicated();
             }
         }
         catch (const CException& e)
@@ -146,7 +147,7 @@ bool CWmipHardwareEventProcessor::PassesFilter(const BntMessageEx& message)
     }
 }
 
-void CWmipHardwareEventProcessor::Dispatch(const BntMessageEx& message)
+bool CWmipHardwareEventProcessor::Dispatch(const BntMessageEx& message)
 {
     for (const MapperSlot slot : kAskingOrder)
     {
@@ -160,7 +161,7 @@ void CWmipHardwareEventProcessor::Dispatch(const BntMessageEx& message)
         if (FAILED(hr))
         {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI hardware event", hr);
-            return;
+            return false;
         }
         // An event goes only to the subscribers that may see its panel's segment, whatever
         // their queries name; one of no known segment only to those who see every segment.
@@ -174,7 +175,7 @@ void CWmipHardwareEventProcessor::Dispatch(const BntMessageEx& message)
         {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending hardware event to WMI",
                                    FAILED(hr) ? hr : WBEM_E_FAILED);
-            return;
+            return false;
         }
         IWbemClassObject* objects[] = {event.Get()};
         hr = m_sink->Indicate(1, objects);
@@ -186,12 +187,13 @@ void CWmipHardwareEventProcessor::Dispatch(const BntMessageEx& message)
         {
             CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending hardware event to WMI", hr);
         }
-        return;
+        return SUCCEEDED(hr);
     }
     CString text;
     text.Format(L"Event %d is not exposed through the hardware event provider",
                 static_cast<int>(message.Get(BntMessage::SerialNumber)));
     CWMIDebugLog::LogInfo(kSource, __LINE__, text);
+    return false;
 }
 
 BOOL CWmipHardwareEventProcessor::Stop()

@@ -12,9 +12,11 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <utility>
 
 #include "platform/com/Unknown.h"
 #include "provider/BntMessageEx.h"
+#include "provider/EventOutcomeObserver.h"
 #include "provider/LWorkerThread.h"
 #include "provider/ThreadSafeQueue.h"
 
@@ -55,8 +57,12 @@ public:
     // One message: the first mapper in the asking order that handles it builds the event,
     // which, carrying the audience's descriptor for its "SegmentID" (-1 when it has none), is
     // indicated to the sink; a message no mapper handles is logged. An event whose descriptor
-    // cannot be set is not indicated.
-    void Dispatch(const bnt::utility::BntMessageEx& message);
+    // cannot be set is not indicated. True when the sink took the event.
+    bool Dispatch(const bnt::utility::BntMessageEx& message);
+
+    // Told of the end of each record the thread pops, with the record's serial number (see
+    // EventOutcomeObserver).
+    void SetOutcomeObserver(EventOutcomeObserver::Function observer) { m_outcomes.Set(std::move(observer)); }
 
 private:
     // True when the filter lets the message through; logs an invalid message type.
@@ -72,4 +78,5 @@ private:
 
     std::atomic<int> m_running{0};
     std::atomic<bool> m_stopRequested{false};
+    EventOutcomeObserver m_outcomes;
 };

@@ -119,28 +119,9 @@ bool CWmipSoftwareEventProcessor::ReadAndProcess(std::vector<char16_t>& text)
     return true;
 }
 
-void CWmipSoftwareEventProcessor::SetOutcomeObserver(OutcomeObserver observer)
-{
-    const CheckedMutexLock guard(m_observerLock);
-    m_observer = std::move(observer);
-}
-
 void CWmipSoftwareEventProcessor::ProcessEvent(const SoftwareEventPacket& packet)
 {
-    // Every road out of here tells the observer whether the event was indicated.
-    bool indicated = false;
-    struct Outcome
-    {
-        CWmipSoftwareEventProcessor& processor;
-        const LONG eventId;
-        const bool& indicated;
-        ~Outcome()
-        {
-            const CheckedMutexLock guard(processor.m_observerLock);
-            if (processor.m_observer)
-                processor.m_observer(eventId, indicated);
-        }
-    } outcome{*this, packet.EventId, indicated};
+    EventOutcomeObserver::Report outcome(m_outcomes, packet.EventId);
     CWMIDebugLog::LogInfo(kSource, __LINE__, L"Software event retrieved from queue");
     if (m_mapper == nullptr || !m_mapper->HandlesEvent(packet))
     {
@@ -173,9 +154,11 @@ void CWmipSoftwareEventProcessor::ProcessEvent(const SoftwareEventPacket& packet
     }
     IWbemClassObject* objects[] = {event.Get()};
     hr = m_sink->Indicate(1, objects);
-    indicated = SUCCEEDED(hr);
     if (SUCCEEDED(hr))
+    {
+        outcome.Indicated();
         CWMIDebugLog::LogInfo(kSource, __LINE__, L"Software event sent to WMI.");
+    }
     else
         CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending software event to WMI", hr);
 }

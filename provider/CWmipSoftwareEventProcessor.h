@@ -11,12 +11,12 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/com/Unknown.h"
-#include "platform/win32/ThreadSafety.h"
+#include "provider/EventOutcomeObserver.h"
 #include "provider/LWorkerThread.h"
 #include "provider/SoftwareEventPacket.h"
 
@@ -65,11 +65,8 @@ public:
     // outcome observer, when set, learns which.
     void ProcessEvent(const SoftwareEventPacket& packet);
 
-    // Told, on the processor thread, of each packet's end: its event id and whether its event
-    // was indicated (false: dropped, the log says why). For the one who hands events in and
-    // wants to know; any thread may set or clear it (an empty function).
-    using OutcomeObserver = std::function<void(LONG eventId, bool indicated)>;
-    void SetOutcomeObserver(OutcomeObserver observer);
+    // Told of each packet's end with the packet's event id (see EventOutcomeObserver).
+    void SetOutcomeObserver(EventOutcomeObserver::Function observer) { m_outcomes.Set(std::move(observer)); }
 
 private:
     // One pass of OnRun: false when the stop packet was read.
@@ -82,6 +79,5 @@ private:
     const std::shared_ptr<const CWmipEventAudience> m_audience;
     std::atomic<int> m_running{0};
     std::atomic<std::size_t> m_textCapacity{kInitialTextCapacity};
-    CheckedMutex m_observerLock;
-    OutcomeObserver m_observer GUARDED_BY(m_observerLock);
+    EventOutcomeObserver m_outcomes;
 };

@@ -5,7 +5,6 @@
 #include <condition_variable>
 #include <mutex>
 #include <span>
-#include <thread>
 
 #include "platform/win32/ThreadSafety.h"
 #include "platform/com/BstrOwner.h"
@@ -16,6 +15,7 @@
 #include "platform/wmi/WbemSecurityEventClasses.h"
 #include "platform/wmi/WbemServiceNamespace.h"
 #include "hardware/BntMessage.h"
+#include "provider/CWmipHardwareEventProcessor.h"
 #include "provider/CWmipHardwareEventProvider.h"
 #include "tools/provixa/ProvixaEventProviderShell.h"
 #include "tools/provixa/ProvixaHost.h"
@@ -251,7 +251,8 @@ bool BuildRecord(const ProvixaCommandLine& commandLine, HandedRecord* record, st
 }  // namespace
 
 ProvixaEvents::ProvixaEvents(WbemServiceNamespace& services, std::ostream& out, std::ostream& err)
-    : m_services(services), m_out(out), m_err(err), m_inbox(std::make_shared<Inbox>())
+    : m_services(services), m_out(out), m_err(err), m_inbox(std::make_shared<Inbox>()),
+      m_pending(std::make_shared<ProvixaPendingRecords>())
 {
 }
 
@@ -300,6 +301,8 @@ HRESULT ProvixaEvents::EnsureProvider()
     if (FAILED(hr))
         return hr;
     m_shell = std::move(shell);
+    if (CWmipHardwareEventProcessor* processor = m_shell->Provider().GetProcessor())
+        processor->SetOutcomeObserver([pending = m_pending](LONG, bool) { pending->Finished(); });
     return WBEM_S_NO_ERROR;
 }
 
@@ -340,8 +343,7 @@ int ProvixaEvents::HandIn(const ProvixaCommandLine& commandLine)
     }
     const bool raw = !record.raw.empty();
     const std::span<const BYTE> bytes = raw ? std::span<const BYTE>(record.raw) : record.message.Record();
-    const HRESULT hr = m_shell->Provider().ReceiveHardwareEvent(
-        static_cast<DWORD>(bytes.size()), bytes.data(), record.text.c_str(), record.hostName.c_str(), record.alarmId);
+    const HRESULT hr = HandToProvider(bytes, record.text, record.hostName, record.alarmId);
     if (FAILED(hr))
     {
         m_err << ProvixaOutput::Error(hr, WbemErrorInfo::Take().Get());
@@ -359,9 +361,19 @@ int ProvixaEvents::HandIn(const ProvixaCommandLine& commandLine)
 
 void ProvixaEvents::Relay(std::span<const BYTE> record, const std::wstring& text)
 {
-    if (m_shell == nullptr)
-        return;
-    m_shell->Provider().ReceiveHardwareEvent(static_cast<DWORD>(record.size()), record.data(), text.c_str(), L"", 0);
+    if (m_shell != nullptr)
+        HandToProvider(record, text, L"", 0);
+}
+
+HRESULT ProvixaEvents::HandToProvider(std::span<const BYTE> record, const std::wstring& text,
+                                      const std::wstring& hostName, LONG alarmId)
+{
+    m_pending->HandingIn();
+    const HRESULT hr = m_shell->Provider().ReceiveHardwareEvent(static_cast<DWORD>(record.size()), record.data(),
+                                                                text.c_str(), hostName.c_str(), alarmId);
+    if (FAILED(hr))
+        m_pending->Refused();
+    return hr;
 }
 
 int ProvixaEvents::Wait(const ProvixaCommandLine& commandLine)
@@ -373,8 +385,12 @@ int ProvixaEvents::Wait(const ProvixaCommandLine& commandLine)
         m_err << "provixa: wait takes a number of milliseconds from 0 to " << kMaxWaitMs << "\n";
         return ProvixaHost::kUsageError;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    const std::uint64_t unfinished = m_pending->WaitForAll(std::chrono::milliseconds(milliseconds));
     PrintArrived();
+    if (unfinished != 0)
+        m_err << "provixa: after " << milliseconds << " ms " << unfinished
+              << " of the records handed in are not processed yet; a later wait or the end of the batch prints "
+                 "their events\n";
     return ProvixaHost::kSuccess;
 }
 

@@ -3,7 +3,10 @@
 //   watch WQL                 subscribes to the events the query selects;
 //   hwevent NAME=VALUE ...    hands one 216-byte hardware record to the library's hardware
 //                             event provider, as the communication server does;
-//   wait [MILLISECONDS]       lets events arrive (default 1000 ms) and prints them.
+//   wait [MILLISECONDS]       waits until the provider has processed every record handed in
+//                             so far (by hwevent, relayed, or by swevent), at most the
+//                             milliseconds given (default 30000), and prints the events that
+//                             arrived.
 // With --json each event is printed as {"watch": N, "event": OBJECT} on one line and the
 // progress notes go to the error stream, so the output is JSON lines only.
 // With --simulate the communication server relays the events it accepts (Bnt_IncomingEvent)
@@ -33,6 +36,7 @@
 #include "platform/com/Unknown.h"
 #include "tools/provixa/ProvixaCommandLine.h"
 #include "tools/provixa/ProvixaEventProviderShell.h"
+#include "tools/provixa/ProvixaPendingRecords.h"
 
 class IWbemObjectSink;
 class WbemServiceNamespace;
@@ -40,9 +44,10 @@ class WbemServiceNamespace;
 class ProvixaEvents
 {
 public:
-    // The longest wait and the longest raw record a command may ask for.
+    // The longest wait and the longest raw record a command may ask for; a wait ends earlier as
+    // soon as the records handed in are processed.
     static constexpr int kMaxWaitMs = 60000;
-    static constexpr int kDefaultWaitMs = 1000;
+    static constexpr int kDefaultWaitMs = 30000;
     static constexpr std::size_t kMaxRecordBytes = 4096;
 
     ProvixaEvents(WbemServiceNamespace& services, std::ostream& out, std::ostream& err);
@@ -60,6 +65,9 @@ public:
     // it is loaded (a watch loads it); without it there is no consumer to tell.
     void Relay(std::span<const BYTE> record, const std::wstring& text);
 
+    // The records handed in and not yet processed; swevent counts its own in them too.
+    const std::shared_ptr<ProvixaPendingRecords>& Pending() const { return m_pending; }
+
     // The arrived events, printed.
     struct Inbox;
 
@@ -69,6 +77,10 @@ private:
     int Watch(const ProvixaCommandLine& commandLine);
     int HandIn(const ProvixaCommandLine& commandLine);
     int Wait(const ProvixaCommandLine& commandLine);
+    // Hands a record to the hardware event provider, counted as pending while it takes it; its
+    // answer.
+    HRESULT HandToProvider(std::span<const BYTE> record, const std::wstring& text, const std::wstring& hostName,
+                           LONG alarmId);
     // Prints the events that arrived since the last print.
     void PrintArrived();
 
@@ -76,6 +88,7 @@ private:
     std::ostream& m_out;
     std::ostream& m_err;
     const std::shared_ptr<Inbox> m_inbox;
+    const std::shared_ptr<ProvixaPendingRecords> m_pending;
     ComPtr<ProvixaEventProviderShell> m_shell;
     std::vector<ComPtr<IWbemObjectSink>> m_watches;
 };

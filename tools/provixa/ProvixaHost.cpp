@@ -554,7 +554,7 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
     if (simulation != nullptr)
         simulation->RelayEventsTo(
             [&events](std::span<const BYTE> record, const std::wstring& text) { events.Relay(record, text); });
-    ProvixaSoftwareEvents softwareEvents(*services, out, err);
+    ProvixaSoftwareEvents softwareEvents(*services, out, err, events.Pending());
     const std::string readOnlyReason = ProvixaInstallation::ReadOnlyReason(database);
     const bool readOnly = !readOnlyReason.empty();
     const auto runCommand = [&](const ProvixaCommandLine& one) {

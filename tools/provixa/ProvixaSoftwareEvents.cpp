@@ -9,6 +9,7 @@
 #include <optional>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/WbemServiceNamespace.h"
@@ -56,8 +57,10 @@ bool ReadTextFile(const std::string& path, std::size_t limit, std::string* text)
 }
 }  // namespace
 
-ProvixaSoftwareEvents::ProvixaSoftwareEvents(WbemServiceNamespace& services, std::ostream& out, std::ostream& err)
-    : m_services(services), m_out(out), m_err(err), m_outcomes(std::make_shared<Outcomes>())
+ProvixaSoftwareEvents::ProvixaSoftwareEvents(WbemServiceNamespace& services, std::ostream& out, std::ostream& err,
+                                             std::shared_ptr<ProvixaPendingRecords> pending)
+    : m_services(services), m_out(out), m_err(err), m_outcomes(std::make_shared<Outcomes>()),
+      m_pending(std::move(pending))
 {
 }
 
@@ -87,12 +90,13 @@ HRESULT ProvixaSoftwareEvents::EnsureProvider()
     }
     m_shell = std::move(shell);
     if (CWmipSoftwareEventProcessor* processor = m_shell->Provider().GetProcessor())
-        processor->SetOutcomeObserver([outcomes = m_outcomes](LONG eventId, bool indicated) {
+        processor->SetOutcomeObserver([outcomes = m_outcomes, pending = m_pending](LONG eventId, bool indicated) {
             {
                 const std::lock_guard<std::mutex> guard(outcomes->lock);
                 outcomes->indicated[eventId] = indicated;
             }
             outcomes->reported.notify_all();
+            pending->Finished();
         });
     return WBEM_S_NO_ERROR;
 }
@@ -120,6 +124,7 @@ int ProvixaSoftwareEvents::Run(const ProvixaCommandLine& commandLine)
     const LONG eventId = m_nextEventId++;
     const std::wstring wide = ProvixaText::FromUtf8(text);
     // The provider always answers 0; its processor says whether the event became a WMI event.
+    m_pending->HandingIn();
     m_shell->Provider().ReceiveSoftwareEvent(eventId, type, transaction, flags, wide.c_str());
     std::optional<bool> indicated;
     {

@@ -18,6 +18,7 @@
 
 #include "platform/com/Unknown.h"
 #include "tools/provixa/ProvixaCommandLine.h"
+#include "tools/provixa/ProvixaPendingRecords.h"
 #include "tools/provixa/ProvixaSoftwareEventProviderShell.h"
 
 class WbemServiceNamespace;
@@ -32,7 +33,9 @@ public:
     // The outcomes the provider's processor reports (eventId -> indicated).
     struct Outcomes;
 
-    ProvixaSoftwareEvents(WbemServiceNamespace& services, std::ostream& out, std::ostream& err);
+    // Each event handed in counts in `pending` until the provider's processor is done with it.
+    ProvixaSoftwareEvents(WbemServiceNamespace& services, std::ostream& out, std::ostream& err,
+                          std::shared_ptr<ProvixaPendingRecords> pending);
     ~ProvixaSoftwareEvents();
     ProvixaSoftwareEvents(const ProvixaSoftwareEvents&) = delete;
     ProvixaSoftwareEvents& operator=(const ProvixaSoftwareEvents&) = delete;
@@ -50,5 +53,6 @@ private:
     std::ostream& m_err;
     ComPtr<ProvixaSoftwareEventProviderShell> m_shell;
     const std::shared_ptr<Outcomes> m_outcomes;
+    const std::shared_ptr<ProvixaPendingRecords> m_pending;
     LONG m_nextEventId = 1;
 };

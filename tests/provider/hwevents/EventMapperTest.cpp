@@ -37,9 +37,10 @@ protected:
     ComPtr<IWbemClassObject> Dispatch(const BntMessageEx& message)
     {
         const std::size_t before = m_sink->Objects().size();
-        m_processor.Dispatch(message);
+        const bool indicated = m_processor.Dispatch(message);
         const auto objects = m_sink->Objects();
         EXPECT_LE(objects.size(), before + 1);
+        EXPECT_EQ(indicated, objects.size() > before);
         return objects.size() > before ? objects.back() : ComPtr<IWbemClassObject>();
     }
 

@@ -6,7 +6,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <future>
 #include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
 #include <thread>
 
 #include "hardware/IClslLinkageServer.h"
@@ -25,7 +29,11 @@
 #include "tests/support/PropertyText.h"
 #include "tests/support/BstrText.h"
 #include "tests/support/RecordingSink.h"
+#include "framework/wql/WqlEventFilterFactory.h"
+#include "tools/provixa/ProvixaCommandLine.h"
 #include "tools/provixa/ProvixaEventProviderShell.h"
+#include "tools/provixa/ProvixaEvents.h"
+#include "tools/provixa/ProvixaHost.h"
 #include "tests/support/EventQueryCase.h"
 
 using bnt::utility::BntMessage;
@@ -141,6 +149,39 @@ protected:
     ComPtr<ProvixaEventProviderShell> m_shell;
     CallerIdentity::Scope m_caller;
 };
+
+// Holds every event at the watches' filters (on the provider's thread) until the test opens it.
+class HeldFilterFactory final : public WbemEventFilterFactory
+{
+public:
+    HRESULT CreateFilter(std::wstring_view query, IWbemClassObject* eventClass, Filter* filter,
+                         std::wstring* error) const override
+    {
+        Filter inner;
+        const HRESULT hr = m_wql.CreateFilter(query, eventClass, &inner, error);
+        if (SUCCEEDED(hr))
+            *filter = [inner, opened = m_opened](IWbemClassObject* event) {
+                opened.wait();
+                return inner(event);
+            };
+        return hr;
+    }
+    void Open() { m_open.set_value(); }
+
+private:
+    WqlEventFilterFactory m_wql;
+    std::promise<void> m_open;
+    const std::shared_future<void> m_opened = m_open.get_future().share();
+};
+
+// A command line of the host.
+ProvixaCommandLine Line(const std::vector<std::string>& args)
+{
+    ProvixaCommandLine line;
+    std::string error;
+    EXPECT_TRUE(ProvixaCommandLine::Parse(args, &line, &error)) << error;
+    return line;
+}
 
 }  // namespace
 
@@ -513,4 +554,34 @@ TEST_F(RoutingTest, EventsReachOnlyTheSubscribersThatMaySeeTheirPanelsSegment)
         }
         EXPECT_EQ(m_namespace->CancelAsyncCall(sinks[i].Get()), WBEM_S_NO_ERROR);
     }
+}
+
+// The host's wait waits for the records handed in, not for a time: while the processor is
+// held the record stays pending (a wait of 0 ms says so and prints nothing); once it is let go,
+// wait returns with the record's event.
+TEST(HostWait, WaitsUntilTheRecordsHandedInAreProcessed)
+{
+    const ComPtr<WbemServiceNamespace> services = hwtest::MakeNamespace();
+    const auto held = std::make_shared<HeldFilterFactory>();
+    services->Events().SetFilterFactory(held);
+    std::ostringstream out;
+    std::ostringstream err;
+    {
+        ProvixaEvents events(*services, out, err);
+        const CallerIdentity::Scope caller(CallerIdentity(hwtest::kOperatorSid, SecurityImpersonation));
+        ASSERT_EQ(events.Run(Line({"watch", "SELECT * FROM Bnt_AccessEvent WHERE PanelID = 1"})), ProvixaHost::kSuccess)
+            << err.str();
+        ASSERT_EQ(events.Run(Line({"hwevent", "EventType=0", "PanelID=1", "SerialNumber=4242"})), ProvixaHost::kSuccess)
+            << err.str();
+        EXPECT_EQ(events.Run(Line({"wait", "0"})), ProvixaHost::kSuccess);
+        EXPECT_EQ(out.str().find("SerialNumber = 4242;"), std::string::npos) << out.str();
+        EXPECT_NE(err.str().find("after 0 ms 1 of the records handed in are not processed yet"), std::string::npos)
+            << err.str();
+        held->Open();
+        EXPECT_EQ(events.Run(Line({"wait"})), ProvixaHost::kSuccess);
+        EXPECT_NE(out.str().find("SerialNumber = 4242;"), std::string::npos) << out.str();
+        const std::string notes = err.str();
+        EXPECT_EQ(notes.find("not processed yet"), notes.rfind("not processed yet")) << notes;
+    }
+    services->ReleaseProviders();
 }

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <ostream>
 #include <thread>
 #include <vector>
 
@@ -43,6 +46,19 @@ protected:
     ComPtr<WbemServiceNamespace> m_namespace;
     CWmipHardwareEventProvider m_provider;
     ComPtr<support::RecordingSink> m_sink = support::RecordingSink::Create();
+};
+
+// What an outcome observer was told of one record, and how many events the sink held then.
+struct Told
+{
+    LONG serial;
+    bool indicated;
+    std::size_t eventsInSink;
+    bool operator==(const Told&) const = default;
+    friend void PrintTo(const Told& told, std::ostream* out)
+    {
+        *out << "{" << told.serial << ", " << told.indicated << ", " << told.eventsInSink << "}";
+    }
 };
 
 }  // namespace
@@ -182,6 +198,49 @@ TEST_F(ProviderTest, EightEventSourcesAtOnceLoseNoRecord)
         seen[serial.lVal] = true;
     }
     EXPECT_EQ(std::count(seen.begin(), seen.end(), true), kSources * kRecordsEach);
+}
+
+// The one who hands records in learns of each record's end, in order, once the sink has the
+// event: this is what lets a consumer wait for the records it handed in instead of for a time.
+TEST_F(ProviderTest, TheOutcomeObserverHearsOfEveryRecordAfterItsEventReachedTheSink)
+{
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<Told> told;
+    Start();
+    m_provider.GetProcessor()->SetOutcomeObserver([&](LONG serial, bool indicated) {
+        const std::lock_guard<std::mutex> guard(lock);
+        told.push_back({serial, indicated, m_sink->Objects().size()});
+        changed.notify_all();
+    });
+    BntMessageEx zeroSize = hwtest::Record(7, 1);
+    zeroSize.Set(BntMessage::Size, 0);
+    const struct
+    {
+        BntMessageEx record;
+        LONG serial;
+    } records[] = {
+        {hwtest::Record(7, 1), 501}, {zeroSize, 502},
+        {hwtest::Record(6, 3), 503}, {hwtest::Record(0, 0, 0, 1, 0, 3), 504},
+        {hwtest::Record(6, 4), 505}, {hwtest::Record(7, 1), 506},
+    };
+    for (const auto& [record, serial] : records)
+    {
+        BntMessageEx numbered = record;
+        numbered.Set(BntMessage::SerialNumber, serial);
+        ASSERT_EQ(HandIn(numbered), S_OK) << serial;
+    }
+    bool allTold = false;
+    {
+        std::unique_lock<std::mutex> guard(lock);
+        allTold = changed.wait_for(guard, std::chrono::seconds(20), [&] { return told.size() >= std::size(records); });
+    }
+    // Cleared before anything may return: the observer refers to this frame.
+    m_provider.GetProcessor()->SetOutcomeObserver({});
+    ASSERT_TRUE(allTold);
+    const std::vector<Told> expected = {{501, true, 1},  {502, false, 1}, {503, false, 1},
+                                        {504, false, 1}, {505, false, 1}, {506, true, 2}};
+    EXPECT_EQ(told, expected);
 }
 
 TEST(HardwareEventProvider, AProviderWhoseThreadNeverStartedIsDestroyedQuietly)

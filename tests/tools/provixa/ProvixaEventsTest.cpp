@@ -1,14 +1,16 @@
-// The host's event commands: their command lines, and a batch that watches access events,
-// hands in one hardware record and prints the event, run with the built program.
+// The host's event commands: their command lines, what wait waits for, and a batch that watches
+// access events, hands in one hardware record and prints the event, run with the built program.
 #include "tests/tools/provixa/ProvixaProgramTest.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "tools/provixa/ProvixaCommandLine.h"
+#include "tools/provixa/ProvixaPendingRecords.h"
 
 namespace {
 using provixa_program::ExpectEachIn;
@@ -63,12 +65,32 @@ TEST(ProvixaEventCommandLine, WatchHweventAndWaitTakeTheirOperands)
     EXPECT_EQ(line.operands, std::vector<std::string>{"250"});
 }
 
+// What wait waits for: the records handed in and not refused, until the processors finish them.
+TEST(ProvixaPendingRecords, CountRecordsHandedInUntilTheProcessorsFinishThem)
+{
+    ProvixaPendingRecords pending;
+    const struct
+    {
+        void (ProvixaPendingRecords::*step)();
+        std::uint64_t unfinished;
+    } steps[] = {
+        {&ProvixaPendingRecords::HandingIn, 1}, {&ProvixaPendingRecords::HandingIn, 2},
+        {&ProvixaPendingRecords::Refused, 1},   {&ProvixaPendingRecords::Finished, 0},
+        {&ProvixaPendingRecords::HandingIn, 1}, {&ProvixaPendingRecords::Finished, 0},
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i)
+    {
+        (pending.*steps[i].step)();
+        EXPECT_EQ(pending.WaitForAll(std::chrono::milliseconds(0)), steps[i].unfinished) << "step " << i;
+    }
+}
+
 TEST_F(ProvixaEventBatch, AWatchedAccessEventIsPrinted)
 {
     const Outcome run = Batch("watch \"SELECT * FROM Bnt_AccessEvent\"\n"
                               "hwevent EventType=0 PanelID=1 SerialNumber=42 DataType=2 U64@56=123456 "
                               "Text=\"Lobby entry\" HostName=COMMHOST\n"
-                              "wait 3000\n");  // room for a loaded machine
+                              "wait\n");
     ASSERT_EQ(run.status, 0) << run.err;
     ExpectEachIn(run.out, {"Watching (watch 1): SELECT * FROM Bnt_AccessEvent", "Handed in: sz:216, type:0, serno:42",
                            "instance of Bnt_AccessEvent", "SerialNumber = 42;", "CardNumber = 123456;",
@@ -97,7 +119,7 @@ TEST_F(ProvixaEventBatch, AnIncomingEventReachesAWatcherThroughTheCommunicationS
     const Outcome run = Batch("watch \"SELECT * FROM Bnt_AccessEvent\"\n"
                               "exec Bnt_IncomingEvent SendIncomingEvent Source=\"Lobby panel\" Device=\"Lobby entry\" "
                               "IsAccessGrant=true BadgeID=100001\n"
-                              "wait 3000\n");  // room for a loaded machine
+                              "wait\n");
     ASSERT_EQ(run.status, 0) << run.err;
     ExpectEachIn(run.out, {"communication server event door received procedure 1 SubmitEvent",
                            "instance of Bnt_AccessEvent", "CardNumber = 100001;"});

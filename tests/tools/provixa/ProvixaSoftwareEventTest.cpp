@@ -35,7 +35,7 @@ TEST_F(ProvixaSoftwareEvent, ABatchPrintsTheModificationOfADemoCardholder)
                         "swevent 2 2 0 " +
                             PathOf("change.xml") +
                             "\n"
-                            "wait 3000\n");
+                            "wait\n");
     const Outcome run = Provixa({"--as", "admin", "batch", PathOf("script.txt")});
     ASSERT_EQ(run.status, 0) << run.err;
     ExpectEachIn(run.out, {"Handed in: software event 1 (type 2, transaction 2, flags 0",
