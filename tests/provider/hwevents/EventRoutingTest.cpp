@@ -29,7 +29,7 @@
 #include "tests/support/PropertyText.h"
 #include "tests/support/BstrText.h"
 #include "tests/support/RecordingSink.h"
-#include "framework/wql/WqlEventFilterFactory.h"
+#include "framework/WqlEventFilterFactory.h"
 #include "tools/provixa/ProvixaCommandLine.h"
 #include "tools/provixa/ProvixaEventProviderShell.h"
 #include "tools/provixa/ProvixaEvents.h"
