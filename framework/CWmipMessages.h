@@ -141,6 +141,108 @@ public:
     static constexpr const wchar_t* kAccessLevelsAllowedLimit =
         L"The max number of access levels allowed has already been reached.";
 
+    // CWmipAccountMapper.
+    static constexpr const wchar_t* kNoDirectoryAccount =
+        L"An account with the specified account ID does not exist, or there was a problem connecting to the directory.";
+    static constexpr const wchar_t* kAccountAlreadyLinked = L"This account is already linked to an existing person.";
+    // CWmipBadgeMapper.
+    static constexpr const wchar_t* kBadgeIdLongerThanLevels =
+        L"The badge id cannot be changed, because the new badge number length is greater than the Segment setting for "
+        L"some of the Access Levels currently assigned to the Badge";
+    static constexpr const wchar_t* kBadgeIdGenerated =
+        L"The badge type that was specified for this badge is set to automatically generate badge IDs. The add failed "
+        L"because a badge ID was manually entered by the client.";
+    static constexpr const wchar_t* kBadgeTypeNotForVisitor =
+        L"The badge type that was specified for this badge is not a visitor badge, but the person specified is a visitor.";
+    static constexpr const wchar_t* kBadgePrinted =
+        L"This badge's ID, issue code, and badge type can not be edited because the badge has been printed.";
+    static constexpr const wchar_t* kBadgeIdChangeDenied =
+        L"The badge ID was changed, but the user was not permitted to change it.";
+    static constexpr const wchar_t* kBadgeTypeSegmentsDiffer =
+        L"The badge type cannot be modified when the segments of the two badge types are different.";
+    static constexpr const wchar_t* kBadgeIdInvalidForType =
+        L"The specified badge ID is not valid for a badge with this badge type.";
+    static constexpr const wchar_t* kActiveBadgesLimit = L"The person already has the maximum number of active badges.";
+    static constexpr const wchar_t* kBadgeExists =
+        L"This badge already exists in the system. Please provide another badge ID/issue code combination.";
+    static constexpr const wchar_t* kBadgeIdOtherOwner =
+        L"An badge with this ID is owned by a different person. Only one person can have badges with a particular "
+        L"badge ID.";
+    static constexpr const wchar_t* kActiveBadgeIdTaken =
+        L"An active badge with this ID and a different issue code already exists. Only one active badge may have a "
+        L"particular badge ID.";
+    static constexpr const wchar_t* kBadgeDateOrder =
+        L"The specified badge activate date must come before the deactivate date.";
+    static constexpr const wchar_t* kInvalidPin = L"The specified PIN code is not valid";
+    // CWmipBadgeStatusMapper.
+    static constexpr const wchar_t* kBadgeStatusRootOnly =
+        L"Badge Status items can only be added/modified at the root node.";
+    static constexpr const wchar_t* kBadgeStatusSystemField = L"This item is a system field and cannot be changed.";
+    static constexpr const wchar_t* kBadgeStatusNameTaken = L"This badge status name already exists.";
+    static constexpr const wchar_t* kBadgeStatusDeleteRootOnly =
+        L"Badge Status items can only be deleted at the root node.";
+    static constexpr const wchar_t* kBadgeStatusSystemNotDeleted =
+        L"This badge status is a system field and cannot be deleted.";
+    static constexpr const wchar_t* kBadgeStatusInUse =
+        L"This status is in use by other badges. Please reassign badges before attempting to "
+        L"delete the status since it is required.";
+    // CWmipAccessLevelAssignmentMapper.
+    static constexpr const wchar_t* kLevelAssignmentExists =
+        L"There is already an access level assignment for this access level and badge.";
+    static constexpr const wchar_t* kLevelAssignmentDateOrder =
+        L"The specified access level assignment activate date must come before the deactivate date.";
+    static constexpr const wchar_t* kLevelAlreadyAssigned = L"The specified access level assignment already exists.";
+    // CWmipAccessRequestMapper.
+    static constexpr const wchar_t* kApproveSettledRequest =
+        L"Cannot approve an access request that has already been approved or denied";
+    static constexpr const wchar_t* kHoldSettledRequest =
+        L"Cannot put on hold an access request that has already been approved or denied or put on hold";
+    static constexpr const wchar_t* kDenySettledRequest =
+        L"Cannot deny an access request that has already been approved or denied";
+    // CWmipAccessRules.
+    static constexpr const wchar_t* kInactiveBadge = L"Access level assignments can only be made to active badges.";
+    // CWmipAccessGroupMapper.
+    static constexpr const wchar_t* kGroupReaderOverlap =
+        L"The levels cannot be assigned due to Onity/ILS reader assignment overlap of the "
+        L"access levels.";
+    // CWmipPrecisionAccessGroupAssignmentMapper.
+    static constexpr const wchar_t* kPrecisionGroupAssigned =
+        L"There is already a precision access group assignment for this group and badge.";
+    // CWmipVisitMapper (SignVisitIn, SignVisitOut).
+    static constexpr const wchar_t* kVisitSignedIn = L"The specified visit has already been signed in.";
+    static constexpr const wchar_t* kVisitUnreadable = L"Unable to read visit information from DB.";
+    static constexpr const wchar_t* kVisitNotSignedIn = L"The visit failed to be signed in properly.";
+    static constexpr const wchar_t* kDisposableBadgesOff =
+        L"Current cardholder option configuration prohibits creation of dispossible badges.";
+    static constexpr const wchar_t* kBadgeTypeNotDisposable =
+        L"Specified badge type is not valid for disposable badges.";
+    static constexpr const wchar_t* kNoBadgePrinter =
+        L"There was no alternative printer specified, and a default printer for this badge type doesn't exist.";
+    static constexpr const wchar_t* kVisitBadgeNotFound = L"Unable to locate the specified badge in the DB.";
+    static constexpr const wchar_t* kNoBadgeAddPermission = L"The current user doesn't have permissions to add badges.";
+    static constexpr const wchar_t* kVisitorBadgesOff =
+        L"Current cardholder option configuration prohibits badge assignments to visitors.";
+    static constexpr const wchar_t* kVisitBadgeIdTooLong =
+        L"The entered badge Id has more digits than this user is allowed.";
+    static constexpr const wchar_t* kNotVisitorBadgeType =
+        L"The specified visit badge type is not a visitor badge type.";
+    static constexpr const wchar_t* kBadgeTypeNotPermitted =
+        L"The current user doesn't have permissions to assign badges of the selected type.";
+    static constexpr const wchar_t* kBadgeTypeNotForThisVisitor =
+        L"The current visitor cannot be assigned the selected badge type.";
+    static constexpr const wchar_t* kVisitNotActive =
+        L"The specified visit is not active (it has not been signed in or has already been signed out).";
+    static constexpr const wchar_t* kVisitorNotSignedOut = L"Cannot sign out specified visitor.";
+    // CWmipDeviceMethod.
+    static constexpr const wchar_t* kHardwareCommandNotAccepted =
+        L"The hardware driver server did not accept the command.";
+    // CWmipAlarmPanelMapper.
+    static constexpr const wchar_t* kHardwareTypeNotSupported =
+        L"The operation is not supported for this hardware type.";
+    // CWmipVideoRecorderMapper.
+    static constexpr const wchar_t* kNoConnectionKey =
+        L"The BNVR connection key associated with the requested instance could not be retrieved.";
+
     // The text for a failure of `result` raised without a text; kFailed for a result without
     // a text of its own.
     static const wchar_t* ForResult(HRESULT result);

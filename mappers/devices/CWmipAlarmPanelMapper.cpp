@@ -1,5 +1,6 @@
 #include "mappers/devices/CWmipAlarmPanelMapper.h"
 
+#include "framework/CWmipMessages.h"
 #include "common/AccessCodes.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntPanelModel/BntHardwarePredicates.h"
@@ -57,7 +58,7 @@ CWmipAlarmPanelMapper::PointKeys CWmipAlarmPanelMapper::CommandPointKeys(CBntDat
 {
     const PointKeys keys = ReadPointKeys(instance, pointProperty);
     if (!IsHardwareCommandSupported(database, keys.panelId, keys.alarmPanelId))
-        throw CWMIException(source, __LINE__, WBEM_E_NOT_SUPPORTED, kNotSupported);
+        throw CWMIException(source, __LINE__, WBEM_E_NOT_SUPPORTED, CWmipMessages::kHardwareTypeNotSupported);
     return keys;
 }
 

@@ -19,8 +19,6 @@ public:
     static constexpr const wchar_t* kSource = L"wpAlarmPanelMapper";
     // The method table, in its fixed order.
     static const std::span<const MapperMethodEntry<CWmipAlarmPanelMapper>> kMethods;
-    // The refusal of a command to an alarm panel that cannot take it.
-    static constexpr wchar_t kNotSupported[] = L"The operation is not supported for this hardware type.";
 
     CWmipAlarmPanelMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 
@@ -38,8 +36,8 @@ public:
     };
     // The keys, the point's id read from pointProperty ("InputID", "OutputID").
     static PointKeys ReadPointKeys(IWbemClassObject* instance, const wchar_t* pointProperty);
-    // ReadPointKeys for a command: throws CWMIException 0x8004100C with kNotSupported (raised as
-    // source) when IsHardwareCommandSupported refuses the alarm panel.
+    // ReadPointKeys for a command: throws CWMIException 0x8004100C with CWmipMessages::kHardwareTypeNotSupported
+    // (raised as source) when IsHardwareCommandSupported refuses the alarm panel.
     static PointKeys CommandPointKeys(CBntDatabase* database, const wchar_t* source, IWbemClassObject* instance,
                                       const wchar_t* pointProperty);
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -19,7 +20,6 @@ constexpr wchar_t kSource[] = L"CWmipDeviceMethod";
 constexpr wchar_t kStatusMethod[] = L"GetHardwareStatus";
 constexpr wchar_t kStatusProperty[] = L"Status";
 constexpr wchar_t kCommandFailed[] = L"The hardware command failed.";
-constexpr wchar_t kCommandNotAccepted[] = L"The hardware driver server did not accept the command.";
 constexpr wchar_t kOutputFailed[] = L"The device method could not answer.";
 
 }  // namespace
@@ -62,7 +62,7 @@ HRESULT CWmipDeviceMethod::RunCommand(const wchar_t* source, IWbemClassObject* i
             return sent;
         refusal = proxy.GetLastFailure();
         if (refusal.IsEmpty())
-            refusal = kCommandNotAccepted;
+            refusal = CWmipMessages::kHardwareCommandNotAccepted;
     }
     catch (...)
     {

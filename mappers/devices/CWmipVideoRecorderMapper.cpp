@@ -26,7 +26,6 @@ namespace {
 // The administrator's user id and PTZ priority.
 constexpr LONG kSystemAdministrator = -1;
 constexpr LONG kAdministratorPriority = 1000;
-constexpr wchar_t kNoKey[] = L"The BNVR connection key associated with the requested instance could not be retrieved.";
 
 // The PTZ priority of the user's monitoring permission group; 0 when it has none.
 LONG PtzPriority(CBntDatabase* database, const CAcsUser& user)
@@ -79,7 +78,7 @@ HRESULT CWmipVideoRecorderMapper::GetAuthenticationData(DeviceMethodCall& call)
         connection.OpenForPanel(recorderId);
         const std::vector<BYTE> key = connection.GetPanelConnectionKey();
         if (connection.IsEOF() || key.empty())
-            throw CWMIException(kSource, __LINE__, WBEM_E_NOT_FOUND, kNoKey);
+            throw CWMIException(kSource, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNoConnectionKey);
         AccessPanelTypeJoinSet recorders(database);
         recorders.SetPanelIDFilter(recorderId);
         recorders.SetPanelTypeFilter(kRecorderPanelType);

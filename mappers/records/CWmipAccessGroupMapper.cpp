@@ -178,9 +178,7 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassO
             added.Add(levels[i]);
         if (IWmipUserEntry* entry = GetUserEntry();
             entry != nullptr && !entry->CanOnityILSLevelBeAssigned(badgeList, added))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                                L"The levels cannot be assigned due to Onity/ILS reader assignment overlap of the "
-                                L"access levels.");
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kGroupReaderOverlap);
         CBntAssignedAcLvlList newList;
         for (const Level& level : levels)
             newList.Add(level);

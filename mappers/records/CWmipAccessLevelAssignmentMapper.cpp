@@ -118,7 +118,7 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
     const bool levelSeen = CallerCanSee(L"Bnt_AccessLevel", {{L"ID", levelId}});
     if (levelSeen && CallerCanSee(L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}) &&
         CWmipRecordChecks::HasRow(database, L"BADGELINK", {{L"ACCLVLID", levelId}, {L"BADGEKEY", badgeKey}}))
-        Refuse(__LINE__, L"There is already an access level assignment for this access level and badge.");
+        Refuse(__LINE__, CWmipMessages::kLevelAssignmentExists);
 
     CBntAssignedAcLvlList::Entry added;
     added.levelId = levelId;
@@ -126,7 +126,7 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
     added.deactivate = ReadDate(instance, L"Deactivate");
     if (added.activate.GetStatus() == COleDateTime::valid && added.deactivate.GetStatus() == COleDateTime::valid &&
         !(added.activate < added.deactivate))
-        Refuse(__LINE__, L"The specified access level assignment activate date must come before the deactivate date.");
+        Refuse(__LINE__, CWmipMessages::kLevelAssignmentDateOrder);
 
     const CWmipAccessRules::Badge badge = CWmipAccessRules::ReadAssignableBadge(*this, badgeKey);
     CDynamicRecordset level(&database);
@@ -149,7 +149,7 @@ CWmipAccessRules::Badge CWmipAccessLevelAssignmentMapper::Assign(IWbemClassObjec
         if (held.segmentId != added.segmentId)
             continue;
         if (held.levelId == levelId)
-            Refuse(__LINE__, L"The specified access level assignment already exists.");
+            Refuse(__LINE__, CWmipMessages::kLevelAlreadyAssigned);
         ++(held.IsTemporary() ? temporary : standard);
     }
     const CSegmentUnit* unit = CWmipAccessRules::FindSegmentUnit(user, added.segmentId);

@@ -43,11 +43,11 @@ constexpr StageColumns kStages[] = {
     {CWmipAccessRequestMapper::Submitted, L"SUBMITTED_USERID", L"SUBMITTED_NOTE", L"SubmittedNote", L"SUBMITTED_DATE",
      L"submitted", nullptr, true},
     {CWmipAccessRequestMapper::Approved, L"APPROVED_USERID", L"APPROVED_NOTE", L"ApprovedNote", L"APPROVED_DATE",
-     L"approved", L"Cannot approve an access request that has already been approved or denied", true},
+     L"approved", CWmipMessages::kApproveSettledRequest, true},
     {CWmipAccessRequestMapper::OnHold, L"ONHOLD_USERID", L"ONHOLD_NOTE", L"OnHoldNote", L"ONHOLD_DATE", L"put on hold",
-     L"Cannot put on hold an access request that has already been approved or denied or put on hold", false},
+     CWmipMessages::kHoldSettledRequest, false},
     {CWmipAccessRequestMapper::Denied, L"DENIED_USERID", L"DENIED_NOTE", L"DeniedNote", L"DENIED_DATE", L"denied",
-     L"Cannot deny an access request that has already been approved or denied", true},
+     CWmipMessages::kDenySettledRequest, true},
 };
 
 // The methods, in lookup order.

@@ -33,9 +33,6 @@ namespace directories = brontel::directories;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccountMapper.cpp";
-constexpr const wchar_t* kNoAccountMessage =
-    L"An account with the specified account ID does not exist, or there was a problem connecting to the directory.";
-constexpr const wchar_t* kAlreadyLinkedMessage = L"This account is already linked to an existing person.";
 // Audit and replication kinds of an account link.
 constexpr LONG kAccountAuditObject = 58;
 constexpr LONG kAccountReplicationObject = 512;
@@ -155,7 +152,7 @@ LONG CWmipAccountMapper::Link(IWbemClassObject* instance, LONG directoryId, LONG
         account.reset();
     }
     if (account == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kNoAccountMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoDirectoryAccount);
     CWmipPersonRecord::ReadNamed(kSourceFile, *GetDatabase(), personId);
     try
     {
@@ -163,7 +160,7 @@ LONG CWmipAccountMapper::Link(IWbemClassObject* instance, LONG directoryId, LONG
     }
     catch (const directories::AccountAlreadyLinkedException&)
     {
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kAlreadyLinkedMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccountAlreadyLinked);
     }
     catch (const directories::DirectoryException&)
     {

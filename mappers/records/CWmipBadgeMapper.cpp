@@ -62,10 +62,6 @@ constexpr LONG kGeneratedModes[] = {1, 4, 7};
 constexpr LONG kBadgeTypeAction = 6;
 constexpr LONG kPersonAction = 7;
 
-constexpr const wchar_t* kLevelDigitsMessage =
-    L"The badge id cannot be changed, because the new badge number length is greater than the Segment setting for "
-    L"some of the Access Levels currently assigned to the Badge";
-
 CString ColumnOf(const CString& property)
 {
     if (property.CompareNoCase(L"PERSONID") == 0)
@@ -488,7 +484,7 @@ void CWmipBadgeMapper::BeforeWriteInstance(Operation operation, IWbemClassObject
                 const CSegmentUnit* unit = FindSegmentUnit(links.GetLong(0));
                 if (unit != nullptr &&
                     CWmipAccessRules::BrokenLimit(*unit, id, std::nullopt) != CWmipAccessRules::SegmentLimit::kNone)
-                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kLevelDigitsMessage);
+                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kBadgeIdLongerThanLevels);
             }
         }
         catch (const CWMIException& e)

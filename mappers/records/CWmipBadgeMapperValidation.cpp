@@ -43,29 +43,6 @@ constexpr LONG kBadgeTypeAction = 6;
 constexpr LONG kPersonAction = 7;
 constexpr LONG kStoredNullUseLimit = 255;
 
-constexpr const wchar_t* kAutoIdMessage =
-    L"The badge type that was specified for this badge is set to automatically generate badge IDs. The add failed "
-    L"because a badge ID was manually entered by the client.";
-constexpr const wchar_t* kVisitorTypeMessage =
-    L"The badge type that was specified for this badge is not a visitor badge, but the person specified is a visitor.";
-constexpr const wchar_t* kPrintedMessage =
-    L"This badge's ID, issue code, and badge type can not be edited because the badge has been printed.";
-constexpr const wchar_t* kIdChangeMessage = L"The badge ID was changed, but the user was not permitted to change it.";
-constexpr const wchar_t* kTypeSegmentsMessage =
-    L"The badge type cannot be modified when the segments of the two badge types are different.";
-constexpr const wchar_t* kInvalidIdMessage = L"The specified badge ID is not valid for a badge with this badge type.";
-constexpr const wchar_t* kMaxActiveMessage = L"The person already has the maximum number of active badges.";
-constexpr const wchar_t* kDuplicateMessage =
-    L"This badge already exists in the system. Please provide another badge ID/issue code combination.";
-constexpr const wchar_t* kOtherOwnerMessage =
-    L"An badge with this ID is owned by a different person. Only one person can have badges with a particular "
-    L"badge ID.";
-constexpr const wchar_t* kActiveIdMessage =
-    L"An active badge with this ID and a different issue code already exists. Only one active badge may have a "
-    L"particular badge ID.";
-constexpr const wchar_t* kDatesMessage = L"The specified badge activate date must come before the deactivate date.";
-constexpr const wchar_t* kPinMessage = L"The specified PIN code is not valid";
-
 [[noreturn]] void Refuse(int line, const wchar_t* message)
 {
     throw CWMIException(kSourceFile, line, WBEM_E_FAILED, message);
@@ -150,9 +127,9 @@ void CWmipBadgeMapper::ValidateBadge(int flag, IWbemClassObject* instance)
             useLimit = -1;
 
         if (add && !m_idGenerated && !IsManualBadgeIdAllowed(type))
-            Refuse(__LINE__, kAutoIdMessage);
+            Refuse(__LINE__, CWmipMessages::kBadgeIdGenerated);
         if (person.IsVisitor() && type.GetClass() != CBadgeType::kVisitorClass)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kVisitorTypeMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kBadgeTypeNotForVisitor);
         if (!type.PermissionGranted(user, CUserAction(kBadgeTypeAction, false)))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
         if (!person.PermissionGranted(user, CUserAction(kPersonAction, false), false))
@@ -174,7 +151,7 @@ void CWmipBadgeMapper::ValidateBadge(int flag, IWbemClassObject* instance)
 
         if (GetBadgeIdMode(type) != kModePersonId && (add || typeChanged) &&
             !CBntIDGenerator(GetDatabaseUser()).IsValidBadgeID(id, type.GetID(), nullptr))
-            Refuse(__LINE__, kInvalidIdMessage);
+            Refuse(__LINE__, CWmipMessages::kBadgeIdInvalidForType);
         if ((add || typeChanged || statusChanged) && status == kActiveStatus)
             CheckRequiredPersonFields(person.GetID(), person.IsVisitor(), type.GetID());
         CheckCounts(add, statusChanged, status, badgeKey, id, issueCode, person.GetID());
@@ -232,16 +209,17 @@ void CWmipBadgeMapper::CompareWithStoredBadge(IWbemClassObject* instance, LONG b
     const CAcsUser* user = RequireUser();
     if (stored->prints > 0 &&
         !(user->HasPermission(Permission::kEditPrintedBadges) && GetBadgeIdMode(storedType) == kModeManual))
-        Refuse(__LINE__, kPrintedMessage);
+        Refuse(__LINE__, CWmipMessages::kBadgePrinted);
     if (id != stored->id && !IsManualBadgeIdAllowed(storedType))
-        Refuse(__LINE__, kIdChangeMessage);
+        Refuse(__LINE__, CWmipMessages::kBadgeIdChangeDenied);
     if (newType != stored->type)
     {
         if (user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
         {
             storedType.ReadSegmentAssignments(GetDatabaseUser());
             if (!storedType.CanAccessSameSegmentUnits(GetBadgeType(instance), user))
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, kTypeSegmentsMessage);
+                throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED,
+                                    CWmipMessages::kBadgeTypeSegmentsDiffer);
         }
         typeChanged = true;
     }
@@ -286,7 +264,7 @@ void CWmipBadgeMapper::CheckCounts(bool add, bool statusChanged, LONG status, LO
         active.Rows().AddFilterLong(L"BADGE.EMPID", personId);
         active.Rows().AddFilterLong(L"BADGE.STATUS", kActiveStatus);
         if (active.Count() >= maxActive)
-            Refuse(__LINE__, kMaxActiveMessage);
+            Refuse(__LINE__, CWmipMessages::kActiveBadgesLimit);
     }
     if (add || id != m_storedId || issueCode != m_storedIssueCode)
     {
@@ -294,7 +272,7 @@ void CWmipBadgeMapper::CheckCounts(bool add, bool statusChanged, LONG status, LO
         same.Rows().AddFilterLong(L"BADGE.ISSUECODE", issueCode);
         same.Rows().AddFilterLongLong(L"BADGE.ID", id);
         if (same.Count() > 0)
-            Refuse(__LINE__, kDuplicateMessage);
+            Refuse(__LINE__, CWmipMessages::kBadgeExists);
     }
     if (add || id != m_storedId)
     {
@@ -302,7 +280,7 @@ void CWmipBadgeMapper::CheckCounts(bool add, bool statusChanged, LONG status, LO
         owners.Rows().AddFilterLongLong(L"BADGE.ID", id);
         owners.Rows().AddFilterLong(L"BADGE.EMPID", personId, CMultiFilterRecordset::NotEqual);
         if (owners.Count() > 0)
-            Refuse(__LINE__, kOtherOwnerMessage);
+            Refuse(__LINE__, CWmipMessages::kBadgeIdOtherOwner);
     }
     if (activating && maxActive > 1)
     {
@@ -310,7 +288,7 @@ void CWmipBadgeMapper::CheckCounts(bool add, bool statusChanged, LONG status, LO
         activeId.Rows().AddFilterLongLong(L"BADGE.ID", id);
         activeId.Rows().AddFilterLong(L"BADGE.STATUS", kActiveStatus);
         if (activeId.Count() > 0)
-            Refuse(__LINE__, kActiveIdMessage);
+            Refuse(__LINE__, CWmipMessages::kActiveBadgeIdTaken);
     }
 }
 
@@ -344,12 +322,12 @@ void CWmipBadgeMapper::CheckDates(IWbemClassObject* instance)
     const COleDateTime deactivate = WMIHelper::ToDateTimeUTC(deactivateText);
     if (activate.GetStatus() == COleDateTime::valid && deactivate.GetStatus() == COleDateTime::valid &&
         !(static_cast<DATE>(deactivate) > static_cast<DATE>(activate)))
-        Refuse(__LINE__, kDatesMessage);
+        Refuse(__LINE__, CWmipMessages::kBadgeDateOrder);
 }
 
 void CWmipBadgeMapper::CheckPin(IWbemClassObject* instance)
 {
     CString pin;
     if (SUCCEEDED(WMIHelper::GetString(instance, L"PIN", pin)) && !pin.IsEmpty() && !WMIHelper::IsValidPINCode(pin))
-        Refuse(__LINE__, kPinMessage);
+        Refuse(__LINE__, CWmipMessages::kInvalidPin);
 }

@@ -96,18 +96,18 @@ void CWmipBadgeStatusMapper::CheckWrite(bool modify, IWbemClassObject* instance)
 {
     const CAcsUser* user = RequireUser();
     if (user->GetSystemOptions().IsEquivalentToEnterpriseRegion())
-        Refuse(__LINE__, L"Badge Status items can only be added/modified at the root node.");
+        Refuse(__LINE__, CWmipMessages::kBadgeStatusRootOnly);
     LONG id = 0;
     const bool hasId = SUCCEEDED(WMIHelper::GetNumber(instance, L"ID", id));
     if (modify && hasId && id >= 0 && id <= kHighestSystemStatus)
-        Refuse(__LINE__, L"This item is a system field and cannot be changed.");
+        Refuse(__LINE__, CWmipMessages::kBadgeStatusSystemField);
     CString name;
     WMIHelper::GetString(instance, L"Name", name);
     try
     {
         if (CountStatuses(GetDatabase(), L"BADGSTAT", L"NAME", CDBValue(name),
                           modify && hasId ? std::optional<LONG>(id) : std::nullopt) > 0)
-            Refuse(__LINE__, L"This badge status name already exists.");
+            Refuse(__LINE__, CWmipMessages::kBadgeStatusNameTaken);
     }
     catch (const CDBException& e)
     {
@@ -123,16 +123,15 @@ void CWmipBadgeStatusMapper::CanDelete(IWbemClassObject* instance)
         return;
     const CAcsUser* user = RequireUser();
     if (user->GetSystemOptions().IsEquivalentToEnterpriseRegion())
-        Refuse(__LINE__, L"Badge Status items can only be deleted at the root node.");
+        Refuse(__LINE__, CWmipMessages::kBadgeStatusDeleteRootOnly);
     LONG id = 0;
     WMIHelper::GetNumber(instance, L"ID", id);
     if (id >= 0 && id <= kHighestSystemStatus)
-        Refuse(__LINE__, L"This badge status is a system field and cannot be deleted.");
+        Refuse(__LINE__, CWmipMessages::kBadgeStatusSystemNotDeleted);
     try
     {
         if (CountStatuses(GetDatabase(), L"BADGE", L"STATUS", CDBValue(id), std::nullopt) > 0)
-            Refuse(__LINE__, L"This status is in use by other badges. Please reassign badges before attempting to "
-                             L"delete the status since it is required.");
+            Refuse(__LINE__, CWmipMessages::kBadgeStatusInUse);
     }
     catch (const CDBException& e)
     {

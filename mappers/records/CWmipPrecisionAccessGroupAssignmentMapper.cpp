@@ -55,8 +55,7 @@ HRESULT CWmipPrecisionAccessGroupAssignmentMapper::PutInstance(IWbemClassObject*
         const bool groupSeen = CallerCanSee(L"Bnt_PrecisionAccessGroup", {{L"ID", groupId}});
         if (groupSeen && CallerCanSee(L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}) &&
             CWmipRecordChecks::HasRow(database, L"BDGPRECLINK", {{L"PRECGRPID", groupId}, {L"BADGEKEY", badgeKey}}))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                                L"There is already a precision access group assignment for this group and badge.");
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kPrecisionGroupAssigned);
         badge = CWmipAccessRules::ReadAssignableBadge(*this, badgeKey);
         if (!groupSeen)
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,

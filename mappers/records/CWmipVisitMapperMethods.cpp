@@ -37,26 +37,6 @@ constexpr wchar_t kSourceFile[] = L"CWmipVisitMapperMethods.cpp";
 // The user action of assigning a badge of a type.
 constexpr LONG kAssignBadgeTypeAction = 6;
 
-constexpr wchar_t kAlreadySignedIn[] = L"The specified visit has already been signed in.";
-constexpr wchar_t kUnreadable[] = L"Unable to read visit information from DB.";
-constexpr wchar_t kSignInFailed[] = L"The visit failed to be signed in properly.";
-constexpr wchar_t kNoDisposable[] =
-    L"Current cardholder option configuration prohibits creation of dispossible badges.";
-constexpr wchar_t kNotDisposable[] = L"Specified badge type is not valid for disposable badges.";
-constexpr wchar_t kNoPrinter[] =
-    L"There was no alternative printer specified, and a default printer for this badge type doesn't exist.";
-constexpr wchar_t kNoBadge[] = L"Unable to locate the specified badge in the DB.";
-constexpr wchar_t kNoAddBadges[] = L"The current user doesn't have permissions to add badges.";
-constexpr wchar_t kNoVisitorBadges[] =
-    L"Current cardholder option configuration prohibits badge assignments to visitors.";
-constexpr wchar_t kTooManyDigits[] = L"The entered badge Id has more digits than this user is allowed.";
-constexpr wchar_t kNotVisitorType[] = L"The specified visit badge type is not a visitor badge type.";
-constexpr wchar_t kTypeNotAllowed[] =
-    L"The current user doesn't have permissions to assign badges of the selected type.";
-constexpr wchar_t kTypeNotForVisitor[] = L"The current visitor cannot be assigned the selected badge type.";
-constexpr wchar_t kNotActive[] =
-    L"The specified visit is not active (it has not been signed in or has already been signed out).";
-constexpr wchar_t kSignOutFailed[] = L"Cannot sign out specified visitor.";
 constexpr wchar_t kBadgeSignOutFailed[] = L"Error signing out specified visitor's badge.";
 
 [[noreturn]] void Fail(int line, const wchar_t* message)
@@ -153,13 +133,13 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
     {
         CBntDatabase* database = GetDatabase();
         if (database == nullptr)
-            Fail(__LINE__, kUnreadable);
+            Fail(__LINE__, CWmipMessages::kVisitUnreadable);
         CBntTransaction transaction(*database);
         const auto manager = SetupVisitManager();
         CString timeIn;
         WMIHelper::GetString(instance, L"TIMEIN", timeIn);
         if (!timeIn.IsEmpty())
-            Fail(__LINE__, kAlreadySignedIn);
+            Fail(__LINE__, CWmipMessages::kVisitSignedIn);
         LONG badgeTypeId = -1;
         CString printerName;
         if (inParams != nullptr)
@@ -173,7 +153,7 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
         // The instance's visitor: reading the visit's e-mail fields reloads its stored row.
         const LONG visitorId = visit.GetVisitorID();
         if (!manager->ReadEmailFields(visit))
-            Fail(__LINE__, kUnreadable);
+            Fail(__LINE__, CWmipMessages::kVisitUnreadable);
         CPerson visitor(visitorId, nullptr, -9999, 101);
         ReadVisitor(visitor);
         visitor.ReadSegmentAssignments(GetDatabaseUser());
@@ -189,7 +169,7 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
         }
         else if (!visit.Signin(GetDatabaseUser(), 0, 0, nullptr))
         {
-            Fail(__LINE__, kSignInFailed);
+            Fail(__LINE__, CWmipMessages::kVisitNotSignedIn);
         }
         RunBadgeUpdate(*manager, visit.GetVisitorID(), changed);
         SendNotice(*manager, visit, 21418, visit.GetName(), NoticeTime(visit.GetTimeIn()));
@@ -209,17 +189,17 @@ void CWmipVisitMapper::SignInWithNewBadge(LONG badgeTypeId, const CString& print
                                           const CPerson& visitor, CBntAcsDBMgrVisit& manager)
 {
     if (!manager.AllowsDisposableBadges())
-        Fail(__LINE__, kNoDisposable);
+        Fail(__LINE__, CWmipMessages::kDisposableBadgesOff);
     CBadgeType type(badgeTypeId);
     CheckVisitBadgeType(type, user, visitor);
     if (!type.IsDisposable())
-        Fail(__LINE__, kNotDisposable);
+        Fail(__LINE__, CWmipMessages::kBadgeTypeNotDisposable);
     const CString printer = printerName.IsEmpty() ? type.DefaultPrintService(user) : printerName;
     if (printer.IsEmpty())
-        Fail(__LINE__, kNoPrinter);
+        Fail(__LINE__, CWmipMessages::kNoBadgePrinter);
     manager.FillBadgeTypeContainer(1);
     if (!visit.Signin(GetDatabaseUser(), 0, badgeTypeId, &printer))
-        Fail(__LINE__, kSignInFailed);
+        Fail(__LINE__, CWmipMessages::kVisitNotSignedIn);
 }
 
 void CWmipVisitMapper::SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user, CVisit& visit, const CPerson& visitor,
@@ -227,22 +207,22 @@ void CWmipVisitMapper::SignInWithExistingBadge(LONGLONG badgeId, CAcsUser* user,
 {
     const LONG badgeTypeId = GetBadgeTypeOfBadge(badgeId);
     if (badgeTypeId <= 0)
-        Fail(__LINE__, kNoBadge);
+        Fail(__LINE__, CWmipMessages::kVisitBadgeNotFound);
     if (!user->HasPermission(Permission::kAddBadges))
-        Fail(__LINE__, kNoAddBadges);
+        Fail(__LINE__, CWmipMessages::kNoBadgeAddPermission);
     if (!manager.AllowsVisitorBadges())
-        Fail(__LINE__, kNoVisitorBadges);
+        Fail(__LINE__, CWmipMessages::kVisitorBadgesOff);
     CBadgeType type(badgeTypeId);
     CheckVisitBadgeType(type, user, visitor);
     std::vector<LONG> segments;
     if (user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
         segments.assign(type.GetSegmentAssignments().begin(), type.GetSegmentAssignments().end());
     if (CBntBadgeKey::GetNumDigits(badgeId) > user->GetMaxBadgeNumberLength(segments))
-        Fail(__LINE__, kTooManyDigits);
+        Fail(__LINE__, CWmipMessages::kVisitBadgeIdTooLong);
     manager.FillBadgeTypeContainer(1);
     // The visit manager's sign-in takes only a badge the visitor already holds.
     if (!visit.Signin(GetDatabaseUser(), badgeId, 0, nullptr))
-        Fail(__LINE__, kSignInFailed);
+        Fail(__LINE__, CWmipMessages::kVisitNotSignedIn);
 }
 
 void CWmipVisitMapper::CheckVisitBadgeType(CBadgeType& type, CAcsUser* user, const CPerson& visitor)
@@ -250,17 +230,17 @@ void CWmipVisitMapper::CheckVisitBadgeType(CBadgeType& type, CAcsUser* user, con
     // The type is looked up as the caller: one it may not see is one that is not there.
     if (!CallerCanSee(L"Bnt_BadgeType", {{L"ID", type.GetID()}}) || FAILED(type.Read(GetDatabaseUser(), -1)) ||
         !type.ReadSegmentAssignments(GetDatabaseUser()))
-        Fail(__LINE__, kNotVisitorType);
+        Fail(__LINE__, CWmipMessages::kNotVisitorBadgeType);
     if (type.GetClass() != CBadgeType::kVisitorClass)
-        Fail(__LINE__, kNotVisitorType);
+        Fail(__LINE__, CWmipMessages::kNotVisitorBadgeType);
     if (!type.PermissionGranted(user, CUserAction(kAssignBadgeTypeAction, false)))
-        Fail(__LINE__, kTypeNotAllowed);
+        Fail(__LINE__, CWmipMessages::kBadgeTypeNotPermitted);
     if (user->GetSystemOptions().IsVisitorSegmentationEnabled())
     {
         const auto& segments = visitor.GetSegmentAssignments();
         if (std::none_of(segments.begin(), segments.end(),
                          [&](LONG segment) { return type.HasSegmentAccess(segment, user); }))
-            Fail(__LINE__, kTypeNotForVisitor);
+            Fail(__LINE__, CWmipMessages::kBadgeTypeNotForThisVisitor);
     }
 }
 
@@ -297,9 +277,9 @@ HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
         if (!visit.Read(GetDatabaseUser(), visit.GetID()).IsSuccess())
             Fail(__LINE__, CWmipMessages::kVisitNotRead);
         if (!visit.IsActive())
-            Fail(__LINE__, kNotActive);
+            Fail(__LINE__, CWmipMessages::kVisitNotActive);
         if (!visit.Signout(GetDatabaseUser()))
-            Fail(__LINE__, kSignOutFailed);
+            Fail(__LINE__, CWmipMessages::kVisitorNotSignedOut);
         const auto manager = SetupVisitManager();
         try
         {

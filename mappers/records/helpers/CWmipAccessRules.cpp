@@ -125,8 +125,7 @@ CWmipAccessRules::Badge CWmipAccessRules::ReadAssignableBadge(CWmipClassMapper& 
         CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
                                       L"BadgeKey");
     if (status != kActiveBadge)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED,
-                            L"Access level assignments can only be made to active badges.");
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInactiveBadge);
     if (CBntAcsDBMgrCardholder(&user).BadgeTypeIsDisposable(badge.type))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kDisposableBadge);
     return badge;
