@@ -227,7 +227,7 @@ void CWmipInstanceWriter::LoadProperties()
         SplitColumn(m_properties.front().columns.front(), m_mainTable, column);
     }
     if (m_mainTable.IsEmpty())
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_SUPPORTED, kNoTableMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_SUPPORTED, CWmipMessages::kNoTableToWrite);
     AddJoinLinks();
 }
 
@@ -300,7 +300,7 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
             return CWmideUnit::Null(column);
         std::vector<BYTE> cipher;
         if (!brontel::crypto::Crypto().EncryptPinString(pin, cipher))
-            ThrowProperty(__LINE__, WBEM_E_FAILED, kEncryptMessage, property);
+            ThrowProperty(__LINE__, WBEM_E_FAILED, CWmipMessages::kValueNotEncrypted, property);
         return CWmideUnit::Bytes(column, std::move(cipher));
     }
 
@@ -310,7 +310,8 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
         const ByteArray read = ByteArrayOf(value, bytes);
         if (read != ByteArray::Read)
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER,
-                          read == ByteArray::TooLarge ? kBinaryTooLargeMessage : CWmipMessages::kInvalidProperty,
+                          read == ByteArray::TooLarge ? CWmipMessages::kBinaryTooLarge
+                                                      : CWmipMessages::kInvalidProperty,
                           property);
         return CWmideUnit::Bytes(column, std::move(bytes));
     }
@@ -326,7 +327,7 @@ CWmideUnit CWmipInstanceWriter::MakeUnit(const CString& property, const CString&
             ThrowProperty(__LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty, property);
         std::vector<BYTE> cipher;
         if (!brontel::crypto::Crypto().EncryptString(text, cipher))
-            ThrowProperty(__LINE__, WBEM_E_FAILED, kEncryptMessage, property);
+            ThrowProperty(__LINE__, WBEM_E_FAILED, CWmipMessages::kValueNotEncrypted, property);
         return CWmideUnit::Bytes(column, std::move(cipher));
     }
 
@@ -617,7 +618,7 @@ void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, 
     {
         current = ReadCurrent(instance, &missing);
         if (create && current != nullptr)
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ALREADY_EXISTS, kAlreadyExistsMessage);
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ALREADY_EXISTS, CWmipMessages::kInstanceAlreadyExists);
         create = current == nullptr;
     }
     const Operation operation = create ? Operation::Add : Operation::Modify;
@@ -708,7 +709,7 @@ HRESULT CWmipInstanceWriter::Put(IWbemClassObject* instance, LONG flags, CString
         CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipClassMapper::PutInstance failed.", 0, &e);
         if (e.IsConnectionLost())
             throw;
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kDatabaseMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
     }
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, CString(L"CWmipClassMapper::PutInstance. Done. ") + path);
     return S_OK;
@@ -753,7 +754,7 @@ HRESULT CWmipInstanceWriter::Delete(CWmipObjectPath* path)
         CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipClassMapper::DeleteInstance failed.", 0, &e);
         if (e.IsConnectionLost())
             throw;
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, kDatabaseMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
     }
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"CWmipClassMapper::DeleteInstance. Done.");
     return S_OK;

@@ -39,16 +39,8 @@ class IWbemClassObject;
 class CWmipInstanceWriter
 {
 public:
-    // Messages of the write's refusals, used exactly.
-    static constexpr const wchar_t* kAlreadyExistsMessage = L"An instance with the specified keys already exists.";
-    static constexpr const wchar_t* kDatabaseMessage = L"The system was unable to write the instance to the database.";
-    static constexpr const wchar_t* kNoTableMessage = L"The class has no table to write to.";
-    static constexpr const wchar_t* kEncryptMessage = L"The system was unable to encrypt the value of the property %s.";
-    static constexpr const wchar_t* kBinaryTooLargeMessage =
-        L"The value of the property %s is larger than a binary property may hold (16 MiB).";
-
     // The most bytes a binary (uint8 array) property value may hold: photos, signatures and
-    // documents. Stated in README.md; the message above names it.
+    // documents. Stated in README.md; CWmipMessages::kBinaryTooLarge names it.
     static constexpr std::size_t kMaxBinaryBytes = 16 * 1024 * 1024;
 
     explicit CWmipInstanceWriter(CWmipClassMapper& mapper);

@@ -242,6 +242,15 @@ public:
     // CWmipVideoRecorderMapper.
     static constexpr const wchar_t* kNoConnectionKey =
         L"The BNVR connection key associated with the requested instance could not be retrieved.";
+    // CWmipInstanceWriter.
+    static constexpr const wchar_t* kInstanceAlreadyExists = L"An instance with the specified keys already exists.";
+    static constexpr const wchar_t* kInstanceNotWritten =
+        L"The system was unable to write the instance to the database.";
+    static constexpr const wchar_t* kNoTableToWrite = L"The class has no table to write to.";
+    static constexpr const wchar_t* kValueNotEncrypted =
+        L"The system was unable to encrypt the value of the property %s.";
+    static constexpr const wchar_t* kBinaryTooLarge =
+        L"The value of the property %s is larger than a binary property may hold (16 MiB).";
 
     // The text for a failure of `result` raised without a text; kFailed for a result without
     // a text of its own.

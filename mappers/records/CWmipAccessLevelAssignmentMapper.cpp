@@ -96,7 +96,7 @@ HRESULT CWmipAccessLevelAssignmentMapper::PutInstance(IWbemClassObject* instance
         CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipAccessLevelAssignmentMapper::PutInstance failed.", 0, &e);
         if (e.IsConnectionLost())
             throw;
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipInstanceWriter::kDatabaseMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
     }
     // The panels learn of the badge only once its new level is stored.
     CWmipAccessRules::SendBadgeDownloadNotice(badge.id);

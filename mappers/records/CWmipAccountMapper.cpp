@@ -124,7 +124,7 @@ HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, 
         CWMIDebugLog::LogError(kSourceFile, __LINE__, L"CWmipAccountMapper::PutInstance failed.", 0, &e);
         if (e.IsConnectionLost())
             throw;
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipInstanceWriter::kDatabaseMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
     }
     CWmipObjectPath written(GetClassName());
     written.AddKey(L"ID", key);

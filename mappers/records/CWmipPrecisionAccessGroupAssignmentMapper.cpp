@@ -89,7 +89,7 @@ HRESULT CWmipPrecisionAccessGroupAssignmentMapper::PutInstance(IWbemClassObject*
         CWMIDebugLog::LogError(kSourceFile, __LINE__, L"PutInstance failed.", 0, &e);
         if (e.IsConnectionLost())
             throw;
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipInstanceWriter::kDatabaseMessage);
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten);
     }
     CWmipAccessRules::SendBadgeDownloadNotice(badge.id);
     CWmipObjectPath written(GetClassName());

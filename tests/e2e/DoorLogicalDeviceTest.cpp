@@ -396,7 +396,7 @@ TEST_F(DoorLogicalDevices, AFailedDeleteLeavesItsCascadeUndone)
                                                    " BEGIN SELECT RAISE(ABORT, 'refused'); END;");
         const Reply refused = Delete(Form::Sync, c.path);
         support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), "DROP TRIGGER refuse_delete;");
-        EXPECT_TRUE(Refused(refused, WBEM_E_FAILED, CWmipInstanceWriter::kDatabaseMessage));
+        EXPECT_TRUE(Refused(refused, WBEM_E_FAILED, CWmipMessages::kInstanceNotWritten));
         EXPECT_EQ(Devices(), devices);
         EXPECT_EQ(Sources(), sources);
     }
