@@ -209,6 +209,7 @@ protected:
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "[" << answer << "], for a missing record [" << expected << "]";
     }
+
     // The same, and refused.
     static ::testing::AssertionResult RefusedAsMissing(const Reply& hidden, const Reply& missing,
                                                        const std::wstring& path)
@@ -312,9 +313,9 @@ TEST_F(SegmentIsolation, EveryMethodAndWriteOnAHiddenInstanceIsRefusedWithNothin
     }
 }
 
-// Level 3 stands in segment 3; badge 1 and its person are the empty segment's own for the
-// empty caller's attempts, so each of the empty caller reaches the level's rule; group 40 is the empty segment's own,
-// holding level 3. Each refusal names the property that names the level.
+// Level 3 stands in segment 3; group 40 is the empty segment's own, holding level 3. For the
+// empty caller's attempts badge 1 and its person are the empty segment's own too, so each attempt
+// reaches the level's rule, and its refusal names the property that names the level.
 TEST_F(SegmentIsolation, ALevelOfAnotherSegmentIsGivenOnNoPathAndNoLevelIsPlacedThere)
 {
     support::InstallationDatabase::Execute(
