@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <map>
+#include <regex>
 #include <set>
 #include <string>
 #include <utility>
@@ -185,6 +186,27 @@ inline StoredRecords RowsBeyondSegment(const std::wstring& className, const std:
 
 // A number no record of the installation holds.
 inline constexpr LONG kMissingRecord = 2000000000;
+
+// The text with each of the ids it names replaced by "#", so that the answers for two records
+// compare.
+inline std::string WithoutIds(std::string text, const std::vector<std::wstring>& ids)
+{
+    static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
+    for (const std::wstring& id : ids)
+    {
+        const std::string literal = std::regex_replace(e2e::DoorTest::Utf8(id), special, "\\$&");
+        text = std::regex_replace(text, std::regex("(^|[^0-9A-Za-z])" + literal + "(?![0-9A-Za-z])"), "$1#");
+    }
+    return text;
+}
+
+// What the caller read of a request: "ok", or the code and the status object's description.
+inline std::string Answer(const e2e::Reply& reply)
+{
+    return SUCCEEDED(reply.result)
+               ? std::string("ok")
+               : e2e::DoorTest::Hex(reply.result) + " | " + e2e::DoorTest::Description(reply.statusObject.Get());
+}
 
 // A property or parameter value for both doors.
 using NamedValues = std::vector<std::pair<std::wstring, _variant_t>>;

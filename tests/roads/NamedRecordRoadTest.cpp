@@ -90,13 +90,6 @@ std::ostream& operator<<(std::ostream& out, const Road& road)
     return out;
 }
 
-std::string WithoutIds(std::string text, const std::vector<std::wstring>& ids)
-{
-    for (const std::wstring& id : ids)
-        text = std::regex_replace(text, std::regex("(^|[^0-9A-Za-z])" + DoorTest::Utf8(id) + "(?![0-9A-Za-z])"), "$1#");
-    return text;
-}
-
 class NamedRecordRoads : public DoorTest
 {
 protected:
@@ -127,12 +120,6 @@ protected:
             if (!std::regex_search(lines[i], timing))
                 road.lines.push_back(WithoutIds(std::regex_replace(lines[i], stamp, ""), ids));
         return road;
-    }
-
-    static std::string Answer(const Reply& reply)
-    {
-        return SUCCEEDED(reply.result) ? std::string("ok")
-                                       : Hex(reply.result) + " | " + Description(reply.statusObject.Get());
     }
 
     support::SimulatedInstallation m_servers{std::vector<std::wstring>{L"localhost"}};
