@@ -86,22 +86,7 @@ std::vector<_variant_t> ElementsOf(const VARIANT& value)
 
 bool IsNumberType(CIMTYPE type)
 {
-    switch (type)
-    {
-    case CIM_SINT8:
-    case CIM_UINT8:
-    case CIM_SINT16:
-    case CIM_UINT16:
-    case CIM_SINT32:
-    case CIM_UINT32:
-    case CIM_SINT64:
-    case CIM_UINT64:
-    case CIM_REAL32:
-    case CIM_REAL64:
-        return true;
-    default:
-        return false;
-    }
+    return IsIntegerCimType(type) || type == CIM_REAL32 || type == CIM_REAL64;
 }
 
 // A literal a number compares with: a decimal number, quoted or not, with sign, fraction and
