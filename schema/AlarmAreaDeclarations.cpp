@@ -62,6 +62,7 @@ constinit const SchemaDeclaration kAreaDeclarations[] = {
 constinit const SchemaDeclaration kReaderEntersAreaDeclarations[] = {
     DeclareClass(L"Bnt_ReaderEntersArea", L"CWmipAssocReaderEntersAreaMapper"),
     DeclareBelongsTo(L"Bnt_ReaderEntersArea", L"Reader, Reader", L"Bnt_Reader", L"PanelID, ReaderID"),
+    DeclareBelongsTo(L"Bnt_ReaderEntersArea", L"Area", L"Bnt_Area", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderEntersArea", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_ReaderEntersArea", L"Reader", L"Bnt_Reader"),
     DeclareReferenceProperty(L"Bnt_ReaderEntersArea", L"Area", L"Bnt_Area"),
@@ -70,6 +71,7 @@ constinit const SchemaDeclaration kReaderEntersAreaDeclarations[] = {
 constinit const SchemaDeclaration kReaderExitsAreaDeclarations[] = {
     DeclareClass(L"Bnt_ReaderExitsArea", L"CWmipAssocReaderExitsAreaMapper"),
     DeclareBelongsTo(L"Bnt_ReaderExitsArea", L"Reader, Reader", L"Bnt_Reader", L"PanelID, ReaderID"),
+    DeclareBelongsTo(L"Bnt_ReaderExitsArea", L"Area", L"Bnt_Area", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderExitsArea", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_ReaderExitsArea", L"Reader", L"Bnt_Reader"),
     DeclareReferenceProperty(L"Bnt_ReaderExitsArea", L"Area", L"Bnt_Area"),

@@ -147,6 +147,34 @@ protected:
 
     static std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
+    // The path of an instance: its relative path, or for an association (whose references are
+    // no keys of the class definition) the class with each reference's path as a quoted value.
+    static std::wstring InstancePath(const std::wstring& name, const CWMITypeInfo& type, IWbemClassObject* instance)
+    {
+        if (type.GetReferenceProperties().empty())
+            return Widen(support::PropertyText(instance, L"__RELPATH"));
+        std::wstring path = name;
+        char separator = '.';
+        for (const auto& [reference, end] : type.GetReferenceProperties())
+        {
+            path += separator + std::wstring(reference.GetString()) + L"=\"";
+            for (const char c : support::PropertyText(instance, reference.GetString()))
+                path += c == '"' || c == '\\' ? std::wstring{L'\\', wchar_t(c)} : std::wstring(1, wchar_t(c));
+            path += L'"';
+            separator = ',';
+        }
+        return path;
+    }
+    // The paths of the instances of a reply, sorted.
+    static std::vector<std::wstring> Paths(const std::wstring& name, const CWMITypeInfo& type, const Reply& reply)
+    {
+        std::vector<std::wstring> paths;
+        for (const ComPtr<IWbemClassObject>& object : reply.objects)
+            paths.push_back(InstancePath(name, type, object.Get()));
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+
     // The method called with one input parameter.
     Reply Call(const std::wstring& path, const std::wstring& method, const wchar_t* parameter, _variant_t value)
     {
@@ -164,13 +192,19 @@ protected:
         return Exec(Form::Sync, path, method, in.Get());
     }
 
-    // The path with its first key set to no record's number.
+    // The path with its first key set to no record's number; an association's first reference
+    // names its end with that number as the end's first key.
     static std::wstring MissingPath(const std::wstring& path)
     {
         const std::size_t equals = path.find(L'=');
         const std::size_t end = path.find(L',', equals);
-        return path.substr(0, equals + 1) + std::to_wstring(kMissingRecord) +
-               (end == std::wstring::npos ? L"" : path.substr(end));
+        const std::size_t nested = path.find(L'=', equals + 1);
+        if (path[equals + 1] != L'"' || nested == std::wstring::npos || nested > end ||
+            path.compare(nested + 1, 2, L"\\\"") != 0)
+            return path.substr(0, equals + 1) + std::to_wstring(kMissingRecord) +
+                   (end == std::wstring::npos ? L"" : path.substr(end));
+        const std::size_t value = nested + 3;
+        return path.substr(0, value) + std::to_wstring(kMissingRecord) + path.substr(path.find(L"\\\"", value));
     }
 
     // A copy of the stored instance of the path with its first key set to no record's number.
@@ -363,54 +397,6 @@ TEST_F(SegmentIsolation, ALevelOfAnotherSegmentIsGivenOnNoPathAndNoLevelIsPlaced
     CallAs(kLabCaller);
     EXPECT_EQ(assignment(2).result, WBEM_S_NO_ERROR);
     EXPECT_EQ(planted(3).result, WBEM_S_NO_ERROR);
-}
-
-// An association row shows only when the caller may see both ends. With cardholder segments on,
-// every person and every panel stands in segment 3 while level 44 and every badge's own
-// SEGMENTID name the empty segment: the empty caller sees one end of each row (the level, the
-// badge's column, the directory) and so none of the rows, not even level 44's link to a reader of
-// a panel of segment 3; the caller of segment 3 sees the rows whose ends it sees.
-// Both callers are new, so they log in with the options as changed here.
-TEST_F(SegmentIsolation, AnAssociationRowShowsOnlyWhenBothEndsAreSeen)
-{
-    constexpr const wchar_t* kLab = support::callers::kLateLab;
-    constexpr const wchar_t* kEmpty = support::callers::kLateEmpty;
-    const std::filesystem::path database = DoorInstallation::DatabaseFile();
-    support::InstallationDatabase::Execute(
-        database, support::TestCallers::Sql({kLab, kEmpty}) +
-                      "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;"
-                      "INSERT INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID) VALUES (44, 'Own', 4);"
-                      "INSERT INTO BADGELINK (ACCLVLID, BADGEKEY) VALUES (44, 2);"
-                      "INSERT INTO ACCLVLINK (ACCESSLVID, PANELID, READERID, TZID) VALUES (44, 1, 0, 1);"
-                      "UPDATE BADGE SET SEGMENTID = 4;");
-    const std::vector<std::wstring> associations = {
-        L"Bnt_AccessLevelAssignment",      L"Bnt_CardholderBadge",
-        L"Bnt_CardholderAccount",          L"Bnt_PersonAccount",
-        L"Bnt_DirectoryAccount",           L"Bnt_CardholderMultimediaObject",
-        L"Bnt_AccessLevelReaderAssignment"};
-    for (const std::wstring& association : associations)
-    {
-        SCOPED_TRACE(Utf8(association));
-        const SegmentedClass rows{association, L"", {}};
-        const std::vector<std::wstring> all = Split(Callers::kAdministrator, rows).hidden;
-        EXPECT_FALSE(all.empty());
-        const std::vector<std::wstring> lab = Split(kLab, rows).hidden;
-        EXPECT_FALSE(lab.empty());
-        EXPECT_TRUE(std::includes(all.begin(), all.end(), lab.begin(), lab.end()));
-
-        EXPECT_TRUE(Split(kEmpty, rows).hidden.empty());
-        for (const Form form : kBothForms)
-        {
-            EXPECT_TRUE(Query(form, L"SELECT * FROM " + association).objects.empty());
-            for (const std::wstring& path : all)
-                EXPECT_TRUE(Get(form, path).objects.empty()) << Utf8(path);
-        }
-    }
-    support::InstallationDatabase::Execute(database, "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1003;"
-                                                     "DELETE FROM BADGELINK WHERE ACCLVLID = 44;"
-                                                     "DELETE FROM ACCLVLINK WHERE ACCESSLVID = 44;"
-                                                     "DELETE FROM ACCESSLVL WHERE ACCESSLVID = 44;"
-                                                     "UPDATE BADGE SET SEGMENTID = 3;");
 }
 // A record is never placed in a segment that does not exist, not even by the administrator, who
 // reaches every segment id: every class with a segment of its own, and persons by their primary
@@ -738,6 +724,74 @@ bool Visible(const std::string& table, const std::string& rowid, int depth = 0)
     }
     return true;
 }
+// The row of the class's table that the key values name, as the schema sees it: visible when the
+// sweep's caller may see it by Visible; hidden when no row holds the keys or the keys lie in no
+// table. The first key's column names the table.
+bool KeyedRowVisible(const CWMITypeInfo& type, const std::function<std::string(const CString&)>& keyValue)
+{
+    const std::wstring keyColumn = type.GetKeyProperties().front().second.GetString();
+    const std::string table = DoorTest::Utf8(keyColumn.substr(0, keyColumn.find(L'.')));
+    if (table.empty())
+        return false;
+    std::string where;
+    std::vector<std::string> keys;
+    for (const auto& [key, column] : type.GetKeyProperties())
+    {
+        const std::wstring text = column.GetString();
+        if (DoorTest::Utf8(text.substr(0, text.find(L'.'))) != table)
+            continue;
+        where += std::string(where.empty() ? " WHERE " : " AND ") + DoorTest::Utf8(text) + " = ?";
+        keys.push_back(keyValue(key));
+    }
+    const Table row = DoorInstallation::Rows("SELECT rowid FROM " + table + where, keys);
+    return !row.empty() && Visible(table, row.front().front());
+}
+
+// Whether the sweep's caller may see the end an object path names: the path's class (a
+// subclass of the declared end may be named) and its key values, then the row they name.
+bool EndVisible(const std::string& path)
+{
+    const std::size_t dot = path.find('.', path.find(':') == std::string::npos ? 0 : path.find(':') + 1);
+    if (path.empty() || dot == std::string::npos)
+        return false;
+    const std::size_t start = path.find(':') == std::string::npos || path.find(':') > dot ? 0 : path.find(':') + 1;
+    const CWMITypeInfo* end = CWmipMapperRegistry::Instance()->GetTypeInfo(
+        CString(std::wstring(path.begin() + start, path.begin() + dot).c_str()), true);
+    if (end == nullptr || end->GetKeyProperties().empty())
+        return false;
+    std::map<std::string, std::string> values;
+    for (std::size_t at = dot + 1; at < path.size();)
+    {
+        const std::size_t equals = path.find('=', at);
+        const std::size_t comma = path.find(',', equals);
+        std::string value =
+            path.substr(equals + 1, comma == std::string::npos ? std::string::npos : comma - equals - 1);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+            value = value.substr(1, value.size() - 2);
+        std::string key = path.substr(at, equals - at);
+        std::transform(key.begin(), key.end(), key.begin(), ::toupper);
+        values[key] = value;
+        at = comma == std::string::npos ? path.size() : comma + 1;
+    }
+    return KeyedRowVisible(*end, [&](const CString& key) {
+        std::string name = DoorTest::Utf8(key.GetString());
+        std::transform(name.begin(), name.end(), name.begin(), ::toupper);
+        return values[name];
+    });
+}
+
+// Whether the sweep's caller may see the instance: an association's row when every end it
+// references is seen, any other class's row by its own keys.
+bool InstanceVisible(const CWMITypeInfo& type, IWbemClassObject* instance)
+{
+    if (type.GetReferenceProperties().empty())
+        return KeyedRowVisible(type,
+                               [&](const CString& key) { return support::PropertyText(instance, key.GetString()); });
+    return std::all_of(type.GetReferenceProperties().begin(), type.GetReferenceProperties().end(),
+                       [&](const auto& reference) {
+                           return EndVisible(support::PropertyText(instance, reference.first.GetString()));
+                       });
+}
 // The owners the sweep writes: segmentation on for segments, persons, visitors and badge types,
 // and in every table that holds a segment the first row moved to the caller's segment 4 while the
 // rest stay in segment 3; the sweep's caller is written after the options changed. Undone at the
@@ -776,8 +830,9 @@ private:
 // Every served class, walked from the registry, with segmentation on for segments, persons,
 // visitors and badge types. The test writes its own owners: in every table that holds a segment
 // the first row moves to the caller's segment 4, the rest stay in segment 3. Each instance is then
-// visible or hidden as the schema says (its own segment and the owners its columns name), and
-// every road agrees: enumeration, query, get, the bus's rows and counts; a delete, an update or a
+// visible or hidden as the schema says (its own segment and the owners its columns name; an
+// association's row when every end its references name is), and every road agrees: the paths of
+// enumeration and both query forms, get, the bus's rows and counts; a delete, an update or a
 // method on a hidden instance changes nothing, tells no server and answers as a missing one does.
 TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
 {
@@ -790,49 +845,42 @@ TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
     const std::vector<Table> before = DoorInstallation::WholeDatabase();
     std::size_t splitClasses = 0;
     std::size_t swept = 0;
+    std::size_t associations = 0;
+    std::size_t splitAssociations = 0;
     for (const CString& className : registry->GetTypeNames())
     {
         const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
-        if (type == nullptr || !type->GetTypeConstructor() || type->GetKeyProperties().empty())
+        // An association is judged by the ends it references, another class by the row its keys
+        // name; a class whose keys lie in no table is judged by no row.
+        if (type == nullptr || !type->GetTypeConstructor() ||
+            (type->GetReferenceProperties().empty() &&
+             (type->GetKeyProperties().empty() || type->GetKeyProperties().front().second.IsEmpty())))
             continue;
         const std::wstring name = className.GetString();
         SCOPED_TRACE(Utf8(name));
-        const std::wstring keyColumn = type->GetKeyProperties().front().second.GetString();
-        const std::string table = Utf8(keyColumn.substr(0, keyColumn.find(L'.')));
         CallAs(Callers::kAdministrator);
         const Reply all = Enum(Form::Sync, name);
-        if (all.result != WBEM_S_NO_ERROR || table.empty())
+        if (all.result != WBEM_S_NO_ERROR)
             continue;
         ++swept;
         std::vector<std::wstring> visible;
         std::vector<std::wstring> hidden;
         for (const ComPtr<IWbemClassObject>& object : all.objects)
-        {
-            std::string where;
-            std::vector<std::string> keys;
-            for (const auto& [key, column] : type->GetKeyProperties())
-            {
-                const std::wstring text = column.GetString();
-                if (Utf8(text.substr(0, text.find(L'.'))) != table)
-                    continue;
-                where += std::string(where.empty() ? " WHERE " : " AND ") + Utf8(text) + " = ?";
-                keys.push_back(support::PropertyText(object.Get(), key.GetString()));
-            }
-            const Table row = DoorInstallation::Rows("SELECT rowid FROM " + table + where, keys);
-            const std::wstring path = Widen(support::PropertyText(object.Get(), L"__RELPATH"));
-            (!row.empty() && Visible(table, row.front().front()) ? visible : hidden).push_back(path);
-        }
+            (InstanceVisible(*type, object.Get()) ? visible : hidden)
+                .push_back(InstancePath(name, *type, object.Get()));
         std::sort(visible.begin(), visible.end());
         std::sort(hidden.begin(), hidden.end());
         splitClasses += !visible.empty() && !hidden.empty() ? 1 : 0;
+        if (!type->GetReferenceProperties().empty())
+        {
+            ++associations;
+            splitAssociations += !visible.empty() && !hidden.empty() ? 1 : 0;
+        }
 
         CallAs(kCaller);
-        std::vector<std::wstring> served;
-        for (const ComPtr<IWbemClassObject>& object : Enum(Form::Sync, name).objects)
-            served.push_back(Widen(support::PropertyText(object.Get(), L"__RELPATH")));
-        std::sort(served.begin(), served.end());
-        EXPECT_EQ(served, visible);
-        EXPECT_EQ(Query(Form::Sync, L"SELECT * FROM " + name).objects.size(), visible.size());
+        EXPECT_EQ(Paths(name, *type, Enum(Form::Sync, name)), visible);
+        for (const Form form : kBothForms)
+            EXPECT_EQ(Paths(name, *type, Query(form, L"SELECT * FROM " + name)), visible);
         const std::optional<std::size_t> busRows = bus.Get(token, name, "");
         if (busRows)
         {
@@ -878,6 +926,9 @@ TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
     // The split reached most classes: each of them shows the caller some rows and hides others.
     EXPECT_GE(swept, 80u);
     EXPECT_GE(splitClasses, 30u);
+    // The associations among them (a level's groups, a person's badges, a reader's areas, ...).
+    EXPECT_GE(associations, 12u);
+    EXPECT_GE(splitAssociations, 4u);
 }
 
 // A value list names no record the caller may not see: with badge-type segmentation on, the

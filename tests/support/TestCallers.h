@@ -53,10 +53,6 @@ inline constexpr wchar_t kHeadquartersChief[] = L"S-1-5-21-1004336348-1177238915
 // no monitoring group, report group 301 and field group 401 (the program writes those two), and
 // no administrator group.
 inline constexpr wchar_t kUserManager[] = L"S-1-5-21-1004336348-1177238915-682003330-2052";
-// The same rights and segments as kLab and kEmpty, without a bus password: written later by the
-// program, so that they log in only after it has changed the options.
-inline constexpr wchar_t kLateLab[] = L"S-1-5-21-1004336348-1177238915-682003330-2032";
-inline constexpr wchar_t kLateEmpty[] = L"S-1-5-21-1004336348-1177238915-682003330-2042";
 // The demo operator's system permission group (mostly view rights) in segment 4 ("Empty") only;
 // logs in on the bus with the demo operator's password.
 inline constexpr wchar_t kEmptyViewer[] = L"S-1-5-21-1004336348-1177238915-682003330-2043";
