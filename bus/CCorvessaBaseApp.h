@@ -41,6 +41,7 @@
 #include "provider/CWmipApp.h"
 
 class CAcsUser;
+class IWmipUserEntry;
 class CCorvessaException;
 class CCorvessaQpidType;
 class CCorvessaUserCache;
@@ -256,7 +257,7 @@ protected:
     // The filter's property = literal pairs checked against the type: S_OK; 0x80041002 for a
     // type without description; 0x80040521 with property (and value, when the value is at
     // fault) set for an unknown property or a value the property does not take.
-    HRESULT CheckGetInstanceFilter(CAcsUser* user, const CString& typeName, CWmipQuery* query, CString& value,
+    HRESULT CheckGetInstanceFilter(IWmipUserEntry* entry, const CString& typeName, CWmipQuery* query, CString& value,
                                    CString& property);
     // The page (or the count) over the derived types, laid end to end by name; types without
     // mapper or view permission count no rows. Results as GetInstanceImpl's (its last call's);

@@ -173,8 +173,7 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
     {
         CString value;
         CString property;
-        const HRESULT hr =
-            CheckGetInstanceFilter(entry->GetUser(), ConvertUtf8ToCString(typeName), query, value, property);
+        const HRESULT hr = CheckGetInstanceFilter(entry, ConvertUtf8ToCString(typeName), query, value, property);
         if (FAILED(hr))
         {
             CString text;
@@ -244,7 +243,7 @@ HRESULT CCorvessaBaseApp::GetInstanceImpl(CWmipUserCacheEntry* entry, CWmipClass
     return S_OK;
 }
 
-HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(CAcsUser* user, const CString& typeName, CWmipQuery* query,
+HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(IWmipUserEntry* entry, const CString& typeName, CWmipQuery* query,
                                                  CString& value, CString& property)
 {
     CWMITypeInfo* typeInfo = CWmipMapperRegistry::Instance()->GetTypeInfo(typeName);
@@ -254,6 +253,7 @@ HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(CAcsUser* user, const CString& 
     }
     // A dynamic class knows its properties only once its description has been read.
     typeInfo->GetTypeInformation();
+    std::shared_ptr<CCorvessaClassObject> served;
     for (const auto& [name, literal] : query->GetWhereValues())
     {
         property = name;
@@ -263,7 +263,11 @@ HRESULT CCorvessaBaseApp::CheckGetInstanceFilter(CAcsUser* user, const CString& 
             return corvessa::kInvalidFilter;
         }
         value = literal;
-        if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(typeInfo, name, literal, user) ||
+        if (served == nullptr)
+        {
+            served = typeInfo->GetUserDefinition(entry);
+        }
+        if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(*served, name, literal) ||
             !CCorvessaHelper::IsValidValue(qpid::types::Variant(ConvertCStringToUtf8(literal)),
                                            typeInfo->GetPropertyType(name)))
         {

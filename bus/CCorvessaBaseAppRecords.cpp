@@ -111,7 +111,7 @@ HRESULT CCorvessaBaseApp::GetMultimediaObjectData(const std::string& token, cons
         {
             CString value;
             CString property;
-            hr = CheckGetInstanceFilter(lease->GetUser(), query->GetClassName(), query.get(), value, property);
+            hr = CheckGetInstanceFilter(lease.get(), query->GetClassName(), query.get(), value, property);
             if (FAILED(hr))
             {
                 LogFilterCheckFailure(L"GetMultimediaObjectData", value, property, hr);

@@ -76,7 +76,7 @@ HRESULT CCorvessaBaseApp::GetType(const std::string& token, const std::string& a
             message.Format(L"Failed to get details for type %s", name.GetString());
             throw CCorvessaException(CCorvessaException::kInvalidTypeNameKey, message);
         }
-        result.PopulateTypeDetails(entry->GetUser(), typeInfo);
+        result.PopulateTypeDetails(entry, typeInfo);
         CString text;
         text.Format(L"CCorvessaBaseApp::GetType took %ld ms to get type %s",
                     static_cast<long>(GetTickCount64() - start), name.GetString());

@@ -94,13 +94,14 @@ public:
     static bool IsValidBooleanValue(const qpid::types::Variant& value);
     static bool IsValidDateTimeValue(const qpid::types::Variant& value);
 
-    // Whether the value is one of the property's possible values for the user (true when it
-    // declares none). A VT_I4 value is compared as its decimal text; an empty value passes; a
-    // value of another type passes with an error line.
-    static bool IsSpecifiedValueInPossibleValues(CWMITypeInfo* typeInfo, const CString& propertyName,
-                                                 const _variant_t& value, CAcsUser* user);
-    static bool IsSpecifiedValueInPossibleValues(CWMITypeInfo* typeInfo, const CString& propertyName,
-                                                 const CString& valueText, CAcsUser* user);
+    // Whether the value is one of the property's possible values in served, the definition as
+    // the caller is served it (CWMITypeInfo::GetUserDefinition); true when it declares none. A
+    // VT_I4 value is compared as its decimal text; an empty value passes; a value of another
+    // type passes with an error line.
+    static bool IsSpecifiedValueInPossibleValues(CCorvessaClassObject& served, const CString& propertyName,
+                                                 const _variant_t& value);
+    static bool IsSpecifiedValueInPossibleValues(CCorvessaClassObject& served, const CString& propertyName,
+                                                 const CString& valueText);
 
     // The class definition of the type, owned by its type description (never null). Throws
     // GenericException for a type the registry does not know.

@@ -115,8 +115,8 @@ bool CCorvessaHelper::IsValidDateTimeValue(const Variant& value)
            COleDateTime::valid;
 }
 
-bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CWMITypeInfo* typeInfo, const CString& propertyName,
-                                                       const _variant_t& value, CAcsUser* user)
+bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CCorvessaClassObject& served, const CString& propertyName,
+                                                       const _variant_t& value)
 {
     if (IsVariantEmpty(value))
     {
@@ -126,28 +126,23 @@ bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CWMITypeInfo* typeInfo, c
     {
         CString text;
         text.Format(L"%ld", static_cast<long>(value.lVal));
-        return IsSpecifiedValueInPossibleValues(typeInfo, propertyName, text, user);
+        return IsSpecifiedValueInPossibleValues(served, propertyName, text);
     }
-    if (typeInfo != nullptr && typeInfo->GetPropertyPossibleValues(user, propertyName).empty())
+    if (CWMITypeInfo::GetPossibleValues(served, propertyName).empty())
     {
         return true;
     }
     CString text;
-    const CString className = typeInfo != nullptr ? typeInfo->GetTypeInformation()->GetClassNameW() : CString();
     text.Format(L"CCorvessaHelper::IsSpecifiedValueInPossibleValues - Unexpected value type for property: %s::%s.",
-                className.GetString(), propertyName.GetString());
+                served.GetClassNameW().GetString(), propertyName.GetString());
     CWMIDebugLog::LogError(kSource, __LINE__, text);
     return true;
 }
 
-bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CWMITypeInfo* typeInfo, const CString& propertyName,
-                                                       const CString& valueText, CAcsUser* user)
+bool CCorvessaHelper::IsSpecifiedValueInPossibleValues(CCorvessaClassObject& served, const CString& propertyName,
+                                                       const CString& valueText)
 {
-    if (typeInfo == nullptr)
-    {
-        return true;
-    }
-    const std::map<CString, CString> possible = typeInfo->GetPropertyPossibleValues(user, propertyName);
+    const std::map<CString, CString> possible = CWMITypeInfo::GetPossibleValues(served, propertyName);
     return possible.empty() || possible.count(valueText) != 0;
 }
 

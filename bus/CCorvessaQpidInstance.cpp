@@ -229,7 +229,7 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipCl
         throw GenericException(L"CCorvessaQpidInstance::AsWMIObject - Failed, invalid user specified.");
     }
     CCorvessaClassObject definition(*CCorvessaHelper::GetTypeInformation(m_className));
-    ValidatePropertyValues(mapper, &definition, user, isBase64);
+    ValidatePropertyValues(mapper, &definition, isBase64);
     {
         CCorvessaPropertyCursor cursor(&definition, WBEM_FLAG_NONSYSTEM_ONLY);
         CString name;
@@ -257,8 +257,8 @@ std::unique_ptr<CCorvessaClassObject> CCorvessaQpidInstance::AsWMIObject(CWmipCl
     return object;
 }
 
-void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* /*mapper*/, CCorvessaClassObject* definition,
-                                                   CAcsUser* user, bool isBase64)
+void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* mapper, CCorvessaClassObject* definition,
+                                                   bool isBase64)
 {
     CWMITypeInfo* typeInfo = TypeInfoOf(m_className);
     if (typeInfo == nullptr)
@@ -267,6 +267,7 @@ void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* /*mapper*/,
             L"CCorvessaQpidInstance::ValidatePropertyValues - Failed, invalid type information for type: %s.",
             m_className);
     }
+    const std::shared_ptr<CCorvessaClassObject> served = typeInfo->GetUserDefinition(mapper->GetUserEntry());
     CCorvessaPropertyCursor cursor(definition, WBEM_FLAG_NONSYSTEM_ONLY);
     CString name;
     _variant_t ignored;
@@ -274,7 +275,7 @@ void CCorvessaQpidInstance::ValidatePropertyValues(CWmipClassMapper* /*mapper*/,
     while (cursor.Next(name, ignored, type))
     {
         const _variant_t value = ConvertedValue(m_values, name, type, isBase64, false);
-        if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(typeInfo, name, value, user))
+        if (!CCorvessaHelper::IsSpecifiedValueInPossibleValues(*served, name, value))
             CWmipPropertyRefusal::ThrowNamed(kSource, kValidationLine, WBEM_E_INVALID_PARAMETER,
                                              CWmipMessages::kInvalidProperty, name);
     }

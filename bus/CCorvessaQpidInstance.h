@@ -79,8 +79,9 @@ public:
     static _variant_t ConvertedValue(ValueMap& values, const CString& name, long cimType, bool isBase64, bool take);
 
 private:
-    void ValidatePropertyValues(CWmipClassMapper* mapper, CCorvessaClassObject* definition, CAcsUser* user,
-                                bool isBase64);
+    // Refuses (0x80041008 naming the property) a value outside the property's possible values
+    // as the mapper's caller is served them.
+    void ValidatePropertyValues(CWmipClassMapper* mapper, CCorvessaClassObject* definition, bool isBase64);
     // Puts every qualifier of the source's property into the target's (flavour 0). The first
     // failing HRESULT, else S_OK.
     static HRESULT CopyPropertyQualifierSets(CCorvessaClassObject* source, CCorvessaClassObject* target,

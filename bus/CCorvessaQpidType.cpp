@@ -131,7 +131,7 @@ std::string CCorvessaQpidType::GetPropertyAccess(CWMITypeInfo* typeInfo, CString
     return typeInfo->IsPropertyReadOnly(name) ? "read" : "edit";
 }
 
-void CCorvessaQpidType::PopulateTypeDetails(CAcsUser* user, CWMITypeInfo* typeInfo)
+void CCorvessaQpidType::PopulateTypeDetails(IWmipUserEntry* entry, CWMITypeInfo* typeInfo)
 {
     if (typeInfo == nullptr)
     {
@@ -144,6 +144,8 @@ void CCorvessaQpidType::PopulateTypeDetails(CAcsUser* user, CWMITypeInfo* typeIn
     }
     // The definition is shared by every request: its enumerations run on a copy of our own.
     CCorvessaClassObject definition(*shared);
+    // The value lists are the caller's own.
+    const std::shared_ptr<CCorvessaClassObject> served = typeInfo->GetUserDefinition(entry);
     Clear();
     m_className = ConvertCStringToUtf8(definition.GetClassNameW());
     m_classDisplayName = typeInfo->GetTypeDisplayName();
@@ -179,7 +181,7 @@ void CCorvessaQpidType::PopulateTypeDetails(CAcsUser* user, CWMITypeInfo* typeIn
         {
             property["default_value"] = Variant(ConvertCStringToUtf8(defaultValue));
         }
-        const std::map<CString, CString> possibleValues = typeInfo->GetPropertyPossibleValues(user, name);
+        const std::map<CString, CString> possibleValues = CWMITypeInfo::GetPossibleValues(*served, name);
         if (!possibleValues.empty())
         {
             property["possible_values"] = Variant(CCorvessaHelper::ConvertToQpidMap(possibleValues));

@@ -14,7 +14,7 @@
 #include "platform/qpid/Variant.h"
 #include "platform/win32/WinTypes.h"
 
-class CAcsUser;
+class IWmipUserEntry;
 class CCorvessaClassObject;
 class CWMITypeInfo;
 
@@ -39,11 +39,11 @@ public:
     const std::list<qpid::types::Variant>& GetProperties() const { return m_properties; }
     const std::list<qpid::types::Variant>& GetMethods() const { return m_methods; }
 
-    // Describes the class of typeInfo for the user (whose possible values it lists): the
+    // Describes the class of typeInfo for the caller of entry (whose possible values it lists): the
     // object then holds that class alone, also when it described another before. Throws
     // GenericException for a null typeInfo, a class without definition, or a property or
     // parameter whose type has no bus name; the type description's errors pass unchanged.
-    void PopulateTypeDetails(CAcsUser* user, CWMITypeInfo* typeInfo);
+    void PopulateTypeDetails(IWmipUserEntry* entry, CWMITypeInfo* typeInfo);
 
 private:
     // Appends a map per exposed method of the definition (a copy of the shared one).

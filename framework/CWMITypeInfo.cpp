@@ -3,6 +3,7 @@
 #include "framework/objects/CCorvessaNamespace.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMethodSignatures.h"
+#include "framework/IWmipUserEntry.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -91,6 +92,29 @@ SAFEARRAY* BuildStringArray(const std::vector<CString>& texts)
 }
 
 // The texts of a one-dimensional BSTR array value; false when the value is not one.
+// Runs a step that makes a mapper or builds a definition; an exception is logged and gives null.
+template <typename Step>
+auto Logged(const wchar_t* what, Step step) -> decltype(step())
+{
+    try
+    {
+        return step();
+    }
+    catch (const CWMIException& error)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, what, error.GetHResult(), nullptr, &error);
+    }
+    catch (const CException& error)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, what, WBEM_E_FAILED, &error);
+    }
+    catch (const std::exception&)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, what, WBEM_E_FAILED);
+    }
+    return nullptr;
+}
+
 bool ReadStringArray(const VARIANT& value, std::vector<CString>& texts)
 {
     if (value.vt != (VT_ARRAY | VT_BSTR) || value.parray == nullptr)
@@ -508,17 +532,34 @@ int CWMITypeInfo::GetUDFTableId() const
     }
 }
 
-std::map<CString, CString> CWMITypeInfo::GetPropertyPossibleValues(CAcsUser* user, const CString& property)
+std::shared_ptr<CCorvessaClassObject> CWMITypeInfo::GetUserDefinition(IWmipUserEntry* entry) const
 {
-    ClassObjectPtr definition;
-    if (user != nullptr && m_dynamic)
-        definition = BuildThroughMapper(user);
+    const CAcsUser* user = entry != nullptr ? entry->GetUser() : nullptr;
+    if (user == nullptr || !m_typeConstructor)
+        return std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
+    ClassObjectPtr definition = Logged(L"CWMITypeInfo could not shape a class definition.", [&]() -> ClassObjectPtr {
+        std::unique_ptr<CWmipClassMapper> mapper(m_typeConstructor(user, nullptr, &CCorvessaNamespace::Instance()));
+        if (mapper == nullptr)
+            return std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
+        mapper->SetUserEntry(entry);
+        ClassObjectPtr built = m_dynamic ? BuildWith(*mapper) : nullptr;
+        if (built == nullptr)
+            built = std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
+        // The shaping a WMI caller's copy gets.
+        mapper->ProcessClassPermissions(built.get());
+        return built;
+    });
+    // Never the unshaped lists: they may name records the user may not see.
     if (definition == nullptr)
-        definition = CurrentDefinition();
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
+    return definition;
+}
 
+std::map<CString, CString> CWMITypeInfo::GetPossibleValues(CCorvessaClassObject& definition, const CString& property)
+{
     std::map<CString, CString> result;
     IWbemQualifierSet* qualifiers = nullptr;
-    if (definition->GetPropertyQualifierSet(property, &qualifiers) != WBEM_S_NO_ERROR || qualifiers == nullptr)
+    if (definition.GetPropertyQualifierSet(property, &qualifiers) != WBEM_S_NO_ERROR || qualifiers == nullptr)
         return result;
     _variant_t valueMap;
     _variant_t labels;
@@ -553,46 +594,33 @@ CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildThroughMapper(const CAcsUser* us
 {
     if (!m_typeConstructor || user == nullptr)
         return nullptr;
-    try
-    {
+    return Logged(L"CWMITypeInfo could not build a class definition.", [&]() -> ClassObjectPtr {
         std::unique_ptr<CWmipClassMapper> mapper(m_typeConstructor(user, nullptr, &CCorvessaNamespace::Instance()));
-        if (mapper == nullptr)
-            return nullptr;
-        IWbemClassObject* built = nullptr;
-        const HRESULT hr = mapper->CreateClass(&built, TRUE);
-        std::unique_ptr<IWbemClassObject, void (*)(IWbemClassObject*)> hold(built, [](IWbemClassObject* object) {
-            if (object != nullptr)
-                object->Release();
-        });
-        const auto* corvessa = dynamic_cast<const CCorvessaClassObject*>(built);
-        if (FAILED(hr) || corvessa == nullptr)
-        {
-            CString text;
-            text.Format(L"CWMITypeInfo could not build the class definition of %s.", m_className.GetString());
-            CWMIDebugLog::LogError(kSource, __LINE__, text, FAILED(hr) ? hr : WBEM_E_FAILED);
-            return nullptr;
-        }
-        // Start from the registered definition so its class qualifiers ("UDFTableId") stay;
-        // assignment takes the built properties and methods and merges the class qualifiers.
-        auto definition = std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
-        *definition = *corvessa;
-        return definition;
-    }
-    catch (const CWMIException& error)
+        return mapper != nullptr ? BuildWith(*mapper) : nullptr;
+    });
+}
+
+CWMITypeInfo::ClassObjectPtr CWMITypeInfo::BuildWith(CWmipClassMapper& mapper) const
+{
+    IWbemClassObject* built = nullptr;
+    const HRESULT hr = mapper.CreateClass(&built, TRUE);
+    std::unique_ptr<IWbemClassObject, void (*)(IWbemClassObject*)> hold(built, [](IWbemClassObject* object) {
+        if (object != nullptr)
+            object->Release();
+    });
+    const auto* corvessa = dynamic_cast<const CCorvessaClassObject*>(built);
+    if (FAILED(hr) || corvessa == nullptr)
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CWMITypeInfo could not build a class definition.",
-                               error.GetHResult(), nullptr, &error);
+        CString text;
+        text.Format(L"CWMITypeInfo could not build the class definition of %s.", m_className.GetString());
+        CWMIDebugLog::LogError(kSource, __LINE__, text, FAILED(hr) ? hr : WBEM_E_FAILED);
+        return nullptr;
     }
-    catch (const CException& error)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CWMITypeInfo could not build a class definition.", WBEM_E_FAILED,
-                               &error);
-    }
-    catch (const std::exception&)
-    {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"CWMITypeInfo could not build a class definition.", WBEM_E_FAILED);
-    }
-    return nullptr;
+    // Start from the registered definition so its class qualifiers ("UDFTableId") stay;
+    // assignment takes the built properties and methods and merges the class qualifiers.
+    auto definition = std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
+    *definition = *corvessa;
+    return definition;
 }
 
 void CWMITypeInfo::AddMethodsTo(CCorvessaClassObject& definition) const

@@ -33,6 +33,7 @@
 #include <vector>
 
 class CAcsUser;
+class IWmipUserEntry;
 class CBntAcsSystemOptions;
 
 // The installation-wide segmentation switch a property depends on (0: none).
@@ -236,11 +237,17 @@ public:
     std::string GetPropertyDisplayName(const CString& property) const;
     // The class attribute "UDFTableId"; 0 when the class declares none.
     int GetUDFTableId() const;
-    // Value text -> display text from the "ValueMap" and "Values" qualifiers; empty when the
-    // property declares none or the two lists differ in length. For a dynamic class with a
-    // mapper the lists are those of the definition the mapper builds for user (its segments
-    // decide the entries); otherwise, or when that build fails, those of the current definition.
-    std::map<CString, CString> GetPropertyPossibleValues(CAcsUser* user, const CString& property);
+    // The class definition as the bus caller of entry is served it, a copy of its own: for a
+    // dynamic class the one the mapper builds for the caller, else the current one, shaped by
+    // the mapper's ProcessClassPermissions as a WMI caller's copy is (its value lists name only
+    // records the caller may see). The mapper is made for the entry's user and holds the entry,
+    // as the bus's mappers do. Without an entry, a factory or a mapper, or when the build fails,
+    // a copy of the current definition; a shaping that throws is logged and throws CWMIException
+    // WBEM_E_FAILED (never the unshaped lists). Ask once per request: it builds and reads.
+    std::shared_ptr<CCorvessaClassObject> GetUserDefinition(IWmipUserEntry* entry) const;
+    // Value text -> display text from the property's "ValueMap" and "Values" qualifiers in the
+    // definition; empty when the property declares none or the two lists differ in length.
+    static std::map<CString, CString> GetPossibleValues(CCorvessaClassObject& definition, const CString& property);
 
     // The display name (set from the installation's user-defined-field catalogue), as UTF-8;
     // empty when none was given.
@@ -308,6 +315,9 @@ private:
     // A definition built by the class's mapper for user; null when there is no factory, no
     // mapper, or the build fails (logged).
     ClassObjectPtr BuildThroughMapper(const CAcsUser* user) const;
+    // The definition mapper builds (see BuildThroughMapper); null when the build fails (logged);
+    // throws what the mapper throws.
+    ClassObjectPtr BuildWith(CWmipClassMapper& mapper) const;
     void AddMethodsTo(CCorvessaClassObject& definition) const;
     // Replaces the current definition (m_lock held) and retires the old one.
     void Publish(ClassObjectPtr definition) REQUIRES(m_lock);

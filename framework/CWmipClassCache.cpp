@@ -60,6 +60,14 @@ CString CWmipClassCache::MakeKey(const wchar_t* className, const CAcsUser* user)
     key += name;
     if (perUser)
         key.AppendFormat(L"|%d", user->GetUserID());
+    // A built definition's value lists follow the user's segments: callers of one field group
+    // but other segments never share one.
+    if (user != nullptr && !user->IsAllSegmentsUser())
+    {
+        key += L"|S";
+        for (const LONG segment : user->GetSegmentIDs())
+            key.AppendFormat(L",%d", segment);
+    }
     return key;
 }
 

@@ -1,6 +1,7 @@
 // CWmipClassCache: the process's cache of class definitions. Built definitions (those WMI does
 // not keep in its repository) are kept per user: a definition depends on the user's
-// field-permission group, and the Bnt_Badge definition also on the user's own PIN settings.
+// field-permission group and segments (its value lists), and the Bnt_Badge definition also on
+// the user's own PIN settings.
 // Definitions WMI keeps are kept once for everybody, as they are fetched as the system.
 // Definitions are handed out as copies; the caller's permissions shape the copy, never the
 // cached definition. The whole cache is dropped once its span (stored value 39, in seconds)

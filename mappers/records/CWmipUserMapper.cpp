@@ -4,7 +4,10 @@
 
 #include <string>
 
+#include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipSegmentSourceFilter.h"
+#include "framework/CWMITypeInfo.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -285,35 +288,84 @@ void CWmipUserMapper::RefreshAvailablePermissionGroups(IWbemClassObject* classOb
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_UNEXPECTED);
     if (user == nullptr || user->GetDatabase() == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoIdentity);
-    const GroupProperty typed[] = {{CWmipUserRules::System, L"SystemPermissionGroupID"},
-                                   {CWmipUserRules::Cardholder, L"CardPermissionGroupID"},
-                                   {CWmipUserRules::Monitoring, L"MonitoringPermissionGroupID"}};
-    for (const GroupProperty& group : typed)
-    {
-        CDynamicRecordset rows(user->GetDatabase());
-        rows.SetTable(L"USER_PERM");
-        rows.AddColumnToSet(L"USER_PERMID");
-        rows.AddColumnToSet(L"TYPE");
-        rows.AddColumnToSet(L"NAME");
-        rows.AddFilterLong(L"TYPE", group.type);
-        rows.AddOrderBy(L"USER_PERMID");
-        rows.Open(CMultiFilterRecordset::kReadOnly);
-        FillValueLists(classObject, group.property, rows, L"USER_PERMID");
-    }
+    // Each property lists the groups of its own type, read as the class that serves them reads
+    // them for the user (its segments decide; an all-segments user reads them all).
     const struct
     {
+        const wchar_t* property;
+        const wchar_t* className;
         const wchar_t* table;
         const wchar_t* idColumn;
-        const wchar_t* property;
-    } others[] = {{L"USER_PERM_REPORT", L"USER_PERM_REPORTID", L"ReportPermissionGroupID"},
-                  {L"USER_PERM_UDF", L"USER_PERM_UDFID", L"FieldPermissionID"}};
-    for (const auto& other : others)
+        LONG type;  // USER_PERM.TYPE; 0 for a table of one type
+    } lists[] = {
+        {L"SystemPermissionGroupID", L"Bnt_UserPermissionGroup", L"USER_PERM", L"USER_PERMID", CWmipUserRules::System},
+        {L"CardPermissionGroupID", L"Bnt_UserPermissionGroup", L"USER_PERM", L"USER_PERMID",
+         CWmipUserRules::Cardholder},
+        {L"MonitoringPermissionGroupID", L"Bnt_UserPermissionGroup", L"USER_PERM", L"USER_PERMID",
+         CWmipUserRules::Monitoring},
+        {L"ReportPermissionGroupID", L"Bnt_UserReportPermissionGroup", L"USER_PERM_REPORT", L"USER_PERM_REPORTID", 0},
+        {L"FieldPermissionID", L"Bnt_UserFieldPermissionGroup", L"USER_PERM_UDF", L"USER_PERM_UDFID", 0}};
+    CBntDatabase* database = user->GetDatabase();
+    for (const auto& list : lists)
     {
-        CDynamicRecordset rows(user->GetDatabase());
-        rows.SetTable(other.table);
-        rows.AddAllColumnsToSet(other.table);
-        rows.AddOrderBy(other.idColumn);
+        const CWMITypeInfo* groups = CWmipMapperRegistry::Instance()->GetTypeInfo(list.className, true);
+        if (groups == nullptr)
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        CDynamicRecordset rows(database);
+        rows.SetTable(list.table);
+        rows.AddColumnToSet(list.idColumn);
+        rows.AddColumnToSet(L"NAME");
+        if (list.type != 0)
+            rows.AddFilterLong(L"TYPE", list.type);
+        CWmipSegmentSourceFilter::Apply(*user, *groups, rows, database);
+        rows.AddOrderBy(list.idColumn);
         rows.Open(CMultiFilterRecordset::kReadOnly);
-        FillValueLists(classObject, other.property, rows, other.idColumn);
+        FillValueLists(classObject, list.property, rows, list.idColumn);
     }
+}
+
+void CWmipUserMapper::RemovePermissionGroupLists(IWbemClassObject* classObject)
+{
+    for (const GroupProperty& group : kGroupProperties)
+    {
+        IWbemQualifierSet* raw = nullptr;
+        if (FAILED(WMIHelper::GetPropertyQualifierSet(classObject, group.property, &raw)) || raw == nullptr)
+            continue;
+        ComPtr<IWbemQualifierSet> qualifiers;
+        qualifiers.Attach(raw);
+        qualifiers->Delete(L"ValueMap");
+        qualifiers->Delete(L"Values");
+    }
+}
+
+HRESULT CWmipUserMapper::ProcessClassPermissions(IWbemClassObject* classObject)
+{
+    const HRESULT hr = CWmipMapperSkeleton::ProcessClassPermissions(classObject);
+    if (FAILED(hr) || classObject == nullptr)
+        return hr;
+    CAcsUser* caller = nullptr;
+    const HRESULT found = GetUser(&caller);
+    // The shared lists hold every group: an all-segments caller reads them all.
+    if (SUCCEEDED(found) && caller != nullptr && caller->IsAllSegmentsUser())
+        return hr;
+    // The shared lists go first, so that a caller whose own lists cannot be read gets none.
+    RemovePermissionGroupLists(classObject);
+    if (FAILED(found) || caller == nullptr)
+        return FAILED(found) ? found : WBEM_E_FAILED;
+    try
+    {
+        RefreshAvailablePermissionGroups(classObject, caller);
+    }
+    catch (const CWMIException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to read the permission groups.", e.GetHResult(), nullptr,
+                               &e);
+        return e.GetHResult();
+    }
+    catch (const CDBException& e)
+    {
+        CWMIDebugLog::LogError(kSourceFile, __LINE__, L"Unable to read the permission groups.", WBEM_E_FAILED, &e);
+        return WBEM_E_FAILED;
+    }
+    return S_OK;
 }

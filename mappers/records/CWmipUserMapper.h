@@ -47,9 +47,16 @@ public:
                             IWbemClassObject* instance) override;
 
     // Refills the "Values" and "ValueMap" qualifiers of the five permission-group properties of
-    // the Bnt_User class object from the groups user's database holds. Throws CWMIException
-    // 0x8004101D without a class object, 0x80041001 without a user.
+    // the Bnt_User class object with the groups of each property's type that user may read.
+    // Throws CWMIException 0x8004101D without a class object, 0x80041001 without a user, and
+    // CDBException.
     static void RefreshAvailablePermissionGroups(IWbemClassObject* classObject, const CAcsUser* user);
+    // A caller restricted to some segments gets its own lists in place of the shared ones (built
+    // as the system administrator): never a group it may not see. A failed read leaves it none.
+    HRESULT ProcessClassPermissions(IWbemClassObject* classObject) override;
+    // Removes the "Values" and "ValueMap" qualifiers of the five permission-group properties:
+    // lists that only a caller's own definition may carry.
+    static void RemovePermissionGroupLists(IWbemClassObject* classObject);
 
 private:
     void CheckUser(brontel::UserTranOperation::UserTransactionOperation operation, IWbemClassObject* instance);

@@ -971,6 +971,76 @@ TEST_F(SegmentIsolation, AValueListNamesNoRecordTheCallerMayNotSee)
                                            "DELETE FROM USERS_ACCESSLEVEL_LINK WHERE USERID = 49;");
 }
 
+// A user's permission-group lists are the caller's: the bus's type of Bnt_User lists in each of
+// the five the groups of its own type in the caller's segment only; the WMI class definition,
+// which every caller shares, lists none.
+TEST_F(SegmentIsolation, APermissionGroupListNamesOnlyTheCallersGroupsOfItsType)
+{
+    const OwnerSplit split;
+    support::InstallationDatabase::Execute(
+        DoorInstallation::DatabaseFile(),
+        "INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES "
+        "(901, 'Own system', 4, 1, 0), (902, 'Own cards', 4, 2, 0), (903, 'Own monitoring', 4, 3, 0), "
+        "(911, 'Other system', 3, 1, 0), (912, 'Other cards', 3, 2, 0), (913, 'Other monitoring', 3, 3, 0), "
+        "(921, 'Every segment', -1, 2, 0);"
+        "INSERT INTO USER_PERM_REPORT (USER_PERM_REPORTID, NAME, SEGMENTID) VALUES (904, 'Own reports', 4), "
+        "(914, 'Other reports', 3);"
+        "INSERT INTO USER_PERM_UDF (USER_PERM_UDFID, NAME, SEGMENTID) VALUES (905, 'Own fields', 4), "
+        "(915, 'Other fields', 3);");
+    const struct
+    {
+        const wchar_t* property;
+        std::string rows;
+    } lists[] = {{L"SystemPermissionGroupID", "SELECT USER_PERMID FROM USER_PERM WHERE TYPE = 1"},
+                 {L"CardPermissionGroupID", "SELECT USER_PERMID FROM USER_PERM WHERE TYPE = 2"},
+                 {L"MonitoringPermissionGroupID", "SELECT USER_PERMID FROM USER_PERM WHERE TYPE = 3"},
+                 {L"ReportPermissionGroupID", "SELECT USER_PERM_REPORTID FROM USER_PERM_REPORT WHERE 1 = 1"},
+                 {L"FieldPermissionID", "SELECT USER_PERM_UDFID FROM USER_PERM_UDF WHERE 1 = 1"}};
+    const auto ids = [](const std::string& sql) {
+        std::set<std::string> result;
+        for (const Row& row : DoorInstallation::Rows(sql))
+            result.insert(row.front());
+        return result;
+    };
+    const auto definitionLists = [this](const wchar_t* caller) {
+        CallAs(caller);
+        const Reply definition = Get(Form::Sync, L"Bnt_User");
+        std::map<std::wstring, std::set<std::string>> result;
+        EXPECT_EQ(definition.objects.size(), 1u) << Hex(definition.result);
+        for (const ComPtr<IWbemClassObject>& object : definition.objects)
+        {
+            for (const wchar_t* property :
+                 {L"SystemPermissionGroupID", L"CardPermissionGroupID", L"MonitoringPermissionGroupID",
+                  L"ReportPermissionGroupID", L"FieldPermissionID"})
+            {
+                ComPtr<IWbemQualifierSet> qualifiers;
+                _variant_t valueMap;
+                if (object->GetPropertyQualifierSet(property, &qualifiers) == WBEM_S_NO_ERROR &&
+                    qualifiers->Get(L"ValueMap", 0, &valueMap, nullptr) == WBEM_S_NO_ERROR)
+                    for (const std::wstring& text : support::ArrayTexts(valueMap))
+                        result[property].insert(Utf8(text));
+            }
+        }
+        return result;
+    };
+    BusDoor bus;
+    const std::string token = bus.Login("sweep");
+    for (const auto& list : lists)
+    {
+        SCOPED_TRACE(Utf8(list.property));
+        const std::set<std::string> own = ids(list.rows + " AND SEGMENTID = 4");
+        ASSERT_FALSE(own.empty());
+        ASSERT_LT(own.size(), ids(list.rows).size());
+        EXPECT_EQ(bus.PossibleValues(token, L"Bnt_User", Utf8(list.property)), own);
+    }
+    for (const wchar_t* caller : {support::callers::kLateSweep, Callers::kAdministrator})
+        EXPECT_TRUE(definitionLists(caller).empty()) << Utf8(caller);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM USER_PERM WHERE USER_PERMID > 900;"
+                                           "DELETE FROM USER_PERM_REPORT WHERE USER_PERM_REPORTID > 900;"
+                                           "DELETE FROM USER_PERM_UDF WHERE USER_PERM_UDFID > 900;");
+}
+
 // A child or link row of a record the caller may not see is answered as a missing row on every
 // road: a hidden person's secondary segment (person 3, in the caller's own segment 4) and a badge's link to a hidden
 // precision group (group 80, badge 1 of the visible person 1) are neither listed nor deleted, and their delete answers

@@ -4,6 +4,7 @@
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipManagerClassDefinitions.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "mappers/records/CWmipUserMapper.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/ComError.h"
 #include "platform/com/WbemConstants.h"
@@ -211,6 +212,10 @@ private:
             CopyProperties(definition, created.Get());
             KeepDeclaredKeys(definition, *typeInfo, created.Get());
             CopyMethods(definition, created.Get());
+            // The running system fills Bnt_User's permission-group lists and shapes them per
+            // caller; the installed schema declares none, so the repository keeps none.
+            if (name.CompareNoCase(CWmipUserMapper::kWMIClassName) == 0)
+                CWmipUserMapper::RemovePermissionGroupLists(created.Get());
             PutClassQualifier(created.Get(), L"Dynamic", _variant_t(true));
             PutClassQualifier(created.Get(), L"Provider", _variant_t(ProvixaSchemaLoader::kProviderName));
             if (m_registry.IsClassAbstract(name))

@@ -8,6 +8,7 @@
 #include "tests/support/ManualClock.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -113,22 +114,35 @@ TEST_F(ClassCache, PermissionsShapeTheCopyNeverTheCachedDefinition)
     EXPECT_EQ(again->Get(L"Name", 0, &value, nullptr, nullptr), S_OK);
 }
 
-TEST_F(ClassCache, BadgeDefinitionsAreKeptPerUser)
+// A built definition's lists follow the user's field group and segments: users share one only
+// when both agree; the badge definition is kept per user even then.
+TEST_F(ClassCache, DefinitionsAreSharedOnlyByOneFieldGroupAndSegmentsAndBadgeOnesPerUser)
 {
     CWmipClassCache cache(3600);
-    m_db.Exec("UPDATE USERS SET USER_PERM_UDFID = 4 WHERE USERID = 12");
-    CAcsUser carolSameGroup;
-    ASSERT_TRUE(carolSameGroup.Login(m_db.DataSource(), L"carol", L"Other2?", false, false, -1, 0, false));
-    ASSERT_EQ(carolSameGroup.GetFieldPermissionGroupID(), m_alice.GetFieldPermissionGroupID());
+    const auto loginCarol = [this](const char* segments) {
+        m_db.Exec(std::string("UPDATE USERS SET USER_PERM_UDFID = 4, SEGMENTID = 5 WHERE USERID = 12;"
+                              "DELETE FROM USER_SEGMENT_LINK WHERE USERID = 12;"
+                              "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES ") +
+                  segments + ";");
+        auto carol = std::make_unique<CAcsUser>();
+        EXPECT_TRUE(carol->Login(m_db.DataSource(), L"carol", L"Other2?", false, false, -1, 0, false));
+        EXPECT_EQ(carol->GetFieldPermissionGroupID(), m_alice.GetFieldPermissionGroupID());
+        return carol;
+    };
+    const auto carolAlike = loginCarol("(12, 6), (12, 7)");
+    ASSERT_EQ(carolAlike->GetSegmentIDs(), m_alice.GetSegmentIDs());
+    const auto carolElsewhere = loginCarol("(12, 20)");
 
     Get(cache, L"Tst_Built", &m_alice);
-    Get(cache, L"Tst_Built", &carolSameGroup);
+    Get(cache, L"Tst_Built", carolAlike.get());
     EXPECT_EQ(m_builds, 1);
+    Get(cache, L"Tst_Built", carolElsewhere.get());
+    EXPECT_EQ(m_builds, 2);
     Get(cache, L"Bnt_Badge", &m_alice);
-    Get(cache, L"Bnt_Badge", &carolSameGroup);
-    EXPECT_EQ(m_builds, 3);
+    Get(cache, L"Bnt_Badge", carolAlike.get());
+    EXPECT_EQ(m_builds, 4);
     Get(cache, L"BNT_BADGE", &m_alice);
-    EXPECT_EQ(m_builds, 3);
+    EXPECT_EQ(m_builds, 4);
 }
 
 TEST_F(ClassCache, RemoveClassAndRemoveUserClassesDropOnlyTheirEntries)

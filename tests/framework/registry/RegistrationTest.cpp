@@ -238,9 +238,10 @@ TEST(RegisterPropertyValues, OrdersValueListsByTheValueTextAndEmptiesMismatchedL
     EXPECT_TRUE(Strings(PropertyQualifier(type, L"Broken", L"Values")).empty());
 
     const std::map<CString, CString> expected = {{L"10", L"Ten"}, {L"2", L"Two"}};
-    EXPECT_EQ(type.GetPropertyPossibleValues(nullptr, L"Mode"), expected);
-    EXPECT_TRUE(type.GetPropertyPossibleValues(nullptr, L"Broken").empty());
-    EXPECT_TRUE(type.GetPropertyPossibleValues(nullptr, L"NoSuchProperty").empty());
+    const std::shared_ptr<CCorvessaClassObject> served = type.GetUserDefinition(nullptr);
+    EXPECT_EQ(CWMITypeInfo::GetPossibleValues(*served, L"Mode"), expected);
+    EXPECT_TRUE(CWMITypeInfo::GetPossibleValues(*served, L"Broken").empty());
+    EXPECT_TRUE(CWMITypeInfo::GetPossibleValues(*served, L"NoSuchProperty").empty());
 }
 
 TEST(RegisterClassAttribute, GivesTheUserDefinedFieldTableAsAnInteger)
