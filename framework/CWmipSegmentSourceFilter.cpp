@@ -1,6 +1,7 @@
 #include "framework/CWmipSegmentSourceFilter.h"
 
 #include "framework/CWMITypeInfo.h"
+#include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -12,6 +13,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 
+#include <memory>
 #include <vector>
 
 using brontel::utility::CWMIDebugLog;
@@ -224,16 +226,30 @@ private:
         std::vector<CString> columns;
         for (std::size_t i = 0; i < source.names.size(); ++i)
         {
-            CString name = source.names[i];
+            const CString name =
+                source.names[i].Find(L'.') > 0 ? PropertyOfColumn(type, source.names[i]) : source.names[i];
             CString column;
-            if ((source.names[i].Find(L'.') > 0 && !type.GetPropertyForColumn(source.names[i], name)) ||
-                type.GetReferenceProperties().count(name) != 0 ||
+            if (name.IsEmpty() || type.GetReferenceProperties().count(name) != 0 ||
                 !owner->GetColumnForProperty(source.ownerKeys[i], column))
                 return false;
             names.push_back(name);
             columns.push_back(column);
         }
         return RowPasses(*owner, names, columns, instance);
+    }
+
+    // The instance's property that a "TABLE.COLUMN" name reads: the registered one, else the one
+    // the class's mapper builds for the column (a class with user-defined fields names its own);
+    // empty when there is neither.
+    CString PropertyOfColumn(const CWMITypeInfo& type, const CString& tableDotColumn)
+    {
+        CString property;
+        if (type.GetPropertyForColumn(tableDotColumn, property) || !type.GetTypeConstructor())
+            return property;
+        const std::unique_ptr<CWmipClassMapper> mapper(type.GetTypeConstructor()(&m_user, nullptr, nullptr));
+        const int dot = tableDotColumn.Find(L'.');
+        return mapper != nullptr ? mapper->GetPropertyName(tableDotColumn.Mid(dot + 1), tableDotColumn.Left(dot))
+                                 : CString();
     }
 
     // True when a row of the columns' one table holds the instance's values of the names and

@@ -16,6 +16,9 @@
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipMessages.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "platform/wmi/WbemClassObject.h"
+#include "provider/CWmipIntrinsicEventMapper.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/SafeArray.h"
 #include "platform/mfc/COleDateTime.h"
@@ -929,6 +932,145 @@ TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
     // The associations among them (a level's groups, a person's badges, a reader's areas, ...).
     EXPECT_GE(associations, 12u);
     EXPECT_GE(splitAssociations, 4u);
+}
+
+namespace {
+// A class definition's value lists: property -> (value text, display text) pairs.
+using ValueLists = std::map<std::wstring, std::vector<std::pair<std::string, std::string>>>;
+
+ValueLists ListsOf(IWbemClassObject* definition)
+{
+    ValueLists lists;
+    std::vector<std::wstring> names;
+    definition->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY);
+    for (BSTR name = nullptr; definition->Next(0, &name, nullptr, nullptr, nullptr) == WBEM_S_NO_ERROR;)
+    {
+        names.emplace_back(name);
+        SysFreeString(name);
+    }
+    definition->EndEnumeration();
+    for (const std::wstring& name : names)
+    {
+        ComPtr<IWbemQualifierSet> qualifiers;
+        _variant_t values;
+        _variant_t labels;
+        if (definition->GetPropertyQualifierSet(name.c_str(), &qualifiers) != WBEM_S_NO_ERROR ||
+            qualifiers->Get(L"ValueMap", 0, &values, nullptr) != WBEM_S_NO_ERROR ||
+            qualifiers->Get(L"Values", 0, &labels, nullptr) != WBEM_S_NO_ERROR)
+            continue;
+        const std::vector<std::wstring> valueTexts = support::ArrayTexts(values);
+        const std::vector<std::wstring> labelTexts = support::ArrayTexts(labels);
+        for (std::size_t i = 0; i < valueTexts.size() && i < labelTexts.size(); ++i)
+            lists[name].emplace_back(DoorTest::Utf8(valueTexts[i]), DoorTest::Utf8(labelTexts[i]));
+    }
+    return lists;
+}
+
+// The table whose rows a list names, by the schema alone: the first table whose own key and NAME
+// hold every entry; empty for a list of fixed values. The rowids of the entries, in order.
+std::pair<std::string, std::vector<std::string>> ListSource(
+    const std::vector<std::pair<std::string, std::string>>& list)
+{
+    for (const Row& table : DoorInstallation::Rows("SELECT name FROM sqlite_master WHERE type = 'table'"))
+    {
+        const Table key =
+            DoorInstallation::Rows("SELECT name FROM pragma_table_info('" + table.front() + "') WHERE pk = 1");
+        if (key.size() != 1 || !HasColumn(table.front(), "NAME"))
+            continue;
+        std::vector<std::string> rowids;
+        for (const auto& [value, label] : list)
+        {
+            const Table row = DoorInstallation::Rows("SELECT rowid FROM " + table.front() + " WHERE " +
+                                                         key.front().front() + " = ? AND NAME = ?",
+                                                     {value, label});
+            if (row.empty())
+                break;
+            rowids.push_back(row.front().front());
+        }
+        if (rowids.size() == list.size())
+            return {table.front(), rowids};
+    }
+    return {};
+}
+}  // namespace
+
+// Every served class, walked from the registry, with the owner split of the sweep above: a
+// restricted caller's record-change watch is given exactly the instances the schema lets it see,
+// and each value list of the class definition the caller is served, on either door, names only
+// the rows of its source table that the caller may see, and all of them that the administrator's
+// list names.
+TEST_F(SegmentIsolation, EveryServedClassDeliversAndListsOnlyWhatTheCallerMaySee)
+{
+    const OwnerSplit split;
+    BusDoor bus;
+    const std::string token = bus.Login("sweep");
+    CAcsUser watcher;
+    ASSERT_TRUE(watcher.Login(Widen("sqlite:" + DoorInstallation::DatabaseFile().string()).c_str(), L"sweep",
+                              Widen(BusDoor::kPassword).c_str(), false, false, -1, 0, false));
+    CWmipIntrinsicEventMapper watches(nullptr, nullptr);
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    std::size_t delivered = 0;
+    std::size_t withheld = 0;
+    std::set<std::wstring> narrowedLists;
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (type == nullptr || !type->GetTypeConstructor() ||
+            (type->GetReferenceProperties().empty() &&
+             (type->GetKeyProperties().empty() || type->GetKeyProperties().front().second.IsEmpty())))
+            continue;
+        const std::wstring name = className.GetString();
+        SCOPED_TRACE(Utf8(name));
+        CallAs(Callers::kAdministrator);
+        // A record change carries a record, never an association row.
+        const Reply all = Enum(Form::Sync, name);
+        for (const ComPtr<IWbemClassObject>& object :
+             type->GetReferenceProperties().empty() ? all.objects : std::vector<ComPtr<IWbemClassObject>>())
+        {
+            const ComPtr<WbemClassObject> event = WbemClassObject::CreateEmptyClass();
+            _variant_t target(static_cast<IUnknown*>(object.Get()));
+            ASSERT_EQ(event->Put(L"TargetInstance", 0, &target, CIM_OBJECT), WBEM_S_NO_ERROR);
+            const bool visible = InstanceVisible(*type, object.Get());
+            EXPECT_EQ(watches.MayRead(watcher, *event.Get()), visible)
+                << support::PropertyText(object.Get(), L"__RELPATH");
+            ++(visible ? delivered : withheld);
+        }
+
+        const Reply adminDefinition = Get(Form::Sync, name);
+        CallAs(support::callers::kLateSweep);
+        const Reply callerDefinition = Get(Form::Sync, name);
+        if (adminDefinition.objects.size() != 1 || callerDefinition.objects.size() != 1)
+            continue;
+        const ValueLists everything = ListsOf(adminDefinition.objects.front().Get());
+        for (const auto& [property, list] : ListsOf(callerDefinition.objects.front().Get()))
+        {
+            SCOPED_TRACE(Utf8(property));
+            const auto [table, rowids] = ListSource(list);
+            if (table.empty())
+                continue;
+            for (std::size_t i = 0; i < list.size(); ++i)
+                EXPECT_TRUE(Visible(table, rowids[i])) << table << " " << list[i].first;
+            std::set<std::string> expected;
+            const auto full = everything.find(property);
+            ASSERT_NE(full, everything.end());
+            const auto [fullTable, fullRowids] = ListSource(full->second);
+            ASSERT_EQ(fullTable, table);
+            for (std::size_t i = 0; i < full->second.size(); ++i)
+                if (Visible(table, fullRowids[i]))
+                    expected.insert(full->second[i].first);
+            std::set<std::string> served;
+            for (const auto& entry : list)
+                served.insert(entry.first);
+            EXPECT_EQ(served, expected);
+            EXPECT_EQ(bus.PossibleValues(token, name, Utf8(property)), expected);
+            if (expected.size() < full->second.size())
+                narrowedLists.insert(name + L"." + property);
+        }
+    }
+    // Both sides were tried, and the lists that name records were narrowed (the badge types).
+    EXPECT_GE(delivered, 80u);
+    EXPECT_GE(withheld, 80u);
+    EXPECT_TRUE(narrowedLists.contains(L"Bnt_Badge.TYPE")) << narrowedLists.size();
 }
 
 // A value list names no record the caller may not see: with badge-type segmentation on, the
