@@ -831,14 +831,14 @@ private:
 // Rows on both sides of the associations the demo fills on one side only, their ends chosen by
 // the segments the split left: the first visitor joins the caller's segment (the split moved a
 // cardholder), every person without an account gets one and every person a signature, and the
-// users of the caller's segment manage its levels.
+// users of the caller's segment manage every level (the demo's managers are of segment 3).
 constexpr char kAssociationRows[] = R"(
 UPDATE EMP SET SEGMENTID = 4 WHERE ID = (SELECT MIN(ID) FROM EMP WHERE VISITOR = 1);
 INSERT INTO CARDHOLDER_ACCOUNT (EMPID, BNT_DIRECTORYID, ACCOUNTID)
     SELECT ID, 1, 'S-1-5-21-8-' || ID FROM EMP WHERE ID NOT IN (SELECT EMPID FROM CARDHOLDER_ACCOUNT);
 INSERT INTO MMOBJS (EMPID, OBJECT, TYPE, BNT_BLOB) SELECT ID, 8, 0, X'00' FROM EMP;
-INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID)
-    SELECT USERID, ACCESSLVID FROM USERS, ACCESSLVL WHERE USERS.SEGMENTID = 4 AND ACCESSLVL.SEGMENTID = 4;
+INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID) SELECT USERID, ACCESSLVID FROM USERS, ACCESSLVL
+    WHERE USERS.SEGMENTID = 4;
 )";
 constexpr char kAssociationRowsUndone[] = R"(
 DELETE FROM USERS_ACCESSLEVEL_LINK WHERE USERID IN (SELECT USERID FROM USERS WHERE SEGMENTID = 4);
