@@ -16,10 +16,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace isolation {
 
@@ -103,6 +106,14 @@ public:
     // the test.
     std::optional<std::size_t> Get(const std::string& token, const std::wstring& type, const std::string& filter)
     {
+        const std::optional<std::vector<std::string>> rows = Rows(token, type, filter, {});
+        return rows ? std::optional<std::size_t>(rows->size()) : std::nullopt;
+    }
+    // The same instances, each as its values of the properties ("name=value", joined by commas),
+    // sorted: which rows the bus served, not only how many.
+    std::optional<std::vector<std::string>> Rows(const std::string& token, const std::wstring& type,
+                                                 const std::string& filter, const std::vector<std::string>& properties)
+    {
         const CModuleStateSwitch current(&m_app);
         corvessa::PagingParameters everyRow;
         everyRow.pageNumber = 0;
@@ -125,7 +136,23 @@ public:
         {
             ADD_FAILURE() << filter << ": " << e2e::DoorTest::Utf8(e.GetMessage().GetString());
         }
-        return instances.size();
+        std::vector<std::string> rows;
+        for (const std::unique_ptr<CCorvessaQpidInstance>& instance : instances)
+            rows.push_back(RowText(properties, [&](const std::string& property) {
+                const auto value = CCorvessaQpidInstance::FindProperty(instance->GetInstanceValues(), property);
+                return value == instance->GetInstanceValues().end() ? "<none>" : value->second.asString();
+            }));
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+    // A row as Rows gives it: each property's value, "name=value", joined by commas.
+    static std::string RowText(const std::vector<std::string>& properties,
+                               const std::function<std::string(const std::string&)>& valueOf)
+    {
+        std::string row;
+        for (const std::string& property : properties)
+            row += (row.empty() ? "" : ",") + property + "=" + valueOf(property);
+        return row;
     }
 
     // How a read of the type with the filter and order ends: S_OK and no text when it is
