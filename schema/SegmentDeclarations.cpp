@@ -40,6 +40,8 @@ constinit const SchemaDeclaration kSegmentDeclarations[] = {
     DeclareProperty(L"Bnt_SegmentGroup", L"Name", CIM_STRING, L"SEGMENT", L"NAME", 0, 255, -2, 0),
 
     DeclareClass(L"Bnt_SegmentGroupMember", L"CWmipAssocSegmentGroupMemberMapper"),
+    // The group end is the link row's own column: the join reads the member's segment row.
+    DeclareBelongsTo(L"Bnt_SegmentGroupMember", L"SEGMENT_GROUP_MEMBER.SEGMENTID", L"Bnt_SegmentGroup", L"ID"),
     DeclareBelongsTo(L"Bnt_SegmentGroupMember", L"Member", L"Bnt_SegmentUnit", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_SegmentGroupMember", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_SegmentGroupMember", L"Group", L"Bnt_SegmentGroup"),

@@ -38,6 +38,8 @@ void CWmipAssocSegmentGroupMemberMapper::FilterInstanceRecordsetBySegment(CMulti
     if (auto* dynamic = dynamic_cast<CDynamicRecordset*>(recordset))
         dynamic->AddAliasToColumn(L"SEGMENTID", L"SEGMENT", L"SEGMENTID_UNIT");
     segments.AddSegmentFilterForSegmentTable(recordset);
+    // And the declared ends: a member row of a group the caller cannot see stays hidden.
+    CWmipMapperSkeleton::FilterInstanceRecordsetBySegment(recordset);
 }
 
 ProcessClauseResult CWmipAssocSegmentGroupMemberMapper::ProcessClause(CString& property, int& wqlOperator,

@@ -22,7 +22,8 @@ public:
     bool IsAbstractClass() override;
     bool HasSuperclass() override;
     CString GetSuperclassName() override;
-    // The member unit's SEGMENTID (read as SEGMENTID_UNIT) restricted to the caller's segments.
+    // The member unit's SEGMENTID (read as SEGMENTID_UNIT) restricted to the caller's segments,
+    // and both ends as the class declares them.
     void FilterInstanceRecordsetBySegment(CMultiFilterRecordset* recordset) override;
     // Marks the group end's mapper as serving this association, then the association's
     // translation: a condition on Group compares SEGMENT_GROUP_MEMBER.SEGMENTID.

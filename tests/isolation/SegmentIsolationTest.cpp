@@ -833,8 +833,9 @@ private:
 
 // Rows on both sides of the associations the demo fills on one side only, their ends chosen by
 // the segments the split left: the first visitor joins the caller's segment (the split moved a
-// cardholder), every person without an account gets one and every person a signature, and the
-// users of the caller's segment manage every level (the demo's managers are of segment 3).
+// cardholder), every person without an account gets one and every person a signature, the
+// users of the caller's segment manage every level (the demo's managers are of segment 3), and the
+// caller's segment is a member of a group it is not linked to.
 constexpr char kAssociationRows[] = R"(
 UPDATE EMP SET SEGMENTID = 4 WHERE ID = (SELECT MIN(ID) FROM EMP WHERE VISITOR = 1);
 INSERT INTO CARDHOLDER_ACCOUNT (EMPID, BNT_DIRECTORYID, ACCOUNTID)
@@ -842,8 +843,10 @@ INSERT INTO CARDHOLDER_ACCOUNT (EMPID, BNT_DIRECTORYID, ACCOUNTID)
 INSERT INTO MMOBJS (EMPID, OBJECT, TYPE, BNT_BLOB) SELECT ID, 8, 0, X'00' FROM EMP;
 INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID) SELECT USERID, ACCESSLVID FROM USERS, ACCESSLVL
     WHERE USERS.SEGMENTID = 4;
+INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (10, 4);
 )";
 constexpr char kAssociationRowsUndone[] = R"(
+DELETE FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = 10 AND SEGMENTID_MEMBER = 4;
 DELETE FROM USERS_ACCESSLEVEL_LINK WHERE USERID IN (SELECT USERID FROM USERS WHERE SEGMENTID = 4);
 DELETE FROM MMOBJS WHERE OBJECT = 8;
 DELETE FROM CARDHOLDER_ACCOUNT WHERE ACCOUNTID LIKE 'S-1-5-21-8-%';
