@@ -115,7 +115,7 @@ HRESULT CCorvessaBaseApp::ExecuteMethod(const std::string& token, const std::str
                                                          brontel::utility::ConvertUtf8ToCString(methodName));
             CCorvessaObjectSink sink;
             const BstrOwner method(WMIHelper::ConvertToBSTR(methodName));
-            const HRESULT hr = mapper->CallMethod(path.get(), method.Get(), 0, nullptr, inParameters.get(), &sink);
+            const HRESULT hr = mapper->ExecuteMethod(path.get(), method.Get(), 0, nullptr, inParameters.get(), &sink);
             if (SUCCEEDED(hr) && sink.GetObject() != nullptr)
             {
                 CCorvessaClassObject outParameters(*sink.GetObject());

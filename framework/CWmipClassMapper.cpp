@@ -386,12 +386,6 @@ HRESULT CWmipClassMapper::WriteInstance(IWbemClassObject* instance, LONG flags, 
     return PutInstance(instance, flags, path);
 }
 
-HRESULT CWmipClassMapper::CallMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags,
-                                     IWbemContext* context, IWbemClassObject* inParams, IWbemObjectSink* sink)
-{
-    return ExecuteMethod(path, methodName, flags, context, inParams, sink);
-}
-
 CBntDatabase& CWmipClassMapper::OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPutOpening opening)
 {
     if (instance == nullptr)

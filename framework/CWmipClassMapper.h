@@ -263,9 +263,6 @@ public:
     // A class that supports no write the flags allow is refused first, as CanAdd/CanModify
     // refuse it.
     HRESULT WriteInstance(IWbemClassObject* instance, LONG flags, CString& path);
-    // ExecuteMethod: the one way both doors call a method.
-    HRESULT CallMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,
-                       IWbemClassObject* inParams, IWbemObjectSink* sink);
 
     // --- Permissions.
 

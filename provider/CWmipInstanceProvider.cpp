@@ -567,7 +567,7 @@ HRESULT CWmipInstanceProvider::ExecMethodAsync(const BSTR objectPath, const BSTR
                 Fail(__LINE__, WBEM_E_METHOD_NOT_IMPLEMENTED);
 
             const HRESULT result =
-                mapper->CallMethod(envelope.Path().get(), methodName, flags, context, inParams, sink);
+                mapper->ExecuteMethod(envelope.Path().get(), methodName, flags, context, inParams, sink);
             if (FAILED(result))
                 Fail(__LINE__, result);
             return result;
