@@ -21,6 +21,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -73,21 +74,30 @@ public:
     std::set<std::string> PossibleValues(const std::string& token, const std::wstring& type,
                                          const std::string& property)
     {
+        std::set<std::string> values;
+        for (const auto& [value, label] : PossibleValueLists(token, type)[property])
+            values.insert(value);
+        return values;
+    }
+    // Every property's possible values in the bus's type description: (value, display text).
+    std::map<std::string, std::vector<std::pair<std::string, std::string>>> PossibleValueLists(const std::string& token,
+                                                                                               const std::wstring& type)
+    {
         const CModuleStateSwitch current(&m_app);
         CCorvessaQpidType described;
         EXPECT_EQ(m_app.GetType(token, kApplication, e2e::DoorTest::Utf8(type), described), S_OK);
-        std::set<std::string> values;
+        std::map<std::string, std::vector<std::pair<std::string, std::string>>> lists;
         for (const qpid::types::Variant& entry : described.GetProperties())
         {
             const qpid::types::Variant::Map& map = entry.asMap();
             const auto name = map.find("name");
             const auto possible = map.find("possible_values");
-            if (name == map.end() || name->second.asString() != property || possible == map.end())
+            if (name == map.end() || possible == map.end())
                 continue;
             for (const auto& [value, label] : possible->second.asMap())
-                values.insert(value);
+                lists[name->second.asString()].emplace_back(value, label.asString());
         }
-        return values;
+        return lists;
     }
     // The ids of the levels the bus's accesslevels lists for the session.
     std::set<LONG> ManagedLevels(const std::string& token)
