@@ -75,8 +75,13 @@ public:
                                          const std::string& property)
     {
         std::set<std::string> values;
-        for (const auto& [value, label] : PossibleValueLists(token, type)[property])
-            values.insert(value);
+        const auto lists = PossibleValueLists(token, type);
+        const auto list = lists.find(property);
+        if (list != lists.end())
+        {
+            for (const auto& [value, label] : list->second)
+                values.insert(value);
+        }
         return values;
     }
     // Every property's possible values in the bus's type description: (value, display text).
