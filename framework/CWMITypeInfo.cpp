@@ -91,7 +91,6 @@ SAFEARRAY* BuildStringArray(const std::vector<CString>& texts)
     return array;
 }
 
-// The texts of a one-dimensional BSTR array value; false when the value is not one.
 // Runs a step that makes a mapper or builds a definition; an exception is logged and gives null.
 template <typename Step>
 auto Logged(const wchar_t* what, Step step) -> decltype(step())
@@ -115,6 +114,7 @@ auto Logged(const wchar_t* what, Step step) -> decltype(step())
     return nullptr;
 }
 
+// The texts of a one-dimensional BSTR array value; false when the value is not one.
 bool ReadStringArray(const VARIANT& value, std::vector<CString>& texts)
 {
     if (value.vt != (VT_ARRAY | VT_BSTR) || value.parray == nullptr)
@@ -542,14 +542,14 @@ std::shared_ptr<CCorvessaClassObject> CWMITypeInfo::GetUserDefinition(IWmipUserE
         if (mapper == nullptr)
             return std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
         mapper->SetUserEntry(entry);
-        ClassObjectPtr built = m_dynamic ? BuildWith(*mapper) : nullptr;
-        if (built == nullptr)
-            built = std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
+        ClassObjectPtr built =
+            m_dynamic ? BuildWith(*mapper) : std::make_shared<CCorvessaClassObject>(*CurrentDefinition());
         // The shaping a WMI caller's copy gets.
-        mapper->ProcessClassPermissions(built.get());
+        if (built != nullptr)
+            mapper->ProcessClassPermissions(built.get());
         return built;
     });
-    // Never the unshaped lists: they may name records the user may not see.
+    // Never the lists built for nobody in particular: they may name records the user may not see.
     if (definition == nullptr)
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
     return definition;

@@ -241,9 +241,10 @@ public:
     // dynamic class the one the mapper builds for the caller, else the current one, shaped by
     // the mapper's ProcessClassPermissions as a WMI caller's copy is (its value lists name only
     // records the caller may see). The mapper is made for the entry's user and holds the entry,
-    // as the bus's mappers do. Without an entry, a factory or a mapper, or when the build fails,
-    // a copy of the current definition; a shaping that throws is logged and throws CWMIException
-    // WBEM_E_FAILED (never the unshaped lists). Ask once per request: it builds and reads.
+    // as the bus's mappers do. Without an entry, a factory or a mapper, a copy of the current
+    // definition; a build or shaping that fails is logged and throws CWMIException WBEM_E_FAILED
+    // (never the lists built for nobody in particular). Ask once per request: it builds and
+    // reads the database.
     std::shared_ptr<CCorvessaClassObject> GetUserDefinition(IWmipUserEntry* entry) const;
     // Value text -> display text from the property's "ValueMap" and "Values" qualifiers in the
     // definition; empty when the property declares none or the two lists differ in length.
