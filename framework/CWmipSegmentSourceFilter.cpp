@@ -75,7 +75,54 @@ public:
         return restricted;
     }
 
+    // A joined table of another class's records (a link's timezone, a badge's type) serves only
+    // the rows the caller may see: the others read NULL, so that no value of theirs is served,
+    // filtered or ordered on, while the row that names them stays.
+    void RestrictJoinedRecords(const CWMITypeInfo& type, CMultiFilterRecordset& recordset)
+    {
+        const auto names = recordset.GetQuery().GetTableNames();
+        for (std::size_t i = 1; i < names.size(); ++i)
+        {
+            CString keyColumn;
+            const CWMITypeInfo* served = ClassOfTable(names[i].second, keyColumn);
+            if (served == nullptr || served == &type)
+                continue;
+            CDynamicRecordset keys(m_database);
+            keys.SetTable(names[i].second);
+            keys.AddColumnToSet(keyColumn, names[i].second);
+            if (Restrict(*served, keys, 1))
+                recordset.RestrictJoinedTable(names[i].first, keyColumn, keys.GetQuery().BuildSelect(false));
+        }
+    }
+
 private:
+    // The served class whose records are the rows of table (its one key a column of the table,
+    // and no superclass of the same rows: Bnt_Person, not Bnt_Cardholder); null when none.
+    static const CWMITypeInfo* ClassOfTable(const CString& table, CString& keyColumn)
+    {
+        CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+        const auto keyIn = [&](const CWMITypeInfo* type, CString& column) {
+            if (type == nullptr || type->GetKeyProperties().size() != 1)
+                return false;
+            const CString& key = type->GetKeyProperties().front().second;
+            const int dot = key.Find(L'.');
+            if (dot <= 0 || key.Left(dot).CompareNoCase(table) != 0)
+                return false;
+            column = key.Mid(dot + 1);
+            return true;
+        };
+        for (const CString& className : registry->GetTypeNames())
+        {
+            const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+            CString parentKey;
+            if (type == nullptr || type->GetSegmentSources().empty() || !keyIn(type, keyColumn) ||
+                keyIn(registry->GetTypeInfo(type->GetParentTypeName(), true), parentKey))
+                continue;
+            return type;
+        }
+        return nullptr;
+    }
+
     bool Deny(const CWMITypeInfo& type, CMultiFilterRecordset& recordset, const wchar_t* why)
     {
         CWMIDebugLog::LogError(kSource, __LINE__,
@@ -312,5 +359,7 @@ void CWmipSegmentSourceFilter::Apply(const CAcsUser& user, const CWMITypeInfo& t
 {
     if (user.IsAllSegmentsUser())
         return;
-    SourceFilter(user, database).Restrict(type, recordset, 0);
+    SourceFilter filter(user, database);
+    filter.Restrict(type, recordset, 0);
+    filter.RestrictJoinedRecords(type, recordset);
 }

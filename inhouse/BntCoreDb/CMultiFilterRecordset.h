@@ -184,6 +184,11 @@ public:
 
     // The shape and filters, for CRowCountSet.
     const CRecordsetQuery& GetQuery() const { return m_query; }
+    // See CRecordsetQuery::RestrictJoinedTable.
+    void RestrictJoinedTable(const CString& name, const CString& keyColumn, const CRecordsetQuery::BoundText& keys)
+    {
+        m_query.RestrictJoinedTable(name, keyColumn, keys);
+    }
 
 protected:
     // Shaping, for derived recordsets (CDynamicRecordset makes these public). Table texts are

@@ -89,6 +89,16 @@ void CRecordsetQuery::SetupJoin(const CString& table1, const CString& column1, c
     AddJoin(table1, column1, table2, column2, joinKind);
 }
 
+void CRecordsetQuery::RestrictJoinedTable(const CString& name, const CString& keyColumn, const BoundText& keysSelect)
+{
+    const int at = FindTable(name);
+    if (at <= 0)
+        Refuse(L"42000", L"Only a joined table can be restricted.");
+    Join& join = m_joins[static_cast<std::size_t>(at - 1)];
+    join.restrictedKey = CSqlText::QuoteIdentifier(keyColumn, false, L"Column");
+    join.servedKeys = keysSelect;
+}
+
 void CRecordsetQuery::AddJoin(const CString& table1, const CString& column1, const CString& table2,
                               const CString& column2, int joinKind)
 {
@@ -100,7 +110,7 @@ void CRecordsetQuery::AddJoin(const CString& table1, const CString& column1, con
     if (m_base.name.IsEmpty())
     {
         m_base = ref1;
-        m_joins.push_back({ref2, joinKind, {condition}});
+        m_joins.push_back({ref2, joinKind, {condition}, {}, {}});
         return;
     }
     const int at1 = FindTable(ref1.name);
@@ -117,7 +127,7 @@ void CRecordsetQuery::AddJoin(const CString& table1, const CString& column1, con
     }
     if (at1 < 0 && at2 < 0)
         Refuse(L"42000", L"A join must name a table that is already part of the recordset.");
-    m_joins.push_back({at1 < 0 ? ref1 : ref2, joinKind, {condition}});
+    m_joins.push_back({at1 < 0 ? ref1 : ref2, joinKind, {condition}, {}, {}});
 }
 
 bool CRecordsetQuery::IsBaseColumn(const Column& column) const
@@ -321,21 +331,37 @@ std::string CRecordsetQuery::BuildFromWhere(std::vector<CDBValue>& values) const
     if (m_base.name.IsEmpty())
         Refuse(L"HY010", L"The recordset has no table.");
     std::string sql = " FROM " + m_base.quoted;
+    std::string where;
     for (const Join& join : m_joins)
     {
-        sql += join.kind == kLeftOuterJoin ? " LEFT OUTER JOIN " : " INNER JOIN ";
-        sql += join.ref.quoted + " ON ";
+        std::string on;
         for (std::size_t i = 0; i < join.conditions.size(); ++i)
-            sql += (i == 0 ? "" : " AND ") + join.conditions[i];
+            on += (i == 0 ? "" : " AND ") + join.conditions[i];
+        if (join.restrictedKey.empty())
+        {
+            sql += join.kind == kLeftOuterJoin ? " LEFT OUTER JOIN " : " INNER JOIN ";
+            sql += join.ref.quoted + " ON " + on;
+            continue;
+        }
+        // The served rows under the join's own name; the rows it may not serve read NULL.
+        sql += " LEFT OUTER JOIN (SELECT * FROM " + join.ref.quoted + " WHERE " + join.restrictedKey + " IN (" +
+               join.servedKeys.sql + ")) AS " + CSqlText::QuoteIdentifier(join.ref.name, false, L"Table") + " ON " + on;
+        values.insert(values.end(), join.servedKeys.values.begin(), join.servedKeys.values.end());
+        // An inner join still keeps only the rows whose joined row exists (the inner name hides
+        // the outer one in the sub-select).
+        if (join.kind != kLeftOuterJoin)
+            where += (where.empty() ? "" : " AND ") + std::string("EXISTS (SELECT 1 FROM ") + join.ref.quoted +
+                     " WHERE " + on + ")";
     }
-    std::string where;
+    if (!where.empty())
+        where = "(" + where + ")";
     for (std::size_t i = 0; i < m_filters.size(); ++i)
     {
         const Filter& filter = m_filters[i];
         const bool opensGroup = i == 0 || !filter.orWithPrevious;
         const bool closesGroup = i + 1 == m_filters.size() || !m_filters[i + 1].orWithPrevious;
         if (opensGroup)
-            where += i == 0 ? "(" : " AND (";
+            where += where.empty() ? "(" : " AND (";
         else
             where += " OR ";
         where += filter.sql;
