@@ -77,6 +77,33 @@ TEST_F(Enumeration, UnregisteredOrMalformedConditionsAreRefusedAsInvalidQueries)
     }
 }
 
+// A joined record beyond the caller's segments serves no value: badge 6 (segment 5) is alice's, its
+// owner Clark (segment 20) is not, so its OwnerName reads NULL in the row, in every condition and
+// in the order; badge 7, whose owner does not exist, stays out as the inner join keeps it out.
+TEST_F(Enumeration, AJoinedRecordTheCallerMayNotSeeServesNoValue)
+{
+    m_db.Exec(
+        "INSERT INTO BADGE (BADGEKEY, ID, STATUS, EMPID, SEGMENTID) VALUES (6, 1006, 1, 3, 5), (7, 1007, 1, 99, 5)");
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    const struct
+    {
+        const wchar_t* wql;
+        const wchar_t* property;
+        std::vector<CString> values;
+    } cases[] = {
+        {L"", L"BadgeKey", Strings({L"1", L"2", L"4", L"5", L"6"})},
+        {L"", L"OwnerName", Strings({L"Adams", L"Davis", L"Adams", L"Davis", L"<null>"})},
+        {L"SELECT * FROM Tst_Badge WHERE OwnerName = 'Clark'", L"BadgeKey", Strings({})},
+        {L"SELECT * FROM Tst_Badge WHERE OwnerName LIKE 'C%'", L"BadgeKey", Strings({})},
+        {L"SELECT * FROM Tst_Badge WHERE OwnerName IS NULL", L"BadgeKey", Strings({L"6"})},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Enumerate(*mapper, c.wql, c.property), c.values) << CStringToUtf8(c.wql);
+    mapper->SetOrderByFields(L"OwnerName");
+    EXPECT_EQ(Enumerate(*mapper, L"", L"BadgeKey"), Strings({L"6", L"1", L"4", L"2", L"5"}));
+}
+
 TEST_F(Enumeration, SegmentFilterFollowsTheCallersSegments)
 {
     m_db.Exec("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001");
