@@ -1353,3 +1353,37 @@ TEST_F(SegmentIsolation, ARecordIsWrittenUnderNoOwnerTheCallerCannotSee)
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "DELETE FROM BADGE_FIPS201 WHERE BADGEKEY = 1;");
 }
+
+// A directory account leads to no cardholder the caller may not see: linked to the hidden person 2
+// it is answered as an account whose SID names no cardholder, with no id handed out, while the
+// caller of the person's segment and the caller's own person 1 are found.
+TEST_F(SegmentIsolation, ADirectoryAccountLeadsToNoCardholderTheCallerMayNotSee)
+{
+    const OwnerSplit split("", "UPDATE CARDHOLDER_ACCOUNT SET EMPID = 1 WHERE CARDHOLDER_ACCOUNTID = 1;");
+    ASSERT_EQ(DoorInstallation::Rows("SELECT EMPID FROM CARDHOLDER_ACCOUNT WHERE CARDHOLDER_ACCOUNTID = 1"),
+              (Table{{"1"}}));
+    BusDoor bus;
+    const std::map<std::string, std::string> tokens = {{"sweep", bus.Login("sweep")},
+                                                       {kLabLogin, bus.Login(kLabLogin)}};
+    const std::string notFound = "0 | corvessa.general.notfound | Failed to find a cardholder linked to the provided "
+                                 "directory account. Check server error logs for details.";
+    const struct
+    {
+        const char* caller;
+        int person;
+        std::string answer;
+    } cases[] = {
+        {"sweep", 1, "1"},
+        {"sweep", 2, notFound},
+        {kLabLogin, 2, "2"},
+        {kLabLogin, 1, notFound},
+    };
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(std::string(test.caller) + " " + std::to_string(test.person));
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                               "UPDATE CARDHOLDER_ACCOUNT SET EMPID = " + std::to_string(test.person) +
+                                                   " WHERE CARDHOLDER_ACCOUNTID = 1;");
+        EXPECT_EQ(bus.CardholderOf(tokens.at(test.caller), 1, "aadler", "ada-demo"), test.answer);
+    }
+}
