@@ -1387,3 +1387,49 @@ TEST_F(SegmentIsolation, ADirectoryAccountLeadsToNoCardholderTheCallerMayNotSee)
         EXPECT_EQ(bus.CardholderOf(tokens.at(test.caller), 1, "aadler", "ada-demo"), test.answer);
     }
 }
+
+// A badge for a person the caller may not see tells nothing of that person: for the hidden
+// visitor 5 as for the hidden cardholder 2, under a badge type that is no visitor type, both doors
+// give the segment refusal, never the visitor rule that reads the person's kind, and nothing is
+// written; a person that does not exist is refused naming PERSONID.
+TEST_F(SegmentIsolation, ABadgeForAHiddenPersonTellsNotWhetherThePersonIsAVisitor)
+{
+    const OwnerSplit split;
+    ASSERT_EQ(DoorInstallation::Rows("SELECT ID, VISITOR, SEGMENTID FROM EMP WHERE ID IN (2, 5) ORDER BY ID"),
+              (Table{{"2", "0", "3"}, {"5", "1", "3"}}));
+    BusDoor bus;
+    const std::string token = bus.Login("sweep");
+    const std::string segmentRefusal =
+        "0x80041003 | The client does not have sufficient segment access to perform the requested operation.";
+    const struct
+    {
+        LONG person;
+        std::string wmi;
+        std::string bus;
+    } cases[] = {
+        {2, segmentRefusal, "corvessa.editinstance.error | " + segmentRefusal.substr(13)},
+        {5, segmentRefusal, "corvessa.editinstance.error | " + segmentRefusal.substr(13)},
+        {kMissingRecord, "0x80041008 | The property PERSONID did not exist or contained an invalid value.",
+         "corvessa.general.invalidrequestitem | The property PERSONID did not exist or contained an invalid value."},
+    };
+    // The answer without the place that raised it.
+    const auto reason = [](const std::string& answer) {
+        static const std::regex place(R"( \| \S+\(\d+\): )");
+        return std::regex_replace(answer, place, " | ");
+    };
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(test.person);
+        CallAs(support::callers::kLateSweep);
+        const ComPtr<IWbemClassObject> badge =
+            NewInstance(L"Bnt_Badge", {{L"PERSONID", test.person}, {L"TYPE", LONG{1}}});
+        const Reply put = Put(Form::Sync, badge.Get(), WBEM_FLAG_CREATE_ONLY);
+        EXPECT_EQ(reason(Answer(put)), test.wmi);
+        EXPECT_EQ(reason(bus.Add(token, L"Bnt_Badge",
+                                 {{"PERSONID", qpid::types::Variant(static_cast<std::int32_t>(test.person))},
+                                  {"TYPE", qpid::types::Variant(std::int32_t{1})}})),
+                  test.bus);
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+}
