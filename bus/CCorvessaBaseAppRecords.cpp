@@ -70,12 +70,13 @@ ComPtr<IWbemClassObject> NextObject(CWmipClassMapper& mapper)
     return object;
 }
 
-// Whether the caller may see the cardholder: its row read as Bnt_Cardholder shows it to the
-// caller, in the caller's segments. Throws CWMIException for a failed read.
+// Whether the caller may see the cardholder: its row read as Bnt_Person shows it to the caller,
+// in the caller's segments (a person's kind chooses the segmentation that applies). Throws
+// CWMIException for a failed read.
 bool CallerSeesCardholder(const CAcsUser& caller, LONG cardholderId, CBntDatabase* database)
 {
-    const CWMITypeInfo* cardholderType = CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_Cardholder", true);
-    if (cardholderType == nullptr)
+    const CWMITypeInfo* personType = CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_Person", true);
+    if (personType == nullptr)
     {
         throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_CLASS);
     }
@@ -85,7 +86,7 @@ bool CallerSeesCardholder(const CAcsUser& caller, LONG cardholderId, CBntDatabas
         recordset.SetTable(L"EMP");
         recordset.AddColumnToSet(L"ID");
         recordset.AddFilterLong(L"ID", cardholderId, CMultiFilterRecordset::Equal, CMultiFilterRecordset::AndFilter);
-        CWmipSegmentSourceFilter::Apply(caller, *cardholderType, recordset, database);
+        CWmipSegmentSourceFilter::Apply(caller, *personType, recordset, database);
         recordset.OpenForwardOnly();
         const bool seen = !recordset.IsEOF();
         recordset.Close();
