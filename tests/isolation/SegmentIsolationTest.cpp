@@ -1388,39 +1388,55 @@ TEST_F(SegmentIsolation, ADirectoryAccountLeadsToNoCardholderTheCallerMayNotSee)
     }
 }
 
-// A badge for a person the caller may not see tells nothing of that person: for the hidden
-// visitor 5 as for the hidden cardholder 2, under a badge type that is no visitor type, both doors
-// give the segment refusal, never the visitor rule that reads the person's kind, and nothing is
-// written; a person that does not exist is refused naming PERSONID.
-TEST_F(SegmentIsolation, ABadgeForAHiddenPersonTellsNotWhetherThePersonIsAVisitor)
+// A badge for a person the caller may not see tells nothing of that person: neither its kind nor its
+// number. Under a badge type that is no visitor type the hidden visitor 5 is answered as the hidden
+// cardholder 2 is, and where badge IDs are the persons' numbers the hidden person 3, whose number
+// is no number, as person 2, whose number is one: both doors give the segment refusal and write
+// nothing, and a person that does not exist is refused naming PERSONID. The caller's own person 1,
+// whose number is no number, shows that the numbers are read.
+TEST_F(SegmentIsolation, ABadgeForAHiddenPersonTellsNothingOfThePerson)
 {
-    const OwnerSplit split;
-    ASSERT_EQ(DoorInstallation::Rows("SELECT ID, VISITOR, SEGMENTID FROM EMP WHERE ID IN (2, 5) ORDER BY ID"),
-              (Table{{"2", "0", "3"}, {"5", "1", "3"}}));
+    const OwnerSplit split("UPDATE EMP SET SSNO = '4711' WHERE ID = 2;",
+                           "UPDATE EMP SET SSNO = 'E-1002' WHERE ID = 2;"
+                           "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1601;");
+    ASSERT_EQ(
+        DoorInstallation::Rows("SELECT ID, VISITOR, SEGMENTID, SSNO FROM EMP WHERE ID IN (1, 2, 3, 5) ORDER BY ID"),
+        (Table{{"1", "0", "4", "E-1001"}, {"2", "0", "3", "4711"}, {"3", "0", "3", "E-1003"}, {"5", "1", "3", ""}}));
     BusDoor bus;
     const std::string token = bus.Login("sweep");
     const std::string segmentRefusal =
         "0x80041003 | The client does not have sufficient segment access to perform the requested operation.";
+    const std::string missing = "0x80041008 | The property PERSONID did not exist or contained an invalid value.";
+    const std::string noId = "0x8004101D | The operation cannot be completed because the system was unable to "
+                             "generate an ID for the property ID.";
+    // The system-wide badge ID mode: 1 generated, 2 the person's number.
     const struct
     {
+        int mode;
         LONG person;
         std::string wmi;
         std::string bus;
     } cases[] = {
-        {2, segmentRefusal, "corvessa.editinstance.error | " + segmentRefusal.substr(13)},
-        {5, segmentRefusal, "corvessa.editinstance.error | " + segmentRefusal.substr(13)},
-        {kMissingRecord, "0x80041008 | The property PERSONID did not exist or contained an invalid value.",
-         "corvessa.general.invalidrequestitem | The property PERSONID did not exist or contained an invalid value."},
+        {1, 2, segmentRefusal, "corvessa.editinstance.error" + segmentRefusal.substr(10)},
+        {1, 5, segmentRefusal, "corvessa.editinstance.error" + segmentRefusal.substr(10)},
+        {1, kMissingRecord, missing, "corvessa.general.invalidrequestitem" + missing.substr(10)},
+        {2, 2, segmentRefusal, "corvessa.editinstance.error" + segmentRefusal.substr(10)},
+        {2, 3, segmentRefusal, "corvessa.editinstance.error" + segmentRefusal.substr(10)},
+        {2, kMissingRecord, missing, "corvessa.general.invalidrequestitem" + missing.substr(10)},
+        {2, 1, noId, "corvessa.editinstance.error" + noId.substr(10)},
     };
     // The answer without the place that raised it.
     const auto reason = [](const std::string& answer) {
         static const std::regex place(R"( \| \S+\(\d+\): )");
         return std::regex_replace(answer, place, " | ");
     };
-    const std::vector<Table> before = DoorInstallation::WholeDatabase();
     for (const auto& test : cases)
     {
-        SCOPED_TRACE(test.person);
+        SCOPED_TRACE(std::to_string(test.mode) + " " + std::to_string(test.person));
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                               "UPDATE CONFIG_VALUE SET NUMBERVALUE = " + std::to_string(test.mode) +
+                                                   " WHERE CONFIGID = 1601;");
+        const std::vector<Table> before = DoorInstallation::WholeDatabase();
         CallAs(support::callers::kLateSweep);
         const ComPtr<IWbemClassObject> badge =
             NewInstance(L"Bnt_Badge", {{L"PERSONID", test.person}, {L"TYPE", LONG{1}}});
@@ -1430,6 +1446,6 @@ TEST_F(SegmentIsolation, ABadgeForAHiddenPersonTellsNotWhetherThePersonIsAVisito
                                  {{"PERSONID", qpid::types::Variant(static_cast<std::int32_t>(test.person))},
                                   {"TYPE", qpid::types::Variant(std::int32_t{1})}})),
                   test.bus);
+        EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
     }
-    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
 }
