@@ -216,6 +216,11 @@ CPerson& CWmipBadgeMapper::GetPerson(IWbemClassObject* instance)
     return *m_person;
 }
 
+bool CWmipBadgeMapper::CallerReachesPerson(const CPerson& person)
+{
+    return person.PermissionGranted(RequireUser(), CUserAction(kPersonAction, false), false);
+}
+
 LONG CWmipBadgeMapper::GetBadgeIdMode(const CBadgeType& type)
 {
     return type.GetBadgeIDMode() > 0 ? type.GetBadgeIDMode() : RequireUser()->GetBadgeIDMode();
@@ -262,8 +267,13 @@ LONGLONG CWmipBadgeMapper::DefaultBadgeId(IWbemClassObject* instance)
     LONGLONG id = -1;
     if (mode == kModePersonNumber)
     {
+        // The number of a person beyond the caller's segments is not read: the segment refusal
+        // that the badge's checks give such a person comes first.
+        const CPerson& person = GetPerson(instance);
+        if (!CallerReachesPerson(person))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         // A number text that is no number, or does not fit, gives no ID rather than a stray one.
-        const std::optional<LONG> number = NumberTextAsId(GetPerson(instance).GetNumberText());
+        const std::optional<LONG> number = NumberTextAsId(person.GetNumberText());
         id = number ? *number : -1;
     }
     else if (mode == kModePersonId)
@@ -411,8 +421,7 @@ void CWmipBadgeMapper::CanDelete(IWbemClassObject* instance)
         const CAcsUser* user = RequireUser();
         CPerson& person = GetPerson(instance);
         CBadgeType& type = GetBadgeType(instance);
-        if (!type.PermissionGranted(user, CUserAction(kBadgeTypeAction, false)) ||
-            !person.PermissionGranted(user, CUserAction(kPersonAction, false), false))
+        if (!type.PermissionGranted(user, CUserAction(kBadgeTypeAction, false)) || !CallerReachesPerson(person))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
     }
     catch (const CWMIException&)

@@ -101,6 +101,8 @@ private:
     // instance lacks TYPE or PERSONID, 0x80041008 when no such record exists).
     CBadgeType& GetBadgeType(IWbemClassObject* instance);
     CPerson& GetPerson(IWbemClassObject* instance);
+    // Whether the person lies within the caller's segments (the person check of a badge write).
+    bool CallerReachesPerson(const CPerson& person);
     LONG GetBadgeIdMode(const CBadgeType& type);
     bool IsManualBadgeIdAllowed(const CBadgeType& type);
     LONG GetDefaultIssueCode(IWbemClassObject* instance);

@@ -40,7 +40,6 @@ constexpr LONG kActiveStatus = 1;
 constexpr LONG kModeManual = 3;
 constexpr LONG kModePersonId = 5;
 constexpr LONG kBadgeTypeAction = 6;
-constexpr LONG kPersonAction = 7;
 constexpr LONG kStoredNullUseLimit = 255;
 
 [[noreturn]] void Refuse(int line, const wchar_t* message)
@@ -128,11 +127,14 @@ void CWmipBadgeMapper::ValidateBadge(int flag, IWbemClassObject* instance)
 
         if (add && !m_idGenerated && !IsManualBadgeIdAllowed(type))
             Refuse(__LINE__, CWmipMessages::kBadgeIdGenerated);
-        if (person.IsVisitor() && type.GetClass() != CBadgeType::kVisitorClass)
+        // The visitor rule reads the person's kind: a person beyond the caller's segments meets the
+        // segment refusal below instead, as a cardholder there does.
+        const bool personGranted = CallerReachesPerson(person);
+        if (personGranted && person.IsVisitor() && type.GetClass() != CBadgeType::kVisitorClass)
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kBadgeTypeNotForVisitor);
         if (!type.PermissionGranted(user, CUserAction(kBadgeTypeAction, false)))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
-        if (!person.PermissionGranted(user, CUserAction(kPersonAction, false), false))
+        if (!personGranted)
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         if (user->GetSystemOptions().IsCardholderSegmentationEnabled() &&
             !type.HasSegmentAccess(person.GetPrimarySegmentID(), user))

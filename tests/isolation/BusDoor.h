@@ -222,6 +222,19 @@ public:
         });
     }
 
+    // The cardholder the bus finds for the directory account: its id, or the refusal's key and
+    // text with the id it wrote ("id | key | text").
+    std::string CardholderOf(const std::string& token, int directory, const std::string& user,
+                             const std::string& password)
+    {
+        const CModuleStateSwitch current(&m_app);
+        LONG cardholder = -5;
+        const std::string answer = Answer([&] {
+            return m_app.GetCardholderFromDirectory(token, kApplication, directory, user, password, &cardholder);
+        });
+        return std::to_string(cardholder) + (answer == "ok" ? "" : " | " + answer);
+    }
+
     // The bus filter that names the instance of a relative path: its keys, ANDed.
     static std::string KeyFilter(const std::wstring& path)
     {

@@ -1353,3 +1353,99 @@ TEST_F(SegmentIsolation, ARecordIsWrittenUnderNoOwnerTheCallerCannotSee)
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "DELETE FROM BADGE_FIPS201 WHERE BADGEKEY = 1;");
 }
+
+// A directory account leads to no cardholder the caller may not see: linked to the hidden person 2
+// it is answered as an account whose SID names no cardholder, with no id handed out, while the
+// caller of the person's segment and the caller's own person 1 are found.
+TEST_F(SegmentIsolation, ADirectoryAccountLeadsToNoCardholderTheCallerMayNotSee)
+{
+    const OwnerSplit split("", "UPDATE CARDHOLDER_ACCOUNT SET EMPID = 1 WHERE CARDHOLDER_ACCOUNTID = 1;");
+    ASSERT_EQ(DoorInstallation::Rows("SELECT EMPID FROM CARDHOLDER_ACCOUNT WHERE CARDHOLDER_ACCOUNTID = 1"),
+              (Table{{"1"}}));
+    BusDoor bus;
+    const std::map<std::string, std::string> tokens = {{"sweep", bus.Login("sweep")},
+                                                       {kLabLogin, bus.Login(kLabLogin)}};
+    const std::string notFound = "0 | corvessa.general.notfound | Failed to find a cardholder linked to the provided "
+                                 "directory account. Check server error logs for details.";
+    const struct
+    {
+        const char* caller;
+        int person;
+        std::string answer;
+    } cases[] = {
+        {"sweep", 1, "1"},
+        {"sweep", 2, notFound},
+        {kLabLogin, 2, "2"},
+        {kLabLogin, 1, notFound},
+    };
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(std::string(test.caller) + " " + std::to_string(test.person));
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                               "UPDATE CARDHOLDER_ACCOUNT SET EMPID = " + std::to_string(test.person) +
+                                                   " WHERE CARDHOLDER_ACCOUNTID = 1;");
+        EXPECT_EQ(bus.CardholderOf(tokens.at(test.caller), 1, "aadler", "ada-demo"), test.answer);
+    }
+}
+
+// A badge for a person the caller may not see tells nothing of that person: neither its kind nor its
+// number. Under a badge type that is no visitor type the hidden visitor 5 is answered as the hidden
+// cardholder 2 is, and where badge IDs are the persons' numbers the hidden person 3, whose number
+// is no number, as person 2, whose number is one: both doors give the segment refusal and write
+// nothing, and a person that does not exist is refused naming PERSONID. The caller's own person 1,
+// whose number is no number, shows that the numbers are read.
+TEST_F(SegmentIsolation, ABadgeForAHiddenPersonTellsNothingOfThePerson)
+{
+    const OwnerSplit split("UPDATE EMP SET SSNO = '4711' WHERE ID = 2;",
+                           "UPDATE EMP SET SSNO = 'E-1002' WHERE ID = 2;"
+                           "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1601;");
+    ASSERT_EQ(
+        DoorInstallation::Rows("SELECT ID, VISITOR, SEGMENTID, SSNO FROM EMP WHERE ID IN (1, 2, 3, 5) ORDER BY ID"),
+        (Table{{"1", "0", "4", "E-1001"}, {"2", "0", "3", "4711"}, {"3", "0", "3", "E-1003"}, {"5", "1", "3", ""}}));
+    BusDoor bus;
+    const std::string token = bus.Login("sweep");
+    const std::string segmentRefusal =
+        "0x80041003 | The client does not have sufficient segment access to perform the requested operation.";
+    const std::string missing = "0x80041008 | The property PERSONID did not exist or contained an invalid value.";
+    const std::string noId = "0x8004101D | The operation cannot be completed because the system was unable to "
+                             "generate an ID for the property ID.";
+    // The system-wide badge ID mode: 1 generated, 2 the person's number.
+    const struct
+    {
+        int mode;
+        LONG person;
+        std::string wmi;
+        std::string bus;
+    } cases[] = {
+        {1, 2, segmentRefusal, "corvessa.editinstance.error" + segmentRefusal.substr(10)},
+        {1, 5, segmentRefusal, "corvessa.editinstance.error" + segmentRefusal.substr(10)},
+        {1, kMissingRecord, missing, "corvessa.general.invalidrequestitem" + missing.substr(10)},
+        {2, 2, segmentRefusal, "corvessa.editinstance.error" + segmentRefusal.substr(10)},
+        {2, 3, segmentRefusal, "corvessa.editinstance.error" + segmentRefusal.substr(10)},
+        {2, kMissingRecord, missing, "corvessa.general.invalidrequestitem" + missing.substr(10)},
+        {2, 1, noId, "corvessa.editinstance.error" + noId.substr(10)},
+    };
+    // The answer without the place that raised it.
+    const auto reason = [](const std::string& answer) {
+        static const std::regex place(R"( \| \S+\(\d+\): )");
+        return std::regex_replace(answer, place, " | ");
+    };
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(std::to_string(test.mode) + " " + std::to_string(test.person));
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                               "UPDATE CONFIG_VALUE SET NUMBERVALUE = " + std::to_string(test.mode) +
+                                                   " WHERE CONFIGID = 1601;");
+        const std::vector<Table> before = DoorInstallation::WholeDatabase();
+        CallAs(support::callers::kLateSweep);
+        const ComPtr<IWbemClassObject> badge =
+            NewInstance(L"Bnt_Badge", {{L"PERSONID", test.person}, {L"TYPE", LONG{1}}});
+        const Reply put = Put(Form::Sync, badge.Get(), WBEM_FLAG_CREATE_ONLY);
+        EXPECT_EQ(reason(Answer(put)), test.wmi);
+        EXPECT_EQ(reason(bus.Add(token, L"Bnt_Badge",
+                                 {{"PERSONID", qpid::types::Variant(static_cast<std::int32_t>(test.person))},
+                                  {"TYPE", qpid::types::Variant(std::int32_t{1})}})),
+                  test.bus);
+        EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+    }
+}
