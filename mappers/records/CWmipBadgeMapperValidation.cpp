@@ -128,6 +128,10 @@ void CWmipBadgeMapper::ValidateBadge(int flag, IWbemClassObject* instance)
 
         if (add && !m_idGenerated && !IsManualBadgeIdAllowed(type))
             Refuse(__LINE__, CWmipMessages::kBadgeIdGenerated);
+        // A person beyond the caller's segments meets the person's segment refusal before any step
+        // reads the person: the visitor rule would tell what kind of person a hidden one is.
+        if (!person.IsInUsersSegments(user))
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied);
         if (person.IsVisitor() && type.GetClass() != CBadgeType::kVisitorClass)
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kBadgeTypeNotForVisitor);
         if (!type.PermissionGranted(user, CUserAction(kBadgeTypeAction, false)))

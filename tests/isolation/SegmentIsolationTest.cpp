@@ -1432,3 +1432,45 @@ TEST_F(SegmentIsolation, APermissionGroupOfAnotherSegmentIsGivenToNoUser)
                                            "DELETE FROM USER_PERM_REPORT WHERE USER_PERM_REPORTID > 930;"
                                            "DELETE FROM USER_PERM_UDF WHERE USER_PERM_UDFID > 930;");
 }
+
+// A badge for a person beyond the caller's segments reads nothing of that person: added through
+// a put or AddBadge with a badge type that is no visitor type, a hidden visitor and a hidden
+// cardholder alike meet the person's segment refusal, from the same step, with nothing written
+// or sent; a visitor the caller sees still meets the visitor rule.
+TEST_F(SegmentIsolation, ABadgeForAHiddenPersonTellsNotWhatKindOfPersonItIs)
+{
+    // Visitor 4 and the employee badge type 1 are the caller's; cardholder 3 and visitor 5 are not.
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE EMP SET SEGMENTID = 4 WHERE ID = 4;"
+                                           "UPDATE BADGETYP SET SEGMENTID = 4 WHERE ID = 1;");
+    ASSERT_EQ(DoorInstallation::Rows("SELECT ID, VISITOR, SEGMENTID FROM EMP WHERE ID IN (3, 4, 5) ORDER BY ID"),
+              (Table{{"3", "0", "3"}, {"4", "1", "4"}, {"5", "1", "3"}}));
+    CallAs(kEmptyCaller);
+    const auto badge = [this](LONG person) {
+        return NewInstance(L"Bnt_Badge", {{L"PERSONID", _variant_t(person)}, {L"TYPE", _variant_t(LONG{1})}});
+    };
+    const std::vector<std::pair<const char*, std::function<Reply(LONG)>>> roads = {
+        {"put", [&](LONG person) { return Put(Form::Sync, badge(person).Get(), WBEM_FLAG_CREATE_ONLY); }},
+        {"AddBadge",
+         [&](LONG person) {
+             return Call(L"Bnt_Badge", L"AddBadge", L"BadgeIn",
+                         _variant_t(static_cast<IUnknown*>(badge(person).Get())));
+         }},
+    };
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    for (const auto& [road, add] : roads)
+    {
+        SCOPED_TRACE(road);
+        const Reply visitor = add(5);
+        EXPECT_TRUE(Refused(visitor, WBEM_E_ACCESS_DENIED, CWmipMessages::kSegmentAccessDenied))
+            << Description(visitor.statusObject.Get());
+        EXPECT_EQ(Answer(visitor), Answer(add(3)));
+        EXPECT_TRUE(Refused(add(4), WBEM_E_ACCESS_DENIED, CWmipMessages::kBadgeTypeNotForVisitor));
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+    for (const support::SimulatedServer* server : m_servers.Servers())
+        EXPECT_TRUE(server->Calls().empty()) << Utf8(server->ServerName());
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE EMP SET SEGMENTID = 3 WHERE ID = 4;"
+                                           "UPDATE BADGETYP SET SEGMENTID = 3 WHERE ID = 1;");
+}
