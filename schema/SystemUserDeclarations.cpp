@@ -6,6 +6,11 @@
 
 namespace {
 
+// Why a user's permission-group id is declared as naming no record: the user write looks it up.
+constexpr wchar_t kPermissionGroupReason[] =
+    L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules) or, "
+    L"given by the write, one of another segment, as a missing one";
+
 constinit const SchemaDeclaration kUserPermissionDeviceGroupLinkDeclarations[] = {
     DeclareClass(L"Bnt_UserPermissionDeviceGroupLink", L"CWmipPermissionDeviceGroupLinkMapper"),
     DeclareBelongsTo(L"Bnt_UserPermissionDeviceGroupLink", L"UserPermissionGroupID", L"Bnt_UserPermissionGroup", L"ID"),
@@ -99,21 +104,13 @@ constinit const SchemaDeclaration kUserDeclarations[] = {
     DeclareNoRecord(
         L"Bnt_User", L"MonitoringZoneID",
         L"0 names no zone; the user write looks any other up as the caller, a hidden one answered as a missing one"),
-    DeclareNoRecord(
-        L"Bnt_User", L"SystemPermissionGroupID",
-        L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules)"),
-    DeclareNoRecord(
-        L"Bnt_User", L"MonitoringPermissionGroupID",
-        L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules)"),
-    DeclareNoRecord(
-        L"Bnt_User", L"CardPermissionGroupID",
-        L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules)"),
-    DeclareNoRecord(
-        L"Bnt_User", L"ReportPermissionGroupID",
-        L"0 names no group; the user write refuses any other that names no group of its own type (CWmipUserRules)"),
-    DeclareNoRecord(
-        L"Bnt_User", L"FieldPermissionID",
-        L"0 names no group and -1 every field; the user write refuses any other that names no group (CWmipUserRules)"),
+    DeclareNoRecord(L"Bnt_User", L"SystemPermissionGroupID", kPermissionGroupReason),
+    DeclareNoRecord(L"Bnt_User", L"MonitoringPermissionGroupID", kPermissionGroupReason),
+    DeclareNoRecord(L"Bnt_User", L"CardPermissionGroupID", kPermissionGroupReason),
+    DeclareNoRecord(L"Bnt_User", L"ReportPermissionGroupID", kPermissionGroupReason),
+    DeclareNoRecord(L"Bnt_User", L"FieldPermissionID",
+                    L"0 names no group and -1 every field; the user write refuses any other that names no group "
+                    L"(CWmipUserRules) or, given by the write, one of another segment, as a missing one"),
     DeclareNoRecord(L"Bnt_User", L"DatabaseID",
                     L"the number of the installation database, checked against the caller's own"),
 };

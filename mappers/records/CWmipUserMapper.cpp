@@ -46,13 +46,15 @@ struct GroupProperty
 {
     CWmipUserRules::PermissionType type;
     const wchar_t* property;
+    // The class that serves the groups of the type.
+    const wchar_t* groupClass;
 };
 constexpr GroupProperty kGroupProperties[] = {
-    {CWmipUserRules::System, L"SystemPermissionGroupID"},
-    {CWmipUserRules::Cardholder, L"CardPermissionGroupID"},
-    {CWmipUserRules::Monitoring, L"MonitoringPermissionGroupID"},
-    {CWmipUserRules::Report, L"ReportPermissionGroupID"},
-    {CWmipUserRules::Field, L"FieldPermissionID"},
+    {CWmipUserRules::System, L"SystemPermissionGroupID", L"Bnt_UserPermissionGroup"},
+    {CWmipUserRules::Cardholder, L"CardPermissionGroupID", L"Bnt_UserPermissionGroup"},
+    {CWmipUserRules::Monitoring, L"MonitoringPermissionGroupID", L"Bnt_UserPermissionGroup"},
+    {CWmipUserRules::Report, L"ReportPermissionGroupID", L"Bnt_UserReportPermissionGroup"},
+    {CWmipUserRules::Field, L"FieldPermissionID", L"Bnt_UserFieldPermissionGroup"},
 };
 
 void Refuse(int line)
@@ -213,10 +215,21 @@ void CWmipUserMapper::CheckUser(Operation operation, IWbemClassObject* instance)
             return value;
         return NumberOr(stored.Get(), property, 0);
     };
+    // A group the write gives the user (not one it holds already) is looked up as the caller, so
+    // that a group of another segment is answered as a missing one; a group of every segment
+    // serves every caller.
+    const auto hidden = [&](const GroupProperty& group) {
+        LONG given = 0;
+        if (FAILED(WMIHelper::GetNumber(instance, group.property, given)) ||
+            (stored != nullptr && given == NumberOr(stored.Get(), group.property, 0)) ||
+            CWmipUserRules::PermissionGroupServesEverySegment(database, group.type, given))
+            return false;
+        return !CallerCanSee(group.groupClass, {{L"ID", given}});
+    };
     // A group id names a group of its property's type, or none (0): any other is refused as the
     // invalid value it is, before it is compared with the caller's rights.
     for (const GroupProperty& group : kGroupProperties)
-        if (!CWmipUserRules::PermissionGroupExists(database, group.type, effective(group.property)))
+        if (!CWmipUserRules::PermissionGroupExists(database, group.type, effective(group.property)) || hidden(group))
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, group.property);
     for (const GroupProperty& group : kGroupProperties)

@@ -1449,3 +1449,82 @@ TEST_F(SegmentIsolation, ABadgeForAHiddenPersonTellsNothingOfThePerson)
         EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
     }
 }
+
+// A permission group the write gives a user is a record the caller must see: a group of another
+// segment, of each of the five kinds, is refused on a user's modify and add exactly as a group that
+// does not exist (the code, the text naming the property, one logged refusal), with nothing
+// written; a group of the caller's segment and one of every segment are given.
+TEST_F(SegmentIsolation, APermissionGroupOfAnotherSegmentIsGivenToNoUser)
+{
+    support::InstallationDatabase::Execute(
+        DoorInstallation::DatabaseFile(),
+        "INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED) VALUES "
+        "(931, 'Own system', 4, 1, 0), (941, 'Lab system', 3, 1, 0), (942, 'Lab cards', 3, 2, 0), "
+        "(943, 'Lab monitoring', 3, 3, 0), (951, 'Every segment', -1, 1, 0);"
+        "INSERT INTO USER_PERM_REPORT (USER_PERM_REPORTID, NAME, SEGMENTID) VALUES (944, 'Lab reports', 3);"
+        "INSERT INTO USER_PERM_UDF (USER_PERM_UDFID, NAME, SEGMENTID) VALUES (945, 'Lab fields', 3);"
+        "INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, BNT_DBID) VALUES "
+        "(960, 'grouptarget', 'Group', 'Target', 4, 1, 1);");
+    const struct
+    {
+        const wchar_t* property;
+        LONG hidden;
+    } groups[] = {{L"SystemPermissionGroupID", 941},
+                  {L"CardPermissionGroupID", 942},
+                  {L"MonitoringPermissionGroupID", 943},
+                  {L"ReportPermissionGroupID", 944},
+                  {L"FieldPermissionID", 945}};
+    constexpr LONG kMissingGroup = 999;
+    CallAs(kEmptyCaller);
+    const auto modify = [this](const wchar_t* property, LONG group) {
+        ComPtr<IWbemClassObject> user = Instance(L"Bnt_User.ID=960");
+        if (user == nullptr)
+            return Reply{};
+        _variant_t value(group);
+        EXPECT_EQ(user->Put(property, 0, &value, 0), WBEM_S_NO_ERROR);
+        return Put(Form::Sync, user.Get(), WBEM_FLAG_UPDATE_ONLY);
+    };
+    const auto add = [this](const wchar_t* property, LONG group) {
+        return Put(Form::Sync,
+                   NewInstance(L"Bnt_User", {{L"LogonID", _variant_t(L"groupnew")},
+                                             {L"FirstName", _variant_t(L"Group")},
+                                             {L"LastName", _variant_t(L"New")},
+                                             {L"Enabled", _variant_t(true)},
+                                             {L"PrimarySegmentID", _variant_t(LONG{4})},
+                                             {property, _variant_t(group)}})
+                       .Get(),
+                   WBEM_FLAG_CREATE_ONLY);
+    };
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    for (const auto& [property, hidden] : groups)
+    {
+        for (const auto& [road, write] :
+             {std::pair<const char*, std::function<Reply(const wchar_t*, LONG)>>{"modify", modify}, {"add", add}})
+        {
+            SCOPED_TRACE(Utf8(property) + " " + road);
+            const int logged = LogLines(L"Error while checking the user. ");
+            const Reply refused = write(property, hidden);
+            const int loggedHidden = LogLines(L"Error while checking the user. ") - logged;
+            const Reply missing = write(property, kMissingGroup);
+            std::wstring reason = CWmipMessages::kInvalidProperty;
+            reason.replace(reason.find(L"%s"), 2, property);
+            EXPECT_TRUE(Refused(missing, WBEM_E_INVALID_PARAMETER, reason));
+            EXPECT_EQ(Answer(refused), Answer(missing));
+            EXPECT_EQ(loggedHidden, 1);
+        }
+    }
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+
+    for (const LONG given : {LONG{931}, LONG{951}})
+    {
+        const Reply written = modify(L"SystemPermissionGroupID", given);
+        EXPECT_EQ(written.result, WBEM_S_NO_ERROR) << given << " " << Description(written.statusObject.Get());
+        EXPECT_EQ(DoorInstallation::Rows("SELECT SYSTEM_USER_PERMID FROM USERS WHERE USERID = 960"),
+                  (Table{{std::to_string(given)}}));
+    }
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "DELETE FROM USERS WHERE USERID = 960;"
+                                           "DELETE FROM USER_PERM WHERE USER_PERMID > 930;"
+                                           "DELETE FROM USER_PERM_REPORT WHERE USER_PERM_REPORTID > 930;"
+                                           "DELETE FROM USER_PERM_UDF WHERE USER_PERM_UDFID > 930;");
+}

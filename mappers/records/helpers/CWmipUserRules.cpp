@@ -9,7 +9,7 @@
 #include "inhouse/BntUserDb/CPermission.h"
 #include "inhouse/BntUserDb/CUserDBSet.h"
 
-#include "mappers/records/helpers/CWmipRecordChecks.h"
+#include <optional>
 
 void CWmipUserRules::SetUserPermissions(CWmipClassMapper& mapper)
 {
@@ -52,25 +52,53 @@ bool CWmipUserRules::CanGrantPermissionGroup(const CAcsUser& caller, CBntDatabas
     }
 }
 
-bool CWmipUserRules::PermissionGroupExists(CBntDatabase& database, LONG type, LONG groupId)
+namespace {
+constexpr LONG kAllFieldsGroup = -1;
+
+// The segment of the group's row under the type; none when the type holds no such row.
+std::optional<LONG> GroupSegment(CBntDatabase& database, LONG type, LONG groupId)
 {
-    constexpr LONG kAllFieldsGroup = -1;
-    if (groupId == 0)
-        return true;
+    CDynamicRecordset rows(&database);
     switch (type)
     {
-    case System:
-    case Cardholder:
-    case Monitoring:
-        return CWmipRecordChecks::HasRow(database, L"USER_PERM", {{L"USER_PERMID", groupId}, {L"TYPE", type}});
-    case Report:
-        return CWmipRecordChecks::HasRow(database, L"USER_PERM_REPORT", {{L"USER_PERM_REPORTID", groupId}});
-    case Field:
-        return groupId == kAllFieldsGroup ||
-               CWmipRecordChecks::HasRow(database, L"USER_PERM_UDF", {{L"USER_PERM_UDFID", groupId}});
+    case CWmipUserRules::System:
+    case CWmipUserRules::Cardholder:
+    case CWmipUserRules::Monitoring:
+        rows.SetTable(L"USER_PERM");
+        rows.AddFilterLong(L"USER_PERMID", groupId);
+        rows.AddFilterLong(L"TYPE", type);
+        break;
+    case CWmipUserRules::Report:
+        rows.SetTable(L"USER_PERM_REPORT");
+        rows.AddFilterLong(L"USER_PERM_REPORTID", groupId);
+        break;
+    case CWmipUserRules::Field:
+        rows.SetTable(L"USER_PERM_UDF");
+        rows.AddFilterLong(L"USER_PERM_UDFID", groupId);
+        break;
     default:
-        return false;
+        return std::nullopt;
     }
+    rows.AddColumnToSet(L"SEGMENTID");
+    rows.OpenForwardOnly();
+    if (rows.IsEOF())
+        return std::nullopt;
+    return rows.GetLong(L"SEGMENTID");
+}
+}  // namespace
+
+bool CWmipUserRules::PermissionGroupExists(CBntDatabase& database, LONG type, LONG groupId)
+{
+    if (groupId == 0 || (type == Field && groupId == kAllFieldsGroup))
+        return true;
+    return GroupSegment(database, type, groupId).has_value();
+}
+
+bool CWmipUserRules::PermissionGroupServesEverySegment(CBntDatabase& database, LONG type, LONG groupId)
+{
+    if (groupId == 0 || (type == Field && groupId == kAllFieldsGroup))
+        return true;
+    return GroupSegment(database, type, groupId) == CAcsUser::kAllSegments;
 }
 
 bool CWmipUserRules::CanManageUser(const CAcsUser& caller, CBntDatabase& database, LONG userId)

@@ -35,6 +35,10 @@ public:
     // is the field group of every field; any other id needs its row, and a system, cardholder or
     // monitoring group its row of that type. Throws CDBException.
     static bool PermissionGroupExists(CBntDatabase& database, LONG type, LONG groupId);
+    // Whether groupId serves callers of every segment: 0 and the field group -1 name no group and
+    // serve all; a group does when its row stands in segment -1. False for a group that does not
+    // exist. Throws CDBException.
+    static bool PermissionGroupServesEverySegment(CBntDatabase& database, LONG type, LONG groupId);
     // Whether the caller may give the user userId the group groupId of the type: false for user
     // -1 and for the caller's own record; true for caller -1; false for a group that does not
     // exist under the type (PermissionGroupExists); otherwise the caller's rights of the type
