@@ -83,40 +83,44 @@ public:
         const auto names = recordset.GetQuery().GetTableNames();
         for (std::size_t i = 1; i < names.size(); ++i)
         {
-            CString keyColumn;
-            const CWMITypeInfo* served = ClassOfTable(names[i].second, keyColumn);
+            std::vector<CString> keyColumns;
+            const CWMITypeInfo* served = ClassOfTable(names[i].second, keyColumns);
             if (served == nullptr || served == &type)
                 continue;
             CDynamicRecordset keys(m_database);
             keys.SetTable(names[i].second);
-            keys.AddColumnToSet(keyColumn, names[i].second);
+            for (const CString& column : keyColumns)
+                keys.AddColumnToSet(column, names[i].second);
             if (Restrict(*served, keys, 1))
-                recordset.RestrictJoinedTable(names[i].first, keyColumn, keys.GetQuery().BuildSelect(false));
+                recordset.RestrictJoinedTable(names[i].first, keyColumns, keys.GetQuery().BuildSelect(false));
         }
     }
 
 private:
-    // The served class whose records are the rows of table (its one key a column of the table,
+    // The served class whose records are the rows of table (every key a column of the table,
     // and no superclass of the same rows: Bnt_Person, not Bnt_Cardholder); null when none.
-    static const CWMITypeInfo* ClassOfTable(const CString& table, CString& keyColumn)
+    static const CWMITypeInfo* ClassOfTable(const CString& table, std::vector<CString>& keyColumns)
     {
         CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
-        const auto keyIn = [&](const CWMITypeInfo* type, CString& column) {
-            if (type == nullptr || type->GetKeyProperties().size() != 1)
+        const auto keysIn = [&](const CWMITypeInfo* type, std::vector<CString>& columns) {
+            columns.clear();
+            if (type == nullptr || type->GetKeyProperties().empty())
                 return false;
-            const CString& key = type->GetKeyProperties().front().second;
-            const int dot = key.Find(L'.');
-            if (dot <= 0 || key.Left(dot).CompareNoCase(table) != 0)
-                return false;
-            column = key.Mid(dot + 1);
+            for (const auto& [property, key] : type->GetKeyProperties())
+            {
+                const int dot = key.Find(L'.');
+                if (dot <= 0 || key.Left(dot).CompareNoCase(table) != 0)
+                    return false;
+                columns.push_back(key.Mid(dot + 1));
+            }
             return true;
         };
         for (const CString& className : registry->GetTypeNames())
         {
             const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
-            CString parentKey;
-            if (type == nullptr || type->GetSegmentSources().empty() || !keyIn(type, keyColumn) ||
-                keyIn(registry->GetTypeInfo(type->GetParentTypeName(), true), parentKey))
+            std::vector<CString> parentKeys;
+            if (type == nullptr || type->GetSegmentSources().empty() || !keysIn(type, keyColumns) ||
+                keysIn(registry->GetTypeInfo(type->GetParentTypeName(), true), parentKeys))
                 continue;
             return type;
         }

@@ -185,9 +185,10 @@ public:
     // The shape and filters, for CRowCountSet.
     const CRecordsetQuery& GetQuery() const { return m_query; }
     // See CRecordsetQuery::RestrictJoinedTable.
-    void RestrictJoinedTable(const CString& name, const CString& keyColumn, const CRecordsetQuery::BoundText& keys)
+    void RestrictJoinedTable(const CString& name, const std::vector<CString>& keyColumns,
+                             const CRecordsetQuery::BoundText& keys)
     {
-        m_query.RestrictJoinedTable(name, keyColumn, keys);
+        m_query.RestrictJoinedTable(name, keyColumns, keys);
     }
 
 protected:

@@ -89,13 +89,17 @@ void CRecordsetQuery::SetupJoin(const CString& table1, const CString& column1, c
     AddJoin(table1, column1, table2, column2, joinKind);
 }
 
-void CRecordsetQuery::RestrictJoinedTable(const CString& name, const CString& keyColumn, const BoundText& keysSelect)
+void CRecordsetQuery::RestrictJoinedTable(const CString& name, const std::vector<CString>& keyColumns,
+                                          const BoundText& keysSelect)
 {
     const int at = FindTable(name);
-    if (at <= 0)
-        Refuse(L"42000", L"Only a joined table can be restricted.");
+    if (at <= 0 || keyColumns.empty())
+        Refuse(L"42000", L"Only a joined table can be restricted, by its keys.");
+    std::string keys;
+    for (const CString& column : keyColumns)
+        keys += (keys.empty() ? "" : ", ") + CSqlText::QuoteIdentifier(column, false, L"Column");
     Join& join = m_joins[static_cast<std::size_t>(at - 1)];
-    join.restrictedKey = CSqlText::QuoteIdentifier(keyColumn, false, L"Column");
+    join.restrictedKey = "(" + keys + ")";
     join.servedKeys = keysSelect;
 }
 

@@ -41,10 +41,10 @@ public:
     void AddJoin(const CString& table1, const CString& column1, const CString& table2, const CString& column2,
                  int joinKind);
     // Serves the joined table `name` only in the rows that keysSelect (a SELECT of the table's
-    // keyColumn, with its values) gives: elsewhere its columns read NULL in every column, filter
+    // keyColumns, with its values) gives: elsewhere its columns read NULL in every column, filter
     // and order, while a row its join finds keeps its place (an inner join still needs the row
-    // to exist). Throws CDBException (42000) for a name that is no join.
-    void RestrictJoinedTable(const CString& name, const CString& keyColumn, const BoundText& keysSelect);
+    // to exist). Throws CDBException (42000) for a name that is no join or an invalid column.
+    void RestrictJoinedTable(const CString& name, const std::vector<CString>& keyColumns, const BoundText& keysSelect);
     bool HasTable() const { return !m_base.name.IsEmpty(); }
     const CString& GetBaseTable() const { return m_base.table; }
     // True when the column's table is the base table (or the column is unqualified).
