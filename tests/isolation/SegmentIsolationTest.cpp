@@ -1528,3 +1528,37 @@ TEST_F(SegmentIsolation, APermissionGroupOfAnotherSegmentIsGivenToNoUser)
                                            "DELETE FROM USER_PERM_REPORT WHERE USER_PERM_REPORTID > 930;"
                                            "DELETE FROM USER_PERM_UDF WHERE USER_PERM_UDFID > 930;");
 }
+
+// A value read through a join from a record the caller may not see is served as NULL on both doors
+// and matches no condition: of a level's two reader links, the one naming the hidden timezone 3
+// shows no timezone name, the other the name of the caller's timezone 1.
+TEST_F(SegmentIsolation, ALinkServesNoValueOfAHiddenRecordItNames)
+{
+    const OwnerSplit split;
+    const std::string before =
+        DoorInstallation::Rows("SELECT TZID FROM ACCLVLINK WHERE ACCESSLVID = 1 AND READERID = 1")[0][0];
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE ACCLVLINK SET TZID = 3 WHERE ACCESSLVID = 1 AND READERID = 1;");
+    ASSERT_EQ(DoorInstallation::Rows("SELECT TZID, SEGMENTID FROM TIMEZONE WHERE TZID IN (1, 3) ORDER BY TZID"),
+              (Table{{"1", "4"}, {"3", "3"}}));
+    const std::string hiddenName = DoorInstallation::Rows("SELECT DESCRIPT FROM TIMEZONE WHERE TZID = 3")[0][0];
+    const std::string ownName = DoorInstallation::Rows("SELECT DESCRIPT FROM TIMEZONE WHERE TZID = 1")[0][0];
+    BusDoor bus;
+    const std::string token = bus.Login("sweep");
+    CallAs(support::callers::kLateSweep);
+    std::set<std::string> served;
+    for (const ComPtr<IWbemClassObject>& link :
+         Query(Form::Sync, L"SELECT * FROM Bnt_AccessLevelReaderAssignment WHERE AccessLevelID = 1").objects)
+        served.insert(support::PropertyText(link.Get(), L"ReaderID") + "=" +
+                      support::PropertyText(link.Get(), L"TimezoneName"));
+    EXPECT_EQ(served, (std::set<std::string>{"0=" + ownName, "1=<null>"}));
+    EXPECT_TRUE(Query(Form::Sync, L"SELECT * FROM Bnt_AccessLevelReaderAssignment WHERE TimezoneName = '" +
+                                      Widen(hiddenName) + L"'")
+                    .objects.empty());
+    EXPECT_EQ(bus.Rows(token, L"Bnt_AccessLevelReaderAssignment", "AccessLevelID = 1", {"ReaderID", "TimezoneName"}),
+              (std::vector<std::string>{"ReaderID=0,TimezoneName=" + ownName, "ReaderID=1,TimezoneName="}));
+    EXPECT_EQ(bus.Get(token, L"Bnt_AccessLevelReaderAssignment", "TimezoneName = '" + hiddenName + "'"), 0u);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE ACCLVLINK SET TZID = " + before +
+                                               " WHERE ACCESSLVID = 1 AND READERID = 1;");
+}
