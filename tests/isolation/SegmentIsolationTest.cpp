@@ -1025,6 +1025,22 @@ ValueLists ListsOf(IWbemClassObject* definition)
     return lists;
 }
 
+// The instance's non-system properties with their CIM types.
+std::vector<std::pair<std::wstring, CIMTYPE>> PropertyTypes(IWbemClassObject* instance)
+{
+    std::vector<std::pair<std::wstring, CIMTYPE>> properties;
+    instance->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY);
+    BSTR name = nullptr;
+    CIMTYPE type = 0;
+    while (instance->Next(0, &name, nullptr, &type, nullptr) == WBEM_S_NO_ERROR)
+    {
+        properties.emplace_back(name, type);
+        SysFreeString(name);
+    }
+    instance->EndEnumeration();
+    return properties;
+}
+
 // The table whose rows a list names, by the schema alone: the first table whose own key and NAME
 // hold every entry; empty for a list of fixed values. The rowids of the entries, in order.
 std::pair<std::string, std::vector<std::string>> ListSource(
@@ -1054,9 +1070,10 @@ std::pair<std::string, std::vector<std::string>> ListSource(
 }  // namespace
 
 // Every served class, walked from the registry, with the owner split of the sweep above: a
-// restricted caller's record-change watch is given exactly the instances the schema lets it see,
-// and each value list of the class definition the caller is served, on either door, names only
-// the rows of its source table that the caller may see, and all of them that the administrator's
+// restricted caller's record-change watch is given exactly the instances the schema lets it see;
+// every value it is served from another table than the record's own is one of a row of that table
+// it may see; and each value list of the class definition it is served, on either door, names
+// only the rows of its source table that it may see, and all of them that the administrator's
 // list names.
 TEST_F(SegmentIsolation, EveryServedClassDeliversAndListsOnlyWhatTheCallerMaySee)
 {
@@ -1067,11 +1084,17 @@ TEST_F(SegmentIsolation, EveryServedClassDeliversAndListsOnlyWhatTheCallerMaySee
     ASSERT_TRUE(watcher.Login(Widen("sqlite:" + DoorInstallation::DatabaseFile().string()).c_str(), L"sweep",
                               Widen(BusDoor::kPassword).c_str(), false, false, -1, 0, false));
     CWmipIntrinsicEventMapper watches(nullptr, nullptr);
+    // A link of the caller's level 1 names the hidden timezone 2.
+    const std::string linkedTimezone =
+        DoorInstallation::Rows("SELECT TZID FROM ACCLVLINK WHERE ACCESSLVID = 1 AND READERID = 1")[0][0];
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE ACCLVLINK SET TZID = 2 WHERE ACCESSLVID = 1 AND READERID = 1;");
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     std::size_t delivered = 0;
     std::size_t withheld = 0;
     std::set<std::string> checkedLists;
     std::set<std::string> narrowedLists;
+    std::size_t joinedValues = 0;
     for (const CString& className : registry->GetTypeNames())
     {
         const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
@@ -1098,6 +1121,31 @@ TEST_F(SegmentIsolation, EveryServedClassDeliversAndListsOnlyWhatTheCallerMaySee
 
         const Reply adminDefinition = Get(Form::Sync, name);
         CallAs(support::callers::kLateSweep);
+        // Every value the caller is served from another table than the record's own (a link's
+        // timezone name) is the value of a row of that table the caller may see.
+        const CString key = type->GetKeyProperties().empty() ? CString() : type->GetKeyProperties().front().second;
+        const CString ownTable = key.Left(key.Find(L'.'));
+        for (const ComPtr<IWbemClassObject>& object : type->GetReferenceProperties().empty()
+                                                          ? Enum(Form::Sync, name).objects
+                                                          : std::vector<ComPtr<IWbemClassObject>>())
+        {
+            for (const auto& [property, cimType] : PropertyTypes(object.Get()))
+            {
+                CString column;
+                const std::string value = support::PropertyText(object.Get(), property.c_str());
+                if (cimType == CIM_DATETIME || value == "<null>" ||
+                    !type->GetColumnForProperty(property.c_str(), column) ||
+                    column.Left(column.Find(L'.')).CompareNoCase(ownTable) == 0)
+                    continue;
+                const std::string table = Utf8(column.Left(column.Find(L'.')).GetString());
+                const Table rows = DoorInstallation::Rows(
+                    "SELECT rowid FROM " + table + " WHERE " + Utf8(column.GetString()) + " = ?", {value});
+                EXPECT_TRUE(
+                    std::any_of(rows.begin(), rows.end(), [&](const Row& row) { return Visible(table, row.front()); }))
+                    << Utf8(property) << " = " << value << " of " << support::PropertyText(object.Get(), L"__RELPATH");
+                ++joinedValues;
+            }
+        }
         const Reply callerDefinition = Get(Form::Sync, name);
         if (adminDefinition.objects.size() != 1 || callerDefinition.objects.size() != 1)
             continue;
@@ -1145,6 +1193,10 @@ TEST_F(SegmentIsolation, EveryServedClassDeliversAndListsOnlyWhatTheCallerMaySee
     EXPECT_TRUE(narrowedLists.contains("wmi:Bnt_Badge.TYPE") && narrowedLists.contains("bus:Bnt_Badge.TYPE"))
         << narrowedLists.size();
     EXPECT_TRUE(checkedLists.contains("bus:Bnt_User.SystemPermissionGroupID")) << checkedLists.size();
+    EXPECT_GE(joinedValues, 30u);
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE ACCLVLINK SET TZID = " + linkedTimezone +
+                                               " WHERE ACCESSLVID = 1 AND READERID = 1;");
 }
 
 // A value list names no record the caller may not see: with badge-type segmentation on, the
