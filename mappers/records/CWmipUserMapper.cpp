@@ -303,37 +303,26 @@ void CWmipUserMapper::RefreshAvailablePermissionGroups(IWbemClassObject* classOb
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoIdentity);
     // Each property lists the groups of its own type, read as the class that serves them reads
     // them for the user (its segments decide; an all-segments user reads them all).
-    const struct
-    {
-        const wchar_t* property;
-        const wchar_t* className;
-        const wchar_t* table;
-        const wchar_t* idColumn;
-        LONG type;  // USER_PERM.TYPE; 0 for a table of one type
-    } lists[] = {
-        {L"SystemPermissionGroupID", L"Bnt_UserPermissionGroup", L"USER_PERM", L"USER_PERMID", CWmipUserRules::System},
-        {L"CardPermissionGroupID", L"Bnt_UserPermissionGroup", L"USER_PERM", L"USER_PERMID",
-         CWmipUserRules::Cardholder},
-        {L"MonitoringPermissionGroupID", L"Bnt_UserPermissionGroup", L"USER_PERM", L"USER_PERMID",
-         CWmipUserRules::Monitoring},
-        {L"ReportPermissionGroupID", L"Bnt_UserReportPermissionGroup", L"USER_PERM_REPORT", L"USER_PERM_REPORTID", 0},
-        {L"FieldPermissionID", L"Bnt_UserFieldPermissionGroup", L"USER_PERM_UDF", L"USER_PERM_UDFID", 0}};
     CBntDatabase* database = user->GetDatabase();
-    for (const auto& list : lists)
+    for (const GroupProperty& group : kGroupProperties)
     {
-        const CWMITypeInfo* groups = CWmipMapperRegistry::Instance()->GetTypeInfo(list.className, true);
-        if (groups == nullptr)
+        const CWMITypeInfo* groups = CWmipMapperRegistry::Instance()->GetTypeInfo(group.groupClass, true);
+        if (groups == nullptr || groups->GetKeyProperties().size() != 1)
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED);
+        const CString& key = groups->GetKeyProperties().front().second;
+        const CString table = key.Left(key.Find(L'.'));
+        const CString idColumn = key.Mid(key.Find(L'.') + 1);
         CDynamicRecordset rows(database);
-        rows.SetTable(list.table);
-        rows.AddColumnToSet(list.idColumn);
+        rows.SetTable(table);
+        rows.AddColumnToSet(idColumn);
         rows.AddColumnToSet(L"NAME");
-        if (list.type != 0)
-            rows.AddFilterLong(L"TYPE", list.type);
+        // The system, cardholder and monitoring groups share one table.
+        if (group.type != CWmipUserRules::Report && group.type != CWmipUserRules::Field)
+            rows.AddFilterLong(L"TYPE", group.type);
         CWmipSegmentSourceFilter::Apply(*user, *groups, rows, database);
-        rows.AddOrderBy(list.idColumn);
+        rows.AddOrderBy(idColumn);
         rows.Open(CMultiFilterRecordset::kReadOnly);
-        FillValueLists(classObject, list.property, rows, list.idColumn);
+        FillValueLists(classObject, group.property, rows, idColumn);
     }
 }
 
