@@ -13,6 +13,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -98,7 +99,10 @@ public:
 
 private:
     // The served class whose records are the rows of table (every key a column of the table,
-    // and no superclass of the same rows: Bnt_Person, not Bnt_Cardholder); null when none.
+    // and no superclass of the same rows); null when none. Of classes that each serve a kind of
+    // the rows (cardholders and visitors are persons), the one whose segment follows each row's
+    // own kind: Bnt_Person, not Bnt_Cardholder, whose segment would hide a visitor that visitor
+    // segmentation leaves open.
     static const CWMITypeInfo* ClassOfTable(const CString& table, std::vector<CString>& keyColumns)
     {
         CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
@@ -115,6 +119,12 @@ private:
             }
             return true;
         };
+        const auto followsKind = [](const CWMITypeInfo& type) {
+            return std::any_of(type.GetSegmentSources().begin(), type.GetSegmentSources().end(),
+                               [](const Source& source) { return source.option == SegmentOptionPersons; });
+        };
+        const CWMITypeInfo* found = nullptr;
+        std::vector<CString> foundKeys;
         for (const CString& className : registry->GetTypeNames())
         {
             const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
@@ -122,9 +132,16 @@ private:
             if (type == nullptr || type->GetSegmentSources().empty() || !keysIn(type, keyColumns) ||
                 keysIn(registry->GetTypeInfo(type->GetParentTypeName(), true), parentKeys))
                 continue;
-            return type;
+            if (followsKind(*type))
+                return type;
+            if (found == nullptr)
+            {
+                found = type;
+                foundKeys = keyColumns;
+            }
         }
-        return nullptr;
+        keyColumns = foundKeys;
+        return found;
     }
 
     bool Deny(const CWMITypeInfo& type, CMultiFilterRecordset& recordset, const wchar_t* why)

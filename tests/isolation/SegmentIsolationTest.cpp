@@ -1614,3 +1614,48 @@ TEST_F(SegmentIsolation, ALinkServesNoValueOfAHiddenRecordItNames)
                                            "UPDATE ACCLVLINK SET TZID = " + before +
                                                " WHERE ACCESSLVID = 1 AND READERID = 1;");
 }
+
+// Cardholders segmented and visitors not: a restricted caller is given every visitor's badge,
+// photo and account link the administrator is given, whatever segment the visitor's row holds,
+// on either door; the persons' table joined into the link reads the visitor's row by the rule of
+// its kind, not as a cardholder's.
+TEST_F(SegmentIsolation, AJoinedPersonFollowsTheSegmentationOfItsKind)
+{
+    const OwnerSplit split(kAssociationRows, kAssociationRowsUndone);
+    // The caller logs in first here, so that it holds these options.
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1004;");
+    if (DoorInstallation::Rows("SELECT 1 FROM USERS WHERE USERID = 50").empty())
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                               support::TestCallers::Sql({support::callers::kKindSweep}));
+    const Table hiddenVisitor = DoorInstallation::Rows("SELECT ID FROM EMP WHERE VISITOR = 1 AND SEGMENTID = 3");
+    ASSERT_FALSE(hiddenVisitor.empty());
+    BusDoor bus;
+    const std::string token = bus.Login("kindsweep");
+    const std::map<std::wstring, std::string> links = {{L"Bnt_VisitorBadge", "Badge"},
+                                                       {L"Bnt_VisitorMultimediaObject", "MultimediaObject"},
+                                                       {L"Bnt_VisitorAccount", "Account"}};
+    for (const auto& [link, end] : links)
+    {
+        SCOPED_TRACE(Utf8(link));
+        const auto rows = [&](const wchar_t* caller) {
+            CallAs(caller);
+            std::vector<std::string> served;
+            for (const ComPtr<IWbemClassObject>& object : Enum(Form::Sync, link).objects)
+                served.push_back(BusDoor::RowText({"Person", end}, [&](const std::string& property) {
+                    // The bus writes a path's values unquoted.
+                    std::string path = support::PropertyText(object.Get(), Widen(property).c_str());
+                    std::erase(path, '"');
+                    return path;
+                }));
+            std::sort(served.begin(), served.end());
+            return served;
+        };
+        const std::vector<std::string> administrator = rows(Callers::kAdministrator);
+        EXPECT_TRUE(std::any_of(administrator.begin(), administrator.end(), [&](const std::string& row) {
+            return row.starts_with("Person=Bnt_Visitor.ID=" + hiddenVisitor.front().front() + ",");
+        }));
+        EXPECT_EQ(rows(support::callers::kKindSweep), administrator);
+        EXPECT_EQ(bus.Rows(token, link, "", {"Person", end}), administrator);
+    }
+}

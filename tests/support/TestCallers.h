@@ -59,6 +59,8 @@ inline constexpr wchar_t kEmptyViewer[] = L"S-1-5-21-1004336348-1177238915-68200
 // The same as kEmpty, written by the owner sweep once it has turned every person, visitor and
 // badge-type segmentation on; logs in on the bus with the demo operator's password.
 inline constexpr wchar_t kLateSweep[] = L"S-1-5-21-1004336348-1177238915-682003330-2044";
+// The same as kEmpty, written once cardholder segmentation is on and visitor segmentation off.
+inline constexpr wchar_t kKindSweep[] = L"S-1-5-21-1004336348-1177238915-682003330-2045";
 
 // All segments; every person, account, multimedia and secondary-segment right, and may view
 // directories.
