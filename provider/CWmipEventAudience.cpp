@@ -32,19 +32,23 @@ void CWmipEventAudience::Remove(ULONG queryId)
 std::vector<BYTE> CWmipEventAudience::DescriptorFor(LONG segmentId, const wchar_t* source) const
 {
     return DescriptorFor(
-        [segmentId](const CAcsUser& user) { return CWmipEventSubscriber::MaySeeSegment(user, segmentId); }, source);
+        [segmentId](IWmipUserEntry& consumer) {
+            return CWmipEventSubscriber::MaySeeSegment(*consumer.GetUser(), segmentId);
+        },
+        source);
 }
 
-std::vector<BYTE> CWmipEventAudience::DescriptorFor(const std::function<bool(const CAcsUser&)>& mayRead,
+std::vector<BYTE> CWmipEventAudience::DescriptorFor(const std::function<bool(IWmipUserEntry&)>& mayRead,
                                                     const wchar_t* source) const
 {
     const std::map<unsigned, std::vector<BYTE>> groups = DescriptorsBy(
-        [&mayRead](const CAcsUser& user) { return mayRead(user) ? std::optional<unsigned>(0) : std::nullopt; }, source);
+        [&mayRead](IWmipUserEntry& consumer) { return mayRead(consumer) ? std::optional<unsigned>(0) : std::nullopt; },
+        source);
     return groups.empty() ? SecurityDescriptor::AllowOnly({}, WBEM_RIGHT_SUBSCRIBE) : groups.begin()->second;
 }
 
 std::map<unsigned, std::vector<BYTE>> CWmipEventAudience::DescriptorsBy(
-    const std::function<std::optional<unsigned>(const CAcsUser&)>& classify, const wchar_t* source) const
+    const std::function<std::optional<unsigned>(IWmipUserEntry&)>& classify, const wchar_t* source) const
 {
     std::set<std::vector<BYTE>> accounts;
     {
@@ -69,7 +73,7 @@ std::map<unsigned, std::vector<BYTE>> CWmipEventAudience::DescriptorsBy(
         {
             continue;
         }
-        if (const std::optional<unsigned> group = classify(*consumer.GetUser()))
+        if (const std::optional<unsigned> group = classify(*consumer.GetEntry()))
         {
             granted[*group].push_back(sid);
         }

@@ -8,6 +8,7 @@
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipSegmentSourceFilter.h"
+#include "framework/IWmipUserEntry.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -310,7 +311,8 @@ bool CWmipHardwareEventProcessor::Indicate(IWbemClassObject* event)
         named.push_back(KeyInstance(event, record));
     }
     std::map<unsigned, std::vector<BYTE>> forms = m_audience->DescriptorsBy(
-        [&](const CAcsUser& user) -> std::optional<unsigned> {
+        [&](IWmipUserEntry& consumer) -> std::optional<unsigned> {
+            const CAcsUser& user = *consumer.GetUser();
             if (!CWmipEventSubscriber::MaySeeSegment(user, segment))
                 return std::nullopt;
             unsigned withheld = 0;
@@ -325,7 +327,7 @@ bool CWmipHardwareEventProcessor::Indicate(IWbemClassObject* event)
     // With no subscriber to grant, the event still goes to WMI, granting nobody.
     if (forms.empty())
     {
-        forms.emplace(0, m_audience->DescriptorFor([](const CAcsUser&) { return false; }, kSource));
+        forms.emplace(0, m_audience->DescriptorFor([](IWmipUserEntry&) { return false; }, kSource));
     }
     bool sent = true;
     for (const auto& [withheld, descriptor] : forms)

@@ -505,3 +505,41 @@ TEST_F(SoftwareEvents, ARecordChangeReachesOnlyTheWatchersThatMayReadTheRecord)
     swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004);"
                                   "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 2 AND PERMISSIONID = 536870985;");
 }
+
+// A record change reaches a watcher only when it may view the record's class, whatever classes
+// its query names: the operator, who may view cardholders and not accounts, names only
+// cardholders yet selects other classes by NOT or OR; the changed account of a person it sees
+// never reaches it, the cardholder's change does where its query selects it.
+TEST_F(SoftwareEvents, ARecordChangeReachesOnlyTheWatchersThatMayViewItsClass)
+{
+    using Case = support::EventDeliveryCase;
+    const Case cases[] = {
+        {"NOT", L"SELECT * FROM __InstanceModificationEvent WHERE NOT TargetInstance ISA 'Bnt_Cardholder'", ""},
+        {"OR over another class's property",
+         L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Cardholder' OR "
+         L"TargetInstance.AccountID = 'S-seen'",
+         "Bnt_Cardholder"},
+    };
+    std::vector<ComPtr<support::RecordingSink>> sinks;
+    for (const Case& c : cases)
+    {
+        sinks.push_back(Subscribe(c.query));
+        ASSERT_NE(sinks.back(), nullptr) << c.rule;
+    }
+    const std::wstring account =
+        L"<CARDHOLDER_ACCOUNT><CARDHOLDER_ACCOUNTID>9</CARDHOLDER_ACCOUNTID><EMPID>1</EMPID>"
+        L"<BNT_DIRECTORYID>1</BNT_DIRECTORYID><ACCOUNTID>S-seen</ACCOUNTID></CARDHOLDER_ACCOUNT>";
+    HandIn(5, 2, 0, L"<ROOT><NEWDATA>" + account + L"</NEWDATA><OLDDATA>" + account + L"</OLDDATA></ROOT>");
+    HandIn(2, 2, 0, PersonXml());
+    ASSERT_NE(NextEvent(), nullptr);
+    // Once the marker arrives every watch has had its turn at both changes.
+    ASSERT_TRUE(NoEventArrives());
+    for (std::size_t i = 0; i < sinks.size(); ++i)
+    {
+        std::string received;
+        for (const auto& event : sinks[i]->Objects())
+            received += (received.empty() ? "" : " ") + ClassOf(Embedded(event.Get(), L"TargetInstance").Get());
+        EXPECT_EQ(received, cases[i].expected) << cases[i].rule;
+        m_namespace->CancelAsyncCall(sinks[i].Get());
+    }
+}
