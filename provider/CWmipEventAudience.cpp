@@ -32,11 +32,23 @@ void CWmipEventAudience::Remove(ULONG queryId)
 std::vector<BYTE> CWmipEventAudience::DescriptorFor(LONG segmentId, const wchar_t* source) const
 {
     return DescriptorFor(
-        [segmentId](const CAcsUser& user) { return CWmipEventSubscriber::MaySeeSegment(user, segmentId); }, source);
+        [segmentId](IWmipUserEntry& consumer) {
+            return CWmipEventSubscriber::MaySeeSegment(*consumer.GetUser(), segmentId);
+        },
+        source);
 }
 
-std::vector<BYTE> CWmipEventAudience::DescriptorFor(const std::function<bool(const CAcsUser&)>& mayRead,
+std::vector<BYTE> CWmipEventAudience::DescriptorFor(const std::function<bool(IWmipUserEntry&)>& mayRead,
                                                     const wchar_t* source) const
+{
+    const std::map<unsigned, std::vector<BYTE>> groups = DescriptorsBy(
+        [&mayRead](IWmipUserEntry& consumer) { return mayRead(consumer) ? std::optional<unsigned>(0) : std::nullopt; },
+        source);
+    return groups.empty() ? SecurityDescriptor::AllowOnly({}, WBEM_RIGHT_SUBSCRIBE) : groups.begin()->second;
+}
+
+std::map<unsigned, std::vector<BYTE>> CWmipEventAudience::DescriptorsBy(
+    const std::function<std::optional<unsigned>(IWmipUserEntry&)>& classify, const wchar_t* source) const
 {
     std::set<std::vector<BYTE>> accounts;
     {
@@ -49,7 +61,7 @@ std::vector<BYTE> CWmipEventAudience::DescriptorFor(const std::function<bool(con
             }
         }
     }
-    std::vector<std::vector<BYTE>> granted;
+    std::map<unsigned, std::vector<std::vector<BYTE>>> granted;
     for (const std::vector<BYTE>& sid : accounts)
     {
         // No client calls on the processor thread: each consumer is named at identification
@@ -57,10 +69,19 @@ std::vector<BYTE> CWmipEventAudience::DescriptorFor(const std::function<bool(con
         const CallerIdentity::Scope identified(
             CallerIdentity(SidCodec::ToText(sid).value_or(std::wstring()), SecurityIdentification));
         const CWmipEventSubscriber consumer(static_cast<LONG>(sid.size()), sid.data());
-        if (SUCCEEDED(consumer.Check(source)) && mayRead(*consumer.GetUser()))
+        if (FAILED(consumer.Check(source)))
         {
-            granted.push_back(sid);
+            continue;
+        }
+        if (const std::optional<unsigned> group = classify(*consumer.GetEntry()))
+        {
+            granted[*group].push_back(sid);
         }
     }
-    return SecurityDescriptor::AllowOnly(granted, WBEM_RIGHT_SUBSCRIBE);
+    std::map<unsigned, std::vector<BYTE>> descriptors;
+    for (const auto& [group, sids] : granted)
+    {
+        descriptors.emplace(group, SecurityDescriptor::AllowOnly(sids, WBEM_RIGHT_SUBSCRIBE));
+    }
+    return descriptors;
 }

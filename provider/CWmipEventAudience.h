@@ -12,12 +12,13 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/win32/ThreadSafety.h"
 #include "platform/win32/WinTypes.h"
 
-class CAcsUser;
+class IWmipUserEntry;
 
 class CWmipEventAudience
 {
@@ -38,9 +39,15 @@ public:
     // (CWmipEventSubscriber); an account that fails is named in the log under `source`. With
     // no such account the descriptor grants nobody.
     std::vector<BYTE> DescriptorFor(LONG segmentId, const wchar_t* source) const;
-    // The same for the accounts whose user mayRead admits (a record-change event reaches only
-    // those who may read the record).
-    std::vector<BYTE> DescriptorFor(const std::function<bool(const CAcsUser&)>& mayRead, const wchar_t* source) const;
+    // The same for the accounts whose user-cache entry mayRead admits (a record-change event
+    // reaches only those who may read the record).
+    std::vector<BYTE> DescriptorFor(const std::function<bool(IWmipUserEntry&)>& mayRead, const wchar_t* source) const;
+    // The accounts that pass the same check grouped by what classify answers for each user (an
+    // event that names records some of them may not see is served in one form per group): the
+    // descriptor granting each group under its answer. An account classify answers nothing for
+    // is in no group; with no group the map is empty.
+    std::map<unsigned, std::vector<BYTE>> DescriptorsBy(
+        const std::function<std::optional<unsigned>(IWmipUserEntry&)>& classify, const wchar_t* source) const;
 
 private:
     mutable CheckedMutex m_lock;

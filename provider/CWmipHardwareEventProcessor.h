@@ -23,6 +23,7 @@
 class CWmipAccessEventMapper;
 class CWmipEventAudience;
 class CWmipEventMapper;
+class IWbemClassObject;
 class IWbemContext;
 class IWbemObjectSink;
 class IWbemServices;
@@ -55,9 +56,8 @@ public:
     BOOL Stop() override;
 
     // One message: the first mapper in the asking order that handles it builds the event,
-    // which, carrying the audience's descriptor for its "SegmentID" (-1 when it has none), is
-    // indicated to the sink; a message no mapper handles is logged. An event whose descriptor
-    // cannot be set is not indicated. True when the sink took the event.
+    // which is indicated to the sink (Indicate); a message no mapper handles is logged. True
+    // when the sink took the event.
     bool Dispatch(const bnt::utility::BntMessageEx& message);
 
     // Told of the end of each record the thread pops, with the record's serial number (see
@@ -65,6 +65,10 @@ public:
     void SetOutcomeObserver(EventOutcomeObserver::Function observer) { m_outcomes.Set(std::move(observer)); }
 
 private:
+    // Indicates the event to each subscriber that may see its panel's segment, in one form per
+    // set of its named records they may not see, each form without those: true when every form
+    // reached the sink.
+    bool Indicate(IWbemClassObject* event);
     // True when the filter lets the message through; logs an invalid message type.
     static bool PassesFilter(const bnt::utility::BntMessageEx& message);
 

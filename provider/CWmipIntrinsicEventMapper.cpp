@@ -3,6 +3,7 @@
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipSegmentSourceFilter.h"
+#include "framework/IWmipUserEntry.h"
 
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
@@ -160,6 +161,19 @@ SoftwareEventType PersonKind(const XmlDocument& document, SHORT transactionType)
     return text == L"0" ? SoftwareEventCardholder : SoftwareEventVisitor;
 }
 
+// The instance the event holds under name, and its class: false when the event holds none
+// there; instance is null when what it holds is no instance of a named class.
+bool HeldInstance(IWbemClassObject& event, const wchar_t* name, ComPtr<IWbemClassObject>& instance, CString& className)
+{
+    _variant_t value;
+    if (FAILED(event.Get(name, 0, &value, nullptr, nullptr)) || value.vt != VT_UNKNOWN || value.punkVal == nullptr)
+        return false;
+    if (FAILED(value.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&instance))) ||
+        FAILED(WMIHelper::GetString(instance.Get(), L"__CLASS", className)))
+        instance = nullptr;
+    return true;
+}
+
 }  // namespace
 
 CWmipIntrinsicEventMapper::CWmipIntrinsicEventMapper(IWbemContext* context, IWbemServices* services)
@@ -195,6 +209,36 @@ ProcessClauseResult CWmipIntrinsicEventMapper::ProcessClause(CString& property, 
 bool CWmipIntrinsicEventMapper::HandlesEvent(const SoftwareEventPacket& packet)
 {
     return packet.EventType < kFirstUnhandledEventType;
+}
+
+bool CWmipIntrinsicEventMapper::MayRead(IWmipUserEntry& consumer, IWbemClassObject& event)
+{
+    return MayViewClass(consumer, event, L"TargetInstance") && MayViewClass(consumer, event, L"PreviousInstance") &&
+           consumer.GetUser() != nullptr && MayRead(*consumer.GetUser(), event);
+}
+
+bool CWmipIntrinsicEventMapper::MayViewClass(IWmipUserEntry& consumer, IWbemClassObject& event, const wchar_t* name)
+{
+    ComPtr<IWbemClassObject> instance;
+    CString className;
+    if (!HeldInstance(event, name, instance, className))
+        return true;
+    if (instance == nullptr)
+        return false;
+    const std::unique_ptr<CWmipClassMapper> classMapper(
+        CWmipMapperRegistry::GetMapper(consumer.GetUser(), GetContext(), GetServices(), className.GetString()));
+    if (classMapper == nullptr)
+        return false;
+    classMapper->SetUserEntry(&consumer);
+    try
+    {
+        classMapper->CanViewAll();
+        return true;
+    }
+    catch (const CWMIException&)
+    {
+        return false;
+    }
 }
 
 void CWmipIntrinsicEventMapper::Lock()
@@ -351,13 +395,11 @@ bool CWmipIntrinsicEventMapper::MayRead(const CAcsUser& user, IWbemClassObject& 
     bool targetSeen = false;
     for (const wchar_t* name : {L"TargetInstance", L"PreviousInstance"})
     {
-        _variant_t value;
-        if (FAILED(event.Get(name, 0, &value, nullptr, nullptr)) || value.vt != VT_UNKNOWN || value.punkVal == nullptr)
-            continue;
         ComPtr<IWbemClassObject> instance;
         CString className;
-        if (FAILED(value.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&instance))) ||
-            FAILED(WMIHelper::GetString(instance.Get(), L"__CLASS", className)))
+        if (!HeldInstance(event, name, instance, className))
+            continue;
+        if (instance == nullptr)
             return false;
         const CWMITypeInfo* type = CWmipMapperRegistry::Instance()->GetTypeInfo(className, true);
         try

@@ -21,6 +21,7 @@
 #include "platform/mfc/CString.h"
 #include "provider/CWmipSoftwareEventMapper.h"
 
+class CAcsUser;
 class CWmipClassMapper;
 class XmlDocument;
 
@@ -51,11 +52,15 @@ public:
     // a failure other than CWMIException; the HRESULT of a CWMIException or of a failed fill or put otherwise (the
     // failures are logged).
     HRESULT MapEvent(IWbemClassObject** event, const SoftwareEventPacket& packet) override;
+    // True when the consumer may view the class of TargetInstance and, for a change, of
+    // PreviousInstance, as the access check asks of each class a query names (CanViewAll: a
+    // query selects other classes too, by NOT or OR), and MayRead of its user admits the event.
+    bool MayRead(IWmipUserEntry& consumer, IWbemClassObject& event) override;
     // True when user may read the record of TargetInstance and, for a change, of
     // PreviousInstance, by each class's declared segment sources (CWmipSegmentSourceFilter): a
     // subscriber never learns of a record it cannot read. False for an event without a target,
     // an instance of a class not served, or a failed database read (logged).
-    bool MayRead(const CAcsUser& user, IWbemClassObject& event) override;
+    bool MayRead(const CAcsUser& user, IWbemClassObject& event);
     // Enters the lock and empties the class list.
     void Lock() override;
     // An instance of this mapper's class (__InstanceOperationEvent) into *object when it is
@@ -67,6 +72,9 @@ public:
     const std::vector<CString>& GetClassList() const { return m_classList; }
 
 private:
+    // True when the consumer may view the class of the instance the event holds under name, or
+    // the event holds none there (CanViewAll).
+    bool MayViewClass(IWmipUserEntry& consumer, IWbemClassObject& event, const wchar_t* name);
     // The steps of MapEvent that may throw.
     HRESULT BuildEvent(ComPtr<IWbemClassObject>& event, const SoftwareEventPacket& packet);
 

@@ -12,7 +12,7 @@
 #include "framework/CWmipMapper.h"
 #include "provider/SoftwareEventPacket.h"
 
-class CAcsUser;
+class IWmipUserEntry;
 
 class CWmipSoftwareEventMapper : public CWmipMapper
 {
@@ -28,8 +28,9 @@ public:
     // The event object into *event (nulled first; the caller releases it). 0 or a failure
     // code; never throws.
     virtual HRESULT MapEvent(IWbemClassObject** event, const SoftwareEventPacket& packet) = 0;
-    // True when user may read what the event built by MapEvent tells; false sends it nobody.
-    virtual bool MayRead(const CAcsUser& user, IWbemClassObject& event) = 0;
+    // True when the consumer may read what the event built by MapEvent tells; false sends it
+    // nobody.
+    virtual bool MayRead(IWmipUserEntry& consumer, IWbemClassObject& event) = 0;
     // Enters and leaves the mapper's lock.
     virtual void Lock();
     virtual void Unlock();

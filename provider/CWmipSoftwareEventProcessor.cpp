@@ -145,7 +145,7 @@ void CWmipSoftwareEventProcessor::ProcessEvent(const SoftwareEventPacket& packet
     // The event reaches only the consumers that may read its record.
     hr = WMIHelper::PutByteArray(
         event.Get(), L"SECURITY_DESCRIPTOR",
-        m_audience->DescriptorFor([&](const CAcsUser& user) { return m_mapper->MayRead(user, *event.Get()); },
+        m_audience->DescriptorFor([&](IWmipUserEntry& consumer) { return m_mapper->MayRead(consumer, *event.Get()); },
                                   kSource));
     if (FAILED(hr))
     {

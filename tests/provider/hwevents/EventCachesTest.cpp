@@ -16,19 +16,6 @@
 
 namespace {
 
-// Runs SQL now and its undo when the scope ends, so the shared installation stays as it was.
-class DatabaseChange
-{
-public:
-    DatabaseChange(const std::string& change, std::string undo) : m_undo(std::move(undo)) { hwtest::Exec(change); }
-    ~DatabaseChange() { hwtest::Exec(m_undo); }
-    DatabaseChange(const DatabaseChange&) = delete;
-    DatabaseChange& operator=(const DatabaseChange&) = delete;
-
-private:
-    std::string m_undo;
-};
-
 LONGLONG Device(LONG panel, LONG device, LONG input)
 {
     return static_cast<LONGLONG>(AcsDeviceKey(panel, device, input).GetKey());
@@ -38,7 +25,7 @@ LONGLONG Device(LONG panel, LONG device, LONG input)
 
 TEST(EventTableCache, LooksUpDefinitionsByTypeAndSubtype)
 {
-    const DatabaseChange rows(
+    const hwtest::DatabaseChange rows(
         "INSERT INTO EVENT (EVENTID, EVTYPEID, EVID, EVDESCR) VALUES (100, 30, 1, 'first'), (101, 30, 1, 'second'),"
         " (102, 30, 40000, 'wide subtype');",
         "DELETE FROM EVENT WHERE EVENTID >= 100;");
@@ -68,7 +55,7 @@ TEST(PanelSegmentCache, AnswersSegmentsAndLogsMisses)
               infoBefore + 1);
 
     // A panel added after the load is missing until the span (60 s in the demo) has passed.
-    const DatabaseChange panel(
+    const hwtest::DatabaseChange panel(
         "INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) VALUES"
         " (9, 'Late panel', 3, 1, 1, 0, 15);",
         "DELETE FROM ACCESSPANE WHERE PANELID = 9;");
@@ -83,8 +70,8 @@ TEST(PanelSegmentCache, AnswersSegmentsAndLogsMisses)
 
 TEST(PanelSegmentCache, WithoutSegmentsEveryPanelIsMinusOneSilently)
 {
-    const DatabaseChange off("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001;",
-                             "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1001;");
+    const hwtest::DatabaseChange off("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001;",
+                                     "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1001;");
     CWmipPanelSegmentCache cache;
     const int before = hwtest::CountProviderLogLines("GetSegmentID");
     for (const LONG panel : {1L, 2L, 0L, -5L, 77L})
@@ -96,7 +83,7 @@ TEST(PanelSegmentCache, WithoutSegmentsEveryPanelIsMinusOneSilently)
 
 TEST(EventAlarmLinkCache, LoadsAlarmsWithTheirAudioRepeatIntervals)
 {
-    const DatabaseChange rows(
+    const hwtest::DatabaseChange rows(
         "INSERT INTO AUDIO (AUDIOID, AUDIOTYPE, NAME, PLAYLENGTH) VALUES (2, 0, 'Click', 0);"
         "INSERT INTO ALARM (ALID, ALPRIORITY, ALDESCR, SEGMENTID, AUDIONOTIFID, AUDNOTREPEATFREQ, VIEWPASSWORD) VALUES"
         " (10, 5, 'Zero length clip   ', -1, 2, 10, NULL), (11, 5, 'Missing clip', -1, 99, 10, 'view  '),"
@@ -133,7 +120,7 @@ TEST(EventAlarmLinkCache, LoadsAlarmsWithTheirAudioRepeatIntervals)
     ASSERT_NE(cache.GetEventParam(1, nullptr), nullptr);
     EXPECT_EQ(std::wstring(cache.GetEventParam(1, nullptr)->GetDescription().GetString()), L"Smoke detector");
     EXPECT_EQ(cache.GetEventParam(50, nullptr), nullptr);
-    const DatabaseChange parameter(
+    const hwtest::DatabaseChange parameter(
         "INSERT INTO EVENT_PARAM (EVENT_PARAMID, PARAMVALUE, DESCRIPTION) VALUES (50, 7, 'Late');",
         "DELETE FROM EVENT_PARAM WHERE EVENT_PARAMID = 50;");
     EXPECT_EQ(cache.GetEventParam(50, nullptr), nullptr);

@@ -429,6 +429,8 @@ std::string Signatures(support::RecordingSink& sink)
 
 TEST_F(RoutingTest, EachSubscriptionReceivesOnlyTheEventsItsWhereClauseSelects)
 {
+    // A caller of every segment, who may also see the alarm definitions of all segments.
+    const CallerIdentity::Scope watch(CallerIdentity(hwtest::kWatchSid, SecurityImpersonation));
     using Case = support::EventDeliveryCase;
     // The events handed in: access on panels 1 and 2, a forced door with its alarm on panel 1,
     // a fire on panel 2 without an alarm.
@@ -552,6 +554,88 @@ TEST_F(RoutingTest, EventsReachOnlyTheSubscribersThatMaySeeTheirPanelsSegment)
             EXPECT_EQ(event->Get(L"SECURITY_DESCRIPTOR", 0, &descriptor, nullptr, nullptr), WBEM_S_NO_ERROR);
             EXPECT_EQ(descriptor.vt, VT_NULL) << cases[i].caller;
         }
+        EXPECT_EQ(m_namespace->CancelAsyncCall(sinks[i].Get()), WBEM_S_NO_ERROR);
+    }
+}
+
+namespace {
+
+// Alarm definitions and areas of both segments, the dock reader leading from the vault hall
+// (segment 1) into the dock yard (segment 2); made before the provider's mappers load their
+// caches.
+class HiddenRecordsOfAVisiblePanel
+{
+protected:
+    const hwtest::DatabaseChange m_rows{
+        "INSERT INTO ALARM (ALID, ALPRIORITY, ALDESCR, SEGMENTID) VALUES (7, 31, 'Vault breach', 1), "
+        "(8, 32, 'Dock breach', 2);"
+        "INSERT INTO AREAAPB (AREAAPBID, NAME, AREAAPB_TYPE, SEGMENTID) VALUES (11, 'Vault hall', 0, 1), "
+        "(12, 'Dock yard', 0, 2);"
+        "UPDATE READER SET AREAENTER = 12, AREALEAVE = 11 WHERE PANELID = 2 AND READERID = 0;",
+        "DELETE FROM ALARM WHERE ALID IN (7, 8); DELETE FROM AREAAPB WHERE AREAAPBID IN (11, 12);"
+        "UPDATE READER SET AREAENTER = NULL, AREALEAVE = NULL WHERE PANELID = 2 AND READERID = 0;"};
+};
+
+class HiddenRecordsTest : protected HiddenRecordsOfAVisiblePanel, public RoutingTest
+{
+};
+
+// What an access event tells of the records it names besides its panel.
+std::string NamedRecords(IWbemClassObject* event)
+{
+    _variant_t alarm;
+    event->Get(L"Alarm", 0, &alarm, nullptr, nullptr);
+    ComPtr<IWbemClassObject> alarmObject;
+    if (alarm.vt == VT_UNKNOWN && alarm.punkVal != nullptr)
+        alarm.punkVal->QueryInterface(IWbemClassObject::kIID, reinterpret_cast<void**>(&alarmObject));
+    return "alarm " + support::PropertyText(alarmObject.Get(), L"ID") + " " +
+           support::PropertyText(alarmObject.Get(), L"Description") + " " +
+           support::PropertyText(alarmObject.Get(), L"Priority") + ", entered " +
+           support::PropertyText(event, L"AreaEnteredID") + ", exited " + support::PropertyText(event, L"AreaExitedID");
+}
+
+}  // namespace
+
+// An event of a panel the subscriber sees serves of the other records it names (its alarm
+// definition, the areas of its reader) only those the subscriber may see; of a hidden one it
+// carries what it carries when the record is missing: an alarm without values, no area.
+TEST_F(HiddenRecordsTest, AnEventOfAVisiblePanelServesOnlyTheNamedRecordsTheSubscriberSees)
+{
+    struct Case
+    {
+        const char* caller;
+        const wchar_t* sid;
+        const char* vaultAlarm;
+        const char* dockAlarm;
+    };
+    const Case cases[] = {
+        {"segment 2 only", hwtest::kDockSid, "alarm <null> <null> <null>, entered 12, exited <null>",
+         "alarm 8 Dock breach 32, entered 12, exited <null>"},
+        {"segments 1 and 2", hwtest::kOperatorSid, "alarm 7 Vault breach 31, entered 12, exited 11",
+         "alarm 8 Dock breach 32, entered 12, exited 11"},
+        {"every segment", hwtest::kWatchSid, "alarm 7 Vault breach 31, entered 12, exited 11",
+         "alarm 8 Dock breach 32, entered 12, exited 11"},
+    };
+    std::vector<ComPtr<support::RecordingSink>> sinks;
+    for (const Case& c : cases)
+    {
+        const CallerIdentity::Scope caller(CallerIdentity(c.sid, SecurityImpersonation));
+        sinks.push_back(support::RecordingSink::Create());
+        ASSERT_EQ(Query(L"SELECT * FROM Bnt_AccessEvent WHERE PanelID = 2").Subscribe(*m_namespace, sinks.back().Get()),
+                  WBEM_S_NO_ERROR)
+            << c.caller;
+    }
+    // Access granted with card data at the dock entry, raising the vault alarm, then the dock one.
+    ASSERT_EQ(HandIn(hwtest::Record(0, 0, 2, 2, 0), 7), S_OK);
+    ASSERT_EQ(HandIn(hwtest::Record(0, 0, 2, 2, 0), 8), S_OK);
+    for (std::size_t i = 0; i < sinks.size(); ++i)
+    {
+        // Each form of an event goes out on its own: every subscriber gets both events.
+        ASSERT_TRUE(hwtest::WaitForObjects(*sinks[i], 2)) << cases[i].caller;
+        std::vector<std::string> received;
+        for (const auto& event : sinks[i]->Objects())
+            received.push_back(NamedRecords(event.Get()));
+        EXPECT_EQ(received, (std::vector<std::string>{cases[i].vaultAlarm, cases[i].dockAlarm})) << cases[i].caller;
         EXPECT_EQ(m_namespace->CancelAsyncCall(sinks[i].Get()), WBEM_S_NO_ERROR);
     }
 }

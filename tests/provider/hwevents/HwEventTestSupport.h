@@ -32,6 +32,19 @@ void Exec(const std::string& sql);
 int CountLines(const std::wstring& logFile, const std::string& text);
 int CountProviderLogLines(const std::string& text);
 
+// Runs SQL now and its undo when the scope ends, so the shared installation stays as it was.
+class DatabaseChange
+{
+public:
+    DatabaseChange(const std::string& change, std::string undo) : m_undo(std::move(undo)) { Exec(change); }
+    ~DatabaseChange() { Exec(m_undo); }
+    DatabaseChange(const DatabaseChange&) = delete;
+    DatabaseChange& operator=(const DatabaseChange&) = delete;
+
+private:
+    std::string m_undo;
+};
+
 // The demo installation's linkage server (its workstation is "localhost"), simulated and
 // registered for the whole program: the process's connect thread keeps the binding it made.
 support::SimulatedLinkageServer& LinkageServer();

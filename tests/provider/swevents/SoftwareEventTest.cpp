@@ -453,7 +453,8 @@ TEST_F(SoftwareEvents, APropertyTheEventClassLacksIsRefused)
 // With persons segmented, a record change reaches a watcher only when it may read the record:
 // the porter (Headquarters, segment 1, here also given the right to view accounts) watching new
 // multimedia objects and changed accounts gets those of a Headquarters person (1) and not those
-// of a Warehouse person (5), while the operator, who holds both segments, gets both.
+// of a Warehouse person (5), nor an account moved between them, while the operator, who holds
+// both segments, gets both photos.
 TEST_F(SoftwareEvents, ARecordChangeReachesOnlyTheWatchersThatMayReadTheRecord)
 {
     swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004);"
@@ -462,12 +463,16 @@ TEST_F(SoftwareEvents, ARecordChangeReachesOnlyTheWatchersThatMayReadTheRecord)
         return std::wstring(L"<ROOT><NEWDATA><MMOBJS><EMPID>") + person +
                L"</EMPID><OBJECT>1</OBJECT><TYPE>0</TYPE></MMOBJS></NEWDATA><OLDDATA/></ROOT>";
     };
-    const auto account = [](const wchar_t* person, const wchar_t* sid) {
-        const std::wstring row =
-            std::wstring(L"<CARDHOLDER_ACCOUNT><CARDHOLDER_ACCOUNTID>9</CARDHOLDER_ACCOUNTID><EMPID>") + person +
-            L"</EMPID><BNT_DIRECTORYID>1</BNT_DIRECTORYID><ACCOUNTID>" + sid + L"</ACCOUNTID></CARDHOLDER_ACCOUNT>";
-        return L"<ROOT><NEWDATA>" + row + L"</NEWDATA><OLDDATA>" + row + L"</OLDDATA></ROOT>";
+    // An account that belonged to the person before and belongs to the person now.
+    const auto moved = [](const wchar_t* before, const wchar_t* now, const wchar_t* sid) {
+        const auto row = [sid](const wchar_t* person) {
+            return std::wstring(L"<CARDHOLDER_ACCOUNT><CARDHOLDER_ACCOUNTID>9</CARDHOLDER_ACCOUNTID><EMPID>") + person +
+                   L"</EMPID><BNT_DIRECTORYID>1</BNT_DIRECTORYID><ACCOUNTID>" + sid +
+                   L"</ACCOUNTID></CARDHOLDER_ACCOUNT>";
+        };
+        return L"<ROOT><NEWDATA>" + row(now) + L"</NEWDATA><OLDDATA>" + row(before) + L"</OLDDATA></ROOT>";
     };
+    const auto account = [&moved](const wchar_t* person, const wchar_t* sid) { return moved(person, person, sid); };
     ComPtr<support::RecordingSink> porterPhotos;
     ComPtr<support::RecordingSink> porterAccounts;
     {
@@ -485,6 +490,10 @@ TEST_F(SoftwareEvents, ARecordChangeReachesOnlyTheWatchersThatMayReadTheRecord)
 
     HandIn(6, 1, 0, photo(L"5"));
     HandIn(5, 2, 0, account(L"5", L"S-hidden"));
+    // An account moved from a hidden person to a seen one, or the other way, tells of the
+    // hidden one on one side: neither reaches the porter.
+    HandIn(5, 2, 0, moved(L"5", L"1", L"S-moved-in"));
+    HandIn(5, 2, 0, moved(L"1", L"5", L"S-moved-out"));
     HandIn(6, 1, 0, photo(L"1"));
     HandIn(5, 2, 0, account(L"1", L"S-seen"));
     // The operator's subscription gets both photos in order: the porter's have had their turn.
@@ -504,4 +513,42 @@ TEST_F(SoftwareEvents, ARecordChangeReachesOnlyTheWatchersThatMayReadTheRecord)
     m_namespace->CancelAsyncCall(operatorPhotos.Get());
     swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004);"
                                   "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 2 AND PERMISSIONID = 536870985;");
+}
+
+// A record change reaches a watcher only when it may view the record's class, whatever classes
+// its query names: the operator, who may view cardholders and not accounts, names only
+// cardholders yet selects other classes by NOT or OR; the changed account of a person it sees
+// never reaches it, the cardholder's change does where its query selects it.
+TEST_F(SoftwareEvents, ARecordChangeReachesOnlyTheWatchersThatMayViewItsClass)
+{
+    using Case = support::EventDeliveryCase;
+    const Case cases[] = {
+        {"NOT", L"SELECT * FROM __InstanceModificationEvent WHERE NOT TargetInstance ISA 'Bnt_Cardholder'", ""},
+        {"OR over another class's property",
+         L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Cardholder' OR "
+         L"TargetInstance.AccountID = 'S-seen'",
+         "Bnt_Cardholder"},
+    };
+    std::vector<ComPtr<support::RecordingSink>> sinks;
+    for (const Case& c : cases)
+    {
+        sinks.push_back(Subscribe(c.query));
+        ASSERT_NE(sinks.back(), nullptr) << c.rule;
+    }
+    const std::wstring account =
+        L"<CARDHOLDER_ACCOUNT><CARDHOLDER_ACCOUNTID>9</CARDHOLDER_ACCOUNTID><EMPID>1</EMPID>"
+        L"<BNT_DIRECTORYID>1</BNT_DIRECTORYID><ACCOUNTID>S-seen</ACCOUNTID></CARDHOLDER_ACCOUNT>";
+    HandIn(5, 2, 0, L"<ROOT><NEWDATA>" + account + L"</NEWDATA><OLDDATA>" + account + L"</OLDDATA></ROOT>");
+    HandIn(2, 2, 0, PersonXml());
+    ASSERT_NE(NextEvent(), nullptr);
+    // Once the marker arrives every watch has had its turn at both changes.
+    ASSERT_TRUE(NoEventArrives());
+    for (std::size_t i = 0; i < sinks.size(); ++i)
+    {
+        std::string received;
+        for (const auto& event : sinks[i]->Objects())
+            received += (received.empty() ? "" : " ") + ClassOf(Embedded(event.Get(), L"TargetInstance").Get());
+        EXPECT_EQ(received, cases[i].expected) << cases[i].rule;
+        m_namespace->CancelAsyncCall(sinks[i].Get());
+    }
 }
