@@ -1635,8 +1635,11 @@ TEST_F(SegmentIsolation, AJoinedPersonFollowsTheSegmentationOfItsKind)
     const std::map<std::wstring, std::string> links = {{L"Bnt_VisitorBadge", "Badge"},
                                                        {L"Bnt_VisitorMultimediaObject", "MultimediaObject"},
                                                        {L"Bnt_VisitorAccount", "Account"}};
-    for (const auto& [link, end] : links)
+    for (const auto& entry : links)
     {
+        // Named apart: a lambda takes no structured binding.
+        const std::wstring& link = entry.first;
+        const std::string& end = entry.second;
         SCOPED_TRACE(Utf8(link));
         const auto rows = [&](const wchar_t* caller) {
             CallAs(caller);
