@@ -9,13 +9,8 @@
 #include "bus/CCorvessaHelper.h"
 #include "bus/CCorvessaQpidInstance.h"
 #include "bus/CCorvessaUserCache.h"
-#include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
-#include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipQuery.h"
-#include "framework/CWmipSegmentSourceFilter.h"
-#include "inhouse/BntCoreDb/CDynamicRecordset.h"
-#include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntDirectories/DirectoryDBManager.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -68,34 +63,6 @@ ComPtr<IWbemClassObject> NextObject(CWmipClassMapper& mapper)
         throw CWMIException(kSource, __LINE__, hr);
     }
     return object;
-}
-
-// Whether the caller may see the cardholder: its row read as Bnt_Person shows it to the caller,
-// in the caller's segments (a person's kind chooses the segmentation that applies). Throws
-// CWMIException for a failed read.
-bool CallerSeesCardholder(const CAcsUser& caller, LONG cardholderId, CBntDatabase* database)
-{
-    const CWMITypeInfo* personType = CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_Person", true);
-    if (personType == nullptr)
-    {
-        throw CWMIException(kSource, __LINE__, WBEM_E_INVALID_CLASS);
-    }
-    try
-    {
-        CDynamicRecordset recordset(database);
-        recordset.SetTable(L"EMP");
-        recordset.AddColumnToSet(L"ID");
-        recordset.AddFilterLong(L"ID", cardholderId, CMultiFilterRecordset::Equal, CMultiFilterRecordset::AndFilter);
-        CWmipSegmentSourceFilter::Apply(caller, *personType, recordset, database);
-        recordset.OpenForwardOnly();
-        const bool seen = !recordset.IsEOF();
-        recordset.Close();
-        return seen;
-    }
-    catch (const CException& e)
-    {
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, &e);
-    }
 }
 
 }  // namespace
@@ -285,9 +252,12 @@ HRESULT CCorvessaBaseApp::GetCardholderFromDirectory(const std::string& token, c
                                      std::string("Failed to retrieve SID for provided credentials, check server error "
                                                  "logs for details."));
         }
-        // A cardholder beyond the caller's segments is answered as an account without one.
+        // A cardholder beyond the caller's segments is answered as an account without one: the
+        // person is read as the caller reads persons (a person's kind chooses its segmentation).
         LONG found = directories.GetCardholderIDForWindowsAccount(sid);
-        if (found != 0 && !CallerSeesCardholder(*lease->GetUser(), found, GetDatabase()))
+        std::unique_ptr<CWmipClassMapper> persons;
+        if (found != 0 && (FAILED(GetMapperForType(L"Bnt_Person", lease.get(), persons, true)) ||
+                           !persons->CallerCanSee(L"Bnt_Person", {{L"ID", found}})))
         {
             found = 0;
         }

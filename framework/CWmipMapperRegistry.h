@@ -145,6 +145,8 @@ public:
     std::vector<CString> GetConcreteDerivedTypes(const CString& className);
     // The names of all registered classes as registered, in the registry's order.
     std::vector<CString> GetTypeNames();
+    // How many classes are registered (the registry only grows).
+    std::size_t GetTypeCount() const { return m_classes.size(); }
 
     // A new mapper built by the class's factory (the caller owns it); null when the class is
     // unknown or has no factory, or the factory builds none.

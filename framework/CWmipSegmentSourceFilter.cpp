@@ -14,7 +14,9 @@
 #include "platform/wmi/IWbemClassObject.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 using brontel::utility::CWMIDebugLog;
@@ -45,6 +47,91 @@ CString JoinedColumn(const CMultiFilterRecordset& recordset, const CString& tabl
         return CString();
     const CString name = JoinedName(recordset, tableDotColumn.Left(dot));
     return name.IsEmpty() ? CString() : name + tableDotColumn.Mid(dot);
+}
+
+// The served class whose records are the rows of table (every key a column of the table,
+// and no superclass of the same rows); null when none. Of classes that each serve a kind of
+// the rows (cardholders and visitors are persons), the one whose segment follows each row's
+// own kind: Bnt_Person, not Bnt_Cardholder, whose segment would hide a visitor that visitor
+// segmentation leaves open.
+const CWMITypeInfo* FindClassOfTable(const CString& table, std::vector<CString>& keyColumns)
+{
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    const auto keysIn = [&](const CWMITypeInfo* type, std::vector<CString>& columns) {
+        columns.clear();
+        if (type == nullptr || type->GetKeyProperties().empty())
+            return false;
+        for (const auto& [property, key] : type->GetKeyProperties())
+        {
+            const int dot = key.Find(L'.');
+            if (dot <= 0 || key.Left(dot).CompareNoCase(table) != 0)
+                return false;
+            columns.push_back(key.Mid(dot + 1));
+        }
+        return true;
+    };
+    const auto followsKind = [](const CWMITypeInfo& type) {
+        return std::any_of(type.GetSegmentSources().begin(), type.GetSegmentSources().end(),
+                           [](const Source& source) { return source.option == SegmentOptionPersons; });
+    };
+    const CWMITypeInfo* found = nullptr;
+    std::vector<CString> foundKeys;
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        std::vector<CString> parentKeys;
+        if (type == nullptr || type->GetSegmentSources().empty() || !keysIn(type, keyColumns) ||
+            keysIn(registry->GetTypeInfo(type->GetParentTypeName(), true), parentKeys))
+            continue;
+        if (followsKind(*type))
+            return type;
+        if (found == nullptr)
+        {
+            found = type;
+            foundKeys = keyColumns;
+        }
+    }
+    keyColumns = foundKeys;
+    return found;
+}
+
+// ClassOfTable's answers by upper-cased table, kept while the registry holds as many classes as
+// when they were found: the registry only grows (while the library loads, and when a test
+// registers classes of its own), so each enumeration does not walk every class again.
+struct TableClass
+{
+    const CWMITypeInfo* type = nullptr;
+    std::vector<CString> keyColumns;
+};
+std::mutex g_tableClassesLock;
+std::map<CString, TableClass> g_tableClasses;
+std::size_t g_tableClassesCount = 0;
+
+const CWMITypeInfo* ClassOfTable(const CString& table, std::vector<CString>& keyColumns)
+{
+    CString key(table);
+    key.MakeUpper();
+    const std::size_t count = CWmipMapperRegistry::Instance()->GetTypeCount();
+    {
+        const std::lock_guard<std::mutex> guard(g_tableClassesLock);
+        if (g_tableClassesCount != count)
+        {
+            g_tableClasses.clear();
+            g_tableClassesCount = count;
+        }
+        const auto found = g_tableClasses.find(key);
+        if (found != g_tableClasses.end())
+        {
+            keyColumns = found->second.keyColumns;
+            return found->second.type;
+        }
+    }
+    // Found outside the lock: the walk reaches the registry, whose own lock comes first.
+    const CWMITypeInfo* type = FindClassOfTable(table, keyColumns);
+    const std::lock_guard<std::mutex> guard(g_tableClassesLock);
+    if (g_tableClassesCount == count)
+        g_tableClasses.emplace(key, TableClass{type, keyColumns});
+    return type;
 }
 
 class SourceFilter
@@ -98,52 +185,6 @@ public:
     }
 
 private:
-    // The served class whose records are the rows of table (every key a column of the table,
-    // and no superclass of the same rows); null when none. Of classes that each serve a kind of
-    // the rows (cardholders and visitors are persons), the one whose segment follows each row's
-    // own kind: Bnt_Person, not Bnt_Cardholder, whose segment would hide a visitor that visitor
-    // segmentation leaves open.
-    static const CWMITypeInfo* ClassOfTable(const CString& table, std::vector<CString>& keyColumns)
-    {
-        CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
-        const auto keysIn = [&](const CWMITypeInfo* type, std::vector<CString>& columns) {
-            columns.clear();
-            if (type == nullptr || type->GetKeyProperties().empty())
-                return false;
-            for (const auto& [property, key] : type->GetKeyProperties())
-            {
-                const int dot = key.Find(L'.');
-                if (dot <= 0 || key.Left(dot).CompareNoCase(table) != 0)
-                    return false;
-                columns.push_back(key.Mid(dot + 1));
-            }
-            return true;
-        };
-        const auto followsKind = [](const CWMITypeInfo& type) {
-            return std::any_of(type.GetSegmentSources().begin(), type.GetSegmentSources().end(),
-                               [](const Source& source) { return source.option == SegmentOptionPersons; });
-        };
-        const CWMITypeInfo* found = nullptr;
-        std::vector<CString> foundKeys;
-        for (const CString& className : registry->GetTypeNames())
-        {
-            const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
-            std::vector<CString> parentKeys;
-            if (type == nullptr || type->GetSegmentSources().empty() || !keysIn(type, keyColumns) ||
-                keysIn(registry->GetTypeInfo(type->GetParentTypeName(), true), parentKeys))
-                continue;
-            if (followsKind(*type))
-                return type;
-            if (found == nullptr)
-            {
-                found = type;
-                foundKeys = keyColumns;
-            }
-        }
-        keyColumns = foundKeys;
-        return found;
-    }
-
     bool Deny(const CWMITypeInfo& type, CMultiFilterRecordset& recordset, const wchar_t* why)
     {
         CWMIDebugLog::LogError(kSource, __LINE__,

@@ -783,6 +783,24 @@ bool EndVisible(const std::string& path)
     });
 }
 
+// The served classes the sweeps judge by the schema alone, walked from the registry: an
+// association by the ends it references, another class by the row its keys name (a class whose
+// keys lie in no table is judged by no row).
+std::vector<std::pair<std::wstring, const CWMITypeInfo*>> JudgedClasses()
+{
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    std::vector<std::pair<std::wstring, const CWMITypeInfo*>> classes;
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (type != nullptr && type->GetTypeConstructor() &&
+            (!type->GetReferenceProperties().empty() ||
+             (!type->GetKeyProperties().empty() && !type->GetKeyProperties().front().second.IsEmpty())))
+            classes.emplace_back(className.GetString(), type);
+    }
+    return classes;
+}
+
 // Whether the sweep's caller may see the instance: an association's row when every end it
 // references is seen, any other class's row by its own keys.
 bool InstanceVisible(const CWMITypeInfo& type, IWbemClassObject* instance)
@@ -892,22 +910,13 @@ TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
     BusDoor bus;
     const std::string token = bus.Login("sweep");
 
-    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     const std::vector<Table> before = DoorInstallation::WholeDatabase();
     std::size_t splitClasses = 0;
     std::size_t swept = 0;
     std::size_t associations = 0;
     std::set<std::string> oneSided;
-    for (const CString& className : registry->GetTypeNames())
+    for (const auto& [name, type] : JudgedClasses())
     {
-        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
-        // An association is judged by the ends it references, another class by the row its keys
-        // name; a class whose keys lie in no table is judged by no row.
-        if (type == nullptr || !type->GetTypeConstructor() ||
-            (type->GetReferenceProperties().empty() &&
-             (type->GetKeyProperties().empty() || type->GetKeyProperties().front().second.IsEmpty())))
-            continue;
-        const std::wstring name = className.GetString();
         SCOPED_TRACE(Utf8(name));
         CallAs(Callers::kAdministrator);
         const Reply all = Enum(Form::Sync, name);
@@ -994,37 +1003,6 @@ TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
 }
 
 namespace {
-// A class definition's value lists: property -> (value text, display text) pairs.
-using ValueLists = std::map<std::wstring, std::vector<std::pair<std::string, std::string>>>;
-
-ValueLists ListsOf(IWbemClassObject* definition)
-{
-    ValueLists lists;
-    std::vector<std::wstring> names;
-    definition->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY);
-    for (BSTR name = nullptr; definition->Next(0, &name, nullptr, nullptr, nullptr) == WBEM_S_NO_ERROR;)
-    {
-        names.emplace_back(name);
-        SysFreeString(name);
-    }
-    definition->EndEnumeration();
-    for (const std::wstring& name : names)
-    {
-        ComPtr<IWbemQualifierSet> qualifiers;
-        _variant_t values;
-        _variant_t labels;
-        if (definition->GetPropertyQualifierSet(name.c_str(), &qualifiers) != WBEM_S_NO_ERROR ||
-            qualifiers->Get(L"ValueMap", 0, &values, nullptr) != WBEM_S_NO_ERROR ||
-            qualifiers->Get(L"Values", 0, &labels, nullptr) != WBEM_S_NO_ERROR)
-            continue;
-        const std::vector<std::wstring> valueTexts = support::ArrayTexts(values);
-        const std::vector<std::wstring> labelTexts = support::ArrayTexts(labels);
-        for (std::size_t i = 0; i < valueTexts.size() && i < labelTexts.size(); ++i)
-            lists[name].emplace_back(DoorTest::Utf8(valueTexts[i]), DoorTest::Utf8(labelTexts[i]));
-    }
-    return lists;
-}
-
 // The instance's non-system properties with their CIM types.
 std::vector<std::pair<std::wstring, CIMTYPE>> PropertyTypes(IWbemClassObject* instance)
 {
@@ -1039,6 +1017,29 @@ std::vector<std::pair<std::wstring, CIMTYPE>> PropertyTypes(IWbemClassObject* in
     }
     instance->EndEnumeration();
     return properties;
+}
+
+// A class definition's value lists: property -> (value text, display text) pairs.
+using ValueLists = std::map<std::wstring, std::vector<std::pair<std::string, std::string>>>;
+
+ValueLists ListsOf(IWbemClassObject* definition)
+{
+    ValueLists lists;
+    for (const auto& [name, cimType] : PropertyTypes(definition))
+    {
+        ComPtr<IWbemQualifierSet> qualifiers;
+        _variant_t values;
+        _variant_t labels;
+        if (definition->GetPropertyQualifierSet(name.c_str(), &qualifiers) != WBEM_S_NO_ERROR ||
+            qualifiers->Get(L"ValueMap", 0, &values, nullptr) != WBEM_S_NO_ERROR ||
+            qualifiers->Get(L"Values", 0, &labels, nullptr) != WBEM_S_NO_ERROR)
+            continue;
+        const std::vector<std::wstring> valueTexts = support::ArrayTexts(values);
+        const std::vector<std::wstring> labelTexts = support::ArrayTexts(labels);
+        for (std::size_t i = 0; i < valueTexts.size() && i < labelTexts.size(); ++i)
+            lists[name].emplace_back(DoorTest::Utf8(valueTexts[i]), DoorTest::Utf8(labelTexts[i]));
+    }
+    return lists;
 }
 
 // The table whose rows a list names, by the schema alone: the first table whose own key and NAME
@@ -1089,20 +1090,13 @@ TEST_F(SegmentIsolation, EveryServedClassDeliversAndListsOnlyWhatTheCallerMaySee
         DoorInstallation::Rows("SELECT TZID FROM ACCLVLINK WHERE ACCESSLVID = 1 AND READERID = 1")[0][0];
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            "UPDATE ACCLVLINK SET TZID = 2 WHERE ACCESSLVID = 1 AND READERID = 1;");
-    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     std::size_t delivered = 0;
     std::size_t withheld = 0;
     std::set<std::string> checkedLists;
     std::set<std::string> narrowedLists;
     std::size_t joinedValues = 0;
-    for (const CString& className : registry->GetTypeNames())
+    for (const auto& [name, type] : JudgedClasses())
     {
-        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
-        if (type == nullptr || !type->GetTypeConstructor() ||
-            (type->GetReferenceProperties().empty() &&
-             (type->GetKeyProperties().empty() || type->GetKeyProperties().front().second.IsEmpty())))
-            continue;
-        const std::wstring name = className.GetString();
         SCOPED_TRACE(Utf8(name));
         CallAs(Callers::kAdministrator);
         // A record change carries a record, never an association row.
@@ -1151,7 +1145,7 @@ TEST_F(SegmentIsolation, EveryServedClassDeliversAndListsOnlyWhatTheCallerMaySee
             continue;
         const ValueLists everything = ListsOf(adminDefinition.objects.front().Get());
         std::map<std::string, ValueLists> doors = {{"wmi", ListsOf(callerDefinition.objects.front().Get())}};
-        if (CWMITypeInfo::ShouldCorvessaExposeType(className))
+        if (CWMITypeInfo::ShouldCorvessaExposeType(name.c_str()))
         {
             for (const auto& [property, list] : bus.PossibleValueLists(token, name))
                 doors["bus"][Widen(property)] = list;
