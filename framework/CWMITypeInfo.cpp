@@ -318,6 +318,7 @@ void CWMITypeInfo::AddPropertyAttribute(const CString& property, const CString& 
 
 void CWMITypeInfo::AddPropertyValues(const CString& property, const std::map<CString, CString>& values)
 {
+    m_declaredValueLists.insert(FoldName(property));
     std::vector<CString> keys;
     std::vector<CString> labels;
     for (const auto& [value, label] : values)

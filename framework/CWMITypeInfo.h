@@ -29,6 +29,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -154,6 +155,12 @@ public:
     // in the map's order; a failure is logged ("CWMITypeInfo::AddPropertyValues failed for
     // property %s.").
     void AddPropertyValues(const CString& property, const std::map<CString, CString>& values);
+    // True when the schema declares the property's value list (AddPropertyValues); a list the
+    // running system fills (the permission groups of a user, user-defined lists) is none of these.
+    bool HasDeclaredValueList(const CString& property) const
+    {
+        return m_declaredValueLists.contains(FoldName(property));
+    }
     // Puts the class qualifier `attribute` with value as a 32-bit integer (VT_INT).
     void AddClassAttribute(const CString& attribute, int value);
     // Records attribute -> boolean (low 16 bits of value), replacing an earlier value; every
@@ -334,6 +341,7 @@ private:
     FoldedMap<CString> m_columnToProperty;
     std::vector<std::pair<CString, CString>> m_keyProperties;
     FoldedMap<CString> m_keyPropertyToColumn;
+    std::unordered_set<std::wstring> m_declaredValueLists;  // FoldName
     FoldedMap<LONG> m_propertyTypes;
     FoldedMap<LONG> m_propertyIdTypes;
     FoldedMap<SegmentOption> m_segmentOptions;

@@ -82,6 +82,21 @@ void FillValueLists(IWbemClassObject* classObject, const wchar_t* property, CMul
     WMIHelper::PutQualStringArray(qualifiers.Get(), L"ValueMap", ids, kQualifierFlavor);
 }
 
+// Removes the "Values" and "ValueMap" qualifiers of the five permission-group properties.
+void RemovePermissionGroupLists(IWbemClassObject* classObject)
+{
+    for (const GroupProperty& group : kGroupProperties)
+    {
+        IWbemQualifierSet* raw = nullptr;
+        if (FAILED(WMIHelper::GetPropertyQualifierSet(classObject, group.property, &raw)) || raw == nullptr)
+            continue;
+        ComPtr<IWbemQualifierSet> qualifiers;
+        qualifiers.Attach(raw);
+        qualifiers->Delete(L"ValueMap");
+        qualifiers->Delete(L"Values");
+    }
+}
+
 }  // namespace
 
 CWmipUserMapper::CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
@@ -323,20 +338,6 @@ void CWmipUserMapper::RefreshAvailablePermissionGroups(IWbemClassObject* classOb
         rows.AddOrderBy(idColumn);
         rows.Open(CMultiFilterRecordset::kReadOnly);
         FillValueLists(classObject, group.property, rows, idColumn);
-    }
-}
-
-void CWmipUserMapper::RemovePermissionGroupLists(IWbemClassObject* classObject)
-{
-    for (const GroupProperty& group : kGroupProperties)
-    {
-        IWbemQualifierSet* raw = nullptr;
-        if (FAILED(WMIHelper::GetPropertyQualifierSet(classObject, group.property, &raw)) || raw == nullptr)
-            continue;
-        ComPtr<IWbemQualifierSet> qualifiers;
-        qualifiers.Attach(raw);
-        qualifiers->Delete(L"ValueMap");
-        qualifiers->Delete(L"Values");
     }
 }
 

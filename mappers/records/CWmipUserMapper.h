@@ -54,9 +54,6 @@ public:
     // A caller restricted to some segments gets its own lists in place of the shared ones (built
     // as the system administrator): never a group it may not see. A failed read leaves it none.
     HRESULT ProcessClassPermissions(IWbemClassObject* classObject) override;
-    // Removes the "Values" and "ValueMap" qualifiers of the five permission-group properties:
-    // lists that only a caller's own definition may carry.
-    static void RemovePermissionGroupLists(IWbemClassObject* classObject);
 
 private:
     void CheckUser(brontel::UserTranOperation::UserTransactionOperation operation, IWbemClassObject* instance);

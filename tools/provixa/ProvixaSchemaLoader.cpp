@@ -4,7 +4,6 @@
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipManagerClassDefinitions.h"
 #include "framework/CWmipMapperRegistry.h"
-#include "mappers/records/CWmipUserMapper.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/ComError.h"
 #include "platform/com/WbemConstants.h"
@@ -97,6 +96,33 @@ void KeepDeclaredKeys(IWbemClassObject* source, const CWMITypeInfo& typeInfo, IW
         }
     }
     source->EndEnumeration();
+}
+
+// The repository keeps the value lists the schema declares, never one the running system fills
+// (a user's permission groups, the user-defined lists): those are each caller's own, built per
+// request, and a copy taken while the host starts would list every record to every caller.
+void KeepDeclaredValueLists(const CWMITypeInfo& typeInfo, IWbemClassObject* target)
+{
+    Check(target->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY));
+    std::vector<BstrOwner> names;
+    for (;;)
+    {
+        BstrOwner name;
+        const HRESULT hr = target->Next(0, name.Receive(), nullptr, nullptr, nullptr);
+        if (hr == WBEM_S_NO_MORE_DATA)
+            break;
+        Check(hr);
+        if (!typeInfo.HasDeclaredValueList(name.Get()))
+            names.push_back(std::move(name));
+    }
+    target->EndEnumeration();
+    for (const BstrOwner& name : names)
+    {
+        ComPtr<IWbemQualifierSet> qualifiers;
+        Check(target->GetPropertyQualifierSet(name.Get(), &qualifiers));
+        qualifiers->Delete(L"ValueMap");
+        qualifiers->Delete(L"Values");
+    }
 }
 
 // A "__PARAMETERS" class of this implementation holding the source signature's parameters
@@ -212,10 +238,7 @@ private:
             CopyProperties(definition, created.Get());
             KeepDeclaredKeys(definition, *typeInfo, created.Get());
             CopyMethods(definition, created.Get());
-            // The running system fills Bnt_User's permission-group lists and shapes them per
-            // caller; the installed schema declares none, so the repository keeps none.
-            if (name.CompareNoCase(CWmipUserMapper::kWMIClassName) == 0)
-                CWmipUserMapper::RemovePermissionGroupLists(created.Get());
+            KeepDeclaredValueLists(*typeInfo, created.Get());
             PutClassQualifier(created.Get(), L"Dynamic", _variant_t(true));
             PutClassQualifier(created.Get(), L"Provider", _variant_t(ProvixaSchemaLoader::kProviderName));
             if (m_registry.IsClassAbstract(name))
