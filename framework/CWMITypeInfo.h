@@ -139,9 +139,22 @@ public:
         std::vector<CString> names;
         CString ownerClass;
         std::vector<CString> ownerKeys;
+        // Owner: true for an end a row may leave empty (NULL names no owner): such a row is seen
+        // by its other sources alone.
+        bool optional = false;
         CString reason;
     };
     void AddSegmentSource(SegmentSource source) { m_segmentSources.push_back(std::move(source)); }
+    // A record of a segmented class that the class's key names but whose segments its records do
+    // not follow, and why: the declaration that stands for a belongs-to where a link has good
+    // reason to show a row whatever the end's segment.
+    struct UnfollowedEnd
+    {
+        std::vector<CString> names;
+        CString ownerClass;
+        CString reason;
+    };
+    void AddUnfollowedEnd(UnfollowedEnd end) { m_unfollowedEnds.push_back(std::move(end)); }
     // Records the method unless one of that name is recorded already.
     void AddMethod(const CString& method);
     // Appends the parameter to the method's in (isInput) or out list, recording the method
@@ -213,6 +226,8 @@ public:
     static bool IsIdShaped(const CString& name, LONG cimType);
     // The declared segment sources, in registration order; empty for a class that declares none.
     const std::vector<SegmentSource>& GetSegmentSources() const { return m_segmentSources; }
+    // The declared ends the class's records do not follow, in registration order.
+    const std::vector<UnfollowedEnd>& GetUnfollowedEnds() const { return m_unfollowedEnds; }
     // The ID type of the property; kNoIDType when none.
     long GetPropertyIDType(const CString& property) const;
     // The segment option of the property; 0 when none.
@@ -351,6 +366,7 @@ private:
     // The id-shaped properties as registered, in registration order.
     std::vector<CString> m_idShapedProperties;
     std::vector<SegmentSource> m_segmentSources;
+    std::vector<UnfollowedEnd> m_unfollowedEnds;
     std::map<CString, _variant_t> m_classWideAttributes;
     std::map<CString, CCorvessaMethodDescriptor> m_methods;
 

@@ -5,6 +5,7 @@
 #include "framework/CWmipListItemMapper.h"
 #include "framework/CWmipListObjectClassCache.h"
 #include "framework/CWmipManagerClassDefinitions.h"
+#include "framework/CWmipSegmentSourceFilter.h"
 #include "platform/com/CimTypes.h"
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -34,6 +35,30 @@ CString UpperName(const CString& name)
     CString upper(name);
     upper.MakeUpper();
     return upper;
+}
+
+// True when both lists hold the same names in the same order, without regard to case.
+bool SameNames(const std::vector<CString>& left, const std::vector<CString>& right)
+{
+    return std::equal(left.begin(), left.end(), right.begin(), right.end(),
+                      [](const CString& a, const CString& b) { return a.CompareNoCase(b) == 0; });
+}
+
+// Each of names found in from (without regard to case), replaced by to's name at the same place;
+// false, translated unspecified, when one is not found.
+bool Translate(const std::vector<CString>& names, const std::vector<CString>& from, const std::vector<CString>& to,
+               std::vector<CString>& translated)
+{
+    translated.clear();
+    for (const CString& name : names)
+    {
+        const auto at = std::find_if(from.begin(), from.end(),
+                                     [&](const CString& candidate) { return candidate.CompareNoCase(name) == 0; });
+        if (at == from.end() || static_cast<std::size_t>(at - from.begin()) >= to.size())
+            return false;
+        translated.push_back(to[static_cast<std::size_t>(at - from.begin())]);
+    }
+    return !translated.empty();
 }
 
 struct ChainedMapper
@@ -223,12 +248,120 @@ std::vector<CString> CWmipMapperRegistry::RefuseClassesWithUndeclaredIds()
                     entry->second->GetClassName().GetString(), undeclared.front().GetString());
         CWMIDebugLog::LogError(kSource, __LINE__, text);
         refused.push_back(entry->second->GetClassName());
-        for (auto& [superclass, derived] : m_derivedTypes)
-            std::erase_if(derived, [&](const CString& name) { return name.CompareNoCase(refused.back()) == 0; });
-        entry = m_classes.erase(entry);
+        entry = RefuseClass(entry);
     }
-    m_refusedClasses.insert(m_refusedClasses.end(), refused.begin(), refused.end());
     return refused;
+}
+
+CWmipMapperRegistry::ClassMap::iterator CWmipMapperRegistry::RefuseClass(ClassMap::iterator entry)
+{
+    const CString className = entry->second->GetClassName();
+    for (auto& [superclass, derived] : m_derivedTypes)
+        std::erase_if(derived, [&](const CString& name) { return name.CompareNoCase(className) == 0; });
+    m_refusedClasses.push_back(className);
+    return m_classes.erase(entry);
+}
+
+void CWmipMapperRegistry::RegisterUnfollowedEnd(const CString& className, CWMITypeInfo::UnfollowedEnd end)
+{
+    if (CWMITypeInfo* typeInfo = Find(className))
+        typeInfo->AddUnfollowedEnd(std::move(end));
+}
+
+bool CWmipMapperRegistry::IsSegmented(const CString& className, int depth)
+{
+    const auto found = LookupClassInRegistry(className);
+    if (found == m_classes.end() || depth > CWmipSegmentSourceFilter::kMaxOwnerDepth)
+        return false;
+    using Kind = CWMITypeInfo::SegmentSource::Kind;
+    return std::any_of(found->second->GetSegmentSources().begin(), found->second->GetSegmentSources().end(),
+                       [&](const CWMITypeInfo::SegmentSource& source) {
+                           return source.kind == Kind::OwnColumn ||
+                                  (source.kind == Kind::Owner && IsSegmented(source.ownerClass, depth + 1));
+                       });
+}
+
+std::vector<CString> CWmipMapperRegistry::RefuseLinksWithUnfollowedEnds()
+{
+    std::vector<CString> refused;
+    for (auto entry = m_classes.begin(); entry != m_classes.end();)
+    {
+        const CWMITypeInfo& type = *entry->second;
+        std::vector<const CWMITypeInfo::NamedRecord*> ends;
+        for (const CWMITypeInfo::NamedRecord& named : type.GetNamedRecords())
+        {
+            if (named.method.IsEmpty() &&
+                std::all_of(named.names.begin(), named.names.end(),
+                            [&](const CString& name) { return type.IsPropertyAKeyProperty(name); }) &&
+                IsSegmented(named.referencedClass, 0))
+                ends.push_back(&named);
+        }
+        const auto followed = [&](const CWMITypeInfo::NamedRecord* end) {
+            return FollowsEnd(type, end->names, end->referencedClass, end->referencedKeys, 0) ||
+                   std::any_of(type.GetUnfollowedEnds().begin(), type.GetUnfollowedEnds().end(),
+                               [&](const CWMITypeInfo::UnfollowedEnd& unfollowed) {
+                                   return !unfollowed.reason.IsEmpty() &&
+                                          unfollowed.ownerClass.CompareNoCase(end->referencedClass) == 0 &&
+                                          SameNames(unfollowed.names, end->names);
+                               });
+        };
+        const auto unfollowed = std::find_if_not(ends.begin(), ends.end(), followed);
+        const bool served = type.GetTypeConstructor() || type.IsDeclaredConcrete();
+        if (!served || ends.size() < 2 || unfollowed == ends.end())
+        {
+            ++entry;
+            continue;
+        }
+        // A link row would be shown under a hidden end: the class is not served at all rather than
+        // served following only some of its ends.
+        CString text;
+        text.Format(L"CWmipMapperRegistry: class %s is not loaded: it neither belongs to the %s its %s names nor "
+                    L"declares why not.",
+                    type.GetClassName().GetString(), (*unfollowed)->referencedClass.GetString(),
+                    (*unfollowed)->names.back().GetString());
+        CWMIDebugLog::LogError(kSource, __LINE__, text, WBEM_E_INVALID_CLASS);
+        refused.push_back(type.GetClassName());
+        entry = RefuseClass(entry);
+    }
+    return refused;
+}
+
+bool CWmipMapperRegistry::FollowsEnd(const CWMITypeInfo& type, const std::vector<CString>& names,
+                                     const CString& endClass, const std::vector<CString>& endKeys, int depth)
+{
+    using Kind = CWMITypeInfo::SegmentSource::Kind;
+    const auto found = LookupClassInRegistry(endClass);
+    if (found == m_classes.end() || depth > CWmipSegmentSourceFilter::kMaxOwnerDepth)
+        return false;
+    const std::vector<CWMITypeInfo::SegmentSource>& own = type.GetSegmentSources();
+    if (std::any_of(own.begin(), own.end(), [&](const CWMITypeInfo::SegmentSource& source) {
+            return source.kind == Kind::Owner && source.ownerClass.CompareNoCase(endClass) == 0 &&
+                   SameNames(source.names, names);
+        }))
+        return true;
+    // The end takes its segments only from owners of its own that the class follows by the same
+    // names (a reader from its panel).
+    const std::vector<CWMITypeInfo::SegmentSource>& ends = found->second->GetSegmentSources();
+    const bool byEndsOwners =
+        std::none_of(ends.begin(), ends.end(),
+                     [](const CWMITypeInfo::SegmentSource& source) { return source.kind == Kind::OwnColumn; }) &&
+        std::all_of(ends.begin(), ends.end(), [&](const CWMITypeInfo::SegmentSource& source) {
+            std::vector<CString> translated;
+            return source.kind != Kind::Owner ||
+                   (Translate(source.names, endKeys, names, translated) &&
+                    FollowsEnd(type, translated, source.ownerClass, source.ownerKeys, depth + 1));
+        });
+    if (byEndsOwners)
+        return true;
+    // An owner of the class follows the end by names the class gives it (a sub-device's source,
+    // followed by its device).
+    return std::any_of(own.begin(), own.end(), [&](const CWMITypeInfo::SegmentSource& source) {
+        std::vector<CString> translated;
+        const auto owner = LookupClassInRegistry(source.ownerClass);
+        return source.kind == Kind::Owner && owner != m_classes.end() &&
+               Translate(names, source.names, source.ownerKeys, translated) &&
+               FollowsEnd(*owner->second, translated, endClass, endKeys, depth + 1);
+    });
 }
 
 bool CWmipMapperRegistry::IsClassRefused(const CString& className) const

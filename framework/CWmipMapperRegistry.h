@@ -99,6 +99,16 @@ public:
     // that declares no segment source is logged and removed, with its mapper from the name chain
     // of GetMapper, so that no door serves records nobody said how to segment.
     void RefuseClassesWithoutSegmentSource();
+    // An end of a segmented class that the class's records do not follow, and why: see
+    // CWMITypeInfo::UnfollowedEnd. Nothing for a class not registered.
+    void RegisterUnfollowedEnd(const CString& className, CWMITypeInfo::UnfollowedEnd end);
+    // Unregisters, with an error line in the log each, every served class whose key properties
+    // name two or more records of segmented classes (declared named records; a class is
+    // segmented when a source of its own or of an owner it follows restricts) and that, for one
+    // of them, neither follows it (FollowsEnd) nor declares why its records do not
+    // (RegisterUnfollowedEnd); answers their names, and IsClassRefused reports them. Runs once the
+    // schema is declared, on the loader thread, before the mappers join the name chain.
+    std::vector<CString> RefuseLinksWithUnfollowedEnds();
     void RegisterMethodParameter(const CString& className, const CString& method, bool isInput,
                                  const CString& parameter, LONG cimType);
     // A boolean qualifier holding the low 16 bits of value.
@@ -135,7 +145,8 @@ public:
     // runs before the description is returned. Logs "CWmipMapperRegistry::GetTypeInfo took
     // %ld ms for type %s" when the tick count moved during the call.
     CWMITypeInfo* GetTypeInfo(const CString& className, bool skipUDFData = false);
-    // True when RefuseClassesWithUndeclaredIds refused the class (name without regard to case).
+    // True when RefuseClassesWithUndeclaredIds or RefuseLinksWithUnfollowedEnds refused the class
+    // (name without regard to case).
     bool IsClassRefused(const CString& className) const;
     // False for a class that is not registered; otherwise true when it has no factory and was
     // not declared concrete (the abstract classes and the root).
@@ -200,6 +211,17 @@ private:
     CWMITypeInfo* Find(const CString& className);
     // The refresh of the list classes behind RegisterUDFData; the caller holds m_lazyLock.
     void RegisterListClassesLocked() REQUIRES(m_lazyLock);
+    // Removes the class from the map and the derived-class lists and records it as refused.
+    ClassMap::iterator RefuseClass(ClassMap::iterator entry);
+    // True when a record of the class may be hidden by segments: a source of its own column, or
+    // an owner that is itself segmented (followed at most depth owners deep).
+    bool IsSegmented(const CString& className, int depth);
+    // True when type's records are seen only with the record of endClass that its properties
+    // names give (endKeys: the end's properties at the same places): it belongs to it, the end
+    // takes its segments only from owners the class follows by the same names, or an owner of
+    // the class follows the end by names the class gives it.
+    bool FollowsEnd(const CWMITypeInfo& type, const std::vector<CString>& names, const CString& endClass,
+                    const std::vector<CString>& endKeys, int depth);
     void CollectConcreteDerivedTypes(const CString& className, std::vector<CString>& result,
                                      std::vector<CString>& visited);
 

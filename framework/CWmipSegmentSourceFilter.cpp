@@ -246,6 +246,7 @@ private:
         CDynamicRecordset ownerRows(m_database);
         CString ownerTable;
         CString local;
+        CString unnamed;
         for (std::size_t i = 0; i < source.names.size(); ++i)
         {
             CString ownerColumn;
@@ -264,11 +265,14 @@ private:
             if (column.IsEmpty())
                 return Deny(type, recordset, L"reads no column that names its owner");
             local += (i == 0 ? L"" : L", ") + column;
+            unnamed += (i == 0 ? L"" : L" AND ") + column + L" IS NULL";
         }
         if (!Restrict(*owner, ownerRows, depth + 1))
             return false;
         const CRecordsetQuery::BoundText owners = ownerRows.GetQuery().BuildSelect(false);
-        recordset.AppendFilter(L"(" + local + L") IN (" + CString(owners.sql.c_str()) + L")", owners.values);
+        const CString named = L"(" + local + L") IN (" + CString(owners.sql.c_str()) + L")";
+        // A row that leaves an optional end empty names no owner there.
+        recordset.AppendFilter(source.optional ? L"(" + unnamed + L" OR " + named + L")" : named, owners.values);
         return true;
     }
 
@@ -344,7 +348,17 @@ private:
             names.push_back(name);
             columns.push_back(column);
         }
-        return RowPasses(*owner, names, columns, instance);
+        return (source.optional && NamesNothing(names, instance)) || RowPasses(*owner, names, columns, instance);
+    }
+
+    // True when the instance has every one of the names and holds NULL (or nothing) in each.
+    static bool NamesNothing(const std::vector<CString>& names, IWbemClassObject& instance)
+    {
+        return std::all_of(names.begin(), names.end(), [&](const CString& name) {
+            _variant_t value;
+            return SUCCEEDED(instance.Get(name, 0, &value, nullptr, nullptr)) &&
+                   (value.vt == VT_NULL || value.vt == VT_EMPTY);
+        });
     }
 
     // The instance's property that a "TABLE.COLUMN" name reads: the registered one, else the one

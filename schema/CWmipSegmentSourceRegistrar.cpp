@@ -8,7 +8,7 @@
 CWmipSegmentSourceRegistrar::CWmipSegmentSourceRegistrar(const CString& className, const CString& table,
                                                          const CString& column, int segmentOption, const CString& names,
                                                          const CString& ownerClass, const CString& ownerKeys,
-                                                         const CString& reason)
+                                                         const CString& reason, bool optionalEnd)
 {
     using Kind = CWMITypeInfo::SegmentSource::Kind;
     CWMITypeInfo::SegmentSource source;
@@ -21,6 +21,7 @@ CWmipSegmentSourceRegistrar::CWmipSegmentSourceRegistrar(const CString& classNam
         source.names = SplitTrimmedList(names, L',');
         source.ownerClass = ownerClass;
         source.ownerKeys = SplitTrimmedList(ownerKeys, L',');
+        source.optional = optionalEnd;
     }
     source.reason = reason;
     CWmipMapperRegistry::Instance()->RegisterSegmentSource(className, std::move(source));

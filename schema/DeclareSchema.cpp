@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "common/KvrTime.h"
-#include "framework/CWmipMapperRegistry.h"
+#include "common/StringHelpers.h"
 
 #include "framework/CWmipMapperRegistry.h"
 #include "schema/CWmipClassAttributeRegistrar.h"
@@ -83,7 +83,11 @@ void Declare(const SchemaDeclaration& d)
         break;
     case K::SegmentSource:
         CWmipSegmentSourceRegistrar(d.className, d.table, d.column, d.segmentOption, d.name, d.referencedClass,
-                                    d.referencedKeys, d.text);
+                                    d.referencedKeys, d.text, d.optionalEnd);
+        break;
+    case K::UnfollowedEnd:
+        CWmipMapperRegistry::Instance()->RegisterUnfollowedEnd(
+            d.className, CWMITypeInfo::UnfollowedEnd{SplitTrimmedList(d.name, L','), d.referencedClass, d.text});
         break;
     }
 }
@@ -116,6 +120,7 @@ void DeclareSchema()
             }
         }
         CWmipMapperRegistry::Instance()->RefuseClassesWithUndeclaredIds();
+        CWmipMapperRegistry::Instance()->RefuseLinksWithUnfollowedEnds();
         MapperBindings::AddBoundMappersToChain();
         CWmipMapperRegistry::Instance()->RefuseClassesWithoutSegmentSource();
     });

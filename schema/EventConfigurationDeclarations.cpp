@@ -9,6 +9,7 @@ namespace {
 constinit const SchemaDeclaration kEventAlarmDefinitionLinkDeclarations[] = {
     DeclareClass(L"Bnt_EventAlarmDefinitionLink", L"CWmipEventAlarmLinkMapper"),
     DeclareBelongsTo(L"Bnt_EventAlarmDefinitionLink", L"PanelID", L"Bnt_Panel", L"ID"),
+    DeclareBelongsToWhenNamed(L"Bnt_EventAlarmDefinitionLink", L"AlarmDefinitionID", L"Bnt_AlarmDefinition", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_EventAlarmDefinitionLink", L"noedit", 1),
     DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"PanelID", CIM_SINT32, L"EVTALMLINK", L"PANELID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_EventAlarmDefinitionLink", L"DeviceID", CIM_SINT32, L"EVTALMLINK", L"DEVICEID", 1, 0, -2, 0),

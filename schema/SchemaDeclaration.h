@@ -37,6 +37,8 @@ enum class SchemaDeclarationKind
     SegmentSource,               // className, and one of: table, column, segmentOption (its own segment
                                  // column); name (names), referencedClass, referencedKeys (the record it
                                  // belongs to); text (not segmented, and why)
+    UnfollowedEnd,               // className, name (names), referencedClass, text (why the records do not
+                                 // follow the end's segments)
 };
 
 // ID type of a property whose value is never generated.
@@ -74,6 +76,8 @@ struct SchemaDeclaration
     NamedRecordRoad road = NamedRecordRoad::kFramework;
     bool input = false;
     bool dynamicFlag = false;
+    // A belongs-to end that a row may leave empty (DeclareBelongsToWhenNamed).
+    bool optionalEnd = false;
 
     // True for the five class kinds.
     constexpr bool IsClass() const
@@ -346,6 +350,32 @@ constexpr SchemaDeclaration DeclareBelongsTo(const wchar_t* className, const wch
     d.name = names;
     d.referencedClass = ownerClass;
     d.referencedKeys = ownerKeys;
+    return d;
+}
+
+// The same for an end a row may leave empty: a row whose names are NULL names no owner there and is
+// seen by its other sources alone.
+constexpr SchemaDeclaration DeclareBelongsToWhenNamed(const wchar_t* className, const wchar_t* names,
+                                                      const wchar_t* ownerClass, const wchar_t* ownerKeys)
+{
+    SchemaDeclaration d = DeclareBelongsTo(className, names, ownerClass, ownerKeys);
+    d.optionalEnd = true;
+    return d;
+}
+
+// A record of ownerClass (a segmented class) that the class's key properties `names` name, whose
+// segments the class's records do not follow, and why. A class whose key names two or more
+// records of segmented classes belongs to each (DeclareBelongsTo) or declares this for it; the
+// registry refuses one that does neither.
+constexpr SchemaDeclaration DeclareEndNotFollowed(const wchar_t* className, const wchar_t* names,
+                                                  const wchar_t* ownerClass, const wchar_t* reason)
+{
+    SchemaDeclaration d;
+    d.kind = SchemaDeclarationKind::UnfollowedEnd;
+    d.className = className;
+    d.name = names;
+    d.referencedClass = ownerClass;
+    d.text = reason;
     return d;
 }
 

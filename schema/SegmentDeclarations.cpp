@@ -9,6 +9,10 @@ namespace {
 constinit const SchemaDeclaration kPersonSecondarySegmentsDeclarations[] = {
     DeclareClass(L"Bnt_PersonSecondarySegments", L"CWmipPersonSecondarySegmentsMapper"),
     DeclareBelongsTo(L"Bnt_PersonSecondarySegments", L"PersonID", L"Bnt_Person", L"ID"),
+    DeclareEndNotFollowed(L"Bnt_PersonSecondarySegments", L"SegmentID", L"Bnt_Segment",
+                          L"a secondary segment is a value of the person: the link is shown with its person, so its "
+                          L"segment's id may be one the caller cannot see; writes keep their own segment refusal "
+                          L"for a segment beyond the caller's"),
     DeclareClassWidePropertyAttribute(L"Bnt_PersonSecondarySegments", L"read", 1),
     DeclareProperty(L"Bnt_PersonSecondarySegments", L"PersonID", CIM_SINT32, L"EMP_SEGMENT_LINK", L"EMPID", 1, 0, -2,
                     0),
@@ -51,6 +55,10 @@ constinit const SchemaDeclaration kSegmentDeclarations[] = {
 constinit const SchemaDeclaration kUserSecondarySegmentDeclarations[] = {
     DeclareClass(L"Bnt_UserSecondarySegment", L"CWmipUserSecondarySegmentMapper"),
     DeclareBelongsTo(L"Bnt_UserSecondarySegment", L"UserID", L"Bnt_User", L"ID"),
+    DeclareEndNotFollowed(L"Bnt_UserSecondarySegment", L"SegmentID", L"Bnt_Segment",
+                          L"a secondary segment is a value of the user: the link is shown with its user, so its "
+                          L"segment's id may be one the caller cannot see; writes keep their own segment refusal "
+                          L"for a segment beyond the caller's"),
     DeclareClassWidePropertyAttribute(L"Bnt_UserSecondarySegment", L"read", 1),
     DeclareProperty(L"Bnt_UserSecondarySegment", L"UserID", CIM_SINT32, L"USER_SEGMENT_LINK", L"USERID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_UserSecondarySegment", L"SegmentID", CIM_SINT32, L"USER_SEGMENT_LINK", L"SEGMENTID", 1, 0, -2,

@@ -10,6 +10,7 @@ constinit const SchemaDeclaration kVisitEmailRecipientDeclarations[] = {
     DeclareClass(L"Bnt_VisitEmailRecipient", L"CWmipVisitEmailRecipientMapper"),
     DeclareOwnSegment(L"Bnt_VisitEmailRecipient", L"VISIT_EMAIL_LINK", L"SEGMENTID", 1),
     DeclareBelongsTo(L"Bnt_VisitEmailRecipient", L"VisitID", L"Bnt_Visit", L"ID"),
+    DeclareBelongsToWhenNamed(L"Bnt_VisitEmailRecipient", L"PersonID", L"Bnt_Person", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitEmailRecipient", L"noedit", 1),
     DeclareProperty(L"Bnt_VisitEmailRecipient", L"RecipientNumber", CIM_SINT32, L"VISIT_EMAIL_LINK", L"EMAILID", 1, 0,
                     -2, 0),

@@ -46,7 +46,8 @@ TEST(SchemaTotals, DeclaresEveryKindOfRegistrationTheRightNumberOfTimes)
         {K::PropertyValues, 13},
         {K::NamedRecord, 114},
         {K::NoRecord, 90},
-        {K::SegmentSource, 127},
+        {K::SegmentSource, 129},
+        {K::UnfollowedEnd, 2},
     };
     std::size_t total = 0;
     for (const Expected& e : expected)

@@ -352,3 +352,79 @@ TEST(RegisterMethodParameter, CreatesItsMethodAndKeepsParametersInSignatureOrder
     EXPECT_EQ(type.GetTypeInformation(), definition);
     EXPECT_EQ(definition->MethodNames().size(), 2u);
 }
+
+// A class whose key names records of two or more segmented classes is a link: it is loaded only
+// when it follows each end (it belongs to it, or to the end's own owner by the same names) or
+// declares why not. One left undeclared is refused at load, logged, and served by no one.
+TEST(RefuseLinksWithUnfollowedEnds, RefusesALinkWithAnEndItNeitherFollowsNorExplains)
+{
+    support::TemporaryHome home;
+    using Source = CWMITypeInfo::SegmentSource;
+    const auto belongsTo = [](const wchar_t* className, std::vector<CString> names, const wchar_t* owner,
+                              std::vector<CString> keys) {
+        Source source;
+        source.kind = Source::Kind::Owner;
+        source.names = std::move(names);
+        source.ownerClass = owner;
+        source.ownerKeys = std::move(keys);
+        Registry().RegisterSegmentSource(className, source);
+    };
+    const auto named = [](const wchar_t* className, std::vector<CString> names, const wchar_t* referenced,
+                          std::vector<CString> keys) {
+        Registry().RegisterNamedRecord(className, {CString(), std::move(names), referenced, std::move(keys),
+                                                   NamedRecordRoad::kFramework});
+    };
+    registry_test::RecordingFactory factory;
+    // Person and alarm definition ends, both keys: undeclared, followed, explained.
+    for (const wchar_t* name : {L"Test_UnfollowedLink", L"Test_FollowedLink", L"Test_ExplainedLink"})
+    {
+        Registry().RegisterClass(name, factory.Get());
+        Registry().RegisterProperty(name, L"PersonID", CIM_SINT32, L"T", L"EMPID", 1, 0);
+        Registry().RegisterProperty(name, L"AlarmDefinitionID", CIM_SINT32, L"T", L"ALID", 1, 0);
+        named(name, {L"PersonID"}, L"Bnt_Person", {L"ID"});
+        named(name, {L"AlarmDefinitionID"}, L"Bnt_AlarmDefinition", {L"ID"});
+        belongsTo(name, {L"PersonID"}, L"Bnt_Person", {L"ID"});
+    }
+    belongsTo(L"Test_FollowedLink", {L"AlarmDefinitionID"}, L"Bnt_AlarmDefinition", {L"ID"});
+    Registry().RegisterUnfollowedEnd(L"Test_ExplainedLink", {{L"AlarmDefinitionID"},
+                                                             L"Bnt_AlarmDefinition",
+                                                             L"a probe of the registry's load check"});
+    // A reader's segments are its panel's: a link that belongs to the panel follows the reader.
+    Registry().RegisterClass(L"Test_ReaderLink", factory.Get());
+    Registry().RegisterProperty(L"Test_ReaderLink", L"PanelID", CIM_SINT32, L"T", L"PANELID", 1, 0);
+    Registry().RegisterProperty(L"Test_ReaderLink", L"ReaderID", CIM_SINT32, L"T", L"READERID", 1, 0);
+    named(L"Test_ReaderLink", {L"PanelID"}, L"Bnt_Panel", {L"ID"});
+    named(L"Test_ReaderLink", {L"PanelID", L"ReaderID"}, L"Bnt_Reader", {L"PanelID", L"ReaderID"});
+    belongsTo(L"Test_ReaderLink", {L"PanelID"}, L"Bnt_Panel", {L"ID"});
+    // A record of a segmented class in the row's values, not its key, is a plain reference.
+    Registry().RegisterClass(L"Test_ValueReference", factory.Get());
+    Registry().RegisterProperty(L"Test_ValueReference", L"PersonID", CIM_SINT32, L"T", L"EMPID", 1, 0);
+    Registry().RegisterProperty(L"Test_ValueReference", L"DelegateID", CIM_SINT32, L"T", L"DELEGATE", 0, 0);
+    named(L"Test_ValueReference", {L"PersonID"}, L"Bnt_Person", {L"ID"});
+    named(L"Test_ValueReference", {L"DelegateID"}, L"Bnt_Person", {L"ID"});
+    belongsTo(L"Test_ValueReference", {L"PersonID"}, L"Bnt_Person", {L"ID"});
+
+    const std::vector<CString> refused = Registry().RefuseLinksWithUnfollowedEnds();
+
+    std::vector<std::wstring> names;
+    for (const CString& name : refused)
+        names.push_back(name.GetString());
+    EXPECT_EQ(names, std::vector<std::wstring>{L"Test_UnfollowedLink"});
+    EXPECT_EQ(Registry().GetTypeInfo(L"Test_UnfollowedLink", true), nullptr);
+    EXPECT_TRUE(Registry().IsClassRefused(L"test_unfollowedlink"));
+    EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_UnfollowedLink", nullptr, nullptr, nullptr), nullptr);
+    for (const wchar_t* kept : {L"Test_FollowedLink", L"Test_ExplainedLink", L"Test_ReaderLink", L"Test_ValueReference"})
+    {
+        EXPECT_NE(Registry().GetTypeInfo(kept, true), nullptr) << kept;
+        EXPECT_FALSE(Registry().IsClassRefused(kept));
+    }
+    EXPECT_EQ(factory.calls, 0);
+    bool logged = false;
+    for (const std::string& line : support::TemporaryHome::ReadLines(home.Path() / "Logs" / "Fluxmere.log"))
+    {
+        logged = logged || line.find("class Test_UnfollowedLink is not loaded: it neither belongs to the "
+                                     "Bnt_AlarmDefinition its AlarmDefinitionID names nor declares why not.") !=
+                               std::string::npos;
+    }
+    EXPECT_TRUE(logged);
+}
