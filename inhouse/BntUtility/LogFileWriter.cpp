@@ -42,8 +42,16 @@ std::mutex& WriteLock()
     return lock;
 }
 
-// The clock of the path checks.
-std::atomic<const IClock*> g_clock{&IClock::Machine()};
+// The clock of the path checks; null for the machine's. Constant-initialised, so that a line
+// logged while the library's other statics are still being built (the schema's load-time
+// refusals) finds it.
+constinit std::atomic<const IClock*> g_clock{nullptr};
+
+const IClock& Clock()
+{
+    const IClock* clock = g_clock.load();
+    return clock != nullptr ? *clock : IClock::Machine();
+}
 
 // The size at which a log file is rolled over.
 std::atomic<std::uintmax_t> g_maxFileBytes{LogFileWriter::kDefaultMaxFileBytes};
@@ -156,10 +164,9 @@ public:
             {
                 m_files.clear();
             }
-            found = m_files
-                        .emplace(path, OpenFile{std::move(fd), opened.st_dev, opened.st_ino,
-                                                g_clock.load()->GetTickCount64()})
-                        .first;
+            found =
+                m_files.emplace(path, OpenFile{std::move(fd), opened.st_dev, opened.st_ino, Clock().GetTickCount64()})
+                    .first;
         }
         return found->second.fd;
     }
@@ -201,7 +208,7 @@ private:
     static bool PathStillNamesIt(const std::string& path, OpenFile& file)
     {
         // A clock that stands before the last look counts as no time passed.
-        const ULONGLONG now = g_clock.load()->GetTickCount64();
+        const ULONGLONG now = Clock().GetTickCount64();
         if (now <= file.pathChecked || now - file.pathChecked < kPathCheckIntervalMs)
         {
             return true;
@@ -519,7 +526,7 @@ void LogFileWriter::Flush()
 
 void LogFileWriter::SetClock(const IClock* clock)
 {
-    g_clock.store(clock != nullptr ? clock : &IClock::Machine());
+    g_clock.store(clock);
 }
 
 void LogFileWriter::SetMaxFileBytes(std::uintmax_t bytes)

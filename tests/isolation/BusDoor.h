@@ -160,6 +160,29 @@ public:
         std::sort(rows.begin(), rows.end());
         return rows;
     }
+    // How many of the type's instances match the WQL condition as the bus counts them (the total
+    // of a one-row page); nothing for a type the bus does not expose. A refused read fails the test.
+    std::optional<std::int32_t> Count(const std::string& token, const std::wstring& type, const std::string& filter)
+    {
+        const CModuleStateSwitch current(&m_app);
+        corvessa::PagingParameters firstRow;
+        firstRow.pageSize = 1;
+        CCorvessaBaseApp::CorvessaPaginatedInfo info;
+        CCorvessaBaseApp::InstanceList instances;
+        std::string typeName = e2e::DoorTest::Utf8(type);
+        try
+        {
+            const HRESULT hr = m_app.GetInstance(token, kApplication, typeName, filter, firstRow, info, instances);
+            if (hr == corvessa::kInvalidTypeName)
+                return std::nullopt;
+            EXPECT_EQ(hr, S_OK) << e2e::DoorTest::Hex(hr) << " " << filter;
+        }
+        catch (const CCorvessaException& e)
+        {
+            ADD_FAILURE() << filter << ": " << e.ErrorCode() << " | " << e.ErrorMessage();
+        }
+        return info.totalCount;
+    }
     // A row as Rows gives it: each property's value, "name=value", joined by commas.
     static std::string RowText(const std::vector<std::string>& properties,
                                const std::function<std::string(const std::string&)>& valueOf)

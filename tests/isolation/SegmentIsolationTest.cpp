@@ -178,6 +178,10 @@ protected:
         return paths;
     }
 
+    // The WHERE and count check of the owners sweep (defined with it).
+    void ExpectOwnersMatchedOnlyWhenSeen(BusDoor& bus, const std::string& token, const std::wstring& name,
+                                         const CWMITypeInfo& type, const std::vector<ComPtr<IWbemClassObject>>& all);
+
     // The method called with one input parameter.
     Reply Call(const std::wstring& path, const std::wstring& method, const wchar_t* parameter, _variant_t value)
     {
@@ -679,17 +683,14 @@ constexpr OwnerColumn kOwnerColumns[] = {
     {"DEVICEGROUPID", "DEVICE_GROUP", "DEVICEGROUPID"},
     {"USER_PERMID", "USER_PERM", "USER_PERMID"},
     {"VISITID", "VISIT", "VISITID"},
+    {"ALID", "ALARM", "ALID"},
 };
 // A logged event names its person, a level's reader link its timezone, a layout its user, a
-// visit's mail its recipient, a visit its sign-in location, a user its monitoring zone and an
-// area its panel: values, not owners.
-const std::set<std::string> kNamesNoOwner = {"EVENTS.EMPID",
-                                             "ACCLVLINK.TZID",
-                                             "VIDEO_LAYOUT.USERID",
-                                             "VISIT_EMAIL_LINK.EMPID",
-                                             "VISIT_EVENT.VISIT_EVENT_SIGN_IN_LOCATIONID",
-                                             "USERS.MZID",
-                                             "AREAAPB.PANELID"};
+// visit its sign-in location, a user its monitoring zone and an area its panel: values, not
+// owners.
+const std::set<std::string> kNamesNoOwner = {"EVENTS.EMPID",        "ACCLVLINK.TZID",
+                                             "VIDEO_LAYOUT.USERID", "VISIT_EVENT.VISIT_EVENT_SIGN_IN_LOCATIONID",
+                                             "USERS.MZID",          "AREAAPB.PANELID"};
 // A badge is seen with its person whatever its own column says; a person's secondary segment
 // is a value of the person.
 const std::set<std::string> kSegmentIsNoSource = {"BADGE", "EMP_SEGMENT_LINK"};
@@ -853,7 +854,8 @@ private:
 // the segments the split left: the first visitor joins the caller's segment (the split moved a
 // cardholder), every person without an account gets one and every person a signature, the
 // users of the caller's segment manage every level (the demo's managers are of segment 3), and the
-// caller's segment is a member of a group it is not linked to.
+// caller's segment is a member of a group it is not linked to, and every visit mails every
+// cardholder.
 constexpr char kAssociationRows[] = R"(
 UPDATE EMP SET SEGMENTID = 4 WHERE ID = (SELECT MIN(ID) FROM EMP WHERE VISITOR = 1);
 INSERT INTO CARDHOLDER_ACCOUNT (EMPID, BNT_DIRECTORYID, ACCOUNTID)
@@ -862,8 +864,11 @@ INSERT INTO MMOBJS (EMPID, OBJECT, TYPE, BNT_BLOB) SELECT ID, 8, 0, X'00' FROM E
 INSERT INTO USERS_ACCESSLEVEL_LINK (USERID, ACCESSLVID) SELECT USERID, ACCESSLVID FROM USERS, ACCESSLVL
     WHERE USERS.SEGMENTID = 4;
 INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (10, 4);
+INSERT INTO VISIT_EMAIL_LINK (EMAILID, VISITID, HOST, VISITOR, EMPID, SEGMENTID)
+    SELECT 100 + EMP.ID, VISITID, 0, 0, EMP.ID, 4 FROM VISIT, EMP WHERE EMP.VISITOR = 0;
 )";
 constexpr char kAssociationRowsUndone[] = R"(
+DELETE FROM VISIT_EMAIL_LINK WHERE EMAILID > 100;
 DELETE FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = 10 AND SEGMENTID_MEMBER = 4;
 DELETE FROM USERS_ACCESSLEVEL_LINK WHERE USERID IN (SELECT USERID FROM USERS WHERE SEGMENTID = 4);
 DELETE FROM MMOBJS WHERE OBJECT = 8;
@@ -894,6 +899,60 @@ std::string BusRow(IWbemClassObject* instance, const std::vector<std::string>& p
     });
 }
 }  // namespace
+
+// A WHERE on each number that names an owner (by the sweep's reading of the schema) matches, on
+// both doors, the visible rows
+// that hold the value and no other (rows under a hidden owner as none under a missing one), and
+// the bus counts those alone. all: every instance, as the administrator sees them; the caller is
+// the sweep's.
+void SegmentIsolation::ExpectOwnersMatchedOnlyWhenSeen(BusDoor& bus, const std::string& token, const std::wstring& name,
+                                                       const CWMITypeInfo& type,
+                                                       const std::vector<ComPtr<IWbemClassObject>>& all)
+{
+    const std::vector<std::string> identity = IdentityProperties(type);
+    for (const auto& [named, tableDotColumn] : type.GetPropertyColumns())
+    {
+        const std::string column = Utf8(tableDotColumn.GetString());
+        const std::string table = column.substr(0, column.find('.'));
+        if (!std::any_of(std::begin(kOwnerColumns), std::end(kOwnerColumns),
+                         [&](const OwnerColumn& owner) {
+                             return owner.table != table && table + "." + owner.column == column;
+                         }) ||
+            kNamesNoOwner.contains(column))
+            continue;
+        const std::wstring property = named.GetString();
+        // value -> (the paths, the bus rows) of the visible instances that hold it.
+        std::map<std::string, std::pair<std::vector<std::wstring>, std::vector<std::string>>> seen;
+        for (const ComPtr<IWbemClassObject>& object : all)
+        {
+            const std::string value = support::PropertyText(object.Get(), property.c_str());
+            auto& [paths, rows] = seen[value];
+            if (value == "<null>" || !InstanceVisible(type, object.Get()))
+                continue;
+            paths.push_back(InstancePath(name, type, object.Get()));
+            rows.push_back(BusRow(object.Get(), identity));
+        }
+        // A number no record holds answers as a hidden one does.
+        seen["987654"];
+        for (auto& [value, expected] : seen)
+        {
+            if (value == "<null>")
+                continue;
+            SCOPED_TRACE(Utf8(property) + " = " + value);
+            std::sort(expected.first.begin(), expected.first.end());
+            std::sort(expected.second.begin(), expected.second.end());
+            const std::wstring where = L" WHERE " + property + L" = " + std::wstring(value.begin(), value.end());
+            for (const Form form : kBothForms)
+                EXPECT_EQ(Paths(name, type, Query(form, L"SELECT * FROM " + name + where)), expected.first);
+            const std::string filter = Utf8(property) + " = " + value;
+            const std::optional<std::vector<std::string>> busRows = bus.Rows(token, name, filter, identity);
+            if (!busRows)
+                continue;
+            EXPECT_EQ(*busRows, expected.second);
+            EXPECT_EQ(bus.Count(token, name, filter).value_or(-1), static_cast<std::int32_t>(expected.second.size()));
+        }
+    }
+}
 
 // Every served class, walked from the registry, with segmentation on for segments, persons,
 // visitors and badge types. The test writes its own owners: in every table that holds a segment
@@ -955,6 +1014,7 @@ TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
         {
             EXPECT_EQ(*busRows, visibleRows);
         }
+        ExpectOwnersMatchedOnlyWhenSeen(bus, token, name, *type, all.objects);
         for (const std::wstring& path : visible)
             EXPECT_EQ(Get(Form::Sync, path).result, WBEM_S_NO_ERROR) << Utf8(path);
         // A record that does not exist: the first key of a hidden path set to no record's number.

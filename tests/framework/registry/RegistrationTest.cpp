@@ -371,8 +371,8 @@ TEST(RefuseLinksWithUnfollowedEnds, RefusesALinkWithAnEndItNeitherFollowsNorExpl
     };
     const auto named = [](const wchar_t* className, std::vector<CString> names, const wchar_t* referenced,
                           std::vector<CString> keys) {
-        Registry().RegisterNamedRecord(className, {CString(), std::move(names), referenced, std::move(keys),
-                                                   NamedRecordRoad::kFramework});
+        Registry().RegisterNamedRecord(
+            className, {CString(), std::move(names), referenced, std::move(keys), NamedRecordRoad::kFramework});
     };
     registry_test::RecordingFactory factory;
     // Person and alarm definition ends, both keys: undeclared, followed, explained.
@@ -386,9 +386,9 @@ TEST(RefuseLinksWithUnfollowedEnds, RefusesALinkWithAnEndItNeitherFollowsNorExpl
         belongsTo(name, {L"PersonID"}, L"Bnt_Person", {L"ID"});
     }
     belongsTo(L"Test_FollowedLink", {L"AlarmDefinitionID"}, L"Bnt_AlarmDefinition", {L"ID"});
-    Registry().RegisterUnfollowedEnd(L"Test_ExplainedLink", {{L"AlarmDefinitionID"},
-                                                             L"Bnt_AlarmDefinition",
-                                                             L"a probe of the registry's load check"});
+    Registry().RegisterUnfollowedEnd(
+        L"Test_ExplainedLink",
+        {{L"AlarmDefinitionID"}, L"Bnt_AlarmDefinition", L"a probe of the registry's load check"});
     // A reader's segments are its panel's: a link that belongs to the panel follows the reader.
     Registry().RegisterClass(L"Test_ReaderLink", factory.Get());
     Registry().RegisterProperty(L"Test_ReaderLink", L"PanelID", CIM_SINT32, L"T", L"PANELID", 1, 0);
@@ -413,7 +413,8 @@ TEST(RefuseLinksWithUnfollowedEnds, RefusesALinkWithAnEndItNeitherFollowsNorExpl
     EXPECT_EQ(Registry().GetTypeInfo(L"Test_UnfollowedLink", true), nullptr);
     EXPECT_TRUE(Registry().IsClassRefused(L"test_unfollowedlink"));
     EXPECT_EQ(Registry().GetMapperUsingRegistry(L"Test_UnfollowedLink", nullptr, nullptr, nullptr), nullptr);
-    for (const wchar_t* kept : {L"Test_FollowedLink", L"Test_ExplainedLink", L"Test_ReaderLink", L"Test_ValueReference"})
+    for (const wchar_t* kept :
+         {L"Test_FollowedLink", L"Test_ExplainedLink", L"Test_ReaderLink", L"Test_ValueReference"})
     {
         EXPECT_NE(Registry().GetTypeInfo(kept, true), nullptr) << kept;
         EXPECT_FALSE(Registry().IsClassRefused(kept));
