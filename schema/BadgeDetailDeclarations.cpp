@@ -21,7 +21,7 @@ constinit const SchemaDeclaration kBadgeFIPS201Declarations[] = {
                     0),
     DeclarePropertyValues(L"Bnt_BadgeFIPS201", L"CredentialType", L"POSSIBLE_VALUES", L"0,1,2,3,4,5",
                           L"Unknown,PIV,TWIC,CAC EP,CAC,PIV-I/CIV"),
-    DeclareNamedRecord(L"Bnt_BadgeFIPS201", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY"),
+    DeclareNamedRecord(L"Bnt_BadgeFIPS201", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY", NamedRecordRoad::kMapper),
     DeclareNoRecord(L"Bnt_BadgeFIPS201", L"TWICPrivacyKey", L"a key value of the card itself, no id of a record"),
     DeclareNoRecord(L"Bnt_BadgeFIPS201", L"TPKAlgorithmId", L"the number of the card's key algorithm, no record"),
 };
@@ -73,7 +73,7 @@ constinit const SchemaDeclaration kBadgePropertiesDeclarations[] = {
     DeclareProperty(L"Bnt_BadgeProperties", L"IsRegisteredWithActivIdentity", CIM_BOOLEAN, L"BADGEPROPS",
                     L"ISREG_WITH_ACTIVIDENTITY", 0, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_BadgeProperties", L"IsRegisteredWithActivIdentity", L"noedit", 1),
-    DeclareNamedRecord(L"Bnt_BadgeProperties", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY"),
+    DeclareNamedRecord(L"Bnt_BadgeProperties", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY", NamedRecordRoad::kMapper),
     DeclareNoRecord(L"Bnt_BadgeProperties", L"IssuingCmsID",
                     L"the number of the card management system that issued the card, outside this installation"),
 };
@@ -87,7 +87,7 @@ constinit const SchemaDeclaration kBadgeTWICPrivacyKeyDeclarations[] = {
                     -2, 0),
     DeclareProperty(L"Bnt_BadgeTWICPrivacyKey", L"TWICPrivacyKey", CIM_UINT8 | CIM_FLAG_ARRAY, L"BADGE_FIPS201",
                     L"TWIC_PRIVACY_KEY", 0, 0, -2, 0),
-    DeclareNamedRecord(L"Bnt_BadgeTWICPrivacyKey", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY"),
+    DeclareNamedRecord(L"Bnt_BadgeTWICPrivacyKey", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY", NamedRecordRoad::kMapper),
     DeclareNoRecord(L"Bnt_BadgeTWICPrivacyKey", L"TWICPrivacyKey",
                     L"a key value of the card itself, no id of a record"),
 };

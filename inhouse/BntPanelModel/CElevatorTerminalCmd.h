@@ -35,7 +35,8 @@ public:
     LONG GetAllowedFloorListID() const;
 
     // Marks the floors of the list named at offset 40 (ELEVATOR_FLOOR_LIST_FLOOR); a list with
-    // no floors leaves the map empty. A floor outside kFirstFloor..kLastFloor throws
+    // no floors, and list 0, leave the map empty. A list id that ELEVATOR_FLOOR_LIST does not hold
+    // throws std::invalid_argument and leaves the map unchanged. A floor outside kFirstFloor..kLastFloor throws
     // std::out_of_range and leaves the map unchanged, so that no floor lands outside the block;
     // database failures pass out as CDBException; a null database throws std::invalid_argument.
     void LoadFloorList(CBntDatabase* database);

@@ -44,6 +44,9 @@ bool CWmipBadgeExtensionMapper::ReadBadge(IWbemClassObject* instance)
     LONG badgeKey = 0;
     if (FAILED(WMIHelper::GetNumber(instance, L"BADGEKEY", badgeKey)))
         return false;
+    // The badge is looked up as the caller: one it may not see is one that is not there.
+    if (!CallerCanSee(L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}))
+        return false;
     try
     {
         CDynamicRecordset badge(GetDatabase());

@@ -56,10 +56,12 @@ HRESULT CWmipPrecisionAccessGroupAssignmentMapper::PutInstance(IWbemClassObject*
         if (groupSeen && CallerCanSee(L"Bnt_Badge", {{L"BADGEKEY", badgeKey}}) &&
             CWmipRecordChecks::HasRow(database, L"BDGPRECLINK", {{L"PRECGRPID", groupId}, {L"BADGEKEY", badgeKey}}))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kPrecisionGroupAssigned);
-        badge = CWmipAccessRules::ReadAssignableBadge(*this, badgeKey);
+        // The badge, then the group, then the badge's type.
+        badge = CWmipAccessRules::ReadActiveBadge(*this, badgeKey);
         if (!groupSeen)
             CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
                                           CWmipMessages::kInvalidProperty, L"PrecisionAccessGroupID");
+        CWmipAccessRules::RequireNotDisposable(*this, badge);
         try
         {
             CDynamicRecordset link(&database);

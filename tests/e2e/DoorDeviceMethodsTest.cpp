@@ -597,6 +597,8 @@ TEST_F(DoorDeviceMethods, EachDeviceRangeTakesBothEndsAndRefusesOneBeyondSending
             ('Range input', 1032, 6, 66, 32), ('Range input', 1033, 6, 66, 33);
         INSERT INTO READER (PANELID, READERID, AUX1NAME) VALUES
             (2, -1, 'Below contact'), (2, 65535, 'Last contact'), (2, 65536, 'Far contact');
+        INSERT INTO ELEVATOR_FLOOR_LIST (FLOOR_LISTID, NAME) VALUES
+            (1000, 'Below'), (1001, 'First'), (1160, 'Last'), (1161, 'Beyond');
         INSERT INTO ELEVATOR_FLOOR_LIST_FLOOR (FLOOR_LISTID, FLOOR) VALUES
             (1000, 0), (1001, 1), (1160, 160), (1161, 161);)");
     const auto number = [](LONG n) { return std::to_wstring(n); };
@@ -642,19 +644,22 @@ TEST_F(DoorDeviceMethods, EachDeviceRangeTakesBothEndsAndRefusesOneBeyondSending
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
         DELETE FROM ALARMINPUT WHERE ALARMINPUTID BETWEEN 1000 AND 1033;
         DELETE FROM READER WHERE PANELID = 2 AND READERID NOT IN (0, 1);
-        DELETE FROM ELEVATOR_FLOOR_LIST_FLOOR WHERE FLOOR_LISTID >= 1000;)");
+        DELETE FROM ELEVATOR_FLOOR_LIST_FLOOR WHERE FLOOR_LISTID >= 1000;
+        DELETE FROM ELEVATOR_FLOOR_LIST WHERE FLOOR_LISTID >= 1000;)");
 }
 
 TEST_F(DoorDeviceMethods, AFloorListBeyondTheTerminalsMapSendsNothing)
 {
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), R"(
+        INSERT INTO ELEVATOR_FLOOR_LIST (FLOOR_LISTID, NAME) VALUES (2, 'Top'), (3, 'Above'), (4, 'Below');
         INSERT INTO ELEVATOR_FLOOR_LIST_FLOOR (FLOOR_LISTID, FLOOR) VALUES (2, 160), (3, 161), (4, 0);)");
     const std::wstring terminal = L"Bnt_ElevatorTerminal.ID=1,IPAddress=2,PanelID=5";
     EXPECT_EQ(Call(terminal, L"SetAllowedFloors", {{L"AllowedFloorListID", _variant_t(2L)}}).result, WBEM_S_NO_ERROR);
     EXPECT_EQ(Call(terminal, L"SetAllowedFloors", {{L"AllowedFloorListID", _variant_t(3L)}}).result, WBEM_E_FAILED);
     EXPECT_EQ(Call(terminal, L"SetAllowedFloors", {{L"AllowedFloorListID", _variant_t(4L)}}).result, WBEM_E_FAILED);
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
-                                           "DELETE FROM ELEVATOR_FLOOR_LIST_FLOOR WHERE FLOOR_LISTID > 1");
+                                           "DELETE FROM ELEVATOR_FLOOR_LIST_FLOOR WHERE FLOOR_LISTID > 1; "
+                                           "DELETE FROM ELEVATOR_FLOOR_LIST WHERE FLOOR_LISTID > 1;");
     const auto calls = Driver().Calls();
     ASSERT_EQ(calls.size(), 1u);
     // Floor 160 is the last bit of the map, which ends before the list id.

@@ -40,7 +40,9 @@ constexpr char kBystanderLogin[] = "provider";
 
 // Segmentation of persons, visitors and badge types on; both callers log in on the bus; records
 // of segment 2 (hidden from the callers) and of segment 1 where the demo has none; the badges of
-// person 3, who stands in segment 2, are held there too; the zone of segment 1 covers its recorder.
+// person 3, who stands in segment 2, are held there too; the zone of segment 1 covers its recorder;
+// the chief's badge has card properties, so that a write of them is whole but for the badge; an
+// elevator keypad stands on the dock panel of segment 2.
 constexpr char kRows[] = R"(
 UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004, 1005);
 UPDATE USERS SET LOGONPWD = (SELECT LOGONPWD FROM USERS WHERE USERID = 1) WHERE USERID IN (4, 51);
@@ -72,6 +74,9 @@ INSERT INTO CCTVDEVICE (NAME, CCTVDEVICEID, PANELID) VALUES ('Dock camera', 70, 
 INSERT INTO DEVICE_GROUP (DEVICEGROUPID, NAME, SEGMENTID, TYPE) VALUES (70, 'Dock cameras', 2, 3);
 INSERT INTO ALARM (ALID, ALPRIORITY, ALDESCR, SEGMENTID) VALUES (70, 1, 'Dock alarm', 2);
 INSERT INTO MONDEVLINK (MZID, PANELID, DEVICEID, INPUTOUTPUTID, ENTIREDEVICE) VALUES (1, 7, 0, 0, 1);
+INSERT INTO BADGEPROPS (BADGEKEY, CARD_INTERFACE, CARD_TECHNOLOGY, SERIAL_NUMBER, ISSUING_CMS_ID) VALUES
+    (2, 1, 1, 'Lobby card', 7);
+INSERT INTO ELEVATOR_KEYPAD_TERMINAL (TERMINALID, PANELID, IPADDRESS, NAME) VALUES (7, 2, 3, 'Dock keypad');
 )";
 
 // How a request ended: its answer and the log lines it wrote, each with the ids it named
@@ -657,6 +662,234 @@ TEST_F(NamedRecordRoads, SignVisitInAnswersAHiddenBadgeOrTypeAsAMissingOne)
     EXPECT_EQ(hiddenType, signIn(L"BadgeTypeID", _variant_t(LONG{99}), L"99"));
     EXPECT_EQ(hiddenType.answer.substr(0, 10), "0x80041001") << hiddenType;
     EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+}
+
+constexpr char kNoRight[] =
+    "0x80041003 | The client does not have sufficient user permissions to perform the requested operation.";
+
+// True when the bus answered as the WMI door did: both succeeded, or the bus gave the same text
+// (or, for a method that fails plainly, the same code).
+bool SameOnBus(const std::string& bus, const std::string& wmi)
+{
+    return bus == "ok" ? wmi == "ok"
+                       : ReasonText(bus) == ReasonText(wmi) || bus == Reason(wmi).substr(0, Reason(wmi).find(" | "));
+}
+
+// The answers whose order the roads' own steps give, each case on both doors: a caller without
+// the right, the chief of segment 1 with a hidden and a missing record (the same answer and log
+// lines, the id aside), and the administrator.
+class RoadOrder : public NamedRecordRoads
+{
+protected:
+    // The administrator logs in on the bus too, with the demo operator's password.
+    static void SetUpTestSuite()
+    {
+        NamedRecordRoads::SetUpTestSuite();
+        support::InstallationDatabase::Execute(
+            DoorInstallation::DatabaseFile(),
+            "UPDATE USERS SET LOGONPWD = (SELECT LOGONPWD FROM USERS WHERE USERID = 1) WHERE USERID = -1;");
+    }
+
+    struct Case
+    {
+        const wchar_t* caller;
+        // The record a hidden or missing value names, for the comparison without ids.
+        std::wstring id;
+        NamedValues values;
+        // Code and text ("ok" for success).
+        std::string answer;
+        // What takes a success back before the other door repeats it.
+        const char* undo = "";
+    };
+
+    // Runs each case as a create of the class on both doors; a case with a hidden record is
+    // followed by the same case with a missing one, which must answer alike.
+    void ExpectPuts(const std::wstring& className, const std::vector<Case>& cases)
+    {
+        BusDoor bus;
+        const std::map<const wchar_t*, std::string> tokens = {{kChief, bus.Login(kChiefLogin)},
+                                                              {kBystander, bus.Login(kBystanderLogin)},
+                                                              {Callers::kAdministrator, bus.Login("sa")}};
+        for (const Case& c : cases)
+        {
+            SCOPED_TRACE(Utf8(className) + " " + Utf8(c.caller) + " " + c.answer);
+            const auto wmi = [&] {
+                CallAs(Callers::kAdministrator);
+                ComPtr<IWbemClassObject> object = NewInstance(className);
+                for (const auto& [name, value] : c.values)
+                {
+                    _variant_t put(value);
+                    object->Put(name.c_str(), 0, &put, 0);
+                }
+                CallAs(c.caller);
+                return Answer(Put(Form::Sync, object.Get(), WBEM_FLAG_CREATE_ONLY));
+            };
+            const std::vector<std::wstring> ids =
+                c.id.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.id};
+            const Road onWmi = Take(wmi, ids);
+            EXPECT_EQ(Reason(onWmi.answer), c.answer) << onWmi;
+            support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), c.undo);
+            const Road onBus = Take([&] { return bus.Add(tokens.at(c.caller), className, BusValues(c.values)); }, ids);
+            EXPECT_TRUE(SameOnBus(onBus.answer, c.answer)) << onBus;
+            m_roads.push_back({onWmi, onBus});
+        }
+    }
+
+    // The roads the cases took, WMI and bus, in case order.
+    std::vector<std::pair<Road, Road>> m_roads;
+};
+
+// A badge extension names its badge in the instance: the framework stages the write first (a
+// missing required value is refused before anything else), then the class's own check refuses a
+// badge the caller does not see as one that does not exist.
+TEST_F(RoadOrder, ABadgeExtensionRefusesItsBadgeAfterTheWriteIsStaged)
+{
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    const auto values = [](LONG badge, bool withCms) {
+        NamedValues all = {{L"BADGEKEY", _variant_t(badge)},
+                           {L"CardInterface", _variant_t(LONG{3})},
+                           {L"CardTechnology", _variant_t(LONG{4})},
+                           {L"SerialNumber", _variant_t(L"Dock card")}};
+        if (withCms)
+            all.emplace_back(L"IssuingCmsID", _variant_t(LONG{9}));
+        return all;
+    };
+    const std::string noBadge = "0x80041008 | The property BADGEKEY did not exist or contained an invalid value.";
+    const std::string noCms =
+        "0x80041028 | The required property IssuingCmsID had no value and no default was provided.";
+    // Badge 5 is person 3's, of segment 2.
+    ExpectPuts(L"Bnt_BadgeProperties", {
+                                           {kBystander, L"5", values(5, false), kNoRight},
+                                           {kBystander, L"999", values(999, false), kNoRight},
+                                           {kChief, L"5", values(5, false), noCms},
+                                           {kChief, L"999", values(999, false), noCms},
+                                           {kChief, L"5", values(5, true), noBadge},
+                                           {kChief, L"999", values(999, true), noBadge},
+                                           {Callers::kAdministrator, L"999", values(999, false), noCms},
+                                           {Callers::kAdministrator, L"999", values(999, true), noBadge},
+                                       });
+    for (const std::size_t hidden : {2u, 4u})
+    {
+        EXPECT_EQ(m_roads[hidden].first, m_roads[hidden + 1].first);
+        EXPECT_EQ(m_roads[hidden].second, m_roads[hidden + 1].second);
+    }
+    EXPECT_EQ(m_roads[0].first.answer, m_roads[1].first.answer);
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+    // The administrator writes the card properties of the badge the chief may not see.
+    m_roads.clear();
+    const char* undo = "DELETE FROM BADGEPROPS WHERE BADGEKEY = 5;";
+    ExpectPuts(L"Bnt_BadgeProperties", {{Callers::kAdministrator, L"", values(5, true), "ok", undo}});
+    EXPECT_EQ(DoorInstallation::Rows("SELECT BADGEKEY, ISSUING_CMS_ID FROM BADGEPROPS WHERE BADGEKEY = 5"),
+              (Table{{"5", "9"}}));
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(), undo);
+}
+
+// A precision group assignment checks the badge, then the group, then the badge's type: a
+// disposable badge with a group that is not there (or that the caller does not see) is refused
+// naming the group; with a group it sees, for its type.
+TEST_F(RoadOrder, APrecisionAssignmentChecksTheGroupBeforeTheBadgeType)
+{
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    const auto values = [](LONG group, LONG badge) {
+        return NamedValues{{L"PrecisionAccessGroupID", _variant_t(group)}, {L"BadgeKey", _variant_t(badge)}};
+    };
+    const std::string noGroup =
+        "0x80041008 | The property PrecisionAccessGroupID did not exist or contained an invalid value.";
+    const std::string disposable =
+        "0x80041001 | Access level assignments can only be made to badges that are not disposable.";
+    // Badge 4 is disposable, of a visitor of segment 1; group 70 stands in segment 2, group 71 in 1.
+    ExpectPuts(L"Bnt_PrecisionAccessGroupAssignment", {
+                                                          {kBystander, L"70", values(70, 4), kNoRight},
+                                                          {kBystander, L"999", values(999, 4), kNoRight},
+                                                          {kChief, L"70", values(70, 4), noGroup},
+                                                          {kChief, L"999", values(999, 4), noGroup},
+                                                          {kChief, L"", values(71, 4), disposable},
+                                                          {Callers::kAdministrator, L"999", values(999, 4), noGroup},
+                                                          {Callers::kAdministrator, L"", values(70, 4), disposable},
+                                                      });
+    EXPECT_EQ(m_roads[2].first, m_roads[3].first);
+    EXPECT_EQ(m_roads[2].second, m_roads[3].second);
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+}
+
+// Allowed floors are sent only for a list that loads: a list id that names no list fails as the
+// command's catch-all (nothing sent, no audit record), for the administrator too; a terminal the
+// caller does not see is answered as one that does not exist; the caller without the right is
+// refused first.
+TEST_F(RoadOrder, AllowedFloorsAreSentOnlyForAListThatLoads)
+{
+    BusDoor bus;
+    const std::map<const wchar_t*, std::string> tokens = {{kChief, bus.Login(kChiefLogin)},
+                                                          {kBystander, bus.Login(kBystanderLogin)},
+                                                          {Callers::kAdministrator, bus.Login("sa")}};
+    const auto audits = [] { return DoorInstallation::Rows("SELECT COUNT(*) FROM USER_TRANSACTION_LOG"); };
+    struct Terminal
+    {
+        LONG id;
+        LONG address;
+        LONG panel;
+    };
+    constexpr Terminal kLobby{1, 2, 5};
+    constexpr Terminal kDock{7, 3, 2};
+    constexpr Terminal kNone{9, 9, 9};
+    const std::string failed = "0x80041001 | ";
+    const std::string notFound = "0x80041002 | ";
+    const struct
+    {
+        const wchar_t* caller;
+        Terminal terminal;
+        LONG list;
+        // The start of the answer: its code and text, or "ok".
+        std::string answer;
+    } cases[] = {
+        {kBystander, kLobby, 1, kNoRight},
+        {kBystander, kLobby, 999, kNoRight},
+        {kChief, kDock, 1, notFound},
+        {kChief, kNone, 1, notFound},
+        {kChief, kLobby, 999, failed},
+        {kChief, kLobby, -1, failed},
+        {Callers::kAdministrator, kLobby, 999, failed},
+        {Callers::kAdministrator, kLobby, 1, "ok"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(Utf8(c.caller) + " terminal " + std::to_string(c.terminal.id) + " list " + std::to_string(c.list));
+        const std::wstring path = L"Bnt_ElevatorTerminal.ID=" + std::to_wstring(c.terminal.id) + L",IPAddress=" +
+                                  std::to_wstring(c.terminal.address) + L",PanelID=" +
+                                  std::to_wstring(c.terminal.panel);
+        const Table auditsBefore = audits();
+        CallAs(Callers::kAdministrator);
+        const ComPtr<IWbemClassObject> in = MethodParameters(L"Bnt_ElevatorTerminal", L"SetAllowedFloors",
+                                                             {{L"AllowedFloorListID", _variant_t(c.list)}});
+        CallAs(c.caller);
+        const std::string onWmi = Reason(Answer(Exec(Form::Sync, path, L"SetAllowedFloors", in.Get())));
+        EXPECT_EQ(onWmi.substr(0, c.answer.size()), c.answer) << onWmi;
+        const std::string onBus = bus.Call(tokens.at(c.caller), L"Bnt_ElevatorTerminal", L"SetAllowedFloors",
+                                           {{"AllowedFloorListID", qpid::types::Variant(c.list)}},
+                                           {{"ID", qpid::types::Variant(c.terminal.id)},
+                                            {"IPAddress", qpid::types::Variant(c.terminal.address)},
+                                            {"PanelID", qpid::types::Variant(c.terminal.panel)}});
+        EXPECT_TRUE(SameOnBus(onBus, onWmi)) << onBus;
+        const std::vector<support::SimulatedCall> sent = m_servers.Driver().Calls();
+        if (c.answer == "ok")
+        {
+            // Both doors sent the list's floors (1, 9 and 12) and audited it.
+            ASSERT_EQ(sent.size(), 2u);
+            EXPECT_EQ(std::vector<BYTE>(sent.front().block.begin() + 20, sent.front().block.begin() + 22),
+                      (std::vector<BYTE>{0x01, 0x09}));
+            EXPECT_EQ(std::stoi(audits().at(0).at(0)), std::stoi(auditsBefore.at(0).at(0)) + 2);
+        }
+        else
+        {
+            for (support::SimulatedServer* server : m_servers.Servers())
+            {
+                EXPECT_TRUE(server->Calls().empty()) << Utf8(server->ServerName());
+            }
+            EXPECT_EQ(audits(), auditsBefore);
+        }
+        for (support::SimulatedServer* server : m_servers.Servers())
+            server->ClearCalls();
+    }
 }
 
 }  // namespace

@@ -117,6 +117,13 @@ bool CWmipAccessRules::ReadBadge(CBntDatabase& database, LONG badgeKey, Badge& b
 
 CWmipAccessRules::Badge CWmipAccessRules::ReadAssignableBadge(CWmipClassMapper& mapper, LONG badgeKey)
 {
+    const Badge badge = ReadActiveBadge(mapper, badgeKey);
+    RequireNotDisposable(mapper, badge);
+    return badge;
+}
+
+CWmipAccessRules::Badge CWmipAccessRules::ReadActiveBadge(CWmipClassMapper& mapper, LONG badgeKey)
+{
     const CAcsUser& user = *mapper.GetDatabaseUser();
     Badge badge;
     LONG status = 0;
@@ -126,9 +133,13 @@ CWmipAccessRules::Badge CWmipAccessRules::ReadAssignableBadge(CWmipClassMapper& 
                                       L"BadgeKey");
     if (status != kActiveBadge)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kInactiveBadge);
-    if (CBntAcsDBMgrCardholder(&user).BadgeTypeIsDisposable(badge.type))
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kDisposableBadge);
     return badge;
+}
+
+void CWmipAccessRules::RequireNotDisposable(CWmipClassMapper& mapper, const Badge& badge)
+{
+    if (CBntAcsDBMgrCardholder(mapper.GetDatabaseUser()).BadgeTypeIsDisposable(badge.type))
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kDisposableBadge);
 }
 
 void CWmipAccessRules::AssignLevels(const CAcsUser& user, const Badge& badge, const CBntAssignedAcLvlList& levels)

@@ -95,6 +95,12 @@ public:
     // naming BadgeKey when there is no such badge; 0x80041001 when it is not active or its type
     // is disposable. Throws CDBException.
     static Badge ReadAssignableBadge(CWmipClassMapper& mapper, LONG badgeKey);
+    // Its first half: the badge with the key, when it is active, read as the mapper's caller.
+    // Throws as ReadAssignableBadge does, but for a disposable type.
+    static Badge ReadActiveBadge(CWmipClassMapper& mapper, LONG badgeKey);
+    // Its second half: throws CWMIException 0x80041001 "Access level assignments can only be made
+    // to badges that are not disposable." when the badge's type is disposable. Throws CDBException.
+    static void RequireNotDisposable(CWmipClassMapper& mapper, const Badge& badge);
     // Hands the badge's new level list (its levels and the new ones) to the cardholder database
     // manager, on user's connection. Throws CWMIException 0x80041001 "Unable to assign access
     // levels to the specified badgeKey." when the write fails.
