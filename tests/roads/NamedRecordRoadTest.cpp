@@ -851,6 +851,8 @@ TEST_F(RoadOrder, AllowedFloorsAreSentOnlyForAListThatLoads)
         {Callers::kAdministrator, kLobby, 999, failed},
         {Callers::kAdministrator, kLobby, 1, "ok"},
     };
+    // Each case's answers on both doors, the terminal's keys aside.
+    std::vector<std::pair<std::string, std::string>> answers;
     for (const auto& c : cases)
     {
         SCOPED_TRACE(Utf8(c.caller) + " terminal " + std::to_string(c.terminal.id) + " list " + std::to_string(c.list));
@@ -870,6 +872,9 @@ TEST_F(RoadOrder, AllowedFloorsAreSentOnlyForAListThatLoads)
                                             {"IPAddress", qpid::types::Variant(c.terminal.address)},
                                             {"PanelID", qpid::types::Variant(c.terminal.panel)}});
         EXPECT_TRUE(SameOnBus(onBus, onWmi)) << onBus;
+        const std::vector<std::wstring> keys = {std::to_wstring(c.terminal.id), std::to_wstring(c.terminal.address),
+                                                std::to_wstring(c.terminal.panel)};
+        answers.emplace_back(WithoutIds(onWmi, keys), WithoutIds(onBus, keys));
         const std::vector<support::SimulatedCall> sent = m_servers.Driver().Calls();
         if (c.answer == "ok")
         {
@@ -890,6 +895,8 @@ TEST_F(RoadOrder, AllowedFloorsAreSentOnlyForAListThatLoads)
         for (support::SimulatedServer* server : m_servers.Servers())
             server->ClearCalls();
     }
+    // The dock's terminal is answered as one that does not exist.
+    EXPECT_EQ(answers[2], answers[3]);
 }
 
 }  // namespace
