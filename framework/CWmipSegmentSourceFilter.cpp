@@ -175,12 +175,12 @@ public:
             const CWMITypeInfo* served = ClassOfTable(names[i].second, keyColumns);
             if (served == nullptr || served == &type)
                 continue;
-            CDynamicRecordset keys(m_database);
-            keys.SetTable(names[i].second);
-            for (const CString& column : keyColumns)
-                keys.AddColumnToSet(column, names[i].second);
-            if (Restrict(*served, keys, 1))
-                recordset.RestrictJoinedTable(names[i].first, keyColumns, keys.GetQuery().BuildSelect(false));
+            // The served class's filter, written on the joined row under its name in the join.
+            CDynamicRecordset row(m_database);
+            row.SetTable(names[i].first.CompareNoCase(names[i].second) == 0 ? names[i].second
+                                                                            : names[i].second + L" " + names[i].first);
+            if (Restrict(*served, row, 1))
+                recordset.RestrictJoinedTable(names[i].first, row.GetQuery().BuildCondition());
         }
     }
 
@@ -218,16 +218,11 @@ private:
             return true;
         }
         case SegmentOptionPersons: {
-            // Whether a person's segment applies depends on the person's kind.
-            CString key;
-            for (const auto& [property, keyColumn] : type.GetKeyProperties())
-            {
-                if (keyColumn.Left(keyColumn.Find(L'.')).CompareNoCase(source.table) == 0)
-                    key = name + keyColumn.Mid(keyColumn.Find(L'.'));
-            }
-            if (key.IsEmpty())
-                return Deny(type, recordset, L"names no key of its persons' table");
-            CPerson::AddVisiblePersonFilter(m_user, recordset, key);
+            // Whether a person's segment applies depends on the person's kind, which the
+            // person's own row holds.
+            if (source.table.CompareNoCase(CPerson::kPersonTable) != 0)
+                return Deny(type, recordset, L"holds its persons' segments outside the persons' table");
+            CPerson::AddVisiblePersonRowFilter(m_user, recordset, name);
             return true;
         }
         default:
@@ -242,10 +237,15 @@ private:
         if (owner == nullptr || depth >= CWmipSegmentSourceFilter::kMaxOwnerDepth ||
             source.names.size() != source.ownerKeys.size() || source.names.empty())
             return Deny(type, recordset, L"names an owner that cannot be followed");
-        // The owner's keys, all in one table, which the sub-select reads.
-        CDynamicRecordset ownerRows(m_database);
+        // The owner's row that the record names, under a name of its own depth so that the
+        // record's columns stay reachable from inside (the owner may live in the record's own
+        // table), and the owner's own filter on it: "EXISTS (SELECT 1 FROM owner WHERE
+        // owner.key = record.column AND ...)", which the engine answers by the owner's key for
+        // each record instead of listing every visible owner.
+        const CString ownerName = CString(L"SEGOWNER") + CString(std::to_wstring(depth + 1).c_str());
+        CDynamicRecordset ownerRow(m_database);
         CString ownerTable;
-        CString local;
+        CString match;
         for (std::size_t i = 0; i < source.names.size(); ++i)
         {
             CString ownerColumn;
@@ -255,20 +255,20 @@ private:
             if (i == 0)
             {
                 ownerTable = ownerColumn.Left(dot);
-                ownerRows.SetTable(ownerTable);
+                ownerRow.SetTable(ownerTable + L" " + ownerName);
             }
             else if (ownerColumn.Left(dot).CompareNoCase(ownerTable) != 0)
                 return Deny(type, recordset, L"names owner keys of several tables");
-            ownerRows.AddColumnToSet(ownerColumn.Mid(dot + 1), ownerTable);
             const CString column = JoinedColumn(recordset, NamingColumn(type, source.names[i], ownerColumn));
             if (column.IsEmpty())
                 return Deny(type, recordset, L"reads no column that names its owner");
-            local += (i == 0 ? L"" : L", ") + column;
+            match += (i == 0 ? L"" : L" AND ") + ownerName + ownerColumn.Mid(dot) + L" = " + column;
         }
-        if (!Restrict(*owner, ownerRows, depth + 1))
+        ownerRow.AppendFilter(match);
+        if (!Restrict(*owner, ownerRow, depth + 1))
             return false;
-        const CRecordsetQuery::BoundText owners = ownerRows.GetQuery().BuildSelect(false);
-        recordset.AppendFilter(L"(" + local + L") IN (" + CString(owners.sql.c_str()) + L")", owners.values);
+        const CRecordsetQuery::BoundText exists = ownerRow.GetQuery().BuildExists();
+        recordset.AppendFilter(CString(exists.sql.c_str()), exists.values);
         return true;
     }
 
