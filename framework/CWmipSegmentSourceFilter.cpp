@@ -140,7 +140,7 @@ public:
     SourceFilter(const CAcsUser& user, CBntDatabase* database) : m_user(user), m_database(database) {}
 
     // Adds the class's filter; true when it restricts anything (an unrestricted owner needs no
-    // sub-select). Nothing is added for a source the caller's options leave open.
+    // look-up). Nothing is added for a source the caller's options leave open.
     bool Restrict(const CWMITypeInfo& type, CMultiFilterRecordset& recordset, int depth)
     {
         if (type.GetSegmentSources().empty())
