@@ -9,8 +9,7 @@
 
 #include "bench/BenchInstallation.h"
 #include "bench/BenchRequest.h"
-#include "bench/CountingSink.h"
-#include "bench/PairTiming.h"
+#include "bench/RequestTiming.h"
 #include "platform/security/CallerIdentity.h"
 #include "provider/CWmipInstanceProvider.h"
 
@@ -19,9 +18,8 @@ namespace {
 constexpr int kPersonCounts[] = {10000, 100000, 1000000};
 // Keys drawn once per run and used round-robin, a batch per iteration.
 constexpr std::size_t kKeyPoolSize = 4096;
-constexpr std::size_t kGetsPerIteration = 64;
 constexpr unsigned kKeySeed = 20240102;
-static_assert(kKeyPoolSize % kGetsPerIteration == 0, "a batch never runs past the key pool");
+static_assert(kKeyPoolSize % RequestTiming::kGetsPerIteration == 0, "a batch never runs past the key pool");
 
 // The raw reads: the columns of BADGE that Bnt_Badge serves (the PIN never is), of its extension
 // and of its level links. A row the porter may see is a badge whose person stands in segment 1
@@ -75,8 +73,7 @@ void OwnerDerivedBench::Register()
     const std::string badges = kBadges;
     static const KeyedGet kGets[] = {
         {kBadgeGetName, BenchInstallation::AdministratorSid(), badges + " WHERE BADGE.BADGEKEY = ?"},
-        {kRestrictedBadgeGetName, BenchInstallation::PorterSid(),
-         badges + kPortersBadge + " AND BADGE.BADGEKEY = ?"},
+        {kRestrictedBadgeGetName, BenchInstallation::PorterSid(), badges + kPortersBadge + " AND BADGE.BADGEKEY = ?"},
     };
     static const Enumeration kEnumerations[] = {
         {kBadgeEnumerationName, L"Bnt_Badge", BenchInstallation::AdministratorSid(), badges},
@@ -96,10 +93,9 @@ void OwnerDerivedBench::Register()
                 ->UseManualTime()
                 ->Unit(benchmark::kMicrosecond);
         for (const Enumeration& enumeration : kEnumerations)
-            benchmark::RegisterBenchmark(enumeration.family,
-                                         [this, &enumeration](benchmark::State& state) {
-                                             RunEnumeration(state, enumeration);
-                                         })
+            benchmark::RegisterBenchmark(
+                enumeration.family,
+                [this, &enumeration](benchmark::State& state) { RunEnumeration(state, enumeration); })
                 ->Arg(persons)
                 ->UseManualTime()
                 ->Unit(benchmark::kMillisecond);
@@ -114,36 +110,11 @@ void OwnerDerivedBench::RunKeyedGet(benchmark::State& state, const KeyedGet& get
         m_installation.FillBadges(persons);
         const CallerIdentity::Scope caller(CallerIdentity(get.callerSid, SecurityImpersonation));
         const KeyPool pool = MakeKeyPool(persons);
-        const ComPtr<CountingSink> sink = MakeComObject<CountingSink>();
-
-        std::size_t first = 0;
-        auto provider = [&] {
-            for (std::size_t i = first; i < first + kGetsPerIteration; ++i)
-            {
-                sink->Reset();
-                const HRESULT result = m_provider.GetObjectAsync(pool.paths[i].Get(), 0, nullptr, sink.Get());
-                BenchRequest::ExpectAnswered("GetObjectAsync of a badge", result, *sink, 1);
-            }
-        };
-        auto raw = [&] {
-            for (std::size_t i = first; i < first + kGetsPerIteration; ++i)
-                if (m_raw.Read(get.rawSql.c_str(), {pool.keys[i]}) != 1)
-                    throw std::runtime_error("the raw keyed read missed badge " + std::to_string(pool.keys[i]));
-        };
-        // Outside the measurement: the caller's user cache entry, the class and the pages.
-        provider();
-        raw();
-
-        PairTiming::Clock::duration providerTime{};
-        PairTiming::Clock::duration rawTime{};
-        for (auto _ : state)
-        {
-            PairTiming::RunPair(state, provider, raw, providerTime, rawTime);
-            first = (first + kGetsPerIteration) % kKeyPoolSize;
-        }
+        RequestTiming::KeyedGets(state, m_provider, pool.paths, get.family, [&](std::size_t i) {
+            if (m_raw.Read(get.rawSql.c_str(), {pool.keys[i]}) != 1)
+                throw std::runtime_error("the raw keyed read missed badge " + std::to_string(pool.keys[i]));
+        });
         benchmark::DoNotOptimize(m_raw.Checksum());
-        PairTiming::ReportCounters(state, providerTime, rawTime,
-                                   static_cast<double>(state.iterations()) * kGetsPerIteration);
     }
     catch (const std::exception& error)
     {
@@ -157,32 +128,9 @@ void OwnerDerivedBench::RunEnumeration(benchmark::State& state, const Enumeratio
     {
         m_installation.FillBadges(static_cast<int>(state.range(0)));
         const CallerIdentity::Scope caller(CallerIdentity(enumeration.callerSid, SecurityImpersonation));
-        const BstrOwner language = BenchRequest::MakeBstr(L"WQL");
-        const BstrOwner query = BenchRequest::MakeBstr(std::wstring(L"SELECT * FROM ") + enumeration.className);
-        const ComPtr<CountingSink> sink = MakeComObject<CountingSink>();
-        // The raw read counts the rows the caller may see; the provider must answer as many.
-        const std::int64_t expected = m_raw.Read(enumeration.rawSql.c_str());
-
-        auto provider = [&] {
-            sink->Reset();
-            const HRESULT result = m_provider.ExecQueryAsync(language.Get(), query.Get(), 0, nullptr, sink.Get());
-            BenchRequest::ExpectAnswered(enumeration.family, result, *sink, expected);
-        };
-        auto raw = [&] {
-            const std::int64_t read = m_raw.Read(enumeration.rawSql.c_str());
-            if (read != expected)
-                throw std::runtime_error(std::string("the raw read of ") + enumeration.family + " answered " +
-                                         std::to_string(read) + " rows");
-        };
-        // Outside the measurement: the caller's user cache entry, the class and the pages.
-        provider();
-
-        PairTiming::Clock::duration providerTime{};
-        PairTiming::Clock::duration rawTime{};
-        for (auto _ : state)
-            PairTiming::RunPair(state, provider, raw, providerTime, rawTime);
+        RequestTiming::Enumeration(state, m_provider, std::wstring(L"SELECT * FROM ") + enumeration.className,
+                                   enumeration.family, [&] { return m_raw.Read(enumeration.rawSql.c_str()); });
         benchmark::DoNotOptimize(m_raw.Checksum());
-        PairTiming::ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations() * expected));
     }
     catch (const std::exception& error)
     {
