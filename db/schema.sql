@@ -1240,9 +1240,12 @@ CREATE TABLE PORTAVERE_TRANSACTION (
 ------------------------------------------------------------------------------------------------
 -- A person's badges (a person's badge links; the badges a person's visibility decides).
 CREATE INDEX BADGE_EMPID ON BADGE (EMPID);
--- A panel's readers and intrusion devices, which a device class joins from its panel.
+-- A panel's readers, intrusion devices, cameras and monitoring-zone links, which a device class
+-- joins from its panel.
 CREATE INDEX READER_PANELID ON READER (PANELID);
 CREATE INDEX INTRUSION_DEVICE_PANELID ON INTRUSION_DEVICE (PANELID);
+CREATE INDEX CCTVDEVICE_PANELID ON CCTVDEVICE (PANELID);
+CREATE INDEX MONDEVLINK_PANELID ON MONDEVLINK (PANELID);
 -- A reader's level links.
 CREATE INDEX ACCLVLINK_READER ON ACCLVLINK (PANELID, READERID);
 -- A timezone by its number (its key leads with its description).

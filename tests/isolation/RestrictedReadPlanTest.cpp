@@ -95,11 +95,11 @@ TEST_F(RestrictedReadPlan, AKeyedGetOfARecordSeenWithItsOwnerScansNoTable)
             if (!ReadsTable(statement.sql, table))
                 continue;
             ++reads;
-            for (const std::string& step :
-                 support::StatementRecorder::Plan(DoorInstallation::DatabaseFile(), statement.sql))
-                EXPECT_TRUE(step.rfind("SEARCH ", 0) == 0 || step.rfind("CORRELATED SCALAR SUBQUERY", 0) == 0 ||
-                            step.rfind("USE TEMP B-TREE FOR ORDER BY", 0) == 0)
-                    << path << ": " << step << "\n"
+            for (const auto& step : support::StatementRecorder::Plan(DoorInstallation::DatabaseFile(), statement.sql))
+                EXPECT_TRUE(step.detail.rfind("SEARCH ", 0) == 0 ||
+                            step.detail.rfind("CORRELATED SCALAR SUBQUERY", 0) == 0 ||
+                            step.detail.rfind("USE TEMP B-TREE FOR ORDER BY", 0) == 0)
+                    << path << ": " << step.detail << "\n"
                     << statement.expanded;
         }
         EXPECT_GE(reads, 1u) << path;
@@ -258,4 +258,40 @@ TEST_F(RestrictedReadPlan, EveryRoadNamesTheCallersSegmentsAndServesTheRowsOfThe
                     ADD_FAILURE() << statement.expanded;
     }
     EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+}
+
+// Every class seen with its owner, associations included, walked from the registry: a restricted
+// caller's enumeration reads its rows with the owners' visibility looked up once per row (a
+// correlated search by key): no sub-query scans a table or lists every visible owner.
+TEST_F(RestrictedReadPlan, ARestrictedEnumerationLooksEachOwnerUpByKey)
+{
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    std::size_t swept = 0;
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (type == nullptr || !type->GetTypeConstructor() || !HasOwner(*type))
+            continue;
+        const std::wstring name = className.GetString();
+        SCOPED_TRACE(Utf8(name));
+        CallAs(kCaller);
+        support::StatementRecorder recorder;
+        if (Enum(Form::Sync, name).result != WBEM_S_NO_ERROR)
+            continue;
+        std::size_t restricted = 0;
+        for (const support::StatementRecorder::Statement& statement : recorder.Statements())
+        {
+            if (statement.sql.rfind("SELECT ", 0) != 0 || statement.sql.find("SEGOWNER") == std::string::npos)
+                continue;
+            ++restricted;
+            for (const auto& step : support::StatementRecorder::Plan(DoorInstallation::DatabaseFile(), statement.sql))
+                EXPECT_TRUE(step.detail.rfind("LIST SUBQUERY", 0) != 0 &&
+                            !(step.inSubquery && step.detail.rfind("SCAN ", 0) == 0))
+                    << step.detail << "\n"
+                    << statement.expanded;
+        }
+        EXPECT_GE(restricted, 1u);
+        ++swept;
+    }
+    EXPECT_GE(swept, 40u);
 }

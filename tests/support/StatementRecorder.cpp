@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <stdexcept>
 
@@ -60,19 +61,29 @@ void StatementRecorder::OnStatement(const char* sql, const char* expanded)
         g_statements.push_back({sql, expanded != nullptr ? expanded : sql});
 }
 
-std::vector<std::string> StatementRecorder::Plan(const std::filesystem::path& database, const std::string& sql)
+std::vector<StatementRecorder::PlanStep> StatementRecorder::Plan(const std::filesystem::path& database,
+                                                                 const std::string& sql)
 {
     sqlite3* db = nullptr;
-    std::vector<std::string> lines;
+    std::vector<PlanStep> steps;
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
         sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &statement, nullptr) != SQLITE_OK)
-        lines.push_back(std::string("EXPLAIN failed: ") + (db != nullptr ? sqlite3_errmsg(db) : "no connection"));
+        steps.push_back({std::string("EXPLAIN failed: ") + (db != nullptr ? sqlite3_errmsg(db) : "no connection")});
+    // Step ids and whether each is, or lies under, a sub-query; a parent comes before its children.
+    std::map<int, bool> underSubquery;
     while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW)
-        lines.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 3)));
+    {
+        const int id = sqlite3_column_int(statement, 0);
+        const int parent = sqlite3_column_int(statement, 1);
+        std::string detail = reinterpret_cast<const char*>(sqlite3_column_text(statement, 3));
+        const bool inside = underSubquery[parent];
+        underSubquery[id] = inside || detail.find("SUBQUERY") != std::string::npos;
+        steps.push_back({std::move(detail), inside});
+    }
     sqlite3_finalize(statement);
     sqlite3_close(db);
-    return lines;
+    return steps;
 }
 
 }  // namespace support

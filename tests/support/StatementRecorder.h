@@ -31,9 +31,16 @@ public:
     std::vector<Statement> Statements() const;
     void Clear();
 
-    // The lines of the engine's query plan of sql (its markers left unbound) on a read-only
-    // connection to the database; a failed EXPLAIN gives one line that says why.
-    static std::vector<std::string> Plan(const std::filesystem::path& database, const std::string& sql);
+    // One step of a query plan: its detail text, and whether it runs inside a sub-query (under a
+    // "CORRELATED ..." or "LIST SUBQUERY ..." step), once per row of the statement around it.
+    struct PlanStep
+    {
+        std::string detail;
+        bool inSubquery = false;
+    };
+    // The steps of the engine's query plan of sql (its markers left unbound) on a read-only
+    // connection to the database; a failed EXPLAIN gives one step that says why.
+    static std::vector<PlanStep> Plan(const std::filesystem::path& database, const std::string& sql);
 
     // For the statement trace: whether a recorder lives (the trace expands a statement's values
     // only then), and the running statement to record.
