@@ -54,8 +54,9 @@ CString JoinedColumn(const CMultiFilterRecordset& recordset, const CString& tabl
 // the rows (cardholders and visitors are persons), the one whose segment follows each row's
 // own kind: Bnt_Person, not Bnt_Cardholder, whose segment would hide a visitor that visitor
 // segmentation leaves open.
-const CWMITypeInfo* FindClassOfTable(const CString& table, std::vector<CString>& keyColumns)
+const CWMITypeInfo* FindClassOfTable(const CString& table)
 {
+    std::vector<CString> keyColumns;
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     const auto keysIn = [&](const CWMITypeInfo* type, std::vector<CString>& columns) {
         columns.clear();
@@ -75,7 +76,6 @@ const CWMITypeInfo* FindClassOfTable(const CString& table, std::vector<CString>&
                            [](const Source& source) { return source.option == SegmentOptionPersons; });
     };
     const CWMITypeInfo* found = nullptr;
-    std::vector<CString> foundKeys;
     for (const CString& className : registry->GetTypeNames())
     {
         const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
@@ -86,28 +86,41 @@ const CWMITypeInfo* FindClassOfTable(const CString& table, std::vector<CString>&
         if (followsKind(*type))
             return type;
         if (found == nullptr)
-        {
             found = type;
-            foundKeys = keyColumns;
-        }
     }
-    keyColumns = foundKeys;
     return found;
 }
 
-// ClassOfTable's answers by upper-cased table, kept while the registry holds as many classes as
-// when they were found: the registry only grows (while the library loads, and when a test
-// registers classes of its own), so each enumeration does not walk every class again.
-struct TableClass
+// The served class whose one key is the table's ID, the first by name: the class whose sources
+// a value list of the table's rows follows; null when none.
+const CWMITypeInfo* FindListClassOfTable(const CString& table)
 {
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (type != nullptr && !type->GetSegmentSources().empty() && type->GetKeyProperties().size() == 1 &&
+            type->GetKeyProperties().front().second.CompareNoCase(table + L".ID") == 0)
+            return type;
+    }
+    return nullptr;
+}
+
+// The classes of a table's rows, found once per table and kept while the registry holds as many
+// classes as when they were found: the registry only grows (while the library loads, and when a
+// test registers classes of its own), so each read does not walk every class again.
+struct TableClasses
+{
+    // FindClassOfTable's class.
     const CWMITypeInfo* type = nullptr;
-    std::vector<CString> keyColumns;
+    // FindListClassOfTable's class.
+    const CWMITypeInfo* listType = nullptr;
 };
 std::mutex g_tableClassesLock;
-std::map<CString, TableClass> g_tableClasses;
+std::map<CString, TableClasses> g_tableClasses;
 std::size_t g_tableClassesCount = 0;
 
-const CWMITypeInfo* ClassOfTable(const CString& table, std::vector<CString>& keyColumns)
+TableClasses ClassesOfTable(const CString& table)
 {
     CString key(table);
     key.MakeUpper();
@@ -121,17 +134,16 @@ const CWMITypeInfo* ClassOfTable(const CString& table, std::vector<CString>& key
         }
         const auto found = g_tableClasses.find(key);
         if (found != g_tableClasses.end())
-        {
-            keyColumns = found->second.keyColumns;
-            return found->second.type;
-        }
+            return found->second;
     }
     // Found outside the lock: the walk reaches the registry, whose own lock comes first.
-    const CWMITypeInfo* type = FindClassOfTable(table, keyColumns);
+    TableClasses classes;
+    classes.type = FindClassOfTable(table);
+    classes.listType = FindListClassOfTable(table);
     const std::lock_guard<std::mutex> guard(g_tableClassesLock);
     if (g_tableClassesCount == count)
-        g_tableClasses.emplace(key, TableClass{type, keyColumns});
-    return type;
+        g_tableClasses.emplace(key, classes);
+    return classes;
 }
 
 class SourceFilter
@@ -171,8 +183,7 @@ public:
         const auto names = recordset.GetQuery().GetTableNames();
         for (std::size_t i = 1; i < names.size(); ++i)
         {
-            std::vector<CString> keyColumns;
-            const CWMITypeInfo* served = ClassOfTable(names[i].second, keyColumns);
+            const CWMITypeInfo* served = ClassesOfTable(names[i].second).type;
             if (served == nullptr || served == &type)
                 continue;
             // The served class's filter, written on the joined row under its name in the join.
@@ -395,17 +406,11 @@ private:
 void CWmipSegmentSourceFilter::ApplyToList(const CAcsUser& user, const CString& table, CMultiFilterRecordset& rows,
                                            CBntDatabase* database)
 {
-    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
-    for (const CString& className : registry->GetTypeNames())
-    {
-        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
-        if (type == nullptr || type->GetSegmentSources().empty() || type->GetKeyProperties().size() != 1 ||
-            type->GetKeyProperties().front().second.CompareNoCase(table + L".ID") != 0)
-            continue;
+    const CWMITypeInfo* type = ClassesOfTable(table).listType;
+    if (type != nullptr)
         Apply(user, *type, rows, database);
-        return;
-    }
-    user.AddSegmentFilterWithTableCheck(rows);
+    else
+        user.AddSegmentFilterWithTableCheck(rows);
 }
 
 bool CWmipSegmentSourceFilter::Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
