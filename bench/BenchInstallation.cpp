@@ -18,6 +18,8 @@ namespace {
 constexpr const wchar_t* kAdministratorSid = L"S-1-5-21-1004336348-1177238915-682003330-1500";
 // The demo's account of the segment-restricted operator.
 constexpr const wchar_t* kOperatorSid = L"S-1-5-21-1004336348-1177238915-682003330-1001";
+// The demo's account of the porter (segment 1 only).
+constexpr const wchar_t* kPorterSid = L"S-1-5-21-1004336348-1177238915-682003330-1008";
 
 // Links the benchmark's caller to the system administrator through the demo's local directory.
 constexpr const char* kAdministratorAccount =
@@ -48,8 +50,19 @@ void Execute(sqlite3* database, const std::string& sql, const std::string& what)
 // Cardholder segmentation on, so that a restricted operator's reads carry the segment filter.
 constexpr const char* kCardholderSegmentation = "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;";
 
-// The first generated person; the demo's own persons stay below it.
-constexpr int kFirstGeneratedPerson = 1001;
+// The generated badges, their extensions and links: those of the generated persons.
+constexpr const char* kRemoveGeneratedBadges =
+    "DELETE FROM BADGELINK WHERE BADGEKEY >= 1001; DELETE FROM BADGE_FIPS201 WHERE BADGEKEY >= 1001; "
+    "DELETE FROM BADGE WHERE BADGEKEY >= 1001;";
+static_assert(BenchInstallation::kFirstGeneratedPerson == 1001, "the generated badges are those of the persons");
+
+// Steps an insert once and resets it. Throws std::runtime_error naming what was inserted.
+void StepInsert(sqlite3* database, sqlite3_stmt* insert, const char* what)
+{
+    if (sqlite3_step(insert) != SQLITE_DONE)
+        throw std::runtime_error(std::string("cannot insert ") + what + ": " + sqlite3_errmsg(database));
+    sqlite3_reset(insert);
+}
 
 }  // namespace
 
@@ -99,6 +112,11 @@ const wchar_t* BenchInstallation::OperatorSid()
     return kOperatorSid;
 }
 
+const wchar_t* BenchInstallation::PorterSid()
+{
+    return kPorterSid;
+}
+
 const wchar_t* BenchInstallation::AdministratorSid()
 {
     return kAdministratorSid;
@@ -122,9 +140,7 @@ void BenchInstallation::FillEventTypes(int rowCount)
             sqlite3_bind_int(insert.Get(), 1, id);
             sqlite3_bind_text(insert.Get(), 2, description.c_str(), static_cast<int>(description.size()),
                               SQLITE_TRANSIENT);
-            if (sqlite3_step(insert.Get()) != SQLITE_DONE)
-                throw std::runtime_error(std::string("cannot insert an event type: ") + sqlite3_errmsg(database));
-            sqlite3_reset(insert.Get());
+            StepInsert(database, insert.Get(), "an event type");
         }
         Execute(database, "COMMIT", "committing the fill");
     }
@@ -147,7 +163,9 @@ void BenchInstallation::FillPersons(int personCount)
     try
     {
         const std::string first = std::to_string(kFirstGeneratedPerson);
-        Execute(database, "DELETE FROM EMP WHERE ID >= " + first, "emptying the generated persons");
+        Execute(database, kRemoveGeneratedBadges, "removing the generated badges");
+        Execute(database, "DELETE FROM UDFEMP WHERE ID >= " + first + "; DELETE FROM EMP WHERE ID >= " + first,
+                "emptying the generated persons");
         SqliteStatement person(database,
                                "INSERT INTO EMP (ID, LASTNAME, FIRSTNAME, MIDNAME, SSNO, ALLOWEDVISITORS, LASTCHANGED, "
                                "SEGMENTID, VISITOR, GUARD) VALUES (?, ?, ?, '', ?, ?, '2024-02-01 08:00:00', ?, ?, 0)");
@@ -166,15 +184,11 @@ void BenchInstallation::FillPersons(int personCount)
             sqlite3_bind_int(person.Get(), 6, n % kPersonSegments + 1);
             const bool visitor = n % kVisitorEvery == 0;
             sqlite3_bind_int(person.Get(), 7, visitor ? 1 : 0);
-            if (sqlite3_step(person.Get()) != SQLITE_DONE)
-                throw std::runtime_error(std::string("cannot insert a person: ") + sqlite3_errmsg(database));
-            sqlite3_reset(person.Get());
+            StepInsert(database, person.Get(), "a person");
             if (visitor)
                 continue;
             sqlite3_bind_int(udf.Get(), 1, id);
-            if (sqlite3_step(udf.Get()) != SQLITE_DONE)
-                throw std::runtime_error(std::string("cannot insert a person's fields: ") + sqlite3_errmsg(database));
-            sqlite3_reset(udf.Get());
+            StepInsert(database, udf.Get(), "a person's fields");
         }
         Execute(database, "COMMIT", "committing the person fill");
     }
@@ -184,4 +198,44 @@ void BenchInstallation::FillPersons(int personCount)
         throw;
     }
     m_personRows = personCount;
+    m_badgeRows = 0;
+}
+
+void BenchInstallation::FillBadges(int personCount)
+{
+    FillPersons(personCount);
+    if (personCount == m_badgeRows)
+        return;
+    sqlite3* database = m_database.get();
+    Execute(database, "BEGIN", "starting the badge fill");
+    try
+    {
+        Execute(database, kRemoveGeneratedBadges, "removing the generated badges");
+        SqliteStatement badge(database, "INSERT INTO BADGE (BADGEKEY, ID, ISSUECODE, TYPE, STATUS, EMPID, ACTIVATE, "
+                                        "DEACTIVATE, LASTCHANGED) VALUES (?, ?, 0, 1, 1, ?, '2024-02-01 00:00:00', "
+                                        "'2030-12-31 23:59:59', '2024-02-01 08:00:00')");
+        SqliteStatement extension(database, "INSERT INTO BADGE_FIPS201 (BADGEKEY, FASCN, TPK_ALGORITHM_ID, "
+                                            "CREDENTIAL_TYPE) VALUES (?, X'0AFF', 0, 1)");
+        SqliteStatement link(database, "INSERT INTO BADGELINK (ACCLVLID, BADGEKEY) VALUES (?, ?)");
+        for (int n = 0; n < personCount; ++n)
+        {
+            const int id = kFirstGeneratedPerson + n;
+            sqlite3_bind_int(badge.Get(), 1, id);
+            sqlite3_bind_int(badge.Get(), 2, 5000000 + id);
+            sqlite3_bind_int(badge.Get(), 3, id);
+            StepInsert(database, badge.Get(), "a badge");
+            sqlite3_bind_int(extension.Get(), 1, id);
+            StepInsert(database, extension.Get(), "a badge's extension");
+            sqlite3_bind_int(link.Get(), 1, kGeneratedBadgeLevel);
+            sqlite3_bind_int(link.Get(), 2, id);
+            StepInsert(database, link.Get(), "a badge's level link");
+        }
+        Execute(database, "COMMIT", "committing the badge fill");
+    }
+    catch (const std::runtime_error&)
+    {
+        sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    m_badgeRows = personCount;
 }

@@ -6,14 +6,17 @@
 #include <string>
 
 #include "bench/BenchInstallation.h"
-#include "bench/BenchRequest.h"
-#include "bench/CountingSink.h"
-#include "bench/PairTiming.h"
+#include "bench/RequestTiming.h"
 #include "platform/security/CallerIdentity.h"
 #include "provider/CWmipInstanceProvider.h"
 
 namespace {
 constexpr int kPersonCount = 100000;
+// The read Bnt_Cardholder makes for the operator, written by hand.
+constexpr const char* kOperatorsCardholders =
+    "SELECT EMP.ID, EMP.LASTNAME, EMP.FIRSTNAME, EMP.MIDNAME, EMP.SSNO, EMP.ALLOWEDVISITORS, EMP.LASTCHANGED, "
+    "EMP.SEGMENTID, EMP.VISITOR, EMP.ASSET_GROUPID, EMP.GUARD, UDFEMP.ID FROM EMP "
+    "LEFT OUTER JOIN UDFEMP ON EMP.ID = UDFEMP.ID WHERE EMP.VISITOR = ? AND EMP.SEGMENTID IN (?, ?)";
 }  // namespace
 
 CardholderBench::CardholderBench(BenchInstallation& installation, CWmipInstanceProvider& provider)
@@ -35,31 +38,12 @@ void CardholderBench::Enumeration(benchmark::State& state)
     {
         m_installation.FillPersons(static_cast<int>(state.range(0)));
         const CallerIdentity::Scope caller(CallerIdentity(BenchInstallation::OperatorSid(), SecurityImpersonation));
-        const BstrOwner language = BenchRequest::MakeBstr(L"WQL");
-        const BstrOwner query = BenchRequest::MakeBstr(L"SELECT * FROM Bnt_Cardholder");
-        const ComPtr<CountingSink> sink = MakeComObject<CountingSink>();
         // The raw read counts the rows the operator may see; the provider must answer as many.
-        const std::int64_t expected = m_raw.ReadSegments();
-
-        auto provider = [&] {
-            sink->Reset();
-            const HRESULT result = m_provider.ExecQueryAsync(language.Get(), query.Get(), 0, nullptr, sink.Get());
-            BenchRequest::ExpectAnswered("ExecQueryAsync of Bnt_Cardholder", result, *sink, expected);
-        };
-        auto raw = [&] {
-            const std::int64_t read = m_raw.ReadSegments();
-            if (read != expected)
-                throw std::runtime_error("the raw cardholder read answered " + std::to_string(read) + " rows");
-        };
-        // Outside the measurement: the operator's user cache entry, the class and the pages.
-        provider();
-
-        PairTiming::Clock::duration providerTime{};
-        PairTiming::Clock::duration rawTime{};
-        for (auto _ : state)
-            PairTiming::RunPair(state, provider, raw, providerTime, rawTime);
+        RequestTiming::Enumeration(state, m_provider, L"SELECT * FROM Bnt_Cardholder",
+                                   "ExecQueryAsync of Bnt_Cardholder", [&] {
+                                       return m_raw.Read(kOperatorsCardholders, {0, 1, 2});
+                                   });
         benchmark::DoNotOptimize(m_raw.Checksum());
-        PairTiming::ReportCounters(state, providerTime, rawTime, static_cast<double>(state.iterations() * expected));
     }
     catch (const std::exception& error)
     {

@@ -1,7 +1,8 @@
 // CardholderBench: the road most users take. Cardholders/N enumerates Bnt_Cardholder ("SELECT *
 // FROM Bnt_Cardholder" through ExecQueryAsync) as the demo's segment-restricted operator over N
 // generated persons, so the join to UDFEMP, the cardholder filter, the segment filter and the
-// per-row grant are all paid, beside the equivalent raw SQL (RawCardholderReader) in the same
+// per-row grant are all paid, beside the equivalent raw SQL (RawRecordReader: EMP joined to its
+// UDFEMP row, cardholders only, the operator's segments 1 and 2) in the same
 // iterations. Counters per row, as PairTiming reports; the two sides must read the same rows.
 //
 // Owned by main, after the installation and the provider it measures, which must outlive it.
@@ -9,7 +10,7 @@
 // while its benchmark runs.
 #pragma once
 
-#include "bench/RawCardholderReader.h"
+#include "bench/RawRecordReader.h"
 
 namespace benchmark {
 class State;
@@ -35,5 +36,5 @@ private:
     // Set at construction.
     BenchInstallation& m_installation;
     CWmipInstanceProvider& m_provider;
-    RawCardholderReader m_raw;
+    RawRecordReader m_raw;
 };

@@ -18,6 +18,7 @@
 #include "bench/BenchRequest.h"
 #include "bench/PairTiming.h"
 #include "bench/PeakResident.h"
+#include "bench/RequestTiming.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
@@ -42,9 +43,8 @@ constexpr std::size_t kGetsPerCaller = 256;
 // Keys drawn once per run and used round-robin, a batch per iteration; the pool is a multiple
 // of the batch.
 constexpr std::size_t kKeyPoolSize = 4096;
-constexpr std::size_t kGetsPerIteration = 64;
 constexpr unsigned kKeySeed = 20240101;
-static_assert(kKeyPoolSize % kGetsPerIteration == 0, "a batch never runs past the key pool");
+static_assert(kKeyPoolSize % RequestTiming::kGetsPerIteration == 0, "a batch never runs past the key pool");
 static_assert(kKeyPoolSize >= kGetsPerCaller * kParallelCallers, "each caller gets keys of its own");
 
 // The namespace the provider serves, its repository holding every registered class as the host
@@ -174,49 +174,23 @@ void ProviderBench::KeyedGet(benchmark::State& state)
         const int rows = static_cast<int>(state.range(0));
         m_installation.FillEventTypes(rows);
         const KeyPool pool = MakeKeyPool(rows);
-        const std::vector<int>& keys = pool.keys;
-        const std::vector<BstrOwner>& paths = pool.paths;
+        // Outside the measurement: the first batch shows that each get answers the object of its
+        // own key.
         const ComPtr<CountingSink> sink = MakeComObject<CountingSink>();
-
-        std::size_t first = 0;
-        auto provider = [&] {
-            for (std::size_t i = first; i < first + kGetsPerIteration; ++i)
-            {
-                sink->Reset();
-                const HRESULT result = m_provider.GetObjectAsync(paths[i].Get(), 0, nullptr, sink.Get());
-                BenchRequest::ExpectAnswered("GetObjectAsync", result, *sink, 1);
-            }
-        };
-        auto raw = [&] {
-            for (std::size_t i = first; i < first + kGetsPerIteration; ++i)
-            {
-                if (m_raw.ReadOne(keys[i]) != 1)
-                    throw std::runtime_error("the raw keyed read missed event type " + std::to_string(keys[i]));
-            }
-        };
-        // Outside the measurement: the connection pool, the caches and the database pages fill,
-        // and the first batch shows that each get answers the object of its own key.
-        for (std::size_t i = 0; i < kGetsPerIteration; ++i)
+        for (std::size_t i = 0; i < RequestTiming::kGetsPerIteration; ++i)
         {
             sink->Reset();
-            const HRESULT result = m_provider.GetObjectAsync(paths[i].Get(), 0, nullptr, sink.Get());
+            const HRESULT result = m_provider.GetObjectAsync(pool.paths[i].Get(), 0, nullptr, sink.Get());
             BenchRequest::ExpectAnswered("GetObjectAsync", result, *sink, 1);
-            if (IdOf(sink->LastObject()) != keys[i])
-                throw std::runtime_error("GetObjectAsync of event type " + std::to_string(keys[i]) +
+            if (IdOf(sink->LastObject()) != pool.keys[i])
+                throw std::runtime_error("GetObjectAsync of event type " + std::to_string(pool.keys[i]) +
                                          " answered another object");
         }
-        raw();
-
-        Clock::duration providerTime{};
-        Clock::duration rawTime{};
-        for (auto _ : state)
-        {
-            PairTiming::RunPair(state, provider, raw, providerTime, rawTime);
-            first = (first + kGetsPerIteration) % kKeyPoolSize;
-        }
+        RequestTiming::KeyedGets(state, m_provider, pool.paths, "GetObjectAsync", [&](std::size_t i) {
+            if (m_raw.ReadOne(pool.keys[i]) != 1)
+                throw std::runtime_error("the raw keyed read missed event type " + std::to_string(pool.keys[i]));
+        });
         benchmark::DoNotOptimize(m_raw.Checksum());
-        PairTiming::ReportCounters(state, providerTime, rawTime,
-                                   static_cast<double>(state.iterations()) * kGetsPerIteration);
     }
     catch (const std::exception& error)
     {

@@ -78,6 +78,9 @@ void SummaryReporter::Finalize()
     for (std::size_t m = 0; m < m_measurements.size(); ++m)
         if (m_measurements[m].flat)
             PrintFlatness(out, m);
+    for (std::size_t m = 0; m < m_measurements.size(); ++m)
+        if (!m_measurements[m].against.empty())
+            PrintAgainst(out, m);
     benchmark::ConsoleReporter::Finalize();
 }
 
@@ -103,4 +106,30 @@ void SummaryReporter::PrintFlatness(std::ostream& out, std::size_t measurement) 
                   m.unit.c_str(), largest->rows.c_str(), m.argument.c_str(), smallest->rows.c_str(), m.argument.c_str(),
                   (largest->providerNs / largest->runs) / (smallest->providerNs / smallest->runs));
     out << line << '\n';
+}
+
+void SummaryReporter::PrintAgainst(std::ostream& out, std::size_t measurement) const
+{
+    const Measurement& m = m_measurements[measurement];
+    for (const Result& result : m_results)
+    {
+        if (result.measurement != measurement || result.providerNs <= 0)
+            continue;
+        for (const Result& other : m_results)
+        {
+            if (m_measurements[other.measurement].family != m.against || other.rows != result.rows ||
+                other.providerNs <= 0)
+                continue;
+            char target[64] = "reference, no target";
+            if (m.againstTarget > 0)
+                std::snprintf(target, sizeof target, "target <= %gx", m.againstTarget);
+            char line[320] = {};
+            std::snprintf(line, sizeof line, "%s against %s: %.2fx (%s), %s%s: %.0f against %.0f ns/%s",
+                          m.family.c_str(), m.against.c_str(),
+                          (result.providerNs / result.runs) / (other.providerNs / other.runs), target,
+                          result.rows.c_str(), m.argument.c_str(), result.providerNs / result.runs,
+                          other.providerNs / other.runs, m.unit.c_str());
+            out << line << '\n';
+        }
+    }
 }

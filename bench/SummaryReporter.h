@@ -4,7 +4,8 @@
 // one summary line per family and argument, for example
 //   "enumeration ratio: 2.4x (target <= 2.5x), 10000 rows: provider 812 ns/row, raw 338 ns/row"
 // and, for a family that must stay flat as it grows, the per-row cost of its largest argument
-// against its smallest. Time per unit is in nanoseconds.
+// against its smallest, and for a family compared with another (a restricted caller's read
+// against the administrator's) the ratio of their measured costs at each argument. Time per unit is in nanoseconds.
 // Runs of a family measured more than once (repetitions) are averaged; failed runs are left out.
 //
 // Owned by main for the duration of benchmark::RunSpecifiedBenchmarks; called on one thread.
@@ -37,6 +38,11 @@ public:
         // True when the per-row cost must not grow with the argument: the summary compares
         // the largest argument's cost with the smallest's.
         bool flat = false;
+        // Another family whose measured cost this one's is compared with at each argument (a
+        // restricted caller's against the administrator's), and the target of that ratio
+        // (0: for reference).
+        std::string against = {};
+        double againstTarget = 0;
     };
 
     explicit SummaryReporter(std::vector<Measurement> measurements);
@@ -59,6 +65,8 @@ private:
 
     // Prints the growth of the per-row cost over the family's arguments.
     void PrintFlatness(std::ostream& out, std::size_t measurement) const;
+    // Prints the family's measured cost against the `against` family's at each argument.
+    void PrintAgainst(std::ostream& out, std::size_t measurement) const;
 
     // Set at construction.
     std::vector<Measurement> m_measurements;

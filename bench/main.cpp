@@ -1,7 +1,9 @@
 // provixa_bench: the instance provider's cost per row against raw SQLite reads of the same rows,
 // its keyed gets alone and from eight callers at once (see ProviderBench), a paged bus read
 // against the raw read of the same page (BusPageBench), and Bnt_Cardholder for a restricted
-// operator against the equivalent raw SQL (CardholderBench), and the Base64 round trip at two
+// operator against the equivalent raw SQL (CardholderBench), records seen with their owner (a
+// badge, its extension, its level links) for the administrator and for the segment-restricted
+// porter at 10k, 100k and 1M persons (OwnerDerivedBench), and the Base64 round trip at two
 // sizes against a plain copy (Base64Bench). Builds its own installation in a
 // temporary PROVIXA_HOME; takes the usual Google Benchmark options (--benchmark_filter,
 // --benchmark_min_time, --benchmark_repetitions). The summary at the end prints every ratio
@@ -15,6 +17,7 @@
 #include "bench/BenchInstallation.h"
 #include "bench/BusPageBench.h"
 #include "bench/CardholderBench.h"
+#include "bench/OwnerDerivedBench.h"
 #include "bench/ProviderBench.h"
 #include "bench/SummaryReporter.h"
 
@@ -32,6 +35,8 @@ int main(int argc, char** argv)
         busBench.Register();
         CardholderBench cardholderBench(installation, bench.Provider());
         cardholderBench.Register();
+        OwnerDerivedBench ownerBench(installation, bench.Provider());
+        ownerBench.Register();
         Base64Bench::Register();
         using Measurement = SummaryReporter::Measurement;
         Measurement enumeration{ProviderBench::kEnumerationName, "enumeration ratio", 2.5, "row"};
@@ -50,6 +55,21 @@ int main(int argc, char** argv)
         base64.flat = true;
         base64.measured = "base64";
         base64.baseline = "copy";
+        // A restricted caller's read of records seen with their owner, flat from 10k to 1M persons
+        // and set against the administrator's read of the same class: a badge's keyed get and
+        // enumeration within 1.5 times it (per get, per row returned), the others for reference.
+        using Owner = OwnerDerivedBench;
+        const auto ownerRead = [](const char* family, const char* label, double target, const char* unit,
+                                  const char* against, double againstTarget) {
+            Measurement read{family, label, target, unit, " persons"};
+            read.flat = true;
+            if (against != nullptr)
+            {
+                read.against = against;
+                read.againstTarget = againstTarget;
+            }
+            return read;
+        };
         SummaryReporter reporter({
             enumeration,
             {ProviderBench::kKeyedGetName, "keyed get ratio", 3.0, "get"},
@@ -57,6 +77,18 @@ int main(int argc, char** argv)
             rawParallel,
             {BusPageBench::kBusPageName, "bus page ratio", 3.0, "page", " (page number, 100 of 100000 rows)"},
             {CardholderBench::kCardholderName, "restricted cardholder ratio", 2.5, "row", " persons"},
+            ownerRead(Owner::kBadgeGetName, "badge keyed get ratio", 2.7, "get", nullptr, 0),
+            ownerRead(Owner::kRestrictedBadgeGetName, "restricted badge keyed get ratio", 2.7, "get",
+                      Owner::kBadgeGetName, 1.5),
+            ownerRead(Owner::kBadgeEnumerationName, "badge enumeration ratio", 2.3, "row", nullptr, 0),
+            ownerRead(Owner::kRestrictedBadgeEnumerationName, "restricted badge enumeration ratio", 2.3, "row",
+                      Owner::kBadgeEnumerationName, 1.5),
+            ownerRead(Owner::kExtensionEnumerationName, "badge extension enumeration ratio", 0, "row", nullptr, 0),
+            ownerRead(Owner::kRestrictedExtensionEnumerationName, "restricted badge extension enumeration ratio", 0,
+                      "row", Owner::kExtensionEnumerationName, 0),
+            ownerRead(Owner::kLinkEnumerationName, "level link enumeration ratio", 0, "row", nullptr, 0),
+            ownerRead(Owner::kRestrictedLinkEnumerationName, "restricted level link enumeration ratio", 0, "row",
+                      Owner::kLinkEnumerationName, 0),
             base64,
         });
         benchmark::RunSpecifiedBenchmarks(&reporter);

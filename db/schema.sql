@@ -1232,3 +1232,21 @@ CREATE TABLE PORTAVERE_TRANSACTION (
     USERID                  INTEGER,
     LOGGED_UTC              TEXT NOT NULL
 );
+
+------------------------------------------------------------------------------------------------
+-- A restricted caller's reads: every row a visibility condition looks up (a record's owner, a
+-- joined record, a device's panel) is found by an index, so that a keyed get costs the same
+-- whatever the number of owners and an enumeration costs per row it reads.
+------------------------------------------------------------------------------------------------
+-- A person's badges (a person's badge links; the badges a person's visibility decides).
+CREATE INDEX BADGE_EMPID ON BADGE (EMPID);
+-- A panel's readers, intrusion devices, cameras and monitoring-zone links, which a device class
+-- joins from its panel.
+CREATE INDEX READER_PANELID ON READER (PANELID);
+CREATE INDEX INTRUSION_DEVICE_PANELID ON INTRUSION_DEVICE (PANELID);
+CREATE INDEX CCTVDEVICE_PANELID ON CCTVDEVICE (PANELID);
+CREATE INDEX MONDEVLINK_PANELID ON MONDEVLINK (PANELID);
+-- A reader's level links.
+CREATE INDEX ACCLVLINK_READER ON ACCLVLINK (PANELID, READERID);
+-- A timezone by its number (its key leads with its description).
+CREATE INDEX TIMEZONE_TZID ON TIMEZONE (TZID);

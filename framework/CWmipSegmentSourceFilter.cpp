@@ -54,8 +54,9 @@ CString JoinedColumn(const CMultiFilterRecordset& recordset, const CString& tabl
 // the rows (cardholders and visitors are persons), the one whose segment follows each row's
 // own kind: Bnt_Person, not Bnt_Cardholder, whose segment would hide a visitor that visitor
 // segmentation leaves open.
-const CWMITypeInfo* FindClassOfTable(const CString& table, std::vector<CString>& keyColumns)
+const CWMITypeInfo* FindClassOfTable(const CString& table)
 {
+    std::vector<CString> keyColumns;
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     const auto keysIn = [&](const CWMITypeInfo* type, std::vector<CString>& columns) {
         columns.clear();
@@ -75,7 +76,6 @@ const CWMITypeInfo* FindClassOfTable(const CString& table, std::vector<CString>&
                            [](const Source& source) { return source.option == SegmentOptionPersons; });
     };
     const CWMITypeInfo* found = nullptr;
-    std::vector<CString> foundKeys;
     for (const CString& className : registry->GetTypeNames())
     {
         const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
@@ -86,28 +86,41 @@ const CWMITypeInfo* FindClassOfTable(const CString& table, std::vector<CString>&
         if (followsKind(*type))
             return type;
         if (found == nullptr)
-        {
             found = type;
-            foundKeys = keyColumns;
-        }
     }
-    keyColumns = foundKeys;
     return found;
 }
 
-// ClassOfTable's answers by upper-cased table, kept while the registry holds as many classes as
-// when they were found: the registry only grows (while the library loads, and when a test
-// registers classes of its own), so each enumeration does not walk every class again.
-struct TableClass
+// The served class whose one key is the table's ID, the first by name: the class whose sources
+// a value list of the table's rows follows; null when none.
+const CWMITypeInfo* FindListClassOfTable(const CString& table)
 {
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    for (const CString& className : registry->GetTypeNames())
+    {
+        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
+        if (type != nullptr && !type->GetSegmentSources().empty() && type->GetKeyProperties().size() == 1 &&
+            type->GetKeyProperties().front().second.CompareNoCase(table + L".ID") == 0)
+            return type;
+    }
+    return nullptr;
+}
+
+// The classes of a table's rows, found once per table and kept while the registry holds as many
+// classes as when they were found: the registry only grows (while the library loads, and when a
+// test registers classes of its own), so each read does not walk every class again.
+struct TableClasses
+{
+    // FindClassOfTable's class.
     const CWMITypeInfo* type = nullptr;
-    std::vector<CString> keyColumns;
+    // FindListClassOfTable's class.
+    const CWMITypeInfo* listType = nullptr;
 };
 std::mutex g_tableClassesLock;
-std::map<CString, TableClass> g_tableClasses;
+std::map<CString, TableClasses> g_tableClasses;
 std::size_t g_tableClassesCount = 0;
 
-const CWMITypeInfo* ClassOfTable(const CString& table, std::vector<CString>& keyColumns)
+TableClasses ClassesOfTable(const CString& table)
 {
     CString key(table);
     key.MakeUpper();
@@ -121,17 +134,16 @@ const CWMITypeInfo* ClassOfTable(const CString& table, std::vector<CString>& key
         }
         const auto found = g_tableClasses.find(key);
         if (found != g_tableClasses.end())
-        {
-            keyColumns = found->second.keyColumns;
-            return found->second.type;
-        }
+            return found->second;
     }
     // Found outside the lock: the walk reaches the registry, whose own lock comes first.
-    const CWMITypeInfo* type = FindClassOfTable(table, keyColumns);
+    TableClasses classes;
+    classes.type = FindClassOfTable(table);
+    classes.listType = FindListClassOfTable(table);
     const std::lock_guard<std::mutex> guard(g_tableClassesLock);
     if (g_tableClassesCount == count)
-        g_tableClasses.emplace(key, TableClass{type, keyColumns});
-    return type;
+        g_tableClasses.emplace(key, classes);
+    return classes;
 }
 
 class SourceFilter
@@ -140,7 +152,7 @@ public:
     SourceFilter(const CAcsUser& user, CBntDatabase* database) : m_user(user), m_database(database) {}
 
     // Adds the class's filter; true when it restricts anything (an unrestricted owner needs no
-    // sub-select). Nothing is added for a source the caller's options leave open.
+    // look-up). Nothing is added for a source the caller's options leave open.
     bool Restrict(const CWMITypeInfo& type, CMultiFilterRecordset& recordset, int depth)
     {
         if (type.GetSegmentSources().empty())
@@ -171,16 +183,15 @@ public:
         const auto names = recordset.GetQuery().GetTableNames();
         for (std::size_t i = 1; i < names.size(); ++i)
         {
-            std::vector<CString> keyColumns;
-            const CWMITypeInfo* served = ClassOfTable(names[i].second, keyColumns);
+            const CWMITypeInfo* served = ClassesOfTable(names[i].second).type;
             if (served == nullptr || served == &type)
                 continue;
-            CDynamicRecordset keys(m_database);
-            keys.SetTable(names[i].second);
-            for (const CString& column : keyColumns)
-                keys.AddColumnToSet(column, names[i].second);
-            if (Restrict(*served, keys, 1))
-                recordset.RestrictJoinedTable(names[i].first, keyColumns, keys.GetQuery().BuildSelect(false));
+            // The served class's filter, written on the joined row under its name in the join.
+            CDynamicRecordset row(m_database);
+            row.SetTable(names[i].first.CompareNoCase(names[i].second) == 0 ? names[i].second
+                                                                            : names[i].second + L" " + names[i].first);
+            if (Restrict(*served, row, 1))
+                recordset.RestrictJoinedTable(names[i].first, row.GetQuery().BuildCondition());
         }
     }
 
@@ -218,16 +229,11 @@ private:
             return true;
         }
         case SegmentOptionPersons: {
-            // Whether a person's segment applies depends on the person's kind.
-            CString key;
-            for (const auto& [property, keyColumn] : type.GetKeyProperties())
-            {
-                if (keyColumn.Left(keyColumn.Find(L'.')).CompareNoCase(source.table) == 0)
-                    key = name + keyColumn.Mid(keyColumn.Find(L'.'));
-            }
-            if (key.IsEmpty())
-                return Deny(type, recordset, L"names no key of its persons' table");
-            CPerson::AddVisiblePersonFilter(m_user, recordset, key);
+            // Whether a person's segment applies depends on the person's kind, which the
+            // person's own row holds.
+            if (source.table.CompareNoCase(CPerson::kPersonTable) != 0)
+                return Deny(type, recordset, L"holds its persons' segments outside the persons' table");
+            CPerson::AddVisiblePersonRowFilter(m_user, recordset, name);
             return true;
         }
         default:
@@ -242,10 +248,15 @@ private:
         if (owner == nullptr || depth >= CWmipSegmentSourceFilter::kMaxOwnerDepth ||
             source.names.size() != source.ownerKeys.size() || source.names.empty())
             return Deny(type, recordset, L"names an owner that cannot be followed");
-        // The owner's keys, all in one table, which the sub-select reads.
-        CDynamicRecordset ownerRows(m_database);
+        // The owner's row that the record names, under a name of its own depth so that the
+        // record's columns stay reachable from inside (the owner may live in the record's own
+        // table), and the owner's own filter on it: "EXISTS (SELECT 1 FROM owner WHERE
+        // owner.key = record.column AND ...)", which the engine answers by the owner's key for
+        // each record instead of listing every visible owner.
+        const CString ownerName = CString(L"SEGOWNER") + CString(std::to_wstring(depth + 1).c_str());
+        CDynamicRecordset ownerRow(m_database);
         CString ownerTable;
-        CString local;
+        CString match;
         CString unnamed;
         for (std::size_t i = 0; i < source.names.size(); ++i)
         {
@@ -256,23 +267,23 @@ private:
             if (i == 0)
             {
                 ownerTable = ownerColumn.Left(dot);
-                ownerRows.SetTable(ownerTable);
+                ownerRow.SetTable(ownerTable + L" " + ownerName);
             }
             else if (ownerColumn.Left(dot).CompareNoCase(ownerTable) != 0)
                 return Deny(type, recordset, L"names owner keys of several tables");
-            ownerRows.AddColumnToSet(ownerColumn.Mid(dot + 1), ownerTable);
             const CString column = JoinedColumn(recordset, NamingColumn(type, source.names[i], ownerColumn));
             if (column.IsEmpty())
                 return Deny(type, recordset, L"reads no column that names its owner");
-            local += (i == 0 ? L"" : L", ") + column;
+            match += (i == 0 ? L"" : L" AND ") + ownerName + ownerColumn.Mid(dot) + L" = " + column;
             unnamed += (i == 0 ? L"" : L" AND ") + column + L" IS NULL";
         }
-        if (!Restrict(*owner, ownerRows, depth + 1))
+        ownerRow.AppendFilter(match);
+        if (!Restrict(*owner, ownerRow, depth + 1))
             return false;
-        const CRecordsetQuery::BoundText owners = ownerRows.GetQuery().BuildSelect(false);
-        const CString named = L"(" + local + L") IN (" + CString(owners.sql.c_str()) + L")";
+        const CRecordsetQuery::BoundText exists = ownerRow.GetQuery().BuildExists();
         // A row that leaves an optional end empty names no owner there.
-        recordset.AppendFilter(source.optional ? L"(" + unnamed + L" OR " + named + L")" : named, owners.values);
+        const CString named = CString(exists.sql.c_str());
+        recordset.AppendFilter(source.optional ? L"(" + unnamed + L" OR " + named + L")" : named, exists.values);
         return true;
     }
 
@@ -409,17 +420,11 @@ private:
 void CWmipSegmentSourceFilter::ApplyToList(const CAcsUser& user, const CString& table, CMultiFilterRecordset& rows,
                                            CBntDatabase* database)
 {
-    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
-    for (const CString& className : registry->GetTypeNames())
-    {
-        const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
-        if (type == nullptr || type->GetSegmentSources().empty() || type->GetKeyProperties().size() != 1 ||
-            type->GetKeyProperties().front().second.CompareNoCase(table + L".ID") != 0)
-            continue;
+    const CWMITypeInfo* type = ClassesOfTable(table).listType;
+    if (type != nullptr)
         Apply(user, *type, rows, database);
-        return;
-    }
-    user.AddSegmentFilterWithTableCheck(rows);
+    else
+        user.AddSegmentFilterWithTableCheck(rows);
 }
 
 bool CWmipSegmentSourceFilter::Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,

@@ -4,9 +4,11 @@
 // delete reads first, and the named-record look-ups that read as the caller.
 //
 // Own column: the column's table in the join holds the record's segment, restricting while its
-// option is on. Owner: the record is seen only with its owner, so the filter is "the naming
-// columns IN (the owner's keys that pass the owner's own filter)", built from the owner's
-// declarations the same way (an owner of an owner is followed). Not segmented: nothing.
+// option is on. Owner: the record is seen only with its owner, so the filter is "EXISTS (the
+// owner row whose keys the naming columns hold, passing the owner's own filter)", built from the
+// owner's declarations the same way (an owner of an owner is followed, each under a name of its
+// own depth): a condition on the one owner row, which the engine finds by key, never a list of
+// every visible owner. A class with several owners (a link) passes each. Not segmented: nothing.
 // Deny by default: a class without a source, a column the join does not hold, an owner that is
 // not registered or a chain of owners deeper than kMaxOwnerDepth give a filter no row passes.
 //
@@ -30,7 +32,7 @@ public:
     CWmipSegmentSourceFilter() = delete;
 
     // Adds the filter of the class's sources to recordset; nothing for an all-segments user.
-    // database runs the owners' sub-selects (it must be the recordset's). Throws CDBException
+    // database is the recordset's (the owners' filters are built on recordsets of it). Throws CDBException
     // for a name the recordset refuses.
     static void Apply(const CAcsUser& user, const CWMITypeInfo& type, CMultiFilterRecordset& recordset,
                       CBntDatabase* database);

@@ -185,10 +185,9 @@ public:
     // The shape and filters, for CRowCountSet.
     const CRecordsetQuery& GetQuery() const { return m_query; }
     // See CRecordsetQuery::RestrictJoinedTable.
-    void RestrictJoinedTable(const CString& name, const std::vector<CString>& keyColumns,
-                             const CRecordsetQuery::BoundText& keys)
+    void RestrictJoinedTable(const CString& name, const CRecordsetQuery::BoundText& served)
     {
-        m_query.RestrictJoinedTable(name, keyColumns, keys);
+        m_query.RestrictJoinedTable(name, served);
     }
 
 protected:

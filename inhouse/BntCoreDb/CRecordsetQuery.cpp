@@ -89,18 +89,13 @@ void CRecordsetQuery::SetupJoin(const CString& table1, const CString& column1, c
     AddJoin(table1, column1, table2, column2, joinKind);
 }
 
-void CRecordsetQuery::RestrictJoinedTable(const CString& name, const std::vector<CString>& keyColumns,
-                                          const BoundText& keysSelect)
+void CRecordsetQuery::RestrictJoinedTable(const CString& name, const BoundText& served)
 {
     const int at = FindTable(name);
-    if (at <= 0 || keyColumns.empty())
-        Refuse(L"42000", L"Only a joined table can be restricted, by its keys.");
-    std::string keys;
-    for (const CString& column : keyColumns)
-        keys += (keys.empty() ? "" : ", ") + CSqlText::QuoteIdentifier(column, false, L"Column");
-    Join& join = m_joins[static_cast<std::size_t>(at - 1)];
-    join.restrictedKey = "(" + keys + ")";
-    join.servedKeys = keysSelect;
+    if (at <= 0 || served.sql.empty())
+        Refuse(L"42000", L"Only a joined table can be restricted, by a condition on its rows.");
+    CSqlText::CheckRawText(CString(served.sql.c_str()), served.values.size());
+    m_joins[static_cast<std::size_t>(at - 1)].served = served;
 }
 
 void CRecordsetQuery::AddJoin(const CString& table1, const CString& column1, const CString& table2,
@@ -114,7 +109,7 @@ void CRecordsetQuery::AddJoin(const CString& table1, const CString& column1, con
     if (m_base.name.IsEmpty())
     {
         m_base = ref1;
-        m_joins.push_back({ref2, joinKind, {condition}, {}, {}});
+        m_joins.push_back({ref2, joinKind, {condition}, {}});
         return;
     }
     const int at1 = FindTable(ref1.name);
@@ -131,7 +126,7 @@ void CRecordsetQuery::AddJoin(const CString& table1, const CString& column1, con
     }
     if (at1 < 0 && at2 < 0)
         Refuse(L"42000", L"A join must name a table that is already part of the recordset.");
-    m_joins.push_back({at1 < 0 ? ref1 : ref2, joinKind, {condition}, {}, {}});
+    m_joins.push_back({at1 < 0 ? ref1 : ref2, joinKind, {condition}, {}});
 }
 
 bool CRecordsetQuery::IsBaseColumn(const Column& column) const
@@ -341,16 +336,16 @@ std::string CRecordsetQuery::BuildFromWhere(std::vector<CDBValue>& values) const
         std::string on;
         for (std::size_t i = 0; i < join.conditions.size(); ++i)
             on += (i == 0 ? "" : " AND ") + join.conditions[i];
-        if (join.restrictedKey.empty())
+        if (join.served.sql.empty())
         {
             sql += join.kind == kLeftOuterJoin ? " LEFT OUTER JOIN " : " INNER JOIN ";
             sql += join.ref.quoted + " ON " + on;
             continue;
         }
-        // The served rows under the join's own name; the rows it may not serve read NULL.
-        sql += " LEFT OUTER JOIN (SELECT * FROM " + join.ref.quoted + " WHERE " + join.restrictedKey + " IN (" +
-               join.servedKeys.sql + ")) AS " + CSqlText::QuoteIdentifier(join.ref.name, false, L"Table") + " ON " + on;
-        values.insert(values.end(), join.servedKeys.values.begin(), join.servedKeys.values.end());
+        // The served rows only: the row the join finds is kept when the condition admits it,
+        // else the joined columns read NULL.
+        sql += " LEFT OUTER JOIN " + join.ref.quoted + " ON " + on + " AND (" + join.served.sql + ")";
+        values.insert(values.end(), join.served.values.begin(), join.served.values.end());
         // An inner join still keeps only the rows whose joined row exists (the inner name hides
         // the outer one in the sub-select).
         if (join.kind != kLeftOuterJoin)
@@ -359,6 +354,14 @@ std::string CRecordsetQuery::BuildFromWhere(std::vector<CDBValue>& values) const
     }
     if (!where.empty())
         where = "(" + where + ")";
+    AppendFilters(where, values);
+    if (!where.empty())
+        sql += " WHERE " + where;
+    return sql;
+}
+
+void CRecordsetQuery::AppendFilters(std::string& where, std::vector<CDBValue>& values) const
+{
     for (std::size_t i = 0; i < m_filters.size(); ++i)
     {
         const Filter& filter = m_filters[i];
@@ -378,9 +381,20 @@ std::string CRecordsetQuery::BuildFromWhere(std::vector<CDBValue>& values) const
         where += (where.empty() ? "(" : " AND (") + CSqlText::CheckRawText(m_filter, m_filterValues.size()) + ")";
         values.insert(values.end(), m_filterValues.begin(), m_filterValues.end());
     }
-    if (!where.empty())
-        sql += " WHERE " + where;
-    return sql;
+}
+
+CRecordsetQuery::BoundText CRecordsetQuery::BuildCondition() const
+{
+    BoundText result;
+    AppendFilters(result.sql, result.values);
+    return result;
+}
+
+CRecordsetQuery::BoundText CRecordsetQuery::BuildExists() const
+{
+    BoundText result;
+    result.sql = "EXISTS (SELECT 1" + BuildFromWhere(result.values) + ")";
+    return result;
 }
 
 CRecordsetQuery::BoundText CRecordsetQuery::BuildSelect(bool withRowId) const

@@ -40,11 +40,13 @@ public:
                    int joinKind);
     void AddJoin(const CString& table1, const CString& column1, const CString& table2, const CString& column2,
                  int joinKind);
-    // Serves the joined table `name` only in the rows that keysSelect (a SELECT of the table's
-    // keyColumns, with its values) gives: elsewhere its columns read NULL in every column, filter
-    // and order, while a row its join finds keeps its place (an inner join still needs the row
-    // to exist). Throws CDBException (42000) for a name that is no join or an invalid column.
-    void RestrictJoinedTable(const CString& name, const std::vector<CString>& keyColumns, const BoundText& keysSelect);
+    // Serves the joined table `name` only in its rows that `served` (a condition on the joined
+    // row under that name, with its values; see BuildCondition) admits: it is added to the join's
+    // ON clause, so elsewhere its columns read NULL in every column, filter and order, while a
+    // row its join finds keeps its place (an inner join still needs the row to exist). The
+    // engine tests the condition on the one row the join finds, never on every row of the
+    // table. Throws CDBException (42000) for a name that is no join or an empty condition.
+    void RestrictJoinedTable(const CString& name, const BoundText& served);
     bool HasTable() const { return !m_base.name.IsEmpty(); }
     const CString& GetBaseTable() const { return m_base.table; }
     // True when the column's table is the base table (or the column is unqualified).
@@ -80,6 +82,15 @@ public:
     // CDBException (HY010) when no table was set or (SELECT) no column is in the set.
     BoundText BuildSelect(bool withRowId) const;
     BoundText BuildCount() const;
+    // The typed and raw filters as one condition (what follows WHERE), its values in marker
+    // order; an empty text when no filter is set. Joins and their restrictions are not part of
+    // it. Throws CDBException like the filters' own checks.
+    BoundText BuildCondition() const;
+    // "EXISTS (SELECT 1 FROM ... WHERE ...)" over the same FROM and WHERE as BuildCount: true
+    // when a row passes. A filter may name a table of the enclosing statement, which makes the
+    // test correlated (evaluated for the enclosing row). Throws CDBException (HY010) when no
+    // table was set.
+    BoundText BuildExists() const;
 
 private:
     struct TableRef
@@ -93,9 +104,8 @@ private:
         TableRef ref;
         int kind;
         std::vector<std::string> conditions;
-        // RestrictJoinedTable: the key column and the SELECT of the keys served; empty: all.
-        std::string restrictedKey;
-        BoundText servedKeys;
+        // RestrictJoinedTable: the condition on the joined row it serves; empty: every row.
+        BoundText served;
     };
     struct Filter
     {
@@ -108,6 +118,8 @@ private:
     int FindTable(const CString& name) const;  // -1 none, 0 base, i+1 join i
     void AddFilterText(std::string sql, std::vector<CDBValue> values, int filterType);
     std::string BuildFromWhere(std::vector<CDBValue>& values) const;
+    // Appends the filters to where (joined with AND to what it holds) and their values.
+    void AppendFilters(std::string& where, std::vector<CDBValue>& values) const;
     std::string BuildColumns() const;
 
     TableRef m_base;

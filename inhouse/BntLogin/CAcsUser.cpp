@@ -401,7 +401,10 @@ void CAcsUser::AddLinkedSegmentFilter(CMultiFilterRecordset& recordset, const CS
         recordset.AppendFilter(L"0 = 1");
         return;
     }
-    CString text = column + L" IN (SELECT " + key + L" FROM " + linkedTable + L" WHERE SEGMENTID IN (";
+    // The one linked row the column names, found by its key, not a list of every linked row.
+    const CString linked = L"SEGMENTLINKED";
+    CString text = CString(L"EXISTS (SELECT 1 FROM ") + linkedTable + L" " + linked + L" WHERE " + linked + L"." + key +
+                   L" = " + column + L" AND " + linked + L".SEGMENTID IN (";
     std::vector<CDBValue> values;
     for (const LONG segment : m_segmentIds)
     {

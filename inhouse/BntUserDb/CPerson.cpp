@@ -152,33 +152,66 @@ bool CPerson::IsInUsersSegments(const CAcsUser* user) const
     return !segmented || user->HasSegmentAccess(m_primarySegmentId, kWriteSegmentAccess);
 }
 
-void CPerson::AddVisiblePersonFilter(const CAcsUser& user, CMultiFilterRecordset& recordset,
-                                     const CString& personColumn)
+namespace {
+
+// The visibility of the person row named personTable: its kind decides whether segments apply
+// to it. False for no row (an outer join that found none).
+CString VisiblePersonCondition(const CAcsUser& user, const CString& personTable, std::vector<CDBValue>& values)
 {
     const CBntAcsSystemOptions& options = user.GetSystemOptions();
-    if (user.IsAllSegmentsUser() ||
-        (!options.IsCardholderSegmentationEnabled() && !options.IsVisitorSegmentationEnabled()))
-    {
-        return;
-    }
-    // The person's kind decides whether segments apply to it.
-    CString filter = personColumn + L" IN (SELECT ID FROM EMP WHERE (VISITOR = 0 AND ?) OR (VISITOR = 1 AND ?) OR "
-                                    L"SEGMENTID IN (";
-    std::vector<CDBValue> values{CDBValue(options.IsCardholderSegmentationEnabled() ? 0 : 1),
-                                 CDBValue(options.IsVisitorSegmentationEnabled() ? 0 : 1)};
+    CString condition = L"(" + personTable + L".VISITOR = 0 AND ?) OR (" + personTable + L".VISITOR = 1 AND ?) OR " +
+                        personTable + L".SEGMENTID IN (";
+    values.emplace_back(options.IsCardholderSegmentationEnabled() ? 0 : 1);
+    values.emplace_back(options.IsVisitorSegmentationEnabled() ? 0 : 1);
     bool first = true;
     for (const LONG segment : user.GetSegmentIDs())
     {
-        filter += first ? L"?" : L", ?";
+        condition += first ? L"?" : L", ?";
         values.emplace_back(segment);
         first = false;
     }
     if (first)
     {
-        filter += L"NULL";
+        condition += L"NULL";
     }
-    filter += L"))";
-    recordset.AppendFilter(filter, values);
+    return condition + L")";
+}
+
+bool PersonFilterApplies(const CAcsUser& user)
+{
+    const CBntAcsSystemOptions& options = user.GetSystemOptions();
+    return !user.IsAllSegmentsUser() &&
+           (options.IsCardholderSegmentationEnabled() || options.IsVisitorSegmentationEnabled());
+}
+
+}  // namespace
+
+void CPerson::AddVisiblePersonFilter(const CAcsUser& user, CMultiFilterRecordset& recordset,
+                                     const CString& personColumn)
+{
+    if (!PersonFilterApplies(user))
+    {
+        return;
+    }
+    // The one person the row names, found by its key.
+    std::vector<CDBValue> values;
+    const CString person = L"VISIBLEPERSON";
+    const CString condition = VisiblePersonCondition(user, person, values);
+    recordset.AppendFilter(CString(L"EXISTS (SELECT 1 FROM ") + kPersonTable + L" " + person + L" WHERE " + person +
+                               L".ID = " + personColumn + L" AND (" + condition + L"))",
+                           values);
+}
+
+void CPerson::AddVisiblePersonRowFilter(const CAcsUser& user, CMultiFilterRecordset& recordset,
+                                        const CString& personTable)
+{
+    if (!PersonFilterApplies(user))
+    {
+        return;
+    }
+    std::vector<CDBValue> values;
+    const CString condition = VisiblePersonCondition(user, personTable, values);
+    recordset.AppendFilter(condition, values);
 }
 
 bool CPerson::DetermineRemovedSegmentUnitIDs(std::set<LONG>& removedUnits, const std::set<LONG>& removedSegments,

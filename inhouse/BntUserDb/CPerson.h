@@ -62,12 +62,18 @@ public:
     // True when user may reach the person's primary segment, or its kind's segmentation is not
     // enabled; false for a null user.
     bool IsInUsersSegments(const CAcsUser* user) const;
+    // The table of the persons' rows.
+    static constexpr const wchar_t* kPersonTable = L"EMP";
     // The same rule as a filter: restricts recordset to rows whose personColumn (an SQL
-    // expression giving an EMP.ID) names a person user may see. A row naming no person is
-    // hidden once a filter applies; an all-segments user, or one whose person kinds are both
-    // unsegmented, gets none.
+    // expression giving an EMP.ID) names a person user may see, by a look-up of that one person
+    // (a correlated EXISTS). A row naming no person is hidden once a filter applies; an
+    // all-segments user, or one whose person kinds are both unsegmented, gets none.
     static void AddVisiblePersonFilter(const CAcsUser& user, CMultiFilterRecordset& recordset,
                                        const CString& personColumn);
+    // The same rule on a person row of the recordset itself: personTable is the name (table or
+    // alias) under which the recordset reads an EMP row; the row's own kind and segment decide.
+    static void AddVisiblePersonRowFilter(const CAcsUser& user, CMultiFilterRecordset& recordset,
+                                          const CString& personTable);
 
     // The segment units the person no longer reaches once removedSegments are gone: the units of
     // those segments (a unit itself, a group's member units) that none of the current

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <set>
@@ -129,35 +130,44 @@ public:
     std::optional<std::vector<std::string>> Rows(const std::string& token, const std::wstring& type,
                                                  const std::string& filter, const std::vector<std::string>& properties)
     {
+        std::optional<Paged> every = Page(token, type, filter, properties, 0, 1);
+        return every ? std::optional<std::vector<std::string>>(std::move(every->rows)) : std::nullopt;
+    }
+    // One page of the read (page 0: every row), its rows as Rows gives them, and the number of
+    // rows the bus counted for the whole read.
+    struct Paged
+    {
+        std::vector<std::string> rows;
+        std::int64_t total = 0;
+    };
+    std::optional<Paged> Page(const std::string& token, const std::wstring& type, const std::string& filter,
+                              const std::vector<std::string>& properties, std::int32_t pageNumber,
+                              std::int32_t pageSize)
+    {
         const CModuleStateSwitch current(&m_app);
-        corvessa::PagingParameters everyRow;
-        everyRow.pageNumber = 0;
-        everyRow.pageSize = 1;
+        corvessa::PagingParameters paging;
+        paging.pageNumber = pageNumber;
+        paging.pageSize = pageSize;
         CCorvessaBaseApp::CorvessaPaginatedInfo info;
         CCorvessaBaseApp::InstanceList instances;
-        if (!ReadPage(token, type, filter, everyRow, info, instances))
+        if (!ReadPage(token, type, filter, paging, info, instances))
             return std::nullopt;
-        std::vector<std::string> rows;
+        Paged page;
+        page.total = info.totalCount;
         for (const std::unique_ptr<CCorvessaQpidInstance>& instance : instances)
-            rows.push_back(RowText(properties, [&](const std::string& property) {
+            page.rows.push_back(RowText(properties, [&](const std::string& property) {
                 const auto value = CCorvessaQpidInstance::FindProperty(instance->GetInstanceValues(), property);
                 return value == instance->GetInstanceValues().end() ? "<none>" : value->second.asString();
             }));
-        std::sort(rows.begin(), rows.end());
-        return rows;
+        std::sort(page.rows.begin(), page.rows.end());
+        return page;
     }
     // How many of the type's instances match the WQL condition as the bus counts them (the total
     // of a one-row page); nothing for a type the bus does not expose. A refused read fails the test.
     std::optional<std::int32_t> Count(const std::string& token, const std::wstring& type, const std::string& filter)
     {
-        const CModuleStateSwitch current(&m_app);
-        corvessa::PagingParameters firstRow;
-        firstRow.pageSize = 1;
-        CCorvessaBaseApp::CorvessaPaginatedInfo info;
-        CCorvessaBaseApp::InstanceList instances;
-        if (!ReadPage(token, type, filter, firstRow, info, instances))
-            return std::nullopt;
-        return info.totalCount;
+        const std::optional<Paged> first = Page(token, type, filter, {}, 1, 1);
+        return first ? std::optional<std::int32_t>(static_cast<std::int32_t>(first->total)) : std::nullopt;
     }
     // A row as Rows gives it: each property's value, "name=value", joined by commas.
     static std::string RowText(const std::vector<std::string>& properties,

@@ -1,4 +1,5 @@
 #include "tests/support/StatementGate.h"
+#include "tests/support/StatementRecorder.h"
 
 #include <sqlite3.h>
 
@@ -30,10 +31,16 @@ bool Writes(const char* sql)
     return false;
 }
 
-int Trace(unsigned type, void*, void*, void* text)
+int Trace(unsigned type, void*, void* statement, void* text)
 {
-    if (type == SQLITE_TRACE_STMT)
-        StatementGate::OnStatement(static_cast<const char*>(text));
+    if (type != SQLITE_TRACE_STMT)
+        return 0;
+    StatementGate::OnStatement(static_cast<const char*>(text));
+    if (!StatementRecorder::Recording())
+        return 0;
+    char* expanded = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(statement));
+    StatementRecorder::OnStatement(static_cast<const char*>(text), expanded);
+    sqlite3_free(expanded);
     return 0;
 }
 
@@ -59,6 +66,11 @@ void StatementGate::Run(const std::function<void()>& request)
     if (!t_arrived)
         Arrive(false);
     t_gate = nullptr;
+}
+
+bool StatementGate::Traced()
+{
+    return kTraced;
 }
 
 bool StatementGate::AllArrived() const

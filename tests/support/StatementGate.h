@@ -34,6 +34,9 @@ public:
     // True when every writer reached the gate within kArrivalLimit of the first.
     bool AllArrived() const;
 
+    // True when every connection opened carries the statement trace (StatementRecorder rides
+    // on it too).
+    static bool Traced();
     // For the statement trace: holds the calling writer at its first writing statement.
     static void OnStatement(const char* sql);
 

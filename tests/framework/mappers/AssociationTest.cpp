@@ -3,6 +3,11 @@
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "platform/com/WbemConstants.h"
 
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
 using namespace mappertest;
 
 namespace {
@@ -21,10 +26,20 @@ TEST_F(Association, ReferencesAreObjectPathsOfTheReferencedInstances)
 {
     auto mapper = MakeMapper(L"Tst_PersonBadge");
     ASSERT_NE(mapper, nullptr);
-    EXPECT_EQ(Enumerate(*mapper, L"", L"Badge"), Strings({L"Tst_Badge.BadgeKey=\"1\"", L"Tst_Badge.BadgeKey=\"2\"",
-                                                          L"Tst_Badge.BadgeKey=\"4\"", L"Tst_Badge.BadgeKey=\"5\""}));
-    EXPECT_EQ(Enumerate(*mapper, L"", L"Person"), Strings({L"Tst_Person.ID=\"1\"", L"Tst_Person.ID=\"4\"",
-                                                           L"Tst_Person.ID=\"1\"", L"Tst_Person.ID=\"4\""}));
+    // The rows come in no particular order: each badge with its person.
+    const std::vector<CString> badges = Enumerate(*mapper, L"", L"Badge");
+    const std::vector<CString> persons = Enumerate(*mapper, L"", L"Person");
+    ASSERT_EQ(badges.size(), persons.size());
+    std::vector<std::pair<std::wstring, std::wstring>> links;
+    for (std::size_t i = 0; i < badges.size(); ++i)
+        links.emplace_back(badges[i].GetString(), persons[i].GetString());
+    std::sort(links.begin(), links.end());
+    const std::vector<std::pair<std::wstring, std::wstring>> expected = {
+        {L"Tst_Badge.BadgeKey=\"1\"", L"Tst_Person.ID=\"1\""},
+        {L"Tst_Badge.BadgeKey=\"2\"", L"Tst_Person.ID=\"4\""},
+        {L"Tst_Badge.BadgeKey=\"4\"", L"Tst_Person.ID=\"1\""},
+        {L"Tst_Badge.BadgeKey=\"5\"", L"Tst_Person.ID=\"4\""}};
+    EXPECT_EQ(links, expected);
 }
 
 TEST_F(Association, ConditionsOnReferencesGoToTheReferencedClass)

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -427,4 +429,73 @@ TEST_F(Recordset, GetNextIdStaysAboveExistingKeys)
     m_db.ExecuteSQL(L"INSERT INTO ACCESSPANE (PANELID) VALUES (40)");
     EXPECT_EQ(set.GetNextID(4, L"PANELID"), 41);
     EXPECT_EQ(m_db.GetNextID(4), 42);
+}
+
+// A joined table restricted to the rows its condition admits: the condition sits in the join, so
+// each joined row is tested once where the join finds it, never listed first; a row it does not
+// admit reads NULL in values and filters while the row that joins it keeps its place.
+TEST_F(Recordset, ARestrictedJoinServesOnlyTheRowsItsConditionAdmits)
+{
+    CDynamicRecordset set(&m_db);
+    set.SetupJoin(L"READER", L"PANELID", L"ACCESSPANE", L"PANELID");
+    set.AddColumnToSet(L"PANELID", L"READER");
+    set.AddColumnToSet(L"READERID", L"READER");
+    set.AddColumnToSet(L"NAME", L"ACCESSPANE");
+    set.SetOrderBy(L"READER.PANELID, READER.READERID");
+    CDynamicRecordset served(&m_db);
+    served.SetTable(L"ACCESSPANE");
+    served.AddFilterLongIn(L"ACCESSPANE.SEGMENTID", {1, 3});
+    set.RestrictJoinedTable(L"ACCESSPANE", served.GetQuery().BuildCondition());
+    const std::string sql = set.GetQuery().BuildSelect(false).sql;
+    EXPECT_NE(sql.find("LEFT OUTER JOIN \"ACCESSPANE\" ON \"READER\".\"PANELID\" = \"ACCESSPANE\".\"PANELID\" AND ("),
+              std::string::npos)
+        << sql;
+    EXPECT_EQ(sql.find("IN (SELECT"), std::string::npos) << sql;
+    set.OpenForwardOnly();
+    // Panels 1 and 3 stand in segments 1 and 3, panel 2 in segment 2.
+    std::vector<std::pair<LONG, CString>> rows;
+    for (; !set.IsEOF(); set.MoveNext())
+        rows.emplace_back(set.GetLong(L"PANELID") * 10 + set.GetLong(L"READERID"),
+                          set.IsFieldNull(L"NAME") ? CString(L"<null>") : set.GetText(L"NAME"));
+    EXPECT_EQ(rows, (std::vector<std::pair<LONG, CString>>{{11, L"Panel 01"},
+                                                           {12, L"Panel 01"},
+                                                           {21, L"<null>"},
+                                                           {22, L"<null>"},
+                                                           {31, L"Panel 03"},
+                                                           {32, L"Panel 03"}}));
+    // A filter on the joined table sees the NULL of a row it may not serve.
+    set.Close();
+    set.AddFilterNull(L"ACCESSPANE.NAME", true);
+    set.OpenForwardOnly();
+    EXPECT_EQ(ReadLongs(set, L"READERID"), (std::vector<LONG>{1, 2}));
+
+    EXPECT_EQ(StateOf([&] { set.RestrictJoinedTable(L"READER", served.GetQuery().BuildCondition()); }), L"42000");
+    EXPECT_EQ(StateOf([&] { set.RestrictJoinedTable(L"ACCESSPANE", CRecordsetQuery::BoundText{}); }), L"42000");
+}
+
+// A correlated EXISTS: the rows of the outer recordset whose one matching row of the inner table
+// passes the inner filters.
+TEST_F(Recordset, ACorrelatedExistsKeepsTheRowsWhoseOwnRowPasses)
+{
+    CDynamicRecordset panel(&m_db);
+    panel.SetTable(L"ACCESSPANE OWNER");
+    panel.AppendFilter(L"OWNER.PANELID = READER.PANELID");
+    panel.AddFilterLong(L"OWNER.SEGMENTID", 3);
+    const CRecordsetQuery::BoundText exists = panel.GetQuery().BuildExists();
+    EXPECT_EQ(exists.sql.rfind("EXISTS (SELECT 1 FROM ", 0), 0u) << exists.sql;
+    CDynamicRecordset readers(&m_db);
+    readers.SetTable(L"READER");
+    readers.AddColumnToSet(L"PANELID", L"READER");
+    readers.AddColumnToSet(L"READERID", L"READER");
+    readers.AppendFilter(CString(exists.sql.c_str()), exists.values);
+    readers.SetOrderBy(L"READER.READERID");
+    readers.OpenForwardOnly();
+    std::vector<LONG> found;
+    for (; !readers.IsEOF(); readers.MoveNext())
+        found.push_back(readers.GetLong(L"PANELID") * 10 + readers.GetLong(L"READERID"));
+    EXPECT_EQ(found, (std::vector<LONG>{31, 32}));
+    // The inner filters alone, as a condition, carry their values in marker order.
+    const CRecordsetQuery::BoundText condition = panel.GetQuery().BuildCondition();
+    EXPECT_EQ(condition.values.size(), 1u);
+    EXPECT_NE(condition.sql.find("OWNER.PANELID = READER.PANELID"), std::string::npos) << condition.sql;
 }
