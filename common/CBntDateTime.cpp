@@ -1,14 +1,16 @@
 #include "common/CBntDateTime.h"
 
 #include "common/KvrTime.h"
+#include "platform/win32/Calendar.h"
+#include "platform/win32/Clock.h"
 
 #include <cmath>
 #include <ctime>
 
 namespace {
 
-constexpr LONGLONG kSecondsFrom1601To1970 = 11644473600LL;
-constexpr LONGLONG kFileTimeTicksPerSecond = 10000000LL;
+constexpr LONGLONG kSecondsFrom1601To1970 = calendar::kSecondsFrom1601To1970;
+constexpr LONGLONG kFileTimeTicksPerSecond = calendar::kFileTimeTicksPerSecond;
 constexpr double kSecondsPerDay = 86400.0;
 
 COleDateTime InvalidValue()
@@ -96,7 +98,7 @@ CBntDateTime CBntDateTime::FromTime(__time64_t time)
 CBntDateTime CBntDateTime::GetCurrentTime()
 {
     CBntDateTime result;
-    const LONGLONG now = static_cast<LONGLONG>(std::time(nullptr));
+    const LONGLONG now = IClock::Process().GetUtcSeconds();
     result.m_value = OleDateTimeFromSeconds(result.m_zone.UtcToLocalSeconds(now));
     return result;
 }

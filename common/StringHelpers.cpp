@@ -2,20 +2,7 @@
 
 #include <string>
 
-namespace {
-
-int HexDigitValue(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
-}  // namespace
+#include "platform/win32/HexDigits.h"
 
 CString BytesToHexString(const BYTE* data, int count)
 {
@@ -34,19 +21,8 @@ CString BytesToHexString(const BYTE* data, int count)
 
 bool HexStringToBytes(std::wstring_view text, std::vector<BYTE>& bytes)
 {
-    if (text.size() % 2 != 0)
-        return false;
-    bytes.clear();
-    bytes.reserve(text.size() / 2);
-    for (std::size_t i = 0; i < text.size(); i += 2)
-    {
-        const int high = HexDigitValue(text[i]);
-        const int low = HexDigitValue(text[i + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        bytes.push_back(static_cast<BYTE>(high * 16 + low));
-    }
-    return true;
+    bytes.assign(text.size() / 2, 0);
+    return hex::Decode(text, bytes.data());
 }
 
 std::vector<CString> SplitTrimmedList(const CString& list, wchar_t separator)

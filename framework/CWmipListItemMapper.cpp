@@ -1,33 +1,16 @@
 #include "framework/CWmipListItemMapper.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 
-#include "framework/CWmipMapperRegistry.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/IWbemQualifierSet.h"
 
-namespace {
-
-// Lets CWmipMapperRegistry::GetMapper build list mappers while the library loads.
-const bool kListMapperBuilderInstalled = [] {
-    CWmipMapperRegistry::SetListMapperBuilder([](const CAcsUser* user, IWbemContext* context, IWbemServices* services,
-                                                 const CString& className,
-                                                 CWmipListObjectClassCache* cache) -> CWmipClassMapper* {
-        const CWmipListDescriptor* descriptor = cache != nullptr ? cache->Find(className) : nullptr;
-        return descriptor != nullptr ? new CWmipListItemMapper(*descriptor, user, context, services) : nullptr;
-    });
-    return true;
-}();
-
-}  // namespace
-
 CWmipListItemMapper::CWmipListItemMapper(const CWmipListDescriptor& descriptor, const CAcsUser* user,
                                          IWbemContext* context, IWbemServices* services)
     : CWmipClassMapper(user, context, services, descriptor.className), m_descriptor(descriptor)
 {
-    (void)kListMapperBuilderInstalled;
     AddForeignKeyPropertyMapping(L"ID", L"ID", m_descriptor.table);
     AddForeignKeyPropertyMapping(L"Name", L"NAME", m_descriptor.table);
 }

@@ -74,10 +74,12 @@ std::vector<ChainedMapper>& MapperChain()
     return chain;
 }
 
-CWmipMapperRegistry::ListMapperBuilder& ListBuilder()
+// The one way the mapper of a user-defined list class is built, for GetMapper and for the
+// list class's type.
+CWmipClassMapper* NewListMapper(const CWmipListDescriptor& descriptor, const CAcsUser* user, IWbemContext* context,
+                                IWbemServices* services)
 {
-    static CWmipMapperRegistry::ListMapperBuilder builder;
-    return builder;
+    return new CWmipListItemMapper(descriptor, user, context, services);
 }
 
 COleDateTime InvalidStamp()
@@ -463,11 +465,6 @@ void CWmipMapperRegistry::AddToMapperChain(const CString& className, MapperFacto
     MapperChain().push_back(ChainedMapper{className, std::move(factory)});
 }
 
-void CWmipMapperRegistry::SetListMapperBuilder(ListMapperBuilder builder)
-{
-    ListBuilder() = std::move(builder);
-}
-
 void CWmipMapperRegistry::SetPermissionGroupRefresh(PermissionGroupRefresh refresh)
 {
     CheckedRecursiveMutexLock guard(m_lazyLock);
@@ -568,9 +565,8 @@ CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemCont
         if (mapper.className.GetLength() == name.GetLength() && mapper.className.CompareNoCase(name) == 0)
             return mapper.factory ? mapper.factory(user, context, services) : nullptr;
     }
-    if (listCache != nullptr && ListBuilder())
-        return ListBuilder()(user, context, services, name, listCache);
-    return nullptr;
+    const CWmipListDescriptor* descriptor = listCache != nullptr ? listCache->Find(name) : nullptr;
+    return descriptor != nullptr ? NewListMapper(*descriptor, user, context, services) : nullptr;
 }
 
 CWmipClassMapper* CWmipMapperRegistry::GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
@@ -642,7 +638,7 @@ void CWmipMapperRegistry::RegisterListClassesLocked()
         auto typeInfo = std::make_unique<CWMITypeInfo>(entry.first, CString(kRootClass));
         typeInfo->SetTypeConstructor(
             [descriptor](const CAcsUser* user, IWbemContext* context, IWbemServices* services) -> CWmipClassMapper* {
-                return new CWmipListItemMapper(descriptor, user, context, services);
+                return NewListMapper(descriptor, user, context, services);
             });
         typeInfo->AddProperty(L"ID", CIM_SINT32, descriptor.table, L"ID", 1, 0);
         typeInfo->AddProperty(L"Name", CIM_STRING, descriptor.table, L"NAME", 0, CWmipListItemMapper::kNameLength);

@@ -46,10 +46,6 @@ class CWmipMapperRegistry
 {
 public:
     using ClassMap = std::map<CString, std::unique_ptr<CWMITypeInfo>>;
-    // Builds the mapper of a user-defined list class from the list-object cache (the list
-    // module registers it); null when the cache holds no list of that name.
-    using ListMapperBuilder = std::function<CWmipClassMapper*(const CAcsUser*, IWbemContext*, IWbemServices*,
-                                                              const CString& className, CWmipListObjectClassCache*)>;
     // Refills the permission-group value lists of Bnt_User's class definition as the given
     // user (CWmipUserMapper::RefreshAvailablePermissionGroups registers itself here).
     using PermissionGroupRefresh = std::function<void(IWbemClassObject* classObject, const CAcsUser* user)>;
@@ -131,8 +127,6 @@ public:
     // Adds a mapper class to the name chain of GetMapper: className (its GetWMIClassName) and
     // the factory that constructs it. Mapper modules call it while the library loads.
     static void AddToMapperChain(const CString& className, MapperFactory factory);
-    // Installs the builder of list mappers (the list module, while the library loads).
-    static void SetListMapperBuilder(ListMapperBuilder builder);
     // Installs the refresh of Bnt_User's permission lists (the user mapper, while the library
     // loads).
     void SetPermissionGroupRefresh(PermissionGroupRefresh refresh);
@@ -166,8 +160,8 @@ public:
     CWmipClassMapper* GetMapperUsingRegistry(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
                                              const wchar_t* className);
     // The first mapper of the name chain whose class name equals className (without regard to
-    // case), constructed with (user, context, services); else, with a list-object cache and a
-    // list builder, the list mapper of that name; else null. The caller owns the mapper.
+    // case), constructed with (user, context, services); else, with a list-object cache that
+    // holds a list of that name, that list's mapper; else null. The caller owns the mapper.
     static CWmipClassMapper* GetMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
                                        const wchar_t* className, CWmipListObjectClassCache* listCache = nullptr);
     // The mapper of the class that the software event type names (2 Bnt_Cardholder, 3

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/win32/HexDigits.h"
+
 namespace {
 
 constexpr std::string_view kScheme = "pbkdf2-sha256";
@@ -25,33 +27,12 @@ std::string ToHex(const std::vector<unsigned char>& bytes)
     return out;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<std::vector<unsigned char>> FromHex(std::string_view text)
 {
-    if (text.size() % 2 != 0)
+    std::vector<unsigned char> out(text.size() / 2);
+    if (!hex::Decode(text, out.data()))
     {
         return std::nullopt;
-    }
-    std::vector<unsigned char> out(text.size() / 2);
-    for (std::size_t i = 0; i < out.size(); ++i)
-    {
-        const int high = HexValue(text[2 * i]);
-        const int low = HexValue(text[2 * i + 1]);
-        if (high < 0 || low < 0)
-        {
-            return std::nullopt;
-        }
-        out[i] = static_cast<unsigned char>((high << 4) | low);
     }
     return out;
 }

@@ -4,6 +4,7 @@
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapper.h"
+#include "framework/CWmipRowLookup.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntAccessSets/CUserDevicePermission.h"
 #include "inhouse/BntAccessSets/GlobalAPBUtil.h"
@@ -24,17 +25,6 @@ constexpr wchar_t kSource[] = L"WmipAreaMapper";
 constexpr wchar_t kMoveBadge[] = L"MoveBadge";
 // The answer to a badge, reader or area that does not exist.
 constexpr HRESULT kInvalidMoveParameter = static_cast<HRESULT>(0x80040526);
-
-// True when the recordset over the table finds a row for the filters set by `filter`.
-template <class Filter>
-bool RowExists(CBntDatabase* database, const wchar_t* table, const Filter& filter)
-{
-    CDynamicRecordset rows(database);
-    rows.SetTable(table);
-    filter(rows);
-    rows.OpenForwardOnly();
-    return !rows.IsEOF();
-}
 
 }  // namespace
 
@@ -115,7 +105,7 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
         // The badge, reader and area are looked for only among what the caller may see: one it
         // may not is answered as one that does not exist. The reader must stand in the segment
         // given, which is then one the caller holds.
-        if (!RowExists(database, L"BADGE", [&](CDynamicRecordset& rows) {
+        if (!CWmipRowLookup::HasRow(*database, L"BADGE", [&](CDynamicRecordset& rows) {
                 rows.AddFilterLongLong(L"ID", badgeId);
                 CPerson::AddVisiblePersonFilter(*user, rows, L"EMPID");
             }))
@@ -125,7 +115,7 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
             CWMIDebugLog::LogError(kSource, __LINE__, text);
             return kInvalidMoveParameter;
         }
-        const bool readerFound = RowExists(database, L"ACCESSPANE", [&](CDynamicRecordset& rows) {
+        const bool readerFound = CWmipRowLookup::HasRow(*database, L"ACCESSPANE", [&](CDynamicRecordset& rows) {
             rows.AddJoin(L"ACCESSPANE", L"PANELID", L"READER", L"PANELID");
             rows.AddColumnToSet(L"PANELID", L"ACCESSPANE");
             rows.AddColumnToSet(L"SEGMENTID", L"ACCESSPANE");

@@ -8,6 +8,7 @@
 
 #include "platform/mfc/TimeFormat.h"
 #include "platform/win32/Calendar.h"
+#include "platform/win32/Clock.h"
 
 namespace {
 
@@ -21,8 +22,6 @@ static_assert(kFirstDay == -657434 && kLastDay == 2958465);
 
 constexpr int kMinYear = 100;
 constexpr int kMaxYear = 9999;
-constexpr std::int64_t kFileTimeTicksPerSecond = 10000000;
-constexpr std::int64_t kFileTimeToUnixSeconds = 11644473600;
 
 struct DateParts
 {
@@ -323,7 +322,7 @@ std::partial_ordering operator<=>(const COleDateTimeSpan& left, const COleDateTi
 
 COleDateTime COleDateTime::GetCurrentTime()
 {
-    return COleDateTime(static_cast<__time64_t>(std::time(nullptr)));
+    return COleDateTime(static_cast<__time64_t>(IClock::Process().GetUtcSeconds()));
 }
 
 COleDateTime::COleDateTime(DATE date) : m_dt(date)
@@ -372,7 +371,7 @@ COleDateTime::COleDateTime(const FILETIME& fileTime)
         SetInvalid();
         return;
     }
-    SetFromTime(static_cast<__time64_t>(ticks / kFileTimeTicksPerSecond) - kFileTimeToUnixSeconds);
+    SetFromTime(static_cast<__time64_t>(ticks / calendar::kFileTimeTicksPerSecond) - calendar::kSecondsFrom1601To1970);
 }
 
 COleDateTime::COleDateTime(const TIMESTAMP_STRUCT& timestamp)

@@ -3,11 +3,10 @@
 #include <ctime>
 #include "platform/mfc/CException.h"
 #include "platform/mfc/TimeFormat.h"
+#include "platform/win32/Calendar.h"
+#include "platform/win32/Clock.h"
 
 namespace {
-
-constexpr std::int64_t kFileTimeTicksPerSecond = 10000000;
-constexpr std::int64_t kFileTimeToUnixSeconds = 11644473600;
 
 bool LocalParts(__time64_t time, std::tm& parts)
 {
@@ -32,7 +31,7 @@ CTimeSpan::CTimeSpan(LONG days, int hours, int minutes, int seconds)
 
 CTime CTime::GetCurrentTime()
 {
-    return CTime(static_cast<__time64_t>(std::time(nullptr)));
+    return CTime(static_cast<__time64_t>(IClock::Process().GetUtcSeconds()));
 }
 
 CTime::CTime(int year, int month, int day, int hour, int minute, int second, int daylightSaving)
@@ -69,7 +68,7 @@ CTime::CTime(const FILETIME& fileTime, int)
     const std::uint64_t ticks = (static_cast<std::uint64_t>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
     if (ticks > 0x7FFFFFFFFFFFFFFFull)
         throw CInvalidArgException();
-    m_time = static_cast<__time64_t>(ticks / kFileTimeTicksPerSecond) - kFileTimeToUnixSeconds;
+    m_time = static_cast<__time64_t>(ticks / calendar::kFileTimeTicksPerSecond) - calendar::kSecondsFrom1601To1970;
 }
 
 int CTime::GetYear() const

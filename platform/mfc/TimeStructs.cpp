@@ -3,11 +3,12 @@
 #include <ctime>
 
 #include "platform/win32/Calendar.h"
+#include "platform/win32/Clock.h"
 
 namespace {
 
 constexpr std::uint64_t kTicksPerMillisecond = 10000;
-constexpr std::uint64_t kTicksPerSecond = 10000000;
+constexpr std::uint64_t kTicksPerSecond = calendar::kFileTimeTicksPerSecond;
 constexpr std::uint64_t kMaxFileTime = 0x7FFFFFFFFFFFFFFFull;
 constexpr std::int64_t kFileTimeEpochDays = calendar::DaysFromCivil(1601, 1, 1);
 
@@ -21,14 +22,11 @@ FILETIME ToFileTime(std::uint64_t ticks)
     return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
 }
 
+// Now on the process clock, as FILETIME ticks.
 std::uint64_t CurrentTicks()
 {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    const std::int64_t secondsSince1601 =
-        static_cast<std::int64_t>(now.tv_sec) - kFileTimeEpochDays * calendar::kSecondsPerDay;
-    return static_cast<std::uint64_t>(secondsSince1601) * kTicksPerSecond +
-           static_cast<std::uint64_t>(now.tv_nsec) / 100;
+    const std::int64_t milliseconds = IClock::Process().GetUtcMilliseconds();
+    return static_cast<std::uint64_t>(milliseconds + calendar::kSecondsFrom1601To1970 * 1000) * kTicksPerMillisecond;
 }
 
 }  // namespace
@@ -84,10 +82,10 @@ void GetLocalTime(SYSTEMTIME* systemTime)
 {
     if (systemTime == nullptr)
         return;
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t milliseconds = IClock::Process().GetUtcMilliseconds();
+    const std::time_t seconds = static_cast<std::time_t>(IClock::SecondsOf(milliseconds));
     tm local{};
-    if (localtime_r(&now.tv_sec, &local) == nullptr)
+    if (localtime_r(&seconds, &local) == nullptr)
     {
         // Without zone information the wall clock is the UTC clock.
         GetSystemTime(systemTime);
@@ -101,7 +99,7 @@ void GetLocalTime(SYSTEMTIME* systemTime)
     st.wHour = static_cast<WORD>(local.tm_hour);
     st.wMinute = static_cast<WORD>(local.tm_min);
     st.wSecond = static_cast<WORD>(local.tm_sec > 59 ? 59 : local.tm_sec);
-    st.wMilliseconds = static_cast<WORD>(now.tv_nsec / 1000000);
+    st.wMilliseconds = static_cast<WORD>(milliseconds - static_cast<std::int64_t>(seconds) * 1000);
     *systemTime = st;
 }
 

@@ -78,7 +78,12 @@ constexpr int DayOfYear(std::int64_t year, int month, int day)
     return static_cast<int>(DaysFromCivil(year, month, day) - DaysFromCivil(year, 1, 1)) + 1;
 }
 
+// FILETIME counts 100-nanosecond ticks from 1601-01-01 00:00 UTC.
+constexpr std::int64_t kFileTimeTicksPerSecond = 10'000'000;
+constexpr std::int64_t kSecondsFrom1601To1970 = -DaysFromCivil(1601, 1, 1) * kSecondsPerDay;
+
 static_assert(DaysFromCivil(1970, 1, 1) == 0);
+static_assert(kSecondsFrom1601To1970 == 11'644'473'600);
 static_assert(DaysFromCivil(1899, 12, 30) == -25569);
 static_assert(CivilFromDays(-25569).year == 1899 && CivilFromDays(-25569).day == 30);
 static_assert(DayOfWeek(DaysFromCivil(1899, 12, 30)) == 6);

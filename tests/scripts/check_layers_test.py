@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
-"""scripts/check-layers on a copy of the tree: clean as it stands, and each fault put into the
-copy (an include up or across a layer in each include form, folders of a part including each
-other, an include of test code, a library declared wrongly, through an umbrella or not placed,
-in the library and in the programs on it) reported with its own line. Usage: check_layers_test.py SOURCE_DIR"""
+"""scripts/check-layers on a configured copy of the tree: clean as it stands, and each fault put
+into the copy (an include up or across a layer in each form the compiler takes: quoted, angled,
+relative, through a macro, as a digraph, split by a line splice, with a comment before the path,
+by a path that leaves the tree and comes back, through a header outside every part, an .inl or
+.hpp file or a symbolic link; folders of a part including each other, an include of test code,
+a library declared wrongly, through an umbrella, by a later link call or not placed, in the
+library and in the programs on it) reported with its own line. Usage: check_layers_test.py SOURCE_DIR"""
 import os
 import shutil
 import subprocess
@@ -11,9 +14,11 @@ import tempfile
 import unittest
 
 SOURCE = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else None
-# The folders the check reads, and the check itself.
+# What configuring the tree reads, and the check itself.
 COPIED = ["platform", "inhouse", "common", "Libraries", "framework", "hardware", "mappers", "schema",
-          "provider", "bus", "simulation", "tools", "bench", "scripts"]
+          "provider", "bus", "simulation", "tools", "bench", "scripts", "cmake", "tests", "db", "CMakeLists.txt"]
+# The folder the copy's source tree is in, so that a path can leave the tree and come back.
+TREE = "tree"
 
 
 def include(path, header, form='"{}"'):
@@ -22,6 +27,28 @@ def include(path, header, form='"{}"'):
 
 def cmake(path, old, new):
     return (path, lambda text: text.replace(old, new) if old in text else None)
+
+
+def text(path, added):
+    return (path, lambda old: old + added)
+
+
+def new_file(path, content):
+    return (path, lambda old: content)
+
+
+class Link:
+    """A symbolic link planted at the path, to the target (relative to the link's folder)."""
+
+    def __init__(self, target):
+        self.target = target
+
+
+# The include of a higher part that each include form below writes into a mapper.
+MAPPER = "mappers/records/CWmipAccessGroupMapper.cpp"
+UP = "provider/CWmipApp.h"
+UP_FAULTS = ["mappers/records includes provider/CWmipApp.h of provider, which is not below it",
+             "mappers/records/CMakeLists.txt: provixa_mappers_records includes provixa_provider but does not declare it"]
 
 
 # (what is changed, the lines the check must report). Each change is made alone.
@@ -70,6 +97,31 @@ CASES = [
     ("the WQL folder includes the framework folder above it",
      [include("framework/wql/WqlParser.cpp", "framework/CWmipQuery.h")],
      ["the folders framework, framework/wql include each other round a cycle"]),
+    ("a mapper includes the provider through a macro",
+     [text(MAPPER, f'\n#define PROVIDER_APP "{UP}"\n#include PROVIDER_APP\n')], UP_FAULTS),
+    ("a mapper includes the provider as a digraph",
+     [text(MAPPER, f'\n%:include "{UP}"\n')], UP_FAULTS),
+    ("a mapper includes the provider split by a line splice",
+     [text(MAPPER, f'\n#inc\\\nlude "{UP}"\n')], UP_FAULTS),
+    ("a mapper includes the provider with a comment before the path",
+     [text(MAPPER, f'\n#include /* the application */ "{UP}"\n')], UP_FAULTS),
+    ("a mapper includes the provider by a path that leaves the tree and comes back",
+     [include(MAPPER, f"../../../{TREE}/{UP}")], UP_FAULTS),
+    ("a mapper includes a header outside every part that includes the provider",
+     [new_file("umbrella/All.h", f'#pragma once\n#include "{UP}"\n'), include(MAPPER, "umbrella/All.h")],
+     ["mappers/records includes umbrella/All.h, which is in no part"]),
+    ("a mapper includes an .inl file that includes the provider",
+     [new_file("mappers/records/Planted.inl", f'#include "{UP}"\n'), include(MAPPER, "mappers/records/Planted.inl")],
+     UP_FAULTS),
+    ("a mapper includes an .hpp file that includes the provider",
+     [new_file("mappers/records/Planted.hpp", f'#include "{UP}"\n'), include(MAPPER, "mappers/records/Planted.hpp")],
+     UP_FAULTS),
+    ("a mapper includes a symbolic link to a provider header",
+     [("mappers/records/Planted.h", Link("../../provider/CWmipApp.h")), include(MAPPER, "mappers/records/Planted.h")],
+     UP_FAULTS),
+    ("a mapper library links the provider in a later call",
+     [text("mappers/records/CMakeLists.txt", "\ntarget_link_libraries(provixa_mappers_records PUBLIC provixa_provider)\n")],
+     ["mappers/records/CMakeLists.txt: provixa_mappers_records declares provixa_provider but includes none of it"]),
     ("a library folder the order does not place",
      [("platform/extra/CMakeLists.txt", lambda text: "provixa_add_library(platform_extra)\n")],
      ["platform/extra: a library that LIBRARIES does not place"]),
@@ -80,23 +132,28 @@ class CheckLayers(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.home = tempfile.TemporaryDirectory()
-        cls.root = os.path.join(cls.home.name, "tree")
-        for folder in COPIED:
-            shutil.copytree(os.path.join(SOURCE, folder), os.path.join(cls.root, folder))
+        cls.root = os.path.join(cls.home.name, TREE)
+        for name in COPIED:
+            source = os.path.join(SOURCE, name)
+            if os.path.isdir(source):
+                shutil.copytree(source, os.path.join(cls.root, name), symlinks=True)
+            else:
+                shutil.copy2(source, os.path.join(cls.root, name))
+        cls.build = os.path.join(cls.root, "build")
+        subprocess.run(["cmake", "-S", cls.root, "-B", cls.build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"],
+                       stdout=subprocess.DEVNULL, check=True)
 
     @classmethod
     def tearDownClass(cls):
         cls.home.cleanup()
 
     def check(self):
-        run = subprocess.run([sys.executable, os.path.join(self.root, "scripts", "check-layers")],
+        run = subprocess.run([sys.executable, os.path.join(self.root, "scripts", "check-layers"), self.build],
                              capture_output=True, text=True, check=False)
         return run.returncode, run.stdout.splitlines()
 
-    def test_the_tree_as_it_stands_is_clean(self):
+    def test_the_tree_as_it_stands_is_clean_and_each_fault_is_reported_alone(self):
         self.assertEqual(self.check(), (0, []))
-
-    def test_each_fault_is_reported_alone(self):
         for what, changes, expected in CASES:
             with self.subTest(what):
                 kept = {}
@@ -107,23 +164,31 @@ class CheckLayers(unittest.TestCase):
                         if os.path.exists(full):
                             with open(full, encoding="utf-8") as source:
                                 kept[full] = source.read()
-                        os.makedirs(os.path.dirname(full), exist_ok=True)
+                        elif not os.path.isdir(os.path.dirname(full)):
+                            os.makedirs(os.path.dirname(full))
+                            kept[os.path.dirname(full)] = "folder"
+                        if isinstance(change, Link):
+                            os.symlink(change.target, full)
+                            continue
                         changed = change(kept[full] or "")
                         self.assertIsNotNone(changed, f"{path} no longer holds what the case changes")
                         with open(full, "w", encoding="utf-8") as out:
                             out.write(changed)
                     status, lines = self.check()
-                    self.assertEqual(status, 1)
+                    self.assertEqual(status, 1, lines)
                     for line in expected:
                         self.assertTrue(any(line in fault for fault in lines), f"missing: {line}\ngot: {lines}")
                     self.assertEqual(len(lines), len(expected), lines)
                 finally:
-                    for full, text in kept.items():
-                        if text is None:
-                            shutil.rmtree(os.path.dirname(full))
+                    for full, old in reversed(kept.items()):
+                        if old == "folder":
+                            shutil.rmtree(full)
+                        elif old is None:
+                            if os.path.lexists(full):
+                                os.remove(full)
                         else:
                             with open(full, "w", encoding="utf-8") as out:
-                                out.write(text)
+                                out.write(old)
 
 
 if __name__ == "__main__":

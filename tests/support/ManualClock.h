@@ -29,4 +29,15 @@ private:
     std::atomic<ULONGLONG> m_elapsed{0};
 };
 
+// Makes a clock the process clock (IClock::Process) for its lifetime, and the machine's again
+// after it.
+class ProcessClockScope
+{
+public:
+    explicit ProcessClockScope(const IClock& clock) { IClock::SetProcess(&clock); }
+    ~ProcessClockScope() { IClock::SetProcess(nullptr); }
+    ProcessClockScope(const ProcessClockScope&) = delete;
+    ProcessClockScope& operator=(const ProcessClockScope&) = delete;
+};
+
 }  // namespace support

@@ -1,6 +1,7 @@
 #include "mappers/records/helpers/CWmipRecordChecks.h"
 
 #include "framework/CWmipMessages.h"
+#include "framework/CWmipRowLookup.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -22,13 +23,11 @@ HRESULT CWmipRecordChecks::HoldsAll(const CAcsUser& user, std::initializer_list<
 
 bool CWmipRecordChecks::HasRow(CBntDatabase& database, const wchar_t* table, std::initializer_list<ColumnValue> columns)
 {
-    CDynamicRecordset rows(&database);
-    rows.SetTable(table);
-    rows.AddColumnToSet(columns.begin()->column, table);
-    for (const ColumnValue& column : columns)
-        rows.AddFilterLongLong(CString(table) + L"." + column.column, column.value);
-    rows.OpenForwardOnly();
-    return !rows.IsEOF();
+    return CWmipRowLookup::HasRow(database, table, [&](CDynamicRecordset& rows) {
+        rows.AddColumnToSet(columns.begin()->column, table);
+        for (const ColumnValue& column : columns)
+            rows.AddFilterLongLong(CString(table) + L"." + column.column, column.value);
+    });
 }
 
 void CWmipRecordChecks::RequireGivenRow(const wchar_t* sourceFile, CBntDatabase& database, IWbemClassObject* instance,

@@ -105,7 +105,7 @@ TEST(MapperFactories, GetMapperUsingRegistryCallsTheRegisteredFactoryWithTheCall
     EXPECT_TRUE(static_cast<bool>(Registry().GetTypeInfo(L"Test_Factory", true)->GetTypeConstructor()));
 }
 
-TEST(MapperFactories, GetMapperWalksTheNameChainThenTheListBuilder)
+TEST(MapperFactories, GetMapperWalksTheNameChain)
 {
     RecordingFactory chained;
     RecordingFactory visitor;
@@ -113,14 +113,6 @@ TEST(MapperFactories, GetMapperWalksTheNameChainThenTheListBuilder)
     // The bound visit-event mapper comes first in the chain; a later entry of that name is
     // never reached.
     CWmipMapperRegistry::AddToMapperChain(L"Bnt_VisitEvent", visitor.Get());
-    int listCalls = 0;
-    CString listName;
-    CWmipMapperRegistry::SetListMapperBuilder(
-        [&](const CAcsUser*, IWbemContext*, IWbemServices*, const CString& name, CWmipListObjectClassCache*) {
-            ++listCalls;
-            listName = name;
-            return static_cast<CWmipClassMapper*>(nullptr);
-        });
 
     EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"test_CHAINED"), nullptr);
     EXPECT_EQ(chained.calls, 1);
@@ -133,17 +125,9 @@ TEST(MapperFactories, GetMapperWalksTheNameChainThenTheListBuilder)
     CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(1));
     EXPECT_EQ(visitor.calls + chained.calls, 1);
 
-    // Without a list-object cache an unknown name finds nothing; with one, the list builder.
+    // Without a list-object cache an unknown name finds nothing (ListClasses tests a cache's lists).
     EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Test_UserList"), nullptr);
-    EXPECT_EQ(listCalls, 0);
-    auto* cache = reinterpret_cast<CWmipListObjectClassCache*>(&listCalls);
-    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Test_UserList", cache);
-    EXPECT_EQ(listCalls, 1);
-    EXPECT_EQ(listName, CString(L"Test_UserList"));
-    CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, L"Test_Chained", cache);
-    EXPECT_EQ(listCalls, 1);
     EXPECT_EQ(CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<const wchar_t*>(nullptr)), nullptr);
-    CWmipMapperRegistry::SetListMapperBuilder(CWmipMapperRegistry::ListMapperBuilder());
 }
 
 TEST(CachedItemRefresh, RefreshesNeverSetStampsAndStampsOlderThanTenWholeMinutes)

@@ -121,6 +121,8 @@ TEST_F(ListClasses, ListsAreReadOnlyThroughTheProvider)
     std::unique_ptr<CWmipClassMapper> mapper(
         CWmipMapperRegistry::GetMapper(m_connection, nullptr, &m_services, L"Bnt_TITLE", &cache));
     ASSERT_NE(mapper, nullptr);
+    EXPECT_EQ(mapper->GetClassName(), L"Bnt_TITLE");
+    EXPECT_EQ(CWmipMapperRegistry::GetMapper(m_connection, nullptr, &m_services, L"Bnt_NOSUCHLIST", &cache), nullptr);
     mapper->SetUserEntry(m_caller.get());
     ComPtr<IWbemClassObject> item = NewInstance(*mapper);
     ASSERT_NE(item, nullptr);

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <tuple>
+#include <utility>
+
 #include "platform/mfc/CException.h"
+#include "platform/mfc/COleDateTime.h"
 #include "platform/mfc/CTime.h"
 #include "platform/mfc/TimeStructs.h"
 #include "ScopedTimeZone.h"
+#include "tests/support/ManualClock.h"
 
 namespace {
 
@@ -170,4 +176,38 @@ TEST(CTime, GetCurrentTimeFollowsTheClock)
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
     EXPECT_NEAR(static_cast<double>(CTime::GetCurrentTime().GetTime()), static_cast<double>(CTime(now).GetTime()), 5.0);
+}
+
+TEST(ProcessClock, EveryReadingOfNowFollowsTheClockSetAndTheMachineAfter)
+{
+    const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    support::ManualClock clock;
+    clock.Advance(1234);  // 2026-12-07 09:00:01.234 UTC, 10:00:01 in the zone
+    {
+        const support::ProcessClockScope scope(clock);
+        EXPECT_EQ(IClock::Process().GetUtcMilliseconds(), clock.GetUtcMilliseconds());
+        EXPECT_EQ(IClock::Process().GetTickCount64(), clock.GetTickCount64());
+        const COleDateTime ole = COleDateTime::GetCurrentTime();
+        EXPECT_EQ(ole, COleDateTime(2026, 12, 7, 10, 0, 1));
+        EXPECT_EQ(CTime::GetCurrentTime().GetTime(), clock.GetUtcSeconds());
+        SYSTEMTIME utc{};
+        GetSystemTime(&utc);
+        const SYSTEMTIME utcExpected{2026, 12, 1, 7, 9, 0, 1, 234};
+        SYSTEMTIME local{};
+        GetLocalTime(&local);
+        const SYSTEMTIME localExpected{2026, 12, 1, 7, 10, 0, 1, 234};
+        for (const auto& [got, expected] : {std::pair{utc, utcExpected}, std::pair{local, localExpected}})
+        {
+            EXPECT_EQ(std::tie(got.wYear, got.wMonth, got.wDayOfWeek, got.wDay, got.wHour, got.wMinute, got.wSecond,
+                               got.wMilliseconds),
+                      std::tie(expected.wYear, expected.wMonth, expected.wDayOfWeek, expected.wDay, expected.wHour,
+                               expected.wMinute, expected.wSecond, expected.wMilliseconds));
+        }
+        FILETIME fileTime{};
+        GetSystemTimeAsFileTime(&fileTime);
+        EXPECT_EQ(Ticks(fileTime), static_cast<ULONGLONG>(clock.GetUtcMilliseconds() + 11'644'473'600'000LL) * 10'000);
+    }
+    // The machine's clock again: nowhere near the set one.
+    EXPECT_GT(std::llabs(IClock::Process().GetUtcMilliseconds() - clock.GetUtcMilliseconds()), 60'000);
+    EXPECT_NE(COleDateTime::GetCurrentTime(), COleDateTime(2026, 12, 7, 10, 0, 1));
 }

@@ -2,6 +2,7 @@
 
 #include "Libraries/OstrumCore/Source/Utils/LogLevel.h"
 #include "Libraries/OstrumCore/Source/Utils/Logger.h"
+#include "platform/win32/HexDigits.h"
 #include "platform/win32/UnicodeConversion.h"
 
 #include <algorithm>
@@ -41,23 +42,6 @@ bool equalBytes(std::string_view a, std::string_view b, bool caseSensitive)
     }
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowered(x) == lowered(y); });
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-    {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f')
-    {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F')
-    {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 std::string_view viewOf(const char* text, int length)
@@ -380,17 +364,11 @@ bool StringUtils::hexDecode(std::string_view text, unsigned char* output, int ou
         OSTRUM_LOG(log(), LogLevel::ERROR, "hex target buffer length does match source buffer length");
         return false;
     }
-    for (std::size_t i = 0; i < text.size(); i += 2)
+    // Exactly two hexadecimal digits a byte: no sign, no blank, no single digit.
+    if (!hex::Decode(text, output))
     {
-        // Exactly two hexadecimal digits: no sign, no blank, no single digit.
-        const int high = hexValue(text[i]);
-        const int low = hexValue(text[i + 1]);
-        if (high < 0 || low < 0)
-        {
-            OSTRUM_LOG(log(), LogLevel::ERROR, "hex string contains invalid chars");
-            return false;
-        }
-        output[i / 2] = static_cast<unsigned char>(high << 4 | low);
+        OSTRUM_LOG(log(), LogLevel::ERROR, "hex string contains invalid chars");
+        return false;
     }
     return true;
 }

@@ -9,6 +9,7 @@
 #include "platform/com/Variant.h"
 #include "simulation/SimulatedInstallation.h"
 #include "tests/support/IntegerArray.h"
+#include "tests/support/ManualClock.h"
 
 #include <atomic>
 #include <cstring>
@@ -672,4 +673,16 @@ TEST_F(BadgeWrites, LevelsSharingAnOfflineLockReaderAreNotBothAssigned)
     m_servers->CommServer().ClearCalls();
     EXPECT_EQ(Method(path, L"AssignAccessLevel", L"LevelIn", Levels({82})), WBEM_S_NO_ERROR);
     EXPECT_TRUE(Notices().empty()) << "nothing assigned, nothing sent";
+}
+
+TEST_F(BadgeWrites, ADefaultActivationIsTheDayOfTheProcessClock)
+{
+    const long owner = NewPerson(L"Bnt_Cardholder", L"Clocked", 1);
+    CallAs(RecordsCallers::kRecordsAdmin);
+    support::ManualClock clock;
+    clock.AdvanceSeconds(((3 * 24 + 7) * 60 + 5) * 60 + 9);  // 2026-12-10 16:05:09 UTC
+    const support::ProcessClockScope scope(clock);
+    ASSERT_EQ(Add(owner, 1, 731001).result, WBEM_S_NO_ERROR);
+    // The badge type starts a badge on the day it is written, at midnight.
+    EXPECT_EQ(Scalar("SELECT ACTIVATE FROM BADGE WHERE ID = 731001"), "2026-12-10 00:00:00");
 }
