@@ -80,8 +80,7 @@ std::map<CIMTYPE, std::string> DeclaredTypes()
                 types.emplace(type->GetPropertyType(property), where + "." + Utf8(property));
         for (const auto& [method, descriptor] : type->GetMethods())
             for (const auto& [parameter, cimType] : descriptor.InParameters())
-                types.emplace(cimType, where + "." + Utf8(method) + "(" +
-                                           Utf8(parameter) + ")");
+                types.emplace(cimType, where + "." + Utf8(method) + "(" + Utf8(parameter) + ")");
     }
     return types;
 }
@@ -117,8 +116,8 @@ TEST_F(BusValueTypes, EveryDeclaredTypeTakesItsFormAndRefusesAnotherNamingThePro
     std::map<CIMTYPE, std::string> types = DeclaredTypes();
     ASSERT_FALSE(types.empty());
     for (const auto& [type, where] : types)
-        EXPECT_TRUE(Rows().contains(type)) << "the bus's value table has no row for CIM type " << type
-                                           << ", declared by " << where;
+        EXPECT_TRUE(Rows().contains(type))
+            << "the bus's value table has no row for CIM type " << type << ", declared by " << where;
     // The table's other types are those the bus's conversions know besides.
     for (const auto& [type, row] : Rows())
         types.emplace(type, "the table");

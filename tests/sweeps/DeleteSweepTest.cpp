@@ -59,8 +59,9 @@ bool SplitColumn(const CString& tableDotColumn, std::string& table, std::string&
 std::vector<Link> Links()
 {
     std::vector<Link> links;
-    for (const Row& key : DoorInstallation::Rows("SELECT m.name, p.\"from\", p.\"table\", p.\"to\" FROM sqlite_master m, "
-                                                 "pragma_foreign_key_list(m.name) p WHERE m.type = 'table'"))
+    for (const Row& key :
+         DoorInstallation::Rows("SELECT m.name, p.\"from\", p.\"table\", p.\"to\" FROM sqlite_master m, "
+                                "pragma_foreign_key_list(m.name) p WHERE m.type = 'table'"))
         links.push_back({Upper(key[0]), Upper(key[1]), Upper(key[2]), Upper(key[3]), "foreign key"});
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     const auto declare = [&](const CWMITypeInfo& type, const CString& name, const CString& targetClass,
@@ -71,8 +72,8 @@ std::vector<Link> Links()
         CString to;
         Link link;
         if (target != nullptr && (name.Find(L'.') > 0 || type.GetColumnForProperty(name, from)) &&
-            target->GetColumnForProperty(targetKey, to) &&
-            SplitColumn(from, link.table, link.column) && SplitColumn(to, link.target, link.targetColumn))
+            target->GetColumnForProperty(targetKey, to) && SplitColumn(from, link.table, link.column) &&
+            SplitColumn(to, link.target, link.targetColumn))
         {
             link.why = Narrow(type.GetClassName()) + "." + Narrow(name) + " " + why;
             links.push_back(link);
@@ -113,7 +114,8 @@ struct Database
             const std::string name = Upper(names[i].front());
             database.names.push_back(name);
             database.rows[name] = tables[i];
-            for (const Row& column : DoorInstallation::Rows("SELECT name FROM pragma_table_info(?)", {names[i].front()}))
+            for (const Row& column :
+                 DoorInstallation::Rows("SELECT name FROM pragma_table_info(?)", {names[i].front()}))
                 database.columns[name].push_back(Upper(column.front()));
         }
         return database;
@@ -299,14 +301,16 @@ TEST_F(DeleteSweep, ADeleteLeavesNoRowNamingTheRecordAndChangesNothingElse)
                     continue;
                 // A row that names one that went, or one owned by a row that went and named by
                 // no row left.
-                more = explain(link.table, [&](const Row& row) {
-                           return row[column] != "<null>" && Names(gone[link.target], target, row[column]);
-                       }) ||
+                more = explain(link.table,
+                               [&](const Row& row) {
+                                   return row[column] != "<null>" && Names(gone[link.target], target, row[column]);
+                               }) ||
                        more;
-                more = explain(link.target, [&](const Row& row) {
-                           return Names(gone[link.table], column, row[target]) &&
-                                  !Names(after.rows.at(link.table), column, row[target]);
-                       }) ||
+                more = explain(link.target,
+                               [&](const Row& row) {
+                                   return Names(gone[link.table], column, row[target]) &&
+                                          !Names(after.rows.at(link.table), column, row[target]);
+                               }) ||
                        more;
             }
         }
@@ -327,8 +331,8 @@ TEST_F(DeleteSweep, ADeleteLeavesNoRowNamingTheRecordAndChangesNothingElse)
                     continue;
                 for (const Row& row : after.rows.at(link.table))
                     EXPECT_NE(row[column], went[target])
-                        << link.table << "." << link.column << " (" << link.why << ") names the deleted "
-                        << link.target << "." << link.targetColumn << ": " << Text(row);
+                        << link.table << "." << link.column << " (" << link.why << ") names the deleted " << link.target
+                        << "." << link.targetColumn << ": " << Text(row);
             }
         }
     }
