@@ -45,11 +45,10 @@ std::string AccessClass(LONG type, LONG subtype)
         return subtype == 78 ? "Bnt_FunctionExecEvent" : "Bnt_OtherSecurityEvent";
     if ((type == 5 && (subtype == 4 || subtype == 5)) || (type == 11 && subtype == 0))
         return "";
-    static const std::map<LONG, std::string> byType = {{0, "Bnt_AccessEvent"}, {1, "Bnt_AccessEvent"},
-                                                       {2, "Bnt_AccessEvent"}, {3, "Bnt_AccessEvent"},
-                                                       {5, "Bnt_AccessEvent"}, {7, "Bnt_FireEvent"},
-                                                       {10, "Bnt_IntercomEvent"}, {11, "Bnt_VideoEvent"},
-                                                       {12, "Bnt_TransmitterEvent"}};
+    static const std::map<LONG, std::string> byType = {
+        {0, "Bnt_AccessEvent"},    {1, "Bnt_AccessEvent"}, {2, "Bnt_AccessEvent"},
+        {3, "Bnt_AccessEvent"},    {5, "Bnt_AccessEvent"}, {7, "Bnt_FireEvent"},
+        {10, "Bnt_IntercomEvent"}, {11, "Bnt_VideoEvent"}, {12, "Bnt_TransmitterEvent"}};
     if (type >= 19 && type <= 30)
         return "Bnt_OtherSecurityEvent";
     const auto found = byType.find(type);
@@ -134,8 +133,9 @@ TEST(HardwareMessageKinds, EveryKindTypeSubtypeAndDataTypeEndsAsItsRulesSay)
                                                             L"HOST", 0),
                               S_OK);
                     std::unique_lock<std::mutex> guard(lock);
-                    ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(20), [&] { return told == expected.size(); }))
-                        << labels[serial];
+                    ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(20), [&] {
+                        return told == expected.size();
+                    })) << labels[serial];
                 }
     // Cleared before anything may return: the observer refers to this frame.
     provider.GetProcessor()->SetOutcomeObserver({});
