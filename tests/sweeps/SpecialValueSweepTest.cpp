@@ -5,6 +5,7 @@
 // lets it see, by enumeration and by path, on both doors. A class declared later is covered by its declaration.
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "framework/CWmipMessages.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/isolation/BusDoor.h"
 #include "tests/support/InstallationDatabase.h"
@@ -186,4 +187,80 @@ TEST_F(SpecialValueSweep, ACallerOfOneSegmentIsServedTheSegmentsItsOptionLetsItS
         }
     }
     EXPECT_EQ(tried, std::set<LONG>(std::begin(kSpread), std::end(kSpread)));
+}
+
+namespace {
+// The groups a user is given, each property with a group of the writer's segment 1 and one of
+// segment 2; the field group alone also takes -1, every field.
+struct GroupProperty
+{
+    const wchar_t* property;
+    LONG own;
+    LONG other;
+    bool everyValue;
+};
+constexpr GroupProperty kGroupProperties[] = {
+    {L"SystemPermissionGroupID", 611, 621, false},
+    {L"CardPermissionGroupID", 612, 622, false},
+    {L"MonitoringPermissionGroupID", 613, 623, false},
+    {L"ReportPermissionGroupID", 614, 624, false},
+    {L"FieldPermissionID", 615, 625, true},
+};
+constexpr LONG kTargetUser = 900;
+constexpr LONG kNoGroup = 99999;
+constexpr char kGroups[] = R"(
+INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE) VALUES
+    (611, 'Own system', 1, 1), (612, 'Own card', 1, 2), (613, 'Own monitoring', 1, 3),
+    (621, 'Other system', 2, 1), (622, 'Other card', 2, 2), (623, 'Other monitoring', 2, 3);
+INSERT INTO USER_PERM_REPORT (USER_PERM_REPORTID, NAME, SEGMENTID) VALUES (614, 'Own report', 1), (624, 'Other report', 2);
+INSERT INTO USER_PERM_UDF (USER_PERM_UDFID, NAME, SEGMENTID) VALUES (615, 'Own fields', 1), (625, 'Other fields', 2);
+INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, BNT_DBID)
+    VALUES (900, 'target', 'Tara', 'Target', 1, 1, 0);
+)";
+}  // namespace
+
+// Each group property of a user written with -1, 0, a group of the writer's segment, one of
+// another segment and a number no group has, by a writer of segment 1 and by one of every
+// segment: what is taken is stored, what is refused names the property and writes nothing.
+TEST_F(SpecialValueSweep, AUserTakesEveryGroupValueItsWriterMayGiveAndNoOther)
+{
+    support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                           kGroups + support::TestCallers::Sql({Callers::kHeadquartersChief}));
+    const CWMITypeInfo* user = CWmipMapperRegistry::Instance()->GetTypeInfo(L"Bnt_User", true);
+    ASSERT_NE(user, nullptr);
+    const std::wstring path = L"Bnt_User.ID=" + std::to_wstring(kTargetUser);
+    for (const wchar_t* writer : {Callers::kHeadquartersChief, Callers::kAdministrator})
+        for (const GroupProperty& group : kGroupProperties)
+        {
+            CString column;
+            ASSERT_TRUE(user->GetColumnForProperty(group.property, column));
+            const std::string stored =
+                "SELECT " + Narrow(column.Mid(column.Find(L'.') + 1)) + " FROM USERS WHERE USERID = 900";
+            const bool everySegment = writer == Callers::kAdministrator;
+            const std::pair<LONG, bool> values[] = {
+                {-1, group.everyValue}, {0, true}, {group.own, true}, {group.other, everySegment}, {kNoGroup, false}};
+            for (const auto& [value, taken] : values)
+            {
+                SCOPED_TRACE(Utf8(writer) + " " + Utf8(group.property) + " = " + std::to_string(value));
+                support::InstallationDatabase::Execute(
+                    DoorInstallation::DatabaseFile(),
+                    "UPDATE USERS SET SYSTEM_USER_PERMID = 0, MONITOR_USER_PERMID = 0, CARD_USER_PERMID = 0, "
+                    "REPORT_USER_PERMID = 0, USER_PERM_UDFID = 0 WHERE USERID = 900;");
+                CallAs(writer);
+                const ComPtr<IWbemClassObject> instance = Instance(path);
+                ASSERT_TRUE(instance);
+                _variant_t given(value);
+                ASSERT_EQ(instance->Put(group.property, 0, &given, 0), WBEM_S_NO_ERROR);
+                const Reply reply = Put(Form::Sync, instance.Get(), WBEM_FLAG_UPDATE_ONLY);
+                if (taken)
+                    EXPECT_EQ(reply.result, WBEM_S_NO_ERROR) << Description(reply.statusObject.Get());
+                else
+                {
+                    CString reason;
+                    reason.Format(CWmipMessages::kInvalidProperty, group.property);
+                    EXPECT_TRUE(Refused(reply, WBEM_E_INVALID_PARAMETER, reason.GetString()));
+                }
+                EXPECT_EQ(DoorInstallation::Rows(stored), Table{{std::to_string(taken ? value : 0)}});
+            }
+        }
 }
