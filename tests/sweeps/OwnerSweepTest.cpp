@@ -68,8 +68,8 @@ struct Record
         const std::size_t dot = tableDotColumn.find('.');
         if (dot == std::string::npos || tableDotColumn.substr(0, dot) != table)
             return std::nullopt;
-        const Table rows =
-            DoorInstallation::Rows("SELECT " + tableDotColumn.substr(dot + 1) + " FROM " + table + " WHERE " + Where(), values);
+        const Table rows = DoorInstallation::Rows(
+            "SELECT " + tableDotColumn.substr(dot + 1) + " FROM " + table + " WHERE " + Where(), values);
         if (rows.size() != 1 || rows.front().front() == "<null>")
             return std::nullopt;
         return rows.front().front();
@@ -125,9 +125,8 @@ std::optional<std::string> Hide(const Record& record, int depth = 0)
         for (const CString& name : source.names)
             if (const std::optional<std::string> value = record.Value(ColumnOf(*record.type, name)))
                 values.push_back(*value);
-        const std::optional<Record> owner = values.size() == source.names.size()
-                                                ? RecordOf(source.ownerClass, source.ownerKeys, values)
-                                                : std::nullopt;
+        const std::optional<Record> owner =
+            values.size() == source.names.size() ? RecordOf(source.ownerClass, source.ownerKeys, values) : std::nullopt;
         if (owner)
             if (std::optional<std::string> undo = Hide(*owner, depth + 1))
                 return undo;
@@ -135,14 +134,21 @@ std::optional<std::string> Hide(const Record& record, int depth = 0)
     return std::nullopt;
 }
 
-// The owners of a class that belongs to others: those it declares, and every record a property
-// names by the schema's naming rule (PersonID names the Bnt_Person of that ID) whose class has
-// segments: a record that belongs to others belongs to each segmented record it names, so an
-// owner left out of the declarations is still moved.
-// The one named record the sweep found a link serving while hiding it from no caller: the
-// alarm definition of an event-alarm link (its declarations name its panel alone). Reported;
-// its owner declaration belongs to the link classes' declarations, which are being reworked.
-const std::set<std::wstring> kUndeclaredOwners = {L"bnt_eventalarmdefinitionlink.alarmdefinitionid"};
+// The owners of a class that belongs to others: those it declares, and every segmented record
+// it names, by its writes' declarations or by the schema's naming rule (PersonID names the
+// Bnt_Person of that ID): a record that belongs to others belongs to each segmented record it
+// names but its attributes, so an owner left out of the declarations is still moved.
+// Records a class names without belonging to them: an attribute of the row (a reader
+// assignment's timezone, a visit event's sign-in place), whose joined values read NULL for a
+// caller who may not see it while the row stays. The event-alarm link's alarm definition is
+// listed too, though a link belongs to each end: the sweep found the link served while its
+// alarm definition is hidden (its declarations name its panel alone); reported, its owner
+// declaration belongs to the link classes' declarations, which are being reworked.
+const std::set<std::wstring> kUndeclaredOwners = {
+    L"bnt_accesslevelreaderassignment.timezoneid",
+    L"bnt_visitevent.signinlocationid",
+    L"bnt_eventalarmdefinitionlink.alarmdefinitionid",
+};
 
 std::vector<Source> Owners(const CWMITypeInfo& type)
 {
@@ -157,25 +163,42 @@ std::vector<Source> Owners(const CWMITypeInfo& type)
         }
     if (owners.empty())
         return owners;
+    const auto segmented = [](const CWMITypeInfo* target) {
+        return target != nullptr &&
+               std::any_of(target->GetSegmentSources().begin(), target->GetSegmentSources().end(),
+                           [](const Source& source) { return source.kind != Source::Kind::NotSegmented; });
+    };
+    const auto imply = [&](const CString& property, const CString& ownerClass, const CString& ownerKey) {
+        if (names.insert(CWMITypeInfo::FoldName(property)).second &&
+            !kUndeclaredOwners.contains(CWMITypeInfo::FoldName(type.GetClassName() + L"." + property)))
+        {
+            Source implied;
+            implied.kind = Source::Kind::Owner;
+            implied.names = {property};
+            implied.ownerClass = ownerClass;
+            implied.ownerKeys = {ownerKey};
+            owners.push_back(implied);
+        }
+    };
+    // The records its writes name.
+    for (const CWMITypeInfo::NamedRecord& named : type.GetNamedRecords())
+        if (named.method.IsEmpty() && named.names.size() == 1 &&
+            segmented(CWmipMapperRegistry::Instance()->GetTypeInfo(named.referencedClass, true)))
+            imply(named.names.front(), named.referencedClass, named.referencedKeys.front());
+    // The records its properties name by the naming rule: XID or XKey names the Bnt_X whose one
+    // key is ID or XKey.
     for (const auto& [property, column] : type.GetPropertyColumns())
     {
-        if (!CWMITypeInfo::IsIdShaped(property, type.GetPropertyType(property)) || property.GetLength() <= 2 ||
-            property.Right(2) != L"ID" || names.contains(CWMITypeInfo::FoldName(property)) ||
-            kUndeclaredOwners.contains(CWMITypeInfo::FoldName(type.GetClassName() + L"." + property)))
+        if (!CWMITypeInfo::IsIdShaped(property, type.GetPropertyType(property)))
             continue;
-        const CString named = L"Bnt_" + property.Left(property.GetLength() - 2);
+        const int suffix = property.Right(2).CompareNoCase(L"ID") == 0 ? 2 : 3;
+        const CString named = L"Bnt_" + property.Left(property.GetLength() - suffix);
         const CWMITypeInfo* target = CWmipMapperRegistry::Instance()->GetTypeInfo(named, true);
-        if (target == nullptr || target == &type || target->GetKeyProperties().size() != 1 ||
-            target->GetKeyProperties().front().first.CompareNoCase(L"ID") != 0 ||
-            std::all_of(target->GetSegmentSources().begin(), target->GetSegmentSources().end(),
-                        [](const Source& source) { return source.kind == Source::Kind::NotSegmented; }))
+        if (target == nullptr || target == &type || target->GetKeyProperties().size() != 1 || !segmented(target))
             continue;
-        Source implied;
-        implied.kind = Source::Kind::Owner;
-        implied.names = {property};
-        implied.ownerClass = named;
-        implied.ownerKeys = {L"ID"};
-        owners.push_back(implied);
+        const CString key = target->GetKeyProperties().front().first;
+        if (key.CompareNoCase(L"ID") == 0 || key.CompareNoCase(property) == 0)
+            imply(property, named, key);
     }
     return owners;
 }
@@ -234,12 +257,17 @@ TEST_F(OwnerSweep, EveryDeclaredOwnerHidesItsRecordsWhenItMovesOutOfTheCallersSe
                 SCOPED_TRACE(path + " owned by " + Narrow(source.ownerClass));
                 std::vector<std::string> ownerValues;
                 for (const CString& name : source.names)
-                    if (const std::optional<std::string> value = record->Value(ColumnOf(*type, name)))
+                {
+                    // A property the instance serves (a class may build its own), else the column.
+                    const std::string served = support::PropertyText(instance.Get(), name.GetString());
+                    if (served != "<missing>" && served != "<null>")
+                        ownerValues.push_back(served);
+                    else if (const std::optional<std::string> value = record->Value(ColumnOf(*type, name)))
                         ownerValues.push_back(*value);
-                const std::optional<Record> owner =
-                    ownerValues.size() == source.names.size()
-                        ? RecordOf(source.ownerClass, source.ownerKeys, ownerValues)
-                        : std::nullopt;
+                }
+                const std::optional<Record> owner = ownerValues.size() == source.names.size()
+                                                        ? RecordOf(source.ownerClass, source.ownerKeys, ownerValues)
+                                                        : std::nullopt;
                 const std::optional<std::string> undo = owner ? Hide(*owner) : std::nullopt;
                 if (!undo)
                     continue;
