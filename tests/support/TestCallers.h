@@ -45,6 +45,8 @@ inline constexpr wchar_t kLooker[] = L"S-1-5-21-1004336348-1177238915-682003330-
 // Every permission, segment 3 ("Lab", made by the program that uses it); logs in on the bus
 // with the demo operator's password.
 inline constexpr wchar_t kLab[] = L"S-1-5-21-1004336348-1177238915-682003330-2031";
+// The same as kLab in every segment; logs in on the bus as "busadmin".
+inline constexpr wchar_t kBusAdministrator[] = L"S-1-5-21-1004336348-1177238915-682003330-2060";
 // The same as kLab in segment 4 ("Empty").
 inline constexpr wchar_t kEmpty[] = L"S-1-5-21-1004336348-1177238915-682003330-2041";
 // Every permission, segment 1 (Headquarters) only.
