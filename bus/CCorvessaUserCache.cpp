@@ -200,14 +200,16 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
                                          std::string(kAuthenticationFailed));
             }
             // A session never outlives its user: a user deleted or disabled meanwhile is refused,
-            // and changed permission groups apply at once rather than at the next refresh.
+            // and a change of anything its rights come from (its row, secondary segments,
+            // segment groups' units, segments, permission groups and grants, system options)
+            // applies at once rather than at the next refresh.
             const CAcsUser::StoredState stored = found->GetUser()->CheckStoredUser();
             if (stored == CAcsUser::StoredState::Gone)
             {
                 TakeOutLocked(m_entries.find(sid));
                 return WBEM_E_NOT_FOUND;
             }
-            if (stored == CAcsUser::StoredState::GroupsChanged || ArePermissionsStale(sid))
+            if (stored == CAcsUser::StoredState::RightsChanged || ArePermissionsStale(sid))
             {
                 RefreshPermissionsLocked(*found->GetUser());
                 m_refreshTimes[sid] = Now();

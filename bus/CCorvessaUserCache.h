@@ -60,7 +60,9 @@ public:
     // "corvessa.authentication.failedtoauthenticate", "Authentication failed."). Then the
     // SID's entry is handed out: the cached one (the new login only checked the credentials;
     // one that belongs to another user throws as a failed login), or, after a login, a new
-    // one. A cached entry's permissions are read again when they are 30 minutes old. S_OK;
+    // one. A cached entry whose user is gone or disabled is taken out (0x80041002); its
+    // permissions and segments are read again when anything they come from has changed since
+    // (CAcsUser::CheckStoredUser, one keyed read) and when they are 30 minutes old. S_OK;
     // 0x80041002 for a SID not cached when no login was made; 0x80041001 for a database or
     // library failure (logged); WBEM_E_INVALID_PARAMETER for a null out pointer.
     HRESULT LoginUser(CWmipUserCacheEntry** entry, const CString& sid, const CString& userName, const CString& password,
