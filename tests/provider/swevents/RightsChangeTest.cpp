@@ -1,0 +1,231 @@
+// The rights-change sweep: every right a caller holds, changed by another hand while the caller
+// has an open bus session, a cached WMI entry and a watch, applies at the caller's very next
+// request on both doors and to the very next event delivered to the watch.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bus/CCorvessaBaseApp.h"
+#include "bus/CCorvessaException.h"
+#include "bus/CCorvessaQpidInstance.h"
+#include "bus/GenericException.h"
+#include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/mfc/COleDateTime.h"
+#include "platform/mfc/ModuleState.h"
+#include "platform/security/CallerIdentity.h"
+#include "tests/provider/swevents/SwEventTestSupport.h"
+#include "tests/support/BstrText.h"
+
+namespace {
+
+using qpid::types::Variant;
+using swtest::Embedded;
+
+// The demo's porter: segment 1 (Headquarters) only. Its own permission groups (871 to 873, copies
+// of the demo operator's) also let it change and delete cardholders and view accounts; person
+// segmentation is on. The demo operator, whose watch receives the marker events, holds every
+// segment (watching cardholders takes every segment while persons are segmented).
+constexpr wchar_t kPorterSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1008";
+constexpr char kPorterBaseline[] = R"(
+UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;
+INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED)
+    SELECT USER_PERMID + 870, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED FROM USER_PERM WHERE USER_PERMID IN (1, 2, 3);
+INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID)
+    SELECT USER_PERMID + 870, PERMISSIONID FROM USER_PERM_GRANT WHERE USER_PERMID IN (1, 2, 3);
+INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000005), (872, 0x20000009),
+    (872, 0x20000049);
+UPDATE USERS SET SYSTEM_USER_PERMID = 871, CARD_USER_PERMID = 872, MONITOR_USER_PERMID = 873 WHERE USERID = 3;
+INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (20, 'Depots', 1);
+INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (1, -1);
+)";
+constexpr char kApplication[] = "rights-sweep";
+
+// A change of a cardholder's account as the installation's services hand it in: it reaches only
+// the watchers that may read the cardholder.
+std::wstring AccountChange(int person)
+{
+    const std::wstring row = L"<CARDHOLDER_ACCOUNT><CARDHOLDER_ACCOUNTID>" + std::to_wstring(person + 100) +
+                             L"</CARDHOLDER_ACCOUNTID><EMPID>" + std::to_wstring(person) +
+                             L"</EMPID><BNT_DIRECTORYID>1</BNT_DIRECTORYID><ACCOUNTID>S-" + std::to_wstring(person) +
+                             L"</ACCOUNTID></CARDHOLDER_ACCOUNT>";
+    return L"<ROOT><NEWDATA>" + row + L"</NEWDATA><OLDDATA>" + row + L"</OLDDATA></ROOT>";
+}
+
+// A cardholder's deletion: the operator's watch receives it after whatever was handed in before.
+constexpr wchar_t kMarker[] = L"<ROOT><NEWDATA><EMP><ID>1</ID><LASTNAME>Mark</LASTNAME><VISITOR>0</VISITOR></EMP>"
+                              L"</NEWDATA><OLDDATA><EMP><ID>1</ID><LASTNAME>Mark</LASTNAME><VISITOR>0</VISITOR>"
+                              L"</EMP></OLDDATA></ROOT>";
+
+std::string Code(HRESULT hr)
+{
+    if (hr == S_OK)
+        return "ok";
+    if (hr == WBEM_E_ACCESS_DENIED)
+        return "denied";
+    if (hr == WBEM_E_NOT_FOUND)
+        return "missing";
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
+class RightsChange : public swtest::SoftwareEventTest
+{
+protected:
+    RightsChange()
+    {
+        const CModuleStateSwitch current(&m_bus);
+        m_bus.InitInstance();
+    }
+    ~RightsChange() override
+    {
+        m_namespace->CancelAsyncCall(m_all.Get());
+        const CModuleStateSwitch current(&m_bus);
+        m_bus.ExitInstance();
+    }
+
+    // The porter's bus session.
+    std::string LogInOnTheBus()
+    {
+        const CModuleStateSwitch current(&m_bus);
+        std::string token;
+        COleDateTime when;
+        EXPECT_EQ(m_bus.Authenticate(kApplication, CCorvessaBaseApp::kInternalDirectoryId, "porter", "porter-demo",
+                                     token, when),
+                  S_OK);
+        return token;
+    }
+
+    // What the porter's next requests answer on both doors, and which of a change of cardholder 1
+    // (Headquarters) and 8 (Warehouse) reach its watch of accounts: "wmi <read 1> <read 8> <change 8>
+    // <delete 999> | bus <rows of 1> <rows of 8> <change 8> <delete 999> | events <ids>".
+    std::string Observe(const std::string& token, support::RecordingSink& watch)
+    {
+        ComPtr<IWbemClassObject> eight;
+        m_namespace->GetObject(support::BstrText(L"Bnt_Cardholder.ID=8"), 0, nullptr, &eight, nullptr);
+        std::string text = "wmi";
+        {
+            const CallerIdentity::Scope porter(CallerIdentity(kPorterSid, SecurityImpersonation));
+            for (const wchar_t* path : {L"Bnt_Cardholder.ID=1", L"Bnt_Cardholder.ID=8"})
+            {
+                ComPtr<IWbemClassObject> read;
+                text += " " + Code(m_namespace->GetObject(support::BstrText(path), 0, nullptr, &read, nullptr));
+            }
+            text += " " + Code(eight == nullptr ? E_POINTER
+                                                : m_namespace->PutInstance(eight.Get(), WBEM_FLAG_UPDATE_ONLY, nullptr,
+                                                                           nullptr));
+            text += " " + Code(m_namespace->DeleteInstance(support::BstrText(L"Bnt_Cardholder.ID=999"), 0, nullptr,
+                                                           nullptr));
+        }
+        text += " | bus";
+        {
+            const CModuleStateSwitch current(&m_bus);
+            for (const char* filter : {"ID = 1", "ID = 8"})
+                text += " " + BusAnswer([&] {
+                            corvessa::PagingParameters everyRow;
+                            everyRow.pageNumber = 0;
+                            everyRow.pageSize = 1;
+                            CCorvessaBaseApp::CorvessaPaginatedInfo info;
+                            CCorvessaBaseApp::InstanceList rows;
+                            std::string type = "Bnt_Cardholder";
+                            const HRESULT hr = m_bus.GetInstance(token, kApplication, type, filter, everyRow, info, rows);
+                            return SUCCEEDED(hr) ? std::to_string(rows.size()) : Code(hr);
+                        });
+            text += " " + BusAnswer([&] {
+                        CCorvessaQpidInstance change;
+                        change.PopulateInstanceData("Bnt_Cardholder", {{"ID", Variant("8")}, {"FIRSTNAME", Variant("Hedda")}});
+                        CCorvessaQpidInstance changed;
+                        return Code(m_bus.ModifyInstance(token, kApplication, change, changed, false));
+                    });
+            text += " " + BusAnswer([&] {
+                        CCorvessaQpidInstance key;
+                        key.PopulateInstanceData("Bnt_Cardholder", {{"ID", Variant("999")}});
+                        return Code(m_bus.DeleteInstance(token, kApplication, key));
+                    });
+        }
+        // The operator's watch receives the marker after the porter's watch has had its turn at
+        // the two account changes.
+        const std::size_t before = watch.Objects().size();
+        HandIn(5, 2, 0, AccountChange(1));
+        HandIn(5, 2, 0, AccountChange(8));
+        HandIn(2, 3, 0, kMarker);
+        EXPECT_TRUE(m_all->WaitForObjects(++m_seen, swtest::kEventTimeout));
+        text += " | events";
+        const std::vector<ComPtr<IWbemClassObject>> events = watch.Objects();
+        for (std::size_t i = before; i < events.size(); ++i)
+            text += " " + support::PropertyText(Embedded(events[i].Get(), L"TargetInstance").Get(), L"PersonID");
+        return text;
+    }
+
+    // The answer of a bus request: its own text, or the key of the refusal it throws.
+    template <typename Request>
+    static std::string BusAnswer(Request request)
+    {
+        try
+        {
+            return request();
+        }
+        catch (const CCorvessaException& e)
+        {
+            return e.ErrorCode() + ":" + e.ErrorMessage();
+        }
+        catch (const brontel::utility::CWMIException& e)
+        {
+            return Code(e.GetHResult());
+        }
+        catch (const GenericException&)
+        {
+            return "generic";
+        }
+    }
+
+    CCorvessaBaseApp m_bus;
+    const ComPtr<support::RecordingSink> m_all =
+        Subscribe(L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA 'Bnt_Cardholder'");
+    std::size_t m_seen = 0;
+};
+
+TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
+{
+    ASSERT_NE(m_all, nullptr);
+    swtest::ExecuteOnInstallation(kPorterBaseline);
+    constexpr char kHeadquarters[] = "wmi ok missing denied missing | bus 1 0 x missing | events 1";
+    const struct
+    {
+        const char* right;
+        const char* setUp;   // before the session, the entry and the watch
+        const char* change;  // by another hand, once they exist
+        const char* undo;    // back to the porter's baseline
+        const char* before;
+        const char* after;
+    } cases[] = {
+        {"secondary segment taken", "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (3, 2);",
+         "DELETE FROM USER_SEGMENT_LINK WHERE USERID = 3 AND SEGMENTID = 2;", "", "", kHeadquarters},
+        {"secondary segment given", "", "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (3, 2);",
+         "DELETE FROM USER_SEGMENT_LINK WHERE USERID = 3 AND SEGMENTID = 2;", kHeadquarters, ""},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.right);
+        swtest::ExecuteOnInstallation(c.setUp);
+        const std::string token = LogInOnTheBus();
+        ComPtr<support::RecordingSink> watch;
+        {
+            const CallerIdentity::Scope porter(CallerIdentity(kPorterSid, SecurityImpersonation));
+            HRESULT subscribed = S_OK;
+            watch = Subscribe(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Account'",
+                              &subscribed);
+            ASSERT_NE(watch, nullptr) << Code(subscribed);
+        }
+        EXPECT_EQ(Observe(token, *watch), c.before);
+        swtest::ExecuteOnInstallation(c.change);
+        EXPECT_EQ(Observe(token, *watch), c.after);
+        m_namespace->CancelAsyncCall(watch.Get());
+        swtest::ExecuteOnInstallation(c.undo);
+    }
+}
+
+}  // namespace
