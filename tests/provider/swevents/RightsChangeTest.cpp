@@ -170,7 +170,12 @@ protected:
         }
         catch (const CCorvessaException& e)
         {
-            return e.ErrorCode() + ":" + e.ErrorMessage();
+            // The message names where the refusal was raised; what matters is why.
+            const std::string message = e.ErrorMessage();
+            const std::size_t why = message.rfind("): ");
+            const std::string reason = why == std::string::npos ? message : message.substr(why + 3);
+            return reason == "The requested instance could not be retrieved or does not exist." ? "missing"
+                                                                                                : "refused(" + reason + ")";
         }
         catch (const brontel::utility::CWMIException& e)
         {
@@ -192,20 +197,64 @@ TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
 {
     ASSERT_NE(m_all, nullptr);
     swtest::ExecuteOnInstallation(kPorterBaseline);
-    constexpr char kHeadquarters[] = "wmi ok missing denied missing | bus 1 0 x missing | events 1";
+    // The porter in Headquarters only, and with the Warehouse too.
+    constexpr char kHeadquarters[] = "wmi ok missing missing missing | bus 1 0 missing missing | events 1";
+    constexpr char kBoth[] = "wmi ok ok ok missing | bus 1 1 ok missing | events 1 8";
+    const std::string kNoRight = "The client does not have sufficient user permissions to perform the requested operation.";
+    constexpr char kLink[] = "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (3, 2);";
+    constexpr char kUnlink[] = "DELETE FROM USER_SEGMENT_LINK WHERE USERID = 3 AND SEGMENTID IN (2, 20);";
+    constexpr char kDepots[] = "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (3, 20);";
+    constexpr char kDepotsWarehouse[] = "INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (20, 2);";
+    constexpr char kNoDepotsWarehouse[] = "DELETE FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = 20;";
     const struct
     {
         const char* right;
-        const char* setUp;   // before the session, the entry and the watch
-        const char* change;  // by another hand, once they exist
-        const char* undo;    // back to the porter's baseline
-        const char* before;
-        const char* after;
+        std::string setUp;  // before the session, the entry and the watch
+        std::string change; // by another hand, once they exist
+        std::string undo;   // back to the porter's baseline
+        std::string before;
+        std::string after;
     } cases[] = {
-        {"secondary segment taken", "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (3, 2);",
-         "DELETE FROM USER_SEGMENT_LINK WHERE USERID = 3 AND SEGMENTID = 2;", "", "", kHeadquarters},
-        {"secondary segment given", "", "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (3, 2);",
-         "DELETE FROM USER_SEGMENT_LINK WHERE USERID = 3 AND SEGMENTID = 2;", kHeadquarters, ""},
+        {"secondary segment taken", kLink, kUnlink, "", kBoth, kHeadquarters},
+        {"secondary segment given", "", kLink, kUnlink, kHeadquarters, kBoth},
+        {"group unit taken", std::string(kDepots) + kDepotsWarehouse, kNoDepotsWarehouse, kUnlink, kBoth,
+         kHeadquarters},
+        {"group unit given", kDepots, kDepotsWarehouse, std::string(kUnlink) + kNoDepotsWarehouse, kHeadquarters,
+         kBoth},
+        {"group of the secondary segment deleted", std::string(kDepots) + kDepotsWarehouse,
+         // As a delete through the doors, whose connections cascade to the links.
+         "DELETE FROM USER_SEGMENT_LINK WHERE SEGMENTID = 20; DELETE FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = 20;"
+         "DELETE FROM SEGMENT WHERE SEGMENTID = 20;",
+         "INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (20, 'Depots', 1);", kBoth, kHeadquarters},
+        {"primary segment", "", "UPDATE USERS SET SEGMENTID = 2 WHERE USERID = 3;",
+         "UPDATE USERS SET SEGMENTID = 1 WHERE USERID = 3;", kHeadquarters,
+         "wmi missing ok ok missing | bus 0 1 ok missing | events 8"},
+        {"provider use", kLink, "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 871 AND PERMISSIONID = 0x100000D0;",
+         std::string(kUnlink) + "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (871, 0x100000D0);",
+         kBoth, "wmi denied denied denied denied | bus 1 1 ok missing | events"},
+        {"view permission", kLink,
+         "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 872 AND PERMISSIONID IN (0x20000003, 0x20000049);",
+         std::string(kUnlink) +
+             "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000003), (872, 0x20000049);",
+         kBoth, "wmi denied denied missing missing | bus 0 0 missing missing | events"},
+        {"modify permission", kLink,
+         "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 872 AND PERMISSIONID = 0x20000005;",
+         std::string(kUnlink) + "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000005);",
+         kBoth, "wmi ok ok denied missing | bus 1 1 refused(" + kNoRight + ") missing | events 1 8"},
+        {"delete permission", kLink,
+         "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 872 AND PERMISSIONID = 0x20000009;",
+         std::string(kUnlink) + "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000009);",
+         kBoth, "wmi ok ok ok denied | bus 1 1 ok refused(" + kNoRight + ") | events 1 8"},
+        {"permission group", kLink, "UPDATE USERS SET CARD_USER_PERMID = 2 WHERE USERID = 3;",
+         std::string(kUnlink) + "UPDATE USERS SET CARD_USER_PERMID = 872 WHERE USERID = 3;", kBoth, "wmi ok ok ok denied | bus 1 1 ok refused(" + kNoRight + ") | events"},
+        {"enabled", kLink, "UPDATE USERS SET ISENABLED = 0 WHERE USERID = 3;",
+         std::string(kUnlink) + "UPDATE USERS SET ISENABLED = 1 WHERE USERID = 3;", kBoth, "wmi denied denied denied denied | bus 0x80040520 0x80040520 0x80040520 0x80040520 | events"},
+        {"person segmentation", "", "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1003;",
+         "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;", kHeadquarters, "wmi ok ok denied missing | bus 1 1 ok missing | events 1 8"},
+        {"account unlinked", kLink, "DELETE FROM USER_ACCOUNT WHERE USER_ACCOUNTID = 8;",
+         std::string(kUnlink) + "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES "
+                                "(8, 3, 1, 'S-1-5-21-1004336348-1177238915-682003330-1008');",
+         kBoth, "wmi denied denied denied denied | bus 1 1 ok missing | events"},
     };
     for (const auto& c : cases)
     {
