@@ -206,7 +206,8 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
             const CAcsUser::StoredState stored = found->GetUser()->CheckStoredUser();
             if (stored != CAcsUser::StoredState::Same || ArePermissionsStale(sid))
             {
-                found = stored == CAcsUser::StoredState::Gone ? nullptr : RenewLocked(sid, found->GetUser()->GetUserID());
+                found =
+                    stored == CAcsUser::StoredState::Gone ? nullptr : RenewLocked(sid, found->GetUser()->GetUserID());
                 if (found == nullptr)
                 {
                     TakeOutLocked(m_entries.find(sid));

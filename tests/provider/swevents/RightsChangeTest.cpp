@@ -114,11 +114,11 @@ protected:
                 ComPtr<IWbemClassObject> read;
                 text += " " + Code(m_namespace->GetObject(support::BstrText(path), 0, nullptr, &read, nullptr));
             }
-            text += " " + Code(eight == nullptr ? E_POINTER
-                                                : m_namespace->PutInstance(eight.Get(), WBEM_FLAG_UPDATE_ONLY, nullptr,
-                                                                           nullptr));
-            text += " " + Code(m_namespace->DeleteInstance(support::BstrText(L"Bnt_Cardholder.ID=999"), 0, nullptr,
-                                                           nullptr));
+            text += " " + Code(eight == nullptr
+                                   ? E_POINTER
+                                   : m_namespace->PutInstance(eight.Get(), WBEM_FLAG_UPDATE_ONLY, nullptr, nullptr));
+            text += " " +
+                    Code(m_namespace->DeleteInstance(support::BstrText(L"Bnt_Cardholder.ID=999"), 0, nullptr, nullptr));
         }
         text += " | bus";
         {
@@ -131,12 +131,14 @@ protected:
                             CCorvessaBaseApp::CorvessaPaginatedInfo info;
                             CCorvessaBaseApp::InstanceList rows;
                             std::string type = "Bnt_Cardholder";
-                            const HRESULT hr = m_bus.GetInstance(token, kApplication, type, filter, everyRow, info, rows);
+                            const HRESULT hr =
+                                m_bus.GetInstance(token, kApplication, type, filter, everyRow, info, rows);
                             return SUCCEEDED(hr) ? std::to_string(rows.size()) : Code(hr);
                         });
             text += " " + BusAnswer([&] {
                         CCorvessaQpidInstance change;
-                        change.PopulateInstanceData("Bnt_Cardholder", {{"ID", Variant("8")}, {"FIRSTNAME", Variant("Hedda")}});
+                        change.PopulateInstanceData("Bnt_Cardholder",
+                                                    {{"ID", Variant("8")}, {"FIRSTNAME", Variant("Hedda")}});
                         CCorvessaQpidInstance changed;
                         return Code(m_bus.ModifyInstance(token, kApplication, change, changed, false));
                     });
@@ -174,8 +176,9 @@ protected:
             const std::string message = e.ErrorMessage();
             const std::size_t why = message.rfind("): ");
             const std::string reason = why == std::string::npos ? message : message.substr(why + 3);
-            return reason == "The requested instance could not be retrieved or does not exist." ? "missing"
-                                                                                                : "refused(" + reason + ")";
+            return reason == "The requested instance could not be retrieved or does not exist."
+                       ? "missing"
+                       : "refused(" + reason + ")";
         }
         catch (const brontel::utility::CWMIException& e)
         {
@@ -200,18 +203,20 @@ TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
     // The porter in Headquarters only, and with the Warehouse too.
     constexpr char kHeadquarters[] = "wmi ok missing missing missing | bus 1 0 missing missing | events 1";
     constexpr char kBoth[] = "wmi ok ok ok missing | bus 1 1 ok missing | events 1 8";
-    const std::string kNoRight = "The client does not have sufficient user permissions to perform the requested operation.";
+    const std::string kNoRight =
+        "The client does not have sufficient user permissions to perform the requested operation.";
     constexpr char kLink[] = "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (3, 2);";
     constexpr char kUnlink[] = "DELETE FROM USER_SEGMENT_LINK WHERE USERID = 3 AND SEGMENTID IN (2, 20);";
     constexpr char kDepots[] = "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (3, 20);";
-    constexpr char kDepotsWarehouse[] = "INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (20, 2);";
+    constexpr char kDepotsWarehouse[] =
+        "INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (20, 2);";
     constexpr char kNoDepotsWarehouse[] = "DELETE FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = 20;";
     const struct
     {
         const char* right;
-        std::string setUp;  // before the session, the entry and the watch
-        std::string change; // by another hand, once they exist
-        std::string undo;   // back to the porter's baseline
+        std::string setUp;   // before the session, the entry and the watch
+        std::string change;  // by another hand, once they exist
+        std::string undo;    // back to the porter's baseline
         std::string before;
         std::string after;
     } cases[] = {
@@ -246,11 +251,14 @@ TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
          std::string(kUnlink) + "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000009);",
          kBoth, "wmi ok ok ok denied | bus 1 1 ok refused(" + kNoRight + ") | events 1 8"},
         {"permission group", kLink, "UPDATE USERS SET CARD_USER_PERMID = 2 WHERE USERID = 3;",
-         std::string(kUnlink) + "UPDATE USERS SET CARD_USER_PERMID = 872 WHERE USERID = 3;", kBoth, "wmi ok ok ok denied | bus 1 1 ok refused(" + kNoRight + ") | events"},
+         std::string(kUnlink) + "UPDATE USERS SET CARD_USER_PERMID = 872 WHERE USERID = 3;", kBoth,
+         "wmi ok ok ok denied | bus 1 1 ok refused(" + kNoRight + ") | events"},
         {"enabled", kLink, "UPDATE USERS SET ISENABLED = 0 WHERE USERID = 3;",
-         std::string(kUnlink) + "UPDATE USERS SET ISENABLED = 1 WHERE USERID = 3;", kBoth, "wmi denied denied denied denied | bus 0x80040520 0x80040520 0x80040520 0x80040520 | events"},
+         std::string(kUnlink) + "UPDATE USERS SET ISENABLED = 1 WHERE USERID = 3;", kBoth,
+         "wmi denied denied denied denied | bus 0x80040520 0x80040520 0x80040520 0x80040520 | events"},
         {"person segmentation", "", "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1003;",
-         "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;", kHeadquarters, "wmi ok ok denied missing | bus 1 1 ok missing | events 1 8"},
+         "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;", kHeadquarters,
+         "wmi ok ok denied missing | bus 1 1 ok missing | events 1 8"},
         {"account unlinked", kLink, "DELETE FROM USER_ACCOUNT WHERE USER_ACCOUNTID = 8;",
          std::string(kUnlink) + "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES "
                                 "(8, 3, 1, 'S-1-5-21-1004336348-1177238915-682003330-1008');",
