@@ -25,7 +25,7 @@ using qpid::types::Variant;
 using swtest::Embedded;
 
 // The demo's porter: segment 1 (Headquarters) only. Its own permission groups (871 to 873, copies
-// of the demo operator's) also let it change and delete cardholders and view accounts; person
+// of the demo operator's) also let it add, change and delete cardholders and view accounts; person
 // segmentation is on. The demo operator, whose watch receives the marker events, holds every
 // segment (watching cardholders takes every segment while persons are segmented).
 constexpr wchar_t kPorterSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1008";
@@ -35,7 +35,7 @@ INSERT INTO USER_PERM (USER_PERMID, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED)
     SELECT USER_PERMID + 870, NAME, SEGMENTID, TYPE, DEVICES_ARE_EXCLUDED FROM USER_PERM WHERE USER_PERMID IN (1, 2, 3);
 INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID)
     SELECT USER_PERMID + 870, PERMISSIONID FROM USER_PERM_GRANT WHERE USER_PERMID IN (1, 2, 3);
-INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000005), (872, 0x20000009),
+INSERT OR IGNORE INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000004), (872, 0x20000005), (872, 0x20000009),
     (872, 0x20000049);
 UPDATE USERS SET SYSTEM_USER_PERMID = 871, CARD_USER_PERMID = 872, MONITOR_USER_PERMID = 873 WHERE USERID = 3;
 INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (20, 'Depots', 1);
@@ -101,11 +101,18 @@ protected:
 
     // What the porter's next requests answer on both doors, and which of a change of cardholder 1
     // (Headquarters) and 8 (Warehouse) reach its watch of accounts: "wmi <read 1> <read 8> <change 8>
-    // <delete 999> | bus <rows of 1> <rows of 8> <change 8> <delete 999> | events <ids>".
+    // <delete 999> <add empty> | bus <rows of 1> <rows of 8> <change 8> <delete 999> <add empty> | events
+    // <ids>".
     std::string Observe(const std::string& token, support::RecordingSink& watch)
     {
         ComPtr<IWbemClassObject> eight;
         m_namespace->GetObject(support::BstrText(L"Bnt_Cardholder.ID=8"), 0, nullptr, &eight, nullptr);
+        // An empty new cardholder: the add right is checked before what the instance lacks.
+        ComPtr<IWbemClassObject> definition;
+        ComPtr<IWbemClassObject> empty;
+        m_namespace->GetObject(support::BstrText(L"Bnt_Cardholder"), 0, nullptr, &definition, nullptr);
+        if (definition != nullptr)
+            definition->SpawnInstance(0, &empty);
         std::string text = "wmi";
         {
             const CallerIdentity::Scope porter(CallerIdentity(kPorterSid, SecurityImpersonation));
@@ -119,6 +126,9 @@ protected:
                                    : m_namespace->PutInstance(eight.Get(), WBEM_FLAG_UPDATE_ONLY, nullptr, nullptr));
             text += " " +
                     Code(m_namespace->DeleteInstance(support::BstrText(L"Bnt_Cardholder.ID=999"), 0, nullptr, nullptr));
+            text += " " + Code(empty == nullptr
+                                   ? E_POINTER
+                                   : m_namespace->PutInstance(empty.Get(), WBEM_FLAG_CREATE_ONLY, nullptr, nullptr));
         }
         text += " | bus";
         {
@@ -146,6 +156,12 @@ protected:
                         CCorvessaQpidInstance key;
                         key.PopulateInstanceData("Bnt_Cardholder", {{"ID", Variant("999")}});
                         return Code(m_bus.DeleteInstance(token, kApplication, key));
+                    });
+            text += " " + BusAnswer([&] {
+                        CCorvessaQpidInstance empty;
+                        empty.PopulateInstanceData("Bnt_Cardholder", {});
+                        CCorvessaQpidInstance added;
+                        return Code(m_bus.AddInstance(token, kApplication, empty, added, false));
                     });
         }
         // The operator's watch receives the marker after the porter's watch has had its turn at
@@ -201,10 +217,14 @@ TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
     ASSERT_NE(m_all, nullptr);
     swtest::ExecuteOnInstallation(kPorterBaseline);
     // The porter in Headquarters only, and with the Warehouse too.
-    constexpr char kHeadquarters[] = "wmi ok missing missing missing | bus 1 0 missing missing | events 1";
-    constexpr char kBoth[] = "wmi ok ok ok missing | bus 1 1 ok missing | events 1 8";
+    // The refusals the bus names: a missing right, and (the add right held) the empty instance's.
     const std::string kNoRight =
-        "The client does not have sufficient user permissions to perform the requested operation.";
+        "refused(The client does not have sufficient user permissions to perform the requested operation.)";
+    const std::string kEmpty = "refused(The required property LASTNAME had no value and no default was provided.)";
+    // The porter in Headquarters only, and with the Warehouse too.
+    const std::string kHeadquarters =
+        "wmi ok missing missing missing 0x80041028 | bus 1 0 missing missing " + kEmpty + " | events 1";
+    const std::string kBoth = "wmi ok ok ok missing 0x80041028 | bus 1 1 ok missing " + kEmpty + " | events 1 8";
     constexpr char kLink[] = "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (3, 2);";
     constexpr char kUnlink[] = "DELETE FROM USER_SEGMENT_LINK WHERE USERID = 3 AND SEGMENTID IN (2, 20);";
     constexpr char kDepots[] = "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (3, 20);";
@@ -233,36 +253,39 @@ TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
          "INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (20, 'Depots', 1);", kBoth, kHeadquarters},
         {"primary segment", "", "UPDATE USERS SET SEGMENTID = 2 WHERE USERID = 3;",
          "UPDATE USERS SET SEGMENTID = 1 WHERE USERID = 3;", kHeadquarters,
-         "wmi missing ok ok missing | bus 0 1 ok missing | events 8"},
+         "wmi missing ok ok missing 0x80041028 | bus 0 1 ok missing " + kEmpty + " | events 8"},
         {"provider use", kLink, "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 871 AND PERMISSIONID = 0x100000D0;",
          std::string(kUnlink) + "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (871, 0x100000D0);",
-         kBoth, "wmi denied denied denied denied | bus 1 1 ok missing | events"},
+         kBoth, "wmi denied denied denied denied denied | bus 1 1 ok missing " + kEmpty + " | events"},
         {"view permission", kLink,
          "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 872 AND PERMISSIONID IN (0x20000003, 0x20000049);",
          std::string(kUnlink) +
              "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000003), (872, 0x20000049);",
-         kBoth, "wmi denied denied missing missing | bus 0 0 missing missing | events"},
+         kBoth, "wmi denied denied missing missing 0x80041028 | bus 0 0 missing missing " + kEmpty + " | events"},
         {"modify permission", kLink,
          "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 872 AND PERMISSIONID = 0x20000005;",
          std::string(kUnlink) + "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000005);",
-         kBoth, "wmi ok ok denied missing | bus 1 1 refused(" + kNoRight + ") missing | events 1 8"},
+         kBoth, "wmi ok ok denied missing 0x80041028 | bus 1 1 " + kNoRight + " missing " + kEmpty + " | events 1 8"},
+        {"add permission", kLink, "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 872 AND PERMISSIONID = 0x20000004;",
+         std::string(kUnlink) + "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000004);",
+         kBoth, "wmi ok ok ok missing denied | bus 1 1 ok missing " + kNoRight + " | events 1 8"},
         {"delete permission", kLink,
          "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 872 AND PERMISSIONID = 0x20000009;",
          std::string(kUnlink) + "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000009);",
-         kBoth, "wmi ok ok ok denied | bus 1 1 ok refused(" + kNoRight + ") | events 1 8"},
+         kBoth, "wmi ok ok ok denied 0x80041028 | bus 1 1 ok " + kNoRight + " " + kEmpty + " | events 1 8"},
         {"permission group", kLink, "UPDATE USERS SET CARD_USER_PERMID = 2 WHERE USERID = 3;",
          std::string(kUnlink) + "UPDATE USERS SET CARD_USER_PERMID = 872 WHERE USERID = 3;", kBoth,
-         "wmi ok ok ok denied | bus 1 1 ok refused(" + kNoRight + ") | events"},
+         "wmi ok ok ok denied denied | bus 1 1 ok " + kNoRight + " " + kNoRight + " | events"},
         {"enabled", kLink, "UPDATE USERS SET ISENABLED = 0 WHERE USERID = 3;",
          std::string(kUnlink) + "UPDATE USERS SET ISENABLED = 1 WHERE USERID = 3;", kBoth,
-         "wmi denied denied denied denied | bus 0x80040520 0x80040520 0x80040520 0x80040520 | events"},
+         "wmi denied denied denied denied denied | bus 0x80040520 0x80040520 0x80040520 0x80040520 0x80040520 | events"},
         {"person segmentation", "", "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1003;",
          "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID = 1003;", kHeadquarters,
-         "wmi ok ok denied missing | bus 1 1 ok missing | events 1 8"},
+         "wmi ok ok denied missing 0x80041028 | bus 1 1 ok missing " + kEmpty + " | events 1 8"},
         {"account unlinked", kLink, "DELETE FROM USER_ACCOUNT WHERE USER_ACCOUNTID = 8;",
          std::string(kUnlink) + "INSERT INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES "
                                 "(8, 3, 1, 'S-1-5-21-1004336348-1177238915-682003330-1008');",
-         kBoth, "wmi denied denied denied denied | bus 1 1 ok missing | events"},
+         kBoth, "wmi denied denied denied denied denied | bus 1 1 ok missing " + kEmpty + " | events"},
     };
     for (const auto& c : cases)
     {
