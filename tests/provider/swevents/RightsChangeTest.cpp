@@ -41,6 +41,15 @@ UPDATE USERS SET SYSTEM_USER_PERMID = 871, CARD_USER_PERMID = 872, MONITOR_USER_
 INSERT INTO SEGMENT (SEGMENTID, NAME, TYPE) VALUES (20, 'Depots', 1);
 INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (1, -1);
 )";
+// The installation as the other tests of the program find it.
+constexpr char kBaselineUndone[] = R"(
+UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1003;
+UPDATE USERS SET SYSTEM_USER_PERMID = 1, CARD_USER_PERMID = 2, MONITOR_USER_PERMID = 3 WHERE USERID = 3;
+DELETE FROM USER_PERM_GRANT WHERE USER_PERMID IN (871, 872, 873);
+DELETE FROM USER_PERM WHERE USER_PERMID IN (871, 872, 873);
+DELETE FROM SEGMENT WHERE SEGMENTID = 20;
+DELETE FROM USER_SEGMENT_LINK WHERE USERID = 1 AND SEGMENTID = -1;
+)";
 constexpr char kApplication[] = "rights-sweep";
 
 // A change of a cardholder's account as the installation's services hand it in: it reaches only
@@ -306,6 +315,7 @@ TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
         m_namespace->CancelAsyncCall(watch.Get());
         swtest::ExecuteOnInstallation(c.undo);
     }
+    swtest::ExecuteOnInstallation(kBaselineUndone);
 }
 
 }  // namespace
