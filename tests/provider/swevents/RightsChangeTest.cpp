@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -17,7 +19,9 @@
 #include "platform/mfc/ModuleState.h"
 #include "platform/security/CallerIdentity.h"
 #include "tests/provider/swevents/SwEventTestSupport.h"
+#include "platform/com/Variant.h"
 #include "tests/support/BstrText.h"
+#include "tests/support/TestCallers.h"
 
 namespace {
 
@@ -51,6 +55,8 @@ DELETE FROM SEGMENT WHERE SEGMENTID = 20;
 DELETE FROM USER_SEGMENT_LINK WHERE USERID = 1 AND SEGMENTID = -1;
 )";
 constexpr char kApplication[] = "rights-sweep";
+// A second Windows account of the system administrator.
+constexpr const wchar_t* kAdministratorSid = support::callers::kAdministrator;
 
 // A change of a cardholder's account as the installation's services hand it in: it reaches only
 // the watchers that may read the cardholder.
@@ -106,6 +112,42 @@ protected:
                                      token, when),
                   S_OK);
         return token;
+    }
+
+    // The system administrator takes the porter's secondary segment 2 through the bus.
+    std::string UnlinkWarehouseOnTheBus()
+    {
+        const CModuleStateSwitch current(&m_bus);
+        std::string token;
+        COleDateTime when;
+        EXPECT_EQ(
+            m_bus.Authenticate(kApplication, CCorvessaBaseApp::kInternalDirectoryId, "sa", "sa-demo", token, when),
+            S_OK);
+        return BusAnswer([&] {
+            CCorvessaQpidInstance link;
+            link.PopulateInstanceData("Bnt_UserSecondarySegment",
+                                      {{"UserID", Variant("3")}, {"SegmentID", Variant("2")}});
+            return Code(m_bus.DeleteInstance(token, kApplication, link));
+        });
+    }
+
+    // An account of the system administrator gives the porter secondary segment 2 through the
+    // WMI door.
+    std::string LinkWarehouseOnTheWmiDoor()
+    {
+        const CallerIdentity::Scope administrator(CallerIdentity(kAdministratorSid, SecurityImpersonation));
+        ComPtr<IWbemClassObject> definition;
+        ComPtr<IWbemClassObject> link;
+        if (FAILED(m_namespace->GetObject(support::BstrText(L"Bnt_UserSecondarySegment"), 0, nullptr, &definition,
+                                          nullptr)) ||
+            FAILED(definition->SpawnInstance(0, &link)))
+            return "no class";
+        for (const auto& [property, value] : {std::pair{L"UserID", 3}, std::pair{L"SegmentID", 2}})
+        {
+            _variant_t number(static_cast<LONG>(value));
+            link->Put(property, 0, &number, 0);
+        }
+        return Code(m_namespace->PutInstance(link.Get(), WBEM_FLAG_CREATE_ONLY, nullptr, nullptr));
     }
 
     // What the porter's next requests answer on both doors, and which of a change of cardholder 1
@@ -224,7 +266,7 @@ protected:
 TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
 {
     ASSERT_NE(m_all, nullptr);
-    swtest::ExecuteOnInstallation(kPorterBaseline);
+    swtest::ExecuteOnInstallation(kPorterBaseline + support::TestCallers::Sql({kAdministratorSid}));
     // The porter in Headquarters only, and with the Warehouse too.
     // The refusals the bus names: a missing right, and (the add right held) the empty instance's.
     const std::string kNoRight =
@@ -248,9 +290,14 @@ TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
         std::string undo;    // back to the porter's baseline
         std::string before;
         std::string after;
+        // In place of the change: another caller's request on a door.
+        std::function<void()> byCaller = {};
     } cases[] = {
+        {"secondary segment taken by the administrator on the bus", kLink, "", "", kBoth, kHeadquarters,
+         [this] { EXPECT_EQ(UnlinkWarehouseOnTheBus(), "ok"); }},
+        {"secondary segment given by the administrator on the WMI door", "", "", kUnlink, kHeadquarters, kBoth,
+         [this] { EXPECT_EQ(LinkWarehouseOnTheWmiDoor(), "ok"); }},
         {"secondary segment taken", kLink, kUnlink, "", kBoth, kHeadquarters},
-        {"secondary segment given", "", kLink, kUnlink, kHeadquarters, kBoth},
         {"group unit taken", std::string(kDepots) + kDepotsWarehouse, kNoDepotsWarehouse, kUnlink, kBoth,
          kHeadquarters},
         {"group unit given", kDepots, kDepotsWarehouse, std::string(kUnlink) + kNoDepotsWarehouse, kHeadquarters,
@@ -310,7 +357,10 @@ TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
             ASSERT_NE(watch, nullptr) << Code(subscribed);
         }
         EXPECT_EQ(Observe(token, *watch), c.before);
-        swtest::ExecuteOnInstallation(c.change);
+        if (c.byCaller)
+            c.byCaller();
+        else
+            swtest::ExecuteOnInstallation(c.change);
         EXPECT_EQ(Observe(token, *watch), c.after);
         m_namespace->CancelAsyncCall(watch.Get());
         swtest::ExecuteOnInstallation(c.undo);
