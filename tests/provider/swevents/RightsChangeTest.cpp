@@ -3,6 +3,7 @@
 // request on both doors and to the very next event delivered to the watch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <utility>
@@ -282,6 +283,20 @@ TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
     constexpr char kDepotsWarehouse[] =
         "INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (20, 2);";
     constexpr char kNoDepotsWarehouse[] = "DELETE FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = 20;";
+    // A right of one of the porter's groups withdrawn, and given back with the porter's baseline.
+    const auto withdrawn = [](const std::string& group, const std::string& rights) {
+        return "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = " + group + " AND PERMISSIONID IN (" + rights + ");";
+    };
+    const auto regranted = [&](const std::string& group, const std::string& rights) {
+        std::string values;
+        for (std::size_t from = 0; from < rights.size();)
+        {
+            const std::size_t end = std::min(rights.find(", ", from), rights.size());
+            values += (values.empty() ? "(" : ", (") + group + ", " + rights.substr(from, end - from) + ")";
+            from = end + 2;
+        }
+        return kUnlink + ("INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES " + values + ";");
+    };
     const struct
     {
         const char* right;
@@ -310,25 +325,17 @@ TEST_F(RightsChange, EveryRightFollowsItsChangeAtTheNextRequestAndTheNextEvent)
         {"primary segment", "", "UPDATE USERS SET SEGMENTID = 2 WHERE USERID = 3;",
          "UPDATE USERS SET SEGMENTID = 1 WHERE USERID = 3;", kHeadquarters,
          "wmi missing ok ok missing 0x80041028 | bus 0 1 ok missing " + kEmpty + " | events 8"},
-        {"provider use", kLink, "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 871 AND PERMISSIONID = 0x100000D0;",
-         std::string(kUnlink) + "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (871, 0x100000D0);",
-         kBoth, "wmi denied denied denied denied denied | bus 1 1 ok missing " + kEmpty + " | events"},
-        {"view permission", kLink,
-         "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 872 AND PERMISSIONID IN (0x20000003, 0x20000049);",
-         std::string(kUnlink) +
-             "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000003), (872, 0x20000049);",
-         kBoth, "wmi denied denied missing missing 0x80041028 | bus 0 0 missing missing " + kEmpty + " | events"},
-        {"modify permission", kLink,
-         "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 872 AND PERMISSIONID = 0x20000005;",
-         std::string(kUnlink) + "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000005);",
-         kBoth, "wmi ok ok denied missing 0x80041028 | bus 1 1 " + kNoRight + " missing " + kEmpty + " | events 1 8"},
-        {"add permission", kLink, "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 872 AND PERMISSIONID = 0x20000004;",
-         std::string(kUnlink) + "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000004);",
-         kBoth, "wmi ok ok ok missing denied | bus 1 1 ok missing " + kNoRight + " | events 1 8"},
-        {"delete permission", kLink,
-         "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 872 AND PERMISSIONID = 0x20000009;",
-         std::string(kUnlink) + "INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (872, 0x20000009);",
-         kBoth, "wmi ok ok ok denied 0x80041028 | bus 1 1 ok " + kNoRight + " " + kEmpty + " | events 1 8"},
+        {"provider use", kLink, withdrawn("871", "0x100000D0"), regranted("871", "0x100000D0"), kBoth,
+         "wmi denied denied denied denied denied | bus 1 1 ok missing " + kEmpty + " | events"},
+        {"view permission", kLink, withdrawn("872", "0x20000003, 0x20000049"),
+         regranted("872", "0x20000003, 0x20000049"), kBoth,
+         "wmi denied denied missing missing 0x80041028 | bus 0 0 missing missing " + kEmpty + " | events"},
+        {"modify permission", kLink, withdrawn("872", "0x20000005"), regranted("872", "0x20000005"), kBoth,
+         "wmi ok ok denied missing 0x80041028 | bus 1 1 " + kNoRight + " missing " + kEmpty + " | events 1 8"},
+        {"add permission", kLink, withdrawn("872", "0x20000004"), regranted("872", "0x20000004"), kBoth,
+         "wmi ok ok ok missing denied | bus 1 1 ok missing " + kNoRight + " | events 1 8"},
+        {"delete permission", kLink, withdrawn("872", "0x20000009"), regranted("872", "0x20000009"), kBoth,
+         "wmi ok ok ok denied 0x80041028 | bus 1 1 ok " + kNoRight + " " + kEmpty + " | events 1 8"},
         {"permission group", kLink, "UPDATE USERS SET CARD_USER_PERMID = 2 WHERE USERID = 3;",
          std::string(kUnlink) + "UPDATE USERS SET CARD_USER_PERMID = 872 WHERE USERID = 3;", kBoth,
          "wmi ok ok ok denied denied | bus 1 1 ok " + kNoRight + " " + kNoRight + " | events"},
