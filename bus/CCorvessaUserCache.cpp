@@ -200,17 +200,19 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
                                          std::string(kAuthenticationFailed));
             }
             // A session never outlives its user: a user deleted or disabled meanwhile is refused,
-            // and changed permission groups apply at once rather than at the next refresh.
+            // and a change of anything its rights come from (its row, secondary segments,
+            // segment groups' units, segments, permission groups and grants, system options)
+            // applies at once rather than at the next refresh.
             const CAcsUser::StoredState stored = found->GetUser()->CheckStoredUser();
-            if (stored == CAcsUser::StoredState::Gone)
+            if (stored != CAcsUser::StoredState::Same || ArePermissionsStale(sid))
             {
-                TakeOutLocked(m_entries.find(sid));
-                return WBEM_E_NOT_FOUND;
-            }
-            if (stored == CAcsUser::StoredState::GroupsChanged || ArePermissionsStale(sid))
-            {
-                RefreshPermissionsLocked(*found->GetUser());
-                m_refreshTimes[sid] = Now();
+                found =
+                    stored == CAcsUser::StoredState::Gone ? nullptr : RenewLocked(sid, found->GetUser()->GetUserID());
+                if (found == nullptr)
+                {
+                    TakeOutLocked(m_entries.find(sid));
+                    return WBEM_E_NOT_FOUND;
+                }
             }
             found->AddRef();
             *entry = found;
@@ -310,8 +312,22 @@ std::size_t CCorvessaUserCache::GetRetiredEntryCount() const
     return m_retired.size();
 }
 
-void CCorvessaUserCache::RefreshPermissionsLocked(CAcsUser& user)
+CWmipUserCacheEntry* CCorvessaUserCache::RenewLocked(const CString& sid, LONG userId)
 {
-    RefreshPermissions(&user);
-    user.ResetPermissions();
+    // The user is read anew into a new entry rather than reset in place: other requests of the
+    // same user may be reading the old one's rights right now, and keep it until they give it back.
+    auto user = std::make_unique<CAcsUser>(false, GetLoginFlag1(), GetLoginFlag2(), true);
+    if (!user->Login(CBntDatabase::GetDSNFromINI(), nullptr, nullptr, false, false, CAcsUser::kInternalDirectoryID,
+                     userId, false))
+    {
+        return nullptr;
+    }
+    user->GetExceptionHandler().EnableFileLogging(CWMIDebugLog::GetLogFileName());
+    auto renewed = std::make_unique<CWmipUserCacheEntry>(std::move(user), GetEntryLock(), Now());
+    renewed->SetSID(sid);
+    CWmipUserCacheEntry* added = renewed.get();
+    TakeOutLocked(m_entries.find(sid));
+    AddUserEntry(sid, std::move(renewed));
+    RefreshPermissions(added->GetUser());
+    return added;
 }

@@ -60,7 +60,10 @@ public:
     // "corvessa.authentication.failedtoauthenticate", "Authentication failed."). Then the
     // SID's entry is handed out: the cached one (the new login only checked the credentials;
     // one that belongs to another user throws as a failed login), or, after a login, a new
-    // one. A cached entry's permissions are read again when they are 30 minutes old. S_OK;
+    // one. A cached entry whose user is gone or disabled is taken out (0x80041002); its user is
+    // logged in anew into a new entry (the old one retired while in use) when anything its
+    // rights come from has changed since (CAcsUser::CheckStoredUser, one keyed read) and when its
+    // permissions are 30 minutes old. S_OK;
     // 0x80041002 for a SID not cached when no login was made; 0x80041001 for a database or
     // library failure (logged); WBEM_E_INVALID_PARAMETER for a null out pointer.
     HRESULT LoginUser(CWmipUserCacheEntry** entry, const CString& sid, const CString& userName, const CString& password,
@@ -93,9 +96,11 @@ protected:
     HRESULT GetUserSSOInformation(LPCWSTR sid, LONG& userId, CString& sidText) override;
 
 private:
-    // Reads the user's field permission list and permissions again. The caller holds the
-    // cache lock.
-    void RefreshPermissionsLocked(CAcsUser& user) REQUIRES(m_cacheLock);
+    // Logs the SID's user (userId) in anew and puts a new entry in place of the SID's cached one
+    // (retired while in use), its refresh time now and its field permission list read again.
+    // The new entry (use count 0); null when the login is refused (the cached entry stays).
+    // Throws the library's CException. The caller holds the cache lock.
+    CWmipUserCacheEntry* RenewLocked(const CString& sid, LONG userId) REQUIRES(m_cacheLock);
     // Deletes the removed entries whose use count has come down to 0. The caller holds the
     // cache lock.
     void PurgeRetiredLocked() REQUIRES(m_cacheLock);

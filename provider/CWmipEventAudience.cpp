@@ -3,10 +3,12 @@
 #include <set>
 
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "platform/mfc/ModuleState.h"
 #include "platform/security/CallerIdentity.h"
 #include "platform/security/SecurityDescriptor.h"
 #include "platform/security/Sid.h"
 #include "platform/wmi/IWbemEventProviderSecurity.h"
+#include "provider/CWmipApp.h"
 #include "provider/CWmipEventSubscriber.h"
 #include "provider/CWmipUserCacheEntry.h"
 
@@ -50,6 +52,9 @@ std::vector<BYTE> CWmipEventAudience::DescriptorFor(const std::function<bool(IWm
 std::map<unsigned, std::vector<BYTE>> CWmipEventAudience::DescriptorsBy(
     const std::function<std::optional<unsigned>(IWmipUserEntry&)>& classify, const wchar_t* source) const
 {
+    // The provider's own user cache judges, whichever application object the processor thread
+    // would find as the process's newest (a host that runs the bus door too has two).
+    AFX_MANAGE_STATE(&theApp);
     std::set<std::vector<BYTE>> accounts;
     {
         const CheckedMutexLock guard(m_lock);

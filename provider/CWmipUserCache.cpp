@@ -47,6 +47,23 @@ private:
     bool m_active;
 };
 
+// Lowers the use count of an entry taken by this cache (the cache decides when it goes).
+struct UseRelease
+{
+    void operator()(CWmipUserCacheEntry* entry) const { entry->Release(); }
+};
+
+// Whether the entry's user still has the rights it was logged in with (one keyed read of the
+// rights stamp); an entry whose check fails is given back before the failure goes on.
+bool FollowsStoredRights(CWmipUserCacheEntry& entry)
+{
+    std::unique_ptr<CWmipUserCacheEntry, UseRelease> onFailure(&entry);
+    const CAcsUser* user = entry.GetUser();
+    const bool same = user != nullptr && user->CheckStoredUser() == CAcsUser::StoredState::Same;
+    static_cast<void>(onFailure.release());
+    return same;
+}
+
 }  // namespace
 
 CWmipUserCache::CWmipUserCache(bool loginFlag1, bool loginFlag2, Clock clock)
@@ -195,9 +212,12 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
     try
     {
         CWmipUserCacheEntry* result = TakeCachedUser(sidText);
+        // Held until the login below has retired it, so that its address names no other entry.
+        const std::unique_ptr<CWmipUserCacheEntry, UseRelease> outdated(
+            result != nullptr && !FollowsStoredRights(*result) ? std::exchange(result, nullptr) : nullptr);
         if (result == nullptr)
         {
-            const HRESULT loggedIn = LogInUser(userId, sidText, result);
+            const HRESULT loggedIn = LogInUser(userId, sidText, outdated.get(), result);
             if (FAILED(loggedIn))
             {
                 return loggedIn;
@@ -243,7 +263,8 @@ CWmipUserCacheEntry* CWmipUserCache::TakeCachedUserLocked(const CString& sid, UL
     return cached->second.get();
 }
 
-HRESULT CWmipUserCache::LogInUser(LONG userId, const CString& sidText, CWmipUserCacheEntry*& entry)
+HRESULT CWmipUserCache::LogInUser(LONG userId, const CString& sidText, const CWmipUserCacheEntry* outdated,
+                                  CWmipUserCacheEntry*& entry)
 {
     const CheckedMutexLock login(m_loginLock);
     {
@@ -253,7 +274,7 @@ HRESULT CWmipUserCache::LogInUser(LONG userId, const CString& sidText, CWmipUser
         // not be added beside it.
         const CheckedSharedMutexLock guard(m_usersLock);
         const ULONGLONG now = Now();
-        CheckIfUserIsTimedOut(sidText, now);
+        CheckIfUserIsTimedOut(sidText, now, outdated);
         entry = TakeCachedUserLocked(sidText, now);
     }
     if (entry != nullptr)
@@ -357,10 +378,10 @@ HRESULT CWmipUserCache::ReleaseUserImpl(CWmipUserCacheEntry* entry, bool imperso
     return WBEM_E_FAILED;
 }
 
-void CWmipUserCache::CheckIfUserIsTimedOut(const CString& sid, ULONGLONG now)
+void CWmipUserCache::CheckIfUserIsTimedOut(const CString& sid, ULONGLONG now, const CWmipUserCacheEntry* outdated)
 {
     const auto cached = m_users.find(sid);
-    if (cached == m_users.end() || !IsExpired(*cached->second, now))
+    if (cached == m_users.end() || (cached->second.get() != outdated && !IsExpired(*cached->second, now)))
     {
         return;
     }

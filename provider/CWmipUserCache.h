@@ -2,7 +2,9 @@
 // system user (CWmipUserCacheEntry). A request takes an entry (GetUser for the impersonated
 // WMI client, GetUserFromSID for a known account), which raises the entry's use count, and
 // gives it back (ReleaseUser). Entries expire after the configured lifetime (stored value 33);
-// a lookup after expiry logs the user in again. Clean-up runs inside lookups and releases, at
+// a lookup after expiry logs the user in again, and so does every lookup that finds the rights
+// the entry's user was logged in with changed (CAcsUser::CheckStoredUser, one keyed read of the
+// rights stamp per lookup). Clean-up runs inside lookups and releases, at
 // most once per clean-up interval (30 s); no thread of its own. The framework sees it as an
 // IWmipUserDirectory.
 //
@@ -69,7 +71,8 @@ public:
     CWmipUserCache& operator=(const CWmipUserCache&) = delete;
 
     // The caller's entry with its use count raised, in *entry (null on failure). An account
-    // already cached (and not expired) is handed out without a database read. S_OK, or
+    // already cached (and not expired) is handed out after one read of the rights stamp; one
+    // whose rights changed since its login is logged in again (its entry retired). S_OK, or
     // S_FALSE (1) for a client at identification level found by SID; on failure
     // 0x80041003 (WBEM_E_ACCESS_DENIED: improper impersonation level, account not linked or
     // not resolvable for want of a database connection, login refused), 0x80041001
@@ -129,9 +132,10 @@ protected:
     // The release behind ReleaseUser; results as ReleaseUser.
     HRESULT ReleaseUserImpl(CWmipUserCacheEntry* entry, bool impersonate);
     // Retires (when in use) or deletes the SID's entry once it is older than the lifetime at
-    // now (the cache clock), so that the lookup that follows logs the user in again. The caller
-    // holds the user lock alone.
-    void CheckIfUserIsTimedOut(const CString& sid, ULONGLONG now) REQUIRES(m_usersLock);
+    // now (the cache clock), or when it is `outdated` (its user's rights changed), so that the
+    // lookup that follows logs the user in again. The caller holds the user lock alone.
+    void CheckIfUserIsTimedOut(const CString& sid, ULONGLONG now, const CWmipUserCacheEntry* outdated = nullptr)
+        REQUIRES(m_usersLock);
     // Loads the field permission list of the user's group again and keeps it for the group;
     // when it differs from the one kept before, the user's cached class definitions are
     // dropped (their properties depend on it). Throws the database's CDBException. Takes the
@@ -154,9 +158,10 @@ private:
     // The same at now (the cache clock); the caller holds the user lock, shared or alone.
     CWmipUserCacheEntry* TakeCachedUserLocked(const CString& sid, ULONGLONG now) REQUIRES_SHARED(m_usersLock);
     // Logs the SID's user in (userId 0: the account is resolved first) and caches the entry, its use count raised; an
-    // entry that another thread cached (or that expired) meanwhile is handled first. Results as GetUserImpl; the caller
-    // catches the exceptions. Takes the login lock.
-    HRESULT LogInUser(LONG userId, const CString& sidText, CWmipUserCacheEntry*& entry);
+    // entry that another thread cached (or that expired, or is `outdated`, held by the caller) meanwhile is handled
+    // first. Results as GetUserImpl; the caller catches the exceptions. Takes the login lock.
+    HRESULT LogInUser(LONG userId, const CString& sidText, const CWmipUserCacheEntry* outdated,
+                      CWmipUserCacheEntry*& entry);
 
     // Set at construction.
     const bool m_loginFlag1;

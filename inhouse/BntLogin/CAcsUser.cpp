@@ -60,6 +60,14 @@ StoredGroups GroupsOf(const CLoginQuery::Row& row)
             static_cast<LONG>(CLoginQuery::Integer(row, 9)),     static_cast<LONG>(CLoginQuery::Integer(row, 10))};
 }
 
+// The rights stamp of the database (db/schema.sql); read before the rights it stands for, so that
+// a change committed in between shows as a changed stamp at the next check.
+LONGLONG ReadRightsStamp(CBntDatabase& database)
+{
+    const auto row = CLoginQuery::FirstRow(database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 1", {});
+    return row ? CLoginQuery::Integer(*row, 0) : 0;
+}
+
 bool IsEmptyText(LPCWSTR text)
 {
     return text == nullptr || *text == L'\0';
@@ -221,6 +229,7 @@ bool CAcsUser::LoginAsSA(LPCWSTR dataSource)
 
 bool CAcsUser::LoadUser(LONG userId)
 {
+    const LONGLONG stamp = ReadRightsStamp(*m_database);
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
     if (userId == kSystemAdministratorID)
     {
@@ -246,6 +255,7 @@ bool CAcsUser::LoadUser(LONG userId)
         m_databaseId = static_cast<LONG>(CLoginQuery::Integer(*row, 11));
     }
     m_userId = userId;
+    m_rightsStamp = stamp;
     m_options.Load(*m_database);
     LoadPermissionsAndSegments();
     m_loggedIn = true;
@@ -300,6 +310,7 @@ void CAcsUser::ResetPermissions()
         return;
     }
     const LONG userId = m_userId;
+    const LONGLONG stamp = ReadRightsStamp(*m_database);
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {userId});
     if (row && userId != kSystemAdministratorID)
     {
@@ -308,6 +319,7 @@ void CAcsUser::ResetPermissions()
     }
     m_options.Load(*m_database);
     LoadPermissionsAndSegments();
+    m_rightsStamp = stamp;
 }
 
 bool CAcsUser::HasPermission(DWORD permissionId) const
@@ -334,18 +346,13 @@ CAcsUser::StoredState CAcsUser::CheckStoredUser() const
     {
         return StoredState::Gone;
     }
-    if (m_userId == kSystemAdministratorID)
+    // The administrator holds every right and every segment whatever the tables say.
+    if (m_userId == kSystemAdministratorID || ReadRightsStamp(*m_database) == m_rightsStamp)
     {
         return StoredState::Same;
     }
     const auto row = CLoginQuery::FirstRow(*m_database, std::string(kUserColumns) + "WHERE USERID = ?", {m_userId});
-    if (!row || CLoginQuery::Integer(*row, 5) == 0)
-    {
-        return StoredState::Gone;
-    }
-    const bool same = GroupsOf(*row) == std::tie(m_primarySegmentId, m_systemGroupId, m_cardholderGroupId,
-                                                 m_monitorGroupId, m_reportGroupId, m_fieldGroupId);
-    return same ? StoredState::Same : StoredState::GroupsChanged;
+    return !row || CLoginQuery::Integer(*row, 5) == 0 ? StoredState::Gone : StoredState::RightsChanged;
 }
 
 bool CAcsUser::IsAllSegmentsUser() const

@@ -87,17 +87,20 @@ public:
     // must grant the id (USER_PERM_GRANT). The system administrator holds every permission;
     // a logged-out user none.
     bool HasPermission(DWORD permissionId) const;
-    // Reads the user's permissions and segments again (after a change of the user's groups).
-    // Throws the database's CDBException; the old state stays on failure.
+    // Reads the user's permission groups, system options, permissions and segments again (after
+    // a change of what they come from). Throws the database's CDBException.
     void ResetPermissions();
-    // What the user's stored row says now against what was read at login or at the last
-    // ResetPermissions: Same; GroupsChanged when it names other permission groups or another
-    // primary segment; Gone when the row is missing or disabled, or the user is logged out.
-    // The system administrator, who needs no row, is always Same. Throws CDBException.
+    // Whether what the user's rights come from may have changed since login or the last
+    // ResetPermissions: Same when the rights stamp (RIGHTS_STAMP, raised by every write of the
+    // user row and accounts, secondary segments, segments and group units, permission groups
+    // and grants, field permissions and system options) is unchanged, which costs one keyed
+    // read; otherwise Gone when the user's row is missing or disabled (also for a logged-out
+    // user), else RightsChanged. The system administrator, who holds every right whatever the
+    // tables say, is always Same. Throws CDBException.
     enum class StoredState
     {
         Same,
-        GroupsChanged,
+        RightsChanged,
         Gone
     };
     StoredState CheckStoredUser() const;
@@ -190,6 +193,8 @@ private:
     std::set<DWORD> m_permissions;
     std::set<LONG> m_segmentIds;
     bool m_allSegments = false;
+    // The rights stamp read before the rights it stands for.
+    LONGLONG m_rightsStamp = 0;
 
     // "TABLE.COLUMN" -> whether the table has the column; locked, as the readers of a logged-in
     // user run on several threads.

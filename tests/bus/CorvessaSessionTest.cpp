@@ -142,20 +142,26 @@ TEST_F(CorvessaSession, DroppedUsersFailTheirTokensUntilTheyLogInAgain)
     EXPECT_EQ(Check(again), S_OK);
 }
 
-// A session never outlives its user: changed permission groups apply at the next use, and a
-// user disabled or deleted meanwhile has every token refused.
+// A session never outlives its user: changed permission groups apply at the next use (in a new
+// entry; a request that still holds the old one keeps it until it gives it back), and a user
+// disabled or deleted meanwhile has every token refused.
 TEST_F(CorvessaSession, TokensFollowTheirUsersRowAtEveryUse)
 {
     constexpr DWORD kViewCardholders = 0x20000003;
     const std::string token = Login(kOperator, kPassword);
-    CWmipUserCacheEntry* entry = nullptr;
-    ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(token, kApplication, &entry, false), S_OK);
-    CAcsUser* user = entry->GetUser();
-    m_app->Sessions().ReleaseUserCacheEntry(entry);
-    EXPECT_TRUE(user->HasPermission(kViewCardholders));
+    CWmipUserCacheEntry* held = nullptr;
+    ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(token, kApplication, &held, false), S_OK);
+    EXPECT_TRUE(held->GetUser()->HasPermission(kViewCardholders));
     Exec("UPDATE USERS SET CARD_USER_PERMID = 0 WHERE USERID = 1");
-    EXPECT_EQ(Check(token), S_OK);
-    EXPECT_FALSE(user->HasPermission(kViewCardholders));
+    CWmipUserCacheEntry* renewed = nullptr;
+    ASSERT_EQ(m_app->Sessions().GetUserCacheEntryForToken(token, kApplication, &renewed, false), S_OK);
+    EXPECT_NE(renewed, held);
+    EXPECT_FALSE(renewed->GetUser()->HasPermission(kViewCardholders));
+    EXPECT_TRUE(held->GetUser()->HasPermission(kViewCardholders)) << "the held entry is not changed under its request";
+    EXPECT_EQ(Cache().GetRetiredEntryCount(), 1u);
+    m_app->Sessions().ReleaseUserCacheEntry(held);
+    m_app->Sessions().ReleaseUserCacheEntry(renewed);
+    EXPECT_EQ(Cache().GetRetiredEntryCount(), 0u);
 
     // Disabled, then enabled again; then deleted.
     for (const char* revocation : {"UPDATE USERS SET ISENABLED = 0 WHERE USERID = 1",

@@ -140,14 +140,10 @@ std::optional<std::string> Hide(const Record& record, int depth = 0)
 // names but its attributes, so an owner left out of the declarations is still moved.
 // Records a class names without belonging to them: an attribute of the row (a reader
 // assignment's timezone, a visit event's sign-in place), whose joined values read NULL for a
-// caller who may not see it while the row stays. The event-alarm link's alarm definition is
-// listed too, though a link belongs to each end: the sweep found the link served while its
-// alarm definition is hidden (its declarations name its panel alone); reported, its owner
-// declaration belongs to the link classes' declarations, which are being reworked.
+// caller who may not see it while the row stays.
 const std::set<std::wstring> kUndeclaredOwners = {
     L"bnt_accesslevelreaderassignment.timezoneid",
     L"bnt_visitevent.signinlocationid",
-    L"bnt_eventalarmdefinitionlink.alarmdefinitionid",
 };
 
 std::vector<Source> Owners(const CWMITypeInfo& type)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntUtility/StringConversion.h"
 #include "tests/inhouse/BntLogin/TestDatabase.h"
 
 namespace {
@@ -186,27 +187,99 @@ TEST(CAcsUserPermissions, ResetPermissionsReadsChangedGroups)
     EXPECT_EQ(alice.GetMonitorPermissionGroupID(), 3);
 }
 
-TEST(CAcsUserPermissions, StoredStateTellsChangedGroupsAndGoneUsers)
+// What a logged-in user's rights come from, as one text: its segments, two permissions, the
+// segmentation options, a segment's name and whether segment 5 has a unit.
+std::string RightsOf(const CAcsUser& user)
 {
+    std::string text = "segments";
+    for (const LONG segment : user.GetSegmentIDs())
+        text += " " + std::to_string(segment);
+    const CBntAcsSystemOptions& options = user.GetSystemOptions();
+    const CSegment* group = options.GetSegment(7);
+    return text + " | use " + std::to_string(user.HasPermission(kUseProvider)) + " card " +
+           std::to_string(user.HasPermission(kViewCardholders)) + " | in use " +
+           std::to_string(options.SegmentsInUse()) + " persons " +
+           std::to_string(options.IsCardholderSegmentationEnabled()) + " | 7 " +
+           (group != nullptr ? brontel::utility::ConvertToStdString(group->GetName()) : "-") + " | unit 5 " +
+           std::to_string(options.GetSegmentUnit(5) != nullptr);
+}
+
+// Every write of what a user's rights come from tells a logged-in user that they changed (one
+// keyed read of the rights stamp), and reading them again gives the new rights; a write of
+// anything else leaves it Same. A user disabled or deleted is Gone.
+TEST(CAcsUserPermissions, StoredStateFollowsEverySourceOfTheRights)
+{
+    constexpr char kBefore[] = "segments 5 6 7 8 9 | use 1 card 1 | in use 1 persons 0 | 7 East group | unit 5 0";
+    const struct
+    {
+        const char* source;
+        const char* change;
+        const char* after;  // null: the stamp changes, the rights read the same
+    } cases[] = {
+        {"primary segment", "UPDATE USERS SET SEGMENTID = 20 WHERE USERID = 10",
+         "segments 6 7 8 9 20 | use 1 card 1 | in use 1 persons 0 | 7 East group | unit 5 0"},
+        {"system group", "UPDATE USERS SET SYSTEM_USER_PERMID = 0 WHERE USERID = 10",
+         "segments 5 6 7 8 9 | use 0 card 1 | in use 1 persons 0 | 7 East group | unit 5 0"},
+        {"secondary segment taken", "DELETE FROM USER_SEGMENT_LINK WHERE USERID = 10 AND SEGMENTID = 6",
+         "segments 5 7 8 9 | use 1 card 1 | in use 1 persons 0 | 7 East group | unit 5 0"},
+        {"secondary segment given", "INSERT INTO USER_SEGMENT_LINK (USERID, SEGMENTID) VALUES (10, 20)",
+         "segments 5 6 7 8 9 20 | use 1 card 1 | in use 1 persons 0 | 7 East group | unit 5 0"},
+        {"group unit taken", "DELETE FROM SEGMENT_GROUP_MEMBER WHERE SEGMENTID = 7 AND SEGMENTID_MEMBER = 9",
+         "segments 5 6 7 8 | use 1 card 1 | in use 1 persons 0 | 7 East group | unit 5 0"},
+        {"group unit given", "INSERT INTO SEGMENT_GROUP_MEMBER (SEGMENTID, SEGMENTID_MEMBER) VALUES (7, 20)",
+         "segments 5 6 7 8 9 20 | use 1 card 1 | in use 1 persons 0 | 7 East group | unit 5 0"},
+        {"segment row", "UPDATE SEGMENT SET NAME = 'East' WHERE SEGMENTID = 7",
+         "segments 5 6 7 8 9 | use 1 card 1 | in use 1 persons 0 | 7 East | unit 5 0"},
+        {"segment unit", "INSERT INTO SEGMENT_UNIT (SEGMENTID) VALUES (5)",
+         "segments 5 6 7 8 9 | use 1 card 1 | in use 1 persons 0 | 7 East group | unit 5 1"},
+        {"grant", "DELETE FROM USER_PERM_GRANT WHERE USER_PERMID = 1 AND PERMISSIONID = 268435664",
+         "segments 5 6 7 8 9 | use 0 card 1 | in use 1 persons 0 | 7 East group | unit 5 0"},
+        {"group type", "UPDATE USER_PERM SET TYPE = 3 WHERE USER_PERMID = 2",
+         "segments 5 6 7 8 9 | use 1 card 0 | in use 1 persons 0 | 7 East group | unit 5 0"},
+        {"field permission",
+         "INSERT INTO USER_PERM_UDF (USER_PERM_UDFID, NAME) VALUES (4, 'Fields');"
+         "INSERT INTO DDFLD (DDFLDID, FLDNAME, CIMTYPE) VALUES (41, 'Shoe size', 3);"
+         "INSERT INTO USER_PERM_UDF_FIELD (USER_PERM_UDFID, DDFLDID, CANVIEW) VALUES (4, 41, 0)",
+         nullptr},
+        {"segments in use", "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001",
+         "segments 5 6 7 8 9 | use 1 card 1 | in use 0 persons 0 | 7 East group | unit 5 0"},
+        {"person segmentation", "INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (1003, 1)",
+         "segments 5 6 7 8 9 | use 1 card 1 | in use 1 persons 1 | 7 East group | unit 5 0"},
+        {"account", "DELETE FROM USER_ACCOUNT WHERE USERID = 10", nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.source);
+        TestDatabase db;
+        CAcsUser alice;
+        ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
+        ASSERT_EQ(RightsOf(alice), kBefore);
+        db.Exec(c.change);
+        EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::RightsChanged);
+        alice.ResetPermissions();
+        EXPECT_EQ(RightsOf(alice), c.after != nullptr ? c.after : kBefore);
+        EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::Same);
+    }
+
     TestDatabase db;
     CAcsUser alice;
     ASSERT_TRUE(LoginByName(alice, db, L"alice", L"Secret1!"));
+    // Stored values that decide no right, and records of other kinds, leave the stamp alone.
+    db.Exec("INSERT INTO CONFIG_VALUE (CONFIGID, NUMBERVALUE) VALUES (33, 60), (39, 60);"
+            "INSERT INTO EMP (ID, LASTNAME, SEGMENTID) VALUES (70, 'Stamp', 6);");
     EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::Same);
-    for (const char* change : {"UPDATE USERS SET SYSTEM_USER_PERMID = 0 WHERE USERID = 10",
-                               "UPDATE USERS SET SEGMENTID = 20 WHERE USERID = 10"})
-    {
-        SCOPED_TRACE(change);
-        db.Exec(change);
-        EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::GroupsChanged);
-        alice.ResetPermissions();
-        EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::Same);
-    }
     db.Exec("UPDATE USERS SET ISENABLED = 0 WHERE USERID = 10");
     EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::Gone);
     db.Exec("UPDATE USERS SET ISENABLED = 1 WHERE USERID = 10; DELETE FROM USER_SEGMENT_LINK WHERE USERID = 10;"
             "DELETE FROM USER_ACCOUNT WHERE USERID = 10; DELETE FROM USERS WHERE USERID = 10");
     EXPECT_EQ(alice.CheckStoredUser(), CAcsUser::StoredState::Gone);
     EXPECT_EQ(CAcsUser().CheckStoredUser(), CAcsUser::StoredState::Gone);
+
+    // The administrator holds every right whatever the tables say: nothing to read again.
+    CAcsUser administrator;
+    ASSERT_TRUE(administrator.LoginAsSA(db.DataSource()));
+    db.Exec("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001");
+    EXPECT_EQ(administrator.CheckStoredUser(), CAcsUser::StoredState::Same);
 }
 
 TEST(CAcsUserSegments, AccessFollowsPrimaryLinkedAndGroupSegments)

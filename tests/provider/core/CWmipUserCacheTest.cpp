@@ -248,12 +248,15 @@ TEST_F(UserCacheTest, ReleaseEdgeCases)
     EXPECT_EQ(entry->GetUseCount(), -1);
 }
 
+// A change of the rights renews the entry at once (the rights stamp); one the stamp does not show
+// (set back here behind the grant) is read when the entry expires.
 TEST_F(UserCacheTest, ExpiredEntryIsLoggedInAgainWithCurrentPermissions)
 {
     CWmipUserCacheEntry* entry = TakeOperator();
     ASSERT_FALSE(entry->GetUser()->HasPermission(0x10000001));
     ASSERT_EQ(Cache().ReleaseUser(entry), S_OK);
-    m_installation.Exec("INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (1, 268435457);");
+    m_installation.Exec("INSERT INTO USER_PERM_GRANT (USER_PERMID, PERMISSIONID) VALUES (1, 268435457);"
+                        "UPDATE RIGHTS_STAMP SET STAMP = STAMP - 1;");
 
     m_clock.AdvanceSeconds(kLifetimeSeconds);
     CWmipUserCacheEntry* same = TakeOperator();
@@ -268,6 +271,33 @@ TEST_F(UserCacheTest, ExpiredEntryIsLoggedInAgainWithCurrentPermissions)
     EXPECT_EQ(Cache().GetCachedUserCount(), 1u);
     EXPECT_EQ(Cache().GetRetiredUserCount(), 0u);
     EXPECT_EQ(Cache().ReleaseUser(renewed), S_OK);
+}
+
+// An entry whose user's rights changed is not handed out again: the next lookup logs the user in
+// anew, while a request that still holds the old entry keeps it, usable, until it gives it back.
+TEST_F(UserCacheTest, EntryWhoseRightsChangedIsRetiredAndTheNextLookupLogsInAgain)
+{
+    CWmipUserCacheEntry* held = TakeOperator();
+    ASSERT_TRUE(held->GetUser()->HasSegmentAccess(2, CAcsUser::kReadSegmentAccess));
+    m_installation.Exec("DELETE FROM USER_SEGMENT_LINK WHERE USERID = 1 AND SEGMENTID = 2;");
+
+    CWmipUserCacheEntry* fresh = TakeOperator();
+    ASSERT_NE(fresh, held);
+    EXPECT_FALSE(fresh->GetUser()->HasSegmentAccess(2, CAcsUser::kReadSegmentAccess));
+    EXPECT_EQ(fresh->GetUseCount(), 1);
+    EXPECT_EQ(held->GetUseCount(), 1) << "the retired entry stays with its request";
+    EXPECT_EQ(Cache().GetRetiredUserCount(), 1u);
+    EXPECT_EQ(Cache().ReleaseUser(held), S_OK);
+    EXPECT_EQ(Cache().ReleaseUser(fresh), S_OK);
+
+    CWmipUserCacheEntry* again = TakeOperator();
+    EXPECT_EQ(again, fresh) << "unchanged rights keep the entry";
+    EXPECT_EQ(Cache().ReleaseUser(again), S_OK);
+    m_installation.Exec("UPDATE USERS SET ISENABLED = 0 WHERE USERID = 1;");
+    CWmipUserCacheEntry* refused = nullptr;
+    EXPECT_EQ(Cache().GetUserFromSID(&refused, CString(kOperatorSid)), WBEM_E_ACCESS_DENIED);
+    EXPECT_EQ(refused, nullptr);
+    EXPECT_EQ(Cache().GetCachedUserCount(), 0u) << "a disabled user's entry goes";
 }
 
 TEST_F(UserCacheTest, EntryExpiringInUseIsRetiredReleasedThereAndCollectedLater)

@@ -68,6 +68,32 @@ TEST(PanelSegmentCache, AnswersSegmentsAndLogsMisses)
     EXPECT_EQ(cache.GetSegmentID(9), 3);
 }
 
+// A clock that stands before the last load counts as no time passed: the cache neither reloads
+// then nor later than the span after that load.
+TEST(PanelSegmentCache, AClockSetBackBeforeTheLastLoadReloadsNothing)
+{
+    struct SettableClock : IClock
+    {
+        ULONGLONG GetTickCount64() const override { return tick; }
+        LONGLONG GetUtcMilliseconds() const override { return static_cast<LONGLONG>(tick); }
+        ULONGLONG tick = 5'000'000;
+    } clock;
+    CWmipPanelSegmentCache cache(clock);
+    const hwtest::DatabaseChange panel(
+        "INSERT INTO ACCESSPANE (PANELID, NAME, SEGMENTID, ONLINE1, PANELTZ, DAYLIGHTSAVE, PANELTYPE) VALUES"
+        " (9, 'Late panel', 3, 1, 1, 0, 15);",
+        "DELETE FROM ACCESSPANE WHERE PANELID = 9;");
+    for (const ULONGLONG back : {1ULL, 60'000ULL, 5'000'000ULL})
+    {
+        clock.tick = 5'000'000 - back;
+        EXPECT_EQ(cache.GetSegmentID(9), -1) << back;
+    }
+    clock.tick = 5'000'000 + 60'000;
+    EXPECT_EQ(cache.GetSegmentID(9), -1);
+    clock.tick += 1;
+    EXPECT_EQ(cache.GetSegmentID(9), 3);
+}
+
 TEST(PanelSegmentCache, WithoutSegmentsEveryPanelIsMinusOneSilently)
 {
     const hwtest::DatabaseChange off("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID = 1001;",
