@@ -1,0 +1,253 @@
+// What a record-change event serves and what a watch may ask of it, swept over the served
+// classes of the registry: no value a read withholds (a password hash, a PIN's stored cipher)
+// is carried by an event built for any class, nor by any event a restricted or an unrestricted
+// watcher is delivered; a watch naming such a value is refused as a query naming it is; a watch
+// compares a 64-bit property as a number and refuses the literals a query refuses.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/CimTypes.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/security/CallerIdentity.h"
+#include "platform/wmi/WbemErrorInfo.h"
+#include "platform/xml/XmlDocument.h"
+#include "provider/CWmipApp.h"
+#include "provider/CWmipIntrinsicEventMapper.h"
+#include "provider/CWmipPooledConnection.h"
+#include "tests/provider/swevents/SwEventTestSupport.h"
+#include "tests/support/TestCallers.h"
+
+namespace {
+
+using swtest::ClassOf;
+using swtest::Embedded;
+
+// The stored form every withheld column is given in the texts handed in: were it served, it
+// would show as this text.
+constexpr wchar_t kCipher[] = L"A1B2C3D4E5F6";
+// The demo's porter: Headquarters (segment 1) only.
+constexpr wchar_t kPorterSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1008";
+
+std::string Utf8(const CString& text)
+{
+    return CStringToUtf8(text);
+}
+
+// A class served by the registry, its mapper, its definition (with the properties the mapper
+// adds from its tables) and the properties the mapper never serves.
+struct ServedClass
+{
+    CString name;
+    std::unique_ptr<CWmipClassMapper> mapper;
+    ComPtr<IWbemClassObject> definition;
+    std::vector<CString> withheld;
+};
+
+// A text each column of the class reads back from, by its property's CIM type; a withheld
+// column holds kCipher. Ids are 1, so the records belong to Headquarters' person 1.
+std::wstring DataElement(ServedClass& served)
+{
+    std::map<std::wstring, std::wstring> tables;
+    WMIHelper::ForEachProperty(
+        served.definition.Get(), WBEM_FLAG_NONSYSTEM_ONLY, [&](const CString& property, const VARIANT&, CIMTYPE type) {
+            const CString column = served.mapper->GetTableDotColumn(property);
+            const int dot = column.Find(L'.');
+            std::wstring value;
+            if (served.mapper->IsStoredAsCipher(property))
+                value = kCipher;
+            else if (IsIntegerCimType(type) || type == CIM_BOOLEAN)
+                value = L"1";
+            else if (type == CIM_STRING)
+                value = L"x";
+            else if (type == CIM_DATETIME)
+                value = L"2026-12-07 09:30:00";
+            if (dot <= 0 || value.empty())
+                return true;
+            const std::wstring name = column.Mid(dot + 1).GetWString();
+            tables[column.Left(dot).GetWString()] += L"<" + name + L">" + value + L"</" + name + L">";
+            return true;
+        });
+    std::wstring text;
+    for (const auto& [table, columns] : tables)
+        text += L"<" + table + L">" + columns + L"</" + table + L">";
+    return text;
+}
+
+// Every value of the object as text, by property; embedded objects are not followed.
+std::map<std::string, std::string> Values(IWbemClassObject* object)
+{
+    std::map<std::string, std::string> values;
+    WMIHelper::ForEachProperty(object, WBEM_FLAG_NONSYSTEM_ONLY, [&](const CString& name, const VARIANT&, CIMTYPE) {
+        values[Utf8(name)] = support::PropertyText(object, name.GetString());
+        return true;
+    });
+    return values;
+}
+
+class EventValueSweep : public swtest::SoftwareEventTest
+{
+protected:
+    // The served classes with a mapper, in the registry's order, built on the pooled
+    // connection's user as the event mapper builds them.
+    std::vector<ServedClass> ServedClasses()
+    {
+        std::vector<ServedClass> classes;
+        CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+        for (const CString& name : registry->GetTypeNames())
+        {
+            std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::GetMapper(
+                m_connection.Get(), nullptr, static_cast<IWbemServices*>(m_namespace.Get()), name.GetString(), nullptr));
+            ComPtr<IWbemClassObject> definition;
+            if (mapper == nullptr)
+                continue;
+            EXPECT_EQ(mapper->GetHeldClass(definition, TRUE), S_OK) << Utf8(name);
+            if (definition == nullptr)
+                continue;
+            ServedClass served{name, std::move(mapper), definition, {}};
+            WMIHelper::ForEachProperty(definition.Get(), WBEM_FLAG_NONSYSTEM_ONLY,
+                                       [&](const CString& property, const VARIANT&, CIMTYPE) {
+                                           if (served.mapper->IsStoredAsCipher(property))
+                                               served.withheld.push_back(property);
+                                           return true;
+                                       });
+            classes.push_back(std::move(served));
+        }
+        return classes;
+    }
+
+    const CWmipPooledConnection m_connection{CWmipApp::GetConnectionManager()};
+
+    // The refusal text of the last failed subscription.
+    static std::string Refusal()
+    {
+        const ComPtr<IWbemClassObject> why = WbemErrorInfo::Take();
+        return why ? support::PropertyText(why.Get(), L"Description") : std::string("<no reason>");
+    }
+};
+
+// Every served class: an event's instance filled from a text that holds every declared column
+// leaves each withheld property empty and carries the stored cipher nowhere. Then every class
+// a record change is built for, changed as a whole (before and after): neither the
+// administrator nor the porter (one segment, persons segmented) is delivered the cipher in a
+// target or a previous instance, and both are delivered something to look at.
+TEST_F(EventValueSweep, NoEventCarriesAValueAReadWithholds)
+{
+    std::vector<ServedClass> classes = ServedClasses();
+    std::set<std::string> withheldFound;
+    std::map<std::string, std::wstring> elements;
+    for (ServedClass& served : classes)
+    {
+        SCOPED_TRACE(Utf8(served.name));
+        const std::wstring element = DataElement(served);
+        elements[Utf8(served.name)] = element;
+        if (served.withheld.empty())
+            continue;
+        XmlDocument document;
+        ASSERT_TRUE(document.LoadXML(L"<ROOT><NEWDATA>" + element + L"</NEWDATA></ROOT>"));
+        IWbemClassObject* raw = nullptr;
+        ASSERT_EQ(served.mapper->CreateInstanceFromXML(&raw, document.SelectSingleNode(L"/ROOT/NEWDATA"),
+                                                       served.mapper->IsVisitorClass()),
+                  S_OK);
+        ComPtr<IWbemClassObject> instance;
+        instance.Attach(raw);
+        for (const CString& property : served.withheld)
+        {
+            EXPECT_EQ(support::PropertyText(instance.Get(), property.GetString()), "<null>") << Utf8(property);
+            withheldFound.insert(Utf8(served.name + L"." + property));
+        }
+        for (const auto& [property, value] : Values(instance.Get()))
+            EXPECT_EQ(value.find(CStringToUtf8(kCipher)), std::string::npos) << property;
+    }
+    EXPECT_TRUE(withheldFound.contains("Bnt_Badge.PIN") && withheldFound.contains("Bnt_User.Password"))
+        << withheldFound.size();
+
+    // The record kinds a change is handed in under, and their classes.
+    std::map<SHORT, std::string> kinds;
+    for (SHORT kind = CWmipIntrinsicEventMapper::kEventTypePerson + 1;
+         kind < CWmipIntrinsicEventMapper::kFirstUnhandledEventType; ++kind)
+    {
+        const std::unique_ptr<CWmipClassMapper> mapper(
+            CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(kind)));
+        if (mapper != nullptr)
+            kinds[kind] = Utf8(mapper->GetClassName());
+    }
+    ASSERT_TRUE(std::any_of(kinds.begin(), kinds.end(), [](const auto& kind) { return kind.second == "Bnt_Badge"; }));
+
+    swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004);");
+    std::map<std::string, std::vector<ComPtr<support::RecordingSink>>> watchers;
+    // The porter watches first: the router hands an event to the watches in the order they were
+    // made, so once the administrator's have every change, the porter's have had their turn.
+    for (const auto& [sid, who] : {std::pair{static_cast<const wchar_t*>(kPorterSid), "porter"},
+                                   std::pair{static_cast<const wchar_t*>(support::callers::kAdministrator),
+                                             "administrator"}})
+    {
+        const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+        for (const auto& [kind, className] : kinds)
+        {
+            const std::wstring query = L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA '" +
+                                       brontel::utility::Utf8ToWide(className) + L"'";
+            HRESULT result = S_OK;
+            // A watcher that may not view a class is refused its watch, as before.
+            if (const ComPtr<support::RecordingSink> sink = Subscribe(query.c_str(), &result))
+                watchers[who].push_back(sink);
+            else
+                EXPECT_EQ(result, WBEM_E_ACCESS_DENIED) << who << " " << className;
+        }
+    }
+    ASSERT_EQ(watchers["administrator"].size(), kinds.size());
+    ASSERT_FALSE(watchers["porter"].empty());
+    for (const auto& [kind, className] : kinds)
+        HandIn(kind, CWmipIntrinsicEventMapper::kModified, 0,
+               L"<ROOT><NEWDATA>" + elements[className] + L"</NEWDATA><OLDDATA>" + elements[className] +
+                   L"</OLDDATA></ROOT>");
+    for (const ComPtr<support::RecordingSink>& sink : watchers["administrator"])
+        ASSERT_TRUE(sink->WaitForObjects(1, swtest::kEventTimeout));
+
+    std::map<std::string, std::set<std::string>> delivered;
+    for (const auto& [who, sinks] : watchers)
+        for (const ComPtr<support::RecordingSink>& sink : sinks)
+            for (const ComPtr<IWbemClassObject>& event : sink->Objects())
+                for (const wchar_t* side : {L"TargetInstance", L"PreviousInstance"})
+                {
+                    const ComPtr<IWbemClassObject> instance = Embedded(event.Get(), side);
+                    ASSERT_NE(instance, nullptr) << who;
+                    const std::string className = ClassOf(instance.Get());
+                    delivered[who].insert(className);
+                    for (const auto& [property, value] : Values(instance.Get()))
+                        EXPECT_EQ(value.find(CStringToUtf8(kCipher)), std::string::npos)
+                            << who << " " << className << "." << property;
+                    const auto served = std::find_if(classes.begin(), classes.end(), [&](const ServedClass& each) {
+                        return Utf8(each.name) == className;
+                    });
+                    ASSERT_NE(served, classes.end()) << className;
+                    for (const CString& property : served->withheld)
+                    {
+                        EXPECT_EQ(support::PropertyText(instance.Get(), property.GetString()), "<null>")
+                            << who << " " << className << "." << Utf8(property);
+                    }
+                }
+    std::set<std::string> everyClass;
+    for (const auto& [kind, className] : kinds)
+        everyClass.insert(className);
+    EXPECT_EQ(delivered["administrator"], everyClass);
+    // The porter is given the badge (of its own segment's person) and, persons being
+    // segmented, no cardholder.
+    EXPECT_TRUE(delivered["porter"].contains("Bnt_Badge")) << delivered["porter"].size();
+    EXPECT_FALSE(delivered["porter"].contains("Bnt_Cardholder"));
+    for (const auto& [who, sinks] : watchers)
+        for (const ComPtr<support::RecordingSink>& sink : sinks)
+            m_namespace->CancelAsyncCall(sink.Get());
+    swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004);");
+}
+
+}  // namespace
