@@ -106,7 +106,8 @@ protected:
         for (const CString& name : registry->GetTypeNames())
         {
             std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::GetMapper(
-                m_connection.Get(), nullptr, static_cast<IWbemServices*>(m_namespace.Get()), name.GetString(), nullptr));
+                m_connection.Get(), nullptr, static_cast<IWbemServices*>(m_namespace.Get()), name.GetString(),
+                nullptr));
             ComPtr<IWbemClassObject> definition;
             if (mapper == nullptr)
                 continue;
@@ -187,9 +188,9 @@ TEST_F(EventValueSweep, NoEventCarriesAValueAReadWithholds)
     std::map<std::string, std::vector<ComPtr<support::RecordingSink>>> watchers;
     // The porter watches first: the router hands an event to the watches in the order they were
     // made, so once the administrator's have every change, the porter's have had their turn.
-    for (const auto& [sid, who] : {std::pair{static_cast<const wchar_t*>(kPorterSid), "porter"},
-                                   std::pair{static_cast<const wchar_t*>(support::callers::kAdministrator),
-                                             "administrator"}})
+    for (const auto& [sid, who] :
+         {std::pair{static_cast<const wchar_t*>(kPorterSid), "porter"},
+          std::pair{static_cast<const wchar_t*>(support::callers::kAdministrator), "administrator"}})
     {
         const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
         for (const auto& [kind, className] : kinds)
@@ -248,6 +249,90 @@ TEST_F(EventValueSweep, NoEventCarriesAValueAReadWithholds)
         for (const ComPtr<support::RecordingSink>& sink : sinks)
             m_namespace->CancelAsyncCall(sink.Get());
     swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004);");
+}
+
+// A watch compares a 64-bit property (held by the event as its decimal text) as the number it
+// is, against numbers and number texts alike, and refuses what a query refuses: a literal that
+// is no number compared with a number, no date-time compared with a date-time, and any value
+// never served, with the query road's code and text naming the property as written.
+TEST_F(EventValueSweep, AWatchComparesNumbersAsNumbersAndRefusesWhatAQueryRefuses)
+{
+    struct Watch
+    {
+        const char* rule;
+        const wchar_t* condition;
+        // The target badge ids of the changes delivered, in order; or the refusal's sentence.
+        const char* expected;
+        bool refused = false;
+    };
+    const Watch watches[] = {
+        {"equal to a number", L"TargetInstance.ID = 100001", "100001"},
+        {"equal to a number text", L"TargetInstance.ID = '100001'", "100001"},
+        {"equal to a real", L"TargetInstance.ID = 100001.0", "100001"},
+        {"greater than a number", L"TargetInstance.ID > 100000", "100001"},
+        {"greater than a number text", L"TargetInstance.ID > '100000'", "100001"},
+        {"less than a number", L"TargetInstance.ID < 100000", "99999 7"},
+        {"less than a number text", L"TargetInstance.ID < '100000'", "99999 7"},
+        {"the instance before", L"PreviousInstance.ID >= '99999'", "100001 7"},
+        {"no number", L"TargetInstance.ID = 'abc'", "The value \"abc\" compared with TargetInstance.ID is not a number",
+         true},
+        {"no number for a 32-bit key", L"TargetInstance.BADGEKEY > 'x'",
+         "The value \"x\" compared with TargetInstance.BADGEKEY is not a number", true},
+        {"no date-time", L"TargetInstance.LASTCHANGED < 'yesterday'",
+         "The value \"yesterday\" compared with TargetInstance.LASTCHANGED is not a date-time", true},
+        {"the PIN's cipher", L"TargetInstance.PIN = 'A1B2C3D4E5F6'",
+         "The property TargetInstance.PIN is never served, so it cannot be evaluated: it may not appear in a "
+         "WHERE clause or filter",
+         true},
+        {"the PIN before, any case, any operator", L"TargetInstance.ID > 0 OR PreviousInstance.pin IS NULL",
+         "The property PreviousInstance.pin is never served", true},
+        {"a password hash", L"TargetInstance ISA 'Bnt_User' AND TargetInstance.Password LIKE 'p%'",
+         "The property TargetInstance.Password is never served", true},
+    };
+    const CallerIdentity::Scope administrator(CallerIdentity(support::callers::kAdministrator, SecurityImpersonation));
+    std::vector<ComPtr<support::RecordingSink>> sinks;
+    for (const Watch& watch : watches)
+    {
+        SCOPED_TRACE(watch.rule);
+        const std::wstring query =
+            std::wstring(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Badge' AND (") +
+            watch.condition + L")";
+        HRESULT result = S_OK;
+        sinks.push_back(Subscribe(query.c_str(), &result));
+        if (!watch.refused)
+        {
+            EXPECT_EQ(result, WBEM_S_NO_ERROR);
+            continue;
+        }
+        EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
+        EXPECT_NE(Refusal().find(watch.expected), std::string::npos) << watch.expected;
+    }
+    const ComPtr<support::RecordingSink> all =
+        Subscribe(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Badge'");
+    ASSERT_NE(all, nullptr);
+    const auto badge = [](const wchar_t* id) {
+        return std::wstring(L"<BADGE><BADGEKEY>1</BADGEKEY><ID>") + id +
+               L"</ID><TYPE>1</TYPE><EMPID>1</EMPID><LASTCHANGED>2026-12-07 09:30:00</LASTCHANGED></BADGE>";
+    };
+    const auto change = [&badge](const wchar_t* before, const wchar_t* after) {
+        return L"<ROOT><NEWDATA>" + badge(after) + L"</NEWDATA><OLDDATA>" + badge(before) + L"</OLDDATA></ROOT>";
+    };
+    HandIn(SoftwareEventBadge, CWmipIntrinsicEventMapper::kModified, 0, change(L"99999", L"100001"));
+    HandIn(SoftwareEventBadge, CWmipIntrinsicEventMapper::kModified, 0, change(L"1234", L"99999"));
+    HandIn(SoftwareEventBadge, CWmipIntrinsicEventMapper::kModified, 0, change(L"100001", L"7"));
+    ASSERT_TRUE(all->WaitForObjects(3, swtest::kEventTimeout));
+    for (std::size_t i = 0; i < sinks.size(); ++i)
+    {
+        if (watches[i].refused)
+            continue;
+        std::string ids;
+        for (const ComPtr<IWbemClassObject>& event : sinks[i]->Objects())
+            ids +=
+                (ids.empty() ? "" : " ") + support::PropertyText(Embedded(event.Get(), L"TargetInstance").Get(), L"ID");
+        EXPECT_EQ(ids, watches[i].expected) << watches[i].rule;
+        m_namespace->CancelAsyncCall(sinks[i].Get());
+    }
+    m_namespace->CancelAsyncCall(all.Get());
 }
 
 }  // namespace
