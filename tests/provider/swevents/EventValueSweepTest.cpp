@@ -25,6 +25,7 @@
 #include "provider/CWmipIntrinsicEventMapper.h"
 #include "provider/CWmipPooledConnection.h"
 #include "tests/provider/swevents/SwEventTestSupport.h"
+#include "tests/support/EventQueryCase.h"
 #include "tests/support/TestCallers.h"
 
 namespace {
@@ -257,46 +258,32 @@ TEST_F(EventValueSweep, NoEventCarriesAValueAReadWithholds)
 // never served, with the query road's code and text naming the property as written.
 TEST_F(EventValueSweep, AWatchComparesNumbersAsNumbersAndRefusesWhatAQueryRefuses)
 {
-    struct Watch
-    {
-        const char* rule;
-        const wchar_t* condition;
-        // The target badge ids of the changes delivered, in order; or the refusal's sentence.
-        const char* expected;
-        bool refused = false;
-    };
-    const Watch watches[] = {
-        {"equal to a number", L"TargetInstance.ID = 100001", "100001"},
-        {"equal to a number text", L"TargetInstance.ID = '100001'", "100001"},
-        {"equal to a real", L"TargetInstance.ID = 100001.0", "100001"},
-        {"greater than a number", L"TargetInstance.ID > 100000", "100001"},
-        {"greater than a number text", L"TargetInstance.ID > '100000'", "100001"},
-        {"less than a number", L"TargetInstance.ID < 100000", "99999 7"},
-        {"less than a number text", L"TargetInstance.ID < '100000'", "99999 7"},
-        {"the instance before", L"PreviousInstance.ID >= '99999'", "100001 7"},
-        {"no number", L"TargetInstance.ID = 'abc'", "The value \"abc\" compared with TargetInstance.ID is not a number",
-         true},
-        {"no number for a 32-bit key", L"TargetInstance.BADGEKEY > 'x'",
-         "The value \"x\" compared with TargetInstance.BADGEKEY is not a number", true},
-        {"no date-time", L"TargetInstance.LASTCHANGED < 'yesterday'",
-         "The value \"yesterday\" compared with TargetInstance.LASTCHANGED is not a date-time", true},
-        {"the PIN's cipher", L"TargetInstance.PIN = 'A1B2C3D4E5F6'",
-         "The property TargetInstance.PIN is never served, so it cannot be evaluated: it may not appear in a "
-         "WHERE clause or filter",
-         true},
-        {"the PIN before, any case, any operator", L"TargetInstance.ID > 0 OR PreviousInstance.pin IS NULL",
-         "The property PreviousInstance.pin is never served", true},
-        {"a password hash", L"TargetInstance ISA 'Bnt_User' AND TargetInstance.Password LIKE 'p%'",
-         "The property TargetInstance.Password is never served", true},
-    };
+    // The target badge ids of the changes delivered, or the refusal's sentence.
+    const auto watches = support::WatchTable(
+        L"TargetInstance.ID",
+        {{"the instance before", L"PreviousInstance.ID >= '99999'", "100001 7"},
+         {"no number", L"TargetInstance.ID = 'abc'",
+          "The value \"abc\" compared with TargetInstance.ID is not a number", true},
+         {"no number for a 32-bit key", L"TargetInstance.BADGEKEY > 'x'",
+          "The value \"x\" compared with TargetInstance.BADGEKEY is not a number", true},
+         {"no date-time", L"TargetInstance.LASTCHANGED < 'yesterday'",
+          "The value \"yesterday\" compared with TargetInstance.LASTCHANGED is not a date-time", true},
+         {"the PIN's cipher", L"TargetInstance.PIN = 'A1B2C3D4E5F6'",
+          "The property TargetInstance.PIN is never served, so it cannot be evaluated: it may not appear in a "
+          "WHERE clause or filter",
+          true},
+         {"the PIN before, any case, any operator", L"TargetInstance.ID > 0 OR PreviousInstance.pin IS NULL",
+          "The property PreviousInstance.pin is never served", true},
+         {"a password hash", L"TargetInstance ISA 'Bnt_User' AND TargetInstance.Password LIKE 'p%'",
+          "The property TargetInstance.Password is never served", true}});
     const CallerIdentity::Scope administrator(CallerIdentity(support::callers::kAdministrator, SecurityImpersonation));
     std::vector<ComPtr<support::RecordingSink>> sinks;
-    for (const Watch& watch : watches)
+    for (const auto& [watch, condition] : watches)
     {
         SCOPED_TRACE(watch.rule);
         const std::wstring query =
             std::wstring(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Badge' AND (") +
-            watch.condition + L")";
+            condition + L")";
         HRESULT result = S_OK;
         sinks.push_back(Subscribe(query.c_str(), &result));
         if (!watch.refused)
@@ -323,13 +310,13 @@ TEST_F(EventValueSweep, AWatchComparesNumbersAsNumbersAndRefusesWhatAQueryRefuse
     ASSERT_TRUE(all->WaitForObjects(3, swtest::kEventTimeout));
     for (std::size_t i = 0; i < sinks.size(); ++i)
     {
-        if (watches[i].refused)
+        if (watches[i].first.refused)
             continue;
         std::string ids;
         for (const ComPtr<IWbemClassObject>& event : sinks[i]->Objects())
             ids +=
                 (ids.empty() ? "" : " ") + support::PropertyText(Embedded(event.Get(), L"TargetInstance").Get(), L"ID");
-        EXPECT_EQ(ids, watches[i].expected) << watches[i].rule;
+        EXPECT_EQ(ids, watches[i].first.expected) << watches[i].first.rule;
         m_namespace->CancelAsyncCall(sinks[i].Get());
     }
     m_namespace->CancelAsyncCall(all.Get());
