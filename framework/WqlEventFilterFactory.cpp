@@ -36,13 +36,14 @@ EmbeddedProperty ReadEmbeddedProperty(const CString& leaf)
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     for (const CString& className : registry->GetTypeNames())
     {
-        const CWMITypeInfo* typeInfo = registry->GetTypeInfo(className, true);
-        if (typeInfo == nullptr || !typeInfo->HasProperty(leaf))
-            continue;
-        found.types.push_back(static_cast<CIMTYPE>(typeInfo->GetPropertyType(leaf)) & ~CIM_FLAG_ARRAY);
+        // Asked of every class's mapper, not only of those whose definition lists the property
+        // yet: a column a mapper adds to its class when it first builds it is withheld as much.
         const std::unique_ptr<CWmipClassMapper> mapper(
             registry->GetMapperUsingRegistry(className, nullptr, nullptr, nullptr));
         found.withheld = found.withheld || (mapper != nullptr && mapper->IsStoredAsCipher(leaf));
+        const CWMITypeInfo* typeInfo = registry->GetTypeInfo(className, true);
+        if (typeInfo != nullptr && typeInfo->HasProperty(leaf))
+            found.types.push_back(static_cast<CIMTYPE>(typeInfo->GetPropertyType(leaf)) & ~CIM_FLAG_ARRAY);
     }
     return found;
 }
