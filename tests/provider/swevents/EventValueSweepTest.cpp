@@ -19,12 +19,14 @@
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/security/CallerIdentity.h"
+#include "platform/wmi/IEnumWbemClassObject.h"
 #include "platform/wmi/WbemErrorInfo.h"
 #include "platform/xml/XmlDocument.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipIntrinsicEventMapper.h"
 #include "provider/CWmipPooledConnection.h"
 #include "tests/provider/swevents/SwEventTestSupport.h"
+#include "tests/support/BstrText.h"
 #include "tests/support/EventQueryCase.h"
 #include "tests/support/TestCallers.h"
 
@@ -293,6 +295,39 @@ TEST_F(EventValueSweep, AWatchComparesNumbersAsNumbersAndRefusesWhatAQueryRefuse
         }
         EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
         EXPECT_NE(Refusal().find(watch.expected), std::string::npos) << watch.expected;
+    }
+    // The query road refuses the same conditions with the same code and text, where it names
+    // the property without the instance that holds it.
+    const struct
+    {
+        const wchar_t* watched;
+        const wchar_t* queried;
+        std::string property;
+    } sameAsQuery[] = {
+        {L"TargetInstance.ID = 'abc'", L"SELECT * FROM Bnt_Badge WHERE ID = 'abc'", "ID"},
+        {L"TargetInstance.LASTCHANGED < 'yesterday'", L"SELECT * FROM Bnt_Badge WHERE LASTCHANGED < 'yesterday'",
+         "LASTCHANGED"},
+        {L"TargetInstance.Password LIKE 'p%'", L"SELECT * FROM Bnt_User WHERE Password LIKE 'p%'", "Password"},
+    };
+    for (const auto& same : sameAsQuery)
+    {
+        SCOPED_TRACE(same.property);
+        IEnumWbemClassObject* raw = nullptr;
+        EXPECT_EQ(m_namespace->ExecQuery(support::BstrText(L"WQL"), support::BstrText(same.queried), 0, nullptr, &raw),
+                  WBEM_E_INVALID_QUERY);
+        ComPtr<IEnumWbemClassObject> answered;
+        answered.Attach(raw);
+        // Its description starts with where it was raised.
+        std::string expected = Refusal();
+        expected.erase(0, expected.find("): ") + 3);
+        expected.replace(expected.find(same.property + " "), same.property.size(), "TargetInstance." + same.property);
+        expected.pop_back();
+        HRESULT result = S_OK;
+        EXPECT_EQ(Subscribe((std::wstring(L"SELECT * FROM __InstanceModificationEvent WHERE ") + same.watched).c_str(),
+                            &result),
+                  nullptr);
+        EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
+        EXPECT_NE(Refusal().find(expected), std::string::npos) << expected;
     }
     const ComPtr<support::RecordingSink> all =
         Subscribe(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Badge'");
