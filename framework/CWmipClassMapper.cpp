@@ -25,8 +25,6 @@
 #include "platform/wmi/IWbemQualifierSet.h"
 
 #include <algorithm>
-#include <exception>
-#include <string>
 #include <utility>
 #include <vector>
 
