@@ -12,19 +12,23 @@
 #include <string>
 #include <vector>
 
+#include "framework/CWMITypeInfo.h"
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/WMIHelper.h"
+#include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "platform/com/CimTypes.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/security/CallerIdentity.h"
+#include "platform/wmi/WbemClassObject.h"
 #include "platform/wmi/IEnumWbemClassObject.h"
 #include "platform/wmi/WbemErrorInfo.h"
 #include "platform/xml/XmlDocument.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipIntrinsicEventMapper.h"
 #include "provider/CWmipPooledConnection.h"
+#include "provider/CWmipUserCacheEntry.h"
 #include "tests/provider/swevents/SwEventTestSupport.h"
 #include "tests/support/BstrText.h"
 #include "tests/support/EventQueryCase.h"
@@ -252,6 +256,121 @@ TEST_F(EventValueSweep, NoEventCarriesAValueAReadWithholds)
         for (const ComPtr<support::RecordingSink>& sink : sinks)
             m_namespace->CancelAsyncCall(sink.Get());
     swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004);");
+}
+
+// Every served class whose read joins values from another class's records (a level's reader
+// link names its timezone), walked from the registry: each record the porter (Headquarters
+// only) may read, handed to it as the target and the previous instance of a change, carries in
+// each value from another table exactly what the porter's read of that record serves: a link
+// to the Warehouse's timezone carries no timezone name, one to a shared timezone carries it. A
+// joined record the instance does not name is withheld from a restricted reader altogether.
+TEST_F(EventValueSweep, AnEventCarriesAJoinedValueOnlyAsTheWatchersReadServesIt)
+{
+    // The Headquarters level's link to reader 1 names the Warehouse's night shift, its link to
+    // reader 0 the Headquarters' weekend cleaning.
+    swtest::ExecuteOnInstallation("UPDATE ACCLVLINK SET TZID = 3 WHERE ACCESSLVID = 1 AND READERID = 1;"
+                                  "UPDATE ACCLVLINK SET TZID = 4 WHERE ACCESSLVID = 1 AND READERID = 0;");
+    auto porterUser = std::make_unique<CAcsUser>();
+    ASSERT_TRUE(porterUser->Login(nullptr, nullptr, nullptr, false, false, -1, 3, false));
+    ASSERT_FALSE(porterUser->IsAllSegmentsUser());
+    CWmipUserCacheEntry porter(std::move(porterUser), nullptr, 0);
+    CWmipIntrinsicEventMapper events(nullptr, static_cast<IWbemServices*>(m_namespace.Get()));
+    const auto read = [this](const wchar_t* sid, const std::wstring& path) {
+        const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+        ComPtr<IWbemClassObject> object;
+        return SUCCEEDED(m_namespace->GetObject(support::BstrText(path.c_str()), 0, nullptr, &object, nullptr))
+                   ? object
+                   : ComPtr<IWbemClassObject>();
+    };
+    std::set<std::string> joinedClasses;
+    std::set<std::string> served;
+    std::set<std::string> withheld;
+    std::set<std::string> unnamed;
+    for (ServedClass& each : ServedClasses())
+    {
+        SCOPED_TRACE(Utf8(each.name));
+        const CWMITypeInfo* type = CWmipMapperRegistry::Instance()->GetTypeInfo(each.name, true);
+        if (type == nullptr || type->GetKeyProperties().empty() || !type->GetReferenceProperties().empty())
+            continue;
+        // The properties a read of the class takes from another table than its records' own.
+        const CString key = type->GetKeyProperties().front().second;
+        std::vector<CString> joined;
+        WMIHelper::ForEachProperty(each.definition.Get(), WBEM_FLAG_NONSYSTEM_ONLY,
+                                   [&](const CString& property, const VARIANT&, CIMTYPE) {
+                                       const CString column = each.mapper->GetTableDotColumn(property);
+                                       if (column.Find(L'.') > 0 &&
+                                           column.Left(column.Find(L'.')).CompareNoCase(key.Left(key.Find(L'.'))) != 0)
+                                           joined.push_back(property);
+                                       return true;
+                                   });
+        if (joined.empty())
+            continue;
+        IEnumWbemClassObject* raw = nullptr;
+        {
+            const CallerIdentity::Scope administrator(
+                CallerIdentity(support::callers::kAdministrator, SecurityImpersonation));
+            if (FAILED(m_namespace->CreateInstanceEnum(support::BstrText(each.name.GetString()), 0, nullptr, &raw)))
+                continue;
+        }
+        ComPtr<IEnumWbemClassObject> records;
+        records.Attach(raw);
+        IWbemClassObject* next = nullptr;
+        ULONG returned = 0;
+        while (records->Next(WBEM_INFINITE, 1, &next, &returned) == WBEM_S_NO_ERROR && returned == 1)
+        {
+            ComPtr<IWbemClassObject> record;
+            record.Attach(next);
+            const std::string path = support::PropertyText(record.Get(), L"__RELPATH");
+            const ComPtr<IWbemClassObject> porterRead = read(kPorterSid, brontel::utility::Utf8ToWide(path));
+            if (porterRead == nullptr)
+                continue;
+            const ComPtr<WbemClassObject> event = WbemClassObject::CreateEmptyClass();
+            _variant_t held(static_cast<IUnknown*>(record.Get()));
+            ASSERT_EQ(event->Put(L"TargetInstance", 0, &held, CIM_OBJECT), WBEM_S_NO_ERROR);
+            ASSERT_EQ(event->Put(L"PreviousInstance", 0, &held, CIM_OBJECT), WBEM_S_NO_ERROR);
+            const std::vector<CWmipIntrinsicEventMapper::JoinedRecord> found = events.FindJoinedRecords(*event.Get());
+            const unsigned hidden = events.HiddenJoinedRecords(porter, found);
+            const ComPtr<IWbemClassObject> form = hidden == 0
+                                                      ? ComPtr<IWbemClassObject>(event)
+                                                      : CWmipIntrinsicEventMapper::Conceal(*event.Get(), found, hidden);
+            ASSERT_NE(form, nullptr) << path;
+            joinedClasses.insert(Utf8(each.name));
+            for (const wchar_t* side : {L"TargetInstance", L"PreviousInstance"})
+            {
+                const ComPtr<IWbemClassObject> carried = Embedded(form.Get(), side);
+                ASSERT_NE(carried, nullptr);
+                for (const CString& property : joined)
+                {
+                    const std::string given = support::PropertyText(carried.Get(), property.GetString());
+                    const std::string own = support::PropertyText(porterRead.Get(), property.GetString());
+                    const auto owner = std::find_if(found.begin(), found.end(), [&](const auto& joinedRecord) {
+                        return std::find(joinedRecord.properties.begin(), joinedRecord.properties.end(), property) !=
+                               joinedRecord.properties.end();
+                    });
+                    // Exactly the read's value, but that a record the instance does not name is
+                    // withheld from a restricted watcher.
+                    const std::string name = Utf8(each.name + L"." + property);
+                    if (owner != found.end() && owner->stored == nullptr && given == "<null>" && own != "<null>")
+                        unnamed.insert(name);
+                    else
+                        EXPECT_EQ(given, own) << path << " " << Utf8(property);
+                    if (given == "<null>" && support::PropertyText(record.Get(), property.GetString()) != "<null>")
+                        withheld.insert(name);
+                    else if (given != "<null>")
+                        served.insert(name);
+                }
+            }
+        }
+    }
+    swtest::ExecuteOnInstallation("UPDATE ACCLVLINK SET TZID = 1 WHERE ACCESSLVID = 1;");
+    EXPECT_TRUE(joinedClasses.contains("Bnt_AccessLevelReaderAssignment")) << joinedClasses.size();
+    EXPECT_TRUE(withheld.contains("Bnt_AccessLevelReaderAssignment.TimezoneName")) << withheld.size();
+    EXPECT_TRUE(served.contains("Bnt_AccessLevelReaderAssignment.TimezoneName")) << served.size();
+    EXPECT_GE(joinedClasses.size(), 10u);
+    // A visit's instance holds its visit event's id under no name that declares the record, a
+    // logged event its type and subtype likewise.
+    EXPECT_EQ(unnamed, (std::set<std::string>{"Bnt_LoggedEvent.Description", "Bnt_Visit.SCHEDULED_TIMEIN",
+                                              "Bnt_Visit.SCHEDULED_TIMEOUT"}));
 }
 
 // A watch compares a 64-bit property (held by the event as its decimal text) as the number it
