@@ -44,6 +44,19 @@ using swtest::Embedded;
 constexpr wchar_t kCipher[] = L"A1B2C3D4E5F6";
 // The demo's porter: Headquarters (segment 1) only.
 constexpr wchar_t kPorterSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1008";
+// Every segment and the porter's rights, but a field group that may not view a cardholder's
+// department.
+constexpr wchar_t kFieldlessSid[] = L"S-1-5-21-1004336348-1177238915-682003330-2941";
+constexpr char kFieldlessSql[] =
+    "INSERT OR IGNORE INTO USER_PERM_UDF (USER_PERM_UDFID, NAME) VALUES (41, 'No departments');"
+    "INSERT OR IGNORE INTO USER_PERM_UDF_FIELD (USER_PERM_UDFID, DDFLDID, CANVIEW, CANEDIT) VALUES (41, 7, 0, 0);"
+    "INSERT OR IGNORE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, SYSTEM_USER_PERMID,"
+    " MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, BNT_DBID) VALUES"
+    " (41, 'fieldless', 'F', 'Fieldless', -1, 1, 1, 3, 2, 0, 41, 1);"
+    "INSERT OR IGNORE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES"
+    " (41, 41, 1, 'S-1-5-21-1004336348-1177238915-682003330-2941');";
+// The values the fieldless watcher's field group hides.
+const std::set<std::string> kFieldlessHides = {"Bnt_Cardholder.DEPARTMENT"};
 
 std::string Utf8(const CString& text)
 {
@@ -191,15 +204,28 @@ TEST_F(EventValueSweep, NoEventCarriesAValueAReadWithholds)
     }
     ASSERT_TRUE(std::any_of(kinds.begin(), kinds.end(), [](const auto& kind) { return kind.second == "Bnt_Badge"; }));
 
-    swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004);");
+    swtest::ExecuteOnInstallation(std::string(kFieldlessSql) +
+                                  "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004);");
     std::map<std::string, std::vector<ComPtr<support::RecordingSink>>> watchers;
-    // The porter watches first: the router hands an event to the watches in the order they were
-    // made, so once the administrator's have every change, the porter's have had their turn.
+    // The porter and the fieldless watcher watch first: the router hands an event to the watches
+    // in the order they were made, so once the administrator's have every change, the others'
+    // have had their turn.
     for (const auto& [sid, who] :
          {std::pair{static_cast<const wchar_t*>(kPorterSid), "porter"},
+          std::pair{static_cast<const wchar_t*>(kFieldlessSid), "fieldless"},
           std::pair{static_cast<const wchar_t*>(support::callers::kAdministrator), "administrator"}})
     {
         const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+        // A watch that names only the badges, but selects persons too by a value they all hold:
+        // what the watcher may not view is kept from it at delivery.
+        HRESULT sneaking = S_OK;
+        if (const ComPtr<support::RecordingSink> sink =
+                Subscribe(L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA 'Bnt_Badge' OR "
+                          L"TargetInstance.LASTNAME = 'x'",
+                          &sneaking))
+            watchers[who].push_back(sink);
+        else
+            ADD_FAILURE() << who << " " << std::hex << sneaking;
         for (const auto& [kind, className] : kinds)
         {
             const std::wstring query = L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA '" +
@@ -212,7 +238,7 @@ TEST_F(EventValueSweep, NoEventCarriesAValueAReadWithholds)
                 EXPECT_EQ(result, WBEM_E_ACCESS_DENIED) << who << " " << className;
         }
     }
-    ASSERT_EQ(watchers["administrator"].size(), kinds.size());
+    ASSERT_EQ(watchers["administrator"].size(), kinds.size() + 1);
     ASSERT_FALSE(watchers["porter"].empty());
     for (const auto& [kind, className] : kinds)
         HandIn(kind, CWmipIntrinsicEventMapper::kModified, 0,
@@ -243,6 +269,14 @@ TEST_F(EventValueSweep, NoEventCarriesAValueAReadWithholds)
                         EXPECT_EQ(support::PropertyText(instance.Get(), property.GetString()), "<null>")
                             << who << " " << className << "." << Utf8(property);
                     }
+                    // The field the fieldless watcher's group hides is never given to it.
+                    for (const auto& [property, value] : Values(instance.Get()))
+                    {
+                        if (who == "fieldless" && kFieldlessHides.contains(className + "." + property))
+                        {
+                            EXPECT_EQ(value, "<null>") << className << "." << property;
+                        }
+                    }
                 }
     std::set<std::string> everyClass;
     for (const auto& [kind, className] : kinds)
@@ -252,6 +286,9 @@ TEST_F(EventValueSweep, NoEventCarriesAValueAReadWithholds)
     // segmented, no cardholder.
     EXPECT_TRUE(delivered["porter"].contains("Bnt_Badge")) << delivered["porter"].size();
     EXPECT_FALSE(delivered["porter"].contains("Bnt_Cardholder"));
+    // The fieldless watcher is given the visitors and badges it may view whole.
+    EXPECT_TRUE(delivered["fieldless"].contains("Bnt_Visitor") && delivered["fieldless"].contains("Bnt_Badge"))
+        << delivered["fieldless"].size();
     for (const auto& [who, sinks] : watchers)
         for (const ComPtr<support::RecordingSink>& sink : sinks)
             m_namespace->CancelAsyncCall(sink.Get());
@@ -371,6 +408,48 @@ TEST_F(EventValueSweep, AnEventCarriesAJoinedValueOnlyAsTheWatchersReadServesIt)
     // logged event its type and subtype likewise.
     EXPECT_EQ(unnamed, (std::set<std::string>{"Bnt_LoggedEvent.Description", "Bnt_Visit.SCHEDULED_TIMEIN",
                                               "Bnt_Visit.SCHEDULED_TIMEOUT"}));
+}
+
+// Delivered through the provider: a visit's change carries the scheduled times of its visit
+// event, a joined record its instance does not name, to the administrator and not to the porter
+// (one segment), each in its own form of the one change.
+TEST_F(EventValueSweep, EachWatcherIsDeliveredItsOwnFormOfAChangeWithJoinedValues)
+{
+    std::map<std::string, ComPtr<support::RecordingSink>> watchers;
+    for (const auto& [sid, who] :
+         {std::pair{static_cast<const wchar_t*>(kPorterSid), "porter"},
+          std::pair{static_cast<const wchar_t*>(support::callers::kAdministrator), "administrator"}})
+    {
+        const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+        HRESULT result = S_OK;
+        watchers[who] =
+            Subscribe(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Visit'", &result);
+        ASSERT_NE(watchers[who], nullptr) << who << " " << std::hex << result;
+    }
+    const auto visit = [](const wchar_t* timeIn) {
+        return std::wstring(L"<VISIT><VISITID>1</VISITID><EMPID>1</EMPID><VISITORID>4</VISITORID>"
+                            L"<VISIT_EVENTID>1</VISIT_EVENTID></VISIT><VISIT_EVENT><SCHEDULED_TIMEIN>") +
+               timeIn + L"</SCHEDULED_TIMEIN></VISIT_EVENT>";
+    };
+    HandIn(SoftwareEventVisit, CWmipIntrinsicEventMapper::kModified, 0,
+           L"<ROOT><NEWDATA>" + visit(L"2026-12-07 09:30:00") + L"</NEWDATA><OLDDATA>" + visit(L"2026-12-07 08:15:00") +
+               L"</OLDDATA></ROOT>");
+    std::map<std::string, std::string> seen;
+    for (const auto& [who, sink] : watchers)
+    {
+        ASSERT_TRUE(sink->WaitForObjects(1, swtest::kEventTimeout)) << who;
+        ASSERT_EQ(sink->Objects().size(), 1u) << who;
+        for (const wchar_t* side : {L"PreviousInstance", L"TargetInstance"})
+        {
+            const ComPtr<IWbemClassObject> instance = Embedded(sink->Objects().front().Get(), side);
+            ASSERT_NE(instance, nullptr) << who;
+            seen[who] += support::PropertyText(instance.Get(), L"SCHEDULED_TIMEIN").substr(0, 12) + " " +
+                         support::PropertyText(instance.Get(), L"VISIT_EVENTID") + ";";
+        }
+        m_namespace->CancelAsyncCall(sink.Get());
+    }
+    EXPECT_EQ(seen["administrator"], "202612070815 1;202612070930 1;");
+    EXPECT_EQ(seen["porter"], "<null> 1;<null> 1;");
 }
 
 // A watch compares a 64-bit property (held by the event as its decimal text) as the number it
