@@ -307,6 +307,11 @@ TEST_F(EventValueSweep, AnEventCarriesAJoinedValueOnlyAsTheWatchersReadServesIt)
     // reader 0 the Headquarters' weekend cleaning.
     swtest::ExecuteOnInstallation("UPDATE ACCLVLINK SET TZID = 3 WHERE ACCESSLVID = 1 AND READERID = 1;"
                                   "UPDATE ACCLVLINK SET TZID = 4 WHERE ACCESSLVID = 1 AND READERID = 0;");
+    // The installation is the program's: the links get their timezone back however the test ends.
+    const struct Restore
+    {
+        ~Restore() { swtest::ExecuteOnInstallation("UPDATE ACCLVLINK SET TZID = 1 WHERE ACCESSLVID = 1;"); }
+    } restore;
     auto porterUser = std::make_unique<CAcsUser>();
     ASSERT_TRUE(porterUser->Login(nullptr, nullptr, nullptr, false, false, -1, 3, false));
     ASSERT_FALSE(porterUser->IsAllSegmentsUser());
@@ -399,7 +404,6 @@ TEST_F(EventValueSweep, AnEventCarriesAJoinedValueOnlyAsTheWatchersReadServesIt)
             }
         }
     }
-    swtest::ExecuteOnInstallation("UPDATE ACCLVLINK SET TZID = 1 WHERE ACCESSLVID = 1;");
     EXPECT_TRUE(joinedClasses.contains("Bnt_AccessLevelReaderAssignment")) << joinedClasses.size();
     EXPECT_TRUE(withheld.contains("Bnt_AccessLevelReaderAssignment.TimezoneName")) << withheld.size();
     EXPECT_TRUE(served.contains("Bnt_AccessLevelReaderAssignment.TimezoneName")) << served.size();
