@@ -25,8 +25,6 @@
 #include "platform/wmi/IWbemQualifierSet.h"
 
 #include <algorithm>
-#include <exception>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -84,37 +82,6 @@ std::vector<_variant_t> ElementsOf(const VARIANT& value)
     return elements;
 }
 
-bool IsNumberType(CIMTYPE type)
-{
-    return IsIntegerCimType(type) || type == CIM_REAL32 || type == CIM_REAL64;
-}
-
-// A literal a number compares with: a decimal number, quoted or not, with sign, fraction and
-// exponent, or a 0x hexadecimal one.
-bool IsNumberLiteral(CString literal)
-{
-    literal.Trim();
-    if (literal.GetLength() >= 2 && (literal[0] == L'\'' || literal[0] == L'"') &&
-        literal[literal.GetLength() - 1] == literal[0])
-        literal = literal.Mid(1, literal.GetLength() - 2).Trim();
-    if (literal.IsEmpty())
-        return false;
-    const std::wstring text(literal.GetString());
-    std::size_t used = 0;
-    try
-    {
-        if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X'))
-            std::stoull(text, &used, 16);
-        else
-            std::stod(text, &used);
-    }
-    catch (const std::exception&)
-    {
-        return false;
-    }
-    return used == text.size();
-}
-
 // The owners a write of the class names by its own properties (its segment sources), as records
 // the write must be able to see: a record is never written under an owner the caller cannot see.
 void AppendOwnerRecords(const CWMITypeInfo& typeInfo, std::vector<CWMITypeInfo::NamedRecord>& records)
@@ -166,18 +133,12 @@ ProcessClauseResult CWmipClassMapper::ProcessClause(CString& property, int& wqlO
 {
     const CWMITypeInfo* typeInfo = GetTypeInfo();
     const CIMTYPE type = typeInfo != nullptr ? typeInfo->GetPropertyType(property) & ~CIM_FLAG_ARRAY : CIM_EMPTY;
-    const bool comparesValue = wqlOperator != WqlOpIsNull && wqlOperator != WqlOpIsNotNull && wqlOperator != WqlOpIsa &&
-                               literal.CompareNoCase(L"NULL") != 0;
-    // A literal that is no number, compared with a number, would match nothing: the WMI door
-    // refuses it as it refuses a date that is none (the bus's filter check answers it itself).
-    if (comparesValue && IsNumberType(type) && !WMIHelper::IsCorvessaApplication() && !IsNumberLiteral(literal))
-        throw CWmipQueryRefusal::NotANumber(kSourceFile, __LINE__, property, literal);
+    // A literal that is no number compared with a number, or no date-time compared with a
+    // date-time, would match nothing (or anything, compared as text): it is refused.
+    CWmipQueryRefusal::CheckLiteral(kSourceFile, __LINE__, property, type, wqlOperator, literal,
+                                    WMIHelper::IsCorvessaApplication());
     if (type != CIM_DATETIME)
         return ProcessClausePlain;
-    // A literal that names no date-time would be compared as text and match nothing, or
-    // anything: it is refused, saying which form a date-time takes.
-    if (comparesValue && ReadDateLiteral(literal).GetStatus() != COleDateTime::valid)
-        throw CWmipQueryRefusal::NotADate(kSourceFile, __LINE__, property, literal, WMIHelper::IsCorvessaApplication());
     return CWmipMapper::ProcessClause(property, wqlOperator, literal, extra);
 }
 

@@ -21,9 +21,13 @@ HRESULT CWmipClassMapper::CreateInstanceFromXML(IWbemClassObject** instance, con
         if (*instance == nullptr)
             return WBEM_E_FAILED;
     }
+    // A value no read serves (a password hash, a PIN's stored cipher) is carried by no event
+    // either, whatever element of the text names it: its property is never filled.
     const auto names = [this](const CString& column, const CString& table) {
-        return GetPropertyProcessMethod(column, table) == WMIHelper::kProcessSkip ? CString()
-                                                                                  : GetPropertyName(column, table);
+        if (GetPropertyProcessMethod(column, table) == WMIHelper::kProcessSkip)
+            return CString();
+        const CString property = GetPropertyName(column, table);
+        return IsStoredAsCipher(property) ? CString() : property;
     };
     return WMIHelper::CreateInstanceFromXML(*instance, node, isVisitor, IsUseUTC(), names);
 }

@@ -1,7 +1,48 @@
 #include "framework/CWmipQueryRefusal.h"
 
+#include "framework/CWmipMapper.h"
 #include "framework/CWmipMessages.h"
+#include "framework/wql/ProcessClauseResult.h"
 #include "platform/com/WbemConstants.h"
+#include "platform/mfc/COleDateTime.h"
+
+#include <exception>
+#include <string>
+
+namespace {
+
+bool IsNumberType(CIMTYPE type)
+{
+    return IsIntegerCimType(type) || type == CIM_REAL32 || type == CIM_REAL64;
+}
+
+// A literal a number compares with: a decimal number, quoted or not, with sign, fraction and
+// exponent, or a 0x hexadecimal one.
+bool IsNumberLiteral(CString literal)
+{
+    literal.Trim();
+    if (literal.GetLength() >= 2 && (literal[0] == L'\'' || literal[0] == L'"') &&
+        literal[literal.GetLength() - 1] == literal[0])
+        literal = literal.Mid(1, literal.GetLength() - 2).Trim();
+    if (literal.IsEmpty())
+        return false;
+    const std::wstring text(literal.GetString());
+    std::size_t used = 0;
+    try
+    {
+        if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X'))
+            std::stoull(text, &used, 16);
+        else
+            std::stod(text, &used);
+    }
+    catch (const std::exception&)
+    {
+        return false;
+    }
+    return used == text.size();
+}
+
+}  // namespace
 
 CWmipQueryRefusal::CWmipQueryRefusal(const wchar_t* sourceFile, int line, const CString& text)
     : CWMIException(sourceFile, line, WBEM_E_INVALID_QUERY, text.GetString())
@@ -31,4 +72,17 @@ CWmipQueryRefusal CWmipQueryRefusal::NotANumber(const wchar_t* sourceFile, int l
     CString text;
     text.Format(CWmipMessages::kNotANumber, literal.GetString(), property.GetString());
     return CWmipQueryRefusal(sourceFile, line, text);
+}
+
+void CWmipQueryRefusal::CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,
+                                     int wqlOperator, const CString& literal, bool bus)
+{
+    const bool comparesValue = wqlOperator != WqlOpIsNull && wqlOperator != WqlOpIsNotNull && wqlOperator != WqlOpIsa &&
+                               literal.CompareNoCase(L"NULL") != 0;
+    if (!comparesValue)
+        return;
+    if (IsNumberType(type) && !bus && !IsNumberLiteral(literal))
+        throw NotANumber(sourceFile, line, property, literal);
+    if (type == CIM_DATETIME && CWmipMapper::ReadDateLiteral(literal).GetStatus() != COleDateTime::valid)
+        throw NotADate(sourceFile, line, property, literal, bus);
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "inhouse/BntUtility/CWMIException.h"
+#include "platform/com/CimTypes.h"
 #include "platform/mfc/CString.h"
 
 class CWmipQueryRefusal : public brontel::utility::CWMIException
@@ -34,6 +35,16 @@ public:
     // (CWmipMessages::kNotANumber).
     static CWmipQueryRefusal NotANumber(const wchar_t* sourceFile, int line, const CString& property,
                                         const CString& literal);
+
+    // The one check of a literal a WHERE clause, filter or watch compares with a property of
+    // the CIM type (without the array flag) by the WQL operator: a literal that is no number
+    // compared with a number (NotANumber; not on the bus, whose filter check answers it
+    // itself), or no date-time compared with a date-time (NotADate in the door's form), is
+    // thrown, as it would match nothing. `literal` is the WQL text ProcessClause is handed
+    // (quoted strings, numbers as written, NULL). Returns when the literal fits, and for
+    // IS [NOT] NULL, ISA and a NULL literal.
+    static void CheckLiteral(const wchar_t* sourceFile, int line, const CString& property, CIMTYPE type,
+                             int wqlOperator, const CString& literal, bool bus);
 
 private:
     CWmipQueryRefusal(const wchar_t* sourceFile, int line, const CString& text);

@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 using brontel::utility::CWMIDebugLog;
@@ -433,6 +434,15 @@ bool CWmipSegmentSourceFilter::Admits(const CAcsUser& user, const CWMITypeInfo& 
     if (user.IsAllSegmentsUser())
         return true;
     return SourceFilter(user, database).Admits(type, instance);
+}
+
+const CWMITypeInfo* CWmipSegmentSourceFilter::ClassOfJoinedTable(const CString& table, std::vector<CString>* keyColumns)
+{
+    std::vector<CString> columns;
+    const CWMITypeInfo* type = ClassOfTable(table, columns);
+    if (keyColumns != nullptr)
+        *keyColumns = std::move(columns);
+    return type;
 }
 
 void CWmipSegmentSourceFilter::Apply(const CAcsUser& user, const CWMITypeInfo& type, CMultiFilterRecordset& recordset,

@@ -15,6 +15,8 @@
 // Stateless; any thread.
 #pragma once
 
+#include <vector>
+
 class CAcsUser;
 class CString;
 class CBntDatabase;
@@ -49,4 +51,9 @@ public:
                             CBntDatabase* database);
     static bool Admits(const CAcsUser& user, const CWMITypeInfo& type, IWbemClassObject& instance,
                        CBntDatabase* database);
+    // The served class whose records are the rows of a table that another class's read joins
+    // (the class Apply judges the joined rows by, so that a hidden one reads NULL), with the
+    // table's columns that hold its keys in *keyColumns; null when the table holds no served
+    // class's records.
+    static const CWMITypeInfo* ClassOfJoinedTable(const CString& table, std::vector<CString>* keyColumns);
 };

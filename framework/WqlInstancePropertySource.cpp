@@ -12,7 +12,9 @@
 #include "platform/wmi/IWbemClassObject.h"
 
 #include <algorithm>
+#include <charconv>
 #include <iterator>
+#include <string>
 #include <memory>
 
 namespace {
@@ -48,6 +50,30 @@ bool ResolveDotted(IWbemClassObject* instance, const CString& property, ComPtr<I
         leaf = leaf.Mid(dot + 1);
     }
     return true;
+}
+
+// The number a whole decimal text of an integer property holds: an unsigned 64-bit value beyond
+// the signed range is given as a real, as the database keeps it. False for any other text.
+bool ReadIntegerText(const CString& text, CIMTYPE type, CDBValue& value)
+{
+    const std::string utf8 = CStringToUtf8(text);
+    const char* first = utf8.data();
+    const char* last = first + utf8.size();
+    LONGLONG number = 0;
+    if (const auto [end, error] = std::from_chars(first, last, number);
+        !utf8.empty() && error == std::errc() && end == last)
+    {
+        value = CDBValue(number);
+        return true;
+    }
+    unsigned long long wide = 0;
+    if (const auto [end, error] = std::from_chars(first, last, wide);
+        type == CIM_UINT64 && !utf8.empty() && error == std::errc() && end == last)
+    {
+        value = CDBValue(static_cast<double>(wide));
+        return true;
+    }
+    return false;
 }
 
 bool ObjectIsA(IWbemClassObject* object, const CString& className)
@@ -118,6 +144,10 @@ bool WqlInstancePropertySource::GetValue(const CString& property, CDBValue& valu
     if (v.vt != VT_BSTR)
         return false;
     const CString text(v.bstrVal != nullptr ? v.bstrVal : L"");
+    // A 64-bit number travels as its decimal text: it is compared as the number it is, as the
+    // database compares the column it comes from.
+    if (IsIntegerCimType(type & ~CIM_FLAG_ARRAY))
+        return ReadIntegerText(text, type & ~CIM_FLAG_ARRAY, value);
     if ((type & ~CIM_FLAG_ARRAY) == CIM_DATETIME)
     {
         const COleDateTime utc = WMIHelper::ToDateTimeUTC(text);

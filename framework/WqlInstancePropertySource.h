@@ -1,5 +1,6 @@
 // WqlInstancePropertySource: the property values of one WMI object for the in-memory WHERE
-// check (WqlEvaluator): texts as they are, numbers and booleans as integers, date-times as
+// check (WqlEvaluator): texts as they are, numbers and booleans as integers (a 64-bit integer,
+// which an object holds as its decimal text, too: compared as a number), date-times as
 // their UTC "YYYY-MM-DD HH:MM:SS" text. A dotted name ("TargetInstance.LastName") reads the
 // property of the object embedded in the first property, at any depth. ISA on __CLASS tells
 // the object's own class; on an embedded object or a reference, the class of what it holds.
@@ -21,7 +22,8 @@ public:
 
     // True with the value when the object (or the embedded object a dotted name leads to) has
     // the property; false when it lacks it, holds a value of no comparable type, or a step of
-    // a dotted name holds no embedded object.
+    // a dotted name holds no embedded object (an integer property holding a text that is no
+    // whole number of its type included).
     bool GetValue(const CString& property, CDBValue& value) const override;
     // Whether the object named by the property is of the class or derives from it; false for a
     // value that holds no object; no value when a step of a dotted name is missing.

@@ -1,9 +1,12 @@
 #include "provider/CWmipIntrinsicEventMapper.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipSegmentSourceFilter.h"
 #include "framework/IWmipUserEntry.h"
+
+#include <algorithm>
 
 #include "framework/CWmipClassMapper.h"
 #include "framework/CWmipMapperRegistry.h"
@@ -14,6 +17,7 @@
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
 #include "platform/wmi/IWbemClassObject.h"
+#include "platform/wmi/WbemClassObject.h"
 #include "platform/xml/XmlDocument.h"
 #include "provider/CWmipPooledConnection.h"
 
@@ -172,6 +176,97 @@ bool HeldInstance(IWbemClassObject& event, const wchar_t* name, ComPtr<IWbemClas
         FAILED(WMIHelper::GetString(instance.Get(), L"__CLASS", className)))
         instance = nullptr;
     return true;
+}
+
+// The instance's value of the property as text; false when it holds none.
+bool ValueText(IWbemClassObject& instance, const CString& property, CString& text)
+{
+    _variant_t value;
+    if (FAILED(instance.Get(property, 0, &value, nullptr, nullptr)) || value.vt == VT_NULL || value.vt == VT_EMPTY ||
+        FAILED(VariantChangeType(&value, &value, 0, VT_BSTR)))
+        return false;
+    text = CString(value.bstrVal);
+    return true;
+}
+
+// The instance's property that holds the joined table's key column (named "TABLE.COLUMN" by
+// the read's join name): the property the class reads from that very column, else the one of a
+// record the class declares its instances to name whose key lies in that column. Empty when
+// the instance names no such value.
+CString KeyProperty(CWmipClassMapper& mapper, const std::vector<CString>& properties, const CString& joinedColumn,
+                    const CString& tableColumn)
+{
+    for (const CString& property : properties)
+    {
+        if (mapper.GetTableDotColumn(property).CompareNoCase(joinedColumn) == 0)
+            return property;
+    }
+    const CWMITypeInfo* type = mapper.GetTypeInfo();
+    if (type == nullptr)
+        return CString();
+    for (const CWMITypeInfo::NamedRecord& named : type->GetNamedRecords())
+    {
+        const CWMITypeInfo* referenced = CWmipMapperRegistry::Instance()->GetTypeInfo(named.referencedClass, true);
+        if (!named.method.IsEmpty() || referenced == nullptr || named.names.size() != named.referencedKeys.size())
+            continue;
+        for (std::size_t i = 0; i < named.names.size(); ++i)
+        {
+            CString column;
+            if (referenced->GetColumnForProperty(named.referencedKeys[i], column) &&
+                column.CompareNoCase(tableColumn) == 0)
+                return named.names[i];
+        }
+    }
+    return CString();
+}
+
+// The record of the class whose keys (column and value text, of its table) a joined instance
+// names, as its stored row holds it: an instance of the class with the whole-number values the
+// table keeps (keys, segment, owners), which its segment sources judge it by. Null when no row,
+// or more than one, holds the keys.
+ComPtr<IWbemClassObject> StoredRecord(CBntDatabase* database, const CWMITypeInfo& type, const CString& table,
+                                      const std::vector<std::pair<CString, CString>>& keys)
+{
+    std::vector<std::pair<CString, CString>> numbers;
+    for (const auto& [property, column] : type.GetPropertyColumns())
+    {
+        const CIMTYPE cimType = static_cast<CIMTYPE>(type.GetPropertyType(property));
+        if (column.Left(column.Find(L'.')).CompareNoCase(table) == 0 && IsIntegerCimType(cimType) &&
+            cimType != CIM_SINT64 && cimType != CIM_UINT64)
+            numbers.emplace_back(property, column);
+    }
+    if (numbers.empty())
+        return nullptr;
+    CDynamicRecordset rows(database);
+    rows.SetTable(table);
+    for (const auto& [property, column] : numbers)
+        rows.AddColumnToSet(column.Mid(column.Find(L'.') + 1), table);
+    for (const auto& [column, value] : keys)
+        rows.AddFilterText(table + L"." + column, value);
+    rows.OpenForwardOnly();
+    ComPtr<IWbemClassObject> recordClass;
+    ComPtr<IWbemClassObject> instance;
+    if (rows.IsEOF() || FAILED(CreateWbemClass(type.GetClassName(), nullptr, &recordClass)))
+        return nullptr;
+    for (const auto& [property, column] : numbers)
+    {
+        if (FAILED(recordClass->Put(property, 0, nullptr, CIM_SINT32)))
+            return nullptr;
+    }
+    if (FAILED(recordClass->SpawnInstance(0, &instance)))
+        return nullptr;
+    for (const auto& [property, column] : numbers)
+    {
+        if (!rows.IsFieldNull(column) && FAILED(WMIHelper::PutNumber(instance.Get(), property, rows.GetLong(column))))
+            return nullptr;
+    }
+    rows.MoveNext();
+    return rows.IsEOF() ? instance : nullptr;
+}
+
+unsigned JoinedRecordBit(std::size_t index)
+{
+    return 1u << std::min(index, CWmipIntrinsicEventMapper::kJoinedRecordBits - 1);
 }
 
 }  // namespace
@@ -416,4 +511,134 @@ bool CWmipIntrinsicEventMapper::MayRead(const CAcsUser& user, IWbemClassObject& 
         targetSeen = targetSeen || CString(name) == L"TargetInstance";
     }
     return targetSeen;
+}
+
+std::vector<CWmipIntrinsicEventMapper::JoinedRecord> CWmipIntrinsicEventMapper::FindJoinedRecords(
+    IWbemClassObject& event)
+{
+    std::vector<JoinedRecord> records;
+    std::unique_ptr<CWmipPooledConnection> connection;
+    for (const wchar_t* holder : {L"TargetInstance", L"PreviousInstance"})
+    {
+        ComPtr<IWbemClassObject> instance;
+        CString className;
+        if (!HeldInstance(event, holder, instance, className) || instance == nullptr)
+            continue;
+        if (connection == nullptr)
+        {
+            connection = std::make_unique<CWmipPooledConnection>(GetConnectionManager());
+            if (connection->Get() == nullptr || connection->GetDatabase() == nullptr)
+                throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
+                                    L"The system was unable to open a database connection to service this request.");
+        }
+        const std::unique_ptr<CWmipClassMapper> mapper(
+            CWmipMapperRegistry::GetMapper(connection->Get(), GetContext(), GetServices(), className.GetString()));
+        if (mapper == nullptr)
+            continue;
+        std::vector<CString> properties;
+        WMIHelper::ForEachProperty(instance.Get(), WBEM_FLAG_NONSYSTEM_ONLY,
+                                   [&properties](const CString& property, const VARIANT&, CIMTYPE) {
+                                       properties.push_back(property);
+                                       return true;
+                                   });
+        // The tables the class's read joins, as a read of the class shapes them.
+        CDynamicRecordset shape(connection->GetDatabase());
+        mapper->SetupInstanceRecordset(&shape);
+        const auto joins = shape.GetQuery().GetTableNames();
+        for (std::size_t i = 1; i < joins.size(); ++i)
+        {
+            const auto& [name, table] = joins[i];
+            std::vector<CString> keyColumns;
+            const CWMITypeInfo* joined = CWmipSegmentSourceFilter::ClassOfJoinedTable(table, &keyColumns);
+            if (joined == nullptr || joined == mapper->GetTypeInfo())
+                continue;
+            JoinedRecord record{holder, joined, nullptr, {}};
+            for (const CString& property : properties)
+            {
+                const CString column = mapper->GetTableDotColumn(property);
+                if (column.Left(column.Find(L'.')).CompareNoCase(name) == 0)
+                    record.properties.push_back(property);
+            }
+            if (record.properties.empty())
+                continue;
+            // The keys the instance names: the join's own; a key it does not name (a timezone's
+            // segment) is left to the stored row.
+            std::vector<std::pair<CString, CString>> keys;
+            for (const CString& keyColumn : keyColumns)
+            {
+                const CString property =
+                    KeyProperty(*mapper, properties, name + L"." + keyColumn, table + L"." + keyColumn);
+                CString value;
+                if (!property.IsEmpty() && ValueText(*instance.Get(), property, value))
+                    keys.emplace_back(keyColumn, value);
+            }
+            if (!keys.empty())
+                record.stored = StoredRecord(connection->GetDatabase(), *joined, table, keys);
+            records.push_back(std::move(record));
+        }
+    }
+    return records;
+}
+
+unsigned CWmipIntrinsicEventMapper::HiddenJoinedRecords(IWmipUserEntry& consumer,
+                                                        const std::vector<JoinedRecord>& records)
+{
+    const CAcsUser* user = consumer.GetUser();
+    if (user != nullptr && user->IsAllSegmentsUser())
+        return 0;
+    unsigned hidden = 0;
+    for (std::size_t i = 0; i < records.size(); ++i)
+    {
+        bool seen = false;
+        try
+        {
+            seen = user != nullptr && records[i].stored != nullptr &&
+                   CWmipSegmentSourceFilter::Admits(*user, *records[i].type, *records[i].stored.Get(),
+                                                    user->GetDatabase());
+        }
+        catch (const CDBException& e)
+        {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"Unable to read whether a subscriber may see a joined record.",
+                                   WBEM_E_FAILED, &e);
+        }
+        if (!seen)
+            hidden |= JoinedRecordBit(i);
+    }
+    return hidden;
+}
+
+ComPtr<IWbemClassObject> CWmipIntrinsicEventMapper::Conceal(IWbemClassObject& event,
+                                                            const std::vector<JoinedRecord>& records, unsigned hidden)
+{
+    IWbemClassObject* raw = nullptr;
+    if (FAILED(event.Clone(&raw)) || raw == nullptr)
+        return nullptr;
+    ComPtr<IWbemClassObject> form;
+    form.Attach(raw);
+    for (const wchar_t* holder : {L"TargetInstance", L"PreviousInstance"})
+    {
+        ComPtr<IWbemClassObject> instance;
+        CString className;
+        if (!HeldInstance(event, holder, instance, className) || instance == nullptr)
+            continue;
+        // The instance is copied too, so the other forms keep their values.
+        IWbemClassObject* copied = nullptr;
+        if (FAILED(instance->Clone(&copied)) || copied == nullptr)
+            return nullptr;
+        ComPtr<IWbemClassObject> copy;
+        copy.Attach(copied);
+        for (std::size_t i = 0; i < records.size(); ++i)
+        {
+            if ((hidden & JoinedRecordBit(i)) == 0 || CString(records[i].holder) != holder)
+                continue;
+            for (const CString& property : records[i].properties)
+            {
+                if (FAILED(WMIHelper::PutVariant(copy.Get(), property, nullptr, 0)))
+                    return nullptr;
+            }
+        }
+        if (FAILED(WMIHelper::PutObject(form.Get(), holder, copy.Get())))
+            return nullptr;
+    }
+    return form;
 }

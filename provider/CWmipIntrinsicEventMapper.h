@@ -9,11 +9,17 @@
 // and OLDDATA (or OldData), the values before; a person's EMP element holds VISITOR ("0" for a
 // cardholder). Each data element's tables and columns are read by the record class's mapper.
 //
-// Owned by the software event processor. MapEvent runs only on the processor thread and keeps
-// nothing between events; ProcessClause and the class list are used by WMI threads only
+// An instance's class whose read joins values from another class's records (a visit's scheduled
+// times, from its visit event) serves them only to a reader that may see that record: the
+// processor serves each group of subscribers its own form of such an event (FindJoinedRecords,
+// HiddenJoinedRecords, Conceal).
+//
+// Owned by the software event processor. MapEvent and the joined-record steps run only on the
+// processor thread and keep nothing between events; ProcessClause and the class list are used by WMI threads only
 // between Lock (which empties the list) and Unlock.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -23,6 +29,7 @@
 
 class CAcsUser;
 class CWmipClassMapper;
+class CWMITypeInfo;
 class XmlDocument;
 
 class CWmipIntrinsicEventMapper : public CWmipSoftwareEventMapper
@@ -61,6 +68,38 @@ public:
     // subscriber never learns of a record it cannot read. False for an event without a target,
     // an instance of a class not served, or a failed database read (logged).
     bool MayRead(const CAcsUser& user, IWbemClassObject& event);
+
+    // A record of another class whose values an instance of the event carries where a read of
+    // the instance's class joins them: the event property holding the instance, the record's
+    // class, the record as its stored row holds it (its whole-number values: keys, segment,
+    // owners; null when the instance names no single stored record) and the instance's
+    // properties that hold its values.
+    struct JoinedRecord
+    {
+        const wchar_t* holder = nullptr;
+        const CWMITypeInfo* type = nullptr;
+        ComPtr<IWbemClassObject> stored;
+        std::vector<CString> properties;
+    };
+    // Records past this many share the last bit of HiddenJoinedRecords' answer.
+    static constexpr std::size_t kJoinedRecordBits = 32;
+    // The joined records of the event's TargetInstance and PreviousInstance, by the read shape of
+    // each instance's class mapper (CWmipSegmentSourceFilter::ClassOfJoinedTable names the class
+    // of a joined table's rows), each found by the keys the instance names (the property read
+    // from the joined key column, or one the class declares to name a record keyed there);
+    // empty for an event whose classes join no other class's values. Throws CWMIException when
+    // no database connection can be had, CDBException for a read the database refuses.
+    std::vector<JoinedRecord> FindJoinedRecords(IWbemClassObject& event);
+    // The records of FindJoinedRecords the consumer may not see, bit i for record i (the last bit
+    // for the records from there on), as a read of the instance's class serves their values as
+    // NULL: by the record class's segment sources (CWmipSegmentSourceFilter::Admits). 0 for a
+    // consumer who sees every segment; a record without a stored row, and a failed read
+    // (logged), count as hidden.
+    unsigned HiddenJoinedRecords(IWmipUserEntry& consumer, const std::vector<JoinedRecord>& records);
+    // A copy of the event whose instances hold null in the properties of each hidden record (bits
+    // as HiddenJoinedRecords answers them); null when a copy fails.
+    static ComPtr<IWbemClassObject> Conceal(IWbemClassObject& event, const std::vector<JoinedRecord>& records,
+                                            unsigned hidden);
     // Enters the lock and empties the class list.
     void Lock() override;
     // An instance of this mapper's class (__InstanceOperationEvent) into *object when it is

@@ -3,6 +3,12 @@
 #include "provider/CWmipEventAudience.h"
 
 #include <algorithm>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "inhouse/BntCoreDb/CDBException.h"
+#include "inhouse/BntUtility/CWMIException.h"
 
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/com/WbemConstants.h"
@@ -13,6 +19,7 @@
 #include "provider/CWmipIntrinsicEventMapper.h"
 
 using brontel::utility::CWMIDebugLog;
+using brontel::utility::CWMIException;
 
 namespace {
 constexpr wchar_t kSource[] = L"wpSoftwareEventProcessor";
@@ -142,25 +149,57 @@ void CWmipSoftwareEventProcessor::ProcessEvent(const SoftwareEventPacket& packet
         CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending software event to WMI", WBEM_E_FAILED);
         return;
     }
-    // The event reaches only the consumers that may read its record.
-    hr = WMIHelper::PutByteArray(
-        event.Get(), L"SECURITY_DESCRIPTOR",
-        m_audience->DescriptorFor([&](IWmipUserEntry& consumer) { return m_mapper->MayRead(consumer, *event.Get()); },
-                                  kSource));
-    if (FAILED(hr))
+    // The event reaches only the consumers that may read its record; each group of them gets it
+    // without the values of the joined records it may not see, as its reads serve them.
+    std::vector<CWmipIntrinsicEventMapper::JoinedRecord> joined;
+    try
     {
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI software event", hr);
+        joined = m_mapper->FindJoinedRecords(*event.Get());
+    }
+    catch (const CWMIException& e)
+    {
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI software event", e.GetHResult());
         return;
     }
-    IWbemClassObject* objects[] = {event.Get()};
-    hr = m_sink->Indicate(1, objects);
-    if (SUCCEEDED(hr))
+    catch (const CDBException& e)
     {
-        outcome.Indicated();
-        CWMIDebugLog::LogInfo(kSource, __LINE__, L"Software event sent to WMI.");
+        CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI software event", WBEM_E_FAILED, &e);
+        return;
     }
-    else
-        CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending software event to WMI", hr);
+    std::map<unsigned, std::vector<BYTE>> forms = m_audience->DescriptorsBy(
+        [&](IWmipUserEntry& consumer) -> std::optional<unsigned> {
+            if (!m_mapper->MayRead(consumer, *event.Get()))
+                return std::nullopt;
+            return joined.empty() ? 0 : m_mapper->HiddenJoinedRecords(consumer, joined);
+        },
+        kSource);
+    // With no consumer to grant, the event still goes to WMI, granting nobody.
+    if (forms.empty())
+        forms.emplace(0, m_audience->DescriptorFor([](IWmipUserEntry&) { return false; }, kSource));
+    bool sent = true;
+    for (const auto& [hidden, descriptor] : forms)
+    {
+        const ComPtr<IWbemClassObject> form =
+            hidden == 0 ? event : CWmipIntrinsicEventMapper::Conceal(*event.Get(), joined, hidden);
+        hr = form != nullptr ? WMIHelper::PutByteArray(form.Get(), L"SECURITY_DESCRIPTOR", descriptor) : WBEM_E_FAILED;
+        if (FAILED(hr))
+        {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"Error while creating WMI software event", hr);
+            sent = false;
+            continue;
+        }
+        IWbemClassObject* objects[] = {form.Get()};
+        hr = m_sink->Indicate(1, objects);
+        if (SUCCEEDED(hr))
+            CWMIDebugLog::LogInfo(kSource, __LINE__, L"Software event sent to WMI.");
+        else
+        {
+            CWMIDebugLog::LogError(kSource, __LINE__, L"Error while sending software event to WMI", hr);
+            sent = false;
+        }
+    }
+    if (sent)
+        outcome.Indicated();
 }
 
 BOOL CWmipSoftwareEventProcessor::Stop()

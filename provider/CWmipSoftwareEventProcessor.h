@@ -61,8 +61,10 @@ public:
     // (logged) when it is still running after the last poll.
     BOOL Stop() override;
     // One packet: the mapper builds the event, which goes to the sink carrying the descriptor
-    // of the consumers that may read it; every failure is logged and the packet dropped. The
-    // outcome observer, when set, learns which.
+    // of the consumers that may read it, in one form per group of them that may see the same
+    // records its instances join values from (the others' values null); every failure is logged
+    // and the packet (or the form) dropped. The outcome observer, when set, learns whether every
+    // form was indicated.
     void ProcessEvent(const SoftwareEventPacket& packet);
 
     // Told of each packet's end with the packet's event id (see EventOutcomeObserver).

@@ -511,6 +511,60 @@ TEST_F(RoutingTest, AWhereClauseThatCannotBeEvaluatedIsRefused)
     EXPECT_EQ(m_namespace->Events().GetSubscriptionCount(), 1u);
 }
 
+// A watch compares the 64-bit card number (held by the event as its decimal text) as a number,
+// against numbers and number texts alike, and refuses with the query road's code and text the
+// literals a query refuses: a text that is no number compared with a number, and no date-time
+// compared with a date-time.
+TEST_F(RoutingTest, AWatchComparesNumbersAsNumbersAndRefusesTheLiteralsAQueryRefuses)
+{
+    // The card numbers of the events delivered, or the refusal's sentence.
+    const auto table = support::WatchTable(
+        L"CardNumber",
+        {{"a 32-bit number text", L"PanelID = '1' AND CardNumber <= '99999'", "99999 7"},
+         {"no number for a panel", L"PanelID = 'x'", "The value \"x\" compared with PanelID is not a number", true},
+         {"no number for a card", L"CardNumber = 'abc'", "The value \"abc\" compared with CardNumber is not a number",
+          true},
+         {"no date-time", L"Time > 'today'", "The value \"today\" compared with Time is not a date-time", true}});
+    std::vector<ComPtr<support::RecordingSink>> sinks;
+    for (const auto& [c, condition] : table)
+    {
+        SCOPED_TRACE(c.rule);
+        sinks.push_back(support::RecordingSink::Create());
+        const std::wstring query = L"SELECT * FROM Bnt_AccessEvent WHERE " + condition;
+        const HRESULT result = Query(query.c_str()).Subscribe(*m_namespace, sinks.back().Get());
+        if (!c.refused)
+        {
+            EXPECT_EQ(result, WBEM_S_NO_ERROR);
+            continue;
+        }
+        EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
+        const ComPtr<IWbemClassObject> why = WbemErrorInfo::Take();
+        ASSERT_TRUE(why);
+        EXPECT_NE(support::PropertyText(why.Get(), L"Description").find(c.expected), std::string::npos)
+            << support::PropertyText(why.Get(), L"Description");
+    }
+    const ComPtr<support::RecordingSink> all = support::RecordingSink::Create();
+    ASSERT_EQ(Query(L"SELECT * FROM Bnt_AccessEvent").Subscribe(*m_namespace, all.Get()), WBEM_S_NO_ERROR);
+    for (const ULONG card : {100001u, 99999u, 7u})
+    {
+        BntMessage message = hwtest::Record(0, 2, 2, 1, 0);
+        message.WriteU32(56, card);
+        ASSERT_EQ(HandIn(message), S_OK);
+    }
+    ASSERT_TRUE(hwtest::WaitForObjects(*all, 3));
+    for (std::size_t i = 0; i < sinks.size(); ++i)
+    {
+        if (table[i].first.refused)
+            continue;
+        std::string cards;
+        for (const ComPtr<IWbemClassObject>& event : sinks[i]->Objects())
+            cards += (cards.empty() ? "" : " ") + support::PropertyText(event.Get(), L"CardNumber");
+        EXPECT_EQ(cards, table[i].first.expected) << table[i].first.rule;
+        EXPECT_EQ(m_namespace->CancelAsyncCall(sinks[i].Get()), WBEM_S_NO_ERROR);
+    }
+    EXPECT_EQ(m_namespace->CancelAsyncCall(all.Get()), WBEM_S_NO_ERROR);
+}
+
 // An event reaches a subscriber only from a panel of its segments, whatever its query names.
 // All three callers watch every panel but the lobby and annex ones: the dock user (segment 2)
 // passes the access check, which walks only the access panels the clause selects (the dock

@@ -29,7 +29,7 @@ public:
     // Watching record changes takes every segment while persons are segmented; these tests are
     // about the events themselves and watch as the demo operator, so persons are not segmented here.
     InstallationEnvironment()
-        : AppInstallation(support::TestCallers::Sql({kNoRightSid, kNoViewSid}) +
+        : AppInstallation(support::TestCallers::Sql({kNoRightSid, kNoViewSid, support::callers::kAdministrator}) +
                           "UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004, 1005);")
     {
     }

@@ -1,0 +1,562 @@
+// What a record-change event serves and what a watch may ask of it, swept over the served
+// classes of the registry: no value a read withholds (a password hash, a PIN's stored cipher)
+// is carried by an event built for any class, nor by any event a restricted or an unrestricted
+// watcher is delivered; a watch naming such a value is refused as a query naming it is; a watch
+// compares a 64-bit property as a number and refuses the literals a query refuses.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "framework/CWMITypeInfo.h"
+#include "framework/CWmipClassMapper.h"
+#include "framework/CWmipMapperRegistry.h"
+#include "framework/WMIHelper.h"
+#include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/CimTypes.h"
+#include "platform/com/WbemConstants.h"
+#include "platform/security/CallerIdentity.h"
+#include "platform/wmi/WbemClassObject.h"
+#include "platform/wmi/IEnumWbemClassObject.h"
+#include "platform/wmi/WbemErrorInfo.h"
+#include "platform/xml/XmlDocument.h"
+#include "provider/CWmipApp.h"
+#include "provider/CWmipIntrinsicEventMapper.h"
+#include "provider/CWmipPooledConnection.h"
+#include "provider/CWmipUserCacheEntry.h"
+#include "tests/provider/swevents/SwEventTestSupport.h"
+#include "tests/support/BstrText.h"
+#include "tests/support/EventQueryCase.h"
+#include "tests/support/TestCallers.h"
+
+namespace {
+
+using swtest::ClassOf;
+using swtest::Embedded;
+
+// The stored form every withheld column is given in the texts handed in: were it served, it
+// would show as this text.
+constexpr wchar_t kCipher[] = L"A1B2C3D4E5F6";
+// The demo's porter: Headquarters (segment 1) only.
+constexpr wchar_t kPorterSid[] = L"S-1-5-21-1004336348-1177238915-682003330-1008";
+// Every segment and the porter's rights, but a field group that may not view a cardholder's
+// department.
+constexpr wchar_t kFieldlessSid[] = L"S-1-5-21-1004336348-1177238915-682003330-2941";
+constexpr char kFieldlessSql[] =
+    "INSERT OR IGNORE INTO USER_PERM_UDF (USER_PERM_UDFID, NAME) VALUES (41, 'No departments');"
+    "INSERT OR IGNORE INTO USER_PERM_UDF_FIELD (USER_PERM_UDFID, DDFLDID, CANVIEW, CANEDIT) VALUES (41, 7, 0, 0);"
+    "INSERT OR IGNORE INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, SYSTEM_USER_PERMID,"
+    " MONITOR_USER_PERMID, CARD_USER_PERMID, REPORT_USER_PERMID, USER_PERM_UDFID, BNT_DBID) VALUES"
+    " (41, 'fieldless', 'F', 'Fieldless', -1, 1, 1, 3, 2, 0, 41, 1);"
+    "INSERT OR IGNORE INTO USER_ACCOUNT (USER_ACCOUNTID, USERID, BNT_DIRECTORYID, ACCOUNTID) VALUES"
+    " (41, 41, 1, 'S-1-5-21-1004336348-1177238915-682003330-2941');";
+// The values the fieldless watcher's field group hides.
+const std::set<std::string> kFieldlessHides = {"Bnt_Cardholder.DEPARTMENT"};
+
+std::string Utf8(const CString& text)
+{
+    return CStringToUtf8(text);
+}
+
+// A class served by the registry, its mapper, its definition (with the properties the mapper
+// adds from its tables) and the properties the mapper never serves.
+struct ServedClass
+{
+    CString name;
+    std::unique_ptr<CWmipClassMapper> mapper;
+    ComPtr<IWbemClassObject> definition;
+    std::vector<CString> withheld;
+};
+
+// A text each column of the class reads back from, by its property's CIM type; a withheld
+// column holds kCipher. Ids are 1, so the records belong to Headquarters' person 1.
+std::wstring DataElement(ServedClass& served)
+{
+    std::map<std::wstring, std::wstring> tables;
+    WMIHelper::ForEachProperty(
+        served.definition.Get(), WBEM_FLAG_NONSYSTEM_ONLY, [&](const CString& property, const VARIANT&, CIMTYPE type) {
+            const CString column = served.mapper->GetTableDotColumn(property);
+            const int dot = column.Find(L'.');
+            std::wstring value;
+            if (served.mapper->IsStoredAsCipher(property))
+                value = kCipher;
+            else if (IsIntegerCimType(type) || type == CIM_BOOLEAN)
+                value = L"1";
+            else if (type == CIM_STRING)
+                value = L"x";
+            else if (type == CIM_DATETIME)
+                value = L"2026-12-07 09:30:00";
+            if (dot <= 0 || value.empty())
+                return true;
+            const std::wstring name = column.Mid(dot + 1).GetWString();
+            tables[column.Left(dot).GetWString()] += L"<" + name + L">" + value + L"</" + name + L">";
+            return true;
+        });
+    std::wstring text;
+    for (const auto& [table, columns] : tables)
+        text += L"<" + table + L">" + columns + L"</" + table + L">";
+    return text;
+}
+
+// Every value of the object as text, by property; embedded objects are not followed.
+std::map<std::string, std::string> Values(IWbemClassObject* object)
+{
+    std::map<std::string, std::string> values;
+    WMIHelper::ForEachProperty(object, WBEM_FLAG_NONSYSTEM_ONLY, [&](const CString& name, const VARIANT&, CIMTYPE) {
+        values[Utf8(name)] = support::PropertyText(object, name.GetString());
+        return true;
+    });
+    return values;
+}
+
+class EventValueSweep : public swtest::SoftwareEventTest
+{
+protected:
+    // The served classes with a mapper, in the registry's order, built on the pooled
+    // connection's user as the event mapper builds them.
+    std::vector<ServedClass> ServedClasses()
+    {
+        std::vector<ServedClass> classes;
+        CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+        for (const CString& name : registry->GetTypeNames())
+        {
+            std::unique_ptr<CWmipClassMapper> mapper(CWmipMapperRegistry::GetMapper(
+                m_connection.Get(), nullptr, static_cast<IWbemServices*>(m_namespace.Get()), name.GetString(),
+                nullptr));
+            ComPtr<IWbemClassObject> definition;
+            if (mapper == nullptr)
+                continue;
+            EXPECT_EQ(mapper->GetHeldClass(definition, TRUE), S_OK) << Utf8(name);
+            if (definition == nullptr)
+                continue;
+            ServedClass served{name, std::move(mapper), definition, {}};
+            WMIHelper::ForEachProperty(definition.Get(), WBEM_FLAG_NONSYSTEM_ONLY,
+                                       [&](const CString& property, const VARIANT&, CIMTYPE) {
+                                           if (served.mapper->IsStoredAsCipher(property))
+                                               served.withheld.push_back(property);
+                                           return true;
+                                       });
+            classes.push_back(std::move(served));
+        }
+        return classes;
+    }
+
+    const CWmipPooledConnection m_connection{CWmipApp::GetConnectionManager()};
+
+    // The refusal text of the last failed subscription.
+    static std::string Refusal()
+    {
+        const ComPtr<IWbemClassObject> why = WbemErrorInfo::Take();
+        return why ? support::PropertyText(why.Get(), L"Description") : std::string("<no reason>");
+    }
+};
+
+// Every served class: an event's instance filled from a text that holds every declared column
+// leaves each withheld property empty and carries the stored cipher nowhere. Then every class
+// a record change is built for, changed as a whole (before and after): neither the
+// administrator nor the porter (one segment, persons segmented) is delivered the cipher in a
+// target or a previous instance, and both are delivered something to look at.
+TEST_F(EventValueSweep, NoEventCarriesAValueAReadWithholds)
+{
+    std::vector<ServedClass> classes = ServedClasses();
+    std::set<std::string> withheldFound;
+    std::map<std::string, std::wstring> elements;
+    for (ServedClass& served : classes)
+    {
+        SCOPED_TRACE(Utf8(served.name));
+        const std::wstring element = DataElement(served);
+        elements[Utf8(served.name)] = element;
+        if (served.withheld.empty())
+            continue;
+        XmlDocument document;
+        ASSERT_TRUE(document.LoadXML(L"<ROOT><NEWDATA>" + element + L"</NEWDATA></ROOT>"));
+        IWbemClassObject* raw = nullptr;
+        ASSERT_EQ(served.mapper->CreateInstanceFromXML(&raw, document.SelectSingleNode(L"/ROOT/NEWDATA"),
+                                                       served.mapper->IsVisitorClass()),
+                  S_OK);
+        ComPtr<IWbemClassObject> instance;
+        instance.Attach(raw);
+        for (const CString& property : served.withheld)
+        {
+            EXPECT_EQ(support::PropertyText(instance.Get(), property.GetString()), "<null>") << Utf8(property);
+            withheldFound.insert(Utf8(served.name + L"." + property));
+        }
+        for (const auto& [property, value] : Values(instance.Get()))
+            EXPECT_EQ(value.find(CStringToUtf8(kCipher)), std::string::npos) << property;
+    }
+    EXPECT_TRUE(withheldFound.contains("Bnt_Badge.PIN") && withheldFound.contains("Bnt_User.Password"))
+        << withheldFound.size();
+
+    // The record kinds a change is handed in under, and their classes.
+    std::map<SHORT, std::string> kinds;
+    for (SHORT kind = CWmipIntrinsicEventMapper::kEventTypePerson + 1;
+         kind < CWmipIntrinsicEventMapper::kFirstUnhandledEventType; ++kind)
+    {
+        const std::unique_ptr<CWmipClassMapper> mapper(
+            CWmipMapperRegistry::GetMapper(nullptr, nullptr, nullptr, static_cast<SoftwareEventType>(kind)));
+        if (mapper != nullptr)
+            kinds[kind] = Utf8(mapper->GetClassName());
+    }
+    ASSERT_TRUE(std::any_of(kinds.begin(), kinds.end(), [](const auto& kind) { return kind.second == "Bnt_Badge"; }));
+
+    swtest::ExecuteOnInstallation(std::string(kFieldlessSql) +
+                                  "UPDATE CONFIG_VALUE SET NUMBERVALUE = 1 WHERE CONFIGID IN (1003, 1004);");
+    std::map<std::string, std::vector<ComPtr<support::RecordingSink>>> watchers;
+    // The porter and the fieldless watcher watch first: the router hands an event to the watches
+    // in the order they were made, so once the administrator's have every change, the others'
+    // have had their turn.
+    for (const auto& [sid, who] :
+         {std::pair{static_cast<const wchar_t*>(kPorterSid), "porter"},
+          std::pair{static_cast<const wchar_t*>(kFieldlessSid), "fieldless"},
+          std::pair{static_cast<const wchar_t*>(support::callers::kAdministrator), "administrator"}})
+    {
+        const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+        // A watch that names only the badges, but selects persons too by a value they all hold:
+        // what the watcher may not view is kept from it at delivery.
+        HRESULT sneaking = S_OK;
+        if (const ComPtr<support::RecordingSink> sink =
+                Subscribe(L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA 'Bnt_Badge' OR "
+                          L"TargetInstance.LASTNAME = 'x'",
+                          &sneaking))
+            watchers[who].push_back(sink);
+        else
+            ADD_FAILURE() << who << " " << std::hex << sneaking;
+        for (const auto& [kind, className] : kinds)
+        {
+            const std::wstring query = L"SELECT * FROM __InstanceOperationEvent WHERE TargetInstance ISA '" +
+                                       brontel::utility::Utf8ToWide(className) + L"'";
+            HRESULT result = S_OK;
+            // A watcher that may not view a class is refused its watch, as before.
+            if (const ComPtr<support::RecordingSink> sink = Subscribe(query.c_str(), &result))
+                watchers[who].push_back(sink);
+            else
+                EXPECT_EQ(result, WBEM_E_ACCESS_DENIED) << who << " " << className;
+        }
+    }
+    ASSERT_EQ(watchers["administrator"].size(), kinds.size() + 1);
+    ASSERT_FALSE(watchers["porter"].empty());
+    for (const auto& [kind, className] : kinds)
+        HandIn(kind, CWmipIntrinsicEventMapper::kModified, 0,
+               L"<ROOT><NEWDATA>" + elements[className] + L"</NEWDATA><OLDDATA>" + elements[className] +
+                   L"</OLDDATA></ROOT>");
+    for (const ComPtr<support::RecordingSink>& sink : watchers["administrator"])
+        ASSERT_TRUE(sink->WaitForObjects(1, swtest::kEventTimeout));
+
+    std::map<std::string, std::set<std::string>> delivered;
+    for (const auto& [who, sinks] : watchers)
+        for (const ComPtr<support::RecordingSink>& sink : sinks)
+            for (const ComPtr<IWbemClassObject>& event : sink->Objects())
+                for (const wchar_t* side : {L"TargetInstance", L"PreviousInstance"})
+                {
+                    const ComPtr<IWbemClassObject> instance = Embedded(event.Get(), side);
+                    ASSERT_NE(instance, nullptr) << who;
+                    const std::string className = ClassOf(instance.Get());
+                    delivered[who].insert(className);
+                    for (const auto& [property, value] : Values(instance.Get()))
+                        EXPECT_EQ(value.find(CStringToUtf8(kCipher)), std::string::npos)
+                            << who << " " << className << "." << property;
+                    const auto served = std::find_if(classes.begin(), classes.end(), [&](const ServedClass& each) {
+                        return Utf8(each.name) == className;
+                    });
+                    ASSERT_NE(served, classes.end()) << className;
+                    for (const CString& property : served->withheld)
+                    {
+                        EXPECT_EQ(support::PropertyText(instance.Get(), property.GetString()), "<null>")
+                            << who << " " << className << "." << Utf8(property);
+                    }
+                    // The field the fieldless watcher's group hides is never given to it.
+                    for (const auto& [property, value] : Values(instance.Get()))
+                    {
+                        if (who == "fieldless" && kFieldlessHides.contains(className + "." + property))
+                        {
+                            EXPECT_EQ(value, "<null>") << className << "." << property;
+                        }
+                    }
+                }
+    std::set<std::string> everyClass;
+    for (const auto& [kind, className] : kinds)
+        everyClass.insert(className);
+    EXPECT_EQ(delivered["administrator"], everyClass);
+    // The porter is given the badge (of its own segment's person) and, persons being
+    // segmented, no cardholder.
+    EXPECT_TRUE(delivered["porter"].contains("Bnt_Badge")) << delivered["porter"].size();
+    EXPECT_FALSE(delivered["porter"].contains("Bnt_Cardholder"));
+    // The fieldless watcher is given the visitors and badges it may view whole.
+    EXPECT_TRUE(delivered["fieldless"].contains("Bnt_Visitor") && delivered["fieldless"].contains("Bnt_Badge"))
+        << delivered["fieldless"].size();
+    for (const auto& [who, sinks] : watchers)
+        for (const ComPtr<support::RecordingSink>& sink : sinks)
+            m_namespace->CancelAsyncCall(sink.Get());
+    swtest::ExecuteOnInstallation("UPDATE CONFIG_VALUE SET NUMBERVALUE = 0 WHERE CONFIGID IN (1003, 1004);");
+}
+
+// Every served class whose read joins values from another class's records (a level's reader
+// link names its timezone), walked from the registry: each record the porter (Headquarters
+// only) may read, handed to it as the target and the previous instance of a change, carries in
+// each value from another table exactly what the porter's read of that record serves: a link
+// to the Warehouse's timezone carries no timezone name, one to a shared timezone carries it. A
+// joined record the instance does not name is withheld from a restricted reader altogether.
+TEST_F(EventValueSweep, AnEventCarriesAJoinedValueOnlyAsTheWatchersReadServesIt)
+{
+    // The Headquarters level's link to reader 1 names the Warehouse's night shift, its link to
+    // reader 0 the Headquarters' weekend cleaning.
+    swtest::ExecuteOnInstallation("UPDATE ACCLVLINK SET TZID = 3 WHERE ACCESSLVID = 1 AND READERID = 1;"
+                                  "UPDATE ACCLVLINK SET TZID = 4 WHERE ACCESSLVID = 1 AND READERID = 0;");
+    // The installation is the program's: the links get their timezone back however the test ends.
+    const struct Restore
+    {
+        ~Restore() { swtest::ExecuteOnInstallation("UPDATE ACCLVLINK SET TZID = 1 WHERE ACCESSLVID = 1;"); }
+    } restore;
+    auto porterUser = std::make_unique<CAcsUser>();
+    ASSERT_TRUE(porterUser->Login(nullptr, nullptr, nullptr, false, false, -1, 3, false));
+    ASSERT_FALSE(porterUser->IsAllSegmentsUser());
+    CWmipUserCacheEntry porter(std::move(porterUser), nullptr, 0);
+    CWmipIntrinsicEventMapper events(nullptr, static_cast<IWbemServices*>(m_namespace.Get()));
+    const auto read = [this](const wchar_t* sid, const std::wstring& path) {
+        const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+        ComPtr<IWbemClassObject> object;
+        return SUCCEEDED(m_namespace->GetObject(support::BstrText(path.c_str()), 0, nullptr, &object, nullptr))
+                   ? object
+                   : ComPtr<IWbemClassObject>();
+    };
+    std::set<std::string> joinedClasses;
+    std::set<std::string> served;
+    std::set<std::string> withheld;
+    std::set<std::string> unnamed;
+    for (ServedClass& each : ServedClasses())
+    {
+        SCOPED_TRACE(Utf8(each.name));
+        const CWMITypeInfo* type = CWmipMapperRegistry::Instance()->GetTypeInfo(each.name, true);
+        if (type == nullptr || type->GetKeyProperties().empty() || !type->GetReferenceProperties().empty())
+            continue;
+        // The properties a read of the class takes from another table than its records' own.
+        const CString key = type->GetKeyProperties().front().second;
+        std::vector<CString> joined;
+        WMIHelper::ForEachProperty(each.definition.Get(), WBEM_FLAG_NONSYSTEM_ONLY,
+                                   [&](const CString& property, const VARIANT&, CIMTYPE) {
+                                       const CString column = each.mapper->GetTableDotColumn(property);
+                                       if (column.Find(L'.') > 0 &&
+                                           column.Left(column.Find(L'.')).CompareNoCase(key.Left(key.Find(L'.'))) != 0)
+                                           joined.push_back(property);
+                                       return true;
+                                   });
+        if (joined.empty())
+            continue;
+        IEnumWbemClassObject* raw = nullptr;
+        {
+            const CallerIdentity::Scope administrator(
+                CallerIdentity(support::callers::kAdministrator, SecurityImpersonation));
+            if (FAILED(m_namespace->CreateInstanceEnum(support::BstrText(each.name.GetString()), 0, nullptr, &raw)))
+                continue;
+        }
+        ComPtr<IEnumWbemClassObject> records;
+        records.Attach(raw);
+        IWbemClassObject* next = nullptr;
+        ULONG returned = 0;
+        while (records->Next(WBEM_INFINITE, 1, &next, &returned) == WBEM_S_NO_ERROR && returned == 1)
+        {
+            ComPtr<IWbemClassObject> record;
+            record.Attach(next);
+            const std::string path = support::PropertyText(record.Get(), L"__RELPATH");
+            const ComPtr<IWbemClassObject> porterRead = read(kPorterSid, brontel::utility::Utf8ToWide(path));
+            if (porterRead == nullptr)
+                continue;
+            const ComPtr<WbemClassObject> event = WbemClassObject::CreateEmptyClass();
+            _variant_t held(static_cast<IUnknown*>(record.Get()));
+            ASSERT_EQ(event->Put(L"TargetInstance", 0, &held, CIM_OBJECT), WBEM_S_NO_ERROR);
+            ASSERT_EQ(event->Put(L"PreviousInstance", 0, &held, CIM_OBJECT), WBEM_S_NO_ERROR);
+            const std::vector<CWmipIntrinsicEventMapper::JoinedRecord> found = events.FindJoinedRecords(*event.Get());
+            const unsigned hidden = events.HiddenJoinedRecords(porter, found);
+            const ComPtr<IWbemClassObject> form = hidden == 0
+                                                      ? ComPtr<IWbemClassObject>(event)
+                                                      : CWmipIntrinsicEventMapper::Conceal(*event.Get(), found, hidden);
+            ASSERT_NE(form, nullptr) << path;
+            joinedClasses.insert(Utf8(each.name));
+            for (const wchar_t* side : {L"TargetInstance", L"PreviousInstance"})
+            {
+                const ComPtr<IWbemClassObject> carried = Embedded(form.Get(), side);
+                ASSERT_NE(carried, nullptr);
+                for (const CString& property : joined)
+                {
+                    const std::string given = support::PropertyText(carried.Get(), property.GetString());
+                    const std::string own = support::PropertyText(porterRead.Get(), property.GetString());
+                    const auto owner = std::find_if(found.begin(), found.end(), [&](const auto& joinedRecord) {
+                        return std::find(joinedRecord.properties.begin(), joinedRecord.properties.end(), property) !=
+                               joinedRecord.properties.end();
+                    });
+                    // Exactly the read's value, but that a record the instance does not name is
+                    // withheld from a restricted watcher.
+                    const std::string name = Utf8(each.name + L"." + property);
+                    if (owner != found.end() && owner->stored == nullptr && given == "<null>" && own != "<null>")
+                        unnamed.insert(name);
+                    else
+                        EXPECT_EQ(given, own) << path << " " << Utf8(property);
+                    if (given == "<null>" && support::PropertyText(record.Get(), property.GetString()) != "<null>")
+                        withheld.insert(name);
+                    else if (given != "<null>")
+                        served.insert(name);
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(joinedClasses.contains("Bnt_AccessLevelReaderAssignment")) << joinedClasses.size();
+    EXPECT_TRUE(withheld.contains("Bnt_AccessLevelReaderAssignment.TimezoneName")) << withheld.size();
+    EXPECT_TRUE(served.contains("Bnt_AccessLevelReaderAssignment.TimezoneName")) << served.size();
+    EXPECT_GE(joinedClasses.size(), 10u);
+    // A visit's instance holds its visit event's id under no name that declares the record, a
+    // logged event its type and subtype likewise.
+    EXPECT_EQ(unnamed, (std::set<std::string>{"Bnt_LoggedEvent.Description", "Bnt_Visit.SCHEDULED_TIMEIN",
+                                              "Bnt_Visit.SCHEDULED_TIMEOUT"}));
+}
+
+// Delivered through the provider: a visit's change carries the scheduled times of its visit
+// event, a joined record its instance does not name, to the administrator and not to the porter
+// (one segment), each in its own form of the one change.
+TEST_F(EventValueSweep, EachWatcherIsDeliveredItsOwnFormOfAChangeWithJoinedValues)
+{
+    std::map<std::string, ComPtr<support::RecordingSink>> watchers;
+    for (const auto& [sid, who] :
+         {std::pair{static_cast<const wchar_t*>(kPorterSid), "porter"},
+          std::pair{static_cast<const wchar_t*>(support::callers::kAdministrator), "administrator"}})
+    {
+        const CallerIdentity::Scope caller(CallerIdentity(sid, SecurityImpersonation));
+        HRESULT result = S_OK;
+        watchers[who] =
+            Subscribe(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Visit'", &result);
+        ASSERT_NE(watchers[who], nullptr) << who << " " << std::hex << result;
+    }
+    const auto visit = [](const wchar_t* timeIn) {
+        return std::wstring(L"<VISIT><VISITID>1</VISITID><EMPID>1</EMPID><VISITORID>4</VISITORID>"
+                            L"<VISIT_EVENTID>1</VISIT_EVENTID></VISIT><VISIT_EVENT><SCHEDULED_TIMEIN>") +
+               timeIn + L"</SCHEDULED_TIMEIN></VISIT_EVENT>";
+    };
+    HandIn(SoftwareEventVisit, CWmipIntrinsicEventMapper::kModified, 0,
+           L"<ROOT><NEWDATA>" + visit(L"2026-12-07 09:30:00") + L"</NEWDATA><OLDDATA>" + visit(L"2026-12-07 08:15:00") +
+               L"</OLDDATA></ROOT>");
+    std::map<std::string, std::string> seen;
+    for (const auto& [who, sink] : watchers)
+    {
+        ASSERT_TRUE(sink->WaitForObjects(1, swtest::kEventTimeout)) << who;
+        ASSERT_EQ(sink->Objects().size(), 1u) << who;
+        for (const wchar_t* side : {L"PreviousInstance", L"TargetInstance"})
+        {
+            const ComPtr<IWbemClassObject> instance = Embedded(sink->Objects().front().Get(), side);
+            ASSERT_NE(instance, nullptr) << who;
+            seen[who] += support::PropertyText(instance.Get(), L"SCHEDULED_TIMEIN").substr(0, 12) + " " +
+                         support::PropertyText(instance.Get(), L"VISIT_EVENTID") + ";";
+        }
+        m_namespace->CancelAsyncCall(sink.Get());
+    }
+    EXPECT_EQ(seen["administrator"], "202612070815 1;202612070930 1;");
+    EXPECT_EQ(seen["porter"], "<null> 1;<null> 1;");
+}
+
+// A watch compares a 64-bit property (held by the event as its decimal text) as the number it
+// is, against numbers and number texts alike, and refuses what a query refuses: a literal that
+// is no number compared with a number, no date-time compared with a date-time, and any value
+// never served, with the query road's code and text naming the property as written.
+TEST_F(EventValueSweep, AWatchComparesNumbersAsNumbersAndRefusesWhatAQueryRefuses)
+{
+    // The target badge ids of the changes delivered, or the refusal's sentence.
+    const auto watches = support::WatchTable(
+        L"TargetInstance.ID",
+        {{"the instance before", L"PreviousInstance.ID >= '99999'", "100001 7"},
+         {"no number", L"TargetInstance.ID = 'abc'",
+          "The value \"abc\" compared with TargetInstance.ID is not a number", true},
+         {"no number for a 32-bit key", L"TargetInstance.BADGEKEY > 'x'",
+          "The value \"x\" compared with TargetInstance.BADGEKEY is not a number", true},
+         {"no date-time", L"TargetInstance.LASTCHANGED < 'yesterday'",
+          "The value \"yesterday\" compared with TargetInstance.LASTCHANGED is not a date-time", true},
+         {"the PIN's cipher", L"TargetInstance.PIN = 'A1B2C3D4E5F6'",
+          "The property TargetInstance.PIN is never served, so it cannot be evaluated: it may not appear in a "
+          "WHERE clause or filter",
+          true},
+         {"the PIN before, any case, any operator", L"TargetInstance.ID > 0 OR PreviousInstance.pin IS NULL",
+          "The property PreviousInstance.pin is never served", true},
+         {"a password hash", L"TargetInstance ISA 'Bnt_User' AND TargetInstance.Password LIKE 'p%'",
+          "The property TargetInstance.Password is never served", true}});
+    const CallerIdentity::Scope administrator(CallerIdentity(support::callers::kAdministrator, SecurityImpersonation));
+    std::vector<ComPtr<support::RecordingSink>> sinks;
+    for (const auto& [watch, condition] : watches)
+    {
+        SCOPED_TRACE(watch.rule);
+        const std::wstring query =
+            std::wstring(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Badge' AND (") +
+            condition + L")";
+        HRESULT result = S_OK;
+        sinks.push_back(Subscribe(query.c_str(), &result));
+        if (!watch.refused)
+        {
+            EXPECT_EQ(result, WBEM_S_NO_ERROR);
+            continue;
+        }
+        EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
+        EXPECT_NE(Refusal().find(watch.expected), std::string::npos) << watch.expected;
+    }
+    // The query road refuses the same conditions with the same code and text, where it names
+    // the property without the instance that holds it.
+    const struct
+    {
+        const wchar_t* watched;
+        const wchar_t* queried;
+        std::string property;
+    } sameAsQuery[] = {
+        {L"TargetInstance.ID = 'abc'", L"SELECT * FROM Bnt_Badge WHERE ID = 'abc'", "ID"},
+        {L"TargetInstance.LASTCHANGED < 'yesterday'", L"SELECT * FROM Bnt_Badge WHERE LASTCHANGED < 'yesterday'",
+         "LASTCHANGED"},
+        {L"TargetInstance.Password LIKE 'p%'", L"SELECT * FROM Bnt_User WHERE Password LIKE 'p%'", "Password"},
+    };
+    for (const auto& same : sameAsQuery)
+    {
+        SCOPED_TRACE(same.property);
+        IEnumWbemClassObject* raw = nullptr;
+        EXPECT_EQ(m_namespace->ExecQuery(support::BstrText(L"WQL"), support::BstrText(same.queried), 0, nullptr, &raw),
+                  WBEM_E_INVALID_QUERY);
+        ComPtr<IEnumWbemClassObject> answered;
+        answered.Attach(raw);
+        // Its description starts with where it was raised.
+        std::string expected = Refusal();
+        expected.erase(0, expected.find("): ") + 3);
+        expected.replace(expected.find(same.property + " "), same.property.size(), "TargetInstance." + same.property);
+        expected.pop_back();
+        HRESULT result = S_OK;
+        EXPECT_EQ(Subscribe((std::wstring(L"SELECT * FROM __InstanceModificationEvent WHERE ") + same.watched).c_str(),
+                            &result),
+                  nullptr);
+        EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
+        EXPECT_NE(Refusal().find(expected), std::string::npos) << expected;
+    }
+    const ComPtr<support::RecordingSink> all =
+        Subscribe(L"SELECT * FROM __InstanceModificationEvent WHERE TargetInstance ISA 'Bnt_Badge'");
+    ASSERT_NE(all, nullptr);
+    const auto badge = [](const wchar_t* id) {
+        return std::wstring(L"<BADGE><BADGEKEY>1</BADGEKEY><ID>") + id +
+               L"</ID><TYPE>1</TYPE><EMPID>1</EMPID><LASTCHANGED>2026-12-07 09:30:00</LASTCHANGED></BADGE>";
+    };
+    const auto change = [&badge](const wchar_t* before, const wchar_t* after) {
+        return L"<ROOT><NEWDATA>" + badge(after) + L"</NEWDATA><OLDDATA>" + badge(before) + L"</OLDDATA></ROOT>";
+    };
+    HandIn(SoftwareEventBadge, CWmipIntrinsicEventMapper::kModified, 0, change(L"99999", L"100001"));
+    HandIn(SoftwareEventBadge, CWmipIntrinsicEventMapper::kModified, 0, change(L"1234", L"99999"));
+    HandIn(SoftwareEventBadge, CWmipIntrinsicEventMapper::kModified, 0, change(L"100001", L"7"));
+    ASSERT_TRUE(all->WaitForObjects(3, swtest::kEventTimeout));
+    for (std::size_t i = 0; i < sinks.size(); ++i)
+    {
+        if (watches[i].first.refused)
+            continue;
+        std::string ids;
+        for (const ComPtr<IWbemClassObject>& event : sinks[i]->Objects())
+            ids +=
+                (ids.empty() ? "" : " ") + support::PropertyText(Embedded(event.Get(), L"TargetInstance").Get(), L"ID");
+        EXPECT_EQ(ids, watches[i].first.expected) << watches[i].first.rule;
+        m_namespace->CancelAsyncCall(sinks[i].Get());
+    }
+    m_namespace->CancelAsyncCall(all.Get());
+}
+
+}  // namespace
