@@ -13,6 +13,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <initializer_list>
 #include <utility>
 
@@ -401,13 +402,15 @@ protected:
         // CanModify without the instance with the update-only flag, otherwise CanAdd with it.
         kPermissionWithInstance,
     };
-    // The opening of a put that a mapper writes itself instead of the framework's staged write,
-    // in the order the framework's write keeps: the instance is given (else 0x80041008), the
-    // permission step of `opening`, the records the instance names (RequireVisibleNamedRecords),
-    // "Passed preliminary authorization checks.", the caller (RequireUser) and the connection
-    // (none: 0x80041001 CWmipMessages::kNoConnection). Returns the connection, valid as long as
-    // the mapper.
-    CBntDatabase& OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPutOpening opening);
+    // A put that a mapper writes itself instead of the framework's staged write, in the write
+    // frame (CWmipWriteFrame) and the order the framework's write keeps: the instance is given
+    // (else 0x80041008); then in one transaction the permission step of `opening`, the records
+    // the instance names (RequireVisibleNamedRecords), "Passed preliminary authorization
+    // checks.", the caller (RequireUser), and `write` on the connection (none: 0x80041001
+    // CWmipMessages::kNoConnection). Commits when `write` returns; a throw rolls it all back and
+    // passes on.
+    void OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPutOpening opening,
+                    const std::function<void(CBntDatabase& database)>& write);
     // The final check of a mapper's own create: CanAdd with the instance, then "Passed all
     // authorization checks.".
     void PassOwnPutChecks(IWbemClassObject* instance);

@@ -142,8 +142,9 @@ private:
     static void RunBadgeUpdate(CBntAcsDBMgrVisit& manager, LONG visitorId, std::vector<LONGLONG>& announce);
 
     // The method handlers (CWmipVisitMapperMethods.cpp).
-    HRESULT SignVisitIn(IWbemClassObject* instance, IWbemClassObject* inParams);
-    HRESULT SignVisitOut(IWbemClassObject* instance);
+    // Each on the visit the path names, read in the write frame as the caller.
+    HRESULT SignVisitIn(CWmipObjectPath* path, IWbemClassObject* inParams);
+    HRESULT SignVisitOut(CWmipObjectPath* path, IWbemClassObject* inParams);
     // The visitor is read with its segments.
     void SignInWithNewBadge(LONG badgeTypeId, const CString& printerName, CAcsUser* user, CVisit& visit,
                             const CPerson& visitor, CBntAcsDBMgrVisit& manager);

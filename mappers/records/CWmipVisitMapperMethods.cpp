@@ -6,12 +6,12 @@
 
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipWriteFrame.h"
 #include "framework/IntegerValue.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCore/CUserAction.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -102,15 +102,15 @@ LONGLONG AssignedBadgeId(IWbemClassObject* inParams)
 HRESULT CWmipVisitMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
                                         IWbemClassObject* inParams, IWbemObjectSink*)
 {
+    const CString name(methodName != nullptr ? methodName : L"");
+    if (path != nullptr && name.CompareNoCase(kSignVisitInMethod) == 0)
+        return SignVisitIn(path, inParams);
+    if (path != nullptr && name.CompareNoCase(kSignVisitOutMethod) == 0)
+        return SignVisitOut(path, inParams);
     ComPtr<IWbemClassObject> instance;
     instance.Attach(GetCurrentInstance(path));
     if (instance == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
-    const CString name(methodName != nullptr ? methodName : L"");
-    if (name.CompareNoCase(L"SignVisitIn") == 0)
-        return SignVisitIn(instance.Get(), inParams);
-    if (name.CompareNoCase(L"SignVisitOut") == 0)
-        return SignVisitOut(instance.Get());
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
@@ -124,61 +124,64 @@ CAcsUser* CWmipVisitMapper::CheckMethodCaller(IWbemClassObject* instance)
     return RequireUser();
 }
 
-HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObject* inParams)
+HRESULT CWmipVisitMapper::SignVisitIn(CWmipObjectPath* path, IWbemClassObject* inParams)
 {
-    CAcsUser* user = CheckMethodCaller(instance);
+    CAcsUser* user = nullptr;
     LONGLONG issuedBadge = 0;
     std::vector<LONGLONG> changed;
-    try
-    {
-        CBntDatabase* database = GetDatabase();
-        if (database == nullptr)
-            Fail(__LINE__, CWmipMessages::kVisitUnreadable);
-        CBntTransaction transaction(*database);
-        const auto manager = SetupVisitManager();
-        CString timeIn;
-        WMIHelper::GetString(instance, L"TIMEIN", timeIn);
-        if (!timeIn.IsEmpty())
-            Fail(__LINE__, CWmipMessages::kVisitSignedIn);
-        LONG badgeTypeId = -1;
-        CString printerName;
-        if (inParams != nullptr)
-        {
-            WMIHelper::GetNumber(inParams, L"BadgeTypeID", badgeTypeId);
-            WMIHelper::GetString(inParams, L"PrinterName", printerName);
-        }
-        const LONGLONG badgeId = AssignedBadgeId(inParams);
+    const HRESULT signedIn = CWmipWriteFrame::RunMethod(
+        *this, path, kSignVisitInMethod, inParams,
+        [&](IWbemClassObject* instance) { user = CheckMethodCaller(instance); },
+        [&](IWbemClassObject* instance, CBntDatabase&) -> HRESULT {
+            try
+            {
+                const auto manager = SetupVisitManager();
+                CString timeIn;
+                WMIHelper::GetString(instance, L"TIMEIN", timeIn);
+                if (!timeIn.IsEmpty())
+                    Fail(__LINE__, CWmipMessages::kVisitSignedIn);
+                LONG badgeTypeId = -1;
+                CString printerName;
+                if (inParams != nullptr)
+                {
+                    WMIHelper::GetNumber(inParams, L"BadgeTypeID", badgeTypeId);
+                    WMIHelper::GetString(inParams, L"PrinterName", printerName);
+                }
+                const LONGLONG badgeId = AssignedBadgeId(inParams);
 
-        CVisit visit = VisitOf(instance);
-        // The instance's visitor: reading the visit's e-mail fields reloads its stored row.
-        const LONG visitorId = visit.GetVisitorID();
-        if (!manager->ReadEmailFields(visit))
-            Fail(__LINE__, CWmipMessages::kVisitUnreadable);
-        CPerson visitor(visitorId, nullptr, -9999, 101);
-        ReadVisitor(visitor);
-        visitor.ReadSegmentAssignments(GetDatabaseUser());
+                CVisit visit = VisitOf(instance);
+                // The instance's visitor: reading the visit's e-mail fields reloads its stored row.
+                const LONG visitorId = visit.GetVisitorID();
+                if (!manager->ReadEmailFields(visit))
+                    Fail(__LINE__, CWmipMessages::kVisitUnreadable);
+                CPerson visitor(visitorId, nullptr, -9999, 101);
+                ReadVisitor(visitor);
+                visitor.ReadSegmentAssignments(GetDatabaseUser());
 
-        if (badgeTypeId > 0)
-        {
-            SignInWithNewBadge(badgeTypeId, printerName, user, visit, visitor, *manager);
-            issuedBadge = visit.GetIssuedBadgeID();
-        }
-        else if (badgeId > 0)
-        {
-            SignInWithExistingBadge(badgeId, user, visit, visitor, *manager);
-        }
-        else if (!visit.Signin(GetDatabaseUser(), 0, 0, nullptr))
-        {
-            Fail(__LINE__, CWmipMessages::kVisitNotSignedIn);
-        }
-        RunBadgeUpdate(*manager, visit.GetVisitorID(), changed);
-        SendNotice(*manager, visit, 21418, visit.GetName(), NoticeTime(visit.GetTimeIn()));
-        transaction.Commit();
-    }
-    catch (...)
-    {
-        return FailedMethod(__LINE__, L"An error occurred in CWmipVisitMapper::SignVisitIn");
-    }
+                if (badgeTypeId > 0)
+                {
+                    SignInWithNewBadge(badgeTypeId, printerName, user, visit, visitor, *manager);
+                    issuedBadge = visit.GetIssuedBadgeID();
+                }
+                else if (badgeId > 0)
+                {
+                    SignInWithExistingBadge(badgeId, user, visit, visitor, *manager);
+                }
+                else if (!visit.Signin(GetDatabaseUser(), 0, 0, nullptr))
+                {
+                    Fail(__LINE__, CWmipMessages::kVisitNotSignedIn);
+                }
+                RunBadgeUpdate(*manager, visit.GetVisitorID(), changed);
+                SendNotice(*manager, visit, 21418, visit.GetName(), NoticeTime(visit.GetTimeIn()));
+            }
+            catch (...)
+            {
+                return FailedMethod(__LINE__, L"An error occurred in CWmipVisitMapper::SignVisitIn");
+            }
+            return S_OK;
+        });
+    if (FAILED(signedIn))
+        return signedIn;
     CWmipBadgeRecord::DownloadBadgeToPanel(issuedBadge, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
     for (const LONGLONG badge : changed)
         CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
@@ -263,42 +266,43 @@ LONG CWmipVisitMapper::GetBadgeTypeOfBadge(LONGLONG badgeId)
     }
 }
 
-HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
+HRESULT CWmipVisitMapper::SignVisitOut(CWmipObjectPath* path, IWbemClassObject* inParams)
 {
-    CheckMethodCaller(instance);
     std::vector<LONGLONG> signedOut;
-    try
-    {
-        CBntDatabase* database = GetDatabase();
-        if (database == nullptr)
-            Fail(__LINE__, CWmipMessages::kVisitNotRead);
-        CBntTransaction transaction(*database);
-        CVisit visit = VisitOf(instance);
-        if (!visit.Read(GetDatabaseUser(), visit.GetID()).IsSuccess())
-            Fail(__LINE__, CWmipMessages::kVisitNotRead);
-        if (!visit.IsActive())
-            Fail(__LINE__, CWmipMessages::kVisitNotActive);
-        if (!visit.Signout(GetDatabaseUser()))
-            Fail(__LINE__, CWmipMessages::kVisitorNotSignedOut);
-        const auto manager = SetupVisitManager();
-        try
-        {
-            manager->SignoutVisitorBadges(visit.GetVisitorID(), signedOut);
-        }
-        catch (const CDBException& e)
-        {
-            // A visitor who keeps working badges must not be reported as signed out: the whole
-            // sign-out is undone.
-            CWMIDebugLog::LogError(kSourceFile, __LINE__, kBadgeSignOutFailed, WBEM_E_FAILED, &e);
-            throw;
-        }
-        SendNotice(*manager, visit, 21419, visit.GetName(), NoticeTime(visit.GetTimeOut()));
-        transaction.Commit();
-    }
-    catch (...)
-    {
-        return FailedMethod(__LINE__, L"An error occurred in CWmipVisitMapper::SignVisitOut");
-    }
+    const HRESULT done = CWmipWriteFrame::RunMethod(
+        *this, path, kSignVisitOutMethod, inParams, [&](IWbemClassObject* instance) { CheckMethodCaller(instance); },
+        [&](IWbemClassObject* instance, CBntDatabase&) -> HRESULT {
+            try
+            {
+                CVisit visit = VisitOf(instance);
+                if (!visit.Read(GetDatabaseUser(), visit.GetID()).IsSuccess())
+                    Fail(__LINE__, CWmipMessages::kVisitNotRead);
+                if (!visit.IsActive())
+                    Fail(__LINE__, CWmipMessages::kVisitNotActive);
+                if (!visit.Signout(GetDatabaseUser()))
+                    Fail(__LINE__, CWmipMessages::kVisitorNotSignedOut);
+                const auto manager = SetupVisitManager();
+                try
+                {
+                    manager->SignoutVisitorBadges(visit.GetVisitorID(), signedOut);
+                }
+                catch (const CDBException& e)
+                {
+                    // A visitor who keeps working badges must not be reported as signed out: the whole
+                    // sign-out is undone.
+                    CWMIDebugLog::LogError(kSourceFile, __LINE__, kBadgeSignOutFailed, WBEM_E_FAILED, &e);
+                    throw;
+                }
+                SendNotice(*manager, visit, 21419, visit.GetName(), NoticeTime(visit.GetTimeOut()));
+            }
+            catch (...)
+            {
+                return FailedMethod(__LINE__, L"An error occurred in CWmipVisitMapper::SignVisitOut");
+            }
+            return S_OK;
+        });
+    if (FAILED(done))
+        return done;
     for (const LONGLONG badge : signedOut)
         CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
     return S_OK;
