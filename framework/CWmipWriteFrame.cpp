@@ -29,7 +29,7 @@ void RunHookBeforeLock()
     std::function<void()> hook;
     {
         std::lock_guard guard(g_hookLock);
-        hook = std::exchange(g_beforeLock, nullptr);
+        hook = g_beforeLock;
     }
     if (hook)
         hook();

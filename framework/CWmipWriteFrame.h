@@ -39,8 +39,8 @@ public:
     // `write` returned. Throws CWMIException 0x80041001 CWmipMessages::kNoConnection without a
     // connection, and whatever a step or the database throws (the caller turns a CDBException
     // into its own answer).
-    static HRESULT Run(CWmipClassMapper& mapper, const Opening& opening, IWbemClassObject* named,
-                       const wchar_t* method, const Write& write);
+    static HRESULT Run(CWmipClassMapper& mapper, const Opening& opening, IWbemClassObject* named, const wchar_t* method,
+                       const Write& write);
 
     // A method: the same, with the record the path names read first inside the transaction as
     // the caller (GetCurrentInstance): one it may not see, like one that does not exist, answers
@@ -49,8 +49,9 @@ public:
     static HRESULT RunMethod(CWmipClassMapper& mapper, CWmipObjectPath* path, const wchar_t* method,
                              IWbemClassObject* inParams, const MethodOpening& opening, const MethodWrite& write);
 
-    // Test hook; never called by the system. The next outermost frame on any thread runs `hook`
-    // once, after the request has been read and before it takes the write lock: the last moment
-    // another writer can change what the frame decides on.
+    // Test hook; never called by the system. Until it is cleared (null), every outermost frame
+    // runs `hook` after the request has been read and before the frame takes the write lock: the
+    // last moment another writer can change what the frame decides on. A request that split its
+    // checks and its write over two frames would meet it between them.
     static void TestHookBeforeLock(std::function<void()> hook);
 };
