@@ -416,6 +416,12 @@ protected:
     void PassOwnPutChecks(IWbemClassObject* instance);
     // The mapper's connection; none: 0x80041001 CWmipMessages::kNoConnection.
     CBntDatabase& RequireConnection() const;
+    // A method's permission step: CanPerformOperation, refused as CanAdd refuses (0x80041003
+    // CWmipMessages::kAccessDenied, another failure with its own text).
+    void RequirePermission(DWORD permissionId, IWbemClassObject* instance)
+    {
+        ThrowIfDenied(CanPerformOperation(permissionId, instance));
+    }
 
     // Puts what one hooked column stands for on the instance, read from the current row of the
     // open instance recordset: S_OK, or the failure that fails the row.

@@ -141,13 +141,7 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(CWmipObjectPath* path, IWbemClassObj
         // nor a badge or group leave the caller's segments before they are written.
         const HRESULT written = CWmipWriteFrame::RunMethod(
             *this, path, kMethodName, inParams,
-            [&](IWbemClassObject* group) {
-                const HRESULT allowed = CanPerformOperation(Permission::kAssignAccessLevels, group);
-                if (allowed == WBEM_E_ACCESS_DENIED)
-                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
-                if (FAILED(allowed))
-                    throw CWMIException(kSourceFile, __LINE__, allowed);
-            },
+            [&](IWbemClassObject* group) { RequirePermission(Permission::kAssignAccessLevels, group); },
             [&](IWbemClassObject* group, CBntDatabase&) -> HRESULT {
                 CAcsUser* user = RequireUser();
                 const LONG groupId = CWmipAccessRules::NumberOr(group, L"ID", 0);

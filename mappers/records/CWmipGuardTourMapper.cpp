@@ -40,13 +40,7 @@ HRESULT CWmipGuardTourMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t
         // holds it so until the server has been asked.
         return CWmipWriteFrame::RunMethod(
             *this, path, kLaunchTourMethod, inParams,
-            [&](IWbemClassObject* instance) {
-                const HRESULT allowed = CanPerformOperation(Permission::kLaunchGuardTours, instance);
-                if (allowed == WBEM_E_ACCESS_DENIED)
-                    throw CWMIException(kSourceFile, __LINE__, allowed, CWmipMessages::kAccessDenied);
-                if (FAILED(allowed))
-                    throw CWMIException(kSourceFile, __LINE__, allowed);
-            },
+            [&](IWbemClassObject* instance) { RequirePermission(Permission::kLaunchGuardTours, instance); },
             [&](IWbemClassObject* instance, CBntDatabase&) { return LaunchTour(instance, inParams, sink); });
     }
     ComPtr<IWbemClassObject> instance;

@@ -116,76 +116,77 @@ HRESULT CWmipVisitMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* me
 
 CAcsUser* CWmipVisitMapper::CheckMethodCaller(IWbemClassObject* instance)
 {
-    const HRESULT allowed = CanPerformOperation(Permission::kSignVisits, instance);
-    if (allowed == WBEM_E_ACCESS_DENIED)
-        throw CWMIException(kSourceFile, __LINE__, allowed, CWmipMessages::kAccessDenied);
-    if (FAILED(allowed))
-        throw CWMIException(kSourceFile, __LINE__, allowed);
+    RequirePermission(Permission::kSignVisits, instance);
     return RequireUser();
+}
+
+HRESULT CWmipVisitMapper::RunSigning(CWmipObjectPath* path, const wchar_t* method, IWbemClassObject* inParams,
+                                     const std::function<void(IWbemClassObject* visit, CAcsUser* user)>& body)
+{
+    CAcsUser* user = nullptr;
+    return CWmipWriteFrame::RunMethod(
+        *this, path, method, inParams, [&](IWbemClassObject* visit) { user = CheckMethodCaller(visit); },
+        [&](IWbemClassObject* visit, CBntDatabase&) {
+            try
+            {
+                body(visit, user);
+            }
+            catch (...)
+            {
+                return FailedMethod(__LINE__, CString(L"An error occurred in CWmipVisitMapper::") + method);
+            }
+            return S_OK;
+        });
 }
 
 HRESULT CWmipVisitMapper::SignVisitIn(CWmipObjectPath* path, IWbemClassObject* inParams)
 {
-    CAcsUser* user = nullptr;
-    LONGLONG issuedBadge = 0;
-    std::vector<LONGLONG> changed;
-    const HRESULT signedIn = CWmipWriteFrame::RunMethod(
-        *this, path, kSignVisitInMethod, inParams,
-        [&](IWbemClassObject* instance) { user = CheckMethodCaller(instance); },
-        [&](IWbemClassObject* instance, CBntDatabase&) -> HRESULT {
-            try
-            {
-                const auto manager = SetupVisitManager();
-                CString timeIn;
-                WMIHelper::GetString(instance, L"TIMEIN", timeIn);
-                if (!timeIn.IsEmpty())
-                    Fail(__LINE__, CWmipMessages::kVisitSignedIn);
-                LONG badgeTypeId = -1;
-                CString printerName;
-                if (inParams != nullptr)
-                {
-                    WMIHelper::GetNumber(inParams, L"BadgeTypeID", badgeTypeId);
-                    WMIHelper::GetString(inParams, L"PrinterName", printerName);
-                }
-                const LONGLONG badgeId = AssignedBadgeId(inParams);
+    return RunSigning(path, kSignVisitInMethod, inParams, [&](IWbemClassObject* instance, CAcsUser* user) {
+        LONGLONG issuedBadge = 0;
+        std::vector<LONGLONG> changed;
+        const auto manager = SetupVisitManager();
+        CString timeIn;
+        WMIHelper::GetString(instance, L"TIMEIN", timeIn);
+        if (!timeIn.IsEmpty())
+            Fail(__LINE__, CWmipMessages::kVisitSignedIn);
+        LONG badgeTypeId = -1;
+        CString printerName;
+        if (inParams != nullptr)
+        {
+            WMIHelper::GetNumber(inParams, L"BadgeTypeID", badgeTypeId);
+            WMIHelper::GetString(inParams, L"PrinterName", printerName);
+        }
+        const LONGLONG badgeId = AssignedBadgeId(inParams);
 
-                CVisit visit = VisitOf(instance);
-                // The instance's visitor: reading the visit's e-mail fields reloads its stored row.
-                const LONG visitorId = visit.GetVisitorID();
-                if (!manager->ReadEmailFields(visit))
-                    Fail(__LINE__, CWmipMessages::kVisitUnreadable);
-                CPerson visitor(visitorId, nullptr, -9999, 101);
-                ReadVisitor(visitor);
-                visitor.ReadSegmentAssignments(GetDatabaseUser());
+        CVisit visit = VisitOf(instance);
+        // The instance's visitor: reading the visit's e-mail fields reloads its stored row.
+        const LONG visitorId = visit.GetVisitorID();
+        if (!manager->ReadEmailFields(visit))
+            Fail(__LINE__, CWmipMessages::kVisitUnreadable);
+        CPerson visitor(visitorId, nullptr, -9999, 101);
+        ReadVisitor(visitor);
+        visitor.ReadSegmentAssignments(GetDatabaseUser());
 
-                if (badgeTypeId > 0)
-                {
-                    SignInWithNewBadge(badgeTypeId, printerName, user, visit, visitor, *manager);
-                    issuedBadge = visit.GetIssuedBadgeID();
-                }
-                else if (badgeId > 0)
-                {
-                    SignInWithExistingBadge(badgeId, user, visit, visitor, *manager);
-                }
-                else if (!visit.Signin(GetDatabaseUser(), 0, 0, nullptr))
-                {
-                    Fail(__LINE__, CWmipMessages::kVisitNotSignedIn);
-                }
-                RunBadgeUpdate(*manager, visit.GetVisitorID(), changed);
-                SendNotice(*manager, visit, 21418, visit.GetName(), NoticeTime(visit.GetTimeIn()));
-            }
-            catch (...)
-            {
-                return FailedMethod(__LINE__, L"An error occurred in CWmipVisitMapper::SignVisitIn");
-            }
-            return S_OK;
-        });
-    if (FAILED(signedIn))
-        return signedIn;
-    CWmipBadgeRecord::DownloadBadgeToPanel(issuedBadge, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
-    for (const LONGLONG badge : changed)
-        CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
-    return S_OK;
+        if (badgeTypeId > 0)
+        {
+            SignInWithNewBadge(badgeTypeId, printerName, user, visit, visitor, *manager);
+            issuedBadge = visit.GetIssuedBadgeID();
+        }
+        else if (badgeId > 0)
+        {
+            SignInWithExistingBadge(badgeId, user, visit, visitor, *manager);
+        }
+        else if (!visit.Signin(GetDatabaseUser(), 0, 0, nullptr))
+        {
+            Fail(__LINE__, CWmipMessages::kVisitNotSignedIn);
+        }
+        RunBadgeUpdate(*manager, visit.GetVisitorID(), changed);
+        SendNotice(*manager, visit, 21418, visit.GetName(), NoticeTime(visit.GetTimeIn()));
+        // The panels hear of the badges once the sign-in has committed.
+        CWmipBadgeRecord::DownloadBadgeToPanel(issuedBadge, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
+        for (const LONGLONG badge : changed)
+            CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
+    });
 }
 
 void CWmipVisitMapper::SignInWithNewBadge(LONG badgeTypeId, const CString& printerName, CAcsUser* user, CVisit& visit,
@@ -268,42 +269,30 @@ LONG CWmipVisitMapper::GetBadgeTypeOfBadge(LONGLONG badgeId)
 
 HRESULT CWmipVisitMapper::SignVisitOut(CWmipObjectPath* path, IWbemClassObject* inParams)
 {
-    std::vector<LONGLONG> signedOut;
-    const HRESULT done = CWmipWriteFrame::RunMethod(
-        *this, path, kSignVisitOutMethod, inParams, [&](IWbemClassObject* instance) { CheckMethodCaller(instance); },
-        [&](IWbemClassObject* instance, CBntDatabase&) -> HRESULT {
-            try
-            {
-                CVisit visit = VisitOf(instance);
-                if (!visit.Read(GetDatabaseUser(), visit.GetID()).IsSuccess())
-                    Fail(__LINE__, CWmipMessages::kVisitNotRead);
-                if (!visit.IsActive())
-                    Fail(__LINE__, CWmipMessages::kVisitNotActive);
-                if (!visit.Signout(GetDatabaseUser()))
-                    Fail(__LINE__, CWmipMessages::kVisitorNotSignedOut);
-                const auto manager = SetupVisitManager();
-                try
-                {
-                    manager->SignoutVisitorBadges(visit.GetVisitorID(), signedOut);
-                }
-                catch (const CDBException& e)
-                {
-                    // A visitor who keeps working badges must not be reported as signed out: the whole
-                    // sign-out is undone.
-                    CWMIDebugLog::LogError(kSourceFile, __LINE__, kBadgeSignOutFailed, WBEM_E_FAILED, &e);
-                    throw;
-                }
-                SendNotice(*manager, visit, 21419, visit.GetName(), NoticeTime(visit.GetTimeOut()));
-            }
-            catch (...)
-            {
-                return FailedMethod(__LINE__, L"An error occurred in CWmipVisitMapper::SignVisitOut");
-            }
-            return S_OK;
-        });
-    if (FAILED(done))
-        return done;
-    for (const LONGLONG badge : signedOut)
-        CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
-    return S_OK;
+    return RunSigning(path, kSignVisitOutMethod, inParams, [&](IWbemClassObject* instance, CAcsUser*) {
+        std::vector<LONGLONG> signedOut;
+        CVisit visit = VisitOf(instance);
+        if (!visit.Read(GetDatabaseUser(), visit.GetID()).IsSuccess())
+            Fail(__LINE__, CWmipMessages::kVisitNotRead);
+        if (!visit.IsActive())
+            Fail(__LINE__, CWmipMessages::kVisitNotActive);
+        if (!visit.Signout(GetDatabaseUser()))
+            Fail(__LINE__, CWmipMessages::kVisitorNotSignedOut);
+        const auto manager = SetupVisitManager();
+        try
+        {
+            manager->SignoutVisitorBadges(visit.GetVisitorID(), signedOut);
+        }
+        catch (const CDBException& e)
+        {
+            // A visitor who keeps working badges must not be reported as signed out: the whole
+            // sign-out is undone.
+            CWMIDebugLog::LogError(kSourceFile, __LINE__, kBadgeSignOutFailed, WBEM_E_FAILED, &e);
+            throw;
+        }
+        SendNotice(*manager, visit, 21419, visit.GetName(), NoticeTime(visit.GetTimeOut()));
+        // The panels hear of the badges once the sign-out has committed.
+        for (const LONGLONG badge : signedOut)
+            CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
+    });
 }

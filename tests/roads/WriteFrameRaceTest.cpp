@@ -165,8 +165,8 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
          [&] { return WmiMethod(L"Bnt_ReaderRequest.ID=5", L"Approve", parameters(note)); }, notFound},
         {"MoveBadge, WMI", [&] { return WmiMethod(L"Bnt_Area", L"MoveBadge", parameters(move)); },
          "0x80040526 | The request failed; the provider log holds the details.", true, kBadgeNotFound},
-        {"MoveBadge, bus", [&] { return bus.Call(token, L"Bnt_Area", L"MoveBadge", BusValues(move)); }, "0x80040526", true,
-         kBadgeNotFound},
+        {"MoveBadge, bus", [&] { return bus.Call(token, L"Bnt_Area", L"MoveBadge", BusValues(move)); }, "0x80040526",
+         true, kBadgeNotFound},
     };
 
     TakeServerCalls();
