@@ -250,8 +250,9 @@ public:
     // else of the method's input parameters) is one the caller may not see or one that does not
     // exist, both alike: 0x80041008 "The property %s did not exist or contained an invalid value."
     // naming the last property or parameter (the one that picks the record within the others).
-    // Runs right behind the permission step: the write frames call it after CanAdd/CanModify
-    // without the instance, a method at its own permission step. Records of the mapper's road are
+    // Runs right behind the permission step: the write frame (CWmipWriteFrame) calls it for every
+    // put and method, after CanAdd/CanModify without the instance or the method's own permission
+    // step, in the write's transaction. Records of the mapper's road are
     // left to the mapper's look-ups, which read as the caller. A record left unnamed (a name
     // without value) is not resolved; the mapper's own rules decide about it. An array value of a
     // single name names one record per element, each resolved. The record is resolved through the
