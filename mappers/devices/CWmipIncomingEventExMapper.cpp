@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "framework/CWmipMapper.h"
+#include "framework/CWmipWriteFrame.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "hardware/LAcsAccessPanel.h"
@@ -16,7 +17,6 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "mappers/devices/BntComServerUtilities.h"
-#include "framework/CWmipWriteFrame.h"
 #include "mappers/devices/CWmipDeviceMethod.h"
 #include "mappers/devices/CWmipLogicalDeviceRules.h"
 #include "platform/com/WbemConstants.h"
