@@ -421,14 +421,6 @@ void CWmipClassMapper::PassOwnPutChecks(IWbemClassObject* instance)
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
 }
 
-CBntDatabase& CWmipClassMapper::RequireConnection() const
-{
-    CBntDatabase* database = GetDatabase();
-    if (database == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
-    return *database;
-}
-
 const CWmipClassMapper::ColumnHook* CWmipClassMapper::FindColumnHook(const CString& column, const CString& table) const
 {
     for (const ColumnHook& hook : m_columnHooks)

@@ -415,8 +415,6 @@ protected:
     // The final check of a mapper's own create: CanAdd with the instance, then "Passed all
     // authorization checks.".
     void PassOwnPutChecks(IWbemClassObject* instance);
-    // The mapper's connection; none: 0x80041001 CWmipMessages::kNoConnection.
-    CBntDatabase& RequireConnection() const;
     // A method's permission step: CanPerformOperation, refused as CanAdd refuses (0x80041003
     // CWmipMessages::kAccessDenied, another failure with its own text).
     void RequirePermission(DWORD permissionId, IWbemClassObject* instance)
