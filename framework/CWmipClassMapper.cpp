@@ -10,6 +10,7 @@
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipSegmentSourceFilter.h"
+#include "framework/CWmipWriteFrame.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -347,38 +348,38 @@ HRESULT CWmipClassMapper::WriteInstance(IWbemClassObject* instance, LONG flags, 
     return PutInstance(instance, flags, path);
 }
 
-CBntDatabase& CWmipClassMapper::OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPutOpening opening)
+void CWmipClassMapper::OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPutOpening opening,
+                                  const std::function<void(CBntDatabase& database)>& write)
 {
     if (instance == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER);
     const bool create = (flags & WBEM_FLAG_UPDATE_ONLY) == 0;
-    if (!create)
-        CanModify(nullptr);
-    else
-        CanAdd(opening == OwnPutOpening::kPermissionWithInstance ? instance : nullptr);
-    CString offending;
-    if (opening == OwnPutOpening::kPermissionThenGenerated && create &&
-        FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
-        CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNotEditableProperty,
-                                         offending);
-    RequireVisibleNamedRecords(instance, nullptr);
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed preliminary authorization checks.");
-    RequireUser();
-    return RequireConnection();
+    CWmipWriteFrame::Run(
+        *this,
+        [&] {
+            if (!create)
+                CanModify(nullptr);
+            else
+                CanAdd(opening == OwnPutOpening::kPermissionWithInstance ? instance : nullptr);
+            CString offending;
+            if (opening == OwnPutOpening::kPermissionThenGenerated && create &&
+                FAILED(ValidateValuesForGeneratedProperties(instance, true, offending)))
+                CWmipPropertyRefusal::ThrowNamed(kSourceFile, __LINE__, WBEM_E_FAILED,
+                                                 CWmipMessages::kNotEditableProperty, offending);
+        },
+        instance, nullptr,
+        [&](CBntDatabase& database) {
+            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed preliminary authorization checks.");
+            RequireUser();
+            write(database);
+            return S_OK;
+        });
 }
 
 void CWmipClassMapper::PassOwnPutChecks(IWbemClassObject* instance)
 {
     CanAdd(instance);
     CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
-}
-
-CBntDatabase& CWmipClassMapper::RequireConnection() const
-{
-    CBntDatabase* database = GetDatabase();
-    if (database == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
-    return *database;
 }
 
 const CWmipClassMapper::ColumnHook* CWmipClassMapper::FindColumnHook(const CString& column, const CString& table) const

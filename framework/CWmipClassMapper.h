@@ -13,6 +13,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <initializer_list>
 #include <utility>
 
@@ -249,8 +250,9 @@ public:
     // else of the method's input parameters) is one the caller may not see or one that does not
     // exist, both alike: 0x80041008 "The property %s did not exist or contained an invalid value."
     // naming the last property or parameter (the one that picks the record within the others).
-    // Runs right behind the permission step: the write frames call it after CanAdd/CanModify
-    // without the instance, a method at its own permission step. Records of the mapper's road are
+    // Runs right behind the permission step: the write frame (CWmipWriteFrame) calls it for every
+    // put and method, after CanAdd/CanModify without the instance or the method's own permission
+    // step, in the write's transaction. Records of the mapper's road are
     // left to the mapper's look-ups, which read as the caller. A record left unnamed (a name
     // without value) is not resolved; the mapper's own rules decide about it. An array value of a
     // single name names one record per element, each resolved. The record is resolved through the
@@ -401,18 +403,24 @@ protected:
         // CanModify without the instance with the update-only flag, otherwise CanAdd with it.
         kPermissionWithInstance,
     };
-    // The opening of a put that a mapper writes itself instead of the framework's staged write,
-    // in the order the framework's write keeps: the instance is given (else 0x80041008), the
-    // permission step of `opening`, the records the instance names (RequireVisibleNamedRecords),
-    // "Passed preliminary authorization checks.", the caller (RequireUser) and the connection
-    // (none: 0x80041001 CWmipMessages::kNoConnection). Returns the connection, valid as long as
-    // the mapper.
-    CBntDatabase& OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPutOpening opening);
+    // A put that a mapper writes itself instead of the framework's staged write, in the write
+    // frame (CWmipWriteFrame) and the order the framework's write keeps: the instance is given
+    // (else 0x80041008); then in one transaction the permission step of `opening`, the records
+    // the instance names (RequireVisibleNamedRecords), "Passed preliminary authorization
+    // checks.", the caller (RequireUser), and `write` on the connection (none: 0x80041001
+    // CWmipMessages::kNoConnection). Commits when `write` returns; a throw rolls it all back and
+    // passes on.
+    void OpenOwnPut(IWbemClassObject* instance, LONG flags, OwnPutOpening opening,
+                    const std::function<void(CBntDatabase& database)>& write);
     // The final check of a mapper's own create: CanAdd with the instance, then "Passed all
     // authorization checks.".
     void PassOwnPutChecks(IWbemClassObject* instance);
-    // The mapper's connection; none: 0x80041001 CWmipMessages::kNoConnection.
-    CBntDatabase& RequireConnection() const;
+    // A method's permission step: CanPerformOperation, refused as CanAdd refuses (0x80041003
+    // CWmipMessages::kAccessDenied, another failure with its own text).
+    void RequirePermission(DWORD permissionId, IWbemClassObject* instance)
+    {
+        ThrowIfDenied(CanPerformOperation(permissionId, instance));
+    }
 
     // Puts what one hooked column stands for on the instance, read from the current row of the
     // open instance recordset: S_OK, or the failure that fails the row.

@@ -8,10 +8,10 @@
 #include "framework/CWmipDynamicClassMapper.h"
 #include "framework/CWmipObjectPath.h"
 #include "framework/CWmipPropertyRefusal.h"
+#include "framework/CWmipWriteFrame.h"
 #include "framework/IntegerValue.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntCoreDb/CSQLStatement.h"
@@ -585,26 +585,13 @@ void CWmipInstanceWriter::StageValue(const Property& property, VARIANT& value, b
     }
 }
 
-template <typename Work>
-void CWmipInstanceWriter::RunInTransaction(Work work)
-{
-    CBntDatabase* database = m_mapper.GetDatabase();
-    if (database == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
-    // BEGIN IMMEDIATE takes the write lock first, so the checks made inside see no other write
-    // between them and the commit.
-    CBntTransaction transaction(*database);
-    work(*database);
-    transaction.Commit();
-}
-
-void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, CBntDatabase& database)
+void CWmipInstanceWriter::OpenPut(IWbemClassObject* instance, LONG flags, ComPtr<IWbemClassObject>& current,
+                                  bool& create)
 {
     // Create or update: the flags decide; a put without either is an update exactly when
     // the instance names every key and that instance exists.
     const bool createOnly = (flags & WBEM_FLAG_CREATE_ONLY) != 0;
-    bool create = createOnly;
-    ComPtr<IWbemClassObject> current;
+    create = createOnly;
     const Property* missing = nullptr;
     if ((flags & WBEM_FLAG_UPDATE_ONLY) != 0)
     {
@@ -621,15 +608,17 @@ void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, 
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_ALREADY_EXISTS, CWmipMessages::kInstanceAlreadyExists);
         create = current == nullptr;
     }
-    const Operation operation = create ? Operation::Add : Operation::Modify;
     if (create)
         m_mapper.CanAdd(nullptr);
     else
         m_mapper.CanModify(nullptr);
-    // The records the instance names are resolved right behind the permission step, so a caller
-    // without the right learns nothing of them, and no id of a record that is not there is stored.
-    m_mapper.RequireVisibleNamedRecords(instance, nullptr);
+}
 
+void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, bool create, IWbemClassObject* current,
+                                        CBntDatabase& database)
+{
+    const bool createOnly = (flags & WBEM_FLAG_CREATE_ONLY) != 0;
+    const Operation operation = create ? Operation::Add : Operation::Modify;
     CString offending;
     if (FAILED(m_mapper.ValidateValuesForGeneratedProperties(instance, create, offending)))
     {
@@ -665,7 +654,7 @@ void CWmipInstanceWriter::WriteInstance(IWbemClassObject* instance, LONG flags, 
         StageLinkedTables(instance, false);
     }
     for (const Property& property : m_properties)
-        StageProperty(instance, property, create, current.Get());
+        StageProperty(instance, property, create, current);
 
     for (const auto& fieldSet : m_stage.GetFieldSets())
     {
@@ -694,10 +683,17 @@ HRESULT CWmipInstanceWriter::Put(IWbemClassObject* instance, LONG flags, CString
     try
     {
         LoadProperties();
-        // From the read of the current instance to the audit, the write is one transaction on the
+        // From the read of the current instance to the audit, the write is one frame on the
         // mapper's connection: the checks, defaults, the mapper's own writes (BeforeWriteInstance,
         // AfterWriteInstance) and the rows stand or fall together.
-        RunInTransaction([&](CBntDatabase& database) { WriteInstance(instance, flags, database); });
+        ComPtr<IWbemClassObject> current;
+        bool create = false;
+        CWmipWriteFrame::Run(
+            m_mapper, [&] { OpenPut(instance, flags, current, create); }, instance, nullptr,
+            [&](CBntDatabase& database) {
+                WriteInstance(instance, flags, create, current.Get(), database);
+                return S_OK;
+            });
 
         CWmipObjectPath written(m_mapper.GetClassName());
         if (!BuildKeyPath(instance, written, nullptr))
@@ -723,31 +719,37 @@ HRESULT CWmipInstanceWriter::Delete(CWmipObjectPath* path)
                           CString(L"CWmipClassMapper::DeleteInstance. Begin. ") + m_mapper.GetClassName());
     try
     {
-        m_mapper.CanDelete(nullptr);
-        LoadProperties();
-        RunInTransaction([&](CBntDatabase& database) {
-            ComPtr<IWbemClassObject> current;
-            current.Attach(m_mapper.GetCurrentInstance(path));
-            if (current == nullptr)
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
-            m_mapper.CanDelete(current.Get());
-            m_mapper.BeforeWriteInstance(Operation::Delete, current.Get());
-            StageLinkedTables(current.Get(), true);
-            // Rows that hang on the main row go first, the main row last.
-            const auto& fieldSets = m_stage.GetFieldSets();
-            for (auto it = fieldSets.rbegin(); it != fieldSets.rend(); ++it)
-            {
-                CSQLStatement statement;
-                statement.SetFrom((*it)->GetTableName());
-                for (const CWmideUnit& key : (*it)->GetKeyUnits())
-                    statement.AddToWhere(CString(), key.GetColumnName(), key.GetValue());
-                const LONG removed = database.ExecuteSQL(statement, CSQLStatement::Kind::Delete);
-                if (removed == 0 && (*it)->GetTableName().CompareNoCase(m_mainTable) == 0)
+        ComPtr<IWbemClassObject> current;
+        CWmipWriteFrame::Run(
+            m_mapper,
+            [&] {
+                m_mapper.CanDelete(nullptr);
+                LoadProperties();
+                current.Attach(m_mapper.GetCurrentInstance(path));
+                if (current == nullptr)
                     throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
-            }
-            m_mapper.LogTransaction(Operation::Delete, current.Get());
-            m_mapper.AfterWriteInstance(Operation::Delete, current.Get());
-        });
+            },
+            nullptr, nullptr,
+            [&](CBntDatabase& database) {
+                m_mapper.CanDelete(current.Get());
+                m_mapper.BeforeWriteInstance(Operation::Delete, current.Get());
+                StageLinkedTables(current.Get(), true);
+                // Rows that hang on the main row go first, the main row last.
+                const auto& fieldSets = m_stage.GetFieldSets();
+                for (auto it = fieldSets.rbegin(); it != fieldSets.rend(); ++it)
+                {
+                    CSQLStatement statement;
+                    statement.SetFrom((*it)->GetTableName());
+                    for (const CWmideUnit& key : (*it)->GetKeyUnits())
+                        statement.AddToWhere(CString(), key.GetColumnName(), key.GetValue());
+                    const LONG removed = database.ExecuteSQL(statement, CSQLStatement::Kind::Delete);
+                    if (removed == 0 && (*it)->GetTableName().CompareNoCase(m_mainTable) == 0)
+                        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+                }
+                m_mapper.LogTransaction(Operation::Delete, current.Get());
+                m_mapper.AfterWriteInstance(Operation::Delete, current.Get());
+                return S_OK;
+            });
     }
     catch (const CDBException& e)
     {

@@ -5,11 +5,12 @@
 // checks, the records the instance names, generated-property check, defaults and value checks per property,
 // AddAdditionalFields, final permission check, BeforeWriteInstance), writes every table of
 // the instance (main table first), the audit entry, and ends with AfterWriteInstance. Everything
-// from the read of the stored instance to AfterWriteInstance runs in one transaction on the
-// mapper's own connection, begun with the write lock: the mapper's extra writes and the checks
-// that guard the write (counts, uniqueness, limits) commit or roll back with it, and two
-// concurrent writes cannot both pass a check. A nested mapper built on the same connection
-// writes inside the same transaction (a savepoint).
+// from the permission step and the read of the stored instance to AfterWriteInstance runs in the
+// write frame (CWmipWriteFrame): one transaction on the mapper's own connection, begun with the
+// write lock, so the mapper's extra writes and the checks that guard the write (the records it
+// names, counts, uniqueness, limits) commit or roll back with it, and two concurrent writes
+// cannot both pass a check. A nested mapper built on the same connection writes inside the same
+// transaction (a savepoint).
 //
 // Tables: the main table is the table of the first key property's column; a further table is
 // written only when it is linked to the main table's whole key (every key property maps to a
@@ -89,13 +90,13 @@ private:
     void StageLinkedTables(IWbemClassObject* instance, bool create);
     // True when the row of the field set's key units exists.
     bool RowExists(const CString& table, const std::vector<CWmideUnit>& keys) const;
-    // Runs work in one transaction on the mapper's connection (a savepoint inside an open one):
-    // committed when work returns, rolled back when it throws.
-    template <typename Work>
-    void RunInTransaction(Work work);
-    // The put inside its transaction: create or update, checks, defaults, staging,
-    // BeforeWriteInstance, the rows, the audit and AfterWriteInstance.
-    void WriteInstance(IWbemClassObject* instance, LONG flags, CBntDatabase& database);
+    // The opening of the put inside the write frame: reads the current instance (through the
+    // class's segment sources), decides create or update, and runs the permission step alone.
+    void OpenPut(IWbemClassObject* instance, LONG flags, ComPtr<IWbemClassObject>& current, bool& create);
+    // The rest of the put inside the frame, behind the records the instance names: checks,
+    // defaults, staging, BeforeWriteInstance, the rows, the audit and AfterWriteInstance.
+    void WriteInstance(IWbemClassObject* instance, LONG flags, bool create, IWbemClassObject* current,
+                       CBntDatabase& database);
     [[noreturn]] void ThrowProperty(int line, HRESULT hr, const wchar_t* message, const CString& property) const;
 
     CWmipClassMapper& m_mapper;

@@ -438,10 +438,15 @@ bool CWmipSegmentSourceFilter::Admits(const CAcsUser& user, const CWMITypeInfo& 
 
 const CWMITypeInfo* CWmipSegmentSourceFilter::ClassOfJoinedTable(const CString& table, std::vector<CString>* keyColumns)
 {
-    std::vector<CString> columns;
-    const CWMITypeInfo* type = ClassOfTable(table, columns);
+    const CWMITypeInfo* type = ClassesOfTable(table).type;
     if (keyColumns != nullptr)
-        *keyColumns = std::move(columns);
+    {
+        // The class was found because every key of it is a column of this table.
+        keyColumns->clear();
+        if (type != nullptr)
+            for (const auto& [property, key] : type->GetKeyProperties())
+                keyColumns->push_back(key.Mid(key.Find(L'.') + 1));
+    }
     return type;
 }
 

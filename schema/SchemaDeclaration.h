@@ -289,8 +289,8 @@ constexpr SchemaDeclaration DeclareNamedRecord(const wchar_t* className, const w
     return d;
 }
 
-// The same for input parameters of a method. A method checks the records of the framework's
-// road itself, at its permission step (CWmipClassMapper::RequireVisibleNamedRecords).
+// The same for input parameters of a method. The write frame checks the records of the
+// framework's road behind the method's permission step (CWmipClassMapper::RequireVisibleNamedRecords).
 constexpr SchemaDeclaration DeclareNamedRecordParameter(const wchar_t* className, const wchar_t* method,
                                                         const wchar_t* names, const wchar_t* referencedClass,
                                                         const wchar_t* referencedKeys,

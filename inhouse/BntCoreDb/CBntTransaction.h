@@ -11,7 +11,9 @@ class CBntDatabase;
 class CBntTransaction
 {
 public:
-    // Begins a transaction (a savepoint when one is already open). Throws CDBException.
+    // Begins a transaction (a savepoint when one is already open). The outermost level takes the
+    // database's write lock at once (BEGIN IMMEDIATE): what is read inside stays so until it
+    // ends, as no other connection can write meanwhile. Throws CDBException.
     explicit CBntTransaction(CBntDatabase& database);
     // Rolls back when not committed; errors are swallowed (a lost connection has discarded
     // the work already).

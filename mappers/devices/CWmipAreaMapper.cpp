@@ -1,6 +1,7 @@
 #include "mappers/devices/CWmipAreaMapper.h"
 #include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
+#include "framework/CWmipWriteFrame.h"
 
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapper.h"
@@ -56,8 +57,12 @@ LONG CWmipAreaMapper::AreaTypeOf(LONG areaType, LONG panelId)
 HRESULT CWmipAreaMapper::ExecuteMethod(CWmipObjectPath*, const wchar_t* methodName, LONG, IWbemContext*,
                                        IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
+    // A static method with no permission step of its own: its look-ups and the move run in the
+    // write frame, so what they find stays so until the move is written.
     if (methodName != nullptr && CString(kMoveBadge).CompareNoCase(methodName) == 0)
-        return MoveBadge(inParams, sink);
+        return CWmipWriteFrame::RunMethod(
+            *this, nullptr, kMoveBadge, inParams, [](IWbemClassObject*) {},
+            [&](IWbemClassObject*, CBntDatabase&) { return MoveBadge(inParams, sink); });
     return WBEM_E_INVALID_METHOD;
 }
 
@@ -100,7 +105,7 @@ HRESULT CWmipAreaMapper::MoveBadge(IWbemClassObject* inParams, IWbemObjectSink*)
                                                      : WMIHelper::ToDateTimeUTC(utcText);
 
         CAcsUser* user = RequireUser();
-        CBntDatabase* database = user->GetDatabase();
+        CBntDatabase* database = GetDatabase();
 
         // The badge, reader and area are looked for only among what the caller may see: one it
         // may not is answered as one that does not exist. The reader must stand in the segment

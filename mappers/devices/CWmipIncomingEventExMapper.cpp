@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "framework/CWmipMapper.h"
+#include "framework/CWmipWriteFrame.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "hardware/LAcsAccessPanel.h"
@@ -98,11 +99,20 @@ HRESULT CWmipIncomingEventExMapper::ExecuteMethod(CWmipObjectPath*, const wchar_
 {
     if (methodName == nullptr)
         return WBEM_E_INVALID_METHOD;
-    if (CString(kSendIncomingEvent).CompareNoCase(methodName) == 0)
-        return SendIncomingEvent(inParams, sink);
-    if (CString(kAcknowledgeAlarm).CompareNoCase(methodName) == 0)
-        return AcknowledgeAlarm(inParams, sink);
-    return WBEM_E_INVALID_METHOD;
+    const bool send = CString(kSendIncomingEvent).CompareNoCase(methodName) == 0;
+    if (!send && CString(kAcknowledgeAlarm).CompareNoCase(methodName) != 0)
+        return WBEM_E_INVALID_METHOD;
+    // Static methods without a permission step of their own. Each logged event stands or falls
+    // with its hand-over to the communication server (a level of its own inside the frame), so
+    // the frame keeps what stood whatever the method answers.
+    HRESULT answer = WBEM_E_FAILED;
+    CWmipWriteFrame::RunMethod(
+        *this, nullptr, methodName, inParams, [](IWbemClassObject*) {},
+        [&](IWbemClassObject*, CBntDatabase&) {
+            answer = send ? SendIncomingEvent(inParams, sink) : AcknowledgeAlarm(inParams, sink);
+            return S_OK;
+        });
+    return answer;
 }
 
 bool CWmipIncomingEventExMapper::FillRecord(IWbemClassObject* inParams, bool grant, bool deny, BntMessage& record)

@@ -9,7 +9,6 @@
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCore/CBntIDGenerator.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "mappers/devices/CWmipLogicalDeviceRules.h"
@@ -102,14 +101,13 @@ void CWmipLogicalMapper::WriteInTransaction(IWbemClassObject* instance, LONG fla
 {
     if (instance == nullptr)
         throw CWMIException(m_traits.source, __LINE__, WBEM_E_INVALID_PARAMETER);
-    CBntDatabase& database = RequireConnection();
     const bool modify = (flags & WBEM_FLAG_UPDATE_ONLY) != 0;
     const Operation operation = modify ? Operation::Modify : Operation::Add;
     // The notice is prepared inside the write, so a failure to prepare it takes the write back;
     // it leaves for the servers only once the write has committed.
-    CBntTransaction transaction(database);
-    write(database, modify);
-    LogTransaction(operation, instance);
-    AfterWriteInstance(operation, instance);
-    transaction.Commit();
+    OpenOwnPut(instance, flags, OwnPutOpening::kPermission, [&](CBntDatabase& database) {
+        write(database, modify);
+        LogTransaction(operation, instance);
+        AfterWriteInstance(operation, instance);
+    });
 }

@@ -86,10 +86,11 @@ protected:
     // the next id of idType, written into the instance's "ID" and answered.
     LONG AddWithNewId(IWbemClassObject* instance, LONG idType);
 
-    // Refuses a null instance or a missing connection, then runs `write` (told whether the
-    // flags ask for a modify), the audit, AfterWriteInstance (the servers' notice) and the
-    // commit in one transaction, so two writers cannot both pass the name check and the notice
-    // leaves only with a committed write.
+    // Refuses a null instance, then opens the put with OpenOwnPut (the write frame: the
+    // permission alone, the records the instance names) and runs `write` (told whether the flags
+    // ask for a modify), the audit, AfterWriteInstance (the servers' notice) and the commit in its
+    // one transaction, so two writers cannot both pass the name check and the notice leaves only
+    // with a committed write.
     void WriteInTransaction(IWbemClassObject* instance, LONG flags,
                             const std::function<void(CBntDatabase& database, bool modify)>& write);
 

@@ -6,10 +6,10 @@
 #include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipWriteFrame.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -123,82 +123,86 @@ CWmipAccessGroupMapper::CWmipAccessGroupMapper(const CAcsUser* user, IWbemContex
 HRESULT CWmipAccessGroupMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
                                               IWbemClassObject* inParams, IWbemObjectSink*)
 {
-    const ComPtr<IWbemClassObject> instance = CWmipAccessRules::RequireInstance(*this, path);
-    if (CString(methodName != nullptr ? methodName : L"").CompareNoCase(kMethodName) != 0)
+    if (path == nullptr || CString(methodName != nullptr ? methodName : L"").CompareNoCase(kMethodName) != 0)
+    {
+        CWmipAccessRules::RequireInstance(*this, path);
         return WBEM_E_METHOD_NOT_IMPLEMENTED;
-    return AssignGroup(instance.Get(), inParams);
+    }
+    return AssignGroup(path, inParams);
 }
 
-HRESULT CWmipAccessGroupMapper::AssignGroup(IWbemClassObject* group, IWbemClassObject* inParams)
+HRESULT CWmipAccessGroupMapper::AssignGroup(CWmipObjectPath* path, IWbemClassObject* inParams)
 {
-    const HRESULT allowed = CanPerformOperation(Permission::kAssignAccessLevels, group);
-    if (allowed == WBEM_E_ACCESS_DENIED)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_ACCESS_DENIED, CWmipMessages::kAccessDenied);
-    if (FAILED(allowed))
-        throw CWMIException(kSourceFile, __LINE__, allowed);
-    CAcsUser* user = RequireUser();
-    const LONG groupId = CWmipAccessRules::NumberOr(group, L"ID", 0);
-    const LONG badgeKey = CWmipAccessRules::NumberOr(inParams, L"BadgeKey", 0);
-    const bool segmented = user->GetSystemOptions().SegmentsInUse();
     CWmipAccessRules::Badge badge;
     try
     {
-        // The limits are counted and the levels written in one transaction, so a concurrent
-        // assignment to the same badge cannot slip past them.
-        CBntTransaction transaction(*GetDatabase());
-        const CAcsUser& connection = *GetDatabaseUser();
-        badge = CWmipAccessRules::ReadAssignableBadge(*this, badgeKey);
-        CBntAssignedAcLvlList groupList;
-        CBntAssignedAcLvlList badgeList;
-        const CBntAcsDBMgrCardholder manager(&connection);
-        if (!manager.GetAccessLevelsForGroup(groupList, groupId) ||
-            !manager.GetAccessLevelsForBadge(badgeList, badgeKey, false, false))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipMessages::kInvalidProperty, L"ID");
-        std::vector<Level> groupLevels = groupList.GetEntries();
-        for (const Level& level : groupLevels)
-            CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel", {{L"ID", level.levelId}}, L"ID");
-        std::vector<Level> badgeLevels = badgeList.GetEntries();
-        if (!segmented)
-        {
-            // Without segments every level falls under the one system-wide tally.
-            for (Level& level : groupLevels)
-                level.segmentId = kNoSegmentsKey;
-            for (Level& level : badgeLevels)
-                level.segmentId = kNoSegmentsKey;
-        }
-        const std::vector<Level> levels = SelectLevels(
-            groupLevels, badgeLevels, [&](LONG key) { return CWmipAccessRules::FindSegmentUnit(*user, key); });
-        if (levels.empty())
-            return WBEM_E_FAILED;
-        // Only the levels being added are checked against the badge's: a group level the badge
-        // already holds does not overlap with itself.
-        CBntAssignedAcLvlList added;
-        for (std::size_t i = badgeLevels.size(); i < levels.size(); ++i)
-            added.Add(levels[i]);
-        if (IWmipUserEntry* entry = GetUserEntry();
-            entry != nullptr && !entry->CanOnityILSLevelBeAssigned(badgeList, added))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kGroupReaderOverlap);
-        CBntAssignedAcLvlList newList;
-        for (const Level& level : levels)
-            newList.Add(level);
-        CWmipAccessRules::AssignLevels(connection, badge, newList);
-        if (user->GetSystemOptions().ServerType() != 0)
-        {
-            const COleDateTime now = COleDateTime::GetCurrentTime();
-            CBntCardholderTrans replication(kBadgeReplicationKind, 0, &now);
-            replication.SetOperation(kAssignGroupReplicationOperation);
-            replication.SetPersonID(badge.personId);
-            replication.SetBadge(badge.key, badge.id, badge.issueCode);
-            LogReplication(replication);
-        }
-        CString name;
-        WMIHelper::GetString(group, L"Name", name);
-        CString text;
-        text.FormatMessage(L"Fluxmere: request to assign access group %1 to badgekey %2!d!", name, badgeKey);
-        if (!user->LogTransToDB(kAssignGroupOperation, kBadgeAuditObject, text, GetDatabase()))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotWritten);
-        transaction.Commit();
+        // The group is read, the limits are counted and the levels written in the write frame's
+        // one transaction, so a concurrent assignment to the same badge cannot slip past them,
+        // nor a badge or group leave the caller's segments before they are written.
+        const HRESULT written = CWmipWriteFrame::RunMethod(
+            *this, path, kMethodName, inParams,
+            [&](IWbemClassObject* group) { RequirePermission(Permission::kAssignAccessLevels, group); },
+            [&](IWbemClassObject* group, CBntDatabase&) -> HRESULT {
+                CAcsUser* user = RequireUser();
+                const LONG groupId = CWmipAccessRules::NumberOr(group, L"ID", 0);
+                const LONG badgeKey = CWmipAccessRules::NumberOr(inParams, L"BadgeKey", 0);
+                const bool segmented = user->GetSystemOptions().SegmentsInUse();
+                const CAcsUser& connection = *GetDatabaseUser();
+                badge = CWmipAccessRules::ReadAssignableBadge(*this, badgeKey);
+                CBntAssignedAcLvlList groupList;
+                CBntAssignedAcLvlList badgeList;
+                const CBntAcsDBMgrCardholder manager(&connection);
+                if (!manager.GetAccessLevelsForGroup(groupList, groupId) ||
+                    !manager.GetAccessLevelsForBadge(badgeList, badgeKey, false, false))
+                    CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                                  CWmipMessages::kInvalidProperty, L"ID");
+                std::vector<Level> groupLevels = groupList.GetEntries();
+                for (const Level& level : groupLevels)
+                    CWmipAccessRules::RequireVisible(*this, L"Bnt_AccessLevel", {{L"ID", level.levelId}}, L"ID");
+                std::vector<Level> badgeLevels = badgeList.GetEntries();
+                if (!segmented)
+                {
+                    // Without segments every level falls under the one system-wide tally.
+                    for (Level& level : groupLevels)
+                        level.segmentId = kNoSegmentsKey;
+                    for (Level& level : badgeLevels)
+                        level.segmentId = kNoSegmentsKey;
+                }
+                const std::vector<Level> levels = SelectLevels(
+                    groupLevels, badgeLevels, [&](LONG key) { return CWmipAccessRules::FindSegmentUnit(*user, key); });
+                if (levels.empty())
+                    return WBEM_E_FAILED;
+                // Only the levels being added are checked against the badge's: a group level the badge
+                // already holds does not overlap with itself.
+                CBntAssignedAcLvlList added;
+                for (std::size_t i = badgeLevels.size(); i < levels.size(); ++i)
+                    added.Add(levels[i]);
+                if (IWmipUserEntry* entry = GetUserEntry();
+                    entry != nullptr && !entry->CanOnityILSLevelBeAssigned(badgeList, added))
+                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kGroupReaderOverlap);
+                CBntAssignedAcLvlList newList;
+                for (const Level& level : levels)
+                    newList.Add(level);
+                CWmipAccessRules::AssignLevels(connection, badge, newList);
+                if (user->GetSystemOptions().ServerType() != 0)
+                {
+                    const COleDateTime now = COleDateTime::GetCurrentTime();
+                    CBntCardholderTrans replication(kBadgeReplicationKind, 0, &now);
+                    replication.SetOperation(kAssignGroupReplicationOperation);
+                    replication.SetPersonID(badge.personId);
+                    replication.SetBadge(badge.key, badge.id, badge.issueCode);
+                    LogReplication(replication);
+                }
+                CString name;
+                WMIHelper::GetString(group, L"Name", name);
+                CString text;
+                text.FormatMessage(L"Fluxmere: request to assign access group %1 to badgekey %2!d!", name, badgeKey);
+                if (!user->LogTransToDB(kAssignGroupOperation, kBadgeAuditObject, text, GetDatabase()))
+                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotWritten);
+                return S_OK;
+            });
+        if (FAILED(written))
+            return written;
     }
     catch (const CDBException& e)
     {

@@ -39,5 +39,5 @@ public:
         const std::function<const CSegmentUnit*(LONG segmentKey)>& unitOf);
 
 private:
-    HRESULT AssignGroup(IWbemClassObject* group, IWbemClassObject* inParams);
+    HRESULT AssignGroup(CWmipObjectPath* path, IWbemClassObject* inParams);
 };

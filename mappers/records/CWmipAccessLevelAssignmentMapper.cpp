@@ -9,7 +9,6 @@
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -78,18 +77,17 @@ COleDateTime CWmipAccessLevelAssignmentMapper::ReadDate(IWbemClassObject* instan
 
 HRESULT CWmipAccessLevelAssignmentMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
 {
-    CBntDatabase& database = OpenOwnPut(instance, flags, OwnPutOpening::kPermissionWithInstance);
-    const CAcsUser* user = RequireUser();
-    CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
     CWmipAccessRules::Badge badge;
     try
     {
-        CBntTransaction transaction(database);
-        badge = Assign(instance, *user);
-        LogTransaction(Operation::Modify, instance);
-        CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"PutInstance: AfterWriteInstance.");
-        AfterWriteInstance(Operation::Add, instance);
-        transaction.Commit();
+        OpenOwnPut(instance, flags, OwnPutOpening::kPermissionWithInstance, [&](CBntDatabase&) {
+            const CAcsUser* user = RequireUser();
+            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"Passed all authorization checks.");
+            badge = Assign(instance, *user);
+            LogTransaction(Operation::Modify, instance);
+            CWMIDebugLog::LogInfo(kSourceFile, __LINE__, L"PutInstance: AfterWriteInstance.");
+            AfterWriteInstance(Operation::Add, instance);
+        });
     }
     catch (const CDBException& e)
     {

@@ -3,9 +3,9 @@
 #include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipWriteFrame.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -161,16 +161,17 @@ HRESULT CWmipAccessRequestMapper::ReadSubmittedUser(IWbemClassObject& instance, 
 HRESULT CWmipAccessRequestMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
                                                 IWbemClassObject* inParams, IWbemObjectSink*)
 {
-    const ComPtr<IWbemClassObject> instance = CWmipAccessRules::RequireInstance(*this, path);
     const CString name(methodName != nullptr ? methodName : L"");
     for (const StageMethod& method : kMethods)
     {
-        if (name.CompareNoCase(method.name) == 0)
-        {
-            CanChangeStage(instance.Get());
-            return ChangeStage(instance.Get(), inParams, method.stage);
-        }
+        if (path != nullptr && name.CompareNoCase(method.name) == 0)
+            return CWmipWriteFrame::RunMethod(
+                *this, path, method.name, inParams, [&](IWbemClassObject* instance) { CanChangeStage(instance); },
+                [&](IWbemClassObject* instance, CBntDatabase&) {
+                    return ChangeStage(instance, inParams, method.stage);
+                });
     }
+    CWmipAccessRules::RequireInstance(*this, path);
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
@@ -229,9 +230,8 @@ HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemC
     CBntDatabase* database = GetDatabase();
     try
     {
-        // The stored row is read and stamped in one transaction: the status that is checked is
-        // the one the stamp replaces, whatever another caller did since the instance was read.
-        CBntTransaction transaction(*database);
+        // The stored row is read and stamped in the write frame's one transaction: the status
+        // that is checked is the one the stamp replaces, whatever another caller did before.
         CDynamicRecordset request(database);
         request.SetTable(L"ACCESS_REQUEST");
         request.AddAllColumnsToSet(L"ACCESS_REQUEST");
@@ -260,7 +260,6 @@ HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemC
         if (!user->LogTransToDB(stage == Submitted ? Operation::Add : Operation::Modify, kRequestAuditObject, text,
                                 database))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotWritten);
-        transaction.Commit();
     }
     catch (const CDBException& e)
     {

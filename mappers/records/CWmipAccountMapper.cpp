@@ -9,7 +9,6 @@
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCore/CUserAction.h"
-#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntDirectories/Directory.h"
@@ -96,28 +95,26 @@ void CWmipAccountMapper::CheckPersonAccountAccess(IWbemClassObject* instance)
 HRESULT CWmipAccountMapper::PutInstance(IWbemClassObject* instance, LONG flags, CString& path)
 {
     // A link is only ever created: an update-only put meets the unsupported modify.
-    CBntDatabase& database = OpenOwnPut(instance, flags, OwnPutOpening::kPermissionThenGenerated);
-
-    const LONG directoryId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"DirectoryID");
-    const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");
-    _variant_t accountValue;
-    if (FAILED(WMIHelper::GetVariant(instance, L"AccountID", &accountValue.GetVARIANT())) ||
-        IsEmptyValue(accountValue.GetVARIANT()))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL, CWmipMessages::kRequiredProperty,
-                                      L"AccountID");
-    // The value checks of every write hold here too (AccountID is at most 128 characters).
-    if (FAILED(IsValidValue(instance, L"AccountID", accountValue.GetVARIANT())))
-        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER, CWmipMessages::kInvalidProperty,
-                                      L"AccountID");
-    CString accountId;
-    WMIHelper::GetString(instance, L"AccountID", accountId);
-
     LONG key = 0;
     try
     {
-        CBntTransaction transaction(database);
-        key = Link(instance, directoryId, personId, accountId);
-        transaction.Commit();
+        OpenOwnPut(instance, flags, OwnPutOpening::kPermissionThenGenerated, [&](CBntDatabase&) {
+            const LONG directoryId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"DirectoryID");
+            const LONG personId = CWmipRecordChecks::RequireNumber(kSourceFile, instance, L"PersonID");
+            _variant_t accountValue;
+            if (FAILED(WMIHelper::GetVariant(instance, L"AccountID", &accountValue.GetVARIANT())) ||
+                IsEmptyValue(accountValue.GetVARIANT()))
+                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_ILLEGAL_NULL,
+                                              CWmipMessages::kRequiredProperty, L"AccountID");
+            // The value checks of every write hold here too (AccountID is at most 128 characters).
+            if (FAILED(IsValidValue(instance, L"AccountID", accountValue.GetVARIANT())))
+                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                              CWmipMessages::kInvalidProperty, L"AccountID");
+            CString accountId;
+            WMIHelper::GetString(instance, L"AccountID", accountId);
+
+            key = Link(instance, directoryId, personId, accountId);
+        });
     }
     catch (const CDBException& e)
     {

@@ -125,7 +125,8 @@ private:
 
     // The methods and the work after a write.
     HRESULT AddBadge(IWbemClassObject* inParams, IWbemObjectSink* sink);
-    HRESULT AssignAccessLevel(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
+    // AssignAccessLevel on the badge the path names, read in the write frame as the caller.
+    HRESULT AssignAccessLevel(CWmipObjectPath* path, IWbemClassObject* inParams, IWbemObjectSink* sink);
     void AssignDefaultAccessLevels(IWbemClassObject* instance);
 
     // Per request, in this order: the cached badge type and person; whether GetDefaultValue

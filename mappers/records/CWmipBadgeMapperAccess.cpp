@@ -1,16 +1,18 @@
 // CWmipBadgeMapper::AssignAccessLevel: links a badge to further access levels under the
-// per-segment limits of its segment units. The checks and the links run in one transaction of
-// the mapper's connection: a level that breaks a limit fails the whole call before anything is
-// written, and two concurrent calls cannot both pass a limit.
+// per-segment limits of its segment units. The read of the badge as the caller, the permission
+// step, the checks and the links run in the write frame, one transaction of the mapper's
+// connection: a badge moved out of the caller's segments before it is not found, a level that
+// breaks a limit fails the whole call before anything is written, and two concurrent calls
+// cannot both pass a limit.
 #include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 #include "mappers/records/CWmipBadgeMapper.h"
 #include "mappers/records/helpers/CWmipAccessRules.h"
 
+#include "framework/CWmipWriteFrame.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
-#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntCoreDb/CRowCountSet.h"
@@ -101,109 +103,116 @@ std::optional<LONG> SegmentOfLevel(CBntDatabase* database, LONG level)
 
 }  // namespace
 
-HRESULT CWmipBadgeMapper::AssignAccessLevel(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink*)
+HRESULT CWmipBadgeMapper::AssignAccessLevel(CWmipObjectPath* path, IWbemClassObject* inParams, IWbemObjectSink*)
 {
-    const HRESULT anyLevel = CanPerformOperation(Permission::kAssignAccessLevels, instance);
-    if (FAILED(anyLevel) && anyLevel != WBEM_E_ACCESS_DENIED)
-        throw CWMIException(kSourceFile, __LINE__, anyLevel);
-    const bool mayAssignAny = SUCCEEDED(anyLevel);
-    CAcsUser* user = RequireUser();
+    bool mayAssignAny = false;
     const CBntAcsDBMgrCardholder manager(GetDatabaseUser());
     try
     {
-        LONG badgeKey = 0;
-        LONG personId = 0;
-        LONGLONG id = 0;
-        LONG type = 0;
-        LONG issueCode = 0;
-        WMIHelper::GetNumber(instance, L"BADGEKEY", badgeKey);
-        WMIHelper::GetNumber(instance, L"PERSONID", personId);
-        WMIHelper::GetNumber64(instance, L"ID", id);
-        WMIHelper::GetNumber(instance, L"TYPE", type);
-        WMIHelper::GetNumber(instance, L"ISSUECODE", issueCode);
+        return CWmipWriteFrame::RunMethod(
+            *this, path, L"AssignAccessLevel", inParams,
+            [&](IWbemClassObject* instance) {
+                const HRESULT anyLevel = CanPerformOperation(Permission::kAssignAccessLevels, instance);
+                if (FAILED(anyLevel) && anyLevel != WBEM_E_ACCESS_DENIED)
+                    throw CWMIException(kSourceFile, __LINE__, anyLevel);
+                mayAssignAny = SUCCEEDED(anyLevel);
+            },
+            [&](IWbemClassObject* instance, CBntDatabase&) {
+                CAcsUser* user = RequireUser();
+                LONG badgeKey = 0;
+                LONG personId = 0;
+                LONGLONG id = 0;
+                LONG type = 0;
+                LONG issueCode = 0;
+                WMIHelper::GetNumber(instance, L"BADGEKEY", badgeKey);
+                WMIHelper::GetNumber(instance, L"PERSONID", personId);
+                WMIHelper::GetNumber64(instance, L"ID", id);
+                WMIHelper::GetNumber(instance, L"TYPE", type);
+                WMIHelper::GetNumber(instance, L"ISSUECODE", issueCode);
 
-        CBntTransaction transaction(*GetDatabase());
-        if (manager.BadgeTypeIsDisposable(type))
-            Refuse(__LINE__, CWmipMessages::kDisposableBadge);
-        CBntAssignedAcLvlList list;
-        manager.GetAccessLevelsForBadge(list, badgeKey, false, false);
-        if (inParams == nullptr)
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipMessages::kInvalidProperty, L"LevelIn");
-        _variant_t levelIn;
-        if (FAILED(inParams->Get(L"LevelIn", 0, &levelIn, nullptr, nullptr)))
-            CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                          CWmipMessages::kInvalidProperty, L"LevelIn");
-        const std::vector<LONG> levels = LevelsOf(levelIn);
-        int added = 0;
-        for (const LONG level : levels)
-        {
-            if (!mayAssignAny && !ManagesLevel(GetDatabase(), user->GetUserID(), level))
-                throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
-            // The level is looked up as the caller: one it may not see is one that is not there.
-            const std::optional<LONG> segment = CallerCanSee(L"Bnt_AccessLevel", {{L"ID", level}})
-                                                    ? SegmentOfLevel(GetDatabase(), level)
-                                                    : std::nullopt;
-            if (!segment)
-                CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
-                                              CWmipMessages::kInvalidProperty, L"AccessLevelID");
-            bool duplicate = false;
-            LONG standard = 0;
-            LONG temporary = 0;
-            for (const CBntAssignedAcLvlList::Entry& entry : list.GetEntries())
-            {
-                if (entry.segmentId != *segment)
-                    continue;
-                duplicate = duplicate || entry.levelId == level;
-                (entry.IsTemporary() ? temporary : standard) += 1;
-            }
-            if (duplicate)
-            {
-                CString line;
-                line.Format(L"The specified access level assignment with access level ID %d already exists.", level);
-                CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
-                continue;
-            }
-            const CSegmentUnit* unit = FindSegmentUnit(*segment);
-            if (unit == nullptr)
-                Refuse(__LINE__, CWmipMessages::kNoSegmentUnit);
-            const CWmipAccessRules::SegmentLimit broken = CWmipAccessRules::BrokenLimit(
-                *unit, id, CWmipAccessRules::SegmentLevels{standard, temporary, CWmipAccessRules::NewLevel::kStandard});
-            if (broken != CWmipAccessRules::SegmentLimit::kNone)
-                Refuse(__LINE__, CWmipAccessRules::LimitMessage(broken));
-            if (IWmipUserEntry* entry = GetUserEntry();
-                entry != nullptr && !entry->CanOnityILSLevelBeAssigned(list, level))
-            {
-                CString line;
-                line.Format(CWmipMessages::kReaderOverlap, level, badgeKey);
-                CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
-                continue;
-            }
-            list.AddStandard(level, *segment);
-            ++added;
-        }
-        if (added == 0)
-            return S_OK;
-        CPerson person(personId, nullptr, -9999, 101);
-        person.Read(GetDatabaseUser(), -1);
-        person.ReadSegmentAssignments(GetDatabaseUser());
-        if (!manager.AssignAccessLevelsToBadge(CBntBadgeKey(badgeKey, id, issueCode), type, list, person))
-            Refuse(__LINE__, CWmipMessages::kLevelsNotAssigned);
-        if (user->GetSystemOptions().ServerType() != 0)
-        {
-            CBntCardholderTrans replication(3, 8, nullptr);
-            replication.SetTime(COleDateTime::GetCurrentTime());
-            replication.SetUserID(user->GetUserID());
-            SetupReplTransaction(replication, Operation::Add, instance);
-            LogReplication(replication);
-        }
-        // An unaudited assignment must not stand: the throw rolls the whole of it back.
-        if (!user->LogTransToDB(Operation::Modify, AuditObject::kAccessAssignment,
-                                GetTransactionValues(Operation::Add, instance), GetDatabase()))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotRecorded);
-        CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
-        transaction.Commit();
-        return S_OK;
+                if (manager.BadgeTypeIsDisposable(type))
+                    Refuse(__LINE__, CWmipMessages::kDisposableBadge);
+                CBntAssignedAcLvlList list;
+                manager.GetAccessLevelsForBadge(list, badgeKey, false, false);
+                if (inParams == nullptr)
+                    CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                                  CWmipMessages::kInvalidProperty, L"LevelIn");
+                _variant_t levelIn;
+                if (FAILED(inParams->Get(L"LevelIn", 0, &levelIn, nullptr, nullptr)))
+                    CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                                  CWmipMessages::kInvalidProperty, L"LevelIn");
+                const std::vector<LONG> levels = LevelsOf(levelIn);
+                int added = 0;
+                for (const LONG level : levels)
+                {
+                    if (!mayAssignAny && !ManagesLevel(GetDatabase(), user->GetUserID(), level))
+                        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAccessDenied);
+                    // The level is looked up as the caller: one it may not see is one that is not there.
+                    const std::optional<LONG> segment = CallerCanSee(L"Bnt_AccessLevel", {{L"ID", level}})
+                                                            ? SegmentOfLevel(GetDatabase(), level)
+                                                            : std::nullopt;
+                    if (!segment)
+                        CWmipRecordChecks::ThrowNamed(kSourceFile, __LINE__, WBEM_E_INVALID_PARAMETER,
+                                                      CWmipMessages::kInvalidProperty, L"AccessLevelID");
+                    bool duplicate = false;
+                    LONG standard = 0;
+                    LONG temporary = 0;
+                    for (const CBntAssignedAcLvlList::Entry& entry : list.GetEntries())
+                    {
+                        if (entry.segmentId != *segment)
+                            continue;
+                        duplicate = duplicate || entry.levelId == level;
+                        (entry.IsTemporary() ? temporary : standard) += 1;
+                    }
+                    if (duplicate)
+                    {
+                        CString line;
+                        line.Format(L"The specified access level assignment with access level ID %d already exists.",
+                                    level);
+                        CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
+                        continue;
+                    }
+                    const CSegmentUnit* unit = FindSegmentUnit(*segment);
+                    if (unit == nullptr)
+                        Refuse(__LINE__, CWmipMessages::kNoSegmentUnit);
+                    const CWmipAccessRules::SegmentLimit broken = CWmipAccessRules::BrokenLimit(
+                        *unit, id,
+                        CWmipAccessRules::SegmentLevels{standard, temporary, CWmipAccessRules::NewLevel::kStandard});
+                    if (broken != CWmipAccessRules::SegmentLimit::kNone)
+                        Refuse(__LINE__, CWmipAccessRules::LimitMessage(broken));
+                    if (IWmipUserEntry* entry = GetUserEntry();
+                        entry != nullptr && !entry->CanOnityILSLevelBeAssigned(list, level))
+                    {
+                        CString line;
+                        line.Format(CWmipMessages::kReaderOverlap, level, badgeKey);
+                        CWMIDebugLog::LogError(kSourceFile, __LINE__, line);
+                        continue;
+                    }
+                    list.AddStandard(level, *segment);
+                    ++added;
+                }
+                if (added == 0)
+                    return S_OK;
+                CPerson person(personId, nullptr, -9999, 101);
+                person.Read(GetDatabaseUser(), -1);
+                person.ReadSegmentAssignments(GetDatabaseUser());
+                if (!manager.AssignAccessLevelsToBadge(CBntBadgeKey(badgeKey, id, issueCode), type, list, person))
+                    Refuse(__LINE__, CWmipMessages::kLevelsNotAssigned);
+                if (user->GetSystemOptions().ServerType() != 0)
+                {
+                    CBntCardholderTrans replication(3, 8, nullptr);
+                    replication.SetTime(COleDateTime::GetCurrentTime());
+                    replication.SetUserID(user->GetUserID());
+                    SetupReplTransaction(replication, Operation::Add, instance);
+                    LogReplication(replication);
+                }
+                // An unaudited assignment must not stand: the throw rolls the whole of it back.
+                if (!user->LogTransToDB(Operation::Modify, AuditObject::kAccessAssignment,
+                                        GetTransactionValues(Operation::Add, instance), GetDatabase()))
+                    throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotRecorded);
+                CWmipBadgeRecord::DownloadBadgeToPanel(id, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
+                return S_OK;
+            });
     }
     catch (const CDBException& e)
     {

@@ -148,12 +148,14 @@ HRESULT CWmipBadgeMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* me
     const CString name(methodName != nullptr ? methodName : L"");
     if (name.CompareNoCase(L"AddBadge") == 0)
         return AddBadge(inParams, sink);
-    ComPtr<IWbemClassObject> instance;
-    instance.Attach(path != nullptr ? GetCurrentInstance(path) : nullptr);
-    if (instance == nullptr)
+    if (path == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     if (name.CompareNoCase(L"AssignAccessLevel") == 0)
-        return AssignAccessLevel(instance.Get(), inParams, sink);
+        return AssignAccessLevel(path, inParams, sink);
+    ComPtr<IWbemClassObject> instance;
+    instance.Attach(GetCurrentInstance(path));
+    if (instance == nullptr)
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 

@@ -3,6 +3,7 @@
 #include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipWriteFrame.h"
 #include "framework/WMIHelper.h"
 #include "hardware/ClslRPCServerProxy.h"
 #include "inhouse/BntAccessSets/CLinkageServerHostWorkstationJoinSet.h"
@@ -32,25 +33,25 @@ CWmipGuardTourMapper::CWmipGuardTourMapper(const CAcsUser* user, IWbemContext* c
 HRESULT CWmipGuardTourMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
                                             IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
+    if (path != nullptr && methodName != nullptr && CString(methodName).CompareNoCase(kLaunchTourMethod) == 0)
+    {
+        // The server is never asked to launch a tour for a badge the caller may not see, nor for
+        // one that does not exist: the write frame resolves it behind the permission step, and
+        // holds it so until the server has been asked.
+        return CWmipWriteFrame::RunMethod(
+            *this, path, kLaunchTourMethod, inParams,
+            [&](IWbemClassObject* instance) { RequirePermission(Permission::kLaunchGuardTours, instance); },
+            [&](IWbemClassObject* instance, CBntDatabase&) { return LaunchTour(instance, inParams, sink); });
+    }
     ComPtr<IWbemClassObject> instance;
     instance.Attach(GetCurrentInstance(path));
     if (instance == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
-    if (methodName != nullptr && CString(methodName).CompareNoCase(kLaunchTourMethod) == 0)
-        return LaunchTour(instance.Get(), inParams, sink);
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
 HRESULT CWmipGuardTourMapper::LaunchTour(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
-    const HRESULT allowed = CanPerformOperation(Permission::kLaunchGuardTours, instance);
-    if (allowed == WBEM_E_ACCESS_DENIED)
-        throw CWMIException(kSourceFile, __LINE__, allowed, CWmipMessages::kAccessDenied);
-    if (FAILED(allowed))
-        throw CWMIException(kSourceFile, __LINE__, allowed);
-    // The server is never asked to launch a tour for a badge the caller may not see, nor for one
-    // that does not exist.
-    RequireVisibleNamedRecords(inParams, kLaunchTourMethod);
     try
     {
         LONG tourId = 0;

@@ -24,8 +24,9 @@ public:
                           IWbemClassObject* inParams, IWbemObjectSink* sink) override;
 
 private:
-    // Permission 0x100000BA (refusals thrown), then the call and the out-parameter ReturnValue;
-    // the HRESULT of the indication; 0x80041001 for any failure after the permission check.
+    // Behind the write frame's permission step (0x100000BA, refusals thrown) and its check of
+    // the badge: the call and the out-parameter ReturnValue; the HRESULT of the indication;
+    // 0x80041001 for any failure.
     HRESULT LaunchTour(IWbemClassObject* instance, IWbemClassObject* inParams, IWbemObjectSink* sink);
     // The host name of the linkage server of the kept user's database; false when there is none.
     bool FindLinkageServerHost(CString& host);

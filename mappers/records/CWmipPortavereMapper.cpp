@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipPortavereMapper.h"
 
+#include "framework/CWmipWriteFrame.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntUdf/Portavere.h"
 #include "inhouse/BntUdf/PortavereRecommendProperties.h"
@@ -49,10 +50,13 @@ HRESULT CWmipPortavereMapper::ExecuteMethod(CWmipObjectPath*, const wchar_t* met
                                             IWbemClassObject* inParams, IWbemObjectSink* sink)
 {
     const CString name(methodName != nullptr ? methodName : L"");
-    if (name.CompareNoCase(L"LogGrantTransaction") == 0)
-        return Guarded([&] { return LogDecision(true, inParams); });
-    if (name.CompareNoCase(L"LogDenyTransaction") == 0)
-        return Guarded([&] { return LogDecision(false, inParams); });
+    const bool grant = name.CompareNoCase(L"LogGrantTransaction") == 0;
+    if (grant || name.CompareNoCase(L"LogDenyTransaction") == 0)
+        return Guarded([&] {
+            return CWmipWriteFrame::RunMethod(
+                *this, nullptr, methodName, inParams, [](IWbemClassObject*) {},
+                [&](IWbemClassObject*, CBntDatabase&) { return LogDecision(grant, inParams); });
+        });
     if (name.CompareNoCase(kRecommendationMethod) == 0)
         return Guarded([&] { return RecommendationSystemSetting(sink); });
     if (name.CompareNoCase(L"IsGrant") == 0)

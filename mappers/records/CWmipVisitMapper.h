@@ -10,6 +10,7 @@
 // Built per request by its factory; the caller owns it. One request on one thread.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -142,8 +143,13 @@ private:
     static void RunBadgeUpdate(CBntAcsDBMgrVisit& manager, LONG visitorId, std::vector<LONGLONG>& announce);
 
     // The method handlers (CWmipVisitMapperMethods.cpp).
-    HRESULT SignVisitIn(IWbemClassObject* instance, IWbemClassObject* inParams);
-    HRESULT SignVisitOut(IWbemClassObject* instance);
+    // Each on the visit the path names, read in the write frame as the caller.
+    HRESULT SignVisitIn(CWmipObjectPath* path, IWbemClassObject* inParams);
+    HRESULT SignVisitOut(CWmipObjectPath* path, IWbemClassObject* inParams);
+    // The write frame of both: the visit the path names, the caller's right to sign visits
+    // (CheckMethodCaller), then `body`, whose every throw answers as a failed method.
+    HRESULT RunSigning(CWmipObjectPath* path, const wchar_t* method, IWbemClassObject* inParams,
+                       const std::function<void(IWbemClassObject* visit, CAcsUser* user)>& body);
     // The visitor is read with its segments.
     void SignInWithNewBadge(LONG badgeTypeId, const CString& printerName, CAcsUser* user, CVisit& visit,
                             const CPerson& visitor, CBntAcsDBMgrVisit& manager);

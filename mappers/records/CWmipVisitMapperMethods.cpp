@@ -6,12 +6,12 @@
 
 #include "framework/CWmipMessages.h"
 #include "framework/CWmipObjectPath.h"
+#include "framework/CWmipWriteFrame.h"
 #include "framework/IntegerValue.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntBadgeKey.h"
 #include "inhouse/BntCore/CUserAction.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
-#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CLoginQuery.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -102,39 +102,48 @@ LONGLONG AssignedBadgeId(IWbemClassObject* inParams)
 HRESULT CWmipVisitMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,
                                         IWbemClassObject* inParams, IWbemObjectSink*)
 {
+    const CString name(methodName != nullptr ? methodName : L"");
+    if (path != nullptr && name.CompareNoCase(kSignVisitInMethod) == 0)
+        return SignVisitIn(path, inParams);
+    if (path != nullptr && name.CompareNoCase(kSignVisitOutMethod) == 0)
+        return SignVisitOut(path, inParams);
     ComPtr<IWbemClassObject> instance;
     instance.Attach(GetCurrentInstance(path));
     if (instance == nullptr)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
-    const CString name(methodName != nullptr ? methodName : L"");
-    if (name.CompareNoCase(L"SignVisitIn") == 0)
-        return SignVisitIn(instance.Get(), inParams);
-    if (name.CompareNoCase(L"SignVisitOut") == 0)
-        return SignVisitOut(instance.Get());
     return WBEM_E_METHOD_NOT_IMPLEMENTED;
 }
 
 CAcsUser* CWmipVisitMapper::CheckMethodCaller(IWbemClassObject* instance)
 {
-    const HRESULT allowed = CanPerformOperation(Permission::kSignVisits, instance);
-    if (allowed == WBEM_E_ACCESS_DENIED)
-        throw CWMIException(kSourceFile, __LINE__, allowed, CWmipMessages::kAccessDenied);
-    if (FAILED(allowed))
-        throw CWMIException(kSourceFile, __LINE__, allowed);
+    RequirePermission(Permission::kSignVisits, instance);
     return RequireUser();
 }
 
-HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObject* inParams)
+HRESULT CWmipVisitMapper::RunSigning(CWmipObjectPath* path, const wchar_t* method, IWbemClassObject* inParams,
+                                     const std::function<void(IWbemClassObject* visit, CAcsUser* user)>& body)
 {
-    CAcsUser* user = CheckMethodCaller(instance);
-    LONGLONG issuedBadge = 0;
-    std::vector<LONGLONG> changed;
-    try
-    {
-        CBntDatabase* database = GetDatabase();
-        if (database == nullptr)
-            Fail(__LINE__, CWmipMessages::kVisitUnreadable);
-        CBntTransaction transaction(*database);
+    CAcsUser* user = nullptr;
+    return CWmipWriteFrame::RunMethod(
+        *this, path, method, inParams, [&](IWbemClassObject* visit) { user = CheckMethodCaller(visit); },
+        [&](IWbemClassObject* visit, CBntDatabase&) {
+            try
+            {
+                body(visit, user);
+            }
+            catch (...)
+            {
+                return FailedMethod(__LINE__, CString(L"An error occurred in CWmipVisitMapper::") + method);
+            }
+            return S_OK;
+        });
+}
+
+HRESULT CWmipVisitMapper::SignVisitIn(CWmipObjectPath* path, IWbemClassObject* inParams)
+{
+    return RunSigning(path, kSignVisitInMethod, inParams, [&](IWbemClassObject* instance, CAcsUser* user) {
+        LONGLONG issuedBadge = 0;
+        std::vector<LONGLONG> changed;
         const auto manager = SetupVisitManager();
         CString timeIn;
         WMIHelper::GetString(instance, L"TIMEIN", timeIn);
@@ -173,16 +182,11 @@ HRESULT CWmipVisitMapper::SignVisitIn(IWbemClassObject* instance, IWbemClassObje
         }
         RunBadgeUpdate(*manager, visit.GetVisitorID(), changed);
         SendNotice(*manager, visit, 21418, visit.GetName(), NoticeTime(visit.GetTimeIn()));
-        transaction.Commit();
-    }
-    catch (...)
-    {
-        return FailedMethod(__LINE__, L"An error occurred in CWmipVisitMapper::SignVisitIn");
-    }
-    CWmipBadgeRecord::DownloadBadgeToPanel(issuedBadge, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
-    for (const LONGLONG badge : changed)
-        CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
-    return S_OK;
+        // The panels hear of the badges once the sign-in has committed.
+        CWmipBadgeRecord::DownloadBadgeToPanel(issuedBadge, CWmipBadgeRecord::kAdded, CWmipBadgeRecord::kNoUseLimit);
+        for (const LONGLONG badge : changed)
+            CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kChanged, CWmipBadgeRecord::kNoUseLimit);
+    });
 }
 
 void CWmipVisitMapper::SignInWithNewBadge(LONG badgeTypeId, const CString& printerName, CAcsUser* user, CVisit& visit,
@@ -263,16 +267,10 @@ LONG CWmipVisitMapper::GetBadgeTypeOfBadge(LONGLONG badgeId)
     }
 }
 
-HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
+HRESULT CWmipVisitMapper::SignVisitOut(CWmipObjectPath* path, IWbemClassObject* inParams)
 {
-    CheckMethodCaller(instance);
-    std::vector<LONGLONG> signedOut;
-    try
-    {
-        CBntDatabase* database = GetDatabase();
-        if (database == nullptr)
-            Fail(__LINE__, CWmipMessages::kVisitNotRead);
-        CBntTransaction transaction(*database);
+    return RunSigning(path, kSignVisitOutMethod, inParams, [&](IWbemClassObject* instance, CAcsUser*) {
+        std::vector<LONGLONG> signedOut;
         CVisit visit = VisitOf(instance);
         if (!visit.Read(GetDatabaseUser(), visit.GetID()).IsSuccess())
             Fail(__LINE__, CWmipMessages::kVisitNotRead);
@@ -293,13 +291,8 @@ HRESULT CWmipVisitMapper::SignVisitOut(IWbemClassObject* instance)
             throw;
         }
         SendNotice(*manager, visit, 21419, visit.GetName(), NoticeTime(visit.GetTimeOut()));
-        transaction.Commit();
-    }
-    catch (...)
-    {
-        return FailedMethod(__LINE__, L"An error occurred in CWmipVisitMapper::SignVisitOut");
-    }
-    for (const LONGLONG badge : signedOut)
-        CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
-    return S_OK;
+        // The panels hear of the badges once the sign-out has committed.
+        for (const LONGLONG badge : signedOut)
+            CWmipBadgeRecord::DownloadBadgeToPanel(badge, CWmipBadgeRecord::kRemoved, CWmipBadgeRecord::kNoUseLimit);
+    });
 }

@@ -15,6 +15,7 @@
 #include "tests/e2e/DoorTest.h"
 #include "tests/isolation/BusDoor.h"
 #include "tests/isolation/NamedRecordSweep.h"
+#include "tests/roads/RoadReasons.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/IntegerArray.h"
 #include "tests/support/PropertyText.h"
@@ -191,21 +192,6 @@ const std::map<std::wstring, OwnRoad>& OwnRoads()
         {L"Bnt_IncomingEvent.AcknowledgeAlarm: PanelID", {"ok", "ok", true}},
     };
     return roads;
-}
-
-// The answer's code and text, without the place that raised it.
-std::string Reason(const std::string& answer)
-{
-    static const std::regex place(R"( \| \S+\(\d+\): )");
-    return std::regex_replace(answer, place, " | ");
-}
-
-// The text of an answer without its code ("ok" for success), to compare the doors' answers.
-std::string ReasonText(const std::string& answer)
-{
-    const std::string reason = Reason(answer);
-    const std::size_t bar = reason.find(" | ");
-    return bar == std::string::npos ? reason : reason.substr(bar + 3);
 }
 
 // The values as the bus takes them: a date in the door's own form.

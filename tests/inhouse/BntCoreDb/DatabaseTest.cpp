@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <atomic>
 #include <fstream>
@@ -120,6 +121,31 @@ TEST_F(Database, TransactionGuardRollsBackUnlessCommitted)
         EXPECT_EQ(StateOf([&] { transaction.Commit(); }), L"HY010");
     }
     EXPECT_EQ(CountRows(m_db, L"READER"), 4);
+}
+
+// A write frame's checks read inside its transaction: the write lock is taken when the
+// transaction begins, before its first read, so no other connection can change a row between a
+// check and the write that follows it. Another connection (without a busy time, so it is
+// answered at once) is refused from the start of the transaction to its end.
+TEST_F(Database, ATransactionHoldsTheWriteLockFromItsBeginning)
+{
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2((m_home / "test.db").string().c_str(), &other, SQLITE_OPEN_READWRITE, nullptr),
+              SQLITE_OK);
+    const auto move = [&] {
+        return sqlite3_exec(other, "UPDATE READER SET NAME = 'moved' WHERE PANELID = 1", nullptr, nullptr, nullptr);
+    };
+    {
+        CBntTransaction transaction(m_db);
+        EXPECT_EQ(move(), SQLITE_BUSY);
+        EXPECT_EQ(CountRows(m_db, L"READER"), 6);
+        EXPECT_EQ(move(), SQLITE_BUSY);
+        m_db.ExecuteSQL(L"DELETE FROM READER WHERE PANELID = ?", {2});
+        transaction.Commit();
+    }
+    EXPECT_EQ(move(), SQLITE_OK);
+    EXPECT_EQ(sqlite3_changes(other), 2);
+    sqlite3_close(other);
 }
 
 TEST_F(Database, FailedStatementInsideATransactionLeavesNothingHalfWritten)

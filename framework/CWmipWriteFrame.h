@@ -1,0 +1,57 @@
+// CWmipWriteFrame: the one frame of every write a request makes (the framework's put and delete,
+// a mapper's own put, every method that writes or acts on a record). It takes the mapper's
+// connection with the write lock (CBntTransaction: BEGIN IMMEDIATE), and inside that one
+// transaction runs the opening step (the read of the record the request acts on and the
+// permission step), the records the request names (CWmipClassMapper::RequireVisibleNamedRecords),
+// then the write step (the mapper's own checks and every row). What the write tells the outside
+// world is handed to CBntCommitQueue::Defer inside it and leaves only after the commit.
+//
+// So the caller's authority over every record it names is decided under the same lock as the
+// rows it writes: a record moved out of the caller's segments before the frame takes the lock
+// answers as hidden, and no other writer can move it between the check and the write. A frame
+// opened inside another (a nested mapper's write) is a savepoint of the outer transaction.
+//
+// Stateless: each Run is one request on the calling thread; the test hook is process-wide and
+// guarded by its own lock.
+#pragma once
+
+#include "platform/win32/WinTypes.h"
+
+#include <functional>
+
+class CBntDatabase;
+class CWmipClassMapper;
+class CWmipObjectPath;
+class IWbemClassObject;
+
+class CWmipWriteFrame
+{
+public:
+    using Opening = std::function<void()>;
+    using Write = std::function<HRESULT(CBntDatabase& database)>;
+    using MethodOpening = std::function<void(IWbemClassObject* instance)>;
+    using MethodWrite = std::function<HRESULT(IWbemClassObject* instance, CBntDatabase& database)>;
+
+    // Runs one write on the mapper's connection: the write lock, `opening`, the records `named`
+    // names (of the instance's properties for a null method, else of the method's input
+    // parameters; null names none), `write`, and the commit when `write` succeeds. A failed
+    // HRESULT from `write`, or a throw from any step, rolls everything back. Returns what
+    // `write` returned. Throws CWMIException 0x80041001 CWmipMessages::kNoConnection without a
+    // connection, and whatever a step or the database throws (the caller turns a CDBException
+    // into its own answer).
+    static HRESULT Run(CWmipClassMapper& mapper, const Opening& opening, IWbemClassObject* named, const wchar_t* method,
+                       const Write& write);
+
+    // A method: the same, with the record the path names read first inside the transaction as
+    // the caller (GetCurrentInstance): one it may not see, like one that does not exist, answers
+    // 0x80041002 CWmipMessages::kNotFound. A null path is a static method: no record is read and
+    // the steps get a null instance. The instance handed to the steps lives until Run returns.
+    static HRESULT RunMethod(CWmipClassMapper& mapper, CWmipObjectPath* path, const wchar_t* method,
+                             IWbemClassObject* inParams, const MethodOpening& opening, const MethodWrite& write);
+
+    // Test hook; never called by the system. Until it is cleared (null), every outermost frame
+    // runs `hook` after the request has been read and before the frame takes the write lock: the
+    // last moment another writer can change what the frame decides on. A request that split its
+    // checks and its write over two frames would meet it between them.
+    static void TestHookBeforeLock(std::function<void()> hook);
+};
