@@ -35,13 +35,14 @@ CBntDatabase::~CBntDatabase()
 
 CString CBntDatabase::GetDSNFromINI()
 {
-    const std::wstring file = ProvixaHome::PathOf(kIniFileName).wstring();
+    // The profile calls find a bare name in the home; the home's path is bytes, which no wide
+    // text need carry.
     // Room for one character beyond the limit and the NUL: a value that fills it was cut short
     // (or is too long) and would name the wrong database, so the answer is a text that Open
     // refuses rather than the default database.
     std::wstring buffer(kMaxDataSourceLength + 2, L'\0');
     const DWORD length = GetPrivateProfileStringW(kIniSection, kIniKey, L"", buffer.data(),
-                                                  static_cast<DWORD>(buffer.size()), file.c_str());
+                                                  static_cast<DWORD>(buffer.size()), kIniFileName);
     if (length > kMaxDataSourceLength)
         return CString();
     CString dataSource(buffer.c_str(), static_cast<int>(length));

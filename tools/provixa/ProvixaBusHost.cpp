@@ -446,7 +446,7 @@ std::string ProvixaBusHost::Usage()
 }
 
 int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std::istream& in, std::ostream& out,
-                        std::ostream& err)
+                        std::ostream& err, ProvixaLineWriter& notes)
 {
     if (args.empty() || std::find(args.begin(), args.end(), "--help") != args.end())
     {
@@ -479,7 +479,7 @@ int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std
     // The simulated servers' calls go to the error stream: the bus answers are JSON lines.
     std::unique_ptr<ProvixaSimulation> simulation;
     if (simulate)
-        simulation = std::make_unique<ProvixaSimulation>(err);
+        simulation = std::make_unique<ProvixaSimulation>(notes);
     ProvixaBusWrapper wrapper(out);
     CCorvessaBaseApp app;
     const CModuleStateSwitch current(&app);

@@ -105,16 +105,17 @@ bool WriteRegistry(std::string* report)
 
 bool WriteDataSource(std::string* report)
 {
-    const std::wstring file = ProvixaHome::PathOf(CBntDatabase::kIniFileName).wstring();
+    // By its bare name, which the profile calls find in the home: the home's path is bytes.
+    const wchar_t* const file = CBntDatabase::kIniFileName;
     wchar_t present[2] = {};
-    if (GetPrivateProfileStringW(CBntDatabase::kIniSection, CBntDatabase::kIniKey, L"", present, 2, file.c_str()) > 0)
+    if (GetPrivateProfileStringW(CBntDatabase::kIniSection, CBntDatabase::kIniKey, L"", present, 2, file) > 0)
     {
         *report += "ACS.INI kept\n";
         return true;
     }
-    if (!WritePrivateProfileStringW(CBntDatabase::kIniSection, CBntDatabase::kIniKey, kDataSource, file.c_str()))
+    if (!WritePrivateProfileStringW(CBntDatabase::kIniSection, CBntDatabase::kIniKey, kDataSource, file))
     {
-        *report = "cannot write " + ProvixaText::ToUtf8(file);
+        *report = "cannot write " + ProvixaHome::PathOf(file).string();
         return false;
     }
     *report += "ACS.INI written\n";

@@ -289,19 +289,6 @@ std::string ProvixaOutput::Json(IWbemClassObject* object)
     return object == nullptr ? "null" : ObjectJson(object, 0);
 }
 
-std::string ProvixaOutput::List(const std::vector<ComPtr<IWbemClassObject>>& objects, bool json)
-{
-    std::string result = json ? "[" : "";
-    for (std::size_t i = 0; i < objects.size(); ++i)
-    {
-        if (json)
-            result += (i == 0 ? "" : ",") + Json(objects[i].Get());
-        else
-            result += (i == 0 ? "" : "\n") + Text(objects[i].Get());
-    }
-    return json ? result + "]\n" : result;
-}
-
 std::string ProvixaOutput::Reason(IWbemClassObject* statusObject)
 {
     return WithoutLocations(ProvixaText::ToUtf8(StringProperty(statusObject, L"Description")));
