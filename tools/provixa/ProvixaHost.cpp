@@ -1,6 +1,7 @@
 #include "tools/provixa/ProvixaHost.h"
 
 #include "framework/CWmipMessages.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "framework/WqlEventFilterFactory.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/BstrOwner.h"
@@ -112,6 +113,11 @@ int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::st
     if ((status == WBEM_E_ACCESS_DENIED || status == WBEM_S_ACCESS_DENIED) &&
         given.starts_with(notLinked.substr(0, notLinked.find('.') + 1)))
         added = "name a linked caller with --as ACCOUNT or --sid SID";
+    // The provider's general "unable to write" says nothing of a full disk or of a lock that
+    // another process holds.
+    const std::string cause = ProvixaText::ToUtf8(CBntDatabase::TakeLastFailureCause().GetString());
+    if (!cause.empty())
+        added = added.empty() ? cause : added + "; " + cause;
     // The provider's reason is a sentence; what the host adds follows it as one.
     if (!added.empty() && !given.empty() && given.back() == '.')
         given += " " + std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(added[0])))) +
@@ -446,7 +452,8 @@ std::wstring QueriedClass(const std::string& query)
 bool IsEventClass(IWbemServices* services, const std::wstring& className)
 {
     ComPtr<IWbemClassObject> definition;
-    if (className.empty() || FAILED(services->GetObject(Text(className.c_str()).Get(), 0, nullptr, &definition, nullptr)))
+    if (className.empty() ||
+        FAILED(services->GetObject(Text(className.c_str()).Get(), 0, nullptr, &definition, nullptr)))
         return false;
     if (WbemName::Equal(className, L"__Event"))
         return true;
@@ -478,11 +485,9 @@ int EnumerateOrQuery(IWbemServices* services, const ProvixaCommandLine& commandL
     const std::wstring className = enumeration ? ProvixaText::FromUtf8(operand) : QueriedClass(operand);
     // The service answers an event class with no instances, which reads as an empty class.
     if (IsEventClass(services, className))
-        return Refused(err, ProvixaText::ToUtf8(className) +
-                                " is an event class: its events are watched, not " +
-                                (enumeration ? "enumerated" : "queried") +
-                                "; run watch \"SELECT * FROM " + ProvixaText::ToUtf8(className) +
-                                "\" in a batch (provixa batch FILE|-)");
+        return Refused(err, ProvixaText::ToUtf8(className) + " is an event class: its events are watched, not " +
+                                (enumeration ? "enumerated" : "queried") + "; run watch \"SELECT * FROM " +
+                                ProvixaText::ToUtf8(className) + "\" in a batch (provixa batch FILE|-)");
     ProvixaObjectList list(out, commandLine.json);
     const ComPtr<WbemCollectingSink> sink = WbemCollectingSink::Create([&](IWbemClassObject* object) {
         list.Add(object);
@@ -646,6 +651,8 @@ int ProvixaHost::RunCommand(const ProvixaCommandLine& commandLine, std::ostream&
     const std::string readOnlyReason = ProvixaInstallation::ReadOnlyReason(database);
     const bool readOnly = !readOnlyReason.empty();
     const auto runCommand = [&](const ProvixaCommandLine& one) {
+        // A cause left by an earlier command of the batch belongs to none of this one's failures.
+        CBntDatabase::TakeLastFailureCause();
         std::wstring sid;
         std::string callerError;
         if (!ResolveCaller(one, &sid, &callerError))

@@ -52,8 +52,8 @@ int ProvixaLineWriter::sync()
 void ProvixaLineWriter::AddLocked(const char* text, std::size_t count)
 {
     const std::thread::id self = std::this_thread::get_id();
-    auto own = std::find_if(m_unfinished.begin(), m_unfinished.end(),
-                            [&](const auto& entry) { return entry.first == self; });
+    auto own =
+        std::find_if(m_unfinished.begin(), m_unfinished.end(), [&](const auto& entry) { return entry.first == self; });
     const std::string_view added(text, count);
     const std::size_t lastEnd = added.rfind('\n');
     if (lastEnd == std::string_view::npos)
