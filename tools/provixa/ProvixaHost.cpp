@@ -19,7 +19,6 @@
 #include "platform/wmi/WbemCollectingSink.h"
 #include "platform/wmi/WbemQueryParser.h"
 #include "platform/wmi/WbemServiceNamespace.h"
-#include "platform/com/SafeArray.h"
 #include "provider/CWmipApp.h"
 #include "provider/LCfgRpcSender.h"
 #include "tools/provixa/ProvixaBusHost.h"
@@ -452,27 +451,9 @@ std::wstring QueriedClass(const std::string& query)
 bool IsEventClass(IWbemServices* services, const std::wstring& className)
 {
     ComPtr<IWbemClassObject> definition;
-    if (className.empty() ||
-        FAILED(services->GetObject(Text(className.c_str()).Get(), 0, nullptr, &definition, nullptr)))
-        return false;
-    if (WbemName::Equal(className, L"__Event"))
-        return true;
-    _variant_t derivation;
-    if (FAILED(definition->Get(L"__DERIVATION", 0, &derivation, nullptr, nullptr)) ||
-        derivation.vt != (VT_ARRAY | VT_BSTR) || derivation.parray == nullptr)
-        return false;
-    LONG lower = 0;
-    LONG upper = -1;
-    SafeArrayGetLBound(derivation.parray, 1, &lower);
-    SafeArrayGetUBound(derivation.parray, 1, &upper);
-    for (LONG i = lower; i <= upper; ++i)
-    {
-        BstrOwner ancestor;
-        if (SUCCEEDED(SafeArrayGetElement(derivation.parray, &i, ancestor.Receive())) && ancestor &&
-            WbemName::Equal(ancestor.Get(), L"__Event"))
-            return true;
-    }
-    return false;
+    return !className.empty() &&
+           SUCCEEDED(services->GetObject(Text(className.c_str()).Get(), 0, nullptr, &definition, nullptr)) &&
+           (WbemName::Equal(className, L"__Event") || definition->InheritsFrom(L"__Event") == WBEM_S_NO_ERROR);
 }
 
 // An enumeration or query, each instance printed as it arrives: a result of any size costs
