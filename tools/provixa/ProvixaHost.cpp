@@ -479,8 +479,12 @@ int EnumerateOrQuery(IWbemServices* services, const ProvixaCommandLine& commandL
     HRESULT hr = enumeration
                      ? services->CreateInstanceEnumAsync(Text(operand).Get(), 0, nullptr, sink.Get())
                      : services->ExecQueryAsync(Text(L"WQL").Get(), Text(operand).Get(), 0, nullptr, sink.Get());
+    // A provider that never reports is cut off: the sink takes nothing more, so nothing reaches
+    // the list after it is gone.
+    if (SUCCEEDED(hr) && !sink->Wait(WbemServiceNamespace::kDefaultProviderTimeout))
+        sink->SetStatus(WBEM_STATUS_COMPLETE, WBEM_E_PROVIDER_TIMED_OUT, nullptr, nullptr);
     if (SUCCEEDED(hr))
-        hr = sink->Wait(WbemServiceNamespace::kDefaultProviderTimeout) ? sink->Result() : WBEM_E_PROVIDER_TIMED_OUT;
+        hr = sink->Result();
     // The host reports the status object as the synchronous call leaves it.
     WbemErrorInfo::Set(hr != WBEM_S_NO_ERROR ? sink->StatusObject().Get() : nullptr);
     if (ProvixaLineWriter::Broken(out))

@@ -56,32 +56,44 @@ void ProvixaLineWriter::AddLocked(const char* text, std::size_t count)
         std::find_if(m_unfinished.begin(), m_unfinished.end(), [&](const auto& entry) { return entry.first == self; });
     const std::string_view added(text, count);
     const std::size_t lastEnd = added.rfind('\n');
+    const bool holding = m_holder == self;
     if (lastEnd == std::string_view::npos)
     {
-        if (own == m_unfinished.end())
-            m_unfinished.emplace_back(self, std::string(added));
+        if (holding)
+            m_ready.append(added);
+        else if (own == m_unfinished.end())
+            own = m_unfinished.emplace(m_unfinished.end(), self, std::string(added));
         else
             own->second.append(added);
-        return;
+        // A line too long to hold (a JSON list is one line) starts to go out; the other threads'
+        // lines wait until it ends.
+        if (!holding && !m_holder && own->second.size() >= kChunkBytes)
+        {
+            m_ready += own->second;
+            m_unfinished.erase(own);
+            m_holder = self;
+        }
     }
-    // The thread's unfinished line ends here, with every whole line after it.
-    if (own != m_unfinished.end())
+    else
     {
-        m_ready += own->second;
-        own->second.clear();
-    }
-    m_ready.append(added.substr(0, lastEnd + 1));
-    const std::string_view rest = added.substr(lastEnd + 1);
-    if (!rest.empty())
-    {
-        if (own == m_unfinished.end())
+        // The thread's unfinished line ends here, with every whole line after it.
+        std::string& finished = holding || !m_holder ? m_ready : m_waiting;
+        if (own != m_unfinished.end())
+            finished += own->second;
+        finished.append(added.substr(0, lastEnd + 1));
+        if (holding)
+        {
+            m_holder.reset();
+            m_ready += m_waiting;
+            m_waiting.clear();
+        }
+        const std::string_view rest = added.substr(lastEnd + 1);
+        if (rest.empty() && own != m_unfinished.end())
+            m_unfinished.erase(own);
+        else if (!rest.empty() && own == m_unfinished.end())
             m_unfinished.emplace_back(self, std::string(rest));
-        else
+        else if (!rest.empty())
             own->second.assign(rest);
-    }
-    else if (own != m_unfinished.end())
-    {
-        m_unfinished.erase(own);
     }
     if (m_eachLine || m_ready.size() >= kChunkBytes)
         HandOverLocked();
@@ -111,6 +123,9 @@ bool ProvixaLineWriter::Finish()
     for (auto& [thread, text] : m_unfinished)
         m_ready += text;
     m_unfinished.clear();
+    m_ready += m_waiting;
+    m_waiting.clear();
+    m_holder.reset();
     HandOverLocked();
     errno = 0;
     if (!m_failed && !m_destination.flush())

@@ -3,7 +3,8 @@
 // each line reaches the destination whole: a thread's unfinished line is held apart until its
 // end arrives, so no other line can split it. Lines go out in the order they were finished,
 // in chunks of kChunkBytes (each line at once when made so), and a long result never waits
-// whole in memory.
+// whole in memory: a line longer than kChunkBytes (a JSON list is one line) goes out as it
+// grows, and the lines other threads finish meanwhile wait until it ends.
 //
 // A destination that fails (a full disk, a closed descriptor) is remembered with the reason
 // the system gave, and what follows is dropped: the host then reports the result as not
@@ -17,6 +18,7 @@
 #include "platform/win32/ThreadSafety.h"
 
 #include <cstddef>
+#include <optional>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -73,6 +75,10 @@ private:
     std::vector<std::pair<std::thread::id, std::string>> m_unfinished GUARDED_BY(m_lock);
     // Finished lines not yet handed over, in the order they were finished.
     std::string m_ready GUARDED_BY(m_lock);
+    // The thread whose long line is going out unfinished, and the lines other threads finished
+    // meanwhile, which follow it.
+    std::optional<std::thread::id> m_holder GUARDED_BY(m_lock);
+    std::string m_waiting GUARDED_BY(m_lock);
     bool m_failed GUARDED_BY(m_lock) = false;
     int m_error GUARDED_BY(m_lock) = 0;
 };

@@ -81,3 +81,28 @@ TEST(ProvixaLineWriter, ADestinationThatFailsIsRememberedAndTheRestDropped)
     EXPECT_FALSE(writer.Finish());
     EXPECT_EQ(taken.str(), "");
 }
+
+TEST(ProvixaLineWriter, ALongLineGoesOutAsItGrowsAndOtherLinesWaitForItsEnd)
+{
+    std::ostringstream destination;
+    ProvixaLineWriter writer(destination, false);
+    std::ostream out(&writer);
+    // A JSON list: one line of many objects.
+    const std::string object = "{\"class\":\"Bnt_Cardholder\"},";
+    out << "[";
+    std::size_t written = 1;
+    while (written < 2 * ProvixaLineWriter::kChunkBytes)
+    {
+        out << object;
+        written += object.size();
+    }
+    EXPECT_GE(destination.str().size(), ProvixaLineWriter::kChunkBytes);
+    std::thread note([&writer]() { writer.WriteLine("driver server received procedure 5 SetPanelClock"); });
+    note.join();
+    out << "{}]\n";
+    EXPECT_TRUE(writer.Finish());
+    const std::string text = destination.str();
+    EXPECT_EQ(text.size(), written + 4 + 49);
+    EXPECT_EQ(text.find('\n'), written + 3);
+    EXPECT_EQ(text.substr(written + 4), "driver server received procedure 5 SetPanelClock\n");
+}
