@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "inhouse/BntCoreDb/CBntCommitQueue.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CBntStatement.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/SqliteMutexes.h"
@@ -26,12 +27,14 @@ CString FromUtf8(const char* text)
     return CString(mfc_detail::DecodeUtf8(text != nullptr ? text : "").c_str());
 }
 
-CString EngineMessage(int code, const char* detail)
+CString EngineMessage(int code, const char* detail, int systemError)
 {
     CString message = FromUtf8(detail);
     CString suffix;
     suffix.Format(L" (SQLite error %d)", code);
-    return message + suffix;
+    // The engine's "disk I/O error" does not say that the disk is full.
+    const CString cause = CBntDatabase::FailureCause(code, systemError);
+    return message + suffix + (cause.IsEmpty() ? CString() : L": " + cause);
 }
 
 // The SQLSTATE a primary SQLite result code maps to.
@@ -106,9 +109,13 @@ void CBntConnection::Open(const std::string& utf8Path)
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
     auto fail = [&](const char* what) {
+        const int systemError = db != nullptr ? sqlite3_system_errno(db) : 0;
+        CBntDatabase::NoteFailure(rc, systemError);
+        const CString cause = CBntDatabase::FailureCause(rc, systemError);
         CString message;
-        message.Format(L"Unable to open the database \"%s\": %s", static_cast<LPCWSTR>(FromUtf8(name.c_str())),
-                       static_cast<LPCWSTR>(FromUtf8(what)));
+        message.Format(L"Unable to open the database \"%s\": %s%s", static_cast<LPCWSTR>(FromUtf8(name.c_str())),
+                       static_cast<LPCWSTR>(FromUtf8(what)),
+                       static_cast<LPCWSTR>(cause.IsEmpty() ? CString() : L": " + cause));
         const int code = rc;
         sqlite3_close(db);
         throw CDBException(CDBException::kRetDatabaseError, L"08001", code, message);
@@ -274,7 +281,9 @@ bool CBntConnection::TakeInjectedFaultLocked(int& sqliteCode)
 void CBntConnection::ThrowEngineErrorLocked(int sqliteCode, const char* detail, bool whilePreparing)
 {
     const int primary = sqliteCode & 0xFF;
-    const CString message = EngineMessage(sqliteCode, detail);
+    const int systemError = m_db != nullptr ? sqlite3_system_errno(m_db) : 0;
+    CBntDatabase::NoteFailure(sqliteCode, systemError);
+    const CString message = EngineMessage(sqliteCode, detail, systemError);
     if (MeansConnectionLost(primary))
     {
         CloseLocked(true);

@@ -1,5 +1,8 @@
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 
+#include <sqlite3.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <string_view>
 
@@ -26,6 +29,45 @@ constexpr DWORD kMaxDataSourceLength = 4096;
 
 }  // namespace
 
+namespace {
+// The cause of this thread's last engine failure that had one.
+thread_local CString t_lastFailureCause;
+}  // namespace
+
+CString CBntDatabase::FailureCause(int sqliteCode, int systemError)
+{
+    switch (sqliteCode & 0xFF)
+    {
+    case SQLITE_FULL:
+        return L"the disk is full";
+    case SQLITE_IOERR:
+        if (systemError == ENOSPC || systemError == EDQUOT)
+            return L"the disk is full";
+        return systemError == EFBIG ? L"the file has reached the size limit of this process" : L"";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return L"the database is locked by another process";
+    case SQLITE_READONLY:
+        return L"the database is read-only";
+    default:
+        return L"";
+    }
+}
+
+CString CBntDatabase::TakeLastFailureCause()
+{
+    CString cause = t_lastFailureCause;
+    t_lastFailureCause.Empty();
+    return cause;
+}
+
+void CBntDatabase::NoteFailure(int sqliteCode, int systemError)
+{
+    const CString cause = FailureCause(sqliteCode, systemError);
+    if (!cause.IsEmpty())
+        t_lastFailureCause = cause;
+}
+
 CBntDatabase::CBntDatabase() : m_connection(std::make_shared<CBntConnection>()) {}
 
 CBntDatabase::~CBntDatabase()
@@ -35,13 +77,14 @@ CBntDatabase::~CBntDatabase()
 
 CString CBntDatabase::GetDSNFromINI()
 {
-    const std::wstring file = ProvixaHome::PathOf(kIniFileName).wstring();
+    // The profile calls find a bare name in the home; the home's path is bytes, which no wide
+    // text need carry.
     // Room for one character beyond the limit and the NUL: a value that fills it was cut short
     // (or is too long) and would name the wrong database, so the answer is a text that Open
     // refuses rather than the default database.
     std::wstring buffer(kMaxDataSourceLength + 2, L'\0');
     const DWORD length = GetPrivateProfileStringW(kIniSection, kIniKey, L"", buffer.data(),
-                                                  static_cast<DWORD>(buffer.size()), file.c_str());
+                                                  static_cast<DWORD>(buffer.size()), kIniFileName);
     if (length > kMaxDataSourceLength)
         return CString();
     CString dataSource(buffer.c_str(), static_cast<int>(length));

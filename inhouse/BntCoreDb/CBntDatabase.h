@@ -88,6 +88,20 @@ public:
     // value. Throws CDBException (the table must exist).
     LONGLONG GetNextID(LONG idType);
 
+    // Why an engine failure happened, in words a person can act on: "the disk is full" (the
+    // engine's full database, or an I/O failure the system gave as no space left or a quota),
+    // the process's file size limit, "the database is locked by another process" (busy or
+    // locked) or "the database is read-only"; empty for any other failure, whose engine text
+    // says more.
+    // `sqliteCode` may be an extended code; `systemError` is the errno the engine saw (0: none).
+    static CString FailureCause(int sqliteCode, int systemError);
+    // The cause (as FailureCause) of the last engine failure of this thread that had one, which
+    // is forgotten; empty when there was none since the last call. A caller that shows only a
+    // general "could not write" text adds it.
+    static CString TakeLastFailureCause();
+    // For this library's connection: notes the cause of an engine failure on this thread.
+    static void NoteFailure(int sqliteCode, int systemError);
+
     // Test hooks; never called by the system. The next `count` statements fail as if the
     // engine had answered `sqliteCode` (an I/O code such as 10 drops the connection as a lost
     // one). Rollbacks are exempt.

@@ -1,5 +1,7 @@
 #include "mappers/devices/QpidTypeConverter.h"
 
+#include "platform/win32/UnicodeConversion.h"
+
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
@@ -8,8 +10,14 @@ namespace {
 
 using qpid::types::Variant;
 
-void WriteString(const std::string& text, std::string& out)
+void WriteString(std::string_view given, std::string& out)
 {
+    // Texts the system makes are UTF-8 already; only malformed bytes pay for the repair.
+    const std::wstring decoded = UnicodeConversion::DecodeUtf8(given);
+    const std::string repaired = decoded.find(UnicodeConversion::kReplacementCharacter) == std::wstring::npos
+                                     ? std::string()
+                                     : UnicodeConversion::EncodeUtf8(decoded);
+    const std::string_view text = repaired.empty() ? given : std::string_view(repaired);
     out += '"';
     for (const char c : text)
     {
@@ -103,6 +111,13 @@ void Write(const Variant& value, int depth, std::string& out)
 }
 
 }  // namespace
+
+std::string QpidTypeConverter::JsonString(std::string_view utf8)
+{
+    std::string out;
+    WriteString(utf8, out);
+    return out;
+}
 
 std::string QpidTypeConverter::ToJson(const Variant& value)
 {

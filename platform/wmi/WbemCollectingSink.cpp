@@ -8,6 +8,11 @@ ComPtr<WbemCollectingSink> WbemCollectingSink::Create()
     return MakeComObject<WbemCollectingSink>();
 }
 
+ComPtr<WbemCollectingSink> WbemCollectingSink::Create(Consumer consumer)
+{
+    return MakeComObject<WbemCollectingSink>(std::move(consumer));
+}
+
 HRESULT WbemCollectingSink::Indicate(LONG count, IWbemClassObject** objects)
 {
     if (const HRESULT checked = CheckObjects(count, objects); FAILED(checked))
@@ -16,9 +21,13 @@ HRESULT WbemCollectingSink::Indicate(LONG count, IWbemClassObject** objects)
         const CheckedMutexLock guard(m_lock);
         if (m_complete)
             return WBEM_E_INVALID_OPERATION;
-        m_objects.reserve(m_objects.size() + static_cast<std::size_t>(count));
         for (LONG i = 0; i < count; ++i)
-            m_objects.emplace_back(objects[i]);
+        {
+            if (!m_consumer)
+                m_objects.emplace_back(objects[i]);
+            else if (const HRESULT taken = m_consumer(objects[i]); FAILED(taken))
+                return taken;
+        }
         return WBEM_S_NO_ERROR;
     });
 }

@@ -1,6 +1,8 @@
 // WbemCollectingSink: the IWbemObjectSink behind a synchronous call of the WMI service
-// stand-in: keeps every indicated object and the first final status (WBEM_STATUS_COMPLETE
-// with its HRESULT, result text and status object), and lets the calling thread wait for it.
+// stand-in: keeps every indicated object (or hands each to a consumer as it arrives, so that
+// a client can show a long result without holding it) and the first final status
+// (WBEM_STATUS_COMPLETE with its HRESULT, result text and status object), and lets the
+// calling thread wait for it.
 //
 // Owned through its reference count (atomic): the caller and whoever reports to it share it,
 // and a report that arrives after the caller stopped waiting lands harmlessly. Thread-safe:
@@ -17,6 +19,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -24,14 +27,22 @@
 class WbemCollectingSink final : public WbemObjectSinkBase<WbemCollectingSink>
 {
 public:
+    // Takes one indicated object; its HRESULT is Indicate's (a failure stops the batch).
+    // Called with the sink's lock held, one object at a time: it must not call the sink.
+    using Consumer = std::function<HRESULT(IWbemClassObject* object)>;
+
+    // A sink that keeps the objects.
     static ComPtr<WbemCollectingSink> Create();
+    // A sink that hands each object to `consumer` (not empty) and keeps none.
+    static ComPtr<WbemCollectingSink> Create(Consumer consumer);
 
     // Use Create; public only for MakeComObject.
-    WbemCollectingSink() = default;
+    explicit WbemCollectingSink(Consumer consumer = {}) : m_consumer(std::move(consumer)) {}
 
-    // Keeps a reference to each object. WBEM_S_NO_ERROR; WBEM_E_INVALID_PARAMETER (nothing
-    // kept) for a negative count, a null array or a null object; WBEM_E_INVALID_OPERATION
-    // (nothing kept) once the final status has arrived.
+    // Keeps a reference to each object, or hands each to the consumer in order and answers
+    // the first failure it gives. WBEM_S_NO_ERROR; WBEM_E_INVALID_PARAMETER (nothing kept)
+    // for a negative count, a null array or a null object; WBEM_E_INVALID_OPERATION (nothing
+    // kept) once the final status has arrived.
     HRESULT Indicate(LONG count, IWbemClassObject** objects) override;
     // WBEM_STATUS_COMPLETE records the final status the first time and wakes the waiter;
     // a second final status is refused with WBEM_E_INVALID_OPERATION and changes nothing.
@@ -48,12 +59,15 @@ public:
     std::wstring ResultText() const;
     // The status object of the final status (null for none).
     ComPtr<IWbemClassObject> StatusObject() const;
-    // The objects indicated so far, in order.
+    // The objects indicated so far, in order (none when a consumer takes them).
     std::vector<ComPtr<IWbemClassObject>> Objects() const;
 
 private:
     friend class RefCounted<WbemCollectingSink, IWbemObjectSink>;
     ~WbemCollectingSink() = default;
+
+    // Set at construction; empty when the objects are kept.
+    const Consumer m_consumer;
 
     mutable CheckedMutex m_lock;
     std::condition_variable m_completed;

@@ -9,7 +9,7 @@
 #include "bus/CCorvessaQpidType.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "tools/provixa/ProvixaBusHost.h"
-#include "tools/provixa/ProvixaBusJson.h"
+#include "mappers/devices/QpidTypeConverter.h"
 
 namespace {
 using qpid::types::Variant;
@@ -31,7 +31,7 @@ void Types(ProvixaBusSession& session)
 {
     Variant::Map types;
     Check(session, session.app.GetTypes(session.token({}), ProvixaBusHost::kApplicationId, types));
-    session.out << ProvixaBusJson::Json(types) << "\n";
+    session.out << QpidTypeConverter::ToJson(types) << "\n";
 }
 
 void Type(ProvixaBusSession& session, const std::string& typeName)
@@ -41,10 +41,10 @@ void Type(ProvixaBusSession& session, const std::string& typeName)
     const auto list = [](const std::list<Variant>& items) {
         return Variant(Variant::List(items.begin(), items.end()));
     };
-    session.out << ProvixaBusJson::Json(Variant::Map{{"class_name", Variant(type.GetClassNameW())},
-                                                     {"display_name", Variant(type.GetClassDisplayName())},
-                                                     {"properties", list(type.GetProperties())},
-                                                     {"methods", list(type.GetMethods())}})
+    session.out << QpidTypeConverter::ToJson(Variant::Map{{"class_name", Variant(type.GetClassNameW())},
+                                                          {"display_name", Variant(type.GetClassDisplayName())},
+                                                          {"properties", list(type.GetProperties())},
+                                                          {"methods", list(type.GetMethods())}})
                 << "\n";
 }
 int Number(ProvixaBusSession& session, const std::string& text, const char* what)
@@ -73,7 +73,7 @@ void Media(ProvixaBusSession& session, const std::vector<std::string>& operands)
         answer["data_base64"] = Variant(ostrum::utils::StringUtils::base64Encode(
             reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()), true));
     }
-    session.out << ProvixaBusJson::Json(answer) << "\n";
+    session.out << QpidTypeConverter::ToJson(answer) << "\n";
 }
 
 void Directories(ProvixaBusSession& session, const std::vector<std::string>& operands)
@@ -87,7 +87,7 @@ void Directories(ProvixaBusSession& session, const std::vector<std::string>& ope
     for (const auto& directory : directories)
         list.push_back(
             Variant(Variant::Map(directory->GetInstanceValues().begin(), directory->GetInstanceValues().end())));
-    session.out << ProvixaBusJson::Json(Variant(list)) << "\n";
+    session.out << QpidTypeConverter::ToJson(Variant(list)) << "\n";
 }
 
 void Cardholder(ProvixaBusSession& session, const std::vector<std::string>& operands)
@@ -100,7 +100,7 @@ void Cardholder(ProvixaBusSession& session, const std::vector<std::string>& oper
     Check(session, session.app.GetCardholderFromDirectory(session.token({}), ProvixaBusHost::kApplicationId,
                                                           Number(session, operands[0], "the directory id"), operands[1],
                                                           password, &cardholderId));
-    session.out << ProvixaBusJson::Json(
+    session.out << QpidTypeConverter::ToJson(
                        Variant::Map{{"cardholder_id", Variant(static_cast<std::int32_t>(cardholderId))}})
                 << "\n";
 }

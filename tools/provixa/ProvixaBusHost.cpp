@@ -10,15 +10,17 @@
 #include "bus/CCorvessaBaseApp.h"
 #include "bus/CCorvessaException.h"
 #include "bus/GenericException.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/PublicPrivateKeyEncryptionUtility.h"
 #include "inhouse/BntUtility/StringConversion.h"
+#include "platform/com/WbemConstants.h"
 #include "platform/mfc/ModuleState.h"
 #include "platform/qpid/Exception.h"
 #include "tools/provixa/ProvixaBatch.h"
 #include "tools/provixa/ProvixaBusCatalogCommands.h"
 #include "tools/provixa/ProvixaBusInstanceCommands.h"
-#include "tools/provixa/ProvixaBusJson.h"
+#include "mappers/devices/QpidTypeConverter.h"
 #include "tools/provixa/ProvixaBusSession.h"
 #include "tools/provixa/ProvixaBusSubscriptionCommands.h"
 #include "tools/provixa/ProvixaBusWrapper.h"
@@ -47,6 +49,9 @@ struct UsageFailure
 struct Refusal
 {
     std::string message;
+    // How a bus client reads it: the front end's key and code for a failure of that kind.
+    const char* key = CCorvessaException::kGeneralExceptionKey;
+    HRESULT hr = WBEM_E_FAILED;
 };
 
 // A request the front end refused with an HRESULT.
@@ -171,7 +176,7 @@ public:
             for (const auto& level : levels)
                 list.push_back(Variant(Variant::Map{{"id", Variant(static_cast<std::int32_t>(level.accessLevelId))},
                                                     {"description", Variant(level.description)}}));
-            m_out << ProvixaBusJson::Json(Variant(list)) << "\n";
+            m_out << QpidTypeConverter::ToJson(Variant(list)) << "\n";
         }
         else if (ProvixaBusInstanceCommands::Handles(command.name))
         {
@@ -224,7 +229,7 @@ private:
                                  [](HRESULT hr) { throw RequestFailure{hr}; }};
     }
 
-    void Print(const Variant::Map& map) { m_out << ProvixaBusJson::Json(map) << "\n"; }
+    void Print(const Variant::Map& map) { m_out << QpidTypeConverter::ToJson(map) << "\n"; }
 
     static void Check(HRESULT hr)
     {
@@ -257,13 +262,14 @@ private:
         if (ProvixaTerminal::Interactive())
         {
             if (!ProvixaTerminal::AskHidden("Password: ", m_in, m_err, &line))
-                throw Refusal{"no password given"};
+                throw Refusal{"no password given", CCorvessaException::kInvalidCredentialsKey, WBEM_E_ACCESS_DENIED};
             return line;
         }
         // In a shell fed from a file or pipe standard input carries the commands.
         if (m_shell || !std::getline(m_in, line))
             throw Refusal{std::string("no password given: set ") + ProvixaBusHost::kPasswordVariable +
-                          (m_shell ? "" : " or give the password on standard input")};
+                              (m_shell ? "" : " or give the password on standard input"),
+                          CCorvessaException::kInvalidCredentialsKey, WBEM_E_ACCESS_DENIED};
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         return line;
@@ -301,10 +307,27 @@ private:
 // that lead a WMI-side failure's text (those are for the log), as the WMI door prints it.
 void PrintError(std::ostream& err, const std::string& key, const std::string& message, HRESULT hr)
 {
-    err << ProvixaBusJson::Json(Variant::Map{{"error", Variant(key)},
-                                             {"message", Variant(ProvixaOutput::WithoutLocations(message))},
-                                             {"hresult", Variant(ProvixaOutput::Code(hr))}})
+    // The front end's general "unable to write" says nothing of a full disk or of a lock that
+    // another process holds.
+    const std::string cause = ProvixaText::ToUtf8(CBntDatabase::TakeLastFailureCause().GetString());
+    err << QpidTypeConverter::ToJson(Variant::Map{{"error", Variant(key)},
+                                                  {"message", Variant(ProvixaOutput::WithoutLocations(message) +
+                                                                      (cause.empty() ? "" : " (" + cause + ")"))},
+                                                  {"hresult", Variant(ProvixaOutput::Code(hr))}})
         << "\n";
+}
+
+// A command line the host cannot run, as the front end answers a request it cannot read.
+int PrintUsageFailure(std::ostream& err, const std::string& message)
+{
+    PrintError(err, CCorvessaException::kInvalidParameterKey, message, WBEM_E_INVALID_PARAMETER);
+    return kUsageError;
+}
+
+int PrintRefusal(std::ostream& err, const Refusal& refusal)
+{
+    PrintError(err, refusal.key, refusal.message, refusal.hr);
+    return kRequestFailed;
 }
 
 // The commands that write the installation.
@@ -330,24 +353,25 @@ int RunOne(BusClient& client, const BusCommand& command, const std::string& read
 
 int RunCommand(BusClient& client, const BusCommand& command, const std::string& readOnlyReason, std::ostream& err)
 {
+    // A cause left by an earlier command of the shell belongs to none of this one's failures.
+    CBntDatabase::TakeLastFailureCause();
     try
     {
         // A write to a database this account may not write would fail deep in the front end
         // with a reason that hides this one.
         if (!readOnlyReason.empty() && Writes(command))
-            throw Refusal{readOnlyReason + ": it cannot be written"};
+            throw Refusal{readOnlyReason + ": it cannot be written", CCorvessaException::kGeneralExceptionKey,
+                          WBEM_E_ACCESS_DENIED};
         client.Execute(command);
         return kSuccess;
     }
     catch (const UsageFailure& failure)
     {
-        err << "provixa: " << failure.message << "\n";
-        return kUsageError;
+        return PrintUsageFailure(err, failure.message);
     }
     catch (const Refusal& failure)
     {
-        err << "provixa: " << failure.message << "\n";
-        return kRequestFailed;
+        return PrintRefusal(err, failure);
     }
     catch (const RequestFailure& failure)
     {
@@ -389,7 +413,7 @@ int RunShell(BusClient& client, const std::string& readOnlyReason, std::istream&
         std::string error;
         if (!ProvixaBatch::SplitLine(line, &words, &error))
         {
-            err << "provixa: " << error << "\n";
+            PrintUsageFailure(err, error);
             status = kRequestFailed;
             continue;
         }
@@ -404,8 +428,7 @@ int RunShell(BusClient& client, const std::string& readOnlyReason, std::istream&
         }
         catch (const UsageFailure& failure)
         {
-            err << "provixa: " << failure.message << "\n";
-            one = kUsageError;
+            one = PrintUsageFailure(err, failure.message);
         }
         if (one != kSuccess)
             status = kRequestFailed;
@@ -433,20 +456,22 @@ std::string ProvixaBusHost::Usage()
            "commands take their options after the command; of the host's options only --simulate\n"
            "may stand before bus.\n"
            "\n"
-           "A modify builds the instance from the values it is given alone, so it restates every\n"
-           "value the class requires (a badge: BADGEKEY, TYPE, PERSONID and ID besides the change).\n"
+           "A modify names the instance by its keys and changes the values it gives; the others keep\n"
+           "their stored values. A class that takes some values on every write refuses a modify\n"
+           "without them, naming the first (a badge: TYPE, PERSONID and ID besides BADGEKEY).\n"
            "The bus carries no embedded object as a method parameter (AddBadge's BadgeIn is refused\n"
            "with \"doesn't support type 13\"): add a badge with add Bnt_Badge NAME=VALUE... instead.\n"
            "A filter or media id the front end refuses answers corvessa.general.invalidfilter\n"
            "(\"Invalid filter specified. Check server logs ...\"); the provider log names the\n"
            "property and value at fault. --order names properties of the type; with a name that is\n"
            "none the page is ordered by the keys, and a warning says so. A method is run in any\n"
-           "case; one the type lacks is refused naming the type's methods. Failures are\n"
-           "{\"error\": KEY, \"message\": TEXT, \"hresult\": \"0x8004100C\"} lines on standard error.\n";
+           "case; one the type lacks is refused naming the type's methods. Failures, the host's own\n"
+           "refusals included, are {\"error\": KEY, \"message\": TEXT, \"hresult\": \"0x8004100C\"}\n"
+           "lines on standard error; warnings are lines starting \"provixa: warning:\".\n";
 }
 
 int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std::istream& in, std::ostream& out,
-                        std::ostream& err)
+                        std::ostream& err, ProvixaLineWriter& notes)
 {
     if (args.empty() || std::find(args.begin(), args.end(), "--help") != args.end())
     {
@@ -460,26 +485,19 @@ int ProvixaBusHost::Run(const std::vector<std::string>& args, bool simulate, std
     }
     catch (const UsageFailure& failure)
     {
-        err << "provixa: " << failure.message << "\n" << Usage();
-        return kUsageError;
+        return PrintUsageFailure(err, failure.message + " (provixa bus --help)");
     }
     std::filesystem::path database;
     std::string error;
     if (!ProvixaInstallation::Existing(&database, &error))
-    {
-        err << "provixa: " << error << "\n";
-        return kRequestFailed;
-    }
+        return PrintRefusal(err, Refusal{error, CCorvessaException::kInvalidDBConnectionKey, WBEM_E_FAILED});
     const bool shell = command.name == "shell";
     if (shell && (!command.operands.empty() || command.directoryId != CCorvessaBaseApp::kInternalDirectoryId))
-    {
-        err << "provixa: shell takes no operands\n";
-        return kUsageError;
-    }
+        return PrintUsageFailure(err, "shell takes no operands");
     // The simulated servers' calls go to the error stream: the bus answers are JSON lines.
     std::unique_ptr<ProvixaSimulation> simulation;
     if (simulate)
-        simulation = std::make_unique<ProvixaSimulation>(err);
+        simulation = std::make_unique<ProvixaSimulation>(notes);
     ProvixaBusWrapper wrapper(out);
     CCorvessaBaseApp app;
     const CModuleStateSwitch current(&app);

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+class ProvixaLineWriter;
+
 class ProvixaBusHost
 {
 public:
@@ -34,9 +36,10 @@ public:
     // {"error": KEY, "message": TEXT, "hresult": CODE} to err.
     // Exit status: 0 success, 1 failed request (in the shell: any failed), 2 usage error.
     // With `simulate` the simulated hardware servers answer device methods (ProvixaSimulation),
-    // their calls printed on err. A missing installation exits with status 1.
+    // their calls printed through `notes` (the writer behind err). A missing installation exits
+    // with status 1.
     static int Run(const std::vector<std::string>& args, bool simulate, std::istream& in, std::ostream& out,
-                   std::ostream& err);
+                   std::ostream& err, ProvixaLineWriter& notes);
     // The help text of the bus commands.
     static std::string Usage();
 };

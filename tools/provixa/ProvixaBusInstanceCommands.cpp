@@ -13,7 +13,7 @@
 #include "bus/CCorvessaQpidType.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "tools/provixa/ProvixaBusHost.h"
-#include "tools/provixa/ProvixaBusJson.h"
+#include "mappers/devices/QpidTypeConverter.h"
 #include "tools/provixa/ProvixaText.h"
 #include "platform/wmi/WbemName.h"
 
@@ -266,11 +266,11 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const 
         Variant::List list;
         for (const auto& found : instances)
             list.push_back(InstanceJson(*found));
-        out << ProvixaBusJson::Json(Variant::Map{{"total_count", Variant(info.totalCount)},
-                                                 {"total_pages", Variant(info.totalPages)},
-                                                 {"page_number", Variant(info.pageNumber)},
-                                                 {"page_size", Variant(info.pageSize)},
-                                                 {"instances", Variant(list)}})
+        out << QpidTypeConverter::ToJson(Variant::Map{{"total_count", Variant(info.totalCount)},
+                                                      {"total_pages", Variant(info.totalPages)},
+                                                      {"page_number", Variant(info.pageNumber)},
+                                                      {"page_size", Variant(info.pageSize)},
+                                                      {"instances", Variant(list)}})
             << "\n";
         return hr;
     }
@@ -286,7 +286,7 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const 
             Variant::Map values;
             for (const auto& [parameter, value] : output.GetValueMap())
                 values[parameter] = Printable(value);
-            out << ProvixaBusJson::Json(values) << "\n";
+            out << QpidTypeConverter::ToJson(values) << "\n";
         }
         return hr;
     }
@@ -294,14 +294,14 @@ HRESULT RunParsed(ProvixaBusSession& busSession, const std::string& name, const 
     {
         hr = app.DeleteInstance(session, application, instance);
         if (SUCCEEDED(hr))
-            out << ProvixaBusJson::Json(Variant::Map{{"deleted", Variant(true)}}) << "\n";
+            out << QpidTypeConverter::ToJson(Variant::Map{{"deleted", Variant(true)}}) << "\n";
         return hr;
     }
     CCorvessaQpidInstance written;
     hr = name == "add" ? app.AddInstance(session, application, instance, written, true)
                        : app.ModifyInstance(session, application, instance, written, true);
     if (SUCCEEDED(hr))
-        out << ProvixaBusJson::Json(InstanceJson(written)) << "\n";
+        out << QpidTypeConverter::ToJson(InstanceJson(written)) << "\n";
     return hr;
 }
 }  // namespace

@@ -7,7 +7,7 @@
 #include "bus/CCorvessaBaseApp.h"
 #include "inhouse/BntUtility/StringConversion.h"
 #include "tools/provixa/ProvixaBusHost.h"
-#include "tools/provixa/ProvixaBusJson.h"
+#include "mappers/devices/QpidTypeConverter.h"
 
 namespace {
 using qpid::types::Variant;
@@ -86,7 +86,7 @@ private:
 
 void Print(ProvixaBusSession& session, const corvessa::EventSubscription& subscription)
 {
-    session.out << ProvixaBusJson::Json(ToMap(subscription)) << "\n";
+    session.out << QpidTypeConverter::ToJson(ToMap(subscription)) << "\n";
 }
 
 corvessa::EventSubscription Identified(ProvixaBusSession& session, const std::vector<std::string>& operands)
@@ -113,10 +113,10 @@ void List(ProvixaBusSession& session, const std::vector<std::string>& operands)
     Variant::List items;
     for (const corvessa::EventSubscription& subscription : page.items)
         items.push_back(Variant(ToMap(subscription)));
-    session.out << ProvixaBusJson::Json(Variant::Map{{"items", Variant(items)},
-                                                     {"total_count", Variant(page.totalCount)},
-                                                     {"page_number", Variant(page.pageNumber)},
-                                                     {"page_size", Variant(page.pageSize)}})
+    session.out << QpidTypeConverter::ToJson(Variant::Map{{"items", Variant(items)},
+                                                          {"total_count", Variant(page.totalCount)},
+                                                          {"page_number", Variant(page.pageNumber)},
+                                                          {"page_size", Variant(page.pageSize)}})
                 << "\n";
 }
 }  // namespace

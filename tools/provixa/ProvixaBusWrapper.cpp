@@ -1,6 +1,6 @@
 #include "tools/provixa/ProvixaBusWrapper.h"
 
-#include "tools/provixa/ProvixaBusJson.h"
+#include "mappers/devices/QpidTypeConverter.h"
 
 long ProvixaBusWrapper::Send(const std::string& address, const qpid::types::Variant::Map& properties,
                              const qpid::types::Variant::Map& content, int)
@@ -10,7 +10,7 @@ long ProvixaBusWrapper::Send(const std::string& address, const qpid::types::Vari
         {"properties", qpid::types::Variant(properties)},
         {"content", qpid::types::Variant(content)},
     };
-    const std::string line = ProvixaBusJson::Json(message);
+    const std::string line = QpidTypeConverter::ToJson(message);
     const CheckedMutexLock guard(m_lock);
     m_out << line << "\n" << std::flush;
     return 0;

@@ -60,6 +60,7 @@ std::string ProvixaCommandLine::Usage()
            "  bus COMMAND ...               call the bus front end (provixa bus --help)\n"
            "  batch FILE|-                  run the command lines of FILE (or standard input) in\n"
            "                                one process, so caches and servers live between them\n"
+           "                                (at most 10000 commands, each line at most 65536 bytes)\n"
            "  watch WQL                     subscribe to the events the query selects: hardware events\n"
            "                                (Bnt_AccessEvent, ...) and record changes\n"
            "                                (__InstanceModificationEvent, ...); inside a batch only\n"
@@ -69,7 +70,7 @@ std::string ProvixaCommandLine::Usage()
            "                                or Record=HEX for the raw bytes\n"
            "  wait [MILLISECONDS]           print the events that arrived (in a batch); returns as soon\n"
            "                                as the events handed in have been processed, after at most\n"
-           "                                MILLISECONDS (default 30000)\n"
+           "                                MILLISECONDS (default 30000, at most 60000)\n"
            "  swevent TYPE TRANSACTION FLAGS FILE\n"
            "                                hand the software event in the XML FILE to the library:\n"
            "                                record type (2 cardholder, ...), transaction (1 created,\n"
@@ -99,7 +100,8 @@ std::string ProvixaCommandLine::Usage()
            "\n"
            "A failed or refused request, or an installation that cannot be used, prints its reason\n"
            "(for a request its HRESULT, its WBEM_* name and the provider's message) and exits with\n"
-           "status 1; only a usage error exits with status 2. With --json standard output carries\n"
+           "status 1; only a usage error exits with status 2. A result that cannot be written (a full\n"
+           "disk, a closed standard output) exits with status 1 too. With --json standard output carries\n"
            "JSON only: each watched event is a line {\"watch\": N, \"event\": OBJECT}, and progress\n"
            "notes and the simulated servers' calls go to standard error.\n";
 }

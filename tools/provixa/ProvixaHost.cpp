@@ -1,6 +1,7 @@
 #include "tools/provixa/ProvixaHost.h"
 
 #include "framework/CWmipMessages.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "framework/WqlEventFilterFactory.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/BstrOwner.h"
@@ -15,11 +16,15 @@
 #include "platform/wmi/WbemName.h"
 #include "platform/wmi/WbemPathParser.h"
 #include "platform/wmi/WbemRepository.h"
+#include "platform/wmi/WbemCollectingSink.h"
+#include "platform/wmi/WbemQueryParser.h"
 #include "platform/wmi/WbemServiceNamespace.h"
 #include "provider/CWmipApp.h"
 #include "provider/LCfgRpcSender.h"
 #include "tools/provixa/ProvixaBusHost.h"
 #include "tools/provixa/ProvixaInstallation.h"
+#include "tools/provixa/ProvixaLineWriter.h"
+#include "tools/provixa/ProvixaObjectList.h"
 #include "tools/provixa/ProvixaMethodArgument.h"
 #include "tools/provixa/ProvixaOutput.h"
 #include "tools/provixa/ProvixaProviderShell.h"
@@ -107,6 +112,11 @@ int RequestFailed(std::ostream& err, HRESULT status, const std::function<std::st
     if ((status == WBEM_E_ACCESS_DENIED || status == WBEM_S_ACCESS_DENIED) &&
         given.starts_with(notLinked.substr(0, notLinked.find('.') + 1)))
         added = "name a linked caller with --as ACCOUNT or --sid SID";
+    // The provider's general "unable to write" says nothing of a full disk or of a lock that
+    // another process holds.
+    const std::string cause = ProvixaText::ToUtf8(CBntDatabase::TakeLastFailureCause().GetString());
+    if (!cause.empty())
+        added = added.empty() ? cause : added + "; " + cause;
     // The provider's reason is a sentence; what the host adds follows it as one.
     if (!added.empty() && !given.empty() && given.back() == '.')
         given += " " + std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(added[0])))) +
@@ -427,6 +437,73 @@ int Exec(IWbemServices* services, const ProvixaCommandLine& commandLine, std::os
     return ShowObject(outParams.Get(), commandLine.json, out);
 }
 
+// The class a query selects from; empty when the text names none the service can read.
+std::wstring QueriedClass(const std::string& query)
+{
+    WbemQueryParser::Selection selection;
+    return SUCCEEDED(WbemQueryParser::Parse(ProvixaText::FromUtf8(query), &selection)) && !selection.association
+               ? selection.className
+               : std::wstring();
+}
+
+// True when the class is an event class (__Event or below it): its instances are delivered to
+// watches as they happen, and no enumeration or query ever finds one.
+bool IsEventClass(IWbemServices* services, const std::wstring& className)
+{
+    ComPtr<IWbemClassObject> definition;
+    return !className.empty() &&
+           SUCCEEDED(services->GetObject(Text(className.c_str()).Get(), 0, nullptr, &definition, nullptr)) &&
+           (WbemName::Equal(className, L"__Event") || definition->InheritsFrom(L"__Event") == WBEM_S_NO_ERROR);
+}
+
+// An enumeration or query, each instance printed as it arrives: a result of any size costs
+// the memory of one batch, and its first line leaves before its last row is read.
+int EnumerateOrQuery(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out,
+                     std::ostream& err)
+{
+    const bool enumeration = commandLine.command == ProvixaCommandLine::Command::Enum;
+    const std::string& operand = commandLine.operands[0];
+    const std::wstring className = enumeration ? ProvixaText::FromUtf8(operand) : QueriedClass(operand);
+    // The service answers an event class with no instances, which reads as an empty class.
+    if (IsEventClass(services, className))
+        return Refused(err, ProvixaText::ToUtf8(className) + " is an event class: its events are watched, not " +
+                                (enumeration ? "enumerated" : "queried") + "; run watch \"SELECT * FROM " +
+                                ProvixaText::ToUtf8(className) + "\" in a batch (provixa batch FILE|-)");
+    ProvixaObjectList list(out, commandLine.json);
+    const ComPtr<WbemCollectingSink> sink = WbemCollectingSink::Create([&](IWbemClassObject* object) {
+        list.Add(object);
+        // A result that cannot be written stops the request rather than read every row for
+        // nothing.
+        return ProvixaLineWriter::Broken(out) ? WBEM_E_FAILED : WBEM_S_NO_ERROR;
+    });
+    HRESULT hr = enumeration
+                     ? services->CreateInstanceEnumAsync(Text(operand).Get(), 0, nullptr, sink.Get())
+                     : services->ExecQueryAsync(Text(L"WQL").Get(), Text(operand).Get(), 0, nullptr, sink.Get());
+    // A provider that never reports is cut off: the sink takes nothing more, so nothing reaches
+    // the list after it is gone.
+    if (SUCCEEDED(hr) && !sink->Wait(WbemServiceNamespace::kDefaultProviderTimeout))
+        sink->SetStatus(WBEM_STATUS_COMPLETE, WBEM_E_PROVIDER_TIMED_OUT, nullptr, nullptr);
+    if (SUCCEEDED(hr))
+        hr = sink->Result();
+    // The host reports the status object as the synchronous call leaves it.
+    WbemErrorInfo::Set(hr != WBEM_S_NO_ERROR ? sink->StatusObject().Get() : nullptr);
+    if (ProvixaLineWriter::Broken(out))
+        return ProvixaHost::kRequestFailed;
+    if (FAILED(hr))
+        return RequestFailed(err, hr, [&](HRESULT failed) {
+            return enumeration ? ProvixaExplanation::OfClass(services, operand, failed)
+                               : ProvixaExplanation::OfQuery(services, operand);
+        });
+    list.End();
+    // A refusal that WMI reports as success (WBEM_S_ACCESS_DENIED) is no empty class: the
+    // reason is printed and the exit status tells a script so.
+    if (hr == WBEM_S_ACCESS_DENIED)
+        return RequestFailed(err, hr);
+    if (hr != WBEM_S_NO_ERROR)
+        err << ProvixaOutput::Error(hr, nullptr) << "\n";
+    return ProvixaHost::kSuccess;
+}
+
 int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
 {
     const bool json = commandLine.json;
@@ -443,27 +520,8 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
         return FAILED(hr) ? RequestFailed(err, hr, explainPath) : ShowObject(object.Get(), json, out);
     }
     case ProvixaCommandLine::Command::Enum:
-    case ProvixaCommandLine::Command::Query: {
-        ComPtr<IEnumWbemClassObject> enumerator;
-        const HRESULT hr =
-            commandLine.command == ProvixaCommandLine::Command::Enum
-                ? services->CreateInstanceEnum(Text(commandLine.operands[0]).Get(), 0, nullptr, &enumerator)
-                : services->ExecQuery(Text(L"WQL").Get(), Text(commandLine.operands[0]).Get(), 0, nullptr, &enumerator);
-        if (FAILED(hr))
-            return RequestFailed(err, hr, [&](HRESULT failed) {
-                return commandLine.command == ProvixaCommandLine::Command::Enum
-                           ? ProvixaExplanation::OfClass(services, commandLine.operands[0], failed)
-                           : ProvixaExplanation::OfQuery(services, commandLine.operands[0]);
-            });
-        out << ProvixaOutput::List(Drain(enumerator.Get()), json);
-        // A refusal that WMI reports as success (WBEM_S_ACCESS_DENIED) is no empty class: the
-        // reason is printed and the exit status tells a script so.
-        if (hr == WBEM_S_ACCESS_DENIED)
-            return RequestFailed(err, hr);
-        if (hr != WBEM_S_NO_ERROR)
-            err << ProvixaOutput::Error(hr, nullptr) << "\n";
-        return ProvixaHost::kSuccess;
-    }
+    case ProvixaCommandLine::Command::Query:
+        return EnumerateOrQuery(services, commandLine, out, err);
     case ProvixaCommandLine::Command::Put:
         return Put(services, commandLine, out, err);
     case ProvixaCommandLine::Command::Delete: {
@@ -485,13 +543,33 @@ int Request(IWbemServices* services, const ProvixaCommandLine& commandLine, std:
 
 int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err)
 {
+    // Every line reaches its stream whole, whichever thread writes it; the result goes out in
+    // chunks as it is made, the error lines each at once.
+    ProvixaLineWriter outLines(out, false);
+    ProvixaLineWriter errLines(err, true);
+    std::ostream lineOut(&outLines);
+    std::ostream lineErr(&errLines);
+    int status = RunCommand(commandLine, lineOut, lineErr, commandLine.json ? errLines : outLines, errLines);
+    // A result that did not reach its reader is no success, whatever the command did.
+    if (!outLines.Finish())
+    {
+        lineErr << "provixa: cannot write the result to the standard output: " << outLines.FailureReason() << "\n";
+        status = kRequestFailed;
+    }
+    errLines.Finish();
+    return status;
+}
+
+int ProvixaHost::RunCommand(const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err,
+                            ProvixaLineWriter& notes, ProvixaLineWriter& errorLines)
+{
     if (commandLine.command == ProvixaCommandLine::Command::Help)
     {
         out << ProvixaCommandLine::Usage();
         return kSuccess;
     }
     if (commandLine.command == ProvixaCommandLine::Command::Bus)
-        return ProvixaBusHost::Run(commandLine.operands, commandLine.simulate, std::cin, out, err);
+        return ProvixaBusHost::Run(commandLine.operands, commandLine.simulate, std::cin, out, err, errorLines);
     // Events reach a watch only from this process (hwevent, swevent, a simulated server), so a
     // watch of its own would end before any could come.
     if (commandLine.command == ProvixaCommandLine::Command::Watch ||
@@ -518,7 +596,7 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
 
     std::unique_ptr<ProvixaSimulation> simulation;
     if (commandLine.simulate)
-        simulation = std::make_unique<ProvixaSimulation>(ProvixaOutput::Notes(commandLine.json, out, err));
+        simulation = std::make_unique<ProvixaSimulation>(notes);
     const ApplicationScope application;
     auto repository = std::make_shared<WbemRepository>(ComputerName(), kNamespace);
     std::wstring failedClass;
@@ -558,6 +636,8 @@ int ProvixaHost::Run(const ProvixaCommandLine& commandLine, std::ostream& out, s
     const std::string readOnlyReason = ProvixaInstallation::ReadOnlyReason(database);
     const bool readOnly = !readOnlyReason.empty();
     const auto runCommand = [&](const ProvixaCommandLine& one) {
+        // A cause left by an earlier command of the batch belongs to none of this one's failures.
+        CBntDatabase::TakeLastFailureCause();
         std::wstring sid;
         std::string callerError;
         if (!ResolveCaller(one, &sid, &callerError))

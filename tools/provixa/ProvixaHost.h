@@ -13,6 +13,8 @@
 
 #include <ostream>
 
+class ProvixaLineWriter;
+
 class ProvixaHost
 {
 public:
@@ -27,11 +29,19 @@ public:
     ProvixaHost() = delete;
 
     // Runs the command; objects and reports go to `out`, failures to `err` (one line each:
-    // the HRESULT in hex, its name and the provider's description). The exit status above.
+    // the HRESULT in hex, its name and the provider's description), every line whole whatever
+    // thread writes it (ProvixaLineWriter). The exit status above; a result that could not be
+    // written to `out` fails the command with a line on `err` saying why.
     static int Run(const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err);
 
     // Warns on err of each change the installation kept although a server did not take its
     // configuration message: the user learns that the panels were not told (the message waits
     // in the provider log). Both doors call it after each command.
     static void WarnOfUnreachedServers(std::ostream& err);
+
+private:
+    // Run's work on the line-writing streams; `notes` is the writer the simulated servers'
+    // lines go to (the error stream's, `errorLines`, when the output is JSON; the bus's always).
+    static int RunCommand(const ProvixaCommandLine& commandLine, std::ostream& out, std::ostream& err,
+                          ProvixaLineWriter& notes, ProvixaLineWriter& errorLines);
 };

@@ -105,16 +105,17 @@ bool WriteRegistry(std::string* report)
 
 bool WriteDataSource(std::string* report)
 {
-    const std::wstring file = ProvixaHome::PathOf(CBntDatabase::kIniFileName).wstring();
+    // By its bare name, which the profile calls find in the home: the home's path is bytes.
+    const wchar_t* const file = CBntDatabase::kIniFileName;
     wchar_t present[2] = {};
-    if (GetPrivateProfileStringW(CBntDatabase::kIniSection, CBntDatabase::kIniKey, L"", present, 2, file.c_str()) > 0)
+    if (GetPrivateProfileStringW(CBntDatabase::kIniSection, CBntDatabase::kIniKey, L"", present, 2, file) > 0)
     {
         *report += "ACS.INI kept\n";
         return true;
     }
-    if (!WritePrivateProfileStringW(CBntDatabase::kIniSection, CBntDatabase::kIniKey, kDataSource, file.c_str()))
+    if (!WritePrivateProfileStringW(CBntDatabase::kIniSection, CBntDatabase::kIniKey, kDataSource, file))
     {
-        *report = "cannot write " + ProvixaText::ToUtf8(file);
+        *report = "cannot write " + ProvixaHome::PathOf(file).string();
         return false;
     }
     *report += "ACS.INI written\n";
@@ -138,17 +139,48 @@ bool Execute(sqlite3* db, std::string_view sql, std::string* error)
     return rc == SQLITE_OK;
 }
 
-// Whether the file is a database of this installation: SQLite can read it and it holds the
-// users table. False with *error saying why not.
-bool UsableDatabase(const std::filesystem::path& file, std::string* error)
+// The engine's reason for the last failure on the connection, with its cause when it has one
+// a person can act on (a full disk, a lock held by another process, a read-only file).
+std::string EngineReason(sqlite3* db, int rc)
 {
+    const int code = db != nullptr ? sqlite3_extended_errcode(db) : rc;
+    const CString cause = CBntDatabase::FailureCause(code, db != nullptr ? sqlite3_system_errno(db) : 0);
+    const std::string reason = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    return cause.IsEmpty() ? reason : reason + ": " + ProvixaText::ToUtf8(cause.GetString());
+}
+
+// Whether PRAGMA quick_check finds the file a whole SQLite database.
+bool WholeDatabase(sqlite3* db)
+{
+    sqlite3_stmt* statement = nullptr;
+    if (db == nullptr || sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    const bool whole = sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr &&
+                       std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))) == "ok";
+    sqlite3_finalize(statement);
+    return whole;
+}
+
+// Whether the file is a database of this installation: SQLite can read it and it holds the
+// users table. False with *error saying why not; then *damaged (when given) tells whether the
+// file itself is at fault: it is no SQLite database or PRAGMA quick_check finds it damaged,
+// rather than unreadable for now (a full disk, a lock) or whole but of something else.
+bool UsableDatabase(const std::filesystem::path& file, std::string* error, bool* damaged = nullptr)
+{
+    if (damaged != nullptr)
+        *damaged = false;
     const ProvixaInstallation::Database db = ProvixaInstallation::OpenDatabase(file, error);
     sqlite3_stmt* statement = nullptr;
     if (!db)
         return false;
-    if (sqlite3_prepare_v2(db.get(), "SELECT 1 FROM USERS LIMIT 1", -1, &statement, nullptr) != SQLITE_OK)
+    const int rc = sqlite3_prepare_v2(db.get(), "SELECT 1 FROM USERS LIMIT 1", -1, &statement, nullptr);
+    if (rc != SQLITE_OK)
     {
-        *error = sqlite3_errmsg(db.get());
+        *error = EngineReason(db.get(), rc);
+        const int primary = sqlite3_extended_errcode(db.get()) & 0xFF;
+        if (damaged != nullptr && (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT ||
+                                   (primary == SQLITE_ERROR && !WholeDatabase(db.get()))))
+            *damaged = true;
         return false;
     }
     sqlite3_finalize(statement);
@@ -161,10 +193,15 @@ bool BuildDatabase(const std::filesystem::path& file, std::string* report)
     if (std::filesystem::exists(file, exists))
     {
         std::string error;
-        if (!UsableDatabase(file, &error))
+        bool damaged = false;
+        if (!UsableDatabase(file, &error, &damaged))
         {
-            *report = "the file " + file.string() + " is not a usable installation database (" + error +
-                      "): move it away and run 'provixa init' again";
+            // Only a file that is no database, or a damaged one, is to be moved away: one that
+            // cannot be read for now (a full disk, a lock) holds the installation still.
+            *report = damaged ? "the file " + file.string() + " is not a usable installation database (" + error +
+                                    "): move it away and run 'provixa init' again"
+                              : "cannot read the installation database " + file.string() + ": " + error +
+                                    "; it is kept as it is";
             return false;
         }
         *report += "database kept: " + file.string() + "\n";
@@ -319,7 +356,7 @@ ProvixaInstallation::Database ProvixaInstallation::OpenDatabase(const std::files
     }
     if (rc != SQLITE_OK)
     {
-        *error = "cannot open the database " + file.string() + ": " + sqlite3_errstr(rc);
+        *error = "cannot open the database " + file.string() + ": " + EngineReason(db.get(), rc);
         return Database(nullptr, sqlite3_close);
     }
     sqlite3_busy_timeout(db.get(), CBntConnection::kBusyTimeoutMs);

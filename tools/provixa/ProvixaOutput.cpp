@@ -1,5 +1,6 @@
 #include "tools/provixa/ProvixaOutput.h"
 
+#include "mappers/devices/QpidTypeConverter.h"
 #include "platform/com/BstrOwner.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
@@ -204,41 +205,7 @@ std::ostream& ProvixaOutput::Notes(bool json, std::ostream& out, std::ostream& e
 
 std::string ProvixaOutput::JsonString(const std::wstring& text)
 {
-    const std::string utf8 = ProvixaText::ToUtf8(text);
-    std::string json = "\"";
-    for (const char c : utf8)
-    {
-        switch (c)
-        {
-        case '"':
-            json += "\\\"";
-            break;
-        case '\\':
-            json += "\\\\";
-            break;
-        case '\n':
-            json += "\\n";
-            break;
-        case '\r':
-            json += "\\r";
-            break;
-        case '\t':
-            json += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20)
-            {
-                char escape[8];
-                std::snprintf(escape, sizeof(escape), "\\u%04x", static_cast<unsigned>(c));
-                json += escape;
-            }
-            else
-            {
-                json += c;
-            }
-        }
-    }
-    return json + "\"";
+    return QpidTypeConverter::JsonString(ProvixaText::ToUtf8(text));
 }
 
 std::string ProvixaOutput::Text(IWbemClassObject* object)
@@ -287,19 +254,6 @@ std::string ProvixaOutput::Text(IWbemClassObject* object)
 std::string ProvixaOutput::Json(IWbemClassObject* object)
 {
     return object == nullptr ? "null" : ObjectJson(object, 0);
-}
-
-std::string ProvixaOutput::List(const std::vector<ComPtr<IWbemClassObject>>& objects, bool json)
-{
-    std::string result = json ? "[" : "";
-    for (std::size_t i = 0; i < objects.size(); ++i)
-    {
-        if (json)
-            result += (i == 0 ? "" : ",") + Json(objects[i].Get());
-        else
-            result += (i == 0 ? "" : "\n") + Text(objects[i].Get());
-    }
-    return json ? result + "]\n" : result;
 }
 
 std::string ProvixaOutput::Reason(IWbemClassObject* statusObject)

@@ -9,7 +9,6 @@
 
 #include <ostream>
 #include <string>
-#include <vector>
 
 class ProvixaOutput
 {
@@ -23,8 +22,6 @@ public:
     // Values: strings (64-bit numbers and date-times as WMI carries them, as text), numbers,
     // true/false, null, arrays, and embedded objects in the same form.
     static std::string Json(IWbemClassObject* object);
-    // The objects as one JSON array, or their MOF texts one after another.
-    static std::string List(const std::vector<ComPtr<IWbemClassObject>>& objects, bool json);
 
     // "Error 0x80041002 (WBEM_E_NOT_FOUND): reason" -- the name and the reason only when
     // known; statusObject is the call's __ExtendedStatus (may be null).

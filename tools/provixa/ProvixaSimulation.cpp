@@ -9,6 +9,7 @@
 #include "hardware/RpcBlock.h"
 #include "simulation/SimulatedInstallation.h"
 #include "tools/provixa/ProvixaInstallation.h"
+#include "tools/provixa/ProvixaLineWriter.h"
 #include "tools/provixa/ProvixaText.h"
 
 namespace {
@@ -65,7 +66,7 @@ std::vector<std::wstring> ProvixaSimulation::PanelHosts()
     return hosts;
 }
 
-ProvixaSimulation::ProvixaSimulation(std::ostream& trace)
+ProvixaSimulation::ProvixaSimulation(ProvixaLineWriter& trace)
 {
     std::vector<std::wstring> hosts = PanelHosts();
     hosts.emplace_back();
@@ -73,10 +74,9 @@ ProvixaSimulation::ProvixaSimulation(std::ostream& trace)
     AnswerOnline(m_servers->Driver());
     for (support::SimulatedServer* server : m_servers->Servers())
     {
-        server->SetObserver([this, &trace](const support::SimulatedServer& self, const support::SimulatedCall& call) {
-            // Calls may arrive on the configuration threads as well as on the request thread.
-            const std::lock_guard<std::mutex> lock(m_outputLock);
-            trace << ProvixaText::ToUtf8(self.Describe(call)) << "\n";
+        // Calls may arrive on the configuration threads as well as on the request thread.
+        server->SetObserver([&trace](const support::SimulatedServer& self, const support::SimulatedCall& call) {
+            trace.WriteLine(ProvixaText::ToUtf8(self.Describe(call)));
         });
     }
 }

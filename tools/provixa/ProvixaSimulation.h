@@ -2,24 +2,24 @@
 // registered under every communication-server host the installation's panels name (and this
 // computer), with the three configuration servers, all answering success; status requests are
 // answered with a fixed pattern in which every panel and device is online. Every call a
-// server receives is printed as one line (procedure, block bytes) on the stream the host
-// gives: its output, or standard error when the output is JSON (--json, the bus). The
+// server receives is printed as one line (procedure, block bytes) through the line writer the
+// host gives: its output's, or standard error's when the output is JSON (--json, the bus). The
 // communication server's event door relays the events it accepts to RelayEventsTo's receiver,
 // as the real server passes them to the hardware event provider.
 //
 // One per host run, built and destroyed on the host's thread; the servers unregister when it
-// goes. The printing is serialised by m_outputLock.
+// goes. The writer keeps each line whole against the host's own.
 #pragma once
 
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <ostream>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/win32/WinTypes.h"
+
+class ProvixaLineWriter;
 
 namespace support {
 class SimulatedInstallation;
@@ -30,7 +30,7 @@ class ProvixaSimulation
 public:
     // Registers the servers; calls are reported on trace. Throws std::runtime_error when the
     // panels cannot be read or a binding is taken.
-    explicit ProvixaSimulation(std::ostream& trace);
+    explicit ProvixaSimulation(ProvixaLineWriter& trace);
     ~ProvixaSimulation();
     ProvixaSimulation(const ProvixaSimulation&) = delete;
     ProvixaSimulation& operator=(const ProvixaSimulation&) = delete;
@@ -44,7 +44,5 @@ public:
     void RelayEventsTo(std::function<void(std::span<const BYTE> record, const std::wstring& text)> receiver);
 
 private:
-    // Serialises the lines the servers print; declared first so it outlives the servers.
-    std::mutex m_outputLock;
     std::unique_ptr<support::SimulatedInstallation> m_servers;
 };

@@ -5,13 +5,37 @@
 
 #include "platform/com/ComError.h"
 
+#include <cerrno>
 #include <exception>
+#include <fcntl.h>
+#include <unistd.h>
 #include <iostream>
 #include <string>
 #include <vector>
 
+namespace {
+// A standard stream the caller closed is held by a descriptor that refuses to be written, so
+// that no file the host opens takes its number (and its output), and a write to it fails as
+// a write to a closed stream does.
+void HoldClosedStandardStreams()
+{
+    for (int fd = 0; fd <= 2; ++fd)
+    {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        const int held = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (held >= 0 && held != fd)
+        {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
+}
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    HoldClosedStandardStreams();
     try
     {
         const std::vector<std::string> args(argv + 1, argv + argc);

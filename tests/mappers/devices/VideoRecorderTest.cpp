@@ -44,6 +44,12 @@ TEST(QpidJson, WritesEveryKindOfValue)
     EXPECT_EQ(QpidTypeConverter::ToJson(Variant(map)),
               "{\"inner\":{\"b\":true,\"n\":null},\"list\":[-3,7,1.5],\"text\":\"a\\\"b\\\\c\\n\\u0001\"}");
     EXPECT_EQ(QpidTypeConverter::ToJson(Variant(false)), "false");
+    // Bytes that are no UTF-8 become U+FFFD, so the text stays valid JSON; valid text passes whole.
+    EXPECT_EQ(QpidTypeConverter::JsonString("a\xFF"
+                                            "b\t\xC3\xA9"),
+              "\"a\xEF\xBF\xBD"
+              "b\\t\xC3\xA9\"");
+    EXPECT_EQ(QpidTypeConverter::ToJson(Variant(Variant::Map{{"k\xC3", Variant("v")}})), "{\"k\xEF\xBF\xBD\":\"v\"}");
 }
 
 TEST(QpidJson, RefusesWhatJsonCannotCarry)

@@ -6,10 +6,12 @@
 #include "tests/tools/provixa/ProvixaProgramTest.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -179,6 +181,28 @@ TEST_F(ProvixaAsUsed, SimulatedServersAnswerTheBusAndTraceToStandardError)
     EXPECT_TRUE(Contains(run.err, "driver server received procedure 5 SetPanelClock")) << run.err;
     for (const Json& line : JsonLines(run.out))
         EXPECT_EQ(line.kind, Json::Kind::Object);
+}
+
+TEST_F(ProvixaAsUsed, AWriteTheDatabaseLockRefusesSaysAnotherProcessHoldsIt)
+{
+    Init();
+    ASSERT_EQ(Provixa({"--as", "admin", "get", "Bnt_Cardholder.ID=1"}).status, 0);
+    // Another process's writer: the test's own connection holds the write lock.
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((m_home / "provixa.db").string().c_str(), &raw), SQLITE_OK);
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
+    ASSERT_EQ(sqlite3_exec(db.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const Outcome put = Provixa({"--as", "admin", "put", "Bnt_Cardholder", "ID=1", "DEPARTMENT=Locked"});
+    EXPECT_EQ(put.status, 1);
+    EXPECT_EQ(put.err, "Error 0x80041001 (WBEM_E_FAILED): The system was unable to write the instance to the "
+                       "database. The database is locked by another process.\n");
+    const Outcome modify =
+        Provixa({"bus", "modify", "Bnt_Cardholder", "ID=1", "DEPARTMENT=Locked"}, "", "PROVIXA_PASSWORD=sa-demo");
+    EXPECT_EQ(modify.status, 1);
+    EXPECT_EQ(modify.err, "{\"error\":\"corvessa.editinstance.error\",\"hresult\":\"0x80041001\",\"message\":\"The "
+                          "system was unable to write the instance to the database. (the database is locked by "
+                          "another process)\"}\n");
+    ASSERT_EQ(sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
 }
 
 TEST_F(ProvixaAsUsed, ReadsWorkOnAHomeTheUserCannotWrite)

@@ -69,9 +69,13 @@ TEST_F(ProvixaBusBinary, RefusalsPrintTheirKeyAndExitOne)
     const Outcome noPassword = Bus({"login", "operator"}, "");
     // No password is no usage error: the command line was right.
     EXPECT_EQ(noPassword.status, 1);
-    EXPECT_TRUE(Contains(noPassword.err, "provixa: no password given: set PROVIXA_PASSWORD")) << noPassword.err;
+    EXPECT_EQ(noPassword.err, "{\"error\":\"corvessa.general.invalidcredentials\",\"hresult\":\"0x80041003\","
+                              "\"message\":\"no password given: set PROVIXA_PASSWORD or give the password on standard "
+                              "input\"}\n");
     const Outcome unknown = Bus({"frobnicate"}, "");
     EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err, "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\","
+                           "\"message\":\"unknown bus command frobnicate\"}\n");
 }
 
 TEST_F(ProvixaBusBinary, EncryptedCredentialsAreSentAsAClientWould)

@@ -27,8 +27,12 @@ struct Row
     std::string input;
     int status;
     Stream stream;
-    std::string firstLine;      // the stream's first line starts with it
-    std::string contains = "";  // and the stream holds it somewhere, when given
+    std::string firstLine;         // the stream's first line starts with it
+    std::string contains = "";     // and the stream holds it somewhere, when given
+    std::string environment = "";  // set or done before the program (besides the password)
+    std::string home = "";         // the installation's folder, when not the demo's ("{root}" as above)
+    std::string output = "";       // where the standard output goes, when not to a file the test reads
+    std::string absent = "";       // the stream never holds it, when given
 };
 
 // The first line of the text, without its line break.
@@ -62,7 +66,7 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
     std::ofstream(m_root / "change.xml", std::ios::binary) << kChange;
     std::ofstream(m_root / "cut.xml", std::ios::binary) << kChange.substr(0, 30);
     const std::string notLinked = "The client does not have access to use Fluxmere.";
-    const std::vector<Row> rows = {
+    std::vector<Row> rows = {
         // Watch and batch.
         {{"--as", "admin", "watch", "SELECT * FROM Bnt_AccessEvent"},
          "",
@@ -276,7 +280,7 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          2,
          Stream::Err,
          "provixa: bus takes its own options after its command"},
-        {{"bus", "--help"}, "", 0, Stream::Out, "Bus commands", "A modify builds the instance from the values"},
+        {{"bus", "--help"}, "", 0, Stream::Out, "Bus commands", "A modify names the instance by its keys"},
         {{"bus", "--help"}, "", 0, Stream::Out, "Bus commands", "The bus carries no embedded object"},
         {{"bus", "get", "Bnt_Badge", "--order", "ID, NOPE", "--size", "1"},
          "",
@@ -293,7 +297,8 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          1,
          Stream::Err,
-         "provixa: Bnt_Badge has no method NoSuchMethod; its methods: AddBadge, AssignAccessLevel"},
+         "{\"error\":\"corvessa.general.exception\",\"hresult\":\"0x80041001\",\"message\":\"Bnt_Badge has no "
+         "method NoSuchMethod; its methods: AddBadge, AssignAccessLevel"},
         {{"bus", "exec", "Bnt_Badge", "assignaccesslevel", "BADGEKEY=1", "--param", "LevelIn=[3]"},
          "",
          0,
@@ -316,24 +321,140 @@ TEST_F(ProvixaIntegrator, EachCommandEndsWithItsStatusAndSaysWhyFirst)
          "",
          1,
          Stream::Err,
-         "provixa: the value of DEPARTMENT is not valid UTF-8"},
+         "{\"error\":\"corvessa.general.exception\",\"hresult\":\"0x80041001\",\"message\":\"the value of "
+         "DEPARTMENT is not valid UTF-8\"}"},
         {{"bus", "cardholder", "1", "someone"},
          "",
          1,
          Stream::Err,
-         "provixa: no directory password given: set PROVIXA_DIRECTORY_PASSWORD"},
+         "{\"error\":\"corvessa.general.exception\",\"hresult\":\"0x80041001\",\"message\":\"no directory "
+         "password given: set PROVIXA_DIRECTORY_PASSWORD\"}"},
+        {{"bus", "shell"},
+         "get Bnt_Badge\n",
+         1,
+         Stream::Err,
+         "{\"error\":\"corvessa.invalidparameter.error\",\"hresult\":\"0x80041008\",\"message\":\"log in first "
+         "(login USER)\"}"},
+        {{"bus", "get", "Bnt_Badge"},
+         "",
+         1,
+         Stream::Err,
+         "{\"error\":\"corvessa.general.invalidcredentials\",\"hresult\":\"0x80041003\",\"message\":\"no "
+         "password given: set PROVIXA_PASSWORD or give the password on standard input\"}",
+         "",
+         "PROVIXA_PASSWORD=;unset PROVIXA_PASSWORD;"},
+        {{"--help"}, "", 0, Stream::Out, "Usage: provixa", "MILLISECONDS (default 30000, at most 60000)"},
+        {{"bus", "--help"}, "", 0, Stream::Out, "Bus commands", "warnings are lines starting \"provixa: warning:\""},
+        // A modify changes what it names; a class that takes values on every write names the first missing.
+        {{"bus", "modify", "Bnt_Cardholder", "ID=2", "DEPARTMENT=Gates"},
+         "",
+         0,
+         Stream::Out,
+         "{\"class\":\"Bnt_Cardholder\",\"values\":{\"ID\":2}}"},
+        {{"bus", "get", "Bnt_Cardholder", "--filter", "ID = 2"},
+         "",
+         0,
+         Stream::Out,
+         "{\"instances\":[{\"class\":\"Bnt_Cardholder\"",
+         "\"DEPARTMENT\":\"Gates\",\"FIRSTNAME\":\"Bruno\""},
+        {{"bus", "modify", "Bnt_Badge", "BADGEKEY=2", "PIN=4321"},
+         "",
+         1,
+         Stream::Err,
+         "{\"error\":\"corvessa.general.missingrequestitem\",\"hresult\":\"0x80041028\",\"message\":\"The "
+         "required property PERSONID had no value"},
+        {{"--help"}, "", 0, Stream::Out, "Usage: provixa", "(at most 10000 commands, each line at most 65536 bytes)"},
+        {{"--help"}, "", 0, Stream::Out, "Usage: provixa", "A result that cannot be written (a full\ndisk, a closed"},
+        // Event classes are watched.
+        {{"--as", "admin", "query", "SELECT * FROM __InstanceModificationEvent"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: __InstanceModificationEvent is an event class: its events are watched, not queried; run watch"},
+        {{"--as", "admin", "--json", "enum", "Bnt_AccessEvent"},
+         "",
+         1,
+         Stream::Err,
+         "provixa: Bnt_AccessEvent is an event class: its events are watched, not enumerated"},
+        // A home whose path is no ASCII, in any locale; its bytes need not even be UTF-8.
+        {{"init"},
+         "",
+         0,
+         Stream::Out,
+         "PROVIXA_HOME {root}/h\xC3\xB4me",
+         "database created",
+         "LANG=C",
+         "{root}/h\xC3\xB4me"},
+        {{"--as", "admin", "get", "Bnt_Cardholder.ID=1"},
+         "",
+         0,
+         Stream::Out,
+         "",
+         "LASTNAME = \"Adler\";",
+         "LANG=C.UTF-8",
+         "{root}/h\xC3\xB4me"},
+        {{"init"},
+         "",
+         0,
+         Stream::Out,
+         "PROVIXA_HOME {root}/h\xE9",
+         "database created",
+         "unset LANG LC_ALL;",
+         "{root}/h\xE9"},
+        {{"--as", "admin", "--json", "get", "Bnt_Cardholder.ID=2"},
+         "",
+         0,
+         Stream::Out,
+         "{\"class\":\"Bnt_Cardholder\"",
+         "\"LASTNAME\":\"Brandt\"",
+         "LANG=C",
+         "{root}/h\xE9"},
+        // A database that cannot be read for now is kept: here the file size limit stops the
+        // engine from making its shared-memory file, as a full disk does.
+        {{"init"},
+         "",
+         1,
+         Stream::Err,
+         "cannot read the installation database ",
+         "the file has reached the size limit of this process; it is kept as it is",
+         "trap '' XFSZ; ulimit -f 16;",
+         "",
+         "",
+         "move it away"},
     };
+    // A result that cannot be written is no success, on either door and in a batch.
+    const struct
+    {
+        std::vector<std::string> args;
+        std::string input;
+        std::string output;
+        std::string reason;
+    } unwritten[] = {
+        {{"--as", "admin", "enum", "Bnt_Cardholder"}, "", ">/dev/full", "No space left on device"},
+        {{"--as", "admin", "--json", "query", "SELECT * FROM Bnt_Badge"}, "", ">&-", "Bad file descriptor"},
+        {{"bus", "get", "Bnt_Badge"}, "", ">/dev/full", "No space left on device"},
+        {{"--as", "admin", "batch", "-"}, "get Bnt_Badge.BADGEKEY=1\n", ">/dev/full", "No space left on device"},
+    };
+    for (const auto& c : unwritten)
+        rows.push_back(Row{c.args, c.input, 1, Stream::Err,
+                           "provixa: cannot write the result to the standard output: " + c.reason, "", "", "",
+                           c.output});
     for (const Row& row : rows)
     {
         std::vector<std::string> args;
         for (const std::string& arg : row.args)
             args.push_back(Root(arg));
-        const Outcome run = Provixa(args, Root(row.input), "PROVIXA_PASSWORD=sa-demo");
+        const Outcome run =
+            Provixa(args, Root(row.input), "PROVIXA_PASSWORD=sa-demo " + row.environment, Root(row.home), row.output);
         const std::string& text = row.stream == Stream::Out ? run.out : run.err;
         const std::string shown =
             args.back().substr(0, 80) + "\nout: " + run.out.substr(0, 300) + "\nerr: " + run.err.substr(0, 300);
         EXPECT_EQ(run.status, row.status) << shown;
-        EXPECT_EQ(FirstLine(text).rfind(row.firstLine, 0), 0u) << shown;
+        EXPECT_EQ(FirstLine(text).rfind(Root(row.firstLine), 0), 0u) << shown;
+        if (!row.absent.empty())
+        {
+            EXPECT_FALSE(Contains(text, row.absent)) << row.absent << "\n" << shown;
+        }
         if (!row.contains.empty())
         {
             EXPECT_TRUE(Contains(text, row.contains)) << row.contains << "\n" << shown;

@@ -1,3 +1,4 @@
+#include "tools/provixa/ProvixaObjectList.h"
 #include "tools/provixa/ProvixaOutput.h"
 #include "tools/provixa/WbemStatusName.h"
 
@@ -5,6 +6,9 @@
 #include "platform/wmi/WbemClassObject.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
 
 namespace {
 ComPtr<IWbemClassObject> Status(const wchar_t* description)
@@ -81,6 +85,17 @@ TEST(ProvixaOutput, InstancesBecomeJsonWithTypedValues)
                         "\"Serial\":\"18446744073709551615\",\"Notes\":null,\"Owner\":{\"class\":\"Bnt_Badge\""),
               std::string::npos)
         << json;
-    EXPECT_EQ(ProvixaOutput::List({}, true), "[]\n");
-    EXPECT_EQ(ProvixaOutput::List({badge, badge}, true), "[" + json + "," + json + "]\n");
+    const auto list = [](const std::vector<IWbemClassObject*>& objects, bool asJson) {
+        std::ostringstream printed;
+        ProvixaObjectList objectList(printed, asJson);
+        for (IWbemClassObject* object : objects)
+            objectList.Add(object);
+        objectList.End();
+        return printed.str();
+    };
+    EXPECT_EQ(list({}, true), "[]\n");
+    EXPECT_EQ(list({badge.Get(), badge.Get()}, true), "[" + json + "," + json + "]\n");
+    EXPECT_EQ(list({}, false), "");
+    const std::string text = ProvixaOutput::Text(badge.Get());
+    EXPECT_EQ(list({badge.Get(), owner.Get()}, false), text + "\n" + ProvixaOutput::Text(owner.Get()));
 }

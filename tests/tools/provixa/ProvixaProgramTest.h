@@ -88,15 +88,21 @@ protected:
     }
 
     // Runs the program with the arguments, `input` on its standard input and `environment`
-    // (NAME=VALUE words, quoted by the caller) before it.
+    // (NAME=VALUE words, quoted by the caller, or shell commands ending in ';') before it.
+    // `home` replaces the test's home when given; `output` replaces the redirection of the
+    // standard output (">/dev/full", ">&-"), which then reads back empty.
     Outcome Provixa(const std::vector<std::string>& args, const std::string& input = "",
-                    const std::string& environment = "") const
+                    const std::string& environment = "", const std::filesystem::path& home = {},
+                    const std::string& output = "") const
     {
         std::ofstream(m_root / "in", std::ios::binary) << input;
-        std::string command = environment + " PROVIXA_HOME=" + Quote(m_home.string()) + " " + Quote(PROVIXA_BINARY);
+        std::ofstream(m_root / "out", std::ios::binary | std::ios::trunc);
+        std::string command = environment + " PROVIXA_HOME=" + Quote((home.empty() ? m_home : home).string()) + " " +
+                              Quote(PROVIXA_BINARY);
         for (const std::string& arg : args)
             command += " " + Quote(arg);
-        command += " <" + Quote((m_root / "in").string()) + " >" + Quote((m_root / "out").string()) + " 2>" +
+        command += " <" + Quote((m_root / "in").string()) + " " +
+                   (output.empty() ? ">" + Quote((m_root / "out").string()) : output) + " 2>" +
                    Quote((m_root / "err").string());
         Outcome run;
         const int raw = std::system(command.c_str());

@@ -1,0 +1,18 @@
+#include "tools/provixa/ProvixaObjectList.h"
+
+#include "tools/provixa/ProvixaOutput.h"
+
+void ProvixaObjectList::Add(IWbemClassObject* object)
+{
+    if (m_json)
+        m_out << (m_started ? "," : "[") << ProvixaOutput::Json(object);
+    else
+        m_out << (m_started ? "\n" : "") << ProvixaOutput::Text(object);
+    m_started = true;
+}
+
+void ProvixaObjectList::End()
+{
+    if (m_json)
+        m_out << (m_started ? "" : "[") << "]\n";
+}
