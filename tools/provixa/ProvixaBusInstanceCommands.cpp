@@ -65,8 +65,10 @@ Variant ValueOf(const std::string& text)
 }
 
 // A value the front end would take in another form than the one given, or a method the type
-// lacks; handed to the session's refusal by Run.
-struct Refusal
+// lacks; handed to the session's refusal by Run. Named apart from the host's own refusal: where
+// the run-time library matches exception types by name, two types of one name in two files'
+// anonymous namespaces catch each other, and the host's refusal would lose its key and code here.
+struct WordRefusal
 {
     std::string message;
 };
@@ -78,7 +80,7 @@ void AddPair(Variant::Map& map, const std::string& word)
         throw UsageError{"expected NAME=VALUE, not " + word};
     // Malformed bytes would be stored as U+FFFD, a text other than the one given.
     if (!ProvixaText::IsUtf8(word))
-        throw Refusal{"the value of " + word.substr(0, equals) + " is not valid UTF-8"};
+        throw WordRefusal{"the value of " + word.substr(0, equals) + " is not valid UTF-8"};
     map[word.substr(0, equals)] = ValueOf(word.substr(equals + 1));
 }
 
@@ -205,7 +207,7 @@ bool Named(const std::vector<std::string>& names, const std::string& name)
 
 // The front end runs any name its mapper takes and answers an unknown one with a general
 // exception that does not name it: the type's description says which methods there are. Names
-// match without regard to case, as the mappers read them. Throws Refusal for a method the
+// match without regard to case, as the mappers read them. Throws WordRefusal for a method the
 // type lacks.
 void RequireMethod(CCorvessaBaseApp& app, const std::string& session, const std::string& className,
                    const std::string& method)
@@ -216,7 +218,7 @@ void RequireMethod(CCorvessaBaseApp& app, const std::string& session, const std:
     std::string methods;
     for (const std::string& name : *names)
         methods += (methods.empty() ? "" : ", ") + name;
-    throw Refusal{className + " has no method " + method +
+    throw WordRefusal{className + " has no method " + method +
                   (methods.empty() ? std::string(" (it has none)") : "; its methods: " + methods)};
 }
 
@@ -320,7 +322,7 @@ void ProvixaBusInstanceCommands::Run(ProvixaBusSession& session, const std::stri
         session.usage(failure.message);
         return;
     }
-    catch (const Refusal& failure)
+    catch (const WordRefusal& failure)
     {
         session.refused(failure.message);
         return;
