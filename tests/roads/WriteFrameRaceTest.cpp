@@ -6,6 +6,8 @@
 // the bus takes the request; the caller holds every right in segment 1 only.
 #include "framework/CWmipWriteFrame.h"
 #include "inhouse/BntCoreDb/CBntCommitQueue.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorInstallation.h"
 #include "tests/e2e/DoorTest.h"
@@ -252,5 +254,17 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
         }
     }
     m_servers.Driver().SetObserver(nullptr);
+
+    // Inside another write's transaction on the same thread the command would leave at that
+    // write's commit, after its answer: it is refused, nothing sent, nothing audited.
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    {
+        CBntDatabase other;
+        other.Open(CString((L"sqlite:" + DoorInstallation::DatabaseFile().wstring()).c_str()));
+        CBntTransaction outer(other);
+        EXPECT_EQ(ReasonText(roads.back().request()), "A device method cannot run inside another write's transaction.");
+    }
+    EXPECT_EQ(TakeServerCalls(), std::vector<std::string>());
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
 }
 }  // namespace
