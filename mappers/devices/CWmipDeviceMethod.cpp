@@ -1,8 +1,11 @@
 #include "mappers/devices/CWmipDeviceMethod.h"
 
 #include <exception>
+#include <optional>
 
 #include "framework/CWmipMessages.h"
+#include "framework/CWmipWriteFrame.h"
+#include "inhouse/BntCoreDb/CBntCommitQueue.h"
 #include "framework/WMIHelper.h"
 #include "hardware/LAAPProxy.h"
 #include "inhouse/BntLogin/CAcsUser.h"
@@ -21,6 +24,7 @@ constexpr wchar_t kStatusMethod[] = L"GetHardwareStatus";
 constexpr wchar_t kStatusProperty[] = L"Status";
 constexpr wchar_t kCommandFailed[] = L"The hardware command failed.";
 constexpr wchar_t kOutputFailed[] = L"The device method could not answer.";
+constexpr wchar_t kInsideAnotherWrite[] = L"A device method cannot run inside another write's transaction.";
 
 }  // namespace
 
@@ -38,15 +42,56 @@ HRESULT CWmipDeviceMethod::CheckCaller(CWmipClassMapper& mapper, const wchar_t* 
     return allowed;
 }
 
-HRESULT CWmipDeviceMethod::RunChecked(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
-                                      const DeviceMethodCall& call, const std::function<HRESULT()>& step)
+HRESULT CWmipDeviceMethod::RunFramed(CWmipClassMapper& mapper, const wchar_t* source, CWmipObjectPath* path,
+                                     const wchar_t* methodName, IWbemClassObject* inParams, IWbemObjectSink* sink,
+                                     const Select& select, const Step& step)
 {
+    // A device method always names its device: no path is no device.
+    if (path == nullptr)
+        throw CWMIException(source, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
+    // Inside another write's transaction the command would leave at that write's commit, after
+    // this answer was given: the answer could not say what the hardware did.
+    if (CBntCommitQueue::OpenLevels() != 0)
+        throw CWMIException(source, __LINE__, WBEM_E_FAILED, kInsideAnotherWrite);
+    DeviceMethodCall call{nullptr, inParams, sink, DeviceAudit{}, CString()};
+    HRESULT selected = S_OK;
+    HRESULT allowed = S_OK;
     CAcsUser* user = nullptr;
-    const HRESULT allowed = CheckCaller(mapper, source, permission, call.instance, &user);
-    const HRESULT done = step();
-    if (done == S_OK)
-        Audit(user, call);
-    return done == S_OK || done == kNothingSent ? allowed : done;
+    std::optional<HRESULT> done;
+    std::exception_ptr failure;
+    const HRESULT framed = CWmipWriteFrame::RunMethod(
+        mapper, path, methodName, inParams,
+        [&](IWbemClassObject* instance) {
+            call.instance = instance;
+            DWORD permission = 0;
+            selected = select(call, permission);
+            if (selected == S_OK)
+                allowed = CheckCaller(mapper, source, permission, instance, &user);
+        },
+        [&](IWbemClassObject*, CBntDatabase&) {
+            if (selected != S_OK)
+                return selected;
+            // The step tells the hardware: it leaves with the commit, and the answer waits for it.
+            CBntCommitQueue::Defer([&] {
+                try
+                {
+                    done = step(call);
+                    if (*done == S_OK)
+                        Audit(mapper, user, call);
+                }
+                catch (...)
+                {
+                    failure = std::current_exception();
+                }
+            });
+            return S_OK;
+        });
+    if (selected != S_OK)
+        return framed;
+    if (failure)
+        std::rethrow_exception(failure);
+    const HRESULT answer = done.value();
+    return answer == S_OK || answer == kNothingSent ? allowed : answer;
 }
 
 HRESULT CWmipDeviceMethod::RunCommand(const wchar_t* source, IWbemClassObject* instance, const wchar_t* hostProperty,
@@ -129,7 +174,7 @@ CWimpHardwareStatusCache& CWmipDeviceMethod::StatusCache()
     return *cache;
 }
 
-void CWmipDeviceMethod::Audit(CAcsUser* user, const DeviceMethodCall& call)
+void CWmipDeviceMethod::Audit(CWmipClassMapper& mapper, CAcsUser* user, const DeviceMethodCall& call)
 {
     if (user == nullptr)
         return;
@@ -140,7 +185,7 @@ void CWmipDeviceMethod::Audit(CAcsUser* user, const DeviceMethodCall& call)
         brontel::resources::LoadResourceString(call.audit.textResource, format);
         text.FormatMessage(format, Text(call.instance, L"Name").GetString());
     }
-    user->LogTransToDB(call.audit.operation, call.audit.objectKind, text, nullptr, 0, nullptr);
+    user->LogTransToDB(call.audit.operation, call.audit.objectKind, text, mapper.GetDatabase(), 0, nullptr);
 }
 
 LONG CWmipDeviceMethod::Number(IWbemClassObject* instance, const wchar_t* property)

@@ -1,10 +1,10 @@
 // CWmipDeviceMethod: the shape every device mapper's WMI methods share, written once:
 // dispatch by method name over the class's method table, which checks the caller's identity
-// and the row's permission before the row's command step and writes the row's audit record
-// only when the step succeeded; a command step that sends one command to the hardware driver
-// server of the device's host through an LAAPProxy; and a status step that answers a status
-// word as the output parameter "Status". The class mappers pass in only the step that builds
-// and sends the command or reads the status.
+// and the row's permission in the write frame, runs the row's command step only after the
+// frame's commit and writes the row's audit record only when the step succeeded; a command step that sends one command
+// to the hardware driver server of the device's host through an LAAPProxy; and a status step that answers a status word
+// as the output parameter "Status". The class mappers pass in only the step that builds and sends the command or reads
+// the status.
 //
 // Static helpers; each call runs on the request's thread for one mapper. No state.
 #pragma once
@@ -46,39 +46,39 @@ public:
 
     CWmipDeviceMethod() = delete;
 
-    // ExecuteMethod: the current instance of the path (none: throws 0x80041002 with
-    // CWmipMessages::kNotFound, before the name is looked at), then the first row whose name
-    // equals methodName without regard to case (none: 0x80041055). For that row: its check of
-    // the in-parameters when it has one (an answer other than S_OK is the method's), the caller and
-    // the row's permission (CheckCaller's exceptions pass out), then the row's step; a step
-    // that answers S_OK is audited with the row's record, and it and kNothingSent answer the
-    // permission check's success code; any other answer of the step is the method's. A step's
-    // exception passes out unchanged and nothing is audited; the instance is released on every
-    // path.
+    // ExecuteMethod, in the write frame (CWmipWriteFrame::RunMethod): inside its transaction the
+    // current instance of the path read as the caller (none, or one the caller may not see:
+    // throws 0x80041002 with CWmipMessages::kNotFound, before the name is looked at), then the
+    // first row whose name equals methodName without regard to case (none: 0x80041055). For that
+    // row: its check of the in-parameters when it has one (an answer other than S_OK is the
+    // method's), the caller and the row's permission (CheckCaller's exceptions pass out), the
+    // records the in-parameters name. Only after the commit, and before the answer, the row's
+    // step runs (it is what reaches the hardware): a step that answers S_OK is audited with the
+    // row's record, and it and kNothingSent answer the permission check's success code; any other
+    // answer of the step is the method's. A step's exception passes out unchanged and nothing is
+    // audited. Refused (WBEM_E_FAILED) when a transaction is already open on the thread.
     template <class Owner>
     static HRESULT Dispatch(std::type_identity_t<Owner>& mapper, const wchar_t* source, CWmipObjectPath* path,
                             const wchar_t* methodName, std::span<const MapperMethodEntry<Owner>> table,
                             IWbemClassObject* inParams, IWbemObjectSink* sink)
     {
-        ComPtr<IWbemClassObject> instance;
-        instance.Attach(mapper.GetCurrentInstance(path));
-        if (instance == nullptr)
-            throw brontel::utility::CWMIException(source, __LINE__, WBEM_E_NOT_FOUND, CWmipMessages::kNotFound);
-        for (const MapperMethodEntry<Owner>& row : table)
-        {
-            if (CString(row.name).CompareNoCase(methodName) == 0)
-            {
-                DeviceMethodCall call{instance.Get(), inParams, sink, row.audit, CString()};
-                if (row.check != nullptr)
+        const MapperMethodEntry<Owner>* found = nullptr;
+        return RunFramed(
+            mapper, source, path, methodName, inParams, sink,
+            [&](DeviceMethodCall& call, DWORD& permission) -> HRESULT {
+                for (const MapperMethodEntry<Owner>& row : table)
                 {
-                    const HRESULT checked = (mapper.*row.check)(call);
-                    if (checked != S_OK)
-                        return checked;
+                    if (CString(row.name).CompareNoCase(methodName) == 0)
+                    {
+                        found = &row;
+                        call.audit = row.audit;
+                        permission = row.permission;
+                        return row.check != nullptr ? (mapper.*row.check)(call) : S_OK;
+                    }
                 }
-                return RunChecked(mapper, source, row.permission, call, [&] { return (mapper.*row.handler)(call); });
-            }
-        }
-        return WBEM_E_INVALID_METHOD;
+                return WBEM_E_INVALID_METHOD;
+            },
+            [&](DeviceMethodCall& call) { return (mapper.*found->handler)(call); });
     }
 
     // A command step: under a catch-all (any exception: logged with its text, WBEM_E_FAILED)
@@ -127,10 +127,16 @@ private:
     // failing permission code without text. The permission check's success code otherwise.
     static HRESULT CheckCaller(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
                                IWbemClassObject* instance, CAcsUser** user);
-    // Dispatch's work for the row found: CheckCaller, the step, the audit.
-    static HRESULT RunChecked(CWmipClassMapper& mapper, const wchar_t* source, DWORD permission,
-                              const DeviceMethodCall& call, const std::function<HRESULT()>& step);
-    // Writes the call's audit record (its answer is not examined): the call's audit text, or
-    // the record's text resource naming the device's "Name".
-    static void Audit(CAcsUser* user, const DeviceMethodCall& call);
+    // Finds the row of the call inside the frame: the call's audit record and the row's
+    // permission into its arguments; S_OK to go on, any other answer is the method's.
+    using Select = std::function<HRESULT(DeviceMethodCall& call, DWORD& permission)>;
+    using Step = std::function<HRESULT(DeviceMethodCall& call)>;
+    // Dispatch's work: the frame (instance, row, check, CheckCaller, named records), then, handed
+    // to the commit, the step and its audit.
+    static HRESULT RunFramed(CWmipClassMapper& mapper, const wchar_t* source, CWmipObjectPath* path,
+                             const wchar_t* methodName, IWbemClassObject* inParams, IWbemObjectSink* sink,
+                             const Select& select, const Step& step);
+    // Writes the call's audit record on the mapper's connection (its answer is not examined):
+    // the call's audit text, or the record's text resource naming the device's "Name".
+    static void Audit(CWmipClassMapper& mapper, CAcsUser* user, const DeviceMethodCall& call);
 };

@@ -5,6 +5,9 @@
 // administrator moving the cardholder would. One table over the write roads, both doors where
 // the bus takes the request; the caller holds every right in segment 1 only.
 #include "framework/CWmipWriteFrame.h"
+#include "inhouse/BntCoreDb/CBntCommitQueue.h"
+#include "inhouse/BntCoreDb/CBntDatabase.h"
+#include "inhouse/BntCoreDb/CBntTransaction.h"
 #include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorInstallation.h"
 #include "tests/e2e/DoorTest.h"
@@ -39,6 +42,9 @@ INSERT OR IGNORE INTO ACCESSLVL (ACCESSLVID, DESCRIPT, SEGMENTID, AVAILABLE_FOR_
 // Person 2 (Bruno Brandt, badge key 2, access requests 1 and 5) between the segments.
 constexpr char kToWarehouse[] = "UPDATE EMP SET SEGMENTID = 2 WHERE ID = 2";
 constexpr char kToHeadquarters[] = "UPDATE EMP SET SEGMENTID = 1 WHERE ID = 2";
+// The annex panel (6: alarm inputs 1 and 2) between the segments.
+constexpr char kPanelToWarehouse[] = "UPDATE ACCESSPANE SET SEGMENTID = 2 WHERE PANELID = 6";
+constexpr char kPanelToHeadquarters[] = "UPDATE ACCESSPANE SET SEGMENTID = 1 WHERE PANELID = 6";
 
 constexpr wchar_t kBadgeNotFound[] = L"Invalid BadgeID parameter [100002] passed into Bnt_Area::MoveBadge method.";
 constexpr char kMissing[] = "The requested instance could not be retrieved or does not exist.";
@@ -90,6 +96,11 @@ struct Road
     bool control = true;
     // The line the road logs for the record it does not find, where its answer does not say.
     const wchar_t* line = nullptr;
+    // What moves the record out of the chief's segments and back.
+    const char* hide = kToWarehouse;
+    const char* show = kToHeadquarters;
+    // The one driver server call the road makes when the record stays visible (none: empty).
+    std::string sent = {};
 };
 
 TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWithNothingWrittenOrSent)
@@ -167,6 +178,13 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
          "0x80040526 | The request failed; the provider log holds the details.", true, kBadgeNotFound},
         {"MoveBadge, bus", [&] { return bus.Call(token, L"Bnt_Area", L"MoveBadge", BusValues(move)); }, "0x80040526",
          true, kBadgeNotFound},
+        {"alarm input Mask, WMI", [&] { return WmiMethod(L"Bnt_AlarmInput.ID=1", L"Mask", {}); }, notFound, true,
+         nullptr, kPanelToWarehouse, kPanelToHeadquarters, "driver server SetAlarmInputMask"},
+        {"alarm input Unmask, bus",
+         [&] {
+             return bus.Call(token, L"Bnt_AlarmInput", L"Unmask", {}, BusValues({{L"ID", _variant_t(LONG{2})}}));
+         },
+         busNotFound, true, nullptr, kPanelToWarehouse, kPanelToHeadquarters, "driver server SetAlarmInputMask"},
     };
 
     TakeServerCalls();
@@ -174,7 +192,7 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
     {
         SCOPED_TRACE(road.name);
         // Hidden before the request: the road's own answer to a record the caller may not see.
-        Move(kToWarehouse);
+        Move(road.hide);
         std::vector<Table> before = DoorInstallation::WholeDatabase();
         const int lines = road.line != nullptr ? LogLines(road.line) : 0;
         const std::string hidden = road.request();
@@ -188,11 +206,11 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
 
         // Visible when the request starts, moved by another writer before the frame takes the
         // lock: the same answer, and nothing but the move is written.
-        Move(kToHeadquarters);
+        Move(road.show);
         before = DoorInstallation::WholeDatabase();
         bool moved = false;
         CWmipWriteFrame::TestHookBeforeLock([&] {
-            Move(kToWarehouse);
+            Move(road.hide);
             moved = true;
         });
         const std::string raced = road.request();
@@ -204,17 +222,24 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
             EXPECT_EQ(LogLines(road.line), lines + 2);
         }
         EXPECT_EQ(TakeServerCalls(), std::vector<std::string>());
-        Move(kToHeadquarters);
+        Move(road.show);
         EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
     }
 
     // Each road writes when the record stays visible, in one frame: the race above is what
-    // refused them.
+    // refused them. A device command reaches the driver server once, when no transaction is
+    // open on the sending thread: after the frame's commit.
+    std::vector<int> openAtSend;
+    m_servers.Driver().SetObserver([&](const support::SimulatedServer&, const support::SimulatedCall&) {
+        openAtSend.push_back(CBntCommitQueue::OpenLevels());
+    });
     for (const Road& road : roads)
     {
         if (!road.control)
             continue;
         SCOPED_TRACE(road.name);
+        TakeServerCalls();
+        openAtSend.clear();
         int frames = 0;
         CWmipWriteFrame::TestHookBeforeLock([&] { ++frames; });
         EXPECT_EQ(road.request(), "ok");
@@ -222,6 +247,24 @@ TEST_F(WriteFrameRace, ARecordMovedBeforeTheFrameTakesTheLockAnswersAsHiddenWith
         // Its checks and its rows in one transaction: a second frame would be a moment the
         // record could move between them.
         EXPECT_EQ(frames, 1);
+        if (!road.sent.empty())
+        {
+            EXPECT_EQ(TakeServerCalls(), std::vector<std::string>{road.sent});
+            EXPECT_EQ(openAtSend, std::vector<int>{0});
+        }
     }
+    m_servers.Driver().SetObserver(nullptr);
+
+    // Inside another write's transaction on the same thread the command would leave at that
+    // write's commit, after its answer: it is refused, nothing sent, nothing audited.
+    const std::vector<Table> before = DoorInstallation::WholeDatabase();
+    {
+        CBntDatabase other;
+        other.Open(CString((L"sqlite:" + DoorInstallation::DatabaseFile().wstring()).c_str()));
+        CBntTransaction outer(other);
+        EXPECT_EQ(ReasonText(roads.back().request()), "A device method cannot run inside another write's transaction.");
+    }
+    EXPECT_EQ(TakeServerCalls(), std::vector<std::string>());
+    EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
 }
 }  // namespace
