@@ -176,16 +176,14 @@ TEST_F(ProvixaExamples, EachExampleOfTheReadmeRunsAsShown)
         {"--as operator --simulate exec \"Bnt_Panel.ID=1\" SetClock",
          0,
          {"driver server received procedure 5 SetPanelClock", "Done"}},
-        {"GetHardwareStatus\\n",
-         0,
-         {"driver server received procedure 27 GetPanelDeviceStatus", "Status = 17;"}},
+        {"GetHardwareStatus\\n", 0, {"driver server received procedure 27 GetPanelDeviceStatus", "Status = 17;"}},
         {"exec Bnt_Badge AddBadge \"BadgeIn=Bnt_Badge{PERSONID=2,TYPE=4}\"",
          0,
          {kUpdateConfiguration, "BadgeOut = \ninstance of Bnt_Badge"}},
         {"DataType=2 U64@56=123456' 'wait' |\n    scripts/provixa --as operator --simulate batch -",
          0,
-         {"linkage server received procedure 7 RegisterHardwareEventProvider", "Event (watch 1):",
-          "SerialNumber = 42;"}},
+         {"linkage server received procedure 7 RegisterHardwareEventProvider",
+          "Event (watch 1):", "SerialNumber = 42;"}},
         {"| jq .event.properties.SerialNumber", 0, {"42"}, "Watching"},
         {"SignVisitIn BadgeTypeID=2", 0, {kUpdateConfiguration, "Done"}},
         {"SignVisitOut", 0, {kUpdateConfiguration, "Done"}},
@@ -222,7 +220,106 @@ TEST_F(ProvixaExamples, EachExampleOfTheHelpRunsAsShown)
         {"put Bnt_Badge BADGEKEY=1 PIN=1234", 0, {"Written Bnt_Badge.BADGEKEY=\"1\""}},
         {"exec Bnt_Panel.ID=1 SetClock", 0, {"driver server received procedure 5 SetPanelClock", "Done"}},
     };
-    const std::string freshHome = "rm -rf " + Quote(m_home.string()) + "\nexport PROVIXA_HOME=" +
-                                  Quote(m_home.string()) + "\nprovixa init >/dev/null\n";
+    const std::string freshHome = "rm -rf " + Quote(m_home.string()) +
+                                  "\nexport PROVIXA_HOME=" + Quote(m_home.string()) + "\nprovixa init >/dev/null\n";
     ExpectEachRuns(HelpExamples(Provixa({"--help"}).out), table, m_root, freshHome);
+}
+
+// What the README's sentences say the host does, each as the command line a reader would type
+// to see it, run in order in one folder.
+TEST_F(ProvixaExamples, EachSentenceOfTheReadmeIsWhatTheHostDoes)
+{
+    const std::string operatorShell = "| PROVIXA_PASSWORD=operator-demo scripts/provixa bus shell";
+    const std::vector<Example> table = {
+        // A home without an installation.
+        {"PROVIXA_HOME=$PWD/empty provixa --as admin get Bnt_Badge.BADGEKEY=1",
+         1,
+         {"provixa: no installation at ", "/empty: run 'provixa init' first"}},
+        // NAME=NULL is the text; class and property names are matched without regard to case.
+        {"scripts/provixa --as admin put Bnt_Cardholder ID=1 DEPARTMENT=NULL && "
+         "scripts/provixa --as admin --json get bnt_cardholder.id=1",
+         0,
+         {"Written Bnt_Cardholder.ID=\"1\"", "{\"class\":\"Bnt_Cardholder\"", "\"DEPARTMENT\":\"NULL\""}},
+        // init keeps an existing database; without --as or --sid the caller is this process's account.
+        {"PROVIXA_HOME=var provixa init && scripts/provixa --as admin get Bnt_Cardholder.ID=1",
+         0,
+         {"database kept: ", "DEPARTMENT = \"NULL\";"}},
+        {"scripts/provixa enum Bnt_Badge",
+         1,
+         {"Error 0x00040009 (WBEM_S_ACCESS_DENIED): The client does not have access to use Fluxmere."}},
+        // The shapes of --json.
+        {"scripts/provixa --as admin --json get Bnt_Visit",
+         0,
+         {"{\"class\":\"Bnt_Visit\",\"superclass\":\"Bnt_Element\",\"properties\":{", "\"methods\":"}},
+        {"scripts/provixa --as admin --json enum Bnt_WorldTimezone",
+         0,
+         {"[{\"class\":\"Bnt_WorldTimezone\",\"path\":"}},
+        {"scripts/provixa --as admin --json put Bnt_Cardholder ID=1 DEPARTMENT=Gates",
+         0,
+         {"{\"path\":\"Bnt_Cardholder.ID=\\\"1\\\"\"}"}},
+        // Without --simulate a write stands with a warning naming the server it missed.
+        {"scripts/provixa --as admin --json delete Bnt_Badge.BADGEKEY=7",
+         0,
+         {"{\"deleted\":\"Bnt_Badge.BADGEKEY=7\"}",
+          "provixa: warning: a configuration message could not be delivered to the Communication Server"}},
+        {"scripts/provixa --as operator --simulate --json exec Bnt_Panel.ID=1 SetClock 2>/dev/null",
+         0,
+         {"null\n"},
+         "SetPanelClock"},
+        {"printf '%s\\n' 'watch \"SELECT * FROM Bnt_AccessEvent\"' 'hwevent PanelID=1 SerialNumber=43' 'wait' | "
+         "scripts/provixa --as operator --simulate --json batch - 2>/dev/null",
+         0,
+         {"{\"watch\":1,\"event\":{\"class\":\"Bnt_AccessEvent\""},
+         "Watching"},
+        // Without --simulate a hardware method fails and the provider log names the server.
+        {"scripts/provixa --as operator exec Bnt_Panel.ID=2 SetClock; test $? = 1 && grep 'ERROR' var/Logs/Fluxmere.log",
+         0,
+         {"Error 0x80041001 (WBEM_E_FAILED): The hardware driver server on \"localhost\" cannot be reached.",
+          "ERROR wpPanelMapper"}},
+        // The batch's limits; wait belongs to a batch.
+        {"scripts/provixa --as admin wait", 2, {"provixa: wait runs only inside a batch"}},
+        {"printf 'wait 60001\\n' | scripts/provixa --as admin batch -",
+         2,
+         {"provixa: line 1: wait takes a number of milliseconds from 0 to 60000"}},
+        // (a line that names no command runs quickly: only the last answer is kept)
+        {"yes nosuch | head -n 10001 | scripts/provixa --as admin batch - 2>&1 | tail -n 1",
+         0,
+         {"provixa: line 10001: a batch runs at most 10000 commands"}},
+        // A visit signed in without a badge tells the communication server nothing.
+        {"scripts/provixa --as operator --simulate exec Bnt_Visit.ID=2 SignVisitIn", 0, {"Done"}, "server received"},
+        // The demo passwords.
+        {"printf 'login porter\\nwhoami\\n' | PROVIXA_PASSWORD=porter-demo scripts/provixa bus shell",
+         0,
+         {"\"logon_id\":\"porter\""}},
+        {"printf 'login admin\\nwhoami\\n' | PROVIXA_PASSWORD=admin-demo scripts/provixa bus shell",
+         0,
+         {"\"logon_id\":\"admin\""}},
+        // The bus: the count, its refusals, the subscription a modify changes only in part.
+        {"echo sa-demo | scripts/provixa bus get Bnt_Badge --size 0", 0, {"\"page_size\":0,\"total_count\":6"}},
+        {"echo sa-demo | scripts/provixa bus exec Bnt_Badge AddBadge --param 'BadgeIn=Bnt_Badge{PERSONID=2}'",
+         1,
+         {"{\"error\":\"corvessa.general.exception\"", "doesn't support type 13"}},
+        {"echo sa-demo | scripts/provixa bus get Bnt_Badge --filter 'NOPE = 1'; test $? = 1 && "
+         "grep 'NOPE is not a property' var/Logs/Fluxmere.log",
+         0,
+         {"{\"error\":\"corvessa.general.invalidfilter\",\"hresult\":\"0x80040521\",\"message\":\"Invalid filter "
+          "specified. Check server logs for more details.\"}",
+          "property NOPE is not a property of class Bnt_Badge"}},
+        {"printf 'login operator\\nsubs add description=Doors filter=F\\nsubs modify 3 description=Gates\\nsubs get 3\\n' " +
+             operatorShell,
+         0,
+         {"\"description\":\"Gates\",\"disabled_date\":null,\"exchange_name\":\"amq.topic\",\"filter\":\"F\",\"id\":3"}},
+        {"echo sa-demo | scripts/provixa bus exec Bnt_VideoRecorder GetAuthenticationData ID=7",
+         0,
+         {"{\"AuthenticationData\":\""}},
+        // What it does not do on Linux.
+        {"scripts/provixa --as admin query 'ASSOCIATORS OF {Bnt_Badge.BADGEKEY=1}'",
+         1,
+         {"Error 0x80041024 (WBEM_E_PROVIDER_NOT_CAPABLE): Only WQL SELECT queries are supported."}},
+        {"test -s var/Logs/Fluxmere.log && test -f var/registry.ini && test -f var/ACS.INI", 0, {}},
+    };
+    std::vector<std::string> commands;
+    for (const Example& example : table)
+        commands.push_back(example.fragment);
+    ExpectEachRuns(commands, table, m_root / "reader", "");
 }
