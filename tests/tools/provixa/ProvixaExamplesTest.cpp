@@ -225,9 +225,9 @@ TEST_F(ProvixaExamples, EachExampleOfTheHelpRunsAsShown)
     ExpectEachRuns(HelpExamples(Provixa({"--help"}).out), table, m_root, freshHome);
 }
 
-// What the README's sentences say the host does, each as the command line a reader would type
-// to see it, run in order in one folder.
-TEST_F(ProvixaExamples, EachSentenceOfTheReadmeIsWhatTheHostDoes)
+// What the sentences of the README and of the help say the host does, each as the command line
+// a reader would type to see it, run in order in one folder.
+TEST_F(ProvixaExamples, EachSentenceOfTheReadmeAndTheHelpIsWhatTheHostDoes)
 {
     const std::string operatorShell = "| PROVIXA_PASSWORD=operator-demo scripts/provixa bus shell";
     const std::vector<Example> table = {
@@ -272,10 +272,10 @@ TEST_F(ProvixaExamples, EachSentenceOfTheReadmeIsWhatTheHostDoes)
          {"{\"watch\":1,\"event\":{\"class\":\"Bnt_AccessEvent\""},
          "Watching"},
         // Without --simulate a hardware method fails and the provider log names the server.
-        {"scripts/provixa --as operator exec Bnt_Panel.ID=2 SetClock; test $? = 1 && grep 'ERROR' var/Logs/Fluxmere.log",
+        {"scripts/provixa --as operator exec Bnt_Panel.ID=2 SetClock; test $? = 1 && grep 'ERROR wpPanelMapper' var/Logs/Fluxmere.log",
          0,
          {"Error 0x80041001 (WBEM_E_FAILED): The hardware driver server on \"localhost\" cannot be reached.",
-          "ERROR wpPanelMapper"}},
+          "The hardware command failed. The hardware driver server on \"localhost\" cannot be reached."}},
         // The batch's limits; wait belongs to a batch.
         {"scripts/provixa --as admin wait", 2, {"provixa: wait runs only inside a batch"}},
         {"printf 'wait 60001\\n' | scripts/provixa --as admin batch -",
@@ -309,6 +309,16 @@ TEST_F(ProvixaExamples, EachSentenceOfTheReadmeIsWhatTheHostDoes)
              operatorShell,
          0,
          {"\"description\":\"Gates\",\"disabled_date\":null,\"exchange_name\":\"amq.topic\",\"filter\":\"F\",\"id\":3"}},
+        // A page holds 100 instances unless --size says otherwise; subs add and list take the fields the
+        // help names (the newest subscription first with desc=true).
+        {"echo sa-demo | scripts/provixa bus get Bnt_WorldTimezone", 0, {"\"page_number\":1,\"page_size\":100,"}},
+        {"printf 'login operator\\nsubs add description=Bus host=broker port=5671 secure=true durable=true\\n"
+         "subs list size=1 order=id desc=true\\n' " +
+             operatorShell,
+         0,
+         {"{\"items\":[{", "\"description\":\"Bus\",", "\"id\":4,\"is_durable\":true,",
+          "\"message_broker_hostname\":\"broker\",\"message_broker_port\":5671,",
+          "\"requires_secure_connection\":true,", "],\"page_number\":1,\"page_size\":1,\"total_count\":4}"}},
         {"echo sa-demo | scripts/provixa bus exec Bnt_VideoRecorder GetAuthenticationData ID=7",
          0,
          {"{\"AuthenticationData\":\""}},
