@@ -1,9 +1,11 @@
 // What a person or a script sees of refusals, hostile stored values and the installation's home.
+#include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "tests/tools/provixa/ProvixaProgramTest.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -141,4 +143,28 @@ TEST_F(ProvixaHostFault, AStoredValueThatFitsNoPropertySpoilsOnlyItsRow)
     EXPECT_TRUE(Contains(log, "Row skipped: a stored value of Bnt_WorldTimezone.ID=")) << log;
     EXPECT_TRUE(Contains(log, "The text is not an integer.")) << log;
     EXPECT_TRUE(Contains(log, "does not fit a 32-bit integer")) << log;
+}
+
+// The host adds the cause of a refused write to the provider's general reason (the lock held by
+// another process is run end to end); a full disk, which no test can make, is said in the same
+// words whichever road the engine reports it by.
+TEST(ProvixaWriteFailureCause, IsSaidInWordsAPersonCanActOn)
+{
+    const struct
+    {
+        int code;
+        int systemError;
+        const wchar_t* cause;
+    } cases[] = {
+        {SQLITE_FULL, 0, L"the disk is full"},
+        {SQLITE_IOERR_WRITE, ENOSPC, L"the disk is full"},
+        {SQLITE_IOERR_FSYNC, EDQUOT, L"the disk is full"},
+        {SQLITE_IOERR_WRITE, EFBIG, L"the file has reached the size limit of this process"},
+        {SQLITE_BUSY, 0, L"the database is locked by another process"},
+        {SQLITE_READONLY, 0, L"the database is read-only"},
+        {SQLITE_IOERR_WRITE, EIO, L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(std::wstring(CBntDatabase::FailureCause(c.code, c.systemError).GetString()), c.cause)
+            << c.code << " " << c.systemError;
 }
