@@ -95,8 +95,7 @@ CString CCorvessaException::GetCorvessaErrorMessageFromWMIException(const bronte
     CString message = ReplaceMentionOfWMIWithCorvessa(source.GetMessage());
     if (source.GetHResult() == WBEM_E_NOT_SUPPORTED)
     {
-        message = ReplaceWMIErrorMessageWithCorvessaMessage(
-            message, L"The operation attempted is not supported by the Corvessa service.");
+        message = ReplaceWMIErrorMessageWithCorvessaMessage(message, kNotSupportedText);
     }
     return message;
 }

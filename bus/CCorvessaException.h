@@ -47,6 +47,12 @@ public:
     static constexpr char kInvalidCredentialsKey[] = "corvessa.general.invalidcredentials";
     static constexpr char kNotFoundKey[] = "corvessa.general.notfound";
 
+    // The bus's own sentences: what replaces a not-supported failure's, and a session token
+    // that could not be drawn.
+    static constexpr const wchar_t* kNotSupportedText =
+        L"The operation attempted is not supported by the Corvessa service.";
+    static constexpr const wchar_t* kNoRandomTokenText = L"Unable to draw a random session token.";
+
     // Key and UTF-8 message; the HRESULT is the one the key stands for (HResult).
     CCorvessaException(const std::string& errorCode, const std::string& message);
     CCorvessaException(const std::string& errorCode, const CString& message);

@@ -1,5 +1,6 @@
 #include "bus/CorvessaAuthenticationUtility.h"
 
+#include "bus/CCorvessaException.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "inhouse/BntUtility/CWMIException.h"
 #include "inhouse/BntUtility/PublicPrivateKeyEncryptionUtility.h"
@@ -56,7 +57,7 @@ std::string CorvessaAuthenticationUtility::GenerateToken() const
     catch (const qpid::types::Exception&)
     {
         // A predictable token would let anyone take over a session: no token at all instead.
-        throw CWMIException(kSource, __LINE__, E_FAIL, L"Unable to draw a random session token.");
+        throw CWMIException(kSource, __LINE__, E_FAIL, CCorvessaException::kNoRandomTokenText);
     }
 }
 

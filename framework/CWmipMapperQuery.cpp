@@ -3,6 +3,7 @@
 #include "framework/CWmipMapper.h"
 
 #include "framework/CWmipCallerDefinition.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipQuery.h"
 #include "framework/CWmipQueryRefusal.h"
 #include "framework/WMIHelper.h"
@@ -91,9 +92,11 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
     for (const CString& selected : query->GetSelectedProperties())
     {
         if (!IsQueryableProperty(selected) && !hasProperty(selected))
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
-                                CString(L"The select list names ") + selected + L", which is not a property of class " +
-                                    m_className + L".");
+        {
+            CString text;
+            text.Format(CWmipMessages::kSelectUnknownProperty, selected.GetString(), m_className.GetString());
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY, text);
+        }
     }
     const WqlExpression* where = query->GetWhereExpression();
     // A value never served is never evaluated either: a WHERE term on it would read it out
@@ -112,9 +115,11 @@ HRESULT CWmipMapper::SetQuery(CWmipQuery* query)
         const CString unknown =
             FirstPropertyWhere(*where, [&](const CString& p) { return p.Left(2) != L"__" && !hasProperty(p); });
         if (!unknown.IsEmpty())
-            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
-                                CString(L"The WHERE clause could not be translated: property ") + unknown +
-                                    L" is not a property of class " + m_className);
+        {
+            CString text;
+            text.Format(CWmipMessages::kWhereUnknownProperty, unknown.GetString(), m_className.GetString());
+            throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY, text);
+        }
     }
     try
     {

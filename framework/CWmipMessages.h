@@ -23,6 +23,16 @@ public:
     static constexpr const wchar_t* kInvalidObjectPath =
         L"The object path cannot be parsed or does not name exactly the keys of its class.";
     static constexpr const wchar_t* kInvalidQuery = L"The query is not valid WQL: ";
+    // A WHERE clause the parser or the SQL translation refused, followed by what it said.
+    static constexpr const wchar_t* kWhereNotParsed = L"The WHERE clause could not be parsed: ";
+    static constexpr const wchar_t* kWhereNotTranslated = L"The WHERE clause could not be translated: ";
+    // A select list or WHERE clause naming a property its class lacks: the property, then the
+    // class.
+    static constexpr const wchar_t* kSelectUnknownProperty =
+        L"The select list names %s, which is not a property of class %s.";
+    static constexpr const wchar_t* kWhereUnknownProperty =
+        L"The WHERE clause could not be translated: property %s is not a property of class %s";
+    static constexpr const wchar_t* kQueryWithoutMapper = L"No mapper is attached to the query.";
     static constexpr const wchar_t* kSelectOnly = L"Only WQL SELECT queries are supported.";
     static constexpr const wchar_t* kMethodNotImplemented = L"The class has no method of that name.";
     static constexpr const wchar_t* kDatabaseRefused =
@@ -30,6 +40,8 @@ public:
     static constexpr const wchar_t* kFailed = L"The request failed; the provider log holds the details.";
     static constexpr const wchar_t* kSegmentAccessDenied =
         L"The client does not have sufficient segment access to perform the requested operation.";
+    // A system account (Local System, Network Service) that no user account stands for.
+    static constexpr const wchar_t* kNoProviderAccess = L"The client does not have access to use Fluxmere.";
     static constexpr const wchar_t* kAccountNotLinked =
         L"The client does not have access to use Fluxmere. The user account has not been linked.";
     static constexpr const wchar_t* kNoProviderPermission =

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "framework/CWmipMapper.h"
+#include "framework/CWmipMessages.h"
 #include "framework/wql/WqlParser.h"
 #include "framework/wql/WqlSqlTranslator.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -235,9 +236,9 @@ HRESULT CWmipQuery::TranslateWhereClause()
         return S_OK;
     if (!m_where)
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
-                            (L"The WHERE clause could not be parsed: " + m_whereError).GetString());
+                            (CString(CWmipMessages::kWhereNotParsed) + m_whereError).GetString());
     if (m_mapper == nullptr)
-        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, L"No mapper is attached to the query.");
+        throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kQueryWithoutMapper);
 
     WqlSqlTranslator translator([this](const WqlExpression& comparison, WqlClauseDecision& decision, CString& error) {
         return ProcessComparison(comparison, decision, error);
@@ -246,7 +247,7 @@ HRESULT CWmipQuery::TranslateWhereClause()
     CString error;
     if (!translator.Translate(*m_where, condition, error))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY,
-                            (L"The WHERE clause could not be translated: " + error).GetString());
+                            (CString(CWmipMessages::kWhereNotTranslated) + error).GetString());
     m_whereClause = condition.Text;
     m_whereParameters = std::move(condition.Values);
     m_superset = condition.Superset;

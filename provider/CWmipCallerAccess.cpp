@@ -67,7 +67,7 @@ void CWmipCallerAccess::EnsureVexletPermission() const
             result = WBEM_E_FAILED;
         CString sid;
         if (ReadClientSid(sid) && IsSystemAccountSid(sid))
-            throw CWMIException(kSource, __LINE__, result, L"The client does not have access to use Fluxmere.", false);
+            throw CWMIException(kSource, __LINE__, result, CWmipMessages::kNoProviderAccess, false);
         throw CWMIException(kSource, __LINE__, result, CWmipMessages::kAccountNotLinked);
     }
 

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/CWmipMessages.h"
 #include "framework/CWmipQuery.h"
 #include "hardware/LAcsAccessPanel.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
@@ -185,8 +186,7 @@ HRESULT CWmipHardwareEventProvider::CheckQuerySegments(LPCWSTR query, const CAcs
     const CWmipPooledConnection connection(manager);
     if (connection.GetDatabase() == nullptr)
     {
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
-                            L"The system was unable to open a database connection to service this request.");
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     }
     CDynamicRecordset panels(connection.GetDatabase());
     panels.SetupJoin(L"ACCESSPANE", L"PANELTYPE", L"PANELTYPE", L"PANELTYPEID");

@@ -2,6 +2,7 @@
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
+#include "framework/CWmipMessages.h"
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipSegmentSourceFilter.h"
 #include "framework/IWmipUserEntry.h"
@@ -392,8 +393,7 @@ HRESULT CWmipIntrinsicEventMapper::BuildEvent(ComPtr<IWbemClassObject>& event, c
 
     const CWmipPooledConnection connection(GetConnectionManager());
     if (connection.Get() == nullptr)
-        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
-                            L"The system was unable to open a database connection to service this request.");
+        throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
     if (connection.GetDatabase() == nullptr)
         throw CWMIException(kSource, __LINE__, WBEM_E_FAILED);
 
@@ -528,8 +528,7 @@ std::vector<CWmipIntrinsicEventMapper::JoinedRecord> CWmipIntrinsicEventMapper::
         {
             connection = std::make_unique<CWmipPooledConnection>(GetConnectionManager());
             if (connection->Get() == nullptr || connection->GetDatabase() == nullptr)
-                throw CWMIException(kSource, __LINE__, WBEM_E_FAILED,
-                                    L"The system was unable to open a database connection to service this request.");
+                throw CWMIException(kSource, __LINE__, WBEM_E_FAILED, CWmipMessages::kNoConnection);
         }
         const std::unique_ptr<CWmipClassMapper> mapper(
             CWmipMapperRegistry::GetMapper(connection->Get(), GetContext(), GetServices(), className.GetString()));
