@@ -30,13 +30,14 @@ void Declare(const SchemaDeclaration& d)
     switch (d.kind)
     {
     case K::ClassWithFactory:
-        CWmipClassRegistrar(d.className, MapperBindings::FindFactory(d.mapperClass));
+        CWmipClassRegistrar(d.className, MapperBindings::FindFactoryServing(d.className, d.mapperClass));
         break;
     case K::ClassWithSuperclass:
-        CWmipClassRegistrar(d.className, d.superclass, MapperBindings::FindFactory(d.mapperClass));
+        CWmipClassRegistrar(d.className, d.superclass, MapperBindings::FindFactoryServing(d.className, d.mapperClass));
         break;
     case K::DynamicClass:
-        CWmipClassRegistrar(d.className, d.superclass, d.dynamicFlag, MapperBindings::FindFactory(d.mapperClass));
+        CWmipClassRegistrar(d.className, d.superclass, d.dynamicFlag,
+                            MapperBindings::FindFactoryServing(d.className, d.mapperClass));
         break;
     case K::AbstractClass:
         CWmipClassRegistrar(d.className, d.superclass);

@@ -275,6 +275,16 @@ MapperFactory MapperBindings::FindFactory(const wchar_t* mapperClass)
     return binding != nullptr ? binding->factory : MapperFactory();
 }
 
+MapperFactory MapperBindings::FindFactoryServing(const wchar_t* wmiClass, const wchar_t* mapperClass)
+{
+    const MapperBinding* binding = FindBinding(mapperClass);
+    if (binding == nullptr || wmiClass == nullptr || std::wstring_view(binding->wmiClass) != wmiClass)
+    {
+        return MapperFactory();
+    }
+    return binding->factory;
+}
+
 bool MapperBindings::IsBound(const wchar_t* mapperClass)
 {
     return FindBinding(mapperClass) != nullptr;

@@ -29,6 +29,11 @@ public:
     // factory when the mapper is unbound, unknown or null.
     static MapperFactory FindFactory(const wchar_t* mapperClass);
 
+    // Result: the factory bound to mapperClass when that mapper serves wmiClass; an empty factory
+    // otherwise, so a declaration whose class disagrees with its mapper's own class gets no
+    // mapper rather than one that answers for another class.
+    static MapperFactory FindFactoryServing(const wchar_t* wmiClass, const wchar_t* mapperClass);
+
     // Result: true when mapperClass has a factory in the bound table.
     static bool IsBound(const wchar_t* mapperClass);
 

@@ -33,12 +33,30 @@ TEST(MapperBindings, ListsEveryDeclaredMapperAsBoundOrUnboundExactlyOnce)
                 << "mapper shared: " << schema_test::Narrow(d->mapperClass);
         }
     }
-    EXPECT_EQ(declared.size(), 103u);
+    ASSERT_FALSE(declared.empty());
     for (const std::wstring& name : declared)
     {
         EXPECT_EQ(listed[name], 1) << schema_test::Narrow(name);
     }
     EXPECT_EQ(listed.size(), declared.size()) << "a listed mapper that no class declares";
+}
+
+// The declaration, the binding and the mapper's own class name the same class; a declaration
+// that pairs a class with another class's mapper gets no factory.
+TEST(MapperBindings, ServesADeclaredClassOnlyWithTheMapperOfThatClass)
+{
+    for (const SchemaDeclaration* d : schema_test::AllDeclarations())
+    {
+        if (d->IsConcreteClass() && MapperBindings::IsBound(d->mapperClass))
+        {
+            EXPECT_TRUE(static_cast<bool>(MapperBindings::FindFactoryServing(d->className, d->mapperClass)))
+                << schema_test::Narrow(d->className) << " declared with " << schema_test::Narrow(d->mapperClass);
+        }
+    }
+    EXPECT_TRUE(static_cast<bool>(MapperBindings::FindFactoryServing(L"Bnt_Account", L"CWmipAccountMapper")));
+    EXPECT_FALSE(static_cast<bool>(MapperBindings::FindFactoryServing(L"Bnt_Holiday", L"CWmipAccountMapper")));
+    EXPECT_FALSE(static_cast<bool>(MapperBindings::FindFactoryServing(nullptr, L"CWmipAccountMapper")));
+    EXPECT_FALSE(static_cast<bool>(MapperBindings::FindFactoryServing(L"Bnt_Account", L"CWmipNoSuchMapper")));
 }
 
 TEST(MapperBindings, GivesNoFactoryForUnknownOrNullNames)

@@ -69,7 +69,6 @@ TEST(SchemaColumns, NamesOnlyTablesAndColumnsOfTheInstallationDatabase)
     const std::map<std::string, std::set<std::string>> columns = LoadColumns(db.get());
     ASSERT_FALSE(columns.empty());
 
-    std::size_t checked = 0;
     for (const SchemaDeclaration* d : OfKind(SchemaDeclarationKind::Property))
     {
         const std::string table = Narrow(d->table);
@@ -82,9 +81,7 @@ TEST(SchemaColumns, NamesOnlyTablesAndColumnsOfTheInstallationDatabase)
         ASSERT_NE(found, columns.end()) << Narrow(d->className) << "." << Narrow(d->name) << ": " << location;
         EXPECT_TRUE(found->second.contains(Upper(Narrow(d->column))))
             << Narrow(d->className) << "." << Narrow(d->name) << ": " << location;
-        ++checked;
     }
-    EXPECT_EQ(checked, 529u - 7u);
 }
 
 TEST(SchemaColumns, WritesTableAndColumnAsUpperCaseIdentifiersExceptTheWorldTimeZoneColumns)

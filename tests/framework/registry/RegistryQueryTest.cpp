@@ -14,6 +14,7 @@
 #include "framework/CWmipMapperRegistry.h"
 #include "platform/mfc/COleDateTime.h"
 #include "tests/framework/registry/RegistryTestSupport.h"
+#include "tests/schema/SchemaWalk.h"
 
 using registry_test::RecordingFactory;
 
@@ -32,6 +33,23 @@ std::vector<std::wstring> Names(const std::vector<CString>& names)
         result.push_back(name.GetString());
     }
     return result;
+}
+
+std::size_t Declared(SchemaDeclarationKind kind)
+{
+    return schema_test::OfKind(kind).size();
+}
+
+// Counts the declarations that satisfy the predicate.
+template <typename Predicate>
+std::size_t DeclaredWhere(Predicate predicate)
+{
+    std::size_t count = 0;
+    for (const SchemaDeclaration* d : schema_test::AllDeclarations())
+    {
+        count += predicate(*d) ? 1 : 0;
+    }
+    return count;
 }
 
 bool IsSchemaClass(const CString& name)
@@ -176,10 +194,11 @@ TEST(LoadedSchema, RegistersEveryClassWithItsKind)
             classes.push_back(name);
         }
     }
-    ASSERT_EQ(classes.size(), 112u);
-    int abstract = 0;
-    int dynamic = 0;
-    int withParent = 0;
+    using K = SchemaDeclarationKind;
+    ASSERT_EQ(classes.size(), DeclaredWhere([](const SchemaDeclaration& d) { return d.IsClass(); }));
+    std::size_t abstract = 0;
+    std::size_t dynamic = 0;
+    std::size_t withParent = 0;
     for (const CString& name : classes)
     {
         CWMITypeInfo* type = Registry().GetTypeInfo(name, true);
@@ -188,10 +207,12 @@ TEST(LoadedSchema, RegistersEveryClassWithItsKind)
         dynamic += type->IsDynamic() ? 1 : 0;
         withParent += type->GetParentTypeName().IsEmpty() ? 0 : 1;
     }
-    EXPECT_EQ(abstract, 9);
-    EXPECT_EQ(dynamic, 5);
-    // 18 concrete and 8 abstract classes name a superclass.
-    EXPECT_EQ(withParent, 26);
+    // The root is abstract too.
+    EXPECT_EQ(abstract, Declared(K::AbstractClass) + Declared(K::RootClass));
+    EXPECT_EQ(dynamic, Declared(K::DynamicClass));
+    EXPECT_EQ(withParent, DeclaredWhere([](const SchemaDeclaration& d) {
+                  return d.IsClass() && d.superclass != nullptr && d.superclass[0] != L'\0';
+              }));
     EXPECT_TRUE(std::is_sorted(classes.begin(), classes.end(), [](const CString& a, const CString& b) {
         CString upperA = a;
         CString upperB = b;
@@ -232,16 +253,17 @@ TEST(LoadedSchema, HoldsTheDeclaredTotalsOfEveryKindOfMember)
             valueLists += registry_test::HasPropertyQualifier(type, property, L"ValueMap") ? 1 : 0;
         }
     }
-    EXPECT_EQ(properties, 570u);
-    EXPECT_EQ(references, 30u);
-    EXPECT_EQ(keys, 165u);
-    // 529 declared properties, of which the six of Bnt_Input and Bnt_Output and
-    // Bnt_AccessRequest.Name have no column.
-    EXPECT_EQ(columns, 522u);
-    EXPECT_EQ(methods, 84u);
-    EXPECT_EQ(parameters, 89u);
-    EXPECT_EQ(udfTables, 10u);
-    EXPECT_EQ(valueLists, 13u);
+    using K = SchemaDeclarationKind;
+    EXPECT_EQ(properties, Declared(K::Property) + Declared(K::ReferenceProperty) + Declared(K::DynamicProperty));
+    EXPECT_EQ(references, Declared(K::ReferenceProperty));
+    EXPECT_EQ(keys, DeclaredWhere([](const SchemaDeclaration& d) { return d.kind == K::Property && d.key == 1; }));
+    // A property declared without a table has no column.
+    EXPECT_EQ(columns,
+              DeclaredWhere([](const SchemaDeclaration& d) { return d.kind == K::Property && d.table[0] != L'\0'; }));
+    EXPECT_EQ(methods, Declared(K::Method));
+    EXPECT_EQ(parameters, Declared(K::MethodParameter));
+    EXPECT_EQ(udfTables, Declared(K::ClassAttribute));
+    EXPECT_EQ(valueLists, Declared(K::PropertyValues));
 }
 
 TEST(LoadedSchema, FindsClassesWithoutRegardToCaseAndKeepsTheDeclaredTree)
