@@ -219,7 +219,7 @@ void RequireMethod(CCorvessaBaseApp& app, const std::string& session, const std:
     for (const std::string& name : *names)
         methods += (methods.empty() ? "" : ", ") + name;
     throw WordRefusal{className + " has no method " + method +
-                  (methods.empty() ? std::string(" (it has none)") : "; its methods: " + methods)};
+                      (methods.empty() ? std::string(" (it has none)") : "; its methods: " + methods)};
 }
 
 // The front end orders a page by the keys when the order names what is no property of the type
