@@ -224,6 +224,12 @@ HRESULT CWmipMapper::GetClass(IWbemClassObject** classObject, BOOL system)
         return m_storedClassResult;
     }
 
+    // The caller's definition is shaped by data read from the database (its value lists), so it
+    // is made once per request and copied for each later fetch.
+    ComPtr<IWbemClassObject>& made = m_builtClass[system ? 1 : 0];
+    if (made != nullptr)
+        return made->Clone(classObject);
+
     CAcsUser* user = nullptr;
     if (!system)
     {
@@ -232,36 +238,48 @@ HRESULT CWmipMapper::GetClass(IWbemClassObject** classObject, BOOL system)
             return hr;
     }
 
+    ComPtr<IWbemClassObject> built;
+    HRESULT hr = S_OK;
     if (m_classCache != nullptr)
     {
         if (system)
         {
             BackdoorScope trust;
-            return m_classCache->GetClass(*this, nullptr, TRUE, classObject);
+            hr = m_classCache->GetClass(*this, nullptr, TRUE, &built);
         }
-        return m_classCache->GetClass(*this, user, FALSE, classObject);
-    }
-
-    // Without a class cache the definition is built for this call alone.
-    ComPtr<IWbemClassObject> built;
-    HRESULT hr = S_OK;
-    if (system)
-    {
-        BackdoorScope trust;
-        hr = CreateClass(&built, TRUE);
+        else
+        {
+            hr = m_classCache->GetClass(*this, user, FALSE, &built);
+        }
+        if (FAILED(hr))
+            return hr;
     }
     else
     {
-        hr = CreateClass(&built, FALSE);
+        // Without a class cache the definition is built for this request alone.
+        if (system)
+        {
+            BackdoorScope trust;
+            hr = CreateClass(&built, TRUE);
+        }
+        else
+        {
+            hr = CreateClass(&built, FALSE);
+        }
+        if (FAILED(hr))
+            return hr;
+        if (built == nullptr)
+            return WBEM_E_FAILED;
+        if (!system)
+            ProcessClassPermissions(built.Get());
     }
-    if (FAILED(hr))
-        return hr;
     if (built == nullptr)
         return WBEM_E_FAILED;
-    if (!system)
-        ProcessClassPermissions(built.Get());
-    *classObject = built.Detach();
-    return S_OK;
+    hr = built->Clone(classObject);
+    if (FAILED(hr))
+        return hr;
+    made = std::move(built);
+    return hr;
 }
 
 HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, int asSystem, int shellOnly)

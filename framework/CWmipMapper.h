@@ -183,4 +183,7 @@ private:
     bool m_storedClassFetched = false;
     HRESULT m_storedClassResult = S_OK;
     ComPtr<IWbemClassObject> m_storedClass;
+    // The built definition, shaped for the caller (index 0) or as the system's (index 1), made
+    // once per request: every later fetch in the request is a copy of it.
+    ComPtr<IWbemClassObject> m_builtClass[2];
 };

@@ -107,6 +107,23 @@ CBntStatement::~CBntStatement()
         m_connection->CacheStatementLocked(m_sql, m_stmt);
 }
 
+std::vector<std::string> CBntStatement::GetColumnNames() const
+{
+    std::lock_guard guard(m_connection->GetLock());
+    m_connection->RequireHandleLocked();
+    if (m_connection->GetGenerationLocked() != m_generation)
+        throw CDBException::ConnectionLost(L"The connection was reopened while the statement was in use.");
+    std::vector<std::string> names;
+    const int count = sqlite3_column_count(m_stmt);
+    names.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+    {
+        const char* name = sqlite3_column_name(m_stmt, i);
+        names.emplace_back(name != nullptr ? name : "");
+    }
+    return names;
+}
+
 bool CBntStatement::Step(std::vector<CDBValue>& row)
 {
     if (m_batchNext < m_batchCount && m_connection->GetGeneration() == m_generation)
@@ -145,6 +162,9 @@ void CBntStatement::FillBatchLocked()
     while (m_batchCount < kBatchRows && bytes < kBatchBytes)
     {
         const int rc = sqlite3_step(m_stmt);
+        // A statement kept from before a schema change is prepared again by its step, and a
+        // "SELECT *" then has the table's columns of now.
+        m_columnCount = sqlite3_column_count(m_stmt);
         if (rc == SQLITE_ROW)
         {
             if (m_batch.size() <= m_batchCount)

@@ -45,6 +45,11 @@ public:
     // The number of result columns.
     int GetColumnCount() const { return m_columnCount; }
 
+    // The result columns' names (UTF-8), as the statement was last prepared: after a Step they
+    // follow a schema change made since the text was first prepared on the connection.
+    // Throws CDBException when the connection was closed or dropped.
+    std::vector<std::string> GetColumnNames() const;
+
     // Rows changed by the statement once it has run to its end.
     LONGLONG GetChanges() const { return m_changes; }
 

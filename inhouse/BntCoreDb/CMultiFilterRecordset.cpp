@@ -208,16 +208,31 @@ void CMultiFilterRecordset::ExpandAllColumns()
 
 void CMultiFilterRecordset::AddColumnsOf(const CString& name, const CString& table)
 {
-    CBntStatement columns(m_connection, "SELECT name FROM pragma_table_info(?)", {CDBValue(table)});
-    std::vector<CDBValue> row;
-    bool any = false;
-    while (columns.Step(row))
+    // The columns come from the table's own empty result (a search by row id that matches no
+    // row, so the engine reads nothing), whose statement is prepared once per connection and
+    // text: a request pays no read of the schema, and a column added since is seen because the
+    // step prepares a statement kept from before a schema change again.
+    std::vector<std::string> names;
+    try
     {
-        any = true;
-        m_query.AddColumn(row[0].AsText(), name, false, CString());
+        CBntStatement columns(
+            m_connection,
+            "SELECT * FROM " + CSqlText::QuoteIdentifier(table, false, L"table") + " WHERE _rowid_ = NULL", {});
+        std::vector<CDBValue> row;
+        columns.Step(row);
+        names = columns.GetColumnNames();
     }
-    if (!any)
+    catch (const CDBException& e)
+    {
+        // Only an engine refusal of the text itself means the table is unknown; a fault of the
+        // connection or the engine goes on as it is.
+        if (e.m_nRetCode != CDBException::kRetDatabaseError || e.GetState() != L"42000")
+            throw;
+    }
+    if (names.empty())
         Refuse(L"42S02", L"The table " + table + L" does not exist.");
+    for (const std::string& column : names)
+        m_query.AddColumn(Utf8ToCString(column), name, false, CString());
 }
 
 void CMultiFilterRecordset::AddAllColumnsToSet(const CString& table)

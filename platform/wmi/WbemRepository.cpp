@@ -1,5 +1,7 @@
 #include "platform/wmi/WbemRepository.h"
 
+#include <algorithm>
+
 #include "platform/com/ComError.h"
 #include "platform/com/Variant.h"
 #include "platform/com/WbemConstants.h"
@@ -100,7 +102,10 @@ HRESULT WbemRepository::PutClass(IWbemClassObject* classObject, LONG flags)
         {
             if ((flags & WBEM_FLAG_UPDATE_ONLY) != 0)
                 return WBEM_E_NOT_FOUND;
-            m_classes.reserve(m_classes.size() + 1);
+            // Room is made before the index names the new slot, so the push cannot throw;
+            // doubling keeps the cost of adding a class constant.
+            if (m_classes.size() == m_classes.capacity())
+                m_classes.reserve(std::max<std::size_t>(16, m_classes.size() * 2));
             m_index.emplace(WbemName::Upper(name), m_classes.size());
             m_classes.push_back(std::move(copy));
             return WBEM_S_NO_ERROR;

@@ -499,7 +499,27 @@ void WbemServiceNamespace::Combine(const std::vector<std::wstring>& classes, con
     ComPtr<IWbemClassObject> finalStatus;
     for (const std::wstring& className : classes)
     {
-        const ComPtr<WbemCollectingSink> collector = WbemCollectingSink::Create();
+        // Each object is handed on as it arrives, as a request on one class is, so that a long
+        // result is never held whole.
+        HRESULT projectionFailure = WBEM_S_NO_ERROR;
+        const ComPtr<WbemCollectingSink> collector =
+            WbemCollectingSink::Create([&](IWbemClassObject* object) -> HRESULT {
+                ComPtr<WbemClassObject> shown(WbemClassObject::FromInterface(object));
+                // The service hands on only what the select list names (and the keys).
+                if (!selected.empty() && shown != nullptr)
+                {
+                    ComPtr<WbemClassObject> projected;
+                    const HRESULT projection = shown->Project(selected, &projected);
+                    if (FAILED(projection))
+                    {
+                        projectionFailure = projection;
+                        return projection;
+                    }
+                    shown = std::move(projected);
+                }
+                IWbemClassObject* raw = shown != nullptr ? static_cast<IWbemClassObject*>(shown.Get()) : object;
+                return reply.Indicate(1, &raw);
+            });
         const ComPtr<WbemForwardingSink> part =
             WbemForwardingSink::Create(collector.Get(), m_repository->Server(), m_repository->Namespace());
         Start(
@@ -510,29 +530,18 @@ void WbemServiceNamespace::Combine(const std::vector<std::wstring>& classes, con
             *part);
         if (!collector->Wait(Timeout()))
             part->Finish(WBEM_E_PROVIDER_TIMED_OUT, nullptr);
+        // The final status has arrived (or the wait gave up and ended the part): no object
+        // reaches the consumer any more, so its failure is read without the sink's lock.
+        if (FAILED(projectionFailure))
+        {
+            reply.Finish(projectionFailure, nullptr);
+            return;
+        }
         const HRESULT result = collector->Result();
         if (FAILED(result))
         {
             reply.Finish(result, collector->StatusObject().Get());
             return;
-        }
-        for (const ComPtr<IWbemClassObject>& object : collector->Objects())
-        {
-            ComPtr<WbemClassObject> shown(WbemClassObject::FromInterface(object.Get()));
-            // The service hands on only what the select list names (and the keys).
-            if (!selected.empty() && shown != nullptr)
-            {
-                ComPtr<WbemClassObject> projected;
-                const HRESULT projection = shown->Project(selected, &projected);
-                if (FAILED(projection))
-                {
-                    reply.Finish(projection, nullptr);
-                    return;
-                }
-                shown = std::move(projected);
-            }
-            IWbemClassObject* raw = shown != nullptr ? static_cast<IWbemClassObject*>(shown.Get()) : object.Get();
-            reply.Indicate(1, &raw);
         }
         // A class refused to the caller (WBEM_S_ACCESS_DENIED) leaves its code as the answer.
         if (result != WBEM_S_NO_ERROR && answer == WBEM_S_NO_ERROR)

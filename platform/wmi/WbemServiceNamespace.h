@@ -183,8 +183,9 @@ private:
         std::function<HRESULT(const std::wstring& className, IWbemServices* provider, IWbemObjectSink* sink)>;
     // Answers one request over several classes: each class's request is routed and run to its
     // end in turn, its objects (trimmed to `selected` and the keys when `selected` is not
-    // empty) are passed on, and one final status ends it: the first failure, else the first
-    // success code other than WBEM_S_NO_ERROR (a class refused to the caller), else success.
+    // empty) are passed on as they arrive, and one final status ends it: the first failure,
+    // else the first success code other than WBEM_S_NO_ERROR (a class refused to the
+    // caller), else success.
     void Combine(const std::vector<std::wstring>& classes, const std::vector<std::wstring>& selected,
                  WbemForwardingSink& reply, const ClassCall& call);
     // The classes whose instances a request on `className` reads: the class itself, or, for a

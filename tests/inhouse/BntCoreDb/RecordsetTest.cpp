@@ -228,6 +228,22 @@ TEST_F(Recordset, AllColumnsAreReadWhenNoneWasAddedAndAliasesHideBareNames)
     EXPECT_EQ(whole.GetText(L"NAME"), L"Panel 05");
     EXPECT_EQ(whole.GetLong(0), 5);
     EXPECT_EQ(StateOf([&] { whole.GetLong(8); }), L"07009");
+    whole.Close();
+
+    // A column added since, by another connection, is among all columns at the next open.
+    {
+        CBntDatabase other;
+        other.Open(L"sqlite:test.db");
+        other.ExecuteSQL(L"ALTER TABLE ACCESSPANE ADD COLUMN NOTE TEXT");
+        other.ExecuteSQL(L"UPDATE ACCESSPANE SET NOTE = ? WHERE PANELID = 5", {L"Side door"});
+    }
+    CDynamicRecordset widened(&m_db);
+    widened.SetTable(L"ACCESSPANE");
+    widened.AddFilterLong(L"PANELID", 5);
+    widened.Open();
+    EXPECT_EQ(widened.GetColumnCount(), 9);
+    EXPECT_EQ(widened.GetText(L"NOTE"), L"Side door");
+    EXPECT_EQ(widened.GetText(L"NAME"), L"Panel 05");
 
     CDynamicRecordset missing(&m_db);
     missing.SetTable(L"NO_SUCH_TABLE");
