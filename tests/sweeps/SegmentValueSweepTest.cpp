@@ -83,7 +83,7 @@ std::vector<SegmentedClass> SegmentedClasses()
     return classes;
 }
 
-class SpecialValueSweep : public DoorTest
+class SegmentValueSweep : public DoorTest
 {
 protected:
     static void SetUpTestSuite()
@@ -108,7 +108,7 @@ protected:
 };
 }  // namespace
 
-TEST_F(SpecialValueSweep, ACallerOfOneSegmentIsServedTheSegmentsItsOptionLetsItSee)
+TEST_F(SegmentValueSweep, ACallerOfOneSegmentIsServedTheSegmentsItsOptionLetsItSee)
 {
     const std::vector<SegmentedClass> classes = SegmentedClasses();
     ASSERT_FALSE(classes.empty());
@@ -222,7 +222,7 @@ INSERT INTO USERS (USERID, LOGONID, FIRSTNAME, LASTNAME, SEGMENTID, ISENABLED, B
 // Each group property of a user written with -1, 0, a group of the writer's segment, one of
 // another segment and a number no group has, by a writer of segment 1 and by one of every
 // segment: what is taken is stored, what is refused names the property and writes nothing.
-TEST_F(SpecialValueSweep, AUserTakesEveryGroupValueItsWriterMayGiveAndNoOther)
+TEST_F(SegmentValueSweep, AUserTakesEveryGroupValueItsWriterMayGiveAndNoOther)
 {
     support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
                                            kGroups + support::TestCallers::Sql({Callers::kHeadquartersChief}));
