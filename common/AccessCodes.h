@@ -141,6 +141,8 @@ constexpr LONG kDeactivate = 23;
 constexpr LONG kUnmask = 24;
 constexpr LONG kPulse = 26;
 constexpr LONG kResetUseLimit = 34;
+// Assigning an access group to a badge.
+constexpr LONG kAssignAccessGroup = 41;
 constexpr LONG kUpdateHardwareStatus = 46;
 // Reading a device's status; also handing out a recorder's authentication data.
 constexpr LONG kReadStatus = 64;
@@ -150,16 +152,34 @@ constexpr LONG kSilence = 144;
 
 namespace AuditObject {
 
+// The object kinds of the audit rows (brontel::UserTranObject). Stored rows carry these numbers,
+// so they never change; a class audits under the kind its records are filed as.
+// A request to assign an access group to a badge (filed apart from the badge's own kind).
+constexpr LONG kAccessGroupAssignment = 1;
+constexpr LONG kAccessLevel = 2;
 constexpr LONG kInput = 7;
 constexpr LONG kOutput = 9;
-constexpr LONG kCamera = 15;
+// Badges, with their card credential data.
+constexpr LONG kBadge = 10;
+constexpr LONG kCardholder = 13;
 // A badge's access level or group assignments.
 constexpr LONG kAccessAssignment = 14;
+constexpr LONG kCamera = 15;
+// Monitoring zones; a change of a zone's device links is audited as a change of the zone.
+constexpr LONG kMonitoringZone = 22;
+// A person's multimedia objects.
+constexpr LONG kMultimediaObject = 23;
 constexpr LONG kReader = 25;
 // Access panels, recorders among them.
 constexpr LONG kPanel = 33;
-// System users; also their logical accounts.
+constexpr LONG kVisit = 34;
+constexpr LONG kPersonSecondarySegment = 43;
+// System users; also their logical accounts and a badge's card properties.
 constexpr LONG kUser = 48;
+constexpr LONG kBadgeStatus = 53;
+constexpr LONG kVisitor = 55;
+// A person's account links.
+constexpr LONG kPersonAccount = 58;
 constexpr LONG kAlarmPanel = 76;
 constexpr LONG kIntrusionZone = 118;
 constexpr LONG kIntrusionOnBoardRelay = 119;
@@ -171,5 +191,8 @@ constexpr LONG kLogicalSource = 132;
 constexpr LONG kElevatorTerminal = 146;
 constexpr LONG kLogicalDevice = 147;
 constexpr LONG kLogicalSubDevice = 148;
+// A visit's event rows.
+constexpr LONG kVisitEvent = 156;
+constexpr LONG kAccessRequest = 171;
 
 }  // namespace AuditObject

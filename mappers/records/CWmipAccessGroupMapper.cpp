@@ -31,9 +31,7 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessGroupMapper.cpp";
 constexpr const wchar_t* kMethodName = L"AssignGroup";
-// Audit of a group assignment: operation 41 on object kind 1; replication kind 3, operation 8.
-constexpr LONG kAssignGroupOperation = 41;
-constexpr LONG kBadgeAuditObject = 1;
+// Replication of a group assignment: kind 3, operation 8.
 constexpr LONG kBadgeReplicationKind = 3;
 constexpr LONG kAssignGroupReplicationOperation = 8;
 constexpr LONG kNoSegmentsKey = -1;
@@ -197,7 +195,8 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(CWmipObjectPath* path, IWbemClassObj
                 WMIHelper::GetString(group, L"Name", name);
                 CString text;
                 text.FormatMessage(L"Fluxmere: request to assign access group %1 to badgekey %2!d!", name, badgeKey);
-                if (!user->LogTransToDB(kAssignGroupOperation, kBadgeAuditObject, text, GetDatabase()))
+                if (!user->LogTransToDB(AuditOperation::kAssignAccessGroup, AuditObject::kAccessGroupAssignment, text,
+                                        GetDatabase()))
                     throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotWritten);
                 return S_OK;
             });

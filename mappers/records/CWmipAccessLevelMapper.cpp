@@ -29,7 +29,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessLevelMapper.cpp";
-constexpr LONG kAccessLevelAuditObject = 2;
 constexpr const wchar_t* kAuditText = L"Access level %1 (%2!d!)";
 
 // The notice of a deleted level (code 8 to the communication server) and the badge notices.
@@ -72,7 +71,7 @@ CWmipAccessLevelMapper::CWmipAccessLevelMapper(const CAcsUser* user, IWbemContex
 {
     SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kModifyAccessLevels,
                    Permission::kDeleteAccessLevels);
-    SetTransactionObject(kAccessLevelAuditObject);
+    SetTransactionObject(AuditObject::kAccessLevel);
 }
 
 void CWmipAccessLevelMapper::CanAdd(IWbemClassObject* instance)

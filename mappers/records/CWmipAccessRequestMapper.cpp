@@ -24,7 +24,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessRequestMapper.cpp";
-constexpr LONG kRequestAuditObject = 171;
 constexpr const wchar_t* kAuditText = L"Access request of person %1!d!: %2 by user %3!d!";
 
 // One stage: its columns, its audit word and the stages from which it may be reached.
@@ -95,7 +94,7 @@ CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemCo
 {
     SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kAddAccessLevels, 0);
     SetColumnHooks(kColumnHooks);
-    SetTransactionObject(kRequestAuditObject);
+    SetTransactionObject(AuditObject::kAccessRequest);
 }
 
 CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
@@ -104,7 +103,7 @@ CWmipAccessRequestMapper::CWmipAccessRequestMapper(const CAcsUser* user, IWbemCo
 {
     SetPermissions(Permission::kViewAccessLevels, Permission::kAddAccessLevels, Permission::kAddAccessLevels, 0);
     SetColumnHooks(kColumnHooks);
-    SetTransactionObject(kRequestAuditObject);
+    SetTransactionObject(AuditObject::kAccessRequest);
 }
 
 CString CWmipAccessRequestMapper::GetSuperclassName()
@@ -257,8 +256,8 @@ HRESULT CWmipAccessRequestMapper::ChangeStage(IWbemClassObject* instance, IWbemC
         request.Close();
         CString text;
         text.FormatMessage(kAuditText, personId, columns.actionWord, user->GetUserID());
-        if (!user->LogTransToDB(stage == Submitted ? Operation::Add : Operation::Modify, kRequestAuditObject, text,
-                                database))
+        if (!user->LogTransToDB(stage == Submitted ? Operation::Add : Operation::Modify, AuditObject::kAccessRequest,
+                                text, database))
             throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kAuditNotWritten);
     }
     catch (const CDBException& e)

@@ -32,8 +32,7 @@ namespace directories = brontel::directories;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccountMapper.cpp";
-// Audit and replication kinds of an account link.
-constexpr LONG kAccountAuditObject = 58;
+// Replication kind of an account link.
 constexpr LONG kAccountReplicationObject = 512;
 
 }  // namespace
@@ -43,7 +42,7 @@ CWmipAccountMapper::CWmipAccountMapper(const CAcsUser* user, IWbemContext* conte
 {
     AddJoin(L"EMP", L"ID", L"CARDHOLDER_ACCOUNT", L"EMPID");
     SetPermissions(Permission::kViewAccounts, Permission::kChangeAccounts, 0, Permission::kChangeAccounts);
-    SetTransactionObject(kAccountAuditObject);
+    SetTransactionObject(AuditObject::kPersonAccount);
     SetReplTransactionObject(kAccountReplicationObject);
 }
 

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipMapperSkeleton.h"
 #include "mappers/records/CWmipBadgeExtensionMapper.h"
 
@@ -25,7 +26,7 @@ public:
         };
         SetColumnHooks(kHooks);
         // Audited as a badge.
-        SetTransactionObject(10);
+        SetTransactionObject(AuditObject::kBadge);
     }
 
     // FASCN and GUID: the literal (quoted or not) must be an even number of hexadecimal digits,

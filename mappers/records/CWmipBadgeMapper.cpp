@@ -42,7 +42,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
-constexpr LONG kBadgeAuditObject = 10;
 constexpr LONG kBadgeReplicationObject = 2;
 constexpr UINT kBadgeChangeAuditResource = 20733;
 // The badge layout of the user-defined-field tables.
@@ -117,7 +116,7 @@ CWmipBadgeMapper::CWmipBadgeMapper(const CAcsUser* user, IWbemContext* context, 
         {L"BADGE", L"PIN", Reader<&CWmipBadgeMapper::ReadPin>, true},
     };
     SetColumnHooks(kHooks);
-    SetTransactionObject(kBadgeAuditObject);
+    SetTransactionObject(AuditObject::kBadge);
     SetReplTransactionObject(kBadgeReplicationObject);
 }
 

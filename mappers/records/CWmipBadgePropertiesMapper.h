@@ -4,6 +4,7 @@
 // Built per request by its factory; the caller owns it. One request on one thread.
 #pragma once
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipMapperSkeleton.h"
 #include "mappers/records/CWmipBadgeExtensionMapper.h"
 
@@ -16,6 +17,6 @@ public:
         : CWmipMapperSkeleton(user, context, services, kWMIClassName)
     {
         // Audited as the card properties of a badge.
-        SetTransactionObject(48);
+        SetTransactionObject(AuditObject::kUser);
     }
 };

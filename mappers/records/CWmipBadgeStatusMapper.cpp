@@ -21,7 +21,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpBadgeStatusMapper.cpp";
-constexpr LONG kStatusAuditObject = 53;
 // ID type of the badge status counter.
 constexpr LONG kStatusIdType = 32780;
 // Statuses 0 and 1 (the active status) belong to the system.
@@ -53,7 +52,7 @@ CWmipBadgeStatusMapper::CWmipBadgeStatusMapper(const CAcsUser* user, IWbemContex
 {
     SetPermissions(Permission::kViewBadgeStatuses, Permission::kAddBadgeStatuses, Permission::kModifyBadgeStatuses,
                    Permission::kDeleteBadgeStatuses);
-    SetTransactionObject(kStatusAuditObject);
+    SetTransactionObject(AuditObject::kBadgeStatus);
 }
 
 HRESULT CWmipBadgeStatusMapper::GetDefaultValue(IWbemClassObject* instance, const CString& property, VARIANT& value)

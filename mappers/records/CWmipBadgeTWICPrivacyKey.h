@@ -5,6 +5,7 @@
 // Built per request by its factory; the caller owns it. One request on one thread.
 #pragma once
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipMapperSkeleton.h"
 #include "mappers/records/CWmipBadgeExtensionMapper.h"
 
@@ -22,7 +23,7 @@ public:
         };
         SetColumnHooks(kHooks);
         // Audited as a badge.
-        SetTransactionObject(10);
+        SetTransactionObject(AuditObject::kBadge);
     }
 
     // True: byte values travel as arrays.

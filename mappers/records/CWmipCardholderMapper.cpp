@@ -14,8 +14,6 @@ using brontel::utility::CWMIDebugLog;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpCardholderMapper.cpp";
-// Audit kind of a cardholder.
-constexpr LONG kCardholderAuditObject = 13;
 
 }  // namespace
 
@@ -25,7 +23,7 @@ CWmipCardholderMapper::CWmipCardholderMapper(const CAcsUser* user, IWbemContext*
     AddForeignKeyPropertyMapping(L"ID", L"ID", L"UDFEMP");
     SetPermissions(Permission::kViewCardholders, Permission::kAddCardholders, Permission::kModifyCardholders,
                    Permission::kDeleteCardholders);
-    SetTransactionObject(kCardholderAuditObject);
+    SetTransactionObject(AuditObject::kCardholder);
 }
 
 int CWmipCardholderMapper::GetPersonType()

@@ -1,5 +1,6 @@
 #include "mappers/records/CWmipMultimediaObjectMapper.h"
 
+#include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCommon/CBntCardholderTrans.h"
@@ -23,8 +24,7 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpMultimediaObjectMapper.cpp";
-// Audit and replication kinds of a multimedia object.
-constexpr LONG kMultimediaAuditObject = 23;
+// Replication kind of a multimedia object.
 constexpr LONG kMultimediaReplicationObject = 4;
 
 }  // namespace
@@ -36,7 +36,7 @@ CWmipMultimediaObjectMapper::CWmipMultimediaObjectMapper(const CAcsUser* user, I
     AddJoin(L"EMP", L"ID", L"MMOBJS", L"EMPID");
     // The owner decides who may add and delete; an object is never modified.
     SetPermissions(kNoPermissionCheck, kNoPermissionCheck, 0, kNoPermissionCheck);
-    SetTransactionObject(kMultimediaAuditObject);
+    SetTransactionObject(AuditObject::kMultimediaObject);
     SetReplTransactionObject(kMultimediaReplicationObject);
 }
 

@@ -111,7 +111,7 @@ CWmipVisitMapper::CWmipVisitMapper(const CAcsUser* user, IWbemContext* context, 
         {L"VISIT_EVENT", L"VISIT_EVENT_SIGN_IN_LOCATIONID", Reader<&CWmipVisitMapper::ReadSignInLocation>},
     };
     SetColumnHooks(kHooks);
-    SetTransactionObject(kVisitAuditObject);
+    SetTransactionObject(AuditObject::kVisit);
     SetReplTransactionObject(kVisitReplicationObject);
 }
 

@@ -26,9 +26,7 @@ class CWmipVisitMapper : public CWmipMapperSkeleton<CWmipVisitMapper, CWmipUDFCl
 {
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_Visit";
-    // Audit and replication kinds.
-    static constexpr LONG kVisitAuditObject = 34;
-    static constexpr LONG kVisitEventAuditObject = 156;
+    // Replication kinds.
     static constexpr LONG kVisitReplicationObject = 16;
     static constexpr LONG kVisitEventReplicationObject = 0x10000;
     static constexpr const wchar_t* kSignVisitInMethod = L"SignVisitIn";

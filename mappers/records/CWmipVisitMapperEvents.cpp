@@ -3,6 +3,7 @@
 // inside the write's transaction.
 #include "mappers/records/CWmipVisitMapper.h"
 
+#include "common/AccessCodes.h"
 #include "common/CBntDateTime.h"
 #include "common/KvrTime.h"
 #include "framework/CWmipMessages.h"
@@ -206,7 +207,7 @@ void CWmipVisitMapper::AuditVisitEvent(CAcsUser* user, CBntDatabase* database, O
 {
     CString audit;
     audit.FormatMessage(ResourceText(20931), eventId, name.GetString());
-    if (!user->LogTransToDB(operation, kVisitEventAuditObject, audit, database, 0, nullptr))
+    if (!user->LogTransToDB(operation, AuditObject::kVisitEvent, audit, database, 0, nullptr))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kVisitEventNotLogged);
 }
 

@@ -4,9 +4,6 @@
 
 namespace {
 
-// Audit kind of a visitor.
-constexpr LONG kVisitorAuditObject = 55;
-
 }  // namespace
 
 CWmipVisitorMapper::CWmipVisitorMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
@@ -15,7 +12,7 @@ CWmipVisitorMapper::CWmipVisitorMapper(const CAcsUser* user, IWbemContext* conte
     AddForeignKeyPropertyMapping(L"ID", L"ID", L"VISITOR_UDF");
     SetPermissions(Permission::kViewVisitors, Permission::kAddVisitors, Permission::kModifyVisitors,
                    Permission::kDeleteVisitors);
-    SetTransactionObject(kVisitorAuditObject);
+    SetTransactionObject(AuditObject::kVisitor);
 }
 
 int CWmipVisitorMapper::GetPersonType()
