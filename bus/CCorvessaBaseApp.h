@@ -107,7 +107,7 @@ public:
     // Starts the token expiration thread.
     // clock (not owned, outlives the object) times token ages, the user cache, the token sweep
     // and the subscriptions' changes and expiry.
-    explicit CCorvessaBaseApp(const IClock& clock = IClock::Machine());
+    explicit CCorvessaBaseApp(const IClock& clock = IClock::Process());
     // Stops and joins the expiration thread first, then lets the rest go.
     ~CCorvessaBaseApp() override;
 

@@ -26,7 +26,7 @@ public:
 
     // owner: not owned, may be null (the loop then ends at once). clock: not owned, outlives
     // the thread.
-    explicit CorvessaTokenExpirationThread(CCorvessaBaseApp* owner, const IClock& clock = IClock::Machine());
+    explicit CorvessaTokenExpirationThread(CCorvessaBaseApp* owner, const IClock& clock = IClock::Process());
     ~CorvessaTokenExpirationThread() override;
 
     // Whether a sweep is due at the clock's steady time now, the last one (or the start)

@@ -57,7 +57,7 @@ public:
     // minutes, taken as they stand; 1440 and 10080 when absent). The clock (not owned,
     // outlives the manager) gives every date the manager stamps and judges expiry by.
     EventSubscriptionManager(CBntDatabase* database, sms::qpid::wrapper::IQpidWrapper* wrapper,
-                             const IClock& clock = IClock::Machine());
+                             const IClock& clock = IClock::Process());
     virtual ~EventSubscriptionManager();
 
     // The subscription, disabled first when it has expired. Throws "subscriptiondoesnotexist"

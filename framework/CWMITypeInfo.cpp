@@ -13,6 +13,7 @@
 #include "platform/com/SafeArray.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/mfc/CException.h"
+#include "platform/win32/Clock.h"
 #include "platform/win32/SystemInfo.h"
 
 #include <algorithm>
@@ -631,7 +632,7 @@ void CWMITypeInfo::AddMethodsTo(CCorvessaClassObject& definition) const
 
 void CWMITypeInfo::Publish(ClassObjectPtr definition)
 {
-    const ULONGLONG now = GetTickCount64();
+    const ULONGLONG now = IClock::Process().GetTickCount64();
     std::erase_if(m_retired, [now](const auto& entry) { return now - entry.first >= kRetiredDefinitionGraceMs; });
     m_retired.emplace_back(now, std::move(m_classObject));
     m_classObject = std::move(definition);

@@ -35,7 +35,7 @@ public:
     CWmipClassCache();
     // An empty cache with the given span in seconds (negative counts as 0), measured on the
     // clock's steady time (the clock is not owned and outlives the cache).
-    explicit CWmipClassCache(LONG spanSeconds, const IClock& clock = IClock::Machine());
+    explicit CWmipClassCache(LONG spanSeconds, const IClock& clock = IClock::Process());
     virtual ~CWmipClassCache();
     CWmipClassCache(const CWmipClassCache&) = delete;
     CWmipClassCache& operator=(const CWmipClassCache&) = delete;

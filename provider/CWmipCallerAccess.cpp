@@ -11,7 +11,7 @@
 #include "inhouse/BntUtility/CWMIException.h"
 #include "platform/com/WbemConstants.h"
 #include "platform/security/CallerIdentity.h"
-#include "platform/win32/SystemInfo.h"
+#include "platform/win32/Clock.h"
 #include "provider/CWmipApp.h"
 #include "provider/CWmipCallerLogin.h"
 #include "provider/CWmipRequestEnvelope.h"
@@ -155,7 +155,8 @@ HRESULT CWmipCallerAccess::LogInCaller(DBConnectionManager* connections, std::un
         const HRESULT loggedIn = CWmipCallerLogin::LogIn(connections, sid, userId, user);
         if (FAILED(loggedIn))
             return loggedIn;
-        auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), nullptr, GetTickCount64());
+        auto created =
+            std::make_unique<CWmipUserCacheEntry>(std::move(user), nullptr, IClock::Process().GetTickCount64());
         created->SetSID(sid);
         *entry = std::move(created);
         return S_OK;

@@ -15,7 +15,7 @@ class CWmipPanelSegmentCache
 public:
     // Last load time now, the span from stored value 34, then a load. The span is measured on
     // the clock's steady time (the clock is not owned and outlives the cache).
-    explicit CWmipPanelSegmentCache(const IClock& clock = IClock::Machine());
+    explicit CWmipPanelSegmentCache(const IClock& clock = IClock::Process());
     virtual ~CWmipPanelSegmentCache() = default;
     CWmipPanelSegmentCache(const CWmipPanelSegmentCache&) = delete;
     CWmipPanelSegmentCache& operator=(const CWmipPanelSegmentCache&) = delete;

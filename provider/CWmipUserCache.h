@@ -47,7 +47,7 @@ struct CWmipUserCacheClock
     static constexpr DWORD kDefaultCleanupIntervalMs = 30 * 1000;
 
     // Not owned; outlives the cache.
-    const IClock* clock = &IClock::Machine();
+    const IClock* clock = &IClock::Process();
     DWORD cleanupIntervalMs = kDefaultCleanupIntervalMs;
     // The entry lifetime in seconds; empty: CWmipApp::GetStoredValue(33).
     std::optional<LONG> lifetimeSeconds;

@@ -1,7 +1,8 @@
 // IClock: the one time source of the rules that read the clock (ages, expiries, clean-up and
-// retry periods, "changed within half a second"). Production code takes Machine(); a test
-// passes a clock it sets, so no outcome depends on how fast the machine runs. Threads may
-// still wake on real time; what they decide on waking reads the clock they were given.
+// retry periods, "changed within half a second"). Production code takes Process(), the
+// machine's until a host or a test sets another; a test may also pass a clock it sets, so no
+// outcome depends on how fast the machine runs. Threads may still wake on real time; what they
+// decide on waking reads the clock they were given.
 //
 // The machine's clock is one process-wide object that lives as long as the process; so is the
 // process clock, which the date-time stand-ins read for "now" (COleDateTime::GetCurrentTime,
