@@ -14,17 +14,10 @@ namespace {
 
 constexpr std::string_view kScheme = "pbkdf2-sha256";
 
+// Stored hashes carry lower-case digits.
 std::string ToHex(const std::vector<unsigned char>& bytes)
 {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (unsigned char b : bytes)
-    {
-        out.push_back(kDigits[b >> 4]);
-        out.push_back(kDigits[b & 0x0F]);
-    }
-    return out;
+    return hex::Encode<char>(bytes, hex::Letters::Lower);
 }
 
 std::optional<std::vector<unsigned char>> FromHex(std::string_view text)

@@ -4,6 +4,7 @@
 
 #include <cwctype>
 
+#include "common/StringHelpers.h"
 #include "framework/WMIHelper.h"
 #include "inhouse/BntCoreDb/CMultiFilterRecordset.h"
 #include "inhouse/BntUtility/CWMIException.h"
@@ -63,12 +64,8 @@ HRESULT CWmipBadgeFIPS201::ReadHexColumn(IWbemClassObject& instance, const CMult
     CString text;
     if (!row.IsFieldNull(name))
     {
-        for (const BYTE byte : row.GetBytes(name))
-        {
-            CString pair;
-            pair.Format(L"%02X", static_cast<unsigned>(byte));
-            text += pair;
-        }
+        const std::vector<BYTE> bytes = row.GetBytes(name);
+        text = BytesToHexString(bytes.data(), static_cast<int>(bytes.size()));
     }
     return WMIHelper::PutString(&instance, column.CompareNoCase(L"FASCN") == 0 ? L"FASCN" : L"GUID", text, CIM_STRING);
 }

@@ -1,10 +1,13 @@
-// Hexadecimal text as the stand-ins and the layers above them read it: the value of one digit,
-// and the bytes of a run of digit pairs (no sign, no blank, no "0x").
+// Hexadecimal text as the stand-ins and the layers above them read and write it: the value of
+// one digit, the bytes of a run of digit pairs, and the digit pairs of a run of bytes (no sign,
+// no blank, no "0x").
 //
 // Pure functions; safe from any thread.
 #pragma once
 
 #include <cstddef>
+#include <span>
+#include <string>
 #include <string_view>
 
 namespace hex {
@@ -38,6 +41,37 @@ bool Decode(std::basic_string_view<Char> text, unsigned char* output)
         output[i / 2] = static_cast<unsigned char>(high << 4 | low);
     }
     return true;
+}
+
+// The case of the digits 10-15 in written text; each reader of stored or sent text expects one.
+enum class Letters
+{
+    Upper,
+    Lower,
+};
+
+// Appends two digits per byte, the high one first, to text.
+template <class Char>
+void Append(std::basic_string<Char>& text, std::span<const unsigned char> bytes, Letters letters)
+{
+    static constexpr char kUpper[] = "0123456789ABCDEF";
+    static constexpr char kLower[] = "0123456789abcdef";
+    const char* digits = letters == Letters::Upper ? kUpper : kLower;
+    text.reserve(text.size() + bytes.size() * 2);
+    for (const unsigned char byte : bytes)
+    {
+        text.push_back(static_cast<Char>(digits[byte >> 4]));
+        text.push_back(static_cast<Char>(digits[byte & 0x0F]));
+    }
+}
+
+// The text of two digits per byte, the high one first.
+template <class Char>
+std::basic_string<Char> Encode(std::span<const unsigned char> bytes, Letters letters)
+{
+    std::basic_string<Char> text;
+    Append(text, bytes, letters);
+    return text;
 }
 
 }  // namespace hex

@@ -19,7 +19,6 @@ namespace {
 
 using logging::LogLevel;
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr std::string_view kUnreserved = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~";
 constexpr std::string_view kReserved = ":/?#[]@!$'()*+,;=";
 constexpr std::string_view kFieldBlanks = " \t\n\r\f";
@@ -342,18 +341,11 @@ std::string StringUtils::xmlEscape(std::string_view text)
 
 std::string StringUtils::hexEncode(const unsigned char* data, int length)
 {
-    std::string text;
     if (data == nullptr || length < 1)
     {
-        return text;
+        return std::string();
     }
-    text.reserve(static_cast<std::size_t>(length) * 2);
-    for (int i = 0; i < length; ++i)
-    {
-        text.push_back(kHexDigits[data[i] >> 4]);
-        text.push_back(kHexDigits[data[i] & 15]);
-    }
-    return text;
+    return hex::Encode<char>({data, static_cast<std::size_t>(length)}, hex::Letters::Upper);
 }
 
 bool StringUtils::hexDecode(std::string_view text, unsigned char* output, int outputLength)
