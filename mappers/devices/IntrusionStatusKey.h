@@ -1,6 +1,6 @@
 // IntrusionStatusKey: where the hardware status cache keeps the state of an intrusion object
 // of a panel: the output item (device key = the object's category, sub item = the category's
-// base plus the object's number). The panel's status update stores under it and the intrusion
+// first sub item plus the object's number). The panel's status update stores under it and the intrusion
 // classes' status reads look up under it, so writer and readers always meet.
 #pragma once
 
@@ -21,8 +21,8 @@ struct IntrusionStatusKey
     LONG deviceKey;
     LONG subItem;
 
-    // Where a category's entries start among the cache's items.
-    static constexpr LONG Base(IntrusionCategory category)
+    // The sub item of a category's object 0: where its entries start among the cache's items.
+    static constexpr LONG FirstSubItemOf(IntrusionCategory category)
     {
         switch (category)
         {
@@ -48,6 +48,6 @@ struct IntrusionStatusKey
     static constexpr IntrusionStatusKey Of(IntrusionCategory category, LONG number)
     {
         return IntrusionStatusKey{static_cast<LONG>(category),
-                                  static_cast<LONG>(static_cast<LONGLONG>(Base(category)) + number)};
+                                  static_cast<LONG>(static_cast<LONGLONG>(FirstSubItemOf(category)) + number)};
     }
 };

@@ -40,7 +40,7 @@ ThreadSignal::~ThreadSignal()
     }
 }
 
-int ThreadSignal::wait(DWORD timeoutMs)
+int ThreadSignal::waitFor(DWORD timeoutMs)
 {
     switch (WaitForSingleObject(m_handle, timeoutMs))
     {
@@ -63,7 +63,7 @@ int ThreadSignal::waitAny(DWORD timeoutMs, const ThreadSignalList* list)
 {
     if (list == nullptr)
     {
-        return wait(timeoutMs);
+        return waitFor(timeoutMs);
     }
     const int count = list->getCount() + 1;
     if (count > kMaxWaitSignals)

@@ -22,10 +22,10 @@ public:
 
     // 1 when signalled within `timeoutMs` (INFINITE: no limit), 0 on time-out, -1 when
     // abandoned or on failure (no handle, a closed handle).
-    int wait(DWORD timeoutMs);
+    int waitFor(DWORD timeoutMs);
     // 1 for this signal (signalled or abandoned), 2 for `other`, 0 on time-out, -1 on failure.
     int waitEither(DWORD timeoutMs, ThreadSignal& other);
-    // Without a list, as wait. Otherwise waits for this signal or any of the list's: the
+    // Without a list, as waitFor. Otherwise waits for this signal or any of the list's: the
     // 1-based position of the one that fired (1 is this one; abandoned counts as fired), 0 on
     // time-out, -1 on failure or when more than kMaxWaitSignals would be waited on.
     int waitAny(DWORD timeoutMs, const ThreadSignalList* list);

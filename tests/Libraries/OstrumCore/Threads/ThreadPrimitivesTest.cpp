@@ -25,17 +25,17 @@ using ostrum::ThreadSignalList;
 TEST(ThreadEvent, WaitAnswersTimeoutThenSignalled)
 {
     ThreadEvent manual(true, true);
-    EXPECT_EQ(manual.wait(0), 0);
+    EXPECT_EQ(manual.waitFor(0), 0);
     manual.set();
     EXPECT_TRUE(manual.isSignalled());
-    EXPECT_EQ(manual.wait(0), 1);
-    EXPECT_EQ(manual.wait(0), 1);
+    EXPECT_EQ(manual.waitFor(0), 1);
+    EXPECT_EQ(manual.waitFor(0), 1);
     manual.reset();
-    EXPECT_EQ(manual.wait(0), 0);
+    EXPECT_EQ(manual.waitFor(0), 0);
 
     ThreadEvent automatic(false, false);
-    EXPECT_EQ(automatic.wait(0), 1);
-    EXPECT_EQ(automatic.wait(0), 0);
+    EXPECT_EQ(automatic.waitFor(0), 1);
+    EXPECT_EQ(automatic.waitFor(0), 0);
 }
 
 TEST(ThreadEvent, ClosedEventFailsItsWaits)
@@ -43,7 +43,7 @@ TEST(ThreadEvent, ClosedEventFailsItsWaits)
     ThreadEvent event(true, false);
     EXPECT_NE(event.close(), 0);
     EXPECT_EQ(event.close(), 0);
-    EXPECT_EQ(event.wait(0), -1);
+    EXPECT_EQ(event.waitFor(0), -1);
 }
 
 TEST(ThreadSignal, WaitAnyGivesThePositionOfTheFiredSignal)
@@ -162,7 +162,7 @@ TEST(Thread, StopReturnsAfterTheThreadEnded)
 {
     LoopingThread thread;
     thread.start();
-    ASSERT_EQ(thread.started.wait(INFINITE), 1);
+    ASSERT_EQ(thread.started.waitFor(INFINITE), 1);
     thread.stop();
     EXPECT_TRUE(thread.finished.load());
     EXPECT_TRUE(thread.join(0));
