@@ -3,6 +3,7 @@
 #include "mappers/records/helpers/CWmipRecordChecks.h"
 
 #include <cwctype>
+#include <vector>
 
 #include "common/StringHelpers.h"
 #include "framework/WMIHelper.h"

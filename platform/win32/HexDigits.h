@@ -50,27 +50,20 @@ enum class Letters
     Lower,
 };
 
-// Appends two digits per byte, the high one first, to text.
+// The text of two digits per byte, the high one first.
 template <class Char>
-void Append(std::basic_string<Char>& text, std::span<const unsigned char> bytes, Letters letters)
+std::basic_string<Char> Encode(std::span<const unsigned char> bytes, Letters letters)
 {
     static constexpr char kUpper[] = "0123456789ABCDEF";
     static constexpr char kLower[] = "0123456789abcdef";
     const char* digits = letters == Letters::Upper ? kUpper : kLower;
-    text.reserve(text.size() + bytes.size() * 2);
+    std::basic_string<Char> text;
+    text.reserve(bytes.size() * 2);
     for (const unsigned char byte : bytes)
     {
         text.push_back(static_cast<Char>(digits[byte >> 4]));
         text.push_back(static_cast<Char>(digits[byte & 0x0F]));
     }
-}
-
-// The text of two digits per byte, the high one first.
-template <class Char>
-std::basic_string<Char> Encode(std::span<const unsigned char> bytes, Letters letters)
-{
-    std::basic_string<Char> text;
-    Append(text, bytes, letters);
     return text;
 }
 
