@@ -4,9 +4,9 @@
 // gives it back (ReleaseUser). Entries expire after the configured lifetime (stored value 33);
 // a lookup after expiry logs the user in again, and so does every lookup that finds the rights
 // the entry's user was logged in with changed (CAcsUser::CheckStoredUser, one keyed read of the
-// rights stamp per lookup). Clean-up runs inside lookups and releases, at
-// most once per clean-up interval (30 s); no thread of its own. The framework sees it as an
-// IWmipUserDirectory.
+// rights stamp per lookup; once per request inside a RequestScope). Clean-up runs inside
+// lookups and releases, at most once per clean-up interval (30 s); no thread of its own. The
+// framework sees it as an IWmipUserDirectory.
 //
 // One per process, created by CWmipApp::GetUserCache through CWmipApp::CreateUserCache and
 // owned by the application object; the bus front end derives its own cache from this class.
