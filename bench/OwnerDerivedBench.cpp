@@ -9,6 +9,7 @@
 
 #include "bench/BenchInstallation.h"
 #include "bench/BenchRequest.h"
+#include "bench/RawBadgeSql.h"
 #include "bench/RequestTiming.h"
 #include "platform/security/CallerIdentity.h"
 #include "provider/CWmipInstanceProvider.h"
@@ -21,15 +22,8 @@ constexpr std::size_t kKeyPoolSize = 4096;
 constexpr unsigned kKeySeed = 20240102;
 static_assert(kKeyPoolSize % RequestTiming::kGetsPerIteration == 0, "a batch never runs past the key pool");
 
-// The raw reads: the columns of BADGE that Bnt_Badge serves (the PIN never is), of its extension
-// and of its level links. A row the porter may see is a badge whose person stands in segment 1
-// (the demo segments cardholders and visitors alike), and for a link also whose level stands
-// there: written as the joins one would write by hand.
-constexpr const char* kBadges =
-    "SELECT BADGE.BADGEKEY, BADGE.ID, BADGE.ISSUECODE, BADGE.TYPE, BADGE.STATUS, BADGE.EMPID, BADGE.ACTIVATE, "
-    "BADGE.DEACTIVATE, BADGE.USELIMIT, BADGE.PRINTS, BADGE.APBEXEMPT, BADGE.EXTEND_STRIKE_HELD, "
-    "BADGE.DEADBOLT_OVERRIDE, BADGE.PASSAGE_MODE, BADGE.DEFAULT_DOOR, BADGE.LASTCHANGED FROM BADGE";
-constexpr const char* kPortersBadge = " JOIN EMP ON EMP.ID = BADGE.EMPID WHERE EMP.SEGMENTID = 1";
+// The raw reads of a badge's extension and of its level links (RawBadgeSql has the badge's); for
+// a link, the porter sees one whose level stands in segment 1 too.
 constexpr const char* kExtensions = "SELECT BADGE_FIPS201.BADGEKEY, FASCN, TWIC_PRIVACY_KEY, TPK_ALGORITHM_ID, GUID, "
                                     "CREDENTIAL_TYPE FROM BADGE_FIPS201";
 constexpr const char* kExtensionsBadge = " JOIN BADGE ON BADGE.BADGEKEY = BADGE_FIPS201.BADGEKEY";
@@ -70,7 +64,8 @@ OwnerDerivedBench::OwnerDerivedBench(BenchInstallation& installation, CWmipInsta
 
 void OwnerDerivedBench::Register()
 {
-    const std::string badges = kBadges;
+    const std::string badges = RawBadgeSql::kBadges;
+    using RawBadgeSql::kPortersBadge;
     static const KeyedGet kGets[] = {
         {kBadgeGetName, BenchInstallation::AdministratorSid(), badges + " WHERE BADGE.BADGEKEY = ?"},
         {kRestrictedBadgeGetName, BenchInstallation::PorterSid(), badges + kPortersBadge + " AND BADGE.BADGEKEY = ?"},

@@ -26,12 +26,19 @@ void SummaryReporter::ReportRuns(const std::vector<Run>& reports)
     benchmark::ConsoleReporter::ReportRuns(reports);
     for (const Run& run : reports)
     {
-        if (run.error_occurred || run.run_type != Run::RT_Iteration)
+        if (run.run_type != Run::RT_Iteration)
             continue;
         for (std::size_t m = 0; m < m_measurements.size(); ++m)
         {
             if (run.run_name.function_name != m_measurements[m].family)
                 continue;
+            // A cell that could not be measured is said so in the summary, with its reason,
+            // rather than left out of it.
+            if (run.error_occurred)
+            {
+                m_failures.push_back(Failure{m, run.run_name.args, run.error_message});
+                continue;
+            }
             Result* result = nullptr;
             for (Result& existing : m_results)
                 if (existing.measurement == m && existing.rows == run.run_name.args)
@@ -74,6 +81,12 @@ void SummaryReporter::Finalize()
             out << line;
         }
         out << '\n';
+    }
+    for (const Failure& failure : m_failures)
+    {
+        const Measurement& measurement = m_measurements[failure.measurement];
+        out << measurement.label << ": not measured, " << failure.rows << measurement.argument << ": " << failure.reason
+            << '\n';
     }
     for (std::size_t m = 0; m < m_measurements.size(); ++m)
         if (m_measurements[m].flat)

@@ -6,7 +6,8 @@
 // and, for a family that must stay flat as it grows, the per-row cost of its largest argument
 // against its smallest, and for a family compared with another (a restricted caller's read
 // against the administrator's) the ratio of their measured costs at each argument. Time per unit is in nanoseconds.
-// Runs of a family measured more than once (repetitions) are averaged; failed runs are left out.
+// Runs of a family measured more than once (repetitions) are averaged; a failed run is left out
+// of the averages and named in the summary with its reason ("...: not measured, ...").
 //
 // Owned by main for the duration of benchmark::RunSpecifiedBenchmarks; called on one thread.
 #pragma once
@@ -63,6 +64,14 @@ private:
         double peakRssMib = 0;
     };
 
+    // A run that failed: the family, its argument and the reason it gave.
+    struct Failure
+    {
+        std::size_t measurement = 0;
+        std::string rows;
+        std::string reason;
+    };
+
     // Prints the growth of the per-row cost over the family's arguments.
     void PrintFlatness(std::ostream& out, std::size_t measurement) const;
     // Prints the family's measured cost against the `against` family's at each argument.
@@ -72,4 +81,5 @@ private:
     std::vector<Measurement> m_measurements;
 
     std::vector<Result> m_results;
+    std::vector<Failure> m_failures;
 };

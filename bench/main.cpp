@@ -1,6 +1,7 @@
 // provixa_bench: the instance provider's cost per row against raw SQLite reads of the same rows,
-// its keyed gets alone and from eight callers at once (see ProviderBench), a paged bus read
-// against the raw read of the same page (BusPageBench), and Bnt_Cardholder for a restricted
+// its keyed gets alone and from eight callers at once (see ProviderBench), paged bus reads
+// against the raw read of the same page, the porter's pages of badges also against the
+// administrator's (BusPageBench), and Bnt_Cardholder for a restricted
 // operator against the equivalent raw SQL (CardholderBench), records seen with their owner (a
 // badge, its extension, its level links) for the administrator and for the segment-restricted
 // porter at 10k, 100k and 1M persons (OwnerDerivedBench), and the Base64 round trip at two
@@ -58,6 +59,14 @@ int main(int argc, char** argv)
         // A restricted caller's read of records seen with their owner, flat from 10k to 1M persons
         // and set against the administrator's read of the same class: a badge's keyed get and
         // enumeration within 1.5 times it (per get, per row returned), the others for reference.
+        // The porter's bus pages of badges against the raw read of the same page and against the
+        // administrator's pages of the same number.
+        constexpr const char* kBadgePages = " (page number, 100 a page of 100000 persons' badges)";
+        const Measurement badgePage{BusPageBench::kBadgePageName, "badge bus page ratio", 3.0, "page", kBadgePages};
+        Measurement restrictedBadgePage{BusPageBench::kRestrictedBadgePageName, "restricted badge bus page ratio", 3.0,
+                                        "page", kBadgePages};
+        restrictedBadgePage.against = BusPageBench::kBadgePageName;
+        restrictedBadgePage.againstTarget = 1.5;
         using Owner = OwnerDerivedBench;
         const auto ownerRead = [](const char* family, const char* label, double target, const char* unit,
                                   const char* against, double againstTarget) {
@@ -76,6 +85,8 @@ int main(int argc, char** argv)
             parallel,
             rawParallel,
             {BusPageBench::kBusPageName, "bus page ratio", 3.0, "page", " (page number, 100 of 100000 rows)"},
+            badgePage,
+            restrictedBadgePage,
             {CardholderBench::kCardholderName, "restricted cardholder ratio", 2.5, "row", " persons"},
             ownerRead(Owner::kBadgeGetName, "badge keyed get ratio", 2.7, "get", nullptr, 0),
             ownerRead(Owner::kRestrictedBadgeGetName, "restricted badge keyed get ratio", 2.7, "get",

@@ -160,4 +160,5 @@ void CWmipRequestEnvelope::ReleaseResources()
     }
     m_query.reset();
     m_path.reset();
+    m_caller.End();
 }

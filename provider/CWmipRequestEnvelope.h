@@ -2,7 +2,8 @@
 // in, written once: the switch to the library's own module state, the "<operation>(<argument>)"
 // and "Leaving <operation>(<argument>)" log lines, the guarded regions that turn every failure
 // into a CWMIException and its extended status object, the request's resources (object path,
-// query, database connection and mapper) given back before the one final SetStatus.
+// query, database connection and mapper, the caller's user-cache entry the request's lookups
+// share) given back before the one final SetStatus.
 //
 // Built on the stack of one entry point and used on that thread only (no lock). The services,
 // context and sink are borrowed from the caller; each may be null (a null sink hears nothing).
@@ -18,6 +19,7 @@
 #include "platform/win32/WinTypes.h"
 #include "provider/CWmipMapperLease.h"
 #include "provider/CWmipStatusReporter.h"
+#include "provider/CWmipUserCache.h"
 
 class CWmipObjectPath;
 class CWmipQuery;
@@ -94,6 +96,8 @@ private:
     const CString m_argument;
     IWbemServices* const m_services;
     IWbemContext* const m_context;
+    // The caller's entry as the request's first lookup found it, shared by its later lookups.
+    CWmipUserCache::RequestScope m_caller;
     // Declared before the resources so that a guard report comes after they are given back.
     CWmipStatusReporter m_reporter;
 

@@ -64,7 +64,45 @@ bool FollowsStoredRights(CWmipUserCacheEntry& entry)
     return same;
 }
 
+// The request scope of the calling thread; null outside a request.
+thread_local CWmipUserCache::RequestScope* t_request = nullptr;
+
 }  // namespace
+
+CWmipUserCache::RequestScope::RequestScope() : m_active(t_request == nullptr)
+{
+    if (m_active)
+    {
+        t_request = this;
+    }
+}
+
+CWmipUserCache::RequestScope::~RequestScope()
+{
+    End();
+}
+
+void CWmipUserCache::RequestScope::End() noexcept
+{
+    if (!m_active)
+    {
+        return;
+    }
+    m_active = false;
+    t_request = nullptr;
+    if (m_entry != nullptr)
+    {
+        // A release never needs the client: the count was raised for this scope alone.
+        try
+        {
+            static_cast<void>(m_cache->ReleaseUserImpl(std::exchange(m_entry, nullptr), false));
+        }
+        catch (...)
+        {
+            // The release reports its own failures to the log; the request still ends.
+        }
+    }
+}
 
 CWmipUserCache::CWmipUserCache(bool loginFlag1, bool loginFlag2, Clock clock)
     : m_loginFlag1(loginFlag1), m_loginFlag2(loginFlag2), m_clock(*clock.clock),
@@ -209,6 +247,14 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
         return found;
     }
     const RevertToSelfOnExit revert(true);
+    RequestScope* const request = t_request;
+    if (request != nullptr && request->m_entry != nullptr && request->m_cache == this && request->m_sid == sidText)
+    {
+        // Compared with the rights stamp by this request's first lookup.
+        request->m_entry->AddRef();
+        *entry = request->m_entry;
+        return found;
+    }
     try
     {
         CWmipUserCacheEntry* result = TakeCachedUser(sidText);
@@ -224,6 +270,13 @@ HRESULT CWmipUserCache::GetUserImpl(CWmipUserCacheEntry** entry, LPCWSTR sid)
             }
         }
         GarbageCollect();
+        if (request != nullptr && request->m_entry == nullptr)
+        {
+            request->m_sid = sidText;
+            request->m_cache = this;
+            result->AddRef();
+            request->m_entry = result;
+        }
         *entry = result;
         return found;
     }

@@ -4,9 +4,9 @@
 // gives it back (ReleaseUser). Entries expire after the configured lifetime (stored value 33);
 // a lookup after expiry logs the user in again, and so does every lookup that finds the rights
 // the entry's user was logged in with changed (CAcsUser::CheckStoredUser, one keyed read of the
-// rights stamp per lookup). Clean-up runs inside lookups and releases, at
-// most once per clean-up interval (30 s); no thread of its own. The framework sees it as an
-// IWmipUserDirectory.
+// rights stamp per lookup; once per request inside a RequestScope). Clean-up runs inside
+// lookups and releases, at most once per clean-up interval (30 s); no thread of its own. The
+// framework sees it as an IWmipUserDirectory.
 //
 // One per process, created by CWmipApp::GetUserCache through CWmipApp::CreateUserCache and
 // owned by the application object; the bus front end derives its own cache from this class.
@@ -56,6 +56,39 @@ struct CWmipUserCacheClock
 class CWmipUserCache : public IWmipUserDirectory
 {
 public:
+    // One request of the calling thread: while a scope lives, the first lookup of an account
+    // (GetUser, GetUserFromSID) that finds an entry keeps it, with its use count raised, and
+    // every later lookup of the same account in the same cache answers that entry without
+    // reading the rights stamp again. A request's checks thus share one comparison, made during
+    // the request and never before it; the next request compares anew. The caller's identity
+    // and impersonation level are still checked on every lookup. A scope made while another
+    // lives on the thread (a request served inside a request) adds nothing to it.
+    //
+    // Built on the stack of the request's thread and used there only; the caches it holds an
+    // entry of must outlive it.
+    class RequestScope
+    {
+    public:
+        RequestScope();
+        // End().
+        ~RequestScope();
+        RequestScope(const RequestScope&) = delete;
+        RequestScope& operator=(const RequestScope&) = delete;
+
+        // Gives the kept entry back and stops keeping: later lookups on the thread compare
+        // as they would outside a request. Never throws.
+        void End() noexcept;
+
+    private:
+        friend class CWmipUserCache;
+        // Set at construction: whether this scope is the thread's request (not a nested one).
+        bool m_active = false;
+        // The entry the request's first successful lookup found, its cache and account.
+        CWmipUserCache* m_cache = nullptr;
+        CString m_sid;
+        CWmipUserCacheEntry* m_entry = nullptr;
+    };
+
     // The clean-up runs at most this often.
     static constexpr DWORD kCleanupIntervalMs = CWmipUserCacheClock::kDefaultCleanupIntervalMs;
 
