@@ -1,6 +1,7 @@
-// AccessCodes: the permission ids the mappers and the provider check, and the operation and
-// object kind numbers of the audit records, each declared once. The numbers are the
-// installation's: its permission table and audit log store them, so they never change.
+// AccessCodes: the permission ids the mappers and the provider check, the operation and object
+// kind numbers of the audit records and the object kinds of the replication entries, each
+// declared once. The numbers are the installation's: its permission table, audit log and
+// replication log store them, so they never change.
 //
 // Constants only; safe from any thread.
 #pragma once
@@ -196,3 +197,28 @@ constexpr LONG kVisitEvent = 156;
 constexpr LONG kAccessRequest = 171;
 
 }  // namespace AuditObject
+
+namespace ReplicationObject {
+
+// The object kinds of the replication entries (CBntCardholderTrans). Stored rows carry these
+// numbers, so they never change. A change of a record that belongs to a person (a multimedia
+// object, an account link, a secondary segment) is replicated as a change of the person.
+// Cardholders and visitors; also the persons behind logical system accounts.
+constexpr LONG kPerson = 1;
+// Badges, with their card properties and credential data.
+constexpr LONG kBadge = 2;
+// A person's multimedia objects.
+constexpr LONG kMultimediaObject = 4;
+// A badge's access level or group assignments.
+constexpr LONG kAccessAssignment = 8;
+constexpr LONG kVisit = 16;
+// A person's account links.
+constexpr LONG kPersonAccount = 512;
+// System users, with their secondary segments.
+constexpr LONG kUser = 1024;
+// A visit's event rows.
+constexpr LONG kVisitEvent = 0x10000;
+// Monitoring zones, replicated by their table's id as hardware records.
+constexpr LONG kMonitoringZoneTable = 3240000;
+
+}  // namespace ReplicationObject

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr LONG kReplicationObject = 1;
 constexpr UINT kPersonText = 20702;
 
 LONG PersonOf(IWbemClassObject* instance)
@@ -27,7 +26,7 @@ CWmipLogicalUserAccountMapper::CWmipLogicalUserAccountMapper(const CAcsUser* use
     SetPermissions(Permission::kViewLogicalUserAccounts, Permission::kWriteLogicalUserAccounts,
                    Permission::kWriteLogicalUserAccounts, Permission::kWriteLogicalUserAccounts);
     SetTransactionObject(AuditObject::kUser);
-    SetReplTransactionObject(kReplicationObject);
+    SetReplTransactionObject(ReplicationObject::kPerson);
 }
 
 CString CWmipLogicalUserAccountMapper::GetTransactionValues(brontel::UserTranOperation::UserTransactionOperation,

@@ -31,8 +31,7 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessGroupMapper.cpp";
 constexpr const wchar_t* kMethodName = L"AssignGroup";
-// Replication of a group assignment: kind 3, operation 8.
-constexpr LONG kBadgeReplicationKind = 3;
+// The operation word of a group assignment's replication entry.
 constexpr LONG kAssignGroupReplicationOperation = 8;
 constexpr LONG kNoSegmentsKey = -1;
 
@@ -185,7 +184,7 @@ HRESULT CWmipAccessGroupMapper::AssignGroup(CWmipObjectPath* path, IWbemClassObj
                 if (user->GetSystemOptions().ServerType() != 0)
                 {
                     const COleDateTime now = COleDateTime::GetCurrentTime();
-                    CBntCardholderTrans replication(kBadgeReplicationKind, 0, &now);
+                    CBntCardholderTrans replication(CBntCardholderTrans::kModified, 0, &now);
                     replication.SetOperation(kAssignGroupReplicationOperation);
                     replication.SetPersonID(badge.personId);
                     replication.SetBadge(badge.key, badge.id, badge.issueCode);

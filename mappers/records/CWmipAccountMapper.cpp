@@ -32,8 +32,6 @@ namespace directories = brontel::directories;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccountMapper.cpp";
-// Replication kind of an account link.
-constexpr LONG kAccountReplicationObject = 512;
 
 }  // namespace
 
@@ -43,7 +41,7 @@ CWmipAccountMapper::CWmipAccountMapper(const CAcsUser* user, IWbemContext* conte
     AddJoin(L"EMP", L"ID", L"CARDHOLDER_ACCOUNT", L"EMPID");
     SetPermissions(Permission::kViewAccounts, Permission::kChangeAccounts, 0, Permission::kChangeAccounts);
     SetTransactionObject(AuditObject::kPersonAccount);
-    SetReplTransactionObject(kAccountReplicationObject);
+    SetReplTransactionObject(ReplicationObject::kPersonAccount);
 }
 
 void CWmipAccountMapper::SetupInstanceRecordset(CDynamicRecordset* recordset)

@@ -11,7 +11,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessLevelAssignmentMapper.cpp";
-constexpr LONG kAssignmentReplicationObject = 8;
 
 LONG BadgeKeyOf(IWbemClassObject* instance)
 {
@@ -27,7 +26,7 @@ CWmipBadgeAssignmentMapper::CWmipBadgeAssignmentMapper(const CAcsUser* user, IWb
     SetPermissions(Permission::kViewAccessLevelAssignments, Permission::kAssignAccessLevels, 0,
                    Permission::kAssignAccessLevels);
     SetTransactionObject(AuditObject::kAccessAssignment);
-    SetReplTransactionObject(kAssignmentReplicationObject);
+    SetReplTransactionObject(ReplicationObject::kAccessAssignment);
 }
 
 CString CWmipBadgeAssignmentMapper::GetTransactionValues(Operation, IWbemClassObject* instance)

@@ -42,7 +42,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpBadgeMapper.cpp";
-constexpr LONG kBadgeReplicationObject = 2;
 constexpr UINT kBadgeChangeAuditResource = 20733;
 // The badge layout of the user-defined-field tables.
 constexpr LONG kBadgeLayoutTable = 3;
@@ -117,7 +116,7 @@ CWmipBadgeMapper::CWmipBadgeMapper(const CAcsUser* user, IWbemContext* context, 
     };
     SetColumnHooks(kHooks);
     SetTransactionObject(AuditObject::kBadge);
-    SetReplTransactionObject(kBadgeReplicationObject);
+    SetReplTransactionObject(ReplicationObject::kBadge);
 }
 
 CWmipBadgeMapper::~CWmipBadgeMapper() = default;
@@ -586,7 +585,8 @@ void CWmipBadgeMapper::AssignDefaultAccessLevels(IWbemClassObject* instance)
         }
         if (added > 0 && options.ServerType() != 0)
         {
-            CBntCardholderTrans transaction(3, 8, nullptr);
+            CBntCardholderTrans transaction(CBntCardholderTrans::kModified, ReplicationObject::kAccessAssignment,
+                                            nullptr);
             transaction.SetTime(COleDateTime::GetCurrentTime());
             transaction.SetUserID(user->GetUserID());
             SetupReplTransaction(transaction, Operation::Add, instance);

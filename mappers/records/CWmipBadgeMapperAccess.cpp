@@ -200,7 +200,8 @@ HRESULT CWmipBadgeMapper::AssignAccessLevel(CWmipObjectPath* path, IWbemClassObj
                     Refuse(__LINE__, CWmipMessages::kLevelsNotAssigned);
                 if (user->GetSystemOptions().ServerType() != 0)
                 {
-                    CBntCardholderTrans replication(3, 8, nullptr);
+                    CBntCardholderTrans replication(CBntCardholderTrans::kModified,
+                                                    ReplicationObject::kAccessAssignment, nullptr);
                     replication.SetTime(COleDateTime::GetCurrentTime());
                     replication.SetUserID(user->GetUserID());
                     SetupReplTransaction(replication, Operation::Add, instance);

@@ -3,6 +3,7 @@
 #include <set>
 #include <vector>
 
+#include "common/AccessCodes.h"
 #include "framework/CWmideFieldSet.h"
 #include "framework/CWmipMapperRegistry.h"
 #include "framework/CWmipMessages.h"
@@ -41,8 +42,6 @@ constexpr const wchar_t* kIsGrantProperty = L"IsGrant";
 // The properties kept in EMP under their own names (compared case-sensitively).
 constexpr const wchar_t* kEmpProperties[] = {L"LASTNAME", L"FIRSTNAME",       L"MIDNAME",
                                              L"SSNO",     L"ALLOWEDVISITORS", L"LASTCHANGED"};
-// The replication object kind of a person.
-constexpr LONG kPersonReplicationObject = 1;
 // The layout's object types of cardholders and visitors.
 constexpr LONG kCardholderLayout = 1;
 constexpr LONG kVisitorLayout = 9;
@@ -82,14 +81,14 @@ std::vector<LONGLONG> KeysOf(CBntDatabase& database, const wchar_t* table, const
 CWmipPersonMapper::CWmipPersonMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
     : CWmipMapperSkeleton(user, context, services)
 {
-    SetReplTransactionObject(kPersonReplicationObject);
+    SetReplTransactionObject(ReplicationObject::kPerson);
 }
 
 CWmipPersonMapper::CWmipPersonMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services,
                                      const wchar_t* className)
     : CWmipMapperSkeleton(user, context, services, className)
 {
-    SetReplTransactionObject(kPersonReplicationObject);
+    SetReplTransactionObject(ReplicationObject::kPerson);
 }
 
 int CWmipPersonMapper::GetPersonType()

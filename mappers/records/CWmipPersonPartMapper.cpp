@@ -19,8 +19,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpPersonPartMapper.cpp";
-// The replication object kind of a person.
-constexpr LONG kPersonReplicationObject = 1;
 
 }  // namespace
 
@@ -67,7 +65,7 @@ void CWmipPersonPartMapper::AfterWriteInstance(Operation /*operation*/, IWbemCla
     if (m_replicatePerson && user->GetSystemOptions().ServerType() != 0)
     {
         const COleDateTime now = COleDateTime::GetCurrentTime();
-        CBntCardholderTrans transaction(CBntCardholderTrans::kModified, kPersonReplicationObject, &now);
+        CBntCardholderTrans transaction(CBntCardholderTrans::kModified, ReplicationObject::kPerson, &now);
         transaction.SetUserID(user->GetUserID());
         transaction.SetPersonID(personId);
         LogReplication(transaction);

@@ -20,7 +20,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpPersonSecondarySegmentsMapper.cpp";
-constexpr LONG kPersonReplicationObject = 1;
 // Segment access types: to read a segment's records, and to write them.
 
 }  // namespace
@@ -32,7 +31,7 @@ CWmipPersonSecondarySegmentsMapper::CWmipPersonSecondarySegmentsMapper(const CAc
     SetPermissions(Permission::kViewSecondarySegments, Permission::kChangeSecondarySegments, 0,
                    Permission::kChangeSecondarySegments);
     SetTransactionObject(AuditObject::kPersonSecondarySegment);
-    SetReplTransactionObject(kPersonReplicationObject);
+    SetReplTransactionObject(ReplicationObject::kPerson);
 }
 
 HRESULT CWmipPersonSecondarySegmentsMapper::CanView()

@@ -22,7 +22,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpPrecisionAccessGroupAssignmentMapper.cpp";
-constexpr LONG kBadgeReplicationKind = 3;
 constexpr LONG kBadgeReplicationOperation = 2;
 
 }  // namespace
@@ -114,7 +113,7 @@ void CWmipPrecisionAccessGroupAssignmentMapper::LogBadgeReplication(LONG badgeKe
     try
     {
         const COleDateTime now = COleDateTime::GetCurrentTime();
-        CBntCardholderTrans transaction(kBadgeReplicationKind, 0, &now);
+        CBntCardholderTrans transaction(CBntCardholderTrans::kModified, 0, &now);
         transaction.SetOperation(kBadgeReplicationOperation);
         CWmipAccessRules::SetupBadgeReplication(*GetDatabase(), transaction, badgeKey);
         CWmipAccessRules::Badge badge;

@@ -34,7 +34,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUserMapper.cpp";
-constexpr LONG kUserReplicationObject = 1024;
 // The properties that keep their stored value on a modify (each declared "noedit" itself).
 constexpr const wchar_t* kFixedProperties[] = {L"ID", L"Created", L"LastChanged", L"AutomaticallyCreated"};
 constexpr LONG kQualifierFlavor = 3;
@@ -108,7 +107,7 @@ CWmipUserMapper::CWmipUserMapper(const CAcsUser* user, IWbemContext* context, IW
     };
     SetColumnHooks(kHooks);
     SetTransactionObject(AuditObject::kUser);
-    SetReplTransactionObject(kUserReplicationObject);
+    SetReplTransactionObject(ReplicationObject::kUser);
 }
 
 bool CWmipUserMapper::KeepsNoEditValue(const CString& property)

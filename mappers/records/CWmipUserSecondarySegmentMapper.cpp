@@ -24,7 +24,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpUserSecondarySegmentMapper.cpp";
-constexpr LONG kUserReplicationObject = 1024;
 
 void RefuseRule(int line, const wchar_t* message)
 {
@@ -39,7 +38,7 @@ CWmipUserSecondarySegmentMapper::CWmipUserSecondarySegmentMapper(const CAcsUser*
 {
     SetPermissions(Permission::kViewUsers, Permission::kAddUsers, 0, Permission::kDeleteUsers);
     SetTransactionObject(AuditObject::kUser);
-    SetReplTransactionObject(kUserReplicationObject);
+    SetReplTransactionObject(ReplicationObject::kUser);
 }
 
 void CWmipUserSecondarySegmentMapper::CanAdd(IWbemClassObject* instance)

@@ -112,7 +112,7 @@ CWmipVisitMapper::CWmipVisitMapper(const CAcsUser* user, IWbemContext* context, 
     };
     SetColumnHooks(kHooks);
     SetTransactionObject(AuditObject::kVisit);
-    SetReplTransactionObject(kVisitReplicationObject);
+    SetReplTransactionObject(ReplicationObject::kVisit);
 }
 
 CWmipVisitMapper::~CWmipVisitMapper() = default;

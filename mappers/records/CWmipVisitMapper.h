@@ -26,9 +26,6 @@ class CWmipVisitMapper : public CWmipMapperSkeleton<CWmipVisitMapper, CWmipUDFCl
 {
 public:
     static constexpr const wchar_t* kWMIClassName = L"Bnt_Visit";
-    // Replication kinds.
-    static constexpr LONG kVisitReplicationObject = 16;
-    static constexpr LONG kVisitEventReplicationObject = 0x10000;
     static constexpr const wchar_t* kSignVisitInMethod = L"SignVisitIn";
     static constexpr const wchar_t* kSignVisitOutMethod = L"SignVisitOut";
 

@@ -213,7 +213,7 @@ void CWmipVisitMapper::AuditVisitEvent(CAcsUser* user, CBntDatabase* database, O
 
 void CWmipVisitMapper::ReplicateVisitEvent(LONG action, LONG eventId)
 {
-    CBntCardholderTrans replication(action, kVisitEventReplicationObject, nullptr);
+    CBntCardholderTrans replication(action, ReplicationObject::kVisitEvent, nullptr);
     replication.SetRecordID(eventId);
     LogReplication(replication);
 }

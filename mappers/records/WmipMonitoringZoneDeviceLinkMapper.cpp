@@ -2,6 +2,7 @@
 
 #include "common/AccessCodes.h"
 #include "framework/CWmipMessages.h"
+#include "inhouse/BntCommon/CBntCardholderTrans.h"
 #include "inhouse/BntCommon/CBntEnterpriseSetup.h"
 #include "inhouse/BntCoreDb/CBntDatabase.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
@@ -24,8 +25,6 @@ using Operation = brontel::UserTranOperation::UserTransactionOperation;
 namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpMonitoringZoneDeviceLinkMapper.cpp";
-constexpr LONG kZoneTableId = 3240000;
-constexpr LONG kHardwareModified = 3;
 constexpr LONG kGlobalServerType = 2;
 constexpr int kPanelSegmentAccess = 0;
 // The zone change notice: type 13, action 2, the zone id at byte 72 and the flag byte 137.
@@ -177,7 +176,8 @@ void WmipMonitoringZoneDeviceLinkMapper::CheckDeviceLink(bool adding, IWbemClass
 void WmipMonitoringZoneDeviceLinkMapper::LogTransaction(Operation, IWbemClassObject* instance)
 {
     const CAcsUser* caller = RequireUser();
-    if (!CBntEnterpriseSetup::GenerateHardwareTransaction(caller, kZoneTableId, kHardwareModified,
+    if (!CBntEnterpriseSetup::GenerateHardwareTransaction(caller, ReplicationObject::kMonitoringZoneTable,
+                                                          CBntCardholderTrans::kModified,
                                                           NumberOr(instance, L"MonitoringZoneID", 0)))
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_FAILED, CWmipMessages::kHardwareTransactionNotRecorded);
     CWmipMapperSkeleton::LogTransaction(Operation::Modify, instance);

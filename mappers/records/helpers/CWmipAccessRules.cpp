@@ -22,7 +22,6 @@ namespace {
 
 constexpr const wchar_t* kSourceFile = L"wpAccessRules.cpp";
 constexpr LONG kActiveBadge = 1;
-constexpr LONG kBadgeReplicationKind = 3;
 constexpr const wchar_t* kBadgeAuditText = L"Badge %1 (issue code %2!d!) of person %3!d! %4";
 
 }  // namespace
@@ -192,7 +191,7 @@ void CWmipAccessRules::SetupBadgeReplication(CBntDatabase& database, CBntCardhol
         transaction.SetPersonID(badge.personId);
         transaction.SetBadge(badge.key, badge.id, badge.issueCode);
     }
-    transaction.SetKind(kBadgeReplicationKind);
+    transaction.SetKind(CBntCardholderTrans::kModified);
 }
 
 void CWmipAccessRules::SendBadgeDownloadNotice(LONGLONG badgeId)
