@@ -269,17 +269,6 @@ TEST(SchemaOrder, DeclaresTheRootAndEightAbstractClasses)
         L"Bnt_ReaderInput",           L"Bnt_ReaderOutput", L"Bnt_IntrusionOutput",
         L"Bnt_MultimediaObjectOwner", L"Bnt_BadgeOwner"};
     EXPECT_EQ(ClassesOfKind(K::AbstractClass), abstractClasses);
-    for (const SchemaDeclaration* d : AllDeclarations())
-    {
-        if (d->kind == K::AbstractClass || d->kind == K::RootClass)
-        {
-            EXPECT_EQ(std::wstring(d->mapperClass), L"") << Narrow(d->className);
-        }
-        else if (d->IsConcreteClass())
-        {
-            EXPECT_NE(std::wstring(d->mapperClass), L"") << Narrow(d->className);
-        }
-    }
 }
 
 TEST(SchemaOrder, DeclaresTheAbstractClassesOfTheRootRightAfterIt)
