@@ -19,29 +19,22 @@ namespace {
 
 constexpr wchar_t kScratch[] = L"Bnt_ScratchHoliday";
 
-// Step 2, the mapper: the holidays again, under a class of their own.
-class CScratchHolidayMapper : public CWmipMapperSkeleton<CScratchHolidayMapper>
+// Step 2, the mapper: the holidays again, under the class it is given. Bound under the scratch
+// class it serves it; bound under another class it binds nothing to the scratch class.
+template <const wchar_t* ClassName>
+class CScratchMapper : public CWmipMapperSkeleton<CScratchMapper<ClassName>>
 {
 public:
-    static constexpr const wchar_t* kWMIClassName = kScratch;
-    CScratchHolidayMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-        : CWmipMapperSkeleton(user, context, services)
+    static constexpr const wchar_t* kWMIClassName = ClassName;
+    CScratchMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
+        : CWmipMapperSkeleton<CScratchMapper<ClassName>>(user, context, services)
     {
-        SetPermissions(Permission::kViewCalendar, 0, 0, 0);
+        this->SetPermissions(Permission::kViewCalendar, 0, 0, 0);
     }
 };
-
-// A mapper written for another class: binding it binds nothing to the scratch class.
-class CScratchOtherMapper : public CWmipMapperSkeleton<CScratchOtherMapper>
-{
-public:
-    static constexpr const wchar_t* kWMIClassName = L"Bnt_ScratchOther";
-    CScratchOtherMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
-        : CWmipMapperSkeleton(user, context, services)
-    {
-        SetPermissions(Permission::kViewCalendar, 0, 0, 0);
-    }
-};
+constexpr wchar_t kOther[] = L"Bnt_ScratchOther";
+using CScratchHolidayMapper = CScratchMapper<kScratch>;
+using CScratchOtherMapper = CScratchMapper<kOther>;
 
 // Step 1, the declaration table: the class and its class-wide qualifiers, its properties, its
 // segment source, and what its one id names.
