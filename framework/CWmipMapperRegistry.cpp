@@ -453,6 +453,29 @@ std::vector<CString> CWmipMapperRegistry::RefuseClassesWithoutSegmentSource()
         refused.push_back(typeInfo.GetClassName());
         entry = RefuseEntry(entry, L"it declares no segment source for its records.");
     }
+    // A class seen only with an owner that is not loaded would be served with every read denied:
+    // it is not loaded either, nor one that belongs to it in turn.
+    for (bool again = true; again;)
+    {
+        again = false;
+        for (auto entry = m_classes.begin(); entry != m_classes.end();)
+        {
+            const std::vector<CWMITypeInfo::SegmentSource>& sources = entry->second->GetSegmentSources();
+            const auto lost =
+                std::find_if(sources.begin(), sources.end(), [&](const CWMITypeInfo::SegmentSource& source) {
+                    return source.kind == CWMITypeInfo::SegmentSource::Kind::Owner &&
+                           LookupClassInRegistry(source.ownerClass) == m_classes.end();
+                });
+            if (lost == sources.end())
+            {
+                ++entry;
+                continue;
+            }
+            refused.push_back(entry->second->GetClassName());
+            entry = RefuseEntry(entry, L"it belongs to the " + lost->ownerClass + L", which is not loaded.");
+            again = true;
+        }
+    }
     return refused;
 }
 

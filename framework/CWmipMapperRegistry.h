@@ -95,7 +95,8 @@ public:
     void RegisterSegmentSource(const CString& className, CWMITypeInfo::SegmentSource source);
     // Run once the schema is declared: refuses (RefuseClass) every served class (one with a
     // factory or declared concrete) that declares no segment source, so that no door serves
-    // records nobody said how to segment; answers their names.
+    // records nobody said how to segment, then every class that belongs to an owner not loaded
+    // (again for the classes that belong to those); answers their names.
     std::vector<CString> RefuseClassesWithoutSegmentSource();
     // An end of a segmented class that the class's records do not follow, and why: see
     // CWMITypeInfo::UnfollowedEnd. Nothing for a class not registered.

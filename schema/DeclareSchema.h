@@ -22,7 +22,7 @@ void DeclareSchema();
 // that serves it, then refuses (CWmipMapperRegistry::RefuseClass: not loaded, an error line naming
 // the class and what it lacks) every class that lacks a step of a new class: a declaration for
 // each id it holds, a followed or explained end of a link, a bound mapper, a declaration for a
-// bound mapper's class, a segment source. The bound mappers of the name chain that load join it.
+// bound mapper's class, a segment source, an owner that loads. The bound mappers of the name chain that load join it.
 // Result: the names of the refused classes, in the order of those checks. Loader thread only
 // (DeclareSchema's once-guard), or a test that loads classes of its own.
 std::vector<CString> LoadSchema(std::span<const SchemaDeclarationTable* const> tables,

@@ -55,8 +55,9 @@ constexpr wchar_t kUndeclared[] = L"its mapper is bound, but no declaration tabl
 struct Recipe
 {
     const char* leftOut;
-    // The kind of declaration left out of the table, if any.
+    // The kind of declaration left out of the table, if any, and what stands in its place.
     std::optional<SchemaDeclarationKind> dropped;
+    std::vector<SchemaDeclaration> instead;
     // False: the table is not among the tables loaded.
     bool listed;
     std::vector<MapperBinding> bindings;
@@ -75,13 +76,19 @@ TEST_F(NewClassRecipe, LoadsAClassOfEveryStepAndRefusesOneThatLacksAStepNamingIt
     using K = SchemaDeclarationKind;
     const std::vector<MapperBinding> bound = {Bind<CScratchHolidayMapper>()};
     const std::vector<Recipe> recipes = {
-        {"nothing", std::nullopt, true, bound, L""},
-        {"the segment source", K::SegmentSource, true, bound, L"it declares no segment source for its records."},
-        {"what an id names", K::NoRecord, true, bound, L"its id SegmentID declares no record it names."},
-        {"the class", K::ClassWithFactory, true, bound, kUndeclared},
-        {"the table's place in the list", std::nullopt, false, bound, kUndeclared},
-        {"the binding", std::nullopt, true, {}, kUnbound},
-        {"the class's own mapper", std::nullopt, true, {Bind<CScratchOtherMapper>()}, kUnbound},
+        {"nothing", std::nullopt, {}, true, bound, L""},
+        {"the segment source", K::SegmentSource, {}, true, bound, L"it declares no segment source for its records."},
+        {"the declaration of the owner it belongs to",
+         K::SegmentSource,
+         {DeclareBelongsTo(kScratch, L"ID", L"Bnt_ScratchOwner", L"ID")},
+         true,
+         bound,
+         L"it belongs to the Bnt_ScratchOwner, which is not loaded."},
+        {"what an id names", K::NoRecord, {}, true, bound, L"its id SegmentID declares no record it names."},
+        {"the class", K::ClassWithFactory, {}, true, bound, kUndeclared},
+        {"the table's place in the list", std::nullopt, {}, false, bound, kUndeclared},
+        {"the binding", std::nullopt, {}, true, {}, kUnbound},
+        {"the class's own mapper", std::nullopt, {}, true, {Bind<CScratchOtherMapper>()}, kUnbound},
     };
     // The records the operator sees of Bnt_Holiday, whose segment source the scratch class
     // repeats: some, and not every holiday, so the source restricts.
@@ -101,6 +108,7 @@ TEST_F(NewClassRecipe, LoadsAClassOfEveryStepAndRefusesOneThatLacksAStepNamingIt
         for (const SchemaDeclaration& d : kScratchDeclarations)
             if (d.kind != recipe.dropped)
                 declarations.push_back(d);
+        declarations.insert(declarations.end(), recipe.instead.begin(), recipe.instead.end());
         const SchemaDeclarationTable table(declarations);
         std::vector<const SchemaDeclarationTable*> tables;
         if (recipe.listed)
