@@ -67,7 +67,7 @@ struct ChainedMapper
     MapperFactory factory;
 };
 
-// The name chain of GetMapper, in the order the mapper modules added themselves.
+// The name chain of GetMapper, in the order the schema's bindings added the mappers.
 std::vector<ChainedMapper>& MapperChain()
 {
     static std::vector<ChainedMapper> chain;
@@ -168,6 +168,7 @@ void CWmipMapperRegistry::RegisterClass(const CString& className, const CString&
         typeInfo->SetTypeConstructor(std::move(factory));
     typeInfo->RegsiterAsADynamicClass(dynamic);
     m_classes.insert_or_assign(UpperName(className), std::move(typeInfo));
+    m_refusedClasses.erase(UpperName(className));
     AddToDerivedTypesMap(superclassName, className);
 }
 
@@ -245,23 +246,31 @@ std::vector<CString> CWmipMapperRegistry::RefuseClassesWithUndeclaredIds()
         }
         // An id that declares no record would let a write name any record, hidden or missing:
         // the class is not served at all rather than served without the check.
-        CString text;
-        text.Format(L"CWmipMapperRegistry: class %s is not loaded: its id %s declares no record it names.",
-                    entry->second->GetClassName().GetString(), undeclared.front().GetString());
-        CWMIDebugLog::LogError(kSource, __LINE__, text);
         refused.push_back(entry->second->GetClassName());
-        entry = RefuseClass(entry);
+        entry = RefuseEntry(entry, L"its id " + undeclared.front() + L" declares no record it names.");
     }
     return refused;
 }
 
-CWmipMapperRegistry::ClassMap::iterator CWmipMapperRegistry::RefuseClass(ClassMap::iterator entry)
+CWmipMapperRegistry::ClassMap::iterator CWmipMapperRegistry::RefuseEntry(ClassMap::iterator entry,
+                                                                         const CString& missing)
 {
     const CString className = entry->second->GetClassName();
+    RefuseClass(className, missing);
+    return m_classes.upper_bound(UpperName(className));
+}
+
+void CWmipMapperRegistry::RefuseClass(const CString& className, const CString& missing)
+{
+    CString text;
+    text.Format(L"CWmipMapperRegistry: class %s is not loaded: %s", className.GetString(), missing.GetString());
+    CWMIDebugLog::LogError(kSource, __LINE__, text, WBEM_E_INVALID_CLASS);
+    m_classes.erase(UpperName(className));
     for (auto& [superclass, derived] : m_derivedTypes)
         std::erase_if(derived, [&](const CString& name) { return name.CompareNoCase(className) == 0; });
-    m_refusedClasses.push_back(className);
-    return m_classes.erase(entry);
+    std::erase_if(MapperChain(),
+                  [&](const ChainedMapper& mapper) { return mapper.className.CompareNoCase(className) == 0; });
+    m_refusedClasses.insert_or_assign(UpperName(className), text);
 }
 
 void CWmipMapperRegistry::RegisterUnfollowedEnd(const CString& className, CWMITypeInfo::UnfollowedEnd end)
@@ -316,14 +325,9 @@ std::vector<CString> CWmipMapperRegistry::RefuseLinksWithUnfollowedEnds()
         }
         // A link row would be shown under a hidden end: the class is not served at all rather than
         // served following only some of its ends.
-        CString text;
-        text.Format(L"CWmipMapperRegistry: class %s is not loaded: it neither belongs to the %s its %s names nor "
-                    L"declares why not.",
-                    type.GetClassName().GetString(), (*unfollowed)->referencedClass.GetString(),
-                    (*unfollowed)->names.back().GetString());
-        CWMIDebugLog::LogError(kSource, __LINE__, text, WBEM_E_INVALID_CLASS);
         refused.push_back(type.GetClassName());
-        entry = RefuseClass(entry);
+        entry = RefuseEntry(entry, L"it neither belongs to the " + (*unfollowed)->referencedClass + L" its " +
+                                       (*unfollowed)->names.back() + L" names nor declares why not.");
     }
     return refused;
 }
@@ -368,8 +372,13 @@ bool CWmipMapperRegistry::FollowsEnd(const CWMITypeInfo& type, const std::vector
 
 bool CWmipMapperRegistry::IsClassRefused(const CString& className) const
 {
-    return std::any_of(m_refusedClasses.begin(), m_refusedClasses.end(),
-                       [&](const CString& refused) { return refused.CompareNoCase(className) == 0; });
+    return m_refusedClasses.count(UpperName(className)) != 0;
+}
+
+CString CWmipMapperRegistry::GetRefusal(const CString& className) const
+{
+    const auto found = m_refusedClasses.find(UpperName(className));
+    return found != m_refusedClasses.end() ? found->second : CString();
 }
 
 void CWmipMapperRegistry::RegisterMethodParameter(const CString& className, const CString& method, bool isInput,
@@ -429,8 +438,9 @@ void CWmipMapperRegistry::RegisterSegmentSource(const CString& className, CWMITy
         typeInfo->AddSegmentSource(std::move(source));
 }
 
-void CWmipMapperRegistry::RefuseClassesWithoutSegmentSource()
+std::vector<CString> CWmipMapperRegistry::RefuseClassesWithoutSegmentSource()
 {
+    std::vector<CString> refused;
     for (auto entry = m_classes.begin(); entry != m_classes.end();)
     {
         const CWMITypeInfo& typeInfo = *entry->second;
@@ -440,17 +450,33 @@ void CWmipMapperRegistry::RefuseClassesWithoutSegmentSource()
             ++entry;
             continue;
         }
-        const CString className = typeInfo.GetClassName();
-        CWMIDebugLog::LogError(kSource, __LINE__,
-                               CString(L"The class ") + className +
-                                   L" declares no segment source for its records and is not served.",
-                               WBEM_E_INVALID_CLASS);
-        std::erase_if(MapperChain(), [&](const ChainedMapper& mapper) {
-            return mapper.className.GetLength() == className.GetLength() &&
-                   mapper.className.CompareNoCase(className) == 0;
-        });
-        entry = m_classes.erase(entry);
+        refused.push_back(typeInfo.GetClassName());
+        entry = RefuseEntry(entry, L"it declares no segment source for its records.");
     }
+    // A class seen only with an owner that is not loaded would be served with every read denied:
+    // it is not loaded either, nor one that belongs to it in turn.
+    for (bool again = true; again;)
+    {
+        again = false;
+        for (auto entry = m_classes.begin(); entry != m_classes.end();)
+        {
+            const std::vector<CWMITypeInfo::SegmentSource>& sources = entry->second->GetSegmentSources();
+            const auto lost =
+                std::find_if(sources.begin(), sources.end(), [&](const CWMITypeInfo::SegmentSource& source) {
+                    return source.kind == CWMITypeInfo::SegmentSource::Kind::Owner &&
+                           LookupClassInRegistry(source.ownerClass) == m_classes.end();
+                });
+            if (lost == sources.end())
+            {
+                ++entry;
+                continue;
+            }
+            refused.push_back(entry->second->GetClassName());
+            entry = RefuseEntry(entry, L"it belongs to the " + lost->ownerClass + L", which is not loaded.");
+            again = true;
+        }
+    }
+    return refused;
 }
 
 void CWmipMapperRegistry::AddToDerivedTypesMap(const CString& superclassName, const CString& className)

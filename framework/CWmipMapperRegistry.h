@@ -47,7 +47,8 @@ class CWmipMapperRegistry
 public:
     using ClassMap = std::map<CString, std::unique_ptr<CWMITypeInfo>>;
     // Refills the permission-group value lists of Bnt_User's class definition as the given
-    // user (CWmipUserMapper::RefreshAvailablePermissionGroups registers itself here).
+    // user (CWmipUserMapper::RefreshAvailablePermissionGroups, installed by the schema's load in
+    // schema/DeclareSchema.cpp).
     using PermissionGroupRefresh = std::function<void(IWbemClassObject* classObject, const CAcsUser* user)>;
 
     CWmipMapperRegistry(const CWmipMapperRegistry&) = delete;
@@ -59,8 +60,9 @@ public:
     // --- Registration (loader thread) --------------------------------------------------------
 
     // Registers a fresh description of className (replacing an earlier one of that name and all
-    // its members) with its superclass (empty for none), dynamic flag and factory (stored when
-    // not empty), then AddToDerivedTypesMap(superclass, className).
+    // its members, and clearing an earlier refusal of it) with its superclass (empty for none),
+    // dynamic flag and factory (stored when not empty), then AddToDerivedTypesMap(superclass,
+    // className).
     void RegisterClass(const CString& className, const CString& superclassName, bool dynamic, MapperFactory factory);
     void RegisterClass(const CString& className, const CString& superclassName, MapperFactory factory);
     void RegisterClass(const CString& className, MapperFactory factory);
@@ -83,28 +85,34 @@ public:
     // An id the class's properties (method empty) or the method's parameters hold that names no
     // record: see CWMITypeInfo::NoRecord. Nothing for a class not registered.
     void RegisterNoRecord(const CString& className, CWMITypeInfo::NoRecord record);
-    // Unregisters, with an error line in the log each, every class with an id-shaped property or
-    // input parameter that declares neither the record it names nor that it names none
-    // (CWMITypeInfo::FindUndeclaredIds), and answers their names (empty when every class declares
-    // its ids). Runs once the schema is declared, on the loader thread.
+    // Refuses (RefuseClass) every class with an id-shaped property or input parameter that
+    // declares neither the record it names nor that it names none (CWMITypeInfo::FindUndeclaredIds),
+    // and answers their names (empty when every class declares its ids). Runs once the schema is
+    // declared, on the loader thread.
     std::vector<CString> RefuseClassesWithUndeclaredIds();
     // Where the class's records take their segments from: see CWMITypeInfo::SegmentSource.
     // Nothing for a class not registered.
     void RegisterSegmentSource(const CString& className, CWMITypeInfo::SegmentSource source);
-    // Run once the schema is declared: a served class (one with a factory or declared concrete)
-    // that declares no segment source is logged and removed, with its mapper from the name chain
-    // of GetMapper, so that no door serves records nobody said how to segment.
-    void RefuseClassesWithoutSegmentSource();
+    // Run once the schema is declared: refuses (RefuseClass) every served class (one with a
+    // factory or declared concrete) that declares no segment source, so that no door serves
+    // records nobody said how to segment, then every class that belongs to an owner not loaded
+    // (again for the classes that belong to those); answers their names.
+    std::vector<CString> RefuseClassesWithoutSegmentSource();
     // An end of a segmented class that the class's records do not follow, and why: see
     // CWMITypeInfo::UnfollowedEnd. Nothing for a class not registered.
     void RegisterUnfollowedEnd(const CString& className, CWMITypeInfo::UnfollowedEnd end);
-    // Unregisters, with an error line in the log each, every served class whose key properties
+    // Refuses (RefuseClass) every served class whose key properties
     // name two or more records of segmented classes (declared named records; a class is
     // segmented when a source of its own or of an owner it follows restricts) and that, for one
     // of them, neither follows it (FollowsEnd) nor declares why its records do not
-    // (RegisterUnfollowedEnd); answers their names, and IsClassRefused reports them. Runs once the
-    // schema is declared, on the loader thread, before the mappers join the name chain.
+    // (RegisterUnfollowedEnd); answers their names. Runs once the schema is declared, on the
+    // loader thread, before the mappers join the name chain.
     std::vector<CString> RefuseLinksWithUnfollowedEnds();
+    // The one way a class fails to load: logs "CWmipMapperRegistry: class <className> is not
+    // loaded: <missing>" as an error, removes the class's description (when registered), its
+    // place in the derived-class lists and its mappers from the name chain, and records the
+    // line for IsClassRefused and GetRefusal. Nothing of the class is served afterwards.
+    void RefuseClass(const CString& className, const CString& missing);
     void RegisterMethodParameter(const CString& className, const CString& method, bool isInput,
                                  const CString& parameter, LONG cimType);
     // A boolean qualifier holding the low 16 bits of value.
@@ -125,10 +133,11 @@ public:
     void AddToDerivedTypesMap(const CString& superclassName, const CString& className);
 
     // Adds a mapper class to the name chain of GetMapper: className (its GetWMIClassName) and
-    // the factory that constructs it. Mapper modules call it while the library loads.
+    // the factory that constructs it. The schema's load adds every bound mapper of the chain
+    // (schema/MapperBindings.cpp) while the library loads.
     static void AddToMapperChain(const CString& className, MapperFactory factory);
-    // Installs the refresh of Bnt_User's permission lists (the user mapper, while the library
-    // loads).
+    // Installs the refresh of Bnt_User's permission lists (the schema's load installs the user
+    // mapper's, while the library loads).
     void SetPermissionGroupRefresh(PermissionGroupRefresh refresh);
 
     // --- Queries -----------------------------------------------------------------------------
@@ -139,9 +148,11 @@ public:
     // runs before the description is returned. Logs "CWmipMapperRegistry::GetTypeInfo took
     // %ld ms for type %s" when the tick count moved during the call.
     CWMITypeInfo* GetTypeInfo(const CString& className, bool skipUDFData = false);
-    // True when RefuseClassesWithUndeclaredIds or RefuseLinksWithUnfollowedEnds refused the class
-    // (name without regard to case).
+    // True when the class was refused (RefuseClass) and not registered again since (name without
+    // regard to case).
     bool IsClassRefused(const CString& className) const;
+    // The error line the class's refusal logged; empty when the class was not refused.
+    CString GetRefusal(const CString& className) const;
     // False for a class that is not registered; otherwise true when it has no factory and was
     // not declared concrete (the abstract classes and the root).
     bool IsClassAbstract(const CString& className);
@@ -205,8 +216,8 @@ private:
     CWMITypeInfo* Find(const CString& className);
     // The refresh of the list classes behind RegisterUDFData; the caller holds m_lazyLock.
     void RegisterListClassesLocked() REQUIRES(m_lazyLock);
-    // Removes the class from the map and the derived-class lists and records it as refused.
-    ClassMap::iterator RefuseClass(ClassMap::iterator entry);
+    // RefuseClass for the registered entry; answers the entry after it.
+    ClassMap::iterator RefuseEntry(ClassMap::iterator entry, const CString& missing);
     // True when a record of the class may be hidden by segments: a source of its own column, or
     // an owner that is itself segmented (followed at most depth owners deep).
     bool IsSegmented(const CString& className, int depth);
@@ -222,7 +233,8 @@ private:
     // Filled at load, read-only afterwards. Keyed by the upper-cased class name.
     ClassMap m_classes;
     std::map<CString, std::vector<CString>> m_derivedTypes;
-    std::vector<CString> m_refusedClasses;
+    // The refused classes' logged lines, keyed by the upper-cased class name.
+    std::map<CString, CString> m_refusedClasses;
 
     // Recursive: a permission refresh may ask for Bnt_User again.
     CheckedRecursiveMutex m_lazyLock;

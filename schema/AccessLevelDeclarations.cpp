@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kAccessGroupDeclarations[] = {
-    DeclareClass(L"Bnt_AccessGroup", L"CWmipAccessGroupMapper"),
+    DeclareClass(L"Bnt_AccessGroup"),
     DeclareOwnSegment(L"Bnt_AccessGroup", L"ACCESSGRP", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_AccessGroup", L"ID", CIM_SINT32, L"ACCESSGRP", L"ACCESSGPID", 1, 0, 3, 0),
@@ -23,7 +23,7 @@ constinit const SchemaDeclaration kAccessGroupDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kAccessLevelAssignmentDeclarations[] = {
-    DeclareClass(L"Bnt_AccessLevelAssignment", L"CWmipAccessLevelAssignmentMapper"),
+    DeclareClass(L"Bnt_AccessLevelAssignment"),
     DeclareBelongsTo(L"Bnt_AccessLevelAssignment", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
     DeclareBelongsTo(L"Bnt_AccessLevelAssignment", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY"),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessLevelAssignment", L"read", 1),
@@ -38,7 +38,7 @@ constinit const SchemaDeclaration kAccessLevelAssignmentDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kAccessLevelManagedDeclarations[] = {
-    DeclareClass(L"Bnt_AccessLevelManaged", L"CWmipAccessLevelManagedMapper"),
+    DeclareClass(L"Bnt_AccessLevelManaged"),
     DeclareOwnSegment(L"Bnt_AccessLevelManaged", L"ACCESSLVL", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessLevelManaged", L"noedit", 1),
     DeclareProperty(L"Bnt_AccessLevelManaged", L"ID", CIM_SINT32, L"ACCESSLVL", L"ACCESSLVID", 1, 0, 32768, 0),
@@ -52,7 +52,7 @@ constinit const SchemaDeclaration kAccessLevelManagedDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kAccessLevelDeclarations[] = {
-    DeclareClass(L"Bnt_AccessLevel", L"CWmipAccessLevelMapper"),
+    DeclareClass(L"Bnt_AccessLevel"),
     DeclareOwnSegment(L"Bnt_AccessLevel", L"ACCESSLVL", L"SEGMENTID", 1),
     DeclareClassAttribute(L"Bnt_AccessLevel", L"UDFTableId", 5),
     DeclareProperty(L"Bnt_AccessLevel", L"ID", CIM_SINT32, L"ACCESSLVL", L"ACCESSLVID", 1, 0, 32768, 0),
@@ -78,7 +78,7 @@ constinit const SchemaDeclaration kAccessLevelDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kAccessLevelReaderAssignmentDeclarations[] = {
-    DeclareClass(L"Bnt_AccessLevelReaderAssignment", L"CWmipAccessLevelReaderAssignmentMapper"),
+    DeclareClass(L"Bnt_AccessLevelReaderAssignment"),
     DeclareBelongsTo(L"Bnt_AccessLevelReaderAssignment", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
     DeclareBelongsTo(L"Bnt_AccessLevelReaderAssignment", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessLevelReaderAssignment", L"noedit", 1),
@@ -105,7 +105,7 @@ constinit const SchemaDeclaration kAccessLevelReaderAssignmentDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kAccessLevelUserDeclarations[] = {
-    DeclareClass(L"Bnt_AccessLevelUser", L"CWmipAccessLevelUserMapper"),
+    DeclareClass(L"Bnt_AccessLevelUser"),
     DeclareBelongsTo(L"Bnt_AccessLevelUser", L"User", L"Bnt_User", L"ID"),
     DeclareBelongsTo(L"Bnt_AccessLevelUser", L"AccessLevel", L"Bnt_AccessLevel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessLevelUser", L"noedit", 1),
@@ -114,7 +114,7 @@ constinit const SchemaDeclaration kAccessLevelUserDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kAccessLevelGroupAssignmentDeclarations[] = {
-    DeclareClass(L"Bnt_AccessLevelGroupAssignment", L"CWmipAssocAccessLevelGroupAssignmentMapper"),
+    DeclareClass(L"Bnt_AccessLevelGroupAssignment"),
     DeclareBelongsTo(L"Bnt_AccessLevelGroupAssignment", L"AccessGroup", L"Bnt_AccessGroup", L"ID"),
     DeclareBelongsTo(L"Bnt_AccessLevelGroupAssignment", L"AccessLevel", L"Bnt_AccessLevel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_AccessLevelGroupAssignment", L"noedit", 1),

@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kAccessLevelRequestDeclarations[] = {
-    DeclareClass(L"Bnt_AccessLevelRequest", L"Bnt_AccessRequest", L"CWmipAccessLevelRequestMapper"),
+    DeclareClass(L"Bnt_AccessLevelRequest", L"Bnt_AccessRequest"),
     DeclareBelongsTo(L"Bnt_AccessLevelRequest", L"PersonID", L"Bnt_Person", L"ID"),
     DeclareBelongsTo(L"Bnt_AccessLevelRequest", L"AccessLevelID", L"Bnt_AccessLevel", L"ID"),
     DeclareProperty(L"Bnt_AccessLevelRequest", L"ID", CIM_SINT32, L"ACCESS_REQUEST", L"ID", 1, 0, 85, 0),

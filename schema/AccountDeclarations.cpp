@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kAccountDeclarations[] = {
-    DeclareClass(L"Bnt_Account", L"CWmipAccountMapper"),
+    DeclareClass(L"Bnt_Account"),
     DeclareBelongsTo(L"Bnt_Account", L"PersonID", L"Bnt_Person", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_Account", L"read", 1),
     DeclareProperty(L"Bnt_Account", L"ID", CIM_SINT32, L"CARDHOLDER_ACCOUNT", L"CARDHOLDER_ACCOUNTID", 1, 0, 41, 0),
@@ -21,7 +21,7 @@ constinit const SchemaDeclaration kAccountDeclarations[] = {
     DeclareNamedRecord(L"Bnt_Account", L"PersonID", L"Bnt_Person", L"ID", NamedRecordRoad::kMapperSegmentRefusal),
     DeclareNamedRecord(L"Bnt_Account", L"DirectoryID", L"Bnt_Directory", L"ID", NamedRecordRoad::kMapper),
 
-    DeclareClass(L"Bnt_Directory", L"CWmipDirectoryMapper"),
+    DeclareClass(L"Bnt_Directory"),
     DeclareNotSegmented(L"Bnt_Directory", L"A directory of accounts serves the persons and users of every segment."),
     DeclareClassWidePropertyAttribute(L"Bnt_Directory", L"noedit", 1),
     DeclareProperty(L"Bnt_Directory", L"ID", CIM_SINT32, L"BNT_DIRECTORY", L"BNT_DIRECTORYID", 1, 0, -2, 0),
@@ -49,28 +49,28 @@ constinit const SchemaDeclaration kAccountDeclarations[] = {
     DeclarePropertyValues(L"Bnt_Directory", L"Type", L"POSSIBLE_VALUES", L"0,1,2,3",
                           L"LDAP,Microsoft Active Directory,Microsoft Windows NT 4 Domain,Windows Local Accounts"),
 
-    DeclareClass(L"Bnt_PersonAccount", L"CWmipAssocPersonAccountMapper"),
+    DeclareClass(L"Bnt_PersonAccount"),
     DeclareBelongsTo(L"Bnt_PersonAccount", L"Person", L"Bnt_Person", L"ID"),
     DeclareBelongsTo(L"Bnt_PersonAccount", L"Account", L"Bnt_Account", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_PersonAccount", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_PersonAccount", L"Person", L"Bnt_Person"),
     DeclareReferenceProperty(L"Bnt_PersonAccount", L"Account", L"Bnt_Account"),
 
-    DeclareClass(L"Bnt_CardholderAccount", L"Bnt_PersonAccount", L"CWmipAssocCardholderAccountMapper"),
+    DeclareClass(L"Bnt_CardholderAccount", L"Bnt_PersonAccount"),
     DeclareBelongsTo(L"Bnt_CardholderAccount", L"Person", L"Bnt_Cardholder", L"ID"),
     DeclareBelongsTo(L"Bnt_CardholderAccount", L"Account", L"Bnt_Account", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_CardholderAccount", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_CardholderAccount", L"Person", L"Bnt_Cardholder"),
     DeclareReferenceProperty(L"Bnt_CardholderAccount", L"Account", L"Bnt_Account"),
 
-    DeclareClass(L"Bnt_VisitorAccount", L"Bnt_PersonAccount", L"CWmipAssocVisitorAccountMapper"),
+    DeclareClass(L"Bnt_VisitorAccount", L"Bnt_PersonAccount"),
     DeclareBelongsTo(L"Bnt_VisitorAccount", L"Person", L"Bnt_Visitor", L"ID"),
     DeclareBelongsTo(L"Bnt_VisitorAccount", L"Account", L"Bnt_Account", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitorAccount", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_VisitorAccount", L"Person", L"Bnt_Visitor"),
     DeclareReferenceProperty(L"Bnt_VisitorAccount", L"Account", L"Bnt_Account"),
 
-    DeclareClass(L"Bnt_DirectoryAccount", L"CWmipAssocDirectoryAccountMapper"),
+    DeclareClass(L"Bnt_DirectoryAccount"),
     DeclareBelongsTo(L"Bnt_DirectoryAccount", L"Account", L"Bnt_Account", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_DirectoryAccount", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_DirectoryAccount", L"Directory", L"Bnt_Directory"),

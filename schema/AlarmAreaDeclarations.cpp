@@ -8,7 +8,7 @@
 namespace {
 
 constinit const SchemaDeclaration kAlarmDefinitionDeclarations[] = {
-    DeclareClass(L"Bnt_AlarmDefinition", L"CWmipAlarmDefinitionMapper"),
+    DeclareClass(L"Bnt_AlarmDefinition"),
     DeclareOwnSegment(L"Bnt_AlarmDefinition", L"ALARM", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_AlarmDefinition", L"noedit", 1),
     DeclareProperty(L"Bnt_AlarmDefinition", L"ID", CIM_SINT32, L"ALARM", L"ALID", 1, 0, -2, 0),
@@ -23,7 +23,7 @@ constinit const SchemaDeclaration kAlarmDefinitionDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kAlarmPanelDeclarations[] = {
-    DeclareClass(L"Bnt_AlarmPanel", L"CWmipAlarmPanelMapper"),
+    DeclareClass(L"Bnt_AlarmPanel"),
     DeclareBelongsTo(L"Bnt_AlarmPanel", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_AlarmPanel", L"noedit", 1),
     DeclareProperty(L"Bnt_AlarmPanel", L"Name", CIM_STRING, L"ALARMPANEL", L"NAME", 0, 64, -2, 0),
@@ -36,7 +36,7 @@ constinit const SchemaDeclaration kAlarmPanelDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kAreaDeclarations[] = {
-    DeclareClass(L"Bnt_Area", L"CWmipAreaMapper"),
+    DeclareClass(L"Bnt_Area"),
     DeclareOwnSegment(L"Bnt_Area", L"AREAAPB", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_Area", L"noedit", 1),
     DeclareProperty(L"Bnt_Area", L"ID", CIM_SINT32, L"AREAAPB", L"AREAAPBID", 1, 0, 40, 0),
@@ -60,7 +60,7 @@ constinit const SchemaDeclaration kAreaDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kReaderEntersAreaDeclarations[] = {
-    DeclareClass(L"Bnt_ReaderEntersArea", L"CWmipAssocReaderEntersAreaMapper"),
+    DeclareClass(L"Bnt_ReaderEntersArea"),
     DeclareBelongsTo(L"Bnt_ReaderEntersArea", L"Reader, Reader", L"Bnt_Reader", L"PanelID, ReaderID"),
     DeclareBelongsTo(L"Bnt_ReaderEntersArea", L"Area", L"Bnt_Area", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderEntersArea", L"noedit", 1),
@@ -69,7 +69,7 @@ constinit const SchemaDeclaration kReaderEntersAreaDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kReaderExitsAreaDeclarations[] = {
-    DeclareClass(L"Bnt_ReaderExitsArea", L"CWmipAssocReaderExitsAreaMapper"),
+    DeclareClass(L"Bnt_ReaderExitsArea"),
     DeclareBelongsTo(L"Bnt_ReaderExitsArea", L"Reader, Reader", L"Bnt_Reader", L"PanelID, ReaderID"),
     DeclareBelongsTo(L"Bnt_ReaderExitsArea", L"Area", L"Bnt_Area", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderExitsArea", L"noedit", 1),
@@ -78,7 +78,7 @@ constinit const SchemaDeclaration kReaderExitsAreaDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kAuthenticationModeDeclarations[] = {
-    DeclareClass(L"Bnt_AuthenticationMode", L"CWmipAuthenticationModeMapper"),
+    DeclareClass(L"Bnt_AuthenticationMode"),
     DeclareNotSegmented(L"Bnt_AuthenticationMode", L"The authentication modes are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_AuthenticationMode", L"noedit", 1),
     DeclareProperty(L"Bnt_AuthenticationMode", L"ID", CIM_SINT32, L"PIV_AUTHENTICATION_MODE",
@@ -87,7 +87,7 @@ constinit const SchemaDeclaration kAuthenticationModeDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kCameraGroupCameraLinkDeclarations[] = {
-    DeclareClass(L"Bnt_CameraGroupCameraLink", L"CWmipCameraGroupCameraLinkMapper"),
+    DeclareClass(L"Bnt_CameraGroupCameraLink"),
     DeclareBelongsTo(L"Bnt_CameraGroupCameraLink", L"CameraGroupID", L"Bnt_CameraGroup", L"ID"),
     DeclareBelongsTo(L"Bnt_CameraGroupCameraLink", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_CameraGroupCameraLink", L"noedit", 1),
@@ -103,7 +103,7 @@ constinit const SchemaDeclaration kCameraGroupCameraLinkDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kCameraGroupDeclarations[] = {
-    DeclareClass(L"Bnt_CameraGroup", L"CWmipCameraGroupMapper"),
+    DeclareClass(L"Bnt_CameraGroup"),
     DeclareOwnSegment(L"Bnt_CameraGroup", L"DEVICE_GROUP", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_CameraGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_CameraGroup", L"ID", CIM_SINT32, L"DEVICE_GROUP", L"DEVICEGROUPID", 1, 0, -2, 0),

@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kCardholderBadgeDeclarations[] = {
-    DeclareClass(L"Bnt_CardholderBadge", L"Bnt_BadgeOwner", L"CWmipAssocCardholderBadgeMapper"),
+    DeclareClass(L"Bnt_CardholderBadge", L"Bnt_BadgeOwner"),
     DeclareBelongsTo(L"Bnt_CardholderBadge", L"Person", L"Bnt_Cardholder", L"ID"),
     DeclareBelongsTo(L"Bnt_CardholderBadge", L"Badge", L"Bnt_Badge", L"BADGEKEY"),
     DeclareClassWidePropertyAttribute(L"Bnt_CardholderBadge", L"noedit", 1),
@@ -16,7 +16,7 @@ constinit const SchemaDeclaration kCardholderBadgeDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kVisitorBadgeDeclarations[] = {
-    DeclareClass(L"Bnt_VisitorBadge", L"Bnt_BadgeOwner", L"CWmipAssocVisitorBadgeMapper"),
+    DeclareClass(L"Bnt_VisitorBadge", L"Bnt_BadgeOwner"),
     DeclareBelongsTo(L"Bnt_VisitorBadge", L"Person", L"Bnt_Visitor", L"ID"),
     DeclareBelongsTo(L"Bnt_VisitorBadge", L"Badge", L"Bnt_Badge", L"BADGEKEY"),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitorBadge", L"noedit", 1),
@@ -25,7 +25,7 @@ constinit const SchemaDeclaration kVisitorBadgeDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kBadgeDeclarations[] = {
-    DeclareClass(L"Bnt_Badge", L"", true, L"CWmipBadgeMapper"),
+    DeclareClass(L"Bnt_Badge", L"", true),
     DeclareBelongsTo(L"Bnt_Badge", L"BADGE.EMPID", L"Bnt_Person", L"ID"),
     DeclareClassAttribute(L"Bnt_Badge", L"UDFTableId", 3),
     DeclareProperty(L"Bnt_Badge", L"BADGEKEY", CIM_SINT32, L"BADGE", L"BADGEKEY", 1, 0, 25, 0),
@@ -43,7 +43,7 @@ constinit const SchemaDeclaration kBadgeDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kBadgeStatusDeclarations[] = {
-    DeclareClass(L"Bnt_BadgeStatus", L"CWmipBadgeStatusMapper"),
+    DeclareClass(L"Bnt_BadgeStatus"),
     DeclareNotSegmented(L"Bnt_BadgeStatus", L"The badge states are the installation's fixed catalogue."),
     DeclareClassAttribute(L"Bnt_BadgeStatus", L"UDFTableId", 8),
     DeclareProperty(L"Bnt_BadgeStatus", L"ID", CIM_SINT32, L"BADGSTAT", L"ID", 1, 0, 32780, 0),
@@ -53,7 +53,7 @@ constinit const SchemaDeclaration kBadgeStatusDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kBadgeTypeDeclarations[] = {
-    DeclareClass(L"Bnt_BadgeType", L"CWmipBadgeTypeMapper"),
+    DeclareClass(L"Bnt_BadgeType"),
     DeclareOwnSegment(L"Bnt_BadgeType", L"BADGETYP", L"SEGMENTID", 4),
     DeclareClassAttribute(L"Bnt_BadgeType", L"UDFTableId", 7),
     DeclareClassWidePropertyAttribute(L"Bnt_BadgeType", L"noedit", 1),

@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kBadgeFIPS201Declarations[] = {
-    DeclareClass(L"Bnt_BadgeFIPS201", L"CWmipBadgeFIPS201"),
+    DeclareClass(L"Bnt_BadgeFIPS201"),
     DeclareBelongsTo(L"Bnt_BadgeFIPS201", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY"),
     DeclareProperty(L"Bnt_BadgeFIPS201", L"BADGEKEY", CIM_SINT32, L"BADGE_FIPS201", L"BADGEKEY", 1, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_BadgeFIPS201", L"BADGEKEY", L"read", 1),
@@ -27,7 +27,7 @@ constinit const SchemaDeclaration kBadgeFIPS201Declarations[] = {
 };
 
 constinit const SchemaDeclaration kBadgeLastLocationDeclarations[] = {
-    DeclareClass(L"Bnt_BadgeLastLocation", L"CWmipBadgeLastLocationMapper"),
+    DeclareClass(L"Bnt_BadgeLastLocation"),
     DeclareBelongsTo(L"Bnt_BadgeLastLocation", L"PersonID", L"Bnt_Person", L"ID"),
     DeclareBelongsTo(L"Bnt_BadgeLastLocation", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_BadgeLastLocation", L"noedit", 1),
@@ -54,7 +54,7 @@ constinit const SchemaDeclaration kBadgeLastLocationDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kBadgePropertiesDeclarations[] = {
-    DeclareClass(L"Bnt_BadgeProperties", L"CWmipBadgePropertiesMapper"),
+    DeclareClass(L"Bnt_BadgeProperties"),
     DeclareBelongsTo(L"Bnt_BadgeProperties", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY"),
     DeclareProperty(L"Bnt_BadgeProperties", L"BADGEKEY", CIM_SINT32, L"BADGEPROPS", L"BADGEKEY", 1, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_BadgeProperties", L"BADGEKEY", L"read", 1),
@@ -79,7 +79,7 @@ constinit const SchemaDeclaration kBadgePropertiesDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kBadgeTWICPrivacyKeyDeclarations[] = {
-    DeclareClass(L"Bnt_BadgeTWICPrivacyKey", L"CWmipBadgeTWICPrivacyKey"),
+    DeclareClass(L"Bnt_BadgeTWICPrivacyKey"),
     DeclareBelongsTo(L"Bnt_BadgeTWICPrivacyKey", L"BADGEKEY", L"Bnt_Badge", L"BADGEKEY"),
     DeclareProperty(L"Bnt_BadgeTWICPrivacyKey", L"BADGEKEY", CIM_SINT32, L"BADGE_FIPS201", L"BADGEKEY", 1, 0, -2, 0),
     DeclarePropertyAttribute(L"Bnt_BadgeTWICPrivacyKey", L"BADGEKEY", L"read", 1),

@@ -4,7 +4,7 @@
 
 namespace {
 
-// A concrete class keeps its kind while its mapper has no factory yet (MapperBindings).
+// A concrete class keeps its kind when no bound mapper serves it, until the load refuses it.
 void RegisterConcrete(const CString& className)
 {
     CWmipMapperRegistry::Instance()->SetClassDeclaredConcrete(className);

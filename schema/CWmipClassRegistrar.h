@@ -10,8 +10,8 @@
 class CWmipClassRegistrar
 {
 public:
-    // The three concrete forms record the class as declared concrete, so that it is not taken
-    // for abstract while its factory is empty (an unbound mapper).
+    // The three concrete forms record the class as declared concrete, so that a class no bound
+    // mapper serves (empty factory) is still checked and refused as a served class (LoadSchema).
     // A concrete class without superclass.
     CWmipClassRegistrar(CString className, MapperFactory factory);
     // A concrete class with a superclass.

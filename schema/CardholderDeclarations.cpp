@@ -7,8 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kCardholderMultimediaObjectDeclarations[] = {
-    DeclareClass(L"Bnt_CardholderMultimediaObject", L"Bnt_MultimediaObjectOwner",
-                 L"CWmipAssocCardholderMultimediaObjectMapper"),
+    DeclareClass(L"Bnt_CardholderMultimediaObject", L"Bnt_MultimediaObjectOwner"),
     DeclareBelongsTo(L"Bnt_CardholderMultimediaObject", L"Person", L"Bnt_Cardholder", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_CardholderMultimediaObject", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_CardholderMultimediaObject", L"Person", L"Bnt_Cardholder"),
@@ -16,8 +15,7 @@ constinit const SchemaDeclaration kCardholderMultimediaObjectDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kVisitorMultimediaObjectDeclarations[] = {
-    DeclareClass(L"Bnt_VisitorMultimediaObject", L"Bnt_MultimediaObjectOwner",
-                 L"CWmipAssocVisitorMultimediaObjectMapper"),
+    DeclareClass(L"Bnt_VisitorMultimediaObject", L"Bnt_MultimediaObjectOwner"),
     DeclareBelongsTo(L"Bnt_VisitorMultimediaObject", L"Person", L"Bnt_Visitor", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitorMultimediaObject", L"noedit", 1),
     DeclareReferenceProperty(L"Bnt_VisitorMultimediaObject", L"Person", L"Bnt_Visitor"),
@@ -25,7 +23,7 @@ constinit const SchemaDeclaration kVisitorMultimediaObjectDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kCardholderDeclarations[] = {
-    DeclareClass(L"Bnt_Cardholder", L"", true, L"CWmipCardholderMapper"),
+    DeclareClass(L"Bnt_Cardholder", L"", true),
     DeclareOwnSegment(L"Bnt_Cardholder", L"EMP", L"SEGMENTID", 2),
     DeclareClassAttribute(L"Bnt_Cardholder", L"UDFTableId", 2),
     DeclareProperty(L"Bnt_Cardholder", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2, 0),

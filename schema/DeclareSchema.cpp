@@ -1,6 +1,9 @@
 #include "schema/DeclareSchema.h"
 
+#include <algorithm>
 #include <mutex>
+#include <span>
+#include <vector>
 
 #include "common/KvrTime.h"
 #include "common/StringHelpers.h"
@@ -24,20 +27,20 @@
 
 namespace {
 
-void Declare(const SchemaDeclaration& d)
+void Declare(const SchemaDeclaration& d, std::span<const MapperBinding> bindings)
 {
     using K = SchemaDeclarationKind;
     switch (d.kind)
     {
     case K::ClassWithFactory:
-        CWmipClassRegistrar(d.className, MapperBindings::FindFactoryServing(d.className, d.mapperClass));
+        CWmipClassRegistrar(d.className, MapperBindings::FindFactoryServing(bindings, d.className));
         break;
     case K::ClassWithSuperclass:
-        CWmipClassRegistrar(d.className, d.superclass, MapperBindings::FindFactoryServing(d.className, d.mapperClass));
+        CWmipClassRegistrar(d.className, d.superclass, MapperBindings::FindFactoryServing(bindings, d.className));
         break;
     case K::DynamicClass:
         CWmipClassRegistrar(d.className, d.superclass, d.dynamicFlag,
-                            MapperBindings::FindFactoryServing(d.className, d.mapperClass));
+                            MapperBindings::FindFactoryServing(bindings, d.className));
         break;
     case K::AbstractClass:
         CWmipClassRegistrar(d.className, d.superclass);
@@ -109,20 +112,66 @@ const SchemaLoader theSchemaLoader;
 
 }  // namespace
 
+std::vector<CString> LoadSchema(std::span<const SchemaDeclarationTable* const> tables,
+                                std::span<const MapperBinding> bindings)
+{
+    CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
+    std::vector<CString> declared;
+    for (const SchemaDeclarationTable* table : tables)
+    {
+        for (const SchemaDeclaration& declaration : *table)
+        {
+            Declare(declaration, bindings);
+            if (declaration.IsConcreteClass())
+            {
+                declared.emplace_back(declaration.className);
+            }
+        }
+    }
+    std::vector<CString> refused = registry->RefuseClassesWithUndeclaredIds();
+    const std::vector<CString> links = registry->RefuseLinksWithUnfollowedEnds();
+    refused.insert(refused.end(), links.begin(), links.end());
+    const auto isDeclared = [&](const wchar_t* className) {
+        return std::any_of(declared.begin(), declared.end(),
+                           [&](const CString& name) { return name.Compare(className) == 0; });
+    };
+    // A class is served by its own mapper or not at all: a declared class that no binding serves
+    // and a bound mapper whose class no declaration declares both fail to load.
+    for (const CString& className : declared)
+    {
+        if (!MapperBindings::FindFactoryServing(bindings, className) && !registry->IsClassRefused(className))
+        {
+            registry->RefuseClass(className,
+                                  L"no bound mapper serves it (Bind<Mapper>() in schema/MapperBindings.cpp).");
+            refused.push_back(className);
+        }
+    }
+    for (const MapperBinding& binding : bindings)
+    {
+        if (!isDeclared(binding.wmiClass))
+        {
+            registry->RefuseClass(binding.wmiClass, L"its mapper is bound, but no declaration table declares it.");
+            refused.emplace_back(binding.wmiClass);
+        }
+        else if (binding.inNameChain && !registry->IsClassRefused(binding.wmiClass))
+        {
+            CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
+        }
+    }
+    const std::vector<CString> unsegmented = registry->RefuseClassesWithoutSegmentSource();
+    refused.insert(refused.end(), unsegmented.begin(), unsegmented.end());
+    return refused;
+}
+
 void DeclareSchema()
 {
     static std::once_flag declared;
     std::call_once(declared, [] {
-        for (const SchemaDeclarationTable* table : GetSchemaDeclarationTables())
+        LoadSchema(GetSchemaDeclarationTables(), MapperBindings::GetBound());
+        for (const MapperBinding& binding : MapperBindings::GetUndeclared())
         {
-            for (const SchemaDeclaration& declaration : *table)
-            {
-                Declare(declaration);
-            }
+            CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
         }
-        CWmipMapperRegistry::Instance()->RefuseClassesWithUndeclaredIds();
-        CWmipMapperRegistry::Instance()->RefuseLinksWithUnfollowedEnds();
-        MapperBindings::AddBoundMappersToChain();
-        CWmipMapperRegistry::Instance()->RefuseClassesWithoutSegmentSource();
+        MapperBindings::InstallPermissionGroupRefresh();
     });
 }

@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kElevatorTerminalDeclarations[] = {
-    DeclareClass(L"Bnt_ElevatorTerminal", L"CWmipElevatorTerminal"),
+    DeclareClass(L"Bnt_ElevatorTerminal"),
     DeclareBelongsTo(L"Bnt_ElevatorTerminal", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ElevatorTerminal", L"noedit", 1),
     DeclareProperty(L"Bnt_ElevatorTerminal", L"ID", CIM_SINT32, L"ELEVATOR_KEYPAD_TERMINAL", L"TERMINALID", 1, 0, 53,
@@ -30,7 +30,7 @@ constinit const SchemaDeclaration kElevatorTerminalDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kWorkStationDeclarations[] = {
-    DeclareClass(L"Bnt_WorkStation", L"CWmipWorkStationMapper"),
+    DeclareClass(L"Bnt_WorkStation"),
     DeclareNotSegmented(L"Bnt_WorkStation",
                         L"A workstation is a computer of the installation, shared by the operators of every segment."),
     DeclareClassWidePropertyAttribute(L"Bnt_WorkStation", L"noedit", 1),

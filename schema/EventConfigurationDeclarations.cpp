@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kEventAlarmDefinitionLinkDeclarations[] = {
-    DeclareClass(L"Bnt_EventAlarmDefinitionLink", L"CWmipEventAlarmLinkMapper"),
+    DeclareClass(L"Bnt_EventAlarmDefinitionLink"),
     DeclareBelongsTo(L"Bnt_EventAlarmDefinitionLink", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareBelongsToWhenNamed(L"Bnt_EventAlarmDefinitionLink", L"AlarmDefinitionID", L"Bnt_AlarmDefinition", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_EventAlarmDefinitionLink", L"noedit", 1),
@@ -37,7 +37,7 @@ constinit const SchemaDeclaration kEventAlarmDefinitionLinkDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kEventParameterDeclarations[] = {
-    DeclareClass(L"Bnt_EventParameter", L"CWmipEventParameterMapper"),
+    DeclareClass(L"Bnt_EventParameter"),
     DeclareNotSegmented(L"Bnt_EventParameter", L"The event parameters are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_EventParameter", L"noedit", 1),
     DeclareProperty(L"Bnt_EventParameter", L"ID", CIM_SINT32, L"EVENT_PARAM", L"EVENT_PARAMID", 1, 0, -2, 0),
@@ -46,7 +46,7 @@ constinit const SchemaDeclaration kEventParameterDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kEventSubtypeDefinitionDeclarations[] = {
-    DeclareClass(L"Bnt_EventSubtypeDefinition", L"CWmipEventSubtypeDefinitionMapper"),
+    DeclareClass(L"Bnt_EventSubtypeDefinition"),
     DeclareNotSegmented(L"Bnt_EventSubtypeDefinition", L"The event subtypes are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_EventSubtypeDefinition", L"noedit", 1),
     DeclareProperty(L"Bnt_EventSubtypeDefinition", L"ID", CIM_SINT32, L"EVENT", L"EVENTID", 1, 0, -2, 0),
@@ -61,7 +61,7 @@ constinit const SchemaDeclaration kEventSubtypeDefinitionDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kEventSubtypeParameterLinkDeclarations[] = {
-    DeclareClass(L"Bnt_EventSubtypeParameterLink", L"CWmipEventSubtypeParameterLinkMapper"),
+    DeclareClass(L"Bnt_EventSubtypeParameterLink"),
     DeclareNotSegmented(L"Bnt_EventSubtypeParameterLink",
                         L"The links of the event catalogue are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_EventSubtypeParameterLink", L"noedit", 1),
@@ -75,7 +75,7 @@ constinit const SchemaDeclaration kEventSubtypeParameterLinkDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kEventTypeDeclarations[] = {
-    DeclareClass(L"Bnt_EventType", L"CWmipEventTypeMapper"),
+    DeclareClass(L"Bnt_EventType"),
     DeclareNotSegmented(L"Bnt_EventType", L"The event types are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_EventType", L"noedit", 1),
     DeclareProperty(L"Bnt_EventType", L"ID", CIM_SINT32, L"EVENTYPE", L"EVTYPEID", 1, 0, -2, 0),

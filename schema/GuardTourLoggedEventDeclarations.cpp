@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kGuardTourDeclarations[] = {
-    DeclareClass(L"Bnt_GuardTour", L"CWmipGuardTourMapper"),
+    DeclareClass(L"Bnt_GuardTour"),
     DeclareNotSegmented(L"Bnt_GuardTour", L"A guard tour is a route of the installation that holds no segment."),
     DeclareClassWidePropertyAttribute(L"Bnt_GuardTour", L"noedit", 1),
     DeclareProperty(L"Bnt_GuardTour", L"ID", CIM_SINT32, L"TOUR", L"TOUR_ID", 1, 0, 36, 0),
@@ -22,7 +22,7 @@ constinit const SchemaDeclaration kGuardTourDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kLoggedEventDeclarations[] = {
-    DeclareClass(L"Bnt_LoggedEvent", L"CWmipLoggedEventMapper"),
+    DeclareClass(L"Bnt_LoggedEvent"),
     DeclareOwnSegment(L"Bnt_LoggedEvent", L"ACCESSPANE", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_LoggedEvent", L"noedit", 1),
     DeclareProperty(L"Bnt_LoggedEvent", L"SerialNumber", CIM_SINT32, L"EVENTS", L"SERIALNUM", 1, 0, -2, 0),
@@ -56,7 +56,7 @@ constinit const SchemaDeclaration kLoggedEventDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kPortavereDeclarations[] = {
-    DeclareClass(L"Bnt_Portavere", L"CWmipPortavereMapper"),
+    DeclareClass(L"Bnt_Portavere"),
     DeclareNotSegmented(L"Bnt_Portavere", L"The class holds no records, only a method."),
     DeclareMethod(L"Bnt_Portavere", L"LogDenyTransaction"),
     DeclareMethodParameter(L"Bnt_Portavere", L"LogDenyTransaction", true, L"CurrentLevel", CIM_SINT32),
@@ -95,7 +95,7 @@ constinit const SchemaDeclaration kPortavereDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kPrecisionAccessGroupAssignmentDeclarations[] = {
-    DeclareClass(L"Bnt_PrecisionAccessGroupAssignment", L"CWmipPrecisionAccessGroupAssignmentMapper"),
+    DeclareClass(L"Bnt_PrecisionAccessGroupAssignment"),
     DeclareBelongsTo(L"Bnt_PrecisionAccessGroupAssignment", L"PrecisionAccessGroupID", L"Bnt_PrecisionAccessGroup",
                      L"ID"),
     DeclareBelongsTo(L"Bnt_PrecisionAccessGroupAssignment", L"BadgeKey", L"Bnt_Badge", L"BADGEKEY"),
@@ -111,7 +111,7 @@ constinit const SchemaDeclaration kPrecisionAccessGroupAssignmentDeclarations[] 
 };
 
 constinit const SchemaDeclaration kPrecisionAccessGroupDeclarations[] = {
-    DeclareClass(L"Bnt_PrecisionAccessGroup", L"CWmipPrecisionAccessGroupMapper"),
+    DeclareClass(L"Bnt_PrecisionAccessGroup"),
     DeclareOwnSegment(L"Bnt_PrecisionAccessGroup", L"PRECACGRP", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_PrecisionAccessGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_PrecisionAccessGroup", L"ID", CIM_SINT32, L"PRECACGRP", L"PRECGRPID", 1, 0, 11, 0),

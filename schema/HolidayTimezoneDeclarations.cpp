@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kHolidayDeclarations[] = {
-    DeclareClass(L"Bnt_Holiday", L"CWmipHolidayMapper"),
+    DeclareClass(L"Bnt_Holiday"),
     DeclareOwnSegment(L"Bnt_Holiday", L"HOLIDAYS", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_Holiday", L"noedit", 1),
     DeclareProperty(L"Bnt_Holiday", L"ID", CIM_SINT32, L"HOLIDAYS", L"HOLIDAYID", 1, 0, -2, 0),
@@ -21,7 +21,7 @@ constinit const SchemaDeclaration kHolidayDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kHolidayTypeLinkDeclarations[] = {
-    DeclareClass(L"Bnt_HolidayTypeLink", L"CWmipHolidayTypeLinkMapper"),
+    DeclareClass(L"Bnt_HolidayTypeLink"),
     DeclareBelongsTo(L"Bnt_HolidayTypeLink", L"HolidayID", L"Bnt_Holiday", L"ID"),
     DeclareBelongsTo(L"Bnt_HolidayTypeLink", L"HolidayTypeID", L"Bnt_HolidayType", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_HolidayTypeLink", L"noedit", 1),
@@ -32,7 +32,7 @@ constinit const SchemaDeclaration kHolidayTypeLinkDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kHolidayTypeDeclarations[] = {
-    DeclareClass(L"Bnt_HolidayType", L"CWmipHolidayTypeMapper"),
+    DeclareClass(L"Bnt_HolidayType"),
     DeclareOwnSegment(L"Bnt_HolidayType", L"HOLIDAY_TYPE", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_HolidayType", L"noedit", 1),
     DeclareProperty(L"Bnt_HolidayType", L"ID", CIM_SINT32, L"HOLIDAY_TYPE", L"ID", 1, 0, -2, 0),
@@ -44,7 +44,7 @@ constinit const SchemaDeclaration kHolidayTypeDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kTimezoneIntervalDeclarations[] = {
-    DeclareClass(L"Bnt_TimezoneInterval", L"CWmipTimezoneIntervalMapper"),
+    DeclareClass(L"Bnt_TimezoneInterval"),
     DeclareBelongsTo(L"Bnt_TimezoneInterval", L"TimezoneID", L"Bnt_Timezone", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_TimezoneInterval", L"noedit", 1),
     DeclareProperty(L"Bnt_TimezoneInterval", L"ID", CIM_SINT32, L"TZINTERVAL", L"INTERVAL", 1, 0, -2, 0),
@@ -70,7 +70,7 @@ constinit const SchemaDeclaration kTimezoneIntervalDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kTimezoneDeclarations[] = {
-    DeclareClass(L"Bnt_Timezone", L"CWmipTimezoneMapper"),
+    DeclareClass(L"Bnt_Timezone"),
     DeclareOwnSegment(L"Bnt_Timezone", L"TIMEZONE", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_Timezone", L"noedit", 1),
     DeclareProperty(L"Bnt_Timezone", L"ID", CIM_SINT32, L"TIMEZONE", L"TZID", 1, 0, -2, 0),
@@ -82,7 +82,7 @@ constinit const SchemaDeclaration kTimezoneDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kWorldTimezoneDeclarations[] = {
-    DeclareClass(L"Bnt_WorldTimezone", L"CWmipWorldTimezoneMapper"),
+    DeclareClass(L"Bnt_WorldTimezone"),
     DeclareNotSegmented(L"Bnt_WorldTimezone", L"The world time zones are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_WorldTimezone", L"noedit", 1),
     DeclareProperty(L"Bnt_WorldTimezone", L"ID", CIM_SINT32, L"WORLDTZ", L"WORLDTZID", 1, 0, -2, 0),

@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kAlarmInputDeclarations[] = {
-    DeclareClass(L"Bnt_AlarmInput", L"Bnt_Input", L"CWmipAlarmInputMapper"),
+    DeclareClass(L"Bnt_AlarmInput", L"Bnt_Input"),
     DeclareBelongsTo(L"Bnt_AlarmInput", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_AlarmInput", L"noedit", 1),
     DeclareProperty(L"Bnt_AlarmInput", L"HostName", CIM_STRING, L"ACCESSPANE", L"TERMINALNA", 0, 64, -2, 0),
@@ -26,7 +26,7 @@ constinit const SchemaDeclaration kAlarmInputDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kAlarmOutputDeclarations[] = {
-    DeclareClass(L"Bnt_AlarmOutput", L"Bnt_Output", L"CWmipAlarmOutputMapper"),
+    DeclareClass(L"Bnt_AlarmOutput", L"Bnt_Output"),
     DeclareBelongsTo(L"Bnt_AlarmOutput", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_AlarmOutput", L"noedit", 1),
     DeclareProperty(L"Bnt_AlarmOutput", L"HostName", CIM_STRING, L"ACCESSPANE", L"TERMINALNA", 0, 64, -2, 0),
@@ -48,7 +48,7 @@ constinit const SchemaDeclaration kAlarmOutputDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kReaderInput1Declarations[] = {
-    DeclareClass(L"Bnt_ReaderInput1", L"Bnt_ReaderInput", L"CWmipReaderInput1Mapper"),
+    DeclareClass(L"Bnt_ReaderInput1", L"Bnt_ReaderInput"),
     DeclareBelongsTo(L"Bnt_ReaderInput1", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderInput1", L"noedit", 1),
     DeclareProperty(L"Bnt_ReaderInput1", L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775, 0),
@@ -65,7 +65,7 @@ constinit const SchemaDeclaration kReaderInput1Declarations[] = {
 };
 
 constinit const SchemaDeclaration kReaderInput2Declarations[] = {
-    DeclareClass(L"Bnt_ReaderInput2", L"Bnt_ReaderInput", L"CWmipReaderInput2Mapper"),
+    DeclareClass(L"Bnt_ReaderInput2", L"Bnt_ReaderInput"),
     DeclareBelongsTo(L"Bnt_ReaderInput2", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderInput2", L"noedit", 1),
     DeclareProperty(L"Bnt_ReaderInput2", L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775, 0),
@@ -82,7 +82,7 @@ constinit const SchemaDeclaration kReaderInput2Declarations[] = {
 };
 
 constinit const SchemaDeclaration kReaderOutput1Declarations[] = {
-    DeclareClass(L"Bnt_ReaderOutput1", L"Bnt_ReaderOutput", L"CWmipReaderOutput1Mapper"),
+    DeclareClass(L"Bnt_ReaderOutput1", L"Bnt_ReaderOutput"),
     DeclareBelongsTo(L"Bnt_ReaderOutput1", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderOutput1", L"noedit", 1),
     DeclareProperty(L"Bnt_ReaderOutput1", L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775, 0),
@@ -100,7 +100,7 @@ constinit const SchemaDeclaration kReaderOutput1Declarations[] = {
 };
 
 constinit const SchemaDeclaration kReaderOutput2Declarations[] = {
-    DeclareClass(L"Bnt_ReaderOutput2", L"Bnt_ReaderOutput", L"CWmipReaderOutput2Mapper"),
+    DeclareClass(L"Bnt_ReaderOutput2", L"Bnt_ReaderOutput"),
     DeclareBelongsTo(L"Bnt_ReaderOutput2", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_ReaderOutput2", L"noedit", 1),
     DeclareProperty(L"Bnt_ReaderOutput2", L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775, 0),

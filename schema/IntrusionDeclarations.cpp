@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kIntrusionAreaDeclarations[] = {
-    DeclareClass(L"Bnt_IntrusionArea", L"CWmipIntrusionArea"),
+    DeclareClass(L"Bnt_IntrusionArea"),
     DeclareBelongsTo(L"Bnt_IntrusionArea", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_IntrusionArea", L"noedit", 1),
     DeclareProperty(L"Bnt_IntrusionArea", L"ID", CIM_SINT32, L"ACCOUNT_AREA", L"ACCOUNT_AREAID", 1, 0, -2, 0),
@@ -30,7 +30,7 @@ constinit const SchemaDeclaration kIntrusionAreaDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kIntrusionDoorDeclarations[] = {
-    DeclareClass(L"Bnt_IntrusionDoor", L"CWmipIntrusionDoor"),
+    DeclareClass(L"Bnt_IntrusionDoor"),
     DeclareBelongsTo(L"Bnt_IntrusionDoor", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_IntrusionDoor", L"noedit", 1),
     DeclareProperty(L"Bnt_IntrusionDoor", L"ID", CIM_SINT32, L"INTRUSION_DEVICE", L"INTRUSION_DEVICEID", 1, 0, 32775,
@@ -50,7 +50,7 @@ constinit const SchemaDeclaration kIntrusionDoorDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kOffBoardRelayDeclarations[] = {
-    DeclareClass(L"Bnt_OffBoardRelay", L"Bnt_IntrusionOutput", L"CWmipIntrusionOffBoardRelay"),
+    DeclareClass(L"Bnt_OffBoardRelay", L"Bnt_IntrusionOutput"),
     DeclareBelongsTo(L"Bnt_OffBoardRelay", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_OffBoardRelay", L"noedit", 1),
     DeclareProperty(L"Bnt_OffBoardRelay", L"ID", CIM_SINT32, L"INTRUSION_DEVICE", L"INTRUSION_DEVICEID", 1, 0, 32775,
@@ -70,7 +70,7 @@ constinit const SchemaDeclaration kOffBoardRelayDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kOnBoardRelayDeclarations[] = {
-    DeclareClass(L"Bnt_OnBoardRelay", L"Bnt_IntrusionOutput", L"CWmipIntrusionOnBoardRelay"),
+    DeclareClass(L"Bnt_OnBoardRelay", L"Bnt_IntrusionOutput"),
     DeclareBelongsTo(L"Bnt_OnBoardRelay", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_OnBoardRelay", L"noedit", 1),
     DeclareProperty(L"Bnt_OnBoardRelay", L"ID", CIM_SINT32, L"INTRUSION_DEVICE", L"INTRUSION_DEVICEID", 1, 0, 32775, 0),
@@ -88,7 +88,7 @@ constinit const SchemaDeclaration kOnBoardRelayDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kIntrusionZoneDeclarations[] = {
-    DeclareClass(L"Bnt_IntrusionZone", L"CWmipIntrusionZone"),
+    DeclareClass(L"Bnt_IntrusionZone"),
     DeclareBelongsTo(L"Bnt_IntrusionZone", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_IntrusionZone", L"noedit", 1),
     DeclareProperty(L"Bnt_IntrusionZone", L"ID", CIM_SINT32, L"INTRUSION_DEVICE", L"INTRUSION_DEVICEID", 1, 0, 32775,
@@ -107,7 +107,7 @@ constinit const SchemaDeclaration kIntrusionZoneDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kIntrusionZoneOutputDeclarations[] = {
-    DeclareClass(L"Bnt_IntrusionZoneOutput", L"Bnt_IntrusionOutput", L"CWmipIntrusionZoneOutput"),
+    DeclareClass(L"Bnt_IntrusionZoneOutput", L"Bnt_IntrusionOutput"),
     DeclareBelongsTo(L"Bnt_IntrusionZoneOutput", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_IntrusionZoneOutput", L"noedit", 1),
     DeclareProperty(L"Bnt_IntrusionZoneOutput", L"ID", CIM_SINT32, L"INTRUSION_DEVICE", L"INTRUSION_DEVICEID", 1, 0,

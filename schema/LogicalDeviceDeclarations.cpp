@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kIncomingEventDeclarations[] = {
-    DeclareClass(L"Bnt_IncomingEvent", L"CWmipIncomingEventExMapper"),
+    DeclareClass(L"Bnt_IncomingEvent"),
     DeclareNotSegmented(L"Bnt_IncomingEvent", L"The class holds no records, only a method."),
     DeclareMethod(L"Bnt_IncomingEvent", L"SendIncomingEvent"),
     DeclareMethodParameter(L"Bnt_IncomingEvent", L"SendIncomingEvent", true, L"Source", CIM_STRING),
@@ -40,7 +40,7 @@ constinit const SchemaDeclaration kIncomingEventDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kLogicalDeviceDeclarations[] = {
-    DeclareClass(L"Bnt_LogicalDevice", L"CWmipLogicalDeviceMapper"),
+    DeclareClass(L"Bnt_LogicalDevice"),
     DeclareBelongsTo(L"Bnt_LogicalDevice", L"SourceID", L"Bnt_LogicalSource", L"ID"),
     DeclareProperty(L"Bnt_LogicalDevice", L"ID", CIM_SINT32, L"VEXLET_DEVICE", L"VEXLET_DEVICEID", 1, 0, 54, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalDevice", L"ID", L"noedit", 1),
@@ -53,7 +53,7 @@ constinit const SchemaDeclaration kLogicalDeviceDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kLogicalSourceDeclarations[] = {
-    DeclareClass(L"Bnt_LogicalSource", L"CWmipLogicalSourceMapper"),
+    DeclareClass(L"Bnt_LogicalSource"),
     DeclareOwnSegment(L"Bnt_LogicalSource", L"ACCESSPANE", L"SEGMENTID", 1),
     DeclareProperty(L"Bnt_LogicalSource", L"ID", CIM_SINT32, L"ACCESSPANE", L"PANELID", 1, 0, 4, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalSource", L"ID", L"noedit", 1),
@@ -77,7 +77,7 @@ constinit const SchemaDeclaration kLogicalSourceDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kLogicalSubDeviceDeclarations[] = {
-    DeclareClass(L"Bnt_LogicalSubDevice", L"CWmipLogicalSubDeviceMapper"),
+    DeclareClass(L"Bnt_LogicalSubDevice"),
     DeclareBelongsTo(L"Bnt_LogicalSubDevice", L"DeviceID, SourceID", L"Bnt_LogicalDevice", L"ID, SourceID"),
     DeclareProperty(L"Bnt_LogicalSubDevice", L"ID", CIM_SINT32, L"VEXLET_DEVICE", L"SUB_DEVICEID", 1, 0, 55, 0),
     DeclarePropertyAttribute(L"Bnt_LogicalSubDevice", L"ID", L"noedit", 1),

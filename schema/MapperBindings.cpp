@@ -1,6 +1,5 @@
 #include "schema/MapperBindings.h"
 
-#include <array>
 #include <string_view>
 #include <vector>
 
@@ -112,127 +111,113 @@
 
 namespace {
 
-// Every bound mapper joins GetMapper's name chain unless it is reached only through its
-// registered factory.
-template <typename Mapper>
-MapperBinding Bind(const wchar_t* mapperClass)
-{
-    return MapperBinding{mapperClass, Mapper::GetWMIClassName(), &Mapper::CreateMapper, true};
-}
-
-template <typename Mapper>
-MapperBinding BindOutsideChain(const wchar_t* mapperClass)
-{
-    return MapperBinding{mapperClass, Mapper::GetWMIClassName(), &Mapper::CreateMapper, false};
-}
-
-// The mapper factories that exist, by mapper class text.
+// The mapper factories of the declared classes.
 const std::vector<MapperBinding>& BoundMappers()
 {
     static const std::vector<MapperBinding> bindings = {
-        Bind<CWmipAccountMapper>(L"CWmipAccountMapper"),
-        Bind<CWmipAccessGroupMapper>(L"CWmipAccessGroupMapper"),
-        Bind<CWmipAccessLevelAssignmentMapper>(L"CWmipAccessLevelAssignmentMapper"),
-        Bind<CWmipAccessLevelManagedMapper>(L"CWmipAccessLevelManagedMapper"),
-        Bind<CWmipAccessLevelMapper>(L"CWmipAccessLevelMapper"),
-        Bind<CWmipAccessLevelReaderAssignmentMapper>(L"CWmipAccessLevelReaderAssignmentMapper"),
-        Bind<CWmipAccessLevelRequestMapper>(L"CWmipAccessLevelRequestMapper"),
-        Bind<CWmipAccessLevelUserMapper>(L"CWmipAccessLevelUserMapper"),
-        Bind<CWmipAlarmDefinitionMapper>(L"CWmipAlarmDefinitionMapper"),
-        Bind<CWmipAlarmInputMapper>(L"CWmipAlarmInputMapper"),
-        Bind<CWmipAlarmOutputMapper>(L"CWmipAlarmOutputMapper"),
-        Bind<CWmipAlarmPanelMapper>(L"CWmipAlarmPanelMapper"),
-        Bind<CWmipAreaMapper>(L"CWmipAreaMapper"),
-        Bind<WmipMonitoringZoneCameraLinkMapper>(L"WmipMonitoringZoneCameraLinkMapper"),
-        Bind<WmipMonitoringZoneDeviceLinkMapper>(L"WmipMonitoringZoneDeviceLinkMapper"),
-        Bind<CWmipMonitoringZoneMapper>(L"CWmipMonitoringZoneMapper"),
-        Bind<WmipMonitoringZoneRecorderLinkMapper>(L"WmipMonitoringZoneRecorderLinkMapper"),
-        Bind<CWmipPermissionDeviceGroupLinkMapper>(L"CWmipPermissionDeviceGroupLinkMapper"),
-        Bind<CWmipPrecisionAccessGroupAssignmentMapper>(L"CWmipPrecisionAccessGroupAssignmentMapper"),
-        Bind<CWmipPrecisionAccessGroupMapper>(L"CWmipPrecisionAccessGroupMapper"),
-        Bind<CWmipUserAccountMapper>(L"CWmipUserAccountMapper"),
-        Bind<CWmipUserFieldPermissionGroupMapper>(L"CWmipUserFieldPermissionGroupMapper"),
-        Bind<CWmipUserMapper>(L"CWmipUserMapper"),
-        Bind<CWmipUserPermissionGroupMapper>(L"CWmipUserPermissionGroupMapper"),
-        Bind<CWmipUserReportPermissionGroupMapper>(L"CWmipUserReportPermissionGroupMapper"),
-        Bind<CWmipUserSecondarySegmentMapper>(L"CWmipUserSecondarySegmentMapper"),
-        Bind<CWmipAssocAccessLevelGroupAssignmentMapper>(L"CWmipAssocAccessLevelGroupAssignmentMapper"),
-        Bind<CWmipAssocCardholderAccountMapper>(L"CWmipAssocCardholderAccountMapper"),
-        Bind<CWmipAssocCardholderBadgeMapper>(L"CWmipAssocCardholderBadgeMapper"),
-        Bind<CWmipAssocCardholderMultimediaObjectMapper>(L"CWmipAssocCardholderMultimediaObjectMapper"),
-        Bind<CWmipAssocDirectoryAccountMapper>(L"CWmipAssocDirectoryAccountMapper"),
-        Bind<CWmipAssocPersonAccountMapper>(L"CWmipAssocPersonAccountMapper"),
-        Bind<CWmipAssocReaderEntersAreaMapper>(L"CWmipAssocReaderEntersAreaMapper"),
-        Bind<CWmipAssocReaderExitsAreaMapper>(L"CWmipAssocReaderExitsAreaMapper"),
-        Bind<CWmipAssocSegmentGroupMemberMapper>(L"CWmipAssocSegmentGroupMemberMapper"),
-        Bind<CWmipAssocVisitorAccountMapper>(L"CWmipAssocVisitorAccountMapper"),
-        Bind<CWmipAssocVisitorBadgeMapper>(L"CWmipAssocVisitorBadgeMapper"),
-        Bind<CWmipAssocVisitorMultimediaObjectMapper>(L"CWmipAssocVisitorMultimediaObjectMapper"),
-        Bind<CWmipAuthenticationModeMapper>(L"CWmipAuthenticationModeMapper"),
-        Bind<CWmipBadgeFIPS201>(L"CWmipBadgeFIPS201"),
-        Bind<CWmipBadgeLastLocationMapper>(L"CWmipBadgeLastLocationMapper"),
-        Bind<CWmipBadgeMapper>(L"CWmipBadgeMapper"),
-        Bind<CWmipBadgePropertiesMapper>(L"CWmipBadgePropertiesMapper"),
-        Bind<CWmipBadgeStatusMapper>(L"CWmipBadgeStatusMapper"),
-        Bind<CWmipBadgeTWICPrivacyKey>(L"CWmipBadgeTWICPrivacyKey"),
-        Bind<CWmipBadgeTypeMapper>(L"CWmipBadgeTypeMapper"),
-        Bind<CWmipCameraGroupCameraLinkMapper>(L"CWmipCameraGroupCameraLinkMapper"),
-        Bind<CWmipCameraGroupMapper>(L"CWmipCameraGroupMapper"),
-        Bind<CWmipCameraMapper>(L"CWmipCameraMapper"),
-        Bind<CWmipCardholderMapper>(L"CWmipCardholderMapper"),
-        Bind<CWmipDirectoryMapper>(L"CWmipDirectoryMapper"),
-        Bind<CWmipElevatorTerminal>(L"CWmipElevatorTerminal"),
-        Bind<CWmipEventAlarmLinkMapper>(L"CWmipEventAlarmLinkMapper"),
-        Bind<CWmipEventParameterMapper>(L"CWmipEventParameterMapper"),
-        Bind<CWmipEventSubtypeDefinitionMapper>(L"CWmipEventSubtypeDefinitionMapper"),
-        BindOutsideChain<CWmipEventSubtypeParameterLinkMapper>(L"CWmipEventSubtypeParameterLinkMapper"),
-        Bind<CWmipEventTypeMapper>(L"CWmipEventTypeMapper"),
-        Bind<CWmipGuardTourMapper>(L"CWmipGuardTourMapper"),
-        Bind<CWmipHolidayMapper>(L"CWmipHolidayMapper"),
-        Bind<CWmipHolidayTypeLinkMapper>(L"CWmipHolidayTypeLinkMapper"),
-        Bind<CWmipHolidayTypeMapper>(L"CWmipHolidayTypeMapper"),
-        Bind<CWmipIncomingEventExMapper>(L"CWmipIncomingEventExMapper"),
-        Bind<CWmipIntrusionArea>(L"CWmipIntrusionArea"),
-        Bind<CWmipIntrusionDoor>(L"CWmipIntrusionDoor"),
-        Bind<CWmipIntrusionOffBoardRelay>(L"CWmipIntrusionOffBoardRelay"),
-        Bind<CWmipIntrusionOnBoardRelay>(L"CWmipIntrusionOnBoardRelay"),
-        Bind<CWmipIntrusionZone>(L"CWmipIntrusionZone"),
-        Bind<CWmipIntrusionZoneOutput>(L"CWmipIntrusionZoneOutput"),
-        Bind<CWmipLoggedEventMapper>(L"CWmipLoggedEventMapper"),
-        Bind<CWmipLogicalDeviceMapper>(L"CWmipLogicalDeviceMapper"),
-        Bind<CWmipLogicalSourceMapper>(L"CWmipLogicalSourceMapper"),
-        Bind<CWmipLogicalSubDeviceMapper>(L"CWmipLogicalSubDeviceMapper"),
-        Bind<CWmipLogicalUserAccountMapper>(L"CWmipLogicalUserAccountMapper"),
-        Bind<CWmipMultimediaObjectMapper>(L"CWmipMultimediaObjectMapper"),
-        Bind<CWmipPanelMapper>(L"CWmipPanelMapper"),
-        Bind<CWmipPersonMapper>(L"CWmipPersonMapper"),
-        Bind<CWmipPersonSecondarySegmentsMapper>(L"CWmipPersonSecondarySegmentsMapper"),
-        BindOutsideChain<CWmipPTZPresetMapper>(L"CWmipPTZPresetMapper"),
-        Bind<CWmipPortavereMapper>(L"CWmipPortavereMapper"),
-        Bind<CWmipReaderInput1Mapper>(L"CWmipReaderInput1Mapper"),
-        Bind<CWmipReaderInput2Mapper>(L"CWmipReaderInput2Mapper"),
-        Bind<CWmipReaderMapper>(L"CWmipReaderMapper"),
-        Bind<CWmipReaderRequestMapper>(L"CWmipReaderRequestMapper"),
-        Bind<CWmipReaderOutput1Mapper>(L"CWmipReaderOutput1Mapper"),
-        Bind<CWmipReaderOutput2Mapper>(L"CWmipReaderOutput2Mapper"),
-        Bind<CWmipRequestableReaderMapper>(L"CWmipRequestableReaderMapper"),
-        Bind<CWmipSegmentGroupMapper>(L"CWmipSegmentGroupMapper"),
-        Bind<CWmipSegmentMapper>(L"CWmipSegmentMapper"),
-        Bind<CWmipSegmentUnitMapper>(L"CWmipSegmentUnitMapper"),
-        Bind<CWmipTimezoneIntervalMapper>(L"CWmipTimezoneIntervalMapper"),
-        Bind<CWmipTimezoneMapper>(L"CWmipTimezoneMapper"),
-        BindOutsideChain<CWmipVideoLayoutMapper>(L"CWmipVideoLayoutMapper"),
-        BindOutsideChain<CWmipVideoLayoutSourceMapper>(L"CWmipVideoLayoutSourceMapper"),
-        BindOutsideChain<CWmipVideoRecorderMapper>(L"CWmipVideoRecorderMapper"),
-        BindOutsideChain<CWmipVideoTemplateMapper>(L"CWmipVideoTemplateMapper"),
-        Bind<CWmipVisitEmailRecipientMapper>(L"CWmipVisitEmailRecipientMapper"),
-        Bind<CWmipVisitEventMapper>(L"CWmipVisitEventMapper"),
-        Bind<CWmipVisitMapper>(L"CWmipVisitMapper"),
-        Bind<CWmipVisitSelfServiceStation>(L"CWmipVisitSelfServiceStation"),
-        Bind<CWmipVisitSignInLocation>(L"CWmipVisitSignInLocation"),
-        Bind<CWmipVisitorMapper>(L"CWmipVisitorMapper"),
-        BindOutsideChain<CWmipWorkStationMapper>(L"CWmipWorkStationMapper"),
-        Bind<CWmipWorldTimezoneMapper>(L"CWmipWorldTimezoneMapper"),
+        Bind<CWmipAccountMapper>(),
+        Bind<CWmipAccessGroupMapper>(),
+        Bind<CWmipAccessLevelAssignmentMapper>(),
+        Bind<CWmipAccessLevelManagedMapper>(),
+        Bind<CWmipAccessLevelMapper>(),
+        Bind<CWmipAccessLevelReaderAssignmentMapper>(),
+        Bind<CWmipAccessLevelRequestMapper>(),
+        Bind<CWmipAccessLevelUserMapper>(),
+        Bind<CWmipAlarmDefinitionMapper>(),
+        Bind<CWmipAlarmInputMapper>(),
+        Bind<CWmipAlarmOutputMapper>(),
+        Bind<CWmipAlarmPanelMapper>(),
+        Bind<CWmipAreaMapper>(),
+        Bind<WmipMonitoringZoneCameraLinkMapper>(),
+        Bind<WmipMonitoringZoneDeviceLinkMapper>(),
+        Bind<CWmipMonitoringZoneMapper>(),
+        Bind<WmipMonitoringZoneRecorderLinkMapper>(),
+        Bind<CWmipPermissionDeviceGroupLinkMapper>(),
+        Bind<CWmipPrecisionAccessGroupAssignmentMapper>(),
+        Bind<CWmipPrecisionAccessGroupMapper>(),
+        Bind<CWmipUserAccountMapper>(),
+        Bind<CWmipUserFieldPermissionGroupMapper>(),
+        Bind<CWmipUserMapper>(),
+        Bind<CWmipUserPermissionGroupMapper>(),
+        Bind<CWmipUserReportPermissionGroupMapper>(),
+        Bind<CWmipUserSecondarySegmentMapper>(),
+        Bind<CWmipAssocAccessLevelGroupAssignmentMapper>(),
+        Bind<CWmipAssocCardholderAccountMapper>(),
+        Bind<CWmipAssocCardholderBadgeMapper>(),
+        Bind<CWmipAssocCardholderMultimediaObjectMapper>(),
+        Bind<CWmipAssocDirectoryAccountMapper>(),
+        Bind<CWmipAssocPersonAccountMapper>(),
+        Bind<CWmipAssocReaderEntersAreaMapper>(),
+        Bind<CWmipAssocReaderExitsAreaMapper>(),
+        Bind<CWmipAssocSegmentGroupMemberMapper>(),
+        Bind<CWmipAssocVisitorAccountMapper>(),
+        Bind<CWmipAssocVisitorBadgeMapper>(),
+        Bind<CWmipAssocVisitorMultimediaObjectMapper>(),
+        Bind<CWmipAuthenticationModeMapper>(),
+        Bind<CWmipBadgeFIPS201>(),
+        Bind<CWmipBadgeLastLocationMapper>(),
+        Bind<CWmipBadgeMapper>(),
+        Bind<CWmipBadgePropertiesMapper>(),
+        Bind<CWmipBadgeStatusMapper>(),
+        Bind<CWmipBadgeTWICPrivacyKey>(),
+        Bind<CWmipBadgeTypeMapper>(),
+        Bind<CWmipCameraGroupCameraLinkMapper>(),
+        Bind<CWmipCameraGroupMapper>(),
+        Bind<CWmipCameraMapper>(),
+        Bind<CWmipCardholderMapper>(),
+        Bind<CWmipDirectoryMapper>(),
+        Bind<CWmipElevatorTerminal>(),
+        Bind<CWmipEventAlarmLinkMapper>(),
+        Bind<CWmipEventParameterMapper>(),
+        Bind<CWmipEventSubtypeDefinitionMapper>(),
+        BindOutsideChain<CWmipEventSubtypeParameterLinkMapper>(),
+        Bind<CWmipEventTypeMapper>(),
+        Bind<CWmipGuardTourMapper>(),
+        Bind<CWmipHolidayMapper>(),
+        Bind<CWmipHolidayTypeLinkMapper>(),
+        Bind<CWmipHolidayTypeMapper>(),
+        Bind<CWmipIncomingEventExMapper>(),
+        Bind<CWmipIntrusionArea>(),
+        Bind<CWmipIntrusionDoor>(),
+        Bind<CWmipIntrusionOffBoardRelay>(),
+        Bind<CWmipIntrusionOnBoardRelay>(),
+        Bind<CWmipIntrusionZone>(),
+        Bind<CWmipIntrusionZoneOutput>(),
+        Bind<CWmipLoggedEventMapper>(),
+        Bind<CWmipLogicalDeviceMapper>(),
+        Bind<CWmipLogicalSourceMapper>(),
+        Bind<CWmipLogicalSubDeviceMapper>(),
+        Bind<CWmipLogicalUserAccountMapper>(),
+        Bind<CWmipMultimediaObjectMapper>(),
+        Bind<CWmipPanelMapper>(),
+        Bind<CWmipPersonMapper>(),
+        Bind<CWmipPersonSecondarySegmentsMapper>(),
+        BindOutsideChain<CWmipPTZPresetMapper>(),
+        Bind<CWmipPortavereMapper>(),
+        Bind<CWmipReaderInput1Mapper>(),
+        Bind<CWmipReaderInput2Mapper>(),
+        Bind<CWmipReaderMapper>(),
+        Bind<CWmipReaderRequestMapper>(),
+        Bind<CWmipReaderOutput1Mapper>(),
+        Bind<CWmipReaderOutput2Mapper>(),
+        Bind<CWmipRequestableReaderMapper>(),
+        Bind<CWmipSegmentGroupMapper>(),
+        Bind<CWmipSegmentMapper>(),
+        Bind<CWmipSegmentUnitMapper>(),
+        Bind<CWmipTimezoneIntervalMapper>(),
+        Bind<CWmipTimezoneMapper>(),
+        BindOutsideChain<CWmipVideoLayoutMapper>(),
+        BindOutsideChain<CWmipVideoLayoutSourceMapper>(),
+        BindOutsideChain<CWmipVideoRecorderMapper>(),
+        BindOutsideChain<CWmipVideoTemplateMapper>(),
+        Bind<CWmipVisitEmailRecipientMapper>(),
+        Bind<CWmipVisitEventMapper>(),
+        Bind<CWmipVisitMapper>(),
+        Bind<CWmipVisitSelfServiceStation>(),
+        Bind<CWmipVisitSignInLocation>(),
+        Bind<CWmipVisitorMapper>(),
+        BindOutsideChain<CWmipWorkStationMapper>(),
+        Bind<CWmipWorldTimezoneMapper>(),
     };
     return bindings;
 }
@@ -242,85 +227,41 @@ const std::vector<MapperBinding>& BoundMappers()
 const std::vector<MapperBinding>& UndeclaredMappers()
 {
     static const std::vector<MapperBinding> bindings = {
-        Bind<CWmipFluxmereManagerMapper>(L"CWmipFluxmereManagerMapper"),
-        Bind<CWmipVexletManagerMapper>(L"CWmipVexletManagerMapper"),
+        Bind<CWmipFluxmereManagerMapper>(),
+        Bind<CWmipVexletManagerMapper>(),
     };
     return bindings;
 }
 
-// Every mapper class that the declarations name and no factory serves yet.
-constexpr std::array<const wchar_t*, 0> kUnboundMappers{};
-
-const MapperBinding* FindBinding(const wchar_t* mapperClass)
-{
-    if (mapperClass == nullptr)
-    {
-        return nullptr;
-    }
-    for (const MapperBinding& binding : BoundMappers())
-    {
-        if (std::wstring_view(binding.mapperClass) == mapperClass)
-        {
-            return &binding;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
-MapperFactory MapperBindings::FindFactory(const wchar_t* mapperClass)
+std::span<const MapperBinding> MapperBindings::GetBound()
 {
-    const MapperBinding* binding = FindBinding(mapperClass);
-    return binding != nullptr ? binding->factory : MapperFactory();
+    return BoundMappers();
 }
 
-MapperFactory MapperBindings::FindFactoryServing(const wchar_t* wmiClass, const wchar_t* mapperClass)
+std::span<const MapperBinding> MapperBindings::GetUndeclared()
 {
-    const MapperBinding* binding = FindBinding(mapperClass);
-    if (binding == nullptr || wmiClass == nullptr || std::wstring_view(binding->wmiClass) != wmiClass)
+    return UndeclaredMappers();
+}
+
+MapperFactory MapperBindings::FindFactoryServing(std::span<const MapperBinding> bindings, const wchar_t* wmiClass)
+{
+    if (wmiClass == nullptr)
     {
         return MapperFactory();
     }
-    return binding->factory;
-}
-
-bool MapperBindings::IsBound(const wchar_t* mapperClass)
-{
-    return FindBinding(mapperClass) != nullptr;
-}
-
-std::span<const wchar_t* const> MapperBindings::GetBoundMapperNames()
-{
-    static const std::vector<const wchar_t*> names = [] {
-        std::vector<const wchar_t*> result;
-        for (const MapperBinding& binding : BoundMappers())
+    for (const MapperBinding& binding : bindings)
+    {
+        if (std::wstring_view(binding.wmiClass) == wmiClass)
         {
-            result.push_back(binding.mapperClass);
+            return binding.factory;
         }
-        return result;
-    }();
-    return names;
+    }
+    return MapperFactory();
 }
 
-void MapperBindings::AddBoundMappersToChain()
+void MapperBindings::InstallPermissionGroupRefresh()
 {
     CWmipMapperRegistry::Instance()->SetPermissionGroupRefresh(&CWmipUserMapper::RefreshAvailablePermissionGroups);
-    for (const MapperBinding& binding : BoundMappers())
-    {
-        // A class the registry refused (an id it does not declare) is served by no mapper.
-        if (binding.inNameChain && !CWmipMapperRegistry::Instance()->IsClassRefused(binding.wmiClass))
-        {
-            CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
-        }
-    }
-    for (const MapperBinding& binding : UndeclaredMappers())
-    {
-        CWmipMapperRegistry::AddToMapperChain(binding.wmiClass, binding.factory);
-    }
-}
-
-std::span<const wchar_t* const> MapperBindings::GetUnboundMapperNames()
-{
-    return kUnboundMappers;
 }

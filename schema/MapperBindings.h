@@ -1,7 +1,6 @@
-// MapperBindings: which mapper class text of the schema declarations has a MapperFactory. A
-// mapper module that lands adds its binding (Bind<Mapper>) to the bound table in MapperBindings.cpp and takes
-// its name off kUnboundMappers; a class whose mapper is unbound is registered with an empty
-// factory, so the registry builds no mapper for it rather than a made-up one.
+// MapperBindings: the one table of the mappers that serve the schema's classes. A mapper is bound
+// by its type alone (Bind<Mapper>()): the class it serves is its own kWMIClassName, so a declared
+// class finds its mapper by the class's name and neither side names the other a second time.
 //
 // Static, constant tables built on first use; safe from any thread after the library loaded.
 #pragma once
@@ -10,42 +9,48 @@
 
 #include "framework/CWmipMapperRegistry.h"
 
-// One bound mapper: its class text in the declarations, the WMI class it serves, its factory,
-// and whether GetMapper's name chain builds it.
+// One bound mapper: the WMI class it serves (its kWMIClassName), its factory, and whether
+// GetMapper's name chain builds it (the others are built only through the class's registered
+// factory).
 struct MapperBinding
 {
-    const wchar_t* mapperClass;
     const wchar_t* wmiClass;
     MapperFactory factory;
     bool inNameChain;
 };
+
+// The binding of a mapper class derived from CWmipMapperSkeleton.
+template <typename Mapper>
+MapperBinding Bind()
+{
+    return MapperBinding{Mapper::GetWMIClassName(), &Mapper::CreateMapper, true};
+}
+
+// The same for a mapper that GetMapper's name chain does not build.
+template <typename Mapper>
+MapperBinding BindOutsideChain()
+{
+    return MapperBinding{Mapper::GetWMIClassName(), &Mapper::CreateMapper, false};
+}
 
 class MapperBindings
 {
 public:
     MapperBindings() = delete;
 
-    // Result: the factory bound to mapperClass (for example L"CWmipAlarmInputMapper"); an empty
-    // factory when the mapper is unbound, unknown or null.
-    static MapperFactory FindFactory(const wchar_t* mapperClass);
+    // Result: the mappers of the declared classes, one per class, in table order; valid for the
+    // life of the process.
+    static std::span<const MapperBinding> GetBound();
 
-    // Result: the factory bound to mapperClass when that mapper serves wmiClass; an empty factory
-    // otherwise, so a declaration whose class disagrees with its mapper's own class gets no
-    // mapper rather than one that answers for another class.
-    static MapperFactory FindFactoryServing(const wchar_t* wmiClass, const wchar_t* mapperClass);
+    // Result: the mappers of the classes no declaration names (the manager classes, whose
+    // definitions WMI keeps): the name chain alone builds them. Valid for the life of the process.
+    static std::span<const MapperBinding> GetUndeclared();
 
-    // Result: true when mapperClass has a factory in the bound table.
-    static bool IsBound(const wchar_t* mapperClass);
+    // Result: the factory of the binding among bindings whose mapper serves wmiClass; an empty
+    // factory when none does (or wmiClass is null).
+    static MapperFactory FindFactoryServing(std::span<const MapperBinding> bindings, const wchar_t* wmiClass);
 
-    // Result: the names of the bound mappers, in table order; valid for the life of the process.
-    static std::span<const wchar_t* const> GetBoundMapperNames();
-
-    // Puts every bound mapper of the name chain into CWmipMapperRegistry's chain, in table
-    // order, then the mappers of the classes no declaration names (the manager classes). Called
-    // once, by the schema's one initialiser.
-    static void AddBoundMappersToChain();
-
-    // Result: the mapper classes whose factories have not landed yet; valid for the life of the
-    // process.
-    static std::span<const wchar_t* const> GetUnboundMapperNames();
+    // Installs the user mapper's refresh of Bnt_User's permission lists in the registry
+    // (CWmipMapperRegistry::SetPermissionGroupRefresh). Called once, by the schema's load.
+    static void InstallPermissionGroupRefresh();
 };

@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kMonitoringZoneCameraLinkDeclarations[] = {
-    DeclareClass(L"Bnt_MonitoringZoneCameraLink", L"WmipMonitoringZoneCameraLinkMapper"),
+    DeclareClass(L"Bnt_MonitoringZoneCameraLink"),
     DeclareBelongsTo(L"Bnt_MonitoringZoneCameraLink", L"MonitoringZoneID", L"Bnt_MonitoringZone", L"ID"),
     DeclareBelongsTo(L"Bnt_MonitoringZoneCameraLink", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_MonitoringZoneCameraLink", L"noedit", 1),
@@ -22,7 +22,7 @@ constinit const SchemaDeclaration kMonitoringZoneCameraLinkDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kMonitoringZoneDeviceLinkDeclarations[] = {
-    DeclareClass(L"Bnt_MonitoringZoneDeviceLink", L"WmipMonitoringZoneDeviceLinkMapper"),
+    DeclareClass(L"Bnt_MonitoringZoneDeviceLink"),
     DeclareBelongsTo(L"Bnt_MonitoringZoneDeviceLink", L"MonitoringZoneID", L"Bnt_MonitoringZone", L"ID"),
     DeclareBelongsTo(L"Bnt_MonitoringZoneDeviceLink", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_MonitoringZoneDeviceLink", L"read", 1),
@@ -50,7 +50,7 @@ constinit const SchemaDeclaration kMonitoringZoneDeviceLinkDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kMonitoringZoneDeclarations[] = {
-    DeclareClass(L"Bnt_MonitoringZone", L"CWmipMonitoringZoneMapper"),
+    DeclareClass(L"Bnt_MonitoringZone"),
     DeclareOwnSegment(L"Bnt_MonitoringZone", L"MONZONE", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_MonitoringZone", L"noedit", 1),
     DeclareProperty(L"Bnt_MonitoringZone", L"ID", CIM_SINT32, L"MONZONE", L"MZID", 1, 0, -2, 0),
@@ -62,8 +62,7 @@ constinit const SchemaDeclaration kMonitoringZoneDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kMonitoringZoneRecorderLinkDeclarations[] = {
-    DeclareClass(L"Bnt_MonitoringZoneRecorderLink", L"Bnt_MonitoringZoneDeviceLink",
-                 L"WmipMonitoringZoneRecorderLinkMapper"),
+    DeclareClass(L"Bnt_MonitoringZoneRecorderLink", L"Bnt_MonitoringZoneDeviceLink"),
     DeclareBelongsTo(L"Bnt_MonitoringZoneRecorderLink", L"MonitoringZoneID", L"Bnt_MonitoringZone", L"ID"),
     DeclareBelongsTo(L"Bnt_MonitoringZoneRecorderLink", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_MonitoringZoneRecorderLink", L"read", 1),

@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kPanelDeclarations[] = {
-    DeclareClass(L"Bnt_Panel", L"CWmipPanelMapper"),
+    DeclareClass(L"Bnt_Panel"),
     DeclareOwnSegment(L"Bnt_Panel", L"ACCESSPANE", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_Panel", L"noedit", 1),
     DeclareProperty(L"Bnt_Panel", L"ID", CIM_SINT32, L"ACCESSPANE", L"PANELID", 1, 0, -2, 0),
@@ -38,7 +38,7 @@ constinit const SchemaDeclaration kPanelDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kReaderDeclarations[] = {
-    DeclareClass(L"Bnt_Reader", L"CWmipReaderMapper"),
+    DeclareClass(L"Bnt_Reader"),
     DeclareBelongsTo(L"Bnt_Reader", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareProperty(L"Bnt_Reader", L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775, 0),
     DeclarePropertyAttribute(L"Bnt_Reader", L"ReaderID", L"noedit", 1),
@@ -70,7 +70,7 @@ constinit const SchemaDeclaration kReaderDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kRequestableReaderDeclarations[] = {
-    DeclareClass(L"Bnt_RequestableReader", L"CWmipRequestableReaderMapper"),
+    DeclareClass(L"Bnt_RequestableReader"),
     DeclareBelongsTo(L"Bnt_RequestableReader", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_RequestableReader", L"noedit", 1),
     DeclareProperty(L"Bnt_RequestableReader", L"ReaderID", CIM_SINT32, L"READER", L"READERID", 1, 0, 32775, 0),
@@ -83,7 +83,7 @@ constinit const SchemaDeclaration kRequestableReaderDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kReaderRequestDeclarations[] = {
-    DeclareClass(L"Bnt_ReaderRequest", L"Bnt_AccessRequest", L"CWmipReaderRequestMapper"),
+    DeclareClass(L"Bnt_ReaderRequest", L"Bnt_AccessRequest"),
     DeclareBelongsTo(L"Bnt_ReaderRequest", L"PersonID", L"Bnt_Person", L"ID"),
     DeclareBelongsTo(L"Bnt_ReaderRequest", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareProperty(L"Bnt_ReaderRequest", L"ID", CIM_SINT32, L"ACCESS_REQUEST", L"ID", 1, 0, 85, 0),
@@ -167,7 +167,7 @@ constinit const SchemaDeclaration kReaderRequestDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kVideoRecorderDeclarations[] = {
-    DeclareClass(L"Bnt_VideoRecorder", L"CWmipVideoRecorderMapper"),
+    DeclareClass(L"Bnt_VideoRecorder"),
     DeclareOwnSegment(L"Bnt_VideoRecorder", L"ACCESSPANE", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_VideoRecorder", L"noedit", 1),
     DeclareProperty(L"Bnt_VideoRecorder", L"ID", CIM_SINT32, L"ACCESSPANE", L"PANELID", 1, 0, -2, 0),

@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kLogicalSystemAccountDeclarations[] = {
-    DeclareClass(L"Bnt_LogicalSystemAccount", L"CWmipLogicalUserAccountMapper"),
+    DeclareClass(L"Bnt_LogicalSystemAccount"),
     DeclareBelongsTo(L"Bnt_LogicalSystemAccount", L"PersonID", L"Bnt_Person", L"ID"),
     DeclareProperty(L"Bnt_LogicalSystemAccount", L"PersonID", CIM_SINT32, L"LOGICAL_USER_ACCOUNT", L"EMPID", 1, 0, -2,
                     0),
@@ -30,7 +30,7 @@ constinit const SchemaDeclaration kLogicalSystemAccountDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kMultimediaObjectDeclarations[] = {
-    DeclareClass(L"Bnt_MultimediaObject", L"CWmipMultimediaObjectMapper"),
+    DeclareClass(L"Bnt_MultimediaObject"),
     DeclareBelongsTo(L"Bnt_MultimediaObject", L"PersonID", L"Bnt_Person", L"ID"),
     DeclareClassAttribute(L"Bnt_MultimediaObject", L"UDFTableId", 6),
     DeclareClassWidePropertyAttribute(L"Bnt_MultimediaObject", L"read", 1),
@@ -50,14 +50,14 @@ constinit const SchemaDeclaration kMultimediaObjectDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kPersonDeclarations[] = {
-    DeclareClass(L"Bnt_Person", L"", true, L"CWmipPersonMapper"),
+    DeclareClass(L"Bnt_Person", L"", true),
     DeclareOwnSegment(L"Bnt_Person", L"EMP", L"SEGMENTID", 5),
     DeclareClassAttribute(L"Bnt_Person", L"UDFTableId", 1),
     DeclareProperty(L"Bnt_Person", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2, 0),
 };
 
 constinit const SchemaDeclaration kVisitorDeclarations[] = {
-    DeclareClass(L"Bnt_Visitor", L"", true, L"CWmipVisitorMapper"),
+    DeclareClass(L"Bnt_Visitor", L"", true),
     DeclareOwnSegment(L"Bnt_Visitor", L"EMP", L"SEGMENTID", 3),
     DeclareClassAttribute(L"Bnt_Visitor", L"UDFTableId", 100100),
     DeclareProperty(L"Bnt_Visitor", L"ID", CIM_SINT32, L"EMP", L"ID", 1, 0, 2, 0),

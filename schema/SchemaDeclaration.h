@@ -15,9 +15,9 @@
 // The kinds of declaration, one per registrar constructor.
 enum class SchemaDeclarationKind
 {
-    ClassWithFactory,            // className, mapperClass
-    ClassWithSuperclass,         // className, superclass, mapperClass
-    DynamicClass,                // className, superclass, dynamicFlag, mapperClass
+    ClassWithFactory,            // className (served by the mapper bound to it)
+    ClassWithSuperclass,         // className, superclass (served by the mapper bound to it)
+    DynamicClass,                // className, superclass, dynamicFlag (served by the mapper bound to it)
     AbstractClass,               // className, superclass (no factory)
     RootClass,                   // className (no superclass, no factory)
     Property,                    // className, name, cimType, table, column, key, maxLength,
@@ -55,8 +55,6 @@ struct SchemaDeclaration
     // The method a parameter belongs to.
     const wchar_t* method = L"";
     const wchar_t* superclass = L"";
-    // The mapper class whose factory serves a concrete class (see MapperBindings).
-    const wchar_t* mapperClass = L"";
     const wchar_t* referencedClass = L"";
     const wchar_t* table = L"";
     const wchar_t* column = L"";
@@ -86,7 +84,8 @@ struct SchemaDeclaration
                kind == SchemaDeclarationKind::DynamicClass || kind == SchemaDeclarationKind::AbstractClass ||
                kind == SchemaDeclarationKind::RootClass;
     }
-    // True for the three class kinds that are registered with a mapper factory.
+    // True for the three class kinds that are served, each by the mapper whose kWMIClassName it
+    // is (MapperBindings).
     constexpr bool IsConcreteClass() const
     {
         return kind == SchemaDeclarationKind::ClassWithFactory || kind == SchemaDeclarationKind::ClassWithSuperclass ||
@@ -99,35 +98,32 @@ using SchemaDeclarationTable = std::span<const SchemaDeclaration>;
 
 // --- Builders, one per registrar constructor, with the constructor's arguments in order ----
 
-constexpr SchemaDeclaration DeclareClass(const wchar_t* className, const wchar_t* mapperClass)
+// A served class: the mapper whose kWMIClassName is className serves it (Bind<Mapper>() in
+// MapperBindings.cpp); a class no bound mapper serves fails to load.
+constexpr SchemaDeclaration DeclareClass(const wchar_t* className)
 {
     SchemaDeclaration d;
     d.kind = SchemaDeclarationKind::ClassWithFactory;
     d.className = className;
-    d.mapperClass = mapperClass;
     return d;
 }
 
-constexpr SchemaDeclaration DeclareClass(const wchar_t* className, const wchar_t* superclass,
-                                         const wchar_t* mapperClass)
+constexpr SchemaDeclaration DeclareClass(const wchar_t* className, const wchar_t* superclass)
 {
     SchemaDeclaration d;
     d.kind = SchemaDeclarationKind::ClassWithSuperclass;
     d.className = className;
     d.superclass = superclass;
-    d.mapperClass = mapperClass;
     return d;
 }
 
-constexpr SchemaDeclaration DeclareClass(const wchar_t* className, const wchar_t* superclass, bool dynamicFlag,
-                                         const wchar_t* mapperClass)
+constexpr SchemaDeclaration DeclareClass(const wchar_t* className, const wchar_t* superclass, bool dynamicFlag)
 {
     SchemaDeclaration d;
     d.kind = SchemaDeclarationKind::DynamicClass;
     d.className = className;
     d.superclass = superclass;
     d.dynamicFlag = dynamicFlag;
-    d.mapperClass = mapperClass;
     return d;
 }
 

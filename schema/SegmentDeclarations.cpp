@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kPersonSecondarySegmentsDeclarations[] = {
-    DeclareClass(L"Bnt_PersonSecondarySegments", L"CWmipPersonSecondarySegmentsMapper"),
+    DeclareClass(L"Bnt_PersonSecondarySegments"),
     DeclareBelongsTo(L"Bnt_PersonSecondarySegments", L"PersonID", L"Bnt_Person", L"ID"),
     DeclareEndNotFollowed(L"Bnt_PersonSecondarySegments", L"SegmentID", L"Bnt_Segment",
                           L"a secondary segment is a value of the person: the link is shown with its person, so its "
@@ -25,25 +25,25 @@ constinit const SchemaDeclaration kPersonSecondarySegmentsDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kSegmentDeclarations[] = {
-    DeclareClass(L"Bnt_Segment", L"CWmipSegmentMapper"),
+    DeclareClass(L"Bnt_Segment"),
     DeclareOwnSegment(L"Bnt_Segment", L"SEGMENT", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_Segment", L"noedit", 1),
     DeclareProperty(L"Bnt_Segment", L"ID", CIM_SINT32, L"SEGMENT", L"SEGMENTID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_Segment", L"Name", CIM_STRING, L"SEGMENT", L"NAME", 0, 255, -2, 0),
 
-    DeclareClass(L"Bnt_SegmentUnit", L"CWmipSegmentUnitMapper"),
+    DeclareClass(L"Bnt_SegmentUnit"),
     DeclareOwnSegment(L"Bnt_SegmentUnit", L"SEGMENT", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_SegmentUnit", L"noedit", 1),
     DeclareProperty(L"Bnt_SegmentUnit", L"ID", CIM_SINT32, L"SEGMENT", L"SEGMENTID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_SegmentUnit", L"Name", CIM_STRING, L"SEGMENT", L"NAME", 0, 255, -2, 0),
 
-    DeclareClass(L"Bnt_SegmentGroup", L"CWmipSegmentGroupMapper"),
+    DeclareClass(L"Bnt_SegmentGroup"),
     DeclareOwnSegment(L"Bnt_SegmentGroup", L"SEGMENT", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_SegmentGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_SegmentGroup", L"ID", CIM_SINT32, L"SEGMENT", L"SEGMENTID", 1, 0, -2, 0),
     DeclareProperty(L"Bnt_SegmentGroup", L"Name", CIM_STRING, L"SEGMENT", L"NAME", 0, 255, -2, 0),
 
-    DeclareClass(L"Bnt_SegmentGroupMember", L"CWmipAssocSegmentGroupMemberMapper"),
+    DeclareClass(L"Bnt_SegmentGroupMember"),
     // The group end is the link row's own column: the join reads the member's segment row.
     DeclareBelongsTo(L"Bnt_SegmentGroupMember", L"SEGMENT_GROUP_MEMBER.SEGMENTID", L"Bnt_SegmentGroup", L"ID"),
     DeclareBelongsTo(L"Bnt_SegmentGroupMember", L"Member", L"Bnt_SegmentUnit", L"ID"),
@@ -53,7 +53,7 @@ constinit const SchemaDeclaration kSegmentDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kUserSecondarySegmentDeclarations[] = {
-    DeclareClass(L"Bnt_UserSecondarySegment", L"CWmipUserSecondarySegmentMapper"),
+    DeclareClass(L"Bnt_UserSecondarySegment"),
     DeclareBelongsTo(L"Bnt_UserSecondarySegment", L"UserID", L"Bnt_User", L"ID"),
     DeclareEndNotFollowed(L"Bnt_UserSecondarySegment", L"SegmentID", L"Bnt_Segment",
                           L"a secondary segment is a value of the user: the link is shown with its user, so its "

@@ -12,7 +12,7 @@ constexpr wchar_t kPermissionGroupReason[] =
     L"given by the write, one of another segment, as a missing one";
 
 constinit const SchemaDeclaration kUserPermissionDeviceGroupLinkDeclarations[] = {
-    DeclareClass(L"Bnt_UserPermissionDeviceGroupLink", L"CWmipPermissionDeviceGroupLinkMapper"),
+    DeclareClass(L"Bnt_UserPermissionDeviceGroupLink"),
     DeclareBelongsTo(L"Bnt_UserPermissionDeviceGroupLink", L"UserPermissionGroupID", L"Bnt_UserPermissionGroup", L"ID"),
     DeclareBelongsTo(L"Bnt_UserPermissionDeviceGroupLink", L"DeviceGroupID", L"Bnt_CameraGroup", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_UserPermissionDeviceGroupLink", L"noedit", 1),
@@ -26,7 +26,7 @@ constinit const SchemaDeclaration kUserPermissionDeviceGroupLinkDeclarations[] =
 };
 
 constinit const SchemaDeclaration kUserAccountDeclarations[] = {
-    DeclareClass(L"Bnt_UserAccount", L"CWmipUserAccountMapper"),
+    DeclareClass(L"Bnt_UserAccount"),
     DeclareBelongsTo(L"Bnt_UserAccount", L"UserID", L"Bnt_User", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_UserAccount", L"noedit", 1),
     DeclareProperty(L"Bnt_UserAccount", L"ID", CIM_SINT32, L"USER_ACCOUNT", L"USER_ACCOUNTID", 1, 0, 32803, 0),
@@ -40,7 +40,7 @@ constinit const SchemaDeclaration kUserAccountDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kUserFieldPermissionGroupDeclarations[] = {
-    DeclareClass(L"Bnt_UserFieldPermissionGroup", L"CWmipUserFieldPermissionGroupMapper"),
+    DeclareClass(L"Bnt_UserFieldPermissionGroup"),
     DeclareOwnSegment(L"Bnt_UserFieldPermissionGroup", L"USER_PERM_UDF", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_UserFieldPermissionGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_UserFieldPermissionGroup", L"ID", CIM_SINT32, L"USER_PERM_UDF", L"USER_PERM_UDFID", 1, 0, -2,
@@ -54,7 +54,7 @@ constinit const SchemaDeclaration kUserFieldPermissionGroupDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kUserDeclarations[] = {
-    DeclareClass(L"Bnt_User", L"CWmipUserMapper"),
+    DeclareClass(L"Bnt_User"),
     DeclareOwnSegment(L"Bnt_User", L"USERS", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_User", L"noedit", 1),
     DeclareProperty(L"Bnt_User", L"ID", CIM_SINT32, L"USERS", L"USERID", 1, 0, 15, 0),
@@ -116,7 +116,7 @@ constinit const SchemaDeclaration kUserDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kUserPermissionGroupDeclarations[] = {
-    DeclareClass(L"Bnt_UserPermissionGroup", L"CWmipUserPermissionGroupMapper"),
+    DeclareClass(L"Bnt_UserPermissionGroup"),
     DeclareOwnSegment(L"Bnt_UserPermissionGroup", L"USER_PERM", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_UserPermissionGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_UserPermissionGroup", L"ID", CIM_SINT32, L"USER_PERM", L"USER_PERMID", 1, 0, -2, 0),
@@ -137,7 +137,7 @@ constinit const SchemaDeclaration kUserPermissionGroupDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kUserReportPermissionGroupDeclarations[] = {
-    DeclareClass(L"Bnt_UserReportPermissionGroup", L"CWmipUserReportPermissionGroupMapper"),
+    DeclareClass(L"Bnt_UserReportPermissionGroup"),
     DeclareOwnSegment(L"Bnt_UserReportPermissionGroup", L"USER_PERM_REPORT", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_UserReportPermissionGroup", L"noedit", 1),
     DeclareProperty(L"Bnt_UserReportPermissionGroup", L"ID", CIM_SINT32, L"USER_PERM_REPORT", L"USER_PERM_REPORTID", 1,

@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kCameraDeclarations[] = {
-    DeclareClass(L"Bnt_Camera", L"CWmipCameraMapper"),
+    DeclareClass(L"Bnt_Camera"),
     DeclareBelongsTo(L"Bnt_Camera", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_Camera", L"noedit", 1),
     DeclareProperty(L"Bnt_Camera", L"Name", CIM_STRING, L"CCTVDEVICE", L"NAME", 0, 96, -2, 0),
@@ -31,7 +31,7 @@ constinit const SchemaDeclaration kCameraDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kPTZPresetDeclarations[] = {
-    DeclareClass(L"Bnt_PTZPreset", L"CWmipPTZPresetMapper"),
+    DeclareClass(L"Bnt_PTZPreset"),
     DeclareBelongsTo(L"Bnt_PTZPreset", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_PTZPreset", L"noedit", 1),
     DeclareProperty(L"Bnt_PTZPreset", L"PresetID", CIM_SINT32, L"PTZ_PRESET", L"PTZ_PRESETID", 1, 0, -2, 0),
@@ -51,7 +51,7 @@ constinit const SchemaDeclaration kPTZPresetDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kVideoLayoutDeclarations[] = {
-    DeclareClass(L"Bnt_VideoLayout", L"CWmipVideoLayoutMapper"),
+    DeclareClass(L"Bnt_VideoLayout"),
     DeclareNotSegmented(L"Bnt_VideoLayout",
                         L"A video layout arranges the cells of a workstation; its sources follow their cameras."),
     DeclareClassWidePropertyAttribute(L"Bnt_VideoLayout", L"noedit", 1),
@@ -68,7 +68,7 @@ constinit const SchemaDeclaration kVideoLayoutDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kVideoLayoutSourceDeclarations[] = {
-    DeclareClass(L"Bnt_VideoLayoutSource", L"CWmipVideoLayoutSourceMapper"),
+    DeclareClass(L"Bnt_VideoLayoutSource"),
     DeclareBelongsTo(L"Bnt_VideoLayoutSource", L"PanelID", L"Bnt_Panel", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_VideoLayoutSource", L"noedit", 1),
     DeclareProperty(L"Bnt_VideoLayoutSource", L"VideoSourceID", CIM_SINT32, L"VIDEO_SOURCE", L"VIDEO_SOURCEID", 1, 0,
@@ -86,7 +86,7 @@ constinit const SchemaDeclaration kVideoLayoutSourceDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kVideoTemplateDeclarations[] = {
-    DeclareClass(L"Bnt_VideoTemplate", L"CWmipVideoTemplateMapper"),
+    DeclareClass(L"Bnt_VideoTemplate"),
     DeclareNotSegmented(L"Bnt_VideoTemplate", L"The video templates are the installation's fixed catalogue."),
     DeclareClassWidePropertyAttribute(L"Bnt_VideoTemplate", L"noedit", 1),
     DeclareProperty(L"Bnt_VideoTemplate", L"TemplateID", CIM_SINT32, L"VIDEO_TEMPLATE", L"VIDEO_TEMPLATEID", 1, 0, -2,

@@ -7,7 +7,7 @@
 namespace {
 
 constinit const SchemaDeclaration kVisitEmailRecipientDeclarations[] = {
-    DeclareClass(L"Bnt_VisitEmailRecipient", L"CWmipVisitEmailRecipientMapper"),
+    DeclareClass(L"Bnt_VisitEmailRecipient"),
     DeclareOwnSegment(L"Bnt_VisitEmailRecipient", L"VISIT_EMAIL_LINK", L"SEGMENTID", 1),
     DeclareBelongsTo(L"Bnt_VisitEmailRecipient", L"VisitID", L"Bnt_Visit", L"ID"),
     DeclareBelongsToWhenNamed(L"Bnt_VisitEmailRecipient", L"PersonID", L"Bnt_Person", L"ID"),
@@ -35,7 +35,7 @@ constinit const SchemaDeclaration kVisitEmailRecipientDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kVisitEventDeclarations[] = {
-    DeclareClass(L"Bnt_VisitEvent", L"CWmipVisitEventMapper"),
+    DeclareClass(L"Bnt_VisitEvent"),
     DeclareBelongsTo(L"Bnt_VisitEvent", L"CardholderID", L"Bnt_Cardholder", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitEvent", L"noedit", 1),
     DeclareClassAttribute(L"Bnt_VisitEvent", L"UDFTableId", 100105),
@@ -61,7 +61,7 @@ constinit const SchemaDeclaration kVisitEventDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kVisitDeclarations[] = {
-    DeclareClass(L"Bnt_Visit", L"", true, L"CWmipVisitMapper"),
+    DeclareClass(L"Bnt_Visit", L"", true),
     DeclareBelongsTo(L"Bnt_Visit", L"VISIT.EMPID", L"Bnt_Cardholder", L"ID"),
     DeclareBelongsTo(L"Bnt_Visit", L"VISIT.VISITORID", L"Bnt_Visitor", L"ID"),
     DeclareClassAttribute(L"Bnt_Visit", L"UDFTableId", 100101),
@@ -71,7 +71,7 @@ constinit const SchemaDeclaration kVisitDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kVisitSelfServiceStationDeclarations[] = {
-    DeclareClass(L"Bnt_VisitSelfServiceStation", L"CWmipVisitSelfServiceStation"),
+    DeclareClass(L"Bnt_VisitSelfServiceStation"),
     DeclareBelongsTo(L"Bnt_VisitSelfServiceStation", L"VisitSignInLocationID", L"Bnt_VisitSignInLocation", L"ID"),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitSelfServiceStation", L"read", 1),
     DeclareProperty(L"Bnt_VisitSelfServiceStation", L"ID", CIM_SINT32, L"VISIT_SELF_SERVICE_STATION", L"ID", 1, 0, 84,
@@ -86,7 +86,7 @@ constinit const SchemaDeclaration kVisitSelfServiceStationDeclarations[] = {
 };
 
 constinit const SchemaDeclaration kVisitSignInLocationDeclarations[] = {
-    DeclareClass(L"Bnt_VisitSignInLocation", L"CWmipVisitSignInLocation"),
+    DeclareClass(L"Bnt_VisitSignInLocation"),
     DeclareOwnSegment(L"Bnt_VisitSignInLocation", L"VISIT_EVENT_SIGN_IN_LOCATION", L"SEGMENTID", 1),
     DeclareClassWidePropertyAttribute(L"Bnt_VisitSignInLocation", L"noedit", 1),
     DeclareProperty(L"Bnt_VisitSignInLocation", L"ID", CIM_SINT32, L"VISIT_EVENT_SIGN_IN_LOCATION", L"ID", 1, 0, -2, 0),

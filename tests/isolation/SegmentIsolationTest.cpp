@@ -28,6 +28,7 @@
 #include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/isolation/BusDoor.h"
+#include "schema/MapperBindings.h"
 #include "tests/isolation/NamedRecordSweep.h"
 #include "tests/support/ArrayTexts.h"
 #include "tests/support/InstallationDatabase.h"
@@ -104,6 +105,27 @@ std::vector<SegmentedClass> SegmentedClasses()
             classes.push_back(segmented);
         }
     return classes;
+}
+
+// Why the read sweep cannot see a segmented class's rows hidden: a class whose mapper the WMI
+// door's name chain does not build (derived from the bindings), or one of the classes the demo
+// installation holds no row of (db/demo.sql gives none yet: each comes off this list with its
+// rows). Empty for every other class.
+std::string WhyNotExercised(const std::wstring& className)
+{
+    static const std::map<std::wstring, std::string> kNoDemoRows = {
+        {L"Bnt_BadgeLastLocation", "the demo holds no last location (LASTLOCATION)"},
+        {L"Bnt_MonitoringZoneCameraLink", "the demo's one monitoring-zone link names a whole panel, no camera"},
+        {L"Bnt_MonitoringZoneRecorderLink", "the demo's one monitoring-zone link names a whole panel, no recorder"},
+        {L"Bnt_PrecisionAccessGroup", "the demo holds no precision access group (PRECACGRP)"},
+        {L"Bnt_UserFieldPermissionGroup", "the demo holds no field permission group (USER_PERM_UDF)"},
+        {L"Bnt_UserReportPermissionGroup", "the demo holds no report permission group (USER_PERM_REPORT)"},
+    };
+    for (const MapperBinding& binding : MapperBindings::GetBound())
+        if (className == binding.wmiClass && !binding.inNameChain)
+            return "the WMI door's name chain does not build its mapper";
+    const auto listed = kNoDemoRows.find(className);
+    return listed != kNoDemoRows.end() ? listed->second : std::string();
 }
 
 class SegmentIsolation : public DoorTest
@@ -272,11 +294,14 @@ TEST_F(SegmentIsolation, ACallerSeesNoRowOfAnotherSegmentThroughAnyRead)
     const std::string emptyToken = bus.Login(kEmptyLogin);
     std::size_t populated = 0;
     std::size_t onTheBus = 0;
+    std::vector<std::wstring> unexercised;
     for (const SegmentedClass& segmented : classes)
     {
         SCOPED_TRACE(Utf8(segmented.name));
         const Instances all = Split(Callers::kAdministrator, segmented);
         populated += all.hidden.empty() ? 0 : 1;
+        if (all.hidden.empty())
+            unexercised.push_back(segmented.name);
         // The caller of the rows' segment sees them all: the filter hides only what it must.
         EXPECT_EQ(Split(kLabCaller, segmented).hidden, all.hidden);
         const Instances seen = Split(kEmptyCaller, segmented);
@@ -312,6 +337,15 @@ TEST_F(SegmentIsolation, ACallerSeesNoRowOfAnotherSegmentThroughAnyRead)
     // most of them are served on the bus too.
     EXPECT_GE(populated, classes.size() / 2);
     EXPECT_GE(onTheBus, classes.size() / 2);
+    // A class the sweep could not see at work fails it, unless the list below says why.
+    std::map<std::wstring, std::string> expected;
+    for (const SegmentedClass& segmented : classes)
+        if (const auto reason = WhyNotExercised(segmented.name); !reason.empty())
+            expected[segmented.name] = reason;
+    std::map<std::wstring, std::string> found;
+    for (const std::wstring& name : unexercised)
+        found[name] = WhyNotExercised(name).empty() ? "no hidden row, and no reason given" : WhyNotExercised(name);
+    EXPECT_EQ(found, expected) << "a class with no row beyond the caller's segment, or one listed that has rows";
 }
 
 TEST_F(SegmentIsolation, EveryMethodAndWriteOnAHiddenInstanceIsRefusedWithNothingWrittenOrSent)
@@ -802,6 +836,54 @@ std::vector<std::pair<std::wstring, const CWMITypeInfo*>> JudgedClasses()
     return classes;
 }
 
+// The segmented classes the owners' split leaves on one side of the sweep's caller, by what the
+// demo holds: none of their records, every one in rows the split keeps from the caller (the
+// first row of each table that holds a segment is the only one moved to its segment; a segment
+// group is seen only by a caller linked to it), or every one in that first row.
+constexpr char kNoRecord[] = "the demo holds no record of it";
+constexpr char kAllHidden[] = "every record of it stands with rows the split keeps from the caller";
+constexpr char kAllSeen[] = "every record of it stands with the rows the split moves to the caller";
+std::map<std::wstring, std::string> OneSidedSplit()
+{
+    std::map<std::wstring, std::string> classes;
+    const std::pair<const char*, std::vector<std::wstring>> listed[] = {
+        {kNoRecord,
+         {L"Bnt_BadgeLastLocation", L"Bnt_BadgeProperties", L"Bnt_LogicalSystemAccount",
+          L"Bnt_MonitoringZoneCameraLink", L"Bnt_MonitoringZoneRecorderLink", L"Bnt_PrecisionAccessGroup",
+          L"Bnt_PrecisionAccessGroupAssignment", L"Bnt_UserFieldPermissionGroup", L"Bnt_UserPermissionDeviceGroupLink",
+          L"Bnt_UserReportPermissionGroup"}},
+        {kAllHidden,
+         {L"Bnt_AlarmInput",
+          L"Bnt_AlarmOutput",
+          L"Bnt_BadgeFIPS201",
+          L"Bnt_BadgeTWICPrivacyKey",
+          L"Bnt_Camera",
+          L"Bnt_CameraGroupCameraLink",
+          L"Bnt_ElevatorTerminal",
+          L"Bnt_IntrusionArea",
+          L"Bnt_IntrusionDoor",
+          L"Bnt_IntrusionZone",
+          L"Bnt_IntrusionZoneOutput",
+          L"Bnt_LogicalDevice",
+          L"Bnt_LogicalSource",
+          L"Bnt_LogicalSubDevice",
+          L"Bnt_OffBoardRelay",
+          L"Bnt_OnBoardRelay",
+          L"Bnt_PersonSecondarySegments",
+          L"Bnt_ReaderRequest",
+          L"Bnt_SegmentGroup",
+          L"Bnt_SegmentGroupMember",
+          L"Bnt_UserSecondarySegment"}},
+        {kAllSeen,
+         {L"Bnt_AccessGroup", L"Bnt_CameraGroup", L"Bnt_MonitoringZone", L"Bnt_MonitoringZoneDeviceLink",
+          L"Bnt_RequestableReader", L"Bnt_VisitSelfServiceStation"}},
+    };
+    for (const auto& [reason, names] : listed)
+        for (const std::wstring& name : names)
+            classes[name] = reason;
+    return classes;
+}
+
 // Whether the sweep's caller may see the instance: an association's row when every end it
 // references is seen, any other class's row by its own keys.
 bool InstanceVisible(const CWMITypeInfo& type, IWbemClassObject* instance)
@@ -973,14 +1055,17 @@ TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
     std::size_t splitClasses = 0;
     std::size_t swept = 0;
     std::size_t associations = 0;
-    std::set<std::string> oneSided;
+    std::map<std::wstring, std::string> oneSided;
     for (const auto& [name, type] : JudgedClasses())
     {
         SCOPED_TRACE(Utf8(name));
         CallAs(Callers::kAdministrator);
         const Reply all = Enum(Form::Sync, name);
         if (all.result != WBEM_S_NO_ERROR)
+        {
+            EXPECT_EQ(all.result, WBEM_E_INVALID_CLASS) << "only a class the WMI door does not build";
             continue;
+        }
         ++swept;
         const std::vector<std::string> identity = IdentityProperties(*type);
         std::vector<std::wstring> visible;
@@ -998,12 +1083,13 @@ TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
         std::sort(visibleRows.begin(), visibleRows.end());
         const bool twoSided = !visible.empty() && !hidden.empty();
         splitClasses += twoSided ? 1 : 0;
-        if (!type->GetReferenceProperties().empty())
-        {
-            ++associations;
-            if (!twoSided)
-                oneSided.insert(Utf8(name));
-        }
+        associations += type->GetReferenceProperties().empty() ? 0 : 1;
+        const bool segmented =
+            std::any_of(type->GetSegmentSources().begin(), type->GetSegmentSources().end(), [](const auto& source) {
+                return source.kind != CWMITypeInfo::SegmentSource::Kind::NotSegmented;
+            });
+        if (!twoSided && segmented)
+            oneSided[name] = hidden.empty() ? (visible.empty() ? kNoRecord : kAllSeen) : kAllHidden;
 
         CallAs(kCaller);
         EXPECT_EQ(Paths(name, *type, Enum(Form::Sync, name)), visible);
@@ -1055,11 +1141,11 @@ TEST_F(SegmentIsolation, EveryServedClassFollowsItsOwnersOnEveryRoad)
     // The split reached most classes: each of them shows the caller some rows and hides others.
     EXPECT_GE(swept, 80u);
     EXPECT_GE(splitClasses, 30u);
-    // Every association among them (a level's groups, a person's badges, a reader's areas, ...)
-    // shows some rows and hides others, so each filter is seen both keeping and hiding. A segment
-    // group is seen only by a caller linked to it, so no row of its members is seen here.
+    // Every other segmented class, associations included (a level's groups, a person's badges, a
+    // reader's areas, ...), shows some rows and hides others, so each filter is seen both keeping
+    // and hiding; a class the split leaves on one side fails the sweep, naming it.
     EXPECT_GE(associations, 13u);
-    EXPECT_EQ(oneSided, (std::set<std::string>{"Bnt_SegmentGroupMember"}));
+    EXPECT_EQ(oneSided, OneSidedSplit()) << "a segmented class the split leaves on one side, or one listed it splits";
 }
 
 namespace {

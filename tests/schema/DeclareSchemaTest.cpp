@@ -6,7 +6,6 @@
 
 #include "framework/CWmipMapperRegistry.h"
 #include "schema/DeclareSchema.h"
-#include "schema/MapperBindings.h"
 #include "tests/schema/SchemaWalk.h"
 
 TEST(DeclareSchema, RegistersEveryClassWithItsDeclaredKind)
@@ -21,13 +20,12 @@ TEST(DeclareSchema, RegistersEveryClassWithItsDeclaredKind)
             continue;
         }
         ASSERT_NE(registry->GetTypeInfo(d->className, true), nullptr) << schema_test::Narrow(d->className);
-        // Only the abstract classes and the root are abstract; a concrete class whose mapper is
-        // unbound is registered with an empty factory, builds no mapper, and is still concrete.
+        // Only the abstract classes and the root are abstract; every concrete class has its
+        // bound mapper's factory.
         EXPECT_EQ(registry->IsClassAbstract(d->className), !d->IsConcreteClass()) << schema_test::Narrow(d->className);
-        if (d->IsConcreteClass() && !MapperBindings::IsBound(d->mapperClass))
-        {
-            EXPECT_EQ(registry->GetMapperUsingRegistry(d->className, nullptr, nullptr, nullptr), nullptr);
-        }
+        EXPECT_EQ(static_cast<bool>(registry->GetTypeInfo(d->className, true)->GetTypeConstructor()),
+                  d->IsConcreteClass())
+            << schema_test::Narrow(d->className);
     }
     EXPECT_NE(registry->GetTypeInfo(L"bnt_alarminput", true), nullptr);
     EXPECT_FALSE(registry->IsClassAbstract(L"Bnt_NoSuchClass"));

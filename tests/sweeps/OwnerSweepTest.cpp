@@ -6,12 +6,14 @@
 // declaration.
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
+#include "schema/MapperBindings.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/PropertyText.h"
 #include "tests/support/TestCallers.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -199,6 +201,55 @@ std::vector<Source> Owners(const CWMITypeInfo& type)
     return owners;
 }
 
+// Why the sweep could not prove a class's owners on a record of it.
+namespace Unproven {
+constexpr char kNoRecord[] = "the installation holds none (the demo gives none yet)";
+constexpr char kKeysNotOneTable[] = "its keys are not columns of one table: the sweep cannot name the row";
+constexpr char kNoneServed[] = "the sweep's caller is served none of its records";
+constexpr char kNoOwnerMoves[] = "no owner of its first served record holds a segment of its own to move";
+constexpr char kNotInTheNameChain[] = "the WMI door's name chain does not build its mapper";
+}  // namespace Unproven
+
+// The classes the sweep cannot prove, each with its reason; the sweep fails for any other class
+// it could not prove, and for one listed here that it proves or fails for another reason.
+const std::map<std::wstring, std::string> kUnproven = {
+    {L"Bnt_AccessLevelGroupAssignment", Unproven::kKeysNotOneTable},
+    {L"Bnt_AccessLevelUser", Unproven::kKeysNotOneTable},
+    {L"Bnt_BadgeFIPS201", Unproven::kNoneServed},
+    {L"Bnt_BadgeProperties", Unproven::kNoRecord},
+    {L"Bnt_BadgeTWICPrivacyKey", Unproven::kNoneServed},
+    {L"Bnt_CardholderAccount", Unproven::kKeysNotOneTable},
+    {L"Bnt_CardholderBadge", Unproven::kKeysNotOneTable},
+    {L"Bnt_CardholderMultimediaObject", Unproven::kKeysNotOneTable},
+    {L"Bnt_DirectoryAccount", Unproven::kKeysNotOneTable},
+    {L"Bnt_EventAlarmDefinitionLink", Unproven::kNoneServed},
+    {L"Bnt_LogicalSubDevice", Unproven::kNoOwnerMoves},
+    {L"Bnt_LogicalSystemAccount", Unproven::kNoRecord},
+    {L"Bnt_MonitoringZoneCameraLink", Unproven::kNoRecord},
+    {L"Bnt_MonitoringZoneRecorderLink", Unproven::kNoRecord},
+    {L"Bnt_PersonAccount", Unproven::kKeysNotOneTable},
+    {L"Bnt_PersonSecondarySegments", Unproven::kNoneServed},
+    {L"Bnt_PrecisionAccessGroupAssignment", Unproven::kNoRecord},
+    {L"Bnt_PTZPreset", Unproven::kNotInTheNameChain},
+    {L"Bnt_ReaderEntersArea", Unproven::kKeysNotOneTable},
+    {L"Bnt_ReaderExitsArea", Unproven::kKeysNotOneTable},
+    {L"Bnt_SegmentGroupMember", Unproven::kKeysNotOneTable},
+    {L"Bnt_UserPermissionDeviceGroupLink", Unproven::kNoRecord},
+    {L"Bnt_VideoLayoutSource", Unproven::kNotInTheNameChain},
+    {L"Bnt_VisitEmailRecipient", Unproven::kNoneServed},
+    {L"Bnt_VisitorAccount", Unproven::kNoRecord},
+    {L"Bnt_VisitorBadge", Unproven::kKeysNotOneTable},
+    {L"Bnt_VisitorMultimediaObject", Unproven::kKeysNotOneTable},
+};
+
+bool InNameChain(const CString& className)
+{
+    for (const MapperBinding& binding : MapperBindings::GetBound())
+        if (className == binding.wmiClass)
+            return binding.inNameChain;
+    return false;
+}
+
 class OwnerSweep : public DoorTest
 {
 protected:
@@ -224,6 +275,7 @@ TEST_F(OwnerSweep, EveryDeclaredOwnerHidesItsRecordsWhenItMovesOutOfTheCallersSe
 {
     CWmipMapperRegistry* registry = CWmipMapperRegistry::Instance();
     int proven = 0;
+    std::map<std::wstring, std::string> unproven;
     for (const CString& className : registry->GetTypeNames())
     {
         const CWMITypeInfo* type = registry->GetTypeInfo(className, true);
@@ -232,6 +284,8 @@ TEST_F(OwnerSweep, EveryDeclaredOwnerHidesItsRecordsWhenItMovesOutOfTheCallersSe
                          [](const Source& source) { return source.kind == Source::Kind::Owner; }))
             continue;
         SCOPED_TRACE(Narrow(className));
+        const int provenBefore = proven;
+        std::string why = InNameChain(className) ? Unproven::kNoRecord : Unproven::kNotInTheNameChain;
         std::vector<CString> keys;
         for (const auto& [property, column] : type->GetKeyProperties())
             keys.push_back(property);
@@ -245,8 +299,17 @@ TEST_F(OwnerSweep, EveryDeclaredOwnerHidesItsRecordsWhenItMovesOutOfTheCallersSe
             for (const CString& key : keys)
                 values.push_back(support::PropertyText(instance.Get(), key.GetString()));
             const std::optional<Record> record = RecordOf(className, keys, values);
-            if (!record || std::find(served.begin(), served.end(), path) == served.end())
+            if (!record)
+            {
+                why = Unproven::kKeysNotOneTable;
                 continue;
+            }
+            if (std::find(served.begin(), served.end(), path) == served.end())
+            {
+                why = Unproven::kNoneServed;
+                continue;
+            }
+            why = Unproven::kNoOwnerMoves;
             // Each owner alone: the record is proven by the first one the caller sees.
             for (const Source& source : Owners(*type))
             {
@@ -275,6 +338,9 @@ TEST_F(OwnerSweep, EveryDeclaredOwnerHidesItsRecordsWhenItMovesOutOfTheCallersSe
             }
             break;
         }
+        if (proven == provenBefore)
+            unproven[className.GetString()] = why;
     }
     EXPECT_GT(proven, 0);
+    EXPECT_EQ(unproven, kUnproven) << "a class whose owners the sweep could not prove, or one listed that it proves";
 }

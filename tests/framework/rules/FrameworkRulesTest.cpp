@@ -41,7 +41,8 @@ std::vector<std::wstring> ServedClasses()
 {
     std::vector<std::wstring> classes;
     for (const SchemaDeclaration* declaration : schema_test::AllDeclarations())
-        if (declaration->IsConcreteClass() && MapperBindings::IsBound(declaration->mapperClass))
+        if (declaration->IsConcreteClass() &&
+            MapperBindings::FindFactoryServing(MapperBindings::GetBound(), declaration->className))
             classes.emplace_back(declaration->className);
     return classes;
 }
