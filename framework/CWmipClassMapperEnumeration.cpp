@@ -51,10 +51,11 @@ void SplitTableDotColumn(const CString& tableDotColumn, CString& table, CString&
     column = tableDotColumn.Mid(dot + 1);
 }
 
-// The real table behind a name the recordset qualifies its columns with (alias or table).
-CString RealTable(const CRecordsetQuery& query, const CString& name)
+// The real table behind a name the recordset qualifies its columns with (alias or table), among
+// the recordset's table names.
+CString RealTable(const std::vector<std::pair<CString, CString>>& tableNames, const CString& name)
 {
-    for (const auto& [alias, table] : query.GetTableNames())
+    for (const auto& [alias, table] : tableNames)
     {
         if (alias.CompareNoCase(name) == 0)
             return table;
@@ -223,13 +224,15 @@ const std::vector<CWmipClassMapper::ColumnPlan>& CWmipClassMapper::GetColumnPlan
     m_planRecordset = nullptr;
     const CRecordsetQuery& shape = m_recordset->GetQuery();
     const auto& columns = shape.GetColumns();
+    const std::vector<std::pair<CString, CString>> tableNames = shape.GetTableNames();
+    const WbemClassObject* definition = WbemClassObject::FromInterface(classObject);
     std::vector<ColumnPlan> plans;
     plans.reserve(columns.size());
     for (const auto& entry : columns)
     {
         ColumnPlan plan;
         plan.column = entry.alias.IsEmpty() ? entry.column : entry.alias;
-        plan.table = RealTable(shape, entry.table);
+        plan.table = RealTable(tableNames, entry.table);
         plan.method = GetPropertyProcessMethod(plan.column, plan.table);
         if (plan.method == WMIHelper::kProcessByColumnName || plan.method == WMIHelper::kProcessByOwnColumnName)
             plan.property = plan.column;
@@ -239,10 +242,8 @@ const std::vector<CWmipClassMapper::ColumnPlan>& CWmipClassMapper::GetColumnPlan
         {
             // A column the class defines no property for (a join key, a helper column) is not
             // shown; an instance has exactly the properties of the class it is spawned from.
-            _variant_t unused;
-            plan.shown = SUCCEEDED(classObject->Get(plan.property, 0, &unused, &plan.type, nullptr));
+            plan.shown = SUCCEEDED(classObject->Get(plan.property, 0, nullptr, &plan.type, nullptr));
             // A column left without a slot is put by name, as on any other class object.
-            const WbemClassObject* definition = WbemClassObject::FromInterface(classObject);
             if (plan.shown && definition != nullptr)
                 definition->FindSlot(plan.property, &plan.slot);
         }
