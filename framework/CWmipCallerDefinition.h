@@ -13,9 +13,8 @@ class CWmipCallerDefinition
 public:
     CWmipCallerDefinition() = delete;
 
-    // The caller's class definition as mapper.GetClass hands it out, held for as long as the
-    // result lives; null when it cannot be built. A definition WMI stores stays the mapper's (the
-    // reference taken here is the holder's own); any other is handed to the caller.
+    // The caller's class definition as mapper.GetHeldClass lends it, held for as long as the
+    // result lives, for reading only; null when it cannot be built.
     static ComPtr<IWbemClassObject> Of(CWmipMapper& mapper);
 
     // Whether the definition (null: none could be built) has the property.

@@ -481,7 +481,7 @@ void CWmipClassMapper::CanViewAll()
     if (!HasPerPropertyPermissions())
         return;
     ComPtr<IWbemClassObject> classObject;
-    const HRESULT hr = GetInstanceClass(classObject);
+    const HRESULT hr = GetHeldClass(classObject, FALSE);
     if (FAILED(hr))
         throw CWMIException(kSourceFile, __LINE__, hr);
     bool allowed = true;

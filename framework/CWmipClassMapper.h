@@ -7,17 +7,17 @@
 //
 // Built per request by the class's MapperFactory with a pooled database connection (a
 // CAcsUser) that the caller owns and gives back only after the mapper is gone; the caller owns
-// the mapper. The instance recordset is owned by the mapper and closed by EndEnumeration, by
-// any failure on the way and at the latest by the destructor, so it never outlives the
-// connection. One mapper serves one request on one thread: no lock.
+// the mapper. The instance recordset is read by the mapper's CWmipInstanceReader and closed by
+// EndEnumeration, by any failure on the way and at the latest by the destructor, so it never
+// outlives the connection. One mapper serves one request on one thread: no lock.
 #pragma once
 
-#include <array>
 #include <functional>
 #include <initializer_list>
 #include <utility>
 
 #include "common/AccessCodes.h"
+#include "framework/CWmipInstanceReader.h"
 #include "framework/CWmipMapper.h"
 #include "framework/WMIHelper.h"
 #include "platform/com/CimTypes.h"
@@ -480,6 +480,7 @@ protected:
 
 private:
     friend class CWmipInstanceWriter;
+    friend class CWmipInstanceReader;
 
     // The first row of the class's read whose properties named in the path hold the path's
     // values, or null (the caller releases it). Throws as GetCurrentInstance does.
@@ -490,34 +491,8 @@ private:
     // methods only, which has no stored instances); null with `stored` true when there is no
     // database connection.
     std::unique_ptr<CDynamicRecordset> PrepareRecordset(bool& stored);
+    // Orders the recordset by the order's properties, closed by the keys.
     void ApplyOrdering(CDynamicRecordset& recordset);
-    // The class definition for instances (a reference for the caller).
-    HRESULT GetInstanceClass(ComPtr<IWbemClassObject>& classObject);
-    // How CreateInstance reads one column of the open recordset: what GetPropertyProcessMethod
-    // answers for it, and for methods 1, 3, 4 and 5 the property it goes into with that
-    // property's CIM type from the class definition (no property: the column is not shown),
-    // and its slot when the definition is a WbemClassObject (instances spawned from it take
-    // the value without a name lookup; any other object goes by the property's name).
-    struct ColumnPlan
-    {
-        CString column;
-        CString table;
-        int method = 0;
-        CString property;
-        bool shown = false;
-        CIMTYPE type = 0;
-        WbemClassObject::PropertySlot slot;
-    };
-    // The plan of every column of the open recordset, made on the first row of an enumeration:
-    // a mapper's answers depend on the column and its table only, never on the row.
-    const std::vector<ColumnPlan>& GetColumnPlans(IWbemClassObject* classObject);
-    // A fresh instance of classObject for one row: a kept instance nobody else holds, made
-    // new, or one spawned (and kept). The spawn's failure otherwise.
-    HRESULT SpawnRowInstance(IWbemClassObject* classObject, ComPtr<IWbemClassObject>& built);
-    HRESULT PutColumn(IWbemClassObject* instance, const ColumnPlan& plan, int index);
-    // True when the attached query's full WHERE clause accepts the instance (always when the
-    // SQL selected exactly the matching rows).
-    bool InstanceMatchesQuery(IWbemClassObject* instance) const;
     void ThrowIfDenied(HRESULT hr);
     // The mapper as the class of the reader read (see Reader).
     template <typename Mapper>
@@ -553,30 +528,11 @@ private:
     LONG m_startingRecord = 0;
     LONG m_endingRecord = 0;
 
-    std::unique_ptr<CDynamicRecordset> m_recordset;
-    // Paging counted in memory when only the in-memory check tells the matching rows: rows to
-    // pass over, and rows still to hand out (-1: no limit).
-    LONG m_rowsToSkip = 0;
-    LONG m_rowsLeft = -1;
-    // The class definition instances are spawned from, fetched once per enumeration.
-    ComPtr<IWbemClassObject> m_instanceClass;
-    // The last instances built, built again (WbemClassObject::Respawn) once nobody else holds
-    // them, so that reading rows allocates no instance object per row. Two, because a sink
-    // may keep the last instance it was given until it is given the next.
-    std::array<ComPtr<IWbemClassObject>, 2> m_rowInstances;
-    std::size_t m_nextRowInstance = 0;
-    // The column plans of the open recordset (made for m_planRecordset; rebuilt when another
-    // recordset is read).
-    std::vector<ColumnPlan> m_columnPlans;
-    const CMultiFilterRecordset* m_planRecordset = nullptr;
-    // True for the results of building an instance that come from one row's stored values
-    // (a value that does not fit its property's type or range).
-    static bool IsRowValueFailure(HRESULT result);
-    // Logs that the current row is passed over, naming it by its object path when its keys
-    // can be read.
-    void LogSkippedRow(const CException* error);
-
     // GetTypeInfo's answer, looked up once.
     mutable CWMITypeInfo* m_typeInfo = nullptr;
     mutable bool m_typeInfoResolved = false;
+
+    // The rows being read; declared last, so that it closes its recordset while everything it
+    // asks the mapper for is still there.
+    CWmipInstanceReader m_reader{*this};
 };

@@ -191,17 +191,22 @@ HRESULT CWmipMapper::FetchStoredClassDefinition()
 HRESULT CWmipMapper::GetHeldClass(ComPtr<IWbemClassObject>& classObject, BOOL system)
 {
     classObject = nullptr;
+    if (!WMIStoresClassDefinition())
+    {
+        // A held definition is only read and spawned from: the request's own is lent, not copied.
+        const HRESULT hr = MakeBuiltClass(system);
+        if (SUCCEEDED(hr))
+            classObject = m_builtClass[system ? 1 : 0];
+        return hr;
+    }
     IWbemClassObject* raw = nullptr;
     const HRESULT hr = GetClass(&raw, system);
     if (FAILED(hr))
         return hr;
     if (raw == nullptr)
         return WBEM_E_FAILED;
-    // A definition WMI keeps is lent by the mapper; a built one is this call's copy.
-    if (WMIStoresClassDefinition())
-        classObject = ComPtr<IWbemClassObject>(raw);
-    else
-        classObject.Attach(raw);
+    // A definition WMI keeps is lent by the mapper.
+    classObject = ComPtr<IWbemClassObject>(raw);
     return hr;
 }
 
@@ -223,12 +228,19 @@ HRESULT CWmipMapper::GetClass(IWbemClassObject** classObject, BOOL system)
         *classObject = m_storedClass.Get();
         return m_storedClassResult;
     }
+    const HRESULT hr = MakeBuiltClass(system);
+    if (FAILED(hr))
+        return hr;
+    return m_builtClass[system ? 1 : 0]->Clone(classObject);
+}
 
+HRESULT CWmipMapper::MakeBuiltClass(BOOL system)
+{
     // The caller's definition is shaped by data read from the database (its value lists), so it
-    // is made once per request and copied for each later fetch.
+    // is made once per request.
     ComPtr<IWbemClassObject>& made = m_builtClass[system ? 1 : 0];
     if (made != nullptr)
-        return made->Clone(classObject);
+        return S_OK;
 
     CAcsUser* user = nullptr;
     if (!system)
@@ -275,11 +287,8 @@ HRESULT CWmipMapper::GetClass(IWbemClassObject** classObject, BOOL system)
     }
     if (built == nullptr)
         return WBEM_E_FAILED;
-    hr = built->Clone(classObject);
-    if (FAILED(hr))
-        return hr;
     made = std::move(built);
-    return hr;
+    return S_OK;
 }
 
 HRESULT CWmipMapper::GetObject(const wchar_t* path, IWbemClassObject** object, int asSystem, int shellOnly)

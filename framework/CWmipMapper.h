@@ -85,8 +85,10 @@ public:
     // fetch is kept too and its code is answered again on every later call. The fetch goes
     // through the class cache, which keeps what WMI answered for its span.
     HRESULT GetClass(IWbemClassObject** classObject, BOOL system);
-    // GetClass's definition held by a reference of the caller's own, whichever of the two ways
-    // above it came: GetClass's HRESULT, or WBEM_E_FAILED when it gave no definition.
+    // GetClass's definition held by a reference of the caller's own, for reading and spawning
+    // instances only: a definition WMI keeps is the mapper's; a built one is the request's own
+    // (made once, as GetClass makes it), lent without a copy, so a caller that would change it
+    // takes a Clone first. GetClass's HRESULT, or WBEM_E_FAILED when it gave no definition.
     // classObject is emptied first and set only on success.
     HRESULT GetHeldClass(ComPtr<IWbemClassObject>& classObject, BOOL system);
 
@@ -164,6 +166,9 @@ protected:
 
 private:
     HRESULT FetchStoredClassDefinition();
+    // Makes m_builtClass[system] when the request has not made it yet: S_OK, or the failure
+    // of resolving the caller or of the build (nothing kept then).
+    HRESULT MakeBuiltClass(BOOL system);
 
     // Set at construction.
     ComPtr<IWbemContext> m_context;
@@ -184,6 +189,6 @@ private:
     HRESULT m_storedClassResult = S_OK;
     ComPtr<IWbemClassObject> m_storedClass;
     // The built definition, shaped for the caller (index 0) or as the system's (index 1), made
-    // once per request: every later fetch in the request is a copy of it.
+    // once per request: GetClass hands out copies of it, GetHeldClass lends it.
     ComPtr<IWbemClassObject> m_builtClass[2];
 };

@@ -134,6 +134,12 @@ bool DateTimeText::FromTimestamp(const TIMESTAMP_STRUCT& timestamp, Parts& parts
 
 CString DateTimeText::FormatDmtf(const Parts& parts)
 {
+    DmtfBuffer buffer;
+    return CString(std::wstring(FormatDmtf(parts, buffer)));
+}
+
+std::wstring_view DateTimeText::FormatDmtf(const Parts& parts, DmtfBuffer& buffer)
+{
     // Every instance read carries its date-times as this text, so the fields are written
     // digit by digit; a field outside its width takes the general format's longer form.
     const int offset = std::abs(parts.offsetMinutes);
@@ -147,8 +153,7 @@ CString DateTimeText::FormatDmtf(const Parts& parts)
     if (std::all_of(std::begin(fields), std::end(fields),
                     [&](const auto& field) { return field.value >= 0 && field.value < kLimits[field.width]; }))
     {
-        wchar_t digits[kDmtfLength + 1] = {};
-        wchar_t* out = digits;
+        wchar_t* out = buffer.data();
         for (std::size_t i = 0; i < std::size(fields); ++i)
         {
             if (i == 6)
@@ -160,12 +165,15 @@ CString DateTimeText::FormatDmtf(const Parts& parts)
                 out[at] = static_cast<wchar_t>(L'0' + value % 10);
             out += fields[i].width;
         }
-        return CString(digits);
+        return std::wstring_view(buffer.data(), kDmtfLength);
     }
     CString text;
     text.Format(L"%04d%02d%02d%02d%02d%02d.%06d%c%03d", parts.year, parts.month, parts.day, parts.hour, parts.minute,
                 parts.second, parts.microseconds, parts.offsetMinutes < 0 ? L'-' : L'+', std::abs(parts.offsetMinutes));
-    return text;
+    // Eight numbers of at most eleven characters and two signs always fit.
+    const std::size_t length = std::min(static_cast<std::size_t>(text.GetLength()), buffer.size() - 1);
+    std::copy_n(text.GetString(), length, buffer.data());
+    return std::wstring_view(buffer.data(), length);
 }
 
 CString DateTimeText::FormatIso(const Parts& parts)

@@ -12,6 +12,7 @@
 #include "platform/mfc/CString.h"
 #include "platform/mfc/TimeStructs.h"
 
+#include <array>
 #include <string_view>
 
 class DateTimeText
@@ -59,9 +60,14 @@ public:
     // the fraction is a second or more.
     static bool FromTimestamp(const TIMESTAMP_STRUCT& timestamp, Parts& parts);
 
+    // Room for the DMTF text of any parts (a field outside its width takes more) and a NUL.
+    using DmtfBuffer = std::array<wchar_t, 96>;
+
     // "yyyymmddHHMMSS.mmmmmmsUUU" of parts that came from FromOleDateTime, FromTimestamp or a
     // parse.
     static CString FormatDmtf(const Parts& parts);
+    // The same text written into buffer: a view of it, valid while buffer is unchanged.
+    static std::wstring_view FormatDmtf(const Parts& parts, DmtfBuffer& buffer);
     // "yyyy-mm-ddTHH:MM:SS+hh:mm" of such parts (microseconds are not written).
     static CString FormatIso(const Parts& parts);
 };

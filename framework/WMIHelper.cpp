@@ -82,9 +82,14 @@ bool ParseModeText(std::wstring_view text, DateTimeText::Parts& parts)
                                               : DateTimeText::ParseDmtf(text, parts);
 }
 
-CString FormatModeText(const DateTimeText::Parts& parts)
+// The date-time text of the running mode: the DMTF form written into buffer (every instance read
+// carries its date-times, so it allocates nothing), the ISO form kept in iso.
+std::wstring_view FormatModeText(const DateTimeText::Parts& parts, DateTimeText::DmtfBuffer& buffer, CString& iso)
 {
-    return WMIHelper::IsCorvessaApplication() ? DateTimeText::FormatIso(parts) : DateTimeText::FormatDmtf(parts);
+    if (!WMIHelper::IsCorvessaApplication())
+        return DateTimeText::FormatDmtf(parts, buffer);
+    iso = DateTimeText::FormatIso(parts);
+    return std::wstring_view(iso.GetString(), static_cast<std::size_t>(iso.GetLength()));
 }
 
 HRESULT PutDateTimeParts(IWbemClassObject* object, const wchar_t* name, bool haveParts,
@@ -94,9 +99,9 @@ HRESULT PutDateTimeParts(IWbemClassObject* object, const wchar_t* name, bool hav
         return WBEM_E_FAILED;
     if (!haveParts)
         return WBEM_E_INVALID_PARAMETER;
-    const CString text = FormatModeText(parts);
-    return WMIHelper::PutText(
-        object, name, std::wstring_view(text.GetString(), static_cast<std::size_t>(text.GetLength())), CIM_EMPTY, slot);
+    DateTimeText::DmtfBuffer buffer;
+    CString iso;
+    return WMIHelper::PutText(object, name, FormatModeText(parts, buffer, iso), CIM_EMPTY, slot);
 }
 
 // Removes the quotes a bus client may have put around an ISO text.
@@ -462,7 +467,9 @@ bool WMIHelper::DateTimeToString(CString& text, const COleDateTime& value, [[may
         text.Empty();
         return false;
     }
-    text = FormatModeText(parts);
+    DateTimeText::DmtfBuffer buffer;
+    CString iso;
+    text = CString(std::wstring(FormatModeText(parts, buffer, iso)));
     return true;
 }
 

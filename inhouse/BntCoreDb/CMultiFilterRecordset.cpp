@@ -148,16 +148,19 @@ void CMultiFilterRecordset::AddJoin(const CString& table1, const CString& column
 void CMultiFilterRecordset::AddColumnToSet(const CString& column, const CString& table, bool readOnly,
                                            const wchar_t* alias)
 {
+    ColumnsChanged();
     m_query.AddColumn(column, table, readOnly, CString(alias));
 }
 
 void CMultiFilterRecordset::AddAliasToColumn(const CString& column, const CString& table, const CString& alias)
 {
+    ColumnsChanged();
     m_query.SetColumnAlias(column, table, alias);
 }
 
 void CMultiFilterRecordset::RemoveColumnFromSet(const CString& column, const CString& table)
 {
+    ColumnsChanged();
     m_query.RemoveColumn(column, table);
 }
 
@@ -231,6 +234,7 @@ void CMultiFilterRecordset::AddColumnsOf(const CString& name, const CString& tab
     }
     if (names.empty())
         Refuse(L"42S02", L"The table " + table + L" does not exist.");
+    ColumnsChanged();
     for (const std::string& column : names)
         m_query.AddColumn(Utf8ToCString(column), name, false, CString());
 }
@@ -292,6 +296,19 @@ void CMultiFilterRecordset::MoveNext()
 }
 
 int CMultiFilterRecordset::FindColumn(const CString& name) const
+{
+    for (const auto& [found, index] : m_foundColumns)
+    {
+        if (found == name.GetWString())
+            return index;
+    }
+    const int index = FindColumnInSet(name);
+    if (m_foundColumns.size() < kMaxFoundColumns)
+        m_foundColumns.emplace_back(name.GetWString(), index);
+    return index;
+}
+
+int CMultiFilterRecordset::FindColumnInSet(const CString& name) const
 {
     const std::vector<CRecordsetQuery::Column>& columns = m_query.GetColumns();
     const int dot = name.Find(L'.');

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "inhouse/BntCoreDb/CDBValue.h"
@@ -228,6 +229,12 @@ private:
     void AddColumnsOf(const CString& name, const CString& table);
     void Fetch();
     int FindColumn(const CString& column) const;
+    // FindColumn's walk of the column set.
+    int FindColumnInSet(const CString& column) const;
+    // The most names FindColumn keeps resolved.
+    static constexpr std::size_t kMaxFoundColumns = 32;
+    // The column set changed: names found before may stand elsewhere now.
+    void ColumnsChanged() { m_foundColumns.clear(); }
     const CDBValue& ValueAt(int index) const;
     // The values ValueAt answers changed: texts converted before are stale.
     void RowChanged() { ++m_rowVersion; }
@@ -255,4 +262,7 @@ private:
     std::uint64_t m_rowVersion = 1;
     mutable std::vector<std::wstring> m_texts;
     mutable std::vector<std::uint64_t> m_textVersions;
+    // The names FindColumn resolved, as given, with their index: a hook reading a column by
+    // name on every row looks it up once. Emptied whenever the column set changes.
+    mutable std::vector<std::pair<std::wstring, int>> m_foundColumns;
 };

@@ -153,8 +153,10 @@ void CRecordsetQuery::AddColumn(const CString& column, const CString& table, boo
         CSqlText::QuoteIdentifier(alias, false, L"Column alias");
     for (const Column& existing : m_columns)
     {
-        // The same column twice would only shadow itself.
-        if (SameName(existing.table, realTable) && SameName(existing.column, realColumn))
+        // The same column twice would only shadow itself. Both names are checked identifiers, so
+        // names of different lengths never match.
+        if (existing.column.GetLength() == realColumn.GetLength() && SameName(existing.column, realColumn) &&
+            SameName(existing.table, realTable))
             return;
     }
     m_columns.push_back({realTable, realColumn, alias, readOnly});

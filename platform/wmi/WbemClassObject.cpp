@@ -362,6 +362,8 @@ ComPtr<WbemClassObject> WbemClassObject::CopyObject() const
     copy->m_className = m_className;
     copy->m_superclassName = m_superclassName;
     copy->m_derivation = m_derivation;
+    copy->m_properties.reserve(m_properties.size());
+    copy->m_methods.reserve(m_methods.size());
     for (const auto& property : m_properties)
     {
         PropertyDef duplicate;

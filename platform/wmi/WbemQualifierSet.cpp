@@ -6,6 +6,7 @@
 #include "platform/wmi/WbemName.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 
 namespace {
@@ -85,18 +86,45 @@ ComPtr<WbemQualifierSet> WbemQualifierSet::CreateView(const ComPtr<WbemQualifier
     return view;
 }
 
+const WbemQualifierSet::Entries& WbemQualifierSet::Inherited() const
+{
+    static const Entries kNone;
+    return m_inherited != nullptr ? *m_inherited : kNone;
+}
+
+const WbemQualifierSet::Entries& WbemQualifierSet::Local() const
+{
+    static const Entries kNone;
+    return m_local != nullptr ? *m_local : kNone;
+}
+
+WbemQualifierSet::Entries& WbemQualifierSet::MutableLocal()
+{
+    // A count of one is this set's alone: a copy sharing them could only be made through this set.
+    // The fence orders the change after the reads of copies (on other threads) that let theirs go.
+    if (m_local == nullptr)
+        m_local = std::make_shared<Entries>();
+    else if (m_local.use_count() > 1)
+        m_local = std::make_shared<Entries>(*m_local);
+    else
+        std::atomic_thread_fence(std::memory_order_acquire);
+    return *m_local;
+}
+
 ComPtr<WbemQualifierSet> WbemQualifierSet::CopyForDerivedClass() const
 {
     ComPtr<WbemQualifierSet> copy = Create();
+    auto inherited = std::make_shared<Entries>();
     for (auto& entry : Effective())
     {
         if ((entry.flavor & WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS) != 0 || WbemName::Equal(entry.name, L"key"))
         {
             entry.flavor |= WBEM_FLAVOR_ORIGIN_PROPAGATED;
             entry.propagated = true;
-            copy->m_inherited.push_back(std::move(entry));
+            inherited->push_back(std::move(entry));
         }
     }
+    copy->m_inherited = std::move(inherited);
     return copy;
 }
 
@@ -117,7 +145,7 @@ ComPtr<WbemQualifierSet> WbemQualifierSet::CopyWithSource(const ComPtr<WbemQuali
 
 std::vector<WbemQualifierSet::Entry> WbemQualifierSet::Propagated() const
 {
-    std::vector<Entry> result = m_inherited;
+    std::vector<Entry> result = Inherited();
     if (m_source != nullptr)
     {
         for (auto& entry : m_source->Effective())
@@ -135,12 +163,13 @@ std::vector<WbemQualifierSet::Entry> WbemQualifierSet::Propagated() const
 std::vector<WbemQualifierSet::Entry> WbemQualifierSet::Effective() const
 {
     std::vector<Entry> result;
+    const Entries& local = Local();
     for (auto& entry : Propagated())
     {
-        if (FindIn(m_local, entry.name) == nullptr)
+        if (FindIn(local, entry.name) == nullptr)
             result.push_back(std::move(entry));
     }
-    result.insert(result.end(), m_local.begin(), m_local.end());
+    result.insert(result.end(), local.begin(), local.end());
     return result;
 }
 
@@ -216,16 +245,17 @@ HRESULT WbemQualifierSet::Put(LPCWSTR name, VARIANT* value, LONG flavor)
             return WBEM_E_OVERRIDE_NOT_ALLOWED;
         entry.name = std::wstring(text);
         entry.flavor = flavor;
+        Entries& local = MutableLocal();
         auto existing =
-            std::find_if(m_local.begin(), m_local.end(), [&](const Entry& e) { return WbemName::Equal(e.name, text); });
-        if (existing != m_local.end())
+            std::find_if(local.begin(), local.end(), [&](const Entry& e) { return WbemName::Equal(e.name, text); });
+        if (existing != local.end())
         {
             existing->value = entry.value;
             existing->flavor = flavor;
         }
         else
         {
-            m_local.push_back(std::move(entry));
+            local.push_back(std::move(entry));
         }
         return WBEM_S_NO_ERROR;
     });
@@ -237,11 +267,14 @@ HRESULT WbemQualifierSet::Delete(LPCWSTR name)
         return WBEM_E_INVALID_PARAMETER;
     return WbemCall::Run([&]() -> HRESULT {
         const bool inherited = FindIn(Propagated(), name) != nullptr;
-        auto local =
-            std::find_if(m_local.begin(), m_local.end(), [&](const Entry& e) { return WbemName::Equal(e.name, name); });
-        if (local == m_local.end())
+        const Entries& shown = Local();
+        const auto found =
+            std::find_if(shown.begin(), shown.end(), [&](const Entry& e) { return WbemName::Equal(e.name, name); });
+        if (found == shown.end())
             return inherited ? WBEM_E_PROPAGATED_QUALIFIER : WBEM_E_NOT_FOUND;
-        m_local.erase(local);
+        const auto position = found - shown.begin();
+        Entries& local = MutableLocal();
+        local.erase(local.begin() + position);
         return inherited ? WBEM_S_RESET_TO_DEFAULT : WBEM_S_NO_ERROR;
     });
 }

@@ -15,6 +15,7 @@
 #include "platform/wmi/IWbemQualifierSet.h"
 #include "platform/wmi/WbemNameCursor.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +51,7 @@ public:
     // True when the set shows `name` with a boolean true value (as "key" or "singleton").
     bool IsTrue(std::wstring_view name) const;
     // True when a qualifier was put on this set itself.
-    bool HasLocal() const { return !m_local.empty(); }
+    bool HasLocal() const { return !Local().empty(); }
     // The live source of a view (null for other sets).
     const ComPtr<WbemQualifierSet>& Source() const { return m_source; }
 
@@ -70,17 +71,26 @@ private:
     friend class RefCounted<WbemQualifierSet, IWbemQualifierSet>;
     ~WbemQualifierSet() = default;
 
+    using Entries = std::vector<Entry>;
+    // The snapshot and the local qualifiers (empty when never set).
+    const Entries& Inherited() const;
+    const Entries& Local() const;
+    // The local qualifiers for a change, made this set's own first when a copy shares them.
+    Entries& MutableLocal();
+
     std::vector<Entry> Propagated() const;
     std::vector<Entry> Select(LONG flags) const;
     // The names of the qualifiers Select shows.
     std::vector<std::wstring> SelectNames(LONG flags) const;
 
-    // Set at construction (views) or when copied for a derived class.
+    // Set at construction (views) or when copied for a derived class. Copies of a set share
+    // its entries (never changed once shared: a set that changes its own takes a copy first),
+    // so that copying a class definition copies no qualifier; null while there are none.
     ComPtr<WbemQualifierSet> m_source;
     LONG m_mask = 0;
-    std::vector<Entry> m_inherited;
+    std::shared_ptr<const Entries> m_inherited;
     // Changed by Put and Delete.
-    std::vector<Entry> m_local;
+    std::shared_ptr<Entries> m_local;
     // Enumeration state: the names taken at BeginEnumeration.
     WbemNameCursor m_cursor;
 };
