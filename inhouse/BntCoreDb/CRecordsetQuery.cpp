@@ -94,7 +94,7 @@ void CRecordsetQuery::RestrictJoinedTable(const CString& name, const BoundText& 
     const int at = FindTable(name);
     if (at <= 0 || served.sql.empty())
         Refuse(L"42000", L"Only a joined table can be restricted, by a condition on its rows.");
-    CSqlText::CheckRawText(CString(served.sql.c_str()), served.values.size());
+    CSqlText::CheckRawText(std::string_view(served.sql), served.values.size());
     m_joins[static_cast<std::size_t>(at - 1)].served = served;
 }
 
@@ -235,24 +235,26 @@ void CRecordsetQuery::AddFilterIn(const CString& column, const std::vector<CDBVa
 
 void CRecordsetQuery::SetFilter(const CString& text, std::vector<CDBValue> values)
 {
-    CSqlText::CheckRawText(text, values.size());
+    m_filterSql = CSqlText::CheckRawText(text, values.size());
     m_filter = text;
     m_filterValues = std::move(values);
 }
 
 void CRecordsetQuery::AppendFilter(const CString& text, const std::vector<CDBValue>& values)
 {
-    CSqlText::CheckRawText(text, values.size());
+    std::string checked = CSqlText::CheckRawText(text, values.size());
     if (text.IsEmpty())
         return;
     if (m_filter.IsEmpty())
     {
         m_filter = text;
+        m_filterSql = std::move(checked);
         m_filterValues = values;
         return;
     }
     // Each side keeps its own meaning whatever ORs it holds.
     m_filter = L"(" + m_filter + L") AND (" + text + L")";
+    m_filterSql = "(" + m_filterSql + ") AND (" + checked + ")";
     m_filterValues.insert(m_filterValues.end(), values.begin(), values.end());
 }
 
@@ -260,6 +262,7 @@ void CRecordsetQuery::ClearFilters()
 {
     m_filters.clear();
     m_filter.Empty();
+    m_filterSql.clear();
     m_filterValues.clear();
 }
 
@@ -380,7 +383,7 @@ void CRecordsetQuery::AppendFilters(std::string& where, std::vector<CDBValue>& v
     }
     if (!m_filter.IsEmpty())
     {
-        where += (where.empty() ? "(" : " AND (") + CSqlText::CheckRawText(m_filter, m_filterValues.size()) + ")";
+        where += (where.empty() ? "(" : " AND (") + m_filterSql + ")";
         values.insert(values.end(), m_filterValues.begin(), m_filterValues.end());
     }
 }

@@ -127,6 +127,8 @@ private:
     std::vector<Column> m_columns;
     std::vector<Filter> m_filters;
     CString m_filter;
+    // m_filter as CheckRawText passed it, checked once when it was set or appended.
+    std::string m_filterSql;
     std::vector<CDBValue> m_filterValues;
     bool m_distinct = false;
     std::vector<std::string> m_orderBy;

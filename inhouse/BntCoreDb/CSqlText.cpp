@@ -1,6 +1,7 @@
 #include "inhouse/BntCoreDb/CSqlText.h"
 
 #include <iterator>
+#include <type_traits>
 
 #include "inhouse/BntCoreDb/CDBException.h"
 
@@ -16,13 +17,15 @@ bool IsIdentifierPart(wchar_t c)
     return IsIdentifierStart(c) || (c >= L'0' && c <= L'9');
 }
 
-bool IsPlainIdentifier(std::wstring_view name)
+template <typename Char>
+bool IsPlainIdentifier(std::basic_string_view<Char> name)
 {
-    if (name.empty() || name.size() > CSqlText::kMaxIdentifierLength || !IsIdentifierStart(name[0]))
+    if (name.empty() || name.size() > CSqlText::kMaxIdentifierLength ||
+        !IsIdentifierStart(static_cast<wchar_t>(name[0])))
         return false;
-    for (wchar_t c : name)
+    for (const Char c : name)
     {
-        if (!IsIdentifierPart(c))
+        if (!IsIdentifierPart(static_cast<wchar_t>(c)))
             return false;
     }
     return true;
@@ -52,6 +55,58 @@ CString Describe(const wchar_t* what, std::wstring_view text)
     message += shown.c_str();
     message += L"\"";
     return message;
+}
+
+// The checks of CheckRawText on wide or on narrow text (a byte above 0x7F is refused like any
+// character above it).
+template <typename Char>
+std::string CheckRaw(std::basic_string_view<Char> view, std::size_t parameterCount)
+{
+    if (view.size() > CSqlText::kMaxRawTextLength)
+        ThrowSyntax(L"SQL text is too long.");
+    std::string narrow;
+    narrow.reserve(view.size());
+    std::size_t placeholders = 0;
+    for (std::size_t i = 0; i < view.size(); ++i)
+    {
+        const wchar_t c = static_cast<wchar_t>(static_cast<std::make_unsigned_t<Char>>(view[i]));
+        // Values are bound, never written into the text: anything that could open a literal,
+        // a comment, a second statement or a named parameter is refused outright.
+        if (c == 0 || c >= 0x7F || c == L'\'' || c == L'`' || c == L'[' || c == L']' || c == L';' || c == L':' ||
+            c == L'@' || c == L'$' || c == L'#' || c == L'\\')
+            ThrowSyntax(L"SQL text contains a character that is not allowed; values must be bound parameters.");
+        if ((c == L'-' && i + 1 < view.size() && view[i + 1] == Char('-')) ||
+            (c == L'/' && i + 1 < view.size() && view[i + 1] == Char('*')))
+            ThrowSyntax(L"SQL text may not contain comments.");
+        if (c == L'"')
+        {
+            // Only a quoted identifier: "NAME".
+            const std::size_t close = view.find(Char('"'), i + 1);
+            if (close == std::basic_string_view<Char>::npos || !IsPlainIdentifier(view.substr(i + 1, close - i - 1)))
+                ThrowSyntax(L"SQL text contains a quoted text that is not an identifier.");
+            for (; i <= close; ++i)
+                narrow.push_back(static_cast<char>(view[i]));
+            --i;
+            continue;
+        }
+        if (c == L'?')
+        {
+            if (i + 1 < view.size() && view[i + 1] >= Char('0') && view[i + 1] <= Char('9'))
+                ThrowSyntax(L"SQL text may not contain numbered parameters.");
+            ++placeholders;
+        }
+        if (c < 0x20 && c != L'\t' && c != L'\n' && c != L'\r')
+            ThrowSyntax(L"SQL text contains a control character.");
+        narrow.push_back(static_cast<char>(c));
+    }
+    if (placeholders != parameterCount)
+    {
+        CString message;
+        message.Format(L"SQL text has %d parameter markers but %d values were given.", static_cast<int>(placeholders),
+                       static_cast<int>(parameterCount));
+        ThrowSyntax(message);
+    }
+    return narrow;
 }
 
 }  // namespace
@@ -98,52 +153,12 @@ CString CSqlText::ParseTableReference(const CString& fromText, CString& table, C
 
 std::string CSqlText::CheckRawText(const CString& text, std::size_t parameterCount)
 {
-    const std::wstring_view view = ViewOf(text);
-    if (view.size() > kMaxRawTextLength)
-        ThrowSyntax(L"SQL text is too long.");
-    std::string narrow;
-    narrow.reserve(view.size());
-    std::size_t placeholders = 0;
-    for (std::size_t i = 0; i < view.size(); ++i)
-    {
-        const wchar_t c = view[i];
-        // Values are bound, never written into the text: anything that could open a literal,
-        // a comment, a second statement or a named parameter is refused outright.
-        if (c == 0 || c >= 0x7F || c == L'\'' || c == L'`' || c == L'[' || c == L']' || c == L';' || c == L':' ||
-            c == L'@' || c == L'$' || c == L'#' || c == L'\\')
-            ThrowSyntax(L"SQL text contains a character that is not allowed; values must be bound parameters.");
-        if ((c == L'-' && i + 1 < view.size() && view[i + 1] == L'-') ||
-            (c == L'/' && i + 1 < view.size() && view[i + 1] == L'*'))
-            ThrowSyntax(L"SQL text may not contain comments.");
-        if (c == L'"')
-        {
-            // Only a quoted identifier: "NAME".
-            const std::size_t close = view.find(L'"', i + 1);
-            if (close == std::wstring_view::npos || !IsPlainIdentifier(view.substr(i + 1, close - i - 1)))
-                ThrowSyntax(L"SQL text contains a quoted text that is not an identifier.");
-            for (; i <= close; ++i)
-                narrow.push_back(static_cast<char>(view[i]));
-            --i;
-            continue;
-        }
-        if (c == L'?')
-        {
-            if (i + 1 < view.size() && view[i + 1] >= L'0' && view[i + 1] <= L'9')
-                ThrowSyntax(L"SQL text may not contain numbered parameters.");
-            ++placeholders;
-        }
-        if (c < 0x20 && c != L'\t' && c != L'\n' && c != L'\r')
-            ThrowSyntax(L"SQL text contains a control character.");
-        narrow.push_back(static_cast<char>(c));
-    }
-    if (placeholders != parameterCount)
-    {
-        CString message;
-        message.Format(L"SQL text has %d parameter markers but %d values were given.", static_cast<int>(placeholders),
-                       static_cast<int>(parameterCount));
-        ThrowSyntax(message);
-    }
-    return narrow;
+    return CheckRaw(ViewOf(text), parameterCount);
+}
+
+std::string CSqlText::CheckRawText(std::string_view text, std::size_t parameterCount)
+{
+    return CheckRaw(text, parameterCount);
 }
 
 const char* CSqlText::ComparisonText(int comparison)

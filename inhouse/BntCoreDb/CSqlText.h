@@ -39,6 +39,8 @@ public:
     // a valid identifier, no comment, no ';', no named or numbered parameters, no NUL, and its
     // '?' placeholders must number exactly parameterCount. Throws CDBException (42000) otherwise.
     static std::string CheckRawText(const CString& text, std::size_t parameterCount);
+    // The same checks on a narrow text (a composed text already in UTF-8), returned as it is.
+    static std::string CheckRawText(std::string_view text, std::size_t parameterCount);
 
     // The SQL operator of a comparison number (0 =, 1 <>, 2 <, 3 <=, 4 >, 5 >=, 6 LIKE).
     // Throws CDBException (42000) for any other number.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntCoreDb/CSQLStatement.h"
@@ -98,7 +99,16 @@ TEST(SqlRawText, AcceptsSystemTextsAndRefusesAnythingThatCouldCarryAValue)
     {
         const CString state = StateOf([&] { CSqlText::CheckRawText(c.text, c.values); });
         EXPECT_EQ(state, c.accepted ? CString(L"none") : CString(L"42000")) << CStringToUtf8(c.text);
+        // A composed text already in UTF-8 gets the same verdict and comes back as the wide one does.
+        const std::string narrow = CStringToUtf8(c.text);
+        EXPECT_EQ(StateOf([&] { CSqlText::CheckRawText(std::string_view(narrow), c.values); }), state) << narrow;
+        if (c.accepted)
+        {
+            EXPECT_EQ(CSqlText::CheckRawText(std::string_view(narrow), c.values),
+                      CSqlText::CheckRawText(c.text, c.values));
+        }
     }
+    EXPECT_EQ(StateOf([] { CSqlText::CheckRawText(std::string_view("ID = 1\0; DELETE FROM X", 22), 0); }), L"42000");
     EXPECT_EQ(StateOf([] { CSqlText::CheckRawText(CString(L"ID = 1\0; DELETE FROM X", 22), 0); }), L"42000");
     EXPECT_EQ(StateOf([] { CSqlText::CheckRawText(CString(L'x', CSqlText::kMaxRawTextLength + 1), 0); }), L"42000");
 }
