@@ -94,27 +94,55 @@ void InitKvrTimeDateTimeRegexes()
     });
 }
 
-COleDateTime OleDateTimeFromSeconds(LONGLONG seconds)
+namespace {
+
+// The civil fields of seconds since 1970-01-01 (the year held to 0-10000, beyond which no value
+// is valid, fraction 0); false far beyond the valid years, where the arithmetic could overflow.
+bool CivilFieldsFromSeconds(LONGLONG seconds, TIMESTAMP_STRUCT& fields)
 {
-    // Far beyond the valid years either way; checked first so no arithmetic below can overflow.
     constexpr LONGLONG kLimit = 1000000LL * 366 * calendar::kSecondsPerDay;
     if (seconds < -kLimit || seconds > kLimit)
+        return false;
+    const LONGLONG days = seconds >= 0 ? seconds / calendar::kSecondsPerDay
+                                       : -((-seconds + calendar::kSecondsPerDay - 1) / calendar::kSecondsPerDay);
+    const LONGLONG secondOfDay = seconds - days * calendar::kSecondsPerDay;
+    const calendar::CivilDate date = calendar::CivilFromDays(days);
+    fields = TIMESTAMP_STRUCT{static_cast<SQLSMALLINT>(std::clamp<LONGLONG>(date.year, 0, 10000)),
+                              static_cast<SQLUSMALLINT>(date.month),
+                              static_cast<SQLUSMALLINT>(date.day),
+                              static_cast<SQLUSMALLINT>(secondOfDay / 3600),
+                              static_cast<SQLUSMALLINT>(secondOfDay % 3600 / 60),
+                              static_cast<SQLUSMALLINT>(secondOfDay % 60),
+                              0};
+    return true;
+}
+
+// Whether the fields form a value COleDateTime holds (it owns the rule: the years 100-9999).
+bool FieldsFormOleDateTime(const TIMESTAMP_STRUCT& fields)
+{
+    return COleDateTime(fields).GetStatus() == COleDateTime::valid;
+}
+
+LONGLONG SecondsOfFields(int year, int month, int day, int hour, int minute, int second)
+{
+    return calendar::DaysFromCivil(year, month, day) * calendar::kSecondsPerDay + hour * 3600LL + minute * 60LL +
+           second;
+}
+
+}  // namespace
+
+COleDateTime OleDateTimeFromSeconds(LONGLONG seconds)
+{
+    TIMESTAMP_STRUCT fields{};
+    if (!CivilFieldsFromSeconds(seconds, fields))
     {
         COleDateTime invalid;
         invalid.m_dt = 0.0;
         invalid.SetStatus(COleDateTime::invalid);
         return invalid;
     }
-    const LONGLONG days = seconds >= 0 ? seconds / calendar::kSecondsPerDay
-                                       : -((-seconds + calendar::kSecondsPerDay - 1) / calendar::kSecondsPerDay);
-    const LONGLONG secondOfDay = seconds - days * calendar::kSecondsPerDay;
-    const calendar::CivilDate date = calendar::CivilFromDays(days);
-    COleDateTime result;
-    // SetDateTime makes the value invalid for a year outside 100-9999.
-    result.SetDateTime(static_cast<int>(std::clamp<LONGLONG>(date.year, 0, 10000)), date.month, date.day,
-                       static_cast<int>(secondOfDay / 3600), static_cast<int>(secondOfDay % 3600 / 60),
-                       static_cast<int>(secondOfDay % 60));
-    return result;
+    // Invalid for a year outside 100-9999.
+    return COleDateTime(fields);
 }
 
 bool SecondsFromOleDateTime(const COleDateTime& dateTime, LONGLONG& seconds)
@@ -123,8 +151,24 @@ bool SecondsFromOleDateTime(const COleDateTime& dateTime, LONGLONG& seconds)
     SYSTEMTIME fields{};
     if (dateTime.GetStatus() != COleDateTime::valid || !dateTime.GetAsSystemTime(fields))
         return false;
-    seconds = calendar::DaysFromCivil(fields.wYear, fields.wMonth, fields.wDay) * calendar::kSecondsPerDay +
-              fields.wHour * 3600LL + fields.wMinute * 60LL + fields.wSecond;
+    seconds = SecondsOfFields(fields.wYear, fields.wMonth, fields.wDay, fields.wHour, fields.wMinute, fields.wSecond);
+    return true;
+}
+
+bool SecondsFromTimestamp(const TIMESTAMP_STRUCT& fields, LONGLONG& seconds)
+{
+    if (!FieldsFormOleDateTime(fields))
+        return false;
+    seconds = SecondsOfFields(fields.year, fields.month, fields.day, fields.hour, fields.minute, fields.second);
+    return true;
+}
+
+bool TimestampFromSeconds(LONGLONG seconds, TIMESTAMP_STRUCT& fields)
+{
+    TIMESTAMP_STRUCT civil{};
+    if (!CivilFieldsFromSeconds(seconds, civil) || !FieldsFormOleDateTime(civil))
+        return false;
+    fields = civil;
     return true;
 }
 

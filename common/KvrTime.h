@@ -69,6 +69,12 @@ bool ParseKvrDuration(std::wstring_view text, COleDateTimeSpan& span);
 // 100-9999; SecondsFromOleDateTime is false for a value that is not valid.
 COleDateTime OleDateTimeFromSeconds(LONGLONG seconds);
 bool SecondsFromOleDateTime(const COleDateTime& dateTime, LONGLONG& seconds);
+// The same for the fields of a timestamp, without a COleDateTime's double between:
+// SecondsFromTimestamp ignores the fraction and is false (seconds unchanged) for fields that do
+// not form a valid COleDateTime; TimestampFromSeconds (fraction 0) is false (fields unchanged)
+// outside the years 100-9999.
+bool SecondsFromTimestamp(const TIMESTAMP_STRUCT& fields, LONGLONG& seconds);
+bool TimestampFromSeconds(LONGLONG seconds, TIMESTAMP_STRUCT& fields);
 
 // Longest text the readers look at; longer input is refused before any pattern runs.
 constexpr std::size_t kMaxKvrTimeText = 64;

@@ -240,12 +240,8 @@ HRESULT CWmipInstanceReader::PutColumn(IWbemClassObject* instance, const ColumnP
     }
     case CIM_DATETIME: {
         // Date-time columns hold local wall-clock time unless the class keeps UTC.
-        COleDateTime value = m_recordset->GetDateTime(index);
-        if (!m_mapper.IsUseUTC())
-            value = CWmipMapper::LocalToUtc(value);
-        if (value.GetStatus() != COleDateTime::valid)
-            return S_OK;
-        return WMIHelper::PutDateTime(instance, property, value, slot);
+        return WMIHelper::PutStoredDateTime(instance, property, m_recordset->GetTimestamp(index), !m_mapper.IsUseUTC(),
+                                            slot);
     }
     default:
         return WMIHelper::PutText(instance, property, m_recordset->GetTextView(index), 0, slot);
@@ -478,8 +474,8 @@ LONG CWmipInstanceReader::CountRows(bool log)
             throw;
         if (log)
             CWMIDebugLog::LogError(kSourceFile, __LINE__,
-                                   CString(L"Unable to count the instances of ") + m_mapper.GetClassName() + L".", 0, &e);
+                                   CString(L"Unable to count the instances of ") + m_mapper.GetClassName() + L".", 0,
+                                   &e);
         throw CWMIException(kSourceFile, __LINE__, WBEM_E_INVALID_QUERY);
     }
 }
-

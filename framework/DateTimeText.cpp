@@ -92,12 +92,9 @@ COleDateTime DateTimeText::ToUtc(const Parts& parts)
     return wallClock - COleDateTimeSpan(0, 0, parts.offsetMinutes, 0);
 }
 
-namespace {
-
-// The fields of a wall-clock time, without fraction or offset.
-DateTimeText::Parts WallClock(int year, int month, int day, int hour, int minute, int second)
+DateTimeText::Parts DateTimeText::WallClock(int year, int month, int day, int hour, int minute, int second)
 {
-    DateTimeText::Parts parts;
+    Parts parts;
     parts.year = year;
     parts.month = month;
     parts.day = day;
@@ -106,8 +103,6 @@ DateTimeText::Parts WallClock(int year, int month, int day, int hour, int minute
     parts.second = second;
     return parts;
 }
-
-}  // namespace
 
 bool DateTimeText::FromOleDateTime(const COleDateTime& value, Parts& parts)
 {

@@ -52,6 +52,8 @@ public:
     // date or the UTC time leaves the years 100-9999.
     static COleDateTime ToUtc(const Parts& parts);
 
+    // Parts of wall-clock fields as they stand (no fraction, offset 0).
+    static Parts WallClock(int year, int month, int day, int hour, int minute, int second);
     // The fields of a valid value (offset 0, no microseconds): true; false (parts unchanged)
     // when the value is invalid or null.
     static bool FromOleDateTime(const COleDateTime& value, Parts& parts);

@@ -1,5 +1,7 @@
 #include "framework/WMIHelper.h"
 
+#include "common/DateTimeZoneInfo.h"
+#include "common/KvrTime.h"
 #include "framework/DateTimeText.h"
 #include "framework/ICorvessaApplication.h"
 #include "framework/IntegerValue.h"
@@ -366,6 +368,24 @@ HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, co
             haveParts = DateTimeText::FromOleDateTime(fields, parts);
         }
         return PutDateTimeParts(object, name, haveParts, parts);
+    });
+}
+
+HRESULT WMIHelper::PutStoredDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& stored,
+                                     bool localTime, const WbemClassObject::PropertySlot* slot)
+{
+    return WbemCall::Run([&]() -> HRESULT {
+        // Every date column of every row read comes here: the fields go to UTC as whole
+        // seconds, never through a COleDateTime and back.
+        LONGLONG seconds = 0;
+        if (!SecondsFromTimestamp(stored, seconds))
+            return S_OK;
+        TIMESTAMP_STRUCT utc = stored;
+        if (localTime && !TimestampFromSeconds(DefaultTimeZoneInfo.LocalToUtcSeconds(seconds), utc))
+            return S_OK;
+        const DateTimeText::Parts parts =
+            DateTimeText::WallClock(utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second);
+        return PutDateTimeParts(object, name, true, parts, slot);
     });
 }
 

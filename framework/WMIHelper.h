@@ -137,6 +137,12 @@ public:
                                const WbemClassObject::PropertySlot* slot = nullptr);
     // A CTime is an instant: it is written as its UTC fields.
     static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const CTime& value);
+    // A date-time as the database stores it: local wall-clock time (localTime, converted to UTC
+    // by the rules of DefaultTimeZoneInfo) or UTC, written as PutDateTime writes it, the fraction
+    // dropped. A value outside the years 100-9999, before or after the conversion, is left
+    // absent: S_OK and nothing written.
+    static HRESULT PutStoredDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& stored,
+                                     bool localTime, const WbemClassObject::PropertySlot* slot = nullptr);
 
     // --- Qualifiers ----------------------------------------------------------------------
     // The flavour is passed through: 3 propagates the qualifier to instances and derived

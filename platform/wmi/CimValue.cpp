@@ -142,7 +142,7 @@ std::wstring DecimalText(const Integer& value)
 
 bool IsDmtfBstr(BSTR text)
 {
-    return CimValue::IsDmtfText(std::wstring(text == nullptr ? L"" : text, SysStringLen(text)));
+    return CimValue::IsDmtfText(std::wstring_view(text == nullptr ? L"" : text, SysStringLen(text)));
 }
 
 // Converts one non-null scalar into the form of the element type `type`.
@@ -769,7 +769,7 @@ bool CimValue::Equal(const VARIANT& left, const VARIANT& right, bool ignoreCase,
     }
 }
 
-bool CimValue::IsDmtfText(const std::wstring& text)
+bool CimValue::IsDmtfText(std::wstring_view text)
 {
     if (text.size() != 25 || text[14] != L'.')
         return false;

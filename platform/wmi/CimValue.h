@@ -11,6 +11,7 @@
 #include "platform/com/Variant.h"
 
 #include <string>
+#include <string_view>
 
 class CimValue
 {
@@ -50,5 +51,5 @@ public:
     static bool Equal(const VARIANT& left, const VARIANT& right, bool ignoreCase, LONG compareFlags);
     // True for DMTF date-time or interval text ("yyyymmddHHMMSS.mmmmmmsUUU" with '*' wildcards,
     // or "ddddddddHHMMSS.mmmmmm:000").
-    static bool IsDmtfText(const std::wstring& text);
+    static bool IsDmtfText(std::wstring_view text);
 };

@@ -97,6 +97,96 @@ TEST_F(DateColumns, UtcLiteralsSelectLocalColumnsAtTheSameInstant)
         Strings({L"1"}));
 }
 
+// What an enumeration answers for badge 1 holding `stored` in its date column: the property's
+// text, the failure of the row, or that no row came.
+std::string ReadStoredDate(CWmipClassMapper& mapper, TestDatabase& db, const char* stored)
+{
+    db.Exec(std::string("UPDATE BADGE SET ACTIVATE = ") +
+            (stored == nullptr ? "NULL" : "'" + std::string(stored) + "'") + " WHERE BADGEKEY = 1");
+    std::unique_ptr<CWmipQuery> query = CWmipQuery::CreateFromQuery(L"SELECT * FROM Tst_Badge WHERE BadgeKey = 1");
+    mapper.SetQuery(query.get());
+    std::string answer;
+    if (!mapper.BeginEnumeration())
+        answer = "<no enumeration>";
+    while (answer.empty() && mapper.HasMoreInstances())
+    {
+        IWbemClassObject* instance = nullptr;
+        const HRESULT hr = mapper.NextInstance(&instance, 0);
+        if (FAILED(hr))
+            answer = "<failed>";
+        else if (instance != nullptr)
+            answer = support::PropertyText(instance, L"Activate");
+        if (instance != nullptr)
+            instance->Release();
+    }
+    mapper.EndEnumeration();
+    mapper.SetQuery(nullptr);
+    return answer.empty() ? "<no row>" : answer;
+}
+
+TEST_F(DateColumns, StoredDateTextsAreAnsweredAsDmtf)
+{
+    struct Case
+    {
+        const char* zone;
+        bool utc;
+        const char* stored;
+        const char* answer;
+    };
+    const Case cases[] = {
+        // Eastern time: 02:00-03:00 is skipped on 2024-03-10 and 01:00-02:00 repeats on 2024-11-03.
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-03-10 01:59:59", "20240310065959.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-03-10 02:30:00", "20240310063000.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-03-10 03:00:00", "20240310070000.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-11-03 00:59:59", "20241103045959.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-11-03 01:30:00", "20241103053000.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-11-03 02:00:00", "20241103070000.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-02-29 23:59:59", "20240301045959.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2000-02-29 12:00:00", "20000229170000.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "1899-12-30 00:00:00", "18991230050000.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "1899-12-29 23:00:00", "18991230040000.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "1970-01-01 00:00:00", "19700101050000.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "9999-12-31 18:59:59", "99991231235959.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "9999-12-31 19:00:00", "<null>"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "0100-01-01 00:00:00", "01000101050000.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "0099-12-31 23:00:00", "<null>"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-05-06 07:08:09.123456", "20240506110809.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-05-06 07:08:09.9", "20240506110809.000000+000"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, nullptr, "<null>"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "", "<no row>"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-02-30 00:00:00", "<no row>"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2023-02-29 00:00:00", "<no row>"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-01-01 24:00:00", "<no row>"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "2024-01-01T00:00:00", "<no row>"},
+        {"EST5EDT,M3.2.0,M11.1.0", false, "not a date", "<no row>"},
+        // Central Europe: 02:00-03:00 is skipped on 2024-03-31 and repeats on 2024-10-27.
+        {"CET-1CEST,M3.5.0,M10.5.0/3", false, "2024-03-31 01:59:59", "20240331005959.000000+000"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", false, "2024-03-31 02:30:00", "20240331003000.000000+000"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", false, "2024-03-31 03:00:00", "20240331010000.000000+000"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", false, "2024-10-27 01:59:59", "20241026235959.000000+000"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", false, "2024-10-27 02:30:00", "20241027003000.000000+000"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", false, "2024-10-27 03:00:00", "20241027020000.000000+000"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", false, "0100-01-01 00:30:00", "<null>"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", false, "9999-12-31 23:59:59", "99991231225959.000000+000"},
+        // A class that keeps UTC answers the stored fields as they are.
+        {"CET-1CEST,M3.5.0,M10.5.0/3", true, "2024-03-31 02:30:00", "20240331023000.000000+000"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", true, "9999-12-31 23:59:59", "99991231235959.000000+000"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", true, "0100-01-01 00:00:00", "01000101000000.000000+000"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", true, "2024-05-06 07:08:09.999999", "20240506070809.000000+000"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", true, nullptr, "<null>"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", true, "2024-13-01 00:00:00", "<no row>"},
+    };
+    auto mapper = MakeMapper(L"Tst_Badge");
+    ASSERT_NE(mapper, nullptr);
+    for (const Case& c : cases)
+    {
+        PinnedZone zone(c.zone);
+        static_cast<TestBadgeMapper&>(*mapper).m_useUtc = c.utc;
+        EXPECT_EQ(ReadStoredDate(*mapper, m_db, c.stored), c.answer)
+            << c.zone << (c.utc ? " utc " : " local ") << (c.stored == nullptr ? "NULL" : c.stored);
+    }
+}
+
 TEST(MapperTime, ConversionsRoundTripAndKeepInvalidValues)
 {
     PinnedZone zone("EST5");
