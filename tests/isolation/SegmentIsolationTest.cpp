@@ -28,11 +28,11 @@
 #include "simulation/SimulatedInstallation.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/isolation/BusDoor.h"
-#include "schema/MapperBindings.h"
 #include "tests/isolation/NamedRecordSweep.h"
 #include "tests/support/ArrayTexts.h"
 #include "tests/support/InstallationDatabase.h"
 #include "tests/support/IntegerArray.h"
+#include "tests/support/NameChain.h"
 #include "tests/support/TestCallers.h"
 
 #include <algorithm>
@@ -121,9 +121,8 @@ std::string WhyNotExercised(const std::wstring& className)
         {L"Bnt_UserFieldPermissionGroup", "the demo holds no field permission group (USER_PERM_UDF)"},
         {L"Bnt_UserReportPermissionGroup", "the demo holds no report permission group (USER_PERM_REPORT)"},
     };
-    for (const MapperBinding& binding : MapperBindings::GetBound())
-        if (className == binding.wmiClass && !binding.inNameChain)
-            return "the WMI door's name chain does not build its mapper";
+    if (const MapperBinding* binding = support::BindingServing(className); binding != nullptr && !binding->inNameChain)
+        return support::kNotInTheNameChain;
     const auto listed = kNoDemoRows.find(className);
     return listed != kNoDemoRows.end() ? listed->second : std::string();
 }

@@ -6,9 +6,9 @@
 // declaration.
 #include "framework/CWMITypeInfo.h"
 #include "framework/CWmipMapperRegistry.h"
-#include "schema/MapperBindings.h"
 #include "tests/e2e/DoorTest.h"
 #include "tests/support/InstallationDatabase.h"
+#include "tests/support/NameChain.h"
 #include "tests/support/PropertyText.h"
 #include "tests/support/TestCallers.h"
 
@@ -207,7 +207,7 @@ constexpr char kNoRecord[] = "the installation holds none (the demo gives none y
 constexpr char kKeysNotOneTable[] = "its keys are not columns of one table: the sweep cannot name the row";
 constexpr char kNoneServed[] = "the sweep's caller is served none of its records";
 constexpr char kNoOwnerMoves[] = "no owner of its first served record holds a segment of its own to move";
-constexpr char kNotInTheNameChain[] = "the WMI door's name chain does not build its mapper";
+using support::kNotInTheNameChain;
 }  // namespace Unproven
 
 // The classes the sweep cannot prove, each with its reason; the sweep fails for any other class
@@ -241,14 +241,6 @@ const std::map<std::wstring, std::string> kUnproven = {
     {L"Bnt_VisitorBadge", Unproven::kKeysNotOneTable},
     {L"Bnt_VisitorMultimediaObject", Unproven::kKeysNotOneTable},
 };
-
-bool InNameChain(const CString& className)
-{
-    for (const MapperBinding& binding : MapperBindings::GetBound())
-        if (className == binding.wmiClass)
-            return binding.inNameChain;
-    return false;
-}
 
 class OwnerSweep : public DoorTest
 {
@@ -285,7 +277,9 @@ TEST_F(OwnerSweep, EveryDeclaredOwnerHidesItsRecordsWhenItMovesOutOfTheCallersSe
             continue;
         SCOPED_TRACE(Narrow(className));
         const int provenBefore = proven;
-        std::string why = InNameChain(className) ? Unproven::kNoRecord : Unproven::kNotInTheNameChain;
+        const MapperBinding* binding = support::BindingServing(className.GetString());
+        std::string why =
+            binding != nullptr && binding->inNameChain ? Unproven::kNoRecord : Unproven::kNotInTheNameChain;
         std::vector<CString> keys;
         for (const auto& [property, column] : type->GetKeyProperties())
             keys.push_back(property);

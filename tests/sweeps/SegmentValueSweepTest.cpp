@@ -9,6 +9,7 @@
 #include "tests/e2e/DoorTest.h"
 #include "tests/isolation/BusDoor.h"
 #include "tests/support/InstallationDatabase.h"
+#include "tests/support/NameChain.h"
 #include "tests/support/PropertyText.h"
 #include "tests/support/TestCallers.h"
 
@@ -32,7 +33,7 @@ constexpr LONG kSpread[] = {kOwnSegment, kOtherSegment, -1, 0};
 // why; the sweep fails for any other such class, and for one listed here that it finds on both.
 constexpr char kOneRecord[] = "the demo holds one record of it";
 constexpr char kNoRecord[] = "the demo holds no record of it";
-constexpr char kNotInTheNameChain[] = "the WMI door's name chain does not build its mapper";
+using support::kNotInTheNameChain;
 const std::map<std::wstring, std::string> kOneSided = {
     {L"Bnt_AccessGroup", kOneRecord},
     {L"Bnt_CameraGroup", kOneRecord},
