@@ -222,12 +222,7 @@ HRESULT CCorvessaUserCache::LoginUser(CWmipUserCacheEntry** entry, const CString
         {
             return WBEM_E_NOT_FOUND;
         }
-        user->GetExceptionHandler().EnableFileLogging(CWMIDebugLog::GetLogFileName());
-        auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), GetEntryLock(), Now());
-        created->SetSID(sid);
-        CWmipUserCacheEntry* added = created.get();
-        AddUserEntry(sid, std::move(created));
-        RefreshPermissions(added->GetUser());
+        CWmipUserCacheEntry* const added = CacheLocked(sid, std::move(user));
         added->AddRef();
         *entry = added;
         return S_OK;
@@ -322,12 +317,20 @@ CWmipUserCacheEntry* CCorvessaUserCache::RenewLocked(const CString& sid, LONG us
     {
         return nullptr;
     }
+    return CacheLocked(sid, std::move(user));
+}
+
+CWmipUserCacheEntry* CCorvessaUserCache::CacheLocked(const CString& sid, std::unique_ptr<CAcsUser> user)
+{
     user->GetExceptionHandler().EnableFileLogging(CWMIDebugLog::GetLogFileName());
-    auto renewed = std::make_unique<CWmipUserCacheEntry>(std::move(user), GetEntryLock(), Now());
-    renewed->SetSID(sid);
-    CWmipUserCacheEntry* added = renewed.get();
-    TakeOutLocked(m_entries.find(sid));
-    AddUserEntry(sid, std::move(renewed));
+    auto created = std::make_unique<CWmipUserCacheEntry>(std::move(user), GetEntryLock(), Now());
+    created->SetSID(sid);
+    CWmipUserCacheEntry* added = created.get();
+    if (const auto cached = m_entries.find(sid); cached != m_entries.end())
+    {
+        TakeOutLocked(cached);
+    }
+    AddUserEntry(sid, std::move(created));
     RefreshPermissions(added->GetUser());
     return added;
 }

@@ -101,6 +101,10 @@ private:
     // The new entry (use count 0); null when the login is refused (the cached entry stays).
     // Throws the library's CException. The caller holds the cache lock.
     CWmipUserCacheEntry* RenewLocked(const CString& sid, LONG userId) REQUIRES(m_cacheLock);
+    // Caches the logged-in user as the SID's new entry (use count 0), in place of its cached one
+    // (retired while in use), its refresh time now and its field permission list read. Throws as
+    // RenewLocked. The caller holds the cache lock.
+    CWmipUserCacheEntry* CacheLocked(const CString& sid, std::unique_ptr<CAcsUser> user) REQUIRES(m_cacheLock);
     // Deletes the removed entries whose use count has come down to 0. The caller holds the
     // cache lock.
     void PurgeRetiredLocked() REQUIRES(m_cacheLock);

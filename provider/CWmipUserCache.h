@@ -167,7 +167,7 @@ protected:
     // Retires (when in use) or deletes the SID's entry once it is older than the lifetime at
     // now (the cache clock), or when it is `outdated` (its user's rights changed), so that the
     // lookup that follows logs the user in again. The caller holds the user lock alone.
-    void CheckIfUserIsTimedOut(const CString& sid, ULONGLONG now, const CWmipUserCacheEntry* outdated = nullptr)
+    void CheckIfUserIsTimedOut(const CString& sid, ULONGLONG now, const CWmipUserCacheEntry* outdated)
         REQUIRES(m_usersLock);
     // Loads the field permission list of the user's group again and keeps it for the group;
     // when it differs from the one kept before, the user's cached class definitions are
