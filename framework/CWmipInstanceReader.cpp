@@ -94,8 +94,7 @@ HRESULT CWmipInstanceReader::BuildInstance(IWbemClassObject** instance)
     // enumeration, so later rows borrow it without a reference of their own.
     if (m_instanceClass == nullptr)
     {
-        ComPtr<IWbemClassObject> fetched;
-        const HRESULT fetchResult = GetInstanceClass(fetched);
+        const HRESULT fetchResult = m_mapper.GetHeldClass(m_instanceClass, FALSE);
         if (FAILED(fetchResult))
             return fetchResult;
     }
@@ -246,18 +245,6 @@ HRESULT CWmipInstanceReader::PutColumn(IWbemClassObject* instance, const ColumnP
     default:
         return WMIHelper::PutText(instance, property, m_recordset->GetTextView(index), 0, slot);
     }
-}
-
-HRESULT CWmipInstanceReader::GetInstanceClass(ComPtr<IWbemClassObject>& classObject)
-{
-    if (m_instanceClass == nullptr)
-    {
-        const HRESULT hr = m_mapper.GetHeldClass(m_instanceClass, FALSE);
-        if (FAILED(hr))
-            return hr;
-    }
-    classObject = m_instanceClass;
-    return S_OK;
 }
 
 BOOL CWmipInstanceReader::Begin()

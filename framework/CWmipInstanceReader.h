@@ -65,8 +65,6 @@ private:
         CIMTYPE type = 0;
         WbemClassObject::PropertySlot slot;
     };
-    // The class definition for instances (a reference for the caller).
-    HRESULT GetInstanceClass(ComPtr<IWbemClassObject>& classObject);
     // The plan of every column of the open recordset, made on the first row of an enumeration:
     // a mapper's answers depend on the column and its table only, never on the row.
     const std::vector<ColumnPlan>& GetColumnPlans(IWbemClassObject* classObject);

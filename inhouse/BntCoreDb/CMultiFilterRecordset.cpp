@@ -430,10 +430,6 @@ COleDateTime CMultiFilterRecordset::GetDateTime(const CString& column) const
 {
     return ToDateTime(ValueOf(column));
 }
-COleDateTime CMultiFilterRecordset::GetDateTime(int index) const
-{
-    return ToDateTime(ValueAt(index));
-}
 TIMESTAMP_STRUCT CMultiFilterRecordset::GetTimestamp(const CString& column) const
 {
     return ValueOf(column).AsTimestamp();

@@ -147,7 +147,6 @@ public:
     // recordset moves, is requeried or closed, or the row is edited, added, updated or deleted.
     std::wstring_view GetTextView(int index) const;
     COleDateTime GetDateTime(const CString& column) const;
-    COleDateTime GetDateTime(int index) const;
     TIMESTAMP_STRUCT GetTimestamp(const CString& column) const;
     TIMESTAMP_STRUCT GetTimestamp(int index) const;
     std::vector<BYTE> GetBytes(const CString& column) const;
