@@ -1,45 +1,13 @@
 #include "tests/framework/mappers/MapperTestFixture.h"
 
-#include "common/DateTimeZoneInfo.h"
 #include "framework/CWmipMapper.h"
+#include "tests/common/TestEnvironment.h"
 
-#include <cstdlib>
-#include <ctime>
-#include <optional>
 #include <string>
 
 using namespace mappertest;
 
 namespace {
-
-// Pins the process's time zone for one test and restores it afterwards.
-class PinnedZone
-{
-public:
-    explicit PinnedZone(const char* tz) : m_saved(DefaultTimeZoneInfo)
-    {
-        if (const char* previous = std::getenv("TZ"))
-            m_previousTz = previous;
-        setenv("TZ", tz, 1);
-        tzset();
-        DefaultTimeZoneInfo = DateTimeZoneInfo::FromMachineZone();
-    }
-    ~PinnedZone()
-    {
-        if (m_previousTz)
-            setenv("TZ", m_previousTz->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-        DefaultTimeZoneInfo = m_saved;
-    }
-    PinnedZone(const PinnedZone&) = delete;
-    PinnedZone& operator=(const PinnedZone&) = delete;
-
-private:
-    DateTimeZoneInfo m_saved;
-    std::optional<std::string> m_previousTz;
-};
 
 class DateColumns : public MapperTest
 {
@@ -53,7 +21,7 @@ protected:
 
 TEST_F(DateColumns, LocalColumnsAreReadAsUtc)
 {
-    PinnedZone zone("EST5");
+    ScopedTimeZone zone("EST5");
     auto mapper = MakeMapper(L"Tst_Badge");
     ASSERT_NE(mapper, nullptr);
     EXPECT_EQ(Enumerate(*mapper, L"SELECT * FROM Tst_Badge WHERE BadgeKey <= 2", L"Activate"),
@@ -65,7 +33,7 @@ TEST_F(DateColumns, LocalColumnsAreReadAsUtc)
 
 TEST_F(DateColumns, DaylightSavingFollowsTheDate)
 {
-    PinnedZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
     auto mapper = MakeMapper(L"Tst_Badge");
     ASSERT_NE(mapper, nullptr);
     EXPECT_EQ(Enumerate(*mapper, L"SELECT * FROM Tst_Badge WHERE BadgeKey <= 2", L"Activate"),
@@ -74,7 +42,7 @@ TEST_F(DateColumns, DaylightSavingFollowsTheDate)
 
 TEST_F(DateColumns, UtcClassesAreReadWithoutConversion)
 {
-    PinnedZone zone("EST5");
+    ScopedTimeZone zone("EST5");
     auto mapper = MakeMapper(L"Tst_Badge");
     ASSERT_NE(mapper, nullptr);
     static_cast<TestBadgeMapper&>(*mapper).m_useUtc = true;
@@ -84,7 +52,7 @@ TEST_F(DateColumns, UtcClassesAreReadWithoutConversion)
 
 TEST_F(DateColumns, UtcLiteralsSelectLocalColumnsAtTheSameInstant)
 {
-    PinnedZone zone("EST5");
+    ScopedTimeZone zone("EST5");
     auto mapper = MakeMapper(L"Tst_Badge");
     ASSERT_NE(mapper, nullptr);
     // 13:30 UTC is the stored 08:30 local time of badge 1.
@@ -180,7 +148,7 @@ TEST_F(DateColumns, StoredDateTextsAreAnsweredAsDmtf)
     ASSERT_NE(mapper, nullptr);
     for (const Case& c : cases)
     {
-        PinnedZone zone(c.zone);
+        ScopedTimeZone zone(c.zone);
         static_cast<TestBadgeMapper&>(*mapper).m_useUtc = c.utc;
         EXPECT_EQ(ReadStoredDate(*mapper, m_db, c.stored), c.answer)
             << c.zone << (c.utc ? " utc " : " local ") << (c.stored == nullptr ? "NULL" : c.stored);
@@ -189,7 +157,7 @@ TEST_F(DateColumns, StoredDateTextsAreAnsweredAsDmtf)
 
 TEST(MapperTime, ConversionsRoundTripAndKeepInvalidValues)
 {
-    PinnedZone zone("EST5");
+    ScopedTimeZone zone("EST5");
     const COleDateTime local(2024, 3, 1, 0, 15, 0);
     const COleDateTime utc = CWmipMapper::LocalToUtc(local);
     ASSERT_EQ(utc.GetStatus(), COleDateTime::valid);
