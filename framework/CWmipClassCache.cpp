@@ -1,6 +1,7 @@
 #include "framework/CWmipClassCache.h"
 
 #include "framework/CWmipMapper.h"
+#include "inhouse/BntCoreDb/CDBException.h"
 #include "inhouse/BntLogin/CAcsUser.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "platform/com/WbemConstants.h"
@@ -93,17 +94,47 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
         return WBEM_E_INVALID_PARAMETER;
 
     const CString key = MakeKey(mapper.GetClassName(), system ? nullptr : user);
+    // The stamps a kept shaping must match are read before anything is looked up or shaped:
+    // the rows a shaping reads later are never older than the stamp it is kept under.
+    const CWmipMapper::ShapedClassReuse reuse =
+        system ? CWmipMapper::ShapedClassReuse::Never : mapper.GetShapedClassReuse();
+    bool keep = reuse != CWmipMapper::ShapedClassReuse::Never;
+    std::optional<LONGLONG> listStamp;
+    if (reuse == CWmipMapper::ShapedClassReuse::WhileRightsAndListsSame)
+    {
+        listStamp = ReadListStamp(*user);
+        keep = listStamp.has_value();
+    }
+    const LONG userId = keep ? user->GetUserID() : 0;
+    const LONGLONG rightsStamp = keep ? user->GetRightsStamp() : 0;
+
     ComPtr<IWbemClassObject> copy;
     ComPtr<IWbemClassObject> cached;
+    ComPtr<IWbemClassObject> shaped;
     {
         const ULONGLONG now = m_clock.GetTickCount64();
         CriticalSectionLock guard(m_lock);
         ExpireLocked(now);
         auto it = m_classes.find(key);
         if (it != m_classes.end())
-            cached = it->second;
+        {
+            cached = it->second.definition;
+            const auto kept = keep ? it->second.shaped.find(userId) : it->second.shaped.end();
+            if (kept != it->second.shaped.end() && kept->second.rightsStamp == rightsStamp &&
+                kept->second.listStamp == listStamp)
+                shaped = kept->second.definition;
+        }
     }
 
+    if (shaped != nullptr)
+    {
+        // Copied outside the lock, as a built definition is: a kept shaping is never changed.
+        const HRESULT hr = shaped->Clone(&copy);
+        if (FAILED(hr))
+            return hr;
+        *classObject = copy.Detach();
+        return S_OK;
+    }
     if (cached != nullptr)
     {
         // Copied outside the lock: a cached definition is never changed, only replaced or
@@ -124,17 +155,49 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
         const ULONGLONG now = m_clock.GetTickCount64();
         CriticalSectionLock guard(m_lock);
         ExpireLocked(now);
-        auto [it, inserted] = m_classes.try_emplace(key, built);
-        hr = it->second->Clone(&copy);
+        auto [it, inserted] = m_classes.try_emplace(key, BuiltClass{built, {}});
+        cached = it->second.definition;
+        hr = cached->Clone(&copy);
         if (FAILED(hr))
             return hr;
     }
 
     // The copy, never the cached definition, carries the caller's permissions.
     if (!system)
-        mapper.ProcessClassPermissions(copy.Get());
+    {
+        const HRESULT shapedResult = mapper.ProcessClassPermissions(copy.Get());
+        // A failed shaping is never kept: the next request shapes (and reports) it anew.
+        ComPtr<IWbemClassObject> kept;
+        if (keep && SUCCEEDED(shapedResult) && SUCCEEDED(copy->Clone(&kept)))
+            KeepShaped(key, cached.Get(), userId, rightsStamp, listStamp, std::move(kept));
+    }
     *classObject = copy.Detach();
     return S_OK;
+}
+
+std::optional<LONGLONG> CWmipClassCache::ReadListStamp(const CAcsUser& user)
+{
+    try
+    {
+        return user.ReadListStamp();
+    }
+    catch (const CDBException&)
+    {
+        // Nothing is kept then; the shaping that follows reads the same database and reports
+        // its own failure.
+        return std::nullopt;
+    }
+}
+
+void CWmipClassCache::KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, LONGLONG rightsStamp,
+                                 std::optional<LONGLONG> listStamp, ComPtr<IWbemClassObject> shaped)
+{
+    CriticalSectionLock guard(m_lock);
+    const auto it = m_classes.find(key);
+    // A definition replaced or dropped since the copy was made takes nothing shaped from it.
+    if (it == m_classes.end() || it->second.definition.Get() != built)
+        return;
+    it->second.shaped.insert_or_assign(userId, ShapedClass{rightsStamp, listStamp, std::move(shaped)});
 }
 
 HRESULT CWmipClassCache::GetStoredClass(const CString& className, IWbemServices* services,

@@ -4,8 +4,11 @@
 // the user's own PIN settings.
 // Definitions WMI keeps are kept once for everybody, as they are fetched as the system.
 // Definitions are handed out as copies; the caller's permissions shape the copy, never the
-// cached definition. The whole cache is dropped once its span (stored value 39, in seconds)
-// has passed since it was last stamped.
+// cached definition. A shaped copy is kept beside its definition for its user when the mapper
+// says what the shaping reads (CWmipMapper::GetShapedClassReuse), and hands out copies again
+// only while all of it stands: the user's rights stamp, and the list stamp read for the request
+// when the shaping reads lists. The whole cache is dropped once its span (stored value 39, in
+// seconds) has passed since it was last stamped.
 //
 // One per process, owned by the application object (CWmipApp::GetClassCache). Thread-safe:
 // every map access is made under m_lock; definitions are built, copied and shaped outside it
@@ -21,6 +24,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 class CAcsUser;
 class CWmipMapper;
@@ -44,9 +48,12 @@ public:
     // one reference for the caller). A definition not cached yet (or dropped because the span
     // passed) is built with mapper.CreateClass(system) and cached. With system FALSE the copy
     // is shaped by mapper.ProcessClassPermissions; user must then be the caller's logged-in
-    // user. With system TRUE user is not used and the copy is not shaped. S_OK on success;
-    // WBEM_E_INVALID_PARAMETER for a null out-pointer or a missing user; the failure of
-    // CreateClass or of the copy otherwise (nothing is cached then).
+    // user. A shaping that succeeded is kept for the user as GetShapedClassReuse allows, and a
+    // later call whose stamps match copies it without shaping again; when the list stamp
+    // cannot be read the copy is shaped anew and nothing is kept. With system TRUE user is not
+    // used and the copy is not shaped. S_OK on success; WBEM_E_INVALID_PARAMETER for a null
+    // out-pointer or a missing user; the failure of CreateClass or of the copy otherwise
+    // (nothing is cached then).
     HRESULT GetClass(CWmipMapper& mapper, const CAcsUser* user, BOOL system, IWbemClassObject** classObject);
 
     // A copy of the definition of className that WMI keeps in its repository, as services
@@ -66,7 +73,8 @@ public:
     // logged and swallowed.
     void Clear();
 
-    // The number of cached definitions, built and stored.
+    // The number of cached definitions, built and stored (the shaped copies kept beside the
+    // built ones are not counted).
     size_t GetCount() const;
     LONG GetSpanSeconds() const { return m_spanSeconds; }
 
@@ -76,6 +84,13 @@ private:
     // The part of a key that names the user (system for null).
     static CString MakeKeyPrefix(const CAcsUser* user);
     static CString MakeKey(const wchar_t* className, const CAcsUser* user);
+    // The user's list stamp (CAcsUser::ReadListStamp); empty, so that nothing is kept, when it
+    // cannot be read.
+    static std::optional<LONGLONG> ReadListStamp(const CAcsUser& user);
+    // Keeps the shaped copy for the user beside the built definition it was copied from (kept
+    // under `key`), unless that definition was replaced or dropped meanwhile.
+    void KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, LONGLONG rightsStamp,
+                    std::optional<LONGLONG> listStamp, ComPtr<IWbemClassObject> shaped);
     // Under m_lock: drops everything when the span has passed between the stamp and `now`
     // (read before the lock is taken, so that callers do not queue behind the clock).
     void ExpireLocked(ULONGLONG now) REQUIRES(m_lock);
@@ -92,8 +107,23 @@ private:
         ComPtr<IWbemClassObject> definition;
     };
 
+    // A copy shaped for one user, with the stamps it was shaped under (no list stamp when the
+    // shaping reads no list).
+    struct ShapedClass
+    {
+        LONGLONG rightsStamp = 0;
+        std::optional<LONGLONG> listStamp;
+        ComPtr<IWbemClassObject> definition;
+    };
+    // A built definition and the copies shaped from it, by user id: they go with it.
+    struct BuiltClass
+    {
+        ComPtr<IWbemClassObject> definition;
+        std::map<LONG, ShapedClass> shaped;
+    };
+
     mutable CRITICAL_SECTION m_lock;
-    std::map<CString, ComPtr<IWbemClassObject>> m_classes GUARDED_BY(m_lock);
+    std::map<CString, BuiltClass> m_classes GUARDED_BY(m_lock);
     std::map<CString, StoredClass> m_storedClasses GUARDED_BY(m_lock);  // upper-cased names
     // Steady time: a wall clock set back (or a change of daylight saving time) would keep
     // stale definitions until it caught up again.

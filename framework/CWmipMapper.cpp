@@ -126,6 +126,11 @@ HRESULT CWmipMapper::ProcessClassPermissions(IWbemClassObject* /*classObject*/)
     return S_OK;
 }
 
+CWmipMapper::ShapedClassReuse CWmipMapper::GetShapedClassReuse()
+{
+    return ShapedClassReuse::Never;
+}
+
 HRESULT CWmipMapper::CreateClass(IWbemClassObject** classObject, BOOL /*system*/)
 {
     return GetObject(m_className, classObject, 1, 0);

@@ -53,6 +53,24 @@ public:
     // Applies the caller's class permissions to a freshly built class definition. The base
     // changes nothing and answers S_OK.
     virtual HRESULT ProcessClassPermissions(IWbemClassObject* classObject);
+    // How long the class cache may hand the same caller copies of one definition shaped by
+    // ProcessClassPermissions, by what the shaping reads besides the definition it shapes. A
+    // mapper that shapes the definition itself says so next to its ProcessClassPermissions
+    // (CWmipMapperSkeleton refuses to build one that does not).
+    enum class ShapedClassReuse
+    {
+        // Shaped anew for every request: what the shaping reads is not said, or it costs less
+        // than keeping it.
+        Never,
+        // While the caller's rights stand as they were read (CAcsUser::GetRightsStamp): the
+        // shaping reads nothing but the caller's rights.
+        WhileRightsSame,
+        // Also while the rows of the lists stand as they were (CAcsUser::ReadListStamp): the
+        // shaping reads list tables that the list stamp covers.
+        WhileRightsAndListsSame,
+    };
+    // What the caller's shaping reads, for the caller the mapper serves; the base: Never.
+    virtual ShapedClassReuse GetShapedClassReuse();
     // Builds the class definition into *classObject (nulled first). The base fetches it through
     // WMI as the system (GetObject with the class name). system is TRUE when the definition is
     // built for the system rather than for the caller. Answers the HRESULT of the build.

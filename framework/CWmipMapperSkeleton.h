@@ -10,6 +10,9 @@
 //         CWmipHolidayMapper(const CAcsUser* user, IWbemContext* context, IWbemServices* services);
 //     };
 //
+// A mapper that overrides ProcessClassPermissions overrides GetShapedClassReuse beside it (checked
+// when it is built), so that the class cache keeps only shapings whose inputs are said.
+//
 // The name chain of CWmipMapperRegistry::GetMapper is filled from the bound factories in one
 // ordered pass while the schema is declared (schema/MapperBindings), never by objects that
 // register themselves.
@@ -20,6 +23,7 @@
 #include "framework/CWmipDynamicClassMapper.h"
 
 #include <memory>
+#include <type_traits>
 #include <utility>
 
 template <typename Mapper, typename Base = CWmipDynamicClassMapper>
@@ -40,6 +44,7 @@ protected:
     CWmipMapperSkeleton(const CAcsUser* user, IWbemContext* context, IWbemServices* services)
         : Base(user, context, services, Mapper::kWMIClassName)
     {
+        RequireShapingSaid();
     }
     // The same for a base that takes more (a derived mapper class naming its own class, a base
     // with options of its own): className and the rest are handed to Base.
@@ -48,5 +53,23 @@ protected:
                         Options&&... options)
         : Base(user, context, services, className, std::forward<Options>(options)...)
     {
+        RequireShapingSaid();
+    }
+
+private:
+    template <typename Member>
+    struct DeclaringClass;
+    template <typename Class, typename Result, typename... Arguments>
+    struct DeclaringClass<Result (Class::*)(Arguments...)>
+    {
+        using Type = Class;
+    };
+    // The class that shapes the definition says what its shaping reads: one that inherited
+    // another's word could have the class cache keep a shaping that no longer holds.
+    static void RequireShapingSaid()
+    {
+        static_assert(std::is_same_v<typename DeclaringClass<decltype(&Mapper::ProcessClassPermissions)>::Type,
+                                     typename DeclaringClass<decltype(&Mapper::GetShapedClassReuse)>::Type>,
+                      "a mapper that overrides ProcessClassPermissions overrides GetShapedClassReuse too");
     }
 };

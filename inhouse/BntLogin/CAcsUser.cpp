@@ -355,6 +355,20 @@ CAcsUser::StoredState CAcsUser::CheckStoredUser() const
     return !row || CLoginQuery::Integer(*row, 5) == 0 ? StoredState::Gone : StoredState::RightsChanged;
 }
 
+std::optional<LONGLONG> CAcsUser::ReadListStamp() const
+{
+    if (!m_loggedIn || m_database == nullptr)
+    {
+        return std::nullopt;
+    }
+    const auto row = CLoginQuery::FirstRow(*m_database, "SELECT STAMP FROM RIGHTS_STAMP WHERE STAMPID = 2", {});
+    if (!row)
+    {
+        return std::nullopt;
+    }
+    return CLoginQuery::Integer(*row, 0);
+}
+
 bool CAcsUser::IsAllSegmentsUser() const
 {
     return m_loggedIn && m_allSegments;

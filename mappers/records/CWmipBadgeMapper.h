@@ -42,6 +42,9 @@ public:
     // After the base: a segment-restricted caller under badge type segmentation sees only the
     // badge types of its segments in TYPE's value list.
     HRESULT ProcessClassPermissions(IWbemClassObject* classObject) override;
+    // A caller whose TYPE list the shaping rewrites: while its rights and BADGETYP (the list
+    // stamp) stand; any other caller's shaping changes nothing: Never.
+    ShapedClassReuse GetShapedClassReuse() override;
     bool HasPerPropertyPermissions() override;
     // AddBadge (static) and AssignAccessLevel; any other name 0x80041055.
     HRESULT ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG flags, IWbemContext* context,

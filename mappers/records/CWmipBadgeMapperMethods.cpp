@@ -28,6 +28,13 @@ constexpr LONG kPinKindSix = 6;
 constexpr LONG kPinKindNine = 9;
 constexpr int kDefaultPinLength = 4;
 
+// Whether the caller's TYPE list is its own (the badge types of its segments) rather than the
+// one built with the definition.
+bool ShapesTypeList(const CAcsUser& user)
+{
+    return !user.IsAllSegmentsUser() && user.GetSystemOptions().IsBadgeTypeSegmentationEnabled();
+}
+
 // "DefaultValue" qualifiers of a new badge.
 constexpr struct
 {
@@ -131,7 +138,7 @@ HRESULT CWmipBadgeMapper::ProcessClassPermissions(IWbemClassObject* classObject)
     if (FAILED(hr) || classObject == nullptr)
         return hr;
     CAcsUser* user = RequireUser();
-    if (user->IsAllSegmentsUser() || !user->GetSystemOptions().IsBadgeTypeSegmentationEnabled())
+    if (!ShapesTypeList(*user))
         return hr;
     ComPtr<IWbemQualifierSet> qualifiers;
     if (FAILED(classObject->GetPropertyQualifierSet(L"TYPE", &qualifiers)) || qualifiers == nullptr)
@@ -140,6 +147,14 @@ HRESULT CWmipBadgeMapper::ProcessClassPermissions(IWbemClassObject* classObject)
     qualifiers->Delete(L"Values");
     CString extra;
     return PutListValueQualifiers(classObject, L"TYPE", L"BADGETYP", extra, user, 0);
+}
+
+CWmipMapper::ShapedClassReuse CWmipBadgeMapper::GetShapedClassReuse()
+{
+    CAcsUser* user = nullptr;
+    if (FAILED(GetUser(&user)) || user == nullptr || !ShapesTypeList(*user))
+        return ShapedClassReuse::Never;
+    return ShapedClassReuse::WhileRightsAndListsSame;
 }
 
 HRESULT CWmipBadgeMapper::ExecuteMethod(CWmipObjectPath* path, const wchar_t* methodName, LONG, IWbemContext*,

@@ -340,6 +340,14 @@ void CWmipUserMapper::RefreshAvailablePermissionGroups(IWbemClassObject* classOb
     }
 }
 
+CWmipMapper::ShapedClassReuse CWmipUserMapper::GetShapedClassReuse()
+{
+    CAcsUser* caller = nullptr;
+    if (FAILED(GetUser(&caller)) || caller == nullptr || caller->IsAllSegmentsUser())
+        return ShapedClassReuse::Never;
+    return ShapedClassReuse::WhileRightsAndListsSame;
+}
+
 HRESULT CWmipUserMapper::ProcessClassPermissions(IWbemClassObject* classObject)
 {
     const HRESULT hr = CWmipMapperSkeleton::ProcessClassPermissions(classObject);

@@ -54,6 +54,9 @@ public:
     // A caller restricted to some segments gets its own lists in place of the shared ones (built
     // as the system administrator): never a group it may not see. A failed read leaves it none.
     HRESULT ProcessClassPermissions(IWbemClassObject* classObject) override;
+    // The restricted caller's lists follow its segments and the permission group tables (the
+    // list stamp covers them); an all-segments caller's shaping changes nothing: Never.
+    ShapedClassReuse GetShapedClassReuse() override;
 
 private:
     void CheckUser(brontel::UserTranOperation::UserTransactionOperation operation, IWbemClassObject* instance);
