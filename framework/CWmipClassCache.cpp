@@ -126,15 +126,9 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
         }
     }
 
+    // Copied outside the lock, as a built definition is: a kept shaping is never changed.
     if (shaped != nullptr)
-    {
-        // Copied outside the lock, as a built definition is: a kept shaping is never changed.
-        const HRESULT hr = shaped->Clone(&copy);
-        if (FAILED(hr))
-            return hr;
-        *classObject = copy.Detach();
-        return S_OK;
-    }
+        return shaped->Clone(classObject);
     if (cached != nullptr)
     {
         // Copied outside the lock: a cached definition is never changed, only replaced or
