@@ -1329,34 +1329,16 @@ CREATE TRIGGER CONFIG_VALUE_D_RIGHTS AFTER DELETE ON CONFIG_VALUE
     WHEN OLD.CONFIGID IN (1001, 1002, 1003, 1004, 1005, 1006, 1007, 1608)
     BEGIN UPDATE RIGHTS_STAMP SET STAMP = STAMP + 1 WHERE STAMPID = 1; END;
 
--- The list stamp (row 2 of the same table): every write of a table whose rows a caller's class
--- definition lists (the badge types of Bnt_Badge.TYPE, the permission groups of Bnt_User) sets
--- it anew in the write's own transaction, so that a shaped definition kept by the class cache
--- serves again only while one keyed read finds the value it was shaped under. A fresh random
--- value rather than a count: a rolled-back write must never bring back a value a definition
--- was shaped under, from rows that then never were. A database without the row keeps nothing.
+-- The list stamp (row 2 of the same table): every write of a table whose rows a caller's shaped
+-- class definition lists (the badge types of Bnt_Badge.TYPE) sets it anew in the write's own
+-- transaction, so that a shaped definition kept by the class cache serves again only while one
+-- keyed read finds the value it was shaped under. A fresh random value rather than a count: a
+-- rolled-back write must never bring back a value a definition was shaped under, from rows that
+-- then never were. A database without the row keeps nothing.
 INSERT INTO RIGHTS_STAMP (STAMPID, STAMP) VALUES (2, 0);
 CREATE TRIGGER BADGETYP_I_LISTS AFTER INSERT ON BADGETYP
     BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;
 CREATE TRIGGER BADGETYP_U_LISTS AFTER UPDATE ON BADGETYP
     BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;
 CREATE TRIGGER BADGETYP_D_LISTS AFTER DELETE ON BADGETYP
-    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;
-CREATE TRIGGER USER_PERM_I_LISTS AFTER INSERT ON USER_PERM
-    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;
-CREATE TRIGGER USER_PERM_U_LISTS AFTER UPDATE ON USER_PERM
-    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;
-CREATE TRIGGER USER_PERM_D_LISTS AFTER DELETE ON USER_PERM
-    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;
-CREATE TRIGGER USER_PERM_REPORT_I_LISTS AFTER INSERT ON USER_PERM_REPORT
-    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;
-CREATE TRIGGER USER_PERM_REPORT_U_LISTS AFTER UPDATE ON USER_PERM_REPORT
-    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;
-CREATE TRIGGER USER_PERM_REPORT_D_LISTS AFTER DELETE ON USER_PERM_REPORT
-    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;
-CREATE TRIGGER USER_PERM_UDF_I_LISTS AFTER INSERT ON USER_PERM_UDF
-    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;
-CREATE TRIGGER USER_PERM_UDF_U_LISTS AFTER UPDATE ON USER_PERM_UDF
-    BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;
-CREATE TRIGGER USER_PERM_UDF_D_LISTS AFTER DELETE ON USER_PERM_UDF
     BEGIN UPDATE RIGHTS_STAMP SET STAMP = random() WHERE STAMPID = 2; END;

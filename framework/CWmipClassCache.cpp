@@ -96,15 +96,11 @@ HRESULT CWmipClassCache::GetClass(CWmipMapper& mapper, const CAcsUser* user, BOO
     const CString key = MakeKey(mapper.GetClassName(), system ? nullptr : user);
     // The stamps a kept shaping must match are read before anything is looked up or shaped:
     // the rows a shaping reads later are never older than the stamp it is kept under.
-    const CWmipMapper::ShapedClassReuse reuse =
-        system ? CWmipMapper::ShapedClassReuse::Never : mapper.GetShapedClassReuse();
-    bool keep = reuse != CWmipMapper::ShapedClassReuse::Never;
-    std::optional<LONGLONG> listStamp;
-    if (reuse == CWmipMapper::ShapedClassReuse::WhileRightsAndListsSame)
-    {
-        listStamp = ReadListStamp(*user);
-        keep = listStamp.has_value();
-    }
+    const bool reusable =
+        !system && mapper.GetShapedClassReuse() == CWmipMapper::ShapedClassReuse::WhileRightsAndListsSame;
+    const std::optional<LONGLONG> listStampRead = reusable ? ReadListStamp(*user) : std::nullopt;
+    const bool keep = listStampRead.has_value();
+    const LONGLONG listStamp = listStampRead.value_or(0);
     const LONG userId = keep ? user->GetUserID() : 0;
     const LONGLONG rightsStamp = keep ? user->GetRightsStamp() : 0;
 
@@ -184,7 +180,7 @@ std::optional<LONGLONG> CWmipClassCache::ReadListStamp(const CAcsUser& user)
 }
 
 void CWmipClassCache::KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, LONGLONG rightsStamp,
-                                 std::optional<LONGLONG> listStamp, ComPtr<IWbemClassObject> shaped)
+                                 LONGLONG listStamp, ComPtr<IWbemClassObject> shaped)
 {
     CriticalSectionLock guard(m_lock);
     const auto it = m_classes.find(key);

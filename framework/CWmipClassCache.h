@@ -5,9 +5,9 @@
 // Definitions WMI keeps are kept once for everybody, as they are fetched as the system.
 // Definitions are handed out as copies; the caller's permissions shape the copy, never the
 // cached definition. A shaped copy is kept beside its definition for its user when the mapper
-// says what the shaping reads (CWmipMapper::GetShapedClassReuse), and hands out copies again
-// only while all of it stands: the user's rights stamp, and the list stamp read for the request
-// when the shaping reads lists. The whole cache is dropped once its span (stored value 39, in
+// says the shaping reads only what the stamps cover (CWmipMapper::GetShapedClassReuse), and
+// hands out copies again only while both stand: the user's rights stamp, and the list stamp
+// read for the request. The whole cache is dropped once its span (stored value 39, in
 // seconds) has passed since it was last stamped.
 //
 // One per process, owned by the application object (CWmipApp::GetClassCache). Thread-safe:
@@ -90,7 +90,7 @@ private:
     // Keeps the shaped copy for the user beside the built definition it was copied from (kept
     // under `key`), unless that definition was replaced or dropped meanwhile.
     void KeepShaped(const CString& key, const IWbemClassObject* built, LONG userId, LONGLONG rightsStamp,
-                    std::optional<LONGLONG> listStamp, ComPtr<IWbemClassObject> shaped);
+                    LONGLONG listStamp, ComPtr<IWbemClassObject> shaped);
     // Under m_lock: drops everything when the span has passed between the stamp and `now`
     // (read before the lock is taken, so that callers do not queue behind the clock).
     void ExpireLocked(ULONGLONG now) REQUIRES(m_lock);
@@ -107,12 +107,11 @@ private:
         ComPtr<IWbemClassObject> definition;
     };
 
-    // A copy shaped for one user, with the stamps it was shaped under (no list stamp when the
-    // shaping reads no list).
+    // A copy shaped for one user, with the stamps it was shaped under.
     struct ShapedClass
     {
         LONGLONG rightsStamp = 0;
-        std::optional<LONGLONG> listStamp;
+        LONGLONG listStamp = 0;
         ComPtr<IWbemClassObject> definition;
     };
     // A built definition and the copies shaped from it, by user id: they go with it.

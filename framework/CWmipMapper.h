@@ -62,11 +62,9 @@ public:
         // Shaped anew for every request: what the shaping reads is not said, or it costs less
         // than keeping it.
         Never,
-        // While the caller's rights stand as they were read (CAcsUser::GetRightsStamp): the
-        // shaping reads nothing but the caller's rights.
-        WhileRightsSame,
-        // Also while the rows of the lists stand as they were (CAcsUser::ReadListStamp): the
-        // shaping reads list tables that the list stamp covers.
+        // While the caller's rights stand as they were read (CAcsUser::GetRightsStamp) and the
+        // rows of the lists as they were (CAcsUser::ReadListStamp): the shaping reads nothing
+        // but the caller's rights and list tables that the list stamp covers.
         WhileRightsAndListsSame,
     };
     // What the caller's shaping reads, for the caller the mapper serves; the base: Never.

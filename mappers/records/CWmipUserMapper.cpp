@@ -342,10 +342,7 @@ void CWmipUserMapper::RefreshAvailablePermissionGroups(IWbemClassObject* classOb
 
 CWmipMapper::ShapedClassReuse CWmipUserMapper::GetShapedClassReuse()
 {
-    CAcsUser* caller = nullptr;
-    if (FAILED(GetUser(&caller)) || caller == nullptr || caller->IsAllSegmentsUser())
-        return ShapedClassReuse::Never;
-    return ShapedClassReuse::WhileRightsAndListsSame;
+    return ShapedClassReuse::Never;
 }
 
 HRESULT CWmipUserMapper::ProcessClassPermissions(IWbemClassObject* classObject)

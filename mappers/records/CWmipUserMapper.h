@@ -54,8 +54,8 @@ public:
     // A caller restricted to some segments gets its own lists in place of the shared ones (built
     // as the system administrator): never a group it may not see. A failed read leaves it none.
     HRESULT ProcessClassPermissions(IWbemClassObject* classObject) override;
-    // The restricted caller's lists follow its segments and the permission group tables (the
-    // list stamp covers them); an all-segments caller's shaping changes nothing: Never.
+    // Never: the WMI door takes the class's definition from the repository, so no shaping of it
+    // is kept, and the permission group tables raise no list stamp.
     ShapedClassReuse GetShapedClassReuse() override;
 
 private:
