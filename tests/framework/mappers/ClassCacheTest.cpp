@@ -8,6 +8,7 @@
 #include "tests/support/ManualClock.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -207,6 +208,76 @@ TEST_F(ClassCache, RefusesMissingCallerAndPassesBuildFailuresOn)
     } failing(m_connection.get());
     EXPECT_EQ(cache.GetClass(failing, &m_alice, FALSE, &result), WBEM_E_ACCESS_DENIED);
     EXPECT_EQ(cache.GetCount(), 0u);
+}
+
+// A shaping the mapper says reads only the caller's rights and the stamped lists is kept for the
+// caller and copied again without shaping while the user's rights stamp and the list stamp stand;
+// anything else shapes anew: a changed stamp, a dropped definition, a failed shaping (never kept),
+// a database without the list stamp.
+TEST_F(ClassCache, AKeptShapingServesOnlyWhileBothStampsStand)
+{
+    class KeptShapingMapper : public BuiltClassMapper
+    {
+    public:
+        KeptShapingMapper(const CAcsUser* user, std::atomic<int>& builds, int& shapings, bool fail)
+            : BuiltClassMapper(user, L"Tst_Kept", builds), m_shapings(shapings), m_fail(fail)
+        {
+        }
+        HRESULT ProcessClassPermissions(IWbemClassObject* classObject) override
+        {
+            ++m_shapings;
+            BuiltClassMapper::ProcessClassPermissions(classObject);
+            return m_fail ? WBEM_E_FAILED : S_OK;
+        }
+        ShapedClassReuse GetShapedClassReuse() override { return ShapedClassReuse::WhileRightsAndListsSame; }
+
+    private:
+        int& m_shapings;
+        const bool m_fail;
+    };
+    CWmipClassCache cache(3600);
+    const struct
+    {
+        const char* step;
+        std::function<void()> before;
+        bool failShaping;
+        bool shapedAnew;
+    } steps[] = {
+        {"first request", [] {}, false, true},
+        {"nothing changed", [] {}, false, false},
+        {"list stamp set anew", [this] { m_db.Exec("UPDATE RIGHTS_STAMP SET STAMP = STAMP + 7 WHERE STAMPID = 2;"); },
+         false, true},
+        {"nothing changed again", [] {}, false, false},
+        {"rights read anew under a new rights stamp",
+         [this] {
+             m_db.Exec("UPDATE USERS SET LASTNAME = LASTNAME WHERE LOGONID = 'alice';");
+             m_alice.ResetPermissions();
+         },
+         false, true},
+        {"definition dropped", [&] { cache.RemoveClass(L"Tst_Kept", &m_alice); }, false, true},
+        {"failed shaping", [&] { cache.Clear(); }, true, true},
+        {"the failed shaping was not kept", [] {}, false, true},
+        {"kept again", [] {}, false, false},
+        {"database without the list stamp", [this] { m_db.Exec("DELETE FROM RIGHTS_STAMP WHERE STAMPID = 2;"); }, false,
+         true},
+        {"still without it", [] {}, false, true},
+    };
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.step);
+        step.before();
+        int shapings = 0;
+        KeptShapingMapper mapper(m_connection.get(), m_builds, shapings, step.failShaping);
+        ComPtr<IWbemClassObject> first;
+        ASSERT_EQ(cache.GetClass(mapper, &m_alice, FALSE, &first), S_OK);
+        EXPECT_EQ(shapings, step.shapedAnew ? 1 : 0);
+        // Every caller gets a copy of its own: the last one's change is not seen by this one.
+        _variant_t name;
+        EXPECT_EQ(first->Get(L"Name", 0, &name, nullptr, nullptr), S_OK);
+        EXPECT_FALSE(HasSecret(first.Get()));
+        first->Delete(L"Name");
+    }
+    EXPECT_EQ(m_builds, 3);
 }
 
 // A query's names are checked against the caller's definition taken once per query: a class
