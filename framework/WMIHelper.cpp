@@ -15,8 +15,11 @@
 #include "platform/wmi/WbemClassObject.h"
 #include "platform/wmi/WbemCall.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <optional>
@@ -246,10 +249,14 @@ HRESULT WMIHelper::PutUnsignedNumber(IWbemClassObject* object, const wchar_t* na
 HRESULT WMIHelper::PutNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG value,
                                const WbemClassObject::PropertySlot* slot)
 {
-    return WbemCall::Run([&]() -> HRESULT {
-        _variant_t text(std::to_wstring(value).c_str());
-        return PutVariant(object, name, &text, CIM_EMPTY, slot);
-    });
+    // The text is made on the stack: an object of the WMI-service stand-in keeps it in the
+    // storage its property held before, as for any text.
+    char digits[24];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
+    wchar_t text[std::size(digits)];
+    const auto length = static_cast<std::size_t>(written.ptr - digits);
+    std::copy(digits, written.ptr, text);
+    return PutText(object, name, std::wstring_view(text, length), CIM_EMPTY, slot);
 }
 
 HRESULT WMIHelper::PutBool(IWbemClassObject* object, const wchar_t* name, bool value,
@@ -377,11 +384,10 @@ HRESULT WMIHelper::PutStoredDateTime(IWbemClassObject* object, const wchar_t* na
     return WbemCall::Run([&]() -> HRESULT {
         // Every date column of every row read comes here: the fields go to UTC as whole
         // seconds, never through a COleDateTime and back.
-        LONGLONG seconds = 0;
-        if (!SecondsFromTimestamp(stored, seconds))
-            return S_OK;
         TIMESTAMP_STRUCT utc = stored;
-        if (localTime && !TimestampFromSeconds(DefaultTimeZoneInfo.LocalToUtcSeconds(seconds), utc))
+        LONGLONG seconds = 0;
+        if (localTime ? !UtcTimestampFromLocal(stored, DefaultTimeZoneInfo, utc)
+                      : !SecondsFromTimestamp(stored, seconds))
             return S_OK;
         const DateTimeText::Parts parts =
             DateTimeText::WallClock(utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second);

@@ -145,6 +145,26 @@ bool IsDmtfBstr(BSTR text)
     return CimValue::IsDmtfText(std::wstring_view(text == nullptr ? L"" : text, SysStringLen(text)));
 }
 
+// The value of a 64-bit property of `type` (CIM_SINT64 or CIM_UINT64); nullopt when the value
+// is no integer or does not fit.
+std::optional<Integer> Read64(CIMTYPE type, const VARIANT& value)
+{
+    const auto integer = ReadInteger(value);
+    if (!integer || (type == CIM_SINT64 ? !integer->FitsSigned(INT64_MIN, INT64_MAX) : integer->negative))
+        return std::nullopt;
+    return integer;
+}
+
+// True when a 64-bit property of `type` holds this text as it stands: what CoerceScalar makes of
+// it (DecimalText) is the same text, without a leading zero or a "-0".
+bool IsHeld64Text(CIMTYPE type, const VARIANT& value)
+{
+    if (!Read64(type, value))
+        return false;
+    const std::size_t digits = value.bstrVal[0] == L'-' ? 1 : 0;
+    return value.bstrVal[digits] != L'0' || SysStringLen(value.bstrVal) == 1;
+}
+
 // Converts one non-null scalar into the form of the element type `type`.
 HRESULT CoerceScalar(CIMTYPE type, const VARIANT& value, VARIANT* result)
 {
@@ -193,11 +213,8 @@ HRESULT CoerceScalar(CIMTYPE type, const VARIANT& value, VARIANT* result)
     }
     case CIM_SINT64:
     case CIM_UINT64: {
-        const auto integer = ReadInteger(value);
+        const auto integer = Read64(type, value);
         if (!integer)
-            return WBEM_E_TYPE_MISMATCH;
-        const bool fits = type == CIM_SINT64 ? integer->FitsSigned(INT64_MIN, INT64_MAX) : !integer->negative;
-        if (!fits)
             return WBEM_E_TYPE_MISMATCH;
         return SetText(result, DecimalText(*integer));
     }
@@ -587,10 +604,14 @@ HRESULT CimValue::CoerceTaking(CIMTYPE type, VARIANT* value, VARIANT* result)
         return WBEM_S_NO_ERROR;
     }
     const bool text = type == CIM_STRING || type == CIM_REFERENCE || type == CIM_DATETIME;
-    if (!text || value == nullptr || value->vt != VT_BSTR || value->bstrVal == nullptr)
+    const bool number64 = type == CIM_SINT64 || type == CIM_UINT64;
+    if ((!text && !number64) || value == nullptr || value->vt != VT_BSTR || value->bstrVal == nullptr)
         return Coerce(type, value, result);
     if (type == CIM_DATETIME && !IsDmtfBstr(value->bstrVal))
         return WBEM_E_TYPE_MISMATCH;
+    // A 64-bit number's text is taken when it is the very text the conversion would make.
+    if (number64 && !IsHeld64Text(type, *value))
+        return Coerce(type, value, result);
     *result = *value;
     value->vt = VT_EMPTY;
     value->bstrVal = nullptr;

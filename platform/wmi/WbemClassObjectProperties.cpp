@@ -191,7 +191,7 @@ HRESULT WbemClassObject::PutTextBySlot(const PropertySlot& slot, std::wstring_vi
         _variant_t value;
         value.vt = VT_BSTR;
         value.bstrVal = nullptr;
-        if (property->type == CIM_STRING && property->slot < m_spareTexts.size())
+        if (property->slot < m_spareTexts.size())
             value.bstrVal = m_spareTexts[property->slot].Detach();
         if (!SysReAllocStringLen(&value.bstrVal, text.data(), static_cast<UINT>(text.size())))
             return WBEM_E_OUT_OF_MEMORY;
