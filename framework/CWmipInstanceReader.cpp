@@ -199,6 +199,7 @@ const std::vector<CWmipInstanceReader::ColumnPlan>& CWmipInstanceReader::GetColu
     }
     m_columnPlans = std::move(plans);
     m_planRecordset = m_recordset.get();
+    m_isoDates = WMIHelper::IsCorvessaApplication();
     return m_columnPlans;
 }
 
@@ -240,7 +241,7 @@ HRESULT CWmipInstanceReader::PutColumn(IWbemClassObject* instance, const ColumnP
     case CIM_DATETIME: {
         // Date-time columns hold local wall-clock time unless the class keeps UTC.
         return WMIHelper::PutStoredDateTime(instance, property, m_recordset->GetTimestamp(index), !m_mapper.IsUseUTC(),
-                                            slot);
+                                            m_isoDates, slot);
     }
     default:
         return WMIHelper::PutText(instance, property, m_recordset->GetTextView(index), 0, slot);

@@ -42,9 +42,11 @@ constexpr std::array<char, 200> kDigitPairs = [] {
     return pairs;
 }();
 
-// Writes the `width` lowest decimal digits of a non-negative value at out.
-void WriteDigits(wchar_t* out, int value, int width)
+// Writes the Width lowest decimal digits of a non-negative value at out.
+template <int Width>
+void WriteDigits(wchar_t* out, int value)
 {
+    int width = Width;
     for (; width >= 2; width -= 2, value /= 100)
     {
         const auto pair = static_cast<std::size_t>(value % 100) * 2;
@@ -168,16 +170,16 @@ std::wstring_view DateTimeText::FormatDmtf(const Parts& parts, DmtfBuffer& buffe
         within(offset, 1000))
     {
         wchar_t* out = buffer.data();
-        WriteDigits(out, parts.year, 4);
-        WriteDigits(out + 4, parts.month, 2);
-        WriteDigits(out + 6, parts.day, 2);
-        WriteDigits(out + 8, parts.hour, 2);
-        WriteDigits(out + 10, parts.minute, 2);
-        WriteDigits(out + 12, parts.second, 2);
+        WriteDigits<4>(out, parts.year);
+        WriteDigits<2>(out + 4, parts.month);
+        WriteDigits<2>(out + 6, parts.day);
+        WriteDigits<2>(out + 8, parts.hour);
+        WriteDigits<2>(out + 10, parts.minute);
+        WriteDigits<2>(out + 12, parts.second);
         out[14] = L'.';
-        WriteDigits(out + 15, parts.microseconds, 6);
+        WriteDigits<6>(out + 15, parts.microseconds);
         out[21] = parts.offsetMinutes < 0 ? L'-' : L'+';
-        WriteDigits(out + 22, offset, 3);
+        WriteDigits<3>(out + 22, offset);
         return std::wstring_view(buffer.data(), kDmtfLength);
     }
     CString text;

@@ -87,18 +87,21 @@ bool ParseModeText(std::wstring_view text, DateTimeText::Parts& parts)
                                               : DateTimeText::ParseDmtf(text, parts);
 }
 
-// The date-time text of the running mode: the DMTF form written into buffer (every instance read
-// carries its date-times, so it allocates nothing), the ISO form kept in iso.
-std::wstring_view FormatModeText(const DateTimeText::Parts& parts, DateTimeText::DmtfBuffer& buffer, CString& iso)
+// The date-time text of the running mode (isoForm: under the bus front end): the DMTF form
+// written into buffer (every instance read carries its date-times, so it allocates nothing), the
+// ISO form kept in iso.
+std::wstring_view FormatModeText(const DateTimeText::Parts& parts, DateTimeText::DmtfBuffer& buffer, CString& iso,
+                                 bool isoForm)
 {
-    if (!WMIHelper::IsCorvessaApplication())
+    if (!isoForm)
         return DateTimeText::FormatDmtf(parts, buffer);
     iso = DateTimeText::FormatIso(parts);
     return std::wstring_view(iso.GetString(), static_cast<std::size_t>(iso.GetLength()));
 }
 
 HRESULT PutDateTimeParts(IWbemClassObject* object, const wchar_t* name, bool haveParts,
-                         const DateTimeText::Parts& parts, const WbemClassObject::PropertySlot* slot = nullptr)
+                         const DateTimeText::Parts& parts, const WbemClassObject::PropertySlot* slot = nullptr,
+                         bool isoForm = WMIHelper::IsCorvessaApplication())
 {
     if (object == nullptr)
         return WBEM_E_FAILED;
@@ -106,7 +109,7 @@ HRESULT PutDateTimeParts(IWbemClassObject* object, const wchar_t* name, bool hav
         return WBEM_E_INVALID_PARAMETER;
     DateTimeText::DmtfBuffer buffer;
     CString iso;
-    return WMIHelper::PutText(object, name, FormatModeText(parts, buffer, iso), CIM_EMPTY, slot);
+    return WMIHelper::PutText(object, name, FormatModeText(parts, buffer, iso, isoForm), CIM_EMPTY, slot);
 }
 
 // Removes the quotes a bus client may have put around an ISO text.
@@ -379,7 +382,7 @@ HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, co
 }
 
 HRESULT WMIHelper::PutStoredDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& stored,
-                                     bool localTime, const WbemClassObject::PropertySlot* slot)
+                                     bool localTime, bool isoForm, const WbemClassObject::PropertySlot* slot)
 {
     return WbemCall::Run([&]() -> HRESULT {
         // Every date column of every row read comes here: the fields go to UTC as whole
@@ -391,7 +394,7 @@ HRESULT WMIHelper::PutStoredDateTime(IWbemClassObject* object, const wchar_t* na
             return S_OK;
         const DateTimeText::Parts parts =
             DateTimeText::WallClock(utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second);
-        return PutDateTimeParts(object, name, true, parts, slot);
+        return PutDateTimeParts(object, name, true, parts, slot, isoForm);
     });
 }
 
@@ -495,7 +498,7 @@ bool WMIHelper::DateTimeToString(CString& text, const COleDateTime& value, [[may
     }
     DateTimeText::DmtfBuffer buffer;
     CString iso;
-    text = CString(std::wstring(FormatModeText(parts, buffer, iso)));
+    text = CString(std::wstring(FormatModeText(parts, buffer, iso, IsCorvessaApplication())));
     return true;
 }
 
