@@ -189,11 +189,11 @@ const std::vector<CWmipInstanceReader::ColumnPlan>& CWmipInstanceReader::GetColu
         if (!plan.property.IsEmpty())
         {
             // A column the class defines no property for (a join key, a helper column) is not
-            // shown; an instance has exactly the properties of the class it is spawned from.
-            plan.shown = SUCCEEDED(classObject->Get(plan.property, 0, nullptr, &plan.type, nullptr));
-            // A column left without a slot is put by name, as on any other class object.
-            if (plan.shown && definition != nullptr)
-                definition->FindSlot(plan.property, &plan.slot);
+            // shown; an instance has exactly the properties of the class it is spawned from. A
+            // column left without a slot is put by name, as on any other class object.
+            plan.shown =
+                (definition != nullptr && SUCCEEDED(definition->FindSlot(plan.property, &plan.slot, &plan.type))) ||
+                SUCCEEDED(classObject->Get(plan.property, 0, nullptr, &plan.type, nullptr));
         }
         plans.push_back(std::move(plan));
     }
