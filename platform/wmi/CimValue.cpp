@@ -6,6 +6,7 @@
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/WbemName.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -51,15 +52,17 @@ Integer FromUnsigned(std::uint64_t value)
 // Decimal text "-?[0-9]+" read whole; anything else is not an integer.
 std::optional<Integer> ParseDecimal(const wchar_t* text, UINT length)
 {
-    if (text == nullptr || length == 0 || length > 24)
+    constexpr UINT kMaxLength = 24;
+    if (text == nullptr || length == 0 || length > kMaxLength)
         return std::nullopt;
-    std::string narrow;
+    // Every 64-bit value a reader puts comes here: the digits are narrowed on the stack.
+    std::array<char, kMaxLength> narrow;
     for (UINT i = 0; i < length; ++i)
     {
         const wchar_t c = text[i];
         if (!((c >= L'0' && c <= L'9') || (c == L'-' && i == 0)))
             return std::nullopt;
-        narrow.push_back(static_cast<char>(c));
+        narrow[i] = static_cast<char>(c);
     }
     Integer result;
     const char* begin = narrow.data();
@@ -68,7 +71,7 @@ std::optional<Integer> ParseDecimal(const wchar_t* text, UINT length)
         result.negative = true;
         ++begin;
     }
-    const char* end = narrow.data() + narrow.size();
+    const char* end = narrow.data() + length;
     const auto [stop, error] = std::from_chars(begin, end, result.magnitude);
     if (error != std::errc() || stop != end || begin == end)
         return std::nullopt;
@@ -601,6 +604,14 @@ HRESULT CimValue::CoerceTaking(CIMTYPE type, VARIANT* value, VARIANT* result)
     {
         result->vt = VT_I4;
         result->lVal = value->lVal;
+        return WBEM_S_NO_ERROR;
+    }
+    // So is a boolean already in the form CoerceScalar gives it.
+    if (type == CIM_BOOLEAN && value != nullptr && value->vt == VT_BOOL &&
+        (value->boolVal == VARIANT_TRUE || value->boolVal == VARIANT_FALSE))
+    {
+        result->vt = VT_BOOL;
+        result->boolVal = value->boolVal;
         return WBEM_S_NO_ERROR;
     }
     const bool text = type == CIM_STRING || type == CIM_REFERENCE || type == CIM_DATETIME;

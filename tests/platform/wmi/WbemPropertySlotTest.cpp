@@ -100,6 +100,13 @@ TEST(WbemPropertySlot, PutBySlotBuildsTheSameInstanceAsPutByName)
 TEST(WbemPropertySlot, PutBySlotAnswersWhatPutByNameAnswers)
 {
     ComPtr<IWbemClassObject> cls = SampleClass(L"Bnt_SlotAnswers");
+    PutProperty(cls.Get(), L"Flag", CIM_BOOLEAN);
+    const auto flag = [](VARIANT_BOOL bits) {
+        _variant_t value;
+        value.vt = VT_BOOL;
+        value.boolVal = bits;
+        return value;
+    };
     const struct
     {
         const wchar_t* property;
@@ -111,6 +118,11 @@ TEST(WbemPropertySlot, PutBySlotAnswersWhatPutByNameAnswers)
         {L"When", TextValue(L"yesterday"), 0},
         {L"Name", _variant_t(LONG{5}), 0},
         {L"Name", _variant_t(), 0},
+        {L"Flag", flag(VARIANT_TRUE), 0},
+        {L"Flag", flag(VARIANT_FALSE), 0},
+        {L"Flag", flag(1), 0},
+        {L"Flag", _variant_t(LONG{2}), 0},
+        {L"Flag", TextValue(L"true"), 0},
     };
     for (const auto& c : cases)
     {
@@ -122,6 +134,16 @@ TEST(WbemPropertySlot, PutBySlotAnswersWhatPutByNameAnswers)
         EXPECT_EQ(Own(bySlot.Get())->PutBySlot(SlotOf(cls.Get(), c.property), &second, c.type), named)
             << std::wstring(c.property);
         EXPECT_EQ(ObjectText(bySlot.Get()), ObjectText(byName.Get())) << std::wstring(c.property);
+        // The value itself, bit for bit (a boolean is held as VARIANT_TRUE or VARIANT_FALSE).
+        _variant_t slotValue;
+        _variant_t nameValue;
+        ASSERT_EQ(bySlot->Get(c.property, 0, &slotValue, nullptr, nullptr), WBEM_S_NO_ERROR);
+        ASSERT_EQ(byName->Get(c.property, 0, &nameValue, nullptr, nullptr), WBEM_S_NO_ERROR);
+        EXPECT_EQ(slotValue.vt, nameValue.vt) << std::wstring(c.property);
+        if (slotValue.vt == VT_BOOL)
+        {
+            EXPECT_EQ(slotValue.boolVal, nameValue.boolVal);
+        }
     }
 }
 
