@@ -4,6 +4,7 @@
 
 #include <limits>
 #include <memory>
+#include <string>
 
 #include "inhouse/BntCoreDb/CBntConnection.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -159,47 +160,55 @@ void CBntStatement::FillBatchLocked()
     if (m_done)
         return;
     sqlite3* db = m_connection->RequireHandleLocked();
-    // The engine's own mutex is held over the whole batch (the connection's lock already keeps
-    // every other caller out): each step and column read then re-enters it instead of taking
-    // it, and the column values ReadRowLocked reads are protected, as sqlite3_value_* require.
-    // Null when the engine runs without mutexes; entering null does nothing.
-    const std::unique_ptr<sqlite3_mutex, decltype(&sqlite3_mutex_leave)> engine(
-        [db] {
-            sqlite3_mutex* mutex = sqlite3_db_mutex(db);
-            sqlite3_mutex_enter(mutex);
-            return mutex;
-        }(),
-        &sqlite3_mutex_leave);
-    std::size_t bytes = 0;
-    while (m_batchCount < kBatchRows && bytes < kBatchBytes)
+    int failure = SQLITE_OK;
+    std::string failureMessage;
     {
-        const int rc = sqlite3_step(m_stmt);
-        // A statement kept from before a schema change is prepared again by its step, and a
-        // "SELECT *" then has the table's columns of now.
-        m_columnCount = sqlite3_column_count(m_stmt);
-        if (rc == SQLITE_ROW)
+        // The engine's own mutex is held over the whole batch (the connection's lock already
+        // keeps every other caller out): each step and column read then re-enters it instead of
+        // taking it, and the column values ReadRowLocked reads are protected, as sqlite3_value_*
+        // require. Null when the engine runs without mutexes; entering null does nothing.
+        const std::unique_ptr<sqlite3_mutex, decltype(&sqlite3_mutex_leave)> engine(
+            [db] {
+                sqlite3_mutex* mutex = sqlite3_db_mutex(db);
+                sqlite3_mutex_enter(mutex);
+                return mutex;
+            }(),
+            &sqlite3_mutex_leave);
+        std::size_t bytes = 0;
+        while (m_batchCount < kBatchRows && bytes < kBatchBytes)
         {
-            if (m_batch.size() <= m_batchCount)
-                m_batch.emplace_back();
-            ReadRowLocked(m_batch[m_batchCount++], bytes);
-            continue;
+            const int rc = sqlite3_step(m_stmt);
+            // A statement kept from before a schema change is prepared again by its step, and a
+            // "SELECT *" then has the table's columns of now.
+            m_columnCount = sqlite3_column_count(m_stmt);
+            if (rc == SQLITE_ROW)
+            {
+                if (m_batch.size() <= m_batchCount)
+                    m_batch.emplace_back();
+                ReadRowLocked(m_batch[m_batchCount++], bytes);
+                continue;
+            }
+            m_done = true;
+            if (rc == SQLITE_DONE)
+            {
+                m_changes = sqlite3_changes64(db);
+                sqlite3_reset(m_stmt);
+            }
+            else
+            {
+                failure = rc;
+                failureMessage = sqlite3_errmsg(db);
+            }
+            break;
         }
-        m_done = true;
-        if (rc == SQLITE_DONE)
-        {
-            m_changes = sqlite3_changes64(db);
-            sqlite3_reset(m_stmt);
-            return;
-        }
-        if (m_batchCount == 0)
-        {
-            const std::string message = sqlite3_errmsg(db);
-            m_connection->ThrowEngineErrorLocked(rc, message.c_str(), false);
-        }
-        m_pendingError = rc;
-        m_pendingMessage = sqlite3_errmsg(db);
-        return;
     }
+    // Reported only once the engine's mutex is left: reporting a lost connection closes it.
+    if (failure == SQLITE_OK)
+        return;
+    if (m_batchCount == 0)
+        m_connection->ThrowEngineErrorLocked(failure, failureMessage.c_str(), false);
+    m_pendingError = failure;
+    m_pendingMessage = std::move(failureMessage);
 }
 
 void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row, std::size_t& size) const
