@@ -1,6 +1,7 @@
 #include "common/KvrTime.h"
 
 #include "common/CBntDateTime.h"
+#include "common/DateTimeZoneInfo.h"
 #include "platform/win32/Calendar.h"
 
 #include <algorithm>
@@ -169,6 +170,27 @@ bool TimestampFromSeconds(LONGLONG seconds, TIMESTAMP_STRUCT& fields)
     if (!CivilFieldsFromSeconds(seconds, civil) || !FieldsFormOleDateTime(civil))
         return false;
     fields = civil;
+    return true;
+}
+
+bool UtcTimestampFromLocal(const TIMESTAMP_STRUCT& local, const DateTimeZoneInfo& zone, TIMESTAMP_STRUCT& utc)
+{
+    LONGLONG seconds = 0;
+    if (!SecondsFromTimestamp(local, seconds))
+        return false;
+    const LONGLONG shift = zone.LocalToUtcSeconds(seconds) - seconds;
+    const LONGLONG secondOfDay = local.hour * 3600LL + local.minute * 60LL + local.second + shift;
+    if (secondOfDay < 0 || secondOfDay >= calendar::kSecondsPerDay)
+        return TimestampFromSeconds(seconds + shift, utc);
+    // A shift that stays within the day keeps the date, valid already: only the time is split
+    // again, as every date column of every row read comes here.
+    utc = TIMESTAMP_STRUCT{local.year,
+                           local.month,
+                           local.day,
+                           static_cast<SQLUSMALLINT>(secondOfDay / 3600),
+                           static_cast<SQLUSMALLINT>(secondOfDay % 3600 / 60),
+                           static_cast<SQLUSMALLINT>(secondOfDay % 60),
+                           0};
     return true;
 }
 

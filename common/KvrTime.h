@@ -14,6 +14,8 @@
 
 #include <string_view>
 
+struct DateTimeZoneInfo;
+
 // Compile the ISO 8601 duration pattern and the six date-time patterns. Idempotent.
 void InitKvrTimeDurationRegex();
 void InitKvrTimeDateTimeRegexes();
@@ -75,6 +77,11 @@ bool SecondsFromOleDateTime(const COleDateTime& dateTime, LONGLONG& seconds);
 // outside the years 100-9999.
 bool SecondsFromTimestamp(const TIMESTAMP_STRUCT& fields, LONGLONG& seconds);
 bool TimestampFromSeconds(LONGLONG seconds, TIMESTAMP_STRUCT& fields);
+
+// The UTC fields of local wall-clock fields by the zone's rules (DateTimeZoneInfo::LocalToUtcSeconds),
+// whole seconds, fraction 0: true; false (utc unchanged) for fields that do not form a valid
+// COleDateTime or whose UTC time falls outside the years 100-9999.
+bool UtcTimestampFromLocal(const TIMESTAMP_STRUCT& local, const DateTimeZoneInfo& zone, TIMESTAMP_STRUCT& utc);
 
 // Longest text the readers look at; longer input is refused before any pattern runs.
 constexpr std::size_t kMaxKvrTimeText = 64;

@@ -189,16 +189,17 @@ const std::vector<CWmipInstanceReader::ColumnPlan>& CWmipInstanceReader::GetColu
         if (!plan.property.IsEmpty())
         {
             // A column the class defines no property for (a join key, a helper column) is not
-            // shown; an instance has exactly the properties of the class it is spawned from.
-            plan.shown = SUCCEEDED(classObject->Get(plan.property, 0, nullptr, &plan.type, nullptr));
-            // A column left without a slot is put by name, as on any other class object.
-            if (plan.shown && definition != nullptr)
-                definition->FindSlot(plan.property, &plan.slot);
+            // shown; an instance has exactly the properties of the class it is spawned from. A
+            // column left without a slot is put by name, as on any other class object.
+            plan.shown =
+                (definition != nullptr && SUCCEEDED(definition->FindSlot(plan.property, &plan.slot, &plan.type))) ||
+                SUCCEEDED(classObject->Get(plan.property, 0, nullptr, &plan.type, nullptr));
         }
         plans.push_back(std::move(plan));
     }
     m_columnPlans = std::move(plans);
     m_planRecordset = m_recordset.get();
+    m_isoDates = WMIHelper::IsCorvessaApplication();
     return m_columnPlans;
 }
 
@@ -240,7 +241,7 @@ HRESULT CWmipInstanceReader::PutColumn(IWbemClassObject* instance, const ColumnP
     case CIM_DATETIME: {
         // Date-time columns hold local wall-clock time unless the class keeps UTC.
         return WMIHelper::PutStoredDateTime(instance, property, m_recordset->GetTimestamp(index), !m_mapper.IsUseUTC(),
-                                            slot);
+                                            m_isoDates, slot);
     }
     default:
         return WMIHelper::PutText(instance, property, m_recordset->GetTextView(index), 0, slot);

@@ -31,6 +31,32 @@ bool ReadSign(wchar_t character, int& sign)
     return true;
 }
 
+// "00" to "99", for writing two digits at a time.
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i)
+    {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// Writes the Width lowest decimal digits of a non-negative value at out.
+template <int Width>
+void WriteDigits(wchar_t* out, int value)
+{
+    int width = Width;
+    for (; width >= 2; width -= 2, value /= 100)
+    {
+        const auto pair = static_cast<std::size_t>(value % 100) * 2;
+        out[width - 2] = static_cast<wchar_t>(kDigitPairs[pair]);
+        out[width - 1] = static_cast<wchar_t>(kDigitPairs[pair + 1]);
+    }
+    if (width == 1)
+        out[0] = static_cast<wchar_t>(L'0' + value % 10);
+}
+
 bool FieldsFormDate(int year, int month, int day, int hour, int minute, int second)
 {
     COleDateTime check;
@@ -135,31 +161,25 @@ CString DateTimeText::FormatDmtf(const Parts& parts)
 
 std::wstring_view DateTimeText::FormatDmtf(const Parts& parts, DmtfBuffer& buffer)
 {
-    // Every instance read carries its date-times as this text, so the fields are written
-    // digit by digit; a field outside its width takes the general format's longer form.
+    // Every instance read carries its date-times as this text, so the fields are written two
+    // digits at a time; a field outside its width takes the general format's longer form.
     const int offset = std::abs(parts.offsetMinutes);
-    const struct
-    {
-        int value;
-        int width;
-    } fields[] = {{parts.year, 4},   {parts.month, 2},  {parts.day, 2},          {parts.hour, 2},
-                  {parts.minute, 2}, {parts.second, 2}, {parts.microseconds, 6}, {offset, 3}};
-    constexpr int kLimits[] = {0, 10, 100, 1000, 10000, 100000, 1000000};
-    if (std::all_of(std::begin(fields), std::end(fields),
-                    [&](const auto& field) { return field.value >= 0 && field.value < kLimits[field.width]; }))
+    const auto within = [](int value, int limit) { return value >= 0 && value < limit; };
+    if (within(parts.year, 10000) && within(parts.month, 100) && within(parts.day, 100) && within(parts.hour, 100) &&
+        within(parts.minute, 100) && within(parts.second, 100) && within(parts.microseconds, 1000000) &&
+        within(offset, 1000))
     {
         wchar_t* out = buffer.data();
-        for (std::size_t i = 0; i < std::size(fields); ++i)
-        {
-            if (i == 6)
-                *out++ = L'.';
-            if (i == 7)
-                *out++ = parts.offsetMinutes < 0 ? L'-' : L'+';
-            int value = fields[i].value;
-            for (int at = fields[i].width - 1; at >= 0; --at, value /= 10)
-                out[at] = static_cast<wchar_t>(L'0' + value % 10);
-            out += fields[i].width;
-        }
+        WriteDigits<4>(out, parts.year);
+        WriteDigits<2>(out + 4, parts.month);
+        WriteDigits<2>(out + 6, parts.day);
+        WriteDigits<2>(out + 8, parts.hour);
+        WriteDigits<2>(out + 10, parts.minute);
+        WriteDigits<2>(out + 12, parts.second);
+        out[14] = L'.';
+        WriteDigits<6>(out + 15, parts.microseconds);
+        out[21] = parts.offsetMinutes < 0 ? L'-' : L'+';
+        WriteDigits<3>(out + 22, offset);
         return std::wstring_view(buffer.data(), kDmtfLength);
     }
     CString text;

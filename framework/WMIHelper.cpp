@@ -15,8 +15,11 @@
 #include "platform/wmi/WbemClassObject.h"
 #include "platform/wmi/WbemCall.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <optional>
@@ -84,18 +87,21 @@ bool ParseModeText(std::wstring_view text, DateTimeText::Parts& parts)
                                               : DateTimeText::ParseDmtf(text, parts);
 }
 
-// The date-time text of the running mode: the DMTF form written into buffer (every instance read
-// carries its date-times, so it allocates nothing), the ISO form kept in iso.
-std::wstring_view FormatModeText(const DateTimeText::Parts& parts, DateTimeText::DmtfBuffer& buffer, CString& iso)
+// The date-time text of the running mode (isoForm: under the bus front end): the DMTF form
+// written into buffer (every instance read carries its date-times, so it allocates nothing), the
+// ISO form kept in iso.
+std::wstring_view FormatModeText(const DateTimeText::Parts& parts, DateTimeText::DmtfBuffer& buffer, CString& iso,
+                                 bool isoForm)
 {
-    if (!WMIHelper::IsCorvessaApplication())
+    if (!isoForm)
         return DateTimeText::FormatDmtf(parts, buffer);
     iso = DateTimeText::FormatIso(parts);
     return std::wstring_view(iso.GetString(), static_cast<std::size_t>(iso.GetLength()));
 }
 
 HRESULT PutDateTimeParts(IWbemClassObject* object, const wchar_t* name, bool haveParts,
-                         const DateTimeText::Parts& parts, const WbemClassObject::PropertySlot* slot = nullptr)
+                         const DateTimeText::Parts& parts, const WbemClassObject::PropertySlot* slot = nullptr,
+                         bool isoForm = WMIHelper::IsCorvessaApplication())
 {
     if (object == nullptr)
         return WBEM_E_FAILED;
@@ -103,7 +109,7 @@ HRESULT PutDateTimeParts(IWbemClassObject* object, const wchar_t* name, bool hav
         return WBEM_E_INVALID_PARAMETER;
     DateTimeText::DmtfBuffer buffer;
     CString iso;
-    return WMIHelper::PutText(object, name, FormatModeText(parts, buffer, iso), CIM_EMPTY, slot);
+    return WMIHelper::PutText(object, name, FormatModeText(parts, buffer, iso, isoForm), CIM_EMPTY, slot);
 }
 
 // Removes the quotes a bus client may have put around an ISO text.
@@ -246,10 +252,14 @@ HRESULT WMIHelper::PutUnsignedNumber(IWbemClassObject* object, const wchar_t* na
 HRESULT WMIHelper::PutNumber64(IWbemClassObject* object, const wchar_t* name, LONGLONG value,
                                const WbemClassObject::PropertySlot* slot)
 {
-    return WbemCall::Run([&]() -> HRESULT {
-        _variant_t text(std::to_wstring(value).c_str());
-        return PutVariant(object, name, &text, CIM_EMPTY, slot);
-    });
+    // The text is made on the stack: an object of the WMI-service stand-in keeps it in the
+    // storage its property held before, as for any text.
+    char digits[24];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
+    wchar_t text[std::size(digits)];
+    const auto length = static_cast<std::size_t>(written.ptr - digits);
+    std::copy(digits, written.ptr, text);
+    return PutText(object, name, std::wstring_view(text, length), CIM_EMPTY, slot);
 }
 
 HRESULT WMIHelper::PutBool(IWbemClassObject* object, const wchar_t* name, bool value,
@@ -372,20 +382,19 @@ HRESULT WMIHelper::PutDateTime(IWbemClassObject* object, const wchar_t* name, co
 }
 
 HRESULT WMIHelper::PutStoredDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& stored,
-                                     bool localTime, const WbemClassObject::PropertySlot* slot)
+                                     bool localTime, bool isoForm, const WbemClassObject::PropertySlot* slot)
 {
     return WbemCall::Run([&]() -> HRESULT {
         // Every date column of every row read comes here: the fields go to UTC as whole
         // seconds, never through a COleDateTime and back.
-        LONGLONG seconds = 0;
-        if (!SecondsFromTimestamp(stored, seconds))
-            return S_OK;
         TIMESTAMP_STRUCT utc = stored;
-        if (localTime && !TimestampFromSeconds(DefaultTimeZoneInfo.LocalToUtcSeconds(seconds), utc))
+        LONGLONG seconds = 0;
+        if (localTime ? !UtcTimestampFromLocal(stored, DefaultTimeZoneInfo, utc)
+                      : !SecondsFromTimestamp(stored, seconds))
             return S_OK;
         const DateTimeText::Parts parts =
             DateTimeText::WallClock(utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second);
-        return PutDateTimeParts(object, name, true, parts, slot);
+        return PutDateTimeParts(object, name, true, parts, slot, isoForm);
     });
 }
 
@@ -489,7 +498,7 @@ bool WMIHelper::DateTimeToString(CString& text, const COleDateTime& value, [[may
     }
     DateTimeText::DmtfBuffer buffer;
     CString iso;
-    text = CString(std::wstring(FormatModeText(parts, buffer, iso)));
+    text = CString(std::wstring(FormatModeText(parts, buffer, iso, IsCorvessaApplication())));
     return true;
 }
 

@@ -139,10 +139,11 @@ public:
     static HRESULT PutDateTime(IWbemClassObject* object, const wchar_t* name, const CTime& value);
     // A date-time as the database stores it: local wall-clock time (localTime, converted to UTC
     // by the rules of DefaultTimeZoneInfo) or UTC, written as PutDateTime writes it, the fraction
-    // dropped. A value outside the years 100-9999, before or after the conversion, is left
-    // absent: S_OK and nothing written.
+    // dropped; isoForm is the running mode as IsCorvessaApplication answers it, which a reader
+    // asks once per enumeration rather than per value. A value outside the years 100-9999, before
+    // or after the conversion, is left absent: S_OK and nothing written.
     static HRESULT PutStoredDateTime(IWbemClassObject* object, const wchar_t* name, const TIMESTAMP_STRUCT& stored,
-                                     bool localTime, const WbemClassObject::PropertySlot* slot = nullptr);
+                                     bool localTime, bool isoForm, const WbemClassObject::PropertySlot* slot = nullptr);
 
     // --- Qualifiers ----------------------------------------------------------------------
     // The flavour is passed through: 3 propagates the qualifier to instances and derived

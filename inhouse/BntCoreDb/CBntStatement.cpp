@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <limits>
+#include <memory>
+#include <string>
 
 #include "inhouse/BntCoreDb/CBntConnection.h"
 #include "inhouse/BntCoreDb/CDBException.h"
@@ -158,64 +160,85 @@ void CBntStatement::FillBatchLocked()
     if (m_done)
         return;
     sqlite3* db = m_connection->RequireHandleLocked();
-    std::size_t bytes = 0;
-    while (m_batchCount < kBatchRows && bytes < kBatchBytes)
+    int failure = SQLITE_OK;
+    std::string failureMessage;
     {
-        const int rc = sqlite3_step(m_stmt);
-        // A statement kept from before a schema change is prepared again by its step, and a
-        // "SELECT *" then has the table's columns of now.
-        m_columnCount = sqlite3_column_count(m_stmt);
-        if (rc == SQLITE_ROW)
+        // The engine's own mutex is held over the whole batch (the connection's lock already
+        // keeps every other caller out): each step and column read then re-enters it instead of
+        // taking it, and the column values ReadRowLocked reads are protected, as sqlite3_value_*
+        // require. Null when the engine runs without mutexes; entering null does nothing.
+        const std::unique_ptr<sqlite3_mutex, decltype(&sqlite3_mutex_leave)> engine(
+            [db] {
+                sqlite3_mutex* mutex = sqlite3_db_mutex(db);
+                sqlite3_mutex_enter(mutex);
+                return mutex;
+            }(),
+            &sqlite3_mutex_leave);
+        std::size_t bytes = 0;
+        while (m_batchCount < kBatchRows && bytes < kBatchBytes)
         {
-            if (m_batch.size() <= m_batchCount)
-                m_batch.emplace_back();
-            ReadRowLocked(m_batch[m_batchCount++], bytes);
-            continue;
+            const int rc = sqlite3_step(m_stmt);
+            // A statement kept from before a schema change is prepared again by its step, and a
+            // "SELECT *" then has the table's columns of now.
+            m_columnCount = sqlite3_column_count(m_stmt);
+            if (rc == SQLITE_ROW)
+            {
+                if (m_batch.size() <= m_batchCount)
+                    m_batch.emplace_back();
+                ReadRowLocked(m_batch[m_batchCount++], bytes);
+                continue;
+            }
+            m_done = true;
+            if (rc == SQLITE_DONE)
+            {
+                m_changes = sqlite3_changes64(db);
+                sqlite3_reset(m_stmt);
+            }
+            else
+            {
+                failure = rc;
+                failureMessage = sqlite3_errmsg(db);
+            }
+            break;
         }
-        m_done = true;
-        if (rc == SQLITE_DONE)
-        {
-            m_changes = sqlite3_changes64(db);
-            sqlite3_reset(m_stmt);
-            return;
-        }
-        if (m_batchCount == 0)
-        {
-            const std::string message = sqlite3_errmsg(db);
-            m_connection->ThrowEngineErrorLocked(rc, message.c_str(), false);
-        }
-        m_pendingError = rc;
-        m_pendingMessage = sqlite3_errmsg(db);
-        return;
     }
+    // Reported only once the engine's mutex is left: reporting a lost connection closes it.
+    if (failure == SQLITE_OK)
+        return;
+    if (m_batchCount == 0)
+        m_connection->ThrowEngineErrorLocked(failure, failureMessage.c_str(), false);
+    m_pendingError = failure;
+    m_pendingMessage = std::move(failureMessage);
 }
 
 void CBntStatement::ReadRowLocked(std::vector<CDBValue>& row, std::size_t& size) const
 {
     // The values of the row read before are overwritten in place, so texts reuse their storage.
+    // Each column is fetched once and read through its value, which FillBatchLocked protects.
     row.resize(static_cast<std::size_t>(m_columnCount));
     for (int i = 0; i < m_columnCount; ++i)
     {
         CDBValue& value = row[static_cast<std::size_t>(i)];
-        switch (sqlite3_column_type(m_stmt, i))
+        sqlite3_value* column = sqlite3_column_value(m_stmt, i);
+        switch (sqlite3_value_type(column))
         {
         case SQLITE_INTEGER:
-            value = CDBValue(static_cast<LONGLONG>(sqlite3_column_int64(m_stmt, i)));
+            value = CDBValue(static_cast<LONGLONG>(sqlite3_value_int64(column)));
             break;
         case SQLITE_FLOAT:
-            value = CDBValue(sqlite3_column_double(m_stmt, i));
+            value = CDBValue(sqlite3_value_double(column));
             break;
         case SQLITE_TEXT: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
-            const int length = sqlite3_column_bytes(m_stmt, i);
+            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(column));
+            const int length = sqlite3_value_bytes(column);
             size += static_cast<std::size_t>(length);
             value.AssignUtf8(text != nullptr ? std::string_view(text, static_cast<std::size_t>(length))
                                              : std::string_view());
             break;
         }
         case SQLITE_BLOB: {
-            const auto* bytes = static_cast<const BYTE*>(sqlite3_column_blob(m_stmt, i));
-            const int length = sqlite3_column_bytes(m_stmt, i);
+            const auto* bytes = static_cast<const BYTE*>(sqlite3_value_blob(column));
+            const int length = sqlite3_value_bytes(column);
             size += static_cast<std::size_t>(length);
             value.AssignBytes(bytes != nullptr ? std::span<const BYTE>(bytes, static_cast<std::size_t>(length))
                                                : std::span<const BYTE>());

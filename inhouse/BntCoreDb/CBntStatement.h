@@ -56,7 +56,8 @@ public:
 private:
     // Reads rows into the batch until it is full or the statement ends or fails. Lock held.
     void FillBatchLocked();
-    // Reads the current row into `row`, adding its text and byte size to `size`. Lock held.
+    // Reads the current row into `row`, adding its text and byte size to `size`. Lock held, and
+    // the engine's mutex (FillBatchLocked holds it over the batch).
     void ReadRowLocked(std::vector<CDBValue>& row, std::size_t& size) const;
 
     // Set at construction.

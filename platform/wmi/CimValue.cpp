@@ -6,6 +6,7 @@
 #include "platform/wmi/IWbemClassObject.h"
 #include "platform/wmi/WbemName.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -51,15 +52,17 @@ Integer FromUnsigned(std::uint64_t value)
 // Decimal text "-?[0-9]+" read whole; anything else is not an integer.
 std::optional<Integer> ParseDecimal(const wchar_t* text, UINT length)
 {
-    if (text == nullptr || length == 0 || length > 24)
+    constexpr UINT kMaxLength = 24;
+    if (text == nullptr || length == 0 || length > kMaxLength)
         return std::nullopt;
-    std::string narrow;
+    // Every 64-bit value a reader puts comes here: the digits are narrowed on the stack.
+    std::array<char, kMaxLength> narrow;
     for (UINT i = 0; i < length; ++i)
     {
         const wchar_t c = text[i];
         if (!((c >= L'0' && c <= L'9') || (c == L'-' && i == 0)))
             return std::nullopt;
-        narrow.push_back(static_cast<char>(c));
+        narrow[i] = static_cast<char>(c);
     }
     Integer result;
     const char* begin = narrow.data();
@@ -68,7 +71,7 @@ std::optional<Integer> ParseDecimal(const wchar_t* text, UINT length)
         result.negative = true;
         ++begin;
     }
-    const char* end = narrow.data() + narrow.size();
+    const char* end = narrow.data() + length;
     const auto [stop, error] = std::from_chars(begin, end, result.magnitude);
     if (error != std::errc() || stop != end || begin == end)
         return std::nullopt;
@@ -145,6 +148,26 @@ bool IsDmtfBstr(BSTR text)
     return CimValue::IsDmtfText(std::wstring_view(text == nullptr ? L"" : text, SysStringLen(text)));
 }
 
+// The value of a 64-bit property of `type` (CIM_SINT64 or CIM_UINT64); nullopt when the value
+// is no integer or does not fit.
+std::optional<Integer> Read64(CIMTYPE type, const VARIANT& value)
+{
+    const auto integer = ReadInteger(value);
+    if (!integer || (type == CIM_SINT64 ? !integer->FitsSigned(INT64_MIN, INT64_MAX) : integer->negative))
+        return std::nullopt;
+    return integer;
+}
+
+// True when a 64-bit property of `type` holds this text as it stands: what CoerceScalar makes of
+// it (DecimalText) is the same text, without a leading zero or a "-0".
+bool IsHeld64Text(CIMTYPE type, const VARIANT& value)
+{
+    if (!Read64(type, value))
+        return false;
+    const std::size_t digits = value.bstrVal[0] == L'-' ? 1 : 0;
+    return value.bstrVal[digits] != L'0' || SysStringLen(value.bstrVal) == 1;
+}
+
 // Converts one non-null scalar into the form of the element type `type`.
 HRESULT CoerceScalar(CIMTYPE type, const VARIANT& value, VARIANT* result)
 {
@@ -193,11 +216,8 @@ HRESULT CoerceScalar(CIMTYPE type, const VARIANT& value, VARIANT* result)
     }
     case CIM_SINT64:
     case CIM_UINT64: {
-        const auto integer = ReadInteger(value);
+        const auto integer = Read64(type, value);
         if (!integer)
-            return WBEM_E_TYPE_MISMATCH;
-        const bool fits = type == CIM_SINT64 ? integer->FitsSigned(INT64_MIN, INT64_MAX) : !integer->negative;
-        if (!fits)
             return WBEM_E_TYPE_MISMATCH;
         return SetText(result, DecimalText(*integer));
     }
@@ -586,11 +606,23 @@ HRESULT CimValue::CoerceTaking(CIMTYPE type, VARIANT* value, VARIANT* result)
         result->lVal = value->lVal;
         return WBEM_S_NO_ERROR;
     }
+    // So is a boolean already in the form CoerceScalar gives it.
+    if (type == CIM_BOOLEAN && value != nullptr && value->vt == VT_BOOL &&
+        (value->boolVal == VARIANT_TRUE || value->boolVal == VARIANT_FALSE))
+    {
+        result->vt = VT_BOOL;
+        result->boolVal = value->boolVal;
+        return WBEM_S_NO_ERROR;
+    }
     const bool text = type == CIM_STRING || type == CIM_REFERENCE || type == CIM_DATETIME;
-    if (!text || value == nullptr || value->vt != VT_BSTR || value->bstrVal == nullptr)
+    const bool number64 = type == CIM_SINT64 || type == CIM_UINT64;
+    if ((!text && !number64) || value == nullptr || value->vt != VT_BSTR || value->bstrVal == nullptr)
         return Coerce(type, value, result);
     if (type == CIM_DATETIME && !IsDmtfBstr(value->bstrVal))
         return WBEM_E_TYPE_MISMATCH;
+    // A 64-bit number's text is taken when it is the very text the conversion would make.
+    if (number64 && !IsHeld64Text(type, *value))
+        return Coerce(type, value, result);
     *result = *value;
     value->vt = VT_EMPTY;
     value->bstrVal = nullptr;

@@ -107,15 +107,6 @@ const ComPtr<WbemQualifierSet>& WbemClassObject::Qualifiers() const
     return m_qualifiers;
 }
 
-WbemClassObject* WbemClassObject::FromInterface(IWbemClassObject* object)
-{
-    // The class is final: an object whose dynamic type is this class is one of ours, and the
-    // type comparison costs far less than a dynamic_cast on every property put.
-    if (object == nullptr || typeid(*object) != typeid(WbemClassObject))
-        return nullptr;
-    return static_cast<WbemClassObject*>(object);
-}
-
 std::wstring WbemClassObject::ClassName() const
 {
     return Definition().m_className;

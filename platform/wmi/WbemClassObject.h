@@ -25,6 +25,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <unordered_map>
 #include <vector>
 
@@ -73,8 +74,16 @@ public:
 
     // A new, unnamed class without superclass: what a namespace gives for an empty path.
     static ComPtr<WbemClassObject> CreateEmptyClass();
-    // The implementation behind an interface pointer; null for another implementation.
-    static WbemClassObject* FromInterface(IWbemClassObject* object);
+    // The implementation behind an interface pointer; null for another implementation. Inline:
+    // every put of every value a reader builds asks it.
+    static WbemClassObject* FromInterface(IWbemClassObject* object)
+    {
+        // The class is final: an object whose dynamic type is this class is one of ours, and the
+        // type comparison costs far less than a dynamic_cast.
+        if (object == nullptr || typeid(*object) != typeid(WbemClassObject))
+            return nullptr;
+        return static_cast<WbemClassObject*>(object);
+    }
 
     // Use CreateEmptyClass or CreateWbemClass; public only for MakeComObject.
     WbemClassObject();
@@ -100,11 +109,13 @@ public:
     // afterwards; the caller clears it as after Put.
     HRESULT PutTaking(LPCWSTR name, VARIANT* value, CIMTYPE type);
 
-    // The slot of a non-system property of this class definition into *slot: WBEM_S_NO_ERROR;
+    // The slot of a non-system property of this class definition into *slot, and its CIM type
+    // into *type when type is given (what Get answers for it): WBEM_S_NO_ERROR;
     // WBEM_E_NOT_FOUND for a name the class has no property of; WBEM_E_INVALID_OPERATION on
-    // an instance; WBEM_E_INVALID_PARAMETER for a null slot or name. *slot is unresolved on
-    // failure. The slot stays valid while the class keeps its properties unchanged.
-    HRESULT FindSlot(LPCWSTR name, PropertySlot* slot) const;
+    // an instance; WBEM_E_INVALID_PARAMETER for a null slot or name. *slot is unresolved and
+    // *type unchanged on failure. The slot stays valid while the class keeps its properties
+    // unchanged.
+    HRESULT FindSlot(LPCWSTR name, PropertySlot* slot, CIMTYPE* type = nullptr) const;
     // True when slot was resolved on the class this instance was spawned from and the class
     // has not changed its properties since.
     bool AcceptsSlot(const PropertySlot& slot) const;
@@ -114,8 +125,9 @@ public:
     // property was deleted since.
     HRESULT PutBySlot(const PropertySlot& slot, VARIANT* value, CIMTYPE type);
     // PutBySlot of a text: the same checks and results as a put of a VT_BSTR holding `text`.
-    // A string property keeps the storage of the text it held before the last Respawn, so that
-    // a reader putting one row after another does not allocate a text per value.
+    // A property keeps the storage of the text it held before the last Respawn for a text the
+    // put takes over (a string, date-time or reference, a 64-bit number in its decimal form), so
+    // that a reader putting one row after another does not allocate a text per value.
     HRESULT PutTextBySlot(const PropertySlot& slot, std::wstring_view text, CIMTYPE type);
 
     // A copy of this instance holding only the named properties and the keys, as the service

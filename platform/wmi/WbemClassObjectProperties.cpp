@@ -129,7 +129,7 @@ bool WbemClassObject::WouldEmbedItself(const VARIANT* value) const
     return AnyEmbedded(*value, [this](const WbemClassObject* inner) { return inner->Reaches(this); });
 }
 
-HRESULT WbemClassObject::FindSlot(LPCWSTR name, PropertySlot* slot) const
+HRESULT WbemClassObject::FindSlot(LPCWSTR name, PropertySlot* slot, CIMTYPE* type) const
 {
     if (slot == nullptr)
         return WBEM_E_INVALID_PARAMETER;
@@ -147,6 +147,8 @@ HRESULT WbemClassObject::FindSlot(LPCWSTR name, PropertySlot* slot) const
     slot->m_class = this;
     slot->m_index = m_index;
     slot->m_slot = property->slot;
+    if (type != nullptr)
+        *type = property->type;
     return WBEM_S_NO_ERROR;
 }
 
@@ -191,7 +193,7 @@ HRESULT WbemClassObject::PutTextBySlot(const PropertySlot& slot, std::wstring_vi
         _variant_t value;
         value.vt = VT_BSTR;
         value.bstrVal = nullptr;
-        if (property->type == CIM_STRING && property->slot < m_spareTexts.size())
+        if (property->slot < m_spareTexts.size())
             value.bstrVal = m_spareTexts[property->slot].Detach();
         if (!SysReAllocStringLen(&value.bstrVal, text.data(), static_cast<UINT>(text.size())))
             return WBEM_E_OUT_OF_MEMORY;

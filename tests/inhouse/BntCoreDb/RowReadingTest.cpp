@@ -1,6 +1,7 @@
 // Reading rows: values read into reused storage and texts converted once per row stay those of
 // the current row through moves, requeries, edits and concurrent readers.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cwchar>
 #include <limits>
@@ -8,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "inhouse/BntCoreDb/CBntConnection.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "tests/inhouse/BntCoreDb/ExceptionState.h"
 #include "tests/inhouse/BntCoreDb/TestHome.h"
@@ -208,5 +210,51 @@ TEST_F(RowReading, RowsReadAheadComeOutInOrderBeforeTheErrorThatEndedThem)
         });
         EXPECT_EQ(read, one.rowsBefore) << one.failingId;
         EXPECT_EQ(state, one.failingId <= 200 ? L"HY000" : L"none") << one.failingId;
+    }
+}
+
+TEST_F(RowReading, AReadThatLosesTheConnectionReportsItAfterTheRowsBeforeIt)
+{
+    // An I/O failure of the engine while a batch is read closes the connection: the rows before
+    // the failing one still come out, then the loss is reported, at once when no row came.
+    m_db.ExecuteSQL(L"CREATE TABLE SERIES (ID INTEGER PRIMARY KEY)");
+    for (int id = 1; id <= 100; ++id)
+        m_db.ExecuteSQL(L"INSERT INTO SERIES VALUES (?)", {id});
+    // FAILS_AT(ID, n): 1 before row n, the engine's I/O error from it on.
+    const auto failsAt = [](sqlite3_context* context, int, sqlite3_value** arguments) {
+        if (sqlite3_value_int(arguments[0]) >= sqlite3_value_int(arguments[1]))
+            sqlite3_result_error_code(context, SQLITE_IOERR);
+        else
+            sqlite3_result_int(context, 1);
+    };
+    const struct
+    {
+        int failingId;
+        int rowsBefore;
+    } cases[] = {{1, 0}, {2, 1}, {65, 64}};
+    for (const auto& one : cases)
+    {
+        m_db.Close();
+        m_db.Open(L"sqlite:test.db");
+        const std::shared_ptr<CBntConnection>& connection = m_db.GetConnection();
+        {
+            std::lock_guard guard(connection->GetLock());
+            ASSERT_EQ(sqlite3_create_function(connection->RequireHandleLocked(), "FAILS_AT", 2, SQLITE_UTF8, nullptr,
+                                              failsAt, nullptr, nullptr),
+                      SQLITE_OK);
+        }
+        CDynamicRecordset set(&m_db);
+        set.SetTable(L"SERIES");
+        set.AddColumnToSet(L"ID");
+        set.SetFilter(L"FAILS_AT(ID, ?) = 1", {one.failingId});
+        set.AddOrderBy(L"ID");
+        int read = 0;
+        const CString state = StateOf([&] {
+            for (set.OpenForwardOnly(); !set.IsEOF(); set.MoveNext())
+                ASSERT_EQ(set.GetLong(0), ++read);
+        });
+        EXPECT_EQ(read, one.rowsBefore) << one.failingId;
+        EXPECT_EQ(state, L"08S01") << one.failingId;
+        EXPECT_TRUE(connection->IsLost()) << one.failingId;
     }
 }

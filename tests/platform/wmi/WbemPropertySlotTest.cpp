@@ -100,6 +100,13 @@ TEST(WbemPropertySlot, PutBySlotBuildsTheSameInstanceAsPutByName)
 TEST(WbemPropertySlot, PutBySlotAnswersWhatPutByNameAnswers)
 {
     ComPtr<IWbemClassObject> cls = SampleClass(L"Bnt_SlotAnswers");
+    PutProperty(cls.Get(), L"Flag", CIM_BOOLEAN);
+    const auto flag = [](VARIANT_BOOL bits) {
+        _variant_t value;
+        value.vt = VT_BOOL;
+        value.boolVal = bits;
+        return value;
+    };
     const struct
     {
         const wchar_t* property;
@@ -111,6 +118,11 @@ TEST(WbemPropertySlot, PutBySlotAnswersWhatPutByNameAnswers)
         {L"When", TextValue(L"yesterday"), 0},
         {L"Name", _variant_t(LONG{5}), 0},
         {L"Name", _variant_t(), 0},
+        {L"Flag", flag(VARIANT_TRUE), 0},
+        {L"Flag", flag(VARIANT_FALSE), 0},
+        {L"Flag", flag(1), 0},
+        {L"Flag", _variant_t(LONG{2}), 0},
+        {L"Flag", TextValue(L"true"), 0},
     };
     for (const auto& c : cases)
     {
@@ -122,6 +134,16 @@ TEST(WbemPropertySlot, PutBySlotAnswersWhatPutByNameAnswers)
         EXPECT_EQ(Own(bySlot.Get())->PutBySlot(SlotOf(cls.Get(), c.property), &second, c.type), named)
             << std::wstring(c.property);
         EXPECT_EQ(ObjectText(bySlot.Get()), ObjectText(byName.Get())) << std::wstring(c.property);
+        // The value itself, bit for bit (a boolean is held as VARIANT_TRUE or VARIANT_FALSE).
+        _variant_t slotValue;
+        _variant_t nameValue;
+        ASSERT_EQ(bySlot->Get(c.property, 0, &slotValue, nullptr, nullptr), WBEM_S_NO_ERROR);
+        ASSERT_EQ(byName->Get(c.property, 0, &nameValue, nullptr, nullptr), WBEM_S_NO_ERROR);
+        EXPECT_EQ(slotValue.vt, nameValue.vt) << std::wstring(c.property);
+        if (slotValue.vt == VT_BOOL)
+        {
+            EXPECT_EQ(slotValue.boolVal, nameValue.boolVal);
+        }
     }
 }
 
@@ -190,8 +212,20 @@ TEST(WbemPropertySlot, FindSlotRefusesWhatNamesNoPropertyOfAClass)
     for (const auto& c : cases)
     {
         WbemClassObject::PropertySlot slot;
-        EXPECT_EQ(Own(c.object)->FindSlot(c.name, &slot), c.expected) << (c.name == nullptr ? L"(null)" : c.name);
+        CIMTYPE type = CIM_ILLEGAL;
+        EXPECT_EQ(Own(c.object)->FindSlot(c.name, &slot, &type), c.expected)
+            << (c.name == nullptr ? L"(null)" : c.name);
         EXPECT_EQ(slot.IsResolved(), c.expected == WBEM_S_NO_ERROR);
+        EXPECT_EQ(type, c.expected == WBEM_S_NO_ERROR ? CIM_SINT32 : CIM_ILLEGAL);
+    }
+    // Each property answers its own type.
+    for (const auto& [name, expected] :
+         {std::pair{L"Name", CIM_STRING}, std::pair{L"Flags", CIM_UINT32}, std::pair{L"When", CIM_DATETIME}})
+    {
+        WbemClassObject::PropertySlot slot;
+        CIMTYPE type = CIM_ILLEGAL;
+        EXPECT_EQ(Own(cls.Get())->FindSlot(name, &slot, &type), WBEM_S_NO_ERROR);
+        EXPECT_EQ(type, expected) << name;
     }
     EXPECT_EQ(Own(cls.Get())->FindSlot(L"ID", nullptr), WBEM_E_INVALID_PARAMETER);
 }
@@ -221,6 +255,69 @@ TEST(WbemPropertySlot, TextsPutAfterRespawnAreTheNewRowsWhateverTheirLength)
     EXPECT_EQ(Own(row.Get())->PutTextBySlot(when, L"not a date", 0), WBEM_E_TYPE_MISMATCH);
     EXPECT_EQ(Own(row.Get())->PutTextBySlot(when, L"20240101120000.000000+000", 0), WBEM_S_NO_ERROR);
     EXPECT_EQ(Own(row.Get())->PutTextBySlot(name, L"text", CIM_SINT32), WBEM_E_TYPE_MISMATCH);
+}
+
+TEST(WbemPropertySlot, TextsTakenIntoTheRowBeforesStorageHoldWhatAPutByNameHolds)
+{
+    // A reader's row writes each text into the storage the row before left (a date, a 64-bit
+    // number in decimal, a string), and the text is taken as it stands only where a put by name
+    // would hold that very text: the same answer and the same value, row after row.
+    ComPtr<IWbemClassObject> cls = SampleClass(L"Bnt_SlotTaken");
+    PutProperty(cls.Get(), L"Big", CIM_SINT64);
+    PutProperty(cls.Get(), L"BigUnsigned", CIM_UINT64);
+    const struct
+    {
+        const wchar_t* property;
+        const wchar_t* text;
+    } cases[] = {
+        {L"Big", L"0"},
+        {L"Big", L"-0"},
+        {L"Big", L"007"},
+        {L"Big", L"-007"},
+        {L"Big", L"-123"},
+        {L"Big", L"9223372036854775807"},
+        {L"Big", L"-9223372036854775808"},
+        {L"Big", L"9223372036854775808"},
+        {L"Big", L"+5"},
+        {L"Big", L"5 "},
+        {L"Big", L""},
+        {L"Big", L"-"},
+        {L"BigUnsigned", L"18446744073709551615"},
+        {L"BigUnsigned", L"18446744073709551616"},
+        {L"BigUnsigned", L"-1"},
+        {L"BigUnsigned", L"0"},
+        {L"BigUnsigned", L"00"},
+        {L"When", L"20240102030405.000000+000"},
+        {L"When", L"99991231235959.999999-720"},
+        {L"When", L"2024010203040.000000+000"},
+        {L"When", L"yesterday"},
+        {L"Name", L"-007"},
+    };
+    ComPtr<IWbemClassObject> row = Spawn(cls.Get());
+    // Every text is written over each of the others, so storage of every kind is reused.
+    for (const auto& before : cases)
+    {
+        for (const auto& c : cases)
+        {
+            ASSERT_EQ(Own(row.Get())->Respawn(cls.Get()), WBEM_S_NO_ERROR);
+            Own(row.Get())->PutTextBySlot(SlotOf(cls.Get(), before.property), before.text, 0);
+            ASSERT_EQ(Own(row.Get())->Respawn(cls.Get()), WBEM_S_NO_ERROR);
+            ComPtr<IWbemClassObject> byName = Spawn(cls.Get());
+            _variant_t named = TextValue(c.text);
+            const HRESULT expected = byName->Put(c.property, 0, &named, 0);
+            EXPECT_EQ(Own(row.Get())->PutTextBySlot(SlotOf(cls.Get(), c.property), c.text, 0), expected)
+                << c.property << L" " << c.text;
+            EXPECT_EQ(ObjectText(row.Get()), ObjectText(byName.Get())) << c.property << L" " << c.text;
+        }
+    }
+    // The forms a put by name converts to.
+    ComPtr<IWbemClassObject> byName = Spawn(cls.Get());
+    _variant_t padded = TextValue(L"-007");
+    ASSERT_EQ(byName->Put(L"Big", 0, &padded, 0), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Text(byName.Get(), L"Big"), L"-7");
+    _variant_t zero = TextValue(L"-0");
+    ASSERT_EQ(byName->Put(L"Big", 0, &zero, 0), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Text(byName.Get(), L"Big"), L"0");
 }
 
 TEST(WbemPropertySlot, RespawnGivesWhatSpawnGivesAndOnlyForItsOwnClass)
