@@ -142,11 +142,12 @@ std::vector<std::string> Column(const Table& rows)
 }
 
 // Whether a statement reads the table with the visibility of an owner looked up by key, written
-// with the caller's own segment: "EXISTS (SELECT 1 FROM owner AS SEGOWNERn WHERE ... SEGOWNERn's
-// SEGMENTID IN (3))", the owner matched to the row it names.
+// with the caller's own segment: the owner joined ("INNER JOIN owner AS SEGOWNERn ON ...") or
+// tested ("EXISTS (SELECT 1 FROM owner AS SEGOWNERn WHERE ..."), with SEGOWNERn's SEGMENTID IN
+// (3), the owner matched to the row it names.
 bool NamesTheCallersSegmentByOwner(const support::StatementRecorder::Statement& statement, const std::string& table)
 {
-    static const std::regex owner(R"re(EXISTS \(SELECT 1 FROM "\w+" AS "SEGOWNER\d")re");
+    static const std::regex owner(R"re((EXISTS \(SELECT 1 FROM|INNER JOIN) "\w+" AS "SEGOWNER\d")re");
     static const std::regex segment(R"re("?SEGOWNER\d"?\."?SEGMENTID"? IN \(3\))re");
     static const std::regex match(R"re(SEGOWNER\d\.\w+ = \w+\.\w+)re");
     return ReadsTable(statement.sql, table) && std::regex_search(statement.expanded, owner) &&
