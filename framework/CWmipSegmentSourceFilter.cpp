@@ -6,6 +6,7 @@
 #include "inhouse/BntCoreDb/CDBValue.h"
 #include "inhouse/BntCoreDb/CDynamicRecordset.h"
 #include "inhouse/BntLogin/CAcsUser.h"
+#include "inhouse/BntLogin/CBntAcsSystemOptions.h"
 #include "inhouse/BntUserDb/CPerson.h"
 #include "inhouse/BntUtility/CWMIDebugLog.h"
 #include "framework/WMIHelper.h"
@@ -14,6 +15,7 @@
 #include "platform/wmi/IWbemClassObject.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -170,6 +172,39 @@ bool IsUniqueKey(const CMultiFilterRecordset& recordset, const CString& table, c
     return unique;
 }
 
+// The restrictions Apply built, per class, tables and joins of the recordset, and everything of
+// the caller they follow (sign-in, segments, segmentation options), kept while the registry
+// holds as many classes as when they were built: a request replays them instead of building
+// them again. A filter that denied is never kept, so its reason is logged on every request.
+struct MemoEntry
+{
+    std::size_t typeCount = 0;
+    std::shared_ptr<const CRecordsetQuery> restrictions;
+};
+std::mutex g_memoLock;
+std::map<std::wstring, MemoEntry> g_memo;
+// Most filters kept; the memo starts again when it is full.
+constexpr std::size_t kMaxMemo = 4096;
+
+std::wstring MemoKey(const CAcsUser& user, const CWMITypeInfo& type, const CMultiFilterRecordset& recordset)
+{
+    const CBntAcsSystemOptions& options = user.GetSystemOptions();
+    std::wstring key = type.GetClassName().GetWString();
+    key += L'|';
+    key += std::to_wstring(reinterpret_cast<std::uintptr_t>(&type));
+    key += L'|';
+    for (const bool flag : {user.IsLoggedIn(), options.SegmentsInUse(), options.IsCardholderSegmentationEnabled(),
+                            options.IsVisitorSegmentationEnabled(), options.IsBadgeTypeSegmentationEnabled()})
+        key += flag ? L'1' : L'0';
+    for (const LONG segment : user.GetSegmentIDs())
+        key += L',' + std::to_wstring(segment);
+    key += L'|';
+    // The shape text is made of checked identifiers: ASCII.
+    const std::string shape = recordset.GetQuery().GetShapeText();
+    key.append(shape.begin(), shape.end());
+    return key;
+}
+
 class SourceFilter
 {
 public:
@@ -224,8 +259,14 @@ public:
     }
 
 private:
+public:
+    // True once a filter was denied (its reason logged).
+    bool Denied() const { return m_denied; }
+
+private:
     bool Deny(const CWMITypeInfo& type, CMultiFilterRecordset& recordset, const wchar_t* why)
     {
+        m_denied = true;
         CWMIDebugLog::LogError(kSource, __LINE__,
                                CString(L"The records of ") + type.GetClassName() + L" are not served: the class " +
                                    why + L".",
@@ -458,6 +499,7 @@ private:
     CBntDatabase* m_database;
     // The owners named so far: each gets a name of its own in the statement.
     int m_owners = 0;
+    bool m_denied = false;
 };
 
 }  // namespace
@@ -499,7 +541,31 @@ void CWmipSegmentSourceFilter::Apply(const CAcsUser& user, const CWMITypeInfo& t
 {
     if (user.IsAllSegmentsUser())
         return;
-    SourceFilter filter(user, database);
-    filter.Restrict(type, recordset, 0);
-    filter.RestrictJoinedRecords(type, recordset);
+    const std::wstring key = MemoKey(user, type, recordset);
+    const std::size_t typeCount = CWmipMapperRegistry::Instance()->GetTypeCount();
+    std::shared_ptr<const CRecordsetQuery> restrictions;
+    {
+        const std::lock_guard<std::mutex> guard(g_memoLock);
+        const auto found = g_memo.find(key);
+        if (found != g_memo.end() && found->second.typeCount == typeCount)
+            restrictions = found->second.restrictions;
+    }
+    if (restrictions == nullptr)
+    {
+        // Built on a recordset of the same tables and joins, then added to the caller's.
+        CDynamicRecordset built(database);
+        built.CopyShapeOf(recordset);
+        SourceFilter filter(user, database);
+        filter.Restrict(type, built, 0);
+        filter.RestrictJoinedRecords(type, built);
+        restrictions = std::make_shared<const CRecordsetQuery>(built.GetQuery());
+        if (!filter.Denied())
+        {
+            const std::lock_guard<std::mutex> guard(g_memoLock);
+            if (g_memo.size() >= kMaxMemo)
+                g_memo.clear();
+            g_memo[key] = {typeCount, restrictions};
+        }
+    }
+    recordset.AddRestrictionsOf(*restrictions);
 }

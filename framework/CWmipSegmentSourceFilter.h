@@ -15,7 +15,10 @@
 // Deny by default: a class without a source, a column the join does not hold, an owner that is
 // not registered or a chain of owners deeper than kMaxOwnerDepth give a filter no row passes.
 //
-// Stateless; any thread.
+// Any thread. Apply keeps the restrictions it built per class, recordset tables and joins, and
+// caller's sign-in, segments and segmentation options, and adds the kept ones to a later
+// recordset of the same key (guarded by a lock of its own); a filter that denied is built, and
+// its reason logged, on every request.
 #pragma once
 
 #include <vector>

@@ -193,6 +193,14 @@ public:
     // of its unique indexes has every column among them. False for a table the database does
     // not hold. Throws CDBException.
     bool IsUniqueKey(const CString& table, const std::vector<CString>& columns) const;
+    // See CRecordsetQuery::CopyShape and AddRestrictionsOf.
+    void CopyShapeOf(const CMultiFilterRecordset& shape)
+    {
+        ColumnsChanged();
+        m_query = CRecordsetQuery();
+        m_query.CopyShape(shape.m_query);
+    }
+    void AddRestrictionsOf(const CRecordsetQuery& restricted) { m_query.AddRestrictionsOf(restricted); }
     // See CRecordsetQuery::AddRestrictingJoin: rows is the one-table recordset of the matching
     // row, its filters written on its name.
     void AddRestrictingJoin(const CMultiFilterRecordset& row, const CString& match)

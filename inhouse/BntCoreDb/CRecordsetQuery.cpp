@@ -99,6 +99,39 @@ void CRecordsetQuery::RestrictJoinedTable(const CString& name, const BoundText& 
     m_joins[static_cast<std::size_t>(at - 1)].oneRow = oneRow;
 }
 
+void CRecordsetQuery::CopyShape(const CRecordsetQuery& shape)
+{
+    m_base = shape.m_base;
+    m_joins.clear();
+    for (const Join& join : shape.m_joins)
+        m_joins.push_back({join.ref, join.kind, join.conditions, {}, false});
+}
+
+std::string CRecordsetQuery::GetShapeText() const
+{
+    std::string text = m_base.quoted;
+    for (const Join& join : m_joins)
+        text += (join.kind == kLeftOuterJoin ? " LEFT " : " INNER ") + join.ref.quoted + " ON " +
+                JoinConditions(join, join.ref.name);
+    return text;
+}
+
+void CRecordsetQuery::AddRestrictionsOf(const CRecordsetQuery& restricted)
+{
+    if (restricted.GetShapeText() != GetShapeText())
+        Refuse(L"42000", L"Restrictions can only be added from a query of the same tables and joins.");
+    for (std::size_t i = 0; i < m_joins.size(); ++i)
+    {
+        const Join& join = restricted.m_joins[i];
+        if (!join.served.sql.empty())
+            RestrictJoinedTable(join.ref.name, join.served, join.oneRow);
+    }
+    m_restrictingJoins += restricted.m_restrictingJoins;
+    const BoundText condition = restricted.BuildCondition();
+    if (!condition.sql.empty())
+        AppendFilter(CString(condition.sql.c_str()), condition.values);
+}
+
 std::vector<CString> CRecordsetQuery::GetJoinedColumns(const CString& name) const
 {
     std::vector<CString> columns;

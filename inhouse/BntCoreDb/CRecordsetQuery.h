@@ -62,6 +62,16 @@ public:
     // removes it with the filters. Throws CDBException (42000) for a text the raw filter refuses
     // or a `row` without a table.
     void AddRestrictingJoin(const CRecordsetQuery& row, const CString& match);
+    // The tables and joins of `shape` (names, conditions and kinds; no restriction, column or
+    // filter), in place of this query's.
+    void CopyShape(const CRecordsetQuery& shape);
+    // The text of the tables and joins: two queries of the same text join the same tables under
+    // the same names on the same conditions.
+    std::string GetShapeText() const;
+    // Adds the restrictions `restricted` holds, a query of this one's shape (CopyShape): its
+    // joined tables' restrictions, its restricting joins, and its filters joined to the raw
+    // filter. Throws CDBException (42000) when the shapes differ or a text is refused.
+    void AddRestrictionsOf(const CRecordsetQuery& restricted);
     bool HasTable() const { return !m_base.name.IsEmpty(); }
     const CString& GetBaseTable() const { return m_base.table; }
     // True when the column's table is the base table (or the column is unqualified).

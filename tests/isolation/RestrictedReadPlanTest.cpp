@@ -99,9 +99,10 @@ TEST_F(RestrictedReadPlan, AKeyedGetOfARecordSeenWithItsOwnerScansNoTable)
             // Every row is found by the keys the path gives (or the keys a found row holds),
             // never by the caller's segments alone, which would read every visible owner.
             for (const auto& step : plan)
-                EXPECT_TRUE((step.detail.rfind("SEARCH ", 0) == 0 && step.detail.find("(SEGMENTID=") == std::string::npos) ||
-                            step.detail.rfind("CORRELATED SCALAR SUBQUERY", 0) == 0 ||
-                            step.detail.rfind("USE TEMP B-TREE FOR ORDER BY", 0) == 0)
+                EXPECT_TRUE(
+                    (step.detail.rfind("SEARCH ", 0) == 0 && step.detail.find("(SEGMENTID=") == std::string::npos) ||
+                    step.detail.rfind("CORRELATED SCALAR SUBQUERY", 0) == 0 ||
+                    step.detail.rfind("USE TEMP B-TREE FOR ORDER BY", 0) == 0)
                     << path << ": " << step.detail << "\n"
                     << statement.expanded;
         }
@@ -262,6 +263,28 @@ TEST_F(RestrictedReadPlan, EveryRoadNamesTheCallersSegmentsAndServesTheRowsOfThe
                     ADD_FAILURE() << statement.expanded;
     }
     EXPECT_EQ(DoorInstallation::WholeDatabase(), before);
+}
+
+// The filter a caller's read is given follows the segmentation options the caller's rights were
+// last read with: persons' segmentation turned off (and the rights read again) shows every badge,
+// turned on again only the caller's.
+TEST_F(RestrictedReadPlan, ARestrictedReadFollowsTheSegmentationOptionsOfTheCallersRights)
+{
+    const std::vector<std::string> visible = Column(DoorInstallation::Rows(kVisibleBadges));
+    const std::vector<std::string> everyBadge = Column(DoorInstallation::Rows("SELECT BADGEKEY FROM BADGE"));
+    ASSERT_LT(visible.size(), everyBadge.size());
+    const auto persons = [](int on) {
+        support::InstallationDatabase::Execute(DoorInstallation::DatabaseFile(),
+                                               "UPDATE CONFIG_VALUE SET NUMBERVALUE = " + std::to_string(on) +
+                                                   " WHERE CONFIGID IN (1003, 1004);\n"
+                                                   "UPDATE RIGHTS_STAMP SET STAMP = STAMP + 1;");
+    };
+    CallAs(kCaller);
+    EXPECT_EQ(BadgeKeys(Enum(Form::Sync, L"Bnt_Badge").objects, L"BADGEKEY"), visible);
+    persons(0);
+    EXPECT_EQ(BadgeKeys(Enum(Form::Sync, L"Bnt_Badge").objects, L"BADGEKEY"), everyBadge);
+    persons(1);
+    EXPECT_EQ(BadgeKeys(Enum(Form::Sync, L"Bnt_Badge").objects, L"BADGEKEY"), visible);
 }
 
 // Every class seen with its owner, associations included, walked from the registry: a restricted
